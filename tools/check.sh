@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Developer loop: build, then run ctest (with the given arguments) under Wine on a virtual display,
+# reusing the build tree's prefix. KYMORA_BUILD picks another build tree (one per concurrent developer).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/build.sh"
+build=${KYMORA_BUILD:-$root/build}
+prefix=$build/wineprefix
+[ -f "$prefix/system.reg" ] || "$root/tools/wineprefix.sh" "$prefix"
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  build=$1; shift
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+  rc=0
+  (cd "$build" && ctest --output-on-failure --timeout 300 "$@") || rc=$?
+  wineserver -k || true
+  exit $rc
+' _ "$build" "$@"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite under Wine on a virtual display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/deps.sh"
+"$root/tools/build.sh"
+build=${KYMORA_BUILD:-$root/build}
+prefix=$build/wineprefix
+# A fresh prefix every run: nothing a previous run left (INI files, registry) leaks into this one.
+rm -rf "$prefix"
+"$root/tools/wineprefix.sh" "$prefix"
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -e
+  wineserver -p
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+  rc=0
+  (cd "$1" && ctest -j"$(nproc)" --output-on-failure --timeout 300) || rc=$?
+  wineserver -k || true
+  exit $rc
+' _ "$build"
