@@ -1,0 +1,172 @@
+// The device library's acquisition record: one moveable global block, locked for each use.
+// Shared with the main program, which reads the running flag and the two timer windows.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct tagGS;
+
+constexpr int kAnalogChannels = 4;
+constexpr int kCalcChannels = 12;
+constexpr int kMaxDigitalChannels = 8;
+constexpr int kMaxChanRecords = kAnalogChannels + kMaxDigitalChannels + kCalcChannels;  // 24
+constexpr int kStatusBitmaps = 11;
+
+// A digital filter slot of a channel record (24 bytes on disk).
+struct stFilterSlot {
+    int16_t type;
+    uint8_t reserved[6];
+    double frequencyHz;
+    double q;
+};
+static_assert(sizeof(stFilterSlot) == 24, "filter slot is 24 bytes in the presets file");
+
+// The channel record; the presets file stores the same bytes (little-endian).
+struct stAcqChan {
+    uint32_t flags;  // 2 enabled, 4 plot, 8 values
+    int32_t number;
+    int32_t group;  // 0 analog, 1 digital, 2 calculation
+    char label[40];
+    char units[44];
+    double inValue1, unitValue1, inValue2, unitValue2;
+    double gain;
+    double inputOffset;
+    double one;
+    int16_t coupling;
+    int16_t highPass;
+    int16_t lowPass;
+    int16_t inputOption4;
+    int16_t filterSelected;
+    uint8_t reserved1[6];
+    stFilterSlot filters[3];
+    char presetName[128];
+    uint8_t unitsSetByUser;
+    uint8_t reserved2;
+    uint8_t paramsFixed;
+    uint8_t reserved3[125];
+};
+static_assert(sizeof(stAcqChan) == 496, "channel record is 496 bytes");
+static_assert(offsetof(stAcqChan, label) == 12 && offsetof(stAcqChan, units) == 52, "channel record text offsets");
+static_assert(offsetof(stAcqChan, coupling) == 152 && offsetof(stAcqChan, filters) == 168, "channel record option offsets");
+static_assert(offsetof(stAcqChan, presetName) == 240 && offsetof(stAcqChan, unitsSetByUser) == 368, "channel record tail offsets");
+
+// The run state the status area and the main loop read.
+struct stAcqRun {
+    HBITMAP statusBitmaps[kStatusBitmaps];
+    HWND hwndStartButton;
+    int32_t statusState;      // 0..10
+    int32_t unitInitialised;
+    int32_t running;          // 1 while a recording runs
+    int32_t timingKind;       // 0 host-paced, 1 finished, 2 unit-paced
+    int32_t dataStarted;
+    int32_t spareRunWord;
+    uint32_t readPosition;
+    uint32_t nextAddress;
+    void* chanBlocks[kMaxChanRecords];
+    int32_t analogCount, digitalCount, calcCount;
+    int32_t frameSize;
+    int32_t chanOrder[kMaxChanRecords];
+    int32_t frameCounter;
+    tagGS* attachedGraph;
+    int32_t furtherWords[2];
+    HWND hwndInputValues;
+    int32_t inputValuesShown;
+};
+
+struct stAcq {
+    // Library windows and presets
+    HWND hwndChannelSetup;
+    HWND hwndInputValuesWnd;
+    int32_t presetCount;
+    HGLOBAL hPresets;
+    HGLOBAL hPresetExtra;
+    double inputRanges[kMaxChanRecords][2];
+    RECT channelSetupPlacement;
+    int32_t channelSetupShown;
+
+    stAcqRun run;
+
+    // Status and set-up windows
+    RECT statusRect;
+    int32_t inputValuesRelayout;
+    HWND hwndAcqSetup;
+
+    // Acquisition settings
+    int32_t maxLength;
+    uint32_t nextSizeRefresh;
+    double samplePeriodMs;
+    int32_t acqLength;
+    int16_t repeatMode;
+    int16_t dataMode;
+    int32_t storageKind;
+    double restartInterval;
+    double settingOne;
+    int32_t autoRestart;
+    int32_t restartCount;
+    int32_t endlessRestart;
+    int16_t settingTwo;
+    int16_t autosaveEnable;
+    char autosaveName[16];
+    int16_t autosaveNumber;
+    int16_t settingOneShort;
+    RECT acqSetupPlacement;
+    int32_t acqSetupShown;
+    RECT manualControlPlacement;
+    RECT triggerPlacement;
+    int32_t preStartDelay;
+    int16_t unitMode;
+
+    // Stimulator and outputs
+    int32_t stimMarkerFlag;
+    int16_t outputChannel;
+    int16_t outputMode;
+    double manualValue;
+    RECT stimulatorPlacement;
+    HWND hwndElectrodeReadout;
+    HWND hwndManualControl;
+    HWND hwndTrigger;
+    HWND hwndStimulator;
+    HWND hwndElectrodeCheck;
+
+    // Run copies
+    int16_t drawStep;  // host slot 9's drawing step; 8 at start-up
+    double refVoltage;
+    uint8_t refCommand;
+    int32_t runDelay;
+    double runSamplePeriod;
+    int32_t runStartCount;
+    int32_t runLength;
+    int32_t runStorageKind;
+    uint8_t runModeByte;
+    int16_t runRepeatMode;
+    int16_t runDataMode;
+    uint32_t runDoubleMask;
+    int32_t warnOnOverwrite;
+    int16_t runAutosaveEnable;
+    int32_t runAutoRestart;
+    int32_t restartCountdown;
+    uint32_t startTick;
+
+    // Calculation-channel dispatch
+    void* calcCompute[kCalcChannels];
+    double calcState[kCalcChannels][8];
+
+    int32_t forcedNew;
+
+    stAcqChan chans[kMaxChanRecords];
+};
+
+// Locks the record for one operation and unlocks it on every path.
+class AcqLock {
+public:
+    explicit AcqLock(HGLOBAL h) : h_(h), p_(h ? static_cast<stAcq*>(GlobalLock(h)) : nullptr) {}
+    ~AcqLock() { if (p_) GlobalUnlock(h_); }
+    AcqLock(const AcqLock&) = delete;
+    AcqLock& operator=(const AcqLock&) = delete;
+    stAcq* get() const { return p_; }
+    stAcq* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+private:
+    HGLOBAL h_;
+    stAcq* p_;
+};

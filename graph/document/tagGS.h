@@ -1,0 +1,164 @@
+// The graph document record: one moveable global block per open graph, locked for the
+// document's whole life. Shared with the device library, which writes the channel blocks,
+// counts, storage kind and recording flag of the graph it records into.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+class CJournal;
+class CGraphItemList;
+class COutCtlViewSet;
+class CMarkerManager;
+struct stMarkerList;
+
+constexpr int kMaxChannels = 60;
+constexpr int kMaxMeasureBoxes = 40;
+constexpr int kZoomLevels = 6;
+constexpr uint32_t kPagingWindow = 8192;
+
+// chanFlags: bits 0-1 hold the slot state (2 = holds a channel); bit value 4 hides it.
+constexpr uint32_t kChanSlotMask = 0x3;
+constexpr uint32_t kChanHidden = 0x4;
+
+// storageKind
+constexpr uint32_t kStoreMemory = 0;
+constexpr uint32_t kStoreDiskRecording = 1;
+constexpr uint32_t kStoreDiskPaged = 2;
+
+struct tagGS {
+    // Identity and file
+    HWND hwnd;
+    char title[260];
+    char filePath[260];
+    uint32_t byteSwapped;
+    uint32_t storageKind;
+    uint32_t acquiring;
+    uint32_t dataOffset;
+    uint32_t reserved0;
+
+    // Channel descriptions
+    char chanLabel[kMaxChannels][40];
+    char chanUnits[kMaxChannels][20];
+    uint16_t chanDecimals[kMaxChannels];
+
+    // View settings
+    uint16_t viewFlags0;
+    uint32_t viewFlags1, viewFlags2;
+    int16_t measureRowHeight;
+    RECT graphRect;
+    RECT layoutRects[8];
+    RECT plotRect;
+    RECT chanLabelRects[kMaxChannels];
+    RECT chanBandRects[kMaxChannels];
+    RECT chanScaleRects[kMaxChannels];
+    COLORREF gridColor, gridMinorColor;
+    uint16_t gridOptions[4];
+    uint32_t gridOptions2;
+    uint32_t gridLocked;
+    uint32_t gridExtra;
+    double gridExtraValue;
+    double chanVOffsetDiv[kMaxChannels];
+    double hDivisions;
+    double chanVDivisions[kMaxChannels];
+    COLORREF chanColor[kMaxChannels];
+    COLORREF plotBackColor;
+    uint32_t reserved1;
+    uint32_t toolsWhileRecording;
+    uint32_t displayMode;  // 0 Scope, 1 Chart, 2 XY
+    uint32_t chanPlotStyle[kMaxChannels];
+    void* channelItems;
+    uint32_t chanFlags[kMaxChannels];
+    uint32_t chanOrder[kMaxChannels];
+    uint32_t selectedChan;
+    uint32_t xyXChan;
+    uint32_t chanViewWord[kMaxChannels + 1];
+    uint32_t viewState[2];
+    uint32_t modified;
+    uint32_t cursorShown;
+    HWND vScrollBar;
+    double chanPixelMap[4][kMaxChannels];
+    double chanVCenter[kMaxChannels];
+    double chanVPerDiv[kMaxChannels];
+    double chanVCenterRef[kMaxChannels];
+    double chanScale[kMaxChannels];
+    double chanOffset[kMaxChannels];
+
+    // Horizontal axis and samples
+    HWND hScrollBar;
+    double hStart;
+    double hPerDiv;
+    double sampleInterval;
+    uint16_t chanType[kMaxChannels];
+    uint16_t chanBytes[kMaxChannels];
+    uint32_t chanCount[kMaxChannels];
+    void* chanBlock[kMaxChannels];
+    int32_t winFirst;
+    uint32_t winRingBase, winLen, winSize;
+    int32_t totalSamples;
+    uint32_t measureShown;
+
+    // Measurements, selection and zoom history
+    void* measureGrid;
+    uint16_t measureRows;
+    uint16_t precisionDigits;
+    uint16_t measureType[kMaxMeasureBoxes];
+    int16_t measureChan[kMaxMeasureBoxes];
+    uint16_t measureCalc[3][kMaxMeasureBoxes];
+    double measureConstant[kMaxMeasureBoxes];
+    char measureLabel[kMaxMeasureBoxes][20];
+    double selStart, selEnd;
+    int32_t selX2, selX1;
+    uint32_t selSpare[5];
+    uint16_t currentTool;
+    HWND toolButtons[3];
+    double zoomVPerDiv[kZoomLevels][kMaxChannels];
+    double zoomVCenter[kZoomLevels][kMaxChannels];
+    double zoomVDivisions[kZoomLevels][kMaxChannels];
+    uint32_t zoomLevel, zoomCount;
+    double zoomHStart[kZoomLevels], zoomHPerDiv[kZoomLevels], zoomHDivisions[kZoomLevels];
+
+    // Sub-objects and lesson extras
+    HWND markerLabelEdit, segPrevButton, segNextButton;
+    uint32_t markerBarShown;
+    stMarkerList* markers;
+    uint32_t segmentsShown;
+    HGLOBAL foreignData;
+    CJournal* journal;
+    void* journalWnd;
+    uint32_t journalShown;
+    uint16_t journalHeight;
+    void* scriptButtons[10];
+    char scriptButtonText[10][512];
+    uint16_t scriptButtonCount;
+    uint32_t lessonFlags[2];
+    char chanDescription[kMaxChannels][128];
+    uint32_t isTemplate;
+    uint32_t waveformRegionResize;
+    CGraphItemList* graphItems;
+    double cursorTime;
+    COutCtlViewSet* outPanels;
+    uint16_t outPanelsShown;
+    CMarkerManager* markerManager;
+    void* curveSettings;
+    double segmentTimeOffset;
+    uint32_t unitModel;
+    uint32_t reserved2;
+    uint32_t chanHasScaling[40];
+    uint32_t saveAsType;
+
+    // Display state that the menu and status code read
+    uint32_t gridShown;
+    uint32_t gridFine;
+    uint16_t chanDrawStyle[kMaxChannels];
+    uint32_t chanButtonsShown;
+    uint32_t hScaleShown, vScaleShown;
+    uint32_t autoscaleMode;
+
+    // Acquisition set-up block kept with the document (the device library's stored form)
+    HGLOBAL setupBlock;
+};
+
+// Whether a slot holds a channel.
+inline bool ChannelInUse(const tagGS* gs, int slot) {
+    return slot >= 0 && slot < kMaxChannels && (gs->chanFlags[slot] & kChanSlotMask) > 1;
+}
