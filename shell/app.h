@@ -1,0 +1,59 @@
+// The application record: one zero-filled heap block for the whole process.
+#pragma once
+#include <windows.h>
+#include <commdlg.h>
+#include <cstdint>
+#include "common/binding.h"
+#include "graph/document/tagGS.h"
+
+constexpr int kClassFrame = 0, kClassChild = 1, kClassButton = 2, kClassToolbar = 3, kClassMeasure = 4;
+constexpr int kToolbarHeight = 26;
+constexpr UINT_PTR kFrameTimerId = 100;
+
+struct stApp {
+    char szAppTitle[128];
+    char szAppFolder[260];
+    char szClassNames[5][20];
+    HMODULE hDeviceLib;
+    stHostCallbacks hostCallbacks;
+    stDriverOps driverOps;
+    HBRUSH hbrFace, hbrShadow, hbrHighlight;
+    HINSTANCE hInstance;
+    HACCEL hAccelFrame;
+    HWND hwndFrame;
+    HWND hwndClient;
+    HWND hwndToolbar;
+    HCURSOR hcurArrow, hcurIBeam, hcurZoom, hcurDrag;
+    HBITMAP hbmMark, hbmMark0;
+    HWND hwndActiveGraph;
+    HBRUSH hbrToolbar;
+    int32_t cxStatusStrip;  // written by the device library's initialisation
+    HFONT hfontText; LOGFONTA lfText; int32_t cyText, cxText;
+    HFONT hfontStatus; LOGFONTA lfStatus; int32_t cyStatus, cxStatus;
+    HFONT hfontAxis;
+    HFONT hfontVertical; LOGFONTA lfVertical; int32_t cyVertical, cxVertical;
+    HFONT hfontJournal;
+    UINT uFindReplaceMsg;
+    HWND hwndFind;
+    HGLOBAL hAcq;
+    uint32_t bInIdle;
+    HWND hwndActiveDlg;
+    uint32_t bClipboardColor, bMetafileColor;
+    uint32_t bInterpolatePaste;
+    HBITMAP hbmCheck;
+    RECT rcFrame;
+    uint32_t nFrameShow;  // 1 normal, 2 minimised, 3 maximised
+    HMODULE hButtonLib;
+    HBITMAP hbmButtons[12];
+    tagGS gsUndo;
+    uint32_t nUndoKind;
+    char szUndoText[64];
+    uint32_t bUndoEnabled;
+    LOGFONTA lfGraph;
+    int32_t cxScaleStrip, cyAxisStrip, cyAxisLine;
+    PRINTDLGA pd;
+    uint32_t bToolbarVisible;
+    uint32_t bMenusUnlocked;
+};
+
+extern stApp* g_app;
