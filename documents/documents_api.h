@@ -25,3 +25,4 @@ int ShowCalculationDialog(stMeasure* box, HWND popup);
 void FormatMeasurementResult(stMeasure* box);
 tagGS* GetMeasurementDocument(stMeasure* box);
 void SetMeasurementCaptions(tagGS* gs);
+void DropGraphMarkers(tagGS* gs);

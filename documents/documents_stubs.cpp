@@ -1,0 +1,46 @@
+// Documents, journal, markers and measurements as far as the shell reaches them now; the file
+// formats, journal and measurement boxes come with their own module.
+#include "documents/documents_api.h"
+#include "graph/document/graph_doc.h"
+#include "shell/app.h"
+
+void SetDefaultFont() {}
+void LoadJournalSettings() {}
+void SaveJournalSettings() {}
+
+static int RegisterPlainClass(HINSTANCE inst, const char* name) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name;
+    return RegisterClassA(&wc) != 0;
+}
+int RegisterMeasureClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqMeasure"); }
+int RegisterDirectorClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqdirector"); }
+
+void SyncChannelDisplayFlags(tagGS*) {}
+void UpdateAllMeasurements(tagGS*) {}
+uint32_t GetSegmentEnd(tagGS* gs, stMarkerNode*) { return gs ? static_cast<uint32_t>(gs->totalSamples) : 0; }
+stMarkerNode* InsertMarker(tagGS*, double, int, const char*, int) { return nullptr; }
+int GetSelectionSampleRange(tagGS*, int32_t* first, int32_t* last, int16_t) {
+    *first = *last = 0;
+    return 0;
+}
+int WriteAcqFile(tagGS*, HANDLE, int, int) { return 0; }
+void RedrawMarkerBar(tagGS*) {}
+void DropGraphMarkers(tagGS* gs) {
+    gs->markers = nullptr;
+    if (g_app->hwndFind && IsWindow(g_app->hwndFind)) SendMessageA(g_app->hwndFind, WM_COMMAND, IDCANCEL, 0);
+}
+
+int ShowCalculationDialog(stMeasure*, HWND) { return 0; }
+void FormatMeasurementResult(stMeasure*) {}
+tagGS* GetMeasurementDocument(stMeasure*) { return nullptr; }
+void SetMeasurementCaptions(tagGS*) {}
+
+stMarkerNode* FindMarkerAfter(tagGS*, stMarkerNode*, uint32_t, int32_t) { return nullptr; }
+stMarkerNode* FindMarkerAtOrAfter(tagGS*, stMarkerNode*, uint32_t, int32_t) { return nullptr; }
+stMarkerNode* FirstMarkerOfType(tagGS*, int32_t) { return nullptr; }
+stMarkerNode* NextMarkerOfType(tagGS*, stMarkerNode*, int32_t) { return nullptr; }

@@ -1,0 +1,6 @@
+// What the shell uses of the output-control panels.
+#pragma once
+#include <windows.h>
+
+void InitOutputControl();
+void UpdateOutputMenu(HMENU menu);

@@ -1,0 +1,73 @@
+// The lesson-script engine's process-wide state and entry points. The interpreter itself comes
+// later; until then start-up attaches the frame menu where the start-up lesson would.
+#include "scripts/script_api.h"
+#include "shell/commands/menus.h"
+#include "devlib/services/vk40_api.h"
+#include <cstdlib>
+
+uint16_t g_scriptPermissions[kPermCount];
+uint16_t g_savePromptEnabled = 1;
+uint16_t g_closeCancelled = 0;
+tagGS* g_scriptGraph = nullptr;
+char* g_scriptTextBuffer = nullptr;
+ShortString* g_currentLessonFolder = nullptr;
+void* g_lessonScript = nullptr;
+int g_graphWindowExists = 0;
+
+namespace {
+struct PermissionsAtStart {
+    PermissionsAtStart() { ResetScriptPermissions(); }
+} g_permissionsAtStart;
+}  // namespace
+
+void ResetScriptPermissions() {
+    for (uint16_t& p : g_scriptPermissions) p = 1;
+}
+
+int StartLessons(HWND, const char*) {
+    AttachFrameMenu();
+    SetStartupFlag(1);
+    return 1;
+}
+
+int OpenScript(const char*) { return 0; }
+void ResetMenuAndToolbar() {}
+void ApplyMenuChanges(int, int32_t*, int) {}
+
+BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM) {
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, "acqchild") == 0) g_graphWindowExists = 1;
+    return TRUE;
+}
+
+int GetScriptNumericVariable(int, char, double* out) {
+    *out = 0.0;
+    return 0;
+}
+HWND CreateVariablesBrowser(HINSTANCE, HWND) { return nullptr; }
+void ShowVarsBrowser(int) {}
+LRESULT CALLBACK ScriptWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+void FreeScriptResources() {
+    std::free(g_scriptTextBuffer);
+    g_scriptTextBuffer = nullptr;
+}
+
+int16_t GetScriptNestingDepth() { return 0; }
+int32_t GetScriptToken(const char*, char* out) {
+    out[0] = 0;
+    return 0;
+}
+int16_t GetScriptNumber(const char*, double* out) {
+    *out = 0.0;
+    return 0;
+}
+int32_t EvaluateScriptExpression(const char*, char* out) {
+    out[0] = 0;
+    return 0;
+}
+void AssignScriptStringVariable(int, const char*, int) {}
+void AssignScriptNumericVariable(void*, const char*, double) {}
+int16_t RunScriptSubroutine(void*, const char*, int) { return 0; }

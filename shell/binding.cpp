@@ -1,0 +1,160 @@
+// The host callbacks the device library calls, and loading and binding the library.
+#include "shell/binding.h"
+#include "shell/app.h"
+#include "shell/commands/status.h"
+#include "shell/startup.h"
+#include "graph/document/graph_doc.h"
+#include "documents/documents_api.h"
+#include "scripts/script_api.h"
+#include "transforms/expression_api.h"
+
+SetupUnitsDlgProc g_setupUnitsDlg = nullptr;
+
+namespace {
+// Adapters: each turns the library's call into a call of the program's own routine.
+void WINAPI CbSyncChannelDisplayFlags(tagGS* gs) { SyncChannelDisplayFlags(gs); }
+void WINAPI CbUpdateAllMeasurements(tagGS* gs) { UpdateAllMeasurements(gs); }
+uint32_t WINAPI CbGetSegmentEnd(tagGS* gs, stMarkerNode* node) { return GetSegmentEnd(gs, node); }
+stMarkerNode* WINAPI CbFindMarkerAfter(tagGS* gs, stMarkerNode* n, uint32_t pos, int32_t type) {
+    return FindMarkerAfter(gs, n, pos, type);
+}
+stMarkerNode* WINAPI CbFindMarkerAtOrAfter(tagGS* gs, stMarkerNode* n, uint32_t pos, int32_t type) {
+    return FindMarkerAtOrAfter(gs, n, pos, type);
+}
+stMarkerNode* WINAPI CbFirstMarkerOfType(tagGS* gs, int32_t type) { return FirstMarkerOfType(gs, type); }
+stMarkerNode* WINAPI CbNextMarkerOfType(tagGS* gs, stMarkerNode* n, int32_t type) { return NextMarkerOfType(gs, n, type); }
+int32_t WINAPI CbGetChannelSample(tagGS* gs, int32_t index, int32_t slot, double* out) {
+    return GetChannelSample(gs, index, slot, out);
+}
+int32_t WINAPI CbPutChannelSample(tagGS* gs, int32_t index, int32_t slot, double value, int32_t grow) {
+    return PutChannelSample(gs, index, slot, value, grow);
+}
+int32_t WINAPI CbDrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t step) {
+    return DrawGraphWaveforms(dc, gs, chan, first, span, step, 1, 1, 0, 0);
+}
+int32_t WINAPI CbDrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t firstFrame, int32_t lastFrame, int16_t option) {
+    return DrawGraphWaveforms2(dc, gs, firstFrame, lastFrame, option, 0, 1, 1);
+}
+void WINAPI CbDrawTimeAxis(HDC dc, tagGS* gs) { DrawTimeAxis(dc, gs); }
+int32_t WINAPI CbWriteAcqFile(tagGS* gs, HANDLE file, int32_t mode) { return WriteAcqFile(gs, file, mode, 1); }
+void* WINAPI CbSetActiveModelessDialog(HWND hwnd) {
+    g_app->hwndActiveDlg = hwnd;
+    return g_app;
+}
+void WINAPI CbUpdateHScrollBar(tagGS* gs) { UpdateHScrollBar(gs); }
+void WINAPI CbDrawChannelGrid(HDC dc, tagGS* gs, int32_t slot) { DrawChannelGrid(dc, gs, slot, 0, 0, 1, 1); }
+int32_t WINAPI CbEvaluateExpressionAt(tagGS* gs, int32_t index, const char* text, double* out) {
+    SetExpressionContext(gs, index);
+    int16_t error = 0;
+    *out = EvaluateExpression(text, &error);
+    return error;
+}
+stMarkerNode* WINAPI CbInsertMarker(tagGS* gs, double timeMs, int32_t update, const char* label, int32_t type) {
+    return InsertMarker(gs, timeMs, update, label, type);
+}
+int32_t WINAPI CbGetSelectionSampleRange(tagGS* gs, int32_t* first, int32_t* last, int16_t chan) {
+    return GetSelectionSampleRange(gs, first, last, chan);
+}
+int32_t WINAPI CbGetChannelClipboard(tagGS** out) {
+    *out = g_channelClipboard;
+    return g_channelClipboard != nullptr;
+}
+int32_t WINAPI CbSetChannelClipboard(tagGS* gs) {
+    g_channelClipboard = gs;
+    return gs != nullptr;
+}
+tagGS* WINAPI CbGetWindowGraph(HWND hwnd) { return GetWindowGraph(hwnd); }
+int32_t WINAPI CbLoadSampleWindow(tagGS* gs, int32_t start, int32_t length) { return LoadSampleWindow(gs, start, length); }
+int32_t WINAPI CbGetScriptNestingDepth() { return GetScriptNestingDepth(); }
+int32_t WINAPI CbGetScriptToken(const char* pos, char* out) { return GetScriptToken(pos, out); }
+int32_t WINAPI CbGetScriptNumber(const char* pos, double* out) {
+    double value = 0.0;
+    int16_t r = GetScriptNumber(pos, &value);
+    *out = value;
+    return r;
+}
+int32_t WINAPI CbEvaluateScriptExpression(const char* pos, char* out) { return EvaluateScriptExpression(pos, out); }
+void WINAPI CbAssignScriptStringVariable(int32_t letter, const char* text, int32_t macroLocal) {
+    AssignScriptStringVariable(letter, text, macroLocal);
+}
+void WINAPI CbAssignScriptNumericVariable(void* ctx, const char* name, double value) {
+    AssignScriptNumericVariable(ctx, name, value);
+}
+int32_t WINAPI CbRunScriptSubroutine(void* script, const char* name, int32_t flags) {
+    return RunScriptSubroutine(script, name, flags);
+}
+void WINAPI CbRedrawMarkerBar(tagGS* gs) { RedrawMarkerBar(gs); }
+}  // namespace
+
+// Fills every slot of the host table; called once, before the binding.
+void InitDriverCallbacks() {
+    stHostCallbacks& t = g_app->hostCallbacks;
+    t.syncChannelDisplayFlags = CbSyncChannelDisplayFlags;
+    t.updateAllMeasurements = CbUpdateAllMeasurements;
+    t.getSegmentEnd = CbGetSegmentEnd;
+    t.findMarkerAfter = CbFindMarkerAfter;
+    t.findMarkerAtOrAfter = CbFindMarkerAtOrAfter;
+    t.firstMarkerOfType = CbFirstMarkerOfType;
+    t.nextMarkerOfType = CbNextMarkerOfType;
+    t.getChannelSample = CbGetChannelSample;
+    t.putChannelSample = CbPutChannelSample;
+    t.drawGraphWaveforms = CbDrawGraphWaveforms;
+    t.drawGraphWaveforms2 = CbDrawGraphWaveforms2;
+    t.drawTimeAxis = CbDrawTimeAxis;
+    t.onGraphChanged = OnGraphChanged;
+    t.onGraphViewChanged = OnGraphViewChanged;
+    t.writeAcqFile = CbWriteAcqFile;
+    t.setActiveModelessDialog = CbSetActiveModelessDialog;
+    t.updateHScrollBar = CbUpdateHScrollBar;
+    t.drawChannelGrid = CbDrawChannelGrid;
+    t.evaluateExpressionAt = CbEvaluateExpressionAt;
+    t.insertMarker = CbInsertMarker;
+    t.getSelectionSampleRange = CbGetSelectionSampleRange;
+    t.getChannelClipboard = CbGetChannelClipboard;
+    t.setChannelClipboard = CbSetChannelClipboard;
+    t.getWindowGraph = CbGetWindowGraph;
+    t.loadSampleWindow = CbLoadSampleWindow;
+    t.getScriptNestingDepth = CbGetScriptNestingDepth;
+    t.getScriptToken = CbGetScriptToken;
+    t.getScriptNumber = CbGetScriptNumber;
+    t.evaluateScriptExpression = CbEvaluateScriptExpression;
+    t.assignScriptStringVariable = CbAssignScriptStringVariable;
+    t.assignScriptNumericVariable = CbAssignScriptNumericVariable;
+    t.runScriptSubroutine = CbRunScriptSubroutine;
+    t.redrawMarkerBar = CbRedrawMarkerBar;
+    t.scriptObject = g_lessonScript;
+}
+
+// Loads the device library and exchanges the tables; the program runs on without it.
+int BindDeviceLibrary(HWND hwndFrame) { return BindDeviceLibraryFrom("vk40.dll", hwndFrame); }
+
+int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
+    g_app->hDeviceLib = LoadLibraryA(fileName);
+    if (!g_app->hDeviceLib) return 0;
+    auto init = reinterpret_cast<drvop::Initialize>(
+        reinterpret_cast<void*>(GetProcAddress(g_app->hDeviceLib, "vk40_Initialize")));
+    g_app->driverOps.initialize = init;
+    int result = 0;
+    if (init) {
+        result = init(hwndFrame, &g_app->hostCallbacks, &g_app->driverOps, &g_app->cxStatusStrip, &g_app->hAcq, 1);
+    } else {
+        FreeLibrary(g_app->hDeviceLib);
+        g_app->hDeviceLib = nullptr;
+    }
+    g_setupUnitsDlg = g_app->hDeviceLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
+                                              GetProcAddress(g_app->hDeviceLib, "VK40SetupUnitsDlg")))
+                                        : nullptr;
+    return result;
+}
+
+// The library's shut-down, then unloading; after this no device operation is called.
+void UnbindDeviceLibrary() {
+    if (!g_app->hDeviceLib) return;
+    if (g_app->driverOps.shutdownDriver) g_app->driverOps.shutdownDriver();
+    FreeLibrary(g_app->hDeviceLib);
+    g_app->hDeviceLib = nullptr;
+    g_setupUnitsDlg = nullptr;
+    // The record and the entry points are gone with the library: nothing may reach them later.
+    g_app->hAcq = nullptr;
+    g_app->driverOps = stDriverOps{};
+}

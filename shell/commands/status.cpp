@@ -1,0 +1,231 @@
+// The status strip is drawn straight onto the frame: there is no status-bar window.
+#include "shell/commands/status.h"
+#include "shell/app.h"
+#include "shell/commands/menus.h"
+#include "graph/document/graph_doc.h"
+#include "documents/documents_api.h"
+#include "devlib/services/vk40_api.h"
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+std::string g_shown;         // what the strip shows, for the program's own checks
+std::string g_appendBuffer;  // AppendStatusText's running text
+
+const char* Translated(const char* key) {
+    const char* t = getMsgBoxText(key);
+    return t ? t : key;
+}
+
+// The strip rectangle, filled with the face brush; null when there is no frame to draw on.
+bool PrepareStrip(HDC dc, RECT* strip) {
+    RECT rc;
+    GetClientRect(g_app->hwndFrame, &rc);
+    rc.top = rc.bottom - (g_app->cyStatus + 5);
+    OffsetRect(&rc, 0, 1);
+    InflateRect(&rc, 1, 1);
+    rc.bottom -= 1;
+    InflateRect(&rc, -2, -2);
+    FillRect(dc, &rc, g_app->hbrFace);
+    *strip = rc;
+    return true;
+}
+
+void DrawStripText(HDC dc, RECT rc, const char* text) {
+    HGDIOBJ oldFont = SelectObject(dc, g_app->hfontStatus);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, text, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_LEFT);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+}
+
+struct Pens {
+    HPEN highlight = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+    HDC dc;
+    HGDIOBJ old;
+    explicit Pens(HDC d) : dc(d), old(SelectObject(d, GetStockObject(BLACK_PEN))) {}
+    ~Pens() {
+        SelectObject(dc, old);
+        DeleteObject(highlight);
+        DeleteObject(shadow);
+    }
+};
+}  // namespace
+
+const char* GetStatusTextShown() { return g_shown.c_str(); }
+
+// Shows a message, or the panes for none or "Ready".
+void SetStatusText(const char* text) {
+    if (!g_app || !g_app->hwndFrame) return;
+    HDC dc = GetDC(g_app->hwndFrame);
+    RECT strip;
+    PrepareStrip(dc, &strip);
+    const char* ready = getMsgBoxText("Ready");
+    bool panes = !text || std::strcmp(text, "Ready") == 0 || (ready && std::strcmp(text, ready) == 0);
+    if (panes) {
+        DrawStatusPanes(dc, &strip);
+    } else {
+        char shown[256];
+        const char* t = getMsgBoxText(text);
+        if (t)
+            lstrcpynA(shown, t, sizeof shown);
+        else
+            std::snprintf(shown, sizeof shown, "%s - MissingTranslation", text);
+        strip.left += 4;
+        DrawStripText(dc, strip, shown);
+        g_shown = shown;
+    }
+    ReleaseDC(g_app->hwndFrame, dc);
+}
+
+// Shows a translated format with one number; never the panes.
+void SetStatusTextFmt(const char* key, int32_t number) {
+    if (!g_app || !g_app->hwndFrame) return;
+    char shown[256];
+    const char* format = getMsgBoxText(key);
+    if (format)
+        std::snprintf(shown, sizeof shown, format, static_cast<unsigned long>(number));
+    else
+        std::snprintf(shown, sizeof shown, "%s - MissingTranslation", key);
+    HDC dc = GetDC(g_app->hwndFrame);
+    RECT strip;
+    PrepareStrip(dc, &strip);
+    DrawStripText(dc, strip, shown);
+    ReleaseDC(g_app->hwndFrame, dc);
+    g_shown = shown;
+}
+
+void AppendStatusText(const char* text) {
+    if (!text) {
+        g_appendBuffer.clear();
+    } else {
+        g_appendBuffer += text;
+        if (g_appendBuffer.size() > 255) g_appendBuffer.resize(255);
+    }
+    SetStatusText(g_appendBuffer.empty() ? nullptr : g_appendBuffer.c_str());
+}
+
+// The four panes that describe the active graph, or "Ready" alone without one.
+void DrawStatusPanes(HDC dc, const RECT* strip) {
+    tagGS* gs = g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
+    if (!gs) {
+        RECT rc = *strip;
+        rc.left += 4;
+        DrawStripText(dc, rc, Translated("Ready"));
+        g_shown = Translated("Ready");
+        return;
+    }
+    static const char* const modes[3] = {"Scope", "Chart", "XY"};
+    char pane1[160];
+    const char* grid = !gs->gridShown ? "Grid Off" : gs->gridLocked ? "Grid Locked" : "Grid Unlocked";
+    std::snprintf(pane1, sizeof pane1, "%s, %s", Translated("Ready"), Translated(grid));
+    const char* texts[4] = {pane1, Translated(modes[gs->displayMode < 3 ? gs->displayMode : 0]),
+                            Translated(gs->storageKind == kStoreDiskPaged ? "Disk" : "Memory"),
+                            gs->acquiring ? Translated("Acquire") : ""};
+    const int widths[4] = {40, 7, 9, 9};
+    int left = 12;
+    HGDIOBJ oldFont = SelectObject(dc, g_app->hfontStatus);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    g_shown.clear();
+    for (int i = 0; i < 4; ++i) {
+        RECT pane{left, strip->top + 2, left + widths[i] * g_app->cxStatus, strip->bottom - 2};
+        DrawFrame3D(dc, &pane, 1);
+        RECT text = pane;
+        if (i == 0) {
+            text.left += 4;
+            DrawTextA(dc, texts[i], -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+        } else {
+            DrawTextA(dc, texts[i], -1, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        }
+        if (i) g_shown += '|';
+        g_shown += texts[i];
+        left = pane.right + 12;
+    }
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+}
+
+// A 3-D frame just outside the rectangle: sunken shadows the top and left edges.
+void DrawFrame3D(HDC dc, const RECT* r, int sunken) {
+    Pens pens(dc);
+    RECT rc{r->left - 2, r->top - 2, r->right + 1, r->bottom + 1};
+    SelectObject(dc, sunken ? pens.shadow : pens.highlight);
+    MoveToEx(dc, rc.left, rc.bottom, nullptr);
+    LineTo(dc, rc.left, rc.top);
+    LineTo(dc, rc.right, rc.top);
+    SelectObject(dc, sunken ? pens.highlight : pens.shadow);
+    MoveToEx(dc, rc.left + 1, rc.bottom, nullptr);
+    LineTo(dc, rc.right, rc.bottom);
+    LineTo(dc, rc.right, rc.top);
+}
+
+void DrawSunkenBox(HDC dc, const RECT* r, int grey) {
+    if (!grey) {
+        DrawFrame3D(dc, r, 0);
+        return;
+    }
+    RECT rc{r->left - 2, r->top - 2, r->right + 1, r->bottom + 1};
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x80, 0x80, 0x80));
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, rc.left, rc.bottom, nullptr);
+    LineTo(dc, rc.left, rc.top);
+    LineTo(dc, rc.right + 1, rc.top);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+void DrawSeparator3D(HDC dc, const RECT* r, int sunken) {
+    Pens pens(dc);
+    SelectObject(dc, sunken ? pens.shadow : pens.highlight);
+    MoveToEx(dc, r->left, r->top, nullptr);
+    LineTo(dc, r->right, r->top);
+    SelectObject(dc, sunken ? pens.highlight : pens.shadow);
+    MoveToEx(dc, r->left, r->bottom - 1, nullptr);
+    LineTo(dc, r->right, r->bottom - 1);
+}
+
+// The device library changed a graph's data: bring window, menus, toolbar and status in line.
+int32_t WINAPI OnGraphChanged(tagGS* gs, int32_t, int32_t, int32_t) {
+    if (!gs) return 0;
+    UpdateRecordingMenus(gs);
+    UpdateGraphLength(gs);
+    UpdateGraphMenus(gs);
+    UpdateGraphScrollBars(gs);
+    if (gs->autoscaleMode != 0) AutoScaleGraph(gs, gs->autoscaleMode == 1);
+    if (gs->hwnd) {
+        if (HDC dc = GetDC(gs->hwnd)) {
+            UpdateAllMeasurements(gs);
+            ReleaseDC(gs->hwnd, dc);
+        }
+    }
+    UpdateGraphToolbar();
+    SetStatusText(nullptr);
+    if (g_app->hAcq && g_app->driverOps.onGraphResized) g_app->driverOps.onGraphResized(g_app->hAcq, gs);
+    return 1;
+}
+
+// The device library reset a graph's view for a new recording or play-back.
+void WINAPI OnGraphViewChanged(tagGS* gs, int32_t) {
+    if (!gs) return;
+    UpdateGraphScrollBars(gs);
+    UpdateHScrollBar(gs);
+    if (g_app->hAcq) {
+        if (g_app->driverOps.onGraphResized) g_app->driverOps.onGraphResized(g_app->hAcq, gs);
+        if (g_app->driverOps.refreshInputValues) g_app->driverOps.refreshInputValues(g_app->hAcq, 0);
+    }
+    RebuildChannelItems(gs);
+    if (gs->hwnd) {
+        InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
+        RECT strip{gs->chanScaleRects[0].left, gs->plotRect.top, gs->chanScaleRects[0].right, gs->plotRect.bottom};
+        InvalidateRect(gs->hwnd, &strip, FALSE);
+    }
+    UpdateGraphMenus(gs);
+    UpdateRecordingMenus(gs);
+    ClearUndo();
+    if (gs->markers) DropGraphMarkers(gs);
+    if (gs->hScrollBar) EnableScrollBar(gs->hScrollBar, SB_CTL, ESB_ENABLE_BOTH);
+    UpdateGraphMenus(gs);
+    SetStatusText(nullptr);
+}

@@ -1,0 +1,335 @@
+// The frame window: MDI client, graph toolbar strip, status strip, closing and dropped files.
+#include "shell/frame.h"
+#include "shell/app.h"
+#include "shell/binding.h"
+#include "shell/startup.h"
+#include "shell/commands/dispatch.h"
+#include "shell/commands/menus.h"
+#include "shell/commands/status.h"
+#include "graph/document/graph_doc.h"
+#include "scripts/script_api.h"
+#include "devlib/services/vk40_api.h"
+#include "devlib/acquisition/stAcq.h"
+#include <shellapi.h>
+#include <cstring>
+
+namespace {
+constexpr UINT kClientId = 1;
+constexpr UINT kFirstChildId = 0x1010;
+constexpr UINT kMenuShowToolbar = 14, kMenuHideToolbar = 15;
+
+// Creates the MDI client and the toolbar, and prepares the frame menu.
+LRESULT OnFrameCreate(HWND hwnd) {
+    g_app->hwndFrame = hwnd;
+    CLIENTCREATESTRUCT ccs{};
+    HMENU menu = GetMenu(hwnd);
+    ccs.hWindowMenu = menu ? GetSubMenu(menu, 4) : nullptr;
+    ccs.idFirstChild = kFirstChildId;
+    g_app->hwndClient = CreateWindowExA(0, "mdiclient", nullptr, 0x42300001, 0, 0, 0, 0, hwnd,
+                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kClientId)), g_app->hInstance,
+                                        &ccs);
+    g_app->hwndToolbar = CreateWindowExA(0, g_app->szClassNames[kClassToolbar], nullptr, WS_CHILD | WS_VISIBLE, 0, 0,
+                                         0, 0, hwnd, nullptr, g_app->hInstance, nullptr);
+    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
+    if (g_app->hwndClient) ShowWindow(g_app->hwndClient, SW_SHOW);
+    UpdateTransformMenu(nullptr);
+    if (menu) {
+        HMENU display = GetSubMenu(menu, 3);
+        if (display) MakeColorMenuOwnerDrawn(GetSubMenu(display, 11));
+        DeleteMenu(menu, 2121, MF_BYCOMMAND);
+        DeleteMenu(menu, 2128, MF_BYCOMMAND);
+    }
+    g_app->uFindReplaceMsg = RegisterWindowMessageA("commdlg_FindReplace");
+    return 0;
+}
+
+// Places the toolbar strip and the MDI client below it.
+void OnFrameSize(HWND hwnd, WPARAM type) {
+    if (type == SIZE_RESTORED) {
+        g_app->nFrameShow = 1;
+        GetWindowRect(hwnd, &g_app->rcFrame);
+    } else if (type == SIZE_MINIMIZED) {
+        g_app->nFrameShow = 2;
+    } else if (type == SIZE_MAXIMIZED) {
+        g_app->nFrameShow = 3;
+    }
+    InvalidateRect(hwnd, nullptr, TRUE);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    if (g_app->hwndToolbar) MoveWindow(g_app->hwndToolbar, 0, 0, rc.right, kToolbarHeight, TRUE);
+    if (!g_app->hwndClient) return;
+    if (g_app->bToolbarVisible > 0)
+        MoveWindow(g_app->hwndClient, 0, kToolbarHeight, rc.right, rc.bottom - kToolbarHeight, TRUE);
+    else
+        MoveWindow(g_app->hwndClient, 0, 0, rc.right, rc.bottom, TRUE);
+}
+
+// Paints the status strip at the foot of the client area.
+void OnFramePaint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    RECT strip{0, rc.bottom - (g_app->cyStatus + 5), rc.right, rc.bottom};
+    FillRect(dc, &strip, g_app->hbrToolbar);
+    MoveToEx(dc, strip.left, strip.top, nullptr);
+    LineTo(dc, strip.right, strip.top);
+    RECT frame{strip.left + 1, strip.top + 1 + 2, strip.right - 1, strip.bottom + 1 - 2};
+    DrawFrame3D(dc, &frame, 0);
+    EndPaint(hwnd, &ps);
+    SetStatusText(nullptr);
+}
+
+// The frame's destruction ends the device library, the timer and the loop.
+void OnFrameDestroy(HWND hwnd) {
+    UnbindDeviceLibrary();
+    if (g_frameTimer) {
+        KillTimer(hwnd, kFrameTimerId);
+        g_frameTimer = 0;
+    }
+    PostQuitMessage(0);
+    g_app->hwndFrame = nullptr;
+    g_app->hwndActiveGraph = nullptr;
+    g_app->hwndActiveDlg = nullptr;
+}
+
+// The right-click menu of the menu bar: show or hide the graph toolbar.
+LRESULT OnFrameRightClick(HWND hwnd, WPARAM hitTest, LPARAM lParam) {
+    if (!g_scriptPermissions[kPermRMouseButton]) return 0;
+    if (hitTest != HTMENU) return 1;
+    HMENU popup = CreatePopupMenu();
+    if (!popup) return 0;
+    AppendMenuA(popup, MF_STRING, kMenuShowToolbar, "Show Toolbar");
+    AppendMenuA(popup, MF_STRING, kMenuHideToolbar, "Hide Toolbar");
+    bool shown = g_app->bToolbarVisible > 0;
+    CheckMenuItem(popup, kMenuShowToolbar, shown ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(popup, kMenuHideToolbar, shown ? MF_UNCHECKED : MF_CHECKED);
+    AdjustMenuByContainerData(5002, popup);
+    int choice = TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD, static_cast<short>(LOWORD(lParam)),
+                                static_cast<short>(HIWORD(lParam)), 0, hwnd, nullptr);
+    DestroyMenu(popup);
+    if (choice) ApplyToolbarChoice(choice == kMenuShowToolbar);
+    ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
+    return 0;
+}
+
+// Swallows the system commands that a lesson forbids or that open a disabled menu.
+bool SystemCommandBlocked(HWND hwnd, WPARAM cmd, LPARAM lParam) {
+    const UINT sc = static_cast<UINT>(cmd & 0xFFF0);
+    if ((cmd & 0xF090) == 0xF090) {
+        HMENU menu = GetMenu(hwnd);
+        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        int count = menu ? GetMenuItemCount(menu) : 0;
+        for (int i = 0; i < count; ++i) {
+            UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+            RECT item;
+            if ((state & (MF_DISABLED | MF_GRAYED)) && GetMenuItemRect(hwnd, menu, i, &item) && PtInRect(&item, pt))
+                return true;
+        }
+    }
+    if (!g_scriptPermissions[kPermZoomWindow] && (sc == SC_MINIMIZE || sc == SC_MAXIMIZE || sc == SC_RESTORE))
+        return true;
+    if (!g_scriptPermissions[kPermZoomWindow] && (cmd & 0xFFFF) == 0xF122) return true;
+    if (!g_scriptPermissions[kPermCloseWindow] && sc == SC_CLOSE) return true;
+    return false;
+}
+
+void OnFrameDropFiles(HDROP drop) {
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    if (count >= 1) {
+        char path[81] = "";
+        DragQueryFileA(drop, 0, path, sizeof path);
+        OpenDroppedFile(path);
+    }
+    DragFinish(drop);
+}
+}  // namespace
+
+// Moves the MDI client for a toolbar shown or hidden from the menu bar's right-click menu.
+void ApplyToolbarChoice(bool show) {
+    g_app->bToolbarVisible = show ? 1 : 0;
+    if (!g_app->hwndClient) return;
+    RECT rc;
+    GetWindowRect(g_app->hwndClient, &rc);
+    MapWindowPoints(nullptr, g_app->hwndFrame, reinterpret_cast<POINT*>(&rc), 2);
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    if (show)
+        MoveWindow(g_app->hwndClient, rc.left, kToolbarHeight, width, height - kToolbarHeight, TRUE);
+    else
+        MoveWindow(g_app->hwndClient, rc.left, 0, width, height + kToolbarHeight, TRUE);
+}
+
+// 1 when the frame may close: no recording runs and no graph window objects.
+int MayCloseFrame() {
+    {
+        AcqLock acq(g_app->hAcq);
+        if (acq && acq->run.running) return 0;
+    }
+    bool objected = false;
+    if (g_app->hwndClient) {
+        for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (GetWindow(child, GW_OWNER)) continue;
+            if (SendMessageA(child, WM_QUERYENDSESSION, 0, 0)) objected = true;
+        }
+    }
+    return objected ? 0 : 1;
+}
+
+// Opens a file outside lesson mode, as a free document.
+int OpenDroppedFile(const char* path) {
+    ResetMenuAndToolbar();
+    if (g_app->hAcq && g_app->driverOps.hideDriverPanels) g_app->driverOps.hideDriverPanels(g_app->hAcq);
+    g_graphWindowExists = 0;
+    if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, IsGraphChildWindow, 0);
+    OpenGraphFile(path);
+    static const int codes[36] = {1100, 1101, 1150, 1108, 1109, 1200, 1201, 1202, 1203, 1204, 1205, 1206,
+                                  1207, 1208, 1209, 1210, 1003, 1400, 1402, 1403, 1406, 1408, 1410, 1411,
+                                  5000, 1460, 1461, 1462, 1464, 1465, 1467, 1468, 1469, 1470, 1471, 1472};
+    static int32_t stored[36];
+    for (int i = 0; i < 36; ++i) ApplyMenuChanges(codes[i], &stored[i], 3);
+    HideScriptToolbarButtons();
+    ResetScriptPermissions();
+    // Scale permissions stay; the scale-unit and label permissions are withdrawn for a free document.
+    g_scriptPermissions[kPermVScaleUnits] = 0;
+    g_scriptPermissions[kPermVLabel] = 0;
+    g_scriptPermissions[kPermHScaleUnits] = 0;
+    g_scriptPermissions[kPermHLabel] = 0;
+    if (g_app->hAcq && g_app->driverOps.hideGraphButton) g_app->driverOps.hideGraphButton(g_app->hAcq);
+    return 1;
+}
+
+LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND client = g_app ? g_app->hwndClient : nullptr;
+    switch (msg) {
+    case WM_CREATE:
+        return OnFrameCreate(hwnd);
+    case WM_DESTROY:
+        OnFrameDestroy(hwnd);
+        return 0;
+    case WM_SIZE:
+        OnFrameSize(hwnd, wParam);
+        return 0;
+    case WM_PAINT:
+        OnFramePaint(hwnd);
+        return 0;
+    case WM_CLOSE:
+        if (MayCloseFrame()) {
+            SaveWindowPlacement();
+            DestroyWindow(hwnd);
+        }
+        return 0;
+    case WM_QUERYENDSESSION:
+        return MayCloseFrame();
+    case WM_SYSCOLORCHANGE:
+        OnFrameSysColorChange();
+        return 0;
+    case WM_DRAWITEM:
+        if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlType == ODT_MENU)
+            DrawColorMenuItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        return 0;
+    case WM_MEASUREITEM: {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (mis->CtlType == ODT_MENU) {
+            mis->itemWidth = 10 * g_app->cxText;
+            mis->itemHeight = g_app->cyText + g_app->cyText / 2;
+        } else {
+            mis->itemWidth = 32 * g_app->cxText;
+            mis->itemHeight = g_app->cyText;
+        }
+        return 0;
+    }
+    case WM_WINDOWPOSCHANGED: {
+        auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (!(wp->flags & (SWP_FRAMECHANGED | SWP_NOACTIVATE)) && (!(wp->flags & SWP_NOSIZE) || !(wp->flags & SWP_NOMOVE)))
+            GetWindowRect(hwnd, &g_app->rcFrame);
+        DefFrameProcA(hwnd, client, msg, wParam, lParam);
+        return 0;
+    }
+    case WM_NCRBUTTONDOWN:
+        return OnFrameRightClick(hwnd, wParam, lParam);
+    case WM_COMMAND:
+        OnFrameCommand(hwnd, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kFrameTimerId && g_app->hwndActiveGraph && IsWindow(g_app->hwndActiveGraph)) {
+            if (tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph)) RedrawGraphCursor(gs);
+        }
+        return 0;
+    case WM_INITMENU:
+        UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_MENUSELECT: {
+        const UINT flags = HIWORD(wParam);
+        HMENU menu = reinterpret_cast<HMENU>(lParam);
+        if (flags == 0xFFFF && !menu)
+            OnFrameMenuSelect(menu, 0, nullptr, static_cast<UINT>(-1));
+        else if (flags & MF_POPUP)
+            OnFrameMenuSelect(menu, 0, GetSubMenu(menu, LOWORD(wParam)), flags);
+        else
+            OnFrameMenuSelect(menu, LOWORD(wParam), nullptr, flags);
+        return 0;
+    }
+    case WM_DROPFILES:
+        OnFrameDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_COPYDATA: {
+        auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lParam);
+        // The data is a path; it need not be terminated, so copy it out bounded.
+        if (cds && cds->lpData && cds->cbData > 0) {
+            char path[MAX_PATH];
+            size_t n = cds->cbData < sizeof path - 1 ? cds->cbData : sizeof path - 1;
+            std::memcpy(path, cds->lpData, n);
+            path[n] = 0;
+            OpenGraphFile(path);
+        }
+        return 1;
+    }
+    case WM_SYSCOMMAND:
+        if (SystemCommandBlocked(hwnd, wParam, lParam)) return 0;
+        return DefFrameProcA(hwnd, client, msg, wParam, lParam);
+    default:
+        return DefFrameProcA(hwnd, client, msg, wParam, lParam);
+    }
+}
+
+// Colours changed: the program's brushes follow, then the device library's.
+void OnFrameSysColorChange() {
+    DeleteObject(g_app->hbrToolbar);
+    DeleteObject(g_app->hbrFace);
+    DeleteObject(g_app->hbrShadow);
+    DeleteObject(g_app->hbrHighlight);
+    g_app->hbrToolbar = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    g_app->hbrFace = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    g_app->hbrShadow = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+    g_app->hbrHighlight = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
+    if (g_app->hAcq && g_app->driverOps.onSysColorChange) g_app->driverOps.onSysColorChange();
+}
+
+// The print dialog block: printing itself comes with the print module.
+void InitPrintSetup() {
+    PRINTDLGA& pd = g_app->pd;
+    std::memset(&pd, 0, sizeof pd);
+    pd.lStructSize = sizeof pd;
+    pd.hwndOwner = g_app->hwndFrame;
+    pd.Flags = PD_NOSELECTION | PD_NOPAGENUMS;
+    pd.nFromPage = 0xFFFF;
+    pd.nToPage = 0xFFFF;
+    pd.nMinPage = 1;
+    pd.nMaxPage = 1;
+    pd.nCopies = 1;
+    pd.hInstance = g_app->hInstance;
+}
+
+void FreePrintSetup() {
+    if (g_app->pd.hDevMode) GlobalFree(g_app->pd.hDevMode);
+    if (g_app->pd.hDevNames) GlobalFree(g_app->pd.hDevNames);
+    g_app->pd.hDevMode = g_app->pd.hDevNames = nullptr;
+    SubclassScrollBarClass(0);
+}
+
+// The splash dialog and the processor description come with the system dialogs.
+void ShowSplash(HWND) {}
+void IdentifyProcessor() {}

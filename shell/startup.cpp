@@ -1,0 +1,473 @@
+// Kymora's life from its first instruction to its exit.
+#include "shell/startup.h"
+#include "shell/app.h"
+#include "shell/binding.h"
+#include "shell/frame.h"
+#include "shell/commands/menus.h"
+#include "shell/commands/status.h"
+#include "shell/controls/popup_button.h"
+#include "graph/document/graph_doc.h"
+#include "documents/documents_api.h"
+#include "scripts/script_api.h"
+#include "outputs/outputs_api.h"
+#include "devlib/services/vk40_api.h"
+#include "devlib/acquisition/stAcq.h"
+#include "shell/controls/utilities.h"
+#include <commctrl.h>
+#include <cctype>
+#include <clocale>
+#include <cmath>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <float.h>
+
+stApp* g_app = nullptr;
+tagGS* g_channelClipboard = nullptr;
+HMENU g_frameMenu = nullptr;
+int g_frameMenuAttached = 0;
+HACCEL g_markerAccel = nullptr;
+HBITMAP g_lessonPrompt = nullptr;
+HWND g_varsBrowser = nullptr;
+UINT_PTR g_frameTimer = 0;
+
+namespace {
+const char kIniFile[] = "NORVANE.INI";
+const char kIniSection[] = "Wavemind";
+uint16_t g_waitCount = 0;
+HCURSOR g_cursorBeforeWait = nullptr;
+
+// A floating-point fault must not end the program: reset the unit and go on.
+void OnFloatingPointSignal(int) {
+    _fpreset();
+    std::signal(SIGFPE, OnFloatingPointSignal);
+}
+}  // namespace
+
+// The maths-error hook: logarithms of negative numbers answer the logarithm of the magnitude.
+extern "C" int KymoraMathErr(struct _exception* e) {
+    if (e->type == _DOMAIN && e->name) {
+        if (std::strcmp(e->name, "log") == 0) { e->retval = std::log(-e->arg1); return 1; }
+        if (std::strcmp(e->name, "log10") == 0) { e->retval = std::log10(-e->arg1); return 1; }
+    }
+    return 0;
+}
+
+// Fills the class-name table and the flags that start at 1.
+void InitClassNames() {
+    static const char* const names[5] = {"acqframe", "acqchild", "LumikeyButton", "acqToolbar", "acqMeasure"};
+    for (int i = 0; i < 5; ++i) lstrcpynA(g_app->szClassNames[i], names[i], sizeof g_app->szClassNames[i]);
+    g_app->bClipboardColor = 1;
+    g_app->bMetafileColor = 1;
+    g_app->bInterpolatePaste = 1;
+    g_app->nFrameShow = 1;
+    g_app->bToolbarVisible = 1;
+    g_app->bMenusUnlocked = 1;
+}
+
+// The check-mark bitmap of the radio-style Display items: a round dot.
+HBITMAP MakeCheckBitmap() {
+    DWORD dims = GetMenuCheckMarkDimensions();
+    int w = LOWORD(dims) > 32 ? 32 : LOWORD(dims);
+    int h = HIWORD(dims) > 32 ? 32 : HIWORD(dims);
+    if (w <= 0 || h <= 0) return nullptr;
+    int stride = ((w + 15) / 16) * 2;
+    uint8_t bits[32 * 4];
+    std::memset(bits, 0xFF, sizeof bits);
+    static const uint16_t dot[5] = {0x06, 0x0F, 0x0F, 0x0F, 0x06};
+    int shift = (w - 4) / 2;
+    if (shift > 12) shift = 12;
+    int top = (h - 6) / 2;
+    for (int r = 0; r < 5; ++r) {
+        int row = top + r;
+        if (row < 0 || row >= h) continue;
+        // Bit 15 of the row word is the leftmost pixel; the dot pattern counts from the right.
+        uint16_t word = static_cast<uint16_t>(~(dot[r] << (16 - 4 - shift)));
+        bits[row * stride] = static_cast<uint8_t>(word >> 8);
+        if (stride > 1) bits[row * stride + 1] = static_cast<uint8_t>(word & 0xFF);
+    }
+    return CreateBitmap(w, h, 1, 1, bits);
+}
+
+// Registers every class of the program; 0 when any of them fails.
+int RegisterAppClasses() {
+    HINSTANCE inst = g_app->hInstance;
+    g_app->hbrToolbar = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    g_app->hbrFace = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    g_app->hbrShadow = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+    g_app->hbrHighlight = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = FrameWndProc;
+    wc.hInstance = inst;
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(1));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(1);
+    wc.lpszClassName = g_app->szClassNames[kClassFrame];
+    if (!RegisterClassA(&wc)) return 0;
+
+    wc = WNDCLASSA{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = GraphWndProc;
+    wc.cbWndExtra = sizeof(void*);
+    wc.hInstance = inst;
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(108));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = g_app->szClassNames[kClassChild];
+    if (!RegisterClassA(&wc)) return 0;
+
+    wc = WNDCLASSA{};
+    wc.lpfnWndProc = ScriptWndProc;
+    wc.cbWndExtra = sizeof(void*);
+    wc.hInstance = inst;
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(108));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = g_app->hbrToolbar;
+    wc.lpszMenuName = MAKEINTRESOURCEA(163);
+    wc.lpszClassName = "acqScript";
+    if (!RegisterClassA(&wc)) return 0;
+
+    if (!RegisterDirectorClass(inst)) return 0;
+    if (!RegisterMeasureClass(inst)) return 0;
+    if (!RegisterPopupButtonClass(inst)) return 0;
+    if (!RegisterToolbarClass(inst)) return 0;
+
+    g_app->hButtonLib = LoadLibraryA("lumikey.dll");  // registers "LumikeyButton"; optional
+
+    g_app->hbmCheck = MakeCheckBitmap();
+    g_app->hcurArrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    g_app->hcurIBeam = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513));
+    g_app->hcurZoom = LoadCursorA(inst, "zoom");
+    g_app->hcurDrag = LoadCursorA(inst, "drag");
+    g_app->hbmMark = LoadBitmapA(inst, "mark");
+    g_app->hbmMark0 = LoadBitmapA(inst, "mark0");
+    static const int buttonIds[12] = {115, 114, 123, 113, 187, 188, 189, 190, 223, 224, 225, 226};
+    for (int i = 0; i < 12; ++i) g_app->hbmButtons[i] = LoadBitmapA(inst, MAKEINTRESOURCEA(buttonIds[i]));
+    return 1;
+}
+
+// Creates a font on a device context and measures its line height and average width.
+static HFONT MakeMeasuredFont(HDC dc, LOGFONTA* lf, int32_t* cy, int32_t* cx) {
+    HFONT font = CreateFontIndirectA(lf);
+    if (!font) return nullptr;
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    *cy = tm.tmHeight + tm.tmExternalLeading;
+    *cx = tm.tmAveCharWidth;
+    return font;
+}
+
+static void InitArialLogFont(LOGFONTA* lf, HDC dc, BYTE charset) {
+    std::memset(lf, 0, sizeof *lf);
+    lf->lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf->lfWeight = FW_NORMAL;
+    lf->lfCharSet = charset;
+    lf->lfPitchAndFamily = 0x22;
+    lstrcpyA(lf->lfFaceName, "Arial");
+}
+
+// Builds the title, the fonts and the frame, and binds the device library.
+int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
+    HINSTANCE inst = g_app->hInstance;
+    char title[128] = "";
+    LoadStringA(inst, 18, title, sizeof title - 2);
+    if (GetUserDefaultLCID() != 1041) {
+        size_t n = std::strlen(title);
+        title[n] = static_cast<char>(0xAE);
+        title[n + 1] = 0;
+    }
+    lstrcpynA(g_app->szAppTitle, title, sizeof g_app->szAppTitle);
+
+    HDC screen = GetDC(nullptr);
+    InitArialLogFont(&g_app->lfText, screen, 1);
+    if (GetUserDefaultLCID() == 1041) g_app->lfText.lfCharSet = SHIFTJIS_CHARSET;
+    g_app->hfontText = MakeMeasuredFont(screen, &g_app->lfText, &g_app->cyText, &g_app->cxText);
+    ReleaseDC(nullptr, screen);
+
+    g_app->hwndFrame = CreateWindowExA(WS_EX_ACCEPTFILES, g_app->szClassNames[kClassFrame], g_app->szAppTitle,
+                                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, inst, nullptr);
+    if (!g_app->hwndFrame || !g_app->hwndClient) return 0;
+    SubclassScrollBarClass(1);
+    g_app->hAccelFrame = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(1));
+    if (!g_app->hAccelFrame) return 0;
+
+    HDC dc = GetDC(g_app->hwndFrame);
+    g_app->lfStatus = g_app->lfText;
+    g_app->hfontStatus = MakeMeasuredFont(dc, &g_app->lfStatus, &g_app->cyStatus, &g_app->cxStatus);
+    g_app->hfontAxis = g_app->hfontText;
+    InitArialLogFont(&g_app->lfVertical, dc, 0);
+    g_app->lfVertical.lfEscapement = 900;
+    g_app->lfVertical.lfOrientation = 900;
+    g_app->hfontVertical = MakeMeasuredFont(dc, &g_app->lfVertical, &g_app->cyVertical, &g_app->cxVertical);
+    ReleaseDC(g_app->hwndFrame, dc);
+
+    SetDefaultFont();
+    LoadWindowPlacement();
+    const RECT& rc = g_app->rcFrame;
+    if (!IsRectEmpty(&rc)) {
+        if ((show == SW_SHOW || show == SW_SHOWNORMAL) && g_app->nFrameShow != 2) show = static_cast<int>(g_app->nFrameShow);
+        SetWindowPos(g_app->hwndFrame, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                     SWP_NOZORDER);
+    }
+    SetRadioCheckBitmaps();
+
+    InitDriverCallbacks();
+    BindDeviceLibrary(g_app->hwndFrame);
+
+    // Hold the class menu (resource 1, already prepared by the frame's creation) detached
+    // until the start-up lesson attaches it.
+    g_frameMenu = GetMenu(g_app->hwndFrame);
+    if (!g_frameMenu) g_frameMenu = LoadMenuA(inst, MAKEINTRESOURCEA(1));
+    SetMenu(g_app->hwndFrame, nullptr);
+    g_frameMenuAttached = 0;
+
+    ShowWindow(g_app->hwndFrame, show);
+    UpdateWindow(g_app->hwndFrame);
+    if (show != SW_SHOWMINIMIZED && show != SW_SHOWMINNOACTIVE) ShowSplash(g_app->hwndFrame);
+
+    SetStatusText("Initializing acquisition system...");
+    if (AllocGraph(&g_channelClipboard, 0) < 1) return 0;
+    SetStatusText(nullptr);
+    lstrcpyA(g_app->szUndoText, "Can't Undo");
+    g_app->bUndoEnabled = 0;
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, 257, 0);
+
+    InitPrintSetup();
+    return 1;
+}
+
+// The frame placement and picture colour settings in the INI file.
+void LoadWindowPlacement() {
+    char keys[64] = "";
+    if (GetPrivateProfileStringA(kIniSection, nullptr, "", keys, sizeof keys, kIniFile) == 0)
+        SaveWindowPlacement();  // a new file gets the current values
+    char buf[63];
+    GetPrivateProfileStringA(kIniSection, "Window", "0 0 0 0 1", buf, sizeof buf, kIniFile);
+    int left = 0, top = 0, width = 0, height = 0, state = 1;
+    if (std::sscanf(buf, "%d %d %d %d %d", &left, &top, &width, &height, &state) == 5) {
+        g_app->rcFrame = RECT{left, top, left + width, top + height};
+        g_app->nFrameShow = static_cast<uint32_t>(state);
+    }
+    GetPrivateProfileStringA(kIniSection, "Clipboard", "Mono", buf, sizeof buf, kIniFile);
+    g_app->bClipboardColor = std::toupper(static_cast<unsigned char>(buf[0])) == 'C';
+    GetPrivateProfileStringA(kIniSection, "Metafile", "Color", buf, sizeof buf, kIniFile);
+    g_app->bMetafileColor = std::toupper(static_cast<unsigned char>(buf[0])) == 'C';
+    LoadJournalSettings();
+}
+
+void SaveWindowPlacement() {
+    char buf[80];
+    const RECT& rc = g_app->rcFrame;
+    std::snprintf(buf, sizeof buf, "%d %d %d %d %d", static_cast<int>(rc.left), static_cast<int>(rc.top),
+                  static_cast<int>(rc.right - rc.left), static_cast<int>(rc.bottom - rc.top),
+                  static_cast<int>(g_app->nFrameShow));
+    WritePrivateProfileStringA(kIniSection, "Window", buf, kIniFile);
+    WritePrivateProfileStringA(kIniSection, "Clipboard", g_app->bClipboardColor ? "Color" : "Mono", kIniFile);
+    WritePrivateProfileStringA(kIniSection, "Metafile", g_app->bMetafileColor ? "Color" : "Mono", kIniFile);
+    SaveJournalSettings();
+}
+
+void SetWaitCursor(int on) {
+    if (on) {
+        if (g_waitCount == 0) g_cursorBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+        ++g_waitCount;
+    } else if (g_waitCount > 0) {
+        if (--g_waitCount == 0) SetCursor(g_cursorBeforeWait);
+    }
+}
+
+int MessageBoxFromStringTable(HWND, UINT style, UINT id, ...) {
+    char format[129];
+    if (!g_app || LoadStringA(g_app->hInstance, id, format, sizeof format) <= 0) return 0;
+    char text[1024];
+    va_list args;
+    va_start(args, id);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    char caption[129] = "";
+    LoadStringA(g_app->hInstance, 18, caption, sizeof caption);
+    return MessageBoxA(g_app->hwndFrame, text, caption, style);
+}
+
+// Reports why an operation on the selection could not run.
+void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg) {
+    const uint32_t low = code & 0xFF;
+    const UINT id = code & 0xFFFF;
+    switch (low) {
+    case 1:
+        return;
+    case 0x22:
+    case 0x24:
+        MessageBoxA(hwnd, getMsgBoxText("You must select a valid portion of this waveform"), g_app->szAppTitle,
+                    MB_ICONEXCLAMATION);
+        return;
+    case 0x1E:
+        MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, arg ? arg : "");
+        return;
+    case 0x2D:
+        MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, "");
+        return;
+    case 2: {
+        const char* key = nullptr;
+        switch ((code >> 8) & 0xFF) {
+        case 0x25: key = "At least 1 interval is required for the difference transform."; break;
+        case 0x27: key = "An Interval of at least 3 samples is required for the smoothing transform."; break;
+        case 0x2A: key = "An Interval of at least 3 samples is required for FIR filters."; break;
+        case 0x2B: key = "An Interval of at least 4 samples is required for a Fourier transform."; break;
+        case 0x33: key = "FIR Filters require at least 3 coefficients."; break;
+        default: break;
+        }
+        if (key)
+            MessageBoxA(hwnd, getMsgBoxText(key), getMsgBoxText("Norvane Tessaly"), MB_ICONEXCLAMATION);
+        else
+            MessageBoxFromStringTable(hwnd, MB_ICONEXCLAMATION, (code >> 8) & 0xFF, "");
+        break;
+    }
+    default:
+        break;
+    }
+    // Formats with a "%s" and no argument get an empty text rather than reading past the arguments.
+    MessageBoxFromStringTable(hwnd, MB_ICONINFORMATION, id, "");
+}
+
+void RunIdleStep() {
+    if (g_app->bInIdle || !g_app->hAcq || !g_app->driverOps.onIdleAcquisition) return;
+    g_app->bInIdle = 1;
+    g_app->driverOps.onIdleAcquisition(g_app->hAcq, g_app->hwndActiveGraph);
+    g_app->bInIdle = 0;
+}
+
+// The message filters in their fixed order; the first that consumes the message ends the turn.
+bool DispatchLoopMessage(MSG& msg) {
+    if (msg.message == WM_QUIT) return false;
+    HWND active = g_app->hwndActiveGraph;
+    if (active && IsWindow(active) && g_markerAccel) {
+        tagGS* gs = GetWindowGraph(active);
+        if (gs && TranslateAcceleratorA(gs->hwnd, g_markerAccel, &msg)) return true;
+    }
+    if (msg.message == WM_TIMER && g_app->hAcq) {
+        HWND readout = nullptr, values = nullptr;
+        bool locked = false;
+        {
+            AcqLock acq(g_app->hAcq);
+            if (acq) {
+                locked = true;
+                readout = acq->hwndElectrodeReadout;
+                values = acq->run.hwndInputValues;
+            }
+        }
+        if (locked) {
+            if (msg.hwnd && (msg.hwnd == readout || msg.hwnd == values)) RunIdleStep();
+            if (msg.hwnd && IsDialogMessageA(msg.hwnd, &msg)) return true;
+        }
+    }
+    if (g_app->hwndActiveDlg && IsWindow(g_app->hwndActiveDlg) && IsDialogMessageA(g_app->hwndActiveDlg, &msg))
+        return true;
+    if (g_app->bMenusUnlocked) {
+        if (g_app->hwndClient && TranslateMDISysAccel(g_app->hwndClient, &msg)) return true;
+        if (g_app->hAccelFrame && TranslateAcceleratorA(g_app->hwndFrame, g_app->hAccelFrame, &msg)) return true;
+    } else if (msg.message == WM_SYSCOMMAND) {
+        return true;
+    }
+    if (active && IsWindow(active) && IsDialogMessageA(active, &msg)) return true;
+    if (g_app->hwndFind && IsWindow(g_app->hwndFind) && IsDialogMessageA(g_app->hwndFind, &msg)) return true;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+// The busy loop: acquisition is paced by the turns on which the queue is empty.
+void RunMessageLoop() {
+    MSG msg;
+    for (;;) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            RunIdleStep();
+            // Without acquisition nothing needs the idle turns: give the processor back.
+            if (!g_app->hAcq) WaitMessage();
+            continue;
+        }
+        if (!DispatchLoopMessage(msg)) break;
+    }
+}
+
+// Releases what start-up made, in the reverse order that matters.
+void ReleaseAppResources() {
+    if (g_varsBrowser && IsWindow(g_varsBrowser)) EndDialog(g_varsBrowser, 0);
+    if (g_app->hButtonLib) FreeLibrary(g_app->hButtonLib);
+    DeleteObject(g_app->hfontText);
+    DeleteObject(g_app->hfontVertical);
+    DeleteObject(g_app->hfontStatus);
+    if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
+    DeleteObject(g_app->hbmMark);
+    DeleteObject(g_app->hbmMark0);
+    for (HBITMAP bm : g_app->hbmButtons)
+        if (bm) DeleteObject(bm);
+    if (g_app->hbmCheck) DeleteObject(g_app->hbmCheck);
+    DeleteObject(g_app->hbrToolbar);
+    DeleteObject(g_app->hbrFace);
+    DeleteObject(g_app->hbrShadow);
+    DeleteObject(g_app->hbrHighlight);
+    if (g_lessonPrompt) DeleteObject(g_lessonPrompt);
+    if (g_channelClipboard) {
+        FreeGraphRecord(g_channelClipboard);
+        g_channelClipboard = nullptr;
+    }
+    FreePrintSetup();
+    if (g_frameMenu && !g_frameMenuAttached) DestroyMenu(g_frameMenu);
+    HeapFree(GetProcessHeap(), 0, g_app);
+    g_app = nullptr;
+    FreeScriptResources();
+}
+
+int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
+    if (cmdLine && *cmdLine) return 0;
+    CreateEventA(nullptr, TRUE, TRUE, "TVX LESSONS");
+    g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
+    if (!g_app) return 0;
+    InitClassNames();
+    g_app->hInstance = instance;
+    std::signal(SIGFPE, OnFloatingPointSignal);
+    __setusermatherr(KymoraMathErr);
+
+    if (FindWindowA("acqframe", nullptr)) return 0;  // one instance; the running one is left alone
+    if (!RegisterAppClasses()) return 0;
+    if (!CreateFrameAndBind(cmdLine, show)) return 0;
+
+    g_frameTimer = SetTimer(g_app->hwndFrame, kFrameTimerId, 500, nullptr);
+    std::setlocale(LC_TIME, "");
+    IdentifyProcessor();
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    char* cut = std::strrchr(path, '\\');
+    char* colon = std::strrchr(path, ':');
+    if (colon > cut) cut = colon;
+    if (cut) *cut = 0;
+    lstrcpynA(g_app->szAppFolder, path, sizeof g_app->szAppFolder);
+
+    ShowWindow(g_app->hwndFrame, SW_SHOWMAXIMIZED);
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    RegisterCommandHotKeys();
+    RegisterHelpMenuLabels();
+    InitOutputControl();
+    char lessons[MAX_PATH + 16];
+    std::snprintf(lessons, sizeof lessons, "%s\\Lessons", g_app->szAppFolder);
+    FillUpLessonDescriptions(lessons);
+    char prompt[MAX_PATH + 32];
+    std::snprintf(prompt, sizeof prompt, "%s\\Lessons\\LessonPrompt.bmp", g_app->szAppFolder);
+    g_lessonPrompt = LoadDibFile(prompt);
+    g_varsBrowser = CreateVariablesBrowser(g_app->hInstance, g_app->hwndFrame);
+
+    if (!StartLessons(g_app->hwndFrame, cmdLine)) {
+        SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);
+    } else {
+        RunMessageLoop();
+    }
+    ReleaseAppResources();
+    return 0;
+}

@@ -1,0 +1,409 @@
+// The frame, its binding and the loop's filters, driven inside the test process.
+#include <gtest/gtest.h>
+#include "shell_fixture.h"
+#include "shell/app.h"
+#include "shell/binding.h"
+#include "shell/frame.h"
+#include "shell/startup.h"
+#include "shell/commands/status.h"
+#include "graph/document/graph_doc.h"
+#include "scripts/script_api.h"
+#include "devlib/acquisition/stAcq.h"
+#include <cstring>
+#include <string>
+
+namespace {
+
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+    }
+    void TearDown() override { ShutShell(); }
+
+    static std::string Ini(const char* key) {
+        char buf[128] = "";
+        GetPrivateProfileStringA("Wavemind", key, "<none>", buf, sizeof buf, "NORVANE.INI");
+        return buf;
+    }
+    static void SetRunning(int32_t on) {
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        acq->run.running = on;
+    }
+    static HWND FindChild(HWND parent, const char* cls) {
+        return FindWindowExA(parent, nullptr, cls, nullptr);
+    }
+};
+
+TEST_F(Frame, HasTitleClientToolbarMenuAndFirstGraph) {
+    HWND frame = g_app->hwndFrame;
+    char cls[32], title[160];
+    GetClassNameA(frame, cls, sizeof cls);
+    GetWindowTextA(frame, title, sizeof title);
+    EXPECT_STREQ(cls, "acqframe");
+    EXPECT_EQ(std::string(title), std::string("Norvane Tessaly") + static_cast<char>(0xAE));
+    EXPECT_TRUE(FindChild(frame, "MDIClient"));
+    HWND toolbar = FindChild(frame, "acqToolbar");
+    ASSERT_TRUE(toolbar);
+    EXPECT_TRUE(IsWindowVisible(toolbar));
+    HMENU menu = GetMenu(frame);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(GetMenuState(menu, 257, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED), 0u);
+    // Start-up's File New made the first graph.
+    HWND graph = FindChild(g_app->hwndClient, "acqchild");
+    ASSERT_TRUE(graph);
+    GetWindowTextA(graph, title, sizeof title);
+    EXPECT_EQ(std::string(title).rfind("Untitled", 0), 0u);
+    EXPECT_EQ(g_app->hwndActiveGraph, graph);
+    EXPECT_STREQ(g_app->szUndoText, "Can't Undo");
+}
+
+TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
+    EXPECT_TRUE(g_app->hDeviceLib);
+    EXPECT_TRUE(g_app->hAcq);
+    EXPECT_EQ(g_app->cxStatusStrip, 80);
+    EXPECT_TRUE(g_app->driverOps.initialize);
+    EXPECT_TRUE(g_app->driverOps.onIdleAcquisition);
+    EXPECT_TRUE(g_app->driverOps.shutdownDriver);
+    EXPECT_TRUE(g_setupUnitsDlg);
+}
+
+TEST_F(Frame, LibraryWithoutInitialisationIsUnloaded) {
+    HMODULE bound = g_app->hDeviceLib;
+    HGLOBAL acq = g_app->hAcq;
+    stDriverOps saved = g_app->driverOps;
+    g_app->hAcq = nullptr;
+    g_app->driverOps = stDriverOps{};
+    EXPECT_EQ(BindDeviceLibraryFrom("NoInitLib.dll", g_app->hwndFrame), 0);
+    EXPECT_EQ(g_app->hDeviceLib, nullptr);
+    EXPECT_EQ(g_app->hAcq, nullptr);
+    EXPECT_EQ(g_app->driverOps.initialize, nullptr);
+    EXPECT_EQ(g_setupUnitsDlg, nullptr);
+    EXPECT_EQ(GetModuleHandleA("NoInitLib.dll"), nullptr);
+    // Without acquisition the idle step never runs and closing is allowed.
+    RunIdleStep();
+    EXPECT_EQ(MayCloseFrame(), 1);
+    g_app->hDeviceLib = bound;
+    g_app->hAcq = acq;
+    g_app->driverOps = saved;
+}
+
+TEST_F(Frame, CloseRefusedWhileRecordingThenSavesPlacement) {
+    SetRunning(1);
+    SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(g_app->hwndFrame));
+    EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_QUERYENDSESSION, 0, 0), 0);
+    SetRunning(0);
+    EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_QUERYENDSESSION, 0, 0), 1);
+    HWND frame = g_app->hwndFrame;
+    SendMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(g_app->hDeviceLib, nullptr);
+    EXPECT_EQ(g_app->hAcq, nullptr);  // freed with the library: nothing may reach it later
+    int v[5];
+    ASSERT_EQ(std::sscanf(Ini("Window").c_str(), "%d %d %d %d %d", &v[0], &v[1], &v[2], &v[3], &v[4]), 5);
+    EXPECT_EQ(v[4], 1);
+    EXPECT_EQ(Ini("Clipboard"), "Color");
+    EXPECT_EQ(Ini("Metafile"), "Color");
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+TEST_F(Frame, AGraphThatObjectsKeepsTheFrameOpen) {
+    tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(gs);
+    gs->acquiring = 1;
+    SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(g_app->hwndFrame));
+    gs->acquiring = 0;
+}
+
+TEST_F(Frame, ShowStateFollowsMinimiseMaximiseRestore) {
+    HWND frame = g_app->hwndFrame;
+    ShowWindow(frame, SW_SHOWNORMAL);
+    ShowWindow(frame, SW_MINIMIZE);
+    EXPECT_EQ(g_app->nFrameShow, 2u);
+    ShowWindow(frame, SW_MAXIMIZE);
+    EXPECT_EQ(g_app->nFrameShow, 3u);
+    ShowWindow(frame, SW_RESTORE);
+    EXPECT_EQ(g_app->nFrameShow, 1u);
+    SaveWindowPlacement();
+    EXPECT_EQ(Ini("Window").back(), '1');
+}
+
+TEST_F(Frame, HiddenToolbarLeavesNoGapAboveTheClient) {
+    HWND frame = g_app->hwndFrame;
+    auto clientTop = [] {
+        RECT rc;
+        GetWindowRect(g_app->hwndClient, &rc);
+        MapWindowPoints(nullptr, g_app->hwndFrame, reinterpret_cast<POINT*>(&rc), 2);
+        return rc.top;
+    };
+    EXPECT_EQ(clientTop(), kToolbarHeight);
+    ApplyToolbarChoice(false);
+    ShowWindow(g_app->hwndToolbar, SW_HIDE);
+    EXPECT_EQ(clientTop(), 0);
+    SetWindowPos(frame, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_EQ(clientTop(), 0);
+    ApplyToolbarChoice(true);
+    EXPECT_EQ(clientTop(), kToolbarHeight);
+}
+
+TEST_F(Frame, RightClickOutsideTheMenuBarDoesNothing) {
+    HWND frame = g_app->hwndFrame;
+    EXPECT_EQ(SendMessageA(frame, WM_NCRBUTTONDOWN, HTCAPTION, 0), 1);
+    EXPECT_EQ(SendMessageA(frame, WM_NCRBUTTONDOWN, HTBORDER, 0), 1);
+    g_scriptPermissions[kPermRMouseButton] = 0;
+    EXPECT_EQ(SendMessageA(frame, WM_NCRBUTTONDOWN, HTMENU, 0), 0);
+    g_scriptPermissions[kPermRMouseButton] = 1;
+}
+
+TEST_F(Frame, LessonPermissionsBlockZoomAndClose) {
+    HWND frame = g_app->hwndFrame;
+    ShowWindow(frame, SW_SHOWNORMAL);
+    g_scriptPermissions[kPermZoomWindow] = 0;
+    SendMessageA(frame, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsIconic(frame));
+    SendMessageA(frame, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_FALSE(IsZoomed(frame));
+    g_scriptPermissions[kPermCloseWindow] = 0;
+    SendMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpMessages();
+    EXPECT_TRUE(IsWindow(frame));
+    ResetScriptPermissions();
+    SendMessageA(frame, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_TRUE(IsZoomed(frame));
+}
+
+TEST_F(Frame, CopyDataOpensAPathAndAnswersOne) {
+    const char path[] = "C:\\nothing-here.acq";
+    COPYDATASTRUCT cds{0, sizeof path, const_cast<char*>(path)};
+    EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+    COPYDATASTRUCT unterminated{0, 4, const_cast<char*>("ABCDEFG")};
+    EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&unterminated)), 1);
+}
+
+TEST_F(Frame, StatusLineShowsMessagesAndGraphPanes) {
+    SetStatusText("Initializing acquisition system...");
+    EXPECT_STREQ(GetStatusTextShown(), "Initializing acquisition system...");
+    tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(gs);
+    gs->displayMode = 1;
+    gs->gridShown = 1;
+    gs->gridLocked = 0;
+    gs->storageKind = kStoreMemory;
+    gs->acquiring = 1;
+    SetStatusText("Ready");
+    EXPECT_STREQ(GetStatusTextShown(), "Ready, Grid Unlocked|Chart|Memory|Acquire");
+    gs->acquiring = 0;
+    gs->gridLocked = 1;
+    gs->displayMode = 2;
+    gs->storageKind = kStoreDiskRecording;  // a disk recording in progress still reads "Memory"
+    SetStatusText(nullptr);
+    EXPECT_STREQ(GetStatusTextShown(), "Ready, Grid Locked|XY|Memory|");
+    gs->gridShown = 0;
+    gs->displayMode = 0;
+    gs->storageKind = kStoreDiskPaged;
+    SetStatusText(nullptr);
+    EXPECT_STREQ(GetStatusTextShown(), "Ready, Grid Off|Scope|Disk|");
+    SetStatusTextFmt("Saving file: %3lu%% completed", 42);
+    EXPECT_STREQ(GetStatusTextShown(), "Saving file:  42% completed");
+}
+
+TEST_F(Frame, StatusLineWithoutAGraphSaysReady) {
+    HWND graph = g_app->hwndActiveGraph;
+    SendMessageA(graph, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(graph));
+    EXPECT_EQ(g_app->hwndActiveGraph, nullptr);
+    SetStatusText(nullptr);
+    EXPECT_STREQ(GetStatusTextShown(), "Ready");
+}
+
+TEST_F(Frame, HostSlotsForDialogAndChannelClipboard) {
+    stHostCallbacks& t = g_app->hostCallbacks;
+    HWND dlg = g_app->hwndToolbar;
+    EXPECT_EQ(t.setActiveModelessDialog(dlg), static_cast<void*>(g_app));
+    EXPECT_EQ(g_app->hwndActiveDlg, dlg);
+    t.setActiveModelessDialog(nullptr);
+    EXPECT_EQ(g_app->hwndActiveDlg, nullptr);
+
+    tagGS* clip = reinterpret_cast<tagGS*>(1);
+    EXPECT_EQ(t.getChannelClipboard(&clip), 1);
+    EXPECT_EQ(clip, g_channelClipboard);
+    tagGS* saved = g_channelClipboard;
+    EXPECT_EQ(t.setChannelClipboard(nullptr), 0);
+    clip = reinterpret_cast<tagGS*>(1);
+    EXPECT_EQ(t.getChannelClipboard(&clip), 0);
+    EXPECT_EQ(clip, nullptr);
+    EXPECT_EQ(t.setChannelClipboard(saved), 1);
+    EXPECT_EQ(t.getWindowGraph(g_app->hwndActiveGraph), GetWindowGraph(g_app->hwndActiveGraph));
+    EXPECT_EQ(t.getWindowGraph(g_app->hwndFrame), nullptr);
+}
+
+// The idle step for the library's timer windows, and its guard while it pumps messages.
+int g_idleCalls = 0, g_idleDepth = 0, g_idleMaxDepth = 0;
+HWND g_timerWindow = nullptr;
+int32_t WINAPI FakeIdle(HGLOBAL, HWND) {
+    ++g_idleCalls;
+    ++g_idleDepth;
+    if (g_idleDepth > g_idleMaxDepth) g_idleMaxDepth = g_idleDepth;
+    MSG nested{g_timerWindow, WM_TIMER, 257, 0, 0, {0, 0}};
+    DispatchLoopMessage(nested);  // the library pumps a timer of its own pane
+    --g_idleDepth;
+    return 1;
+}
+
+TEST_F(Frame, TimerOfTheInputValuesPaneRunsTheIdleStepOnce) {
+    g_timerWindow = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, g_app->hwndFrame, nullptr, nullptr, nullptr);
+    {
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        acq->run.hwndInputValues = g_timerWindow;
+    }
+    auto saved = g_app->driverOps.onIdleAcquisition;
+    g_app->driverOps.onIdleAcquisition = FakeIdle;
+    MSG timer{g_timerWindow, WM_TIMER, 257, 0, 0, {0, 0}};
+    DispatchLoopMessage(timer);
+    EXPECT_EQ(g_idleCalls, 1);
+    EXPECT_EQ(g_idleMaxDepth, 1);
+    EXPECT_EQ(g_app->bInIdle, 0u);
+    MSG other{g_app->hwndToolbar, WM_TIMER, 5, 0, 0, {0, 0}};
+    DispatchLoopMessage(other);
+    EXPECT_EQ(g_idleCalls, 1);
+    g_app->driverOps.onIdleAcquisition = saved;
+    AcqLock acq(g_app->hAcq);
+    acq->run.hwndInputValues = nullptr;
+}
+
+TEST_F(Frame, LockedMenusDropSystemCommands) {
+    HWND frame = g_app->hwndFrame;
+    ShowWindow(frame, SW_SHOWNORMAL);
+    g_app->bMenusUnlocked = 0;
+    MSG sys{frame, WM_SYSCOMMAND, SC_MINIMIZE, 0, 0, {0, 0}};
+    EXPECT_TRUE(DispatchLoopMessage(sys));
+    EXPECT_FALSE(IsIconic(frame));
+    g_app->bMenusUnlocked = 1;
+    MSG quit{nullptr, WM_QUIT, 0, 0, 0, {0, 0}};
+    EXPECT_FALSE(DispatchLoopMessage(quit));
+}
+
+TEST_F(Frame, AcceleratorsSendFrameCommands) {
+    // Ctrl+Q is Quit: the frame closes through the accelerator table.
+    HWND frame = g_app->hwndFrame;
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG key{frame, WM_KEYDOWN, 'Q', 0x00100001, 0, {0, 0}};
+    EXPECT_TRUE(DispatchLoopMessage(key));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(frame));
+}
+
+}  // namespace
+
+// Shared routines: message boxes from the string table and the selection-error reports.
+class SharedRoutines : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+    }
+    void TearDown() override { ShutShell(); }
+};
+
+TEST_F(SharedRoutines, StringTableBoxFormatsAndMissingIdShowsNothing) {
+    BoxCapture cap;
+    EXPECT_EQ(MessageBoxFromStringTable(nullptr, MB_OK, 30, "Copy"), IDOK);
+    ASSERT_EQ(cap.boxes.size(), 1u);
+    EXPECT_EQ(cap.boxes[0].caption, "Norvane Tessaly");
+    EXPECT_EQ(cap.boxes[0].text, "Not enough memory for Copy");
+    EXPECT_EQ(MessageBoxFromStringTable(nullptr, MB_OK, 9999), 0);
+    EXPECT_EQ(cap.boxes.size(), 1u);
+}
+
+TEST_F(SharedRoutines, SelectionErrorReports) {
+    struct Case {
+        uint32_t code;
+        const char* arg;
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {1, nullptr, {}},
+        {0x22, nullptr, {"You must select a valid portion of this waveform"}},
+        {0x24, nullptr, {"You must select a valid portion of this waveform"}},
+        {0x1E, "Paste", {"Not enough memory for Paste"}},  // 0x1E is string 30 as well
+        {0x2D, nullptr, {"Not enough disk space to save data"}},
+        {0x2502, nullptr, {"At least 1 interval is required for the difference transform."}},
+        {0x2B02, nullptr, {"An Interval of at least 4 samples is required for a Fourier transform."}},
+        {0x1E02, nullptr, {"Not enough memory for "}},  // another high byte: that string, unformatted
+        {0x0005, nullptr, {}},                          // no such string: nothing
+    };
+    for (const Case& c : cases) {
+        BoxCapture cap;
+        ShowSelectionError(g_app->hwndFrame, c.code, c.arg);
+        std::vector<std::string> texts;
+        for (auto& b : cap.boxes) texts.push_back(b.text);
+        EXPECT_EQ(texts, c.texts) << "code 0x" << std::hex << c.code;
+    }
+}
+
+TEST_F(SharedRoutines, WaitCursorNests) {
+    SetWaitCursor(1);
+    SetWaitCursor(1);
+    SetWaitCursor(0);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+    SetWaitCursor(0);
+    EXPECT_NE(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+    SetWaitCursor(0);  // more offs than ons are ignored
+}
+
+TEST(Placement, NewIniGetsDefaultsAndMissingClipboardReadsMono) {
+    DeleteIni();
+    stApp app{};
+    g_app = &app;
+    app.nFrameShow = 1;
+    app.bClipboardColor = app.bMetafileColor = 1;
+    LoadWindowPlacement();
+    char buf[64];
+    GetPrivateProfileStringA("Wavemind", "Window", "", buf, sizeof buf, "NORVANE.INI");
+    EXPECT_STREQ(buf, "0 0 0 0 1");
+    GetPrivateProfileStringA("Wavemind", "Clipboard", "", buf, sizeof buf, "NORVANE.INI");
+    EXPECT_STREQ(buf, "Color");
+    GetPrivateProfileStringA("Wavemind", "Metafile", "", buf, sizeof buf, "NORVANE.INI");
+    EXPECT_STREQ(buf, "Color");
+
+    DeleteIni();
+    WritePrivateProfileStringA("Wavemind", "Window", "10 20 300 200 3", "NORVANE.INI");
+    LoadWindowPlacement();
+    EXPECT_EQ(app.bClipboardColor, 0u);
+    EXPECT_EQ(app.bMetafileColor, 1u);
+    EXPECT_EQ(app.nFrameShow, 3u);
+    EXPECT_EQ(app.rcFrame.left, 10);
+    EXPECT_EQ(app.rcFrame.right, 310);
+    EXPECT_EQ(app.rcFrame.bottom, 220);
+    g_app = nullptr;
+    DeleteIni();
+}
+
+TEST(CheckBitmap, IsADotInTheMiddle) {
+    HBITMAP bm = MakeCheckBitmap();
+    ASSERT_TRUE(bm);
+    BITMAP info{};
+    GetObjectA(bm, sizeof info, &info);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bm);
+    int black = 0;
+    for (int y = 0; y < info.bmHeight; ++y)
+        for (int x = 0; x < info.bmWidth; ++x)
+            if (GetPixel(dc, x, y) == RGB(0, 0, 0)) ++black;
+    EXPECT_EQ(black, 2 + 4 + 4 + 4 + 2);  // the five rows of the dot
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 255));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bm);
+}

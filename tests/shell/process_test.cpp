@@ -1,0 +1,118 @@
+// The program as a user starts it: exit codes, the single instance, the frame after start-up.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+
+namespace {
+
+std::string ProgramPath() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p(path);
+    return p.substr(0, p.find_last_of('\\') + 1) + "Kymora.exe";
+}
+
+struct Process {
+    PROCESS_INFORMATION pi{};
+    bool started = false;
+    explicit Process(const std::string& args = "") {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string cmd = "\"" + ProgramPath() + "\"" + (args.empty() ? "" : " " + args);
+        started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+    }
+    ~Process() {
+        if (!started) return;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 99);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    // Exit code, or -1 when it did not end in time.
+    long Wait(DWORD ms) {
+        if (WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return static_cast<long>(code);
+    }
+    // The process's own top-level "acqframe", waiting for it to appear.
+    HWND Frame(DWORD ms = 60000) {
+        for (DWORD waited = 0; waited < ms; waited += 50) {
+            struct Search {
+                DWORD pid;
+                HWND found;
+            } s{pi.dwProcessId, nullptr};
+            EnumWindows(
+                [](HWND h, LPARAM lp) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lp);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(h, &pid);
+                    char cls[32] = "";
+                    GetClassNameA(h, cls, sizeof cls);
+                    if (pid == s->pid && lstrcmpA(cls, "acqframe") == 0 && IsWindowVisible(h) && GetMenu(h)) {
+                        s->found = h;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&s));
+            if (s.found) return s.found;
+            if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+        }
+        return nullptr;
+    }
+};
+
+std::string IniValue(const char* key) {
+    char buf[128] = "";
+    GetPrivateProfileStringA("Wavemind", key, "<none>", buf, sizeof buf, "NORVANE.INI");
+    return buf;
+}
+
+TEST(Program, AnyArgumentEndsAtOnceWithZero) {
+    for (const char* args : {"x", "/?", "file.acq"}) {
+        Process p(args);
+        ASSERT_TRUE(p.started);
+        EXPECT_EQ(p.Wait(30000), 0) << args;
+    }
+}
+
+TEST(Program, StartsMaximisedAndClosesCleanly) {
+    Process p;
+    ASSERT_TRUE(p.started);
+    HWND frame = p.Frame();
+    ASSERT_TRUE(frame);
+    char title[160] = "";
+    GetWindowTextA(frame, title, sizeof title);
+    EXPECT_EQ(std::string(title), std::string("Norvane Tessaly") + static_cast<char>(0xAE));
+    EXPECT_TRUE(IsZoomed(frame));
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    ASSERT_TRUE(client);
+    EXPECT_TRUE(FindWindowExA(client, nullptr, "acqchild", nullptr));
+    EXPECT_TRUE(FindWindowExA(frame, nullptr, "acqToolbar", nullptr));
+    HANDLE ev = OpenEventA(SYNCHRONIZE, FALSE, "TVX LESSONS");
+    EXPECT_TRUE(ev);
+    if (ev) CloseHandle(ev);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(30000), 0);
+    int v[5];
+    ASSERT_EQ(std::sscanf(IniValue("Window").c_str(), "%d %d %d %d %d", &v[0], &v[1], &v[2], &v[3], &v[4]), 5);
+    EXPECT_EQ(v[4], 3);  // closed while maximised
+}
+
+TEST(Program, SecondStartLeavesTheFirstUntouched) {
+    Process first;
+    ASSERT_TRUE(first.started);
+    HWND frame = first.Frame();
+    ASSERT_TRUE(frame);
+    ShowWindow(frame, SW_MINIMIZE);
+    Process second;
+    ASSERT_TRUE(second.started);
+    EXPECT_EQ(second.Wait(30000), 0);
+    EXPECT_TRUE(IsWindow(frame));
+    EXPECT_TRUE(IsIconic(frame));  // not restored, not focused
+    EXPECT_EQ(first.Wait(0), -1);  // still running
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.Wait(30000), 0);
+}
+
+}  // namespace
