@@ -1,0 +1,42 @@
+// The library's one link to the acquisition unit through its kernel-mode driver.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Transport kinds.
+constexpr int32_t kTransportNone = 0;
+constexpr int32_t kTransportIsa = 1;
+constexpr int32_t kTransportPcCard = 2;
+constexpr int32_t kTransportUsb = 3;
+
+constexpr char kDefaultDriverPath[] = "\\\\.\\VKUSB";
+constexpr char kDriverSettingsKey[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\0000";
+
+// For now only the driver is looked for: no packet is framed yet, so the link never opens and
+// every command fails the way it does without a unit.
+class CUnitLink {
+public:
+    int32_t Open(const char* path, int32_t kind);
+    void Close();
+    int32_t QueryCommand(uint8_t command, uint16_t dataLength, const uint8_t* data, uint16_t replyLength,
+                         uint8_t* reply);
+    int32_t SetCommand(uint8_t command, uint16_t dataLength, const uint8_t* data);
+
+    int32_t IsOpen() const { return m_device != nullptr; }
+    int32_t Kind() const { return m_kind; }
+
+private:
+    HANDLE m_adapter = nullptr;
+    HANDLE m_device = nullptr;
+    char m_path[MAX_PATH] = {};
+    int32_t m_kind = kTransportIsa;
+};
+
+extern CUnitLink g_unitLink;
+
+int32_t TransportKindFromPath(const char* path);
+
+// Unit commands used so far.
+constexpr uint8_t kCmdStop = 18;

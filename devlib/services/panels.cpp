@@ -1,0 +1,60 @@
+// The panels and dialogs are not built yet: each creator answers no window, and showing,
+// repainting or running one does nothing. The binding treats them as it treats a panel that
+// failed to come up.
+#include "devlib/services/panels.h"
+
+HWND CreateTriggerSetup(HWND, HGLOBAL)
+{
+    return nullptr;
+}
+
+HWND CreateElectrodeChecker(HWND, HGLOBAL)
+{
+    return nullptr;
+}
+
+HWND CreateAcquisitionSetup(HWND, HGLOBAL)
+{
+    return nullptr;
+}
+
+HWND CreateInputValuesPane(HWND, HGLOBAL)
+{
+    return nullptr;
+}
+
+HWND CreateManualControl(HWND, HGLOBAL)
+{
+    return nullptr;
+}
+
+HWND CreateChannelSetup(HWND, HGLOBAL, int32_t)
+{
+    return nullptr;
+}
+
+HWND CreateStimulatorPanel(HWND, HGLOBAL)
+{
+    return nullptr;
+}
+
+void ShowChannelSetup(HGLOBAL) {}
+void ShowAcquisitionSetup(HGLOBAL) {}
+void ShowInputValues(HGLOBAL) {}
+void ShowManualControl(HGLOBAL) {}
+void ShowTriggerSetup(HGLOBAL) {}
+void ShowStimulatorPanel(HGLOBAL) {}
+void ShowElectrodeChecker(HGLOBAL, int32_t) {}
+
+void RepaintInputValues(stAcq*) {}
+void RelayoutInputValues(stAcq*) {}
+
+int32_t ShowPresetOrganizer(HWND, stAcq*)
+{
+    return 0;
+}
+
+int32_t ShowDriverAbout(HINSTANCE, HWND, stAcq*)
+{
+    return 0;
+}

@@ -1,0 +1,34 @@
+// The library's modeless panels and modal dialogs as the binding reaches them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct stAcq;
+
+// Creators, run once by vk40_Initialize; each answers the panel's window.
+HWND CreateTriggerSetup(HWND parent, HGLOBAL hAcq);
+HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq);
+HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq);
+HWND CreateInputValuesPane(HWND frame, HGLOBAL hAcq);
+HWND CreateManualControl(HWND parent, HGLOBAL hAcq);
+HWND CreateChannelSetup(HWND frame, HGLOBAL hAcq, int32_t option);
+HWND CreateStimulatorPanel(HWND parent, HGLOBAL hAcq);
+
+// Menu commands that show a panel.
+void ShowChannelSetup(HGLOBAL hAcq);
+void ShowAcquisitionSetup(HGLOBAL hAcq);
+void ShowInputValues(HGLOBAL hAcq);
+void ShowManualControl(HGLOBAL hAcq);
+void ShowTriggerSetup(HGLOBAL hAcq);
+void ShowStimulatorPanel(HGLOBAL hAcq);
+void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show);
+
+// The Input Values pane while the library runs.
+void RepaintInputValues(stAcq* acq);
+void RelayoutInputValues(stAcq* acq);
+
+// Modal dialogs over the locked record.
+int32_t ShowPresetOrganizer(HWND owner, stAcq* acq);
+int32_t ShowDriverAbout(HINSTANCE instance, HWND owner, stAcq* acq);

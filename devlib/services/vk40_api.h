@@ -1,0 +1,77 @@
+// VK40.dll: the exports the main program links to or looks up by name. The device operations
+// themselves reach the program through the table that vk40_Initialize fills (common/binding.h).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "common/binding.h"
+
+#ifdef VK40_BUILD
+#define VK40_API extern "C" __declspec(dllexport)
+#else
+#define VK40_API extern "C" __declspec(dllimport)
+#endif
+
+struct tagGS;
+
+// ---- Binding (looked up by name with GetProcAddress) ----
+VK40_API int32_t WINAPI vk40_Initialize(HWND frame, stHostCallbacks* host, stDriverOps* ops, int32_t* level,
+                                        HGLOBAL* acq, int32_t flag);
+using VK40SetupUnitsDlgProc = int32_t(WINAPI*)(HWND parent, HGLOBAL hAcq, uint32_t slot);
+VK40_API int32_t WINAPI VK40SetupUnitsDlg(HWND parent, HGLOBAL hAcq, uint32_t slot);
+
+// ---- Library switches and registry settings ----
+VK40_API void SetReadStatusEnable(int32_t enable);
+VK40_API void SetStartupFlag(int32_t done);
+VK40_API uint32_t GetFilterDelayMs();
+VK40_API uint32_t GetLineFrequencyHz();
+VK40_API int32_t GetDriverName(char* path260, int32_t* kind);
+
+// ---- Documents ----
+VK40_API int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified);
+
+// ---- Analog channel scaling (channel numbers 1-4; anything else answers 0.0) ----
+VK40_API double getOffsetByScalingInUnits(uint32_t channel);
+VK40_API double getScalingFactor(uint32_t channel);
+VK40_API double getRangeOfAllowedValues(uint32_t channel);
+VK40_API void ApplyChannelParams();
+
+// ---- Keyed texts: a null answer means "show the key itself" ----
+VK40_API const char* getMsgBoxText(const char* key);
+VK40_API const char* getHLabelText(const char* key);
+VK40_API void HandleTheDialog(HWND dlg, uint32_t dlgId);
+VK40_API void HandleShowMessage(HWND dlg, uint32_t dlgId);
+VK40_API const char* GetDlgMultiTextItem(uint32_t dlgId, const char* name);
+VK40_API void mlset(uint32_t id, uint32_t sub, const char* text, int32_t create);
+VK40_API const char* mlgetName(uint32_t id, uint32_t sub);
+VK40_API void HandleTheToolBar(HWND toolbar);
+
+// ---- Menus ----
+VK40_API const char* GetMenuStrKey(uint32_t key);
+VK40_API int32_t AdjustMenuByContainerData(uint32_t group, HMENU menu);
+
+// ---- Command permission table ----
+constexpr int32_t kHotKeyRegistered = 1;
+constexpr int32_t kHotKeyAlreadyRegistered = 2;
+constexpr int32_t kHotKeyTableFull = 3;
+constexpr uint32_t kHotKeyUnregistered = 2;  // GetStatusHotKeyEx of an id never registered
+constexpr int32_t kHotKeyStatusSet = 1;
+constexpr int32_t kHotKeyNotRegistered = 4;  // SetStatusHotKeyEx of an id never registered
+
+// reenable: non-zero lets EnableAllHotKeys switch the command back on.
+VK40_API int32_t RegHotKeyEx(uint32_t id, uint32_t status, int32_t reenable);
+VK40_API uint32_t GetStatusHotKeyEx(uint32_t id);
+VK40_API int32_t SetStatusHotKeyEx(uint32_t id, uint32_t status);
+VK40_API void EnableAllHotKeys();
+
+// ---- Lesson list ----
+VK40_API int32_t FillUpLessonDescriptions(const char* lessonsFolder);
+VK40_API const char* GetLessonFileName(const char* displayName);
+VK40_API const char* GetDisplayNameByWorkingName(const char* workingName);
+
+// ---- Exported data ----
+VK40_API HWND hwndGetDlg;      // the library's open modal dialog, or a handle that is no window
+VK40_API int32_t NChanTotal;   // channel records in stAcq: NDChan + 16
+VK40_API int32_t NDChan;       // digital channel records: 0 on the VK40 unit, 8 on the VK45

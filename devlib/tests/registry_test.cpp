@@ -1,0 +1,128 @@
+// Machine-wide settings the library reads from the registry. The tests write the machine key
+// of their own Wine prefix and put it back as they found it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "devlib/services/vk40_api.h"
+
+namespace {
+
+constexpr char kLocalizationKey[] = "Software\\NORVANE\\Localization";
+constexpr char kDriverSettingsKey[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\0000";
+
+// A machine-wide value that a test sets and removes again.
+class MachineValue {
+public:
+    MachineValue(const char* keyPath, const char* name) : m_name(name)
+    {
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
+        Remove();
+    }
+    ~MachineValue()
+    {
+        Remove();
+        if (m_key)
+            RegCloseKey(m_key);
+    }
+    MachineValue(const MachineValue&) = delete;
+    MachineValue& operator=(const MachineValue&) = delete;
+
+    bool SetDword(uint32_t value)
+    {
+        const DWORD v = value;
+        return RegSetValueExA(m_key, m_name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v)) ==
+               ERROR_SUCCESS;
+    }
+    bool SetString(const char* text)
+    {
+        return RegSetValueExA(m_key, m_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                              static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
+    }
+    void Remove()
+    {
+        if (m_key)
+            RegDeleteValueA(m_key, m_name);
+    }
+
+private:
+    HKEY m_key = nullptr;
+    const char* m_name;
+};
+
+struct stDwordCase {
+    bool present;
+    uint32_t stored;
+    uint32_t expected;
+};
+
+TEST(VK40Registry, FilterDelayDefaultsTo100AndIsCappedAt500)
+{
+    MachineValue value(kLocalizationKey, "HWFilterDelayMs");
+    const stDwordCase cases[] = {
+        {false, 0, 100},
+        {true, 0, 0},
+        {true, 250, 250},
+        {true, 500, 500},
+        {true, 501, 500},
+        {true, 700, 500},
+        {true, 0xFFFFFFFFu, 500},  // compared without sign
+    };
+    for (const stDwordCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.present ? "stored " : "missing ") << c.stored);
+        if (c.present)
+            ASSERT_TRUE(value.SetDword(c.stored));
+        else
+            value.Remove();
+        EXPECT_EQ(GetFilterDelayMs(), c.expected);
+    }
+    ASSERT_TRUE(value.SetString("700"));
+    EXPECT_EQ(GetFilterDelayMs(), 100u) << "a value that is no number counts as missing";
+}
+
+TEST(VK40Registry, LineFrequencyDefaultsTo60WithoutBound)
+{
+    MachineValue value(kLocalizationKey, "LineFrequencyHz");
+    const stDwordCase cases[] = {
+        {false, 0, 60},
+        {true, 50, 50},
+        {true, 60, 60},
+        {true, 100000, 100000},
+    };
+    for (const stDwordCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.present ? "stored " : "missing ") << c.stored);
+        if (c.present)
+            ASSERT_TRUE(value.SetDword(c.stored));
+        else
+            value.Remove();
+        EXPECT_EQ(GetLineFrequencyHz(), c.expected);
+    }
+}
+
+TEST(VK40Registry, DriverNameComesFromTheMachineDriverSettings)
+{
+    MachineValue name(kDriverSettingsKey, "DriverName");
+    MachineValue type(kDriverSettingsKey, "DriverType");
+
+    char path[MAX_PATH] = "\\\\.\\VKUSB";
+    int32_t kind = 3;
+    EXPECT_EQ(GetDriverName(path, &kind), 0);
+    EXPECT_STREQ(path, "\\\\.\\VKUSB") << "without settings the caller's default stays";
+    EXPECT_EQ(kind, 3);
+
+    ASSERT_TRUE(name.SetString("VKISA.VXD"));
+    ASSERT_TRUE(type.SetDword(1));
+    EXPECT_EQ(GetDriverName(path, &kind), 1);
+    EXPECT_STREQ(path, "\\\\.\\VKISA.VXD");
+    EXPECT_EQ(kind, 1);
+
+    type.Remove();
+    EXPECT_EQ(GetDriverName(path, &kind), 1);
+    EXPECT_EQ(kind, 0) << "a missing type leaves the kind to the path";
+    EXPECT_EQ(GetDriverName(nullptr, &kind), 0);
+}
+
+}  // namespace
