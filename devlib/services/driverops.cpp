@@ -6,6 +6,7 @@
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/stAcq.h"
+#include "graph/document/tagGS.h"
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/services/menus.h"
 #include "devlib/services/panels.h"
@@ -97,6 +98,8 @@ void ToggleWarnOnOverwrite(HGLOBAL hAcq, HWND frame)
     if (!acq)
         return;
     acq->warnOnOverwrite = !acq->warnOnOverwrite;
+    if (acq->run.attachedGraph)
+        acq->run.attachedGraph->overwriteWarning = static_cast<uint32_t>(acq->warnOnOverwrite);
     SetMenuCheck(MenuOwner(frame), kCmdWarnOnOverwrite, acq->warnOnOverwrite != 0);
 }
 
@@ -126,11 +129,13 @@ void WithLockedRecord(HGLOBAL hAcq, Dialog dialog)
         dialog(acq.get());
 }
 
-// Where the graph wants its Start button. The graph document has no button rectangle yet, so
-// the button keeps its place.
-bool GetStartButtonRect(const tagGS*, RECT*)
+// Where the graph wants its Start button; a graph not laid out yet keeps the button where it is.
+bool GetStartButtonRect(const tagGS* gs, RECT* place)
 {
-    return false;
+    if (gs->startButtonRect.bottom <= gs->startButtonRect.top)
+        return false;
+    *place = gs->startButtonRect;
+    return true;
 }
 
 }  // namespace

@@ -218,6 +218,38 @@ TEST_F(VK40Bound, WarnOnOverwriteCommandTogglesTheRecordsFlag)
     EXPECT_EQ(AcqView(hAcq)->warnOnOverwrite, 1);
 }
 
+TEST_F(VK40Bound, WarnOnOverwriteReachesTheAttachedGraph)
+{
+    ASSERT_EQ(result, 1);
+    auto gs = MakeGraph();
+    gs->overwriteWarning = 7;
+    ASSERT_EQ(ops.onGraphActivated(hAcq, gs.get(), 0), 1);
+    ops.onDriverCommand(hAcq, frame, 5012, nullptr, 0);
+    EXPECT_EQ(gs->overwriteWarning, 0u);
+    ops.onDriverCommand(hAcq, frame, 5012, nullptr, 0);
+    EXPECT_EQ(gs->overwriteWarning, 1u);
+}
+
+TEST_F(VK40Bound, GraphResizeMovesTheStartButtonToItsRectangle)
+{
+    ASSERT_EQ(result, 1);
+    HWND button = CreatePanelWindow(frame);
+    AcqView(hAcq)->run.hwndStartButton = button;
+    auto gs = MakeGraph();
+    EXPECT_EQ(ops.onGraphResized(hAcq, gs.get()), 1);  // not laid out: the button stays
+    RECT before;
+    GetWindowRect(button, &before);
+    gs->startButtonRect = RECT{100, 40, 0, 65};
+    EXPECT_EQ(ops.onGraphResized(hAcq, gs.get()), 1);
+    RECT after;
+    GetWindowRect(button, &after);
+    EXPECT_EQ(after.left, 99);
+    EXPECT_EQ(after.top, 40);
+    EXPECT_EQ(after.right - after.left, 50);
+    EXPECT_EQ(after.bottom - after.top, 25);
+    DestroyWindow(button);
+}
+
 struct stChannelTextCase {
     int32_t id;
     int32_t index;

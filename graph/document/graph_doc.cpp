@@ -98,7 +98,8 @@ HWND CreateGraphWindow(tagGS* gs, int maximised) {
     mcs.szTitle = gs->title;
     mcs.hOwner = g_app->hInstance;
     mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
-    mcs.style = maximised ? WS_MAXIMIZE : 0;
+    // The "maximised" form is the visible one: 0x14C40000, else 0x04C40000.
+    mcs.style = (0x04CF0000 | (maximised ? 0x10000000 : 0)) & ~0x000B0000;
     mcs.lParam = reinterpret_cast<LPARAM>(gs);
     return reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
 }

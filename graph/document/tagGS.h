@@ -156,6 +156,10 @@ struct tagGS {
 
     // Acquisition set-up block kept with the document (the device library's stored form)
     HGLOBAL setupBlock;
+    // Where the device library places the Start button (left, top and bottom are used).
+    RECT startButtonRect;
+    // The device library's Warn On Overwrite flag, copied into the graph it records into.
+    uint32_t overwriteWarning;
 };
 
 // Whether a slot holds a channel.
