@@ -13,6 +13,8 @@
 #include <shellapi.h>
 #include <cstring>
 
+int StatusStripHeight() { return g_app->cyStatus + 5; }
+
 namespace {
 constexpr UINT kClientId = 1;
 constexpr UINT kFirstChildId = 0x1010;
@@ -58,10 +60,12 @@ void OnFrameSize(HWND hwnd, WPARAM type) {
     GetClientRect(hwnd, &rc);
     if (g_app->hwndToolbar) MoveWindow(g_app->hwndToolbar, 0, 0, rc.right, kToolbarHeight, TRUE);
     if (!g_app->hwndClient) return;
+    // The client stops above the status strip, which the frame paints itself.
+    const int bottom = rc.bottom - StatusStripHeight();
     if (g_app->bToolbarVisible > 0)
-        MoveWindow(g_app->hwndClient, 0, kToolbarHeight, rc.right, rc.bottom - kToolbarHeight, TRUE);
+        MoveWindow(g_app->hwndClient, 0, kToolbarHeight, rc.right, bottom - kToolbarHeight, TRUE);
     else
-        MoveWindow(g_app->hwndClient, 0, 0, rc.right, rc.bottom, TRUE);
+        MoveWindow(g_app->hwndClient, 0, 0, rc.right, bottom, TRUE);
 }
 
 // Paints the status strip at the foot of the client area.
@@ -70,7 +74,7 @@ void OnFramePaint(HWND hwnd) {
     HDC dc = BeginPaint(hwnd, &ps);
     RECT rc;
     GetClientRect(hwnd, &rc);
-    RECT strip{0, rc.bottom - (g_app->cyStatus + 5), rc.right, rc.bottom};
+    RECT strip{0, rc.bottom - StatusStripHeight(), rc.right, rc.bottom};
     FillRect(dc, &strip, g_app->hbrToolbar);
     MoveToEx(dc, strip.left, strip.top, nullptr);
     LineTo(dc, strip.right, strip.top);

@@ -10,3 +10,4 @@ void IdentifyProcessor();
 void InitPrintSetup();
 void OnFrameSysColorChange();
 void ApplyToolbarChoice(bool show);
+int StatusStripHeight();

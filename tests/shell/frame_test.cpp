@@ -147,6 +147,12 @@ TEST_F(Frame, HiddenToolbarLeavesNoGapAboveTheClient) {
     EXPECT_EQ(clientTop(), 0);
     SetWindowPos(frame, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
     EXPECT_EQ(clientTop(), 0);
+    // The status strip stays uncovered below the client.
+    RECT frameClient, mdi;
+    GetClientRect(frame, &frameClient);
+    GetWindowRect(g_app->hwndClient, &mdi);
+    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&mdi), 2);
+    EXPECT_EQ(mdi.bottom, frameClient.bottom - StatusStripHeight());
     ApplyToolbarChoice(true);
     EXPECT_EQ(clientTop(), kToolbarHeight);
 }
