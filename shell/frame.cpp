@@ -301,14 +301,8 @@ LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 // Colours changed: the program's brushes follow, then the device library's.
 void OnFrameSysColorChange() {
-    DeleteObject(g_app->hbrToolbar);
-    DeleteObject(g_app->hbrFace);
-    DeleteObject(g_app->hbrShadow);
-    DeleteObject(g_app->hbrHighlight);
-    g_app->hbrToolbar = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-    g_app->hbrFace = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-    g_app->hbrShadow = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
-    g_app->hbrHighlight = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
+    DeleteAppBrushes();
+    CreateAppBrushes();
     if (g_app->hAcq && g_app->driverOps.onSysColorChange) g_app->driverOps.onSysColorChange();
 }
 

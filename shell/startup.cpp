@@ -90,13 +90,25 @@ HBITMAP MakeCheckBitmap() {
     return CreateBitmap(w, h, 1, 1, bits);
 }
 
-// Registers every class of the program; 0 when any of them fails.
-int RegisterAppClasses() {
-    HINSTANCE inst = g_app->hInstance;
+// The brushes of the system colours that the frame, toolbar and status strip paint with.
+void CreateAppBrushes() {
     g_app->hbrToolbar = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     g_app->hbrFace = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     g_app->hbrShadow = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
     g_app->hbrHighlight = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
+}
+
+void DeleteAppBrushes() {
+    DeleteObject(g_app->hbrToolbar);
+    DeleteObject(g_app->hbrFace);
+    DeleteObject(g_app->hbrShadow);
+    DeleteObject(g_app->hbrHighlight);
+}
+
+// Registers every class of the program; 0 when any of them fails.
+int RegisterAppClasses() {
+    HINSTANCE inst = g_app->hInstance;
+    CreateAppBrushes();
 
     WNDCLASSA wc{};
     wc.lpfnWndProc = FrameWndProc;
@@ -408,10 +420,7 @@ void ReleaseAppResources() {
     for (HBITMAP bm : g_app->hbmButtons)
         if (bm) DeleteObject(bm);
     if (g_app->hbmCheck) DeleteObject(g_app->hbmCheck);
-    DeleteObject(g_app->hbrToolbar);
-    DeleteObject(g_app->hbrFace);
-    DeleteObject(g_app->hbrShadow);
-    DeleteObject(g_app->hbrHighlight);
+    DeleteAppBrushes();
     if (g_lessonPrompt) DeleteObject(g_lessonPrompt);
     if (g_channelClipboard) {
         FreeGraphRecord(g_channelClipboard);

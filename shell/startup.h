@@ -17,6 +17,8 @@ void LoadWindowPlacement();
 void SaveWindowPlacement();
 void FreePrintSetup();
 HBITMAP MakeCheckBitmap();
+void CreateAppBrushes();
+void DeleteAppBrushes();
 
 // Shared routines.
 void SetWaitCursor(int on);
