@@ -13,6 +13,11 @@
 #else
 #define VK40_API extern "C" __declspec(dllimport)
 #endif
+#ifdef VK40_BUILD
+#define VK40_CLASS __declspec(dllexport)
+#else
+#define VK40_CLASS __declspec(dllimport)
+#endif
 
 struct tagGS;
 
