@@ -1,0 +1,65 @@
+// Starting the program as a user does and finding its frame window.
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace kymora_test {
+
+inline std::string ProgramPath() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p(path);
+    return p.substr(0, p.find_last_of('\\') + 1) + "Kymora.exe";
+}
+
+struct Process {
+    PROCESS_INFORMATION pi{};
+    bool started = false;
+    explicit Process(const std::string& args = "") {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string cmd = "\"" + ProgramPath() + "\"" + (args.empty() ? "" : " " + args);
+        started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+    }
+    ~Process() {
+        if (!started) return;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 99);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    // Exit code, or -1 when it did not end in time.
+    long Wait(DWORD ms) {
+        if (WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return static_cast<long>(code);
+    }
+    // The process's own top-level "acqframe", waiting for it to appear.
+    HWND Frame(DWORD ms = 60000) {
+        for (DWORD waited = 0; waited < ms; waited += 50) {
+            struct Search {
+                DWORD pid;
+                HWND found;
+            } s{pi.dwProcessId, nullptr};
+            EnumWindows(
+                [](HWND h, LPARAM lp) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lp);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(h, &pid);
+                    char cls[32] = "";
+                    GetClassNameA(h, cls, sizeof cls);
+                    if (pid == s->pid && lstrcmpA(cls, "acqframe") == 0 && IsWindowVisible(h) && GetMenu(h)) {
+                        s->found = h;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&s));
+            if (s.found) return s.found;
+            if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+        }
+        return nullptr;
+    }
+};
+
+}  // namespace kymora_test
