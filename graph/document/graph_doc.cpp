@@ -3,6 +3,7 @@
 #include "shell/app.h"
 #include "shell/startup.h"
 #include "devlib/services/vk40_api.h"
+#include "scripts/script_api.h"
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -141,3 +142,16 @@ int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
 
 int PutChannelSample(tagGS*, int, int, double, int) { return 0; }
 int LoadSampleWindow(tagGS*, int, int) { return 0; }
+
+// 1 when the document is gone; a recording in progress refuses the close.
+int CloseGraph(tagGS* gs, HWND) {
+    if (!gs || gs->acquiring) return 0;
+    HWND hwnd = gs->hwnd;
+    if (g_app->hAcq && g_app->driverOps.onGraphClosed) g_app->driverOps.onGraphClosed(g_app->hAcq);
+    if (g_scriptGraph == gs) g_scriptGraph = nullptr;
+    if (hwnd) SetWindowLongPtrA(hwnd, 0, 0);
+    if (g_app->hwndActiveGraph == hwnd) g_app->hwndActiveGraph = nullptr;
+    FreeGraphRecord(gs);
+    if (hwnd) SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
+    return 1;
+}

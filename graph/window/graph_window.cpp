@@ -14,19 +14,6 @@ tagGS* GetWindowGraph(HWND hwnd) {
     return reinterpret_cast<tagGS*>(GetWindowLongPtrA(hwnd, 0));
 }
 
-// 1 when the document is gone; a recording in progress refuses the close.
-int CloseGraph(tagGS* gs, HWND) {
-    if (!gs || gs->acquiring) return 0;
-    HWND hwnd = gs->hwnd;
-    if (g_app->hAcq && g_app->driverOps.onGraphClosed) g_app->driverOps.onGraphClosed(g_app->hAcq);
-    if (g_scriptGraph == gs) g_scriptGraph = nullptr;
-    if (hwnd) SetWindowLongPtrA(hwnd, 0, 0);
-    if (g_app->hwndActiveGraph == hwnd) g_app->hwndActiveGraph = nullptr;
-    FreeGraphRecord(gs);
-    if (hwnd) SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
-    return 1;
-}
-
 LRESULT CALLBACK GraphWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE: {
@@ -76,30 +63,4 @@ LRESULT CALLBACK GraphWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefMDIChildProcA(hwnd, msg, wParam, lParam);
 }
 
-// Stand-ins until drawing, scrolling and the toolbar are built.
 void SubclassScrollBarClass(int) {}
-static LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND) return SendMessageA(GetParent(hwnd), msg, wParam, lParam);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-int RegisterToolbarClass(HINSTANCE inst) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = ToolbarWndProc;
-    wc.hInstance = inst;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = g_app->szClassNames[kClassToolbar];
-    return RegisterClassA(&wc) != 0;
-}
-void UpdateGraphToolbar() {}
-int DrawGraphWaveforms(HDC, tagGS*, int16_t, double, double, int16_t, int, int, int, int) { return 1; }
-int DrawGraphWaveforms2(HDC, tagGS*, int32_t, int32_t, int16_t, int, int, int) { return 1; }
-void DrawTimeAxis(HDC, tagGS*) {}
-void DrawChannelGrid(HDC, tagGS*, int, int, int, int, int) {}
-void UpdateHScrollBar(tagGS*) {}
-void UpdateGraphLength(tagGS*) {}
-void UpdateGraphScrollBars(tagGS*) {}
-void AutoScaleGraph(tagGS*, int) {}
-void RebuildChannelItems(tagGS*) {}
-void ClearUndo() {}
-void RedrawGraphCursor(tagGS*) {}
