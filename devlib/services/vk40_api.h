@@ -54,8 +54,17 @@ VK40_API const char* mlgetName(uint32_t id, uint32_t sub);
 VK40_API void HandleTheToolBar(HWND toolbar);
 
 // ---- Menus ----
+constexpr int32_t kMenuKeySet = 1;
+constexpr int32_t kMenuKeyMissing = 2;    // SetMenuStrKey adds nothing
+constexpr int32_t kMenuItemSet = 1;
+constexpr int32_t kMenuItemNoRoom = 4;    // no free group or entry
+constexpr int32_t kMenuGroupMissing = 2;  // AdjustMenuByContainerData of an unknown group
+VK40_API int32_t InitMenuStrKeyContainer();
+VK40_API int32_t SetMenuStrKey(uint32_t key, const char* text);
 VK40_API const char* GetMenuStrKey(uint32_t key);
+VK40_API int32_t SetMenuItem(uint32_t group, const char* name, const char* text);
 VK40_API int32_t AdjustMenuByContainerData(uint32_t group, HMENU menu);
+VK40_API const char* GetPopupMenuItemName(uint32_t group, const char* name);
 
 // ---- Command permission table ----
 constexpr int32_t kHotKeyRegistered = 1;
@@ -73,7 +82,12 @@ VK40_API void EnableAllHotKeys();
 
 // ---- Lesson list ----
 VK40_API int32_t FillUpLessonDescriptions(const char* lessonsFolder);
+VK40_API int32_t ReFreshLessonsList(HWND listBox);
+VK40_API const char* GetLessonWorkingDirectory(const char* displayName);
 VK40_API const char* GetLessonFileName(const char* displayName);
+VK40_API const char* GetFirstLessonFile();
+VK40_API const char* GetNextLessonFile(const char* workingName);
+VK40_API int32_t SetDisplayNameByDisplayName(const char* oldName, const char* newName);
 VK40_API const char* GetDisplayNameByWorkingName(const char* workingName);
 
 // ---- Exported data ----

@@ -432,7 +432,7 @@ TEST(VK40Texts, KeysAreTheirOwnTextsUntilTheTablesExist)
     EXPECT_STREQ(getMsgBoxText("Warning"), "Warning");
     EXPECT_STREQ(getHLabelText("seconds"), "seconds");
     EXPECT_EQ(GetDlgMultiTextItem(400, "Input"), nullptr);
-    EXPECT_EQ(GetMenuStrKey(1003), nullptr);
+    EXPECT_STREQ(GetMenuStrKey(1003), "&Transform");
     EXPECT_EQ(AdjustMenuByContainerData(5002, nullptr), 0);
 }
 
