@@ -45,10 +45,15 @@ VK40_API void ApplyChannelParams();
 
 // ---- Keyed texts: a null answer means "show the key itself" ----
 VK40_API const char* getMsgBoxText(const char* key);
+VK40_API int32_t setMsgBoxText(const char* key, const char* text);  // 0: key missing, nothing added
+VK40_API void DoEscSeq(char* text, const char* seq, char ch);
 VK40_API const char* getHLabelText(const char* key);
+VK40_API int32_t setHLabelText(const char* key, const char* text);
 VK40_API void HandleTheDialog(HWND dlg, uint32_t dlgId);
 VK40_API void HandleShowMessage(HWND dlg, uint32_t dlgId);
 VK40_API const char* GetDlgMultiTextItem(uint32_t dlgId, const char* name);
+VK40_API const char* getDlgCtrlText(uint32_t dlgId, uint32_t ctrlId);
+VK40_API int32_t SetShowFlagDlgCtrlItem(uint32_t dlgId, uint32_t ctrlId, uint32_t show);
 VK40_API void mlset(uint32_t id, uint32_t sub, const char* text, int32_t create);
 VK40_API const char* mlgetName(uint32_t id, uint32_t sub);
 VK40_API void HandleTheToolBar(HWND toolbar);

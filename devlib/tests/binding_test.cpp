@@ -427,10 +427,13 @@ TEST(VK40Documents, SetDirtyGraphFlagStoresTheValueAndAnswersIt)
     EXPECT_EQ(setDirtyGraphFlag(nullptr, 1), 0);
 }
 
-TEST(VK40Texts, KeysAreTheirOwnTextsUntilTheTablesExist)
+TEST(VK40Texts, TextsComeFromTheTablesAndMissingKeysAnswerNull)
 {
     EXPECT_STREQ(getMsgBoxText("Warning"), "Warning");
+    EXPECT_STREQ(getMsgBoxText("Menu Transform Key"), "&Transform");
+    EXPECT_EQ(getMsgBoxText("Not a key of the table"), nullptr);
     EXPECT_STREQ(getHLabelText("seconds"), "seconds");
+    EXPECT_EQ(getHLabelText("Warning"), nullptr);
     EXPECT_EQ(GetDlgMultiTextItem(400, "Input"), nullptr);
     EXPECT_STREQ(GetMenuStrKey(1003), "&Transform");
     EXPECT_EQ(AdjustMenuByContainerData(5002, nullptr), 0);
