@@ -10,7 +10,7 @@ constexpr uint32_t kRestricted = 0;
 struct stHotKey {
     uint32_t id;  // 0: free
     uint32_t status;
-    int32_t reenable;
+    int32_t fixed;  // 0: EnableAllHotKeys allows the command again
 };
 
 stHotKey g_hotKeys[kHotKeys];
@@ -40,14 +40,14 @@ stHotKey* FreeHotKey()
 
 // 1 registered; 2 already registered (its status kept); 3 no room. Id 0 marks a free entry and
 // never finds room.
-int32_t RegHotKeyEx(uint32_t id, uint32_t status, int32_t reenable)
+int32_t RegHotKeyEx(uint32_t id, uint32_t status, int32_t fixed)
 {
     if (FindHotKey(id))
         return kHotKeyAlreadyRegistered;
     stHotKey* entry = id != 0 ? FreeHotKey() : nullptr;
     if (!entry)
         return kHotKeyTableFull;
-    *entry = stHotKey{id, status, reenable};
+    *entry = stHotKey{id, status, fixed};
     return kHotKeyRegistered;
 }
 
@@ -71,7 +71,7 @@ int32_t SetStatusHotKeyEx(uint32_t id, uint32_t status)
 void EnableAllHotKeys()
 {
     for (stHotKey& entry : g_hotKeys) {
-        if (entry.id != 0 && entry.reenable && entry.status == kRestricted)
+        if (entry.id != 0 && entry.fixed == 0)
             entry.status = kAllowed;
     }
 }

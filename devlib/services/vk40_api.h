@@ -79,8 +79,8 @@ constexpr uint32_t kHotKeyUnregistered = 2;  // GetStatusHotKeyEx of an id never
 constexpr int32_t kHotKeyStatusSet = 1;
 constexpr int32_t kHotKeyNotRegistered = 4;  // SetStatusHotKeyEx of an id never registered
 
-// reenable: non-zero lets EnableAllHotKeys switch the command back on.
-VK40_API int32_t RegHotKeyEx(uint32_t id, uint32_t status, int32_t reenable);
+// fixed: non-zero keeps EnableAllHotKeys from switching the command back on.
+VK40_API int32_t RegHotKeyEx(uint32_t id, uint32_t status, int32_t fixed);
 VK40_API uint32_t GetStatusHotKeyEx(uint32_t id);
 VK40_API int32_t SetStatusHotKeyEx(uint32_t id, uint32_t status);
 VK40_API void EnableAllHotKeys();

@@ -41,22 +41,22 @@ TEST(VK40Permissions, SetStatusOnlyForRegisteredIds)
 
 struct stEnableCase {
     uint32_t status;
-    int32_t reenable;
+    int32_t fixed;
     uint32_t afterEnableAll;
 };
 
-TEST(VK40Permissions, EnableAllRestoresOnlyReenabledRestrictedCommands)
+TEST(VK40Permissions, EnableAllAllowsEveryCommandThatIsNotFixed)
 {
     const stEnableCase cases[] = {
-        {0, 1, 1},  // restricted, re-enabled (like Cut)
-        {0, 0, 0},  // restricted for good
-        {1, 0, 1},  // allowed stays allowed (like Print)
-        {5, 1, 5},  // another status is left alone
+        {0, 0, 1},  // restricted, allowed again (like Cut)
+        {0, 1, 0},  // fixed: restricted for good
+        {1, 1, 1},  // fixed and allowed stays allowed (like Print)
+        {5, 0, 1},  // any status of a command that is not fixed becomes allowed
     };
     uint32_t ids[4];
     for (int i = 0; i < 4; ++i) {
         ids[i] = FreshId();
-        ASSERT_EQ(RegHotKeyEx(ids[i], cases[i].status, cases[i].reenable), kHotKeyRegistered) << i;
+        ASSERT_EQ(RegHotKeyEx(ids[i], cases[i].status, cases[i].fixed), kHotKeyRegistered) << i;
     }
     EnableAllHotKeys();
     for (int i = 0; i < 4; ++i)
