@@ -160,6 +160,11 @@ struct tagGS {
     RECT startButtonRect;
     // The device library's Warn On Overwrite flag, copied into the graph it records into.
     uint32_t overwriteWarning;
+    // Horizontal unit kind (0 time, 1 frequency, 2 clock time, 3 user units) and the user
+    // unit's long and short names.
+    uint32_t hUnitKind;
+    char hUnitName[40];
+    char hUnitAbbrev[40];
 };
 
 // Whether a slot holds a channel.
