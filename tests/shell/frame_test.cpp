@@ -9,6 +9,7 @@
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
 #include "devlib/acquisition/stAcq.h"
+#include "devlib/services/vk40_api.h"
 #include <cstring>
 #include <string>
 
@@ -216,6 +217,15 @@ TEST_F(Frame, StatusLineShowsMessagesAndGraphPanes) {
     EXPECT_STREQ(GetStatusTextShown(), "Ready, Grid Off|Scope|Disk|");
     SetStatusTextFmt("Saving file: %3lu%% completed", 42);
     EXPECT_STREQ(GetStatusTextShown(), "Saving file:  42% completed");
+}
+
+TEST_F(Frame, KeysWithoutATextAreMarkedInTheStatusLine) {
+    SetStatusText("A progress message nobody translated");
+    EXPECT_STREQ(GetStatusTextShown(), "A progress message nobody translated - MissingTranslation");
+    SetStatusTextFmt("Counting %lu things nobody translated", 3);
+    EXPECT_STREQ(GetStatusTextShown(), "Counting %lu things nobody translated - MissingTranslation");
+    SetStatusText("Initializing acquisition system...");
+    EXPECT_STREQ(GetStatusTextShown(), getMsgBoxText("Initializing acquisition system..."));
 }
 
 TEST_F(Frame, StatusLineWithoutAGraphSaysReady) {
