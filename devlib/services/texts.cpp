@@ -14,6 +14,7 @@
 #include "devlib/services/dlgresource.h"
 #include "devlib/services/keyedtexts.h"
 #include "devlib/services/text_defaults.h"
+#include "button/lumikey.h"
 
 namespace {
 
@@ -399,4 +400,48 @@ void HandleShowMessage(HWND dlg, uint32_t dlgId)
     }
 }
 
-void HandleTheToolBar(HWND) {}
+namespace {
+
+// The button record of a tool-bar child, or null for a window that is no Lumikey button.
+tagLUMIKEY* ButtonRecord(HWND child)
+{
+    char cls[32] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, LUMIKEY_CLASSNAME) != 0)
+        return nullptr;
+    return LumikeyRecord(child);
+}
+
+}  // namespace
+
+// Every button hint of the tool bar becomes a message key whose text is itself.
+void HandleTheToolBar(HWND toolbar)
+{
+    if (!toolbar)
+        return;
+    for (HWND child = GetWindow(toolbar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (tagLUMIKEY* button = ButtonRecord(child))
+            Messages().Add(button->szTip, button->szTip);
+    }
+}
+
+// Gives the button showing the key's current text a new hint, and the key that text too.
+int32_t SetHintText(HWND toolbar, const char* key, const char* text)
+{
+    if (!toolbar || !text)
+        return 0;
+    const char* current = Messages().Get(key);
+    if (!current)
+        return 0;
+    for (HWND child = GetWindow(toolbar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        tagLUMIKEY* button = ButtonRecord(child);
+        if (!button)
+            break;
+        if (std::strcmp(button->szTip, current) == 0) {
+            lstrcpynA(button->szTip, text, sizeof button->szTip);
+            Messages().Set(key, text);
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "button/lumikey.h"
 #include "devlib/services/dlgresource.h"
 #include "devlib/services/keyedtexts.h"
 #include "devlib/services/text_defaults.h"
@@ -548,3 +549,61 @@ TEST(VK40TextsDialogs, HandleShowMessageAppliesStoredShowCommands)
 }
 
 }  // namespace
+
+namespace {
+
+// A tool bar of Lumikey buttons with tips, then a plain window, then one more button.
+struct ToolBar {
+    HMODULE buttons = LoadLibraryA("Lumikey.dll");  // registers the button class, as the program does
+    HWND bar = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 30, nullptr, nullptr, nullptr, nullptr);
+    HWND Add(const char* cls, const char* tip)
+    {
+        return CreateWindowExA(0, cls, "", WS_CHILD, 0, 0, 20, 20, bar, nullptr, nullptr, const_cast<char*>(tip));
+    }
+    ~ToolBar()
+    {
+        DestroyWindow(bar);
+        FreeLibrary(buttons);
+    }
+};
+
+const char* TipOf(HWND button)
+{
+    return LumikeyRecord(button)->szTip;
+}
+
+}  // namespace
+
+TEST(VK40TextsHints, ToolBarHintsBecomeKeysAndCanBeRenamed)
+{
+    ToolBar tb;
+    ASSERT_TRUE(tb.bar);
+    HWND zoom = tb.Add(LUMIKEY_CLASSNAME, "Hint zoom tool");
+    HWND arrow = tb.Add(LUMIKEY_CLASSNAME, "Hint arrow tool");
+    tb.Add("STATIC", nullptr);
+    HWND late = tb.Add(LUMIKEY_CLASSNAME, "Hint after a plain window");
+    ASSERT_TRUE(zoom && arrow && late);
+
+    EXPECT_EQ(getMsgBoxText("Hint zoom tool"), nullptr);
+    HandleTheToolBar(tb.bar);
+    EXPECT_STREQ(getMsgBoxText("Hint zoom tool"), "Hint zoom tool");
+    EXPECT_STREQ(getMsgBoxText("Hint arrow tool"), "Hint arrow tool");
+    EXPECT_STREQ(getMsgBoxText("Hint after a plain window"), "Hint after a plain window");
+    HandleTheToolBar(nullptr);
+
+    EXPECT_EQ(SetHintText(tb.bar, "Hint arrow tool", "Pointer"), 1);
+    EXPECT_STREQ(TipOf(arrow), "Pointer");
+    EXPECT_STREQ(getMsgBoxText("Hint arrow tool"), "Pointer");
+    EXPECT_STREQ(TipOf(zoom), "Hint zoom tool");
+
+    // The walk stops at the first child that is no button; unknown keys and no tool bar give 0.
+    EXPECT_EQ(SetHintText(tb.bar, "Hint after a plain window", "Late"), 0);
+    EXPECT_STREQ(TipOf(late), "Hint after a plain window");
+    EXPECT_EQ(SetHintText(tb.bar, "No such hint key", "X"), 0);
+    EXPECT_EQ(SetHintText(nullptr, "Hint zoom tool", "X"), 0);
+
+    // A new hint longer than the tip field is cut and stays terminated.
+    const std::string longText(100, 'h');
+    EXPECT_EQ(SetHintText(tb.bar, "Hint zoom tool", longText.c_str()), 1);
+    EXPECT_EQ(std::strlen(TipOf(zoom)), 63u);
+}
