@@ -26,3 +26,16 @@ void FormatMeasurementResult(stMeasure* box);
 tagGS* GetMeasurementDocument(stMeasure* box);
 void SetMeasurementCaptions(tagGS* gs);
 void DropGraphMarkers(tagGS* gs);
+
+// What the graph window calls of markers, measurements and the journal.
+class CMarkerManager;
+struct GraphWindowData;
+void InsertKeyMarker(CMarkerManager* manager, int id);
+void OnFindMarkerText(GraphWindowData* data, FINDREPLACE* fr);
+int GetMeasurementCount(void* grid);
+stMeasure* GetMeasurementAt(void* grid, int index);
+int16_t JournalLoadText(int ask, int reserved);
+int JournalSaveText(int ask, int reserved);
+void JournalPrint();
+void JournalClear();
+uint16_t JournalSavePlacement(void* journalWnd);

@@ -3,14 +3,15 @@
 #include "documents/documents_api.h"
 #include "graph/document/graph_doc.h"
 #include "shell/app.h"
+#include "graph/window/graph_window.h"
 
 void SetDefaultFont() {}
 void LoadJournalSettings() {}
 void SaveJournalSettings() {}
 
-static int RegisterPlainClass(HINSTANCE inst, const char* name) {
+static int RegisterPlainClass(HINSTANCE inst, const char* name, WNDPROC proc = DefWindowProcA) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = proc;
     wc.hInstance = inst;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -18,7 +19,7 @@ static int RegisterPlainClass(HINSTANCE inst, const char* name) {
     return RegisterClassA(&wc) != 0;
 }
 int RegisterMeasureClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqMeasure"); }
-int RegisterDirectorClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqdirector"); }
+int RegisterDirectorClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqdirector", DirectorWndProc); }
 
 void SyncChannelDisplayFlags(tagGS*) {}
 void UpdateAllMeasurements(tagGS*) {}
@@ -44,3 +45,15 @@ stMarkerNode* FindMarkerAfter(tagGS*, stMarkerNode*, uint32_t, int32_t) { return
 stMarkerNode* FindMarkerAtOrAfter(tagGS*, stMarkerNode*, uint32_t, int32_t) { return nullptr; }
 stMarkerNode* FirstMarkerOfType(tagGS*, int32_t) { return nullptr; }
 stMarkerNode* NextMarkerOfType(tagGS*, stMarkerNode*, int32_t) { return nullptr; }
+
+// The graph window's calls into markers, measurements and the journal; the graph has no marker
+// manager, measurement row or journal pane yet, so there is nothing to act on.
+void InsertKeyMarker(CMarkerManager*, int) {}
+void OnFindMarkerText(GraphWindowData*, FINDREPLACE*) {}
+int GetMeasurementCount(void*) { return 0; }
+stMeasure* GetMeasurementAt(void*, int) { return nullptr; }
+int16_t JournalLoadText(int, int) { return 1; }
+int JournalSaveText(int, int) { return 0; }
+void JournalPrint() {}
+void JournalClear() {}
+uint16_t JournalSavePlacement(void*) { return 0; }

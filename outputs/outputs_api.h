@@ -4,3 +4,9 @@
 
 void InitOutputControl();
 void UpdateOutputMenu(HMENU menu);
+
+// What the graph window calls of a document's output panel set.
+class COutCtlViewSet;
+void NotifyOutputPanels(LPARAM lParam, WPARAM wParam, UINT msg);
+void OutputPanelsOnMdiActivate(HWND deactivated, HWND activated);
+void ClearOutputPanelsPendingStart(COutCtlViewSet* set);

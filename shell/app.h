@@ -54,6 +54,7 @@ struct stApp {
     PRINTDLGA pd;
     uint32_t bToolbarVisible;
     uint32_t bMenusUnlocked;
+    uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
 };
 
 extern stApp* g_app;

@@ -6,3 +6,9 @@ int DrawGraphWaveforms(HDC, tagGS*, int16_t, double, double, int16_t, int, int, 
 int DrawGraphWaveforms2(HDC, tagGS*, int32_t, int32_t, int16_t, int, int, int) { return 1; }
 void DrawChannelGrid(HDC, tagGS*, int, int, int, int, int) {}
 void RedrawGraphCursor(tagGS*) {}
+
+// The window's plot repaints; the renderer draws nothing yet.
+#include "graph/render/render_api.h"
+
+int PaintPlotArea(HDC, tagGS*) { return 1; }
+int PaintChannelBand(HDC, tagGS*, int) { return 1; }

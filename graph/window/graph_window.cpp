@@ -1,66 +1,673 @@
-// The graph child window as far as the shell needs it now: it owns its document, reports
-// activation and asks before closing.
+// The graph child window: one MDI child per document. It owns a small data block, routes
+// messages to the view, the renderer, the mouse tools and the journal, and reports activation
+// and commands to the device library.
+#include "graph/window/graph_window.h"
 #include "graph/document/graph_doc.h"
-#include "shell/app.h"
-#include "shell/commands/status.h"
+#include "graph/view/view_api.h"
+#include "graph/render/render_api.h"
+#include "documents/documents_api.h"
+#include "outputs/outputs_api.h"
 #include "scripts/script_api.h"
+#include "shell/app.h"
+#include "shell/startup.h"
+#include "shell/commands/menus.h"
+#include "shell/commands/status.h"
 #include "devlib/acquisition/stAcq.h"
+#include "devlib/services/vk40_api.h"
+#include <richedit.h>
+#include <windowsx.h>
+#include <cstdio>
+#include <ctime>
 
-tagGS* GetWindowGraph(HWND hwnd) {
-    if (!hwnd || !IsWindow(hwnd)) return nullptr;
+uint32_t g_graphWindowCount = 0;
+
+namespace {
+
+constexpr int kToolArrow = 16, kToolIBeam = 17, kToolZoom = 18;
+constexpr int kCursorOff = 2;
+constexpr int kStartButtonId = 8448;
+constexpr int kFirstDeviceCommand = 5000;
+constexpr int kThumbRange = 1000;
+// Plots denser than this many pixels per sample are not redrawn while the thumb is dragged.
+constexpr double kLiveRedrawPixelsPerSample = 0.2;
+
+bool Allowed(ScriptPermission p) { return g_scriptPermissions[p] != 0; }
+
+bool IsGraphWindow(HWND hwnd) {
+    if (!hwnd || !IsWindow(hwnd) || !g_app) return false;
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (lstrcmpiA(cls, g_app->szClassNames[kClassChild]) != 0) return nullptr;
-    return reinterpret_cast<tagGS*>(GetWindowLongPtrA(hwnd, 0));
+    return lstrcmpiA(cls, g_app->szClassNames[kClassChild]) == 0;
 }
 
-LRESULT CALLBACK GraphWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_CREATE: {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* mcs = static_cast<MDICREATESTRUCTA*>(cs->lpCreateParams);
-        auto* gs = reinterpret_cast<tagGS*>(mcs->lParam);
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(gs));
-        gs->hwnd = hwnd;
-        if (g_app->hAcq && g_app->driverOps.onGraphCreated) {
-            int r = g_app->driverOps.onGraphCreated(g_app->hAcq, hwnd, gs, 0, 0);
-            if (g_app->driverOps.onGraphActivated) g_app->driverOps.onGraphActivated(g_app->hAcq, gs, r);
+// Rebuilds the result text of every measurement box of the document.
+void RefreshMeasurementTexts(tagGS* gs) {
+    int n = GetMeasurementCount(gs->measureGrid);
+    for (int i = 0; i < n; ++i)
+        if (stMeasure* box = GetMeasurementAt(gs->measureGrid, i)) FormatMeasurementResult(box);
+}
+
+void SelectTool(tagGS* gs, HWND hwnd, int id) {
+    gs->currentTool = static_cast<uint16_t>(id);
+    CheckRadioButton(hwnd, kToolArrow, kToolZoom, id);
+}
+
+// Whether the active graph may be attached again after the library's end-of-recording message.
+bool MayReattachAfterRecording(const stAcq& acq) {
+    return acq.run.running == 0 || (acq.run.dataStarted == 0 && acq.run.statusState <= 1);
+}
+
+HWND ActiveMdiChild() {
+    if (!g_app->hwndClient) return nullptr;
+    return reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0));
+}
+
+// 0x8003: the recording has ended; re-attach the active graph when the library allows it.
+void OnRecordingEnded(GraphWindowData* data, UINT msg, WPARAM wParam, LPARAM lParam) {
+    {
+        AcqLock acq(g_app->hAcq);
+        if (acq && MayReattachAfterRecording(*acq.get())) {
+            HWND active = ActiveMdiChild();
+            GraphWindowData* activeData = GetGraphWindowData(active);
+            if (activeData) {
+                tagGS* attached = acq->run.attachedGraph;
+                HWND attachedWnd = attached ? attached->hwnd : nullptr;
+                if (attachedWnd == active) attachedWnd = nullptr;
+                OnChildMdiActivate(activeData, attachedWnd, active);
+            }
         }
-        return 0;
     }
-    case WM_MDIACTIVATE:
-        if (reinterpret_cast<HWND>(lParam) == hwnd) {
-            g_app->hwndActiveGraph = hwnd;
-            tagGS* gs = GetWindowGraph(hwnd);
-            if (gs && g_app->hAcq && g_app->driverOps.onGraphActivated)
-                g_app->driverOps.onGraphActivated(g_app->hAcq, gs, 0);
-        } else if (g_app->hwndActiveGraph == hwnd) {
-            g_app->hwndActiveGraph = nullptr;
+    if (data->doc && data->doc->outPanels) NotifyOutputPanels(lParam, wParam, msg);
+}
+
+void OnRecordingStopped() {
+    HWND active = ActiveMdiChild();
+    if (GraphWindowData* activeData = GetGraphWindowData(active)) OnChildMdiActivate(activeData, nullptr, active);
+}
+
+// Lesson permissions that pin the window: returns true when the change was restricted.
+bool RestrictPositionChange(WINDOWPOS* wp) {
+    UINT added = 0;
+    if (!Allowed(kPermSizeWindow)) added |= SWP_NOSIZE;
+    if (!Allowed(kPermDragWindow)) added |= SWP_NOMOVE;
+    if (!Allowed(kPermZoomWindow)) added |= SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW;
+    wp->flags |= added;
+    return added != 0;
+}
+
+void OnChildCreate(GraphWindowData* data, const CREATESTRUCTA* cs) {
+    data->created = 1;
+    // CreateGraphWindow hands the document over in the MDI creation data, so activation during
+    // WM_MDICREATE already finds it; the window set-up stores the same pointer again.
+    const auto* mcs = cs ? static_cast<const MDICREATESTRUCTA*>(cs->lpCreateParams) : nullptr;
+    if (mcs && mcs->lParam) {
+        data->doc = reinterpret_cast<tagGS*>(mcs->lParam);
+        data->doc->hwnd = data->hwnd;
+    }
+    SetCursor(g_app->hcurArrow);
+    ++g_graphWindowCount;
+    data->hwndFocus = CreateWindowExA(0, "acqdirector", "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, 0, 1, 0, 0,
+                                      data->hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDirectorId)),
+                                      g_app->hInstance, nullptr);
+}
+
+void OnChildMove(GraphWindowData* data) {
+    if (data->doc && !IsIconic(data->hwnd)) GetWindowRect(data->hwnd, &data->doc->graphRect);
+}
+
+void OnChildPaint(GraphWindowData* data) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(data->hwnd, &ps);
+    if (!g_app->bPrinting && data->doc) PaintGraphClient(dc, data->doc, 1);
+    EndPaint(data->hwnd, &ps);
+}
+
+void OnChildMenuSelect(WPARAM wParam, LPARAM lParam) {
+    HMENU menu = reinterpret_cast<HMENU>(lParam);
+    UINT flags = HIWORD(wParam);
+    UINT item = LOWORD(wParam);
+    HMENU popup = nullptr;
+    if (flags == 0xFFFF && !menu) {
+        flags = static_cast<UINT>(-1);
+    } else if (flags & MF_POPUP) {
+        popup = GetSubMenu(menu, static_cast<int>(item));
+        item = 0;
+    }
+    OnFrameMenuSelect(menu, item, popup, flags);
+}
+
+// The document's pixel density: screen pixels per sample at the current time scale.
+double PixelsPerSample(const tagGS* gs) {
+    if (gs->hDivisions <= 0.0 || gs->hPerDiv <= 0.0) return 0.0;
+    double width = gs->plotRect.right - gs->plotRect.left;
+    return (width / gs->hDivisions) / gs->hPerDiv * gs->sampleInterval;
+}
+
+void RepaintPlot(tagGS* gs, HDC dc, int slot) {
+    if (gs->displayMode == 1)
+        PaintChannelBand(dc, gs, slot);
+    else
+        PaintPlotArea(dc, gs);
+}
+
+void RefreshInputValues() {
+    if (g_app->hAcq && g_app->driverOps.refreshInputValues) g_app->driverOps.refreshInputValues(g_app->hAcq, 0);
+}
+
+// The visible span as it maps onto the horizontal thumb's 0-1000 range.
+double ScrollableTime(const tagGS* gs) {
+    return gs->totalSamples * gs->sampleInterval - gs->hPerDiv * gs->hDivisions;
+}
+
+// After the X channel's midpoint moved: thumb, transforms, axis and plot.
+void ShowXChannelMove(tagGS* gs, HDC dc, int thumb) {
+    SetScrollPos(gs->hScrollBar, SB_CTL, thumb, TRUE);
+    ComputeChannelTransforms(gs);
+    DrawTimeAxis(dc, gs);
+    PaintPlotArea(dc, gs);
+}
+
+void JournalInsertClock(tagGS* gs, int id) {
+    HWND edit = GetJournalHwnd(gs->journalWnd);
+    if (!edit) return;
+    char text[64] = "";
+    std::time_t now = std::time(nullptr);
+    std::tm* local = std::localtime(&now);
+    if (!local) return;
+    // "%#x" is the long date form of the runtime's strftime.
+    std::strftime(text, 63, id == 402 ? "%X" : "%#x", local);
+    lstrcatA(text, "\r\n");
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    EnsureEditCapacity(edit);
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+    SetFocus(edit);
+    setDirtyGraphFlag(gs, 1);
+}
+
+void JournalLoadCommand() {
+    int16_t result = JournalLoadText(1, 0);
+    if (result == 1) return;
+    if (result == 45)
+        MessageBoxFromStringTable(g_app->hwndFrame, 0x10, 49);
+    else if (result == 50)
+        MessageBoxFromStringTable(g_app->hwndFrame, 0x10, 50);
+    else
+        ShowSelectionError(g_app->hwndFrame, static_cast<uint32_t>(result), "importing a journal");
+}
+
+void JournalNewCommand(tagGS* gs) {
+    HWND edit = GetJournalHwnd(gs->journalWnd);
+    if (!edit) return;
+    LRESULT lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+    LRESULT chars = 0;
+    for (LRESULT i = 0; i < lines; ++i) {
+        LRESULT start = SendMessageA(edit, EM_LINEINDEX, static_cast<WPARAM>(i), 0);
+        chars += SendMessageA(edit, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+    }
+    if (chars > 0) {
+        const char* text = getMsgBoxText("KEY erase existing text");
+        int answer = MessageBoxA(g_app->hwndFrame, text ? text : "KEY erase existing text", g_app->szAppTitle,
+                                 MB_YESNOCANCEL);
+        if (answer == IDCANCEL) return;
+        if (answer == IDYES && !JournalSaveText(1, 0)) return;
+    }
+    JournalClear();
+    SendMessageA(edit, EM_SETMODIFY, 0, 0);
+}
+
+// Forwards a command to the device library; the Start button also tidies the tools.
+void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code) {
+    if (!g_app->hAcq || !g_app->driverOps.onDriverCommand) return;
+    HWND hwnd = data->hwnd;
+    g_app->driverOps.onDriverCommand(g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
+                                     static_cast<int32_t>(code));
+    if (id != kStartButtonId) return;
+    // The library's dialogs pump messages, so the graph may be gone by now.
+    tagGS* gs = GetWindowGraph(hwnd);
+    if (!gs) return;
+    if (gs->outPanels) ClearOutputPanelsPendingStart(gs->outPanels);
+    if (!gs->toolsWhileRecording) SelectTool(gs, hwnd, kToolArrow);
+    UpdateGraphToolbar();
+}
+
+void OnToolChosen(GraphWindowData* data, int id) {
+    tagGS* gs = data->doc;
+    if (id == kToolIBeam) {
+        if (gs->displayMode != 2 && gs->cursorShown == kCursorOff) gs->cursorShown = 0;
+    } else {
+        if (gs->cursorShown == 1) {
+            HDC dc = GetDC(data->hwnd);
+            ToggleTimeCursorLine(dc, gs);
+            ReleaseDC(data->hwnd, dc);
         }
-        SetStatusText(nullptr);
+        gs->cursorShown = kCursorOff;
+    }
+    RefreshMeasurementTexts(gs);
+}
+
+}  // namespace
+
+GraphWindowData* GetGraphWindowData(HWND hwnd) {
+    if (!IsGraphWindow(hwnd)) return nullptr;
+    return reinterpret_cast<GraphWindowData*>(GetWindowLongPtrA(hwnd, 0));
+}
+
+tagGS* GetWindowGraph(HWND hwnd) {
+    GraphWindowData* data = GetGraphWindowData(hwnd);
+    return data ? data->doc : nullptr;
+}
+
+int SetWindowGraph(HWND hwnd, tagGS* gs) {
+    GraphWindowData* data = GetGraphWindowData(hwnd);
+    if (!data) return 0;
+    data->doc = gs;
+    return 1;
+}
+
+// Closes the window's document; 0 when it stays (refused or cancelled).
+int CloseGraphWindow(GraphWindowData* data) {
+    if (!data->doc) return 1;
+    HWND hwnd = data->hwnd;
+    int result = CloseGraph(data->doc, hwnd);
+    if (!result) return 0;
+    data->doc = nullptr;
+    if (g_graphWindowCount > 0 && --g_graphWindowCount == 0) {
+        UpdateTransformMenu(nullptr);
+        SetStatusText("Ready");
+    }
+    // A close that already took the window down left this block behind; one that only cleared
+    // the slot still leaves the block ours until WM_NCDESTROY.
+    if (!IsWindow(hwnd))
+        LocalFree(data);
+    else if (GetWindowLongPtrA(hwnd, 0) != reinterpret_cast<LONG_PTR>(data))
+        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
+    return result;
+}
+
+// Every graph window sees both sides of an activation; both report the same pair.
+void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated) {
+    g_app->hwndActiveGraph = activated;
+    if (!activated) return;
+    if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
+    if (g_app->hAcq && g_app->driverOps.onGraphActivated)
+        g_app->driverOps.onGraphActivated(g_app->hAcq, GetWindowGraph(activated), 0);
+    UpdateTransformMenu(GetWindowGraph(activated));
+    SetStatusText(nullptr);
+}
+
+void OnChildGetMinMaxInfo(MINMAXINFO* mmi) {
+    int h = g_app->cyText, w = g_app->cxText;
+    mmi->ptMinTrackSize.x = 64 * w;
+    // Measurement row, channel buttons, marker bar and a plot of useful height.
+    mmi->ptMinTrackSize.y = (10 * h + 14) + (5 * h + 46) + 2 + 110;
+}
+
+void OnChildSize(GraphWindowData* data, UINT type, int, int) {
+    tagGS* gs = data->doc;
+    if (!gs) return;
+    if (type == SIZE_MAXIMIZED && (!Allowed(kPermSizeWindow) || !Allowed(kPermZoomWindow))) return;
+    if (type != SIZE_MINIMIZED && gs->journalWnd) gs->journalHeight = JournalSavePlacement(gs->journalWnd);
+    InvalidateRect(data->hwnd, nullptr, FALSE);
+    LayoutGraphWindow(gs);
+}
+
+void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
+    tagGS* gs = data->doc;
+    if (!gs) return;
+    if (id >= 392 && id <= 401) {
+        // The journal's edit control shares id 401 with the F10 marker key; only it has a handle.
+        if (id == 401 && control)
+            OnJournalEditNotify(g_app->hwndFrame, control, code);
+        else if (gs->markerManager)
+            InsertKeyMarker(gs->markerManager, id);
+        return;
+    }
+    if (id >= kToolArrow && id <= kToolZoom && (!gs->acquiring || gs->toolsWhileRecording))
+        SelectTool(gs, data->hwnd, id);
+    if (id >= 32 && id <= 38 && code == 9) UpdateAllMeasurements(gs);
+    switch (id) {
+    case kToolArrow:
+    case kToolIBeam:
+    case kToolZoom:
+        OnToolChosen(data, id);
+        return;
+    case 402:
+    case 403:
+        JournalInsertClock(gs, id);
+        return;
+    case 405:
+        JournalLoadCommand();
+        return;
+    case 406:
+        JournalSaveText(1, 0);
+        return;
+    case 407:
+        JournalPrint();
+        return;
+    case 408:
+        JournalNewCommand(gs);
+        return;
+    case 4864:
+    case 4865:
+        StepSelectionByKey(gs, id - 4864);
+        return;
+    case 4866:
+    case 4867:
+        ScrollChannelByKey(gs, id - 4866);
+        return;
+    default:
         break;
-    case WM_QUERYENDSESSION: {
-        // Non-zero objects to closing the frame.
-        tagGS* gs = GetWindowGraph(hwnd);
-        return gs && gs->acquiring ? 1 : 0;
     }
-    case WM_CLOSE: {
-        tagGS* gs = GetWindowGraph(hwnd);
-        if (gs) CloseGraph(gs, g_app->hwndFrame);
-        else SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
-        return 0;
-    }
-    case WM_NCDESTROY:
-        if (tagGS* gs = reinterpret_cast<tagGS*>(GetWindowLongPtrA(hwnd, 0))) {
-            SetWindowLongPtrA(hwnd, 0, 0);
-            if (g_app->hwndActiveGraph == hwnd) g_app->hwndActiveGraph = nullptr;
-            FreeGraphRecord(gs);
+    if (id >= kFirstDeviceCommand) ForwardDeviceCommand(data, id, control, code);
+}
+
+void OnChildHScroll(GraphWindowData* data, HWND, int code, int position) {
+    tagGS* gs = data->doc;
+    if (!gs || !Allowed(kPermHScrollBar)) return;
+    bool xy = gs->displayMode == 2;
+    HDC dc = GetDC(data->hwnd);
+    switch (code) {
+    case SB_LINEUP:
+    case SB_LINEDOWN:
+    case SB_PAGEUP:
+    case SB_PAGEDOWN:
+        if (xy) {
+            uint32_t x = gs->xyXChan;
+            double before = x < kMaxChannels ? gs->chanVCenter[x] : 0.0;
+            int thumb = ScrollXChannelValue(gs, code);
+            if (x < kMaxChannels && gs->chanVCenter[x] != before) ShowXChannelMove(gs, dc, thumb);
+        } else {
+            int thumb = ScrollTimeView(gs, code);
+            SetScrollPos(gs->hScrollBar, SB_CTL, thumb, TRUE);
+            DrawTimeAxis(dc, gs);
+        }
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        if (xy) {
+            uint32_t x = gs->xyXChan;
+            if (x < kMaxChannels) {
+                double span = gs->chanVPerDiv[x] * gs->chanVDivisions[x];
+                gs->chanVCenter[x] = gs->chanVCenterRef[x] - span +
+                                     (static_cast<double>(position + kThumbRange) / (2 * kThumbRange)) * 2 * span;
+                ShowXChannelMove(gs, dc, position);
+            }
+        } else {
+            gs->hStart = (static_cast<double>(position) / kThumbRange) * ScrollableTime(gs);
+            int thumb = ScrollTimeView(gs, 4);
+            SetScrollPos(gs->hScrollBar, SB_CTL, thumb, TRUE);
+            DrawTimeAxis(dc, gs);
+            PaintPlotArea(dc, gs);
         }
         break;
     default:
         break;
     }
+    ReleaseDC(data->hwnd, dc);
+}
+
+void OnChildVScroll(GraphWindowData* data, HWND, int code, int position) {
+    tagGS* gs = data->doc;
+    if (!gs) return;
+    uint32_t c = gs->selectedChan;
+    HDC dc = GetDC(data->hwnd);
+    if (Allowed(kPermVScrollBar) && c < kMaxChannels) {
+        int slot = static_cast<int>(c);
+        switch (code) {
+        case SB_LINEUP:
+        case SB_LINEDOWN:
+        case SB_PAGEUP:
+        case SB_PAGEDOWN: {
+            double before = gs->chanVCenter[c];
+            int thumb = ScrollChannelValue(gs, code);
+            if (gs->chanVCenter[c] != before) {
+                SetScrollPos(gs->vScrollBar, SB_CTL, thumb, TRUE);
+                ComputeChannelTransforms(gs);
+                DrawVerticalScale(dc, gs, slot);
+                RepaintPlot(gs, dc, slot);
+                RefreshInputValues();
+            }
+            break;
+        }
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: {
+            double span = gs->chanVPerDiv[c] * gs->chanVDivisions[c];
+            gs->chanVCenter[c] =
+                gs->chanVCenterRef[c] - span + ((kThumbRange - position) * 2 * span) / (2 * kThumbRange);
+            SetScrollPos(gs->vScrollBar, SB_CTL, position, TRUE);
+            ComputeChannelTransforms(gs);
+            DrawVerticalScale(dc, gs, slot);
+            // Dense recordings are redrawn only when the thumb is let go.
+            if (code == SB_THUMBPOSITION || PixelsPerSample(gs) > kLiveRedrawPixelsPerSample) {
+                RepaintPlot(gs, dc, slot);
+                RefreshInputValues();
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if (c < kMaxChannels) DrawRangeBar(dc, gs, static_cast<int>(c));
+    ReleaseDC(data->hwnd, dc);
+}
+
+// Scroll bars and tool buttons together; kept for scripts that lock the graph.
+void EnableGraphControls(GraphWindowData* data, BOOL enable) {
+    tagGS* gs = data->doc;
+    if (!gs) return;
+    if (gs->hScrollBar) EnableWindow(gs->hScrollBar, enable);
+    if (gs->vScrollBar) EnableWindow(gs->vScrollBar, enable);
+    for (HWND button : gs->toolButtons)
+        if (button) EnableWindow(button, enable);
+}
+
+void OnJournalEditNotify(HWND frame, HWND edit, UINT code) {
+    if (code == EN_ERRSPACE) {
+        ShowSelectionError(frame, 12, "");
+    } else if (code == EN_MAXTEXT) {
+        LRESULT limit = SendMessageA(edit, EM_GETLIMITTEXT, 0, 0);
+        SendMessageA(edit, EM_EXLIMITTEXT, 0, limit + 32768);
+    }
+}
+
+void JournalPaste(HWND edit) {
+    LRESULT length = GetWindowTextLengthA(edit);
+    SIZE_T clip = 0;
+    if (OpenClipboard(edit)) {
+        if (HANDLE h = GetClipboardData(CF_TEXT)) clip = GlobalSize(h);
+        CloseClipboard();
+    }
+    SendMessageA(edit, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(length + clip + 32768));
+    SendMessageA(edit, WM_PASTE, 0, 0);
+}
+
+void EnsureEditCapacity(HWND edit) {
+    LRESULT length = GetWindowTextLengthA(edit);
+    LRESULT limit = SendMessageA(edit, EM_GETLIMITTEXT, 0, 0);
+    if (length + 4096 > limit) SendMessageA(edit, EM_EXLIMITTEXT, 0, length + 32768);
+}
+
+void ShowJournalContextMenu(HWND hwnd, POINT pt) {
+    tagGS* gs = GetWindowGraph(hwnd);
+    if (!gs) return;
+    HWND edit = GetJournalHwnd(gs->journalWnd);
+    if (!edit) return;
+    char cls[32] = "";
+    GetClassNameA(edit, cls, sizeof cls);
+    if (lstrcmpiA(cls, "richedit") != 0) return;
+    POINT local = pt;
+    MapWindowPoints(hwnd, edit, &local, 1);
+    RECT rc;
+    GetClientRect(edit, &rc);
+    if (!PtInRect(&rc, local)) return;
+    HMENU menu = LoadMenuA(g_app->hInstance, MAKEINTRESOURCEA(168));
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu, 0);
+    if (!popup) {
+        DestroyMenu(menu);
+        return;
+    }
+    bool canUndo = SendMessageA(edit, EM_CANUNDO, 0, 0) != 0;
+    ModifyMenuA(popup, 357, MF_BYCOMMAND | MF_STRING | (canUndo ? MF_ENABLED : MF_GRAYED), 357,
+                canUndo ? "Undo" : "Can't Undo");
+    CHARRANGE sel{};
+    SendMessageA(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+    UINT selState = sel.cpMin == sel.cpMax ? MF_GRAYED : MF_ENABLED;
+    EnableMenuItem(popup, 358, MF_BYCOMMAND | selState);
+    EnableMenuItem(popup, 359, MF_BYCOMMAND | selState);
+    EnableMenuItem(popup, 361, MF_BYCOMMAND | selState);
+    EnableMenuItem(popup, 360, MF_BYCOMMAND | (IsClipboardFormatAvailable(CF_TEXT) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, 362, MF_BYCOMMAND | (GetWindowTextLengthA(edit) ? MF_ENABLED : MF_GRAYED));
+    AdjustMenuByContainerData(168, popup);
+    POINT screen = pt;
+    ClientToScreen(hwnd, &screen);
+    UINT id = static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD, screen.x, screen.y, 0, edit, nullptr));
+    switch (id) {
+    case 357: SendMessageA(edit, WM_UNDO, 0, 0); break;
+    case 358: SendMessageA(edit, WM_CUT, 0, 0); break;
+    case 359: SendMessageA(edit, WM_COPY, 0, 0); break;
+    case 360: JournalPaste(edit); break;
+    case 361: SendMessageA(edit, WM_CLEAR, 0, 0); break;
+    case 362: SendMessageA(edit, EM_SETSEL, 0, -1); break;
+    default: break;
+    }
+    DestroyMenu(menu);
+}
+
+// The channel director: the focus holder of the graph window and owner of the channel pop-ups.
+LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_GETDLGCODE) return DLGC_WANTARROWS;
+    if (msg != WM_COMMAND) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    HWND graph = GetParent(hwnd);
+    tagGS* gs = GetWindowGraph(graph);
+    if (!gs) return 0;
+    int id = LOWORD(wParam);
+    if (id >= 256 && id <= 511) {
+        SelectGraphChannel(gs, static_cast<int16_t>(id - 256));
+        if (gs->displayMode == 2 && gs->acquiring) InvalidateRect(graph, &gs->plotRect, FALSE);
+    } else {
+        int slot = id - 512;
+        if (slot < 0 || slot >= kMaxChannels) return 0;
+        gs->xyXChan = static_cast<uint32_t>(slot);
+        SetScrollPos(gs->hScrollBar, SB_CTL, ScrollXChannelValue(gs, 4), TRUE);
+        UpdateHScrollBar(gs);
+        UpdateGraphMenus(gs);
+        InvalidateRect(graph, nullptr, FALSE);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* data = reinterpret_cast<GraphWindowData*>(GetWindowLongPtrA(hwnd, 0));
+    if (!data) {
+        if (msg != WM_NCCREATE) return DefMDIChildProcA(hwnd, msg, wParam, lParam);
+        data = static_cast<GraphWindowData*>(LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, sizeof(GraphWindowData)));
+        if (!data) return 0;
+        data->hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
+        return DefMDIChildProcA(hwnd, msg, wParam, lParam);
+    }
+    if (msg == g_app->uFindReplaceMsg && msg) {
+        OnFindMarkerText(data, reinterpret_cast<FINDREPLACE*>(lParam));
+        return 0;
+    }
+    switch (msg) {
+    case WM_NCDESTROY:
+        // A window taken down with the frame still holds its document.
+        if (data->doc) {
+            FreeGraphRecord(data->doc);
+            if (g_graphWindowCount > 0) --g_graphWindowCount;
+        }
+        if (g_app->hwndActiveGraph == hwnd) g_app->hwndActiveGraph = nullptr;
+        SetWindowLongPtrA(hwnd, 0, 0);
+        LocalFree(data);
+        break;
+    case WM_CREATE:
+        OnChildCreate(data, reinterpret_cast<CREATESTRUCTA*>(lParam));
+        return 0;
+    case WM_MOVE:
+        OnChildMove(data);
+        break;  // DefMDIChildProc keeps the client's scroll range in step
+    case WM_SIZE:
+        OnChildSize(data, static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        break;  // DefMDIChildProc keeps the MDI client's maximised state in step
+    case WM_SETFOCUS:
+        if (data->hwndFocus && IsWindow(data->hwndFocus)) SetFocus(data->hwndFocus);
+        return 0;
+    case WM_PAINT:
+        OnChildPaint(data);
+        return 0;
+    case WM_CLOSE:
+        if (Allowed(kPermCloseWindow) && CloseGraphWindow(data) && IsWindow(hwnd)) break;
+        return 0;
+    case WM_QUERYENDSESSION:
+        return CloseGraphWindow(data) ? 0 : 1;
+    case WM_GETMINMAXINFO:
+        OnChildGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        break;
+    case WM_WINDOWPOSCHANGING:
+        if (RestrictPositionChange(reinterpret_cast<WINDOWPOS*>(lParam))) return 0;
+        break;
+    case WM_COMMAND:
+        OnChildCommand(data, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        // The thumbs run from -1000 to 1000 in XY mode and on the vertical bar: signed positions.
+        int position = static_cast<int16_t>(HIWORD(wParam));
+        if (msg == WM_HSCROLL)
+            OnChildHScroll(data, reinterpret_cast<HWND>(lParam), LOWORD(wParam), position);
+        else
+            OnChildVScroll(data, reinterpret_cast<HWND>(lParam), LOWORD(wParam), position);
+        return 0;
+    }
+    case WM_INITMENU:
+        UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_MENUSELECT:
+        OnChildMenuSelect(wParam, lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        OnChildButtonDown(data, msg == WM_LBUTTONDBLCLK, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                          static_cast<UINT>(wParam));
+        break;
+    case WM_MOUSEMOVE:
+        OnChildMouseMove(data, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), static_cast<UINT>(wParam));
+        return 0;
+    case WM_LBUTTONUP:
+        OnChildButtonUp(data, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), static_cast<UINT>(wParam));
+        return 0;
+    case WM_PARENTNOTIFY:
+        if (LOWORD(wParam) == WM_RBUTTONDOWN && Allowed(kPermRMouseButton))
+            ShowJournalContextMenu(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_MDIACTIVATE:
+        OnChildMdiActivate(data, reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case kMsgOutputNotify:
+    case kMsgRecordingStarted:
+        if (data->doc && data->doc->outPanels) NotifyOutputPanels(lParam, wParam, msg);
+        return 0;
+    case kMsgRecordingEnded:
+        OnRecordingEnded(data, msg, wParam, lParam);
+        return 0;
+    case kMsgRecordingStopped:
+        OnRecordingStopped();
+        return 0;
+    default:
+        break;
+    }
     return DefMDIChildProcA(hwnd, msg, wParam, lParam);
+}
+
+// The name the class registration uses.
+LRESULT CALLBACK GraphWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return AcqChildWndProc(hwnd, msg, wParam, lParam);
 }
 
 void SubclassScrollBarClass(int) {}

@@ -1,0 +1,57 @@
+// The graph child window ("acqchild"): its per-window data and the handlers that live in it.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct tagGS;
+
+// One per graph window, in window-extra slot 0; zeroed at WM_NCCREATE, freed at WM_NCDESTROY.
+struct GraphWindowData {
+    HWND hwnd;
+    HWND hwndFocus;  // the channel director; takes the keyboard focus for the window
+    uint32_t created;
+    uint32_t reserved;
+    tagGS* doc;  // null until the window set-up stores it, and again after the close
+};
+
+// Graph windows created and not yet closed.
+extern uint32_t g_graphWindowCount;
+
+// Private messages of the device library.
+constexpr UINT kMsgOutputNotify = 0x8001;
+constexpr UINT kMsgRecordingStarted = 0x8002;
+constexpr UINT kMsgRecordingEnded = 0x8003;
+constexpr UINT kMsgRecordingStopped = 0x8004;
+
+constexpr int kDirectorId = 665;
+
+LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+GraphWindowData* GetGraphWindowData(HWND hwnd);
+// The document shown in a graph window; null for any other window.
+tagGS* GetWindowGraph(HWND hwnd);
+// Stores (or with null clears) the document of a graph window; 0 when it is not one.
+int SetWindowGraph(HWND hwnd, tagGS* gs);
+
+int CloseGraphWindow(GraphWindowData* data);
+void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated);
+void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code);
+void OnChildSize(GraphWindowData* data, UINT type, int width, int height);
+void OnChildHScroll(GraphWindowData* data, HWND bar, int code, int position);
+void OnChildVScroll(GraphWindowData* data, HWND bar, int code, int position);
+void OnChildGetMinMaxInfo(MINMAXINFO* mmi);
+void EnableGraphControls(GraphWindowData* data, BOOL enable);
+
+// Journal pane helpers.
+void OnJournalEditNotify(HWND frame, HWND edit, UINT code);
+void ShowJournalContextMenu(HWND hwnd, POINT pt);
+void JournalPaste(HWND edit);
+void EnsureEditCapacity(HWND edit);
+HWND GetJournalHwnd(void* journalWnd);
+
+// Mouse tools.
+void OnChildButtonDown(GraphWindowData* data, int doubleClick, int x, int y, UINT keys);
+void OnChildMouseMove(GraphWindowData* data, int x, int y, UINT keys);
+void OnChildButtonUp(GraphWindowData* data, int x, int y, UINT keys);
+void ToggleTimeCursorLine(HDC dc, tagGS* gs);

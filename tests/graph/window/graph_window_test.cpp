@@ -1,0 +1,442 @@
+// The graph child window inside the running program: its data block, activation, closing,
+// command routing, scroll bars and the device library's private messages.
+#include <gtest/gtest.h>
+#include "tests/shell/shell_fixture.h"
+#include "shell/app.h"
+#include "shell/commands/status.h"
+#include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
+#include "scripts/script_api.h"
+#include "devlib/acquisition/stAcq.h"
+#include <richedit.h>
+#include <vector>
+
+namespace {
+
+// A device operation table that records what the window asks of the library.
+struct CommandCall {
+    HWND hwnd;
+    int32_t id;
+    const char* control;
+    int32_t code;
+};
+std::vector<tagGS*> g_activated;
+std::vector<CommandCall> g_commands;
+int g_inputValueRefreshes = 0;
+
+int32_t WINAPI FakeActivated(HGLOBAL, tagGS* gs, int32_t) {
+    g_activated.push_back(gs);
+    return 1;
+}
+int32_t WINAPI FakeCommand(HGLOBAL, HWND hwnd, int32_t id, const char* control, int32_t code) {
+    g_commands.push_back({hwnd, id, control, code});
+    return 1;
+}
+int32_t WINAPI FakeRefreshInputValues(HGLOBAL, int32_t) {
+    ++g_inputValueRefreshes;
+    return 1;
+}
+
+class GraphWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+        ASSERT_TRUE(g_app->hAcq);
+        saved_ = g_app->driverOps;
+        g_app->driverOps.onGraphActivated = FakeActivated;
+        g_app->driverOps.onDriverCommand = FakeCommand;
+        g_app->driverOps.refreshInputValues = FakeRefreshInputValues;
+        g_activated.clear();
+        g_commands.clear();
+        g_inputValueRefreshes = 0;
+        graph_ = g_app->hwndActiveGraph;
+        ASSERT_TRUE(graph_);
+        gs_ = GetWindowGraph(graph_);
+        ASSERT_TRUE(gs_);
+    }
+    void TearDown() override {
+        ResetScriptPermissions();
+        SetRun(0, 0, 1);
+        g_app->driverOps = saved_;
+        ShutShell();
+    }
+
+    static HWND NewGraphWindow() {
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, 257, 0);
+        return g_app->hwndActiveGraph;
+    }
+    static void SetRun(int32_t running, int32_t dataStarted, int32_t state, tagGS* attached = nullptr) {
+        AcqLock acq(g_app->hAcq);
+        if (!acq) return;
+        acq->run.running = running;
+        acq->run.dataStarted = dataStarted;
+        acq->run.statusState = state;
+        acq->run.attachedGraph = attached;
+    }
+    LRESULT Command(int id, HWND control = nullptr, int code = 0) {
+        return SendMessageA(graph_, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    }
+
+    stDriverOps saved_{};
+    HWND graph_ = nullptr;
+    tagGS* gs_ = nullptr;
+};
+
+TEST_F(GraphWindow, DataBlockHoldsWindowDocumentAndDirector) {
+    GraphWindowData* data = GetGraphWindowData(graph_);
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->hwnd, graph_);
+    EXPECT_EQ(data->created, 1u);
+    EXPECT_EQ(data->doc, gs_);
+    EXPECT_EQ(gs_->hwnd, graph_);
+    EXPECT_EQ(g_app->hostCallbacks.getWindowGraph(graph_), gs_);
+
+    HWND director = data->hwndFocus;
+    ASSERT_TRUE(director);
+    char cls[32] = "";
+    GetClassNameA(director, cls, sizeof cls);
+    EXPECT_STREQ(cls, "acqdirector");
+    EXPECT_EQ(GetParent(director), graph_);
+    EXPECT_EQ(GetDlgCtrlID(director), kDirectorId);
+    LONG style = GetWindowLongA(director, GWL_STYLE);
+    EXPECT_EQ(style & 0x50030000, 0x50030000);
+    EXPECT_EQ(SendMessageA(director, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+    // The graph hands its focus on to the director.
+    SetFocus(graph_);
+    EXPECT_EQ(GetFocus(), director);
+    // Not a graph window: no data, no document.
+    EXPECT_EQ(GetGraphWindowData(g_app->hwndFrame), nullptr);
+    EXPECT_EQ(GetWindowGraph(g_app->hwndToolbar), nullptr);
+}
+
+TEST_F(GraphWindow, ActivationReachesBothWindowsAndAttachesTheNewGraph) {
+    HWND second = NewGraphWindow();
+    ASSERT_TRUE(second);
+    ASSERT_NE(second, graph_);
+    tagGS* gs2 = GetWindowGraph(second);
+    EXPECT_EQ(g_activated.back(), gs2);
+    g_activated.clear();
+
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(graph_), 0);
+    EXPECT_EQ(g_app->hwndActiveGraph, graph_);
+    // The window being left and the one being activated both report the same pair.
+    ASSERT_EQ(g_activated.size(), 2u);
+    EXPECT_EQ(g_activated[0], gs_);
+    EXPECT_EQ(g_activated[1], gs_);
+
+    // Without the library's operation nothing is called, but the active graph still follows.
+    g_app->driverOps.onGraphActivated = nullptr;
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
+    EXPECT_EQ(g_app->hwndActiveGraph, second);
+    EXPECT_EQ(g_activated.size(), 2u);
+}
+
+TEST_F(GraphWindow, CloseFollowsPermissionAndTheDocumentsAnswer) {
+    uint32_t before = g_graphWindowCount;
+    g_scriptPermissions[kPermCloseWindow] = 0;
+    SendMessageA(graph_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(graph_));
+    EXPECT_EQ(GetWindowGraph(graph_), gs_);
+    g_scriptPermissions[kPermCloseWindow] = 1;
+
+    // A recording refuses the close: the window stays and the frame's question is vetoed.
+    gs_->acquiring = 1;
+    SendMessageA(graph_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(graph_));
+    EXPECT_EQ(SendMessageA(graph_, WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_EQ(GetWindowGraph(graph_), gs_);
+    EXPECT_EQ(g_graphWindowCount, before);
+    gs_->acquiring = 0;
+
+    SendMessageA(graph_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(graph_));
+    EXPECT_EQ(g_graphWindowCount, before - 1);
+    EXPECT_EQ(g_app->hwndActiveGraph, nullptr);
+    EXPECT_STREQ(GetStatusTextShown(), "Ready");
+}
+
+TEST_F(GraphWindow, EndOfSessionClosesTheDocument) {
+    HWND second = NewGraphWindow();
+    ASSERT_TRUE(second);
+    uint32_t before = g_graphWindowCount;
+    EXPECT_EQ(SendMessageA(second, WM_QUERYENDSESSION, 0, 0), 0);
+    EXPECT_EQ(GetWindowGraph(second), nullptr);
+    EXPECT_EQ(g_graphWindowCount, before - 1);
+    // A window whose document is gone has nothing to object to.
+    if (IsWindow(second)) {
+        EXPECT_EQ(SendMessageA(second, WM_QUERYENDSESSION, 0, 0), 0);
+    }
+}
+
+TEST_F(GraphWindow, CommandsFromFiveThousandUpGoToTheLibrary) {
+    HWND control = g_app->hwndToolbar;
+    struct Case {
+        int id;
+        int code;
+        bool forwarded;
+    } cases[] = {{5000, 0, true}, {5012, 1, true}, {9999, 0, true}, {12003, 0, true},
+                 {4999, 0, false}, {300, 0, false}, {4097, 0, false}};
+    for (const Case& c : cases) {
+        g_commands.clear();
+        Command(c.id, control, c.code);
+        ASSERT_EQ(g_commands.size(), c.forwarded ? 1u : 0u) << c.id;
+        if (!c.forwarded) continue;
+        EXPECT_EQ(g_commands[0].hwnd, graph_);
+        EXPECT_EQ(g_commands[0].id, c.id);
+        EXPECT_EQ(g_commands[0].control, reinterpret_cast<const char*>(control));
+        EXPECT_EQ(g_commands[0].code, c.code);
+    }
+    // Unbound library: nothing is called.
+    g_commands.clear();
+    HGLOBAL acq = g_app->hAcq;
+    g_app->hAcq = nullptr;
+    Command(5000);
+    g_app->hAcq = acq;
+    g_app->driverOps.onDriverCommand = nullptr;
+    Command(5000);
+    EXPECT_TRUE(g_commands.empty());
+}
+
+TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
+    struct Case {
+        uint32_t acquiring, toolsWhileRecording;
+        int id;
+        uint16_t expected;
+    } cases[] = {{0, 0, 17, 17}, {0, 1, 18, 18}, {1, 1, 18, 18}, {1, 0, 18, 16}, {1, 0, 17, 16}};
+    for (const Case& c : cases) {
+        gs_->currentTool = 16;
+        gs_->acquiring = c.acquiring;
+        gs_->toolsWhileRecording = c.toolsWhileRecording;
+        Command(c.id);
+        EXPECT_EQ(gs_->currentTool, c.expected) << c.acquiring << c.toolsWhileRecording << " " << c.id;
+    }
+    gs_->acquiring = 0;
+    // Arrow and zoom switch the cursor line off; the I-beam turns it back on outside XY mode.
+    gs_->cursorShown = 1;
+    Command(18);
+    EXPECT_EQ(gs_->cursorShown, 2u);
+    gs_->displayMode = 2;
+    Command(17);
+    EXPECT_EQ(gs_->cursorShown, 2u);
+    gs_->displayMode = 1;
+    Command(17);
+    EXPECT_EQ(gs_->cursorShown, 0u);
+    Command(16);
+    EXPECT_EQ(gs_->cursorShown, 2u);
+}
+
+TEST_F(GraphWindow, StartButtonPutsTheArrowBackUnlessToolsStayDuringRecording) {
+    gs_->acquiring = 0;
+    for (uint32_t keep : {0u, 1u}) {
+        gs_->currentTool = 18;
+        gs_->toolsWhileRecording = keep;
+        g_commands.clear();
+        Command(8448);
+        ASSERT_EQ(g_commands.size(), 1u);
+        EXPECT_EQ(g_commands[0].id, 8448);
+        EXPECT_EQ(gs_->currentTool, keep ? 18 : 16);
+    }
+}
+
+TEST_F(GraphWindow, EndOfRecordingReattachesTheActiveGraph) {
+    HWND second = NewGraphWindow();
+    ASSERT_TRUE(second);
+    tagGS* gs2 = GetWindowGraph(second);
+    struct Case {
+        int32_t running, dataStarted, state;
+        bool reattached;
+    } cases[] = {{0, 1, 5, true}, {1, 0, 1, true}, {1, 0, 0, true}, {1, 1, 1, false}, {1, 0, 2, false}};
+    for (const Case& c : cases) {
+        SetRun(c.running, c.dataStarted, c.state, gs_);
+        g_activated.clear();
+        g_app->hwndActiveGraph = nullptr;
+        // Sent to the graph that recorded; the active one is attached again.
+        SendMessageA(graph_, kMsgRecordingEnded, 0, reinterpret_cast<LPARAM>(graph_));
+        if (c.reattached) {
+            ASSERT_EQ(g_activated.size(), 1u) << c.running << c.dataStarted << c.state;
+            EXPECT_EQ(g_activated[0], gs2);
+            EXPECT_EQ(g_app->hwndActiveGraph, second);
+        } else {
+            EXPECT_TRUE(g_activated.empty()) << c.running << c.dataStarted << c.state;
+            EXPECT_EQ(g_app->hwndActiveGraph, nullptr);
+        }
+    }
+    // A stop by the Start button re-attaches the active graph unconditionally.
+    SetRun(1, 1, 7, gs_);
+    g_activated.clear();
+    SendMessageA(graph_, kMsgRecordingStopped, 0, reinterpret_cast<LPARAM>(graph_));
+    ASSERT_EQ(g_activated.size(), 1u);
+    EXPECT_EQ(g_activated[0], gs2);
+    EXPECT_EQ(g_app->hwndActiveGraph, second);
+}
+
+TEST_F(GraphWindow, LessonPermissionsPinPositionAndSize) {
+    struct Case {
+        ScriptPermission off;
+        UINT added;
+    } cases[] = {{kPermSizeWindow, SWP_NOSIZE},
+                 {kPermDragWindow, SWP_NOMOVE},
+                 {kPermZoomWindow, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW}};
+    for (const Case& c : cases) {
+        ResetScriptPermissions();
+        g_scriptPermissions[c.off] = 0;
+        WINDOWPOS wp{graph_, nullptr, 10, 10, 300, 300, SWP_NOZORDER};
+        EXPECT_EQ(SendMessageA(graph_, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp)), 0);
+        EXPECT_EQ(wp.flags, static_cast<UINT>(SWP_NOZORDER) | c.added) << c.off;
+    }
+    ResetScriptPermissions();
+    WINDOWPOS wp{graph_, nullptr, 10, 10, 300, 300, SWP_NOZORDER};
+    SendMessageA(graph_, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
+    EXPECT_EQ(wp.flags, static_cast<UINT>(SWP_NOZORDER));
+
+    // A real move with dragging forbidden leaves the window where it was.
+    SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
+    RECT before;
+    GetWindowRect(graph_, &before);
+    g_scriptPermissions[kPermDragWindow] = 0;
+    SetWindowPos(graph_, nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT after;
+    GetWindowRect(graph_, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    // Allowed again, the move happens and the document keeps the new place.
+    g_scriptPermissions[kPermDragWindow] = 1;
+    SetWindowPos(graph_, nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    GetWindowRect(graph_, &after);
+    EXPECT_NE(after.left, before.left);
+    EXPECT_EQ(gs_->graphRect.left, after.left);
+    EXPECT_EQ(gs_->graphRect.top, after.top);
+}
+
+TEST_F(GraphWindow, MinimumTrackingSizeFollowsTheTextMetrics) {
+    MINMAXINFO mmi{};
+    SendMessageA(graph_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    EXPECT_EQ(mmi.ptMinTrackSize.x, 64 * g_app->cxText);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 15 * g_app->cyText + 172);
+    ASSERT_GT(g_app->cxText, 0);
+    // Sizing below that width is not possible.
+    SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
+    SetWindowPos(graph_, nullptr, 0, 0, 64 * g_app->cxText - 1, 15 * g_app->cyText + 172, SWP_NOMOVE | SWP_NOZORDER);
+    RECT rc;
+    GetWindowRect(graph_, &rc);
+    EXPECT_GE(rc.right - rc.left, 64 * g_app->cxText);
+}
+
+TEST_F(GraphWindow, VerticalThumbSetsTheSelectedChannelsMidpoint) {
+    const int slot = 1;
+    gs_->selectedChan = slot;
+    gs_->chanVPerDiv[slot] = 5.0;
+    gs_->chanVDivisions[slot] = 4.0;  // span 20
+    gs_->chanVCenterRef[slot] = 3.0;
+    // A plot 400 pixels wide over 4 divisions of 100 ms: 1 pixel per ms.
+    gs_->plotRect = RECT{0, 0, 400, 300};
+    gs_->hDivisions = 4.0;
+    gs_->hPerDiv = 100.0;
+    struct Case {
+        int code;
+        int16_t position;
+        double sampleInterval;
+        double center;
+        int refreshes;
+    } cases[] = {
+        {SB_THUMBPOSITION, 500, 0.1, 3.0 - 20 + 10, 1},     // released: always redrawn
+        {SB_THUMBPOSITION, -1000, 0.1, 3.0 + 20, 1},        // top of the range
+        {SB_THUMBTRACK, 1000, 1.0, 3.0 - 20, 1},            // 1 pixel per sample: live
+        {SB_THUMBTRACK, 0, 0.1, 3.0, 0},                    // 0.1 pixel per sample: moved, not redrawn
+    };
+    for (const Case& c : cases) {
+        gs_->sampleInterval = c.sampleInterval;
+        g_inputValueRefreshes = 0;
+        WPARAM wp = MAKEWPARAM(c.code, static_cast<uint16_t>(c.position));
+        SendMessageA(graph_, WM_VSCROLL, wp, reinterpret_cast<LPARAM>(gs_->vScrollBar));
+        EXPECT_DOUBLE_EQ(gs_->chanVCenter[slot], c.center) << c.code << " " << c.position;
+        EXPECT_EQ(g_inputValueRefreshes, c.refreshes) << c.code << " " << c.position;
+    }
+    // Forbidden by the lesson: nothing moves.
+    g_scriptPermissions[kPermVScrollBar] = 0;
+    SendMessageA(graph_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
+    EXPECT_DOUBLE_EQ(gs_->chanVCenter[slot], 3.0);
+    EXPECT_EQ(g_inputValueRefreshes, 0);
+}
+
+TEST_F(GraphWindow, HorizontalThumbMovesTimeOrTheXChannel) {
+    gs_->displayMode = 1;
+    gs_->totalSamples = 1000;
+    gs_->sampleInterval = 5.0;  // 5,000 ms recorded
+    gs_->hPerDiv = 500.0;
+    gs_->hDivisions = 4.0;      // 2,000 ms visible
+    SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
+    EXPECT_DOUBLE_EQ(gs_->hStart, 1500.0);
+    SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1000), 0);
+    EXPECT_DOUBLE_EQ(gs_->hStart, 3000.0);
+
+    gs_->displayMode = 2;
+    gs_->xyXChan = 2;
+    gs_->chanVPerDiv[2] = 1.0;
+    gs_->chanVDivisions[2] = 4.0;  // span 4
+    gs_->chanVCenterRef[2] = 10.0;
+    struct Case {
+        int16_t position;
+        double center;
+    } cases[] = {{0, 10.0}, {1000, 14.0}, {-1000, 6.0}, {500, 12.0}};
+    for (const Case& c : cases) {
+        SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, static_cast<uint16_t>(c.position)), 0);
+        EXPECT_DOUBLE_EQ(gs_->chanVCenter[2], c.center) << c.position;
+    }
+    EXPECT_DOUBLE_EQ(gs_->hStart, 3000.0);  // XY scrolling leaves the time view alone
+
+    g_scriptPermissions[kPermHScrollBar] = 0;
+    SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    EXPECT_DOUBLE_EQ(gs_->chanVCenter[2], 12.0);
+}
+
+TEST_F(GraphWindow, ChannelPopupCommandsSelectTheChannelOrTheXChannel) {
+    HWND director = GetGraphWindowData(graph_)->hwndFocus;
+    ASSERT_TRUE(director);
+    SendMessageA(director, WM_COMMAND, 256 + 7, 0);
+    EXPECT_EQ(gs_->selectedChan, 7u);
+    SendMessageA(director, WM_COMMAND, 512 + 4, 0);
+    EXPECT_EQ(gs_->xyXChan, 4u);
+    EXPECT_EQ(gs_->selectedChan, 7u);
+    SendMessageA(director, WM_COMMAND, 512 + 60, 0);  // no such slot
+    EXPECT_EQ(gs_->xyXChan, 4u);
+}
+
+TEST_F(GraphWindow, JournalEditNotificationsAreToldFromTheF10Key) {
+    HMODULE richEdit = LoadLibraryA("riched20.dll");
+    ASSERT_TRUE(richEdit);
+    HWND edit = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | ES_MULTILINE, 0, 0, 50, 50, graph_,
+                                reinterpret_cast<HMENU>(401), nullptr, nullptr);
+    ASSERT_TRUE(edit);
+    SendMessageA(edit, EM_EXLIMITTEXT, 0, 1000);
+    ASSERT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 1000);
+    // A full journal grows by 32,768 characters.
+    Command(401, edit, EN_MAXTEXT);
+    EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 1000 + 32768);
+    // The accelerator's 401 carries no control and leaves the journal alone.
+    Command(401, nullptr, 1);
+    EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 1000 + 32768);
+    DestroyWindow(edit);
+    FreeLibrary(richEdit);
+}
+
+TEST_F(GraphWindow, WindowsWithoutADocumentIgnoreWhatNeedsOne) {
+    GraphWindowData* data = GetGraphWindowData(graph_);
+    ASSERT_TRUE(data);
+    ASSERT_TRUE(SetWindowGraph(graph_, nullptr));
+    g_commands.clear();
+    Command(5000);
+    Command(16);
+    SendMessageA(graph_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
+    SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
+    SendMessageA(graph_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+    EXPECT_TRUE(g_commands.empty());
+    EXPECT_EQ(SendMessageA(graph_, WM_QUERYENDSESSION, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(graph_));
+    ASSERT_TRUE(SetWindowGraph(graph_, gs_));
+    EXPECT_EQ(GetWindowGraph(graph_), gs_);
+    EXPECT_EQ(SetWindowGraph(g_app->hwndFrame, gs_), 0);
+}
+
+}  // namespace
