@@ -4,7 +4,6 @@
 
 int DrawGraphWaveforms(HDC, tagGS*, int16_t, double, double, int16_t, int, int, int, int) { return 1; }
 int DrawGraphWaveforms2(HDC, tagGS*, int32_t, int32_t, int16_t, int, int, int) { return 1; }
-void DrawChannelGrid(HDC, tagGS*, int, int, int, int, int) {}
 void RedrawGraphCursor(tagGS*) {}
 
 // The window's plot repaints; the renderer draws nothing yet.
