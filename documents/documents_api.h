@@ -39,3 +39,4 @@ int JournalSaveText(int ask, int reserved);
 void JournalPrint();
 void JournalClear();
 uint16_t JournalSavePlacement(void* journalWnd);
+void JournalSetWordWrap(int wrap);

@@ -57,3 +57,4 @@ int JournalSaveText(int, int) { return 0; }
 void JournalPrint() {}
 void JournalClear() {}
 uint16_t JournalSavePlacement(void*) { return 0; }
+void JournalSetWordWrap(int) {}

@@ -519,6 +519,9 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     EnableMenuItem(popup, 361, MF_BYCOMMAND | selState);
     EnableMenuItem(popup, 360, MF_BYCOMMAND | (IsClipboardFormatAvailable(CF_TEXT) ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(popup, 362, MF_BYCOMMAND | (GetWindowTextLengthA(edit) ? MF_ENABLED : MF_GRAYED));
+    int wrap = GetJournalWordWrap(gs->journalWnd);
+    CheckMenuItem(popup, 371, MF_BYCOMMAND | (wrap == 0 ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, 372, MF_BYCOMMAND | (wrap == 1 ? MF_CHECKED : MF_UNCHECKED));
     AdjustMenuByContainerData(168, popup);
     POINT screen = pt;
     ClientToScreen(hwnd, &screen);
@@ -530,6 +533,8 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     case 360: JournalPaste(edit); break;
     case 361: SendMessageA(edit, WM_CLEAR, 0, 0); break;
     case 362: SendMessageA(edit, EM_SETSEL, 0, -1); break;
+    case 371: JournalSetWordWrap(0); break;
+    case 372: JournalSetWordWrap(1); break;
     default: break;
     }
     DestroyMenu(menu);

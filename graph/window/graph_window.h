@@ -49,6 +49,7 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt);
 void JournalPaste(HWND edit);
 void EnsureEditCapacity(HWND edit);
 HWND GetJournalHwnd(void* journalWnd);
+int GetJournalWordWrap(void* journalWnd);
 
 // Mouse tools.
 void OnChildButtonDown(GraphWindowData* data, int doubleClick, int x, int y, UINT keys);

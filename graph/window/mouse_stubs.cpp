@@ -7,3 +7,4 @@ void OnChildMouseMove(GraphWindowData*, int, int, UINT) {}
 void OnChildButtonUp(GraphWindowData*, int, int, UINT) {}
 void ToggleTimeCursorLine(HDC, tagGS*) {}
 HWND GetJournalHwnd(void*) { return nullptr; }
+int GetJournalWordWrap(void*) { return 0; }
