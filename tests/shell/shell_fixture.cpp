@@ -2,6 +2,7 @@
 #include "shell/app.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
+#include <algorithm>
 
 std::string IniPath() {
     char dir[MAX_PATH];
@@ -51,7 +52,9 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         HWND box = reinterpret_cast<HWND>(wParam);
         char cls[16] = "";
         GetClassNameA(box, cls, sizeof cls);
-        if (lstrcmpA(cls, "#32770") == 0) {
+        auto& seen = g_capture->seen;
+        if (lstrcmpA(cls, "#32770") == 0 && std::find(seen.begin(), seen.end(), box) == seen.end()) {
+            seen.push_back(box);
             char caption[256] = "", text[1024] = "";
             GetWindowTextA(box, caption, sizeof caption);
             GetDlgItemTextA(box, 0xFFFF, text, sizeof text);

@@ -21,4 +21,5 @@ struct BoxCapture {
     BoxCapture();
     ~BoxCapture();
     std::vector<Box> boxes;
+    std::vector<HWND> seen;  // a box that loses and regains activation is still one box
 };
