@@ -40,3 +40,32 @@ void JournalPrint();
 void JournalClear();
 uint16_t JournalSavePlacement(void* journalWnd);
 void JournalSetWordWrap(int wrap);
+
+// Markers, segments, journal and clipboard operations of the frame's Edit and marker commands.
+HWND GetJournalWindow(tagGS* gs);
+int IsSegmentViewOn(tagGS* gs);
+void ToggleSegmentView(tagGS* gs);
+void EraseLastSegment(tagGS* gs);
+void EraseAllData(tagGS* gs);
+// The active segment's first and end sample index; 0 without a segment view.
+int GetActiveSegmentSampleRange(tagGS* gs, uint32_t* first, uint32_t* end);
+stMarkerNode* GetActiveSegmentMarker(tagGS* gs);
+void SelectMarker(tagGS* gs, stMarkerNode* node, int flags);
+stMarkerNode* MarkerAtPosition(tagGS* gs, int index);
+int CountMarkersOfType(tagGS* gs, int32_t type);
+void AdjustSegmentsForCut(tagGS* gs, double t0, double t1);
+void DeleteMarkersPastEnd(tagGS* gs);
+void DeleteCurrentMarker(tagGS* gs);
+void ClearAllMarkers(tagGS* gs);
+void MarkerSummaryToJournal(tagGS* gs, uint32_t id, int flags);
+void DoMarkerPreferences(tagGS* gs);
+void ShowFindDialog(HWND graphWindow);
+void CopyMeasurementsToClipboard(tagGS* gs);
+void CopySelectionTextToClipboard(tagGS* gs);
+int JournalPasteMeasurements(tagGS* gs);
+int JournalPasteWaveData(tagGS* gs);
+void DoJournalPrefsDialog(HWND owner);
+// The "Plot Standard Curve" dialog of the graph's item list.
+void ShowStandardCurveDialog(tagGS* gs);
+// Edit menu state while the marker label edit box has the focus.
+void UpdateTextEditMenus(HMENU menu);

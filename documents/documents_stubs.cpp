@@ -58,3 +58,33 @@ void JournalPrint() {}
 void JournalClear() {}
 uint16_t JournalSavePlacement(void*) { return 0; }
 void JournalSetWordWrap(int) {}
+
+// Stand-ins for the marker, journal and clipboard commands until their module comes: no markers,
+// no segments, nothing written.
+HWND GetJournalWindow(tagGS* gs) { return gs ? static_cast<HWND>(gs->journalWnd) : nullptr; }
+int IsSegmentViewOn(tagGS*) { return 0; }
+void ToggleSegmentView(tagGS*) {}
+void EraseLastSegment(tagGS*) {}
+void EraseAllData(tagGS*) {}
+int GetActiveSegmentSampleRange(tagGS*, uint32_t* first, uint32_t* end) {
+    *first = *end = 0;
+    return 0;
+}
+stMarkerNode* GetActiveSegmentMarker(tagGS*) { return nullptr; }
+void SelectMarker(tagGS*, stMarkerNode*, int) {}
+stMarkerNode* MarkerAtPosition(tagGS*, int) { return nullptr; }
+int CountMarkersOfType(tagGS*, int32_t) { return 0; }
+void AdjustSegmentsForCut(tagGS*, double, double) {}
+void DeleteMarkersPastEnd(tagGS*) {}
+void DeleteCurrentMarker(tagGS*) {}
+void ClearAllMarkers(tagGS*) {}
+void MarkerSummaryToJournal(tagGS*, uint32_t, int) {}
+void DoMarkerPreferences(tagGS*) {}
+void ShowFindDialog(HWND) {}
+void CopyMeasurementsToClipboard(tagGS*) {}
+void CopySelectionTextToClipboard(tagGS*) {}
+int JournalPasteMeasurements(tagGS*) { return 1; }
+int JournalPasteWaveData(tagGS*) { return 0; }
+void DoJournalPrefsDialog(HWND) {}
+void ShowStandardCurveDialog(tagGS*) {}
+void UpdateTextEditMenus(HMENU) {}

@@ -9,3 +9,6 @@ void UpdateOutputMenu(HMENU) {}
 void NotifyOutputPanels(LPARAM, WPARAM, UINT) {}
 void OutputPanelsOnMdiActivate(HWND, HWND) {}
 void ClearOutputPanelsPendingStart(COutCtlViewSet*) {}
+
+// Stand-in until the panels come: no panel to reach.
+void OutCtlViewSetOnCommand(COutCtlViewSet*, UINT) {}

@@ -2,6 +2,7 @@
 // later; until then start-up attaches the frame menu where the start-up lesson would.
 #include "scripts/script_api.h"
 #include "shell/commands/menus.h"
+#include "shell/startup.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdlib>
 
@@ -25,6 +26,12 @@ void ResetScriptPermissions() {
 }
 
 int StartLessons(HWND, const char*) {
+    // The start-up lesson appends the Lessons popup; until it runs, it is appended here.
+    if (HMENU lessons = CreatePopupMenu()) {
+        BuildLessonsMenu(lessons);
+        const char* title = GetMenuStrKey(10000);
+        AppendMenuA(g_frameMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons), title && *title ? title : "&Lessons");
+    }
     AttachFrameMenu();
     SetStartupFlag(1);
     return 1;

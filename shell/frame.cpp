@@ -34,7 +34,7 @@ LRESULT OnFrameCreate(HWND hwnd) {
                                          0, 0, hwnd, nullptr, g_app->hInstance, nullptr);
     if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
     if (g_app->hwndClient) ShowWindow(g_app->hwndClient, SW_SHOW);
-    UpdateTransformMenu(nullptr);
+    UpdateTransformMenu(hwnd, nullptr);
     if (menu) {
         HMENU display = GetSubMenu(menu, 3);
         if (display) MakeColorMenuOwnerDrawn(GetSubMenu(display, 11));

@@ -11,3 +11,8 @@ void RedrawGraphCursor(tagGS*) {}
 
 int PaintPlotArea(HDC, tagGS*) { return 1; }
 int PaintChannelBand(HDC, tagGS*, int) { return 1; }
+
+// Stand-ins until printing and picture export come.
+#include "graph/render/render_api.h"
+int CopyGraphToClipboard(tagGS*) { return 0; }
+void DrawSelectionXor(HDC, tagGS*) {}

@@ -272,7 +272,7 @@ int CloseGraphWindow(GraphWindowData* data) {
     if (!result) return 0;
     data->doc = nullptr;
     if (g_graphWindowCount > 0 && --g_graphWindowCount == 0) {
-        UpdateTransformMenu(nullptr);
+        UpdateTransformMenu(g_app->hwndFrame, nullptr);
         SetStatusText("Ready");
     }
     // A close that already took the window down left this block behind; one that only cleared
@@ -291,7 +291,7 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
     if (g_app->hAcq && g_app->driverOps.onGraphActivated)
         g_app->driverOps.onGraphActivated(g_app->hAcq, GetWindowGraph(activated), 0);
-    UpdateTransformMenu(GetWindowGraph(activated));
+    UpdateTransformMenu(g_app->hwndFrame, activated);
     SetStatusText(nullptr);
 }
 

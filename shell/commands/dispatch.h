@@ -1,5 +1,25 @@
-// Routing of the frame's menu commands by id range.
+// Routing of the frame's menu commands by id range, and the handlers of each range.
 #pragma once
 #include <windows.h>
 
+struct tagGS;
+
+// The window whose command runs now; other code reads it.
+extern HWND g_commandWindow;
+
 void OnFrameCommand(HWND frame, UINT id, HWND control, UINT code);
+void OnFileCommand(HWND frame, UINT id);
+void OnEditCommand(HWND frame, UINT id, HWND control, UINT code);
+void OnClipboardCommand(HWND frame, UINT id);
+void OnJournalCommand(HWND frame, UINT id);
+void OnMarkerCommand(HWND frame, UINT id);
+void OnTransformCommand(HWND frame, UINT id, HWND control, UINT code);
+void OnFirFilterCommand(UINT id);
+void OnMathFunctionCommand(UINT id);
+void OnTemplateFunctionCommand(UINT id);
+void OnIirFilterCommand(int index);
+void OnWindowCommand(HWND frame, UINT id);
+void OnHelpCommand(HWND frame, UINT id);
+
+// Limits two selection times to the active segment, whichever order they are in.
+void ClampSelectionToSegment(tagGS* gs, double* t0, double* t1);

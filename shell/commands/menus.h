@@ -1,19 +1,31 @@
-// Frame menu state: enabled and checked items, item help, hot keys.
+// Frame menu state: enabled, checked and relabelled items, item help, the Lessons menu, hot keys.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
 struct tagGS;
 
+constexpr UINT kFirstLessonId = 322;
+constexpr int kMaxLessons = 64;
+
 void AttachFrameMenu();
 void UpdateFrameMenus(HWND frame, HMENU menu);
-void UpdateTransformMenu(tagGS* gs);
 void UpdateGraphMenus(tagGS* gs);
+void UpdateGraphEditMenus(tagGS* gs);
+void UpdateEditMenu(tagGS* gs, int hasShownChannels);
+void UpdateJournalEditMenu(tagGS* gs, HWND journal);
 void UpdateRecordingMenus(tagGS* gs);
+void UpdateTransformMenu(HWND frame, HWND graphWindow);
 void MakeColorMenuOwnerDrawn(HMENU menu);
 void DrawColorMenuItem(DRAWITEMSTRUCT* dis);
 void ShowPopupItemHelp(HMENU menu, UINT position, BOOL systemMenu);
 void OnFrameMenuSelect(HMENU menu, UINT item, HMENU popup, UINT flags);
+int LoadMenuHelpString(uint16_t id, char* buffer, int size);
 void SetRadioCheckBitmaps();
+int BuildLessonsMenu(HMENU popup);
 void RegisterCommandHotKeys();
 void RegisterHelpMenuLabels();
 void HideScriptToolbarButtons();
+
+// A frame menu popup by its place in the bar, one further right while a graph is maximised.
+HMENU GetFramePopup(HMENU menu, int position);

@@ -1,0 +1,25 @@
+// What the command handlers act on: the active graph window and its document.
+#pragma once
+#include <windows.h>
+#include "shell/app.h"
+#include "graph/document/graph_doc.h"
+#include "devlib/services/vk40_api.h"
+
+inline HWND ActiveGraphWindow() {
+    HWND w = g_app->hwndActiveGraph;
+    return w && IsWindow(w) ? w : nullptr;
+}
+
+inline tagGS* ActiveGraph() { return GetWindowGraph(ActiveGraphWindow()); }
+
+// A message key's translation, or the key itself.
+inline const char* MsgText(const char* key) {
+    const char* text = getMsgBoxText(key);
+    return text ? text : key;
+}
+
+inline bool SelectionEmpty(const tagGS* gs) { return gs->selStart == gs->selEnd; }
+
+// A slot holds a channel when its state bits are not 0, and shows it when they hold 2 or 3.
+inline bool SlotHoldsChannel(const tagGS* gs, int slot) { return (gs->chanFlags[slot] & kChanSlotMask) != 0; }
+inline bool SlotShown(const tagGS* gs, int slot) { return (gs->chanFlags[slot] & kChanSlotMask) >= 2; }

@@ -1,0 +1,43 @@
+// The program brought up in-process for command and menu tests, with a recording device library.
+#pragma once
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "../shell_fixture.h"
+#include "common/binding.h"
+
+struct tagGS;
+
+// One call of the device library's command operation.
+struct DeviceCall {
+    int32_t id;
+    HWND window;
+    const char* text;
+    int32_t code;
+};
+
+class CommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Sends a command as a menu click does.
+    static void Command(UINT id, UINT code = 0, HWND control = nullptr);
+    // Opens the frame menu's state for reading, as opening the menu would.
+    static void InitMenu();
+    static HMENU Menu();
+    static bool Grayed(UINT id);
+    static bool Checked(UINT id);
+    static std::string Label(UINT id);
+    static tagGS* Graph();
+    static int GraphWindowCount();
+    // Makes a slot hold a shown channel.
+    static void ShowChannel(tagGS* gs, int slot);
+
+public:
+    static std::vector<DeviceCall> s_deviceCalls;
+
+private:
+    stDriverOps m_savedOps{};
+};

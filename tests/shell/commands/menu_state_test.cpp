@@ -1,0 +1,423 @@
+// The frame menu after WM_INITMENU: grayed, checked and relabelled items for the active graph,
+// the keyboard focus and the lesson's command permissions; menu help; hot keys; Lessons menu.
+#include "commands_fixture.h"
+#include "shell/app.h"
+#include "shell/startup.h"
+#include "shell/commands/menus.h"
+#include "shell/commands/status.h"
+#include "graph/document/graph_doc.h"
+#include "graph/view/axis_units.h"
+#include "transforms/transforms_api.h"
+#include "devlib/services/vk40_api.h"
+#include <cstdio>
+#include <string>
+
+namespace {
+
+class MenuState : public CommandsTest {
+protected:
+    // The active graph with one shown channel and a selection.
+    tagGS* GraphWithChannel() {
+        tagGS* gs = Graph();
+        EXPECT_TRUE(gs);
+        ShowChannel(gs, 1);
+        gs->selectedChan = 1;
+        return gs;
+    }
+    static std::string Keyed(uint32_t key, const char* fallback) {
+        const char* text = mlgetName(key, 0);
+        return text ? text : fallback;
+    }
+};
+
+TEST_F(MenuState, HotKeysStartWithTheEditsRestricted) {
+    struct Row {
+        UINT id;
+        uint32_t status;
+        bool backAfterEnableAll;
+    } rows[] = {
+        {2115, 1, false}, {2116, 1, false}, {261, 1, false}, {262, 1, false}, {259, 1, false},
+        {2054, 1, false}, {2057, 1, false}, {515, 1, false}, {528, 1, false}, {529, 1, false},
+        {514, 0, true},   {516, 0, true},   {517, 0, true},  {518, 0, true},
+    };
+    for (const Row& row : rows) EXPECT_EQ(GetStatusHotKeyEx(row.id), row.status) << row.id;
+    EXPECT_EQ(GetStatusHotKeyEx(2049), kHotKeyUnregistered);
+    for (const Row& row : rows) SetStatusHotKeyEx(row.id, 0);
+    EnableAllHotKeys();
+    for (const Row& row : rows) EXPECT_EQ(GetStatusHotKeyEx(row.id), row.backAfterEnableAll ? 1u : 0u) << row.id;
+}
+
+TEST_F(MenuState, NoGraphGraysTheWindowAndDocumentItems) {
+    Command(4100);
+    ASSERT_FALSE(Graph());
+    InitMenu();
+    for (UINT id : {4097u, 4098u, 4099u, 4100u, 4101u, 513u, 514u, 516u, 519u, 521u, 522u, 2049u, 2057u, 2094u,
+                    2080u, 2135u, 2096u, 261u, 259u, 260u, 268u})
+        EXPECT_TRUE(Grayed(id)) << id;
+    EXPECT_FALSE(Grayed(257));
+    EXPECT_FALSE(Grayed(262));
+}
+
+TEST_F(MenuState, EmptyGraphKeepsTheEditsGrayedButTheGraphItemsOn) {
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    gs->displayMode = 0;
+    gs->gridShown = 1;
+    InitMenu();
+    for (UINT id : {513u, 514u, 515u, 516u, 517u, 518u, 519u, 520u, 521u, 522u, 2049u, 2050u, 2054u, 2057u, 2094u,
+                    261u, 259u, 524u, 525u, 526u})
+        EXPECT_TRUE(Grayed(id)) << id;
+    for (UINT id : {4097u, 4101u, 2080u, 2135u, 2096u, 260u, 268u}) EXPECT_FALSE(Grayed(id)) << id;
+    EXPECT_TRUE(Checked(2082));
+    EXPECT_FALSE(Checked(2083));
+    EXPECT_TRUE(Checked(2085));
+    EXPECT_EQ(Label(513), Keyed(2201, "Can't Undo"));
+}
+
+TEST_F(MenuState, DisplayModeSetsChecksLabelsAndModeOnlyItems) {
+    struct Row {
+        uint32_t mode;
+        UINT checked;
+        bool overlapOn, lastDotOn, markersOn;
+        uint32_t tileKey;
+    } rows[] = {
+        {0, 2082, true, false, true, 2401},
+        {1, 2083, false, false, true, 2400},
+        {2, 2084, false, true, false, 2402},
+    };
+    tagGS* gs = GraphWithChannel();
+    for (const Row& row : rows) {
+        gs->displayMode = row.mode;
+        InitMenu();
+        for (UINT id : {2082u, 2083u, 2084u}) EXPECT_EQ(Checked(id), id == row.checked) << row.mode << " " << id;
+        EXPECT_EQ(!Grayed(2051), row.overlapOn) << row.mode;
+        EXPECT_EQ(!Grayed(2102), row.lastDotOn) << row.mode;
+        EXPECT_EQ(!Grayed(2087), row.markersOn) << row.mode;
+        if (const char* tile = mlgetName(row.tileKey, 0)) {
+            EXPECT_EQ(Label(2049), tile) << row.mode;
+        }
+        EXPECT_FALSE(Grayed(2049));
+    }
+}
+
+TEST_F(MenuState, FlagsOfTheGraphBecomeChecks) {
+    tagGS* gs = GraphWithChannel();
+    struct Row {
+        uint32_t* flag;
+        UINT id;
+    } rows[] = {{&gs->gridShown, 2085},       {&gs->journalShown, 2091}, {&gs->measureShown, 2089},
+                {&gs->chanButtonsShown, 2090}, {&gs->hScaleShown, 2119}, {&gs->vScaleShown, 2120},
+                {&gs->markerBarShown, 2087},   {&g_app->bToolbarVisible, 2088}};
+    for (uint32_t on : {1u, 0u}) {
+        for (const Row& row : rows) *row.flag = on;
+        InitMenu();
+        for (const Row& row : rows) EXPECT_EQ(Checked(row.id), on != 0) << row.id;
+    }
+    for (uint16_t tool : {16, 17, 18}) {
+        gs->currentTool = tool;
+        InitMenu();
+        for (UINT id : {2130u, 2131u, 2132u}) EXPECT_EQ(Checked(id), id - 2130u + 16u == tool) << tool;
+    }
+    for (uint16_t style : {0, 1, 2}) {
+        gs->chanDrawStyle[1] = style;
+        gs->chanPlotStyle[1] = style == 2 ? 0x80000303u : 0x0303u;
+        InitMenu();
+        EXPECT_EQ(Checked(2092), style == 0);
+        EXPECT_EQ(Checked(2093), style == 1);
+        EXPECT_EQ(Checked(2101), style == 2);
+        EXPECT_EQ(Checked(2102), style == 2);
+        HMENU show = GetSubMenu(GetSubMenu(Menu(), 3), 13);
+        EXPECT_EQ((GetMenuState(show, 15, MF_BYPOSITION) & MF_GRAYED) == 0, style == 2) << "Dot Size";
+    }
+}
+
+TEST_F(MenuState, ZoomStepsFollowTheZoomHistory) {
+    tagGS* gs = GraphWithChannel();
+    struct Row {
+        uint32_t level, count;
+        bool previousOn, nextOn;
+    } rows[] = {{0, 0, false, false}, {0, 3, false, true}, {2, 3, true, true}, {3, 3, true, false}};
+    for (const Row& row : rows) {
+        gs->zoomLevel = row.level;
+        gs->zoomCount = row.count;
+        InitMenu();
+        EXPECT_EQ(!Grayed(2054), row.previousOn) << row.level << "/" << row.count;
+        EXPECT_EQ(!Grayed(2057), row.nextOn) << row.level << "/" << row.count;
+    }
+}
+
+TEST_F(MenuState, TransformItemsFollowTheHorizontalUnitAndTheTemplate) {
+    tagGS* gs = GraphWithChannel();
+    struct Row {
+        uint32_t kind;
+        bool derivativeOn, rateOn;
+    } rows[] = {{0, true, true}, {1, false, false}, {2, true, true}, {3, true, false}};
+    HMENU filters = GetSubMenu(GetSubMenu(Menu(), 2), 0);
+    for (const Row& row : rows) {
+        gs->hUnitKind = row.kind;
+        InitMenu();
+        EXPECT_EQ(!Grayed(1057), row.derivativeOn) << row.kind;
+        EXPECT_EQ(!Grayed(1065), row.derivativeOn) << row.kind;
+        EXPECT_EQ((GetMenuState(filters, 0, MF_BYPOSITION) & MF_GRAYED) == 0, row.derivativeOn) << row.kind;
+        EXPECT_EQ(!Grayed(1066), row.rateOn) << row.kind;
+    }
+    for (int set : {0, 1}) {
+        g_templateSet = set;
+        InitMenu();
+        for (UINT id = 1048; id <= 1051; ++id) EXPECT_EQ(!Grayed(id), set == 1) << id;
+    }
+    g_templateSet = 0;
+}
+
+TEST_F(MenuState, SelectionEditsAskThePermissionTable) {
+    tagGS* gs = GraphWithChannel();
+    gs->selStart = 10.0;
+    gs->selEnd = 50.0;
+    InitMenu();
+    // One channel: Clear is on, Clear All never; Cut waits for the lesson to allow it.
+    EXPECT_FALSE(Grayed(517));
+    EXPECT_TRUE(Grayed(518));
+    EXPECT_TRUE(Grayed(514));
+    EXPECT_FALSE(Grayed(515));
+    ASSERT_EQ(SetStatusHotKeyEx(514, 1), 1);
+    ASSERT_EQ(SetStatusHotKeyEx(518, 1), 1);
+    ASSERT_EQ(SetStatusHotKeyEx(515, 0), 1);
+    InitMenu();
+    EXPECT_FALSE(Grayed(514));
+    EXPECT_TRUE(Grayed(515));
+    EXPECT_TRUE(Grayed(518));
+    // Two channels: Clear and Clear All each follow their permission.
+    ShowChannel(gs, 4);
+    InitMenu();
+    EXPECT_TRUE(Grayed(517));
+    EXPECT_FALSE(Grayed(518));
+    // An empty selection leaves all four grayed.
+    gs->selEnd = gs->selStart;
+    InitMenu();
+    for (UINT id : {514u, 515u, 517u, 518u}) EXPECT_TRUE(Grayed(id)) << id;
+}
+
+TEST_F(MenuState, UndoAndPasteFollowTheUndoStoreAndTheChannelClipboard) {
+    GraphWithChannel();
+    g_app->nUndoKind = 1;
+    InitMenu();
+    EXPECT_FALSE(Grayed(513));
+    EXPECT_EQ(Label(513), Keyed(2200, "Can't Undo"));
+    g_app->nUndoKind = 0;
+    InitMenu();
+    EXPECT_TRUE(Grayed(513));
+    EXPECT_EQ(Label(513), Keyed(2201, "Can't Undo"));
+    // Paste needs samples on the channel clipboard and the lesson's permission; Insert only samples.
+    g_channelClipboard->chanCount[0] = 10;
+    InitMenu();
+    EXPECT_TRUE(Grayed(516));
+    EXPECT_FALSE(Grayed(519));
+    SetStatusHotKeyEx(516, 1);
+    InitMenu();
+    EXPECT_FALSE(Grayed(516));
+    g_channelClipboard->chanCount[0] = 0;
+    InitMenu();
+    EXPECT_TRUE(Grayed(516));
+    EXPECT_TRUE(Grayed(519));
+}
+
+TEST_F(MenuState, RecordingGraysQuitCloseAndTheEdits) {
+    tagGS* gs = GraphWithChannel();
+    gs->selStart = 1.0;
+    gs->selEnd = 2.0;
+    SetStatusHotKeyEx(514, 1);
+    gs->modified = 1;
+    InitMenu();
+    for (UINT id : {262u, 261u, 259u, 260u, 268u, 514u, 520u, 522u, 2080u, 2135u, 2056u, 2055u, 524u})
+        EXPECT_FALSE(Grayed(id)) << id;
+    gs->acquiring = 1;
+    InitMenu();
+    EXPECT_EQ(GetMenuState(Menu(), 262, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED), MF_GRAYED | MF_DISABLED);
+    EXPECT_TRUE(GetMenuState(GetSystemMenu(g_app->hwndFrame, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+    for (UINT id : {261u, 259u, 260u, 268u, 514u, 517u, 518u, 520u, 522u, 2080u, 2135u, 2056u, 2055u, 524u})
+        EXPECT_TRUE(Grayed(id)) << id;
+    gs->acquiring = 0;
+    InitMenu();
+    EXPECT_FALSE(Grayed(262));
+    EXPECT_FALSE(GetMenuState(GetSystemMenu(g_app->hwndFrame, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST_F(MenuState, SaveFollowsTheModifiedMarkAndTemplates) {
+    tagGS* gs = GraphWithChannel();
+    struct Row {
+        uint32_t modified, isTemplate;
+        bool saveOn;
+    } rows[] = {{0, 0, false}, {1, 0, true}, {1, 1, false}};
+    for (const Row& row : rows) {
+        gs->modified = row.modified;
+        gs->isTemplate = row.isTemplate;
+        InitMenu();
+        EXPECT_EQ(!Grayed(259), row.saveOn) << row.modified << row.isTemplate;
+    }
+}
+
+// The journal's focus hands the Edit commands to its text, also the ones a lesson restricted.
+TEST_F(MenuState, JournalFocusEditsItsTextDespiteRestrictions) {
+    tagGS* gs = GraphWithChannel();
+    HWND journal = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 200, 60,
+                                   gs->hwnd, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(journal);
+    gs->journalWnd = journal;
+    gs->journalShown = 1;
+    SetWindowTextA(journal, "abcdef");
+    SetForegroundWindow(g_app->hwndFrame);
+    SetFocus(journal);
+    ASSERT_EQ(GetFocus(), journal);
+    SendMessageA(journal, EM_SETSEL, 1, 3);
+    InitMenu();
+    for (UINT id : {514u, 515u, 517u, 528u, 529u}) EXPECT_FALSE(Grayed(id)) << id;
+    for (UINT id : {518u, 519u, 520u, 521u, 522u}) EXPECT_TRUE(Grayed(id)) << id;
+    EXPECT_TRUE(GetMenuState(GetSubMenu(Menu(), 1), 13, MF_BYPOSITION) & MF_GRAYED);  // Clipboard popup
+    ASSERT_EQ(GetStatusHotKeyEx(517), 0u);
+    Command(517);  // Clear, restricted for the graph, still clears the journal's text
+    char text[16] = "";
+    GetWindowTextA(journal, text, sizeof text);
+    EXPECT_STREQ(text, "adef");
+    InitMenu();
+    EXPECT_TRUE(Grayed(514));  // nothing selected now
+    Command(521);
+    DWORD start = 1, end = 1;
+    SendMessageA(journal, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 4u);
+    // A journal edit marks the graph modified, which enables Save.
+    gs->modified = 0;
+    SendMessageA(journal, EM_SETMODIFY, TRUE, 0);
+    InitMenu();
+    EXPECT_EQ(gs->modified, 1u);
+    EXPECT_FALSE(Grayed(259));
+}
+
+TEST_F(MenuState, PopupsMoveRightWhileTheGraphIsMaximised) {
+    HWND graphWnd = g_app->hwndActiveGraph;
+    ASSERT_TRUE(graphWnd);
+    EXPECT_EQ(GetMenuItemID(GetFramePopup(Menu(), 3), 0), 2049u);
+    EXPECT_EQ(GetMenuItemID(GetFramePopup(Menu(), 4), 0), 4097u);
+    ShowWindow(graphWnd, SW_MAXIMIZE);
+    ASSERT_TRUE(IsZoomed(graphWnd));
+    EXPECT_EQ(GetMenuItemID(GetFramePopup(Menu(), 3), 0), 2049u);
+    EXPECT_EQ(GetMenuItemID(GetFramePopup(Menu(), 2), 2), 0xFFFFFFFFu);  // Transform's template popup
+    // Checks of the Show popup still land on it.
+    tagGS* gs = GraphWithChannel();
+    gs->chanDrawStyle[1] = 2;
+    InitMenu();
+    HMENU show = GetSubMenu(GetFramePopup(Menu(), 3), 13);
+    EXPECT_EQ(GetMenuState(show, 15, MF_BYPOSITION) & MF_GRAYED, 0u);
+    // A maximised child with a system menu puts it in front of the popups.
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefMDIChildProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "MenuStateChild";
+    RegisterClassA(&wc);
+    MDICREATESTRUCTA mcs{};
+    mcs.szClass = "MenuStateChild";
+    mcs.szTitle = "child";
+    mcs.hOwner = wc.hInstance;
+    mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
+    mcs.style = WS_SYSMENU | WS_MAXIMIZE | WS_VISIBLE;
+    HWND child = reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    ASSERT_TRUE(child);
+    DrawMenuBar(g_app->hwndFrame);
+    EXPECT_NE(GetMenuItemID(GetSubMenu(Menu(), 3), 0), 2049u);
+    EXPECT_EQ(GetMenuItemID(GetFramePopup(Menu(), 3), 0), 2049u);
+    EXPECT_EQ(GetMenuItemID(GetFramePopup(Menu(), 0), 0), 257u);
+    SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+}
+
+TEST_F(MenuState, MenuHelpShowsInTheStatusLine) {
+    struct Row {
+        UINT id;
+        const char* text;
+    } rows[] = {{257, "Open a new graph window"},
+                {262, "Quit Norvane Tessaly"},
+                {514, "Remove selected data in active waveform"},
+                {2082, "Graph in oscilloscope mode"},
+                {4357, "Information about hardware and software"},
+                {4617, "Move to this marker"},
+                {4700, "Move to this marker"}};
+    for (const Row& row : rows) {
+        SetStatusText("Ready");
+        OnFrameMenuSelect(Menu(), row.id, nullptr, MF_STRING);
+        EXPECT_EQ(std::string(GetStatusTextShown()).rfind(row.text, 0), 0u) << row.id << ": " << GetStatusTextShown();
+    }
+    char text[96];
+    EXPECT_EQ(LoadMenuHelpString(4617, text, sizeof text), 0);
+    EXPECT_GT(LoadMenuHelpString(4609, text, sizeof text), 0);
+    EXPECT_STREQ(text, "Clear current event marker");
+    // A popup's help is kept one below its first item's id.
+    SetStatusText("Ready");
+    ShowPopupItemHelp(GetSubMenu(Menu(), 1), 1, FALSE);
+    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Edit operations", 0), 0u) << GetStatusTextShown();
+    SetStatusText("Ready");
+    ShowPopupItemHelp(GetSubMenu(Menu(), 0), 0, FALSE);
+    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("File operations", 0), 0u) << GetStatusTextShown();
+}
+
+TEST_F(MenuState, MenuResourceHoldsTheCommandsUnderTheirLabels) {
+    struct Row {
+        UINT id;
+        const char* label;
+    } rows[] = {{257, "&New\tCtrl+N"},       {258, "&Open...\tCtrl+O"},   {259, "&Save\tCtrl+S"},
+                {260, "Save &As..."},        {261, "&Print...\tCtrl+P"},  {262, "&Quit\tCtrl+Q"},
+                {263, "Printer Se&tup..."},  {268, "&Close\tCtrl+W"},     {514, "Cu&t\tCtrl+X"},
+                {515, "&Copy\tCtrl+C"},      {516, "&Paste\tCtrl+V"},     {517, "C&lear\tDel"},
+                {518, "Clear &All"},         {519, "&Insert waveform"},   {520, "&Duplicate waveform"},
+                {521, "&Select All"},        {522, "&Remove waveform"},   {524, "Copy &Measurement"},
+                {526, "Copy &Graph"},        {529, "Paste &Wave Data"},   {1026, "&Low Pass..."},
+                {1035, "&Limit..."},         {1051, "&Inverse Mean Square Error"},
+                {1066, "Find r&ate...\tCtrl+A"},  {1069, "Find a&ll peaks\tCtrl+R"},
+                {1075, "Ba&nd Pass (low+high)..."}, {2085, "&Grid"}, {2088, "Tool&bar"},
+                {2102, "Last Dot &Only"},    {2132, "&Zoom\tCtrl+G"},     {4097, "&Tile Horizontally"},
+                {4100, "Close &All"},        {4101, "Arrange &Icons"}};
+    for (const Row& row : rows) EXPECT_EQ(Label(row.id), row.label) << row.id;
+    // The frame's creation took out the second pair of scale items.
+    EXPECT_EQ(GetMenuState(Menu(), 2121, MF_BYCOMMAND), 0xFFFFFFFFu);
+    EXPECT_EQ(GetMenuState(Menu(), 2128, MF_BYCOMMAND), 0xFFFFFFFFu);
+    // The Window popup is the MDI client's window list.
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(Menu(), 4), 0), 4097u);
+    HMENU color = GetSubMenu(GetSubMenu(Menu(), 3), 11);
+    ASSERT_TRUE(color);
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_DATA;
+    for (UINT id = 2065; id <= 2071; ++id) {
+        ASSERT_TRUE(GetMenuItemInfoA(color, id, FALSE, &info));
+        EXPECT_TRUE(info.fType & MFT_OWNERDRAW) << id;
+        EXPECT_EQ(info.dwItemData, id - 2064);
+    }
+}
+
+TEST_F(MenuState, ColorItemsDrawTheirLabelInTheirColour) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bm = CreateCompatibleBitmap(screen, 120, 20);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bm);
+    RECT rc{0, 0, 120, 20};
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_MENU;
+    dis.itemID = 2066;  // red
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hDC = dc;
+    dis.rcItem = rc;
+    dis.itemData = 2;
+    DrawColorMenuItem(&dis);
+    const COLORREF colour = WaveColorFromIndex(2);
+    ASSERT_NE(colour, RGB(255, 255, 255));
+    int inColour = 0;
+    for (int x = 0; x < 120; ++x)
+        for (int y = 0; y < 20; ++y)
+            if (GetPixel(dc, x, y) == colour) ++inColour;
+    EXPECT_GT(inColour, 0);
+    SelectObject(dc, old);
+    DeleteObject(bm);
+    DeleteDC(dc);
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+// Stand-ins for the transforms until they come: code 1 reports nothing and changes nothing.
+#include "transforms/transforms_api.h"
+
+int g_templateSet = 0;
+
+int OnFirLowPass(tagGS*) { return 1; }
+int OnFirHighPass(tagGS*) { return 1; }
+int OnFirBandPass(tagGS*) { return 1; }
+int OnFirBandStop(tagGS*) { return 1; }
+int IirFilterChannel(tagGS*, int) { return 1; }
+int ApplyMathFunction(tagGS*, uint32_t) { return 1; }
+int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
+int OnIntegralCommand(tagGS*) { return 1; }
+int OnDerivativeCommand(tagGS*) { return 1; }
+int IntegrateTransform(tagGS*) { return 1; }
+int OnSmoothingCommand(tagGS*) { return 1; }
+int DifferenceChannel(tagGS*) { return 1; }
+int FftChannel(tagGS*, int, int) { return 1; }
+int OnExpSmoothingCommand(tagGS*) { return 1; }
+int OnApproximationCommand(tagGS*) { return 1; }
+int HistogramTransform(HWND, tagGS*) { return 1; }
+int RunWaveformExpression(tagGS*, int, int) { return 1; }
+int ShowWaveformMathDialog(HWND, tagGS*) { return 0; }
+int RunRateDetector(tagGS*, int, int) { return 1; }
+int DoFindPeakDialog(tagGS*) { return 0; }
+int FindPeakInChannel(tagGS*, int32_t, int32_t) { return 0; }
+int FindAllPeaks(tagGS*) { return 1; }
