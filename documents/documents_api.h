@@ -69,3 +69,39 @@ void DoJournalPrefsDialog(HWND owner);
 void ShowStandardCurveDialog(tagGS* gs);
 // Edit menu state while the marker label edit box has the focus.
 void UpdateTextEditMenus(HMENU menu);
+
+// Sub-objects a graph document makes with itself and frees when it closes. The Delete
+// functions take the deleting destructors' flag: bit 0 frees the memory after destruction.
+class CJournal;
+class CGraphItemList;
+struct stMarkerList;
+CJournal* NewJournal();
+void DeleteJournal(CJournal* journal, int flags);
+CGraphItemList* NewGraphItemList(tagGS* owner);
+void DeleteGraphItemList(CGraphItemList* list, int flags);
+CMarkerManager* NewMarkerManager(tagGS* owner);
+void DeleteMarkerManager(CMarkerManager* manager, int flags);
+void* CopyDefaultCurveSettings();
+void FreeCurveSettings(void* settings);
+void FreeMarkerList(stMarkerList* list);
+// Whether the list's current node has a successor.
+int MarkerListHasNext(const stMarkerList* list);
+
+// Panes of a graph window that belong to the journal, markers and measurements.
+void* CreateMeasurementRow(HWND graph, int rows, int cols, int16_t* height);
+void DeleteMeasurementRow(void* row);
+void SetMeasurementBox(void* row, int index, uint16_t type, int16_t slot, const uint16_t options[3],
+                       double constant, const char* label, COLORREF color, int shown);
+void RefreshMeasurementDisplay(tagGS* gs);
+int CreateMarkerBarControls(tagGS* gs, HWND graph);
+void* NewJournalWindow();
+int CreateJournalWindow(void* pane, HWND graph);
+void JournalApplyFont(void* pane);
+void JournalAttachDocument(void* pane, CJournal* journal);
+uint16_t JournalPaneHeight(void* pane);
+void JournalEnableButtons(void* pane, int enable);
+// Destroys the pane's window and detaches its journal.
+void JournalDestroy(void* pane);
+void DeleteJournalWindow(void* pane, int flags);
+// Opens a graph file into a new document with its window; null on failure.
+tagGS* DoFileOpen(const char* path, uint16_t* journalHeight);

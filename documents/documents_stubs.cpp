@@ -1,6 +1,7 @@
 // Documents, journal, markers and measurements as far as the shell reaches them now; the file
 // formats, journal and measurement boxes come with their own module.
 #include "documents/documents_api.h"
+#include <new>
 #include "graph/document/graph_doc.h"
 #include "shell/app.h"
 #include "graph/window/graph_window.h"
@@ -88,3 +89,57 @@ int JournalPasteWaveData(tagGS*) { return 0; }
 void DoJournalPrefsDialog(HWND) {}
 void ShowStandardCurveDialog(tagGS*) {}
 void UpdateTextEditMenus(HMENU) {}
+
+// Sub-objects of a graph document: empty stand-ins until the journal, graph items, markers
+// and standard curves arrive, so that documents make and free them in the right places.
+class CJournal {};
+class CGraphItemList {};
+class CMarkerManager {};
+CJournal* NewJournal() { return new (std::nothrow) CJournal; }
+void DeleteJournal(CJournal* journal, int flags) {
+    if (flags & 1) delete journal;
+}
+CGraphItemList* NewGraphItemList(tagGS*) { return new (std::nothrow) CGraphItemList; }
+void DeleteGraphItemList(CGraphItemList* list, int flags) {
+    if (flags & 1) delete list;
+}
+CMarkerManager* NewMarkerManager(tagGS*) { return new (std::nothrow) CMarkerManager; }
+void DeleteMarkerManager(CMarkerManager* manager, int flags) {
+    if (flags & 1) delete manager;
+}
+void* CopyDefaultCurveSettings() { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 16); }
+void FreeCurveSettings(void* settings) {
+    if (settings) HeapFree(GetProcessHeap(), 0, settings);
+}
+void FreeMarkerList(stMarkerList*) {}
+int MarkerListHasNext(const stMarkerList*) { return 0; }
+
+// Graph window panes: no measurement boxes, marker bar or journal pane yet; the measurement
+// row and the journal pane are empty stand-ins of no height.
+namespace {
+struct StubPane {
+    int kind;
+};
+}  // namespace
+void* CreateMeasurementRow(HWND, int, int, int16_t* height) {
+    *height = 0;
+    return new (std::nothrow) StubPane{1};
+}
+void DeleteMeasurementRow(void* row) { delete static_cast<StubPane*>(row); }
+void SetMeasurementBox(void*, int, uint16_t, int16_t, const uint16_t*, double, const char*, COLORREF, int) {}
+void RefreshMeasurementDisplay(tagGS*) {}
+int CreateMarkerBarControls(tagGS*, HWND) { return 1; }
+void* NewJournalWindow() { return new (std::nothrow) StubPane{2}; }
+int CreateJournalWindow(void*, HWND) { return 1; }
+void JournalApplyFont(void*) {}
+void JournalAttachDocument(void*, CJournal*) {}
+uint16_t JournalPaneHeight(void*) { return 0; }
+void JournalEnableButtons(void*, int) {}
+void JournalDestroy(void*) {}
+void DeleteJournalWindow(void* pane, int flags) {
+    if (flags & 1) delete static_cast<StubPane*>(pane);
+}
+tagGS* DoFileOpen(const char*, uint16_t* journalHeight) {
+    *journalHeight = 0;
+    return nullptr;
+}

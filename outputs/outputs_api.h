@@ -14,3 +14,9 @@ void ClearOutputPanelsPendingStart(COutCtlViewSet* set);
 class COutCtlViewSet;
 // The panel set's command: 5029 goes to the active panel's dialog, 5032-5039 pick a panel.
 void OutCtlViewSetOnCommand(COutCtlViewSet* set, UINT id);
+
+// A document's output panel set, made with the document and deleted with it (flags as for the
+// deleting destructors: bit 0 frees the memory).
+struct tagGS;
+COutCtlViewSet* NewOutCtlViewSet(tagGS* owner);
+void DeleteOutCtlViewSet(COutCtlViewSet* set, int flags);

@@ -48,9 +48,16 @@ BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
-int GetScriptNumericVariable(int, char, double* out) {
+// The global numeric variables A-Z, until the interpreter keeps its own.
+static double g_numericVariables[26];
+static bool g_numericVariableSet[26];
+
+int GetScriptNumericVariable(int, char letter, double* out) {
     *out = 0.0;
-    return 0;
+    int i = (letter | 0x20) - 'a';
+    if (i < 0 || i >= 26 || !g_numericVariableSet[i]) return 0;
+    *out = g_numericVariables[i];
+    return 1;
 }
 HWND CreateVariablesBrowser(HINSTANCE, HWND) { return nullptr; }
 void ShowVarsBrowser(int) {}
@@ -76,5 +83,11 @@ int32_t EvaluateScriptExpression(const char*, char* out) {
     return 0;
 }
 void AssignScriptStringVariable(int, const char*, int) {}
-void AssignScriptNumericVariable(void*, const char*, double) {}
+void AssignScriptNumericVariable(void*, const char* name, double value) {
+    if (!name || !name[0] || name[1]) return;
+    int i = (name[0] | 0x20) - 'a';
+    if (i < 0 || i >= 26) return;
+    g_numericVariables[i] = value;
+    g_numericVariableSet[i] = true;
+}
 int16_t RunScriptSubroutine(void*, const char*, int) { return 0; }

@@ -1,157 +1,365 @@
-// Graph documents: the record's allocation, new-document defaults, window and release.
+// Graph documents: the record's allocation, new-document defaults, opening and closing.
 #include "graph/document/graph_doc.h"
+#include "documents/documents_api.h"
+#include "outputs/outputs_api.h"
+#include "graph/view/view_api.h"
+#include "graph/window/graph_window.h"
+#include "shell/controls/button_grid.h"
+#include "shell/controls/script_button.h"
 #include "shell/app.h"
 #include "shell/startup.h"
+#include "shell/commands/menus.h"
 #include "devlib/services/vk40_api.h"
 #include "scripts/script_api.h"
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
 int g_untitledCounter = 0;
+
+constexpr COLORREF kChanColorCycle[6] = {0x000000, 0x0000FF, 0xFF0000, 0x008000, 0xFFFF00, 0xFF00FF};
+constexpr UINT kUndoItem = 513;
+constexpr uint32_t kUndoLabel = 2201;
+
+// Review-saved-data mode: a lesson sets script variable R to 1.0 to keep a single window.
+bool ReviewModeRefuses() {
+    double r = 0.0;
+    GetScriptNumericVariable(0, 'R', &r);
+    if (r != 1.0) return false;
+    const char* text = getMsgBoxText("Single Window for RSD mode");
+    const char* caption = getMsgBoxText("TVX Lessons Review Saved Mode");
+    MessageBoxA(nullptr, text ? text : "Single Window for RSD mode",
+                caption ? caption : "TVX Lessons Review Saved Mode", MB_ICONHAND);
+    return true;
 }
 
-// Allocates and locks a zeroed document record.
-int AllocGraph(tagGS** out, int /*checkReview*/) {
-    *out = nullptr;
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(tagGS));
-    if (!h) {
-        MessageBoxFromStringTable(nullptr, MB_ICONSTOP, 30, "new graph");
+void FreeLockedBlock(void*& p) {
+    if (!p) return;
+    if (HGLOBAL h = GlobalHandle(p)) {
+        GlobalUnlock(h);
+        GlobalFree(h);
+    }
+    p = nullptr;
+}
+
+void FillChannelDefaults(tagGS* gs, int slot) {
+    if (slot < 5)
+        std::snprintf(gs->chanLabel[slot], sizeof gs->chanLabel[slot], "CH%d Input", slot);
+    else if (slot < 40)
+        std::snprintf(gs->chanLabel[slot], sizeof gs->chanLabel[slot], "Channel %d", slot);
+    else
+        std::snprintf(gs->chanLabel[slot], sizeof gs->chanLabel[slot], "C%d", slot - 39);
+    lstrcpynA(gs->chanDescription[slot], gs->chanLabel[slot], sizeof gs->chanDescription[slot]);
+    lstrcpyA(gs->chanUnits[slot], "volts");
+    gs->chanDecimals[slot] = 2;
+    gs->chanVOffsetDiv[slot] = 0.0;
+    gs->chanVDivisions[slot] = 4.0;
+    gs->chanColor[slot] = kChanColorCycle[slot % 6];
+    gs->chanPlotStyle[slot] = 0x0303;
+    gs->chanOrder[slot] = static_cast<uint32_t>(slot);
+    gs->chanViewWord[slot] = 1092;
+    gs->chanVCenter[slot] = 0.0;
+    gs->chanVPerDiv[slot] = 5.0;
+    gs->chanVCenterRef[slot] = 0.0;
+    gs->chanScale[slot] = 10.0 / 32768.0;
+    gs->chanOffset[slot] = 0.0;
+}
+
+// The creation values are zoom level 0.
+void StoreZoomLevelZero(tagGS* gs) {
+    for (int slot = 0; slot < kMaxChannels; ++slot) {
+        gs->zoomVPerDiv[0][slot] = gs->chanVPerDiv[slot];
+        gs->zoomVCenter[0][slot] = gs->chanVCenter[slot];
+        gs->zoomVDivisions[0][slot] = gs->chanVDivisions[slot];
+    }
+    gs->zoomHStart[0] = gs->hStart;
+    gs->zoomHPerDiv[0] = gs->hPerDiv;
+    gs->zoomHDivisions[0] = gs->hDivisions;
+    gs->zoomLevel = gs->zoomCount = 0;
+}
+
+void CreateSubObjects(tagGS* gs) {
+    if (!gs->journal) gs->journal = NewJournal();
+    if (!gs->graphItems) gs->graphItems = NewGraphItemList(gs);
+    if (!gs->outPanels) gs->outPanels = NewOutCtlViewSet(gs);
+    if (!gs->markerManager) gs->markerManager = NewMarkerManager(gs);
+    if (!gs->curveSettings) gs->curveSettings = CopyDefaultCurveSettings();
+}
+
+// Everything a document owns besides its record: sample blocks, panes and sub-objects.
+void FreeDocumentParts(tagGS* gs) {
+    for (void*& block : gs->chanBlock) FreeLockedBlock(block);
+    if (gs->markers) {
+        FreeMarkerList(gs->markers);
+        gs->markers = nullptr;
+    }
+    if (gs->markerManager) {
+        DeleteMarkerManager(gs->markerManager, 1);
+        gs->markerManager = nullptr;
+    }
+    if (gs->channelItems) {
+        delete static_cast<CButtonGrid*>(gs->channelItems);
+        gs->channelItems = nullptr;
+    }
+    if (gs->measureGrid) {
+        DeleteMeasurementRow(gs->measureGrid);
+        gs->measureGrid = nullptr;
+    }
+    if (gs->journalWnd) {
+        JournalDestroy(gs->journalWnd);
+        DeleteJournalWindow(gs->journalWnd, 1);
+        gs->journalWnd = nullptr;
+    }
+    if (gs->journal) {
+        DeleteJournal(gs->journal, 1);
+        gs->journal = nullptr;
+    }
+    for (int i = 0; i < gs->scriptButtonCount && i < 10; ++i) {
+        delete static_cast<CScriptButton*>(gs->scriptButtons[i]);
+        gs->scriptButtons[i] = nullptr;
+        gs->scriptButtonText[i][0] = 0;
+    }
+    gs->scriptButtonCount = 0;
+    if (gs->foreignData) {
+        GlobalFree(gs->foreignData);
+        gs->foreignData = nullptr;
+    }
+    if (gs->graphItems) {
+        DeleteGraphItemList(gs->graphItems, 1);
+        gs->graphItems = nullptr;
+    }
+    if (gs->curveSettings) {
+        FreeCurveSettings(gs->curveSettings);
+        gs->curveSettings = nullptr;
+    }
+    if (gs->outPanels) {
+        DeleteOutCtlViewSet(gs->outPanels, 1);
+        gs->outPanels = nullptr;
+    }
+}
+
+void FreeRecord(tagGS* gs) {
+    if (HGLOBAL h = GlobalHandle(gs)) {
+        GlobalUnlock(h);
+        GlobalFree(h);
+    }
+}
+
+// The name the save question shows: a template's title with the extension ".ACQ".
+void SavePromptName(const tagGS* gs, char* out, size_t size) {
+    lstrcpynA(out, gs->title, static_cast<int>(size));
+    if (!gs->isTemplate) return;
+    char* dot = std::strrchr(out, '.');
+    char* slash = std::strrchr(out, '\\');
+    if (dot && (!slash || dot > slash)) *dot = 0;
+    if (std::strlen(out) + 4 < size) std::strcat(out, ".ACQ");
+}
+
+// 0 when the user cancels; Yes saves through the lesson's "OnFileSave" first.
+int AskToSave(tagGS* gs, HWND parent) {
+    char name[300];
+    SavePromptName(gs, name, sizeof name);
+    const char* format = getMsgBoxText("KEY Graph has changed and Question");
+    if (!format) format = "KEY Graph has changed and Question";
+    char text[1024];
+    std::snprintf(text, sizeof text, format, name);
+    int answer = MessageBoxA(parent, text, g_app ? g_app->szAppTitle : "", MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL) {
+        g_closeCancelled = 1;
         return 0;
     }
+    if (answer == IDYES) RunScriptSubroutine(g_lessonScript, "OnFileSave", 0);
+    return 1;
+}
+
+// The undo snapshot belongs to this document while its window still shows it.
+void DropUndoOf(tagGS* gs) {
+    if (!g_app) return;
+    HWND owner = g_app->gsUndo.hwnd;
+    if (!owner || !IsWindow(owner) || GetWindowGraph(owner) != gs) return;
+    ClearUndo();
+    if (g_frameMenu) {
+        const char* label = mlgetName(kUndoLabel, 0);
+        if (label) ModifyMenuA(g_frameMenu, kUndoItem, MF_BYCOMMAND | MF_STRING, kUndoItem, label);
+        EnableMenuItem(g_frameMenu, kUndoItem, MF_BYCOMMAND | MF_GRAYED);
+    }
+}
+
+}  // namespace
+
+int GetUntitledCounter() { return g_untitledCounter; }
+
+// Allocates and locks a zeroed record; -1 when review-saved-data mode refuses a new graph.
+int AllocGraph(tagGS** out, int checkReview) {
+    *out = nullptr;
+    if (checkReview && ReviewModeRefuses()) return -1;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(tagGS));
+    if (!h) return 0;
     auto* gs = static_cast<tagGS*>(GlobalLock(h));
     if (!gs) {
         GlobalFree(h);
         return 0;
     }
+    gs->journal = nullptr;
+    gs->graphItems = nullptr;
+    gs->curveSettings = nullptr;
+    gs->outPanels = nullptr;
+    gs->markerManager = nullptr;
     *out = gs;
     return 1;
 }
 
-// The values of a new document.
+// Fills a fresh record with the values of a new document and makes its missing sub-objects.
 int InitNewGraph(tagGS* gs) {
     std::snprintf(gs->title, sizeof gs->title, "Untitled%d", ++g_untitledCounter);
-    static const COLORREF cycle[6] = {0x000000, 0x0000FF, 0xFF0000, 0x008000, 0xFFFF00, 0xFF00FF};
-    for (int slot = 0; slot < kMaxChannels; ++slot) {
-        if (slot < 5)
-            std::snprintf(gs->chanLabel[slot], sizeof gs->chanLabel[slot], "CH%d Input", slot);
-        else if (slot < 40)
-            std::snprintf(gs->chanLabel[slot], sizeof gs->chanLabel[slot], "Channel %d", slot);
-        else
-            std::snprintf(gs->chanLabel[slot], sizeof gs->chanLabel[slot], "C%d", slot - 39);
-        lstrcpyA(gs->chanUnits[slot], "volts");
-        gs->chanDecimals[slot] = 2;
-        gs->chanVDivisions[slot] = 4.0;
-        gs->chanColor[slot] = cycle[slot % 6];
-        gs->chanPlotStyle[slot] = 0x0303;
-        gs->chanOrder[slot] = static_cast<uint32_t>(slot);
-        gs->chanViewWord[slot] = 1092;
-        gs->chanVPerDiv[slot] = 5.0;
-        gs->chanScale[slot] = 10.0 / 32768.0;
-        lstrcpynA(gs->chanDescription[slot], gs->chanLabel[slot], sizeof gs->chanDescription[slot]);
-    }
+    for (int slot = 0; slot < kMaxChannels; ++slot) FillChannelDefaults(gs, slot);
     gs->chanViewWord[kMaxChannels] = 1;
     gs->viewFlags0 = 2;
     gs->viewFlags1 = gs->viewFlags2 = 1;
     gs->gridColor = 0x808080;
     gs->gridMinorColor = 0xC0C0C0;
+    gs->gridOptions[0] = 0;
+    gs->gridOptions[1] = 2;
+    gs->gridOptions[2] = 1;
+    gs->gridOptions[3] = 1;
+    gs->gridOptions2 = 0;
+    gs->gridLocked = 0;
+    gs->gridExtra = 0;
+    gs->gridExtraValue = 0.0;
     gs->hDivisions = 4.0;
     gs->plotBackColor = 0xFFFFFF;
     gs->toolsWhileRecording = 1;
     gs->displayMode = 1;
+    gs->selectedChan = 0;
     gs->xyXChan = 1;
+    gs->viewState[0] = gs->viewState[1] = 0;
     gs->cursorShown = 2;
+    gs->hStart = 0.0;
     gs->hPerDiv = 2000.0;
     gs->sampleInterval = 5.0;
     gs->winSize = kPagingWindow;
     gs->measureShown = 1;
     gs->measureRows = 1;
     gs->precisionDigits = 6;
+    for (int16_t& chan : gs->measureChan) chan = -1;
+    gs->selStart = gs->selEnd = 0.0;
     gs->currentTool = 16;
     gs->markerBarShown = 1;
     gs->segmentsShown = 1;
+    gs->journalShown = 0;
     gs->lessonFlags[0] = gs->lessonFlags[1] = 1;
     gs->waveformRegionResize = 1;
     gs->cursorTime = -1.0;
     gs->outPanelsShown = 1;
+    gs->segmentTimeOffset = 0.0;
+    gs->unitModel = 0;
     gs->saveAsType = 1;
     gs->gridShown = 1;
+    StoreZoomLevelZero(gs);
     setDirtyGraphFlag(gs, 0);
+    if (gs->foreignData) {
+        GlobalFree(gs->foreignData);
+        gs->foreignData = nullptr;
+    }
+    CreateSubObjects(gs);
     return 1;
 }
 
-// A new document in its own window.
+// A new document in its own window, reported to the device library.
 HWND NewGraph(int maximised) {
     tagGS* gs = nullptr;
     if (AllocGraph(&gs, 0) < 1) return nullptr;
     InitNewGraph(gs);
+    for (void*& block : gs->chanBlock) block = nullptr;
     gs->storageKind = kStoreMemory;
+    gs->winFirst = 0;
+    gs->winRingBase = gs->winLen = 0;
     HWND hwnd = CreateGraphWindow(gs, maximised);
-    if (!hwnd) FreeGraphRecord(gs);
+    if (!hwnd) return nullptr;
+    if (g_app->hAcq) {
+        int32_t created = 0;
+        if (g_app->driverOps.onGraphCreated)
+            created = g_app->driverOps.onGraphCreated(g_app->hAcq, hwnd, gs, 0, 1);
+        if (g_app->driverOps.onGraphActivated) g_app->driverOps.onGraphActivated(g_app->hAcq, gs, created);
+    }
+    LayoutGraphWindow(gs);
+    UpdateTransformMenu(g_app->hwndFrame, hwnd);
+    UpdateGraphEditMenus(gs);
+    UpdateGraphMenus(gs);
+    ShowGraphControls(gs, 1);
     return hwnd;
 }
 
+// The MDI child of a document; a failed set-up closes the document again.
 HWND CreateGraphWindow(tagGS* gs, int maximised) {
-    if (!g_app->hwndClient) return nullptr;
+    if (!g_app || !g_app->hwndClient) return nullptr;
     MDICREATESTRUCTA mcs{};
     mcs.szClass = g_app->szClassNames[kClassChild];
     mcs.szTitle = gs->title;
     mcs.hOwner = g_app->hInstance;
     mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
-    // The "maximised" form is the visible one: 0x14C40000, else 0x04C40000.
-    mcs.style = (0x04CF0000 | (maximised ? 0x10000000 : 0)) & ~0x000B0000;
+    // The "maximised" bit asked for is 0x10000000, which is WS_VISIBLE: such windows are shown
+    // at once, at their default size. 0x14C40000 or 0x04C40000.
+    mcs.style = (0x04CF0000u | (maximised ? 0x10000000u : 0u)) & ~static_cast<DWORD>(WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     mcs.lParam = reinterpret_cast<LPARAM>(gs);
-    return reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    auto hwnd = reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    if (!hwnd) return nullptr;
+    if (!SetUpGraphWindow(gs, hwnd)) {
+        if (IsWindow(hwnd)) SetWindowGraph(hwnd, nullptr);
+        CloseGraph(gs, hwnd);
+        if (IsWindow(hwnd)) SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
+        return nullptr;
+    }
+    return hwnd;
 }
 
-// Frees the sample blocks and the record itself.
+// Frees everything the document holds and the record itself, without questions.
 void FreeGraphRecord(tagGS* gs) {
     if (!gs) return;
-    for (void*& block : gs->chanBlock) {
-        if (!block) continue;
-        HGLOBAL h = GlobalHandle(block);
-        if (h) {
-            while (GlobalUnlock(h)) {}
-            GlobalFree(h);
-        }
-        block = nullptr;
-    }
-    HGLOBAL h = GlobalHandle(gs);
-    if (h) {
-        while (GlobalUnlock(h)) {}
-        GlobalFree(h);
-    }
+    FreeDocumentParts(gs);
+    FreeRecord(gs);
 }
 
-int OpenGraphFile(const char*) { return 0; }
-
-// One sample as a value; 0 outside the channel or for a value that is not a number.
-int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
-    if (!gs || slot < 0 || slot >= kMaxChannels || index < 0) return 0;
-    if (static_cast<uint32_t>(index) >= gs->chanCount[slot] || !gs->chanBlock[slot]) return 0;
-    double v;
-    if (gs->chanType[slot] == 1)
-        v = static_cast<const double*>(gs->chanBlock[slot])[index];
-    else
-        v = static_cast<const int16_t*>(gs->chanBlock[slot])[index] * gs->chanScale[slot] + gs->chanOffset[slot];
-    if (std::isnan(v)) return 0;
-    *out = v;
+int OpenGraphFile(const char* path) {
+    if (!path) return 0;
+    uint16_t journalHeight = 0;
+    tagGS* gs = DoFileOpen(path, &journalHeight);
+    if (!gs) return 0;
+    if (journalHeight) gs->journalHeight = journalHeight;
+    ApplyChannelParams();
+    setDirtyGraphFlag(gs, 0);
     return 1;
 }
 
-int PutChannelSample(tagGS*, int, int, double, int) { return 0; }
-int LoadSampleWindow(tagGS*, int, int) { return 0; }
+tagGS* OpenGraphFileQuiet(const char* path, int, int* incompatible) {
+    uint16_t journalHeight = 0;
+    tagGS* gs = path ? DoFileOpen(path, &journalHeight) : nullptr;
+    if (!gs) {
+        if (incompatible) *incompatible = 1;
+        return nullptr;
+    }
+    ApplyChannelParams();
+    if (gs->hwnd) ShowWindow(gs->hwnd, SW_SHOW);
+    return gs;
+}
 
-// 1 when the document is gone; a recording in progress refuses the close.
-int CloseGraph(tagGS* gs, HWND) {
-    if (!gs || gs->acquiring) return 0;
-    HWND hwnd = gs->hwnd;
-    if (g_app->hAcq && g_app->driverOps.onGraphClosed) g_app->driverOps.onGraphClosed(g_app->hAcq);
+// 1 when the document is gone; 0 when a recording refuses the close or the user cancels.
+int CloseGraph(tagGS* gs, HWND parent) {
+    if (!gs) return 0;
+    if (gs->acquiring || (hwndGetDlg && IsWindow(hwndGetDlg))) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (!gs->modified && gs->journalWnd) {
+        HWND edit = GetJournalHwnd(gs->journalWnd);
+        if (edit && SendMessageA(edit, EM_GETMODIFY, 0, 0)) setDirtyGraphFlag(gs, 1);
+    }
+    if (gs->modified && g_savePromptEnabled && !AskToSave(gs, parent)) return 0;
     if (g_scriptGraph == gs) g_scriptGraph = nullptr;
-    if (hwnd) SetWindowLongPtrA(hwnd, 0, 0);
-    if (g_app->hwndActiveGraph == hwnd) g_app->hwndActiveGraph = nullptr;
-    FreeGraphRecord(gs);
-    if (hwnd) SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
+    FreeDocumentParts(gs);
+    if (g_app && g_app->hAcq && g_app->driverOps.onGraphClosed) g_app->driverOps.onGraphClosed(g_app->hAcq);
+    DropUndoOf(gs);
+    FreeRecord(gs);
     return 1;
 }

@@ -3,21 +3,36 @@
 #include <windows.h>
 #include <cstdint>
 #include "graph/document/tagGS.h"
+#include "graph/document/sample_store.h"
 
 struct stMarkerNode;
 
-int AllocGraph(tagGS** out, int checkReview);
+// Lifecycle: allocated -> initialised -> windowed -> (recording) -> closed.
+int AllocGraph(tagGS** out, int checkReview);  // 1; 0 no memory; -1 refused in review-saved-data mode
 int InitNewGraph(tagGS* gs);
 HWND NewGraph(int maximised);
 HWND CreateGraphWindow(tagGS* gs, int maximised);
-int CloseGraph(tagGS* gs, HWND parent);
+int CloseGraph(tagGS* gs, HWND parent);  // 1 when the document is gone; 0 refused or cancelled
+// Frees the sample blocks and the record of a document without sub-objects (the channel clipboard).
 void FreeGraphRecord(tagGS* gs);
 int OpenGraphFile(const char* path);
-tagGS* GetWindowGraph(HWND hwnd);
+tagGS* OpenGraphFileQuiet(const char* path, int reserved, int* incompatible);
 
-int GetChannelSample(tagGS* gs, int index, int slot, double* out);
-int PutChannelSample(tagGS* gs, int index, int slot, double value, int grow);
-int LoadSampleWindow(tagGS* gs, int start, int length);
+// The window set-up and its steps; each returns 0 at a failure.
+int SetUpGraphWindow(tagGS* gs, HWND hwnd);
+void ComputePlotRect(tagGS* gs, HWND hwnd);
+int CreateToolButtons(tagGS* gs, HWND hwnd);
+int CreateGraphScrollBars(tagGS* gs, HWND hwnd);
+int CreateGraphJournal(tagGS* gs, HWND hwnd);
+void ShowGraphControls(tagGS* gs, int show);
+void ResetMeasurementGrid(tagGS* gs, uint16_t rows, uint16_t cols);
+
+// The document counter behind "Untitled%d"; it never goes back.
+int GetUntitledCounter();
+
+// The document kept in a graph window's data.
+tagGS* GetWindowGraph(HWND hwnd);
+int SetWindowGraph(HWND hwnd, tagGS* gs);  // 0 when hwnd is no graph window
 
 // Graph window and drawing entry points the shell and the device library reach.
 LRESULT CALLBACK GraphWndProc(HWND, UINT, WPARAM, LPARAM);

@@ -1,0 +1,569 @@
+// The channel sample store: conversion, window arithmetic, reads and writes, and paging a real
+// file of frames in the document layout.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+#include "graph/document/graph_doc.h"
+#include "shell/app.h"
+#include "tests/shell/shell_fixture.h"
+#include "devlib/services/vk40_api.h"
+
+namespace {
+
+// A record without window or sub-objects, freed with its blocks.
+struct Doc {
+    tagGS* gs = nullptr;
+    Doc() { AllocGraph(&gs, 0); }
+    ~Doc() { FreeGraphRecord(gs); }
+    Doc(const Doc&) = delete;
+    Doc& operator=(const Doc&) = delete;
+};
+
+void* NewBlock(size_t bytes) {
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    return h ? GlobalLock(h) : nullptr;
+}
+
+size_t BlockSize(const void* p) { return p ? GlobalSize(GlobalHandle(p)) : 0; }
+
+void SetRawChannel(tagGS* gs, int slot, const std::vector<int16_t>& raw, double scale, double offset) {
+    auto* p = static_cast<int16_t*>(NewBlock(raw.size() * 2 + 2));
+    std::memcpy(p, raw.data(), raw.size() * 2);
+    gs->chanBlock[slot] = p;
+    gs->chanFlags[slot] = 2;
+    gs->chanType[slot] = 2;
+    gs->chanBytes[slot] = 2;
+    gs->chanCount[slot] = static_cast<uint32_t>(raw.size());
+    gs->chanScale[slot] = scale;
+    gs->chanOffset[slot] = offset;
+}
+
+void SetValueChannel(tagGS* gs, int slot, const std::vector<double>& values) {
+    auto* p = static_cast<double*>(NewBlock(values.size() * 8 + 8));
+    std::memcpy(p, values.data(), values.size() * 8);
+    gs->chanBlock[slot] = p;
+    gs->chanFlags[slot] = 2;
+    gs->chanType[slot] = 1;
+    gs->chanBytes[slot] = 8;
+    gs->chanCount[slot] = static_cast<uint32_t>(values.size());
+}
+
+constexpr double kScale = 10.0 / 32768.0;
+
+// ---- Pure parts ----
+
+TEST(SampleStoreConversion, RawAndValueForms) {
+    EXPECT_EQ(RawToValue(3277, kScale, 0.0), 1.00006103515625);
+    EXPECT_EQ(RawToValue(-32768, kScale, 0.0), -10.0);
+    EXPECT_EQ(RawToValue(100, 0.5, -3.0), 47.0);
+    struct Case {
+        double value, scale, offset;
+        int16_t raw;
+    } cases[] = {
+        {1.00006103515625, kScale, 0.0, 3277},
+        {1.0, kScale, 0.0, 3276},     // 3276.8 truncates toward zero
+        {-1.0, kScale, 0.0, -3276},   // -3276.8 too
+        {47.9, 0.5, -3.0, 101},
+        {1e9, kScale, 0.0, 32767},    // held to the 16-bit range
+        {-1e9, kScale, 0.0, -32768},
+        {std::nan(""), kScale, 0.0, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ValueToRaw(c.value, c.scale, c.offset), c.raw) << c.value;
+}
+
+TEST(SampleStoreWindow, StartAndCountByPolicy) {
+    struct Case {
+        uint32_t policy;
+        int32_t index, total, start;
+    } cases[] = {
+        {1, 10000, 20000, 5904},   // the index lands in the middle
+        {1, 19999, 20000, 11808},  // held to total - window
+        {1, 100, 20000, 0},        // never below 0
+        {0, 2, 20000, 0},
+        {0, 10000, 20000, 9996},   // forward scans start 4 back
+        {0, 19000, 20000, 11808},
+        {2, 10000, 20000, 1804},   // any other policy: a whole window and 4 back
+        {2, 5000, 20000, 0},
+        {1, 3000, 5000, 0},        // shorter than a window
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PagingWindowStart(c.policy, c.index, 8192, c.total), c.start)
+            << "policy " << c.policy << " index " << c.index;
+    EXPECT_EQ(PagingWindowCount(8192, 20000), 8192);
+    EXPECT_EQ(PagingWindowCount(8192, 5000), 5000);
+    EXPECT_EQ(PagingWindowCount(8192, 0), 0);
+}
+
+TEST(SampleStoreWindow, PositionInsideTheBlocks) {
+    struct Case {
+        int32_t index, first;
+        uint32_t base, len;
+        int64_t pos;
+    } cases[] = {
+        {100, 100, 0, 50, 0},  {149, 100, 0, 50, 49}, {99, 100, 0, 50, -1},
+        {150, 100, 0, 50, 0},  // one window past wraps to the ring's start: callers check the window first
+        {110, 100, 45, 50, 5},  // a ring wraps once
+        {104, 100, 45, 50, 49}, {200, 100, 45, 50, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WindowPosition(c.index, c.first, c.base, c.len), c.pos) << c.index << " base " << c.base;
+}
+
+TEST(SampleStoreFrames, OffsetsFollowTheActiveSlots) {
+    Doc d;
+    tagGS* gs = d.gs;
+    gs->chanFlags[3] = 2;
+    gs->chanType[3] = 2;
+    gs->chanCount[3] = 10;
+    gs->chanFlags[7] = 2;
+    gs->chanType[7] = 1;
+    gs->chanCount[7] = 5;
+    gs->chanFlags[9] = 0;  // free: takes no part even with a count
+    gs->chanCount[9] = 50;
+    FrameLayout l = FrameLayoutOf(gs);
+    ASSERT_EQ(l.slots, 2);
+    EXPECT_EQ(l.slot[0], 3);
+    EXPECT_EQ(l.slot[1], 7);
+    struct Case {
+        uint32_t frame;
+        uint32_t bytes;
+        uint64_t offset;
+    } cases[] = {{0, 10, 64}, {3, 10, 64 + 30}, {5, 2, 64 + 50}, {7, 2, 64 + 54}, {10, 0, 64 + 60}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(FrameBytes(l, c.frame), c.bytes) << c.frame;
+        EXPECT_EQ(FrameOffset(l, 64, c.frame), c.offset) << c.frame;
+    }
+    WindowPlan p = PlanWindow(l, 4, 8);
+    EXPECT_EQ(p.skip, 4u * 2 + 4u * 8);
+    EXPECT_EQ(p.bytes, 6u * 2 + 1u * 8);
+    EXPECT_EQ(p.winLen, 6u);
+}
+
+TEST(SampleStoreFrames, ErrorsMapToMessageKeys) {
+    EXPECT_STREQ(PagingErrorKey(ERROR_DISK_FULL), kKeyPagingDiskFull);
+    EXPECT_STREQ(PagingErrorKey(ERROR_HANDLE_DISK_FULL), kKeyPagingDiskFull);
+    EXPECT_STREQ(PagingErrorKey(ERROR_FILE_NOT_FOUND), kKeyPagingFileMissing);
+    EXPECT_STREQ(PagingErrorKey(ERROR_PATH_NOT_FOUND), kKeyPagingFileMissing);
+    EXPECT_STREQ(PagingErrorKey(ERROR_HANDLE_EOF), kKeyPagingReadFailed);
+}
+
+// ---- Reads and writes in memory ----
+
+TEST(SampleStoreMemory, ReadsBothSampleTypes) {
+    Doc d;
+    SetRawChannel(d.gs, 1, {0, 3277, -32768, 32767}, kScale, 0.0);
+    SetRawChannel(d.gs, 2, {10, 20}, 0.5, 1.0);
+    SetValueChannel(d.gs, 3, {1.5, -2.25});
+    struct Case {
+        int slot, index;
+        double value;
+    } cases[] = {{1, 0, 0.0}, {1, 1, 1.00006103515625}, {1, 2, -10.0}, {1, 3, 32767 * kScale},
+                 {2, 0, 6.0}, {2, 1, 11.0},             {3, 0, 1.5},   {3, 1, -2.25}};
+    for (const Case& c : cases) {
+        double v = 123.0;
+        ASSERT_EQ(GetChannelSample(d.gs, c.index, c.slot, &v), 1) << c.slot << "/" << c.index;
+        EXPECT_EQ(v, c.value) << c.slot << "/" << c.index;
+    }
+}
+
+TEST(SampleStoreMemory, BadIndexesSlotsAndValuesFail) {
+    Doc d;
+    SetValueChannel(d.gs, 3, {1.0, std::nan(""), INFINITY, -INFINITY, DBL_MAX, 2.0});
+    d.gs->chanFlags[4] = 2;  // a used slot without a block
+    d.gs->chanCount[4] = 10;
+    struct Case {
+        int slot, index;
+    } bad[] = {{3, -1}, {3, 6}, {3, 1 << 30}, {-1, 0}, {60, 0}, {3, 1}, {3, 2}, {3, 3}, {3, 4}, {4, 0}, {5, 0}};
+    for (const Case& c : bad) {
+        double v = 0;
+        EXPECT_EQ(GetChannelSample(d.gs, c.index, c.slot, &v), 0) << c.slot << "/" << c.index;
+    }
+    double v = 0;
+    EXPECT_EQ(GetChannelSample(d.gs, 5, 3, &v), 1);
+    EXPECT_EQ(v, 2.0);
+    EXPECT_EQ(GetChannelSample(nullptr, 0, 3, &v), 0);
+    EXPECT_EQ(GetChannelSample(d.gs, 0, 3, nullptr), 0);
+}
+
+TEST(SampleStoreMemory, PutGrowsAFreeSlotWithZeros) {
+    Doc d;
+    d.gs->modified = 0;
+    ASSERT_EQ(PutChannelSample(d.gs, 9, 7, 4.5), 1);
+    EXPECT_EQ(d.gs->chanFlags[7], 2u);
+    EXPECT_EQ(d.gs->chanCount[7], 10u);
+    EXPECT_EQ(d.gs->chanType[7], 1);
+    EXPECT_EQ(d.gs->chanBytes[7], 8);
+    EXPECT_EQ(d.gs->modified, 1u);
+    EXPECT_GE(BlockSize(d.gs->chanBlock[7]), 80u);
+    for (int i = 0; i < 9; ++i) {
+        double v = -1;
+        ASSERT_EQ(GetChannelSample(d.gs, i, 7, &v), 1);
+        EXPECT_EQ(v, 0.0) << i;
+    }
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(d.gs, 9, 7, &v), 1);
+    EXPECT_EQ(v, 4.5);
+
+    // Growing again keeps what was there; writing inside does not grow.
+    ASSERT_EQ(PutChannelSample(d.gs, 3, 7, -1.0), 1);
+    ASSERT_EQ(PutChannelSample(d.gs, 1000, 7, 8.0), 1);
+    EXPECT_EQ(d.gs->chanCount[7], 1001u);
+    ASSERT_EQ(GetChannelSample(d.gs, 3, 7, &v), 1);
+    EXPECT_EQ(v, -1.0);
+    ASSERT_EQ(GetChannelSample(d.gs, 9, 7, &v), 1);
+    EXPECT_EQ(v, 4.5);
+    ASSERT_EQ(GetChannelSample(d.gs, 500, 7, &v), 1);
+    EXPECT_EQ(v, 0.0);
+
+    EXPECT_EQ(PutChannelSample(d.gs, -1, 7, 1.0), 0);
+    EXPECT_EQ(PutChannelSample(d.gs, 0, 60, 1.0), 0);
+    EXPECT_EQ(PutChannelSample(d.gs, 0, -1, 1.0), 0);
+    EXPECT_EQ(d.gs->chanCount[7], 1001u);
+}
+
+TEST(SampleStoreMemory, PutAndConvertTurnRawSamplesIntoValues) {
+    Doc d;
+    SetRawChannel(d.gs, 1, {3277, -100, 0}, kScale, 2.0);
+    ASSERT_EQ(ConvertChannelToDouble(d.gs, 1), 1);
+    EXPECT_EQ(d.gs->chanType[1], 1);
+    EXPECT_EQ(d.gs->chanBytes[1], 8);
+    EXPECT_EQ(d.gs->chanCount[1], 3u);
+    const auto* values = static_cast<const double*>(d.gs->chanBlock[1]);
+    EXPECT_EQ(values[0], 3277 * kScale + 2.0);
+    EXPECT_EQ(values[1], -100 * kScale + 2.0);
+    EXPECT_EQ(values[2], 2.0);
+    void* before = d.gs->chanBlock[1];
+    ASSERT_EQ(ConvertChannelToDouble(d.gs, 1), 1);  // already values: left alone
+    EXPECT_EQ(d.gs->chanBlock[1], before);
+
+    SetRawChannel(d.gs, 2, {10, 20}, 0.5, 0.0);
+    ASSERT_EQ(PutChannelSample(d.gs, 1, 2, 0.125), 1);
+    EXPECT_EQ(d.gs->chanType[2], 1);
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(d.gs, 0, 2, &v), 1);
+    EXPECT_EQ(v, 5.0);
+    ASSERT_EQ(GetChannelSample(d.gs, 1, 2, &v), 1);
+    EXPECT_EQ(v, 0.125);
+    EXPECT_EQ(ConvertChannelToDouble(d.gs, 60), 0);
+}
+
+TEST(SampleStoreMemory, PolicyScopeRestoresThePolicy) {
+    EXPECT_EQ(g_pagingPolicy, kPagingCentred);
+    {
+        PagingPolicyScope scan(kPagingForward);
+        EXPECT_EQ(g_pagingPolicy, kPagingForward);
+    }
+    EXPECT_EQ(g_pagingPolicy, kPagingCentred);
+}
+
+// ---- Escape ----
+
+// Holds Escape down in this thread's key state while it lives.
+struct EscapeDown {
+    EscapeDown() { Set(0x80); }
+    ~EscapeDown() { Set(0); }
+    static void Set(BYTE state) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_ESCAPE] = state;
+        SetKeyboardState(keys);
+    }
+};
+
+int ReadUntilFailure(tagGS* gs, int slot, int n) {
+    double v;
+    int i = 0;
+    while (i < n && GetChannelSample(gs, i, slot, &v)) ++i;
+    return i;
+}
+
+TEST(SampleStoreEscape, EndsLongLoopsOutsideARecording) {
+    Doc d;
+    SetRawChannel(d.gs, 1, std::vector<int16_t>(100000, 7), kScale, 0.0);
+    ASSERT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
+    {
+        EscapeDown esc;
+        EXPECT_LT(ReadUntilFailure(d.gs, 1, 100000), 5000);
+        d.gs->acquiring = 1;  // a recording's calculation channels read on
+        EXPECT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
+        d.gs->acquiring = 0;
+    }
+    EXPECT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
+}
+
+// ---- Disk paging ----
+
+struct SlotSpec {
+    int slot;
+    uint16_t type;
+    uint32_t count;
+};
+
+int16_t RawAt(int slot, uint32_t j) { return static_cast<int16_t>((j * 7 + slot * 1000) % 30000 - 15000); }
+double ValueAt(int slot, uint32_t j) { return j * 0.5 + slot; }
+
+std::string TempPath(const char* prefix) {
+    char dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    GetTempFileNameA(dir, prefix, 0, path);
+    return path;
+}
+
+// Writes a header of dataOffset bytes, then the frames of the slots in slot order.
+void WriteFrames(const std::string& path, uint32_t dataOffset, const std::vector<SlotSpec>& slots, bool bigEndian) {
+    std::vector<uint8_t> bytes(dataOffset, 0xA5);
+    uint32_t frames = 0;
+    for (const SlotSpec& s : slots) frames = s.count > frames ? s.count : frames;
+    for (uint32_t j = 0; j < frames; ++j) {
+        for (const SlotSpec& s : slots) {
+            if (j >= s.count) continue;
+            uint8_t b[8];
+            uint32_t w = s.type == 1 ? 8 : 2;
+            if (s.type == 1) {
+                double v = ValueAt(s.slot, j);
+                std::memcpy(b, &v, 8);
+            } else {
+                int16_t r = RawAt(s.slot, j);
+                std::memcpy(b, &r, 2);
+            }
+            if (bigEndian)
+                for (uint32_t k = 0; k < w / 2; ++k) std::swap(b[k], b[w - 1 - k]);
+            bytes.insert(bytes.end(), b, b + w);
+        }
+    }
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(f);
+    ASSERT_EQ(done, bytes.size());
+}
+
+class SampleStorePaging : public ::testing::Test {
+protected:
+    void SetUp() override { path_ = TempPath("ssp"); }
+    void TearDown() override { DeleteFileA(path_.c_str()); }
+
+    // A disk-paged document over a freshly written file.
+    void Make(const std::vector<SlotSpec>& slots, bool bigEndian = false, uint32_t dataOffset = 312) {
+        WriteFrames(path_, dataOffset, slots, bigEndian);
+        tagGS* gs = d_.gs;
+        lstrcpyA(gs->filePath, path_.c_str());
+        gs->dataOffset = dataOffset;
+        gs->byteSwapped = bigEndian ? 1 : 0;
+        gs->storageKind = kStoreDiskPaged;
+        gs->winSize = kPagingWindow;
+        int32_t total = 0;
+        for (const SlotSpec& s : slots) {
+            gs->chanFlags[s.slot] = 2;
+            gs->chanType[s.slot] = s.type;
+            gs->chanBytes[s.slot] = s.type == 1 ? 8 : 2;
+            gs->chanCount[s.slot] = s.count;
+            gs->chanScale[s.slot] = kScale;
+            gs->chanOffset[s.slot] = 0.5;
+            if (static_cast<int32_t>(s.count) > total) total = static_cast<int32_t>(s.count);
+        }
+        gs->totalSamples = total;
+    }
+    double Expected(const SlotSpec& s, uint32_t j) {
+        return s.type == 1 ? ValueAt(s.slot, j) : RawAt(s.slot, j) * kScale + 0.5;
+    }
+    // The largest block a slot holds now, in samples.
+    size_t LargestBlock(const std::vector<SlotSpec>& slots) {
+        size_t most = 0;
+        for (const SlotSpec& s : slots) {
+            size_t n = BlockSize(d_.gs->chanBlock[s.slot]) / (s.type == 1 ? 8 : 2);
+            most = n > most ? n : most;
+        }
+        return most;
+    }
+
+    std::string path_;
+    Doc d_;
+};
+
+const std::vector<SlotSpec> kThreeSlots = {{1, 2, 20000}, {2, 1, 20000}, {5, 2, 15000}};
+
+TEST_F(SampleStorePaging, CentredWindowsMoveOnlyWhenNeeded) {
+    Make(kThreeSlots);
+    tagGS* gs = d_.gs;
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 10000, 2, &v), 1);
+    EXPECT_EQ(v, ValueAt(2, 10000));
+    EXPECT_EQ(gs->winFirst, 5904);
+    EXPECT_EQ(gs->winLen, 8192u);
+    EXPECT_EQ(gs->winRingBase, 0u);
+    EXPECT_EQ(gs->storageKind, kStoreDiskPaged);
+    void* block = gs->chanBlock[1];
+    ASSERT_EQ(GetChannelSample(gs, 14095, 1, &v), 1);  // inside: no reload
+    EXPECT_EQ(v, Expected(kThreeSlots[0], 14095));
+    EXPECT_EQ(gs->chanBlock[1], block);
+    EXPECT_EQ(gs->winFirst, 5904);
+
+    ASSERT_EQ(GetChannelSample(gs, 19999, 1, &v), 1);
+    EXPECT_EQ(gs->winFirst, 11808);
+    EXPECT_EQ(gs->winLen, 8192u);
+    EXPECT_EQ(v, Expected(kThreeSlots[0], 19999));
+    // The short slot has its last samples in this window and none past them.
+    ASSERT_EQ(GetChannelSample(gs, 14999, 5, &v), 1);
+    EXPECT_EQ(v, Expected(kThreeSlots[2], 14999));
+    EXPECT_EQ(GetChannelSample(gs, 15000, 5, &v), 0);
+    EXPECT_EQ(GetChannelSample(gs, 20000, 1, &v), 0);
+    EXPECT_EQ(GetChannelSample(gs, -1, 1, &v), 0);
+    EXPECT_LE(LargestBlock(kThreeSlots), 8192u);
+}
+
+TEST_F(SampleStorePaging, ForwardScanReadsEverySampleWithinOneWindow) {
+    for (bool bigEndian : {false, true}) {
+        Make(kThreeSlots, bigEndian);
+        tagGS* gs = d_.gs;
+        PagingPolicyScope scan(kPagingForward);
+        size_t mostHeld = 0;
+        int reloads = 0;
+        int32_t lastFirst = -1;
+        for (uint32_t j = 0; j < 20000; ++j) {
+            for (const SlotSpec& s : kThreeSlots) {
+                double v = 0;
+                if (j >= s.count) {
+                    EXPECT_EQ(GetChannelSample(gs, static_cast<int>(j), s.slot, &v), 0);
+                    continue;
+                }
+                ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), s.slot, &v), 1) << j;
+                ASSERT_EQ(v, Expected(s, j)) << "slot " << s.slot << " sample " << j << " swapped " << bigEndian;
+            }
+            if (gs->winFirst != lastFirst) {
+                ++reloads;
+                lastFirst = gs->winFirst;
+                int32_t expected = static_cast<int32_t>(j) - 4;
+                expected = expected < 0 ? 0 : expected > 11808 ? 11808 : expected;
+                EXPECT_EQ(gs->winFirst, expected) << j;
+            }
+            EXPECT_LE(gs->winLen, 8192u);
+            size_t held = LargestBlock(kThreeSlots);
+            mostHeld = held > mostHeld ? held : mostHeld;
+        }
+        EXPECT_LE(mostHeld, 8192u);
+        EXPECT_EQ(reloads, 3);  // 0, 8188 and the last window
+        EXPECT_EQ(gs->storageKind, kStoreDiskPaged);
+        for (const SlotSpec& s : kThreeSlots) {
+            void*& b = gs->chanBlock[s.slot];
+            GlobalUnlock(GlobalHandle(b));
+            GlobalFree(GlobalHandle(b));
+            b = nullptr;
+        }
+        gs->winFirst = 0;
+        gs->winLen = 0;
+    }
+}
+
+TEST_F(SampleStorePaging, ARecordingShorterThanAWindowBecomesAMemoryDocument) {
+    Make({{0, 2, 5000}, {3, 1, 4000}});
+    tagGS* gs = d_.gs;
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 4999, 0, &v), 1);
+    EXPECT_EQ(gs->storageKind, kStoreMemory);
+    EXPECT_EQ(gs->winFirst, 0);
+    EXPECT_EQ(gs->winLen, 5000u);
+    DeleteFileA(path_.c_str());  // everything is in memory now
+    for (uint32_t j = 0; j < 4000; j += 999) {
+        ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), 3, &v), 1);
+        EXPECT_EQ(v, ValueAt(3, j));
+    }
+    EXPECT_EQ(GetChannelSample(gs, 4000, 3, &v), 0);
+}
+
+TEST_F(SampleStorePaging, PutBringsTheWholeRecordingIntoMemory) {
+    Make(kThreeSlots);
+    tagGS* gs = d_.gs;
+    ASSERT_EQ(PutChannelSample(gs, 3, 1, 9.0), 1);
+    EXPECT_EQ(gs->storageKind, kStoreMemory);
+    EXPECT_EQ(gs->chanType[1], 1);
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 3, 1, &v), 1);
+    EXPECT_EQ(v, 9.0);
+    ASSERT_EQ(GetChannelSample(gs, 19000, 1, &v), 1);
+    EXPECT_EQ(v, Expected(kThreeSlots[0], 19000));
+    ASSERT_EQ(GetChannelSample(gs, 14000, 5, &v), 1);
+    EXPECT_EQ(v, Expected(kThreeSlots[2], 14000));
+}
+
+TEST_F(SampleStorePaging, LoadOfNothingAndOfMemoryDocumentsSucceeds) {
+    Make(kThreeSlots);
+    EXPECT_EQ(LoadSampleWindow(d_.gs, 0, 0), 1);
+    EXPECT_EQ(d_.gs->winLen, 0u);
+    EXPECT_EQ(LoadSampleWindow(d_.gs, -1, 10), 0);
+    EXPECT_EQ(LoadSampleWindow(d_.gs, 20000, 10), 0);
+    d_.gs->storageKind = kStoreMemory;
+    EXPECT_EQ(LoadSampleWindow(d_.gs, 0, 100), 1);
+    EXPECT_EQ(d_.gs->winLen, 0u);
+}
+
+TEST_F(SampleStorePaging, VanishedOrTruncatedFileLeavesTheDocumentAsItWas) {
+    struct Case {
+        const char* what;
+        bool truncate;
+        const char* key;
+    } cases[] = {{"deleted", false, kKeyPagingFileMissing}, {"truncated", true, kKeyPagingReadFailed}};
+    for (const Case& c : cases) {
+        Make(kThreeSlots);
+        tagGS* gs = d_.gs;
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(gs, 100, 1, &v), 1);
+        void* blocks[3] = {gs->chanBlock[1], gs->chanBlock[2], gs->chanBlock[5]};
+        int32_t first = gs->winFirst;
+        uint32_t len = gs->winLen;
+        if (c.truncate) {
+            HANDLE f = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(f, INVALID_HANDLE_VALUE);
+            SetFilePointer(f, 312 + 12 * 12000, nullptr, FILE_BEGIN);  // inside frame 12000
+            SetEndOfFile(f);
+            CloseHandle(f);
+        } else {
+            ASSERT_TRUE(DeleteFileA(path_.c_str()));
+        }
+        BoxCapture boxes;
+        EXPECT_EQ(GetChannelSample(gs, 19000, 1, &v), 0) << c.what;
+        EXPECT_EQ(GetChannelSample(gs, 19001, 1, &v), 0) << c.what;
+        ASSERT_EQ(boxes.boxes.size(), 1u) << c.what << ": one message, not one per read";
+        const char* text = getMsgBoxText(c.key);
+        EXPECT_NE(boxes.boxes[0].text.find(text ? text : c.key), std::string::npos) << boxes.boxes[0].text;
+        EXPECT_NE(boxes.boxes[0].text.find(path_), std::string::npos) << boxes.boxes[0].text;
+        EXPECT_EQ(gs->storageKind, kStoreDiskPaged);
+        EXPECT_EQ(gs->winFirst, first);
+        EXPECT_EQ(gs->winLen, len);
+        EXPECT_EQ(gs->chanBlock[1], blocks[0]);
+        EXPECT_EQ(gs->chanBlock[2], blocks[1]);
+        EXPECT_EQ(gs->chanBlock[5], blocks[2]);
+        ASSERT_EQ(GetChannelSample(gs, 100, 1, &v), 1) << "the held window still reads";
+        EXPECT_EQ(v, Expected(kThreeSlots[0], 100));
+        EXPECT_EQ(ConvertChannelToDouble(gs, 1), 0);
+        EXPECT_EQ(gs->chanType[1], 2);
+    }
+}
+
+TEST_F(SampleStorePaging, RecordingRingsKeepTheirSize) {
+    Make({{1, 2, 20000}});
+    tagGS* gs = d_.gs;
+    gs->acquiring = 1;
+    // A ring smaller than what is asked: the load refuses instead of writing past it.
+    gs->chanBlock[1] = NewBlock(1000 * 2);
+    EXPECT_EQ(LoadSampleWindow(gs, 0, 8192), 0);
+    ASSERT_EQ(LoadSampleWindow(gs, 0, 1000), 1);
+    EXPECT_EQ(BlockSize(gs->chanBlock[1]), 2000u);
+    EXPECT_EQ(gs->storageKind, kStoreDiskPaged);
+    gs->storageKind = kStoreDiskRecording;
+    gs->winRingBase = 600;  // sample 0 sits at position 600 of the ring
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 0, 1, &v), 1);
+    EXPECT_EQ(v, RawAt(1, 600) * kScale + 0.5);
+    ASSERT_EQ(GetChannelSample(gs, 500, 1, &v), 1);  // wrapped once
+    EXPECT_EQ(v, RawAt(1, 100) * kScale + 0.5);
+    EXPECT_EQ(GetChannelSample(gs, 1000, 1, &v), 0);
+}
+
+}  // namespace
