@@ -106,8 +106,11 @@ struct tagGS {
     uint16_t measureCalc[3][kMaxMeasureBoxes];
     double measureConstant[kMaxMeasureBoxes];
     char measureLabel[kMaxMeasureBoxes][20];
-    double selStart, selEnd;
-    int32_t selX2, selX1;
+    // The selection in milliseconds, each edge followed by a pixel column of it.
+    double selStart;
+    int32_t selX2;  // right edge
+    double selEnd;
+    int32_t selX1;  // left edge
     uint32_t selSpare[5];
     uint16_t currentTool;
     HWND toolButtons[3];
