@@ -4,6 +4,7 @@
 #include "devlib/services/vk40_api.h"
 #include "shell/app.h"
 #include "shell/commands/status.h"
+#include "graph/view/view_api.h"
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -362,6 +363,8 @@ int ConvertChannelToDouble(tagGS* gs, int slot) {
     gs->chanBlock[slot] = values;
     gs->chanType[slot] = 1;
     gs->chanBytes[slot] = sizeof(double);
+    // The drawing folds scale and offset into raw samples only; values map differently.
+    if (gs->hwnd) ComputeChannelTransforms(gs);
     return 1;
 }
 

@@ -286,6 +286,22 @@ TEST_F(GraphDocFrame, FileNewMakesAWindowedDocument) {
     EXPECT_EQ(gs->modified, 0u);
 }
 
+TEST_F(GraphDocFrame, ControlsShowAndHideTogetherAndTheMeasurementRowIsRemade) {
+    HWND hwnd = FileNew();
+    tagGS* gs = GetWindowGraph(hwnd);
+    ASSERT_TRUE(gs);
+    HWND controls[5] = {gs->hScrollBar, gs->vScrollBar, gs->toolButtons[0], gs->toolButtons[1], gs->toolButtons[2]};
+    for (int show : {0, 1}) {
+        ShowGraphControls(gs, show);
+        for (HWND c : controls) EXPECT_EQ(IsWindowVisible(c) != FALSE, show == 1) << "show " << show;
+    }
+    gs->measureType[4] = 3;
+    ResetMeasurementGrid(gs, 2, 5);
+    EXPECT_EQ(gs->measureRows, 2);
+    EXPECT_TRUE(gs->measureGrid);
+    EXPECT_EQ(gs->measureType[4], 3) << "the boxes' settings stay with the document";
+}
+
 TEST_F(GraphDocFrame, RecordingDocumentsRefuseToClose) {
     HWND hwnd = FileNew();
     tagGS* gs = GetWindowGraph(hwnd);
