@@ -10,6 +10,7 @@
 #include "transforms/transforms_api.h"
 #include "devlib/acquisition/stAcq.h"
 #include <richedit.h>
+#include <cstdio>
 #include <initializer_list>
 
 namespace {
@@ -353,4 +354,24 @@ void DrawColorMenuItem(DRAWITEMSTRUCT* dis) {
     DrawTextA(dis->hDC, label, -1, &text, DT_SINGLELINE | DT_VCENTER);
     SetBkMode(dis->hDC, oldMode);
     SetTextColor(dis->hDC, oldColour);
+}
+
+// An item of the toolbar's channel list: its slot number, then the channel's label in its colour.
+void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis) {
+    if (!dis || !(dis->itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) return;
+    if ((dis->itemAction & ODA_SELECT) || (dis->itemState & ODS_SELECTED)) DrawFocusRect(dis->hDC, &dis->rcItem);
+    if (!(dis->itemAction & ODA_DRAWENTIRE)) return;
+    tagGS* gs = ActiveGraph();
+    const ULONG_PTR slot = dis->itemData;
+    if (!gs || slot >= static_cast<ULONG_PTR>(kMaxChannels)) return;
+    const int oldMode = SetBkMode(dis->hDC, TRANSPARENT);
+    char number[8];
+    std::snprintf(number, sizeof number, "%2d", static_cast<int>(slot));
+    RECT box{dis->rcItem.left, dis->rcItem.top, dis->rcItem.left + 14, dis->rcItem.bottom};
+    DrawTextA(dis->hDC, number, -1, &box, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
+    RECT label{dis->rcItem.left + 16, dis->rcItem.top, dis->rcItem.right, dis->rcItem.bottom};
+    const COLORREF oldColour = SetTextColor(dis->hDC, gs->chanColor[slot]);
+    DrawTextA(dis->hDC, gs->chanLabel[slot], -1, &label, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+    SetTextColor(dis->hDC, oldColour);
+    SetBkMode(dis->hDC, oldMode);
 }

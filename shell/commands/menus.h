@@ -18,6 +18,7 @@ void UpdateRecordingMenus(tagGS* gs);
 void UpdateTransformMenu(HWND frame, HWND graphWindow);
 void MakeColorMenuOwnerDrawn(HMENU menu);
 void DrawColorMenuItem(DRAWITEMSTRUCT* dis);
+void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis);
 void ShowPopupItemHelp(HMENU menu, UINT position, BOOL systemMenu);
 void OnFrameMenuSelect(HMENU menu, UINT item, HMENU popup, UINT flags);
 int LoadMenuHelpString(uint16_t id, char* buffer, int size);

@@ -267,3 +267,48 @@ TEST_F(DispatchLessons, AnEntryOpensItsLessonFromTheProgramFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Edits that fail report the operation by name; a restricted edit does nothing at all.
+TEST_F(Dispatch, FailedEditsNameTheirOperation) {
+    for (UINT id : {514u, 516u, 517u}) ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
+    struct Row {
+        UINT id;
+        bool withChannel, withSelection;
+        const char* name;  // null: no box
+    } rows[] = {
+        {515, true, true, "Copy"},       {515, true, false, nullptr},  {514, true, true, "Cut"},
+        {514, true, false, nullptr},     {516, false, false, "Paste"}, {516, true, true, nullptr},
+        {519, true, false, "Insert"},    {520, true, true, "Duplicate"}, {520, true, false, "Duplicate"},
+        {523, true, true, nullptr},      {527, true, true, nullptr},   {530, true, true, nullptr},
+    };
+    for (const Row& row : rows) {
+        tagGS* gs = Graph();
+        ASSERT_TRUE(gs);
+        gs->chanFlags[2] = row.withChannel ? 2 : 0;
+        gs->selectedChan = 2;
+        gs->selStart = 0.0;
+        gs->selEnd = row.withSelection ? 40.0 : 0.0;
+        BoxCapture boxes;
+        Command(row.id);
+        if (!row.name) {
+            EXPECT_TRUE(boxes.boxes.empty()) << row.id;
+            continue;
+        }
+        ASSERT_EQ(boxes.boxes.size(), 1u) << row.id;
+        EXPECT_EQ(boxes.boxes[0].text, std::string("Not enough memory for ") + row.name);
+        EXPECT_EQ(boxes.boxes[0].caption, "Norvane Tessaly");
+    }
+    // Restricted again by the lesson: Cut neither acts nor reports, and its item greys.
+    ASSERT_EQ(SetStatusHotKeyEx(514, 0), 1);
+    tagGS* gs = Graph();
+    gs->selEnd = 40.0;
+    InitMenu();
+    EXPECT_TRUE(Grayed(514));
+    BoxCapture boxes;
+    Command(514);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+}  // namespace

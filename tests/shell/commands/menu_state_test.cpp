@@ -420,4 +420,129 @@ TEST_F(MenuState, ColorItemsDrawTheirLabelInTheirColour) {
     DeleteDC(dc);
 }
 
+// The toolbar's channel list: the slot number at the left, the label in the channel's colour after it.
+TEST_F(MenuState, ChannelListItemsShowSlotAndLabelInTheChannelColour) {
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    gs->chanColor[3] = RGB(200, 0, 0);
+    lstrcpyA(gs->chanLabel[3], "WWWW");
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bm = CreateCompatibleBitmap(screen, 160, 20);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bm);
+    RECT rc{0, 0, 160, 20};
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_LISTBOX;
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hDC = dc;
+    dis.rcItem = rc;
+    dis.itemData = 3;
+    DrawOwnerItemFocus(&dis);
+    int labelPixels = 0, numberPixels = 0, colouredLeft = 0;
+    for (int x = 0; x < 160; ++x)
+        for (int y = 0; y < 20; ++y) {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (x >= 16 && c == RGB(200, 0, 0)) ++labelPixels;
+            if (x < 14 && c == RGB(0, 0, 0)) ++numberPixels;
+            if (x < 16 && c == RGB(200, 0, 0)) ++colouredLeft;
+        }
+    EXPECT_GT(labelPixels, 0);
+    EXPECT_GT(numberPixels, 0);
+    EXPECT_EQ(colouredLeft, 0);
+    // Without an active graph nothing is written.
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    Command(4100);
+    DrawOwnerItemFocus(&dis);
+    int drawn = 0;
+    for (int x = 0; x < 160; ++x)
+        for (int y = 0; y < 20; ++y)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) ++drawn;
+    EXPECT_EQ(drawn, 0);
+    SelectObject(dc, old);
+    DeleteObject(bm);
+    DeleteDC(dc);
+}
+
+}  // namespace
+
+namespace {
+
+// BuildLessonsMenu over a temporary program folder.
+class MenuStateLessons : public CommandsTest {
+protected:
+    void SetUp() override {
+        CommandsTest::SetUp();
+        GetCurrentDirectoryA(sizeof m_saved, m_saved);
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        char dir[MAX_PATH];
+        std::snprintf(dir, sizeof dir, "%skymora_menu_%lu", temp, GetCurrentProcessId());
+        m_root = dir;
+        CreateDirectoryA(m_root.c_str(), nullptr);
+        lstrcpynA(g_app->szAppFolder, m_root.c_str(), sizeof g_app->szAppFolder);
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(m_saved);
+        for (const std::string& f : m_folders) RemoveDirectoryA(f.c_str());
+        RemoveDirectoryA((m_root + "\\Lessons").c_str());
+        RemoveDirectoryA(m_root.c_str());
+        CommandsTest::TearDown();
+    }
+    void AddFolder(const std::string& name) {
+        CreateDirectoryA((m_root + "\\Lessons").c_str(), nullptr);
+        m_folders.push_back(m_root + "\\Lessons\\" + name);
+        CreateDirectoryA(m_folders.back().c_str(), nullptr);
+    }
+    static std::string Item(HMENU popup, int position) {
+        char text[300] = "";
+        GetMenuStringA(popup, position, text, sizeof text, MF_BYPOSITION);
+        return text;
+    }
+    std::string m_root;
+    char m_saved[MAX_PATH] = "";
+    std::vector<std::string> m_folders;
+};
+
+TEST_F(MenuStateLessons, NamesAreSortedWithoutCaseAndNumberedFrom322) {
+    for (const char* name : {"Zeta", "beta", "Alpha", "ALPHB", "gamma&delta"}) AddFolder(name);
+    HMENU popup = CreatePopupMenu();
+    EXPECT_EQ(BuildLessonsMenu(popup), 1);
+    const char* expected[] = {"Alpha", "ALPHB", "beta", "gamma&&delta", "Zeta"};
+    ASSERT_EQ(GetMenuItemCount(popup), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Item(popup, i), expected[i]) << i;
+        EXPECT_EQ(GetMenuItemID(popup, i), 322u + i);
+    }
+    // The folder the program was in before is restored.
+    char now[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof now, now);
+    EXPECT_STREQ(now, m_saved);
+    DestroyMenu(popup);
+}
+
+TEST_F(MenuStateLessons, AtMostSixtyFourLessonsAreListed) {
+    for (int i = 0; i < 70; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "L%02d", i);
+        AddFolder(name);
+    }
+    HMENU popup = CreatePopupMenu();
+    EXPECT_EQ(BuildLessonsMenu(popup), 1);
+    EXPECT_EQ(GetMenuItemCount(popup), kMaxLessons);
+    EXPECT_EQ(GetMenuItemID(popup, kMaxLessons - 1), 322u + kMaxLessons - 1);
+    DestroyMenu(popup);
+}
+
+TEST_F(MenuStateLessons, NoLessonsFolderLeavesTheMenuEmptyInTheProgramFolder) {
+    HMENU popup = CreatePopupMenu();
+    EXPECT_EQ(BuildLessonsMenu(popup), 0);
+    EXPECT_EQ(GetMenuItemCount(popup), 0);
+    char now[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof now, now);
+    EXPECT_EQ(lstrcmpiA(now, m_root.c_str()), 0) << now;
+    DestroyMenu(popup);
+}
+
 }  // namespace
