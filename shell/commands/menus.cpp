@@ -218,6 +218,7 @@ void UpdateGraphEditMenus(tagGS* gs) {
     Enable(menu, 261, false);
     Enable(menu, 259, gs && JournalModified(gs));
     UpdateOutputMenu(menu);
+    DisableGraphToolButtons();
 }
 
 // A graph with shown channels.
@@ -240,6 +241,7 @@ void UpdateGraphMenus(tagGS* gs) {
     Enable(menu, 528, gs->journalShown != 0);
     Enable(menu, 529, gs->journalShown != 0);
     UpdateOutputMenu(menu);
+    EnableGraphToolButtons(gs);
     // No quitting or closing while the graph records.
     const UINT closeState = MF_BYCOMMAND | (gs->acquiring ? MF_GRAYED | MF_DISABLED : MF_ENABLED);
     EnableMenuItem(menu, 262, closeState);
@@ -374,4 +376,34 @@ void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis) {
     DrawTextA(dis->hDC, gs->chanLabel[slot], -1, &label, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
     SetTextColor(dis->hDC, oldColour);
     SetBkMode(dis->hDC, oldMode);
+}
+
+namespace {
+void EnableToolButton(UINT id, bool on) {
+    if (HWND button = g_app->hwndToolbar ? GetDlgItem(g_app->hwndToolbar, static_cast<int>(id)) : nullptr)
+        EnableWindow(button, on ? TRUE : FALSE);
+}
+
+void RepaintToolbar() {
+    if (g_app->hwndToolbar) InvalidateRect(g_app->hwndToolbar, nullptr, FALSE);
+}
+}  // namespace
+
+// The toolbar's scale and peak buttons for a graph with shown channels; XY mode has its own pair.
+void EnableGraphToolButtons(tagGS* gs) {
+    if (!gs) return;
+    const bool xy = gs->displayMode == 2;
+    EnableToolButton(2053, true);
+    EnableToolButton(2098, true);
+    EnableToolButton(1067, !xy && !gs->acquiring);
+    EnableToolButton(1068, !xy && !gs->acquiring);
+    EnableToolButton(2099, xy);
+    EnableToolButton(2100, xy);
+    EnableToolButton(2087, !xy);
+    RepaintToolbar();
+}
+
+void DisableGraphToolButtons() {
+    for (UINT id : {2053u, 2098u, 2099u, 2100u, 1067u, 1068u}) EnableToolButton(id, false);
+    RepaintToolbar();
 }

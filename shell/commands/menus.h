@@ -16,6 +16,8 @@ void UpdateEditMenu(tagGS* gs, int hasShownChannels);
 void UpdateJournalEditMenu(tagGS* gs, HWND journal);
 void UpdateRecordingMenus(tagGS* gs);
 void UpdateTransformMenu(HWND frame, HWND graphWindow);
+void EnableGraphToolButtons(tagGS* gs);
+void DisableGraphToolButtons();
 void MakeColorMenuOwnerDrawn(HMENU menu);
 void DrawColorMenuItem(DRAWITEMSTRUCT* dis);
 void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis);

@@ -420,6 +420,36 @@ TEST_F(MenuState, ColorItemsDrawTheirLabelInTheirColour) {
     DeleteDC(dc);
 }
 
+TEST_F(MenuState, ToolbarButtonsFollowTheShownChannelsAndTheMode) {
+    const UINT ids[] = {2053, 2098, 1067, 1068, 2099, 2100, 2087};
+    for (UINT id : ids)
+        ASSERT_TRUE(CreateWindowExA(0, "BUTTON", "", WS_CHILD, 0, 0, 10, 10, g_app->hwndToolbar,
+                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr));
+    auto enabled = [](UINT id) { return IsWindowEnabled(GetDlgItem(g_app->hwndToolbar, static_cast<int>(id))) != 0; };
+    struct Row {
+        uint32_t mode, acquiring;
+        bool on[7];  // in the order of ids
+    } rows[] = {
+        {1, 0, {true, true, true, true, false, false, true}},
+        {1, 1, {true, true, false, false, false, false, true}},
+        {2, 0, {true, true, false, false, true, true, false}},
+    };
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    ShowChannel(gs, 1);
+    for (const Row& row : rows) {
+        gs->displayMode = row.mode;
+        gs->acquiring = row.acquiring;
+        InitMenu();
+        for (int i = 0; i < 7; ++i) EXPECT_EQ(enabled(ids[i]), row.on[i]) << row.mode << row.acquiring << " " << ids[i];
+    }
+    gs->acquiring = 0;
+    // Without a shown channel the scale and peak buttons go off; 2087 is not theirs.
+    gs->chanFlags[1] = 0;
+    InitMenu();
+    for (UINT id : {2053u, 2098u, 2099u, 2100u, 1067u, 1068u}) EXPECT_FALSE(enabled(id)) << id;
+}
+
 // The toolbar's channel list: the slot number at the left, the label in the channel's colour after it.
 TEST_F(MenuState, ChannelListItemsShowSlotAndLabelInTheChannelColour) {
     tagGS* gs = Graph();
