@@ -182,7 +182,13 @@ TEST_F(MenuState, SelectionEditsAskThePermissionTable) {
     ASSERT_EQ(SetStatusHotKeyEx(514, 1), 1);
     ASSERT_EQ(SetStatusHotKeyEx(518, 1), 1);
     ASSERT_EQ(SetStatusHotKeyEx(515, 0), 1);
+    // A single channel of a recording cut into segments is not cut alone: Clear All does that.
     InitMenu();
+    EXPECT_EQ(Grayed(514), gs->markerManager != nullptr);
+    CMarkerManager* manager = gs->markerManager;
+    gs->markerManager = nullptr;
+    InitMenu();
+    gs->markerManager = manager;
     EXPECT_FALSE(Grayed(514));
     EXPECT_TRUE(Grayed(515));
     EXPECT_TRUE(Grayed(518));
@@ -226,9 +232,10 @@ TEST_F(MenuState, RecordingGraysQuitCloseAndTheEdits) {
     gs->selStart = 1.0;
     gs->selEnd = 2.0;
     SetStatusHotKeyEx(514, 1);
+    SetStatusHotKeyEx(517, 1);
     gs->modified = 1;
     InitMenu();
-    for (UINT id : {262u, 261u, 259u, 260u, 268u, 514u, 520u, 522u, 2080u, 2135u, 2056u, 2055u, 524u})
+    for (UINT id : {262u, 261u, 259u, 260u, 268u, 517u, 520u, 522u, 2080u, 2135u, 2056u, 2055u, 524u})
         EXPECT_FALSE(Grayed(id)) << id;
     gs->acquiring = 1;
     InitMenu();
