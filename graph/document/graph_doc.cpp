@@ -306,8 +306,14 @@ HWND CreateGraphWindow(tagGS* gs, int maximised) {
     auto hwnd = reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     if (!hwnd) return nullptr;
     if (!SetUpGraphWindow(gs, hwnd)) {
-        if (IsWindow(hwnd)) SetWindowGraph(hwnd, nullptr);
-        CloseGraph(gs, hwnd);
+        // Closed through the window, so that its count of graphs stays right; a document the
+        // close refuses stays with the window, which frees it when it is destroyed.
+        if (GraphWindowData* data = GetGraphWindowData(hwnd)) {
+            data->doc = gs;
+            CloseGraphWindow(data);
+        } else {
+            CloseGraph(gs, hwnd);
+        }
         if (IsWindow(hwnd)) SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
         return nullptr;
     }

@@ -20,14 +20,18 @@ const char* const kKeyPagingDiskFull = "KEY Disk full";
 
 namespace {
 
-// The thread's own key state is asked only every so many reads: it costs a server round trip.
-constexpr uint32_t kKeyStateEvery = 1024;
+// The thread's own key state costs a server round trip, so it is asked when a read does not
+// follow on from the one before (a new loop, or a jump) and then every so many reads.
+constexpr uint32_t kKeyStateEvery = 256;
 uint32_t g_readsSinceKeyState = 0;
+int32_t g_lastIndex = -2;
 
-// Escape held now: the asynchronous state every time, the thread's key state now and then.
-bool EscapeHeld() {
+// Escape held now: the asynchronous state every time, the thread's key state as above.
+bool EscapeHeld(int32_t index) {
     if (GetAsyncKeyState(VK_ESCAPE) < 0) return true;
-    if (++g_readsSinceKeyState < kKeyStateEvery) return false;
+    bool followsOn = index == g_lastIndex || index == g_lastIndex + 1;
+    g_lastIndex = index;
+    if (followsOn && ++g_readsSinceKeyState < kKeyStateEvery) return false;
     g_readsSinceKeyState = 0;
     return GetKeyState(VK_ESCAPE) < 0;
 }
@@ -132,6 +136,13 @@ int32_t PagingWindowStart(uint32_t policy, int32_t index, uint32_t winSize, int3
     int64_t last = static_cast<int64_t>(totalSamples) - static_cast<int64_t>(winSize);
     if (start > last) start = last;
     if (start < 0) start = 0;
+    // A whole window and 4 back ends before the index itself; such a window would serve a
+    // wrapped, wrong sample. It ends 4 after the index instead, for scans that walk backward.
+    if (start + winSize <= index) {
+        start = static_cast<int64_t>(index) - (static_cast<int64_t>(winSize) - 4);
+        if (start > last) start = last;
+        if (start < 0) start = 0;
+    }
     return static_cast<int32_t>(start);
 }
 
@@ -219,7 +230,7 @@ void ResetSampleWindow(tagGS* gs) {
 // number, or while Escape is held outside a recording.
 int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
     if (!gs || !out || slot < 0 || slot >= kMaxChannels || index < 0) return 0;
-    if (!gs->acquiring && EscapeHeld()) return 0;
+    if (!gs->acquiring && EscapeHeld(index)) return 0;
     int64_t pos;
     switch (gs->storageKind) {
     case kStoreMemory:
@@ -236,6 +247,8 @@ int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
                 pos = index;
                 break;
             }
+            if (index < gs->winFirst || static_cast<int64_t>(index) >= static_cast<int64_t>(gs->winFirst) + gs->winLen)
+                return 0;
         }
         pos = WindowPosition(index, gs->winFirst, gs->winRingBase, gs->winLen);
         break;

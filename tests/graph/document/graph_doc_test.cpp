@@ -151,6 +151,17 @@ TEST(GraphDocNew, UntitledNumbersCountEveryNewDocument) {
     EXPECT_EQ(GetUntitledCounter(), before + 2);
 }
 
+TEST(GraphDocNew, WindowSetUpFailsWhenTheWindowIsGone) {
+    NewDoc d;
+    HWND gone = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(gone);
+    DestroyWindow(gone);
+    EXPECT_EQ(SetUpGraphWindow(d.gs, gone), 0);
+    EXPECT_EQ(SetUpGraphWindow(d.gs, nullptr), 0);
+    EXPECT_EQ(d.gs->hwnd, nullptr);
+    EXPECT_EQ(d.gs->toolButtons[0], nullptr);
+}
+
 TEST(GraphDocNew, ReviewSavedDataModeRefusesOnlyCheckedAllocations) {
     AssignScriptNumericVariable(nullptr, "R", 1.0);
     {

@@ -87,7 +87,8 @@ TEST(SampleStoreWindow, StartAndCountByPolicy) {
         {0, 2, 20000, 0},
         {0, 10000, 20000, 9996},   // forward scans start 4 back
         {0, 19000, 20000, 11808},
-        {2, 10000, 20000, 1804},   // any other policy: a whole window and 4 back
+        {2, 10000, 20000, 1812},   // any other policy: a window that ends 4 after the index
+        {2, 19999, 20000, 11808},
         {2, 5000, 20000, 0},
         {1, 3000, 5000, 0},        // shorter than a window
     };
@@ -288,12 +289,25 @@ TEST(SampleStoreEscape, EndsLongLoopsOutsideARecording) {
     ASSERT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
     {
         EscapeDown esc;
-        EXPECT_LT(ReadUntilFailure(d.gs, 1, 100000), 5000);
+        EXPECT_EQ(ReadUntilFailure(d.gs, 1, 100000), 0) << "a new loop stops at once";
+        double v;
+        EXPECT_EQ(GetChannelSample(d.gs, 500, 1, &v), 0) << "so does a single read";
         d.gs->acquiring = 1;  // a recording's calculation channels read on
         EXPECT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
         d.gs->acquiring = 0;
     }
     EXPECT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
+
+    // Pressed while a loop runs: the loop ends within a few hundred reads.
+    double v;
+    int i = 0;
+    for (; i < 100000; ++i) {
+        if (i == 1000) EscapeDown::Set(0x80);
+        if (!GetChannelSample(d.gs, i, 1, &v)) break;
+    }
+    EscapeDown::Set(0);
+    EXPECT_GE(i, 1000);
+    EXPECT_LT(i, 1000 + 300);
 }
 
 // ---- Disk paging ----
@@ -358,6 +372,8 @@ protected:
         gs->byteSwapped = bigEndian ? 1 : 0;
         gs->storageKind = kStoreDiskPaged;
         gs->winSize = kPagingWindow;
+        gs->winFirst = 0;  // nothing held yet
+        gs->winRingBase = gs->winLen = 0;
         int32_t total = 0;
         for (const SlotSpec& s : slots) {
             gs->chanFlags[s.slot] = 2;
@@ -416,6 +432,24 @@ TEST_F(SampleStorePaging, CentredWindowsMoveOnlyWhenNeeded) {
     EXPECT_EQ(GetChannelSample(gs, 20000, 1, &v), 0);
     EXPECT_EQ(GetChannelSample(gs, -1, 1, &v), 0);
     EXPECT_LE(LargestBlock(kThreeSlots), 8192u);
+}
+
+TEST_F(SampleStorePaging, EachPolicyPlacesTheReloadedWindow) {
+    struct Case {
+        uint32_t policy;
+        int index;
+        int32_t first;
+    } cases[] = {{kPagingForward, 2, 0}, {kPagingForward, 10000, 9996}, {kPagingCentred, 10000, 5904},
+                 {7, 10000, 1812}, {7, 19999, 11808}};
+    for (const Case& c : cases) {
+        Make(kThreeSlots);
+        PagingPolicyScope scope(c.policy);
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(d_.gs, c.index, 2, &v), 1);
+        EXPECT_EQ(v, ValueAt(2, static_cast<uint32_t>(c.index)));
+        EXPECT_EQ(d_.gs->winFirst, c.first) << "policy " << c.policy << " index " << c.index;
+        EXPECT_EQ(d_.gs->winLen, 8192u);
+    }
 }
 
 TEST_F(SampleStorePaging, ForwardScanReadsEverySampleWithinOneWindow) {
