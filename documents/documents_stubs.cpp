@@ -62,7 +62,12 @@ void JournalSetWordWrap(int) {}
 
 // Stand-ins for the marker, journal and clipboard commands until their module comes: no markers,
 // no segments, nothing written.
-HWND GetJournalWindow(tagGS* gs) { return gs ? static_cast<HWND>(gs->journalWnd) : nullptr; }
+// Until the journal pane comes, a pane that is itself a window counts as its own edit control.
+HWND GetJournalWindow(tagGS* gs) {
+    if (!gs || !gs->journalWnd) return nullptr;
+    HWND direct = static_cast<HWND>(gs->journalWnd);
+    return IsWindow(direct) ? direct : GetJournalHwnd(gs->journalWnd);
+}
 int IsSegmentViewOn(tagGS*) { return 0; }
 void ToggleSegmentView(tagGS*) {}
 void EraseLastSegment(tagGS*) {}

@@ -269,6 +269,12 @@ TEST_F(MenuState, JournalFocusEditsItsTextDespiteRestrictions) {
     HWND journal = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 200, 60,
                                    gs->hwnd, nullptr, nullptr, nullptr);
     ASSERT_TRUE(journal);
+    // The edit control stands in for the graph's journal pane while the test runs.
+    struct PaneSwap {
+        tagGS* gs;
+        void* pane;
+        ~PaneSwap() { gs->journalWnd = pane; }
+    } swap{gs, gs->journalWnd};
     gs->journalWnd = journal;
     gs->journalShown = 1;
     SetWindowTextA(journal, "abcdef");
