@@ -174,6 +174,8 @@ void DuplicateWaveform(HWND frame, tagGS* gs) {
         t1 = gs->totalSamples * gs->sampleInterval;
     }
     if (made && DuplicateChannelRange(gs, static_cast<int>(gs->selectedChan), t0, t1, slot)) {
+        // A copy is no input of the unit: the device library's scaling does not apply to it.
+        if (slot < 40) gs->chanHasScaling[slot] = 0;
         RebuildChannelItems(gs);
         UpdateGraphScrollBars(gs);
         AutoScaleIfSet(gs);

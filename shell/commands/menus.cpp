@@ -5,6 +5,7 @@
 #include "shell/commands/status.h"
 #include "shell/startup.h"
 #include "graph/view/axis_units.h"
+#include "graph/document/channel_scaling.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "transforms/transforms_api.h"
@@ -208,6 +209,7 @@ void UpdateGraphEditMenus(tagGS* gs) {
     if (!menu) return;
     EnableRange(menu, 513, 522, false);
     EnableRange(menu, 2049, 2057, false);
+    UpdateOptimizeRangesItems();
     if (gs) {
         EnableAt(GetFramePopup(menu, kDisplayPopup), kShowPosition, true);
         SetRadioCheckBitmaps();
@@ -233,6 +235,7 @@ void UpdateGraphMenus(tagGS* gs) {
     Enable(menu, 2056, !gs->acquiring);
     Enable(menu, 2055, !gs->acquiring);
     Enable(menu, 2051, gs->displayMode == 0);
+    UpdateOptimizeRangesItems();
     Enable(menu, 2057, gs->zoomLevel != gs->zoomCount);
     Enable(menu, 2054, gs->zoomLevel != 0);
     ApplyTransformState(menu, gs);
