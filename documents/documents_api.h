@@ -40,6 +40,10 @@ void JournalPrint();
 void JournalClear();
 uint16_t JournalSavePlacement(void* journalWnd);
 void JournalSetWordWrap(int wrap);
+// The node after (1) or before (-1) the marker list's current node; null at either end.
+stMarkerNode* CurrentMarkerNeighbour(tagGS* gs, int direction);
+// Sets the current marker's label when it is editable and flags the marker as changed; 0 when not.
+int SetCurrentMarkerLabel(tagGS* gs, const char* text);
 
 // Markers, segments, journal and clipboard operations of the frame's Edit and marker commands.
 HWND GetJournalWindow(tagGS* gs);

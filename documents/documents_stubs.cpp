@@ -59,6 +59,8 @@ void JournalPrint() {}
 void JournalClear() {}
 uint16_t JournalSavePlacement(void*) { return 0; }
 void JournalSetWordWrap(int) {}
+stMarkerNode* CurrentMarkerNeighbour(tagGS*, int) { return nullptr; }
+int SetCurrentMarkerLabel(tagGS*, const char*) { return 0; }
 
 // Stand-ins for the marker, journal and clipboard commands until their module comes: no markers,
 // no segments, nothing written.

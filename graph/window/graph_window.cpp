@@ -27,6 +27,16 @@ constexpr int kToolArrow = 16, kToolIBeam = 17, kToolZoom = 18;
 constexpr int kCursorOff = 2;
 constexpr int kStartButtonId = 8448;
 constexpr int kFirstDeviceCommand = 5000;
+constexpr int kMarkerLabelLen = 128;
+// Command ids the window handles itself.
+constexpr int kMarkerNext = 64, kMarkerPrevious = 65, kMarkerLabelEdit = 67;
+constexpr int kFirstMarkerKey = 392, kLastMarkerKey = 401;  // F1-F10
+constexpr int kJournalEditId = 401;
+constexpr int kJournalInsertTime = 402, kJournalInsertDate = 403, kJournalLoad = 405, kJournalSave = 406,
+              kJournalPrint = 407, kJournalNew = 408;
+constexpr int kKeyLeft = 4864, kKeyRight = 4865, kKeyUp = 4866, kKeyDown = 4867;
+constexpr int kFirstMeasurePopup = 32, kLastMeasurePopup = 38;
+constexpr UINT kPopupItemChosen = 9;
 constexpr int kThumbRange = 1000;
 // Plots denser than this many pixels per sample are not redrawn while the thumb is dragged.
 constexpr double kLiveRedrawPixelsPerSample = 0.2;
@@ -175,13 +185,21 @@ void JournalInsertClock(tagGS* gs, int id) {
     std::tm* local = std::localtime(&now);
     if (!local) return;
     // "%#x" is the long date form of the runtime's strftime.
-    std::strftime(text, 63, id == 402 ? "%X" : "%#x", local);
+    std::strftime(text, 63, id == kJournalInsertTime ? "%X" : "%#x", local);
     lstrcatA(text, "\r\n");
     SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
     EnsureEditCapacity(edit);
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);
     SetFocus(edit);
     setDirtyGraphFlag(gs, 1);
+}
+
+// The marker label box's text becomes the current marker's label when the user changed it.
+void CommitMarkerLabelEdit(tagGS* gs, HWND edit) {
+    if (!edit || !SendMessageA(edit, EM_GETMODIFY, 0, 0)) return;
+    char text[kMarkerLabelLen + 1] = "";
+    GetWindowTextA(edit, text, sizeof text);
+    SetCurrentMarkerLabel(gs, text);
 }
 
 void JournalLoadCommand() {
@@ -314,9 +332,9 @@ void OnChildSize(GraphWindowData* data, UINT type, int, int) {
 void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
     tagGS* gs = data->doc;
     if (!gs) return;
-    if (id >= 392 && id <= 401) {
+    if (id >= kFirstMarkerKey && id <= kLastMarkerKey) {
         // The journal's edit control shares id 401 with the F10 marker key; only it has a handle.
-        if (id == 401 && control)
+        if (id == kJournalEditId && control)
             OnJournalEditNotify(g_app->hwndFrame, control, code);
         else if (gs->markerManager)
             InsertKeyMarker(gs->markerManager, id);
@@ -324,36 +342,43 @@ void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
     }
     if (id >= kToolArrow && id <= kToolZoom && (!gs->acquiring || gs->toolsWhileRecording))
         SelectTool(gs, data->hwnd, id);
-    if (id >= 32 && id <= 38 && code == 9) UpdateAllMeasurements(gs);
+    if (id >= kFirstMeasurePopup && id <= kLastMeasurePopup && code == kPopupItemChosen) UpdateAllMeasurements(gs);
     switch (id) {
     case kToolArrow:
     case kToolIBeam:
     case kToolZoom:
         OnToolChosen(data, id);
         return;
-    case 402:
-    case 403:
+    case kMarkerNext:
+    case kMarkerPrevious:
+        if (stMarkerNode* node = CurrentMarkerNeighbour(gs, id == kMarkerNext ? 1 : -1)) SelectMarker(gs, node, 0);
+        return;
+    case kMarkerLabelEdit:
+        CommitMarkerLabelEdit(gs, control);
+        return;
+    case kJournalInsertTime:
+    case kJournalInsertDate:
         JournalInsertClock(gs, id);
         return;
-    case 405:
+    case kJournalLoad:
         JournalLoadCommand();
         return;
-    case 406:
+    case kJournalSave:
         JournalSaveText(1, 0);
         return;
-    case 407:
+    case kJournalPrint:
         JournalPrint();
         return;
-    case 408:
+    case kJournalNew:
         JournalNewCommand(gs);
         return;
-    case 4864:
-    case 4865:
-        StepSelectionByKey(gs, id - 4864);
+    case kKeyLeft:
+    case kKeyRight:
+        StepSelectionByKey(gs, id == kKeyRight);
         return;
-    case 4866:
-    case 4867:
-        ScrollChannelByKey(gs, id - 4866);
+    case kKeyUp:
+    case kKeyDown:
+        ScrollChannelByKey(gs, id == kKeyDown);
         return;
     default:
         break;
@@ -557,7 +582,7 @@ LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         gs->xyXChan = static_cast<uint32_t>(slot);
         SetScrollPos(gs->hScrollBar, SB_CTL, ScrollXChannelValue(gs, 4), TRUE);
         UpdateHScrollBar(gs);
-        UpdateGraphMenus(gs);
+        UpdateGraphEditMenus(gs);
         InvalidateRect(graph, nullptr, FALSE);
     }
     return 0;
