@@ -44,3 +44,7 @@ int32_t EvaluateScriptExpression(const char* pos, char* out);
 void AssignScriptStringVariable(int letter, const char* text, int macroLocal);
 void AssignScriptNumericVariable(void* context, const char* name, double value);
 int16_t RunScriptSubroutine(void* script, const char* name, int flags);
+
+// The lesson's permission for the cursor tools while a recording runs (with the graph's own
+// toolsWhileRecording); 0 until a lesson allows them.
+extern uint16_t g_cursorToolsAllowed;

@@ -14,6 +14,7 @@ char* g_scriptTextBuffer = nullptr;
 ShortString* g_currentLessonFolder = nullptr;
 void* g_lessonScript = nullptr;
 int g_graphWindowExists = 0;
+uint16_t g_cursorToolsAllowed = 0;
 
 namespace {
 struct PermissionsAtStart {

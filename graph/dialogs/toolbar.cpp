@@ -17,4 +17,3 @@ int RegisterToolbarClass(HINSTANCE inst) {
     return RegisterClassA(&wc) != 0;
 }
 
-void UpdateGraphToolbar() {}

@@ -8,6 +8,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/view/axis_units.h"
 #include "transforms/transforms_api.h"
+#include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>
 #include <string>
@@ -461,6 +462,81 @@ TEST_F(MenuState, ToolbarButtonsFollowTheShownChannelsAndTheMode) {
     gs->chanFlags[1] = 0;
     InitMenu();
     for (UINT id : {2053u, 2098u, 2099u, 2100u, 1067u, 1068u}) EXPECT_FALSE(enabled(id)) << id;
+}
+
+TEST_F(MenuState, ToolbarFollowsTheActiveGraph) {
+    const UINT ids[] = {2082, 2083, 2084, 2085, 2087, 2089, 2090, 2091, 1067, 1068, 4880, 4881, 4882};
+    for (UINT id : ids)
+        ASSERT_TRUE(CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 0, 10, 10,
+                                    g_app->hwndToolbar, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr,
+                                    nullptr));
+    auto button = [](UINT id) { return GetDlgItem(g_app->hwndToolbar, static_cast<int>(id)); };
+    auto on = [&](UINT id) { return IsWindowEnabled(button(id)) != 0; };
+    auto checked = [&](UINT id) { return SendMessageA(button(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    gs->gridShown = 1;
+    gs->measureShown = 0;
+    gs->markerBarShown = 1;
+    gs->journalShown = 0;
+    struct Row {
+        uint32_t mode;
+        bool channel, recording;
+        bool peaksOn, curveOn, markersOn;
+    } rows[] = {
+        {1, false, false, false, false, true},
+        {1, true, false, true, false, true},
+        {1, true, true, false, false, true},
+        {0, true, false, true, false, true},
+        {2, true, false, true, true, false},
+        {2, true, true, false, false, false},
+    };
+    for (const Row& row : rows) {
+        gs->displayMode = row.mode;
+        gs->chanFlags[1] = row.channel ? 2 : 0;
+        gs->acquiring = row.recording;
+        UpdateGraphToolbar();
+        for (UINT id : {2082u, 2083u, 2084u}) {
+            EXPECT_TRUE(on(id)) << id;
+            EXPECT_EQ(checked(id), id == 2082 + row.mode) << row.mode << " " << id;
+        }
+        EXPECT_EQ(on(1067), row.peaksOn) << row.mode << row.channel << row.recording;
+        EXPECT_EQ(on(1068), row.peaksOn);
+        EXPECT_EQ(on(4880), row.curveOn) << row.mode << row.recording;
+        EXPECT_EQ(on(2087), row.markersOn) << row.mode;
+        EXPECT_TRUE(checked(2085));
+        EXPECT_FALSE(checked(2089));
+        EXPECT_TRUE(checked(2087));
+        EXPECT_FALSE(checked(2091));
+        // No segment markers: the segment buttons are not offered.
+        EXPECT_FALSE(on(4881));
+        EXPECT_FALSE(on(4882));
+    }
+    // The cursor tools stay usable while recording only when both the graph and the lesson allow it.
+    struct Tools {
+        uint32_t recording, whileRecording;
+        uint16_t lessonAllows;
+        bool on;
+    } tools[] = {{0, 0, 0, true}, {1, 0, 1, false}, {1, 1, 0, false}, {1, 1, 1, true}};
+    for (const Tools& t : tools) {
+        gs->acquiring = t.recording;
+        gs->toolsWhileRecording = t.whileRecording;
+        g_cursorToolsAllowed = t.lessonAllows;
+        UpdateGraphToolbar();
+        for (HWND b : gs->toolButtons) {
+            ASSERT_TRUE(b);
+            EXPECT_EQ(IsWindowEnabled(b) != 0, t.on) << t.recording << t.whileRecording << t.lessonAllows;
+        }
+    }
+    gs->acquiring = 0;
+    // A mode button that a lesson hid stays off.
+    ShowWindow(button(2084), SW_HIDE);
+    UpdateGraphToolbar();
+    EXPECT_FALSE(on(2084));
+    // Without a graph everything goes off.
+    Command(4100);
+    UpdateGraphToolbar();
+    for (UINT id : ids) EXPECT_FALSE(on(id)) << id;
 }
 
 // The toolbar's channel list: the slot number at the left, the label in the channel's colour after it.
