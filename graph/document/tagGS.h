@@ -168,6 +168,10 @@ struct tagGS {
     uint32_t hUnitKind;
     char hUnitName[40];
     char hUnitAbbrev[40];
+    // Layout rectangles around the plot and the heights of the optional top rows.
+    RECT hAxisRect, hUnitsRect, xLabelRect, statusBoxRect, topStripRect, markerBarRect, markerSearchRect;
+    int16_t chanButtonRowHeight;
+    uint16_t markerBarHeight;
 };
 
 // Whether a slot holds a channel.
