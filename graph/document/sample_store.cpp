@@ -20,20 +20,29 @@ const char* const kKeyPagingDiskFull = "KEY Disk full";
 
 namespace {
 
-// The thread's own key state costs a server round trip, so it is asked when a read does not
-// follow on from the one before (a new loop, or a jump) and then every so many reads.
-constexpr uint32_t kKeyStateEvery = 256;
+// Asking for a key costs far more than reading a sample (a round trip to the window server for
+// the thread's key state), so a read that follows on from the one before (same or next index)
+// asks the asynchronous state only every so many reads and the thread's state more rarely; a
+// read that starts a loop or jumps asks both at once.
+constexpr uint32_t kAsyncKeyEvery = 64;
+constexpr uint32_t kKeyStateEvery = 4096;
 uint32_t g_readsSinceKeyState = 0;
 int32_t g_lastIndex = -2;
+bool g_escapeSeen = false;
 
-// Escape held now: the asynchronous state every time, the thread's key state as above.
 bool EscapeHeld(int32_t index) {
-    if (GetAsyncKeyState(VK_ESCAPE) < 0) return true;
     bool followsOn = index == g_lastIndex || index == g_lastIndex + 1;
     g_lastIndex = index;
-    if (followsOn && ++g_readsSinceKeyState < kKeyStateEvery) return false;
-    g_readsSinceKeyState = 0;
-    return GetKeyState(VK_ESCAPE) < 0;
+    uint32_t n = followsOn ? ++g_readsSinceKeyState : (g_readsSinceKeyState = 0);
+    // Once seen down, Escape is asked on every read until it is released.
+    if (!g_escapeSeen && n != 0 && n % kAsyncKeyEvery != 0) return false;
+    bool down = GetAsyncKeyState(VK_ESCAPE) < 0;
+    if (!down && (n == 0 || n >= kKeyStateEvery || g_escapeSeen)) {
+        g_readsSinceKeyState = 0;
+        down = GetKeyState(VK_ESCAPE) < 0;
+    }
+    g_escapeSeen = down;
+    return down;
 }
 
 // A moveable, zeroed block, locked; null when either step fails.
