@@ -29,6 +29,7 @@ void DropGraphMarkers(tagGS* gs);
 
 // What the graph window calls of markers, measurements and the journal.
 class CMarkerManager;
+class CJournal;
 struct GraphWindowData;
 void InsertKeyMarker(CMarkerManager* manager, int id);
 void OnFindMarkerText(GraphWindowData* data, FINDREPLACE* fr);
@@ -44,6 +45,9 @@ void JournalSetWordWrap(int wrap);
 stMarkerNode* CurrentMarkerNeighbour(tagGS* gs, int direction);
 // Sets the current marker's label when it is editable and flags the marker as changed; 0 when not.
 int SetCurrentMarkerLabel(tagGS* gs, const char* text);
+// The journal's auto-time flag; setting it refreshes the journal window from the document.
+uint16_t JournalGetAutoTime(CJournal* journal);
+void JournalSetAutoTime(CJournal* journal, uint16_t on);
 
 // Markers, segments, journal and clipboard operations of the frame's Edit and marker commands.
 HWND GetJournalWindow(tagGS* gs);

@@ -61,6 +61,8 @@ uint16_t JournalSavePlacement(void*) { return 0; }
 void JournalSetWordWrap(int) {}
 stMarkerNode* CurrentMarkerNeighbour(tagGS*, int) { return nullptr; }
 int SetCurrentMarkerLabel(tagGS*, const char*) { return 0; }
+uint16_t JournalGetAutoTime(CJournal*) { return 0; }
+void JournalSetAutoTime(CJournal*, uint16_t) {}
 
 // Stand-ins for the marker, journal and clipboard commands until their module comes: no markers,
 // no segments, nothing written.

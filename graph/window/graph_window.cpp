@@ -32,8 +32,8 @@ constexpr int kMarkerLabelLen = 128;
 constexpr int kMarkerNext = 64, kMarkerPrevious = 65, kMarkerLabelEdit = 67;
 constexpr int kFirstMarkerKey = 392, kLastMarkerKey = 401;  // F1-F10
 constexpr int kJournalEditId = 401;
-constexpr int kJournalInsertTime = 402, kJournalInsertDate = 403, kJournalLoad = 405, kJournalSave = 406,
-              kJournalPrint = 407, kJournalNew = 408;
+constexpr int kJournalInsertTime = 402, kJournalInsertDate = 403, kJournalAutoTime = 404, kJournalLoad = 405,
+              kJournalSave = 406, kJournalPrint = 407, kJournalNew = 408;
 constexpr int kKeyLeft = 4864, kKeyRight = 4865, kKeyUp = 4866, kKeyDown = 4867;
 constexpr int kFirstMeasurePopup = 32, kLastMeasurePopup = 38;
 constexpr UINT kPopupItemChosen = 9;
@@ -344,6 +344,10 @@ void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
         SelectTool(gs, data->hwnd, id);
     if (id >= kFirstMeasurePopup && id <= kLastMeasurePopup && code == kPopupItemChosen) UpdateAllMeasurements(gs);
     switch (id) {
+    case kJournalAutoTime:
+        if (gs->journal) JournalSetAutoTime(gs->journal, !JournalGetAutoTime(gs->journal));
+        setDirtyGraphFlag(gs, 1);
+        return;
     case kToolArrow:
     case kToolIBeam:
     case kToolZoom:

@@ -8,6 +8,7 @@
 #include "graph/window/graph_window.h"
 #include "scripts/script_api.h"
 #include "devlib/acquisition/stAcq.h"
+#include "devlib/services/vk40_api.h"
 #include <richedit.h>
 #include <vector>
 
@@ -224,6 +225,19 @@ TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
     EXPECT_EQ(gs_->cursorShown, 0u);
     Command(16);
     EXPECT_EQ(gs_->cursorShown, 2u);
+}
+
+TEST_F(GraphWindow, JournalAutoTimeMarksTheDocumentModified) {
+    setDirtyGraphFlag(gs_, 0);
+    ASSERT_EQ(gs_->modified, 0u);
+    Command(404);
+    EXPECT_EQ(gs_->modified, 1u);
+    // Without a document the window has nothing to mark.
+    setDirtyGraphFlag(gs_, 0);
+    ASSERT_TRUE(SetWindowGraph(graph_, nullptr));
+    Command(404);
+    ASSERT_TRUE(SetWindowGraph(graph_, gs_));
+    EXPECT_EQ(gs_->modified, 0u);
 }
 
 TEST_F(GraphWindow, StartButtonPutsTheArrowBackUnlessToolsStayDuringRecording) {
