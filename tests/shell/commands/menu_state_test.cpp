@@ -9,6 +9,7 @@
 #include "graph/view/axis_units.h"
 #include "transforms/transforms_api.h"
 #include "scripts/script_api.h"
+#include "devlib/acquisition/stAcq.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>
 #include <string>
@@ -537,6 +538,21 @@ TEST_F(MenuState, ToolbarFollowsTheActiveGraph) {
     Command(4100);
     UpdateGraphToolbar();
     for (UINT id : ids) EXPECT_FALSE(on(id)) << id;
+}
+
+// The device menu's Warn On Overwrite follows the graph, and the acquisition record takes its word.
+TEST_F(MenuState, OverwriteWarningGoesFromTheGraphToTheDeviceMenu) {
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    AppendMenuA(GetSubMenu(Menu(), 0), MF_STRING, 5012, "&Warn On Overwrite");
+    for (uint32_t word : {1u, 0u, 3u}) {
+        gs->overwriteWarning = word;
+        UpdateTransformMenu(g_app->hwndFrame, g_app->hwndActiveGraph);
+        EXPECT_EQ(Checked(5012), word > 0) << word;
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        EXPECT_EQ(acq->warnOnOverwrite, static_cast<int32_t>(word));
+    }
 }
 
 // The toolbar's channel list: the slot number at the left, the label in the channel's colour after it.
