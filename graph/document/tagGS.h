@@ -172,6 +172,8 @@ struct tagGS {
     RECT hAxisRect, hUnitsRect, xLabelRect, statusBoxRect, topStripRect, markerBarRect, markerSearchRect;
     int16_t chanButtonRowHeight;
     uint16_t markerBarHeight;
+    // Axes: the value of the first sample, added to the times the axis shows (milliseconds).
+    double hOffset;
 };
 
 // Whether a slot holds a channel.
