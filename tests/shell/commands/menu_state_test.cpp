@@ -12,6 +12,7 @@
 #include "devlib/acquisition/stAcq.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -553,6 +554,42 @@ TEST_F(MenuState, OverwriteWarningGoesFromTheGraphToTheDeviceMenu) {
         ASSERT_TRUE(acq);
         EXPECT_EQ(acq->warnOnOverwrite, static_cast<int32_t>(word));
     }
+}
+
+// Start-up appends the Lessons popup, built from the lesson folders beside the program.
+TEST_F(MenuState, StartUpAppendsTheLessonsPopupOfTheShippedLessons) {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    *std::strrchr(exe, '\\') = 0;
+    lstrcpynA(g_app->szAppFolder, exe, sizeof g_app->szAppFolder);
+    const std::string lessonsFolder = std::string(exe) + "\\Lessons";
+    ASSERT_EQ(FillUpLessonDescriptions(lessonsFolder.c_str()), 1);
+    const int before = GetMenuItemCount(Menu());
+    ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
+    ASSERT_EQ(GetMenuItemCount(Menu()), before + 1);
+    char title[32] = "";
+    GetMenuStringA(Menu(), before, title, sizeof title, MF_BYPOSITION);
+    EXPECT_STREQ(title, "&Lessons");
+    HMENU lessons = GetSubMenu(Menu(), before);
+    ASSERT_TRUE(lessons);
+    const int n = GetMenuItemCount(lessons);
+    ASSERT_GE(n, 1);
+    char previous[300] = "", text[300];
+    for (int i = 0; i < n; ++i) {
+        EXPECT_EQ(GetMenuItemID(lessons, i), 322u + i);
+        GetMenuStringA(lessons, i, text, sizeof text, MF_BYPOSITION);
+        EXPECT_LE(lstrcmpiA(previous, text), 0) << text;
+        lstrcpyA(previous, text);
+    }
+    // Choosing the first lesson moves to the program folder on the way to opening its script.
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(sizeof saved, saved);
+    SetCurrentDirectoryA(lessonsFolder.c_str());
+    Command(322);
+    char now[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof now, now);
+    EXPECT_EQ(lstrcmpiA(now, exe), 0) << now;
+    SetCurrentDirectoryA(saved);
 }
 
 // The toolbar's channel list: the slot number at the left, the label in the channel's colour after it.
