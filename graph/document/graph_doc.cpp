@@ -327,13 +327,19 @@ void FreeGraphRecord(tagGS* gs) {
     FreeRecord(gs);
 }
 
+// Opens a graph file into a new window and leaves it clean. The unit-model check and the
+// segment selection come with the device library's compatibility check and the segments.
 int OpenGraphFile(const char* path) {
     if (!path) return 0;
     uint16_t journalHeight = 0;
     tagGS* gs = DoFileOpen(path, &journalHeight);
     if (!gs) return 0;
     if (journalHeight) gs->journalHeight = journalHeight;
+    // Filling the journal and applying the channels mark it modified; the file is unchanged.
+    HWND edit = gs->journalWnd ? GetJournalHwnd(gs->journalWnd) : nullptr;
+    if (edit) SendMessageA(edit, EM_SETMODIFY, 0, 0);
     ApplyChannelParams();
+    if (edit) SendMessageA(edit, EM_SETMODIFY, 0, 0);
     setDirtyGraphFlag(gs, 0);
     return 1;
 }

@@ -13,7 +13,8 @@ int InitNewGraph(tagGS* gs);
 HWND NewGraph(int maximised);
 HWND CreateGraphWindow(tagGS* gs, int maximised);
 int CloseGraph(tagGS* gs, HWND parent);  // 1 when the document is gone; 0 refused or cancelled
-// Frees the sample blocks and the record of a document without sub-objects (the channel clipboard).
+// Frees everything a document holds and its record, without questions: the channel clipboard at
+// exit, and a document whose window goes down with the frame.
 void FreeGraphRecord(tagGS* gs);
 int OpenGraphFile(const char* path);
 tagGS* OpenGraphFileQuiet(const char* path, int reserved, int* incompatible);
