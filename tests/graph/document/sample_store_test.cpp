@@ -598,6 +598,14 @@ TEST_F(SampleStorePaging, RecordingRingsKeepTheirSize) {
     ASSERT_EQ(GetChannelSample(gs, 500, 1, &v), 1);  // wrapped once
     EXPECT_EQ(v, RawAt(1, 100) * kScale + 0.5);
     EXPECT_EQ(GetChannelSample(gs, 1000, 1, &v), 0);
+
+    // The ring's capacity is the library's while it records.
+    gs->winSize = 1000;
+    ResetSampleWindow(gs);
+    EXPECT_EQ(gs->winSize, 1000u);
+    gs->acquiring = 0;
+    ResetSampleWindow(gs);
+    EXPECT_EQ(gs->winSize, 8192u);
 }
 
 }  // namespace
