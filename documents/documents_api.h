@@ -48,6 +48,7 @@ int SetCurrentMarkerLabel(tagGS* gs, const char* text);
 // The journal's auto-time flag; setting it refreshes the journal window from the document.
 uint16_t JournalGetAutoTime(CJournal* journal);
 void JournalSetAutoTime(CJournal* journal, uint16_t on);
+void SaveFontSettings();
 
 // Markers, segments, journal and clipboard operations of the frame's Edit and marker commands.
 HWND GetJournalWindow(tagGS* gs);

@@ -63,6 +63,7 @@ stMarkerNode* CurrentMarkerNeighbour(tagGS*, int) { return nullptr; }
 int SetCurrentMarkerLabel(tagGS*, const char*) { return 0; }
 uint16_t JournalGetAutoTime(CJournal*) { return 0; }
 void JournalSetAutoTime(CJournal*, uint16_t) {}
+void SaveFontSettings() {}
 
 // Stand-ins for the marker, journal and clipboard commands until their module comes: no markers,
 // no segments, nothing written.

@@ -55,6 +55,7 @@ struct stApp {
     uint32_t bToolbarVisible;
     uint32_t bMenusUnlocked;
     uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
+    LOGFONTA lfJournal;  // description of hfontJournal
 };
 
 extern stApp* g_app;

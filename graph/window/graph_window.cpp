@@ -5,6 +5,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/view/view_api.h"
 #include "graph/render/render_api.h"
+#include "graph/dialogs/dialogs_api.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "scripts/script_api.h"
@@ -517,6 +518,27 @@ void EnsureEditCapacity(HWND edit) {
     if (length + 4096 > limit) SendMessageA(edit, EM_EXLIMITTEXT, 0, length + 32768);
 }
 
+namespace {
+
+BOOL CALLBACK ApplyJournalFontToGraph(HWND hwnd, LPARAM) {
+    if (tagGS* gs = GetWindowGraph(hwnd))
+        if (gs->journalWnd) JournalApplyFont(gs->journalWnd);
+    return TRUE;
+}
+
+// One journal font for every graph; it is kept in the application record and saved.
+void ChangeJournalFont(HWND owner) {
+    int32_t width = 0, height = 0;
+    HFONT old = g_app->hfontJournal;
+    HFONT font = ChooseGraphFont(owner, old, 0, &g_app->lfJournal, &width, &height);
+    if (!font || font == old) return;
+    g_app->hfontJournal = font;
+    if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, ApplyJournalFontToGraph, 0);
+    SaveFontSettings();
+}
+
+}  // namespace
+
 void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     tagGS* gs = GetWindowGraph(hwnd);
     if (!gs) return;
@@ -562,6 +584,7 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     case 360: JournalPaste(edit); break;
     case 361: SendMessageA(edit, WM_CLEAR, 0, 0); break;
     case 362: SendMessageA(edit, EM_SETSEL, 0, -1); break;
+    case 366: ChangeJournalFont(edit); break;
     case 371: JournalSetWordWrap(0); break;
     case 372: JournalSetWordWrap(1); break;
     default: break;
