@@ -133,9 +133,8 @@ TEST_F(Dispatch, UnhandledIdsGoToTheDefaultFrameProcedure) {
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), second);
     // Default processing ends with the panes in the status line.
     SetStatusText("Busy");
-    const std::string busy = GetStatusTextShown();
     Command(3000);
-    EXPECT_NE(GetStatusTextShown(), busy);
+    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << GetStatusTextShown();
     EXPECT_TRUE(s_deviceCalls.empty());
 }
 

@@ -361,6 +361,16 @@ TEST_F(MenuState, MenuHelpShowsInTheStatusLine) {
         OnFrameMenuSelect(Menu(), row.id, nullptr, MF_STRING);
         EXPECT_EQ(std::string(GetStatusTextShown()).rfind(row.text, 0), 0u) << row.id << ": " << GetStatusTextShown();
     }
+    // The system menu's items, an item without help and the menu's closing show the panes.
+    struct Panes {
+        HMENU menu;
+        UINT item, flags;
+    } panes[] = {{Menu(), SC_CLOSE, MF_SYSMENU}, {Menu(), 3000, MF_STRING}, {nullptr, 0, 0xFFFFFFFFu}};
+    for (const Panes& p : panes) {
+        SetStatusText("Busy");
+        OnFrameMenuSelect(p.menu, p.item, nullptr, p.flags);
+        EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << p.item << ": " << GetStatusTextShown();
+    }
     char text[96];
     EXPECT_EQ(LoadMenuHelpString(4617, text, sizeof text), 0);
     EXPECT_GT(LoadMenuHelpString(4609, text, sizeof text), 0);
