@@ -1,6 +1,7 @@
 // The lesson-script engine's process-wide state and entry points. The interpreter itself comes
 // later; until then start-up attaches the frame menu where the start-up lesson would.
 #include "scripts/script_api.h"
+#include "shell/app.h"
 #include "shell/commands/menus.h"
 #include "shell/startup.h"
 #include "devlib/services/vk40_api.h"
@@ -34,6 +35,8 @@ int StartLessons(HWND, const char*) {
         AppendMenuA(g_frameMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons), title && *title ? title : "&Lessons");
     }
     AttachFrameMenu();
+    // So is the device library's menu, which the start-up lesson's menu reset would merge.
+    if (g_app->hAcq && g_app->driverOps.appendDriverMenu) g_app->driverOps.appendDriverMenu(g_app->hwndFrame);
     SetStartupFlag(1);
     return 1;
 }

@@ -61,6 +61,18 @@ TEST_F(Frame, HasTitleClientToolbarMenuAndFirstGraph) {
     EXPECT_STREQ(g_app->szUndoText, "Can't Undo");
 }
 
+TEST_F(Frame, StartUpLessonStandInMergesTheDeviceMenu) {
+    HMENU menu = GetMenu(g_app->hwndFrame);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(GetMenuState(menu, 5001, MF_BYCOMMAND), static_cast<UINT>(-1));
+    ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
+    menu = GetMenu(g_app->hwndFrame);
+    EXPECT_NE(GetMenuState(menu, 5001, MF_BYCOMMAND), static_cast<UINT>(-1));  // Setup Channels
+    char title[32] = "";
+    GetMenuStringA(menu, GetMenuItemCount(menu) - 1, title, sizeof title, MF_BYPOSITION);
+    EXPECT_STREQ(title, "&VK40");
+}
+
 TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
     EXPECT_TRUE(g_app->hDeviceLib);
     EXPECT_TRUE(g_app->hAcq);
