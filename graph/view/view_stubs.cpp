@@ -1,7 +1,6 @@
 // View updates after data or layout changes; the view module fills them in.
 #include "graph/document/graph_doc.h"
 
-void DrawTimeAxis(HDC, tagGS*) {}
 void UpdateHScrollBar(tagGS*) {}
 void UpdateGraphLength(tagGS*) {}
 void UpdateGraphScrollBars(tagGS*) {}
@@ -19,9 +18,6 @@ int32_t ScrollChannelValue(tagGS*, int) { return 0; }
 int16_t ScrollXChannelValue(tagGS*, int) { return 0; }
 void StepSelectionByKey(tagGS*, int) {}
 void ScrollChannelByKey(tagGS*, int) {}
-void PaintGraphClient(HDC, tagGS*, int) {}
-void DrawVerticalScale(HDC, tagGS*, int) {}
-void DrawRangeBar(HDC, tagGS*, int) {}
 void SelectGraphChannel(tagGS* gs, int16_t slot) {
     if (slot >= 0 && slot < kMaxChannels) gs->selectedChan = static_cast<uint32_t>(slot);
 }
