@@ -48,7 +48,8 @@ int32_t CountLabels(double first, double step, double limit, bool upwards) {
     return n;
 }
 
-bool SlotShown(const tagGS* gs, int slot) { return ChannelInUse(gs, slot); }
+// Holds a channel and is not hidden; a hidden channel has no band, label or strip of its own.
+bool SlotShown(const tagGS* gs, int slot) { return ChannelInUse(gs, slot) && !(gs->chanFlags[slot] & kChanHidden); }
 
 bool HasSelectedChannel(const tagGS* gs) { return gs->selectedChan < static_cast<uint32_t>(kMaxChannels); }
 

@@ -444,6 +444,7 @@ TEST_F(AxesDraw, VerticalScaleSkipsWhatItCannotDraw) {
         {"negative height", {300, 80, 383, 50}, 0.0, 1, 2, 0},
         {"scales hidden", {300, 20, 383, 220}, 0.0, 0, 2, 0},
         {"slot not shown", {300, 20, 383, 220}, 0.0, 1, 1, 0},
+        {"slot hidden", {300, 20, 383, 220}, 0.0, 1, 2 | kChanHidden, 0},
         {"too far from zero", {300, 20, 383, 220}, 1e10, 1, 2, 1},
     };
     for (const Case& c : cases) {
@@ -644,10 +645,11 @@ TEST_F(AxesDraw, RangeBarAtTheStripsLeftEdge) {
 TEST_F(AxesDraw, ChartScalesDrawEveryShownStripWithEdgesAndBars) {
     gs_->chanFlags[3] = 2;
     gs_->chanFlags[4] = 2;
-    gs_->chanFlags[5] = 1;  // present but not shown
-    const int tops[] = {10, 70, 130, 190};
-    const int slots[] = {1, 3, 4, 5};
-    for (int i = 0; i < 4; ++i) {
+    gs_->chanFlags[5] = 1;                 // present but not shown
+    gs_->chanFlags[6] = 2 | kChanHidden;  // hidden
+    const int tops[] = {10, 70, 130, 190, 250};
+    const int slots[] = {1, 3, 4, 5, 6};
+    for (int i = 0; i < 5; ++i) {
         gs_->chanScaleRects[slots[i]] = {300, tops[i], 383, tops[i] + 40};
         gs_->chanVPerDiv[slots[i]] = 1.0;
         gs_->chanVDivisions[slots[i]] = 4.0;
@@ -659,7 +661,7 @@ TEST_F(AxesDraw, ChartScalesDrawEveryShownStripWithEdgesAndBars) {
         EXPECT_EQ(Count(300, top + 40, 383, top + 41, kBlack), 83);
         EXPECT_EQ(surface_.At(302, top + 20), kStrip);
     }
-    EXPECT_EQ(Ink(295, 185, 400, 235) + Count(295, 185, 400, 235, kStrip), 0);
+    EXPECT_EQ(Ink(295, 185, 400, 300) + Count(295, 185, 400, 300, kStrip), 0);
 
     // Scope mode: only the selected channel's strip, no edge lines.
     PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
