@@ -16,6 +16,9 @@ int RegisterDirectorClass(HINSTANCE inst);
 void SyncChannelDisplayFlags(tagGS* gs);
 void UpdateAllMeasurements(tagGS* gs);
 uint32_t GetSegmentEnd(tagGS* gs, stMarkerNode* node);
+// A marker node's sample position and its active flag (the overlapped segments are drawn from them).
+uint32_t MarkerSamplePosition(const stMarkerNode* node);
+int MarkerIsActive(const stMarkerNode* node);
 stMarkerNode* InsertMarker(tagGS* gs, double timeMs, int updateButtons, const char* label, int type);
 int GetSelectionSampleRange(tagGS* gs, int32_t* first, int32_t* last, int16_t chan);
 int WriteAcqFile(tagGS* gs, HANDLE file, int mode, int keepDataOffset);

@@ -25,6 +25,8 @@ int RegisterDirectorClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acq
 void SyncChannelDisplayFlags(tagGS*) {}
 void UpdateAllMeasurements(tagGS*) {}
 uint32_t GetSegmentEnd(tagGS* gs, stMarkerNode*) { return gs ? static_cast<uint32_t>(gs->totalSamples) : 0; }
+uint32_t MarkerSamplePosition(const stMarkerNode*) { return 0; }
+int MarkerIsActive(const stMarkerNode*) { return 0; }
 stMarkerNode* InsertMarker(tagGS*, double, int, const char*, int) { return nullptr; }
 int GetSelectionSampleRange(tagGS*, int32_t* first, int32_t* last, int16_t) {
     *first = *last = 0;

@@ -174,6 +174,8 @@ struct tagGS {
     uint16_t markerBarHeight;
     // Axes: the value of the first sample, added to the times the axis shows (milliseconds).
     double hOffset;
+    // Display Preferences: compressed 16-bit waves of disk documents drawn as bars alone.
+    uint32_t draftCompressed;
 };
 
 // Whether a slot holds a channel.
