@@ -70,18 +70,21 @@ private:
     int m_id;
 };
 
-class CSolidBrush {
+// One GDI object owned for a scope; it must no longer be selected when the scope ends, so it is
+// declared before the CSavedDC that selects it.
+template <typename HandleT>
+class CGdiObject {
 public:
-    explicit CSolidBrush(COLORREF color) : m_brush(CreateSolidBrush(color)) {}
-    ~CSolidBrush() {
-        if (m_brush) DeleteObject(m_brush);
+    explicit CGdiObject(HandleT handle) : m_handle(handle) {}
+    ~CGdiObject() {
+        if (m_handle) DeleteObject(m_handle);
     }
-    CSolidBrush(const CSolidBrush&) = delete;
-    CSolidBrush& operator=(const CSolidBrush&) = delete;
-    HBRUSH Get() const { return m_brush; }
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+    HandleT Get() const { return m_handle; }
 
 private:
-    HBRUSH m_brush;
+    HandleT m_handle;
 };
 
 HBRUSH StripBrush() {
@@ -108,20 +111,17 @@ int32_t TextWidth(HDC dc, const char* text, int len) {
 // The measurement row's raised separator, across the client's width.
 void DrawMeasureSeparator(HDC dc, const tagGS* gs, const RECT& client) {
     RECT r = {0, 0, client.right, gs->measureRowHeight};
+    CGdiObject<HPEN> light(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT)));
+    CGdiObject<HPEN> dark(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
     CSavedDC saved(dc);
-    HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    if (light) {
-        SelectObject(dc, light);
+    if (light.Get()) {
+        SelectObject(dc, light.Get());
         Line(dc, r.left, r.top, r.right, r.top);
     }
-    if (dark) {
-        SelectObject(dc, dark);
+    if (dark.Get()) {
+        SelectObject(dc, dark.Get());
         Line(dc, r.left, r.bottom - 1, r.right, r.bottom - 1);
     }
-    SelectObject(dc, GetStockObject(BLACK_PEN));
-    if (light) DeleteObject(light);
-    if (dark) DeleteObject(dark);
 }
 
 // Frame lines along the plot's top, right and bottom edges (steps 2-4 of the paint order
@@ -414,7 +414,7 @@ void DrawChannelLabel(HDC dc, tagGS* gs, int slot) {
     COLORREF textColor;
     if (static_cast<uint32_t>(slot) == gs->selectedChan) {
         COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION);
-        CSolidBrush brush(caption);
+        CGdiObject<HBRUSH> brush(CreateSolidBrush(caption));
         if (brush.Get()) FillRect(dc, &r, brush.Get());
         textColor = 0xFFFFFF - caption;
     } else {
@@ -585,7 +585,7 @@ int ComputeRangeBar(double range, const tagGS* gs, int slot, RECT* out) {
 void FillRangeBar(HDC dc, const RECT* bar) {
     if (!dc || !bar) return;
     RECT r = {bar->left, bar->top, bar->left + kRangeBarWidth, bar->bottom};
-    CSolidBrush brush(kRangeBarColor);
+    CGdiObject<HBRUSH> brush(CreateSolidBrush(kRangeBarColor));
     if (brush.Get()) FillRect(dc, &r, brush.Get());
 }
 

@@ -688,7 +688,21 @@ TEST_F(AxesDraw, ClientPaintPutsEveryStripInPlace) {
     gs_->hPerDiv = 1000.0;
     gs_->hDivisions = 4.0;
     gs_->viewFlags0 = 1;
+    int grid = 0;
+    gs_->measureGrid = &grid;  // only its presence is read here
+    gs_->measureShown = 1;
+    gs_->measureRowHeight = 8;
+    // The measurement row's raised separator over the client's whole width, on a black ground
+    // so that a white highlight shows.
+    PatBlt(surface_.Dc(), 0, 0, 500, 300, BLACKNESS);
     PaintGraphClient(surface_.Dc(), gs_.get(), 1);
+    EXPECT_EQ(Count(0, 0, 500, 1, GetSysColor(COLOR_BTNHIGHLIGHT)), 500);
+    EXPECT_EQ(Count(0, 7, 500, 8, GetSysColor(COLOR_BTNSHADOW)), 500);
+    EXPECT_EQ(Count(0, 1, 500, 7, kBlack), 500 * 6);
+    PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
+    gs_->measureShown = 0;
+    PaintGraphClient(surface_.Dc(), gs_.get(), 1);
+    EXPECT_EQ(Count(0, 7, 500, 8, GetSysColor(COLOR_BTNSHADOW)), 0);
     // Frame line along the plot's top, on to the client's right edge.
     EXPECT_EQ(Count(21, 10, 300, 11, kBlack), 279);
     EXPECT_EQ(surface_.At(client.right - 1, 10), kBlack);
