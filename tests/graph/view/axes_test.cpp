@@ -14,6 +14,7 @@
 #include "graph/document/tagGS.h"
 #include "graph/view/axis_units.h"
 #include "shell/app.h"
+#include "shell/controls/button_grid.h"
 
 namespace {
 
@@ -670,6 +671,42 @@ TEST_F(AxesDraw, ChartScalesDrawEveryShownStripWithEdgesAndBars) {
     EXPECT_EQ(surface_.At(302, 30), kStrip);
     EXPECT_EQ(surface_.At(302, 90), kWhite);
     EXPECT_EQ(Count(300, 9, 383, 10, kBlack), 0);
+}
+
+// A channel button that only counts how often it is drawn.
+class CCountingButton : public CGridButton {
+public:
+    void SetPosition(int, int) override {}
+    void SetSelected(bool) override {}
+    void Draw() override { ++draws; }
+    int draws = 0;
+};
+
+TEST_F(AxesDraw, ChannelButtonsRedrawOnlyWhenTheirRowIsShown) {
+    CButtonGrid grid;
+    CCountingButton buttons[3];
+    for (CCountingButton& b : buttons) grid.AddItem(&b);
+    gs_->channelItems = &grid;
+    struct Case {
+        const char* name;
+        uint32_t mode, shown;
+        int draws;
+    };
+    const Case cases[] = {{"Chart", 1, 1, 1}, {"Scope", 0, 1, 1}, {"XY", 2, 1, 0}, {"row hidden", 1, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (CCountingButton& b : buttons) b.draws = 0;
+        gs_->displayMode = c.mode;
+        gs_->chanButtonsShown = c.shown;
+        RefreshChannelButtons(surface_.Dc(), gs_.get());
+        for (const CCountingButton& b : buttons) EXPECT_EQ(b.draws, c.draws);
+    }
+    // Without a grid there is nothing to draw.
+    gs_->displayMode = 1;
+    gs_->chanButtonsShown = 1;
+    gs_->channelItems = nullptr;
+    RefreshChannelButtons(surface_.Dc(), gs_.get());
+    EXPECT_EQ(buttons[0].draws, 0);
 }
 
 // The whole client paint over a real window's client size.
