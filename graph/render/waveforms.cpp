@@ -765,7 +765,8 @@ int DrawVisibleRange(HDC dc, double start, double length, tagGS* gs, const RECT*
         // Longer than the window: slice by slice, each slice from its own window.
         const double slice = (gs->winSize - 2 * kWindowMargin) * interval;
         const bool overlap = OverlapMode(gs);
-        for (double done = 0.0; done < length; done += slice) {
+        const double docEnd = static_cast<double>(gs->totalSamples) * interval;
+        for (double done = 0.0; done < length && start + done < docEnd; done += slice) {
             double t = start + done;
             if (EscapeDown()) return 1;
             if (!LoadWindowFor(gs, SampleIndexOf(t, interval))) return 0;
@@ -844,7 +845,8 @@ int PaintChannelBand(HDC dc, tagGS* gs, int slot) {
                 result = DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), start, span, kColorModeOwn, 1, 1, 0, 0);
             } else {
                 const double slice = (gs->winSize - 2 * kWindowMargin) * interval;
-                for (double t = start; result; t += slice) {
+                const double docEnd = static_cast<double>(gs->totalSamples) * interval;
+                for (double t = start; result && t < docEnd; t += slice) {
                     if (!LoadWindowFor(gs, SampleIndexOf(t, interval))) return 0;
                     double from = t - interval < 0 ? 0.0 : t - interval;
                     result = DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), from, slice, kColorModeOwn, 1, 1, 0, 0);
