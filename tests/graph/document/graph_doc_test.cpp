@@ -287,7 +287,9 @@ TEST_F(GraphDocFrame, FileNewMakesAWindowedDocument) {
     EXPECT_EQ(hi, 1000);
     EXPECT_TRUE(IsWindowVisible(gs->hScrollBar));
     EXPECT_EQ(GetWindowLongA(gs->vScrollBar, GWL_STYLE) & SBS_VERT, SBS_VERT);
-    EXPECT_EQ(gs->plotRect.top, 2 * g_app->cyText + 14);
+    // Laid out: the plot stands under the marker bar, the last of the rows above it.
+    EXPECT_EQ(gs->plotRect.top, gs->markerBarRect.bottom);
+    EXPECT_GT(gs->plotRect.bottom, gs->plotRect.top);
     EXPECT_TRUE(gs->measureGrid);
     EXPECT_TRUE(gs->channelItems);
     EXPECT_TRUE(gs->journalWnd);
