@@ -875,3 +875,145 @@ TEST_F(Waveforms, TimeAndColumnsConvertBothWaysAndPaintChannelBandDrawsOneBand) 
 }
 
 }  // namespace
+
+// ---- A disk-paged document drawn window by window ----
+
+namespace {
+
+constexpr uint32_t kPagedSamples = 60000;
+constexpr uint32_t kDataOffset = 312;
+constexpr int kRawSlot = 1, kValueSlot = 2;
+const RECT kRawBand = {10, 11, 410, 110}, kValueBand = {10, 111, 410, 209};
+
+// Multiples of 8 at 1/1024 per unit keep the raw and the value row maps in step.
+int16_t PagedRaw(uint32_t k) { return (k / 128) % 2 ? -8000 : 8000; }
+double PagedValue(uint32_t k) { return 5.0 * std::cos(2 * kPi * k / 2900.0); }
+
+// The two channels, their bands and maps, in a Chart over the whole plot.
+void SetPagedChannels(tagGS* gs) {
+    gs->displayMode = 1;
+    const int slots[2] = {kRawSlot, kValueSlot};
+    const RECT bands[2] = {kRawBand, kValueBand};
+    const double zero[2] = {60.0, 160.0}, scale[2] = {5.0, 8.0};
+    for (int i = 0; i < 2; ++i) {
+        int s = slots[i];
+        gs->chanFlags[s] = 2;
+        gs->chanType[s] = s == kRawSlot ? 2 : 1;
+        gs->chanBytes[s] = s == kRawSlot ? 2 : 8;
+        gs->chanCount[s] = kPagedSamples;
+        gs->chanScale[s] = 1.0 / 1024.0;
+        gs->chanOffset[s] = 0.0;
+        gs->chanColor[s] = i ? kInk1 : kInk0;
+        gs->chanDrawStyle[s] = 0;
+        gs->chanBandRects[s] = bands[i];
+        gs->chanPixelMap[3][s] = zero[i];
+        gs->chanPixelMap[2][s] = scale[i];
+    }
+    gs->totalSamples = kPagedSamples;
+}
+
+class WaveformsPaged : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[MAX_PATH], path[MAX_PATH];
+        GetTempPathA(sizeof dir, dir);
+        GetTempFileNameA(dir, "wfp", 0, path);
+        path_ = path;
+        std::vector<uint8_t> bytes(kDataOffset, 0);
+        for (uint32_t k = 0; k < kPagedSamples; ++k) {
+            int16_t r = PagedRaw(k);
+            double v = PagedValue(k);
+            const uint8_t* pr = reinterpret_cast<const uint8_t*>(&r);
+            const uint8_t* pv = reinterpret_cast<const uint8_t*>(&v);
+            bytes.insert(bytes.end(), pr, pr + 2);
+            bytes.insert(bytes.end(), pv, pv + 8);
+        }
+        HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        DWORD done = 0;
+        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        CloseHandle(f);
+        ASSERT_EQ(done, bytes.size());
+
+        paged = NewDoc();
+        memory = NewDoc();
+        ASSERT_TRUE(paged && memory);
+        SetPagedChannels(paged.get());
+        lstrcpyA(paged->filePath, path);
+        paged->dataOffset = kDataOffset;
+        paged->storageKind = kStoreDiskPaged;
+        paged->winSize = kPagingWindow;
+        paged->winFirst = 0;
+        paged->winRingBase = paged->winLen = 0;
+
+        SetPagedChannels(memory.get());
+        auto* raw = static_cast<int16_t*>(NewBlock(kPagedSamples * 2));
+        auto* val = static_cast<double*>(NewBlock(kPagedSamples * 8));
+        for (uint32_t k = 0; k < kPagedSamples; ++k) {
+            raw[k] = PagedRaw(k);
+            val[k] = PagedValue(k);
+        }
+        memory->chanBlock[kRawSlot] = raw;
+        memory->chanBlock[kValueSlot] = val;
+    }
+    void TearDown() override {
+        paged.reset();
+        DeleteFileA(path_.c_str());
+    }
+    std::string path_;
+    GraphPtr paged, memory;
+};
+
+TEST_F(WaveformsPaged, WindowByWindowDrawsWhatTheSameSamplesDrawFromMemory) {
+    struct Row {
+        const char* name;
+        double hPerDiv, hStart;
+    } const rows[] = {
+        {"whole recording, in slices", 5120.0, 0.0},  // 1/128 pixel per sample, longer than a window
+        {"one window", 500.0, 20000.0},                // 5000 samples, compressed
+        {"every sample", 20.0, 31000.0},               // 2 pixels per sample
+        {"near the end", 500.0, 56000.0},
+    };
+    for (const Row& r : rows) {
+        for (tagGS* g : {paged.get(), memory.get()}) {
+            g->hPerDiv = r.hPerDiv;
+            g->hStart = r.hStart;
+        }
+        CDibSurface fromDisk(420, 220), fromMemory(420, 220);
+        ASSERT_EQ(PaintPlotArea(fromDisk.Dc(), paged.get()), 1) << r.name;
+        ASSERT_EQ(PaintPlotArea(fromMemory.Dc(), memory.get()), 1) << r.name;
+        int differ = 0, inked = 0;
+        for (int y = 0; y < fromDisk.Height(); ++y)
+            for (int x = 0; x < fromDisk.Width(); ++x) {
+                differ += fromDisk.At(x, y) != fromMemory.At(x, y);
+                inked += fromDisk.At(x, y) == kInk0 || fromDisk.At(x, y) == kInk1;
+            }
+        EXPECT_EQ(differ, 0) << r.name;
+        EXPECT_GT(inked, 400) << r.name;
+        // Never the whole recording at once.
+        EXPECT_EQ(paged->storageKind, kStoreDiskPaged) << r.name;
+        EXPECT_LE(paged->winLen, kPagingWindow) << r.name;
+        if (r.hStart == 0.0) SaveArtefact(fromDisk, "paged_whole_recording");
+    }
+}
+
+TEST_F(WaveformsPaged, DraftModeDrawsCompressedRawChannelsAsBarsAlone) {
+    for (tagGS* g : {paged.get(), memory.get()}) {
+        g->hPerDiv = 5120.0;  // 128 samples per column: the square changes level every column
+        g->draftCompressed = 1;
+    }
+    CDibSurface draft(420, 220), joined(420, 220);
+    ASSERT_EQ(PaintPlotArea(draft.Dc(), paged.get()), 1);
+    ASSERT_EQ(PaintPlotArea(joined.Dc(), memory.get()), 1);
+    SaveArtefact(draft, "paged_draft");
+    for (int x = kPlot.left; x < kPlot.right; ++x) {
+        const int level = ((x - kPlot.left) % 2) ? 99 : 21;  // 60 -+ 39
+        EXPECT_EQ(InkRows(draft, x, kInk0), std::vector<int>{level}) << x;
+        // Joined: half of each steep line from level to level falls on this column.
+        EXPECT_GE(InkRows(joined, x, kInk0).size(), 39u) << x;
+        // The floating channel is joined either way.
+        EXPECT_EQ(InkRows(draft, x, kInk1), InkRows(joined, x, kInk1)) << x;
+    }
+}
+
+}  // namespace
