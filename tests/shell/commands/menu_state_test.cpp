@@ -576,7 +576,7 @@ TEST_F(MenuState, StartUpAppendsTheLessonsPopupOfTheShippedLessons) {
     ASSERT_EQ(FillUpLessonDescriptions(lessonsFolder.c_str()), 1);
     const int before = GetMenuItemCount(Menu());
     ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
-    ASSERT_EQ(GetMenuItemCount(Menu()), before + 1);
+    ASSERT_EQ(GetMenuItemCount(Menu()), before + 2);  // the Lessons popup, then the device menu
     char title[32] = "";
     GetMenuStringA(Menu(), before, title, sizeof title, MF_BYPOSITION);
     EXPECT_STREQ(title, "&Lessons");
