@@ -212,6 +212,13 @@ TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
         Command(c.id);
         EXPECT_EQ(gs_->currentTool, c.expected) << c.acquiring << c.toolsWhileRecording << " " << c.id;
     }
+    // The three buttons are one radio group, checked at the current tool.
+    gs_->acquiring = 0;
+    Command(18);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(gs_->toolButtons[i]);
+        EXPECT_EQ(SendMessageA(gs_->toolButtons[i], BM_GETCHECK, 0, 0) != 0, i == 2) << i;
+    }
     gs_->acquiring = 0;
     // Arrow and zoom switch the cursor line off; the I-beam turns it back on outside XY mode.
     gs_->cursorShown = 1;
@@ -243,6 +250,7 @@ TEST_F(GraphWindow, JournalAutoTimeMarksTheDocumentModified) {
 TEST_F(GraphWindow, StartButtonPutsTheArrowBackUnlessToolsStayDuringRecording) {
     gs_->acquiring = 0;
     for (uint32_t keep : {0u, 1u}) {
+        Command(18);  // zoom chosen and checked
         gs_->currentTool = 18;
         gs_->toolsWhileRecording = keep;
         g_commands.clear();
@@ -250,6 +258,9 @@ TEST_F(GraphWindow, StartButtonPutsTheArrowBackUnlessToolsStayDuringRecording) {
         ASSERT_EQ(g_commands.size(), 1u);
         EXPECT_EQ(g_commands[0].id, 8448);
         EXPECT_EQ(gs_->currentTool, keep ? 18 : 16);
+        if (!keep) {
+            EXPECT_NE(SendMessageA(gs_->toolButtons[0], BM_GETCHECK, 0, 0), 0);
+        }
     }
 }
 
@@ -304,23 +315,30 @@ TEST_F(GraphWindow, LessonPermissionsPinPositionAndSize) {
     SendMessageA(graph_, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     EXPECT_EQ(wp.flags, static_cast<UINT>(SWP_NOZORDER));
 
-    // A real move with dragging forbidden leaves the window where it was.
+    // A real move with dragging forbidden leaves the window where it was. Places are read in
+    // the MDI client, which stays put even when the frame itself moves meanwhile.
+    auto place = [this] {
+        RECT rc;
+        GetWindowRect(graph_, &rc);
+        MapWindowPoints(nullptr, g_app->hwndClient, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    };
     SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
-    RECT before;
-    GetWindowRect(graph_, &before);
+    SetWindowPos(graph_, nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_EQ(place().left, 5);
     g_scriptPermissions[kPermDragWindow] = 0;
     SetWindowPos(graph_, nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    RECT after;
-    GetWindowRect(graph_, &after);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(place().left, 5);
+    EXPECT_EQ(place().top, 7);
     // Allowed again, the move happens and the document keeps the new place.
     g_scriptPermissions[kPermDragWindow] = 1;
     SetWindowPos(graph_, nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    GetWindowRect(graph_, &after);
-    EXPECT_NE(after.left, before.left);
-    EXPECT_EQ(gs_->graphRect.left, after.left);
-    EXPECT_EQ(gs_->graphRect.top, after.top);
+    EXPECT_EQ(place().left, 37);
+    EXPECT_EQ(place().top, 41);
+    RECT screen;
+    GetWindowRect(graph_, &screen);
+    EXPECT_EQ(gs_->graphRect.left, screen.left);
+    EXPECT_EQ(gs_->graphRect.top, screen.top);
 }
 
 TEST_F(GraphWindow, MinimumTrackingSizeFollowsTheTextMetrics) {
