@@ -75,7 +75,8 @@ double YZeroOf(const tagGS* gs, int slot) { return PixelMapOf(gs, 3, slot); }
 
 bool OverlapMode(tagGS* gs) { return gs->markerManager && IsSegmentViewOn(gs); }
 
-bool ChannelShown(const tagGS* gs, int slot) { return ChannelInUse(gs, slot); }
+// As the layout counts it: a slot holding a channel that the hide bit does not hide.
+bool ChannelShown(const tagGS* gs, int slot) { return ChannelInUse(gs, slot) && !(gs->chanFlags[slot] & kChanHidden); }
 
 int32_t PlotWidth(const tagGS* gs) { return gs->plotRect.right - gs->plotRect.left; }
 

@@ -872,6 +872,13 @@ TEST_F(Waveforms, TimeAndColumnsConvertBothWaysAndPaintChannelBandDrawsOneBand) 
         }
     EXPECT_GT(ink1, 400);
     EXPECT_EQ(PaintChannelBand(surface.Dc(), gs.get(), 5), 0);  // no channel there
+    // A hidden channel is neither a band of its own nor painted with the plot.
+    gs->chanFlags[1] |= kChanHidden;
+    EXPECT_EQ(PaintChannelBand(surface.Dc(), gs.get(), 1), 0);
+    CDibSurface hidden(420, 220);
+    ASSERT_EQ(PaintPlotArea(hidden.Dc(), gs.get()), 1);
+    for (int y = 0; y < hidden.Height(); ++y)
+        for (int x = 0; x < hidden.Width(); ++x) EXPECT_NE(hidden.At(x, y), kInk1);
 }
 
 }  // namespace
