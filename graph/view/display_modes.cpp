@@ -4,6 +4,7 @@
 #include "graph/view/view_api.h"
 #include "graph/document/graph_doc.h"
 #include "graph/render/render_api.h"
+#include "graph/render/waveforms.h"
 #include "graph/window/graph_window.h"
 #include "documents/documents_api.h"
 #include "devlib/services/vk40_api.h"
@@ -169,23 +170,49 @@ void FitStacked(tagGS* gs) {
     RefreshAfterScale(gs);
 }
 
-// Moves the plot contents dx pixels (right for earlier data) and has the uncovered strip painted.
+// Inverts the selection band's columns over the plot's height less a pixel at top and bottom.
+void InvertBandColumns(HDC dc, const tagGS* gs) {
+    if (gs->selStart == gs->selEnd) return;
+    const RECT& plot = gs->plotRect;
+    int32_t x1 = gs->selX1 < gs->selX2 ? gs->selX1 : gs->selX2;
+    int32_t x2 = gs->selX1 < gs->selX2 ? gs->selX2 : gs->selX1;
+    if (x1 < plot.left) x1 = plot.left;
+    if (x2 > plot.right) x2 = plot.right;
+    int32_t h = plot.bottom - plot.top - 2;
+    if (x2 <= x1 || h <= 0) return;
+    int old = SetROP2(dc, R2_XORPEN);
+    PatBlt(dc, x1, plot.top + 1, x2 - x1, h, DSTINVERT);
+    SetROP2(dc, old);
+}
+
+// Moves the plot contents dx pixels (right for earlier data) and draws the uncovered strip,
+// which covers the time span of the move widened by a sample so the line joins up.
 void ScrollPlotPixels(tagGS* gs, int32_t dx) {
     HWND hwnd = gs->hwnd;
     if (!hwnd || !IsWindow(hwnd) || dx == 0) return;
-    g_pagingPolicy = 0;
-    if (HDC dc = GetDC(hwnd)) {
-        EraseCursorLine(gs, dc);
-        ReleaseDC(hwnd, dc);
-    }
+    HDC dc = GetDC(hwnd);
+    if (!dc) return;
+    EraseCursorLine(gs, dc);
+    InvertBandColumns(dc, gs);  // the band is inverted again at its new columns below
     RECT clip = gs->plotRect;
     clip.top += 1;
     clip.bottom -= 1;
     RECT uncovered{};
     int kind = ScrollWindowEx(hwnd, dx, 0, &clip, &clip, nullptr, &uncovered, 0);
-    InvalidateRect(hwnd, &uncovered, FALSE);
+    const double perPixel = VisibleSpan(gs) / PlotWidth(gs), si = gs->sampleInterval;
+    const double moved = (dx > 0 ? dx : -dx) * perPixel;
+    g_pagingPolicy = 0;
+    if (dx > 0)
+        DrawVisibleRange(dc, gs->hStart - si, moved + si, gs, &uncovered);
+    else
+        DrawVisibleRange(dc, gs->hStart + VisibleSpan(gs) - (moved + perPixel) - si, moved + si + perPixel, gs,
+                         &uncovered);
+    gs->selX1 += dx;
+    gs->selX2 += dx;
+    InvertSelectionBand(dc, gs);
+    ReleaseDC(hwnd, dc);
     if (kind == COMPLEXREGION) {
-        // Windows over the plot: their old places need painting too.
+        // Windows over the plot: what they covered needs painting too.
         RECT rest = uncovered;
         if (dx > 0)
             rest.left = gs->plotRect.left + dx;
@@ -195,20 +222,15 @@ void ScrollPlotPixels(tagGS* gs, int32_t dx) {
         char text[160] = "";
         if (LoadStringA(g_app->hInstance, kStrPopupsOverPlot, text, sizeof text) > 0) SetStatusText(text);
     }
-    gs->selX1 += dx;
-    gs->selX2 += dx;
 }
 
 // What the I-beam tool's press and release at column x do: a cursor at the sample nearest x,
 // or with extend the selection stretched from its far end to there.
 void PlaceSelectionAtColumn(tagGS* gs, int32_t x, bool extend) {
-    const RECT& plot = gs->plotRect;
-    int32_t width = PlotWidth(gs);
-    double visible = VisibleSpan(gs), origin = gs->hStart + gs->segmentTimeOffset;
-    double t = ColumnToTime(x, origin, visible, plot.left, width);
+    double t = GraphXToTime(gs, x);
     if (gs->sampleInterval > 0) t = std::round(t / gs->sampleInterval) * gs->sampleInterval;
-    int32_t col = TimeToColumn(t, origin, visible, plot.left, width);
-    double at = ColumnToTime(col, origin, visible, plot.left, width);
+    int32_t col = static_cast<int32_t>(GraphTimeToX(gs, t));
+    double at = GraphXToTime(gs, col);
     if (!extend) {
         gs->selStart = gs->selEnd = at;
         gs->selX1 = gs->selX2 = col;
@@ -218,7 +240,7 @@ void PlaceSelectionAtColumn(tagGS* gs, int32_t x, bool extend) {
         int32_t right = gs->selX1 < gs->selX2 ? gs->selX2 : gs->selX1;
         bool movingLeft = col < left ? true : col > right ? false : gs->selStart <= gs->selEnd;
         double anchor = movingLeft ? hi : lo;
-        int32_t anchorCol = TimeToColumn(anchor, origin, visible, plot.left, width);
+        int32_t anchorCol = static_cast<int32_t>(GraphTimeToX(gs, anchor));
         gs->selEnd = anchor;
         gs->selStart = at;
         gs->selX1 = col < anchorCol ? col : anchorCol;
@@ -291,22 +313,6 @@ int16_t PageStepPixels(int32_t plotWidth, uint16_t divisor) {
 
 double PerDivisionAtLeastOneSample(double time, double divisions, double sampleInterval) {
     return time * divisions >= sampleInterval * divisions ? time : sampleInterval;
-}
-
-double ColumnToTime(int32_t x, double hStart, double visible, int32_t plotLeft, int32_t plotWidth) {
-    if (plotWidth <= 0) return hStart;
-    return (x - plotLeft) * (visible / plotWidth) + hStart;
-}
-
-int32_t TimeToColumn(double t, double hStart, double visible, int32_t plotLeft, int32_t plotWidth) {
-    if (!(visible > 0) || plotWidth <= 0) return plotLeft;
-    double x = plotLeft + (t - hStart) * plotWidth / visible;
-    // Far outside the plot a column only needs to stay outside it.
-    constexpr double kFar = 1.0e8;
-    if (std::isnan(x)) return plotLeft;
-    if (x > kFar) return static_cast<int32_t>(kFar);
-    if (x < -kFar) return static_cast<int32_t>(-kFar);
-    return static_cast<int32_t>(x);
 }
 
 int32_t KeyStepPixels(double sampleInterval, double visible, int32_t plotWidth) {
@@ -580,17 +586,7 @@ int16_t ScrollTimeRight(tagGS* gs, int16_t pixels) {
 void InvertSelectionBand(HDC dc, tagGS* gs) {
     if (!dc || !gs) return;
     EraseCursorLine(gs, dc);
-    if (gs->selStart == gs->selEnd) return;
-    const RECT& plot = gs->plotRect;
-    int32_t x1 = gs->selX1 < gs->selX2 ? gs->selX1 : gs->selX2;
-    int32_t x2 = gs->selX1 < gs->selX2 ? gs->selX2 : gs->selX1;
-    if (x1 < plot.left) x1 = plot.left;
-    if (x2 > plot.right) x2 = plot.right;
-    int32_t h = plot.bottom - plot.top - 2;
-    if (x2 <= x1 || h <= 0) return;
-    int old = SetROP2(dc, R2_XORPEN);
-    PatBlt(dc, x1, plot.top + 1, x2 - x1, h, DSTINVERT);
-    SetROP2(dc, old);
+    InvertBandColumns(dc, gs);
 }
 
 int32_t ScrollChannelValue(tagGS* gs, int code) {
@@ -637,20 +633,18 @@ void StepSelectionByKey(tagGS* gs, int right) {
     if (!gs) return;
     const bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
     const RECT& plot = gs->plotRect;
-    int32_t width = PlotWidth(gs);
-    double visible = VisibleSpan(gs), origin = gs->hStart + gs->segmentTimeOffset;
     if (shift && ctrl) {
         if (gs->selStart == gs->selEnd) return;
         NarrowSelectionByKey(&gs->selStart, &gs->selEnd, gs->sampleInterval, right);
-        gs->selX1 = TimeToColumn(gs->selStart, origin, visible, plot.left, width);
-        gs->selX2 = TimeToColumn(gs->selEnd, origin, visible, plot.left, width);
+        gs->selX1 = static_cast<int32_t>(GraphTimeToX(gs, gs->selStart));
+        gs->selX2 = static_cast<int32_t>(GraphTimeToX(gs, gs->selEnd));
         UpdateAllMeasurements(gs);
         if (gs->hwnd) InvalidateRect(gs->hwnd, &plot, FALSE);
         return;
     }
-    int32_t k = KeyStepPixels(gs->sampleInterval, visible, width);
+    int32_t k = KeyStepPixels(gs->sampleInterval, VisibleSpan(gs), PlotWidth(gs));
     double end = right ? std::fmax(gs->selStart, gs->selEnd) : std::fmin(gs->selStart, gs->selEnd);
-    int32_t x0 = TimeToColumn(end, origin, visible, plot.left, width);
+    int32_t x0 = static_cast<int32_t>(GraphTimeToX(gs, end));
     int32_t x = KeyStepColumn(right, x0, k, plot.left, plot.right, gs->hStart == 0.0);
     PlaceSelectionAtColumn(gs, x, shift);
     if (gs->cursorShown == 0 && gs->hwnd) {

@@ -40,10 +40,6 @@ int16_t PageStepPixels(int32_t plotWidth, uint16_t divisor);
 // Time per division, at least one sample per division.
 double PerDivisionAtLeastOneSample(double time, double divisions, double sampleInterval);
 
-// Time <-> pixel column over the visible span.
-double ColumnToTime(int32_t x, double hStart, double visible, int32_t plotLeft, int32_t plotWidth);
-int32_t TimeToColumn(double t, double hStart, double visible, int32_t plotLeft, int32_t plotWidth);
-
 // Arrow keys: the step in pixels, the column a step reaches (-1 none), and the Shift+Ctrl
 // narrowing of a selection by one sample from one end.
 int32_t KeyStepPixels(double sampleInterval, double visible, int32_t plotWidth);

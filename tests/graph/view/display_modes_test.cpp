@@ -118,19 +118,6 @@ TEST(DisplayModesScroll, TimePerDivisionKeepsOneSamplePerDivision) {
         EXPECT_DOUBLE_EQ(PerDivisionAtLeastOneSample(c.time, c.divisions, c.interval), c.result) << c.time;
 }
 
-TEST(DisplayModesKeys, ColumnsAndTimes) {
-    // Plot from column 100, 500 wide, showing 1,000 ms from 2,000 ms.
-    EXPECT_DOUBLE_EQ(ColumnToTime(100, 2000.0, 1000.0, 100, 500), 2000.0);
-    EXPECT_DOUBLE_EQ(ColumnToTime(350, 2000.0, 1000.0, 100, 500), 2500.0);
-    EXPECT_EQ(TimeToColumn(2500.0, 2000.0, 1000.0, 100, 500), 350);
-    EXPECT_EQ(TimeToColumn(2001.0, 2000.0, 1000.0, 100, 500), 100);
-    EXPECT_DOUBLE_EQ(ColumnToTime(350, 2000.0, 1000.0, 100, 0), 2000.0);
-    EXPECT_EQ(TimeToColumn(2500.0, 2000.0, 0.0, 100, 500), 100);
-    EXPECT_EQ(TimeToColumn(kNaN, 2000.0, 1000.0, 100, 500), 100);
-    EXPECT_GT(TimeToColumn(1.0e300, 2000.0, 1000.0, 100, 500), 600);
-    EXPECT_LT(TimeToColumn(-1.0e300, 2000.0, 1000.0, 100, 500), 100);
-}
-
 TEST(DisplayModesKeys, StepPixelsAndColumns) {
     struct Step {
         double interval, visible;

@@ -367,6 +367,54 @@ TEST_F(DisplayModesWindow, ScrollMessagesMoveTheTimeViewAndStopAtTheEnds) {
     EXPECT_EQ(ScrollTimeLeft(gs_, 10), 0);
 }
 
+TEST_F(DisplayModesWindow, ScrollingMovesThePixelsAndRedrawsTheSelectionBand) {
+    Resize(700, 520);
+    for (uint32_t& f : gs_->chanFlags) f = 0;  // nothing drawn in the new strip but its white
+    TimeView(1000);
+    gs_->chanFlags[0] = 1;
+    gs_->cursorShown = 2;
+    const RECT plot = gs_->plotRect;
+    const double perPixel = 1000.0 / (plot.right - plot.left);
+    gs_->hStart = 50 * perPixel;
+    UpdateWindow(graph_);
+    HDC dc = GetDC(graph_);
+    ASSERT_TRUE(dc);
+    PatBlt(dc, plot.left, plot.top, plot.right - plot.left, plot.bottom - plot.top, WHITENESS);
+    // A mark inside the plot and a selection band to travel with the view.
+    const int y = (plot.top + plot.bottom) / 2;
+    const int mark = plot.left + 300;
+    SetPixel(dc, mark, y, RGB(255, 0, 0));
+    gs_->selStart = 10.0;
+    gs_->selEnd = 20.0;
+    gs_->selX1 = plot.left + 100;
+    gs_->selX2 = plot.left + 160;
+    InvertSelectionBand(dc, gs_);
+    ASSERT_EQ(GetPixel(dc, plot.left + 120, y), RGB(0, 0, 0));
+
+    EXPECT_EQ(ScrollTimeLeft(gs_, 10), 10);
+    EXPECT_NEAR(gs_->hStart, 40 * perPixel, 1e-9);
+    EXPECT_EQ(gs_->selX1, plot.left + 110);
+    EXPECT_EQ(gs_->selX2, plot.left + 170);
+    struct Pixel {
+        int x;
+        COLORREF color;
+    } pixels[] = {
+        {mark + 10, RGB(255, 0, 0)},          // moved right with the contents
+        {mark, RGB(255, 255, 255)},
+        {plot.left + 105, RGB(255, 255, 255)},  // the band left its old columns...
+        {plot.left + 165, RGB(0, 0, 0)},        // ...for the new ones
+        {plot.left + 115, RGB(0, 0, 0)},
+        {plot.left + 175, RGB(255, 255, 255)},
+        {plot.left + 3, RGB(255, 255, 255)},    // the uncovered strip, drawn afresh
+    };
+    for (const Pixel& p : pixels) EXPECT_EQ(GetPixel(dc, p.x, y), p.color) << p.x - plot.left;
+    // And back the other way.
+    EXPECT_EQ(ScrollTimeRight(gs_, 10), 10);
+    EXPECT_EQ(GetPixel(dc, mark, y), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, plot.left + 105, y), RGB(0, 0, 0));
+    ReleaseDC(graph_, dc);
+}
+
 TEST_F(DisplayModesWindow, VerticalScrollMovesTheSelectedChannelsMidpoint) {
     Resize(700, 520);
     const int slot = 1;
@@ -416,15 +464,16 @@ TEST_F(DisplayModesWindow, ArrowKeysStepTheCursorAndNarrowTheSelection) {
         double newStart, newEnd;
         int32_t x1, x2;
     } cases[] = {
-        // Three columns on, snapped to the nearest sample, placed at that sample's column.
-        {"right", {}, 4865, 100.0, 100.0, 104.0, 104.0, 152, 152},
+        // Three columns on, snapped to the nearest sample (105 ms, column 152.5 rounds to
+        // 153), and the cursor is the time of that column.
+        {"right", {}, 4865, 100.0, 100.0, 106.0, 106.0, 153, 153},
         {"left", {}, 4864, 104.0, 104.0, 100.0, 100.0, 150, 150},
         {"left at the start", {}, 4864, 0.0, 0.0, 0.0, 0.0, 100, 100},
         // Shift stretches the selection from its far end.
-        {"shift right", {VK_SHIFT}, 4865, 100.0, 100.0, 104.0, 100.0, 150, 152},
+        {"shift right", {VK_SHIFT}, 4865, 100.0, 100.0, 106.0, 100.0, 150, 153},
         // Shift and Ctrl narrow the selection by one sample.
-        {"shift ctrl left", {VK_SHIFT, VK_CONTROL}, 4864, 200.0, 100.0, 100.0, 195.0, 150, 197},
-        {"shift ctrl right", {VK_SHIFT, VK_CONTROL}, 4865, 100.0, 200.0, 105.0, 200.0, 152, 200},
+        {"shift ctrl left", {VK_SHIFT, VK_CONTROL}, 4864, 200.0, 100.0, 100.0, 195.0, 150, 198},
+        {"shift ctrl right", {VK_SHIFT, VK_CONTROL}, 4865, 100.0, 200.0, 105.0, 200.0, 153, 200},
         {"one sample long", {VK_SHIFT, VK_CONTROL}, 4864, 100.0, 105.0, 100.0, 100.0, 150, 150},
     };
     for (const Case& c : cases) {
