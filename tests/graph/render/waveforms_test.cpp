@@ -1024,3 +1024,76 @@ TEST_F(WaveformsPaged, DraftModeDrawsCompressedRawChannelsAsBarsAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Waveforms, SegmentRunsStartAtTheLeftEdgeAndTheEmphasisedOneIsDarkerAndWider) {
+    gs->hPerDiv = 8.0;  // 5 pixels per sample
+    SetRaw(gs.get(), 0, {0, 1000, -1000, 0, 500, 0, 0, 0}, kInk0);
+    // A segment run from sample 4 lies on the left edge; sample 5 one step further.
+    ASSERT_EQ(DrawGraphWaveforms(surface.Dc(), gs.get(), 0, 4.0, 3.0, 4, 1, 1, 1, 0), 1);
+    EXPECT_EQ(surface.At(kPlot.left, 70), kInk0);
+    EXPECT_TRUE(InkRows(surface, kPlot.left - 1).empty());
+    EXPECT_EQ(surface.At(kPlot.left + 10, kRowMid), kInk0);  // sample 6
+    for (int x = kPlot.left + 6; x < kPlot.left + 30; ++x) {
+        if (x < kPlot.left + 15) {
+            EXPECT_EQ(InkRows(surface, x), std::vector<int>{kRowMid}) << x;
+        } else {
+            EXPECT_TRUE(InkRows(surface, x).empty()) << x;  // sample 7 ends the run
+        }
+    }
+
+    struct Row {
+        int emphasis;
+        COLORREF color;
+        LONG width;
+    } const rows[] = {{0, kInk0, 1}, {1, ShadeColor(kInk0, -30, 30, 240), 2}};
+    for (const Row& r : rows) {
+        CMetaRecorder meta;
+        ASSERT_EQ(DrawGraphWaveforms(meta.Dc(), gs.get(), 0, 0.0, 7.0, 4, 1, 1, 1, r.emphasis), 1);
+        std::vector<stMetaRecord> recs = meta.Finish();
+        std::vector<const stMetaRecord*> pens = RecordsOf(recs, EMR_CREATEPEN);
+        ASSERT_EQ(pens.size(), 1u) << r.emphasis;
+        EXPECT_EQ(pens[0]->As<EMRCREATEPEN>()->lopn.lopnColor, r.color) << r.emphasis;
+        EXPECT_EQ(pens[0]->As<EMRCREATEPEN>()->lopn.lopnWidth.x, r.width) << r.emphasis;
+    }
+    // Darker: lightness 30 lower.
+    EXPECT_NEAR(static_cast<int>((RgbToHls(rows[1].color) >> 8) & 0xFF), static_cast<int>((RgbToHls(kInk0) >> 8) & 0xFF) - 30, 1);
+}
+
+TEST_F(Waveforms, XYLatestDotOnlyPaintsOverTheDotBeforeAndPagesShiftLeft) {
+    std::vector<double> xs = {-0.5, 0.0, 0.5}, ys = {0.5, 0.0, -0.5};
+    SetValues(gs.get(), 3, ys, kInk0);
+    SetValues(gs.get(), 4, xs, kInk1);
+    gs->selectedChan = 3;
+    gs->xyXChan = 4;
+    gs->chanPixelMap[0][4] = 80.0;
+    gs->chanPixelMap[1][4] = 210.0;
+    gs->chanDrawStyle[3] = 2;
+    // Pages: the plot of page 1 lies one plot width further left.
+    CDibSurface page1(420, 220);
+    ASSERT_EQ(DrawGraphWaveforms2(page1.Dc(), gs.get(), 0, 2, 4, 0, 1, 1), 1);
+    EXPECT_EQ(page1.At(170, 70), kInk0);
+    EXPECT_EQ(page1.At(210, kRowMid), kInk0);
+    EXPECT_EQ(page1.At(250, 150), kInk0);
+    CDibSurface shifted(420, 220);
+    gs->chanPixelMap[1][4] = 610.0;  // the same points 400 pixels to the right ...
+    ASSERT_EQ(DrawGraphWaveforms2(shifted.Dc(), gs.get(), 0, 2, 4, 1, 1, 1), 1);  // ... on page 1
+    for (int y = 0; y < 220; ++y)
+        for (int x = 0; x < 420; ++x) EXPECT_EQ(shifted.At(x, y), page1.At(x, y)) << x << "," << y;
+    gs->chanPixelMap[1][4] = 210.0;
+
+    // Latest only: the dot drawn before goes, the new one stays.
+    gs->chanPlotStyle[3] = 0x80000101u;
+    CDibSurface latest(420, 220);
+    gs->chanCount[3] = gs->chanCount[4] = 2;
+    ASSERT_EQ(DrawGraphWaveforms2(latest.Dc(), gs.get(), 0, 1, 4, 0, 1, 1), 1);
+    EXPECT_EQ(latest.At(210, kRowMid), kInk0);
+    gs->chanCount[3] = gs->chanCount[4] = 3;
+    ASSERT_EQ(DrawGraphWaveforms2(latest.Dc(), gs.get(), 0, 2, 4, 0, 1, 1), 1);
+    EXPECT_EQ(latest.At(210, kRowMid), kWhite);
+    EXPECT_EQ(latest.At(250, 150), kInk0);
+    EXPECT_EQ(latest.CountNotWhite(), 1);
+}
+
+}  // namespace
