@@ -726,5 +726,3 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK GraphWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return AcqChildWndProc(hwnd, msg, wParam, lParam);
 }
-
-void SubclassScrollBarClass(int) {}

@@ -27,6 +27,8 @@ constexpr int kDirectorId = 665;
 
 LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Every scroll bar of the program goes through it while SubclassScrollBarClass(1) holds.
+LRESULT CALLBACK ScrollBarSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 GraphWindowData* GetGraphWindowData(HWND hwnd);
 // The document shown in a graph window; null for any other window.

@@ -472,3 +472,90 @@ TEST_F(GraphWindow, WindowsWithoutADocumentIgnoreWhatNeedsOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// Scroll bars of the whole program, through the subclassed class that start-up installs.
+int g_parentContextMenus = 0;
+int g_barFocusGains = 0;
+HWND g_watchedBar = nullptr;
+HHOOK g_focusHook = nullptr;
+
+LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CONTEXTMENU) ++g_parentContextMenus;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK FocusWatch(int code, WPARAM wParam, LPARAM lParam) {
+    auto* cwp = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && cwp->hwnd == g_watchedBar && cwp->message == WM_SETFOCUS) ++g_barFocusGains;
+    return CallNextHookEx(g_focusHook, code, wParam, lParam);
+}
+
+class GraphWindowScrollBars : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = RecorderProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "GraphWindowScrollBarsParent";
+        RegisterClassA(&wc);
+        parent_ = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
+        ASSERT_TRUE(parent_);
+        g_parentContextMenus = 0;
+        g_barFocusGains = 0;
+    }
+    void TearDown() override {
+        if (g_focusHook) UnhookWindowsHookEx(g_focusHook);
+        g_focusHook = nullptr;
+        DestroyWindow(parent_);
+        ShutShell();
+    }
+    HWND NewBar() {
+        return CreateWindowExA(0, "scrollbar", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_HORZ, 0, 0, 100, 16, parent_,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    HWND parent_ = nullptr;
+};
+
+TEST_F(GraphWindowScrollBars, ShowNoContextMenuWhileTheClassIsSubclassed) {
+    HWND bar = NewBar();
+    ASSERT_TRUE(bar);
+    SendMessageA(bar, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(bar), MAKELPARAM(5, 5));
+    EXPECT_EQ(g_parentContextMenus, 0);
+    // Removed, new bars pass the request on to their parent as any child does.
+    SubclassScrollBarClass(0);
+    HWND plain = NewBar();
+    ASSERT_TRUE(plain);
+    SendMessageA(plain, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(plain), MAKELPARAM(5, 5));
+    EXPECT_EQ(g_parentContextMenus, 1);
+    // Installed again, as start-up leaves it.
+    SubclassScrollBarClass(1);
+    HWND again = NewBar();
+    SendMessageA(again, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(again), MAKELPARAM(5, 5));
+    EXPECT_EQ(g_parentContextMenus, 1);
+}
+
+TEST_F(GraphWindowScrollBars, AFocusedBarThatMovesGetsItsFocusAgain) {
+    HWND bar = NewBar();
+    ASSERT_TRUE(bar);
+    g_watchedBar = bar;
+    g_focusHook = SetWindowsHookExA(WH_CALLWNDPROC, FocusWatch, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(g_focusHook);
+    // Not focused: a move leaves the focus alone.
+    SetFocus(parent_);
+    g_barFocusGains = 0;
+    SetWindowPos(bar, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(g_barFocusGains, 0);
+    SetFocus(bar);
+    ASSERT_EQ(GetFocus(), bar);
+    g_barFocusGains = 0;
+    SetWindowPos(bar, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(g_barFocusGains, 1);
+    EXPECT_EQ(GetFocus(), bar);
+}
+
+}  // namespace
