@@ -226,14 +226,14 @@ void DrawGroup(CDrawPort& port, const stColumnMinMax<T>& g, const stColumnMinMax
     port.LineTo(g.column, top - 1, 0);
 }
 
-// Column groups of consecutive sample pieces, each finished group drawn as soon as the next
+// Column groups of consecutive sample chunks, each finished group drawn as soon as the next
 // one is known.
 template <typename T, typename RowFn>
 class CGroupDrawer {
 public:
     CGroupDrawer(CDrawPort& port, bool join, RowFn rowOf) : m_port(port), m_join(join), m_rowOf(rowOf) {}
 
-    // Adds the groups of one piece; 0 when Escape ended the drawing.
+    // Adds the groups of one chunk; 0 when Escape ended the drawing.
     int Add(const stColumnMinMax<T>* groups, size_t n) {
         for (size_t i = 0; i < n; ++i) {
             if (m_held && m_pending.column == groups[i].column) {
@@ -264,7 +264,7 @@ private:
 
 // Compresses and draws samples[0 .. n) whose first lies at position pos; 0 when Escape ended it.
 template <typename T, typename Drawer>
-int CompressPiece(const T* samples, size_t n, int64_t pos, int64_t step, Drawer& drawer) {
+int CompressChunk(const T* samples, size_t n, int64_t pos, int64_t step, Drawer& drawer) {
     stColumnMinMax<T> groups[kGroupBatch];
     size_t done = 0;
     while (done < n) {
@@ -278,7 +278,7 @@ int CompressPiece(const T* samples, size_t n, int64_t pos, int64_t step, Drawer&
     return 1;
 }
 
-// The samples first .. last of a paged document as contiguous pieces of its window, reloading
+// The samples first .. last of a paged document as contiguous chunks of its window, reloading
 // the window through the sample store when it does not hold the next index.
 // 1 done, 0 a failed read, -1 Escape.
 template <typename T, typename Drawer>
@@ -290,7 +290,7 @@ int CompressPaged(const stPlotRun& run, Drawer& drawer) {
             const T* block = static_cast<const T*>(gs->chanBlock[run.slot]);
             if (!block) return 0;
             int64_t pos = run.pos0 + static_cast<int64_t>(k - run.first) * run.step;
-            return CompressPiece(block + k, static_cast<size_t>(run.last - k + 1), pos, run.step, drawer) ? 1 : -1;
+            return CompressChunk(block + k, static_cast<size_t>(run.last - k + 1), pos, run.step, drawer) ? 1 : -1;
         }
         int64_t at = WindowPosition(k, gs->winFirst, gs->winRingBase, gs->winLen);
         bool inside = k >= gs->winFirst && static_cast<int64_t>(k) < static_cast<int64_t>(gs->winFirst) + gs->winLen;
@@ -309,7 +309,7 @@ int CompressPaged(const stPlotRun& run, Drawer& drawer) {
         if (n > static_cast<int64_t>(gs->winLen) - at) n = static_cast<int64_t>(gs->winLen) - at;
         if (n > static_cast<int64_t>(run.last) - k + 1) n = static_cast<int64_t>(run.last) - k + 1;
         int64_t pos = run.pos0 + static_cast<int64_t>(k - run.first) * run.step;
-        if (!CompressPiece(block + at, static_cast<size_t>(n), pos, run.step, drawer)) return -1;
+        if (!CompressChunk(block + at, static_cast<size_t>(n), pos, run.step, drawer)) return -1;
         k += static_cast<int32_t>(n);
     }
     return 1;
@@ -325,7 +325,7 @@ int DrawCompressedAs(const stPlotRun& run, CDrawPort& port, bool join, RowFn row
     } else {
         const T* block = static_cast<const T*>(run.gs->chanBlock[run.slot]);
         if (!block) return 0;
-        result = CompressPiece(block + run.first, static_cast<size_t>(run.last - run.first + 1), run.pos0, run.step,
+        result = CompressChunk(block + run.first, static_cast<size_t>(run.last - run.first + 1), run.pos0, run.step,
                                drawer)
                      ? 1
                      : -1;

@@ -82,7 +82,7 @@ using stColumnMinMaxF = stColumnMinMax<double>;
 // Groups samples[0 .. n) by the column of their position pos0 + i x step (16.16; step >= 0)
 // and writes one record per column into out, at most maxOut. Returns the samples consumed: all
 // of them, or those of the records written when out filled up. A group cut by the end of the
-// input is written as it is; MergeColumn joins it to its rest from the next piece. Floating
+// input is written as it is; MergeColumn joins it to its rest from the next chunk. Floating
 // samples that are not finite do not count.
 size_t CompressColumns(const int16_t* samples, size_t n, int64_t pos0, int64_t step, stColumnMinMax16* out,
                        size_t maxOut, size_t* written);

@@ -52,16 +52,16 @@ std::vector<stColumnMinMax<T>> ReferenceGroups(const std::vector<T>& s, int64_t 
     return out;
 }
 
-// Compresses in pieces of the given length through an output of the given size, merging as a
+// Compresses in chunks of the given length through an output of the given size, merging as a
 // drawer does.
 template <typename T>
-std::vector<stColumnMinMax<T>> PieceGroups(const std::vector<T>& s, int64_t pos0, int64_t step, size_t piece,
+std::vector<stColumnMinMax<T>> ChunkGroups(const std::vector<T>& s, int64_t pos0, int64_t step, size_t chunk,
                                            size_t maxOut) {
     std::vector<stColumnMinMax<T>> out;
     std::vector<stColumnMinMax<T>> buf(maxOut);
     size_t done = 0;
     while (done < s.size()) {
-        size_t n = std::min(piece, s.size() - done);
+        size_t n = std::min(chunk, s.size() - done);
         size_t used = 0;
         while (used < n) {
             size_t written = 0;
@@ -96,17 +96,17 @@ void ExpectSameGroups(const std::vector<stColumnMinMax<T>>& got, const std::vect
     }
 }
 
-TEST(WaveformsCompress, GroupsMatchAPerSampleWalkForAnyStartStepAndPieceSize) {
+TEST(WaveformsCompress, GroupsMatchAPerSampleWalkForAnyStartStepAndChunkSize) {
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> value(-32768, 32767);
     std::vector<int16_t> s(5000);
     for (int16_t& v : s) v = static_cast<int16_t>(value(rng));
     struct Row {
         int64_t pos0, step;
-        size_t piece, maxOut;
+        size_t chunk, maxOut;
     } const rows[] = {
         {10 << 16, 1024, 5000, 256},        // 64 samples per column exactly
-        {10 << 16, 1048, 777, 3},           // 62.5... samples per column, cut into pieces
+        {10 << 16, 1048, 777, 3},           // 62.5... samples per column, cut into chunks
         {-(5 << 16) - 3, 19661, 5000, 1},   // 0.3 pixel per sample from left of the origin
         {123456, 65536 * 3, 64, 7},          // three columns per sample
         {0, 1, 1000, 2},                      // all in one column
@@ -114,7 +114,7 @@ TEST(WaveformsCompress, GroupsMatchAPerSampleWalkForAnyStartStepAndPieceSize) {
     };
     for (const Row& r : rows) {
         std::string what = std::to_string(r.pos0) + "/" + std::to_string(r.step);
-        ExpectSameGroups(PieceGroups(s, r.pos0, r.step, r.piece, r.maxOut), ReferenceGroups(s, r.pos0, r.step), what);
+        ExpectSameGroups(ChunkGroups(s, r.pos0, r.step, r.chunk, r.maxOut), ReferenceGroups(s, r.pos0, r.step), what);
     }
     // Nothing in, nothing out; a zero step keeps everything in the first column.
     stColumnMinMax16 out[4];
@@ -159,7 +159,7 @@ TEST(WaveformsCompress, FloatingSamplesSkipWhatIsNotFiniteAndMarkTheGaps) {
     EXPECT_FALSE(ColumnsJoin(g[2], g[3]));
     EXPECT_FALSE(ColumnsJoin(g[3], g[4]));
 
-    // A column cut in two pieces, the second of which is all gap, keeps its tail gap.
+    // A column cut in two chunks, the second of which is all gap, keeps its tail gap.
     stColumnMinMaxF a{3, 2, 1.0, 4.0, 1.0, 4.0, 0, 0}, b{3, 0, 0, 0, 0, 0, 1, 1};
     MergeColumn(&a, b);
     EXPECT_EQ(a.count, 2u);
