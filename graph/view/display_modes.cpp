@@ -55,6 +55,16 @@ void SetBarEnabled(HWND bar, bool on) {
     if (EnableScrollBar(bar, SB_CTL, on ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH)) UpdateWindow(bar);
 }
 
+// The horizontal bar runs over 0..1000 for time and -1000..1000 for the X channel of XY mode.
+void SetHorizontalRange(tagGS* gs) {
+    HWND bar = gs->hScrollBar;
+    if (!bar || !IsWindow(bar)) return;
+    int lo = 0, hi = 0;
+    GetScrollRange(bar, SB_CTL, &lo, &hi);
+    int want = gs->displayMode == kModeXY ? -kValueThumbMax : 0;
+    if (lo != want || hi != kTimeThumbMax) SetScrollRange(bar, SB_CTL, want, kTimeThumbMax, TRUE);
+}
+
 void SetThumb(HWND bar, int32_t pos) {
     if (bar && IsWindow(bar)) SetScrollPos(bar, SB_CTL, pos, TRUE);
 }
@@ -544,6 +554,7 @@ void UpdateGraphLength(tagGS* gs) {
 
 void UpdateGraphScrollBars(tagGS* gs) {
     if (!gs) return;
+    SetHorizontalRange(gs);
     ComputeChannelRects(gs, 1);
     ComputeChannelTransforms(gs);
     SetThumb(gs->vScrollBar, ScrollChannelValue(gs, kScrollNone));

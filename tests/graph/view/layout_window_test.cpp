@@ -210,6 +210,73 @@ TEST_F(LayoutWindow, MinimisedWindowKeepsItsRectangles) {
     ShowWindow(graph_, SW_RESTORE);
 }
 
+// A window that counts the IDCANCEL commands it is sent (a stand-in for the Find dialog).
+int g_findCancels = 0;
+LRESULT CALLBACK FindStandInProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) ++g_findCancels;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(LayoutWindow, MarkerBarControlsFollowTheBarAndHidingItClosesFind) {
+    HWND controls[3];
+    for (HWND& c : controls) {
+        c = CreateWindowExA(0, "static", "", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5, graph_, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(c);
+    }
+    gs_->segPrevButton = controls[0];
+    gs_->segNextButton = controls[1];
+    gs_->markerLabelEdit = controls[2];
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = FindStandInProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "LayoutFindStandIn";
+    RegisterClassA(&wc);
+    HWND find = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(find);
+    g_app->hwndFind = find;
+    g_findCancels = 0;
+
+    gs_->markerBarShown = 1;
+    gs_->markerBarHeight = 40;
+    Resize(760, 560);
+    const RECT bar = gs_->markerBarRect;
+    EXPECT_EQ(bar.bottom - bar.top, 40);
+    EXPECT_EQ(gs_->plotRect.top, bar.bottom);
+    const RECT search = gs_->markerSearchRect;
+    const int b = search.right - search.left;
+    EXPECT_GT(b, 0);
+    EXPECT_LE(b, 21);
+    EXPECT_EQ(search.top, bar.top + 10);
+    RECT next = ChildRect(controls[1]), previous = ChildRect(controls[0]), edit = ChildRect(controls[2]);
+    EXPECT_EQ(next.left, search.left - (b + 1));
+    EXPECT_EQ(previous.left, search.left - (2 * b + 2));
+    EXPECT_EQ(next.bottom - next.top, 22);
+    EXPECT_EQ(edit.left, gs_->plotRect.left + 1);
+    EXPECT_EQ(edit.top, bar.top + 11);
+    EXPECT_EQ(edit.right - edit.left, gs_->plotRect.right - gs_->plotRect.left - 2);
+    for (HWND c : controls) EXPECT_TRUE(IsWindowVisible(c));
+    // No marker yet: the label box is disabled.
+    EXPECT_FALSE(IsWindowEnabled(controls[2]));
+    EXPECT_EQ(g_findCancels, 0);
+
+    gs_->markerBarShown = 0;
+    Relayout();
+    for (HWND c : controls) EXPECT_FALSE(IsWindowVisible(c));
+    EXPECT_EQ(g_findCancels, 1);
+    EXPECT_EQ(gs_->markerBarRect.bottom, gs_->markerBarRect.top);
+    EXPECT_EQ(gs_->plotRect.top, gs_->markerBarRect.top);
+
+    gs_->markerBarShown = 1;
+    Relayout();
+    for (HWND c : controls) EXPECT_TRUE(IsWindowVisible(c));
+    EXPECT_EQ(gs_->plotRect.top, bar.bottom);
+
+    g_app->hwndFind = nullptr;
+    DestroyWindow(find);
+    gs_->segPrevButton = gs_->segNextButton = gs_->markerLabelEdit = nullptr;
+    for (HWND c : controls) DestroyWindow(c);
+}
+
 TEST_F(LayoutWindow, ChartBandsSplitTheResizedPlotAndMapTheirValues) {
     gs_->chanFlags[0] = gs_->chanFlags[1] = 2;
     gs_->chanViewWord[0] = gs_->chanViewWord[1] = 1092;
@@ -264,6 +331,10 @@ TEST_F(DisplayModesWindow, SwitchingModesPicksChannelsFacesAndRows) {
     EXPECT_EQ(gs_->plotRect.top, (g_app->cyText + 5) + (g_app->cyText + 1));
     EXPECT_EQ(gs_->markerBarRect.bottom, gs_->markerBarRect.top);
     // The X channel's horizontal thumb runs from -1000: its midpoint at the reference is 0.
+    int lo = 0, hi = 0;
+    GetScrollRange(gs_->hScrollBar, SB_CTL, &lo, &hi);
+    EXPECT_EQ(lo, -1000);
+    EXPECT_EQ(hi, 1000);
     EXPECT_EQ(GetScrollPos(gs_->hScrollBar, SB_CTL), 0);
 
     gs_->currentTool = 17;
@@ -273,6 +344,9 @@ TEST_F(DisplayModesWindow, SwitchingModesPicksChannelsFacesAndRows) {
     EXPECT_EQ(SendMessageA(ibeam, LKM_GETDISABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->hbmButtons[5]));
     EXPECT_EQ(gs_->plotRect.top, scopeTop);
     EXPECT_EQ(gs_->selectedChan, 3u);
+    GetScrollRange(gs_->hScrollBar, SB_CTL, &lo, &hi);
+    EXPECT_EQ(lo, 0);  // time again
+    EXPECT_EQ(hi, 1000);
 
     // Modes that do not exist change nothing.
     SetDisplayMode(gs_, 3);
@@ -292,6 +366,39 @@ TEST_F(DisplayModesWindow, XYWithoutShownChannelsKeepsNoneAndDisablesTheVertical
     // Nothing to scroll: the thumbs report 0 and no midpoint moves.
     EXPECT_EQ(ScrollChannelValue(gs_, 0), 0);
     EXPECT_EQ(ScrollXChannelValue(gs_, 0), 0);
+}
+
+TEST_F(DisplayModesWindow, XYHorizontalScrollMovesTheXChannel) {
+    Resize(700, 520);
+    for (uint32_t& f : gs_->chanFlags) f = 0;
+    ValueChannel(3, {1.0, 2.0});
+    ValueChannel(5, {4.0, 5.0});
+    gs_->selectedChan = 5;
+    gs_->xyXChan = 3;
+    gs_->chanVPerDiv[3] = 2.0;
+    gs_->chanVDivisions[3] = 4.0;  // span 8
+    gs_->chanVCenter[3] = gs_->chanVCenterRef[3] = 10.0;
+    SetDisplayMode(gs_, 2);
+    ASSERT_EQ(gs_->xyXChan, 3u);
+    const double pixel = 8.0 / PlotWidth();
+    struct Step {
+        int code;
+        double center;
+    } steps[] = {{SB_LINEDOWN, 10.0 + pixel}, {SB_PAGEDOWN, 10.0 + 11 * pixel}, {SB_LINEUP, 10.0 + 10 * pixel},
+                 {SB_PAGEUP, 10.0}};
+    for (const Step& s : steps) {
+        Scroll(WM_HSCROLL, s.code);
+        EXPECT_NEAR(gs_->chanVCenter[3], s.center, 1e-9) << s.code;
+        EXPECT_EQ(GetScrollPos(gs_->hScrollBar, SB_CTL), XValueThumb(gs_->chanVCenter[3], 10.0, 8.0)) << s.code;
+    }
+    EXPECT_DOUBLE_EQ(gs_->hStart, 0.0);  // the time view stays
+    // The X channel's thumb reaches both ends of its -1000..1000 range.
+    gs_->chanVCenter[3] = 18.0;
+    Scroll(WM_HSCROLL, SB_LINEDOWN);
+    EXPECT_EQ(GetScrollPos(gs_->hScrollBar, SB_CTL), 1000);
+    gs_->chanVCenter[3] = 2.0;
+    Scroll(WM_HSCROLL, SB_LINEUP);
+    EXPECT_EQ(GetScrollPos(gs_->hScrollBar, SB_CTL), -1000);
 }
 
 TEST_F(DisplayModesWindow, HorizontalBarFollowsTheRecordLength) {
