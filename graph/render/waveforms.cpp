@@ -632,6 +632,9 @@ int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double len
         port.SetPenColor(&c16);
     }
     if (pixPerSample >= kCompressBelow) {
+        // Samples past the farthest column GDI takes are not walked (nor multiplied out).
+        int64_t reach = ((static_cast<int64_t>(kMaxColumn) << kFixShift) - run.pos0) / run.step + 1;
+        if (reach < static_cast<int64_t>(run.last) - run.first) run.last = run.first + static_cast<int32_t>(reach);
         if (style == kStyleDots) port.SetPenSize(run.dotWidth, run.dotHeight);
         return DrawEverySample(run, port);
     }

@@ -813,6 +813,15 @@ TEST_F(Waveforms, BadDocumentsAreSkippedOrDrawnSensiblyNeverCrash) {
         PaintPlotArea(paint.Dc(), doc.get());
         PaintChannelBand(paint.Dc(), doc.get(), 0);
     }
+    // A far zoom over a long run walks only the samples that can reach the bitmap.
+    {
+        GraphPtr doc = NewDoc();
+        SetRaw(doc.get(), 0, Sine(3000000, 160), kInk0);
+        doc->hPerDiv = 1e-9;
+        CDibSurface dib(420, 220);
+        EXPECT_EQ(DrawGraphWaveforms(dib.Dc(), doc.get(), 0, 0.0, 3e6, 4, 1, 1, 0, 0), 1);
+        EXPECT_GT(dib.CountNotWhite(), 0);
+    }
     // Floating samples with gaps and infinities: the gaps stay empty, the rest is drawn.
     std::vector<double> v(400, 0.5);
     for (int k = 100; k < 110; ++k) v[k] = nan;
