@@ -2,6 +2,7 @@
 // of a graph window and the arrow-key commands.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 #include <cstdint>
 
 struct tagGS;
@@ -40,8 +41,8 @@ int16_t PageStepPixels(int32_t plotWidth, uint16_t divisor);
 // Time per division, at least one sample per division.
 double PerDivisionAtLeastOneSample(double time, double divisions, double sampleInterval);
 
-// Arrow keys: the step in pixels, the column a step reaches (-1 none), and the Shift+Ctrl
-// narrowing of a selection by one sample from one end.
+// Arrow keys: the step in pixels, the column a step reaches (the start column when the step
+// is refused), and the Shift+Ctrl narrowing of a selection by one sample from one end.
 int32_t KeyStepPixels(double sampleInterval, double visible, int32_t plotWidth);
 int32_t KeyStepColumn(int right, int32_t x0, int32_t step, int32_t plotLeft, int32_t plotRight, bool atStart);
 void NarrowSelectionByKey(double* selStart, double* selEnd, double sampleInterval, int right);

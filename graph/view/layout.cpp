@@ -69,6 +69,40 @@ stLayoutMetrics ScreenMetrics() {
     return m;
 }
 
+// The two scroll bars, the status box and the three tool buttons around a planned plot.
+void PlanScrollBarsAndTools(const tagGS* gs, const stLayoutMetrics& m, stLayoutPlan* p) {
+    const RECT& r = p->work;
+    int32_t hy = r.bottom + 1 - m.cyHScroll;
+    int32_t hRight = r.right + 1 - (m.cxStatusStrip ? m.cxStatusStrip : 0);
+    p->hScroll = MakeRect(r.left - 1, hy, hRight, hy + m.cyHScroll);
+    p->statusBox = MakeRect(hRight, hy, r.right, r.bottom + 1);
+    int32_t vx = r.right + 1 - m.cxVScroll;
+    p->vScroll = MakeRect(vx, p->top, vx + m.cxVScroll, p->plot.bottom);
+
+    int32_t yb = p->hScroll.top;
+    int32_t toolTop = yb - p->plot.bottom < kToolRoom ? p->plot.bottom - 1 : yb - 25;
+    int32_t tw = ToolWidth(m.cxScaleStrip, m.cxVScroll);
+    int32_t x0 = r.right + 1 - 3 * tw;
+    for (int i = 0; i < 3; ++i) p->tools[i] = MakeRect(x0 + i * tw, toolTop, x0 + (i + 1) * tw, yb + 1);
+    p->toolsShown = HScaleShown(gs);
+}
+
+// The marker bar's search box, its two segment buttons and the label box.
+void PlanMarkerBar(const tagGS* gs, const stLayoutMetrics& m, stLayoutPlan* p) {
+    int32_t b = (m.cxVScroll + m.cxScaleStrip) / 3;
+    if (b > kMarkerButtonMax) b = kMarkerButtonMax;
+    int32_t by = p->markerBar.top + kMarkerButtonTop;
+    int32_t searchLeft = VScaleShown(gs) ? p->plot.right + 2 * b + 3 : p->plot.right - b - 3;
+    p->markerSearch = MakeRect(searchLeft, by, searchLeft + b, by + kMarkerButtonHeight);
+    p->segNext = MakeRect(searchLeft - (b + 1), by, searchLeft - 1, by + kMarkerButtonHeight);
+    p->segPrev = MakeRect(searchLeft - (2 * b + 2), by, searchLeft - (b + 2), by + kMarkerButtonHeight);
+    int32_t plotWidth = p->plot.right - p->plot.left;
+    int32_t strip = VScaleShown(gs) ? plotWidth - 2 : plotWidth - 3 * (b + 2) - 2;
+    if (strip < 0) strip = 0;
+    int32_t ey = p->markerBar.top + kMarkerEditTop;
+    p->labelEdit = MakeRect(p->plot.left + 1, ey, p->plot.left + 1 + strip, ey + m.cyText + 6);
+}
+
 }  // namespace
 
 void AxisMetricsFromText(int32_t scaleTextWidth, int32_t digitsHeight, int32_t cyVertical, int32_t cxVScroll,
@@ -121,32 +155,8 @@ int PlanGraphLayout(const tagGS* gs, const stLayoutMetrics& m, int32_t clientWid
     if (p.plot.right < p.plot.left) p.plot.right = p.plot.left;
     if (p.plot.bottom < p.plot.top) p.plot.bottom = p.plot.top;
 
-    int32_t hy = r.bottom + 1 - m.cyHScroll;
-    int32_t hRight = r.right + 1 - (m.cxStatusStrip ? m.cxStatusStrip : 0);
-    p.hScroll = MakeRect(r.left - 1, hy, hRight, hy + m.cyHScroll);
-    p.statusBox = MakeRect(hRight, hy, r.right, r.bottom + 1);
-    int32_t vx = r.right + 1 - m.cxVScroll;
-    p.vScroll = MakeRect(vx, t, vx + m.cxVScroll, p.plot.bottom);
-
-    int32_t yb = p.hScroll.top;
-    int32_t toolTop = yb - p.plot.bottom < kToolRoom ? p.plot.bottom - 1 : yb - 25;
-    int32_t tw = ToolWidth(m.cxScaleStrip, m.cxVScroll);
-    int32_t x0 = r.right + 1 - 3 * tw;
-    for (int i = 0; i < 3; ++i) p.tools[i] = MakeRect(x0 + i * tw, toolTop, x0 + (i + 1) * tw, yb + 1);
-    p.toolsShown = HScaleShown(gs);
-
-    int32_t b = (m.cxVScroll + m.cxScaleStrip) / 3;
-    if (b > kMarkerButtonMax) b = kMarkerButtonMax;
-    int32_t by = p.markerBar.top + kMarkerButtonTop;
-    int32_t searchLeft = VScaleShown(gs) ? p.plot.right + 2 * b + 3 : p.plot.right - b - 3;
-    p.markerSearch = MakeRect(searchLeft, by, searchLeft + b, by + kMarkerButtonHeight);
-    p.segNext = MakeRect(searchLeft - (b + 1), by, searchLeft - 1, by + kMarkerButtonHeight);
-    p.segPrev = MakeRect(searchLeft - (2 * b + 2), by, searchLeft - (b + 2), by + kMarkerButtonHeight);
-    int32_t plotWidth = p.plot.right - p.plot.left;
-    int32_t strip = VScaleShown(gs) ? plotWidth - 2 : plotWidth - 3 * (b + 2) - 2;
-    if (strip < 0) strip = 0;
-    int32_t ey = p.markerBar.top + kMarkerEditTop;
-    p.labelEdit = MakeRect(p.plot.left + 1, ey, p.plot.left + 1 + strip, ey + m.cyText + 6);
+    PlanScrollBarsAndTools(gs, m, &p);
+    PlanMarkerBar(gs, m, &p);
     p.topStrip = MakeRect(2, m.cyText + 8, p.plot.right, 2 * m.cyText + 12);
     *out = p;
     return 1;
