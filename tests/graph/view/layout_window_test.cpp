@@ -11,6 +11,7 @@
 #include "graph/view/display_modes.h"
 #include "scripts/script_api.h"
 #include "button/lumikey.h"
+#include "shell/controls/button_grid.h"
 
 namespace {
 
@@ -275,6 +276,29 @@ TEST_F(LayoutWindow, MarkerBarControlsFollowTheBarAndHidingItClosesFind) {
     DestroyWindow(find);
     gs_->segPrevButton = gs_->segNextButton = gs_->markerLabelEdit = nullptr;
     for (HWND c : controls) DestroyWindow(c);
+}
+
+TEST_F(LayoutWindow, ChannelButtonRowSitsUnderTheMeasurementRow) {
+    auto* grid = static_cast<CButtonGrid*>(gs_->channelItems);
+    ASSERT_TRUE(grid);
+    Resize(760, 560);
+    const int row = g_app->cyText + 12;  // one row of cells with a spacing above and below
+    EXPECT_EQ(gs_->chanButtonRowHeight, row);
+    struct Case {
+        uint32_t measure, buttons;
+        int gridTop, barTop;
+    } cases[] = {{1, 1, 30, 30 + row}, {1, 0, 30, 30}, {0, 1, 0, row}, {0, 0, 0, 0}};
+    for (const Case& c : cases) {
+        gs_->measureRowHeight = 30;
+        gs_->measureShown = c.measure;
+        gs_->chanButtonsShown = c.buttons;
+        Relayout();
+        RECT rc{};
+        grid->GetRect(&rc);
+        EXPECT_EQ(rc.left, 3) << c.measure << c.buttons;
+        EXPECT_EQ(rc.top, c.gridTop) << c.measure << c.buttons;
+        EXPECT_EQ(gs_->markerBarRect.top, c.barTop) << c.measure << c.buttons;
+    }
 }
 
 TEST_F(LayoutWindow, ChartBandsSplitTheResizedPlotAndMapTheirValues) {
