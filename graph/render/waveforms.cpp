@@ -658,8 +658,8 @@ int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t 
     const stRowMap yMap = ValueRowMap(YZeroOf(gs, ySlot), YScaleOf(gs, ySlot));
     const int64_t pageShift = static_cast<int64_t>(PlotWidth(gs)) * pageIndex;
     auto columnOf = [&](double x) {
-        int64_t c = (x0 + CutToward0(x * xScale2, int64_t(1) << 40)) * factorA * factorB;
-        return static_cast<int32_t>((Saturate16(c) >> 1) - pageShift);
+        double widened = static_cast<double>(x0 + CutToward0(x * xScale2, int64_t(1) << 40)) * factorA * factorB;
+        return static_cast<int32_t>((Saturate16(CutToward0(widened, int64_t(1) << 40)) >> 1) - pageShift);
     };
 
     CPenKeeper keepPen(dc);
