@@ -94,6 +94,21 @@ TEST_F(Dispatch, FileNewMakesTheNextUntitledGraph) {
     EXPECT_EQ(b, a + 2);
 }
 
+TEST_F(Dispatch, ModeCommandsSwitchTheActiveGraph) {
+    tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(gs);
+    const struct {
+        UINT id;
+        uint32_t mode;
+    } cases[] = {{2082, 0}, {2084, 2}, {2083, 1}, {2083, 1}};
+    for (const auto& c : cases) {
+        setDirtyGraphFlag(gs, 0);
+        Command(c.id);
+        EXPECT_EQ(gs->displayMode, c.mode) << c.id;
+    }
+    EXPECT_EQ(gs->modified, 0u);  // choosing the mode it is already in changes nothing
+}
+
 TEST_F(Dispatch, CloseTakesTheActiveGraphAndCloseAllTheRest) {
     Command(257);
     Command(257);
