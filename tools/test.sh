@@ -17,5 +17,12 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   rc=0
   (cd "$1" && ctest -j"$(nproc)" --output-on-failure --timeout 300) || rc=$?
   wineserver -k || true
+  # Pictures the drawing tests rendered, kept as PNG beside the build.
+  if [ -d "$1/bin/artefacts" ]; then
+    mkdir -p "$1/artefacts"
+    for f in "$1"/bin/artefacts/*.bmp; do
+      [ -e "$f" ] && convert "$f" "$1/artefacts/$(basename "${f%.bmp}").png" || true
+    done
+  fi
   exit $rc
 ' _ "$build"
