@@ -286,20 +286,13 @@ int SetWindowGraph(HWND hwnd, tagGS* gs) {
 // Closes the window's document; 0 when it stays (refused or cancelled).
 int CloseGraphWindow(GraphWindowData* data) {
     if (!data->doc) return 1;
-    HWND hwnd = data->hwnd;
-    int result = CloseGraph(data->doc, hwnd);
+    int result = CloseGraph(data->doc, data->hwnd);
     if (!result) return 0;
     data->doc = nullptr;
     if (g_graphWindowCount > 0 && --g_graphWindowCount == 0) {
         UpdateTransformMenu(g_app->hwndFrame, nullptr);
         SetStatusText("Ready");
     }
-    // A close that already took the window down left this block behind; one that only cleared
-    // the slot still leaves the block ours until WM_NCDESTROY.
-    if (!IsWindow(hwnd))
-        LocalFree(data);
-    else if (GetWindowLongPtrA(hwnd, 0) != reinterpret_cast<LONG_PTR>(data))
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
     return result;
 }
 
@@ -656,7 +649,7 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         OnChildPaint(data);
         return 0;
     case WM_CLOSE:
-        if (Allowed(kPermCloseWindow) && CloseGraphWindow(data) && IsWindow(hwnd)) break;
+        if (Allowed(kPermCloseWindow) && CloseGraphWindow(data)) break;  // DefMDIChildProc destroys it
         return 0;
     case WM_QUERYENDSESSION:
         return CloseGraphWindow(data) ? 0 : 1;
