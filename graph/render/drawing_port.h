@@ -7,6 +7,21 @@
 struct stColor16;
 
 // The context a port draws through; releases it to its window only when it got it itself.
+// Restores the context's objects, clipping, colours and alignment when the scope ends.
+class CSavedDC {
+public:
+    explicit CSavedDC(HDC dc) : m_dc(dc), m_id(SaveDC(dc)) {}
+    ~CSavedDC() {
+        if (m_id) RestoreDC(m_dc, m_id);
+    }
+    CSavedDC(const CSavedDC&) = delete;
+    CSavedDC& operator=(const CSavedDC&) = delete;
+
+private:
+    HDC m_dc;
+    int m_id;
+};
+
 class CPortDC {
 public:
     explicit CPortDC(HDC dc);

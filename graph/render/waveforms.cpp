@@ -103,21 +103,6 @@ private:
     HGDIOBJ m_pen;
 };
 
-// SaveDC .. RestoreDC.
-class CSavedDC {
-public:
-    explicit CSavedDC(HDC dc) : m_dc(dc), m_id(SaveDC(dc)) {}
-    ~CSavedDC() {
-        if (m_id) RestoreDC(m_dc, m_id);
-    }
-    CSavedDC(const CSavedDC&) = delete;
-    CSavedDC& operator=(const CSavedDC&) = delete;
-
-private:
-    HDC m_dc;
-    int m_id;
-};
-
 // The counted wait cursor for the length of a paint.
 class CWaitCursor {
 public:

@@ -7,6 +7,7 @@
 #include "devlib/services/vk40_api.h"
 #include "documents/documents_api.h"
 #include "graph/document/tagGS.h"
+#include "graph/render/drawing_port.h"
 #include "graph/render/render_api.h"
 #include "graph/view/axis_units.h"
 #include "shell/app.h"
@@ -54,21 +55,6 @@ bool SlotShown(const tagGS* gs, int slot) { return ChannelInUse(gs, slot) && !(g
 bool HasSelectedChannel(const tagGS* gs) { return gs->selectedChan < static_cast<uint32_t>(kMaxChannels); }
 
 size_t TextLen(const char* text, size_t size) { return strnlen(text, size); }
-
-// Restores the context's objects, clipping, colours and alignment when the scope ends.
-class CSavedDC {
-public:
-    explicit CSavedDC(HDC dc) : m_dc(dc), m_id(SaveDC(dc)) {}
-    ~CSavedDC() {
-        if (m_id) RestoreDC(m_dc, m_id);
-    }
-    CSavedDC(const CSavedDC&) = delete;
-    CSavedDC& operator=(const CSavedDC&) = delete;
-
-private:
-    HDC m_dc;
-    int m_id;
-};
 
 // One GDI object owned for a scope; it must no longer be selected when the scope ends, so it is
 // declared before the CSavedDC that selects it.
