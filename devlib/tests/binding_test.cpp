@@ -476,3 +476,60 @@ TEST(VK40MathErrors, Log10ErrorsAnswerUsableNumbers)
 }
 
 }  // namespace
+
+namespace {
+
+// A window with the given child combo boxes, standing for one of the library's dialogs.
+HWND MakePanelWithCombos(std::initializer_list<int> ids)
+{
+    HWND panel = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    for (int id : ids)
+        CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100, panel,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    return panel;
+}
+
+std::string ComboItems(HWND panel, int id)
+{
+    std::string all;
+    const LRESULT n = SendDlgItemMessageA(panel, id, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        char text[128] = "";
+        SendDlgItemMessageA(panel, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        all += all.empty() ? "" : "|";
+        all += text;
+    }
+    return all;
+}
+
+}  // namespace
+
+TEST_F(VK40Bound, TranslateWindowsFillsTheSetupListsOfTheOpenWindows)
+{
+    ASSERT_EQ(result, 1);
+    HWND setup = MakePanelWithCombos({1018, 1019, 601, 633, 605, 606});
+    HWND trigger = MakePanelWithCombos({621, 622});
+    {
+        AcqView acq(hAcq);
+        acq->hwndAcqSetup = setup;
+        acq->hwndTrigger = trigger;
+    }
+    TranslateDLLWindows();
+    EXPECT_EQ(ComboItems(setup, 1018), "Record|Record Last");
+    EXPECT_EQ(ComboItems(setup, 1019), "Save Once|Autosave File|Append");
+    EXPECT_EQ(ComboItems(setup, 601), "Hard Disk|PC Memory");
+    EXPECT_EQ(ComboItems(setup, 633), "samples|msec|seconds|minutes|hours");
+    EXPECT_EQ(ComboItems(setup, 605), "seconds|minutes|hours");
+    EXPECT_EQ(ComboItems(setup, 606), "for|forever");
+    // Without a unit the first model's trigger sources are offered.
+    EXPECT_EQ(ComboItems(trigger, 621), "Off|CH 4");
+    EXPECT_EQ(ComboItems(trigger, 622), "Neg Edge|Pos Edge");
+    {
+        AcqView acq(hAcq);
+        acq->hwndAcqSetup = nullptr;
+        acq->hwndTrigger = nullptr;
+    }
+    DestroyWindow(setup);
+    DestroyWindow(trigger);
+    TranslateDLLWindows();  // no window open: nothing to do
+}
