@@ -14,15 +14,6 @@ constexpr UINT kUndo = 513, kCut = 514, kCopy = 515, kPaste = 516, kClear = 517,
                kInsert = 519, kDuplicate = 520, kSelectAll = 521, kRemove = 522;
 constexpr int kSegmentMarker = 3;
 
-bool HasFocus(HWND w) { return w && GetFocus() == w; }
-
-int CountSlots(const tagGS* gs, bool (*test)(const tagGS*, int)) {
-    int n = 0;
-    for (int slot = 0; slot < kMaxChannels; ++slot)
-        if (test(gs, slot)) ++n;
-    return n;
-}
-
 void AutoScaleIfSet(tagGS* gs) {
     if (gs->autoscaleMode != 0) AutoScaleGraph(gs, gs->autoscaleMode == 1);
 }

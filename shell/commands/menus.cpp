@@ -36,14 +36,6 @@ void EnableRange(HMENU menu, UINT first, UINT last, bool on) {
     for (UINT id = first; id <= last; ++id) Enable(menu, id, on);
 }
 bool Permitted(UINT id) { return GetStatusHotKeyEx(id) > 0; }
-bool HasFocus(HWND w) { return w && GetFocus() == w; }
-
-int CountSlots(const tagGS* gs, bool (*test)(const tagGS*, int)) {
-    int n = 0;
-    for (int slot = 0; slot < kMaxChannels; ++slot)
-        if (test(gs, slot)) ++n;
-    return n;
-}
 
 // Replaces an item's text by a keyed menu label, keeping the text when the key has none.
 void SetLabel(HMENU menu, UINT id, uint32_t key) {
