@@ -4,15 +4,131 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
 #include "shell/app.h"
 #include "shell/startup.h"
 #include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
 #include "button/lumikey.h"
+
+// ---- What a call leaves allocated ----
+// Blocks made by operator new and handles made by GlobalAlloc while a tracker runs, held in
+// fixed tables so that tracking allocates nothing itself.
+namespace leak {
+constexpr int kSlots = 4096;
+bool g_on = false;
+void* g_blocks[kSlots];
+HGLOBAL g_handles[kSlots];
+int g_overflow = 0;
+
+void Hold(void** table, void* p) {
+    if (!g_on || !p) return;
+    for (int i = 0; i < kSlots; ++i)
+        if (!table[i]) {
+            table[i] = p;
+            return;
+        }
+    ++g_overflow;
+}
+void Drop(void** table, void* p) {
+    if (!p) return;
+    for (int i = 0; i < kSlots; ++i)
+        if (table[i] == p) table[i] = nullptr;
+}
+int Live(void* const* table) {
+    int n = 0;
+    for (int i = 0; i < kSlots; ++i) n += table[i] != nullptr;
+    return n;
+}
+
+using GlobalAllocFn = HGLOBAL(WINAPI*)(UINT, SIZE_T);
+using GlobalFreeFn = HGLOBAL(WINAPI*)(HGLOBAL);
+GlobalAllocFn g_realAlloc = nullptr;
+GlobalFreeFn g_realFree = nullptr;
+HGLOBAL WINAPI CountingAlloc(UINT flags, SIZE_T bytes) {
+    HGLOBAL h = g_realAlloc(flags, bytes);
+    Hold(reinterpret_cast<void**>(g_handles), h);
+    return h;
+}
+HGLOBAL WINAPI CountingFree(HGLOBAL h) {
+    Drop(reinterpret_cast<void**>(g_handles), h);
+    return g_realFree(h);
+}
+
+// Points this program's import of a kernel function at another; returns the old target.
+void* PatchImport(const char* name, void* with) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!dir.VirtualAddress) return nullptr;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "KERNEL32.dll") != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
+            DWORD old = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+            void* was = reinterpret_cast<void*>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(with);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+            return was;
+        }
+    }
+    return nullptr;
+}
+
+// Counts what is made and not freed from its construction to Stop.
+class CTracker {
+public:
+    CTracker() {
+        std::fill(std::begin(g_blocks), std::end(g_blocks), nullptr);
+        std::fill(std::begin(g_handles), std::end(g_handles), nullptr);
+        g_overflow = 0;
+        g_realAlloc = reinterpret_cast<GlobalAllocFn>(PatchImport("GlobalAlloc", reinterpret_cast<void*>(CountingAlloc)));
+        g_realFree = reinterpret_cast<GlobalFreeFn>(PatchImport("GlobalFree", reinterpret_cast<void*>(CountingFree)));
+        g_on = g_realAlloc && g_realFree;
+    }
+    ~CTracker() { Stop(); }
+    CTracker(const CTracker&) = delete;
+    CTracker& operator=(const CTracker&) = delete;
+    bool Hooked() const { return g_realAlloc && g_realFree; }
+    void Stop() {
+        g_on = false;
+        if (g_realAlloc) PatchImport("GlobalAlloc", reinterpret_cast<void*>(g_realAlloc));
+        if (g_realFree) PatchImport("GlobalFree", reinterpret_cast<void*>(g_realFree));
+        g_realAlloc = nullptr;
+        g_realFree = nullptr;
+    }
+    int LiveBlocks() const { return Live(g_blocks); }
+    int LiveHandles() const { return Live(reinterpret_cast<void* const*>(g_handles)); }
+    int Overflow() const { return g_overflow; }
+};
+}  // namespace leak
+
+void* operator new(std::size_t bytes) {
+    void* p = std::malloc(bytes ? bytes : 1);
+    if (!p) throw std::bad_alloc();
+    leak::Hold(leak::g_blocks, p);
+    return p;
+}
+void operator delete(void* p) noexcept {
+    leak::Drop(leak::g_blocks, p);
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    leak::Drop(leak::g_blocks, p);
+    std::free(p);
+}
 
 namespace {
 
@@ -297,6 +413,70 @@ TEST_F(GraphDocFrame, FileNewMakesAWindowedDocument) {
     EXPECT_TRUE(gs->outPanels);
     EXPECT_EQ(gs->zoomHPerDiv[0], 2000.0);
     EXPECT_EQ(gs->modified, 0u);
+}
+
+// Refuses the creation of graph windows on this thread.
+class RefuseGraphWindows {
+public:
+    RefuseGraphWindows() { hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId()); }
+    ~RefuseGraphWindows() { UnhookWindowsHookEx(hook_); }
+    RefuseGraphWindows(const RefuseGraphWindows&) = delete;
+    RefuseGraphWindows& operator=(const RefuseGraphWindows&) = delete;
+    static int refused;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND) {
+            const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+            if (!IS_INTRESOURCE(cs->lpszClass) && lstrcmpiA(cs->lpszClass, g_app->szClassNames[kClassChild]) == 0) {
+                ++refused;
+                return 1;
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+int RefuseGraphWindows::refused = 0;
+
+TEST_F(GraphDocFrame, NewGraphWithoutAWindowFreesTheDocumentAndItsParts) {
+    // Once before counting, so that whatever a first call keeps for good is made.
+    HWND client = g_app->hwndClient;
+    g_app->hwndClient = nullptr;
+    EXPECT_EQ(NewGraph(1), nullptr);
+    g_app->hwndClient = client;
+    struct Case {
+        const char* name;
+        bool noClient;
+    } const cases[] = {{"no MDI client", true}, {"window refused", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        uint32_t windows = g_graphWindowCount;
+        RefuseGraphWindows::refused = 0;
+        {
+            RefuseGraphWindows refuse;
+            leak::CTracker tracker;
+            ASSERT_TRUE(tracker.Hooked());
+            if (c.noClient) g_app->hwndClient = nullptr;
+            EXPECT_EQ(NewGraph(1), nullptr);
+            g_app->hwndClient = client;
+            tracker.Stop();
+            EXPECT_EQ(tracker.Overflow(), 0);
+            EXPECT_EQ(tracker.LiveHandles(), 0) << "the record (a moveable block) is freed";
+            EXPECT_EQ(tracker.LiveBlocks(), 0) << "the journal, item list, panels and marker manager are freed";
+        }
+        EXPECT_EQ(RefuseGraphWindows::refused, c.noClient ? 0 : 1);
+        EXPECT_EQ(g_graphWindowCount, windows);
+    }
+    // A window that is made keeps its document.
+    leak::CTracker tracker;
+    ASSERT_TRUE(tracker.Hooked());
+    HWND hwnd = NewGraph(1);
+    tracker.Stop();
+    ASSERT_TRUE(hwnd);
+    EXPECT_GT(tracker.LiveHandles(), 0);
+    EXPECT_GT(tracker.LiveBlocks(), 0);
+    EXPECT_TRUE(GetWindowGraph(hwnd));
 }
 
 TEST_F(GraphDocFrame, ControlsShowAndHideTogetherAndTheMeasurementRowIsRemade) {
