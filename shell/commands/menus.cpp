@@ -280,7 +280,7 @@ void UpdateJournalEditMenu(tagGS* gs, HWND journal) {
     for (UINT id : {514u, 515u, 517u}) Enable(menu, id, start != end);
     EnableRange(menu, 518, 522, false);
     Enable(menu, 516, IsClipboardFormatAvailable(CF_TEXT) != 0);
-    EnableAt(GetSubMenu(menu, kEditPopup), kClipboardPosition, false);
+    EnableAt(GetFramePopup(menu, kEditPopup), kClipboardPosition, false);
     Enable(menu, 528, true);
     Enable(menu, 529, true);
     UpdateSaveItem(menu, gs);
