@@ -256,8 +256,6 @@ int InitNewGraph(tagGS* gs) {
     gs->unitModel = 0;
     gs->saveAsType = 1;
     gs->gridShown = 1;
-    gs->chanButtonsShown = 1;
-    gs->hScaleShown = gs->vScaleShown = 1;
     StoreZoomLevelZero(gs);
     setDirtyGraphFlag(gs, 0);
     if (gs->foreignData) {

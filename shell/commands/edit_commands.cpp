@@ -26,7 +26,7 @@ void RepaintGraph(tagGS* gs) {
 void RepaintPlotAndBand(tagGS* gs) {
     if (!gs->hwnd) return;
     InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
-    if (gs->chanButtonsShown) InvalidateRect(gs->hwnd, &gs->chanLabelRects[gs->selectedChan], FALSE);
+    if (IsChanButtonsShown(gs)) InvalidateRect(gs->hwnd, &gs->chanLabelRects[gs->selectedChan], FALSE);
 }
 
 // After an edit of the samples: markers past the end go, measurements follow, the plot repaints.

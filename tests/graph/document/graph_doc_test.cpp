@@ -215,6 +215,9 @@ TEST(GraphDocNew, FieldsOfANewDocument) {
         {"outPanelsShown", double(gs->outPanelsShown), 1}, {"segmentTimeOffset", gs->segmentTimeOffset, 0.0},
         {"unitModel", double(gs->unitModel), 0},        {"saveAsType", double(gs->saveAsType), 1},
         {"chanHasScaling[3]", double(gs->chanHasScaling[3]), 0},
+        // The display switches read the words above.
+        {"fine grid", double(IsGridFine(gs)), 0},       {"channel buttons", double(IsChanButtonsShown(gs)), 1},
+        {"vertical scale", double(IsVScaleShown(gs)), 1}, {"horizontal scale", double(IsHScaleShown(gs)), 1},
     };
     for (const Field& f : fields) EXPECT_EQ(f.actual, f.expected) << f.name;
     EXPECT_TRUE(gs->journal);

@@ -110,7 +110,7 @@ TEST_F(MenuState, FlagsOfTheGraphBecomeChecks) {
         uint32_t* flag;
         UINT id;
     } rows[] = {{&gs->gridShown, 2085},       {&gs->journalShown, 2091}, {&gs->measureShown, 2089},
-                {&gs->chanButtonsShown, 2090}, {&gs->hScaleShown, 2119}, {&gs->vScaleShown, 2120},
+                {&gs->viewFlags2, 2090},       {&gs->lessonFlags[1], 2119}, {&gs->lessonFlags[0], 2120},
                 {&gs->markerBarShown, 2087},   {&g_app->bToolbarVisible, 2088}};
     for (uint32_t on : {1u, 0u}) {
         for (const Row& row : rows) *row.flag = on;
