@@ -11,6 +11,7 @@
 #include "tests/shell/shell_fixture.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
+#include "documents/documents_api.h"
 #include "shell/app.h"
 #include "shell/startup.h"
 #include "scripts/script_api.h"
@@ -491,11 +492,20 @@ TEST_F(GraphDocFrame, ControlsShowAndHideTogetherAndTheMeasurementRowIsRemade) {
         ShowGraphControls(gs, show);
         for (HWND c : controls) EXPECT_EQ(IsWindowVisible(c) != FALSE, show == 1) << "show " << show;
     }
-    gs->measureType[4] = 3;
+    // The new row's height replaces the old one and the window is laid out around it.
+    const RECT plot = gs->plotRect;
+    int16_t height = 0;
+    void* probe = CreateMeasurementRow(hwnd, 2, 5, &height);
+    DeleteMeasurementRow(probe);
+    gs->measureRowHeight = static_cast<int16_t>(height + 40);
+    gs->plotRect = RECT{0, 0, 0, 0};
     ResetMeasurementGrid(gs, 2, 5);
     EXPECT_EQ(gs->measureRows, 2);
     EXPECT_TRUE(gs->measureGrid);
-    EXPECT_EQ(gs->measureType[4], 3) << "the boxes' settings stay with the document";
+    EXPECT_EQ(gs->measureRowHeight, height);
+    EXPECT_EQ(gs->plotRect.top, plot.top);
+    EXPECT_EQ(gs->plotRect.bottom, plot.bottom);
+    EXPECT_EQ(gs->plotRect.right, plot.right);
 }
 
 TEST_F(GraphDocFrame, RecordingDocumentsRefuseToClose) {
