@@ -11,6 +11,7 @@
 #include "tests/shell/shell_fixture.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
+#include "graph/view/display_modes.h"
 #include "documents/documents_api.h"
 #include "shell/app.h"
 #include "shell/startup.h"
@@ -481,6 +482,139 @@ TEST_F(GraphDocFrame, NewGraphWithoutAWindowFreesTheDocumentAndItsParts) {
     EXPECT_GT(tracker.LiveHandles(), 0);
     EXPECT_GT(tracker.LiveBlocks(), 0);
     EXPECT_TRUE(GetWindowGraph(hwnd));
+}
+
+// A button painted through WM_PRINTCLIENT into a white 32-bpp bitmap of its size.
+class CPaintedButton {
+public:
+    explicit CPaintedButton(HWND button) {
+        RECT rc{};
+        GetClientRect(button, &rc);
+        width = rc.right;
+        height = rc.bottom;
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!dc_ || !bitmap_ || width <= 0 || height <= 0) return;
+        old_ = SelectObject(dc_, bitmap_);
+        PatBlt(dc_, 0, 0, width, height, WHITENESS);
+        SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+        GdiFlush();
+        pixels_ = static_cast<const uint32_t*>(bits);
+    }
+    ~CPaintedButton() {
+        if (old_) SelectObject(dc_, old_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (dc_) DeleteDC(dc_);
+    }
+    CPaintedButton(const CPaintedButton&) = delete;
+    CPaintedButton& operator=(const CPaintedButton&) = delete;
+    bool Ok() const { return pixels_ != nullptr; }
+    COLORREF At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+        uint32_t p = pixels_[static_cast<size_t>(y) * width + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    int CountOf(COLORREF c) const {
+        int n = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) n += At(x, y) == c;
+        return n;
+    }
+    int width = 0, height = 0;
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    const uint32_t* pixels_ = nullptr;
+};
+
+// What a face must show, in the 16 x 15 picture's own pixels: where its lines are drawn and
+// where its picture is white (or the button's face) between them.
+struct stFacePicture {
+    const char* name;
+    std::vector<POINT> lines, white, face;
+};
+const stFacePicture kArrow = {"arrow",
+                              {{3, 0}, {3, 6}, {3, 13}, {8, 5}, {11, 8}, {12, 9}, {8, 12}, {11, 14}},
+                              {{4, 3}, {5, 6}, {8, 8}, {9, 11}},
+                              {{10, 2}, {1, 10}}};
+const stFacePicture kIBeam = {"I-beam",
+                              {{4, 1}, {6, 1}, {8, 1}, {10, 1}, {7, 2}, {7, 7}, {7, 12}, {4, 13}, {10, 13}},
+                              {},
+                              {{7, 1}, {7, 13}, {12, 2}, {2, 12}}};
+const stFacePicture kIBeamXY = {"XY I-beam",
+                                {{7, 1}, {7, 6}, {7, 13}, {1, 7}, {6, 7}, {8, 7}, {13, 7}},
+                                {},
+                                {{7, 7}, {1, 1}, {13, 13}}};
+const stFacePicture kZoom = {"zoom",
+                             {{4, 1}, {7, 1}, {1, 5}, {10, 5}, {6, 3}, {4, 5}, {8, 5}, {6, 7}, {11, 10}, {13, 13}},
+                             {{3, 3}, {8, 3}, {3, 7}, {8, 8}},
+                             {{14, 2}, {1, 13}}};
+
+// Whether the picture stands somewhere on the painted button with its lines in ink and its
+// white and face pixels as they should be.
+bool ShowsPicture(const CPaintedButton& b, const stFacePicture& f, COLORREF ink, COLORREF white, COLORREF face) {
+    for (int oy = 0; oy + 15 <= b.height; ++oy)
+        for (int ox = 0; ox + 16 <= b.width; ++ox) {
+            bool all = true;
+            for (const POINT& p : f.lines) all = all && b.At(ox + p.x, oy + p.y) == ink;
+            for (const POINT& p : f.white) all = all && b.At(ox + p.x, oy + p.y) == white;
+            for (const POINT& p : f.face) all = all && (face == CLR_INVALID || b.At(ox + p.x, oy + p.y) == face);
+            if (all) return true;
+        }
+    return false;
+}
+
+TEST_F(GraphDocFrame, ToolButtonsShowPicturesOfTheirToolsEnabledAndDisabled) {
+    HWND hwnd = FileNew();
+    tagGS* gs = GetWindowGraph(hwnd);
+    ASSERT_TRUE(gs);
+    const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), shadow = GetSysColor(COLOR_BTNSHADOW);
+    struct Case {
+        int button;
+        const stFacePicture* picture;
+        bool checked;  // a pressed-in button has a face of its own
+    } const cases[] = {{0, &kArrow, true}, {1, &kIBeam, false}, {2, &kZoom, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picture->name);
+        HWND button = gs->toolButtons[c.button];
+        ASSERT_TRUE(IsWindow(button));
+        EnableWindow(button, TRUE);
+        {
+            CPaintedButton painted(button);
+            ASSERT_TRUE(painted.Ok());
+            EXPECT_GE(painted.CountOf(black), 20) << "a drawing, not a flat square";
+            EXPECT_TRUE(ShowsPicture(painted, *c.picture, black, white, c.checked ? CLR_INVALID : face));
+        }
+        // Disabled: the same picture etched in the button shadow, and nothing in black ink.
+        EnableWindow(button, FALSE);
+        {
+            CPaintedButton painted(button);
+            ASSERT_TRUE(painted.Ok());
+            EXPECT_TRUE(ShowsPicture(painted, stFacePicture{c.picture->name, c.picture->lines, {}, {}}, shadow,
+                                     white, CLR_INVALID));
+            EXPECT_FALSE(ShowsPicture(painted, *c.picture, black, white, CLR_INVALID));
+        }
+        EnableWindow(button, TRUE);
+    }
+    // In XY mode the I-beam reads values off the plot: it shows a cross-hair.
+    SetDisplayMode(gs, 2);
+    CPaintedButton xy(gs->toolButtons[1]);
+    ASSERT_TRUE(xy.Ok());
+    EXPECT_TRUE(ShowsPicture(xy, kIBeamXY, black, white, face));
+    EXPECT_FALSE(ShowsPicture(xy, kIBeam, black, white, face));
+    SetDisplayMode(gs, 1);
+    CPaintedButton back(gs->toolButtons[1]);
+    EXPECT_TRUE(ShowsPicture(back, kIBeam, black, white, face));
 }
 
 TEST_F(GraphDocFrame, ControlsShowAndHideTogetherAndTheMeasurementRowIsRemade) {
