@@ -155,8 +155,11 @@ int RegisterAppClasses() {
     g_app->hcurDrag = LoadCursorA(inst, "drag");
     g_app->hbmMark = LoadBitmapA(inst, "mark");
     g_app->hbmMark0 = LoadBitmapA(inst, "mark0");
+    // The faces are drawn on the classic button greys, which take the system's button colours.
     static const int buttonIds[12] = {115, 114, 123, 113, 187, 188, 189, 190, 223, 224, 225, 226};
-    for (int i = 0; i < 12; ++i) g_app->hbmButtons[i] = LoadBitmapA(inst, MAKEINTRESOURCEA(buttonIds[i]));
+    for (int i = 0; i < 12; ++i)
+        g_app->hbmButtons[i] = static_cast<HBITMAP>(
+            LoadImageA(inst, MAKEINTRESOURCEA(buttonIds[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
     return 1;
 }
 

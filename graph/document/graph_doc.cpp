@@ -256,8 +256,6 @@ int InitNewGraph(tagGS* gs) {
     gs->unitModel = 0;
     gs->saveAsType = 1;
     gs->gridShown = 1;
-    gs->chanButtonsShown = 1;
-    gs->hScaleShown = gs->vScaleShown = 1;
     StoreZoomLevelZero(gs);
     setDirtyGraphFlag(gs, 0);
     if (gs->foreignData) {
@@ -278,7 +276,7 @@ HWND NewGraph(int maximised) {
     gs->winFirst = 0;
     gs->winRingBase = gs->winLen = 0;
     HWND hwnd = CreateGraphWindow(gs, maximised);
-    if (!hwnd) return nullptr;
+    if (!hwnd) return nullptr;  // the document went with the window that failed
     if (g_app->hAcq) {
         int32_t created = 0;
         if (g_app->driverOps.onGraphCreated)
@@ -293,9 +291,14 @@ HWND NewGraph(int maximised) {
     return hwnd;
 }
 
-// The MDI child of a document; a failed set-up closes the document again.
+// The MDI child of a document. Every failure closes the document: without a window it is
+// freed here, a window whose set-up failed closes it itself.
 HWND CreateGraphWindow(tagGS* gs, int maximised) {
-    if (!g_app || !g_app->hwndClient) return nullptr;
+    if (!gs) return nullptr;
+    if (!g_app || !g_app->hwndClient) {
+        FreeGraphRecord(gs);
+        return nullptr;
+    }
     MDICREATESTRUCTA mcs{};
     mcs.szClass = g_app->szClassNames[kClassChild];
     mcs.szTitle = gs->title;
@@ -306,7 +309,11 @@ HWND CreateGraphWindow(tagGS* gs, int maximised) {
     mcs.style = (0x04CF0000u | (maximised ? 0x10000000u : 0u)) & ~static_cast<DWORD>(WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     mcs.lParam = reinterpret_cast<LPARAM>(gs);
     auto hwnd = reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
-    if (!hwnd) return nullptr;
+    if (!hwnd) {
+        // The document reaches a window only in its WM_CREATE, which never fails: it is still ours.
+        FreeGraphRecord(gs);
+        return nullptr;
+    }
     if (!SetUpGraphWindow(gs, hwnd)) {
         // Closed through the window, so that its count of graphs stays right; a document the
         // close refuses stays with the window, which frees it when it is destroyed.

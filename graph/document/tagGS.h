@@ -43,7 +43,7 @@ struct tagGS {
 
     // View settings
     uint16_t viewFlags0;
-    uint32_t viewFlags1, viewFlags2;
+    uint32_t viewFlags1, viewFlags2;  // viewFlags2: the channel button row is shown
     int16_t measureRowHeight;
     RECT graphRect;
     RECT layoutRects[8];
@@ -52,8 +52,8 @@ struct tagGS {
     RECT chanBandRects[kMaxChannels];
     RECT chanScaleRects[kMaxChannels];
     COLORREF gridColor, gridMinorColor;
-    uint16_t gridOptions[4];
-    uint32_t gridOptions2;
+    uint16_t gridOptions[4];  // major and minor line styles, then their widths
+    uint32_t gridOptions2;    // minor lines between the major ones (the fine grid)
     uint32_t gridLocked;
     uint32_t gridExtra;
     double gridExtraValue;
@@ -133,7 +133,7 @@ struct tagGS {
     void* scriptButtons[10];
     char scriptButtonText[10][512];
     uint16_t scriptButtonCount;
-    uint32_t lessonFlags[2];
+    uint32_t lessonFlags[2];  // the vertical and the horizontal scale are shown
     char chanDescription[kMaxChannels][128];
     uint32_t isTemplate;
     uint32_t waveformRegionResize;
@@ -151,10 +151,7 @@ struct tagGS {
 
     // Display state that the menu and status code read
     uint32_t gridShown;
-    uint32_t gridFine;
     uint16_t chanDrawStyle[kMaxChannels];
-    uint32_t chanButtonsShown;
-    uint32_t hScaleShown, vScaleShown;
     uint32_t autoscaleMode;
 
     // Acquisition set-up block kept with the document (the device library's stored form)
@@ -182,3 +179,13 @@ struct tagGS {
 inline bool ChannelInUse(const tagGS* gs, int slot) {
     return slot >= 0 && slot < kMaxChannels && (gs->chanFlags[slot] & kChanSlotMask) > 1;
 }
+
+// Display switches kept in the words the graph file and the lesson language read and write.
+inline bool IsGridFine(const tagGS* gs) { return gs->gridOptions2 != 0; }
+inline void SetGridFine(tagGS* gs, bool on) { gs->gridOptions2 = on ? 1 : 0; }
+inline bool IsChanButtonsShown(const tagGS* gs) { return gs->viewFlags2 != 0; }
+inline void SetChanButtonsShown(tagGS* gs, bool on) { gs->viewFlags2 = on ? 1 : 0; }
+inline bool IsVScaleShown(const tagGS* gs) { return gs->lessonFlags[0] != 0; }
+inline void SetVScaleShown(tagGS* gs, bool on) { gs->lessonFlags[0] = on ? 1 : 0; }
+inline bool IsHScaleShown(const tagGS* gs) { return gs->lessonFlags[1] != 0; }
+inline void SetHScaleShown(tagGS* gs, bool on) { gs->lessonFlags[1] = on ? 1 : 0; }

@@ -242,7 +242,7 @@ void DrawChannelGrid(HDC dc, tagGS* gs, int slot, int page, int strip, int pages
     const stGridPen major = MajorPen(gs);
 
     CGridDCState keep(dc);
-    if (gs->gridFine) {
+    if (IsGridFine(gs)) {
         CPortDC holder(dc);
         CDrawPort port(&holder);
         const stGridPen minor = MinorPen(gs);

@@ -812,44 +812,67 @@ int PaintPlotArea(HDC dc, tagGS* gs) {
     return result;
 }
 
+namespace {
+
+// One band's plot over the visible time, within the clip its caller set.
+int DrawBandWaveform(HDC dc, tagGS* gs, int slot) {
+    const double interval = gs->sampleInterval;
+    if (!Positive(interval)) return 1;
+    const double span = gs->hPerDiv * gs->hDivisions + interval;
+    const double start = gs->hStart;
+    PagingPolicyScope policy(kPagingForward);
+    if (gs->storageKind == kStoreDiskPaged && gs->winSize > 2 * kWindowMargin) {
+        int64_t a = SampleIndexOf(start, interval), b = SampleIndexOf(start + span, interval);
+        if (span <= (gs->winSize - kWindowMargin) * interval) {
+            if (!WindowHolds(gs, a, b) && !LoadWindowFor(gs, a)) return 0;
+            return DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), start, span, kColorModeOwn, 1, 1, 0, 0);
+        }
+        const double slice = (gs->winSize - 2 * kWindowMargin) * interval;
+        const double docEnd = static_cast<double>(gs->totalSamples) * interval;
+        int result = 1;
+        for (double t = start; result && t < docEnd; t += slice) {
+            if (!LoadWindowFor(gs, SampleIndexOf(t, interval))) return 0;
+            double from = t - interval < 0 ? 0.0 : t - interval;
+            result = DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), from, slice, kColorModeOwn, 1, 1, 0, 0);
+            if (GraphTimeToX(gs, t + slice) >= gs->plotRect.right || EscapeDown()) break;
+        }
+        return result;
+    }
+    double from = start - interval < 0 ? 0.0 : start - interval;
+    double end = (gs->chanCount[slot] - 1.0) * interval;
+    double length = from + span > end ? end - from : span;
+    if (length < 0) return 1;
+    return DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), from, length, kColorModeOwn, 1, 1, 0, 0);
+}
+
+// The edge lines the other shown bands of slots first .. last - 1 draw across the plot, which
+// land on their neighbours' rows (the caller's clip keeps what falls in one band).
+void DrawOtherBandsRules(HDC dc, const tagGS* gs, int self, int first, int last) {
+    const RECT& plot = gs->plotRect;
+    for (int s = first; s < last; ++s) {
+        if (s == self || !ChannelShown(gs, s)) continue;
+        HorizontalRule(dc, plot.left, plot.right, gs->chanBandRects[s].top - 1);
+        HorizontalRule(dc, plot.left, plot.right, gs->chanBandRects[s].bottom);
+    }
+}
+
+}  // namespace
+
 int PaintChannelBand(HDC dc, tagGS* gs, int slot) {
     if (!dc || !gs || !ChannelShown(gs, slot) || gs->chanCount[slot] == 0) return 0;
     CWaitCursor wait;
-    int result = 1;
-    {
-        CSavedDC saved(dc);
-        const RECT band = gs->chanBandRects[slot];
-        IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
-        FillSolid(dc, band, RGB(255, 255, 255));
-        DrawChannelGrid(dc, gs, slot, 0, 0, 1, 1);
-        const double interval = gs->sampleInterval;
-        if (!Positive(interval)) return 1;
-        const double span = gs->hPerDiv * gs->hDivisions + interval;
-        const double start = gs->hStart;
-        PagingPolicyScope policy(kPagingForward);
-        if (gs->storageKind == kStoreDiskPaged && gs->winSize > 2 * kWindowMargin) {
-            int64_t a = SampleIndexOf(start, interval), b = SampleIndexOf(start + span, interval);
-            if (span <= (gs->winSize - kWindowMargin) * interval) {
-                if (!WindowHolds(gs, a, b) && !LoadWindowFor(gs, a)) return 0;
-                result = DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), start, span, kColorModeOwn, 1, 1, 0, 0);
-            } else {
-                const double slice = (gs->winSize - 2 * kWindowMargin) * interval;
-                const double docEnd = static_cast<double>(gs->totalSamples) * interval;
-                for (double t = start; result && t < docEnd; t += slice) {
-                    if (!LoadWindowFor(gs, SampleIndexOf(t, interval))) return 0;
-                    double from = t - interval < 0 ? 0.0 : t - interval;
-                    result = DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), from, slice, kColorModeOwn, 1, 1, 0, 0);
-                    if (GraphTimeToX(gs, t + slice) >= gs->plotRect.right || EscapeDown()) break;
-                }
-            }
-        } else {
-            double from = start - interval < 0 ? 0.0 : start - interval;
-            double end = (gs->chanCount[slot] - 1.0) * interval;
-            double length = from + span > end ? end - from : span;
-            if (length >= 0)
-                result = DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), from, length, kColorModeOwn, 1, 1, 0, 0);
-        }
-    }
+    CSavedDC saved(dc);
+    const RECT band = gs->chanBandRects[slot];
+    IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
+    FillSolid(dc, band, RGB(255, 255, 255));
+    DrawChannelGrid(dc, gs, slot, 0, 0, 1, 1);
+    // The neighbours' edges are drawn in the order the whole plot draws them, so the band looks
+    // as it did: edges of earlier slots under the wave, of later slots over it.
+    DrawOtherBandsRules(dc, gs, slot, 0, slot);
+    int result = DrawBandWaveform(dc, gs, slot);
+    DrawOtherBandsRules(dc, gs, slot, slot + 1, kMaxChannels);
+    // The selection is inverted within the band only: the other bands still show theirs, and
+    // inverting them again would take it away.
     DrawSelectionXor(dc, gs);
     return result;
 }

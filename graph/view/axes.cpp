@@ -139,7 +139,7 @@ void PaintStatusBox(HDC dc, tagGS* gs) {
 // The horizontal units label, centred under the axis numbers.
 void PaintUnitsLabel(HDC dc, tagGS* gs) {
     const RECT& r = gs->hUnitsRect;
-    if (!gs->hScaleShown || !Visible(dc, r)) return;
+    if (!IsHScaleShown(gs) || !Visible(dc, r)) return;
     FillRect(dc, &r, StripBrush());
     char name[kUnitNameLen] = "";
     if (gs->displayMode == kModeXY) {
@@ -448,7 +448,7 @@ void DrawChannelScales(HDC dc, tagGS* gs) {
 
 // One scale strip: its numbers bottom to top and the units turned upright at its right edge.
 void DrawVerticalScale(HDC dc, tagGS* gs, int slot) {
-    if (!dc || !gs || !g_app || !gs->vScaleShown || !SlotShown(gs, slot)) return;
+    if (!dc || !gs || !g_app || !IsVScaleShown(gs) || !SlotShown(gs, slot)) return;
     const RECT r = gs->chanScaleRects[slot];
     if (r.bottom - r.top <= 0) return;
     FillRect(dc, &r, StripBrush());
@@ -481,7 +481,7 @@ void DrawVerticalScale(HDC dc, tagGS* gs, int slot) {
 void DrawTimeAxis(HDC dc, tagGS* gs) {
     if (!dc || !gs) return;
     RedrawMarkerBar(gs);
-    if (!gs->hScaleShown || !g_app) return;
+    if (!IsHScaleShown(gs) || !g_app) return;
     RECT strip = gs->hAxisRect;
     strip.left -= 5;
     FillRect(dc, &strip, StripBrush());
@@ -577,7 +577,7 @@ void FillRangeBar(HDC dc, const RECT* bar) {
 
 // The channel button row redraws each of its buttons.
 void RefreshChannelButtons(HDC, tagGS* gs) {
-    if (!gs || gs->displayMode == kModeXY || !gs->channelItems || !gs->chanButtonsShown) return;
+    if (!gs || gs->displayMode == kModeXY || !gs->channelItems || !IsChanButtonsShown(gs)) return;
     auto* grid = static_cast<CButtonGrid*>(gs->channelItems);
     for (int i = 0; i < grid->GetCount(); ++i) {
         if (CGridButton* item = grid->GetItem(i)) item->Draw();

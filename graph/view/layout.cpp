@@ -84,7 +84,7 @@ void PlanScrollBarsAndTools(const tagGS* gs, const stLayoutMetrics& m, stLayoutP
     int32_t tw = ToolWidth(m.cxScaleStrip, m.cxVScroll);
     int32_t x0 = r.right + 1 - 3 * tw;
     for (int i = 0; i < 3; ++i) p->tools[i] = MakeRect(x0 + i * tw, toolTop, x0 + (i + 1) * tw, yb + 1);
-    p->toolsShown = HScaleShown(gs);
+    p->toolsShown = IsHScaleShown(gs);
 }
 
 // The marker bar's search box, its two segment buttons and the label box.
@@ -92,12 +92,12 @@ void PlanMarkerBar(const tagGS* gs, const stLayoutMetrics& m, stLayoutPlan* p) {
     int32_t b = (m.cxVScroll + m.cxScaleStrip) / 3;
     if (b > kMarkerButtonMax) b = kMarkerButtonMax;
     int32_t by = p->markerBar.top + kMarkerButtonTop;
-    int32_t searchLeft = VScaleShown(gs) ? p->plot.right + 2 * b + 3 : p->plot.right - b - 3;
+    int32_t searchLeft = IsVScaleShown(gs) ? p->plot.right + 2 * b + 3 : p->plot.right - b - 3;
     p->markerSearch = MakeRect(searchLeft, by, searchLeft + b, by + kMarkerButtonHeight);
     p->segNext = MakeRect(searchLeft - (b + 1), by, searchLeft - 1, by + kMarkerButtonHeight);
     p->segPrev = MakeRect(searchLeft - (2 * b + 2), by, searchLeft - (b + 2), by + kMarkerButtonHeight);
     int32_t plotWidth = p->plot.right - p->plot.left;
-    int32_t strip = VScaleShown(gs) ? plotWidth - 2 : plotWidth - 3 * (b + 2) - 2;
+    int32_t strip = IsVScaleShown(gs) ? plotWidth - 2 : plotWidth - 3 * (b + 2) - 2;
     if (strip < 0) strip = 0;
     int32_t ey = p->markerBar.top + kMarkerEditTop;
     p->labelEdit = MakeRect(p->plot.left + 1, ey, p->plot.left + 1 + strip, ey + m.cyText + 6);
@@ -124,7 +124,7 @@ int PlanGraphLayout(const tagGS* gs, const stLayoutMetrics& m, int32_t clientWid
     p.measureTop = t;
     if (gs->measureShown) t += xy ? m.cyText + 5 : rows.measureRow;
     p.chanButtonTop = t;
-    if (!xy && gs->chanButtonsShown) t += rows.chanButtonRow;
+    if (!xy && IsChanButtonsShown(gs)) t += rows.chanButtonRow;
 
     p.markerBar = MakeRect(0, t, clientWidth, t);
     p.markerBarOn = gs->markerBarShown && !xy;
@@ -145,8 +145,8 @@ int PlanGraphLayout(const tagGS* gs, const stLayoutMetrics& m, int32_t clientWid
         p.work.bottom = bottom;
     }
     const RECT& r = p.work;
-    p.cxScaleStrip = VScaleShown(gs) ? m.cxScaleStrip : 0;
-    p.cyAxisStrip = HScaleShown(gs) ? m.cyAxisStrip : 1;
+    p.cxScaleStrip = IsVScaleShown(gs) ? m.cxScaleStrip : 0;
+    p.cyAxisStrip = IsHScaleShown(gs) ? m.cyAxisStrip : 1;
 
     p.labelColumn = MakeRect(r.left, t, r.left + 1 + m.cyVertical, r.bottom);
     p.plot = MakeRect(p.labelColumn.right, t, r.right - (p.cxScaleStrip + m.cxVScroll),
@@ -218,7 +218,7 @@ void PlanChannelRects(tagGS* gs, int32_t factor, int32_t cxScaleStrip, int32_t c
     ax.left = P.left - 1;
     ax.top = P.bottom + 1;
     ax.bottom = ax.top + cyAxisLine * factor;
-    ax.right = VScaleShown(gs) ? gs->plotRect.right : clientRight - 3 * toolWidth - 8;
+    ax.right = IsVScaleShown(gs) ? gs->plotRect.right : clientRight - 3 * toolWidth - 8;
     gs->xLabelRect = MakeRect(gs->plotRect.left, gs->plotRect.top - cyText * factor, gs->plotRect.right,
                               gs->plotRect.top);
 }

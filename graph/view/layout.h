@@ -12,9 +12,6 @@ constexpr int kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3;
 // down and are 22 high.
 constexpr int32_t kDefaultMarkerBarHeight = 36;
 
-// Display options that move rows and strips.
-inline bool VScaleShown(const tagGS* gs) { return gs->vScaleShown != 0; }
-inline bool HScaleShown(const tagGS* gs) { return gs->hScaleShown != 0; }
 // Slot states: in use (present, perhaps hidden) and shown.
 inline bool ViewSlotInUse(const tagGS* gs, int slot) { return (gs->chanFlags[slot] & kChanSlotMask) != 0; }
 inline bool ViewSlotShown(const tagGS* gs, int slot) {

@@ -1,6 +1,7 @@
 // Routing of the frame's menu commands by id range, and the handlers of each range.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
 struct tagGS;
 
@@ -23,3 +24,6 @@ void OnHelpCommand(HWND frame, UINT id);
 
 // Limits two selection times to the active segment, whichever order they are in.
 void ClampSelectionToSegment(tagGS* gs, double* t0, double* t1);
+// The same over a segment given by its sample range [first, end) at a sample interval: each time
+// before the segment's start is raised to it, each at or after its end lowered to the end.
+void ClampTimesToSegment(uint32_t first, uint32_t end, double sampleInterval, double* t0, double* t1);

@@ -26,7 +26,7 @@ void RepaintGraph(tagGS* gs) {
 void RepaintPlotAndBand(tagGS* gs) {
     if (!gs->hwnd) return;
     InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
-    if (gs->chanButtonsShown) InvalidateRect(gs->hwnd, &gs->chanLabelRects[gs->selectedChan], FALSE);
+    if (IsChanButtonsShown(gs)) InvalidateRect(gs->hwnd, &gs->chanLabelRects[gs->selectedChan], FALSE);
 }
 
 // After an edit of the samples: markers past the end go, measurements follow, the plot repaints.
@@ -245,14 +245,18 @@ void OnGraphEditCommand(HWND frame, UINT id, tagGS* gs) {
 }
 }  // namespace
 
-void ClampSelectionToSegment(tagGS* gs, double* t0, double* t1) {
-    uint32_t first = 0, end = 0;
-    if (!GetActiveSegmentSampleRange(gs, &first, &end)) return;
-    const double start = first * gs->sampleInterval, stop = end * gs->sampleInterval;
+void ClampTimesToSegment(uint32_t first, uint32_t end, double sampleInterval, double* t0, double* t1) {
+    const double start = first * sampleInterval, stop = end * sampleInterval;
     for (double* t : {t0, t1}) {
         if (*t < start) *t = start;
         else if (*t >= stop) *t = stop;
     }
+}
+
+void ClampSelectionToSegment(tagGS* gs, double* t0, double* t1) {
+    uint32_t first = 0, end = 0;
+    if (!GetActiveSegmentSampleRange(gs, &first, &end)) return;
+    ClampTimesToSegment(first, end, gs->sampleInterval, t0, t1);
 }
 
 void OnEditCommand(HWND frame, UINT id, HWND, UINT) {

@@ -90,14 +90,14 @@ void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
     Check(menu, 2091, gs->journalShown != 0);
     Check(menu, 2088, g_app->bToolbarVisible != 0);
     Check(menu, 2089, gs->measureShown != 0);
-    Check(menu, 2090, gs->chanButtonsShown != 0);
+    Check(menu, 2090, IsChanButtonsShown(gs));
     Check(menu, 2092, gs->chanDrawStyle[chan] == 0);
     Check(menu, 2093, gs->chanDrawStyle[chan] == 1);
     Check(menu, 2101, gs->chanDrawStyle[chan] == 2);
     Check(menu, 2102, (gs->chanPlotStyle[chan] & 0x80000000u) != 0);
     Enable(menu, 2102, xy);
-    Check(menu, 2119, gs->hScaleShown != 0);
-    Check(menu, 2120, gs->vScaleShown != 0);
+    Check(menu, 2119, IsHScaleShown(gs));
+    Check(menu, 2120, IsVScaleShown(gs));
     Check(menu, 2130, gs->currentTool == 16);
     Check(menu, 2131, gs->currentTool == 17);
     Check(menu, 2132, gs->currentTool == 18);
@@ -280,7 +280,7 @@ void UpdateJournalEditMenu(tagGS* gs, HWND journal) {
     for (UINT id : {514u, 515u, 517u}) Enable(menu, id, start != end);
     EnableRange(menu, 518, 522, false);
     Enable(menu, 516, IsClipboardFormatAvailable(CF_TEXT) != 0);
-    EnableAt(GetSubMenu(menu, kEditPopup), kClipboardPosition, false);
+    EnableAt(GetFramePopup(menu, kEditPopup), kClipboardPosition, false);
     Enable(menu, 528, true);
     Enable(menu, 529, true);
     UpdateSaveItem(menu, gs);

@@ -62,7 +62,7 @@ void UpdateGraphToolbar() {
     EnableButton(kMarkers, !xy);
     CheckButton(kGrid, gs->gridShown != 0);
     CheckButton(kMeasure, gs->measureShown != 0);
-    CheckButton(kNumbers, gs->chanButtonsShown != 0);
+    CheckButton(kNumbers, IsChanButtonsShown(gs));
     CheckButton(kMarkers, gs->markerBarShown != 0);
     CheckButton(kJournal, gs->journalShown != 0);
     const bool tools = !recording || (gs->toolsWhileRecording && g_cursorToolsAllowed);

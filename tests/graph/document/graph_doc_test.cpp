@@ -4,15 +4,133 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
+#include "graph/view/display_modes.h"
+#include "documents/documents_api.h"
 #include "shell/app.h"
 #include "shell/startup.h"
 #include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
 #include "button/lumikey.h"
+
+// ---- What a call leaves allocated ----
+// Blocks made by operator new and handles made by GlobalAlloc while a tracker runs, held in
+// fixed tables so that tracking allocates nothing itself.
+namespace leak {
+constexpr int kSlots = 4096;
+bool g_on = false;
+void* g_blocks[kSlots];
+HGLOBAL g_handles[kSlots];
+int g_overflow = 0;
+
+void Hold(void** table, void* p) {
+    if (!g_on || !p) return;
+    for (int i = 0; i < kSlots; ++i)
+        if (!table[i]) {
+            table[i] = p;
+            return;
+        }
+    ++g_overflow;
+}
+void Drop(void** table, void* p) {
+    if (!p) return;
+    for (int i = 0; i < kSlots; ++i)
+        if (table[i] == p) table[i] = nullptr;
+}
+int Live(void* const* table) {
+    int n = 0;
+    for (int i = 0; i < kSlots; ++i) n += table[i] != nullptr;
+    return n;
+}
+
+using GlobalAllocFn = HGLOBAL(WINAPI*)(UINT, SIZE_T);
+using GlobalFreeFn = HGLOBAL(WINAPI*)(HGLOBAL);
+GlobalAllocFn g_realAlloc = nullptr;
+GlobalFreeFn g_realFree = nullptr;
+HGLOBAL WINAPI CountingAlloc(UINT flags, SIZE_T bytes) {
+    HGLOBAL h = g_realAlloc(flags, bytes);
+    Hold(reinterpret_cast<void**>(g_handles), h);
+    return h;
+}
+HGLOBAL WINAPI CountingFree(HGLOBAL h) {
+    Drop(reinterpret_cast<void**>(g_handles), h);
+    return g_realFree(h);
+}
+
+// Points this program's import of a kernel function at another; returns the old target.
+void* PatchImport(const char* name, void* with) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!dir.VirtualAddress) return nullptr;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "KERNEL32.dll") != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
+            DWORD old = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+            void* was = reinterpret_cast<void*>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(with);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+            return was;
+        }
+    }
+    return nullptr;
+}
+
+// Counts what is made and not freed from its construction to Stop.
+class CTracker {
+public:
+    CTracker() {
+        std::fill(std::begin(g_blocks), std::end(g_blocks), nullptr);
+        std::fill(std::begin(g_handles), std::end(g_handles), nullptr);
+        g_overflow = 0;
+        g_realAlloc = reinterpret_cast<GlobalAllocFn>(PatchImport("GlobalAlloc", reinterpret_cast<void*>(CountingAlloc)));
+        g_realFree = reinterpret_cast<GlobalFreeFn>(PatchImport("GlobalFree", reinterpret_cast<void*>(CountingFree)));
+        g_on = g_realAlloc && g_realFree;
+    }
+    ~CTracker() { Stop(); }
+    CTracker(const CTracker&) = delete;
+    CTracker& operator=(const CTracker&) = delete;
+    bool Hooked() const { return g_realAlloc && g_realFree; }
+    void Stop() {
+        g_on = false;
+        if (g_realAlloc) PatchImport("GlobalAlloc", reinterpret_cast<void*>(g_realAlloc));
+        if (g_realFree) PatchImport("GlobalFree", reinterpret_cast<void*>(g_realFree));
+        g_realAlloc = nullptr;
+        g_realFree = nullptr;
+    }
+    int LiveBlocks() const { return Live(g_blocks); }
+    int LiveHandles() const { return Live(reinterpret_cast<void* const*>(g_handles)); }
+    int Overflow() const { return g_overflow; }
+};
+}  // namespace leak
+
+void* operator new(std::size_t bytes) {
+    void* p = std::malloc(bytes ? bytes : 1);
+    if (!p) throw std::bad_alloc();
+    leak::Hold(leak::g_blocks, p);
+    return p;
+}
+void operator delete(void* p) noexcept {
+    leak::Drop(leak::g_blocks, p);
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    leak::Drop(leak::g_blocks, p);
+    std::free(p);
+}
 
 namespace {
 
@@ -99,6 +217,9 @@ TEST(GraphDocNew, FieldsOfANewDocument) {
         {"outPanelsShown", double(gs->outPanelsShown), 1}, {"segmentTimeOffset", gs->segmentTimeOffset, 0.0},
         {"unitModel", double(gs->unitModel), 0},        {"saveAsType", double(gs->saveAsType), 1},
         {"chanHasScaling[3]", double(gs->chanHasScaling[3]), 0},
+        // The display switches read the words above.
+        {"fine grid", double(IsGridFine(gs)), 0},       {"channel buttons", double(IsChanButtonsShown(gs)), 1},
+        {"vertical scale", double(IsVScaleShown(gs)), 1}, {"horizontal scale", double(IsHScaleShown(gs)), 1},
     };
     for (const Field& f : fields) EXPECT_EQ(f.actual, f.expected) << f.name;
     EXPECT_TRUE(gs->journal);
@@ -299,6 +420,203 @@ TEST_F(GraphDocFrame, FileNewMakesAWindowedDocument) {
     EXPECT_EQ(gs->modified, 0u);
 }
 
+// Refuses the creation of graph windows on this thread.
+class RefuseGraphWindows {
+public:
+    RefuseGraphWindows() { hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId()); }
+    ~RefuseGraphWindows() { UnhookWindowsHookEx(hook_); }
+    RefuseGraphWindows(const RefuseGraphWindows&) = delete;
+    RefuseGraphWindows& operator=(const RefuseGraphWindows&) = delete;
+    static int refused;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND) {
+            const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+            if (!IS_INTRESOURCE(cs->lpszClass) && lstrcmpiA(cs->lpszClass, g_app->szClassNames[kClassChild]) == 0) {
+                ++refused;
+                return 1;
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+int RefuseGraphWindows::refused = 0;
+
+TEST_F(GraphDocFrame, NewGraphWithoutAWindowFreesTheDocumentAndItsParts) {
+    // Once before counting, so that whatever a first call keeps for good is made.
+    HWND client = g_app->hwndClient;
+    g_app->hwndClient = nullptr;
+    EXPECT_EQ(NewGraph(1), nullptr);
+    g_app->hwndClient = client;
+    struct Case {
+        const char* name;
+        bool noClient;
+    } const cases[] = {{"no MDI client", true}, {"window refused", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        uint32_t windows = g_graphWindowCount;
+        RefuseGraphWindows::refused = 0;
+        {
+            RefuseGraphWindows refuse;
+            leak::CTracker tracker;
+            ASSERT_TRUE(tracker.Hooked());
+            if (c.noClient) g_app->hwndClient = nullptr;
+            EXPECT_EQ(NewGraph(1), nullptr);
+            g_app->hwndClient = client;
+            tracker.Stop();
+            EXPECT_EQ(tracker.Overflow(), 0);
+            EXPECT_EQ(tracker.LiveHandles(), 0) << "the record (a moveable block) is freed";
+            EXPECT_EQ(tracker.LiveBlocks(), 0) << "the journal, item list, panels and marker manager are freed";
+        }
+        EXPECT_EQ(RefuseGraphWindows::refused, c.noClient ? 0 : 1);
+        EXPECT_EQ(g_graphWindowCount, windows);
+    }
+    // A window that is made keeps its document.
+    leak::CTracker tracker;
+    ASSERT_TRUE(tracker.Hooked());
+    HWND hwnd = NewGraph(1);
+    tracker.Stop();
+    ASSERT_TRUE(hwnd);
+    EXPECT_GT(tracker.LiveHandles(), 0);
+    EXPECT_GT(tracker.LiveBlocks(), 0);
+    EXPECT_TRUE(GetWindowGraph(hwnd));
+}
+
+// A button painted through WM_PRINTCLIENT into a white 32-bpp bitmap of its size.
+class CPaintedButton {
+public:
+    explicit CPaintedButton(HWND button) {
+        RECT rc{};
+        GetClientRect(button, &rc);
+        width = rc.right;
+        height = rc.bottom;
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!dc_ || !bitmap_ || width <= 0 || height <= 0) return;
+        old_ = SelectObject(dc_, bitmap_);
+        PatBlt(dc_, 0, 0, width, height, WHITENESS);
+        SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+        GdiFlush();
+        pixels_ = static_cast<const uint32_t*>(bits);
+    }
+    ~CPaintedButton() {
+        if (old_) SelectObject(dc_, old_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (dc_) DeleteDC(dc_);
+    }
+    CPaintedButton(const CPaintedButton&) = delete;
+    CPaintedButton& operator=(const CPaintedButton&) = delete;
+    bool Ok() const { return pixels_ != nullptr; }
+    COLORREF At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+        uint32_t p = pixels_[static_cast<size_t>(y) * width + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    int CountOf(COLORREF c) const {
+        int n = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) n += At(x, y) == c;
+        return n;
+    }
+    int width = 0, height = 0;
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    const uint32_t* pixels_ = nullptr;
+};
+
+// What a face must show, in the 16 x 15 picture's own pixels: where its lines are drawn and
+// where its picture is white (or the button's face) between them.
+struct stFacePicture {
+    const char* name;
+    std::vector<POINT> lines, white, face;
+};
+const stFacePicture kArrow = {"arrow",
+                              {{3, 0}, {3, 6}, {3, 13}, {8, 5}, {11, 8}, {12, 9}, {8, 12}, {11, 14}},
+                              {{4, 3}, {5, 6}, {8, 8}, {9, 11}},
+                              {{10, 2}, {1, 10}}};
+const stFacePicture kIBeam = {"I-beam",
+                              {{4, 1}, {6, 1}, {8, 1}, {10, 1}, {7, 2}, {7, 7}, {7, 12}, {4, 13}, {10, 13}},
+                              {},
+                              {{7, 1}, {7, 13}, {12, 2}, {2, 12}}};
+const stFacePicture kIBeamXY = {"XY I-beam",
+                                {{7, 1}, {7, 6}, {7, 13}, {1, 7}, {6, 7}, {8, 7}, {13, 7}},
+                                {},
+                                {{7, 7}, {1, 1}, {13, 13}}};
+const stFacePicture kZoom = {"zoom",
+                             {{4, 1}, {7, 1}, {1, 5}, {10, 5}, {6, 3}, {4, 5}, {8, 5}, {6, 7}, {11, 10}, {13, 13}},
+                             {{3, 3}, {8, 3}, {3, 7}, {8, 8}},
+                             {{14, 2}, {1, 13}}};
+
+// Whether the picture stands somewhere on the painted button with its lines in ink and its
+// white and face pixels as they should be.
+bool ShowsPicture(const CPaintedButton& b, const stFacePicture& f, COLORREF ink, COLORREF white, COLORREF face) {
+    for (int oy = 0; oy + 15 <= b.height; ++oy)
+        for (int ox = 0; ox + 16 <= b.width; ++ox) {
+            bool all = true;
+            for (const POINT& p : f.lines) all = all && b.At(ox + p.x, oy + p.y) == ink;
+            for (const POINT& p : f.white) all = all && b.At(ox + p.x, oy + p.y) == white;
+            for (const POINT& p : f.face) all = all && (face == CLR_INVALID || b.At(ox + p.x, oy + p.y) == face);
+            if (all) return true;
+        }
+    return false;
+}
+
+TEST_F(GraphDocFrame, ToolButtonsShowPicturesOfTheirToolsEnabledAndDisabled) {
+    HWND hwnd = FileNew();
+    tagGS* gs = GetWindowGraph(hwnd);
+    ASSERT_TRUE(gs);
+    const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), shadow = GetSysColor(COLOR_BTNSHADOW);
+    struct Case {
+        int button;
+        const stFacePicture* picture;
+        bool checked;  // a pressed-in button has a face of its own
+    } const cases[] = {{0, &kArrow, true}, {1, &kIBeam, false}, {2, &kZoom, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picture->name);
+        HWND button = gs->toolButtons[c.button];
+        ASSERT_TRUE(IsWindow(button));
+        EnableWindow(button, TRUE);
+        {
+            CPaintedButton painted(button);
+            ASSERT_TRUE(painted.Ok());
+            EXPECT_GE(painted.CountOf(black), 20) << "a drawing, not a flat square";
+            EXPECT_TRUE(ShowsPicture(painted, *c.picture, black, white, c.checked ? CLR_INVALID : face));
+        }
+        // Disabled: the same picture etched in the button shadow, and nothing in black ink.
+        EnableWindow(button, FALSE);
+        {
+            CPaintedButton painted(button);
+            ASSERT_TRUE(painted.Ok());
+            EXPECT_TRUE(ShowsPicture(painted, stFacePicture{c.picture->name, c.picture->lines, {}, {}}, shadow,
+                                     white, CLR_INVALID));
+            EXPECT_FALSE(ShowsPicture(painted, *c.picture, black, white, CLR_INVALID));
+        }
+        EnableWindow(button, TRUE);
+    }
+    // In XY mode the I-beam reads values off the plot: it shows a cross-hair.
+    SetDisplayMode(gs, 2);
+    CPaintedButton xy(gs->toolButtons[1]);
+    ASSERT_TRUE(xy.Ok());
+    EXPECT_TRUE(ShowsPicture(xy, kIBeamXY, black, white, face));
+    EXPECT_FALSE(ShowsPicture(xy, kIBeam, black, white, face));
+    SetDisplayMode(gs, 1);
+    CPaintedButton back(gs->toolButtons[1]);
+    EXPECT_TRUE(ShowsPicture(back, kIBeam, black, white, face));
+}
+
 TEST_F(GraphDocFrame, ControlsShowAndHideTogetherAndTheMeasurementRowIsRemade) {
     HWND hwnd = FileNew();
     tagGS* gs = GetWindowGraph(hwnd);
@@ -308,11 +626,20 @@ TEST_F(GraphDocFrame, ControlsShowAndHideTogetherAndTheMeasurementRowIsRemade) {
         ShowGraphControls(gs, show);
         for (HWND c : controls) EXPECT_EQ(IsWindowVisible(c) != FALSE, show == 1) << "show " << show;
     }
-    gs->measureType[4] = 3;
+    // The new row's height replaces the old one and the window is laid out around it.
+    const RECT plot = gs->plotRect;
+    int16_t height = 0;
+    void* probe = CreateMeasurementRow(hwnd, 2, 5, &height);
+    DeleteMeasurementRow(probe);
+    gs->measureRowHeight = static_cast<int16_t>(height + 40);
+    gs->plotRect = RECT{0, 0, 0, 0};
     ResetMeasurementGrid(gs, 2, 5);
     EXPECT_EQ(gs->measureRows, 2);
     EXPECT_TRUE(gs->measureGrid);
-    EXPECT_EQ(gs->measureType[4], 3) << "the boxes' settings stay with the document";
+    EXPECT_EQ(gs->measureRowHeight, height);
+    EXPECT_EQ(gs->plotRect.top, plot.top);
+    EXPECT_EQ(gs->plotRect.bottom, plot.bottom);
+    EXPECT_EQ(gs->plotRect.right, plot.right);
 }
 
 TEST_F(GraphDocFrame, RecordingDocumentsRefuseToClose) {

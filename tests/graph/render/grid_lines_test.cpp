@@ -181,7 +181,7 @@ TEST_F(GridLines, FirstVerticalLineFallsOnTheOriginGridAfterTheStart) {
 }
 
 TEST_F(GridLines, FineGridPutsFourDottedMinorLinesBetweenSolidMajorOnes) {
-    gs->gridFine = 1;
+    gs->gridOptions2 = 1;  // the fine grid, as a graph file stores it
     gs->hStart = 2500.0;  // first major column 30; minors 8 pixels apart from column 14
     Draw();
     // Between the horizontal lines of rows 10 and 20.
@@ -234,7 +234,7 @@ TEST_F(GridLines, DensityFollowsTheResolution) {
     for (const Row& r : rows) {
         CDibSurface s(420, 220);
         gs->hDivisions = r.hDivisions;
-        gs->gridFine = r.fine;
+        SetGridFine(gs.get(), r.fine);
         gs->chanVDivisions[kSlot] = 1.0;  // horizontal lines only on the band's edges
         gs->chanVPerDiv[kSlot] = 4.0;
         DrawChannelGrid(s.Dc(), gs.get(), kSlot, 0, 0, 1, 1);
@@ -319,7 +319,7 @@ TEST_F(GridLines, NothingIsDrawnWithoutAGridAChannelOrABand) {
     for (const Row& r : rows) {
         for (uint32_t fine : {0u, 1u}) {
             auto g = GridGraph();
-            g->gridFine = fine;
+            SetGridFine(g.get(), fine);
             r.change(g.get());
             CDibSurface s(420, 220);
             DrawChannelGrid(s.Dc(), g.get(), kSlot, 0, 0, 1, 1);
@@ -357,7 +357,7 @@ TEST_F(GridLines, UnusableScalesDropOnlyTheirOwnDirection) {
     for (const Row& c : cases) {
         for (uint32_t fine : {0u, 1u}) {
             auto g = GridGraph();
-            g->gridFine = fine;
+            SetGridFine(g.get(), fine);
             c.change(g.get());
             CDibSurface s(420, 220);
             DrawChannelGrid(s.Dc(), g.get(), kSlot, 0, 0, 1, 1);

@@ -890,6 +890,46 @@ TEST_F(Waveforms, TimeAndColumnsConvertBothWaysAndPaintChannelBandDrawsOneBand) 
         for (int x = 0; x < hidden.Width(); ++x) EXPECT_NE(hidden.At(x, y), kInk1);
 }
 
+TEST_F(Waveforms, RepaintingOneChartBandKeepsTheSelectionOfEveryBand) {
+    gs->displayMode = 1;
+    gs->hPerDiv = 100.0;  // 2.5 ms per pixel
+    gs->selStart = 100.0;  // columns 50 .. 150
+    gs->selEnd = 350.0;
+    const RECT bands[3] = {{10, 11, 410, 77}, {10, 77, 410, 143}, {10, 143, 410, 209}};
+    const COLORREF inks[3] = {kInk0, kInk1, kInk2};
+    for (int s = 0; s < 3; ++s) {
+        SetRaw(gs.get(), s, Sine(1200, 250 + 50 * s, 500.0), inks[s]);
+        gs->chanBandRects[s] = bands[s];
+        gs->chanPixelMap[3][s] = (bands[s].top + bands[s].bottom) / 2;
+        gs->chanPixelMap[2][s] = 40.0;
+    }
+    ASSERT_EQ(PaintPlotArea(surface.Dc(), gs.get()), 1);
+    std::vector<COLORREF> whole;
+    for (int y = 0; y < surface.Height(); ++y)
+        for (int x = 0; x < surface.Width(); ++x) whole.push_back(surface.At(x, y));
+    // Every band shows the selection: its empty top rows are inverted over columns 50 .. 149.
+    for (const RECT& b : bands) {
+        EXPECT_EQ(surface.At(100, b.top + 2), RGB(0, 0, 0)) << b.top;
+        EXPECT_EQ(surface.At(200, b.top + 2), kWhite) << b.top;
+    }
+    // Each band repainted on its own (a vertical scroll of its channel) gives the same picture.
+    for (int s = 0; s < 3; ++s) {
+        ASSERT_EQ(PaintChannelBand(surface.Dc(), gs.get(), s), 1);
+        int changed = 0, outside = 0;
+        for (int y = 0; y < surface.Height(); ++y)
+            for (int x = 0; x < surface.Width(); ++x) {
+                bool differs = surface.At(x, y) != whole[static_cast<size_t>(y) * surface.Width() + x];
+                POINT pt{x, y};
+                changed += differs;
+                outside += differs && !PtInRect(&bands[s], pt);
+            }
+        EXPECT_EQ(outside, 0) << "band " << s;
+        EXPECT_EQ(changed, 0) << "band " << s;
+        for (const RECT& b : bands) EXPECT_EQ(surface.At(100, b.top + 2), RGB(0, 0, 0)) << s << " " << b.top;
+    }
+    SaveArtefact(surface, "chart_band_selection");
+}
+
 }  // namespace
 
 // ---- A disk-paged document drawn window by window ----

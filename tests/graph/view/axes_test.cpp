@@ -334,7 +334,8 @@ protected:
         gs_->displayMode = 1;
         gs_->selectedChan = 1;
         gs_->chanFlags[1] = 2;
-        gs_->vScaleShown = gs_->hScaleShown = 1;
+        SetVScaleShown(gs_.get(), true);
+        SetHScaleShown(gs_.get(), true);
         gs_->chanVPerDiv[1] = 1.0;
         gs_->chanVDivisions[1] = 4.0;
         gs_->chanDecimals[1] = 1;
@@ -453,7 +454,7 @@ TEST_F(AxesDraw, VerticalScaleSkipsWhatItCannotDraw) {
         PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
         gs_->chanScaleRects[1] = c.strip;
         gs_->chanVCenter[1] = c.center;
-        gs_->vScaleShown = c.shown;
+        SetVScaleShown(gs_.get(), c.shown);
         gs_->chanFlags[1] = c.flags;
         DrawVerticalScale(surface_.Dc(), gs_.get(), 1);
         if (c.expectFill) {
@@ -538,13 +539,13 @@ TEST_F(AxesDraw, ClockTimeAndXYAxesAndHiddenAxis) {
     // Axis hidden: nothing at all.
     PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
     gs_->displayMode = 1;
-    gs_->hScaleShown = 0;
+    SetHScaleShown(gs_.get(), false);
     DrawTimeAxis(surface_.Dc(), gs_.get());
     EXPECT_EQ(surface_.CountNotWhite(), 0);
 
     // Bad horizontal scales fill the strip and draw no numbers.
     const double perDivs[] = {0.0, -1000.0, kNaN, kInf};
-    gs_->hScaleShown = 1;
+    SetHScaleShown(gs_.get(), true);
     for (double perDiv : perDivs) {
         SCOPED_TRACE(perDiv);
         PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
@@ -697,13 +698,13 @@ TEST_F(AxesDraw, ChannelButtonsRedrawOnlyWhenTheirRowIsShown) {
         SCOPED_TRACE(c.name);
         for (CCountingButton& b : buttons) b.draws = 0;
         gs_->displayMode = c.mode;
-        gs_->chanButtonsShown = c.shown;
+        SetChanButtonsShown(gs_.get(), c.shown);
         RefreshChannelButtons(surface_.Dc(), gs_.get());
         for (const CCountingButton& b : buttons) EXPECT_EQ(b.draws, c.draws);
     }
     // Without a grid there is nothing to draw.
     gs_->displayMode = 1;
-    gs_->chanButtonsShown = 1;
+    SetChanButtonsShown(gs_.get(), true);
     gs_->channelItems = nullptr;
     RefreshChannelButtons(surface_.Dc(), gs_.get());
     EXPECT_EQ(buttons[0].draws, 0);

@@ -23,8 +23,10 @@ GsPtr ZeroGraph() {
 // A document with every row and strip on, in Scope mode.
 GsPtr FullGraph() {
     GsPtr gs = ZeroGraph();
-    gs->measureShown = gs->chanButtonsShown = gs->markerBarShown = 1;
-    gs->vScaleShown = gs->hScaleShown = 1;
+    gs->measureShown = gs->markerBarShown = 1;
+    SetChanButtonsShown(gs.get(), true);
+    SetVScaleShown(gs.get(), true);
+    SetHScaleShown(gs.get(), true);
     return gs;
 }
 
@@ -83,10 +85,11 @@ TEST(LayoutPlan, RowsStackAboveThePlot) {
         GsPtr gs = ZeroGraph();
         gs->displayMode = c.mode;
         gs->measureShown = c.measure;
-        gs->chanButtonsShown = c.buttons;
+        SetChanButtonsShown(gs.get(), c.buttons);
         gs->markerBarShown = c.marker;
         gs->markerBarHeight = c.markerHeight;
-        gs->vScaleShown = gs->hScaleShown = 1;
+        SetVScaleShown(gs.get(), true);
+        SetHScaleShown(gs.get(), true);
         stLayoutRows rows = kRows;
         rows.outPanel = c.outPanel;
         stLayoutPlan plan{};
@@ -119,8 +122,8 @@ TEST(LayoutPlan, PlotStripsScrollBarsAndToolsFollowTheScaleOptions) {
     };
     for (const Case& c : cases) {
         GsPtr gs = FullGraph();
-        gs->vScaleShown = c.vScale;
-        gs->hScaleShown = c.hScale;
+        SetVScaleShown(gs.get(), c.vScale);
+        SetHScaleShown(gs.get(), c.hScale);
         stLayoutMetrics m = kMetrics;
         m.cyAxisStrip = c.cyAxisStrip;
         stLayoutPlan plan{};
@@ -164,7 +167,7 @@ TEST(LayoutPlan, MarkerBarControlsStandAtTheRightOfThePlot) {
     };
     for (const Case& c : cases) {
         GsPtr gs = FullGraph();
-        gs->vScaleShown = c.vScale;
+        SetVScaleShown(gs.get(), c.vScale);
         stLayoutPlan plan{};
         ASSERT_EQ(PlanGraphLayout(gs.get(), kMetrics, 800, 600, kRows, &plan), 1);
         EXPECT_TRUE(SameRect(plan.markerSearch, c.search)) << c.name;
@@ -289,7 +292,7 @@ TEST(LayoutChannelRects, ScopeAxisAndTitleRectangles) {
     for (const Case& c : cases) {
         GsPtr gs = ChartGraph({1, 1, 1});
         gs->displayMode = c.mode;
-        gs->vScaleShown = c.vScale;
+        SetVScaleShown(gs.get(), c.vScale);
         Plan(gs.get(), c.factor);
         EXPECT_TRUE(SameRect(gs->chanBandRects[0], c.band)) << c.name;
         EXPECT_TRUE(SameRect(gs->chanScaleRects[0], c.scale)) << c.name;

@@ -184,8 +184,8 @@ TEST_F(LayoutWindow, ScaleOptionsMoveThePlotEdgesAndHideTheTools) {
         uint32_t vScale, hScale;
     } cases[] = {{0, 1}, {1, 0}, {0, 0}, {1, 1}};
     for (const Case& c : cases) {
-        gs_->vScaleShown = c.vScale;
-        gs_->hScaleShown = c.hScale;
+        SetVScaleShown(gs_, c.vScale);
+        SetHScaleShown(gs_, c.hScale);
         Relayout();
         const RECT& plot = gs_->plotRect;
         EXPECT_EQ(g_app->cxScaleStrip, c.vScale ? measured : 0);
@@ -291,7 +291,7 @@ TEST_F(LayoutWindow, ChannelButtonRowSitsUnderTheMeasurementRow) {
     for (const Case& c : cases) {
         gs_->measureRowHeight = 30;
         gs_->measureShown = c.measure;
-        gs_->chanButtonsShown = c.buttons;
+        SetChanButtonsShown(gs_, c.buttons);
         Relayout();
         RECT rc{};
         grid->GetRect(&rc);

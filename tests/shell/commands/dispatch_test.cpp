@@ -5,6 +5,7 @@
 #include "shell/commands/dispatch.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
+#include "shell/startup.h"
 #include "graph/document/graph_doc.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>
@@ -206,6 +207,30 @@ TEST_F(Dispatch, ClampSelectionToSegmentLeavesTimesWithoutASegment) {
     EXPECT_EQ(t1, -5.0);
 }
 
+// A segment of samples 100 .. 300 at 2 ms: times 200 .. 600 ms.
+TEST(DispatchSegments, SelectionsCrossingASegmentEdgeAreClampedAndThoseInsideStay) {
+    struct Row {
+        double t0, t1;      // the selection, in either order
+        double want0, want1;
+    } const rows[] = {
+        {250.0, 500.0, 250.0, 500.0},    // inside: unchanged
+        {500.0, 250.0, 500.0, 250.0},    // inside, ends the other way round
+        {200.0, 599.0, 200.0, 599.0},    // on the start, and just before the end
+        {150.0, 400.0, 200.0, 400.0},    // crosses the start
+        {400.0, 150.0, 400.0, 200.0},
+        {450.0, 700.0, 450.0, 600.0},    // crosses the end
+        {600.0, 300.0, 600.0, 300.0},    // at the end: held there
+        {-50.0, 1e9, 200.0, 600.0},      // over the whole segment and beyond
+        {10.0, 20.0, 200.0, 200.0},      // wholly before it
+    };
+    for (const Row& r : rows) {
+        double t0 = r.t0, t1 = r.t1;
+        ClampTimesToSegment(100, 300, 2.0, &t0, &t1);
+        EXPECT_EQ(t0, r.want0) << r.t0 << " " << r.t1;
+        EXPECT_EQ(t1, r.want1) << r.t0 << " " << r.t1;
+    }
+}
+
 // A lesson tree beside a temporary program folder.
 class DispatchLessons : public CommandsTest {
 protected:
@@ -284,23 +309,32 @@ TEST_F(DispatchLessons, AnEntryOpensItsLessonFromTheProgramFolder) {
 
 namespace {
 
-// Edits that fail report the operation by name; a restricted edit does nothing at all.
+// Edits that cannot work report the operation by name: copying from a channel that holds no
+// samples, and making a channel when every slot is taken. An edit without a selection does
+// nothing and says nothing; a restricted edit does nothing at all.
 TEST_F(Dispatch, FailedEditsNameTheirOperation) {
     for (UINT id : {514u, 516u, 517u}) ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
+    ASSERT_TRUE(g_channelClipboard);
+    g_channelClipboard->chanCount[0] = 0;
+    enum Slots { kActiveOnly, kAllTaken };
     struct Row {
         UINT id;
-        bool withChannel, withSelection;
+        Slots slots;
+        bool withSelection;
         const char* name;  // null: no box
     } rows[] = {
-        {515, true, true, "Copy"},       {515, true, false, nullptr},  {514, true, true, "Cut"},
-        {514, true, false, nullptr},     {516, false, false, "Paste"}, {516, true, true, nullptr},
-        {519, true, false, "Insert"},    {520, true, true, "Duplicate"}, {520, true, false, "Duplicate"},
-        {523, true, true, nullptr},      {527, true, true, nullptr},   {530, true, true, nullptr},
+        {515, kActiveOnly, true, "Copy"},       {514, kActiveOnly, true, "Cut"},
+        {515, kActiveOnly, false, nullptr},     {514, kActiveOnly, false, nullptr},
+        {517, kActiveOnly, false, nullptr},     {519, kAllTaken, false, "Insert"},
+        {520, kAllTaken, true, "Duplicate"},    {520, kAllTaken, false, "Duplicate"},
     };
     for (const Row& row : rows) {
         tagGS* gs = Graph();
         ASSERT_TRUE(gs);
-        gs->chanFlags[2] = row.withChannel ? 2 : 0;
+        for (int slot = 0; slot < kMaxChannels; ++slot) {
+            gs->chanFlags[slot] = row.slots == kAllTaken || (row.slots == kActiveOnly && slot == 2) ? 2 : 0;
+            gs->chanCount[slot] = 0;
+        }
         gs->selectedChan = 2;
         gs->selStart = 0.0;
         gs->selEnd = row.withSelection ? 40.0 : 0.0;
@@ -314,9 +348,11 @@ TEST_F(Dispatch, FailedEditsNameTheirOperation) {
         EXPECT_EQ(boxes.boxes[0].text, std::string("Not enough memory for ") + row.name);
         EXPECT_EQ(boxes.boxes[0].caption, "Norvane Tessaly");
     }
+    tagGS* gs = Graph();
+    for (int slot = 0; slot < kMaxChannels; ++slot) gs->chanFlags[slot] = 0;
     // Restricted again by the lesson: Cut neither acts nor reports, and its item greys.
     ASSERT_EQ(SetStatusHotKeyEx(514, 0), 1);
-    tagGS* gs = Graph();
+    gs->chanFlags[2] = 2;
     gs->selEnd = 40.0;
     InitMenu();
     EXPECT_TRUE(Grayed(514));

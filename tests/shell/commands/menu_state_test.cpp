@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -109,7 +110,7 @@ TEST_F(MenuState, FlagsOfTheGraphBecomeChecks) {
         uint32_t* flag;
         UINT id;
     } rows[] = {{&gs->gridShown, 2085},       {&gs->journalShown, 2091}, {&gs->measureShown, 2089},
-                {&gs->chanButtonsShown, 2090}, {&gs->hScaleShown, 2119}, {&gs->vScaleShown, 2120},
+                {&gs->viewFlags2, 2090},       {&gs->lessonFlags[1], 2119}, {&gs->lessonFlags[0], 2120},
                 {&gs->markerBarShown, 2087},   {&g_app->bToolbarVisible, 2088}};
     for (uint32_t on : {1u, 0u}) {
         for (const Row& row : rows) *row.flag = on;
@@ -307,6 +308,42 @@ TEST_F(MenuState, JournalFocusEditsItsTextDespiteRestrictions) {
     InitMenu();
     EXPECT_EQ(gs->modified, 1u);
     EXPECT_FALSE(Grayed(259));
+}
+
+TEST_F(MenuState, JournalFocusGraysTheEditMenusClipboardPopupWhileTheGraphIsMaximised) {
+    tagGS* gs = GraphWithChannel();
+    HWND journal = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 200, 60,
+                                   gs->hwnd, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(journal);
+    struct PaneSwap {
+        tagGS* gs;
+        void* pane;
+        ~PaneSwap() { gs->journalWnd = pane; }
+    } swap{gs, gs->journalWnd};
+    gs->journalWnd = journal;
+    gs->journalShown = 1;
+    // Maximised with a system menu, the graph puts that menu in front of the popups.
+    SetWindowLongA(gs->hwnd, GWL_STYLE, GetWindowLongA(gs->hwnd, GWL_STYLE) | WS_SYSMENU);
+    ShowWindow(gs->hwnd, SW_MAXIMIZE);
+    ASSERT_TRUE(IsZoomed(gs->hwnd));
+    DrawMenuBar(g_app->hwndFrame);
+    HMENU edit = GetFramePopup(Menu(), 1);
+    ASSERT_TRUE(edit);
+    ASSERT_EQ(GetMenuItemID(edit, 0), 513u);  // Undo
+    HMENU atPositionOne = GetSubMenu(Menu(), 1);
+    ASSERT_NE(atPositionOne, edit) << "the system menu did not come in front";
+    const int count = GetMenuItemCount(atPositionOne);
+    std::vector<UINT> before;
+    for (int i = 0; i < count; ++i) before.push_back(GetMenuState(atPositionOne, i, MF_BYPOSITION) & MF_GRAYED);
+    EnableMenuItem(edit, 13, MF_BYPOSITION | MF_ENABLED);
+    SetForegroundWindow(g_app->hwndFrame);
+    SetFocus(journal);
+    ASSERT_EQ(GetFocus(), journal);
+    InitMenu();
+    EXPECT_TRUE(GetMenuState(edit, 13, MF_BYPOSITION) & MF_GRAYED) << "the Clipboard popup";
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(GetMenuState(atPositionOne, i, MF_BYPOSITION) & MF_GRAYED, before[i]) << "the popup before Edit, " << i;
+    ShowWindow(gs->hwnd, SW_RESTORE);
 }
 
 TEST_F(MenuState, PopupsMoveRightWhileTheGraphIsMaximised) {

@@ -1,0 +1,159 @@
+#!/usr/bin/env python3
+"""Draws the graph window's tool button faces into shell/res as 16 x 15 palette bitmaps.
+
+Each face is drawn below as text, one character per pixel. The background is the classic
+button grey (192, 192, 192) and the program loads the faces with LR_LOADMAP3DCOLORS, so that
+grey, the shadow grey and the light grey take the system's button colours. Disabled faces are
+made from the enabled ones: the picture in shadow grey over a white copy one pixel down and right.
+
+Run from anywhere: python3 tools/make_button_faces.py
+"""
+import os
+import struct
+
+WIDTH, HEIGHT = 16, 15
+
+# Palette entries (R, G, B); the three greys are the ones LR_LOADMAP3DCOLORS maps.
+PALETTE = {
+    ".": (192, 192, 192),  # button face
+    "K": (0, 0, 0),
+    "W": (255, 255, 255),
+    "G": (128, 128, 128),  # button shadow
+    "L": (223, 223, 223),  # button light
+    "B": (0, 0, 192),      # data: a recorded wave
+}
+ORDER = [".", "K", "W", "G", "L", "B"]
+
+# The arrow tool: a pointer.
+ARROW = [
+    "...K............",
+    "...KK...........",
+    "...KWK..........",
+    "...KWWK.........",
+    "...KWWWK........",
+    "...KWWWWK.......",
+    "...KWWWWWK......",
+    "...KWWWWWWK.....",
+    "...KWWWWWWWK....",
+    "...KWWWWKKKKK...",
+    "...KWWKWWK......",
+    "...KWK.KWWK.....",
+    "...KK...KWWK....",
+    "...K.....KWWK...",
+    "..........KK....",
+]
+
+# The I-beam tool: a text cursor standing in a recorded wave, for selecting a time range.
+IBEAM = [
+    "................",
+    "....KKK.KKK.....",
+    ".......K........",
+    ".......K........",
+    "..BB...K........",
+    ".B..B..K........",
+    "B....B.K.......B",
+    "......BK......B.",
+    ".......K.....B..",
+    ".......KB...B...",
+    ".......K.BBB....",
+    ".......K........",
+    ".......K........",
+    "....KKK.KKK.....",
+    "................",
+]
+
+# The I-beam tool in XY mode, where it reads values off the plot: a cross-hair on an XY loop.
+IBEAM_XY = [
+    "................",
+    ".......K........",
+    ".......K........",
+    ".....BBKBB......",
+    "....B..K..B.....",
+    "...B...K...B....",
+    "..B....K....B...",
+    ".KKKKKK.KKKKKK..",
+    "..B....K....B...",
+    "...B...K...B....",
+    "....B..K..B.....",
+    ".....BBKBB......",
+    ".......K........",
+    ".......K........",
+    "................",
+]
+
+# The zoom tool: a magnifying glass with a plus in its lens.
+ZOOM = [
+    "................",
+    "....KKKK........",
+    "..KKWWWWKK......",
+    "..KWWWKWWK......",
+    ".KWWWWKWWWK.....",
+    ".KWWKKKKKWK.....",
+    ".KWWWWKWWWK.....",
+    ".KWWWWKWWWK.....",
+    "..KWWWWWWK......",
+    "..KKWWWWKKK.....",
+    "....KKKK.KKK....",
+    "..........KKK...",
+    "...........KKK..",
+    "............KK..",
+    "................",
+]
+
+
+def disabled(face):
+    """The picture in shadow grey, with a white copy one pixel down and right behind it."""
+    out = [["."] * WIDTH for _ in range(HEIGHT)]
+    for y, row in enumerate(face):
+        for x, c in enumerate(row):
+            if c != "." and x + 1 < WIDTH and y + 1 < HEIGHT:
+                out[y + 1][x + 1] = "W"
+    for y, row in enumerate(face):
+        for x, c in enumerate(row):
+            if c != "." and c != "W":
+                out[y][x] = "G"
+    return ["".join(r) for r in out]
+
+
+def bitmap_bytes(face):
+    """An 8-bit bottom-up BMP of the face with the small palette above."""
+    assert len(face) == HEIGHT and all(len(r) == WIDTH for r in face), "faces are 16 x 15"
+    stride = (WIDTH + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(face):
+        line = bytes(ORDER.index(c) for c in row)
+        pixels += line + bytes(stride - WIDTH)
+    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in (PALETTE[c] for c in ORDER))
+    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 8, 0, len(pixels), 2835, 2835, len(ORDER), 0)
+    offset = 14 + len(info) + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    return header + info + palette + bytes(pixels)
+
+
+# Resource number -> face, in the order the program loads them: enabled arrow, I-beam, XY
+# I-beam, zoom, then their disabled faces, then the toolbar's I-beam and XY I-beam pairs.
+FACES = {
+    115: ARROW,
+    114: IBEAM,
+    123: IBEAM_XY,
+    113: ZOOM,
+    187: disabled(ARROW),
+    188: disabled(IBEAM),
+    189: disabled(IBEAM_XY),
+    190: disabled(ZOOM),
+    223: IBEAM,
+    224: disabled(IBEAM),
+    225: IBEAM_XY,
+    226: disabled(IBEAM_XY),
+}
+
+
+def main():
+    res = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "shell", "res")
+    for number, face in FACES.items():
+        with open(os.path.join(res, "btn%d.bmp" % number), "wb") as f:
+            f.write(bitmap_bytes(face))
+
+
+if __name__ == "__main__":
+    main()
