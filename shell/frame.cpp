@@ -1,6 +1,7 @@
 // The frame window: MDI client, graph toolbar strip, status strip, closing and dropped files.
 #include "shell/frame.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "shell/binding.h"
 #include "shell/startup.h"
 #include "shell/commands/dispatch.h"
@@ -16,9 +17,7 @@
 int StatusStripHeight() { return g_app->cyStatus + 5; }
 
 namespace {
-constexpr UINT kClientId = 1;
-constexpr UINT kFirstChildId = 0x1010;
-constexpr UINT kMenuShowToolbar = 14, kMenuHideToolbar = 15;
+HWND FrameClient() { return g_app ? g_app->hwndClient : nullptr; }
 
 // Creates the MDI client and the toolbar, and prepares the frame menu.
 LRESULT OnFrameCreate(HWND hwnd) {
@@ -26,10 +25,10 @@ LRESULT OnFrameCreate(HWND hwnd) {
     CLIENTCREATESTRUCT ccs{};
     HMENU menu = GetMenu(hwnd);
     ccs.hWindowMenu = menu ? GetSubMenu(menu, 4) : nullptr;
-    ccs.idFirstChild = kFirstChildId;
+    ccs.idFirstChild = IDM_WINDOW_CHILD_FIRST;
     g_app->hwndClient = CreateWindowExA(0, "mdiclient", nullptr, 0x42300001, 0, 0, 0, 0, hwnd,
-                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kClientId)), g_app->hInstance,
-                                        &ccs);
+                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_MDI_CLIENT)),
+                                        g_app->hInstance, &ccs);
     g_app->hwndToolbar = CreateWindowExA(0, g_app->szClassNames[kClassToolbar], nullptr, WS_CHILD | WS_VISIBLE, 0, 0,
                                          0, 0, hwnd, nullptr, g_app->hInstance, nullptr);
     if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
@@ -38,8 +37,8 @@ LRESULT OnFrameCreate(HWND hwnd) {
     if (menu) {
         HMENU display = GetSubMenu(menu, 3);
         if (display) MakeColorMenuOwnerDrawn(GetSubMenu(display, 11));
-        DeleteMenu(menu, 2121, MF_BYCOMMAND);
-        DeleteMenu(menu, 2128, MF_BYCOMMAND);
+        DeleteMenu(menu, IDM_SHOW_X_SCALE_SECOND, MF_BYCOMMAND);
+        DeleteMenu(menu, IDM_SHOW_Y_SCALE_SECOND, MF_BYCOMMAND);
     }
     g_app->uFindReplaceMsg = RegisterWindowMessageA("commdlg_FindReplace");
     return 0;
@@ -103,16 +102,16 @@ LRESULT OnFrameRightClick(HWND hwnd, WPARAM hitTest, LPARAM lParam) {
     if (hitTest != HTMENU) return 1;
     HMENU popup = CreatePopupMenu();
     if (!popup) return 0;
-    AppendMenuA(popup, MF_STRING, kMenuShowToolbar, "Show Toolbar");
-    AppendMenuA(popup, MF_STRING, kMenuHideToolbar, "Hide Toolbar");
+    AppendMenuA(popup, MF_STRING, IDM_TOOLBAR_SHOW, "Show Toolbar");
+    AppendMenuA(popup, MF_STRING, IDM_TOOLBAR_HIDE, "Hide Toolbar");
     bool shown = g_app->bToolbarVisible > 0;
-    CheckMenuItem(popup, kMenuShowToolbar, shown ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(popup, kMenuHideToolbar, shown ? MF_UNCHECKED : MF_CHECKED);
-    AdjustMenuByContainerData(5002, popup);
+    CheckMenuItem(popup, IDM_TOOLBAR_SHOW, shown ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(popup, IDM_TOOLBAR_HIDE, shown ? MF_UNCHECKED : MF_CHECKED);
+    AdjustMenuByContainerData(IDR_TOOLBAR_MENU, popup);
     int choice = TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD, static_cast<short>(LOWORD(lParam)),
                                 static_cast<short>(HIWORD(lParam)), 0, hwnd, nullptr);
     DestroyMenu(popup);
-    if (choice) ApplyToolbarChoice(choice == kMenuShowToolbar);
+    if (choice) ApplyToolbarChoice(choice == IDM_TOOLBAR_SHOW);
     ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
     return 0;
 }
@@ -146,6 +145,61 @@ void OnFrameDropFiles(HDROP drop) {
         OpenDroppedFile(path);
     }
     DragFinish(drop);
+}
+
+// Closing: refused while a recording runs or a graph objects; the placement is kept.
+void OnFrameClose(HWND hwnd) {
+    if (!MayCloseFrame()) return;
+    SaveWindowPlacement();
+    DestroyWindow(hwnd);
+}
+
+void OnFrameDrawItem(DRAWITEMSTRUCT* dis) {
+    if (dis->CtlType == ODT_MENU) DrawColorMenuItem(dis);
+}
+
+// The owner-drawn colour items of the menu, and the toolbar's channel list items.
+void OnFrameMeasureItem(MEASUREITEMSTRUCT* mis) {
+    if (mis->CtlType == ODT_MENU) {
+        mis->itemWidth = 10 * g_app->cxText;
+        mis->itemHeight = g_app->cyText + g_app->cyText / 2;
+    } else {
+        mis->itemWidth = 32 * g_app->cxText;
+        mis->itemHeight = g_app->cyText;
+    }
+}
+
+// A move or resize of the user's is remembered as the placement to save.
+void OnFrameWindowPosChanged(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);
+    if (!(wp->flags & (SWP_FRAMECHANGED | SWP_NOACTIVATE)) && (!(wp->flags & SWP_NOSIZE) || !(wp->flags & SWP_NOMOVE)))
+        GetWindowRect(hwnd, &g_app->rcFrame);
+    DefFrameProcA(hwnd, FrameClient(), WM_WINDOWPOSCHANGED, wParam, lParam);
+}
+
+// The frame's timer redraws the active graph's cursor line.
+void OnFrameTimer(WPARAM id) {
+    if (id == kFrameTimerId && g_app->hwndActiveGraph && IsWindow(g_app->hwndActiveGraph)) {
+        if (tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph)) RedrawGraphCursor(gs);
+    }
+}
+
+// Another start of the program passes a file to open.
+LRESULT OnFrameCopyData(const COPYDATASTRUCT* cds) {
+    // The data is a path; it need not be terminated, so copy it out bounded.
+    if (cds && cds->lpData && cds->cbData > 0) {
+        char path[MAX_PATH];
+        size_t n = cds->cbData < sizeof path - 1 ? cds->cbData : sizeof path - 1;
+        std::memcpy(path, cds->lpData, n);
+        path[n] = 0;
+        OpenGraphFile(path);
+    }
+    return 1;
+}
+
+LRESULT OnFrameSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam) {
+    if (SystemCommandBlocked(hwnd, cmd, lParam)) return 0;
+    return DefFrameProcA(hwnd, FrameClient(), WM_SYSCOMMAND, cmd, lParam);
 }
 }  // namespace
 
@@ -203,7 +257,6 @@ int OpenDroppedFile(const char* path) {
 }
 
 LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    HWND client = g_app ? g_app->hwndClient : nullptr;
     switch (msg) {
     case WM_CREATE:
         return OnFrameCreate(hwnd);
@@ -217,10 +270,7 @@ LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         OnFramePaint(hwnd);
         return 0;
     case WM_CLOSE:
-        if (MayCloseFrame()) {
-            SaveWindowPlacement();
-            DestroyWindow(hwnd);
-        }
+        OnFrameClose(hwnd);
         return 0;
     case WM_QUERYENDSESSION:
         return MayCloseFrame();
@@ -228,36 +278,21 @@ LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         OnFrameSysColorChange();
         return 0;
     case WM_DRAWITEM:
-        if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlType == ODT_MENU)
-            DrawColorMenuItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        OnFrameDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
         return 0;
-    case WM_MEASUREITEM: {
-        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (mis->CtlType == ODT_MENU) {
-            mis->itemWidth = 10 * g_app->cxText;
-            mis->itemHeight = g_app->cyText + g_app->cyText / 2;
-        } else {
-            mis->itemWidth = 32 * g_app->cxText;
-            mis->itemHeight = g_app->cyText;
-        }
+    case WM_MEASUREITEM:
+        OnFrameMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return 0;
-    }
-    case WM_WINDOWPOSCHANGED: {
-        auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);
-        if (!(wp->flags & (SWP_FRAMECHANGED | SWP_NOACTIVATE)) && (!(wp->flags & SWP_NOSIZE) || !(wp->flags & SWP_NOMOVE)))
-            GetWindowRect(hwnd, &g_app->rcFrame);
-        DefFrameProcA(hwnd, client, msg, wParam, lParam);
+    case WM_WINDOWPOSCHANGED:
+        OnFrameWindowPosChanged(hwnd, wParam, lParam);
         return 0;
-    }
     case WM_NCRBUTTONDOWN:
         return OnFrameRightClick(hwnd, wParam, lParam);
     case WM_COMMAND:
         OnFrameCommand(hwnd, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
         return 0;
     case WM_TIMER:
-        if (wParam == kFrameTimerId && g_app->hwndActiveGraph && IsWindow(g_app->hwndActiveGraph)) {
-            if (tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph)) RedrawGraphCursor(gs);
-        }
+        OnFrameTimer(wParam);
         return 0;
     case WM_INITMENU:
         UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
@@ -265,37 +300,18 @@ LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_INITMENUPOPUP:
         ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
         return 0;
-    case WM_MENUSELECT: {
-        const UINT flags = HIWORD(wParam);
-        HMENU menu = reinterpret_cast<HMENU>(lParam);
-        if (flags == 0xFFFF && !menu)
-            OnFrameMenuSelect(menu, 0, nullptr, static_cast<UINT>(-1));
-        else if (flags & MF_POPUP)
-            OnFrameMenuSelect(menu, 0, GetSubMenu(menu, LOWORD(wParam)), flags);
-        else
-            OnFrameMenuSelect(menu, LOWORD(wParam), nullptr, flags);
+    case WM_MENUSELECT:
+        OnMenuSelectMessage(wParam, lParam);
         return 0;
-    }
     case WM_DROPFILES:
         OnFrameDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
-    case WM_COPYDATA: {
-        auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lParam);
-        // The data is a path; it need not be terminated, so copy it out bounded.
-        if (cds && cds->lpData && cds->cbData > 0) {
-            char path[MAX_PATH];
-            size_t n = cds->cbData < sizeof path - 1 ? cds->cbData : sizeof path - 1;
-            std::memcpy(path, cds->lpData, n);
-            path[n] = 0;
-            OpenGraphFile(path);
-        }
-        return 1;
-    }
+    case WM_COPYDATA:
+        return OnFrameCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_SYSCOMMAND:
-        if (SystemCommandBlocked(hwnd, wParam, lParam)) return 0;
-        return DefFrameProcA(hwnd, client, msg, wParam, lParam);
+        return OnFrameSysCommand(hwnd, wParam, lParam);
     default:
-        return DefFrameProcA(hwnd, client, msg, wParam, lParam);
+        return DefFrameProcA(hwnd, FrameClient(), msg, wParam, lParam);
     }
 }
 

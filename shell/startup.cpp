@@ -1,6 +1,7 @@
 // Kymora's life from its first instruction to its exit.
 #include "shell/startup.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "shell/binding.h"
 #include "shell/frame.h"
 #include "shell/commands/menus.h"
@@ -37,6 +38,32 @@ const char kIniFile[] = "NORVANE.INI";
 const char kIniSection[] = "Wavemind";
 uint16_t g_waitCount = 0;
 HCURSOR g_cursorBeforeWait = nullptr;
+
+// The low byte of a selection error code; IDS_NO_MEMORY and IDS_NO_DISK_SPACE are codes too.
+constexpr uint32_t kErrCancelled = 1, kErrBadParameter = 2, kErrNoSelection = 0x22, kErrBadSelection = 0x24;
+
+// Why a transform refused its parameters, by the second byte of a kErrBadParameter code.
+constexpr struct {
+    uint32_t reason;
+    const char* key;
+} kParameterReasons[] = {
+    {0x25, "At least 1 interval is required for the difference transform."},
+    {0x27, "An Interval of at least 3 samples is required for the smoothing transform."},
+    {0x2A, "An Interval of at least 3 samples is required for FIR filters."},
+    {0x2B, "An Interval of at least 4 samples is required for a Fourier transform."},
+    {0x33, "FIR Filters require at least 3 coefficients."},
+};
+
+// A known reason has a keyed text; any other is a string of the string table.
+void ReportBadParameter(HWND hwnd, uint32_t code) {
+    const uint32_t reason = (code >> 8) & 0xFF;
+    for (const auto& known : kParameterReasons) {
+        if (known.reason != reason) continue;
+        MessageBoxA(hwnd, getMsgBoxText(known.key), getMsgBoxText("Norvane Tessaly"), MB_ICONEXCLAMATION);
+        return;
+    }
+    MessageBoxFromStringTable(hwnd, MB_ICONEXCLAMATION, reason, "");
+}
 
 // A floating-point fault must not end the program: reset the unit and go on.
 void OnFloatingPointSignal(int) {
@@ -113,10 +140,10 @@ int RegisterAppClasses() {
     WNDCLASSA wc{};
     wc.lpfnWndProc = FrameWndProc;
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(1));
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_KYMORA));
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wc.lpszMenuName = MAKEINTRESOURCEA(1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_FRAME_MENU);
     wc.lpszClassName = g_app->szClassNames[kClassFrame];
     if (!RegisterClassA(&wc)) return 0;
 
@@ -125,7 +152,7 @@ int RegisterAppClasses() {
     wc.lpfnWndProc = GraphWndProc;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(108));
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_GRAPH));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = g_app->szClassNames[kClassChild];
     if (!RegisterClassA(&wc)) return 0;
@@ -134,10 +161,10 @@ int RegisterAppClasses() {
     wc.lpfnWndProc = ScriptWndProc;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(108));
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_GRAPH));
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = g_app->hbrToolbar;
-    wc.lpszMenuName = MAKEINTRESOURCEA(163);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_SCRIPT_MENU);
     wc.lpszClassName = "acqScript";
     if (!RegisterClassA(&wc)) return 0;
 
@@ -156,7 +183,9 @@ int RegisterAppClasses() {
     g_app->hbmMark = LoadBitmapA(inst, "mark");
     g_app->hbmMark0 = LoadBitmapA(inst, "mark0");
     // The faces are drawn on the classic button greys, which take the system's button colours.
-    static const int buttonIds[12] = {115, 114, 123, 113, 187, 188, 189, 190, 223, 224, 225, 226};
+    static const int buttonIds[12] = {IDB_FACE_ARROW,     IDB_FACE_IBEAM,     IDB_FACE_IBEAM_XY,     IDB_FACE_ZOOM,
+                                      IDB_FACE_ARROW_OFF, IDB_FACE_IBEAM_OFF, IDB_FACE_IBEAM_XY_OFF, IDB_FACE_ZOOM_OFF,
+                                      IDB_FACE_IBEAM_BAR, IDB_FACE_IBEAM_BAR_OFF, IDB_FACE_IBEAM_XY_BAR, IDB_FACE_IBEAM_XY_BAR_OFF};
     for (int i = 0; i < 12; ++i)
         g_app->hbmButtons[i] = static_cast<HBITMAP>(
             LoadImageA(inst, MAKEINTRESOURCEA(buttonIds[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
@@ -189,7 +218,7 @@ static void InitArialLogFont(LOGFONTA* lf, HDC dc, BYTE charset) {
 int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     HINSTANCE inst = g_app->hInstance;
     char title[128] = "";
-    LoadStringA(inst, 18, title, sizeof title - 2);
+    LoadStringA(inst, IDS_APP_TITLE, title, sizeof title - 2);
     if (GetUserDefaultLCID() != 1041) {
         size_t n = std::strlen(title);
         title[n] = static_cast<char>(0xAE);
@@ -208,7 +237,7 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
                                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, inst, nullptr);
     if (!g_app->hwndFrame || !g_app->hwndClient) return 0;
     SubclassScrollBarClass(1);
-    g_app->hAccelFrame = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(1));
+    g_app->hAccelFrame = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDR_FRAME_ACCELERATORS));
     if (!g_app->hAccelFrame) return 0;
 
     HDC dc = GetDC(g_app->hwndFrame);
@@ -234,10 +263,10 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     InitDriverCallbacks();
     BindDeviceLibrary(g_app->hwndFrame);
 
-    // Hold the class menu (resource 1, already prepared by the frame's creation) detached
+    // Hold the class menu (IDR_FRAME_MENU, already prepared by the frame's creation) detached
     // until the start-up lesson attaches it.
     g_frameMenu = GetMenu(g_app->hwndFrame);
-    if (!g_frameMenu) g_frameMenu = LoadMenuA(inst, MAKEINTRESOURCEA(1));
+    if (!g_frameMenu) g_frameMenu = LoadMenuA(inst, MAKEINTRESOURCEA(IDR_FRAME_MENU));
     SetMenu(g_app->hwndFrame, nullptr);
     g_frameMenuAttached = 0;
 
@@ -250,7 +279,7 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     SetStatusText(nullptr);
     lstrcpyA(g_app->szUndoText, "Can't Undo");
     g_app->bUndoEnabled = 0;
-    SendMessageA(g_app->hwndFrame, WM_COMMAND, 257, 0);
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_NEW, 0);
 
     InitPrintSetup();
     return 1;
@@ -305,7 +334,7 @@ int MessageBoxFromStringTable(HWND, UINT style, UINT id, ...) {
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     char caption[129] = "";
-    LoadStringA(g_app->hInstance, 18, caption, sizeof caption);
+    LoadStringA(g_app->hInstance, IDS_APP_TITLE, caption, sizeof caption);
     return MessageBoxA(g_app->hwndFrame, text, caption, style);
 }
 
@@ -314,35 +343,22 @@ void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg) {
     const uint32_t low = code & 0xFF;
     const UINT id = code & 0xFFFF;
     switch (low) {
-    case 1:
+    case kErrCancelled:
         return;
-    case 0x22:
-    case 0x24:
+    case kErrNoSelection:
+    case kErrBadSelection:
         MessageBoxA(hwnd, getMsgBoxText("You must select a valid portion of this waveform"), g_app->szAppTitle,
                     MB_ICONEXCLAMATION);
         return;
-    case 0x1E:
+    case IDS_NO_MEMORY:
         MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, arg ? arg : "");
         return;
-    case 0x2D:
+    case IDS_NO_DISK_SPACE:
         MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, "");
         return;
-    case 2: {
-        const char* key = nullptr;
-        switch ((code >> 8) & 0xFF) {
-        case 0x25: key = "At least 1 interval is required for the difference transform."; break;
-        case 0x27: key = "An Interval of at least 3 samples is required for the smoothing transform."; break;
-        case 0x2A: key = "An Interval of at least 3 samples is required for FIR filters."; break;
-        case 0x2B: key = "An Interval of at least 4 samples is required for a Fourier transform."; break;
-        case 0x33: key = "FIR Filters require at least 3 coefficients."; break;
-        default: break;
-        }
-        if (key)
-            MessageBoxA(hwnd, getMsgBoxText(key), getMsgBoxText("Norvane Tessaly"), MB_ICONEXCLAMATION);
-        else
-            MessageBoxFromStringTable(hwnd, MB_ICONEXCLAMATION, (code >> 8) & 0xFF, "");
+    case kErrBadParameter:
+        ReportBadParameter(hwnd, code);
         break;
-    }
     default:
         break;
     }

@@ -2,6 +2,7 @@
 // device menu and button commands, shut-down, and the small operations around them.
 #include "devlib/services/binding.h"
 
+#include "devlib/resource.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/runcontrol.h"
@@ -12,23 +13,6 @@
 #include "devlib/services/panels.h"
 
 namespace {
-
-// Device menu and button commands.
-constexpr int32_t kCmdSetupChannels = 5001;
-constexpr int32_t kCmdSetupAcquisition = 5002;
-constexpr int32_t kCmdInputValues = 5003;
-constexpr int32_t kCmdManualControl = 5004;
-constexpr int32_t kCmdAutoPlotting = 5006;
-constexpr int32_t kCmdScrolling = 5007;
-constexpr int32_t kCmdOrganizePresets = 5008;
-constexpr int32_t kCmdAbout = 5011;
-constexpr int32_t kCmdWarnOnOverwrite = 5012;
-constexpr int32_t kCmdSetupTriggering = 5013;
-constexpr int32_t kCmdStimulator = 5014;
-constexpr int32_t kCmdElectrodeChecker = 5015;
-constexpr int32_t kCmdChannelLabel = 5018;
-constexpr int32_t kCmdChannelUnits = 5019;
-constexpr int32_t kCmdStartButton = 8448;
 
 constexpr int kLabelChars = 40;
 constexpr int kUnitsChars = 20;
@@ -69,7 +53,7 @@ int32_t ChannelRecordForIndex(int32_t id, int32_t index)
     if (slot <= kLastAnalogIndex)
         record = slot - 1;
     else if (slot <= kLastMappedIndex)
-        record = slot - (id == kCmdChannelLabel ? kLabelIndexBase : kUnitsIndexBase);
+        record = slot - (id == IDM_CHANNEL_LABEL ? kLabelIndexBase : kUnitsIndexBase);
     else
         record = 0;
     return (record >= 0 && record < kMaxChanRecords) ? record : -1;
@@ -84,7 +68,7 @@ void SetChannelText(HGLOBAL hAcq, int32_t id, const char* text, int32_t index)
     if (!acq)
         return;
     stAcqChan& chan = acq->chans[record];
-    if (id == kCmdChannelLabel)
+    if (id == IDM_CHANNEL_LABEL)
         lstrcpynA(chan.label, text, kLabelChars);
     else
         lstrcpynA(chan.units, text, kUnitsChars);
@@ -100,7 +84,7 @@ void ToggleWarnOnOverwrite(HGLOBAL hAcq, HWND frame)
     acq->warnOnOverwrite = !acq->warnOnOverwrite;
     if (acq->run.attachedGraph)
         acq->run.attachedGraph->overwriteWarning = static_cast<uint32_t>(acq->warnOnOverwrite);
-    SetMenuCheck(MenuOwner(frame), kCmdWarnOnOverwrite, acq->warnOnOverwrite != 0);
+    SetMenuCheck(MenuOwner(frame), IDM_WARNINGONOVERWRITE, acq->warnOnOverwrite != 0);
 }
 
 // The Start button: starts or stops a run, or stops an auto-restarting one at once.
@@ -162,29 +146,29 @@ int32_t WINAPI OnIdleAcquisition(HGLOBAL hAcq, HWND)
 int32_t WINAPI OnDriverCommand(HGLOBAL hAcq, HWND frame, int32_t id, const char* text, int32_t index)
 {
     switch (id) {
-    case kCmdSetupChannels: ShowChannelSetup(hAcq); break;
-    case kCmdSetupAcquisition: ShowAcquisitionSetup(hAcq); break;
-    case kCmdInputValues: ShowInputValues(hAcq); break;
-    case kCmdManualControl: ShowManualControl(hAcq); break;
-    case kCmdAutoPlotting: ToggleMenuFlag(g_lib.autoPlotting, id, frame); break;
-    case kCmdScrolling: ToggleMenuFlag(g_lib.scrolling, id, frame); break;
-    case kCmdOrganizePresets:
+    case IDM_CHANNELS: ShowChannelSetup(hAcq); break;
+    case IDM_ACQUISITION: ShowAcquisitionSetup(hAcq); break;
+    case IDM_INPUTVALUES: ShowInputValues(hAcq); break;
+    case IDM_MANUAL: ShowManualControl(hAcq); break;
+    case IDM_AUTOPLOT: ToggleMenuFlag(g_lib.autoPlotting, id, frame); break;
+    case IDM_AUTOSCROLL: ToggleMenuFlag(g_lib.scrolling, id, frame); break;
+    case IDM_ORGTEMPLATE:
         WithLockedRecord(hAcq, [frame](stAcq* acq) { ShowPresetOrganizer(frame, acq); });
         break;
-    case kCmdAbout:
+    case IDM_ABOUT:
         WithLockedRecord(hAcq, [frame](stAcq* acq) { ShowDriverAbout(g_lib.instance, frame, acq); });
         break;
-    case kCmdWarnOnOverwrite: ToggleWarnOnOverwrite(hAcq, frame); break;
-    case kCmdSetupTriggering: ShowTriggerSetup(hAcq); break;
-    case kCmdStimulator: ShowStimulatorPanel(hAcq); break;
-    case kCmdElectrodeChecker:
+    case IDM_WARNINGONOVERWRITE: ToggleWarnOnOverwrite(hAcq, frame); break;
+    case IDM_TRIGGERING: ShowTriggerSetup(hAcq); break;
+    case IDM_STIMULATOR: ShowStimulatorPanel(hAcq); break;
+    case IDM_ELECTRODE:
         g_lib.electrodeShown = !g_lib.electrodeShown;
         SetMenuCheck(MenuOwner(frame), id, g_lib.electrodeShown != 0);
         ShowElectrodeChecker(hAcq, g_lib.electrodeShown);
         break;
-    case kCmdChannelLabel:
-    case kCmdChannelUnits: SetChannelText(hAcq, id, text, index); break;
-    case kCmdStartButton: OnStartButton(hAcq); break;
+    case IDM_CHANNEL_LABEL:
+    case IDM_CHANNEL_UNITS: SetChannelText(hAcq, id, text, index); break;
+    case IDC_START_BUTTON: OnStartButton(hAcq); break;
     default: break;
     }
     return 1;
@@ -284,7 +268,7 @@ void WINAPI HideDriverPanels(HGLOBAL hAcq)
     }
     g_lib.electrodeShown = 0;
     HWND checker = acq->hwndElectrodeCheck;
-    SetMenuCheck(checker ? GetParent(checker) : g_lib.hostFrame, kCmdElectrodeChecker, false);
+    SetMenuCheck(checker ? GetParent(checker) : g_lib.hostFrame, IDM_ELECTRODE, false);
     if (checker)
         ShowWindow(checker, SW_HIDE);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "button/lumikey.h"
+#include "devlib/resource.h"
 #include "devlib/services/binding.h"
 
 CJnlHintText m_JnlHintText;
@@ -16,7 +17,10 @@ constexpr const char* kJournalKeys[CJnlHintText::kEntries] = {
 };
 
 // Resource ids of the seven images, in EMLBITMAP order.
-constexpr uint16_t kBitmapResources[MLBMP_COUNT] = {166, 167, 169, 168, 152, 151, 179};
+constexpr uint16_t kBitmapResources[MLBMP_COUNT] = {
+    IDB_START_IDLE, IDB_START_RUNNING, IDB_PLAYBACK_IDLE, IDB_PLAYBACK_RUNNING,
+    IDB_TOGGLE_ON,  IDB_TOGGLE_OFF,    IDB_EXTRA,
+};
 
 // Copies at most size - 1 characters, always terminated.
 void CopyText(char* dst, const char* src, size_t size)

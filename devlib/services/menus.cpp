@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "devlib/resource.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/services/binding.h"
 #include "devlib/services/vk40_api.h"
@@ -22,10 +23,11 @@ constexpr int kMaxSubMenuDepth = 16;       // a menu tree deeper than this is no
 constexpr DWORD kMaxMenuDscSize = 1 << 20;  // the description file is small; more is not read
 
 // Output Control items that only some units have.
-constexpr UINT kOutputsMissingOn40[] = {5033, 5038, 5039, 5037};
-constexpr UINT kOutputsMissingOn45[] = {5037, 5039};
+constexpr UINT kOutputsMissingOn40[] = {IDM_OUTPUT_DIGITAL, IDM_OUTPUT_RJ72C, IDM_OUTPUT_RJ72C_ADVANCED,
+                                         IDM_OUTPUT_TVXSTM_SECOND};
+constexpr UINT kOutputsMissingOn45[] = {IDM_OUTPUT_TVXSTM_SECOND, IDM_OUTPUT_RJ72C_ADVANCED};
 
-// The wave-colour items keep their texts when a menu is renamed.
+// The program's wave-colour items keep their texts when a menu is renamed.
 constexpr UINT kFirstWaveColour = 2065;
 constexpr UINT kLastWaveColour = 2071;
 
@@ -49,12 +51,15 @@ struct stMenuDscName {
     UINT id;
 };
 
+// The names are the ids' own, so the description file and the resource header agree.
+#define MENU_DSC_NAME(id) {#id, id}
 constexpr stMenuDscName kMenuDscNames[] = {
-    {"IDM_CHANNELS", 5001},  {"IDM_ACQUISITION", 5002},        {"IDM_TRIGGERING", 5013},
-    {"IDM_STIMULATOR", 5014}, {"IDM_INPUTVALUES", 5003},        {"IDM_MANUAL", 5004},
-    {"IDM_AUTOPLOT", 5006},  {"IDM_AUTOSCROLL", 5007},         {"IDM_ORGTEMPLATE", 5008},
-    {"IDM_WARNINGONOVERWRITE", 5012}, {"IDM_ABOUT", 5011},     {"IDM_ELECTRODE", 5015},
+    MENU_DSC_NAME(IDM_CHANNELS),   MENU_DSC_NAME(IDM_ACQUISITION), MENU_DSC_NAME(IDM_TRIGGERING),
+    MENU_DSC_NAME(IDM_STIMULATOR), MENU_DSC_NAME(IDM_INPUTVALUES), MENU_DSC_NAME(IDM_MANUAL),
+    MENU_DSC_NAME(IDM_AUTOPLOT),   MENU_DSC_NAME(IDM_AUTOSCROLL),  MENU_DSC_NAME(IDM_ORGTEMPLATE),
+    MENU_DSC_NAME(IDM_WARNINGONOVERWRITE), MENU_DSC_NAME(IDM_ABOUT), MENU_DSC_NAME(IDM_ELECTRODE),
 };
+#undef MENU_DSC_NAME
 
 struct stDefaultKey {
     uint32_t key;
@@ -270,9 +275,9 @@ int32_t MergeDriverMenu(HWND frame)
             DeleteMenu(device, id, MF_BYCOMMAND);
     }
     DrawMenuBar(frame);
-    CheckMenuItem(device, 5006, MF_BYCOMMAND | (g_lib.autoPlotting ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(device, 5007, MF_BYCOMMAND | (g_lib.scrolling ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(device, 5012, MF_BYCOMMAND | MF_CHECKED);
+    CheckMenuItem(device, IDM_AUTOPLOT, MF_BYCOMMAND | (g_lib.autoPlotting ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(device, IDM_AUTOSCROLL, MF_BYCOMMAND | (g_lib.scrolling ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(device, IDM_WARNINGONOVERWRITE, MF_BYCOMMAND | MF_CHECKED);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "devlib/resource.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/stAcq.h"
 #include "devlib/services/binding.h"
@@ -32,12 +33,12 @@ void TranslateAcquisitionSetup(HWND dlg)
         int combo;
         const char* keys[5];
     } lists[] = {
-        {1018, {"Record", "Record Last"}},
-        {1019, {"Save Once", "Autosave File", "Append"}},
-        {601, {"Hard Disk", "PC Memory"}},
-        {633, {"samples", "msec", "seconds", "minutes", "hours"}},
-        {605, {"seconds", "minutes", "hours"}},
-        {606, {"for", "forever"}},
+        {IDC_REPEAT_MODE, {"Record", "Record Last"}},
+        {IDC_DATA_MODE, {"Save Once", "Autosave File", "Append"}},
+        {IDC_STORAGE, {"Hard Disk", "PC Memory"}},
+        {IDC_LENGTH_UNIT, {"samples", "msec", "seconds", "minutes", "hours"}},
+        {IDC_RESTART_INTERVAL_UNIT, {"seconds", "minutes", "hours"}},
+        {IDC_RESTART_COUNT_KIND, {"for", "forever"}},
     };
     for (const auto& list : lists) {
         for (const char* key : list.keys) {
@@ -45,22 +46,22 @@ void TranslateAcquisitionSetup(HWND dlg)
                 AddKeyedItem(dlg, list.combo, key);
         }
     }
-    HandleTheDialog(dlg, 600);
+    HandleTheDialog(dlg, IDD_ACQUISITION_SETUP);
 }
 
 void TranslateTriggerSetup(HWND dlg)
 {
-    AddKeyedItem(dlg, 621, "Off");
+    AddKeyedItem(dlg, IDC_TRIGGER_SOURCE, "Off");
     if (g_unitModel == kModelVK45) {
         for (int ch = 1; ch <= 4; ++ch)
-            AddKeyedNumberItem(dlg, 621, "CH %d", ch);
-        AddKeyedItem(dlg, 621, "Trigger");
+            AddKeyedNumberItem(dlg, IDC_TRIGGER_SOURCE, "CH %d", ch);
+        AddKeyedItem(dlg, IDC_TRIGGER_SOURCE, "Trigger");
     } else {
-        AddKeyedNumberItem(dlg, 621, "CH %d", 4);
+        AddKeyedNumberItem(dlg, IDC_TRIGGER_SOURCE, "CH %d", 4);
     }
-    AddKeyedItem(dlg, 622, "Neg Edge");
-    AddKeyedItem(dlg, 622, "Pos Edge");
-    HandleTheDialog(dlg, 1213);
+    AddKeyedItem(dlg, IDC_TRIGGER_SLOPE, "Neg Edge");
+    AddKeyedItem(dlg, IDC_TRIGGER_SLOPE, "Pos Edge");
+    HandleTheDialog(dlg, IDD_TRIGGER_SETUP);
 }
 
 }  // namespace
@@ -71,13 +72,14 @@ void TranslateDLLWindows()
     if (!acq)
         return;
     if (IsWindow(acq->hwndChannelSetup))
-        HandleTheDialog(acq->hwndChannelSetup, 400);
+        HandleTheDialog(acq->hwndChannelSetup, IDD_CHANNEL_SETUP);
     if (IsWindow(acq->hwndAcqSetup))
         TranslateAcquisitionSetup(acq->hwndAcqSetup);
     if (IsWindow(acq->hwndTrigger))
         TranslateTriggerSetup(acq->hwndTrigger);
     if (IsWindow(acq->run.hwndInputValues))
-        HandleTheDialog(acq->run.hwndInputValues, 1218);
+        HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);
     if (IsWindow(acq->hwndElectrodeCheck))
-        HandleTheDialog(acq->hwndElectrodeCheck, g_unitModel == kModelVK45 ? 183 : 128);
+        HandleTheDialog(acq->hwndElectrodeCheck,
+                        g_unitModel == kModelVK45 ? IDD_ELECTRODE_CHECK : IDD_ELECTRODE_CHECK_VK40);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "devlib/resource.h"
 #include "devlib/services/vk40_api.h"
 #include "devlib/tests/vk40_test_util.h"
 
@@ -170,8 +171,8 @@ TEST_F(VK40Bound, OperationsOnANullRecordDoNothingAndAnswerAsUsual)
     ASSERT_EQ(result, 1);
     auto gs = MakeGraph();
     EXPECT_EQ(ops.onIdleAcquisition(nullptr, nullptr), 1);
-    EXPECT_EQ(ops.onDriverCommand(nullptr, frame, 5018, "x", 1), 1);
-    EXPECT_EQ(ops.onDriverCommand(nullptr, frame, 8448, nullptr, 0), 1);
+    EXPECT_EQ(ops.onDriverCommand(nullptr, frame, IDM_CHANNEL_LABEL, "x", 1), 1);
+    EXPECT_EQ(ops.onDriverCommand(nullptr, frame, IDC_START_BUTTON, nullptr, 0), 1);
     EXPECT_EQ(ops.refreshInputValues(nullptr, 0), 1);
     EXPECT_EQ(ops.paintGraphStatus(nullptr, gs.get(), 0), 1);
     EXPECT_EQ(ops.onGraphResized(nullptr, gs.get()), 1);
@@ -195,10 +196,10 @@ TEST_F(VK40Bound, MenuTogglesFlipTheirFlagAndCheckMark)
 {
     ASSERT_EQ(result, 1);
     const stToggleCase cases[] = {
-        {5006, true},   // AutoPlotting
-        {5007, true},   // Scrolling
-        {5012, true},   // Warn On Overwrite
-        {5015, false},  // Electrode Checker
+        {IDM_AUTOPLOT, true},
+        {IDM_AUTOSCROLL, true},
+        {IDM_WARNINGONOVERWRITE, true},
+        {IDM_ELECTRODE, false},
     };
     for (const stToggleCase& c : cases) {
         SCOPED_TRACE(c.id);
@@ -212,9 +213,9 @@ TEST_F(VK40Bound, MenuTogglesFlipTheirFlagAndCheckMark)
 TEST_F(VK40Bound, WarnOnOverwriteCommandTogglesTheRecordsFlag)
 {
     ASSERT_EQ(result, 1);
-    ops.onDriverCommand(hAcq, frame, 5012, nullptr, 0);
+    ops.onDriverCommand(hAcq, frame, IDM_WARNINGONOVERWRITE, nullptr, 0);
     EXPECT_EQ(AcqView(hAcq)->warnOnOverwrite, 0);
-    ops.onDriverCommand(hAcq, frame, 5012, nullptr, 0);
+    ops.onDriverCommand(hAcq, frame, IDM_WARNINGONOVERWRITE, nullptr, 0);
     EXPECT_EQ(AcqView(hAcq)->warnOnOverwrite, 1);
 }
 
@@ -224,9 +225,9 @@ TEST_F(VK40Bound, WarnOnOverwriteReachesTheAttachedGraph)
     auto gs = MakeGraph();
     gs->overwriteWarning = 7;
     ASSERT_EQ(ops.onGraphActivated(hAcq, gs.get(), 0), 1);
-    ops.onDriverCommand(hAcq, frame, 5012, nullptr, 0);
+    ops.onDriverCommand(hAcq, frame, IDM_WARNINGONOVERWRITE, nullptr, 0);
     EXPECT_EQ(gs->overwriteWarning, 0u);
-    ops.onDriverCommand(hAcq, frame, 5012, nullptr, 0);
+    ops.onDriverCommand(hAcq, frame, IDM_WARNINGONOVERWRITE, nullptr, 0);
     EXPECT_EQ(gs->overwriteWarning, 1u);
 }
 
@@ -260,11 +261,13 @@ TEST_F(VK40Bound, ChannelLabelAndUnitsGoToTheRecordTheIndexNames)
 {
     ASSERT_EQ(result, 1);
     const stChannelTextCase cases[] = {
-        {5018, 2, 1},    {5018, 1, 0},    {5018, 4, 3},     {5018, 0, -1},  {5018, -3, -1},
-        {5018, 5, -1},   {5018, 10, -1},  {5018, 35, -1},   {5018, 36, 0},  {5018, 52, 16},
-        {5018, 53, 0},   {5018, 200, 0},  {5018, 0x10002, 1},
-        {5019, 3, 2},    {5019, 39, -1},  {5019, 40, 0},    {5019, 45, 5},  {5019, 52, 12},
-        {5019, 60, 0},
+        {IDM_CHANNEL_LABEL, 2, 1},   {IDM_CHANNEL_LABEL, 1, 0},    {IDM_CHANNEL_LABEL, 4, 3},
+        {IDM_CHANNEL_LABEL, 0, -1},  {IDM_CHANNEL_LABEL, -3, -1},  {IDM_CHANNEL_LABEL, 5, -1},
+        {IDM_CHANNEL_LABEL, 10, -1}, {IDM_CHANNEL_LABEL, 35, -1},  {IDM_CHANNEL_LABEL, 36, 0},
+        {IDM_CHANNEL_LABEL, 52, 16}, {IDM_CHANNEL_LABEL, 53, 0},   {IDM_CHANNEL_LABEL, 200, 0},
+        {IDM_CHANNEL_LABEL, 0x10002, 1},
+        {IDM_CHANNEL_UNITS, 3, 2},   {IDM_CHANNEL_UNITS, 39, -1},  {IDM_CHANNEL_UNITS, 40, 0},
+        {IDM_CHANNEL_UNITS, 45, 5},  {IDM_CHANNEL_UNITS, 52, 12},  {IDM_CHANNEL_UNITS, 60, 0},
     };
     for (const stChannelTextCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.id << " index " << c.index);
@@ -278,7 +281,7 @@ TEST_F(VK40Bound, ChannelLabelAndUnitsGoToTheRecordTheIndexNames)
         {
             AcqView acq(hAcq);
             stAcqChan& chan = acq->chans[c.record];
-            char* field = c.id == 5018 ? chan.label : chan.units;
+            char* field = c.id == IDM_CHANNEL_LABEL ? chan.label : chan.units;
             EXPECT_STREQ(field, "Force");
             memset(field, 0, sizeof("Force"));
         }
@@ -290,8 +293,8 @@ TEST_F(VK40Bound, ChannelTextsAreCutToTheirFields)
 {
     ASSERT_EQ(result, 1);
     const std::string longText(100, 'L');
-    ops.onDriverCommand(hAcq, frame, 5018, longText.c_str(), 1);
-    ops.onDriverCommand(hAcq, frame, 5019, longText.c_str(), 1);
+    ops.onDriverCommand(hAcq, frame, IDM_CHANNEL_LABEL, longText.c_str(), 1);
+    ops.onDriverCommand(hAcq, frame, IDM_CHANNEL_UNITS, longText.c_str(), 1);
     AcqView acq(hAcq);
     EXPECT_EQ(std::string(acq->chans[0].label), std::string(39, 'L'));
     EXPECT_EQ(std::string(acq->chans[0].units), std::string(19, 'L'));
@@ -315,18 +318,18 @@ TEST_F(VK40Bound, HideDriverPanelsHidesEveryPanelAndClearsTheElectrodeCheck)
         acq->hwndStimulator = panels[5];
         acq->hwndElectrodeCheck = panels[6];
     }
-    ops.onDriverCommand(hAcq, frame, 5015, nullptr, 0);
-    ASSERT_TRUE(IsMenuItemChecked(frame, kMenuElectrodeChecker));
+    ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
+    ASSERT_TRUE(IsMenuItemChecked(frame, IDM_ELECTRODE));
 
     ops.hideDriverPanels(hAcq);
     for (HWND panel : panels)
         EXPECT_FALSE(IsWindowVisible(panel));
-    EXPECT_FALSE(IsMenuItemChecked(frame, kMenuElectrodeChecker));
+    EXPECT_FALSE(IsMenuItemChecked(frame, IDM_ELECTRODE));
 
     // The flag was cleared with the mark: the next command shows the checker again.
-    ops.onDriverCommand(hAcq, frame, 5015, nullptr, 0);
-    EXPECT_TRUE(IsMenuItemChecked(frame, kMenuElectrodeChecker));
-    ops.onDriverCommand(hAcq, frame, 5015, nullptr, 0);
+    ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
+    EXPECT_TRUE(IsMenuItemChecked(frame, IDM_ELECTRODE));
+    ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
     for (HWND panel : panels)
         DestroyWindow(panel);
 }
@@ -434,7 +437,7 @@ TEST(VK40Texts, TextsComeFromTheTablesAndMissingKeysAnswerNull)
     EXPECT_EQ(getMsgBoxText("Not a key of the table"), nullptr);
     EXPECT_STREQ(getHLabelText("seconds"), "seconds");
     EXPECT_EQ(getHLabelText("Warning"), nullptr);
-    EXPECT_EQ(GetDlgMultiTextItem(400, "Input"), nullptr);
+    EXPECT_EQ(GetDlgMultiTextItem(IDD_CHANNEL_SETUP, "Input"), nullptr);
     EXPECT_STREQ(GetMenuStrKey(1003), "&Transform");
     EXPECT_EQ(AdjustMenuByContainerData(5002, nullptr), 0);
 }

@@ -9,14 +9,13 @@
 
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/services/binding.h"
+#include "devlib/resource.h"
 #include "devlib/services/vk40_api.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;
 
 namespace {
-
-constexpr int32_t kStartButton = 8448;
 
 class VK40Internals : public ::testing::Test {
 protected:
@@ -82,7 +81,7 @@ TEST_F(VK40Internals, StartButtonChoosesBetweenToggleAndAbort)
             acq->acqLength = 100;
             acq->samplePeriodMs = 5.0;
         }
-        EXPECT_EQ(OnDriverCommand(hAcq, frame, kStartButton, nullptr, 0), 1);
+        EXPECT_EQ(OnDriverCommand(hAcq, frame, IDC_START_BUTTON, nullptr, 0), 1);
         EXPECT_EQ(g_runTrace.toggle, c.toggles);
         EXPECT_EQ(g_runTrace.abort, c.aborts);
         EXPECT_EQ(g_stoppedByButton, c.stoppedByButton);

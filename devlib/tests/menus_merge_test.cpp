@@ -11,11 +11,13 @@
 #include "devlib/acquisition/device.h"
 #include "devlib/services/binding.h"
 #include "devlib/services/menus.h"
+#include "devlib/resource.h"
 
 namespace {
 
 constexpr char kFrameClass[] = "VK40MenusMergeFrame";
-constexpr UINT kDeviceItems[] = {5001, 5002, 5013, 5003, 5015, 5006, 5007, 5012, 5008};
+constexpr UINT kDeviceItems[] = {IDM_CHANNELS,  IDM_ACQUISITION, IDM_TRIGGERING,         IDM_INPUTVALUES, IDM_ELECTRODE,
+                                 IDM_AUTOPLOT,  IDM_AUTOSCROLL,  IDM_WARNINGONOVERWRITE, IDM_ORGTEMPLATE};
 
 HWND CreateFrame(bool withMenuBar)
 {
@@ -116,8 +118,15 @@ struct stModelCase {
 TEST_F(VK40MenusMergeFixture, EachModelKeepsOnlyItsOutputs)
 {
     const stModelCase cases[] = {
-        {kModelVK40, "&VK40", {5032, 5035, 5034, 5036}, {5033, 5037, 5038, 5039}},
-        {kModelVK45, "&VK45", {5032, 5033, 5035, 5034, 5036, 5038}, {5037, 5039}},
+        {kModelVK40,
+         "&VK40",
+         {IDM_OUTPUT_CHANNEL, IDM_OUTPUT_VOLTAGE, IDM_OUTPUT_PULSES, IDM_OUTPUT_TVXSTM},
+         {IDM_OUTPUT_DIGITAL, IDM_OUTPUT_TVXSTM_SECOND, IDM_OUTPUT_RJ72C, IDM_OUTPUT_RJ72C_ADVANCED}},
+        {kModelVK45,
+         "&VK45",
+         {IDM_OUTPUT_CHANNEL, IDM_OUTPUT_DIGITAL, IDM_OUTPUT_VOLTAGE, IDM_OUTPUT_PULSES, IDM_OUTPUT_TVXSTM,
+          IDM_OUTPUT_RJ72C},
+         {IDM_OUTPUT_TVXSTM_SECOND, IDM_OUTPUT_RJ72C_ADVANCED}},
     };
     for (const stModelCase& c : cases) {
         SCOPED_TRACE(c.title);
@@ -144,10 +153,10 @@ TEST_F(VK40MenusMergeFixture, CheckMarksFollowTheFlags)
     g_lib.scrolling = 1;
     HMENU device = Merge();
     ASSERT_NE(device, nullptr);
-    EXPECT_EQ(GetMenuState(device, 5006, MF_BYCOMMAND) & MF_CHECKED, 0u);
-    EXPECT_NE(GetMenuState(device, 5007, MF_BYCOMMAND) & MF_CHECKED, 0u);
-    EXPECT_NE(GetMenuState(device, 5012, MF_BYCOMMAND) & MF_CHECKED, 0u);
-    EXPECT_EQ(GetMenuState(device, 5015, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_EQ(GetMenuState(device, IDM_AUTOPLOT, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_NE(GetMenuState(device, IDM_AUTOSCROLL, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_NE(GetMenuState(device, IDM_WARNINGONOVERWRITE, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_EQ(GetMenuState(device, IDM_ELECTRODE, MF_BYCOMMAND) & MF_CHECKED, 0u);
     CloseFrame();
 }
 
@@ -162,18 +171,20 @@ TEST_F(VK40MenusMergeFixture, MenuDscRemovesOnlyWellFormedEntries)
     static const char kZeroBytes[] = "IDM_\0AUTOSCROLL=OFF\0IDM_AUTOSCROLL=OFF";
     const std::string huge = "IDM_CHANNELS=OFF\r\n" + std::string(2 << 20, ' ');
     const stDscCase cases[] = {
-        {"equals sign", "IDM_ELECTRODE=OFF\r\n", {5015}},
-        {"blank", "IDM_ELECTRODE OFF", {5015}},
+        {"equals sign", "IDM_ELECTRODE=OFF\r\n", {IDM_ELECTRODE}},
+        {"blank", "IDM_ELECTRODE OFF", {IDM_ELECTRODE}},
         {"blanks around the equals sign", "IDM_ELECTRODE = OFF\r\n", {}},
-        {"name in other case", "IDM_electrode=OFF", {5015}},
-        {"several entries on one line", "IDM_ACQUISITION=OFF IDM_TRIGGERING=OFF;IDM_AUTOPLOT=ON", {5002, 5013}},
-        {"other words around", "; menu\r\nshow IDM_WARNINGONOVERWRITE=OFF please\r\nIDM_ORGTEMPLATE=OFF", {5012, 5008}},
+        {"name in other case", "IDM_electrode=OFF", {IDM_ELECTRODE}},
+        {"several entries on one line", "IDM_ACQUISITION=OFF IDM_TRIGGERING=OFF;IDM_AUTOPLOT=ON",
+         {IDM_ACQUISITION, IDM_TRIGGERING}},
+        {"other words around", "; menu\r\nshow IDM_WARNINGONOVERWRITE=OFF please\r\nIDM_ORGTEMPLATE=OFF",
+         {IDM_WARNINGONOVERWRITE, IDM_ORGTEMPLATE}},
         {"items the menu lacks", "IDM_MANUAL=OFF IDM_ABOUT=OFF IDM_STIMULATOR=OFF IDM_UNKNOWN=OFF", {}},
         {"cut short", "IDM_CHANNELS=OF", {}},
         {"name to the end", "IDM_CHANNELS", {}},
         {"bare prefix", "IDM_", {}},
         {"empty file", "", {}},
-        {"zero bytes inside", std::string(kZeroBytes, sizeof kZeroBytes - 1), {5007}},
+        {"zero bytes inside", std::string(kZeroBytes, sizeof kZeroBytes - 1), {IDM_AUTOSCROLL}},
         {"too large to be a description", huge, {}},
     };
     for (const stDscCase& c : cases) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "devlib/resource.h"
 #include "devlib/services/vk40_api.h"
 #include "devlib/tests/vk40_test_util.h"
 
@@ -169,7 +170,7 @@ TEST(VK40MenusMerge, DeviceMenuJoinsTheFrameMenuBarThroughTheOperationTable)
     HMENU device = GetSubMenu(bar, before);
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(ItemText(device, 0), "Setup &Channels...");
-    EXPECT_EQ(GetMenuItemID(device, 0), 5001u);
+    EXPECT_EQ(GetMenuItemID(device, 0), static_cast<UINT>(IDM_CHANNELS));
     HMENU outputs = GetSubMenu(device, 4);
     ASSERT_NE(outputs, nullptr);
     EXPECT_EQ(ItemText(device, 4), "O&utput Control");
@@ -177,7 +178,7 @@ TEST(VK40MenusMerge, DeviceMenuJoinsTheFrameMenuBarThroughTheOperationTable)
     const char* kept[] = {"CH#", "Voltage", "Pulses", "Stimulator - TVXSTM"};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(ItemText(outputs, i), kept[i]) << i;
-    EXPECT_NE(GetMenuState(device, 5012, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_NE(GetMenuState(device, IDM_WARNINGONOVERWRITE, MF_BYCOMMAND) & MF_CHECKED, 0u);
 
     ops.shutdownDriver();
     DestroyWindow(frame);

@@ -42,10 +42,10 @@ HWND CreateFrameWithMenu()
     RegisterFrameClass();
     HMENU bar = CreateMenu();
     HMENU device = CreatePopupMenu();
-    AppendMenuA(device, MF_STRING, kMenuElectrodeChecker, "&Electrode Checker");
-    AppendMenuA(device, MF_STRING, kMenuAutoPlotting, "Auto&Plotting\tCtrl+T");
-    AppendMenuA(device, MF_STRING, kMenuScrolling, "&Scrolling");
-    AppendMenuA(device, MF_STRING, kMenuWarnOnOverwrite, "&Warn On Overwrite");
+    AppendMenuA(device, MF_STRING, IDM_ELECTRODE, "&Electrode Checker");
+    AppendMenuA(device, MF_STRING, IDM_AUTOPLOT, "Auto&Plotting\tCtrl+T");
+    AppendMenuA(device, MF_STRING, IDM_AUTOSCROLL, "&Scrolling");
+    AppendMenuA(device, MF_STRING, IDM_WARNINGONOVERWRITE, "&Warn On Overwrite");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(device), "&VK40");
     return CreateWindowExA(0, kFrameClass, "VK40 test frame", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, bar,
                            GetModuleHandleA(nullptr), nullptr);

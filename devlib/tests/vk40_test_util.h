@@ -10,18 +10,13 @@
 #include <vector>
 
 #include "common/binding.h"
+#include "devlib/resource.h"
 #include "devlib/acquisition/stAcq.h"
 #include "graph/document/tagGS.h"
 
 namespace vk40test {
 
-// The device menu items whose check marks the library keeps.
-constexpr UINT kMenuAutoPlotting = 5006;
-constexpr UINT kMenuScrolling = 5007;
-constexpr UINT kMenuWarnOnOverwrite = 5012;
-constexpr UINT kMenuElectrodeChecker = 5015;
-
-// A top-level window whose menu bar carries the check items, unchecked.
+// A top-level window whose menu bar carries the device menu's check items, unchecked.
 HWND CreateFrameWithMenu();
 bool IsMenuItemChecked(HWND frame, UINT id);
 

@@ -7,6 +7,7 @@
 #include "shell/controls/button_grid.h"
 #include "shell/controls/script_button.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
 #include "devlib/services/vk40_api.h"
@@ -19,8 +20,6 @@ namespace {
 int g_untitledCounter = 0;
 
 constexpr COLORREF kChanColorCycle[6] = {0x000000, 0x0000FF, 0xFF0000, 0x008000, 0xFFFF00, 0xFF00FF};
-constexpr UINT kUndoItem = 513;
-constexpr uint32_t kUndoLabel = 2201;
 
 // Review-saved-data mode: a lesson sets script variable R to 1.0 to keep a single window.
 bool ReviewModeRefuses() {
@@ -180,9 +179,9 @@ void DropUndoOf(tagGS* gs) {
     if (!owner || !IsWindow(owner) || GetWindowGraph(owner) != gs) return;
     ClearUndo();
     if (g_frameMenu) {
-        const char* label = mlgetName(kUndoLabel, 0);
-        if (label) ModifyMenuA(g_frameMenu, kUndoItem, MF_BYCOMMAND | MF_STRING, kUndoItem, label);
-        EnableMenuItem(g_frameMenu, kUndoItem, MF_BYCOMMAND | MF_GRAYED);
+        const char* label = mlgetName(IDS_LABEL_CANT_UNDO, 0);
+        if (label) ModifyMenuA(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING, IDM_EDIT_UNDO, label);
+        EnableMenuItem(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_GRAYED);
     }
 }
 
@@ -244,7 +243,7 @@ int InitNewGraph(tagGS* gs) {
     gs->precisionDigits = 6;
     for (int16_t& chan : gs->measureChan) chan = -1;
     gs->selStart = gs->selEnd = 0.0;
-    gs->currentTool = 16;
+    gs->currentTool = IDC_TOOL_ARROW;
     gs->markerBarShown = 1;
     gs->segmentsShown = 1;
     gs->journalShown = 0;

@@ -5,20 +5,19 @@
 #include "graph/view/view_api.h"
 #include "documents/documents_api.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "shell/controls/button_grid.h"
 #include "button/lumikey.h"
 #include <new>
 
 namespace {
 
-constexpr int kToolArrow = 16, kToolIBeam = 17, kToolZoom = 18;
-constexpr int kScrollBarId = 20;
 constexpr DWORD kFirstToolStyle = 0x40030200;
 constexpr DWORD kToolStyle = 0x40000200;
 constexpr DWORD kHScrollStyle = 0x40030000;
 constexpr DWORD kVScrollStyle = 0x40030001;
 // The frame toolbar's hidden tool buttons whose tips the graph's own buttons take over.
-constexpr int kToolbarToolIds[3] = {2130, 2131, 2132};
+constexpr int kToolbarToolIds[3] = {IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL_ZOOM};
 // Enabled and disabled faces in the application's button bitmaps: arrow, I-beam, zoom.
 constexpr int kToolFaces[3][2] = {{0, 4}, {1, 5}, {3, 7}};
 constexpr const char* kToolTips[3] = {"Arrow selection tool", "I-beam data selection tool", "Zoom tool"};
@@ -32,7 +31,7 @@ void ShowIf(HWND hwnd, int show) {
 
 HWND CreateToolButton(HWND parent, int index) {
     return CreateWindowExA(0, LUMIKEY_CLASSNAME, "", index == 0 ? kFirstToolStyle : kToolStyle, 0, 0, 24, 22, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolArrow + index)), g_app->hInstance,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOL_ARROW + index)), g_app->hInstance,
                            const_cast<char*>(kToolTips[index]));
 }
 
@@ -67,20 +66,20 @@ int CreateToolButtons(tagGS* gs, HWND hwnd) {
         SendMessageA(button, LKM_SETENABLEBITMAP, reinterpret_cast<WPARAM>(g_app->hbmButtons[kToolFaces[i][0]]), 0);
         SendMessageA(button, LKM_SETDISABLEBITMAP, reinterpret_cast<WPARAM>(g_app->hbmButtons[kToolFaces[i][1]]), 0);
     }
-    gs->currentTool = kToolArrow;
+    gs->currentTool = IDC_TOOL_ARROW;
     for (int i = 0; i < 3; ++i) CopyToolTip(gs->toolButtons[i], i);
     return 1;
 }
 
 int CreateGraphScrollBars(tagGS* gs, HWND hwnd) {
     gs->hScrollBar = CreateWindowExA(0, "scrollbar", "", kHScrollStyle, 0, 0, 0, 0, hwnd,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kScrollBarId)), g_app->hInstance,
-                                     nullptr);
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_SCROLLBAR)),
+                                     g_app->hInstance, nullptr);
     if (!gs->hScrollBar) return 0;
     SetScrollRange(gs->hScrollBar, SB_CTL, 0, 1000, FALSE);
     gs->vScrollBar = CreateWindowExA(0, "scrollbar", "", kVScrollStyle, 0, 0, 0, 0, hwnd,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kScrollBarId)), g_app->hInstance,
-                                     nullptr);
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_SCROLLBAR)),
+                                     g_app->hInstance, nullptr);
     if (!gs->vScrollBar) return 0;
     SetScrollRange(gs->vScrollBar, SB_CTL, -1000, 1000, FALSE);
     if (gs->hPerDiv == 0.0) gs->hPerDiv = 2000.0;

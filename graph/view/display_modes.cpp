@@ -10,6 +10,7 @@
 #include "devlib/services/vk40_api.h"
 #include "scripts/script_api.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
@@ -23,13 +24,11 @@ uint16_t g_nPageDivisor = 4;
 
 namespace {
 
-constexpr uint16_t kToolIBeam = 17;
 constexpr uint32_t kCursorDrawn = 1, kCursorXY = 2;
 constexpr int32_t kSegmentMarker = 3;
 // Faces of the I-beam tool in the application's button bitmaps: the readout of XY mode and the
 // range selection of the other modes.
 constexpr int kIBeamFaceXY = 2, kIBeamFaceXYOff = 6, kIBeamFace = 1, kIBeamFaceOff = 5;
-constexpr UINT kStrPopupsOverPlot = 61441;
 // Autoscaled data fill this share of their band.
 constexpr double kAutoScaleFill = 0.75;
 // Samples read per block while autoscaling.
@@ -230,7 +229,7 @@ void ScrollPlotPixels(tagGS* gs, int32_t dx) {
             rest.right = gs->plotRect.right + dx;
         InvalidateRect(hwnd, &rest, FALSE);
         char text[160] = "";
-        if (LoadStringA(g_app->hInstance, kStrPopupsOverPlot, text, sizeof text) > 0) SetStatusText(text);
+        if (LoadStringA(g_app->hInstance, IDS_POPUPS_OVER_PLOT, text, sizeof text) > 0) SetStatusText(text);
     }
 }
 
@@ -434,7 +433,7 @@ void SetDisplayMode(tagGS* gs, int16_t mode) {
         gs->cursorShown = kCursorXY;
     } else {
         SetIBeamFaces(gs, kIBeamFace, kIBeamFaceOff);
-        if (gs->currentTool == kToolIBeam && gs->cursorShown == kCursorXY) gs->cursorShown = 0;
+        if (gs->currentTool == IDC_TOOL_IBEAM && gs->cursorShown == kCursorXY) gs->cursorShown = 0;
     }
     UpdateGraphToolbar();
     if (first >= 0) EnableGraphToolButtons(gs);

@@ -10,11 +10,13 @@
 #include "outputs/outputs_api.h"
 #include "scripts/script_api.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "devlib/acquisition/stAcq.h"
 #include "devlib/services/vk40_api.h"
+#include "devlib/resource.h"
 #include <richedit.h>
 #include <windowsx.h>
 #include <cstdio>
@@ -24,20 +26,11 @@ uint32_t g_graphWindowCount = 0;
 
 namespace {
 
-constexpr int kToolArrow = 16, kToolIBeam = 17, kToolZoom = 18;
 constexpr int kCursorOff = 2;
-constexpr int kStartButtonId = 8448;
-constexpr int kFirstDeviceCommand = 5000;
 constexpr int kMarkerLabelLen = 128;
-// Command ids the window handles itself.
-constexpr int kMarkerNext = 64, kMarkerPrevious = 65, kMarkerLabelEdit = 67;
-constexpr int kFirstMarkerKey = 392, kLastMarkerKey = 401;  // F1-F10
-constexpr int kJournalEditId = 401;
-constexpr int kJournalInsertTime = 402, kJournalInsertDate = 403, kJournalAutoTime = 404, kJournalLoad = 405,
-              kJournalSave = 406, kJournalPrint = 407, kJournalNew = 408;
-constexpr int kKeyLeft = 4864, kKeyRight = 4865, kKeyUp = 4866, kKeyDown = 4867;
-constexpr int kFirstMeasurePopup = 32, kLastMeasurePopup = 38;
 constexpr UINT kPopupItemChosen = 9;
+// What the journal's Load Text reports besides success.
+constexpr int16_t kJournalLoadUnreadable = 45, kJournalLoadTruncated = 50;
 constexpr int kThumbRange = 1000;
 // Plots denser than this many pixels per sample are not redrawn while the thumb is dragged.
 constexpr double kLiveRedrawPixelsPerSample = 0.2;
@@ -60,7 +53,7 @@ void RefreshMeasurementTexts(tagGS* gs) {
 
 void SelectTool(tagGS* gs, HWND hwnd, int id) {
     gs->currentTool = static_cast<uint16_t>(id);
-    CheckRadioButton(hwnd, kToolArrow, kToolZoom, id);
+    CheckRadioButton(hwnd, IDC_TOOL_ARROW, IDC_TOOL_ZOOM, id);
 }
 
 // Whether the active graph may be attached again after the library's end-of-recording message.
@@ -118,7 +111,7 @@ void OnChildCreate(GraphWindowData* data, const CREATESTRUCTA* cs) {
     SetCursor(g_app->hcurArrow);
     ++g_graphWindowCount;
     data->hwndFocus = CreateWindowExA(0, "acqdirector", "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, 0, 1, 0, 0,
-                                      data->hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDirectorId)),
+                                      data->hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CHANNEL_DIRECTOR)),
                                       g_app->hInstance, nullptr);
 }
 
@@ -131,20 +124,6 @@ void OnChildPaint(GraphWindowData* data) {
     HDC dc = BeginPaint(data->hwnd, &ps);
     if (!g_app->bPrinting && data->doc) PaintGraphClient(dc, data->doc, 1);
     EndPaint(data->hwnd, &ps);
-}
-
-void OnChildMenuSelect(WPARAM wParam, LPARAM lParam) {
-    HMENU menu = reinterpret_cast<HMENU>(lParam);
-    UINT flags = HIWORD(wParam);
-    UINT item = LOWORD(wParam);
-    HMENU popup = nullptr;
-    if (flags == 0xFFFF && !menu) {
-        flags = static_cast<UINT>(-1);
-    } else if (flags & MF_POPUP) {
-        popup = GetSubMenu(menu, static_cast<int>(item));
-        item = 0;
-    }
-    OnFrameMenuSelect(menu, item, popup, flags);
 }
 
 // The document's pixel density: screen pixels per sample at the current time scale.
@@ -186,7 +165,7 @@ void JournalInsertClock(tagGS* gs, int id) {
     std::tm* local = std::localtime(&now);
     if (!local) return;
     // "%#x" is the long date form of the runtime's strftime.
-    std::strftime(text, 63, id == kJournalInsertTime ? "%X" : "%#x", local);
+    std::strftime(text, 63, id == IDC_JOURNAL_INSERT_TIME ? "%X" : "%#x", local);
     lstrcatA(text, "\r\n");
     SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
     EnsureEditCapacity(edit);
@@ -206,10 +185,10 @@ void CommitMarkerLabelEdit(tagGS* gs, HWND edit) {
 void JournalLoadCommand() {
     int16_t result = JournalLoadText(1, 0);
     if (result == 1) return;
-    if (result == 45)
-        MessageBoxFromStringTable(g_app->hwndFrame, 0x10, 49);
-    else if (result == 50)
-        MessageBoxFromStringTable(g_app->hwndFrame, 0x10, 50);
+    if (result == kJournalLoadUnreadable)
+        MessageBoxFromStringTable(g_app->hwndFrame, 0x10, IDS_CANNOT_OPEN_FILE);
+    else if (result == kJournalLoadTruncated)
+        MessageBoxFromStringTable(g_app->hwndFrame, 0x10, IDS_FILE_TRUNCATED);
     else
         ShowSelectionError(g_app->hwndFrame, static_cast<uint32_t>(result), "importing a journal");
 }
@@ -240,18 +219,18 @@ void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code
     HWND hwnd = data->hwnd;
     g_app->driverOps.onDriverCommand(g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
                                      static_cast<int32_t>(code));
-    if (id != kStartButtonId) return;
+    if (id != IDC_START_BUTTON) return;
     // The library's dialogs pump messages, so the graph may be gone by now.
     tagGS* gs = GetWindowGraph(hwnd);
     if (!gs) return;
     if (gs->outPanels) ClearOutputPanelsPendingStart(gs->outPanels);
-    if (!gs->toolsWhileRecording) SelectTool(gs, hwnd, kToolArrow);
+    if (!gs->toolsWhileRecording) SelectTool(gs, hwnd, IDC_TOOL_ARROW);
     UpdateGraphToolbar();
 }
 
 void OnToolChosen(GraphWindowData* data, int id) {
     tagGS* gs = data->doc;
-    if (id == kToolIBeam) {
+    if (id == IDC_TOOL_IBEAM) {
         if (gs->displayMode != 2 && gs->cursorShown == kCursorOff) gs->cursorShown = 0;
     } else {
         if (gs->cursorShown == 1) {
@@ -326,62 +305,63 @@ void OnChildSize(GraphWindowData* data, UINT type, int, int) {
 void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
     tagGS* gs = data->doc;
     if (!gs) return;
-    if (id >= kFirstMarkerKey && id <= kLastMarkerKey) {
+    if (id >= IDM_MARKER_KEY_FIRST && id <= IDM_MARKER_KEY_LAST) {
         // The journal's edit control shares id 401 with the F10 marker key; only it has a handle.
-        if (id == kJournalEditId && control)
+        if (id == IDC_JOURNAL_EDIT && control)
             OnJournalEditNotify(g_app->hwndFrame, control, code);
         else if (gs->markerManager)
             InsertKeyMarker(gs->markerManager, id);
         return;
     }
-    if (id >= kToolArrow && id <= kToolZoom && (!gs->acquiring || gs->toolsWhileRecording))
+    if (id >= IDC_TOOL_ARROW && id <= IDC_TOOL_ZOOM && (!gs->acquiring || gs->toolsWhileRecording))
         SelectTool(gs, data->hwnd, id);
-    if (id >= kFirstMeasurePopup && id <= kLastMeasurePopup && code == kPopupItemChosen) UpdateAllMeasurements(gs);
+    if (id >= IDC_MEASURE_POPUP_FIRST && id <= IDC_MEASURE_POPUP_LAST && code == kPopupItemChosen)
+        UpdateAllMeasurements(gs);
     switch (id) {
-    case kJournalAutoTime:
+    case IDC_JOURNAL_AUTO_TIME:
         if (gs->journal) JournalSetAutoTime(gs->journal, !JournalGetAutoTime(gs->journal));
         setDirtyGraphFlag(gs, 1);
         return;
-    case kToolArrow:
-    case kToolIBeam:
-    case kToolZoom:
+    case IDC_TOOL_ARROW:
+    case IDC_TOOL_IBEAM:
+    case IDC_TOOL_ZOOM:
         OnToolChosen(data, id);
         return;
-    case kMarkerNext:
-    case kMarkerPrevious:
-        if (stMarkerNode* node = CurrentMarkerNeighbour(gs, id == kMarkerNext ? 1 : -1)) SelectMarker(gs, node, 0);
+    case IDC_MARKER_NEXT:
+    case IDC_MARKER_PREVIOUS:
+        if (stMarkerNode* node = CurrentMarkerNeighbour(gs, id == IDC_MARKER_NEXT ? 1 : -1)) SelectMarker(gs, node, 0);
         return;
-    case kMarkerLabelEdit:
+    case IDC_MARKER_LABEL:
         CommitMarkerLabelEdit(gs, control);
         return;
-    case kJournalInsertTime:
-    case kJournalInsertDate:
+    case IDC_JOURNAL_INSERT_TIME:
+    case IDC_JOURNAL_INSERT_DATE:
         JournalInsertClock(gs, id);
         return;
-    case kJournalLoad:
+    case IDC_JOURNAL_LOAD:
         JournalLoadCommand();
         return;
-    case kJournalSave:
+    case IDC_JOURNAL_SAVE:
         JournalSaveText(1, 0);
         return;
-    case kJournalPrint:
+    case IDC_JOURNAL_PRINT:
         JournalPrint();
         return;
-    case kJournalNew:
+    case IDC_JOURNAL_NEW:
         JournalNewCommand(gs);
         return;
-    case kKeyLeft:
-    case kKeyRight:
-        StepSelectionByKey(gs, id == kKeyRight);
+    case IDM_KEY_LEFT:
+    case IDM_KEY_RIGHT:
+        StepSelectionByKey(gs, id == IDM_KEY_RIGHT);
         return;
-    case kKeyUp:
-    case kKeyDown:
-        ScrollChannelByKey(gs, id == kKeyDown);
+    case IDM_KEY_UP:
+    case IDM_KEY_DOWN:
+        ScrollChannelByKey(gs, id == IDM_KEY_DOWN);
         return;
     default:
         break;
     }
-    if (id >= kFirstDeviceCommand) ForwardDeviceCommand(data, id, control, code);
+    if (id >= IDM_DEVICE_FIRST) ForwardDeviceCommand(data, id, control, code);
 }
 
 void OnChildHScroll(GraphWindowData* data, HWND, int code, int position) {
@@ -545,7 +525,7 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     RECT rc;
     GetClientRect(edit, &rc);
     if (!PtInRect(&rc, local)) return;
-    HMENU menu = LoadMenuA(g_app->hInstance, MAKEINTRESOURCEA(168));
+    HMENU menu = LoadMenuA(g_app->hInstance, MAKEINTRESOURCEA(IDR_JOURNAL_MENU));
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
     if (!popup) {
@@ -553,33 +533,34 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt) {
         return;
     }
     bool canUndo = SendMessageA(edit, EM_CANUNDO, 0, 0) != 0;
-    ModifyMenuA(popup, 357, MF_BYCOMMAND | MF_STRING | (canUndo ? MF_ENABLED : MF_GRAYED), 357,
-                canUndo ? "Undo" : "Can't Undo");
+    ModifyMenuA(popup, IDM_JOURNAL_UNDO, MF_BYCOMMAND | MF_STRING | (canUndo ? MF_ENABLED : MF_GRAYED),
+                IDM_JOURNAL_UNDO, canUndo ? "Undo" : "Can't Undo");
     CHARRANGE sel{};
     SendMessageA(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
     UINT selState = sel.cpMin == sel.cpMax ? MF_GRAYED : MF_ENABLED;
-    EnableMenuItem(popup, 358, MF_BYCOMMAND | selState);
-    EnableMenuItem(popup, 359, MF_BYCOMMAND | selState);
-    EnableMenuItem(popup, 361, MF_BYCOMMAND | selState);
-    EnableMenuItem(popup, 360, MF_BYCOMMAND | (IsClipboardFormatAvailable(CF_TEXT) ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(popup, 362, MF_BYCOMMAND | (GetWindowTextLengthA(edit) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, IDM_JOURNAL_CUT, MF_BYCOMMAND | selState);
+    EnableMenuItem(popup, IDM_JOURNAL_COPY, MF_BYCOMMAND | selState);
+    EnableMenuItem(popup, IDM_JOURNAL_CLEAR, MF_BYCOMMAND | selState);
+    EnableMenuItem(popup, IDM_JOURNAL_PASTE,
+                   MF_BYCOMMAND | (IsClipboardFormatAvailable(CF_TEXT) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, IDM_JOURNAL_SELECT_ALL, MF_BYCOMMAND | (GetWindowTextLengthA(edit) ? MF_ENABLED : MF_GRAYED));
     int wrap = GetJournalWordWrap(gs->journalWnd);
-    CheckMenuItem(popup, 371, MF_BYCOMMAND | (wrap == 0 ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(popup, 372, MF_BYCOMMAND | (wrap == 1 ? MF_CHECKED : MF_UNCHECKED));
-    AdjustMenuByContainerData(168, popup);
+    CheckMenuItem(popup, IDM_JOURNAL_NO_WRAP, MF_BYCOMMAND | (wrap == 0 ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, IDM_JOURNAL_WRAP, MF_BYCOMMAND | (wrap == 1 ? MF_CHECKED : MF_UNCHECKED));
+    AdjustMenuByContainerData(IDR_JOURNAL_MENU, popup);
     POINT screen = pt;
     ClientToScreen(hwnd, &screen);
     UINT id = static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD, screen.x, screen.y, 0, edit, nullptr));
     switch (id) {
-    case 357: SendMessageA(edit, WM_UNDO, 0, 0); break;
-    case 358: SendMessageA(edit, WM_CUT, 0, 0); break;
-    case 359: SendMessageA(edit, WM_COPY, 0, 0); break;
-    case 360: JournalPaste(edit); break;
-    case 361: SendMessageA(edit, WM_CLEAR, 0, 0); break;
-    case 362: SendMessageA(edit, EM_SETSEL, 0, -1); break;
-    case 366: ChangeJournalFont(edit); break;
-    case 371: JournalSetWordWrap(0); break;
-    case 372: JournalSetWordWrap(1); break;
+    case IDM_JOURNAL_UNDO: SendMessageA(edit, WM_UNDO, 0, 0); break;
+    case IDM_JOURNAL_CUT: SendMessageA(edit, WM_CUT, 0, 0); break;
+    case IDM_JOURNAL_COPY: SendMessageA(edit, WM_COPY, 0, 0); break;
+    case IDM_JOURNAL_PASTE: JournalPaste(edit); break;
+    case IDM_JOURNAL_CLEAR: SendMessageA(edit, WM_CLEAR, 0, 0); break;
+    case IDM_JOURNAL_SELECT_ALL: SendMessageA(edit, EM_SETSEL, 0, -1); break;
+    case IDM_JOURNAL_FONT: ChangeJournalFont(edit); break;
+    case IDM_JOURNAL_NO_WRAP: JournalSetWordWrap(0); break;
+    case IDM_JOURNAL_WRAP: JournalSetWordWrap(1); break;
     default: break;
     }
     DestroyMenu(menu);
@@ -593,11 +574,11 @@ LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     tagGS* gs = GetWindowGraph(graph);
     if (!gs) return 0;
     int id = LOWORD(wParam);
-    if (id >= 256 && id <= 511) {
-        SelectGraphChannel(gs, static_cast<int16_t>(id - 256));
+    if (id >= IDM_SELECT_CHANNEL_FIRST && id <= IDM_SELECT_CHANNEL_LAST) {
+        SelectGraphChannel(gs, static_cast<int16_t>(id - IDM_SELECT_CHANNEL_FIRST));
         if (gs->displayMode == 2 && gs->acquiring) InvalidateRect(graph, &gs->plotRect, FALSE);
     } else {
-        int slot = id - 512;
+        int slot = id - IDM_X_CHANNEL_FIRST;
         if (slot < 0 || slot >= kMaxChannels) return 0;
         gs->xyXChan = static_cast<uint32_t>(slot);
         SetScrollPos(gs->hScrollBar, SB_CTL, ScrollXChannelValue(gs, 4), TRUE);
@@ -679,7 +660,7 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_MENUSELECT:
-        OnChildMenuSelect(wParam, lParam);
+        OnMenuSelectMessage(wParam, lParam);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

@@ -23,8 +23,6 @@ constexpr UINT kMsgRecordingStarted = 0x8002;
 constexpr UINT kMsgRecordingEnded = 0x8003;
 constexpr UINT kMsgRecordingStopped = 0x8004;
 
-constexpr int kDirectorId = 665;
-
 LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Every scroll bar of the program goes through it while SubclassScrollBarClass(1) holds.

@@ -1,6 +1,8 @@
 // Every frame command goes through here; the device library owns 5000 to 10000.
 #include "shell/commands/dispatch.h"
 #include "shell/commands/command_target.h"
+#include "shell/resource.h"
+#include "devlib/resource.h"
 #include "shell/app.h"
 #include "shell/startup.h"
 #include "shell/commands/display.h"
@@ -20,36 +22,75 @@
 HWND g_commandWindow = nullptr;
 
 namespace {
-constexpr UINT kStartButtonId = 8448;
 constexpr int kScriptButtonSlots = 10;
 constexpr int16_t kNoSuchSubroutine = 4;
 
-struct IdRange {
+struct CommandRange {
     UINT first, last;
+    CommandHandler handler;
 };
-bool In(UINT id, IdRange r) { return id >= r.first && id <= r.last; }
+
+// The frame's routing, tried in order: the first range that holds an id wins. The output panels'
+// ids lie inside the device library's range and 10000 is both its last id and recent file 0, so
+// the panels and the recent files come before it.
+constexpr CommandRange kCommandRanges[] = {
+    {IDM_OUTPUT_PANEL_DIALOG, IDM_OUTPUT_PANEL_DIALOG, CommandHandler::OutputPanels},
+    {IDM_OUTPUT_FIRST, IDM_OUTPUT_LAST, CommandHandler::OutputPanels},
+    {IDM_KEY_LEFT, IDM_KEY_DOWN, CommandHandler::GraphWindow},
+    {IDC_TOOL_ARROW, IDC_TOOL_ZOOM, CommandHandler::GraphWindow},
+    {IDM_JOURNAL_PASTE_VALUES, IDM_JOURNAL_PASTE_VALUES, CommandHandler::PasteValues},
+    {IDM_SEGMENT_VIEW, IDM_ERASE_SEGMENT, CommandHandler::Segment},
+    {IDM_RECENT_FILE_FIRST, IDM_RECENT_FILE_LAST, CommandHandler::RecentFile},
+    {IDM_FILE_FIRST, IDM_FILE_LAST, CommandHandler::File},
+    {IDM_EDIT_FIRST, IDM_EDIT_LAST, CommandHandler::Edit},
+    {IDM_MARKER_FIRST, IDM_MARKER_LAST, CommandHandler::Marker},
+    {IDM_TRANSFORM_FIRST, IDM_TRANSFORM_LAST, CommandHandler::Transform},
+    {IDM_DISPLAY_FIRST, IDM_DISPLAY_LAST, CommandHandler::Display},
+    {IDM_WINDOW_FIRST, IDM_WINDOW_LAST, CommandHandler::Window},
+    {IDM_HELP_FIRST, IDM_HELP_LAST, CommandHandler::Help},
+    {IDM_LESSON_FIRST, IDM_LESSON_LAST, CommandHandler::Lesson},
+    {IDM_DEVICE_FIRST, IDM_DEVICE_LAST, CommandHandler::Device},
+    {IDC_SCRIPT_BUTTON_FIRST, IDC_SCRIPT_BUTTON_LAST, CommandHandler::ScriptButton},
+    {IDM_STANDARD_CURVE, IDM_STANDARD_CURVE, CommandHandler::StandardCurve},
+};
 
 void RunLessonSubroutine(const char* name) { RunScriptSubroutine(g_lessonScript, name, 0); }
 
-// The output panels take 5029 and 5032-5039 only from a graph that has them.
-bool IsOutputPanelId(UINT id) { return id == 5029 || In(id, {5032, 5039}); }
+// The output panels take their commands only from a graph that has them.
+void OnOutputPanelCommand(UINT id) {
+    tagGS* gs = ActiveGraph();
+    if (gs && gs->outPanels) OutCtlViewSetOnCommand(gs->outPanels, id);
+}
+
+// The arrow keys of the popup buttons and the cursor tools belong to the active graph window.
+void ForwardToGraphWindow(UINT id) {
+    if (HWND graphWnd = ActiveGraphWindow()) SendMessageA(graphWnd, WM_COMMAND, id, 0);
+}
+
+void OnPasteValuesCommand() {
+    if (tagGS* gs = ActiveGraph()) PasteValuesToJournal(gs);
+}
+
+void OnStandardCurveCommand() {
+    if (tagGS* gs = ActiveGraph()) ShowStandardCurveDialog(gs);
+}
 
 // Passes a command to the device library; the Start button only while it can be clicked.
 void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
     HWND graphWnd = ActiveGraphWindow();
-    if (id == kStartButtonId) {
-        HWND button = graphWnd ? GetDlgItem(graphWnd, kStartButtonId) : nullptr;
+    if (id == IDC_START_BUTTON) {
+        HWND button = graphWnd ? GetDlgItem(graphWnd, IDC_START_BUTTON) : nullptr;
         if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return;
     }
     if (g_app->driverOps.onDriverCommand)
         g_app->driverOps.onDriverCommand(g_app->hAcq, frame, static_cast<int32_t>(id),
                                          reinterpret_cast<const char*>(control), static_cast<int32_t>(code));
-    if (id != kStartButtonId) return;
+    if (id != IDC_START_BUTTON) return;
     // A recording may have started: the cursor tools fall back to the arrow unless kept usable.
     if (tagGS* gs = GetWindowGraph(graphWnd)) {
         if (gs->toolsWhileRecording == 0) {
-            gs->currentTool = 16;
-            CheckRadioButton(graphWnd, 16, 18, 16);
+            gs->currentTool = IDC_TOOL_ARROW;
+            CheckRadioButton(graphWnd, IDC_TOOL_ARROW, IDC_TOOL_ZOOM, IDC_TOOL_ARROW);
         }
     }
     UpdateGraphToolbar();
@@ -92,7 +133,7 @@ void OnDefaultCommand(HWND frame, UINT id) {
 void OnSegmentCommand(UINT id, UINT code) {
     tagGS* gs = ActiveGraph();
     if (!gs || !gs->markers || !gs->markerManager) return;
-    if (id == 4881) {
+    if (id == IDM_SEGMENT_VIEW) {
         if (code == 0) ToggleSegmentView(gs);
         else UpdateGraphToolbar();  // the device library's notice of a new recording mode
         return;
@@ -101,92 +142,80 @@ void OnSegmentCommand(UINT id, UINT code) {
     else EraseLastSegment(gs);
 }
 
-// The commands that sit before the plain ranges; true when the id was one of them.
-bool OnSpecialCommand(UINT id, UINT code) {
-    if (IsOutputPanelId(id)) {
-        tagGS* gs = ActiveGraph();
-        if (gs && gs->outPanels) OutCtlViewSetOnCommand(gs->outPanels, id);
-        return true;
-    }
-    if (In(id, {4864, 4867}) || In(id, {16, 18})) {
-        if (HWND graphWnd = ActiveGraphWindow()) SendMessageA(graphWnd, WM_COMMAND, id, 0);
-        return true;
-    }
-    if (id == 402) {
-        if (tagGS* gs = ActiveGraph()) PasteValuesToJournal(gs);
-        return true;
-    }
-    if (id == 4881 || id == 4882) {
-        OnSegmentCommand(id, code);
-        return true;
-    }
-    if (In(id, {10000, 10004})) {
-        OpenRecentFile(id);
-        return true;
-    }
-    return false;
+// File New: a failure is reported as a lack of memory.
+void NewGraphOrReport(HWND frame) {
+    if (!NewGraph(1)) ShowSelectionError(frame, IDS_NO_MEMORY, "new graph");
+}
+
+// Printer set-up on the print dialog block, whose own flags stay as they were.
+void ShowPrinterSetup() {
+    PRINTDLGA& pd = g_app->pd;
+    const DWORD flags = pd.Flags;
+    pd.Flags |= PD_PRINTSETUP;
+    PrintDlgA(&pd);
+    pd.Flags = flags;
+}
+
+// A lesson's own File menu entry runs only over a graph.
+void RunUserItem(const char* subroutine) {
+    if (ActiveGraphWindow()) RunLessonSubroutine(subroutine);
+}
+
+// Close: the client's active graph window closes itself.
+void CloseActiveGraph() {
+    HWND client = g_app->hwndClient;
+    char cls[16] = "";
+    if (!client || !GetClassNameA(client, cls, sizeof cls) || lstrcmpiA(cls, "MDICLIENT") != 0) return;
+    HWND child = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
+    if (child) SendMessageA(child, WM_CLOSE, 0, 0);
 }
 }  // namespace
 
+CommandHandler FindCommandHandler(UINT id) {
+    for (const CommandRange& range : kCommandRanges)
+        if (id >= range.first && id <= range.last) return range.handler;
+    return CommandHandler::Default;
+}
+
 void OnFrameCommand(HWND frame, UINT id, HWND control, UINT code) {
     g_commandWindow = frame;
-    if (OnSpecialCommand(id, code)) return;
-    if (In(id, {257, 268})) OnFileCommand(frame, id);
-    else if (In(id, {513, 535})) OnEditCommand(frame, id, control, code);
-    else if (In(id, {4607, 4863})) OnMarkerCommand(frame, id);
-    else if (In(id, {1026, 1077})) OnTransformCommand(frame, id, control, code);
-    else if (In(id, {2049, 2138})) OnDisplayCommand(frame, id, control);
-    else if (In(id, {4097, 4351})) OnWindowCommand(frame, id);
-    else if (In(id, {4353, 4363})) OnHelpCommand(frame, id);
-    else if (In(id, {322, 386})) OnLessonCommand(frame, id);
-    else if (In(id, {5000, 10000})) OnDeviceCommand(frame, id, control, code);
-    else if (In(id, {12000, 12010})) OnScriptButtonCommand(id);
-    else if (id == 4880) {
-        if (tagGS* gs = ActiveGraph()) ShowStandardCurveDialog(gs);
-    } else OnDefaultCommand(frame, id);
+    switch (FindCommandHandler(id)) {
+    case CommandHandler::OutputPanels: OnOutputPanelCommand(id); break;
+    case CommandHandler::GraphWindow: ForwardToGraphWindow(id); break;
+    case CommandHandler::PasteValues: OnPasteValuesCommand(); break;
+    case CommandHandler::Segment: OnSegmentCommand(id, code); break;
+    case CommandHandler::RecentFile: OpenRecentFile(id); break;
+    case CommandHandler::File: OnFileCommand(frame, id); break;
+    case CommandHandler::Edit: OnEditCommand(frame, id, control, code); break;
+    case CommandHandler::Marker: OnMarkerCommand(frame, id); break;
+    case CommandHandler::Transform: OnTransformCommand(frame, id, control, code); break;
+    case CommandHandler::Display: OnDisplayCommand(frame, id, control); break;
+    case CommandHandler::Window: OnWindowCommand(frame, id); break;
+    case CommandHandler::Help: OnHelpCommand(frame, id); break;
+    case CommandHandler::Lesson: OnLessonCommand(frame, id); break;
+    case CommandHandler::Device: OnDeviceCommand(frame, id, control, code); break;
+    case CommandHandler::ScriptButton: OnScriptButtonCommand(id); break;
+    case CommandHandler::StandardCurve: OnStandardCurveCommand(); break;
+    case CommandHandler::Default: OnDefaultCommand(frame, id); break;
+    }
 }
 
 // File menu: new, open, close, quit and printer set-up; the rest belongs to the lesson.
 void OnFileCommand(HWND frame, UINT id) {
     if (GetStatusHotKeyEx(id) == 0) return;
     switch (id) {
-    case 257:
-        if (!NewGraph(1)) ShowSelectionError(frame, 30, "new graph");
-        break;
-    case 258:
-        OpenGraphFile(nullptr);
-        break;
-    case 259: RunLessonSubroutine("OnFileSave"); break;
-    case 260: RunLessonSubroutine("OnFileSaveAs"); break;
-    case 261: RunLessonSubroutine("OnPrint"); break;
-    case 262:
-        SendMessageA(frame, WM_CLOSE, 0, 0);
-        break;
-    case 263: {
-        PRINTDLGA& pd = g_app->pd;
-        const DWORD flags = pd.Flags;
-        pd.Flags |= PD_PRINTSETUP;
-        PrintDlgA(&pd);
-        pd.Flags = flags;
-        break;
-    }
-    case 264:
-    case 265:
-    case 267: {
-        static const char* const names[] = {"OnUserItem1", "OnUserItem2", nullptr, "OnUserItem3"};
-        if (ActiveGraphWindow()) RunLessonSubroutine(names[id - 264]);
-        break;
-    }
-    case 268: {
-        HWND client = g_app->hwndClient;
-        char cls[16] = "";
-        if (!client || !GetClassNameA(client, cls, sizeof cls) || lstrcmpiA(cls, "MDICLIENT") != 0) break;
-        HWND child = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
-        if (child) SendMessageA(child, WM_CLOSE, 0, 0);
-        break;
-    }
-    default:
-        break;
+    case IDM_FILE_NEW: NewGraphOrReport(frame); break;
+    case IDM_FILE_OPEN: OpenGraphFile(nullptr); break;
+    case IDM_FILE_SAVE: RunLessonSubroutine("OnFileSave"); break;
+    case IDM_FILE_SAVE_AS: RunLessonSubroutine("OnFileSaveAs"); break;
+    case IDM_FILE_PRINT: RunLessonSubroutine("OnPrint"); break;
+    case IDM_FILE_QUIT: SendMessageA(frame, WM_CLOSE, 0, 0); break;
+    case IDM_FILE_PRINTER_SETUP: ShowPrinterSetup(); break;
+    case IDM_FILE_USER_ITEM1: RunUserItem("OnUserItem1"); break;
+    case IDM_FILE_USER_ITEM2: RunUserItem("OnUserItem2"); break;
+    case IDM_FILE_USER_ITEM3: RunUserItem("OnUserItem3"); break;
+    case IDM_FILE_CLOSE: CloseActiveGraph(); break;
+    default: break;
     }
 }
 
@@ -200,29 +229,30 @@ BOOL CALLBACK CloseGraphWindowProc(HWND hwnd, LPARAM) {
     if (IsWindow(hwnd) && GetWindowGraph(hwnd)) g_closeAllStopped = 1;
     return g_closeAllStopped ? FALSE : TRUE;
 }
+
+// Close All: the graphs close in the client's order until one of them stays.
+void CloseAllGraphs(HWND client) {
+    g_closeAllStopped = 0;
+    EnumChildWindows(client, CloseGraphWindowProc, 0);
+    ShowWindow(client, SW_SHOW);
+}
 }  // namespace
 
 // Window menu: tiling, cascading, closing all graphs; the window list goes to the MDI client.
 void OnWindowCommand(HWND frame, UINT id) {
     HWND client = g_app->hwndClient;
     switch (id) {
-    case 4097: SendMessageA(client, WM_MDITILE, MDITILE_HORIZONTAL, 0); break;
-    case 4098: SendMessageA(client, WM_MDITILE, MDITILE_VERTICAL, 0); break;
-    case 4099: SendMessageA(client, WM_MDICASCADE, 0, 0); break;
-    case 4100:
-        g_closeAllStopped = 0;
-        EnumChildWindows(client, CloseGraphWindowProc, 0);
-        ShowWindow(client, SW_SHOW);
-        break;
-    case 4101: SendMessageA(client, WM_MDIICONARRANGE, 0, 0); break;
-    default:
-        DefFrameProcA(frame, client, WM_COMMAND, id, 0);
-        break;
+    case IDM_WINDOW_TILE_HORIZONTAL: SendMessageA(client, WM_MDITILE, MDITILE_HORIZONTAL, 0); break;
+    case IDM_WINDOW_TILE_VERTICAL: SendMessageA(client, WM_MDITILE, MDITILE_VERTICAL, 0); break;
+    case IDM_WINDOW_CASCADE: SendMessageA(client, WM_MDICASCADE, 0, 0); break;
+    case IDM_WINDOW_CLOSE_ALL: CloseAllGraphs(client); break;
+    case IDM_WINDOW_ARRANGE_ICONS: SendMessageA(client, WM_MDIICONARRANGE, 0, 0); break;
+    default: DefFrameProcA(frame, client, WM_COMMAND, id, 0); break;
     }
 }
 
 // Help menu: the About box, or a help document.
 void OnHelpCommand(HWND frame, UINT id) {
-    if (id == 4357) ShowAboutDialog(frame);
+    if (id == IDM_HELP_ABOUT) ShowAboutDialog(frame);
     else OpenHelpItem(id);
 }

@@ -8,6 +8,30 @@ struct tagGS;
 // The window whose command runs now; other code reads it.
 extern HWND g_commandWindow;
 
+// The handlers a frame command can reach; Default is the frame's default procedure.
+enum class CommandHandler {
+    OutputPanels,
+    GraphWindow,
+    PasteValues,
+    Segment,
+    RecentFile,
+    File,
+    Edit,
+    Marker,
+    Transform,
+    Display,
+    Window,
+    Help,
+    Lesson,
+    Device,
+    ScriptButton,
+    StandardCurve,
+    Default,
+};
+
+// The handler of a command id: the first range of the frame's routing table that holds it.
+CommandHandler FindCommandHandler(UINT id);
+
 void OnFrameCommand(HWND frame, UINT id, HWND control, UINT code);
 void OnFileCommand(HWND frame, UINT id);
 void OnEditCommand(HWND frame, UINT id, HWND control, UINT code);

@@ -2,19 +2,24 @@
 // commands come with their own module and are ignored until then.
 #include "shell/commands/display.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
+
+namespace {
+// Scope, Chart and XY are modes 0 to 2; choosing the mode the graph is in changes nothing.
+void ChooseDisplayMode(tagGS* gs, UINT mode) {
+    if (gs->displayMode != mode) SetDisplayMode(gs, static_cast<int16_t>(mode));
+}
+}  // namespace
 
 void OnDisplayCommand(HWND, UINT id, HWND) {
     tagGS* gs = g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
     if (!gs) return;
     switch (id) {
-    case 2082:  // Scope
-    case 2083:  // Chart
-    case 2084:  // XY
-        if (gs->displayMode != id - 2082) SetDisplayMode(gs, static_cast<int16_t>(id - 2082));
-        break;
-    default:
-        break;
+    case IDM_SHOW_SCOPE:
+    case IDM_SHOW_CHART:
+    case IDM_SHOW_XY: ChooseDisplayMode(gs, id - IDM_SHOW_SCOPE); break;
+    default: break;
     }
 }

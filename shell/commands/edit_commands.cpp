@@ -2,6 +2,7 @@
 #include "shell/commands/dispatch.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/menus.h"
+#include "shell/resource.h"
 #include "shell/startup.h"
 #include "graph/document/channel_edits.h"
 #include "graph/render/render_api.h"
@@ -10,8 +11,6 @@
 #include <initializer_list>
 
 namespace {
-constexpr UINT kUndo = 513, kCut = 514, kCopy = 515, kPaste = 516, kClear = 517, kClearAll = 518,
-               kInsert = 519, kDuplicate = 520, kSelectAll = 521, kRemove = 522;
 constexpr int kSegmentMarker = 3;
 
 void AutoScaleIfSet(tagGS* gs) {
@@ -82,12 +81,12 @@ void CutSelection(HWND frame, tagGS* gs) {
     const int chan = static_cast<int>(gs->selectedChan);
     SaveUndo(gs, chan, 1, "Undo Cut");
     if (!CopyChannelRange(gs, chan, gs->selStart, gs->selEnd, g_channelClipboard)) {
-        MessageBoxFromStringTable(frame, MB_ICONSTOP, 30, "Cut");
+        MessageBoxFromStringTable(frame, MB_ICONSTOP, IDS_NO_MEMORY, "Cut");
         return;
     }
     if (!DeleteChannelRange(gs, chan, gs->selStart, gs->selEnd)) {
         ClearUndo();
-        MessageBoxFromStringTable(frame, MB_ICONSTOP, 30, "Cut");
+        MessageBoxFromStringTable(frame, MB_ICONSTOP, IDS_NO_MEMORY, "Cut");
         return;
     }
     AfterSampleEdit(gs);
@@ -96,7 +95,7 @@ void CutSelection(HWND frame, tagGS* gs) {
 void CopySelection(HWND frame, tagGS* gs) {
     if (SelectionEmpty(gs)) return;
     if (!CopyChannelRange(gs, static_cast<int>(gs->selectedChan), gs->selStart, gs->selEnd, g_channelClipboard))
-        MessageBoxFromStringTable(frame, MB_ICONSTOP, 30, "Copy");
+        MessageBoxFromStringTable(frame, MB_ICONSTOP, IDS_NO_MEMORY, "Copy");
 }
 
 // Paste into the active channel at the selection, or into a new slot of an empty graph.
@@ -120,12 +119,12 @@ void PasteClipboard(HWND frame, tagGS* gs) {
         return;
     }
     if (made) DeleteChannelData(gs, slot);
-    ShowSelectionError(frame, 30, "Paste");
+    ShowSelectionError(frame, IDS_NO_MEMORY, "Paste");
 }
 
 void ClearSelection(HWND frame, tagGS* gs) {
     if (CountSlots(gs, SlotShown) == 1 && CountMarkersOfType(gs, kSegmentMarker) > 1) {
-        SendMessageA(frame, WM_COMMAND, kClearAll, 0);
+        SendMessageA(frame, WM_COMMAND, IDM_EDIT_CLEAR_ALL, 0);
         return;
     }
     if (SelectionEmpty(gs)) return;
@@ -152,7 +151,7 @@ void InsertWaveform(HWND frame, tagGS* gs) {
         return;
     }
     if (made) DeleteChannelData(gs, slot);
-    ShowSelectionError(frame, 30, "Insert");
+    ShowSelectionError(frame, IDS_NO_MEMORY, "Insert");
 }
 
 // Duplicate: the selection of the active channel, or all of it, into a new slot.
@@ -174,7 +173,7 @@ void DuplicateWaveform(HWND frame, tagGS* gs) {
         return;
     }
     if (made) DeleteChannelData(gs, slot);
-    ShowSelectionError(frame, 30, "Duplicate");
+    ShowSelectionError(frame, IDS_NO_MEMORY, "Duplicate");
 }
 
 // Select All: the active segment in segment view, else the whole recording.
@@ -210,36 +209,40 @@ void PasteIntoJournal(HWND journal) {
     SendMessageA(journal, WM_PASTE, 0, 0);
 }
 
+void PasteIntoText(HWND edit, bool isJournal) {
+    if (isJournal) PasteIntoJournal(edit);
+    else SendMessageA(edit, WM_PASTE, 0, 0);
+}
+
+// Only the journal selects all its text; the label box leaves Select All to the graph.
+void SelectAllText(HWND edit, bool isJournal) {
+    if (isJournal) SendMessageA(edit, EM_SETSEL, 0, -1);
+}
+
 // A text control (journal or marker label) has the focus: the Edit commands are its own.
 void OnTextEditCommand(UINT id, HWND edit, bool isJournal) {
     switch (id) {
-    case kUndo: SendMessageA(edit, WM_UNDO, 0, 0); break;
-    case kCut: SendMessageA(edit, WM_CUT, 0, 0); break;
-    case kCopy: SendMessageA(edit, WM_COPY, 0, 0); break;
-    case kPaste:
-        if (isJournal) PasteIntoJournal(edit);
-        else SendMessageA(edit, WM_PASTE, 0, 0);
-        break;
-    case kClear: SendMessageA(edit, WM_CLEAR, 0, 0); break;
-    case kSelectAll:
-        if (isJournal) SendMessageA(edit, EM_SETSEL, 0, -1);
-        break;
-    default:
-        break;
+    case IDM_EDIT_UNDO: SendMessageA(edit, WM_UNDO, 0, 0); break;
+    case IDM_EDIT_CUT: SendMessageA(edit, WM_CUT, 0, 0); break;
+    case IDM_EDIT_COPY: SendMessageA(edit, WM_COPY, 0, 0); break;
+    case IDM_EDIT_PASTE: PasteIntoText(edit, isJournal); break;
+    case IDM_EDIT_CLEAR: SendMessageA(edit, WM_CLEAR, 0, 0); break;
+    case IDM_EDIT_SELECT_ALL: SelectAllText(edit, isJournal); break;
+    default: break;
     }
 }
 
 void OnGraphEditCommand(HWND frame, UINT id, tagGS* gs) {
     switch (id) {
-    case kUndo: ExecuteUndo(); break;
-    case kCut: CutSelection(frame, gs); break;
-    case kCopy: CopySelection(frame, gs); break;
-    case kPaste: PasteClipboard(frame, gs); break;
-    case kClear: ClearSelection(frame, gs); break;
-    case kInsert: InsertWaveform(frame, gs); break;
-    case kDuplicate: DuplicateWaveform(frame, gs); break;
-    case kSelectAll: SelectAllSamples(gs); break;
-    case kRemove: RemoveWaveform(gs); break;
+    case IDM_EDIT_UNDO: ExecuteUndo(); break;
+    case IDM_EDIT_CUT: CutSelection(frame, gs); break;
+    case IDM_EDIT_COPY: CopySelection(frame, gs); break;
+    case IDM_EDIT_PASTE: PasteClipboard(frame, gs); break;
+    case IDM_EDIT_CLEAR: ClearSelection(frame, gs); break;
+    case IDM_EDIT_INSERT_WAVEFORM: InsertWaveform(frame, gs); break;
+    case IDM_EDIT_DUPLICATE_WAVEFORM: DuplicateWaveform(frame, gs); break;
+    case IDM_EDIT_SELECT_ALL: SelectAllSamples(gs); break;
+    case IDM_EDIT_REMOVE_WAVEFORM: RemoveWaveform(gs); break;
     default: break;
     }
 }
@@ -260,11 +263,11 @@ void ClampSelectionToSegment(tagGS* gs, double* t0, double* t1) {
 }
 
 void OnEditCommand(HWND frame, UINT id, HWND, UINT) {
-    if (id >= 528 && id <= 535) {
+    if (id >= IDM_JOURNAL_FIRST && id <= IDM_JOURNAL_LAST) {
         OnJournalCommand(frame, id);
         return;
     }
-    if (id >= 524 && id <= 526) {
+    if (id >= IDM_CLIPBOARD_FIRST && id <= IDM_CLIPBOARD_LAST) {
         OnClipboardCommand(frame, id);
         return;
     }
@@ -272,12 +275,12 @@ void OnEditCommand(HWND frame, UINT id, HWND, UINT) {
     HWND journal = gs ? GetJournalWindow(gs) : nullptr;
     HWND label = gs ? gs->markerLabelEdit : nullptr;
     const bool journalFocus = HasFocus(journal), labelFocus = HasFocus(label);
-    if (id == kClearAll) {
+    if (id == IDM_EDIT_CLEAR_ALL) {
         if (gs) ClearAllChannels(gs);
     } else {
         if (!journalFocus && GetStatusHotKeyEx(id) == 0) return;
         if (journalFocus) OnTextEditCommand(id, journal, true);
-        else if (labelFocus && id != kSelectAll) OnTextEditCommand(id, label, false);
+        else if (labelFocus && id != IDM_EDIT_SELECT_ALL) OnTextEditCommand(id, label, false);
         else if (gs) OnGraphEditCommand(frame, id, gs);
     }
     if (gs && !journalFocus && !labelFocus) {
@@ -286,30 +289,44 @@ void OnEditCommand(HWND frame, UINT id, HWND, UINT) {
     }
 }
 
+namespace {
+void CopyMeasurements(tagGS* gs) {
+    if (gs) CopyMeasurementsToClipboard(gs);
+}
+
+void CopyWaveData(tagGS* gs) {
+    if (gs) CopySelectionTextToClipboard(gs);
+}
+
+void CopyGraphPicture(tagGS* gs) {
+    if (!gs) return;
+    CopyGraphToClipboard(gs);
+    // Picture export laid the window out for the picture: let it lay itself out again.
+    if (gs->hwnd) {
+        RECT rc;
+        GetClientRect(gs->hwnd, &rc);
+        SendMessageA(gs->hwnd, WM_SIZE, IsZoomed(gs->hwnd) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                     MAKELPARAM(rc.right, rc.bottom));
+    }
+}
+
+void PasteMeasurements(tagGS* gs) {
+    if (gs) JournalPasteMeasurements(gs);
+}
+
+void PasteWaveData(HWND frame, tagGS* gs) {
+    if (gs && JournalPasteWaveData(gs) <= 0) ShowSelectionError(frame, IDS_NO_MEMORY, "Paste");
+}
+}  // namespace
+
 // Copy Measurement, Copy Wave Data and Copy Graph.
 void OnClipboardCommand(HWND, UINT id) {
     tagGS* gs = ActiveGraph();
     switch (id) {
-    case 524:
-        if (gs) CopyMeasurementsToClipboard(gs);
-        break;
-    case 525:
-        if (gs) CopySelectionTextToClipboard(gs);
-        break;
-    case 526:
-        if (!gs) break;
-        CopyGraphToClipboard(gs);
-        // Picture export laid the window out for the picture: let it lay itself out again.
-        if (gs->hwnd) {
-            RECT rc;
-            GetClientRect(gs->hwnd, &rc);
-            SendMessageA(gs->hwnd, WM_SIZE, IsZoomed(gs->hwnd) ? SIZE_MAXIMIZED : SIZE_RESTORED,
-                         MAKELPARAM(rc.right, rc.bottom));
-        }
-        break;
-    default:
-        MessageBeep(0);
-        break;
+    case IDM_CLIPBOARD_MEASUREMENT: CopyMeasurements(gs); break;
+    case IDM_CLIPBOARD_WAVE_DATA: CopyWaveData(gs); break;
+    case IDM_CLIPBOARD_GRAPH: CopyGraphPicture(gs); break;
+    default: MessageBeep(0); break;
     }
 }
 
@@ -317,17 +334,10 @@ void OnClipboardCommand(HWND, UINT id) {
 void OnJournalCommand(HWND frame, UINT id) {
     tagGS* gs = ActiveGraph();
     switch (id) {
-    case 528:
-        if (gs) JournalPasteMeasurements(gs);
-        break;
-    case 529:
-        if (gs && JournalPasteWaveData(gs) <= 0) ShowSelectionError(frame, 30, "Paste");
-        break;
-    case 535:
-        DoJournalPrefsDialog(frame);
-        break;
-    default:
-        break;
+    case IDM_JOURNAL_PASTE_MEASUREMENT: PasteMeasurements(gs); break;
+    case IDM_JOURNAL_PASTE_WAVE_DATA: PasteWaveData(frame, gs); break;
+    case IDM_JOURNAL_PREFERENCES: DoJournalPrefsDialog(frame); break;
+    default: break;
     }
 }
 
@@ -335,18 +345,19 @@ void OnJournalCommand(HWND frame, UINT id) {
 void OnMarkerCommand(HWND, UINT id) {
     tagGS* gs = ActiveGraph();
     if (!gs) return;
-    if (id >= 4617) {
-        if (stMarkerNode* node = MarkerAtPosition(gs, static_cast<int>(id - 4617))) SelectMarker(gs, node, 0);
+    if (id >= IDM_MARKER_LISTED_FIRST) {
+        if (stMarkerNode* node = MarkerAtPosition(gs, static_cast<int>(id - IDM_MARKER_LISTED_FIRST)))
+            SelectMarker(gs, node, 0);
         return;
     }
     switch (id) {
-    case 4607: ShowFindDialog(gs->hwnd); break;
-    case 4609: DeleteCurrentMarker(gs); break;
-    case 4610: ClearAllMarkers(gs); break;
-    case 4612:
-    case 4613:
-    case 4614: MarkerSummaryToJournal(gs, id, 1); break;
-    case 4615: DoMarkerPreferences(gs); break;
+    case IDM_MARKER_FIND: ShowFindDialog(gs->hwnd); break;
+    case IDM_MARKER_CLEAR_CURRENT: DeleteCurrentMarker(gs); break;
+    case IDM_MARKER_CLEAR_ALL: ClearAllMarkers(gs); break;
+    case IDM_MARKER_SUMMARY_ALL:
+    case IDM_MARKER_SUMMARY_EVENTS:
+    case IDM_MARKER_SUMMARY_APPENDS: MarkerSummaryToJournal(gs, id, 1); break;
+    case IDM_MARKER_PREFERENCES: DoMarkerPreferences(gs); break;
     default: break;
     }
 }

@@ -3,6 +3,8 @@
 #include "shell/commands/menus.h"
 #include "shell/app.h"
 #include "shell/commands/status.h"
+#include "shell/resource.h"
+#include "devlib/resource.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>
 #include <cstring>
@@ -68,7 +70,7 @@ void SortLessonNames(int count) {
 int LoadMenuHelpString(uint16_t id, char* buffer, int size) {
     if (!buffer || size <= 0) return 0;
     buffer[0] = 0;
-    HMODULE module = id >= 5000 ? g_app->hDeviceLib : g_app->hInstance;
+    HMODULE module = id >= IDM_DEVICE_FIRST ? g_app->hDeviceLib : g_app->hInstance;
     if (!module) return 0;
     return LoadStringA(module, id, buffer, size < 96 ? size : 96);
 }
@@ -86,8 +88,23 @@ void OnFrameMenuSelect(HMENU menu, UINT item, HMENU, UINT flags) {
         SetStatusText(nullptr);
         return;
     }
-    if (item >= 4617 && item <= 4863) SetStatusText("Move to this marker");
+    if (item >= IDM_MARKER_LISTED_FIRST && item <= IDM_MARKER_LAST) SetStatusText("Move to this marker");
     else ShowHelpOrReady(item);
+}
+
+// A closing menu comes as 0xFFFF flags without a menu; a popup's item is its position.
+void OnMenuSelectMessage(WPARAM wParam, LPARAM lParam) {
+    HMENU menu = reinterpret_cast<HMENU>(lParam);
+    UINT flags = HIWORD(wParam);
+    UINT item = LOWORD(wParam);
+    HMENU popup = nullptr;
+    if (flags == 0xFFFF && !menu) {
+        flags = static_cast<UINT>(-1);
+    } else if (flags & MF_POPUP) {
+        popup = GetSubMenu(menu, static_cast<int>(item));
+        item = 0;
+    }
+    OnFrameMenuSelect(menu, item, popup, flags);
 }
 
 void ShowPopupItemHelp(HMENU popup, UINT, BOOL systemMenu) {
@@ -115,7 +132,7 @@ int BuildLessonsMenu(HMENU popup) {
     for (int i = 0; i < count; ++i) {
         char shown[kLessonNameLen + 1];
         DoubleFirstAmpersand(g_lessonNames[i], shown, sizeof shown);
-        AppendMenuA(popup, MF_STRING, kFirstLessonId + static_cast<UINT>(i), shown);
+        AppendMenuA(popup, MF_STRING, IDM_LESSON_FIRST + static_cast<UINT>(i), shown);
     }
     SetCurrentDirectoryA(saved);
     return 1;
@@ -128,8 +145,20 @@ void RegisterCommandHotKeys() {
         uint32_t id, status;
         int32_t fixed;
     } rows[] = {
-        {2115, 1, 1}, {2116, 1, 1}, {261, 1, 1}, {262, 1, 1}, {259, 1, 1}, {2054, 1, 1}, {2057, 1, 1},
-        {515, 1, 1},  {528, 1, 1},  {529, 1, 1}, {514, 0, 0}, {516, 0, 0}, {517, 0, 0}, {518, 0, 0},
+        {IDM_DISPLAY_VARS_BROWSER, 1, 1},
+        {IDM_DISPLAY_RESET_MENU, 1, 1},
+        {IDM_FILE_PRINT, 1, 1},
+        {IDM_FILE_QUIT, 1, 1},
+        {IDM_FILE_SAVE, 1, 1},
+        {IDM_DISPLAY_ZOOM_PREVIOUS, 1, 1},
+        {IDM_DISPLAY_ZOOM_NEXT, 1, 1},
+        {IDM_EDIT_COPY, 1, 1},
+        {IDM_JOURNAL_PASTE_MEASUREMENT, 1, 1},
+        {IDM_JOURNAL_PASTE_WAVE_DATA, 1, 1},
+        {IDM_EDIT_CUT, 0, 0},
+        {IDM_EDIT_PASTE, 0, 0},
+        {IDM_EDIT_CLEAR, 0, 0},
+        {IDM_EDIT_CLEAR_ALL, 0, 0},
     };
     for (const auto& row : rows) RegHotKeyEx(row.id, row.status, row.fixed);
 }

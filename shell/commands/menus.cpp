@@ -3,6 +3,8 @@
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/status.h"
+#include "shell/resource.h"
+#include "devlib/resource.h"
 #include "shell/startup.h"
 #include "graph/view/axis_units.h"
 #include "graph/document/channel_scaling.h"
@@ -67,40 +69,40 @@ bool JournalHasSelection(HWND journal) {
 }
 
 void SetUndoItem(HMENU menu, bool canUndo) {
-    SetLabel(menu, 513, canUndo ? 2200 : 2201);
-    Enable(menu, 513, canUndo);
+    SetLabel(menu, IDM_EDIT_UNDO, canUndo ? IDS_LABEL_UNDO : IDS_LABEL_CANT_UNDO);
+    Enable(menu, IDM_EDIT_UNDO, canUndo);
 }
 
 // Save follows the document's modified mark, which takes in the journal's own modification.
 void UpdateSaveItem(HMENU menu, tagGS* gs) {
     if (!gs->modified) setDirtyGraphFlag(gs, JournalModified(gs) ? 1 : 0);
-    Enable(menu, 259, gs->modified && gs->isTemplate == 0);
+    Enable(menu, IDM_FILE_SAVE, gs->modified && gs->isTemplate == 0);
 }
 
 // The Display popup's checks for the graph.
 void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
     const uint32_t chan = gs->selectedChan < kMaxChannels ? gs->selectedChan : 0;
     const bool xy = gs->displayMode == 2;
-    Check(menu, 2082, gs->displayMode == 0);
-    Check(menu, 2083, gs->displayMode == 1);
-    Check(menu, 2084, xy);
-    Enable(menu, 2087, !xy);
-    Check(menu, 2087, gs->markerBarShown != 0);
-    Check(menu, 2085, gs->gridShown != 0);
-    Check(menu, 2091, gs->journalShown != 0);
-    Check(menu, 2088, g_app->bToolbarVisible != 0);
-    Check(menu, 2089, gs->measureShown != 0);
-    Check(menu, 2090, IsChanButtonsShown(gs));
-    Check(menu, 2092, gs->chanDrawStyle[chan] == 0);
-    Check(menu, 2093, gs->chanDrawStyle[chan] == 1);
-    Check(menu, 2101, gs->chanDrawStyle[chan] == 2);
-    Check(menu, 2102, (gs->chanPlotStyle[chan] & 0x80000000u) != 0);
-    Enable(menu, 2102, xy);
-    Check(menu, 2119, IsHScaleShown(gs));
-    Check(menu, 2120, IsVScaleShown(gs));
-    Check(menu, 2130, gs->currentTool == 16);
-    Check(menu, 2131, gs->currentTool == 17);
-    Check(menu, 2132, gs->currentTool == 18);
+    Check(menu, IDM_SHOW_SCOPE, gs->displayMode == 0);
+    Check(menu, IDM_SHOW_CHART, gs->displayMode == 1);
+    Check(menu, IDM_SHOW_XY, xy);
+    Enable(menu, IDM_SHOW_MARKERS, !xy);
+    Check(menu, IDM_SHOW_MARKERS, gs->markerBarShown != 0);
+    Check(menu, IDM_SHOW_GRID, gs->gridShown != 0);
+    Check(menu, IDM_SHOW_JOURNAL, gs->journalShown != 0);
+    Check(menu, IDM_SHOW_TOOLBAR, g_app->bToolbarVisible != 0);
+    Check(menu, IDM_SHOW_MEASUREMENTS, gs->measureShown != 0);
+    Check(menu, IDM_SHOW_CHANNEL_NUMBERS, IsChanButtonsShown(gs));
+    Check(menu, IDM_SHOW_LINE_PLOT, gs->chanDrawStyle[chan] == 0);
+    Check(menu, IDM_SHOW_STEP_PLOT, gs->chanDrawStyle[chan] == 1);
+    Check(menu, IDM_SHOW_DOT_PLOT, gs->chanDrawStyle[chan] == 2);
+    Check(menu, IDM_SHOW_LAST_DOT_ONLY, (gs->chanPlotStyle[chan] & 0x80000000u) != 0);
+    Enable(menu, IDM_SHOW_LAST_DOT_ONLY, xy);
+    Check(menu, IDM_SHOW_X_SCALE, IsHScaleShown(gs));
+    Check(menu, IDM_SHOW_Y_SCALE, IsVScaleShown(gs));
+    Check(menu, IDM_TOOL_ARROW, gs->currentTool == IDC_TOOL_ARROW);
+    Check(menu, IDM_TOOL_SELECTION, gs->currentTool == IDC_TOOL_IBEAM);
+    Check(menu, IDM_TOOL_ZOOM, gs->currentTool == IDC_TOOL_ZOOM);
     HMENU show = GetSubMenu(GetFramePopup(menu, kDisplayPopup), kShowPosition);
     EnableAt(show, kDotSizePosition, gs->chanDrawStyle[chan] == 2);
 }
@@ -109,42 +111,44 @@ void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
 void ApplyTransformState(HMENU menu, tagGS* gs) {
     const uint32_t kind = gs->hUnitKind;
     const bool frequency = kind == kHorizontalFrequency;
-    Enable(menu, 1057, !frequency);
-    Enable(menu, 1065, !frequency);
+    Enable(menu, IDM_TRANSFORM_DERIVATIVE, !frequency);
+    Enable(menu, IDM_TRANSFORM_FFT, !frequency);
     HMENU filters = GetSubMenu(GetFramePopup(menu, kTransformPopup), 0);
     EnableAt(filters, 0, !frequency);
-    Enable(menu, 1066, !frequency && kind != kHorizontalUser);
-    EnableRange(menu, 1048, 1051, g_templateSet != 0);
+    Enable(menu, IDM_TRANSFORM_FIND_RATE, !frequency && kind != kHorizontalUser);
+    EnableRange(menu, IDM_TEMPLATE_CORRELATION, IDM_TEMPLATE_INVERSE_MEAN_SQUARE_ERROR, g_templateSet != 0);
 }
 
 // Cut, Copy, Clear and Clear All for a non-empty selection of a graph with shown channels.
 void UpdateSelectionItems(HMENU menu, tagGS* gs, bool journalFocus) {
-    Enable(menu, 514, Permitted(514));
-    Enable(menu, 515, Permitted(515));
+    Enable(menu, IDM_EDIT_CUT, Permitted(IDM_EDIT_CUT));
+    Enable(menu, IDM_EDIT_COPY, Permitted(IDM_EDIT_COPY));
     const int channels = journalFocus ? 0 : CountSlots(gs, SlotHoldsChannel);
     if (channels != 1) {
-        Enable(menu, 517, Permitted(517));
-        Enable(menu, 518, Permitted(518));
+        Enable(menu, IDM_EDIT_CLEAR, Permitted(IDM_EDIT_CLEAR));
+        Enable(menu, IDM_EDIT_CLEAR_ALL, Permitted(IDM_EDIT_CLEAR_ALL));
         return;
     }
-    Enable(menu, 517, true);
-    Enable(menu, 518, false);
+    Enable(menu, IDM_EDIT_CLEAR, true);
+    Enable(menu, IDM_EDIT_CLEAR_ALL, false);
     const bool oneSegment = !gs->markerManager || CountMarkersOfType(gs, kSegmentMarker) == 1;
-    Enable(menu, 514, Permitted(514) && oneSegment);
+    Enable(menu, IDM_EDIT_CUT, Permitted(IDM_EDIT_CUT) && oneSegment);
 }
 
 // Tile, Autoscale, Compare and Autoscale Horizontal carry the labels of the display mode.
 void UpdateDisplayLabels(HMENU menu, tagGS* gs, bool shown) {
-    static const uint32_t keys[4] = {2400, 2410, 2420, 2430};
+    static const uint32_t keys[4] = {IDS_LABEL_TILE, IDS_LABEL_AUTOSCALE, IDS_LABEL_COMPARE,
+                                     IDS_LABEL_AUTOSCALE_HORIZONTAL};
     const uint32_t modeOffset = !gs ? 1 : gs->displayMode == 1 ? 0 : gs->displayMode == 0 ? 1 : 2;
-    static const UINT ids[4] = {2049, 2050, 2052, 2053};
+    static const UINT ids[4] = {IDM_DISPLAY_TILE, IDM_DISPLAY_AUTOSCALE, IDM_DISPLAY_COMPARE,
+                                IDM_DISPLAY_AUTOSCALE_HORIZONTAL};
     for (int i = 0; i < 4; ++i) SetLabel(menu, ids[i], keys[i] + modeOffset);
     const bool on = gs && shown;
-    Enable(menu, 2049, on);
-    Enable(menu, 2050, on);
-    Enable(menu, 2053, on);
-    const UINT clip = GetMenuState(menu, 524, MF_BYCOMMAND);
-    Enable(menu, 2052, clip != 0xFFFFFFFFu && !(clip & MF_GRAYED));
+    Enable(menu, IDM_DISPLAY_TILE, on);
+    Enable(menu, IDM_DISPLAY_AUTOSCALE, on);
+    Enable(menu, IDM_DISPLAY_AUTOSCALE_HORIZONTAL, on);
+    const UINT clip = GetMenuState(menu, IDM_CLIPBOARD_MEASUREMENT, MF_BYCOMMAND);
+    Enable(menu, IDM_DISPLAY_COMPARE, clip != 0xFFFFFFFFu && !(clip & MF_GRAYED));
 }
 }  // namespace
 
@@ -176,7 +180,7 @@ void UpdateFrameMenus(HWND, HMENU) {
     HMENU menu = FrameMenu();
     if (!menu) return;
     HWND graphWnd = ActiveGraphWindow();
-    EnableRange(menu, 4097, 4101, graphWnd != nullptr);
+    EnableRange(menu, IDM_WINDOW_TILE_HORIZONTAL, IDM_WINDOW_ARRANGE_ICONS, graphWnd != nullptr);
     tagGS* gs = GetWindowGraph(graphWnd);
     if (!gs) {
         UpdateGraphEditMenus(nullptr);
@@ -199,18 +203,20 @@ void UpdateFrameMenus(HWND, HMENU) {
 void UpdateGraphEditMenus(tagGS* gs) {
     HMENU menu = FrameMenu();
     if (!menu) return;
-    EnableRange(menu, 513, 522, false);
-    EnableRange(menu, 2049, 2057, false);
+    EnableRange(menu, IDM_EDIT_UNDO, IDM_EDIT_REMOVE_WAVEFORM, false);
+    EnableRange(menu, IDM_DISPLAY_TILE, IDM_DISPLAY_ZOOM_NEXT, false);
     UpdateOptimizeRangesItems();
     if (gs) {
         EnableAt(GetFramePopup(menu, kDisplayPopup), kShowPosition, true);
         SetRadioCheckBitmaps();
         ApplyDisplayChecks(menu, gs);
     }
-    Enable(menu, 2094, false);
-    for (UINT id : {2080u, 2135u, 2096u, 260u, 268u}) Enable(menu, id, gs != nullptr);
-    Enable(menu, 261, false);
-    Enable(menu, 259, gs && JournalModified(gs));
+    Enable(menu, IDM_DISPLAY_STATISTICS, false);
+    for (UINT id : {IDM_DISPLAY_HORIZONTAL_AXIS, IDM_PREFERENCES_GENERAL, IDM_DISPLAY_SIZE_WINDOW, IDM_FILE_SAVE_AS,
+                    IDM_FILE_CLOSE})
+        Enable(menu, id, gs != nullptr);
+    Enable(menu, IDM_FILE_PRINT, false);
+    Enable(menu, IDM_FILE_SAVE, gs && JournalModified(gs));
     UpdateOutputMenu(menu);
     DisableGraphToolButtons();
 }
@@ -219,27 +225,30 @@ void UpdateGraphEditMenus(tagGS* gs) {
 void UpdateGraphMenus(tagGS* gs) {
     HMENU menu = FrameMenu();
     if (!menu || !gs) return;
-    Enable(menu, 520, true);
-    Enable(menu, 522, true);
+    Enable(menu, IDM_EDIT_DUPLICATE_WAVEFORM, true);
+    Enable(menu, IDM_EDIT_REMOVE_WAVEFORM, true);
     UpdateSaveItem(menu, gs);
-    for (UINT id : {261u, 260u, 268u, 521u, 2052u, 2053u, 2054u, 2049u, 2050u, 2094u, 2135u, 2096u, 2080u})
+    for (UINT id : {IDM_FILE_PRINT, IDM_FILE_SAVE_AS, IDM_FILE_CLOSE, IDM_EDIT_SELECT_ALL, IDM_DISPLAY_COMPARE,
+                    IDM_DISPLAY_AUTOSCALE_HORIZONTAL, IDM_DISPLAY_ZOOM_PREVIOUS, IDM_DISPLAY_TILE,
+                    IDM_DISPLAY_AUTOSCALE, IDM_DISPLAY_STATISTICS, IDM_PREFERENCES_GENERAL, IDM_DISPLAY_SIZE_WINDOW,
+                    IDM_DISPLAY_HORIZONTAL_AXIS})
         Enable(menu, id, true);
-    Enable(menu, 2056, !gs->acquiring);
-    Enable(menu, 2055, !gs->acquiring);
-    Enable(menu, 2051, gs->displayMode == 0);
+    Enable(menu, IDM_DISPLAY_RESET_CHART, !gs->acquiring);
+    Enable(menu, IDM_DISPLAY_WAVE_POSITION, !gs->acquiring);
+    Enable(menu, IDM_DISPLAY_OVERLAP, gs->displayMode == 0);
     UpdateOptimizeRangesItems();
-    Enable(menu, 2057, gs->zoomLevel != gs->zoomCount);
-    Enable(menu, 2054, gs->zoomLevel != 0);
+    Enable(menu, IDM_DISPLAY_ZOOM_NEXT, gs->zoomLevel != gs->zoomCount);
+    Enable(menu, IDM_DISPLAY_ZOOM_PREVIOUS, gs->zoomLevel != 0);
     ApplyTransformState(menu, gs);
     ApplyDisplayChecks(menu, gs);
     UpdateEditMenu(gs, 1);
-    Enable(menu, 528, gs->journalShown != 0);
-    Enable(menu, 529, gs->journalShown != 0);
+    Enable(menu, IDM_JOURNAL_PASTE_MEASUREMENT, gs->journalShown != 0);
+    Enable(menu, IDM_JOURNAL_PASTE_WAVE_DATA, gs->journalShown != 0);
     UpdateOutputMenu(menu);
     EnableGraphToolButtons(gs);
     // No quitting or closing while the graph records.
     const UINT closeState = MF_BYCOMMAND | (gs->acquiring ? MF_GRAYED | MF_DISABLED : MF_ENABLED);
-    EnableMenuItem(menu, 262, closeState);
+    EnableMenuItem(menu, IDM_FILE_QUIT, closeState);
     if (HMENU sys = GetSystemMenu(g_app->hwndFrame, FALSE)) EnableMenuItem(sys, SC_CLOSE, closeState);
     if (gs->hwnd)
         if (HMENU sys = GetSystemMenu(gs->hwnd, FALSE)) EnableMenuItem(sys, SC_CLOSE, closeState);
@@ -251,20 +260,21 @@ void UpdateEditMenu(tagGS* gs, int hasShownChannels) {
     if (gs && HasFocus(gs->markerLabelEdit)) return;
     HWND journal = gs ? GetJournalWindow(gs) : nullptr;
     const bool journalFocus = HasFocus(journal);
-    for (UINT id : {514u, 515u, 517u, 518u}) Enable(menu, id, false);
+    for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_CLEAR, IDM_EDIT_CLEAR_ALL})
+        Enable(menu, id, false);
     const bool shown = gs && hasShownChannels;
-    EnableRange(menu, 524, 526, shown && !gs->acquiring);
+    EnableRange(menu, IDM_CLIPBOARD_MEASUREMENT, IDM_CLIPBOARD_GRAPH, shown && !gs->acquiring);
     if (shown && !gs->acquiring && gs->selStart != gs->selEnd) UpdateSelectionItems(menu, gs, journalFocus);
     if (!journalFocus) {
         SetUndoItem(menu, g_app->nUndoKind != 0);
-        Enable(menu, 516, Permitted(516) && ClipboardHoldsSamples());
-        Enable(menu, 519, ClipboardHoldsSamples());
+        Enable(menu, IDM_EDIT_PASTE, Permitted(IDM_EDIT_PASTE) && ClipboardHoldsSamples());
+        Enable(menu, IDM_EDIT_INSERT_WAVEFORM, ClipboardHoldsSamples());
     } else {
-        Enable(menu, 521, GetWindowTextLengthA(journal) > 0);
+        Enable(menu, IDM_EDIT_SELECT_ALL, GetWindowTextLengthA(journal) > 0);
         SetUndoItem(menu, SendMessageA(journal, EM_CANUNDO, 0, 0) != 0);
         const bool selected = JournalHasSelection(journal);
-        for (UINT id : {514u, 515u, 517u}) Enable(menu, id, selected);
-        Enable(menu, 516, IsClipboardFormatAvailable(CF_TEXT) != 0);
+        for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_CLEAR}) Enable(menu, id, selected);
+        Enable(menu, IDM_EDIT_PASTE, IsClipboardFormatAvailable(CF_TEXT) != 0);
     }
     UpdateDisplayLabels(menu, gs, shown);
     if (gs && gs->acquiring) UpdateRecordingMenus(gs);
@@ -277,12 +287,12 @@ void UpdateJournalEditMenu(tagGS* gs, HWND journal) {
     SetUndoItem(menu, SendMessageA(journal, EM_CANUNDO, 0, 0) != 0);
     DWORD start = 0, end = 0;
     SendMessageA(journal, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    for (UINT id : {514u, 515u, 517u}) Enable(menu, id, start != end);
-    EnableRange(menu, 518, 522, false);
-    Enable(menu, 516, IsClipboardFormatAvailable(CF_TEXT) != 0);
+    for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_CLEAR}) Enable(menu, id, start != end);
+    EnableRange(menu, IDM_EDIT_CLEAR_ALL, IDM_EDIT_REMOVE_WAVEFORM, false);
+    Enable(menu, IDM_EDIT_PASTE, IsClipboardFormatAvailable(CF_TEXT) != 0);
     EnableAt(GetFramePopup(menu, kEditPopup), kClipboardPosition, false);
-    Enable(menu, 528, true);
-    Enable(menu, 529, true);
+    Enable(menu, IDM_JOURNAL_PASTE_MEASUREMENT, true);
+    Enable(menu, IDM_JOURNAL_PASTE_WAVE_DATA, true);
     UpdateSaveItem(menu, gs);
 }
 
@@ -292,9 +302,12 @@ void UpdateRecordingMenus(tagGS* gs) {
     if (!menu || !gs) return;
     const bool recording = gs->acquiring != 0;
     if (recording)
-        for (UINT id : {261u, 514u, 517u, 518u, 520u, 522u, 2080u, 2135u, 259u, 260u, 268u}) Enable(menu, id, false);
-    Enable(menu, 5001, !recording);
-    Enable(menu, 5002, !recording);
+        for (UINT id : {IDM_FILE_PRINT, IDM_EDIT_CUT, IDM_EDIT_CLEAR, IDM_EDIT_CLEAR_ALL, IDM_EDIT_DUPLICATE_WAVEFORM,
+                        IDM_EDIT_REMOVE_WAVEFORM, IDM_DISPLAY_HORIZONTAL_AXIS, IDM_PREFERENCES_GENERAL, IDM_FILE_SAVE,
+                        IDM_FILE_SAVE_AS, IDM_FILE_CLOSE})
+            Enable(menu, id, false);
+    Enable(menu, IDM_CHANNELS, !recording);
+    Enable(menu, IDM_ACQUISITION, !recording);
     if (g_app->hwndFrame && GetMenu(g_app->hwndFrame)) DrawMenuBar(g_app->hwndFrame);
 }
 
@@ -305,26 +318,28 @@ void UpdateTransformMenu(HWND, HWND graphWindow) {
     AcqLock acq(g_app->hAcq);
     if (!acq) return;
     acq->warnOnOverwrite = static_cast<int32_t>(gs->overwriteWarning);
-    if (HMENU menu = FrameMenu()) Check(menu, 5012, static_cast<int32_t>(gs->overwriteWarning) > 0);
+    if (HMENU menu = FrameMenu())
+        Check(menu, IDM_WARNINGONOVERWRITE, static_cast<int32_t>(gs->overwriteWarning) > 0);
 }
 
 // The radio-style Display items show the round check bitmap.
 void SetRadioCheckBitmaps() {
     HMENU menu = FrameMenu();
     if (!menu) return;
-    for (UINT id : {2082u, 2083u, 2084u, 2092u, 2093u, 2101u, 2130u, 2131u, 2132u})
+    for (UINT id : {IDM_SHOW_SCOPE, IDM_SHOW_CHART, IDM_SHOW_XY, IDM_SHOW_LINE_PLOT, IDM_SHOW_STEP_PLOT,
+                    IDM_SHOW_DOT_PLOT, IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL_ZOOM})
         SetMenuItemBitmaps(menu, id, MF_BYCOMMAND, nullptr, g_app->hbmCheck);
 }
 
 // The Wave Color items draw themselves in their colours; the colour index is the item data.
 void MakeColorMenuOwnerDrawn(HMENU menu) {
     if (!menu) return;
-    for (UINT id = 2065; id <= 2071; ++id) {
+    for (UINT id = IDM_COLOR_BLACK; id <= IDM_COLOR_BURGUNDY; ++id) {
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_FTYPE | MIIM_DATA;
         info.fType = MFT_OWNERDRAW;
-        info.dwItemData = id - 2064;
+        info.dwItemData = id - IDM_COLOR_BLACK + 1;
         SetMenuItemInfoA(menu, id, FALSE, &info);
     }
 }
@@ -342,7 +357,7 @@ void DrawColorMenuItem(DRAWITEMSTRUCT* dis) {
     }
     if (!(dis->itemAction & ODA_DRAWENTIRE)) return;
     char label[80] = "    ";
-    const char* keyed = mlgetName(dis->itemID - 615, 0);
+    const char* keyed = mlgetName(IDS_LABEL_COLOR_BLACK + (dis->itemID - IDM_COLOR_BLACK), 0);
     if (keyed) lstrcpynA(label + 4, keyed, sizeof label - 4);
     else LoadStringA(g_app->hInstance, dis->itemID, label + 4, 61);
     const COLORREF oldColour = SetTextColor(dis->hDC, WaveColorFromIndex(static_cast<uint32_t>(dis->itemData)));
@@ -388,17 +403,19 @@ void RepaintToolbar() {
 void EnableGraphToolButtons(tagGS* gs) {
     if (!gs) return;
     const bool xy = gs->displayMode == 2;
-    EnableToolButton(2053, true);
-    EnableToolButton(2098, true);
-    EnableToolButton(1067, !xy && !gs->acquiring);
-    EnableToolButton(1068, !xy && !gs->acquiring);
-    EnableToolButton(2099, xy);
-    EnableToolButton(2100, xy);
-    EnableToolButton(2087, !xy);
+    EnableToolButton(IDM_DISPLAY_AUTOSCALE_HORIZONTAL, true);
+    EnableToolButton(IDM_DISPLAY_AUTOSCALE_ACTIVE, true);
+    EnableToolButton(IDM_TRANSFORM_FIND_PEAK, !xy && !gs->acquiring);
+    EnableToolButton(IDM_TRANSFORM_FIND_NEXT_PEAK, !xy && !gs->acquiring);
+    EnableToolButton(IDM_DISPLAY_CENTER_VERTICALLY, xy);
+    EnableToolButton(IDM_DISPLAY_CENTER_HORIZONTALLY, xy);
+    EnableToolButton(IDM_SHOW_MARKERS, !xy);
     RepaintToolbar();
 }
 
 void DisableGraphToolButtons() {
-    for (UINT id : {2053u, 2098u, 2099u, 2100u, 1067u, 1068u}) EnableToolButton(id, false);
+    for (UINT id : {IDM_DISPLAY_AUTOSCALE_HORIZONTAL, IDM_DISPLAY_AUTOSCALE_ACTIVE, IDM_DISPLAY_CENTER_VERTICALLY,
+                    IDM_DISPLAY_CENTER_HORIZONTALLY, IDM_TRANSFORM_FIND_PEAK, IDM_TRANSFORM_FIND_NEXT_PEAK})
+        EnableToolButton(id, false);
     RepaintToolbar();
 }

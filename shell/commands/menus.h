@@ -5,7 +5,6 @@
 
 struct tagGS;
 
-constexpr UINT kFirstLessonId = 322;
 constexpr int kMaxLessons = 64;
 
 void AttachFrameMenu();
@@ -23,6 +22,8 @@ void DrawColorMenuItem(DRAWITEMSTRUCT* dis);
 void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis);
 void ShowPopupItemHelp(HMENU menu, UINT position, BOOL systemMenu);
 void OnFrameMenuSelect(HMENU menu, UINT item, HMENU popup, UINT flags);
+// Decodes WM_MENUSELECT for the frame and the graph windows and shows the item's help.
+void OnMenuSelectMessage(WPARAM wParam, LPARAM lParam);
 int LoadMenuHelpString(uint16_t id, char* buffer, int size);
 void SetRadioCheckBitmaps();
 int BuildLessonsMenu(HMENU popup);

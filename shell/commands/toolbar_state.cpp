@@ -1,14 +1,13 @@
 // The graph toolbar's buttons follow the active graph like the frame menu does.
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
+#include "shell/resource.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "devlib/acquisition/stAcq.h"
 #include <initializer_list>
 
 namespace {
-constexpr UINT kScope = 2082, kXY = 2084, kGrid = 2085, kMarkers = 2087, kMeasure = 2089, kNumbers = 2090,
-               kJournal = 2091, kFindPeak = 1067, kFindNext = 1068, kCurve = 4880, kSegments = 4881, kErase = 4882;
 constexpr int kSegmentMarker = 3;
 constexpr int16_t kDataModeAppend = 3;
 
@@ -37,10 +36,10 @@ bool ActiveSegmentIsLast(tagGS* gs) {
 void UpdateSegmentButtons(tagGS* gs, bool xy, bool recording) {
     const bool segmentView = gs->markerManager && IsSegmentViewOn(gs);
     const bool offered = !xy && CountMarkersOfType(gs, kSegmentMarker) > 0 && RecordingAppends();
-    EnableButton(kSegments, offered);
-    CheckButton(kSegments, offered && segmentView);
-    if (segmentView) EnableButton(kXY, false);
-    EnableButton(kErase, offered && !recording && (!segmentView || ActiveSegmentIsLast(gs)));
+    EnableButton(IDM_SEGMENT_VIEW, offered);
+    CheckButton(IDM_SEGMENT_VIEW, offered && segmentView);
+    if (segmentView) EnableButton(IDM_SHOW_XY, false);
+    EnableButton(IDM_ERASE_SEGMENT, offered && !recording && (!segmentView || ActiveSegmentIsLast(gs)));
 }
 }  // namespace
 
@@ -48,31 +47,34 @@ void UpdateGraphToolbar() {
     tagGS* gs = ActiveGraph();
     if (!gs) {
         DisableGraphToolButtons();
-        for (UINT id : {kScope, kScope + 1, kXY, kGrid, kMeasure, kNumbers, kMarkers, kJournal, kCurve, kSegments, kErase})
+        for (UINT id : {IDM_SHOW_SCOPE, IDM_SHOW_CHART, IDM_SHOW_XY, IDM_SHOW_GRID, IDM_SHOW_MEASUREMENTS,
+                        IDM_SHOW_CHANNEL_NUMBERS, IDM_SHOW_MARKERS, IDM_SHOW_JOURNAL, IDM_STANDARD_CURVE,
+                        IDM_SEGMENT_VIEW, IDM_ERASE_SEGMENT})
             EnableButton(id, false);
         return;
     }
     const bool xy = gs->displayMode == 2, recording = gs->acquiring != 0;
-    for (UINT id = kScope; id <= kXY; ++id) {
+    for (UINT id = IDM_SHOW_SCOPE; id <= IDM_SHOW_XY; ++id) {
         HWND b = Button(id);
         if (b) EnableWindow(b, IsWindowVisible(b));
-        CheckButton(id, id == kScope + gs->displayMode);
+        CheckButton(id, id == IDM_SHOW_SCOPE + gs->displayMode);
     }
-    for (UINT id : {kGrid, kMeasure, kNumbers, kJournal}) EnableButton(id, true);
-    EnableButton(kMarkers, !xy);
-    CheckButton(kGrid, gs->gridShown != 0);
-    CheckButton(kMeasure, gs->measureShown != 0);
-    CheckButton(kNumbers, IsChanButtonsShown(gs));
-    CheckButton(kMarkers, gs->markerBarShown != 0);
-    CheckButton(kJournal, gs->journalShown != 0);
+    for (UINT id : {IDM_SHOW_GRID, IDM_SHOW_MEASUREMENTS, IDM_SHOW_CHANNEL_NUMBERS, IDM_SHOW_JOURNAL})
+        EnableButton(id, true);
+    EnableButton(IDM_SHOW_MARKERS, !xy);
+    CheckButton(IDM_SHOW_GRID, gs->gridShown != 0);
+    CheckButton(IDM_SHOW_MEASUREMENTS, gs->measureShown != 0);
+    CheckButton(IDM_SHOW_CHANNEL_NUMBERS, IsChanButtonsShown(gs));
+    CheckButton(IDM_SHOW_MARKERS, gs->markerBarShown != 0);
+    CheckButton(IDM_SHOW_JOURNAL, gs->journalShown != 0);
     const bool tools = !recording || (gs->toolsWhileRecording && g_cursorToolsAllowed);
     for (HWND b : gs->toolButtons)
         if (b) EnableWindow(b, tools ? TRUE : FALSE);
     bool anyChannel = false;
     for (int slot = 0; slot < kMaxChannels && !anyChannel; ++slot) anyChannel = SlotHoldsChannel(gs, slot);
-    EnableButton(kFindPeak, !recording && anyChannel);
-    EnableButton(kFindNext, !recording && anyChannel);
-    EnableButton(kCurve, xy && !recording);
+    EnableButton(IDM_TRANSFORM_FIND_PEAK, !recording && anyChannel);
+    EnableButton(IDM_TRANSFORM_FIND_NEXT_PEAK, !recording && anyChannel);
+    EnableButton(IDM_STANDARD_CURVE, xy && !recording);
     UpdateSegmentButtons(gs, xy, recording);
     if (g_app->hwndToolbar) InvalidateRect(g_app->hwndToolbar, nullptr, FALSE);
 }

@@ -2,6 +2,7 @@
 #include "shell/commands/dispatch.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/menus.h"
+#include "shell/resource.h"
 #include "shell/startup.h"
 #include "graph/document/channel_edits.h"
 #include "graph/render/render_api.h"
@@ -60,39 +61,43 @@ void FindPeak(tagGS* gs) {
     gs->selEnd = gs->selStart;
 }
 
+// Resample: a new rate redraws the plot; only a cancelled prompt leaves the graph unmodified.
+void ResampleChannel(HWND frame, tagGS* gs) {
+    const int result = PromptForSampleRate(gs, 1, 0.0);
+    if (result == 0 && gs->hwnd) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
+    else if (result != 0) ShowSelectionError(frame, static_cast<uint32_t>(result), "Resample");
+    if (result != 1) setDirtyGraphFlag(gs, 1);
+}
+
+// Waveform Math may add a channel: items, scroll bars, the plot and the channel's band follow.
+void WaveformMath(HWND frame, tagGS* gs) {
+    if (!ShowWaveformMathDialog(frame, gs)) return;
+    RebuildChannelItems(gs);
+    UpdateGraphScrollBars(gs);
+    if (gs->hwnd) {
+        InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
+        InvalidateRect(gs->hwnd, &gs->chanBandRects[gs->selectedChan], FALSE);
+    }
+}
+
 void OnChannelTransform(HWND frame, UINT id, tagGS* gs) {
     switch (id) {
-    case 1056: ReportChange(gs, OnIntegralCommand(gs), "Integral"); break;
-    case 1057: ReportChange(gs, OnDerivativeCommand(gs), "Derivative"); break;
-    case 1058: ReportChange(gs, IntegrateTransform(gs), "Integrate"); break;
-    case 1059: ReportChange(gs, OnSmoothingCommand(gs), "Smoothing"); break;
-    case 1060: ReportChange(gs, DifferenceChannel(gs), "Difference"); break;
-    case 1061: HistogramTransform(frame, gs); break;
-    case 1062: {
-        const int result = PromptForSampleRate(gs, 1, 0.0);
-        if (result == 0 && gs->hwnd) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
-        else if (result != 0) ShowSelectionError(frame, static_cast<uint32_t>(result), "Resample");
-        if (result != 1) setDirtyGraphFlag(gs, 1);
-        break;
-    }
-    case 1063: RunWaveformExpression(gs, 1, 0); break;
-    case 1064:
-        if (ShowWaveformMathDialog(frame, gs)) {
-            RebuildChannelItems(gs);
-            UpdateGraphScrollBars(gs);
-            if (gs->hwnd) {
-                InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
-                InvalidateRect(gs->hwnd, &gs->chanBandRects[gs->selectedChan], FALSE);
-            }
-        }
-        break;
-    case 1065: ReportChange(gs, FftChannel(gs, 1, 1), "Fourier"); break;
-    case 1066: RunRateDetector(gs, GetAsyncKeyState(VK_SHIFT) < 0 ? 1 : 0, 1); break;
-    case 1067: FindPeak(gs); break;
-    case 1068: FindPeakInChannel(gs, LastSampleIndex(gs), -1); break;
-    case 1069: FindAllPeaks(gs); break;
-    case 1070: ReportChange(gs, OnExpSmoothingCommand(gs), "Smoothing"); break;
-    case 1071: ReportChange(gs, OnApproximationCommand(gs), "Least squares"); break;
+    case IDM_TRANSFORM_INTEGRAL: ReportChange(gs, OnIntegralCommand(gs), "Integral"); break;
+    case IDM_TRANSFORM_DERIVATIVE: ReportChange(gs, OnDerivativeCommand(gs), "Derivative"); break;
+    case IDM_TRANSFORM_INTEGRATE: ReportChange(gs, IntegrateTransform(gs), "Integrate"); break;
+    case IDM_TRANSFORM_SMOOTHING: ReportChange(gs, OnSmoothingCommand(gs), "Smoothing"); break;
+    case IDM_TRANSFORM_DIFFERENCE: ReportChange(gs, DifferenceChannel(gs), "Difference"); break;
+    case IDM_TRANSFORM_HISTOGRAM: HistogramTransform(frame, gs); break;
+    case IDM_TRANSFORM_RESAMPLE: ResampleChannel(frame, gs); break;
+    case IDM_TRANSFORM_EXPRESSION: RunWaveformExpression(gs, 1, 0); break;
+    case IDM_TRANSFORM_WAVEFORM_MATH: WaveformMath(frame, gs); break;
+    case IDM_TRANSFORM_FFT: ReportChange(gs, FftChannel(gs, 1, 1), "Fourier"); break;
+    case IDM_TRANSFORM_FIND_RATE: RunRateDetector(gs, GetAsyncKeyState(VK_SHIFT) < 0 ? 1 : 0, 1); break;
+    case IDM_TRANSFORM_FIND_PEAK: FindPeak(gs); break;
+    case IDM_TRANSFORM_FIND_NEXT_PEAK: FindPeakInChannel(gs, LastSampleIndex(gs), -1); break;
+    case IDM_TRANSFORM_FIND_ALL_PEAKS: FindAllPeaks(gs); break;
+    case IDM_TRANSFORM_EXP_SMOOTHING: ReportChange(gs, OnExpSmoothingCommand(gs), "Smoothing"); break;
+    case IDM_TRANSFORM_LEAST_SQUARES: ReportChange(gs, OnApproximationCommand(gs), "Least squares"); break;
     default: break;
     }
 }
@@ -104,10 +109,11 @@ void OnTransformCommand(HWND frame, UINT id, HWND, UINT) {
         MessageBoxA(frame, MsgText("You have no data to perform the selected operation"), MsgText("Warning"), MB_OK);
         return;
     }
-    if (id >= 1026 && id <= 1029) OnFirFilterCommand(id);
-    else if (id >= 1031 && id <= 1041) OnMathFunctionCommand(id);
-    else if (id >= 1046 && id <= 1051) OnTemplateFunctionCommand(id);
-    else if (id >= 1073 && id <= 1077) OnIirFilterCommand(static_cast<int>(id - 1073));
+    if (id >= IDM_FIR_LOW_PASS && id <= IDM_FIR_BAND_STOP) OnFirFilterCommand(id);
+    else if (id >= IDM_MATH_ABS && id <= IDM_MATH_THRESHOLD) OnMathFunctionCommand(id);
+    else if (id >= IDM_TEMPLATE_SET && id <= IDM_TEMPLATE_INVERSE_MEAN_SQUARE_ERROR) OnTemplateFunctionCommand(id);
+    else if (id >= IDM_IIR_LOW_PASS && id <= IDM_IIR_BAND_STOP)
+        OnIirFilterCommand(static_cast<int>(id - IDM_IIR_LOW_PASS));
     else if (GetStatusHotKeyEx(id) != 0) {
         if (tagGS* gs = GetWindowGraph(graphWnd)) OnChannelTransform(frame, id, gs);
     }
@@ -119,10 +125,10 @@ void OnFirFilterCommand(UINT id) {
     if (!gs) return;
     int result = 1;
     switch (id) {
-    case 1026: result = OnFirLowPass(gs); break;
-    case 1027: result = OnFirHighPass(gs); break;
-    case 1028: result = OnFirBandPass(gs); break;
-    case 1029: result = OnFirBandStop(gs); break;
+    case IDM_FIR_LOW_PASS: result = OnFirLowPass(gs); break;
+    case IDM_FIR_HIGH_PASS: result = OnFirHighPass(gs); break;
+    case IDM_FIR_BAND_PASS: result = OnFirBandPass(gs); break;
+    case IDM_FIR_BAND_STOP: result = OnFirBandStop(gs); break;
     default: return;
     }
     ReportFilter(gs, result, "Filter");

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <cstdint>
 
-constexpr int kScriptButtonFirstId = 12000;
 constexpr int kScriptCaptionMax = 260;
 
 class CScriptButton {

@@ -7,6 +7,7 @@
 #include "shell/controls/tests/bmp_builder.h"
 #include "shell/controls/tests/controls_test_support.h"
 #include "shell/controls/utilities.h"
+#include "shell/resource.h"
 
 using testsupport::CurrentDirectory;
 using testsupport::TempFolder;
@@ -47,7 +48,7 @@ protected:
 
     void CreateButton(CScriptButton& b) {
         const RECT rc{10, 20, 90, 44};
-        ASSERT_EQ(b.Create(parent.hwnd(), kScriptButtonFirstId + 2, &rc), 1);
+        ASSERT_EQ(b.Create(parent.hwnd(), IDC_SCRIPT_BUTTON_FIRST + 2, &rc), 1);
     }
     static bool HasBitmapStyle(const CScriptButton& b) {
         return (GetWindowLongPtrA(b.GetWindow(), GWL_STYLE) & BS_BITMAP) != 0;
@@ -78,7 +79,7 @@ TEST_F(ControlsScriptButton, CreateMakesAPushButtonWithTheGuiFont) {
     char cls[16] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
     EXPECT_STREQ(cls, "Button");
-    EXPECT_EQ(GetDlgCtrlID(hwnd), kScriptButtonFirstId + 2);
+    EXPECT_EQ(GetDlgCtrlID(hwnd), IDC_SCRIPT_BUTTON_FIRST + 2);
     EXPECT_EQ(GetParent(hwnd), parent.hwnd());
     const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
     EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP), WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP);

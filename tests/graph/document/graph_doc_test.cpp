@@ -14,6 +14,7 @@
 #include "graph/view/display_modes.h"
 #include "documents/documents_api.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "shell/startup.h"
 #include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
@@ -355,7 +356,7 @@ protected:
     }
     HWND FileNew() {
         g_calls.clear();
-        SendMessageA(g_app->hwndFrame, WM_COMMAND, 257, 0);
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_NEW, 0);
         PumpMessages();
         return g_app->hwndActiveGraph;
     }
@@ -723,7 +724,7 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     g_scriptGraph = gs;
     g_app->gsUndo.hwnd = hwnd;  // the pending undo belongs to this graph
     ASSERT_TRUE(g_frameMenu);
-    EnableMenuItem(g_frameMenu, 513, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
     g_closing = gs;
     g_calls.clear();
     AnsweringBoxes boxes(IDCANCEL);
@@ -734,7 +735,7 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "closed"), 1);
     EXPECT_TRUE(g_partsFreedWhenLibraryTold);
     EXPECT_EQ(g_scriptGraph, nullptr);
-    EXPECT_EQ(GetMenuState(g_frameMenu, 513, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+    EXPECT_EQ(GetMenuState(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
     g_app->gsUndo.hwnd = nullptr;
 }
 
@@ -744,10 +745,10 @@ TEST_F(GraphDocFrame, UndoOfAnotherGraphStays) {
     ASSERT_TRUE(first && second && first != second);
     g_app->gsUndo.hwnd = first;
     ASSERT_TRUE(g_frameMenu);
-    EnableMenuItem(g_frameMenu, 513, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
     SendMessageA(second, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(second));
-    EXPECT_EQ(GetMenuState(g_frameMenu, 513, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, 0u);
     g_app->gsUndo.hwnd = nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/layout.h"
 #include "graph/view/display_modes.h"
@@ -361,7 +362,7 @@ TEST_F(DisplayModesWindow, SwitchingModesPicksChannelsFacesAndRows) {
     EXPECT_EQ(hi, 1000);
     EXPECT_EQ(GetScrollPos(gs_->hScrollBar, SB_CTL), 0);
 
-    gs_->currentTool = 17;
+    gs_->currentTool = IDC_TOOL_IBEAM;
     SetDisplayMode(gs_, 0);
     EXPECT_EQ(gs_->cursorShown, 0u);
     EXPECT_EQ(SendMessageA(ibeam, LKM_GETENABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->hbmButtons[1]));
@@ -597,15 +598,15 @@ TEST_F(DisplayModesWindow, ArrowKeysStepTheCursorAndNarrowTheSelection) {
     } cases[] = {
         // Three columns on, snapped to the nearest sample (105 ms, column 152.5 rounds to
         // 153), and the cursor is the time of that column.
-        {"right", {}, 4865, 100.0, 100.0, 106.0, 106.0, 153, 153},
-        {"left", {}, 4864, 104.0, 104.0, 100.0, 100.0, 150, 150},
-        {"left at the start", {}, 4864, 0.0, 0.0, 0.0, 0.0, 100, 100},
+        {"right", {}, IDM_KEY_RIGHT, 100.0, 100.0, 106.0, 106.0, 153, 153},
+        {"left", {}, IDM_KEY_LEFT, 104.0, 104.0, 100.0, 100.0, 150, 150},
+        {"left at the start", {}, IDM_KEY_LEFT, 0.0, 0.0, 0.0, 0.0, 100, 100},
         // Shift stretches the selection from its far end.
-        {"shift right", {VK_SHIFT}, 4865, 100.0, 100.0, 106.0, 100.0, 150, 153},
+        {"shift right", {VK_SHIFT}, IDM_KEY_RIGHT, 100.0, 100.0, 106.0, 100.0, 150, 153},
         // Shift and Ctrl narrow the selection by one sample.
-        {"shift ctrl left", {VK_SHIFT, VK_CONTROL}, 4864, 200.0, 100.0, 100.0, 195.0, 150, 198},
-        {"shift ctrl right", {VK_SHIFT, VK_CONTROL}, 4865, 100.0, 200.0, 105.0, 200.0, 153, 200},
-        {"one sample long", {VK_SHIFT, VK_CONTROL}, 4864, 100.0, 105.0, 100.0, 100.0, 150, 150},
+        {"shift ctrl left", {VK_SHIFT, VK_CONTROL}, IDM_KEY_LEFT, 200.0, 100.0, 100.0, 195.0, 150, 198},
+        {"shift ctrl right", {VK_SHIFT, VK_CONTROL}, IDM_KEY_RIGHT, 100.0, 200.0, 105.0, 200.0, 153, 200},
+        {"one sample long", {VK_SHIFT, VK_CONTROL}, IDM_KEY_LEFT, 100.0, 105.0, 100.0, 100.0, 150, 150},
     };
     for (const Case& c : cases) {
         gs_->selStart = c.start;
@@ -623,7 +624,7 @@ TEST_F(DisplayModesWindow, ArrowKeysStepTheCursorAndNarrowTheSelection) {
     // An empty selection is left alone by Shift+Ctrl.
     gs_->selStart = gs_->selEnd = 300.0;
     HoldKeys({VK_SHIFT, VK_CONTROL});
-    Command(4865);
+    Command(IDM_KEY_RIGHT);
     EXPECT_DOUBLE_EQ(gs_->selStart, 300.0);
     EXPECT_DOUBLE_EQ(gs_->selEnd, 300.0);
 }
@@ -639,16 +640,16 @@ TEST_F(DisplayModesWindow, UpAndDownKeysMoveTheMidpointWhenTheLessonAllows) {
     UpdateGraphScrollBars(gs_);
     const double pixel = 4.0 / (gs_->chanBandRects[slot].bottom - gs_->chanBandRects[slot].top);
     g_refreshes = 0;
-    Command(4866);  // Up
+    Command(IDM_KEY_UP);
     EXPECT_NEAR(gs_->chanVCenter[slot], pixel, 1e-12);
     EXPECT_EQ(GetScrollPos(gs_->vScrollBar, SB_CTL), ValueThumb(pixel, 0.0, 4.0));
     EXPECT_EQ(g_refreshes, 1);
-    Command(4867);  // Down
-    Command(4867);
+    Command(IDM_KEY_DOWN);
+    Command(IDM_KEY_DOWN);
     EXPECT_NEAR(gs_->chanVCenter[slot], -pixel, 1e-12);
     EXPECT_EQ(g_refreshes, 3);
     g_scriptPermissions[kPermVScrollBar] = 0;
-    Command(4866);
+    Command(IDM_KEY_UP);
     EXPECT_NEAR(gs_->chanVCenter[slot], -pixel, 1e-12);
     EXPECT_EQ(g_refreshes, 3);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include "tests/shell/shell_fixture.h"
 #include "shell/app.h"
+#include "shell/resource.h"
+#include "devlib/resource.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
@@ -64,7 +66,7 @@ protected:
     }
 
     static HWND NewGraphWindow() {
-        SendMessageA(g_app->hwndFrame, WM_COMMAND, 257, 0);
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_NEW, 0);
         return g_app->hwndActiveGraph;
     }
     static void SetRun(int32_t running, int32_t dataStarted, int32_t state, tagGS* attached = nullptr) {
@@ -99,7 +101,7 @@ TEST_F(GraphWindow, DataBlockHoldsWindowDocumentAndDirector) {
     GetClassNameA(director, cls, sizeof cls);
     EXPECT_STREQ(cls, "acqdirector");
     EXPECT_EQ(GetParent(director), graph_);
-    EXPECT_EQ(GetDlgCtrlID(director), kDirectorId);
+    EXPECT_EQ(GetDlgCtrlID(director), IDC_CHANNEL_DIRECTOR);
     LONG style = GetWindowLongA(director, GWL_STYLE);
     EXPECT_EQ(style & 0x50030000, 0x50030000);
     EXPECT_EQ(SendMessageA(director, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
@@ -176,8 +178,13 @@ TEST_F(GraphWindow, CommandsFromFiveThousandUpGoToTheLibrary) {
         int id;
         int code;
         bool forwarded;
-    } cases[] = {{5000, 0, true}, {5012, 1, true}, {9999, 0, true}, {12003, 0, true},
-                 {4999, 0, false}, {300, 0, false}, {4097, 0, false}};
+    } cases[] = {{IDM_DEVICE_FIRST, 0, true},
+                 {IDM_WARNINGONOVERWRITE, 1, true},
+                 {9999, 0, true},
+                 {IDC_SCRIPT_BUTTON_FIRST + 3, 0, true},
+                 {IDM_DEVICE_FIRST - 1, 0, false},
+                 {300, 0, false},
+                 {IDM_WINDOW_TILE_HORIZONTAL, 0, false}};
     for (const Case& c : cases) {
         g_commands.clear();
         Command(c.id, control, c.code);
@@ -192,10 +199,10 @@ TEST_F(GraphWindow, CommandsFromFiveThousandUpGoToTheLibrary) {
     g_commands.clear();
     HGLOBAL acq = g_app->hAcq;
     g_app->hAcq = nullptr;
-    Command(5000);
+    Command(IDM_DEVICE_FIRST);
     g_app->hAcq = acq;
     g_app->driverOps.onDriverCommand = nullptr;
-    Command(5000);
+    Command(IDM_DEVICE_FIRST);
     EXPECT_TRUE(g_commands.empty());
 }
 
@@ -204,9 +211,11 @@ TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
         uint32_t acquiring, toolsWhileRecording;
         int id;
         uint16_t expected;
-    } cases[] = {{0, 0, 17, 17}, {0, 1, 18, 18}, {1, 1, 18, 18}, {1, 0, 18, 16}, {1, 0, 17, 16}};
+    } cases[] = {{0, 0, IDC_TOOL_IBEAM, IDC_TOOL_IBEAM}, {0, 1, IDC_TOOL_ZOOM, IDC_TOOL_ZOOM},
+                 {1, 1, IDC_TOOL_ZOOM, IDC_TOOL_ZOOM},   {1, 0, IDC_TOOL_ZOOM, IDC_TOOL_ARROW},
+                 {1, 0, IDC_TOOL_IBEAM, IDC_TOOL_ARROW}};
     for (const Case& c : cases) {
-        gs_->currentTool = 16;
+        gs_->currentTool = IDC_TOOL_ARROW;
         gs_->acquiring = c.acquiring;
         gs_->toolsWhileRecording = c.toolsWhileRecording;
         Command(c.id);
@@ -214,7 +223,7 @@ TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
     }
     // The three buttons are one radio group, checked at the current tool.
     gs_->acquiring = 0;
-    Command(18);
+    Command(IDC_TOOL_ZOOM);
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(gs_->toolButtons[i]);
         EXPECT_EQ(SendMessageA(gs_->toolButtons[i], BM_GETCHECK, 0, 0) != 0, i == 2) << i;
@@ -222,27 +231,27 @@ TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
     gs_->acquiring = 0;
     // Arrow and zoom switch the cursor line off; the I-beam turns it back on outside XY mode.
     gs_->cursorShown = 1;
-    Command(18);
+    Command(IDC_TOOL_ZOOM);
     EXPECT_EQ(gs_->cursorShown, 2u);
     gs_->displayMode = 2;
-    Command(17);
+    Command(IDC_TOOL_IBEAM);
     EXPECT_EQ(gs_->cursorShown, 2u);
     gs_->displayMode = 1;
-    Command(17);
+    Command(IDC_TOOL_IBEAM);
     EXPECT_EQ(gs_->cursorShown, 0u);
-    Command(16);
+    Command(IDC_TOOL_ARROW);
     EXPECT_EQ(gs_->cursorShown, 2u);
 }
 
 TEST_F(GraphWindow, JournalAutoTimeMarksTheDocumentModified) {
     setDirtyGraphFlag(gs_, 0);
     ASSERT_EQ(gs_->modified, 0u);
-    Command(404);
+    Command(IDC_JOURNAL_AUTO_TIME);
     EXPECT_EQ(gs_->modified, 1u);
     // Without a document the window has nothing to mark.
     setDirtyGraphFlag(gs_, 0);
     ASSERT_TRUE(SetWindowGraph(graph_, nullptr));
-    Command(404);
+    Command(IDC_JOURNAL_AUTO_TIME);
     ASSERT_TRUE(SetWindowGraph(graph_, gs_));
     EXPECT_EQ(gs_->modified, 0u);
 }
@@ -250,14 +259,14 @@ TEST_F(GraphWindow, JournalAutoTimeMarksTheDocumentModified) {
 TEST_F(GraphWindow, StartButtonPutsTheArrowBackUnlessToolsStayDuringRecording) {
     gs_->acquiring = 0;
     for (uint32_t keep : {0u, 1u}) {
-        Command(18);  // zoom chosen and checked
-        gs_->currentTool = 18;
+        Command(IDC_TOOL_ZOOM);  // zoom chosen and checked
+        gs_->currentTool = IDC_TOOL_ZOOM;
         gs_->toolsWhileRecording = keep;
         g_commands.clear();
-        Command(8448);
+        Command(IDC_START_BUTTON);
         ASSERT_EQ(g_commands.size(), 1u);
-        EXPECT_EQ(g_commands[0].id, 8448);
-        EXPECT_EQ(gs_->currentTool, keep ? 18 : 16);
+        EXPECT_EQ(g_commands[0].id, IDC_START_BUTTON);
+        EXPECT_EQ(gs_->currentTool, keep ? IDC_TOOL_ZOOM : IDC_TOOL_ARROW);
         if (!keep) {
             EXPECT_NE(SendMessageA(gs_->toolButtons[0], BM_GETCHECK, 0, 0), 0);
         }
@@ -426,12 +435,12 @@ TEST_F(GraphWindow, HorizontalThumbMovesTimeOrTheXChannel) {
 TEST_F(GraphWindow, ChannelPopupCommandsSelectTheChannelOrTheXChannel) {
     HWND director = GetGraphWindowData(graph_)->hwndFocus;
     ASSERT_TRUE(director);
-    SendMessageA(director, WM_COMMAND, 256 + 7, 0);
+    SendMessageA(director, WM_COMMAND, IDM_SELECT_CHANNEL_FIRST + 7, 0);
     EXPECT_EQ(gs_->selectedChan, 7u);
-    SendMessageA(director, WM_COMMAND, 512 + 4, 0);
+    SendMessageA(director, WM_COMMAND, IDM_X_CHANNEL_FIRST + 4, 0);
     EXPECT_EQ(gs_->xyXChan, 4u);
     EXPECT_EQ(gs_->selectedChan, 7u);
-    SendMessageA(director, WM_COMMAND, 512 + 60, 0);  // no such slot
+    SendMessageA(director, WM_COMMAND, IDM_X_CHANNEL_FIRST + 60, 0);  // no such slot
     EXPECT_EQ(gs_->xyXChan, 4u);
 }
 
@@ -439,15 +448,15 @@ TEST_F(GraphWindow, JournalEditNotificationsAreToldFromTheF10Key) {
     HMODULE richEdit = LoadLibraryA("riched20.dll");
     ASSERT_TRUE(richEdit);
     HWND edit = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | ES_MULTILINE, 0, 0, 50, 50, graph_,
-                                reinterpret_cast<HMENU>(401), nullptr, nullptr);
+                                reinterpret_cast<HMENU>(IDC_JOURNAL_EDIT), nullptr, nullptr);
     ASSERT_TRUE(edit);
     SendMessageA(edit, EM_EXLIMITTEXT, 0, 1000);
     ASSERT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 1000);
     // A full journal grows by 32,768 characters.
-    Command(401, edit, EN_MAXTEXT);
+    Command(IDC_JOURNAL_EDIT, edit, EN_MAXTEXT);
     EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 1000 + 32768);
-    // The accelerator's 401 carries no control and leaves the journal alone.
-    Command(401, nullptr, 1);
+    // The last marker key shares the id; its accelerator carries no control and leaves the journal alone.
+    Command(IDM_MARKER_KEY_LAST, nullptr, 1);
     EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 1000 + 32768);
     DestroyWindow(edit);
     FreeLibrary(richEdit);
@@ -472,8 +481,8 @@ TEST_F(GraphWindow, WindowsWithoutADocumentIgnoreWhatNeedsOne) {
     ASSERT_TRUE(data);
     ASSERT_TRUE(SetWindowGraph(graph_, nullptr));
     g_commands.clear();
-    Command(5000);
-    Command(16);
+    Command(IDM_DEVICE_FIRST);
+    Command(IDC_TOOL_ARROW);
     SendMessageA(graph_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
     SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
     SendMessageA(graph_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));

@@ -2,6 +2,8 @@
 // procedure, the file and window handlers, and what the permission table holds back.
 #include "commands_fixture.h"
 #include "shell/app.h"
+#include "shell/resource.h"
+#include "devlib/resource.h"
 #include "shell/commands/dispatch.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
@@ -9,7 +11,17 @@
 #include "graph/document/graph_doc.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>
+#include <ostream>
 #include <string>
+
+// Failures name the handler rather than its number.
+void PrintTo(CommandHandler handler, std::ostream* os) {
+    static const char* const names[] = {
+        "OutputPanels", "GraphWindow", "PasteValues", "Segment", "RecentFile", "File", "Edit", "Marker", "Transform",
+        "Display", "Window", "Help", "Lesson", "Device", "ScriptButton", "StandardCurve", "Default",
+    };
+    *os << names[static_cast<int>(handler)];
+}
 
 namespace {
 
@@ -27,18 +39,106 @@ std::string CurrentFolder() {
     return dir;
 }
 
+// The routing table at every edge: each range's first and last id and the ids just outside it.
+// Where ranges nest or meet (the output panels and 10000 inside the device range) the earlier
+// row wins.
+TEST(DispatchTable, BoundaryIdsReachTheirHandlers) {
+    using H = CommandHandler;
+    const struct {
+        UINT id;
+        H handler;
+    } rows[] = {
+        {0, H::Default},
+        {IDC_TOOL_ARROW - 1, H::Default},
+        {IDC_TOOL_ARROW, H::GraphWindow},
+        {IDC_TOOL_ZOOM, H::GraphWindow},
+        {IDC_TOOL_ZOOM + 1, H::Default},
+        {IDM_FILE_FIRST - 1, H::Default},
+        {IDM_FILE_FIRST, H::File},
+        {IDM_FILE_LAST, H::File},
+        {IDM_FILE_LAST + 1, H::Default},
+        {IDM_LESSON_FIRST - 1, H::Default},
+        {IDM_LESSON_FIRST, H::Lesson},
+        {IDM_LESSON_LAST, H::Lesson},
+        {IDM_LESSON_LAST + 1, H::Default},
+        {IDM_JOURNAL_PASTE_VALUES - 1, H::Default},
+        {IDM_JOURNAL_PASTE_VALUES, H::PasteValues},
+        {IDM_JOURNAL_PASTE_VALUES + 1, H::Default},
+        {IDM_EDIT_FIRST - 1, H::Default},
+        {IDM_EDIT_FIRST, H::Edit},
+        {IDM_EDIT_LAST, H::Edit},
+        {IDM_EDIT_LAST + 1, H::Default},
+        {IDM_TRANSFORM_FIRST - 1, H::Default},
+        {IDM_TRANSFORM_FIRST, H::Transform},
+        {IDM_TRANSFORM_LAST, H::Transform},
+        {IDM_TRANSFORM_LAST + 1, H::Default},
+        {IDM_DISPLAY_FIRST - 1, H::Default},
+        {IDM_DISPLAY_FIRST, H::Display},
+        {IDM_DISPLAY_LAST, H::Display},
+        {IDM_DISPLAY_LAST + 1, H::Default},
+        {IDM_WINDOW_FIRST - 1, H::Default},
+        {IDM_WINDOW_FIRST, H::Window},
+        {IDM_WINDOW_CHILD_FIRST, H::Window},
+        {IDM_WINDOW_LAST, H::Window},
+        {IDM_WINDOW_LAST + 1, H::Default},
+        {IDM_HELP_FIRST, H::Help},
+        {IDM_HELP_LAST, H::Help},
+        {IDM_HELP_LAST + 1, H::Default},
+        {IDM_MARKER_FIRST - 1, H::Default},
+        {IDM_MARKER_FIRST, H::Marker},
+        {IDM_MARKER_LAST, H::Marker},
+        {IDM_KEY_LEFT, H::GraphWindow},
+        {IDM_KEY_DOWN, H::GraphWindow},
+        {IDM_KEY_DOWN + 1, H::Default},
+        {IDM_STANDARD_CURVE - 1, H::Default},
+        {IDM_STANDARD_CURVE, H::StandardCurve},
+        {IDM_SEGMENT_VIEW, H::Segment},
+        {IDM_ERASE_SEGMENT, H::Segment},
+        {IDM_ERASE_SEGMENT + 1, H::Default},
+        {IDM_DEVICE_FIRST - 1, H::Default},
+        {IDM_DEVICE_FIRST, H::Device},
+        {IDM_OUTPUT_PANEL_DIALOG - 1, H::Device},
+        {IDM_OUTPUT_PANEL_DIALOG, H::OutputPanels},
+        {IDM_OUTPUT_PANEL_DIALOG + 1, H::Device},
+        {IDM_OUTPUT_FIRST - 1, H::Device},
+        {IDM_OUTPUT_FIRST, H::OutputPanels},
+        {IDM_OUTPUT_LAST, H::OutputPanels},
+        {IDM_OUTPUT_LAST + 1, H::Device},
+        {IDC_START_BUTTON, H::Device},
+        {IDM_RECENT_FILE_FIRST - 1, H::Device},
+        {IDM_RECENT_FILE_FIRST, H::RecentFile},
+        {IDM_DEVICE_LAST, H::RecentFile},
+        {IDM_RECENT_FILE_LAST, H::RecentFile},
+        {IDM_RECENT_FILE_LAST + 1, H::Default},
+        {IDC_SCRIPT_BUTTON_FIRST - 1, H::Default},
+        {IDC_SCRIPT_BUTTON_FIRST, H::ScriptButton},
+        {IDC_SCRIPT_BUTTON_LAST, H::ScriptButton},
+        {IDC_SCRIPT_BUTTON_LAST + 1, H::Default},
+        {0xFFFF, H::Default},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(FindCommandHandler(row.id), row.handler) << row.id;
+}
+
 TEST_F(Dispatch, DeviceRangeReachesTheLibraryAndNothingElse) {
     struct Row {
         UINT id;
         bool reachesLibrary;
     } rows[] = {
-        {5000, true},   {5001, true},  {5003, true},  {7777, true},  {9999, true},
-        {10000, false},  // recent file 0
-        {10004, false},
-        {5029, false},  // output panels of a graph that has none
-        {5032, false},  {5039, false},
-        {8448, false},  // the Start button is not on the graph
-        {4999, false},  {12000, false}, {257, false},
+        {IDM_DEVICE_FIRST, true},
+        {IDM_CHANNELS, true},
+        {IDM_INPUTVALUES, true},
+        {7777, true},
+        {IDM_DEVICE_LAST - 1, true},
+        {IDM_RECENT_FILE_FIRST, false},  // also the device range's last id
+        {IDM_RECENT_FILE_LAST, false},
+        {IDM_OUTPUT_PANEL_DIALOG, false},  // output panels of a graph that has none
+        {IDM_OUTPUT_FIRST, false},
+        {IDM_OUTPUT_LAST, false},
+        {IDC_START_BUTTON, false},  // the Start button is not on the graph
+        {IDM_DEVICE_FIRST - 1, false},
+        {IDC_SCRIPT_BUTTON_FIRST, false},
+        {IDM_FILE_NEW, false},
     };
     for (const Row& row : rows) {
         s_deviceCalls.clear();
@@ -61,32 +161,32 @@ TEST_F(Dispatch, StartButtonGoesOnOnlyWhileItCanBeClicked) {
     tagGS* gs = Graph();
     ASSERT_TRUE(gs);
     HWND start = CreateWindowExA(0, "BUTTON", "Start", WS_CHILD, 0, 0, 40, 20, graphWnd,
-                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(8448)), nullptr, nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_START_BUTTON)), nullptr, nullptr);
     ASSERT_TRUE(start);
-    Command(8448);  // hidden
+    Command(IDC_START_BUTTON);  // hidden
     EXPECT_TRUE(s_deviceCalls.empty());
     ShowWindow(start, SW_SHOW);
     EnableWindow(start, FALSE);
-    Command(8448);
+    Command(IDC_START_BUTTON);
     EXPECT_TRUE(s_deviceCalls.empty());
     EnableWindow(start, TRUE);
-    gs->currentTool = 18;
+    gs->currentTool = IDC_TOOL_ZOOM;
     gs->toolsWhileRecording = 1;
-    Command(8448);
+    Command(IDC_START_BUTTON);
     ASSERT_EQ(s_deviceCalls.size(), 1u);
-    EXPECT_EQ(s_deviceCalls[0].id, 8448);
-    EXPECT_EQ(gs->currentTool, 18);  // kept usable during the recording
+    EXPECT_EQ(s_deviceCalls[0].id, IDC_START_BUTTON);
+    EXPECT_EQ(gs->currentTool, IDC_TOOL_ZOOM);  // kept usable during the recording
     gs->toolsWhileRecording = 0;
-    Command(8448);
+    Command(IDC_START_BUTTON);
     EXPECT_EQ(s_deviceCalls.size(), 2u);
-    EXPECT_EQ(gs->currentTool, 16);  // back to the arrow
+    EXPECT_EQ(gs->currentTool, IDC_TOOL_ARROW);  // back to the arrow
 }
 
 TEST_F(Dispatch, FileNewMakesTheNextUntitledGraph) {
     const int before = GraphWindowCount();
     const std::string first = Title(g_app->hwndActiveGraph);
-    Command(257);
-    Command(257);
+    Command(IDM_FILE_NEW);
+    Command(IDM_FILE_NEW);
     EXPECT_EQ(GraphWindowCount(), before + 2);
     const std::string last = Title(g_app->hwndActiveGraph);
     int a = 0, b = 0;
@@ -101,7 +201,7 @@ TEST_F(Dispatch, ModeCommandsSwitchTheActiveGraph) {
     const struct {
         UINT id;
         uint32_t mode;
-    } cases[] = {{2082, 0}, {2084, 2}, {2083, 1}, {2083, 1}};
+    } cases[] = {{IDM_SHOW_SCOPE, 0}, {IDM_SHOW_XY, 2}, {IDM_SHOW_CHART, 1}, {IDM_SHOW_CHART, 1}};
     for (const auto& c : cases) {
         setDirtyGraphFlag(gs, 0);
         Command(c.id);
@@ -111,75 +211,75 @@ TEST_F(Dispatch, ModeCommandsSwitchTheActiveGraph) {
 }
 
 TEST_F(Dispatch, CloseTakesTheActiveGraphAndCloseAllTheRest) {
-    Command(257);
-    Command(257);
+    Command(IDM_FILE_NEW);
+    Command(IDM_FILE_NEW);
     ASSERT_EQ(GraphWindowCount(), 3);
     HWND active = g_app->hwndActiveGraph;
-    Command(268);
+    Command(IDM_FILE_CLOSE);
     EXPECT_FALSE(IsWindow(active));
     EXPECT_EQ(GraphWindowCount(), 2);
-    Command(4100);
+    Command(IDM_WINDOW_CLOSE_ALL);
     EXPECT_EQ(GraphWindowCount(), 0);
     EXPECT_TRUE(IsWindowVisible(g_app->hwndClient));
 }
 
 TEST_F(Dispatch, CloseAllStopsAtAGraphThatRefuses) {
-    Command(257);
-    Command(257);
+    Command(IDM_FILE_NEW);
+    Command(IDM_FILE_NEW);
     ASSERT_EQ(GraphWindowCount(), 3);
     // Walk order is the client's child order: the graph made last comes first.
     tagGS* refusing = Graph();
     refusing->acquiring = 1;
-    Command(4100);
+    Command(IDM_WINDOW_CLOSE_ALL);
     EXPECT_EQ(GraphWindowCount(), 3);
     refusing->acquiring = 0;
-    Command(4100);
+    Command(IDM_WINDOW_CLOSE_ALL);
     EXPECT_EQ(GraphWindowCount(), 0);
 }
 
 TEST_F(Dispatch, UnhandledIdsGoToTheDefaultFrameProcedure) {
     HWND first = g_app->hwndActiveGraph;
-    Command(257);
+    Command(IDM_FILE_NEW);
     HWND second = g_app->hwndActiveGraph;
     ASSERT_NE(first, second);
-    // The Window menu's list: its first entry is the first child (id 4112).
-    Command(4112);
+    // The Window menu's list: its first entry is the first child.
+    Command(IDM_WINDOW_CHILD_FIRST);
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), first);
-    Command(4113);
+    Command(IDM_WINDOW_CHILD_FIRST + 1);
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), second);
     // Default processing ends with the panes in the status line.
     SetStatusText("Busy");
-    Command(3000);
+    Command(3000);  // in no range
     EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << GetStatusTextShown();
     EXPECT_TRUE(s_deviceCalls.empty());
 }
 
 TEST_F(Dispatch, QuitClosesTheFrameUnlessTheLessonForbidsIt) {
     HWND frame = g_app->hwndFrame;
-    ASSERT_EQ(SetStatusHotKeyEx(262, 0), 1);
-    Command(262);
+    ASSERT_EQ(SetStatusHotKeyEx(IDM_FILE_QUIT, 0), 1);
+    Command(IDM_FILE_QUIT);
     EXPECT_TRUE(IsWindow(frame));
-    ASSERT_EQ(SetStatusHotKeyEx(262, 1), 1);
-    Command(262);
+    ASSERT_EQ(SetStatusHotKeyEx(IDM_FILE_QUIT, 1), 1);
+    Command(IDM_FILE_QUIT);
     EXPECT_FALSE(IsWindow(frame));
 }
 
 TEST_F(Dispatch, RestrictedFileCommandDoesNothing) {
-    // 257 is not in the table: unregistered ids are always allowed, until a lesson registers them.
+    // New is not in the table: unregistered ids are always allowed, until a lesson registers them.
     const int before = GraphWindowCount();
-    ASSERT_EQ(RegHotKeyEx(257, 0, 0), 1);
-    Command(257);
+    ASSERT_EQ(RegHotKeyEx(IDM_FILE_NEW, 0, 0), 1);
+    Command(IDM_FILE_NEW);
     EXPECT_EQ(GraphWindowCount(), before);
     EnableAllHotKeys();
-    Command(257);
+    Command(IDM_FILE_NEW);
     EXPECT_EQ(GraphWindowCount(), before + 1);
 }
 
 TEST_F(Dispatch, TransformWithoutAGraphWarns) {
-    Command(4100);
+    Command(IDM_WINDOW_CLOSE_ALL);
     ASSERT_EQ(GraphWindowCount(), 0);
     BoxCapture boxes;
-    for (UINT id : {1026u, 1056u, 1066u, 1077u}) Command(id);
+    for (UINT id : {IDM_FIR_LOW_PASS, IDM_TRANSFORM_INTEGRAL, IDM_TRANSFORM_FIND_RATE, IDM_IIR_BAND_STOP}) Command(id);
     ASSERT_EQ(boxes.boxes.size(), 4u);
     for (const auto& box : boxes.boxes) {
         EXPECT_EQ(box.caption, "Warning");
@@ -188,10 +288,12 @@ TEST_F(Dispatch, TransformWithoutAGraphWarns) {
 }
 
 TEST_F(Dispatch, GraphCommandsWithoutAGraphDoNothing) {
-    Command(4100);
+    Command(IDM_WINDOW_CLOSE_ALL);
     ASSERT_EQ(GraphWindowCount(), 0);
     BoxCapture boxes;
-    for (UINT id : {402u, 4607u, 4609u, 4617u, 4880u, 4881u, 4882u, 16u, 4864u, 513u, 514u, 521u, 264u, 12005u})
+    for (UINT id : {IDM_JOURNAL_PASTE_VALUES, IDM_MARKER_FIND, IDM_MARKER_CLEAR_CURRENT, IDM_MARKER_LISTED_FIRST,
+                    IDM_STANDARD_CURVE, IDM_SEGMENT_VIEW, IDM_ERASE_SEGMENT, IDC_TOOL_ARROW, IDM_KEY_LEFT,
+                    IDM_EDIT_UNDO, IDM_EDIT_CUT, IDM_EDIT_SELECT_ALL, IDM_FILE_USER_ITEM1, IDC_SCRIPT_BUTTON_FIRST + 5})
         Command(id);
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_TRUE(s_deviceCalls.empty());
@@ -292,15 +394,15 @@ TEST_F(DispatchLessons, AnEntryOpensItsLessonFromTheProgramFolder) {
     EXPECT_STREQ(text, "X&&&Y");
 
     // Each entry is found again from its menu text: the folder moves to the program folder.
-    for (UINT id : {322u, 323u, 324u}) {
+    for (UINT id : {IDM_LESSON_FIRST, IDM_LESSON_FIRST + 1, IDM_LESSON_FIRST + 2}) {
         SetCurrentDirectoryA(m_saved.c_str());
         Command(id);
         EXPECT_EQ(lstrcmpiA(CurrentFolder().c_str(), m_root.c_str()), 0) << id;
     }
     // An entry whose name the lesson list does not know changes nothing.
-    ModifyMenuA(popup, 322, MF_BYCOMMAND | MF_STRING, 322, "nobody");
+    ModifyMenuA(popup, IDM_LESSON_FIRST, MF_BYCOMMAND | MF_STRING, IDM_LESSON_FIRST, "nobody");
     SetCurrentDirectoryA(m_saved.c_str());
-    Command(322);
+    Command(IDM_LESSON_FIRST);
     EXPECT_EQ(CurrentFolder(), m_saved);
     EXPECT_TRUE(s_deviceCalls.empty());
 }
@@ -313,7 +415,7 @@ namespace {
 // samples, and making a channel when every slot is taken. An edit without a selection does
 // nothing and says nothing; a restricted edit does nothing at all.
 TEST_F(Dispatch, FailedEditsNameTheirOperation) {
-    for (UINT id : {514u, 516u, 517u}) ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
+    for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_PASTE, IDM_EDIT_CLEAR}) ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
     ASSERT_TRUE(g_channelClipboard);
     g_channelClipboard->chanCount[0] = 0;
     enum Slots { kActiveOnly, kAllTaken };
@@ -323,10 +425,10 @@ TEST_F(Dispatch, FailedEditsNameTheirOperation) {
         bool withSelection;
         const char* name;  // null: no box
     } rows[] = {
-        {515, kActiveOnly, true, "Copy"},       {514, kActiveOnly, true, "Cut"},
-        {515, kActiveOnly, false, nullptr},     {514, kActiveOnly, false, nullptr},
-        {517, kActiveOnly, false, nullptr},     {519, kAllTaken, false, "Insert"},
-        {520, kAllTaken, true, "Duplicate"},    {520, kAllTaken, false, "Duplicate"},
+        {IDM_EDIT_COPY, kActiveOnly, true, "Copy"},       {IDM_EDIT_CUT, kActiveOnly, true, "Cut"},
+        {IDM_EDIT_COPY, kActiveOnly, false, nullptr},     {IDM_EDIT_CUT, kActiveOnly, false, nullptr},
+        {IDM_EDIT_CLEAR, kActiveOnly, false, nullptr},     {IDM_EDIT_INSERT_WAVEFORM, kAllTaken, false, "Insert"},
+        {IDM_EDIT_DUPLICATE_WAVEFORM, kAllTaken, true, "Duplicate"},    {IDM_EDIT_DUPLICATE_WAVEFORM, kAllTaken, false, "Duplicate"},
     };
     for (const Row& row : rows) {
         tagGS* gs = Graph();
@@ -351,13 +453,13 @@ TEST_F(Dispatch, FailedEditsNameTheirOperation) {
     tagGS* gs = Graph();
     for (int slot = 0; slot < kMaxChannels; ++slot) gs->chanFlags[slot] = 0;
     // Restricted again by the lesson: Cut neither acts nor reports, and its item greys.
-    ASSERT_EQ(SetStatusHotKeyEx(514, 0), 1);
+    ASSERT_EQ(SetStatusHotKeyEx(IDM_EDIT_CUT, 0), 1);
     gs->chanFlags[2] = 2;
     gs->selEnd = 40.0;
     InitMenu();
-    EXPECT_TRUE(Grayed(514));
+    EXPECT_TRUE(Grayed(IDM_EDIT_CUT));
     BoxCapture boxes;
-    Command(514);
+    Command(IDM_EDIT_CUT);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 

@@ -2,6 +2,7 @@
 // the keyboard focus and the lesson's command permissions; menu help; hot keys; Lessons menu.
 #include "commands_fixture.h"
 #include "shell/app.h"
+#include "shell/resource.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
@@ -52,7 +53,7 @@ TEST_F(MenuState, HotKeysStartWithTheEditsRestricted) {
 }
 
 TEST_F(MenuState, NoGraphGraysTheWindowAndDocumentItems) {
-    Command(4100);
+    Command(IDM_WINDOW_CLOSE_ALL);
     ASSERT_FALSE(Graph());
     InitMenu();
     for (UINT id : {4097u, 4098u, 4099u, 4100u, 4101u, 513u, 514u, 516u, 519u, 521u, 522u, 2049u, 2057u, 2094u,
@@ -291,13 +292,13 @@ TEST_F(MenuState, JournalFocusEditsItsTextDespiteRestrictions) {
     for (UINT id : {518u, 519u, 520u, 521u, 522u}) EXPECT_TRUE(Grayed(id)) << id;
     EXPECT_TRUE(GetMenuState(GetSubMenu(Menu(), 1), 13, MF_BYPOSITION) & MF_GRAYED);  // Clipboard popup
     ASSERT_EQ(GetStatusHotKeyEx(517), 0u);
-    Command(517);  // Clear, restricted for the graph, still clears the journal's text
+    Command(IDM_EDIT_CLEAR);  // Clear, restricted for the graph, still clears the journal's text
     char text[16] = "";
     GetWindowTextA(journal, text, sizeof text);
     EXPECT_STREQ(text, "adef");
     InitMenu();
     EXPECT_TRUE(Grayed(514));  // nothing selected now
-    Command(521);
+    Command(IDM_EDIT_SELECT_ALL);
     DWORD start = 1, end = 1;
     SendMessageA(journal, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
@@ -419,6 +420,33 @@ TEST_F(MenuState, MenuHelpShowsInTheStatusLine) {
     SetStatusText("Ready");
     ShowPopupItemHelp(GetSubMenu(Menu(), 0), 0, FALSE);
     EXPECT_EQ(std::string(GetStatusTextShown()).rfind("File operations", 0), 0u) << GetStatusTextShown();
+}
+
+// Highlighting in the menu bar reaches the frame, or the graph window while a graph is maximised;
+// both decode WM_MENUSELECT alike.
+TEST_F(MenuState, MenuSelectOfFrameAndGraphShowsTheSameHelp) {
+    HWND graphWnd = g_app->hwndActiveGraph;
+    ASSERT_TRUE(graphWnd);
+    HMENU menu = Menu();
+    struct Row {
+        WPARAM wParam;
+        HMENU menu;
+        const char* text;
+    } rows[] = {
+        {MAKEWPARAM(IDM_FILE_NEW, MF_STRING | MF_HILITE), menu, "Open a new graph window"},
+        {MAKEWPARAM(IDM_MARKER_LISTED_FIRST + 3, MF_STRING), menu, "Move to this marker"},
+        {MAKEWPARAM(1, MF_POPUP | MF_HILITE), menu, "Ready"},  // a popup's title has no help of its own
+        {MAKEWPARAM(SC_CLOSE, MF_SYSMENU), menu, "Ready"},
+        {MAKEWPARAM(0, 0xFFFF), nullptr, "Ready"},  // the menu closed
+    };
+    for (HWND target : {g_app->hwndFrame, graphWnd}) {
+        for (const Row& row : rows) {
+            SetStatusText("Busy");
+            SendMessageA(target, WM_MENUSELECT, row.wParam, reinterpret_cast<LPARAM>(row.menu));
+            EXPECT_EQ(std::string(GetStatusTextShown()).rfind(row.text, 0), 0u)
+                << (target == graphWnd ? "graph " : "frame ") << LOWORD(row.wParam) << ": " << GetStatusTextShown();
+        }
+    }
 }
 
 TEST_F(MenuState, MenuResourceHoldsTheCommandsUnderTheirLabels) {
@@ -583,7 +611,7 @@ TEST_F(MenuState, ToolbarFollowsTheActiveGraph) {
     UpdateGraphToolbar();
     EXPECT_FALSE(on(2084));
     // Without a graph everything goes off.
-    Command(4100);
+    Command(IDM_WINDOW_CLOSE_ALL);
     UpdateGraphToolbar();
     for (UINT id : ids) EXPECT_FALSE(on(id)) << id;
 }
@@ -632,7 +660,7 @@ TEST_F(MenuState, StartUpAppendsTheLessonsPopupOfTheShippedLessons) {
     char saved[MAX_PATH];
     GetCurrentDirectoryA(sizeof saved, saved);
     SetCurrentDirectoryA(lessonsFolder.c_str());
-    Command(322);
+    Command(IDM_LESSON_FIRST);
     char now[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof now, now);
     EXPECT_EQ(lstrcmpiA(now, exe), 0) << now;
@@ -672,7 +700,7 @@ TEST_F(MenuState, ChannelListItemsShowSlotAndLabelInTheChannelColour) {
     EXPECT_EQ(colouredLeft, 0);
     // Without an active graph nothing is written.
     FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    Command(4100);
+    Command(IDM_WINDOW_CLOSE_ALL);
     DrawOwnerItemFocus(&dis);
     int drawn = 0;
     for (int x = 0; x < 160; ++x)

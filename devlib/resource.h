@@ -1,0 +1,73 @@
+// Resource, command, control and string ids of the device library, shared by vk40.rc and the
+// code so that each is named once. Only #defines: the resource compiler reads this file too.
+// The program reads the command ids too: every id from IDM_DEVICE_FIRST to IDM_DEVICE_LAST
+// that the program does not take itself is passed to the library's command operation.
+#pragma once
+
+// Resources ("VK40" names the device menu's template)
+#define IDR_PRESETS_MENU 146
+
+// The shared button bitmaps, in the order of the library's image table
+#define IDB_START_IDLE 166
+#define IDB_START_RUNNING 167
+#define IDB_PLAYBACK_IDLE 169
+#define IDB_PLAYBACK_RUNNING 168
+#define IDB_TOGGLE_ON 152
+#define IDB_TOGGLE_OFF 151
+#define IDB_EXTRA 179
+
+// Dialogs
+#define IDD_ELECTRODE_CHECK_VK40 128
+#define IDD_ELECTRODE_CHECK 183
+#define IDD_CHANNEL_SETUP 400
+#define IDD_ACQUISITION_SETUP 600
+#define IDD_TRIGGER_SETUP 1213
+#define IDD_INPUT_VALUES 1218
+
+// Controls of Setup Acquisition
+#define IDC_STORAGE 601
+#define IDC_RESTART_INTERVAL_UNIT 605
+#define IDC_RESTART_COUNT_KIND 606
+#define IDC_LENGTH_UNIT 633
+#define IDC_REPEAT_MODE 1018
+#define IDC_DATA_MODE 1019
+
+// Controls of Setup Triggering
+#define IDC_TRIGGER_SOURCE 621
+#define IDC_TRIGGER_SLOPE 622
+
+// The device menu and the commands the library takes
+#define IDM_DEVICE_FIRST 5000
+#define IDM_CHANNELS 5001
+#define IDM_ACQUISITION 5002
+#define IDM_INPUTVALUES 5003
+#define IDM_MANUAL 5004
+#define IDM_AUTOPLOT 5006
+#define IDM_AUTOSCROLL 5007
+#define IDM_ORGTEMPLATE 5008
+#define IDM_ABOUT 5011
+#define IDM_WARNINGONOVERWRITE 5012
+#define IDM_TRIGGERING 5013
+#define IDM_STIMULATOR 5014
+#define IDM_ELECTRODE 5015
+#define IDM_PRESET_RENAME 5016
+#define IDM_PRESET_DELETE 5017
+#define IDM_CHANNEL_LABEL 5018
+#define IDM_CHANNEL_UNITS 5019
+#define IDM_DEVICE_LAST 10000
+
+// Output Control; the program hands these to the active graph's output panels
+#define IDM_OUTPUT_PANEL_DIALOG 5029
+#define IDM_OUTPUT_FIRST 5032
+#define IDM_OUTPUT_CHANNEL 5032
+#define IDM_OUTPUT_DIGITAL 5033
+#define IDM_OUTPUT_PULSES 5034
+#define IDM_OUTPUT_VOLTAGE 5035
+#define IDM_OUTPUT_TVXSTM 5036
+#define IDM_OUTPUT_TVXSTM_SECOND 5037
+#define IDM_OUTPUT_RJ72C 5038
+#define IDM_OUTPUT_RJ72C_ADVANCED 5039
+#define IDM_OUTPUT_LAST 5039
+
+// The Start button the library puts on the attached graph window
+#define IDC_START_BUTTON 8448
