@@ -240,6 +240,30 @@ TEST_F(Frame, KeysWithoutATextAreMarkedInTheStatusLine) {
     EXPECT_STREQ(GetStatusTextShown(), getMsgBoxText("Initializing acquisition system..."));
 }
 
+// A lesson may translate a progress text into anything: the translation only ever takes the
+// number, and conversions it has no argument for stay plain text.
+TEST_F(Frame, ATranslatedProgressTextOnlyTakesItsNumber) {
+    const char key[] = "Saving file: %3lu%% completed";
+    ASSERT_TRUE(getMsgBoxText(key));
+    const std::string saved = getMsgBoxText(key);
+    struct Row {
+        const char* translation;
+        int32_t number;
+        const char* shown;
+    } rows[] = {
+        {"%s%s%n", 42, "%s%s%n"},
+        {"Sichern: %3lu%% %s%n", 7, "Sichern:   7% %s%n"},
+        {"%n%d von %d", 3, "%n3 von %d"},
+        {"%*d", 5, "%*d"},
+    };
+    for (const Row& row : rows) {
+        ASSERT_EQ(setMsgBoxText(key, row.translation), 1);
+        SetStatusTextFmt(key, row.number);
+        EXPECT_STREQ(GetStatusTextShown(), row.shown) << row.translation;
+    }
+    setMsgBoxText(key, saved.c_str());
+}
+
 TEST_F(Frame, StatusLineWithoutAGraphSaysReady) {
     HWND graph = g_app->hwndActiveGraph;
     SendMessageA(graph, WM_CLOSE, 0, 0);
