@@ -2,6 +2,7 @@
 // formats, journal and measurement boxes come with their own module.
 #include "documents/documents_api.h"
 #include <new>
+#include <string>
 #include "graph/document/graph_doc.h"
 #include "shell/app.h"
 #include "graph/window/graph_window.h"
@@ -151,7 +152,10 @@ void JournalDestroy(void*) {}
 void DeleteJournalWindow(void* pane, int flags) {
     if (flags & 1) delete static_cast<StubPane*>(pane);
 }
-tagGS* DoFileOpen(const char*, uint16_t* journalHeight) {
+static std::string g_lastFileOpenPath;
+tagGS* DoFileOpen(const char* path, uint16_t* journalHeight) {
+    g_lastFileOpenPath = path ? path : "";
     *journalHeight = 0;
     return nullptr;
 }
+const char* LastFileOpenPath() { return g_lastFileOpenPath.c_str(); }

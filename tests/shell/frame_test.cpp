@@ -8,8 +8,10 @@
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
+#include "documents/documents_api.h"
 #include "devlib/acquisition/stAcq.h"
 #include "devlib/services/vk40_api.h"
+#include <shlobj.h>
 #include <cstring>
 #include <string>
 
@@ -200,8 +202,55 @@ TEST_F(Frame, CopyDataOpensAPathAndAnswersOne) {
     const char path[] = "C:\\nothing-here.acq";
     COPYDATASTRUCT cds{0, sizeof path, const_cast<char*>(path)};
     EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+    EXPECT_STREQ(LastFileOpenPath(), path);
+    // Data without a terminator is taken for its length only.
     COPYDATASTRUCT unterminated{0, 4, const_cast<char*>("ABCDEFG")};
     EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&unterminated)), 1);
+    EXPECT_STREQ(LastFileOpenPath(), "ABCD");
+    // A path too long to open is handed on whole, so that no cut path opens another file.
+    const std::string longPath = "C:\\" + std::string(300, 'z') + ".acq";
+    COPYDATASTRUCT longer{0, static_cast<DWORD>(longPath.size()), const_cast<char*>(longPath.data())};
+    EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&longer)), 1);
+    EXPECT_EQ(LastFileOpenPath(), longPath);
+}
+
+// A drop as the shell makes it: a DROPFILES header and the paths, each terminated, then one more zero.
+HGLOBAL MakeDrop(const std::string& path, bool wide) {
+    const size_t chars = path.size() + 2;
+    const size_t unit = wide ? sizeof(wchar_t) : 1;
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * unit);
+    if (!drop) return nullptr;
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = wide;
+    char* names = reinterpret_cast<char*>(header + 1);
+    if (wide) {
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, reinterpret_cast<wchar_t*>(names), static_cast<int>(chars));
+    } else {
+        std::memcpy(names, path.c_str(), path.size());
+    }
+    GlobalUnlock(drop);
+    return drop;
+}
+
+TEST_F(Frame, ADroppedFileOpensUnderItsWholePath) {
+    const std::string folder = "C:\\Lessons of the physiology course\\Muscle recordings of the second week\\";
+    struct Row {
+        std::string path;
+        bool wide;
+    } rows[] = {
+        {"C:\\short.acq", false},
+        {folder + "Student group 4.acq", false},                               // past 80 characters
+        {folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'x') + ".acq", false},  // MAX_PATH - 1
+        {folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'y') + ".acq", true},
+    };
+    for (const Row& row : rows) {
+        HGLOBAL drop = MakeDrop(row.path, row.wide);
+        ASSERT_TRUE(drop);
+        SendMessageA(g_app->hwndFrame, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);  // the frame frees it
+        EXPECT_EQ(LastFileOpenPath(), row.path) << row.path.size() << (row.wide ? " wide" : "");
+    }
+    EXPECT_EQ(rows[2].path.size(), static_cast<size_t>(MAX_PATH - 1));
 }
 
 TEST_F(Frame, StatusLineShowsMessagesAndGraphPanes) {
