@@ -5,6 +5,7 @@
 #include <string>
 #include "graph/document/graph_doc.h"
 #include "shell/app.h"
+#include "shell/startup.h"
 #include "graph/window/graph_window.h"
 
 void SetDefaultFont() {}
@@ -116,7 +117,10 @@ CGraphItemList* NewGraphItemList(tagGS*) { return new (std::nothrow) CGraphItemL
 void DeleteGraphItemList(CGraphItemList* list, int flags) {
     if (flags & 1) delete list;
 }
-CMarkerManager* NewMarkerManager(tagGS*) { return new (std::nothrow) CMarkerManager; }
+CMarkerManager* NewMarkerManager(tagGS*) {
+    LoadMarkerAccelerators();
+    return new (std::nothrow) CMarkerManager;
+}
 void DeleteMarkerManager(CMarkerManager* manager, int flags) {
     if (flags & 1) delete manager;
 }

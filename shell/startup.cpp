@@ -354,6 +354,10 @@ void RunIdleStep() {
     g_app->bInIdle = 0;
 }
 
+void LoadMarkerAccelerators() {
+    if (!g_markerAccel && g_app) g_markerAccel = LoadAcceleratorsA(g_app->hInstance, MAKEINTRESOURCEA(270));
+}
+
 // The message filters in their fixed order; the first that consumes the message ends the turn.
 bool DispatchLoopMessage(MSG& msg) {
     if (msg.message == WM_QUIT) return false;

@@ -34,6 +34,10 @@ extern HBITMAP g_lessonPrompt;
 extern HWND g_varsBrowser;
 extern UINT_PTR g_frameTimer;
 
+// The key-marker accelerators (F2-F9, F11, F12 to commands 392-401), loaded once for the whole
+// process by the first marker manager; the loop translates them for the active graph window.
+void LoadMarkerAccelerators();
+
 // The idle call of the loop, guarded by bInIdle; also used for the library's timer windows.
 void RunIdleStep();
 // One filtered turn of the loop for a message already removed from the queue; false for WM_QUIT.

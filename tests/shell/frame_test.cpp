@@ -14,6 +14,7 @@
 #include <shlobj.h>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -403,6 +404,41 @@ TEST_F(Frame, AcceleratorsSendFrameCommands) {
     SetKeyboardState(keys);
     PumpMessages();
     EXPECT_FALSE(IsWindow(frame));
+}
+
+// The commands the active graph window receives, seen through a subclass.
+std::vector<UINT> g_graphCommands;
+WNDPROC g_graphProc = nullptr;
+LRESULT CALLBACK RecordGraphCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND) g_graphCommands.push_back(LOWORD(wParam));
+    return CallWindowProcA(g_graphProc, hwnd, msg, wParam, lParam);
+}
+
+TEST_F(Frame, FunctionKeysReachTheActiveGraphAsMarkerCommands) {
+    ASSERT_TRUE(g_markerAccel) << "the first graph's marker manager loads the key-marker table";
+    HWND graph = g_app->hwndActiveGraph;
+    ASSERT_TRUE(graph);
+    g_graphProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(graph, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordGraphCommand)));
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);  // no Ctrl, Shift or Alt held
+    struct Row {
+        UINT key;
+        UINT command;  // 0: no marker command
+    } rows[] = {{VK_F2, 392}, {VK_F3, 393}, {VK_F4, 394}, {VK_F5, 395}, {VK_F6, 396}, {VK_F7, 397},
+                {VK_F8, 398}, {VK_F9, 399}, {VK_F11, 400}, {VK_F12, 401}, {VK_F1, 0}, {'A', 0}};
+    for (const Row& row : rows) {
+        g_graphCommands.clear();
+        // Wherever the focus is, the key goes to the active graph window.
+        for (HWND target : {graph, g_app->hwndFrame}) {
+            MSG key{target, WM_KEYDOWN, row.key, 0x00000001, 0, {0, 0}};
+            EXPECT_TRUE(DispatchLoopMessage(key));
+        }
+        PumpMessages();
+        const std::vector<UINT> expected = row.command ? std::vector<UINT>{row.command, row.command} : std::vector<UINT>{};
+        EXPECT_EQ(g_graphCommands, expected) << "key " << row.key;
+    }
+    SetWindowLongPtrA(graph, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_graphProc));
 }
 
 }  // namespace
