@@ -527,6 +527,81 @@ TEST(Placement, NewIniGetsDefaultsAndMissingClipboardReadsMono) {
     DeleteIni();
 }
 
+TEST(Placement, OnlyPlacementsWithTheCaptionOutOfReachAreMoved) {
+    const RECT work{0, 0, 1280, 994};
+    const RECT right{1280, 0, 2560, 1024};  // a second screen's work area
+    struct Row {
+        RECT area, stored, fitted;
+    } rows[] = {
+        {work, {10, 20, 310, 220}, {10, 20, 310, 220}},
+        {work, {-32000, -32000, -31800, -31800}, {0, 0, 200, 200}},
+        {work, {5000, 100, 5800, 700}, {480, 100, 1280, 700}},
+        {work, {100, -300, 900, 300}, {100, 0, 900, 600}},                  // caption above the area
+        {work, {100, 980, 900, 1580}, {100, 394, 900, 994}},                // caption at the bottom edge
+        {work, {-790, 100, 10, 700}, {0, 100, 800, 700}},                   // 10 pixels left in view
+        {work, {-700, 100, 100, 700}, {-700, 100, 100, 700}},               // enough of the caption shows
+        {work, {1200, 100, 2000, 700}, {1200, 100, 2000, 700}},
+        {work, {-100000, -100000, 100000, 100000}, {0, 0, 1280, 994}},     // capped at the area
+        {work, {0, 0, 0, 0}, {0, 0, 0, 0}},                                 // none stored: left alone
+        {right, {1400, 50, 2000, 650}, {1400, 50, 2000, 650}},
+        {right, {-32000, -32000, -31800, -31800}, {1280, 0, 1480, 200}},
+        {RECT{}, {-32000, -32000, -31800, -31800}, {-32000, -32000, -31800, -31800}},
+    };
+    for (const Row& row : rows) {
+        const RECT got = FitPlacementToWorkArea(row.stored, row.area);
+        EXPECT_TRUE(EqualRect(&got, &row.fitted)) << row.stored.left << "," << row.stored.top << " -> " << got.left
+                                                  << "," << got.top << "," << got.right << "," << got.bottom;
+    }
+}
+
+TEST(Placement, StoredPlacementsAreReadIntoTheWorkArea) {
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    stApp app{};
+    g_app = &app;
+    struct Row {
+        const char* stored;
+        RECT frame;
+    } rows[] = {
+        {"10 20 300 200 1", {10, 20, 310, 220}},
+        {"-32000 -32000 200 200 1", {work.left, work.top, work.left + 200, work.top + 200}},
+        {"2147483000 2147483000 2000 2000 1", work},  // no overflow past the screen's far edge
+        {"-2147483000 0 2147483000 100 1", {work.left, 0, work.right, 100}},
+    };
+    for (const Row& row : rows) {
+        DeleteIni();
+        WritePrivateProfileStringA("Wavemind", "Window", row.stored, "NORVANE.INI");
+        LoadWindowPlacement();
+        EXPECT_TRUE(EqualRect(&app.rcFrame, &row.frame))
+            << row.stored << " -> " << app.rcFrame.left << "," << app.rcFrame.top << "," << app.rcFrame.right << ","
+            << app.rcFrame.bottom;
+    }
+    g_app = nullptr;
+    DeleteIni();
+}
+
+TEST(Placement, AFrameStoredOffScreenOpensOnScreenAndIsSavedThere) {
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    DeleteIni();
+    WritePrivateProfileStringA("Wavemind", "Window", "-32000 -32000 200 200 1", "NORVANE.INI");
+    ASSERT_TRUE(BootShell());
+    ShowWindow(g_app->hwndFrame, SW_RESTORE);
+    RECT frame{};
+    GetWindowRect(g_app->hwndFrame, &frame);
+    const RECT expected{work.left, work.top, work.left + 200, work.top + 200};
+    EXPECT_TRUE(EqualRect(&frame, &expected)) << frame.left << "," << frame.top << "," << frame.right << ","
+                                               << frame.bottom;
+    SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);  // saves the placement
+    char buf[64] = "";
+    GetPrivateProfileStringA("Wavemind", "Window", "", buf, sizeof buf, "NORVANE.INI");
+    char want[64];
+    std::snprintf(want, sizeof want, "%d %d 200 200 1", static_cast<int>(work.left), static_cast<int>(work.top));
+    EXPECT_STREQ(buf, want);
+    ShutShell();
+    DeleteIni();
+}
+
 TEST(CheckBitmap, IsADotInTheMiddle) {
     HBITMAP bm = MakeCheckBitmap();
     ASSERT_TRUE(bm);
