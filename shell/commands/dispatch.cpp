@@ -15,6 +15,7 @@
 #include "outputs/outputs_api.h"
 #include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
+#include "button/lumikey.h"
 #include <cstring>
 
 HWND g_commandWindow = nullptr;
@@ -30,6 +31,17 @@ struct IdRange {
 bool In(UINT id, IdRange r) { return id >= r.first && id <= r.last; }
 
 void RunLessonSubroutine(const char* name) { RunScriptSubroutine(g_lessonScript, name, 0); }
+
+// A graph window's tool buttons are of the button library's class: without that class the new
+// graph fails for want of the library, not of memory, and the user is told so.
+void ReportNewGraphFailure(HWND frame) {
+    WNDCLASSA wc;
+    if (GetClassInfoA(g_app->hInstance, LUMIKEY_CLASSNAME, &wc)) {
+        ShowSelectionError(frame, 30, "new graph");
+        return;
+    }
+    MessageBoxA(frame, MsgText(kButtonLibraryMissing), g_app->szAppTitle, MB_ICONSTOP);
+}
 
 // The output panels take 5029 and 5032-5039 only from a graph that has them.
 bool IsOutputPanelId(UINT id) { return id == 5029 || In(id, {5032, 5039}); }
@@ -151,7 +163,7 @@ void OnFileCommand(HWND frame, UINT id) {
     if (GetStatusHotKeyEx(id) == 0) return;
     switch (id) {
     case 257:
-        if (!NewGraph(1)) ShowSelectionError(frame, 30, "new graph");
+        if (!NewGraph(1)) ReportNewGraphFailure(frame);
         break;
     case 258:
         OpenGraphFile(nullptr);
