@@ -6,6 +6,7 @@
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
+#include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>
 #include <string>
@@ -266,17 +267,27 @@ TEST_F(DispatchLessons, AnEntryOpensItsLessonFromTheProgramFolder) {
     GetMenuStringA(popup, 2, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "X&&&Y");
 
-    // Each entry is found again from its menu text: the folder moves to the program folder.
-    for (UINT id : {322u, 323u, 324u}) {
+    // Each entry is found again from its menu text: the folder moves to the program folder and
+    // the script loader gets the lesson's script, named after its folder inside it.
+    struct Row {
+        UINT id;
+        const char* folder;
+    } rows[] = {{322, "alpha"}, {323, "delta"}, {324, "beta"}};
+    for (const Row& row : rows) {
         SetCurrentDirectoryA(m_saved.c_str());
-        Command(id);
-        EXPECT_EQ(lstrcmpiA(CurrentFolder().c_str(), m_root.c_str()), 0) << id;
+        Command(row.id);
+        EXPECT_EQ(lstrcmpiA(CurrentFolder().c_str(), m_root.c_str()), 0) << row.id;
+        const std::string script = Lessons() + "\\" + row.folder + "\\" + row.folder;
+        EXPECT_EQ(lstrcmpiA(LastOpenedScriptPath(), script.c_str()), 0) << row.id << ": " << LastOpenedScriptPath();
+        EXPECT_NE(GetFileAttributesA(LastOpenedScriptPath()), INVALID_FILE_ATTRIBUTES) << row.id;
     }
-    // An entry whose name the lesson list does not know changes nothing.
+    // An entry whose name the lesson list does not know changes nothing and loads nothing.
+    const std::string last = LastOpenedScriptPath();
     ModifyMenuA(popup, 322, MF_BYCOMMAND | MF_STRING, 322, "nobody");
     SetCurrentDirectoryA(m_saved.c_str());
     Command(322);
     EXPECT_EQ(CurrentFolder(), m_saved);
+    EXPECT_EQ(LastOpenedScriptPath(), last);
     EXPECT_TRUE(s_deviceCalls.empty());
 }
 
