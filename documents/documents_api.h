@@ -117,3 +117,6 @@ void JournalDestroy(void* pane);
 void DeleteJournalWindow(void* pane, int flags);
 // Opens a graph file into a new document with its window; null on failure.
 tagGS* DoFileOpen(const char* path, uint16_t* journalHeight);
+// The path DoFileOpen was last asked to open ("" before any), so that the ways a path reaches
+// the opening (drops, WM_COPYDATA, the File menu) can be checked before files are read.
+const char* LastFileOpenPath();

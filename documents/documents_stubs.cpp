@@ -2,8 +2,10 @@
 // formats, journal and measurement boxes come with their own module.
 #include "documents/documents_api.h"
 #include <new>
+#include <string>
 #include "graph/document/graph_doc.h"
 #include "shell/app.h"
+#include "shell/startup.h"
 #include "graph/window/graph_window.h"
 
 void SetDefaultFont() {}
@@ -115,7 +117,10 @@ CGraphItemList* NewGraphItemList(tagGS*) { return new (std::nothrow) CGraphItemL
 void DeleteGraphItemList(CGraphItemList* list, int flags) {
     if (flags & 1) delete list;
 }
-CMarkerManager* NewMarkerManager(tagGS*) { return new (std::nothrow) CMarkerManager; }
+CMarkerManager* NewMarkerManager(tagGS*) {
+    LoadMarkerAccelerators();
+    return new (std::nothrow) CMarkerManager;
+}
 void DeleteMarkerManager(CMarkerManager* manager, int flags) {
     if (flags & 1) delete manager;
 }
@@ -151,7 +156,10 @@ void JournalDestroy(void*) {}
 void DeleteJournalWindow(void* pane, int flags) {
     if (flags & 1) delete static_cast<StubPane*>(pane);
 }
-tagGS* DoFileOpen(const char*, uint16_t* journalHeight) {
+static std::string g_lastFileOpenPath;
+tagGS* DoFileOpen(const char* path, uint16_t* journalHeight) {
+    g_lastFileOpenPath = path ? path : "";
     *journalHeight = 0;
     return nullptr;
 }
+const char* LastFileOpenPath() { return g_lastFileOpenPath.c_str(); }

@@ -6,6 +6,7 @@
 #include "shell/startup.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdlib>
+#include <string>
 
 uint16_t g_scriptPermissions[kPermCount];
 uint16_t g_savePromptEnabled = 1;
@@ -41,7 +42,13 @@ int StartLessons(HWND, const char*) {
     return 1;
 }
 
-int OpenScript(const char*) { return 0; }
+// Until the interpreter comes a script is not read: the request is recorded and refused.
+static std::string g_lastScriptPath;
+int OpenScript(const char* fileName) {
+    g_lastScriptPath = fileName ? fileName : "";
+    return 0;
+}
+const char* LastOpenedScriptPath() { return g_lastScriptPath.c_str(); }
 void ResetMenuAndToolbar() {}
 void ApplyMenuChanges(int, int32_t*, int) {}
 

@@ -13,6 +13,7 @@
 #include "devlib/acquisition/stAcq.h"
 #include <shellapi.h>
 #include <cstring>
+#include <string>
 
 int StatusStripHeight() { return g_app->cyStatus + 5; }
 
@@ -137,12 +138,12 @@ bool SystemCommandBlocked(HWND hwnd, WPARAM cmd, LPARAM lParam) {
     return false;
 }
 
+// Opens the first dropped file, its path taken whole whatever its length.
 void OnFrameDropFiles(HDROP drop) {
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    if (count >= 1) {
-        char path[81] = "";
-        DragQueryFileA(drop, 0, path, sizeof path);
-        OpenDroppedFile(path);
+    if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) >= 1) {
+        std::string path(DragQueryFileA(drop, 0, nullptr, 0), '\0');
+        if (!path.empty() && DragQueryFileA(drop, 0, &path[0], static_cast<UINT>(path.size() + 1)) == path.size())
+            OpenDroppedFile(path.c_str());
     }
     DragFinish(drop);
 }
@@ -186,13 +187,11 @@ void OnFrameTimer(WPARAM id) {
 
 // Another start of the program passes a file to open.
 LRESULT OnFrameCopyData(const COPYDATASTRUCT* cds) {
-    // The data is a path; it need not be terminated, so copy it out bounded.
+    // The data is a path; it need not be terminated, so it ends at its length at the latest.
     if (cds && cds->lpData && cds->cbData > 0) {
-        char path[MAX_PATH];
-        size_t n = cds->cbData < sizeof path - 1 ? cds->cbData : sizeof path - 1;
-        std::memcpy(path, cds->lpData, n);
-        path[n] = 0;
-        OpenGraphFile(path);
+        const char* data = static_cast<const char*>(cds->lpData);
+        const std::string path(data, strnlen(data, cds->cbData));
+        OpenGraphFile(path.c_str());
     }
     return 1;
 }

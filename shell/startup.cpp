@@ -15,6 +15,7 @@
 #include "devlib/acquisition/stAcq.h"
 #include "shell/controls/utilities.h"
 #include <commctrl.h>
+#include <algorithm>
 #include <cctype>
 #include <clocale>
 #include <cmath>
@@ -285,6 +286,30 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     return 1;
 }
 
+RECT FitPlacementToWorkArea(const RECT& rc, const RECT& work) {
+    // The caption counts as reachable while its top edge is inside the area and this much of it.
+    constexpr LONG kGrip = 32;
+    if (rc.right <= rc.left || rc.bottom <= rc.top || work.right <= work.left || work.bottom <= work.top) return rc;
+    const bool reachable = rc.top >= work.top && rc.top < work.bottom - kGrip &&
+                           rc.right - kGrip >= work.left && rc.left + kGrip <= work.right;
+    if (reachable) return rc;
+    const LONG width = std::min(rc.right - rc.left, work.right - work.left);
+    const LONG height = std::min(rc.bottom - rc.top, work.bottom - work.top);
+    const LONG left = std::max(work.left, std::min(rc.left, work.right - width));
+    const LONG top = std::max(work.top, std::min(rc.top, work.bottom - height));
+    return RECT{left, top, left + width, top + height};
+}
+
+// The work area of the screen nearest the rectangle.
+static RECT WorkAreaNear(const RECT& rc) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &info)) return info.rcWork;
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
 // The frame placement and picture colour settings in the INI file.
 void LoadWindowPlacement() {
     char keys[64] = "";
@@ -294,7 +319,14 @@ void LoadWindowPlacement() {
     GetPrivateProfileStringA(kIniSection, "Window", "0 0 0 0 1", buf, sizeof buf, kIniFile);
     int left = 0, top = 0, width = 0, height = 0, state = 1;
     if (std::sscanf(buf, "%d %d %d %d %d", &left, &top, &width, &height, &state) == 5) {
-        g_app->rcFrame = RECT{left, top, left + width, top + height};
+        // Kept within a range where the edges' sums and differences cannot overflow.
+        constexpr int kFar = 1 << 29;
+        left = std::max(-kFar, std::min(left, kFar));
+        top = std::max(-kFar, std::min(top, kFar));
+        width = std::max(0, std::min(width, kFar));
+        height = std::max(0, std::min(height, kFar));
+        const RECT stored{left, top, left + width, top + height};
+        g_app->rcFrame = FitPlacementToWorkArea(stored, WorkAreaNear(stored));
         g_app->nFrameShow = static_cast<uint32_t>(state);
     }
     GetPrivateProfileStringA(kIniSection, "Clipboard", "Mono", buf, sizeof buf, kIniFile);
@@ -371,6 +403,10 @@ void RunIdleStep() {
     g_app->bInIdle = 1;
     g_app->driverOps.onIdleAcquisition(g_app->hAcq, g_app->hwndActiveGraph);
     g_app->bInIdle = 0;
+}
+
+void LoadMarkerAccelerators() {
+    if (!g_markerAccel && g_app) g_markerAccel = LoadAcceleratorsA(g_app->hInstance, MAKEINTRESOURCEA(270));
 }
 
 // The message filters in their fixed order; the first that consumes the message ends the turn.

@@ -15,6 +15,9 @@ void ReleaseAppResources();
 
 void LoadWindowPlacement();
 void SaveWindowPlacement();
+// A stored frame rectangle whose caption would lie outside the work area (a hand-edited INI file,
+// a screen that is gone) moved back into it, its size capped at the area's; others unchanged.
+RECT FitPlacementToWorkArea(const RECT& placement, const RECT& workArea);
 void FreePrintSetup();
 HBITMAP MakeCheckBitmap();
 void CreateAppBrushes();
@@ -33,6 +36,10 @@ extern HACCEL g_markerAccel;
 extern HBITMAP g_lessonPrompt;
 extern HWND g_varsBrowser;
 extern UINT_PTR g_frameTimer;
+
+// The key-marker accelerators (F2-F9, F11, F12 to commands 392-401), loaded once for the whole
+// process by the first marker manager; the loop translates them for the active graph window.
+void LoadMarkerAccelerators();
 
 // The idle call of the loop, guarded by bInIdle; also used for the library's timer windows.
 void RunIdleStep();

@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/build.sh"
 build=${KYMORA_BUILD:-$root/build}
 prefix=$build/wineprefix
-[ -f "$prefix/system.reg" ] || "$root/tools/wineprefix.sh" "$prefix"
+"$root/tools/wineprefix.sh" "$prefix"
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   cd "$1/bin"

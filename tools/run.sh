@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 KYMORA_TESTS=OFF "$root/tools/build.sh"
 build=${KYMORA_BUILD:-$root/build}
 prefix=${KYMORA_PREFIX:-$build/runprefix}
-[ -f "$prefix/system.reg" ] || "$root/tools/wineprefix.sh" "$prefix"
+"$root/tools/wineprefix.sh" "$prefix"
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cd "$build/bin"
 if [ -n "${DISPLAY:-}" ]; then

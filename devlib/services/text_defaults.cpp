@@ -43,6 +43,7 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Same document", "The document %s is already open.\nPlease choose another name."},
     {"Insert", "Insert"},
     {"Not implemented", "Not implemented"},
+    {"KEY Button library missing", "The button library Lumikey.dll is missing or damaged, so no graph can be shown.\nPlease install Norvane Tessaly again."},
     {"Lesson already exists", "Lesson already exists"},
     {"KEY Script has been changed", "The script has been changed.\nDo you want to save the changes?"},
     {"Transform entire wave ?", "Transform entire wave ?"},

@@ -6,6 +6,7 @@
 #include "graph/window/graph_window.h"
 #include "shell/controls/button_grid.h"
 #include "shell/controls/script_button.h"
+#include "shell/controls/utilities.h"
 #include "shell/app.h"
 #include "shell/resource.h"
 #include "shell/startup.h"
@@ -162,7 +163,7 @@ int AskToSave(tagGS* gs, HWND parent) {
     const char* format = getMsgBoxText("KEY Graph has changed and Question");
     if (!format) format = "KEY Graph has changed and Question";
     char text[1024];
-    std::snprintf(text, sizeof text, format, name);
+    FormatKeyedText(text, sizeof text, format, name);  // a translated text is no printf format
     int answer = MessageBoxA(parent, text, g_app ? g_app->szAppTitle : "", MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) {
         g_closeCancelled = 1;

@@ -12,6 +12,9 @@ inline HWND ActiveGraphWindow() {
 
 inline tagGS* ActiveGraph() { return GetWindowGraph(ActiveGraphWindow()); }
 
+// The message key of the report that the button library could not be loaded.
+inline constexpr char kButtonLibraryMissing[] = "KEY Button library missing";
+
 // A message key's translation, or the key itself.
 inline const char* MsgText(const char* key) {
     const char* text = getMsgBoxText(key);

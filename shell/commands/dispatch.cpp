@@ -17,6 +17,7 @@
 #include "outputs/outputs_api.h"
 #include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
+#include "button/lumikey.h"
 #include <cstring>
 
 HWND g_commandWindow = nullptr;
@@ -74,6 +75,18 @@ void OnPasteValuesCommand() {
 void OnStandardCurveCommand() {
     if (tagGS* gs = ActiveGraph()) ShowStandardCurveDialog(gs);
 }
+
+// A graph window's tool buttons are of the button library's class: without that class the new
+// graph fails for want of the library, not of memory, and the user is told so.
+void ReportNewGraphFailure(HWND frame) {
+    WNDCLASSA wc;
+    if (GetClassInfoA(g_app->hInstance, LUMIKEY_CLASSNAME, &wc)) {
+        ShowSelectionError(frame, IDS_NO_MEMORY, "new graph");
+        return;
+    }
+    MessageBoxA(frame, MsgText(kButtonLibraryMissing), g_app->szAppTitle, MB_ICONSTOP);
+}
+
 
 // Passes a command to the device library; the Start button only while it can be clicked.
 void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
@@ -144,7 +157,7 @@ void OnSegmentCommand(UINT id, UINT code) {
 
 // File New: a failure is reported as a lack of memory.
 void NewGraphOrReport(HWND frame) {
-    if (!NewGraph(1)) ShowSelectionError(frame, IDS_NO_MEMORY, "new graph");
+    if (!NewGraph(1)) ReportNewGraphFailure(frame);
 }
 
 // Printer set-up on the print dialog block, whose own flags stay as they were.

@@ -14,10 +14,11 @@ constexpr int kLessonNameLen = 260;
 char g_lessonNames[kMaxLessons][kLessonNameLen];
 char g_lessonsFolder[MAX_PATH];
 
-// The help of a popup is stored one below its first item's id.
+// The help of a popup is stored one below its first item's id. Help strings are the
+// string table's own texts, not message keys: they are shown as they are.
 void ShowHelpOrReady(UINT id) {
     char text[96];
-    if (id <= 0xFFFF && LoadMenuHelpString(static_cast<uint16_t>(id), text, sizeof text) > 0) SetStatusText(text);
+    if (id <= 0xFFFF && LoadMenuHelpString(static_cast<uint16_t>(id), text, sizeof text) > 0) SetStatusHelpText(text);
     else SetStatusText("Ready");
 }
 

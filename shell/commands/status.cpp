@@ -5,6 +5,7 @@
 #include "graph/document/graph_doc.h"
 #include "documents/documents_api.h"
 #include "devlib/services/vk40_api.h"
+#include "shell/controls/utilities.h"
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -56,37 +57,54 @@ struct Pens {
 
 const char* GetStatusTextShown() { return g_shown.c_str(); }
 
-// Shows a message, or the panes for none or "Ready".
-void SetStatusText(const char* text) {
-    if (!g_app || !g_app->hwndFrame) return;
+// Draws a message in the strip, 4 pixels in from its left edge.
+static void ShowMessage(const char* text) {
+    char shown[256];
+    lstrcpynA(shown, text, sizeof shown);
     HDC dc = GetDC(g_app->hwndFrame);
     RECT strip;
     PrepareStrip(dc, &strip);
-    const char* ready = getMsgBoxText("Ready");
-    bool panes = !text || std::strcmp(text, "Ready") == 0 || (ready && std::strcmp(text, ready) == 0);
-    if (panes) {
-        DrawStatusPanes(dc, &strip);
-    } else {
-        char shown[256];
-        const char* t = getMsgBoxText(text);
-        if (t)
-            lstrcpynA(shown, t, sizeof shown);
-        else
-            std::snprintf(shown, sizeof shown, "%s - MissingTranslation", text);
-        strip.left += 4;
-        DrawStripText(dc, strip, shown);
-        g_shown = shown;
-    }
+    strip.left += 4;
+    DrawStripText(dc, strip, shown);
     ReleaseDC(g_app->hwndFrame, dc);
+    g_shown = shown;
 }
 
-// Shows a translated format with one number; never the panes.
+// Shows a message, or the panes for none or "Ready".
+void SetStatusText(const char* text) {
+    if (!g_app || !g_app->hwndFrame) return;
+    const char* ready = getMsgBoxText("Ready");
+    if (!text || std::strcmp(text, "Ready") == 0 || (ready && std::strcmp(text, ready) == 0)) {
+        HDC dc = GetDC(g_app->hwndFrame);
+        RECT strip;
+        PrepareStrip(dc, &strip);
+        DrawStatusPanes(dc, &strip);
+        ReleaseDC(g_app->hwndFrame, dc);
+        return;
+    }
+    if (const char* t = getMsgBoxText(text)) {
+        ShowMessage(t);
+        return;
+    }
+    char marked[256];
+    std::snprintf(marked, sizeof marked, "%s - MissingTranslation", text);
+    ShowMessage(marked);
+}
+
+// Menu help comes from a string table in the user's language: it is no key and is shown as it is.
+void SetStatusHelpText(const char* text) {
+    if (!g_app || !g_app->hwndFrame) return;
+    if (!text || !*text) SetStatusText(nullptr);
+    else ShowMessage(text);
+}
+
+// Shows a translated format with one number; never the panes. The translation only ever fills
+// in the number (FormatKeyedText): a lesson's text is not a printf format.
 void SetStatusTextFmt(const char* key, int32_t number) {
     if (!g_app || !g_app->hwndFrame) return;
     char shown[256];
-    const char* format = getMsgBoxText(key);
-    if (format)
-        std::snprintf(shown, sizeof shown, format, static_cast<unsigned long>(number));
+    if (const char* format = getMsgBoxText(key))
+        FormatKeyedText(shown, sizeof shown, format, static_cast<long>(number));
     else
         std::snprintf(shown, sizeof shown, "%s - MissingTranslation", key);
     HDC dc = GetDC(g_app->hwndFrame);

@@ -6,6 +6,8 @@
 struct tagGS;
 
 void SetStatusText(const char* text);
+// A text that needs no translation (menu help from a string table), shown as it is.
+void SetStatusHelpText(const char* text);
 void SetStatusTextFmt(const char* key, int32_t number);
 void AppendStatusText(const char* text);
 void DrawStatusPanes(HDC dc, const RECT* strip);

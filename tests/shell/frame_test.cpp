@@ -8,10 +8,13 @@
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
+#include "documents/documents_api.h"
 #include "devlib/acquisition/stAcq.h"
 #include "devlib/services/vk40_api.h"
+#include <shlobj.h>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -200,8 +203,55 @@ TEST_F(Frame, CopyDataOpensAPathAndAnswersOne) {
     const char path[] = "C:\\nothing-here.acq";
     COPYDATASTRUCT cds{0, sizeof path, const_cast<char*>(path)};
     EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+    EXPECT_STREQ(LastFileOpenPath(), path);
+    // Data without a terminator is taken for its length only.
     COPYDATASTRUCT unterminated{0, 4, const_cast<char*>("ABCDEFG")};
     EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&unterminated)), 1);
+    EXPECT_STREQ(LastFileOpenPath(), "ABCD");
+    // A path too long to open is handed on whole, so that no cut path opens another file.
+    const std::string longPath = "C:\\" + std::string(300, 'z') + ".acq";
+    COPYDATASTRUCT longer{0, static_cast<DWORD>(longPath.size()), const_cast<char*>(longPath.data())};
+    EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&longer)), 1);
+    EXPECT_EQ(LastFileOpenPath(), longPath);
+}
+
+// A drop as the shell makes it: a DROPFILES header and the paths, each terminated, then one more zero.
+HGLOBAL MakeDrop(const std::string& path, bool wide) {
+    const size_t chars = path.size() + 2;
+    const size_t unit = wide ? sizeof(wchar_t) : 1;
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * unit);
+    if (!drop) return nullptr;
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = wide;
+    char* names = reinterpret_cast<char*>(header + 1);
+    if (wide) {
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, reinterpret_cast<wchar_t*>(names), static_cast<int>(chars));
+    } else {
+        std::memcpy(names, path.c_str(), path.size());
+    }
+    GlobalUnlock(drop);
+    return drop;
+}
+
+TEST_F(Frame, ADroppedFileOpensUnderItsWholePath) {
+    const std::string folder = "C:\\Lessons of the physiology course\\Muscle recordings of the second week\\";
+    struct Row {
+        std::string path;
+        bool wide;
+    } rows[] = {
+        {"C:\\short.acq", false},
+        {folder + "Student group 4.acq", false},                               // past 80 characters
+        {folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'x') + ".acq", false},  // MAX_PATH - 1
+        {folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'y') + ".acq", true},
+    };
+    for (const Row& row : rows) {
+        HGLOBAL drop = MakeDrop(row.path, row.wide);
+        ASSERT_TRUE(drop);
+        SendMessageA(g_app->hwndFrame, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);  // the frame frees it
+        EXPECT_EQ(LastFileOpenPath(), row.path) << row.path.size() << (row.wide ? " wide" : "");
+    }
+    EXPECT_EQ(rows[2].path.size(), static_cast<size_t>(MAX_PATH - 1));
 }
 
 TEST_F(Frame, StatusLineShowsMessagesAndGraphPanes) {
@@ -238,6 +288,30 @@ TEST_F(Frame, KeysWithoutATextAreMarkedInTheStatusLine) {
     EXPECT_STREQ(GetStatusTextShown(), "Counting %lu things nobody translated - MissingTranslation");
     SetStatusText("Initializing acquisition system...");
     EXPECT_STREQ(GetStatusTextShown(), getMsgBoxText("Initializing acquisition system..."));
+}
+
+// A lesson may translate a progress text into anything: the translation only ever takes the
+// number, and conversions it has no argument for stay plain text.
+TEST_F(Frame, ATranslatedProgressTextOnlyTakesItsNumber) {
+    const char key[] = "Saving file: %3lu%% completed";
+    ASSERT_TRUE(getMsgBoxText(key));
+    const std::string saved = getMsgBoxText(key);
+    struct Row {
+        const char* translation;
+        int32_t number;
+        const char* shown;
+    } rows[] = {
+        {"%s%s%n", 42, "%s%s%n"},
+        {"Sichern: %3lu%% %s%n", 7, "Sichern:   7% %s%n"},
+        {"%n%d von %d", 3, "%n3 von %d"},
+        {"%*d", 5, "%*d"},
+    };
+    for (const Row& row : rows) {
+        ASSERT_EQ(setMsgBoxText(key, row.translation), 1);
+        SetStatusTextFmt(key, row.number);
+        EXPECT_STREQ(GetStatusTextShown(), row.shown) << row.translation;
+    }
+    setMsgBoxText(key, saved.c_str());
 }
 
 TEST_F(Frame, StatusLineWithoutAGraphSaysReady) {
@@ -332,6 +406,41 @@ TEST_F(Frame, AcceleratorsSendFrameCommands) {
     EXPECT_FALSE(IsWindow(frame));
 }
 
+// The commands the active graph window receives, seen through a subclass.
+std::vector<UINT> g_graphCommands;
+WNDPROC g_graphProc = nullptr;
+LRESULT CALLBACK RecordGraphCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND) g_graphCommands.push_back(LOWORD(wParam));
+    return CallWindowProcA(g_graphProc, hwnd, msg, wParam, lParam);
+}
+
+TEST_F(Frame, FunctionKeysReachTheActiveGraphAsMarkerCommands) {
+    ASSERT_TRUE(g_markerAccel) << "the first graph's marker manager loads the key-marker table";
+    HWND graph = g_app->hwndActiveGraph;
+    ASSERT_TRUE(graph);
+    g_graphProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(graph, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordGraphCommand)));
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);  // no Ctrl, Shift or Alt held
+    struct Row {
+        UINT key;
+        UINT command;  // 0: no marker command
+    } rows[] = {{VK_F2, 392}, {VK_F3, 393}, {VK_F4, 394}, {VK_F5, 395}, {VK_F6, 396}, {VK_F7, 397},
+                {VK_F8, 398}, {VK_F9, 399}, {VK_F11, 400}, {VK_F12, 401}, {VK_F1, 0}, {'A', 0}};
+    for (const Row& row : rows) {
+        g_graphCommands.clear();
+        // Wherever the focus is, the key goes to the active graph window.
+        for (HWND target : {graph, g_app->hwndFrame}) {
+            MSG key{target, WM_KEYDOWN, row.key, 0x00000001, 0, {0, 0}};
+            EXPECT_TRUE(DispatchLoopMessage(key));
+        }
+        PumpMessages();
+        const std::vector<UINT> expected = row.command ? std::vector<UINT>{row.command, row.command} : std::vector<UINT>{};
+        EXPECT_EQ(g_graphCommands, expected) << "key " << row.key;
+    }
+    SetWindowLongPtrA(graph, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_graphProc));
+}
+
 }  // namespace
 
 // Shared routines: message boxes from the string table and the selection-error reports.
@@ -415,6 +524,81 @@ TEST(Placement, NewIniGetsDefaultsAndMissingClipboardReadsMono) {
     EXPECT_EQ(app.rcFrame.right, 310);
     EXPECT_EQ(app.rcFrame.bottom, 220);
     g_app = nullptr;
+    DeleteIni();
+}
+
+TEST(Placement, OnlyPlacementsWithTheCaptionOutOfReachAreMoved) {
+    const RECT work{0, 0, 1280, 994};
+    const RECT right{1280, 0, 2560, 1024};  // a second screen's work area
+    struct Row {
+        RECT area, stored, fitted;
+    } rows[] = {
+        {work, {10, 20, 310, 220}, {10, 20, 310, 220}},
+        {work, {-32000, -32000, -31800, -31800}, {0, 0, 200, 200}},
+        {work, {5000, 100, 5800, 700}, {480, 100, 1280, 700}},
+        {work, {100, -300, 900, 300}, {100, 0, 900, 600}},                  // caption above the area
+        {work, {100, 980, 900, 1580}, {100, 394, 900, 994}},                // caption at the bottom edge
+        {work, {-790, 100, 10, 700}, {0, 100, 800, 700}},                   // 10 pixels left in view
+        {work, {-700, 100, 100, 700}, {-700, 100, 100, 700}},               // enough of the caption shows
+        {work, {1200, 100, 2000, 700}, {1200, 100, 2000, 700}},
+        {work, {-100000, -100000, 100000, 100000}, {0, 0, 1280, 994}},     // capped at the area
+        {work, {0, 0, 0, 0}, {0, 0, 0, 0}},                                 // none stored: left alone
+        {right, {1400, 50, 2000, 650}, {1400, 50, 2000, 650}},
+        {right, {-32000, -32000, -31800, -31800}, {1280, 0, 1480, 200}},
+        {RECT{}, {-32000, -32000, -31800, -31800}, {-32000, -32000, -31800, -31800}},
+    };
+    for (const Row& row : rows) {
+        const RECT got = FitPlacementToWorkArea(row.stored, row.area);
+        EXPECT_TRUE(EqualRect(&got, &row.fitted)) << row.stored.left << "," << row.stored.top << " -> " << got.left
+                                                  << "," << got.top << "," << got.right << "," << got.bottom;
+    }
+}
+
+TEST(Placement, StoredPlacementsAreReadIntoTheWorkArea) {
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    stApp app{};
+    g_app = &app;
+    struct Row {
+        const char* stored;
+        RECT frame;
+    } rows[] = {
+        {"10 20 300 200 1", {10, 20, 310, 220}},
+        {"-32000 -32000 200 200 1", {work.left, work.top, work.left + 200, work.top + 200}},
+        {"2147483000 2147483000 2000 2000 1", work},  // no overflow past the screen's far edge
+        {"-2147483000 0 2147483000 100 1", {work.left, 0, work.right, 100}},
+    };
+    for (const Row& row : rows) {
+        DeleteIni();
+        WritePrivateProfileStringA("Wavemind", "Window", row.stored, "NORVANE.INI");
+        LoadWindowPlacement();
+        EXPECT_TRUE(EqualRect(&app.rcFrame, &row.frame))
+            << row.stored << " -> " << app.rcFrame.left << "," << app.rcFrame.top << "," << app.rcFrame.right << ","
+            << app.rcFrame.bottom;
+    }
+    g_app = nullptr;
+    DeleteIni();
+}
+
+TEST(Placement, AFrameStoredOffScreenOpensOnScreenAndIsSavedThere) {
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    DeleteIni();
+    WritePrivateProfileStringA("Wavemind", "Window", "-32000 -32000 200 200 1", "NORVANE.INI");
+    ASSERT_TRUE(BootShell());
+    ShowWindow(g_app->hwndFrame, SW_RESTORE);
+    RECT frame{};
+    GetWindowRect(g_app->hwndFrame, &frame);
+    const RECT expected{work.left, work.top, work.left + 200, work.top + 200};
+    EXPECT_TRUE(EqualRect(&frame, &expected)) << frame.left << "," << frame.top << "," << frame.right << ","
+                                               << frame.bottom;
+    SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);  // saves the placement
+    char buf[64] = "";
+    GetPrivateProfileStringA("Wavemind", "Window", "", buf, sizeof buf, "NORVANE.INI");
+    char want[64];
+    std::snprintf(want, sizeof want, "%d %d 200 200 1", static_cast<int>(work.left), static_cast<int>(work.top));
+    EXPECT_STREQ(buf, want);
+    ShutShell();
     DeleteIni();
 }
 

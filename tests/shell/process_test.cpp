@@ -1,6 +1,7 @@
 // The program as a user starts it: exit codes, the single instance, the frame after start-up.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <string>
 #include "process_util.h"
 
@@ -60,5 +61,55 @@ TEST(Program, SecondStartLeavesTheFirstUntouched) {
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.Wait(30000), 0);
 }
+
+// A copy of the program and its device library in a folder of their own, without the button
+// library or with a damaged one.
+class ProgramWithoutButtons : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        m_folder = std::string(temp) + "kymora_nobuttons_" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(m_folder.c_str(), nullptr);
+        const std::string bin = kymora_test::ProgramPath().substr(0, kymora_test::ProgramPath().find_last_of('\\') + 1);
+        for (const char* file : {"Kymora.exe", "VK40.dll"})
+            ASSERT_TRUE(CopyFileA((bin + file).c_str(), (m_folder + "\\" + file).c_str(), FALSE)) << file;
+    }
+    void TearDown() override {
+        for (const char* file : {"Kymora.exe", "VK40.dll", "Lumikey.dll"}) DeleteFileA((m_folder + "\\" + file).c_str());
+        RemoveDirectoryA(m_folder.c_str());
+    }
+    std::string m_folder;
+};
+
+TEST_P(ProgramWithoutButtons, SaysTheButtonLibraryIsMissingOrDamaged) {
+    if (*GetParam()) {  // a file of that name that is no library
+        HANDLE f = CreateFileA((m_folder + "\\Lumikey.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(f, GetParam(), static_cast<DWORD>(std::strlen(GetParam())), &written, nullptr);
+        CloseHandle(f);
+    }
+    Process p("", m_folder + "\\Kymora.exe", m_folder.c_str());
+    ASSERT_TRUE(p.started);
+    HWND box = p.Window("#32770");
+    ASSERT_TRUE(box);
+    char text[512] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_EQ(std::string(text),
+              "The button library Lumikey.dll is missing or damaged, so no graph can be shown.\n"
+              "Please install Norvane Tessaly again.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    // The program goes on without a graph and closes as usual.
+    HWND frame = p.Frame();
+    ASSERT_TRUE(frame);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(30000), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lumikey, ProgramWithoutButtons, ::testing::Values("", "MZ not a library"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(*info.param ? "Damaged" : "Absent");
+                         });
 
 }  // namespace

@@ -15,11 +15,13 @@ inline std::string ProgramPath() {
 struct Process {
     PROCESS_INFORMATION pi{};
     bool started = false;
-    explicit Process(const std::string& args = "") {
+    // The program with the arguments; another copy of it, started in its own folder, when given.
+    explicit Process(const std::string& args = "", const std::string& program = ProgramPath(),
+                     const char* folder = nullptr) {
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        std::string cmd = "\"" + ProgramPath() + "\"" + (args.empty() ? "" : " " + args);
-        started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+        std::string cmd = "\"" + program + "\"" + (args.empty() ? "" : " " + args);
+        started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi) != 0;
     }
     ~Process() {
         if (!started) return;
@@ -33,6 +35,33 @@ struct Process {
         DWORD code = 0;
         GetExitCodeProcess(pi.hProcess, &code);
         return static_cast<long>(code);
+    }
+    // The process's first top-level window of the class that is visible, waiting for it to appear.
+    HWND Window(const char* cls, DWORD ms = 60000) {
+        for (DWORD waited = 0; waited < ms; waited += 50) {
+            struct Search {
+                DWORD pid;
+                const char* cls;
+                HWND found;
+            } s{pi.dwProcessId, cls, nullptr};
+            EnumWindows(
+                [](HWND h, LPARAM lp) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lp);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(h, &pid);
+                    char name[32] = "";
+                    GetClassNameA(h, name, sizeof name);
+                    if (pid == s->pid && lstrcmpA(name, s->cls) == 0 && IsWindowVisible(h)) {
+                        s->found = h;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&s));
+            if (s.found) return s.found;
+            if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+        }
+        return nullptr;
     }
     // The process's own top-level "acqframe", waiting for it to appear.
     HWND Frame(DWORD ms = 60000) {

@@ -693,6 +693,27 @@ TEST_F(GraphDocFrame, SaveQuestionDecidesTheClose) {
     }
 }
 
+// A lesson's translation of the question is no printf format: it takes the name once.
+TEST_F(GraphDocFrame, SaveQuestionTakesOnlyTheNameFromATranslation) {
+    const char key[] = "KEY Graph has changed and Question";
+    ASSERT_TRUE(getMsgBoxText(key));
+    const std::string saved = getMsgBoxText(key);
+    ASSERT_EQ(setMsgBoxText(key, "%s%s%n: %d?"), 1);
+    HWND hwnd = FileNew();
+    tagGS* gs = GetWindowGraph(hwnd);
+    ASSERT_TRUE(gs);
+    const std::string title = gs->title;
+    setDirtyGraphFlag(gs, 1);
+    {
+        AnsweringBoxes boxes(IDCANCEL);
+        SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, title + "%s%n: %d?");
+    }
+    setMsgBoxText(key, saved.c_str());
+    setDirtyGraphFlag(gs, 0);
+}
+
 TEST_F(GraphDocFrame, SaveQuestionNamesTemplatesAsGraphFilesAndCanBeSwitchedOff) {
     HWND hwnd = FileNew();
     tagGS* gs = GetWindowGraph(hwnd);

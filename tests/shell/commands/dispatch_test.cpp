@@ -9,6 +9,7 @@
 #include "shell/commands/status.h"
 #include "shell/startup.h"
 #include "graph/document/graph_doc.h"
+#include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>
 #include <ostream>
@@ -393,17 +394,27 @@ TEST_F(DispatchLessons, AnEntryOpensItsLessonFromTheProgramFolder) {
     GetMenuStringA(popup, 2, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "X&&&Y");
 
-    // Each entry is found again from its menu text: the folder moves to the program folder.
-    for (UINT id : {IDM_LESSON_FIRST, IDM_LESSON_FIRST + 1, IDM_LESSON_FIRST + 2}) {
+    // Each entry is found again from its menu text: the folder moves to the program folder and
+    // the script loader gets the lesson's script, named after its folder inside it.
+    struct Row {
+        UINT id;
+        const char* folder;
+    } rows[] = {{IDM_LESSON_FIRST, "alpha"}, {IDM_LESSON_FIRST + 1, "delta"}, {IDM_LESSON_FIRST + 2, "beta"}};
+    for (const Row& row : rows) {
         SetCurrentDirectoryA(m_saved.c_str());
-        Command(id);
-        EXPECT_EQ(lstrcmpiA(CurrentFolder().c_str(), m_root.c_str()), 0) << id;
+        Command(row.id);
+        EXPECT_EQ(lstrcmpiA(CurrentFolder().c_str(), m_root.c_str()), 0) << row.id;
+        const std::string script = Lessons() + "\\" + row.folder + "\\" + row.folder;
+        EXPECT_EQ(lstrcmpiA(LastOpenedScriptPath(), script.c_str()), 0) << row.id << ": " << LastOpenedScriptPath();
+        EXPECT_NE(GetFileAttributesA(LastOpenedScriptPath()), INVALID_FILE_ATTRIBUTES) << row.id;
     }
-    // An entry whose name the lesson list does not know changes nothing.
+    // An entry whose name the lesson list does not know changes nothing and loads nothing.
+    const std::string last = LastOpenedScriptPath();
     ModifyMenuA(popup, IDM_LESSON_FIRST, MF_BYCOMMAND | MF_STRING, IDM_LESSON_FIRST, "nobody");
     SetCurrentDirectoryA(m_saved.c_str());
     Command(IDM_LESSON_FIRST);
     EXPECT_EQ(CurrentFolder(), m_saved);
+    EXPECT_EQ(LastOpenedScriptPath(), last);
     EXPECT_TRUE(s_deviceCalls.empty());
 }
 

@@ -388,16 +388,25 @@ TEST_F(MenuState, MenuHelpShowsInTheStatusLine) {
         UINT id;
         const char* text;
     } rows[] = {{257, "Open a new graph window"},
+                {259, "Save the active graph"},
                 {262, "Quit Norvane Tessaly"},
                 {514, "Remove selected data in active waveform"},
+                {518, "Clear selected data in all waveforms"},
+                {1025, "Digital filters"},
+                {2050, "Autoscale vertical axis"},
                 {2082, "Graph in oscilloscope mode"},
+                {2083, "Graph in strip chart mode"},
+                {2102, "Display last acquired sample as dot"},
+                {2105, "3x3 pixel dot size"},
+                {4112, "Select a window"},
                 {4357, "Information about hardware and software"},
+                {4609, "Clear current event marker"},
                 {4617, "Move to this marker"},
                 {4700, "Move to this marker"}};
     for (const Row& row : rows) {
         SetStatusText("Ready");
         OnFrameMenuSelect(Menu(), row.id, nullptr, MF_STRING);
-        EXPECT_EQ(std::string(GetStatusTextShown()).rfind(row.text, 0), 0u) << row.id << ": " << GetStatusTextShown();
+        EXPECT_STREQ(GetStatusTextShown(), row.text) << row.id;
     }
     // The system menu's items, an item without help and the menu's closing show the panes.
     struct Panes {
@@ -416,10 +425,75 @@ TEST_F(MenuState, MenuHelpShowsInTheStatusLine) {
     // A popup's help is kept one below its first item's id.
     SetStatusText("Ready");
     ShowPopupItemHelp(GetSubMenu(Menu(), 1), 1, FALSE);
-    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Edit operations", 0), 0u) << GetStatusTextShown();
+    EXPECT_STREQ(GetStatusTextShown(), "Edit operations");
     SetStatusText("Ready");
     ShowPopupItemHelp(GetSubMenu(Menu(), 0), 0, FALSE);
-    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("File operations", 0), 0u) << GetStatusTextShown();
+    EXPECT_STREQ(GetStatusTextShown(), "File operations");
+}
+
+// Every help string of the program, selected as a menu item, reads in the status line whole
+// and exactly as the string table holds it: help strings are texts, not message keys.
+TEST_F(MenuState, EveryMenuHelpStringReadsWhole) {
+    int count = 0;
+    for (UINT id = 256; id < 5000; ++id) {  // below 256 the table holds messages
+        char help[96];
+        if (LoadMenuHelpString(static_cast<uint16_t>(id), help, sizeof help) <= 0) continue;
+        ++count;
+        SetStatusText("Busy");
+        SendMessageA(g_app->hwndFrame, WM_MENUSELECT, MAKEWPARAM(id, MF_STRING), reinterpret_cast<LPARAM>(Menu()));
+        EXPECT_STREQ(GetStatusTextShown(), help) << id;
+    }
+    EXPECT_EQ(count, 166);
+}
+
+// What a user sees moving through the whole menu: each popup as it opens, each item under the
+// pointer. A popup shows the help one below its first item, an item its own help or the panes.
+TEST_F(MenuState, WalkingTheMenuShowsEachItemsHelp) {
+    struct Walk {
+        HWND frame;
+        int items = 0, popups = 0;
+        static std::string Expected(UINT id) {
+            if (id >= 4617 && id <= 4863) return "Move to this marker";
+            char help[96];
+            return LoadMenuHelpString(static_cast<uint16_t>(id), help, sizeof help) > 0 ? help : "";
+        }
+        void Popup(HMENU popup) {
+            ++popups;
+            UINT first = GetMenuItemID(popup, 0);
+            if (first == 0xFFFFFFFFu) {
+                HMENU inner = GetSubMenu(popup, 0);
+                first = inner ? GetMenuItemID(inner, 0) - 1 : 0;
+            }
+            SetStatusText("Busy");
+            SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+            const std::string help = first ? Expected(first - 1) : "";
+            if (!help.empty()) {
+                EXPECT_EQ(GetStatusTextShown(), help) << "popup before " << first;
+            }
+            for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+                if (HMENU sub = GetSubMenu(popup, i)) {
+                    Popup(sub);
+                    continue;
+                }
+                const UINT id = GetMenuItemID(popup, i);
+                if (id == 0) continue;  // a separator
+                ++items;
+                SetStatusText("Busy");
+                SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(id, MF_STRING), reinterpret_cast<LPARAM>(popup));
+                const std::string expected = Expected(id);
+                if (expected.empty()) {
+                    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << id << ": " << GetStatusTextShown();
+                } else {
+                    EXPECT_EQ(GetStatusTextShown(), expected) << id;
+                }
+            }
+        }
+    } walk{g_app->hwndFrame};
+    HMENU menu = Menu();
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (HMENU popup = GetSubMenu(menu, i)) walk.Popup(popup);
+    EXPECT_GT(walk.items, 100);
+    EXPECT_GT(walk.popups, 10);
 }
 
 // Highlighting in the menu bar reaches the frame, or the graph window while a graph is maximised;
