@@ -36,7 +36,7 @@ int StartLessons(HWND, const char*) {
     }
     AttachFrameMenu();
     // So is the device library's menu, which the start-up lesson's menu reset would merge.
-    if (g_app->hAcq && g_app->driverOps.appendDriverMenu) g_app->driverOps.appendDriverMenu(g_app->hwndFrame);
+    if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);
     SetStartupFlag(1);
     return 1;
 }

@@ -136,7 +136,8 @@ int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
     g_app->driverOps.initialize = init;
     int result = 0;
     if (init) {
-        result = init(hwndFrame, &g_app->hostCallbacks, &g_app->driverOps, &g_app->cxStatusStrip, &g_app->hAcq, 1);
+        result = DrvInitialize(&g_app->driverOps, hwndFrame, &g_app->hostCallbacks, &g_app->cxStatusStrip,
+                               &g_app->hAcq, 1);
     } else {
         FreeLibrary(g_app->hDeviceLib);
         g_app->hDeviceLib = nullptr;
@@ -150,7 +151,7 @@ int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
 // The library's shut-down, then unloading; after this no device operation is called.
 void UnbindDeviceLibrary() {
     if (!g_app->hDeviceLib) return;
-    if (g_app->driverOps.shutdownDriver) g_app->driverOps.shutdownDriver();
+    DrvShutdown(&g_app->driverOps);
     FreeLibrary(g_app->hDeviceLib);
     g_app->hDeviceLib = nullptr;
     g_setupUnitsDlg = nullptr;

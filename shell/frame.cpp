@@ -182,7 +182,7 @@ int MayCloseFrame() {
 // Opens a file outside lesson mode, as a free document.
 int OpenDroppedFile(const char* path) {
     ResetMenuAndToolbar();
-    if (g_app->hAcq && g_app->driverOps.hideDriverPanels) g_app->driverOps.hideDriverPanels(g_app->hAcq);
+    if (g_app->hAcq) DrvHidePanels(&g_app->driverOps, g_app->hAcq);
     g_graphWindowExists = 0;
     if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, IsGraphChildWindow, 0);
     OpenGraphFile(path);
@@ -198,7 +198,7 @@ int OpenDroppedFile(const char* path) {
     g_scriptPermissions[kPermVLabel] = 0;
     g_scriptPermissions[kPermHScaleUnits] = 0;
     g_scriptPermissions[kPermHLabel] = 0;
-    if (g_app->hAcq && g_app->driverOps.hideGraphButton) g_app->driverOps.hideGraphButton(g_app->hAcq);
+    if (g_app->hAcq) DrvHideGraphButton(&g_app->driverOps, g_app->hAcq);
     return 1;
 }
 
@@ -303,7 +303,7 @@ LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void OnFrameSysColorChange() {
     DeleteAppBrushes();
     CreateAppBrushes();
-    if (g_app->hAcq && g_app->driverOps.onSysColorChange) g_app->driverOps.onSysColorChange();
+    if (g_app->hAcq) DrvSysColorChange(&g_app->driverOps);
 }
 
 // The print dialog block: printing itself comes with the print module.

@@ -348,9 +348,9 @@ void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg) {
 }
 
 void RunIdleStep() {
-    if (g_app->bInIdle || !g_app->hAcq || !g_app->driverOps.onIdleAcquisition) return;
+    if (g_app->bInIdle || !g_app->hAcq) return;
     g_app->bInIdle = 1;
-    g_app->driverOps.onIdleAcquisition(g_app->hAcq, g_app->hwndActiveGraph);
+    DrvIdle(&g_app->driverOps, g_app->hAcq, g_app->hwndActiveGraph);
     g_app->bInIdle = 0;
 }
 

@@ -280,10 +280,8 @@ HWND NewGraph(int maximised) {
     HWND hwnd = CreateGraphWindow(gs, maximised);
     if (!hwnd) return nullptr;
     if (g_app->hAcq) {
-        int32_t created = 0;
-        if (g_app->driverOps.onGraphCreated)
-            created = g_app->driverOps.onGraphCreated(g_app->hAcq, hwnd, gs, 0, 1);
-        if (g_app->driverOps.onGraphActivated) g_app->driverOps.onGraphActivated(g_app->hAcq, gs, created);
+        int32_t created = DrvGraphCreated(&g_app->driverOps, g_app->hAcq, hwnd, gs, 0, 1);
+        DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, created);
     }
     LayoutGraphWindow(gs);
     UpdateTransformMenu(g_app->hwndFrame, hwnd);
@@ -372,7 +370,7 @@ int CloseGraph(tagGS* gs, HWND parent) {
     if (gs->modified && g_savePromptEnabled && !AskToSave(gs, parent)) return 0;
     if (g_scriptGraph == gs) g_scriptGraph = nullptr;
     FreeDocumentParts(gs);
-    if (g_app && g_app->hAcq && g_app->driverOps.onGraphClosed) g_app->driverOps.onGraphClosed(g_app->hAcq);
+    if (g_app && g_app->hAcq) DrvGraphClosed(&g_app->driverOps, g_app->hAcq);
     DropUndoOf(gs);
     FreeRecord(gs);
     return 1;

@@ -70,7 +70,7 @@ void SetThumb(HWND bar, int32_t pos) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq && g_app->driverOps.refreshInputValues) g_app->driverOps.refreshInputValues(g_app->hAcq, 0);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
 }
 
 void SetIBeamFaces(tagGS* gs, int on, int off) {

@@ -162,7 +162,7 @@ void RepaintPlot(tagGS* gs, HDC dc, int slot) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq && g_app->driverOps.refreshInputValues) g_app->driverOps.refreshInputValues(g_app->hAcq, 0);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
 }
 
 // The visible span as it maps onto the horizontal thumb's 0-1000 range.
@@ -236,10 +236,12 @@ void JournalNewCommand(tagGS* gs) {
 
 // Forwards a command to the device library; the Start button also tidies the tools.
 void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code) {
-    if (!g_app->hAcq || !g_app->driverOps.onDriverCommand) return;
+    if (!g_app->hAcq) return;
     HWND hwnd = data->hwnd;
-    g_app->driverOps.onDriverCommand(g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
-                                     static_cast<int32_t>(code));
+    // The library answers every command with 1; 0 means it has no command operation to reach.
+    if (!DrvCommand(&g_app->driverOps, g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
+                    static_cast<int32_t>(code)))
+        return;
     if (id != kStartButtonId) return;
     // The library's dialogs pump messages, so the graph may be gone by now.
     tagGS* gs = GetWindowGraph(hwnd);
@@ -301,8 +303,7 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
     g_app->hwndActiveGraph = activated;
     if (!activated) return;
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
-    if (g_app->hAcq && g_app->driverOps.onGraphActivated)
-        g_app->driverOps.onGraphActivated(g_app->hAcq, GetWindowGraph(activated), 0);
+    if (g_app->hAcq) DrvGraphActivated(&g_app->driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
     UpdateTransformMenu(g_app->hwndFrame, activated);
     SetStatusText(nullptr);
 }

@@ -41,9 +41,8 @@ void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
         HWND button = graphWnd ? GetDlgItem(graphWnd, kStartButtonId) : nullptr;
         if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return;
     }
-    if (g_app->driverOps.onDriverCommand)
-        g_app->driverOps.onDriverCommand(g_app->hAcq, frame, static_cast<int32_t>(id),
-                                         reinterpret_cast<const char*>(control), static_cast<int32_t>(code));
+    DrvCommand(&g_app->driverOps, g_app->hAcq, frame, static_cast<int32_t>(id), reinterpret_cast<const char*>(control),
+               static_cast<int32_t>(code));
     if (id != kStartButtonId) return;
     // A recording may have started: the cursor tools fall back to the arrow unless kept usable.
     if (tagGS* gs = GetWindowGraph(graphWnd)) {
