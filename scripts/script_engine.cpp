@@ -7,24 +7,27 @@
 #include "devlib/services/vk40_api.h"
 #include <cstdlib>
 
-uint16_t g_scriptPermissions[kPermCount];
-uint16_t g_savePromptEnabled = 1;
-uint16_t g_closeCancelled = 0;
-tagGS* g_scriptGraph = nullptr;
-char* g_scriptTextBuffer = nullptr;
-ShortString* g_currentLessonFolder = nullptr;
-void* g_lessonScript = nullptr;
-int g_graphWindowExists = 0;
-uint16_t g_cursorToolsAllowed = 0;
+stScriptState g_script;
 
 namespace {
-struct PermissionsAtStart {
-    PermissionsAtStart() { ResetScriptPermissions(); }
-} g_permissionsAtStart;
+struct StateAtStart {
+    StateAtStart() { ResetScriptState(); }
+} g_stateAtStart;
 }  // namespace
 
+void ResetScriptState() {
+    ResetScriptPermissions();
+    g_script.savePromptEnabled = 1;
+    g_script.cursorToolsAllowed = 0;
+    g_script.closeCancelled = 0;
+    g_script.graphWindowExists = 0;
+    g_script.graph = nullptr;
+    std::free(g_script.text);
+    g_script.text = nullptr;
+}
+
 void ResetScriptPermissions() {
-    for (uint16_t& p : g_scriptPermissions) p = 1;
+    for (uint16_t& p : g_script.permissions) p = 1;
 }
 
 int StartLessons(HWND, const char*) {
@@ -32,7 +35,8 @@ int StartLessons(HWND, const char*) {
     if (HMENU lessons = CreatePopupMenu()) {
         BuildLessonsMenu(lessons);
         const char* title = GetMenuStrKey(10000);
-        AppendMenuA(g_frameMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons), title && *title ? title : "&Lessons");
+        AppendMenuA(g_app->hmenuFrame, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons),
+                    title && *title ? title : "&Lessons");
     }
     AttachFrameMenu();
     // So is the device library's menu, which the start-up lesson's menu reset would merge.
@@ -48,19 +52,15 @@ void ApplyMenuChanges(int, int32_t*, int) {}
 BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM) {
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (lstrcmpiA(cls, "acqchild") == 0) g_graphWindowExists = 1;
+    if (lstrcmpiA(cls, "acqchild") == 0) g_script.graphWindowExists = 1;
     return TRUE;
 }
-
-// The global numeric variables A-Z, until the interpreter keeps its own.
-static double g_numericVariables[26];
-static bool g_numericVariableSet[26];
 
 int GetScriptNumericVariable(int, char letter, double* out) {
     *out = 0.0;
     int i = (letter | 0x20) - 'a';
-    if (i < 0 || i >= 26 || !g_numericVariableSet[i]) return 0;
-    *out = g_numericVariables[i];
+    if (i < 0 || i >= 26 || !g_script.variableSet[i]) return 0;
+    *out = g_script.variables[i];
     return 1;
 }
 HWND CreateVariablesBrowser(HINSTANCE, HWND) { return nullptr; }
@@ -69,8 +69,8 @@ LRESULT CALLBACK ScriptWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 void FreeScriptResources() {
-    std::free(g_scriptTextBuffer);
-    g_scriptTextBuffer = nullptr;
+    std::free(g_script.text);
+    g_script.text = nullptr;
 }
 
 int16_t GetScriptNestingDepth() { return 0; }
@@ -91,7 +91,7 @@ void AssignScriptNumericVariable(void*, const char* name, double value) {
     if (!name || !name[0] || name[1]) return;
     int i = (name[0] | 0x20) - 'a';
     if (i < 0 || i >= 26) return;
-    g_numericVariables[i] = value;
-    g_numericVariableSet[i] = true;
+    g_script.variables[i] = value;
+    g_script.variableSet[i] = true;
 }
 int16_t RunScriptSubroutine(void*, const char*, int) { return 0; }

@@ -8,7 +8,6 @@
 #include "scripts/script_api.h"
 #include "transforms/expression_api.h"
 
-SetupUnitsDlgProc g_setupUnitsDlg = nullptr;
 
 namespace {
 // Adapters: each turns the library's call into a call of the program's own routine.
@@ -56,11 +55,11 @@ int32_t WINAPI CbGetSelectionSampleRange(tagGS* gs, int32_t* first, int32_t* las
     return GetSelectionSampleRange(gs, first, last, chan);
 }
 int32_t WINAPI CbGetChannelClipboard(tagGS** out) {
-    *out = g_channelClipboard;
-    return g_channelClipboard != nullptr;
+    *out = g_app->gsClipboard;
+    return g_app->gsClipboard != nullptr;
 }
 int32_t WINAPI CbSetChannelClipboard(tagGS* gs) {
-    g_channelClipboard = gs;
+    g_app->gsClipboard = gs;
     return gs != nullptr;
 }
 tagGS* WINAPI CbGetWindowGraph(HWND hwnd) { return GetWindowGraph(hwnd); }
@@ -122,7 +121,7 @@ void InitDriverCallbacks() {
     t.assignScriptNumericVariable = CbAssignScriptNumericVariable;
     t.runScriptSubroutine = CbRunScriptSubroutine;
     t.redrawMarkerBar = CbRedrawMarkerBar;
-    t.scriptObject = g_lessonScript;
+    t.scriptObject = g_script.script;
 }
 
 // Loads the device library and exchanges the tables; the program runs on without it.
@@ -142,9 +141,9 @@ int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
         FreeLibrary(g_app->hDeviceLib);
         g_app->hDeviceLib = nullptr;
     }
-    g_setupUnitsDlg = g_app->hDeviceLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
-                                              GetProcAddress(g_app->hDeviceLib, "VK40SetupUnitsDlg")))
-                                        : nullptr;
+    g_app->pfnSetupUnitsDlg = g_app->hDeviceLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
+                                                      GetProcAddress(g_app->hDeviceLib, "VK40SetupUnitsDlg")))
+                                                : nullptr;
     return result;
 }
 
@@ -154,7 +153,7 @@ void UnbindDeviceLibrary() {
     DrvShutdown(&g_app->driverOps);
     FreeLibrary(g_app->hDeviceLib);
     g_app->hDeviceLib = nullptr;
-    g_setupUnitsDlg = nullptr;
+    g_app->pfnSetupUnitsDlg = nullptr;
     // The record and the entry points are gone with the library: nothing may reach them later.
     g_app->hAcq = nullptr;
     g_app->driverOps = stDriverOps{};

@@ -166,10 +166,10 @@ int AskToSave(tagGS* gs, HWND parent) {
     std::snprintf(text, sizeof text, format, name);
     int answer = MessageBoxA(parent, text, g_app ? g_app->szAppTitle : "", MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) {
-        g_closeCancelled = 1;
+        g_script.closeCancelled = 1;
         return 0;
     }
-    if (answer == IDYES) RunScriptSubroutine(g_lessonScript, "OnFileSave", 0);
+    if (answer == IDYES) RunScriptSubroutine(g_script.script, "OnFileSave", 0);
     return 1;
 }
 
@@ -179,10 +179,10 @@ void DropUndoOf(tagGS* gs) {
     HWND owner = g_app->gsUndo.hwnd;
     if (!owner || !IsWindow(owner) || GetWindowGraph(owner) != gs) return;
     ClearUndo();
-    if (g_frameMenu) {
+    if (g_app->hmenuFrame) {
         const char* label = mlgetName(kUndoLabel, 0);
-        if (label) ModifyMenuA(g_frameMenu, kUndoItem, MF_BYCOMMAND | MF_STRING, kUndoItem, label);
-        EnableMenuItem(g_frameMenu, kUndoItem, MF_BYCOMMAND | MF_GRAYED);
+        if (label) ModifyMenuA(g_app->hmenuFrame, kUndoItem, MF_BYCOMMAND | MF_STRING, kUndoItem, label);
+        EnableMenuItem(g_app->hmenuFrame, kUndoItem, MF_BYCOMMAND | MF_GRAYED);
     }
 }
 
@@ -367,8 +367,8 @@ int CloseGraph(tagGS* gs, HWND parent) {
         HWND edit = GetJournalHwnd(gs->journalWnd);
         if (edit && SendMessageA(edit, EM_GETMODIFY, 0, 0)) setDirtyGraphFlag(gs, 1);
     }
-    if (gs->modified && g_savePromptEnabled && !AskToSave(gs, parent)) return 0;
-    if (g_scriptGraph == gs) g_scriptGraph = nullptr;
+    if (gs->modified && g_script.savePromptEnabled && !AskToSave(gs, parent)) return 0;
+    if (g_script.graph == gs) g_script.graph = nullptr;
     FreeDocumentParts(gs);
     if (g_app && g_app->hAcq) DrvGraphClosed(&g_app->driverOps, g_app->hAcq);
     DropUndoOf(gs);

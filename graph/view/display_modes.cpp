@@ -667,7 +667,7 @@ void StepSelectionByKey(tagGS* gs, int right) {
 }
 
 void ScrollChannelByKey(tagGS* gs, int down) {
-    if (!gs || !g_scriptPermissions[kPermVScrollBar]) return;
+    if (!gs || !g_script.permissions[kPermVScrollBar]) return;
     uint32_t c = gs->selectedChan;
     if (c >= static_cast<uint32_t>(kMaxChannels)) return;
     double before = gs->chanVCenter[c];

@@ -42,7 +42,7 @@ constexpr int kThumbRange = 1000;
 // Plots denser than this many pixels per sample are not redrawn while the thumb is dragged.
 constexpr double kLiveRedrawPixelsPerSample = 0.2;
 
-bool Allowed(ScriptPermission p) { return g_scriptPermissions[p] != 0; }
+bool Allowed(ScriptPermission p) { return g_script.permissions[p] != 0; }
 
 bool IsGraphWindow(HWND hwnd) {
     if (!hwnd || !IsWindow(hwnd) || !g_app) return false;

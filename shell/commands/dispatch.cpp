@@ -29,7 +29,7 @@ struct IdRange {
 };
 bool In(UINT id, IdRange r) { return id >= r.first && id <= r.last; }
 
-void RunLessonSubroutine(const char* name) { RunScriptSubroutine(g_lessonScript, name, 0); }
+void RunLessonSubroutine(const char* name) { RunScriptSubroutine(g_script.script, name, 0); }
 
 // The output panels take 5029 and 5032-5039 only from a graph that has them.
 bool IsOutputPanelId(UINT id) { return id == 5029 || In(id, {5032, 5039}); }
@@ -57,7 +57,7 @@ void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
 // A Lessons menu entry: its text names the lesson, with the first doubled "&" undone.
 void OnLessonCommand(HWND frame, UINT id) {
     HMENU menu = GetMenu(frame);
-    if (!menu) menu = g_frameMenu;
+    if (!menu) menu = g_app->hmenuFrame;
     char text[256] = "";
     if (!menu || GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND) <= 0) return;
     if (char* pair = std::strstr(text, "&&")) std::memmove(pair, pair + 1, std::strlen(pair + 1) + 1);
@@ -75,7 +75,7 @@ void OnScriptButtonCommand(UINT id) {
         auto* button = static_cast<CScriptButton*>(gs->scriptButtons[i]);
         if (!button || static_cast<UINT>(button->GetId()) != id) continue;
         const char* name = gs->scriptButtonText[i];
-        if (RunScriptSubroutine(g_lessonScript, name, 0) == kNoSuchSubroutine)
+        if (RunScriptSubroutine(g_script.script, name, 0) == kNoSuchSubroutine)
             MessageBoxA(nullptr, name, MsgText("Error: Script not found"), MB_ICONEXCLAMATION);
         return;
     }

@@ -81,7 +81,7 @@ void CutSelection(HWND frame, tagGS* gs) {
     if (SelectionEmpty(gs)) return;
     const int chan = static_cast<int>(gs->selectedChan);
     SaveUndo(gs, chan, 1, "Undo Cut");
-    if (!CopyChannelRange(gs, chan, gs->selStart, gs->selEnd, g_channelClipboard)) {
+    if (!CopyChannelRange(gs, chan, gs->selStart, gs->selEnd, g_app->gsClipboard)) {
         MessageBoxFromStringTable(frame, MB_ICONSTOP, 30, "Cut");
         return;
     }
@@ -95,7 +95,7 @@ void CutSelection(HWND frame, tagGS* gs) {
 
 void CopySelection(HWND frame, tagGS* gs) {
     if (SelectionEmpty(gs)) return;
-    if (!CopyChannelRange(gs, static_cast<int>(gs->selectedChan), gs->selStart, gs->selEnd, g_channelClipboard))
+    if (!CopyChannelRange(gs, static_cast<int>(gs->selectedChan), gs->selStart, gs->selEnd, g_app->gsClipboard))
         MessageBoxFromStringTable(frame, MB_ICONSTOP, 30, "Copy");
 }
 
@@ -105,7 +105,7 @@ void PasteClipboard(HWND frame, tagGS* gs) {
         const int chan = static_cast<int>(gs->selectedChan);
         SaveUndo(gs, chan, 2, "Undo Paste");
         if (!SelectionEmpty(gs)) DeleteChannelRange(gs, chan, gs->selStart, gs->selEnd);
-        PasteChannelRange(g_channelClipboard, gs, chan, gs->selStart);
+        PasteChannelRange(g_app->gsClipboard, gs, chan, gs->selStart);
         UpdateAllMeasurements(gs);
         RepaintPlotAndBand(gs);
         return;
@@ -113,7 +113,7 @@ void PasteClipboard(HWND frame, tagGS* gs) {
     int slot = -1;
     const bool made = NewChannelSlot(gs, &slot) != 0;
     ClearUndo();
-    if (made && PasteChannelRange(g_channelClipboard, gs, slot, 0.0)) {
+    if (made && PasteChannelRange(g_app->gsClipboard, gs, slot, 0.0)) {
         RebuildChannelItems(gs);
         UpdateGraphScrollBars(gs);
         RepaintPlotAndBand(gs);
@@ -141,9 +141,9 @@ void ClearSelection(HWND frame, tagGS* gs) {
 void InsertWaveform(HWND frame, tagGS* gs) {
     int slot = -1;
     const bool made = NewChannelSlot(gs, &slot) != 0;
-    if (made && PasteChannelRange(g_channelClipboard, gs, slot, 0.0)) {
-        lstrcpynA(gs->chanLabel[slot], g_channelClipboard->chanLabel[0], sizeof gs->chanLabel[slot]);
-        lstrcpynA(gs->chanUnits[slot], g_channelClipboard->chanUnits[0], sizeof gs->chanUnits[slot]);
+    if (made && PasteChannelRange(g_app->gsClipboard, gs, slot, 0.0)) {
+        lstrcpynA(gs->chanLabel[slot], g_app->gsClipboard->chanLabel[0], sizeof gs->chanLabel[slot]);
+        lstrcpynA(gs->chanUnits[slot], g_app->gsClipboard->chanUnits[0], sizeof gs->chanUnits[slot]);
         lstrcpynA(gs->chanDescription[slot], gs->chanLabel[slot], sizeof gs->chanDescription[slot]);
         AutoScaleIfSet(gs);
         RebuildChannelItems(gs);

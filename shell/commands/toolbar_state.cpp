@@ -65,7 +65,7 @@ void UpdateGraphToolbar() {
     CheckButton(kNumbers, gs->chanButtonsShown != 0);
     CheckButton(kMarkers, gs->markerBarShown != 0);
     CheckButton(kJournal, gs->journalShown != 0);
-    const bool tools = !recording || (gs->toolsWhileRecording && g_cursorToolsAllowed);
+    const bool tools = !recording || (gs->toolsWhileRecording && g_script.cursorToolsAllowed);
     for (HWND b : gs->toolButtons)
         if (b) EnableWindow(b, tools ? TRUE : FALSE);
     bool anyChannel = false;

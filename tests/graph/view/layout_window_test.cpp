@@ -647,7 +647,7 @@ TEST_F(DisplayModesWindow, UpAndDownKeysMoveTheMidpointWhenTheLessonAllows) {
     Command(4867);
     EXPECT_NEAR(gs_->chanVCenter[slot], -pixel, 1e-12);
     EXPECT_EQ(g_refreshes, 3);
-    g_scriptPermissions[kPermVScrollBar] = 0;
+    g_script.permissions[kPermVScrollBar] = 0;
     Command(4866);
     EXPECT_NEAR(gs_->chanVCenter[slot], -pixel, 1e-12);
     EXPECT_EQ(g_refreshes, 3);
