@@ -4,6 +4,7 @@
 #include "shell/commands/status.h"
 #include "shell/startup.h"
 #include "graph/document/graph_doc.h"
+#include "graph/document/marker_walks.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "transforms/expression_api.h"

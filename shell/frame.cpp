@@ -7,6 +7,8 @@
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
+#include "graph/dialogs/toolbar.h"
+#include "graph/window/mouse_tools.h"
 #include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
 #include "devlib/acquisition/stAcq.h"
@@ -306,7 +308,7 @@ void OnFrameSysColorChange() {
     if (g_app->hAcq) DrvSysColorChange(&g_app->driverOps);
 }
 
-// The print dialog block: printing itself comes with the print module.
+// The print dialog block; printing itself is not built.
 void InitPrintSetup() {
     PRINTDLGA& pd = g_app->pd;
     std::memset(&pd, 0, sizeof pd);
@@ -327,7 +329,3 @@ void FreePrintSetup() {
     g_app->pd.hDevMode = g_app->pd.hDevNames = nullptr;
     SubclassScrollBarClass(0);
 }
-
-// The splash dialog and the processor description come with the system dialogs.
-void ShowSplash(HWND) {}
-void IdentifyProcessor() {}

@@ -1,5 +1,6 @@
 // Graph documents: the record's allocation, new-document defaults, opening and closing.
 #include "graph/document/graph_doc.h"
+#include "graph/document/channel_edits.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "graph/view/view_api.h"

@@ -2,8 +2,10 @@
 // messages to the view, the renderer, the mouse tools and the journal, and reports activation
 // and commands to the device library.
 #include "graph/window/graph_window.h"
+#include "graph/window/mouse_tools.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/view_api.h"
+#include "graph/view/channel_selection.h"
 #include "graph/render/render_api.h"
 #include "graph/dialogs/dialogs_api.h"
 #include "documents/documents_api.h"
@@ -607,6 +609,16 @@ LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         InvalidateRect(graph, nullptr, FALSE);
     }
     return 0;
+}
+
+int RegisterDirectorClass(HINSTANCE inst) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DirectorWndProc;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "acqdirector";
+    return RegisterClassA(&wc) != 0;
 }
 
 LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -4,7 +4,10 @@
 #include "shell/commands/menus.h"
 #include "shell/startup.h"
 #include "graph/document/channel_edits.h"
+#include "graph/view/channel_selection.h"
+#include "graph/document/marker_walks.h"
 #include "graph/render/render_api.h"
+#include "graph/render/printing.h"
 #include "documents/documents_api.h"
 #include <cstring>
 #include <initializer_list>

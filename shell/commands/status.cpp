@@ -3,6 +3,8 @@
 #include "shell/app.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
+#include "graph/view/channel_selection.h"
+#include "graph/document/channel_edits.h"
 #include "documents/documents_api.h"
 #include "devlib/services/vk40_api.h"
 #include <cstdio>

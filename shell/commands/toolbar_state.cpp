@@ -1,6 +1,7 @@
 // The graph toolbar's buttons follow the active graph like the frame menu does.
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
+#include "graph/document/marker_walks.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "devlib/acquisition/stAcq.h"
