@@ -74,7 +74,8 @@ TEST_F(UnitLinkTransport, KindAndPathDecideWhatIsOpened)
         int32_t kindAfter;
     } cases[] = {
         {"kind from the path", "\\\\.\\VKPCM.VXD", 0, true, {"open \\\\.\\VKPCM.VXD", "close 256"}, kTransportPcCard},
-        {"a given kind wins", "\\\\.\\VKUSB45", kTransportIsa, true, {"open \\\\.\\VKUSB45", "close 256"}, kTransportIsa},
+        {"a given kind wins", "\\\\.\\VKUSB45", kTransportIsa, true, {"open \\\\.\\VKUSB45", "close 256"},
+         kTransportIsa},
         {"no device", "\\\\.\\VKISA.VXD", kTransportIsa, false, {"open \\\\.\\VKISA.VXD"}, kTransportIsa},
         {"unknown path, no kind", "\\\\.\\OTHER", 7, true, {}, kTransportNone},
         {"no path", nullptr, kTransportUsb, true, {}, kTransportUsb},

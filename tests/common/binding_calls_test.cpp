@@ -76,7 +76,8 @@ std::vector<stDrvCase> DrvCases() {
         {"idle 0xa 0xb", 12, [](stDriverOps* o) { return DrvIdle(o, G(0xa), W(0xb)); }},
         {"command 0xa 0xb 5018 text 3", 13,
          [](stDriverOps* o) { return DrvCommand(o, G(0xa), W(0xb), 5018, "text", 3); }},
-        {"created 0xa 0xb 0xc 2 1", 14, [](stDriverOps* o) { return DrvGraphCreated(o, G(0xa), W(0xb), P<tagGS>(0xc), 2, 1); }},
+        {"created 0xa 0xb 0xc 2 1", 14,
+         [](stDriverOps* o) { return DrvGraphCreated(o, G(0xa), W(0xb), P<tagGS>(0xc), 2, 1); }},
         {"store 0xa 0xc", 15, [](stDriverOps* o) { return DrvStoreSetupInGraph(o, G(0xa), P<tagGS>(0xc)); }},
         {"refresh 0xa 0", 16, [](stDriverOps* o) { return DrvRefreshInputValues(o, G(0xa)); }},
         {"shutdown", 17, [](stDriverOps* o) { return DrvShutdown(o); }},
@@ -140,7 +141,10 @@ stHostCallbacks RecordingHost() {
         return P<stMarkerNode>(4);
     };
     t.firstMarkerOfType = [](tagGS* gs, int32_t ty) { Note("first", gs, ty); return P<stMarkerNode>(5); };
-    t.nextMarkerOfType = [](tagGS* gs, stMarkerNode* n, int32_t ty) { Note("next", gs, n, ty); return P<stMarkerNode>(6); };
+    t.nextMarkerOfType = [](tagGS* gs, stMarkerNode* n, int32_t ty) {
+        Note("next", gs, n, ty);
+        return P<stMarkerNode>(6);
+    };
     t.getChannelSample = [](tagGS* gs, int32_t i, int32_t s, double* out) -> int32_t {
         Note("get", gs, i, s, out);
         return 7;
@@ -158,7 +162,10 @@ stHostCallbacks RecordingHost() {
         return 10;
     };
     t.drawTimeAxis = [](HDC dc, tagGS* gs) { Note("axis", dc, gs); };
-    t.onGraphChanged = [](tagGS* gs, int32_t a, int32_t b, int32_t c) -> int32_t { Note("changed", gs, a, b, c); return 12; };
+    t.onGraphChanged = [](tagGS* gs, int32_t a, int32_t b, int32_t c) -> int32_t {
+        Note("changed", gs, a, b, c);
+        return 12;
+    };
     t.onGraphViewChanged = [](tagGS* gs, int32_t k) { Note("view", gs, k); };
     t.writeAcqFile = [](tagGS* gs, HANDLE f, int32_t m) -> int32_t { Note("writeFile", gs, f, m); return 14; };
     t.setActiveModelessDialog = [](HWND d) { Note("dialog", d); return static_cast<void*>(P<char>(15)); };
@@ -181,7 +188,10 @@ stHostCallbacks RecordingHost() {
     t.getWindowGraph = [](HWND w) { Note("graph", w); return P<tagGS>(23); };
     t.loadSampleWindow = [](tagGS* gs, int32_t s, int32_t l) -> int32_t { Note("load", gs, s, l); return 24; };
     t.getScriptNestingDepth = []() -> int32_t { Note("depth"); return 25; };
-    t.getScriptToken = [](const char* p, char* out) -> int32_t { Note("token", p, static_cast<void*>(out)); return 26; };
+    t.getScriptToken = [](const char* p, char* out) -> int32_t {
+        Note("token", p, static_cast<void*>(out));
+        return 26;
+    };
     t.getScriptNumber = [](const char* p, double* out) -> int32_t { Note("number", p, out); return 27; };
     t.evaluateScriptExpression = [](const char* p, char* out) -> int32_t {
         Note("string", p, static_cast<void*>(out));
@@ -243,7 +253,11 @@ std::vector<stHostCase> HostCases() {
         {"number 2*3 0x20", 27, [=](T t) { return HostGetScriptNumber(t, "2*3", P<double>(0x20)); }},
         {"string A$ 0x70", 28, [=](T t) { return HostEvaluateScriptExpression(t, "A$", P<char>(0x70)); }},
         {"setString 1 abc 0", -1, [=](T t) { HostAssignScriptStringVariable(t, 1, "abc", 0); return -1; }},
-        {"setNumber 0x80 R 4.5", -1, [=](T t) { HostAssignScriptNumericVariable(t, P<void>(0x80), "R", 4.5); return -1; }},
+        {"setNumber 0x80 R 4.5", -1,
+         [=](T t) {
+             HostAssignScriptNumericVariable(t, P<void>(0x80), "R", 4.5);
+             return -1;
+         }},
         {"run script OnIdleAcquisition 0", 31, [=](T t) { return HostRunScriptSubroutine(t, "OnIdleAcquisition", 0); }},
         {"markerBar 0xc", -1, [=](T t) { HostRedrawMarkerBar(t, gs); return -1; }},
     };
