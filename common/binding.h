@@ -1,6 +1,7 @@
 // The two tables that bind the program and the device library: the host callbacks the library
 // calls, and the device operations the program calls. Both are plain arrays of pointers, so
-// their layout is the same in both modules.
+// their layout is the same in both modules. Callers go through the inline wrappers below each
+// table, never through an entry by hand.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -85,6 +86,118 @@ struct stHostCallbacks {
 };
 static_assert(sizeof(stHostCallbacks) == kHostCallbackSlots * sizeof(void*), "host table is 34 pointers");
 
+// Calls through the host table. Each holds the null checks: without a table or an entry nothing
+// is called and the answer is the failure value (0, or null); out-parameters are left as they are.
+inline void HostSyncChannelDisplayFlags(const stHostCallbacks* t, tagGS* gs) {
+    if (t && t->syncChannelDisplayFlags) t->syncChannelDisplayFlags(gs);
+}
+inline void HostUpdateAllMeasurements(const stHostCallbacks* t, tagGS* gs) {
+    if (t && t->updateAllMeasurements) t->updateAllMeasurements(gs);
+}
+inline uint32_t HostGetSegmentEnd(const stHostCallbacks* t, tagGS* gs, stMarkerNode* node) {
+    return t && t->getSegmentEnd ? t->getSegmentEnd(gs, node) : 0;
+}
+inline stMarkerNode* HostFindMarkerAfter(const stHostCallbacks* t, tagGS* gs, stMarkerNode* start, uint32_t pos,
+                                         int32_t type) {
+    return t && t->findMarkerAfter ? t->findMarkerAfter(gs, start, pos, type) : nullptr;
+}
+inline stMarkerNode* HostFindMarkerAtOrAfter(const stHostCallbacks* t, tagGS* gs, stMarkerNode* start, uint32_t pos,
+                                             int32_t type) {
+    return t && t->findMarkerAtOrAfter ? t->findMarkerAtOrAfter(gs, start, pos, type) : nullptr;
+}
+inline stMarkerNode* HostFirstMarkerOfType(const stHostCallbacks* t, tagGS* gs, int32_t type) {
+    return t && t->firstMarkerOfType ? t->firstMarkerOfType(gs, type) : nullptr;
+}
+inline stMarkerNode* HostNextMarkerOfType(const stHostCallbacks* t, tagGS* gs, stMarkerNode* node, int32_t type) {
+    return t && t->nextMarkerOfType ? t->nextMarkerOfType(gs, node, type) : nullptr;
+}
+inline int32_t HostGetChannelSample(const stHostCallbacks* t, tagGS* gs, int32_t index, int32_t slot, double* out) {
+    return t && t->getChannelSample ? t->getChannelSample(gs, index, slot, out) : 0;
+}
+inline int32_t HostPutChannelSample(const stHostCallbacks* t, tagGS* gs, int32_t index, int32_t slot, double value,
+                                    int32_t grow) {
+    return t && t->putChannelSample ? t->putChannelSample(gs, index, slot, value, grow) : 0;
+}
+inline int32_t HostDrawGraphWaveforms(const stHostCallbacks* t, HDC dc, tagGS* gs, int16_t chan, double first,
+                                      double span, int16_t step) {
+    return t && t->drawGraphWaveforms ? t->drawGraphWaveforms(dc, gs, chan, first, span, step) : 0;
+}
+inline int32_t HostDrawGraphWaveforms2(const stHostCallbacks* t, HDC dc, tagGS* gs, int32_t firstFrame,
+                                       int32_t lastFrame, int16_t option) {
+    return t && t->drawGraphWaveforms2 ? t->drawGraphWaveforms2(dc, gs, firstFrame, lastFrame, option) : 0;
+}
+inline void HostDrawTimeAxis(const stHostCallbacks* t, HDC dc, tagGS* gs) {
+    if (t && t->drawTimeAxis) t->drawTimeAxis(dc, gs);
+}
+inline int32_t HostOnGraphChanged(const stHostCallbacks* t, tagGS* gs, int32_t a, int32_t b, int32_t c) {
+    return t && t->onGraphChanged ? t->onGraphChanged(gs, a, b, c) : 0;
+}
+inline void HostOnGraphViewChanged(const stHostCallbacks* t, tagGS* gs, int32_t storageKind) {
+    if (t && t->onGraphViewChanged) t->onGraphViewChanged(gs, storageKind);
+}
+inline int32_t HostWriteAcqFile(const stHostCallbacks* t, tagGS* gs, HANDLE file, int32_t mode) {
+    return t && t->writeAcqFile ? t->writeAcqFile(gs, file, mode) : 0;
+}
+inline void* HostSetActiveModelessDialog(const stHostCallbacks* t, HWND dlg) {
+    return t && t->setActiveModelessDialog ? t->setActiveModelessDialog(dlg) : nullptr;
+}
+inline void HostUpdateHScrollBar(const stHostCallbacks* t, tagGS* gs) {
+    if (t && t->updateHScrollBar) t->updateHScrollBar(gs);
+}
+inline void HostDrawChannelGrid(const stHostCallbacks* t, HDC dc, tagGS* gs, int32_t slot) {
+    if (t && t->drawChannelGrid) t->drawChannelGrid(dc, gs, slot);
+}
+inline int32_t HostEvaluateExpressionAt(const stHostCallbacks* t, tagGS* gs, int32_t index, const char* expr,
+                                        double* out) {
+    return t && t->evaluateExpressionAt ? t->evaluateExpressionAt(gs, index, expr, out) : 0;
+}
+inline stMarkerNode* HostInsertMarker(const stHostCallbacks* t, tagGS* gs, double timeMs, int32_t updateButtons,
+                                      const char* label, int32_t type) {
+    return t && t->insertMarker ? t->insertMarker(gs, timeMs, updateButtons, label, type) : nullptr;
+}
+inline int32_t HostGetSelectionSampleRange(const stHostCallbacks* t, tagGS* gs, int32_t* first, int32_t* last,
+                                           int16_t chan) {
+    return t && t->getSelectionSampleRange ? t->getSelectionSampleRange(gs, first, last, chan) : 0;
+}
+inline int32_t HostGetChannelClipboard(const stHostCallbacks* t, tagGS** out) {
+    return t && t->getChannelClipboard ? t->getChannelClipboard(out) : 0;
+}
+inline int32_t HostSetChannelClipboard(const stHostCallbacks* t, tagGS* gs) {
+    return t && t->setChannelClipboard ? t->setChannelClipboard(gs) : 0;
+}
+inline tagGS* HostGetWindowGraph(const stHostCallbacks* t, HWND hwnd) {
+    return t && t->getWindowGraph ? t->getWindowGraph(hwnd) : nullptr;
+}
+inline int32_t HostLoadSampleWindow(const stHostCallbacks* t, tagGS* gs, int32_t start, int32_t length) {
+    return t && t->loadSampleWindow ? t->loadSampleWindow(gs, start, length) : 0;
+}
+inline int32_t HostGetScriptNestingDepth(const stHostCallbacks* t) {
+    return t && t->getScriptNestingDepth ? t->getScriptNestingDepth() : 0;
+}
+inline int32_t HostGetScriptToken(const stHostCallbacks* t, const char* pos, char* out256) {
+    return t && t->getScriptToken ? t->getScriptToken(pos, out256) : 0;
+}
+inline int32_t HostGetScriptNumber(const stHostCallbacks* t, const char* pos, double* out) {
+    return t && t->getScriptNumber ? t->getScriptNumber(pos, out) : 0;
+}
+inline int32_t HostEvaluateScriptExpression(const stHostCallbacks* t, const char* pos, char* out) {
+    return t && t->evaluateScriptExpression ? t->evaluateScriptExpression(pos, out) : 0;
+}
+inline void HostAssignScriptStringVariable(const stHostCallbacks* t, int32_t letter, const char* text,
+                                           int32_t macroLocal) {
+    if (t && t->assignScriptStringVariable) t->assignScriptStringVariable(letter, text, macroLocal);
+}
+inline void HostAssignScriptNumericVariable(const stHostCallbacks* t, void* context, const char* name, double value) {
+    if (t && t->assignScriptNumericVariable) t->assignScriptNumericVariable(context, name, value);
+}
+// Runs a subroutine of the loaded lesson script, which the table carries in its last entry.
+inline int32_t HostRunScriptSubroutine(const stHostCallbacks* t, const char* name, int32_t flags) {
+    return t && t->runScriptSubroutine ? t->runScriptSubroutine(t->scriptObject, name, flags) : 0;
+}
+inline void HostRedrawMarkerBar(const stHostCallbacks* t, tagGS* gs) {
+    if (t && t->redrawMarkerBar) t->redrawMarkerBar(gs);
+}
+
 // ---- Device operations (filled by the library's initialisation) ----
 struct stDriverOps;
 namespace drvop {
@@ -136,3 +249,63 @@ struct stDriverOps {
     void* unused[kDriverOpSlots - 23];
 };
 static_assert(sizeof(stDriverOps) == kDriverOpSlots * sizeof(void*), "operation table is 40 pointers");
+
+// Calls through the device operation table. Each holds the null checks: without a table or an
+// entry nothing is called and the answer is 0, the failure value of every operation.
+inline int32_t DrvInitialize(stDriverOps* ops, HWND frame, stHostCallbacks* host, int32_t* level, HGLOBAL* acq,
+                             int32_t flag) {
+    return ops && ops->initialize ? ops->initialize(frame, host, ops, level, acq, flag) : 0;
+}
+inline int32_t DrvIdle(const stDriverOps* ops, HGLOBAL hAcq, HWND activeGraph) {
+    return ops && ops->onIdleAcquisition ? ops->onIdleAcquisition(hAcq, activeGraph) : 0;
+}
+inline int32_t DrvCommand(const stDriverOps* ops, HGLOBAL hAcq, HWND window, int32_t id, const char* text,
+                          int32_t index) {
+    return ops && ops->onDriverCommand ? ops->onDriverCommand(hAcq, window, id, text, index) : 0;
+}
+inline int32_t DrvGraphCreated(const stDriverOps* ops, HGLOBAL hAcq, HWND window, tagGS* gs, int16_t mode,
+                               int32_t clear) {
+    return ops && ops->onGraphCreated ? ops->onGraphCreated(hAcq, window, gs, mode, clear) : 0;
+}
+inline int32_t DrvStoreSetupInGraph(const stDriverOps* ops, HGLOBAL hAcq, tagGS* gs) {
+    return ops && ops->storeSetupInGraph ? ops->storeSetupInGraph(hAcq, gs) : 0;
+}
+inline int32_t DrvRefreshInputValues(const stDriverOps* ops, HGLOBAL hAcq) {
+    return ops && ops->refreshInputValues ? ops->refreshInputValues(hAcq, 0) : 0;
+}
+inline int32_t DrvShutdown(const stDriverOps* ops) {
+    return ops && ops->shutdownDriver ? ops->shutdownDriver() : 0;
+}
+inline int32_t DrvPaintGraphStatus(const stDriverOps* ops, HGLOBAL hAcq, tagGS* gs) {
+    return ops && ops->paintGraphStatus ? ops->paintGraphStatus(hAcq, gs, 0) : 0;
+}
+inline int32_t DrvGraphResized(const stDriverOps* ops, HGLOBAL hAcq, tagGS* gs) {
+    return ops && ops->onGraphResized ? ops->onGraphResized(hAcq, gs) : 0;
+}
+inline int32_t DrvGraphActivated(const stDriverOps* ops, HGLOBAL hAcq, tagGS* gs, int32_t keepStimulator) {
+    return ops && ops->onGraphActivated ? ops->onGraphActivated(hAcq, gs, keepStimulator) : 0;
+}
+inline int32_t DrvGraphClosed(const stDriverOps* ops, HGLOBAL hAcq) {
+    return ops && ops->onGraphClosed ? ops->onGraphClosed(hAcq) : 0;
+}
+inline int32_t DrvSysColorChange(const stDriverOps* ops) {
+    return ops && ops->onSysColorChange ? ops->onSysColorChange() : 0;
+}
+inline int32_t DrvExecScriptLine(const stDriverOps* ops, HGLOBAL hAcq, stScriptStatement* st) {
+    return ops && ops->execDriverScriptLine ? ops->execDriverScriptLine(hAcq, st) : 0;
+}
+inline int32_t DrvAppendMenu(const stDriverOps* ops, HWND frame) {
+    return ops && ops->appendDriverMenu ? ops->appendDriverMenu(frame) : 0;
+}
+inline void DrvHidePanels(const stDriverOps* ops, HGLOBAL hAcq) {
+    if (ops && ops->hideDriverPanels) ops->hideDriverPanels(hAcq);
+}
+inline int32_t DrvSetValue(const stDriverOps* ops, int32_t value) {
+    return ops && ops->setDriverValue ? ops->setDriverValue(value) : 0;
+}
+inline void DrvHideGraphButton(const stDriverOps* ops, HGLOBAL hAcq) {
+    if (ops && ops->hideGraphButton) ops->hideGraphButton(hAcq);
+}
+inline int32_t DrvWriteFile(const stDriverOps* ops) {
+    return ops && ops->onWriteFile ? ops->onWriteFile(0) : 0;
+}

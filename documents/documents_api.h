@@ -11,7 +11,6 @@ void SetDefaultFont();
 void LoadJournalSettings();
 void SaveJournalSettings();
 int RegisterMeasureClass(HINSTANCE inst);
-int RegisterDirectorClass(HINSTANCE inst);
 
 void SyncChannelDisplayFlags(tagGS* gs);
 void UpdateAllMeasurements(tagGS* gs);
@@ -112,6 +111,9 @@ void JournalApplyFont(void* pane);
 void JournalAttachDocument(void* pane, CJournal* journal);
 uint16_t JournalPaneHeight(void* pane);
 void JournalEnableButtons(void* pane, int enable);
+// The pane's edit control and its word-wrap setting.
+HWND GetJournalHwnd(void* pane);
+int GetJournalWordWrap(void* pane);
 // Destroys the pane's window and detaches its journal.
 void JournalDestroy(void* pane);
 void DeleteJournalWindow(void* pane, int flags);

@@ -13,15 +13,33 @@ enum ScriptPermission : int {
     kPermHScale, kPermHScaleUnits, kPermHLabel, kPermMeasurements, kPermMarkers, kPermChannels,
     kPermCount
 };
-extern uint16_t g_scriptPermissions[kPermCount];
-void ResetScriptPermissions();
 
-extern uint16_t g_savePromptEnabled;
-extern uint16_t g_closeCancelled;
-extern tagGS* g_scriptGraph;         // the interpreter's current document, or null
-extern char* g_scriptTextBuffer;     // the loaded lesson script's text, or null
-extern ShortString* g_currentLessonFolder;
-extern void* g_lessonScript;         // the loaded lesson script object (host slot 33)
+// The interpreter's process-wide state, in one record. Every load starts from ResetScriptState,
+// so nothing of the previous script lingers; what the language keeps for the whole run stays.
+struct stScriptState {
+    // Reset by every load.
+    uint16_t permissions[kPermCount];  // 1 = allowed
+    uint16_t savePromptEnabled;        // a modified graph asks to be saved before it closes
+    // The lesson's permission for the cursor tools while a recording runs (with the graph's own
+    // toolsWhileRecording); 0 until a lesson allows them.
+    uint16_t cursorToolsAllowed;
+    uint16_t closeCancelled;           // a graph's save question was cancelled during a close
+    int graphWindowExists;             // set by IsGraphChildWindow when it meets a graph window
+    tagGS* graph;                      // the current document, or null
+    char* text;                        // the loaded script's text (heap), or null
+    // Kept from one load to the next.
+    void* script;                      // the loaded lesson script object (host slot 33)
+    ShortString* lessonFolder;         // the running lesson's folder, or null
+    double variables[26];              // the application variables A-Z
+    bool variableSet[26];
+};
+extern stScriptState g_script;
+
+// The state a newly loaded script starts from (and the program starts in): every permission
+// allowed, no current document, the previous text freed. The application variables, the script
+// object and the lesson folder stay.
+void ResetScriptState();
+void ResetScriptPermissions();
 
 // Runs the start-up lesson; 0 means the program is to close at once.
 int StartLessons(HWND frame, const char* cmdLine);
@@ -32,7 +50,6 @@ const char* LastOpenedScriptPath();
 void ResetMenuAndToolbar();
 void ApplyMenuChanges(int code, int32_t* value, int mode);
 BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM lParam);
-extern int g_graphWindowExists;
 int GetScriptNumericVariable(int scope, char letter, double* out);
 HWND CreateVariablesBrowser(HINSTANCE inst, HWND owner);
 void ShowVarsBrowser(int show);
@@ -47,7 +64,3 @@ int32_t EvaluateScriptExpression(const char* pos, char* out);
 void AssignScriptStringVariable(int letter, const char* text, int macroLocal);
 void AssignScriptNumericVariable(void* context, const char* name, double value);
 int16_t RunScriptSubroutine(void* script, const char* name, int flags);
-
-// The lesson's permission for the cursor tools while a recording runs (with the graph's own
-// toolsWhileRecording); 0 until a lesson allows them.
-extern uint16_t g_cursorToolsAllowed;

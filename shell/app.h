@@ -10,11 +10,15 @@ constexpr int kClassFrame = 0, kClassChild = 1, kClassButton = 2, kClassToolbar 
 constexpr int kToolbarHeight = 26;
 constexpr UINT_PTR kFrameTimerId = 100;
 
+// The device library's units set-up dialog, looked up by name beside its initialisation.
+using SetupUnitsDlgProc = int(WINAPI*)(HWND parent, HGLOBAL hAcq, unsigned slot);
+
 struct stApp {
     char szAppTitle[128];
     char szAppFolder[260];
     char szClassNames[5][20];
     HMODULE hDeviceLib;
+    SetupUnitsDlgProc pfnSetupUnitsDlg;  // null without the library or the export
     stHostCallbacks hostCallbacks;
     stDriverOps driverOps;
     HBRUSH hbrFace, hbrShadow, hbrHighlight;
@@ -56,6 +60,16 @@ struct stApp {
     uint32_t bMenusUnlocked;
     uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
     LOGFONTA lfJournal;  // description of hfontJournal
+    // What start-up makes for the whole run, and the shared routines' state.
+    tagGS* gsClipboard;        // the channel clipboard: what Copy put there
+    UINT_PTR uFrameTimer;      // timer kFrameTimerId of the frame, 0 when stopped
+    HMENU hmenuFrame;          // the frame menu (resource 1)
+    uint32_t bFrameMenuAttached;  // the frame owns hmenuFrame; until then exit destroys it
+    HBITMAP hbmLessonPrompt;   // the lesson prompt picture, or null
+    HWND hwndVarsBrowser;      // the modeless variables browser, or null
+    HACCEL hAccelMarker;       // the marker accelerators (resource 270), or null
+    uint16_t nWaitCount;       // nesting of SetWaitCursor
+    HCURSOR hcurBeforeWait;    // the cursor the wait cursor replaced
 };
 
 extern stApp* g_app;

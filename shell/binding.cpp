@@ -4,11 +4,11 @@
 #include "shell/commands/status.h"
 #include "shell/startup.h"
 #include "graph/document/graph_doc.h"
+#include "graph/document/marker_walks.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "transforms/expression_api.h"
 
-SetupUnitsDlgProc g_setupUnitsDlg = nullptr;
 
 namespace {
 // Adapters: each turns the library's call into a call of the program's own routine.
@@ -56,11 +56,11 @@ int32_t WINAPI CbGetSelectionSampleRange(tagGS* gs, int32_t* first, int32_t* las
     return GetSelectionSampleRange(gs, first, last, chan);
 }
 int32_t WINAPI CbGetChannelClipboard(tagGS** out) {
-    *out = g_channelClipboard;
-    return g_channelClipboard != nullptr;
+    *out = g_app->gsClipboard;
+    return g_app->gsClipboard != nullptr;
 }
 int32_t WINAPI CbSetChannelClipboard(tagGS* gs) {
-    g_channelClipboard = gs;
+    g_app->gsClipboard = gs;
     return gs != nullptr;
 }
 tagGS* WINAPI CbGetWindowGraph(HWND hwnd) { return GetWindowGraph(hwnd); }
@@ -122,7 +122,7 @@ void InitDriverCallbacks() {
     t.assignScriptNumericVariable = CbAssignScriptNumericVariable;
     t.runScriptSubroutine = CbRunScriptSubroutine;
     t.redrawMarkerBar = CbRedrawMarkerBar;
-    t.scriptObject = g_lessonScript;
+    t.scriptObject = g_script.script;
 }
 
 // Loads the device library and exchanges the tables; the program runs on without it.
@@ -136,24 +136,25 @@ int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
     g_app->driverOps.initialize = init;
     int result = 0;
     if (init) {
-        result = init(hwndFrame, &g_app->hostCallbacks, &g_app->driverOps, &g_app->cxStatusStrip, &g_app->hAcq, 1);
+        result = DrvInitialize(&g_app->driverOps, hwndFrame, &g_app->hostCallbacks, &g_app->cxStatusStrip,
+                               &g_app->hAcq, 1);
     } else {
         FreeLibrary(g_app->hDeviceLib);
         g_app->hDeviceLib = nullptr;
     }
-    g_setupUnitsDlg = g_app->hDeviceLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
-                                              GetProcAddress(g_app->hDeviceLib, "VK40SetupUnitsDlg")))
-                                        : nullptr;
+    g_app->pfnSetupUnitsDlg = g_app->hDeviceLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
+                                                      GetProcAddress(g_app->hDeviceLib, "VK40SetupUnitsDlg")))
+                                                : nullptr;
     return result;
 }
 
 // The library's shut-down, then unloading; after this no device operation is called.
 void UnbindDeviceLibrary() {
     if (!g_app->hDeviceLib) return;
-    if (g_app->driverOps.shutdownDriver) g_app->driverOps.shutdownDriver();
+    DrvShutdown(&g_app->driverOps);
     FreeLibrary(g_app->hDeviceLib);
     g_app->hDeviceLib = nullptr;
-    g_setupUnitsDlg = nullptr;
+    g_app->pfnSetupUnitsDlg = nullptr;
     // The record and the entry points are gone with the library: nothing may reach them later.
     g_app->hAcq = nullptr;
     g_app->driverOps = stDriverOps{};

@@ -10,6 +10,3 @@ int BindDeviceLibrary(HWND hwndFrame);
 int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame);
 void UnbindDeviceLibrary();
 
-using SetupUnitsDlgProc = int(WINAPI*)(HWND parent, HGLOBAL hAcq, unsigned slot);
-extern SetupUnitsDlgProc g_setupUnitsDlg;
-

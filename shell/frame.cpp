@@ -8,6 +8,8 @@
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
+#include "graph/dialogs/toolbar.h"
+#include "graph/window/mouse_tools.h"
 #include "scripts/script_api.h"
 #include "devlib/services/vk40_api.h"
 #include "devlib/acquisition/stAcq.h"
@@ -87,9 +89,9 @@ void OnFramePaint(HWND hwnd) {
 // The frame's destruction ends the device library, the timer and the loop.
 void OnFrameDestroy(HWND hwnd) {
     UnbindDeviceLibrary();
-    if (g_frameTimer) {
+    if (g_app->uFrameTimer) {
         KillTimer(hwnd, kFrameTimerId);
-        g_frameTimer = 0;
+        g_app->uFrameTimer = 0;
     }
     PostQuitMessage(0);
     g_app->hwndFrame = nullptr;
@@ -99,7 +101,7 @@ void OnFrameDestroy(HWND hwnd) {
 
 // The right-click menu of the menu bar: show or hide the graph toolbar.
 LRESULT OnFrameRightClick(HWND hwnd, WPARAM hitTest, LPARAM lParam) {
-    if (!g_scriptPermissions[kPermRMouseButton]) return 0;
+    if (!g_script.permissions[kPermRMouseButton]) return 0;
     if (hitTest != HTMENU) return 1;
     HMENU popup = CreatePopupMenu();
     if (!popup) return 0;
@@ -131,10 +133,10 @@ bool SystemCommandBlocked(HWND hwnd, WPARAM cmd, LPARAM lParam) {
                 return true;
         }
     }
-    if (!g_scriptPermissions[kPermZoomWindow] && (sc == SC_MINIMIZE || sc == SC_MAXIMIZE || sc == SC_RESTORE))
+    if (!g_script.permissions[kPermZoomWindow] && (sc == SC_MINIMIZE || sc == SC_MAXIMIZE || sc == SC_RESTORE))
         return true;
-    if (!g_scriptPermissions[kPermZoomWindow] && (cmd & 0xFFFF) == 0xF122) return true;
-    if (!g_scriptPermissions[kPermCloseWindow] && sc == SC_CLOSE) return true;
+    if (!g_script.permissions[kPermZoomWindow] && (cmd & 0xFFFF) == 0xF122) return true;
+    if (!g_script.permissions[kPermCloseWindow] && sc == SC_CLOSE) return true;
     return false;
 }
 
@@ -235,8 +237,8 @@ int MayCloseFrame() {
 // Opens a file outside lesson mode, as a free document.
 int OpenDroppedFile(const char* path) {
     ResetMenuAndToolbar();
-    if (g_app->hAcq && g_app->driverOps.hideDriverPanels) g_app->driverOps.hideDriverPanels(g_app->hAcq);
-    g_graphWindowExists = 0;
+    if (g_app->hAcq) DrvHidePanels(&g_app->driverOps, g_app->hAcq);
+    g_script.graphWindowExists = 0;
     if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, IsGraphChildWindow, 0);
     OpenGraphFile(path);
     static const int codes[36] = {1100, 1101, 1150, 1108, 1109, 1200, 1201, 1202, 1203, 1204, 1205, 1206,
@@ -247,11 +249,11 @@ int OpenDroppedFile(const char* path) {
     HideScriptToolbarButtons();
     ResetScriptPermissions();
     // Scale permissions stay; the scale-unit and label permissions are withdrawn for a free document.
-    g_scriptPermissions[kPermVScaleUnits] = 0;
-    g_scriptPermissions[kPermVLabel] = 0;
-    g_scriptPermissions[kPermHScaleUnits] = 0;
-    g_scriptPermissions[kPermHLabel] = 0;
-    if (g_app->hAcq && g_app->driverOps.hideGraphButton) g_app->driverOps.hideGraphButton(g_app->hAcq);
+    g_script.permissions[kPermVScaleUnits] = 0;
+    g_script.permissions[kPermVLabel] = 0;
+    g_script.permissions[kPermHScaleUnits] = 0;
+    g_script.permissions[kPermHLabel] = 0;
+    if (g_app->hAcq) DrvHideGraphButton(&g_app->driverOps, g_app->hAcq);
     return 1;
 }
 
@@ -318,10 +320,10 @@ LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void OnFrameSysColorChange() {
     DeleteAppBrushes();
     CreateAppBrushes();
-    if (g_app->hAcq && g_app->driverOps.onSysColorChange) g_app->driverOps.onSysColorChange();
+    if (g_app->hAcq) DrvSysColorChange(&g_app->driverOps);
 }
 
-// The print dialog block: printing itself comes with the print module.
+// The print dialog block; printing itself is not built.
 void InitPrintSetup() {
     PRINTDLGA& pd = g_app->pd;
     std::memset(&pd, 0, sizeof pd);
@@ -342,7 +344,3 @@ void FreePrintSetup() {
     g_app->pd.hDevMode = g_app->pd.hDevNames = nullptr;
     SubclassScrollBarClass(0);
 }
-
-// The splash dialog and the processor description come with the system dialogs.
-void ShowSplash(HWND) {}
-void IdentifyProcessor() {}

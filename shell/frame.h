@@ -5,8 +5,6 @@
 LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 int MayCloseFrame();
 int OpenDroppedFile(const char* path);
-void ShowSplash(HWND frame);
-void IdentifyProcessor();
 void InitPrintSetup();
 void OnFrameSysColorChange();
 void ApplyToolbarChoice(bool show);

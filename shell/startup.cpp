@@ -4,10 +4,14 @@
 #include "shell/resource.h"
 #include "shell/binding.h"
 #include "shell/frame.h"
+#include "shell/system_dialogs.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "shell/controls/popup_button.h"
+#include "shell/controls/help.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
+#include "graph/dialogs/toolbar.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "outputs/outputs_api.h"
@@ -26,19 +30,10 @@
 #include <float.h>
 
 stApp* g_app = nullptr;
-tagGS* g_channelClipboard = nullptr;
-HMENU g_frameMenu = nullptr;
-int g_frameMenuAttached = 0;
-HACCEL g_markerAccel = nullptr;
-HBITMAP g_lessonPrompt = nullptr;
-HWND g_varsBrowser = nullptr;
-UINT_PTR g_frameTimer = 0;
 
 namespace {
 const char kIniFile[] = "NORVANE.INI";
 const char kIniSection[] = "Wavemind";
-uint16_t g_waitCount = 0;
-HCURSOR g_cursorBeforeWait = nullptr;
 
 // The low byte of a selection error code; IDS_NO_MEMORY and IDS_NO_DISK_SPACE are codes too.
 constexpr uint32_t kErrCancelled = 1, kErrBadParameter = 2, kErrNoSelection = 0x22, kErrBadSelection = 0x24;
@@ -266,17 +261,17 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
 
     // Hold the class menu (IDR_FRAME_MENU, already prepared by the frame's creation) detached
     // until the start-up lesson attaches it.
-    g_frameMenu = GetMenu(g_app->hwndFrame);
-    if (!g_frameMenu) g_frameMenu = LoadMenuA(inst, MAKEINTRESOURCEA(IDR_FRAME_MENU));
+    g_app->hmenuFrame = GetMenu(g_app->hwndFrame);
+    if (!g_app->hmenuFrame) g_app->hmenuFrame = LoadMenuA(inst, MAKEINTRESOURCEA(IDR_FRAME_MENU));
     SetMenu(g_app->hwndFrame, nullptr);
-    g_frameMenuAttached = 0;
+    g_app->bFrameMenuAttached = 0;
 
     ShowWindow(g_app->hwndFrame, show);
     UpdateWindow(g_app->hwndFrame);
     if (show != SW_SHOWMINIMIZED && show != SW_SHOWMINNOACTIVE) ShowSplash(g_app->hwndFrame);
 
     SetStatusText("Initializing acquisition system...");
-    if (AllocGraph(&g_channelClipboard, 0) < 1) return 0;
+    if (AllocGraph(&g_app->gsClipboard, 0) < 1) return 0;
     SetStatusText(nullptr);
     lstrcpyA(g_app->szUndoText, "Can't Undo");
     g_app->bUndoEnabled = 0;
@@ -349,11 +344,13 @@ void SaveWindowPlacement() {
 }
 
 void SetWaitCursor(int on) {
+    if (!g_app) return;
     if (on) {
-        if (g_waitCount == 0) g_cursorBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
-        ++g_waitCount;
-    } else if (g_waitCount > 0) {
-        if (--g_waitCount == 0) SetCursor(g_cursorBeforeWait);
+        if (g_app->nWaitCount == 0)
+            g_app->hcurBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+        ++g_app->nWaitCount;
+    } else if (g_app->nWaitCount > 0) {
+        if (--g_app->nWaitCount == 0) SetCursor(g_app->hcurBeforeWait);
     }
 }
 
@@ -399,23 +396,23 @@ void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg) {
 }
 
 void RunIdleStep() {
-    if (g_app->bInIdle || !g_app->hAcq || !g_app->driverOps.onIdleAcquisition) return;
+    if (g_app->bInIdle || !g_app->hAcq) return;
     g_app->bInIdle = 1;
-    g_app->driverOps.onIdleAcquisition(g_app->hAcq, g_app->hwndActiveGraph);
+    DrvIdle(&g_app->driverOps, g_app->hAcq, g_app->hwndActiveGraph);
     g_app->bInIdle = 0;
 }
 
 void LoadMarkerAccelerators() {
-    if (!g_markerAccel && g_app) g_markerAccel = LoadAcceleratorsA(g_app->hInstance, MAKEINTRESOURCEA(270));
+    if (g_app && !g_app->hAccelMarker) g_app->hAccelMarker = LoadAcceleratorsA(g_app->hInstance, MAKEINTRESOURCEA(IDR_MARKER_KEYS));
 }
 
 // The message filters in their fixed order; the first that consumes the message ends the turn.
 bool DispatchLoopMessage(MSG& msg) {
     if (msg.message == WM_QUIT) return false;
     HWND active = g_app->hwndActiveGraph;
-    if (active && IsWindow(active) && g_markerAccel) {
+    if (active && IsWindow(active) && g_app->hAccelMarker) {
         tagGS* gs = GetWindowGraph(active);
-        if (gs && TranslateAcceleratorA(gs->hwnd, g_markerAccel, &msg)) return true;
+        if (gs && TranslateAcceleratorA(gs->hwnd, g_app->hAccelMarker, &msg)) return true;
     }
     if (msg.message == WM_TIMER && g_app->hAcq) {
         HWND readout = nullptr, values = nullptr;
@@ -464,7 +461,7 @@ void RunMessageLoop() {
 
 // Releases what start-up made, in the reverse order that matters.
 void ReleaseAppResources() {
-    if (g_varsBrowser && IsWindow(g_varsBrowser)) EndDialog(g_varsBrowser, 0);
+    if (g_app->hwndVarsBrowser && IsWindow(g_app->hwndVarsBrowser)) EndDialog(g_app->hwndVarsBrowser, 0);
     if (g_app->hButtonLib) FreeLibrary(g_app->hButtonLib);
     DeleteObject(g_app->hfontText);
     DeleteObject(g_app->hfontVertical);
@@ -476,13 +473,13 @@ void ReleaseAppResources() {
         if (bm) DeleteObject(bm);
     if (g_app->hbmCheck) DeleteObject(g_app->hbmCheck);
     DeleteAppBrushes();
-    if (g_lessonPrompt) DeleteObject(g_lessonPrompt);
-    if (g_channelClipboard) {
-        FreeGraphRecord(g_channelClipboard);
-        g_channelClipboard = nullptr;
+    if (g_app->hbmLessonPrompt) DeleteObject(g_app->hbmLessonPrompt);
+    if (g_app->gsClipboard) {
+        FreeGraphRecord(g_app->gsClipboard);
+        g_app->gsClipboard = nullptr;
     }
     FreePrintSetup();
-    if (g_frameMenu && !g_frameMenuAttached) DestroyMenu(g_frameMenu);
+    if (g_app->hmenuFrame && !g_app->bFrameMenuAttached) DestroyMenu(g_app->hmenuFrame);
     HeapFree(GetProcessHeap(), 0, g_app);
     g_app = nullptr;
     FreeScriptResources();
@@ -502,7 +499,7 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     if (!RegisterAppClasses()) return 0;
     if (!CreateFrameAndBind(cmdLine, show)) return 0;
 
-    g_frameTimer = SetTimer(g_app->hwndFrame, kFrameTimerId, 500, nullptr);
+    g_app->uFrameTimer = SetTimer(g_app->hwndFrame, kFrameTimerId, 500, nullptr);
     std::setlocale(LC_TIME, "");
     IdentifyProcessor();
     char path[MAX_PATH] = "";
@@ -524,8 +521,8 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     FillUpLessonDescriptions(lessons);
     char prompt[MAX_PATH + 32];
     std::snprintf(prompt, sizeof prompt, "%s\\Lessons\\LessonPrompt.bmp", g_app->szAppFolder);
-    g_lessonPrompt = LoadDibFile(prompt);
-    g_varsBrowser = CreateVariablesBrowser(g_app->hInstance, g_app->hwndFrame);
+    g_app->hbmLessonPrompt = LoadDibFile(prompt);
+    g_app->hwndVarsBrowser = CreateVariablesBrowser(g_app->hInstance, g_app->hwndFrame);
 
     if (!StartLessons(g_app->hwndFrame, cmdLine)) {
         SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);

@@ -28,15 +28,6 @@ void SetWaitCursor(int on);
 int MessageBoxFromStringTable(HWND ignored, UINT style, UINT id, ...);
 void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg);
 
-// Process-wide values beside the application record.
-extern tagGS* g_channelClipboard;
-extern HMENU g_frameMenu;
-extern int g_frameMenuAttached;
-extern HACCEL g_markerAccel;
-extern HBITMAP g_lessonPrompt;
-extern HWND g_varsBrowser;
-extern UINT_PTR g_frameTimer;
-
 // The key-marker accelerators (F2-F9, F11, F12 to commands 392-401), loaded once for the whole
 // process by the first marker manager; the loop translates them for the active graph window.
 void LoadMarkerAccelerators();

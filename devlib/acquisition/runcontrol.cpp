@@ -1,5 +1,5 @@
 // Run control as far as it exists: the decision of CalcChannelsNeedSlowPath is real; starting,
-// stopping and polling a run need the unit transport and are not built yet. Until then each of
+// stopping and polling a run need the unit's command packets and are not built yet. Each of
 // those entries only notes that it ran and leaves the record as it found it (no unit, no run).
 #include "devlib/acquisition/runcontrol.h"
 

@@ -23,12 +23,10 @@ const stTransportPath kTransportPaths[] = {
     {"\\\\.\\VKUSB45", kTransportUsb},
 };
 
-void CloseHandleOnce(HANDLE& h)
+void CloseOnce(const stTransportOps* transport, HANDLE& h)
 {
-    if (h) {
-        CloseHandle(h);
-        h = nullptr;
-    }
+    TransportClose(transport, h);
+    h = nullptr;
 }
 
 }  // namespace
@@ -45,7 +43,7 @@ int32_t TransportKindFromPath(const char* path)
     return kTransportNone;
 }
 
-// Looks for the unit's driver. The packet transport is not built yet, so even a driver that
+// Looks for the unit through the transport. Packets are not framed yet, so even a device that
 // opens is closed again and the link reports no unit.
 int32_t CUnitLink::Open(const char* path, int32_t kind)
 {
@@ -56,28 +54,35 @@ int32_t CUnitLink::Open(const char* path, int32_t kind)
     if (m_path[0] == '\0')
         lstrcpynA(m_path, path, sizeof(m_path));
 
-    // USB opens the adapter first; the other transports open the device itself.
-    HANDLE h = CreateFileA(m_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    HANDLE h = TransportOpen(m_transport, m_path);
+    if (!h)
         return 0;
-    CloseHandle(h);
+    TransportClose(m_transport, h);
     return 0;
 }
 
 // Closes whatever is open; the transport kind survives.
 void CUnitLink::Close()
 {
-    CloseHandleOnce(m_device);
-    CloseHandleOnce(m_adapter);
+    CloseOnce(m_transport, m_device);
+    CloseOnce(m_transport, m_adapter);
 }
 
-// A query answered by the unit. No transport yet: answers 0, as without a unit.
+const stTransportOps* CUnitLink::SetTransport(const stTransportOps* transport)
+{
+    Close();
+    const stTransportOps* previous = m_transport;
+    m_transport = transport;
+    return previous;
+}
+
+// A query answered by the unit. No packets yet: answers 0, as without a unit, and sends nothing.
 int32_t CUnitLink::QueryCommand(uint8_t, uint16_t, const uint8_t*, uint16_t, uint8_t*)
 {
     return 0;
 }
 
-// A set command acknowledged by the unit. No transport yet: answers 0, as without a unit.
+// A set command acknowledged by the unit. No packets yet: answers 0, as without a unit, and sends nothing.
 int32_t CUnitLink::SetCommand(uint8_t, uint16_t, const uint8_t*)
 {
     return 0;

@@ -1,9 +1,12 @@
-// The library's one link to the acquisition unit through its kernel-mode driver.
+// The library's one link to the acquisition unit, through a transport: the unit's kernel-mode
+// driver unless another transport is set.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+
+#include "devlib/acquisition/transport.h"
 
 // Transport kinds.
 constexpr int32_t kTransportNone = 0;
@@ -14,7 +17,7 @@ constexpr int32_t kTransportUsb = 3;
 constexpr char kDefaultDriverPath[] = "\\\\.\\VKUSB";
 constexpr char kDriverSettingsKey[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\0000";
 
-// For now only the driver is looked for: no packet is framed yet, so the link never opens and
+// For now the unit is only looked for: no packet is framed yet, so the link never stays open and
 // every command fails the way it does without a unit.
 class CUnitLink {
 public:
@@ -27,7 +30,12 @@ public:
     int32_t IsOpen() const { return m_device != nullptr; }
     int32_t Kind() const { return m_kind; }
 
+    // Closes the link (its handles belong to the transport that opened them) and takes another
+    // transport; returns the one it replaces.
+    const stTransportOps* SetTransport(const stTransportOps* transport);
+
 private:
+    const stTransportOps* m_transport = &g_driverTransport;
     HANDLE m_adapter = nullptr;
     HANDLE m_device = nullptr;
     char m_path[MAX_PATH] = {};

@@ -137,8 +137,8 @@ int32_t WINAPI OnIdleAcquisition(HGLOBAL hAcq, HWND)
     if (IsVK40())
         UpdateElectrodeChecker(nullptr, acq.get());
     PollOutputControlState(acq.get());
-    if (acq->run.attachedGraph && g_lib.host.runScriptSubroutine)
-        g_lib.host.runScriptSubroutine(g_lib.host.scriptObject, "OnIdleAcquisition", 0);
+    if (acq->run.attachedGraph)
+        HostRunScriptSubroutine(&g_lib.host, "OnIdleAcquisition", 0);
     return 1;
 }
 

@@ -25,8 +25,7 @@ bool IsLumikeyHover(HWND dlg, WPARAM wParam)
 // The host's message loop routes keyboard input to the active modeless dialog.
 void ReportActiveDialog(HWND dlg)
 {
-    if (g_lib.host.setActiveModelessDialog)
-        g_lib.host.setActiveModelessDialog(dlg);
+    HostSetActiveModelessDialog(&g_lib.host, dlg);
 }
 
 }  // namespace

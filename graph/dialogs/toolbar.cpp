@@ -1,5 +1,6 @@
-// The graph toolbar strip across the top of the frame; its buttons come with the toolbar module.
-#include "graph/document/graph_doc.h"
+// The graph toolbar strip across the top of the frame. Its buttons are not built yet: the strip
+// stays empty and the button state code finds no button to update.
+#include "graph/dialogs/toolbar.h"
 #include "shell/app.h"
 
 static LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -15,3 +15,5 @@ int DeleteChannelData(tagGS* doc, int slot);
 int PromptForSampleRate(tagGS* doc, int ask, double rate);
 int SaveUndo(tagGS* doc, int slot, int kind, const char* text);
 int ExecuteUndo();
+// Empties the undo store and grays the Undo item.
+void ClearUndo();

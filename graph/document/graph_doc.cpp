@@ -1,5 +1,6 @@
 // Graph documents: the record's allocation, new-document defaults, opening and closing.
 #include "graph/document/graph_doc.h"
+#include "graph/document/channel_edits.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "graph/view/view_api.h"
@@ -166,10 +167,10 @@ int AskToSave(tagGS* gs, HWND parent) {
     FormatKeyedText(text, sizeof text, format, name);  // a translated text is no printf format
     int answer = MessageBoxA(parent, text, g_app ? g_app->szAppTitle : "", MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) {
-        g_closeCancelled = 1;
+        g_script.closeCancelled = 1;
         return 0;
     }
-    if (answer == IDYES) RunScriptSubroutine(g_lessonScript, "OnFileSave", 0);
+    if (answer == IDYES) RunScriptSubroutine(g_script.script, "OnFileSave", 0);
     return 1;
 }
 
@@ -179,10 +180,10 @@ void DropUndoOf(tagGS* gs) {
     HWND owner = g_app->gsUndo.hwnd;
     if (!owner || !IsWindow(owner) || GetWindowGraph(owner) != gs) return;
     ClearUndo();
-    if (g_frameMenu) {
+    if (g_app->hmenuFrame) {
         const char* label = mlgetName(IDS_LABEL_CANT_UNDO, 0);
-        if (label) ModifyMenuA(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING, IDM_EDIT_UNDO, label);
-        EnableMenuItem(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_GRAYED);
+        if (label) ModifyMenuA(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING, IDM_EDIT_UNDO, label);
+        EnableMenuItem(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_GRAYED);
     }
 }
 
@@ -278,10 +279,8 @@ HWND NewGraph(int maximised) {
     HWND hwnd = CreateGraphWindow(gs, maximised);
     if (!hwnd) return nullptr;  // the document went with the window that failed
     if (g_app->hAcq) {
-        int32_t created = 0;
-        if (g_app->driverOps.onGraphCreated)
-            created = g_app->driverOps.onGraphCreated(g_app->hAcq, hwnd, gs, 0, 1);
-        if (g_app->driverOps.onGraphActivated) g_app->driverOps.onGraphActivated(g_app->hAcq, gs, created);
+        int32_t created = DrvGraphCreated(&g_app->driverOps, g_app->hAcq, hwnd, gs, 0, 1);
+        DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, created);
     }
     LayoutGraphWindow(gs);
     UpdateTransformMenu(g_app->hwndFrame, hwnd);
@@ -376,10 +375,10 @@ int CloseGraph(tagGS* gs, HWND parent) {
         HWND edit = GetJournalHwnd(gs->journalWnd);
         if (edit && SendMessageA(edit, EM_GETMODIFY, 0, 0)) setDirtyGraphFlag(gs, 1);
     }
-    if (gs->modified && g_savePromptEnabled && !AskToSave(gs, parent)) return 0;
-    if (g_scriptGraph == gs) g_scriptGraph = nullptr;
+    if (gs->modified && g_script.savePromptEnabled && !AskToSave(gs, parent)) return 0;
+    if (g_script.graph == gs) g_script.graph = nullptr;
     FreeDocumentParts(gs);
-    if (g_app && g_app->hAcq && g_app->driverOps.onGraphClosed) g_app->driverOps.onGraphClosed(g_app->hAcq);
+    if (g_app && g_app->hAcq) DrvGraphClosed(&g_app->driverOps, g_app->hAcq);
     DropUndoOf(gs);
     FreeRecord(gs);
     return 1;

@@ -38,7 +38,6 @@ int SetWindowGraph(HWND hwnd, tagGS* gs);  // 0 when hwnd is no graph window
 // Graph window and drawing entry points the shell and the device library reach.
 LRESULT CALLBACK GraphWndProc(HWND, UINT, WPARAM, LPARAM);
 void SubclassScrollBarClass(int on);
-int RegisterToolbarClass(HINSTANCE inst);
 void UpdateGraphToolbar();
 int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t step, int a, int b,
                        int c, int d);
@@ -50,12 +49,3 @@ void UpdateHScrollBar(tagGS* gs);
 void UpdateGraphLength(tagGS* gs);
 void UpdateGraphScrollBars(tagGS* gs);
 void AutoScaleGraph(tagGS* gs, int flag);
-void RebuildChannelItems(tagGS* gs);
-void ClearUndo();
-void RedrawGraphCursor(tagGS* gs);
-
-// Marker walks over the document's marker list.
-stMarkerNode* FindMarkerAfter(tagGS* gs, stMarkerNode* start, uint32_t pos, int32_t type);
-stMarkerNode* FindMarkerAtOrAfter(tagGS* gs, stMarkerNode* start, uint32_t pos, int32_t type);
-stMarkerNode* FirstMarkerOfType(tagGS* gs, int32_t type);
-stMarkerNode* NextMarkerOfType(tagGS* gs, stMarkerNode* node, int32_t type);

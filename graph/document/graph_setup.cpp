@@ -3,6 +3,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
 #include "graph/view/view_api.h"
+#include "graph/view/channel_selection.h"
 #include "documents/documents_api.h"
 #include "shell/app.h"
 #include "shell/resource.h"

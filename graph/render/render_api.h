@@ -7,7 +7,5 @@ struct tagGS;
 int PaintPlotArea(HDC dc, tagGS* gs);
 int PaintChannelBand(HDC dc, tagGS* gs, int slot);
 
-
 // What the shell's Edit and Transform commands call.
-int CopyGraphToClipboard(tagGS* gs);
 void DrawSelectionXor(HDC dc, tagGS* gs);

@@ -8,10 +8,12 @@
 
 #include "documents/documents_api.h"
 #include "graph/document/graph_doc.h"
+#include "graph/document/marker_walks.h"
 #include "graph/render/drawing_port.h"
 #include "graph/render/grid_lines.h"
 #include "graph/render/render_api.h"
 #include "graph/window/graph_window.h"
+#include "graph/window/mouse_tools.h"
 #include "shell/controls/popup_button.h"
 #include "shell/controls/utilities.h"
 #include "shell/startup.h"

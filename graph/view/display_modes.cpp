@@ -2,10 +2,12 @@
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
 #include "graph/view/view_api.h"
+#include "graph/view/channel_selection.h"
 #include "graph/document/graph_doc.h"
 #include "graph/render/render_api.h"
 #include "graph/render/waveforms.h"
 #include "graph/window/graph_window.h"
+#include "graph/window/mouse_tools.h"
 #include "documents/documents_api.h"
 #include "devlib/services/vk40_api.h"
 #include "scripts/script_api.h"
@@ -69,7 +71,7 @@ void SetThumb(HWND bar, int32_t pos) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq && g_app->driverOps.refreshInputValues) g_app->driverOps.refreshInputValues(g_app->hAcq, 0);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
 }
 
 void SetIBeamFaces(tagGS* gs, int on, int off) {
@@ -666,7 +668,7 @@ void StepSelectionByKey(tagGS* gs, int right) {
 }
 
 void ScrollChannelByKey(tagGS* gs, int down) {
-    if (!gs || !g_scriptPermissions[kPermVScrollBar]) return;
+    if (!gs || !g_script.permissions[kPermVScrollBar]) return;
     uint32_t c = gs->selectedChan;
     if (c >= static_cast<uint32_t>(kMaxChannels)) return;
     double before = gs->chanVCenter[c];

@@ -325,5 +325,5 @@ void LayoutGraphWindow(tagGS* gs) {
     SetMeasurementCaptions(gs);
     if (batch) EndDeferWindowPos(batch);
 
-    if (g_app->hAcq && g_app->driverOps.onGraphResized) g_app->driverOps.onGraphResized(g_app->hAcq, gs);
+    if (g_app->hAcq) DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
 }

@@ -1,4 +1,4 @@
-// What the graph window calls of the view module: layout, scrolling, axes and channel selection.
+// What the graph window calls of the view module: layout, scrolling and axes.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -20,6 +20,3 @@ void ScrollChannelByKey(tagGS* gs, int down);
 void PaintGraphClient(HDC dc, tagGS* gs, int paintPlot);
 void DrawVerticalScale(HDC dc, tagGS* gs, int slot);
 void DrawRangeBar(HDC dc, tagGS* gs, int slot);
-
-// Channel selection.
-void SelectGraphChannel(tagGS* gs, int16_t slot);

@@ -2,8 +2,10 @@
 // messages to the view, the renderer, the mouse tools and the journal, and reports activation
 // and commands to the device library.
 #include "graph/window/graph_window.h"
+#include "graph/window/mouse_tools.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/view_api.h"
+#include "graph/view/channel_selection.h"
 #include "graph/render/render_api.h"
 #include "graph/dialogs/dialogs_api.h"
 #include "documents/documents_api.h"
@@ -35,7 +37,7 @@ constexpr int kThumbRange = 1000;
 // Plots denser than this many pixels per sample are not redrawn while the thumb is dragged.
 constexpr double kLiveRedrawPixelsPerSample = 0.2;
 
-bool Allowed(ScriptPermission p) { return g_scriptPermissions[p] != 0; }
+bool Allowed(ScriptPermission p) { return g_script.permissions[p] != 0; }
 
 bool IsGraphWindow(HWND hwnd) {
     if (!hwnd || !IsWindow(hwnd) || !g_app) return false;
@@ -141,7 +143,7 @@ void RepaintPlot(tagGS* gs, HDC dc, int slot) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq && g_app->driverOps.refreshInputValues) g_app->driverOps.refreshInputValues(g_app->hAcq, 0);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
 }
 
 // The visible span as it maps onto the horizontal thumb's 0-1000 range.
@@ -215,10 +217,12 @@ void JournalNewCommand(tagGS* gs) {
 
 // Forwards a command to the device library; the Start button also tidies the tools.
 void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code) {
-    if (!g_app->hAcq || !g_app->driverOps.onDriverCommand) return;
+    if (!g_app->hAcq) return;
     HWND hwnd = data->hwnd;
-    g_app->driverOps.onDriverCommand(g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
-                                     static_cast<int32_t>(code));
+    // The library answers every command with 1; 0 means it has no command operation to reach.
+    if (!DrvCommand(&g_app->driverOps, g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
+                    static_cast<int32_t>(code)))
+        return;
     if (id != IDC_START_BUTTON) return;
     // The library's dialogs pump messages, so the graph may be gone by now.
     tagGS* gs = GetWindowGraph(hwnd);
@@ -280,8 +284,7 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
     g_app->hwndActiveGraph = activated;
     if (!activated) return;
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
-    if (g_app->hAcq && g_app->driverOps.onGraphActivated)
-        g_app->driverOps.onGraphActivated(g_app->hAcq, GetWindowGraph(activated), 0);
+    if (g_app->hAcq) DrvGraphActivated(&g_app->driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
     UpdateTransformMenu(g_app->hwndFrame, activated);
     SetStatusText(nullptr);
 }
@@ -587,6 +590,16 @@ LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         InvalidateRect(graph, nullptr, FALSE);
     }
     return 0;
+}
+
+int RegisterDirectorClass(HINSTANCE inst) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DirectorWndProc;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "acqdirector";
+    return RegisterClassA(&wc) != 0;
 }
 
 LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

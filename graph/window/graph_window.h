@@ -25,6 +25,8 @@ constexpr UINT kMsgRecordingStopped = 0x8004;
 
 LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The channel director's class, "acqdirector"; 0 when it cannot be registered.
+int RegisterDirectorClass(HINSTANCE inst);
 // Every scroll bar of the program goes through it while SubclassScrollBarClass(1) holds.
 LRESULT CALLBACK ScrollBarSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -48,11 +50,3 @@ void OnJournalEditNotify(HWND frame, HWND edit, UINT code);
 void ShowJournalContextMenu(HWND hwnd, POINT pt);
 void JournalPaste(HWND edit);
 void EnsureEditCapacity(HWND edit);
-HWND GetJournalHwnd(void* journalWnd);
-int GetJournalWordWrap(void* journalWnd);
-
-// Mouse tools.
-void OnChildButtonDown(GraphWindowData* data, int doubleClick, int x, int y, UINT keys);
-void OnChildMouseMove(GraphWindowData* data, int x, int y, UINT keys);
-void OnChildButtonUp(GraphWindowData* data, int x, int y, UINT keys);
-void ToggleTimeCursorLine(HDC dc, tagGS* gs);

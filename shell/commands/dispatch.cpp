@@ -55,7 +55,7 @@ constexpr CommandRange kCommandRanges[] = {
     {IDM_STANDARD_CURVE, IDM_STANDARD_CURVE, CommandHandler::StandardCurve},
 };
 
-void RunLessonSubroutine(const char* name) { RunScriptSubroutine(g_lessonScript, name, 0); }
+void RunLessonSubroutine(const char* name) { RunScriptSubroutine(g_script.script, name, 0); }
 
 // The output panels take their commands only from a graph that has them.
 void OnOutputPanelCommand(UINT id) {
@@ -95,9 +95,8 @@ void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
         HWND button = graphWnd ? GetDlgItem(graphWnd, IDC_START_BUTTON) : nullptr;
         if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return;
     }
-    if (g_app->driverOps.onDriverCommand)
-        g_app->driverOps.onDriverCommand(g_app->hAcq, frame, static_cast<int32_t>(id),
-                                         reinterpret_cast<const char*>(control), static_cast<int32_t>(code));
+    DrvCommand(&g_app->driverOps, g_app->hAcq, frame, static_cast<int32_t>(id), reinterpret_cast<const char*>(control),
+               static_cast<int32_t>(code));
     if (id != IDC_START_BUTTON) return;
     // A recording may have started: the cursor tools fall back to the arrow unless kept usable.
     if (tagGS* gs = GetWindowGraph(graphWnd)) {
@@ -112,7 +111,7 @@ void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
 // A Lessons menu entry: its text names the lesson, with the first doubled "&" undone.
 void OnLessonCommand(HWND frame, UINT id) {
     HMENU menu = GetMenu(frame);
-    if (!menu) menu = g_frameMenu;
+    if (!menu) menu = g_app->hmenuFrame;
     char text[256] = "";
     if (!menu || GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND) <= 0) return;
     if (char* pair = std::strstr(text, "&&")) std::memmove(pair, pair + 1, std::strlen(pair + 1) + 1);
@@ -130,7 +129,7 @@ void OnScriptButtonCommand(UINT id) {
         auto* button = static_cast<CScriptButton*>(gs->scriptButtons[i]);
         if (!button || static_cast<UINT>(button->GetId()) != id) continue;
         const char* name = gs->scriptButtonText[i];
-        if (RunScriptSubroutine(g_lessonScript, name, 0) == kNoSuchSubroutine)
+        if (RunScriptSubroutine(g_script.script, name, 0) == kNoSuchSubroutine)
             MessageBoxA(nullptr, name, MsgText("Error: Script not found"), MB_ICONEXCLAMATION);
         return;
     }

@@ -5,7 +5,10 @@
 #include "shell/resource.h"
 #include "shell/startup.h"
 #include "graph/document/channel_edits.h"
+#include "graph/view/channel_selection.h"
+#include "graph/document/marker_walks.h"
 #include "graph/render/render_api.h"
+#include "graph/render/printing.h"
 #include "documents/documents_api.h"
 #include <cstring>
 #include <initializer_list>
@@ -80,7 +83,7 @@ void CutSelection(HWND frame, tagGS* gs) {
     if (SelectionEmpty(gs)) return;
     const int chan = static_cast<int>(gs->selectedChan);
     SaveUndo(gs, chan, 1, "Undo Cut");
-    if (!CopyChannelRange(gs, chan, gs->selStart, gs->selEnd, g_channelClipboard)) {
+    if (!CopyChannelRange(gs, chan, gs->selStart, gs->selEnd, g_app->gsClipboard)) {
         MessageBoxFromStringTable(frame, MB_ICONSTOP, IDS_NO_MEMORY, "Cut");
         return;
     }
@@ -94,7 +97,7 @@ void CutSelection(HWND frame, tagGS* gs) {
 
 void CopySelection(HWND frame, tagGS* gs) {
     if (SelectionEmpty(gs)) return;
-    if (!CopyChannelRange(gs, static_cast<int>(gs->selectedChan), gs->selStart, gs->selEnd, g_channelClipboard))
+    if (!CopyChannelRange(gs, static_cast<int>(gs->selectedChan), gs->selStart, gs->selEnd, g_app->gsClipboard))
         MessageBoxFromStringTable(frame, MB_ICONSTOP, IDS_NO_MEMORY, "Copy");
 }
 
@@ -104,7 +107,7 @@ void PasteClipboard(HWND frame, tagGS* gs) {
         const int chan = static_cast<int>(gs->selectedChan);
         SaveUndo(gs, chan, 2, "Undo Paste");
         if (!SelectionEmpty(gs)) DeleteChannelRange(gs, chan, gs->selStart, gs->selEnd);
-        PasteChannelRange(g_channelClipboard, gs, chan, gs->selStart);
+        PasteChannelRange(g_app->gsClipboard, gs, chan, gs->selStart);
         UpdateAllMeasurements(gs);
         RepaintPlotAndBand(gs);
         return;
@@ -112,7 +115,7 @@ void PasteClipboard(HWND frame, tagGS* gs) {
     int slot = -1;
     const bool made = NewChannelSlot(gs, &slot) != 0;
     ClearUndo();
-    if (made && PasteChannelRange(g_channelClipboard, gs, slot, 0.0)) {
+    if (made && PasteChannelRange(g_app->gsClipboard, gs, slot, 0.0)) {
         RebuildChannelItems(gs);
         UpdateGraphScrollBars(gs);
         RepaintPlotAndBand(gs);
@@ -140,9 +143,9 @@ void ClearSelection(HWND frame, tagGS* gs) {
 void InsertWaveform(HWND frame, tagGS* gs) {
     int slot = -1;
     const bool made = NewChannelSlot(gs, &slot) != 0;
-    if (made && PasteChannelRange(g_channelClipboard, gs, slot, 0.0)) {
-        lstrcpynA(gs->chanLabel[slot], g_channelClipboard->chanLabel[0], sizeof gs->chanLabel[slot]);
-        lstrcpynA(gs->chanUnits[slot], g_channelClipboard->chanUnits[0], sizeof gs->chanUnits[slot]);
+    if (made && PasteChannelRange(g_app->gsClipboard, gs, slot, 0.0)) {
+        lstrcpynA(gs->chanLabel[slot], g_app->gsClipboard->chanLabel[0], sizeof gs->chanLabel[slot]);
+        lstrcpynA(gs->chanUnits[slot], g_app->gsClipboard->chanUnits[0], sizeof gs->chanUnits[slot]);
         lstrcpynA(gs->chanDescription[slot], gs->chanLabel[slot], sizeof gs->chanDescription[slot]);
         AutoScaleIfSet(gs);
         RebuildChannelItems(gs);

@@ -163,7 +163,3 @@ void RegisterCommandHotKeys() {
     };
     for (const auto& row : rows) RegHotKeyEx(row.id, row.status, row.fixed);
 }
-
-// Stand-ins: the Help menu labels and the lesson's toolbar buttons come with their own modules.
-void RegisterHelpMenuLabels() {}
-void HideScriptToolbarButtons() {}

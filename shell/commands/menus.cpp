@@ -26,7 +26,7 @@ constexpr uint32_t kHorizontalFrequency = 1, kHorizontalUser = 3;  // hUnitKind
 
 HMENU FrameMenu() {
     HMENU menu = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
-    return menu ? menu : g_frameMenu;
+    return menu ? menu : g_app->hmenuFrame;
 }
 
 void Enable(HMENU menu, UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); }
@@ -47,7 +47,7 @@ void SetLabel(HMENU menu, UINT id, uint32_t key) {
     ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING | state, id, text);
 }
 
-bool ClipboardHoldsSamples() { return g_channelClipboard && g_channelClipboard->chanCount[0] > 0; }
+bool ClipboardHoldsSamples() { return g_app->gsClipboard && g_app->gsClipboard->chanCount[0] > 0; }
 
 bool JournalModified(tagGS* gs) {
     HWND journal = GetJournalWindow(gs);
@@ -167,13 +167,13 @@ HMENU GetFramePopup(HMENU menu, int position) {
 
 // Attaches the held frame menu and hands its Window menu to the MDI client.
 void AttachFrameMenu() {
-    if (!g_frameMenu || !g_app->hwndFrame) return;
-    SetMenu(g_app->hwndFrame, g_frameMenu);
+    if (!g_app->hmenuFrame || !g_app->hwndFrame) return;
+    SetMenu(g_app->hwndFrame, g_app->hmenuFrame);
     if (g_app->hwndClient)
-        SendMessageA(g_app->hwndClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_frameMenu),
-                     reinterpret_cast<LPARAM>(GetSubMenu(g_frameMenu, 4)));
+        SendMessageA(g_app->hwndClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_app->hmenuFrame),
+                     reinterpret_cast<LPARAM>(GetSubMenu(g_app->hmenuFrame, 4)));
     DrawMenuBar(g_app->hwndFrame);
-    g_frameMenuAttached = 1;
+    g_app->bFrameMenuAttached = 1;
 }
 
 void UpdateFrameMenus(HWND, HMENU) {

@@ -28,8 +28,6 @@ int LoadMenuHelpString(uint16_t id, char* buffer, int size);
 void SetRadioCheckBitmaps();
 int BuildLessonsMenu(HMENU popup);
 void RegisterCommandHotKeys();
-void RegisterHelpMenuLabels();
-void HideScriptToolbarButtons();
 
 // A frame menu popup by its place in the bar, one further right while a graph is maximised.
 HMENU GetFramePopup(HMENU menu, int position);

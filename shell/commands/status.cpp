@@ -3,6 +3,8 @@
 #include "shell/app.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
+#include "graph/view/channel_selection.h"
+#include "graph/document/channel_edits.h"
 #include "documents/documents_api.h"
 #include "devlib/services/vk40_api.h"
 #include "shell/controls/utilities.h"
@@ -220,7 +222,7 @@ int32_t WINAPI OnGraphChanged(tagGS* gs, int32_t, int32_t, int32_t) {
     }
     UpdateGraphToolbar();
     SetStatusText(nullptr);
-    if (g_app->hAcq && g_app->driverOps.onGraphResized) g_app->driverOps.onGraphResized(g_app->hAcq, gs);
+    if (g_app->hAcq) DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
     return 1;
 }
 
@@ -230,8 +232,8 @@ void WINAPI OnGraphViewChanged(tagGS* gs, int32_t) {
     UpdateGraphScrollBars(gs);
     UpdateHScrollBar(gs);
     if (g_app->hAcq) {
-        if (g_app->driverOps.onGraphResized) g_app->driverOps.onGraphResized(g_app->hAcq, gs);
-        if (g_app->driverOps.refreshInputValues) g_app->driverOps.refreshInputValues(g_app->hAcq, 0);
+        DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
+        DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
     }
     RebuildChannelItems(gs);
     if (gs->hwnd) {

@@ -2,6 +2,7 @@
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
 #include "shell/resource.h"
+#include "graph/document/marker_walks.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "devlib/acquisition/stAcq.h"
@@ -67,7 +68,7 @@ void UpdateGraphToolbar() {
     CheckButton(IDM_SHOW_CHANNEL_NUMBERS, IsChanButtonsShown(gs));
     CheckButton(IDM_SHOW_MARKERS, gs->markerBarShown != 0);
     CheckButton(IDM_SHOW_JOURNAL, gs->journalShown != 0);
-    const bool tools = !recording || (gs->toolsWhileRecording && g_cursorToolsAllowed);
+    const bool tools = !recording || (gs->toolsWhileRecording && g_script.cursorToolsAllowed);
     for (HWND b : gs->toolButtons)
         if (b) EnableWindow(b, tools ? TRUE : FALSE);
     bool anyChannel = false;

@@ -5,6 +5,7 @@
 #include "shell/resource.h"
 #include "shell/startup.h"
 #include "graph/document/channel_edits.h"
+#include "graph/view/channel_selection.h"
 #include "graph/render/render_api.h"
 #include "documents/documents_api.h"
 #include "transforms/transforms_api.h"

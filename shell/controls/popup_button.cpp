@@ -326,7 +326,7 @@ bool PopupButton::OnLButtonDown(WPARAM keys) {
         RunCalculation();
         return false;
     }
-    if (m_visible && g_scriptPermissions[kPermMeasurements]) {
+    if (m_visible && g_script.permissions[kPermMeasurements]) {
         SetFocus(GetParent(m_hwnd));
         if (m_owner)
             SetMeasurementCaptions(GetMeasurementDocument(m_owner));

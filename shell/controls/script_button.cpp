@@ -31,10 +31,10 @@ private:
 
 // Program folder, "Lessons", the current lesson, "Buttons": every step must exist.
 bool EnterLessonButtonsFolder() {
-    if (!g_app || !g_currentLessonFolder)
+    if (!g_app || !g_script.lessonFolder)
         return false;
     return SetCurrentDirectoryA(g_app->szAppFolder) && SetCurrentDirectoryA("Lessons") &&
-           SetCurrentDirectoryA(g_currentLessonFolder->Text()) && SetCurrentDirectoryA("Buttons");
+           SetCurrentDirectoryA(g_script.lessonFolder->Text()) && SetCurrentDirectoryA("Buttons");
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
     EXPECT_TRUE(g_app->driverOps.initialize);
     EXPECT_TRUE(g_app->driverOps.onIdleAcquisition);
     EXPECT_TRUE(g_app->driverOps.shutdownDriver);
-    EXPECT_TRUE(g_setupUnitsDlg);
+    EXPECT_TRUE(g_app->pfnSetupUnitsDlg);
 }
 
 TEST_F(Frame, LibraryWithoutInitialisationIsUnloaded) {
@@ -96,7 +96,7 @@ TEST_F(Frame, LibraryWithoutInitialisationIsUnloaded) {
     EXPECT_EQ(g_app->hDeviceLib, nullptr);
     EXPECT_EQ(g_app->hAcq, nullptr);
     EXPECT_EQ(g_app->driverOps.initialize, nullptr);
-    EXPECT_EQ(g_setupUnitsDlg, nullptr);
+    EXPECT_EQ(g_app->pfnSetupUnitsDlg, nullptr);
     EXPECT_EQ(GetModuleHandleA("NoInitLib.dll"), nullptr);
     // Without acquisition the idle step never runs and closing is allowed.
     RunIdleStep();
@@ -177,20 +177,20 @@ TEST_F(Frame, RightClickOutsideTheMenuBarDoesNothing) {
     HWND frame = g_app->hwndFrame;
     EXPECT_EQ(SendMessageA(frame, WM_NCRBUTTONDOWN, HTCAPTION, 0), 1);
     EXPECT_EQ(SendMessageA(frame, WM_NCRBUTTONDOWN, HTBORDER, 0), 1);
-    g_scriptPermissions[kPermRMouseButton] = 0;
+    g_script.permissions[kPermRMouseButton] = 0;
     EXPECT_EQ(SendMessageA(frame, WM_NCRBUTTONDOWN, HTMENU, 0), 0);
-    g_scriptPermissions[kPermRMouseButton] = 1;
+    g_script.permissions[kPermRMouseButton] = 1;
 }
 
 TEST_F(Frame, LessonPermissionsBlockZoomAndClose) {
     HWND frame = g_app->hwndFrame;
     ShowWindow(frame, SW_SHOWNORMAL);
-    g_scriptPermissions[kPermZoomWindow] = 0;
+    g_script.permissions[kPermZoomWindow] = 0;
     SendMessageA(frame, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(IsIconic(frame));
     SendMessageA(frame, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     EXPECT_FALSE(IsZoomed(frame));
-    g_scriptPermissions[kPermCloseWindow] = 0;
+    g_script.permissions[kPermCloseWindow] = 0;
     SendMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
     PumpMessages();
     EXPECT_TRUE(IsWindow(frame));
@@ -333,8 +333,8 @@ TEST_F(Frame, HostSlotsForDialogAndChannelClipboard) {
 
     tagGS* clip = reinterpret_cast<tagGS*>(1);
     EXPECT_EQ(t.getChannelClipboard(&clip), 1);
-    EXPECT_EQ(clip, g_channelClipboard);
-    tagGS* saved = g_channelClipboard;
+    EXPECT_EQ(clip, g_app->gsClipboard);
+    tagGS* saved = g_app->gsClipboard;
     EXPECT_EQ(t.setChannelClipboard(nullptr), 0);
     clip = reinterpret_cast<tagGS*>(1);
     EXPECT_EQ(t.getChannelClipboard(&clip), 0);
@@ -415,7 +415,7 @@ LRESULT CALLBACK RecordGraphCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 }
 
 TEST_F(Frame, FunctionKeysReachTheActiveGraphAsMarkerCommands) {
-    ASSERT_TRUE(g_markerAccel) << "the first graph's marker manager loads the key-marker table";
+    ASSERT_TRUE(g_app->hAccelMarker) << "the first graph's marker manager loads the key-marker table";
     HWND graph = g_app->hwndActiveGraph;
     ASSERT_TRUE(graph);
     g_graphProc = reinterpret_cast<WNDPROC>(

@@ -1,6 +1,7 @@
 // Test support: stands in for the program around the controls library. Defines the application
-// record (with fonts made for the tests), the script globals, fake documents functions that record
-// their calls, and a recording DrawFrame3D (its real drawing belongs to the status bar's tests).
+// record (with fonts made for the tests), the interpreter's state record, fake documents functions
+// that record their calls, and a recording DrawFrame3D (its real drawing belongs to the status
+// bar's tests).
 #include "shell/controls/tests/controls_test_support.h"
 
 #include <shellapi.h>
@@ -18,8 +19,7 @@
 
 // ---- Program globals the controls read ----
 stApp* g_app;
-uint16_t g_scriptPermissions[kPermCount];
-ShortString* g_currentLessonFolder;
+stScriptState g_script;
 
 namespace testsupport {
 namespace {
@@ -84,9 +84,9 @@ FakeLog& Fakes() { return g_fakes; }
 
 void ResetFakes() {
     g_fakes = FakeLog{};
-    for (uint16_t& p : g_scriptPermissions)
+    for (uint16_t& p : g_script.permissions)
         p = 1;
-    g_currentLessonFolder = nullptr;
+    g_script.lessonFolder = nullptr;
 }
 
 tagGS* NewDocument() {

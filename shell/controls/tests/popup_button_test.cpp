@@ -453,7 +453,7 @@ TEST_F(ControlsPopupButton, CalculateChoiceOpensTheOwnersDialog) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         testsupport::ResetFakes();
-        g_scriptPermissions[kPermMeasurements] = 0;  // a click that falls through opens no menu
+        g_script.permissions[kPermMeasurements] = 0;  // a click that falls through opens no menu
         tagGS* doc = testsupport::NewDocument();
         Fakes().document = doc;
         Fakes().calcResult = row.dialogResult;
@@ -523,7 +523,7 @@ TEST_F(ControlsPopupButton, NoMenuWithoutMeasurementPermission) {
     PopupButton b;
     CreateButton(b);
     AppendItems(b, 3);
-    g_scriptPermissions[kPermMeasurements] = 0;
+    g_script.permissions[kPermMeasurements] = 0;
     MenuDriver driver(b.GetWindow(), {VK_ESCAPE});
     SendMessageA(b.GetWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
     EXPECT_EQ(driver.popups, 0);

@@ -36,13 +36,13 @@ protected:
 
         lstrcpynA(g_app->szAppFolder, program.path().c_str(), sizeof g_app->szAppFolder);
         lessonFolder.Assign(kLesson);
-        g_currentLessonFolder = &lessonFolder;
+        g_script.lessonFolder = &lessonFolder;
         savedCwd = CurrentDirectory();
         ASSERT_TRUE(SetCurrentDirectoryA(program.Sub("elsewhere").c_str()));
         startCwd = CurrentDirectory();
     }
     void TearDown() override {
-        g_currentLessonFolder = nullptr;
+        g_script.lessonFolder = nullptr;
         SetCurrentDirectoryA(savedCwd.c_str());
     }
 
@@ -160,9 +160,9 @@ TEST_F(ControlsScriptButton, MissingFileLeavesATextButton) {
         if (row.faceFirst) {
             ASSERT_EQ(b.SetBitmap("face.bmp"), 1);
         }
-        g_currentLessonFolder = row.lessonKnown ? &lessonFolder : nullptr;
+        g_script.lessonFolder = row.lessonKnown ? &lessonFolder : nullptr;
         EXPECT_EQ(b.SetBitmap(row.file), 0);
-        g_currentLessonFolder = &lessonFolder;
+        g_script.lessonFolder = &lessonFolder;
         EXPECT_EQ(CurrentDirectory(), startCwd);
         EXPECT_EQ(b.GetBitmap(), nullptr);
         EXPECT_FALSE(HasBitmapStyle(b));

@@ -345,12 +345,12 @@ protected:
         g_calls.clear();
         g_closing = nullptr;
         g_partsFreedWhenLibraryTold = false;
-        g_savePromptEnabled = 1;
-        g_closeCancelled = 0;
+        g_script.savePromptEnabled = 1;
+        g_script.closeCancelled = 0;
     }
     void TearDown() override {
-        g_savePromptEnabled = 1;
-        g_closeCancelled = 0;
+        g_script.savePromptEnabled = 1;
+        g_script.closeCancelled = 0;
         g_app->driverOps = saved_;
         ShutShell();
     }
@@ -669,7 +669,7 @@ TEST_F(GraphDocFrame, SaveQuestionDecidesTheClose) {
     } cases[] = {{IDCANCEL, false, 1}, {IDNO, true, 0}, {IDYES, true, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
-        g_closeCancelled = 0;
+        g_script.closeCancelled = 0;
         HWND hwnd = FileNew();
         tagGS* gs = GetWindowGraph(hwnd);
         ASSERT_TRUE(gs);
@@ -684,7 +684,7 @@ TEST_F(GraphDocFrame, SaveQuestionDecidesTheClose) {
         EXPECT_EQ(boxes.boxes[0].text, text);
         EXPECT_EQ(boxes.boxes[0].caption, g_app->szAppTitle);
         EXPECT_EQ(IsWindow(hwnd) == FALSE, c.closed);
-        EXPECT_EQ(g_closeCancelled, c.cancelled);
+        EXPECT_EQ(g_script.closeCancelled, c.cancelled);
         if (!c.closed) {
             EXPECT_EQ(GetWindowGraph(hwnd), gs);
             EXPECT_STREQ(gs->title, title.c_str());
@@ -729,7 +729,7 @@ TEST_F(GraphDocFrame, SaveQuestionNamesTemplatesAsGraphFilesAndCanBeSwitchedOff)
         EXPECT_EQ(boxes.boxes[0].text.find(".gtl"), std::string::npos) << boxes.boxes[0].text;
     }
     ASSERT_TRUE(IsWindow(hwnd));
-    g_savePromptEnabled = 0;
+    g_script.savePromptEnabled = 0;
     AnsweringBoxes boxes(IDCANCEL);
     SendMessageA(hwnd, WM_CLOSE, 0, 0);
     EXPECT_TRUE(boxes.boxes.empty());
@@ -742,10 +742,10 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     ASSERT_TRUE(gs);
     ASSERT_EQ(PutChannelSample(gs, 99, 3, 1.0), 1);
     setDirtyGraphFlag(gs, 0);
-    g_scriptGraph = gs;
+    g_script.graph = gs;
     g_app->gsUndo.hwnd = hwnd;  // the pending undo belongs to this graph
-    ASSERT_TRUE(g_frameMenu);
-    EnableMenuItem(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
+    ASSERT_TRUE(g_app->hmenuFrame);
+    EnableMenuItem(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
     g_closing = gs;
     g_calls.clear();
     AnsweringBoxes boxes(IDCANCEL);
@@ -755,8 +755,8 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "closed"), 1);
     EXPECT_TRUE(g_partsFreedWhenLibraryTold);
-    EXPECT_EQ(g_scriptGraph, nullptr);
-    EXPECT_EQ(GetMenuState(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+    EXPECT_EQ(g_script.graph, nullptr);
+    EXPECT_EQ(GetMenuState(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
     g_app->gsUndo.hwnd = nullptr;
 }
 
@@ -765,11 +765,11 @@ TEST_F(GraphDocFrame, UndoOfAnotherGraphStays) {
     HWND second = FileNew();
     ASSERT_TRUE(first && second && first != second);
     g_app->gsUndo.hwnd = first;
-    ASSERT_TRUE(g_frameMenu);
-    EnableMenuItem(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
+    ASSERT_TRUE(g_app->hmenuFrame);
+    EnableMenuItem(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
     SendMessageA(second, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(second));
-    EXPECT_EQ(GetMenuState(g_frameMenu, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, 0u);
     g_app->gsUndo.hwnd = nullptr;
 }
 

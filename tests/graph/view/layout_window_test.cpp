@@ -648,7 +648,7 @@ TEST_F(DisplayModesWindow, UpAndDownKeysMoveTheMidpointWhenTheLessonAllows) {
     Command(IDM_KEY_DOWN);
     EXPECT_NEAR(gs_->chanVCenter[slot], -pixel, 1e-12);
     EXPECT_EQ(g_refreshes, 3);
-    g_scriptPermissions[kPermVScrollBar] = 0;
+    g_script.permissions[kPermVScrollBar] = 0;
     Command(IDM_KEY_UP);
     EXPECT_NEAR(gs_->chanVCenter[slot], -pixel, 1e-12);
     EXPECT_EQ(g_refreshes, 3);

@@ -137,11 +137,11 @@ TEST_F(GraphWindow, ActivationReachesBothWindowsAndAttachesTheNewGraph) {
 
 TEST_F(GraphWindow, CloseFollowsPermissionAndTheDocumentsAnswer) {
     uint32_t before = g_graphWindowCount;
-    g_scriptPermissions[kPermCloseWindow] = 0;
+    g_script.permissions[kPermCloseWindow] = 0;
     SendMessageA(graph_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(graph_));
     EXPECT_EQ(GetWindowGraph(graph_), gs_);
-    g_scriptPermissions[kPermCloseWindow] = 1;
+    g_script.permissions[kPermCloseWindow] = 1;
 
     // A recording refuses the close: the window stays and the frame's question is vetoed.
     gs_->acquiring = 1;
@@ -314,7 +314,7 @@ TEST_F(GraphWindow, LessonPermissionsPinPositionAndSize) {
                  {kPermZoomWindow, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW}};
     for (const Case& c : cases) {
         ResetScriptPermissions();
-        g_scriptPermissions[c.off] = 0;
+        g_script.permissions[c.off] = 0;
         WINDOWPOS wp{graph_, nullptr, 10, 10, 300, 300, SWP_NOZORDER};
         EXPECT_EQ(SendMessageA(graph_, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp)), 0);
         EXPECT_EQ(wp.flags, static_cast<UINT>(SWP_NOZORDER) | c.added) << c.off;
@@ -335,12 +335,12 @@ TEST_F(GraphWindow, LessonPermissionsPinPositionAndSize) {
     SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
     SetWindowPos(graph_, nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ASSERT_EQ(place().left, 5);
-    g_scriptPermissions[kPermDragWindow] = 0;
+    g_script.permissions[kPermDragWindow] = 0;
     SetWindowPos(graph_, nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     EXPECT_EQ(place().left, 5);
     EXPECT_EQ(place().top, 7);
     // Allowed again, the move happens and the document keeps the new place.
-    g_scriptPermissions[kPermDragWindow] = 1;
+    g_script.permissions[kPermDragWindow] = 1;
     SetWindowPos(graph_, nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     EXPECT_EQ(place().left, 37);
     EXPECT_EQ(place().top, 41);
@@ -395,7 +395,7 @@ TEST_F(GraphWindow, VerticalThumbSetsTheSelectedChannelsMidpoint) {
         EXPECT_EQ(g_inputValueRefreshes, c.refreshes) << c.code << " " << c.position;
     }
     // Forbidden by the lesson: nothing moves.
-    g_scriptPermissions[kPermVScrollBar] = 0;
+    g_script.permissions[kPermVScrollBar] = 0;
     SendMessageA(graph_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
     EXPECT_DOUBLE_EQ(gs_->chanVCenter[slot], 3.0);
     EXPECT_EQ(g_inputValueRefreshes, 0);
@@ -427,7 +427,7 @@ TEST_F(GraphWindow, HorizontalThumbMovesTimeOrTheXChannel) {
     }
     EXPECT_DOUBLE_EQ(gs_->hStart, 3000.0);  // XY scrolling leaves the time view alone
 
-    g_scriptPermissions[kPermHScrollBar] = 0;
+    g_script.permissions[kPermHScrollBar] = 0;
     SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
     EXPECT_DOUBLE_EQ(gs_->chanVCenter[2], 12.0);
 }

@@ -427,8 +427,8 @@ namespace {
 // nothing and says nothing; a restricted edit does nothing at all.
 TEST_F(Dispatch, FailedEditsNameTheirOperation) {
     for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_PASTE, IDM_EDIT_CLEAR}) ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
-    ASSERT_TRUE(g_channelClipboard);
-    g_channelClipboard->chanCount[0] = 0;
+    ASSERT_TRUE(g_app->gsClipboard);
+    g_app->gsClipboard->chanCount[0] = 0;
     enum Slots { kActiveOnly, kAllTaken };
     struct Row {
         UINT id;

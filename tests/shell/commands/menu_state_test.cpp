@@ -219,14 +219,14 @@ TEST_F(MenuState, UndoAndPasteFollowTheUndoStoreAndTheChannelClipboard) {
     EXPECT_TRUE(Grayed(513));
     EXPECT_EQ(Label(513), Keyed(2201, "Can't Undo"));
     // Paste needs samples on the channel clipboard and the lesson's permission; Insert only samples.
-    g_channelClipboard->chanCount[0] = 10;
+    g_app->gsClipboard->chanCount[0] = 10;
     InitMenu();
     EXPECT_TRUE(Grayed(516));
     EXPECT_FALSE(Grayed(519));
     SetStatusHotKeyEx(516, 1);
     InitMenu();
     EXPECT_FALSE(Grayed(516));
-    g_channelClipboard->chanCount[0] = 0;
+    g_app->gsClipboard->chanCount[0] = 0;
     InitMenu();
     EXPECT_TRUE(Grayed(516));
     EXPECT_TRUE(Grayed(519));
@@ -672,7 +672,7 @@ TEST_F(MenuState, ToolbarFollowsTheActiveGraph) {
     for (const Tools& t : tools) {
         gs->acquiring = t.recording;
         gs->toolsWhileRecording = t.whileRecording;
-        g_cursorToolsAllowed = t.lessonAllows;
+        g_script.cursorToolsAllowed = t.lessonAllows;
         UpdateGraphToolbar();
         for (HWND b : gs->toolButtons) {
             ASSERT_TRUE(b);

@@ -1,28 +1,26 @@
-// Documents, journal, markers and measurements as far as the shell reaches them now; the file
-// formats, journal and measurement boxes come with their own module.
+// Placeholder of the documents module (graph files, journal, markers, measurements), which is not
+// built: each function answers as a document without markers, measurements or journal would.
 #include "documents/documents_api.h"
+#include "shell/startup.h"
 #include <new>
 #include <string>
 #include "graph/document/graph_doc.h"
 #include "shell/app.h"
-#include "shell/startup.h"
-#include "graph/window/graph_window.h"
 
 void SetDefaultFont() {}
 void LoadJournalSettings() {}
 void SaveJournalSettings() {}
 
-static int RegisterPlainClass(HINSTANCE inst, const char* name, WNDPROC proc = DefWindowProcA) {
+// The measurement box class, with no behaviour of its own yet.
+int RegisterMeasureClass(HINSTANCE inst) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = proc;
+    wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = inst;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = name;
+    wc.lpszClassName = "acqMeasure";
     return RegisterClassA(&wc) != 0;
 }
-int RegisterMeasureClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqMeasure"); }
-int RegisterDirectorClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqdirector", DirectorWndProc); }
 
 void SyncChannelDisplayFlags(tagGS*) {}
 void UpdateAllMeasurements(tagGS*) {}
@@ -46,13 +44,8 @@ void FormatMeasurementResult(stMeasure*) {}
 tagGS* GetMeasurementDocument(stMeasure*) { return nullptr; }
 void SetMeasurementCaptions(tagGS*) {}
 
-stMarkerNode* FindMarkerAfter(tagGS*, stMarkerNode*, uint32_t, int32_t) { return nullptr; }
-stMarkerNode* FindMarkerAtOrAfter(tagGS*, stMarkerNode*, uint32_t, int32_t) { return nullptr; }
-stMarkerNode* FirstMarkerOfType(tagGS*, int32_t) { return nullptr; }
-stMarkerNode* NextMarkerOfType(tagGS*, stMarkerNode*, int32_t) { return nullptr; }
-
-// The graph window's calls into markers, measurements and the journal; the graph has no marker
-// manager, measurement row or journal pane yet, so there is nothing to act on.
+// The graph window's calls into markers, measurements and the journal: the graph has no marker
+// manager, measurement row or journal pane, so there is nothing to act on.
 void InsertKeyMarker(CMarkerManager*, int) {}
 void OnFindMarkerText(GraphWindowData*, FINDREPLACE*) {}
 int GetMeasurementCount(void*) { return 0; }
@@ -69,9 +62,8 @@ uint16_t JournalGetAutoTime(CJournal*) { return 0; }
 void JournalSetAutoTime(CJournal*, uint16_t) {}
 void SaveFontSettings() {}
 
-// Stand-ins for the marker, journal and clipboard commands until their module comes: no markers,
-// no segments, nothing written.
-// Until the journal pane comes, a pane that is itself a window counts as its own edit control.
+// The marker, journal and clipboard commands: no markers, no segments, nothing written.
+// Without the journal pane, a pane that is itself a window counts as its own edit control.
 HWND GetJournalWindow(tagGS* gs) {
     if (!gs || !gs->journalWnd) return nullptr;
     HWND direct = static_cast<HWND>(gs->journalWnd);
@@ -104,8 +96,8 @@ void DoJournalPrefsDialog(HWND) {}
 void ShowStandardCurveDialog(tagGS*) {}
 void UpdateTextEditMenus(HMENU) {}
 
-// Sub-objects of a graph document: empty stand-ins until the journal, graph items, markers
-// and standard curves arrive, so that documents make and free them in the right places.
+// Sub-objects of a graph document: empty objects in place of the journal, graph items, markers
+// and standard curves, so that documents make and free them in the right places.
 class CJournal {};
 class CGraphItemList {};
 class CMarkerManager {};
@@ -131,22 +123,22 @@ void FreeCurveSettings(void* settings) {
 void FreeMarkerList(stMarkerList*) {}
 int MarkerListHasNext(const stMarkerList*) { return 0; }
 
-// Graph window panes: no measurement boxes, marker bar or journal pane yet; the measurement
-// row and the journal pane are empty stand-ins of no height.
+// Graph window panes: no measurement boxes, marker bar or journal pane; the measurement row and
+// the journal pane are empty objects of no height.
 namespace {
-struct StubPane {
+struct EmptyPane {
     int kind;
 };
 }  // namespace
 void* CreateMeasurementRow(HWND, int, int, int16_t* height) {
     *height = 0;
-    return new (std::nothrow) StubPane{1};
+    return new (std::nothrow) EmptyPane{1};
 }
-void DeleteMeasurementRow(void* row) { delete static_cast<StubPane*>(row); }
+void DeleteMeasurementRow(void* row) { delete static_cast<EmptyPane*>(row); }
 void SetMeasurementBox(void*, int, uint16_t, int16_t, const uint16_t*, double, const char*, COLORREF, int) {}
 void RefreshMeasurementDisplay(tagGS*) {}
 int CreateMarkerBarControls(tagGS*, HWND) { return 1; }
-void* NewJournalWindow() { return new (std::nothrow) StubPane{2}; }
+void* NewJournalWindow() { return new (std::nothrow) EmptyPane{2}; }
 int CreateJournalWindow(void*, HWND) { return 1; }
 void JournalApplyFont(void*) {}
 void JournalAttachDocument(void*, CJournal*) {}
@@ -154,8 +146,11 @@ uint16_t JournalPaneHeight(void*) { return 0; }
 void JournalEnableButtons(void*, int) {}
 void JournalDestroy(void*) {}
 void DeleteJournalWindow(void* pane, int flags) {
-    if (flags & 1) delete static_cast<StubPane*>(pane);
+    if (flags & 1) delete static_cast<EmptyPane*>(pane);
 }
+HWND GetJournalHwnd(void*) { return nullptr; }
+int GetJournalWordWrap(void*) { return 0; }
+
 static std::string g_lastFileOpenPath;
 tagGS* DoFileOpen(const char* path, uint16_t* journalHeight) {
     g_lastFileOpenPath = path ? path : "";

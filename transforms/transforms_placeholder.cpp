@@ -1,4 +1,4 @@
-// Stand-ins for the transforms until they come: code 1 reports nothing and changes nothing.
+// Placeholder of the transforms, which are not built: code 1 reports nothing and changes nothing.
 #include "transforms/transforms_api.h"
 
 int g_templateSet = 0;

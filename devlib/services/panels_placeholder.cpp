@@ -1,6 +1,6 @@
-// The panels and dialogs are not built yet: each creator answers no window, and showing,
-// repainting or running one does nothing. The binding treats them as it treats a panel that
-// failed to come up.
+// Placeholder of the library's panels and dialogs, which are not built: each creator answers no
+// window, and showing, repainting or running one does nothing. The binding treats them as it
+// treats a panel that failed to come up.
 #include "devlib/services/panels.h"
 
 HWND CreateTriggerSetup(HWND, HGLOBAL)

@@ -1,5 +1,5 @@
-// The Display menu's commands. The mode commands are here; the toggles and the other display
-// commands come with their own module and are ignored until then.
+// The Display menu's commands. The three display modes are built; the toggles and the other
+// display commands are not, and are ignored.
 #include "shell/commands/display.h"
 #include "shell/app.h"
 #include "shell/resource.h"

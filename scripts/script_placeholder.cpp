@@ -1,0 +1,54 @@
+// Placeholder of the lesson-script interpreter, which is not built: no script loads or runs, and
+// start-up attaches the frame menu where the start-up lesson would.
+#include "scripts/script_api.h"
+#include "shell/app.h"
+#include "shell/commands/menus.h"
+#include "devlib/services/vk40_api.h"
+#include <string>
+
+int StartLessons(HWND, const char*) {
+    // The start-up lesson appends the Lessons popup; without it, it is appended here.
+    if (HMENU lessons = CreatePopupMenu()) {
+        BuildLessonsMenu(lessons);
+        const char* title = GetMenuStrKey(10000);
+        AppendMenuA(g_app->hmenuFrame, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons),
+                    title && *title ? title : "&Lessons");
+    }
+    AttachFrameMenu();
+    // So is the device library's menu, which the start-up lesson's menu reset would merge.
+    if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);
+    SetStartupFlag(1);
+    return 1;
+}
+
+// Until the interpreter comes a script is not read: the request is recorded and refused.
+static std::string g_lastScriptPath;
+int OpenScript(const char* fileName) {
+    g_lastScriptPath = fileName ? fileName : "";
+    return 0;
+}
+const char* LastOpenedScriptPath() { return g_lastScriptPath.c_str(); }
+void ResetMenuAndToolbar() {}
+void ApplyMenuChanges(int, int32_t*, int) {}
+
+HWND CreateVariablesBrowser(HINSTANCE, HWND) { return nullptr; }
+void ShowVarsBrowser(int) {}
+LRESULT CALLBACK ScriptWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+int16_t GetScriptNestingDepth() { return 0; }
+int32_t GetScriptToken(const char*, char* out) {
+    out[0] = 0;
+    return 0;
+}
+int16_t GetScriptNumber(const char*, double* out) {
+    *out = 0.0;
+    return 0;
+}
+int32_t EvaluateScriptExpression(const char*, char* out) {
+    out[0] = 0;
+    return 0;
+}
+void AssignScriptStringVariable(int, const char*, int) {}
+int16_t RunScriptSubroutine(void*, const char*, int) { return 0; }

@@ -1,0 +1,55 @@
+// The interpreter's state record and what already works on it: the load reset, the permission
+// words and the application variables A-Z.
+#include "scripts/script_api.h"
+#include <cstdlib>
+
+stScriptState g_script;
+
+namespace {
+struct StateAtStart {
+    StateAtStart() { ResetScriptState(); }
+} g_stateAtStart;
+}  // namespace
+
+void ResetScriptState() {
+    ResetScriptPermissions();
+    g_script.savePromptEnabled = 1;
+    g_script.cursorToolsAllowed = 0;
+    g_script.closeCancelled = 0;
+    g_script.graphWindowExists = 0;
+    g_script.graph = nullptr;
+    std::free(g_script.text);
+    g_script.text = nullptr;
+}
+
+void ResetScriptPermissions() {
+    for (uint16_t& p : g_script.permissions) p = 1;
+}
+
+BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM) {
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, "acqchild") == 0) g_script.graphWindowExists = 1;
+    return TRUE;
+}
+
+int GetScriptNumericVariable(int, char letter, double* out) {
+    *out = 0.0;
+    int i = (letter | 0x20) - 'a';
+    if (i < 0 || i >= 26 || !g_script.variableSet[i]) return 0;
+    *out = g_script.variables[i];
+    return 1;
+}
+
+void AssignScriptNumericVariable(void*, const char* name, double value) {
+    if (!name || !name[0] || name[1]) return;
+    int i = (name[0] | 0x20) - 'a';
+    if (i < 0 || i >= 26) return;
+    g_script.variables[i] = value;
+    g_script.variableSet[i] = true;
+}
+
+void FreeScriptResources() {
+    std::free(g_script.text);
+    g_script.text = nullptr;
+}
