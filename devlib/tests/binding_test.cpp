@@ -251,39 +251,49 @@ TEST_F(VK40Bound, GraphResizeMovesTheStartButtonToItsRectangle)
 }
 
 struct stChannelTextCase {
-    int32_t id;
-    int32_t index;
-    int record;  // -1: no record changes
+    int32_t slot;
+    int recordVK40;  // -1: no record changes
+    int recordVK45;
 };
 
-TEST_F(VK40Bound, ChannelLabelAndUnitsGoToTheRecordTheIndexNames)
+// Records: 4 analog, then NDChan digital (none on the first model, 8 on the second), then 12
+// calculation. Each slot reaches its own channel's record and no other.
+TEST_F(VK40Bound, ChannelLabelAndUnitsGoToTheRecordOfTheirSlot)
 {
     ASSERT_EQ(result, 1);
     const stChannelTextCase cases[] = {
-        {5018, 2, 1},    {5018, 1, 0},    {5018, 4, 3},     {5018, 0, -1},  {5018, -3, -1},
-        {5018, 5, -1},   {5018, 10, -1},  {5018, 35, -1},   {5018, 36, 0},  {5018, 52, 16},
-        {5018, 53, 0},   {5018, 200, 0},  {5018, 0x10002, 1},
-        {5019, 3, 2},    {5019, 39, -1},  {5019, 40, 0},    {5019, 45, 5},  {5019, 52, 12},
-        {5019, 60, 0},
+        {1, 0, 0},     {2, 1, 1},     {4, 3, 3},     {0, -1, -1},   {-3, -1, -1},  {5, -1, -1},
+        {19, -1, -1},  {20, -1, 4},   {23, -1, 7},   {27, -1, 11},  {28, -1, -1},  {35, -1, -1},
+        {36, -1, -1},  {37, -1, -1},  {38, -1, -1},  {39, -1, -1},  {40, 4, 12},   {45, 9, 17},
+        {51, 15, 23},  {52, -1, -1},  {53, -1, -1},  {60, -1, -1},  {200, -1, -1}, {0x10002, 1, 1},
+        {0x10028, 4, 12},
     };
-    for (const stChannelTextCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.id << " index " << c.index);
-        ClearChannelTexts();
-        const std::string before = ChannelTexts();
-        EXPECT_EQ(ops.onDriverCommand(hAcq, frame, c.id, "Force", c.index), 1);
-        if (c.record < 0) {
-            EXPECT_EQ(ChannelTexts(), before);
-            continue;
+    const int32_t savedDigital = NDChan;
+    for (const int32_t digital : {0, 8}) {
+        NDChan = digital;
+        for (const int32_t id : {5018, 5019}) {
+            for (const stChannelTextCase& c : cases) {
+                const int record = digital ? c.recordVK45 : c.recordVK40;
+                SCOPED_TRACE(testing::Message() << id << " slot " << c.slot << " digital " << digital);
+                ClearChannelTexts();
+                const std::string before = ChannelTexts();
+                EXPECT_EQ(ops.onDriverCommand(hAcq, frame, id, "Force", c.slot), 1);
+                if (record < 0) {
+                    EXPECT_EQ(ChannelTexts(), before);
+                    continue;
+                }
+                {
+                    AcqView acq(hAcq);
+                    stAcqChan& chan = acq->chans[record];
+                    char* field = id == 5018 ? chan.label : chan.units;
+                    EXPECT_STREQ(field, "Force");
+                    memset(field, 0, sizeof("Force"));
+                }
+                EXPECT_EQ(ChannelTexts(), before) << "nothing else changed";
+            }
         }
-        {
-            AcqView acq(hAcq);
-            stAcqChan& chan = acq->chans[c.record];
-            char* field = c.id == 5018 ? chan.label : chan.units;
-            EXPECT_STREQ(field, "Force");
-            memset(field, 0, sizeof("Force"));
-        }
-        EXPECT_EQ(ChannelTexts(), before) << "nothing else changed";
     }
+    NDChan = savedDigital;
 }
 
 TEST_F(VK40Bound, ChannelTextsAreCutToTheirFields)
