@@ -162,8 +162,9 @@ TEST_F(VK40Internals, SysColorChangeRemakesTheFaceBrush)
 
     EXPECT_EQ(ops.onSysColorChange(), 1);
     ASSERT_NE(g_lib.faceBrush, nullptr);
-    if (g_lib.faceBrush != first)
+    if (g_lib.faceBrush != first) {
         EXPECT_EQ(GetObjectA(first, sizeof brush, &brush), 0) << "the old brush is deleted";
+    }
 }
 
 struct stNumberTextCase {
