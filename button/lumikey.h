@@ -38,7 +38,7 @@ inline constexpr std::uint16_t LKST_HIDDEN = 0x02;
 inline constexpr std::uint16_t LKST_OUTSIDE = 0x04;  // pointer outside while pressed
 inline constexpr std::uint16_t LKST_PRESSED = 0x08;  // mouse or space bar down
 inline constexpr std::uint16_t LKST_FOCUS = 0x20;
-inline constexpr std::uint16_t LKST_CHECKED = 0x40;  // also what BM_GETCHECK answers
+inline constexpr std::uint16_t LKST_CHECKED = 0x40;  // BM_GETCHECK answers BST_CHECKED for it
 
 inline constexpr int LK_CAPTION_SIZE = 66;  // 65 characters and the terminator
 inline constexpr int LK_TIP_SIZE = 64;      // 63 characters and the terminator

@@ -368,7 +368,7 @@ LRESULT CALLBACK LumikeyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         OnCancelMode(hwnd, lk);
         return 0;
     case BM_GETCHECK:
-        return lk.wState & LKST_CHECKED;
+        return (lk.wState & LKST_CHECKED) ? BST_CHECKED : BST_UNCHECKED;
     case BM_SETCHECK:
         return SetLook(hwnd, lk, LKST_CHECKED, wParam != BST_UNCHECKED);
     case WM_GETDLGCODE:

@@ -68,13 +68,11 @@ void OnFloatingPointSignal(int) {
 }
 }  // namespace
 
-// The maths-error hook: logarithms of negative numbers answer the logarithm of the magnitude.
-extern "C" int KymoraMathErr(struct _exception* e) {
-    if (e->type == _DOMAIN && e->name) {
-        if (std::strcmp(e->name, "log") == 0) { e->retval = std::log(-e->arg1); return 1; }
-        if (std::strcmp(e->name, "log10") == 0) { e->retval = std::log10(-e->arg1); return 1; }
-    }
-    return 0;
+// A floating-point fault resets the unit and the program goes on. The maths-error hook is the
+// device library's, installed when it loads: the runtime keeps one hook for the whole process,
+// and that one also answers the program's logarithms of negative numbers.
+void InstallFaultHandlers() {
+    std::signal(SIGFPE, OnFloatingPointSignal);
 }
 
 // Fills the class-name table and the flags that start at 1.
@@ -492,8 +490,7 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     if (!g_app) return 0;
     InitClassNames();
     g_app->hInstance = instance;
-    std::signal(SIGFPE, OnFloatingPointSignal);
-    __setusermatherr(KymoraMathErr);
+    InstallFaultHandlers();
 
     if (FindWindowA("acqframe", nullptr)) return 0;  // one instance; the running one is left alone
     if (!RegisterAppClasses()) return 0;

@@ -7,6 +7,7 @@ struct tagGS;
 
 int KymoraMain(HINSTANCE instance, const char* cmdLine, int show);
 
+void InstallFaultHandlers();
 void InitClassNames();
 int RegisterAppClasses();
 int CreateFrameAndBind(const char* cmdLine, int show);

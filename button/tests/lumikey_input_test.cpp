@@ -185,7 +185,7 @@ TEST(LumikeyState, FocusEnableAndCheckFollowTheirMessages)
         c.act(hwnd, parent.Get());
         EXPECT_EQ((State(hwnd) & c.wBit) != 0, c.fSet);
         if (c.wBit == LKST_CHECKED) {
-            EXPECT_EQ(SendMessageA(hwnd, BM_GETCHECK, 0, 0), c.fSet ? LKST_CHECKED : 0);
+            EXPECT_EQ(SendMessageA(hwnd, BM_GETCHECK, 0, 0), c.fSet ? BST_CHECKED : BST_UNCHECKED);
         }
     }
 }
@@ -195,6 +195,35 @@ TEST(LumikeyState, AnswersDialogCodeOfAButton)
     TestParent parent;
     Window button = CreateButton(parent.Get());
     EXPECT_EQ(SendMessageA(button.Get(), WM_GETDLGCODE, 0, 0), DLGC_BUTTON);
+}
+
+namespace {
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
+{
+    return msg == WM_INITDIALOG;
+}
+
+}  // namespace
+
+// A dialog reads the button's check through the system calls every caller uses.
+TEST(LumikeyDialog, CheckReadsAsCheckedThroughTheDialogCalls)
+{
+    constexpr WORD kLumikeyId = 310;
+    DialogTemplate tmpl(WS_POPUP | WS_VISIBLE, 100, 60);
+    tmpl.AddItem(L"LumikeyButton", L"Mode", WS_CHILD | WS_VISIBLE | WS_TABSTOP, kLumikeyId, 10, 10, 40, 20);
+    Window dialog(
+        CreateDialogIndirectParamA(GetModuleHandleA(nullptr), tmpl.Get(), nullptr, PlainDialogProc, 0));
+    ASSERT_NE(dialog.Get(), nullptr);
+    HWND hwndLumikey = GetDlgItem(dialog.Get(), kLumikeyId);
+    ASSERT_NE(hwndLumikey, nullptr);
+
+    EXPECT_EQ(IsDlgButtonChecked(dialog.Get(), kLumikeyId), static_cast<UINT>(BST_UNCHECKED));
+    ASSERT_TRUE(CheckDlgButton(dialog.Get(), kLumikeyId, BST_CHECKED));
+    EXPECT_EQ(IsDlgButtonChecked(dialog.Get(), kLumikeyId), static_cast<UINT>(BST_CHECKED));
+    EXPECT_NE(State(hwndLumikey) & LKST_CHECKED, 0) << "drawn sunken while checked";
+    ASSERT_TRUE(CheckDlgButton(dialog.Get(), kLumikeyId, BST_UNCHECKED));
+    EXPECT_EQ(IsDlgButtonChecked(dialog.Get(), kLumikeyId), static_cast<UINT>(BST_UNCHECKED));
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // file names and driver file that also depend on it come later.
 #include "devlib/acquisition/device.h"
 
+#include "devlib/acquisition/stAcq.h"
 #include "devlib/services/vk40_api.h"
 
 #include <windows.h>
@@ -27,6 +28,19 @@ void ProbeUnitDriver(const char* devicePath)
     if (vk45)
         NDChan = kVK45DigitalChannels;
     NChanTotal = NDChan + kFixedChanRecords;
+}
+
+int32_t ChannelRecordForSlot(int32_t slot, int32_t digitalCount)
+{
+    if (digitalCount < 0 || digitalCount > kMaxDigitalChannels)
+        return -1;
+    if (slot >= kFirstAnalogSlot && slot < kFirstAnalogSlot + kAnalogChannels)
+        return slot - kFirstAnalogSlot;
+    if (slot >= kFirstDigitalSlot && slot < kFirstDigitalSlot + digitalCount)
+        return kAnalogChannels + slot - kFirstDigitalSlot;
+    if (slot >= kFirstCalcSlot && slot < kFirstCalcSlot + kCalcChannels)
+        return kAnalogChannels + digitalCount + slot - kFirstCalcSlot;
+    return -1;
 }
 
 // Set by the program once its start-up lesson script has run.

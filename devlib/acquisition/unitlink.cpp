@@ -29,6 +29,22 @@ void CloseOnce(const stTransportOps* transport, HANDLE& h)
     h = nullptr;
 }
 
+constexpr char kDevicePrefix[] = "\\\\.\\";
+
+// A bare device name: no folder separators and no drive colon, so "\\.\" + name can only
+// name a device, never a file that opening would create.
+bool IsDeviceName(const char* name)
+{
+    return name && *name && !std::strpbrk(name, "\\/:");
+}
+
+// "\\.\" followed by a bare device name.
+bool IsDevicePath(const char* path)
+{
+    const size_t prefix = sizeof(kDevicePrefix) - 1;
+    return path && std::strncmp(path, kDevicePrefix, prefix) == 0 && IsDeviceName(path + prefix);
+}
+
 }  // namespace
 
 // The transport a device path stands for (0 when it is none of the unit's drivers).
@@ -49,7 +65,7 @@ int32_t CUnitLink::Open(const char* path, int32_t kind)
 {
     m_kind = (kind >= kTransportIsa && kind <= kTransportUsb) ? kind : TransportKindFromPath(path);
     ProbeUnitDriver(path);
-    if (m_kind == kTransportNone || !path)
+    if (m_kind == kTransportNone || !IsDevicePath(path))
         return 0;
     if (m_path[0] == '\0')
         lstrcpynA(m_path, path, sizeof(m_path));
@@ -89,8 +105,9 @@ int32_t CUnitLink::SetCommand(uint8_t, uint16_t, const uint8_t*)
 }
 
 // The device path and transport kind to open, from the machine's driver settings. Without them
-// the outputs keep what the caller put there (the USB path) and the answer is 0. The NT 4 service
-// probe for the old ISA and PC-card drivers is not done.
+// the outputs keep what the caller put there (the USB path) and the answer is 0; a setting that
+// is no bare device name empties the path, so nothing is opened. The NT 4 service probe for the
+// old ISA and PC-card drivers is not done.
 int32_t GetDriverName(char* path260, int32_t* kind)
 {
     if (!path260 || !kind)
@@ -99,9 +116,16 @@ int32_t GetDriverName(char* path260, int32_t* kind)
     char name[MAX_PATH - 4] = {};
     if (!key.ReadString("DriverName", name, sizeof(name)))
         return 0;
+    if (!IsDeviceName(name)) {
+        // A path is no driver, and the default driver is no stand-in for a broken setting:
+        // leave nothing to open.
+        path260[0] = '\0';
+        *kind = kTransportNone;
+        return 0;
+    }
     uint32_t type = 0;
     key.ReadDword("DriverType", &type);
-    lstrcpyA(path260, "\\\\.\\");
+    lstrcpyA(path260, kDevicePrefix);
     lstrcatA(path260, name);
     *kind = static_cast<int32_t>(type);
     return 1;

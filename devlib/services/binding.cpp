@@ -85,12 +85,15 @@ int32_t InitializeRecord(HWND frame, HGLOBAL hAcq)
 
 }  // namespace
 
-// Keeps the module instance for the library's resources; installs the math-error hook once.
+// Keeps the module instance for the library's resources; the process's math-error hook is the
+// library's while it is loaded.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     g_lib.instance = instance;
     if (reason == DLL_PROCESS_ATTACH)
         InstallMathErrorHandler();
+    else if (reason == DLL_PROCESS_DETACH)
+        RemoveMathErrorHandler();
     return TRUE;
 }
 

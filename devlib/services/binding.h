@@ -62,3 +62,4 @@ int32_t WINAPI OnWriteFile(int32_t ignored);
 // The runtime's math-error hook: answers log and log10 domain errors and singularities.
 int __cdecl MathErrorHandler(struct _exception* e);
 void InstallMathErrorHandler();
+void RemoveMathErrorHandler();

@@ -11,15 +11,12 @@
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/services/menus.h"
 #include "devlib/services/panels.h"
+#include "devlib/services/vk40_api.h"
 
 namespace {
 
 constexpr int kLabelChars = 40;
 constexpr int kUnitsChars = 20;
-constexpr int16_t kLastAnalogIndex = 4;
-constexpr int16_t kLastMappedIndex = 52;
-constexpr int16_t kLabelIndexBase = 36;
-constexpr int16_t kUnitsIndexBase = 40;
 
 constexpr int kStartButtonWidth = 50;
 constexpr int kMaxLockCount = 256;  // bounds the unlock loop of shut-down
@@ -44,24 +41,18 @@ void ToggleMenuFlag(int32_t& flag, int32_t id, HWND frame)
     SetMenuCheck(MenuOwner(frame), id, flag != 0);
 }
 
-// The channel record a label (5018) or units (5019) command names, or -1 for none. Indexes up
-// to 4 are analog channels 1-4; 5-52 map past a gap that selects nothing; above 52, record 0.
-int32_t ChannelRecordForIndex(int32_t id, int32_t index)
+// The channel record a label (5018) or units (5019) command names, or -1 for none. The index is
+// the graph slot of the channel, taken as a 16-bit number; a slot of no channel on this unit
+// (the gaps, digital slots of a unit without them, anything past the calculation channels)
+// changes nothing.
+int32_t ChannelRecordForIndex(int32_t index)
 {
-    const int16_t slot = static_cast<int16_t>(index);
-    int32_t record;
-    if (slot <= kLastAnalogIndex)
-        record = slot - 1;
-    else if (slot <= kLastMappedIndex)
-        record = slot - (id == IDM_CHANNEL_LABEL ? kLabelIndexBase : kUnitsIndexBase);
-    else
-        record = 0;
-    return (record >= 0 && record < kMaxChanRecords) ? record : -1;
+    return ChannelRecordForSlot(static_cast<int16_t>(index), NDChan);
 }
 
 void SetChannelText(HGLOBAL hAcq, int32_t id, const char* text, int32_t index)
 {
-    const int32_t record = ChannelRecordForIndex(id, index);
+    const int32_t record = ChannelRecordForIndex(index);
     if (!text || record < 0)
         return;
     AcqLock acq(hAcq);

@@ -122,3 +122,6 @@ public:
             Add(kMessageDefaults[i].key, kMessageDefaults[i].text);
     }
 };
+
+// The library's one message table, built on first use.
+CMessages& Messages();

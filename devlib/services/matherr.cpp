@@ -1,6 +1,12 @@
-// The runtime's math-error hook. Channel maths takes logarithms of signals that dip below zero
-// and of zero itself; answering with a usable number keeps a whole recording from turning into
-// NaN and infinities.
+// The process's one math-error hook. The C runtime DLL keeps a single hook for the whole
+// process, so the program and this library cannot each have their own: the library installs
+// this one when it loads, which is before any of the program's code runs, and removes it when it
+// unloads; the program installs none. It serves both: a logarithm of a negative number answers
+// the logarithm of its magnitude (channel maths takes logarithms of signals that dip below zero,
+// lesson maths of whatever a user typed), and a singularity answers 65535.0, so a recording that
+// touches zero does not turn into infinities. Everything else keeps the runtime's answer.
+// Both modules take log from the runtime DLL (common/runtime_log.cpp), so log follows the hook
+// as log10 does.
 #include "devlib/services/binding.h"
 
 #include <math.h>
@@ -36,8 +42,14 @@ int __cdecl MathErrorHandler(struct _exception* e)
     return 0;
 }
 
-// Installs the handler for the library and, through the C runtime DLL, for the process.
+// Makes the handler the process's; the runtime holds one hook for every module.
 void InstallMathErrorHandler()
 {
     __setusermatherr(MathErrorHandler);
+}
+
+// The handler goes with the library's code: no hook may point into an unloaded module.
+void RemoveMathErrorHandler()
+{
+    __setusermatherr(nullptr);
 }

@@ -20,7 +20,7 @@ constexpr int kMenuGroups = 25;
 constexpr int kGroupItems = 128;
 constexpr int kMenuTextSize = 128;
 constexpr int kMaxSubMenuDepth = 16;       // a menu tree deeper than this is not walked further
-constexpr DWORD kMaxMenuDscSize = 1 << 20;  // the description file is small; more is not read
+constexpr LONGLONG kMaxMenuDscSize = 1 << 20;  // the description file is small; more is not read
 
 // Output Control items that only some units have.
 constexpr UINT kOutputsMissingOn40[] = {IDM_OUTPUT_DIGITAL, IDM_OUTPUT_RJ72C, IDM_OUTPUT_RJ72C_ADVANCED,
@@ -189,11 +189,13 @@ std::vector<char> ReadMenuDsc()
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return text;
-    const DWORD size = GetFileSize(file, nullptr);
-    if (size != INVALID_FILE_SIZE && size <= kMaxMenuDscSize) {
-        text.resize(size);
+    // The whole 64-bit size: a file past 4 GiB must not pass for its low 32 bits.
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart <= kMaxMenuDscSize) {
+        const DWORD bytes = static_cast<DWORD>(size.QuadPart);
+        text.resize(bytes);
         DWORD got = 0;
-        if (size && (!ReadFile(file, text.data(), size, &got, nullptr) || got != size))
+        if (bytes && (!ReadFile(file, text.data(), bytes, &got, nullptr) || got != bytes))
             text.clear();
     }
     CloseHandle(file);

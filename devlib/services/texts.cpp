@@ -82,11 +82,15 @@ CHLabels& HLabels()
     return table;
 }
 
+}  // namespace
+
 CMessages& Messages()
 {
     static CMessages table;
     return table;
 }
+
+namespace {
 
 // Otherwise the tables fill when the library loads, in this order.
 [[maybe_unused]] const bool g_tablesFilled = (MenuLabels(), HLabels(), Messages(), true);

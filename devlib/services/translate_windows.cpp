@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <string>
 
 #include "devlib/resource.h"
 #include "devlib/acquisition/device.h"
@@ -18,13 +18,24 @@ void AddKeyedItem(HWND dlg, int combo, const char* key)
     SendDlgItemMessageA(dlg, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text ? text : key));
 }
 
-// The format's text with one number in it; the key itself when the tables have no text.
+// The key's text with the number in place of its first "%d" (after the text when it has none);
+// the key itself when the tables have no text. A translated text is never a format: whatever
+// else it holds is copied as it is.
+std::string KeyedNumberText(const char* key, int number)
+{
+    const char* looked = getMsgBoxText(key);
+    const std::string text = looked ? looked : key;
+    const std::string digits = std::to_string(number);
+    const size_t at = text.find("%d");
+    if (at == std::string::npos)
+        return text + " " + digits;
+    return text.substr(0, at) + digits + text.substr(at + 2);
+}
+
 void AddKeyedNumberItem(HWND dlg, int combo, const char* key, int number)
 {
-    const char* format = getMsgBoxText(key);
-    char text[128];
-    std::snprintf(text, sizeof text, format ? format : key, number);
-    SendDlgItemMessageA(dlg, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    const std::string text = KeyedNumberText(key, number);
+    SendDlgItemMessageA(dlg, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TranslateAcquisitionSetup(HWND dlg)

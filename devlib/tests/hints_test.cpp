@@ -174,4 +174,74 @@ TEST(VK40Hints, SetBitmapInvalidatesOnlyWhenABitmapWasReplaced)
     EXPECT_NE(GetUpdateRect(push, nullptr, FALSE), 0);
 }
 
+struct stProbe {
+    int x, y;
+    COLORREF colour;
+};
+
+struct stFaceCase {
+    EMLBITMAP image;
+    WORD resource;
+    int width, height;
+    std::vector<stProbe> probes;
+};
+
+constexpr COLORREF kFace = RGB(192, 192, 192);
+constexpr COLORREF kGreen = RGB(0, 160, 0);
+constexpr COLORREF kRed = RGB(200, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 64, 200);
+constexpr COLORREF kPaper = RGB(255, 255, 255);
+constexpr COLORREF kTrack = RGB(128, 128, 128);
+constexpr COLORREF kAmber = RGB(255, 176, 0);
+
+// Start: play and record; running: stop. Play-back: a page with play or stop. Switches: knob
+// right on a green track (on), left on grey (off), left with an amber lamp (armed).
+const stFaceCase kFaceCases[] = {
+    {MLBMP_START_IDLE, 166, 40, 18, {{15, 9, kGreen}, {28, 9, kRed}, {1, 1, kFace}, {38, 16, kFace}}},
+    {MLBMP_START_RUNNING, 167, 40, 18, {{20, 9, kRed}, {13, 3, RGB(0, 0, 0)}, {3, 9, kFace}}},
+    {MLBMP_PLAYBACK_IDLE, 169, 40, 18, {{7, 4, kPaper}, {23, 9, kBlue}, {36, 1, kFace}}},
+    {MLBMP_PLAYBACK_RUNNING, 168, 40, 18, {{7, 4, kPaper}, {25, 9, kBlue}, {36, 1, kFace}}},
+    {MLBMP_TOGGLE_ON, 152, 32, 18, {{8, 9, kGreen}, {23, 9, kPaper}, {1, 1, kFace}}},
+    {MLBMP_TOGGLE_OFF, 151, 32, 18, {{8, 9, kPaper}, {23, 8, kTrack}, {1, 1, kFace}}},
+    {MLBMP_EXTRA, 179, 32, 18, {{8, 9, kPaper}, {23, 9, kAmber}, {27, 6, kTrack}, {1, 1, kFace}}},
+};
+
+void ExpectFace(HBITMAP bitmap, const stFaceCase& c)
+{
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP info{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
+    EXPECT_EQ(info.bmWidth, c.width);
+    EXPECT_EQ(info.bmHeight, c.height);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    for (const stProbe& p : c.probes)
+        EXPECT_EQ(GetPixel(dc, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+}
+
+// Every face the shared bitmaps load is in the library's resources, under its own id, and
+// reaches its slot.
+TEST(VK40Hints, SharedFacesComeFromTheLibrarysResources)
+{
+    HMODULE library = GetModuleHandleA("VK40.dll");
+    ASSERT_NE(library, nullptr);
+    for (const stFaceCase& c : kFaceCases) {
+        SCOPED_TRACE(c.resource);
+        auto* bitmap = static_cast<HBITMAP>(
+            LoadImageA(library, MAKEINTRESOURCEA(c.resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        ExpectFace(bitmap, c);
+        if (bitmap)
+            DeleteObject(bitmap);
+    }
+    m_MLBitmap.InitFromResource();
+    for (const stFaceCase& c : kFaceCases) {
+        SCOPED_TRACE(c.image);
+        ExpectFace(m_MLBitmap.Get(c.image), c);
+    }
+}
+
 }  // namespace

@@ -7,9 +7,11 @@
 #include <cmath>
 #include <limits>
 
+#include "devlib/acquisition/device.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/services/binding.h"
 #include "devlib/resource.h"
+#include "devlib/services/keyedtexts.h"
 #include "devlib/services/vk40_api.h"
 #include "devlib/tests/vk40_test_util.h"
 
@@ -135,6 +137,66 @@ TEST_F(VK40Internals, IdleTurnRunsEachStepOnce)
 }
 
 // ---- Math-error hook ----
+
+TEST_F(VK40Internals, SetDriverValueKeepsTheValueItAnswers)
+{
+    for (const int32_t value : {1234, -7, 0}) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(ops.setDriverValue(value), value);
+        EXPECT_EQ(g_lib.hostValue, value);
+    }
+}
+
+// Each colour change replaces the face brush with one of the current face colour, deleting the
+// one before.
+TEST_F(VK40Internals, SysColorChangeRemakesTheFaceBrush)
+{
+    EXPECT_EQ(ops.onSysColorChange(), 1);
+    const HBRUSH first = g_lib.faceBrush;
+    ASSERT_NE(first, nullptr);
+    LOGBRUSH brush{};
+    ASSERT_EQ(GetObjectA(first, sizeof brush, &brush), static_cast<int>(sizeof brush));
+    EXPECT_EQ(brush.lbStyle, static_cast<UINT>(BS_SOLID));
+    EXPECT_EQ(brush.lbColor, GetSysColor(COLOR_BTNFACE));
+
+    EXPECT_EQ(ops.onSysColorChange(), 1);
+    ASSERT_NE(g_lib.faceBrush, nullptr);
+    if (g_lib.faceBrush != first) {
+        EXPECT_EQ(GetObjectA(first, sizeof brush, &brush), 0) << "the old brush is deleted";
+    }
+}
+
+struct stNumberTextCase {
+    const char* translation;
+    const char* items;  // the trigger sources after "Off", up to "Trigger"
+};
+
+// A translated text with a number in it is filled by the library, never used as a format: what
+// a lesson puts into it, conversions included, shows as it is.
+TEST_F(VK40Internals, TranslatedNumberTextsAreNeverFormats)
+{
+    const stNumberTextCase cases[] = {
+        {"Kanal %d", "Kanal 1|Kanal 2|Kanal 3|Kanal 4"},
+        {"%d. Kanal", "1. Kanal|2. Kanal|3. Kanal|4. Kanal"},
+        {"%s%s%s%s%n %d", "%s%s%s%s%n 1|%s%s%s%s%n 2|%s%s%s%s%n 3|%s%s%s%s%n 4"},
+        {"%d%% %d", "1%% %d|2%% %d|3%% %d|4%% %d"},
+        {"Kanal", "Kanal 1|Kanal 2|Kanal 3|Kanal 4"},
+    };
+    const int32_t savedModel = g_unitModel;
+    g_unitModel = kModelVK45;
+    Messages().Add("CH %d", "CH %d");
+    for (const stNumberTextCase& c : cases) {
+        SCOPED_TRACE(c.translation);
+        ASSERT_EQ(setMsgBoxText("CH %d", c.translation), 1);
+        HWND trigger = MakePanelWithCombos({621, 622});
+        AcqView(hAcq)->hwndTrigger = trigger;
+        TranslateDLLWindows();
+        AcqView(hAcq)->hwndTrigger = nullptr;
+        EXPECT_EQ(ComboItems(trigger, 621), std::string("Off|") + c.items + "|Trigger");
+        DestroyWindow(trigger);
+    }
+    g_unitModel = savedModel;
+}
 
 struct stMathCase {
     const char* what;

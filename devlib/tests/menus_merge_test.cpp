@@ -200,6 +200,32 @@ TEST_F(VK40MenusMergeFixture, MenuDscRemovesOnlyWellFormedEntries)
     }
 }
 
+// A description whose size past 4 GiB has small low 32 bits: the entry at its start would be
+// obeyed if only those bits were taken for its size.
+TEST_F(VK40MenusMergeFixture, MenuDscPastFourGigabytesIsIgnored)
+{
+    const std::string entry = "IDM_ELECTRODE=OFF";
+    HANDLE file = CreateFileA("Menu.Dsc", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr));
+    LARGE_INTEGER end{};
+    end.QuadPart = (LONGLONG{1} << 32) + static_cast<LONGLONG>(entry.size());
+    const bool grown = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(grown) << "the folder's file system cannot hold a sparse file past 4 GiB";
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    ASSERT_TRUE(GetFileAttributesExA("Menu.Dsc", GetFileExInfoStandard, &info));
+    ASSERT_EQ(info.nFileSizeHigh, 1u);
+    ASSERT_EQ(info.nFileSizeLow, entry.size());
+
+    HMENU device = Merge();
+    ASSERT_NE(device, nullptr);
+    for (UINT id : kDeviceItems)
+        EXPECT_TRUE(HasItem(device, id)) << id;
+    CloseFrame();
+}
+
 TEST_F(VK40MenusMergeFixture, UnreadableMenuDscLeavesTheMenuWhole)
 {
     ASSERT_TRUE(CreateDirectoryA("Menu.Dsc", nullptr)) << "a folder where the file should be";

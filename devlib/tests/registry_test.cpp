@@ -8,6 +8,7 @@
 #include <string>
 
 #include "devlib/services/vk40_api.h"
+#include "devlib/tests/vk40_test_util.h"
 
 namespace {
 
@@ -123,6 +124,69 @@ TEST(VK40Registry, DriverNameComesFromTheMachineDriverSettings)
     EXPECT_EQ(GetDriverName(path, &kind), 1);
     EXPECT_EQ(kind, 0) << "a missing type leaves the kind to the path";
     EXPECT_EQ(GetDriverName(nullptr, &kind), 0);
+}
+
+struct stDriverNameCase {
+    const char* stored;
+    const char* path;  // "": refused
+};
+
+// Only a bare device name makes a device path; anything that could name a file leaves nothing
+// to open, not even the caller's default.
+TEST(VK40Registry, DriverNameMustBeABareDeviceName)
+{
+    MachineValue name(kDriverSettingsKey, "DriverName");
+    MachineValue type(kDriverSettingsKey, "DriverType");
+    ASSERT_TRUE(type.SetDword(1));
+    const stDriverNameCase cases[] = {
+        {"VKUSB45", "\\\\.\\VKUSB45"},
+        {"VKISA.VXD", "\\\\.\\VKISA.VXD"},
+        {"C:\\windows\\temp\\x", ""},
+        {"C:x", ""},
+        {"..\\x", ""},
+        {"temp/x", ""},
+        {"\\\\server\\share", ""},
+        {"", ""},
+    };
+    for (const stDriverNameCase& c : cases) {
+        SCOPED_TRACE(c.stored);
+        ASSERT_TRUE(name.SetString(c.stored));
+        char path[MAX_PATH] = "\\\\.\\VKUSB";
+        int32_t kind = 3;
+        const bool accepted = c.path[0] != '\0';
+        EXPECT_EQ(GetDriverName(path, &kind), accepted ? 1 : 0);
+        EXPECT_STREQ(path, c.path);
+        EXPECT_EQ(kind, accepted ? 1 : 0);
+    }
+}
+
+// The library's start-up opens the driver it is given with the create-new disposition; a file
+// path given as the driver must not be created.
+TEST(VK40Registry, StartUpCreatesNoFileNamedAsTheDriver)
+{
+    char temp[MAX_PATH] = "";
+    ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
+    const std::string file = std::string(temp) + "vk40_driver_" + std::to_string(GetCurrentProcessId());
+    DeleteFileA(file.c_str());
+    MachineValue name(kDriverSettingsKey, "DriverName");
+    MachineValue type(kDriverSettingsKey, "DriverType");
+    ASSERT_TRUE(name.SetString(file.c_str()));
+    ASSERT_TRUE(type.SetDword(1));
+
+    HWND frame = vk40test::CreateFrameWithMenu();
+    ASSERT_NE(frame, nullptr);
+    stHostCallbacks host = vk40test::MakeRecordingHost(nullptr);
+    stDriverOps ops{};
+    int32_t level = 0;
+    HGLOBAL hAcq = nullptr;
+    EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1) << "the library starts without a unit";
+    const DWORD attributes = GetFileAttributesA(file.c_str());
+    EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << file << " was created";
+    EXPECT_EQ(NDChan, 0) << "the first model, as without a driver";
+    if (ops.shutdownDriver)
+        ops.shutdownDriver();
+    DestroyWindow(frame);
+    DeleteFileA(file.c_str());
 }
 
 }  // namespace

@@ -63,6 +63,28 @@ HWND CreatePanelWindow(HWND owner)
                            GetModuleHandleA(nullptr), nullptr);
 }
 
+HWND MakePanelWithCombos(std::initializer_list<int> ids)
+{
+    HWND panel = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    for (int id : ids)
+        CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100, panel,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    return panel;
+}
+
+std::string ComboItems(HWND panel, int id)
+{
+    std::string all;
+    const LRESULT n = SendDlgItemMessageA(panel, id, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        char text[128] = "";
+        SendDlgItemMessageA(panel, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        all += all.empty() ? "" : "|";
+        all += text;
+    }
+    return all;
+}
+
 stHostRecorder& Recorder()
 {
     static stHostRecorder recorder;

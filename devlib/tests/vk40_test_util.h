@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@ bool IsMenuItemChecked(HWND frame, UINT id);
 
 // A plain visible window owned by the frame, standing for one of the library's panels.
 HWND CreatePanelWindow(HWND owner);
+
+// A window with the given child drop-down lists, standing for one of the library's dialogs.
+HWND MakePanelWithCombos(std::initializer_list<int> ids);
+// A list's items joined with "|".
+std::string ComboItems(HWND panel, int id);
 
 // What the library passed to host entry 31.
 struct stScriptCall {
