@@ -4,7 +4,7 @@
 #include "shell/app.h"
 #include "shell/commands/menus.h"
 #include "shell/startup.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include <cstdlib>
 
 uint16_t g_scriptPermissions[kPermCount];

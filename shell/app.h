@@ -4,7 +4,7 @@
 #include <commdlg.h>
 #include <cstdint>
 #include "common/binding.h"
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 
 constexpr int kClassFrame = 0, kClassChild = 1, kClassButton = 2, kClassToolbar = 3, kClassMeasure = 4;
 constexpr int kToolbarHeight = 26;

@@ -10,8 +10,8 @@
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "outputs/outputs_api.h"
-#include "devlib/services/vk40_api.h"
-#include "devlib/acquisition/stAcq.h"
+#include "devlib/vk40.h"
+#include "common/stAcq.h"
 #include "shell/controls/utilities.h"
 #include <commctrl.h>
 #include <cctype>

@@ -2,7 +2,7 @@
 // file names and driver file that also depend on it come later.
 #include "devlib/acquisition/device.h"
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 #include <windows.h>
 

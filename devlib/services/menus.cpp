@@ -10,7 +10,7 @@
 
 #include "devlib/acquisition/device.h"
 #include "devlib/services/binding.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;

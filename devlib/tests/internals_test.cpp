@@ -9,7 +9,7 @@
 
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/services/binding.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

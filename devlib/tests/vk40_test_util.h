@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/binding.h"
-#include "devlib/acquisition/stAcq.h"
-#include "graph/document/tagGS.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
 
 namespace vk40test {
 

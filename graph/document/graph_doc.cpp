@@ -9,7 +9,7 @@
 #include "shell/app.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "scripts/script_api.h"
 #include <cstdio>
 #include <cstring>

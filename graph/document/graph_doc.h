@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 #include "graph/document/sample_store.h"
 
 struct stMarkerNode;

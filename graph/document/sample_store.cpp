@@ -1,7 +1,7 @@
 // The channel sample store: typed samples per slot, one-at-a-time reads and writes, raw to
 // value conversion, and the window that pages disk documents in from their file.
 #include "graph/document/sample_store.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "shell/app.h"
 #include "shell/commands/status.h"
 #include "graph/view/view_api.h"

@@ -12,7 +12,7 @@
 #include "graph/render/grid_lines.h"
 #include "graph/render/render_api.h"
 #include "graph/window/graph_window.h"
-#include "shell/controls/popup_button.h"
+#include "common/color.h"
 #include "shell/controls/utilities.h"
 #include "shell/startup.h"
 

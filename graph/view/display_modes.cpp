@@ -7,7 +7,7 @@
 #include "graph/render/waveforms.h"
 #include "graph/window/graph_window.h"
 #include "documents/documents_api.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "scripts/script_api.h"
 #include "shell/app.h"
 #include "shell/startup.h"

@@ -13,8 +13,8 @@
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <richedit.h>
 #include <windowsx.h>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include "shell/app.h"
 #include "graph/document/graph_doc.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 inline HWND ActiveGraphWindow() {
     HWND w = g_app->hwndActiveGraph;

@@ -14,7 +14,7 @@
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "scripts/script_api.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include <cstring>
 
 HWND g_commandWindow = nullptr;

@@ -3,7 +3,7 @@
 #include "shell/commands/menus.h"
 #include "shell/app.h"
 #include "shell/commands/status.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include <cstdio>
 #include <cstring>
 

@@ -9,7 +9,7 @@
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "transforms/transforms_api.h"
-#include "devlib/acquisition/stAcq.h"
+#include "common/stAcq.h"
 #include <richedit.h>
 #include <cstdio>
 #include <initializer_list>

@@ -4,7 +4,7 @@
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
 #include "documents/documents_api.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include <cstdio>
 #include <cstring>
 #include <string>

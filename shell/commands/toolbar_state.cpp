@@ -3,7 +3,7 @@
 #include "shell/commands/command_target.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
-#include "devlib/acquisition/stAcq.h"
+#include "common/stAcq.h"
 #include <initializer_list>
 
 namespace {

@@ -1,7 +1,7 @@
 // The "acqPopup" button: shows its checked item's text and drops down a menu of choices.
 #include "shell/controls/popup_button.h"
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "shell/app.h"

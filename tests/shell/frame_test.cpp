@@ -8,8 +8,8 @@
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <cstring>
 #include <string>
 

@@ -9,7 +9,7 @@
 #include <map>
 
 #include "documents/documents_api.h"
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 #include "scripts/script_api.h"
 #include "shell/app.h"
 #include "shell/commands/status.h"

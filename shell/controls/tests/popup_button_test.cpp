@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 #include "scripts/script_api.h"
 #include "shell/app.h"
 #include "shell/controls/popup_button.h"

@@ -11,7 +11,7 @@
 #include "shell/app.h"
 #include "shell/startup.h"
 #include "scripts/script_api.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "button/lumikey.h"
 
 namespace {

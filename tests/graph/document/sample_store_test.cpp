@@ -11,7 +11,7 @@
 #include "graph/document/graph_doc.h"
 #include "shell/app.h"
 #include "tests/shell/shell_fixture.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

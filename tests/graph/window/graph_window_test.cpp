@@ -7,8 +7,8 @@
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
 #include "scripts/script_api.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <richedit.h>
 #include <vector>
 

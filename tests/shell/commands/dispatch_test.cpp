@@ -6,7 +6,7 @@
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include <cstdio>
 #include <string>
 

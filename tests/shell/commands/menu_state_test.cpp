@@ -9,8 +9,8 @@
 #include "graph/view/axis_units.h"
 #include "transforms/transforms_api.h"
 #include "scripts/script_api.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <cstdio>
 #include <cstring>
 #include <string>
