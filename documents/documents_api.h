@@ -11,7 +11,6 @@ void SetDefaultFont();
 void LoadJournalSettings();
 void SaveJournalSettings();
 int RegisterMeasureClass(HINSTANCE inst);
-int RegisterDirectorClass(HINSTANCE inst);
 
 void SyncChannelDisplayFlags(tagGS* gs);
 void UpdateAllMeasurements(tagGS* gs);
@@ -114,6 +113,9 @@ uint16_t JournalPaneHeight(void* pane);
 void JournalEnableButtons(void* pane, int enable);
 // Destroys the pane's window and detaches its journal.
 void JournalDestroy(void* pane);
+// The journal pane's edit control (null without one) and its word-wrap flag.
+HWND GetJournalHwnd(void* pane);
+int GetJournalWordWrap(void* pane);
 void DeleteJournalWindow(void* pane, int flags);
 // Opens a graph file into a new document with its window; null on failure.
 tagGS* DoFileOpen(const char* path, uint16_t* journalHeight);

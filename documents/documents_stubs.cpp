@@ -2,25 +2,22 @@
 // formats, journal and measurement boxes come with their own module.
 #include "documents/documents_api.h"
 #include <new>
-#include "graph/document/graph_doc.h"
-#include "shell/app.h"
-#include "graph/window/graph_window.h"
+#include "common/tagGS.h"
+#include "base/app.h"
 
 void SetDefaultFont() {}
 void LoadJournalSettings() {}
 void SaveJournalSettings() {}
 
-static int RegisterPlainClass(HINSTANCE inst, const char* name, WNDPROC proc = DefWindowProcA) {
+int RegisterMeasureClass(HINSTANCE inst) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = proc;
+    wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = inst;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = name;
+    wc.lpszClassName = "acqMeasure";
     return RegisterClassA(&wc) != 0;
 }
-int RegisterMeasureClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqMeasure"); }
-int RegisterDirectorClass(HINSTANCE inst) { return RegisterPlainClass(inst, "acqdirector", DirectorWndProc); }
 
 void SyncChannelDisplayFlags(tagGS*) {}
 void UpdateAllMeasurements(tagGS*) {}
@@ -148,6 +145,8 @@ void JournalAttachDocument(void*, CJournal*) {}
 uint16_t JournalPaneHeight(void*) { return 0; }
 void JournalEnableButtons(void*, int) {}
 void JournalDestroy(void*) {}
+HWND GetJournalHwnd(void*) { return nullptr; }
+int GetJournalWordWrap(void*) { return 0; }
 void DeleteJournalWindow(void* pane, int flags) {
     if (flags & 1) delete static_cast<StubPane*>(pane);
 }

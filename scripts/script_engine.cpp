@@ -1,40 +1,22 @@
 // The lesson-script engine's process-wide state and entry points. The interpreter itself comes
 // later; until then start-up attaches the frame menu where the start-up lesson would.
 #include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/commands/menus.h"
-#include "shell/startup.h"
+#include "base/app.h"
+#include "base/notify.h"
 #include "devlib/vk40.h"
 #include <cstdlib>
 
-uint16_t g_scriptPermissions[kPermCount];
-uint16_t g_savePromptEnabled = 1;
-uint16_t g_closeCancelled = 0;
-tagGS* g_scriptGraph = nullptr;
 char* g_scriptTextBuffer = nullptr;
-ShortString* g_currentLessonFolder = nullptr;
-void* g_lessonScript = nullptr;
 int g_graphWindowExists = 0;
-uint16_t g_cursorToolsAllowed = 0;
-
-namespace {
-struct PermissionsAtStart {
-    PermissionsAtStart() { ResetScriptPermissions(); }
-} g_permissionsAtStart;
-}  // namespace
-
-void ResetScriptPermissions() {
-    for (uint16_t& p : g_scriptPermissions) p = 1;
-}
 
 int StartLessons(HWND, const char*) {
     // The start-up lesson appends the Lessons popup; until it runs, it is appended here.
     if (HMENU lessons = CreatePopupMenu()) {
-        BuildLessonsMenu(lessons);
+        notify::BuildLessonsMenu(lessons);
         const char* title = GetMenuStrKey(10000);
         AppendMenuA(g_frameMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons), title && *title ? title : "&Lessons");
     }
-    AttachFrameMenu();
+    notify::AttachFrameMenu();
     // So is the device library's menu, which the start-up lesson's menu reset would merge.
     if (g_app->hAcq && g_app->driverOps.appendDriverMenu) g_app->driverOps.appendDriverMenu(g_app->hwndFrame);
     SetStartupFlag(1);

@@ -1,11 +1,12 @@
 // The frame window: MDI client, graph toolbar strip, status strip, closing and dropped files.
 #include "shell/frame.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/binding.h"
 #include "shell/startup.h"
 #include "shell/commands/dispatch.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
+#include "controls/frame3d.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
 #include "devlib/vk40.h"

@@ -1,42 +1,30 @@
 // Kymora's life from its first instruction to its exit.
 #include "shell/startup.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/binding.h"
 #include "shell/frame.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
-#include "shell/controls/popup_button.h"
+#include "controls/popup_button.h"
 #include "graph/document/graph_doc.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "outputs/outputs_api.h"
 #include "devlib/vk40.h"
 #include "common/stAcq.h"
-#include "shell/controls/utilities.h"
+#include "controls/utilities.h"
 #include <commctrl.h>
 #include <cctype>
 #include <clocale>
 #include <cmath>
 #include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <float.h>
 
-stApp* g_app = nullptr;
-tagGS* g_channelClipboard = nullptr;
-HMENU g_frameMenu = nullptr;
-int g_frameMenuAttached = 0;
-HACCEL g_markerAccel = nullptr;
-HBITMAP g_lessonPrompt = nullptr;
-HWND g_varsBrowser = nullptr;
-UINT_PTR g_frameTimer = 0;
-
 namespace {
 const char kIniFile[] = "NORVANE.INI";
 const char kIniSection[] = "Wavemind";
-uint16_t g_waitCount = 0;
-HCURSOR g_cursorBeforeWait = nullptr;
 
 // A floating-point fault must not end the program: reset the unit and go on.
 void OnFloatingPointSignal(int) {
@@ -284,69 +272,6 @@ void SaveWindowPlacement() {
     SaveJournalSettings();
 }
 
-void SetWaitCursor(int on) {
-    if (on) {
-        if (g_waitCount == 0) g_cursorBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
-        ++g_waitCount;
-    } else if (g_waitCount > 0) {
-        if (--g_waitCount == 0) SetCursor(g_cursorBeforeWait);
-    }
-}
-
-int MessageBoxFromStringTable(HWND, UINT style, UINT id, ...) {
-    char format[129];
-    if (!g_app || LoadStringA(g_app->hInstance, id, format, sizeof format) <= 0) return 0;
-    char text[1024];
-    va_list args;
-    va_start(args, id);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    char caption[129] = "";
-    LoadStringA(g_app->hInstance, 18, caption, sizeof caption);
-    return MessageBoxA(g_app->hwndFrame, text, caption, style);
-}
-
-// Reports why an operation on the selection could not run.
-void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg) {
-    const uint32_t low = code & 0xFF;
-    const UINT id = code & 0xFFFF;
-    switch (low) {
-    case 1:
-        return;
-    case 0x22:
-    case 0x24:
-        MessageBoxA(hwnd, getMsgBoxText("You must select a valid portion of this waveform"), g_app->szAppTitle,
-                    MB_ICONEXCLAMATION);
-        return;
-    case 0x1E:
-        MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, arg ? arg : "");
-        return;
-    case 0x2D:
-        MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, "");
-        return;
-    case 2: {
-        const char* key = nullptr;
-        switch ((code >> 8) & 0xFF) {
-        case 0x25: key = "At least 1 interval is required for the difference transform."; break;
-        case 0x27: key = "An Interval of at least 3 samples is required for the smoothing transform."; break;
-        case 0x2A: key = "An Interval of at least 3 samples is required for FIR filters."; break;
-        case 0x2B: key = "An Interval of at least 4 samples is required for a Fourier transform."; break;
-        case 0x33: key = "FIR Filters require at least 3 coefficients."; break;
-        default: break;
-        }
-        if (key)
-            MessageBoxA(hwnd, getMsgBoxText(key), getMsgBoxText("Norvane Tessaly"), MB_ICONEXCLAMATION);
-        else
-            MessageBoxFromStringTable(hwnd, MB_ICONEXCLAMATION, (code >> 8) & 0xFF, "");
-        break;
-    }
-    default:
-        break;
-    }
-    // Formats with a "%s" and no argument get an empty text rather than reading past the arguments.
-    MessageBoxFromStringTable(hwnd, MB_ICONINFORMATION, id, "");
-}
-
 void RunIdleStep() {
     if (g_app->bInIdle || !g_app->hAcq || !g_app->driverOps.onIdleAcquisition) return;
     g_app->bInIdle = 1;
@@ -439,6 +364,7 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
     if (!g_app) return 0;
     InitClassNames();
+    InitNotifications();
     g_app->hInstance = instance;
     std::signal(SIGFPE, OnFloatingPointSignal);
     __setusermatherr(KymoraMathErr);

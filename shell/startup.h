@@ -8,6 +8,8 @@ struct tagGS;
 int KymoraMain(HINSTANCE instance, const char* cmdLine, int show);
 
 void InitClassNames();
+// Fills the notification table through which the lower parts reach the shell (base/notify.h).
+void InitNotifications();
 int RegisterAppClasses();
 int CreateFrameAndBind(const char* cmdLine, int show);
 void RunMessageLoop();
@@ -19,20 +21,6 @@ void FreePrintSetup();
 HBITMAP MakeCheckBitmap();
 void CreateAppBrushes();
 void DeleteAppBrushes();
-
-// Shared routines.
-void SetWaitCursor(int on);
-int MessageBoxFromStringTable(HWND ignored, UINT style, UINT id, ...);
-void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg);
-
-// Process-wide values beside the application record.
-extern tagGS* g_channelClipboard;
-extern HMENU g_frameMenu;
-extern int g_frameMenuAttached;
-extern HACCEL g_markerAccel;
-extern HBITMAP g_lessonPrompt;
-extern HWND g_varsBrowser;
-extern UINT_PTR g_frameTimer;
 
 // The idle call of the loop, guarded by bInIdle; also used for the library's timer windows.
 void RunIdleStep();

@@ -1,6 +1,6 @@
 // The graph toolbar strip across the top of the frame; its buttons come with the toolbar module.
 #include "graph/document/graph_doc.h"
-#include "shell/app.h"
+#include "base/app.h"
 
 static LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COMMAND) return SendMessageA(GetParent(hwnd), msg, wParam, lParam);

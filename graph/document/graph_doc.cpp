@@ -4,13 +4,12 @@
 #include "outputs/outputs_api.h"
 #include "graph/view/view_api.h"
 #include "graph/window/graph_window.h"
-#include "shell/controls/button_grid.h"
-#include "shell/controls/script_button.h"
-#include "shell/app.h"
-#include "shell/startup.h"
-#include "shell/commands/menus.h"
+#include "controls/button_grid.h"
+#include "controls/script_button.h"
+#include "base/app.h"
+#include "base/notify.h"
 #include "devlib/vk40.h"
-#include "scripts/script_api.h"
+#include "base/lesson.h"
 #include <cstdio>
 #include <cstring>
 
@@ -25,7 +24,7 @@ constexpr uint32_t kUndoLabel = 2201;
 // Review-saved-data mode: a lesson sets script variable R to 1.0 to keep a single window.
 bool ReviewModeRefuses() {
     double r = 0.0;
-    GetScriptNumericVariable(0, 'R', &r);
+    notify::GetScriptNumericVariable(0, 'R', &r);
     if (r != 1.0) return false;
     const char* text = getMsgBoxText("Single Window for RSD mode");
     const char* caption = getMsgBoxText("TVX Lessons Review Saved Mode");
@@ -169,7 +168,7 @@ int AskToSave(tagGS* gs, HWND parent) {
         g_closeCancelled = 1;
         return 0;
     }
-    if (answer == IDYES) RunScriptSubroutine(g_lessonScript, "OnFileSave", 0);
+    if (answer == IDYES) notify::RunScriptSubroutine(g_lessonScript, "OnFileSave", 0);
     return 1;
 }
 
@@ -286,9 +285,9 @@ HWND NewGraph(int maximised) {
         if (g_app->driverOps.onGraphActivated) g_app->driverOps.onGraphActivated(g_app->hAcq, gs, created);
     }
     LayoutGraphWindow(gs);
-    UpdateTransformMenu(g_app->hwndFrame, hwnd);
-    UpdateGraphEditMenus(gs);
-    UpdateGraphMenus(gs);
+    notify::UpdateTransformMenu(g_app->hwndFrame, hwnd);
+    notify::UpdateGraphEditMenus(gs);
+    notify::UpdateGraphMenus(gs);
     ShowGraphControls(gs, 1);
     return hwnd;
 }

@@ -39,7 +39,8 @@ int SetWindowGraph(HWND hwnd, tagGS* gs);  // 0 when hwnd is no graph window
 LRESULT CALLBACK GraphWndProc(HWND, UINT, WPARAM, LPARAM);
 void SubclassScrollBarClass(int on);
 int RegisterToolbarClass(HINSTANCE inst);
-void UpdateGraphToolbar();
+// The class of each graph window's channel director ("acqdirector").
+int RegisterDirectorClass(HINSTANCE inst);
 int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t step, int a, int b,
                        int c, int d);
 int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t firstFrame, int32_t lastFrame, int16_t option, int a, int b,

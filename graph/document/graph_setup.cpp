@@ -4,8 +4,8 @@
 #include "graph/window/graph_window.h"
 #include "graph/view/view_api.h"
 #include "documents/documents_api.h"
-#include "shell/app.h"
-#include "shell/controls/button_grid.h"
+#include "base/app.h"
+#include "controls/button_grid.h"
 #include "button/lumikey.h"
 #include <new>
 

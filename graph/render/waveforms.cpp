@@ -13,8 +13,8 @@
 #include "graph/render/render_api.h"
 #include "graph/window/graph_window.h"
 #include "common/color.h"
-#include "shell/controls/utilities.h"
-#include "shell/startup.h"
+#include "controls/utilities.h"
+#include "base/services.h"
 
 namespace {
 

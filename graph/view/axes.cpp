@@ -10,8 +10,8 @@
 #include "graph/render/drawing_port.h"
 #include "graph/render/render_api.h"
 #include "graph/view/axis_units.h"
-#include "shell/app.h"
-#include "shell/controls/button_grid.h"
+#include "base/app.h"
+#include "controls/button_grid.h"
 
 namespace {
 

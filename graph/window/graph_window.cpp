@@ -8,11 +8,10 @@
 #include "graph/dialogs/dialogs_api.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
-#include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/startup.h"
-#include "shell/commands/menus.h"
-#include "shell/commands/status.h"
+#include "base/app.h"
+#include "base/lesson.h"
+#include "base/notify.h"
+#include "base/services.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
 #include <richedit.h>
@@ -144,7 +143,7 @@ void OnChildMenuSelect(WPARAM wParam, LPARAM lParam) {
         popup = GetSubMenu(menu, static_cast<int>(item));
         item = 0;
     }
-    OnFrameMenuSelect(menu, item, popup, flags);
+    notify::OnMenuSelect(menu, item, popup, flags);
 }
 
 // The document's pixel density: screen pixels per sample at the current time scale.
@@ -246,7 +245,7 @@ void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code
     if (!gs) return;
     if (gs->outPanels) ClearOutputPanelsPendingStart(gs->outPanels);
     if (!gs->toolsWhileRecording) SelectTool(gs, hwnd, kToolArrow);
-    UpdateGraphToolbar();
+    notify::UpdateGraphToolbar();
 }
 
 void OnToolChosen(GraphWindowData* data, int id) {
@@ -290,8 +289,8 @@ int CloseGraphWindow(GraphWindowData* data) {
     if (!result) return 0;
     data->doc = nullptr;
     if (g_graphWindowCount > 0 && --g_graphWindowCount == 0) {
-        UpdateTransformMenu(g_app->hwndFrame, nullptr);
-        SetStatusText("Ready");
+        notify::UpdateTransformMenu(g_app->hwndFrame, nullptr);
+        notify::SetStatusText("Ready");
     }
     return result;
 }
@@ -303,8 +302,8 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
     if (g_app->hAcq && g_app->driverOps.onGraphActivated)
         g_app->driverOps.onGraphActivated(g_app->hAcq, GetWindowGraph(activated), 0);
-    UpdateTransformMenu(g_app->hwndFrame, activated);
-    SetStatusText(nullptr);
+    notify::UpdateTransformMenu(g_app->hwndFrame, activated);
+    notify::SetStatusText(nullptr);
 }
 
 void OnChildGetMinMaxInfo(MINMAXINFO* mmi) {
@@ -585,6 +584,16 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     DestroyMenu(menu);
 }
 
+int RegisterDirectorClass(HINSTANCE inst) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DirectorWndProc;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "acqdirector";
+    return RegisterClassA(&wc) != 0;
+}
+
 // The channel director: the focus holder of the graph window and owner of the channel pop-ups.
 LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_GETDLGCODE) return DLGC_WANTARROWS;
@@ -602,7 +611,7 @@ LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         gs->xyXChan = static_cast<uint32_t>(slot);
         SetScrollPos(gs->hScrollBar, SB_CTL, ScrollXChannelValue(gs, 4), TRUE);
         UpdateHScrollBar(gs);
-        UpdateGraphEditMenus(gs);
+        notify::UpdateGraphEditMenus(gs);
         InvalidateRect(graph, nullptr, FALSE);
     }
     return 0;
@@ -673,10 +682,10 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         return 0;
     }
     case WM_INITMENU:
-        UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
+        notify::UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
         return 0;
     case WM_INITMENUPOPUP:
-        ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
+        notify::ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_MENUSELECT:
         OnChildMenuSelect(wParam, lParam);

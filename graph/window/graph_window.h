@@ -50,8 +50,6 @@ void OnJournalEditNotify(HWND frame, HWND edit, UINT code);
 void ShowJournalContextMenu(HWND hwnd, POINT pt);
 void JournalPaste(HWND edit);
 void EnsureEditCapacity(HWND edit);
-HWND GetJournalHwnd(void* journalWnd);
-int GetJournalWordWrap(void* journalWnd);
 
 // Mouse tools.
 void OnChildButtonDown(GraphWindowData* data, int doubleClick, int x, int y, UINT keys);

@@ -1,10 +1,8 @@
-// Stand-ins for the mouse tools and the journal pane's edit control until they come: presses,
-// moves and releases go nowhere, the cursor line is never drawn and no graph has a journal edit.
+// Stand-ins for the mouse tools until they come: presses, moves and releases go nowhere and the
+// cursor line is never drawn.
 #include "graph/window/graph_window.h"
 
 void OnChildButtonDown(GraphWindowData*, int, int, int, UINT) {}
 void OnChildMouseMove(GraphWindowData*, int, int, UINT) {}
 void OnChildButtonUp(GraphWindowData*, int, int, UINT) {}
 void ToggleTimeCursorLine(HDC, tagGS*) {}
-HWND GetJournalHwnd(void*) { return nullptr; }
-int GetJournalWordWrap(void*) { return 0; }

@@ -1,7 +1,7 @@
 // The Display menu's commands. The mode commands are here; the toggles and the other display
 // commands come with their own module and are ignored until then.
 #include "shell/commands/display.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
 

@@ -3,6 +3,7 @@
 #include "shell/commands/command_target.h"
 #include "shell/commands/menus.h"
 #include "shell/startup.h"
+#include "base/services.h"
 #include "graph/document/channel_edits.h"
 #include "graph/render/render_api.h"
 #include "documents/documents_api.h"

@@ -1,7 +1,7 @@
 // Menu help in the status line, the Lessons menu built from the lesson folders, and the
 // commands that lessons may restrict.
 #include "shell/commands/menus.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/commands/status.h"
 #include "devlib/vk40.h"
 #include <cstdio>

@@ -18,6 +18,8 @@ void UpdateRecordingMenus(tagGS* gs);
 void UpdateTransformMenu(HWND frame, HWND graphWindow);
 void EnableGraphToolButtons(tagGS* gs);
 void DisableGraphToolButtons();
+// The graph toolbar's buttons after every display change of the active graph.
+void UpdateGraphToolbar();
 void MakeColorMenuOwnerDrawn(HMENU menu);
 void DrawColorMenuItem(DRAWITEMSTRUCT* dis);
 void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis);

@@ -1,5 +1,5 @@
 #include "shell_fixture.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
 #include <algorithm>
@@ -19,6 +19,7 @@ bool BootShell() {
     g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
     if (!g_app) return false;
     InitClassNames();
+    InitNotifications();
     g_app->hInstance = GetModuleHandleA(nullptr);
     if (!RegisterAppClasses()) return false;
     if (!CreateFrameAndBind("", SW_SHOWNORMAL)) return false;

@@ -8,7 +8,7 @@
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "graph/document/graph_doc.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/startup.h"
 #include "scripts/script_api.h"
 #include "devlib/vk40.h"
@@ -163,6 +163,7 @@ TEST(GraphDocNew, WindowSetUpFailsWhenTheWindowIsGone) {
 }
 
 TEST(GraphDocNew, ReviewSavedDataModeRefusesOnlyCheckedAllocations) {
+    InitNotifications();  // as start-up does: the graph reads the lesson's variables through it
     AssignScriptNumericVariable(nullptr, "R", 1.0);
     {
         AnsweringBoxes boxes(IDOK);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 #include "graph/document/graph_doc.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "tests/shell/shell_fixture.h"
 #include "devlib/vk40.h"
 

@@ -13,8 +13,8 @@
 #include "../render/render_test_support.h"
 #include "common/tagGS.h"
 #include "graph/view/axis_units.h"
-#include "shell/app.h"
-#include "shell/controls/button_grid.h"
+#include "base/app.h"
+#include "controls/button_grid.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // command routing, scroll bars and the device library's private messages.
 #include <gtest/gtest.h>
 #include "tests/shell/shell_fixture.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"

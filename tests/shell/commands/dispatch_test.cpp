@@ -1,7 +1,7 @@
 // Frame commands sent as menu clicks: which reach the device library, the default frame
 // procedure, the file and window handlers, and what the permission table holds back.
 #include "commands_fixture.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/commands/dispatch.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"

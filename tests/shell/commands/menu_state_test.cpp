@@ -1,7 +1,7 @@
 // The frame menu after WM_INITMENU: grayed, checked and relabelled items for the active graph,
 // the keyboard focus and the lesson's command permissions; menu help; hot keys; Lessons menu.
 #include "commands_fixture.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"

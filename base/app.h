@@ -1,4 +1,5 @@
-// The application record: one zero-filled heap block for the whole process.
+// The application record: one zero-filled heap block for the whole process, and the
+// process-wide values beside it. Every part of the program reads them; the shell fills them.
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
@@ -59,3 +60,12 @@ struct stApp {
 };
 
 extern stApp* g_app;
+
+// Process-wide values beside the application record.
+extern tagGS* g_channelClipboard;
+extern HMENU g_frameMenu;
+extern int g_frameMenuAttached;
+extern HACCEL g_markerAccel;
+extern HBITMAP g_lessonPrompt;
+extern HWND g_varsBrowser;
+extern UINT_PTR g_frameTimer;

@@ -1,4 +1,4 @@
 // Stand-in until the recent-files list comes: no slot holds a file.
-#include "shell/controls/recent_files.h"
+#include "shell/recent_files.h"
 
 void OpenRecentFile(UINT) {}

@@ -1,5 +1,5 @@
 // Stand-ins until the Help items and the About box come: nothing opens.
-#include "shell/controls/help.h"
+#include "shell/help.h"
 
 INT_PTR OpenHelpItem(UINT) { return 0; }
 void ShowAboutDialog(HWND) {}
