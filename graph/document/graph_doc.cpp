@@ -7,9 +7,9 @@
 #include "controls/button_grid.h"
 #include "controls/script_button.h"
 #include "base/app.h"
+#include "base/lesson.h"
 #include "base/notify.h"
 #include "devlib/vk40.h"
-#include "base/lesson.h"
 #include <cstdio>
 #include <cstring>
 
