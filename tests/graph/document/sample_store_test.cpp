@@ -10,7 +10,7 @@
 #include <vector>
 #include "graph/document/graph_doc.h"
 #include "base/app.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/shell/box_capture.h"
 #include "devlib/vk40.h"
 
 namespace {
