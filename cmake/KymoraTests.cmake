@@ -1,3 +1,8 @@
+# The test programs' shared helpers ("tests/..."); what a test may include besides them comes
+# from the libraries it links.
+add_library(kymora_test_root INTERFACE)
+kymora_layer_root(kymora_test_root INTERFACE tests)
+
 # kymora_add_test(name SOURCES ... LIBS ... [TIMEOUT s] [RESOURCE_LOCK name])
 # Each test program runs under Wine; discovery happens just before the test so the build never starts Wine.
 function(kymora_add_test name)
@@ -6,7 +11,7 @@ function(kymora_add_test name)
     set(T_TIMEOUT 120)
   endif()
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kymora_test_root GTest::gtest GTest::gtest_main)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()

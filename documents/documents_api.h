@@ -116,6 +116,9 @@ HWND GetJournalHwnd(void* pane);
 int GetJournalWordWrap(void* pane);
 // Destroys the pane's window and detaches its journal.
 void JournalDestroy(void* pane);
+// The journal pane's edit control (null without one) and its word-wrap flag.
+HWND GetJournalHwnd(void* pane);
+int GetJournalWordWrap(void* pane);
 void DeleteJournalWindow(void* pane, int flags);
 // Opens a graph file into a new document with its window; null on failure.
 tagGS* DoFileOpen(const char* path, uint16_t* journalHeight);

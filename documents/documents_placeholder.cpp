@@ -1,11 +1,11 @@
 // Placeholder of the documents module (graph files, journal, markers, measurements), which is not
 // built: each function answers as a document without markers, measurements or journal would.
 #include "documents/documents_api.h"
-#include "shell/startup.h"
 #include <new>
+#include "common/tagGS.h"
+#include "base/app.h"
+#include "base/services.h"
 #include <string>
-#include "graph/document/graph_doc.h"
-#include "shell/app.h"
 
 void SetDefaultFont() {}
 void LoadJournalSettings() {}
@@ -145,11 +145,11 @@ void JournalAttachDocument(void*, CJournal*) {}
 uint16_t JournalPaneHeight(void*) { return 0; }
 void JournalEnableButtons(void*, int) {}
 void JournalDestroy(void*) {}
+HWND GetJournalHwnd(void*) { return nullptr; }
+int GetJournalWordWrap(void*) { return 0; }
 void DeleteJournalWindow(void* pane, int flags) {
     if (flags & 1) delete static_cast<EmptyPane*>(pane);
 }
-HWND GetJournalHwnd(void*) { return nullptr; }
-int GetJournalWordWrap(void*) { return 0; }
 
 static std::string g_lastFileOpenPath;
 tagGS* DoFileOpen(const char* path, uint16_t* journalHeight) {

@@ -1,20 +1,20 @@
 // Placeholder of the lesson-script interpreter, which is not built: no script loads or runs, and
 // start-up attaches the frame menu where the start-up lesson would.
 #include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/commands/menus.h"
-#include "devlib/services/vk40_api.h"
+#include "base/app.h"
+#include "base/notify.h"
+#include "devlib/vk40.h"
 #include <string>
 
 int StartLessons(HWND, const char*) {
     // The start-up lesson appends the Lessons popup; without it, it is appended here.
     if (HMENU lessons = CreatePopupMenu()) {
-        BuildLessonsMenu(lessons);
+        notify::BuildLessonsMenu(lessons);
         const char* title = GetMenuStrKey(10000);
         AppendMenuA(g_app->hmenuFrame, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons),
                     title && *title ? title : "&Lessons");
     }
-    AttachFrameMenu();
+    notify::AttachFrameMenu();
     // So is the device library's menu, which the start-up lesson's menu reset would merge.
     if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);
     SetStartupFlag(1);

@@ -1,30 +1,7 @@
-// The interpreter's state record and what already works on it: the load reset, the permission
-// words and the application variables A-Z.
+// What already works on the interpreter's state record: the graph-window probe and the
+// application variables A-Z.
 #include "scripts/script_api.h"
 #include <cstdlib>
-
-stScriptState g_script;
-
-namespace {
-struct StateAtStart {
-    StateAtStart() { ResetScriptState(); }
-} g_stateAtStart;
-}  // namespace
-
-void ResetScriptState() {
-    ResetScriptPermissions();
-    g_script.savePromptEnabled = 1;
-    g_script.cursorToolsAllowed = 0;
-    g_script.closeCancelled = 0;
-    g_script.graphWindowExists = 0;
-    g_script.graph = nullptr;
-    std::free(g_script.text);
-    g_script.text = nullptr;
-}
-
-void ResetScriptPermissions() {
-    for (uint16_t& p : g_script.permissions) p = 1;
-}
 
 BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM) {
     char cls[32] = "";

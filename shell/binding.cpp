@@ -1,6 +1,6 @@
 // The host callbacks the device library calls, and loading and binding the library.
 #include "shell/binding.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/commands/status.h"
 #include "shell/startup.h"
 #include "graph/document/graph_doc.h"

@@ -1,18 +1,20 @@
 // The frame window: MDI client, graph toolbar strip, status strip, closing and dropped files.
 #include "shell/frame.h"
-#include "shell/app.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "base/services.h"
 #include "shell/binding.h"
 #include "shell/startup.h"
 #include "shell/commands/dispatch.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
+#include "controls/frame3d.h"
 #include "graph/document/graph_doc.h"
 #include "graph/dialogs/toolbar.h"
 #include "graph/window/mouse_tools.h"
 #include "scripts/script_api.h"
-#include "devlib/services/vk40_api.h"
-#include "devlib/acquisition/stAcq.h"
+#include "devlib/vk40.h"
+#include "common/stAcq.h"
 #include <shellapi.h>
 #include <cstring>
 #include <string>

@@ -1,65 +1,36 @@
 // Kymora's life from its first instruction to its exit.
 #include "shell/startup.h"
-#include "shell/app.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/resource.h"
 #include "shell/binding.h"
 #include "shell/frame.h"
 #include "shell/system_dialogs.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
-#include "shell/controls/popup_button.h"
-#include "shell/controls/help.h"
+#include "controls/popup_button.h"
+#include "shell/help.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
 #include "graph/dialogs/toolbar.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "outputs/outputs_api.h"
-#include "devlib/services/vk40_api.h"
-#include "devlib/acquisition/stAcq.h"
-#include "shell/controls/utilities.h"
+#include "devlib/vk40.h"
+#include "common/stAcq.h"
+#include "controls/utilities.h"
 #include <commctrl.h>
 #include <algorithm>
 #include <cctype>
 #include <clocale>
 #include <cmath>
 #include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <float.h>
 
-stApp* g_app = nullptr;
-
 namespace {
 const char kIniFile[] = "NORVANE.INI";
 const char kIniSection[] = "Wavemind";
-
-// The low byte of a selection error code; IDS_NO_MEMORY and IDS_NO_DISK_SPACE are codes too.
-constexpr uint32_t kErrCancelled = 1, kErrBadParameter = 2, kErrNoSelection = 0x22, kErrBadSelection = 0x24;
-
-// Why a transform refused its parameters, by the second byte of a kErrBadParameter code.
-constexpr struct {
-    uint32_t reason;
-    const char* key;
-} kParameterReasons[] = {
-    {0x25, "At least 1 interval is required for the difference transform."},
-    {0x27, "An Interval of at least 3 samples is required for the smoothing transform."},
-    {0x2A, "An Interval of at least 3 samples is required for FIR filters."},
-    {0x2B, "An Interval of at least 4 samples is required for a Fourier transform."},
-    {0x33, "FIR Filters require at least 3 coefficients."},
-};
-
-// A known reason has a keyed text; any other is a string of the string table.
-void ReportBadParameter(HWND hwnd, uint32_t code) {
-    const uint32_t reason = (code >> 8) & 0xFF;
-    for (const auto& known : kParameterReasons) {
-        if (known.reason != reason) continue;
-        MessageBoxA(hwnd, getMsgBoxText(known.key), getMsgBoxText("Norvane Tessaly"), MB_ICONEXCLAMATION);
-        return;
-    }
-    MessageBoxFromStringTable(hwnd, MB_ICONEXCLAMATION, reason, "");
-}
 
 // A floating-point fault must not end the program: reset the unit and go on.
 void OnFloatingPointSignal(int) {
@@ -341,67 +312,11 @@ void SaveWindowPlacement() {
     SaveJournalSettings();
 }
 
-void SetWaitCursor(int on) {
-    if (!g_app) return;
-    if (on) {
-        if (g_app->nWaitCount == 0)
-            g_app->hcurBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
-        ++g_app->nWaitCount;
-    } else if (g_app->nWaitCount > 0) {
-        if (--g_app->nWaitCount == 0) SetCursor(g_app->hcurBeforeWait);
-    }
-}
-
-int MessageBoxFromStringTable(HWND, UINT style, UINT id, ...) {
-    char format[129];
-    if (!g_app || LoadStringA(g_app->hInstance, id, format, sizeof format) <= 0) return 0;
-    char text[1024];
-    va_list args;
-    va_start(args, id);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    char caption[129] = "";
-    LoadStringA(g_app->hInstance, IDS_APP_TITLE, caption, sizeof caption);
-    return MessageBoxA(g_app->hwndFrame, text, caption, style);
-}
-
-// Reports why an operation on the selection could not run.
-void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg) {
-    const uint32_t low = code & 0xFF;
-    const UINT id = code & 0xFFFF;
-    switch (low) {
-    case kErrCancelled:
-        return;
-    case kErrNoSelection:
-    case kErrBadSelection:
-        MessageBoxA(hwnd, getMsgBoxText("You must select a valid portion of this waveform"), g_app->szAppTitle,
-                    MB_ICONEXCLAMATION);
-        return;
-    case IDS_NO_MEMORY:
-        MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, arg ? arg : "");
-        return;
-    case IDS_NO_DISK_SPACE:
-        MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, "");
-        return;
-    case kErrBadParameter:
-        ReportBadParameter(hwnd, code);
-        break;
-    default:
-        break;
-    }
-    // Formats with a "%s" and no argument get an empty text rather than reading past the arguments.
-    MessageBoxFromStringTable(hwnd, MB_ICONINFORMATION, id, "");
-}
-
 void RunIdleStep() {
     if (g_app->bInIdle || !g_app->hAcq) return;
     g_app->bInIdle = 1;
     DrvIdle(&g_app->driverOps, g_app->hAcq, g_app->hwndActiveGraph);
     g_app->bInIdle = 0;
-}
-
-void LoadMarkerAccelerators() {
-    if (g_app && !g_app->hAccelMarker) g_app->hAccelMarker = LoadAcceleratorsA(g_app->hInstance, MAKEINTRESOURCEA(IDR_MARKER_KEYS));
 }
 
 // The message filters in their fixed order; the first that consumes the message ends the turn.
@@ -489,6 +404,7 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
     if (!g_app) return 0;
     InitClassNames();
+    InitNotifications();
     g_app->hInstance = instance;
     InstallFaultHandlers();
 

@@ -9,6 +9,8 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show);
 
 void InstallFaultHandlers();
 void InitClassNames();
+// Fills the notification table through which the lower parts reach the shell (base/notify.h).
+void InitNotifications();
 int RegisterAppClasses();
 int CreateFrameAndBind(const char* cmdLine, int show);
 void RunMessageLoop();
@@ -23,15 +25,6 @@ void FreePrintSetup();
 HBITMAP MakeCheckBitmap();
 void CreateAppBrushes();
 void DeleteAppBrushes();
-
-// Shared routines.
-void SetWaitCursor(int on);
-int MessageBoxFromStringTable(HWND ignored, UINT style, UINT id, ...);
-void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg);
-
-// The key-marker accelerators (F2-F9, F11, F12 to commands 392-401), loaded once for the whole
-// process by the first marker manager; the loop translates them for the active graph window.
-void LoadMarkerAccelerators();
 
 // The idle call of the loop, guarded by bInIdle; also used for the library's timer windows.
 void RunIdleStep();

@@ -2,8 +2,8 @@
 // file names and driver file that also depend on it come later.
 #include "devlib/acquisition/device.h"
 
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 
 #include <windows.h>
 

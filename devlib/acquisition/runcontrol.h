@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "devlib/acquisition/stAcq.h"
+#include "common/stAcq.h"
 
 struct tagGS;
 

@@ -2,7 +2,7 @@
 #include "devlib/acquisition/scaling.h"
 
 #include "devlib/services/binding.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 #include <cmath>
 

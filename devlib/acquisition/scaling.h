@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "devlib/acquisition/stAcq.h"
+#include "common/stAcq.h"
 
 class CScalingTable {
 public:

@@ -3,7 +3,7 @@
 
 #include "devlib/acquisition/device.h"
 #include "devlib/services/regkey.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 #include <cstring>
 

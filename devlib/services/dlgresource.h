@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 #ifdef VK40_BUILD
 #define VK40_CPP_API __declspec(dllexport)

@@ -6,12 +6,12 @@
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/runcontrol.h"
-#include "devlib/acquisition/stAcq.h"
-#include "graph/document/tagGS.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/services/menus.h"
 #include "devlib/services/panels.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

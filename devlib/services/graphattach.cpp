@@ -2,7 +2,7 @@
 // recording fills. The set-up blocks and the Start button come with the graph's set-up storage.
 #include "devlib/services/binding.h"
 
-#include "devlib/acquisition/stAcq.h"
+#include "common/stAcq.h"
 
 // A graph was created (mode 0) or opened from a file (mode 1).
 int32_t WINAPI OnGraphCreated(HGLOBAL hAcq, HWND, tagGS*, int16_t, int32_t)

@@ -19,7 +19,7 @@ constexpr const char* kJournalKeys[CJnlHintText::kEntries] = {
 // Resource ids of the seven images, in EMLBITMAP order.
 constexpr uint16_t kBitmapResources[MLBMP_COUNT] = {
     IDB_START_IDLE, IDB_START_RUNNING, IDB_PLAYBACK_IDLE, IDB_PLAYBACK_RUNNING,
-    IDB_TOGGLE_ON,  IDB_TOGGLE_OFF,    IDB_EXTRA,
+    IDB_TOGGLE_ON,  IDB_TOGGLE_OFF,    IDB_TOGGLE_ARMED,
 };
 
 // Copies at most size - 1 characters, always terminated.

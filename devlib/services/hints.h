@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 struct tagLUMIKEY;
 

@@ -1,5 +1,5 @@
 // The command permission table: which restricted commands the lesson scripts allow now.
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

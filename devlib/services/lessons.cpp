@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "devlib/resource.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/services/binding.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Keyed texts: messages, axis labels, menu labels and dialog-control texts, looked up by key in
 // fixed tables filled with the English defaults when the library loads. Lesson scripts replace
 // texts through the setters; a missing key answers null and the caller shows the key itself.
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 #include <windows.h>
 

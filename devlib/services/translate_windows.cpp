@@ -1,5 +1,5 @@
 // Re-labels the library's open windows from the keyed tables, as after a change of language.
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 
 #include "devlib/resource.h"
 #include "devlib/acquisition/device.h"
-#include "devlib/acquisition/stAcq.h"
+#include "common/stAcq.h"
 #include "devlib/services/binding.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 class VK40_CLASS CTVXDlg {
 public:

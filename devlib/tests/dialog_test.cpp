@@ -10,7 +10,7 @@
 
 #include "button/lumikey.h"
 #include "devlib/services/tvxdlg.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "devlib/tests/vk40_dialog_test_res.h"
 #include "devlib/tests/vk40_test_util.h"
 

@@ -2,7 +2,7 @@
 // scripts switching commands off and on, and the reset that allows the re-enabled ones again.
 #include <gtest/gtest.h>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

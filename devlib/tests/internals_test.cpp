@@ -12,7 +12,7 @@
 #include "devlib/services/binding.h"
 #include "devlib/resource.h"
 #include "devlib/services/keyedtexts.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

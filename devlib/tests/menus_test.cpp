@@ -6,7 +6,7 @@
 #include <string>
 
 #include "devlib/resource.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;

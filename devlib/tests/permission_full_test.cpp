@@ -1,7 +1,7 @@
 // A full permission table; its own program, so that no other test finds the table full.
 #include <gtest/gtest.h>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The command permission table through the library's exports.
 #include <gtest/gtest.h>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

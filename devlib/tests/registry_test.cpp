@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "devlib/services/dlgresource.h"
 #include "devlib/services/keyedtexts.h"
 #include "devlib/services/text_defaults.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "devlib/acquisition/device.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 
 #include "common/binding.h"
 #include "devlib/resource.h"
-#include "devlib/acquisition/stAcq.h"
-#include "graph/document/tagGS.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
 
 namespace vk40test {
 

@@ -1,7 +1,7 @@
 // The graph toolbar strip across the top of the frame. Its buttons are not built yet: the strip
 // stays empty and the button state code finds no button to update.
 #include "graph/dialogs/toolbar.h"
-#include "shell/app.h"
+#include "base/app.h"
 
 static LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COMMAND) return SendMessageA(GetParent(hwnd), msg, wParam, lParam);

@@ -5,15 +5,14 @@
 #include "outputs/outputs_api.h"
 #include "graph/view/view_api.h"
 #include "graph/window/graph_window.h"
-#include "shell/controls/button_grid.h"
-#include "shell/controls/script_button.h"
-#include "shell/controls/utilities.h"
-#include "shell/app.h"
-#include "shell/resource.h"
-#include "shell/startup.h"
-#include "shell/commands/menus.h"
-#include "devlib/services/vk40_api.h"
-#include "scripts/script_api.h"
+#include "controls/button_grid.h"
+#include "controls/script_button.h"
+#include "controls/utilities.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "devlib/vk40.h"
+#include "base/lesson.h"
+#include "base/notify.h"
 #include <cstdio>
 #include <cstring>
 
@@ -26,7 +25,7 @@ constexpr COLORREF kChanColorCycle[6] = {0x000000, 0x0000FF, 0xFF0000, 0x008000,
 // Review-saved-data mode: a lesson sets script variable R to 1.0 to keep a single window.
 bool ReviewModeRefuses() {
     double r = 0.0;
-    GetScriptNumericVariable(0, 'R', &r);
+    notify::GetScriptNumericVariable(0, 'R', &r);
     if (r != 1.0) return false;
     const char* text = getMsgBoxText("Single Window for RSD mode");
     const char* caption = getMsgBoxText("TVX Lessons Review Saved Mode");
@@ -170,7 +169,7 @@ int AskToSave(tagGS* gs, HWND parent) {
         g_script.closeCancelled = 1;
         return 0;
     }
-    if (answer == IDYES) RunScriptSubroutine(g_script.script, "OnFileSave", 0);
+    if (answer == IDYES) notify::RunScriptSubroutine(g_script.script, "OnFileSave", 0);
     return 1;
 }
 
@@ -283,9 +282,9 @@ HWND NewGraph(int maximised) {
         DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, created);
     }
     LayoutGraphWindow(gs);
-    UpdateTransformMenu(g_app->hwndFrame, hwnd);
-    UpdateGraphEditMenus(gs);
-    UpdateGraphMenus(gs);
+    notify::UpdateTransformMenu(g_app->hwndFrame, hwnd);
+    notify::UpdateGraphEditMenus(gs);
+    notify::UpdateGraphMenus(gs);
     ShowGraphControls(gs, 1);
     return hwnd;
 }

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 #include "graph/document/sample_store.h"
 
 struct stMarkerNode;
@@ -38,7 +38,6 @@ int SetWindowGraph(HWND hwnd, tagGS* gs);  // 0 when hwnd is no graph window
 // Graph window and drawing entry points the shell and the device library reach.
 LRESULT CALLBACK GraphWndProc(HWND, UINT, WPARAM, LPARAM);
 void SubclassScrollBarClass(int on);
-void UpdateGraphToolbar();
 int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t step, int a, int b,
                        int c, int d);
 int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t firstFrame, int32_t lastFrame, int16_t option, int a, int b,

@@ -5,9 +5,9 @@
 #include "graph/view/view_api.h"
 #include "graph/view/channel_selection.h"
 #include "documents/documents_api.h"
-#include "shell/app.h"
-#include "shell/resource.h"
-#include "shell/controls/button_grid.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "controls/button_grid.h"
 #include "button/lumikey.h"
 #include <new>
 

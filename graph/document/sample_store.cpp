@@ -1,9 +1,9 @@
 // The channel sample store: typed samples per slot, one-at-a-time reads and writes, raw to
 // value conversion, and the window that pages disk documents in from their file.
 #include "graph/document/sample_store.h"
-#include "devlib/services/vk40_api.h"
-#include "shell/app.h"
-#include "shell/commands/status.h"
+#include "devlib/vk40.h"
+#include "base/app.h"
+#include "base/notify.h"
 #include "graph/view/view_api.h"
 #include <cfloat>
 #include <cmath>
@@ -363,7 +363,7 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
     if (g_reportedDoc == gs) g_reportedDoc = nullptr;
     if (static_cast<int64_t>(n) >= gs->totalSamples && !gs->acquiring) {
         gs->storageKind = kStoreMemory;
-        if (g_app && g_app->hwndFrame) SetStatusText(nullptr);
+        if (g_app && g_app->hwndFrame) notify::SetStatusText(nullptr);
     }
     return 1;
 }

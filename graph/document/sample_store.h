@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 
 // Where a re-loaded window starts (see PagingWindowStart).
 constexpr uint32_t kPagingForward = 0;   // forward scans: the window starts 4 samples back

@@ -1,7 +1,7 @@
 // The drawing port: lazily made pen and font over a device context.
 #include "graph/render/drawing_port.h"
 
-#include "shell/controls/popup_button.h"  // the colour record
+#include "common/color.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 #include "graph/render/drawing_port.h"
-#include "shell/controls/popup_button.h"
+#include "common/color.h"
 
 namespace {
 

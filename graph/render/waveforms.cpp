@@ -14,9 +14,10 @@
 #include "graph/render/render_api.h"
 #include "graph/window/graph_window.h"
 #include "graph/window/mouse_tools.h"
-#include "shell/controls/popup_button.h"
-#include "shell/controls/utilities.h"
-#include "shell/startup.h"
+#include "controls/popup_button.h"
+#include "controls/utilities.h"
+#include "common/color.h"
+#include "base/services.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 #include <cmath>
 #include <cstring>
 
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "documents/documents_api.h"
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 #include "graph/render/drawing_port.h"
 #include "graph/render/render_api.h"
 #include "graph/view/axis_units.h"
-#include "shell/app.h"
-#include "shell/controls/button_grid.h"
+#include "base/app.h"
+#include "controls/button_grid.h"
 
 namespace {
 

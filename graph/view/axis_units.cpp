@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "devlib/services/vk40_api.h"
-#include "graph/document/tagGS.h"
+#include "devlib/vk40.h"
+#include "common/tagGS.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // redrawing, and there are no channel items to rebuild.
 #include "graph/view/channel_selection.h"
 
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 
 void SelectGraphChannel(tagGS* gs, int16_t slot) {
     if (slot >= 0 && slot < kMaxChannels) gs->selectedChan = static_cast<uint32_t>(slot);

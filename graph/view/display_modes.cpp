@@ -9,13 +9,12 @@
 #include "graph/window/graph_window.h"
 #include "graph/window/mouse_tools.h"
 #include "documents/documents_api.h"
-#include "devlib/services/vk40_api.h"
-#include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/resource.h"
-#include "shell/startup.h"
-#include "shell/commands/menus.h"
-#include "shell/commands/status.h"
+#include "devlib/vk40.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "base/lesson.h"
+#include "base/notify.h"
+#include "base/services.h"
 #include "button/lumikey.h"
 #include <cfloat>
 #include <utility>
@@ -231,7 +230,7 @@ void ScrollPlotPixels(tagGS* gs, int32_t dx) {
             rest.right = gs->plotRect.right + dx;
         InvalidateRect(hwnd, &rest, FALSE);
         char text[160] = "";
-        if (LoadStringA(g_app->hInstance, IDS_POPUPS_OVER_PLOT, text, sizeof text) > 0) SetStatusText(text);
+        if (LoadStringA(g_app->hInstance, IDS_POPUPS_OVER_PLOT, text, sizeof text) > 0) notify::SetStatusText(text);
     }
 }
 
@@ -437,9 +436,9 @@ void SetDisplayMode(tagGS* gs, int16_t mode) {
         SetIBeamFaces(gs, kIBeamFace, kIBeamFaceOff);
         if (gs->currentTool == IDC_TOOL_IBEAM && gs->cursorShown == kCursorXY) gs->cursorShown = 0;
     }
-    UpdateGraphToolbar();
-    if (first >= 0) EnableGraphToolButtons(gs);
-    UpdateGraphEditMenus(gs);
+    notify::UpdateGraphToolbar();
+    if (first >= 0) notify::EnableGraphToolButtons(gs);
+    notify::UpdateGraphEditMenus(gs);
     if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
     LayoutGraphWindow(gs);
     RebuildChannelItems(gs);

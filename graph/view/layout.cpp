@@ -4,8 +4,8 @@
 #include "graph/view/display_modes.h"
 #include "graph/document/graph_doc.h"
 #include "documents/documents_api.h"
-#include "shell/app.h"
-#include "shell/controls/button_grid.h"
+#include "base/app.h"
+#include "controls/button_grid.h"
 #include <cmath>
 
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 
 // The four arrays of chanPixelMap.
 constexpr int kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3;

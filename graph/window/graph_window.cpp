@@ -10,15 +10,14 @@
 #include "graph/dialogs/dialogs_api.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
-#include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/resource.h"
-#include "shell/startup.h"
-#include "shell/commands/menus.h"
-#include "shell/commands/status.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include "devlib/resource.h"
+#include "base/lesson.h"
+#include "base/notify.h"
+#include "base/services.h"
 #include <richedit.h>
 #include <windowsx.h>
 #include <cstdio>
@@ -229,7 +228,7 @@ void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code
     if (!gs) return;
     if (gs->outPanels) ClearOutputPanelsPendingStart(gs->outPanels);
     if (!gs->toolsWhileRecording) SelectTool(gs, hwnd, IDC_TOOL_ARROW);
-    UpdateGraphToolbar();
+    notify::UpdateGraphToolbar();
 }
 
 void OnToolChosen(GraphWindowData* data, int id) {
@@ -273,8 +272,8 @@ int CloseGraphWindow(GraphWindowData* data) {
     if (!result) return 0;
     data->doc = nullptr;
     if (g_graphWindowCount > 0 && --g_graphWindowCount == 0) {
-        UpdateTransformMenu(g_app->hwndFrame, nullptr);
-        SetStatusText("Ready");
+        notify::UpdateTransformMenu(g_app->hwndFrame, nullptr);
+        notify::SetStatusText("Ready");
     }
     return result;
 }
@@ -285,8 +284,8 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
     if (!activated) return;
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
     if (g_app->hAcq) DrvGraphActivated(&g_app->driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
-    UpdateTransformMenu(g_app->hwndFrame, activated);
-    SetStatusText(nullptr);
+    notify::UpdateTransformMenu(g_app->hwndFrame, activated);
+    notify::SetStatusText(nullptr);
 }
 
 void OnChildGetMinMaxInfo(MINMAXINFO* mmi) {
@@ -569,6 +568,16 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     DestroyMenu(menu);
 }
 
+int RegisterDirectorClass(HINSTANCE inst) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DirectorWndProc;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "acqdirector";
+    return RegisterClassA(&wc) != 0;
+}
+
 // The channel director: the focus holder of the graph window and owner of the channel pop-ups.
 LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_GETDLGCODE) return DLGC_WANTARROWS;
@@ -586,20 +595,10 @@ LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         gs->xyXChan = static_cast<uint32_t>(slot);
         SetScrollPos(gs->hScrollBar, SB_CTL, ScrollXChannelValue(gs, 4), TRUE);
         UpdateHScrollBar(gs);
-        UpdateGraphEditMenus(gs);
+        notify::UpdateGraphEditMenus(gs);
         InvalidateRect(graph, nullptr, FALSE);
     }
     return 0;
-}
-
-int RegisterDirectorClass(HINSTANCE inst) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DirectorWndProc;
-    wc.hInstance = inst;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "acqdirector";
-    return RegisterClassA(&wc) != 0;
 }
 
 LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -667,10 +666,10 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         return 0;
     }
     case WM_INITMENU:
-        UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
+        notify::UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
         return 0;
     case WM_INITMENUPOPUP:
-        ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
+        notify::ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_MENUSELECT:
         OnMenuSelectMessage(wParam, lParam);

@@ -2,7 +2,7 @@
 // focused bar that moves redraws its focus.
 #include "graph/window/graph_window.h"
 #include "graph/document/graph_doc.h"
-#include "shell/app.h"
+#include "base/app.h"
 
 namespace {
 WNDPROC g_oldScrollBarProc = nullptr;

@@ -1,8 +1,8 @@
 // Small operations shared by the graph window and its neighbours.
 #include "graph/window/support.h"
-#include "graph/document/tagGS.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/tagGS.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <cmath>
 #include <cstring>
 

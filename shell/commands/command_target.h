@@ -1,9 +1,9 @@
 // What the command handlers act on: the active graph window and its document.
 #pragma once
 #include <windows.h>
-#include "shell/app.h"
+#include "base/app.h"
 #include "graph/document/graph_doc.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 
 inline HWND ActiveGraphWindow() {
     HWND w = g_app->hwndActiveGraph;

@@ -1,8 +1,8 @@
 // The Display menu's commands. The three display modes are built; the toggles and the other
 // display commands are not, and are ignored.
 #include "shell/commands/display.h"
-#include "shell/app.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/resource.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
 

@@ -1,11 +1,11 @@
 // Menu help in the status line, the Lessons menu built from the lesson folders, and the
 // commands that lessons may restrict.
 #include "shell/commands/menus.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/commands/status.h"
-#include "shell/resource.h"
+#include "base/resource.h"
 #include "devlib/resource.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include <cstdio>
 #include <cstring>
 
@@ -91,21 +91,6 @@ void OnFrameMenuSelect(HMENU menu, UINT item, HMENU, UINT flags) {
     }
     if (item >= IDM_MARKER_LISTED_FIRST && item <= IDM_MARKER_LAST) SetStatusText("Move to this marker");
     else ShowHelpOrReady(item);
-}
-
-// A closing menu comes as 0xFFFF flags without a menu; a popup's item is its position.
-void OnMenuSelectMessage(WPARAM wParam, LPARAM lParam) {
-    HMENU menu = reinterpret_cast<HMENU>(lParam);
-    UINT flags = HIWORD(wParam);
-    UINT item = LOWORD(wParam);
-    HMENU popup = nullptr;
-    if (flags == 0xFFFF && !menu) {
-        flags = static_cast<UINT>(-1);
-    } else if (flags & MF_POPUP) {
-        popup = GetSubMenu(menu, static_cast<int>(item));
-        item = 0;
-    }
-    OnFrameMenuSelect(menu, item, popup, flags);
 }
 
 void ShowPopupItemHelp(HMENU popup, UINT, BOOL systemMenu) {

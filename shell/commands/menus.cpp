@@ -3,7 +3,7 @@
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/status.h"
-#include "shell/resource.h"
+#include "base/resource.h"
 #include "devlib/resource.h"
 #include "shell/startup.h"
 #include "graph/view/axis_units.h"
@@ -11,7 +11,7 @@
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "transforms/transforms_api.h"
-#include "devlib/acquisition/stAcq.h"
+#include "common/stAcq.h"
 #include <richedit.h>
 #include <cstdio>
 #include <initializer_list>

@@ -17,13 +17,13 @@ void UpdateRecordingMenus(tagGS* gs);
 void UpdateTransformMenu(HWND frame, HWND graphWindow);
 void EnableGraphToolButtons(tagGS* gs);
 void DisableGraphToolButtons();
+// The graph toolbar's buttons after every display change of the active graph.
+void UpdateGraphToolbar();
 void MakeColorMenuOwnerDrawn(HMENU menu);
 void DrawColorMenuItem(DRAWITEMSTRUCT* dis);
 void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis);
 void ShowPopupItemHelp(HMENU menu, UINT position, BOOL systemMenu);
 void OnFrameMenuSelect(HMENU menu, UINT item, HMENU popup, UINT flags);
-// Decodes WM_MENUSELECT for the frame and the graph windows and shows the item's help.
-void OnMenuSelectMessage(WPARAM wParam, LPARAM lParam);
 int LoadMenuHelpString(uint16_t id, char* buffer, int size);
 void SetRadioCheckBitmaps();
 int BuildLessonsMenu(HMENU popup);

@@ -1,13 +1,14 @@
 // The status strip is drawn straight onto the frame: there is no status-bar window.
 #include "shell/commands/status.h"
-#include "shell/app.h"
+#include "controls/frame3d.h"
+#include "base/app.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/channel_selection.h"
 #include "graph/document/channel_edits.h"
 #include "documents/documents_api.h"
-#include "devlib/services/vk40_api.h"
-#include "shell/controls/utilities.h"
+#include "devlib/vk40.h"
+#include "controls/utilities.h"
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -42,19 +43,6 @@ void DrawStripText(HDC dc, RECT rc, const char* text) {
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
 }
-
-struct Pens {
-    HPEN highlight = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    HDC dc;
-    HGDIOBJ old;
-    explicit Pens(HDC d) : dc(d), old(SelectObject(d, GetStockObject(BLACK_PEN))) {}
-    ~Pens() {
-        SelectObject(dc, old);
-        DeleteObject(highlight);
-        DeleteObject(shadow);
-    }
-};
 }  // namespace
 
 const char* GetStatusTextShown() { return g_shown.c_str(); }
@@ -165,45 +153,6 @@ void DrawStatusPanes(HDC dc, const RECT* strip) {
     }
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
-}
-
-// A 3-D frame just outside the rectangle: sunken shadows the top and left edges.
-void DrawFrame3D(HDC dc, const RECT* r, int sunken) {
-    Pens pens(dc);
-    RECT rc{r->left - 2, r->top - 2, r->right + 1, r->bottom + 1};
-    SelectObject(dc, sunken ? pens.shadow : pens.highlight);
-    MoveToEx(dc, rc.left, rc.bottom, nullptr);
-    LineTo(dc, rc.left, rc.top);
-    LineTo(dc, rc.right, rc.top);
-    SelectObject(dc, sunken ? pens.highlight : pens.shadow);
-    MoveToEx(dc, rc.left + 1, rc.bottom, nullptr);
-    LineTo(dc, rc.right, rc.bottom);
-    LineTo(dc, rc.right, rc.top);
-}
-
-void DrawSunkenBox(HDC dc, const RECT* r, int grey) {
-    if (!grey) {
-        DrawFrame3D(dc, r, 0);
-        return;
-    }
-    RECT rc{r->left - 2, r->top - 2, r->right + 1, r->bottom + 1};
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x80, 0x80, 0x80));
-    HGDIOBJ old = SelectObject(dc, pen);
-    MoveToEx(dc, rc.left, rc.bottom, nullptr);
-    LineTo(dc, rc.left, rc.top);
-    LineTo(dc, rc.right + 1, rc.top);
-    SelectObject(dc, old);
-    DeleteObject(pen);
-}
-
-void DrawSeparator3D(HDC dc, const RECT* r, int sunken) {
-    Pens pens(dc);
-    SelectObject(dc, sunken ? pens.shadow : pens.highlight);
-    MoveToEx(dc, r->left, r->top, nullptr);
-    LineTo(dc, r->right, r->top);
-    SelectObject(dc, sunken ? pens.highlight : pens.shadow);
-    MoveToEx(dc, r->left, r->bottom - 1, nullptr);
-    LineTo(dc, r->right, r->bottom - 1);
 }
 
 // The device library changed a graph's data: bring window, menus, toolbar and status in line.

@@ -1,4 +1,4 @@
-// The status strip at the foot of the frame, the 3-D line routines, and the graph refresh callbacks.
+// The status strip at the foot of the frame, and the graph refresh callbacks.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -11,9 +11,6 @@ void SetStatusHelpText(const char* text);
 void SetStatusTextFmt(const char* key, int32_t number);
 void AppendStatusText(const char* text);
 void DrawStatusPanes(HDC dc, const RECT* strip);
-void DrawFrame3D(HDC dc, const RECT* rc, int sunken);
-void DrawSunkenBox(HDC dc, const RECT* rc, int grey);
-void DrawSeparator3D(HDC dc, const RECT* rc, int sunken);
 
 int32_t WINAPI OnGraphChanged(tagGS* gs, int32_t, int32_t, int32_t);
 void WINAPI OnGraphViewChanged(tagGS* gs, int32_t storageKind);

@@ -1,11 +1,11 @@
 // The graph toolbar's buttons follow the active graph like the frame menu does.
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
-#include "shell/resource.h"
+#include "base/resource.h"
 #include "graph/document/marker_walks.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
-#include "devlib/acquisition/stAcq.h"
+#include "common/stAcq.h"
 #include <initializer_list>
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "scripts/script_api.h"
-#include "shell/controls/utilities.h"
+#include "controls/utilities.h"
 
 namespace {
 

@@ -1,16 +1,17 @@
 // The frame, its binding and the loop's filters, driven inside the test process.
 #include <gtest/gtest.h>
 #include "shell_fixture.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/binding.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
+#include "base/services.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
 #include "documents/documents_api.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <shlobj.h>
 #include <cstring>
 #include <string>

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include <vector>
+#include "tests/shell/box_capture.h"
 
 std::string IniPath();
 void DeleteIni();
@@ -12,14 +12,3 @@ bool BootShell();
 void ShutShell();
 // Dispatches what is queued without waiting.
 void PumpMessages();
-
-// Records every message box the code under test shows (and answers it with OK).
-struct BoxCapture {
-    struct Box {
-        std::string caption, text;
-    };
-    BoxCapture();
-    ~BoxCapture();
-    std::vector<Box> boxes;
-    std::vector<HWND> seen;  // a box that loses and regains activation is still one box
-};

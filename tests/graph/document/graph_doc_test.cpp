@@ -13,11 +13,11 @@
 #include "graph/window/graph_window.h"
 #include "graph/view/display_modes.h"
 #include "documents/documents_api.h"
-#include "shell/app.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/resource.h"
 #include "shell/startup.h"
 #include "scripts/script_api.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include "button/lumikey.h"
 
 // ---- What a call leaves allocated ----
@@ -285,6 +285,7 @@ TEST(GraphDocNew, WindowSetUpFailsWhenTheWindowIsGone) {
 }
 
 TEST(GraphDocNew, ReviewSavedDataModeRefusesOnlyCheckedAllocations) {
+    InitNotifications();  // as start-up does: the graph reads the lesson's variables through it
     AssignScriptNumericVariable(nullptr, "R", 1.0);
     {
         AnsweringBoxes boxes(IDOK);

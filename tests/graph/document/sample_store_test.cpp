@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 #include "graph/document/graph_doc.h"
-#include "shell/app.h"
-#include "tests/shell/shell_fixture.h"
-#include "devlib/services/vk40_api.h"
+#include "base/app.h"
+#include "tests/shell/box_capture.h"
+#include "devlib/vk40.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "render_test_support.h"
-#include "shell/controls/popup_button.h"
+#include "common/color.h"
 
 namespace {
 

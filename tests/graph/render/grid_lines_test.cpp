@@ -10,7 +10,7 @@
 #include <set>
 #include <vector>
 
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 #include "render_test_support.h"
 
 namespace {

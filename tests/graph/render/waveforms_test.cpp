@@ -18,7 +18,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/render/render_api.h"
 #include "render_test_support.h"
-#include "shell/controls/utilities.h"
+#include "controls/utilities.h"
 
 namespace {
 

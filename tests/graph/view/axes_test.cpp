@@ -11,10 +11,10 @@
 #include <string>
 
 #include "../render/render_test_support.h"
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 #include "graph/view/axis_units.h"
-#include "shell/app.h"
-#include "shell/controls/button_grid.h"
+#include "base/app.h"
+#include "controls/button_grid.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "devlib/services/vk40_api.h"
-#include "graph/document/tagGS.h"
+#include "devlib/vk40.h"
+#include "common/tagGS.h"
 
 namespace {
 

@@ -2,8 +2,14 @@
 // selection steps, autoscale ranges and the visible sample span.
 #include <gtest/gtest.h>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
+#include <string>
+#include <vector>
 #include "graph/view/display_modes.h"
+#include "base/notify.h"
+#include "common/tagGS.h"
 
 namespace {
 
@@ -242,6 +248,64 @@ TEST(DisplayModesAutoscale, VisibleSampleSpan) {
         EXPECT_EQ(first, c.first) << c.hStart << " " << c.count;
         EXPECT_EQ(last, c.last) << c.hStart << " " << c.count;
     }
+}
+
+// The frame's side of a display change, as the notification table carries it; nothing of the
+// shell is linked here.
+std::vector<std::string> g_told;
+std::vector<tagGS*> g_toldAbout;  // the graph of each entry that takes one
+
+void RecordToolbar() { g_told.push_back("toolbar"); }
+void RecordToolButtons(tagGS* gs) {
+    g_told.push_back("tool buttons");
+    g_toldAbout.push_back(gs);
+}
+void RecordEditMenus(tagGS* gs) {
+    g_told.push_back("edit menus");
+    g_toldAbout.push_back(gs);
+}
+
+TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
+    struct Case {
+        int16_t mode;
+        uint32_t flags;  // of slot 3, the only one in use
+        std::vector<std::string> told;
+    } cases[] = {
+        {0, 2, {"toolbar", "tool buttons", "edit menus"}},
+        {2, 3, {"toolbar", "tool buttons", "edit menus"}},
+        {1, 2 | kChanHidden, {"toolbar", "edit menus"}},  // no channel shown: the tool buttons stay
+        {0, 0, {"toolbar", "edit menus"}},
+        {3, 2, {}},  // no such mode: nothing changes, nobody is told
+    };
+    const stNotifications saved = g_notify;
+    for (const Case& c : cases) {
+        auto gs = std::make_unique<tagGS>();
+        std::memset(gs.get(), 0, sizeof(tagGS));
+        gs->chanFlags[3] = c.flags;
+        gs->displayMode = 1;
+        g_notify = stNotifications{};
+        g_notify.updateGraphToolbar = RecordToolbar;
+        g_notify.enableGraphToolButtons = RecordToolButtons;
+        g_notify.updateGraphEditMenus = RecordEditMenus;
+        g_told.clear();
+        g_toldAbout.clear();
+        SetDisplayMode(gs.get(), c.mode);
+        EXPECT_EQ(g_told, c.told) << c.mode << " " << c.flags;
+        for (tagGS* about : g_toldAbout) EXPECT_EQ(about, gs.get());
+        if (!c.told.empty()) {
+            EXPECT_EQ(gs->displayMode, static_cast<uint32_t>(c.mode));
+            EXPECT_EQ(gs->modified, 1u);
+        }
+    }
+    // An empty table: the change is made all the same.
+    g_notify = stNotifications{};
+    auto gs = std::make_unique<tagGS>();
+    std::memset(gs.get(), 0, sizeof(tagGS));
+    gs->chanFlags[0] = 2;
+    SetDisplayMode(gs.get(), 2);
+    EXPECT_EQ(gs->displayMode, 2u);
+    EXPECT_EQ(gs->modified, 1u);
+    g_notify = saved;
 }
 
 TEST(DisplayModesAutoscale, SegmentStartTime) {

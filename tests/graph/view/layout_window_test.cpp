@@ -5,14 +5,14 @@
 #include <cstring>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
-#include "shell/app.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/resource.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/layout.h"
 #include "graph/view/display_modes.h"
 #include "scripts/script_api.h"
 #include "button/lumikey.h"
-#include "shell/controls/button_grid.h"
+#include "controls/button_grid.h"
 
 namespace {
 

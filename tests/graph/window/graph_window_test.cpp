@@ -2,15 +2,15 @@
 // command routing, scroll bars and the device library's private messages.
 #include <gtest/gtest.h>
 #include "tests/shell/shell_fixture.h"
-#include "shell/app.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/resource.h"
 #include "devlib/resource.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
 #include "scripts/script_api.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <richedit.h>
 #include <vector>
 

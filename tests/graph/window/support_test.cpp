@@ -1,9 +1,9 @@
 // The graph window's support operations on plain records, files and time stamps.
 #include <gtest/gtest.h>
 #include "graph/window/support.h"
-#include "graph/document/tagGS.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/tagGS.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <cstring>
 #include <memory>
 #include <string>

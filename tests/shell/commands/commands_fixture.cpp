@@ -1,5 +1,5 @@
 #include "commands_fixture.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
 

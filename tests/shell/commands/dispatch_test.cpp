@@ -1,8 +1,8 @@
 // Frame commands sent as menu clicks: which reach the device library, the default frame
 // procedure, the file and window handlers, and what the permission table holds back.
 #include "commands_fixture.h"
-#include "shell/app.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/resource.h"
 #include "devlib/resource.h"
 #include "shell/commands/dispatch.h"
 #include "shell/commands/menus.h"
@@ -10,7 +10,7 @@
 #include "shell/startup.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
-#include "devlib/services/vk40_api.h"
+#include "devlib/vk40.h"
 #include <cstdio>
 #include <ostream>
 #include <string>

@@ -1,8 +1,8 @@
 // The frame menu after WM_INITMENU: grayed, checked and relabelled items for the active graph,
 // the keyboard focus and the lesson's command permissions; menu help; hot keys; Lessons menu.
 #include "commands_fixture.h"
-#include "shell/app.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/resource.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
@@ -10,8 +10,8 @@
 #include "graph/view/axis_units.h"
 #include "transforms/transforms_api.h"
 #include "scripts/script_api.h"
-#include "devlib/acquisition/stAcq.h"
-#include "devlib/services/vk40_api.h"
+#include "common/stAcq.h"
+#include "devlib/vk40.h"
 #include <cstdio>
 #include <cstring>
 #include <string>

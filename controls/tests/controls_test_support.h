@@ -1,5 +1,6 @@
-// Test support for the controls tests: the program-side globals and documents functions that the
-// controls call, as fakes that record their calls, plus helper windows and files.
+// Test support for the controls tests: the application record, and the measurement box that a
+// popup button reaches through the notification table, as fakes that record their calls; plus
+// helper windows and files.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -14,11 +15,6 @@ namespace testsupport {
 constexpr COLORREF kFaceColor = RGB(0xC0, 0xC8, 0xD0);
 constexpr int kMenuResourceId = 300;  // controls_test.rc
 
-struct Frame3DCall {
-    RECT rc;
-    int sunken;
-};
-
 // What the fakes saw, and what they answer.
 struct FakeLog {
     int calcResult = 0;
@@ -26,10 +22,10 @@ struct FakeLog {
     std::vector<stMeasure*> formatCalls;
     std::vector<tagGS*> captionCalls;
     tagGS* document = nullptr;  // what GetMeasurementDocument answers
-    std::vector<Frame3DCall> frame3DCalls;
 };
 FakeLog& Fakes();
-// Clears the log, allows every script permission and forgets the lesson folder.
+// Clears the log, fills the notification table with the fakes alone, allows every script
+// permission and forgets the lesson folder.
 void ResetFakes();
 
 // A zeroed tagGS on the heap, freed at the end of the process.

@@ -1,10 +1,11 @@
-// The application record: one zero-filled heap block for the whole process.
+// The application record: one zero-filled heap block for the whole process, and the
+// process-wide values beside it. Every part of the program reads them; the shell fills them.
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
 #include <cstdint>
 #include "common/binding.h"
-#include "graph/document/tagGS.h"
+#include "common/tagGS.h"
 
 constexpr int kClassFrame = 0, kClassChild = 1, kClassButton = 2, kClassToolbar = 3, kClassMeasure = 4;
 constexpr int kToolbarHeight = 26;
@@ -73,3 +74,4 @@ struct stApp {
 };
 
 extern stApp* g_app;
+

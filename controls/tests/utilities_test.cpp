@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/controls/tests/bmp_builder.h"
-#include "shell/controls/tests/controls_test_support.h"
-#include "shell/controls/utilities.h"
+#include "controls/tests/bmp_builder.h"
+#include "controls/tests/controls_test_support.h"
+#include "controls/utilities.h"
 
 using testsupport::TempFolder;
 

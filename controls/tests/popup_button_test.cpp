@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "graph/document/tagGS.h"
-#include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/controls/popup_button.h"
-#include "shell/controls/tests/controls_test_support.h"
+#include "common/tagGS.h"
+#include "base/app.h"
+#include "base/lesson.h"
+#include "controls/popup_button.h"
+#include "controls/tests/controls_test_support.h"
 
 using testsupport::Fakes;
 using testsupport::kFaceColor;
@@ -100,8 +100,20 @@ bool OnOutline(int x, int y) {
     return vertical || horizontal;
 }
 
+// The raised 3-D edge just outside the face: highlight along the top and left, shadow along the
+// bottom and right; what it should show at (x, y), or the sentinel where it does not run.
+COLORREF EdgeColor(int x, int y) {
+    const int r = kWidth - 1, b = kHeight - 1;
+    if ((x == 0 && y >= 1) || (y == 0 && x < r))
+        return GetSysColor(COLOR_BTNHIGHLIGHT);
+    if ((y == b && x >= 1) || (x == r && y >= 1))
+        return GetSysColor(COLOR_BTNSHADOW);
+    return kSentinel;
+}
+bool OnEdge(int x, int y) { return x == 0 || y == 0 || x == kWidth - 1 || y == kHeight - 1; }
+
 struct PixelCounts {
-    int face = 0, frame = 0, sentinel = 0, other = 0, otherOutsideFace = 0;
+    int face = 0, frame = 0, edge = 0, sentinel = 0, other = 0, otherOutsideFace = 0;
 };
 
 PixelCounts Classify(const Canvas& c) {
@@ -118,6 +130,9 @@ PixelCounts Classify(const Canvas& c) {
                     ++n.face;
                 else
                     ++n.other;
+            } else if (OnEdge(x, y) && px != kSentinel) {
+                EXPECT_EQ(px, EdgeColor(x, y)) << "3-D edge at " << x << "," << y;
+                ++n.edge;
             } else if (px == kSentinel) {
                 ++n.sentinel;
             } else {
@@ -363,7 +378,6 @@ TEST_F(ControlsPopupButton, WithoutCheckedItemDrawsOnlyItsFrame) {
     AppendItems(b, 3);
     b.SetColors(stColor16{1, 2, 3}, kFrame, stColor16{4, 5, 6});
     Canvas canvas(kWidth, kHeight);
-    Fakes().frame3DCalls.clear();
     const RECT client{0, 0, kWidth, kHeight};
     b.Draw(canvas.dc(), &client);
 
@@ -371,11 +385,10 @@ TEST_F(ControlsPopupButton, WithoutCheckedItemDrawsOnlyItsFrame) {
     EXPECT_EQ(n.other, 0) << "nothing drawn on the face";
     EXPECT_EQ(n.otherOutsideFace, 0);
     EXPECT_GT(n.face, 0);
-    // The raised 3-D edge is the status bar's, around the face.
-    ASSERT_EQ(Fakes().frame3DCalls.size(), 1u);
-    const RECT face{2, 2, kWidth - 2, kHeight - 2};
-    EXPECT_TRUE(EqualRect(&Fakes().frame3DCalls[0].rc, &face));
-    EXPECT_EQ(Fakes().frame3DCalls[0].sunken, 0);
+    // The raised 3-D edge runs all around the face, two pixels out: every edge pixel but the
+    // top-right corner.
+    EXPECT_EQ(n.edge, 2 * kWidth + 2 * kHeight - 4 - 1);
+    EXPECT_EQ(canvas.At(kWidth - 1, 0), kSentinel);
 }
 
 TEST_F(ControlsPopupButton, CheckedItemTextIsDrawnCentredOnTheFace) {

@@ -1,11 +1,11 @@
 // The "acqPopup" button: shows its checked item's text and drops down a menu of choices.
-#include "shell/controls/popup_button.h"
+#include "controls/popup_button.h"
 
-#include "devlib/services/vk40_api.h"
-#include "documents/documents_api.h"
-#include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/commands/status.h"
+#include "devlib/vk40.h"
+#include "base/app.h"
+#include "base/lesson.h"
+#include "base/notify.h"
+#include "controls/frame3d.h"
 
 #include <cstring>
 
@@ -313,10 +313,10 @@ void PopupButton::OnChoice(int id) {
 }
 
 void PopupButton::RunCalculation() {
-    if (!ShowCalculationDialog(m_owner, m_hwnd))
+    if (!notify::ShowCalculationDialog(m_owner, m_hwnd))
         return;
-    FormatMeasurementResult(m_owner);
-    if (tagGS* gs = GetMeasurementDocument(m_owner))
+    notify::FormatMeasurementResult(m_owner);
+    if (tagGS* gs = notify::GetMeasurementDocument(m_owner))
         setDirtyGraphFlag(gs, 1);
 }
 
@@ -329,7 +329,7 @@ bool PopupButton::OnLButtonDown(WPARAM keys) {
     if (m_visible && g_script.permissions[kPermMeasurements]) {
         SetFocus(GetParent(m_hwnd));
         if (m_owner)
-            SetMeasurementCaptions(GetMeasurementDocument(m_owner));
+            notify::SetMeasurementCaptions(notify::GetMeasurementDocument(m_owner));
         ShowMenuAt(POINT{m_rect.left, m_rect.bottom});
     }
     return true;

@@ -1,11 +1,11 @@
 // A push button that a lesson script places on a graph window, with an optional bitmap face.
-#include "shell/controls/script_button.h"
+#include "controls/script_button.h"
 
 #include <cstring>
 
-#include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/controls/utilities.h"
+#include "base/app.h"
+#include "base/lesson.h"
+#include "controls/utilities.h"
 
 namespace {
 

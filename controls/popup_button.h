@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "common/color.h"
 
 struct stMeasure;
 
@@ -14,10 +15,6 @@ constexpr int32_t kPopupCalculateId = 226;
 // Menu key under which the device library keeps the measurement menu's texts.
 constexpr int kMeasureMenuKey = 117;
 
-// A colour as three 16-bit components 0-255.
-struct stColor16 {
-    uint16_t red, green, blue;
-};
 COLORREF PackColor16(const stColor16& c);
 
 int RegisterPopupButtonClass(HINSTANCE instance);

@@ -1,13 +1,13 @@
 // CScriptButton: the window it makes, its geometry, and bitmap faces from the lesson's folder.
 #include <gtest/gtest.h>
 
-#include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/controls/script_button.h"
-#include "shell/controls/tests/bmp_builder.h"
-#include "shell/controls/tests/controls_test_support.h"
-#include "shell/controls/utilities.h"
-#include "shell/resource.h"
+#include "base/app.h"
+#include "base/lesson.h"
+#include "controls/script_button.h"
+#include "controls/tests/bmp_builder.h"
+#include "controls/tests/controls_test_support.h"
+#include "controls/utilities.h"
+#include "base/resource.h"
 
 using testsupport::CurrentDirectory;
 using testsupport::TempFolder;

@@ -1,30 +1,33 @@
-// Test support: stands in for the program around the controls library. Defines the application
-// record (with fonts made for the tests), the interpreter's state record, fake documents functions
-// that record their calls, and a recording DrawFrame3D (its real drawing belongs to the status
-// bar's tests).
-#include "shell/controls/tests/controls_test_support.h"
+// Test support: stands in for the program around the controls library. Fills the application
+// record (with fonts made for the tests) and the notification table, whose measurement-box entries
+// are fakes that record their calls.
+#include "controls/tests/controls_test_support.h"
 
 #include <shellapi.h>
 
 #include <cstdlib>
 #include <map>
 
-#include "documents/documents_api.h"
-#include "graph/document/tagGS.h"
-#include "scripts/script_api.h"
-#include "shell/app.h"
-#include "shell/commands/status.h"
-#include "shell/controls/popup_button.h"
-#include "shell/controls/utilities.h"
-
-// ---- Program globals the controls read ----
-stApp* g_app;
-stScriptState g_script;
+#include "base/app.h"
+#include "base/lesson.h"
+#include "base/notify.h"
+#include "common/tagGS.h"
+#include "controls/popup_button.h"
+#include "controls/utilities.h"
 
 namespace testsupport {
 namespace {
 
 FakeLog g_fakes;
+
+// ---- The measurement box behind a popup button (fakes) ----
+int FakeShowCalculationDialog(stMeasure* box, HWND popup) {
+    g_fakes.calcCalls.emplace_back(box, popup);
+    return g_fakes.calcResult;
+}
+void FakeFormatMeasurementResult(stMeasure* box) { g_fakes.formatCalls.push_back(box); }
+tagGS* FakeGetMeasurementDocument(stMeasure*) { return g_fakes.document; }
+void FakeSetMeasurementCaptions(tagGS* gs) { g_fakes.captionCalls.push_back(gs); }
 std::vector<tagGS*> g_documents;
 std::map<HWND, std::vector<MSG>> g_parentCommands;
 constexpr char kParentClass[] = "ControlsTestParent";
@@ -84,6 +87,11 @@ FakeLog& Fakes() { return g_fakes; }
 
 void ResetFakes() {
     g_fakes = FakeLog{};
+    g_notify = stNotifications{};
+    g_notify.showCalculationDialog = FakeShowCalculationDialog;
+    g_notify.formatMeasurementResult = FakeFormatMeasurementResult;
+    g_notify.getMeasurementDocument = FakeGetMeasurementDocument;
+    g_notify.setMeasurementCaptions = FakeSetMeasurementCaptions;
     for (uint16_t& p : g_script.permissions)
         p = 1;
     g_script.lessonFolder = nullptr;
@@ -170,18 +178,3 @@ std::string CurrentDirectory() {
 }
 
 }  // namespace testsupport
-
-// ---- Documents functions (fakes) ----
-int ShowCalculationDialog(stMeasure* box, HWND popup) {
-    testsupport::g_fakes.calcCalls.emplace_back(box, popup);
-    return testsupport::g_fakes.calcResult;
-}
-
-void FormatMeasurementResult(stMeasure* box) { testsupport::g_fakes.formatCalls.push_back(box); }
-
-tagGS* GetMeasurementDocument(stMeasure*) { return testsupport::g_fakes.document; }
-
-void SetMeasurementCaptions(tagGS* gs) { testsupport::g_fakes.captionCalls.push_back(gs); }
-
-// ---- Status bar routine (records; draws nothing) ----
-void DrawFrame3D(HDC, const RECT* rc, int sunken) { testsupport::g_fakes.frame3DCalls.push_back({*rc, sunken}); }

@@ -1,5 +1,5 @@
 // A container that lays out equally sized grid buttons in rows and columns and keeps one selected.
-#include "shell/controls/button_grid.h"
+#include "controls/button_grid.h"
 
 #include <new>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/controls/button_grid.h"
+#include "controls/button_grid.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <type_traits>
 
 struct tagGS;
 
@@ -155,6 +156,8 @@ struct stAcq {
 
     stAcqChan chans[kMaxChanRecords];
 };
+// A zero-filled moveable block that the program reads through its handle: it stays a plain record.
+static_assert(std::is_standard_layout_v<stAcq> && std::is_trivially_copyable_v<stAcq>, "stAcq is a plain record");
 
 // Locks the record for one operation and unlocks it on every path.
 class AcqLock {

@@ -1,5 +1,5 @@
 // Small shared services: length-prefixed heap strings, .bmp loading, HLS colours, window centring.
-#include "shell/controls/utilities.h"
+#include "controls/utilities.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <type_traits>
 
 class CJournal;
 class CGraphItemList;
@@ -174,6 +175,8 @@ struct tagGS {
     // Display Preferences: compressed 16-bit waves of disk documents drawn as bars alone.
     uint32_t draftCompressed;
 };
+// A zero-filled moveable block that both modules write field by field: it stays a plain record.
+static_assert(std::is_standard_layout_v<tagGS> && std::is_trivially_copyable_v<tagGS>, "tagGS is a plain record");
 
 // Whether a slot holds a channel.
 inline bool ChannelInUse(const tagGS* gs, int slot) {

@@ -1,0 +1,4 @@
+// The application record.
+#include "base/app.h"
+
+stApp* g_app = nullptr;

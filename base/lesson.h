@@ -1,0 +1,42 @@
+// The lesson-script interpreter's process-wide state, in one record: written by the lesson-script
+// engine, read by every part that a lesson can lock (graph windows, measurement popups, menus).
+#pragma once
+#include <cstdint>
+
+struct tagGS;
+class ShortString;
+
+// Permission words the lesson language switches (1 = allowed); all 1 at start and when a lesson opens.
+enum ScriptPermission : int {
+    kPermZoomWindow, kPermCloseWindow, kPermRMouseButton, kPermSizeWindow, kPermDragWindow,
+    kPermHScrollBar, kPermVScrollBar, kPermSizeJournal, kPermVScale, kPermVScaleUnits, kPermVLabel,
+    kPermHScale, kPermHScaleUnits, kPermHLabel, kPermMeasurements, kPermMarkers, kPermChannels,
+    kPermCount
+};
+
+// The interpreter's process-wide state, in one record. Every load starts from ResetScriptState,
+// so nothing of the previous script lingers; what the language keeps for the whole run stays.
+struct stScriptState {
+    // Reset by every load.
+    uint16_t permissions[kPermCount];  // 1 = allowed
+    uint16_t savePromptEnabled;        // a modified graph asks to be saved before it closes
+    // The lesson's permission for the cursor tools while a recording runs (with the graph's own
+    // toolsWhileRecording); 0 until a lesson allows them.
+    uint16_t cursorToolsAllowed;
+    uint16_t closeCancelled;           // a graph's save question was cancelled during a close
+    int graphWindowExists;             // set by IsGraphChildWindow when it meets a graph window
+    tagGS* graph;                      // the current document, or null
+    char* text;                        // the loaded script's text (heap), or null
+    // Kept from one load to the next.
+    void* script;                      // the loaded lesson script object (host slot 33)
+    ShortString* lessonFolder;         // the running lesson's folder, or null
+    double variables[26];              // the application variables A-Z
+    bool variableSet[26];
+};
+extern stScriptState g_script;
+
+// The state a newly loaded script starts from (and the program starts in): every permission
+// allowed, no current document, the previous text freed. The application variables, the script
+// object and the lesson folder stay.
+void ResetScriptState();
+void ResetScriptPermissions();

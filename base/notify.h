@@ -1,0 +1,95 @@
+// The notification table: how a lower part tells the parts above it something (a document has
+// changed, so the frame menus follow; the sample store has a status message) or asks them
+// (the lesson's variables, a measurement box's calculation), without linking to them. The shell
+// fills the table at start-up, as it fills the device library's host callbacks; tests fill it
+// with recording fakes. Lower parts call the wrappers below, never the entries: an empty entry
+// does nothing and answers 0.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct tagGS;
+struct stMeasure;
+
+struct stNotifications {
+    // The status strip and the menu help in it.
+    void (*setStatusText)(const char* text);
+    void (*onMenuSelect)(HMENU menu, UINT item, HMENU popup, UINT flags);
+    void (*showPopupItemHelp)(HMENU menu, UINT position, BOOL systemMenu);
+    // The frame menus and the graph toolbar, brought in line with the graphs.
+    void (*updateFrameMenus)(HWND frame, HMENU menu);
+    void (*updateGraphMenus)(tagGS* gs);
+    void (*updateGraphEditMenus)(tagGS* gs);
+    void (*updateTransformMenu)(HWND frame, HWND graphWindow);
+    void (*enableGraphToolButtons)(tagGS* gs);
+    void (*updateGraphToolbar)();
+    void (*attachFrameMenu)();
+    int (*buildLessonsMenu)(HMENU popup);
+    // The lesson script.
+    int16_t (*runScriptSubroutine)(void* script, const char* name, int flags);
+    int (*getScriptNumericVariable)(int scope, char letter, double* out);
+    // The measurement box that owns a popup button.
+    int (*showCalculationDialog)(stMeasure* box, HWND popup);
+    void (*formatMeasurementResult)(stMeasure* box);
+    tagGS* (*getMeasurementDocument)(stMeasure* box);
+    void (*setMeasurementCaptions)(tagGS* gs);
+};
+
+extern stNotifications g_notify;
+
+namespace notify {
+inline void SetStatusText(const char* text) {
+    if (g_notify.setStatusText) g_notify.setStatusText(text);
+}
+inline void OnMenuSelect(HMENU menu, UINT item, HMENU popup, UINT flags) {
+    if (g_notify.onMenuSelect) g_notify.onMenuSelect(menu, item, popup, flags);
+}
+inline void ShowPopupItemHelp(HMENU menu, UINT position, BOOL systemMenu) {
+    if (g_notify.showPopupItemHelp) g_notify.showPopupItemHelp(menu, position, systemMenu);
+}
+inline void UpdateFrameMenus(HWND frame, HMENU menu) {
+    if (g_notify.updateFrameMenus) g_notify.updateFrameMenus(frame, menu);
+}
+inline void UpdateGraphMenus(tagGS* gs) {
+    if (g_notify.updateGraphMenus) g_notify.updateGraphMenus(gs);
+}
+inline void UpdateGraphEditMenus(tagGS* gs) {
+    if (g_notify.updateGraphEditMenus) g_notify.updateGraphEditMenus(gs);
+}
+inline void UpdateTransformMenu(HWND frame, HWND graphWindow) {
+    if (g_notify.updateTransformMenu) g_notify.updateTransformMenu(frame, graphWindow);
+}
+inline void EnableGraphToolButtons(tagGS* gs) {
+    if (g_notify.enableGraphToolButtons) g_notify.enableGraphToolButtons(gs);
+}
+inline void UpdateGraphToolbar() {
+    if (g_notify.updateGraphToolbar) g_notify.updateGraphToolbar();
+}
+inline void AttachFrameMenu() {
+    if (g_notify.attachFrameMenu) g_notify.attachFrameMenu();
+}
+inline int BuildLessonsMenu(HMENU popup) {
+    return g_notify.buildLessonsMenu ? g_notify.buildLessonsMenu(popup) : 0;
+}
+inline int16_t RunScriptSubroutine(void* script, const char* name, int flags) {
+    return g_notify.runScriptSubroutine ? g_notify.runScriptSubroutine(script, name, flags) : 0;
+}
+// Without an answer the variable reads 0.0 and the result is 0.
+inline int GetScriptNumericVariable(int scope, char letter, double* out) {
+    if (g_notify.getScriptNumericVariable) return g_notify.getScriptNumericVariable(scope, letter, out);
+    *out = 0.0;
+    return 0;
+}
+inline int ShowCalculationDialog(stMeasure* box, HWND popup) {
+    return g_notify.showCalculationDialog ? g_notify.showCalculationDialog(box, popup) : 0;
+}
+inline void FormatMeasurementResult(stMeasure* box) {
+    if (g_notify.formatMeasurementResult) g_notify.formatMeasurementResult(box);
+}
+inline tagGS* GetMeasurementDocument(stMeasure* box) {
+    return g_notify.getMeasurementDocument ? g_notify.getMeasurementDocument(box) : nullptr;
+}
+inline void SetMeasurementCaptions(tagGS* gs) {
+    if (g_notify.setMeasurementCaptions) g_notify.setMeasurementCaptions(gs);
+}
+}  // namespace notify

@@ -1,0 +1,17 @@
+// The shared services every part of the program calls: the wait cursor and the message boxes.
+// Status text goes through the notification table (base/notify.h), since the shell draws it.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+// Nested calls keep the hourglass until the last one ends.
+void SetWaitCursor(int on);
+// The string-table entry as a format; the caption is the program's title (string 18).
+int MessageBoxFromStringTable(HWND ignored, UINT style, UINT id, ...);
+// Reports why an operation on the selection could not run.
+void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg);
+// The key-marker accelerators (F2-F9, F11, F12 to commands 392-401), loaded once for the whole
+// process by the first marker manager; the loop translates them for the active graph window.
+void LoadMarkerAccelerators();
+// Decodes WM_MENUSELECT (frame and graph windows alike) into the menu help.
+void OnMenuSelectMessage(WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,28 @@
+// Fills the notification table with the shell's handlers and those of the parts above the
+// callers, the first thing start-up does after the application record.
+#include "shell/startup.h"
+#include "base/notify.h"
+#include "shell/commands/menus.h"
+#include "shell/commands/status.h"
+#include "documents/documents_api.h"
+#include "scripts/script_api.h"
+
+void InitNotifications() {
+    g_notify.setStatusText = SetStatusText;
+    g_notify.onMenuSelect = OnFrameMenuSelect;
+    g_notify.showPopupItemHelp = ShowPopupItemHelp;
+    g_notify.updateFrameMenus = UpdateFrameMenus;
+    g_notify.updateGraphMenus = UpdateGraphMenus;
+    g_notify.updateGraphEditMenus = UpdateGraphEditMenus;
+    g_notify.updateTransformMenu = UpdateTransformMenu;
+    g_notify.enableGraphToolButtons = EnableGraphToolButtons;
+    g_notify.updateGraphToolbar = UpdateGraphToolbar;
+    g_notify.attachFrameMenu = AttachFrameMenu;
+    g_notify.buildLessonsMenu = BuildLessonsMenu;
+    g_notify.runScriptSubroutine = RunScriptSubroutine;
+    g_notify.getScriptNumericVariable = GetScriptNumericVariable;
+    g_notify.showCalculationDialog = ShowCalculationDialog;
+    g_notify.formatMeasurementResult = FormatMeasurementResult;
+    g_notify.getMeasurementDocument = GetMeasurementDocument;
+    g_notify.setMeasurementCaptions = SetMeasurementCaptions;
+}

@@ -1,0 +1,36 @@
+// Records every message box the code under test shows on this thread (and answers it with OK).
+#include "tests/shell/box_capture.h"
+#include <algorithm>
+
+namespace {
+BoxCapture* g_capture = nullptr;
+HHOOK g_hook = nullptr;
+
+LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && g_capture) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        char cls[16] = "";
+        GetClassNameA(box, cls, sizeof cls);
+        auto& seen = g_capture->seen;
+        if (lstrcmpA(cls, "#32770") == 0 && std::find(seen.begin(), seen.end(), box) == seen.end()) {
+            seen.push_back(box);
+            char caption[256] = "", text[1024] = "";
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            g_capture->boxes.push_back({caption, text});
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+}  // namespace
+
+BoxCapture::BoxCapture() {
+    g_capture = this;
+    g_hook = SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
+}
+
+BoxCapture::~BoxCapture() {
+    UnhookWindowsHookEx(g_hook);
+    g_capture = nullptr;
+}

@@ -1,0 +1,15 @@
+// Records every message box the code under test shows on this thread (and answers it with OK).
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct BoxCapture {
+    struct Box {
+        std::string caption, text;
+    };
+    BoxCapture();
+    ~BoxCapture();
+    std::vector<Box> boxes;
+    std::vector<HWND> seen;  // a box that loses and regains activation is still one box
+};
