@@ -5,7 +5,6 @@
 #include "shell/app.h"
 #include "shell/commands/status.h"
 #include "graph/view/view_api.h"
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -235,8 +234,8 @@ void ResetSampleWindow(tagGS* gs) {
     if (gs && !gs->acquiring) gs->winSize = kPagingWindow;
 }
 
-// One sample as a value; 0 outside the channel, without samples, for a value that is not a
-// number, or while Escape is held outside a recording.
+// One sample as a value; 0 outside the channel, without samples, for NaN or an infinity, or
+// while Escape is held outside a recording.
 int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
     if (!gs || !out || slot < 0 || slot >= kMaxChannels || index < 0) return 0;
     if (!gs->acquiring && EscapeHeld(index)) return 0;
@@ -278,7 +277,7 @@ int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
         v = static_cast<const double*>(block)[pos];
     else
         v = RawToValue(static_cast<const int16_t*>(block)[pos], gs->chanScale[slot], gs->chanOffset[slot]);
-    if (!std::isfinite(v) || v == DBL_MAX) return 0;
+    if (!std::isfinite(v)) return 0;
     *out = v;
     return 1;
 }

@@ -174,19 +174,27 @@ TEST(SampleStoreMemory, ReadsBothSampleTypes) {
 
 TEST(SampleStoreMemory, BadIndexesSlotsAndValuesFail) {
     Doc d;
-    SetValueChannel(d.gs, 3, {1.0, std::nan(""), INFINITY, -INFINITY, DBL_MAX, 2.0});
+    SetValueChannel(d.gs, 3, {1.0, std::nan(""), INFINITY, -INFINITY, DBL_MAX, 2.0, -DBL_MAX, DBL_TRUE_MIN});
     d.gs->chanFlags[4] = 2;  // a used slot without a block
     d.gs->chanCount[4] = 10;
     struct Case {
         int slot, index;
-    } bad[] = {{3, -1}, {3, 6}, {3, 1 << 30}, {-1, 0}, {60, 0}, {3, 1}, {3, 2}, {3, 3}, {3, 4}, {4, 0}, {5, 0}};
+    } bad[] = {{3, -1}, {3, 8}, {3, 1 << 30}, {-1, 0}, {60, 0}, {3, 1}, {3, 2}, {3, 3}, {4, 0}, {5, 0}};
     for (const Case& c : bad) {
         double v = 0;
         EXPECT_EQ(GetChannelSample(d.gs, c.index, c.slot, &v), 0) << c.slot << "/" << c.index;
     }
+    // Only NaN and the infinities are no value: the extremes of the finite range read as stored.
+    struct Good {
+        int index;
+        double value;
+    } good[] = {{0, 1.0}, {4, DBL_MAX}, {5, 2.0}, {6, -DBL_MAX}, {7, DBL_TRUE_MIN}};
+    for (const Good& g : good) {
+        double v = 0;
+        EXPECT_EQ(GetChannelSample(d.gs, g.index, 3, &v), 1) << g.index;
+        EXPECT_EQ(v, g.value) << g.index;
+    }
     double v = 0;
-    EXPECT_EQ(GetChannelSample(d.gs, 5, 3, &v), 1);
-    EXPECT_EQ(v, 2.0);
     EXPECT_EQ(GetChannelSample(nullptr, 0, 3, &v), 0);
     EXPECT_EQ(GetChannelSample(d.gs, 0, 3, nullptr), 0);
 }
