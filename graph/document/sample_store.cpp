@@ -58,15 +58,52 @@ size_t BlockBytes(const void* p) {
     return h ? GlobalSize(h) : 0;
 }
 
-// Closes a file handle when it goes.
-struct FileHandle {
-    HANDLE h;
-    explicit FileHandle(HANDLE handle) : h(handle) {}
-    ~FileHandle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+// The file a running scan pages from, open for its window loads.
+struct ScanFile {
+    int depth = 0;
+    char path[MAX_PATH] = "";
+    HANDLE h = INVALID_HANDLE_VALUE;
+};
+ScanFile g_scanFile;
+
+void CloseScanFile() {
+    if (g_scanFile.h != INVALID_HANDLE_VALUE) CloseHandle(g_scanFile.h);
+    g_scanFile.h = INVALID_HANDLE_VALUE;
+    g_scanFile.path[0] = 0;
+}
+
+// A document's file open for reading: the scan's file while a scan runs (shared, so that other
+// programs can still write, rename or delete it), otherwise a handle of its own, closed when it goes.
+class PagingFile {
+public:
+    explicit PagingFile(const char* path) {
+        if (g_scanFile.depth == 0) {
+            m_h = m_own = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+            return;
+        }
+        if (g_scanFile.h == INVALID_HANDLE_VALUE || std::strcmp(g_scanFile.path, path) != 0) {
+            CloseScanFile();
+            g_scanFile.h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (g_scanFile.h != INVALID_HANDLE_VALUE) lstrcpynA(g_scanFile.path, path, MAX_PATH);
+        }
+        m_h = g_scanFile.h;
     }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
+    ~PagingFile() {
+        if (m_own != INVALID_HANDLE_VALUE) CloseHandle(m_own);
+    }
+    PagingFile(const PagingFile&) = delete;
+    PagingFile& operator=(const PagingFile&) = delete;
+    HANDLE Get() const { return m_h; }
+    // After a failed read the file is opened afresh next time.
+    void Drop() {
+        if (m_h == g_scanFile.h) CloseScanFile();
+    }
+
+private:
+    HANDLE m_h = INVALID_HANDLE_VALUE;
+    HANDLE m_own = INVALID_HANDLE_VALUE;
 };
 
 // Makes *block hold at least bytes (moved when needed, new bytes zeroed), locked. False when
@@ -295,6 +332,12 @@ void ResetSampleWindow(tagGS* gs) {
     if (gs && !gs->acquiring) gs->winSize = kPagingWindow;
 }
 
+void BeginPagingScan() { ++g_scanFile.depth; }
+
+void EndPagingScan() {
+    if (g_scanFile.depth > 0 && --g_scanFile.depth == 0) CloseScanFile();
+}
+
 void SetSampleEscapeSource(const stEscapeSource* source) {
     g_escapeSource = source ? source : &kSystemEscapeSource;
     g_escapeTick = g_escapeSource->tick;
@@ -351,7 +394,7 @@ int ReadChannelSample(tagGS* gs, int index, int slot, double* out) {
 namespace {
 
 // Reads the frames of window positions from .. to - 1 (frames first + from on) into the blocks,
-// through one buffer of whole frames. 0 with the message key of the failure.
+// through one buffer of whole frames. Null, or the message key of the failure.
 const char* ReadWindowFrames(HANDLE file, const tagGS* gs, const FrameLayout& layout, uint32_t first, uint32_t from,
                              uint32_t to, uint8_t* buffer, void* const* blocks) {
     if (from >= to) return nullptr;
@@ -384,9 +427,8 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
     if (gs->storageKind == kStoreMemory || count == 0) return 1;
     if (first < 0 || count < 0 || first >= gs->totalSamples) return 0;
 
-    FileHandle file(CreateFileA(gs->filePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.h == INVALID_HANDLE_VALUE) {
+    PagingFile file(gs->filePath);
+    if (file.Get() == INVALID_HANDLE_VALUE) {
         ReportPagingFailure(gs, PagingErrorKey(GetLastError()));
         return 0;
     }
@@ -398,11 +440,14 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
     WindowPlan plan = PlanWindow(layout, start, n);
 
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.h, &size)) {
-        ReportPagingFailure(gs, PagingErrorKey(GetLastError()));
+    if (!GetFileSizeEx(file.Get(), &size)) {
+        const char* key = PagingErrorKey(GetLastError());
+        file.Drop();
+        ReportPagingFailure(gs, key);
         return 0;
     }
     if (static_cast<uint64_t>(size.QuadPart) < gs->dataOffset + plan.skip + plan.bytes) {
+        file.Drop();
         ReportPagingFailure(gs, kKeyPagingReadFailed);
         return 0;
     }
@@ -441,10 +486,11 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
                      b + static_cast<size_t>(keepFrom - static_cast<uint32_t>(gs->winFirst)) * w,
                      static_cast<size_t>(to - keepFrom) * w);
     }
-    const char* failure = ReadWindowFrames(file.h, gs, layout, start, 0, keepFrom - start, buffer.get(), blocks);
+    const char* failure = ReadWindowFrames(file.Get(), gs, layout, start, 0, keepFrom - start, buffer.get(), blocks);
     if (!failure)
-        failure = ReadWindowFrames(file.h, gs, layout, start, keepTo - start, plan.winLen, buffer.get(), blocks);
+        failure = ReadWindowFrames(file.Get(), gs, layout, start, keepTo - start, plan.winLen, buffer.get(), blocks);
     if (failure) {
+        file.Drop();
         gs->winFirst = 0;
         gs->winRingBase = 0;
         gs->winLen = 0;

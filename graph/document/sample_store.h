@@ -70,28 +70,23 @@ inline int SampleValueAt(const tagGS* gs, int slot, size_t pos, double* out) {
 }
 
 // One sample as a value: 1 with *out set; 0 outside the channel, without samples, for NaN or an
-// infinity, or while Escape is held outside a recording. Samples already in memory (a memory
-// document, or inside the held window) are read here in line; the rest goes to ReadChannelSample.
+// infinity, or while Escape is held outside a recording. Samples already in memory are read here
+// in line: every sample of a memory document, and a paged document's window, which as
+// LoadSampleWindow leaves it starts at ring position 0 and ends within the recording. The rest
+// (a recording's ring, a window to load, a failure) goes to ReadChannelSample.
 inline int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
     if (!gs || !out || static_cast<uint32_t>(slot) >= static_cast<uint32_t>(kMaxChannels) || index < 0) return 0;
     if (EscapeEndsRead(gs)) return 0;
     uint32_t kind = gs->storageKind;
-    if (__builtin_expect(kind == kStoreMemory, 1)) {
-        if (static_cast<uint32_t>(index) >= gs->chanCount[slot]) return 0;
-        return SampleValueAt(gs, slot, static_cast<uint32_t>(index), out);
-    }
-    // Inside the held window of a disk document (an index below winFirst wraps to a large
-    // distance); a paged document also holds the index to the slot's and the recording's length.
-    uint32_t into = static_cast<uint32_t>(index) - static_cast<uint32_t>(gs->winFirst);
-    bool held = into < gs->winLen && (kind == kStoreDiskPaged ? static_cast<uint32_t>(index) < gs->chanCount[slot] &&
-                                                                    index < gs->totalSamples
-                                                              : kind == kStoreDiskRecording);
-    if (__builtin_expect(held, 1)) {
-        uint64_t pos = static_cast<uint64_t>(gs->winRingBase) + into;
-        pos = pos >= gs->winLen ? pos - gs->winLen : pos;
-        if (__builtin_expect(pos < gs->winLen, 1)) return SampleValueAt(gs, slot, static_cast<size_t>(pos), out);
-    }
-    return ReadChannelSample(gs, index, slot, out);
+    uint32_t into = static_cast<uint32_t>(index) - static_cast<uint32_t>(gs->winFirst);  // large below the window
+    size_t pos;
+    if (kind == kStoreMemory && static_cast<uint32_t>(index) < gs->chanCount[slot])
+        pos = static_cast<uint32_t>(index);
+    else if (kind == kStoreDiskPaged && into < gs->winLen && static_cast<uint32_t>(index) < gs->chanCount[slot])
+        pos = into;
+    else
+        return ReadChannelSample(gs, index, slot, out);
+    return SampleValueAt(gs, slot, pos, out);
 }
 
 // The fifth argument is the host table's extra word; it is not read.
@@ -100,11 +95,23 @@ int LoadSampleWindow(tagGS* gs, int first, int count);
 void ResetSampleWindow(tagGS* gs);
 int ConvertChannelToDouble(tagGS* gs, int slot);
 
-// Sets the paging policy for a forward scan and restores the previous one when it goes.
+// A scan keeps the file it pages from open between window loads: opening a file costs about as
+// much as reading a window. The file closes when the outermost scan ends.
+void BeginPagingScan();
+void EndPagingScan();
+
+// Sets the paging policy for a scan and restores the previous one when it goes; the scan's
+// file stays open meanwhile.
 class PagingPolicyScope {
 public:
-    explicit PagingPolicyScope(uint32_t policy) : m_saved(g_pagingPolicy) { g_pagingPolicy = policy; }
-    ~PagingPolicyScope() { g_pagingPolicy = m_saved; }
+    explicit PagingPolicyScope(uint32_t policy) : m_saved(g_pagingPolicy) {
+        g_pagingPolicy = policy;
+        BeginPagingScan();
+    }
+    ~PagingPolicyScope() {
+        EndPagingScan();
+        g_pagingPolicy = m_saved;
+    }
     PagingPolicyScope(const PagingPolicyScope&) = delete;
     PagingPolicyScope& operator=(const PagingPolicyScope&) = delete;
 

@@ -354,7 +354,9 @@ TEST(SampleStoreMemory, PolicyScopeRestoresThePolicy) {
 // ---- The in-line read ----
 
 // GetChannelSample serves samples already in memory itself and leaves the rest to the full read:
-// both give the same answer for every storage kind, window, slot and index.
+// both give the same answer for every storage kind, window, slot and index. A recording's ring may
+// start anywhere; a paged window starts at ring position 0 and ends within the recording, as
+// LoadSampleWindow leaves it.
 TEST(SampleStoreInline, AgreesWithTheFullRead) {
     Doc d;
     tagGS* gs = d.gs;
@@ -378,10 +380,13 @@ TEST(SampleStoreInline, AgreesWithTheFullRead) {
     struct Window {
         int32_t first;
         uint32_t base, len;
-    } windows[] = {{100, 45, 150}, {100, 0, 150}, {0, 0, 300}, {250, 0, 50}, {0, 400, 150}};
+        bool paged;  // a window a paged document can hold
+    } windows[] = {{100, 45, 150, false}, {100, 0, 150, true}, {0, 0, 300, true}, {250, 0, 150, true},
+                   {399, 0, 1, true}, {0, 400, 150, false}, {390, 5, 20, false}};
     BoxCapture boxes;
     for (uint32_t kind : {kStoreMemory, kStoreDiskRecording, kStoreDiskPaged, 7u})
         for (const Window& w : windows) {
+            if (kind == kStoreDiskPaged && !w.paged) continue;
             gs->storageKind = kind;
             gs->winFirst = w.first;
             gs->winRingBase = w.base;
@@ -730,6 +735,82 @@ TEST_F(SampleStorePaging, MovedWindowsKeepWhatBothHold) {
         ASSERT_EQ(GetChannelSample(gs, 8192, 1, &v), 1);  // read from the file after the junk
         EXPECT_EQ(v, Expected(kThreeSlots[0], 8192));
     }
+}
+
+// Another program opening the file for itself alone: whether it could.
+bool OpensExclusively(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(f);
+    return true;
+}
+
+// A scan keeps the document's file open from one window load to the next and closes it when the
+// outermost scan ends; outside a scan, every load closes the file again.
+TEST_F(SampleStorePaging, AScanKeepsItsFileOpenUntilItEnds) {
+    Make(kThreeSlots);
+    tagGS* gs = d_.gs;
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 10000, 1, &v), 1);
+    EXPECT_TRUE(OpensExclusively(path_)) << "a load outside a scan closes the file";
+    {
+        PagingPolicyScope scan(kPagingForward);
+        {
+            PagingPolicyScope inner(kPagingForward);
+            ASSERT_EQ(GetChannelSample(gs, 0, 1, &v), 1);
+        }
+        EXPECT_FALSE(OpensExclusively(path_)) << "the outer scan still runs";
+        for (uint32_t j = 0; j < 20000; j += 7) {
+            ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), 2, &v), 1) << j;
+            ASSERT_EQ(v, ValueAt(2, j)) << j;
+        }
+        EXPECT_FALSE(OpensExclusively(path_));
+        // Another program may still rewrite the file in place; the next window reads what it wrote.
+        HANDLE f = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        double changed = -1.5;
+        SetFilePointer(f, 312 + 2, nullptr, FILE_BEGIN);  // frame 0, slot 2
+        DWORD done = 0;
+        WriteFile(f, &changed, sizeof changed, &done, nullptr);
+        CloseHandle(f);
+        ASSERT_EQ(GetChannelSample(gs, 0, 2, &v), 1);
+        EXPECT_EQ(v, changed);
+    }
+    EXPECT_TRUE(OpensExclusively(path_)) << "the scan's end closes the file";
+}
+
+// Within one scan, window loads of two documents over two files each read their own file.
+TEST_F(SampleStorePaging, AScanOverTwoDocumentsReadsEachFromItsOwnFile) {
+    Make(kThreeSlots);
+    std::string otherPath = TempPath("ssq");
+    WriteFrames(otherPath, 100, {{1, 2, 30000}}, true);
+    Doc other;
+    lstrcpyA(other.gs->filePath, otherPath.c_str());
+    other.gs->dataOffset = 100;
+    other.gs->byteSwapped = 1;
+    other.gs->storageKind = kStoreDiskPaged;
+    other.gs->winSize = kPagingWindow;
+    other.gs->totalSamples = 30000;
+    other.gs->chanFlags[1] = 2;
+    other.gs->chanType[1] = 2;
+    other.gs->chanBytes[1] = 2;
+    other.gs->chanCount[1] = 30000;
+    other.gs->chanScale[1] = 1.0;
+    other.gs->chanOffset[1] = 0.0;
+    {
+        PagingPolicyScope scan(kPagingForward);
+        for (uint32_t j = 0; j < 20000; j += 997) {
+            double v = 0, w = 0;
+            ASSERT_EQ(GetChannelSample(d_.gs, static_cast<int>(j), 1, &v), 1) << j;
+            ASSERT_EQ(GetChannelSample(other.gs, static_cast<int>(j + 9000), 1, &w), 1) << j;
+            EXPECT_EQ(v, Expected(kThreeSlots[0], j)) << j;
+            EXPECT_EQ(w, RawAt(1, j + 9000)) << j;
+        }
+    }
+    EXPECT_TRUE(OpensExclusively(path_));
+    EXPECT_TRUE(OpensExclusively(otherPath));
+    DeleteFileA(otherPath.c_str());
 }
 
 TEST_F(SampleStorePaging, ARecordingShorterThanAWindowBecomesAMemoryDocument) {
