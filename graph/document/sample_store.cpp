@@ -32,7 +32,12 @@ const char* const kKeyPagingDiskFull = "KEY Disk full";
 
 namespace {
 
-int SystemEscapeDown() { return GetAsyncKeyState(VK_ESCAPE) < 0; }
+// Wine takes in keyboard input only when a thread asks about its queue; a loop that pumps no
+// messages would otherwise never see the key go down.
+int SystemEscapeDown() {
+    GetQueueStatus(QS_KEY);
+    return GetAsyncKeyState(VK_ESCAPE) < 0;
+}
 const stEscapeSource kSystemEscapeSource = {kSystemTick, SystemEscapeDown};
 const stEscapeSource* g_escapeSource = &kSystemEscapeSource;
 
