@@ -83,8 +83,9 @@ class PagingFile {
 public:
     explicit PagingFile(const char* path) {
         if (g_scanFile.depth == 0) {
-            m_h = m_own = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr);
+            m_own = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+            m_h = m_own;
             return;
         }
         if (g_scanFile.h == INVALID_HANDLE_VALUE || std::strcmp(g_scanFile.path, path) != 0) {
@@ -414,7 +415,8 @@ const char* ReadWindowFrames(HANDLE file, const tagGS* gs, const FrameLayout& la
             DWORD error = GetLastError();
             return got != bytes && error == ERROR_SUCCESS ? kKeyPagingReadFailed : PagingErrorKey(error);
         }
-        uint32_t taken = UnpackFrames(layout, buffer, bytes, first, done, to, static_cast<int>(gs->byteSwapped), blocks);
+        uint32_t taken =
+            UnpackFrames(layout, buffer, bytes, first, done, to, static_cast<int>(gs->byteSwapped), blocks);
         if (taken == 0) return kKeyPagingReadFailed;
         done += taken;
     }

@@ -113,10 +113,12 @@ void TimeLoads(tagGS* gs, uint32_t n, double* whole, double* half, double* open)
     const int loads = 200;
     uint32_t span = n > 4 * kPagingWindow ? n - 2 * kPagingWindow : 1;
     double t0 = Now();
-    for (int i = 0; i < loads; ++i) LoadSampleWindow(gs, static_cast<int>((i * 7919u * kPagingWindow) % span), kPagingWindow);
+    for (int i = 0; i < loads; ++i)
+        LoadSampleWindow(gs, static_cast<int>((i * 7919ull * kPagingWindow) % span), kPagingWindow);
     *whole = (Now() - t0) / loads * 1e6;
     t0 = Now();
-    for (int i = 0; i < loads; ++i) LoadSampleWindow(gs, static_cast<int>(i * (kPagingWindow / 2) % span), kPagingWindow);
+    for (int i = 0; i < loads; ++i)
+        LoadSampleWindow(gs, static_cast<int>(i * (kPagingWindow / 2) % span), kPagingWindow);
     *half = (Now() - t0) / loads * 1e6;
     t0 = Now();
     for (int i = 0; i < loads; ++i) {

@@ -213,7 +213,9 @@ TEST(SampleStoreFrames, TakingFramesApartMatchesTheFileLayout) {
             EXPECT_EQ(taken, expected) << "first " << c.first << " bytes " << c.bytes << " swapped " << swap;
             EXPECT_EQ(fast, slow) << "first " << c.first << " bytes " << c.bytes << " swapped " << swap;
             // And how many whole frames fit in the buffer's bytes.
-            uint32_t used = 0, frames = WholeFramesIn(l, c.first + c.done, c.winLen - c.done, static_cast<uint32_t>(c.bytes), &used);
+            uint32_t used = 0;
+            uint32_t frames =
+                WholeFramesIn(l, c.first + c.done, c.winLen - c.done, static_cast<uint32_t>(c.bytes), &used);
             uint32_t sum = 0, n = 0;
             while (n < c.winLen - c.done) {
                 uint32_t need = FrameBytes(l, c.first + c.done + n);
@@ -704,7 +706,8 @@ TEST_F(SampleStorePaging, MovedWindowsKeepWhatBothHold) {
             ASSERT_EQ(GetChannelSample(gs, m.index, 2, &v), 1) << m.index;
             ASSERT_EQ(gs->winFirst, m.first) << m.index;
             ASSERT_EQ(gs->winLen, 8192u);
-            for (uint32_t j = static_cast<uint32_t>(gs->winFirst); j < static_cast<uint32_t>(gs->winFirst) + gs->winLen; ++j)
+            const uint32_t first = static_cast<uint32_t>(gs->winFirst);
+            for (uint32_t j = first; j < first + gs->winLen; ++j)
                 for (const SlotSpec& s : kThreeSlots) {
                     if (j >= s.count) {
                         ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), s.slot, &v), 0);
