@@ -461,6 +461,11 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kPagingReadBuffer]);
     if (!buffer) return 0;
 
+    // The held window can give its samples to the new one when every slot's block holds it.
+    bool keep = !gs->acquiring && gs->storageKind == kStoreDiskPaged && gs->winRingBase == 0 && gs->winLen > 0;
+    for (int k = 0; k < layout.slots && keep; ++k)
+        keep = BlockBytes(gs->chanBlock[layout.slot[k]]) >= static_cast<size_t>(gs->winLen) * layout.width[k];
+
     // The blocks must hold the window: re-sized while no recording runs; a recording's rings
     // keep their size.
     void* blocks[kMaxChannels] = {};
@@ -478,7 +483,7 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
 
     // Frames both windows hold move to their new places; the rest come from the file.
     uint32_t keepFrom = start, keepTo = start;
-    if (!gs->acquiring && gs->storageKind == kStoreDiskPaged && gs->winRingBase == 0 && gs->winLen > 0) {
+    if (keep) {
         uint32_t oldFirst = static_cast<uint32_t>(gs->winFirst), oldEnd = oldFirst + gs->winLen;
         keepFrom = oldFirst > start ? oldFirst : start;
         keepTo = oldEnd < start + plan.winLen ? oldEnd : start + plan.winLen;

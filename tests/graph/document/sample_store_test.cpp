@@ -740,6 +740,25 @@ TEST_F(SampleStorePaging, MovedWindowsKeepWhatBothHold) {
     }
 }
 
+// A slot whose block went away since the last load has nothing to keep: the moved window reads
+// its samples from the file like everything else.
+TEST_F(SampleStorePaging, AMovedWindowReadsASlotThatLostItsBlock) {
+    Make(kThreeSlots);
+    tagGS* gs = d_.gs;
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 10000, 1, &v), 1);
+    void*& lost = gs->chanBlock[5];
+    GlobalUnlock(GlobalHandle(lost));
+    GlobalFree(GlobalHandle(lost));
+    lost = nullptr;
+    ASSERT_EQ(GetChannelSample(gs, 15000, 1, &v), 1);  // the window moves on by 5,000 samples
+    ASSERT_EQ(gs->winFirst, 10904);
+    for (uint32_t j : {10904u, 12000u, 14095u, 14999u}) {
+        ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), 5, &v), 1) << j;
+        EXPECT_EQ(v, Expected(kThreeSlots[2], j)) << j;
+    }
+}
+
 // Another program opening the file for itself alone: whether it could.
 bool OpensExclusively(const std::string& path) {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
