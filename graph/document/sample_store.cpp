@@ -5,14 +5,26 @@
 #include "base/app.h"
 #include "base/notify.h"
 #include "graph/view/view_api.h"
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+namespace {
+
+// Every process sees the system's shared data page at this address; the tick count GetTickCount
+// reads lies 0x320 into it, one 64-bit word.
+constexpr uintptr_t kSharedUserData = 0x7FFE0000;
+constexpr uintptr_t kTickCountOffset = 0x320;
+const volatile uint64_t* const kSystemTick =
+    reinterpret_cast<const volatile uint64_t*>(kSharedUserData + kTickCountOffset);
+
+}  // namespace
+
 uint32_t g_pagingPolicy = kPagingCentred;
+const volatile uint64_t* g_escapeTick = kSystemTick;
+uint64_t g_escapeAskedAt = kEscapeAskEveryRead;
 
 const char* const kKeyPagingFileMissing = "KEY Graph data file missing";
 const char* const kKeyPagingReadFailed = "KEY Graph data file read error";
@@ -20,30 +32,14 @@ const char* const kKeyPagingDiskFull = "KEY Disk full";
 
 namespace {
 
-// Asking for a key costs far more than reading a sample (a round trip to the window server for
-// the thread's key state), so a read that follows on from the one before (same or next index)
-// asks the asynchronous state only every so many reads and the thread's state more rarely; a
-// read that starts a loop or jumps asks both at once.
-constexpr uint32_t kAsyncKeyEvery = 64;
-constexpr uint32_t kKeyStateEvery = 4096;
-uint32_t g_readsSinceKeyState = 0;
-int32_t g_lastIndex = -2;
-bool g_escapeSeen = false;
-
-bool EscapeHeld(int32_t index) {
-    bool followsOn = index == g_lastIndex || index == g_lastIndex + 1;
-    g_lastIndex = index;
-    uint32_t n = followsOn ? ++g_readsSinceKeyState : (g_readsSinceKeyState = 0);
-    // Once seen down, Escape is asked on every read until it is released.
-    if (!g_escapeSeen && n != 0 && n % kAsyncKeyEvery != 0) return false;
-    bool down = GetAsyncKeyState(VK_ESCAPE) < 0;
-    if (!down && (n == 0 || n >= kKeyStateEvery || g_escapeSeen)) {
-        g_readsSinceKeyState = 0;
-        down = GetKeyState(VK_ESCAPE) < 0;
-    }
-    g_escapeSeen = down;
-    return down;
+// Wine takes in keyboard input only when a thread asks about its queue; a loop that pumps no
+// messages would otherwise never see the key go down.
+int SystemEscapeDown() {
+    GetQueueStatus(QS_KEY);
+    return GetAsyncKeyState(VK_ESCAPE) < 0;
 }
+const stEscapeSource kSystemEscapeSource = {kSystemTick, SystemEscapeDown};
+const stEscapeSource* g_escapeSource = &kSystemEscapeSource;
 
 // A moveable, zeroed block, locked; null when either step fails.
 void* AllocLockedBlock(size_t bytes) {
@@ -67,27 +63,71 @@ size_t BlockBytes(const void* p) {
     return h ? GlobalSize(h) : 0;
 }
 
-// Closes a file handle when it goes.
-struct FileHandle {
-    HANDLE h;
-    explicit FileHandle(HANDLE handle) : h(handle) {}
-    ~FileHandle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+// The file a running scan pages from, open for its window loads.
+struct ScanFile {
+    int depth = 0;
+    char path[MAX_PATH] = "";
+    HANDLE h = INVALID_HANDLE_VALUE;
+};
+ScanFile g_scanFile;
+
+void CloseScanFile() {
+    if (g_scanFile.h != INVALID_HANDLE_VALUE) CloseHandle(g_scanFile.h);
+    g_scanFile.h = INVALID_HANDLE_VALUE;
+    g_scanFile.path[0] = 0;
+}
+
+// A document's file open for reading: the scan's file while a scan runs (shared, so that other
+// programs can still write, rename or delete it), otherwise a handle of its own, closed when it goes.
+class PagingFile {
+public:
+    explicit PagingFile(const char* path) {
+        if (g_scanFile.depth == 0) {
+            m_own = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+            m_h = m_own;
+            return;
+        }
+        if (g_scanFile.h == INVALID_HANDLE_VALUE || std::strcmp(g_scanFile.path, path) != 0) {
+            CloseScanFile();
+            g_scanFile.h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (g_scanFile.h != INVALID_HANDLE_VALUE) lstrcpynA(g_scanFile.path, path, MAX_PATH);
+        }
+        m_h = g_scanFile.h;
     }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
+    ~PagingFile() {
+        if (m_own != INVALID_HANDLE_VALUE) CloseHandle(m_own);
+    }
+    PagingFile(const PagingFile&) = delete;
+    PagingFile& operator=(const PagingFile&) = delete;
+    HANDLE Get() const { return m_h; }
+    // After a failed read the file is opened afresh next time.
+    void Drop() {
+        if (m_h == g_scanFile.h) CloseScanFile();
+    }
+
+private:
+    HANDLE m_h = INVALID_HANDLE_VALUE;
+    HANDLE m_own = INVALID_HANDLE_VALUE;
 };
 
-// Frees blocks that were not handed over to the document.
-struct BlockSet {
-    void* block[kMaxChannels] = {};
-    int n = 0;
-    bool owned = true;
-    ~BlockSet() {
-        if (owned)
-            for (int i = 0; i < n; ++i) FreeLockedBlock(block[i]);
+// Makes *block hold at least bytes (moved when needed, new bytes zeroed), locked. False when
+// that fails; *block is then the block as it was, or null when there was none.
+bool GrowLockedBlock(void** block, size_t bytes) {
+    if (BlockBytes(*block) >= bytes) return true;
+    HGLOBAL h = *block ? GlobalHandle(*block) : nullptr;
+    if (!h) {
+        void* p = AllocLockedBlock(bytes);
+        if (p) *block = p;
+        return p != nullptr;
     }
-};
+    GlobalUnlock(h);
+    HGLOBAL grown = GlobalReAlloc(h, bytes, GMEM_MOVEABLE | GMEM_ZEROINIT);
+    void* p = GlobalLock(grown ? grown : h);
+    *block = p;
+    return grown && p;
+}
 
 // One message per document and trouble, until a load succeeds again.
 const tagGS* g_reportedDoc = nullptr;
@@ -106,14 +146,6 @@ void ReportPagingFailure(const tagGS* gs, const char* key) {
     g_reporting = true;
     MessageBoxA(g_app ? g_app->hwndFrame : nullptr, message, caption, MB_OK | MB_ICONEXCLAMATION);
     g_reporting = false;
-}
-
-void ReverseBytes(uint8_t* p, uint32_t n) {
-    for (uint32_t i = 0; i < n / 2; ++i) {
-        uint8_t t = p[i];
-        p[i] = p[n - 1 - i];
-        p[n - 1 - i] = t;
-    }
 }
 
 }  // namespace
@@ -175,6 +207,8 @@ FrameLayout FrameLayoutOf(const tagGS* gs) {
         l.slot[l.slots] = s;
         l.count[l.slots] = gs->chanCount[s];
         l.width[l.slots] = SampleWidth(gs->chanType[s]);
+        l.fullFrames = l.slots == 0 || gs->chanCount[s] < l.fullFrames ? gs->chanCount[s] : l.fullFrames;
+        l.fullBytes += l.width[l.slots];
         ++l.slots;
     }
     return l;
@@ -194,6 +228,28 @@ uint64_t FrameOffset(const FrameLayout& layout, uint64_t dataOffset, uint32_t fr
     return off;
 }
 
+uint32_t WholeFramesIn(const FrameLayout& layout, uint32_t frame, uint32_t frames, uint32_t limit, uint32_t* bytes) {
+    uint32_t n = 0, used = 0;
+    // Frames that hold every slot all have one size.
+    if (frame < layout.fullFrames && layout.fullBytes > 0) {
+        n = layout.fullFrames - frame;
+        if (n > frames) n = frames;
+        if (n > limit / layout.fullBytes) n = limit / layout.fullBytes;
+        used = n * layout.fullBytes;
+    }
+    if (n == frames || frame + n < layout.fullFrames) {
+        *bytes = used;
+        return n;
+    }
+    for (; n < frames; ++n) {
+        uint32_t need = FrameBytes(layout, frame + n);
+        if (need == 0 || used + need > limit) break;
+        used += need;
+    }
+    *bytes = used;
+    return n;
+}
+
 WindowPlan PlanWindow(const FrameLayout& layout, uint32_t first, uint32_t n) {
     WindowPlan p{};
     for (int k = 0; k < layout.slots; ++k) {
@@ -208,25 +264,72 @@ WindowPlan PlanWindow(const FrameLayout& layout, uint32_t first, uint32_t n) {
     return p;
 }
 
+namespace {
+
+// One sample of width T from the file's bytes to its place in a block, reversed when the file is big-endian.
+template <typename T>
+void CopySample(uint8_t* dst, const uint8_t* src, bool swap) {
+    T v;
+    std::memcpy(&v, src, sizeof v);
+    if (swap) {
+        if (sizeof v == 2)
+            v = static_cast<T>(__builtin_bswap16(static_cast<uint16_t>(v)));
+        else
+            v = static_cast<T>(__builtin_bswap64(static_cast<uint64_t>(v)));
+    }
+    std::memcpy(dst, &v, sizeof v);
+}
+
+void CopySampleOfWidth(uint8_t* dst, const uint8_t* src, uint32_t width, bool swap) {
+    if (width == 2)
+        CopySample<uint16_t>(dst, src, swap);
+    else
+        CopySample<uint64_t>(dst, src, swap);
+}
+
+// n samples of one slot, one per frame of stride bytes, into consecutive places of its block.
+template <typename T>
+void CopySlotColumn(uint8_t* dst, const uint8_t* src, size_t stride, uint32_t n, bool swap) {
+    for (uint32_t i = 0; i < n; ++i) CopySample<T>(dst + i * sizeof(T), src + i * stride, swap);
+}
+
+}  // namespace
+
 uint32_t UnpackFrames(const FrameLayout& layout, const uint8_t* data, size_t bytes, uint32_t first, uint32_t done,
                       uint32_t winLen, int byteSwapped, void* const* blocks) {
-    uint32_t taken = 0;
+    bool swap = byteSwapped == 1;
+    uint32_t j = done;
     size_t at = 0;
-    for (uint32_t j = done; j < winLen; ++j) {
+    // Frames that hold every slot are taken apart a slot at a time.
+    if (first + j < layout.fullFrames && layout.fullBytes > 0) {
+        uint32_t n = layout.fullFrames - (first + j);
+        if (n > winLen - j) n = winLen - j;
+        if (n > bytes / layout.fullBytes) n = static_cast<uint32_t>(bytes / layout.fullBytes);
+        size_t inFrame = 0;
+        for (int k = 0; k < layout.slots; ++k) {
+            uint8_t* dst = static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(j) * layout.width[k];
+            if (layout.width[k] == 2)
+                CopySlotColumn<uint16_t>(dst, data + inFrame, layout.fullBytes, n, swap);
+            else
+                CopySlotColumn<uint64_t>(dst, data + inFrame, layout.fullBytes, n, swap);
+            inFrame += layout.width[k];
+        }
+        j += n;
+        at = static_cast<size_t>(n) * layout.fullBytes;
+    }
+    // The rest frame by frame, each holding the slots whose count reaches it.
+    for (; j < winLen; ++j) {
         uint32_t frame = first + j;
         uint32_t need = FrameBytes(layout, frame);
         if (need == 0 || at + need > bytes) break;
         for (int k = 0; k < layout.slots; ++k) {
             if (frame >= layout.count[k]) continue;
             uint32_t w = layout.width[k];
-            uint8_t* dst = static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(j) * w;
-            std::memcpy(dst, data + at, w);
-            if (byteSwapped == 1) ReverseBytes(dst, w);
+            CopySampleOfWidth(static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(j) * w, data + at, w, swap);
             at += w;
         }
-        ++taken;
     }
-    return taken;
+    return j - done;
 }
 
 // ---- Document operations ----
@@ -235,11 +338,31 @@ void ResetSampleWindow(tagGS* gs) {
     if (gs && !gs->acquiring) gs->winSize = kPagingWindow;
 }
 
-// One sample as a value; 0 outside the channel, without samples, for a value that is not a
-// number, or while Escape is held outside a recording.
-int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
+void BeginPagingScan() { ++g_scanFile.depth; }
+
+void EndPagingScan() {
+    if (g_scanFile.depth > 0 && --g_scanFile.depth == 0) CloseScanFile();
+}
+
+void SetSampleEscapeSource(const stEscapeSource* source) {
+    g_escapeSource = source ? source : &kSystemEscapeSource;
+    g_escapeTick = g_escapeSource->tick;
+    g_escapeAskedAt = kEscapeAskEveryRead;
+}
+
+bool AskEscapeKey(const tagGS* gs) {
+    if (gs->acquiring) {
+        // Noting the tick keeps a recording's reads cheap; a held key is still asked for at once.
+        if (g_escapeAskedAt != kEscapeAskEveryRead) g_escapeAskedAt = *g_escapeTick;
+        return false;
+    }
+    bool down = g_escapeSource->keyDown() != 0;
+    g_escapeAskedAt = down ? kEscapeAskEveryRead : *g_escapeTick;
+    return down;
+}
+
+int ReadChannelSample(tagGS* gs, int index, int slot, double* out) {
     if (!gs || !out || slot < 0 || slot >= kMaxChannels || index < 0) return 0;
-    if (!gs->acquiring && EscapeHeld(index)) return 0;
     int64_t pos;
     switch (gs->storageKind) {
     case kStoreMemory:
@@ -271,92 +394,129 @@ int GetChannelSample(tagGS* gs, int index, int slot, double* out) {
         return 0;
     }
     if (pos < 0) return 0;
-    const void* block = gs->chanBlock[slot];
-    if (!block) return 0;
-    double v;
-    if (gs->chanType[slot] == 1)
-        v = static_cast<const double*>(block)[pos];
-    else
-        v = RawToValue(static_cast<const int16_t*>(block)[pos], gs->chanScale[slot], gs->chanOffset[slot]);
-    if (!std::isfinite(v) || v == DBL_MAX) return 0;
-    *out = v;
-    return 1;
+    return SampleValueAt(gs, slot, static_cast<size_t>(pos), out);
 }
 
-// Loads samples first .. first + count - 1 of every active slot from the document's file.
-// On any failure the document keeps its blocks and window as they were.
+namespace {
+
+// Reads the frames of window positions from .. to - 1 (frames first + from on) into the blocks,
+// through one buffer of whole frames. Null, or the message key of the failure.
+const char* ReadWindowFrames(HANDLE file, const tagGS* gs, const FrameLayout& layout, uint32_t first, uint32_t from,
+                             uint32_t to, uint8_t* buffer, void* const* blocks) {
+    if (from >= to) return nullptr;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(FrameOffset(layout, gs->dataOffset, first + from));
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return PagingErrorKey(GetLastError());
+    for (uint32_t done = from; done < to;) {
+        uint32_t bytes = 0;
+        WholeFramesIn(layout, first + done, to - done, kPagingReadBuffer, &bytes);
+        DWORD got = 0;
+        if (!ReadFile(file, buffer, bytes, &got, nullptr) || got != bytes) {
+            DWORD error = GetLastError();
+            return got != bytes && error == ERROR_SUCCESS ? kKeyPagingReadFailed : PagingErrorKey(error);
+        }
+        uint32_t taken =
+            UnpackFrames(layout, buffer, bytes, first, done, to, static_cast<int>(gs->byteSwapped), blocks);
+        if (taken == 0) return kKeyPagingReadFailed;
+        done += taken;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// Loads samples first .. first + count - 1 of every active slot from the document's file into
+// the slots' blocks. Samples the held window shares with the new one are moved, not read again.
+// A file that cannot be opened or is too short leaves the document as it was; a read that fails
+// midway leaves no window held.
 int LoadSampleWindow(tagGS* gs, int first, int count) {
     if (!gs) return 0;
     if (gs->storageKind == kStoreMemory || count == 0) return 1;
     if (first < 0 || count < 0 || first >= gs->totalSamples) return 0;
 
-    FileHandle file(CreateFileA(gs->filePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.h == INVALID_HANDLE_VALUE) {
+    PagingFile file(gs->filePath);
+    if (file.Get() == INVALID_HANDLE_VALUE) {
         ReportPagingFailure(gs, PagingErrorKey(GetLastError()));
         return 0;
     }
     uint32_t n = static_cast<uint32_t>(count);
     uint32_t rest = static_cast<uint32_t>(gs->totalSamples - first);
     if (n > rest) n = rest;
-
+    uint32_t start = static_cast<uint32_t>(first);
     FrameLayout layout = FrameLayoutOf(gs);
-    WindowPlan plan = PlanWindow(layout, static_cast<uint32_t>(first), n);
+    WindowPlan plan = PlanWindow(layout, start, n);
 
-    // New blocks while no recording runs; the recording's rings otherwise, which must be
-    // large enough for what is read into them.
-    BlockSet fresh;
-    void* target[kMaxChannels] = {};
-    for (int k = 0; k < layout.slots; ++k) {
-        int s = layout.slot[k];
-        size_t bytes = static_cast<size_t>(n) * (gs->chanBytes[s] > layout.width[k] ? gs->chanBytes[s] : layout.width[k]);
-        if (gs->acquiring) {
-            if (!gs->chanBlock[s] || BlockBytes(gs->chanBlock[s]) < static_cast<size_t>(plan.winLen) * layout.width[k])
-                return 0;
-            target[k] = gs->chanBlock[s];
-        } else {
-            target[k] = fresh.block[fresh.n++] = AllocLockedBlock(bytes);
-            if (!target[k]) return 0;
-        }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) {
+        const char* key = PagingErrorKey(GetLastError());
+        file.Drop();
+        ReportPagingFailure(gs, key);
+        return 0;
     }
-
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(gs->dataOffset + plan.skip);
-    if (!SetFilePointerEx(file.h, at, nullptr, FILE_BEGIN)) {
-        ReportPagingFailure(gs, PagingErrorKey(GetLastError()));
+    if (static_cast<uint64_t>(size.QuadPart) < gs->dataOffset + plan.skip + plan.bytes) {
+        file.Drop();
+        ReportPagingFailure(gs, kKeyPagingReadFailed);
         return 0;
     }
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kPagingReadBuffer]);
     if (!buffer) return 0;
-    uint32_t done = 0;
-    while (done < plan.winLen) {
-        // As many whole frames as the buffer holds.
-        uint32_t bytes = 0;
-        for (uint32_t j = done; j < plan.winLen; ++j) {
-            uint32_t need = FrameBytes(layout, static_cast<uint32_t>(first) + j);
-            if (bytes + need > kPagingReadBuffer) break;
-            bytes += need;
+
+    // The held window can give its samples to the new one when every slot's block holds it.
+    bool keep = !gs->acquiring && gs->storageKind == kStoreDiskPaged && gs->winRingBase == 0 && gs->winLen > 0;
+    for (int k = 0; k < layout.slots && keep; ++k)
+        keep = BlockBytes(gs->chanBlock[layout.slot[k]]) >= static_cast<size_t>(gs->winLen) * layout.width[k];
+
+    // The blocks must hold the window: re-sized while no recording runs; a recording's rings
+    // keep their size.
+    void* blocks[kMaxChannels] = {};
+    for (int k = 0; k < layout.slots; ++k) {
+        int s = layout.slot[k];
+        if (gs->acquiring) {
+            if (!gs->chanBlock[s] || BlockBytes(gs->chanBlock[s]) < static_cast<size_t>(plan.winLen) * layout.width[k])
+                return 0;
+        } else {
+            size_t width = gs->chanBytes[s] > layout.width[k] ? gs->chanBytes[s] : layout.width[k];
+            if (!GrowLockedBlock(&gs->chanBlock[s], static_cast<size_t>(n) * width)) return 0;
         }
-        DWORD got = 0;
-        if (!ReadFile(file.h, buffer.get(), bytes, &got, nullptr) || got != bytes) {
-            DWORD error = GetLastError();
-            ReportPagingFailure(gs, got != bytes && error == ERROR_SUCCESS ? kKeyPagingReadFailed : PagingErrorKey(error));
-            return 0;
-        }
-        uint32_t taken = UnpackFrames(layout, buffer.get(), bytes, static_cast<uint32_t>(first), done, plan.winLen,
-                                      static_cast<int>(gs->byteSwapped), target);
-        if (taken == 0) return 0;
-        done += taken;
+        blocks[k] = gs->chanBlock[s];
     }
 
-    if (!gs->acquiring) {
-        for (int k = 0; k < layout.slots; ++k) {
-            int s = layout.slot[k];
-            FreeLockedBlock(gs->chanBlock[s]);
-            gs->chanBlock[s] = target[k];
-        }
-        fresh.owned = false;
+    // Frames both windows hold move to their new places; the rest come from the file.
+    uint32_t keepFrom = start, keepTo = start;
+    if (keep) {
+        uint32_t oldFirst = static_cast<uint32_t>(gs->winFirst), oldEnd = oldFirst + gs->winLen;
+        keepFrom = oldFirst > start ? oldFirst : start;
+        keepTo = oldEnd < start + plan.winLen ? oldEnd : start + plan.winLen;
+        if (keepFrom >= keepTo) keepFrom = keepTo = start;
     }
+    for (int k = 0; k < layout.slots && keepFrom < keepTo; ++k) {
+        uint32_t to = keepTo < layout.count[k] ? keepTo : layout.count[k];
+        if (keepFrom >= to) continue;
+        uint8_t* b = static_cast<uint8_t*>(blocks[k]);
+        uint32_t w = layout.width[k];
+        std::memmove(b + static_cast<size_t>(keepFrom - start) * w,
+                     b + static_cast<size_t>(keepFrom - static_cast<uint32_t>(gs->winFirst)) * w,
+                     static_cast<size_t>(to - keepFrom) * w);
+    }
+    const char* failure = ReadWindowFrames(file.Get(), gs, layout, start, 0, keepFrom - start, buffer.get(), blocks);
+    if (!failure)
+        failure = ReadWindowFrames(file.Get(), gs, layout, start, keepTo - start, plan.winLen, buffer.get(), blocks);
+    if (failure) {
+        file.Drop();
+        gs->winFirst = 0;
+        gs->winRingBase = 0;
+        gs->winLen = 0;
+        ReportPagingFailure(gs, failure);
+        return 0;
+    }
+    // Places past a short slot's end hold zeros, as in a new block.
+    for (int k = 0; k < layout.slots && !gs->acquiring; ++k) {
+        uint32_t held = layout.count[k] > start ? layout.count[k] - start : 0;
+        if (held < plan.winLen)
+            std::memset(static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(held) * layout.width[k], 0,
+                        static_cast<size_t>(plan.winLen - held) * layout.width[k]);
+    }
+
     gs->winFirst = first;
     gs->winRingBase = 0;
     gs->winLen = plan.winLen;

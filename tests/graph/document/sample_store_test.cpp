@@ -55,6 +55,13 @@ void SetValueChannel(tagGS* gs, int slot, const std::vector<double>& values) {
 
 constexpr double kScale = 10.0 / 32768.0;
 
+std::string TempPath(const char* prefix) {
+    char dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    GetTempFileNameA(dir, prefix, 0, path);
+    return path;
+}
+
 // ---- Pure parts ----
 
 TEST(SampleStoreConversion, RawAndValueForms) {
@@ -145,6 +152,82 @@ TEST(SampleStoreFrames, OffsetsFollowTheActiveSlots) {
     EXPECT_EQ(p.winLen, 6u);
 }
 
+// Frame by frame, as the file lays them out: the reference for the faster ways of taking frames apart.
+uint32_t UnpackOneByOne(const FrameLayout& l, const uint8_t* data, size_t bytes, uint32_t first, uint32_t done,
+                        uint32_t winLen, bool swap, void* const* blocks) {
+    size_t at = 0;
+    uint32_t j = done;
+    for (; j < winLen; ++j) {
+        uint32_t need = FrameBytes(l, first + j);
+        if (need == 0 || at + need > bytes) break;
+        for (int k = 0; k < l.slots; ++k) {
+            if (first + j >= l.count[k]) continue;
+            uint8_t* dst = static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(j) * l.width[k];
+            for (uint32_t b = 0; b < l.width[k]; ++b) dst[b] = data[at + (swap ? l.width[k] - 1 - b : b)];
+            at += l.width[k];
+        }
+    }
+    return j - done;
+}
+
+TEST(SampleStoreFrames, TakingFramesApartMatchesTheFileLayout) {
+    Doc d;
+    tagGS* gs = d.gs;
+    struct SlotCase {
+        int slot;
+        uint16_t type;
+        uint32_t count;
+    } slots[] = {{0, 2, 40}, {2, 1, 40}, {4, 2, 17}, {6, 1, 25}, {9, 2, 40}};
+    for (const SlotCase& c : slots) {
+        gs->chanFlags[c.slot] = 2;
+        gs->chanType[c.slot] = c.type;
+        gs->chanCount[c.slot] = c.count;
+    }
+    FrameLayout l = FrameLayoutOf(gs);
+    EXPECT_EQ(l.fullFrames, 17u);
+    EXPECT_EQ(l.fullBytes, 2u + 8 + 2 + 8 + 2);
+    std::vector<uint8_t> data(2000);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 37 + 11);
+    struct Case {
+        uint32_t first, done, winLen;
+        size_t bytes;
+    } cases[] = {
+        {0, 0, 40, 2000},   // every frame: full ones, then fewer slots, then the end of the window
+        {0, 0, 40, 22 * 5 + 3},  // the buffer ends inside a frame
+        {10, 3, 30, 2000},  // from inside a window, across the shortest slot's end
+        {17, 0, 23, 2000},  // past the shortest slot only
+        {20, 0, 30, 2000},  // past two slots' ends, and frames that hold nothing
+        {0, 0, 12, 22 * 12},
+    };
+    for (bool swap : {false, true})
+        for (const Case& c : cases) {
+            std::vector<std::vector<uint8_t>> fast(l.slots, std::vector<uint8_t>(40 * 8, 0xEE)), slow = fast;
+            void* fastBlocks[kMaxChannels];
+            void* slowBlocks[kMaxChannels];
+            for (int k = 0; k < l.slots; ++k) {
+                fastBlocks[k] = fast[k].data();
+                slowBlocks[k] = slow[k].data();
+            }
+            uint32_t taken = UnpackFrames(l, data.data(), c.bytes, c.first, c.done, c.winLen, swap ? 1 : 0, fastBlocks);
+            uint32_t expected = UnpackOneByOne(l, data.data(), c.bytes, c.first, c.done, c.winLen, swap, slowBlocks);
+            EXPECT_EQ(taken, expected) << "first " << c.first << " bytes " << c.bytes << " swapped " << swap;
+            EXPECT_EQ(fast, slow) << "first " << c.first << " bytes " << c.bytes << " swapped " << swap;
+            // And how many whole frames fit in the buffer's bytes.
+            uint32_t used = 0;
+            uint32_t frames =
+                WholeFramesIn(l, c.first + c.done, c.winLen - c.done, static_cast<uint32_t>(c.bytes), &used);
+            uint32_t sum = 0, n = 0;
+            while (n < c.winLen - c.done) {
+                uint32_t need = FrameBytes(l, c.first + c.done + n);
+                if (need == 0 || sum + need > c.bytes) break;
+                sum += need;
+                ++n;
+            }
+            EXPECT_EQ(frames, n) << "first " << c.first << " bytes " << c.bytes;
+            EXPECT_EQ(used, sum) << "first " << c.first << " bytes " << c.bytes;
+        }
+}
+
 TEST(SampleStoreFrames, ErrorsMapToMessageKeys) {
     EXPECT_STREQ(PagingErrorKey(ERROR_DISK_FULL), kKeyPagingDiskFull);
     EXPECT_STREQ(PagingErrorKey(ERROR_HANDLE_DISK_FULL), kKeyPagingDiskFull);
@@ -174,19 +257,27 @@ TEST(SampleStoreMemory, ReadsBothSampleTypes) {
 
 TEST(SampleStoreMemory, BadIndexesSlotsAndValuesFail) {
     Doc d;
-    SetValueChannel(d.gs, 3, {1.0, std::nan(""), INFINITY, -INFINITY, DBL_MAX, 2.0});
+    SetValueChannel(d.gs, 3, {1.0, std::nan(""), INFINITY, -INFINITY, DBL_MAX, 2.0, -DBL_MAX, DBL_TRUE_MIN});
     d.gs->chanFlags[4] = 2;  // a used slot without a block
     d.gs->chanCount[4] = 10;
     struct Case {
         int slot, index;
-    } bad[] = {{3, -1}, {3, 6}, {3, 1 << 30}, {-1, 0}, {60, 0}, {3, 1}, {3, 2}, {3, 3}, {3, 4}, {4, 0}, {5, 0}};
+    } bad[] = {{3, -1}, {3, 8}, {3, 1 << 30}, {-1, 0}, {60, 0}, {3, 1}, {3, 2}, {3, 3}, {4, 0}, {5, 0}};
     for (const Case& c : bad) {
         double v = 0;
         EXPECT_EQ(GetChannelSample(d.gs, c.index, c.slot, &v), 0) << c.slot << "/" << c.index;
     }
+    // Only NaN and the infinities are no value: the extremes of the finite range read as stored.
+    struct Good {
+        int index;
+        double value;
+    } good[] = {{0, 1.0}, {4, DBL_MAX}, {5, 2.0}, {6, -DBL_MAX}, {7, DBL_TRUE_MIN}};
+    for (const Good& g : good) {
+        double v = 0;
+        EXPECT_EQ(GetChannelSample(d.gs, g.index, 3, &v), 1) << g.index;
+        EXPECT_EQ(v, g.value) << g.index;
+    }
     double v = 0;
-    EXPECT_EQ(GetChannelSample(d.gs, 5, 3, &v), 1);
-    EXPECT_EQ(v, 2.0);
     EXPECT_EQ(GetChannelSample(nullptr, 0, 3, &v), 0);
     EXPECT_EQ(GetChannelSample(d.gs, 0, 3, nullptr), 0);
 }
@@ -262,18 +353,93 @@ TEST(SampleStoreMemory, PolicyScopeRestoresThePolicy) {
     EXPECT_EQ(g_pagingPolicy, kPagingCentred);
 }
 
+// ---- The in-line read ----
+
+// GetChannelSample serves samples already in memory itself and leaves the rest to the full read:
+// both give the same answer for every storage kind, window, slot and index. A recording's ring may
+// start anywhere; a paged window starts at ring position 0 and ends within the recording, as
+// LoadSampleWindow leaves it.
+TEST(SampleStoreInline, AgreesWithTheFullRead) {
+    Doc d;
+    tagGS* gs = d.gs;
+    std::vector<int16_t> raw(300);
+    std::vector<double> values(300);
+    for (int i = 0; i < 300; ++i) {
+        raw[i] = static_cast<int16_t>(i * 3 - 400);
+        values[i] = i * 0.5;
+    }
+    values[7] = std::nan("");
+    values[120] = INFINITY;
+    values[130] = DBL_MAX;
+    SetRawChannel(gs, 1, raw, kScale, 0.25);
+    SetValueChannel(gs, 2, values);
+    SetRawChannel(gs, 3, std::vector<int16_t>(120, 5), 0.5, 0.0);  // shorter than the others
+    gs->chanFlags[4] = 2;                                          // used, without a block
+    gs->chanCount[4] = 300;
+    lstrcpyA(gs->filePath, TempPath("ssi").c_str());
+    DeleteFileA(gs->filePath);  // a paged read outside the window fails at the load
+    gs->totalSamples = 400;
+    struct Window {
+        int32_t first;
+        uint32_t base, len;
+        bool paged;  // a window a paged document can hold
+    } windows[] = {{100, 45, 150, false}, {100, 0, 150, true}, {0, 0, 300, true}, {250, 0, 150, true},
+                   {399, 0, 1, true}, {0, 400, 150, false}, {390, 5, 20, false}};
+    BoxCapture boxes;
+    for (uint32_t kind : {kStoreMemory, kStoreDiskRecording, kStoreDiskPaged, 7u})
+        for (const Window& w : windows) {
+            if (kind == kStoreDiskPaged && !w.paged) continue;
+            gs->storageKind = kind;
+            gs->winFirst = w.first;
+            gs->winRingBase = w.base;
+            gs->winLen = w.len;
+            for (int slot = -1; slot <= 5; ++slot)
+                for (int index = -2; index < 420; ++index) {
+                    double inLine = -7.0, full = -7.0;
+                    int a = GetChannelSample(gs, index, slot, &inLine);
+                    int b = ReadChannelSample(gs, index, slot, &full);
+                    ASSERT_EQ(a, b) << "kind " << kind << " first " << w.first << " base " << w.base << " slot " << slot
+                                    << " index " << index;
+                    ASSERT_EQ(std::memcmp(&inLine, &full, sizeof full), 0) << "kind " << kind << " slot " << slot
+                                                                          << " index " << index;
+                }
+            ASSERT_EQ(gs->storageKind, kind);  // nothing was paged in
+        }
+}
+
 // ---- Escape ----
 
-// Holds Escape down in this thread's key state while it lives.
-struct EscapeDown {
-    EscapeDown() { Set(0x80); }
-    ~EscapeDown() { Set(0); }
-    static void Set(BYTE state) {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        keys[VK_ESCAPE] = state;
-        SetKeyboardState(keys);
+// A clock and an Escape key the tests move by hand, counting how often the key is asked.
+struct FakeEscape {
+    static uint64_t tick;
+    static int down;
+    static int asks;
+    static int Key() {
+        ++asks;
+        return down;
     }
+};
+uint64_t FakeEscape::tick = 0;
+int FakeEscape::down = 0;
+int FakeEscape::asks = 0;
+const stEscapeSource kFakeEscape = {&FakeEscape::tick, FakeEscape::Key};
+
+class SampleStoreEscape : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FakeEscape::tick = 5000;
+        FakeEscape::down = 0;
+        FakeEscape::asks = 0;
+        SetSampleEscapeSource(&kFakeEscape);
+        SetRawChannel(d_.gs, 1, std::vector<int16_t>(100000, 7), kScale, 0.0);
+    }
+    void TearDown() override { SetSampleEscapeSource(nullptr); }
+    // A hand presses Escape and holds it for longer than a tick of the clock.
+    static void PressAndHold() {
+        FakeEscape::down = 1;
+        ++FakeEscape::tick;
+    }
+    Doc d_;
 };
 
 int ReadUntilFailure(tagGS* gs, int slot, int n) {
@@ -283,31 +449,68 @@ int ReadUntilFailure(tagGS* gs, int slot, int n) {
     return i;
 }
 
-TEST(SampleStoreEscape, EndsLongLoopsOutsideARecording) {
-    Doc d;
-    SetRawChannel(d.gs, 1, std::vector<int16_t>(100000, 7), kScale, 0.0);
-    ASSERT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
-    {
-        EscapeDown esc;
-        EXPECT_EQ(ReadUntilFailure(d.gs, 1, 100000), 0) << "a new loop stops at once";
-        double v;
-        EXPECT_EQ(GetChannelSample(d.gs, 500, 1, &v), 0) << "so does a single read";
-        d.gs->acquiring = 1;  // a recording's calculation channels read on
-        EXPECT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
-        d.gs->acquiring = 0;
-    }
-    EXPECT_EQ(ReadUntilFailure(d.gs, 1, 100000), 100000);
-
-    // Pressed while a loop runs: the loop ends within a few thousand reads.
+TEST_F(SampleStoreEscape, EndsLongLoopsOutsideARecording) {
+    tagGS* gs = d_.gs;
+    ASSERT_EQ(ReadUntilFailure(gs, 1, 100000), 100000);
+    PressAndHold();
+    EXPECT_EQ(ReadUntilFailure(gs, 1, 100000), 0) << "a new loop stops at once";
     double v;
+    EXPECT_EQ(GetChannelSample(gs, 500, 1, &v), 0) << "so does a single read";
+    int asks = FakeEscape::asks;
+    gs->acquiring = 1;  // a recording's calculation channels read on, without asking the key
+    ++FakeEscape::tick;
+    EXPECT_EQ(ReadUntilFailure(gs, 1, 100000), 100000);
+    EXPECT_EQ(FakeEscape::asks, asks);
+    gs->acquiring = 0;
+    FakeEscape::down = 0;
+    EXPECT_EQ(ReadUntilFailure(gs, 1, 100000), 100000) << "released: the next loop reads on";
+
+    // Pressed while a loop runs, the clock ticking as it reads: the loop ends within a few thousand reads.
     int i = 0;
     for (; i < 100000; ++i) {
-        if (i == 1000) EscapeDown::Set(0x80);
-        if (!GetChannelSample(d.gs, i, 1, &v)) break;
+        if (i % 32 == 0) ++FakeEscape::tick;
+        if (i == 1000) FakeEscape::down = 1;
+        if (!GetChannelSample(gs, i, 1, &v)) break;
     }
-    EscapeDown::Set(0);
     EXPECT_GE(i, 1000);
     EXPECT_LT(i, 1000 + 4200);
+}
+
+// However a loop walks the samples, the key is asked once per tick of the clock, never while the
+// clock stands still, and on every read while Escape is held.
+TEST_F(SampleStoreEscape, AsksTheKeyOncePerTick) {
+    tagGS* gs = d_.gs;
+    SetRawChannel(gs, 2, std::vector<int16_t>(100000, -3), kScale, 0.0);
+    struct Walk {
+        const char* what;
+        int (*index)(int read);
+        int (*slot)(int read);
+    } walks[] = {
+        {"forward", [](int r) { return r; }, [](int) { return 1; }},
+        {"frame by frame", [](int r) { return r / 2; }, [](int r) { return 1 + r % 2; }},
+        {"backward", [](int r) { return 99999 - r; }, [](int) { return 2; }},
+        {"every other sample", [](int r) { return 2 * r % 100000; }, [](int) { return 1; }},
+        {"one sample again and again", [](int) { return 777; }, [](int) { return 1; }},
+    };
+    constexpr int kReads = 64000, kReadsPerTick = 32;
+    for (const Walk& w : walks) {
+        SetSampleEscapeSource(&kFakeEscape);
+        FakeEscape::down = 0;
+        FakeEscape::asks = 0;
+        double v;
+        for (int r = 0; r < 2000; ++r) ASSERT_EQ(GetChannelSample(gs, w.index(r), w.slot(r), &v), 1) << w.what;
+        EXPECT_EQ(FakeEscape::asks, 1) << w.what << ": the clock stood still";
+        FakeEscape::asks = 0;
+        for (int r = 0; r < kReads; ++r) {
+            if (r % kReadsPerTick == 0) ++FakeEscape::tick;
+            ASSERT_EQ(GetChannelSample(gs, w.index(r), w.slot(r), &v), 1) << w.what << " read " << r;
+        }
+        EXPECT_EQ(FakeEscape::asks, kReads / kReadsPerTick) << w.what;
+        PressAndHold();
+        FakeEscape::asks = 0;
+        for (int r = 0; r < 100; ++r) EXPECT_EQ(GetChannelSample(gs, w.index(r), w.slot(r), &v), 0) << w.what;
+        EXPECT_EQ(FakeEscape::asks, 100) << w.what << ": held";
+    }
 }
 
 // ---- Disk paging ----
@@ -320,13 +523,6 @@ struct SlotSpec {
 
 int16_t RawAt(int slot, uint32_t j) { return static_cast<int16_t>((j * 7 + slot * 1000) % 30000 - 15000); }
 double ValueAt(int slot, uint32_t j) { return j * 0.5 + slot; }
-
-std::string TempPath(const char* prefix) {
-    char dir[MAX_PATH], path[MAX_PATH];
-    GetTempPathA(sizeof dir, dir);
-    GetTempFileNameA(dir, prefix, 0, path);
-    return path;
-}
 
 // Writes a header of dataOffset bytes, then the frames of the slots in slot order.
 void WriteFrames(const std::string& path, uint32_t dataOffset, const std::vector<SlotSpec>& slots, bool bigEndian) {
@@ -493,6 +689,150 @@ TEST_F(SampleStorePaging, ForwardScanReadsEverySampleWithinOneWindow) {
         gs->winFirst = 0;
         gs->winLen = 0;
     }
+}
+
+// A window that moves part of its length keeps the samples both positions hold and reads the
+// rest, whichever way it moves: every sample of every slot is right after each move.
+TEST_F(SampleStorePaging, MovedWindowsKeepWhatBothHold) {
+    for (bool bigEndian : {false, true}) {
+        Make(kThreeSlots, bigEndian);
+        tagGS* gs = d_.gs;
+        struct Move {
+            int index;
+            int32_t first;
+        } moves[] = {{10000, 5904}, {15000, 10904}, {9000, 4904}, {19999, 11808}, {100, 0}, {8500, 4404}, {2000, 0}};
+        for (const Move& m : moves) {
+            double v = 0;
+            ASSERT_EQ(GetChannelSample(gs, m.index, 2, &v), 1) << m.index;
+            ASSERT_EQ(gs->winFirst, m.first) << m.index;
+            ASSERT_EQ(gs->winLen, 8192u);
+            const uint32_t first = static_cast<uint32_t>(gs->winFirst);
+            for (uint32_t j = first; j < first + gs->winLen; ++j)
+                for (const SlotSpec& s : kThreeSlots) {
+                    if (j >= s.count) {
+                        ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), s.slot, &v), 0);
+                        continue;
+                    }
+                    ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), s.slot, &v), 1) << j;
+                    ASSERT_EQ(v, Expected(s, j)) << "slot " << s.slot << " sample " << j << " after " << m.index
+                                                 << " swapped " << bigEndian;
+                }
+            ASSERT_EQ(gs->winFirst, m.first) << "reading inside the window moved it";
+        }
+        // The kept samples are moved, not read again: overwrite the held ones in the file and move
+        // the window by three quarters of its length; the kept quarter still reads as it was.
+        HANDLE f = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        std::vector<uint8_t> junk(12 * 8192, 0x7F);
+        SetFilePointer(f, 312, nullptr, FILE_BEGIN);
+        DWORD done = 0;
+        WriteFile(f, junk.data(), static_cast<DWORD>(junk.size()), &done, nullptr);
+        CloseHandle(f);
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(gs, 10240, 1, &v), 1);
+        ASSERT_EQ(gs->winFirst, 6144);
+        for (uint32_t j : {6144u, 7000u, 8191u}) {
+            ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), 1, &v), 1);
+            EXPECT_EQ(v, Expected(kThreeSlots[0], j)) << j;
+        }
+        ASSERT_EQ(GetChannelSample(gs, 8192, 1, &v), 1);  // read from the file after the junk
+        EXPECT_EQ(v, Expected(kThreeSlots[0], 8192));
+    }
+}
+
+// A slot whose block went away since the last load has nothing to keep: the moved window reads
+// its samples from the file like everything else.
+TEST_F(SampleStorePaging, AMovedWindowReadsASlotThatLostItsBlock) {
+    Make(kThreeSlots);
+    tagGS* gs = d_.gs;
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 10000, 1, &v), 1);
+    void*& lost = gs->chanBlock[5];
+    GlobalUnlock(GlobalHandle(lost));
+    GlobalFree(GlobalHandle(lost));
+    lost = nullptr;
+    ASSERT_EQ(GetChannelSample(gs, 15000, 1, &v), 1);  // the window moves on by 5,000 samples
+    ASSERT_EQ(gs->winFirst, 10904);
+    for (uint32_t j : {10904u, 12000u, 14095u, 14999u}) {
+        ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), 5, &v), 1) << j;
+        EXPECT_EQ(v, Expected(kThreeSlots[2], j)) << j;
+    }
+}
+
+// Another program opening the file for itself alone: whether it could.
+bool OpensExclusively(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(f);
+    return true;
+}
+
+// A scan keeps the document's file open from one window load to the next and closes it when the
+// outermost scan ends; outside a scan, every load closes the file again.
+TEST_F(SampleStorePaging, AScanKeepsItsFileOpenUntilItEnds) {
+    Make(kThreeSlots);
+    tagGS* gs = d_.gs;
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 10000, 1, &v), 1);
+    EXPECT_TRUE(OpensExclusively(path_)) << "a load outside a scan closes the file";
+    {
+        PagingPolicyScope scan(kPagingForward);
+        {
+            PagingPolicyScope inner(kPagingForward);
+            ASSERT_EQ(GetChannelSample(gs, 0, 1, &v), 1);
+        }
+        EXPECT_FALSE(OpensExclusively(path_)) << "the outer scan still runs";
+        for (uint32_t j = 0; j < 20000; j += 7) {
+            ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), 2, &v), 1) << j;
+            ASSERT_EQ(v, ValueAt(2, j)) << j;
+        }
+        EXPECT_FALSE(OpensExclusively(path_));
+        // Another program may still rewrite the file in place; the next window reads what it wrote.
+        HANDLE f = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        double changed = -1.5;
+        SetFilePointer(f, 312 + 2, nullptr, FILE_BEGIN);  // frame 0, slot 2
+        DWORD done = 0;
+        WriteFile(f, &changed, sizeof changed, &done, nullptr);
+        CloseHandle(f);
+        ASSERT_EQ(GetChannelSample(gs, 0, 2, &v), 1);
+        EXPECT_EQ(v, changed);
+    }
+    EXPECT_TRUE(OpensExclusively(path_)) << "the scan's end closes the file";
+}
+
+// Within one scan, window loads of two documents over two files each read their own file.
+TEST_F(SampleStorePaging, AScanOverTwoDocumentsReadsEachFromItsOwnFile) {
+    Make(kThreeSlots);
+    std::string otherPath = TempPath("ssq");
+    WriteFrames(otherPath, 100, {{1, 2, 30000}}, true);
+    Doc other;
+    lstrcpyA(other.gs->filePath, otherPath.c_str());
+    other.gs->dataOffset = 100;
+    other.gs->byteSwapped = 1;
+    other.gs->storageKind = kStoreDiskPaged;
+    other.gs->winSize = kPagingWindow;
+    other.gs->totalSamples = 30000;
+    other.gs->chanFlags[1] = 2;
+    other.gs->chanType[1] = 2;
+    other.gs->chanBytes[1] = 2;
+    other.gs->chanCount[1] = 30000;
+    other.gs->chanScale[1] = 1.0;
+    other.gs->chanOffset[1] = 0.0;
+    {
+        PagingPolicyScope scan(kPagingForward);
+        for (uint32_t j = 0; j < 20000; j += 997) {
+            double v = 0, w = 0;
+            ASSERT_EQ(GetChannelSample(d_.gs, static_cast<int>(j), 1, &v), 1) << j;
+            ASSERT_EQ(GetChannelSample(other.gs, static_cast<int>(j + 9000), 1, &w), 1) << j;
+            EXPECT_EQ(v, Expected(kThreeSlots[0], j)) << j;
+            EXPECT_EQ(w, RawAt(1, j + 9000)) << j;
+        }
+    }
+    EXPECT_TRUE(OpensExclusively(path_));
+    EXPECT_TRUE(OpensExclusively(otherPath));
+    DeleteFileA(otherPath.c_str());
 }
 
 TEST_F(SampleStorePaging, ARecordingShorterThanAWindowBecomesAMemoryDocument) {
