@@ -285,6 +285,8 @@ int32_t EncodePresets(const stPresetStore& store, std::vector<uint8_t>* out)
 int32_t ReadPresetsFrom(const char* path, stPresetStore* out, int32_t* readOnly)
 {
     *readOnly = 0;
+    if (!path)
+        return kPresetsMissing;
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
