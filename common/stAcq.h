@@ -74,14 +74,28 @@ struct stAcqRun {
     int32_t inputValuesShown;
 };
 
+// The channel presets held in memory between loading and saving the presets file: input-channel
+// presets first, then calculation presets, whose kind and calculation block go in two more arrays.
+// Each array is a moveable block; all null until the presets were loaded.
+struct stPresetStore {
+    int32_t count;          // input-channel presets
+    int32_t calcCount;      // calculation presets, after them
+    HGLOBAL hRecords;       // count + calcCount channel records
+    HGLOBAL hFirstValues;   // count + calcCount doubles, carried with their preset
+    HGLOBAL hSecondValues;  // count + calcCount doubles
+    HGLOBAL hCalcKinds;     // calcCount int32
+    HGLOBAL hCalcBlocks;    // calcCount calculation blocks of 472 bytes
+    int32_t readOnly;       // the file was read-only when it was loaded
+};
+
 struct stAcq {
     // Library windows and presets
     HWND hwndChannelSetup;
     HWND hwndInputValuesWnd;
-    int32_t presetCount;
-    HGLOBAL hPresets;
-    HGLOBAL hPresetExtra;
-    double inputRanges[kMaxChanRecords][2];
+    stPresetStore presets;
+    // Per channel record: a raw sample times the multiplier plus the addend is the value in units.
+    double chanMultiplier[kMaxChanRecords];
+    double chanAddend[kMaxChanRecords];
     RECT channelSetupPlacement;
     int32_t channelSetupShown;
 
@@ -154,6 +168,7 @@ struct stAcq {
 
     int32_t forcedNew;
 
+    int32_t firstAnalogNumber;  // the identifier of the first analog channel: 1, or 0 by preference
     stAcqChan chans[kMaxChanRecords];
 };
 // A zero-filled moveable block that the program reads through its handle: it stays a plain record.

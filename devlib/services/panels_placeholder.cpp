@@ -3,6 +3,10 @@
 // treats a panel that failed to come up.
 #include "devlib/services/panels.h"
 
+#include "common/stAcq.h"
+#include "devlib/acquisition/channels.h"
+#include "devlib/vk40.h"
+
 HWND CreateTriggerSetup(HWND, HGLOBAL)
 {
     return nullptr;
@@ -28,8 +32,13 @@ HWND CreateManualControl(HWND, HGLOBAL)
     return nullptr;
 }
 
-HWND CreateChannelSetup(HWND, HGLOBAL, int32_t)
+// The channel records get their start-up contents here; the Setup Channels window itself is not
+// built yet.
+HWND CreateChannelSetup(HWND, HGLOBAL hAcq, int32_t writePresets)
 {
+    AcqLock acq(hAcq);
+    if (acq)
+        SetChannelDefaults(acq.get(), NDChan, writePresets);
     return nullptr;
 }
 

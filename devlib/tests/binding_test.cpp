@@ -421,8 +421,42 @@ TEST_F(VK40Bound, ScalingTableFollowsTheAnalogCalibrationPoints)
         EXPECT_EQ(getOffsetByScalingInUnits(n), 0.0);
         EXPECT_EQ(getRangeOfAllowedValues(n), 0.0);
     }
-    EXPECT_EQ(VK40SetupUnitsDlg(frame, hAcq, 1), 1);
-    EXPECT_EQ(VK40SetupUnitsDlg(frame, nullptr, 1), 1);
+}
+
+// The program's entry to the scaling dialog, through the library's export: the dialog comes up
+// on the graph channel's record and OK changes that record alone.
+TEST_F(VK40Bound, SetupUnitsDialogOpensOnTheGraphChannelsRecord)
+{
+    ASSERT_EQ(result, 1);
+    const std::string before = ChannelTexts();
+    std::string heading;
+    CModalDriver driver(IDC_SCALE_UNITS, [&](HWND dlg) {
+        heading = ControlText(dlg, IDC_SCALE_HEADING);
+        SetDlgItemTextA(dlg, IDC_SCALE_UNITS, "mmHg");
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(VK40SetupUnitsDlg(frame, hAcq, 3), 1);
+    ASSERT_TRUE(driver.ran);
+    EXPECT_FALSE(driver.leftOpen);
+    EXPECT_EQ(heading, "CH3, ");
+    AcqView acq(hAcq);
+    EXPECT_STREQ(acq->chans[2].units, "mmHg");
+    for (int i = 0; i < kMaxChanRecords; ++i) {
+        if (i != 2) {
+            EXPECT_STRNE(acq->chans[i].units, "mmHg") << i;
+        }
+    }
+    EXPECT_NE(before, ChannelTexts());
+}
+
+TEST_F(VK40Bound, FreshStartHasTheFirstInputOnAndTheBuiltinPresets)
+{
+    ASSERT_EQ(result, 1);
+    AcqView acq(hAcq);
+    for (int i = 0; i < NChanTotal; ++i)
+        EXPECT_EQ(acq->chans[i].flags, i == 0 ? 14u : 0u) << i;
+    EXPECT_GE(acq->presets.count, 16) << "from the presets file beside the program, or built in";
+    EXPECT_NE(acq->presets.hRecords, nullptr);
 }
 
 // ---- Exports outside the table ----

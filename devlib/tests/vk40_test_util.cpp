@@ -1,6 +1,8 @@
 #include "devlib/tests/vk40_test_util.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vk40test {
 
@@ -9,6 +11,52 @@ namespace {
 constexpr char kFrameClass[] = "VK40TestFrame";
 constexpr int kScriptSlot = 31;
 constexpr int kScriptObjectSlot = 33;
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr UINT kDriverPollMs = 10;
+
+CBoxCapture* g_capture = nullptr;
+HHOOK g_captureHook = nullptr;
+CModalDriver* g_driver = nullptr;
+
+bool IsDialogWindow(HWND window)
+{
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    return lstrcmpA(cls, "#32770") == 0;
+}
+
+LRESULT CALLBACK CaptureBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && g_capture) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        auto& seen = g_capture->seen;
+        if (IsDialogWindow(box) && GetDlgItem(box, kMessageBoxTextId) &&
+            std::find(seen.begin(), seen.end(), box) == seen.end()) {
+            seen.push_back(box);
+            char caption[256] = "", text[1024] = "";
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, kMessageBoxTextId, text, sizeof text);
+            g_capture->boxes.push_back({caption, text});
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(g_captureHook, code, wParam, lParam);
+}
+
+struct stDialogSearch {
+    int controlId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<stDialogSearch*>(param);
+    if (IsWindowVisible(window) && IsDialogWindow(window) && GetDlgItem(window, search->controlId)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
 
 void RegisterFrameClass()
 {
@@ -108,6 +156,70 @@ std::unique_ptr<tagGS> MakeGraph()
     auto gs = std::make_unique<tagGS>();
     memset(gs.get(), 0, sizeof(tagGS));
     return gs;
+}
+
+CBoxCapture::CBoxCapture()
+{
+    g_capture = this;
+    g_captureHook = SetWindowsHookExA(WH_CBT, CaptureBoxes, nullptr, GetCurrentThreadId());
+}
+
+CBoxCapture::~CBoxCapture()
+{
+    UnhookWindowsHookEx(g_captureHook);
+    g_captureHook = nullptr;
+    g_capture = nullptr;
+}
+
+HWND FindThreadDialog(int controlId)
+{
+    stDialogSearch search{controlId, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+CModalDriver::CModalDriver(int controlId, std::function<void(HWND)> steps)
+    : m_controlId(controlId), m_steps(std::move(steps))
+{
+    g_driver = this;
+    m_timer = SetTimer(nullptr, 0, kDriverPollMs, Tick);
+}
+
+CModalDriver::~CModalDriver()
+{
+    if (m_timer)
+        KillTimer(nullptr, m_timer);
+    g_driver = nullptr;
+}
+
+void CALLBACK CModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    CModalDriver* self = g_driver;
+    if (!self || self->ran)
+        return;
+    HWND dlg = FindThreadDialog(self->m_controlId);
+    if (!dlg)
+        return;
+    KillTimer(nullptr, self->m_timer);
+    self->m_timer = 0;
+    self->ran = true;
+    self->m_steps(dlg);
+    if (IsWindow(dlg) && IsWindowVisible(dlg)) {
+        self->leftOpen = true;
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+std::string ControlText(HWND dlg, int id)
+{
+    char text[512] = "";
+    GetDlgItemTextA(dlg, id, text, sizeof text);
+    return text;
+}
+
+void Click(HWND dlg, int id)
+{
+    SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
 }
 
 }  // namespace vk40test

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -56,6 +57,47 @@ std::vector<void*> Slots(const Table& table)
 
 // A zeroed graph document, as the program's new graphs start.
 std::unique_ptr<tagGS> MakeGraph();
+
+// Records every message box shown on this thread and answers it with OK. Only message boxes are
+// taken (a dialog with the box's text control), so the library's own dialogs stay up.
+class CBoxCapture {
+public:
+    struct stBox {
+        std::string caption, text;
+    };
+    CBoxCapture();
+    ~CBoxCapture();
+    CBoxCapture(const CBoxCapture&) = delete;
+    CBoxCapture& operator=(const CBoxCapture&) = delete;
+    std::vector<stBox> boxes;
+    std::vector<HWND> seen;  // a box activated twice is still one box
+};
+
+// A visible dialog of this thread that has a control with the given id, or null.
+HWND FindThreadDialog(int controlId);
+
+// Runs steps on a modal dialog from inside its own message loop: a thread timer looks for the
+// dialog (a dialog of this thread with the control) and calls steps once with it. Steps that
+// leave the dialog up get it cancelled, and leftOpen says so.
+class CModalDriver {
+public:
+    CModalDriver(int controlId, std::function<void(HWND)> steps);
+    ~CModalDriver();
+    CModalDriver(const CModalDriver&) = delete;
+    CModalDriver& operator=(const CModalDriver&) = delete;
+    bool ran = false;
+    bool leftOpen = false;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    int m_controlId;
+    std::function<void(HWND)> m_steps;
+    UINT_PTR m_timer = 0;
+};
+
+// A control's text, and a click as the mouse gives it.
+std::string ControlText(HWND dlg, int id);
+void Click(HWND dlg, int id);
 
 // Locks the record for a test's inspection.
 class AcqView {
