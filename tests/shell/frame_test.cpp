@@ -73,6 +73,20 @@ TEST_F(Frame, StartUpLessonStandInMergesTheDeviceMenu) {
     EXPECT_STREQ(title, "&VK40");
 }
 
+// Start-up without the pump that BootShell ends with: what the frame changes of the later
+// steps repaint. The client's scroll bars are fitted to its (no) children at once.
+TEST(FrameStartUp, ClientHasNoScrollBarsBeforeTheLoopRuns) {
+    DeleteIni();
+    g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
+    ASSERT_TRUE(g_app);
+    InitClassNames();
+    g_app->hInstance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(RegisterAppClasses());
+    ASSERT_TRUE(CreateFrameAndBind("", SW_SHOWNORMAL));
+    EXPECT_EQ(GetWindowLongA(g_app->hwndClient, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+    ShutShell();
+}
+
 TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
     EXPECT_TRUE(g_app->hDeviceLib);
     EXPECT_TRUE(g_app->hAcq);
