@@ -5,6 +5,7 @@
 #include "shell/binding.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
+#include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
@@ -85,6 +86,30 @@ TEST(FrameStartUp, ClientHasNoScrollBarsBeforeTheLoopRuns) {
     ASSERT_TRUE(CreateFrameAndBind("", SW_SHOWNORMAL));
     EXPECT_EQ(GetWindowLongA(g_app->hwndClient, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
     ShutShell();
+}
+
+// Frame layouts (WM_NCCALCSIZE with a valid-area request) seen by the frame on this thread.
+int g_frameLayouts = 0;
+LRESULT CALLBACK CountFrameLayouts(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && cwp->hwnd == g_app->hwndFrame && cwp->message == WM_NCCALCSIZE && cwp->wParam)
+        ++g_frameLayouts;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(Frame, AttachingTheMenuLaysTheFrameOutOnce) {
+    // Each layout of the visible frame repaints it and its children before start-up goes on.
+    HWND frame = g_app->hwndFrame;
+    ShowWindow(frame, SW_SHOWNORMAL);
+    SetMenu(frame, nullptr);
+    g_frameMenuAttached = 0;
+    g_frameLayouts = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountFrameLayouts, nullptr, GetCurrentThreadId());
+    AttachFrameMenu();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(GetMenu(frame), g_frameMenu);
+    EXPECT_EQ(g_frameMenuAttached, 1);
+    EXPECT_EQ(g_frameLayouts, 1);
 }
 
 TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
