@@ -393,17 +393,30 @@ bool DispatchLoopMessage(MSG& msg) {
     return true;
 }
 
-// The busy loop: acquisition is paced by the turns on which the queue is empty.
+// How long an empty queue may hold the loop before the next idle step: a recording is polled
+// as often as it needs, a shown readout keeps refreshing, and otherwise the library's idle work
+// (unit checks, a pending restart, the lesson's "OnIdleAcquisition") ticks over slowly.
+DWORD IdleWaitMs() {
+    AcqLock acq(g_app->hAcq);
+    if (!acq) return INFINITE;  // no acquisition: nothing to poll
+    if (acq->run.running) return kRecordingPollMs;
+    if (IsWindowVisible(acq->run.hwndInputValues) || IsWindowVisible(acq->hwndElectrodeReadout))
+        return kReadoutPollMs;
+    return kQuietPollMs;
+}
+
+// The loop: every message passes the filters; a turn that finds the queue empty runs the idle
+// step and then sleeps until a message comes or the idle wait runs out.
 void RunMessageLoop() {
     MSG msg;
     for (;;) {
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            RunIdleStep();
-            // Without acquisition nothing needs the idle turns: give the processor back.
-            if (!g_app->hAcq) WaitMessage();
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!DispatchLoopMessage(msg)) break;
             continue;
         }
-        if (!DispatchLoopMessage(msg)) break;
+        RunIdleStep();
+        // Input already seen by a nested loop (the idle step may pump) still ends the wait.
+        MsgWaitForMultipleObjectsEx(0, nullptr, IdleWaitMs(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 

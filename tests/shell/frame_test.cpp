@@ -344,6 +344,65 @@ TEST_F(Frame, TimerOfTheInputValuesPaneRunsTheIdleStepOnce) {
     acq->run.hwndInputValues = nullptr;
 }
 
+TEST_F(Frame, IdleWaitFollowsTheAcquisitionsLiveState) {
+    HWND frame = g_app->hwndFrame;
+    ShowWindow(frame, SW_SHOWNORMAL);
+    HWND shown = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 8, 8, frame, nullptr, nullptr, nullptr);
+    HWND hidden = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 8, 8, frame, nullptr, nullptr, nullptr);
+    struct Case {
+        const char* state;
+        int32_t running;
+        HWND inputValues, electrodeReadout;
+        DWORD wait;
+    };
+    const Case cases[] = {
+        {"nothing live", 0, nullptr, nullptr, kQuietPollMs},
+        {"recording", 1, nullptr, nullptr, kRecordingPollMs},
+        {"recording with the Input Values pane up", 1, shown, nullptr, kRecordingPollMs},
+        {"Input Values pane up", 0, shown, nullptr, kReadoutPollMs},
+        {"electrode check readout up", 0, nullptr, shown, kReadoutPollMs},
+        {"both panes made but hidden", 0, hidden, hidden, kQuietPollMs},
+    };
+    for (const Case& c : cases) {
+        {
+            AcqLock acq(g_app->hAcq);
+            ASSERT_TRUE(acq);
+            acq->run.running = c.running;
+            acq->run.hwndInputValues = c.inputValues;
+            acq->hwndElectrodeReadout = c.electrodeReadout;
+        }
+        EXPECT_EQ(IdleWaitMs(), c.wait) << c.state;
+    }
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->run.running = 0;
+        acq->run.hwndInputValues = acq->hwndElectrodeReadout = nullptr;
+    }
+    EXPECT_LT(kRecordingPollMs, kReadoutPollMs);
+    EXPECT_LT(kReadoutPollMs, kQuietPollMs);
+    HGLOBAL bound = g_app->hAcq;
+    g_app->hAcq = nullptr;  // without the device library there is nothing to poll
+    EXPECT_EQ(IdleWaitMs(), INFINITE);
+    g_app->hAcq = bound;
+}
+
+// An idle step that ends the loop the way the frame's destruction does.
+int32_t WINAPI QuitOnIdle(HGLOBAL, HWND) {
+    ++g_idleCalls;
+    PostQuitMessage(0);
+    return 1;
+}
+
+TEST_F(Frame, LoopRunsTheIdleStepOnAnEmptyQueueAndWakesForTheNextMessage) {
+    auto saved = g_app->driverOps.onIdleAcquisition;
+    g_app->driverOps.onIdleAcquisition = QuitOnIdle;
+    g_idleCalls = 0;
+    RunMessageLoop();  // returns only when the wait after the idle step saw the posted quit
+    EXPECT_EQ(g_idleCalls, 1);
+    EXPECT_EQ(g_app->bInIdle, 0u);
+    g_app->driverOps.onIdleAcquisition = saved;
+}
+
 TEST_F(Frame, LockedMenusDropSystemCommands) {
     HWND frame = g_app->hwndFrame;
     ShowWindow(frame, SW_SHOWNORMAL);
