@@ -14,5 +14,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   wineserver -p
   wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
   for b in *_bench.exe; do echo "== $b"; wine "$b"; done
+  echo "== idle"
+  "$2/tools/idle_cpu.sh" "$1/bin"
   wineserver -k || true
-' _ "$build"
+' _ "$build" "$root"
