@@ -105,6 +105,13 @@ void DeleteAppBrushes() {
     DeleteObject(g_app->hbrHighlight);
 }
 
+// A bitmap resource kept as it is stored: converting it to the screen's format, as LoadBitmap
+// does, costs several round trips to the window system per bitmap under Wine, and blitting
+// converts anyway.
+static HBITMAP LoadAppBitmap(HINSTANCE inst, const char* name) {
+    return static_cast<HBITMAP>(LoadImageA(inst, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
 // Registers every class of the program; 0 when any of them fails.
 int RegisterAppClasses() {
     HINSTANCE inst = g_app->hInstance;
@@ -153,10 +160,10 @@ int RegisterAppClasses() {
     g_app->hcurIBeam = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513));
     g_app->hcurZoom = LoadCursorA(inst, "zoom");
     g_app->hcurDrag = LoadCursorA(inst, "drag");
-    g_app->hbmMark = LoadBitmapA(inst, "mark");
-    g_app->hbmMark0 = LoadBitmapA(inst, "mark0");
+    g_app->hbmMark = LoadAppBitmap(inst, "mark");
+    g_app->hbmMark0 = LoadAppBitmap(inst, "mark0");
     static const int buttonIds[12] = {115, 114, 123, 113, 187, 188, 189, 190, 223, 224, 225, 226};
-    for (int i = 0; i < 12; ++i) g_app->hbmButtons[i] = LoadBitmapA(inst, MAKEINTRESOURCEA(buttonIds[i]));
+    for (int i = 0; i < 12; ++i) g_app->hbmButtons[i] = LoadAppBitmap(inst, MAKEINTRESOURCEA(buttonIds[i]));
     return 1;
 }
 

@@ -112,6 +112,32 @@ TEST_F(Frame, AttachingTheMenuLaysTheFrameOutOnce) {
     EXPECT_EQ(g_frameLayouts, 1);
 }
 
+TEST_F(Frame, BitmapsAreKeptInTheirStoredFormat) {
+    // No conversion to the screen's format at start-up: each one cost round trips to the window system.
+    struct Case {
+        HBITMAP bitmap;
+        LONG width, height;
+        COLORREF centre;
+    };
+    const Case cases[] = {
+        {g_app->hbmButtons[0], 16, 15, RGB(146, 234, 102)},  // resource 115
+        {g_app->hbmButtons[3], 16, 15, RGB(40, 40, 40)},     // resource 113
+        {g_app->hbmMark, 9, 9, RGB(200, 0, 0)},
+    };
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (const Case& c : cases) {
+        DIBSECTION dib{};
+        ASSERT_EQ(GetObjectA(c.bitmap, sizeof dib, &dib), static_cast<int>(sizeof dib));
+        EXPECT_EQ(dib.dsBm.bmWidth, c.width);
+        EXPECT_EQ(dib.dsBm.bmHeight, c.height);
+        EXPECT_EQ(dib.dsBm.bmBitsPixel, 24);
+        HGDIOBJ old = SelectObject(dc, c.bitmap);
+        EXPECT_EQ(GetPixel(dc, c.width / 2, c.height / 2), c.centre);
+        SelectObject(dc, old);
+    }
+    DeleteDC(dc);
+}
+
 TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
     EXPECT_TRUE(g_app->hDeviceLib);
     EXPECT_TRUE(g_app->hAcq);
