@@ -112,41 +112,61 @@ static HBITMAP LoadAppBitmap(HINSTANCE inst, const char* name) {
     return static_cast<HBITMAP>(LoadImageA(inst, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
+// A class icon at both sizes from one resource. Given the small one, registering a class does
+// not derive it again from the resource, a copy that costs round trips to the window system.
+struct ClassIcon {
+    HICON large, small;
+};
+static ClassIcon LoadClassIcon(HINSTANCE inst, int id) {
+    return {LoadIconA(inst, MAKEINTRESOURCEA(id)),
+            static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), 0))};  // kept for the process
+}
+
 // Registers every class of the program; 0 when any of them fails.
 int RegisterAppClasses() {
     HINSTANCE inst = g_app->hInstance;
     CreateAppBrushes();
 
-    WNDCLASSA wc{};
+    const ClassIcon frameIcon = LoadClassIcon(inst, 1);
+    const ClassIcon graphIcon = LoadClassIcon(inst, 108);  // the graph and the script editor share it
+
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = FrameWndProc;
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(1));
+    wc.hIcon = frameIcon.large;
+    wc.hIconSm = frameIcon.small;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wc.lpszMenuName = MAKEINTRESOURCEA(1);
     wc.lpszClassName = g_app->szClassNames[kClassFrame];
-    if (!RegisterClassA(&wc)) return 0;
+    if (!RegisterClassExA(&wc)) return 0;
 
-    wc = WNDCLASSA{};
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = GraphWndProc;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(108));
+    wc.hIcon = graphIcon.large;
+    wc.hIconSm = graphIcon.small;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = g_app->szClassNames[kClassChild];
-    if (!RegisterClassA(&wc)) return 0;
+    if (!RegisterClassExA(&wc)) return 0;
 
-    wc = WNDCLASSA{};
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = ScriptWndProc;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(108));
+    wc.hIcon = graphIcon.large;
+    wc.hIconSm = graphIcon.small;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = g_app->hbrToolbar;
     wc.lpszMenuName = MAKEINTRESOURCEA(163);
     wc.lpszClassName = "acqScript";
-    if (!RegisterClassA(&wc)) return 0;
+    if (!RegisterClassExA(&wc)) return 0;
 
     if (!RegisterDirectorClass(inst)) return 0;
     if (!RegisterMeasureClass(inst)) return 0;

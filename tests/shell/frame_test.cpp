@@ -112,6 +112,24 @@ TEST_F(Frame, AttachingTheMenuLaysTheFrameOutOnce) {
     EXPECT_EQ(g_frameLayouts, 1);
 }
 
+TEST_F(Frame, GraphAndScriptClassesShareOneIconAtBothSizes) {
+    // Given the small icon, registering a class derives no copy of its own from the resource.
+    WNDCLASSEXA graph{}, script{};
+    graph.cbSize = script.cbSize = sizeof(WNDCLASSEXA);
+    ASSERT_TRUE(GetClassInfoExA(g_app->hInstance, "acqchild", &graph));
+    ASSERT_TRUE(GetClassInfoExA(g_app->hInstance, "acqScript", &script));
+    ASSERT_TRUE(graph.hIcon && graph.hIconSm);
+    EXPECT_EQ(graph.hIcon, script.hIcon);
+    EXPECT_EQ(graph.hIconSm, script.hIconSm);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(graph.hIconSm, &info));
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
 TEST_F(Frame, BitmapsAreKeptInTheirStoredFormat) {
     // No conversion to the screen's format at start-up: each one cost round trips to the window system.
     struct Case {
