@@ -10,7 +10,7 @@ ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # user + system time of al
 # The wineserver that serves this prefix (other sessions on the machine have their own).
 server=""
 for p in $(pgrep -x 'wineserver(64)?'); do
-  if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then server=$p; fi
+  if { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then server=$p; fi
 done
 [ -n "$server" ] || { echo "idle: no wineserver for $WINEPREFIX"; exit 1; }
 
