@@ -25,12 +25,14 @@ std::string BesideThisProgram(const char* name) {
     return p.substr(0, p.find_last_of('\\') + 1) + name;
 }
 
-// The process's frame of class `cls` once it is visible with a menu, else null.
+// The process's frame of class `cls` once it is visible with a menu, else null. Each question is
+// a request to the wineserver that the starting program also waits on: the cheapest comes first.
 HWND ReadyFrame(DWORD pid, const char* cls) {
     for (HWND h = FindWindowExA(nullptr, nullptr, cls, nullptr); h; h = FindWindowExA(nullptr, h, cls, nullptr)) {
+        if (!GetMenu(h)) continue;
         DWORD owner = 0;
         GetWindowThreadProcessId(h, &owner);
-        if (owner == pid && IsWindowVisible(h) && GetMenu(h)) return h;
+        if (owner == pid && IsWindowVisible(h)) return h;
     }
     return nullptr;
 }
