@@ -24,6 +24,17 @@ int StatusStripHeight() { return g_app->cyStatus + 5; }
 namespace {
 HWND FrameClient() { return g_app ? g_app->hwndClient : nullptr; }
 
+// The MDI client shows both scroll bars from its creation until it first fits them to its
+// children, which it posts to itself; start-up would repaint them at every later frame change
+// before the message loop gets to it, so that calculation runs now.
+void RunClientScrollCalculation() {
+    constexpr UINT kMdiCalcChildScroll = 0x003F;  // the client's private message
+    MSG msg;
+    if (g_app->hwndClient &&
+        PeekMessageA(&msg, g_app->hwndClient, kMdiCalcChildScroll, kMdiCalcChildScroll, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
 // Creates the MDI client and the toolbar, and prepares the frame menu.
 LRESULT OnFrameCreate(HWND hwnd) {
     g_app->hwndFrame = hwnd;
@@ -34,6 +45,7 @@ LRESULT OnFrameCreate(HWND hwnd) {
     g_app->hwndClient = CreateWindowExA(0, "mdiclient", nullptr, 0x42300001, 0, 0, 0, 0, hwnd,
                                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_MDI_CLIENT)),
                                         g_app->hInstance, &ccs);
+    RunClientScrollCalculation();
     g_app->hwndToolbar = CreateWindowExA(0, g_app->szClassNames[kClassToolbar], nullptr, WS_CHILD | WS_VISIBLE, 0, 0,
                                          0, 0, hwnd, nullptr, g_app->hInstance, nullptr);
     if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);

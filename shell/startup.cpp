@@ -97,41 +97,68 @@ void DeleteAppBrushes() {
     DeleteObject(g_app->hbrHighlight);
 }
 
+// A bitmap resource kept as it is stored: converting it to the screen's format, as LoadBitmap
+// does, costs several round trips to the window system per bitmap under Wine, and blitting
+// converts anyway.
+static HBITMAP LoadAppBitmap(HINSTANCE inst, const char* name, UINT flags = 0) {
+    return static_cast<HBITMAP>(LoadImageA(inst, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | flags));
+}
+
+// A class icon at both sizes from one resource. Given the small one, registering a class does
+// not derive it again from the resource, a copy that costs round trips to the window system.
+struct ClassIcon {
+    HICON large, small;
+};
+static ClassIcon LoadClassIcon(HINSTANCE inst, int id) {
+    return {LoadIconA(inst, MAKEINTRESOURCEA(id)),
+            static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), 0))};  // kept for the process
+}
+
 // Registers every class of the program; 0 when any of them fails.
 int RegisterAppClasses() {
     HINSTANCE inst = g_app->hInstance;
     CreateAppBrushes();
 
-    WNDCLASSA wc{};
+    const ClassIcon frameIcon = LoadClassIcon(inst, 1);
+    const ClassIcon graphIcon = LoadClassIcon(inst, 108);  // the graph and the script editor share it
+
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = FrameWndProc;
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_KYMORA));
+    wc.hIcon = frameIcon.large;
+    wc.hIconSm = frameIcon.small;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wc.lpszMenuName = MAKEINTRESOURCEA(IDR_FRAME_MENU);
     wc.lpszClassName = g_app->szClassNames[kClassFrame];
-    if (!RegisterClassA(&wc)) return 0;
+    if (!RegisterClassExA(&wc)) return 0;
 
-    wc = WNDCLASSA{};
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = GraphWndProc;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_GRAPH));
+    wc.hIcon = graphIcon.large;
+    wc.hIconSm = graphIcon.small;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = g_app->szClassNames[kClassChild];
-    if (!RegisterClassA(&wc)) return 0;
+    if (!RegisterClassExA(&wc)) return 0;
 
-    wc = WNDCLASSA{};
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = ScriptWndProc;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_GRAPH));
+    wc.hIcon = graphIcon.large;
+    wc.hIconSm = graphIcon.small;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     wc.hbrBackground = g_app->hbrToolbar;
     wc.lpszMenuName = MAKEINTRESOURCEA(IDR_SCRIPT_MENU);
     wc.lpszClassName = "acqScript";
-    if (!RegisterClassA(&wc)) return 0;
+    if (!RegisterClassExA(&wc)) return 0;
 
     if (!RegisterDirectorClass(inst)) return 0;
     if (!RegisterMeasureClass(inst)) return 0;
@@ -145,15 +172,14 @@ int RegisterAppClasses() {
     g_app->hcurIBeam = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513));
     g_app->hcurZoom = LoadCursorA(inst, "zoom");
     g_app->hcurDrag = LoadCursorA(inst, "drag");
-    g_app->hbmMark = LoadBitmapA(inst, "mark");
-    g_app->hbmMark0 = LoadBitmapA(inst, "mark0");
+    g_app->hbmMark = LoadAppBitmap(inst, "mark");
+    g_app->hbmMark0 = LoadAppBitmap(inst, "mark0");
     // The faces are drawn on the classic button greys, which take the system's button colours.
     static const int buttonIds[12] = {IDB_FACE_ARROW,     IDB_FACE_IBEAM,     IDB_FACE_IBEAM_XY,     IDB_FACE_ZOOM,
                                       IDB_FACE_ARROW_OFF, IDB_FACE_IBEAM_OFF, IDB_FACE_IBEAM_XY_OFF, IDB_FACE_ZOOM_OFF,
                                       IDB_FACE_IBEAM_BAR, IDB_FACE_IBEAM_BAR_OFF, IDB_FACE_IBEAM_XY_BAR, IDB_FACE_IBEAM_XY_BAR_OFF};
     for (int i = 0; i < 12; ++i)
-        g_app->hbmButtons[i] = static_cast<HBITMAP>(
-            LoadImageA(inst, MAKEINTRESOURCEA(buttonIds[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+        g_app->hbmButtons[i] = LoadAppBitmap(inst, MAKEINTRESOURCEA(buttonIds[i]), LR_LOADMAP3DCOLORS);
     return 1;
 }
 
@@ -358,17 +384,30 @@ bool DispatchLoopMessage(MSG& msg) {
     return true;
 }
 
-// The busy loop: acquisition is paced by the turns on which the queue is empty.
+// How long an empty queue may hold the loop before the next idle step: a recording is polled
+// as often as it needs, a shown readout keeps refreshing, and otherwise the library's idle work
+// (unit checks, a pending restart, the lesson's "OnIdleAcquisition") ticks over slowly.
+DWORD IdleWaitMs() {
+    AcqLock acq(g_app->hAcq);
+    if (!acq) return INFINITE;  // no acquisition: nothing to poll
+    if (acq->run.running) return kRecordingPollMs;
+    if (IsWindowVisible(acq->run.hwndInputValues) || IsWindowVisible(acq->hwndElectrodeReadout))
+        return kReadoutPollMs;
+    return kQuietPollMs;
+}
+
+// The loop: every message passes the filters; a turn that finds the queue empty runs the idle
+// step and then sleeps until a message comes or the idle wait runs out.
 void RunMessageLoop() {
     MSG msg;
     for (;;) {
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            RunIdleStep();
-            // Without acquisition nothing needs the idle turns: give the processor back.
-            if (!g_app->hAcq) WaitMessage();
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!DispatchLoopMessage(msg)) break;
             continue;
         }
-        if (!DispatchLoopMessage(msg)) break;
+        RunIdleStep();
+        // Input already seen by a nested loop (the idle step may pump) still ends the wait.
+        MsgWaitForMultipleObjectsEx(0, nullptr, IdleWaitMs(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 

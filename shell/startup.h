@@ -1,4 +1,4 @@
-// Process start-up, the busy message loop and shut-down.
+// Process start-up, the message loop and shut-down.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -30,3 +30,6 @@ void DeleteAppBrushes();
 void RunIdleStep();
 // One filtered turn of the loop for a message already removed from the queue; false for WM_QUIT.
 bool DispatchLoopMessage(MSG& msg);
+// The loop's wait on an empty queue, in milliseconds, from the acquisition's live state.
+constexpr DWORD kRecordingPollMs = 1, kReadoutPollMs = 20, kQuietPollMs = 100;
+DWORD IdleWaitMs();

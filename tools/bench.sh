@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs the benchmarks under Wine on a virtual display; prints their figures.
-# Names pick some of them (bash tools/bench.sh sample_store); all run when none are given.
+# Names pick some of them (bash tools/bench.sh sample_store startup idle); all run when none are given.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/deps.sh"
@@ -10,12 +10,22 @@ prefix=$build/wineprefix
 "$root/tools/wineprefix.sh" "$prefix"
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  cd "$1/bin"
-  shift
-  if [ $# -eq 0 ]; then set -- *_bench.exe; fi
+  root=$1 build=$2
+  shift 2
+  cd "$build/bin"
+  # With no names every benchmark runs, the idle measurement last.
+  if [ $# -eq 0 ]; then set -- *_bench.exe idle; fi
   wineserver -k 2>/dev/null || true
   wineserver -p
   wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
-  for b in "$@"; do b=${b%.exe}; b=${b%_bench}_bench.exe; echo "== $b"; wine "$b"; done
+  for b in "$@"; do
+    if [ "$b" = idle ]; then
+      echo "== idle"
+      "$root/tools/idle_cpu.sh" "$build/bin"
+      continue
+    fi
+    b=${b%.exe}; b=${b%_bench}_bench.exe
+    echo "== $b"; wine "$b"
+  done
   wineserver -k || true
-' _ "$build" "$@"
+' _ "$root" "$build" "$@"

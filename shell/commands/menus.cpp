@@ -168,11 +168,15 @@ HMENU GetFramePopup(HMENU menu, int position) {
 // Attaches the held frame menu and hands its Window menu to the MDI client.
 void AttachFrameMenu() {
     if (!g_app->hmenuFrame || !g_app->hwndFrame) return;
-    SetMenu(g_app->hwndFrame, g_app->hmenuFrame);
-    if (g_app->hwndClient)
+    SetMenu(g_app->hwndFrame, g_app->hmenuFrame);  // lays out and draws the new bar
+    BOOL maximised = FALSE;
+    if (g_app->hwndClient) {
         SendMessageA(g_app->hwndClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_app->hmenuFrame),
                      reinterpret_cast<LPARAM>(GetSubMenu(g_app->hmenuFrame, 4)));
-    DrawMenuBar(g_app->hwndFrame);
+        SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
+    }
+    // Only a maximised graph changes the bar again (its system menu and buttons join it).
+    if (maximised) DrawMenuBar(g_app->hwndFrame);
     g_app->bFrameMenuAttached = 1;
 }
 

@@ -6,6 +6,8 @@
 #include "shell/frame.h"
 #include "shell/startup.h"
 #include "base/services.h"
+#include "base/resource.h"
+#include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
@@ -75,6 +77,97 @@ TEST_F(Frame, StartUpLessonStandInMergesTheDeviceMenu) {
     char title[32] = "";
     GetMenuStringA(menu, GetMenuItemCount(menu) - 1, title, sizeof title, MF_BYPOSITION);
     EXPECT_STREQ(title, "&VK40");
+}
+
+// Start-up without the pump that BootShell ends with: what the frame changes of the later
+// steps repaint. The client's scroll bars are fitted to its (no) children at once.
+TEST(FrameStartUp, ClientHasNoScrollBarsBeforeTheLoopRuns) {
+    DeleteIni();
+    g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
+    ASSERT_TRUE(g_app);
+    InitClassNames();
+    g_app->hInstance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(RegisterAppClasses());
+    ASSERT_TRUE(CreateFrameAndBind("", SW_SHOWNORMAL));
+    EXPECT_EQ(GetWindowLongA(g_app->hwndClient, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+    ShutShell();
+}
+
+// Frame layouts (WM_NCCALCSIZE with a valid-area request) seen by the frame on this thread.
+int g_frameLayouts = 0;
+LRESULT CALLBACK CountFrameLayouts(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && cwp->hwnd == g_app->hwndFrame && cwp->message == WM_NCCALCSIZE && cwp->wParam)
+        ++g_frameLayouts;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(Frame, AttachingTheMenuLaysTheFrameOutOnce) {
+    // Each layout of the visible frame repaints it and its children before start-up goes on.
+    HWND frame = g_app->hwndFrame;
+    ShowWindow(frame, SW_SHOWNORMAL);
+    SetMenu(frame, nullptr);
+    g_app->bFrameMenuAttached = 0;
+    g_frameLayouts = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountFrameLayouts, nullptr, GetCurrentThreadId());
+    AttachFrameMenu();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(GetMenu(frame), g_app->hmenuFrame);
+    EXPECT_EQ(g_app->bFrameMenuAttached, 1);
+    EXPECT_EQ(g_frameLayouts, 1);
+}
+
+TEST_F(Frame, GraphAndScriptClassesShareOneIconAtBothSizes) {
+    // Given the small icon, registering a class derives no copy of its own from the resource.
+    WNDCLASSEXA graph{}, script{};
+    graph.cbSize = script.cbSize = sizeof(WNDCLASSEXA);
+    ASSERT_TRUE(GetClassInfoExA(g_app->hInstance, "acqchild", &graph));
+    ASSERT_TRUE(GetClassInfoExA(g_app->hInstance, "acqScript", &script));
+    ASSERT_TRUE(graph.hIcon && graph.hIconSm);
+    EXPECT_EQ(graph.hIcon, script.hIcon);
+    EXPECT_EQ(graph.hIconSm, script.hIconSm);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(graph.hIconSm, &info));
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
+// The bit depth a bitmap resource of the program is stored with.
+static WORD StoredBitDepth(const char* name) {
+    HRSRC res = FindResourceA(g_app->hInstance, name, MAKEINTRESOURCEA(2));  // RT_BITMAP
+    const auto* header = res ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(g_app->hInstance, res))) : nullptr;
+    return header ? header->biBitCount : 0;
+}
+
+TEST_F(Frame, BitmapsAreKeptInTheirStoredFormat) {
+    // No conversion to the screen's format at start-up: each one cost round trips to the window system.
+    struct Case {
+        HBITMAP bitmap;
+        const char* name;
+        LONG width, height;
+    };
+    const Case cases[] = {
+        {g_app->hbmButtons[0], MAKEINTRESOURCEA(IDB_FACE_ARROW), 16, 15},
+        {g_app->hbmButtons[3], MAKEINTRESOURCEA(IDB_FACE_ZOOM), 16, 15},
+        {g_app->hbmMark, "mark", 9, 9},
+    };
+    for (const Case& c : cases) {
+        DIBSECTION dib{};
+        ASSERT_EQ(GetObjectA(c.bitmap, sizeof dib, &dib), static_cast<int>(sizeof dib));
+        EXPECT_EQ(dib.dsBm.bmWidth, c.width);
+        EXPECT_EQ(dib.dsBm.bmHeight, c.height);
+        const WORD stored = StoredBitDepth(c.name);
+        ASSERT_NE(stored, 0);
+        EXPECT_EQ(dib.dsBm.bmBitsPixel, stored);
+    }
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, g_app->hbmMark);
+    EXPECT_EQ(GetPixel(dc, 4, 4), RGB(200, 0, 0));
+    SelectObject(dc, old);
+    DeleteDC(dc);
 }
 
 TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
@@ -378,6 +471,65 @@ TEST_F(Frame, TimerOfTheInputValuesPaneRunsTheIdleStepOnce) {
     g_app->driverOps.onIdleAcquisition = saved;
     AcqLock acq(g_app->hAcq);
     acq->run.hwndInputValues = nullptr;
+}
+
+TEST_F(Frame, IdleWaitFollowsTheAcquisitionsLiveState) {
+    HWND frame = g_app->hwndFrame;
+    ShowWindow(frame, SW_SHOWNORMAL);
+    HWND shown = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 8, 8, frame, nullptr, nullptr, nullptr);
+    HWND hidden = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 8, 8, frame, nullptr, nullptr, nullptr);
+    struct Case {
+        const char* state;
+        int32_t running;
+        HWND inputValues, electrodeReadout;
+        DWORD wait;
+    };
+    const Case cases[] = {
+        {"nothing live", 0, nullptr, nullptr, kQuietPollMs},
+        {"recording", 1, nullptr, nullptr, kRecordingPollMs},
+        {"recording with the Input Values pane up", 1, shown, nullptr, kRecordingPollMs},
+        {"Input Values pane up", 0, shown, nullptr, kReadoutPollMs},
+        {"electrode check readout up", 0, nullptr, shown, kReadoutPollMs},
+        {"both panes made but hidden", 0, hidden, hidden, kQuietPollMs},
+    };
+    for (const Case& c : cases) {
+        {
+            AcqLock acq(g_app->hAcq);
+            ASSERT_TRUE(acq);
+            acq->run.running = c.running;
+            acq->run.hwndInputValues = c.inputValues;
+            acq->hwndElectrodeReadout = c.electrodeReadout;
+        }
+        EXPECT_EQ(IdleWaitMs(), c.wait) << c.state;
+    }
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->run.running = 0;
+        acq->run.hwndInputValues = acq->hwndElectrodeReadout = nullptr;
+    }
+    EXPECT_LT(kRecordingPollMs, kReadoutPollMs);
+    EXPECT_LT(kReadoutPollMs, kQuietPollMs);
+    HGLOBAL bound = g_app->hAcq;
+    g_app->hAcq = nullptr;  // without the device library there is nothing to poll
+    EXPECT_EQ(IdleWaitMs(), INFINITE);
+    g_app->hAcq = bound;
+}
+
+// An idle step that ends the loop the way the frame's destruction does.
+int32_t WINAPI QuitOnIdle(HGLOBAL, HWND) {
+    ++g_idleCalls;
+    PostQuitMessage(0);
+    return 1;
+}
+
+TEST_F(Frame, LoopRunsTheIdleStepOnAnEmptyQueueAndWakesForTheNextMessage) {
+    auto saved = g_app->driverOps.onIdleAcquisition;
+    g_app->driverOps.onIdleAcquisition = QuitOnIdle;
+    g_idleCalls = 0;
+    RunMessageLoop();  // returns only when the wait after the idle step saw the posted quit
+    EXPECT_EQ(g_idleCalls, 1);
+    EXPECT_EQ(g_app->bInIdle, 0u);
+    g_app->driverOps.onIdleAcquisition = saved;
 }
 
 TEST_F(Frame, LockedMenusDropSystemCommands) {

@@ -2,7 +2,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 #include "process_util.h"
 
 namespace {
@@ -13,6 +19,81 @@ std::string IniValue(const char* key) {
     char buf[128] = "";
     GetPrivateProfileStringA("Wavemind", key, "<none>", buf, sizeof buf, "NORVANE.INI");
     return buf;
+}
+
+// The DLLs named in a program file's import directory: the loader maps them before WinMain.
+std::vector<std::string> LoadTimeImports(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<std::string> names;
+    if (image.size() < sizeof(IMAGE_DOS_HEADER)) return names;
+    const auto& dos = *reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    const auto& nt = *reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos.e_lfanew);
+    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(&nt);
+    auto offset = [&](DWORD rva) -> size_t {
+        for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER& sec = sections[i];
+            if (rva >= sec.VirtualAddress && rva < sec.VirtualAddress + sec.SizeOfRawData)
+                return rva - sec.VirtualAddress + sec.PointerToRawData;
+        }
+        return 0;
+    };
+    const DWORD importRva = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    auto* desc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image.data() + offset(importRva));
+    for (; desc->Name; ++desc) {
+        std::string name(image.data() + offset(desc->Name));
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        names.push_back(name);
+    }
+    return names;
+}
+
+TEST(Program, LoadsTheDialogAndShellLibrariesOnlyWhenUsed) {
+    // The common dialogs bring the print spooler with them: loading them up front slowed every start.
+    const std::vector<std::string> imports = LoadTimeImports(kymora_test::ProgramPath());
+    ASSERT_FALSE(imports.empty());
+    EXPECT_NE(std::find(imports.begin(), imports.end(), "user32.dll"), imports.end());
+    for (const char* lazy : {"comdlg32.dll", "shell32.dll", "winspool.drv"})
+        EXPECT_EQ(std::find(imports.begin(), imports.end(), lazy), imports.end()) << lazy;
+}
+
+// A visible dialog of the process other than its frame, waiting for it to appear.
+HWND WaitForDialog(DWORD pid) {
+    for (int tries = 0; tries < 600; ++tries) {
+        struct Search {
+            DWORD pid;
+            HWND found;
+        } s{pid, nullptr};
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(h, &owner);
+                char cls[16] = "";
+                GetClassNameA(h, cls, sizeof cls);
+                if (owner == s->pid && IsWindowVisible(h) && lstrcmpA(cls, "#32770") == 0) s->found = h;
+                return s->found ? FALSE : TRUE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST(Program, PrinterSetUpOpensItsDialog) {
+    Process p;
+    ASSERT_TRUE(p.started);
+    HWND frame = p.Frame();
+    ASSERT_TRUE(frame);
+    PostMessageA(frame, WM_COMMAND, 263, 0);  // File, Print Setup
+    HWND dialog = WaitForDialog(p.pi.dwProcessId);
+    ASSERT_TRUE(dialog);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (int tries = 0; tries < 200 && IsWindow(dialog); ++tries) Sleep(50);
+    EXPECT_FALSE(IsWindow(dialog));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(30000), 0);
 }
 
 TEST(Program, AnyArgumentEndsAtOnceWithZero) {
