@@ -3,6 +3,11 @@
 // simulated unit (VKSim.dll) reads the key at every driver call, so a value written between two
 // calls takes effect at the next one.
 //
+// The unit answers on one byte stream, as over a wire: the command code (0x9500200C) sends its
+// packet and then reads as many bytes as the caller's buffer holds (on the PC card as many as the
+// packet's prefix asks for); bytes it leaves, or that a written packet's answer put there, wait
+// for the next read of either kind. A call that gets no byte at all times out.
+//
 // The key is HKEY_CURRENT_USER "Software\NORVANE\TVX3x\Simulator". A test program that must not
 // share it with others running at the same time puts another path under HKEY_CURRENT_USER into
 // the environment variable VKSIM_CONTROL_KEY before its first driver call; the helpers at the
@@ -104,7 +109,7 @@ constexpr double kSimLoopbackDivider = 1000.0;
 
 // --- Fault codes ---
 constexpr uint32_t kSimFaultNone = 0;
-constexpr uint32_t kSimFaultNoReply = 1;     // the packet is lost: the call fails (USB: the pipe stalls)
+constexpr uint32_t kSimFaultNoReply = 1;     // the packet is lost: nothing answers (USB: the pipe stalls)
 constexpr uint32_t kSimFaultBadChecksum = 2; // the reply's checksum is one too high
 constexpr uint32_t kSimFaultWrongLength = 3; // the reply is one data byte short (checksum still right)
 constexpr uint32_t kSimAnyCommand = 0xFFFFFFFFu;
@@ -116,7 +121,6 @@ constexpr uint32_t kSimErrTimeout = 1;        // no reply came
 constexpr uint32_t kSimErrStalled = 2;        // the USB pipe is stalled until it is reset
 constexpr uint32_t kSimErrNotConnected = 3;   // the unit is absent
 constexpr uint32_t kSimErrBadRequest = 4;     // a control code or buffer the device does not take
-constexpr uint32_t kSimErrBufferTooSmall = 5; // the reply does not fit the caller's buffer
 
 // --- The unit's fixed answers ---
 constexpr char kSimUsbUnitName40[] = "VKUSB-0";    // unit 0 behind "\\.\VKUSB"

@@ -362,9 +362,8 @@ bool IsUsbCode(uint32_t code)
     }
 }
 
-// The unit's framed answer to a packet (with the fault that hits it), into g_sim.reply; 0 when
-// nothing answers. A bad checksum is refused; a PC-card prefix that asks for another reply
-// length than the unit sends leaves the interface waiting for bytes that never come.
+// The unit's framed answer to a packet, with the fault that hits it, into g_sim.reply; a bad
+// checksum is refused. Returns its size.
 uint32_t UnitAnswer(stSimCall& call, SimParse parse, const stSimPacket& packet, uint32_t fault)
 {
     uint32_t r = 1;
@@ -373,39 +372,47 @@ uint32_t UnitAnswer(stSimCall& call, SimParse parse, const stSimPacket& packet, 
     else
         r = call.port.unit->Execute(packet.command, packet.data, packet.dataLength, call.nowNs, call.controls,
                                     g_sim.replyData, kSimMaxReply);
-    if (packet.replyBytes >= 0 && static_cast<uint32_t>(packet.replyBytes) != ((r + 2) & 0xFF))
-        return 0;
     if (fault == kSimFaultWrongLength)
         --r;
-    uint32_t size = SimFrameReply(g_sim.replyData, r, g_sim.reply, sizeof(g_sim.reply));
+    const uint32_t size = SimFrameReply(g_sim.replyData, r, g_sim.reply, sizeof(g_sim.reply));
     if (fault == kSimFaultBadChecksum)
         ++g_sim.reply[size - 1];
     return size;
 }
 
-// Command code: the packet in, the unit's reply out.
+// The bytes reach the unit: what is no packet it ignores, a lost packet it never sees, and the
+// answer to any other goes out behind whatever the unit had still to send.
+void Deliver(stSimCall& call, stSimPacket* packet)
+{
+    const SimParse parse = SimParsePacket(call.device.kind, call.in, call.inSize, packet);
+    if (parse != SimParse::Ok && parse != SimParse::BadChecksum)
+        return;
+    const uint32_t fault = TakeFault(call.controls, packet->command);
+    if (fault == kSimFaultNoReply)
+        return;
+    call.port.unit->QueueStream(g_sim.reply, UnitAnswer(call, parse, *packet, fault));
+}
+
+// Command code: the packet goes out, then as many bytes as the caller's buffer holds come back
+// from the unit (on the PC card as many as the prefix asks for). Bytes left over from an earlier
+// exchange come first; when nothing comes the call times out.
 bool PacketCall(stSimCall& call)
 {
     if (call.port.stalled)
         return Fail(call, kSimErrStalled);
     stSimPacket packet;
-    const SimParse parse = SimParsePacket(call.device.kind, call.in, call.inSize, &packet);
-    if (parse != SimParse::Ok && parse != SimParse::BadChecksum)
+    Deliver(call, &packet);
+    uint32_t want = call.outSize;
+    if (packet.replyBytes >= 0 && static_cast<uint32_t>(packet.replyBytes) < want)
+        want = static_cast<uint32_t>(packet.replyBytes);
+    const uint32_t got = call.out ? call.port.unit->ReadStream(call.out, want) : 0;
+    if (got == 0)
         return NoReply(call);
-    const uint32_t fault = TakeFault(call.controls, packet.command);
-    if (fault == kSimFaultNoReply)
-        return NoReply(call);
-    const uint32_t size = UnitAnswer(call, parse, packet, fault);
-    if (size == 0)
-        return NoReply(call);
-    if (!call.out || size > call.outSize)
-        return Fail(call, kSimErrBufferTooSmall);
-    memcpy(call.out, g_sim.reply, size);
-    call.returned = size;
+    call.returned = got;
     return true;
 }
 
-// Write code: the bytes are taken whole; a packet among them is answered on the data stream.
+// Write code: the bytes are taken whole; the answer waits on the data stream.
 bool WriteCall(stSimCall& call)
 {
     const bool usb = call.device.kind == kSimKindUsb;
@@ -414,14 +421,7 @@ bool WriteCall(stSimCall& call)
     if (call.port.stalled)
         return Fail(call, kSimErrStalled);
     stSimPacket packet;
-    const SimParse parse = SimParsePacket(call.device.kind, call.in, call.inSize, &packet);
-    if (parse != SimParse::Ok && parse != SimParse::BadChecksum)
-        return true;
-    const uint32_t fault = TakeFault(call.controls, packet.command);
-    if (fault == kSimFaultNoReply)
-        return true;
-    const uint32_t size = UnitAnswer(call, parse, packet, fault);
-    call.port.unit->QueueStream(g_sim.reply, size);
+    Deliver(call, &packet);
     return true;
 }
 
@@ -461,8 +461,7 @@ bool UsbCall(stSimCall& call)
     stSimPort& port = call.port;
     switch (call.code) {
     case kIoctlResetPipe:
-        port.stalled = false;
-        port.unit->FlushStream();
+        port.stalled = false;  // what the unit has still to send stays: the recovery drains it
         return true;
     case kIoctlPing: {
         if (port.stalled)
@@ -591,8 +590,6 @@ DWORD WindowsError(uint32_t error)
         return ERROR_IO_DEVICE;
     case kSimErrNotConnected:
         return ERROR_DEVICE_NOT_CONNECTED;
-    case kSimErrBufferTooSmall:
-        return ERROR_INSUFFICIENT_BUFFER;
     default:
         return ERROR_INVALID_FUNCTION;
     }

@@ -15,8 +15,8 @@ struct stSimSignal {
 // The signal of a kind with its default amplitude and frequency where the given ones are 0.
 stSimSignal SimSignalWithDefaults(uint32_t kind, double amplitudeVolts, double frequencyHz, uint32_t seed);
 
-// The voltage at the input t seconds after sampling started, in frame n, on input 0-3. Counting
-// and loopback are the unit's own business and read 0 V here.
+// The voltage on input 0-3 at t seconds of the unit's clock; n indexes the noise. Counting and
+// loopback are the unit's own business and read 0 V here.
 double SimSignalVolts(const stSimSignal& signal, double t, uint64_t n, uint32_t input);
 
 // The unit's word for an input voltage at a gain: volts × gain × 3276.8 (so that the host's

@@ -45,6 +45,7 @@ constexpr stCommandShape kShapes[] = {
 };
 
 constexpr uint64_t kHalfMsNs = 500000;
+constexpr uint64_t kNoiseStepNs = 10000;
 constexpr uint64_t kRateStepNs = 400000;  // one step of the high-speed rate code: 2,500 Hz
 constexpr uint32_t kMaxRateCode = 40;     // 100 kHz
 constexpr uint64_t kMaxTriggerScan = 1000000;
@@ -659,16 +660,20 @@ void CSimUnit::StoreFrames(uint64_t first, uint64_t end, const stSimControls& c)
     }
 }
 
+// Signals run on the unit's clock from power-on, so they go on across runs and one-shot readings
+// rather than starting again with each; noise is indexed in 10-microsecond steps, the shortest
+// period. The counting pattern alone counts the run's frames.
 CSimUnit::stInstant CSimUnit::FrameInstant(uint64_t frame) const
 {
-    const uint64_t sinceStart = frame * m_periodNs;
-    return {m_startNs + sinceStart, sinceStart / 1e9, frame, frame - m_dataStart};
+    stInstant at = NowInstant(m_startNs + frame * m_periodNs);
+    at.counting = frame - m_dataStart;
+    return at;
 }
 
 CSimUnit::stInstant CSimUnit::NowInstant(uint64_t nowNs) const
 {
     const uint64_t since = nowNs > m_powerOnNs ? nowNs - m_powerOnNs : 0;
-    return {nowNs, since / 1e9, since / kHalfMsNs, since / kHalfMsNs};
+    return {nowNs, since / 1e9, since / kNoiseStepNs, since / kHalfMsNs};
 }
 
 uint32_t CSimUnit::FrameBytes() const

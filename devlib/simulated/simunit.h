@@ -98,11 +98,10 @@ public:
     uint32_t Execute(uint8_t command, const uint8_t* data, uint32_t length, uint64_t nowNs,
                      const stSimControls& controls, uint8_t* reply, uint32_t capacity);
 
-    // The data stream: replies to written packets and the unit's status bytes.
+    // What the unit sends: its replies and its unasked status bytes, in order.
     void QueueStream(const uint8_t* bytes, uint32_t count);
     uint32_t ReadStream(uint8_t* out, uint32_t capacity);
     uint32_t StreamPending() const { return static_cast<uint32_t>(m_stream.size()); }
-    void FlushStream() { m_stream.clear(); }
 
     // For tests: the memories as the unit holds them.
     const std::vector<uint8_t>& Ring() const { return m_ring; }
@@ -150,8 +149,8 @@ private:
     // What the inputs see at one instant.
     struct stInstant {
         uint64_t unitNs;    // the unit's clock
-        double t;           // seconds since sampling started (since power-on outside a run)
-        uint64_t n;         // frame index, for noise
+        double t;           // seconds since power-on
+        uint64_t n;         // noise index
         uint64_t counting;  // frame for the counting pattern
     };
     stInstant FrameInstant(uint64_t frame) const;

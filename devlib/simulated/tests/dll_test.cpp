@@ -234,8 +234,11 @@ TEST_F(SimDll, EachKindFramesItsPacketsAndRefusesABadChecksum)
 
     HANDLE pc = handles[1];
     EXPECT_FALSE(Send(pc, kStopUsb, 3).ok) << "a PC-card packet without its prefix is never answered";
-    EXPECT_FALSE(Send(pc, {0x01, 0x00, 0x05, 0x03, 0x01, 0x12, 0xED}, 16).ok)
-        << "a prefix asking for another reply length leaves the interface waiting";
+    EXPECT_EQ(Send(pc, {0x01, 0x00, 0x02, 0x03, 0x01, 0x12, 0xED}, 16).out, (Bytes{0x01, 0x06}))
+        << "the interface reads as many bytes as the prefix asks for";
+    EXPECT_EQ(Send(pc, kStopPcCard, 3).out, (Bytes{0xF9, 0x01, 0x06})) << "the byte left over comes first";
+    EXPECT_EQ(Send(pc, Bytes(128, 0), 16).out, Bytes{0xF9}) << "128 zero bytes read back what was left";
+    EXPECT_FALSE(Send(pc, Bytes(128, 0), 16).ok) << "then nothing answers them";
     EXPECT_EQ(Send(pc, kStopPcCard, 3).out, kAck) << "and the PC card needs no reset afterwards";
 }
 
@@ -389,11 +392,13 @@ TEST_F(SimDll, WrittenPacketsAreAnsweredOnTheDataStream)
     EXPECT_EQ(Control(unit, kReadData, {}, 4).out, (Bytes{0x01, 0x00, 0x80, 0x00}));
     EXPECT_EQ(Control(unit, kReadData, {}, 250).out, (Bytes{0x00, 0x7F}));
     EXPECT_EQ(Control(unit, kReadData, {}, 250).out, Bytes{}) << "nothing more";
-    EXPECT_TRUE(Control(unit, kWriteUsb, Frame(kSimKindUsb, 58, {2}, 1), 0).ok);
+
+    EXPECT_TRUE(Control(unit, kWriteUsb, Frame(kSimKindUsb, 51, {}, 4), 0).ok);
+    EXPECT_EQ(Send(unit, kStopUsb, 3).out, (Bytes{0x01, 0x00, 0x80})) << "an answer left waiting comes first";
     EXPECT_TRUE(Control(unit, kResetPipe, {}, 0).ok);
-    EXPECT_EQ(Control(unit, kReadData, {}, 250).out, Bytes{}) << "a pipe reset drops what waited";
-    EXPECT_TRUE(Control(unit, kWriteUsb, Frame(kSimKindUsb, 58, {2}, 1), 0).ok);
-    EXPECT_EQ(Control(unit, kReadData, {}, 250).out, kAck);
+    EXPECT_EQ(Control(unit, kUnitState, {0}, 4).out, (Bytes{0, 1, 6, 0})) << "a pipe reset leaves the unit's bytes";
+    EXPECT_EQ(Control(unit, kReadData, {}, 250).out, (Bytes{0x00, 0x00, 0x7F, 0x01, 0x06, 0xF9})) << "drained";
+    EXPECT_EQ(Control(unit, kUnitState, {0}, 4).out, (Bytes{0, 1, 0, 0}));
     EXPECT_FALSE(Control(unit, kWriteLegacy, kStopUsb, 0).ok) << "the old drivers' write code";
 
     HANDLE isa = Open(kIsa);
@@ -428,11 +433,16 @@ TEST_F(SimDll, TheUsbDriversOwnCalls)
         EXPECT_FALSE(Control(isa, code, {3}, 16).ok) << std::hex << code;
 }
 
-TEST_F(SimDll, AReplyLargerThanTheCallersBufferFails)
+TEST_F(SimDll, WhatTheCallersBufferCannotHoldWaitsForTheNextRead)
 {
     HANDLE h = Open(kIsa);
-    EXPECT_FALSE(Send(h, Frame(kSimKindIsa, 57, {}, 120), 100).ok);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    const Result first = Send(h, Frame(kSimKindIsa, 57, {}, 120), 100);
+    ASSERT_EQ(first.out.size(), 100u);
+    const Result rest = Control(h, kReadData, {}, 64);
+    ASSERT_EQ(rest.out.size(), 22u);
+    Bytes whole = first.out;
+    whole.insert(whole.end(), rest.out.begin(), rest.out.end());
+    EXPECT_EQ(whole, Send(h, Frame(kSimKindIsa, 57, {}, 120), 122).out);
 }
 
 TEST_F(SimDll, ThePacketLogHoldsEveryCallByteForByte)

@@ -359,6 +359,21 @@ TEST(SimUnit, OneShotWritesItsFramesAtOnce)
     EXPECT_EQ(static_cast<uint16_t>(WordAt(last, 0)), SimCountingWord(kSimOneShotFrames - 1, 2));
 }
 
+// A reading a quarter period of a 10 Hz sine after power-on finds its top, whichever run it is.
+TEST(SimUnit, SignalsRunOnTheUnitsClockAcrossRuns)
+{
+    Unit u(40, AllSignals(kSimSignalSine));
+    ASSERT_TRUE(u.Set(kSimCmdPeriod, {0, 1}));
+    ASSERT_TRUE(u.Set(kSimCmdArm, {1, 0, 0, 0x01, 0, 0}));
+    ASSERT_TRUE(u.Set(kSimCmdSampling, {10}));
+    EXPECT_EQ(WordAt(u.ReadRing(0, 2), 0), 0);
+    u.Wait(25 * kMs);
+    ASSERT_TRUE(u.Set(kSimCmdSampling, {10}));
+    EXPECT_EQ(WordAt(u.ReadRing(0, 2), 0), 3277) << "not the start of the sine again";
+    u.Wait(25 * kMs);
+    EXPECT_EQ(WordAt(u.Send(kSimCmdReadInput, {1}), 0), 0) << "half a period";
+}
+
 TEST(SimUnit, DigitalOutputLoopsBackIntoTheDigitalWord)
 {
     Unit u(45);
