@@ -22,26 +22,36 @@ constexpr stGainRow kGains45[] = {{10, 10},  {11, 20},  {12, 50},    {0, 100},  
                                   {3, 1000}, {4, 2000}, {6, 5000}, {7, 10000}, {8, 20000}, {9, 50000}};
 constexpr uint8_t kPowerOnGainCode = 3;  // x1000 on both models
 
-// The commands the unit takes, with their data length; a model of 0 takes it on both.
+// The commands the unit takes, with their data length and the part of the unit that runs them;
+// a model of 0 takes it on both.
+enum class Group { Sampling, Input, Memory, Output, Reading };
+
 struct stCommandShape {
     uint8_t command;
     int16_t length;  // -1: none or one byte
     int16_t model;
+    Group group;
 };
 
 constexpr stCommandShape kShapes[] = {
-    {kSimCmdArm, 6, 0},           {kSimCmdAnalogOut, 3, 0},       {kSimCmdDigitalOut, 2, 0},
-    {kSimCmdWriteAddress, 0, 0},  {kSimCmdStop, -1, 0},           {kSimCmdReadRing, 4, 0},
-    {kSimCmdReference, 3, 0},     {kSimCmdGain, 2, 0},            {kSimCmdOffset, 3, 0},
-    {kSimCmdInputMode, 2, 0},     {kSimCmdStatus, 0, 0},          {kSimCmdConvert, 0, 0},
-    {kSimCmdFilter40, 12, 40},    {kSimCmdPeriod, 2, 0},          {kSimCmdReadMemory, 4, 0},
-    {kSimCmdFirmwareBlock, 122, 0}, {kSimCmdDescription, 0, 0},   {kSimCmdProgramMode, 1, 0},
-    {kSimCmdElectrode40, 0, 40},  {kSimCmdConversion, 0, 0},      {kSimCmdStoreDescription, 128, 0},
-    {kSimCmdOutputSelect, 1, 0},  {kSimCmdSampling, 1, 0},        {kSimCmdReadInput, 1, 0},
-    {kSimCmdSetting, 1, 0},       {kSimCmdSecondLine, 0, 0},      {kSimCmdStimulator, 10, 0},
-    {kSimCmdMemorySize, 0, 0},    {kSimCmdRunSetup, 4, 0},        {kSimCmdGo, 1, 0},
-    {kSimCmdRecorded, 0, 0},      {kSimCmdReadMemoryFast, 5, 0},  {kSimCmdProgress, 0, 45},
-    {kSimCmdFilter45, 22, 45},    {kSimCmdElectrode45, 2, 45},    {kSimCmdStimReference, 2, 45},
+    {kSimCmdArm, 6, 0, Group::Sampling},          {kSimCmdAnalogOut, 3, 0, Group::Output},
+    {kSimCmdDigitalOut, 2, 0, Group::Output},     {kSimCmdWriteAddress, 0, 0, Group::Sampling},
+    {kSimCmdStop, -1, 0, Group::Sampling},        {kSimCmdReadRing, 4, 0, Group::Sampling},
+    {kSimCmdReference, 3, 0, Group::Input},       {kSimCmdGain, 2, 0, Group::Input},
+    {kSimCmdOffset, 3, 0, Group::Input},          {kSimCmdInputMode, 2, 0, Group::Input},
+    {kSimCmdStatus, 0, 0, Group::Sampling},       {kSimCmdConvert, 0, 0, Group::Input},
+    {kSimCmdFilter40, 12, 40, Group::Input},      {kSimCmdPeriod, 2, 0, Group::Sampling},
+    {kSimCmdReadMemory, 4, 0, Group::Memory},     {kSimCmdFirmwareBlock, 122, 0, Group::Memory},
+    {kSimCmdDescription, 0, 0, Group::Memory},    {kSimCmdProgramMode, 1, 0, Group::Memory},
+    {kSimCmdElectrode40, 0, 40, Group::Reading},  {kSimCmdConversion, 0, 0, Group::Reading},
+    {kSimCmdStoreDescription, 128, 0, Group::Memory}, {kSimCmdOutputSelect, 1, 0, Group::Output},
+    {kSimCmdSampling, 1, 0, Group::Sampling},     {kSimCmdReadInput, 1, 0, Group::Reading},
+    {kSimCmdSetting, 1, 0, Group::Memory},        {kSimCmdSecondLine, 0, 0, Group::Memory},
+    {kSimCmdStimulator, 10, 0, Group::Output},    {kSimCmdMemorySize, 0, 0, Group::Sampling},
+    {kSimCmdRunSetup, 4, 0, Group::Sampling},     {kSimCmdGo, 1, 0, Group::Sampling},
+    {kSimCmdRecorded, 0, 0, Group::Sampling},     {kSimCmdReadMemoryFast, 5, 0, Group::Sampling},
+    {kSimCmdProgress, 0, 45, Group::Sampling},    {kSimCmdFilter45, 22, 45, Group::Input},
+    {kSimCmdElectrode45, 2, 45, Group::Reading},  {kSimCmdStimReference, 2, 45, Group::Output},
 };
 
 constexpr uint64_t kHalfMsNs = 500000;
@@ -220,20 +230,38 @@ uint32_t CSimUnit::Execute(uint8_t command, const uint8_t* data, uint32_t length
         return 0;
     Advance(nowNs, c);
     const stCommandShape* shape = FindShape(command);
+    const bool fits = shape && (shape->length < 0 ? length <= 1 : length == static_cast<uint32_t>(shape->length)) &&
+                      (shape->model == 0 || shape->model == m_model);
     uint32_t r = 0;
-    const bool lengthFits = shape && (shape->length < 0 ? length <= 1 : length == static_cast<uint32_t>(shape->length));
-    if (lengthFits && (shape->model == 0 || shape->model == m_model))
-        r = RunCommand(command, data, length, nowNs, c, reply, capacity);
-    if (r == 0) {
+    if (fits) {
+        switch (shape->group) {
+        case Group::Sampling:
+            r = SamplingCommand(command, data, nowNs, c, reply, capacity);
+            break;
+        case Group::Input:
+            r = InputCommand(command, data, reply);
+            break;
+        case Group::Memory:
+            r = MemoryCommand(command, data, reply, capacity);
+            break;
+        case Group::Output:
+            r = OutputCommand(command, data, nowNs, c, reply);
+            break;
+        case Group::Reading:
+            r = ReadingCommand(command, data, nowNs, c, reply);
+            break;
+        }
+    }
+    if (r == 0) {  // refused
         reply[0] = kSimNak;
         r = 1;
     }
     return r;
 }
 
-// Sampling, the ring and the run set-up here; the rest by group. 0 refuses the command.
-uint32_t CSimUnit::RunCommand(uint8_t command, const uint8_t* data, uint32_t length, uint64_t nowNs,
-                              const stSimControls& c, uint8_t* reply, uint32_t capacity)
+// Sampling, the rings and the run set-up.
+uint32_t CSimUnit::SamplingCommand(uint8_t command, const uint8_t* data, uint64_t nowNs, const stSimControls& c,
+                                   uint8_t* reply, uint32_t capacity)
 {
     const uint32_t fastRing = m_runBytes ? m_runBytes : MemoryBytes();
     switch (command) {
@@ -281,35 +309,13 @@ uint32_t CSimUnit::RunCommand(uint8_t command, const uint8_t* data, uint32_t len
         SimPutBE32(reply, static_cast<uint32_t>(m_memoryTotal % fastRing));
         SimPutBE32(reply + 4, static_cast<uint32_t>(m_memoryTotal / fastRing));
         return 8;
-    case kSimCmdGain:
-    case kSimCmdOffset:
-    case kSimCmdInputMode:
-    case kSimCmdFilter40:
-    case kSimCmdFilter45:
-    case kSimCmdReference:
-    case kSimCmdConvert:
-        return InputCommand(command, data, length, reply);
-    case kSimCmdReadMemory:
-    case kSimCmdFirmwareBlock:
-    case kSimCmdDescription:
-    case kSimCmdStoreDescription:
-    case kSimCmdSecondLine:
-    case kSimCmdProgramMode:
-    case kSimCmdSetting:
-        return MemoryCommand(command, data, length, reply, capacity);
-    case kSimCmdAnalogOut:
-    case kSimCmdDigitalOut:
-    case kSimCmdOutputSelect:
-    case kSimCmdStimulator:
-    case kSimCmdStimReference:
-        return OutputCommand(command, data, length, nowNs, c, reply);
     default:
-        return ReadingCommand(command, data, length, nowNs, c, reply);
+        return 0;
     }
 }
 
 // Gains, offsets, input modes, filters and the reference: stored per input as the unit keeps them.
-uint32_t CSimUnit::InputCommand(uint8_t command, const uint8_t* data, uint32_t, uint8_t* reply)
+uint32_t CSimUnit::InputCommand(uint8_t command, const uint8_t* data, uint8_t* reply)
 {
     uint32_t input = 0;
     switch (command) {
@@ -353,8 +359,7 @@ uint32_t CSimUnit::InputCommand(uint8_t command, const uint8_t* data, uint32_t, 
 }
 
 // Identity, the description memory and the firmware memory.
-uint32_t CSimUnit::MemoryCommand(uint8_t command, const uint8_t* data, uint32_t, uint8_t* reply,
-                                 uint32_t capacity)
+uint32_t CSimUnit::MemoryCommand(uint8_t command, const uint8_t* data, uint8_t* reply, uint32_t capacity)
 {
     switch (command) {
     case kSimCmdReadMemory: {
@@ -402,8 +407,8 @@ uint32_t CSimUnit::MemoryCommand(uint8_t command, const uint8_t* data, uint32_t,
 }
 
 // The analog and digital outputs, the output selector and the stimulator.
-uint32_t CSimUnit::OutputCommand(uint8_t command, const uint8_t* data, uint32_t, uint64_t nowNs,
-                                 const stSimControls& c, uint8_t* reply)
+uint32_t CSimUnit::OutputCommand(uint8_t command, const uint8_t* data, uint64_t nowNs, const stSimControls& c,
+                                 uint8_t* reply)
 {
     switch (command) {
     case kSimCmdAnalogOut:
@@ -431,8 +436,8 @@ uint32_t CSimUnit::OutputCommand(uint8_t command, const uint8_t* data, uint32_t,
 }
 
 // Readings outside a run: the electrode checks and the direct input readouts.
-uint32_t CSimUnit::ReadingCommand(uint8_t command, const uint8_t* data, uint32_t, uint64_t nowNs,
-                                  const stSimControls& c, uint8_t* reply)
+uint32_t CSimUnit::ReadingCommand(uint8_t command, const uint8_t* data, uint64_t nowNs, const stSimControls& c,
+                                  uint8_t* reply)
 {
     const stInstant now = NowInstant(nowNs);
     uint32_t input = 0;

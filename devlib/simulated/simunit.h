@@ -122,16 +122,15 @@ private:
         uint64_t startNs = 0;
     };
 
-    // Commands, grouped as the unit's firmware would group them.
-    uint32_t RunCommand(uint8_t command, const uint8_t* data, uint32_t length, uint64_t nowNs,
-                        const stSimControls& c, uint8_t* reply, uint32_t capacity);
-    uint32_t InputCommand(uint8_t command, const uint8_t* data, uint32_t length, uint8_t* reply);
-    uint32_t MemoryCommand(uint8_t command, const uint8_t* data, uint32_t length, uint8_t* reply,
-                           uint32_t capacity);
-    uint32_t OutputCommand(uint8_t command, const uint8_t* data, uint32_t length, uint64_t nowNs,
-                           const stSimControls& c, uint8_t* reply);
-    uint32_t ReadingCommand(uint8_t command, const uint8_t* data, uint32_t length, uint64_t nowNs,
-                            const stSimControls& c, uint8_t* reply);
+    // Commands, grouped as the unit's firmware would group them; 0 refuses the command.
+    uint32_t SamplingCommand(uint8_t command, const uint8_t* data, uint64_t nowNs, const stSimControls& c,
+                             uint8_t* reply, uint32_t capacity);
+    uint32_t InputCommand(uint8_t command, const uint8_t* data, uint8_t* reply);
+    uint32_t MemoryCommand(uint8_t command, const uint8_t* data, uint8_t* reply, uint32_t capacity);
+    uint32_t OutputCommand(uint8_t command, const uint8_t* data, uint64_t nowNs, const stSimControls& c,
+                           uint8_t* reply);
+    uint32_t ReadingCommand(uint8_t command, const uint8_t* data, uint64_t nowNs, const stSimControls& c,
+                            uint8_t* reply);
 
     uint32_t Arm(const uint8_t* data);
     uint32_t Sample(uint8_t what, uint64_t nowNs, const stSimControls& c, uint8_t* reply);
