@@ -38,6 +38,15 @@ struct stTransportOps;
 constexpr char kSimLibrary[] = "VKSim.dll";
 constexpr char kSimTransportExport[] = "VKSimTransport";
 using SimTransportFn = const stTransportOps* (*)(void);
+// Beside "DriverName" and "DriverType" under the machine's driver settings (HKEY_LOCAL_MACHINE
+// "Software\NORVANE\TVX3x\DriverSettings\0000", 64-bit view), the DWORD "Simulated" = 1 has the
+// unit link load this library in place of the driver; the device path keeps its meaning.
+constexpr char kSimDriverSetting[] = "Simulated";
+
+// Device names: "\\.\VKUSB" and "\\.\VKUSB45" open the USB adapter of a model-40 or model-45
+// unit, which counts one unit and names it (kSimUsbUnitName40, kSimUsbUnitName45, opened with
+// "\\.\" before it); "\\.\VKISA.VXD" (ISA framing) and "\\.\VKPCM.VXD" (PC-card framing) open a
+// model-40 unit directly. Each name opens once at a time (no sharing).
 
 // --- Where the controls live ---
 constexpr char kSimControlKey[] = "Software\\NORVANE\\TVX3x\\Simulator";

@@ -223,6 +223,7 @@ void CSimUnit::Advance(uint64_t nowNs, const stSimControls& c)
     WriteFrames(first, due, c);
 }
 
+// The command's shape decides whether the unit takes it at all; a refusal answers 0x15.
 uint32_t CSimUnit::Execute(uint8_t command, const uint8_t* data, uint32_t length, uint64_t nowNs,
                            const stSimControls& c, uint8_t* reply, uint32_t capacity)
 {
@@ -681,6 +682,7 @@ CSimUnit::stInstant CSimUnit::NowInstant(uint64_t nowNs) const
     return {nowNs, since / 1e9, since / kNoiseStepNs, since / kHalfMsNs};
 }
 
+// Two bytes per armed input, two for the digital word.
 uint32_t CSimUnit::FrameBytes() const
 {
     return 2 * BitCount(m_analogMask & 0xFu) + (m_digitalMask ? 2 : 0);
