@@ -8,6 +8,29 @@ build=${KYMORA_BUILD:-$root/build}
 prefix=${KYMORA_PREFIX:-$build/runprefix}
 "$root/tools/wineprefix.sh" "$prefix"
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The unit the program finds: a simulated model-40 USB unit unless KYMORA_UNIT names another.
+case ${KYMORA_UNIT:-40} in
+  40) driver=VKUSB type=3 simulated=dword:00000001 ;;
+  45) driver=VKUSB45 type=3 simulated=dword:00000001 ;;
+  isa) driver=VKISA.VXD type=1 simulated=dword:00000001 ;;
+  pccard) driver=VKPCM.VXD type=2 simulated=dword:00000001 ;;
+  none) driver=VKUSB type=3 simulated=- ;;
+  *) echo "KYMORA_UNIT is 40, 45, isa, pccard or none" >&2; exit 2 ;;
+esac
+reg=$(mktemp --suffix=.reg)
+cat >"$reg" <<REG
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\NORVANE\TVX3x\DriverSettings\0000]
+"DriverName"="$driver"
+"DriverType"=dword:0000000$type
+"Simulated"=$simulated
+REG
+wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+# A server started here, outside the virtual display, must be gone before the program starts.
+wineserver -w
+rm -f "$reg"
 cd "$build/bin"
 if [ -n "${DISPLAY:-}" ]; then
   exec wine Kymora.exe
