@@ -477,7 +477,10 @@ protected:
         CBoxCapture boxes;
         EXPECT_EQ(LoadPresetsFrom(acq.get(), path.c_str(), nullptr), 0);
         ExpectBuiltins();
-        ASSERT_EQ(boxes.boxes.size(), 1u);
+        std::string shown;
+        for (const auto& box : boxes.boxes)
+            shown += "[" + box.caption + "] " + box.text + "\n";
+        ASSERT_EQ(boxes.boxes.size(), 1u) << shown;
         EXPECT_EQ(boxes.boxes[0].caption, "Warning");
         const std::string expected =
             std::string(newer ? "The channel presets file " + path + " was written by a newer version of the program.\n"
