@@ -58,8 +58,10 @@ uint8_t CFakeUnit::Checksum(const uint8_t* bytes, size_t count)
 
 std::vector<uint8_t> CFakeUnit::Reply(const std::vector<uint8_t>& data)
 {
-    std::vector<uint8_t> reply{0x01};
-    reply.insert(reply.end(), data.begin(), data.end());
+    std::vector<uint8_t> reply(data.size() + 1);
+    reply[0] = 0x01;
+    for (size_t i = 0; i < data.size(); ++i)
+        reply[i + 1] = data[i];
     reply.push_back(Checksum(reply.data(), reply.size()));
     return reply;
 }
@@ -230,8 +232,14 @@ int32_t CFakeUnit::AnswerPacket(const stFakeCall& call, uint8_t* out, uint32_t* 
     const uint8_t command = call.in.size() > skip + 1 ? call.in[skip + 1] : 0;
     const uint32_t replyData = call.outSize >= 2 ? call.outSize - 2 : 0;
     std::vector<uint8_t> data(replyData, 0);
+    auto queued = answerQueue.find(command);
     auto scripted = answers.find(command);
-    if (scripted != answers.end()) {
+    if (queued != answerQueue.end() && !queued->second.empty()) {
+        const std::vector<uint8_t> next = queued->second.front();
+        queued->second.pop_front();
+        for (size_t i = 0; i < data.size() && i < next.size(); ++i)
+            data[i] = next[i];
+    } else if (scripted != answers.end()) {
         for (size_t i = 0; i < data.size() && i < scripted->second.size(); ++i)
             data[i] = scripted->second[i];
     } else if (replyData == 1) {

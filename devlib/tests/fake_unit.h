@@ -44,6 +44,7 @@ public:
     std::deque<eReply> replies;       // one per packet call; then `otherwise`
     eReply otherwise = eReply::Good;
     std::map<uint8_t, std::vector<uint8_t>> answers;  // a query's data by command (else zeros)
+    std::map<uint8_t, std::deque<std::vector<uint8_t>>> answerQueue;  // taken first, one a query
     std::map<uint32_t, int> failing;  // control codes that fail (0: always, n: the next n times)
     bool opens = true;
     std::vector<std::string> refused;  // paths that do not open
