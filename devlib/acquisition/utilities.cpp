@@ -72,6 +72,15 @@ stDigits MakeDigits(double value, int32_t digits, uint32_t flags)
     return out;
 }
 
+bool IsZero(const stDigits& n)
+{
+    for (int32_t i = 0; i < n.count; ++i) {
+        if (n.d[i] != '0')
+            return false;
+    }
+    return true;
+}
+
 // "E", the exponent's sign and digits.
 void ExponentText(int32_t e, uint32_t flags, char* out, size_t size)
 {
@@ -182,7 +191,7 @@ int32_t FormatValueText(int32_t width, int32_t digits, uint32_t flags, double va
     } else {
         const char* sign = value < 0 ? "-" : (flags & kFmtPlusSign) ? "+" : "";
         stDigits n = MakeDigits(std::fabs(value), digits, flags);
-        if (n.count == 1 && n.d[0] == '0' && n.exponent == 0 && value < 0 && !(flags & kFmtPlusSign))
+        if (value < 0 && IsZero(n))
             sign = "";  // a value that prints as 0 carries no minus
         const int32_t signLength = static_cast<int32_t>(strlen(sign));
         char exponent[16];
