@@ -25,6 +25,7 @@ struct stLengthPrompt {
     int32_t size;
 };
 
+// The remembered length, selected for typing over.
 void OnLengthInit(HWND dlg, stLengthPrompt* prompt)
 {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(prompt));
@@ -34,6 +35,7 @@ void OnLengthInit(HWND dlg, stLengthPrompt* prompt)
     SetFocus(GetDlgItem(dlg, IDC_FIRMWARE_LENGTH));
 }
 
+// OK keeps the text (and remembers it); Cancel leaves the caller's buffer alone.
 void OnLengthCommand(HWND dlg, int id)
 {
     auto* prompt = reinterpret_cast<stLengthPrompt*>(GetWindowLongPtrA(dlg, DWLP_USER));
@@ -76,6 +78,7 @@ void FillStatus(HWND dlg, bool refreshed)
     SetDlgItemTextA(dlg, IDC_ABOUT_STATUS, text);
 }
 
+// The unit information text; a unit that does not answer beeps.
 void FillInfo(HWND dlg)
 {
     char info[kVK40InfoChars];
@@ -92,6 +95,7 @@ void ShowProgramMode(HWND dlg)
     EnableWindow(GetDlgItem(dlg, IDC_ABOUT_FIRMWARE_MODE), firmware ? TRUE : FALSE);
 }
 
+// The box stands in the middle of the desktop.
 void CentreOnDesktop(HWND dlg)
 {
     RECT r;
@@ -104,6 +108,7 @@ void CentreOnDesktop(HWND dlg)
                  desktop.top + (desktop.bottom - desktop.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+// Texts, status, information, the option and the mode buttons; the spare control hidden.
 void OnAboutInit(HWND dlg, stAcq* acq)
 {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(acq));
@@ -128,6 +133,7 @@ void StoreInfo(HWND dlg)
         Beep();
 }
 
+// Command 58; the buttons follow the mode the unit took.
 void SendProgramMode(HWND dlg, uint8_t mode)
 {
     if (!g_unitLink.SetCommand(kCmdProgramMode, 1, &mode)) {
@@ -138,6 +144,7 @@ void SendProgramMode(HWND dlg, uint8_t mode)
     ShowProgramMode(dlg);
 }
 
+// The firmware now; only a downloaded firmware can be run.
 void Download(HWND dlg, stAcq* acq)
 {
     if (!DownloadFirmware(acq)) {
@@ -147,6 +154,7 @@ void Download(HWND dlg, stAcq* acq)
     EnableWindow(GetDlgItem(dlg, IDC_ABOUT_FIRMWARE_MODE), TRUE);
 }
 
+// The dump of the length the user gives.
 void Dump(HWND dlg, stAcq* acq)
 {
     char text[kRememberedChars + 1] = "";
@@ -157,6 +165,7 @@ void Dump(HWND dlg, stAcq* acq)
     SetFocus(dlg);
 }
 
+// The About box's buttons.
 void OnAboutCommand(HWND dlg, int id, unsigned code)
 {
     auto* acq = reinterpret_cast<stAcq*>(GetWindowLongPtrA(dlg, DWLP_USER));
@@ -193,6 +202,7 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
+// Dialog 129: the number of bytes for a memory dump.
 int32_t AskFirmwareLength(char* text, int32_t size)
 {
     if (!text || size < 1)
@@ -203,6 +213,7 @@ int32_t AskFirmwareLength(char* text, int32_t size)
     return result == 1 ? 1 : 0;
 }
 
+// The modal About box of the device menu.
 int32_t ShowDriverAbout(HINSTANCE instance, HWND owner, stAcq* acq)
 {
     const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_DRIVER_ABOUT), owner, AboutProc,

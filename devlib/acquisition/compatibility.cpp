@@ -163,6 +163,7 @@ void LimitFastChannels(stConverter& c, long rate)
     }
 }
 
+// The nearest gain the model has, for the gains only the other model has.
 double MapGain(bool vk40, double gain)
 {
     if (vk40) {
@@ -179,6 +180,7 @@ double MapGain(bool vk40, double gain)
     return gain;
 }
 
+// One analog channel: gains, hardware offset, hardware filters and digital filters.
 void ConvertChannel(stConverter& c, uint8_t* rec, long rate)
 {
     const double gain = GetDouble(rec + kRecGain);
@@ -262,6 +264,7 @@ void ConvertModes(stConverter& c, int32_t graphModel)
 
 }  // namespace
 
+// Channels first (they depend on the stored rate), then the rate and storage, then lengths and modes.
 stSetupConversion ConvertSetupForUnit(uint8_t* block, size_t size, int32_t unitModel, int32_t graphModel)
 {
     stConverter c{};

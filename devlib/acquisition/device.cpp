@@ -106,6 +106,7 @@ void ProbeUnitDriver(const char* devicePath)
     g_unit.stimStep = vk45 ? 0.01 : 0.001953;
 }
 
+// The connected model's row of a gain, else the row of 200 (else the first row).
 const stGainRow* FindGainRow(double gain)
 {
     for (int32_t pass = 0; pass < 2; ++pass) {
@@ -147,6 +148,7 @@ int32_t GetStartupFlag()
     return g_startupDone;
 }
 
+// The first mismatch a graph gets is the one its append question reports.
 void SetModelMismatch(tagGS* gs, int32_t mark)
 {
     if (!gs)
@@ -181,6 +183,7 @@ int32_t CVKDevice::IsNotVK40()
     return g_unitModel != kModelVK40 ? 1 : 0;
 }
 
+// A graph recorded with the other model (a graph that records none is not different).
 int32_t CVKDevice::IsDeviceDifferent(tagGS* gs)
 {
     return gs && gs->unitModel != 0 && static_cast<int32_t>(gs->unitModel) != g_unitModel ? 1 : 0;

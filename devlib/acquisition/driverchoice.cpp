@@ -118,6 +118,7 @@ int32_t ProbeOldDriverServices(char* path260, int32_t* kind)
     return found;
 }
 
+// Only a DWORD of exactly 1 chooses the simulated unit.
 int32_t IsSimulatedUnitChosen()
 {
     RegKey key(HKEY_LOCAL_MACHINE, kDriverSettingsKey, kMachineRead);
@@ -157,6 +158,7 @@ const stTransportOps* LoadSimulatedUnit(const char* folder)
     return table;
 }
 
+// Unloads the simulated unit; nothing may still hold its table.
 void FreeSimulatedUnit()
 {
     if (g_simModule)
@@ -165,6 +167,7 @@ void FreeSimulatedUnit()
     g_simTransport = nullptr;
 }
 
+// The driver unless the settings choose the simulated unit; then its library or nothing.
 int32_t ChooseUnitTransport(CUnitLink& link, const char* folder)
 {
     if (IsSimulatedUnitChosen()) {

@@ -23,6 +23,7 @@ size_t FrameBody(uint8_t command, const uint8_t* data, size_t dataLength, uint8_
 
 }  // namespace
 
+// The 8-bit sum of the bytes, negated: a packet's bytes then sum to 0.
 uint8_t PacketChecksum(const uint8_t* bytes, size_t count)
 {
     uint8_t sum = 0;
@@ -31,6 +32,7 @@ uint8_t PacketChecksum(const uint8_t* bytes, size_t count)
     return static_cast<uint8_t>(0x100 - sum);
 }
 
+// [0x01][command][data][checksum]; a PC card puts its four header bytes before it.
 size_t FramePacket(int32_t kind, uint8_t command, const uint8_t* data, size_t dataLength, size_t replyLength,
                    uint8_t* out, size_t outSize)
 {
@@ -58,6 +60,7 @@ size_t FramePacket(int32_t kind, uint8_t command, const uint8_t* data, size_t da
     }
 }
 
+// The length asked for, the start byte and the checksum of everything before the last byte.
 bool ReplyChecks(const uint8_t* reply, size_t count, size_t replyLength)
 {
     if (!reply || count != replyLength + kReplyOverhead)

@@ -86,6 +86,7 @@ int32_t Saturate(double v, double low, double high)
 
 // ---- Pure parts ----
 
+// Bit 0 AC, bit 1 high-pass (second model: 1 -> bit 1, 2 -> 16), bit 2 fourth option off, bit 3 low-pass.
 uint8_t InputModeFlags(bool vk45, int16_t coupling, int16_t highPass, int16_t option4, int16_t lowPass)
 {
     uint8_t flags = 0;
@@ -104,6 +105,7 @@ uint8_t InputModeFlags(bool vk45, int16_t coupling, int16_t highPass, int16_t op
     return flags;
 }
 
+// Counts of the unit's offset step, saturating rather than wrapping.
 int16_t OffsetCounts(double volts, double scale, double step)
 {
     if (scale == 0 || step == 0)
@@ -111,6 +113,7 @@ int16_t OffsetCounts(double volts, double scale, double step)
     return static_cast<int16_t>(Saturate(volts / scale / step, -32768, 32767));
 }
 
+// One bilinear second-order section; the unit adds a1 y[n-1] + a2 y[n-2].
 int32_t DesignFilter(int16_t type, double hz, double q, double periodMs, stBiquad* out)
 {
     if (!out)
@@ -137,6 +140,7 @@ int32_t DesignFilter(int16_t type, double hz, double q, double periodMs, stBiqua
     return 1;
 }
 
+// Channel, slot, then b2 b1 b0 a2 a1 scaled and saturated to the model's width.
 uint16_t FilterCommandData(bool vk45, uint8_t channel, uint8_t index, const stBiquad& f, uint8_t* out)
 {
     const double order[5] = {f.b2, f.b1, f.b0, f.a2, f.a1};
@@ -188,6 +192,7 @@ int32_t SetInputMode(stAcq* acq, int32_t channel, int16_t coupling, int16_t high
     return 1;
 }
 
+// The gain code of the model's table (a gain it lacks goes as 200).
 int32_t SetInputGain(stAcq* acq, int32_t channel, double gain)
 {
     if (!acq || !IsAnalogChannel(channel))
@@ -199,6 +204,7 @@ int32_t SetInputGain(stAcq* acq, int32_t channel, double gain)
     return 1;
 }
 
+// The offset in counts of the gain's offset step.
 int32_t SetInputOffset(stAcq* acq, int32_t channel, double volts)
 {
     if (!acq || !IsAnalogChannel(channel))
@@ -394,11 +400,13 @@ int32_t ReadAnalogInputAveraged(stAcq* acq, int32_t channel, double* value)
     return 1;
 }
 
+// The model's own one-shot reading.
 int32_t ReadAnalogInput(stAcq* acq, int32_t channel, double* value)
 {
     return IsVK40() ? ReadAnalogInputNow(acq, channel, value) : ReadAnalogInputNowVK45(acq, channel, value);
 }
 
+// One reading of an analog input for the program, over the locked record.
 int32_t CVK40Fix::GetAnalogData(int channel, double* value)
 {
     AcqLock acq(g_lib.hAcq);

@@ -58,6 +58,7 @@ void CopyOut(const std::string& text, char* out, size_t size)
 
 // ---- Firmware ----
 
+// Blocks of 120 bytes at offsets 0, 120, 240 ... each acknowledged before the next.
 int32_t DownloadFirmwareImage(const uint8_t* image, size_t size)
 {
     if (!image || size == 0 || size > kMaxFirmwareBytes)
@@ -103,7 +104,8 @@ int32_t DumpUnitMemoryTo(const char* file, int32_t bytes)
         PutBE16(request + 2, kMemoryBlockBytes);
         uint8_t block[kMemoryBlockBytes];
         ok = g_unitLink.QueryCommand(kCmdReadMemory, sizeof(request), request, sizeof(block), block);
-        const DWORD take = static_cast<DWORD>(bytes - address < kMemoryBlockBytes ? bytes - address : kMemoryBlockBytes);
+        const int32_t left = bytes - address;
+        const DWORD take = static_cast<DWORD>(left < kMemoryBlockBytes ? left : kMemoryBlockBytes);
         DWORD written = 0;
         if (ok)
             ok = WriteFile(out, block, take, &written, nullptr) && written == take;
@@ -112,6 +114,7 @@ int32_t DumpUnitMemoryTo(const char* file, int32_t bytes)
     return ok;
 }
 
+// The About box's dump, into "VK40.BIN" in the current folder.
 int32_t DumpUnitMemory(stAcq*, int32_t bytes)
 {
     return DumpUnitMemoryTo(kDumpFile, bytes);
@@ -153,6 +156,7 @@ int32_t FormatUnitInfo(char* text, size_t size)
     return 1;
 }
 
+// The export: the text into the caller's buffer of kVK40InfoChars.
 int32_t GetVK40Info(char* text)
 {
     return FormatUnitInfo(text, kVK40InfoChars);
@@ -160,6 +164,7 @@ int32_t GetVK40Info(char* text)
 
 // ---- The USB adapter ----
 
+// The USB adapter's vendor, product and device identifiers.
 int32_t GetVendorInfo(_LNX200_VENDOR_INFO* info)
 {
     return info ? g_unitLink.VendorInfo(info, sizeof(*info)) : 0;

@@ -196,6 +196,7 @@ int32_t CUnitLink::QueryCommand(uint8_t command, uint16_t dataLength, const uint
     return Exchange(command, dataLength, data, replyLength, false, reply);
 }
 
+// A set command: acknowledged by a reply whose one data byte is 0x06.
 int32_t CUnitLink::SetCommand(uint8_t command, uint16_t dataLength, const uint8_t* data)
 {
     return Exchange(command, dataLength, data, 1, true, nullptr);
@@ -276,6 +277,7 @@ int32_t CUnitLink::ReadSamples(const uint8_t* request, uint16_t length, uint8_t*
 
 // ---- The data stream ----
 
+// Bytes of the unit's data stream; the count read, or -1.
 int32_t CUnitLink::ReadData(void* buffer, uint32_t size)
 {
     if (!m_device || !buffer)
@@ -289,6 +291,7 @@ int32_t CUnitLink::ReadData(void* buffer, uint32_t size)
     return static_cast<int32_t>(got);
 }
 
+// Bytes to the unit; the count taken (USB: all of them), or -1.
 int32_t CUnitLink::WriteData(const void* bytes, uint32_t size)
 {
     if (!m_device || (size && !bytes))
@@ -337,6 +340,7 @@ int32_t CUnitLink::Drain(uint32_t size, void* buffer)
 
 // ---- Recovery ----
 
+// Finds the unit again after a stall, as its transport kind allows.
 int32_t CUnitLink::Recover()
 {
     return m_kind == kTransportUsb ? RecoverUsb() : ClearIsaUnit();
@@ -377,6 +381,7 @@ int32_t CUnitLink::ClearIsaUnit()
 
 // ---- One control code each ----
 
+// The unit answers 3 when its pipe works.
 int32_t CUnitLink::Ping()
 {
     if (!m_device)
@@ -402,6 +407,7 @@ int32_t CUnitLink::ResetPipe()
     return Ping();
 }
 
+// The driver's last error code, or -1 when even that cannot be read.
 int32_t CUnitLink::LastError()
 {
     int32_t code = 0;
@@ -411,6 +417,7 @@ int32_t CUnitLink::LastError()
     return code;
 }
 
+// The driver's status word; 0 when it cannot be read.
 int32_t CUnitLink::Status(uint32_t* status)
 {
     uint32_t value = 0;
@@ -439,6 +446,7 @@ int32_t CUnitLink::UnitState(uint8_t state[4])
     return got == 4 && state[0] == 0 ? 1 : 0;
 }
 
+// A 4-byte value for the driver.
 int32_t CUnitLink::SetValue(uint32_t value)
 {
     uint32_t got = 0;
@@ -458,6 +466,7 @@ int32_t CUnitLink::VendorInfo(void* out, uint32_t size)
     return 1;
 }
 
+// The adapter's 16 bytes; 1 only when all 16 came.
 int32_t CUnitLink::AdapterRead(uint8_t out[kAdapterBytes])
 {
     if (!m_device || !out)
@@ -493,6 +502,7 @@ int32_t CUnitLink::AdapterMode()
     return mode ? 2 : 1;
 }
 
+// The driver's revision text (up to 32 bytes).
 int32_t CUnitLink::DriverRevision(char out[kDriverRevisionBytes + 1])
 {
     if (!m_device || !out)

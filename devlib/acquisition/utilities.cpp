@@ -32,6 +32,7 @@ struct stDigits {
     int32_t exponent;
 };
 
+// The digits of a positive value, rounded in their last place.
 stDigits MakeDigits(double value, int32_t digits, uint32_t flags)
 {
     stDigits out{};
@@ -87,6 +88,7 @@ void ExponentText(int32_t e, uint32_t flags, char* out, size_t size)
     std::snprintf(out, size, "E%s%d", e < 0 ? "-" : (flags & kFmtPlusSign) ? "+" : "", e < 0 ? -e : e);
 }
 
+// Exponent form when asked for, when the plain form cannot fit, or when it is shorter.
 bool WantsExponent(const stDigits& n, int32_t width, int32_t signLength, uint32_t flags, int32_t exponentLength)
 {
     const int32_t e = n.exponent;
@@ -99,6 +101,7 @@ bool WantsExponent(const stDigits& n, int32_t width, int32_t signLength, uint32_
     return exponentLength < -e + 1;
 }
 
+// Digits with the decimal point in its place, zeros filled up to it or after "0.".
 void PlainText(const stDigits& n, char* out)
 {
     int32_t at = 0;
@@ -175,6 +178,7 @@ void ComplainZeroStep()
 
 }  // namespace
 
+// A number for the library's value fields: significant digits or fixed decimals, plain or exponent form.
 int32_t FormatValueText(int32_t width, int32_t digits, uint32_t flags, double value, char* buffer)
 {
     if (!buffer)
@@ -212,6 +216,7 @@ int32_t FormatValueText(int32_t width, int32_t digits, uint32_t flags, double va
 
 // ---- Rounding to a step ----
 
+// Up to the next multiple of step (toward zero for negative values).
 double RoundUp(double value, double step)
 {
     if (step == 0) {
@@ -224,6 +229,7 @@ double RoundUp(double value, double step)
     return value >= 0 ? step * (n + 1) : step * n;
 }
 
+// Down to the multiple of step below (away from zero for negative values).
 double RoundDown(double value, double step)
 {
     if (step == 0) {
@@ -236,6 +242,7 @@ double RoundDown(double value, double step)
     return value >= 0 ? step * n : step * (n - 1);
 }
 
+// To the nearest multiple, halves away from zero.
 double RoundNearest(double value, double step)
 {
     if (step == 0)
@@ -341,6 +348,7 @@ void ClampWindowToScreen(HWND window, RECT* rect, int32_t width, int32_t height)
 
 // ---- Disk and memory ----
 
+// The 64-bit query where the system has it, else clusters times their size.
 double GetFreeDiskSpace(const char* root)
 {
     using DiskFreeEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);

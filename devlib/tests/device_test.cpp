@@ -97,7 +97,8 @@ TEST(UnitIdentity, GainTablesAndTheLookupOfAGainTheModelLacks)
         {"\\\\.\\VKUSB", 20000, 1, "x200", 10, 3.125e-07},   {"\\\\.\\VKUSB", 0, 1, "x200", 10, 3.125e-07},
         {"\\\\.\\VKUSB45", 10, 10, "x10", 100, 8.2372323e-06}, {"\\\\.\\VKUSB45", 50, 12, "x50", 100, 8.2372323e-06},
         {"\\\\.\\VKUSB45", 500, 2, "x500", 10, 8.2372323e-07}, {"\\\\.\\VKUSB45", 1000, 3, "x1000", 4, 3.2076985e-07},
-        {"\\\\.\\VKUSB45", 5000, 6, "x5000", 4, 3.2076985e-07}, {"\\\\.\\VKUSB45", 20000, 8, "x20000", 4, 3.2076985e-07},
+        {"\\\\.\\VKUSB45", 5000, 6, "x5000", 4, 3.2076985e-07},
+        {"\\\\.\\VKUSB45", 20000, 8, "x20000", 4, 3.2076985e-07},
         {"\\\\.\\VKUSB45", 2500, 1, "x200", 10, 8.2372323e-07},
     };
     for (const auto& c : cases) {
@@ -201,7 +202,10 @@ public:
     double Period() const { return Get<double>(16); }
     int16_t Storage() const { return Get<int16_t>(28); }
 
-    stSetupConversion Convert(int32_t unit, int32_t graph) { return ConvertSetupForUnit(bytes.data(), bytes.size(), unit, graph); }
+    stSetupConversion Convert(int32_t unit, int32_t graph)
+    {
+        return ConvertSetupForUnit(bytes.data(), bytes.size(), unit, graph);
+    }
 
     std::vector<uint8_t> bytes;
 };
@@ -395,9 +399,10 @@ TEST_F(Compatibility, CancelKeepsTheGraphAsItWas)
 {
     EXPECT_EQ(CheckAnswering(IDCANCEL), 0);
     ASSERT_EQ(questions.size(), 1u);
-    EXPECT_EQ(questions[0], "Warning|This file was created for an VK45. You are using an VK40, so some parameters must be "
-                            "converted in order to record data. Data viewing and analysis functions will not be "
-                            "affected. Is this what you wish to do?");
+    EXPECT_EQ(questions[0],
+              "Warning|This file was created for an VK45. You are using an VK40, so some parameters must be converted "
+              "in order to record data. Data viewing and analysis functions will not be affected. Is this what you "
+              "wish to do?");
     EXPECT_EQ(StoredGain(), 20);
     EXPECT_EQ(gs->modelMismatch, 0u);
 }
@@ -561,7 +566,8 @@ RECT g_recorded;
 LRESULT CALLBACK RecordingPopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_MOVE)
-        PlaceChildWindow(window, &g_recorded, static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));
+        PlaceChildWindow(window, &g_recorded, static_cast<int16_t>(LOWORD(lParam)),
+                         static_cast<int16_t>(HIWORD(lParam)));
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

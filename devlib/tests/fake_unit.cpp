@@ -212,7 +212,9 @@ int32_t CFakeUnit::Answer(const stFakeCall& call, uint8_t* out, uint32_t* return
     }
     case kCodeAdapterWrite: Put(out, call.outSize, &adapterAnswer, 1, returned); return 1;
     case kCodeAdapterMode: Put(out, call.outSize, &adapterMode, 4, returned); return 1;
-    case kCodeRevision: Put(out, call.outSize, revision.c_str(), static_cast<uint32_t>(revision.size() + 1), returned); return 1;
+    case kCodeRevision:
+        Put(out, call.outSize, revision.c_str(), static_cast<uint32_t>(revision.size() + 1), returned);
+        return 1;
     default: return 0;
     }
 }

@@ -551,7 +551,8 @@ TEST_F(UnitCommands, TheInformationTextOfAUnitThatDoesNot)
     unit.failing[0x950020C8] = 0;
     char text[kVK40InfoChars];
     ASSERT_EQ(GetVK40Info(text), 1);
-    EXPECT_STREQ(text, "VK40 Information not available\r\nVK40 Internal Buffer size: 32768 bytes\rUSB Driver Rev.: 0.0");
+    EXPECT_STREQ(text,
+                 "VK40 Information not available\r\nVK40 Internal Buffer size: 32768 bytes\rUSB Driver Rev.: 0.0");
 }
 
 TEST_F(UnitCommands, TheSecondModelsInformationCarriesItsNumber)
@@ -560,7 +561,8 @@ TEST_F(UnitCommands, TheSecondModelsInformationCarriesItsNumber)
     unit.answers[kCmdMemorySize] = {0x00, 0x80, 0x00};
     char text[kVK40InfoChars];
     ASSERT_EQ(GetVK40Info(text), 1);
-    EXPECT_STREQ(text, "VK45 Information not available\r\n\r\nVK45 Internal Buffer size: 32768 bytes\rUSB Driver Rev.: 0.0");
+    EXPECT_STREQ(text,
+                 "VK45 Information not available\r\n\r\nVK45 Internal Buffer size: 32768 bytes\rUSB Driver Rev.: 0.0");
     EXPECT_EQ(unit.Count(0x950020C8), 0) << "the revision code is the first model's";
 }
 
