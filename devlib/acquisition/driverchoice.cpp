@@ -69,6 +69,8 @@ void LibraryFolder(char* folder, DWORD size)
 
 }  // namespace
 
+const char* g_driverSettingsKey = kDriverSettingsKey;
+
 // The device path and transport kind to open, from the machine's driver settings. Without them
 // the outputs keep what the caller put there (the USB path) and the answer is 0, except on NT 4
 // where the old drivers' services may name one; a setting that is no bare device name empties
@@ -77,7 +79,7 @@ int32_t GetDriverName(char* path260, int32_t* kind)
 {
     if (!path260 || !kind)
         return 0;
-    RegKey key(HKEY_LOCAL_MACHINE, kDriverSettingsKey, kMachineRead);
+    RegKey key(HKEY_LOCAL_MACHINE, g_driverSettingsKey, kMachineRead);
     char name[MAX_PATH - 4] = {};
     if (!key.ReadString("DriverName", name, sizeof(name)))
         return IsWindowsNt4() ? ProbeOldDriverServices(path260, kind) : 0;
@@ -121,7 +123,7 @@ int32_t ProbeOldDriverServices(char* path260, int32_t* kind)
 // Only a DWORD of exactly 1 chooses the simulated unit.
 int32_t IsSimulatedUnitChosen()
 {
-    RegKey key(HKEY_LOCAL_MACHINE, kDriverSettingsKey, kMachineRead);
+    RegKey key(HKEY_LOCAL_MACHINE, g_driverSettingsKey, kMachineRead);
     uint32_t simulated = 0;
     return key.ReadDword(kSimulatedValue, &simulated) && simulated == 1 ? 1 : 0;
 }

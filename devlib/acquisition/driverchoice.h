@@ -15,6 +15,10 @@ constexpr char kSimulatedUnitExport[] = "VKSimTransport";
 constexpr char kSimulatedValue[] = "Simulated";
 using VKSimTransportProc = const stTransportOps* (*)();
 
+// The machine key the driver settings are read from: kDriverSettingsKey. A test points it at a
+// key of its own so that it does not change the settings other programs read meanwhile.
+extern const char* g_driverSettingsKey;
+
 // The machine's driver settings hold the DWORD "Simulated" = 1.
 int32_t IsSimulatedUnitChosen();
 

@@ -78,6 +78,14 @@ int32_t IsUnitMarkedInitialised()
 
 // ---- Opening and closing ----
 
+// When the library unloads: the driver's handles are closed. Another transport's library may
+// already be gone at that point, so its handles are left to the process's end.
+CUnitLink::~CUnitLink()
+{
+    if (m_transport == &g_driverTransport)
+        CloseHandles();
+}
+
 // Opens the unit: the kind given (or the path's), the unit's model from the path, then the
 // device (USB: through its adapter). 1 when the device handle is open.
 int32_t CUnitLink::Open(const char* path, int32_t kind)

@@ -33,6 +33,11 @@ class CUnitLink {
 public:
     using WaitFn = void (*)(uint32_t ms);
 
+    CUnitLink() = default;
+    ~CUnitLink();
+    CUnitLink(const CUnitLink&) = delete;
+    CUnitLink& operator=(const CUnitLink&) = delete;
+
     int32_t Open(const char* path, int32_t kind);
     void Close();
 

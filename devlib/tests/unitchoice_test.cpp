@@ -78,6 +78,26 @@ std::string EmptyFolder()
 
 void NoWait(uint32_t) {}
 
+// The driver settings of this test program alone: other programs bind the library meanwhile and
+// must not find a simulated unit or another model in the machine's settings.
+class OwnDriverSettings {
+public:
+    OwnDriverSettings()
+        : m_key(std::string(kDriverSettingsKey) + "\\Test" + std::to_string(GetCurrentProcessId()))
+    {
+        g_driverSettingsKey = m_key.c_str();
+    }
+    ~OwnDriverSettings()
+    {
+        g_driverSettingsKey = kDriverSettingsKey;
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), KEY_WOW64_64KEY, 0);
+    }
+    const char* Key() const { return m_key.c_str(); }
+
+private:
+    std::string m_key;
+};
+
 class UnitChoice : public ::testing::Test {
 protected:
     void TearDown() override
@@ -85,7 +105,8 @@ protected:
         ReleaseUnitTransport(link);
         ReleaseUnitTransport(g_unitLink);
     }
-    RegValue simulated{HKEY_LOCAL_MACHINE, kDriverSettingsKey, kSimulatedValue};
+    OwnDriverSettings settings;
+    RegValue simulated{HKEY_LOCAL_MACHINE, settings.Key(), kSimulatedValue};
     CUnitLink link;
 };
 
@@ -150,8 +171,8 @@ TEST_F(UnitChoice, ASimulatedUnitBesideTheLibraryTakesTheDriversPlace)
 // stop command as the first packet and the second model picked from the path.
 TEST_F(UnitChoice, StartUpOpensTheSimulatedUnitAndSendsTheStopCommand)
 {
-    RegValue name(HKEY_LOCAL_MACHINE, kDriverSettingsKey, "DriverName");
-    RegValue type(HKEY_LOCAL_MACHINE, kDriverSettingsKey, "DriverType");
+    RegValue name(HKEY_LOCAL_MACHINE, settings.Key(), "DriverName");
+    RegValue type(HKEY_LOCAL_MACHINE, settings.Key(), "DriverType");
     ASSERT_TRUE(name.SetString("VKUSB45"));
     ASSERT_TRUE(type.SetDword(3));
     ASSERT_TRUE(simulated.SetDword(1));
