@@ -145,8 +145,8 @@ struct tagGS {
     CMarkerManager* markerManager;
     void* curveSettings;
     double segmentTimeOffset;
-    uint32_t unitModel;
-    uint32_t reserved2;
+    uint32_t unitModel;      // the unit model that recorded the graph (30 or 35; 0 none)
+    uint32_t modelMismatch;  // 0-3: the set-up was converted for another unit model
     uint32_t chanHasScaling[40];
     uint32_t saveAsType;
 

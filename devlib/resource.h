@@ -6,6 +6,7 @@
 
 // Resources ("VK40" names the device menu's template)
 #define IDR_PRESETS_MENU 146
+#define IDR_VK40_FIRMWARE 131  // of type "VK40Firmware"
 
 // The shared button bitmaps, in the order of the library's image table
 #define IDB_START_IDLE 166
@@ -24,6 +25,24 @@
 #define IDD_SCALING 800
 #define IDD_TRIGGER_SETUP 1213
 #define IDD_INPUT_VALUES 1218
+#define IDD_FIRMWARE_LENGTH 129
+#define IDD_DRIVER_ABOUT 1200
+
+// Controls of the About box and the firmware length prompt
+#define IDC_ABOUT_STATUS 1095
+#define IDC_ABOUT_INFO 1096
+#define IDC_ABOUT_STORE_INFO 1097
+#define IDC_ABOUT_DUMP 1098
+#define IDC_ABOUT_NORMAL_MODE 1099
+#define IDC_ABOUT_DOWNLOAD 1100
+#define IDC_ABOUT_FIRMWARE_MODE 1101
+#define IDC_ABOUT_AT_CONNECT 1102
+#define IDC_ABOUT_SPARE 1201
+#define IDC_FIRMWARE_LENGTH 1105
+
+// Strings of the library's string table (English, Spanish, French, Italian)
+#define IDS_CONVERT_SETUP 5040
+#define IDS_CONVERT_SETUP_CAPTION 5041
 
 // Controls of Setup Acquisition
 #define IDC_STORAGE 601

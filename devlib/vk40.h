@@ -102,3 +102,77 @@ VK40_API const char* GetDisplayNameByWorkingName(const char* workingName);
 VK40_API HWND hwndGetDlg;      // the library's open modal dialog, or a handle that is no window
 VK40_API int32_t NChanTotal;   // channel records in stAcq: NDChan + 16
 VK40_API int32_t NDChan;       // digital channel records: 0 on the VK40 unit, 8 on the VK45
+
+// ---- The unit ----
+// The USB adapter's vendor information as its driver answers it.
+struct _LNX200_VENDOR_INFO {
+    uint16_t vendorId;
+    uint16_t productId;
+    uint16_t deviceId;
+};
+VK40_API int32_t GetVendorInfo(_LNX200_VENDOR_INFO* info);  // 1 when read
+// The adapter's 16-byte registers: 1 when 16 bytes were read; the adapter's answer byte (or -1)
+// for a write of up to 16 bytes; the adapter mode (2 set, 1 clear, 0 unreadable).
+VK40_API int32_t ReadAdapterBytes(uint8_t* out16);
+VK40_API int32_t WriteAdapterBytes(const uint8_t* bytes, int32_t count);
+VK40_API int32_t GetAdapterMode();
+
+constexpr int32_t kVK40InfoChars = 512;  // GetVK40Info writes at most this, its end included
+// The unit's information text: "Disconnected" and 0 when the unit does not answer.
+VK40_API int32_t GetVK40Info(char* text);
+
+// The connected unit as both deliverables ask about it.
+class VK40_CLASS CVKDevice {
+public:
+    static const char* GetMenuTitle();
+    static int32_t GetDeviceNum();  // 40 or 45
+    static int32_t IsVK40();
+    static int32_t IsNotVK40();
+    static int32_t IsDeviceDifferent(tagGS* gs);
+    static void GainStore(tagGS* gs);
+    static int32_t CheckCompatibility(tagGS* gs);  // 0 when the user cancels the conversion
+    static int32_t m_hardwarewarning;              // ask before converting a graph's set-up
+};
+
+// Small fixes of the library's windows, and a direct input reading.
+class VK40_CLASS CVK40Fix {
+public:
+    enum MOVE_DIR { MOVE_HORZ = 0, MOVE_VERT = 1 };
+    static void MoveW(HWND window, int offset, MOVE_DIR direction);
+    static int32_t GetAnalogData(int channel, double* value);
+};
+
+// A module's version block.
+enum VERINFO {
+    VI_COMMENTS,
+    VI_COMPANYNAME,
+    VI_FILEDESCRIPTION,
+    VI_FILEVERSION,
+    VI_INTERNALNAME,
+    VI_LEGALCOPYRIGHT,
+    VI_LEGALTRADEMARKS,
+    VI_ORIGINALFILENAME,
+    VI_PRIVATEBUILD,
+    VI_PRODUCTNAME,
+    VI_PRODUCTVERSION,
+    VI_SPECIALBUILD,
+};
+constexpr int32_t kVersionFields = 12;
+constexpr int32_t kVersionFieldChars = 256;
+
+class VK40_CLASS CVersionInfo {
+public:
+    CVersionInfo();
+    int32_t Query(const char* file);
+    const char* Get(VERINFO field) const;
+
+    uint16_t m_major = 0;  // the fixed file version
+    uint16_t m_minor = 0;
+    uint16_t m_release = 0;
+    uint16_t m_build = 0;
+
+private:
+    void ReadFixedVersion(void* block);
+    void ReadStrings(void* block);
+    char m_fields[kVersionFields][kVersionFieldChars];
+};

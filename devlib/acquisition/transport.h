@@ -17,6 +17,25 @@ struct stTransportOps {
     void* context;  // handed back as the first argument of every operation
 };
 
+// The driver's control codes. Unless a code says otherwise it goes to the unit's device handle.
+constexpr uint32_t kIoAdapterUnitCount = 0x950020B4;  // adapter handle; out: 4-byte count of units
+constexpr uint32_t kIoAdapterUnitName = 0x950020B8;   // adapter handle; in: 4-byte index; out: 82 bytes
+constexpr uint32_t kIoPacket = 0x9500200C;            // in: a packet; out: its reply
+constexpr uint32_t kIoReadData = 0x95006008;          // out: bytes of the data stream
+constexpr uint32_t kIoWriteData = 0x9500A004;         // in: bytes (ISA, PC card)
+constexpr uint32_t kIoWriteUsb = 0x95002054;          // in: bytes (USB)
+constexpr uint32_t kIoResetPipe = 0x95002065;
+constexpr uint32_t kIoPing = 0x950020A0;              // in: 1 byte, 3; out: 1 byte, 3
+constexpr uint32_t kIoLastError = 0x95002074;         // out: 4 bytes
+constexpr uint32_t kIoStatus = 0x95002078;            // out: 4 bytes
+constexpr uint32_t kIoUnitState = 0x9500207C;         // in: 1 byte; out: 4 bytes
+constexpr uint32_t kIoSetValue = 0x95002069;          // in: 4 bytes
+constexpr uint32_t kIoVendorInfo = 0x950020A4;        // out: 6 bytes
+constexpr uint32_t kIoAdapterRead = 0x950020A8;       // out: 16 bytes (20-byte buffer)
+constexpr uint32_t kIoAdapterWrite = 0x950020AC;      // in: up to 16 bytes; out: 1 byte
+constexpr uint32_t kIoAdapterMode = 0x950020B0;       // out: 4 bytes
+constexpr uint32_t kIoDriverRevision = 0x950020C8;    // out: 32 bytes of text
+
 // The unit's driver: CreateFileA on its device path, DeviceIoControl and CloseHandle.
 extern const stTransportOps g_driverTransport;
 

@@ -3,9 +3,11 @@
 #include "devlib/services/binding.h"
 
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/driverchoice.h"
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "common/stAcq.h"
+#include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/services/panels.h"
 #include "devlib/services/regkey.h"
@@ -74,6 +76,7 @@ int32_t InitializeRecord(HWND frame, HGLOBAL hAcq)
 
     GetOsKind();
     GetDriverName(g_lib.driverPath, &g_lib.driverType);
+    ChooseUnitTransport(g_unitLink, nullptr);
     g_unitLink.Open(g_lib.driverPath, g_lib.driverType);
     g_unitLink.SetCommand(kCmdStop, 0, nullptr);
 

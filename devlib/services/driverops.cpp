@@ -4,6 +4,7 @@
 
 #include "devlib/resource.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/driverchoice.h"
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "common/stAcq.h"
@@ -179,6 +180,7 @@ int32_t WINAPI RefreshInputValues(HGLOBAL hAcq, int32_t)
 int32_t WINAPI ShutdownDriver()
 {
     g_unitLink.Close();
+    ReleaseUnitTransport(g_unitLink);
     for (HGDIOBJ& object : g_statusObjects) {
         if (object) {
             DeleteObject(object);

@@ -62,8 +62,3 @@ int32_t ShowPresetOrganizer(HWND, stAcq*)
 {
     return 0;
 }
-
-int32_t ShowDriverAbout(HINSTANCE, HWND, stAcq*)
-{
-    return 0;
-}
