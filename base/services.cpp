@@ -109,3 +109,8 @@ void OnMenuSelectMessage(WPARAM wParam, LPARAM lParam) {
     }
     notify::OnMenuSelect(menu, item, popup, flags);
 }
+
+bool IsEscapeKeyDown() {
+    GetQueueStatus(QS_KEY);
+    return GetAsyncKeyState(VK_ESCAPE) < 0;
+}

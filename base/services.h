@@ -10,6 +10,9 @@ void SetWaitCursor(int on);
 int MessageBoxFromStringTable(HWND ignored, UINT style, UINT id, ...);
 // Reports why an operation on the selection could not run.
 void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg);
+// Whether Escape is held down now. Wine takes in keyboard input only when a thread asks about its
+// queue, so a loop that pumps no messages would otherwise never see the key go down.
+bool IsEscapeKeyDown();
 // The key-marker accelerators (F2-F9, F11, F12 to commands 392-401), loaded once for the whole
 // process by the first marker manager; the loop translates them for the active graph window.
 void LoadMarkerAccelerators();

@@ -3,6 +3,7 @@
 #include "graph/document/sample_store.h"
 #include "devlib/vk40.h"
 #include "base/app.h"
+#include "base/services.h"
 #include "base/notify.h"
 #include "graph/view/view_api.h"
 #include <cmath>
@@ -32,12 +33,7 @@ const char* const kKeyPagingDiskFull = "KEY Disk full";
 
 namespace {
 
-// Wine takes in keyboard input only when a thread asks about its queue; a loop that pumps no
-// messages would otherwise never see the key go down.
-int SystemEscapeDown() {
-    GetQueueStatus(QS_KEY);
-    return GetAsyncKeyState(VK_ESCAPE) < 0;
-}
+int SystemEscapeDown() { return IsEscapeKeyDown(); }
 const stEscapeSource kSystemEscapeSource = {kSystemTick, SystemEscapeDown};
 const stEscapeSource* g_escapeSource = &kSystemEscapeSource;
 

@@ -2,6 +2,7 @@
 #include "graph/render/drawing_port.h"
 
 #include "common/color.h"
+#include "base/services.h"
 
 namespace {
 
@@ -173,5 +174,5 @@ int SetEscapeState(stEscapeCheck* status, int keyDown) {
 }
 
 int CheckEscape(stEscapeCheck* status) {
-    return SetEscapeState(status, (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0);
+    return SetEscapeState(status, IsEscapeKeyDown());
 }

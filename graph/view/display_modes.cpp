@@ -105,7 +105,7 @@ int VisibleMinMax(tagGS* gs, int slot, double* lo, double* hi) {
             double v = 0.0;
             if (GetChannelSample(gs, static_cast<int>(i), slot, &v)) {
                 block.push_back(v);
-            } else if (GetAsyncKeyState(VK_ESCAPE) & 0x8000) {
+            } else if (IsEscapeKeyDown()) {
                 stopped = true;  // Escape ends the scan with what was read
                 break;
             }  // otherwise a sample that is not a number: skipped
