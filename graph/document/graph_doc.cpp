@@ -5,6 +5,7 @@
 #include "outputs/outputs_api.h"
 #include "graph/view/view_api.h"
 #include "graph/window/graph_window.h"
+#include "graph/files/file_open.h"
 #include "controls/button_grid.h"
 #include "controls/script_button.h"
 #include "controls/utilities.h"
@@ -334,10 +335,10 @@ void FreeGraphRecord(tagGS* gs) {
     FreeRecord(gs);
 }
 
-// Opens a graph file into a new window and leaves it clean. The unit-model check and the
-// segment selection come with the device library's compatibility check and the segments.
+// Opens a graph file (without a path, the files the File Open dialog gives) into a window and
+// leaves it clean. The unit-model check and the segment selection come with the device
+// library's compatibility check and the segments.
 int OpenGraphFile(const char* path) {
-    if (!path) return 0;
     uint16_t journalHeight = 0;
     tagGS* gs = DoFileOpen(path, &journalHeight);
     if (!gs) return 0;

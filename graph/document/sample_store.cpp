@@ -108,14 +108,6 @@ void ReportPagingFailure(const tagGS* gs, const char* key) {
     g_reporting = false;
 }
 
-void ReverseBytes(uint8_t* p, uint32_t n) {
-    for (uint32_t i = 0; i < n / 2; ++i) {
-        uint8_t t = p[i];
-        p[i] = p[n - 1 - i];
-        p[n - 1 - i] = t;
-    }
-}
-
 }  // namespace
 
 // ---- Pure parts ----
@@ -124,14 +116,6 @@ const char* PagingErrorKey(unsigned long error) {
     if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return kKeyPagingDiskFull;
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return kKeyPagingFileMissing;
     return kKeyPagingReadFailed;
-}
-
-int16_t ValueToRaw(double value, double scale, double offset) {
-    double r = (value - offset) / scale;
-    if (!(r == r)) return 0;
-    if (r >= 32767.0) return 32767;
-    if (r <= -32768.0) return -32768;
-    return static_cast<int16_t>(std::trunc(r));
 }
 
 int32_t PagingWindowStart(uint32_t policy, int32_t index, uint32_t winSize, int32_t totalSamples) {
@@ -158,75 +142,6 @@ int32_t PagingWindowStart(uint32_t policy, int32_t index, uint32_t winSize, int3
 int32_t PagingWindowCount(uint32_t winSize, int32_t totalSamples) {
     if (totalSamples < 0) return 0;
     return static_cast<uint32_t>(totalSamples) < winSize ? totalSamples : static_cast<int32_t>(winSize);
-}
-
-int64_t WindowPosition(int32_t index, int32_t winFirst, uint32_t ringBase, uint32_t winLen) {
-    int64_t pos = static_cast<int64_t>(ringBase) + index - winFirst;
-    if (pos < 0) return -1;
-    if (pos >= winLen) pos -= winLen;
-    if (pos < 0 || pos >= winLen) return -1;
-    return pos;
-}
-
-FrameLayout FrameLayoutOf(const tagGS* gs) {
-    FrameLayout l{};
-    for (int s = 0; s < kMaxChannels; ++s) {
-        if ((gs->chanFlags[s] & kChanSlotMask) == 0) continue;
-        l.slot[l.slots] = s;
-        l.count[l.slots] = gs->chanCount[s];
-        l.width[l.slots] = SampleWidth(gs->chanType[s]);
-        ++l.slots;
-    }
-    return l;
-}
-
-uint32_t FrameBytes(const FrameLayout& layout, uint32_t frame) {
-    uint32_t bytes = 0;
-    for (int k = 0; k < layout.slots; ++k)
-        if (frame < layout.count[k]) bytes += layout.width[k];
-    return bytes;
-}
-
-uint64_t FrameOffset(const FrameLayout& layout, uint64_t dataOffset, uint32_t frame) {
-    uint64_t off = dataOffset;
-    for (int k = 0; k < layout.slots; ++k)
-        off += static_cast<uint64_t>(layout.count[k] < frame ? layout.count[k] : frame) * layout.width[k];
-    return off;
-}
-
-WindowPlan PlanWindow(const FrameLayout& layout, uint32_t first, uint32_t n) {
-    WindowPlan p{};
-    for (int k = 0; k < layout.slots; ++k) {
-        uint32_t c = layout.count[k];
-        uint32_t before = c < first ? c : first;
-        uint32_t held = c > first ? c - first : 0;
-        if (held > n) held = n;
-        p.skip += static_cast<uint64_t>(before) * layout.width[k];
-        p.bytes += static_cast<uint64_t>(held) * layout.width[k];
-        if (held > p.winLen) p.winLen = held;
-    }
-    return p;
-}
-
-uint32_t UnpackFrames(const FrameLayout& layout, const uint8_t* data, size_t bytes, uint32_t first, uint32_t done,
-                      uint32_t winLen, int byteSwapped, void* const* blocks) {
-    uint32_t taken = 0;
-    size_t at = 0;
-    for (uint32_t j = done; j < winLen; ++j) {
-        uint32_t frame = first + j;
-        uint32_t need = FrameBytes(layout, frame);
-        if (need == 0 || at + need > bytes) break;
-        for (int k = 0; k < layout.slots; ++k) {
-            if (frame >= layout.count[k]) continue;
-            uint32_t w = layout.width[k];
-            uint8_t* dst = static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(j) * w;
-            std::memcpy(dst, data + at, w);
-            if (byteSwapped == 1) ReverseBytes(dst, w);
-            at += w;
-        }
-        ++taken;
-    }
-    return taken;
 }
 
 // ---- Document operations ----
@@ -331,12 +246,9 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
     uint32_t done = 0;
     while (done < plan.winLen) {
         // As many whole frames as the buffer holds.
-        uint32_t bytes = 0;
-        for (uint32_t j = done; j < plan.winLen; ++j) {
-            uint32_t need = FrameBytes(layout, static_cast<uint32_t>(first) + j);
-            if (bytes + need > kPagingReadBuffer) break;
-            bytes += need;
-        }
+        size_t used = 0;
+        FramesThatFit(layout, static_cast<uint32_t>(first) + done, plan.winLen - done, kPagingReadBuffer, &used);
+        DWORD bytes = static_cast<DWORD>(used);
         DWORD got = 0;
         if (!ReadFile(file.h, buffer.get(), bytes, &got, nullptr) || got != bytes) {
             DWORD error = GetLastError();

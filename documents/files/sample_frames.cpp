@@ -1,0 +1,163 @@
+// Sample frames: layout arithmetic and taking frames apart into channel blocks.
+#include "documents/files/sample_frames.h"
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+void ReverseBytes(uint8_t* p, uint32_t n) {
+    for (uint32_t i = 0; i < n / 2; ++i) {
+        uint8_t t = p[i];
+        p[i] = p[n - 1 - i];
+        p[n - 1 - i] = t;
+    }
+}
+
+// True when every channel of the layout holds frames first .. first + frames - 1, so that all
+// of them have the same size.
+bool FramesAreFull(const FrameLayout& layout, uint32_t first, uint32_t frames) {
+    uint64_t end = static_cast<uint64_t>(first) + frames;
+    for (int k = 0; k < layout.slots; ++k)
+        if (layout.count[k] < end) return false;
+    return true;
+}
+
+// Full frames: one column per channel, copied with a fixed stride.
+void UnpackFullFrames(const FrameLayout& layout, const uint8_t* data, uint32_t frames, uint32_t done,
+                      int byteSwapped, void* const* blocks) {
+    uint32_t stride = 0;
+    for (int k = 0; k < layout.slots; ++k) stride += layout.width[k];
+    uint32_t at = 0;
+    for (int k = 0; k < layout.slots; ++k) {
+        const uint32_t w = layout.width[k];
+        const uint8_t* src = data + at;
+        uint8_t* dst = static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(done) * w;
+        if (w == 2) {
+            for (uint32_t j = 0; j < frames; ++j) std::memcpy(dst + 2 * j, src + static_cast<size_t>(j) * stride, 2);
+        } else {
+            for (uint32_t j = 0; j < frames; ++j) std::memcpy(dst + 8 * j, src + static_cast<size_t>(j) * stride, 8);
+        }
+        if (byteSwapped == 1)
+            for (uint32_t j = 0; j < frames; ++j) ReverseBytes(dst + static_cast<size_t>(j) * w, w);
+        at += w;
+    }
+}
+
+}  // namespace
+
+int16_t ValueToRaw(double value, double scale, double offset) {
+    double r = (value - offset) / scale;
+    if (!(r == r)) return 0;
+    if (r >= 32767.0) return 32767;
+    if (r <= -32768.0) return -32768;
+    return static_cast<int16_t>(std::trunc(r));
+}
+
+int64_t WindowPosition(int32_t index, int32_t winFirst, uint32_t ringBase, uint32_t winLen) {
+    int64_t pos = static_cast<int64_t>(ringBase) + index - winFirst;
+    if (pos < 0) return -1;
+    if (pos >= winLen) pos -= winLen;
+    if (pos < 0 || pos >= winLen) return -1;
+    return pos;
+}
+
+FrameLayout FrameLayoutOf(const tagGS* gs) {
+    FrameLayout l{};
+    for (int s = 0; s < kMaxChannels; ++s) {
+        if ((gs->chanFlags[s] & kChanSlotMask) == 0) continue;
+        l.slot[l.slots] = s;
+        l.count[l.slots] = gs->chanCount[s];
+        l.width[l.slots] = SampleWidth(gs->chanType[s]);
+        ++l.slots;
+    }
+    return l;
+}
+
+uint32_t FrameBytes(const FrameLayout& layout, uint32_t frame) {
+    uint32_t bytes = 0;
+    for (int k = 0; k < layout.slots; ++k)
+        if (frame < layout.count[k]) bytes += layout.width[k];
+    return bytes;
+}
+
+uint64_t FrameOffset(const FrameLayout& layout, uint64_t dataOffset, uint32_t frame) {
+    uint64_t off = dataOffset;
+    for (int k = 0; k < layout.slots; ++k)
+        off += static_cast<uint64_t>(layout.count[k] < frame ? layout.count[k] : frame) * layout.width[k];
+    return off;
+}
+
+uint32_t FrameEnd(const FrameLayout& layout) {
+    uint32_t end = 0;
+    for (int k = 0; k < layout.slots; ++k)
+        if (layout.count[k] > end) end = layout.count[k];
+    return end;
+}
+
+WindowPlan PlanWindow(const FrameLayout& layout, uint32_t first, uint32_t n) {
+    WindowPlan p{};
+    for (int k = 0; k < layout.slots; ++k) {
+        uint32_t c = layout.count[k];
+        uint32_t before = c < first ? c : first;
+        uint32_t held = c > first ? c - first : 0;
+        if (held > n) held = n;
+        p.skip += static_cast<uint64_t>(before) * layout.width[k];
+        p.bytes += static_cast<uint64_t>(held) * layout.width[k];
+        if (held > p.winLen) p.winLen = held;
+    }
+    return p;
+}
+
+uint32_t FramesThatFit(const FrameLayout& layout, uint32_t first, uint32_t frames, size_t bytes, size_t* used) {
+    size_t total = 0;
+    uint32_t n = 0;
+    if (FramesAreFull(layout, first, frames)) {
+        uint32_t stride = FrameBytes(layout, first);
+        n = stride ? static_cast<uint32_t>(bytes / stride < frames ? bytes / stride : frames) : 0;
+        total = static_cast<size_t>(n) * stride;
+    } else {
+        for (; n < frames; ++n) {
+            uint32_t need = FrameBytes(layout, first + n);
+            if (need == 0 || total + need > bytes) break;
+            total += need;
+        }
+    }
+    if (used) *used = total;
+    return n;
+}
+
+uint32_t UnpackFrames(const FrameLayout& layout, const uint8_t* data, size_t bytes, uint32_t first, uint32_t done,
+                      uint32_t winLen, int byteSwapped, void* const* blocks) {
+    if (done >= winLen) return 0;
+    size_t used = 0;
+    uint32_t frames = FramesThatFit(layout, first + done, winLen - done, bytes, &used);
+    if (frames == 0) return 0;
+    if (FramesAreFull(layout, first + done, frames)) {
+        UnpackFullFrames(layout, data, frames, done, byteSwapped, blocks);
+        return frames;
+    }
+    size_t at = 0;
+    for (uint32_t j = done; j < done + frames; ++j) {
+        uint32_t frame = first + j;
+        for (int k = 0; k < layout.slots; ++k) {
+            if (frame >= layout.count[k]) continue;
+            uint32_t w = layout.width[k];
+            uint8_t* dst = static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(j) * w;
+            std::memcpy(dst, data + at, w);
+            if (byteSwapped == 1) ReverseBytes(dst, w);
+            at += w;
+        }
+    }
+    return frames;
+}
+
+void SwapFrameSamples(const FrameLayout& layout, uint8_t* data, uint32_t first, uint32_t frames) {
+    size_t at = 0;
+    for (uint32_t j = 0; j < frames; ++j) {
+        for (int k = 0; k < layout.slots; ++k) {
+            if (first + j >= layout.count[k]) continue;
+            ReverseBytes(data + at, layout.width[k]);
+            at += layout.width[k];
+        }
+    }
+}
