@@ -107,6 +107,7 @@ void PlaceGraphWindow(tagGS* gs, HWND hwnd) {
         SendMessageA(g_app->hwndClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd), 0);
         return;
     }
+    if (IsZoomed(hwnd)) SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(hwnd), 0);
     POINT corner = {r.left, r.top};
     MapWindowPoints(g_app->hwndFrame, g_app->hwndClient, &corner, 1);
     MoveWindow(hwnd, corner.x, corner.y, r.right - r.left, r.bottom - r.top, TRUE);

@@ -305,8 +305,11 @@ const char* SaveFailureKey(DWORD error) {
     case ERROR_WRITE_PROTECT:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION: return "Can't open this file for writing";
+    // The target's folder is created in, never opened: a missing file is the document's own,
+    // the file a paged document reads its samples from.
+    case ERROR_FILE_NOT_FOUND: return "KEY Graph data file missing";
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_FILE_NOT_FOUND:
+    case ERROR_DIRECTORY:  // a temporary file cannot be made in a folder that is not there
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_PATHNAME:
