@@ -110,14 +110,7 @@ bool WriteBlockSamples(const tagGS* gs, const WritePlan& p, CByteWriter& out, Pr
             out.Fail(ERROR_NOT_ENOUGH_MEMORY);
             return false;
         }
-        for (uint32_t f = 0; f < n; ++f) {
-            for (int k = 0; k < p.source.slots; ++k) {
-                if (j + f >= p.source.count[k]) continue;
-                const uint32_t w = p.source.width[k];
-                std::memcpy(dst, base[k] + static_cast<size_t>(pos + f) * w, w);
-                dst += w;
-            }
-        }
+        PackFrames(p.source, base, j, pos, n, dst);
         out.Commit(used);
         j += n;
         progress.At(j);

@@ -151,6 +151,36 @@ uint32_t UnpackFrames(const FrameLayout& layout, const uint8_t* data, size_t byt
     return frames;
 }
 
+void PackFrames(const FrameLayout& layout, const uint8_t* const* blocks, uint32_t first, uint32_t position,
+                uint32_t frames, uint8_t* data) {
+    if (FramesAreFull(layout, first, frames)) {
+        // One column per channel with a fixed stride.
+        uint32_t stride = 0;
+        for (int k = 0; k < layout.slots; ++k) stride += layout.width[k];
+        uint32_t at = 0;
+        for (int k = 0; k < layout.slots; ++k) {
+            const uint32_t w = layout.width[k];
+            const uint8_t* src = blocks[k] + static_cast<size_t>(position) * w;
+            uint8_t* dst = data + at;
+            if (w == 2) {
+                for (uint32_t j = 0; j < frames; ++j) std::memcpy(dst + static_cast<size_t>(j) * stride, src + 2 * j, 2);
+            } else {
+                for (uint32_t j = 0; j < frames; ++j) std::memcpy(dst + static_cast<size_t>(j) * stride, src + 8 * j, 8);
+            }
+            at += w;
+        }
+        return;
+    }
+    for (uint32_t f = 0; f < frames; ++f) {
+        for (int k = 0; k < layout.slots; ++k) {
+            if (first + f >= layout.count[k]) continue;
+            const uint32_t w = layout.width[k];
+            std::memcpy(data, blocks[k] + static_cast<size_t>(position + f) * w, w);
+            data += w;
+        }
+    }
+}
+
 void SwapFrameSamples(const FrameLayout& layout, uint8_t* data, uint32_t first, uint32_t frames) {
     size_t at = 0;
     for (uint32_t j = 0; j < frames; ++j) {

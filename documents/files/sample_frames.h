@@ -44,6 +44,10 @@ WindowPlan PlanWindow(const FrameLayout& layout, uint32_t first, uint32_t n);
 // (block k of layout slot k, from position done on). Returns the frames taken.
 uint32_t UnpackFrames(const FrameLayout& layout, const uint8_t* data, size_t bytes, uint32_t first, uint32_t done,
                       uint32_t winLen, int byteSwapped, void* const* blocks);
+// Puts frames first .. first + frames - 1 together from the blocks (block k of layout slot k,
+// holding the slot's samples from index 0; a ring's position is the caller's), into data.
+void PackFrames(const FrameLayout& layout, const uint8_t* const* blocks, uint32_t first, uint32_t position,
+                uint32_t frames, uint8_t* data);
 // How many whole frames from frame first on fit into at most bytes bytes (at most frames of them).
 uint32_t FramesThatFit(const FrameLayout& layout, uint32_t first, uint32_t frames, size_t bytes, size_t* used);
 // Reverses the bytes of every sample in whole frames first .. first + frames - 1.
