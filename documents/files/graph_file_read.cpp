@@ -102,7 +102,8 @@ const char* ReadGraphHeader(ReadState& st, uint32_t* length) {
     PutLeU32(buf + gh::Version, st.version);
     PutLeU32(buf + gh::HeaderLength, *length);
     // A header that ends before the channel count has no channels.
-    st.channels = *length >= gh::HUnit ? (st.swapped ? GetBeU16(buf + gh::ChannelsInUse) : GetLeU16(buf + gh::ChannelsInUse)) : 0;
+    const uint8_t* count = buf + gh::ChannelsInUse;
+    st.channels = *length >= gh::HUnit ? (st.swapped ? GetBeU16(count) : GetLeU16(count)) : 0;
     if (st.channels > kMaxChannels) return kKeyTooManyChannels;
     if (st.swapped) {
         DecodeSwappedHeader(buf, st.version, st.gs);
@@ -333,10 +334,12 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
     if (fault == MarkerSectionFault::None) {
         if (!st.swapped && st.version >= 34) ReadTaggedBlocks(st, false, st.version == 35 && st.firstWord == 1);
     } else {
-        if (FrameLayoutOf(gs).slots == 0) return Refuse(st, fault == MarkerSectionFault::Corrupted ? kKeyMarkersCorrupted : kKeyFileTooShort);
-        Notice(st, fault == MarkerSectionFault::Corrupted ? kKeyMarkersCorrupted
-                   : fault == MarkerSectionFault::NoMemory ? kKeySamplesNoMemory
-                                                          : kKeyRepaired);
+        const char* why = fault == MarkerSectionFault::Corrupted  ? kKeyMarkersCorrupted
+                          : fault == MarkerSectionFault::NoMemory ? kKeySamplesNoMemory
+                                                                  : kKeyRepaired;
+        // Without channels there is nothing to repair from.
+        if (FrameLayoutOf(gs).slots == 0) return Refuse(st, why == kKeyRepaired ? kKeyFileTooShort : why);
+        Notice(st, why);
         notify::SetStatusText(kKeyRepaired);
         StoreMarkers(gs, nullptr, 0);
         RepairCounts(gs, in.Size());

@@ -342,13 +342,15 @@ int OpenGraphFile(const char* path) {
     uint16_t journalHeight = 0;
     tagGS* gs = DoFileOpen(path, &journalHeight);
     if (!gs) return 0;
+    // A file read around damage comes up changed, so that closing it offers to save the repair.
+    const uint32_t repaired = gs->modified;
     if (journalHeight) gs->journalHeight = journalHeight;
     // Filling the journal and applying the channels mark it modified; the file is unchanged.
     HWND edit = gs->journalWnd ? GetJournalHwnd(gs->journalWnd) : nullptr;
     if (edit) SendMessageA(edit, EM_SETMODIFY, 0, 0);
     ApplyChannelParams();
     if (edit) SendMessageA(edit, EM_SETMODIFY, 0, 0);
-    setDirtyGraphFlag(gs, 0);
+    setDirtyGraphFlag(gs, repaired);
     return 1;
 }
 

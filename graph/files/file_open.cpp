@@ -78,8 +78,8 @@ bool IsGraphWindow(HWND hwnd) {
 bool IsUntitledTitle(const char* title) {
     const char* word = "Untitled";
     const size_t n = std::strlen(word);
-    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, title, static_cast<int>(n), word, static_cast<int>(n)) != CSTR_EQUAL)
-        return false;
+    const int length = static_cast<int>(n);
+    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, title, length, word, length) != CSTR_EQUAL) return false;
     for (const char* p = title + n; *p; ++p)
         if (*p < '0' || *p > '9') return false;
     return true;
@@ -272,7 +272,8 @@ int OpenDataFile(tagGS* gs, const char* path, int mode) {
         return 0;
     }
     lstrcpynA(gs->title, path, sizeof gs->title);
-    if (!GetFullPathNameA(path, sizeof gs->filePath, gs->filePath, nullptr)) lstrcpynA(gs->filePath, path, sizeof gs->filePath);
+    if (!GetFullPathNameA(path, sizeof gs->filePath, gs->filePath, nullptr))
+        lstrcpynA(gs->filePath, path, sizeof gs->filePath);
     int read = 0;
     stGraphReadReport report{};
     if (g_fileKind == kFileKindGraph) {
@@ -330,7 +331,8 @@ int ShowOpenedGraph(tagGS* gs, int reused) {
         notify::UpdateGraphEditMenus(gs);
     if (gs->journalWnd) JournalEnableButtons(gs->journalWnd, gs->journalShown ? 1 : 0);
     ResetMeasurementGrid(gs, gs->measureRows, 5);
-    if (gs->selectedChan < static_cast<uint32_t>(kMaxChannels)) SelectGraphChannel(gs, static_cast<int16_t>(gs->selectedChan));
+    if (gs->selectedChan < static_cast<uint32_t>(kMaxChannels))
+        SelectGraphChannel(gs, static_cast<int16_t>(gs->selectedChan));
     UpdateAllMeasurements(gs);
     SetDisplayMode(gs, static_cast<int16_t>(gs->displayMode));
     UpdateHScrollBar(gs);

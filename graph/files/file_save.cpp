@@ -209,12 +209,14 @@ DWORD WritePictureInto(HANDLE file, void* context) {
                          static_cast<int16_t>((picture.bottom - picture.top) * 1000 / (dpiY ? dpiY : 96)), header);
     DWORD error = 0, done = 0;
     if (!WriteFile(file, header, sizeof header, &done, nullptr)) error = GetLastError();
-    HANDLE source = CreateFileA(drawn, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE source =
+        CreateFileA(drawn, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!error && source == INVALID_HANDLE_VALUE) error = GetLastError();
     char block[kCopyBlock];
     DWORD got = 0;
     while (!error && ReadFile(source, block, sizeof block, &got, nullptr) && got > 0)
-        if (!WriteFile(file, block, got, &done, nullptr) || done != got) error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
+        if (!WriteFile(file, block, got, &done, nullptr) || done != got)
+            error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     DeleteFileA(drawn);
     return error;
@@ -341,7 +343,8 @@ DWORD WriteFileThroughTemporary(const char* target, SaveWriter writer, void* con
         return ERROR_ACCESS_DENIED;
     lstrcpynA(folder, full, static_cast<int>(name - full) + 1);
     if (!GetTempFileNameA(folder, "ACQ", 0, temporary)) return GetLastError();
-    HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         DeleteFileA(temporary);

@@ -189,6 +189,20 @@ TEST_F(FileCommands, AFileThatCannotBeReadIsReportedWithItsReasonAndLeavesNoGrap
     EXPECT_EQ(std::string(title).rfind("Untitled", 0), 0u);
 }
 
+TEST_F(FileCommands, AFileEndingInsideItsSamplesOpensRepairedAndChanged) {
+    TempFolder folder("kymora-repair");
+    Bytes f = SmallFile(20, 100);
+    f.resize(f.size() - 8 - 13 - 3 - 14 - 30);  // the tail, the markers and 15 samples gone
+    const std::string path = folder.File("cut.acq");
+    ASSERT_TRUE(WriteWholeFile(path, f));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    EXPECT_EQ(gs->chanCount[2], 85u);
+    EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[84], 20 + 84);
+    EXPECT_EQ(gs->modified, 1u);
+}
+
 TEST_F(FileCommands, TheStoredPlacementComesBackAndIsSavedAgain) {
     TempFolder folder("kymora-place");
     const std::string path = folder.File("placed.acq");
