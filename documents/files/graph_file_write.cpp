@@ -18,8 +18,10 @@
 namespace {
 using namespace acqfile;
 
-// Samples are gathered into runs of whole frames of at most this many bytes.
-constexpr size_t kSampleRunBytes = 32 * 1024;
+// Samples are gathered into runs of whole frames of at most this many bytes, and a file is
+// written in pieces of the writer's buffer: few system calls for a long recording.
+constexpr size_t kSampleRunBytes = 256 * 1024;
+constexpr size_t kFileBufferBytes = 1024 * 1024;
 const char* const kKeySaving = "Saving file: %3lu%% completed";
 
 // What one write puts into the file.
@@ -308,7 +310,7 @@ int WriteGraphStream(tagGS* gs, CByteWriter& out, int mode, int keepDataOffset) 
 }
 
 int WriteAcqFile(tagGS* gs, HANDLE file, int mode, int keepDataOffset) {
-    CByteWriter out(file);
+    CByteWriter out(file, kFileBufferBytes);
     if (!out.Ok()) {
         SetLastError(out.Error());
         return 0;

@@ -1,5 +1,6 @@
 // Sample frames: layout arithmetic and taking frames apart into channel blocks.
 #include "documents/files/sample_frames.h"
+#include <emmintrin.h>
 #include <cmath>
 #include <cstring>
 
@@ -22,9 +23,72 @@ bool FramesAreFull(const FrameLayout& layout, uint32_t first, uint32_t frames) {
     return true;
 }
 
+// Eight rows of eight 16-bit values turned into eight columns: row r's value c goes to out[c] at
+// place r. Sixteen bytes are read from each in pointer and written to each out pointer.
+void Transpose8x8(const uint8_t* const in[8], uint8_t* const out[8]) {
+    __m128i r[8];
+    for (int i = 0; i < 8; ++i) r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in[i]));
+    __m128i a[8], b[8];
+    for (int i = 0; i < 4; ++i) {
+        a[2 * i] = _mm_unpacklo_epi16(r[2 * i], r[2 * i + 1]);
+        a[2 * i + 1] = _mm_unpackhi_epi16(r[2 * i], r[2 * i + 1]);
+    }
+    for (int half = 0; half < 2; ++half) {
+        const int at = 4 * half;
+        b[at] = _mm_unpacklo_epi32(a[at], a[at + 2]);
+        b[at + 1] = _mm_unpackhi_epi32(a[at], a[at + 2]);
+        b[at + 2] = _mm_unpacklo_epi32(a[at + 1], a[at + 3]);
+        b[at + 3] = _mm_unpackhi_epi32(a[at + 1], a[at + 3]);
+    }
+    for (int i = 0; i < 4; ++i) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * i]), _mm_unpacklo_epi64(b[i], b[i + 4]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * i + 1]), _mm_unpackhi_epi64(b[i], b[i + 4]));
+    }
+}
+
+bool AllSixteenBit(const FrameLayout& layout) {
+    for (int k = 0; k < layout.slots; ++k)
+        if (layout.width[k] != 2) return false;
+    return layout.slots > 0;
+}
+
+// Full frames of 16-bit channels between frame-major data and channel blocks, eight channels by
+// eight frames at a time; toBlocks chooses the direction. The rest goes value by value.
+void MoveSixteenBitFrames(const FrameLayout& layout, uint8_t* data, uint8_t* const* blocks, uint32_t at,
+                          uint32_t frames, bool toBlocks) {
+    const size_t stride = 2 * static_cast<size_t>(layout.slots);
+    const int groups = layout.slots / 8;
+    uint32_t f = 0;
+    for (; f + 8 <= frames; f += 8) {
+        for (int g = 0; g < groups; ++g) {
+            const uint8_t* in[8];
+            uint8_t* out[8];
+            for (int i = 0; i < 8; ++i) {
+                uint8_t* frame = data + (f + i) * stride + 16 * g;
+                uint8_t* channel = blocks[8 * g + i] + 2 * (static_cast<size_t>(at) + f);
+                in[i] = toBlocks ? frame : channel;
+                out[i] = toBlocks ? channel : frame;
+            }
+            Transpose8x8(in, out);
+        }
+    }
+    for (uint32_t j = 0; j < frames; ++j) {
+        for (int k = j < f ? 8 * groups : 0; k < layout.slots; ++k) {
+            uint8_t* frame = data + j * stride + 2 * k;
+            uint8_t* channel = blocks[k] + 2 * (static_cast<size_t>(at) + j);
+            std::memcpy(toBlocks ? channel : frame, toBlocks ? frame : channel, 2);
+        }
+    }
+}
+
 // Full frames: one column per channel, copied with a fixed stride.
 void UnpackFullFrames(const FrameLayout& layout, const uint8_t* data, uint32_t frames, uint32_t done,
                       int byteSwapped, void* const* blocks) {
+    if (AllSixteenBit(layout) && byteSwapped != 1) {
+        MoveSixteenBitFrames(layout, const_cast<uint8_t*>(data), reinterpret_cast<uint8_t* const*>(blocks), done,
+                             frames, true);
+        return;
+    }
     uint32_t stride = 0;
     for (int k = 0; k < layout.slots; ++k) stride += layout.width[k];
     uint32_t at = 0;
@@ -153,6 +217,10 @@ uint32_t UnpackFrames(const FrameLayout& layout, const uint8_t* data, size_t byt
 
 void PackFrames(const FrameLayout& layout, const uint8_t* const* blocks, uint32_t first, uint32_t position,
                 uint32_t frames, uint8_t* data) {
+    if (FramesAreFull(layout, first, frames) && AllSixteenBit(layout)) {
+        MoveSixteenBitFrames(layout, data, const_cast<uint8_t* const*>(blocks), position, frames, false);
+        return;
+    }
     if (FramesAreFull(layout, first, frames)) {
         // One column per channel with a fixed stride.
         uint32_t stride = 0;

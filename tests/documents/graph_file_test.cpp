@@ -137,6 +137,31 @@ TEST(GraphFileRoundTrip, LongChannelsOfUnequalLengthsComeBackWhole) {
     EXPECT_TRUE(SameBits(ValueAt(e.gs, 2, 21110), std::sin(21110 * 0.01)));
 }
 
+TEST(GraphFileRoundTrip, SixteenChannelsAndMoreGoToTheirPlaces) {
+    // Seventeen 16-bit channels of 1,003 samples: two groups of eight and one more, and frames
+    // that do not come in eights; then with one channel shorter than the others.
+    for (int shorter : {1003, 500}) {
+        AcqSpec spec;
+        for (int k = 0; k < 17; ++k) {
+            AcqChannel c;
+            c.slot = static_cast<int16_t>(3 * k);
+            const int n = k == 9 ? shorter : 1003;
+            for (int i = 0; i < n; ++i) c.raw.push_back(static_cast<int16_t>(k * 1000 + i));
+            spec.channels.push_back(c);
+        }
+        const Bytes file = BuildAcq(spec);
+        TestDoc d;
+        ASSERT_EQ(Read(d, file, nullptr), 1);
+        for (int k = 0; k < 17; ++k)
+            for (int i : {0, 7, 8, 499, 998, 1002}) {
+                if (k == 9 && i >= shorter) continue;
+                EXPECT_EQ(RawAt(d.gs, 3 * k, i), k * 1000 + i) << k << " " << i << " " << shorter;
+            }
+        const Bytes again = Write(d);
+        EXPECT_EQ(FirstDifference(file, Bytes(again.begin(), again.begin() + file.size())), -1) << shorter;
+    }
+}
+
 // ---- The writer's fields ----
 
 TEST(GraphFileWriter, FieldsLandAtTheirOffsets) {
