@@ -282,6 +282,59 @@ TEST_F(FileCommands, TheChooserListsTheFoldersGraphFilesAndOpensTheChosenOne) {
     EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[0], 8);
 }
 
+// The user of a common file dialog: once the dialog's own page (the program's template) is up,
+// ticks "Selected section only" when asked to, types a name and presses OK.
+struct Typist {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_done) {
+            HWND common = GetParent(call->hwnd);
+            HWND name = common ? GetDlgItem(common, 1148) : nullptr;  // the explorer dialog's name box
+            if (name) {
+                g_done = true;
+                if (g_tick) CheckDlgButton(call->hwnd, IDC_SAVE_SELECTION_ONLY, BST_CHECKED);
+                SetWindowTextA(name, g_name.c_str());
+                PostMessageA(common, WM_COMMAND, IDOK, 0);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline std::string g_name;
+    static inline bool g_tick = false;
+    static inline bool g_done = false;
+};
+
+TEST_F(FileCommands, TheCommonDialogsWithTheProgramsPagesOpenAndSave) {
+    SetFileDialogProcs(nullptr, nullptr);
+    TempFolder folder("kymora-dialogs");
+    const std::string path = folder.File("typed.acq");
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(RichSpec())));
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Typist::Hook, nullptr, GetCurrentThreadId());
+    Typist::g_name = path;
+    Typist::g_done = false;
+    Command(IDM_FILE_OPEN);
+    EXPECT_TRUE(Typist::g_done);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    EXPECT_STREQ(gs->chanLabel[0], "Biceps EMG");
+
+    // Save As with the selection alone ticked on the program's page of the save dialog.
+    gs->selStart = 3.5;
+    gs->selEnd = 4.5;
+    const std::string part = folder.File("typed-part.acq");
+    Typist::g_name = part;
+    Typist::g_tick = true;
+    Typist::g_done = false;
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(WindowShowing(path)), 0);
+    Command(IDM_FILE_SAVE_AS);
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(Typist::g_done);
+    const Bytes saved = ReadWholeFile(part);
+    ASSERT_GT(saved.size(), 3000u);
+    EXPECT_EQ(GetU32(saved, 2976 + 88), 2u);  // two samples of the first channel: the selection
+    EXPECT_EQ(std::string(gs->title), path);  // a selection saved alone leaves the name
+}
+
 // ---- Saving ----
 
 TEST_F(FileCommands, SaveAsFromTheMenuWritesTheActiveGraphUnderTheChosenName) {
