@@ -11,8 +11,8 @@
 namespace {
 
 // Hidden controls of the common dialog in the Browse step: OK, Cancel, the file-type and
-// file-name labels and fields.
-constexpr int kBrowseHidden[] = {IDOK, IDCANCEL, 1089, 1090, 1136, 1152};
+// file-name labels and fields (the name field as an edit or, in newer dialogs, a combo box).
+constexpr int kBrowseHidden[] = {IDOK, IDCANCEL, 1089, 1090, 1136, 1152, 1148};
 constexpr uint32_t kBrowseTextsId = static_cast<uint32_t>(-102);
 
 struct stChooser {

@@ -335,6 +335,49 @@ TEST_F(FileCommands, TheCommonDialogsWithTheProgramsPagesOpenAndSave) {
     EXPECT_EQ(std::string(gs->title), path);  // a selection saved alone leaves the name
 }
 
+// The user of the chooser who first browses to another folder, then picks its second file.
+struct Browser {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE && !g_done) {
+            HWND dlg = reinterpret_cast<HWND>(wParam);
+            HWND list = GetDlgItem(dlg, IDC_CHOOSER_LIST);
+            if (list) {
+                g_done = true;
+                const LPARAM control = reinterpret_cast<LPARAM>(list);
+                PostMessageA(dlg, WM_COMMAND, IDOK, 0);  // "Browse..." is selected at first
+                PostMessageA(list, LB_SETCURSEL, 2, 0);
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_LIST, LBN_SELCHANGE), control);
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_LIST, LBN_DBLCLK), control);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline bool g_done = false;
+};
+
+TEST_F(FileCommands, TheChoosersBrowseStepChangesTheFolderItLists) {
+    TempFolder first("kymora-browse-a"), second("kymora-browse-b");
+    ASSERT_TRUE(WriteWholeFile(first.File("a.acq"), SmallFile(21)));
+    ASSERT_TRUE(WriteWholeFile(second.File("x.acq"), SmallFile(22)));
+    ASSERT_TRUE(WriteWholeFile(second.File("y.acq"), SmallFile(23)));
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(sizeof before, before);
+    SetCurrentDirectoryA(first.path.c_str());
+    g_open.names = {second.File("x.acq")};  // the Browse step's open dialog ends in the second folder
+    Browser::g_done = false;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, Browser::Hook, nullptr, GetCurrentThreadId());
+    Command(IDM_FILE_CHOOSER);
+    UnhookWindowsHookEx(hook);
+    char now[MAX_PATH];
+    GetCurrentDirectoryA(sizeof now, now);
+    SetCurrentDirectoryA(before);
+    EXPECT_EQ(g_open.calls, 1);
+    EXPECT_EQ(std::string(now), second.path);
+    tagGS* gs = GraphShowing(second.File("y.acq"));
+    ASSERT_TRUE(gs);
+    EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[0], 23);
+}
+
 // ---- Saving ----
 
 TEST_F(FileCommands, SaveAsFromTheMenuWritesTheActiveGraphUnderTheChosenName) {
