@@ -287,8 +287,10 @@ int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t
     const CMarkerManager* m = gs->markerManager;
     const uint32_t count = StoredMarkerCount(gs);
     std::vector<uint8_t> head = m && m->hasBlock ? m->head : DefaultMarkerHead(count);
+    const bool kept = selected >= 0 && static_cast<uint32_t>(selected) < count;
     if (form != MarkerBlockForm::Normal) std::fill(head.begin(), head.begin() + 16, 0);
-    if (form == MarkerBlockForm::SelectionOnly) PutLeU32(head.data() + 12, 1);
+    // The one append marker kept with a selection is number 1 of its type.
+    if (form == MarkerBlockForm::SelectionOnly && kept) PutLeU32(head.data() + 12, 1);
     out.U32(acqfile::kMarkerManagerTag);
     out.Write(head.data(), head.size());
     if (form == MarkerBlockForm::Normal) {
@@ -296,7 +298,7 @@ int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t
             auto r = m && i < m->records.size() ? m->records[i] : DefaultMarkerRecord(i);
             out.Write(r.data(), r.size());
         }
-    } else if (form == MarkerBlockForm::SelectionOnly && selected >= 0 && static_cast<uint32_t>(selected) < count) {
+    } else if (form == MarkerBlockForm::SelectionOnly && kept) {
         auto r = m && static_cast<uint32_t>(selected) < m->records.size() ? m->records[selected]
                                                                              : DefaultMarkerRecord(0);
         PutLeU32(r.data() + 4, 1);   // number 1 of its type

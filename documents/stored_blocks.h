@@ -42,7 +42,8 @@ enum class MarkerBlockForm { Normal, SettingsOnly, SelectionOnly };
 // stored marker. With settingsOnly no records are read (templates).
 int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly);
 // SelectionOnly writes the counters 0, 0, 0, 1 and one record, that of marker `selected` (an
-// index, -1 for none) as the active append marker number 1. 1 written, 0 failed.
+// index) as the active append marker number 1; with -1 all counters are 0 and no record
+// follows. 1 written, 0 failed.
 int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t selected);
 
 // ---- Journal ----

@@ -236,6 +236,10 @@ TEST(GraphFileWriter, ASelectionOutsideEverySegmentKeepsNoMarker) {
     TestDoc e;
     ASSERT_EQ(Read(e, f, nullptr), 1);
     EXPECT_EQ(StoredMarkerCount(e.gs), 0u);
+    // The marker-manager block counts no append marker and holds no record.
+    const size_t manager = f.size() - 4 - 2 - 7 * 16 - (4 + 16 + 4 + 4 + 12 + 4 * 12 + 130);
+    ASSERT_EQ(GetU32(f, manager), 0x08102002u);
+    EXPECT_EQ(GetU32(f, manager + 16), 0u);
 }
 
 TEST(GraphFileWriter, HeadModesLeaveTheSamplesToTheRecording) {
