@@ -62,7 +62,7 @@ void PutB64(Bytes& b, size_t at, double v) {
 
 // Every neutral field of a version-42 header set to a value of its own, so that a round trip
 // shows which are carried.
-void FillDistinctFields(Bytes& h, const AcqSpec& s) {
+void FillDistinctFields(Bytes& h, const AcqRecipe& s) {
     PutU16(h, 12, s.hUnit);
     PutU16(h, 14, s.selected);
     PutF64(h, 16, s.interval);
@@ -150,7 +150,7 @@ Bytes ChannelHeader(const AcqChannel& c) {
 }
 
 // The samples interleaved frame by frame, in the order the channels are given (slot order).
-Bytes Samples(const AcqSpec& s) {
+Bytes Samples(const AcqRecipe& s) {
     Bytes b;
     uint32_t frames = 0;
     for (const AcqChannel& c : s.channels) frames = c.Count() > frames ? c.Count() : frames;
@@ -168,19 +168,19 @@ Bytes Samples(const AcqSpec& s) {
 
 }  // namespace
 
-size_t ChannelHeaderAt(const AcqSpec& spec, size_t index) {
-    size_t at = spec.headerLength;
-    for (size_t i = 0; i < index; ++i) at += spec.channels[i].headerLength;
+size_t ChannelHeaderAt(const AcqRecipe& recipe, size_t index) {
+    size_t at = recipe.headerLength;
+    for (size_t i = 0; i < index; ++i) at += recipe.channels[i].headerLength;
     return at;
 }
-size_t ForeignBlockAt(const AcqSpec& spec) { return ChannelHeaderAt(spec, spec.channels.size()); }
-size_t TypeTableAt(const AcqSpec& spec) {
-    return ForeignBlockAt(spec) + 4 + (spec.foreign && spec.foreignTag == 100 ? spec.foreignData.size() : 0);
+size_t ForeignBlockAt(const AcqRecipe& recipe) { return ChannelHeaderAt(recipe, recipe.channels.size()); }
+size_t TypeTableAt(const AcqRecipe& recipe) {
+    return ForeignBlockAt(recipe) + 4 + (recipe.foreign && recipe.foreignTag == 100 ? recipe.foreignData.size() : 0);
 }
-size_t SamplesAt(const AcqSpec& spec) { return TypeTableAt(spec) + 4 * spec.channels.size(); }
-size_t MarkerSectionAt(const AcqSpec& spec) { return SamplesAt(spec) + Samples(spec).size(); }
+size_t SamplesAt(const AcqRecipe& recipe) { return TypeTableAt(recipe) + 4 * recipe.channels.size(); }
+size_t MarkerSectionAt(const AcqRecipe& recipe) { return SamplesAt(recipe) + Samples(recipe).size(); }
 
-Bytes BuildAcq(const AcqSpec& s) {
+Bytes BuildAcq(const AcqRecipe& s) {
     Bytes h(s.headerLength > 2976 ? s.headerLength : 2976, 0);
     FillDistinctFields(h, s);
     PutU16(h, 0, s.firstWord);
@@ -218,7 +218,7 @@ Bytes BuildAcq(const AcqSpec& s) {
     return file;
 }
 
-Bytes BuildSwappedAcq(const AcqSpec& s) {
+Bytes BuildSwappedAcq(const AcqRecipe& s) {
     Bytes h(2976, 0);
     PutB32(h, 2, s.version);
     PutB32(h, 6, s.headerLength);
@@ -384,8 +384,8 @@ Bytes GraphItemsBlock() {
     return b;
 }
 
-AcqSpec RichSpec() {
-    AcqSpec s;
+AcqRecipe RichRecipe() {
+    AcqRecipe s;
     AcqChannel a;
     a.slot = 0;
     a.label = "Biceps EMG";

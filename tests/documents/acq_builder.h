@@ -34,7 +34,7 @@ struct AcqMarker {
     uint16_t open = 0, word1 = 0, word2 = 0;
 };
 
-struct AcqSpec {
+struct AcqRecipe {
     uint16_t firstWord = 0;
     uint32_t version = 42;
     uint32_t headerLength = 2976;
@@ -54,15 +54,15 @@ struct AcqSpec {
 };
 
 // Little-endian (or, for the swapped variant, big-endian field by field) graph files.
-Bytes BuildAcq(const AcqSpec& spec);
-Bytes BuildSwappedAcq(const AcqSpec& spec);
+Bytes BuildAcq(const AcqRecipe& recipe);
+Bytes BuildSwappedAcq(const AcqRecipe& recipe);
 
-// Offsets inside a file BuildAcq made of the spec.
-size_t ChannelHeaderAt(const AcqSpec& spec, size_t index);
-size_t ForeignBlockAt(const AcqSpec& spec);
-size_t TypeTableAt(const AcqSpec& spec);
-size_t SamplesAt(const AcqSpec& spec);
-size_t MarkerSectionAt(const AcqSpec& spec);
+// Offsets inside a file BuildAcq made of the recipe.
+size_t ChannelHeaderAt(const AcqRecipe& recipe, size_t index);
+size_t ForeignBlockAt(const AcqRecipe& recipe);
+size_t TypeTableAt(const AcqRecipe& recipe);
+size_t SamplesAt(const AcqRecipe& recipe);
+size_t MarkerSectionAt(const AcqRecipe& recipe);
 
 // Tagged blocks.
 Bytes JournalBlock(uint16_t autoTime, const std::string& text, bool wideField = false);
@@ -74,7 +74,7 @@ Bytes MarkerManagerBlock(const uint32_t counters[4], const std::vector<StoredMar
 Bytes OutputPanelsBlock();
 Bytes GraphItemsBlock();
 // Two channels, three markers and every tagged block: a file that uses the whole format.
-AcqSpec RichSpec();
+AcqRecipe RichRecipe();
 
 void PutU16(Bytes& b, size_t at, uint16_t v);
 void PutU32(Bytes& b, size_t at, uint32_t v);

@@ -178,26 +178,26 @@ std::vector<std::string> SeedFiles(const std::string& folder) {
 // The seeds: files that use the format's forms, each small.
 int MakeCorpus(const std::string& folder) {
     CreateDirectoryA(folder.c_str(), nullptr);
-    AcqSpec rich = RichSpec();
-    AcqSpec old = RichSpec();
+    AcqRecipe rich = RichRecipe();
+    AcqRecipe old = RichRecipe();
     old.version = 33;
     old.tail.clear();
-    AcqSpec v35 = RichSpec();
+    AcqRecipe v35 = RichRecipe();
     v35.version = 35;
     v35.firstWord = 1;
-    AcqSpec v37 = RichSpec();
+    AcqRecipe v37 = RichRecipe();
     v37.version = 37;
-    AcqSpec longer = RichSpec();
+    AcqRecipe longer = RichRecipe();
     longer.headerLength = 3010;
     longer.channels[1].headerLength = 270;
-    AcqSpec bare;
+    AcqRecipe bare;
     bare.foreign = false;
-    AcqSpec swapped = RichSpec();
+    AcqRecipe swapped = RichRecipe();
     swapped.version = 34;
-    AcqSpec swappedOld = RichSpec();
+    AcqRecipe swappedOld = RichRecipe();
     swappedOld.version = 33;
     swappedOld.channels[0].colour = 205;
-    AcqSpec templ = RichSpec();
+    AcqRecipe templ = RichRecipe();
     templ.version = 37;
     for (AcqChannel& c : templ.channels) c.raw.clear(), c.values.clear();
     templ.markers.clear();

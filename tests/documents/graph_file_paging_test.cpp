@@ -13,8 +13,8 @@ namespace {
 
 constexpr int kLong = 50000;
 
-AcqSpec LongSpec() {
-    AcqSpec spec;
+AcqRecipe LongRecipe() {
+    AcqRecipe recipe;
     AcqChannel a, b, c;
     a.slot = 1;
     a.scale = 0.5;
@@ -27,9 +27,9 @@ AcqSpec LongSpec() {
         b.values.push_back(i * 0.25);
     }
     for (int i = 0; i < kLong / 2; ++i) c.raw.push_back(static_cast<int16_t>(-i));
-    spec.channels = {a, b, c};
-    spec.markers = {{100, "start"}, {40000, "late"}};
-    return spec;
+    recipe.channels = {a, b, c};
+    recipe.markers = {{100, "start"}, {40000, "late"}};
+    return recipe;
 }
 
 // Reads the file as File Open does: the document names its file.
@@ -47,7 +47,7 @@ size_t BlockBytes(const void* p) { return p ? GlobalSize(GlobalHandle(p)) : 0; }
 TEST(GraphFilePaging, ALongFileStaysOnDiskAndIsPagedIn) {
     TempFolder folder("kymora-paging");
     const std::string path = folder.File("long.acq");
-    const Bytes file = BuildAcq(LongSpec());
+    const Bytes file = BuildAcq(LongRecipe());
     ASSERT_TRUE(WriteWholeFile(path, file));
     TestDoc d;
     stGraphReadReport report{};
@@ -73,7 +73,7 @@ TEST(GraphFilePaging, ALongFileStaysOnDiskAndIsPagedIn) {
 TEST(GraphFilePaging, APagedDocumentIsWrittenFromItsFile) {
     TempFolder folder("kymora-pagedwrite");
     const std::string path = folder.File("long.acq");
-    const Bytes file = BuildAcq(LongSpec());
+    const Bytes file = BuildAcq(LongRecipe());
     ASSERT_TRUE(WriteWholeFile(path, file));
     TestDoc d;
     ASSERT_EQ(ReadFromDisk(d, path, nullptr), 1);
@@ -102,9 +102,9 @@ TEST(GraphFilePaging, APagedDocumentIsWrittenFromItsFile) {
 TEST(GraphFilePaging, ASwappedLongFileIsPagedAndWrittenLittleEndian) {
     TempFolder folder("kymora-swappaged");
     const std::string path = folder.File("mac.acq");
-    AcqSpec spec = LongSpec();
-    spec.version = 35;
-    ASSERT_TRUE(WriteWholeFile(path, BuildSwappedAcq(spec)));
+    AcqRecipe recipe = LongRecipe();
+    recipe.version = 35;
+    ASSERT_TRUE(WriteWholeFile(path, BuildSwappedAcq(recipe)));
     TestDoc d;
     stGraphReadReport report{};
     ASSERT_EQ(ReadFromDisk(d, path, &report), 1);
@@ -126,12 +126,12 @@ TEST(GraphFilePaging, ASwappedLongFileIsPagedAndWrittenLittleEndian) {
 TEST(GraphFilePaging, AFileThatFitsTheWindowIsReadWhole) {
     TempFolder folder("kymora-short");
     const std::string path = folder.File("short.acq");
-    AcqSpec spec;
+    AcqRecipe recipe;
     AcqChannel a;
     a.slot = 0;
     for (int i = 0; i < static_cast<int>(kPagingWindow); ++i) a.raw.push_back(static_cast<int16_t>(i));
-    spec.channels = {a};
-    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(spec)));
+    recipe.channels = {a};
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
     TestDoc d;
     stGraphReadReport report{};
     ASSERT_EQ(ReadFromDisk(d, path, &report), 1);

@@ -45,7 +45,7 @@ int SlotsInUse(const tagGS* gs) {
 // ---- Round trips ----
 
 TEST(GraphFileRoundTrip, AFileUsingTheWholeFormatIsWrittenBackByteForByte) {
-    const Bytes file = BuildAcq(RichSpec());
+    const Bytes file = BuildAcq(RichRecipe());
     TestDoc d;
     stGraphReadReport report{};
     ASSERT_EQ(Read(d, file, &report), 1);
@@ -56,9 +56,9 @@ TEST(GraphFileRoundTrip, AFileUsingTheWholeFormatIsWrittenBackByteForByte) {
 }
 
 TEST(GraphFileRoundTrip, TheDocumentTakesEveryFieldAndSampleBitForBit) {
-    const AcqSpec spec = RichSpec();
+    const AcqRecipe recipe = RichRecipe();
     TestDoc d;
-    ASSERT_EQ(Read(d, BuildAcq(spec), nullptr), 1);
+    ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1);
     tagGS* gs = d.gs;
     EXPECT_EQ(SlotsInUse(gs), 3);
     EXPECT_TRUE(ChannelInUse(gs, 0) && ChannelInUse(gs, 5) && ChannelInUse(gs, 59));
@@ -76,8 +76,8 @@ TEST(GraphFileRoundTrip, TheDocumentTakesEveryFieldAndSampleBitForBit) {
     ASSERT_EQ(gs->chanCount[5], 6u);
     ASSERT_EQ(gs->chanCount[59], 3u);
     EXPECT_EQ(gs->totalSamples, 10);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(RawAt(gs, 0, i), spec.channels[0].raw[i]) << i;
-    for (int i = 0; i < 6; ++i) EXPECT_TRUE(SameBits(ValueAt(gs, 5, i), spec.channels[1].values[i])) << i;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(RawAt(gs, 0, i), recipe.channels[0].raw[i]) << i;
+    for (int i = 0; i < 6; ++i) EXPECT_TRUE(SameBits(ValueAt(gs, 5, i), recipe.channels[1].values[i])) << i;
     EXPECT_EQ(RawAt(gs, 59, 2), 300);
     EXPECT_EQ(gs->storageKind, kStoreMemory);
     // The view, the selection, the window and the display settings.
@@ -115,7 +115,7 @@ TEST(GraphFileRoundTrip, TheDocumentTakesEveryFieldAndSampleBitForBit) {
 }
 
 TEST(GraphFileRoundTrip, LongChannelsOfUnequalLengthsComeBackWhole) {
-    AcqSpec spec;
+    AcqRecipe recipe;
     AcqChannel a, b;
     a.slot = 1;
     b.slot = 2;
@@ -123,8 +123,8 @@ TEST(GraphFileRoundTrip, LongChannelsOfUnequalLengthsComeBackWhole) {
     b.size = 8;
     for (int i = 0; i < 30000; ++i) a.raw.push_back(static_cast<int16_t>(i * 7));
     for (int i = 0; i < 21111; ++i) b.values.push_back(std::sin(i * 0.01));
-    spec.channels = {a, b};
-    const Bytes file = BuildAcq(spec);
+    recipe.channels = {a, b};
+    const Bytes file = BuildAcq(recipe);
     TestDoc d;
     ASSERT_EQ(Read(d, file, nullptr), 1);
     const Bytes again = Write(d);
@@ -141,15 +141,15 @@ TEST(GraphFileRoundTrip, SixteenChannelsAndMoreGoToTheirPlaces) {
     // Seventeen 16-bit channels of 1,003 samples: two groups of eight and one more, and frames
     // that do not come in eights; then with one channel shorter than the others.
     for (int shorter : {1003, 500}) {
-        AcqSpec spec;
+        AcqRecipe recipe;
         for (int k = 0; k < 17; ++k) {
             AcqChannel c;
             c.slot = static_cast<int16_t>(3 * k);
             const int n = k == 9 ? shorter : 1003;
             for (int i = 0; i < n; ++i) c.raw.push_back(static_cast<int16_t>(k * 1000 + i));
-            spec.channels.push_back(c);
+            recipe.channels.push_back(c);
         }
-        const Bytes file = BuildAcq(spec);
+        const Bytes file = BuildAcq(recipe);
         TestDoc d;
         ASSERT_EQ(Read(d, file, nullptr), 1);
         for (int k = 0; k < 17; ++k)
@@ -166,7 +166,7 @@ TEST(GraphFileRoundTrip, SixteenChannelsAndMoreGoToTheirPlaces) {
 
 TEST(GraphFileWriter, FieldsLandAtTheirOffsets) {
     TestDoc d;
-    ASSERT_EQ(Read(d, BuildAcq(RichSpec()), nullptr), 1);
+    ASSERT_EQ(Read(d, BuildAcq(RichRecipe()), nullptr), 1);
     std::memset(d.gs->chanLabel[0], 'x', 40);  // no terminator: byte 45 of the header is forced to 0
     d.gs->selStart = 1.0;
     const Bytes f = Write(d);
@@ -195,7 +195,7 @@ TEST(GraphFileWriter, FieldsLandAtTheirOffsets) {
 
 TEST(GraphFileWriter, ASelectionKeepsTheMarkersOfItsSegmentConsistent) {
     TestDoc d;
-    ASSERT_EQ(Read(d, BuildAcq(RichSpec()), nullptr), 1);
+    ASSERT_EQ(Read(d, BuildAcq(RichRecipe()), nullptr), 1);
     // Samples 7 and 8, inside the segment that starts at sample 6.
     d.gs->selStart = 3.5;
     d.gs->selEnd = 4.5;
@@ -221,15 +221,15 @@ TEST(GraphFileWriter, ASelectionKeepsTheMarkersOfItsSegmentConsistent) {
 
 TEST(GraphFileWriter, ASelectionOutsideEverySegmentKeepsNoMarker) {
     TestDoc d;
-    AcqSpec spec = RichSpec();
-    spec.markers[0].position = 2;  // the first segment starts after the selection
+    AcqRecipe recipe = RichRecipe();
+    recipe.markers[0].position = 2;  // the first segment starts after the selection
     const uint32_t counters[4] = {1, 0, 0, 2};
     std::vector<StoredMarkerRecord> records(3);
     records[0].type = 3;
     records[2].type = 3;
     records[2].number = 2;
-    spec.tail = MarkerManagerBlock(counters, records);
-    ASSERT_EQ(Read(d, BuildAcq(spec), nullptr), 1);
+    recipe.tail = MarkerManagerBlock(counters, records);
+    ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1);
     d.gs->selStart = 0.0;
     d.gs->selEnd = 0.5;
     const Bytes f = Write(d, kWriteSelection);
@@ -244,7 +244,7 @@ TEST(GraphFileWriter, ASelectionOutsideEverySegmentKeepsNoMarker) {
 
 TEST(GraphFileWriter, HeadModesLeaveTheSamplesToTheRecording) {
     TestDoc d;
-    ASSERT_EQ(Read(d, BuildAcq(RichSpec()), nullptr), 1);
+    ASSERT_EQ(Read(d, BuildAcq(RichRecipe()), nullptr), 1);
     const Bytes head = Write(d, kWriteHead);
     EXPECT_EQ(head.size(), 2976u + 256 * 3 + 68);
     EXPECT_EQ(GetU32(head, 2976 + 88), 10u);  // the counts of the samples the recording writes
@@ -283,7 +283,7 @@ TEST(GraphFileWriter, ARingDocumentWritesWhatItsRingHolds) {
 
 TEST(GraphFileWriter, TemplatesHoldTheSettingsWithoutSamples) {
     TestDoc d;
-    ASSERT_EQ(Read(d, BuildAcq(RichSpec()), nullptr), 1);
+    ASSERT_EQ(Read(d, BuildAcq(RichRecipe()), nullptr), 1);
     d.gs->lessonFlags[1] = 1;  // a version 37 file cannot carry settings 12 and 13
     CByteWriter out;
     ASSERT_EQ(WriteTemplateStream(d.gs, out), 1);
@@ -328,9 +328,9 @@ TEST(GraphFileWriter, SelectionRoundsTimesUpToWholeSamples) {
 // ---- Versions ----
 
 TEST(GraphFileVersions, Version33HasNoTaggedBlocksAndItsOldFields) {
-    AcqSpec spec = RichSpec();
-    spec.version = 33;
-    Bytes f = BuildAcq(spec);
+    AcqRecipe recipe = RichRecipe();
+    recipe.version = 33;
+    Bytes f = BuildAcq(recipe);
     PutU16(f, 142, 1);       // the old marker bar field
     PutU16(f, 156, 0);       // not read before 34
     PutU16(f, 64, 11);       // old measurement types: 11 became 12
@@ -362,9 +362,9 @@ TEST(GraphFileVersions, MeasurementTypesAreRenumberedFor35And36) {
         {37, 25, 25}, {42, 13, 13},
     };
     for (const Case& c : cases) {
-        AcqSpec spec = RichSpec();
-        spec.version = c.version;
-        Bytes f = BuildAcq(spec);
+        AcqRecipe recipe = RichRecipe();
+        recipe.version = c.version;
+        Bytes f = BuildAcq(recipe);
         PutU16(f, 166, c.stored);
         TestDoc d;
         ASSERT_EQ(Read(d, f, nullptr), 1);
@@ -374,13 +374,13 @@ TEST(GraphFileVersions, MeasurementTypesAreRenumberedFor35And36) {
 }
 
 TEST(GraphFileVersions, TheVersion35VariantHasWideMarkerRecordsAndJournalField) {
-    AcqSpec spec = RichSpec();
-    spec.version = 35;
-    spec.firstWord = 1;
-    spec.markers.clear();
-    spec.markerSection = false;
-    spec.tail.clear();
-    Bytes f = BuildAcq(spec);
+    AcqRecipe recipe = RichRecipe();
+    recipe.version = 35;
+    recipe.firstWord = 1;
+    recipe.markers.clear();
+    recipe.markerSection = false;
+    recipe.tail.clear();
+    Bytes f = BuildAcq(recipe);
     // Two records of 20-byte fixed parts: position, three flags and the label length as uint32.
     Bytes section(8);
     PutU32(section, 0, 2 * 20 + 3 + 4);
@@ -411,23 +411,23 @@ TEST(GraphFileVersions, TheVersion35VariantHasWideMarkerRecordsAndJournalField) 
 
 TEST(GraphFileVersions, NewerVersionsReadAsTheCurrentOneAndOlderGetTheirDefaults) {
     for (uint32_t version : {41u, 42u, 43u, 99u}) {
-        AcqSpec spec = RichSpec();
-        spec.version = version;
+        AcqRecipe recipe = RichRecipe();
+        recipe.version = version;
         TestDoc d;
-        ASSERT_EQ(Read(d, BuildAcq(spec), nullptr), 1) << version;
+        ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1) << version;
         EXPECT_EQ(d.gs->lessonFlags[1], version >= 42 ? 0u : 1u) << version;
     }
 }
 
 TEST(GraphFileVersions, OlderWindowsAreKeptOnTheScreen) {
-    AcqSpec spec = RichSpec();
-    spec.version = 36;
-    spec.rect[0] = -50;
-    spec.rect[1] = -30;
-    spec.rect[2] = 350;
-    spec.rect[3] = 270;
+    AcqRecipe recipe = RichRecipe();
+    recipe.version = 36;
+    recipe.rect[0] = -50;
+    recipe.rect[1] = -30;
+    recipe.rect[2] = 350;
+    recipe.rect[3] = 270;
     TestDoc d;
-    ASSERT_EQ(Read(d, BuildAcq(spec), nullptr), 1);
+    ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1);
     EXPECT_EQ(d.gs->winPlacement.left, 0);
     EXPECT_EQ(d.gs->winPlacement.top, 0);
     EXPECT_EQ(d.gs->winPlacement.right, 400);
@@ -435,20 +435,20 @@ TEST(GraphFileVersions, OlderWindowsAreKeptOnTheScreen) {
 }
 
 TEST(GraphFileVersions, ADoubleChannelOfAnotherStoredSizeIsReadWithEightBytes) {
-    AcqSpec spec = RichSpec();
-    spec.channels[1].size = 4;
+    AcqRecipe recipe = RichRecipe();
+    recipe.channels[1].size = 4;
     TestDoc d;
-    ASSERT_EQ(Read(d, BuildAcq(spec), nullptr), 1);
+    ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1);
     EXPECT_EQ(d.gs->chanBytes[5], 8);
     EXPECT_EQ(ValueAt(d.gs, 5, 2), 1.5);
 }
 
 // ---- Byte-swapped files ----
 
-AcqSpec SwappedSpec(uint32_t version) {
-    AcqSpec spec;
-    spec.version = version;
-    spec.headerLength = 2976;
+AcqRecipe SwappedRecipe(uint32_t version) {
+    AcqRecipe recipe;
+    recipe.version = version;
+    recipe.headerLength = 2976;
     AcqChannel a;
     a.slot = 2;
     a.label = "Pulse";
@@ -459,15 +459,15 @@ AcqSpec SwappedSpec(uint32_t version) {
     b.type = 1;
     b.size = 8;
     b.values = {0.25, -8.5};
-    spec.channels = {a, b};
-    spec.markers = {{1, "go"}, {3, ""}};
-    return spec;
+    recipe.channels = {a, b};
+    recipe.markers = {{1, "go"}, {3, ""}};
+    return recipe;
 }
 
 TEST(GraphFileSwapped, ASwappedFileIsReadFieldByField) {
     TestDoc d;
     stGraphReadReport report{};
-    ASSERT_EQ(Read(d, BuildSwappedAcq(SwappedSpec(34)), &report), 1);
+    ASSERT_EQ(Read(d, BuildSwappedAcq(SwappedRecipe(34)), &report), 1);
     EXPECT_EQ(report.swapped, 1);
     EXPECT_EQ(report.version, 34u);
     EXPECT_EQ(report.notice, nullptr);
@@ -492,11 +492,11 @@ TEST(GraphFileSwapped, ASwappedFileIsReadFieldByField) {
 }
 
 TEST(GraphFileSwapped, OldColourCodesAreMapped) {
-    AcqSpec spec = SwappedSpec(33);
-    spec.channels[0].colour = 205;
-    spec.channels[1].colour = 999;
+    AcqRecipe recipe = SwappedRecipe(33);
+    recipe.channels[0].colour = 205;
+    recipe.channels[1].colour = 999;
     TestDoc d;
-    ASSERT_EQ(Read(d, BuildSwappedAcq(spec), nullptr), 1);
+    ASSERT_EQ(Read(d, BuildSwappedAcq(recipe), nullptr), 1);
     EXPECT_EQ(d.gs->chanColor[2], 0x0000FFu);
     EXPECT_EQ(d.gs->chanColor[4], 999u);
 }
@@ -504,7 +504,7 @@ TEST(GraphFileSwapped, OldColourCodesAreMapped) {
 TEST(GraphFileSwapped, SwappedFilesAbove35AreRefused) {
     TestDoc d;
     stGraphReadReport report{};
-    EXPECT_EQ(Read(d, BuildSwappedAcq(SwappedSpec(36)), &report), 0);
+    EXPECT_EQ(Read(d, BuildSwappedAcq(SwappedRecipe(36)), &report), 0);
     EXPECT_STREQ(report.refusal, kKeySwappedVersion);
     EXPECT_EQ(SlotsInUse(d.gs), 0);
 }
@@ -513,41 +513,41 @@ TEST(GraphFileSwapped, SwappedFilesAbove35AreRefused) {
 
 struct Damage {
     const char* what;
-    std::function<void(Bytes&, const AcqSpec&)> patch;
+    std::function<void(Bytes&, const AcqRecipe&)> patch;
     const char* key;
 };
 
 TEST(GraphFileDamage, UnsoundFilesAreRefusedWithTheKeyOfTheirFault) {
     const Damage cases[] = {
-        {"ends in its head", [](Bytes& f, const AcqSpec&) { f.resize(5); }, kKeyFileTooShort},
-        {"ends in its header", [](Bytes& f, const AcqSpec&) { f.resize(1000); }, kKeyFileTooShort},
-        {"header length 9", [](Bytes& f, const AcqSpec&) { PutU32(f, 6, 9); }, kKeyHeaderDamaged},
-        {"61 channels", [](Bytes& f, const AcqSpec&) { PutU16(f, 10, 61); }, kKeyTooManyChannels},
-        {"sample interval 0", [](Bytes& f, const AcqSpec&) { PutF64(f, 16, 0.0); }, kKeyHeaderDamaged},
-        {"sample interval NaN", [](Bytes& f, const AcqSpec&) { PutF64(f, 16, std::nan("")); }, kKeyHeaderDamaged},
-        {"channel header length 5", [](Bytes& f, const AcqSpec&) { PutU32(f, 2976, 5); }, kKeyChannelHeaderDamaged},
-        {"channel header past the end", [](Bytes& f, const AcqSpec&) { PutU32(f, 2976, 0x7FFFFFF0); },
+        {"ends in its head", [](Bytes& f, const AcqRecipe&) { f.resize(5); }, kKeyFileTooShort},
+        {"ends in its header", [](Bytes& f, const AcqRecipe&) { f.resize(1000); }, kKeyFileTooShort},
+        {"header length 9", [](Bytes& f, const AcqRecipe&) { PutU32(f, 6, 9); }, kKeyHeaderDamaged},
+        {"61 channels", [](Bytes& f, const AcqRecipe&) { PutU16(f, 10, 61); }, kKeyTooManyChannels},
+        {"sample interval 0", [](Bytes& f, const AcqRecipe&) { PutF64(f, 16, 0.0); }, kKeyHeaderDamaged},
+        {"sample interval NaN", [](Bytes& f, const AcqRecipe&) { PutF64(f, 16, std::nan("")); }, kKeyHeaderDamaged},
+        {"channel header length 5", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2976, 5); }, kKeyChannelHeaderDamaged},
+        {"channel header past the end", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2976, 0x7FFFFFF0); },
          kKeyChannelHeaderDamaged},
-        {"slot 60", [](Bytes& f, const AcqSpec&) { PutU16(f, 2976 + 4, 60); }, kKeyChannelSlotBad},
-        {"slot -1", [](Bytes& f, const AcqSpec&) { PutU16(f, 2976 + 4, 0xFFFF); }, kKeyChannelSlotBad},
-        {"one slot twice", [](Bytes& f, const AcqSpec&) { PutU16(f, 2976 + 252 + 4, 0); }, kKeyChannelSlotBad},
-        {"set-up block length 0", [](Bytes& f, const AcqSpec& s) { PutU16(f, ForeignBlockAt(s), 0); },
+        {"slot 60", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 4, 60); }, kKeyChannelSlotBad},
+        {"slot -1", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 4, 0xFFFF); }, kKeyChannelSlotBad},
+        {"one slot twice", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 252 + 4, 0); }, kKeyChannelSlotBad},
+        {"set-up block length 0", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 0); },
          kKeyForeignBlockDamaged},
-        {"set-up block length 1", [](Bytes& f, const AcqSpec& s) { PutU16(f, ForeignBlockAt(s), 1); },
+        {"set-up block length 1", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 1); },
          kKeyForeignBlockDamaged},
-        {"set-up block length 2", [](Bytes& f, const AcqSpec& s) { PutU16(f, ForeignBlockAt(s), 2); },
+        {"set-up block length 2", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 2); },
          kKeyForeignBlockDamaged},
-        {"set-up block length 3", [](Bytes& f, const AcqSpec& s) { PutU16(f, ForeignBlockAt(s), 3); },
+        {"set-up block length 3", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 3); },
          kKeyForeignBlockDamaged},
-        {"set-up block past the end", [](Bytes& f, const AcqSpec& s) { PutU16(f, ForeignBlockAt(s), 0xFFF0); },
+        {"set-up block past the end", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 0xFFF0); },
          kKeyForeignBlockDamaged},
-        {"16-bit sample size 0", [](Bytes& f, const AcqSpec& s) { PutU16(f, TypeTableAt(s), 0); }, kKeySampleSizeBad},
-        {"16-bit sample size 4", [](Bytes& f, const AcqSpec& s) { PutU16(f, TypeTableAt(s), 4); }, kKeySampleSizeBad},
+        {"16-bit sample size 0", [](Bytes& f, const AcqRecipe& s) { PutU16(f, TypeTableAt(s), 0); }, kKeySampleSizeBad},
+        {"16-bit sample size 4", [](Bytes& f, const AcqRecipe& s) { PutU16(f, TypeTableAt(s), 4); }, kKeySampleSizeBad},
     };
-    const AcqSpec spec = RichSpec();
+    const AcqRecipe recipe = RichRecipe();
     for (const Damage& c : cases) {
-        Bytes f = BuildAcq(spec);
-        c.patch(f, spec);
+        Bytes f = BuildAcq(recipe);
+        c.patch(f, recipe);
         TestDoc d;
         stGraphReadReport report{};
         EXPECT_EQ(Read(d, f, &report), 0) << c.what;
@@ -561,7 +561,7 @@ TEST(GraphFileDamage, UnsoundFilesAreRefusedWithTheKeyOfTheirFault) {
 
 struct Repair {
     const char* what;
-    std::function<void(Bytes&, const AcqSpec&)> patch;
+    std::function<void(Bytes&, const AcqRecipe&)> patch;
     const char* notice;
     uint32_t count0;  // samples of slot 0 afterwards
     uint32_t markers;
@@ -569,27 +569,27 @@ struct Repair {
 };
 
 TEST(GraphFileDamage, DamageBehindTheSamplesIsReadAsFarAsItIsSound) {
-    const AcqSpec spec = RichSpec();
-    const size_t m = MarkerSectionAt(spec);
+    const AcqRecipe recipe = RichRecipe();
+    const size_t m = MarkerSectionAt(recipe);
     const size_t journal = m + 8 + 3 * 13 + 9 + 6 + 9;
     const Repair cases[] = {
-        {"marker count 0 with a length", [m](Bytes& f, const AcqSpec&) { PutU32(f, m + 4, 0); }, kKeyMarkersCorrupted, 10, 0, 1},
-        {"more markers than the length holds", [m](Bytes& f, const AcqSpec&) { PutU32(f, m + 4, 1000); },
+        {"marker count 0 with a length", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 0); }, kKeyMarkersCorrupted, 10, 0, 1},
+        {"more markers than the length holds", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 1000); },
          kKeyMarkersCorrupted, 10, 0, 1},
-        {"a label longer than its field", [m](Bytes& f, const AcqSpec&) { PutU16(f, m + 8 + 10, 200); },
+        {"a label longer than its field", [m](Bytes& f, const AcqRecipe&) { PutU16(f, m + 8 + 10, 200); },
          kKeyMarkersCorrupted, 10, 0, 1},
-        {"a section running past the end", [m](Bytes& f, const AcqSpec&) { PutU32(f, m, 0x10000000); }, kKeyRepaired, 10, 0, 1},
-        {"no marker section", [m](Bytes& f, const AcqSpec&) { f.resize(m); }, kKeyRepaired, 10, 0, 1},
-        {"ends inside the samples", [](Bytes& f, const AcqSpec& s) { f.resize(SamplesAt(s) + 3 * 12 + 5); },
+        {"a section running past the end", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m, 0x10000000); }, kKeyRepaired, 10, 0, 1},
+        {"no marker section", [m](Bytes& f, const AcqRecipe&) { f.resize(m); }, kKeyRepaired, 10, 0, 1},
+        {"ends inside the samples", [](Bytes& f, const AcqRecipe& s) { f.resize(SamplesAt(s) + 3 * 12 + 5); },
          kKeyRepaired, 3, 0, 1},
-        {"journal length 0xFFFFFFFF", [journal](Bytes& f, const AcqSpec&) { PutU32(f, journal + 6, 0xFFFFFFFF); },
+        {"journal length 0xFFFFFFFF", [journal](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, 0xFFFFFFFF); },
          kKeyBlockDamaged, 10, 3, 0},
-        {"no tagged blocks", [journal](Bytes& f, const AcqSpec&) { f.resize(journal); }, nullptr, 10, 3, 0},
-        {"an unknown graph item", [](Bytes& f, const AcqSpec&) { f[f.size() - 25] = 'Q'; }, nullptr, 10, 3, 0},
+        {"no tagged blocks", [journal](Bytes& f, const AcqRecipe&) { f.resize(journal); }, nullptr, 10, 3, 0},
+        {"an unknown graph item", [](Bytes& f, const AcqRecipe&) { f[f.size() - 25] = 'Q'; }, nullptr, 10, 3, 0},
     };
     for (const Repair& c : cases) {
-        Bytes f = BuildAcq(spec);
-        c.patch(f, spec);
+        Bytes f = BuildAcq(recipe);
+        c.patch(f, recipe);
         TestDoc d;
         stGraphReadReport report{};
         ASSERT_EQ(Read(d, f, &report), 1) << c.what;
@@ -609,7 +609,7 @@ TEST(GraphFileDamage, DamageBehindTheSamplesIsReadAsFarAsItIsSound) {
 }
 
 TEST(GraphFileDamage, LongerRecordsAreCutAndShorterOnesKeepTheDocumentsValues) {
-    AcqSpec longer = RichSpec();
+    AcqRecipe longer = RichRecipe();
     longer.headerLength = 3100;
     longer.channels[0].headerLength = 300;
     TestDoc d;
@@ -617,7 +617,7 @@ TEST(GraphFileDamage, LongerRecordsAreCutAndShorterOnesKeepTheDocumentsValues) {
     EXPECT_STREQ(d.gs->chanLabel[5], "Force");
     EXPECT_EQ(RawAt(d.gs, 0, 3), 32767);
 
-    AcqSpec shorter = RichSpec();
+    AcqRecipe shorter = RichRecipe();
     shorter.headerLength = 1000;
     TestDoc e;
     e.gs->xyXChan = 9;
@@ -628,15 +628,15 @@ TEST(GraphFileDamage, LongerRecordsAreCutAndShorterOnesKeepTheDocumentsValues) {
 }
 
 TEST(GraphFileDamage, ACountTheFileCannotHoldIsCutToWhatItHolds) {
-    const AcqSpec spec = RichSpec();
-    Bytes f = BuildAcq(spec);
+    const AcqRecipe recipe = RichRecipe();
+    Bytes f = BuildAcq(recipe);
     PutU32(f, 2976 + 88, 0xFFFFFFFF);
     TestDoc d;
     stGraphReadReport report{};
     ASSERT_EQ(Read(d, f, &report), 1);
     EXPECT_EQ(report.repaired, 1);
     // Slot 0 takes every frame the rest of the file has room for; the others keep their counts.
-    const size_t room = f.size() - SamplesAt(spec) - 6 * 8 - 3 * 2;
+    const size_t room = f.size() - SamplesAt(recipe) - 6 * 8 - 3 * 2;
     EXPECT_EQ(d.gs->chanCount[0], room / 2);
     EXPECT_EQ(d.gs->chanCount[5], 6u);
     EXPECT_EQ(d.gs->totalSamples, static_cast<int32_t>(room / 2));

@@ -203,12 +203,12 @@ TEST_F(Frame, LessonPermissionsBlockZoomAndClose) {
 
 // A small graph file of one channel, so that an opened path shows as a graph with its samples.
 Bytes SmallGraphFile(int16_t first) {
-    AcqSpec spec;
+    AcqRecipe recipe;
     AcqChannel c;
     c.slot = 1;
     c.raw = {first, 2, 3, 4, 5};
-    spec.channels = {c};
-    return BuildAcq(spec);
+    recipe.channels = {c};
+    return BuildAcq(recipe);
 }
 
 // The graph window whose title is the path, or null.

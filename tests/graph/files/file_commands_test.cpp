@@ -86,15 +86,15 @@ tagGS* GraphShowing(const std::string& title) {
 }
 
 Bytes SmallFile(int16_t first, uint32_t samples = 6) {
-    AcqSpec spec;
+    AcqRecipe recipe;
     AcqChannel c;
     c.slot = 2;
     c.label = "Pulse";
     for (uint32_t i = 0; i < samples; ++i) c.raw.push_back(static_cast<int16_t>(first + i));
-    spec.channels = {c};
-    spec.markers = {{1, "one"}};
-    spec.tail = JournalBlock(0, "kept");
-    return BuildAcq(spec);
+    recipe.channels = {c};
+    recipe.markers = {{1, "one"}};
+    recipe.tail = JournalBlock(0, "kept");
+    return BuildAcq(recipe);
 }
 
 bool ContainsBox(const BoxCapture& boxes, const std::string& part) {
@@ -308,7 +308,7 @@ TEST_F(FileCommands, TheCommonDialogsWithTheProgramsPagesOpenAndSave) {
     SetFileDialogProcs(nullptr, nullptr);
     TempFolder folder("kymora-dialogs");
     const std::string path = folder.File("typed.acq");
-    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(RichSpec())));
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(RichRecipe())));
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Typist::Hook, nullptr, GetCurrentThreadId());
     Typist::g_name = path;
     Typist::g_done = false;
@@ -486,13 +486,13 @@ TEST_F(FileCommands, AFailedSaveKeepsTheTargetAndTellsItsCause) {
 TEST_F(FileCommands, APagedGraphSavedOverItsOwnFileGoesOnReadingTheNewFile) {
     TempFolder folder("kymora-own");
     const std::string path = folder.File("own.acq");
-    AcqSpec spec;
+    AcqRecipe recipe;
     AcqChannel c;
     c.slot = 0;
     for (int i = 0; i < 20000; ++i) c.raw.push_back(static_cast<int16_t>(i));
-    spec.channels = {c};
-    spec.headerLength = 3100;  // an older header: the saved file's samples start elsewhere
-    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(spec)));
+    recipe.channels = {c};
+    recipe.headerLength = 3100;  // an older header: the saved file's samples start elsewhere
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
     ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
     tagGS* gs = GraphShowing(path);
     ASSERT_TRUE(gs);
@@ -534,9 +534,9 @@ TEST_F(FileCommands, ANameAnotherGraphShowsIsRefusedAndWithoutADialogTheSaveEnds
 
 TEST_F(FileCommands, ASelectionSavedAloneKeepsTheDocumentsNameAndItsSegmentMarker) {
     TempFolder folder("kymora-selection");
-    AcqSpec spec = RichSpec();
+    AcqRecipe recipe = RichRecipe();
     const std::string path = folder.File("rich.acq");
-    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(spec)));
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
     ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
     tagGS* gs = GraphShowing(path);
     ASSERT_TRUE(gs);
