@@ -14,6 +14,7 @@ struct stMeasure;
 struct stNotifications {
     // The status strip and the menu help in it.
     void (*setStatusText)(const char* text);
+    void (*setStatusTextFmt)(const char* key, int32_t number);  // the keyed format with one number
     void (*onMenuSelect)(HMENU menu, UINT item, HMENU popup, UINT flags);
     void (*showPopupItemHelp)(HMENU menu, UINT position, BOOL systemMenu);
     // The frame menus and the graph toolbar, brought in line with the graphs.
@@ -40,6 +41,9 @@ extern stNotifications g_notify;
 namespace notify {
 inline void SetStatusText(const char* text) {
     if (g_notify.setStatusText) g_notify.setStatusText(text);
+}
+inline void SetStatusTextFmt(const char* key, int32_t number) {
+    if (g_notify.setStatusTextFmt) g_notify.setStatusTextFmt(key, number);
 }
 inline void OnMenuSelect(HMENU menu, UINT item, HMENU popup, UINT flags) {
     if (g_notify.onMenuSelect) g_notify.onMenuSelect(menu, item, popup, flags);

@@ -11,6 +11,12 @@
 #define IDR_SCRIPT_MENU 163
 #define IDR_JOURNAL_MENU 168
 #define IDR_MARKER_KEYS 270
+// The file dialogs: the ".acq" chooser, and the templates added to the common open, save and
+// browse dialogs (a dialog template shares no name space with the menu of the same number)
+#define IDD_FILE_CHOOSER 129
+#define IDD_OPEN_OPTIONS 167
+#define IDD_SAVE_OPTIONS 168
+#define IDD_BROWSE_FOLDER 170
 // The menu bar's right-click menu is built in code; its translated texts are kept under this key
 #define IDR_TOOLBAR_MENU 5002
 
@@ -86,6 +92,11 @@
 #define IDC_JOURNAL_PRINT 407
 #define IDC_JOURNAL_NEW 408
 #define IDC_CHANNEL_DIRECTOR 665
+#define IDC_CHOOSER_LIST 1044
+#define IDC_CHOOSER_BROWSE 1432
+#define IDC_BROWSE_OK 1120
+#define IDC_BROWSE_CANCEL 1121
+#define IDC_SAVE_SELECTION_ONLY 1133
 #define IDC_SCRIPT_BUTTON_FIRST 12000
 #define IDC_SCRIPT_BUTTON_LAST 12010
 
@@ -265,6 +276,7 @@
 #define IDM_TOOL_ARROW 2130
 #define IDM_TOOL_SELECTION 2131
 #define IDM_TOOL_ZOOM 2132
+#define IDM_FILE_CHOOSER 2133
 #define IDM_PREFERENCES_GENERAL 2135
 #define IDM_DOT_SIZE_1 2137
 #define IDM_DISPLAY_REFRESH 2138

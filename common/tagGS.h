@@ -174,6 +174,17 @@ struct tagGS {
     double hOffset;
     // Display Preferences: compressed 16-bit waves of disk documents drawn as bars alone.
     uint32_t draftCompressed;
+
+    // The graph window's placement kept with the document, in the frame window's client
+    // coordinates; left and right are -1 when it was maximised, 0 when minimised.
+    RECT winPlacement;
+    // Graph file fields that nothing in the program reads yet, carried so that a file read and
+    // written again keeps them: each slot's channel number, a second per-channel word, a
+    // document setting and the display word the whole program shares.
+    int32_t chanNumber[kMaxChannels];
+    int16_t chanFileWord[kMaxChannels];
+    uint32_t fileSetting11;
+    int16_t fileProgramWord;
 };
 // A zero-filled moveable block that both modules write field by field: it stays a plain record.
 static_assert(std::is_standard_layout_v<tagGS> && std::is_trivially_copyable_v<tagGS>, "tagGS is a plain record");

@@ -20,7 +20,6 @@ uint32_t MarkerSamplePosition(const stMarkerNode* node);
 int MarkerIsActive(const stMarkerNode* node);
 stMarkerNode* InsertMarker(tagGS* gs, double timeMs, int updateButtons, const char* label, int type);
 int GetSelectionSampleRange(tagGS* gs, int32_t* first, int32_t* last, int16_t chan);
-int WriteAcqFile(tagGS* gs, HANDLE file, int mode, int keepDataOffset);
 void RedrawMarkerBar(tagGS* gs);
 
 int ShowCalculationDialog(stMeasure* box, HWND popup);
@@ -120,8 +119,7 @@ void JournalDestroy(void* pane);
 HWND GetJournalHwnd(void* pane);
 int GetJournalWordWrap(void* pane);
 void DeleteJournalWindow(void* pane, int flags);
-// Opens a graph file into a new document with its window; null on failure.
-tagGS* DoFileOpen(const char* path, uint16_t* journalHeight);
-// The path DoFileOpen was last asked to open ("" before any), so that the ways a path reaches
-// the opening (drops, WM_COPYDATA, the File menu) can be checked before files are read.
-const char* LastFileOpenPath();
+// Text files of number columns: the reader fills the document from an open file (closing it),
+// the writer writes the document (or its selection) into one. 1 done, 0 failed.
+int ReadTextFile(tagGS* gs, HANDLE* file);
+int WriteTextFile(tagGS* gs, HANDLE file, int selectionOnly);

@@ -20,3 +20,11 @@ void OutCtlViewSetOnCommand(COutCtlViewSet* set, UINT id);
 struct tagGS;
 COutCtlViewSet* NewOutCtlViewSet(tagGS* owner);
 void DeleteOutCtlViewSet(COutCtlViewSet* set, int flags);
+
+// The document's output-panel block (tag 0x12042002) in the graph file. The reader takes the
+// block at the reader's position: 1 read, 0 tag absent (position restored), -1 unsound (position
+// restored, nothing kept). The writer writes the whole block; 1 written, 0 failed.
+class CByteReader;
+class CByteWriter;
+int ReadOutputPanels(COutCtlViewSet* set, CByteReader& in);
+int WriteOutputPanels(COutCtlViewSet* set, CByteWriter& out);

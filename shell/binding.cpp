@@ -6,6 +6,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/document/marker_walks.h"
 #include "documents/documents_api.h"
+#include "documents/files/graph_file.h"
 #include "scripts/script_api.h"
 #include "transforms/expression_api.h"
 

@@ -9,6 +9,7 @@
 
 void InitNotifications() {
     g_notify.setStatusText = SetStatusText;
+    g_notify.setStatusTextFmt = SetStatusTextFmt;
     g_notify.onMenuSelect = OnFrameMenuSelect;
     g_notify.showPopupItemHelp = ShowPopupItemHelp;
     g_notify.updateFrameMenus = UpdateFrameMenus;

@@ -5,6 +5,7 @@
 #include "outputs/outputs_api.h"
 #include "graph/view/view_api.h"
 #include "graph/window/graph_window.h"
+#include "graph/files/file_open.h"
 #include "controls/button_grid.h"
 #include "controls/script_button.h"
 #include "controls/utilities.h"
@@ -334,20 +335,22 @@ void FreeGraphRecord(tagGS* gs) {
     FreeRecord(gs);
 }
 
-// Opens a graph file into a new window and leaves it clean. The unit-model check and the
-// segment selection come with the device library's compatibility check and the segments.
+// Opens a graph file (without a path, the files the File Open dialog gives) into a window and
+// leaves it clean. The unit-model check and the segment selection come with the device
+// library's compatibility check and the segments.
 int OpenGraphFile(const char* path) {
-    if (!path) return 0;
     uint16_t journalHeight = 0;
     tagGS* gs = DoFileOpen(path, &journalHeight);
     if (!gs) return 0;
+    // A file read around damage comes up changed, so that closing it offers to save the repair.
+    const uint32_t repaired = gs->modified;
     if (journalHeight) gs->journalHeight = journalHeight;
     // Filling the journal and applying the channels mark it modified; the file is unchanged.
     HWND edit = gs->journalWnd ? GetJournalHwnd(gs->journalWnd) : nullptr;
     if (edit) SendMessageA(edit, EM_SETMODIFY, 0, 0);
     ApplyChannelParams();
     if (edit) SendMessageA(edit, EM_SETMODIFY, 0, 0);
-    setDirtyGraphFlag(gs, 0);
+    setDirtyGraphFlag(gs, repaired);
     return 1;
 }
 

@@ -154,14 +154,6 @@ const char* PagingErrorKey(unsigned long error) {
     return kKeyPagingReadFailed;
 }
 
-int16_t ValueToRaw(double value, double scale, double offset) {
-    double r = (value - offset) / scale;
-    if (!(r == r)) return 0;
-    if (r >= 32767.0) return 32767;
-    if (r <= -32768.0) return -32768;
-    return static_cast<int16_t>(std::trunc(r));
-}
-
 int32_t PagingWindowStart(uint32_t policy, int32_t index, uint32_t winSize, int32_t totalSamples) {
     int64_t start;
     if (policy == kPagingForward)
@@ -186,146 +178,6 @@ int32_t PagingWindowStart(uint32_t policy, int32_t index, uint32_t winSize, int3
 int32_t PagingWindowCount(uint32_t winSize, int32_t totalSamples) {
     if (totalSamples < 0) return 0;
     return static_cast<uint32_t>(totalSamples) < winSize ? totalSamples : static_cast<int32_t>(winSize);
-}
-
-int64_t WindowPosition(int32_t index, int32_t winFirst, uint32_t ringBase, uint32_t winLen) {
-    int64_t pos = static_cast<int64_t>(ringBase) + index - winFirst;
-    if (pos < 0) return -1;
-    if (pos >= winLen) pos -= winLen;
-    if (pos < 0 || pos >= winLen) return -1;
-    return pos;
-}
-
-FrameLayout FrameLayoutOf(const tagGS* gs) {
-    FrameLayout l{};
-    for (int s = 0; s < kMaxChannels; ++s) {
-        if ((gs->chanFlags[s] & kChanSlotMask) == 0) continue;
-        l.slot[l.slots] = s;
-        l.count[l.slots] = gs->chanCount[s];
-        l.width[l.slots] = SampleWidth(gs->chanType[s]);
-        l.fullFrames = l.slots == 0 || gs->chanCount[s] < l.fullFrames ? gs->chanCount[s] : l.fullFrames;
-        l.fullBytes += l.width[l.slots];
-        ++l.slots;
-    }
-    return l;
-}
-
-uint32_t FrameBytes(const FrameLayout& layout, uint32_t frame) {
-    uint32_t bytes = 0;
-    for (int k = 0; k < layout.slots; ++k)
-        if (frame < layout.count[k]) bytes += layout.width[k];
-    return bytes;
-}
-
-uint64_t FrameOffset(const FrameLayout& layout, uint64_t dataOffset, uint32_t frame) {
-    uint64_t off = dataOffset;
-    for (int k = 0; k < layout.slots; ++k)
-        off += static_cast<uint64_t>(layout.count[k] < frame ? layout.count[k] : frame) * layout.width[k];
-    return off;
-}
-
-uint32_t WholeFramesIn(const FrameLayout& layout, uint32_t frame, uint32_t frames, uint32_t limit, uint32_t* bytes) {
-    uint32_t n = 0, used = 0;
-    // Frames that hold every slot all have one size.
-    if (frame < layout.fullFrames && layout.fullBytes > 0) {
-        n = layout.fullFrames - frame;
-        if (n > frames) n = frames;
-        if (n > limit / layout.fullBytes) n = limit / layout.fullBytes;
-        used = n * layout.fullBytes;
-    }
-    if (n == frames || frame + n < layout.fullFrames) {
-        *bytes = used;
-        return n;
-    }
-    for (; n < frames; ++n) {
-        uint32_t need = FrameBytes(layout, frame + n);
-        if (need == 0 || used + need > limit) break;
-        used += need;
-    }
-    *bytes = used;
-    return n;
-}
-
-WindowPlan PlanWindow(const FrameLayout& layout, uint32_t first, uint32_t n) {
-    WindowPlan p{};
-    for (int k = 0; k < layout.slots; ++k) {
-        uint32_t c = layout.count[k];
-        uint32_t before = c < first ? c : first;
-        uint32_t held = c > first ? c - first : 0;
-        if (held > n) held = n;
-        p.skip += static_cast<uint64_t>(before) * layout.width[k];
-        p.bytes += static_cast<uint64_t>(held) * layout.width[k];
-        if (held > p.winLen) p.winLen = held;
-    }
-    return p;
-}
-
-namespace {
-
-// One sample of width T from the file's bytes to its place in a block, reversed when the file is big-endian.
-template <typename T>
-void CopySample(uint8_t* dst, const uint8_t* src, bool swap) {
-    T v;
-    std::memcpy(&v, src, sizeof v);
-    if (swap) {
-        if (sizeof v == 2)
-            v = static_cast<T>(__builtin_bswap16(static_cast<uint16_t>(v)));
-        else
-            v = static_cast<T>(__builtin_bswap64(static_cast<uint64_t>(v)));
-    }
-    std::memcpy(dst, &v, sizeof v);
-}
-
-void CopySampleOfWidth(uint8_t* dst, const uint8_t* src, uint32_t width, bool swap) {
-    if (width == 2)
-        CopySample<uint16_t>(dst, src, swap);
-    else
-        CopySample<uint64_t>(dst, src, swap);
-}
-
-// n samples of one slot, one per frame of stride bytes, into consecutive places of its block.
-template <typename T>
-void CopySlotColumn(uint8_t* dst, const uint8_t* src, size_t stride, uint32_t n, bool swap) {
-    for (uint32_t i = 0; i < n; ++i) CopySample<T>(dst + i * sizeof(T), src + i * stride, swap);
-}
-
-}  // namespace
-
-uint32_t UnpackFrames(const FrameLayout& layout, const uint8_t* data, size_t bytes, uint32_t first, uint32_t done,
-                      uint32_t winLen, int byteSwapped, void* const* blocks) {
-    bool swap = byteSwapped == 1;
-    uint32_t j = done;
-    size_t at = 0;
-    // Frames that hold every slot are taken apart a slot at a time.
-    if (first + j < layout.fullFrames && layout.fullBytes > 0) {
-        uint32_t n = layout.fullFrames - (first + j);
-        if (n > winLen - j) n = winLen - j;
-        if (n > bytes / layout.fullBytes) n = static_cast<uint32_t>(bytes / layout.fullBytes);
-        size_t inFrame = 0;
-        for (int k = 0; k < layout.slots; ++k) {
-            uint8_t* dst = static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(j) * layout.width[k];
-            if (layout.width[k] == 2)
-                CopySlotColumn<uint16_t>(dst, data + inFrame, layout.fullBytes, n, swap);
-            else
-                CopySlotColumn<uint64_t>(dst, data + inFrame, layout.fullBytes, n, swap);
-            inFrame += layout.width[k];
-        }
-        j += n;
-        at = static_cast<size_t>(n) * layout.fullBytes;
-    }
-    // The rest frame by frame, each holding the slots whose count reaches it.
-    for (; j < winLen; ++j) {
-        uint32_t frame = first + j;
-        uint32_t need = FrameBytes(layout, frame);
-        if (need == 0 || at + need > bytes) break;
-        for (int k = 0; k < layout.slots; ++k) {
-            if (frame >= layout.count[k]) continue;
-            uint32_t w = layout.width[k];
-            CopySampleOfWidth(static_cast<uint8_t*>(blocks[k]) + static_cast<size_t>(j) * w, data + at, w, swap);
-            at += w;
-        }
-    }
-    return j - done;
 }
 
 // ---- Document operations ----
@@ -404,8 +256,9 @@ const char* ReadWindowFrames(HANDLE file, const tagGS* gs, const FrameLayout& la
     at.QuadPart = static_cast<LONGLONG>(FrameOffset(layout, gs->dataOffset, first + from));
     if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return PagingErrorKey(GetLastError());
     for (uint32_t done = from; done < to;) {
-        uint32_t bytes = 0;
-        WholeFramesIn(layout, first + done, to - done, kPagingReadBuffer, &bytes);
+        size_t used = 0;
+        FramesThatFit(layout, first + done, to - done, kPagingReadBuffer, &used);
+        const DWORD bytes = static_cast<DWORD>(used);
         DWORD got = 0;
         if (!ReadFile(file, buffer, bytes, &got, nullptr) || got != bytes) {
             DWORD error = GetLastError();

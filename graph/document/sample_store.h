@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include "common/tagGS.h"
+#include "documents/files/sample_frames.h"
 
 // Where a re-loaded window starts (see PagingWindowStart).
 constexpr uint32_t kPagingForward = 0;   // forward scans: the window starts 4 samples back
@@ -53,9 +54,6 @@ inline bool EscapeEndsRead(const tagGS* gs) {
 
 // The read without the Escape check, for every storage kind; pages the window in when needed.
 int ReadChannelSample(tagGS* gs, int index, int slot, double* out);
-
-// The value of a raw sample.
-inline double RawToValue(int16_t raw, double scale, double offset) { return raw * scale + offset; }
 
 // The value at a block position of a slot; 0 for NaN and the infinities.
 inline int SampleValueAt(const tagGS* gs, int slot, size_t pos, double* out) {
@@ -120,47 +118,9 @@ private:
 };
 
 // ---- Pure parts, over plain values and buffers ----
-
-// Bytes one sample of a slot takes in the file and in its block.
-inline uint32_t SampleWidth(uint16_t chanType) { return chanType == 1 ? 8u : 2u; }
-
-// The integer part, toward zero, of (value - offset) / scale, held to the 16-bit range.
-int16_t ValueToRaw(double value, double scale, double offset);
+// (The frame layout, the sample width and the raw-value conversion come with the file format.)
 
 // First sample of a re-loaded window that must hold index.
 int32_t PagingWindowStart(uint32_t policy, int32_t index, uint32_t winSize, int32_t totalSamples);
 // Samples a re-loaded window holds.
 int32_t PagingWindowCount(uint32_t winSize, int32_t totalSamples);
-// Position of index inside a window's blocks, or -1 when the window does not hold it.
-int64_t WindowPosition(int32_t index, int32_t winFirst, uint32_t ringBase, uint32_t winLen);
-
-// The slots that take part in the file's frames, in slot order.
-struct FrameLayout {
-    int slots;
-    int slot[kMaxChannels];
-    uint32_t count[kMaxChannels];
-    uint32_t width[kMaxChannels];
-    uint32_t fullFrames;  // frames below this hold a sample of every slot (the shortest count)
-    uint32_t fullBytes;   // the bytes of such a frame
-};
-FrameLayout FrameLayoutOf(const tagGS* gs);
-// Bytes of frame j, and the file offset where frame j begins.
-uint32_t FrameBytes(const FrameLayout& layout, uint32_t frame);
-uint64_t FrameOffset(const FrameLayout& layout, uint64_t dataOffset, uint32_t frame);
-// How many whole frames, from frame on and at most frames of them, fit in limit bytes; their
-// bytes go to *bytes.
-uint32_t WholeFramesIn(const FrameLayout& layout, uint32_t frame, uint32_t frames, uint32_t limit, uint32_t* bytes);
-
-// What loading samples first .. first + n - 1 reads: bytes skipped after the data offset,
-// bytes read, and the window length (the longest slot's share).
-struct WindowPlan {
-    uint64_t skip;
-    uint64_t bytes;
-    uint32_t winLen;
-};
-WindowPlan PlanWindow(const FrameLayout& layout, uint32_t first, uint32_t n);
-
-// Takes consecutive whole frames, starting with frame first + done, apart into the blocks
-// (block k of layout slot k, from position done on). Returns the frames taken.
-uint32_t UnpackFrames(const FrameLayout& layout, const uint8_t* data, size_t bytes, uint32_t first, uint32_t done,
-                      uint32_t winLen, int byteSwapped, void* const* blocks);

@@ -13,6 +13,7 @@
 #include "shell/recent_files.h"
 #include "controls/script_button.h"
 #include "graph/document/graph_doc.h"
+#include "graph/files/file_save.h"
 #include "graph/window/tracking.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
@@ -174,6 +175,13 @@ void RunUserItem(const char* subroutine) {
     if (ActiveGraphWindow()) RunLessonSubroutine(subroutine);
 }
 
+// Save and Save As belong to the lesson; without a lesson that has the subroutine the active
+// graph is saved here, Save As with the dialog, Save asking only for a name it lacks.
+void SaveThroughLesson(const char* subroutine, int ask) {
+    if (g_script.script && RunScriptSubroutine(g_script.script, subroutine, 0) != kNoSuchSubroutine) return;
+    if (tagGS* gs = ActiveGraph()) SaveDocumentAs(gs, ask, 0, nullptr, nullptr, nullptr);
+}
+
 // Close: the client's active graph window closes itself.
 void CloseActiveGraph() {
     HWND client = g_app->hwndClient;
@@ -219,8 +227,8 @@ void OnFileCommand(HWND frame, UINT id) {
     switch (id) {
     case IDM_FILE_NEW: NewGraphOrReport(frame); break;
     case IDM_FILE_OPEN: OpenGraphFile(nullptr); break;
-    case IDM_FILE_SAVE: RunLessonSubroutine("OnFileSave"); break;
-    case IDM_FILE_SAVE_AS: RunLessonSubroutine("OnFileSaveAs"); break;
+    case IDM_FILE_SAVE: SaveThroughLesson("OnFileSave", 0); break;
+    case IDM_FILE_SAVE_AS: SaveThroughLesson("OnFileSaveAs", 1); break;
     case IDM_FILE_PRINT: RunLessonSubroutine("OnPrint"); break;
     case IDM_FILE_QUIT: SendMessageA(frame, WM_CLOSE, 0, 0); break;
     case IDM_FILE_PRINTER_SETUP: ShowPrinterSetup(); break;

@@ -1,10 +1,11 @@
-// The Display menu's commands. The three display modes are built; the toggles and the other
-// display commands are not, and are ignored.
+// The Display menu's commands. The three display modes and the ".acq" chooser are built; the
+// toggles and the other display commands are not, and are ignored.
 #include "shell/commands/display.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
+#include "graph/files/file_open.h"
 
 namespace {
 // Scope, Chart and XY are modes 0 to 2; choosing the mode the graph is in changes nothing.
@@ -13,7 +14,18 @@ void ChooseDisplayMode(tagGS* gs, UINT mode) {
 }
 }  // namespace
 
-void OnDisplayCommand(HWND, UINT id, HWND) {
+// The ".acq" chooser: the chosen file of the current folder opens under its full path.
+static void OpenChosenGraphFile(HWND frame) {
+    char name[MAX_PATH] = "", full[MAX_PATH] = "";
+    if (!DoFileChooserDialog(frame, name, sizeof name)) return;
+    if (GetFullPathNameA(name, sizeof full, full, nullptr)) OpenGraphFile(full);
+}
+
+void OnDisplayCommand(HWND frame, UINT id, HWND) {
+    if (id == IDM_FILE_CHOOSER) {
+        OpenChosenGraphFile(frame);
+        return;
+    }
     tagGS* gs = g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
     if (!gs) return;
     switch (id) {

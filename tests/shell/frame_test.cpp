@@ -12,6 +12,7 @@
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
 #include "documents/documents_api.h"
+#include "tests/documents/acq_builder.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
 #include <shlobj.h>
@@ -293,20 +294,59 @@ TEST_F(Frame, LessonPermissionsBlockZoomAndClose) {
     EXPECT_TRUE(IsZoomed(frame));
 }
 
-TEST_F(Frame, CopyDataOpensAPathAndAnswersOne) {
-    const char path[] = "C:\\nothing-here.acq";
-    COPYDATASTRUCT cds{0, sizeof path, const_cast<char*>(path)};
+// A small graph file of one channel, so that an opened path shows as a graph with its samples.
+Bytes SmallGraphFile(int16_t first) {
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 1;
+    c.raw = {first, 2, 3, 4, 5};
+    recipe.channels = {c};
+    return BuildAcq(recipe);
+}
+
+// The graph window whose title is the path, or null.
+tagGS* GraphShowing(const std::string& path) {
+    for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char title[MAX_PATH + 8] = "";
+        GetWindowTextA(child, title, sizeof title);
+        if (GetWindowGraph(child) && path == title) return GetWindowGraph(child);
+    }
+    return nullptr;
+}
+
+TEST_F(Frame, CopyDataOpensTheFileAtItsPathAndAnswersOne) {
+    TempFolder folder("kymora-copydata");
+    const std::string path = folder.File("sent.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallGraphFile(71)));
+    COPYDATASTRUCT cds{0, static_cast<DWORD>(path.size() + 1), const_cast<char*>(path.c_str())};
     EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
-    EXPECT_STREQ(LastFileOpenPath(), path);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(gs->chanCount[1], 5u);
+    EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[1])[0], 71);
+    EXPECT_EQ(gs->modified, 0u);
     // Data without a terminator is taken for its length only.
-    COPYDATASTRUCT unterminated{0, 4, const_cast<char*>("ABCDEFG")};
+    const std::string other = folder.File("other.acq");
+    ASSERT_TRUE(WriteWholeFile(other, SmallGraphFile(72)));
+    const std::string longer = other + "EFG";
+    COPYDATASTRUCT unterminated{0, static_cast<DWORD>(other.size()), const_cast<char*>(longer.data())};
     EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&unterminated)), 1);
-    EXPECT_STREQ(LastFileOpenPath(), "ABCD");
-    // A path too long to open is handed on whole, so that no cut path opens another file.
-    const std::string longPath = "C:\\" + std::string(300, 'z') + ".acq";
+    ASSERT_TRUE(GraphShowing(other));
+    EXPECT_EQ(static_cast<const int16_t*>(GraphShowing(other)->chanBlock[1])[0], 72);
+}
+
+TEST_F(Frame, APathTooLongToOpenIsNotCutToAnotherFile) {
+    TempFolder folder("kymora-longpath");
+    const std::string longPath = folder.File(std::string(300, 'z') + ".acq");
+    // A file at the path cut to MAX_PATH - 1 characters must stay closed.
+    const std::string cut = longPath.substr(0, MAX_PATH - 1);
+    ASSERT_TRUE(WriteWholeFile(cut, SmallGraphFile(1)));
+    BoxCapture boxes;
     COPYDATASTRUCT longer{0, static_cast<DWORD>(longPath.size()), const_cast<char*>(longPath.data())};
     EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&longer)), 1);
-    EXPECT_EQ(LastFileOpenPath(), longPath);
+    EXPECT_FALSE(GraphShowing(cut));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("Can't open the file"), std::string::npos) << boxes.boxes[0].text;
 }
 
 // A drop as the shell makes it: a DROPFILES header and the paths, each terminated, then one more zero.
@@ -329,23 +369,34 @@ HGLOBAL MakeDrop(const std::string& path, bool wide) {
 }
 
 TEST_F(Frame, ADroppedFileOpensUnderItsWholePath) {
-    const std::string folder = "C:\\Lessons of the physiology course\\Muscle recordings of the second week\\";
+    TempFolder root("kymora-drop");
+    const std::string course = root.File("Lessons of the physiology course");
+    const std::string folder = course + "\\Muscle recordings of the second week\\";
+    ASSERT_TRUE(CreateDirectoryA(course.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     struct Row {
         std::string path;
         bool wide;
     } rows[] = {
-        {"C:\\short.acq", false},
-        {folder + "Student group 4.acq", false},                               // past 80 characters
+        {root.File("short.acq"), false},
+        {folder + "Student group 4.acq", false},                                        // past 80 characters
         {folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'x') + ".acq", false},  // MAX_PATH - 1
         {folder + std::string(MAX_PATH - 1 - folder.size() - 4, 'y') + ".acq", true},
     };
+    int16_t mark = 10;
     for (const Row& row : rows) {
+        ASSERT_TRUE(WriteWholeFile(row.path, SmallGraphFile(++mark))) << row.path;
         HGLOBAL drop = MakeDrop(row.path, row.wide);
         ASSERT_TRUE(drop);
         SendMessageA(g_app->hwndFrame, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);  // the frame frees it
-        EXPECT_EQ(LastFileOpenPath(), row.path) << row.path.size() << (row.wide ? " wide" : "");
+        tagGS* gs = GraphShowing(row.path);
+        ASSERT_TRUE(gs) << row.path.size() << (row.wide ? " wide" : "");
+        EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[1])[0], mark);
     }
     EXPECT_EQ(rows[2].path.size(), static_cast<size_t>(MAX_PATH - 1));
+    for (const Row& row : rows) DeleteFileA(row.path.c_str());
+    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryA(course.c_str());
 }
 
 TEST_F(Frame, StatusLineShowsMessagesAndGraphPanes) {

@@ -1,0 +1,83 @@
+// The ".ACQ" graph file: a document read from a file or from a memory buffer, and written whole,
+// as the head of a recording to disk, as its selection, or as a ".GTL" template. The reader
+// and writer take field after field; see documents/files/graph_layout.h for the records.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
+
+struct tagGS;
+class CByteReader;
+class CByteWriter;
+
+// Keys of the reasons a file is refused or read only in part (the keyed texts give the words).
+extern const char* const kKeyFileTooShort;
+extern const char* const kKeyHeaderDamaged;
+extern const char* const kKeyTooManyChannels;
+extern const char* const kKeyChannelHeaderDamaged;
+extern const char* const kKeyChannelSlotBad;
+extern const char* const kKeyForeignBlockDamaged;
+extern const char* const kKeySampleSizeBad;
+extern const char* const kKeySwappedVersion;
+extern const char* const kKeySamplesNoMemory;
+extern const char* const kKeyMarkersCorrupted;
+extern const char* const kKeyRepaired;
+extern const char* const kKeyBlockDamaged;
+extern const char* const kKeySwappedFile;
+
+// What a read found.
+struct stGraphReadReport {
+    const char* refusal;  // why the file was refused; null when it was read
+    const char* notice;   // damage that the read went around (markers, tagged blocks); or null
+    uint32_t version;
+    int swapped;   // a byte-swapped file
+    int repaired;  // the sample counts were cut to what the file holds
+    int paged;     // the samples stay in the file and are paged in
+};
+
+// Reading flags.
+constexpr int kReadPageLong = 1;  // a file longer than the sample window keeps its samples on disk
+
+// Reads the open file from its start into the document, whose filePath names the file (a long
+// file is paged from it), and closes the file (the handle becomes INVALID_HANDLE_VALUE).
+// 1 read, 0 refused; on refusal the document holds no samples and no file blocks.
+int ReadGraphFile(tagGS* gs, HANDLE* file);
+int ReadGraphFileReport(tagGS* gs, HANDLE* file, stGraphReadReport* report);
+// The same from a memory buffer; every sample is read into memory.
+int ReadGraphBuffer(tagGS* gs, const void* data, size_t size, stGraphReadReport* report);
+int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* report);
+// A ".GTL" template: the head and the tagged blocks, without samples or markers.
+int ReadGraphTemplate(tagGS* gs, HANDLE* file);
+int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* report);
+
+// Where the marker section of the document's file begins: the data offset and the samples of
+// every channel in use.
+uint64_t LocateMarkerSection(const tagGS* gs);
+
+// Writing modes.
+constexpr int kWriteWhole = 0;
+constexpr int kWriteHead = 1;         // head only: a recording to disk at its first data
+constexpr int kWriteHeadAndTail = 2;  // head, then markers and blocks behind the file's samples
+constexpr int kWriteSelection = 3;    // the selected range only
+
+// Writes the document from the file's start; 1 written, 0 failed (the system's reason is the
+// thread's last error). Without keepDataOffset the document's data offset stays as it was.
+int WriteAcqFile(tagGS* gs, HANDLE file, int mode, int keepDataOffset);
+int WriteGraphStream(tagGS* gs, CByteWriter& out, int mode, int keepDataOffset);
+// A ".GTL" template of the document.
+int WriteTemplateStream(tagGS* gs, CByteWriter& out);
+int WriteTemplateFile(tagGS* gs, const char* path);
+
+// Frees the samples and the blocks a read put into the document and marks every slot free.
+void ClearDocumentData(tagGS* gs);
+
+// The value raised to the next multiple of the increment, unless it lies within a relative
+// 1e-5 of one; negative values go toward zero. An increment of 0 leaves the value.
+double RoundUpToIncrement(double value, double increment);
+// The selection as sample indices: first <= last.
+void SelectionSampleRange(const tagGS* gs, uint32_t* first, uint32_t* last);
+// The first append marker whose segment holds the selection's start, or -1: the marker a
+// selection-only save keeps.
+int32_t SelectionSegmentMarker(const tagGS* gs);
+// The program-wide display word the last file read set.
+int16_t ProgramDisplayWord();

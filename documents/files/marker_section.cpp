@@ -1,0 +1,130 @@
+// The marker section of the graph file, read into the document's markers and written from them.
+#include "documents/files/marker_section.h"
+#include "documents/files/graph_layout.h"
+#include "documents/stored_blocks.h"
+#include "base/byte_stream.h"
+#include "common/tagGS.h"
+#include <cstring>
+#include <vector>
+
+namespace {
+using namespace acqfile;
+
+constexpr uint32_t kMaxLabel = kMarkerLabelField - 1;
+constexpr uint32_t kSwappedFixedBytes = 10;
+
+// The version-35 variant may hold the record's four 16-bit fields in 32 bits each; the first
+// record decides for the whole section.
+bool FirstRecordIsWide(CByteReader& in, uint64_t end) {
+    const uint64_t at = in.Tell();
+    uint8_t r[kMarkerWideFixedBytes];
+    bool wide = end - at >= sizeof r && in.Read(r, sizeof r) && GetLeU32(r + 4) < 2 && GetLeU32(r + 8) < 2 &&
+                GetLeU32(r + 12) < 2;
+    in.Seek(at);
+    return wide;
+}
+
+// One record of the little-endian forms; false when it contradicts the section.
+bool ReadStandardRecord(CByteReader& in, uint64_t end, bool wide, stStoredMarker* m) {
+    uint8_t r[kMarkerWideFixedBytes];
+    const uint32_t fixed = wide ? kMarkerWideFixedBytes : kMarkerFixedBytes;
+    if (end - in.Tell() < fixed || !in.Read(r, fixed)) return false;
+    m->position = GetLeU32(r);
+    uint32_t length;
+    if (wide) {
+        m->labelOpen = static_cast<uint16_t>(GetLeU32(r + 4));
+        m->word1 = static_cast<uint16_t>(GetLeU32(r + 8));
+        m->word2 = static_cast<uint16_t>(GetLeU32(r + 12));
+        length = GetLeU32(r + 16);
+    } else {
+        m->labelOpen = GetLeU16(r + 4);
+        m->word1 = GetLeU16(r + 6);
+        m->word2 = GetLeU16(r + 8);
+        length = GetLeU16(r + 10);
+    }
+    // The label and its NUL must fit the node's label field and the section.
+    if (length > kMaxLabel || end - in.Tell() < length + 1u || !in.Read(m->label, length + 1)) return false;
+    m->label[length] = 0;
+    m->labelLength = static_cast<uint16_t>(length);
+    return true;
+}
+
+// One record of the byte-swapped form: position, three single bytes and one skipped, the
+// label's length, and the label without its NUL.
+bool ReadSwappedRecord(CByteReader& in, uint64_t end, stStoredMarker* m) {
+    uint8_t r[kSwappedFixedBytes];
+    if (end - in.Tell() < sizeof r || !in.Read(r, sizeof r)) return false;
+    m->position = GetBeU32(r);
+    m->labelOpen = r[4];
+    m->word1 = r[5];
+    m->word2 = r[6];
+    uint32_t length = GetBeU16(r + 8);
+    if (length > kMaxLabel || end - in.Tell() < length || !in.Read(m->label, length)) return false;
+    m->label[length] = 0;
+    m->labelLength = static_cast<uint16_t>(length);
+    return true;
+}
+
+bool WriteRecord(CByteWriter& out, const stStoredMarker& m, uint32_t position) {
+    out.U32(position);
+    out.U16(m.labelOpen);
+    out.U16(m.word1);
+    out.U16(m.word2);
+    out.U16(m.labelLength);
+    char label[kMarkerLabelField] = {};
+    std::memcpy(label, m.label, m.labelLength);
+    return out.Write(label, m.labelLength + 1u);
+}
+
+}  // namespace
+
+MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionForm form) {
+    const bool swapped = form == MarkerSectionForm::Swapped;
+    uint32_t length = 0, count = 0;
+    const uint64_t start = in.Tell();
+    if (swapped ? !in.U32Be(&length) || !in.U32Be(&count) : !in.U32(&length) || !in.U32(&count))
+        return MarkerSectionFault::PastEnd;
+    if (length == 0 && count == 0) {
+        StoreMarkers(gs, nullptr, 0);
+        return MarkerSectionFault::None;
+    }
+    // The smallest record of the form (the standard forms' limit is the historical 12).
+    const uint32_t smallest = swapped ? kSwappedFixedBytes : kMarkerFixedBytes;
+    if (count == 0 || length < 1 || length / smallest < count) return MarkerSectionFault::Corrupted;
+    const uint64_t end = start + kMarkerHeadBytes + length;
+    if (end > in.Size()) return MarkerSectionFault::PastEnd;
+    const bool wide = form == MarkerSectionForm::Wide35 && FirstRecordIsWide(in, end);
+    // Records are taken as they prove sound, so that a count the file cannot hold costs nothing.
+    std::vector<stStoredMarker> markers;
+    markers.reserve(count < 4096 ? count : 4096);
+    for (uint32_t i = 0; i < count; ++i) {
+        stStoredMarker m{};
+        bool sound = swapped ? ReadSwappedRecord(in, end, &m) : ReadStandardRecord(in, end, wide, &m);
+        if (!sound) return MarkerSectionFault::Corrupted;
+        markers.push_back(m);
+    }
+    if (!StoreMarkers(gs, markers.data(), count)) return MarkerSectionFault::NoMemory;
+    in.Seek(end);
+    return MarkerSectionFault::None;
+}
+
+int WriteMarkerSection(tagGS* gs, CByteWriter& out, bool selectionOnly, int32_t selected) {
+    const uint32_t count = StoredMarkerCount(gs);
+    if (selectionOnly) {
+        const stStoredMarker* m = selected >= 0 ? StoredMarkerAt(gs, static_cast<uint32_t>(selected)) : nullptr;
+        out.U32(m ? m->labelLength + 13u : 0);
+        out.U32(m ? 1 : 0);
+        if (m) WriteRecord(out, *m, 0);
+    } else {
+        uint32_t length = 0;
+        for (uint32_t i = 0; i < count; ++i) length += StoredMarkerAt(gs, i)->labelLength + 13u;
+        out.U32(length);
+        out.U32(count);
+        for (uint32_t i = 0; i < count; ++i) {
+            const stStoredMarker* m = StoredMarkerAt(gs, i);
+            WriteRecord(out, *m, m->position);
+        }
+    }
+    if (gs->markerLabelEdit && IsWindow(gs->markerLabelEdit)) SendMessageA(gs->markerLabelEdit, EM_SETMODIFY, 0, 0);
+    return out.Ok() ? 1 : 0;
+}

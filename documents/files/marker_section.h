@@ -1,0 +1,19 @@
+// The graph file's marker section: a length, a count and one record per marker.
+#pragma once
+#include <cstdint>
+
+struct tagGS;
+class CByteReader;
+class CByteWriter;
+
+enum class MarkerSectionForm { Standard, Wide35, Swapped };
+
+// Why a marker section could not be read.
+enum class MarkerSectionFault { None, PastEnd, Corrupted, NoMemory };
+
+// Reads the section at the reader's position into the document's markers and leaves the reader
+// at the section's end. Returns None when read (also for an empty section).
+MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionForm form);
+// Writes every marker, or with selectionOnly only the marker `selected` (an index, -1 for none)
+// placed at the start of the saved range. 1 written, 0 failed.
+int WriteMarkerSection(tagGS* gs, CByteWriter& out, bool selectionOnly, int32_t selected);

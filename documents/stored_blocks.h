@@ -1,0 +1,70 @@
+// The stored forms that the graph file carries for a document's parts: the journal block, the
+// markers of the marker section with the marker-manager block, the graph-item block and the
+// standard-curve settings. The file module frames them; each part reads and writes its own.
+// Parts that are not built keep what the file gave them byte for byte and write it back, so
+// that a file read and saved again loses nothing; a part takes its block over when it is built.
+#pragma once
+#include <cstdint>
+
+struct tagGS;
+class CByteReader;
+class CByteWriter;
+
+// Results of the tagged-block readers.
+constexpr int kBlockRead = 1;
+constexpr int kBlockAbsent = 0;    // the tag was not there; the position is where it was
+constexpr int kBlockDamaged = -1;  // the block is unsound; the position is back at its tag, nothing kept
+
+// ---- Markers ----
+
+// One marker as the marker section stores it.
+struct stStoredMarker {
+    uint32_t position;
+    uint16_t labelOpen;
+    uint16_t word1, word2;
+    uint16_t labelLength;  // 0-127
+    char label[128];       // NUL-terminated
+};
+constexpr uint32_t kMarkerRecordBytes = 28;  // one marker in the marker-manager block
+constexpr int32_t kAppendMarker = 3;
+
+// The document's markers in list order (by position; equal positions in the order stored).
+uint32_t StoredMarkerCount(const tagGS* gs);
+const stStoredMarker* StoredMarkerAt(const tagGS* gs, uint32_t index);
+// Replaces the document's markers; 0 when memory runs out (the document then has none).
+int StoreMarkers(tagGS* gs, const stStoredMarker* markers, uint32_t count);
+// A marker's type and number as the marker-manager block gives them; without the block every
+// marker is a sequential event marker (type 0) numbered in list order from 1.
+void StoredMarkerIdentity(const tagGS* gs, uint32_t index, int32_t* type, int32_t* number);
+
+enum class MarkerBlockForm { Normal, SettingsOnly, SelectionOnly };
+// Reads the marker-manager block at the reader's position; the n-th record belongs to the n-th
+// stored marker. With settingsOnly no records are read (templates).
+int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly);
+// SelectionOnly writes the counters 0, 0, 0, 1 and one record, that of marker `selected` (an
+// index) as the active append marker number 1; with -1 all counters are 0 and no record
+// follows. 1 written, 0 failed.
+int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t selected);
+
+// ---- Journal ----
+
+// The version-35 variant may hold the auto-time field in 4 bytes (wideFirstField 1); both widths
+// are tried. A journal whose text would run past the end of the file is damaged.
+int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField);
+int JournalSaveBlock(tagGS* gs, CByteWriter& out);
+
+// ---- Graph items ----
+
+// Items are read until one of an unknown kind; those before it stay.
+int GraphItemsLoad(tagGS* gs, CByteReader& in);
+int GraphItemsSave(tagGS* gs, CByteWriter& out);
+
+// ---- Standard-curve settings ----
+
+// The document's settings as the graph header holds them: double from, double to, int32 steps,
+// colour, int32 dot size. Reading all-zero bytes leaves the settings as they are.
+void CurveSettingsToBytes(const tagGS* gs, uint8_t out[28]);
+void CurveSettingsFromBytes(tagGS* gs, const uint8_t in[28]);
+
+// Forgets what a file gave the journal, the markers and the graph items (before another read).
+void ClearStoredBlocks(tagGS* gs);

@@ -1,0 +1,69 @@
+// Opening stored documents: File Open and opening by path, the check that a file is not open
+// twice, the untouched "Untitled" graph that receives a document, the dispatch by file kind, the
+// placement of the opened window, the ".acq" chooser, and the remembered folders and types.
+#pragma once
+#include <windows.h>
+#include <commdlg.h>
+#include <cstddef>
+#include <cstdint>
+
+struct tagGS;
+
+// File kinds, as the last OpenDataFile found them.
+constexpr uint16_t kFileKindGraph = 11;
+constexpr uint16_t kFileKindText = 12;
+constexpr uint16_t kFileKindTemplate = 15;
+// Open modes: 4 reads a file of an unknown extension as a template, any other as a graph file.
+constexpr int kOpenGraph = 1;
+constexpr int kOpenTemplate = 4;
+// Slots of the remembered folders and of the remembered file types.
+constexpr int kRememberOpen = 0;
+constexpr int kRememberSave = 1;
+
+// With a path, opens that file; without, runs the File Open dialog (one window per chosen file).
+// Returns the (last) opened document, or null. A file that cannot be read is reported and its
+// document closed (a reused "Untitled" graph is made new again).
+tagGS* DoFileOpen(const char* path, uint16_t* journalHeight);
+// 1 when a graph window shows the file; that window is then activated and the user told.
+int IsFileAlreadyOpen(const char* path);
+// Takes an untouched "Untitled" graph (1) or a new document (0) and makes it a new graph;
+// *out is null when no document could be made.
+int FindReusableUntitled(tagGS** out);
+// Opens one file into the document by its kind; reports its own failures. 1 read, 0 failed.
+int OpenDataFile(tagGS* gs, const char* path, int mode);
+// Gives the document its window (or the reused one), places and activates it. 0 when no window
+// could be made (the new document is then freed).
+int ShowOpenedGraph(tagGS* gs, int reused);
+// Non-zero while ShowOpenedGraph brings a document up.
+int IsOpeningGraph();
+// The kind of file the last OpenDataFile opened.
+uint16_t CurrentFileKind();
+// The file kind of a path opened with a mode.
+uint16_t FileKindOf(const char* path, int mode);
+
+DWORD GetRememberedFileType(int which);
+LONG SetRememberedFileType(DWORD value, int which);
+// The remembered folder of a slot; the program folder until one is remembered.
+const char* GetRememberedFolder(int slot);
+// Remembers the folder of the dialog's chosen file (empty when several were chosen).
+void SetMruPath(const OPENFILENAMEA* ofn, int slot);
+
+// The "*.acq" chooser; 1 with the chosen name in the buffer.
+int DoFileChooserDialog(HWND owner, char* name, size_t size);
+// The hook of the folder-browsing open dialog the chooser's Browse step runs.
+extern "C" __declspec(dllexport) UINT_PTR CALLBACK BrowseOpenHookProc(HWND dlg, UINT msg, WPARAM wParam,
+                                                                        LPARAM lParam);
+
+// The common open and save dialogs, replaceable so that tests answer them in their place.
+using FileDialogProc = BOOL (*)(OPENFILENAMEA* ofn);
+void SetFileDialogProcs(FileDialogProc open, FileDialogProc save);
+BOOL RunOpenFileDialog(OPENFILENAMEA* ofn);
+BOOL RunSaveFileDialog(OPENFILENAMEA* ofn);
+// Builds a dialog filter from rows of (key, description, pattern): the looked-up key followed by
+// the description, NUL, the pattern, NUL, and a final NUL. Returns the filter's length.
+struct stFilterRow {
+    const char* key;
+    const char* description;
+    const char* pattern;
+};
+size_t BuildFileFilter(const stFilterRow* rows, size_t count, char* out, size_t size);

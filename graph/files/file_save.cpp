@@ -1,0 +1,442 @@
+// Save As: choosing the name, checking it, and writing the graph file, text, picture or
+// template through a temporary file beside the target.
+#include "graph/files/file_save.h"
+#include "graph/files/file_open.h"
+#include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "graph/render/printing.h"
+#include "documents/documents_api.h"
+#include "documents/files/graph_file.h"
+#include "controls/utilities.h"
+#include "base/app.h"
+#include "base/byte_stream.h"
+#include "base/resource.h"
+#include "base/services.h"
+#include "devlib/vk40.h"
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+constexpr size_t kPictureHeaderBytes = 22;
+constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
+constexpr uint16_t kPictureUnitsPerInch = 1000;
+constexpr DWORD kCopyBlock = 4096;
+constexpr int kFileNameField = 1152;   // the common dialog's file-name edit
+constexpr int kFileNameCombo = 1148;   // and its combo form
+
+int g_selectionOnly = 0;
+
+// The save dialog's filter rows; the row number is the filter index.
+const stFilterRow kSaveFilter[] = {
+    {"TVX PRO files", " (*.ACQ)", "*.acq"},
+    {"Text", " (*.TXT)", "*.txt"},
+    {"Metafile", " (*.WMF)", "*.wmf"},
+    {"Graph Template", " (*.GTL)", "*.gtl"},
+    {"All NORVANE Files", " (*.ACQ;*Ldd;*.TXT;*.GTL)", "*.acq;*-L??;*.txt;*.gtl"},
+};
+constexpr unsigned kSaveFilterAll = 5;
+
+// What the save dialog's hook needs.
+struct stSaveRequest {
+    int lockName;
+};
+
+const char* Keyed(const char* key) {
+    const char* text = getMsgBoxText(key);
+    return text ? text : key;
+}
+
+const char* ProgramTitle() { return g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"); }
+
+HWND Owner(const tagGS* gs) { return gs->hwnd ? gs->hwnd : g_app ? g_app->hwndFrame : nullptr; }
+
+// The untitled name without its number: "Untitled%d" less its last two characters.
+std::string UntitledPrefix() {
+    std::string prefix = Keyed("Untitled%d");
+    return prefix.size() >= 2 ? prefix.substr(0, prefix.size() - 2) : prefix;
+}
+
+bool HasExtension(const char* name) {
+    const char* dot = std::strrchr(name, '.');
+    const char* slash = std::strrchr(name, '\\');
+    return dot && (!slash || dot > slash);
+}
+
+// The placement to store: minimised 0, maximised -1, else the window in the frame's coordinates.
+void RecordPlacement(tagGS* gs) {
+    if (!gs->hwnd || !IsWindow(gs->hwnd)) return;
+    if (IsIconic(gs->hwnd)) {
+        gs->winPlacement = RECT{0, 0, 0, 0};
+    } else if (IsZoomed(gs->hwnd)) {
+        gs->winPlacement = RECT{-1, -1, -1, -1};
+    } else {
+        RECT rc;
+        GetWindowRect(gs->hwnd, &rc);
+        MapWindowPoints(nullptr, g_app->hwndFrame, reinterpret_cast<POINT*>(&rc), 2);
+        gs->winPlacement = rc;
+    }
+}
+
+UINT_PTR CALLBACK SaveDialogHook(HWND dlg, UINT msg, WPARAM, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+        const auto* request = reinterpret_cast<const stSaveRequest*>(ofn->lCustData);
+        HWND common = GetParent(dlg);
+        if (request && request->lockName) {
+            EnableWindow(GetDlgItem(common, kFileNameField), FALSE);
+            EnableWindow(GetDlgItem(common, kFileNameCombo), FALSE);
+        }
+        HandleTheDialog(dlg, IDD_SAVE_OPTIONS);
+        CheckDlgButton(dlg, IDC_SAVE_SELECTION_ONLY, g_selectionOnly ? BST_CHECKED : BST_UNCHECKED);
+    } else if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_FILEOK) {
+        g_selectionOnly = IsDlgButtonChecked(dlg, IDC_SAVE_SELECTION_ONLY) == BST_CHECKED ? 1 : 0;
+    }
+    return 0;
+}
+
+// Runs the save dialog with the proposed name; false when cancelled.
+bool AskForName(tagGS* gs, const char* proposed, int lockName, const char* title, const char* folder, char* target,
+                unsigned* filterIndex) {
+    char filter[1024];
+    BuildFileFilter(kSaveFilter, sizeof kSaveFilter / sizeof kSaveFilter[0], filter, sizeof filter);
+    lstrcpynA(target, proposed, MAX_PATH);
+    if (gs->isTemplate && HasExtension(target)) {
+        char* dot = std::strrchr(target, '.');
+        lstrcpynA(dot, ".ACQ", static_cast<int>(MAX_PATH - (dot - target)));
+    }
+    char fileTitle[MAX_PATH] = "";
+    stSaveRequest request{lockName};
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = Owner(gs);
+    ofn.hInstance = g_app->hInstance;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = kSaveFilterAll;
+    ofn.lpstrFile = target;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrFileTitle = fileTitle;
+    ofn.nMaxFileTitle = sizeof fileTitle;
+    ofn.lpstrInitialDir = folder && folder[0] ? folder : GetRememberedFolder(kRememberSave);
+    ofn.lpstrTitle = title && title[0] ? title : nullptr;
+    ofn.Flags = OFN_EXPLORER | OFN_CREATEPROMPT | OFN_OVERWRITEPROMPT | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK |
+                OFN_HIDEREADONLY;
+    ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_SAVE_OPTIONS);
+    ofn.lpfnHook = SaveDialogHook;
+    ofn.lCustData = reinterpret_cast<LPARAM>(&request);
+    if (!RunSaveFileDialog(&ofn)) return false;
+    *filterIndex = ofn.nFilterIndex;
+    SetMruPath(&ofn, kRememberSave);
+    return true;
+}
+
+// The system's own words for an error, without the line end.
+std::string SystemText(DWORD error) {
+    char text[512] = "";
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                             sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ')) text[--n] = 0;
+    return text;
+}
+
+void ReportSaveFailure(HWND owner, const char* path, DWORD error) {
+    const char* key = SaveFailureKey(error);
+    if (std::strcmp(key, "Not enough disk space to save data") == 0) {
+        MessageBoxFromStringTable(owner, MB_OK | MB_ICONEXCLAMATION, IDS_NO_DISK_SPACE);
+        return;
+    }
+    std::string text = std::string(Keyed(key)) + "\n" + path;
+    std::string cause = SystemText(error);
+    if (!cause.empty()) text += "\n" + cause;
+    MessageBoxA(owner, text.c_str(), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+struct GraphWrite {
+    tagGS* gs;
+    int mode;
+    uint32_t dataOffset;  // where the written file's samples begin
+};
+
+DWORD WriteGraphInto(HANDLE file, void* context) {
+    auto* w = static_cast<GraphWrite*>(context);
+    const uint32_t kept = w->gs->dataOffset;
+    const int written = WriteAcqFile(w->gs, file, w->mode, 1);
+    const DWORD error = written ? 0 : GetLastError();
+    w->dataOffset = w->gs->dataOffset;
+    w->gs->dataOffset = kept;
+    return written ? 0 : error ? error : ERROR_WRITE_FAULT;
+}
+
+struct TextWrite {
+    tagGS* gs;
+    int selectionOnly;
+};
+
+DWORD WriteTextInto(HANDLE file, void* context) {
+    auto* w = static_cast<TextWrite*>(context);
+    if (WriteTextFile(w->gs, file, w->selectionOnly)) return 0;
+    const DWORD error = GetLastError();
+    return error ? error : ERROR_WRITE_FAULT;
+}
+
+DWORD WriteTemplateInto(HANDLE file, void* context) {
+    CByteWriter out(file);
+    if (WriteTemplateStream(static_cast<tagGS*>(context), out)) return 0;
+    return out.Error() ? out.Error() : ERROR_WRITE_FAULT;
+}
+
+// The placeable header, then the metafile the graph was drawn into.
+DWORD WritePictureInto(HANDLE file, void* context) {
+    auto* gs = static_cast<tagGS*>(context);
+    char folder[MAX_PATH], drawn[MAX_PATH];
+    DWORD n = ExpandEnvironmentStringsA("%TEMP%", folder, sizeof folder);
+    if (n == 0 || n > sizeof folder || !GetTempFileNameA(folder, "ACQ", 0, drawn)) return GetLastError();
+    HMETAFILE metafile = nullptr;
+    RECT picture{};
+    if (!DrawGraphToMetafile(gs, g_app && g_app->bMetafileColor ? 1 : 0, drawn, &metafile, &picture, 0)) {
+        DWORD error = GetLastError();
+        DeleteFileA(drawn);
+        return error ? error : ERROR_NOT_SUPPORTED;
+    }
+    DeleteMetaFile(metafile);
+    HDC screen = GetDC(nullptr);
+    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    uint8_t header[kPictureHeaderBytes];
+    BuildPlaceableHeader(static_cast<int16_t>((picture.right - picture.left) * 1000 / (dpiX ? dpiX : 96)),
+                         static_cast<int16_t>((picture.bottom - picture.top) * 1000 / (dpiY ? dpiY : 96)), header);
+    DWORD error = 0, done = 0;
+    if (!WriteFile(file, header, sizeof header, &done, nullptr)) error = GetLastError();
+    HANDLE source =
+        CreateFileA(drawn, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!error && source == INVALID_HANDLE_VALUE) error = GetLastError();
+    char block[kCopyBlock];
+    DWORD got = 0;
+    while (!error && ReadFile(source, block, sizeof block, &got, nullptr) && got > 0)
+        if (!WriteFile(file, block, got, &done, nullptr) || done != got)
+            error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
+    if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
+    DeleteFileA(drawn);
+    return error;
+}
+
+// A graph saved under its new name: the window shows it, and a paged document now pages from it.
+void TakeNewName(tagGS* gs, const char* target, uint32_t dataOffset) {
+    lstrcpynA(gs->title, target, sizeof gs->title);
+    if (gs->hwnd) SetWindowTextA(gs->hwnd, gs->title);
+    char full[MAX_PATH];
+    if (!GetFullPathNameA(target, sizeof full, full, nullptr)) return;
+    if (gs->storageKind == kStoreDiskPaged) {
+        lstrcpynA(gs->filePath, full, sizeof gs->filePath);
+        gs->dataOffset = dataOffset;
+        gs->byteSwapped = 0;
+        gs->winFirst = 0;
+        gs->winRingBase = gs->winLen = 0;
+    } else if (gs->storageKind == kStoreMemory) {
+        lstrcpynA(gs->filePath, full, sizeof gs->filePath);
+    }
+}
+
+// Picks the name: asks when it must, refuses one another window shows. False when cancelled or
+// refused with no dialog to ask again.
+bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder,
+                  char* target, SaveType* type) {
+    for (;;) {
+        g_selectionOnly = 0;
+        if (g_app && g_app->hAcq) DrvStoreSetupInGraph(&g_app->driverOps, g_app->hAcq, gs);
+        char proposed[MAX_PATH];
+        lstrcpynA(proposed, gs->title, sizeof proposed);
+        const bool mustAsk = ask || SaveNameMustBeAsked(gs->title, gs->isTemplate);
+        if (std::strstr(proposed, UntitledPrefix().c_str()) && !std::strchr(proposed, '.'))
+            lstrcatA(proposed, ".acq");
+        if (path && path[0]) lstrcpynA(proposed, path, sizeof proposed);
+        *type = SaveType::Graph;
+        if (mustAsk) {
+            unsigned index = kSaveFilterAll;
+            if (!AskForName(gs, proposed, lockName, title, folder, target, &index)) return false;
+            gs->saveAsType = index;
+            *type = SaveTypeOfFilter(index, target);
+        } else {
+            lstrcpynA(target, proposed, MAX_PATH);
+        }
+        if (*type == SaveType::Picture || *type == SaveType::Template || CheckSameDocument(gs, target)) return true;
+        if (!mustAsk) return false;
+    }
+}
+
+}  // namespace
+
+void SetSaveSelectionOnly(int on) { g_selectionOnly = on ? 1 : 0; }
+int GetSaveSelectionOnly() { return g_selectionOnly; }
+
+bool SaveNameMustBeAsked(const char* name, int fromTemplate) {
+    if (fromTemplate) return true;
+    if (std::strstr(name, UntitledPrefix().c_str()) && !std::strchr(name, '.')) return true;
+    for (const char* part : {"FFT", "Rate", "Histogram", "Averaging"})
+        if (std::strstr(name, part)) return true;
+    for (const char* whole : {"Derivative", "FIR Low Pass", "FIR High Pass", "FIR Band Pass", "FIR Band Stop"})
+        if (lstrcmpiA(name, whole) == 0) return true;
+    return false;
+}
+
+SaveType SaveTypeOfFilter(unsigned filterIndex, const char* path) {
+    switch (filterIndex) {
+    case 2: return SaveType::Text;
+    case 3: return SaveType::Picture;
+    case 4: return SaveType::Template;
+    case kSaveFilterAll: {
+        const char* dot = std::strrchr(path, '.');
+        const char* slash = std::strrchr(path, '\\');
+        if (!dot || (slash && dot < slash)) return SaveType::Graph;
+        if (lstrcmpiA(dot, ".txt") == 0) return SaveType::Text;
+        if (lstrcmpiA(dot, ".wmf") == 0) return SaveType::Picture;
+        if (lstrcmpiA(dot, ".gtl") == 0) return SaveType::Template;
+        return SaveType::Graph;
+    }
+    default: return SaveType::Graph;
+    }
+}
+
+const char* SaveFailureKey(DWORD error) {
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "Not enough disk space to save data";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "Can't open this file for writing";
+    // The target's folder is created in, never opened: a missing file is the document's own,
+    // the file a paged document reads its samples from.
+    case ERROR_FILE_NOT_FOUND: return "KEY Graph data file missing";
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY:  // a temporary file cannot be made in a folder that is not there
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_NAME:
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST: return "KEY Save folder not found";
+    case ERROR_NOT_SUPPORTED: return "KEY Save type not available";
+    default: return "KEY Save failed";
+    }
+}
+
+void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]) {
+    std::memset(out, 0, kPictureHeaderBytes);
+    PutLeU32(out, kPlaceableKey);
+    PutLeU16(out + 10, static_cast<uint16_t>(right));
+    PutLeU16(out + 12, static_cast<uint16_t>(bottom));
+    PutLeU16(out + 14, kPictureUnitsPerInch);
+    uint16_t sum = 0;
+    for (int i = 0; i < 10; ++i) sum ^= GetLeU16(out + 2 * i);
+    PutLeU16(out + 20, sum);
+}
+
+DWORD WriteFileThroughTemporary(const char* target, SaveWriter writer, void* context) {
+    char full[MAX_PATH], folder[MAX_PATH], temporary[MAX_PATH];
+    char* name = nullptr;
+    if (!GetFullPathNameA(target, sizeof full, full, &name) || !name) return ERROR_INVALID_NAME;
+    const DWORD attributes = GetFileAttributesA(full);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return ERROR_ACCESS_DENIED;
+    lstrcpynA(folder, full, static_cast<int>(name - full) + 1);
+    if (!GetTempFileNameA(folder, "ACQ", 0, temporary)) return GetLastError();
+    HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        DeleteFileA(temporary);
+        return error;
+    }
+    DWORD error = writer(file, context);
+    if (!error && !FlushFileBuffers(file)) error = GetLastError();
+    CloseHandle(file);
+    if (!error && !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) error = GetLastError();
+    if (error) DeleteFileA(temporary);
+    return error;
+}
+
+int CheckSameDocument(tagGS* gs, const char* path) {
+    char full[MAX_PATH] = "";
+    if (!GetFullPathNameA(path, sizeof full, full, nullptr)) full[0] = 0;
+    const bool own = lstrcmpiA(path, gs->title) == 0 || (full[0] && lstrcmpiA(full, gs->filePath) == 0);
+    bool refuse = own && g_selectionOnly;
+    if (!own && g_app && g_app->hwndClient) {
+        for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child && !refuse; child = GetWindow(child, GW_HWNDNEXT)) {
+            tagGS* other = GetWindowGraph(child);
+            if (!other || other == gs) continue;
+            char title[MAX_PATH + 8] = "";
+            GetWindowTextA(child, title, sizeof title);
+            refuse = lstrcmpiA(title, path) == 0 || (full[0] && lstrcmpiA(other->filePath, full) == 0);
+        }
+    }
+    if (!refuse) return 1;
+    char text[1024];
+    FormatKeyedText(text, sizeof text, Keyed("KEY Same document"), path);
+    MessageBoxA(Owner(gs), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+}
+
+int HasDiskSpaceFor(tagGS* gs, const char* path) {
+    char full[MAX_PATH], root[MAX_PATH];
+    ULARGE_INTEGER available{};
+    // Without an answer from the drive the write itself will tell.
+    if (!GetFullPathNameA(path, sizeof full, full, nullptr) || !GetVolumePathNameA(full, root, sizeof root) ||
+        !GetDiskFreeSpaceExA(root, &available, nullptr, nullptr))
+        return 1;
+    uint64_t bytes = 0;
+    for (int s = 0; s < kMaxChannels; ++s)
+        if (gs->chanFlags[s] & kChanSlotMask) bytes += static_cast<uint64_t>(gs->chanCount[s]) * SampleWidth(gs->chanType[s]);
+    return available.QuadPart > 1024 && bytes < available.QuadPart - 1024 ? 1 : 0;
+}
+
+int SaveAsMetafile(tagGS* gs, const char* path) {
+    DWORD error = WriteFileThroughTemporary(path, WritePictureInto, gs);
+    SetLastError(error);
+    return error ? 0 : 1;
+}
+
+int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder) {
+    if (!gs || !g_app) return 0;
+    RecordPlacement(gs);
+    char target[MAX_PATH];
+    SaveType type = SaveType::Graph;
+    if (!ChooseTarget(gs, ask, lockName, title, path, folder, target, &type)) return 0;
+    const int selection = g_selectionOnly;
+    SetWaitCursor(1);
+    DWORD error = 0;
+    GraphWrite graph{gs, selection ? kWriteSelection : kWriteWhole, 0};
+    {
+        PagingPolicyScope forward(kPagingForward);
+        switch (type) {
+        case SaveType::Graph:
+            error = HasDiskSpaceFor(gs, target) ? WriteFileThroughTemporary(target, WriteGraphInto, &graph)
+                                                : ERROR_DISK_FULL;
+            break;
+        case SaveType::Text: {
+            TextWrite text{gs, selection};
+            error = WriteFileThroughTemporary(target, WriteTextInto, &text);
+            break;
+        }
+        case SaveType::Picture: error = SaveAsMetafile(gs, target) ? 0 : GetLastError(); break;
+        case SaveType::Template: error = WriteFileThroughTemporary(target, WriteTemplateInto, gs); break;
+        }
+    }
+    SetWaitCursor(0);
+    if (error) {
+        ReportSaveFailure(Owner(gs), target, error);
+        setDirtyGraphFlag(gs, 1);
+        return 0;
+    }
+    if (type == SaveType::Graph) {
+        gs->isTemplate = 0;
+        // A selection saved alone leaves the document as it was, name and changes.
+        if (!selection) {
+            TakeNewName(gs, target, graph.dataOffset);
+            setDirtyGraphFlag(gs, 0);
+        }
+    }
+    return 1;
+}

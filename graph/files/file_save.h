@@ -1,0 +1,44 @@
+// Saving a graph document: Save As and its dialog, the checks on the chosen name, the write
+// through a temporary file beside the target that replaces the target only after a complete
+// write, and the picture and template writers.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+struct tagGS;
+
+// What a save writes.
+enum class SaveType { Graph, Text, Picture, Template };
+
+// Saves the document, asking for a name when the caller wants it or the document has none of
+// its own. 1 saved; 0 when the user cancelled, the name was refused without a dialog to ask
+// again, or the write failed (reported with its cause; the target keeps its contents).
+int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder);
+// 1 when the document may be saved under the path; 0 after refusing it with "KEY Same document".
+int CheckSameDocument(tagGS* gs, const char* path);
+// 1 when the target's drive has room for the document's samples (1,024 bytes to spare).
+int HasDiskSpaceFor(tagGS* gs, const char* path);
+// Writes the graph's picture as a placeable metafile; 1 written, 0 failed (the reason is the
+// thread's last error).
+int SaveAsMetafile(tagGS* gs, const char* path);
+
+// "Selected section only": the next save writes the selection alone. Each Save As starts
+// with it cleared; the save dialog's check box sets it.
+void SetSaveSelectionOnly(int on);
+int GetSaveSelectionOnly();
+
+// ---- Pure parts ----
+
+// Whether a document's name asks for a new one: the untitled name, a transform's result, a
+// document made from a template.
+bool SaveNameMustBeAsked(const char* name, int fromTemplate);
+// The writer a save dialog's filter row (1-5) chooses; row 5 goes by the name's extension.
+SaveType SaveTypeOfFilter(unsigned filterIndex, const char* path);
+// The message key that tells the cause of a failed save.
+const char* SaveFailureKey(DWORD error);
+// The 22-byte header of a placeable metafile of the given size in thousandths of an inch.
+void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]);
+// Writes through a temporary file in the target's folder and moves it over the target once the
+// writer returned 0; the writer returns a system error code. Returns 0 or the error.
+using SaveWriter = DWORD (*)(HANDLE file, void* context);
+DWORD WriteFileThroughTemporary(const char* target, SaveWriter writer, void* context);

@@ -1,0 +1,645 @@
+// The graph file reader and writer over memory buffers: round trips, fields at fixed offsets,
+// every version the reader takes, byte-swapped files, and damaged files, each refused with the
+// key of its fault or read as far as it is sound.
+#include <gtest/gtest.h>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <string>
+#include "tests/documents/acq_builder.h"
+#include "tests/documents/test_doc.h"
+#include "documents/stored_blocks.h"
+#include "base/byte_stream.h"
+
+namespace {
+
+int Read(TestDoc& d, const Bytes& file, stGraphReadReport* report) {
+    return ReadGraphBuffer(d.gs, file.data(), file.size(), report);
+}
+
+Bytes Write(TestDoc& d, int mode = kWriteWhole) {
+    CByteWriter out;
+    EXPECT_EQ(WriteGraphStream(d.gs, out, mode, 0), 1);
+    return out.Bytes();
+}
+
+// The first offset where two files differ, or -1.
+long FirstDifference(const Bytes& a, const Bytes& b) {
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return static_cast<long>(i);
+    return a.size() == b.size() ? -1 : static_cast<long>(n);
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+int16_t RawAt(const tagGS* gs, int slot, int i) { return static_cast<const int16_t*>(gs->chanBlock[slot])[i]; }
+double ValueAt(const tagGS* gs, int slot, int i) { return static_cast<const double*>(gs->chanBlock[slot])[i]; }
+
+int SlotsInUse(const tagGS* gs) {
+    int n = 0;
+    for (int s = 0; s < kMaxChannels; ++s) n += ChannelInUse(gs, s) ? 1 : 0;
+    return n;
+}
+
+// ---- Round trips ----
+
+TEST(GraphFileRoundTrip, AFileUsingTheWholeFormatIsWrittenBackByteForByte) {
+    const Bytes file = BuildAcq(RichRecipe());
+    TestDoc d;
+    stGraphReadReport report{};
+    ASSERT_EQ(Read(d, file, &report), 1);
+    EXPECT_EQ(report.notice, nullptr);
+    EXPECT_EQ(report.repaired, 0);
+    const Bytes again = Write(d);
+    EXPECT_EQ(FirstDifference(file, again), -1) << "files of " << file.size() << " and " << again.size() << " bytes";
+}
+
+TEST(GraphFileRoundTrip, TheDocumentTakesEveryFieldAndSampleBitForBit) {
+    const AcqRecipe recipe = RichRecipe();
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1);
+    tagGS* gs = d.gs;
+    EXPECT_EQ(SlotsInUse(gs), 3);
+    EXPECT_TRUE(ChannelInUse(gs, 0) && ChannelInUse(gs, 5) && ChannelInUse(gs, 59));
+    EXPECT_STREQ(gs->chanLabel[0], "Biceps EMG");
+    EXPECT_STREQ(gs->chanUnits[5], "N");
+    EXPECT_STREQ(gs->chanDescription[0], "a longer description");
+    EXPECT_EQ(gs->chanColor[5], 0xFF0000u);
+    EXPECT_EQ(gs->chanFlags[5] & kChanHidden, kChanHidden);
+    EXPECT_EQ(gs->chanScale[0], 10.0 / 32768.0);
+    EXPECT_EQ(gs->chanNumber[59], 41);
+    EXPECT_EQ(gs->chanType[5], 1);
+    EXPECT_EQ(gs->chanBytes[5], 8);
+    EXPECT_EQ(gs->chanBytes[0], 2);
+    ASSERT_EQ(gs->chanCount[0], 10u);
+    ASSERT_EQ(gs->chanCount[5], 6u);
+    ASSERT_EQ(gs->chanCount[59], 3u);
+    EXPECT_EQ(gs->totalSamples, 10);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(RawAt(gs, 0, i), recipe.channels[0].raw[i]) << i;
+    for (int i = 0; i < 6; ++i) EXPECT_TRUE(SameBits(ValueAt(gs, 5, i), recipe.channels[1].values[i])) << i;
+    EXPECT_EQ(RawAt(gs, 59, 2), 300);
+    EXPECT_EQ(gs->storageKind, kStoreMemory);
+    // The view, the selection, the window and the display settings.
+    EXPECT_EQ(gs->sampleInterval, 0.5);
+    EXPECT_EQ(gs->hStart, 100.0);
+    EXPECT_EQ(gs->hPerDiv, 250.0);
+    EXPECT_EQ(gs->selStart, 10.0);
+    EXPECT_EQ(gs->selEnd, 40.0);
+    EXPECT_EQ(gs->winPlacement.left, 10);
+    EXPECT_EQ(gs->winPlacement.bottom, 320);
+    EXPECT_EQ(gs->displayMode, 1u);
+    EXPECT_EQ(gs->gridColor, 0x808080u);
+    EXPECT_EQ(gs->plotBackColor, 0xFFFFF0u);
+    EXPECT_EQ(gs->gridOptions[3], 4);
+    EXPECT_EQ(gs->chanVDivisions[2], 6.0);
+    EXPECT_EQ(gs->hDivisions, 8.0);
+    EXPECT_EQ(gs->chanViewWord[3], 1003u);
+    EXPECT_EQ(gs->xyXChan, 7u);
+    EXPECT_EQ(gs->hOffset, 12.5);
+    EXPECT_STREQ(gs->hUnitName, "micro-fortnights");
+    EXPECT_EQ(gs->measureRows, 1);
+    EXPECT_EQ(gs->measureChan[0], -1);
+    EXPECT_EQ(gs->measureType[4], 6);
+    EXPECT_STREQ(gs->measureLabel[3], "mV/3");
+    EXPECT_EQ(gs->lessonFlags[1], 0u);
+    // The blocks of the parts that are not built are kept.
+    ASSERT_TRUE(gs->foreignData);
+    EXPECT_EQ(GlobalSize(gs->foreignData), 64u);
+    ASSERT_EQ(StoredMarkerCount(gs), 3u);
+    EXPECT_STREQ(StoredMarkerAt(gs, 2)->label, "Segment 2");
+    int32_t type, number;
+    StoredMarkerIdentity(gs, 2, &type, &number);
+    EXPECT_EQ(type, 3);
+    EXPECT_EQ(number, 2);
+}
+
+TEST(GraphFileRoundTrip, LongChannelsOfUnequalLengthsComeBackWhole) {
+    AcqRecipe recipe;
+    AcqChannel a, b;
+    a.slot = 1;
+    b.slot = 2;
+    b.type = 1;
+    b.size = 8;
+    for (int i = 0; i < 30000; ++i) a.raw.push_back(static_cast<int16_t>(i * 7));
+    for (int i = 0; i < 21111; ++i) b.values.push_back(std::sin(i * 0.01));
+    recipe.channels = {a, b};
+    const Bytes file = BuildAcq(recipe);
+    TestDoc d;
+    ASSERT_EQ(Read(d, file, nullptr), 1);
+    const Bytes again = Write(d);
+    // The same up to the end of the (empty) marker section; the writer adds the tagged blocks.
+    ASSERT_GT(again.size(), file.size());
+    EXPECT_EQ(FirstDifference(file, Bytes(again.begin(), again.begin() + file.size())), -1);
+    TestDoc e;
+    ASSERT_EQ(Read(e, again, nullptr), 1);
+    EXPECT_EQ(RawAt(e.gs, 1, 29999), static_cast<int16_t>(29999 * 7));
+    EXPECT_TRUE(SameBits(ValueAt(e.gs, 2, 21110), std::sin(21110 * 0.01)));
+}
+
+TEST(GraphFileRoundTrip, SixteenChannelsAndMoreGoToTheirPlaces) {
+    // Seventeen 16-bit channels of 1,003 samples: two groups of eight and one more, and frames
+    // that do not come in eights; then with one channel shorter than the others.
+    for (int shorter : {1003, 500}) {
+        AcqRecipe recipe;
+        for (int k = 0; k < 17; ++k) {
+            AcqChannel c;
+            c.slot = static_cast<int16_t>(3 * k);
+            const int n = k == 9 ? shorter : 1003;
+            for (int i = 0; i < n; ++i) c.raw.push_back(static_cast<int16_t>(k * 1000 + i));
+            recipe.channels.push_back(c);
+        }
+        const Bytes file = BuildAcq(recipe);
+        TestDoc d;
+        ASSERT_EQ(Read(d, file, nullptr), 1);
+        for (int k = 0; k < 17; ++k)
+            for (int i : {0, 7, 8, 499, 998, 1002}) {
+                if (k == 9 && i >= shorter) continue;
+                EXPECT_EQ(RawAt(d.gs, 3 * k, i), k * 1000 + i) << k << " " << i << " " << shorter;
+            }
+        const Bytes again = Write(d);
+        EXPECT_EQ(FirstDifference(file, Bytes(again.begin(), again.begin() + file.size())), -1) << shorter;
+    }
+}
+
+// ---- The writer's fields ----
+
+TEST(GraphFileWriter, FieldsLandAtTheirOffsets) {
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildAcq(RichRecipe()), nullptr), 1);
+    std::memset(d.gs->chanLabel[0], 'x', 40);  // no terminator: byte 45 of the header is forced to 0
+    d.gs->selStart = 1.0;
+    const Bytes f = Write(d);
+    EXPECT_EQ(GetU16(f, 0), 0);
+    EXPECT_EQ(GetU32(f, 2), 42u);
+    EXPECT_EQ(GetU32(f, 6), 2976u);
+    EXPECT_EQ(GetU16(f, 10), 3);
+    EXPECT_EQ(GetF64(f, 40), 1.0);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(GetU32(f, 2976 + 252 * i), 252u);
+    EXPECT_EQ(GetU16(f, 2976 + 4), 0);
+    EXPECT_EQ(GetU16(f, 2976 + 252 + 4), 5);
+    EXPECT_EQ(GetU16(f, 2976 + 504 + 4), 59);
+    EXPECT_EQ(f[2976 + 44], 'x');
+    EXPECT_EQ(f[2976 + 45], 0);
+    const size_t foreign = 2976 + 3 * 252;
+    EXPECT_EQ(GetU16(f, foreign), 68);
+    EXPECT_EQ(GetU16(f, foreign + 2), 100);
+    const size_t types = foreign + 68;
+    EXPECT_EQ(GetU16(f, types + 4), 8);  // the double channel of slot 5
+    EXPECT_EQ(GetU16(f, types + 6), 1);
+    // The samples start at 2976 + 256 per channel + the set-up block.
+    EXPECT_EQ(GetU16(f, 2976 + 256 * 3 + 68), 0);
+    EXPECT_EQ(GetF64(f, 2976 + 256 * 3 + 68 + 2), 0.0);
+    EXPECT_EQ(static_cast<int16_t>(GetU16(f, 2976 + 256 * 3 + 68 + 12)), 1);
+}
+
+TEST(GraphFileWriter, ASelectionKeepsTheMarkersOfItsSegmentConsistent) {
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildAcq(RichRecipe()), nullptr), 1);
+    // Samples 7 and 8, inside the segment that starts at sample 6.
+    d.gs->selStart = 3.5;
+    d.gs->selEnd = 4.5;
+    const Bytes f = Write(d, kWriteSelection);
+    EXPECT_EQ(GetF64(f, 40), 0.0);
+    EXPECT_EQ(GetU32(f, 2976 + 88), 2u);
+    EXPECT_EQ(GetU32(f, 2976 + 252 + 88), 0u);
+    TestDoc e;
+    stGraphReadReport report{};
+    ASSERT_EQ(Read(e, f, &report), 1);
+    EXPECT_EQ(report.notice, nullptr);
+    EXPECT_EQ(RawAt(e.gs, 0, 0), 7);
+    EXPECT_EQ(RawAt(e.gs, 0, 1), 8);
+    // One marker in the section and one record in the manager block, the same append marker.
+    ASSERT_EQ(StoredMarkerCount(e.gs), 1u);
+    EXPECT_STREQ(StoredMarkerAt(e.gs, 0)->label, "Segment 2");
+    EXPECT_EQ(StoredMarkerAt(e.gs, 0)->position, 0u);
+    int32_t type, number;
+    StoredMarkerIdentity(e.gs, 0, &type, &number);
+    EXPECT_EQ(type, 3);
+    EXPECT_EQ(number, 1);
+}
+
+TEST(GraphFileWriter, ASelectionOutsideEverySegmentKeepsNoMarker) {
+    TestDoc d;
+    AcqRecipe recipe = RichRecipe();
+    recipe.markers[0].position = 2;  // the first segment starts after the selection
+    const uint32_t counters[4] = {1, 0, 0, 2};
+    std::vector<StoredMarkerRecord> records(3);
+    records[0].type = 3;
+    records[2].type = 3;
+    records[2].number = 2;
+    recipe.tail = MarkerManagerBlock(counters, records);
+    ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1);
+    d.gs->selStart = 0.0;
+    d.gs->selEnd = 0.5;
+    const Bytes f = Write(d, kWriteSelection);
+    TestDoc e;
+    ASSERT_EQ(Read(e, f, nullptr), 1);
+    EXPECT_EQ(StoredMarkerCount(e.gs), 0u);
+    // The marker-manager block counts no append marker and holds no record.
+    const size_t manager = f.size() - 4 - 2 - 7 * 16 - (4 + 16 + 4 + 4 + 12 + 4 * 12 + 130);
+    ASSERT_EQ(GetU32(f, manager), 0x08102002u);
+    EXPECT_EQ(GetU32(f, manager + 16), 0u);
+}
+
+TEST(GraphFileWriter, HeadModesLeaveTheSamplesToTheRecording) {
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildAcq(RichRecipe()), nullptr), 1);
+    const Bytes head = Write(d, kWriteHead);
+    EXPECT_EQ(head.size(), 2976u + 256 * 3 + 68);
+    EXPECT_EQ(GetU32(head, 2976 + 88), 10u);  // the counts of the samples the recording writes
+    const Bytes tail = Write(d, kWriteHeadAndTail);
+    const size_t markers = 2976 + 256 * 3 + 68 + 10 * 2 + 6 * 8 + 3 * 2;
+    EXPECT_EQ(GetU32(tail, markers + 4), 3u);
+    EXPECT_EQ(GetU32(tail, markers + 8 + 13 + 9 + 13 + 6 + 13 + 9), 0x11223344u);
+}
+
+TEST(GraphFileWriter, ARingDocumentWritesWhatItsRingHolds) {
+    TestDoc d;
+    tagGS* gs = d.gs;
+    gs->chanFlags[3] = 2;
+    gs->chanType[3] = 2;
+    gs->chanBytes[3] = 2;
+    gs->chanCount[3] = 104;
+    gs->sampleInterval = 2.0;
+    gs->storageKind = kStoreDiskRecording;
+    gs->winFirst = 100;
+    gs->winLen = 4;
+    gs->winRingBase = 2;  // sample 100 sits at ring position 2
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 8);
+    auto* ring = static_cast<int16_t*>(GlobalLock(h));
+    ring[0] = 102;
+    ring[1] = 103;
+    ring[2] = 100;
+    ring[3] = 101;
+    gs->chanBlock[3] = ring;
+    const Bytes f = Write(d);
+    EXPECT_EQ(GetU32(f, 2976 + 88), 4u);
+    EXPECT_EQ(GetF64(f, 24), 0.0);
+    EXPECT_EQ(GetF64(f, 78), 200.0);
+    const size_t samples = 2976 + 256 + 4;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(GetU16(f, samples + 2 * i), 100 + i);
+}
+
+TEST(GraphFileWriter, TemplatesHoldTheSettingsWithoutSamples) {
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildAcq(RichRecipe()), nullptr), 1);
+    d.gs->lessonFlags[1] = 1;  // a version 37 file cannot carry settings 12 and 13
+    CByteWriter out;
+    ASSERT_EQ(WriteTemplateStream(d.gs, out), 1);
+    const Bytes& t = out.Bytes();
+    EXPECT_EQ(GetU32(t, 2), 37u);
+    EXPECT_EQ(GetF64(t, 24), 0.0);
+    EXPECT_EQ(GetF64(t, 48), 0.0);
+    EXPECT_EQ(GetU16(t, 2848 + 2 * 10), 0);
+    EXPECT_EQ(GetU32(t, 2976 + 88), 0u);
+    const size_t markers = 2976 + 256 * 3 + 68;
+    EXPECT_EQ(GetU32(t, markers), 0u);
+    EXPECT_EQ(GetU32(t, markers + 4), 0u);
+    EXPECT_EQ(GetU32(t, markers + 8), 0x11223344u);
+    TestDoc e;
+    CByteReader in(t.data(), t.size());
+    ASSERT_EQ(ReadGraphTemplateStream(e.gs, in, nullptr), 1);
+    EXPECT_TRUE(ChannelInUse(e.gs, 59));
+    EXPECT_EQ(e.gs->chanCount[0], 0u);
+    EXPECT_STREQ(e.gs->chanLabel[0], "Biceps EMG");
+    EXPECT_EQ(StoredMarkerCount(e.gs), 0u);
+    // The settings-only marker block, then the panels and the items, all found again.
+    CByteWriter again;
+    ASSERT_EQ(WriteTemplateStream(e.gs, again), 1);
+    EXPECT_EQ(FirstDifference(t, again.Bytes()), -1);
+}
+
+TEST(GraphFileWriter, SelectionRoundsTimesUpToWholeSamples) {
+    EXPECT_EQ(RoundUpToIncrement(3.2, 1.0), 4.0);
+    EXPECT_EQ(RoundUpToIncrement(3.0000001, 1.0), 3.0);  // within 1e-5 of a whole sample
+    EXPECT_EQ(RoundUpToIncrement(-2.5, 1.0), -2.0);
+    EXPECT_EQ(RoundUpToIncrement(7.0, 0.0), 7.0);
+    TestDoc d;
+    d.gs->sampleInterval = 0.1;
+    d.gs->selStart = 0.35;
+    d.gs->selEnd = 0.11;
+    uint32_t first, last;
+    SelectionSampleRange(d.gs, &first, &last);
+    EXPECT_EQ(first, 2u);
+    EXPECT_EQ(last, 4u);
+}
+
+// ---- Versions ----
+
+TEST(GraphFileVersions, Version33HasNoTaggedBlocksAndItsOldFields) {
+    AcqRecipe recipe = RichRecipe();
+    recipe.version = 33;
+    Bytes f = BuildAcq(recipe);
+    PutU16(f, 142, 1);       // the old marker bar field
+    PutU16(f, 156, 0);       // not read before 34
+    PutU16(f, 64, 11);       // old measurement types: 11 became 12
+    PutU16(f, 66, 4);
+    TestDoc d;
+    ASSERT_EQ(Read(d, f, nullptr), 1);
+    EXPECT_EQ(d.gs->markerBarShown, 1u);
+    EXPECT_EQ(d.gs->measureType[0], 12);
+    EXPECT_EQ(d.gs->measureType[1], 4);
+    EXPECT_STREQ(d.gs->chanDescription[0], "Biceps EMG");  // no long label before 37
+    EXPECT_EQ(d.gs->lessonFlags[0], 1u);                     // settings 12 and 13 came with 42
+    // The journal block after the markers is not looked for.
+    CByteWriter out;
+    ASSERT_EQ(WriteGraphStream(d.gs, out, kWriteWhole, 0), 1);
+    TestDoc e;
+    ASSERT_EQ(Read(e, out.Bytes(), nullptr), 1);
+    CByteWriter journal;
+    JournalSaveBlock(e.gs, journal);
+    EXPECT_EQ(GetU32(journal.Bytes(), 6), 0u);
+}
+
+TEST(GraphFileVersions, MeasurementTypesAreRenumberedFor35And36) {
+    struct Case {
+        uint32_t version;
+        uint16_t stored, read;
+    } cases[] = {
+        {35, 5, 5}, {35, 12, 15}, {35, 17, 20}, {35, 11, 0}, {35, 18, 0},
+        {36, 10, 10}, {36, 12, 13}, {36, 13, 0}, {36, 14, 15}, {36, 24, 25}, {36, 25, 0},
+        {37, 25, 25}, {42, 13, 13},
+    };
+    for (const Case& c : cases) {
+        AcqRecipe recipe = RichRecipe();
+        recipe.version = c.version;
+        Bytes f = BuildAcq(recipe);
+        PutU16(f, 166, c.stored);
+        TestDoc d;
+        ASSERT_EQ(Read(d, f, nullptr), 1);
+        EXPECT_EQ(d.gs->measureType[0], c.read) << c.version << " " << c.stored;
+        EXPECT_EQ(d.gs->measureConstant[2], c.version == 35 ? 0.0 : 3.0) << c.version;
+    }
+}
+
+TEST(GraphFileVersions, TheVersion35VariantHasWideMarkerRecordsAndJournalField) {
+    AcqRecipe recipe = RichRecipe();
+    recipe.version = 35;
+    recipe.firstWord = 1;
+    recipe.markers.clear();
+    recipe.markerSection = false;
+    recipe.tail.clear();
+    Bytes f = BuildAcq(recipe);
+    // Two records of 20-byte fixed parts: position, three flags and the label length as uint32.
+    Bytes section(8);
+    PutU32(section, 0, 2 * 20 + 3 + 4);
+    PutU32(section, 4, 2);
+    for (auto [pos, label] : {std::pair<uint32_t, std::string>{1, "ab"}, {4, "xyz"}}) {
+        Bytes r(20, 0);
+        PutU32(r, 0, pos);
+        PutU32(r, 16, static_cast<uint32_t>(label.size()));
+        section.insert(section.end(), r.begin(), r.end());
+        section.insert(section.end(), label.begin(), label.end());
+        section.push_back(0);
+    }
+    f.insert(f.end(), section.begin(), section.end());
+    const Bytes journal = JournalBlock(1, "wide", true);
+    f.insert(f.end(), journal.begin(), journal.end());
+    TestDoc d;
+    stGraphReadReport report{};
+    ASSERT_EQ(Read(d, f, &report), 1);
+    EXPECT_EQ(report.notice, nullptr);
+    ASSERT_EQ(StoredMarkerCount(d.gs), 2u);
+    EXPECT_STREQ(StoredMarkerAt(d.gs, 1)->label, "xyz");
+    EXPECT_EQ(StoredMarkerAt(d.gs, 1)->position, 4u);
+    CByteWriter out;
+    JournalSaveBlock(d.gs, out);
+    EXPECT_EQ(GetU16(out.Bytes(), 4), 1);
+    EXPECT_EQ(GetU32(out.Bytes(), 6), 4u);
+}
+
+TEST(GraphFileVersions, NewerVersionsReadAsTheCurrentOneAndOlderGetTheirDefaults) {
+    for (uint32_t version : {41u, 42u, 43u, 99u}) {
+        AcqRecipe recipe = RichRecipe();
+        recipe.version = version;
+        TestDoc d;
+        ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1) << version;
+        EXPECT_EQ(d.gs->lessonFlags[1], version >= 42 ? 0u : 1u) << version;
+    }
+}
+
+TEST(GraphFileVersions, OlderWindowsAreKeptOnTheScreen) {
+    AcqRecipe recipe = RichRecipe();
+    recipe.version = 36;
+    recipe.rect[0] = -50;
+    recipe.rect[1] = -30;
+    recipe.rect[2] = 350;
+    recipe.rect[3] = 270;
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1);
+    EXPECT_EQ(d.gs->winPlacement.left, 0);
+    EXPECT_EQ(d.gs->winPlacement.top, 0);
+    EXPECT_EQ(d.gs->winPlacement.right, 400);
+    EXPECT_EQ(d.gs->winPlacement.bottom, 300);
+}
+
+TEST(GraphFileVersions, ADoubleChannelOfAnotherStoredSizeIsReadWithEightBytes) {
+    AcqRecipe recipe = RichRecipe();
+    recipe.channels[1].size = 4;
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildAcq(recipe), nullptr), 1);
+    EXPECT_EQ(d.gs->chanBytes[5], 8);
+    EXPECT_EQ(ValueAt(d.gs, 5, 2), 1.5);
+}
+
+// ---- Byte-swapped files ----
+
+AcqRecipe SwappedRecipe(uint32_t version) {
+    AcqRecipe recipe;
+    recipe.version = version;
+    recipe.headerLength = 2976;
+    AcqChannel a;
+    a.slot = 2;
+    a.label = "Pulse";
+    a.colour = 0x123456;
+    a.raw = {1, -2, 300, -400};
+    AcqChannel b;
+    b.slot = 4;
+    b.type = 1;
+    b.size = 8;
+    b.values = {0.25, -8.5};
+    recipe.channels = {a, b};
+    recipe.markers = {{1, "go"}, {3, ""}};
+    return recipe;
+}
+
+TEST(GraphFileSwapped, ASwappedFileIsReadFieldByField) {
+    TestDoc d;
+    stGraphReadReport report{};
+    ASSERT_EQ(Read(d, BuildSwappedAcq(SwappedRecipe(34)), &report), 1);
+    EXPECT_EQ(report.swapped, 1);
+    EXPECT_EQ(report.version, 34u);
+    EXPECT_EQ(report.notice, nullptr);
+    EXPECT_EQ(d.gs->byteSwapped, 1u);
+    EXPECT_EQ(d.gs->sampleInterval, 0.5);
+    EXPECT_EQ(d.gs->hStart, 100.0);
+    EXPECT_EQ(d.gs->winPlacement.right, 410);
+    EXPECT_STREQ(d.gs->chanLabel[2], "Pulse");
+    EXPECT_EQ(d.gs->chanColor[2], 0x123456u);
+    EXPECT_EQ(RawAt(d.gs, 2, 3), -400);
+    EXPECT_EQ(ValueAt(d.gs, 4, 1), -8.5);
+    ASSERT_EQ(StoredMarkerCount(d.gs), 2u);
+    EXPECT_STREQ(StoredMarkerAt(d.gs, 0)->label, "go");
+    EXPECT_EQ(StoredMarkerAt(d.gs, 1)->position, 3u);
+    // Written again it is a little-endian file of today's version.
+    const Bytes f = Write(d);
+    EXPECT_EQ(GetU32(f, 2), 42u);
+    EXPECT_EQ(d.gs->byteSwapped, 0u);
+    TestDoc e;
+    ASSERT_EQ(Read(e, f, nullptr), 1);
+    EXPECT_EQ(RawAt(e.gs, 2, 2), 300);
+}
+
+TEST(GraphFileSwapped, OldColourCodesAreMapped) {
+    AcqRecipe recipe = SwappedRecipe(33);
+    recipe.channels[0].colour = 205;
+    recipe.channels[1].colour = 999;
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildSwappedAcq(recipe), nullptr), 1);
+    EXPECT_EQ(d.gs->chanColor[2], 0x0000FFu);
+    EXPECT_EQ(d.gs->chanColor[4], 999u);
+}
+
+TEST(GraphFileSwapped, SwappedFilesAbove35AreRefused) {
+    TestDoc d;
+    stGraphReadReport report{};
+    EXPECT_EQ(Read(d, BuildSwappedAcq(SwappedRecipe(36)), &report), 0);
+    EXPECT_STREQ(report.refusal, kKeySwappedVersion);
+    EXPECT_EQ(SlotsInUse(d.gs), 0);
+}
+
+// ---- Damaged files ----
+
+struct Damage {
+    const char* what;
+    std::function<void(Bytes&, const AcqRecipe&)> patch;
+    const char* key;
+};
+
+TEST(GraphFileDamage, UnsoundFilesAreRefusedWithTheKeyOfTheirFault) {
+    const Damage cases[] = {
+        {"ends in its head", [](Bytes& f, const AcqRecipe&) { f.resize(5); }, kKeyFileTooShort},
+        {"ends in its header", [](Bytes& f, const AcqRecipe&) { f.resize(1000); }, kKeyFileTooShort},
+        {"header length 9", [](Bytes& f, const AcqRecipe&) { PutU32(f, 6, 9); }, kKeyHeaderDamaged},
+        {"61 channels", [](Bytes& f, const AcqRecipe&) { PutU16(f, 10, 61); }, kKeyTooManyChannels},
+        {"sample interval 0", [](Bytes& f, const AcqRecipe&) { PutF64(f, 16, 0.0); }, kKeyHeaderDamaged},
+        {"sample interval NaN", [](Bytes& f, const AcqRecipe&) { PutF64(f, 16, std::nan("")); }, kKeyHeaderDamaged},
+        {"channel header length 5", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2976, 5); }, kKeyChannelHeaderDamaged},
+        {"channel header past the end", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2976, 0x7FFFFFF0); },
+         kKeyChannelHeaderDamaged},
+        {"slot 60", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 4, 60); }, kKeyChannelSlotBad},
+        {"slot -1", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 4, 0xFFFF); }, kKeyChannelSlotBad},
+        {"one slot twice", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 252 + 4, 0); }, kKeyChannelSlotBad},
+        {"set-up block length 0", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 0); },
+         kKeyForeignBlockDamaged},
+        {"set-up block length 1", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 1); },
+         kKeyForeignBlockDamaged},
+        {"set-up block length 2", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 2); },
+         kKeyForeignBlockDamaged},
+        {"set-up block length 3", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 3); },
+         kKeyForeignBlockDamaged},
+        {"set-up block past the end", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 0xFFF0); },
+         kKeyForeignBlockDamaged},
+        {"16-bit sample size 0", [](Bytes& f, const AcqRecipe& s) { PutU16(f, TypeTableAt(s), 0); }, kKeySampleSizeBad},
+        {"16-bit sample size 4", [](Bytes& f, const AcqRecipe& s) { PutU16(f, TypeTableAt(s), 4); }, kKeySampleSizeBad},
+    };
+    const AcqRecipe recipe = RichRecipe();
+    for (const Damage& c : cases) {
+        Bytes f = BuildAcq(recipe);
+        c.patch(f, recipe);
+        TestDoc d;
+        stGraphReadReport report{};
+        EXPECT_EQ(Read(d, f, &report), 0) << c.what;
+        EXPECT_STREQ(report.refusal, c.key) << c.what;
+        // Nothing half-read stays in the document.
+        EXPECT_EQ(SlotsInUse(d.gs), 0) << c.what;
+        EXPECT_EQ(d.gs->foreignData, nullptr) << c.what;
+        EXPECT_EQ(StoredMarkerCount(d.gs), 0u) << c.what;
+    }
+}
+
+struct Repair {
+    const char* what;
+    std::function<void(Bytes&, const AcqRecipe&)> patch;
+    const char* notice;
+    uint32_t count0;  // samples of slot 0 afterwards
+    uint32_t markers;
+    int repaired;
+};
+
+TEST(GraphFileDamage, DamageBehindTheSamplesIsReadAsFarAsItIsSound) {
+    const AcqRecipe recipe = RichRecipe();
+    const size_t m = MarkerSectionAt(recipe);
+    const size_t journal = m + 8 + 3 * 13 + 9 + 6 + 9;
+    const Repair cases[] = {
+        {"marker count 0 with a length", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 0); }, kKeyMarkersCorrupted, 10, 0, 1},
+        {"more markers than the length holds", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 1000); },
+         kKeyMarkersCorrupted, 10, 0, 1},
+        {"a label longer than its field", [m](Bytes& f, const AcqRecipe&) { PutU16(f, m + 8 + 10, 200); },
+         kKeyMarkersCorrupted, 10, 0, 1},
+        {"a section running past the end", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m, 0x10000000); }, kKeyRepaired, 10, 0, 1},
+        {"no marker section", [m](Bytes& f, const AcqRecipe&) { f.resize(m); }, kKeyRepaired, 10, 0, 1},
+        {"ends inside the samples", [](Bytes& f, const AcqRecipe& s) { f.resize(SamplesAt(s) + 3 * 12 + 5); },
+         kKeyRepaired, 3, 0, 1},
+        {"journal length 0xFFFFFFFF", [journal](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, 0xFFFFFFFF); },
+         kKeyBlockDamaged, 10, 3, 0},
+        {"no tagged blocks", [journal](Bytes& f, const AcqRecipe&) { f.resize(journal); }, nullptr, 10, 3, 0},
+        {"an unknown graph item", [](Bytes& f, const AcqRecipe&) { f[f.size() - 25] = 'Q'; }, nullptr, 10, 3, 0},
+    };
+    for (const Repair& c : cases) {
+        Bytes f = BuildAcq(recipe);
+        c.patch(f, recipe);
+        TestDoc d;
+        stGraphReadReport report{};
+        ASSERT_EQ(Read(d, f, &report), 1) << c.what;
+        EXPECT_STREQ(report.notice, c.notice) << c.what;
+        EXPECT_EQ(report.repaired, c.repaired) << c.what;
+        EXPECT_EQ(d.gs->chanCount[0], c.count0) << c.what;
+        EXPECT_EQ(StoredMarkerCount(d.gs), c.markers) << c.what;
+        EXPECT_EQ(d.gs->modified, static_cast<uint32_t>(c.repaired)) << c.what;
+        // What was read can be written and read again.
+        CByteWriter out;
+        EXPECT_EQ(WriteGraphStream(d.gs, out, kWriteWhole, 0), 1) << c.what;
+        TestDoc e;
+        stGraphReadReport again{};
+        EXPECT_EQ(ReadGraphBuffer(e.gs, out.Bytes().data(), out.Bytes().size(), &again), 1) << c.what;
+        EXPECT_EQ(again.notice, nullptr) << c.what;
+    }
+}
+
+TEST(GraphFileDamage, LongerRecordsAreCutAndShorterOnesKeepTheDocumentsValues) {
+    AcqRecipe longer = RichRecipe();
+    longer.headerLength = 3100;
+    longer.channels[0].headerLength = 300;
+    TestDoc d;
+    ASSERT_EQ(Read(d, BuildAcq(longer), nullptr), 1);
+    EXPECT_STREQ(d.gs->chanLabel[5], "Force");
+    EXPECT_EQ(RawAt(d.gs, 0, 3), 32767);
+
+    AcqRecipe shorter = RichRecipe();
+    shorter.headerLength = 1000;
+    TestDoc e;
+    e.gs->xyXChan = 9;
+    e.gs->chanViewWord[4] = 555;
+    ASSERT_EQ(Read(e, BuildAcq(shorter), nullptr), 1);
+    EXPECT_EQ(e.gs->xyXChan, 9u);
+    EXPECT_EQ(e.gs->chanViewWord[4], 555u);
+}
+
+TEST(GraphFileDamage, ACountTheFileCannotHoldIsCutToWhatItHolds) {
+    const AcqRecipe recipe = RichRecipe();
+    Bytes f = BuildAcq(recipe);
+    PutU32(f, 2976 + 88, 0xFFFFFFFF);
+    TestDoc d;
+    stGraphReadReport report{};
+    ASSERT_EQ(Read(d, f, &report), 1);
+    EXPECT_EQ(report.repaired, 1);
+    // Slot 0 takes every frame the rest of the file has room for; the others keep their counts.
+    const size_t room = f.size() - SamplesAt(recipe) - 6 * 8 - 3 * 2;
+    EXPECT_EQ(d.gs->chanCount[0], room / 2);
+    EXPECT_EQ(d.gs->chanCount[5], 6u);
+    EXPECT_EQ(d.gs->totalSamples, static_cast<int32_t>(room / 2));
+}
+
+}  // namespace

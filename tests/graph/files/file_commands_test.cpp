@@ -1,0 +1,627 @@
+// File Open, Save As and the ".acq" chooser in the running program: the frame's commands with
+// the common dialogs answered by the test, real files on disk, and what the user then sees.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "tests/shell/shell_fixture.h"
+#include "tests/documents/acq_builder.h"
+#include "graph/files/file_open.h"
+#include "graph/files/file_save.h"
+#include "graph/document/graph_doc.h"
+#include "documents/files/graph_file.h"
+#include "documents/stored_blocks.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "devlib/vk40.h"
+
+namespace {
+
+// What the test's dialogs answer: the names chosen (several make a multiple selection), the filter row.
+struct DialogAnswer {
+    std::vector<std::string> names;  // one full path, or a folder then names
+    DWORD filterIndex = 1;
+    bool cancel = false;
+    bool selectionOnly = false;
+    int calls = 0;
+    std::string proposed;  // the name the dialog was opened with
+};
+DialogAnswer g_open, g_save;
+
+BOOL Answer(DialogAnswer& a, OPENFILENAMEA* ofn) {
+    ++a.calls;
+    a.proposed = ofn->lpstrFile ? ofn->lpstrFile : "";
+    if (a.cancel || a.names.empty()) return FALSE;
+    size_t at = 0;
+    for (const std::string& name : a.names) {
+        std::memcpy(ofn->lpstrFile + at, name.c_str(), name.size() + 1);
+        at += name.size() + 1;
+    }
+    ofn->lpstrFile[at] = 0;
+    const char* slash = std::strrchr(ofn->lpstrFile, '\\');
+    if (ofn->lpstrFileTitle) lstrcpynA(ofn->lpstrFileTitle, a.names.size() > 1 || !slash ? "" : slash + 1, ofn->nMaxFileTitle);
+    ofn->nFilterIndex = a.filterIndex;
+    if (a.selectionOnly) SetSaveSelectionOnly(1);
+    return TRUE;
+}
+BOOL OpenAnswer(OPENFILENAMEA* ofn) { return Answer(g_open, ofn); }
+BOOL SaveAnswer(OPENFILENAMEA* ofn) { return Answer(g_save, ofn); }
+
+class FileCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+        g_open = DialogAnswer{};
+        g_save = DialogAnswer{};
+        SetFileDialogProcs(OpenAnswer, SaveAnswer);
+    }
+    void TearDown() override {
+        SetFileDialogProcs(nullptr, nullptr);
+        ShutShell();
+    }
+    static void Command(UINT id) { SendMessageA(g_app->hwndFrame, WM_COMMAND, id, 0); }
+};
+
+std::vector<HWND> GraphWindows() {
+    std::vector<HWND> windows;
+    for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetWindowGraph(child)) windows.push_back(child);
+    return windows;
+}
+
+HWND WindowShowing(const std::string& title) {
+    for (HWND w : GraphWindows()) {
+        char text[MAX_PATH + 8] = "";
+        GetWindowTextA(w, text, sizeof text);
+        if (title == text) return w;
+    }
+    return nullptr;
+}
+
+tagGS* GraphShowing(const std::string& title) {
+    HWND w = WindowShowing(title);
+    return w ? GetWindowGraph(w) : nullptr;
+}
+
+Bytes SmallFile(int16_t first, uint32_t samples = 6) {
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 2;
+    c.label = "Pulse";
+    for (uint32_t i = 0; i < samples; ++i) c.raw.push_back(static_cast<int16_t>(first + i));
+    recipe.channels = {c};
+    recipe.markers = {{1, "one"}};
+    recipe.tail = JournalBlock(0, "kept");
+    return BuildAcq(recipe);
+}
+
+bool ContainsBox(const BoxCapture& boxes, const std::string& part) {
+    for (const auto& b : boxes.boxes)
+        if (b.text.find(part) != std::string::npos) return true;
+    return false;
+}
+
+std::vector<std::string> TemporaryLeftovers(const TempFolder& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(folder.File("ACQ*.TMP").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    return names;
+}
+
+// ---- Opening ----
+
+TEST_F(FileCommands, FileOpenFromTheMenuOpensTheChosenFileInTheUntouchedGraph) {
+    TempFolder folder("kymora-open");
+    const std::string path = folder.File("first.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(40)));
+    ASSERT_EQ(GraphWindows().size(), 1u);  // start-up's Untitled graph
+    HWND untitled = GraphWindows()[0];
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    EXPECT_EQ(g_open.calls, 1);
+    ASSERT_EQ(GraphWindows().size(), 1u);
+    EXPECT_EQ(WindowShowing(path), untitled);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[5], 45);
+    EXPECT_STREQ(gs->chanLabel[2], "Pulse");
+    EXPECT_EQ(gs->modified, 0u);
+    EXPECT_EQ(StoredMarkerCount(gs), 1u);
+    EXPECT_EQ(std::string(GetRememberedFolder(kRememberOpen)), folder.path + "\\");
+    EXPECT_EQ(GetRememberedFileType(kRememberOpen), 1u);
+}
+
+TEST_F(FileCommands, SeveralChosenFilesOpenOneWindowEachAndAnOpenFileIsOnlyActivated) {
+    TempFolder folder("kymora-several");
+    ASSERT_TRUE(WriteWholeFile(folder.File("a.acq"), SmallFile(1)));
+    ASSERT_TRUE(WriteWholeFile(folder.File("b.acq"), SmallFile(2)));
+    g_open.names = {folder.path, "a.acq", "b.acq"};
+    Command(IDM_FILE_OPEN);
+    ASSERT_TRUE(GraphShowing(folder.File("a.acq")));
+    ASSERT_TRUE(GraphShowing(folder.File("b.acq")));
+    EXPECT_EQ(GraphWindows().size(), 2u);  // the Untitled graph took the first
+    // Opening one of them again: told, and that window comes to the front.
+    BoxCapture boxes;
+    g_open.names = {folder.File("a.acq")};
+    Command(IDM_FILE_OPEN);
+    EXPECT_EQ(GraphWindows().size(), 2u);
+    EXPECT_TRUE(ContainsBox(boxes, "is already open"));
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)),
+              WindowShowing(folder.File("a.acq")));
+}
+
+TEST_F(FileCommands, AChangedUntitledGraphIsNotReused) {
+    TempFolder folder("kymora-changed");
+    ASSERT_TRUE(WriteWholeFile(folder.File("c.acq"), SmallFile(3)));
+    tagGS* untitled = GetWindowGraph(GraphWindows()[0]);
+    setDirtyGraphFlag(untitled, 1);
+    g_open.names = {folder.File("c.acq")};
+    Command(IDM_FILE_OPEN);
+    EXPECT_EQ(GraphWindows().size(), 2u);
+    EXPECT_TRUE(GraphShowing(folder.File("c.acq")));
+    setDirtyGraphFlag(untitled, 0);
+}
+
+TEST_F(FileCommands, AFileThatCannotBeReadIsReportedWithItsReasonAndLeavesNoGraph) {
+    TempFolder folder("kymora-bad");
+    Bytes bad = SmallFile(4);
+    PutU16(bad, 10, 61);
+    const std::string path = folder.File("bad.acq");
+    ASSERT_TRUE(WriteWholeFile(path, bad));
+    BoxCapture boxes;
+    EXPECT_EQ(OpenGraphFile(path.c_str()), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("Can't open the file '" + path + "'"), std::string::npos);
+    EXPECT_NE(boxes.boxes[0].text.find("Too many data channels in file"), std::string::npos);
+    EXPECT_FALSE(GraphShowing(path));
+    // The Untitled graph it was read into is a new graph again.
+    ASSERT_EQ(GraphWindows().size(), 1u);
+    tagGS* gs = GetWindowGraph(GraphWindows()[0]);
+    for (int s = 0; s < kMaxChannels; ++s) EXPECT_FALSE(ChannelInUse(gs, s)) << s;
+    char title[64] = "";
+    GetWindowTextA(GraphWindows()[0], title, sizeof title);
+    EXPECT_EQ(std::string(title).rfind("Untitled", 0), 0u);
+}
+
+TEST_F(FileCommands, AFileEndingInsideItsSamplesOpensRepairedAndChanged) {
+    TempFolder folder("kymora-repair");
+    Bytes f = SmallFile(20, 100);
+    f.resize(f.size() - 8 - 13 - 3 - 14 - 30);  // the tail, the markers and 15 samples gone
+    const std::string path = folder.File("cut.acq");
+    ASSERT_TRUE(WriteWholeFile(path, f));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    EXPECT_EQ(gs->chanCount[2], 85u);
+    EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[84], 20 + 84);
+    EXPECT_EQ(gs->modified, 1u);
+}
+
+TEST_F(FileCommands, TheStoredPlacementComesBackAndIsSavedAgain) {
+    TempFolder folder("kymora-place");
+    const std::string path = folder.File("placed.acq");
+    Bytes f = SmallFile(5);
+    const int16_t placed[4] = {10, 20, 650, 560};  // in the frame's client area, above its minimum size
+    for (int i = 0; i < 4; ++i) PutU16(f, 56 + 2 * i, static_cast<uint16_t>(placed[i]));
+    ASSERT_TRUE(WriteWholeFile(path, f));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    HWND w = WindowShowing(path);
+    ASSERT_TRUE(w);
+    RECT rc;
+    GetWindowRect(w, &rc);
+    MapWindowPoints(nullptr, g_app->hwndFrame, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(rc.left, 10);
+    EXPECT_EQ(rc.top, 20);
+    EXPECT_EQ(rc.right, 650);
+    EXPECT_EQ(rc.bottom, 560);
+    const std::string copy = folder.File("copy.acq");
+    ASSERT_EQ(SaveDocumentAs(GetWindowGraph(w), 0, 0, nullptr, copy.c_str(), nullptr), 1);
+    const Bytes saved = ReadWholeFile(copy);
+    ASSERT_GT(saved.size(), 64u);
+    EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 56)), 10);
+    EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 58)), 20);
+    EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 60)), 650);
+    EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 62)), 560);
+}
+
+TEST_F(FileCommands, AGraphSavedMaximisedOpensMaximised) {
+    TempFolder folder("kymora-max");
+    Bytes f = SmallFile(6);
+    for (int i = 0; i < 4; ++i) PutU16(f, 56 + 2 * i, 0xFFFF);
+    const std::string path = folder.File("max.acq");
+    ASSERT_TRUE(WriteWholeFile(path, f));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    HWND w = WindowShowing(path);
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(IsZoomed(w));
+}
+
+// The user of the chooser: picks the third line (after "Browse..." and a.acq) and presses Open.
+struct Picker {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE) {
+            HWND dlg = reinterpret_cast<HWND>(wParam);
+            HWND list = GetDlgItem(dlg, IDC_CHOOSER_LIST);
+            if (list && !g_seen) {
+                g_seen = dlg;
+                g_items = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+                PostMessageA(list, LB_SETCURSEL, 2, 0);
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+                PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline HWND g_seen = nullptr;
+    static inline int g_items = 0;
+};
+
+TEST_F(FileCommands, TheChooserListsTheFoldersGraphFilesAndOpensTheChosenOne) {
+    TempFolder folder("kymora-chooser");
+    ASSERT_TRUE(WriteWholeFile(folder.File("a.acq"), SmallFile(7)));
+    ASSERT_TRUE(WriteWholeFile(folder.File("b.acq"), SmallFile(8)));
+    ASSERT_TRUE(WriteWholeFile(folder.File("notes.txt"), Bytes(3, 'x')));
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(sizeof before, before);
+    SetCurrentDirectoryA(folder.path.c_str());
+    Picker::g_seen = nullptr;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, Picker::Hook, nullptr, GetCurrentThreadId());
+    Command(IDM_FILE_CHOOSER);
+    UnhookWindowsHookEx(hook);
+    SetCurrentDirectoryA(before);
+    EXPECT_TRUE(Picker::g_seen);
+    EXPECT_EQ(Picker::g_items, 3);
+    tagGS* gs = GraphShowing(folder.File("b.acq"));
+    ASSERT_TRUE(gs);
+    EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[0], 8);
+}
+
+// The user of a common file dialog: once the dialog's own page (the program's template) is up,
+// ticks "Selected section only" when asked to, types a name and presses OK.
+struct Typist {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_done) {
+            HWND common = GetParent(call->hwnd);
+            HWND name = common ? GetDlgItem(common, 1148) : nullptr;  // the explorer dialog's name box
+            if (name) {
+                g_done = true;
+                if (g_tick) CheckDlgButton(call->hwnd, IDC_SAVE_SELECTION_ONLY, BST_CHECKED);
+                SetWindowTextA(name, g_name.c_str());
+                PostMessageA(common, WM_COMMAND, IDOK, 0);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline std::string g_name;
+    static inline bool g_tick = false;
+    static inline bool g_done = false;
+};
+
+TEST_F(FileCommands, TheCommonDialogsWithTheProgramsPagesOpenAndSave) {
+    SetFileDialogProcs(nullptr, nullptr);
+    TempFolder folder("kymora-dialogs");
+    const std::string path = folder.File("typed.acq");
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(RichRecipe())));
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Typist::Hook, nullptr, GetCurrentThreadId());
+    Typist::g_name = path;
+    Typist::g_done = false;
+    Command(IDM_FILE_OPEN);
+    EXPECT_TRUE(Typist::g_done);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    EXPECT_STREQ(gs->chanLabel[0], "Biceps EMG");
+
+    // Save As with the selection alone ticked on the program's page of the save dialog.
+    gs->selStart = 3.5;
+    gs->selEnd = 4.5;
+    const std::string part = folder.File("typed-part.acq");
+    Typist::g_name = part;
+    Typist::g_tick = true;
+    Typist::g_done = false;
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(WindowShowing(path)), 0);
+    Command(IDM_FILE_SAVE_AS);
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(Typist::g_done);
+    const Bytes saved = ReadWholeFile(part);
+    ASSERT_GT(saved.size(), 3000u);
+    EXPECT_EQ(GetU32(saved, 2976 + 88), 2u);  // two samples of the first channel: the selection
+    EXPECT_EQ(std::string(gs->title), path);  // a selection saved alone leaves the name
+}
+
+// The user of the chooser who first browses to another folder, then picks its second file.
+struct Browser {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE && !g_done) {
+            HWND dlg = reinterpret_cast<HWND>(wParam);
+            HWND list = GetDlgItem(dlg, IDC_CHOOSER_LIST);
+            if (list) {
+                g_done = true;
+                const LPARAM control = reinterpret_cast<LPARAM>(list);
+                PostMessageA(dlg, WM_COMMAND, IDOK, 0);  // "Browse..." is selected at first
+                PostMessageA(list, LB_SETCURSEL, 2, 0);
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_LIST, LBN_SELCHANGE), control);
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_LIST, LBN_DBLCLK), control);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline bool g_done = false;
+};
+
+TEST_F(FileCommands, TheChoosersBrowseStepChangesTheFolderItLists) {
+    TempFolder first("kymora-browse-a"), second("kymora-browse-b");
+    ASSERT_TRUE(WriteWholeFile(first.File("a.acq"), SmallFile(21)));
+    ASSERT_TRUE(WriteWholeFile(second.File("x.acq"), SmallFile(22)));
+    ASSERT_TRUE(WriteWholeFile(second.File("y.acq"), SmallFile(23)));
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(sizeof before, before);
+    SetCurrentDirectoryA(first.path.c_str());
+    g_open.names = {second.File("x.acq")};  // the Browse step's open dialog ends in the second folder
+    Browser::g_done = false;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, Browser::Hook, nullptr, GetCurrentThreadId());
+    Command(IDM_FILE_CHOOSER);
+    UnhookWindowsHookEx(hook);
+    char now[MAX_PATH];
+    GetCurrentDirectoryA(sizeof now, now);
+    SetCurrentDirectoryA(before);
+    EXPECT_EQ(g_open.calls, 1);
+    EXPECT_EQ(std::string(now), second.path);
+    tagGS* gs = GraphShowing(second.File("y.acq"));
+    ASSERT_TRUE(gs);
+    EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[0], 23);
+}
+
+// ---- Saving ----
+
+TEST_F(FileCommands, SaveAsFromTheMenuWritesTheActiveGraphUnderTheChosenName) {
+    TempFolder folder("kymora-saveas");
+    const std::string path = folder.File("source.acq");
+    const Bytes original = SmallFile(9);
+    ASSERT_TRUE(WriteWholeFile(path, original));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    HWND w = WindowShowing(path);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+    tagGS* gs = GetWindowGraph(w);
+    setDirtyGraphFlag(gs, 1);
+    const std::string target = folder.File("saved.acq");
+    g_save.names = {target};
+    Command(IDM_FILE_SAVE_AS);
+    EXPECT_EQ(g_save.calls, 1);
+    const Bytes saved = ReadWholeFile(target);
+    // The file read back: the same samples, markers and journal as the original.
+    EXPECT_EQ(std::memcmp(saved.data() + 2976 + 4, original.data() + 2976 + 4, 252 - 4), 0);
+    EXPECT_EQ(GetU16(saved, 2976 + 256 + 68), 9);
+    EXPECT_EQ(std::string(gs->title), target);
+    EXPECT_EQ(WindowShowing(target), w);
+    EXPECT_EQ(gs->modified, 0u);
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+    EXPECT_EQ(std::string(GetRememberedFolder(kRememberSave)), folder.path + "\\");
+}
+
+TEST_F(FileCommands, AnUntitledGraphAsksForANameAndProposesItWithItsExtension) {
+    tagGS* gs = GetWindowGraph(GraphWindows()[0]);
+    g_save.cancel = true;
+    EXPECT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(g_save.calls, 1);
+    EXPECT_EQ(g_save.proposed, std::string(gs->title) + ".acq");
+    struct Case {
+        const char* name;
+        int fromTemplate;
+        bool ask;
+    } cases[] = {
+        {"Untitled3", 0, true}, {"Untitled3.acq", 0, false}, {"Muscle FFT", 0, true}, {"derivative", 0, true},
+        {"Derivative 2", 0, false}, {"Histogram of rates", 0, true}, {"C:\\data\\run.acq", 1, true},
+        {"C:\\data\\run.acq", 0, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SaveNameMustBeAsked(c.name, c.fromTemplate), c.ask) << c.name;
+}
+
+TEST_F(FileCommands, SavingOverAFileReplacesItWholeAfterTheWrite) {
+    TempFolder folder("kymora-replace");
+    const std::string path = folder.File("graph.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(10)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    // A longer file at the target: the save leaves nothing of it behind.
+    const std::string target = folder.File("target.acq");
+    ASSERT_TRUE(WriteWholeFile(target, Bytes(100000, 0xEE)));
+    ASSERT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, target.c_str(), nullptr), 1);
+    const Bytes saved = ReadWholeFile(target);
+    EXPECT_LT(saved.size(), 10000u);
+    EXPECT_EQ(GetU32(saved, 2), 42u);
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+}
+
+TEST_F(FileCommands, AFailedSaveKeepsTheTargetAndTellsItsCause) {
+    TempFolder folder("kymora-fail");
+    // A long document pages its samples from its file; with that file gone the write fails.
+    const std::string path = folder.File("long.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(11, 20000)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(gs->storageKind, kStoreDiskPaged);
+    const std::string target = folder.File("kept.acq");
+    const Bytes before(5000, 0x42);
+    ASSERT_TRUE(WriteWholeFile(target, before));
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    {
+        BoxCapture boxes;
+        EXPECT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, target.c_str(), nullptr), 0);
+        EXPECT_TRUE(ContainsBox(boxes, "KEY Graph data file missing\n" + target));
+        EXPECT_FALSE(ContainsBox(boxes, "Not enough disk space"));
+    }
+    EXPECT_EQ(ReadWholeFile(target), before);
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+    EXPECT_EQ(gs->modified, 1u);
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(11, 20000)));  // back for the read-only case
+
+    // A read-only target.
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        BoxCapture boxes;
+        EXPECT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, target.c_str(), nullptr), 0);
+        EXPECT_TRUE(ContainsBox(boxes, "Can't open this file for writing"));
+    }
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadWholeFile(target), before);
+
+    // A folder that is not there.
+    {
+        BoxCapture boxes;
+        EXPECT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, folder.File("gone\\x.acq").c_str(), nullptr), 0);
+        EXPECT_TRUE(ContainsBox(boxes, "KEY Save folder not found")) << (boxes.boxes.empty() ? "" : boxes.boxes[0].text);
+    }
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+}
+
+TEST_F(FileCommands, APagedGraphSavedOverItsOwnFileGoesOnReadingTheNewFile) {
+    TempFolder folder("kymora-own");
+    const std::string path = folder.File("own.acq");
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 0;
+    for (int i = 0; i < 20000; ++i) c.raw.push_back(static_cast<int16_t>(i));
+    recipe.channels = {c};
+    recipe.headerLength = 3100;  // an older header: the saved file's samples start elsewhere
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(gs->storageKind, kStoreDiskPaged);
+    setDirtyGraphFlag(gs, 1);
+    ASSERT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, path.c_str(), nullptr), 1);
+    EXPECT_EQ(GetU32(ReadWholeFile(path), 6), 2976u);
+    EXPECT_EQ(gs->dataOffset, 2976u + 256 + 68);
+    double v = 0;
+    ASSERT_EQ(GetChannelSample(gs, 19000, 0, &v), 1);
+    EXPECT_EQ(v, 19000 * (10.0 / 32768.0));
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+}
+
+TEST_F(FileCommands, ANameAnotherGraphShowsIsRefusedAndWithoutADialogTheSaveEnds) {
+    TempFolder folder("kymora-same");
+    ASSERT_TRUE(WriteWholeFile(folder.File("one.acq"), SmallFile(12)));
+    ASSERT_TRUE(WriteWholeFile(folder.File("two.acq"), SmallFile(13)));
+    ASSERT_EQ(OpenGraphFile(folder.File("one.acq").c_str()), 1);
+    ASSERT_EQ(OpenGraphFile(folder.File("two.acq").c_str()), 1);
+    tagGS* two = GraphShowing(folder.File("two.acq"));
+    BoxCapture boxes;
+    EXPECT_EQ(SaveDocumentAs(two, 0, 0, nullptr, folder.File("one.acq").c_str(), nullptr), 0);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    // With the dialog, the refusal asks again; a cancel then ends it.
+    g_save.names = {folder.File("one.acq")};
+    g_save.cancel = false;
+    struct Once {
+        static BOOL Proc(OPENFILENAMEA* ofn) {
+            if (g_save.calls >= 1) g_save.cancel = true;
+            return Answer(g_save, ofn);
+        }
+    };
+    SetFileDialogProcs(OpenAnswer, Once::Proc);
+    EXPECT_EQ(SaveDocumentAs(two, 1, 0, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(g_save.calls, 2);
+    EXPECT_EQ(std::string(two->title), folder.File("two.acq"));
+}
+
+TEST_F(FileCommands, ASelectionSavedAloneKeepsTheDocumentsNameAndItsSegmentMarker) {
+    TempFolder folder("kymora-selection");
+    AcqRecipe recipe = RichRecipe();
+    const std::string path = folder.File("rich.acq");
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    gs->selStart = 3.5;
+    gs->selEnd = 4.5;
+    const std::string part = folder.File("part.acq");
+    g_save.names = {part};
+    g_save.selectionOnly = true;
+    ASSERT_EQ(SaveDocumentAs(gs, 1, 0, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(std::string(gs->title), path);
+    const Bytes saved = ReadWholeFile(part);
+    EXPECT_EQ(GetU32(saved, 2976 + 88), 2u);
+    // Opened, the part has the one append marker of its segment.
+    ASSERT_EQ(OpenGraphFile(part.c_str()), 1);
+    tagGS* opened = GraphShowing(part);
+    ASSERT_TRUE(opened);
+    ASSERT_EQ(StoredMarkerCount(opened), 1u);
+    EXPECT_STREQ(StoredMarkerAt(opened, 0)->label, "Segment 2");
+}
+
+TEST_F(FileCommands, ATemplateIsSavedAndOpensWithoutSamplesAskingForAName) {
+    TempFolder folder("kymora-template");
+    const std::string path = folder.File("source.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(14)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    const std::string templ = folder.File("setup.gtl");
+    g_save.names = {templ};
+    g_save.filterIndex = 4;
+    ASSERT_EQ(SaveDocumentAs(gs, 1, 0, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(std::string(gs->title), path);  // a template leaves the document's name
+    EXPECT_EQ(GetU32(ReadWholeFile(templ), 2), 37u);
+    ASSERT_EQ(OpenGraphFile(templ.c_str()), 1);
+    tagGS* fromTemplate = GraphShowing(templ);
+    ASSERT_TRUE(fromTemplate);
+    EXPECT_EQ(fromTemplate->isTemplate, 1u);
+    EXPECT_TRUE(ChannelInUse(fromTemplate, 2));
+    EXPECT_EQ(fromTemplate->chanCount[2], 0u);
+    EXPECT_TRUE(SaveNameMustBeAsked(fromTemplate->title, fromTemplate->isTemplate));
+}
+
+TEST(FileSaveParts, FailuresAreToldByTheirCause) {
+    struct Case {
+        DWORD error;
+        const char* key;
+    } cases[] = {
+        {ERROR_DISK_FULL, "Not enough disk space to save data"},
+        {ERROR_HANDLE_DISK_FULL, "Not enough disk space to save data"},
+        {ERROR_ACCESS_DENIED, "Can't open this file for writing"},
+        {ERROR_WRITE_PROTECT, "Can't open this file for writing"},
+        {ERROR_SHARING_VIOLATION, "Can't open this file for writing"},
+        {ERROR_PATH_NOT_FOUND, "KEY Save folder not found"},
+        {ERROR_BAD_NETPATH, "KEY Save folder not found"},
+        {ERROR_DIRECTORY, "KEY Save folder not found"},
+        {ERROR_FILE_NOT_FOUND, "KEY Graph data file missing"},
+        {ERROR_NOT_SUPPORTED, "KEY Save type not available"},
+        {ERROR_CRC, "KEY Save failed"},
+    };
+    for (const Case& c : cases) EXPECT_STREQ(SaveFailureKey(c.error), c.key) << c.error;
+}
+
+TEST(FileSaveParts, ThePlaceableHeaderCarriesItsSizeAndChecksum) {
+    uint8_t h[22];
+    BuildPlaceableHeader(4000, 3000, h);
+    const Bytes b(h, h + 22);
+    EXPECT_EQ(GetU32(b, 0), 0x9AC6CDD7u);
+    EXPECT_EQ(GetU16(b, 4), 0);
+    EXPECT_EQ(GetU16(b, 10), 4000);
+    EXPECT_EQ(GetU16(b, 12), 3000);
+    EXPECT_EQ(GetU16(b, 14), 1000);
+    EXPECT_EQ(GetU32(b, 16), 0u);
+    uint16_t sum = 0;
+    for (int i = 0; i < 10; ++i) sum ^= GetU16(b, 2 * i);
+    EXPECT_EQ(GetU16(b, 20), sum);
+    EXPECT_EQ(sum, static_cast<uint16_t>(0xCDD7 ^ 0x9AC6 ^ 4000 ^ 3000 ^ 1000));
+}
+
+TEST(FileSaveParts, TheSaveFilterPicksTheWriter) {
+    EXPECT_EQ(SaveTypeOfFilter(1, "a.txt"), SaveType::Graph);
+    EXPECT_EQ(SaveTypeOfFilter(2, "a"), SaveType::Text);
+    EXPECT_EQ(SaveTypeOfFilter(3, "a"), SaveType::Picture);
+    EXPECT_EQ(SaveTypeOfFilter(4, "a"), SaveType::Template);
+    EXPECT_EQ(SaveTypeOfFilter(5, "C:\\x\\a.GTL"), SaveType::Template);
+    EXPECT_EQ(SaveTypeOfFilter(5, "C:\\x.y\\a"), SaveType::Graph);
+    EXPECT_EQ(SaveTypeOfFilter(5, "a.wmf"), SaveType::Picture);
+}
+
+}  // namespace
