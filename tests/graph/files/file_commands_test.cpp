@@ -456,7 +456,7 @@ TEST_F(FileCommands, AFailedSaveKeepsTheTargetAndTellsItsCause) {
     {
         BoxCapture boxes;
         EXPECT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, target.c_str(), nullptr), 0);
-        EXPECT_TRUE(ContainsBox(boxes, "KEY Graph data file missing\n" + target));
+        EXPECT_TRUE(ContainsBox(boxes, "The file that holds this graph's samples cannot be found.\n" + target));
         EXPECT_FALSE(ContainsBox(boxes, "Not enough disk space"));
     }
     EXPECT_EQ(ReadWholeFile(target), before);
@@ -478,7 +478,7 @@ TEST_F(FileCommands, AFailedSaveKeepsTheTargetAndTellsItsCause) {
     {
         BoxCapture boxes;
         EXPECT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, folder.File("gone\\x.acq").c_str(), nullptr), 0);
-        EXPECT_TRUE(ContainsBox(boxes, "KEY Save folder not found")) << (boxes.boxes.empty() ? "" : boxes.boxes[0].text);
+        EXPECT_TRUE(ContainsBox(boxes, "The folder to save in cannot be found.")) << (boxes.boxes.empty() ? "" : boxes.boxes[0].text);
     }
     EXPECT_TRUE(TemporaryLeftovers(folder).empty());
 }
