@@ -375,6 +375,19 @@ TEST_F(SimulatedUnit, EveryModelAndTransportKindAnswersTheLinkByteForByte)
     }
 }
 
+// A USB status asked as a bare packet comes back on the data stream (the idle poll's way).
+TEST_F(SimulatedUnit, AUsbPacketWithoutAReplyIsAnsweredOnTheDataStream)
+{
+    Start(kUsb40);
+    TakeLog();
+    ASSERT_EQ(g_unitLink.SendPacket(kCmdStatus, 0, nullptr), 1);
+    uint8_t status[6] = {};
+    ASSERT_EQ(g_unitLink.Drain(sizeof(status), status), 1);
+    const Bytes reply = Reply({0x00, 0x80, 0x00, 0x00});  // not sampling; ready; no error
+    EXPECT_EQ(Bytes(status, status + 6), reply);
+    EXPECT_EQ(TakeLog(), (Lines{"w " + Hex(Packet(kTransportUsb, kCmdStatus, {}, 0)), "r " + Hex(reply)}));
+}
+
 // ---- The library's start-up and the unit information ----
 
 TEST_P(SimulatedUnitOf, StartUpProbesTheModelSendsTheStopCommandAndReadsTheUnit)
