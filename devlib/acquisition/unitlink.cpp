@@ -88,7 +88,8 @@ CUnitLink::~CUnitLink()
 }
 
 // Opens the unit: the kind given (or the path's), the unit's model from the path, then the
-// device (USB: through its adapter). 1 when the device handle is open.
+// device: USB through the adapter of the first path stored (the one its recovery opens again),
+// ISA and PC card at the path given. 1 when the device handle is open.
 int32_t CUnitLink::Open(const char* path, int32_t kind)
 {
     m_kind = (kind >= kTransportIsa && kind <= kTransportUsb) ? kind : TransportKindFromPath(path);
@@ -100,7 +101,7 @@ int32_t CUnitLink::Open(const char* path, int32_t kind)
     CloseHandles();  // opening again must not leak what the last open got
     if (m_kind == kTransportUsb)
         return OpenUsb();
-    m_device = TransportOpen(m_transport, m_path);
+    m_device = TransportOpen(m_transport, path);
     return m_device ? 1 : 0;
 }
 

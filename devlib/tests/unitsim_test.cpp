@@ -388,6 +388,33 @@ TEST_F(SimulatedUnit, AUsbPacketWithoutAReplyIsAnsweredOnTheDataStream)
     EXPECT_EQ(TakeLog(), (Lines{"w " + Hex(Packet(kTransportUsb, kCmdStatus, {}, 0)), "r " + Hex(reply)}));
 }
 
+// The USB adapter's exports reach the simulated driver; the old transports have no adapter.
+TEST_F(SimulatedUnit, TheAdapterExportsAnswerOnUsbOnly)
+{
+    Start(kUsb45);
+    _LNX200_VENDOR_INFO info{};
+    ASSERT_EQ(GetVendorInfo(&info), 1);
+    EXPECT_EQ(info.vendorId, 0x1D4F);
+    EXPECT_EQ(info.productId, 0x0045);
+    const uint8_t bytes[5] = {9, 8, 7, 6, 5};
+    EXPECT_EQ(WriteAdapterBytes(bytes, sizeof(bytes)), 5);
+    uint8_t back[16] = {};
+    ASSERT_EQ(ReadAdapterBytes(back), 1);
+    EXPECT_EQ(Bytes(back, back + 6), (Bytes{9, 8, 7, 6, 5, 0}));
+    EXPECT_EQ(GetAdapterMode(), 2);
+    EXPECT_EQ(TakeLog().back(), "ioctl 950020B0 - -> 01 00 00 00");
+
+    lock.reset();
+    ShutdownDriver();
+    DestroyWindow(frame);
+    frame = nullptr;
+    TakeLog();
+    Start(kIsa);
+    EXPECT_EQ(TakeLog().at(0), "open \\\\.\\VKISA.VXD") << "the path given, not the one kept for USB";
+    EXPECT_EQ(GetVendorInfo(&info), 0);
+    EXPECT_TRUE(Log().empty()) << "asked of no driver";
+}
+
 // ---- The library's start-up and the unit information ----
 
 TEST_P(SimulatedUnitOf, StartUpProbesTheModelSendsTheStopCommandAndReadsTheUnit)
