@@ -409,8 +409,9 @@ int32_t ReadAnalogInputNowVK45(stAcq* acq, int32_t channel, double* value)
 }
 
 // Volts at the input on either model. The unit first takes the channel's own set-up, so the gain
-// that turns its counts into volts is the one it amplified with; during a recording the newest
-// sample is turned back from the channel's units.
+// that turns its counts into volts is the one it amplified with; the counts become volts as a
+// recorded sample's do on both models, so that a scaling point read here is where a recording
+// puts that input. During a recording the newest sample is turned back from the channel's units.
 int32_t ReadAnalogInputVolts(stAcq* acq, int32_t channel, double* volts)
 {
     if (!acq || !IsAnalogChannel(channel) || !volts)
@@ -422,11 +423,10 @@ int32_t ReadAnalogInputVolts(stAcq* acq, int32_t channel, double* volts)
     }
     if (!(rec.gain >= 1) || !ApplyChannelHardware(&rec, acq))
         return 0;
-    const bool vk40 = IsVK40();
     double mean = 0;
-    if (!(vk40 ? OneShotMeanVK40(channel, &mean) : OneShotMeanVK45(channel, &mean)))
+    if (!(IsVK40() ? OneShotMeanVK40(channel, &mean) : OneShotMeanVK45(channel, &mean)))
         return 0;
-    *volts = mean * (vk40 ? kVoltsPerCount : kVoltsPerCountVK45) / rec.gain;
+    *volts = mean * kVoltsPerCount / rec.gain;
     return 1;
 }
 
