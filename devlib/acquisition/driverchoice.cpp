@@ -71,6 +71,15 @@ void LibraryFolder(char* folder, DWORD size)
 
 const char* g_driverSettingsKey = kDriverSettingsKey;
 
+// The key the environment names, if any; without one the key stays as it is.
+void UseDriverSettingsKeyFromEnvironment()
+{
+    static char key[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA(kDriverSettingsKeyEnv, key, sizeof(key));
+    if (length > 0 && length < sizeof(key))
+        g_driverSettingsKey = key;
+}
+
 // The device path and transport kind to open, from the machine's driver settings. Without them
 // the outputs keep what the caller put there (the USB path) and the answer is 0, except on NT 4
 // where the old drivers' services may name one; a setting that is no bare device name empties

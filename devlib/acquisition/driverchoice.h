@@ -18,6 +18,10 @@ using VKSimTransportProc = const stTransportOps* (*)();
 // The machine key the driver settings are read from: kDriverSettingsKey. A test points it at a
 // key of its own so that it does not change the settings other programs read meanwhile.
 extern const char* g_driverSettingsKey;
+// A program started for a test reads settings of its own: this environment variable names
+// another key under HKEY_LOCAL_MACHINE, taken as g_driverSettingsKey when the library starts.
+constexpr char kDriverSettingsKeyEnv[] = "VK40_DRIVER_SETTINGS_KEY";
+void UseDriverSettingsKeyFromEnvironment();
 
 // The machine's driver settings hold the DWORD "Simulated" = 1.
 int32_t IsSimulatedUnitChosen();

@@ -10,7 +10,8 @@
 struct stTransportOps {
     // Opens a device path; null when it cannot be opened.
     HANDLE (*open)(void* context, const char* path);
-    // One control call on an open device; 1 with *returned set to the output count, else 0.
+    // One control call on an open device; 1 with *returned set to the output count (for a write
+    // code, which has no output, the count of bytes taken), else 0.
     int32_t (*control)(void* context, HANDLE device, uint32_t code, const void* in, uint32_t inSize, void* out,
                        uint32_t outSize, uint32_t* returned);
     void (*close)(void* context, HANDLE device);

@@ -56,10 +56,16 @@ int32_t SetByte(uint8_t command, uint8_t value)
     return Set(command, 1, &value);
 }
 
-// The unit numbers its analog inputs from 0, as the arm command's channel mask does.
-uint8_t UnitChannel(int32_t channel)
+// The input commands name an analog input by its number, 1-4, as the unit's other input
+// commands (mode reset, direct readout) do; only the arm command's mask counts from bit 0.
+uint8_t UnitInput(int32_t channel)
 {
-    return static_cast<uint8_t>(channel - 1);
+    return static_cast<uint8_t>(channel);
+}
+
+uint16_t InputMaskBit(int32_t channel)
+{
+    return static_cast<uint16_t>(1u << (channel - 1));
 }
 
 bool IsAnalogChannel(int32_t channel)
@@ -181,7 +187,7 @@ int32_t SetInputMode(stAcq* acq, int32_t channel, int16_t coupling, int16_t high
 {
     if (!acq || !IsAnalogChannel(channel))
         return 0;
-    const uint8_t data[2] = {InputModeFlags(!IsVK40(), coupling, highPass, option4, lowPass), UnitChannel(channel)};
+    const uint8_t data[2] = {InputModeFlags(!IsVK40(), coupling, highPass, option4, lowPass), UnitInput(channel)};
     if (!Set(kCmdInputMode, sizeof(data), data))
         return 0;
     stAcqChan& rec = acq->chans[channel - 1];
@@ -197,7 +203,7 @@ int32_t SetInputGain(stAcq* acq, int32_t channel, double gain)
 {
     if (!acq || !IsAnalogChannel(channel))
         return 0;
-    const uint8_t data[2] = {static_cast<uint8_t>(GainCodeOf(gain)), UnitChannel(channel)};
+    const uint8_t data[2] = {static_cast<uint8_t>(GainCodeOf(gain)), UnitInput(channel)};
     if (!Set(kCmdInputGain, sizeof(data), data))
         return 0;
     acq->chans[channel - 1].gain = gain;
@@ -212,7 +218,7 @@ int32_t SetInputOffset(stAcq* acq, int32_t channel, double volts)
     stAcqChan& rec = acq->chans[channel - 1];
     uint8_t data[3];
     PutBE16(data, static_cast<uint16_t>(OffsetCounts(volts, OffsetScaleOf(rec), FindGainRow(rec.gain)->offsetStep)));
-    data[2] = UnitChannel(channel);
+    data[2] = UnitInput(channel);
     if (!Set(kCmdInputOffset, sizeof(data), data))
         return 0;
     rec.inputOffset = volts;
@@ -236,7 +242,7 @@ int32_t SetInputFilter(stAcq* acq, int32_t channel, int32_t index, int16_t type,
     if (!DesignFilter(type, hz, q, period, &section))
         return 0;
     uint8_t data[22];
-    const uint16_t length = FilterCommandData(vk45, UnitChannel(channel), static_cast<uint8_t>(index), section, data);
+    const uint16_t length = FilterCommandData(vk45, UnitInput(channel), static_cast<uint8_t>(index), section, data);
     if (!Set(vk45 ? kCmdFilterVK45 : kCmdFilterVK40, length, data))
         return 0;
     stFilterSlot& slot = acq->chans[channel - 1].filters[index];
@@ -297,7 +303,7 @@ int32_t ArmSingleChannel(int32_t channel)
 {
     uint8_t period[2];
     PutBE16(period, kOneShotPeriod);
-    const uint16_t mask = static_cast<uint16_t>(1u << UnitChannel(channel));
+    const uint16_t mask = InputMaskBit(channel);
     const uint8_t arm[6] = {kModeSingle, 0, static_cast<uint8_t>(mask >> 8), static_cast<uint8_t>(mask), 0, 0};
     return Set(kCmdSamplePeriod, sizeof(period), period) && Set(kCmdArm, sizeof(arm), arm);
 }
@@ -320,16 +326,10 @@ int32_t ReadRingTail(uint8_t* out, int32_t bytes, int32_t chunk)
     return ok && stopped;
 }
 
-}  // namespace
-
-// First model: a short one-channel run; the value is the mean of its last ten samples in the
-// channel's units.
-int32_t ReadAnalogInputNow(stAcq* acq, int32_t channel, double* value)
+// First model: period 0.5 ms, the one channel armed and one shot of frames; the mean of its last
+// ten samples in raw counts.
+int32_t OneShotMeanVK40(int32_t channel, double* mean)
 {
-    if (!acq || !IsAnalogChannel(channel) || !value)
-        return 0;
-    if (acq->run.running)
-        return NewestRecordedSample(acq, channel, value);
     if (!ArmSingleChannel(channel))
         return 0;
     Link().Wait(40);
@@ -341,7 +341,54 @@ int32_t ReadAnalogInputNow(stAcq* acq, int32_t channel, double* value)
     uint8_t samples[kOneShotBytes];
     if (!ReadRingTail(samples, kOneShotBytes, kOneShotBytes))
         return 0;
-    const double mean = MeanOfSamples(samples + kOneShotBytes - 2 * kOneShotAveraged, kOneShotAveraged);
+    *mean = MeanOfSamples(samples + kOneShotBytes - 2 * kOneShotAveraged, kOneShotAveraged);
+    return 1;
+}
+
+// Second model: the stimulator status first, then a short started run instead of the one-shot.
+int32_t OneShotMeanVK45(int32_t channel, double* mean)
+{
+    const uint8_t zeros[10] = {};
+    uint8_t status[8];
+    if (!Link().QueryCommand(kCmdStimulatorStatus, sizeof(zeros), zeros, sizeof(status), status) ||
+        !ArmSingleChannel(channel))
+        return 0;
+    Link().Wait(10);
+    if (!SetByte(kCmdSampling, kSamplingStart))
+        return 0;
+    Link().Wait(20);
+    if (!SetByte(kCmdSampling, kSamplingStop))
+        return 0;
+    uint8_t samples[kOneShotBytes];
+    if (!ReadRingTail(samples, kOneShotBytes, kOneShotBytes))
+        return 0;
+    *mean = MeanOfSamples(samples + kOneShotBytes - 2 * kOneShotAveraged, kOneShotAveraged);
+    return 1;
+}
+
+// A value in the channel's units back to volts at the input through its two scaling points.
+bool UnitsToInputVolts(const stAcqChan& rec, double units, double* volts)
+{
+    const double valueSpan = rec.unitValue2 - rec.unitValue1;
+    if (valueSpan == 0 || !std::isfinite(valueSpan))
+        return false;
+    *volts = rec.inValue1 + (units - rec.unitValue1) * (rec.inValue2 - rec.inValue1) / valueSpan;
+    return std::isfinite(*volts);
+}
+
+}  // namespace
+
+// First model: a short one-channel run; the value is the mean of its last ten samples in the
+// channel's units.
+int32_t ReadAnalogInputNow(stAcq* acq, int32_t channel, double* value)
+{
+    if (!acq || !IsAnalogChannel(channel) || !value)
+        return 0;
+    if (acq->run.running)
+        return NewestRecordedSample(acq, channel, value);
+    double mean = 0;
+    if (!OneShotMeanVK40(channel, &mean))
+        return 0;
     return CountsToUnits(acq->chans[channel - 1], mean, value) ? 1 : 0;
 }
 
@@ -354,23 +401,39 @@ int32_t ReadAnalogInputNowVK45(stAcq* acq, int32_t channel, double* value)
     if (acq->run.running)
         return NewestRecordedSample(acq, channel, value);
     const double gain = acq->chans[channel - 1].gain;
-    const uint8_t zeros[10] = {};
-    uint8_t status[8];
-    if (!(gain >= 1) || !Link().QueryCommand(kCmdStimulatorStatus, sizeof(zeros), zeros, sizeof(status), status) ||
-        !ArmSingleChannel(channel))
+    double mean = 0;
+    if (!(gain >= 1) || !OneShotMeanVK45(channel, &mean))
         return 0;
-    Link().Wait(10);
-    if (!SetByte(kCmdSampling, kSamplingStart))
-        return 0;
-    Link().Wait(20);
-    if (!SetByte(kCmdSampling, kSamplingStop))
-        return 0;
-    uint8_t samples[kOneShotBytes];
-    if (!ReadRingTail(samples, kOneShotBytes, kOneShotBytes))
-        return 0;
-    *value = MeanOfSamples(samples + kOneShotBytes - 2 * kOneShotAveraged, kOneShotAveraged) * kVoltsPerCountVK45 /
-             gain;
+    *value = mean * kVoltsPerCountVK45 / gain;
     return 1;
+}
+
+// Volts at the input on either model. The unit first takes the channel's own set-up, so the gain
+// that turns its counts into volts is the one it amplified with; the counts become volts as a
+// recorded sample's do on both models, so that a scaling point read here is where a recording
+// puts that input. During a recording the newest sample is turned back from the channel's units.
+int32_t ReadAnalogInputVolts(stAcq* acq, int32_t channel, double* volts)
+{
+    if (!acq || !IsAnalogChannel(channel) || !volts)
+        return 0;
+    const stAcqChan& rec = acq->chans[channel - 1];
+    if (acq->run.running) {
+        double units = 0;
+        return NewestRecordedSample(acq, channel, &units) && UnitsToInputVolts(rec, units, volts) ? 1 : 0;
+    }
+    if (!(rec.gain >= 1) || !ApplyChannelHardware(&rec, acq))
+        return 0;
+    double mean = 0;
+    if (!(IsVK40() ? OneShotMeanVK40(channel, &mean) : OneShotMeanVK45(channel, &mean)))
+        return 0;
+    *volts = mean * kVoltsPerCount / rec.gain;
+    return 1;
+}
+
+// The scaling dialog's "Cal" buttons name the analog input 0-3.
+int32_t ReadInputVoltsForScaling(stAcq* acq, int32_t input, double* volts)
+{
+    return ReadAnalogInputVolts(acq, input + 1, volts);
 }
 
 // The channel's own set-up, a longer run and 200 samples averaged.

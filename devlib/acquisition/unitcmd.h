@@ -98,6 +98,10 @@ int32_t ReadAnalogInputNow(stAcq* acq, int32_t channel, double* value);
 int32_t ReadAnalogInputNowVK45(stAcq* acq, int32_t channel, double* value);
 int32_t ReadAnalogInputAveraged(stAcq* acq, int32_t channel, double* value);
 int32_t ReadAnalogInput(stAcq* acq, int32_t channel, double* value);
+// The same reading in volts at the input on either model, after the channel's own hardware
+// set-up; and the scaling dialog's reader over it, which names the input 0-3.
+int32_t ReadAnalogInputVolts(stAcq* acq, int32_t channel, double* volts);
+int32_t ReadInputVoltsForScaling(stAcq* acq, int32_t input, double* volts);
 
 // Sends the library's firmware image (first model only; the second answers 1 at once).
 int32_t DownloadFirmware(stAcq* acq);

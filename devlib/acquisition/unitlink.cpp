@@ -36,6 +36,7 @@ constexpr int32_t kDrainReads = 3;
 constexpr size_t kIsaClearBytes = 1024;
 constexpr uint32_t kIsaClearSend = 128;
 constexpr uint32_t kIsaClearReply = 16;
+constexpr uint8_t kIsaReplyFill = 0xFF;  // odd: see ExchangeIsa
 constexpr uint16_t kStimStatusDataBytes = 10;
 constexpr uint16_t kStimStatusReplyBytes = 8;
 constexpr uint8_t kAdapterWriteFailed = 0x80;
@@ -87,7 +88,8 @@ CUnitLink::~CUnitLink()
 }
 
 // Opens the unit: the kind given (or the path's), the unit's model from the path, then the
-// device (USB: through its adapter). 1 when the device handle is open.
+// device: USB through the adapter of the first path stored (the one its recovery opens again),
+// ISA and PC card at the path given. 1 when the device handle is open.
 int32_t CUnitLink::Open(const char* path, int32_t kind)
 {
     m_kind = (kind >= kTransportIsa && kind <= kTransportUsb) ? kind : TransportKindFromPath(path);
@@ -99,7 +101,7 @@ int32_t CUnitLink::Open(const char* path, int32_t kind)
     CloseHandles();  // opening again must not leak what the last open got
     if (m_kind == kTransportUsb)
         return OpenUsb();
-    m_device = TransportOpen(m_transport, m_path);
+    m_device = TransportOpen(m_transport, path);
     return m_device ? 1 : 0;
 }
 
@@ -249,13 +251,16 @@ int32_t CUnitLink::ExchangeUsb(size_t packetLength, uint16_t replyLength, bool s
     return 0;
 }
 
-// ISA and PC card: the old drivers' counts are not to be trusted, so every try starts from a
-// cleared reply area (stale bytes of an earlier reply must not pass for this one's).
+// ISA and PC card: the old drivers' counts are not to be trusted, so the reply is checked at its
+// full length in an area refilled before every try (stale bytes of an earlier reply must not
+// pass for this one's). The fill is odd: a reply that checks sums to 0, so a short one followed
+// by zeros would check again at the full length; behind an odd fill none short by fewer than 256
+// bytes does.
 int32_t CUnitLink::ExchangeIsa(size_t packetLength, uint16_t replyLength, bool set)
 {
     const uint32_t replyBytes = replyLength + kReplyOverhead;
     for (int32_t t = 0; t < kIsaTries; ++t) {
-        memset(m_reply, 0, replyBytes);
+        memset(m_reply, kIsaReplyFill, replyBytes);
         uint32_t count = 0;
         if (Control(m_device, kIoPacket, m_packet, static_cast<uint32_t>(packetLength), m_reply, replyBytes,
                     &count) &&

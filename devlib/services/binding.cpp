@@ -6,6 +6,7 @@
 #include "devlib/acquisition/driverchoice.h"
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/runcontrol.h"
+#include "devlib/acquisition/scaling.h"
 #include "common/stAcq.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
@@ -75,10 +76,13 @@ int32_t InitializeRecord(HWND frame, HGLOBAL hAcq)
     acq->warnOnOverwrite = 1;
 
     GetOsKind();
+    UseDriverSettingsKeyFromEnvironment();
     GetDriverName(g_lib.driverPath, &g_lib.driverType);
     ChooseUnitTransport(g_unitLink, nullptr);
     g_unitLink.Open(g_lib.driverPath, g_lib.driverType);
     g_unitLink.SetCommand(kCmdStop, 0, nullptr);
+    // The scaling dialog's "Cal" buttons read the inputs through the link.
+    SetAnalogInputReader(ReadInputVoltsForScaling);
 
     LoadPresetsFile(acq.get());
     CreatePanels(frame, hAcq, acq.get());

@@ -412,7 +412,8 @@ bool PacketCall(stSimCall& call)
     return true;
 }
 
-// Write code: the bytes are taken whole; the answer waits on the data stream.
+// Write code: the bytes are taken whole, and the count returned is of the bytes taken (a write
+// has no output); the answer waits on the data stream.
 bool WriteCall(stSimCall& call)
 {
     const bool usb = call.device.kind == kSimKindUsb;
@@ -422,6 +423,7 @@ bool WriteCall(stSimCall& call)
         return Fail(call, kSimErrStalled);
     stSimPacket packet;
     Deliver(call, &packet);
+    call.returned = call.inSize;
     return true;
 }
 

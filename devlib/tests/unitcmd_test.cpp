@@ -179,10 +179,10 @@ TEST_F(UnitCommands, SetupCommandsSendTheirBytesAndStoreTheValues)
     ASSERT_EQ(SetInputGain(acq, 3, 20000), 1);
     const auto packets = unit.Packets();
     ASSERT_EQ(packets.size(), 4u);
-    EXPECT_EQ(packets[0], (Bytes{0x01, 50, 0x0F, 0x01, CFakeUnit::Checksum(Bytes{0x01, 50, 0x0F, 0x01}.data(), 4)}));
-    EXPECT_EQ(DataOf(packets[1]), (Bytes{3, 1})) << "gain 1000 is code 3; the unit counts inputs from 0";
-    EXPECT_EQ(DataOf(packets[2]), (Bytes{0x7F, 0xFF, 1}));
-    EXPECT_EQ(DataOf(packets[3]), (Bytes{1, 2})) << "a gain the first model lacks is looked up as 200";
+    EXPECT_EQ(packets[0], (Bytes{0x01, 50, 0x0F, 0x02, CFakeUnit::Checksum(Bytes{0x01, 50, 0x0F, 0x02}.data(), 4)}));
+    EXPECT_EQ(DataOf(packets[1]), (Bytes{3, 2})) << "gain 1000 is code 3; the unit numbers its inputs 1-4";
+    EXPECT_EQ(DataOf(packets[2]), (Bytes{0x7F, 0xFF, 2}));
+    EXPECT_EQ(DataOf(packets[3]), (Bytes{1, 3})) << "a gain the first model lacks is looked up as 200";
     const stAcqChan& c = acq->chans[1];
     EXPECT_EQ(c.coupling, 1);
     EXPECT_EQ(c.highPass, 1);
@@ -208,7 +208,7 @@ TEST_F(UnitCommands, FilterCommandsFollowTheModel)
     ASSERT_EQ(SetInputFilter(acq, 1, 2, 0, 60, 5), 1);
     ASSERT_EQ(unit.Packets().size(), 1u);
     EXPECT_EQ(unit.Packets()[0][1], kCmdFilterVK40);
-    EXPECT_EQ(DataOf(unit.Packets()[0]), (Bytes{0, 2, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 0}))
+    EXPECT_EQ(DataOf(unit.Packets()[0]), (Bytes{1, 2, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 0}))
         << "filter type 0 sends b0 = 16384 and zeros";
     unit.Clear();
     EXPECT_EQ(SetInputFilter(acq, 1, 0, 1, 100, 0), 0);
@@ -234,7 +234,7 @@ TEST_F(UnitCommands, ApplyChannelHardwareStopsAtTheFirstFailure)
     const auto packets = unit.Packets();
     for (size_t i = 0; i < packets.size(); ++i) {
         const Bytes data = DataOf(packets[i]);
-        EXPECT_EQ(i < 3 ? data.back() : data.front(), 2) << "channel 3 is the unit's input 2";
+        EXPECT_EQ(i < 3 ? data.back() : data.front(), 3) << "channel 3 is the unit's input 3";
     }
 
     unit.Clear();
@@ -366,8 +366,8 @@ TEST_F(UnitCommands, CalibrationStoresTheOffsetResponseAndPutsTheRecordsBack)
     EXPECT_EQ(memcmp(before, acq->chans, sizeof(before)), 0);
     const auto packets = unit.Packets();
     // After each channel's set-up: input 1 in its calibration mode, then gain 1000 on all four.
-    EXPECT_EQ(DataOf(packets[24]), (Bytes{0x00, 0}));
-    EXPECT_EQ(DataOf(packets[25]), (Bytes{3, 0}));
+    EXPECT_EQ(DataOf(packets[24]), (Bytes{0x00, 1}));
+    EXPECT_EQ(DataOf(packets[25]), (Bytes{3, 1}));
     EXPECT_EQ(DataOf(packets.back()).size(), 12u) << "the set-up applied again last";
 }
 

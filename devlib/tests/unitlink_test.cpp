@@ -239,14 +239,23 @@ TEST(UnitLink, KindAndPathDecideWhatIsOpened)
     }
 }
 
-TEST(UnitLink, TheFirstPathIsKeptForReopeningAndAReopenLeaksNothing)
+// USB opens the first path it was given (its recovery opens that one again); ISA and PC card open
+// the path they are given.
+TEST(UnitLink, TheFirstPathIsKeptForTheUsbAdapterAndAReopenLeaksNothing)
 {
     LinkFixture f(kTransportIsa);
     f.link.Open("\\\\.\\VKISA.VXD", kTransportIsa);
     f.unit.Clear();
     EXPECT_EQ(f.link.Open("\\\\.\\VKPCM.VXD", kTransportIsa), 1);
-    EXPECT_EQ(f.unit.Trace(), (Calls{"close 100", "open \\\\.\\VKISA.VXD"}));
+    EXPECT_EQ(f.unit.Trace(), (Calls{"close 100", "open \\\\.\\VKPCM.VXD"}));
     EXPECT_STREQ(f.link.Path(), "\\\\.\\VKISA.VXD");
+
+    LinkFixture usb(kTransportUsb);
+    usb.link.Open("\\\\.\\VKUSB", kTransportUsb);
+    usb.unit.Clear();
+    EXPECT_EQ(usb.link.Open("\\\\.\\VKUSB45", kTransportUsb), 1);
+    EXPECT_EQ(usb.unit.Trace(), (Calls{"close 101", "close 100", "open \\\\.\\VKUSB", Ctl(0x102, "950020B4"),
+                                       Ctl(0x102, "950020B8"), "open \\\\.\\VKUNIT0"}));
 }
 
 TEST(UnitLink, AClosedLinkFailsEveryOperationWithoutTouchingTheTransport)

@@ -1,0 +1,109 @@
+// The program as a user starts it with a simulated unit: the driver settings and the unit's
+// controls lie under keys of this test's own, named to the program through its environment, so
+// nothing else that runs meanwhile meets the unit. The device library's About box shows what
+// the program found.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "devlib/resource.h"
+#include "devlib/simulated/simcontrol.h"
+#include "process_util.h"
+
+namespace {
+
+using kymora_test::Process;
+
+constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
+constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
+
+std::vector<std::string> ReadLines(const std::string& file) {
+    std::vector<std::string> lines;
+    HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return lines;
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
+    CloseHandle(f);
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
+}
+
+// Settings of this test's own that choose the simulated unit at a device name.
+class OwnUnit {
+public:
+    explicit OwnUnit(const char* driverName) {
+        const std::string id = std::to_string(GetCurrentProcessId());
+        m_settings = std::string(kSettingsRoot) + "ProgramTest" + id;
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                        nullptr, &key, nullptr);
+        const DWORD type = 3, simulated = 1;
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
+                       static_cast<DWORD>(strlen(driverName) + 1));
+        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
+        RegSetValueExA(key, "Simulated", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated), sizeof simulated);
+        RegCloseKey(key);
+        SetEnvironmentVariableA(kSettingsEnv, m_settings.c_str());
+
+        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\Program" + id).c_str());
+        SimControlClear();
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        log = std::string(temp) + "kymora_unit_" + id + ".log";
+        DeleteFileA(log.c_str());
+        SimControlSetString(kSimLogFile, log.c_str());
+    }
+    ~OwnUnit() {
+        SimControlClear();
+        DeleteFileA(log.c_str());
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, m_settings.c_str(), KEY_WOW64_64KEY, 0);
+        SetEnvironmentVariableA(kSettingsEnv, nullptr);
+        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+    }
+    std::string log;
+
+private:
+    std::string m_settings;
+};
+
+TEST(ProgramWithSimulatedUnit, FindsTheUnitAtStartUpAndShowsItInTheDeviceAbout) {
+    struct {
+        const char* driverName;
+        const char* first;  // the About box's unit information begins with it
+    } cases[] = {
+        {"VKUSB", "Model VK40 acquisition unit, serial 40-000417\r\n"},
+        {"VKUSB45", "Model VK45 acquisition unit, serial 45-000212\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.driverName);
+        OwnUnit unit(c.driverName);
+        Process p;
+        ASSERT_TRUE(p.started);
+        HWND frame = p.Frame();
+        ASSERT_TRUE(frame);
+        PostMessageA(frame, WM_COMMAND, IDM_ABOUT, 0);
+        HWND about = p.Window("#32770");
+        ASSERT_TRUE(about);
+        char info[512] = "";
+        GetDlgItemTextA(about, IDC_ABOUT_INFO, info, sizeof info);
+        EXPECT_EQ(std::string(info).substr(0, strlen(c.first)), c.first);
+        PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
+        for (int tries = 0; tries < 600 && IsWindow(about); ++tries) Sleep(50);
+        EXPECT_FALSE(IsWindow(about));
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.Wait(30000), 0);
+
+        // Start-up opened the unit the settings name and sent the stop command first.
+        const std::vector<std::string> log = ReadLines(unit.log);
+        ASSERT_GE(log.size(), 6u);
+        EXPECT_EQ(log[0], std::string("open \\\\.\\") + c.driverName);
+        EXPECT_EQ(log[4], "> 01 12 ED");
+        EXPECT_EQ(log[5], "< 01 06 F9");
+    }
+}
+
+}  // namespace
