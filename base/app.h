@@ -33,10 +33,16 @@ struct stApp {
     HWND hwndActiveGraph;
     HBRUSH hbrToolbar;
     int32_t cxStatusStrip;  // written by the device library's initialisation
-    HFONT hfontText; LOGFONTA lfText; int32_t cyText, cxText;
-    HFONT hfontStatus; LOGFONTA lfStatus; int32_t cyStatus, cxStatus;
+    HFONT hfontText;
+    LOGFONTA lfText;
+    int32_t cyText, cxText;
+    HFONT hfontStatus;
+    LOGFONTA lfStatus;
+    int32_t cyStatus, cxStatus;
     HFONT hfontAxis;
-    HFONT hfontVertical; LOGFONTA lfVertical; int32_t cyVertical, cxVertical;
+    HFONT hfontVertical;
+    LOGFONTA lfVertical;
+    int32_t cyVertical, cxVertical;
     HFONT hfontJournal;
     UINT uFindReplaceMsg;
     HWND hwndFind;
@@ -62,16 +68,15 @@ struct stApp {
     uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
     LOGFONTA lfJournal;  // description of hfontJournal
     // What start-up makes for the whole run, and the shared routines' state.
-    tagGS* gsClipboard;        // the channel clipboard: what Copy put there
-    UINT_PTR uFrameTimer;      // timer kFrameTimerId of the frame, 0 when stopped
-    HMENU hmenuFrame;          // the frame menu (resource 1)
+    tagGS* gsClipboard;           // the channel clipboard: what Copy put there
+    UINT_PTR uFrameTimer;         // timer kFrameTimerId of the frame, 0 when stopped
+    HMENU hmenuFrame;             // the frame menu (resource 1)
     uint32_t bFrameMenuAttached;  // the frame owns hmenuFrame; until then exit destroys it
-    HBITMAP hbmLessonPrompt;   // the lesson prompt picture, or null
-    HWND hwndVarsBrowser;      // the modeless variables browser, or null
-    HACCEL hAccelMarker;       // the marker accelerators (resource 270), or null
-    uint16_t nWaitCount;       // nesting of SetWaitCursor
-    HCURSOR hcurBeforeWait;    // the cursor the wait cursor replaced
+    HBITMAP hbmLessonPrompt;      // the lesson prompt picture, or null
+    HWND hwndVarsBrowser;         // the modeless variables browser, or null
+    HACCEL hAccelMarker;          // the marker accelerators (resource 270), or null
+    uint16_t nWaitCount;          // nesting of SetWaitCursor
+    HCURSOR hcurBeforeWait;       // the cursor the wait cursor replaced
 };
 
 extern stApp* g_app;
-

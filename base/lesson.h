@@ -8,9 +8,23 @@ class ShortString;
 
 // Permission words the lesson language switches (1 = allowed); all 1 at start and when a lesson opens.
 enum ScriptPermission : int {
-    kPermZoomWindow, kPermCloseWindow, kPermRMouseButton, kPermSizeWindow, kPermDragWindow,
-    kPermHScrollBar, kPermVScrollBar, kPermSizeJournal, kPermVScale, kPermVScaleUnits, kPermVLabel,
-    kPermHScale, kPermHScaleUnits, kPermHLabel, kPermMeasurements, kPermMarkers, kPermChannels,
+    kPermZoomWindow,
+    kPermCloseWindow,
+    kPermRMouseButton,
+    kPermSizeWindow,
+    kPermDragWindow,
+    kPermHScrollBar,
+    kPermVScrollBar,
+    kPermSizeJournal,
+    kPermVScale,
+    kPermVScaleUnits,
+    kPermVLabel,
+    kPermHScale,
+    kPermHScaleUnits,
+    kPermHLabel,
+    kPermMeasurements,
+    kPermMarkers,
+    kPermChannels,
     kPermCount
 };
 
@@ -23,14 +37,14 @@ struct stScriptState {
     // The lesson's permission for the cursor tools while a recording runs (with the graph's own
     // toolsWhileRecording); 0 until a lesson allows them.
     uint16_t cursorToolsAllowed;
-    uint16_t closeCancelled;           // a graph's save question was cancelled during a close
-    int graphWindowExists;             // set by IsGraphChildWindow when it meets a graph window
-    tagGS* graph;                      // the current document, or null
-    char* text;                        // the loaded script's text (heap), or null
+    uint16_t closeCancelled;  // a graph's save question was cancelled during a close
+    int graphWindowExists;    // set by IsGraphChildWindow when it meets a graph window
+    tagGS* graph;             // the current document, or null
+    char* text;               // the loaded script's text (heap), or null
     // Kept from one load to the next.
-    void* script;                      // the loaded lesson script object (host slot 33)
-    ShortString* lessonFolder;         // the running lesson's folder, or null
-    double variables[26];              // the application variables A-Z
+    void* script;               // the loaded lesson script object (host slot 33)
+    ShortString* lessonFolder;  // the running lesson's folder, or null
+    double variables[26];       // the application variables A-Z
     bool variableSet[26];
 };
 extern stScriptState g_script;

@@ -72,9 +72,7 @@ inline void UpdateGraphToolbar() {
 inline void AttachFrameMenu() {
     if (g_notify.attachFrameMenu) g_notify.attachFrameMenu();
 }
-inline int BuildLessonsMenu(HMENU popup) {
-    return g_notify.buildLessonsMenu ? g_notify.buildLessonsMenu(popup) : 0;
-}
+inline int BuildLessonsMenu(HMENU popup) { return g_notify.buildLessonsMenu ? g_notify.buildLessonsMenu(popup) : 0; }
 inline int16_t RunScriptSubroutine(void* script, const char* name, int flags) {
     return g_notify.runScriptSubroutine ? g_notify.runScriptSubroutine(script, name, flags) : 0;
 }

@@ -40,8 +40,7 @@ void ReportBadParameter(HWND hwnd, uint32_t code) {
 void SetWaitCursor(int on) {
     if (!g_app) return;
     if (on) {
-        if (g_app->nWaitCount == 0)
-            g_app->hcurBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+        if (g_app->nWaitCount == 0) g_app->hcurBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
         ++g_app->nWaitCount;
     } else if (g_app->nWaitCount > 0) {
         if (--g_app->nWaitCount == 0) SetCursor(g_app->hcurBeforeWait);
@@ -66,24 +65,16 @@ void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg) {
     const uint32_t low = code & 0xFF;
     const UINT id = code & 0xFFFF;
     switch (low) {
-    case kErrCancelled:
-        return;
+    case kErrCancelled: return;
     case kErrNoSelection:
     case kErrBadSelection:
         MessageBoxA(hwnd, getMsgBoxText("You must select a valid portion of this waveform"), g_app->szAppTitle,
                     MB_ICONEXCLAMATION);
         return;
-    case IDS_NO_MEMORY:
-        MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, arg ? arg : "");
-        return;
-    case IDS_NO_DISK_SPACE:
-        MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, "");
-        return;
-    case kErrBadParameter:
-        ReportBadParameter(hwnd, code);
-        break;
-    default:
-        break;
+    case IDS_NO_MEMORY: MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, arg ? arg : ""); return;
+    case IDS_NO_DISK_SPACE: MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, ""); return;
+    case kErrBadParameter: ReportBadParameter(hwnd, code); break;
+    default: break;
     }
     // Formats with a "%s" and no argument get an empty text rather than reading past the arguments.
     MessageBoxFromStringTable(hwnd, MB_ICONINFORMATION, id, "");

@@ -23,7 +23,7 @@ inline constexpr UINT LKM_SETENABLEBITMAP = 1125;   // wParam = HBITMAP; returns
 inline constexpr UINT LKM_SETDISABLEBITMAP = 1126;  // wParam = HBITMAP; returns the previous one
 inline constexpr UINT LKM_GETENABLEBITMAP = 1127;
 inline constexpr UINT LKM_GETDISABLEBITMAP = 1128;
-inline constexpr UINT LKM_SETAUTODELETE = 1129;     // wParam = flag; returns the previous flag
+inline constexpr UINT LKM_SETAUTODELETE = 1129;  // wParam = flag; returns the previous flag
 inline constexpr UINT LKM_GETAUTODELETE = 1130;
 inline constexpr UINT LKM_FIRST = LKM_SETENABLEBITMAP;
 inline constexpr UINT LKM_LAST = LKM_GETAUTODELETE;
@@ -45,25 +45,23 @@ inline constexpr int LK_TIP_SIZE = 64;      // 63 characters and the terminator
 
 // Per-button record, kept with the window; the device library edits szTip in place.
 struct tagLUMIKEY {
-    HWND hwndParent;                 // receives WM_COMMAND
-    std::uint32_t dwStyle;           // creation style
-    std::uint16_t wState;            // LKST_ bits
+    HWND hwndParent;        // receives WM_COMMAND
+    std::uint32_t dwStyle;  // creation style
+    std::uint16_t wState;   // LKST_ bits
     char szCaption[LK_CAPTION_SIZE];
     HBITMAP hbmEnable;
-    HBITMAP hbmDisable;              // null: the enabled bitmap is drawn embossed
-    std::uint32_t dwAutoDelete;      // non-zero: bitmaps are deleted with the button
+    HBITMAP hbmDisable;          // null: the enabled bitmap is drawn embossed
+    std::uint32_t dwAutoDelete;  // non-zero: bitmaps are deleted with the button
     char szTip[LK_TIP_SIZE];
-    HWND hwndTip;                    // the button's own tooltip
+    HWND hwndTip;  // the button's own tooltip
 };
 
 // The record of a Lumikey button (null while it is being created or after it is gone).
-inline tagLUMIKEY* LumikeyRecord(HWND hwndButton)
-{
+inline tagLUMIKEY* LumikeyRecord(HWND hwndButton) {
     return reinterpret_cast<tagLUMIKEY*>(GetWindowLongPtrA(hwndButton, 0));
 }
 
-LUMIKEY_API BOOL WINAPI LKLoadBitmaps(HWND hwndButton, HINSTANCE hModule, LPCSTR pszEnable,
-                                      LPCSTR pszDisable);
+LUMIKEY_API BOOL WINAPI LKLoadBitmaps(HWND hwndButton, HINSTANCE hModule, LPCSTR pszEnable, LPCSTR pszDisable);
 LUMIKEY_API BOOL WINAPI LKSetBitmaps(HWND hwndButton, HBITMAP hbmEnable, HBITMAP hbmDisable);
 LUMIKEY_API HBITMAP WINAPI LKSetEnableBitmap(HWND hwndButton, HBITMAP hbm);
 LUMIKEY_API HBITMAP WINAPI LKSetDisableBitmap(HWND hwndButton, HBITMAP hbm);

@@ -16,8 +16,7 @@ constexpr DWORD kAllCommonControls = 0xFF;
 constexpr int kPatternSize = 8;
 
 // Reads the five colours the buttons are drawn in.
-void ReadSystemColors()
-{
+void ReadSystemColors() {
     g_library.clrFace = GetSysColor(COLOR_BTNFACE);
     g_library.clrShadow = GetSysColor(COLOR_BTNSHADOW);
     // Systems before 4.0 have no separate highlight colour.
@@ -28,29 +27,22 @@ void ReadSystemColors()
 }
 
 // Replaces a brush with a new one, deleting the old.
-void ReplaceBrush(HBRUSH& hbr, HBRUSH hbrNew)
-{
-    if (hbr)
-        DeleteObject(hbr);
+void ReplaceBrush(HBRUSH& hbr, HBRUSH hbrNew) {
+    if (hbr) DeleteObject(hbr);
     hbr = hbrNew;
 }
 
 // Makes the solid face, shadow and highlight brushes from the current colours.
-void MakeSolidBrushes()
-{
+void MakeSolidBrushes() {
     ReplaceBrush(g_library.hbrFace, CreateSolidBrush(g_library.clrFace));
     ReplaceBrush(g_library.hbrShadow, CreateSolidBrush(g_library.clrShadow));
     ReplaceBrush(g_library.hbrHighlight, CreateSolidBrush(g_library.clrHighlight));
 }
 
-RGBQUAD ToRgbQuad(COLORREF clr)
-{
-    return RGBQUAD{GetBValue(clr), GetGValue(clr), GetRValue(clr), 0};
-}
+RGBQUAD ToRgbQuad(COLORREF clr) { return RGBQUAD{GetBValue(clr), GetGValue(clr), GetRValue(clr), 0}; }
 
 // Makes the 8x8 checkerboard of face and highlight pixels.
-HBRUSH MakePatternBrush()
-{
+HBRUSH MakePatternBrush() {
     struct {
         BITMAPINFOHEADER bmih;
         RGBQUAD colors[2];
@@ -64,14 +56,12 @@ HBRUSH MakePatternBrush()
     dib.bmih.biCompression = BI_RGB;
     dib.colors[0] = ToRgbQuad(g_library.clrFace);
     dib.colors[1] = ToRgbQuad(g_library.clrHighlight);
-    for (int y = 0; y < kPatternSize; ++y)
-        dib.rows[y] = (y % 2 == 0) ? 0x55 : 0xAA;
+    for (int y = 0; y < kPatternSize; ++y) dib.rows[y] = (y % 2 == 0) ? 0x55 : 0xAA;
     return CreateDIBPatternBrushPt(&dib, DIB_RGB_COLORS);
 }
 
 // Makes the drawing objects every button shares.
-void MakeDrawingObjects()
-{
+void MakeDrawingObjects() {
     ReadSystemColors();
     MakeSolidBrushes();
     g_library.hfont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -81,28 +71,23 @@ void MakeDrawingObjects()
 }
 
 // Deletes what MakeDrawingObjects made.
-void DeleteDrawingObjects()
-{
+void DeleteDrawingObjects() {
     ReplaceBrush(g_library.hbrFace, nullptr);
     ReplaceBrush(g_library.hbrShadow, nullptr);
     ReplaceBrush(g_library.hbrHighlight, nullptr);
     ReplaceBrush(g_library.hbrPattern, nullptr);
     for (HDC* phdc : {&g_library.hdcColor, &g_library.hdcMono}) {
-        if (*phdc)
-            DeleteDC(*phdc);
+        if (*phdc) DeleteDC(*phdc);
         *phdc = nullptr;
     }
     g_library.hfont = nullptr;  // stock object: never deleted
 }
 
 // Registers the button class under the name kept in the string table; once per process.
-bool RegisterButtonClass()
-{
-    if (g_library.fRegistered)
-        return true;
+bool RegisterButtonClass() {
+    if (g_library.fRegistered) return true;
     char szClass[kClassNameSize] = {};
-    if (!LoadStringA(g_library.hInstance, IDS_LUMIKEY_CLASSNAME, szClass, kClassNameSize))
-        return false;
+    if (!LoadStringA(g_library.hInstance, IDS_LUMIKEY_CLASSNAME, szClass, kClassNameSize)) return false;
 
     WNDCLASSA wc{};
     wc.style = CS_GLOBALCLASS | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
@@ -113,8 +98,7 @@ bool RegisterButtonClass()
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = szClass;
     g_library.atomClass = RegisterClassA(&wc);
-    if (!g_library.atomClass)
-        return false;
+    if (!g_library.atomClass) return false;
 
     g_library.fRegistered = true;
     MakeDrawingObjects();
@@ -122,33 +106,27 @@ bool RegisterButtonClass()
 }
 
 // Process attach: common controls for the tooltips, then the class.
-BOOL LibraryAttach(HINSTANCE hInstance)
-{
+BOOL LibraryAttach(HINSTANCE hInstance) {
     DisableThreadLibraryCalls(hInstance);
     g_library.hInstance = hInstance;
     INITCOMMONCONTROLSEX icc{sizeof(icc), kAllCommonControls};
-    if (!InitCommonControlsEx(&icc))
-        return FALSE;
+    if (!InitCommonControlsEx(&icc)) return FALSE;
     return RegisterButtonClass() ? TRUE : FALSE;
 }
 
 // Deletes a default bitmap when one was set.
-void DeleteDefaultBitmap(HBITMAP& hbm)
-{
-    if (hbm)
-        DeleteObject(hbm);
+void DeleteDefaultBitmap(HBITMAP& hbm) {
+    if (hbm) DeleteObject(hbm);
     hbm = nullptr;
 }
 
 // Process detach on FreeLibrary; at process exit the system reclaims everything itself.
-void LibraryDetach(bool fProcessExit)
-{
+void LibraryDetach(bool fProcessExit) {
     if (!fProcessExit) {
         DeleteDefaultBitmap(g_library.hbmDefaultEnable);
         DeleteDefaultBitmap(g_library.hbmDefaultDisable);
         // A global class outlives the module that registered it; drop it so a reload can register again.
-        if (g_library.fRegistered)
-            UnregisterClassA(MAKEINTATOM(g_library.atomClass), g_library.hInstance);
+        if (g_library.fRegistered) UnregisterClassA(MAKEINTATOM(g_library.atomClass), g_library.hInstance);
         DeleteDrawingObjects();
     }
     g_library = tagLKLIBRARY{};
@@ -156,70 +134,51 @@ void LibraryDetach(bool fProcessExit)
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pvReserved)
-{
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pvReserved) {
     switch (dwReason) {
-    case DLL_PROCESS_ATTACH:
-        return LibraryAttach(hInstance);
-    case DLL_PROCESS_DETACH:
-        LibraryDetach(pvReserved != nullptr);
-        return TRUE;
-    default:
-        return TRUE;
+    case DLL_PROCESS_ATTACH: return LibraryAttach(hInstance);
+    case DLL_PROCESS_DETACH: LibraryDetach(pvReserved != nullptr); return TRUE;
+    default: return TRUE;
     }
 }
 
-LUMIKEY_API BOOL WINAPI LKLoadBitmaps(HWND hwndButton, HINSTANCE hModule, LPCSTR pszEnable,
-                                      LPCSTR pszDisable)
-{
-    if (pszEnable)
-        LKSetEnableBitmap(hwndButton, LoadBitmapA(hModule, pszEnable));
-    if (pszDisable)
-        LKSetDisableBitmap(hwndButton, LoadBitmapA(hModule, pszDisable));
+LUMIKEY_API BOOL WINAPI LKLoadBitmaps(HWND hwndButton, HINSTANCE hModule, LPCSTR pszEnable, LPCSTR pszDisable) {
+    if (pszEnable) LKSetEnableBitmap(hwndButton, LoadBitmapA(hModule, pszEnable));
+    if (pszDisable) LKSetDisableBitmap(hwndButton, LoadBitmapA(hModule, pszDisable));
     return TRUE;
 }
 
-LUMIKEY_API BOOL WINAPI LKSetBitmaps(HWND hwndButton, HBITMAP hbmEnable, HBITMAP hbmDisable)
-{
+LUMIKEY_API BOOL WINAPI LKSetBitmaps(HWND hwndButton, HBITMAP hbmEnable, HBITMAP hbmDisable) {
     LKSetEnableBitmap(hwndButton, hbmEnable);
     LKSetDisableBitmap(hwndButton, hbmDisable);
     return TRUE;
 }
 
-LUMIKEY_API HBITMAP WINAPI LKSetEnableBitmap(HWND hwndButton, HBITMAP hbm)
-{
-    return reinterpret_cast<HBITMAP>(
-        SendMessageA(hwndButton, LKM_SETENABLEBITMAP, reinterpret_cast<WPARAM>(hbm), 0));
+LUMIKEY_API HBITMAP WINAPI LKSetEnableBitmap(HWND hwndButton, HBITMAP hbm) {
+    return reinterpret_cast<HBITMAP>(SendMessageA(hwndButton, LKM_SETENABLEBITMAP, reinterpret_cast<WPARAM>(hbm), 0));
 }
 
-LUMIKEY_API HBITMAP WINAPI LKSetDisableBitmap(HWND hwndButton, HBITMAP hbm)
-{
-    return reinterpret_cast<HBITMAP>(
-        SendMessageA(hwndButton, LKM_SETDISABLEBITMAP, reinterpret_cast<WPARAM>(hbm), 0));
+LUMIKEY_API HBITMAP WINAPI LKSetDisableBitmap(HWND hwndButton, HBITMAP hbm) {
+    return reinterpret_cast<HBITMAP>(SendMessageA(hwndButton, LKM_SETDISABLEBITMAP, reinterpret_cast<WPARAM>(hbm), 0));
 }
 
-LUMIKEY_API HBITMAP WINAPI LKGetEnableBitmap(HWND hwndButton)
-{
+LUMIKEY_API HBITMAP WINAPI LKGetEnableBitmap(HWND hwndButton) {
     return reinterpret_cast<HBITMAP>(SendMessageA(hwndButton, LKM_GETENABLEBITMAP, 0, 0));
 }
 
-LUMIKEY_API HBITMAP WINAPI LKGetDisableBitmap(HWND hwndButton)
-{
+LUMIKEY_API HBITMAP WINAPI LKGetDisableBitmap(HWND hwndButton) {
     return reinterpret_cast<HBITMAP>(SendMessageA(hwndButton, LKM_GETDISABLEBITMAP, 0, 0));
 }
 
-LUMIKEY_API std::uint16_t WINAPI LKSetAutoDelete(HWND hwndButton, std::uint32_t fAutoDelete)
-{
+LUMIKEY_API std::uint16_t WINAPI LKSetAutoDelete(HWND hwndButton, std::uint32_t fAutoDelete) {
     return static_cast<std::uint16_t>(SendMessageA(hwndButton, LKM_SETAUTODELETE, fAutoDelete, 0));
 }
 
-LUMIKEY_API std::uint16_t WINAPI LKGetAutoDelete(HWND hwndButton)
-{
+LUMIKEY_API std::uint16_t WINAPI LKGetAutoDelete(HWND hwndButton) {
     return static_cast<std::uint16_t>(SendMessageA(hwndButton, LKM_GETAUTODELETE, 0, 0));
 }
 
-LUMIKEY_API BOOL WINAPI LKColorChange(void)
-{
+LUMIKEY_API BOOL WINAPI LKColorChange(void) {
     ReadSystemColors();
     MakeSolidBrushes();
     return TRUE;

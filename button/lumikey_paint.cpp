@@ -6,7 +6,7 @@ namespace {
 constexpr DWORD kRopPSDPxax = 0xB8074A;  // pattern where the source is black, destination elsewhere
 constexpr int kEmbossWidth = 16;         // the emboss takes a toolbar-sized glyph from the top left
 constexpr int kEmbossHeight = 15;
-constexpr int kCaptionStrip = 15;        // height of the caption strip under the bitmap
+constexpr int kCaptionStrip = 15;  // height of the caption strip under the bitmap
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kDisabledText = RGB(0x40, 0x40, 0x40);
@@ -21,23 +21,20 @@ struct PaintContext {
 };
 
 // Fills a rectangle given by origin and size with a brush.
-void FillBox(HDC hdc, int x, int y, int cx, int cy, HBRUSH hbr)
-{
+void FillBox(HDC hdc, int x, int y, int cx, int cy, HBRUSH hbr) {
     const RECT rc{x, y, x + cx, y + cy};
     FillRect(hdc, &rc, hbr);
 }
 
 // Fills a rectangle given by origin and size with a colour that has no brush of its own.
-void FillBox(HDC hdc, int x, int y, int cx, int cy, COLORREF clr)
-{
+void FillBox(HDC hdc, int x, int y, int cx, int cy, COLORREF clr) {
     const COLORREF clrOld = SetDCBrushColor(hdc, clr);
     FillBox(hdc, x, y, cx, cy, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     SetDCBrushColor(hdc, clrOld);
 }
 
 // Steps 1-2: frame without its corners, then the face.
-void PaintFrameAndFace(const PaintContext& pc)
-{
+void PaintFrameAndFace(const PaintContext& pc) {
     const int cx = pc.cx;
     const int cy = pc.cy;
     FillBox(pc.hdc, 1, 0, cx - 2, 1, g_library.clrFrame);
@@ -48,8 +45,7 @@ void PaintFrameAndFace(const PaintContext& pc)
 }
 
 // Steps 3-4: a shadow along the top left when sunken, highlight and double shadow when raised.
-void PaintEdges(const PaintContext& pc)
-{
+void PaintEdges(const PaintContext& pc) {
     const int cx = pc.cx;
     const int cy = pc.cy;
     if (pc.fSunken) {
@@ -66,11 +62,9 @@ void PaintEdges(const PaintContext& pc)
 }
 
 // Step 5, plain: the bitmap centred on the button.
-void PaintCentredBitmap(const PaintContext& pc, HBITMAP hbm)
-{
+void PaintCentredBitmap(const PaintContext& pc, HBITMAP hbm) {
     BITMAP bm{};
-    if (!GetObjectA(hbm, sizeof(bm), &bm))
-        return;
+    if (!GetObjectA(hbm, sizeof(bm), &bm)) return;
     const int x = (pc.cx - 1) / 2 + pc.offset - bm.bmWidth / 2;
     const int y = (pc.cy - 1) / 2 + pc.offset - bm.bmHeight / 2;
     CSelect select(g_library.hdcColor, hbm);
@@ -78,15 +72,12 @@ void PaintCentredBitmap(const PaintContext& pc, HBITMAP hbm)
 }
 
 // Step 5, disabled without a disabled bitmap: the glyph's dark pixels etched in highlight and shadow.
-void PaintEmbossedBitmap(const PaintContext& pc, HBITMAP hbm)
-{
+void PaintEmbossedBitmap(const PaintContext& pc, HBITMAP hbm) {
     const int cxMask = pc.cx - 2;
     const int cyMask = pc.cy - 2;
-    if (cxMask <= 0 || cyMask <= 0)
-        return;
+    if (cxMask <= 0 || cyMask <= 0) return;
     CGdiObject<HBITMAP> mask(CreateBitmap(cxMask, cyMask, 1, 1, nullptr));
-    if (!mask)
-        return;
+    if (!mask) return;
     HDC hdcMono = g_library.hdcMono;
     HDC hdcColor = g_library.hdcColor;
     CSelect selectMask(hdcMono, mask.Get());
@@ -115,14 +106,11 @@ void PaintEmbossedBitmap(const PaintContext& pc, HBITMAP hbm)
 }
 
 // Step 5: the bitmap for the current state.
-void PaintBitmap(const PaintContext& pc)
-{
+void PaintBitmap(const PaintContext& pc) {
     const tagLUMIKEY& lk = pc.lk;
-    if (lk.dwStyle & LKS_TEXTONLY)
-        return;
+    if (lk.dwStyle & LKS_TEXTONLY) return;
     if (!(lk.wState & LKST_DISABLED)) {
-        if (lk.hbmEnable)
-            PaintCentredBitmap(pc, lk.hbmEnable);
+        if (lk.hbmEnable) PaintCentredBitmap(pc, lk.hbmEnable);
     } else if (lk.hbmDisable) {
         PaintCentredBitmap(pc, lk.hbmDisable);
     } else if (lk.hbmEnable) {
@@ -131,11 +119,9 @@ void PaintBitmap(const PaintContext& pc)
 }
 
 // Step 6: the caption, over the whole button or in the strip under the bitmap.
-void PaintCaption(const PaintContext& pc)
-{
+void PaintCaption(const PaintContext& pc) {
     const tagLUMIKEY& lk = pc.lk;
-    if (lk.dwStyle & LKS_BITMAPONLY)
-        return;
+    if (lk.dwStyle & LKS_BITMAPONLY) return;
     RECT rc = (lk.dwStyle & LKS_TEXTONLY) ? RECT{0, 0, pc.cx - 1, pc.cy - 1}
                                           : RECT{0, pc.cy - kCaptionStrip, pc.cx - 1, pc.cy - 2};
     InflateRect(&rc, -1, -1);
@@ -161,10 +147,8 @@ void PaintCaption(const PaintContext& pc)
 }
 
 // Step 7: the focus rectangle inside the frame, above the caption strip's bottom edge.
-void PaintFocus(const PaintContext& pc)
-{
-    if (!(pc.lk.wState & LKST_FOCUS))
-        return;
+void PaintFocus(const PaintContext& pc) {
+    if (!(pc.lk.wState & LKST_FOCUS)) return;
     const bool fBitmapOnly = (pc.lk.dwStyle & LKS_BITMAPONLY) != 0;
     RECT rc{0, 0, pc.cx - 1, fBitmapOnly ? pc.cy - 1 : pc.cy - 2};
     InflateRect(&rc, -2, fBitmapOnly ? -2 : -1);
@@ -177,8 +161,7 @@ void PaintFocus(const PaintContext& pc)
 
 }  // namespace
 
-void LumikeyPaint(HDC hdc, const tagLUMIKEY& lk, int cx, int cy)
-{
+void LumikeyPaint(HDC hdc, const tagLUMIKEY& lk, int cx, int cy) {
     const bool fPressedInside = (lk.wState & (LKST_PRESSED | LKST_OUTSIDE)) == LKST_PRESSED;
     const bool fSunken = fPressedInside || (lk.wState & LKST_CHECKED);
     const PaintContext pc{hdc, lk, cx, cy, fSunken, fSunken ? 1 : 0};

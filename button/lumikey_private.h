@@ -51,8 +51,7 @@ public:
     explicit CGdiObject(T hobj = nullptr) : m_hobj(hobj) {}
     ~CGdiObject() { Reset(); }
     CGdiObject(CGdiObject&& other) noexcept : m_hobj(std::exchange(other.m_hobj, nullptr)) {}
-    CGdiObject& operator=(CGdiObject&& other) noexcept
-    {
+    CGdiObject& operator=(CGdiObject&& other) noexcept {
         if (this != &other) {
             Reset();
             m_hobj = std::exchange(other.m_hobj, nullptr);
@@ -64,10 +63,8 @@ public:
 
     T Get() const { return m_hobj; }
     explicit operator bool() const { return m_hobj != nullptr; }
-    void Reset(T hobj = nullptr)
-    {
-        if (m_hobj)
-            DeleteObject(m_hobj);
+    void Reset(T hobj = nullptr) {
+        if (m_hobj) DeleteObject(m_hobj);
         m_hobj = hobj;
     }
 

@@ -30,7 +30,8 @@ using SetActiveModelessDialog = void*(WINAPI*)(HWND);
 using UpdateHScrollBar = void(WINAPI*)(tagGS*);
 using DrawChannelGrid = void(WINAPI*)(HDC, tagGS*, int32_t slot);
 using EvaluateExpressionAt = int32_t(WINAPI*)(tagGS*, int32_t index, const char* expr, double* out);
-using InsertMarker = stMarkerNode*(WINAPI*)(tagGS*, double timeMs, int32_t updateButtons, const char* label, int32_t type);
+using InsertMarker = stMarkerNode*(WINAPI*)(tagGS*, double timeMs, int32_t updateButtons, const char* label,
+                                            int32_t type);
 using GetSelectionSampleRange = int32_t(WINAPI*)(tagGS*, int32_t* first, int32_t* last, int16_t chan);
 using GetChannelClipboard = int32_t(WINAPI*)(tagGS** out);
 using SetChannelClipboard = int32_t(WINAPI*)(tagGS*);
@@ -49,40 +50,40 @@ using RedrawMarkerBar = void(WINAPI*)(tagGS*);
 constexpr int kHostCallbackSlots = 34;
 
 struct stHostCallbacks {
-    hostcb::SyncChannelDisplayFlags syncChannelDisplayFlags;      // 0
-    hostcb::UpdateAllMeasurements updateAllMeasurements;          // 1
-    hostcb::GetSegmentEnd getSegmentEnd;                          // 2
-    hostcb::FindMarker findMarkerAfter;                           // 3
-    hostcb::FindMarker findMarkerAtOrAfter;                       // 4
-    hostcb::FirstMarkerOfType firstMarkerOfType;                  // 5
-    hostcb::NextMarkerOfType nextMarkerOfType;                    // 6
-    hostcb::GetChannelSample getChannelSample;                    // 7
-    hostcb::PutChannelSample putChannelSample;                    // 8
-    hostcb::DrawGraphWaveforms drawGraphWaveforms;                // 9
-    hostcb::DrawGraphWaveforms2 drawGraphWaveforms2;              // 10
-    hostcb::DrawTimeAxis drawTimeAxis;                            // 11
-    hostcb::OnGraphChanged onGraphChanged;                        // 12
-    hostcb::OnGraphViewChanged onGraphViewChanged;                // 13
-    hostcb::WriteAcqFile writeAcqFile;                            // 14
-    hostcb::SetActiveModelessDialog setActiveModelessDialog;      // 15
-    hostcb::UpdateHScrollBar updateHScrollBar;                    // 16
-    hostcb::DrawChannelGrid drawChannelGrid;                      // 17
-    hostcb::EvaluateExpressionAt evaluateExpressionAt;            // 18
-    hostcb::InsertMarker insertMarker;                            // 19
-    hostcb::GetSelectionSampleRange getSelectionSampleRange;      // 20
-    hostcb::GetChannelClipboard getChannelClipboard;              // 21
-    hostcb::SetChannelClipboard setChannelClipboard;              // 22
-    hostcb::GetWindowGraph getWindowGraph;                        // 23
-    hostcb::LoadSampleWindow loadSampleWindow;                    // 24
-    hostcb::GetScriptNestingDepth getScriptNestingDepth;          // 25
-    hostcb::GetScriptToken getScriptToken;                        // 26
-    hostcb::GetScriptNumber getScriptNumber;                      // 27
-    hostcb::EvaluateScriptExpression evaluateScriptExpression;    // 28
-    hostcb::AssignScriptStringVariable assignScriptStringVariable;  // 29
+    hostcb::SyncChannelDisplayFlags syncChannelDisplayFlags;          // 0
+    hostcb::UpdateAllMeasurements updateAllMeasurements;              // 1
+    hostcb::GetSegmentEnd getSegmentEnd;                              // 2
+    hostcb::FindMarker findMarkerAfter;                               // 3
+    hostcb::FindMarker findMarkerAtOrAfter;                           // 4
+    hostcb::FirstMarkerOfType firstMarkerOfType;                      // 5
+    hostcb::NextMarkerOfType nextMarkerOfType;                        // 6
+    hostcb::GetChannelSample getChannelSample;                        // 7
+    hostcb::PutChannelSample putChannelSample;                        // 8
+    hostcb::DrawGraphWaveforms drawGraphWaveforms;                    // 9
+    hostcb::DrawGraphWaveforms2 drawGraphWaveforms2;                  // 10
+    hostcb::DrawTimeAxis drawTimeAxis;                                // 11
+    hostcb::OnGraphChanged onGraphChanged;                            // 12
+    hostcb::OnGraphViewChanged onGraphViewChanged;                    // 13
+    hostcb::WriteAcqFile writeAcqFile;                                // 14
+    hostcb::SetActiveModelessDialog setActiveModelessDialog;          // 15
+    hostcb::UpdateHScrollBar updateHScrollBar;                        // 16
+    hostcb::DrawChannelGrid drawChannelGrid;                          // 17
+    hostcb::EvaluateExpressionAt evaluateExpressionAt;                // 18
+    hostcb::InsertMarker insertMarker;                                // 19
+    hostcb::GetSelectionSampleRange getSelectionSampleRange;          // 20
+    hostcb::GetChannelClipboard getChannelClipboard;                  // 21
+    hostcb::SetChannelClipboard setChannelClipboard;                  // 22
+    hostcb::GetWindowGraph getWindowGraph;                            // 23
+    hostcb::LoadSampleWindow loadSampleWindow;                        // 24
+    hostcb::GetScriptNestingDepth getScriptNestingDepth;              // 25
+    hostcb::GetScriptToken getScriptToken;                            // 26
+    hostcb::GetScriptNumber getScriptNumber;                          // 27
+    hostcb::EvaluateScriptExpression evaluateScriptExpression;        // 28
+    hostcb::AssignScriptStringVariable assignScriptStringVariable;    // 29
     hostcb::AssignScriptNumericVariable assignScriptNumericVariable;  // 30
-    hostcb::RunScriptSubroutine runScriptSubroutine;              // 31
-    hostcb::RedrawMarkerBar redrawMarkerBar;                      // 32
-    void* scriptObject;                                           // 33: the loaded lesson script
+    hostcb::RunScriptSubroutine runScriptSubroutine;                  // 31
+    hostcb::RedrawMarkerBar redrawMarkerBar;                          // 32
+    void* scriptObject;                                               // 33: the loaded lesson script
 };
 static_assert(sizeof(stHostCallbacks) == kHostCallbackSlots * sizeof(void*), "host table is 34 pointers");
 
@@ -201,8 +202,8 @@ inline void HostRedrawMarkerBar(const stHostCallbacks* t, tagGS* gs) {
 // ---- Device operations (filled by the library's initialisation) ----
 struct stDriverOps;
 namespace drvop {
-using Initialize = int32_t(WINAPI*)(HWND frame, stHostCallbacks* host, stDriverOps* ops, int32_t* level,
-                                    HGLOBAL* acq, int32_t flag);
+using Initialize = int32_t(WINAPI*)(HWND frame, stHostCallbacks* host, stDriverOps* ops, int32_t* level, HGLOBAL* acq,
+                                    int32_t flag);
 using OnIdleAcquisition = int32_t(WINAPI*)(HGLOBAL hAcq, HWND activeGraph);
 using OnDriverCommand = int32_t(WINAPI*)(HGLOBAL hAcq, HWND frame, int32_t id, const char* text, int32_t index);
 using OnGraphCreated = int32_t(WINAPI*)(HGLOBAL hAcq, HWND ignored, tagGS* gs, int16_t mode, int32_t clear);
@@ -223,29 +224,29 @@ using OnWriteFile = int32_t(WINAPI*)(int32_t ignored);
 constexpr int kDriverOpSlots = 40;
 
 struct stDriverOps {
-    drvop::Initialize initialize;                    // 0 (stored by the program)
-    drvop::OnIdleAcquisition onIdleAcquisition;      // 1
+    drvop::Initialize initialize;                // 0 (stored by the program)
+    drvop::OnIdleAcquisition onIdleAcquisition;  // 1
     void* slot2;
-    drvop::OnDriverCommand onDriverCommand;          // 3
+    drvop::OnDriverCommand onDriverCommand;  // 3
     void* slot4;
     void* slot5;
-    drvop::OnGraphCreated onGraphCreated;            // 6
-    drvop::StoreSetupInGraph storeSetupInGraph;      // 7
-    drvop::RefreshInputValues refreshInputValues;    // 8
-    drvop::NoArgs shutdownDriver;                    // 9
+    drvop::OnGraphCreated onGraphCreated;          // 6
+    drvop::StoreSetupInGraph storeSetupInGraph;    // 7
+    drvop::RefreshInputValues refreshInputValues;  // 8
+    drvop::NoArgs shutdownDriver;                  // 9
     void* slot10;
-    drvop::PaintGraphStatus paintGraphStatus;        // 11
+    drvop::PaintGraphStatus paintGraphStatus;  // 11
     void* slot12;
-    drvop::OnGraphResized onGraphResized;            // 13
-    drvop::OnGraphActivated onGraphActivated;        // 14
-    drvop::WithAcq onGraphClosed;                    // 15
-    drvop::NoArgs onSysColorChange;                  // 16
+    drvop::OnGraphResized onGraphResized;              // 13
+    drvop::OnGraphActivated onGraphActivated;          // 14
+    drvop::WithAcq onGraphClosed;                      // 15
+    drvop::NoArgs onSysColorChange;                    // 16
     drvop::ExecDriverScriptLine execDriverScriptLine;  // 17
-    drvop::AppendDriverMenu appendDriverMenu;        // 18
-    drvop::HideWithAcq hideDriverPanels;             // 19
-    drvop::SetDriverValue setDriverValue;            // 20
-    drvop::HideWithAcq hideGraphButton;              // 21
-    drvop::OnWriteFile onWriteFile;                  // 22
+    drvop::AppendDriverMenu appendDriverMenu;          // 18
+    drvop::HideWithAcq hideDriverPanels;               // 19
+    drvop::SetDriverValue setDriverValue;              // 20
+    drvop::HideWithAcq hideGraphButton;                // 21
+    drvop::OnWriteFile onWriteFile;                    // 22
     void* unused[kDriverOpSlots - 23];
 };
 static_assert(sizeof(stDriverOps) == kDriverOpSlots * sizeof(void*), "operation table is 40 pointers");
@@ -273,9 +274,7 @@ inline int32_t DrvStoreSetupInGraph(const stDriverOps* ops, HGLOBAL hAcq, tagGS*
 inline int32_t DrvRefreshInputValues(const stDriverOps* ops, HGLOBAL hAcq) {
     return ops && ops->refreshInputValues ? ops->refreshInputValues(hAcq, 0) : 0;
 }
-inline int32_t DrvShutdown(const stDriverOps* ops) {
-    return ops && ops->shutdownDriver ? ops->shutdownDriver() : 0;
-}
+inline int32_t DrvShutdown(const stDriverOps* ops) { return ops && ops->shutdownDriver ? ops->shutdownDriver() : 0; }
 inline int32_t DrvPaintGraphStatus(const stDriverOps* ops, HGLOBAL hAcq, tagGS* gs) {
     return ops && ops->paintGraphStatus ? ops->paintGraphStatus(hAcq, gs, 0) : 0;
 }
@@ -306,6 +305,4 @@ inline int32_t DrvSetValue(const stDriverOps* ops, int32_t value) {
 inline void DrvHideGraphButton(const stDriverOps* ops, HGLOBAL hAcq) {
     if (ops && ops->hideGraphButton) ops->hideGraphButton(hAcq);
 }
-inline int32_t DrvWriteFile(const stDriverOps* ops) {
-    return ops && ops->onWriteFile ? ops->onWriteFile(0) : 0;
-}
+inline int32_t DrvWriteFile(const stDriverOps* ops) { return ops && ops->onWriteFile ? ops->onWriteFile(0) : 0; }

@@ -10,9 +10,6 @@ extern "C" {
 // The import slot of the runtime DLL's log, from its import library.
 extern double(__cdecl* __imp_log)(double);
 
-double __cdecl log(double x)
-{
-    return __imp_log(x);
-}
+double __cdecl log(double x) { return __imp_log(x); }
 
 }  // extern "C"

@@ -48,17 +48,19 @@ struct stAcqChan {
 };
 static_assert(sizeof(stAcqChan) == 496, "channel record is 496 bytes");
 static_assert(offsetof(stAcqChan, label) == 12 && offsetof(stAcqChan, units) == 52, "channel record text offsets");
-static_assert(offsetof(stAcqChan, coupling) == 152 && offsetof(stAcqChan, filters) == 168, "channel record option offsets");
-static_assert(offsetof(stAcqChan, presetName) == 240 && offsetof(stAcqChan, unitsSetByUser) == 368, "channel record tail offsets");
+static_assert(offsetof(stAcqChan, coupling) == 152 && offsetof(stAcqChan, filters) == 168,
+              "channel record option offsets");
+static_assert(offsetof(stAcqChan, presetName) == 240 && offsetof(stAcqChan, unitsSetByUser) == 368,
+              "channel record tail offsets");
 
 // The run state the status area and the main loop read.
 struct stAcqRun {
     HBITMAP statusBitmaps[kStatusBitmaps];
     HWND hwndStartButton;
-    int32_t statusState;      // 0..10
+    int32_t statusState;  // 0..10
     int32_t unitInitialised;
-    int32_t running;          // 1 while a recording runs
-    int32_t timingKind;       // 0 host-paced, 1 finished, 2 unit-paced
+    int32_t running;     // 1 while a recording runs
+    int32_t timingKind;  // 0 host-paced, 1 finished, 2 unit-paced
     int32_t dataStarted;
     int32_t spareRunWord;
     uint32_t readPosition;
@@ -178,12 +180,15 @@ static_assert(std::is_standard_layout_v<stAcq> && std::is_trivially_copyable_v<s
 class AcqLock {
 public:
     explicit AcqLock(HGLOBAL h) : h_(h), p_(h ? static_cast<stAcq*>(GlobalLock(h)) : nullptr) {}
-    ~AcqLock() { if (p_) GlobalUnlock(h_); }
+    ~AcqLock() {
+        if (p_) GlobalUnlock(h_);
+    }
     AcqLock(const AcqLock&) = delete;
     AcqLock& operator=(const AcqLock&) = delete;
     stAcq* get() const { return p_; }
     stAcq* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
+
 private:
     HGLOBAL h_;
     stAcq* p_;

@@ -9,8 +9,17 @@ constexpr int kMaxItems = 0x7FFF;  // the count is a 16-bit field
 }  // namespace
 
 CButtonGrid::CButtonGrid()
-    : m_rect{}, m_cellHeight(0), m_cellWidth(0), m_selected(0), m_autoHeight(0), m_autoWidth(0), m_rows(0),
-      m_columns(0), m_count(0), m_hSpacing(kDefaultSpacing), m_vSpacing(kDefaultSpacing) {}
+    : m_rect{},
+      m_cellHeight(0),
+      m_cellWidth(0),
+      m_selected(0),
+      m_autoHeight(0),
+      m_autoWidth(0),
+      m_rows(0),
+      m_columns(0),
+      m_count(0),
+      m_hSpacing(kDefaultSpacing),
+      m_vSpacing(kDefaultSpacing) {}
 
 CButtonGrid::~CButtonGrid() { RemoveAll(); }
 
@@ -46,28 +55,24 @@ void CButtonGrid::MoveTo(int x, int y) {
 }
 
 void CButtonGrid::GetRect(RECT* out) const {
-    if (out)
-        *out = m_rect;
+    if (out) *out = m_rect;
 }
 
 // Re-selecting the selected item deselects and selects it again, so it is redrawn either way.
 void CButtonGrid::SelectItem(int index, int redraw) {
     if (CGridButton* old = GetItem(m_selected)) {
         old->SetSelected(false);
-        if (redraw)
-            old->Draw();
+        if (redraw) old->Draw();
     }
     if (CGridButton* item = GetItem(index)) {
         item->SetSelected(true);
-        if (redraw)
-            item->Draw();
+        if (redraw) item->Draw();
     }
     m_selected = static_cast<int16_t>(index);
 }
 
 int CButtonGrid::AddItem(CGridButton* item) {
-    if (!item || m_count >= kMaxItems)
-        return -1;
+    if (!item || m_count >= kMaxItems) return -1;
     try {
         m_items.push_back(item);
     } catch (const std::bad_alloc&) {

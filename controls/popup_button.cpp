@@ -11,16 +11,14 @@
 
 namespace {
 
-constexpr int kMenuTextMax = 64;     // LoadMenu keeps up to 63 characters of each item
-constexpr int kButtonTextMax = 128;  // the checked item's text as drawn
-constexpr int kItemTextIdBase = 202; // SetItemText renumbers the item by its position
+constexpr int kMenuTextMax = 64;      // LoadMenu keeps up to 63 characters of each item
+constexpr int kButtonTextMax = 128;   // the checked item's text as drawn
+constexpr int kItemTextIdBase = 202;  // SetItemText renumbers the item by its position
 constexpr int kAutoWidthChars = 10;
 
 HINSTANCE g_popupClassInstance;
 
-HINSTANCE ResourceModule() {
-    return (g_app && g_app->hInstance) ? g_app->hInstance : GetModuleHandleA(nullptr);
-}
+HINSTANCE ResourceModule() { return (g_app && g_app->hInstance) ? g_app->hInstance : GetModuleHandleA(nullptr); }
 
 // The given device context, or the window's own for the duration of a draw.
 class DrawDC {
@@ -32,8 +30,7 @@ public:
         }
     }
     ~DrawDC() {
-        if (m_owned)
-            ReleaseDC(m_hwnd, m_dc);
+        if (m_owned) ReleaseDC(m_hwnd, m_dc);
     }
     DrawDC(const DrawDC&) = delete;
     DrawDC& operator=(const DrawDC&) = delete;
@@ -61,19 +58,27 @@ int RegisterPopupButtonClass(HINSTANCE instance) {
     wc.hInstance = instance;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kPopupButtonClass;
-    if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return 0;
+    if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return 0;
     g_popupClassInstance = instance;
     return 1;
 }
 
 PopupButton::PopupButton()
-    : m_kind(0), m_hMenu(CreatePopupMenu()), m_checkedId(-1), m_color3{}, m_color1{}, m_colorFrame{},
-      m_autoWidth(0), m_visible(0), m_hwnd(nullptr), m_menuFromResource(0), m_rect{}, m_owner(nullptr) {}
+    : m_kind(0),
+      m_hMenu(CreatePopupMenu()),
+      m_checkedId(-1),
+      m_color3{},
+      m_color1{},
+      m_colorFrame{},
+      m_autoWidth(0),
+      m_visible(0),
+      m_hwnd(nullptr),
+      m_menuFromResource(0),
+      m_rect{},
+      m_owner(nullptr) {}
 
 PopupButton::~PopupButton() {
-    if (m_hMenu)
-        DestroyMenu(m_hMenu);
+    if (m_hMenu) DestroyMenu(m_hMenu);
     if (m_hwnd) {
         // Detach first: the window must not call back into a dying object.
         SetWindowLongPtrA(m_hwnd, 0, 0);
@@ -82,8 +87,7 @@ PopupButton::~PopupButton() {
 }
 
 int PopupButton::Create(HWND parent, const RECT* rc, int id, const char* menuName, int autoWidth) {
-    if (!rc)
-        return 0;
+    if (!rc) return 0;
     if (m_hwnd) {
         SetWindowLongPtrA(m_hwnd, 0, 0);
         DestroyWindow(m_hwnd);
@@ -95,57 +99,48 @@ int PopupButton::Create(HWND parent, const RECT* rc, int id, const char* menuNam
     m_visible = 1;
     m_checkedId = -1;
     HINSTANCE instance = g_popupClassInstance ? g_popupClassInstance : ResourceModule();
-    HWND hwnd = CreateWindowExA(0, kPopupButtonClass, "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP,
-                                rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, parent,
+    HWND hwnd = CreateWindowExA(0, kPopupButtonClass, "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, rc->left,
+                                rc->top, rc->right - rc->left, rc->bottom - rc->top, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
-    if (!hwnd)
-        return 0;
+    if (!hwnd) return 0;
     m_hwnd = hwnd;
-    if (menuName)
-        LoadMenu(menuName);
+    if (menuName) LoadMenu(menuName);
     return 1;
 }
 
-HMENU PopupButton::GetItemMenu() const {
-    return m_menuFromResource ? GetSubMenu(m_hMenu, 0) : m_hMenu;
-}
+HMENU PopupButton::GetItemMenu() const { return m_menuFromResource ? GetSubMenu(m_hMenu, 0) : m_hMenu; }
 
 // Loads a menu resource whose first submenu holds the items; ids move up by one so that no
 // item has id 0.
 int PopupButton::LoadMenu(const char* name) {
     HMENU loaded = ::LoadMenuA(ResourceModule(), name);
-    if (!loaded)
-        return 0;
+    if (!loaded) return 0;
     HMENU items = GetSubMenu(loaded, 0);
     if (!items) {
         DestroyMenu(loaded);
         return 0;
     }
-    if (m_hMenu)
-        DestroyMenu(m_hMenu);
+    if (m_hMenu) DestroyMenu(m_hMenu);
     m_hMenu = loaded;
     m_menuFromResource = 1;
 
     const int count = GetMenuItemCount(items);
     for (int i = 0; i < count; ++i) {
         const UINT id = GetMenuItemID(items, i);
-        if (id == 0 || id == static_cast<UINT>(-1))
-            continue;  // separators and submenus keep theirs
+        if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separators and submenus keep theirs
         char text[kMenuTextMax] = "";
         GetMenuStringA(items, i, text, kMenuTextMax, MF_BYPOSITION);
         text[kMenuTextMax - 1] = 0;  // a cut text is not always terminated
         ModifyMenuA(items, i, MF_BYPOSITION | MF_STRING, id + 1, text);
     }
-    if (m_checkedId != -1)
-        CheckMenuItem(items, m_checkedId, MF_BYCOMMAND | MF_CHECKED);
+    if (m_checkedId != -1) CheckMenuItem(items, m_checkedId, MF_BYCOMMAND | MF_CHECKED);
     FitWidth();
     return 1;
 }
 
 int PopupButton::AppendItem(const char* text, int index) {
     HMENU menu = GetItemMenu();
-    if (!menu || !AppendMenuA(menu, MF_STRING, index + 1, text ? text : ""))
-        return 0;
+    if (!menu || !AppendMenuA(menu, MF_STRING, index + 1, text ? text : "")) return 0;
     SetMenuItemBitmaps(menu, index + 1, MF_BYCOMMAND, nullptr, g_app ? g_app->hbmCheck : nullptr);
     return 1;
 }
@@ -167,15 +162,13 @@ int PopupButton::DisableItem(int position) {
 
 int PopupButton::SetItemText(int position, const char* text) {
     HMENU menu = GetItemMenu();
-    return menu && ModifyMenuA(menu, position, MF_BYPOSITION | MF_STRING, position + kItemTextIdBase,
-                               text ? text : "")
+    return menu && ModifyMenuA(menu, position, MF_BYPOSITION | MF_STRING, position + kItemTextIdBase, text ? text : "")
                ? 1
                : 0;
 }
 
 void PopupButton::ResetMenu() {
-    if (m_hMenu)
-        DestroyMenu(m_hMenu);
+    if (m_hMenu) DestroyMenu(m_hMenu);
     m_hMenu = CreatePopupMenu();
     m_menuFromResource = 0;
 }
@@ -188,24 +181,20 @@ int PopupButton::GetItemCount() const {
 
 void PopupButton::SelectItem(int index) {
     HMENU menu = GetItemMenu();
-    if (menu && m_checkedId != -1)
-        CheckMenuItem(menu, m_checkedId, MF_BYCOMMAND | MF_UNCHECKED);
+    if (menu && m_checkedId != -1) CheckMenuItem(menu, m_checkedId, MF_BYCOMMAND | MF_UNCHECKED);
     m_checkedId = index + 1;
-    if (menu)
-        CheckMenuItem(menu, m_checkedId, MF_BYCOMMAND | MF_CHECKED);
+    if (menu) CheckMenuItem(menu, m_checkedId, MF_BYCOMMAND | MF_CHECKED);
 }
 
 void PopupButton::SetColors(const stColor16& first, const stColor16& frame, const stColor16& third) {
     m_color1 = first;
     m_colorFrame = frame;
     m_color3 = third;
-    if (m_hwnd)
-        InvalidateRect(m_hwnd, nullptr, FALSE);
+    if (m_hwnd) InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
 void PopupButton::FitWidth() {
-    if (!m_autoWidth)
-        return;
+    if (!m_autoWidth) return;
     m_rect.right = m_rect.left + kAutoWidthChars * (g_app ? g_app->cxText : 0);
     if (m_hwnd)
         SetWindowPos(m_hwnd, nullptr, 0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top,
@@ -214,26 +203,22 @@ void PopupButton::FitWidth() {
 
 // Only the window moves: drawing and the menu stay relative to the button's own client area.
 void PopupButton::Move(int x, int y) {
-    if (m_hwnd)
-        SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_hwnd) SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PopupButton::Resize(int width, int height) {
     m_rect.right = m_rect.left + width;
     m_rect.bottom = m_rect.top + height;
-    if (m_hwnd)
-        SetWindowPos(m_hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_hwnd) SetWindowPos(m_hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PopupButton::GetRect(RECT* out) const {
-    if (out)
-        *out = m_rect;
+    if (out) *out = m_rect;
 }
 
 int PopupButton::TrackIfHit(int x, int y) {
     const POINT hit{x, y};
-    if (!m_visible || !m_hwnd || !PtInRect(&m_rect, hit))
-        return 0;
+    if (!m_visible || !m_hwnd || !PtInRect(&m_rect, hit)) return 0;
     POINT at{m_rect.left + 2, m_rect.bottom + 2};
     ClientToScreen(m_hwnd, &at);
     SetFocus(GetParent(m_hwnd));
@@ -265,12 +250,10 @@ RECT PopupButton::DrawFrame(HDC dc) const {
 }
 
 int PopupButton::GetCheckedText(char* buffer, int size) const {
-    if (!buffer || size <= 0)
-        return 0;
+    if (!buffer || size <= 0) return 0;
     buffer[0] = 0;
     HMENU menu = GetItemMenu();
-    if (m_checkedId == -1 || !menu)
-        return 0;
+    if (m_checkedId == -1 || !menu) return 0;
     const int length = GetMenuStringA(menu, m_checkedId, buffer, size, MF_BYCOMMAND);
     buffer[size - 1] = 0;
     return length > 0 ? static_cast<int>(std::strlen(buffer)) : 0;
@@ -282,30 +265,24 @@ void PopupButton::DrawCenteredText(HDC dc, const RECT* rc, const char* text) con
     RECT area = *rc;
     DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SetBkMode(dc, oldMode);
-    if (oldFont)
-        SelectObject(dc, oldFont);
+    if (oldFont) SelectObject(dc, oldFont);
 }
 
 void PopupButton::Draw(HDC given, const RECT* /*rc*/) {
     DrawDC dc(m_hwnd, given);
-    if (!dc.Get())
-        return;
+    if (!dc.Get()) return;
     const RECT face = DrawFrame(dc.Get());
-    if (!m_visible)
-        return;
+    if (!m_visible) return;
     // The measurement menu's captions follow the user's language.
-    if (m_owner)
-        AdjustMenuByContainerData(kMeasureMenuKey, GetItemMenu());
+    if (m_owner) AdjustMenuByContainerData(kMeasureMenuKey, GetItemMenu());
     char text[kButtonTextMax];
-    if (GetCheckedText(text, kButtonTextMax) > 0)
-        DrawCenteredText(dc.Get(), &face, text);
+    if (GetCheckedText(text, kButtonTextMax) > 0) DrawCenteredText(dc.Get(), &face, text);
 }
 
 // A menu choice: check it, show it, and tell the parent.
 void PopupButton::OnChoice(int id) {
     SelectItem(id - 1);
-    if (!m_hwnd)
-        return;
+    if (!m_hwnd) return;
     InvalidateRect(m_hwnd, nullptr, FALSE);
     const WORD controlId = static_cast<WORD>(GetDlgCtrlID(m_hwnd));
     PostMessageA(GetParent(m_hwnd), WM_COMMAND, MAKEWPARAM(controlId, kPopupNotifyChoice),
@@ -313,11 +290,9 @@ void PopupButton::OnChoice(int id) {
 }
 
 void PopupButton::RunCalculation() {
-    if (!notify::ShowCalculationDialog(m_owner, m_hwnd))
-        return;
+    if (!notify::ShowCalculationDialog(m_owner, m_hwnd)) return;
     notify::FormatMeasurementResult(m_owner);
-    if (tagGS* gs = notify::GetMeasurementDocument(m_owner))
-        setDirtyGraphFlag(gs, 1);
+    if (tagGS* gs = notify::GetMeasurementDocument(m_owner)) setDirtyGraphFlag(gs, 1);
 }
 
 // Returns true when the click goes on to the default procedure.
@@ -328,29 +303,25 @@ bool PopupButton::OnLButtonDown(WPARAM keys) {
     }
     if (m_visible && g_script.permissions[kPermMeasurements]) {
         SetFocus(GetParent(m_hwnd));
-        if (m_owner)
-            notify::SetMeasurementCaptions(notify::GetMeasurementDocument(m_owner));
+        if (m_owner) notify::SetMeasurementCaptions(notify::GetMeasurementDocument(m_owner));
         ShowMenuAt(POINT{m_rect.left, m_rect.bottom});
     }
     return true;
 }
 
 void PopupButton::OnRButtonDown() {
-    if (m_owner && m_checkedId == kPopupCalculateId)
-        RunCalculation();
+    if (m_owner && m_checkedId == kPopupCalculateId) RunCalculation();
 }
 
 LRESULT CALLBACK PopupButton::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE) {
         auto* self = static_cast<PopupButton*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(self));
-        if (self)
-            self->m_hwnd = hwnd;
+        if (self) self->m_hwnd = hwnd;
         return 0;
     }
     auto* self = reinterpret_cast<PopupButton*>(GetWindowLongPtrA(hwnd, 0));
-    if (!self)
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
 
     switch (msg) {
     case WM_PAINT: {
@@ -362,18 +333,12 @@ LRESULT CALLBACK PopupButton::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         EndPaint(hwnd, &ps);
         return 0;
     }
-    case WM_MOUSEACTIVATE:
-        return MA_ACTIVATE;
-    case WM_COMMAND:
-        self->OnChoice(LOWORD(wParam));
-        return 0;
+    case WM_MOUSEACTIVATE: return MA_ACTIVATE;
+    case WM_COMMAND: self->OnChoice(LOWORD(wParam)); return 0;
     case WM_LBUTTONDOWN:
-        if (!self->OnLButtonDown(wParam))
-            return 0;
+        if (!self->OnLButtonDown(wParam)) return 0;
         break;
-    case WM_RBUTTONDOWN:
-        self->OnRButtonDown();
-        return 0;
+    case WM_RBUTTONDOWN: self->OnRButtonDown(); return 0;
     case WM_NCDESTROY:
         // Destroyed with its parent: the object outlives its window.
         self->m_hwnd = nullptr;

@@ -17,8 +17,7 @@ public:
         m_saved = length > 0 && length < MAX_PATH;
     }
     ~CurrentDirectoryGuard() {
-        if (m_saved)
-            SetCurrentDirectoryA(m_path);
+        if (m_saved) SetCurrentDirectoryA(m_path);
     }
     CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
     CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
@@ -31,8 +30,7 @@ private:
 
 // Program folder, "Lessons", the current lesson, "Buttons": every step must exist.
 bool EnterLessonButtonsFolder() {
-    if (!g_app || !g_script.lessonFolder)
-        return false;
+    if (!g_app || !g_script.lessonFolder) return false;
     return SetCurrentDirectoryA(g_app->szAppFolder) && SetCurrentDirectoryA("Lessons") &&
            SetCurrentDirectoryA(g_script.lessonFolder->Text()) && SetCurrentDirectoryA("Buttons");
 }
@@ -43,26 +41,21 @@ CScriptButton::CScriptButton() : m_rect{}, m_caption{}, m_parent(nullptr), m_id(
 
 CScriptButton::~CScriptButton() {
     // The window goes first so that it never holds a deleted bitmap.
-    if (m_hwnd)
-        DestroyWindow(m_hwnd);
-    if (m_hbm)
-        DeleteObject(m_hbm);
+    if (m_hwnd) DestroyWindow(m_hwnd);
+    if (m_hbm) DeleteObject(m_hbm);
 }
 
 int CScriptButton::Create(HWND parent, int id, const RECT* rc) {
-    if (!rc)
-        return 0;
+    if (!rc) return 0;
     m_parent = parent;
     m_id = id;
     m_rect = *rc;
-    if (id == 0)
-        return 0;
+    if (id == 0) return 0;
     HINSTANCE instance = (g_app && g_app->hInstance) ? g_app->hInstance : GetModuleHandleA(nullptr);
     m_hwnd = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, rc->left, rc->top,
                              rc->right - rc->left, rc->bottom - rc->top, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (!m_hwnd)
-        return 0;
+    if (!m_hwnd) return 0;
     SendMessageA(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     return 1;
 }
@@ -70,8 +63,7 @@ int CScriptButton::Create(HWND parent, int id, const RECT* rc) {
 void CScriptButton::SetSize(int width, int height) {
     m_rect.right = m_rect.left + width;
     m_rect.bottom = m_rect.top + height;
-    if (m_hwnd)
-        MoveWindow(m_hwnd, m_rect.left, m_rect.top, width, height, TRUE);
+    if (m_hwnd) MoveWindow(m_hwnd, m_rect.left, m_rect.top, width, height, TRUE);
 }
 
 void CScriptButton::MoveTo(int x, int y) {
@@ -81,16 +73,13 @@ void CScriptButton::MoveTo(int x, int y) {
 }
 
 void CScriptButton::GetRect(RECT* out) const {
-    if (out)
-        *out = m_rect;
+    if (out) *out = m_rect;
 }
 
 int CScriptButton::SetBitmap(const char* fileName) {
-    if (!fileName)
-        return 0;
+    if (!fileName) return 0;
     CurrentDirectoryGuard cwd;
-    if (!cwd.Saved())
-        return 0;  // could not be put back afterwards
+    if (!cwd.Saved()) return 0;  // could not be put back afterwards
     std::strncpy(m_caption, fileName, kScriptCaptionMax - 1);
     m_caption[kScriptCaptionMax - 1] = 0;
 
@@ -109,7 +98,6 @@ int CScriptButton::SetBitmap(const char* fileName) {
         }
     }
     // Deleted only once the button no longer shows it.
-    if (old)
-        DeleteObject(old);
+    if (old) DeleteObject(old);
     return m_hbm ? 1 : 0;
 }

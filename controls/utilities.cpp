@@ -16,21 +16,17 @@ ShortString::~ShortString() { std::free(m_block); }
 
 size_t ShortString::Length() const {
     // The length byte saturates at 255, so long texts are measured.
-    if (!m_block)
-        return 0;
+    if (!m_block) return 0;
     return m_block[0] < kMaxLengthByte ? m_block[0] : std::strlen(Text());
 }
 
 int ShortString::Assign(const char* text) {
-    if (!text)
-        text = "";
-    if (m_block && (text == reinterpret_cast<const char*>(m_block) || text == Text()))
-        return 1;
+    if (!text) text = "";
+    if (m_block && (text == reinterpret_cast<const char*>(m_block) || text == Text())) return 1;
     const size_t length = std::strlen(text);
     // The new block is filled before the old one is freed, so a text inside it copies safely.
     auto* block = static_cast<uint8_t*>(std::malloc(length + 2));
-    if (!block)
-        return 0;
+    if (!block) return 0;
     block[0] = static_cast<uint8_t>(length < kMaxLengthByte ? length : kMaxLengthByte);
     std::memcpy(block + 1, text, length + 1);
     std::free(m_block);
@@ -39,8 +35,7 @@ int ShortString::Assign(const char* text) {
 }
 
 void ShortString::CopyTo(char* buffer) const {
-    if (buffer)
-        std::memcpy(buffer, Text(), Length() + 1);
+    if (buffer) std::memcpy(buffer, Text(), Length() + 1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -63,9 +58,7 @@ public:
     // Reads up to count bytes at offset; returns how many were read.
     virtual size_t ReadAt(uint64_t offset, void* out, size_t count) = 0;
 
-    bool ReadAllAt(uint64_t offset, void* out, size_t count) {
-        return ReadAt(offset, out, count) == count;
-    }
+    bool ReadAllAt(uint64_t offset, void* out, size_t count) { return ReadAt(offset, out, count) == count; }
 };
 
 class MemoryDibSource : public DibSource {
@@ -73,8 +66,7 @@ public:
     MemoryDibSource(const void* data, size_t size) : m_data(static_cast<const uint8_t*>(data)), m_size(size) {}
     uint64_t Size() const override { return m_size; }
     size_t ReadAt(uint64_t offset, void* out, size_t count) override {
-        if (!m_data || offset >= m_size)
-            return 0;
+        if (!m_data || offset >= m_size) return 0;
         const size_t n = (m_size - offset < count) ? static_cast<size_t>(m_size - offset) : count;
         std::memcpy(out, m_data + offset, n);
         return n;
@@ -88,15 +80,14 @@ private:
 class FileDibSource : public DibSource {
 public:
     explicit FileDibSource(const char* path)
-        : m_file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        : m_file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr)) {
         LARGE_INTEGER size{};
         if (m_file != INVALID_HANDLE_VALUE && GetFileSizeEx(m_file, &size))
             m_size = static_cast<uint64_t>(size.QuadPart);
     }
     ~FileDibSource() override {
-        if (m_file != INVALID_HANDLE_VALUE)
-            CloseHandle(m_file);
+        if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
     }
     FileDibSource(const FileDibSource&) = delete;
     FileDibSource& operator=(const FileDibSource&) = delete;
@@ -106,15 +97,13 @@ public:
     size_t ReadAt(uint64_t offset, void* out, size_t count) override {
         LARGE_INTEGER where;
         where.QuadPart = static_cast<LONGLONG>(offset);
-        if (!SetFilePointerEx(m_file, where, nullptr, FILE_BEGIN))
-            return 0;
+        if (!SetFilePointerEx(m_file, where, nullptr, FILE_BEGIN)) return 0;
         size_t total = 0;
         while (total < count) {
             const size_t left = count - total;
             const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
             DWORD got = 0;
-            if (!ReadFile(m_file, static_cast<uint8_t*>(out) + total, chunk, &got, nullptr) || got == 0)
-                break;
+            if (!ReadFile(m_file, static_cast<uint8_t*>(out) + total, chunk, &got, nullptr) || got == 0) break;
             total += got;
         }
         return total;
@@ -130,8 +119,7 @@ class GlobalBlock {
 public:
     explicit GlobalBlock(SIZE_T size) : m_handle(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size)) {}
     ~GlobalBlock() {
-        if (m_handle)
-            GlobalFree(m_handle);
+        if (m_handle) GlobalFree(m_handle);
     }
     GlobalBlock(const GlobalBlock&) = delete;
     GlobalBlock& operator=(const GlobalBlock&) = delete;
@@ -140,8 +128,7 @@ public:
     HGLOBAL Handle() const { return m_handle; }
     bool Grow(SIZE_T size) {
         HGLOBAL grown = GlobalReAlloc(m_handle, size, GMEM_MOVEABLE | GMEM_ZEROINIT);
-        if (!grown)
-            return false;
+        if (!grown) return false;
         m_handle = grown;
         return true;
     }
@@ -154,8 +141,7 @@ class GlobalLockGuard {
 public:
     explicit GlobalLockGuard(HGLOBAL handle) : m_handle(handle), m_data(static_cast<uint8_t*>(GlobalLock(handle))) {}
     ~GlobalLockGuard() {
-        if (m_data)
-            GlobalUnlock(m_handle);
+        if (m_data) GlobalUnlock(m_handle);
     }
     GlobalLockGuard(const GlobalLockGuard&) = delete;
     GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
@@ -170,8 +156,7 @@ class ScreenDC {
 public:
     ScreenDC() : m_dc(GetDC(nullptr)) {}
     ~ScreenDC() {
-        if (m_dc)
-            ReleaseDC(nullptr, m_dc);
+        if (m_dc) ReleaseDC(nullptr, m_dc);
     }
     ScreenDC(const ScreenDC&) = delete;
     ScreenDC& operator=(const ScreenDC&) = delete;
@@ -191,8 +176,7 @@ uint32_t DefaultColorCount(uint16_t bitCount) {
 }
 
 bool IsSupportedBitCount(uint16_t bitCount) {
-    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
-           bitCount == 32;
+    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
 }
 
 // Reads the bitmap header at pos into a 40-byte header; a core header is widened.
@@ -200,8 +184,7 @@ bool IsSupportedBitCount(uint16_t bitCount) {
 uint32_t ReadDibHeader(DibSource& src, uint64_t pos, BITMAPINFOHEADER* out) {
     uint8_t raw[kInfoHeaderSize] = {};
     const size_t got = src.ReadAt(pos, raw, sizeof raw);
-    if (got < sizeof(uint32_t))
-        return 0;
+    if (got < sizeof(uint32_t)) return 0;
     uint32_t headerSize;
     std::memcpy(&headerSize, raw, sizeof headerSize);
     *out = BITMAPINFOHEADER{};
@@ -226,40 +209,32 @@ uint32_t ReadDibHeader(DibSource& src, uint64_t pos, BITMAPINFOHEADER* out) {
 // Checks the header against itself and the file size and fills in the image size and colour
 // count as the format's defaults say. Everything later allocates and reads from these values.
 bool ValidateDibHeader(BITMAPINFOHEADER* bih, uint64_t fileSize) {
-    if (bih->biPlanes != 1 || !IsSupportedBitCount(bih->biBitCount))
-        return false;
-    if (bih->biWidth <= 0 || bih->biHeight == 0)
-        return false;
+    if (bih->biPlanes != 1 || !IsSupportedBitCount(bih->biBitCount)) return false;
+    if (bih->biWidth <= 0 || bih->biHeight == 0) return false;
     const uint16_t bits = bih->biBitCount;
     switch (bih->biCompression) {
     case BI_RGB: break;
     case BI_RLE8:
     case BI_RLE4:
         // Run-length bits need their stored size and only run bottom-up.
-        if (bits != (bih->biCompression == BI_RLE8 ? 8 : 4) || bih->biSizeImage == 0 || bih->biHeight < 0)
-            return false;
+        if (bits != (bih->biCompression == BI_RLE8 ? 8 : 4) || bih->biSizeImage == 0 || bih->biHeight < 0) return false;
         break;
     default: return false;  // bit-field masks and embedded JPEG/PNG are not read
     }
     const uint64_t rows = bih->biHeight < 0 ? -static_cast<int64_t>(bih->biHeight) : bih->biHeight;
     const uint64_t stride = (static_cast<uint64_t>(bih->biWidth) * bits + 31) / 32 * 4;
-    if (rows > kMaxUnpackedBytes / stride)
-        return false;  // also keeps the product below from overflowing
+    if (rows > kMaxUnpackedBytes / stride) return false;  // also keeps the product below from overflowing
     const uint64_t packedSize = stride * rows;
     if (bih->biSizeImage == 0)
         bih->biSizeImage = static_cast<DWORD>(packedSize);
     else if (bih->biCompression == BI_RGB && bih->biSizeImage < packedSize)
         return false;  // GDI would read past the block
-    if (bih->biSizeImage > fileSize)
-        return false;
+    if (bih->biSizeImage > fileSize) return false;
 
     const uint32_t maxColors = bits <= 8 ? (1u << bits) : 256;
-    if (bih->biClrUsed == 0)
-        bih->biClrUsed = DefaultColorCount(bits);
-    if (bih->biClrUsed > maxColors)
-        return false;
-    if (bih->biClrImportant > bih->biClrUsed)
-        bih->biClrImportant = 0;
+    if (bih->biClrUsed == 0) bih->biClrUsed = DefaultColorCount(bits);
+    if (bih->biClrUsed > maxColors) return false;
+    if (bih->biClrImportant > bih->biClrUsed) bih->biClrImportant = 0;
     return true;
 }
 
@@ -274,8 +249,7 @@ void WidenCorePalette(uint8_t* palette, uint32_t count) {
 
 HBITMAP LoadDib(DibSource& src) {
     const uint64_t fileSize = src.Size();
-    if (fileSize > kMaxDibFileSize)
-        return nullptr;
+    if (fileSize > kMaxDibFileSize) return nullptr;
 
     // A file without "BM" is taken as header, palette and bits from its first byte.
     BITMAPFILEHEADER fileHeader{};
@@ -288,8 +262,7 @@ HBITMAP LoadDib(DibSource& src) {
 
     BITMAPINFOHEADER bih;
     const uint32_t headerSize = ReadDibHeader(src, pos, &bih);
-    if (headerSize == 0 || !ValidateDibHeader(&bih, fileSize))
-        return nullptr;
+    if (headerSize == 0 || !ValidateDibHeader(&bih, fileSize)) return nullptr;
     const bool core = headerSize == kCoreHeaderSize;
     pos += headerSize;
 
@@ -297,36 +270,27 @@ HBITMAP LoadDib(DibSource& src) {
     const SIZE_T paletteBytes = SIZE_T(colors) * sizeof(RGBQUAD);
     const SIZE_T bitsAt = sizeof bih + paletteBytes;
     GlobalBlock block(bitsAt);
-    if (!block)
-        return nullptr;
+    if (!block) return nullptr;
     {
         GlobalLockGuard lock(block.Handle());
-        if (!lock.Data())
-            return nullptr;
+        if (!lock.Data()) return nullptr;
         std::memcpy(lock.Data(), &bih, sizeof bih);
         const size_t fileEntryBytes = core ? 3 : 4;
         const size_t paletteInFile = colors * fileEntryBytes;
-        if (!src.ReadAllAt(pos, lock.Data() + sizeof bih, paletteInFile))
-            return nullptr;
-        if (core)
-            WidenCorePalette(lock.Data() + sizeof bih, colors);
+        if (!src.ReadAllAt(pos, lock.Data() + sizeof bih, paletteInFile)) return nullptr;
+        if (core) WidenCorePalette(lock.Data() + sizeof bih, colors);
         pos += paletteInFile;
     }
 
-    if (bitsOffset != 0)
-        pos = bitsOffset;
+    if (bitsOffset != 0) pos = bitsOffset;
     const uint64_t imageSize = bih.biSizeImage;
-    if (pos > fileSize || imageSize > fileSize - pos)
-        return nullptr;
-    if (!block.Grow(bitsAt + static_cast<SIZE_T>(imageSize)))
-        return nullptr;
+    if (pos > fileSize || imageSize > fileSize - pos) return nullptr;
+    if (!block.Grow(bitsAt + static_cast<SIZE_T>(imageSize))) return nullptr;
 
     GlobalLockGuard lock(block.Handle());
-    if (!lock.Data() || !src.ReadAllAt(pos, lock.Data() + bitsAt, static_cast<size_t>(imageSize)))
-        return nullptr;
+    if (!lock.Data() || !src.ReadAllAt(pos, lock.Data() + bitsAt, static_cast<size_t>(imageSize))) return nullptr;
     ScreenDC screen;
-    if (!screen.Get())
-        return nullptr;
+    if (!screen.Get()) return nullptr;
     auto* info = reinterpret_cast<BITMAPINFO*>(lock.Data());
     return CreateDIBitmap(screen.Get(), &info->bmiHeader, CBM_INIT, lock.Data() + bitsAt, info, DIB_RGB_COLORS);
 }
@@ -334,11 +298,9 @@ HBITMAP LoadDib(DibSource& src) {
 }  // namespace
 
 HBITMAP LoadDibFile(const char* path) {
-    if (!path)
-        return nullptr;
+    if (!path) return nullptr;
     FileDibSource src(path);
-    if (!src.IsOpen())
-        return nullptr;
+    if (!src.IsOpen()) return nullptr;
     return LoadDib(src);
 }
 
@@ -356,16 +318,11 @@ constexpr int kRgbMax = 255;
 constexpr int kUndefinedHue = kHlsMax * 2 / 3;
 
 int HueToRgb(int p, int q, int h) {
-    if (h < 0)
-        h += kHlsMax;
-    if (h > kHlsMax)
-        h -= kHlsMax;
-    if (h < kHlsMax / 6)
-        return p + ((q - p) * h + kHlsMax / 12) / (kHlsMax / 6);
-    if (h < kHlsMax / 2)
-        return q;
-    if (h < kHlsMax * 2 / 3)
-        return p + ((q - p) * (kHlsMax * 2 / 3 - h) + kHlsMax / 12) / (kHlsMax / 6);
+    if (h < 0) h += kHlsMax;
+    if (h > kHlsMax) h -= kHlsMax;
+    if (h < kHlsMax / 6) return p + ((q - p) * h + kHlsMax / 12) / (kHlsMax / 6);
+    if (h < kHlsMax / 2) return q;
+    if (h < kHlsMax * 2 / 3) return p + ((q - p) * (kHlsMax * 2 / 3 - h) + kHlsMax / 12) / (kHlsMax / 6);
     return p;
 }
 
@@ -398,10 +355,8 @@ uint32_t RgbToHls(COLORREF color) {
             h = kHlsMax / 3 + rd - bd;
         else
             h = kHlsMax * 2 / 3 + gd - rd;
-        if (h < 0)
-            h += kHlsMax;
-        if (h > kHlsMax)
-            h -= kHlsMax;
+        if (h < 0) h += kHlsMax;
+        if (h > kHlsMax) h -= kHlsMax;
     }
     return PackHls(h, l, s);
 }
@@ -412,8 +367,8 @@ COLORREF HlsToRgb(uint32_t hls) {
     if (s == 0) {
         r = g = b = l * kRgbMax / kHlsMax;
     } else {
-        const int m2 = l <= kHlsMax / 2 ? (l * (kHlsMax + s) + kHlsMax / 2) / kHlsMax
-                                        : l + s - (l * s + kHlsMax / 2) / kHlsMax;
+        const int m2 =
+            l <= kHlsMax / 2 ? (l * (kHlsMax + s) + kHlsMax / 2) / kHlsMax : l + s - (l * s + kHlsMax / 2) / kHlsMax;
         const int m1 = 2 * l - m2;
         r = (HueToRgb(m1, m2, h + kHlsMax / 3) * kRgbMax + kHlsMax / 2) / kHlsMax;
         g = (HueToRgb(m1, m2, h) * kRgbMax + kHlsMax / 2) / kHlsMax;
@@ -427,14 +382,11 @@ COLORREF HlsToRgb(uint32_t hls) {
 
 void CenterWindowOnScreen(HWND hwnd) {
     RECT rc;
-    if (!hwnd || !GetWindowRect(hwnd, &rc))
-        return;
+    if (!hwnd || !GetWindowRect(hwnd, &rc)) return;
     int left = (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2;
     int top = (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2;
-    if (left < 0)
-        left = 0;
-    if (top < 0)
-        top = 0;
+    if (left < 0) left = 0;
+    if (top < 0) top = 0;
     SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

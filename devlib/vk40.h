@@ -63,7 +63,7 @@ VK40_API void TranslateDLLWindows();
 
 // ---- Menus ----
 constexpr int32_t kMenuKeySet = 1;
-constexpr int32_t kMenuKeyMissing = 2;    // SetMenuStrKey adds nothing
+constexpr int32_t kMenuKeyMissing = 2;  // SetMenuStrKey adds nothing
 constexpr int32_t kMenuItemSet = 1;
 constexpr int32_t kMenuItemNoRoom = 4;    // no free group or entry
 constexpr int32_t kMenuGroupMissing = 2;  // AdjustMenuByContainerData of an unknown group
@@ -99,9 +99,9 @@ VK40_API int32_t SetDisplayNameByDisplayName(const char* oldName, const char* ne
 VK40_API const char* GetDisplayNameByWorkingName(const char* workingName);
 
 // ---- Exported data ----
-VK40_API HWND hwndGetDlg;      // the library's open modal dialog, or a handle that is no window
-VK40_API int32_t NChanTotal;   // channel records in stAcq: NDChan + 16
-VK40_API int32_t NDChan;       // digital channel records: 0 on the VK40 unit, 8 on the VK45
+VK40_API HWND hwndGetDlg;     // the library's open modal dialog, or a handle that is no window
+VK40_API int32_t NChanTotal;  // channel records in stAcq: NDChan + 16
+VK40_API int32_t NDChan;      // digital channel records: 0 on the VK40 unit, 8 on the VK45
 
 // ---- The unit ----
 // The USB adapter's vendor information as its driver answers it.

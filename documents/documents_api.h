@@ -100,8 +100,8 @@ int MarkerListHasNext(const stMarkerList* list);
 // Panes of a graph window that belong to the journal, markers and measurements.
 void* CreateMeasurementRow(HWND graph, int rows, int cols, int16_t* height);
 void DeleteMeasurementRow(void* row);
-void SetMeasurementBox(void* row, int index, uint16_t type, int16_t slot, const uint16_t options[3],
-                       double constant, const char* label, COLORREF color, int shown);
+void SetMeasurementBox(void* row, int index, uint16_t type, int16_t slot, const uint16_t options[3], double constant,
+                       const char* label, COLORREF color, int shown);
 void RefreshMeasurementDisplay(tagGS* gs);
 int CreateMarkerBarControls(tagGS* gs, HWND graph);
 void* NewJournalWindow();

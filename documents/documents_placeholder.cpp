@@ -122,7 +122,7 @@ class CMarkerManager {
 public:
     std::vector<stStoredMarker> markers;
     bool hasBlock = false;
-    std::vector<uint8_t> head;                      // counters to settings, as stored
+    std::vector<uint8_t> head;                                     // counters to settings, as stored
     std::vector<std::array<uint8_t, kMarkerRecordBytes>> records;  // one per marker of the block
 };
 // The standard-curve settings of a document.
@@ -299,8 +299,8 @@ int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t
             out.Write(r.data(), r.size());
         }
     } else if (form == MarkerBlockForm::SelectionOnly && kept) {
-        auto r = m && static_cast<uint32_t>(selected) < m->records.size() ? m->records[selected]
-                                                                             : DefaultMarkerRecord(0);
+        auto r =
+            m && static_cast<uint32_t>(selected) < m->records.size() ? m->records[selected] : DefaultMarkerRecord(0);
         PutLeU32(r.data() + 4, 1);   // number 1 of its type
         PutLeU32(r.data() + 16, 1);  // the active segment
         out.Write(r.data(), r.size());

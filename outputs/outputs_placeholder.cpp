@@ -28,8 +28,8 @@ namespace {
 constexpr uint32_t kOutputPanelsTag = 0x12042002;
 constexpr int kPanelsInSet = 8;
 constexpr int kPanelsWithoutCount = kPanelsInSet - 2;  // a block whose count is 0 has no count field
-constexpr int kEmptyPanel = 7;                           // the panel of type 7 stores nothing
-constexpr uint64_t kPrefBytes = 40;                      // five doubles
+constexpr int kEmptyPanel = 7;                         // the panel of type 7 stores nothing
+constexpr uint64_t kPrefBytes = 40;                    // five doubles
 constexpr uint64_t kPresetNameBytes = 65;
 
 // A preference set: its last index, then that many + 1 preferences.

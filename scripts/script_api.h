@@ -6,7 +6,6 @@
 
 struct tagGS;
 
-
 // Runs the start-up lesson; 0 means the program is to close at once.
 int StartLessons(HWND frame, const char* cmdLine);
 int OpenScript(const char* fileName);

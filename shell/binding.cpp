@@ -10,7 +10,6 @@
 #include "scripts/script_api.h"
 #include "transforms/expression_api.h"
 
-
 namespace {
 // Adapters: each turns the library's call into a call of the program's own routine.
 void WINAPI CbSyncChannelDisplayFlags(tagGS* gs) { SyncChannelDisplayFlags(gs); }
@@ -23,7 +22,9 @@ stMarkerNode* WINAPI CbFindMarkerAtOrAfter(tagGS* gs, stMarkerNode* n, uint32_t 
     return FindMarkerAtOrAfter(gs, n, pos, type);
 }
 stMarkerNode* WINAPI CbFirstMarkerOfType(tagGS* gs, int32_t type) { return FirstMarkerOfType(gs, type); }
-stMarkerNode* WINAPI CbNextMarkerOfType(tagGS* gs, stMarkerNode* n, int32_t type) { return NextMarkerOfType(gs, n, type); }
+stMarkerNode* WINAPI CbNextMarkerOfType(tagGS* gs, stMarkerNode* n, int32_t type) {
+    return NextMarkerOfType(gs, n, type);
+}
 int32_t WINAPI CbGetChannelSample(tagGS* gs, int32_t index, int32_t slot, double* out) {
     return GetChannelSample(gs, index, slot, out);
 }
@@ -65,7 +66,9 @@ int32_t WINAPI CbSetChannelClipboard(tagGS* gs) {
     return gs != nullptr;
 }
 tagGS* WINAPI CbGetWindowGraph(HWND hwnd) { return GetWindowGraph(hwnd); }
-int32_t WINAPI CbLoadSampleWindow(tagGS* gs, int32_t start, int32_t length) { return LoadSampleWindow(gs, start, length); }
+int32_t WINAPI CbLoadSampleWindow(tagGS* gs, int32_t start, int32_t length) {
+    return LoadSampleWindow(gs, start, length);
+}
 int32_t WINAPI CbGetScriptNestingDepth() { return GetScriptNestingDepth(); }
 int32_t WINAPI CbGetScriptToken(const char* pos, char* out) { return GetScriptToken(pos, out); }
 int32_t WINAPI CbGetScriptNumber(const char* pos, double* out) {
@@ -137,8 +140,8 @@ int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
     g_app->driverOps.initialize = init;
     int result = 0;
     if (init) {
-        result = DrvInitialize(&g_app->driverOps, hwndFrame, &g_app->hostCallbacks, &g_app->cxStatusStrip,
-                               &g_app->hAcq, 1);
+        result =
+            DrvInitialize(&g_app->driverOps, hwndFrame, &g_app->hostCallbacks, &g_app->cxStatusStrip, &g_app->hAcq, 1);
     } else {
         FreeLibrary(g_app->hDeviceLib);
         g_app->hDeviceLib = nullptr;

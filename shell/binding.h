@@ -9,4 +9,3 @@ int BindDeviceLibrary(HWND hwndFrame);
 // Binds the named library file; the program itself always binds "vk40.dll".
 int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame);
 void UnbindDeviceLibrary();
-

@@ -30,8 +30,7 @@ HWND FrameClient() { return g_app ? g_app->hwndClient : nullptr; }
 void RunClientScrollCalculation() {
     constexpr UINT kMdiCalcChildScroll = 0x003F;  // the client's private message
     MSG msg;
-    if (g_app->hwndClient &&
-        PeekMessageA(&msg, g_app->hwndClient, kMdiCalcChildScroll, kMdiCalcChildScroll, PM_REMOVE))
+    if (g_app->hwndClient && PeekMessageA(&msg, g_app->hwndClient, kMdiCalcChildScroll, kMdiCalcChildScroll, PM_REMOVE))
         DispatchMessageA(&msg);
 }
 
@@ -42,12 +41,12 @@ LRESULT OnFrameCreate(HWND hwnd) {
     HMENU menu = GetMenu(hwnd);
     ccs.hWindowMenu = menu ? GetSubMenu(menu, 4) : nullptr;
     ccs.idFirstChild = IDM_WINDOW_CHILD_FIRST;
-    g_app->hwndClient = CreateWindowExA(0, "mdiclient", nullptr, 0x42300001, 0, 0, 0, 0, hwnd,
-                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_MDI_CLIENT)),
-                                        g_app->hInstance, &ccs);
+    g_app->hwndClient =
+        CreateWindowExA(0, "mdiclient", nullptr, 0x42300001, 0, 0, 0, 0, hwnd,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_MDI_CLIENT)), g_app->hInstance, &ccs);
     RunClientScrollCalculation();
-    g_app->hwndToolbar = CreateWindowExA(0, g_app->szClassNames[kClassToolbar], nullptr, WS_CHILD | WS_VISIBLE, 0, 0,
-                                         0, 0, hwnd, nullptr, g_app->hInstance, nullptr);
+    g_app->hwndToolbar = CreateWindowExA(0, g_app->szClassNames[kClassToolbar], nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0,
+                                         0, hwnd, nullptr, g_app->hInstance, nullptr);
     if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
     if (g_app->hwndClient) ShowWindow(g_app->hwndClient, SW_SHOW);
     UpdateTransformMenu(hwnd, nullptr);
@@ -273,60 +272,26 @@ int OpenDroppedFile(const char* path) {
 
 LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_CREATE:
-        return OnFrameCreate(hwnd);
-    case WM_DESTROY:
-        OnFrameDestroy(hwnd);
-        return 0;
-    case WM_SIZE:
-        OnFrameSize(hwnd, wParam);
-        return 0;
-    case WM_PAINT:
-        OnFramePaint(hwnd);
-        return 0;
-    case WM_CLOSE:
-        OnFrameClose(hwnd);
-        return 0;
-    case WM_QUERYENDSESSION:
-        return MayCloseFrame();
-    case WM_SYSCOLORCHANGE:
-        OnFrameSysColorChange();
-        return 0;
-    case WM_DRAWITEM:
-        OnFrameDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-        return 0;
-    case WM_MEASUREITEM:
-        OnFrameMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
-        return 0;
-    case WM_WINDOWPOSCHANGED:
-        OnFrameWindowPosChanged(hwnd, wParam, lParam);
-        return 0;
-    case WM_NCRBUTTONDOWN:
-        return OnFrameRightClick(hwnd, wParam, lParam);
-    case WM_COMMAND:
-        OnFrameCommand(hwnd, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-        return 0;
-    case WM_TIMER:
-        OnFrameTimer(wParam);
-        return 0;
-    case WM_INITMENU:
-        UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
-        return 0;
-    case WM_INITMENUPOPUP:
-        ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    case WM_MENUSELECT:
-        OnMenuSelectMessage(wParam, lParam);
-        return 0;
-    case WM_DROPFILES:
-        OnFrameDropFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
-    case WM_COPYDATA:
-        return OnFrameCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case WM_SYSCOMMAND:
-        return OnFrameSysCommand(hwnd, wParam, lParam);
-    default:
-        return DefFrameProcA(hwnd, FrameClient(), msg, wParam, lParam);
+    case WM_CREATE: return OnFrameCreate(hwnd);
+    case WM_DESTROY: OnFrameDestroy(hwnd); return 0;
+    case WM_SIZE: OnFrameSize(hwnd, wParam); return 0;
+    case WM_PAINT: OnFramePaint(hwnd); return 0;
+    case WM_CLOSE: OnFrameClose(hwnd); return 0;
+    case WM_QUERYENDSESSION: return MayCloseFrame();
+    case WM_SYSCOLORCHANGE: OnFrameSysColorChange(); return 0;
+    case WM_DRAWITEM: OnFrameDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)); return 0;
+    case WM_MEASUREITEM: OnFrameMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return 0;
+    case WM_WINDOWPOSCHANGED: OnFrameWindowPosChanged(hwnd, wParam, lParam); return 0;
+    case WM_NCRBUTTONDOWN: return OnFrameRightClick(hwnd, wParam, lParam);
+    case WM_COMMAND: OnFrameCommand(hwnd, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam)); return 0;
+    case WM_TIMER: OnFrameTimer(wParam); return 0;
+    case WM_INITMENU: UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_INITMENUPOPUP: ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_MENUSELECT: OnMenuSelectMessage(wParam, lParam); return 0;
+    case WM_DROPFILES: OnFrameDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_COPYDATA: return OnFrameCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_SYSCOMMAND: return OnFrameSysCommand(hwnd, wParam, lParam);
+    default: return DefFrameProcA(hwnd, FrameClient(), msg, wParam, lParam);
     }
 }
 

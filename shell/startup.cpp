@@ -42,9 +42,7 @@ void OnFloatingPointSignal(int) {
 // A floating-point fault resets the unit and the program goes on. The maths-error hook is the
 // device library's, installed when it loads: the runtime keeps one hook for the whole process,
 // and that one also answers the program's logarithms of negative numbers.
-void InstallFaultHandlers() {
-    std::signal(SIGFPE, OnFloatingPointSignal);
-}
+void InstallFaultHandlers() { std::signal(SIGFPE, OnFloatingPointSignal); }
 
 // Fills the class-name table and the flags that start at 1.
 void InitClassNames() {
@@ -175,9 +173,10 @@ int RegisterAppClasses() {
     g_app->hbmMark = LoadAppBitmap(inst, "mark");
     g_app->hbmMark0 = LoadAppBitmap(inst, "mark0");
     // The faces are drawn on the classic button greys, which take the system's button colours.
-    static const int buttonIds[12] = {IDB_FACE_ARROW,     IDB_FACE_IBEAM,     IDB_FACE_IBEAM_XY,     IDB_FACE_ZOOM,
-                                      IDB_FACE_ARROW_OFF, IDB_FACE_IBEAM_OFF, IDB_FACE_IBEAM_XY_OFF, IDB_FACE_ZOOM_OFF,
-                                      IDB_FACE_IBEAM_BAR, IDB_FACE_IBEAM_BAR_OFF, IDB_FACE_IBEAM_XY_BAR, IDB_FACE_IBEAM_XY_BAR_OFF};
+    static const int buttonIds[12] = {IDB_FACE_ARROW,         IDB_FACE_IBEAM,        IDB_FACE_IBEAM_XY,
+                                      IDB_FACE_ZOOM,          IDB_FACE_ARROW_OFF,    IDB_FACE_IBEAM_OFF,
+                                      IDB_FACE_IBEAM_XY_OFF,  IDB_FACE_ZOOM_OFF,     IDB_FACE_IBEAM_BAR,
+                                      IDB_FACE_IBEAM_BAR_OFF, IDB_FACE_IBEAM_XY_BAR, IDB_FACE_IBEAM_XY_BAR_OFF};
     for (int i = 0; i < 12; ++i)
         g_app->hbmButtons[i] = LoadAppBitmap(inst, MAKEINTRESOURCEA(buttonIds[i]), LR_LOADMAP3DCOLORS);
     return 1;
@@ -245,9 +244,9 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     LoadWindowPlacement();
     const RECT& rc = g_app->rcFrame;
     if (!IsRectEmpty(&rc)) {
-        if ((show == SW_SHOW || show == SW_SHOWNORMAL) && g_app->nFrameShow != 2) show = static_cast<int>(g_app->nFrameShow);
-        SetWindowPos(g_app->hwndFrame, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                     SWP_NOZORDER);
+        if ((show == SW_SHOW || show == SW_SHOWNORMAL) && g_app->nFrameShow != 2)
+            show = static_cast<int>(g_app->nFrameShow);
+        SetWindowPos(g_app->hwndFrame, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER);
     }
     SetRadioCheckBitmaps();
 
@@ -280,8 +279,8 @@ RECT FitPlacementToWorkArea(const RECT& rc, const RECT& work) {
     // The caption counts as reachable while its top edge is inside the area and this much of it.
     constexpr LONG kGrip = 32;
     if (rc.right <= rc.left || rc.bottom <= rc.top || work.right <= work.left || work.bottom <= work.top) return rc;
-    const bool reachable = rc.top >= work.top && rc.top < work.bottom - kGrip &&
-                           rc.right - kGrip >= work.left && rc.left + kGrip <= work.right;
+    const bool reachable = rc.top >= work.top && rc.top < work.bottom - kGrip && rc.right - kGrip >= work.left &&
+                           rc.left + kGrip <= work.right;
     if (reachable) return rc;
     const LONG width = std::min(rc.right - rc.left, work.right - work.left);
     const LONG height = std::min(rc.bottom - rc.top, work.bottom - work.top);
@@ -391,8 +390,7 @@ DWORD IdleWaitMs() {
     AcqLock acq(g_app->hAcq);
     if (!acq) return INFINITE;  // no acquisition: nothing to poll
     if (acq->run.running) return kRecordingPollMs;
-    if (IsWindowVisible(acq->run.hwndInputValues) || IsWindowVisible(acq->hwndElectrodeReadout))
-        return kReadoutPollMs;
+    if (IsWindowVisible(acq->run.hwndInputValues) || IsWindowVisible(acq->hwndElectrodeReadout)) return kReadoutPollMs;
     return kQuietPollMs;
 }
 

@@ -14,16 +14,14 @@ namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-bool BitmapAlive(HBITMAP hbm)
-{
+bool BitmapAlive(HBITMAP hbm) {
     BITMAP bm{};
     return GetObjectA(hbm, sizeof(bm), &bm) != 0;
 }
 
 }  // namespace
 
-TEST(LumikeyLibrary, RegistersGlobalClassOnLoad)
-{
+TEST(LumikeyLibrary, RegistersGlobalClassOnLoad) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
     // Found through this program's instance: the class is global.
@@ -36,19 +34,17 @@ TEST(LumikeyLibrary, RegistersGlobalClassOnLoad)
     EXPECT_EQ(wc.lpszMenuName, nullptr);
 }
 
-TEST(LumikeyLibrary, ExportsCarryPlainNames)
-{
+TEST(LumikeyLibrary, ExportsCarryPlainNames) {
     HMODULE hmod = GetModuleHandleA("Lumikey.dll");
     ASSERT_NE(hmod, nullptr);
-    for (const char* pszName : {"LKLoadBitmaps", "LKSetBitmaps", "LKSetEnableBitmap", "LKSetDisableBitmap",
-                                "LKGetEnableBitmap", "LKGetDisableBitmap", "LKSetAutoDelete", "LKGetAutoDelete",
-                                "LKColorChange"}) {
+    for (const char* pszName :
+         {"LKLoadBitmaps", "LKSetBitmaps", "LKSetEnableBitmap", "LKSetDisableBitmap", "LKGetEnableBitmap",
+          "LKGetDisableBitmap", "LKSetAutoDelete", "LKGetAutoDelete", "LKColorChange"}) {
         EXPECT_NE(GetProcAddress(hmod, pszName), nullptr) << pszName;
     }
 }
 
-TEST(LumikeyCreate, RecordHoldsCreationState)
-{
+TEST(LumikeyCreate, RecordHoldsCreationState) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"Run", "Start the run", LKS_BITMAPONLY});
     ASSERT_NE(button.Get(), nullptr);
@@ -65,8 +61,7 @@ TEST(LumikeyCreate, RecordHoldsCreationState)
     EXPECT_TRUE(IsWindow(plk->hwndTip));
 }
 
-TEST(LumikeyCreate, CaptionAndTipAreCutToTheirFields)
-{
+TEST(LumikeyCreate, CaptionAndTipAreCutToTheirFields) {
     struct Case {
         size_t cchCaption;
         size_t cchTip;
@@ -74,7 +69,10 @@ TEST(LumikeyCreate, CaptionAndTipAreCutToTheirFields)
         size_t cchTipKept;
     };
     const Case cases[] = {
-        {0, 0, 0, 0}, {65, 63, 65, 63}, {66, 64, 65, 63}, {300, 300, 65, 63},
+        {0, 0, 0, 0},
+        {65, 63, 65, 63},
+        {66, 64, 65, 63},
+        {300, 300, 65, 63},
     };
     TestParent parent;
     for (const Case& c : cases) {
@@ -89,8 +87,7 @@ TEST(LumikeyCreate, CaptionAndTipAreCutToTheirFields)
     }
 }
 
-TEST(LumikeyCreate, SetTextReplacesCaption)
-{
+TEST(LumikeyCreate, SetTextReplacesCaption) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"Old"});
     const std::string longText(80, 'x');
@@ -104,8 +101,7 @@ TEST(LumikeyCreate, SetTextReplacesCaption)
     }
 }
 
-TEST(LumikeyCreate, StateFollowsShowAndCreationDisabled)
-{
+TEST(LumikeyCreate, StateFollowsShowAndCreationDisabled) {
     TestParent parent;
     Window shown = CreateButton(parent.Get());
     ShowWindow(shown.Get(), SW_HIDE);
@@ -117,8 +113,7 @@ TEST(LumikeyCreate, StateFollowsShowAndCreationDisabled)
     EXPECT_EQ(LumikeyRecord(disabled.Get())->wState & LKST_DISABLED, LKST_DISABLED);
 }
 
-TEST(LumikeyBitmaps, SetAnswersPreviousAndGetReadsBack)
-{
+TEST(LumikeyBitmaps, SetAnswersPreviousAndGetReadsBack) {
     struct Slot {
         const char* name;
         UINT msgSet;
@@ -146,8 +141,7 @@ TEST(LumikeyBitmaps, SetAnswersPreviousAndGetReadsBack)
     }
 }
 
-TEST(LumikeyBitmaps, ExportsActThroughTheMessages)
-{
+TEST(LumikeyBitmaps, ExportsActThroughTheMessages) {
     TestParent parent;
     Window button = CreateButton(parent.Get());
     HWND hwnd = button.Get();
@@ -164,8 +158,7 @@ TEST(LumikeyBitmaps, ExportsActThroughTheMessages)
     EXPECT_EQ(SendMessageA(hwnd, LKM_GETDISABLEBITMAP, 0, 0), 0);
 }
 
-TEST(LumikeyBitmaps, AutoDeleteFlagRoundTripsInSixteenBits)
-{
+TEST(LumikeyBitmaps, AutoDeleteFlagRoundTripsInSixteenBits) {
     TestParent parent;
     Window button = CreateButton(parent.Get());
     HWND hwnd = button.Get();
@@ -177,8 +170,7 @@ TEST(LumikeyBitmaps, AutoDeleteFlagRoundTripsInSixteenBits)
     EXPECT_EQ(LumikeyRecord(hwnd)->dwAutoDelete, 1u);
 }
 
-TEST(LumikeyBitmaps, MessagesPastTheRangeAnswerZeroAndChangeNothing)
-{
+TEST(LumikeyBitmaps, MessagesPastTheRangeAnswerZeroAndChangeNothing) {
     TestParent parent;
     Window button = CreateButton(parent.Get());
     HWND hwnd = button.Get();
@@ -193,8 +185,7 @@ TEST(LumikeyBitmaps, MessagesPastTheRangeAnswerZeroAndChangeNothing)
     EXPECT_EQ(LKGetAutoDelete(hwnd), 0);
 }
 
-TEST(LumikeyBitmaps, DestroyDeletesBitmapsOnlyWithAutoDelete)
-{
+TEST(LumikeyBitmaps, DestroyDeletesBitmapsOnlyWithAutoDelete) {
     struct Case {
         std::uint32_t fAutoDelete;
         bool fSameBitmapTwice;
@@ -212,15 +203,12 @@ TEST(LumikeyBitmaps, DestroyDeletesBitmapsOnlyWithAutoDelete)
         button.Reset();
         EXPECT_EQ(BitmapAlive(enable.Get()), c.fAliveAfter);
         EXPECT_EQ(BitmapAlive(disable.Get()), c.fAliveAfter || c.fSameBitmapTwice);
-        if (!c.fAliveAfter)
-            enable.Release();
-        if (!c.fAliveAfter && !c.fSameBitmapTwice)
-            disable.Release();
+        if (!c.fAliveAfter) enable.Release();
+        if (!c.fAliveAfter && !c.fSameBitmapTwice) disable.Release();
     }
 }
 
-TEST(LumikeyBitmaps, LoadBitmapsReadsNamedResourcesAndSkipsNullNames)
-{
+TEST(LumikeyBitmaps, LoadBitmapsReadsNamedResourcesAndSkipsNullNames) {
     TestParent parent;
     Window button = CreateButton(parent.Get());
     HWND hwnd = button.Get();
@@ -247,8 +235,7 @@ TEST(LumikeyBitmaps, LoadBitmapsReadsNamedResourcesAndSkipsNullNames)
     EXPECT_EQ(image.At(24, 15), kBlue);
 }
 
-TEST(LumikeyBitmaps, NewBitmapWaitsForTheCallersRepaint)
-{
+TEST(LumikeyBitmaps, NewBitmapWaitsForTheCallersRepaint) {
     TestParent parent;
     Window button = CreateButton(parent.Get());
     HWND hwnd = button.Get();

@@ -18,33 +18,22 @@ struct Step {
     LPARAM lParam;
 };
 
-Step Mouse(UINT msg, int x, int y)
-{
+Step Mouse(UINT msg, int x, int y) {
     return Step{msg, msg == WM_MOUSEMOVE ? 0u : static_cast<WPARAM>(MK_LBUTTON), Point(x, y)};
 }
 
-Step Key(UINT msg, WPARAM vk)
-{
-    return Step{msg, vk, 1};
+Step Key(UINT msg, WPARAM vk) { return Step{msg, vk, 1}; }
+
+void Play(HWND hwnd, const std::vector<Step>& steps) {
+    for (const Step& step : steps) SendMessageA(hwnd, step.msg, step.wParam, step.lParam);
 }
 
-void Play(HWND hwnd, const std::vector<Step>& steps)
-{
-    for (const Step& step : steps)
-        SendMessageA(hwnd, step.msg, step.wParam, step.lParam);
-}
-
-std::uint16_t State(HWND hwnd)
-{
-    return LumikeyRecord(hwnd)->wState;
-}
+std::uint16_t State(HWND hwnd) { return LumikeyRecord(hwnd)->wState; }
 
 // Every WM_COMMAND the parent got must name this button as BN_CLICKED.
-void ExpectClicksFrom(const TestParent& parent, HWND hwndButton)
-{
+void ExpectClicksFrom(const TestParent& parent, HWND hwndButton) {
     for (const Received& r : parent.received) {
-        if (r.msg != WM_COMMAND)
-            continue;
+        if (r.msg != WM_COMMAND) continue;
         EXPECT_EQ(r.hwnd, parent.Get());
         EXPECT_EQ(r.wParam, static_cast<WPARAM>(MAKEWPARAM(kButtonId, 0)));
         EXPECT_EQ(r.lParam, reinterpret_cast<LPARAM>(hwndButton));
@@ -53,8 +42,7 @@ void ExpectClicksFrom(const TestParent& parent, HWND hwndButton)
 
 }  // namespace
 
-TEST(LumikeyClick, GesturesReportClicksOnlyWhenReleasedInside)
-{
+TEST(LumikeyClick, GesturesReportClicksOnlyWhenReleasedInside) {
     struct Gesture {
         const char* name;
         std::vector<Step> steps;
@@ -64,26 +52,30 @@ TEST(LumikeyClick, GesturesReportClicksOnlyWhenReleasedInside)
     const Gesture gestures[] = {
         {"click", {Mouse(WM_LBUTTONDOWN, 20, 20), Mouse(WM_LBUTTONUP, 20, 20)}, 1},
         {"release outside",
-         {Mouse(WM_LBUTTONDOWN, 20, 20), Mouse(WM_MOUSEMOVE, 60, 20), Mouse(WM_LBUTTONUP, 60, 20)}, 0},
+         {Mouse(WM_LBUTTONDOWN, 20, 20), Mouse(WM_MOUSEMOVE, 60, 20), Mouse(WM_LBUTTONUP, 60, 20)},
+         0},
         {"release just past the edge",
-         {Mouse(WM_LBUTTONDOWN, 20, 20), Mouse(WM_MOUSEMOVE, 40, 20), Mouse(WM_LBUTTONUP, 40, 20)}, 0},
+         {Mouse(WM_LBUTTONDOWN, 20, 20), Mouse(WM_MOUSEMOVE, 40, 20), Mouse(WM_LBUTTONUP, 40, 20)},
+         0},
         {"release above left",
-         {Mouse(WM_LBUTTONDOWN, 20, 20), Mouse(WM_MOUSEMOVE, -5, -5), Mouse(WM_LBUTTONUP, -5, -5)}, 0},
+         {Mouse(WM_LBUTTONDOWN, 20, 20), Mouse(WM_MOUSEMOVE, -5, -5), Mouse(WM_LBUTTONUP, -5, -5)},
+         0},
         {"drag out and back in",
          {Mouse(WM_LBUTTONDOWN, 20, 20), Mouse(WM_MOUSEMOVE, 60, 20), Mouse(WM_MOUSEMOVE, 39, 39),
           Mouse(WM_LBUTTONUP, 39, 39)},
          1},
         {"release without press", {Mouse(WM_LBUTTONUP, 20, 20)}, 0},
-        {"double click", {Mouse(WM_LBUTTONDOWN, 5, 5), Mouse(WM_LBUTTONUP, 5, 5), Mouse(WM_LBUTTONDBLCLK, 5, 5),
-                          Mouse(WM_LBUTTONUP, 5, 5)},
+        {"double click",
+         {Mouse(WM_LBUTTONDOWN, 5, 5), Mouse(WM_LBUTTONUP, 5, 5), Mouse(WM_LBUTTONDBLCLK, 5, 5),
+          Mouse(WM_LBUTTONUP, 5, 5)},
          2},
         {"cancelled", {Mouse(WM_LBUTTONDOWN, 20, 20), Step{WM_CANCELMODE, 0, 0}, Mouse(WM_LBUTTONUP, 20, 20)}, 0},
         {"space bar", {Key(WM_KEYDOWN, VK_SPACE), Key(WM_KEYUP, VK_SPACE)}, 1},
         {"space held down", {Key(WM_KEYDOWN, VK_SPACE), Key(WM_KEYDOWN, VK_SPACE), Key(WM_KEYUP, VK_SPACE)}, 1},
         {"space released twice", {Key(WM_KEYDOWN, VK_SPACE), Key(WM_KEYUP, VK_SPACE), Key(WM_KEYUP, VK_SPACE)}, 1},
         {"space release alone", {Key(WM_KEYUP, VK_SPACE)}, 0},
-        {"other keys", {Key(WM_KEYDOWN, VK_RETURN), Key(WM_KEYUP, VK_RETURN), Key(WM_KEYDOWN, 'A'),
-                        Key(WM_KEYUP, 'A')},
+        {"other keys",
+         {Key(WM_KEYDOWN, VK_RETURN), Key(WM_KEYUP, VK_RETURN), Key(WM_KEYDOWN, 'A'), Key(WM_KEYUP, 'A')},
          0},
     };
     for (const Gesture& g : gestures) {
@@ -99,8 +91,7 @@ TEST(LumikeyClick, GesturesReportClicksOnlyWhenReleasedInside)
     }
 }
 
-TEST(LumikeyClick, PressTakesFocusAndCaptureAndTracksThePointer)
-{
+TEST(LumikeyClick, PressTakesFocusAndCaptureAndTracksThePointer) {
     TestParent parent;
     Window button = CreateButton(parent.Get());
     HWND hwnd = button.Get();
@@ -120,8 +111,7 @@ TEST(LumikeyClick, PressTakesFocusAndCaptureAndTracksThePointer)
     EXPECT_EQ(parent.Count(WM_COMMAND), 1);
 }
 
-TEST(LumikeyClick, ClickGoesToTheParentTheButtonWasCreatedWith)
-{
+TEST(LumikeyClick, ClickGoesToTheParentTheButtonWasCreatedWith) {
     TestParent first;
     TestParent second;
     Window button = CreateButton(first.Get());
@@ -132,15 +122,14 @@ TEST(LumikeyClick, ClickGoesToTheParentTheButtonWasCreatedWith)
     EXPECT_EQ(second.Count(WM_COMMAND), 0);
 }
 
-TEST(LumikeyHover, EveryMoveNotifiesTheParentPressedOrNot)
-{
+TEST(LumikeyHover, EveryMoveNotifiesTheParentPressedOrNot) {
     TestParent parent;
     Window button = CreateButton(parent.Get());
     HWND hwnd = button.Get();
     const std::vector<Step> steps = {
-        Mouse(WM_MOUSEMOVE, 5, 5),         Mouse(WM_MOUSEMOVE, 6, 5),   Mouse(WM_LBUTTONDOWN, 6, 5),
-        Mouse(WM_MOUSEMOVE, 60, 5),        Mouse(WM_MOUSEMOVE, 61, 5),  Mouse(WM_MOUSEMOVE, 20, 20),
-        Mouse(WM_LBUTTONUP, 20, 20),       Mouse(WM_MOUSEMOVE, 21, 20),
+        Mouse(WM_MOUSEMOVE, 5, 5),   Mouse(WM_MOUSEMOVE, 6, 5),   Mouse(WM_LBUTTONDOWN, 6, 5),
+        Mouse(WM_MOUSEMOVE, 60, 5),  Mouse(WM_MOUSEMOVE, 61, 5),  Mouse(WM_MOUSEMOVE, 20, 20),
+        Mouse(WM_LBUTTONUP, 20, 20), Mouse(WM_MOUSEMOVE, 21, 20),
     };
     Play(hwnd, steps);
     EXPECT_EQ(parent.Count(LKN_MOUSEMOVE), 6);
@@ -154,8 +143,7 @@ TEST(LumikeyHover, EveryMoveNotifiesTheParentPressedOrNot)
     EXPECT_EQ(parent.received[5].msg, static_cast<UINT>(WM_COMMAND));
 }
 
-TEST(LumikeyState, FocusEnableAndCheckFollowTheirMessages)
-{
+TEST(LumikeyState, FocusEnableAndCheckFollowTheirMessages) {
     struct Case {
         const char* name;
         void (*act)(HWND hwndButton, HWND hwndParent);
@@ -164,9 +152,19 @@ TEST(LumikeyState, FocusEnableAndCheckFollowTheirMessages)
     };
     const Case cases[] = {
         {"focus", [](HWND b, HWND) { SetFocus(b); }, LKST_FOCUS, true},
-        {"focus lost", [](HWND b, HWND p) { SetFocus(b); SetFocus(p); }, LKST_FOCUS, false},
+        {"focus lost",
+         [](HWND b, HWND p) {
+             SetFocus(b);
+             SetFocus(p);
+         },
+         LKST_FOCUS, false},
         {"disable", [](HWND b, HWND) { EnableWindow(b, FALSE); }, LKST_DISABLED, true},
-        {"enable again", [](HWND b, HWND) { EnableWindow(b, FALSE); EnableWindow(b, TRUE); }, LKST_DISABLED, false},
+        {"enable again",
+         [](HWND b, HWND) {
+             EnableWindow(b, FALSE);
+             EnableWindow(b, TRUE);
+         },
+         LKST_DISABLED, false},
         {"check", [](HWND b, HWND) { SendMessageA(b, BM_SETCHECK, BST_CHECKED, 0); }, LKST_CHECKED, true},
         {"indeterminate counts as checked", [](HWND b, HWND) { SendMessageA(b, BM_SETCHECK, BST_INDETERMINATE, 0); },
          LKST_CHECKED, true},
@@ -190,8 +188,7 @@ TEST(LumikeyState, FocusEnableAndCheckFollowTheirMessages)
     }
 }
 
-TEST(LumikeyState, AnswersDialogCodeOfAButton)
-{
+TEST(LumikeyState, AnswersDialogCodeOfAButton) {
     TestParent parent;
     Window button = CreateButton(parent.Get());
     EXPECT_EQ(SendMessageA(button.Get(), WM_GETDLGCODE, 0, 0), DLGC_BUTTON);
@@ -199,21 +196,16 @@ TEST(LumikeyState, AnswersDialogCodeOfAButton)
 
 namespace {
 
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
-{
-    return msg == WM_INITDIALOG;
-}
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
 }  // namespace
 
 // A dialog reads the button's check through the system calls every caller uses.
-TEST(LumikeyDialog, CheckReadsAsCheckedThroughTheDialogCalls)
-{
+TEST(LumikeyDialog, CheckReadsAsCheckedThroughTheDialogCalls) {
     constexpr WORD kLumikeyId = 310;
     DialogTemplate tmpl(WS_POPUP | WS_VISIBLE, 100, 60);
     tmpl.AddItem(L"LumikeyButton", L"Mode", WS_CHILD | WS_VISIBLE | WS_TABSTOP, kLumikeyId, 10, 10, 40, 20);
-    Window dialog(
-        CreateDialogIndirectParamA(GetModuleHandleA(nullptr), tmpl.Get(), nullptr, PlainDialogProc, 0));
+    Window dialog(CreateDialogIndirectParamA(GetModuleHandleA(nullptr), tmpl.Get(), nullptr, PlainDialogProc, 0));
     ASSERT_NE(dialog.Get(), nullptr);
     HWND hwndLumikey = GetDlgItem(dialog.Get(), kLumikeyId);
     ASSERT_NE(hwndLumikey, nullptr);
@@ -239,8 +231,7 @@ struct DialogLog {
     std::vector<WPARAM> hovers;
 };
 
-INT_PTR CALLBACK HoverDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+INT_PTR CALLBACK HoverDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
         return TRUE;
@@ -256,8 +247,7 @@ INT_PTR CALLBACK HoverDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-TEST(LumikeyDialog, HoverLeavesTheDefaultButtonAlone)
-{
+TEST(LumikeyDialog, HoverLeavesTheDefaultButtonAlone) {
     constexpr WORD kLumikeyId = 300;
     const DialogCase cases[] = {
         {"dialog that handles the notification", IDOK, true},
@@ -284,8 +274,7 @@ TEST(LumikeyDialog, HoverLeavesTheDefaultButtonAlone)
         const LRESULT lDefBefore = SendMessageA(dialog.Get(), DM_GETDEFID, 0, 0);
         EXPECT_EQ(lDefBefore, MAKELONG(c.idDefault, DC_HASDEFID));
 
-        for (int x : {5, 6, 7})
-            SendMessageA(hwndLumikey, WM_MOUSEMOVE, 0, Point(x, 5));
+        for (int x : {5, 6, 7}) SendMessageA(hwndLumikey, WM_MOUSEMOVE, 0, Point(x, 5));
 
         EXPECT_EQ(SendMessageA(dialog.Get(), DM_GETDEFID, 0, 0), lDefBefore);
         for (int id : {IDOK, IDCANCEL}) {

@@ -7,28 +7,24 @@ namespace {
 
 constexpr char kClass[] = "LumikeyButton";
 
-bool ClassRegistered()
-{
+bool ClassRegistered() {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
     return GetClassInfoExA(GetModuleHandleA(nullptr), kClass, &wc) != 0;
 }
 
 // Creates and destroys one button; true when the class made a window.
-bool ButtonCreates()
-{
-    HWND hwnd = CreateWindowExA(0, kClass, "Probe", WS_POPUP, 0, 0, 40, 40, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    if (!hwnd)
-        return false;
+bool ButtonCreates() {
+    HWND hwnd = CreateWindowExA(0, kClass, "Probe", WS_POPUP, 0, 0, 40, 40, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                nullptr);
+    if (!hwnd) return false;
     DestroyWindow(hwnd);
     return true;
 }
 
 }  // namespace
 
-TEST(LumikeyLoad, ClassLivesAsLongAsTheLibrary)
-{
+TEST(LumikeyLoad, ClassLivesAsLongAsTheLibrary) {
     ASSERT_FALSE(ClassRegistered());
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);

@@ -26,8 +26,7 @@ struct Colors {
 
 class LumikeyPaint : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         // The checks below tell the colours apart.
         const std::set<COLORREF> distinct{c.face, c.shadow, c.highlight, c.frame, kRed, kBlue, kUnpainted};
         ASSERT_EQ(distinct.size(), 7u);
@@ -47,60 +46,70 @@ struct PixelCheck {
     COLORREF clr;
 };
 
-void ExpectPixels(const Image& image, const std::vector<PixelCheck>& checks)
-{
-    for (const PixelCheck& p : checks)
-        EXPECT_EQ(image.At(p.x, p.y), p.clr) << "at (" << p.x << ", " << p.y << ")";
+void ExpectPixels(const Image& image, const std::vector<PixelCheck>& checks) {
+    for (const PixelCheck& p : checks) EXPECT_EQ(image.At(p.x, p.y), p.clr) << "at (" << p.x << ", " << p.y << ")";
 }
 
 // True when every pixel of the rectangle has the colour.
-bool Filled(const Image& image, const RECT& rc, COLORREF clr)
-{
+bool Filled(const Image& image, const RECT& rc, COLORREF clr) {
     return image.CountColor(clr, rc) == (rc.right - rc.left) * (rc.bottom - rc.top);
 }
 
-RECT Whole(const Image& image)
-{
-    return RECT{0, 0, image.cx, image.cy};
-}
+RECT Whole(const Image& image) { return RECT{0, 0, image.cx, image.cy}; }
 
 // The pixels a button paints: all but the corners, which show whatever lay there before.
-std::vector<std::uint32_t> Painted(const Image& image)
-{
+std::vector<std::uint32_t> Painted(const Image& image) {
     std::vector<std::uint32_t> bits = image.bits;
     const size_t last = bits.size() - 1;
     const size_t width = static_cast<size_t>(image.cx);
-    for (size_t i : {size_t{0}, width - 1, last - (width - 1), last})
-        bits[i] = 0;
+    for (size_t i : {size_t{0}, width - 1, last - (width - 1), last}) bits[i] = 0;
     return bits;
 }
 
 }  // namespace
 
-TEST_F(LumikeyPaint, RaisedButtonHasFrameFaceAndDoubleShadow)
-{
+TEST_F(LumikeyPaint, RaisedButtonHasFrameFaceAndDoubleShadow) {
     Window button = Button({"", nullptr, 0, 40, 30});
     const Image image = Render(button.Get());
     ASSERT_EQ(image.cx, 40);
     ExpectPixels(image, {
-        // corners stay unpainted
-        {0, 0, kUnpainted}, {39, 0, kUnpainted}, {0, 29, kUnpainted}, {39, 29, kUnpainted},
-        // frame
-        {1, 0, c.frame}, {38, 0, c.frame}, {1, 29, c.frame}, {38, 29, c.frame},
-        {0, 1, c.frame}, {0, 28, c.frame}, {39, 1, c.frame}, {39, 28, c.frame},
-        // highlight left and top, stopping short of the shadows
-        {1, 1, c.highlight}, {1, 27, c.highlight}, {37, 1, c.highlight},
-        // outer shadow right and bottom
-        {38, 1, c.shadow}, {38, 28, c.shadow}, {1, 28, c.shadow},
-        // inner shadow right and bottom
-        {37, 2, c.shadow}, {37, 27, c.shadow}, {2, 27, c.shadow}, {36, 27, c.shadow},
-        // face
-        {2, 2, c.face}, {36, 2, c.face}, {2, 26, c.face}, {20, 15, c.face}, {36, 26, c.face},
-    });
+                            // corners stay unpainted
+                            {0, 0, kUnpainted},
+                            {39, 0, kUnpainted},
+                            {0, 29, kUnpainted},
+                            {39, 29, kUnpainted},
+                            // frame
+                            {1, 0, c.frame},
+                            {38, 0, c.frame},
+                            {1, 29, c.frame},
+                            {38, 29, c.frame},
+                            {0, 1, c.frame},
+                            {0, 28, c.frame},
+                            {39, 1, c.frame},
+                            {39, 28, c.frame},
+                            // highlight left and top, stopping short of the shadows
+                            {1, 1, c.highlight},
+                            {1, 27, c.highlight},
+                            {37, 1, c.highlight},
+                            // outer shadow right and bottom
+                            {38, 1, c.shadow},
+                            {38, 28, c.shadow},
+                            {1, 28, c.shadow},
+                            // inner shadow right and bottom
+                            {37, 2, c.shadow},
+                            {37, 27, c.shadow},
+                            {2, 27, c.shadow},
+                            {36, 27, c.shadow},
+                            // face
+                            {2, 2, c.face},
+                            {36, 2, c.face},
+                            {2, 26, c.face},
+                            {20, 15, c.face},
+                            {36, 26, c.face},
+                        });
 }
 
-TEST_F(LumikeyPaint, SunkenWhenPressedInsideOrChecked)
-{
+TEST_F(LumikeyPaint, SunkenWhenPressedInsideOrChecked) {
     struct Case {
         const char* name;
         std::vector<std::pair<UINT, LPARAM>> messages;
@@ -112,42 +121,52 @@ TEST_F(LumikeyPaint, SunkenWhenPressedInsideOrChecked)
         {"pressed and dragged out", {{WM_LBUTTONDOWN, Point(5, 5)}, {WM_MOUSEMOVE, Point(50, 5)}}, false},
         {"space bar down", {{WM_KEYDOWN, 0}}, true},
         {"checked", {{BM_SETCHECK, 0}}, true},
-        {"checked and dragged out", {{BM_SETCHECK, 0}, {WM_LBUTTONDOWN, Point(5, 5)}, {WM_MOUSEMOVE, Point(50, 5)}},
+        {"checked and dragged out",
+         {{BM_SETCHECK, 0}, {WM_LBUTTONDOWN, Point(5, 5)}, {WM_MOUSEMOVE, Point(50, 5)}},
          true},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
         Window button = Button({"", nullptr, 0, 40, 30});
         for (const auto& [msg, lParam] : k.messages)
-            SendMessageA(button.Get(), msg, msg == WM_KEYDOWN ? VK_SPACE : msg == BM_SETCHECK ? BST_CHECKED : 0,
+            SendMessageA(button.Get(), msg,
+                         msg == WM_KEYDOWN    ? VK_SPACE
+                         : msg == BM_SETCHECK ? BST_CHECKED
+                                              : 0,
                          lParam);
         SetFocus(parent.Get());  // keep the focus rectangle off the edges under test
         const Image image = Render(button.Get());
         if (k.fSunken) {
-            ExpectPixels(image, {{1, 1, c.shadow}, {1, 28, c.shadow}, {38, 1, c.shadow}, {2, 2, c.face},
-                                 {38, 5, c.face}, {37, 5, c.face}, {20, 28, c.face}, {20, 27, c.face}});
+            ExpectPixels(image, {{1, 1, c.shadow},
+                                 {1, 28, c.shadow},
+                                 {38, 1, c.shadow},
+                                 {2, 2, c.face},
+                                 {38, 5, c.face},
+                                 {37, 5, c.face},
+                                 {20, 28, c.face},
+                                 {20, 27, c.face}});
         } else {
-            ExpectPixels(image, {{1, 5, c.highlight}, {5, 1, c.highlight}, {38, 5, c.shadow}, {37, 5, c.shadow},
-                                 {20, 28, c.shadow}, {20, 27, c.shadow}});
+            ExpectPixels(image, {{1, 5, c.highlight},
+                                 {5, 1, c.highlight},
+                                 {38, 5, c.shadow},
+                                 {37, 5, c.shadow},
+                                 {20, 28, c.shadow},
+                                 {20, 27, c.shadow}});
         }
         ExpectPixels(image, {{0, 0, kUnpainted}, {1, 0, c.frame}, {0, 1, c.frame}, {39, 28, c.frame}});
         SendMessageA(button.Get(), WM_CANCELMODE, 0, 0);
     }
 }
 
-TEST_F(LumikeyPaint, BitmapIsCentredAndShiftsWhenSunken)
-{
+TEST_F(LumikeyPaint, BitmapIsCentredAndShiftsWhenSunken) {
     struct Case {
         int cx, cy, cxBitmap, cyBitmap;
         bool fSunken;
         int xExpected, yExpected;
     };
     const Case cases[] = {
-        {41, 31, 10, 6, false, 15, 12},
-        {41, 31, 10, 6, true, 16, 13},
-        {40, 40, 16, 15, false, 11, 12},
-        {40, 40, 7, 7, false, 16, 16},
-        {40, 40, 7, 7, true, 17, 17},
+        {41, 31, 10, 6, false, 15, 12}, {41, 31, 10, 6, true, 16, 13}, {40, 40, 16, 15, false, 11, 12},
+        {40, 40, 7, 7, false, 16, 16},  {40, 40, 7, 7, true, 17, 17},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(testing::Message() << k.cx << "x" << k.cy << " bitmap " << k.cxBitmap << "x" << k.cyBitmap
@@ -155,8 +174,7 @@ TEST_F(LumikeyPaint, BitmapIsCentredAndShiftsWhenSunken)
         Window button = Button({"", nullptr, 0, k.cx, k.cy});
         Bitmap bitmap = MakeSolidBitmap(k.cxBitmap, k.cyBitmap, kRed);
         LKSetEnableBitmap(button.Get(), bitmap.Get());
-        if (k.fSunken)
-            SendMessageA(button.Get(), BM_SETCHECK, BST_CHECKED, 0);
+        if (k.fSunken) SendMessageA(button.Get(), BM_SETCHECK, BST_CHECKED, 0);
         const Image image = Render(button.Get());
         const RECT rcBitmap{k.xExpected, k.yExpected, k.xExpected + k.cxBitmap, k.yExpected + k.cyBitmap};
         EXPECT_TRUE(Filled(image, rcBitmap, kRed));
@@ -164,8 +182,7 @@ TEST_F(LumikeyPaint, BitmapIsCentredAndShiftsWhenSunken)
     }
 }
 
-TEST_F(LumikeyPaint, StyleBitsChooseBitmapAndCaption)
-{
+TEST_F(LumikeyPaint, StyleBitsChooseBitmapAndCaption) {
     struct Case {
         const char* name;
         DWORD style;
@@ -192,8 +209,7 @@ TEST_F(LumikeyPaint, StyleBitsChooseBitmapAndCaption)
     }
 }
 
-TEST_F(LumikeyPaint, DisabledButtonShowsItsDisabledBitmap)
-{
+TEST_F(LumikeyPaint, DisabledButtonShowsItsDisabledBitmap) {
     Window button = Button({"", nullptr, 0, 40, 40});
     Bitmap enabled = MakeSolidBitmap(8, 8, kRed);
     Bitmap disabled = MakeSolidBitmap(8, 8, kBlue);
@@ -204,8 +220,7 @@ TEST_F(LumikeyPaint, DisabledButtonShowsItsDisabledBitmap)
     EXPECT_EQ(image.CountColor(kRed, Whole(image)), 0);
 }
 
-TEST_F(LumikeyPaint, DisabledButtonWithoutDisabledBitmapEmbossesTheGlyph)
-{
+TEST_F(LumikeyPaint, DisabledButtonWithoutDisabledBitmapEmbossesTheGlyph) {
     // 16 x 15 glyphs: the left half background (face or highlight colour), the right half red ink.
     for (const COLORREF clrBackground : {c.face, c.highlight}) {
         SCOPED_TRACE(testing::Message() << "background " << std::hex << clrBackground);
@@ -229,8 +244,7 @@ TEST_F(LumikeyPaint, DisabledButtonWithoutDisabledBitmapEmbossesTheGlyph)
     }
 }
 
-TEST_F(LumikeyPaint, EmbossTakesOnlyTheTopLeftOfALargeGlyph)
-{
+TEST_F(LumikeyPaint, EmbossTakesOnlyTheTopLeftOfALargeGlyph) {
     Window button = Button({"", nullptr, 0, 50, 50});
     Bitmap glyph = MakeSolidBitmap(30, 30, kRed);
     LKSetEnableBitmap(button.Get(), glyph.Get());
@@ -241,8 +255,7 @@ TEST_F(LumikeyPaint, EmbossTakesOnlyTheTopLeftOfALargeGlyph)
     EXPECT_EQ(image.CountColor(kRed, Whole(image)), 0);
 }
 
-TEST_F(LumikeyPaint, DisabledCaptionIsEtched)
-{
+TEST_F(LumikeyPaint, DisabledCaptionIsEtched) {
     Window button = Button({"HHHH", nullptr, 0, 60, 40});
     const RECT rcStrip{2, 40 - 15, 57, 37};  // inside the frame and the edges
     const Image enabledImage = Render(button.Get());
@@ -261,8 +274,7 @@ TEST_F(LumikeyPaint, DisabledCaptionIsEtched)
     EXPECT_GT(nEtched, 0);
 }
 
-TEST_F(LumikeyPaint, FocusRectangleOutlinesTheContent)
-{
+TEST_F(LumikeyPaint, FocusRectangleOutlinesTheContent) {
     struct Case {
         const char* name;
         DWORD style;
@@ -288,8 +300,7 @@ TEST_F(LumikeyPaint, FocusRectangleOutlinesTheContent)
         int nLeft = 0, nRight = 0, nTop = 0, nBottom = 0, nStray = 0;
         for (int y = 0; y < focused.cy; ++y) {
             for (int x = 0; x < focused.cx; ++x) {
-                if (focused.At(x, y) == unfocused.At(x, y))
-                    continue;
+                if (focused.At(x, y) == unfocused.At(x, y)) continue;
                 const bool fInside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
                 nLeft += fInside && x == r.left;
                 nRight += fInside && x == r.right - 1;
@@ -306,8 +317,7 @@ TEST_F(LumikeyPaint, FocusRectangleOutlinesTheContent)
     }
 }
 
-TEST_F(LumikeyPaint, ColorChangeKeepsDrawingInTheSystemColours)
-{
+TEST_F(LumikeyPaint, ColorChangeKeepsDrawingInTheSystemColours) {
     Window button = Button({"", nullptr, 0, 40, 30});
     EXPECT_EQ(LKColorChange(), TRUE);
     EXPECT_EQ(LKColorChange(), TRUE);
@@ -316,15 +326,15 @@ TEST_F(LumikeyPaint, ColorChangeKeepsDrawingInTheSystemColours)
 }
 
 // On screen: every state change shows at once, drawn exactly as WM_PRINTCLIENT draws it.
-TEST_F(LumikeyPaint, StateChangesRepaintAtOnce)
-{
+TEST_F(LumikeyPaint, StateChangesRepaintAtOnce) {
     struct Case {
         const char* name;
         std::function<void(HWND)> act;
     };
     const Case cases[] = {
         {"press", [](HWND b) { SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, Point(5, 5)); }},
-        {"drag out", [](HWND b) {
+        {"drag out",
+         [](HWND b) {
              SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, Point(5, 5));
              UpdateWindow(GetParent(b));
              SendMessageA(b, WM_MOUSEMOVE, MK_LBUTTON, Point(80, 5));

@@ -7,15 +7,13 @@ namespace {
 
 constexpr char kParentClass[] = "LumikeyTestParent";
 
-std::uint32_t ToDibPixel(COLORREF clr)
-{
+std::uint32_t ToDibPixel(COLORREF clr) {
     return (static_cast<std::uint32_t>(GetRValue(clr)) << 16) | (static_cast<std::uint32_t>(GetGValue(clr)) << 8) |
            GetBValue(clr);
 }
 
 // A top-down 32-bpp DIB section; bits point at its pixels.
-HBITMAP MakeDib(int cx, int cy, std::uint32_t** ppBits)
-{
+HBITMAP MakeDib(int cx, int cy, std::uint32_t** ppBits) {
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
     bmi.bmiHeader.biWidth = cx;
@@ -29,11 +27,9 @@ HBITMAP MakeDib(int cx, int cy, std::uint32_t** ppBits)
     return hbm;
 }
 
-void RegisterParentClass(WNDPROC pfnWndProc)
-{
+void RegisterParentClass(WNDPROC pfnWndProc) {
     WNDCLASSA wc{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), kParentClass, &wc))
-        return;
+    if (GetClassInfoA(GetModuleHandleA(nullptr), kParentClass, &wc)) return;
     wc.lpfnWndProc = pfnWndProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -43,8 +39,7 @@ void RegisterParentClass(WNDPROC pfnWndProc)
 
 // Paints a window's client area into a fresh DIB; the painter gets a DC holding it.
 template <typename Painter>
-Image PaintInto(HWND hwnd, Painter paint)
-{
+Image PaintInto(HWND hwnd, Painter paint) {
     RECT rc{};
     GetClientRect(hwnd, &rc);
     Image image;
@@ -52,12 +47,10 @@ Image PaintInto(HWND hwnd, Painter paint)
     image.cy = rc.bottom;
     std::uint32_t* pBits = nullptr;
     HBITMAP hbm = MakeDib(image.cx, image.cy, &pBits);
-    if (!hbm)
-        return image;
+    if (!hbm) return image;
     HDC hdc = CreateCompatibleDC(nullptr);
     HGDIOBJ hOld = SelectObject(hdc, hbm);
-    for (int i = 0; i < image.cx * image.cy; ++i)
-        pBits[i] = ToDibPixel(kUnpainted);
+    for (int i = 0; i < image.cx * image.cy; ++i) pBits[i] = ToDibPixel(kUnpainted);
     paint(hdc, image.cx, image.cy);
     GdiFlush();
     image.bits.assign(pBits, pBits + image.cx * image.cy);
@@ -69,8 +62,7 @@ Image PaintInto(HWND hwnd, Painter paint)
 
 }  // namespace
 
-TestParent::TestParent()
-{
+TestParent::TestParent() {
     RegisterParentClass(&TestParent::WndProc);
     constexpr DWORD kStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
     m_window = Window(CreateWindowExA(0, kParentClass, "Lumikey test", kStyle, 10, 10, 300, 200, nullptr, nullptr,
@@ -78,8 +70,7 @@ TestParent::TestParent()
     SetWindowLongPtrA(Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-LRESULT CALLBACK TestParent::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK TestParent::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TestParent*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self && (msg == WM_COMMAND || msg == LKN_MOUSEMOVE)) {
         self->received.push_back(Received{hwnd, msg, wParam, lParam});
@@ -88,66 +79,51 @@ LRESULT CALLBACK TestParent::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-int TestParent::Count(UINT msg) const
-{
+int TestParent::Count(UINT msg) const {
     int n = 0;
-    for (const Received& r : received)
-        n += r.msg == msg ? 1 : 0;
+    for (const Received& r : received) n += r.msg == msg ? 1 : 0;
     return n;
 }
 
-Window CreateButton(HWND hwndParent, const ButtonSpec& spec)
-{
+Window CreateButton(HWND hwndParent, const ButtonSpec& spec) {
     return Window(CreateWindowExA(0, LUMIKEY_CLASSNAME, spec.caption, WS_CHILD | WS_VISIBLE | spec.style, 10, 10,
-                                  spec.cx, spec.cy, hwndParent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                  spec.cx, spec.cy, hwndParent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
                                   GetModuleHandleA(nullptr), const_cast<char*>(spec.tip)));
 }
 
-Bitmap MakeSplitBitmap(int cx, int cy, COLORREF clrLeft, COLORREF clrRight)
-{
+Bitmap MakeSplitBitmap(int cx, int cy, COLORREF clrLeft, COLORREF clrRight) {
     std::uint32_t* pBits = nullptr;
     HBITMAP hbm = MakeDib(cx, cy, &pBits);
     if (hbm) {
         for (int y = 0; y < cy; ++y)
-            for (int x = 0; x < cx; ++x)
-                pBits[y * cx + x] = ToDibPixel(x < cx / 2 ? clrLeft : clrRight);
+            for (int x = 0; x < cx; ++x) pBits[y * cx + x] = ToDibPixel(x < cx / 2 ? clrLeft : clrRight);
         GdiFlush();
     }
     return Bitmap(hbm);
 }
 
-Bitmap MakeSolidBitmap(int cx, int cy, COLORREF clr)
-{
-    return MakeSplitBitmap(cx, cy, clr, clr);
-}
+Bitmap MakeSolidBitmap(int cx, int cy, COLORREF clr) { return MakeSplitBitmap(cx, cy, clr, clr); }
 
-COLORREF Image::At(int x, int y) const
-{
-    if (x < 0 || y < 0 || x >= cx || y >= cy)
-        return CLR_INVALID;
+COLORREF Image::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= cx || y >= cy) return CLR_INVALID;
     const std::uint32_t px = bits[static_cast<size_t>(y) * cx + x];
     return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
 }
 
-int Image::CountColor(COLORREF clr, const RECT& rc) const
-{
+int Image::CountColor(COLORREF clr, const RECT& rc) const {
     int n = 0;
     for (int y = rc.top; y < rc.bottom; ++y)
-        for (int x = rc.left; x < rc.right; ++x)
-            n += At(x, y) == clr ? 1 : 0;
+        for (int x = rc.left; x < rc.right; ++x) n += At(x, y) == clr ? 1 : 0;
     return n;
 }
 
-Image Render(HWND hwnd)
-{
+Image Render(HWND hwnd) {
     return PaintInto(hwnd, [hwnd](HDC hdc, int, int) {
         SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hdc), PRF_CLIENT);
     });
 }
 
-Image Capture(HWND hwnd)
-{
+Image Capture(HWND hwnd) {
     return PaintInto(hwnd, [hwnd](HDC hdc, int cx, int cy) {
         HDC hdcWindow = GetDC(hwnd);
         BitBlt(hdc, 0, 0, cx, cy, hdcWindow, 0, 0, SRCCOPY);
@@ -155,27 +131,21 @@ Image Capture(HWND hwnd)
     });
 }
 
-DialogTemplate::DialogTemplate(DWORD style, short cx, short cy)
-{
+DialogTemplate::DialogTemplate(DWORD style, short cx, short cy) {
     m_words = {LOWORD(style), HIWORD(style), 0, 0, 0, 10, 10, static_cast<WORD>(cx), static_cast<WORD>(cy)};
     m_words.insert(m_words.end(), {0, 0, 0});  // no menu, the standard class, no title
 }
 
-void DialogTemplate::AlignToDword()
-{
-    if (m_words.size() % 2 != 0)
-        m_words.push_back(0);
+void DialogTemplate::AlignToDword() {
+    if (m_words.size() % 2 != 0) m_words.push_back(0);
 }
 
-void DialogTemplate::AddString(const wchar_t* psz)
-{
-    for (; *psz; ++psz)
-        m_words.push_back(static_cast<WORD>(*psz));
+void DialogTemplate::AddString(const wchar_t* psz) {
+    for (; *psz; ++psz) m_words.push_back(static_cast<WORD>(*psz));
     m_words.push_back(0);
 }
 
-void DialogTemplate::AddItemHeader(DWORD style, WORD id, short x, short y, short cx, short cy)
-{
+void DialogTemplate::AddItemHeader(DWORD style, WORD id, short x, short y, short cx, short cy) {
     AlignToDword();
     m_words.insert(m_words.end(), {LOWORD(style), HIWORD(style), 0, 0, static_cast<WORD>(x), static_cast<WORD>(y),
                                    static_cast<WORD>(cx), static_cast<WORD>(cy), id});
@@ -183,17 +153,14 @@ void DialogTemplate::AddItemHeader(DWORD style, WORD id, short x, short y, short
 }
 
 void DialogTemplate::AddItem(const wchar_t* pszClass, const wchar_t* pszText, DWORD style, WORD id, short x, short y,
-                             short cx, short cy)
-{
+                             short cx, short cy) {
     AddItemHeader(style, id, x, y, cx, cy);
     AddString(pszClass);
     AddString(pszText);
     m_words.push_back(0);  // no creation data
 }
 
-void DialogTemplate::AddButtonItem(const wchar_t* pszText, DWORD style, WORD id, short x, short y, short cx,
-                                   short cy)
-{
+void DialogTemplate::AddButtonItem(const wchar_t* pszText, DWORD style, WORD id, short x, short y, short cx, short cy) {
     constexpr WORD kButtonAtom = 0x0080;
     AddItemHeader(style, id, x, y, cx, cy);
     m_words.insert(m_words.end(), {0xFFFF, kButtonAtom});

@@ -15,8 +15,7 @@ public:
     explicit Window(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
     ~Window() { Reset(); }
     Window(Window&& other) noexcept : m_hwnd(std::exchange(other.m_hwnd, nullptr)) {}
-    Window& operator=(Window&& other) noexcept
-    {
+    Window& operator=(Window&& other) noexcept {
         if (this != &other) {
             Reset();
             m_hwnd = std::exchange(other.m_hwnd, nullptr);
@@ -27,10 +26,8 @@ public:
     Window& operator=(const Window&) = delete;
 
     HWND Get() const { return m_hwnd; }
-    void Reset()
-    {
-        if (m_hwnd && IsWindow(m_hwnd))
-            DestroyWindow(m_hwnd);
+    void Reset() {
+        if (m_hwnd && IsWindow(m_hwnd)) DestroyWindow(m_hwnd);
         m_hwnd = nullptr;
     }
 
@@ -42,10 +39,8 @@ private:
 class Bitmap {
 public:
     explicit Bitmap(HBITMAP hbm = nullptr) : m_hbm(hbm) {}
-    ~Bitmap()
-    {
-        if (m_hbm)
-            DeleteObject(m_hbm);
+    ~Bitmap() {
+        if (m_hbm) DeleteObject(m_hbm);
     }
     Bitmap(Bitmap&& other) noexcept : m_hbm(std::exchange(other.m_hbm, nullptr)) {}
     Bitmap(const Bitmap&) = delete;
@@ -123,8 +118,8 @@ Image Capture(HWND hwnd);
 class DialogTemplate {
 public:
     DialogTemplate(DWORD style, short cx, short cy);
-    void AddItem(const wchar_t* pszClass, const wchar_t* pszText, DWORD style, WORD id, short x, short y,
-                 short cx, short cy);
+    void AddItem(const wchar_t* pszClass, const wchar_t* pszText, DWORD style, WORD id, short x, short y, short cx,
+                 short cy);
     void AddButtonItem(const wchar_t* pszText, DWORD style, WORD id, short x, short y, short cx, short cy);
     const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_words.data()); }
 
@@ -136,8 +131,7 @@ private:
 };
 
 // Mouse coordinates as the system packs them.
-inline LPARAM Point(int x, int y)
-{
+inline LPARAM Point(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
 }
 

@@ -11,8 +11,7 @@ using namespace lktest;
 
 namespace {
 
-TTTOOLINFOA ToolOf(HWND hwndButton, char* pszText)
-{
+TTTOOLINFOA ToolOf(HWND hwndButton, char* pszText) {
     TTTOOLINFOA ti{};
     ti.cbSize = sizeof(ti);
     ti.hwnd = hwndButton;
@@ -22,31 +21,27 @@ TTTOOLINFOA ToolOf(HWND hwndButton, char* pszText)
 }
 
 // The text the tooltip would show, fetched through the tooltip itself.
-std::string ShownText(HWND hwndButton)
-{
+std::string ShownText(HWND hwndButton) {
     char szText[256] = {};
     TTTOOLINFOA ti = ToolOf(hwndButton, szText);
     SendMessageA(LumikeyRecord(hwndButton)->hwndTip, TTM_GETTEXTA, sizeof(szText), reinterpret_cast<LPARAM>(&ti));
     return szText;
 }
 
-RECT ToolRect(HWND hwndButton)
-{
+RECT ToolRect(HWND hwndButton) {
     char szText[256] = {};
     TTTOOLINFOA ti = ToolOf(hwndButton, szText);
     SendMessageA(LumikeyRecord(hwndButton)->hwndTip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti));
     return ti.rect;
 }
 
-bool SameRect(const RECT& a, const RECT& b)
-{
+bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 }  // namespace
 
-TEST(LumikeyTooltip, IsSetUpOverTheWholeButton)
-{
+TEST(LumikeyTooltip, IsSetUpOverTheWholeButton) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"", "Zero the input", 0, 40, 30});
     HWND hwndTip = LumikeyRecord(button.Get())->hwndTip;
@@ -70,8 +65,7 @@ TEST(LumikeyTooltip, IsSetUpOverTheWholeButton)
     EXPECT_EQ(ti.lpszText, LPSTR_TEXTCALLBACKA);
 }
 
-TEST(LumikeyTooltip, TextComesFromTheRecordOnDemand)
-{
+TEST(LumikeyTooltip, TextComesFromTheRecordOnDemand) {
     struct Case {
         const char* name;
         const char* tip;
@@ -94,8 +88,7 @@ TEST(LumikeyTooltip, TextComesFromTheRecordOnDemand)
     }
 }
 
-TEST(LumikeyTooltip, AnswersWideRequestsAndIgnoresOtherSenders)
-{
+TEST(LumikeyTooltip, AnswersWideRequestsAndIgnoresOtherSenders) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"", "Hold"});
     HWND hwndTip = LumikeyRecord(button.Get())->hwndTip;
@@ -112,8 +105,7 @@ TEST(LumikeyTooltip, AnswersWideRequestsAndIgnoresOtherSenders)
     EXPECT_EQ(foreign.lpszText, nullptr);
 }
 
-TEST(LumikeyTooltip, ToolFollowsResize)
-{
+TEST(LumikeyTooltip, ToolFollowsResize) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"", "Resize me", 0, 40, 30});
     for (const SIZE& size : {SIZE{70, 50}, SIZE{20, 10}}) {
@@ -124,8 +116,7 @@ TEST(LumikeyTooltip, ToolFollowsResize)
     }
 }
 
-TEST(LumikeyTooltip, GoesWithItsButton)
-{
+TEST(LumikeyTooltip, GoesWithItsButton) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"", "Bye"});
     HWND hwndTip = LumikeyRecord(button.Get())->hwndTip;

@@ -20,8 +20,7 @@ struct BmpSpec {
 };
 
 inline void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
 inline uint32_t BmpStride(int width, int bitCount) { return (uint32_t(width) * bitCount + 31) / 32 * 4; }
@@ -93,8 +92,7 @@ inline std::vector<uint8_t> BuildBmp(const BmpSpec& s) {
         out.push_back(GetBValue(c));
         out.push_back(GetGValue(c));
         out.push_back(GetRValue(c));
-        if (!core)
-            out.push_back(0);
+        if (!core) out.push_back(0);
     }
     out.insert(out.end(), s.gapBeforeBits, 0xEE);
     out.insert(out.end(), bits.begin(), bits.end());
@@ -103,11 +101,10 @@ inline std::vector<uint8_t> BuildBmp(const BmpSpec& s) {
 
 // Offsets of header fields in a file that has the 14-byte file header and a 40-byte header.
 namespace bmpoff {
-constexpr size_t kOffBits = 10, kSize = 14, kWidth = 18, kHeight = 22, kPlanes = 26, kBitCount = 28,
-                 kCompression = 30, kSizeImage = 34, kClrUsed = 46;
+constexpr size_t kOffBits = 10, kSize = 14, kWidth = 18, kHeight = 22, kPlanes = 26, kBitCount = 28, kCompression = 30,
+                 kSizeImage = 34, kClrUsed = 46;
 }
 
 inline void Patch(std::vector<uint8_t>& file, size_t offset, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        file[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    for (int i = 0; i < bytes; ++i) file[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }

@@ -85,8 +85,7 @@ TEST(ControlsButtonGrid, LayoutRectangleArithmetic) {
         g.SetSpacing(row.hSpace, row.vSpace);
         g.SetLayout(row.x, row.y, row.rows, row.columns, row.cellH, row.cellW);
         const RECT rc = GridRect(g);
-        EXPECT_TRUE(EqualRect(&rc, &row.expected))
-            << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+        EXPECT_TRUE(EqualRect(&rc, &row.expected)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
     }
 }
 
@@ -117,8 +116,7 @@ TEST(ControlsButtonGrid, MoveToWrapsRowsAndKeepsTheSize) {
     EXPECT_EQ(after.top, 200);
     EXPECT_EQ(after.right - after.left, before.right - before.left);
     EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
-    const POINT expected[7] = {{100, 204}, {153, 204}, {206, 204}, {100, 228},
-                               {153, 228}, {206, 228}, {100, 252}};
+    const POINT expected[7] = {{100, 204}, {153, 204}, {206, 204}, {100, 228}, {153, 228}, {206, 228}, {100, 252}};
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(g.items[i]->x, expected[i].x);
@@ -162,8 +160,7 @@ TEST(ControlsButtonGrid, SelectItemMovesTheSelection) {
         g.grid.SelectItem(row.next, row.redraw);
         EXPECT_EQ(g.log, row.log);
         EXPECT_EQ(g.grid.GetSelectedIndex(), row.next);
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(g.items[i]->selected, i == row.next) << "item " << i;
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(g.items[i]->selected, i == row.next) << "item " << i;
     }
 }
 

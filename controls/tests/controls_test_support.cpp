@@ -75,8 +75,7 @@ struct TestApp {
         ResetFakes();
     }
     ~TestApp() {
-        for (tagGS* gs : g_documents)
-            std::free(gs);
+        for (tagGS* gs : g_documents) std::free(gs);
     }
 };
 TestApp g_testApp;
@@ -92,8 +91,7 @@ void ResetFakes() {
     g_notify.formatMeasurementResult = FakeFormatMeasurementResult;
     g_notify.getMeasurementDocument = FakeGetMeasurementDocument;
     g_notify.setMeasurementCaptions = FakeSetMeasurementCaptions;
-    for (uint16_t& p : g_script.permissions)
-        p = 1;
+    for (uint16_t& p : g_script.permissions) p = 1;
     g_script.lessonFolder = nullptr;
 }
 
@@ -104,8 +102,8 @@ tagGS* NewDocument() {
 }
 
 TestParent::TestParent(int width, int height) {
-    m_hwnd = CreateWindowExA(0, kParentClass, "Controls test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20,
-                             width, height, nullptr, nullptr, g_app->hInstance, nullptr);
+    m_hwnd = CreateWindowExA(0, kParentClass, "Controls test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, width,
+                             height, nullptr, nullptr, g_app->hInstance, nullptr);
     g_parentCommands[m_hwnd].clear();
     UpdateWindow(m_hwnd);
 }
@@ -150,21 +148,18 @@ bool TempFolder::MakeDirs(const std::string& relative) const {
     size_t start = 0;
     while (start <= relative.size()) {
         size_t end = relative.find('\\', start);
-        if (end == std::string::npos)
-            end = relative.size();
+        if (end == std::string::npos) end = relative.size();
         path += "\\" + relative.substr(start, end - start);
-        if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
+        if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
         start = end + 1;
     }
     return true;
 }
 
 bool TempFolder::WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const {
-    HANDLE file = CreateFileA(Sub(relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    HANDLE file =
+        CreateFileA(Sub(relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);

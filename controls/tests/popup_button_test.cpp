@@ -37,8 +37,7 @@ protected:
         ASSERT_EQ(b.Create(parent.hwnd(), &rc, kButtonId, menu, autoWidth), 1);
     }
     static void AppendItems(PopupButton& b, int count) {
-        for (int i = 0; i < count; ++i)
-            ASSERT_EQ(b.AppendItem(("Ch" + std::to_string(i + 1)).c_str(), i), 1);
+        for (int i = 0; i < count; ++i) ASSERT_EQ(b.AppendItem(("Ch" + std::to_string(i + 1)).c_str(), i), 1);
     }
     static bool IsChecked(HMENU menu, UINT id) {
         const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
@@ -104,10 +103,8 @@ bool OnOutline(int x, int y) {
 // bottom and right; what it should show at (x, y), or the sentinel where it does not run.
 COLORREF EdgeColor(int x, int y) {
     const int r = kWidth - 1, b = kHeight - 1;
-    if ((x == 0 && y >= 1) || (y == 0 && x < r))
-        return GetSysColor(COLOR_BTNHIGHLIGHT);
-    if ((y == b && x >= 1) || (x == r && y >= 1))
-        return GetSysColor(COLOR_BTNSHADOW);
+    if ((x == 0 && y >= 1) || (y == 0 && x < r)) return GetSysColor(COLOR_BTNHIGHLIGHT);
+    if ((y == b && x >= 1) || (x == r && y >= 1)) return GetSysColor(COLOR_BTNSHADOW);
     return kSentinel;
 }
 bool OnEdge(int x, int y) { return x == 0 || y == 0 || x == kWidth - 1 || y == kHeight - 1; }
@@ -158,8 +155,7 @@ struct MenuDriver {
             SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuDriver::Proc)));
     }
     ~MenuDriver() {
-        if (IsWindow(button))
-            SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        if (IsWindow(button)) SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         s_active = nullptr;
     }
     static BOOL CALLBACK FindMenuWindow(HWND hwnd, LPARAM out) {
@@ -176,13 +172,11 @@ struct MenuDriver {
         if (msg == WM_INITMENUPOPUP) {
             ++self->popups;
             self->shown = reinterpret_cast<HMENU>(wParam);
-            for (WPARAM key : self->keys)
-                PostMessageA(hwnd, WM_KEYDOWN, key, 0);
+            for (WPARAM key : self->keys) PostMessageA(hwnd, WM_KEYDOWN, key, 0);
         } else if (msg == WM_MENUSELECT && self->menuRect.right == 0) {
             HWND menuWindow = nullptr;
             EnumThreadWindows(GetCurrentThreadId(), &MenuDriver::FindMenuWindow, reinterpret_cast<LPARAM>(&menuWindow));
-            if (menuWindow)
-                GetWindowRect(menuWindow, &self->menuRect);
+            if (menuWindow) GetWindowRect(menuWindow, &self->menuRect);
         }
         return CallWindowProcA(self->original, hwnd, msg, wParam, lParam);
     }
@@ -204,8 +198,7 @@ public:
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HCBT_SETFOCUS)
-            s_targets.push_back(reinterpret_cast<HWND>(wParam));
+        if (code == HCBT_SETFOCUS) s_targets.push_back(reinterpret_cast<HWND>(wParam));
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
     static std::vector<HWND> s_targets;
@@ -473,8 +466,7 @@ TEST_F(ControlsPopupButton, CalculateChoiceOpensTheOwnersDialog) {
         PopupButton b;
         CreateButton(b, MAKEINTRESOURCEA(testsupport::kMenuResourceId));
         b.SelectItem(row.checkedIndex);
-        if (row.owner)
-            b.SetUserData(owner);
+        if (row.owner) b.SetUserData(owner);
         {
             MenuDriver driver(b.GetWindow(), {VK_ESCAPE});
             SendMessageA(b.GetWindow(), row.msg, row.keys, MAKELPARAM(5, 5));

@@ -34,8 +34,7 @@ TEST(ControlsShortString, KeepsWholeTextAndCapsLengthByte) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.length);
         std::string text(row.length, ' ');
-        for (size_t i = 0; i < row.length; ++i)
-            text[i] = static_cast<char>('a' + i % 26);
+        for (size_t i = 0; i < row.length; ++i) text[i] = static_cast<char>('a' + i % 26);
         ShortString s;
         ASSERT_EQ(s.Assign(text.c_str()), 1);
         EXPECT_EQ(s.LengthByte(), row.lengthByte);
@@ -150,20 +149,17 @@ TEST(ControlsHls, OutOfScaleInputSaturatesInsteadOfWrapping) {
 
 namespace {
 
-const std::vector<COLORREF> kPalette16 = {
-    RGB(0, 0, 0),     RGB(128, 0, 0),   RGB(0, 128, 0),   RGB(128, 128, 0), RGB(0, 0, 128),   RGB(128, 0, 128),
-    RGB(0, 128, 128), RGB(192, 192, 192), RGB(128, 128, 128), RGB(255, 0, 0), RGB(0, 255, 0), RGB(255, 255, 0),
-    RGB(0, 0, 255),   RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255)};
+const std::vector<COLORREF> kPalette16 = {RGB(0, 0, 0),       RGB(128, 0, 0),   RGB(0, 128, 0),   RGB(128, 128, 0),
+                                          RGB(0, 0, 128),     RGB(128, 0, 128), RGB(0, 128, 128), RGB(192, 192, 192),
+                                          RGB(128, 128, 128), RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(255, 255, 0),
+                                          RGB(0, 0, 255),     RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255)};
 
 std::vector<COLORREF> Palette(int bitCount) {
     std::vector<COLORREF> p;
-    if (bitCount == 4)
-        return kPalette16;
-    if (bitCount == 1)
-        return {RGB(10, 20, 30), RGB(250, 240, 230)};
+    if (bitCount == 4) return kPalette16;
+    if (bitCount == 1) return {RGB(10, 20, 30), RGB(250, 240, 230)};
     if (bitCount == 8)
-        for (int i = 0; i < 256; ++i)
-            p.push_back(RGB(i, 255 - i, (i * 7) & 0xFF));
+        for (int i = 0; i < 256; ++i) p.push_back(RGB(i, 255 - i, (i * 7) & 0xFF));
     return p;
 }
 
@@ -177,8 +173,7 @@ BmpSpec TestImage(int bitCount, BmpHeader header, bool fileHeader) {
     s.palette = Palette(bitCount);
     const int colors = static_cast<int>(s.palette.size());
     s.pixel = [colors](int x, int y) -> uint32_t {
-        if (colors)
-            return uint32_t(x + 3 * y) % colors;
+        if (colors) return uint32_t(x + 3 * y) % colors;
         return RGB(x * 30 + 5, y * 80 + 7, (x * y * 11) & 0xFF);
     };
     return s;
@@ -203,8 +198,7 @@ std::vector<COLORREF> ReadPixels(HBITMAP bmp, int width, int height) {
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(lines, height);
     std::vector<COLORREF> out;
-    for (uint32_t px : raw)
-        out.push_back(RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF));
+    for (uint32_t px : raw) out.push_back(RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF));
     return out;
 }
 
@@ -224,8 +218,7 @@ class Bitmap {
 public:
     explicit Bitmap(HBITMAP h) : m_h(h) {}
     ~Bitmap() {
-        if (m_h)
-            DeleteObject(m_h);
+        if (m_h) DeleteObject(m_h);
     }
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
@@ -304,23 +297,21 @@ TEST(ControlsLoadDib, BitsOffsetSkipsJunkAfterPalette) {
 TEST(ControlsLoadDib, RunLengthImageSmallerThanItsPixelsLoads) {
     // 600 x 2 pixels in 8-bit runs: the file is far smaller than the unpacked image.
     const std::vector<COLORREF> palette = {RGB(0, 0, 0), RGB(200, 30, 60), RGB(20, 220, 90), RGB(0, 0, 255)};
-    const std::vector<uint8_t> runs = {255, 1, 255, 1, 90, 2, 0, 0,   // bottom row: 510 of colour 1, 90 of 2
-                                       255, 3, 255, 3, 90, 3, 0, 0,   // top row: all colour 3
-                                       0, 1};                          // end of bitmap
+    const std::vector<uint8_t> runs = {255, 1, 255, 1, 90, 2, 0, 0,  // bottom row: 510 of colour 1, 90 of 2
+                                       255, 3, 255, 3, 90, 3, 0, 0,  // top row: all colour 3
+                                       0,   1};                      // end of bitmap
     std::vector<uint8_t> file = {'B', 'M'};
     const uint32_t bitsAt = 14 + 40 + 4 * static_cast<uint32_t>(palette.size());
     PutLe(file, bitsAt + static_cast<uint32_t>(runs.size()), 4);
     PutLe(file, 0, 4);
     PutLe(file, bitsAt, 4);
-    for (uint32_t v : {40u, 600u, 2u})
-        PutLe(file, v, 4);
+    for (uint32_t v : {40u, 600u, 2u}) PutLe(file, v, 4);
     PutLe(file, 1, 2);
     PutLe(file, 8, 2);
     for (uint32_t v : {uint32_t(BI_RLE8), uint32_t(runs.size()), 0u, 0u, uint32_t(palette.size()), 0u})
         PutLe(file, v, 4);
     for (COLORREF c : palette)
-        for (uint8_t byte : {GetBValue(c), GetGValue(c), GetRValue(c), uint8_t(0)})
-            file.push_back(byte);
+        for (uint8_t byte : {GetBValue(c), GetGValue(c), GetRValue(c), uint8_t(0)}) file.push_back(byte);
     file.insert(file.end(), runs.begin(), runs.end());
     ASSERT_LT(file.size(), 600u * 2u);
 
@@ -343,8 +334,7 @@ TEST(ControlsLoadDib, EveryTruncationFails) {
             for (size_t length = 0; length < file.size(); ++length) {
                 HBITMAP bmp = LoadDibMemory(file.data(), length);
                 EXPECT_EQ(bmp, nullptr) << "length " << length << " of " << file.size();
-                if (bmp)
-                    DeleteObject(bmp);
+                if (bmp) DeleteObject(bmp);
             }
         }
 }
@@ -392,13 +382,11 @@ TEST(ControlsLoadDib, DamagedHeadersFail) {
         Patch(bad, row.offset, row.value, row.bytes);
         HBITMAP bmp = LoadDibMemory(bad.data(), bad.size());
         EXPECT_EQ(bmp, nullptr);
-        if (bmp)
-            DeleteObject(bmp);
+        if (bmp) DeleteObject(bmp);
         ASSERT_TRUE(dir.WriteFile("bad.bmp", bad));
         bmp = LoadDibFile(dir.Sub("bad.bmp").c_str());
         EXPECT_EQ(bmp, nullptr);
-        if (bmp)
-            DeleteObject(bmp);
+        if (bmp) DeleteObject(bmp);
     }
 }
 
@@ -421,8 +409,7 @@ TEST(ControlsLoadDib, RandomHeaderDamageNeverYieldsABrokenBitmap) {
     for (int round = 0; round < 3000; ++round) {
         std::vector<uint8_t> bad = good;
         const int flips = 1 + next() % 4;
-        for (int i = 0; i < flips; ++i)
-            bad[next() % 54] = static_cast<uint8_t>(next());
+        for (int i = 0; i < flips; ++i) bad[next() % 54] = static_cast<uint8_t>(next());
         const size_t length = (next() % 8 == 0) ? next() % bad.size() : bad.size();
         HBITMAP bmp = LoadDibMemory(bad.data(), length);
         if (bmp) {
@@ -447,8 +434,7 @@ namespace {
 std::vector<UINT> g_posFlags;
 WNDPROC g_staticProc;
 LRESULT CALLBACK RecordPosChanges(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_WINDOWPOSCHANGING)
-        g_posFlags.push_back(reinterpret_cast<WINDOWPOS*>(lParam)->flags);
+    if (msg == WM_WINDOWPOSCHANGING) g_posFlags.push_back(reinterpret_cast<WINDOWPOS*>(lParam)->flags);
     return CallWindowProcA(g_staticProc, hwnd, msg, wParam, lParam);
 }
 }  // namespace
@@ -487,7 +473,8 @@ TEST(ControlsCenterWindow, CentresOrPinsToTopLeft) {
         // Size, z-order and activation are left alone.
         ASSERT_FALSE(g_posFlags.empty());
         for (UINT flags : g_posFlags)
-            EXPECT_EQ(flags & (SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE), UINT(SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+            EXPECT_EQ(flags & (SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE),
+                      UINT(SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_staticProc));
         DestroyWindow(hwnd);
     }

@@ -26,8 +26,7 @@ struct stLengthPrompt {
 };
 
 // The remembered length, selected for typing over.
-void OnLengthInit(HWND dlg, stLengthPrompt* prompt)
-{
+void OnLengthInit(HWND dlg, stLengthPrompt* prompt) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(prompt));
     HandleTheDialog(dlg, IDD_FIRMWARE_LENGTH);
     SetDlgItemTextA(dlg, IDC_FIRMWARE_LENGTH, g_firmwareLength);
@@ -36,8 +35,7 @@ void OnLengthInit(HWND dlg, stLengthPrompt* prompt)
 }
 
 // OK keeps the text (and remembers it); Cancel leaves the caller's buffer alone.
-void OnLengthCommand(HWND dlg, int id)
-{
+void OnLengthCommand(HWND dlg, int id) {
     auto* prompt = reinterpret_cast<stLengthPrompt*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (id == IDOK && prompt) {
         GetDlgItemTextA(dlg, IDC_FIRMWARE_LENGTH, prompt->text, prompt->size);
@@ -48,8 +46,7 @@ void OnLengthCommand(HWND dlg, int id)
     }
 }
 
-INT_PTR CALLBACK LengthProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam)
-{
+INT_PTR CALLBACK LengthProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: OnLengthInit(dlg, reinterpret_cast<stLengthPrompt*>(lParam)); return FALSE;
     case WM_COMMAND: OnLengthCommand(dlg, LOWORD(wParam)); return TRUE;
@@ -59,14 +56,10 @@ INT_PTR CALLBACK LengthProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam
 
 // ---- Dialog 1200 ----
 
-void Beep()
-{
-    MessageBeep(MB_OK);
-}
+void Beep() { MessageBeep(MB_OK); }
 
 // "Status = %u Error code = %u" from the unit's status (the refresh button's text has three spaces).
-void FillStatus(HWND dlg, bool refreshed)
-{
+void FillStatus(HWND dlg, bool refreshed) {
     uint8_t status[4];
     if (!g_unitLink.QueryCommand(kCmdStatus, 0, nullptr, sizeof(status), status)) {
         Beep();
@@ -79,25 +72,21 @@ void FillStatus(HWND dlg, bool refreshed)
 }
 
 // The unit information text; a unit that does not answer beeps.
-void FillInfo(HWND dlg)
-{
+void FillInfo(HWND dlg) {
     char info[kVK40InfoChars];
-    if (!FormatUnitInfo(info, sizeof(info)))
-        Beep();
+    if (!FormatUnitInfo(info, sizeof(info))) Beep();
     SetDlgItemTextA(dlg, IDC_ABOUT_INFO, info);
 }
 
 // The program mode last sent decides which of the dump and the run-firmware buttons is off.
-void ShowProgramMode(HWND dlg)
-{
+void ShowProgramMode(HWND dlg) {
     const bool firmware = g_lastProgramMode == kProgramModeFirmware;
     EnableWindow(GetDlgItem(dlg, IDC_ABOUT_DUMP), firmware ? FALSE : TRUE);
     EnableWindow(GetDlgItem(dlg, IDC_ABOUT_FIRMWARE_MODE), firmware ? TRUE : FALSE);
 }
 
 // The box stands in the middle of the desktop.
-void CentreOnDesktop(HWND dlg)
-{
+void CentreOnDesktop(HWND dlg) {
     RECT r;
     RECT desktop;
     GetWindowRect(dlg, &r);
@@ -109,8 +98,7 @@ void CentreOnDesktop(HWND dlg)
 }
 
 // Texts, status, information, the option and the mode buttons; the spare control hidden.
-void OnAboutInit(HWND dlg, stAcq* acq)
-{
+void OnAboutInit(HWND dlg, stAcq* acq) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(acq));
     hwndGetDlg = dlg;
     HandleTheDialog(dlg, IDD_DRIVER_ABOUT);
@@ -123,19 +111,16 @@ void OnAboutInit(HWND dlg, stAcq* acq)
 }
 
 // The description as edited, back to the unit in its 128-byte field.
-void StoreInfo(HWND dlg)
-{
+void StoreInfo(HWND dlg) {
     char text[kStoredDescriptionBytes + 1] = {};
     GetDlgItemTextA(dlg, IDC_ABOUT_INFO, text, sizeof(text));
     uint8_t data[kStoredDescriptionBytes] = {};
     memcpy(data, text, strnlen(text, sizeof(data)));
-    if (!g_unitLink.SetCommand(kCmdStoreDescription, sizeof(data), data))
-        Beep();
+    if (!g_unitLink.SetCommand(kCmdStoreDescription, sizeof(data), data)) Beep();
 }
 
 // Command 58; the buttons follow the mode the unit took.
-void SendProgramMode(HWND dlg, uint8_t mode)
-{
+void SendProgramMode(HWND dlg, uint8_t mode) {
     if (!g_unitLink.SetCommand(kCmdProgramMode, 1, &mode)) {
         Beep();
         return;
@@ -145,8 +130,7 @@ void SendProgramMode(HWND dlg, uint8_t mode)
 }
 
 // The firmware now; only a downloaded firmware can be run.
-void Download(HWND dlg, stAcq* acq)
-{
+void Download(HWND dlg, stAcq* acq) {
     if (!DownloadFirmware(acq)) {
         Beep();
         return;
@@ -155,19 +139,15 @@ void Download(HWND dlg, stAcq* acq)
 }
 
 // The dump of the length the user gives.
-void Dump(HWND dlg, stAcq* acq)
-{
+void Dump(HWND dlg, stAcq* acq) {
     char text[kRememberedChars + 1] = "";
-    if (!AskFirmwareLength(text, sizeof(text)))
-        return;
-    if (!DumpUnitMemory(acq, std::atoi(text)))
-        Beep();
+    if (!AskFirmwareLength(text, sizeof(text))) return;
+    if (!DumpUnitMemory(acq, std::atoi(text))) Beep();
     SetFocus(dlg);
 }
 
 // The About box's buttons.
-void OnAboutCommand(HWND dlg, int id, unsigned code)
-{
+void OnAboutCommand(HWND dlg, int id, unsigned code) {
     auto* acq = reinterpret_cast<stAcq*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (id) {
     case IDOK:
@@ -180,8 +160,7 @@ void OnAboutCommand(HWND dlg, int id, unsigned code)
         break;
     case IDC_ABOUT_STORE_INFO: StoreInfo(dlg); break;
     case IDC_ABOUT_AT_CONNECT:
-        if (code == BN_CLICKED)
-            g_firmwareAtConnect = IsDlgButtonChecked(dlg, IDC_ABOUT_AT_CONNECT) == BST_CHECKED;
+        if (code == BN_CLICKED) g_firmwareAtConnect = IsDlgButtonChecked(dlg, IDC_ABOUT_AT_CONNECT) == BST_CHECKED;
         break;
     case IDC_ABOUT_DOWNLOAD: Download(dlg, acq); break;
     case IDC_ABOUT_FIRMWARE_MODE: SendProgramMode(dlg, kProgramModeFirmware); break;
@@ -191,8 +170,7 @@ void OnAboutCommand(HWND dlg, int id, unsigned code)
     }
 }
 
-INT_PTR CALLBACK AboutProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam)
-{
+INT_PTR CALLBACK AboutProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: OnAboutInit(dlg, reinterpret_cast<stAcq*>(lParam)); return TRUE;
     case WM_COMMAND: OnAboutCommand(dlg, LOWORD(wParam), HIWORD(wParam)); return TRUE;
@@ -203,10 +181,8 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 // Dialog 129: the number of bytes for a memory dump.
-int32_t AskFirmwareLength(char* text, int32_t size)
-{
-    if (!text || size < 1)
-        return 0;
+int32_t AskFirmwareLength(char* text, int32_t size) {
+    if (!text || size < 1) return 0;
     stLengthPrompt prompt{text, size};
     const INT_PTR result = DialogBoxParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_FIRMWARE_LENGTH), GetActiveWindow(),
                                            LengthProc, reinterpret_cast<LPARAM>(&prompt));
@@ -214,10 +190,9 @@ int32_t AskFirmwareLength(char* text, int32_t size)
 }
 
 // The modal About box of the device menu.
-int32_t ShowDriverAbout(HINSTANCE instance, HWND owner, stAcq* acq)
-{
-    const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_DRIVER_ABOUT), owner, AboutProc,
-                                           reinterpret_cast<LPARAM>(acq));
+int32_t ShowDriverAbout(HINSTANCE instance, HWND owner, stAcq* acq) {
+    const INT_PTR result =
+        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_DRIVER_ABOUT), owner, AboutProc, reinterpret_cast<LPARAM>(acq));
     hwndGetDlg = nullptr;
     return result > 0 ? 1 : 0;
 }

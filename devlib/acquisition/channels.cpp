@@ -23,16 +23,14 @@ constexpr int16_t kDC = 0;
 
 static_assert(sizeof(stAcqChan) == kChanRecordBytes, "the record and its stored form agree in size");
 
-void EncodeFilterSlot(CByteWriter& w, const stFilterSlot& slot)
-{
+void EncodeFilterSlot(CByteWriter& w, const stFilterSlot& slot) {
     w.I16(slot.type);
     w.Bytes(slot.reserved, sizeof(slot.reserved));
     w.F64(slot.frequencyHz);
     w.F64(slot.q);
 }
 
-void DecodeFilterSlot(CByteReader& r, stFilterSlot* slot)
-{
+void DecodeFilterSlot(CByteReader& r, stFilterSlot* slot) {
     slot->type = r.I16();
     r.Bytes(slot->reserved, sizeof(slot->reserved));
     slot->frequencyHz = r.F64();
@@ -40,21 +38,16 @@ void DecodeFilterSlot(CByteReader& r, stFilterSlot* slot)
 }
 
 // Copies a text into a record field, always terminated.
-void SetText(char* field, size_t size, const char* text)
-{
-    snprintf(field, size, "%s", text ? text : "");
-}
+void SetText(char* field, size_t size, const char* text) { snprintf(field, size, "%s", text ? text : ""); }
 
-void SetPoints(stAcqChan* rec, double input1, double value1, double input2, double value2)
-{
+void SetPoints(stAcqChan* rec, double input1, double value1, double input2, double value2) {
     rec->inValue1 = input1;
     rec->unitValue1 = value1;
     rec->inValue2 = input2;
     rec->unitValue2 = value2;
 }
 
-void SetFilters(stAcqChan* rec, const stFilterSlot (&slots)[3])
-{
+void SetFilters(stAcqChan* rec, const stFilterSlot (&slots)[3]) {
     for (int i = 0; i < 3; ++i) {
         rec->filters[i] = stFilterSlot{};
         rec->filters[i].type = slots[i].type;
@@ -68,8 +61,8 @@ const stFilterSlot kEcgFilters[3] = {
     {kFilterLowPass, {}, 66.5, 0.5}, {kFilterLowPass, {}, 38.5, 1.0}, {kFilterBandStop, {}, 60.0, 5.0}};
 const stFilterSlot kEmgFilters[3] = {
     {kFilterHighPass, {}, 30.0, 0.707}, {kFilterLowPass, {}, 250.0, 0.707}, {kFilterBandStop, {}, 60.0, 5.0}};
-const stFilterSlot kBncFilters[3] = {{kFilterNone, {}, 0.0, 0.0}, {kFilterNone, {}, 0.0, 0.0},
-                                     {kFilterNone, {}, 60.0, 5.0}};
+const stFilterSlot kBncFilters[3] = {
+    {kFilterNone, {}, 0.0, 0.0}, {kFilterNone, {}, 0.0, 0.0}, {kFilterNone, {}, 60.0, 5.0}};
 const stFilterSlot kStimFilters[3] = {
     {kFilterNone, {}, 66.5, 0.5}, {kFilterNone, {}, 38.5, 1.0}, {kFilterNone, {}, 60.0, 5.0}};
 
@@ -92,30 +85,27 @@ const stBuiltinRow kBuiltins[kBuiltinPresets] = {
      500.0},
     {"EMG", nullptr, "mV", -0.001, -1, 0.001, 1, 2500, kAC, kHighPass05, kLowPass1k, &kEmgFilters, 2.0, 2.5},
     {"EOG", nullptr, "mV", -0.001, -1, 0.001, 1, 5000, kAC, kHighPass005, kLowPass1k, &kEcgFilters, 5.0, 2.5},
-    {"Temperature", nullptr, "deg F", 0, 90, 0.001, 95, 2000, kDC, kHighPass05, kLowPass1k, &kEcgFilters, 10.0,
-     5.0},
+    {"Temperature", nullptr, "deg F", 0, 90, 0.001, 95, 2000, kDC, kHighPass05, kLowPass1k, &kEcgFilters, 10.0, 5.0},
     {"GSR", nullptr, "microMho", 0, 0, 0.001, 10, 5000, kDC, kHighPass05, kLowPass1k, &kEcgFilters, 10.0, 5.0},
     {"PPG", nullptr, "mV", -0.001, -1, 0.001, 1, 5000, kAC, kHighPass05, kLowPass1k, &kEcgFilters, 10.0, 5.0},
-    {"Respiration", nullptr, "Liters", -0.001, -1, 0.001, 1, 2500, kAC, kHighPass005, kLowPass1k, &kEcgFilters,
-     10.0, 5.0},
-    {"Airflow", nullptr, "Liters/sec", -0.001, -4.687, 0.001, 4.687, 5000, kDC, kHighPass005, kLowPass1k,
-     &kEcgFilters, 10.0, 5.0},
-    {"BNC", nullptr, "Volts", -0.001, -1, 0.001, 1, 1000, kDC, kHighPass005, kLowPass1k, &kBncFilters, 10.0, 5.0},
-    {"Switch", nullptr, "Volts", -0.001, -1, 0.001, 1, 1000, kDC, kHighPass005, kLowPass1k, &kBncFilters, 10.0,
+    {"Respiration", nullptr, "Liters", -0.001, -1, 0.001, 1, 2500, kAC, kHighPass005, kLowPass1k, &kEcgFilters, 10.0,
      5.0},
+    {"Airflow", nullptr, "Liters/sec", -0.001, -4.687, 0.001, 4.687, 5000, kDC, kHighPass005, kLowPass1k, &kEcgFilters,
+     10.0, 5.0},
+    {"BNC", nullptr, "Volts", -0.001, -1, 0.001, 1, 1000, kDC, kHighPass005, kLowPass1k, &kBncFilters, 10.0, 5.0},
+    {"Switch", nullptr, "Volts", -0.001, -1, 0.001, 1, 1000, kDC, kHighPass005, kLowPass1k, &kBncFilters, 10.0, 5.0},
     {"Pressure", nullptr, "mV", -0.001, -1, 0.001, 1, 1000, kDC, kHighPass005, kLowPass1k, &kEcgFilters, 5.0, 2.5},
     {"Force", nullptr, "mV", -0.001, -1, 0.001, 1, 500, kDC, kHighPass005, kLowPass1k, &kEcgFilters, 5.0, 2.5},
-    {"Hand Dynamometer", nullptr, "mV", -0.001, -1, 0.001, 1, 2000, kDC, kHighPass005, kLowPass1k, &kEcgFilters,
-     5.0, 2.5},
+    {"Hand Dynamometer", nullptr, "mV", -0.001, -1, 0.001, 1, 2000, kDC, kHighPass005, kLowPass1k, &kEcgFilters, 5.0,
+     2.5},
     {"Stimulator", "Stimulator (0-10V)", "Volts", -0.001, -1, 0.001, 1, 1000, kDC, kHighPass005, kLowPass5k,
      &kStimFilters, 10.0, 5.0},
-    {"Stimulator", "Stimulator (0-100V)", "Volts", 0, 0, 0.01, 100, 1000, kDC, kHighPass005, kLowPass5k,
-     &kStimFilters, 10.0, 5.0},
+    {"Stimulator", "Stimulator (0-100V)", "Volts", 0, 0, 0.01, 100, 1000, kDC, kHighPass005, kLowPass5k, &kStimFilters,
+     10.0, 5.0},
 };
 
 // The analog inputs' start-up set-up: CH1 on, the others off.
-void WriteAnalogDefaults(stAcq* acq)
-{
+void WriteAnalogDefaults(stAcq* acq) {
     const stFilterSlot plain = {kFilterNone, {}, kDefaultFilterHz, kDefaultFilterQ};
     const stFilterSlot slots[3] = {plain, plain, plain};
     for (int i = 0; i < kAnalogChannels; ++i) {
@@ -139,8 +129,7 @@ void WriteAnalogDefaults(stAcq* acq)
 
 }  // namespace
 
-void EncodeChanRecord(const stAcqChan& rec, uint8_t* out)
-{
+void EncodeChanRecord(const stAcqChan& rec, uint8_t* out) {
     CByteWriter w(out);
     w.U32(rec.flags);
     w.I32(rec.number);
@@ -149,11 +138,9 @@ void EncodeChanRecord(const stAcqChan& rec, uint8_t* out)
     w.Bytes(rec.units, sizeof(rec.units));
     for (double v : {rec.inValue1, rec.unitValue1, rec.inValue2, rec.unitValue2, rec.gain, rec.inputOffset, rec.one})
         w.F64(v);
-    for (int16_t v : {rec.coupling, rec.highPass, rec.lowPass, rec.inputOption4, rec.filterSelected})
-        w.I16(v);
+    for (int16_t v : {rec.coupling, rec.highPass, rec.lowPass, rec.inputOption4, rec.filterSelected}) w.I16(v);
     w.Bytes(rec.reserved1, sizeof(rec.reserved1));
-    for (const stFilterSlot& slot : rec.filters)
-        EncodeFilterSlot(w, slot);
+    for (const stFilterSlot& slot : rec.filters) EncodeFilterSlot(w, slot);
     w.Bytes(rec.presetName, sizeof(rec.presetName));
     w.Bytes(&rec.unitsSetByUser, 1);
     w.Bytes(&rec.reserved2, 1);
@@ -161,22 +148,20 @@ void EncodeChanRecord(const stAcqChan& rec, uint8_t* out)
     w.Bytes(rec.reserved3, sizeof(rec.reserved3));
 }
 
-void DecodeChanRecord(const uint8_t* in, stAcqChan* rec)
-{
+void DecodeChanRecord(const uint8_t* in, stAcqChan* rec) {
     CByteReader r(in);
     rec->flags = r.U32();
     rec->number = r.I32();
     rec->group = r.I32();
     r.Bytes(rec->label, sizeof(rec->label));
     r.Bytes(rec->units, sizeof(rec->units));
-    for (double* v : {&rec->inValue1, &rec->unitValue1, &rec->inValue2, &rec->unitValue2, &rec->gain,
-                      &rec->inputOffset, &rec->one})
+    for (double* v :
+         {&rec->inValue1, &rec->unitValue1, &rec->inValue2, &rec->unitValue2, &rec->gain, &rec->inputOffset, &rec->one})
         *v = r.F64();
     for (int16_t* v : {&rec->coupling, &rec->highPass, &rec->lowPass, &rec->inputOption4, &rec->filterSelected})
         *v = r.I16();
     r.Bytes(rec->reserved1, sizeof(rec->reserved1));
-    for (stFilterSlot& slot : rec->filters)
-        DecodeFilterSlot(r, &slot);
+    for (stFilterSlot& slot : rec->filters) DecodeFilterSlot(r, &slot);
     r.Bytes(rec->presetName, sizeof(rec->presetName));
     r.Bytes(&rec->unitsSetByUser, 1);
     r.Bytes(&rec->reserved2, 1);
@@ -184,45 +169,30 @@ void DecodeChanRecord(const uint8_t* in, stAcqChan* rec)
     r.Bytes(rec->reserved3, sizeof(rec->reserved3));
 }
 
-int32_t ChannelTableIndex(const stAcqChan& rec, int32_t digitalCount)
-{
-    if (digitalCount < 0 || digitalCount > kMaxDigitalChannels || rec.number < 0)
-        return -1;
+int32_t ChannelTableIndex(const stAcqChan& rec, int32_t digitalCount) {
+    if (digitalCount < 0 || digitalCount > kMaxDigitalChannels || rec.number < 0) return -1;
     switch (rec.group) {
-    case kGroupAnalog:
-        return rec.number < kAnalogChannels ? rec.number : -1;
-    case kGroupDigital:
-        return rec.number < digitalCount ? kAnalogChannels + rec.number : -1;
-    case kGroupCalc:
-        return rec.number < kCalcChannels ? kAnalogChannels + digitalCount + rec.number : -1;
-    default:
-        return -1;
+    case kGroupAnalog: return rec.number < kAnalogChannels ? rec.number : -1;
+    case kGroupDigital: return rec.number < digitalCount ? kAnalogChannels + rec.number : -1;
+    case kGroupCalc: return rec.number < kCalcChannels ? kAnalogChannels + digitalCount + rec.number : -1;
+    default: return -1;
     }
 }
 
 // Analog channels by their identifier, digital ones counted from 1, calculation ones from the
 // first analog number.
-void FormatChannelHeading(const stAcqChan& rec, int32_t firstAnalogNumber, char* out, size_t size)
-{
+void FormatChannelHeading(const stAcqChan& rec, int32_t firstAnalogNumber, char* out, size_t size) {
     char label[sizeof(rec.label) + 1] = {};
     memcpy(label, rec.label, sizeof(rec.label));
     switch (rec.group) {
-    case kGroupDigital:
-        snprintf(out, size, "D%d, %s", rec.number + 1, label);
-        break;
-    case kGroupCalc:
-        snprintf(out, size, "C%d, %s", rec.number + firstAnalogNumber, label);
-        break;
-    default:
-        snprintf(out, size, "CH%d, %s", rec.number + firstAnalogNumber, label);
-        break;
+    case kGroupDigital: snprintf(out, size, "D%d, %s", rec.number + 1, label); break;
+    case kGroupCalc: snprintf(out, size, "C%d, %s", rec.number + firstAnalogNumber, label); break;
+    default: snprintf(out, size, "CH%d, %s", rec.number + firstAnalogNumber, label); break;
     }
 }
 
-int32_t MakeBuiltinPreset(int32_t index, stAcqChan* rec, double* first, double* second)
-{
-    if (index < 0 || index >= kBuiltinPresets)
-        return 0;
+int32_t MakeBuiltinPreset(int32_t index, stAcqChan* rec, double* first, double* second) {
+    if (index < 0 || index >= kBuiltinPresets) return 0;
     const stBuiltinRow& row = kBuiltins[index];
     *rec = stAcqChan{};
     rec->flags = kChanAllOn;
@@ -243,10 +213,8 @@ int32_t MakeBuiltinPreset(int32_t index, stAcqChan* rec, double* first, double* 
 }
 
 // Conversion pairs, then analog, digital and calculation records; everything off.
-void WriteDefaultChannelTable(stAcq* acq, int32_t digitalCount)
-{
-    if (digitalCount < 0 || digitalCount > kMaxDigitalChannels)
-        digitalCount = 0;
+void WriteDefaultChannelTable(stAcq* acq, int32_t digitalCount) {
+    if (digitalCount < 0 || digitalCount > kMaxDigitalChannels) digitalCount = 0;
     const int32_t total = kAnalogChannels + digitalCount + kCalcChannels;
     for (int i = 0; i < kMaxChanRecords; ++i) {
         acq->chanMultiplier[i] = i < kAnalogChannels + digitalCount ? kVoltsPerCount : (i < total ? 1.0 : 0.0);
@@ -281,18 +249,14 @@ void WriteDefaultChannelTable(stAcq* acq, int32_t digitalCount)
     }
 }
 
-void LoadBuiltinPresets(stAcq* acq, int32_t writePresets)
-{
+void LoadBuiltinPresets(stAcq* acq, int32_t writePresets) {
     WriteAnalogDefaults(acq);
-    if (writePresets)
-        FillBuiltinPresets(&acq->presets);
+    if (writePresets) FillBuiltinPresets(&acq->presets);
 }
 
 // Each analog channel's pair then follows its two points and gain.
-void SetChannelDefaults(stAcq* acq, int32_t digitalCount, int32_t writePresets)
-{
+void SetChannelDefaults(stAcq* acq, int32_t digitalCount, int32_t writePresets) {
     WriteDefaultChannelTable(acq, digitalCount);
     LoadBuiltinPresets(acq, writePresets);
-    for (int i = 0; i < kAnalogChannels; ++i)
-        SetScaleFromTwoPoints(&acq->chans[i], acq);
+    for (int i = 0; i < kAnalogChannels; ++i) SetScaleFromTwoPoints(&acq->chans[i], acq);
 }

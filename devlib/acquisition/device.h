@@ -34,11 +34,11 @@ struct stRateRow {
 };
 
 struct stGainRow {
-    int32_t code;        // sent with the gain command
+    int32_t code;  // sent with the gain command
     double gain;
-    const char* label;   // "x" and the gain
-    double rangeVolts;   // input range
-    double offsetStep;   // volts per count of the offset command
+    const char* label;  // "x" and the gain
+    double rangeVolts;  // input range
+    double offsetStep;  // volts per count of the offset command
 };
 
 // What the probe chose, once, for the connected model.

@@ -20,19 +20,12 @@ HMODULE g_simModule = nullptr;
 const stTransportOps* g_simTransport = nullptr;
 
 // A bare device name: no folder separators and no drive colon.
-bool IsDeviceName(const char* name)
-{
-    return name && *name && !std::strpbrk(name, "\\/:");
-}
+bool IsDeviceName(const char* name) { return name && *name && !std::strpbrk(name, "\\/:"); }
 
-bool MachineKeyExists(const char* path)
-{
-    return RegKey(HKEY_LOCAL_MACHINE, path, kMachineRead) ? true : false;
-}
+bool MachineKeyExists(const char* path) { return RegKey(HKEY_LOCAL_MACHINE, path, kMachineRead) ? true : false; }
 
 // Writes the user's note of an old driver; 0 when the key cannot be made.
-int32_t WriteUserDriverChoice(const char* name, DWORD type)
-{
+int32_t WriteUserDriverChoice(const char* name, DWORD type) {
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kDriverSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
@@ -44,16 +37,14 @@ int32_t WriteUserDriverChoice(const char* name, DWORD type)
     return 1;
 }
 
-bool IsWindowsNt4()
-{
+bool IsWindowsNt4() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
     return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion == kNt4Major;
 }
 
 // The device library's own folder, with its closing backslash.
-void LibraryFolder(char* folder, DWORD size)
-{
+void LibraryFolder(char* folder, DWORD size) {
     folder[0] = '\0';
     const DWORD length = GetModuleFileNameA(g_lib.instance, folder, size);
     if (length == 0 || length >= size) {
@@ -72,22 +63,18 @@ void LibraryFolder(char* folder, DWORD size)
 const char* g_driverSettingsKey = kDriverSettingsKey;
 
 // The key the environment names, if any; without one the key stays as it is.
-void UseDriverSettingsKeyFromEnvironment()
-{
+void UseDriverSettingsKeyFromEnvironment() {
     static char key[MAX_PATH];
     const DWORD length = GetEnvironmentVariableA(kDriverSettingsKeyEnv, key, sizeof(key));
-    if (length > 0 && length < sizeof(key))
-        g_driverSettingsKey = key;
+    if (length > 0 && length < sizeof(key)) g_driverSettingsKey = key;
 }
 
 // The device path and transport kind to open, from the machine's driver settings. Without them
 // the outputs keep what the caller put there (the USB path) and the answer is 0, except on NT 4
 // where the old drivers' services may name one; a setting that is no bare device name empties
 // the path, so nothing is opened.
-int32_t GetDriverName(char* path260, int32_t* kind)
-{
-    if (!path260 || !kind)
-        return 0;
+int32_t GetDriverName(char* path260, int32_t* kind) {
+    if (!path260 || !kind) return 0;
     RegKey key(HKEY_LOCAL_MACHINE, g_driverSettingsKey, kMachineRead);
     char name[MAX_PATH - 4] = {};
     if (!key.ReadString("DriverName", name, sizeof(name)))
@@ -109,19 +96,16 @@ int32_t GetDriverName(char* path260, int32_t* kind)
 
 // The PC-card service first, then the ISA one, which wins when both exist. The notes go to the
 // user's key and are never read back.
-int32_t ProbeOldDriverServices(char* path260, int32_t* kind)
-{
+int32_t ProbeOldDriverServices(char* path260, int32_t* kind) {
     int32_t found = 0;
     if (MachineKeyExists(kPcCardService)) {
-        if (!WriteUserDriverChoice("VKPCM", kTransportPcCard))
-            return 0;
+        if (!WriteUserDriverChoice("VKPCM", kTransportPcCard)) return 0;
         lstrcpyA(path260, "\\\\.\\VKPCM");
         *kind = kTransportPcCard;
         found = 1;
     }
     if (MachineKeyExists(kIsaService)) {
-        if (!WriteUserDriverChoice("VKISA", kTransportIsa))
-            return 0;
+        if (!WriteUserDriverChoice("VKISA", kTransportIsa)) return 0;
         lstrcpyA(path260, "\\\\.\\VKISA");
         *kind = kTransportIsa;
         found = 1;
@@ -130,33 +114,27 @@ int32_t ProbeOldDriverServices(char* path260, int32_t* kind)
 }
 
 // Only a DWORD of exactly 1 chooses the simulated unit.
-int32_t IsSimulatedUnitChosen()
-{
+int32_t IsSimulatedUnitChosen() {
     RegKey key(HKEY_LOCAL_MACHINE, g_driverSettingsKey, kMachineRead);
     uint32_t simulated = 0;
     return key.ReadDword(kSimulatedValue, &simulated) && simulated == 1 ? 1 : 0;
 }
 
 // The simulated unit stays loaded once found; a second call answers the same table.
-const stTransportOps* LoadSimulatedUnit(const char* folder)
-{
-    if (g_simModule)
-        return g_simTransport;
+const stTransportOps* LoadSimulatedUnit(const char* folder) {
+    if (g_simModule) return g_simTransport;
     char path[MAX_PATH];
     if (folder) {
         lstrcpynA(path, folder, sizeof(path));
         const size_t length = strlen(path);
-        if (length && path[length - 1] != '\\' && length + 1 < sizeof(path))
-            lstrcatA(path, "\\");
+        if (length && path[length - 1] != '\\' && length + 1 < sizeof(path)) lstrcatA(path, "\\");
     } else {
         LibraryFolder(path, sizeof(path));
     }
-    if (strlen(path) + sizeof(kSimulatedUnitDll) > sizeof(path))
-        return nullptr;
+    if (strlen(path) + sizeof(kSimulatedUnitDll) > sizeof(path)) return nullptr;
     lstrcatA(path, kSimulatedUnitDll);
     HMODULE module = LoadLibraryA(path);
-    if (!module)
-        return nullptr;
+    if (!module) return nullptr;
     const auto entry =
         reinterpret_cast<VKSimTransportProc>(reinterpret_cast<void*>(GetProcAddress(module, kSimulatedUnitExport)));
     const stTransportOps* table = entry ? entry() : nullptr;
@@ -170,17 +148,14 @@ const stTransportOps* LoadSimulatedUnit(const char* folder)
 }
 
 // Unloads the simulated unit; nothing may still hold its table.
-void FreeSimulatedUnit()
-{
-    if (g_simModule)
-        FreeLibrary(g_simModule);
+void FreeSimulatedUnit() {
+    if (g_simModule) FreeLibrary(g_simModule);
     g_simModule = nullptr;
     g_simTransport = nullptr;
 }
 
 // The driver unless the settings choose the simulated unit; then its library or nothing.
-int32_t ChooseUnitTransport(CUnitLink& link, const char* folder)
-{
+int32_t ChooseUnitTransport(CUnitLink& link, const char* folder) {
     if (IsSimulatedUnitChosen()) {
         const stTransportOps* simulated = LoadSimulatedUnit(folder);
         link.SetTransport(simulated);
@@ -191,8 +166,7 @@ int32_t ChooseUnitTransport(CUnitLink& link, const char* folder)
     return 1;
 }
 
-void ReleaseUnitTransport(CUnitLink& link)
-{
+void ReleaseUnitTransport(CUnitLink& link) {
     link.SetTransport(&g_driverTransport);
     FreeSimulatedUnit();
 }

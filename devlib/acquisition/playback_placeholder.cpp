@@ -2,12 +2,6 @@
 // read goes to the unit.
 #include "devlib/acquisition/playback.h"
 
-int32_t PlaybackServesGraph(const tagGS*)
-{
-    return 0;
-}
+int32_t PlaybackServesGraph(const tagGS*) { return 0; }
 
-int32_t PlaybackReadSamples(tagGS*, const uint8_t*, uint16_t, uint8_t*)
-{
-    return 0;
-}
+int32_t PlaybackReadSamples(tagGS*, const uint8_t*, uint16_t, uint8_t*) { return 0; }

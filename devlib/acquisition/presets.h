@@ -10,8 +10,8 @@
 #include "common/stAcq.h"
 
 constexpr int32_t kPresetsFormat = 10;
-constexpr int32_t kMaxPresets = 1000;       // of each kind
-constexpr int32_t kCalcPresetBytes = 472;   // a calculation preset's block
+constexpr int32_t kMaxPresets = 1000;      // of each kind
+constexpr int32_t kCalcPresetBytes = 472;  // a calculation preset's block
 constexpr size_t kPresetsHeaderBytes = 20;
 
 // What reading a presets image or file found.

@@ -22,7 +22,7 @@ struct stRunControlTrace {
 };
 extern stRunControlTrace g_runTrace;
 
-extern int32_t g_stoppedByButton;               // set by the Start button unless the state is 1
+extern int32_t g_stoppedByButton;                // set by the Start button unless the state is 1
 extern HGDIOBJ g_statusObjects[kStatusBitmaps];  // the status images; deleted at shut-down
 
 int32_t InitAcquisitionState(HWND frame, stAcq* acq);

@@ -18,8 +18,8 @@ struct stConversion {
 // analog channel's multiplier also takes a raw count to input volts through its gain; a gain that
 // is not a positive number counts as 1. 0 (out untouched) when the inputs are equal or a value is
 // not finite.
-int32_t ConversionFromTwoPoints(double input1, double value1, double input2, double value2, int32_t group,
-                                double gain, stConversion* out);
+int32_t ConversionFromTwoPoints(double input1, double value1, double input2, double value2, int32_t group, double gain,
+                                stConversion* out);
 
 // Recomputes the record's conversion pair in stAcq; a record of no place, or points that give no
 // slope, leave the pair as it was. 1 when it was set.

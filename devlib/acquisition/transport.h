@@ -26,37 +26,32 @@ constexpr uint32_t kIoReadData = 0x95006008;          // out: bytes of the data 
 constexpr uint32_t kIoWriteData = 0x9500A004;         // in: bytes (ISA, PC card)
 constexpr uint32_t kIoWriteUsb = 0x95002054;          // in: bytes (USB)
 constexpr uint32_t kIoResetPipe = 0x95002065;
-constexpr uint32_t kIoPing = 0x950020A0;              // in: 1 byte, 3; out: 1 byte, 3
-constexpr uint32_t kIoLastError = 0x95002074;         // out: 4 bytes
-constexpr uint32_t kIoStatus = 0x95002078;            // out: 4 bytes
-constexpr uint32_t kIoUnitState = 0x9500207C;         // in: 1 byte; out: 4 bytes
-constexpr uint32_t kIoSetValue = 0x95002069;          // in: 4 bytes
-constexpr uint32_t kIoVendorInfo = 0x950020A4;        // out: 6 bytes
-constexpr uint32_t kIoAdapterRead = 0x950020A8;       // out: 16 bytes (20-byte buffer)
-constexpr uint32_t kIoAdapterWrite = 0x950020AC;      // in: up to 16 bytes; out: 1 byte
-constexpr uint32_t kIoAdapterMode = 0x950020B0;       // out: 4 bytes
-constexpr uint32_t kIoDriverRevision = 0x950020C8;    // out: 32 bytes of text
+constexpr uint32_t kIoPing = 0x950020A0;            // in: 1 byte, 3; out: 1 byte, 3
+constexpr uint32_t kIoLastError = 0x95002074;       // out: 4 bytes
+constexpr uint32_t kIoStatus = 0x95002078;          // out: 4 bytes
+constexpr uint32_t kIoUnitState = 0x9500207C;       // in: 1 byte; out: 4 bytes
+constexpr uint32_t kIoSetValue = 0x95002069;        // in: 4 bytes
+constexpr uint32_t kIoVendorInfo = 0x950020A4;      // out: 6 bytes
+constexpr uint32_t kIoAdapterRead = 0x950020A8;     // out: 16 bytes (20-byte buffer)
+constexpr uint32_t kIoAdapterWrite = 0x950020AC;    // in: up to 16 bytes; out: 1 byte
+constexpr uint32_t kIoAdapterMode = 0x950020B0;     // out: 4 bytes
+constexpr uint32_t kIoDriverRevision = 0x950020C8;  // out: 32 bytes of text
 
 // The unit's driver: CreateFileA on its device path, DeviceIoControl and CloseHandle.
 extern const stTransportOps g_driverTransport;
 
 // Calls through a transport table. Each holds the null checks: without a table, an entry or (for
 // control and close) a device nothing is called and the answer is null or 0.
-inline HANDLE TransportOpen(const stTransportOps* t, const char* path)
-{
+inline HANDLE TransportOpen(const stTransportOps* t, const char* path) {
     return t && t->open && path ? t->open(t->context, path) : nullptr;
 }
 
-inline int32_t TransportControl(const stTransportOps* t, HANDLE device, uint32_t code, const void* in,
-                                uint32_t inSize, void* out, uint32_t outSize, uint32_t* returned)
-{
-    if (!t || !t->control || !device)
-        return 0;
+inline int32_t TransportControl(const stTransportOps* t, HANDLE device, uint32_t code, const void* in, uint32_t inSize,
+                                void* out, uint32_t outSize, uint32_t* returned) {
+    if (!t || !t->control || !device) return 0;
     return t->control(t->context, device, code, in, inSize, out, outSize, returned);
 }
 
-inline void TransportClose(const stTransportOps* t, HANDLE device)
-{
-    if (t && t->close && device)
-        t->close(t->context, device);
+inline void TransportClose(const stTransportOps* t, HANDLE device) {
+    if (t && t->close && device) t->close(t->context, device);
 }

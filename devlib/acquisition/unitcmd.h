@@ -45,21 +45,21 @@ constexpr uint8_t kSamplingStop = 0;
 constexpr uint8_t kSamplingStart = 1;
 constexpr uint8_t kSamplingOneShot = 10;
 
-constexpr uint16_t kRingRequestBytes = 4;       // command 19: address, length
-constexpr uint16_t kFirmwareBlockBytes = 120;   // image bytes per command 56
-constexpr uint16_t kMemoryBlockBytes = 120;     // bytes per command 55
-constexpr uint16_t kDescriptionBytes = 120;     // reply of command 57
-constexpr uint16_t kDescription2Bytes = 30;     // reply of command 67
+constexpr uint16_t kRingRequestBytes = 4;          // command 19: address, length
+constexpr uint16_t kFirmwareBlockBytes = 120;      // image bytes per command 56
+constexpr uint16_t kMemoryBlockBytes = 120;        // bytes per command 55
+constexpr uint16_t kDescriptionBytes = 120;        // reply of command 57
+constexpr uint16_t kDescription2Bytes = 30;        // reply of command 67
 constexpr uint16_t kStoredDescriptionBytes = 128;  // data of command 61
-constexpr int32_t kMaxDumpBytes = 0x10000;      // command 55 addresses are 16-bit
+constexpr int32_t kMaxDumpBytes = 0x10000;         // command 55 addresses are 16-bit
 constexpr uint8_t kProgramModeNormal = 1;
-constexpr uint8_t kProgramModeFirmware = 2;    // after a firmware download
+constexpr uint8_t kProgramModeFirmware = 2;  // after a firmware download
 
 // Library-wide unit values.
-extern uint32_t g_unitMemorySize;      // from command 70
-extern int32_t g_firmwareAtConnect;    // download the firmware at every connect
-extern int32_t g_lastProgramMode;      // the last mode sent with command 58 (0 none)
-extern double g_offsetCorrection[4];   // per analog channel, from the calibration
+extern uint32_t g_unitMemorySize;     // from command 70
+extern int32_t g_firmwareAtConnect;   // download the firmware at every connect
+extern int32_t g_lastProgramMode;     // the last mode sent with command 58 (0 none)
+extern double g_offsetCorrection[4];  // per analog channel, from the calibration
 
 // ---- Pure parts, over plain values ----
 
@@ -85,8 +85,7 @@ double MeanOfSamples(const uint8_t* bytes, int32_t count);
 
 // ---- Commands on the link ----
 
-int32_t SetInputMode(stAcq* acq, int32_t channel, int16_t coupling, int16_t highPass, int16_t option4,
-                     int16_t lowPass);
+int32_t SetInputMode(stAcq* acq, int32_t channel, int16_t coupling, int16_t highPass, int16_t option4, int16_t lowPass);
 int32_t SetInputGain(stAcq* acq, int32_t channel, double gain);
 int32_t SetInputOffset(stAcq* acq, int32_t channel, double volts);
 int32_t SetInputFilter(stAcq* acq, int32_t channel, int32_t index, int16_t type, double hz, double q);

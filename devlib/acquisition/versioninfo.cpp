@@ -8,9 +8,8 @@
 namespace {
 
 const char* const kFieldNames[kVersionFields] = {
-    "Comments",         "CompanyName",     "FileDescription", "FileVersion",
-    "InternalName",     "LegalCopyright",  "LegalTrademarks", "OriginalFilename",
-    "PrivateBuild",     "ProductName",     "ProductVersion",  "SpecialBuild",
+    "Comments",        "CompanyName",      "FileDescription", "FileVersion", "InternalName",   "LegalCopyright",
+    "LegalTrademarks", "OriginalFilename", "PrivateBuild",    "ProductName", "ProductVersion", "SpecialBuild",
 };
 
 constexpr char kMissingField[] = "Unlicensed version";
@@ -22,31 +21,24 @@ struct stTranslation {
 
 }  // namespace
 
-CVersionInfo::CVersionInfo()
-{
-    memset(m_fields, 0, sizeof(m_fields));
-}
+CVersionInfo::CVersionInfo() { memset(m_fields, 0, sizeof(m_fields)); }
 
 // Reads the file's version block (the running program's when file is null); a string the block
 // lacks reads "Unlicensed version". 0 when the file has no block, with every field empty.
-int32_t CVersionInfo::Query(const char* file)
-{
+int32_t CVersionInfo::Query(const char* file) {
     memset(m_fields, 0, sizeof(m_fields));
     m_major = m_minor = m_release = m_build = 0;
     char own[MAX_PATH];
     if (!file) {
         const DWORD length = GetModuleFileNameA(nullptr, own, sizeof(own));
-        if (length == 0 || length >= sizeof(own))
-            return 0;
+        if (length == 0 || length >= sizeof(own)) return 0;
         file = own;
     }
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(file, &handle);
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     char* block = new (std::nothrow) char[size];
-    if (!block)
-        return 0;
+    if (!block) return 0;
     if (!GetFileVersionInfoA(file, 0, size, block)) {
         delete[] block;
         return 0;
@@ -57,8 +49,7 @@ int32_t CVersionInfo::Query(const char* file)
     return 1;
 }
 
-void CVersionInfo::ReadFixedVersion(void* block)
-{
+void CVersionInfo::ReadFixedVersion(void* block) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (VerQueryValueA(block, "\\", reinterpret_cast<void**>(&fixed), &length) && fixed && length >= sizeof(*fixed)) {
@@ -70,13 +61,12 @@ void CVersionInfo::ReadFixedVersion(void* block)
 }
 
 // The strings of the block's first translation.
-void CVersionInfo::ReadStrings(void* block)
-{
+void CVersionInfo::ReadStrings(void* block) {
     stTranslation* translation = nullptr;
     UINT length = 0;
-    const bool translated = VerQueryValueA(block, "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                                           &length) &&
-                            translation && length >= sizeof(stTranslation);
+    const bool translated =
+        VerQueryValueA(block, "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) &&
+        translation && length >= sizeof(stTranslation);
     for (int32_t i = 0; i < kVersionFields; ++i) {
         const char* text = nullptr;
         UINT textLength = 0;
@@ -91,7 +81,6 @@ void CVersionInfo::ReadStrings(void* block)
     }
 }
 
-const char* CVersionInfo::Get(VERINFO field) const
-{
+const char* CVersionInfo::Get(VERINFO field) const {
     return field >= 0 && field < kVersionFields ? m_fields[field] : "";
 }

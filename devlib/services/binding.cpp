@@ -30,8 +30,7 @@ constexpr int16_t kInitialDrawStep = 8;
 constexpr uint32_t kWin98BuildMinor = 10;  // Windows 98 and Me report 10 and up here
 
 // The entries the library owns; the program keeps entry 0 and every other one is left alone.
-void FillDriverOps(stDriverOps* ops)
-{
+void FillDriverOps(stDriverOps* ops) {
     ops->onIdleAcquisition = OnIdleAcquisition;
     ops->onDriverCommand = OnDriverCommand;
     ops->onGraphCreated = OnGraphCreated;
@@ -52,11 +51,9 @@ void FillDriverOps(stDriverOps* ops)
 }
 
 // The modeless panels, each owned by the frame; a panel that does not come up is left out.
-void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq)
-{
+void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
     CreateTriggerSetup(frame, hAcq);
-    if (IsVK40())
-        CreateElectrodeChecker(frame, hAcq);
+    if (IsVK40()) CreateElectrodeChecker(frame, hAcq);
     CreateAcquisitionSetup(frame, hAcq);
     CreateInputValuesPane(frame, hAcq);
     CreateManualControl(frame, hAcq);
@@ -67,11 +64,9 @@ void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq)
 
 // Everything that needs the record locked. A missing unit does not stop the library: it reports
 // the unit as missing later, when a recording is asked for.
-int32_t InitializeRecord(HWND frame, HGLOBAL hAcq)
-{
+int32_t InitializeRecord(HWND frame, HGLOBAL hAcq) {
     AcqLock acq(hAcq);
-    if (!acq)
-        return 0;
+    if (!acq) return 0;
     acq->drawStep = kInitialDrawStep;
     acq->warnOnOverwrite = 1;
 
@@ -94,8 +89,7 @@ int32_t InitializeRecord(HWND frame, HGLOBAL hAcq)
 
 // Keeps the module instance for the library's resources; the process's math-error hook is the
 // library's while it is loaded.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     g_lib.instance = instance;
     if (reason == DLL_PROCESS_ATTACH)
         InstallMathErrorHandler();
@@ -107,26 +101,21 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 // Binds the library to the program: copies its callbacks, fills the operation table and
 // allocates the acquisition record. 1 on success, 0 when the record cannot be had.
 int32_t WINAPI vk40_Initialize(HWND frame, stHostCallbacks* host, stDriverOps* ops, int32_t* level, HGLOBAL* acq,
-                               int32_t)
-{
+                               int32_t) {
     g_lib.hostFrame = frame;
-    if (g_lib.faceBrush)
-        DeleteObject(g_lib.faceBrush);
+    if (g_lib.faceBrush) DeleteObject(g_lib.faceBrush);
     g_lib.faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
 
     if (host)
         memcpy(&g_lib.host, host, sizeof(g_lib.host));
     else
         memset(&g_lib.host, 0, sizeof(g_lib.host));
-    if (ops)
-        FillDriverOps(ops);
-    if (level)
-        *level = kGraphStatusWidth;
+    if (ops) FillDriverOps(ops);
+    if (level) *level = kGraphStatusWidth;
 
     int32_t result = 0;
     HGLOBAL hAcq = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
-    if (acq)
-        *acq = hAcq;
+    if (acq) *acq = hAcq;
     if (hAcq) {
         g_lib.hAcq = hAcq;
         result = InitializeRecord(frame, hAcq);
@@ -137,59 +126,43 @@ int32_t WINAPI vk40_Initialize(HWND frame, stHostCallbacks* host, stDriverOps* o
 }
 
 // Which family of Windows runs the library.
-uint16_t GetOsKind()
-{
+uint16_t GetOsKind() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
-    if (!GetVersionExA(&info))
-        return g_lib.osKind;
+    if (!GetVersionExA(&info)) return g_lib.osKind;
     switch (info.dwPlatformId) {
-    case VER_PLATFORM_WIN32s:
-        g_lib.osKind = kOsWin32s;
-        break;
+    case VER_PLATFORM_WIN32s: g_lib.osKind = kOsWin32s; break;
     case VER_PLATFORM_WIN32_WINDOWS:
         g_lib.osKind = ((info.dwBuildNumber >> 16) & 0xF) < kWin98BuildMinor ? kOsWin95 : kOsWin98;
         break;
-    case VER_PLATFORM_WIN32_NT:
-        g_lib.osKind = kOsWinNT;
-        break;
-    default:
-        break;
+    case VER_PLATFORM_WIN32_NT: g_lib.osKind = kOsWinNT; break;
+    default: break;
     }
     return g_lib.osKind;
 }
 
 // The unit's hardware filter delay: how long a recording waits for the inputs to settle.
-uint32_t GetFilterDelayMs()
-{
+uint32_t GetFilterDelayMs() {
     RegKey key(HKEY_LOCAL_MACHINE, kLocalizationKey, KEY_READ);
     uint32_t delay = kDefaultFilterDelayMs;
-    if (!key.ReadDword("HWFilterDelayMs", &delay))
-        return kDefaultFilterDelayMs;
+    if (!key.ReadDword("HWFilterDelayMs", &delay)) return kDefaultFilterDelayMs;
     return delay > kMaxFilterDelayMs ? kMaxFilterDelayMs : delay;
 }
 
 // The mains frequency the channel filters are set for.
-uint32_t GetLineFrequencyHz()
-{
+uint32_t GetLineFrequencyHz() {
     RegKey key(HKEY_LOCAL_MACHINE, kLocalizationKey, KEY_READ);
     uint32_t hz = kDefaultLineFrequencyHz;
-    if (!key.ReadDword("LineFrequencyHz", &hz))
-        return kDefaultLineFrequencyHz;
+    if (!key.ReadDword("LineFrequencyHz", &hz)) return kDefaultLineFrequencyHz;
     return hz;
 }
 
 // Lesson scripts turn on the "unit not found" question.
-void SetReadStatusEnable(int32_t enable)
-{
-    g_lib.readStatusEnable = enable;
-}
+void SetReadStatusEnable(int32_t enable) { g_lib.readStatusEnable = enable; }
 
 // Marks a graph changed (1) or clean (0); answers the value stored.
-int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified)
-{
-    if (!gs)
-        return 0;
+int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified) {
+    if (!gs) return 0;
     gs->modified = static_cast<uint32_t>(modified);
     return modified;
 }

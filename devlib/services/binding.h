@@ -21,20 +21,20 @@ constexpr int32_t kGraphStatusWidth = 80;  // written to the host's level: the g
 
 // One set per process.
 struct stLibrary {
-    HINSTANCE instance = nullptr;   // every resource of the library comes from here
-    HWND hostFrame = nullptr;       // owner of the menu bar that carries the device menu
-    stHostCallbacks host = {};      // private copy, taken once by vk40_Initialize
+    HINSTANCE instance = nullptr;  // every resource of the library comes from here
+    HWND hostFrame = nullptr;      // owner of the menu bar that carries the device menu
+    stHostCallbacks host = {};     // private copy, taken once by vk40_Initialize
     uint16_t osKind = 0;
-    HBRUSH faceBrush = nullptr;     // COLOR_BTNFACE, re-made on a system colour change
-    HGLOBAL hAcq = nullptr;         // the same handle the program holds
+    HBRUSH faceBrush = nullptr;  // COLOR_BTNFACE, re-made on a system colour change
+    HGLOBAL hAcq = nullptr;      // the same handle the program holds
     uint32_t filterDelayMs = 0;
-    int32_t hostValue = 0;          // last SetDriverValue
-    int32_t autoPlotting = 1;       // menu item 5006
-    int32_t scrolling = 1;          // menu item 5007
-    int16_t electrodeShown = 0;     // menu item 5015
-    int32_t readStatusEnable = 0;   // ask "KEY VK40 not found" when no unit answers
+    int32_t hostValue = 0;         // last SetDriverValue
+    int32_t autoPlotting = 1;      // menu item 5006
+    int32_t scrolling = 1;         // menu item 5007
+    int16_t electrodeShown = 0;    // menu item 5015
+    int32_t readStatusEnable = 0;  // ask "KEY VK40 not found" when no unit answers
     char driverPath[MAX_PATH] = "\\\\.\\VKUSB";
-    int32_t driverType = 3;         // USB
+    int32_t driverType = 3;  // USB
 };
 extern stLibrary g_lib;
 

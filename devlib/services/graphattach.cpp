@@ -5,36 +5,29 @@
 #include "common/stAcq.h"
 
 // A graph was created (mode 0) or opened from a file (mode 1).
-int32_t WINAPI OnGraphCreated(HGLOBAL hAcq, HWND, tagGS*, int16_t, int32_t)
-{
+int32_t WINAPI OnGraphCreated(HGLOBAL hAcq, HWND, tagGS*, int16_t, int32_t) {
     AcqLock acq(hAcq);
     return acq ? 1 : 0;
 }
 
 // Before the program saves a graph.
-int32_t WINAPI StoreSetupInGraph(HGLOBAL hAcq, tagGS*)
-{
+int32_t WINAPI StoreSetupInGraph(HGLOBAL hAcq, tagGS*) {
     AcqLock acq(hAcq);
     return 1;
 }
 
 // The activated graph becomes the one a recording fills, unless a recording runs.
-int32_t WINAPI OnGraphActivated(HGLOBAL hAcq, tagGS* gs, int32_t)
-{
+int32_t WINAPI OnGraphActivated(HGLOBAL hAcq, tagGS* gs, int32_t) {
     AcqLock acq(hAcq);
-    if (acq && !acq->run.running)
-        acq->run.attachedGraph = gs;
+    if (acq && !acq->run.running) acq->run.attachedGraph = gs;
     return 1;
 }
 
 // The attached graph is going away; during a recording it stays attached.
-int32_t WINAPI OnGraphClosed(HGLOBAL hAcq)
-{
+int32_t WINAPI OnGraphClosed(HGLOBAL hAcq) {
     AcqLock acq(hAcq);
-    if (!acq || acq->run.running)
-        return 1;
+    if (!acq || acq->run.running) return 1;
     acq->run.attachedGraph = nullptr;
-    if (acq->run.hwndStartButton && IsWindow(acq->run.hwndStartButton))
-        acq->run.hwndStartButton = nullptr;
+    if (acq->run.hwndStartButton && IsWindow(acq->run.hwndStartButton)) acq->run.hwndStartButton = nullptr;
     return 1;
 }

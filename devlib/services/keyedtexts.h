@@ -14,28 +14,20 @@ constexpr int kHLabels = 30;
 constexpr int kKeyedTextChars = 512;
 
 // Copies and always terminates; a longer text is cut to the field.
-inline void CopyCut(char* to, int32_t size, const char* from)
-{
-    lstrcpynA(to, from ? from : "", size);
-}
+inline void CopyCut(char* to, int32_t size, const char* from) { lstrcpynA(to, from ? from : "", size); }
 
 // A key matches a stored key when they agree up to the field's size, so a key too long for its
 // field still finds the entry stored under its cut form.
-inline bool SameKey(const char* stored, const char* key, int32_t size)
-{
+inline bool SameKey(const char* stored, const char* key, int32_t size) {
     return strncmp(stored, key, static_cast<size_t>(size - 1)) == 0;
 }
 
-inline bool SameName(const char* stored, const char* name, int32_t size)
-{
+inline bool SameName(const char* stored, const char* name, int32_t size) {
     return _strnicmp(stored, name, static_cast<size_t>(size - 1)) == 0;
 }
 
 // A null or empty key finds nothing and is never stored: an empty key marks a free entry.
-inline bool UsableKey(const char* key)
-{
-    return key && key[0] != '\0';
-}
+inline bool UsableKey(const char* key) { return key && key[0] != '\0'; }
 
 struct stKeyedText {
     char key[kKeyedTextChars];  // empty: free
@@ -46,27 +38,22 @@ struct stKeyedText {
 template <int N>
 class CKeyedTexts {
 public:
-    char* Get(const char* key)
-    {
+    char* Get(const char* key) {
         stKeyedText* e = Find(key);
         return e ? e->text : nullptr;
     }
 
     // Replaces the text of an existing key only.
-    int32_t Set(const char* key, const char* text)
-    {
+    int32_t Set(const char* key, const char* text) {
         stKeyedText* e = Find(key);
-        if (!e)
-            return 0;
+        if (!e) return 0;
         CopyCut(e->text, kKeyedTextChars, text);
         return 1;
     }
 
     // Refuses a key already present, so the first text added for a key stays; 0 when full.
-    int32_t Add(const char* key, const char* text)
-    {
-        if (!UsableKey(key) || Find(key))
-            return 0;
+    int32_t Add(const char* key, const char* text) {
+        if (!UsableKey(key) || Find(key)) return 0;
         for (int i = N - 1; i >= 0; --i) {
             stKeyedText& e = m_entries[i];
             if (e.key[0] == '\0') {
@@ -79,14 +66,11 @@ public:
     }
 
 private:
-    stKeyedText* Find(const char* key)
-    {
-        if (!UsableKey(key))
-            return nullptr;
+    stKeyedText* Find(const char* key) {
+        if (!UsableKey(key)) return nullptr;
         for (int i = N - 1; i >= 0; --i) {
             stKeyedText& e = m_entries[i];
-            if (e.key[0] != '\0' && SameKey(e.key, key, kKeyedTextChars))
-                return &e;
+            if (e.key[0] != '\0' && SameKey(e.key, key, kKeyedTextChars)) return &e;
         }
         return nullptr;
     }
@@ -106,20 +90,16 @@ protected:
 class CHLabels : public CDefaultFilledList, public CKeyedTexts<kHLabels> {
 public:
     CHLabels() { FillDefaults(); }
-    void FillDefaults() override
-    {
-        for (int32_t i = 0; i < kHLabelDefaultCount; ++i)
-            Add(kHLabelDefaults[i].key, kHLabelDefaults[i].text);
+    void FillDefaults() override {
+        for (int32_t i = 0; i < kHLabelDefaultCount; ++i) Add(kHLabelDefaults[i].key, kHLabelDefaults[i].text);
     }
 };
 
 class CMessages : public CDefaultFilledList, public CKeyedTexts<kMessages> {
 public:
     CMessages() { FillDefaults(); }
-    void FillDefaults() override
-    {
-        for (int32_t i = 0; i < kMessageDefaultCount; ++i)
-            Add(kMessageDefaults[i].key, kMessageDefaults[i].text);
+    void FillDefaults() override {
+        for (int32_t i = 0; i < kMessageDefaultCount; ++i) Add(kMessageDefaults[i].key, kMessageDefaults[i].text);
     }
 };
 

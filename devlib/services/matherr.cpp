@@ -20,10 +20,8 @@ constexpr double kSingularityAnswer = 65535.0;
 
 // log and log10 of a negative argument answer the logarithm of its magnitude; every singularity
 // answers 65535.0. Anything else is left to the runtime (0).
-int __cdecl MathErrorHandler(struct _exception* e)
-{
-    if (!e)
-        return 0;
+int __cdecl MathErrorHandler(struct _exception* e) {
+    if (!e) return 0;
     if (e->type == _DOMAIN && e->name) {
         if (strcmp(e->name, "log") == 0) {
             e->retval = log(-e->arg1);
@@ -43,13 +41,7 @@ int __cdecl MathErrorHandler(struct _exception* e)
 }
 
 // Makes the handler the process's; the runtime holds one hook for every module.
-void InstallMathErrorHandler()
-{
-    __setusermatherr(MathErrorHandler);
-}
+void InstallMathErrorHandler() { __setusermatherr(MathErrorHandler); }
 
 // The handler goes with the library's code: no hook may point into an unloaded module.
-void RemoveMathErrorHandler()
-{
-    __setusermatherr(nullptr);
-}
+void RemoveMathErrorHandler() { __setusermatherr(nullptr); }

@@ -7,45 +7,25 @@
 #include "devlib/acquisition/channels.h"
 #include "devlib/vk40.h"
 
-HWND CreateTriggerSetup(HWND, HGLOBAL)
-{
-    return nullptr;
-}
+HWND CreateTriggerSetup(HWND, HGLOBAL) { return nullptr; }
 
-HWND CreateElectrodeChecker(HWND, HGLOBAL)
-{
-    return nullptr;
-}
+HWND CreateElectrodeChecker(HWND, HGLOBAL) { return nullptr; }
 
-HWND CreateAcquisitionSetup(HWND, HGLOBAL)
-{
-    return nullptr;
-}
+HWND CreateAcquisitionSetup(HWND, HGLOBAL) { return nullptr; }
 
-HWND CreateInputValuesPane(HWND, HGLOBAL)
-{
-    return nullptr;
-}
+HWND CreateInputValuesPane(HWND, HGLOBAL) { return nullptr; }
 
-HWND CreateManualControl(HWND, HGLOBAL)
-{
-    return nullptr;
-}
+HWND CreateManualControl(HWND, HGLOBAL) { return nullptr; }
 
 // The channel records get their start-up contents here; the Setup Channels window itself is not
 // built yet.
-HWND CreateChannelSetup(HWND, HGLOBAL hAcq, int32_t writePresets)
-{
+HWND CreateChannelSetup(HWND, HGLOBAL hAcq, int32_t writePresets) {
     AcqLock acq(hAcq);
-    if (acq)
-        SetChannelDefaults(acq.get(), NDChan, writePresets);
+    if (acq) SetChannelDefaults(acq.get(), NDChan, writePresets);
     return nullptr;
 }
 
-HWND CreateStimulatorPanel(HWND, HGLOBAL)
-{
-    return nullptr;
-}
+HWND CreateStimulatorPanel(HWND, HGLOBAL) { return nullptr; }
 
 void ShowChannelSetup(HGLOBAL) {}
 void ShowAcquisitionSetup(HGLOBAL) {}
@@ -58,7 +38,4 @@ void ShowElectrodeChecker(HGLOBAL, int32_t) {}
 void RepaintInputValues(stAcq*) {}
 void RelayoutInputValues(stAcq*) {}
 
-int32_t ShowPresetOrganizer(HWND, stAcq*)
-{
-    return 0;
-}
+int32_t ShowPresetOrganizer(HWND, stAcq*) { return 0; }

@@ -12,8 +12,7 @@
 
 namespace {
 
-void AddKeyedItem(HWND dlg, int combo, const char* key)
-{
+void AddKeyedItem(HWND dlg, int combo, const char* key) {
     const char* text = getMsgBoxText(key);
     SendDlgItemMessageA(dlg, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text ? text : key));
 }
@@ -21,25 +20,21 @@ void AddKeyedItem(HWND dlg, int combo, const char* key)
 // The key's text with the number in place of its first "%d" (after the text when it has none);
 // the key itself when the tables have no text. A translated text is never a format: whatever
 // else it holds is copied as it is.
-std::string KeyedNumberText(const char* key, int number)
-{
+std::string KeyedNumberText(const char* key, int number) {
     const char* looked = getMsgBoxText(key);
     const std::string text = looked ? looked : key;
     const std::string digits = std::to_string(number);
     const size_t at = text.find("%d");
-    if (at == std::string::npos)
-        return text + " " + digits;
+    if (at == std::string::npos) return text + " " + digits;
     return text.substr(0, at) + digits + text.substr(at + 2);
 }
 
-void AddKeyedNumberItem(HWND dlg, int combo, const char* key, int number)
-{
+void AddKeyedNumberItem(HWND dlg, int combo, const char* key, int number) {
     const std::string text = KeyedNumberText(key, number);
     SendDlgItemMessageA(dlg, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TranslateAcquisitionSetup(HWND dlg)
-{
+void TranslateAcquisitionSetup(HWND dlg) {
     static const struct {
         int combo;
         const char* keys[5];
@@ -53,19 +48,16 @@ void TranslateAcquisitionSetup(HWND dlg)
     };
     for (const auto& list : lists) {
         for (const char* key : list.keys) {
-            if (key)
-                AddKeyedItem(dlg, list.combo, key);
+            if (key) AddKeyedItem(dlg, list.combo, key);
         }
     }
     HandleTheDialog(dlg, IDD_ACQUISITION_SETUP);
 }
 
-void TranslateTriggerSetup(HWND dlg)
-{
+void TranslateTriggerSetup(HWND dlg) {
     AddKeyedItem(dlg, IDC_TRIGGER_SOURCE, "Off");
     if (g_unitModel == kModelVK45) {
-        for (int ch = 1; ch <= 4; ++ch)
-            AddKeyedNumberItem(dlg, IDC_TRIGGER_SOURCE, "CH %d", ch);
+        for (int ch = 1; ch <= 4; ++ch) AddKeyedNumberItem(dlg, IDC_TRIGGER_SOURCE, "CH %d", ch);
         AddKeyedItem(dlg, IDC_TRIGGER_SOURCE, "Trigger");
     } else {
         AddKeyedNumberItem(dlg, IDC_TRIGGER_SOURCE, "CH %d", 4);
@@ -77,19 +69,13 @@ void TranslateTriggerSetup(HWND dlg)
 
 }  // namespace
 
-void TranslateDLLWindows()
-{
+void TranslateDLLWindows() {
     AcqLock acq(g_lib.hAcq);
-    if (!acq)
-        return;
-    if (IsWindow(acq->hwndChannelSetup))
-        HandleTheDialog(acq->hwndChannelSetup, IDD_CHANNEL_SETUP);
-    if (IsWindow(acq->hwndAcqSetup))
-        TranslateAcquisitionSetup(acq->hwndAcqSetup);
-    if (IsWindow(acq->hwndTrigger))
-        TranslateTriggerSetup(acq->hwndTrigger);
-    if (IsWindow(acq->run.hwndInputValues))
-        HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);
+    if (!acq) return;
+    if (IsWindow(acq->hwndChannelSetup)) HandleTheDialog(acq->hwndChannelSetup, IDD_CHANNEL_SETUP);
+    if (IsWindow(acq->hwndAcqSetup)) TranslateAcquisitionSetup(acq->hwndAcqSetup);
+    if (IsWindow(acq->hwndTrigger)) TranslateTriggerSetup(acq->hwndTrigger);
+    if (IsWindow(acq->run.hwndInputValues)) HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);
     if (IsWindow(acq->hwndElectrodeCheck))
         HandleTheDialog(acq->hwndElectrodeCheck,
                         g_unitModel == kModelVK45 ? IDD_ELECTRODE_CHECK : IDD_ELECTRODE_CHECK_VK40);

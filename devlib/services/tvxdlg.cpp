@@ -12,33 +12,25 @@ constexpr UINT kAppFirst = 0x8000;
 constexpr UINT kAppLast = 0xBFFF;
 
 // A Lumikey button's hover notice shares its number with DM_SETDEFID; its wParam is a window.
-bool IsLumikeyHover(HWND dlg, WPARAM wParam)
-{
+bool IsLumikeyHover(HWND dlg, WPARAM wParam) {
     HWND button = reinterpret_cast<HWND>(wParam);
-    if (!button || !::IsWindow(button) || GetParent(button) != dlg)
-        return false;
+    if (!button || !::IsWindow(button) || GetParent(button) != dlg) return false;
     char cls[32] = {};
     GetClassNameA(button, cls, sizeof(cls));
     return strcmp(cls, LUMIKEY_CLASSNAME) == 0;
 }
 
 // The host's message loop routes keyboard input to the active modeless dialog.
-void ReportActiveDialog(HWND dlg)
-{
-    HostSetActiveModelessDialog(&g_lib.host, dlg);
-}
+void ReportActiveDialog(HWND dlg) { HostSetActiveModelessDialog(&g_lib.host, dlg); }
 
 }  // namespace
 
 CTVXDlg::CTVXDlg() : m_hWnd(nullptr), m_hParent(nullptr), m_modalResult(0), m_id(0) {}
 
 CTVXDlg::CTVXDlg(const CTVXDlg& other)
-    : m_hWnd(other.m_hWnd), m_hParent(other.m_hParent), m_modalResult(other.m_modalResult), m_id(other.m_id)
-{
-}
+    : m_hWnd(other.m_hWnd), m_hParent(other.m_hParent), m_modalResult(other.m_modalResult), m_id(other.m_id) {}
 
-CTVXDlg& CTVXDlg::operator=(const CTVXDlg& other)
-{
+CTVXDlg& CTVXDlg::operator=(const CTVXDlg& other) {
     m_hWnd = other.m_hWnd;
     m_hParent = other.m_hParent;
     m_modalResult = other.m_modalResult;
@@ -46,8 +38,7 @@ CTVXDlg& CTVXDlg::operator=(const CTVXDlg& other)
     return *this;
 }
 
-CTVXDlg::~CTVXDlg()
-{
+CTVXDlg::~CTVXDlg() {
     if (m_hWnd && ::IsWindow(m_hWnd)) {
         // The window must not call back into an object being destroyed.
         SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
@@ -74,10 +65,8 @@ int CTVXDlg::OnShowWindow(int, unsigned) { return 0; }
 int CTVXDlg::OnActivate(unsigned, HWND, int) { return 0; }
 
 // Makes the window; a second call while it exists does nothing.
-int CTVXDlg::Create(HINSTANCE instance, uint16_t id, HWND parent, int modal)
-{
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        return 1;
+int CTVXDlg::Create(HINSTANCE instance, uint16_t id, HWND parent, int modal) {
+    if (m_hWnd && ::IsWindow(m_hWnd)) return 1;
     m_id = id;
     m_hParent = parent;
     LPARAM self = reinterpret_cast<LPARAM>(this);
@@ -88,14 +77,11 @@ int CTVXDlg::Create(HINSTANCE instance, uint16_t id, HWND parent, int modal)
         return result > 0 ? 1 : 0;
     }
     HRSRC res = FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));  // RT_DIALOG
-    if (!res)
-        return 0;
+    if (!res) return 0;
     HGLOBAL loaded = LoadResource(instance, res);
-    if (!loaded)
-        return 0;
+    if (!loaded) return 0;
     auto* tmpl = static_cast<const DLGTEMPLATE*>(LockResource(loaded));
-    if (!tmpl)
-        return 0;
+    if (!tmpl) return 0;
     HWND hwnd = CreateDialogIndirectParamA(instance, tmpl, parent, DlgProc, self);
     return hwnd ? 1 : 0;
 }
@@ -110,8 +96,7 @@ int CTVXDlg::DestroyWindow() { return ::DestroyWindow(m_hWnd); }
 int CTVXDlg::EndDialog(int result) { return ::EndDialog(m_hWnd, result); }
 HWND CTVXDlg::GetDlgItem(int id) { return ::GetDlgItem(m_hWnd, id); }
 
-LRESULT CTVXDlg::SendDlgItemMessageA(int id, unsigned message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CTVXDlg::SendDlgItemMessageA(int id, unsigned message, WPARAM wParam, LPARAM lParam) {
     return ::SendDlgItemMessageA(m_hWnd, id, message, wParam, lParam);
 }
 
@@ -120,35 +105,23 @@ int CTVXDlg::SetDlgItemTextA(int id, char* text) { return ::SetDlgItemTextA(m_hW
 int CTVXDlg::GetRect(RECT* rect) { return GetWindowRect(m_hWnd, rect); }
 
 // One message to the matching handler; 0 for those no handler takes.
-int CTVXDlg::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message >= kAppFirst && message <= kAppLast)
-        return OnAppMsg(message, wParam, lParam);
+int CTVXDlg::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= kAppFirst && message <= kAppLast) return OnAppMsg(message, wParam, lParam);
     switch (message) {
-    case WM_DESTROY:
-        return OnDestroy();
-    case WM_ACTIVATE:
-        return OnActivate(LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-    case WM_PAINT:
-        return OnPaint();
-    case WM_SHOWWINDOW:
-        return OnShowWindow(static_cast<int>(wParam), static_cast<unsigned>(lParam));
-    case WM_DRAWITEM:
-        return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-    case WM_NOTIFY:
-        return OnNotify(static_cast<int>(wParam), lParam);
-    case WM_CONTEXTMENU:
-        return OnContextMenu(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-    case WM_TIMER:
-        return OnTimer(static_cast<unsigned>(wParam));
+    case WM_DESTROY: return OnDestroy();
+    case WM_ACTIVATE: return OnActivate(LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+    case WM_PAINT: return OnPaint();
+    case WM_SHOWWINDOW: return OnShowWindow(static_cast<int>(wParam), static_cast<unsigned>(lParam));
+    case WM_DRAWITEM: return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_NOTIFY: return OnNotify(static_cast<int>(wParam), lParam);
+    case WM_CONTEXTMENU: return OnContextMenu(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_COMMAND: return OnCommand(LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+    case WM_TIMER: return OnTimer(static_cast<unsigned>(wParam));
     case WM_HSCROLL:
         return OnHScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam), static_cast<int16_t>(HIWORD(wParam)));
     case WM_VSCROLL:
         return OnVScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam), static_cast<int16_t>(HIWORD(wParam)));
-    case WM_INITMENUPOPUP:
-        return OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_INITMENUPOPUP: return OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
     case WM_MENUSELECT: {
         HMENU menu = reinterpret_cast<HMENU>(lParam);
         unsigned flags = HIWORD(wParam);
@@ -157,18 +130,15 @@ int CTVXDlg::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         HMENU sub = popup ? GetSubMenu(menu, LOWORD(wParam)) : nullptr;
         return OnMenuSelect(menu, item, sub, flags == 0xFFFF ? static_cast<unsigned>(-1) : flags);
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
-INT_PTR CALLBACK CTVXDlg::DlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
+INT_PTR CALLBACK CTVXDlg::DlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<CTVXDlg*>(lParam);
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        if (!self)
-            return TRUE;
+        if (!self) return TRUE;
         self->m_hWnd = hwnd;
         HandleTheDialog(hwnd, self->m_id);
         return self->OnInitDialog(reinterpret_cast<HWND>(wParam), lParam);
@@ -178,14 +148,12 @@ INT_PTR CALLBACK CTVXDlg::DlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     auto* self = reinterpret_cast<CTVXDlg*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self)
-        return 0;
+    if (!self) return 0;
     if (message == WM_NCDESTROY) {
         self->m_hWnd = nullptr;
         return 0;
     }
-    if (message == WM_ACTIVATE)
-        ReportActiveDialog(LOWORD(wParam) == WA_INACTIVE ? nullptr : hwnd);
+    if (message == WM_ACTIVATE) ReportActiveDialog(LOWORD(wParam) == WA_INACTIVE ? nullptr : hwnd);
     int result = self->Dispatch(message, wParam, lParam);
     return result;
 }

@@ -100,17 +100,17 @@ constexpr char kSimDescription[] = "Description";
 constexpr char kSimLogFile[] = "LogFile";
 
 // --- Signal codes ---
-constexpr uint32_t kSimSignalNone = 0;        // a grounded input: 0 V
-constexpr uint32_t kSimSignalEcg = 1;         // 1 mV R wave, 1.2 Hz (72 beats a minute)
-constexpr uint32_t kSimSignalRespiration = 2; // 2 mV, 0.25 Hz, short inspiration, longer expiration
-constexpr uint32_t kSimSignalEmg = 3;         // 0.5 mV noise bursts, a 1 s burst every 2 s (0.5 Hz)
-constexpr uint32_t kSimSignalPulse = 4;       // 2 mV pulse wave with a dicrotic notch, 1.2 Hz
-constexpr uint32_t kSimSignalSine = 5;        // 1 mV, 10 Hz
-constexpr uint32_t kSimSignalDc = 6;          // 1 mV
-constexpr uint32_t kSimSignalNoise = 7;       // 20 microvolts rms, white
-constexpr uint32_t kSimSignalCounting = 8;    // SimCountingWord, raw words that ignore gain and offset
-constexpr uint32_t kSimSignalLoopback = 9;    // the unit's analog output (command 62 chooses), 1000:1
-constexpr uint32_t kSimSignalSquare = 10;     // +-1 mV square wave, 1 Hz
+constexpr uint32_t kSimSignalNone = 0;         // a grounded input: 0 V
+constexpr uint32_t kSimSignalEcg = 1;          // 1 mV R wave, 1.2 Hz (72 beats a minute)
+constexpr uint32_t kSimSignalRespiration = 2;  // 2 mV, 0.25 Hz, short inspiration, longer expiration
+constexpr uint32_t kSimSignalEmg = 3;          // 0.5 mV noise bursts, a 1 s burst every 2 s (0.5 Hz)
+constexpr uint32_t kSimSignalPulse = 4;        // 2 mV pulse wave with a dicrotic notch, 1.2 Hz
+constexpr uint32_t kSimSignalSine = 5;         // 1 mV, 10 Hz
+constexpr uint32_t kSimSignalDc = 6;           // 1 mV
+constexpr uint32_t kSimSignalNoise = 7;        // 20 microvolts rms, white
+constexpr uint32_t kSimSignalCounting = 8;     // SimCountingWord, raw words that ignore gain and offset
+constexpr uint32_t kSimSignalLoopback = 9;     // the unit's analog output (command 62 chooses), 1000:1
+constexpr uint32_t kSimSignalSquare = 10;      // +-1 mV square wave, 1 Hz
 constexpr uint32_t kSimSignalCount = 11;
 
 // The analog output reaches a loopback input through a 1000:1 divider, so 1 V out reads as 1 mV in.
@@ -118,18 +118,18 @@ constexpr double kSimLoopbackDivider = 1000.0;
 
 // --- Fault codes ---
 constexpr uint32_t kSimFaultNone = 0;
-constexpr uint32_t kSimFaultNoReply = 1;     // the packet is lost: nothing answers (USB: the pipe stalls)
-constexpr uint32_t kSimFaultBadChecksum = 2; // the reply's checksum is one too high
-constexpr uint32_t kSimFaultWrongLength = 3; // the reply is one data byte short (checksum still right)
+constexpr uint32_t kSimFaultNoReply = 1;      // the packet is lost: nothing answers (USB: the pipe stalls)
+constexpr uint32_t kSimFaultBadChecksum = 2;  // the reply's checksum is one too high
+constexpr uint32_t kSimFaultWrongLength = 3;  // the reply is one data byte short (checksum still right)
 constexpr uint32_t kSimAnyCommand = 0xFFFFFFFFu;
 constexpr uint32_t kSimForever = 0xFFFFFFFFu;
 
 // --- Driver error codes (control code 0x95002074) ---
 constexpr uint32_t kSimErrNone = 0;
-constexpr uint32_t kSimErrTimeout = 1;        // no reply came
-constexpr uint32_t kSimErrStalled = 2;        // the USB pipe is stalled until it is reset
-constexpr uint32_t kSimErrNotConnected = 3;   // the unit is absent
-constexpr uint32_t kSimErrBadRequest = 4;     // a control code or buffer the device does not take
+constexpr uint32_t kSimErrTimeout = 1;       // no reply came
+constexpr uint32_t kSimErrStalled = 2;       // the USB pipe is stalled until it is reset
+constexpr uint32_t kSimErrNotConnected = 3;  // the unit is absent
+constexpr uint32_t kSimErrBadRequest = 4;    // a control code or buffer the device does not take
 
 // --- The unit's fixed answers ---
 constexpr char kSimUsbUnitName40[] = "VKUSB-0";    // unit 0 behind "\\.\VKUSB"
@@ -145,53 +145,44 @@ constexpr uint32_t kSimDescriptionBytes = 128;
 // first frame of the run (the start signal's frame when the run waits for one). The top four
 // bits name the input, the low twelve the frame, so a dropped frame shows as a step of two and
 // a misaligned one as a wrong input number.
-constexpr uint16_t SimCountingWord(uint64_t frame, uint32_t input)
-{
+constexpr uint16_t SimCountingWord(uint64_t frame, uint32_t input) {
     return static_cast<uint16_t>(((input & 0xFu) << 12) | (frame & 0x0FFFu));
 }
 
 // --- Helpers for tests: set and clear control values where the simulated unit reads them ---
 
 // The control key's path under HKEY_CURRENT_USER, honouring the environment override.
-inline void SimControlKeyPath(char* path, DWORD size)
-{
+inline void SimControlKeyPath(char* path, DWORD size) {
     const DWORD n = GetEnvironmentVariableA(kSimControlKeyEnv, path, size);
-    if (n == 0 || n >= size)
-        lstrcpynA(path, kSimControlKey, static_cast<int>(size));
+    if (n == 0 || n >= size) lstrcpynA(path, kSimControlKey, static_cast<int>(size));
 }
 
-inline bool SimControlSet(const char* name, DWORD type, const void* data, DWORD size)
-{
+inline bool SimControlSet(const char* name, DWORD type, const void* data, DWORD size) {
     char path[MAX_PATH];
     SimControlKeyPath(path, sizeof(path));
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     const LONG rc = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;
 }
 
-inline bool SimControlSetDword(const char* name, uint32_t value)
-{
+inline bool SimControlSetDword(const char* name, uint32_t value) {
     const DWORD v = value;
     return SimControlSet(name, REG_DWORD, &v, sizeof(v));
 }
 
-inline bool SimControlSetQword(const char* name, uint64_t value)
-{
+inline bool SimControlSetQword(const char* name, uint64_t value) {
     return SimControlSet(name, REG_QWORD, &value, sizeof(value));
 }
 
-inline bool SimControlSetString(const char* name, const char* text)
-{
+inline bool SimControlSetString(const char* name, const char* text) {
     return SimControlSet(name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
 }
 
 // Removes every control value: the unit's defaults apply again.
-inline bool SimControlClear()
-{
+inline bool SimControlClear() {
     char path[MAX_PATH];
     SimControlKeyPath(path, sizeof(path));
     const LONG rc = RegDeleteTreeA(HKEY_CURRENT_USER, path);

@@ -55,9 +55,9 @@ struct stSimDevice {
 };
 
 constexpr stSimDevice kDevices[] = {
-    {"\\\\.\\VKUSB", kSimKindUsb, 40, true, 0},        {"\\\\.\\VKUSB-0", kSimKindUsb, 40, false, 0},
-    {"\\\\.\\VKUSB45", kSimKindUsb, 45, true, 1},      {"\\\\.\\VKUSB45-0", kSimKindUsb, 45, false, 1},
-    {"\\\\.\\VKISA.VXD", kSimKindIsa, 40, false, 2},   {"\\\\.\\VKPCM.VXD", kSimKindPcCard, 40, false, 3},
+    {"\\\\.\\VKUSB", kSimKindUsb, 40, true, 0},      {"\\\\.\\VKUSB-0", kSimKindUsb, 40, false, 0},
+    {"\\\\.\\VKUSB45", kSimKindUsb, 45, true, 1},    {"\\\\.\\VKUSB45-0", kSimKindUsb, 45, false, 1},
+    {"\\\\.\\VKISA.VXD", kSimKindIsa, 40, false, 2}, {"\\\\.\\VKPCM.VXD", kSimKindPcCard, 40, false, 3},
 };
 constexpr uint32_t kPorts = 4;
 constexpr uint32_t kHandles = 16;
@@ -102,17 +102,13 @@ public:
 
 class CControlKey {
 public:
-    explicit CControlKey(REGSAM access)
-    {
+    explicit CControlKey(REGSAM access) {
         char path[MAX_PATH];
         SimControlKeyPath(path, sizeof(path));
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, access, &m_key) != ERROR_SUCCESS)
-            m_key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, access, &m_key) != ERROR_SUCCESS) m_key = nullptr;
     }
-    ~CControlKey()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
+    ~CControlKey() {
+        if (m_key) RegCloseKey(m_key);
     }
     CControlKey(const CControlKey&) = delete;
     CControlKey& operator=(const CControlKey&) = delete;
@@ -120,27 +116,22 @@ public:
     explicit operator bool() const { return m_key != nullptr; }
 
     // A DWORD or QWORD value.
-    bool Number(const char* name, uint64_t* out) const
-    {
+    bool Number(const char* name, uint64_t* out) const {
         DWORD type = 0;
         uint64_t value = 0;
         DWORD size = sizeof(value);
         if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
             return false;
-        if (!((type == REG_DWORD && size == 4) || (type == REG_QWORD && size == 8)))
-            return false;
+        if (!((type == REG_DWORD && size == 4) || (type == REG_QWORD && size == 8))) return false;
         *out = value;
         return true;
     }
     template <typename T>
-    void Read(const char* name, T* out) const
-    {
+    void Read(const char* name, T* out) const {
         uint64_t v = 0;
-        if (Number(name, &v))
-            *out = static_cast<T>(v);
+        if (Number(name, &v)) *out = static_cast<T>(v);
     }
-    bool Text(const char* name, char* out, DWORD size) const
-    {
+    bool Text(const char* name, char* out, DWORD size) const {
         DWORD type = 0;
         DWORD got = size - 1;
         if (RegQueryValueExA(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &got) != ERROR_SUCCESS ||
@@ -151,8 +142,7 @@ public:
         out[got < size ? got : size - 1] = '\0';
         return true;
     }
-    void SetDword(const char* name, uint32_t value) const
-    {
+    void SetDword(const char* name, uint32_t value) const {
         const DWORD v = value;
         RegSetValueExA(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v));
     }
@@ -161,8 +151,7 @@ private:
     HKEY m_key = nullptr;
 };
 
-void ReadInputControls(const CControlKey& key, stSimControls* c)
-{
+void ReadInputControls(const CControlKey& key, stSimControls* c) {
     char name[32];
     for (uint32_t i = 0; i < kSimInputs; ++i) {
         snprintf(name, sizeof(name), "%s%u", kSimSignalPrefix, i + 1);
@@ -180,12 +169,10 @@ void ReadInputControls(const CControlKey& key, stSimControls* c)
 }
 
 // The controls as they stand; the defaults where the key or a value is missing.
-stSimControls ReadControls()
-{
+stSimControls ReadControls() {
     stSimControls c;
     const CControlKey key(KEY_QUERY_VALUE);
-    if (!key)
-        return c;
+    if (!key) return c;
     uint32_t flag = 0;
     key.Read(kSimAbsent, &flag);
     c.absent = flag != 0;
@@ -212,25 +199,19 @@ stSimControls ReadControls()
 }
 
 // The fault that hits this command's packet, if any; a counted fault is counted down in the key.
-uint32_t TakeFault(const stSimControls& c, uint8_t command)
-{
-    if (c.fault == kSimFaultNone || c.faultCount == 0)
-        return kSimFaultNone;
-    if (c.faultCommand != kSimAnyCommand && c.faultCommand != command)
-        return kSimFaultNone;
+uint32_t TakeFault(const stSimControls& c, uint8_t command) {
+    if (c.fault == kSimFaultNone || c.faultCount == 0) return kSimFaultNone;
+    if (c.faultCommand != kSimAnyCommand && c.faultCommand != command) return kSimFaultNone;
     if (c.faultCount != kSimForever) {
         const CControlKey key(KEY_SET_VALUE);
-        if (key)
-            key.SetDword(kSimFaultCount, c.faultCount - 1);
+        if (key) key.SetDword(kSimFaultCount, c.faultCount - 1);
     }
     return c.fault;
 }
 
 // The unit's clock: the virtual one when asked for, else the high-resolution counter.
-uint64_t NowNs(const stSimControls& c)
-{
-    if (c.virtualClock)
-        return c.clockUs * 1000;
+uint64_t NowNs(const stSimControls& c) {
+    if (c.virtualClock) return c.clockUs * 1000;
     LARGE_INTEGER count;
     LARGE_INTEGER frequency;
     QueryPerformanceCounter(&count);
@@ -242,28 +223,23 @@ uint64_t NowNs(const stSimControls& c)
 
 // --- The packet log ---
 
-std::string Hex(const uint8_t* bytes, uint32_t count)
-{
+std::string Hex(const uint8_t* bytes, uint32_t count) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string s;
     s.reserve(count * 3);
     for (uint32_t i = 0; i < count; ++i) {
-        if (i)
-            s += ' ';
+        if (i) s += ' ';
         s += kDigits[bytes[i] >> 4];
         s += kDigits[bytes[i] & 15];
     }
     return s;
 }
 
-void Log(const stSimControls& c, const std::string& line)
-{
-    if (!c.logFile[0])
-        return;
+void Log(const stSimControls& c, const std::string& line) {
+    if (!c.logFile[0]) return;
     HANDLE f = CreateFileA(c.logFile, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return;
+    if (f == INVALID_HANDLE_VALUE) return;
     const std::string text = line + "\r\n";
     DWORD written = 0;
     WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -272,27 +248,22 @@ void Log(const stSimControls& c, const std::string& line)
 
 // --- Handles and power ---
 
-const stSimDevice* FindDevice(const char* path)
-{
+const stSimDevice* FindDevice(const char* path) {
     for (const stSimDevice& d : kDevices) {
-        if (lstrcmpiA(d.path, path) == 0)
-            return &d;
+        if (lstrcmpiA(d.path, path) == 0) return &d;
     }
     return nullptr;
 }
 
-stSimHandle* FindHandle(HANDLE h)
-{
+stSimHandle* FindHandle(HANDLE h) {
     const uintptr_t v = reinterpret_cast<uintptr_t>(h);
-    if (v < kHandleBase || (v - kHandleBase) % 4 != 0 || (v - kHandleBase) / 4 >= kHandles)
-        return nullptr;
+    if (v < kHandleBase || (v - kHandleBase) % 4 != 0 || (v - kHandleBase) / 4 >= kHandles) return nullptr;
     stSimHandle* handle = &g_sim.handles[(v - kHandleBase) / 4];
     return handle->used ? handle : nullptr;
 }
 
 // Unplugged: every unit loses its power and what it held; open handles die with it.
-void PowerOffAll()
-{
+void PowerOffAll() {
     for (stSimPort& port : g_sim.ports) {
         port.unit.reset();
         ++port.power;
@@ -301,11 +272,9 @@ void PowerOffAll()
     }
 }
 
-bool DeviceIsOpen(uint32_t device)
-{
+bool DeviceIsOpen(uint32_t device) {
     for (const stSimHandle& h : g_sim.handles) {
-        if (h.used && h.device == device)
-            return true;
+        if (h.used && h.device == device) return true;
     }
     return false;
 }
@@ -326,23 +295,19 @@ struct stSimCall {
     uint32_t error = kSimErrNone;
 };
 
-bool Fail(stSimCall& call, uint32_t error)
-{
+bool Fail(stSimCall& call, uint32_t error) {
     call.error = error;
     call.returned = 0;
     return false;
 }
 
 // No answer came: on USB the pipe stalls until it is reset.
-bool NoReply(stSimCall& call)
-{
-    if (call.device.kind == kSimKindUsb)
-        call.port.stalled = true;
+bool NoReply(stSimCall& call) {
+    if (call.device.kind == kSimKindUsb) call.port.stalled = true;
     return Fail(call, kSimErrTimeout);
 }
 
-bool IsUsbCode(uint32_t code)
-{
+bool IsUsbCode(uint32_t code) {
     switch (code) {
     case kIoctlWriteUsb:
     case kIoctlResetPipe:
@@ -355,177 +320,145 @@ bool IsUsbCode(uint32_t code)
     case kIoctlAdapterRead:
     case kIoctlAdapterWrite:
     case kIoctlAdapterMode:
-    case kIoctlDriverRevision:
-        return true;
-    default:
-        return false;
+    case kIoctlDriverRevision: return true;
+    default: return false;
     }
 }
 
 // The unit's framed answer to a packet, with the fault that hits it, into g_sim.reply; a bad
 // checksum is refused. Returns its size.
-uint32_t UnitAnswer(stSimCall& call, SimParse parse, const stSimPacket& packet, uint32_t fault)
-{
+uint32_t UnitAnswer(stSimCall& call, SimParse parse, const stSimPacket& packet, uint32_t fault) {
     uint32_t r = 1;
     if (parse == SimParse::BadChecksum)
         g_sim.replyData[0] = kSimNak;
     else
         r = call.port.unit->Execute(packet.command, packet.data, packet.dataLength, call.nowNs, call.controls,
                                     g_sim.replyData, kSimMaxReply);
-    if (fault == kSimFaultWrongLength)
-        --r;
+    if (fault == kSimFaultWrongLength) --r;
     const uint32_t size = SimFrameReply(g_sim.replyData, r, g_sim.reply, sizeof(g_sim.reply));
-    if (fault == kSimFaultBadChecksum)
-        ++g_sim.reply[size - 1];
+    if (fault == kSimFaultBadChecksum) ++g_sim.reply[size - 1];
     return size;
 }
 
 // The bytes reach the unit: what is no packet it ignores, a lost packet it never sees, and the
 // answer to any other goes out behind whatever the unit had still to send.
-void Deliver(stSimCall& call, stSimPacket* packet)
-{
+void Deliver(stSimCall& call, stSimPacket* packet) {
     const SimParse parse = SimParsePacket(call.device.kind, call.in, call.inSize, packet);
-    if (parse != SimParse::Ok && parse != SimParse::BadChecksum)
-        return;
+    if (parse != SimParse::Ok && parse != SimParse::BadChecksum) return;
     const uint32_t fault = TakeFault(call.controls, packet->command);
-    if (fault == kSimFaultNoReply)
-        return;
+    if (fault == kSimFaultNoReply) return;
     call.port.unit->QueueStream(g_sim.reply, UnitAnswer(call, parse, *packet, fault));
 }
 
 // Command code: the packet goes out, then as many bytes as the caller's buffer holds come back
 // from the unit (on the PC card as many as the prefix asks for). Bytes left over from an earlier
 // exchange come first; when nothing comes the call times out.
-bool PacketCall(stSimCall& call)
-{
-    if (call.port.stalled)
-        return Fail(call, kSimErrStalled);
+bool PacketCall(stSimCall& call) {
+    if (call.port.stalled) return Fail(call, kSimErrStalled);
     stSimPacket packet;
     Deliver(call, &packet);
     uint32_t want = call.outSize;
     if (packet.replyBytes >= 0 && static_cast<uint32_t>(packet.replyBytes) < want)
         want = static_cast<uint32_t>(packet.replyBytes);
     const uint32_t got = call.out ? call.port.unit->ReadStream(call.out, want) : 0;
-    if (got == 0)
-        return NoReply(call);
+    if (got == 0) return NoReply(call);
     call.returned = got;
     return true;
 }
 
 // Write code: the bytes are taken whole, and the count returned is of the bytes taken (a write
 // has no output); the answer waits on the data stream.
-bool WriteCall(stSimCall& call)
-{
+bool WriteCall(stSimCall& call) {
     const bool usb = call.device.kind == kSimKindUsb;
-    if (usb != (call.code == kIoctlWriteUsb))
-        return Fail(call, kSimErrBadRequest);
-    if (call.port.stalled)
-        return Fail(call, kSimErrStalled);
+    if (usb != (call.code == kIoctlWriteUsb)) return Fail(call, kSimErrBadRequest);
+    if (call.port.stalled) return Fail(call, kSimErrStalled);
     stSimPacket packet;
     Deliver(call, &packet);
     call.returned = call.inSize;
     return true;
 }
 
-bool ReadCall(stSimCall& call)
-{
-    if (call.port.stalled)
-        return Fail(call, kSimErrStalled);
+bool ReadCall(stSimCall& call) {
+    if (call.port.stalled) return Fail(call, kSimErrStalled);
     call.returned = call.out ? call.port.unit->ReadStream(call.out, call.outSize) : 0;
     return true;
 }
 
-void PutLE32(uint8_t* out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
+void PutLE32(uint8_t* out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-bool Answer(stSimCall& call, const uint8_t* bytes, uint32_t count)
-{
-    if (!call.out || call.outSize < count)
-        return Fail(call, kSimErrBadRequest);
+bool Answer(stSimCall& call, const uint8_t* bytes, uint32_t count) {
+    if (!call.out || call.outSize < count) return Fail(call, kSimErrBadRequest);
     memcpy(call.out, bytes, count);
     call.returned = count;
     return true;
 }
 
-bool AnswerLE32(stSimCall& call, uint32_t value)
-{
+bool AnswerLE32(stSimCall& call, uint32_t value) {
     uint8_t bytes[4];
     PutLE32(bytes, value);
     return Answer(call, bytes, 4);
 }
 
 // The USB driver's own calls: pipe, ping, errors, unit state, vendor and adapter data.
-bool UsbCall(stSimCall& call)
-{
+bool UsbCall(stSimCall& call) {
     stSimPort& port = call.port;
     switch (call.code) {
     case kIoctlResetPipe:
         port.stalled = false;  // what the unit has still to send stays: the recovery drains it
         return true;
     case kIoctlPing: {
-        if (port.stalled)
-            return Fail(call, kSimErrStalled);
-        if (call.inSize < 1 || call.in[0] != kPingAnswer)
-            return Fail(call, kSimErrBadRequest);
+        if (port.stalled) return Fail(call, kSimErrStalled);
+        if (call.inSize < 1 || call.in[0] != kPingAnswer) return Fail(call, kSimErrBadRequest);
         return Answer(call, &kPingAnswer, 1);
     }
-    case kIoctlLastError:
-        return AnswerLE32(call, port.lastError);
-    case kIoctlDriverStatus:
-        return AnswerLE32(call, 1);
+    case kIoctlLastError: return AnswerLE32(call, port.lastError);
+    case kIoctlDriverStatus: return AnswerLE32(call, 1);
     case kIoctlUnitState: {
-        if (port.stalled)
-            return Fail(call, kSimErrStalled);
-        if (call.inSize < 1)
-            return Fail(call, kSimErrBadRequest);
+        if (port.stalled) return Fail(call, kSimErrStalled);
+        if (call.inSize < 1) return Fail(call, kSimErrBadRequest);
         const uint32_t pending = port.unit->StreamPending();
         const uint8_t state[4] = {0, static_cast<uint8_t>(call.controls.statusNotReady ? 0 : 1),
                                   static_cast<uint8_t>(pending > 255 ? 255 : pending), 0};
         return Answer(call, state, 4);
     }
     case kIoctlSetValue:
-        if (call.inSize < 4)
-            return Fail(call, kSimErrBadRequest);
-        port.driverValue = call.in[0] | (call.in[1] << 8) | (call.in[2] << 16) | (static_cast<uint32_t>(call.in[3]) << 24);
+        if (call.inSize < 4) return Fail(call, kSimErrBadRequest);
+        port.driverValue =
+            call.in[0] | (call.in[1] << 8) | (call.in[2] << 16) | (static_cast<uint32_t>(call.in[3]) << 24);
         return true;
     case kIoctlVendorInfo: {
         const uint16_t product = static_cast<uint16_t>(call.device.model == 45 ? 0x0045 : 0x0040);
-        const uint8_t info[kVendorBytes] = {kVendorId & 0xFF, kVendorId >> 8, static_cast<uint8_t>(product),
-                                            static_cast<uint8_t>(product >> 8), kVendorRelease & 0xFF,
+        const uint8_t info[kVendorBytes] = {kVendorId & 0xFF,
+                                            kVendorId >> 8,
+                                            static_cast<uint8_t>(product),
+                                            static_cast<uint8_t>(product >> 8),
+                                            kVendorRelease & 0xFF,
                                             kVendorRelease >> 8};
         return Answer(call, info, kVendorBytes);
     }
-    case kIoctlAdapterRead:
-        return Answer(call, port.adapterData, kAdapterBytes);
+    case kIoctlAdapterRead: return Answer(call, port.adapterData, kAdapterBytes);
     case kIoctlAdapterWrite: {
-        if (call.inSize < 1 || call.inSize > kAdapterBytes)
-            return Fail(call, kSimErrBadRequest);
+        if (call.inSize < 1 || call.inSize > kAdapterBytes) return Fail(call, kSimErrBadRequest);
         memcpy(port.adapterData, call.in, call.inSize);
         const uint8_t written = static_cast<uint8_t>(call.inSize);
         return Answer(call, &written, 1);
     }
-    case kIoctlAdapterMode:
-        return AnswerLE32(call, 1);
+    case kIoctlAdapterMode: return AnswerLE32(call, 1);
     case kIoctlDriverRevision: {
-        if (call.device.model != 40)
-            return Fail(call, kSimErrBadRequest);
+        if (call.device.model != 40) return Fail(call, kSimErrBadRequest);
         uint8_t text[kRevisionBytes] = {};
         memcpy(text, kDriverRevision, sizeof(kDriverRevision) - 1);
         return Answer(call, text, kRevisionBytes);
     }
-    default:
-        return Fail(call, kSimErrBadRequest);
+    default: return Fail(call, kSimErrBadRequest);
     }
 }
 
 // The adapter answers only how many units it has and the name of unit 0.
-bool AdapterCall(stSimCall& call)
-{
-    if (call.code == kIoctlUnitCount)
-        return AnswerLE32(call, 1);
+bool AdapterCall(stSimCall& call) {
+    if (call.code == kIoctlUnitCount) return AnswerLE32(call, 1);
     if (call.code != kIoctlUnitName || call.inSize < 4 || call.in[0] || call.in[1] || call.in[2] || call.in[3])
         return Fail(call, kSimErrBadRequest);
     uint8_t record[kUnitNameBytes] = {};
@@ -537,39 +470,29 @@ bool AdapterCall(stSimCall& call)
     return Answer(call, record, kUnitNameBytes);
 }
 
-bool Dispatch(stSimCall& call)
-{
-    if (call.device.adapter)
-        return AdapterCall(call);
+bool Dispatch(stSimCall& call) {
+    if (call.device.adapter) return AdapterCall(call);
     switch (call.code) {
-    case kIoctlPacket:
-        return PacketCall(call);
-    case kIoctlReadData:
-        return ReadCall(call);
+    case kIoctlPacket: return PacketCall(call);
+    case kIoctlReadData: return ReadCall(call);
     case kIoctlWriteLegacy:
-    case kIoctlWriteUsb:
-        return WriteCall(call);
+    case kIoctlWriteUsb: return WriteCall(call);
     default:
-        if (call.device.kind != kSimKindUsb || !IsUsbCode(call.code))
-            return Fail(call, kSimErrBadRequest);
+        if (call.device.kind != kSimKindUsb || !IsUsbCode(call.code)) return Fail(call, kSimErrBadRequest);
         return UsbCall(call);
     }
 }
 
 void LogCall(const stSimControls& c, uint32_t code, const uint8_t* in, uint32_t inSize, const uint8_t* out,
-             uint32_t returned, bool ok)
-{
-    if (!c.logFile[0])
-        return;
+             uint32_t returned, bool ok) {
+    if (!c.logFile[0]) return;
     switch (code) {
     case kIoctlPacket:
         Log(c, "> " + Hex(in, inSize));
         Log(c, ok ? "< " + Hex(out, returned) : std::string("< none"));
         return;
     case kIoctlWriteLegacy:
-    case kIoctlWriteUsb:
-        Log(c, "w " + Hex(in, inSize) + (ok ? "" : " -> fail"));
-        return;
+    case kIoctlWriteUsb: Log(c, "w " + Hex(in, inSize) + (ok ? "" : " -> fail")); return;
     case kIoctlReadData:
         Log(c, !ok ? std::string("r fail") : returned ? "r " + Hex(out, returned) : std::string("r"));
         return;
@@ -583,43 +506,34 @@ void LogCall(const stSimControls& c, uint32_t code, const uint8_t* in, uint32_t 
     }
 }
 
-DWORD WindowsError(uint32_t error)
-{
+DWORD WindowsError(uint32_t error) {
     switch (error) {
-    case kSimErrTimeout:
-        return ERROR_SEM_TIMEOUT;
-    case kSimErrStalled:
-        return ERROR_IO_DEVICE;
-    case kSimErrNotConnected:
-        return ERROR_DEVICE_NOT_CONNECTED;
-    default:
-        return ERROR_INVALID_FUNCTION;
+    case kSimErrTimeout: return ERROR_SEM_TIMEOUT;
+    case kSimErrStalled: return ERROR_IO_DEVICE;
+    case kSimErrNotConnected: return ERROR_DEVICE_NOT_CONNECTED;
+    default: return ERROR_INVALID_FUNCTION;
     }
 }
 
 // --- The transport's three operations ---
 
-int32_t FreeHandleSlot()
-{
+int32_t FreeHandleSlot() {
     for (uint32_t i = 0; i < kHandles; ++i) {
-        if (!g_sim.handles[i].used)
-            return static_cast<int32_t>(i);
+        if (!g_sim.handles[i].used) return static_cast<int32_t>(i);
     }
     return -1;
 }
 
 // Opens a device name as CreateFileA would open the driver's: no sharing, and nothing while the
 // unit is unplugged. The unit powers on with its first open.
-HANDLE SimOpen(void*, const char* path)
-{
+HANDLE SimOpen(void*, const char* path) {
     CSimLock lock;
     const stSimControls c = ReadControls();
     const stSimDevice* device = path ? FindDevice(path) : nullptr;
-    if (device && c.absent)
-        PowerOffAll();
+    if (device && c.absent) PowerOffAll();
     const uint32_t index = device ? static_cast<uint32_t>(device - kDevices) : 0;
     const int32_t slot = FreeHandleSlot();
-    const DWORD error = !device || c.absent    ? ERROR_FILE_NOT_FOUND
+    const DWORD error = !device || c.absent   ? ERROR_FILE_NOT_FOUND
                         : DeviceIsOpen(index) ? ERROR_SHARING_VIOLATION
                         : slot < 0            ? ERROR_TOO_MANY_OPEN_FILES
                                               : ERROR_SUCCESS;
@@ -640,16 +554,13 @@ HANDLE SimOpen(void*, const char* path)
 }
 
 int32_t SimControl(void*, HANDLE h, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
-                   uint32_t* returned)
-{
+                   uint32_t* returned) {
     CSimLock lock;
-    if (returned)
-        *returned = 0;
+    if (returned) *returned = 0;
     const stSimControls c = ReadControls();
     const auto* input = static_cast<const uint8_t*>(in);
     auto* output = static_cast<uint8_t*>(out);
-    if (!input)
-        inSize = 0;
+    if (!input) inSize = 0;
     stSimHandle* handle = FindHandle(h);
     if (!handle) {
         LogCall(c, code, input, inSize, output, 0, false);
@@ -658,8 +569,7 @@ int32_t SimControl(void*, HANDLE h, uint32_t code, const void* in, uint32_t inSi
     }
     const stSimDevice& device = kDevices[handle->device];
     stSimPort& port = g_sim.ports[device.port];
-    if (c.absent)
-        PowerOffAll();
+    if (c.absent) PowerOffAll();
     stSimCall call{device, port, c, NowNs(c), code, input, inSize, output, output ? outSize : 0};
     bool ok = false;
     if (c.absent || !port.unit || handle->power != port.power) {
@@ -674,17 +584,14 @@ int32_t SimControl(void*, HANDLE h, uint32_t code, const void* in, uint32_t inSi
         SetLastError(WindowsError(call.error));
         return 0;
     }
-    if (returned)
-        *returned = call.returned;
+    if (returned) *returned = call.returned;
     return 1;
 }
 
-void SimClose(void*, HANDLE h)
-{
+void SimClose(void*, HANDLE h) {
     CSimLock lock;
     stSimHandle* handle = FindHandle(h);
-    if (!handle)
-        return;
+    if (!handle) return;
     Log(ReadControls(), std::string("close ") + kDevices[handle->device].path);
     *handle = stSimHandle{};
 }
@@ -694,7 +601,4 @@ const stTransportOps kSimTransport = {SimOpen, SimControl, SimClose, nullptr};
 }  // namespace
 
 // The simulated unit's transport table, in place of the driver's.
-extern "C" __declspec(dllexport) const stTransportOps* VKSimTransport(void)
-{
-    return &kSimTransport;
-}
+extern "C" __declspec(dllexport) const stTransportOps* VKSimTransport(void) { return &kSimTransport; }

@@ -191,19 +191,19 @@ private:
     uint8_t m_mode = 0;
     uint16_t m_analogMask = 0;
     uint8_t m_digitalMask = 0;
-    uint8_t m_rateCode = 0;        // command 71: rate / 2,500 Hz
-    uint32_t m_runBytes = 0;       // command 71: ring (high speed) or recording (unit-paced) bytes
+    uint8_t m_rateCode = 0;   // command 71: rate / 2,500 Hz
+    uint32_t m_runBytes = 0;  // command 71: ring (high speed) or recording (unit-paced) bytes
     bool m_highSpeedGo = false;
     Run m_run = Run::Idle;
     uint64_t m_startNs = 0;
     uint64_t m_periodNs = 0;
-    uint64_t m_framesDone = 0;     // frames since the start that have fallen due
-    bool m_waiting = false;        // for the start signal
-    uint64_t m_dataStart = 0;      // the frame of the start signal
+    uint64_t m_framesDone = 0;  // frames since the start that have fallen due
+    bool m_waiting = false;     // for the start signal
+    uint64_t m_dataStart = 0;   // the frame of the start signal
     int16_t m_lastTriggerWord = 0;
     bool m_haveTriggerWord = false;
-    uint64_t m_ringTotal = 0;      // bytes written into the ring since the start
-    uint64_t m_memoryTotal = 0;    // bytes written into the sample memory since the start
+    uint64_t m_ringTotal = 0;    // bytes written into the ring since the start
+    uint64_t m_memoryTotal = 0;  // bytes written into the sample memory since the start
 
     // Outputs.
     int16_t m_outputCode = 0;

@@ -18,46 +18,36 @@ void* const kScript = &g_scriptObject;
 // Entries the library writes; the program keeps entry 0 and every other one is left as it was.
 constexpr int kLibraryEntries[] = {1, 3, 6, 7, 8, 9, 11, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22};
 
-bool IsLibraryEntry(int slot)
-{
+bool IsLibraryEntry(int slot) {
     for (int entry : kLibraryEntries) {
-        if (entry == slot)
-            return true;
+        if (entry == slot) return true;
     }
     return false;
 }
 
-void* Sentinel(int slot)
-{
-    return reinterpret_cast<void*>(static_cast<uintptr_t>(0x5EA0000 + slot));
-}
+void* Sentinel(int slot) { return reinterpret_cast<void*>(static_cast<uintptr_t>(0x5EA0000 + slot)); }
 
 // A frame with the device menu, a host table of recorders and a bound library.
 class VK40Bound : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         Recorder() = stHostRecorder{};
         frame = CreateFrameWithMenu();
         ASSERT_NE(frame, nullptr);
         host = MakeRecordingHost(kScript);
         void* slots[kDriverOpSlots];
-        for (int i = 0; i < kDriverOpSlots; ++i)
-            slots[i] = Sentinel(i);
+        for (int i = 0; i < kDriverOpSlots; ++i) slots[i] = Sentinel(i);
         memcpy(&ops, slots, sizeof(ops));
         result = vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1);
     }
 
-    void TearDown() override
-    {
-        if (ops.shutdownDriver && ops.shutdownDriver != Sentinel(9))
-            ops.shutdownDriver();
+    void TearDown() override {
+        if (ops.shutdownDriver && ops.shutdownDriver != Sentinel(9)) ops.shutdownDriver();
         DestroyWindow(frame);
     }
 
     // Every record's label and units, for seeing which one a command touched.
-    std::string ChannelTexts()
-    {
+    std::string ChannelTexts() {
         AcqView acq(hAcq);
         std::string all;
         for (const stAcqChan& chan : acq->chans) {
@@ -67,8 +57,7 @@ protected:
         return all;
     }
 
-    void ClearChannelTexts()
-    {
+    void ClearChannelTexts() {
         AcqView acq(hAcq);
         for (stAcqChan& chan : acq->chans) {
             memset(chan.label, 0, sizeof(chan.label));
@@ -86,8 +75,7 @@ protected:
 
 // ---- vk40_Initialize ----
 
-TEST_F(VK40Bound, InitializeWritesItsOwnEntriesAndNoOther)
-{
+TEST_F(VK40Bound, InitializeWritesItsOwnEntriesAndNoOther) {
     ASSERT_EQ(result, 1);
     const std::vector<void*> slots = Slots(ops);
     for (int i = 0; i < kDriverOpSlots; ++i) {
@@ -100,8 +88,7 @@ TEST_F(VK40Bound, InitializeWritesItsOwnEntriesAndNoOther)
     }
 }
 
-TEST_F(VK40Bound, InitializeWithoutUnitAnswersLevelAndAnUnlockedMoveableRecord)
-{
+TEST_F(VK40Bound, InitializeWithoutUnitAnswersLevelAndAnUnlockedMoveableRecord) {
     EXPECT_EQ(result, 1);
     EXPECT_EQ(level, 80);
     ASSERT_NE(hAcq, nullptr);
@@ -121,8 +108,7 @@ TEST_F(VK40Bound, InitializeWithoutUnitAnswersLevelAndAnUnlockedMoveableRecord)
     EXPECT_EQ(acq->run.running, 0);
 }
 
-TEST_F(VK40Bound, ChannelCountsFollowTheFirstModelWithoutADriverSetting)
-{
+TEST_F(VK40Bound, ChannelCountsFollowTheFirstModelWithoutADriverSetting) {
     EXPECT_EQ(NDChan, 0);
     EXPECT_EQ(NChanTotal, NDChan + 16);
     EXPECT_FALSE(IsWindow(hwndGetDlg));
@@ -130,8 +116,7 @@ TEST_F(VK40Bound, ChannelCountsFollowTheFirstModelWithoutADriverSetting)
 
 // ---- The idle turn ----
 
-TEST_F(VK40Bound, IdleRunsTheLessonSubroutineOnlyWhileAGraphIsAttached)
-{
+TEST_F(VK40Bound, IdleRunsTheLessonSubroutineOnlyWhileAGraphIsAttached) {
     ASSERT_EQ(result, 1);
     auto gs = MakeGraph();
 
@@ -151,8 +136,7 @@ TEST_F(VK40Bound, IdleRunsTheLessonSubroutineOnlyWhileAGraphIsAttached)
     EXPECT_EQ(Recorder().unexpectedCalls, 0);
 }
 
-TEST_F(VK40Bound, IdleUsesTheCopyOfTheHostTableTakenAtBinding)
-{
+TEST_F(VK40Bound, IdleUsesTheCopyOfTheHostTableTakenAtBinding) {
     ASSERT_EQ(result, 1);
     auto gs = MakeGraph();
     ASSERT_EQ(ops.onGraphActivated(hAcq, gs.get(), 0), 1);
@@ -164,8 +148,7 @@ TEST_F(VK40Bound, IdleUsesTheCopyOfTheHostTableTakenAtBinding)
     EXPECT_EQ(Recorder().scriptCalls[0].script, kScript);
 }
 
-TEST_F(VK40Bound, OperationsOnANullRecordDoNothingAndAnswerAsUsual)
-{
+TEST_F(VK40Bound, OperationsOnANullRecordDoNothingAndAnswerAsUsual) {
     ASSERT_EQ(result, 1);
     auto gs = MakeGraph();
     EXPECT_EQ(ops.onIdleAcquisition(nullptr, nullptr), 1);
@@ -190,8 +173,7 @@ struct stToggleCase {
     bool startsOn;
 };
 
-TEST_F(VK40Bound, MenuTogglesFlipTheirFlagAndCheckMark)
-{
+TEST_F(VK40Bound, MenuTogglesFlipTheirFlagAndCheckMark) {
     ASSERT_EQ(result, 1);
     const stToggleCase cases[] = {
         {IDM_AUTOPLOT, true},
@@ -208,8 +190,7 @@ TEST_F(VK40Bound, MenuTogglesFlipTheirFlagAndCheckMark)
     }
 }
 
-TEST_F(VK40Bound, WarnOnOverwriteCommandTogglesTheRecordsFlag)
-{
+TEST_F(VK40Bound, WarnOnOverwriteCommandTogglesTheRecordsFlag) {
     ASSERT_EQ(result, 1);
     ops.onDriverCommand(hAcq, frame, IDM_WARNINGONOVERWRITE, nullptr, 0);
     EXPECT_EQ(AcqView(hAcq)->warnOnOverwrite, 0);
@@ -217,8 +198,7 @@ TEST_F(VK40Bound, WarnOnOverwriteCommandTogglesTheRecordsFlag)
     EXPECT_EQ(AcqView(hAcq)->warnOnOverwrite, 1);
 }
 
-TEST_F(VK40Bound, WarnOnOverwriteReachesTheAttachedGraph)
-{
+TEST_F(VK40Bound, WarnOnOverwriteReachesTheAttachedGraph) {
     ASSERT_EQ(result, 1);
     auto gs = MakeGraph();
     gs->overwriteWarning = 7;
@@ -229,8 +209,7 @@ TEST_F(VK40Bound, WarnOnOverwriteReachesTheAttachedGraph)
     EXPECT_EQ(gs->overwriteWarning, 1u);
 }
 
-TEST_F(VK40Bound, GraphResizeMovesTheStartButtonToItsRectangle)
-{
+TEST_F(VK40Bound, GraphResizeMovesTheStartButtonToItsRectangle) {
     ASSERT_EQ(result, 1);
     HWND button = CreatePanelWindow(frame);
     AcqView(hAcq)->run.hwndStartButton = button;
@@ -257,15 +236,13 @@ struct stChannelTextCase {
 
 // Records: 4 analog, then NDChan digital (none on the first model, 8 on the second), then 12
 // calculation. Each slot reaches its own channel's record and no other.
-TEST_F(VK40Bound, ChannelLabelAndUnitsGoToTheRecordOfTheirSlot)
-{
+TEST_F(VK40Bound, ChannelLabelAndUnitsGoToTheRecordOfTheirSlot) {
     ASSERT_EQ(result, 1);
     const stChannelTextCase cases[] = {
-        {1, 0, 0},     {2, 1, 1},     {4, 3, 3},     {0, -1, -1},   {-3, -1, -1},  {5, -1, -1},
-        {19, -1, -1},  {20, -1, 4},   {23, -1, 7},   {27, -1, 11},  {28, -1, -1},  {35, -1, -1},
-        {36, -1, -1},  {37, -1, -1},  {38, -1, -1},  {39, -1, -1},  {40, 4, 12},   {45, 9, 17},
-        {51, 15, 23},  {52, -1, -1},  {53, -1, -1},  {60, -1, -1},  {200, -1, -1}, {0x10002, 1, 1},
-        {0x10028, 4, 12},
+        {1, 0, 0},    {2, 1, 1},     {4, 3, 3},       {0, -1, -1},      {-3, -1, -1}, {5, -1, -1},  {19, -1, -1},
+        {20, -1, 4},  {23, -1, 7},   {27, -1, 11},    {28, -1, -1},     {35, -1, -1}, {36, -1, -1}, {37, -1, -1},
+        {38, -1, -1}, {39, -1, -1},  {40, 4, 12},     {45, 9, 17},      {51, 15, 23}, {52, -1, -1}, {53, -1, -1},
+        {60, -1, -1}, {200, -1, -1}, {0x10002, 1, 1}, {0x10028, 4, 12},
     };
     const int32_t savedDigital = NDChan;
     for (const int32_t digital : {0, 8}) {
@@ -295,8 +272,7 @@ TEST_F(VK40Bound, ChannelLabelAndUnitsGoToTheRecordOfTheirSlot)
     NDChan = savedDigital;
 }
 
-TEST_F(VK40Bound, ChannelTextsAreCutToTheirFields)
-{
+TEST_F(VK40Bound, ChannelTextsAreCutToTheirFields) {
     ASSERT_EQ(result, 1);
     const std::string longText(100, 'L');
     ops.onDriverCommand(hAcq, frame, IDM_CHANNEL_LABEL, longText.c_str(), 1);
@@ -308,12 +284,10 @@ TEST_F(VK40Bound, ChannelTextsAreCutToTheirFields)
 
 // ---- Panels and the Start button ----
 
-TEST_F(VK40Bound, HideDriverPanelsHidesEveryPanelAndClearsTheElectrodeCheck)
-{
+TEST_F(VK40Bound, HideDriverPanelsHidesEveryPanelAndClearsTheElectrodeCheck) {
     ASSERT_EQ(result, 1);
     HWND panels[7];
-    for (HWND& panel : panels)
-        panel = CreatePanelWindow(frame);
+    for (HWND& panel : panels) panel = CreatePanelWindow(frame);
     {
         AcqView acq(hAcq);
         acq->run.hwndInputValues = panels[0];
@@ -328,20 +302,17 @@ TEST_F(VK40Bound, HideDriverPanelsHidesEveryPanelAndClearsTheElectrodeCheck)
     ASSERT_TRUE(IsMenuItemChecked(frame, IDM_ELECTRODE));
 
     ops.hideDriverPanels(hAcq);
-    for (HWND panel : panels)
-        EXPECT_FALSE(IsWindowVisible(panel));
+    for (HWND panel : panels) EXPECT_FALSE(IsWindowVisible(panel));
     EXPECT_FALSE(IsMenuItemChecked(frame, IDM_ELECTRODE));
 
     // The flag was cleared with the mark: the next command shows the checker again.
     ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
     EXPECT_TRUE(IsMenuItemChecked(frame, IDM_ELECTRODE));
     ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
-    for (HWND panel : panels)
-        DestroyWindow(panel);
+    for (HWND panel : panels) DestroyWindow(panel);
 }
 
-TEST_F(VK40Bound, HideGraphButtonHidesTheStartButton)
-{
+TEST_F(VK40Bound, HideGraphButtonHidesTheStartButton) {
     ASSERT_EQ(result, 1);
     HWND button = CreatePanelWindow(frame);
     AcqView(hAcq)->run.hwndStartButton = button;
@@ -354,8 +325,7 @@ TEST_F(VK40Bound, HideGraphButtonHidesTheStartButton)
 // pane and the graphs' set-up blocks are not built, and OnWriteFile has nothing to do. The
 // device menu's merge is checked by the menus test; the stored value and the face brush by the
 // internals test.
-TEST_F(VK40Bound, OperationsWithoutWorkYetAnswerWhatTheTableSays)
-{
+TEST_F(VK40Bound, OperationsWithoutWorkYetAnswerWhatTheTableSays) {
     ASSERT_EQ(result, 1);
     auto gs = MakeGraph();
     EXPECT_EQ(ops.onWriteFile(0), 1);
@@ -367,11 +337,9 @@ TEST_F(VK40Bound, OperationsWithoutWorkYetAnswerWhatTheTableSays)
 
 // ---- Shut-down ----
 
-TEST_F(VK40Bound, ShutdownFreesTheRecordEvenWithLocksLeftOnIt)
-{
+TEST_F(VK40Bound, ShutdownFreesTheRecordEvenWithLocksLeftOnIt) {
     ASSERT_EQ(result, 1);
-    for (int i = 0; i < 3; ++i)
-        ASSERT_NE(GlobalLock(hAcq), nullptr);
+    for (int i = 0; i < 3; ++i) ASSERT_NE(GlobalLock(hAcq), nullptr);
     ASSERT_EQ(GlobalFlags(hAcq) & GMEM_LOCKCOUNT, 3u);
 
     EXPECT_EQ(ops.shutdownDriver(), 1);
@@ -387,8 +355,7 @@ struct stScalingCase {
     double factor, offset, range;
 };
 
-TEST_F(VK40Bound, ScalingTableFollowsTheAnalogCalibrationPoints)
-{
+TEST_F(VK40Bound, ScalingTableFollowsTheAnalogCalibrationPoints) {
     ASSERT_EQ(result, 1);
     const stScalingCase cases[kAnalogChannels] = {
         {0.0, 0.0, 1.0, 100.0, 1000.0, 0.01, 0.0, 1000.0},
@@ -425,8 +392,7 @@ TEST_F(VK40Bound, ScalingTableFollowsTheAnalogCalibrationPoints)
 
 // The program's entry to the scaling dialog, through the library's export: the dialog comes up
 // on the graph channel's record and OK changes that record alone.
-TEST_F(VK40Bound, SetupUnitsDialogOpensOnTheGraphChannelsRecord)
-{
+TEST_F(VK40Bound, SetupUnitsDialogOpensOnTheGraphChannelsRecord) {
     ASSERT_EQ(result, 1);
     const std::string before = ChannelTexts();
     std::string heading;
@@ -449,20 +415,17 @@ TEST_F(VK40Bound, SetupUnitsDialogOpensOnTheGraphChannelsRecord)
     EXPECT_NE(before, ChannelTexts());
 }
 
-TEST_F(VK40Bound, FreshStartHasTheFirstInputOnAndTheBuiltinPresets)
-{
+TEST_F(VK40Bound, FreshStartHasTheFirstInputOnAndTheBuiltinPresets) {
     ASSERT_EQ(result, 1);
     AcqView acq(hAcq);
-    for (int i = 0; i < NChanTotal; ++i)
-        EXPECT_EQ(acq->chans[i].flags, i == 0 ? 14u : 0u) << i;
+    for (int i = 0; i < NChanTotal; ++i) EXPECT_EQ(acq->chans[i].flags, i == 0 ? 14u : 0u) << i;
     EXPECT_GE(acq->presets.count, 16) << "from the presets file beside the program, or built in";
     EXPECT_NE(acq->presets.hRecords, nullptr);
 }
 
 // ---- Exports outside the table ----
 
-TEST(VK40Documents, SetDirtyGraphFlagStoresTheValueAndAnswersIt)
-{
+TEST(VK40Documents, SetDirtyGraphFlagStoresTheValueAndAnswersIt) {
     auto gs = MakeGraph();
     for (int32_t value : {1, 0, 1}) {
         EXPECT_EQ(setDirtyGraphFlag(gs.get(), value), value);
@@ -471,8 +434,7 @@ TEST(VK40Documents, SetDirtyGraphFlagStoresTheValueAndAnswersIt)
     EXPECT_EQ(setDirtyGraphFlag(nullptr, 1), 0);
 }
 
-TEST(VK40Texts, TextsComeFromTheTablesAndMissingKeysAnswerNull)
-{
+TEST(VK40Texts, TextsComeFromTheTablesAndMissingKeysAnswerNull) {
     EXPECT_STREQ(getMsgBoxText("Warning"), "Warning");
     EXPECT_STREQ(getMsgBoxText("Menu Transform Key"), "&Transform");
     EXPECT_EQ(getMsgBoxText("Not a key of the table"), nullptr);
@@ -483,8 +445,7 @@ TEST(VK40Texts, TextsComeFromTheTablesAndMissingKeysAnswerNull)
     EXPECT_EQ(AdjustMenuByContainerData(5002, nullptr), 0);
 }
 
-TEST(VK40Texts, MenuLabelsKeepTheirDefaultsAndNewEntries)
-{
+TEST(VK40Texts, MenuLabelsKeepTheirDefaultsAndNewEntries) {
     EXPECT_STREQ(mlgetName(2200, 0), "Undo\tCtrl+Z");
     EXPECT_STREQ(mlgetName(2443, 0), "Show Y-Scale");
     EXPECT_EQ(mlgetName(2200, 1), nullptr) << "sub-ids must match";
@@ -503,8 +464,7 @@ TEST(VK40Texts, MenuLabelsKeepTheirDefaultsAndNewEntries)
     EXPECT_EQ(std::string(mlgetName(7002, 3)), std::string(119, 'm'));
 }
 
-TEST(VK40Lessons, NoLessonIsKnownBeforeTheListIsBuilt)
-{
+TEST(VK40Lessons, NoLessonIsKnownBeforeTheListIsBuilt) {
     EXPECT_EQ(FillUpLessonDescriptions("C:\\Lessons"), 0);
     EXPECT_EQ(GetLessonFileName("Lesson 1"), nullptr);
     EXPECT_EQ(GetDisplayNameByWorkingName("C:\\Lessons\\L01\\L01"), nullptr);
@@ -512,8 +472,7 @@ TEST(VK40Lessons, NoLessonIsKnownBeforeTheListIsBuilt)
 
 }  // namespace
 
-TEST_F(VK40Bound, TranslateWindowsFillsTheSetupListsOfTheOpenWindows)
-{
+TEST_F(VK40Bound, TranslateWindowsFillsTheSetupListsOfTheOpenWindows) {
     ASSERT_EQ(result, 1);
     HWND setup = MakePanelWithCombos({1018, 1019, 601, 633, 605, 606});
     HWND trigger = MakePanelWithCombos({621, 622});

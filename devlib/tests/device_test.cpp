@@ -23,8 +23,7 @@ namespace {
 
 // ---- Identity ----
 
-TEST(UnitIdentity, TheDriversPathChoosesTheModelAndEverythingWithIt)
-{
+TEST(UnitIdentity, TheDriversPathChoosesTheModelAndEverythingWithIt) {
     struct {
         const char* path;
         int32_t model, printed, digital;
@@ -58,11 +57,10 @@ TEST(UnitIdentity, TheDriversPathChoosesTheModelAndEverythingWithIt)
     }
 }
 
-TEST(UnitIdentity, RateTablesOfBothModels)
-{
+TEST(UnitIdentity, RateTablesOfBothModels) {
     ProbeUnitDriver("\\\\.\\VKUSB");
-    const char* labels40[] = {"100K", "40K", "25K", "10K", "5000.0", "2000.0", "1000.0", "500.0", "250.0", "200.0",
-                              "100.0", "50.0", "25.0", "20.0", "10.0", "5.0", "2.5", "2.0", "1.0"};
+    const char* labels40[] = {"100K",  "40K",  "25K",  "10K",  "5000.0", "2000.0", "1000.0", "500.0", "250.0", "200.0",
+                              "100.0", "50.0", "25.0", "20.0", "10.0",   "5.0",    "2.5",    "2.0",   "1.0"};
     const double periods40[] = {0.01, 0.025, 0.04, 0.1, 0.2, 0.5, 1, 2, 4, 5, 10, 20, 40, 50, 100, 200, 400, 500, 1000};
     for (int i = 0; i < 19; ++i) {
         SCOPED_TRACE(labels40[i]);
@@ -71,8 +69,8 @@ TEST(UnitIdentity, RateTablesOfBothModels)
         EXPECT_EQ(g_unit.rates[i].allowance, i == 0 ? 1 : i == 1 ? 2 : 4);
     }
     ProbeUnitDriver("\\\\.\\VKUSB45");
-    const char* labels45[] = {"100K", "50K", "25K", "20K", "10K", "5000.0", "2000.0", "1000.0", "500.0",
-                              "200.0", "100.0", "50.0", "20.0", "10.0", "5.0", "2.0", "1.0"};
+    const char* labels45[] = {"100K",  "50K",   "25K",  "20K",  "10K",  "5000.0", "2000.0", "1000.0", "500.0",
+                              "200.0", "100.0", "50.0", "20.0", "10.0", "5.0",    "2.0",    "1.0"};
     const double periods45[] = {0.01, 0.02, 0.04, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
     for (int i = 0; i < 17; ++i) {
         SCOPED_TRACE(labels45[i]);
@@ -82,8 +80,7 @@ TEST(UnitIdentity, RateTablesOfBothModels)
     }
 }
 
-TEST(UnitIdentity, GainTablesAndTheLookupOfAGainTheModelLacks)
-{
+TEST(UnitIdentity, GainTablesAndTheLookupOfAGainTheModelLacks) {
     struct {
         const char* path;
         double gain;
@@ -92,11 +89,16 @@ TEST(UnitIdentity, GainTablesAndTheLookupOfAGainTheModelLacks)
         double range;
         double step;
     } cases[] = {
-        {"\\\\.\\VKUSB", 100, 0, "x100", 10, 3.125e-07},     {"\\\\.\\VKUSB", 2500, 5, "x2500", 10, 3.125e-07},
-        {"\\\\.\\VKUSB", 25000, 8, "x25000", 10, 3.125e-07}, {"\\\\.\\VKUSB", 50000, 9, "x50000", 10, 3.125e-07},
-        {"\\\\.\\VKUSB", 20000, 1, "x200", 10, 3.125e-07},   {"\\\\.\\VKUSB", 0, 1, "x200", 10, 3.125e-07},
-        {"\\\\.\\VKUSB45", 10, 10, "x10", 100, 8.2372323e-06}, {"\\\\.\\VKUSB45", 50, 12, "x50", 100, 8.2372323e-06},
-        {"\\\\.\\VKUSB45", 500, 2, "x500", 10, 8.2372323e-07}, {"\\\\.\\VKUSB45", 1000, 3, "x1000", 4, 3.2076985e-07},
+        {"\\\\.\\VKUSB", 100, 0, "x100", 10, 3.125e-07},
+        {"\\\\.\\VKUSB", 2500, 5, "x2500", 10, 3.125e-07},
+        {"\\\\.\\VKUSB", 25000, 8, "x25000", 10, 3.125e-07},
+        {"\\\\.\\VKUSB", 50000, 9, "x50000", 10, 3.125e-07},
+        {"\\\\.\\VKUSB", 20000, 1, "x200", 10, 3.125e-07},
+        {"\\\\.\\VKUSB", 0, 1, "x200", 10, 3.125e-07},
+        {"\\\\.\\VKUSB45", 10, 10, "x10", 100, 8.2372323e-06},
+        {"\\\\.\\VKUSB45", 50, 12, "x50", 100, 8.2372323e-06},
+        {"\\\\.\\VKUSB45", 500, 2, "x500", 10, 8.2372323e-07},
+        {"\\\\.\\VKUSB45", 1000, 3, "x1000", 4, 3.2076985e-07},
         {"\\\\.\\VKUSB45", 5000, 6, "x5000", 4, 3.2076985e-07},
         {"\\\\.\\VKUSB45", 20000, 8, "x20000", 4, 3.2076985e-07},
         {"\\\\.\\VKUSB45", 2500, 1, "x200", 10, 8.2372323e-07},
@@ -112,8 +114,7 @@ TEST(UnitIdentity, GainTablesAndTheLookupOfAGainTheModelLacks)
     }
 }
 
-TEST(UnitIdentity, AGraphIsDifferentOnlyWhenItRecordsAnotherModel)
-{
+TEST(UnitIdentity, AGraphIsDifferentOnlyWhenItRecordsAnotherModel) {
     auto gs = std::make_unique<tagGS>();
     ProbeUnitDriver("\\\\.\\VKUSB");
     gs->unitModel = 0;
@@ -125,16 +126,14 @@ TEST(UnitIdentity, AGraphIsDifferentOnlyWhenItRecordsAnotherModel)
     EXPECT_EQ(CVKDevice::IsDeviceDifferent(nullptr), 0);
 }
 
-TEST(UnitIdentity, GainStoreTakesTheCodesOfTheRecordsGains)
-{
+TEST(UnitIdentity, GainStoreTakesTheCodesOfTheRecordsGains) {
     ProbeUnitDriver("\\\\.\\VKUSB");
     HGLOBAL hAcq = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
     g_lib.hAcq = hAcq;
     {
         AcqLock acq(hAcq);
         const double gains[4] = {1000, 25000, 7, 50000};
-        for (int i = 0; i < 4; ++i)
-            acq->chans[i].gain = gains[i];
+        for (int i = 0; i < 4; ++i) acq->chans[i].gain = gains[i];
     }
     CVKDevice::GainStore(nullptr);
     EXPECT_EQ(std::vector<uint8_t>(g_storedGainCodes, g_storedGainCodes + 4), (std::vector<uint8_t>{3, 8, 1, 9}));
@@ -142,8 +141,7 @@ TEST(UnitIdentity, GainStoreTakesTheCodesOfTheRecordsGains)
     GlobalFree(hAcq);
 }
 
-TEST(UnitIdentity, AMismatchMarkKeepsTheFirstUntilCleared)
-{
+TEST(UnitIdentity, AMismatchMarkKeepsTheFirstUntilCleared) {
     auto gs = std::make_unique<tagGS>();
     SetModelMismatch(gs.get(), 2);
     SetModelMismatch(gs.get(), 1);
@@ -162,8 +160,7 @@ public:
     static constexpr size_t kFirst = 7724;
     static constexpr size_t kRecord = 474;
 
-    explicit SetupBlock(int records = 16) : bytes(kFirst + records * kRecord)
-    {
+    explicit SetupBlock(int records = 16) : bytes(kFirst + records * kRecord) {
         Put(0, int16_t{0x0A02});
         Put(2, static_cast<int32_t>(bytes.size()));
         Put(6, static_cast<int32_t>(kFirst));
@@ -178,19 +175,16 @@ public:
             Put(r + 8, static_cast<int16_t>(i < 4 ? 0 : 2));
             Put(r + 138, 200.0);
             Put(r + 156, int16_t{1});
-            for (int f = 0; f < 3; ++f)
-                Put(r + 170 + 8 * f, 100.0);
+            for (int f = 0; f < 3; ++f) Put(r + 170 + 8 * f, 100.0);
         }
     }
     static size_t Rec(int i) { return kFirst + i * kRecord; }
     template <typename T>
-    void Put(size_t at, T v)
-    {
+    void Put(size_t at, T v) {
         memcpy(bytes.data() + at, &v, sizeof(v));  // the host is little-endian, as the block is
     }
     template <typename T>
-    T Get(size_t at) const
-    {
+    T Get(size_t at) const {
         T v;
         memcpy(&v, bytes.data() + at, sizeof(v));
         return v;
@@ -202,16 +196,14 @@ public:
     double Period() const { return Get<double>(16); }
     int16_t Storage() const { return Get<int16_t>(28); }
 
-    stSetupConversion Convert(int32_t unit, int32_t graph)
-    {
+    stSetupConversion Convert(int32_t unit, int32_t graph) {
         return ConvertSetupForUnit(bytes.data(), bytes.size(), unit, graph);
     }
 
     std::vector<uint8_t> bytes;
 };
 
-TEST(SetupConversion, TheFirstModelRecordsOneChannelAt100kHzAndTwoAt50kHz)
-{
+TEST(SetupConversion, TheFirstModelRecordsOneChannelAt100kHzAndTwoAt50kHz) {
     SetupBlock b;
     b.Put(16, 0.01);
     b.Put(24, int32_t{200000});
@@ -245,8 +237,7 @@ TEST(SetupConversion, TheFirstModelRecordsOneChannelAt100kHzAndTwoAt50kHz)
     EXPECT_TRUE(single.Enabled(2));
 }
 
-TEST(SetupConversion, GainsOffsetsAndFiltersTheFirstModelLacks)
-{
+TEST(SetupConversion, GainsOffsetsAndFiltersTheFirstModelLacks) {
     SetupBlock b;
     b.Put(SetupBlock::Rec(0) + 138, 20.0);
     b.Put(SetupBlock::Rec(1) + 138, 20000.0);
@@ -268,8 +259,7 @@ TEST(SetupConversion, GainsOffsetsAndFiltersTheFirstModelLacks)
     EXPECT_EQ(b.Storage(), 2) << "1 kHz keeps its storage";
 }
 
-TEST(SetupConversion, GainsOffsetsFiltersAndRatesTheSecondModelLacks)
-{
+TEST(SetupConversion, GainsOffsetsFiltersAndRatesTheSecondModelLacks) {
     SetupBlock b(24);
     b.Put(16, 0.025);
     b.Put(SetupBlock::Rec(0) + 138, 2500.0);
@@ -292,8 +282,7 @@ TEST(SetupConversion, GainsOffsetsFiltersAndRatesTheSecondModelLacks)
     EXPECT_EQ(b.Storage(), 2);
 }
 
-TEST(SetupConversion, NothingToConvertChangesNothing)
-{
+TEST(SetupConversion, NothingToConvertChangesNothing) {
     SetupBlock b(16);
     const std::vector<uint8_t> before = b.bytes;
     const stSetupConversion c = b.Convert(kModelVK45, kModelVK40);
@@ -302,8 +291,7 @@ TEST(SetupConversion, NothingToConvertChangesNothing)
     EXPECT_EQ(b.bytes, before);
 }
 
-TEST(SetupConversion, StartSignalModesOfOneModelRecordedWithTheOther)
-{
+TEST(SetupConversion, StartSignalModesOfOneModelRecordedWithTheOther) {
     struct {
         const char* what;
         int32_t unit, graph;
@@ -329,8 +317,7 @@ TEST(SetupConversion, StartSignalModesOfOneModelRecordedWithTheOther)
     }
 }
 
-TEST(SetupConversion, BlocksThatCannotBeReadAreLeftAlone)
-{
+TEST(SetupConversion, BlocksThatCannotBeReadAreLeftAlone) {
     SetupBlock old;
     old.Put(0, int16_t{1535});
     old.Put(16, 0.01);
@@ -357,8 +344,7 @@ TEST(SetupConversion, BlocksThatCannotBeReadAreLeftAlone)
 
 class Compatibility : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         g_lib.instance = GetModuleHandleA(nullptr);
         ProbeUnitDriver("\\\\.\\VKUSB");
         gs = std::make_unique<tagGS>();
@@ -371,16 +357,14 @@ protected:
         CVKDevice::m_hardwarewarning = 1;
     }
     void TearDown() override { GlobalFree(gs->setupBlock); }
-    double StoredGain()
-    {
+    double StoredGain() {
         SetupBlock b;
         memcpy(b.bytes.data(), GlobalLock(gs->setupBlock), b.bytes.size());
         GlobalUnlock(gs->setupBlock);
         return b.Gain(0);
     }
     // Runs the check, answering its question with the button given.
-    int32_t CheckAnswering(int button)
-    {
+    int32_t CheckAnswering(int button) {
         int32_t result = -1;
         WithDialogs(
             [&](HWND box) {
@@ -395,8 +379,7 @@ protected:
     std::vector<std::string> questions;
 };
 
-TEST_F(Compatibility, CancelKeepsTheGraphAsItWas)
-{
+TEST_F(Compatibility, CancelKeepsTheGraphAsItWas) {
     EXPECT_EQ(CheckAnswering(IDCANCEL), 0);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0],
@@ -407,24 +390,21 @@ TEST_F(Compatibility, CancelKeepsTheGraphAsItWas)
     EXPECT_EQ(gs->modelMismatch, 0u);
 }
 
-TEST_F(Compatibility, OkConvertsAndMarksTheGraph)
-{
+TEST_F(Compatibility, OkConvertsAndMarksTheGraph) {
     EXPECT_EQ(CheckAnswering(IDOK), 1);
     EXPECT_EQ(questions.size(), 1u);
     EXPECT_EQ(StoredGain(), 100);
     EXPECT_EQ(gs->modelMismatch, 2u);
 }
 
-TEST_F(Compatibility, WithoutTheWarningItConvertsWithoutAsking)
-{
+TEST_F(Compatibility, WithoutTheWarningItConvertsWithoutAsking) {
     CVKDevice::m_hardwarewarning = 0;
     EXPECT_EQ(CheckAnswering(IDCANCEL), 1);
     EXPECT_TRUE(questions.empty());
     EXPECT_EQ(StoredGain(), 100);
 }
 
-TEST_F(Compatibility, NothingToConvertAsksNothing)
-{
+TEST_F(Compatibility, NothingToConvertAsksNothing) {
     ProbeUnitDriver("\\\\.\\VKUSB45");
     gs->unitModel = kModelVK40;
     SetupBlock plain;
@@ -441,8 +421,7 @@ TEST_F(Compatibility, NothingToConvertAsksNothing)
 
 // ---- Number texts ----
 
-TEST(ValueText, FormatsByWidthDigitsAndFlags)
-{
+TEST(ValueText, FormatsByWidthDigitsAndFlags) {
     struct {
         int32_t width, digits;
         uint32_t flags;
@@ -491,13 +470,12 @@ TEST(ValueText, FormatsByWidthDigitsAndFlags)
 
 // ---- Rounding ----
 
-TEST(Rounding, ToAStepUpDownAndNearest)
-{
+TEST(Rounding, ToAStepUpDownAndNearest) {
     struct {
         double value, step, up, down, nearest;
     } cases[] = {
-        {-2.5, 1, -2, -3, -3}, {2.0, 1, 2, 2, 2},  {2.5, 1, 3, 2, 3},    {7, 5, 10, 5, 5},
-        {-7, 5, -5, -10, -5},  {0, 0.5, 0, 0, 0},  {0.74, 0.5, 1, 0.5, 0.5}, {-0.74, 0.5, -0.5, -1, -0.5},
+        {-2.5, 1, -2, -3, -3}, {2.0, 1, 2, 2, 2}, {2.5, 1, 3, 2, 3},        {7, 5, 10, 5, 5},
+        {-7, 5, -5, -10, -5},  {0, 0.5, 0, 0, 0}, {0.74, 0.5, 1, 0.5, 0.5}, {-0.74, 0.5, -0.5, -1, -0.5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.value << " by " << c.step);
@@ -507,8 +485,7 @@ TEST(Rounding, ToAStepUpDownAndNearest)
     }
 }
 
-TEST(Rounding, AStepOfZeroTellsTheUserAndKeepsTheValue)
-{
+TEST(Rounding, AStepOfZeroTellsTheUserAndKeepsTheValue) {
     std::vector<std::string> boxes;
     double up = 0;
     double down = 0;
@@ -531,8 +508,7 @@ TEST(Rounding, AStepOfZeroTellsTheUserAndKeepsTheValue)
 
 // ---- Version blocks ----
 
-TEST(VersionInfo, ReadsTheStringsOfTheFirstTranslation)
-{
+TEST(VersionInfo, ReadsTheStringsOfTheFirstTranslation) {
     CVersionInfo info;
     ASSERT_EQ(info.Query(nullptr), 1) << "this program's own block";
     EXPECT_STREQ(info.Get(VI_FILEVERSION), "3.7.1.12");
@@ -563,8 +539,7 @@ TEST(VersionInfo, ReadsTheStringsOfTheFirstTranslation)
 // ---- Popup placement ----
 
 RECT g_recorded;
-LRESULT CALLBACK RecordingPopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK RecordingPopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_MOVE)
         PlaceChildWindow(window, &g_recorded, static_cast<int16_t>(LOWORD(lParam)),
                          static_cast<int16_t>(HIWORD(lParam)));
@@ -573,8 +548,7 @@ LRESULT CALLBACK RecordingPopupProc(HWND window, UINT message, WPARAM wParam, LP
 
 class Placement : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         WNDCLASSA wc{};
         wc.lpfnWndProc = RecordingPopupProc;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -586,19 +560,16 @@ protected:
                                 0, 0, 200, 100, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
         GetWindowRect(GetDesktopWindow(), &desktop);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         DestroyWindow(popup);
         DestroyWindow(owner);
     }
-    POINT OwnerOrigin() const
-    {
+    POINT OwnerOrigin() const {
         POINT p = {0, 0};
         ClientToScreen(owner, &p);
         return p;
     }
-    RECT Where() const
-    {
+    RECT Where() const {
         RECT r;
         GetWindowRect(popup, &r);
         return r;
@@ -609,8 +580,7 @@ protected:
     RECT desktop{};
 };
 
-TEST_F(Placement, APopupGoesToItsPlaceInTheOwnersClientArea)
-{
+TEST_F(Placement, APopupGoesToItsPlaceInTheOwnersClientArea) {
     RECT place = {10, 20, 250, 140};
     g_recorded = {-1, -1, -1, -1};
     PositionPopup(popup, &place, 1, SW_SHOWNA);
@@ -630,8 +600,7 @@ TEST_F(Placement, APopupGoesToItsPlaceInTheOwnersClientArea)
     EXPECT_TRUE(IsWindowVisible(popup)) << "as visible as before";
 }
 
-TEST_F(Placement, APopupFarOffTheDesktopIsBroughtBackAndOneSlightlyOffStays)
-{
+TEST_F(Placement, APopupFarOffTheDesktopIsBroughtBackAndOneSlightlyOffStays) {
     const POINT o = OwnerOrigin();
     RECT farOut = {desktop.left - o.x - 190, 20, desktop.left - o.x + 10, 120};  // 95% out on the left
     PositionPopup(popup, &farOut, 1, SW_SHOWNA);
@@ -644,8 +613,7 @@ TEST_F(Placement, APopupFarOffTheDesktopIsBroughtBackAndOneSlightlyOffStays)
     EXPECT_EQ(Where().bottom, desktop.bottom);
 }
 
-TEST_F(Placement, MovesAndSizesAreRecordedInTheOwnersClientCoordinates)
-{
+TEST_F(Placement, MovesAndSizesAreRecordedInTheOwnersClientCoordinates) {
     ShowWindow(popup, SW_SHOWNA);
     g_recorded = {};
     SetWindowPos(popup, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -662,8 +630,7 @@ TEST_F(Placement, MovesAndSizesAreRecordedInTheOwnersClientCoordinates)
     EXPECT_EQ(stored.bottom - stored.top, Where().bottom - Where().top);
 }
 
-TEST_F(Placement, MoveWShiftsAChildAcrossOrDown)
-{
+TEST_F(Placement, MoveWShiftsAChildAcrossOrDown) {
     HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 50, 20, owner, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     CVK40Fix::MoveW(child, 5, CVK40Fix::MOVE_HORZ);
@@ -680,8 +647,7 @@ TEST_F(Placement, MoveWShiftsAChildAcrossOrDown)
 
 // ---- Disk and memory ----
 
-TEST(Resources, FreeDiskSpaceAndTheMemoryForARecording)
-{
+TEST(Resources, FreeDiskSpaceAndTheMemoryForARecording) {
     EXPECT_GT(GetFreeDiskSpace("C:\\"), 0.0);
     EXPECT_EQ(GetFreeDiskSpace("Q:\\no\\such\\"), 0.0);
     MEMORYSTATUS status{};

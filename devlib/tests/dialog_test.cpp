@@ -21,15 +21,13 @@ namespace {
 constexpr int kActiveDialogSlot = 15;
 std::vector<HWND> g_activeDialogs;  // what the library passed to host entry 15
 
-void* WINAPI RecordActiveDialog(HWND dlg)
-{
+void* WINAPI RecordActiveDialog(HWND dlg) {
     g_activeDialogs.push_back(dlg);
     return nullptr;
 }
 
 std::string Fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Fmt(const char* format, ...)
-{
+std::string Fmt(const char* format, ...) {
     char buf[160];
     va_list args;
     va_start(args, format);
@@ -42,69 +40,56 @@ std::string Fmt(const char* format, ...)
 class CRecordingDlg : public CTVXDlg {
 public:
     std::vector<std::string> calls;
-    int endOnOk = -1;        // OnCommand(IDOK) ends the dialog with this result
+    int endOnOk = -1;         // OnCommand(IDOK) ends the dialog with this result
     unsigned endOnTimer = 0;  // OnTimer of this id ends the dialog with endResult
     int endResult = 0;
     bool postOkOnInit = false;
     HWND initWindow = nullptr;
 
-    int OnInitDialog(HWND, LPARAM param) override
-    {
+    int OnInitDialog(HWND, LPARAM param) override {
         initWindow = m_hWnd;
         calls.push_back(Fmt("Init %d", param == reinterpret_cast<LPARAM>(this)));
-        if (postOkOnInit)
-            PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        if (endOnTimer)
-            SetTimer(m_hWnd, endOnTimer, 1, nullptr);
+        if (postOkOnInit) PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        if (endOnTimer) SetTimer(m_hWnd, endOnTimer, 1, nullptr);
         return 1;
     }
-    int OnCommand(int id, HWND control, unsigned code) override
-    {
+    int OnCommand(int id, HWND control, unsigned code) override {
         calls.push_back(Fmt("Command %d %p %u", id, static_cast<void*>(control), code));
-        if (id == IDOK && endOnOk >= 0)
-            EndDialog(endOnOk);
+        if (id == IDOK && endOnOk >= 0) EndDialog(endOnOk);
         return 1;
     }
-    int OnNotify(int id, LPARAM header) override
-    {
+    int OnNotify(int id, LPARAM header) override {
         auto* hdr = reinterpret_cast<const NMHDR*>(header);
         calls.push_back(Fmt("Notify %d %u", id, hdr->code));
         return 1;
     }
-    int OnVScroll(HWND bar, unsigned code, int pos) override
-    {
+    int OnVScroll(HWND bar, unsigned code, int pos) override {
         calls.push_back(Fmt("VScroll %p %u %d", static_cast<void*>(bar), code, pos));
         return 1;
     }
-    int OnHScroll(HWND bar, unsigned code, int pos) override
-    {
+    int OnHScroll(HWND bar, unsigned code, int pos) override {
         calls.push_back(Fmt("HScroll %p %u %d", static_cast<void*>(bar), code, pos));
         return 1;
     }
-    int OnInitMenuPopup(HMENU menu, unsigned index, int sys) override
-    {
+    int OnInitMenuPopup(HMENU menu, unsigned index, int sys) override {
         calls.push_back(Fmt("InitMenuPopup %p %u %d", static_cast<void*>(menu), index, sys));
         return 1;
     }
-    int OnContextMenu(HWND wnd, unsigned x, unsigned y) override
-    {
+    int OnContextMenu(HWND wnd, unsigned x, unsigned y) override {
         calls.push_back(Fmt("ContextMenu %p %u %u", static_cast<void*>(wnd), x, y));
         return 1;
     }
-    int OnMenuSelect(HMENU menu, int item, HMENU popup, unsigned flags) override
-    {
+    int OnMenuSelect(HMENU menu, int item, HMENU popup, unsigned flags) override {
         calls.push_back(Fmt("MenuSelect %p %d %p %d", static_cast<void*>(menu), item, static_cast<void*>(popup),
                             static_cast<int>(flags)));
         return 1;
     }
-    int OnAppMsg(unsigned message, WPARAM wParam, LPARAM lParam) override
-    {
-        calls.push_back(Fmt("App %#x %llu %lld", message, static_cast<unsigned long long>(wParam),
-                            static_cast<long long>(lParam)));
+    int OnAppMsg(unsigned message, WPARAM wParam, LPARAM lParam) override {
+        calls.push_back(
+            Fmt("App %#x %llu %lld", message, static_cast<unsigned long long>(wParam), static_cast<long long>(lParam)));
         return 1;
     }
-    int OnTimer(unsigned id) override
-    {
+    int OnTimer(unsigned id) override {
         if (endOnTimer && id == endOnTimer) {
             KillTimer(m_hWnd, id);
             EndDialog(endResult);
@@ -112,27 +97,22 @@ public:
         calls.push_back(Fmt("Timer %u", id));
         return 1;
     }
-    int OnShowWindow(int shown, unsigned status) override
-    {
+    int OnShowWindow(int shown, unsigned status) override {
         calls.push_back(Fmt("Show %d %u", shown, status));
         return 0;
     }
-    int OnActivate(unsigned state, HWND other, int minimised) override
-    {
+    int OnActivate(unsigned state, HWND other, int minimised) override {
         calls.push_back(Fmt("Activate %u %p %d", state, static_cast<void*>(other), minimised));
         return 0;
     }
-    int OnDestroy() override
-    {
+    int OnDestroy() override {
         calls.push_back("Destroy");
         return 0;
     }
 
-    bool Called(const std::string& call) const
-    {
+    bool Called(const std::string& call) const {
         for (const std::string& c : calls) {
-            if (c == call)
-                return true;
+            if (c == call) return true;
         }
         return false;
     }
@@ -140,8 +120,7 @@ public:
 
 class VK40Dialog : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_NE(LoadLibraryA("Lumikey.dll"), nullptr);
         Recorder() = stHostRecorder{};
         g_activeDialogs.clear();
@@ -156,10 +135,8 @@ protected:
         module = GetModuleHandleA(nullptr);
     }
 
-    void TearDown() override
-    {
-        if (ops.shutdownDriver)
-            ops.shutdownDriver();
+    void TearDown() override {
+        if (ops.shutdownDriver) ops.shutdownDriver();
         DestroyWindow(frame);
     }
 
@@ -171,8 +148,7 @@ protected:
     HINSTANCE module = nullptr;
 };
 
-TEST_F(VK40Dialog, MessagesReachTheirHandlersWithTheirArguments)
-{
+TEST_F(VK40Dialog, MessagesReachTheirHandlersWithTheirArguments) {
     CRecordingDlg dlg;
     ASSERT_EQ(dlg.Create(module, IDD_TEST_PANEL, frame, 0), 1);
     HWND hwnd = dlg.m_hWnd;
@@ -214,8 +190,8 @@ TEST_F(VK40Dialog, MessagesReachTheirHandlersWithTheirArguments)
          Fmt("MenuSelect %p 77 %p %d", m, static_cast<void*>(nullptr), static_cast<int>(MF_HILITE))},
         {WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP | MF_HILITE), reinterpret_cast<LPARAM>(menu),
          Fmt("MenuSelect %p 0 %p %d", m, static_cast<void*>(popup), static_cast<int>(MF_POPUP | MF_HILITE))},
-        {WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0, Fmt("MenuSelect %p 0 %p -1", static_cast<void*>(nullptr),
-                                                       static_cast<void*>(nullptr))},
+        {WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0,
+         Fmt("MenuSelect %p 0 %p -1", static_cast<void*>(nullptr), static_cast<void*>(nullptr))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Fmt("message %#x", c.message));
@@ -236,8 +212,7 @@ TEST_F(VK40Dialog, MessagesReachTheirHandlersWithTheirArguments)
     EXPECT_EQ(dlg.m_hWnd, nullptr);
 }
 
-TEST_F(VK40Dialog, ModelessPanelLivesUntilDestroyedAndIsMadeOnce)
-{
+TEST_F(VK40Dialog, ModelessPanelLivesUntilDestroyedAndIsMadeOnce) {
     CRecordingDlg dlg;
     ASSERT_EQ(dlg.Create(module, IDD_TEST_PANEL, frame, 0), 1);
     HWND first = dlg.m_hWnd;
@@ -273,8 +248,7 @@ TEST_F(VK40Dialog, ModelessPanelLivesUntilDestroyedAndIsMadeOnce)
     EXPECT_FALSE(dlg.IsWindowVisible());
 }
 
-TEST_F(VK40Dialog, DestructionDestroysARemainingWindow)
-{
+TEST_F(VK40Dialog, DestructionDestroysARemainingWindow) {
     HWND hwnd = nullptr;
     {
         CTVXDlg dlg;
@@ -285,8 +259,7 @@ TEST_F(VK40Dialog, DestructionDestroysARemainingWindow)
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
-TEST_F(VK40Dialog, MissingTemplateLeavesNoWindow)
-{
+TEST_F(VK40Dialog, MissingTemplateLeavesNoWindow) {
     for (int modal : {0, 1}) {
         SCOPED_TRACE(modal);
         CRecordingDlg dlg;
@@ -296,8 +269,7 @@ TEST_F(VK40Dialog, MissingTemplateLeavesNoWindow)
     }
 }
 
-TEST_F(VK40Dialog, ModalRunEndsFromAPostedCommandOrATimer)
-{
+TEST_F(VK40Dialog, ModalRunEndsFromAPostedCommandOrATimer) {
     struct Case {
         const char* name;
         bool byCommand;
@@ -329,8 +301,7 @@ TEST_F(VK40Dialog, ModalRunEndsFromAPostedCommandOrATimer)
     }
 }
 
-TEST_F(VK40Dialog, ActivationTellsTheHostTheActivePanel)
-{
+TEST_F(VK40Dialog, ActivationTellsTheHostTheActivePanel) {
     CRecordingDlg dlg;
     ASSERT_EQ(dlg.Create(module, IDD_TEST_PANEL, frame, 0), 1);
     HWND hwnd = dlg.m_hWnd;
@@ -343,8 +314,7 @@ TEST_F(VK40Dialog, ActivationTellsTheHostTheActivePanel)
     EXPECT_EQ(g_activeDialogs, (std::vector<HWND>{hwnd, nullptr}));
     std::vector<std::string> activations;
     for (const std::string& c : dlg.calls) {
-        if (c.rfind("Activate", 0) == 0)
-            activations.push_back(c);
+        if (c.rfind("Activate", 0) == 0) activations.push_back(c);
     }
     void* f = static_cast<void*>(frame);
     EXPECT_EQ(activations, (std::vector<std::string>{Fmt("Activate %u %p 0", WA_ACTIVE, f),
@@ -352,14 +322,13 @@ TEST_F(VK40Dialog, ActivationTellsTheHostTheActivePanel)
     EXPECT_EQ(Recorder().unexpectedCalls, 0);
 }
 
-TEST_F(VK40Dialog, LumikeyHoverKeepsTheDefaultButton)
-{
+TEST_F(VK40Dialog, LumikeyHoverKeepsTheDefaultButton) {
     CRecordingDlg dlg;
     ASSERT_EQ(dlg.Create(module, IDD_TEST_PANEL, frame, 0), 1);
     HWND hwnd = dlg.m_hWnd;
     dlg.Show();
-    HWND lk = CreateWindowExA(0, LUMIKEY_CLASSNAME, "Go", WS_CHILD | WS_VISIBLE | LKS_TEXTONLY, 130, 10, 60, 20,
-                              hwnd, reinterpret_cast<HMENU>(50), nullptr, const_cast<char*>("Go tip"));
+    HWND lk = CreateWindowExA(0, LUMIKEY_CLASSNAME, "Go", WS_CHILD | WS_VISIBLE | LKS_TEXTONLY, 130, 10, 60, 20, hwnd,
+                              reinterpret_cast<HMENU>(50), nullptr, const_cast<char*>("Go tip"));
     ASSERT_NE(lk, nullptr);
     ASSERT_EQ(LOWORD(SendMessageA(hwnd, DM_GETDEFID, 0, 0)), IDOK);
 

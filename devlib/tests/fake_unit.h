@@ -41,9 +41,9 @@ public:
     stTransportOps Table();
 
     // ---- The script ----
-    std::deque<eReply> replies;       // one per packet call; then `otherwise`
+    std::deque<eReply> replies;  // one per packet call; then `otherwise`
     eReply otherwise = eReply::Good;
-    std::map<uint8_t, std::vector<uint8_t>> answers;  // a query's data by command (else zeros)
+    std::map<uint8_t, std::vector<uint8_t>> answers;                  // a query's data by command (else zeros)
     std::map<uint8_t, std::deque<std::vector<uint8_t>>> answerQueue;  // taken first, one a query
     std::map<uint32_t, int> failing;  // control codes that fail (0: always, n: the next n times)
     bool opens = true;
@@ -52,8 +52,8 @@ public:
     std::string unitName = "VKUNIT0";
     uint8_t pingAnswer = 3;
     std::deque<std::array<uint8_t, 4>> unitStates;  // successive answers; the last one stays
-    std::deque<uint32_t> readCounts;                 // successive data read counts (else the size)
-    uint32_t writeTaken = UINT32_MAX;                // bytes a write takes (else all)
+    std::deque<uint32_t> readCounts;                // successive data read counts (else the size)
+    uint32_t writeTaken = UINT32_MAX;               // bytes a write takes (else all)
     int32_t lastError = 0x1234;
     std::string revision = "REV.7";
     std::array<uint8_t, 6> vendor = {0x34, 0x12, 0x78, 0x56, 0xBC, 0x9A};

@@ -8,8 +8,7 @@
 
 namespace {
 
-vk40test::CFakeUnit& Unit()
-{
+vk40test::CFakeUnit& Unit() {
     static vk40test::CFakeUnit unit(3);
     return unit;
 }
@@ -19,24 +18,20 @@ std::string g_text;
 
 }  // namespace
 
-extern "C" __declspec(dllexport) const stTransportOps* VKSimTransport()
-{
+extern "C" __declspec(dllexport) const stTransportOps* VKSimTransport() {
     g_table = Unit().Table();
     return &g_table;
 }
 
 // Every call so far, one a line.
-extern "C" __declspec(dllexport) const char* FakeSimTrace()
-{
+extern "C" __declspec(dllexport) const char* FakeSimTrace() {
     g_text.clear();
-    for (const std::string& line : Unit().Trace())
-        g_text += line + "\n";
+    for (const std::string& line : Unit().Trace()) g_text += line + "\n";
     return g_text.c_str();
 }
 
 // The command packets so far in hex, one a line.
-extern "C" __declspec(dllexport) const char* FakeSimPackets()
-{
+extern "C" __declspec(dllexport) const char* FakeSimPackets() {
     g_text.clear();
     for (const std::vector<uint8_t>& packet : Unit().Packets()) {
         for (uint8_t b : packet) {

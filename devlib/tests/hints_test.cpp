@@ -14,8 +14,7 @@ namespace {
 // A visible strip with one Lumikey button per tip text, in order.
 class CToolStrip {
 public:
-    explicit CToolStrip(const std::vector<const char*>& tips)
-    {
+    explicit CToolStrip(const std::vector<const char*>& tips) {
         LoadLibraryA("Lumikey.dll");
         strip = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 10, 10, 400, 40, nullptr, nullptr, nullptr,
                                 nullptr);
@@ -42,8 +41,7 @@ struct TextRestore {
     ~TextRestore() { m_JnlHintText.SetText(key, key); }
 };
 
-TEST(VK40Hints, TranslateAllGivesJournalButtonsTheirTexts)
-{
+TEST(VK40Hints, TranslateAllGivesJournalButtonsTheirTexts) {
     TextRestore restore{"Insert Time"};
     CToolStrip tools({"Insert Time", "Print Journal", "Not a key"});
     ASSERT_NE(LumikeyRecord(tools.buttons[0]), nullptr);
@@ -58,8 +56,7 @@ TEST(VK40Hints, TranslateAllGivesJournalButtonsTheirTexts)
     EXPECT_EQ(tools.Tip(0), "Zeit einfuegen");
 }
 
-TEST(VK40Hints, SetTextReachesAButtonSeenUntranslated)
-{
+TEST(VK40Hints, SetTextReachesAButtonSeenUntranslated) {
     TextRestore restore{"Save Text"};
     CToolStrip tools({"Load Text", "Save Text"});
     m_JnlHintText.TranslateAll(tools.strip);
@@ -86,8 +83,7 @@ TEST(VK40Hints, SetTextReachesAButtonSeenUntranslated)
 }
 
 // A 2 x 2 24-bit bitmap file.
-std::string WriteBitmapFile(const char* name)
-{
+std::string WriteBitmapFile(const char* name) {
     unsigned char bmp[70] = {'B', 'M'};
     auto put32 = [&](int at, uint32_t v) { memcpy(bmp + at, &v, 4); };
     auto put16 = [&](int at, uint16_t v) { memcpy(bmp + at, &v, 2); };
@@ -99,21 +95,18 @@ std::string WriteBitmapFile(const char* name)
     put16(26, 1);
     put16(28, 24);
     put32(34, 16);
-    for (int i = 54; i < 70; ++i)
-        bmp[i] = static_cast<unsigned char>(i * 7);
+    for (int i = 54; i < 70; ++i) bmp[i] = static_cast<unsigned char>(i * 7);
     char dir[MAX_PATH];
     GetTempPathA(sizeof(dir), dir);
     std::string path = std::string(dir) + name;
     FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return "";
+    if (!f) return "";
     fwrite(bmp, 1, sizeof(bmp), f);
     fclose(f);
     return path;
 }
 
-TEST(VK40Hints, LoadNewImageReplacesOnlyOnSuccess)
-{
+TEST(VK40Hints, LoadNewImageReplacesOnlyOnSuccess) {
     std::string path = WriteBitmapFile("vk40_hints_face.bmp");
     ASSERT_FALSE(path.empty());
     HBITMAP loaded = m_MLBitmap.LoadNewImage(MLBMP_EXTRA, path.c_str());
@@ -136,8 +129,7 @@ TEST(VK40Hints, LoadNewImageReplacesOnlyOnSuccess)
     DeleteFileA(path.c_str());
 }
 
-TEST(VK40Hints, SetBitmapInvalidatesOnlyWhenABitmapWasReplaced)
-{
+TEST(VK40Hints, SetBitmapInvalidatesOnlyWhenABitmapWasReplaced) {
     std::string path = WriteBitmapFile("vk40_hints_toggle.bmp");
     ASSERT_FALSE(path.empty());
     ASSERT_NE(m_MLBitmap.LoadNewImage(MLBMP_TOGGLE_ON, path.c_str()), nullptr);
@@ -206,8 +198,7 @@ const stFaceCase kFaceCases[] = {
     {MLBMP_EXTRA, 179, 32, 18, {{8, 9, kPaper}, {23, 9, kAmber}, {27, 6, kTrack}, {1, 1, kFace}}},
 };
 
-void ExpectFace(HBITMAP bitmap, const stFaceCase& c)
-{
+void ExpectFace(HBITMAP bitmap, const stFaceCase& c) {
     ASSERT_NE(bitmap, nullptr);
     BITMAP info{};
     ASSERT_EQ(GetObjectA(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
@@ -217,16 +208,14 @@ void ExpectFace(HBITMAP bitmap, const stFaceCase& c)
     HDC dc = CreateCompatibleDC(screen);
     ReleaseDC(nullptr, screen);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    for (const stProbe& p : c.probes)
-        EXPECT_EQ(GetPixel(dc, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+    for (const stProbe& p : c.probes) EXPECT_EQ(GetPixel(dc, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
     SelectObject(dc, old);
     DeleteDC(dc);
 }
 
 // Every face the shared bitmaps load is in the library's resources, under its own id, and
 // reaches its slot.
-TEST(VK40Hints, SharedFacesComeFromTheLibrarysResources)
-{
+TEST(VK40Hints, SharedFacesComeFromTheLibrarysResources) {
     HMODULE library = GetModuleHandleA("VK40.dll");
     ASSERT_NE(library, nullptr);
     for (const stFaceCase& c : kFaceCases) {
@@ -234,8 +223,7 @@ TEST(VK40Hints, SharedFacesComeFromTheLibrarysResources)
         auto* bitmap = static_cast<HBITMAP>(
             LoadImageA(library, MAKEINTRESOURCEA(c.resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
         ExpectFace(bitmap, c);
-        if (bitmap)
-            DeleteObject(bitmap);
+        if (bitmap) DeleteObject(bitmap);
     }
     m_MLBitmap.InitFromResource();
     for (const stFaceCase& c : kFaceCases) {

@@ -10,15 +10,14 @@ enum class Op { Register, SetStatus, EnableAll };
 
 struct stStep {
     Op op;
-    int key;          // index into the case's ids
-    uint32_t status;  // Register and SetStatus
-    int32_t fixed;    // Register
-    int32_t result;   // expected answer of Register and SetStatus
+    int key;            // index into the case's ids
+    uint32_t status;    // Register and SetStatus
+    int32_t fixed;      // Register
+    int32_t result;     // expected answer of Register and SetStatus
     uint32_t after[3];  // expected status of each id after the step
 };
 
-TEST(VK40HotKeys, ScriptSessionSwitchesCommandsByTheirCodes)
-{
+TEST(VK40HotKeys, ScriptSessionSwitchesCommandsByTheirCodes) {
     // Ids the other permission cases do not use: like Cut (not fixed), Print (fixed) and one
     // command a script never registers.
     const uint32_t ids[3] = {40514, 40261, 40999};
@@ -41,18 +40,11 @@ TEST(VK40HotKeys, ScriptSessionSwitchesCommandsByTheirCodes)
         SCOPED_TRACE(index++);
         const uint32_t id = ids[step.key];
         switch (step.op) {
-        case Op::Register:
-            EXPECT_EQ(RegHotKeyEx(id, step.status, step.fixed), step.result);
-            break;
-        case Op::SetStatus:
-            EXPECT_EQ(SetStatusHotKeyEx(id, step.status), step.result);
-            break;
-        case Op::EnableAll:
-            EnableAllHotKeys();
-            break;
+        case Op::Register: EXPECT_EQ(RegHotKeyEx(id, step.status, step.fixed), step.result); break;
+        case Op::SetStatus: EXPECT_EQ(SetStatusHotKeyEx(id, step.status), step.result); break;
+        case Op::EnableAll: EnableAllHotKeys(); break;
         }
-        for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(GetStatusHotKeyEx(ids[k]), step.after[k]) << "id " << k;
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(GetStatusHotKeyEx(ids[k]), step.after[k]) << "id " << k;
     }
 }
 

@@ -21,8 +21,7 @@ namespace {
 
 class VK40Internals : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         frame = CreateFrameWithMenu();
         ASSERT_NE(frame, nullptr);
         host = MakeRecordingHost(nullptr);
@@ -31,8 +30,7 @@ protected:
         g_stoppedByButton = 0;
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         ShutdownDriver();
         DestroyWindow(frame);
     }
@@ -55,8 +53,7 @@ struct stStartCase {
     int32_t stoppedByButton;
 };
 
-TEST_F(VK40Internals, StartButtonChoosesBetweenToggleAndAbort)
-{
+TEST_F(VK40Internals, StartButtonChoosesBetweenToggleAndAbort) {
     const stStartCase cases[] = {
         {"no unit, idle", 0, 0, 0, false, 0, 0, 0},
         {"no unit, running", 0, 1, 3, false, 0, 0, 0},
@@ -100,15 +97,11 @@ struct stSlowPathCase {
     int32_t expected;
 };
 
-TEST_F(VK40Internals, ShortAutoRestartingRunsTakeTheSlowPath)
-{
+TEST_F(VK40Internals, ShortAutoRestartingRunsTakeTheSlowPath) {
     const stSlowPathCase cases[] = {
-        {"short restarting run", 1, 0.5, 1, 100, 5.0, 1},
-        {"interval at the limit", 1, 1.0, 3, 200, 5.0, 1},
-        {"run at the limit", 1, 0.0, 1, 1000, 1.0, 1},
-        {"no auto-restart", 0, 0.5, 1, 100, 5.0, 0},
-        {"interval too long", 1, 1.5, 1, 100, 5.0, 0},
-        {"autosave", 1, 0.5, 2, 100, 5.0, 0},
+        {"short restarting run", 1, 0.5, 1, 100, 5.0, 1}, {"interval at the limit", 1, 1.0, 3, 200, 5.0, 1},
+        {"run at the limit", 1, 0.0, 1, 1000, 1.0, 1},    {"no auto-restart", 0, 0.5, 1, 100, 5.0, 0},
+        {"interval too long", 1, 1.5, 1, 100, 5.0, 0},    {"autosave", 1, 0.5, 2, 100, 5.0, 0},
         {"run too long", 1, 0.5, 1, 1001, 1.0, 0},
     };
     for (const stSlowPathCase& c : cases) {
@@ -123,8 +116,7 @@ TEST_F(VK40Internals, ShortAutoRestartingRunsTakeTheSlowPath)
     }
 }
 
-TEST_F(VK40Internals, IdleTurnRunsEachStepOnce)
-{
+TEST_F(VK40Internals, IdleTurnRunsEachStepOnce) {
     EXPECT_EQ(OnIdleAcquisition(hAcq, nullptr), 1);
     EXPECT_EQ(g_runTrace.poll, 1u);
     EXPECT_EQ(g_runTrace.sampleCount, 1u);
@@ -138,8 +130,7 @@ TEST_F(VK40Internals, IdleTurnRunsEachStepOnce)
 
 // ---- Math-error hook ----
 
-TEST_F(VK40Internals, SetDriverValueKeepsTheValueItAnswers)
-{
+TEST_F(VK40Internals, SetDriverValueKeepsTheValueItAnswers) {
     for (const int32_t value : {1234, -7, 0}) {
         SCOPED_TRACE(value);
         EXPECT_EQ(ops.setDriverValue(value), value);
@@ -149,8 +140,7 @@ TEST_F(VK40Internals, SetDriverValueKeepsTheValueItAnswers)
 
 // Each colour change replaces the face brush with one of the current face colour, deleting the
 // one before.
-TEST_F(VK40Internals, SysColorChangeRemakesTheFaceBrush)
-{
+TEST_F(VK40Internals, SysColorChangeRemakesTheFaceBrush) {
     EXPECT_EQ(ops.onSysColorChange(), 1);
     const HBRUSH first = g_lib.faceBrush;
     ASSERT_NE(first, nullptr);
@@ -173,8 +163,7 @@ struct stNumberTextCase {
 
 // A translated text with a number in it is filled by the library, never used as a format: what
 // a lesson puts into it, conversions included, shows as it is.
-TEST_F(VK40Internals, TranslatedNumberTextsAreNeverFormats)
-{
+TEST_F(VK40Internals, TranslatedNumberTextsAreNeverFormats) {
     const stNumberTextCase cases[] = {
         {"Kanal %d", "Kanal 1|Kanal 2|Kanal 3|Kanal 4"},
         {"%d. Kanal", "1. Kanal|2. Kanal|3. Kanal|4. Kanal"},
@@ -207,8 +196,7 @@ struct stMathCase {
     double answer;  // NaN: left as the runtime put it
 };
 
-TEST(VK40MathErrorHandler, AnswersLogDomainErrorsAndSingularities)
-{
+TEST(VK40MathErrorHandler, AnswersLogDomainErrorsAndSingularities) {
     const double untouched = std::numeric_limits<double>::quiet_NaN();
     const stMathCase cases[] = {
         {"log of a negative", _DOMAIN, "log", -std::exp(2.0), 1, 2.0},

@@ -14,13 +14,12 @@ namespace {
 // A fresh folder under the temporary folder, removed with everything in it.
 class CTempTree {
 public:
-    explicit CTempTree(const char* tag)
-    {
+    explicit CTempTree(const char* tag) {
         char temp[MAX_PATH] = {};
         GetTempPathA(sizeof temp, temp);
         static int serial = 0;
-        m_root = std::string(temp) + "vk40" + tag + std::to_string(GetCurrentProcessId()) + "_" +
-                 std::to_string(++serial);
+        m_root =
+            std::string(temp) + "vk40" + tag + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
         m_ok = CreateDirectoryA(m_root.c_str(), nullptr) != 0;
     }
     ~CTempTree() { RemoveTree(m_root); }
@@ -28,24 +27,20 @@ public:
     const std::string& root() const { return m_root; }
 
     bool Folder(const std::string& name) { return CreateDirectoryA((m_root + "\\" + name).c_str(), nullptr) != 0; }
-    bool File(const std::string& name)
-    {
+    bool File(const std::string& name) {
         HANDLE file = CreateFileA((m_root + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
+        if (file == INVALID_HANDLE_VALUE) return false;
         CloseHandle(file);
         return true;
     }
 
     // The sub-folders in the order the system lists them.
-    std::vector<std::string> FoldersAsFound() const
-    {
+    std::vector<std::string> FoldersAsFound() const {
         std::vector<std::string> names;
         WIN32_FIND_DATAA found{};
         HANDLE search = FindFirstFileA((m_root + "\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
+        if (search == INVALID_HANDLE_VALUE) return names;
         do {
             const std::string name = found.cFileName;
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
@@ -56,15 +51,13 @@ public:
     }
 
 private:
-    static void RemoveTree(const std::string& dir)
-    {
+    static void RemoveTree(const std::string& dir) {
         WIN32_FIND_DATAA found{};
         HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
                 const std::string name = found.cFileName;
-                if (name == "." || name == "..")
-                    continue;
+                if (name == "." || name == "..") continue;
                 const std::string path = dir + "\\" + name;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     RemoveTree(path);
@@ -81,37 +74,29 @@ private:
 };
 
 // Every script path of the list, first to last.
-std::vector<std::string> AllLessonFiles()
-{
+std::vector<std::string> AllLessonFiles() {
     std::vector<std::string> files;
     for (const char* file = GetFirstLessonFile(); file && files.size() <= 128; file = GetNextLessonFile(file))
         files.push_back(file);
     return files;
 }
 
-std::vector<std::string> LessonFilesUnder(const std::string& root)
-{
+std::vector<std::string> LessonFilesUnder(const std::string& root) {
     std::vector<std::string> mine;
     for (const std::string& file : AllLessonFiles()) {
-        if (file.compare(0, root.size() + 1, root + "\\") == 0)
-            mine.push_back(file);
+        if (file.compare(0, root.size() + 1, root + "\\") == 0) mine.push_back(file);
     }
     return mine;
 }
 
-std::string ScriptPath(const std::string& root, const std::string& name)
-{
-    return root + "\\" + name + "\\" + name;
-}
+std::string ScriptPath(const std::string& root, const std::string& name) { return root + "\\" + name + "\\" + name; }
 
-std::string Upper(std::string text)
-{
+std::string Upper(std::string text) {
     CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 
-TEST(VK40Lessons, FoldersAreListedInTheOrderFoundAndFilesIgnored)
-{
+TEST(VK40Lessons, FoldersAreListedInTheOrderFoundAndFilesIgnored) {
     CTempTree tree("order");
     ASSERT_TRUE(tree.ok());
     ASSERT_TRUE(tree.Folder("OrderAlpha"));
@@ -147,8 +132,7 @@ TEST(VK40Lessons, FoldersAreListedInTheOrderFoundAndFilesIgnored)
         char text[MAX_PATH] = {};
         if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < MAX_PATH)
             SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        if (std::string(text).compare(0, 5, "Order") == 0)
-            shown.push_back(text);
+        if (std::string(text).compare(0, 5, "Order") == 0) shown.push_back(text);
     }
     EXPECT_EQ(shown, found);
     EXPECT_EQ(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("stale")),
@@ -157,8 +141,7 @@ TEST(VK40Lessons, FoldersAreListedInTheOrderFoundAndFilesIgnored)
     EXPECT_EQ(ReFreshLessonsList(nullptr), 0);
 }
 
-TEST(VK40Lessons, RenamedLessonIsFoundByItsNewNameAndRefillRestoresTheFolderName)
-{
+TEST(VK40Lessons, RenamedLessonIsFoundByItsNewNameAndRefillRestoresTheFolderName) {
     CTempTree tree("rename");
     ASSERT_TRUE(tree.ok());
     ASSERT_TRUE(tree.Folder("RenameReflex"));
@@ -185,8 +168,7 @@ TEST(VK40Lessons, RenamedLessonIsFoundByItsNewNameAndRefillRestoresTheFolderName
     EXPECT_STREQ(GetDisplayNameByWorkingName(script.c_str()), "RenameReflex");
 }
 
-TEST(VK40Lessons, FoldersThatCannotBeSearchedAddNothing)
-{
+TEST(VK40Lessons, FoldersThatCannotBeSearchedAddNothing) {
     CTempTree tree("plain");
     ASSERT_TRUE(tree.ok());
     ASSERT_TRUE(tree.File("OnlyAFile.txt"));
@@ -216,13 +198,11 @@ TEST(VK40Lessons, FoldersThatCannotBeSearchedAddNothing)
     EXPECT_EQ(GetDisplayNameByWorkingName(nullptr), nullptr);
 }
 
-TEST(VK40Lessons, OddAndLongNamesAreListedWholeOrNotAtAll)
-{
+TEST(VK40Lessons, OddAndLongNamesAreListedWholeOrNotAtAll) {
     CTempTree tree("odd");
     ASSERT_TRUE(tree.ok());
     const std::vector<std::string> odd = {"100% & more", "Lesson %s %n", "Dots.in.name", "Sign #1 (copy)"};
-    for (const std::string& name : odd)
-        ASSERT_TRUE(tree.Folder(name)) << name;
+    for (const std::string& name : odd) ASSERT_TRUE(tree.Folder(name)) << name;
     // Script paths of exactly 258 or 259 characters fit; two characters more do not.
     const size_t fits = (259 - tree.root().size() - 2) / 2;
     const std::string longFits(fits, 'L');
@@ -254,12 +234,10 @@ TEST(VK40Lessons, OddAndLongNamesAreListedWholeOrNotAtAll)
 }
 
 // Runs last: it fills the list to the end.
-TEST(VK40Lessons, LessonsBeyondTheTableAreNotListed)
-{
+TEST(VK40Lessons, LessonsBeyondTheTableAreNotListed) {
     CTempTree tree("full");
     ASSERT_TRUE(tree.ok());
-    for (int i = 0; i < 130; ++i)
-        ASSERT_TRUE(tree.Folder("Full" + std::to_string(i))) << i;
+    for (int i = 0; i < 130; ++i) ASSERT_TRUE(tree.Folder("Full" + std::to_string(i))) << i;
     const size_t before = AllLessonFiles().size();
     ASSERT_EQ(FillUpLessonDescriptions(tree.root().c_str()), 1);
 

@@ -15,39 +15,32 @@ constexpr double kSingularityAnswer = 65535.0;
 constexpr double kOwnAnswer = -12.0;
 
 // A hook the process had before the library came.
-int __cdecl OwnHook(struct _exception* e)
-{
+int __cdecl OwnHook(struct _exception* e) {
     e->retval = kOwnAnswer;
     return 1;
 }
 
 // Whether a loaded module imports the function from the DLL by name.
-bool ImportsByName(HMODULE module, const char* dll, const char* function)
-{
+bool ImportsByName(HMODULE module, const char* dll, const char* function) {
     const auto* base = reinterpret_cast<const BYTE*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!imports.VirtualAddress)
-        return false;
+    if (!imports.VirtualAddress) return false;
     for (auto* desc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); desc->Name;
          ++desc) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + desc->Name), dll) != 0)
-            continue;
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + desc->Name), dll) != 0) continue;
         const DWORD names = desc->OriginalFirstThunk ? desc->OriginalFirstThunk : desc->FirstThunk;
         for (auto* thunk = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + names); thunk->u1.AddressOfData; ++thunk) {
-            if (IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal))
-                continue;
+            if (IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal)) continue;
             const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + thunk->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-                return true;
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) return true;
         }
     }
     return false;
 }
 
-TEST(VK40MathErrors, TheLibrarysHookServesTheProcessWhileItIsLoaded)
-{
+TEST(VK40MathErrors, TheLibrarysHookServesTheProcessWhileItIsLoaded) {
     volatile double zero = 0.0;
     volatile double negative = -1000.0;
     volatile double outOfDomain = 2.0;

@@ -16,11 +16,10 @@
 namespace {
 
 constexpr char kFrameClass[] = "VK40MenusMergeFrame";
-constexpr UINT kDeviceItems[] = {IDM_CHANNELS,  IDM_ACQUISITION, IDM_TRIGGERING,         IDM_INPUTVALUES, IDM_ELECTRODE,
-                                 IDM_AUTOPLOT,  IDM_AUTOSCROLL,  IDM_WARNINGONOVERWRITE, IDM_ORGTEMPLATE};
+constexpr UINT kDeviceItems[] = {IDM_CHANNELS, IDM_ACQUISITION, IDM_TRIGGERING,         IDM_INPUTVALUES, IDM_ELECTRODE,
+                                 IDM_AUTOPLOT, IDM_AUTOSCROLL,  IDM_WARNINGONOVERWRITE, IDM_ORGTEMPLATE};
 
-HWND CreateFrame(bool withMenuBar)
-{
+HWND CreateFrame(bool withMenuBar) {
     static bool registered = false;
     if (!registered) {
         WNDCLASSA wc{};
@@ -38,13 +37,9 @@ HWND CreateFrame(bool withMenuBar)
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-bool HasItem(HMENU menu, UINT id)
-{
-    return GetMenuState(menu, id, MF_BYCOMMAND) != static_cast<UINT>(-1);
-}
+bool HasItem(HMENU menu, UINT id) { return GetMenuState(menu, id, MF_BYCOMMAND) != static_cast<UINT>(-1); }
 
-std::string ItemText(HMENU menu, int pos)
-{
+std::string ItemText(HMENU menu, int pos) {
     char text[256] = {};
     GetMenuStringA(menu, static_cast<UINT>(pos), text, sizeof text, MF_BYPOSITION);
     return text;
@@ -53,14 +48,13 @@ std::string ItemText(HMENU menu, int pos)
 // Runs each case in its own empty folder, which is ".\" for the library.
 class VK40MenusMergeFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         GetCurrentDirectoryA(sizeof m_oldDir, m_oldDir);
         char temp[MAX_PATH] = {};
         GetTempPathA(sizeof temp, temp);
         static int serial = 0;
-        m_dir = std::string(temp) + "vk40menus" + std::to_string(GetCurrentProcessId()) + "_" +
-                std::to_string(++serial);
+        m_dir =
+            std::string(temp) + "vk40menus" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
         ASSERT_TRUE(CreateDirectoryA(m_dir.c_str(), nullptr));
         ASSERT_TRUE(SetCurrentDirectoryA(m_dir.c_str()));
         g_lib.instance = GetModuleHandleA(nullptr);
@@ -69,8 +63,7 @@ protected:
         g_unitModel = kModelVK40;
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         SetCurrentDirectoryA(m_oldDir);
         const std::string dsc = m_dir + "\\Menu.Dsc";
         DeleteFileA(dsc.c_str());
@@ -78,10 +71,8 @@ protected:
         RemoveDirectoryA(m_dir.c_str());
     }
 
-    void WriteDsc(const std::string& text)
-    {
-        HANDLE file = CreateFileA("Menu.Dsc", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+    void WriteDsc(const std::string& text) {
+        HANDLE file = CreateFileA("Menu.Dsc", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         DWORD written = 0;
         WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -89,13 +80,11 @@ protected:
     }
 
     // Merges into a new frame; answers the merged pop-up (null when none was added).
-    HMENU Merge()
-    {
+    HMENU Merge() {
         m_frame = CreateFrame(true);
         HMENU bar = GetMenu(m_frame);
         EXPECT_EQ(MergeDriverMenu(m_frame), 0);
-        if (GetMenuItemCount(bar) != 2)
-            return nullptr;
+        if (GetMenuItemCount(bar) != 2) return nullptr;
         m_title = ItemText(bar, 1);
         return GetSubMenu(bar, 1);
     }
@@ -115,8 +104,7 @@ struct stModelCase {
     std::vector<UINT> removed;
 };
 
-TEST_F(VK40MenusMergeFixture, EachModelKeepsOnlyItsOutputs)
-{
+TEST_F(VK40MenusMergeFixture, EachModelKeepsOnlyItsOutputs) {
     const stModelCase cases[] = {
         {kModelVK40,
          "&VK40",
@@ -134,12 +122,9 @@ TEST_F(VK40MenusMergeFixture, EachModelKeepsOnlyItsOutputs)
         HMENU device = Merge();
         ASSERT_NE(device, nullptr);
         EXPECT_EQ(m_title, c.title);
-        for (UINT id : kDeviceItems)
-            EXPECT_TRUE(HasItem(device, id)) << id;
-        for (UINT id : c.kept)
-            EXPECT_TRUE(HasItem(device, id)) << id;
-        for (UINT id : c.removed)
-            EXPECT_FALSE(HasItem(device, id)) << id;
+        for (UINT id : kDeviceItems) EXPECT_TRUE(HasItem(device, id)) << id;
+        for (UINT id : c.kept) EXPECT_TRUE(HasItem(device, id)) << id;
+        for (UINT id : c.removed) EXPECT_FALSE(HasItem(device, id)) << id;
         HMENU outputs = GetSubMenu(device, 4);
         ASSERT_NE(outputs, nullptr);
         EXPECT_EQ(GetMenuItemCount(outputs), static_cast<int>(c.kept.size()));
@@ -147,8 +132,7 @@ TEST_F(VK40MenusMergeFixture, EachModelKeepsOnlyItsOutputs)
     }
 }
 
-TEST_F(VK40MenusMergeFixture, CheckMarksFollowTheFlags)
-{
+TEST_F(VK40MenusMergeFixture, CheckMarksFollowTheFlags) {
     g_lib.autoPlotting = 0;
     g_lib.scrolling = 1;
     HMENU device = Merge();
@@ -166,8 +150,7 @@ struct stDscCase {
     std::vector<UINT> removed;  // every other device item stays
 };
 
-TEST_F(VK40MenusMergeFixture, MenuDscRemovesOnlyWellFormedEntries)
-{
+TEST_F(VK40MenusMergeFixture, MenuDscRemovesOnlyWellFormedEntries) {
     static const char kZeroBytes[] = "IDM_\0AUTOSCROLL=OFF\0IDM_AUTOSCROLL=OFF";
     const std::string huge = "IDM_CHANNELS=OFF\r\n" + std::string(2 << 20, ' ');
     const stDscCase cases[] = {
@@ -175,9 +158,11 @@ TEST_F(VK40MenusMergeFixture, MenuDscRemovesOnlyWellFormedEntries)
         {"blank", "IDM_ELECTRODE OFF", {IDM_ELECTRODE}},
         {"blanks around the equals sign", "IDM_ELECTRODE = OFF\r\n", {}},
         {"name in other case", "IDM_electrode=OFF", {IDM_ELECTRODE}},
-        {"several entries on one line", "IDM_ACQUISITION=OFF IDM_TRIGGERING=OFF;IDM_AUTOPLOT=ON",
+        {"several entries on one line",
+         "IDM_ACQUISITION=OFF IDM_TRIGGERING=OFF;IDM_AUTOPLOT=ON",
          {IDM_ACQUISITION, IDM_TRIGGERING}},
-        {"other words around", "; menu\r\nshow IDM_WARNINGONOVERWRITE=OFF please\r\nIDM_ORGTEMPLATE=OFF",
+        {"other words around",
+         "; menu\r\nshow IDM_WARNINGONOVERWRITE=OFF please\r\nIDM_ORGTEMPLATE=OFF",
          {IDM_WARNINGONOVERWRITE, IDM_ORGTEMPLATE}},
         {"items the menu lacks", "IDM_MANUAL=OFF IDM_ABOUT=OFF IDM_STIMULATOR=OFF IDM_UNKNOWN=OFF", {}},
         {"cut short", "IDM_CHANNELS=OF", {}},
@@ -202,8 +187,7 @@ TEST_F(VK40MenusMergeFixture, MenuDscRemovesOnlyWellFormedEntries)
 
 // A description whose size past 4 GiB has small low 32 bits: the entry at its start would be
 // obeyed if only those bits were taken for its size.
-TEST_F(VK40MenusMergeFixture, MenuDscPastFourGigabytesIsIgnored)
-{
+TEST_F(VK40MenusMergeFixture, MenuDscPastFourGigabytesIsIgnored) {
     const std::string entry = "IDM_ELECTRODE=OFF";
     HANDLE file = CreateFileA("Menu.Dsc", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -221,23 +205,19 @@ TEST_F(VK40MenusMergeFixture, MenuDscPastFourGigabytesIsIgnored)
 
     HMENU device = Merge();
     ASSERT_NE(device, nullptr);
-    for (UINT id : kDeviceItems)
-        EXPECT_TRUE(HasItem(device, id)) << id;
+    for (UINT id : kDeviceItems) EXPECT_TRUE(HasItem(device, id)) << id;
     CloseFrame();
 }
 
-TEST_F(VK40MenusMergeFixture, UnreadableMenuDscLeavesTheMenuWhole)
-{
+TEST_F(VK40MenusMergeFixture, UnreadableMenuDscLeavesTheMenuWhole) {
     ASSERT_TRUE(CreateDirectoryA("Menu.Dsc", nullptr)) << "a folder where the file should be";
     HMENU device = Merge();
     ASSERT_NE(device, nullptr);
-    for (UINT id : kDeviceItems)
-        EXPECT_TRUE(HasItem(device, id)) << id;
+    for (UINT id : kDeviceItems) EXPECT_TRUE(HasItem(device, id)) << id;
     CloseFrame();
 }
 
-TEST_F(VK40MenusMergeFixture, MissingTemplateOrMenuBarChangesNothing)
-{
+TEST_F(VK40MenusMergeFixture, MissingTemplateOrMenuBarChangesNothing) {
     g_lib.instance = GetModuleHandleA("kernel32.dll");  // a module without the template
     EXPECT_EQ(Merge(), nullptr);
     EXPECT_EQ(GetMenuItemCount(GetMenu(m_frame)), 1);

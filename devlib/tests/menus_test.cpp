@@ -13,8 +13,7 @@ using namespace vk40test;
 
 namespace {
 
-std::string ItemText(HMENU menu, int pos)
-{
+std::string ItemText(HMENU menu, int pos) {
     char text[256] = {};
     GetMenuStringA(menu, static_cast<UINT>(pos), text, sizeof text, MF_BYPOSITION);
     return text;
@@ -25,12 +24,10 @@ struct stKeyCase {
     const char* text;  // null: no title
 };
 
-TEST(VK40MenusKeys, DefaultTitlesAreThereFromTheStart)
-{
+TEST(VK40MenusKeys, DefaultTitlesAreThereFromTheStart) {
     const stKeyCase cases[] = {
-        {1051, "&Help"},     {1001, "&File"},  {1003, "&Transform"}, {1471, "Dot Si&ze"},
-        {5000, "&VK40"},     {10000, "&Lessons"}, {5103, "O&utput Control"},
-        {4242, nullptr},     {0, nullptr},
+        {1051, "&Help"},     {1001, "&File"},           {1003, "&Transform"}, {1471, "Dot Si&ze"}, {5000, "&VK40"},
+        {10000, "&Lessons"}, {5103, "O&utput Control"}, {4242, nullptr},      {0, nullptr},
     };
     for (const stKeyCase& c : cases) {
         SCOPED_TRACE(c.key);
@@ -41,8 +38,7 @@ TEST(VK40MenusKeys, DefaultTitlesAreThereFromTheStart)
     }
 }
 
-TEST(VK40MenusKeys, SetRenamesOnlyKnownKeysAndSurvivesRepeatedDefaults)
-{
+TEST(VK40MenusKeys, SetRenamesOnlyKnownKeysAndSurvivesRepeatedDefaults) {
     EXPECT_EQ(SetMenuStrKey(1004, "&Anzeige"), kMenuKeySet);
     EXPECT_STREQ(GetMenuStrKey(1004), "&Anzeige");
     EXPECT_EQ(SetMenuStrKey(4243, "Nowhere"), kMenuKeyMissing);
@@ -54,8 +50,7 @@ TEST(VK40MenusKeys, SetRenamesOnlyKnownKeysAndSurvivesRepeatedDefaults)
     EXPECT_EQ(std::string(GetMenuStrKey(1409)), std::string(127, 'k'));
 
     // More default sets than the table holds: the extra ones are dropped, the first ones win.
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(InitMenuStrKeyContainer(), 1);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(InitMenuStrKeyContainer(), 1);
     EXPECT_STREQ(GetMenuStrKey(1004), "&Anzeige");
     EXPECT_STREQ(GetMenuStrKey(1051), "&Help");
     EXPECT_EQ(SetMenuStrKey(1004, "&Display"), kMenuKeySet);
@@ -64,8 +59,7 @@ TEST(VK40MenusKeys, SetRenamesOnlyKnownKeysAndSurvivesRepeatedDefaults)
 
 // A menu like the program's Display menu: a plain item, a separator, the wave-colour sub-menu
 // with one nested item that is not a colour, and a last item without an entry.
-HMENU MakeDisplayMenu()
-{
+HMENU MakeDisplayMenu() {
     HMENU colours = CreatePopupMenu();
     AppendMenuA(colours, MF_STRING, 2065, "Red");
     AppendMenuA(colours, MF_STRING, 2066, "Green");
@@ -78,8 +72,7 @@ HMENU MakeDisplayMenu()
     return menu;
 }
 
-TEST(VK40MenusItems, AdjustRenamesItemsAndKeepsSubMenusIdsAndColours)
-{
+TEST(VK40MenusItems, AdjustRenamesItemsAndKeepsSubMenusIdsAndColours) {
     constexpr uint32_t kGroup = 117;
     EXPECT_EQ(SetMenuItem(kGroup, "&OPEN", "&Oeffnen"), kMenuItemSet) << "names ignore case";
     EXPECT_EQ(SetMenuItem(kGroup, "&Wave color", "&Wellenfarbe"), kMenuItemSet);
@@ -117,8 +110,7 @@ TEST(VK40MenusItems, AdjustRenamesItemsAndKeepsSubMenusIdsAndColours)
     DestroyMenu(menu);
 }
 
-TEST(VK40MenusItems, BadNamesAndFullTablesAreRefused)
-{
+TEST(VK40MenusItems, BadNamesAndFullTablesAreRefused) {
     EXPECT_EQ(SetMenuItem(0, "Open", "Auf"), 0) << "group 0 marks a free group";
     EXPECT_EQ(SetMenuItem(168, nullptr, "Auf"), 0);
     EXPECT_EQ(SetMenuItem(168, "", "Auf"), 0);
@@ -144,8 +136,7 @@ TEST(VK40MenusItems, BadNamesAndFullTablesAreRefused)
 }
 
 // The device menu reached through the operation table of a bound library.
-TEST(VK40MenusMerge, DeviceMenuJoinsTheFrameMenuBarThroughTheOperationTable)
-{
+TEST(VK40MenusMerge, DeviceMenuJoinsTheFrameMenuBarThroughTheOperationTable) {
     // No ".\Menu.Dsc" where the test runs.
     char oldDir[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof oldDir, oldDir);
@@ -176,8 +167,7 @@ TEST(VK40MenusMerge, DeviceMenuJoinsTheFrameMenuBarThroughTheOperationTable)
     EXPECT_EQ(ItemText(device, 4), "O&utput Control");
     ASSERT_EQ(GetMenuItemCount(outputs), 4);
     const char* kept[] = {"CH#", "Voltage", "Pulses", "Stimulator - TVXSTM"};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(ItemText(outputs, i), kept[i]) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(ItemText(outputs, i), kept[i]) << i;
     EXPECT_NE(GetMenuState(device, IDM_WARNINGONOVERWRITE, MF_BYCOMMAND) & MF_CHECKED, 0u);
 
     ops.shutdownDriver();

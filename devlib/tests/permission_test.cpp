@@ -6,14 +6,12 @@
 namespace {
 
 // The table lives as long as the library, so every case takes ids no other case has used.
-uint32_t FreshId()
-{
+uint32_t FreshId() {
     static uint32_t next = 30000;
     return next++;
 }
 
-TEST(VK40Permissions, RegistrationCodes)
-{
+TEST(VK40Permissions, RegistrationCodes) {
     const uint32_t cut = FreshId();
     const uint32_t print = FreshId();
     EXPECT_EQ(RegHotKeyEx(cut, 0, 1), kHotKeyRegistered);
@@ -26,8 +24,7 @@ TEST(VK40Permissions, RegistrationCodes)
     EXPECT_EQ(GetStatusHotKeyEx(0), kHotKeyUnregistered);
 }
 
-TEST(VK40Permissions, SetStatusOnlyForRegisteredIds)
-{
+TEST(VK40Permissions, SetStatusOnlyForRegisteredIds) {
     const uint32_t id = FreshId();
     const uint32_t unknown = FreshId();
     ASSERT_EQ(RegHotKeyEx(id, 1, 0), kHotKeyRegistered);
@@ -45,8 +42,7 @@ struct stEnableCase {
     uint32_t afterEnableAll;
 };
 
-TEST(VK40Permissions, EnableAllAllowsEveryCommandThatIsNotFixed)
-{
+TEST(VK40Permissions, EnableAllAllowsEveryCommandThatIsNotFixed) {
     const stEnableCase cases[] = {
         {0, 0, 1},  // restricted, allowed again (like Cut)
         {0, 1, 0},  // fixed: restricted for good
@@ -59,8 +55,7 @@ TEST(VK40Permissions, EnableAllAllowsEveryCommandThatIsNotFixed)
         ASSERT_EQ(RegHotKeyEx(ids[i], cases[i].status, cases[i].fixed), kHotKeyRegistered) << i;
     }
     EnableAllHotKeys();
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(GetStatusHotKeyEx(ids[i]), cases[i].afterEnableAll) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(GetStatusHotKeyEx(ids[i]), cases[i].afterEnableAll) << i;
 
     // Switched off again by a script, then all enabled.
     ASSERT_EQ(SetStatusHotKeyEx(ids[0], 0), kHotKeyStatusSet);

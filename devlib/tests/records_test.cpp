@@ -23,32 +23,25 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::unique_ptr<stAcq> MakeAcq()
-{
+std::unique_ptr<stAcq> MakeAcq() {
     auto acq = std::make_unique<stAcq>();
     memset(acq.get(), 0, sizeof(stAcq));
     return acq;
 }
 
-std::string Text(const char* field, size_t size)
-{
-    return std::string(field, strnlen(field, size));
-}
+std::string Text(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
 
 // A record whose every byte differs from its neighbours, reserved bytes included.
-stAcqChan PatternRecord(uint8_t seed)
-{
+stAcqChan PatternRecord(uint8_t seed) {
     stAcqChan rec;
     auto* bytes = reinterpret_cast<uint8_t*>(&rec);
-    for (size_t i = 0; i < sizeof(rec); ++i)
-        bytes[i] = static_cast<uint8_t>(seed + i * 7);
+    for (size_t i = 0; i < sizeof(rec); ++i) bytes[i] = static_cast<uint8_t>(seed + i * 7);
     return rec;
 }
 
 // ---- The record's stored form ----
 
-TEST(ChannelRecord, StoredFieldsSitAtTheirOffsetsLittleEndian)
-{
+TEST(ChannelRecord, StoredFieldsSitAtTheirOffsetsLittleEndian) {
     stAcqChan rec = PatternRecord(3);
     rec.flags = 0x0000000E;
     rec.number = -2;
@@ -93,8 +86,7 @@ TEST(ChannelRecord, StoredFieldsSitAtTheirOffsetsLittleEndian)
 
 // ---- Start-up table ----
 
-TEST(ChannelTable, DefaultsOfBothModels)
-{
+TEST(ChannelTable, DefaultsOfBothModels) {
     for (int32_t digital : {0, 8}) {
         SCOPED_TRACE(digital);
         auto acq = MakeAcq();
@@ -138,7 +130,8 @@ TEST(ChannelTable, DefaultsOfBothModels)
                 EXPECT_EQ(rec.number, n);
                 EXPECT_EQ(Text(rec.label, sizeof rec.label), "Calculation");
                 EXPECT_EQ(Text(rec.units, sizeof rec.units), "mV");
-                EXPECT_EQ(Text(rec.presetName, sizeof rec.presetName), "C" + std::to_string(n + 1) + " - Custom setting");
+                EXPECT_EQ(Text(rec.presetName, sizeof rec.presetName),
+                          "C" + std::to_string(n + 1) + " - Custom setting");
                 EXPECT_EQ(rec.inValue1, -10.0);
                 EXPECT_EQ(acq->chanMultiplier[i], 1.0);
             }
@@ -159,26 +152,145 @@ struct stBuiltinCase {
     double first, second;
 };
 
-TEST(ChannelTable, BuiltinPresets)
-{
+TEST(ChannelTable, BuiltinPresets) {
     const stBuiltinCase cases[] = {
-        {0, "ECG", "ECG", "mV", -0.01, -10, 0.01, 10, 2000, 1, 0, 1, {1, 1, 4}, {66.5, 38.5, 60}, {0.5, 1.0, 5.0},
-         5.0, 2.5},
-        {1, "EEG", "EEG", "microV", -0.00001, -10, 0.00001, 10, 25000, 1, 1, 1, {1, 1, 4}, {66.5, 38.5, 60},
-         {0.5, 1.0, 5.0}, 5.0, 500.0},
-        {2, "EMG", "EMG", "mV", -0.001, -1, 0.001, 1, 2500, 1, 1, 1, {2, 1, 4}, {30, 250, 60}, {0.707, 0.707, 5.0},
-         2.0, 2.5},
-        {4, "Temperature", "Temperature", "deg F", 0, 90, 0.001, 95, 2000, 0, 1, 1, {1, 1, 4}, {66.5, 38.5, 60},
-         {0.5, 1.0, 5.0}, 10.0, 5.0},
-        {8, "Airflow", "Airflow", "Liters/sec", -0.001, -4.687, 0.001, 4.687, 5000, 0, 0, 1, {1, 1, 4},
-         {66.5, 38.5, 60}, {0.5, 1.0, 5.0}, 10.0, 5.0},
+        {0,
+         "ECG",
+         "ECG",
+         "mV",
+         -0.01,
+         -10,
+         0.01,
+         10,
+         2000,
+         1,
+         0,
+         1,
+         {1, 1, 4},
+         {66.5, 38.5, 60},
+         {0.5, 1.0, 5.0},
+         5.0,
+         2.5},
+        {1,
+         "EEG",
+         "EEG",
+         "microV",
+         -0.00001,
+         -10,
+         0.00001,
+         10,
+         25000,
+         1,
+         1,
+         1,
+         {1, 1, 4},
+         {66.5, 38.5, 60},
+         {0.5, 1.0, 5.0},
+         5.0,
+         500.0},
+        {2,
+         "EMG",
+         "EMG",
+         "mV",
+         -0.001,
+         -1,
+         0.001,
+         1,
+         2500,
+         1,
+         1,
+         1,
+         {2, 1, 4},
+         {30, 250, 60},
+         {0.707, 0.707, 5.0},
+         2.0,
+         2.5},
+        {4,
+         "Temperature",
+         "Temperature",
+         "deg F",
+         0,
+         90,
+         0.001,
+         95,
+         2000,
+         0,
+         1,
+         1,
+         {1, 1, 4},
+         {66.5, 38.5, 60},
+         {0.5, 1.0, 5.0},
+         10.0,
+         5.0},
+        {8,
+         "Airflow",
+         "Airflow",
+         "Liters/sec",
+         -0.001,
+         -4.687,
+         0.001,
+         4.687,
+         5000,
+         0,
+         0,
+         1,
+         {1, 1, 4},
+         {66.5, 38.5, 60},
+         {0.5, 1.0, 5.0},
+         10.0,
+         5.0},
         {9, "BNC", "BNC", "Volts", -0.001, -1, 0.001, 1, 1000, 0, 0, 1, {0, 0, 0}, {0, 0, 60}, {0, 0, 5.0}, 10.0, 5.0},
-        {13, "Hand Dynamometer", "Hand Dynamometer", "mV", -0.001, -1, 0.001, 1, 2000, 0, 0, 1, {1, 1, 4},
-         {66.5, 38.5, 60}, {0.5, 1.0, 5.0}, 5.0, 2.5},
-        {14, "Stimulator", "Stimulator (0-10V)", "Volts", -0.001, -1, 0.001, 1, 1000, 0, 0, 0, {0, 0, 0},
-         {66.5, 38.5, 60}, {0.5, 1.0, 5.0}, 10.0, 5.0},
-        {15, "Stimulator", "Stimulator (0-100V)", "Volts", 0, 0, 0.01, 100, 1000, 0, 0, 0, {0, 0, 0},
-         {66.5, 38.5, 60}, {0.5, 1.0, 5.0}, 10.0, 5.0},
+        {13,
+         "Hand Dynamometer",
+         "Hand Dynamometer",
+         "mV",
+         -0.001,
+         -1,
+         0.001,
+         1,
+         2000,
+         0,
+         0,
+         1,
+         {1, 1, 4},
+         {66.5, 38.5, 60},
+         {0.5, 1.0, 5.0},
+         5.0,
+         2.5},
+        {14,
+         "Stimulator",
+         "Stimulator (0-10V)",
+         "Volts",
+         -0.001,
+         -1,
+         0.001,
+         1,
+         1000,
+         0,
+         0,
+         0,
+         {0, 0, 0},
+         {66.5, 38.5, 60},
+         {0.5, 1.0, 5.0},
+         10.0,
+         5.0},
+        {15,
+         "Stimulator",
+         "Stimulator (0-100V)",
+         "Volts",
+         0,
+         0,
+         0.01,
+         100,
+         1000,
+         0,
+         0,
+         0,
+         {0, 0, 0},
+         {66.5, 38.5, 60},
+         {0.5, 1.0, 5.0},
+         10.0,
+         5.0},
     };
     for (const stBuiltinCase& c : cases) {
         SCOPED_TRACE(c.index);
@@ -222,8 +334,7 @@ TEST(ChannelTable, BuiltinPresets)
     EXPECT_EQ(MakeBuiltinPreset(-1, &rec, &first, &second), 0);
 }
 
-TEST(ChannelTable, HeadingsNameEachGroupItsOwnWay)
-{
+TEST(ChannelTable, HeadingsNameEachGroupItsOwnWay) {
     struct Case {
         int32_t group, number, first;
         const char* expected;
@@ -251,8 +362,7 @@ TEST(ChannelTable, HeadingsNameEachGroupItsOwnWay)
 // ---- Presets image ----
 
 // A store of count input presets and calc calculation presets with patterned contents.
-stPresetStore PatternStore(int32_t count, int32_t calc)
-{
+stPresetStore PatternStore(int32_t count, int32_t calc) {
     stPresetStore store{};
     EXPECT_EQ(AllocPresetStore(&store, count, calc), 1);
     CPresetStoreLock lock(store);
@@ -269,8 +379,7 @@ stPresetStore PatternStore(int32_t count, int32_t calc)
     return store;
 }
 
-Bytes Encode(const stPresetStore& store)
-{
+Bytes Encode(const stPresetStore& store) {
     Bytes bytes;
     EXPECT_EQ(EncodePresets(store, &bytes), 1);
     return bytes;
@@ -278,8 +387,7 @@ Bytes Encode(const stPresetStore& store)
 
 // A presets file put together byte by byte: header, then records of recordBytes with their two
 // values, then the calculation entries of calcBytes.
-Bytes HandMadeFile(int32_t count, int32_t calc, int32_t recordBytes, int32_t calcBytes, int32_t format = 10)
-{
+Bytes HandMadeFile(int32_t count, int32_t calc, int32_t recordBytes, int32_t calcBytes, int32_t format = 10) {
     Bytes file(20);
     PutLE32(&file[0], static_cast<uint32_t>(format));
     PutLE32(&file[4], static_cast<uint32_t>(count));
@@ -287,8 +395,7 @@ Bytes HandMadeFile(int32_t count, int32_t calc, int32_t recordBytes, int32_t cal
     PutLE32(&file[12], static_cast<uint32_t>(recordBytes));
     PutLE32(&file[16], static_cast<uint32_t>(calcBytes));
     for (int32_t i = 0; i < count + calc; ++i) {
-        for (int32_t b = 0; b < recordBytes; ++b)
-            file.push_back(static_cast<uint8_t>(i * 31 + b * 5 + 1));
+        for (int32_t b = 0; b < recordBytes; ++b) file.push_back(static_cast<uint8_t>(i * 31 + b * 5 + 1));
         memcpy(&file[file.size() - recordBytes + 12], "Preset", 7);  // the label at offset 12
         uint8_t values[16];
         PutLEDouble(values, 100.0 + i);
@@ -299,14 +406,12 @@ Bytes HandMadeFile(int32_t count, int32_t calc, int32_t recordBytes, int32_t cal
         uint8_t key[4];
         PutLE32(key, static_cast<uint32_t>(i + 1));
         file.insert(file.end(), key, key + 4);
-        for (int32_t b = 0; b < calcBytes; ++b)
-            file.push_back(static_cast<uint8_t>(b ^ i));
+        for (int32_t b = 0; b < calcBytes; ++b) file.push_back(static_cast<uint8_t>(b ^ i));
     }
     return file;
 }
 
-TEST(PresetsImage, RoundTripsByteForByteWithTheHeaderInPlace)
-{
+TEST(PresetsImage, RoundTripsByteForByteWithTheHeaderInPlace) {
     stPresetStore store = PatternStore(3, 2);
     const Bytes bytes = Encode(store);
     ASSERT_EQ(bytes.size(), 20u + 5 * (496 + 16) + 2 * (4 + 472));
@@ -335,8 +440,7 @@ TEST(PresetsImage, RoundTripsByteForByteWithTheHeaderInPlace)
     FreePresetStore(&back);
 }
 
-TEST(PresetsImage, EmptyStoreIsATwentyByteFileAndReadsBack)
-{
+TEST(PresetsImage, EmptyStoreIsATwentyByteFileAndReadsBack) {
     stPresetStore store{};
     ASSERT_EQ(AllocPresetStore(&store, 0, 0), 1);
     const Bytes bytes = Encode(store);
@@ -355,8 +459,7 @@ TEST(PresetsImage, EmptyStoreIsATwentyByteFileAndReadsBack)
     EXPECT_EQ(EncodePresets(never, &none), 0) << "a store never loaded has nothing to write";
 }
 
-TEST(PresetsImage, ShorterRecordsFillTheStartAndLeaveTheRestZero)
-{
+TEST(PresetsImage, ShorterRecordsFillTheStartAndLeaveTheRestZero) {
     const Bytes file = HandMadeFile(2, 1, 400, 300);
     stPresetStore store{};
     ASSERT_EQ(ParsePresets(file.data(), file.size(), &store), kPresetsRead);
@@ -381,8 +484,7 @@ TEST(PresetsImage, ShorterRecordsFillTheStartAndLeaveTheRestZero)
 // A folder of this test's own under the temporary folder, removed afterwards.
 class PresetsFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         char temp[MAX_PATH], name[MAX_PATH];
         ASSERT_TRUE(GetTempPathA(MAX_PATH, temp));
         ASSERT_TRUE(GetTempFileNameA(temp, "vkp", 0, name));
@@ -393,27 +495,23 @@ protected:
         acq = MakeAcq();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         FreePresetStore(&acq->presets);
         WIN32_FIND_DATAA found;
         HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
         if (find != INVALID_HANDLE_VALUE) {
             do {
                 const std::string item = folder + "\\" + found.cFileName;
-                if (found.cFileName[0] == '.')
-                    continue;
+                if (found.cFileName[0] == '.') continue;
                 SetFileAttributesA(item.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (!DeleteFileA(item.c_str()))
-                    RemoveDirectoryA(item.c_str());
+                if (!DeleteFileA(item.c_str())) RemoveDirectoryA(item.c_str());
             } while (FindNextFileA(find, &found));
             FindClose(find);
         }
         RemoveDirectoryA(folder.c_str());
     }
 
-    void Put(const std::string& file, const Bytes& bytes)
-    {
+    void Put(const std::string& file, const Bytes& bytes) {
         HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
         DWORD wrote = 0;
@@ -421,12 +519,10 @@ protected:
         CloseHandle(h);
     }
 
-    Bytes Get(const std::string& file)
-    {
+    Bytes Get(const std::string& file) {
         Bytes bytes;
         HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return bytes;
+        if (h == INVALID_HANDLE_VALUE) return bytes;
         bytes.resize(GetFileSize(h, nullptr));
         DWORD got = 0;
         ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
@@ -437,15 +533,13 @@ protected:
     bool Exists(const std::string& file) { return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
     // Names in the folder other than the presets file and its copy: left-over temporary files.
-    std::vector<std::string> Strays()
-    {
+    std::vector<std::string> Strays() {
         std::vector<std::string> strays;
         WIN32_FIND_DATAA found;
         HANDLE find = FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
         if (find != INVALID_HANDLE_VALUE) {
             do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    strays.push_back(found.cFileName);
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) strays.push_back(found.cFileName);
             } while (FindNextFileA(find, &found));
             FindClose(find);
         }
@@ -453,8 +547,7 @@ protected:
     }
 
     // The store holds exactly the built-in presets.
-    void ExpectBuiltins()
-    {
+    void ExpectBuiltins() {
         const stPresetStore& store = acq->presets;
         ASSERT_EQ(store.count, kBuiltinPresets);
         EXPECT_EQ(store.calcCount, 0);
@@ -470,16 +563,14 @@ protected:
     }
 
     // The file is refused with its keyed message and a copy of it; the built-ins stay.
-    void ExpectRefused(const Bytes& file, bool newer)
-    {
+    void ExpectRefused(const Bytes& file, bool newer) {
         Put(path, file);
         DeleteFileA((path + ".bad").c_str());
         CBoxCapture boxes;
         EXPECT_EQ(LoadPresetsFrom(acq.get(), path.c_str(), nullptr), 0);
         ExpectBuiltins();
         std::string shown;
-        for (const auto& box : boxes.boxes)
-            shown += "[" + box.caption + "] " + box.text + "\n";
+        for (const auto& box : boxes.boxes) shown += "[" + box.caption + "] " + box.text + "\n";
         ASSERT_EQ(boxes.boxes.size(), 1u) << shown;
         EXPECT_EQ(boxes.boxes[0].caption, "Warning");
         const std::string expected =
@@ -502,8 +593,7 @@ protected:
     std::unique_ptr<stAcq> acq;
 };
 
-TEST_F(PresetsFiles, AFileReadAndSavedAgainIsTheSameFile)
-{
+TEST_F(PresetsFiles, AFileReadAndSavedAgainIsTheSameFile) {
     const Bytes fixture = HandMadeFile(3, 2, 496, 472);
     Put(path, fixture);
     CBoxCapture boxes;
@@ -519,8 +609,7 @@ TEST_F(PresetsFiles, AFileReadAndSavedAgainIsTheSameFile)
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-TEST_F(PresetsFiles, MissingFileGivesTheBuiltinsQuietly)
-{
+TEST_F(PresetsFiles, MissingFileGivesTheBuiltinsQuietly) {
     CBoxCapture boxes;
     EXPECT_EQ(LoadPresetsFrom(acq.get(), path.c_str(), nullptr), 0);
     ExpectBuiltins();
@@ -533,14 +622,13 @@ TEST_F(PresetsFiles, MissingFileGivesTheBuiltinsQuietly)
 
 struct stDamageCase {
     const char* what;
-    size_t offset;        // header field to patch, or SIZE_MAX
+    size_t offset;  // header field to patch, or SIZE_MAX
     int32_t value;
-    long sizeChange;      // bytes cut (negative) or added
+    long sizeChange;  // bytes cut (negative) or added
     bool newer;
 };
 
-TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay)
-{
+TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay) {
     const long kHuge = 1600000;
     const stDamageCase cases[] = {
         {"format 11", 0, 11, 0, true},
@@ -566,8 +654,7 @@ TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay)
     for (const stDamageCase& c : cases) {
         SCOPED_TRACE(c.what);
         Bytes file = good;
-        if (c.offset != SIZE_MAX)
-            PutLE32(&file[c.offset], static_cast<uint32_t>(c.value));
+        if (c.offset != SIZE_MAX) PutLE32(&file[c.offset], static_cast<uint32_t>(c.value));
         if (c.sizeChange < 0)
             file.resize(file.size() + c.sizeChange);
         else
@@ -587,8 +674,7 @@ TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay)
     }
 }
 
-TEST_F(PresetsFiles, SavingReplacesTheFileWhole)
-{
+TEST_F(PresetsFiles, SavingReplacesTheFileWhole) {
     Put(path, HandMadeFile(2, 0, 496, 472));
     ASSERT_EQ(LoadPresetsFrom(acq.get(), path.c_str(), nullptr), 1);
     acq->presets = PatternStore(4, 1);
@@ -598,8 +684,7 @@ TEST_F(PresetsFiles, SavingReplacesTheFileWhole)
     EXPECT_TRUE(Strays().empty());
 }
 
-TEST_F(PresetsFiles, FailedSavesKeepTheOldFile)
-{
+TEST_F(PresetsFiles, FailedSavesKeepTheOldFile) {
     const Bytes old = HandMadeFile(2, 1, 496, 472);
     char temp[MAX_PATH + 32];
     snprintf(temp, sizeof temp, "%s.%lu.tmp", path.c_str(), static_cast<unsigned long>(GetCurrentProcessId()));
@@ -608,12 +693,10 @@ TEST_F(PresetsFiles, FailedSavesKeepTheOldFile)
         const char* what;
         void (*arrange)(const std::string& path, const std::string& temp);
     } cases[] = {
-        {"read-only file", [](const std::string& p, const std::string&) {
-             SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY);
-         }},
-        {"temporary file cannot be made", [](const std::string&, const std::string& t) {
-             CreateDirectoryA(t.c_str(), nullptr);
-         }},
+        {"read-only file",
+         [](const std::string& p, const std::string&) { SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY); }},
+        {"temporary file cannot be made",
+         [](const std::string&, const std::string& t) { CreateDirectoryA(t.c_str(), nullptr); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -629,8 +712,7 @@ TEST_F(PresetsFiles, FailedSavesKeepTheOldFile)
     }
 }
 
-TEST_F(PresetsFiles, ReadOnlyFileIsReadAndMarked)
-{
+TEST_F(PresetsFiles, ReadOnlyFileIsReadAndMarked) {
     Put(path, HandMadeFile(1, 0, 496, 472));
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_EQ(LoadPresetsFrom(acq.get(), path.c_str(), nullptr), 1);
@@ -638,16 +720,14 @@ TEST_F(PresetsFiles, ReadOnlyFileIsReadAndMarked)
     EXPECT_EQ(acq->presets.count, 1);
 }
 
-TEST_F(PresetsFiles, PresetsNeverLoadedLeaveTheFileAlone)
-{
+TEST_F(PresetsFiles, PresetsNeverLoadedLeaveTheFileAlone) {
     const Bytes old = HandMadeFile(2, 0, 496, 472);
     Put(path, old);
     EXPECT_EQ(SavePresetsTo(acq.get(), path.c_str()), 0);
     EXPECT_EQ(Get(path), old);
 }
 
-TEST(PresetsFileName, ModelChoosesTheNameBesideTheProgram)
-{
+TEST(PresetsFileName, ModelChoosesTheNameBesideTheProgram) {
     char module[MAX_PATH];
     GetModuleFileNameA(nullptr, module, MAX_PATH);
     std::string folder = module;

@@ -18,35 +18,28 @@ constexpr char kDriverSettingsKey[] = "Software\\NORVANE\\TVX3x\\DriverSettings\
 // A machine-wide value that a test sets and removes again.
 class MachineValue {
 public:
-    MachineValue(const char* keyPath, const char* name) : m_name(name)
-    {
+    MachineValue(const char* keyPath, const char* name) : m_name(name) {
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
         Remove();
     }
-    ~MachineValue()
-    {
+    ~MachineValue() {
         Remove();
-        if (m_key)
-            RegCloseKey(m_key);
+        if (m_key) RegCloseKey(m_key);
     }
     MachineValue(const MachineValue&) = delete;
     MachineValue& operator=(const MachineValue&) = delete;
 
-    bool SetDword(uint32_t value)
-    {
+    bool SetDword(uint32_t value) {
         const DWORD v = value;
         return RegSetValueExA(m_key, m_name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v)) ==
                ERROR_SUCCESS;
     }
-    bool SetString(const char* text)
-    {
+    bool SetString(const char* text) {
         return RegSetValueExA(m_key, m_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                               static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
     }
-    void Remove()
-    {
-        if (m_key)
-            RegDeleteValueA(m_key, m_name);
+    void Remove() {
+        if (m_key) RegDeleteValueA(m_key, m_name);
     }
 
 private:
@@ -60,17 +53,11 @@ struct stDwordCase {
     uint32_t expected;
 };
 
-TEST(VK40Registry, FilterDelayDefaultsTo100AndIsCappedAt500)
-{
+TEST(VK40Registry, FilterDelayDefaultsTo100AndIsCappedAt500) {
     MachineValue value(kLocalizationKey, "HWFilterDelayMs");
     const stDwordCase cases[] = {
-        {false, 0, 100},
-        {true, 0, 0},
-        {true, 250, 250},
-        {true, 500, 500},
-        {true, 501, 500},
-        {true, 700, 500},
-        {true, 0xFFFFFFFFu, 500},  // compared without sign
+        {false, 0, 100},  {true, 0, 0},     {true, 250, 250},         {true, 500, 500},
+        {true, 501, 500}, {true, 700, 500}, {true, 0xFFFFFFFFu, 500},  // compared without sign
     };
     for (const stDwordCase& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.present ? "stored " : "missing ") << c.stored);
@@ -84,8 +71,7 @@ TEST(VK40Registry, FilterDelayDefaultsTo100AndIsCappedAt500)
     EXPECT_EQ(GetFilterDelayMs(), 100u) << "a value that is no number counts as missing";
 }
 
-TEST(VK40Registry, LineFrequencyDefaultsTo60WithoutBound)
-{
+TEST(VK40Registry, LineFrequencyDefaultsTo60WithoutBound) {
     MachineValue value(kLocalizationKey, "LineFrequencyHz");
     const stDwordCase cases[] = {
         {false, 0, 60},
@@ -103,8 +89,7 @@ TEST(VK40Registry, LineFrequencyDefaultsTo60WithoutBound)
     }
 }
 
-TEST(VK40Registry, DriverNameComesFromTheMachineDriverSettings)
-{
+TEST(VK40Registry, DriverNameComesFromTheMachineDriverSettings) {
     MachineValue name(kDriverSettingsKey, "DriverName");
     MachineValue type(kDriverSettingsKey, "DriverType");
 
@@ -133,8 +118,7 @@ struct stDriverNameCase {
 
 // Only a bare device name makes a device path; anything that could name a file leaves nothing
 // to open, not even the caller's default.
-TEST(VK40Registry, DriverNameMustBeABareDeviceName)
-{
+TEST(VK40Registry, DriverNameMustBeABareDeviceName) {
     MachineValue name(kDriverSettingsKey, "DriverName");
     MachineValue type(kDriverSettingsKey, "DriverType");
     ASSERT_TRUE(type.SetDword(1));
@@ -162,8 +146,7 @@ TEST(VK40Registry, DriverNameMustBeABareDeviceName)
 
 // The library's start-up opens the driver it is given with the create-new disposition; a file
 // path given as the driver must not be created.
-TEST(VK40Registry, StartUpCreatesNoFileNamedAsTheDriver)
-{
+TEST(VK40Registry, StartUpCreatesNoFileNamedAsTheDriver) {
     char temp[MAX_PATH] = "";
     ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
     const std::string file = std::string(temp) + "vk40_driver_" + std::to_string(GetCurrentProcessId());
@@ -183,8 +166,7 @@ TEST(VK40Registry, StartUpCreatesNoFileNamedAsTheDriver)
     const DWORD attributes = GetFileAttributesA(file.c_str());
     EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << file << " was created";
     EXPECT_EQ(NDChan, 0) << "the first model, as without a driver";
-    if (ops.shutdownDriver)
-        ops.shutdownDriver();
+    if (ops.shutdownDriver) ops.shutdownDriver();
     DestroyWindow(frame);
     DeleteFileA(file.c_str());
 }

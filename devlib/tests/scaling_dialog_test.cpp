@@ -24,32 +24,21 @@ constexpr double kCount = 10.0 / 32768.0;
 double g_reading = 0.0;  // what the fake unit answers to a calibration reading
 int32_t g_readChannel = -1;
 
-int32_t ReadFake(stAcq*, int32_t channel, double* volts)
-{
+int32_t ReadFake(stAcq*, int32_t channel, double* volts) {
     g_readChannel = channel;
     *volts = g_reading;
     return 1;
 }
 
-void Type(HWND dlg, int id, const char* text)
-{
-    SetDlgItemTextA(dlg, id, text);
-}
+void Type(HWND dlg, int id, const char* text) { SetDlgItemTextA(dlg, id, text); }
 
-bool Enabled(HWND dlg, int id)
-{
-    return IsWindowEnabled(GetDlgItem(dlg, id)) != 0;
-}
+bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != 0; }
 
-bool Shown(HWND dlg, int id)
-{
-    return IsWindowVisible(GetDlgItem(dlg, id)) != 0;
-}
+bool Shown(HWND dlg, int id) { return IsWindowVisible(GetDlgItem(dlg, id)) != 0; }
 
 class ScalingDialog : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         frame = CreateFrameWithMenu();
         ASSERT_NE(frame, nullptr);
         host = MakeRecordingHost(nullptr);
@@ -57,22 +46,19 @@ protected:
         SetAnalogInputReader(nullptr);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         SetAnalogInputReader(nullptr);
         ShutdownDriver();
         DestroyWindow(frame);
     }
 
-    stAcqChan Record(int index)
-    {
+    stAcqChan Record(int index) {
         AcqView acq(hAcq);
         return acq->chans[index];
     }
 
     // Opens the dialog for a graph slot and runs steps on it; false when no dialog came up.
-    bool Run(uint32_t slot, std::function<void(HWND)> steps, bool* leftOpen = nullptr)
-    {
+    bool Run(uint32_t slot, std::function<void(HWND)> steps, bool* leftOpen = nullptr) {
         CModalDriver driver(IDC_SCALE_UNITS, std::move(steps));
         EXPECT_EQ(VK40SetupUnitsDlg(frame, hAcq, slot), 1);
         if (leftOpen)
@@ -89,8 +75,7 @@ protected:
     HGLOBAL hAcq = nullptr;
 };
 
-TEST_F(ScalingDialog, OkStoresTheTypedPointsAndUnits)
-{
+TEST_F(ScalingDialog, OkStoresTheTypedPointsAndUnits) {
     const stAcqChan before = Record(1);
     std::string heading, caption, shownInput;
     HWND seenAsModal = nullptr;
@@ -128,11 +113,10 @@ TEST_F(ScalingDialog, OkStoresTheTypedPointsAndUnits)
     EXPECT_DOUBLE_EQ(getScalingFactor(2), 0.005) << "the scaling table follows at once";
 }
 
-TEST_F(ScalingDialog, InputShowsMillivoltsUpToAGainOf1000AndMicrovoltsAbove)
-{
+TEST_F(ScalingDialog, InputShowsMillivoltsUpToAGainOf1000AndMicrovoltsAbove) {
     struct Case {
         double gain;
-        const char* input, *unit;
+        const char *input, *unit;
     } cases[] = {{1000.0, "-10", "mV"}, {2000.0, "-10000", "microV"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.gain);
@@ -151,8 +135,7 @@ TEST_F(ScalingDialog, InputShowsMillivoltsUpToAGainOf1000AndMicrovoltsAbove)
     }
 }
 
-TEST_F(ScalingDialog, EqualPointsKeepTheDialogOpenOnTheFieldToMend)
-{
+TEST_F(ScalingDialog, EqualPointsKeepTheDialogOpenOnTheFieldToMend) {
     const stAcqChan before = Record(0);
     bool openAfterValues = false, openAfterInputs = false;
     HWND focusAfterValues = nullptr, focusAfterInputs = nullptr, valueField = nullptr, inputField = nullptr;
@@ -182,8 +165,7 @@ TEST_F(ScalingDialog, EqualPointsKeepTheDialogOpenOnTheFieldToMend)
     EXPECT_EQ(memcmp(&after, &before, sizeof after), 0) << "Cancel leaves the record as it was";
 }
 
-TEST_F(ScalingDialog, DigitalAndCalculationChannelsTakePlainInputs)
-{
+TEST_F(ScalingDialog, DigitalAndCalculationChannelsTakePlainInputs) {
     {
         AcqView acq(hAcq);
         acq->chans[4].gain = 2000.0;  // no meaning for a calculation channel: still plain inputs
@@ -211,8 +193,7 @@ TEST_F(ScalingDialog, DigitalAndCalculationChannelsTakePlainInputs)
     EXPECT_EQ(acq->chanMultiplier[4], 0.5);
 }
 
-TEST_F(ScalingDialog, FixedChannelIsShownReadOnlyAndKept)
-{
+TEST_F(ScalingDialog, FixedChannelIsShownReadOnlyAndKept) {
     {
         AcqView acq(hAcq);
         acq->chans[2].paramsFixed = 1;
@@ -233,8 +214,7 @@ TEST_F(ScalingDialog, FixedChannelIsShownReadOnlyAndKept)
     EXPECT_EQ(memcmp(&after, &before, sizeof after), 0);
 }
 
-TEST_F(ScalingDialog, CalButtonsReadTheInputUnlessTheGainWouldClip)
-{
+TEST_F(ScalingDialog, CalButtonsReadTheInputUnlessTheGainWouldClip) {
     {
         AcqView acq(hAcq);
         acq->chans[3].gain = 2000.0;
@@ -264,8 +244,7 @@ TEST_F(ScalingDialog, CalButtonsReadTheInputUnlessTheGainWouldClip)
     EXPECT_DOUBLE_EQ(Record(3).inValue2, 0.004);
 }
 
-TEST_F(ScalingDialog, TextsComeFromTheKeyedTables)
-{
+TEST_F(ScalingDialog, TextsComeFromTheKeyedTables) {
     ASSERT_EQ(m_DlgResourceStorage.SetOrAdd(IDD_SCALING, IDC_SCALE_CAL1, "Kal &1"), 1);
     ASSERT_EQ(m_DlgResourceStorage.SetOrAdd(IDD_SCALING, "Cancel", "Abbrechen"), 1);
     ASSERT_EQ(m_DlgResourceStorage.SetOrAdd(IDD_SCALING, 0u, "Skalierung"), 1);
@@ -283,13 +262,11 @@ TEST_F(ScalingDialog, TextsComeFromTheKeyedTables)
     EXPECT_EQ(title, "Skalierung");
 }
 
-TEST_F(ScalingDialog, TypingTheUnitsMarksThemAsTheUsers)
-{
+TEST_F(ScalingDialog, TypingTheUnitsMarksThemAsTheUsers) {
     ASSERT_TRUE(Run(1, [&](HWND dlg) {
         HWND units = GetDlgItem(dlg, IDC_SCALE_UNITS);
         SendMessageA(units, EM_SETSEL, 0, -1);
-        for (char c : std::string("bpm"))
-            SendMessageA(units, WM_CHAR, static_cast<WPARAM>(c), 1);
+        for (char c : std::string("bpm")) SendMessageA(units, WM_CHAR, static_cast<WPARAM>(c), 1);
         Click(dlg, IDOK);
     }));
     const stAcqChan rec = Record(0);
@@ -297,8 +274,7 @@ TEST_F(ScalingDialog, TypingTheUnitsMarksThemAsTheUsers)
     EXPECT_EQ(rec.unitsSetByUser, 1);
 }
 
-TEST_F(ScalingDialog, SlotsOfNoChannelOpenNothing)
-{
+TEST_F(ScalingDialog, SlotsOfNoChannelOpenNothing) {
     for (uint32_t slot : {0u, 5u, 19u, 20u, 39u, 52u, 60u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(slot);
         EXPECT_FALSE(Run(slot, [](HWND dlg) { Click(dlg, IDCANCEL); }));

@@ -26,8 +26,7 @@ struct stConversionCase {
     double multiplier, addend;
 };
 
-TEST(Scaling, ConversionFromTwoPoints)
-{
+TEST(Scaling, ConversionFromTwoPoints) {
     const stConversionCase cases[] = {
         {"calculation (0,0)-(1,2)", 0, 0, 1, 2, kGroupCalc, 0, 1, 2.0, 0.0},
         {"analog, gain 1", 0, 0, 1, 2, kGroupAnalog, 1, 1, 2.0 / 3276.8, 0.0},
@@ -57,8 +56,7 @@ struct stEntryCase {
     double factor, offset, range;
 };
 
-TEST(Scaling, ScalingTableEntries)
-{
+TEST(Scaling, ScalingTableEntries) {
     const stEntryCase cases[] = {
         {"plain", 0.0, 0.0, 1.0, 100.0, 1000.0, 0.01, 0.0, 1000.0},
         {"offset", 1.0, 0.0, 3.0, 10.0, 10.0, 0.2, 5.0, 5000.0},
@@ -79,8 +77,7 @@ TEST(Scaling, ScalingTableEntries)
     }
 }
 
-TEST(Scaling, OffsetConversions)
-{
+TEST(Scaling, OffsetConversions) {
     struct Case {
         const char* what;
         double in1, v1, in2, v2;
@@ -107,8 +104,7 @@ TEST(Scaling, OffsetConversions)
     EXPECT_EQ(UnitsToOffset(5.0, nullptr), 0.0);
 }
 
-TEST(Scaling, ParseDoubleReadsTheLeadingNumberOfAtMostAHundredCharacters)
-{
+TEST(Scaling, ParseDoubleReadsTheLeadingNumberOfAtMostAHundredCharacters) {
     const std::string long101 = "1" + std::string(120, '0');
     struct Case {
         const char* text;
@@ -123,13 +119,12 @@ TEST(Scaling, ParseDoubleReadsTheLeadingNumberOfAtMostAHundredCharacters)
     EXPECT_EQ(ParseDouble(nullptr), 0.0);
 }
 
-TEST(Scaling, InputFieldUnitFollowsTheGain)
-{
+TEST(Scaling, InputFieldUnitFollowsTheGain) {
     struct Case {
         int32_t group;
         double gain, factor;
     } cases[] = {
-        {kGroupAnalog, 200, 1e3}, {kGroupAnalog, 1000, 1e3}, {kGroupAnalog, 2000, 1e6},
+        {kGroupAnalog, 200, 1e3}, {kGroupAnalog, 1000, 1e3},  {kGroupAnalog, 2000, 1e6},
         {kGroupAnalog, 0.5, 1e3}, {kGroupDigital, 2000, 1.0}, {kGroupCalc, 2000, 1.0},
     };
     for (const Case& c : cases) {
@@ -140,13 +135,12 @@ TEST(Scaling, InputFieldUnitFollowsTheGain)
     }
 }
 
-TEST(Scaling, SetScaleFromTwoPointsFindsTheRecordsPlace)
-{
+TEST(Scaling, SetScaleFromTwoPointsFindsTheRecordsPlace) {
     struct Case {
         int32_t digital, group, number;
         int32_t index;  // -1: no place, nothing set
     } cases[] = {
-        {0, kGroupAnalog, 2, 2}, {8, kGroupDigital, 1, 5}, {8, kGroupCalc, 0, 12}, {0, kGroupCalc, 11, 15},
+        {0, kGroupAnalog, 2, 2},   {8, kGroupDigital, 1, 5}, {8, kGroupCalc, 0, 12},  {0, kGroupCalc, 11, 15},
         {0, kGroupDigital, 0, -1}, {0, kGroupAnalog, 4, -1}, {8, kGroupCalc, 12, -1}, {0, 3, 0, -1},
     };
     const int32_t saved = NDChan;

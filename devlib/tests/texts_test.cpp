@@ -26,8 +26,7 @@ struct stKeyText {
     const char* text;
 };
 
-bool IsShortName(const std::string& key)
-{
+bool IsShortName(const std::string& key) {
     const std::string suffix = " Key";
     return key.rfind("KEY ", 0) == 0 || key.rfind("Key ", 0) == 0 ||
            (key.size() > suffix.size() && key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0);
@@ -36,18 +35,16 @@ bool IsShortName(const std::string& key)
 // ---- Default contents ----
 
 // The first text added for each key, in the order of addition.
-std::map<std::string, std::string> FirstDefaults()
-{
+std::map<std::string, std::string> FirstDefaults() {
     std::map<std::string, std::string> first;
-    for (int32_t i = 0; i < kMessageDefaultCount; ++i)
-        first.emplace(kMessageDefaults[i].key, kMessageDefaults[i].text);
+    for (int32_t i = 0; i < kMessageDefaultCount; ++i) first.emplace(kMessageDefaults[i].key, kMessageDefaults[i].text);
     return first;
 }
 
-TEST(VK40TextsDefaults, EveryMessageKeyAnswersItsFirstDefault)
-{
+TEST(VK40TextsDefaults, EveryMessageKeyAnswersItsFirstDefault) {
     const std::map<std::string, std::string> first = FirstDefaults();
-    EXPECT_EQ(first.size(), 556u) << "distinct message keys";  // 535, the missing button library, presets, scaling and graph files
+    EXPECT_EQ(first.size(), 556u)
+        << "distinct message keys";  // 535, the missing button library, presets, scaling and graph files
     for (const auto& entry : first) {
         // Defaults hold real line breaks; a stored backslash sequence would be rewritten.
         EXPECT_EQ(entry.second.find('\\'), std::string::npos) << entry.first;
@@ -59,8 +56,7 @@ TEST(VK40TextsDefaults, EveryMessageKeyAnswersItsFirstDefault)
     EXPECT_STREQ(kMessageDefaults[kMessageDefaultCount - 1].key, "%d pulses, %6.2f msec width, %6.2f msec period");
 }
 
-TEST(VK40TextsDefaults, PlainKeysAreTheirOwnTextAndShortNamesAreNot)
-{
+TEST(VK40TextsDefaults, PlainKeysAreTheirOwnTextAndShortNamesAreNot) {
     for (const auto& entry : FirstDefaults()) {
         if (IsShortName(entry.first)) {
             EXPECT_NE(entry.first, entry.second) << "a short name stands for a longer text";
@@ -70,8 +66,7 @@ TEST(VK40TextsDefaults, PlainKeysAreTheirOwnTextAndShortNamesAreNot)
     }
 }
 
-TEST(VK40TextsDefaults, NamedTextsAnswerByteForByte)
-{
+TEST(VK40TextsDefaults, NamedTextsAnswerByteForByte) {
     const stKeyText cases[] = {
         {"Warning", "Warning"},
         {"Erorr getting data", "Erorr getting data"},
@@ -115,29 +110,34 @@ TEST(VK40TextsDefaults, NamedTextsAnswerByteForByte)
     }
 }
 
-TEST(VK40TextsDefaults, HLabelsAnswerThemselves)
-{
-    const char* const labels[] = {"ns", "micro-s", "ms", "sec", "min", "hrs", "nanoseconds", "microseconds",
-                                  "milliseconds", "seconds", "minutes", "hours", "MHz", "KHz", "Hz", "mHz",
-                                  "micro-Hz", "Time"};
-    for (const char* label : labels)
-        EXPECT_STREQ(getHLabelText(label), label);
-    for (const char* missing : {"Sec", "hz", "Ready", "Time "})
-        EXPECT_EQ(getHLabelText(missing), nullptr) << missing;
+TEST(VK40TextsDefaults, HLabelsAnswerThemselves) {
+    const char* const labels[] = {"ns",          "micro-s",      "ms",           "sec",     "min",      "hrs",
+                                  "nanoseconds", "microseconds", "milliseconds", "seconds", "minutes",  "hours",
+                                  "MHz",         "KHz",          "Hz",           "mHz",     "micro-Hz", "Time"};
+    for (const char* label : labels) EXPECT_STREQ(getHLabelText(label), label);
+    for (const char* missing : {"Sec", "hz", "Ready", "Time "}) EXPECT_EQ(getHLabelText(missing), nullptr) << missing;
 }
 
-TEST(VK40TextsDefaults, MenuLabelsOfTheViewCommands)
-{
+TEST(VK40TextsDefaults, MenuLabelsOfTheViewCommands) {
     const stMenuLabelDefault labels[] = {
-        {2400, "Tile Waveforms\tCtrl+Shift+A"}, {2410, "Autoscale Waveforms"},
-        {2420, "Compare Waveforms"},            {2430, "Autoscale Horizontal"},
-        {2401, "Tile Waveforms\tCtrl+Shift+A"}, {2411, "Autoscale Waveforms"},
-        {2421, "Compare Waveforms"},            {2431, "Autoscale Horizontal"},
-        {2402, "Autoscale Vertical\tCtrl+Shift+A"}, {2412, "Center Vertical"},
-        {2422, "Autoscale Horizontal"},         {2432, "Center Horizontal"},
-        {2200, "Undo\tCtrl+Z"},                 {2201, "Can't Undo"},
-        {2440, "Hide X-Scale"},                 {2441, "Hide Y-Scale"},
-        {2442, "Show X-Scale"},                 {2443, "Show Y-Scale"},
+        {2400, "Tile Waveforms\tCtrl+Shift+A"},
+        {2410, "Autoscale Waveforms"},
+        {2420, "Compare Waveforms"},
+        {2430, "Autoscale Horizontal"},
+        {2401, "Tile Waveforms\tCtrl+Shift+A"},
+        {2411, "Autoscale Waveforms"},
+        {2421, "Compare Waveforms"},
+        {2431, "Autoscale Horizontal"},
+        {2402, "Autoscale Vertical\tCtrl+Shift+A"},
+        {2412, "Center Vertical"},
+        {2422, "Autoscale Horizontal"},
+        {2432, "Center Horizontal"},
+        {2200, "Undo\tCtrl+Z"},
+        {2201, "Can't Undo"},
+        {2440, "Hide X-Scale"},
+        {2441, "Hide Y-Scale"},
+        {2442, "Show X-Scale"},
+        {2443, "Show Y-Scale"},
     };
     for (const stMenuLabelDefault& label : labels) {
         EXPECT_STREQ(mlgetName(label.id, 0), label.text) << label.id;
@@ -147,8 +147,7 @@ TEST(VK40TextsDefaults, MenuLabelsOfTheViewCommands)
 
 // ---- Messages and axis labels through the setters ----
 
-TEST(VK40TextsMessages, MissingAndUnusableKeysAnswerNull)
-{
+TEST(VK40TextsMessages, MissingAndUnusableKeysAnswerNull) {
     const char* const keys[] = {nullptr, "", "warning", "Warning ", "No such key at all"};
     for (const char* key : keys) {
         const std::string what = key ? key : "(null)";
@@ -164,8 +163,7 @@ TEST(VK40TextsMessages, MissingAndUnusableKeysAnswerNull)
     EXPECT_EQ(getMsgBoxText(longKey.c_str()), nullptr);
 }
 
-TEST(VK40TextsMessages, ScriptTextsReplaceDefaultsAndLoseTheirEscapes)
-{
+TEST(VK40TextsMessages, ScriptTextsReplaceDefaultsAndLoseTheirEscapes) {
     struct stSetCase {
         const char* key;
         const char* set;
@@ -193,22 +191,17 @@ TEST(VK40TextsMessages, ScriptTextsReplaceDefaultsAndLoseTheirEscapes)
     setHLabelText("sec", "sec");
 }
 
-TEST(VK40TextsMessages, EscapeSequencesBecomeTheirCharacter)
-{
+TEST(VK40TextsMessages, EscapeSequencesBecomeTheirCharacter) {
     struct stEscCase {
         const char* text;
         const char* seq;
         char ch;
         const char* expected;
     } cases[] = {
-        {"a\\nb\\nc", "\\n", '\n', "a\nb\nc"},
-        {"\\n\\n", "\\n", '\n', "\n\n"},
-        {"tab\\there", "\\t", '\t', "tab\there"},
-        {"no escapes", "\\n", '\n', "no escapes"},
-        {"ends with \\", "\\n", '\n', "ends with \\"},
-        {"\\\\n", "\\n", '\n', "\\\n"},
-        {"\\t stays", "\\n", '\n', "\\t stays"},
-        {"", "\\n", '\n', ""},
+        {"a\\nb\\nc", "\\n", '\n', "a\nb\nc"},         {"\\n\\n", "\\n", '\n', "\n\n"},
+        {"tab\\there", "\\t", '\t', "tab\there"},      {"no escapes", "\\n", '\n', "no escapes"},
+        {"ends with \\", "\\n", '\n', "ends with \\"}, {"\\\\n", "\\n", '\n', "\\\n"},
+        {"\\t stays", "\\n", '\n', "\\t stays"},       {"", "\\n", '\n', ""},
     };
     for (const stEscCase& c : cases) {
         std::vector<char> text(c.text, c.text + strlen(c.text) + 1);
@@ -224,8 +217,7 @@ TEST(VK40TextsMessages, EscapeSequencesBecomeTheirCharacter)
 
 // ---- The table rules, on tables of this program's own ----
 
-TEST(VK40TextsTables, FirstTextStaysAndFullTablesRefuse)
-{
+TEST(VK40TextsTables, FirstTextStaysAndFullTablesRefuse) {
     auto table = std::make_unique<CKeyedTexts<3>>();
     EXPECT_EQ(table->Add("a", "first"), 1);
     EXPECT_EQ(table->Add("a", "second"), 0);
@@ -241,8 +233,7 @@ TEST(VK40TextsTables, FirstTextStaysAndFullTablesRefuse)
     EXPECT_STREQ(table->Get("c"), "");
 }
 
-TEST(VK40TextsTables, KeysAndTextsLongerThanTheirFieldAreCut)
-{
+TEST(VK40TextsTables, KeysAndTextsLongerThanTheirFieldAreCut) {
     auto table = std::make_unique<CKeyedTexts<4>>();
     const std::string longKey(600, 'k');
     ASSERT_EQ(table->Add(longKey.c_str(), std::string(600, 't').c_str()), 1);
@@ -253,33 +244,27 @@ TEST(VK40TextsTables, KeysAndTextsLongerThanTheirFieldAreCut)
     EXPECT_EQ(table->Add((std::string(511, 'k') + "other").c_str(), "x"), 0) << "same key once cut";
 }
 
-TEST(VK40TextsTables, HLabelListTakesThirtyLabels)
-{
+TEST(VK40TextsTables, HLabelListTakesThirtyLabels) {
     auto labels = std::make_unique<CHLabels>();
     EXPECT_EQ(labels->Add("Time", "again"), 0);
     EXPECT_STREQ(labels->Get("Time"), "Time");
-    for (int i = 19; i <= 30; ++i)
-        EXPECT_EQ(labels->Add(("label " + std::to_string(i)).c_str(), "x"), 1) << i;
+    for (int i = 19; i <= 30; ++i) EXPECT_EQ(labels->Add(("label " + std::to_string(i)).c_str(), "x"), 1) << i;
     EXPECT_EQ(labels->Add("label 31", "x"), 0);
     EXPECT_EQ(labels->Get("label 31"), nullptr);
 }
 
-TEST(VK40TextsTables, MessageTableHoldsItsDefaultsAndRoomForTheRest)
-{
+TEST(VK40TextsTables, MessageTableHoldsItsDefaultsAndRoomForTheRest) {
     auto messages = std::make_unique<CMessages>();
     const std::map<std::string, std::string> first = FirstDefaults();
-    for (const auto& entry : first)
-        EXPECT_EQ(messages->Add(entry.first.c_str(), "again"), 0) << entry.first;
+    for (const auto& entry : first) EXPECT_EQ(messages->Add(entry.first.c_str(), "again"), 0) << entry.first;
     const int free = kMessages - static_cast<int>(first.size());
-    for (int i = 0; i < free; ++i)
-        ASSERT_EQ(messages->Add(("new key " + std::to_string(i)).c_str(), "x"), 1) << i;
+    for (int i = 0; i < free; ++i) ASSERT_EQ(messages->Add(("new key " + std::to_string(i)).c_str(), "x"), 1) << i;
     EXPECT_EQ(messages->Add("one too many", "x"), 0);
     messages->FillDefaults();
     EXPECT_STREQ(messages->Get("Warning"), "Warning");
 }
 
-TEST(VK40TextsMenuLabels, IdZeroIsRefusedAndAFullTableTakesNothing)
-{
+TEST(VK40TextsMenuLabels, IdZeroIsRefusedAndAFullTableTakesNothing) {
     mlset(0, 0, "free", 1);
     EXPECT_EQ(mlgetName(0, 0), nullptr);
 
@@ -287,8 +272,7 @@ TEST(VK40TextsMenuLabels, IdZeroIsRefusedAndAFullTableTakesNothing)
     int created = 0;
     for (uint32_t id = 60000; id < 60300; ++id) {
         mlset(id, 7, "label", 1);
-        if (mlgetName(id, 7))
-            ++created;
+        if (mlgetName(id, 7)) ++created;
     }
     EXPECT_EQ(created, 237);
     EXPECT_EQ(mlgetName(60299, 7), nullptr);
@@ -297,18 +281,15 @@ TEST(VK40TextsMenuLabels, IdZeroIsRefusedAndAFullTableTakesNothing)
 
 // ---- Dialog-control store ----
 
-int CountByName(const CDlgResource& store, uint32_t dlg)
-{
+int CountByName(const CDlgResource& store, uint32_t dlg) {
     int n = 0;
     for (int32_t i = 0; i < kDlgResourceEntries; ++i) {
-        if (store.Entry(i).dlgId == dlg && store.Entry(i).kind == kDlgTextByName)
-            ++n;
+        if (store.Entry(i).dlgId == dlg && store.Entry(i).kind == kDlgTextByName) ++n;
     }
     return n;
 }
 
-TEST(VK40TextsDialogs, TextsByControlAndByName)
-{
+TEST(VK40TextsDialogs, TextsByControlAndByName) {
     auto store = std::make_unique<CDlgResource>();
     EXPECT_EQ(store->add(1, 2, "a"), 1);
     EXPECT_EQ(store->add(1, 2, "b"), 0);
@@ -342,8 +323,7 @@ TEST(VK40TextsDialogs, TextsByControlAndByName)
     EXPECT_EQ(store->Entry(0).kind, kDlgShowValue | kDlgTextByControl);
 }
 
-TEST(VK40TextsDialogs, LongNamesAreCutAndAFullStoreRefuses)
-{
+TEST(VK40TextsDialogs, LongNamesAreCutAndAFullStoreRefuses) {
     auto store = std::make_unique<CDlgResource>();
     const std::string longName(300, 'n');
     ASSERT_EQ(store->SetOrAdd(3, longName.c_str(), std::string(300, 'v').c_str()), 1);
@@ -351,8 +331,7 @@ TEST(VK40TextsDialogs, LongNamesAreCutAndAFullStoreRefuses)
     EXPECT_EQ(std::string(store->GetByName(3, longName.c_str())), std::string(255, 'v'));
     EXPECT_NE(store->GetByName(3, std::string(255, 'N').c_str()), nullptr);
 
-    for (uint32_t ctrl = 1; ctrl < kDlgResourceEntries; ++ctrl)
-        ASSERT_EQ(store->add(2, ctrl, "t"), 1) << ctrl;
+    for (uint32_t ctrl = 1; ctrl < kDlgResourceEntries; ++ctrl) ASSERT_EQ(store->add(2, ctrl, "t"), 1) << ctrl;
     EXPECT_EQ(store->add(2, 5000, "t"), 0);
     EXPECT_EQ(store->SetOrAdd(2, 5000, "t"), 0);
     EXPECT_EQ(store->SetOrAdd(2, "name", "t"), 0);
@@ -361,8 +340,7 @@ TEST(VK40TextsDialogs, LongNamesAreCutAndAFullStoreRefuses)
     EXPECT_EQ(store->SetOrAdd(3, longName.c_str(), "still room for a present name"), 1);
 }
 
-TEST(VK40TextsDialogs, ExportedWrappersUseTheLibraryStore)
-{
+TEST(VK40TextsDialogs, ExportedWrappersUseTheLibraryStore) {
     EXPECT_EQ(getDlgCtrlText(9001, 451), nullptr);
     EXPECT_EQ(m_DlgResourceStorage.add(9001, 451, "Default name"), 1);
     EXPECT_STREQ(getDlgCtrlText(9001, 451), "Default name");
@@ -380,8 +358,7 @@ TEST(VK40TextsDialogs, ExportedWrappersUseTheLibraryStore)
 // An in-memory dialog template, built word by word.
 class CDialogTemplate {
 public:
-    explicit CDialogTemplate(const char* caption)
-    {
+    explicit CDialogTemplate(const char* caption) {
         Align(2);
         DLGTEMPLATE head{};
         head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -394,8 +371,7 @@ public:
         AppendText(caption);
     }
 
-    void AddControl(WORD classAtom, WORD id, const char* text, DWORD style = 0)
-    {
+    void AddControl(WORD classAtom, WORD id, const char* text, DWORD style = 0) {
         Align(4);
         DLGITEMTEMPLATE item{};
         item.style = WS_CHILD | WS_VISIBLE | style;
@@ -417,22 +393,17 @@ public:
     const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_bytes.data()); }
 
 private:
-    void Append(const void* data, size_t size)
-    {
+    void Append(const void* data, size_t size) {
         const auto* p = static_cast<const unsigned char*>(data);
         m_bytes.insert(m_bytes.end(), p, p + size);
     }
     void AppendWord(WORD w) { Append(&w, sizeof(w)); }
-    void AppendText(const char* text)
-    {
-        for (const char* c = text; *c; ++c)
-            AppendWord(static_cast<unsigned char>(*c));
+    void AppendText(const char* text) {
+        for (const char* c = text; *c; ++c) AppendWord(static_cast<unsigned char>(*c));
         AppendWord(0);
     }
-    void Align(size_t n)
-    {
-        while (m_bytes.size() % n)
-            m_bytes.push_back(0);
+    void Align(size_t n) {
+        while (m_bytes.size() % n) m_bytes.push_back(0);
     }
 
     std::vector<unsigned char> m_bytes;
@@ -444,13 +415,9 @@ constexpr WORD kButton = 0x0080;
 constexpr WORD kEdit = 0x0081;
 constexpr WORD kStatic = 0x0082;
 
-INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG ? TRUE : FALSE;
-}
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG ? TRUE : FALSE; }
 
-std::string TextOf(HWND window)
-{
+std::string TextOf(HWND window) {
     char text[300] = {};
     GetWindowTextA(window, text, sizeof(text));
     return text;
@@ -461,8 +428,7 @@ struct DialogCloser {
 };
 using DialogPtr = std::unique_ptr<std::remove_pointer_t<HWND>, DialogCloser>;
 
-TEST(VK40TextsDialogs, HandleTheDialogRelabelsFromTheTableAndLeavesTheRest)
-{
+TEST(VK40TextsDialogs, HandleTheDialogRelabelsFromTheTableAndLeavesTheRest) {
     constexpr uint32_t kDlg = 9101;
     CDialogTemplate tmpl("Original");
     tmpl.AddControl(kStatic, 100, "Lower");
@@ -498,12 +464,12 @@ TEST(VK40TextsDialogs, HandleTheDialogRelabelsFromTheTableAndLeavesTheRest)
         HWND control;
         const char* expected;
     } cases[] = {
-        {GetDlgItem(dlg.get(), 100), "Unten"},   // by control id
-        {GetDlgItem(dlg.get(), 101), "Oben"},    // by its text, case ignored
-        {GetDlgItem(dlg.get(), 102), "Keep"},    // no entry of this dialog
-        {GetDlgItem(dlg.get(), 103), ""},        // empty: never looked up
-        {GetDlgItem(dlg.get(), 104), "Upper"},   // its own entry has no text
-        {GetDlgItem(dlg.get(), 106), "Dup"},     // the first of an id held twice
+        {GetDlgItem(dlg.get(), 100), "Unten"},  // by control id
+        {GetDlgItem(dlg.get(), 101), "Oben"},   // by its text, case ignored
+        {GetDlgItem(dlg.get(), 102), "Keep"},   // no entry of this dialog
+        {GetDlgItem(dlg.get(), 103), ""},       // empty: never looked up
+        {GetDlgItem(dlg.get(), 104), "Upper"},  // its own entry has no text
+        {GetDlgItem(dlg.get(), 106), "Dup"},    // the first of an id held twice
         {second106, "Second"},
         {GetDlgItem(dlg.get(), 107), "Other"},
         {deep, "Deep"},
@@ -518,13 +484,9 @@ TEST(VK40TextsDialogs, HandleTheDialogRelabelsFromTheTableAndLeavesTheRest)
     EXPECT_EQ(TextOf(dlg.get()), "Relabelled") << "no entries: nothing changes";
 }
 
-bool HasVisibleStyle(HWND window)
-{
-    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
+bool HasVisibleStyle(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-TEST(VK40TextsDialogs, HandleShowMessageAppliesStoredShowCommands)
-{
+TEST(VK40TextsDialogs, HandleShowMessageAppliesStoredShowCommands) {
     constexpr uint32_t kDlg = 9102;
     CDialogTemplate tmpl("Shown");
     tmpl.AddControl(kStatic, 200, "Hidden later");
@@ -556,26 +518,20 @@ namespace {
 struct ToolBar {
     HMODULE buttons = LoadLibraryA("Lumikey.dll");  // registers the button class, as the program does
     HWND bar = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 30, nullptr, nullptr, nullptr, nullptr);
-    HWND Add(const char* cls, const char* tip)
-    {
+    HWND Add(const char* cls, const char* tip) {
         return CreateWindowExA(0, cls, "", WS_CHILD, 0, 0, 20, 20, bar, nullptr, nullptr, const_cast<char*>(tip));
     }
-    ~ToolBar()
-    {
+    ~ToolBar() {
         DestroyWindow(bar);
         FreeLibrary(buttons);
     }
 };
 
-const char* TipOf(HWND button)
-{
-    return LumikeyRecord(button)->szTip;
-}
+const char* TipOf(HWND button) { return LumikeyRecord(button)->szTip; }
 
 }  // namespace
 
-TEST(VK40TextsHints, ToolBarHintsBecomeKeysAndCanBeRenamed)
-{
+TEST(VK40TextsHints, ToolBarHintsBecomeKeysAndCanBeRenamed) {
     ToolBar tb;
     ASSERT_TRUE(tb.bar);
     HWND zoom = tb.Add(LUMIKEY_CLASSNAME, "Hint zoom tool");

@@ -9,16 +9,13 @@
 
 namespace {
 
-int Count(const std::string& text, const std::string& what)
-{
+int Count(const std::string& text, const std::string& what) {
     int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
 }
 
-TEST(VK40TextsUnitName, TextsNameTheConnectedUnitAndKeepIt)
-{
+TEST(VK40TextsUnitName, TextsNameTheConnectedUnitAndKeepIt) {
     const char* const key = "KEY Check connections and power";
     ProbeUnitDriver("\\\\.\\VKUSB");
     const std::string before = getMsgBoxText(key);
@@ -34,14 +31,12 @@ TEST(VK40TextsUnitName, TextsNameTheConnectedUnitAndKeepIt)
         {"VK%d Information not available", "VK%d Information not available"},
         {"Show output channel settings", "Show output channel settings"},
     };
-    for (const auto& c : cases)
-        EXPECT_STREQ(getMsgBoxText(c.key), c.expected) << c.key;
+    for (const auto& c : cases) EXPECT_STREQ(getMsgBoxText(c.key), c.expected) << c.key;
     std::string after = getMsgBoxText(key);
     EXPECT_EQ(Count(after, "VK40"), 0);
     EXPECT_EQ(Count(after, "VK45"), 2);
     std::string expected = before;
-    for (size_t at = expected.find("VK40"); at != std::string::npos; at = expected.find("VK40"))
-        expected[at + 3] = '5';
+    for (size_t at = expected.find("VK40"); at != std::string::npos; at = expected.find("VK40")) expected[at + 3] = '5';
     EXPECT_EQ(after, expected);
 
     // The edit is made on the stored text: it stays when a model 40 unit is probed later.

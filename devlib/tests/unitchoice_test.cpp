@@ -22,35 +22,28 @@ namespace {
 // A value under a registry key that a test sets and removes again.
 class RegValue {
 public:
-    RegValue(HKEY root, const char* keyPath, const char* name) : m_name(name)
-    {
+    RegValue(HKEY root, const char* keyPath, const char* name) : m_name(name) {
         RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &m_key, nullptr);
         Remove();
     }
-    ~RegValue()
-    {
+    ~RegValue() {
         Remove();
-        if (m_key)
-            RegCloseKey(m_key);
+        if (m_key) RegCloseKey(m_key);
     }
     RegValue(const RegValue&) = delete;
     RegValue& operator=(const RegValue&) = delete;
 
-    bool SetDword(uint32_t value)
-    {
+    bool SetDword(uint32_t value) {
         const DWORD v = value;
         return RegSetValueExA(m_key, m_name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v)) ==
                ERROR_SUCCESS;
     }
-    bool SetString(const char* text)
-    {
+    bool SetString(const char* text) {
         return RegSetValueExA(m_key, m_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                               static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
     }
-    void Remove()
-    {
-        if (m_key)
-            RegDeleteValueA(m_key, m_name);
+    void Remove() {
+        if (m_key) RegDeleteValueA(m_key, m_name);
     }
 
 private:
@@ -58,8 +51,7 @@ private:
     const char* m_name;
 };
 
-std::string ProgramFolder()
-{
+std::string ProgramFolder() {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, sizeof(path));
     std::string folder = path;
@@ -67,8 +59,7 @@ std::string ProgramFolder()
 }
 
 // An empty folder of this test's own.
-std::string EmptyFolder()
-{
+std::string EmptyFolder() {
     char temp[MAX_PATH] = "";
     GetTempPathA(sizeof(temp), temp);
     const std::string folder = std::string(temp) + "vk40_nosim_" + std::to_string(GetCurrentProcessId());
@@ -82,13 +73,10 @@ void NoWait(uint32_t) {}
 // must not find a simulated unit or another model in the machine's settings.
 class OwnDriverSettings {
 public:
-    OwnDriverSettings()
-        : m_key(std::string(kDriverSettingsKey) + "\\Test" + std::to_string(GetCurrentProcessId()))
-    {
+    OwnDriverSettings() : m_key(std::string(kDriverSettingsKey) + "\\Test" + std::to_string(GetCurrentProcessId())) {
         g_driverSettingsKey = m_key.c_str();
     }
-    ~OwnDriverSettings()
-    {
+    ~OwnDriverSettings() {
         g_driverSettingsKey = kDriverSettingsKey;
         RegDeleteKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), KEY_WOW64_64KEY, 0);
     }
@@ -100,8 +88,7 @@ private:
 
 class UnitChoice : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
+    void TearDown() override {
         ReleaseUnitTransport(link);
         ReleaseUnitTransport(g_unitLink);
     }
@@ -110,8 +97,7 @@ protected:
     CUnitLink link;
 };
 
-TEST_F(UnitChoice, WithoutTheValueTheLinkTalksToTheDriver)
-{
+TEST_F(UnitChoice, WithoutTheValueTheLinkTalksToTheDriver) {
     struct {
         const char* what;
         bool dword;
@@ -139,8 +125,7 @@ TEST_F(UnitChoice, WithoutTheValueTheLinkTalksToTheDriver)
     }
 }
 
-TEST_F(UnitChoice, ASimulatedUnitThatIsMissingLeavesNoUnit)
-{
+TEST_F(UnitChoice, ASimulatedUnitThatIsMissingLeavesNoUnit) {
     ASSERT_TRUE(simulated.SetDword(1));
     const std::string folder = EmptyFolder();
     EXPECT_EQ(ChooseUnitTransport(link, folder.c_str()), 0);
@@ -152,8 +137,7 @@ TEST_F(UnitChoice, ASimulatedUnitThatIsMissingLeavesNoUnit)
     RemoveDirectoryA(folder.c_str());
 }
 
-TEST_F(UnitChoice, ASimulatedUnitBesideTheLibraryTakesTheDriversPlace)
-{
+TEST_F(UnitChoice, ASimulatedUnitBesideTheLibraryTakesTheDriversPlace) {
     ASSERT_TRUE(simulated.SetDword(1));
     EXPECT_EQ(ChooseUnitTransport(link, nullptr), 1) << "the library's own folder";
     ASSERT_NE(link.Transport(), nullptr);
@@ -169,8 +153,7 @@ TEST_F(UnitChoice, ASimulatedUnitBesideTheLibraryTakesTheDriversPlace)
 
 // Start-up over the simulated unit: the driver settings' path and kind, the adapter's unit 0, the
 // stop command as the first packet and the second model picked from the path.
-TEST_F(UnitChoice, StartUpOpensTheSimulatedUnitAndSendsTheStopCommand)
-{
+TEST_F(UnitChoice, StartUpOpensTheSimulatedUnitAndSendsTheStopCommand) {
     RegValue name(HKEY_LOCAL_MACHINE, settings.Key(), "DriverName");
     RegValue type(HKEY_LOCAL_MACHINE, settings.Key(), "DriverType");
     ASSERT_TRUE(name.SetString("VKUSB45"));
@@ -196,8 +179,9 @@ TEST_F(UnitChoice, StartUpOpensTheSimulatedUnitAndSendsTheStopCommand)
     EXPECT_EQ(g_unitModel, kModelVK45);
     EXPECT_EQ(NDChan, 8);
     EXPECT_EQ(NChanTotal, 24);
-    EXPECT_STREQ(trace(), "open \\\\.\\VKUSB45\ncontrol 100 950020B4\ncontrol 100 950020B8\nopen \\\\.\\VKUNIT0\n"
-                          "control 101 9500200C\n");
+    EXPECT_STREQ(trace(),
+                 "open \\\\.\\VKUSB45\ncontrol 100 950020B4\ncontrol 100 950020B8\nopen \\\\.\\VKUNIT0\n"
+                 "control 101 9500200C\n");
     EXPECT_STREQ(packets(), "01 12 ED \n");
     ShutdownDriver();
     EXPECT_FALSE(g_unitLink.IsOpen());
@@ -210,8 +194,7 @@ TEST_F(UnitChoice, StartUpOpensTheSimulatedUnitAndSendsTheStopCommand)
 
 // On Windows NT 4 the old drivers' services name the driver; the ISA one wins over the PC card's,
 // and the choice is noted for the user.
-TEST(OldDriverServices, TheIsaServiceWinsAndTheChoiceIsNotedForTheUser)
-{
+TEST(OldDriverServices, TheIsaServiceWinsAndTheChoiceIsNotedForTheUser) {
     constexpr char kPcm[] = "System\\CurrentControlSet\\Services\\VkPcm";
     constexpr char kIsa[] = "System\\CurrentControlSet\\Services\\VkIsa";
     char path[MAX_PATH] = "\\\\.\\VKUSB";

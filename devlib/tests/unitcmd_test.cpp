@@ -30,23 +30,16 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 std::vector<uint32_t> g_waits;
-void RecordWait(uint32_t ms)
-{
-    g_waits.push_back(ms);
-}
+void RecordWait(uint32_t ms) { g_waits.push_back(ms); }
 
 // The bytes between a packet's command and its checksum.
-Bytes DataOf(const Bytes& packet)
-{
-    return packet.size() >= 3 ? Bytes(packet.begin() + 2, packet.end() - 1) : Bytes{};
-}
+Bytes DataOf(const Bytes& packet) { return packet.size() >= 3 ? Bytes(packet.begin() + 2, packet.end() - 1) : Bytes{}; }
 
 // g_unitLink on the scripted unit, opened as the model's USB unit, with a zeroed record whose
 // analog channels have the start-up defaults.
 class UnitCommands : public ::testing::Test {
 protected:
-    void Open(const char* path)
-    {
+    void Open(const char* path) {
         table = unit.Table();
         g_unitLink.SetTransport(&table);
         g_unitLink.SetWait(RecordWait);
@@ -54,8 +47,7 @@ protected:
         unit.Clear();
         g_waits.clear();
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         g_lib.instance = GetModuleHandleA(nullptr);
         hAcq = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
         g_lib.hAcq = hAcq;
@@ -78,8 +70,7 @@ protected:
         }
         Open("\\\\.\\VKUSB");
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         g_unitLink.SetTransport(&g_driverTransport);
         g_unitLink.SetWait(nullptr);
         GlobalUnlock(hAcq);
@@ -95,8 +86,7 @@ protected:
 
 // ---- Pure parts ----
 
-TEST(UnitCommandData, InputFlagsFollowTheModel)
-{
+TEST(UnitCommandData, InputFlagsFollowTheModel) {
     struct {
         bool vk45;
         int16_t coupling, highPass, option4, lowPass;
@@ -112,8 +102,7 @@ TEST(UnitCommandData, InputFlagsFollowTheModel)
     }
 }
 
-TEST(UnitCommandData, OffsetCountsAreLimitedTo16Bits)
-{
+TEST(UnitCommandData, OffsetCountsAreLimitedTo16Bits) {
     EXPECT_EQ(OffsetCounts(0.005, 1.0, 3.125e-7), 16000);
     EXPECT_EQ(OffsetCounts(-0.005, 1.0, 3.125e-7), -16000);
     EXPECT_EQ(OffsetCounts(0.0102, 1.0, 3.125e-7), 32640);
@@ -123,8 +112,7 @@ TEST(UnitCommandData, OffsetCountsAreLimitedTo16Bits)
     EXPECT_EQ(OffsetCounts(0.005, 2.0, 3.125e-7), 8000);
 }
 
-TEST(UnitCommandData, FilterSectionsFollowTheirFormulas)
-{
+TEST(UnitCommandData, FilterSectionsFollowTheirFormulas) {
     stBiquad f{};
     ASSERT_EQ(DesignFilter(0, 100, 0.707, 0.5, &f), 1);
     EXPECT_EQ(f.b0, 1);
@@ -146,23 +134,21 @@ TEST(UnitCommandData, FilterSectionsFollowTheirFormulas)
     EXPECT_EQ(DesignFilter(2, 100, -1, 0.5, &f), 0);
 }
 
-TEST(UnitCommandData, FilterDataOrderAndWidthFollowTheModel)
-{
+TEST(UnitCommandData, FilterDataOrderAndWidthFollowTheModel) {
     const stBiquad none{1, 0, 0, 0, 0};
     uint8_t out[22];
     ASSERT_EQ(FilterCommandData(false, 2, 1, none, out), 12);
     EXPECT_EQ(Bytes(out, out + 12), (Bytes{2, 1, 0, 0, 0, 0, 0x40, 0x00, 0, 0, 0, 0})) << "b2 b1 b0 a2 a1, x 16384";
     ASSERT_EQ(FilterCommandData(true, 2, 1, none, out), 22);
-    EXPECT_EQ(Bytes(out, out + 22),
-              (Bytes{2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})) << "x 2^30, 32-bit";
+    EXPECT_EQ(Bytes(out, out + 22), (Bytes{2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}))
+        << "x 2^30, 32-bit";
     const stBiquad big{4, -4, 0.5, -0.25, 1.75};
     ASSERT_EQ(FilterCommandData(false, 0, 0, big, out), 12);
     EXPECT_EQ(Bytes(out + 2, out + 12), (Bytes{0x20, 0x00, 0x80, 0x00, 0x7F, 0xFF, 0x70, 0x00, 0xF0, 0x00}))
         << "b2 0.5, b1 -4 and b0 4 saturated, a2 1.75, a1 -0.25";
 }
 
-TEST(UnitCommandData, RingAddressesAndSamples)
-{
+TEST(UnitCommandData, RingAddressesAndSamples) {
     const uint8_t w[3] = {0x01, 0x02, 0x01};
     EXPECT_EQ(RingWriteAddress(w), 0x0102u + 32768u);
     const uint8_t samples[6] = {0x00, 0x10, 0xFF, 0xF0, 0x01, 0x00};
@@ -171,8 +157,7 @@ TEST(UnitCommandData, RingAddressesAndSamples)
 
 // ---- The inputs' hardware set-up ----
 
-TEST_F(UnitCommands, SetupCommandsSendTheirBytesAndStoreTheValues)
-{
+TEST_F(UnitCommands, SetupCommandsSendTheirBytesAndStoreTheValues) {
     ASSERT_EQ(SetInputMode(acq, 2, 1, 1, 0, 1), 1);
     ASSERT_EQ(SetInputGain(acq, 2, 1000), 1);
     ASSERT_EQ(SetInputOffset(acq, 2, 0.02), 1);
@@ -193,8 +178,7 @@ TEST_F(UnitCommands, SetupCommandsSendTheirBytesAndStoreTheValues)
     EXPECT_EQ(SetInputGain(acq, 5, 1000), 0) << "analog inputs 1-4 only";
 }
 
-TEST_F(UnitCommands, AFailedCommandLeavesTheRecordAsItWas)
-{
+TEST_F(UnitCommands, AFailedCommandLeavesTheRecordAsItWas) {
     unit.otherwise = eReply::Nak;
     EXPECT_EQ(SetInputGain(acq, 1, 5000), 0);
     EXPECT_EQ(SetInputFilter(acq, 1, 0, 1, 50, 0.5), 0);
@@ -203,8 +187,7 @@ TEST_F(UnitCommands, AFailedCommandLeavesTheRecordAsItWas)
     EXPECT_EQ(acq->chans[0].filters[0].frequencyHz, 100);
 }
 
-TEST_F(UnitCommands, FilterCommandsFollowTheModel)
-{
+TEST_F(UnitCommands, FilterCommandsFollowTheModel) {
     ASSERT_EQ(SetInputFilter(acq, 1, 2, 0, 60, 5), 1);
     ASSERT_EQ(unit.Packets().size(), 1u);
     EXPECT_EQ(unit.Packets()[0][1], kCmdFilterVK40);
@@ -227,8 +210,7 @@ TEST_F(UnitCommands, FilterCommandsFollowTheModel)
     EXPECT_EQ(b0, std::lround(n * 1073741824.0));
 }
 
-TEST_F(UnitCommands, ApplyChannelHardwareStopsAtTheFirstFailure)
-{
+TEST_F(UnitCommands, ApplyChannelHardwareStopsAtTheFirstFailure) {
     ASSERT_EQ(ApplyChannelHardware(&acq->chans[2], acq), 1);
     EXPECT_EQ(unit.CommandsSent(), (Bytes{50, 48, 49, 53, 53, 53}));
     const auto packets = unit.Packets();
@@ -251,8 +233,7 @@ TEST_F(UnitCommands, ApplyChannelHardwareStopsAtTheFirstFailure)
 
 // ---- One-shot readings ----
 
-Bytes Words(std::initializer_list<std::pair<int, int16_t>> runs)
-{
+Bytes Words(std::initializer_list<std::pair<int, int16_t>> runs) {
     Bytes out;
     for (const auto& run : runs) {
         for (int i = 0; i < run.first; ++i) {
@@ -263,8 +244,7 @@ Bytes Words(std::initializer_list<std::pair<int, int16_t>> runs)
     return out;
 }
 
-TEST_F(UnitCommands, AOneShotReadingRunsTheInputBrieflyAndAveragesItsLastTenSamples)
-{
+TEST_F(UnitCommands, AOneShotReadingRunsTheInputBrieflyAndAveragesItsLastTenSamples) {
     unit.answers[kCmdWriteAddress] = {0x01, 0x00, 0x00};
     unit.answers[kCmdReadRing] = Words({{10, 1000}, {10, 2000}});
     double value = 0;
@@ -281,8 +261,7 @@ TEST_F(UnitCommands, AOneShotReadingRunsTheInputBrieflyAndAveragesItsLastTenSamp
     EXPECT_NEAR(value, 2000 * (10.0 / 32768) / 200 * 1000, 1e-12);
 }
 
-TEST_F(UnitCommands, AOneShotReadThatWouldStartBeforeTheRingIsRefused)
-{
+TEST_F(UnitCommands, AOneShotReadThatWouldStartBeforeTheRingIsRefused) {
     unit.answers[kCmdWriteAddress] = {0x00, 0x14, 0x00};  // 20
     double value = 123;
     EXPECT_EQ(ReadAnalogInputNow(acq, 1, &value), 0);
@@ -294,8 +273,7 @@ TEST_F(UnitCommands, AOneShotReadThatWouldStartBeforeTheRingIsRefused)
     EXPECT_EQ(DataOf(unit.Packets()[5]), (Bytes{0, 0, 0, 0x28}));
 }
 
-TEST_F(UnitCommands, TheSecondModelsReadingAsksTheStimulatorFirstAndAnswersVolts)
-{
+TEST_F(UnitCommands, TheSecondModelsReadingAsksTheStimulatorFirstAndAnswersVolts) {
     Open("\\\\.\\VKUSB45");
     unit.answers[kCmdWriteAddress] = {0x01, 0x00, 0x00};
     unit.answers[kCmdReadRing] = Words({{20, 3277}});
@@ -309,14 +287,12 @@ TEST_F(UnitCommands, TheSecondModelsReadingAsksTheStimulatorFirstAndAnswersVolts
     EXPECT_EQ(ReadAnalogInputNowVK45(acq, 1, &value), 0) << "a gain below 1 does not divide";
 }
 
-int32_t WINAPI NewestSample(tagGS*, int32_t index, int32_t slot, double* out)
-{
+int32_t WINAPI NewestSample(tagGS*, int32_t index, int32_t slot, double* out) {
     *out = index * 100.0 + slot;
     return 1;
 }
 
-TEST_F(UnitCommands, DuringARecordingTheReadingIsTheNewestSampleOfTheGraph)
-{
+TEST_F(UnitCommands, DuringARecordingTheReadingIsTheNewestSampleOfTheGraph) {
     auto gs = std::make_unique<tagGS>();
     memset(gs.get(), 0, sizeof(tagGS));
     gs->chanFlags[2] = 2;
@@ -333,8 +309,7 @@ TEST_F(UnitCommands, DuringARecordingTheReadingIsTheNewestSampleOfTheGraph)
     g_lib.host = saved;
 }
 
-TEST_F(UnitCommands, TheAveragedReadingUsesTheChannelsSetUpAndFourHundredBytes)
-{
+TEST_F(UnitCommands, TheAveragedReadingUsesTheChannelsSetUpAndFourHundredBytes) {
     unit.answers[kCmdWriteAddress] = {0x02, 0x00, 0x00};  // 512
     unit.answers[kCmdReadRing] = Words({{50, 100}});
     double value = 0;
@@ -349,15 +324,12 @@ TEST_F(UnitCommands, TheAveragedReadingUsesTheChannelsSetUpAndFourHundredBytes)
 
 // ---- Calibration ----
 
-TEST_F(UnitCommands, CalibrationStoresTheOffsetResponseAndPutsTheRecordsBack)
-{
+TEST_F(UnitCommands, CalibrationStoresTheOffsetResponseAndPutsTheRecordsBack) {
     stAcqChan before[kAnalogChannels];
     memcpy(before, acq->chans, sizeof(before));
     unit.answers[kCmdWriteAddress] = {0x01, 0x00, 0x00};
-    for (int i = 0; i < 4; ++i)
-        unit.answerQueue[kCmdReadRing].push_back(Words({{20, 100}}));
-    for (int i = 0; i < 4; ++i)
-        unit.answerQueue[kCmdReadRing].push_back(Words({{20, static_cast<int16_t>(300 + i)}}));
+    for (int i = 0; i < 4; ++i) unit.answerQueue[kCmdReadRing].push_back(Words({{20, 100}}));
+    for (int i = 0; i < 4; ++i) unit.answerQueue[kCmdReadRing].push_back(Words({{20, static_cast<int16_t>(300 + i)}}));
     ASSERT_EQ(CalibrateInputs(acq), 1);
     for (int i = 0; i < kAnalogChannels; ++i) {
         SCOPED_TRACE(i);
@@ -371,8 +343,7 @@ TEST_F(UnitCommands, CalibrationStoresTheOffsetResponseAndPutsTheRecordsBack)
     EXPECT_EQ(DataOf(packets.back()).size(), 12u) << "the set-up applied again last";
 }
 
-TEST_F(UnitCommands, ACalibrationThatFailsLeavesTheRecordsAsTheyWere)
-{
+TEST_F(UnitCommands, ACalibrationThatFailsLeavesTheRecordsAsTheyWere) {
     stAcqChan before[kAnalogChannels];
     memcpy(before, acq->chans, sizeof(before));
     unit.answers[kCmdWriteAddress] = {0x01, 0x00, 0x00};
@@ -384,12 +355,10 @@ TEST_F(UnitCommands, ACalibrationThatFailsLeavesTheRecordsAsTheyWere)
 
 // ---- Firmware ----
 
-TEST_F(UnitCommands, FirmwareGoesInBlocksOf120AndTheLastIsFilledWithZeros)
-{
+TEST_F(UnitCommands, FirmwareGoesInBlocksOf120AndTheLastIsFilledWithZeros) {
     // The image is followed by other bytes: the last block must not carry them.
     Bytes memory(250 + 64, 0xAA);
-    for (size_t i = 0; i < 250; ++i)
-        memory[i] = static_cast<uint8_t>(i + 1);
+    for (size_t i = 0; i < 250; ++i) memory[i] = static_cast<uint8_t>(i + 1);
     ASSERT_EQ(DownloadFirmwareImage(memory.data(), 250), 1);
     const auto packets = unit.Packets();
     ASSERT_EQ(packets.size(), 3u);
@@ -404,8 +373,7 @@ TEST_F(UnitCommands, FirmwareGoesInBlocksOf120AndTheLastIsFilledWithZeros)
     EXPECT_EQ(Bytes(last.begin() + 12, last.end()), Bytes(110, 0));
 }
 
-TEST_F(UnitCommands, TheLibrarysImageGoesIn100BlocksWhateverItHolds)
-{
+TEST_F(UnitCommands, TheLibrarysImageGoesIn100BlocksWhateverItHolds) {
     HRSRC found = FindResourceA(g_lib.instance, MAKEINTRESOURCEA(IDR_VK40_FIRMWARE), "VK40Firmware");
     ASSERT_NE(found, nullptr);
     const DWORD size = SizeofResource(g_lib.instance, found);
@@ -424,8 +392,7 @@ TEST_F(UnitCommands, TheLibrarysImageGoesIn100BlocksWhateverItHolds)
     EXPECT_EQ(Bytes(sent.begin() + size, sent.end()), Bytes(50, 0));
 }
 
-TEST_F(UnitCommands, AnUnacknowledgedBlockEndsTheDownload)
-{
+TEST_F(UnitCommands, AnUnacknowledgedBlockEndsTheDownload) {
     const Bytes image(500, 0x5A);
     unit.replies = {eReply::Good, eReply::Nak};
     EXPECT_EQ(DownloadFirmwareImage(image.data(), image.size()), 0);
@@ -434,8 +401,7 @@ TEST_F(UnitCommands, AnUnacknowledgedBlockEndsTheDownload)
     EXPECT_EQ(DownloadFirmwareImage(nullptr, 10), 0);
 }
 
-TEST_F(UnitCommands, TheSecondModelTakesNoFirmware)
-{
+TEST_F(UnitCommands, TheSecondModelTakesNoFirmware) {
     Open("\\\\.\\VKUSB45");
     EXPECT_EQ(DownloadFirmware(acq), 1);
     EXPECT_TRUE(unit.calls.empty());
@@ -445,8 +411,7 @@ TEST_F(UnitCommands, TheSecondModelTakesNoFirmware)
 
 class TempFolder {
 public:
-    TempFolder()
-    {
+    TempFolder() {
         char temp[MAX_PATH] = "";
         GetTempPathA(sizeof(temp), temp);
         GetCurrentDirectoryA(sizeof(m_previous), m_previous);
@@ -454,22 +419,18 @@ public:
         CreateDirectoryA(m_folder.c_str(), nullptr);
         SetCurrentDirectoryA(m_folder.c_str());
     }
-    ~TempFolder()
-    {
+    ~TempFolder() {
         DeleteFileA("VK40.BIN");
         SetCurrentDirectoryA(m_previous);
         RemoveDirectoryA(m_folder.c_str());
     }
-    static Bytes Read(const char* name)
-    {
+    static Bytes Read(const char* name) {
         Bytes out;
         HANDLE f = CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE)
-            return out;
+        if (f == INVALID_HANDLE_VALUE) return out;
         uint8_t buffer[4096];
         DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got)
-            out.insert(out.end(), buffer, buffer + got);
+        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) out.insert(out.end(), buffer, buffer + got);
         CloseHandle(f);
         return out;
     }
@@ -479,16 +440,13 @@ private:
     std::string m_folder;
 };
 
-Bytes Pattern(uint8_t first)
-{
+Bytes Pattern(uint8_t first) {
     Bytes out(120);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<uint8_t>(first + i);
+    for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<uint8_t>(first + i);
     return out;
 }
 
-TEST_F(UnitCommands, TheMemoryDumpWritesTheCountAskedFor)
-{
+TEST_F(UnitCommands, TheMemoryDumpWritesTheCountAskedFor) {
     TempFolder folder;
     unit.answerQueue[kCmdReadMemory] = {Pattern(0), Pattern(120), Pattern(240)};
     ASSERT_EQ(DumpUnitMemory(acq, 250), 1);
@@ -498,13 +456,11 @@ TEST_F(UnitCommands, TheMemoryDumpWritesTheCountAskedFor)
     EXPECT_EQ(DataOf(packets[1]), (Bytes{0, 120, 0, 120}));
     EXPECT_EQ(DataOf(packets[2]), (Bytes{0, 240, 0, 120}));
     Bytes expected;
-    for (int i = 0; i < 250; ++i)
-        expected.push_back(static_cast<uint8_t>(i));
+    for (int i = 0; i < 250; ++i) expected.push_back(static_cast<uint8_t>(i));
     EXPECT_EQ(TempFolder::Read("VK40.BIN"), expected);
 }
 
-TEST_F(UnitCommands, AFailedReadEndsTheDumpAndKeepsWhatWasRead)
-{
+TEST_F(UnitCommands, AFailedReadEndsTheDumpAndKeepsWhatWasRead) {
     TempFolder folder;
     unit.answers[kCmdReadMemory] = Pattern(7);
     unit.replies = {eReply::Good, eReply::BadChecksum};
@@ -512,8 +468,7 @@ TEST_F(UnitCommands, AFailedReadEndsTheDumpAndKeepsWhatWasRead)
     EXPECT_EQ(TempFolder::Read("VK40.BIN"), Pattern(7));
 }
 
-TEST_F(UnitCommands, ADumpOfNoBytesOrMoreThanTheAddressesReachIsRefused)
-{
+TEST_F(UnitCommands, ADumpOfNoBytesOrMoreThanTheAddressesReachIsRefused) {
     TempFolder folder;
     for (int32_t bytes : {0, -120, kMaxDumpBytes + 1}) {
         SCOPED_TRACE(bytes);
@@ -525,27 +480,25 @@ TEST_F(UnitCommands, ADumpOfNoBytesOrMoreThanTheAddressesReachIsRefused)
 
 // ---- Unit information ----
 
-void Answer(CFakeUnit& unit, uint8_t command, const std::string& text)
-{
+void Answer(CFakeUnit& unit, uint8_t command, const std::string& text) {
     unit.answers[command] = Bytes(text.begin(), text.end());
 }
 
-TEST_F(UnitCommands, TheInformationTextOfAUnitThatDescribesItself)
-{
+TEST_F(UnitCommands, TheInformationTextOfAUnitThatDescribesItself) {
     Answer(unit, kCmdDescription, "Model VK40 Rev 2");
     Answer(unit, kCmdDescription2, "Serial 1234");
     unit.answers[kCmdMemorySize] = {0x01, 0x00, 0x00};
     char text[kVK40InfoChars];
     ASSERT_EQ(GetVK40Info(text), 1);
-    EXPECT_STREQ(text, "Model VK40 Rev 2\r\nSerial 1234\r\nVK40 Internal Buffer size: 65536 bytes\rUSB Driver Rev.: "
-                       "0.0.REV.7");
+    EXPECT_STREQ(text,
+                 "Model VK40 Rev 2\r\nSerial 1234\r\nVK40 Internal Buffer size: 65536 bytes\rUSB Driver Rev.: "
+                 "0.0.REV.7");
     EXPECT_EQ(g_unitMemorySize, 65536u);
     EXPECT_EQ(unit.CommandsSent(), (Bytes{57, 67, 70}));
     EXPECT_EQ(unit.calls.back().code, 0x950020C8u);
 }
 
-TEST_F(UnitCommands, TheInformationTextOfAUnitThatDoesNot)
-{
+TEST_F(UnitCommands, TheInformationTextOfAUnitThatDoesNot) {
     unit.answers[kCmdMemorySize] = {0x00, 0x80, 0x00};
     unit.replies = {eReply::Good, eReply::BadChecksum, eReply::Good};
     unit.failing[0x950020C8] = 0;
@@ -555,8 +508,7 @@ TEST_F(UnitCommands, TheInformationTextOfAUnitThatDoesNot)
                  "VK40 Information not available\r\nVK40 Internal Buffer size: 32768 bytes\rUSB Driver Rev.: 0.0");
 }
 
-TEST_F(UnitCommands, TheSecondModelsInformationCarriesItsNumber)
-{
+TEST_F(UnitCommands, TheSecondModelsInformationCarriesItsNumber) {
     Open("\\\\.\\VKUSB45");
     unit.answers[kCmdMemorySize] = {0x00, 0x80, 0x00};
     char text[kVK40InfoChars];
@@ -566,8 +518,7 @@ TEST_F(UnitCommands, TheSecondModelsInformationCarriesItsNumber)
     EXPECT_EQ(unit.Count(0x950020C8), 0) << "the revision code is the first model's";
 }
 
-TEST_F(UnitCommands, WithoutAUnitTheInformationIsDisconnected)
-{
+TEST_F(UnitCommands, WithoutAUnitTheInformationIsDisconnected) {
     g_unitLink.Close();
     char text[kVK40InfoChars] = "junk";
     EXPECT_EQ(GetVK40Info(text), 0);
@@ -575,8 +526,7 @@ TEST_F(UnitCommands, WithoutAUnitTheInformationIsDisconnected)
     EXPECT_TRUE(unit.calls.empty() || unit.Count(0x9500200C) == 0);
 }
 
-TEST_F(UnitCommands, ALongDescriptionIsCutAt120Characters)
-{
+TEST_F(UnitCommands, ALongDescriptionIsCutAt120Characters) {
     std::string longText = "Model " + std::string(200, 'x');
     unit.answers[kCmdDescription] = Bytes(longText.begin(), longText.begin() + 120);
     unit.replies = {eReply::Good, eReply::BadChecksum};
@@ -590,8 +540,7 @@ TEST_F(UnitCommands, ALongDescriptionIsCutAt120Characters)
 
 // ---- The About box and the length prompt ----
 
-TEST_F(UnitCommands, TheAboutBoxShowsTheUnitAndDrivesItsModes)
-{
+TEST_F(UnitCommands, TheAboutBoxShowsTheUnitAndDrivesItsModes) {
     TempFolder folder;
     unit.answers[kCmdStatus] = {0, 5, 1, 2};
     Answer(unit, kCmdDescription, "Model VK40 Rev 2");
@@ -638,15 +587,13 @@ TEST_F(UnitCommands, TheAboutBoxShowsTheUnitAndDrivesItsModes)
     EXPECT_EQ(TempFolder::Read("VK40.BIN").size(), 130u);
     Bytes modes;
     for (const Bytes& p : unit.Packets()) {
-        if (p[1] == kCmdProgramMode)
-            modes.push_back(p[2]);
+        if (p[1] == kCmdProgramMode) modes.push_back(p[2]);
     }
     EXPECT_EQ(modes, (Bytes{2, 1}));
     EXPECT_EQ(hwndGetDlg, nullptr);
 }
 
-TEST(FirmwareLengthPrompt, RemembersTheLastLengthAndCancelLeavesTheBuffer)
-{
+TEST(FirmwareLengthPrompt, RemembersTheLastLengthAndCancelLeavesTheBuffer) {
     g_lib.instance = GetModuleHandleA(nullptr);
     char text[40] = "";
     std::vector<std::string> shown;

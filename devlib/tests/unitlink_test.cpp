@@ -34,8 +34,7 @@ struct stFrameCase {
     Bytes expected;  // empty: nothing can be framed
 };
 
-TEST(UnitPackets, FramesEveryKindByteForByte)
-{
+TEST(UnitPackets, FramesEveryKindByteForByte) {
     const stFrameCase cases[] = {
         {"ISA, no data", 1, 18, {}, 1, {0x01, 0x12, 0xED}},
         {"USB, no data", 3, 18, {}, 1, {0x01, 0x12, 0xED}},
@@ -44,7 +43,11 @@ TEST(UnitPackets, FramesEveryKindByteForByte)
         {"USB, period", 3, 54, {0x00, 0x01}, 1, {0x01, 0x36, 0x00, 0x01, 0xC8}},
         {"PC card, period", 2, 54, {0x00, 0x01}, 1, {0x01, 0x00, 0x03, 0x05, 0x01, 0x36, 0x00, 0x01, 0xC8}},
         {"USB, ring read", 3, 19, {0x00, 0x10, 0x00, 0x28}, 40, {0x01, 0x13, 0x00, 0x10, 0x00, 0x28, 0xB4}},
-        {"PC card, ring read", 2, 19, {0x00, 0x10, 0x00, 0x28}, 40,
+        {"PC card, ring read",
+         2,
+         19,
+         {0x00, 0x10, 0x00, 0x28},
+         40,
          {0x01, 0x00, 0x2A, 0x07, 0x01, 0x13, 0x00, 0x10, 0x00, 0x28, 0xB4}},
         {"the sum wraps", 1, 0xFF, {0xFF, 0xFF}, 1, {0x01, 0xFF, 0xFF, 0xFF, 0x02}},
         {"a sum of 0 has checksum 0", 3, 0xFF, {}, 1, {0x01, 0xFF, 0x00}},
@@ -56,14 +59,13 @@ TEST(UnitPackets, FramesEveryKindByteForByte)
     for (const stFrameCase& c : cases) {
         SCOPED_TRACE(c.what);
         uint8_t out[kPacketBufferSize];
-        const size_t length = FramePacket(c.kind, c.command, c.data.data(), c.data.size(), c.replyLength, out,
-                                          sizeof(out));
+        const size_t length =
+            FramePacket(c.kind, c.command, c.data.data(), c.data.size(), c.replyLength, out, sizeof(out));
         EXPECT_EQ(Bytes(out, out + length), c.expected);
     }
 }
 
-TEST(UnitPackets, RefusesWhatTheBuffersCannotHold)
-{
+TEST(UnitPackets, RefusesWhatTheBuffersCannotHold) {
     Bytes data(kPacketBufferSize - 3, 0x55);
     std::vector<uint8_t> out(kPacketBufferSize + 8);
     EXPECT_EQ(FramePacket(1, 61, data.data(), data.size(), 1, out.data(), out.size()), kPacketBufferSize);
@@ -83,8 +85,7 @@ struct stReplyCase {
     bool valid;
 };
 
-TEST(UnitPackets, AReplyChecksByLengthStartAndChecksum)
-{
+TEST(UnitPackets, AReplyChecksByLengthStartAndChecksum) {
     const stReplyCase cases[] = {
         {"acknowledgement", {0x01, 0x06, 0xF9}, 1, true},
         {"checksum one too high", {0x01, 0x06, 0xFA}, 1, false},
@@ -107,25 +108,21 @@ TEST(UnitPackets, AReplyChecksByLengthStartAndChecksum)
 
 void NoWait(uint32_t ms);
 std::vector<uint32_t> g_waits;
-void NoWait(uint32_t ms)
-{
-    g_waits.push_back(ms);
-}
+void NoWait(uint32_t ms) { g_waits.push_back(ms); }
 
 // A link opened on the scripted unit with the given kind; the trace starts empty.
 class LinkFixture {
 public:
-    explicit LinkFixture(int32_t kind) : unit(kind)
-    {
+    explicit LinkFixture(int32_t kind) : unit(kind) {
         table = unit.Table();
         link.SetTransport(&table);
         link.SetWait(NoWait);
         g_waits.clear();
     }
-    bool OpenAs(int32_t kind)
-    {
-        const char* path = kind == kTransportUsb ? "\\\\.\\VKUSB" : kind == kTransportPcCard ? "\\\\.\\VKPCM.VXD"
-                                                                                              : "\\\\.\\VKISA.VXD";
+    bool OpenAs(int32_t kind) {
+        const char* path = kind == kTransportUsb      ? "\\\\.\\VKUSB"
+                           : kind == kTransportPcCard ? "\\\\.\\VKPCM.VXD"
+                                                      : "\\\\.\\VKISA.VXD";
         const bool ok = link.Open(path, kind) == 1;
         unit.Clear();
         return ok;
@@ -141,13 +138,9 @@ const std::string kReset = "95002065";
 const std::string kPing = "950020A0";
 const std::string kLastError = "95002074";
 
-std::string Ctl(uint32_t device, const std::string& code)
-{
-    return "control " + Hex(device) + " " + code;
-}
+std::string Ctl(uint32_t device, const std::string& code) { return "control " + Hex(device) + " " + code; }
 
-TEST(UnitLink, UsbOpensUnitZeroThroughTheAdapter)
-{
+TEST(UnitLink, UsbOpensUnitZeroThroughTheAdapter) {
     LinkFixture f(kTransportUsb);
     EXPECT_EQ(f.link.Open("\\\\.\\VKUSB", kTransportUsb), 1);
     EXPECT_EQ(f.unit.Trace(),
@@ -161,8 +154,7 @@ TEST(UnitLink, UsbOpensUnitZeroThroughTheAdapter)
     EXPECT_EQ(g_waits, (std::vector<uint32_t>{500})) << "the USB driver gets its pause after the device closes";
 }
 
-TEST(UnitLink, IsaAndPcCardOpenTheirPathItself)
-{
+TEST(UnitLink, IsaAndPcCardOpenTheirPathItself) {
     for (int32_t kind : {kTransportIsa, kTransportPcCard}) {
         LinkFixture f(kind);
         const char* path = kind == kTransportIsa ? "\\\\.\\VKISA.VXD" : "\\\\.\\VKPCM.VXD";
@@ -186,20 +178,39 @@ struct stOpenFault {
 };
 
 // A USB open that does not reach a unit leaves nothing open behind it.
-TEST(UnitLink, AUsbOpenThatFailsClosesTheAdapterAgain)
-{
+TEST(UnitLink, AUsbOpenThatFailsClosesTheAdapterAgain) {
     const stOpenFault cases[] = {
         {"no adapter", 1, "VKUNIT0", {"\\\\.\\VKUSB"}, {}, {"open \\\\.\\VKUSB"}},
         {"no unit attached", 0, "VKUNIT0", {}, {}, {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), "close 100"}},
-        {"count unreadable", 1, "VKUNIT0", {}, {{0x950020B4, 0}},
+        {"count unreadable",
+         1,
+         "VKUNIT0",
+         {},
+         {{0x950020B4, 0}},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), "close 100"}},
-        {"name unreadable", 1, "VKUNIT0", {}, {{0x950020B8, 0}},
+        {"name unreadable",
+         1,
+         "VKUNIT0",
+         {},
+         {{0x950020B8, 0}},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), Ctl(0x100, "950020B8"), "close 100"}},
-        {"a name that is a path", 1, "..\\x", {}, {},
+        {"a name that is a path",
+         1,
+         "..\\x",
+         {},
+         {},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), Ctl(0x100, "950020B8"), "close 100"}},
-        {"an empty name", 1, "", {}, {},
+        {"an empty name",
+         1,
+         "",
+         {},
+         {},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), Ctl(0x100, "950020B8"), "close 100"}},
-        {"the unit does not open", 1, "VKUNIT0", {"\\\\.\\VKUNIT0"}, {},
+        {"the unit does not open",
+         1,
+         "VKUNIT0",
+         {"\\\\.\\VKUNIT0"},
+         {},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), Ctl(0x100, "950020B8"), "open \\\\.\\VKUNIT0", "close 100"}},
     };
     for (const stOpenFault& c : cases) {
@@ -215,8 +226,7 @@ TEST(UnitLink, AUsbOpenThatFailsClosesTheAdapterAgain)
     }
 }
 
-TEST(UnitLink, KindAndPathDecideWhatIsOpened)
-{
+TEST(UnitLink, KindAndPathDecideWhatIsOpened) {
     struct {
         const char* what;
         const char* path;
@@ -241,8 +251,7 @@ TEST(UnitLink, KindAndPathDecideWhatIsOpened)
 
 // USB opens the first path it was given (its recovery opens that one again); ISA and PC card open
 // the path they are given.
-TEST(UnitLink, TheFirstPathIsKeptForTheUsbAdapterAndAReopenLeaksNothing)
-{
+TEST(UnitLink, TheFirstPathIsKeptForTheUsbAdapterAndAReopenLeaksNothing) {
     LinkFixture f(kTransportIsa);
     f.link.Open("\\\\.\\VKISA.VXD", kTransportIsa);
     f.unit.Clear();
@@ -258,8 +267,7 @@ TEST(UnitLink, TheFirstPathIsKeptForTheUsbAdapterAndAReopenLeaksNothing)
                                        Ctl(0x102, "950020B8"), "open \\\\.\\VKUNIT0"}));
 }
 
-TEST(UnitLink, AClosedLinkFailsEveryOperationWithoutTouchingTheTransport)
-{
+TEST(UnitLink, AClosedLinkFailsEveryOperationWithoutTouchingTheTransport) {
     LinkFixture f(kTransportUsb);
     f.link.Open("\\\\.\\OTHER", 0);
     uint8_t buffer[32] = {};
@@ -285,8 +293,7 @@ TEST(UnitLink, AClosedLinkFailsEveryOperationWithoutTouchingTheTransport)
     EXPECT_EQ(f.unit.Trace(), Calls{});
 }
 
-TEST(UnitLink, CommandsGoOutFramedForTheirKindWithTheReplySizeAsked)
-{
+TEST(UnitLink, CommandsGoOutFramedForTheirKindWithTheReplySizeAsked) {
     for (int32_t kind : {kTransportIsa, kTransportPcCard, kTransportUsb}) {
         SCOPED_TRACE(kind);
         LinkFixture f(kind);
@@ -327,8 +334,7 @@ struct stRetryCase {
 // Each kind's tries, counted in control calls: USB retries only a failed call (after the driver's
 // last error and a pipe reset) and resets once more when it gives up; ISA and PC card try ten
 // times whatever went wrong.
-TEST(UnitLink, RetriesFollowTheTransportKind)
-{
+TEST(UnitLink, RetriesFollowTheTransportKind) {
     const stRetryCase cases[] = {
         {"USB, never answers", kTransportUsb, true, {}, eReply::CallFails, 0, 3, 3 * 4 + 2},
         {"USB, fails once", kTransportUsb, true, {eReply::CallFails}, eReply::Good, 1, 2, 5},
@@ -341,8 +347,14 @@ TEST(UnitLink, RetriesFollowTheTransportKind)
         {"ISA, never answers", kTransportIsa, true, {}, eReply::CallFails, 0, 10, 10},
         {"ISA, bad checksum", kTransportIsa, false, {}, eReply::BadChecksum, 0, 10, 10},
         {"ISA, refused set", kTransportIsa, true, {}, eReply::Nak, 0, 10, 10},
-        {"ISA, two bad then good", kTransportIsa, false, {eReply::BadChecksum, eReply::WrongLength}, eReply::Good, 1,
-         3, 3},
+        {"ISA, two bad then good",
+         kTransportIsa,
+         false,
+         {eReply::BadChecksum, eReply::WrongLength},
+         eReply::Good,
+         1,
+         3,
+         3},
         {"ISA, good on the tenth", kTransportIsa, true, std::vector<eReply>(9, eReply::CallFails), eReply::Good, 1, 10,
          10},
         {"PC card, never answers", kTransportPcCard, false, {}, eReply::CallFails, 0, 10, 10},
@@ -365,8 +377,7 @@ TEST(UnitLink, RetriesFollowTheTransportKind)
     }
 }
 
-TEST(UnitLink, AUsbCallThatFailsReadsTheErrorAndResetsThePipeBeforeTheNextTry)
-{
+TEST(UnitLink, AUsbCallThatFailsReadsTheErrorAndResetsThePipeBeforeTheNextTry) {
     LinkFixture f(kTransportUsb);
     ASSERT_TRUE(f.OpenAs(kTransportUsb));
     f.unit.replies = {eReply::CallFails, eReply::BadChecksum};
@@ -378,8 +389,7 @@ TEST(UnitLink, AUsbCallThatFailsReadsTheErrorAndResetsThePipeBeforeTheNextTry)
 
 // An old driver's count is not looked at: a try whose reply area stays untouched must not pass for
 // the reply of the try before it.
-TEST(UnitLink, AnIsaReplyThatWritesNothingIsNotTakenFromTheLastOne)
-{
+TEST(UnitLink, AnIsaReplyThatWritesNothingIsNotTakenFromTheLastOne) {
     LinkFixture f(kTransportIsa);
     ASSERT_TRUE(f.OpenAs(kTransportIsa));
     uint8_t where[3];
@@ -390,8 +400,7 @@ TEST(UnitLink, AnIsaReplyThatWritesNothingIsNotTakenFromTheLastOne)
     EXPECT_EQ(f.unit.Count(0x9500200C), 11);
 }
 
-TEST(UnitLink, AQueryCopiesOnlyTheReplyDataBytes)
-{
+TEST(UnitLink, AQueryCopiesOnlyTheReplyDataBytes) {
     LinkFixture f(kTransportUsb);
     ASSERT_TRUE(f.OpenAs(kTransportUsb));
     f.unit.answers[kCmdStatus] = {0xAA, 0x05, 0x01, 0x02};
@@ -404,8 +413,7 @@ TEST(UnitLink, AQueryCopiesOnlyTheReplyDataBytes)
     EXPECT_EQ(Bytes(untouched, untouched + 4), (Bytes{7, 7, 7, 7})) << "a rejected reply is not copied";
 }
 
-TEST(UnitLink, APipeResetCountsOnlyWhenThePingAnswers3)
-{
+TEST(UnitLink, APipeResetCountsOnlyWhenThePingAnswers3) {
     LinkFixture f(kTransportUsb);
     ASSERT_TRUE(f.OpenAs(kTransportUsb));
     EXPECT_EQ(f.link.ResetPipe(), 1);
@@ -431,8 +439,7 @@ struct stRecoverCase {
 
 // USB recovery: the link is opened afresh, the pipe reset, the driver's status and the unit's
 // state read; a unit with bytes pending is drained and asked once more.
-TEST(UnitLink, RecoveryReopensResetsAndReadsTheUnitState)
-{
+TEST(UnitLink, RecoveryReopensResetsAndReadsTheUnitState) {
     const stRecoverCase cases[] = {
         {"ready", {{0, 1, 0, 0}}, {}, 1, false},
         {"not ready", {{0, 0, 5, 0}}, {}, 0, false},
@@ -449,8 +456,15 @@ TEST(UnitLink, RecoveryReopensResetsAndReadsTheUnitState)
         f.unit.failing = c.failing;
         g_waits.clear();
         EXPECT_EQ(f.link.Recover(), c.result);
-        Calls expected = {"close 101", "close 100", "open \\\\.\\VKUSB", Ctl(0x102, "950020B4"), Ctl(0x102, "950020B8"),
-                          "open \\\\.\\VKUNIT0", Ctl(0x103, kReset), Ctl(0x103, kPing), Ctl(0x103, "95002078")};
+        Calls expected = {"close 101",
+                          "close 100",
+                          "open \\\\.\\VKUSB",
+                          Ctl(0x102, "950020B4"),
+                          Ctl(0x102, "950020B8"),
+                          "open \\\\.\\VKUNIT0",
+                          Ctl(0x103, kReset),
+                          Ctl(0x103, kPing),
+                          Ctl(0x103, "95002078")};
         if (c.failing.empty()) {
             expected.push_back(Ctl(0x103, "9500207C"));
             if (c.drains) {
@@ -469,8 +483,7 @@ TEST(UnitLink, RecoveryReopensResetsAndReadsTheUnitState)
     }
 }
 
-TEST(UnitLink, IsaRecoveryFlushesTheCardWith128ZeroBytes)
-{
+TEST(UnitLink, IsaRecoveryFlushesTheCardWith128ZeroBytes) {
     for (int32_t kind : {kTransportIsa, kTransportPcCard}) {
         LinkFixture f(kind);
         ASSERT_TRUE(f.OpenAs(kind));
@@ -483,8 +496,7 @@ TEST(UnitLink, IsaRecoveryFlushesTheCardWith128ZeroBytes)
     }
 }
 
-TEST(UnitLink, CloseAsksASetUpUnitForItsStimulatorStatusFirst)
-{
+TEST(UnitLink, CloseAsksASetUpUnitForItsStimulatorStatusFirst) {
     HGLOBAL hAcq = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
     ASSERT_NE(hAcq, nullptr);
     const HGLOBAL saved = g_lib.hAcq;
@@ -509,8 +521,7 @@ TEST(UnitLink, CloseAsksASetUpUnitForItsStimulatorStatusFirst)
 
 // ---- The data stream ----
 
-TEST(UnitLink, ReadAndWriteAnswerTheirCounts)
-{
+TEST(UnitLink, ReadAndWriteAnswerTheirCounts) {
     LinkFixture f(kTransportUsb);
     ASSERT_TRUE(f.OpenAs(kTransportUsb));
     uint8_t buffer[64] = {};
@@ -535,8 +546,7 @@ TEST(UnitLink, ReadAndWriteAnswerTheirCounts)
     EXPECT_EQ(isa.unit.calls.back().code, 0x9500A004u);
 }
 
-TEST(UnitLink, SendPacketWritesAFramedPacketWithoutReply)
-{
+TEST(UnitLink, SendPacketWritesAFramedPacketWithoutReply) {
     LinkFixture f(kTransportUsb);
     ASSERT_TRUE(f.OpenAs(kTransportUsb));
     const uint8_t start = kSamplingStart;
@@ -548,8 +558,7 @@ TEST(UnitLink, SendPacketWritesAFramedPacketWithoutReply)
     EXPECT_EQ(f.link.SendPacket(kCmdSampling, 1, &start), 0);
 }
 
-TEST(UnitLink, DrainReadsAtMostThreeTimesUntilTheCountsAddUp)
-{
+TEST(UnitLink, DrainReadsAtMostThreeTimesUntilTheCountsAddUp) {
     struct {
         const char* what;
         std::deque<uint32_t> counts;
@@ -579,8 +588,7 @@ TEST(UnitLink, DrainReadsAtMostThreeTimesUntilTheCountsAddUp)
 
 // ---- One control code each ----
 
-TEST(UnitLink, SmallControlCodesAnswerAsTheirTableSays)
-{
+TEST(UnitLink, SmallControlCodesAnswerAsTheirTableSays) {
     LinkFixture f(kTransportUsb);
     ASSERT_TRUE(f.OpenAs(kTransportUsb));
     EXPECT_EQ(f.link.LastError(), 0x1234);
@@ -633,8 +641,7 @@ TEST(UnitLink, SmallControlCodesAnswerAsTheirTableSays)
 
 // ---- Samples ----
 
-TEST(UnitLink, ReadSamplesAsksTheRingWhenNoPlaybackServesTheGraph)
-{
+TEST(UnitLink, ReadSamplesAsksTheRingWhenNoPlaybackServesTheGraph) {
     LinkFixture f(kTransportUsb);
     ASSERT_TRUE(f.OpenAs(kTransportUsb));
     HGLOBAL hAcq = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
@@ -650,22 +657,19 @@ TEST(UnitLink, ReadSamplesAsksTheRingWhenNoPlaybackServesTheGraph)
 
 // ---- The driver's transport, on paths that exist here ----
 
-std::string TempPath(const char* name)
-{
+std::string TempPath(const char* name) {
     char dir[MAX_PATH] = {};
     GetTempPathA(sizeof(dir), dir);
     return std::string(dir) + name;
 }
 
-TEST(DriverTransport, AMissingDriverGivesNoHandle)
-{
+TEST(DriverTransport, AMissingDriverGivesNoHandle) {
     SetLastError(0);
     EXPECT_EQ(TransportOpen(&g_driverTransport, "\\\\.\\VKUSB"), nullptr) << "not INVALID_HANDLE_VALUE either";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
-TEST(DriverTransport, ALinkOnTheDriverFindsNoUnitHere)
-{
+TEST(DriverTransport, ALinkOnTheDriverFindsNoUnitHere) {
     CUnitLink link;
     EXPECT_EQ(link.Transport(), &g_driverTransport) << "a new link talks to the driver";
     EXPECT_EQ(link.Open("\\\\.\\VKUSB", kTransportUsb), 0);
@@ -673,8 +677,7 @@ TEST(DriverTransport, ALinkOnTheDriverFindsNoUnitHere)
     EXPECT_EQ(link.SetCommand(kCmdStop, 0, nullptr), 0);
 }
 
-TEST(DriverTransport, OpensOnlyWhatIsNewAndClosesWhatItOpened)
-{
+TEST(DriverTransport, OpensOnlyWhatIsNewAndClosesWhatItOpened) {
     const std::string path = TempPath("vk40_transport_test.bin");
     DeleteFileA(path.c_str());
 
@@ -693,8 +696,7 @@ TEST(DriverTransport, OpensOnlyWhatIsNewAndClosesWhatItOpened)
     EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "the open made the file";
     HANDLE again = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(again, INVALID_HANDLE_VALUE) << "the close released the file";
-    if (again != INVALID_HANDLE_VALUE)
-        CloseHandle(again);
+    if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
     DeleteFileA(path.c_str());
 }
 

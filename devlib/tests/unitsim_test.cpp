@@ -41,45 +41,38 @@ using Lines = std::vector<std::string>;
 
 uint64_t g_clockUs = 0;
 
-void AdvanceClock(uint32_t ms)
-{
+void AdvanceClock(uint32_t ms) {
     g_clockUs += ms * 1000ull;
     SimControlSetQword(kSimClockUs, g_clockUs);
 }
 
 // ---- Packets and log lines, framed here from the protocol ----
 
-uint8_t Checksum(const Bytes& bytes)
-{
+uint8_t Checksum(const Bytes& bytes) {
     uint8_t sum = 0;
-    for (uint8_t b : bytes)
-        sum = static_cast<uint8_t>(sum + b);
+    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
     return static_cast<uint8_t>(0x100 - sum);
 }
 
 // [01][command][data][checksum]; the PC card's header before it.
-Bytes Packet(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData)
-{
+Bytes Packet(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData) {
     Bytes body{0x01, command};
     body.insert(body.end(), data.begin(), data.end());
     body.push_back(Checksum(body));
-    if (kind != kTransportPcCard)
-        return body;
+    if (kind != kTransportPcCard) return body;
     Bytes out{0x01, 0x00, static_cast<uint8_t>(replyData + 2), static_cast<uint8_t>(body.size())};
     out.insert(out.end(), body.begin(), body.end());
     return out;
 }
 
-Bytes Reply(const Bytes& data)
-{
+Bytes Reply(const Bytes& data) {
     Bytes out{0x01};
     out.insert(out.end(), data.begin(), data.end());
     out.push_back(Checksum(out));
     return out;
 }
 
-std::string Hex(const Bytes& bytes)
-{
+std::string Hex(const Bytes& bytes) {
     std::string s;
     char two[4];
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -89,36 +82,29 @@ std::string Hex(const Bytes& bytes)
     return s;
 }
 
-std::string Sent(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData)
-{
+std::string Sent(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData) {
     return "> " + Hex(Packet(kind, command, data, replyData));
 }
 
-std::string Got(const Bytes& data)
-{
-    return "< " + Hex(Reply(data));
-}
+std::string Got(const Bytes& data) { return "< " + Hex(Reply(data)); }
 
 const std::string kAck = "< 01 06 F9";
 const std::string kNone = "< none";
 const std::string kReset = "ioctl 95002065 - -> -";
 const std::string kPing = "ioctl 950020A0 03 -> 03";
 
-Bytes Text(const char* text, size_t size)
-{
+Bytes Text(const char* text, size_t size) {
     Bytes out(size, 0);
     memcpy(out.data(), text, strlen(text));
     return out;
 }
 
-Bytes BE24(uint32_t v)
-{
+Bytes BE24(uint32_t v) {
     return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
 }
 
 // The commands of the packets in a log, in order.
-Bytes CommandsOf(const Lines& log, int32_t kind)
-{
+Bytes CommandsOf(const Lines& log, int32_t kind) {
     const size_t at = kind == kTransportPcCard ? 5 * 3 : 1 * 3;  // the command's place in "> 01 .."
     Bytes out;
     for (const std::string& line : log) {
@@ -144,57 +130,68 @@ struct stUnit {
 const char kDescription40[] = "Model VK40 acquisition unit, serial 40-000417";
 const char kDescription45[] = "Model VK45 acquisition unit, serial 45-000212";
 
-const stUnit kUsb40 = {"Usb40", "VKUSB", kTransportUsb, 40, kDescription40, "Firmware 2.10, hardware rev. C",
+const stUnit kUsb40 = {"Usb40",
+                       "VKUSB",
+                       kTransportUsb,
+                       40,
+                       kDescription40,
+                       "Firmware 2.10, hardware rev. C",
                        kSimMemoryBytes40,
                        "Model VK40 acquisition unit, serial 40-000417\r\nFirmware 2.10, hardware rev. C\r\n"
                        "VK40 Internal Buffer size: 1048576 bytes\rUSB Driver Rev.: 0.0.0412"};
-const stUnit kUsb45 = {"Usb45", "VKUSB45", kTransportUsb, 45, kDescription45, "Firmware 4.02, hardware rev. A",
+const stUnit kUsb45 = {"Usb45",
+                       "VKUSB45",
+                       kTransportUsb,
+                       45,
+                       kDescription45,
+                       "Firmware 4.02, hardware rev. A",
                        kSimMemoryBytes45,
                        "Model VK45 acquisition unit, serial 45-000212\r\nFirmware 4.02, hardware rev. A\r\n"
                        "VK45 Internal Buffer size: 4194304 bytes\rUSB Driver Rev.: 0.0"};
-const stUnit kIsa = {"Isa", "VKISA.VXD", kTransportIsa, 40, kDescription40, "Firmware 2.10, hardware rev. C",
+const stUnit kIsa = {"Isa",
+                     "VKISA.VXD",
+                     kTransportIsa,
+                     40,
+                     kDescription40,
+                     "Firmware 2.10, hardware rev. C",
                      kSimMemoryBytes40,
                      "Model VK40 acquisition unit, serial 40-000417\r\nFirmware 2.10, hardware rev. C\r\n"
                      "VK40 Internal Buffer size: 1048576 bytes\rUSB Driver Rev.: 0.0"};
-const stUnit kPcCard = {"PcCard", "VKPCM.VXD", kTransportPcCard, 40, kDescription40,
-                        "Firmware 2.10, hardware rev. C", kSimMemoryBytes40,
+const stUnit kPcCard = {"PcCard",
+                        "VKPCM.VXD",
+                        kTransportPcCard,
+                        40,
+                        kDescription40,
+                        "Firmware 2.10, hardware rev. C",
+                        kSimMemoryBytes40,
                         "Model VK40 acquisition unit, serial 40-000417\r\nFirmware 2.10, hardware rev. C\r\n"
                         "VK40 Internal Buffer size: 1048576 bytes\rUSB Driver Rev.: 0.0"};
 const stUnit kAllUnits[] = {kUsb40, kUsb45, kIsa, kPcCard};
 
-std::string DevicePath(const stUnit& u)
-{
-    return std::string("\\\\.\\") + u.driverName;
-}
+std::string DevicePath(const stUnit& u) { return std::string("\\\\.\\") + u.driverName; }
 
 // The lines a successful open writes: USB through its adapter's unit 0, the others directly.
-Lines OpenLines(const stUnit& u)
-{
-    if (u.kind != kTransportUsb)
-        return {"open " + DevicePath(u)};
+Lines OpenLines(const stUnit& u) {
+    if (u.kind != kTransportUsb) return {"open " + DevicePath(u)};
     const std::string unitName = u.model == 45 ? kSimUsbUnitName45 : kSimUsbUnitName40;
     Bytes record(82, 0);
     record[4] = 0x4F;
     record[5] = 0x1D;
     record[6] = u.model == 45 ? 0x45 : 0x40;
     memcpy(record.data() + 14, unitName.data(), unitName.size());
-    return {"open " + DevicePath(u), "ioctl 950020B4 - -> 01 00 00 00",
-            "ioctl 950020B8 00 00 00 00 -> " + Hex(record), "open \\\\.\\" + unitName};
+    return {"open " + DevicePath(u), "ioctl 950020B4 - -> 01 00 00 00", "ioctl 950020B8 00 00 00 00 -> " + Hex(record),
+            "open \\\\.\\" + unitName};
 }
 
-Lines CloseLines(const stUnit& u)
-{
-    if (u.kind != kTransportUsb)
-        return {"close " + DevicePath(u)};
+Lines CloseLines(const stUnit& u) {
+    if (u.kind != kTransportUsb) return {"close " + DevicePath(u)};
     return {"close \\\\.\\" + std::string(u.model == 45 ? kSimUsbUnitName45 : kSimUsbUnitName40),
             "close " + DevicePath(u)};
 }
 
-Lines Join(std::initializer_list<Lines> parts)
-{
+Lines Join(std::initializer_list<Lines> parts) {
     Lines out;
-    for (const Lines& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
+    for (const Lines& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -202,8 +199,7 @@ Lines Join(std::initializer_list<Lines> parts)
 
 class SimulatedUnit : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const std::string id = std::to_string(GetCurrentProcessId());
         char temp[MAX_PATH] = "";
         GetTempPathA(sizeof(temp), temp);
@@ -232,8 +228,7 @@ protected:
         g_lib.instance = GetModuleHandleA(nullptr);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         lock.reset();
         if (frame) {
             ShutdownDriver();
@@ -253,8 +248,7 @@ protected:
     }
 
     // The driver settings name the unit and choose the simulated one.
-    void Choose(const stUnit& u)
-    {
+    void Choose(const stUnit& u) {
         HKEY key = nullptr;
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
                                   KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
@@ -270,8 +264,7 @@ protected:
     }
 
     // The library's start-up over the unit, as the program binds it.
-    stAcq* Start(const stUnit& u)
-    {
+    stAcq* Start(const stUnit& u) {
         Choose(u);
         frame = CreateFrameWithMenu();
         host = MakeRecordingHost(nullptr);
@@ -280,23 +273,19 @@ protected:
         return lock->get();
     }
 
-    Lines Log() const
-    {
+    Lines Log() const {
         Lines lines;
         HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE)
-            return lines;
+        if (f == INVALID_HANDLE_VALUE) return lines;
         std::string text;
         char buffer[4096];
         DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got)
-            text.append(buffer, got);
+        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
         CloseHandle(f);
         for (size_t at = 0; at < text.size();) {
             const size_t end = text.find("\r\n", at);
-            if (end == std::string::npos)
-                break;
+            if (end == std::string::npos) break;
             lines.push_back(text.substr(at, end - at));
             at = end + 2;
         }
@@ -304,8 +293,7 @@ protected:
     }
 
     // What was logged since the last call.
-    Lines TakeLog()
-    {
+    Lines TakeLog() {
         const Lines lines = Log();
         DeleteFileA(logFile.c_str());
         return lines;
@@ -324,20 +312,13 @@ protected:
 class SimulatedUnitOf : public SimulatedUnit, public ::testing::WithParamInterface<stUnit> {};
 
 // gtest names a case by this, and so does the test's name under ctest.
-void PrintTo(const stUnit& u, std::ostream* os)
-{
-    *os << u.name;
-}
+void PrintTo(const stUnit& u, std::ostream* os) { *os << u.name; }
 
-std::string UnitName(const ::testing::TestParamInfo<stUnit>& info)
-{
-    return info.param.name;
-}
+std::string UnitName(const ::testing::TestParamInfo<stUnit>& info) { return info.param.name; }
 
 // ---- The link on every unit: identity, a set command's acknowledgement, a query ----
 
-TEST_F(SimulatedUnit, EveryModelAndTransportKindAnswersTheLinkByteForByte)
-{
+TEST_F(SimulatedUnit, EveryModelAndTransportKindAnswersTheLinkByteForByte) {
     for (const stUnit& u : kAllUnits) {
         SCOPED_TRACE(u.name);
         Choose(u);
@@ -376,8 +357,7 @@ TEST_F(SimulatedUnit, EveryModelAndTransportKindAnswersTheLinkByteForByte)
 }
 
 // A USB status asked as a bare packet comes back on the data stream (the idle poll's way).
-TEST_F(SimulatedUnit, AUsbPacketWithoutAReplyIsAnsweredOnTheDataStream)
-{
+TEST_F(SimulatedUnit, AUsbPacketWithoutAReplyIsAnsweredOnTheDataStream) {
     Start(kUsb40);
     TakeLog();
     ASSERT_EQ(g_unitLink.SendPacket(kCmdStatus, 0, nullptr), 1);
@@ -389,8 +369,7 @@ TEST_F(SimulatedUnit, AUsbPacketWithoutAReplyIsAnsweredOnTheDataStream)
 }
 
 // The USB adapter's exports reach the simulated driver; the old transports have no adapter.
-TEST_F(SimulatedUnit, TheAdapterExportsAnswerOnUsbOnly)
-{
+TEST_F(SimulatedUnit, TheAdapterExportsAnswerOnUsbOnly) {
     Start(kUsb45);
     _LNX200_VENDOR_INFO info{};
     ASSERT_EQ(GetVendorInfo(&info), 1);
@@ -417,8 +396,7 @@ TEST_F(SimulatedUnit, TheAdapterExportsAnswerOnUsbOnly)
 
 // ---- The library's start-up and the unit information ----
 
-TEST_P(SimulatedUnitOf, StartUpProbesTheModelSendsTheStopCommandAndReadsTheUnit)
-{
+TEST_P(SimulatedUnitOf, StartUpProbesTheModelSendsTheStopCommandAndReadsTheUnit) {
     const stUnit& u = GetParam();
     Start(u);
     EXPECT_TRUE(g_unitLink.IsOpen());
@@ -443,8 +421,7 @@ TEST_P(SimulatedUnitOf, StartUpProbesTheModelSendsTheStopCommandAndReadsTheUnit)
     EXPECT_EQ(Lines(log.end() - static_cast<long>(closing.size()), log.end()), closing);
 }
 
-TEST_F(SimulatedUnit, AUnitWithoutItsModelTextIsNamedByTheModel)
-{
+TEST_F(SimulatedUnit, AUnitWithoutItsModelTextIsNamedByTheModel) {
     ASSERT_TRUE(SimControlSetString(kSimDescription, "Prototype board 7"));
     Start(kUsb45);
     char text[kVK40InfoChars] = "";
@@ -452,8 +429,7 @@ TEST_F(SimulatedUnit, AUnitWithoutItsModelTextIsNamedByTheModel)
     EXPECT_EQ(std::string(text).substr(0, std::string(text).find('\r')), "VK45 Information not available");
 }
 
-TEST_F(SimulatedUnit, WithTheUnitAbsentStartUpGoesOnWithoutIt)
-{
+TEST_F(SimulatedUnit, WithTheUnitAbsentStartUpGoesOnWithoutIt) {
     ASSERT_TRUE(SimControlSetDword(kSimAbsent, 1));
     Start(kUsb40);
     EXPECT_FALSE(g_unitLink.IsOpen());
@@ -466,8 +442,7 @@ TEST_F(SimulatedUnit, WithTheUnitAbsentStartUpGoesOnWithoutIt)
 
 // ---- Firmware into the unit's memory and the memory dump back out ----
 
-TEST_P(SimulatedUnitOf, FirmwareGoesInIn120ByteBlocksAndTheDumpReadsItBack)
-{
+TEST_P(SimulatedUnitOf, FirmwareGoesInIn120ByteBlocksAndTheDumpReadsItBack) {
     const stUnit& u = GetParam();
     stAcq* acq = Start(u);
     TakeLog();
@@ -491,8 +466,7 @@ TEST_P(SimulatedUnitOf, FirmwareGoesInIn120ByteBlocksAndTheDumpReadsItBack)
     last.insert(last.end(), image + 11880, image + size);
     last.resize(122, 0);
     EXPECT_EQ(sent[198], Sent(u.kind, kCmdFirmwareBlock, last, 1));
-    for (size_t i = 1; i < sent.size(); i += 2)
-        EXPECT_EQ(sent[i], kAck) << "block " << i / 2;
+    for (size_t i = 1; i < sent.size(); i += 2) EXPECT_EQ(sent[i], kAck) << "block " << i / 2;
 
     ASSERT_EQ(DumpUnitMemory(acq, 12000), 1);
     HANDLE f = CreateFileA("VK40.BIN", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -513,8 +487,7 @@ TEST_P(SimulatedUnitOf, FirmwareGoesInIn120ByteBlocksAndTheDumpReadsItBack)
 
 // ---- Faults: retries as the transport allows, counted in the log, and never a hang ----
 
-TEST_F(SimulatedUnit, EachFaultIsHandledAsItsTransportKindAllows)
-{
+TEST_F(SimulatedUnit, EachFaultIsHandledAsItsTransportKindAllows) {
     const uint32_t mem = kSimMemoryBytes40;
     const Bytes good = BE24(mem);
     const std::string goodReply = Got(good);
@@ -532,22 +505,34 @@ TEST_F(SimulatedUnit, EachFaultIsHandledAsItsTransportKindAllows)
         int32_t ok;
         Lines lines;  // with S standing for the query as sent
     } cases[] = {
-        {"USB, one lost packet: the pipe is reset and the query tried again", kUsb40, kSimFaultNoReply, 1, 1,
+        {"USB, one lost packet: the pipe is reset and the query tried again",
+         kUsb40,
+         kSimFaultNoReply,
+         1,
+         1,
          {"S", kNone, lastError, kReset, kPing, "S", goodReply}},
-        {"USB, nothing answers: three tries", kUsb40, kSimFaultNoReply, kSimForever, 0,
+        {"USB, nothing answers: three tries",
+         kUsb40,
+         kSimFaultNoReply,
+         kSimForever,
+         0,
          {"S", kNone, lastError, kReset, kPing, "S", kNone, lastError, kReset, kPing, "S", kNone, lastError, kReset,
           kPing, kReset, kPing}},
         {"USB, a bad checksum is not tried again", kUsb40, kSimFaultBadChecksum, 1, 0, {"S", badReply, kReset, kPing}},
-        {"USB, a short reply is not tried again", kUsb40, kSimFaultWrongLength, 1, 0,
-         {"S", shortReply, kReset, kPing}},
-        {"ISA, nothing answers: ten tries", kIsa, kSimFaultNoReply, kSimForever, 0,
-         {"S", kNone, "S", kNone, "S", kNone, "S", kNone, "S", kNone, "S", kNone, "S", kNone, "S", kNone, "S", kNone,
-          "S", kNone}},
+        {"USB, a short reply is not tried again", kUsb40, kSimFaultWrongLength, 1, 0, {"S", shortReply, kReset, kPing}},
+        {"ISA, nothing answers: ten tries", kIsa, kSimFaultNoReply, kSimForever, 0, {"S", kNone, "S", kNone, "S", kNone,
+                                                                                     "S", kNone, "S", kNone, "S", kNone,
+                                                                                     "S", kNone, "S", kNone, "S", kNone,
+                                                                                     "S", kNone}},
         {"ISA, a bad checksum is tried again", kIsa, kSimFaultBadChecksum, 1, 1, {"S", badReply, "S", goodReply}},
         {"ISA, a short reply is tried again", kIsa, kSimFaultWrongLength, 1, 1, {"S", shortReply, "S", goodReply}},
-        {"PC card, a short reply every time: ten tries", kPcCard, kSimFaultWrongLength, kSimForever, 0,
-         {"S", shortReply, "S", shortReply, "S", shortReply, "S", shortReply, "S", shortReply, "S", shortReply, "S",
-          shortReply, "S", shortReply, "S", shortReply, "S", shortReply}},
+        {"PC card, a short reply every time: ten tries",
+         kPcCard,
+         kSimFaultWrongLength,
+         kSimForever,
+         0,
+         {"S", shortReply, "S", shortReply, "S", shortReply, "S", shortReply, "S", shortReply,
+          "S", shortReply, "S", shortReply, "S", shortReply, "S", shortReply, "S", shortReply}},
         {"PC card, one lost packet", kPcCard, kSimFaultNoReply, 1, 1, {"S", kNone, "S", goodReply}},
     };
     for (const stCase& c : cases) {
@@ -569,8 +554,7 @@ TEST_F(SimulatedUnit, EachFaultIsHandledAsItsTransportKindAllows)
             EXPECT_EQ(Bytes(reply, reply + 3), good);
         }
         Lines expected = c.lines;
-        for (std::string& line : expected)
-            line = line == "S" ? query : line;
+        for (std::string& line : expected) line = line == "S" ? query : line;
         EXPECT_EQ(TakeLog(), expected);
 
         // Other commands pass meanwhile, and once the fault is gone the query answers again.
@@ -584,8 +568,7 @@ TEST_F(SimulatedUnit, EachFaultIsHandledAsItsTransportKindAllows)
     }
 }
 
-TEST_F(SimulatedUnit, AUsbUnitThatWasUnpluggedIsFoundAgainByTheRecovery)
-{
+TEST_F(SimulatedUnit, AUsbUnitThatWasUnpluggedIsFoundAgainByTheRecovery) {
     Start(kUsb40);
     TakeLog();
     ASSERT_TRUE(SimControlSetDword(kSimAbsent, 1));
@@ -593,8 +576,8 @@ TEST_F(SimulatedUnit, AUsbUnitThatWasUnpluggedIsFoundAgainByTheRecovery)
     const std::string stop = Sent(kTransportUsb, kCmdStop, {}, 1);
     const std::string lastError = "ioctl 95002074 - -> fail";
     const std::string reset = "ioctl 95002065 - -> fail";
-    EXPECT_EQ(TakeLog(), (Lines{stop, kNone, lastError, reset, stop, kNone, lastError, reset, stop, kNone,
-                                lastError, reset, reset}))
+    EXPECT_EQ(TakeLog(), (Lines{stop, kNone, lastError, reset, stop, kNone, lastError, reset, stop, kNone, lastError,
+                                reset, reset}))
         << "three tries; a reset that fails asks no ping";
     EXPECT_EQ(g_unitLink.Recover(), 0) << "still unplugged";
 
@@ -607,8 +590,7 @@ TEST_F(SimulatedUnit, AUsbUnitThatWasUnpluggedIsFoundAgainByTheRecovery)
     EXPECT_EQ(g_unitLink.SetCommand(kCmdStop, 0, nullptr), 1);
 }
 
-TEST_F(SimulatedUnit, AnIsaUnitThatIsGoneCostsTenTriesAndNoMore)
-{
+TEST_F(SimulatedUnit, AnIsaUnitThatIsGoneCostsTenTriesAndNoMore) {
     Start(kIsa);
     TakeLog();
     ASSERT_TRUE(SimControlSetDword(kSimAbsent, 1));
@@ -619,8 +601,7 @@ TEST_F(SimulatedUnit, AnIsaUnitThatIsGoneCostsTenTriesAndNoMore)
 }
 
 // The status reply's error code and ready bit, as the About box shows them.
-TEST_P(SimulatedUnitOf, TheAboutBoxShowsTheUnitsStatusAndErrorCode)
-{
+TEST_P(SimulatedUnitOf, TheAboutBoxShowsTheUnitsStatusAndErrorCode) {
     const stUnit& u = GetParam();
     stAcq* acq = Start(u);
     ASSERT_TRUE(SimControlSetDword(kSimStatusError, 258));
@@ -644,8 +625,7 @@ TEST_P(SimulatedUnitOf, TheAboutBoxShowsTheUnitsStatusAndErrorCode)
 
 // A known DC level on input 3 at a gain of 2000, read by the model's own one-shot; the value comes
 // within one step of the converter. The scaling points are the identity, so units are volts.
-TEST_P(SimulatedUnitOf, AOneShotReadingOfADcInputComesWithinAStep)
-{
+TEST_P(SimulatedUnitOf, AOneShotReadingOfADcInputComesWithinAStep) {
     const stUnit& u = GetParam();
     stAcq* acq = Start(u);
     ASSERT_TRUE(SimControlSetDword("Signal3", kSimSignalDc));
@@ -663,7 +643,7 @@ TEST_P(SimulatedUnitOf, AOneShotReadingOfADcInputComesWithinAStep)
     const Bytes arm{0x01, 0x00, 0x00, 0x04, 0x00, 0x00};  // input 3 is bit 2 of the mask
     if (u.model == 40) {
         EXPECT_EQ(CommandsOf(log, u.kind), (Bytes{kCmdSamplePeriod, kCmdArm, kCmdSampling, kCmdSampling,
-                                                   kCmdWriteAddress, kCmdReadRing, kCmdStop}));
+                                                  kCmdWriteAddress, kCmdReadRing, kCmdStop}));
         EXPECT_EQ(log[2], Sent(u.kind, kCmdArm, arm, 1));
         EXPECT_EQ(log[4], Sent(u.kind, kCmdSampling, {kSamplingOneShot}, 1));
         // The one shot wrote 32 frames of one word: the 40 bytes before the write address 64.
@@ -672,7 +652,7 @@ TEST_P(SimulatedUnitOf, AOneShotReadingOfADcInputComesWithinAStep)
         EXPECT_EQ(log[10], Sent(u.kind, kCmdReadRing, {0x00, 0x18, 0x00, 0x28}, 40));
     } else {
         EXPECT_EQ(CommandsOf(log, u.kind), (Bytes{kCmdStimulatorStatus, kCmdSamplePeriod, kCmdArm, kCmdSampling,
-                                                   kCmdSampling, kCmdWriteAddress, kCmdReadRing, kCmdStop}));
+                                                  kCmdSampling, kCmdWriteAddress, kCmdReadRing, kCmdStop}));
         // 20 ms of a run at 0.5 ms: 40 frames, 80 bytes.
         EXPECT_EQ(log[11], Got({0x00, 0x50, 0x00}));
         EXPECT_EQ(log[12], Sent(u.kind, kCmdReadRing, {0x00, 0x28, 0x00, 0x28}, 40));
@@ -681,21 +661,18 @@ TEST_P(SimulatedUnitOf, AOneShotReadingOfADcInputComesWithinAStep)
 
 // The calibration steps every input's offset by a known amount and reads it back: on grounded
 // inputs the correction is the nominal 1 on all four, so each offset reached its own input.
-TEST_P(SimulatedUnitOf, CalibrationReachesEveryInput)
-{
+TEST_P(SimulatedUnitOf, CalibrationReachesEveryInput) {
     const stUnit& u = GetParam();
     stAcq* acq = Start(u);
     for (const char* name : {"Signal1", "Signal2", "Signal3", "Signal4"})
         ASSERT_TRUE(SimControlSetDword(name, kSimSignalNone));
     ASSERT_EQ(CalibrateInputs(acq), 1);
-    for (int i = 0; i < kAnalogChannels; ++i)
-        EXPECT_NEAR(g_offsetCorrection[i], 1.0, 1e-3) << "input " << i + 1;
+    for (int i = 0; i < kAnalogChannels; ++i) EXPECT_NEAR(g_offsetCorrection[i], 1.0, 1e-3) << "input " << i + 1;
 }
 
 // The "Cal" buttons of dialog 800 opened from the program's entry: the reader that start-up
 // installs takes the channel's own gain to the unit and answers volts at the input on both models.
-TEST_P(SimulatedUnitOf, TheCalButtonsReadTheInputInVoltsAtTheChannelsGain)
-{
+TEST_P(SimulatedUnitOf, TheCalButtonsReadTheInputInVoltsAtTheChannelsGain) {
     const stUnit& u = GetParam();
     stAcq* acq = Start(u);
     ASSERT_TRUE(SimControlSetDword("Signal1", kSimSignalDc));

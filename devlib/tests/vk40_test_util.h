@@ -48,8 +48,7 @@ stHostCallbacks MakeRecordingHost(void* scriptObject);
 
 // The raw entries of a table, for comparing them as a whole.
 template <typename Table>
-std::vector<void*> Slots(const Table& table)
-{
+std::vector<void*> Slots(const Table& table) {
     std::vector<void*> slots(sizeof(Table) / sizeof(void*));
     memcpy(slots.data(), &table, sizeof(Table));
     return slots;

@@ -326,9 +326,9 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
     // The marker section lies behind the samples; where it cannot be read the file is repaired.
     MarkerSectionFault fault = MarkerSectionFault::PastEnd;
     if (in.Seek(LocateMarkerSection(gs))) {
-        MarkerSectionForm form = st.swapped                                       ? MarkerSectionForm::Swapped
+        MarkerSectionForm form = st.swapped                              ? MarkerSectionForm::Swapped
                                  : st.version == 35 && st.firstWord == 1 ? MarkerSectionForm::Wide35
-                                                                          : MarkerSectionForm::Standard;
+                                                                         : MarkerSectionForm::Standard;
         fault = ReadMarkerSection(gs, in, form);
     }
     if (fault == MarkerSectionFault::None) {

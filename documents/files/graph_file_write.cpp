@@ -102,7 +102,8 @@ bool WriteBlockSamples(const tagGS* gs, const WritePlan& p, CByteWriter& out, Pr
         uint32_t n = p.last - j;
         uint32_t pos = j;
         if (p.ring) {  // a run ends where the ring wraps
-            pos = static_cast<uint32_t>(WindowPosition(static_cast<int32_t>(j), gs->winFirst, gs->winRingBase, gs->winLen));
+            pos = static_cast<uint32_t>(
+                WindowPosition(static_cast<int32_t>(j), gs->winFirst, gs->winRingBase, gs->winLen));
             if (n > gs->winLen - pos) n = gs->winLen - pos;
         }
         size_t used = 0;
@@ -170,7 +171,7 @@ bool WriteSamples(const tagGS* gs, const WritePlan& p, CByteWriter& out) {
     Progress progress{static_cast<uint32_t>(gs->totalSamples > 0 ? gs->totalSamples : p.last)};
     progress.At(p.first);
     bool written = gs->storageKind == kStoreDiskPaged && !p.ring ? WriteFileSamples(gs, p, out, progress)
-                                                                  : WriteBlockSamples(gs, p, out, progress);
+                                                                 : WriteBlockSamples(gs, p, out, progress);
     notify::SetStatusText("Ready");
     return written;
 }
@@ -336,7 +337,8 @@ int WriteTemplateStream(tagGS* gs, CByteWriter& out) {
 }
 
 int WriteTemplateFile(tagGS* gs, const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
     int written;
     DWORD error;

@@ -182,7 +182,7 @@ uint16_t ConvertMeasureType(uint16_t type, uint32_t version) {
 uint32_t SwappedColourCode(uint32_t code) {
     static const struct {
         uint32_t code, colour;
-    } kCodes[] = {{33, 0x000000}, {69, 0x800080}, {137, 0xFF00FF}, {205, 0x0000FF},
+    } kCodes[] = {{33, 0x000000},  {69, 0x800080},  {137, 0xFF00FF}, {205, 0x0000FF},
                   {273, 0xFFFF00}, {341, 0x00FF00}, {409, 0xFF0000}};
     for (const auto& c : kCodes)
         if (c.code == code) return c.colour;
@@ -236,8 +236,7 @@ void EncodeGraphHeader(const tagGS* gs, const stHeaderOptions& o, uint8_t out[kH
     PutLeU32(out + gh::Setting13, gs->lessonFlags[1]);
 }
 
-void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* gs, int screenWidth,
-                       int screenHeight) {
+void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* gs, int screenWidth, int screenHeight) {
     uint16_t hUnit = GetLeU16(in + gh::HUnit);
     if (hUnit <= 3) gs->hUnitKind = hUnit;
     gs->selectedChan = TakeSlot(GetLeU16(in + gh::SelectedChannel), gs->selectedChan);

@@ -26,8 +26,7 @@ void DecodeSwappedHeader(const uint8_t in[acqfile::kHeaderBytes], uint32_t versi
 void EncodeChannelHeader(const tagGS* gs, int slot, uint32_t count, uint8_t out[acqfile::kChannelHeaderBytes]);
 // The slot is the caller's (checked against 0-59); the channel is marked in use.
 void DecodeChannelHeader(const uint8_t in[acqfile::kChannelHeaderBytes], uint32_t version, tagGS* gs, int slot);
-void DecodeSwappedChannelHeader(const uint8_t in[acqfile::kChannelHeaderBytes], uint32_t version, tagGS* gs,
-                                int slot);
+void DecodeSwappedChannelHeader(const uint8_t in[acqfile::kChannelHeaderBytes], uint32_t version, tagGS* gs, int slot);
 
 // The measurement type of a file of the given version in today's numbering.
 uint16_t ConvertMeasureType(uint16_t type, uint32_t version);

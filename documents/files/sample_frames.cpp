@@ -82,8 +82,8 @@ void MoveSixteenBitFrames(const FrameLayout& layout, uint8_t* data, uint8_t* con
 }
 
 // Full frames: one column per channel, copied with a fixed stride.
-void UnpackFullFrames(const FrameLayout& layout, const uint8_t* data, uint32_t frames, uint32_t done,
-                      int byteSwapped, void* const* blocks) {
+void UnpackFullFrames(const FrameLayout& layout, const uint8_t* data, uint32_t frames, uint32_t done, int byteSwapped,
+                      void* const* blocks) {
     if (AllSixteenBit(layout) && byteSwapped != 1) {
         MoveSixteenBitFrames(layout, const_cast<uint8_t*>(data), reinterpret_cast<uint8_t* const*>(blocks), done,
                              frames, true);
@@ -231,9 +231,11 @@ void PackFrames(const FrameLayout& layout, const uint8_t* const* blocks, uint32_
             const uint8_t* src = blocks[k] + static_cast<size_t>(position) * w;
             uint8_t* dst = data + at;
             if (w == 2) {
-                for (uint32_t j = 0; j < frames; ++j) std::memcpy(dst + static_cast<size_t>(j) * stride, src + 2 * j, 2);
+                for (uint32_t j = 0; j < frames; ++j)
+                    std::memcpy(dst + static_cast<size_t>(j) * stride, src + 2 * j, 2);
             } else {
-                for (uint32_t j = 0; j < frames; ++j) std::memcpy(dst + static_cast<size_t>(j) * stride, src + 8 * j, 8);
+                for (uint32_t j = 0; j < frames; ++j)
+                    std::memcpy(dst + static_cast<size_t>(j) * stride, src + 8 * j, 8);
             }
             at += w;
         }

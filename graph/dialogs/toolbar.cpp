@@ -17,4 +17,3 @@ int RegisterToolbarClass(HINSTANCE inst) {
     wc.lpszClassName = g_app->szClassNames[kClassToolbar];
     return RegisterClassA(&wc) != 0;
 }
-

@@ -305,9 +305,11 @@ HWND CreateGraphWindow(tagGS* gs, int maximised) {
     mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
     // The "maximised" bit asked for is 0x10000000, which is WS_VISIBLE: such windows are shown
     // at once, at their default size. 0x14C40000 or 0x04C40000.
-    mcs.style = (0x04CF0000u | (maximised ? 0x10000000u : 0u)) & ~static_cast<DWORD>(WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    mcs.style = (0x04CF0000u | (maximised ? 0x10000000u : 0u)) &
+                ~static_cast<DWORD>(WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     mcs.lParam = reinterpret_cast<LPARAM>(gs);
-    auto hwnd = reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    auto hwnd =
+        reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     if (!hwnd) {
         // The document reaches a window only in its WM_CREATE, which never fails: it is still ours.
         FreeGraphRecord(gs);

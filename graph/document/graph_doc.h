@@ -38,10 +38,9 @@ int SetWindowGraph(HWND hwnd, tagGS* gs);  // 0 when hwnd is no graph window
 // Graph window and drawing entry points the shell and the device library reach.
 LRESULT CALLBACK GraphWndProc(HWND, UINT, WPARAM, LPARAM);
 void SubclassScrollBarClass(int on);
-int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t step, int a, int b,
-                       int c, int d);
-int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t firstFrame, int32_t lastFrame, int16_t option, int a, int b,
-                        int c);
+int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t step, int a, int b, int c,
+                       int d);
+int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t firstFrame, int32_t lastFrame, int16_t option, int a, int b, int c);
 void DrawTimeAxis(HDC dc, tagGS* gs);
 void DrawChannelGrid(HDC dc, tagGS* gs, int slot, int page, int strip, int sx, int sy);
 void UpdateHScrollBar(tagGS* gs);

@@ -73,14 +73,14 @@ int CreateToolButtons(tagGS* gs, HWND hwnd) {
 }
 
 int CreateGraphScrollBars(tagGS* gs, HWND hwnd) {
-    gs->hScrollBar = CreateWindowExA(0, "scrollbar", "", kHScrollStyle, 0, 0, 0, 0, hwnd,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_SCROLLBAR)),
-                                     g_app->hInstance, nullptr);
+    gs->hScrollBar =
+        CreateWindowExA(0, "scrollbar", "", kHScrollStyle, 0, 0, 0, 0, hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_SCROLLBAR)), g_app->hInstance, nullptr);
     if (!gs->hScrollBar) return 0;
     SetScrollRange(gs->hScrollBar, SB_CTL, 0, 1000, FALSE);
-    gs->vScrollBar = CreateWindowExA(0, "scrollbar", "", kVScrollStyle, 0, 0, 0, 0, hwnd,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_SCROLLBAR)),
-                                     g_app->hInstance, nullptr);
+    gs->vScrollBar =
+        CreateWindowExA(0, "scrollbar", "", kVScrollStyle, 0, 0, 0, 0, hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_SCROLLBAR)), g_app->hInstance, nullptr);
     if (!gs->vScrollBar) return 0;
     SetScrollRange(gs->vScrollBar, SB_CTL, -1000, 1000, FALSE);
     if (gs->hPerDiv == 0.0) gs->hPerDiv = 2000.0;

@@ -238,8 +238,7 @@ int ReadChannelSample(tagGS* gs, int index, int slot, double* out) {
             return 0;
         pos = WindowPosition(index, gs->winFirst, gs->winRingBase, gs->winLen);
         break;
-    default:
-        return 0;
+    default: return 0;
     }
     if (pos < 0) return 0;
     return SampleValueAt(gs, slot, static_cast<size_t>(pos), out);

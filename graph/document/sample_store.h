@@ -9,9 +9,9 @@
 #include "documents/files/sample_frames.h"
 
 // Where a re-loaded window starts (see PagingWindowStart).
-constexpr uint32_t kPagingForward = 0;   // forward scans: the window starts 4 samples back
-constexpr uint32_t kPagingCentred = 1;   // random access: the index lands in the middle
-extern uint32_t g_pagingPolicy;          // 1 at start; forward scans set 0 for their loop
+constexpr uint32_t kPagingForward = 0;  // forward scans: the window starts 4 samples back
+constexpr uint32_t kPagingCentred = 1;  // random access: the index lands in the middle
+extern uint32_t g_pagingPolicy;         // 1 at start; forward scans set 0 for their loop
 
 // File reads go through one buffer of whole frames.
 constexpr uint32_t kPagingReadBuffer = 9600;
@@ -37,8 +37,8 @@ struct stEscapeSource {
 // Installs a source and starts the check afresh; null restores the system tick and keyboard.
 void SetSampleEscapeSource(const stEscapeSource* source);
 
-extern const volatile uint64_t* g_escapeTick;  // the tick the check watches
-extern uint64_t g_escapeAskedAt;               // its value when the key was last asked
+extern const volatile uint64_t* g_escapeTick;    // the tick the check watches
+extern uint64_t g_escapeAskedAt;                 // its value when the key was last asked
 constexpr uint64_t kEscapeAskEveryRead = ~0ull;  // g_escapeAskedAt while Escape is held
 
 // Unless the document is recording, asks the key and notes the tick: whether Escape is held.

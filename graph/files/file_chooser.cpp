@@ -95,9 +95,7 @@ void OnChooserSelection(HWND dlg, stChooser* chooser) {
 INT_PTR CALLBACK ChooserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* chooser = reinterpret_cast<stChooser*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
-    case WM_INITDIALOG:
-        OnChooserInit(dlg, reinterpret_cast<stChooser*>(lParam));
-        return FALSE;
+    case WM_INITDIALOG: OnChooserInit(dlg, reinterpret_cast<stChooser*>(lParam)); return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_CHOOSER_LIST && HIWORD(wParam) == LBN_SELCHANGE) {
             OnChooserSelection(dlg, chooser);
@@ -110,8 +108,7 @@ INT_PTR CALLBACK ChooserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
             EndDialog(dlg, 0);
         }
         return TRUE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -138,7 +135,8 @@ UINT_PTR CALLBACK BrowseOpenHookProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) 
     }
     if (msg == WM_COMMAND && LOWORD(wParam) == IDC_BROWSE_OK) {
         // The folder shown is the choice; the dialog closes without a file name.
-        if (SendMessageA(common, CDM_GETFOLDERPATH, sizeof g_browseFolder, reinterpret_cast<LPARAM>(g_browseFolder)) < 0)
+        if (SendMessageA(common, CDM_GETFOLDERPATH, sizeof g_browseFolder, reinterpret_cast<LPARAM>(g_browseFolder)) <
+            0)
             g_browseFolder[0] = 0;
         PostMessageA(common, WM_COMMAND, IDCANCEL, 0);
     } else if (msg == WM_COMMAND && LOWORD(wParam) == IDC_BROWSE_CANCEL) {

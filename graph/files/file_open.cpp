@@ -266,7 +266,8 @@ uint16_t FileKindOf(const char* path, int mode) {
 
 int OpenDataFile(tagGS* gs, const char* path, int mode) {
     g_fileKind = FileKindOf(path, mode);
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         ReportCannotOpen(path, nullptr);
         return 0;

@@ -51,8 +51,7 @@ void SetMruPath(const OPENFILENAMEA* ofn, int slot);
 // The "*.acq" chooser; 1 with the chosen name in the buffer.
 int DoFileChooserDialog(HWND owner, char* name, size_t size);
 // The hook of the folder-browsing open dialog the chooser's Browse step runs.
-extern "C" __declspec(dllexport) UINT_PTR CALLBACK BrowseOpenHookProc(HWND dlg, UINT msg, WPARAM wParam,
-                                                                        LPARAM lParam);
+extern "C" __declspec(dllexport) UINT_PTR CALLBACK BrowseOpenHookProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The common open and save dialogs, replaceable so that tests answer them in their place.
 using FileDialogProc = BOOL (*)(OPENFILENAMEA* ofn);

@@ -24,8 +24,8 @@ constexpr size_t kPictureHeaderBytes = 22;
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr uint16_t kPictureUnitsPerInch = 1000;
 constexpr DWORD kCopyBlock = 4096;
-constexpr int kFileNameField = 1152;   // the common dialog's file-name edit
-constexpr int kFileNameCombo = 1148;   // and its combo form
+constexpr int kFileNameField = 1152;  // the common dialog's file-name edit
+constexpr int kFileNameCombo = 1148;  // and its combo form
 
 int g_selectionOnly = 0;
 
@@ -121,8 +121,8 @@ bool AskForName(tagGS* gs, const char* proposed, int lockName, const char* title
     ofn.nMaxFileTitle = sizeof fileTitle;
     ofn.lpstrInitialDir = folder && folder[0] ? folder : GetRememberedFolder(kRememberSave);
     ofn.lpstrTitle = title && title[0] ? title : nullptr;
-    ofn.Flags = OFN_EXPLORER | OFN_CREATEPROMPT | OFN_OVERWRITEPROMPT | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK |
-                OFN_HIDEREADONLY;
+    ofn.Flags =
+        OFN_EXPLORER | OFN_CREATEPROMPT | OFN_OVERWRITEPROMPT | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
     ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_SAVE_OPTIONS);
     ofn.lpfnHook = SaveDialogHook;
     ofn.lCustData = reinterpret_cast<LPARAM>(&request);
@@ -249,8 +249,7 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
         char proposed[MAX_PATH];
         lstrcpynA(proposed, gs->title, sizeof proposed);
         const bool mustAsk = ask || SaveNameMustBeAsked(gs->title, gs->isTemplate);
-        if (std::strstr(proposed, UntitledPrefix().c_str()) && !std::strchr(proposed, '.'))
-            lstrcatA(proposed, ".acq");
+        if (std::strstr(proposed, UntitledPrefix().c_str()) && !std::strchr(proposed, '.')) lstrcatA(proposed, ".acq");
         if (path && path[0]) lstrcpynA(proposed, path, sizeof proposed);
         *type = SaveType::Graph;
         if (mustAsk) {
@@ -343,8 +342,8 @@ DWORD WriteFileThroughTemporary(const char* target, SaveWriter writer, void* con
         return ERROR_ACCESS_DENIED;
     lstrcpynA(folder, full, static_cast<int>(name - full) + 1);
     if (!GetTempFileNameA(folder, "ACQ", 0, temporary)) return GetLastError();
-    HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         DeleteFileA(temporary);
@@ -353,7 +352,8 @@ DWORD WriteFileThroughTemporary(const char* target, SaveWriter writer, void* con
     DWORD error = writer(file, context);
     if (!error && !FlushFileBuffers(file)) error = GetLastError();
     CloseHandle(file);
-    if (!error && !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) error = GetLastError();
+    if (!error && !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
     if (error) DeleteFileA(temporary);
     return error;
 }
@@ -364,7 +364,8 @@ int CheckSameDocument(tagGS* gs, const char* path) {
     const bool own = lstrcmpiA(path, gs->title) == 0 || (full[0] && lstrcmpiA(full, gs->filePath) == 0);
     bool refuse = own && g_selectionOnly;
     if (!own && g_app && g_app->hwndClient) {
-        for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child && !refuse; child = GetWindow(child, GW_HWNDNEXT)) {
+        for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child && !refuse;
+             child = GetWindow(child, GW_HWNDNEXT)) {
             tagGS* other = GetWindowGraph(child);
             if (!other || other == gs) continue;
             char title[MAX_PATH + 8] = "";
@@ -388,7 +389,8 @@ int HasDiskSpaceFor(tagGS* gs, const char* path) {
         return 1;
     uint64_t bytes = 0;
     for (int s = 0; s < kMaxChannels; ++s)
-        if (gs->chanFlags[s] & kChanSlotMask) bytes += static_cast<uint64_t>(gs->chanCount[s]) * SampleWidth(gs->chanType[s]);
+        if (gs->chanFlags[s] & kChanSlotMask)
+            bytes += static_cast<uint64_t>(gs->chanCount[s]) * SampleWidth(gs->chanType[s]);
     return available.QuadPart > 1024 && bytes < available.QuadPart - 1024 ? 1 : 0;
 }
 

@@ -9,9 +9,7 @@ namespace {
 // Only the low byte of each component counts.
 COLORREF PackColor(const stColor16& c) { return RGB(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
 
-stColor16 UnpackColor(COLORREF c) {
-    return stColor16{GetRValue(c), GetGValue(c), GetBValue(c)};
-}
+stColor16 UnpackColor(COLORREF c) { return stColor16{GetRValue(c), GetGValue(c), GetBValue(c)}; }
 
 }  // namespace
 
@@ -23,8 +21,7 @@ CPortDC::~CPortDC() { Finish(); }
 
 // Gives a context that the holder took back to its window, once.
 void CPortDC::Finish() {
-    if (m_release && m_dc)
-        ReleaseDC(m_owner, m_dc);
+    if (m_release && m_dc) ReleaseDC(m_owner, m_dc);
     m_release = 0;
 }
 
@@ -51,30 +48,25 @@ CDrawPort::~CDrawPort() { ReleaseObjects(); }
 // Selects an object of the port's own; the one it replaces is deleted only if the port made it.
 void CDrawPort::SelectOwn(HGDIOBJ obj, uint32_t* created) {
     HGDIOBJ old = SelectObject(m_port->GetDC(), obj);
-    if (*created && old)
-        DeleteObject(old);
+    if (*created && old) DeleteObject(old);
     *created = 1;
 }
 
 void CDrawPort::PreparePen(int32_t styled) {
-    if (!m_penStale)
-        return;
+    if (!m_penStale) return;
     HPEN pen = CreatePen(styled ? static_cast<int>(m_penStyle) : PS_SOLID, m_penWidth, m_penColor);
-    if (!pen)
-        return;
+    if (!pen) return;
     SelectOwn(pen, &m_penCreated);
     m_penStale = 0;
 }
 
 void CDrawPort::PrepareFont() {
-    if (!m_fontStale)
-        return;
+    if (!m_fontStale) return;
     HFONT font = CreateFontA(m_fontHeight, 0, 0, 0, (m_fontStyle & kFontBold) ? FW_BOLD : FW_NORMAL,
                              (m_fontStyle & kFontItalic) ? TRUE : FALSE, (m_fontStyle & kFontUnderline) ? TRUE : FALSE,
                              FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, 4,
                              m_fontFace ? m_fontFace : "");
-    if (!font)
-        return;
+    if (!font) return;
     SelectOwn(font, &m_fontCreated);
     m_fontStale = 0;
 }
@@ -138,15 +130,13 @@ void CDrawPort::SetFont(const char* face, int32_t height, uint32_t style) {
 // Text at the current point; the point stays.
 void CDrawPort::DrawString(const stCountedText* text) {
     PrepareFont();
-    if (text->text)
-        TextOutA(m_port->GetDC(), m_cur.x, m_cur.y, text->text, text->length);
+    if (text->text) TextOutA(m_port->GetDC(), m_cur.x, m_cur.y, text->text, text->length);
 }
 
 int16_t CDrawPort::StringWidth(const stCountedText* text) {
     PrepareFont();
     SIZE size{0, 0};
-    if (!text->text || !GetTextExtentPoint32A(m_port->GetDC(), text->text, text->length, &size))
-        return 0;
+    if (!text->text || !GetTextExtentPoint32A(m_port->GetDC(), text->text, text->length, &size)) return 0;
     return static_cast<int16_t>(size.cx);
 }
 
@@ -159,11 +149,9 @@ void CDrawPort::ReleaseObjects() {
         int stock;
     } const kinds[] = {{&m_penCreated, BLACK_PEN}, {&m_fillCreated, WHITE_BRUSH}, {&m_fontCreated, SYSTEM_FONT}};
     for (const auto& k : kinds) {
-        if (!*k.created)
-            continue;
+        if (!*k.created) continue;
         HGDIOBJ own = SelectObject(dc, GetStockObject(k.stock));
-        if (own)
-            DeleteObject(own);
+        if (own) DeleteObject(own);
         *k.created = 0;
     }
 }
@@ -173,6 +161,4 @@ int SetEscapeState(stEscapeCheck* status, int keyDown) {
     return keyDown ? 1 : 0;
 }
 
-int CheckEscape(stEscapeCheck* status) {
-    return SetEscapeState(status, IsEscapeKeyDown());
-}
+int CheckEscape(stEscapeCheck* status) { return SetEscapeState(status, IsEscapeKeyDown()); }

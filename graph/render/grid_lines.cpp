@@ -52,12 +52,10 @@ bool Inside(const stLineRun& run, double p) {
 // The pixel positions of a run and whether each is major; minor lines only with fine set.
 template <typename DrawFn>
 void WalkRun(const stLineRun& run, int fine, DrawFn draw) {
-    if (!std::isfinite(run.first) || !Positive(run.spacing))
-        return;
+    if (!std::isfinite(run.first) || !Positive(run.spacing)) return;
     // By construction the first major line is at or past the near edge; a position far behind
     // it comes from values too large for their divisions to be told apart.
-    if ((run.first - run.nearEdge) * run.dir < -run.spacing)
-        return;
+    if ((run.first - run.nearEdge) * run.dir < -run.spacing) return;
     stGridSpacing plan = PlanGridSpacing(run.spacing, run.dpi, fine);
     double start = run.first;
     int offset = 0;
@@ -70,10 +68,8 @@ void WalkRun(const stLineRun& run, int fine, DrawFn draw) {
     }
     for (int i = 0; i < kMaxLines; ++i) {
         double p = start + run.dir * i * plan.spacing;
-        if (!Inside(run, p))
-            break;
-        if (std::fabs(p) > kMaxCoord)
-            continue;
+        if (!Inside(run, p)) break;
+        if (std::fabs(p) > kMaxCoord) continue;
         bool major = !plan.minor || ((i - offset) % 5 + 5) % 5 == 0;
         draw(static_cast<int>(std::floor(p + 0.5)), major);
     }
@@ -86,8 +82,7 @@ public:
         : m_port(port), m_major(major), m_minor(minor), m_current(-1) {}
     void Use(bool major) {
         int want = major ? 1 : 0;
-        if (want == m_current)
-            return;
+        if (want == m_current) return;
         const stGridPen& p = major ? m_major : m_minor;
         stColor16 c{GetRValue(p.color), GetGValue(p.color), GetBValue(p.color)};
         m_port->SetPenStyle(p.style);
@@ -110,8 +105,7 @@ public:
         : m_dc(dc), m_pen(GetCurrentObject(dc, OBJ_PEN)), m_bkMode(SetBkMode(dc, TRANSPARENT)) {}
     ~CGridDCState() {
         SelectObject(m_dc, m_pen);
-        if (m_bkMode)
-            SetBkMode(m_dc, m_bkMode);
+        if (m_bkMode) SetBkMode(m_dc, m_bkMode);
     }
     CGridDCState(const CGridDCState&) = delete;
     CGridDCState& operator=(const CGridDCState&) = delete;
@@ -126,14 +120,11 @@ private:
 class CSelectedPen {
 public:
     CSelectedPen(HDC dc, const stGridPen& p) : m_dc(dc), m_pen(CreatePen(p.style, p.width, p.color)), m_old(nullptr) {
-        if (m_pen)
-            m_old = SelectObject(dc, m_pen);
+        if (m_pen) m_old = SelectObject(dc, m_pen);
     }
     ~CSelectedPen() {
-        if (m_old)
-            SelectObject(m_dc, m_old);
-        if (m_pen)
-            DeleteObject(m_pen);
+        if (m_old) SelectObject(m_dc, m_old);
+        if (m_pen) DeleteObject(m_pen);
     }
     CSelectedPen(const CSelectedPen&) = delete;
     CSelectedPen& operator=(const CSelectedPen&) = delete;
@@ -156,28 +147,25 @@ bool VerticalRun(const tagGS* gs, int slot, int page, int strip, int a, int b, i
     double perDiv, divisions, leftValue, origin;
     if (gs->displayMode == kModeXY) {
         uint32_t x = gs->xyXChan;
-        if (x >= static_cast<uint32_t>(kMaxChannels))
-            return false;
+        if (x >= static_cast<uint32_t>(kMaxChannels)) return false;
         perDiv = gs->chanVPerDiv[x];
         divisions = gs->chanVDivisions[x];
-        if (!Positive(perDiv) || !Positive(divisions))
-            return false;
+        if (!Positive(perDiv) || !Positive(divisions)) return false;
         const double full = perDiv * divisions;
         leftValue = gs->chanVCenter[x] - full / 2 + (static_cast<double>(page) * b + strip) * (full / ab);
         origin = gs->chanVOffsetDiv[x];
     } else {
         perDiv = gs->hPerDiv;
         divisions = gs->hDivisions;
-        if (!Positive(perDiv) || !Positive(divisions))
-            return false;
+        if (!Positive(perDiv) || !Positive(divisions)) return false;
         leftValue = gs->hStart;
         origin = GridOrigin(gs);
     }
     const double shown = perDiv * divisions / ab;
     const double first = FirstGridPoint(origin, perDiv, leftValue);
     *within = (first - leftValue) <= shown;
-    *run = stLineRun{plot.left + plotWidth * (first - leftValue) / shown, bandWidth * ab / divisions, 1, band.left,
-                     band.right, dpi};
+    *run = stLineRun{
+        plot.left + plotWidth * (first - leftValue) / shown, bandWidth * ab / divisions, 1, band.left, band.right, dpi};
     return true;
 }
 
@@ -186,13 +174,16 @@ bool HorizontalRun(const tagGS* gs, int slot, int dpi, stLineRun* run) {
     const RECT& band = gs->chanBandRects[slot];
     const double perDiv = gs->chanVPerDiv[slot];
     const double divisions = gs->chanVDivisions[slot];
-    if (!Positive(perDiv) || !Positive(divisions))
-        return false;
+    if (!Positive(perDiv) || !Positive(divisions)) return false;
     const double height = band.bottom - band.top;
     const double bottomValue = gs->chanVCenter[slot] - divisions * perDiv / 2;
     const double first = FirstGridPoint(gs->chanVOffsetDiv[slot], perDiv, bottomValue);
-    *run = stLineRun{band.bottom - height * (first - bottomValue) / (perDiv * divisions), height / divisions, -1,
-                     band.bottom, band.top, dpi};
+    *run = stLineRun{band.bottom - height * (first - bottomValue) / (perDiv * divisions),
+                     height / divisions,
+                     -1,
+                     band.bottom,
+                     band.top,
+                     dpi};
     return true;
 }
 
@@ -211,24 +202,18 @@ double FirstGridPoint(double origin, double step, double from) {
 
 stGridSpacing PlanGridSpacing(double majorSpacing, int dpi, int fine) {
     double s = majorSpacing;
-    if (!Positive(s))
-        return {s, 0};
+    if (!Positive(s)) return {s, 0};
     // A fifth of the spacing must still be a whole pixel for minor lines to mean anything.
-    if (fine && s > dpi / 4 && s >= 5.0)
-        return {s / 5.0, 1};
-    while (s <= dpi / 24 || s < 1.0)
-        s *= 2.0;
+    if (fine && s > dpi / 4 && s >= 5.0) return {s / 5.0, 1};
+    while (s <= dpi / 24 || s < 1.0) s *= 2.0;
     return {s, 0};
 }
 
 void DrawChannelGrid(HDC dc, tagGS* gs, int slot, int page, int strip, int pagesToFit, int stripsPerPage) {
-    if (!dc || !gs || !gs->gridShown || gs->selectedChan == kNone || gs->xyXChan == kNone)
-        return;
-    if (slot < 0 || slot >= kMaxChannels)
-        return;
+    if (!dc || !gs || !gs->gridShown || gs->selectedChan == kNone || gs->xyXChan == kNone) return;
+    if (slot < 0 || slot >= kMaxChannels) return;
     const RECT band = gs->chanBandRects[slot];
-    if (band.bottom - band.top <= 0)
-        return;
+    if (band.bottom - band.top <= 0) return;
     const int a = pagesToFit < 1 ? 1 : pagesToFit;
     const int b = stripsPerPage < 1 ? 1 : stripsPerPage;
     const int dpiX = GetDeviceCaps(dc, LOGPIXELSX);
@@ -274,8 +259,7 @@ void DrawChannelGrid(HDC dc, tagGS* gs, int slot, int page, int strip, int pages
     }
 
     CSelectedPen pen(dc, major);
-    if (!pen.Ok())
-        return;
+    if (!pen.Ok()) return;
     if (hasVertical && within) {
         WalkRun(vertical, 0, [&](int x, bool) {
             const POINT pts[2] = {{x, band.top}, {x, band.bottom}};

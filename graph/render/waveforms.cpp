@@ -313,10 +313,10 @@ int DrawCompressedAs(const stPlotRun& run, CDrawPort& port, bool join, RowFn row
     } else {
         const T* block = static_cast<const T*>(run.gs->chanBlock[run.slot]);
         if (!block) return 0;
-        result = CompressChunk(block + run.first, static_cast<size_t>(run.last - run.first + 1), run.pos0, run.step,
-                               drawer)
-                     ? 1
-                     : -1;
+        result =
+            CompressChunk(block + run.first, static_cast<size_t>(run.last - run.first + 1), run.pos0, run.step, drawer)
+                ? 1
+                : -1;
     }
     if (result > 0) drawer.Finish();
     return 1;
@@ -473,8 +473,8 @@ size_t CompressColumns(const int16_t* samples, size_t n, int64_t pos0, int64_t s
     return i;
 }
 
-size_t CompressColumns(const double* samples, size_t n, int64_t pos0, int64_t step, stColumnMinMaxF* out,
-                       size_t maxOut, size_t* written) {
+size_t CompressColumns(const double* samples, size_t n, int64_t pos0, int64_t step, stColumnMinMaxF* out, size_t maxOut,
+                       size_t* written) {
     size_t i = 0, w = 0;
     while (i < n && w < maxOut) {
         int32_t col = FixColumn(pos0 + static_cast<int64_t>(i) * step);
@@ -555,8 +555,8 @@ COLORREF ShadeColor(COLORREF color, int16_t delta, int16_t low, int16_t high) {
     return HlsToRgb(PackHls(h, l, s));
 }
 
-int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double length, int16_t colorMode,
-                       int factorA, int factorB, int insideSegment, int emphasis) {
+int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double length, int16_t colorMode, int factorA,
+                       int factorB, int insideSegment, int emphasis) {
     if (!dc || !gs || slot < 0 || slot >= kMaxChannels) return 0;
     if (OverlapMode(gs) && !insideSegment) return DrawOverlappedSegments(dc, gs, slot, colorMode, factorA, factorB);
     uint32_t count = gs->chanCount[slot];
@@ -629,8 +629,8 @@ int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double len
     return DrawCompressed(run, port);
 }
 
-int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t colorMode, int pageIndex,
-                        int factorA, int factorB) {
+int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t colorMode, int pageIndex, int factorA,
+                        int factorB) {
     if (!dc || !gs) return 0;
     const uint32_t ySlot = gs->selectedChan, xSlot = gs->xyXChan;
     if (ySlot == kNoChannel || xSlot == kNoChannel || ySlot >= kMaxChannels || xSlot >= kMaxChannels) return 0;
@@ -663,7 +663,8 @@ int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t 
 
     auto readPair = [&](int32_t k, POINT* p) {
         double x, y;
-        if (!GetChannelSample(gs, k, static_cast<int>(xSlot), &x) || !GetChannelSample(gs, k, static_cast<int>(ySlot), &y))
+        if (!GetChannelSample(gs, k, static_cast<int>(xSlot), &x) ||
+            !GetChannelSample(gs, k, static_cast<int>(ySlot), &y))
             return 0;
         p->x = columnOf(x);
         p->y = RowOfValue(yMap, y);

@@ -19,12 +19,12 @@ double GraphXToTime(tagGS* gs, int32_t x);
 // lower mode with the context's own pen; factorA x factorB widen the horizontal scale (1 x 1 on
 // screen). insideSegment and emphasis serve the overlapped segments (0 from every caller).
 // 1 drawn (also when Escape ended it), 0 a sample read failed.
-int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double length, int16_t colorMode,
-                       int factorA, int factorB, int insideSegment, int emphasis);
+int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double length, int16_t colorMode, int factorA,
+                       int factorB, int insideSegment, int emphasis);
 // The XY plot of selectedChan (vertical) against xyXChan over samples first .. last.
 // 1 drawn, 0 nothing drawn or a read failed.
-int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t colorMode, int pageIndex,
-                        int factorA, int factorB);
+int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t colorMode, int pageIndex, int factorA,
+                        int factorB);
 // Every shown channel over a time range into a rectangle: fill, grids, bands, plots.
 int DrawVisibleRange(HDC dc, double start, double length, tagGS* gs, const RECT* rect);
 // The colour with its lightness moved by delta (0-240 scale) and held inside [low, high].
@@ -70,9 +70,9 @@ int32_t RowOfRaw(const stRowMap& map, int16_t raw);
 template <typename T>
 struct stColumnMinMax {
     int32_t column;
-    uint32_t count;  // samples in the group whose value counts (finite ones)
-    T lo, hi;        // lowest and highest counted value
-    T first, last;   // first and last counted value
+    uint32_t count;   // samples in the group whose value counts (finite ones)
+    T lo, hi;         // lowest and highest counted value
+    T first, last;    // first and last counted value
     uint8_t leadGap;  // a sample that does not count came before the first counted one
     uint8_t tailGap;  // ... or after the last counted one
 };
@@ -86,8 +86,8 @@ using stColumnMinMaxF = stColumnMinMax<double>;
 // samples that are not finite do not count.
 size_t CompressColumns(const int16_t* samples, size_t n, int64_t pos0, int64_t step, stColumnMinMax16* out,
                        size_t maxOut, size_t* written);
-size_t CompressColumns(const double* samples, size_t n, int64_t pos0, int64_t step, stColumnMinMaxF* out,
-                       size_t maxOut, size_t* written);
+size_t CompressColumns(const double* samples, size_t n, int64_t pos0, int64_t step, stColumnMinMaxF* out, size_t maxOut,
+                       size_t* written);
 // Adds the group next (same column, later samples) to into.
 template <typename T>
 void MergeColumn(stColumnMinMax<T>* into, const stColumnMinMax<T>& next) {

@@ -190,8 +190,7 @@ int FirstGridValue(double origin, double perDiv, double lowest, double* out) {
     return 1;
 }
 
-int SpaceAxisSteps(double valueStep, double pixelStep, double minSpacing, double* outValueStep,
-                   double* outPixelStep) {
+int SpaceAxisSteps(double valueStep, double pixelStep, double minSpacing, double* outValueStep, double* outPixelStep) {
     if (!(pixelStep > 0.0) || !Finite(pixelStep) || !Finite(valueStep) || !Finite(minSpacing)) return 0;
     int n = 0;
     while (pixelStep < minSpacing) {
@@ -205,8 +204,8 @@ int SpaceAxisSteps(double valueStep, double pixelStep, double minSpacing, double
     return 1;
 }
 
-int ComputeVerticalTicks(double center, double perDiv, double divisions, double gridOrigin, int32_t top,
-                         int32_t bottom, int32_t cyText, stAxisTicks* out) {
+int ComputeVerticalTicks(double center, double perDiv, double divisions, double gridOrigin, int32_t top, int32_t bottom,
+                         int32_t cyText, stAxisTicks* out) {
     if (!out) return 0;
     double height = static_cast<double>(bottom) - top;
     if (!(height > 0.0) || !(divisions > 0.0) || !Finite(divisions) || !Finite(center)) return 0;
@@ -256,8 +255,7 @@ int ComputeTimeAxisTicks(const stTimeAxisInput* in, stAxisTicks* out) {
 }
 
 int ComputeXChannelTicks(double center, double perDiv, double divisions, double gridOrigin, int32_t axisLeft,
-                         int32_t axisRight, int32_t plotLeft, int32_t plotWidth, double minSpacing,
-                         stAxisTicks* out) {
+                         int32_t axisRight, int32_t plotLeft, int32_t plotWidth, double minSpacing, stAxisTicks* out) {
     if (!out) return 0;
     double axisWidth = static_cast<double>(axisRight) - axisLeft;
     if (!(axisWidth > 0.0) || !(divisions > 0.0) || !Finite(divisions) || !Finite(center)) return 0;
@@ -493,9 +491,8 @@ void DrawTimeAxis(HDC dc, tagGS* gs) {
     if (gs->displayMode == kModeXY) {
         uint32_t x = gs->xyXChan;
         if (x >= static_cast<uint32_t>(kMaxChannels)) return;
-        if (!ComputeXChannelTicks(gs->chanVCenter[x], gs->chanVPerDiv[x], gs->chanVDivisions[x],
-                                  gs->chanVOffsetDiv[x], axis.left, axis.right, gs->plotRect.left, plotWidth,
-                                  (decimals + 6) * cxText, &ticks))
+        if (!ComputeXChannelTicks(gs->chanVCenter[x], gs->chanVPerDiv[x], gs->chanVDivisions[x], gs->chanVOffsetDiv[x],
+                                  axis.left, axis.right, gs->plotRect.left, plotWidth, (decimals + 6) * cxText, &ticks))
             return;
     } else {
         clock = gs->hUnitKind == kUnitClock;

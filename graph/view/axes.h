@@ -32,14 +32,13 @@ struct stAxisTicks {
 };
 
 // Both steps doubled until the pixel step reaches minSpacing; 0 when no spacing is reachable.
-int SpaceAxisSteps(double valueStep, double pixelStep, double minSpacing, double* outValueStep,
-                   double* outPixelStep);
+int SpaceAxisSteps(double valueStep, double pixelStep, double minSpacing, double* outValueStep, double* outPixelStep);
 
 // Vertical scale of a strip from top to bottom (rows grow downwards): labels from the first grid
 // value at or above the lowest visible value upwards, every labels at least 1.5 text lines apart.
 // 0 when no numbers are drawn.
-int ComputeVerticalTicks(double center, double perDiv, double divisions, double gridOrigin, int32_t top,
-                         int32_t bottom, int32_t cyText, stAxisTicks* out);
+int ComputeVerticalTicks(double center, double perDiv, double divisions, double gridOrigin, int32_t top, int32_t bottom,
+                         int32_t cyText, stAxisTicks* out);
 // Top row of a scale label centred on row y and kept inside the strip.
 int32_t ScaleLabelTop(double y, int32_t top, int32_t bottom, int32_t cyText);
 
@@ -60,8 +59,7 @@ struct stTimeAxisInput {
 int ComputeTimeAxisTicks(const stTimeAxisInput* in, stAxisTicks* out);
 // The XY mode's horizontal axis: the X channel's values across the plot.
 int ComputeXChannelTicks(double center, double perDiv, double divisions, double gridOrigin, int32_t axisLeft,
-                         int32_t axisRight, int32_t plotLeft, int32_t plotWidth, double minSpacing,
-                         stAxisTicks* out);
+                         int32_t axisRight, int32_t plotLeft, int32_t plotWidth, double minSpacing, stAxisTicks* out);
 // Centre of an axis label at a column, pushed inwards so that a label of the given half width
 // stays whole between left and right.
 int32_t AxisLabelCentre(double column, int32_t halfWidth, int32_t left, int32_t right);

@@ -16,10 +16,8 @@ struct stTimeRow {
     stAxisUnit unit;
 };
 const stTimeRow kTimeRows[] = {
-    {0.0001, {"nanoseconds", "ns", 1e-6}},
-    {0.1, {"microseconds", "micro-s", 0.001}},
-    {100.0, {"milliseconds", "ms", 1.0}},
-    {100000.0, {"seconds", "sec", 1000.0}},
+    {0.0001, {"nanoseconds", "ns", 1e-6}}, {0.1, {"microseconds", "micro-s", 0.001}},
+    {100.0, {"milliseconds", "ms", 1.0}},  {100000.0, {"seconds", "sec", 1000.0}},
     {6e6, {"minutes", "min", 60000.0}},
 };
 const stAxisUnit kHours = {"hours", "hrs", 3.6e6};
@@ -35,8 +33,7 @@ const stAxisUnit kClock = {"Time", "", 1000.0};
 // Copies at most kUnitNameLen - 1 characters and the NUL; a stored name that fills its
 // 40 characters has no NUL of its own.
 void CopyUnitName(char* dst, const char* src) {
-    if (!src)
-        src = "";
+    if (!src) src = "";
     size_t n = strnlen(src, kUnitNameLen - 1);
     memcpy(dst, src, n);
     dst[n] = '\0';
@@ -55,27 +52,20 @@ void CopyUserUnit(const tagGS* gs, char* name, uint32_t shortName) {
 // Time unit for a span: the first row whose limit the span does not pass.
 stAxisUnit PickTimeUnit(double spanMs) {
     // A span that is not a number is shown in the unit it is kept in.
-    if (std::isnan(spanMs))
-        return kTimeRows[2].unit;
+    if (std::isnan(spanMs)) return kTimeRows[2].unit;
     for (const stTimeRow& row : kTimeRows) {
-        if (spanMs <= row.upTo)
-            return row.unit;
+        if (spanMs <= row.upTo) return row.unit;
     }
     return kHours;
 }
 
 // Frequency unit; exactly 0 is shown in Hz, anything below 1e-6 kHz in micro-Hz.
 stAxisUnit PickFrequencyUnit(double kHz) {
-    if (std::isnan(kHz))
-        return kKHz;
-    if (kHz >= 1000.0)
-        return kMHz;
-    if (kHz >= 1.0)
-        return kKHz;
-    if (kHz >= 0.0001 || kHz == 0.0)
-        return kHertz;
-    if (kHz < 1e-6)
-        return kMicroHz;
+    if (std::isnan(kHz)) return kKHz;
+    if (kHz >= 1000.0) return kMHz;
+    if (kHz >= 1.0) return kKHz;
+    if (kHz >= 0.0001 || kHz == 0.0) return kHertz;
+    if (kHz < 1e-6) return kMicroHz;
     return kMilliHz;
 }
 
@@ -91,18 +81,15 @@ int PickAxisUnit(uint32_t kind, double value, stAxisUnit* out) {
 
 // Unit name (through the axis-label texts) and size for a value of the given kind.
 int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, double* size, uint32_t shortName) {
-    if (!name || !size)
-        return 0;
+    if (!name || !size) return 0;
     if (kind == kUnitUser) {
-        if (!gs)
-            return 0;
+        if (!gs) return 0;
         CopyUserUnit(gs, name, shortName);
         *size = 1.0;
         return 1;
     }
     stAxisUnit unit;
-    if (!PickAxisUnit(kind, value, &unit))
-        return 0;
+    if (!PickAxisUnit(kind, value, &unit)) return 0;
     // Frequency names have one form only.
     const char* key = (shortName && kind != kUnitFrequency) ? unit.shortKey : unit.longKey;
     CopyUnitName(name, Keyed(getHLabelText(key), key));
@@ -112,8 +99,7 @@ int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, do
 
 // The fixed unit of a kind: seconds, Hz, clock time or the user units.
 int GetTimeUnitByIndex(const tagGS* gs, double, char* name, uint32_t kind, double* size, uint32_t shortName) {
-    if (!name || !size)
-        return 0;
+    if (!name || !size) return 0;
     switch (kind) {
     case kUnitTime: {
         const char* key = shortName ? "sec" : "seconds";
@@ -132,13 +118,11 @@ int GetTimeUnitByIndex(const tagGS* gs, double, char* name, uint32_t kind, doubl
         return 1;
     }
     case kUnitUser:
-        if (!gs)
-            return 0;
+        if (!gs) return 0;
         CopyUserUnit(gs, name, shortName);
         *size = 1.0;
         return 1;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -157,8 +141,7 @@ void FormatAxisNumber(char* buffer, double value, int16_t decimals) {
         // The small bias keeps values just below a rounding step from printing one step low.
         double biased = value + 1.0 / std::pow(10.0, d + 2);
         snprintf(buffer, kAxisNumberLen, "%0.*f", d, biased);
-        if (char* point = strchr(buffer, '.'))
-            point[d + 1] = '\0';
+        if (char* point = strchr(buffer, '.')) point[d + 1] = '\0';
         return;
     }
     if (value <= -1e-10 || value >= 1e-10) {
@@ -168,8 +151,7 @@ void FormatAxisNumber(char* buffer, double value, int16_t decimals) {
     }
     static const char kZeros[] = "0.000000000";
     int n = d + 1;
-    if (n > static_cast<int>(sizeof kZeros) - 1)
-        n = static_cast<int>(sizeof kZeros) - 1;
+    if (n > static_cast<int>(sizeof kZeros) - 1) n = static_cast<int>(sizeof kZeros) - 1;
     memcpy(buffer, kZeros, n);
     buffer[n] = '\0';
 }
@@ -190,7 +172,6 @@ void FormatTimeHMS(int32_t seconds, char* buffer) {
 // 6 magenta, 7 purple; 1 and the rest black.
 COLORREF WaveColorFromIndex(uint32_t number) {
     static const COLORREF kColors[] = {0x0000FF, 0x008000, 0xFF0000, 0xFFFF00, 0xFF00FF, 0x800080};
-    if (number >= 2 && number <= 7)
-        return kColors[number - 2];
+    if (number >= 2 && number <= 7) return kColors[number - 2];
     return 0;
 }

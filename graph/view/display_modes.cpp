@@ -294,8 +294,7 @@ int32_t XValueThumb(double mid, double ref, double span) {
 }
 
 stTimeStep StepTimeBack(double hStart, double visible, int32_t plotWidth, int32_t n) {
-    if (plotWidth <= 0 || n <= 0 || !(visible > 0) || !std::isfinite(visible) || !(hStart > 0))
-        return {hStart, 0};
+    if (plotWidth <= 0 || n <= 0 || !(visible > 0) || !std::isfinite(visible) || !(hStart > 0)) return {hStart, 0};
     double t = visible / plotWidth;
     double dt = n * t;
     if (hStart - dt >= 0) return {hStart - dt, n};

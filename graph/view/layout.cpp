@@ -219,8 +219,8 @@ void PlanChannelRects(tagGS* gs, int32_t factor, int32_t cxScaleStrip, int32_t c
     ax.top = P.bottom + 1;
     ax.bottom = ax.top + cyAxisLine * factor;
     ax.right = IsVScaleShown(gs) ? gs->plotRect.right : clientRight - 3 * toolWidth - 8;
-    gs->xLabelRect = MakeRect(gs->plotRect.left, gs->plotRect.top - cyText * factor, gs->plotRect.right,
-                              gs->plotRect.top);
+    gs->xLabelRect =
+        MakeRect(gs->plotRect.left, gs->plotRect.top - cyText * factor, gs->plotRect.right, gs->plotRect.top);
 }
 
 void ComputeChannelTransforms(tagGS* gs) {
@@ -252,8 +252,8 @@ void MeasureAxisText(HDC dc, HFONT font) {
     SIZE scale{}, digits{};
     GetTextExtentPoint32A(dc, "0.0+E000", 8, &scale);
     GetTextExtentPoint32A(dc, "0123456789", 10, &digits);
-    AxisMetricsFromText(scale.cx, digits.cy, g_app->cyVertical, GetSystemMetrics(SM_CXVSCROLL),
-                        &g_app->cxScaleStrip, &g_app->cyAxisLine, &g_app->cyAxisStrip);
+    AxisMetricsFromText(scale.cx, digits.cy, g_app->cyVertical, GetSystemMetrics(SM_CXVSCROLL), &g_app->cxScaleStrip,
+                        &g_app->cyAxisLine, &g_app->cyAxisStrip);
     g_measuredScaleStrip = g_app->cxScaleStrip;
     if (old) SelectObject(dc, old);
 }

@@ -20,14 +20,14 @@ inline bool ViewSlotShown(const tagGS* gs, int slot) {
 
 // What one layout measures and asks of the system, as plain values.
 struct stLayoutMetrics {
-    int32_t cyText;        // text line height
-    int32_t cyVertical;    // height of the turned label font
-    int32_t cxVScroll;     // system vertical scroll-bar width
-    int32_t cyHScroll;     // system horizontal scroll-bar height
-    int32_t cxStatusStrip; // the device library's status box at the right of the horizontal bar
-    int32_t cxScaleStrip;  // as measured, before the vertical scale's option is applied
+    int32_t cyText;         // text line height
+    int32_t cyVertical;     // height of the turned label font
+    int32_t cxVScroll;      // system vertical scroll-bar width
+    int32_t cyHScroll;      // system horizontal scroll-bar height
+    int32_t cxStatusStrip;  // the device library's status box at the right of the horizontal bar
+    int32_t cxScaleStrip;   // as measured, before the vertical scale's option is applied
     int32_t cyAxisLine;
-    int32_t cyAxisStrip;   // as measured, before the horizontal axis's option is applied
+    int32_t cyAxisStrip;  // as measured, before the horizontal axis's option is applied
 };
 
 // Heights of the optional rows above the plot (0 for a row that is absent).
@@ -44,13 +44,13 @@ struct stLayoutPlan {
     int32_t chanButtonTop;  // where the channel button grid goes
     RECT markerBar;
     bool markerBarOn;
-    RECT work;              // the plot, its strips and the scroll bars, above the journal
+    RECT work;  // the plot, its strips and the scroll bars, above the journal
     RECT labelColumn;
     RECT plot;
-    int32_t cxScaleStrip;   // after the vertical scale's option
-    int32_t cyAxisStrip;    // after the horizontal axis's option
+    int32_t cxScaleStrip;  // after the vertical scale's option
+    int32_t cyAxisStrip;   // after the horizontal axis's option
     RECT hScroll, vScroll, statusBox;
-    RECT tools[3];          // arrow, I-beam, zoom
+    RECT tools[3];  // arrow, I-beam, zoom
     bool toolsShown;
     RECT segPrev, segNext, markerSearch, labelEdit;
     RECT topStrip;

@@ -111,9 +111,9 @@ void OnChildCreate(GraphWindowData* data, const CREATESTRUCTA* cs) {
     }
     SetCursor(g_app->hcurArrow);
     ++g_graphWindowCount;
-    data->hwndFocus = CreateWindowExA(0, "acqdirector", "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, 0, 1, 0, 0,
-                                      data->hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CHANNEL_DIRECTOR)),
-                                      g_app->hInstance, nullptr);
+    data->hwndFocus =
+        CreateWindowExA(0, "acqdirector", "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, 0, 1, 0, 0, data->hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CHANNEL_DIRECTOR)), g_app->hInstance, nullptr);
 }
 
 void OnChildMove(GraphWindowData* data) {
@@ -146,9 +146,7 @@ void RefreshInputValues() {
 }
 
 // The visible span as it maps onto the horizontal thumb's 0-1000 range.
-double ScrollableTime(const tagGS* gs) {
-    return gs->totalSamples * gs->sampleInterval - gs->hPerDiv * gs->hDivisions;
-}
+double ScrollableTime(const tagGS* gs) { return gs->totalSamples * gs->sampleInterval - gs->hPerDiv * gs->hDivisions; }
 
 // After the X channel's midpoint moved: thumb, transforms, axis and plot.
 void ShowXChannelMove(tagGS* gs, HDC dc, int thumb) {
@@ -205,8 +203,8 @@ void JournalNewCommand(tagGS* gs) {
     }
     if (chars > 0) {
         const char* text = getMsgBoxText("KEY erase existing text");
-        int answer = MessageBoxA(g_app->hwndFrame, text ? text : "KEY erase existing text", g_app->szAppTitle,
-                                 MB_YESNOCANCEL);
+        int answer =
+            MessageBoxA(g_app->hwndFrame, text ? text : "KEY erase existing text", g_app->szAppTitle, MB_YESNOCANCEL);
         if (answer == IDCANCEL) return;
         if (answer == IDYES && !JournalSaveText(1, 0)) return;
     }
@@ -326,42 +324,23 @@ void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
         return;
     case IDC_TOOL_ARROW:
     case IDC_TOOL_IBEAM:
-    case IDC_TOOL_ZOOM:
-        OnToolChosen(data, id);
-        return;
+    case IDC_TOOL_ZOOM: OnToolChosen(data, id); return;
     case IDC_MARKER_NEXT:
     case IDC_MARKER_PREVIOUS:
         if (stMarkerNode* node = CurrentMarkerNeighbour(gs, id == IDC_MARKER_NEXT ? 1 : -1)) SelectMarker(gs, node, 0);
         return;
-    case IDC_MARKER_LABEL:
-        CommitMarkerLabelEdit(gs, control);
-        return;
+    case IDC_MARKER_LABEL: CommitMarkerLabelEdit(gs, control); return;
     case IDC_JOURNAL_INSERT_TIME:
-    case IDC_JOURNAL_INSERT_DATE:
-        JournalInsertClock(gs, id);
-        return;
-    case IDC_JOURNAL_LOAD:
-        JournalLoadCommand();
-        return;
-    case IDC_JOURNAL_SAVE:
-        JournalSaveText(1, 0);
-        return;
-    case IDC_JOURNAL_PRINT:
-        JournalPrint();
-        return;
-    case IDC_JOURNAL_NEW:
-        JournalNewCommand(gs);
-        return;
+    case IDC_JOURNAL_INSERT_DATE: JournalInsertClock(gs, id); return;
+    case IDC_JOURNAL_LOAD: JournalLoadCommand(); return;
+    case IDC_JOURNAL_SAVE: JournalSaveText(1, 0); return;
+    case IDC_JOURNAL_PRINT: JournalPrint(); return;
+    case IDC_JOURNAL_NEW: JournalNewCommand(gs); return;
     case IDM_KEY_LEFT:
-    case IDM_KEY_RIGHT:
-        StepSelectionByKey(gs, id == IDM_KEY_RIGHT);
-        return;
+    case IDM_KEY_RIGHT: StepSelectionByKey(gs, id == IDM_KEY_RIGHT); return;
     case IDM_KEY_UP:
-    case IDM_KEY_DOWN:
-        ScrollChannelByKey(gs, id == IDM_KEY_DOWN);
-        return;
-    default:
-        break;
+    case IDM_KEY_DOWN: ScrollChannelByKey(gs, id == IDM_KEY_DOWN); return;
+    default: break;
     }
     if (id >= IDM_DEVICE_FIRST) ForwardDeviceCommand(data, id, control, code);
 }
@@ -405,8 +384,7 @@ void OnChildHScroll(GraphWindowData* data, HWND, int code, int position) {
             PaintPlotArea(dc, gs);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     ReleaseDC(data->hwnd, dc);
 }
@@ -449,8 +427,7 @@ void OnChildVScroll(GraphWindowData* data, HWND, int code, int position) {
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     if (c < kMaxChannels) DrawRangeBar(dc, gs, static_cast<int>(c));
@@ -626,35 +603,24 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         SetWindowLongPtrA(hwnd, 0, 0);
         LocalFree(data);
         break;
-    case WM_CREATE:
-        OnChildCreate(data, reinterpret_cast<CREATESTRUCTA*>(lParam));
-        return 0;
-    case WM_MOVE:
-        OnChildMove(data);
-        break;  // DefMDIChildProc keeps the client's scroll range in step
+    case WM_CREATE: OnChildCreate(data, reinterpret_cast<CREATESTRUCTA*>(lParam)); return 0;
+    case WM_MOVE: OnChildMove(data); break;  // DefMDIChildProc keeps the client's scroll range in step
     case WM_SIZE:
         OnChildSize(data, static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
         break;  // DefMDIChildProc keeps the MDI client's maximised state in step
     case WM_SETFOCUS:
         if (data->hwndFocus && IsWindow(data->hwndFocus)) SetFocus(data->hwndFocus);
         return 0;
-    case WM_PAINT:
-        OnChildPaint(data);
-        return 0;
+    case WM_PAINT: OnChildPaint(data); return 0;
     case WM_CLOSE:
         if (Allowed(kPermCloseWindow) && CloseGraphWindow(data)) break;  // DefMDIChildProc destroys it
         return 0;
-    case WM_QUERYENDSESSION:
-        return CloseGraphWindow(data) ? 0 : 1;
-    case WM_GETMINMAXINFO:
-        OnChildGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
-        break;
+    case WM_QUERYENDSESSION: return CloseGraphWindow(data) ? 0 : 1;
+    case WM_GETMINMAXINFO: OnChildGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)); break;
     case WM_WINDOWPOSCHANGING:
         if (RestrictPositionChange(reinterpret_cast<WINDOWPOS*>(lParam))) return 0;
         break;
-    case WM_COMMAND:
-        OnChildCommand(data, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-        return 0;
+    case WM_COMMAND: OnChildCommand(data, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam)); return 0;
     case WM_HSCROLL:
     case WM_VSCROLL: {
         // The thumbs run from -1000 to 1000 in XY mode and on the vertical bar: signed positions.
@@ -665,15 +631,11 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
             OnChildVScroll(data, reinterpret_cast<HWND>(lParam), LOWORD(wParam), position);
         return 0;
     }
-    case WM_INITMENU:
-        notify::UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam));
-        return 0;
+    case WM_INITMENU: notify::UpdateFrameMenus(hwnd, reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_INITMENUPOPUP:
         notify::ShowPopupItemHelp(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
         return 0;
-    case WM_MENUSELECT:
-        OnMenuSelectMessage(wParam, lParam);
-        return 0;
+    case WM_MENUSELECT: OnMenuSelectMessage(wParam, lParam); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         OnChildButtonDown(data, msg == WM_LBUTTONDBLCLK, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
@@ -696,14 +658,9 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case kMsgRecordingStarted:
         if (data->doc && data->doc->outPanels) NotifyOutputPanels(lParam, wParam, msg);
         return 0;
-    case kMsgRecordingEnded:
-        OnRecordingEnded(data, msg, wParam, lParam);
-        return 0;
-    case kMsgRecordingStopped:
-        OnRecordingStopped();
-        return 0;
-    default:
-        break;
+    case kMsgRecordingEnded: OnRecordingEnded(data, msg, wParam, lParam); return 0;
+    case kMsgRecordingStopped: OnRecordingStopped(); return 0;
+    default: break;
     }
     return DefMDIChildProcA(hwnd, msg, wParam, lParam);
 }

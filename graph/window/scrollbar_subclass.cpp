@@ -24,10 +24,8 @@ LRESULT CALLBACK ScrollBarSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
             SetFocus(hwnd);
         }
         return 0;
-    case WM_CONTEXTMENU:
-        return 0;
-    default:
-        break;
+    case WM_CONTEXTMENU: return 0;
+    default: break;
     }
     return CallWindowProcA(g_oldScrollBarProc, hwnd, msg, wParam, lParam);
 }

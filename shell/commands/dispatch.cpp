@@ -89,7 +89,6 @@ void ReportNewGraphFailure(HWND frame) {
     MessageBoxA(frame, MsgText(kButtonLibraryMissing), g_app->szAppTitle, MB_ICONSTOP);
 }
 
-
 // Passes a command to the device library; the Start button only while it can be clicked.
 void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
     HWND graphWnd = ActiveGraphWindow();
@@ -148,12 +147,16 @@ void OnSegmentCommand(UINT id, UINT code) {
     tagGS* gs = ActiveGraph();
     if (!gs || !gs->markers || !gs->markerManager) return;
     if (id == IDM_SEGMENT_VIEW) {
-        if (code == 0) ToggleSegmentView(gs);
-        else UpdateGraphToolbar();  // the device library's notice of a new recording mode
+        if (code == 0)
+            ToggleSegmentView(gs);
+        else
+            UpdateGraphToolbar();  // the device library's notice of a new recording mode
         return;
     }
-    if (GetKeyState(VK_CONTROL) < 0) EraseAllData(gs);
-    else EraseLastSegment(gs);
+    if (GetKeyState(VK_CONTROL) < 0)
+        EraseAllData(gs);
+    else
+        EraseLastSegment(gs);
 }
 
 // File New: a failure is reported as a lack of memory.
@@ -274,6 +277,8 @@ void OnWindowCommand(HWND frame, UINT id) {
 
 // Help menu: the About box, or a help document.
 void OnHelpCommand(HWND frame, UINT id) {
-    if (id == IDM_HELP_ABOUT) ShowAboutDialog(frame);
-    else OpenHelpItem(id);
+    if (id == IDM_HELP_ABOUT)
+        ShowAboutDialog(frame);
+    else
+        OpenHelpItem(id);
 }

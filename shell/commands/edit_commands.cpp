@@ -52,12 +52,17 @@ void StepAwayFromActiveSegment(tagGS* gs) {
     stMarkerNode *before = nullptr, *after = nullptr;
     bool seen = false;
     for (stMarkerNode* n = FirstMarkerOfType(gs, kSegmentMarker); n; n = NextMarkerOfType(gs, n, kSegmentMarker)) {
-        if (n == active) seen = true;
-        else if (!seen) before = n;
-        else if (!after) after = n;
+        if (n == active)
+            seen = true;
+        else if (!seen)
+            before = n;
+        else if (!after)
+            after = n;
     }
-    if (before || after) SelectMarker(gs, before ? before : after, 0);
-    else ToggleSegmentView(gs);
+    if (before || after)
+        SelectMarker(gs, before ? before : after, 0);
+    else
+        ToggleSegmentView(gs);
 }
 
 // Clear All: the selected range leaves every channel; no undo is kept.
@@ -214,8 +219,10 @@ void PasteIntoJournal(HWND journal) {
 }
 
 void PasteIntoText(HWND edit, bool isJournal) {
-    if (isJournal) PasteIntoJournal(edit);
-    else SendMessageA(edit, WM_PASTE, 0, 0);
+    if (isJournal)
+        PasteIntoJournal(edit);
+    else
+        SendMessageA(edit, WM_PASTE, 0, 0);
 }
 
 // Only the journal selects all its text; the label box leaves Select All to the graph.
@@ -255,8 +262,10 @@ void OnGraphEditCommand(HWND frame, UINT id, tagGS* gs) {
 void ClampTimesToSegment(uint32_t first, uint32_t end, double sampleInterval, double* t0, double* t1) {
     const double start = first * sampleInterval, stop = end * sampleInterval;
     for (double* t : {t0, t1}) {
-        if (*t < start) *t = start;
-        else if (*t >= stop) *t = stop;
+        if (*t < start)
+            *t = start;
+        else if (*t >= stop)
+            *t = stop;
     }
 }
 
@@ -283,9 +292,12 @@ void OnEditCommand(HWND frame, UINT id, HWND, UINT) {
         if (gs) ClearAllChannels(gs);
     } else {
         if (!journalFocus && GetStatusHotKeyEx(id) == 0) return;
-        if (journalFocus) OnTextEditCommand(id, journal, true);
-        else if (labelFocus && id != IDM_EDIT_SELECT_ALL) OnTextEditCommand(id, label, false);
-        else if (gs) OnGraphEditCommand(frame, id, gs);
+        if (journalFocus)
+            OnTextEditCommand(id, journal, true);
+        else if (labelFocus && id != IDM_EDIT_SELECT_ALL)
+            OnTextEditCommand(id, label, false);
+        else if (gs)
+            OnGraphEditCommand(frame, id, gs);
     }
     if (gs && !journalFocus && !labelFocus) {
         UpdateFrameMenus(frame, GetMenu(frame));

@@ -18,8 +18,10 @@ char g_lessonsFolder[MAX_PATH];
 // string table's own texts, not message keys: they are shown as they are.
 void ShowHelpOrReady(UINT id) {
     char text[96];
-    if (id <= 0xFFFF && LoadMenuHelpString(static_cast<uint16_t>(id), text, sizeof text) > 0) SetStatusHelpText(text);
-    else SetStatusText("Ready");
+    if (id <= 0xFFFF && LoadMenuHelpString(static_cast<uint16_t>(id), text, sizeof text) > 0)
+        SetStatusHelpText(text);
+    else
+        SetStatusText("Ready");
 }
 
 // Doubles the first "&" so that the menu shows it rather than taking it as an access key.
@@ -89,8 +91,10 @@ void OnFrameMenuSelect(HMENU menu, UINT item, HMENU, UINT flags) {
         SetStatusText(nullptr);
         return;
     }
-    if (item >= IDM_MARKER_LISTED_FIRST && item <= IDM_MARKER_LAST) SetStatusText("Move to this marker");
-    else ShowHelpOrReady(item);
+    if (item >= IDM_MARKER_LISTED_FIRST && item <= IDM_MARKER_LAST)
+        SetStatusText("Move to this marker");
+    else
+        ShowHelpOrReady(item);
 }
 
 void ShowPopupItemHelp(HMENU popup, UINT, BOOL systemMenu) {

@@ -156,8 +156,7 @@ void UpdateDisplayLabels(HMENU menu, tagGS* gs, bool shown) {
 HMENU GetFramePopup(HMENU menu, int position) {
     if (!menu) return nullptr;
     BOOL maximised = FALSE;
-    if (g_app->hwndClient)
-        SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
+    if (g_app->hwndClient) SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
     MENUITEMINFOA first{};
     first.cbSize = sizeof first;
     first.fMask = MIIM_FTYPE;
@@ -232,10 +231,10 @@ void UpdateGraphMenus(tagGS* gs) {
     Enable(menu, IDM_EDIT_DUPLICATE_WAVEFORM, true);
     Enable(menu, IDM_EDIT_REMOVE_WAVEFORM, true);
     UpdateSaveItem(menu, gs);
-    for (UINT id : {IDM_FILE_PRINT, IDM_FILE_SAVE_AS, IDM_FILE_CLOSE, IDM_EDIT_SELECT_ALL, IDM_DISPLAY_COMPARE,
-                    IDM_DISPLAY_AUTOSCALE_HORIZONTAL, IDM_DISPLAY_ZOOM_PREVIOUS, IDM_DISPLAY_TILE,
-                    IDM_DISPLAY_AUTOSCALE, IDM_DISPLAY_STATISTICS, IDM_PREFERENCES_GENERAL, IDM_DISPLAY_SIZE_WINDOW,
-                    IDM_DISPLAY_HORIZONTAL_AXIS})
+    for (UINT id :
+         {IDM_FILE_PRINT, IDM_FILE_SAVE_AS, IDM_FILE_CLOSE, IDM_EDIT_SELECT_ALL, IDM_DISPLAY_COMPARE,
+          IDM_DISPLAY_AUTOSCALE_HORIZONTAL, IDM_DISPLAY_ZOOM_PREVIOUS, IDM_DISPLAY_TILE, IDM_DISPLAY_AUTOSCALE,
+          IDM_DISPLAY_STATISTICS, IDM_PREFERENCES_GENERAL, IDM_DISPLAY_SIZE_WINDOW, IDM_DISPLAY_HORIZONTAL_AXIS})
         Enable(menu, id, true);
     Enable(menu, IDM_DISPLAY_RESET_CHART, !gs->acquiring);
     Enable(menu, IDM_DISPLAY_WAVE_POSITION, !gs->acquiring);
@@ -264,8 +263,7 @@ void UpdateEditMenu(tagGS* gs, int hasShownChannels) {
     if (gs && HasFocus(gs->markerLabelEdit)) return;
     HWND journal = gs ? GetJournalWindow(gs) : nullptr;
     const bool journalFocus = HasFocus(journal);
-    for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_CLEAR, IDM_EDIT_CLEAR_ALL})
-        Enable(menu, id, false);
+    for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_CLEAR, IDM_EDIT_CLEAR_ALL}) Enable(menu, id, false);
     const bool shown = gs && hasShownChannels;
     EnableRange(menu, IDM_CLIPBOARD_MEASUREMENT, IDM_CLIPBOARD_GRAPH, shown && !gs->acquiring);
     if (shown && !gs->acquiring && gs->selStart != gs->selEnd) UpdateSelectionItems(menu, gs, journalFocus);
@@ -322,8 +320,7 @@ void UpdateTransformMenu(HWND, HWND graphWindow) {
     AcqLock acq(g_app->hAcq);
     if (!acq) return;
     acq->warnOnOverwrite = static_cast<int32_t>(gs->overwriteWarning);
-    if (HMENU menu = FrameMenu())
-        Check(menu, IDM_WARNINGONOVERWRITE, static_cast<int32_t>(gs->overwriteWarning) > 0);
+    if (HMENU menu = FrameMenu()) Check(menu, IDM_WARNINGONOVERWRITE, static_cast<int32_t>(gs->overwriteWarning) > 0);
 }
 
 // The radio-style Display items show the round check bitmap.
@@ -362,8 +359,10 @@ void DrawColorMenuItem(DRAWITEMSTRUCT* dis) {
     if (!(dis->itemAction & ODA_DRAWENTIRE)) return;
     char label[80] = "    ";
     const char* keyed = mlgetName(IDS_LABEL_COLOR_BLACK + (dis->itemID - IDM_COLOR_BLACK), 0);
-    if (keyed) lstrcpynA(label + 4, keyed, sizeof label - 4);
-    else LoadStringA(g_app->hInstance, dis->itemID, label + 4, 61);
+    if (keyed)
+        lstrcpynA(label + 4, keyed, sizeof label - 4);
+    else
+        LoadStringA(g_app->hInstance, dis->itemID, label + 4, 61);
     const COLORREF oldColour = SetTextColor(dis->hDC, WaveColorFromIndex(static_cast<uint32_t>(dis->itemData)));
     const int oldMode = SetBkMode(dis->hDC, TRANSPARENT);
     RECT text = dis->rcItem;

@@ -84,8 +84,10 @@ void SetStatusText(const char* text) {
 // Menu help comes from a string table in the user's language: it is no key and is shown as it is.
 void SetStatusHelpText(const char* text) {
     if (!g_app || !g_app->hwndFrame) return;
-    if (!text || !*text) SetStatusText(nullptr);
-    else ShowMessage(text);
+    if (!text || !*text)
+        SetStatusText(nullptr);
+    else
+        ShowMessage(text);
 }
 
 // Shows a translated format with one number; never the panes. The translation only ever fills

@@ -15,14 +15,18 @@ namespace {
 // What changed: the whole plot in Scope mode, else only the active channel's band.
 void RepaintChangedArea(tagGS* gs) {
     if (!gs->hwnd) return;
-    if (gs->displayMode == 0) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
-    else InvalidateRect(gs->hwnd, &gs->chanBandRects[gs->selectedChan], FALSE);
+    if (gs->displayMode == 0)
+        InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
+    else
+        InvalidateRect(gs->hwnd, &gs->chanBandRects[gs->selectedChan], FALSE);
 }
 
 // After a filter: scales, measurements, the modified mark, and the channel's area with its axis.
 void AfterFilter(tagGS* gs) {
-    if (gs->autoscaleMode == 0) UpdateGraphScrollBars(gs);
-    else AutoScaleGraph(gs, gs->autoscaleMode == 1);
+    if (gs->autoscaleMode == 0)
+        UpdateGraphScrollBars(gs);
+    else
+        AutoScaleGraph(gs, gs->autoscaleMode == 1);
     UpdateAllMeasurements(gs);
     setDirtyGraphFlag(gs, 1);
     RepaintChangedArea(gs);
@@ -30,13 +34,17 @@ void AfterFilter(tagGS* gs) {
 }
 
 void ReportFilter(tagGS* gs, int result, const char* name) {
-    if (result == 0) AfterFilter(gs);
-    else ShowSelectionError(g_app->hwndFrame, static_cast<uint32_t>(result), name);
+    if (result == 0)
+        AfterFilter(gs);
+    else
+        ShowSelectionError(g_app->hwndFrame, static_cast<uint32_t>(result), name);
 }
 
 void ReportChange(tagGS* gs, int result, const char* name) {
-    if (result == 0) RepaintChangedArea(gs);
-    else ShowSelectionError(g_app->hwndFrame, static_cast<uint32_t>(result), name);
+    if (result == 0)
+        RepaintChangedArea(gs);
+    else
+        ShowSelectionError(g_app->hwndFrame, static_cast<uint32_t>(result), name);
 }
 
 int32_t LastSampleIndex(const tagGS* gs) {
@@ -66,8 +74,10 @@ void FindPeak(tagGS* gs) {
 // Resample: a new rate redraws the plot; only a cancelled prompt leaves the graph unmodified.
 void ResampleChannel(HWND frame, tagGS* gs) {
     const int result = PromptForSampleRate(gs, 1, 0.0);
-    if (result == 0 && gs->hwnd) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
-    else if (result != 0) ShowSelectionError(frame, static_cast<uint32_t>(result), "Resample");
+    if (result == 0 && gs->hwnd)
+        InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
+    else if (result != 0)
+        ShowSelectionError(frame, static_cast<uint32_t>(result), "Resample");
     if (result != 1) setDirtyGraphFlag(gs, 1);
 }
 
@@ -111,9 +121,12 @@ void OnTransformCommand(HWND frame, UINT id, HWND, UINT) {
         MessageBoxA(frame, MsgText("You have no data to perform the selected operation"), MsgText("Warning"), MB_OK);
         return;
     }
-    if (id >= IDM_FIR_LOW_PASS && id <= IDM_FIR_BAND_STOP) OnFirFilterCommand(id);
-    else if (id >= IDM_MATH_ABS && id <= IDM_MATH_THRESHOLD) OnMathFunctionCommand(id);
-    else if (id >= IDM_TEMPLATE_SET && id <= IDM_TEMPLATE_INVERSE_MEAN_SQUARE_ERROR) OnTemplateFunctionCommand(id);
+    if (id >= IDM_FIR_LOW_PASS && id <= IDM_FIR_BAND_STOP)
+        OnFirFilterCommand(id);
+    else if (id >= IDM_MATH_ABS && id <= IDM_MATH_THRESHOLD)
+        OnMathFunctionCommand(id);
+    else if (id >= IDM_TEMPLATE_SET && id <= IDM_TEMPLATE_INVERSE_MEAN_SQUARE_ERROR)
+        OnTemplateFunctionCommand(id);
     else if (id >= IDM_IIR_LOW_PASS && id <= IDM_IIR_BAND_STOP)
         OnIirFilterCommand(static_cast<int>(id - IDM_IIR_LOW_PASS));
     else if (GetStatusHotKeyEx(id) != 0) {

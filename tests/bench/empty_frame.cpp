@@ -30,8 +30,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wc.lpszClassName = "emptyframe";
     if (!RegisterClassA(&wc)) return 1;
-    HWND frame = CreateWindowExA(0, wc.lpszClassName, "Empty frame", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, MakeMenu(), instance, nullptr);
+    HWND frame = CreateWindowExA(0, wc.lpszClassName, "Empty frame", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, MakeMenu(), instance, nullptr);
     if (!frame) return 1;
     ShowWindow(frame, show);
     UpdateWindow(frame);

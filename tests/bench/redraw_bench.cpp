@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         gs->chanScale[ch] = 10.0 / 32768.0;
         gs->chanOffset[ch] = 0.0;
         gs->chanBandRects[ch] = RECT{0, ch * band + 1, kWidth, (ch + 1) * band};
-        gs->chanPixelMap[3][ch] = ch * band + band / 2.0;            // row of 0
+        gs->chanPixelMap[3][ch] = ch * band + band / 2.0;           // row of 0
         gs->chanPixelMap[2][ch] = (band - 2) / 2.0 / (10.0 * 0.5);  // +-5 fills the band
     }
     gs->totalSamples = static_cast<int32_t>(n);

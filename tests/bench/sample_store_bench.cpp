@@ -246,9 +246,10 @@ int main(int argc, char** argv) {
     }
     std::printf("window loads per disk run: policy 0 %d, policy 1 %d; the run's file stays open between them\n",
                 loads[0], loads[1]);
-    std::printf("a window load on its own, opening and closing the file: %.0f us reading all %u frames,\n"
-                "  %.0f us keeping half of them; opening the file, asking its size and closing it: %.0f us\n",
-                wholeLoad, kPagingWindow, halfLoad, openClose);
+    std::printf(
+        "a window load on its own, opening and closing the file: %.0f us reading all %u frames,\n"
+        "  %.0f us keeping half of them; opening the file, asking its size and closing it: %.0f us\n",
+        wholeLoad, kPagingWindow, halfLoad, openClose);
     FreeGraphRecord(gs);
     return rc;
 }

@@ -36,7 +36,10 @@ stDriverOps RecordingOps() {
         Note("initialize", f, h, o, l, a, flag);
         return 11;
     };
-    ops.onIdleAcquisition = [](HGLOBAL a, HWND g) -> int32_t { Note("idle", a, g); return 12; };
+    ops.onIdleAcquisition = [](HGLOBAL a, HWND g) -> int32_t {
+        Note("idle", a, g);
+        return 12;
+    };
     ops.onDriverCommand = [](HGLOBAL a, HWND w, int32_t id, const char* t, int32_t i) -> int32_t {
         Note("command", a, w, id, t, i);
         return 13;
@@ -45,20 +48,56 @@ stDriverOps RecordingOps() {
         Note("created", a, w, gs, m, c);
         return 14;
     };
-    ops.storeSetupInGraph = [](HGLOBAL a, tagGS* gs) -> int32_t { Note("store", a, gs); return 15; };
-    ops.refreshInputValues = [](HGLOBAL a, int32_t x) -> int32_t { Note("refresh", a, x); return 16; };
-    ops.shutdownDriver = []() -> int32_t { Note("shutdown"); return 17; };
-    ops.paintGraphStatus = [](HGLOBAL a, tagGS* gs, int32_t x) -> int32_t { Note("paint", a, gs, x); return 18; };
-    ops.onGraphResized = [](HGLOBAL a, tagGS* gs) -> int32_t { Note("resized", a, gs); return 19; };
-    ops.onGraphActivated = [](HGLOBAL a, tagGS* gs, int32_t k) -> int32_t { Note("activated", a, gs, k); return 20; };
-    ops.onGraphClosed = [](HGLOBAL a) -> int32_t { Note("closed", a); return 21; };
-    ops.onSysColorChange = []() -> int32_t { Note("colours"); return 22; };
-    ops.execDriverScriptLine = [](HGLOBAL a, stScriptStatement* st) -> int32_t { Note("line", a, st); return 23; };
-    ops.appendDriverMenu = [](HWND f) -> int32_t { Note("menu", f); return 24; };
+    ops.storeSetupInGraph = [](HGLOBAL a, tagGS* gs) -> int32_t {
+        Note("store", a, gs);
+        return 15;
+    };
+    ops.refreshInputValues = [](HGLOBAL a, int32_t x) -> int32_t {
+        Note("refresh", a, x);
+        return 16;
+    };
+    ops.shutdownDriver = []() -> int32_t {
+        Note("shutdown");
+        return 17;
+    };
+    ops.paintGraphStatus = [](HGLOBAL a, tagGS* gs, int32_t x) -> int32_t {
+        Note("paint", a, gs, x);
+        return 18;
+    };
+    ops.onGraphResized = [](HGLOBAL a, tagGS* gs) -> int32_t {
+        Note("resized", a, gs);
+        return 19;
+    };
+    ops.onGraphActivated = [](HGLOBAL a, tagGS* gs, int32_t k) -> int32_t {
+        Note("activated", a, gs, k);
+        return 20;
+    };
+    ops.onGraphClosed = [](HGLOBAL a) -> int32_t {
+        Note("closed", a);
+        return 21;
+    };
+    ops.onSysColorChange = []() -> int32_t {
+        Note("colours");
+        return 22;
+    };
+    ops.execDriverScriptLine = [](HGLOBAL a, stScriptStatement* st) -> int32_t {
+        Note("line", a, st);
+        return 23;
+    };
+    ops.appendDriverMenu = [](HWND f) -> int32_t {
+        Note("menu", f);
+        return 24;
+    };
     ops.hideDriverPanels = [](HGLOBAL a) { Note("hidePanels", a); };
-    ops.setDriverValue = [](int32_t v) -> int32_t { Note("value", v); return 25; };
+    ops.setDriverValue = [](int32_t v) -> int32_t {
+        Note("value", v);
+        return 25;
+    };
     ops.hideGraphButton = [](HGLOBAL a) { Note("hideButton", a); };
-    ops.onWriteFile = [](int32_t x) -> int32_t { Note("write", x); return 26; };
+    ops.onWriteFile = [](int32_t x) -> int32_t {
+        Note("write", x);
+        return 26;
+    };
     return ops;
 }
 
@@ -88,9 +127,17 @@ std::vector<stDrvCase> DrvCases() {
         {"colours", 22, [](stDriverOps* o) { return DrvSysColorChange(o); }},
         {"line 0xa 0xd", 23, [](stDriverOps* o) { return DrvExecScriptLine(o, G(0xa), P<stScriptStatement>(0xd)); }},
         {"menu 0x1", 24, [](stDriverOps* o) { return DrvAppendMenu(o, W(1)); }},
-        {"hidePanels 0xa", -1, [](stDriverOps* o) { DrvHidePanels(o, G(0xa)); return -1; }},
+        {"hidePanels 0xa", -1,
+         [](stDriverOps* o) {
+             DrvHidePanels(o, G(0xa));
+             return -1;
+         }},
         {"value -7", 25, [](stDriverOps* o) { return DrvSetValue(o, -7); }},
-        {"hideButton 0xa", -1, [](stDriverOps* o) { DrvHideGraphButton(o, G(0xa)); return -1; }},
+        {"hideButton 0xa", -1,
+         [](stDriverOps* o) {
+             DrvHideGraphButton(o, G(0xa));
+             return -1;
+         }},
         {"write 0", 26, [](stDriverOps* o) { return DrvWriteFile(o); }},
     };
 }
@@ -131,7 +178,10 @@ stHostCallbacks RecordingHost() {
     stHostCallbacks t{};
     t.syncChannelDisplayFlags = [](tagGS* gs) { Note("sync", gs); };
     t.updateAllMeasurements = [](tagGS* gs) { Note("measure", gs); };
-    t.getSegmentEnd = [](tagGS* gs, stMarkerNode* n) -> uint32_t { Note("segEnd", gs, n); return 2; };
+    t.getSegmentEnd = [](tagGS* gs, stMarkerNode* n) -> uint32_t {
+        Note("segEnd", gs, n);
+        return 2;
+    };
     t.findMarkerAfter = [](tagGS* gs, stMarkerNode* n, uint32_t p, int32_t ty) {
         Note("after", gs, n, p, ty);
         return P<stMarkerNode>(3);
@@ -140,7 +190,10 @@ stHostCallbacks RecordingHost() {
         Note("atOrAfter", gs, n, p, ty);
         return P<stMarkerNode>(4);
     };
-    t.firstMarkerOfType = [](tagGS* gs, int32_t ty) { Note("first", gs, ty); return P<stMarkerNode>(5); };
+    t.firstMarkerOfType = [](tagGS* gs, int32_t ty) {
+        Note("first", gs, ty);
+        return P<stMarkerNode>(5);
+    };
     t.nextMarkerOfType = [](tagGS* gs, stMarkerNode* n, int32_t ty) {
         Note("next", gs, n, ty);
         return P<stMarkerNode>(6);
@@ -167,8 +220,14 @@ stHostCallbacks RecordingHost() {
         return 12;
     };
     t.onGraphViewChanged = [](tagGS* gs, int32_t k) { Note("view", gs, k); };
-    t.writeAcqFile = [](tagGS* gs, HANDLE f, int32_t m) -> int32_t { Note("writeFile", gs, f, m); return 14; };
-    t.setActiveModelessDialog = [](HWND d) { Note("dialog", d); return static_cast<void*>(P<char>(15)); };
+    t.writeAcqFile = [](tagGS* gs, HANDLE f, int32_t m) -> int32_t {
+        Note("writeFile", gs, f, m);
+        return 14;
+    };
+    t.setActiveModelessDialog = [](HWND d) {
+        Note("dialog", d);
+        return static_cast<void*>(P<char>(15));
+    };
     t.updateHScrollBar = [](tagGS* gs) { Note("hscroll", gs); };
     t.drawChannelGrid = [](HDC dc, tagGS* gs, int32_t s) { Note("grid", dc, gs, s); };
     t.evaluateExpressionAt = [](tagGS* gs, int32_t i, const char* e, double* out) -> int32_t {
@@ -183,16 +242,34 @@ stHostCallbacks RecordingHost() {
         Note("selection", gs, f, l, c);
         return 20;
     };
-    t.getChannelClipboard = [](tagGS** out) -> int32_t { Note("getClip", out); return 21; };
-    t.setChannelClipboard = [](tagGS* gs) -> int32_t { Note("setClip", gs); return 22; };
-    t.getWindowGraph = [](HWND w) { Note("graph", w); return P<tagGS>(23); };
-    t.loadSampleWindow = [](tagGS* gs, int32_t s, int32_t l) -> int32_t { Note("load", gs, s, l); return 24; };
-    t.getScriptNestingDepth = []() -> int32_t { Note("depth"); return 25; };
+    t.getChannelClipboard = [](tagGS** out) -> int32_t {
+        Note("getClip", out);
+        return 21;
+    };
+    t.setChannelClipboard = [](tagGS* gs) -> int32_t {
+        Note("setClip", gs);
+        return 22;
+    };
+    t.getWindowGraph = [](HWND w) {
+        Note("graph", w);
+        return P<tagGS>(23);
+    };
+    t.loadSampleWindow = [](tagGS* gs, int32_t s, int32_t l) -> int32_t {
+        Note("load", gs, s, l);
+        return 24;
+    };
+    t.getScriptNestingDepth = []() -> int32_t {
+        Note("depth");
+        return 25;
+    };
     t.getScriptToken = [](const char* p, char* out) -> int32_t {
         Note("token", p, static_cast<void*>(out));
         return 26;
     };
-    t.getScriptNumber = [](const char* p, double* out) -> int32_t { Note("number", p, out); return 27; };
+    t.getScriptNumber = [](const char* p, double* out) -> int32_t {
+        Note("number", p, out);
+        return 27;
+    };
     t.evaluateScriptExpression = [](const char* p, char* out) -> int32_t {
         Note("string", p, static_cast<void*>(out));
         return 28;
@@ -222,8 +299,16 @@ std::vector<stHostCase> HostCases() {
     stMarkerNode* const node = P<stMarkerNode>(0xe);
     HDC const dc = P<HDC__>(0xdc);
     return {
-        {"sync 0xc", -1, [=](T t) { HostSyncChannelDisplayFlags(t, gs); return -1; }},
-        {"measure 0xc", -1, [=](T t) { HostUpdateAllMeasurements(t, gs); return -1; }},
+        {"sync 0xc", -1,
+         [=](T t) {
+             HostSyncChannelDisplayFlags(t, gs);
+             return -1;
+         }},
+        {"measure 0xc", -1,
+         [=](T t) {
+             HostUpdateAllMeasurements(t, gs);
+             return -1;
+         }},
         {"segEnd 0xc 0xe", 2, [=](T t) { return HostGetSegmentEnd(t, gs, node); }},
         {"after 0xc 0xe 40 3", 3, [=](T t) { return I(HostFindMarkerAfter(t, gs, node, 40, 3)); }},
         {"atOrAfter 0xc 0xe 41 2", 4, [=](T t) { return I(HostFindMarkerAtOrAfter(t, gs, node, 41, 2)); }},
@@ -233,13 +318,29 @@ std::vector<stHostCase> HostCases() {
         {"put 0xc 101 3 2.5 1", 8, [=](T t) { return HostPutChannelSample(t, gs, 101, 3, 2.5, 1); }},
         {"draw 0xdc 0xc 4 1.5 20 8", 9, [=](T t) { return HostDrawGraphWaveforms(t, dc, gs, 4, 1.5, 20.0, 8); }},
         {"draw2 0xdc 0xc 10 20 1", 10, [=](T t) { return HostDrawGraphWaveforms2(t, dc, gs, 10, 20, 1); }},
-        {"axis 0xdc 0xc", -1, [=](T t) { HostDrawTimeAxis(t, dc, gs); return -1; }},
+        {"axis 0xdc 0xc", -1,
+         [=](T t) {
+             HostDrawTimeAxis(t, dc, gs);
+             return -1;
+         }},
         {"changed 0xc 1 2 3", 12, [=](T t) { return HostOnGraphChanged(t, gs, 1, 2, 3); }},
-        {"view 0xc 2", -1, [=](T t) { HostOnGraphViewChanged(t, gs, 2); return -1; }},
+        {"view 0xc 2", -1,
+         [=](T t) {
+             HostOnGraphViewChanged(t, gs, 2);
+             return -1;
+         }},
         {"writeFile 0xc 0x30 1", 14, [=](T t) { return HostWriteAcqFile(t, gs, P<void>(0x30), 1); }},
         {"dialog 0x40", 15, [=](T t) { return I(HostSetActiveModelessDialog(t, W(0x40))); }},
-        {"hscroll 0xc", -1, [=](T t) { HostUpdateHScrollBar(t, gs); return -1; }},
-        {"grid 0xdc 0xc 5", -1, [=](T t) { HostDrawChannelGrid(t, dc, gs, 5); return -1; }},
+        {"hscroll 0xc", -1,
+         [=](T t) {
+             HostUpdateHScrollBar(t, gs);
+             return -1;
+         }},
+        {"grid 0xdc 0xc 5", -1,
+         [=](T t) {
+             HostDrawChannelGrid(t, dc, gs, 5);
+             return -1;
+         }},
         {"expr 0xc 7 c1+1 0x20", 18, [=](T t) { return HostEvaluateExpressionAt(t, gs, 7, "c1+1", P<double>(0x20)); }},
         {"insert 0xc 12.5 1 Start 3", 19, [=](T t) { return I(HostInsertMarker(t, gs, 12.5, 1, "Start", 3)); }},
         {"selection 0xc 0x50 0x54 6", 20,
@@ -252,14 +353,22 @@ std::vector<stHostCase> HostCases() {
         {"token SET 0x70", 26, [=](T t) { return HostGetScriptToken(t, "SET", P<char>(0x70)); }},
         {"number 2*3 0x20", 27, [=](T t) { return HostGetScriptNumber(t, "2*3", P<double>(0x20)); }},
         {"string A$ 0x70", 28, [=](T t) { return HostEvaluateScriptExpression(t, "A$", P<char>(0x70)); }},
-        {"setString 1 abc 0", -1, [=](T t) { HostAssignScriptStringVariable(t, 1, "abc", 0); return -1; }},
+        {"setString 1 abc 0", -1,
+         [=](T t) {
+             HostAssignScriptStringVariable(t, 1, "abc", 0);
+             return -1;
+         }},
         {"setNumber 0x80 R 4.5", -1,
          [=](T t) {
              HostAssignScriptNumericVariable(t, P<void>(0x80), "R", 4.5);
              return -1;
          }},
         {"run script OnIdleAcquisition 0", 31, [=](T t) { return HostRunScriptSubroutine(t, "OnIdleAcquisition", 0); }},
-        {"markerBar 0xc", -1, [=](T t) { HostRedrawMarkerBar(t, gs); return -1; }},
+        {"markerBar 0xc", -1,
+         [=](T t) {
+             HostRedrawMarkerBar(t, gs);
+             return -1;
+         }},
     };
 }
 

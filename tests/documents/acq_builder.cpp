@@ -16,8 +16,8 @@ void PutF64(Bytes& b, size_t at, double v) {
 }
 uint16_t GetU16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
 uint32_t GetU32(const Bytes& b, size_t at) {
-    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 | static_cast<uint32_t>(b[at + 2]) << 16 |
-           static_cast<uint32_t>(b[at + 3]) << 24;
+    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
+           static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 double GetF64(const Bytes& b, size_t at) {
     uint64_t bits = 0;
@@ -71,23 +71,23 @@ void FillDistinctFields(Bytes& h, const AcqRecipe& s) {
     PutF64(h, 40, s.selStart);
     PutF64(h, 48, s.selEnd);
     for (int i = 0; i < 4; ++i) PutU16(h, 56 + 2 * i, static_cast<uint16_t>(s.rect[i]));
-    PutU16(h, 76, 1);             // display word 1
-    PutF64(h, 78, 12.5);          // time value 1
-    PutU16(h, 86, 1);             // display word 2
+    PutU16(h, 76, 1);     // display word 1
+    PutF64(h, 78, 12.5);  // time value 1
+    PutU16(h, 86, 1);     // display word 2
     PutText(h, 88, "micro-fortnights", 40);
     PutText(h, 128, "ufn", 10);
-    PutU16(h, 138, 4);            // document words 1-3
+    PutU16(h, 138, 4);  // document words 1-3
     PutU16(h, 140, 1);
     PutU16(h, 144, 1);
     PutU16(h, 146, s.displayMode);
-    PutU16(h, 150, 1);            // document words 4-6
+    PutU16(h, 150, 1);  // document words 4-6
     PutU16(h, 152, 0);
     PutU16(h, 154, 1);
     PutU16(h, 156, s.markerBar);
     PutU16(h, 158, s.journalShown);
-    PutU16(h, 160, 1);            // document words 7, 8
+    PutU16(h, 160, 1);  // document words 7, 8
     PutU16(h, 162, 3);
-    PutU16(h, 164, 1);            // one row of five measurement boxes
+    PutU16(h, 164, 1);  // one row of five measurement boxes
     for (int i = 0; i < 40; ++i) {
         const bool used = i < 5;
         PutU16(h, 166 + 2 * i, used ? static_cast<uint16_t>(i + 2) : 0);
@@ -99,31 +99,31 @@ void FillDistinctFields(Bytes& h, const AcqRecipe& s) {
         PutF64(h, 566 + 8 * i, 1.5 * i);
         PutText(h, 1898 + 20 * i, "mV/" + std::to_string(i), 20);
     }
-    PutU32(h, 886, 1);            // settings 1, colour, 2
+    PutU32(h, 886, 1);  // settings 1, colour, 2
     PutU32(h, 890, s.docColour);
     PutU32(h, 894, 0xC0C0C0);
     for (int i = 0; i < 4; ++i) PutU16(h, 898 + 2 * i, static_cast<uint16_t>(i + 1));
-    PutU32(h, 906, 1);            // settings 7-10
+    PutU32(h, 906, 1);  // settings 7-10
     PutU32(h, 910, 7);
     PutU32(h, 914, 0xFFFFF0);
     PutU32(h, 918, 1);
     for (int c = 0; c < 60; ++c) {
-        PutF64(h, 922 + 8 * c, 4.0 + c);      // per-channel value 1
-        PutF64(h, 1410 + 8 * c, 0.25 * c);    // per-channel value 2
+        PutF64(h, 922 + 8 * c, 4.0 + c);                           // per-channel value 1
+        PutF64(h, 1410 + 8 * c, 0.25 * c);                         // per-channel value 2
         PutU16(h, 2700 + 2 * c, static_cast<uint16_t>(1000 + c));  // per-channel word 1
         PutU16(h, 2848 + 2 * c, static_cast<uint16_t>(c));         // per-channel word 2
     }
-    PutF64(h, 1402, 8.0);         // horizontal scale factor
-    PutU32(h, 1890, 0xABCD);      // setting 11
-    PutU16(h, 1894, 3);           // program-wide display word
-    PutU16(h, 1896, 7);           // document word 9
-    PutU16(h, 2698, 5);           // document word 10
-    PutF64(h, 2820, -2.0);        // standard-curve settings
+    PutF64(h, 1402, 8.0);     // horizontal scale factor
+    PutU32(h, 1890, 0xABCD);  // setting 11
+    PutU16(h, 1894, 3);       // program-wide display word
+    PutU16(h, 1896, 7);       // document word 9
+    PutU16(h, 2698, 5);       // document word 10
+    PutF64(h, 2820, -2.0);    // standard-curve settings
     PutF64(h, 2828, 3.0);
     PutU32(h, 2836, 50);
     PutU32(h, 2840, 0x00FF00);
     PutU32(h, 2844, 9);
-    PutU32(h, 2968, 1);           // settings 12, 13
+    PutU32(h, 2968, 1);  // settings 12, 13
     PutU32(h, 2972, 0);
 }
 
@@ -353,8 +353,8 @@ Bytes OutputPanelsBlock() {
     AppendU32(b, 0x12042002);
     AppendU16(b, 8);
     for (int type = 0; type < 7; ++type) {
-        AppendU32(b, type == 2 ? 1 : 0);      // the shown panel
-        AppendU32(b, 0);                      // one preference of five doubles
+        AppendU32(b, type == 2 ? 1 : 0);  // the shown panel
+        AppendU32(b, 0);                  // one preference of five doubles
         for (int i = 0; i < 5; ++i) AppendF64(b, 1.0 + type + i);
         AppendU32(b, type == 2 ? 0 : 0xFFFFFFFF);  // selected preset
         AppendU32(b, type == 2 ? 0 : 0xFFFFFFFF);  // presets - 1
@@ -452,14 +452,16 @@ bool WriteWholeFile(const std::string& path, const Bytes& bytes) {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD done = 0;
-    bool ok = bytes.empty() || (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size());
+    bool ok = bytes.empty() ||
+              (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size());
     CloseHandle(f);
     return ok;
 }
 
 Bytes ReadWholeFile(const std::string& path) {
     Bytes bytes;
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     if (f == INVALID_HANDLE_VALUE) return bytes;
     LARGE_INTEGER size{};
     GetFileSizeEx(f, &size);

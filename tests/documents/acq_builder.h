@@ -23,8 +23,8 @@ struct AcqChannel {
     uint32_t headerLength = 252;
     uint16_t type = 2;  // 1 doubles
     uint16_t size = 2;
-    std::vector<int16_t> raw;      // 16-bit samples
-    std::vector<double> values;    // or doubles
+    std::vector<int16_t> raw;    // 16-bit samples
+    std::vector<double> values;  // or doubles
     uint32_t Count() const { return static_cast<uint32_t>(type == 1 ? values.size() : raw.size()); }
 };
 

@@ -121,8 +121,9 @@ void Check(const Bytes& bytes, const std::string& name, Tally& t) {
 }
 
 // Numbers that lengths, counts and slots go wrong with.
-const uint32_t kInteresting[] = {0, 1, 2, 3, 4, 5, 11, 12, 59, 60, 61, 127, 128, 255, 0x7FFF, 0x8000, 0xFFFF,
-                                 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
+const uint32_t kInteresting[] = {0,      1,       2,          3,          4,          5,         11,     12,
+                                 59,     60,      61,         127,        128,        255,       0x7FFF, 0x8000,
+                                 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
 
 Bytes Mutate(const Bytes& seed, Rng& rng) {
     Bytes b = seed;
@@ -133,12 +134,8 @@ Bytes Mutate(const Bytes& seed, Rng& rng) {
         size_t span = rng.Below(3) ? std::min<size_t>(b.size(), 4096) : b.size();
         size_t at = rng.Below(span);
         switch (rng.Below(6)) {
-        case 0:
-            b[at] ^= static_cast<uint8_t>(1u << rng.Below(8));
-            break;
-        case 1:
-            b[at] = static_cast<uint8_t>(rng.Next());
-            break;
+        case 0: b[at] ^= static_cast<uint8_t>(1u << rng.Below(8)); break;
+        case 1: b[at] = static_cast<uint8_t>(rng.Next()); break;
         case 2:
         case 3: {
             uint32_t v = kInteresting[rng.Below(sizeof kInteresting / sizeof kInteresting[0])];
@@ -146,9 +143,7 @@ Bytes Mutate(const Bytes& seed, Rng& rng) {
             for (size_t i = 0; i < width && at + i < b.size(); ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
             break;
         }
-        case 4:
-            b.resize(rng.Below(b.size()) + 1);
-            break;
+        case 4: b.resize(rng.Below(b.size()) + 1); break;
         default: {
             size_t n = std::min<size_t>(rng.Below(64) + 1, b.size() - at);
             Bytes chunk(b.begin() + at, b.begin() + at + n);
@@ -211,11 +206,16 @@ int MakeCorpus(const std::string& folder) {
         const char* name;
         Bytes bytes;
     } seeds[] = {
-        {"rich-v42.acq", BuildAcq(rich)},       {"old-v33.acq", BuildAcq(old)},
-        {"variant-v35.acq", BuildAcq(v35)},     {"long-labels-v37.acq", BuildAcq(v37)},
-        {"long-headers.acq", BuildAcq(longer)}, {"no-channels.acq", BuildAcq(bare)},
-        {"swapped-v34.acq", BuildSwappedAcq(swapped)}, {"swapped-v33.acq", BuildSwappedAcq(swappedOld)},
-        {"truncated.acq", truncated},           {"settings.gtl", BuildAcq(templ)},
+        {"rich-v42.acq", BuildAcq(rich)},
+        {"old-v33.acq", BuildAcq(old)},
+        {"variant-v35.acq", BuildAcq(v35)},
+        {"long-labels-v37.acq", BuildAcq(v37)},
+        {"long-headers.acq", BuildAcq(longer)},
+        {"no-channels.acq", BuildAcq(bare)},
+        {"swapped-v34.acq", BuildSwappedAcq(swapped)},
+        {"swapped-v33.acq", BuildSwappedAcq(swappedOld)},
+        {"truncated.acq", truncated},
+        {"settings.gtl", BuildAcq(templ)},
     };
     for (const Seed& s : seeds)
         if (!WriteWholeFile(folder + "\\" + s.name, s.bytes)) return 1;

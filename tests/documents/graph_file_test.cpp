@@ -331,9 +331,9 @@ TEST(GraphFileVersions, Version33HasNoTaggedBlocksAndItsOldFields) {
     AcqRecipe recipe = RichRecipe();
     recipe.version = 33;
     Bytes f = BuildAcq(recipe);
-    PutU16(f, 142, 1);       // the old marker bar field
-    PutU16(f, 156, 0);       // not read before 34
-    PutU16(f, 64, 11);       // old measurement types: 11 became 12
+    PutU16(f, 142, 1);  // the old marker bar field
+    PutU16(f, 156, 0);  // not read before 34
+    PutU16(f, 64, 11);  // old measurement types: 11 became 12
     PutU16(f, 66, 4);
     TestDoc d;
     ASSERT_EQ(Read(d, f, nullptr), 1);
@@ -341,7 +341,7 @@ TEST(GraphFileVersions, Version33HasNoTaggedBlocksAndItsOldFields) {
     EXPECT_EQ(d.gs->measureType[0], 12);
     EXPECT_EQ(d.gs->measureType[1], 4);
     EXPECT_STREQ(d.gs->chanDescription[0], "Biceps EMG");  // no long label before 37
-    EXPECT_EQ(d.gs->lessonFlags[0], 1u);                     // settings 12 and 13 came with 42
+    EXPECT_EQ(d.gs->lessonFlags[0], 1u);                   // settings 12 and 13 came with 42
     // The journal block after the markers is not looked for.
     CByteWriter out;
     ASSERT_EQ(WriteGraphStream(d.gs, out, kWriteWhole, 0), 1);
@@ -357,9 +357,8 @@ TEST(GraphFileVersions, MeasurementTypesAreRenumberedFor35And36) {
         uint32_t version;
         uint16_t stored, read;
     } cases[] = {
-        {35, 5, 5}, {35, 12, 15}, {35, 17, 20}, {35, 11, 0}, {35, 18, 0},
-        {36, 10, 10}, {36, 12, 13}, {36, 13, 0}, {36, 14, 15}, {36, 24, 25}, {36, 25, 0},
-        {37, 25, 25}, {42, 13, 13},
+        {35, 5, 5},  {35, 12, 15}, {35, 17, 20}, {35, 11, 0}, {35, 18, 0},  {36, 10, 10}, {36, 12, 13},
+        {36, 13, 0}, {36, 14, 15}, {36, 24, 25}, {36, 25, 0}, {37, 25, 25}, {42, 13, 13},
     };
     for (const Case& c : cases) {
         AcqRecipe recipe = RichRecipe();
@@ -573,12 +572,14 @@ TEST(GraphFileDamage, DamageBehindTheSamplesIsReadAsFarAsItIsSound) {
     const size_t m = MarkerSectionAt(recipe);
     const size_t journal = m + 8 + 3 * 13 + 9 + 6 + 9;
     const Repair cases[] = {
-        {"marker count 0 with a length", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 0); }, kKeyMarkersCorrupted, 10, 0, 1},
+        {"marker count 0 with a length", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 0); }, kKeyMarkersCorrupted,
+         10, 0, 1},
         {"more markers than the length holds", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 1000); },
          kKeyMarkersCorrupted, 10, 0, 1},
         {"a label longer than its field", [m](Bytes& f, const AcqRecipe&) { PutU16(f, m + 8 + 10, 200); },
          kKeyMarkersCorrupted, 10, 0, 1},
-        {"a section running past the end", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m, 0x10000000); }, kKeyRepaired, 10, 0, 1},
+        {"a section running past the end", [m](Bytes& f, const AcqRecipe&) { PutU32(f, m, 0x10000000); }, kKeyRepaired,
+         10, 0, 1},
         {"no marker section", [m](Bytes& f, const AcqRecipe&) { f.resize(m); }, kKeyRepaired, 10, 0, 1},
         {"ends inside the samples", [](Bytes& f, const AcqRecipe& s) { f.resize(SamplesAt(s) + 3 * 12 + 5); },
          kKeyRepaired, 3, 0, 1},

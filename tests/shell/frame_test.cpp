@@ -40,9 +40,7 @@ protected:
         ASSERT_TRUE(acq);
         acq->run.running = on;
     }
-    static HWND FindChild(HWND parent, const char* cls) {
-        return FindWindowExA(parent, nullptr, cls, nullptr);
-    }
+    static HWND FindChild(HWND parent, const char* cls) { return FindWindowExA(parent, nullptr, cls, nullptr); }
 };
 
 TEST_F(Frame, HasTitleClientToolbarMenuAndFirstGraph) {
@@ -139,7 +137,8 @@ TEST_F(Frame, GraphAndScriptClassesShareOneIconAtBothSizes) {
 // The bit depth a bitmap resource of the program is stored with.
 static WORD StoredBitDepth(const char* name) {
     HRSRC res = FindResourceA(g_app->hInstance, name, MAKEINTRESOURCEA(2));  // RT_BITMAP
-    const auto* header = res ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(g_app->hInstance, res))) : nullptr;
+    const auto* header =
+        res ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(g_app->hInstance, res))) : nullptr;
     return header ? header->biBitCount : 0;
 }
 
@@ -629,8 +628,8 @@ TEST_F(Frame, FunctionKeysReachTheActiveGraphAsMarkerCommands) {
     struct Row {
         UINT key;
         UINT command;  // 0: no marker command
-    } rows[] = {{VK_F2, 392}, {VK_F3, 393}, {VK_F4, 394}, {VK_F5, 395}, {VK_F6, 396}, {VK_F7, 397},
-                {VK_F8, 398}, {VK_F9, 399}, {VK_F11, 400}, {VK_F12, 401}, {VK_F1, 0}, {'A', 0}};
+    } rows[] = {{VK_F2, 392}, {VK_F3, 393}, {VK_F4, 394},  {VK_F5, 395},  {VK_F6, 396}, {VK_F7, 397},
+                {VK_F8, 398}, {VK_F9, 399}, {VK_F11, 400}, {VK_F12, 401}, {VK_F1, 0},   {'A', 0}};
     for (const Row& row : rows) {
         g_graphCommands.clear();
         // Wherever the focus is, the key goes to the active graph window.
@@ -639,7 +638,8 @@ TEST_F(Frame, FunctionKeysReachTheActiveGraphAsMarkerCommands) {
             EXPECT_TRUE(DispatchLoopMessage(key));
         }
         PumpMessages();
-        const std::vector<UINT> expected = row.command ? std::vector<UINT>{row.command, row.command} : std::vector<UINT>{};
+        const std::vector<UINT> expected =
+            row.command ? std::vector<UINT>{row.command, row.command} : std::vector<UINT>{};
         EXPECT_EQ(g_graphCommands, expected) << "key " << row.key;
     }
     SetWindowLongPtrA(graph, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_graphProc));
@@ -740,13 +740,13 @@ TEST(Placement, OnlyPlacementsWithTheCaptionOutOfReachAreMoved) {
         {work, {10, 20, 310, 220}, {10, 20, 310, 220}},
         {work, {-32000, -32000, -31800, -31800}, {0, 0, 200, 200}},
         {work, {5000, 100, 5800, 700}, {480, 100, 1280, 700}},
-        {work, {100, -300, 900, 300}, {100, 0, 900, 600}},                  // caption above the area
-        {work, {100, 980, 900, 1580}, {100, 394, 900, 994}},                // caption at the bottom edge
-        {work, {-790, 100, 10, 700}, {0, 100, 800, 700}},                   // 10 pixels left in view
-        {work, {-700, 100, 100, 700}, {-700, 100, 100, 700}},               // enough of the caption shows
+        {work, {100, -300, 900, 300}, {100, 0, 900, 600}},     // caption above the area
+        {work, {100, 980, 900, 1580}, {100, 394, 900, 994}},   // caption at the bottom edge
+        {work, {-790, 100, 10, 700}, {0, 100, 800, 700}},      // 10 pixels left in view
+        {work, {-700, 100, 100, 700}, {-700, 100, 100, 700}},  // enough of the caption shows
         {work, {1200, 100, 2000, 700}, {1200, 100, 2000, 700}},
-        {work, {-100000, -100000, 100000, 100000}, {0, 0, 1280, 994}},     // capped at the area
-        {work, {0, 0, 0, 0}, {0, 0, 0, 0}},                                 // none stored: left alone
+        {work, {-100000, -100000, 100000, 100000}, {0, 0, 1280, 994}},  // capped at the area
+        {work, {0, 0, 0, 0}, {0, 0, 0, 0}},                             // none stored: left alone
         {right, {1400, 50, 2000, 650}, {1400, 50, 2000, 650}},
         {right, {-32000, -32000, -31800, -31800}, {1280, 0, 1480, 200}},
         {RECT{}, {-32000, -32000, -31800, -31800}, {-32000, -32000, -31800, -31800}},
@@ -794,8 +794,8 @@ TEST(Placement, AFrameStoredOffScreenOpensOnScreenAndIsSavedThere) {
     RECT frame{};
     GetWindowRect(g_app->hwndFrame, &frame);
     const RECT expected{work.left, work.top, work.left + 200, work.top + 200};
-    EXPECT_TRUE(EqualRect(&frame, &expected)) << frame.left << "," << frame.top << "," << frame.right << ","
-                                               << frame.bottom;
+    EXPECT_TRUE(EqualRect(&frame, &expected))
+        << frame.left << "," << frame.top << "," << frame.right << "," << frame.bottom;
     SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);  // saves the placement
     char buf[64] = "";
     GetPrivateProfileStringA("Wavemind", "Window", "", buf, sizeof buf, "NORVANE.INI");

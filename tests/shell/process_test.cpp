@@ -157,7 +157,8 @@ protected:
             ASSERT_TRUE(CopyFileA((bin + file).c_str(), (m_folder + "\\" + file).c_str(), FALSE)) << file;
     }
     void TearDown() override {
-        for (const char* file : {"Kymora.exe", "VK40.dll", "Lumikey.dll"}) DeleteFileA((m_folder + "\\" + file).c_str());
+        for (const char* file : {"Kymora.exe", "VK40.dll", "Lumikey.dll"})
+            DeleteFileA((m_folder + "\\" + file).c_str());
         RemoveDirectoryA(m_folder.c_str());
     }
     std::string m_folder;
@@ -165,7 +166,8 @@ protected:
 
 TEST_P(ProgramWithoutButtons, SaysTheButtonLibraryIsMissingOrDamaged) {
     if (*GetParam()) {  // a file of that name that is no library
-        HANDLE f = CreateFileA((m_folder + "\\Lumikey.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE f =
+            CreateFileA((m_folder + "\\Lumikey.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(f, INVALID_HANDLE_VALUE);
         DWORD written = 0;
         WriteFile(f, GetParam(), static_cast<DWORD>(std::strlen(GetParam())), &written, nullptr);

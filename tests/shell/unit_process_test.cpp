@@ -19,8 +19,8 @@ constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
 
 std::vector<std::string> ReadLines(const std::string& file) {
     std::vector<std::string> lines;
-    HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+    HANDLE f =
+        CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return lines;
     std::string text;
     char buffer[4096];

@@ -14,8 +14,7 @@ namespace {
 
 constexpr uint32_t kPacket = 0x9500200C;
 
-double Now()
-{
+double Now() {
     LARGE_INTEGER c, f;
     QueryPerformanceCounter(&c);
     QueryPerformanceFrequency(&f);
@@ -24,22 +23,19 @@ double Now()
 
 // One query; the reply's data bytes, empty on failure.
 std::vector<uint8_t> Query(const stTransportOps* ops, HANDLE h, uint8_t command, std::vector<uint8_t> data,
-                           uint32_t r)
-{
+                           uint32_t r) {
     uint8_t packet[64];
-    const uint32_t n = SimFramePacket(kSimKindIsa, command, data.data(), static_cast<uint32_t>(data.size()), r,
-                                      packet, sizeof(packet));
+    const uint32_t n = SimFramePacket(kSimKindIsa, command, data.data(), static_cast<uint32_t>(data.size()), r, packet,
+                                      sizeof(packet));
     std::vector<uint8_t> reply(r + 2);
     uint32_t got = 0;
-    if (!TransportControl(ops, h, kPacket, packet, n, reply.data(), r + 2, &got) || got != r + 2)
-        return {};
+    if (!TransportControl(ops, h, kPacket, packet, n, reply.data(), r + 2, &got) || got != r + 2) return {};
     return std::vector<uint8_t>(reply.begin() + 1, reply.end() - 1);
 }
 
 }  // namespace
 
-int main()
-{
+int main() {
     SetEnvironmentVariableA(kSimControlKeyEnv, "Software\\NORVANE\\TVX3x\\SimulatorBench");
     SimControlClear();
     HMODULE dll = LoadLibraryA(kSimLibrary);
@@ -54,8 +50,7 @@ int main()
 
     const int calls = 20000;
     double t0 = Now();
-    for (int i = 0; i < calls; ++i)
-        Query(ops, h, 51, {}, 4);
+    for (int i = 0; i < calls; ++i) Query(ops, h, 51, {}, 4);
     const double perCall = (Now() - t0) / calls;
     std::printf("status query                      %8.1f us a call (%6.0f calls/s)\n", perCall * 1e6, 1 / perCall);
 
@@ -72,10 +67,8 @@ int main()
         const std::vector<uint8_t> w = Query(ops, h, 17, {}, 3);
         ++polls;
         uint32_t count = ((w[0] * 256u + w[1] + w[2] * 32768u) - (readPos & 0x7FFFFF)) & 0x7FFFFF;
-        if (count > 32768)
-            ++overflow;
-        if (count > maxBacklog)
-            maxBacklog = count;
+        if (count > 32768) ++overflow;
+        if (count > maxBacklog) maxBacklog = count;
         count -= count % 8;
         while (count) {
             const uint32_t chunk = count < 248 ? count : 248;
@@ -88,9 +81,10 @@ int main()
         inCalls += Now() - c0;
         Sleep(1);
     }
-    std::printf("2 s of 4 inputs at 2 kHz            %8u bytes in %u polls, largest backlog %u bytes, "
-                "%u overflows, %.1f%% of the time in driver calls\n",
-                bytes, polls, maxBacklog, overflow, 100 * inCalls / 2.0);
+    std::printf(
+        "2 s of 4 inputs at 2 kHz            %8u bytes in %u polls, largest backlog %u bytes, "
+        "%u overflows, %.1f%% of the time in driver calls\n",
+        bytes, polls, maxBacklog, overflow, 100 * inCalls / 2.0);
 
     // A recording left unread for 60 s: the one call that catches up.
     Query(ops, h, 64, {0}, 1);

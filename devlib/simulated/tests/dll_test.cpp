@@ -53,18 +53,16 @@ struct Result {
     Bytes out;
 };
 
-Bytes Frame(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData)
-{
+Bytes Frame(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData) {
     uint8_t out[512];
-    const uint32_t n = SimFramePacket(kind, command, data.data(), static_cast<uint32_t>(data.size()), replyData, out,
-                                      sizeof(out));
+    const uint32_t n =
+        SimFramePacket(kind, command, data.data(), static_cast<uint32_t>(data.size()), replyData, out, sizeof(out));
     return Bytes(out, out + n);
 }
 
 class SimDll : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         key = "Software\\NORVANE\\TVX3x\\SimulatorTests\\" + name;
         log = "vksim_" + name + ".log";
@@ -75,18 +73,15 @@ protected:
         Clock(1000000);
         module = LoadLibraryA(kSimLibrary);
         ASSERT_NE(module, nullptr);
-        auto* get = reinterpret_cast<SimTransportFn>(
-            reinterpret_cast<void*>(GetProcAddress(module, kSimTransportExport)));
+        auto* get =
+            reinterpret_cast<SimTransportFn>(reinterpret_cast<void*>(GetProcAddress(module, kSimTransportExport)));
         ASSERT_NE(get, nullptr);
         ops = get();
         ASSERT_NE(ops, nullptr);
     }
-    void TearDown() override
-    {
-        for (HANDLE h : opened)
-            TransportClose(ops, h);
-        if (module)
-            FreeLibrary(module);
+    void TearDown() override {
+        for (HANDLE h : opened) TransportClose(ops, h);
+        if (module) FreeLibrary(module);
         SimControlClear();
         DeleteFileA(log.c_str());
     }
@@ -94,25 +89,21 @@ protected:
     void Clock(uint64_t us) { ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs = us)); }
     void Later(uint64_t us) { Clock(clockUs + us); }
 
-    HANDLE Open(const char* path)
-    {
+    HANDLE Open(const char* path) {
         HANDLE h = TransportOpen(ops, path);
-        if (h)
-            opened.push_back(h);
+        if (h) opened.push_back(h);
         return h;
     }
-    void Close(HANDLE h)
-    {
+    void Close(HANDLE h) {
         TransportClose(ops, h);
         opened.erase(std::find(opened.begin(), opened.end(), h));
     }
-    Result Control(HANDLE h, uint32_t code, const Bytes& in, uint32_t outSize)
-    {
+    Result Control(HANDLE h, uint32_t code, const Bytes& in, uint32_t outSize) {
         Bytes out(outSize);
         uint32_t returned = 0xDEAD;
-        const int32_t ok = TransportControl(ops, h, code, in.empty() ? nullptr : in.data(),
-                                            static_cast<uint32_t>(in.size()), out.empty() ? nullptr : out.data(),
-                                            outSize, &returned);
+        const int32_t ok =
+            TransportControl(ops, h, code, in.empty() ? nullptr : in.data(), static_cast<uint32_t>(in.size()),
+                             out.empty() ? nullptr : out.data(), outSize, &returned);
         const bool write = code == kWriteUsb || code == kWriteLegacy;
         if (ok && write) {
             EXPECT_EQ(returned, in.size()) << "a write counts the bytes it took";
@@ -122,47 +113,45 @@ protected:
         out.resize(ok && !write ? returned : 0);
         return {ok != 0, out};
     }
-    Result Send(HANDLE h, const Bytes& packet, uint32_t outSize = 16400) { return Control(h, kPacket, packet, outSize); }
+    Result Send(HANDLE h, const Bytes& packet, uint32_t outSize = 16400) {
+        return Control(h, kPacket, packet, outSize);
+    }
     // A query or set command framed for the kind, with a reply of r data bytes; the reply's data.
-    Bytes Query(HANDLE h, int32_t kind, uint8_t command, const Bytes& data, uint32_t r)
-    {
+    Bytes Query(HANDLE h, int32_t kind, uint8_t command, const Bytes& data, uint32_t r) {
         const Result res = Send(h, Frame(kind, command, data, r), r + 2);
         EXPECT_TRUE(res.ok) << "command " << int(command);
-        EXPECT_TRUE(SimReplyChecks(res.out.data(), static_cast<uint32_t>(res.out.size()), r)) << "command " << int(command);
+        EXPECT_TRUE(SimReplyChecks(res.out.data(), static_cast<uint32_t>(res.out.size()), r))
+            << "command " << int(command);
         return res.out.size() == r + 2 ? Bytes(res.out.begin() + 1, res.out.end() - 1) : Bytes{};
     }
-    bool Set(HANDLE h, int32_t kind, uint8_t command, const Bytes& data)
-    {
+    bool Set(HANDLE h, int32_t kind, uint8_t command, const Bytes& data) {
         return Query(h, kind, command, data, 1) == Bytes{0x06};
     }
-    uint32_t LastError(HANDLE h)
-    {
+    uint32_t LastError(HANDLE h) {
         const Result r = Control(h, kLastError, {}, 4);
-        return r.out.size() == 4 ? r.out[0] | (r.out[1] << 8) | (r.out[2] << 16) | (static_cast<uint32_t>(r.out[3]) << 24)
-                                 : 0xFFFFFFFF;
+        return r.out.size() == 4
+                   ? r.out[0] | (r.out[1] << 8) | (r.out[2] << 16) | (static_cast<uint32_t>(r.out[3]) << 24)
+                   : 0xFFFFFFFF;
     }
     // The USB road: the adapter's unit count and unit 0's name, then the unit itself.
-    HANDLE OpenUsbUnit(const char* adapterPath, HANDLE* adapter = nullptr)
-    {
+    HANDLE OpenUsbUnit(const char* adapterPath, HANDLE* adapter = nullptr) {
         HANDLE a = Open(adapterPath);
         EXPECT_NE(a, nullptr);
-        if (adapter)
-            *adapter = a;
+        if (adapter) *adapter = a;
         EXPECT_EQ(Control(a, kUnitCount, {}, 4).out, (Bytes{1, 0, 0, 0}));
         const Result name = Control(a, kUnitName, {0, 0, 0, 0}, 82);
         EXPECT_EQ(name.out.size(), 82u);
-        return name.out.size() == 82 ? Open(("\\\\.\\" + std::string(reinterpret_cast<const char*>(&name.out[14]))).c_str())
-                                     : nullptr;
+        return name.out.size() == 82
+                   ? Open(("\\\\.\\" + std::string(reinterpret_cast<const char*>(&name.out[14]))).c_str())
+                   : nullptr;
     }
-    uint32_t ControlValue(const char* name)
-    {
+    uint32_t ControlValue(const char* name) {
         DWORD value = 0xFFFFFFFF;
         DWORD size = sizeof(value);
         RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
         return value;
     }
-    std::string LogText()
-    {
+    std::string LogText() {
         std::ifstream f(log, std::ios::binary);
         std::stringstream s;
         s << f.rdbuf();
@@ -177,13 +166,9 @@ protected:
     uint64_t clockUs = 0;
 };
 
-std::string Text(const Bytes& b)
-{
-    return std::string(b.begin(), std::find(b.begin(), b.end(), 0));
-}
+std::string Text(const Bytes& b) { return std::string(b.begin(), std::find(b.begin(), b.end(), 0)); }
 
-TEST_F(SimDll, UsbUnitsAreOpenedByTheNameTheirAdapterGives)
-{
+TEST_F(SimDll, UsbUnitsAreOpenedByTheNameTheirAdapterGives) {
     struct {
         const char* adapter;
         const char* unitName;
@@ -212,8 +197,7 @@ TEST_F(SimDll, UsbUnitsAreOpenedByTheNameTheirAdapterGives)
     EXPECT_EQ(TransportOpen(ops, "C:\\VKUSB"), nullptr);
 }
 
-TEST_F(SimDll, EachKindFramesItsPacketsAndRefusesABadChecksum)
-{
+TEST_F(SimDll, EachKindFramesItsPacketsAndRefusesABadChecksum) {
     struct {
         const char* path;
         int32_t kind;
@@ -247,8 +231,7 @@ TEST_F(SimDll, EachKindFramesItsPacketsAndRefusesABadChecksum)
     EXPECT_EQ(Send(pc, kStopPcCard, 3).out, kAck) << "and the PC card needs no reset afterwards";
 }
 
-TEST_F(SimDll, ALostPacketStallsTheUsbPipeUntilItIsReset)
-{
+TEST_F(SimDll, ALostPacketStallsTheUsbPipeUntilItIsReset) {
     HANDLE unit = OpenUsbUnit(kUsb40);
     EXPECT_EQ(LastError(unit), kSimErrNone);
     ASSERT_TRUE(SimControlSetDword(kSimFault, kSimFaultNoReply));
@@ -267,22 +250,18 @@ TEST_F(SimDll, ALostPacketStallsTheUsbPipeUntilItIsReset)
     EXPECT_EQ(Text(Query(unit, kSimKindUsb, 57, {}, 120)).substr(0, 10), "Model VK40") << "the fault has fired once";
 }
 
-TEST_F(SimDll, ALostPacketOnIsaCostsOnlyItsOwnCall)
-{
+TEST_F(SimDll, ALostPacketOnIsaCostsOnlyItsOwnCall) {
     HANDLE h = Open(kIsa);
     ASSERT_TRUE(SimControlSetDword(kSimFault, kSimFaultNoReply));
     ASSERT_TRUE(SimControlSetDword(kSimFaultCount, 3));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(Send(h, kStopUsb, 3).ok) << i;
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(Send(h, kStopUsb, 3).ok) << i;
     EXPECT_EQ(Send(h, kStopUsb, 3).out, kAck) << "no pipe to reset";
     ASSERT_TRUE(SimControlSetDword(kSimFaultCount, kSimForever));
-    for (int i = 0; i < 12; ++i)
-        EXPECT_FALSE(Send(h, kStopUsb, 3).ok) << "for ever: " << i;
+    for (int i = 0; i < 12; ++i) EXPECT_FALSE(Send(h, kStopUsb, 3).ok) << "for ever: " << i;
     EXPECT_EQ(ControlValue(kSimFaultCount), kSimForever);
 }
 
-TEST_F(SimDll, DamagedRepliesHitOnlyTheChosenCommand)
-{
+TEST_F(SimDll, DamagedRepliesHitOnlyTheChosenCommand) {
     HANDLE unit = OpenUsbUnit(kUsb40);
     ASSERT_TRUE(SimControlSetDword(kSimFaultCommand, 51));
 
@@ -304,8 +283,7 @@ TEST_F(SimDll, DamagedRepliesHitOnlyTheChosenCommand)
     EXPECT_EQ(Send(unit, kStopUsb, 3).out, (Bytes{0x01, 0xFF})) << "an acknowledgement without its 0x06";
 }
 
-TEST_F(SimDll, AnAbsentUnitFailsEveryCallAndComesBackFreshlyPoweredOn)
-{
+TEST_F(SimDll, AnAbsentUnitFailsEveryCallAndComesBackFreshlyPoweredOn) {
     HANDLE adapter = nullptr;
     HANDLE unit = OpenUsbUnit(kUsb40, &adapter);
     Bytes text(128, 0);
@@ -323,11 +301,11 @@ TEST_F(SimDll, AnAbsentUnitFailsEveryCallAndComesBackFreshlyPoweredOn)
     Close(adapter);
     HANDLE again = OpenUsbUnit(kUsb40);
     ASSERT_NE(again, nullptr);
-    EXPECT_EQ(Text(Query(again, kSimKindUsb, 57, {}, 120)).substr(0, 10), "Model VK40") << "the description of power-on";
+    EXPECT_EQ(Text(Query(again, kSimKindUsb, 57, {}, 120)).substr(0, 10), "Model VK40")
+        << "the description of power-on";
 }
 
-TEST_F(SimDll, StatusControlsReachTheStatusAndTheUnitState)
-{
+TEST_F(SimDll, StatusControlsReachTheStatusAndTheUnitState) {
     HANDLE unit = OpenUsbUnit(kUsb40);
     EXPECT_EQ(Control(unit, kUnitState, {0}, 4).out, (Bytes{0, 1, 0, 0}));
     ASSERT_TRUE(SimControlSetDword(kSimStatusError, 0x0203));
@@ -339,10 +317,8 @@ TEST_F(SimDll, StatusControlsReachTheStatusAndTheUnitState)
 }
 
 // Samples under the virtual clock through the driver: 1 ms frames of inputs 2 and 4 counting.
-TEST_F(SimDll, TheRingFillsAsTheVirtualClockAdvancesAndOverflowsWhenNotRead)
-{
-    for (const char* input : {"Signal2", "Signal4"})
-        ASSERT_TRUE(SimControlSetDword(input, kSimSignalCounting));
+TEST_F(SimDll, TheRingFillsAsTheVirtualClockAdvancesAndOverflowsWhenNotRead) {
+    for (const char* input : {"Signal2", "Signal4"}) ASSERT_TRUE(SimControlSetDword(input, kSimSignalCounting));
     HANDLE h = Open(kIsa);
     const int32_t kind = kSimKindIsa;
     ASSERT_TRUE(Set(h, kind, 54, {0x00, 0x02}));
@@ -368,12 +344,10 @@ TEST_F(SimDll, TheRingFillsAsTheVirtualClockAdvancesAndOverflowsWhenNotRead)
     EXPECT_GT(written - 40u, 32768u) << "more than a ring since the last read: the host sees the overflow";
 }
 
-TEST_F(SimDll, FirmwareBlocksGoIntoMemoryAndReadBackOverThePcCard)
-{
+TEST_F(SimDll, FirmwareBlocksGoIntoMemoryAndReadBackOverThePcCard) {
     HANDLE h = Open(kPcCard);
     Bytes image(360);
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<uint8_t>(i ^ 0x5A);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i ^ 0x5A);
     for (uint32_t offset = 0; offset < image.size(); offset += 120) {
         Bytes block = {static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset)};
         block.insert(block.end(), image.begin() + offset, image.begin() + offset + 120);
@@ -383,14 +357,14 @@ TEST_F(SimDll, FirmwareBlocksGoIntoMemoryAndReadBackOverThePcCard)
         EXPECT_EQ(Send(h, packet, 3).out, kAck) << offset;
     }
     for (uint32_t address = 0; address < image.size(); address += 120) {
-        EXPECT_EQ(Query(h, kSimKindPcCard, 55, {static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), 0, 120}, 120),
+        EXPECT_EQ(Query(h, kSimKindPcCard, 55,
+                        {static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), 0, 120}, 120),
                   Bytes(image.begin() + address, image.begin() + address + 120))
             << address;
     }
 }
 
-TEST_F(SimDll, WrittenPacketsAreAnsweredOnTheDataStream)
-{
+TEST_F(SimDll, WrittenPacketsAreAnsweredOnTheDataStream) {
     HANDLE unit = OpenUsbUnit(kUsb40);
     EXPECT_TRUE(Control(unit, kWriteUsb, Frame(kSimKindUsb, 51, {}, 4), 0).ok);
     EXPECT_EQ(Control(unit, kUnitState, {0}, 4).out, (Bytes{0, 1, 6, 0})) << "six bytes wait";
@@ -412,8 +386,7 @@ TEST_F(SimDll, WrittenPacketsAreAnsweredOnTheDataStream)
     EXPECT_FALSE(Control(isa, kWriteUsb, kStopUsb, 0).ok) << "the USB write code";
 }
 
-TEST_F(SimDll, TheUsbDriversOwnCalls)
-{
+TEST_F(SimDll, TheUsbDriversOwnCalls) {
     HANDLE unit40 = OpenUsbUnit(kUsb40);
     HANDLE unit45 = OpenUsbUnit(kUsb45);
     EXPECT_EQ(Control(unit40, kVendorInfo, {}, 6).out, (Bytes{0x4F, 0x1D, 0x40, 0x00, 0x10, 0x02}));
@@ -438,8 +411,7 @@ TEST_F(SimDll, TheUsbDriversOwnCalls)
         EXPECT_FALSE(Control(isa, code, {3}, 16).ok) << std::hex << code;
 }
 
-TEST_F(SimDll, WhatTheCallersBufferCannotHoldWaitsForTheNextRead)
-{
+TEST_F(SimDll, WhatTheCallersBufferCannotHoldWaitsForTheNextRead) {
     HANDLE h = Open(kIsa);
     const Result first = Send(h, Frame(kSimKindIsa, 57, {}, 120), 100);
     ASSERT_EQ(first.out.size(), 100u);
@@ -450,8 +422,7 @@ TEST_F(SimDll, WhatTheCallersBufferCannotHoldWaitsForTheNextRead)
     EXPECT_EQ(whole, Send(h, Frame(kSimKindIsa, 57, {}, 120), 122).out);
 }
 
-TEST_F(SimDll, ThePacketLogHoldsEveryCallByteForByte)
-{
+TEST_F(SimDll, ThePacketLogHoldsEveryCallByteForByte) {
     ASSERT_TRUE(SimControlSetString(kSimLogFile, log.c_str()));
     HANDLE adapter = nullptr;
     HANDLE unit = OpenUsbUnit(kUsb40, &adapter);
@@ -468,26 +439,26 @@ TEST_F(SimDll, ThePacketLogHoldsEveryCallByteForByte)
     Close(adapter);
 
     std::string name = "ioctl 950020B8 00 00 00 00 -> 00 00 00 00 4F 1D 40 00 00 00 00 00 00 00 56 4B 55 53 42 2D 30";
-    for (int i = 21; i < 82; ++i)
-        name += " 00";
-    const std::string expected = "open \\\\.\\VKUSB\r\n"
-                                 "ioctl 950020B4 - -> 01 00 00 00\r\n" +
-                                 name +
-                                 "\r\n"
-                                 "open \\\\.\\VKUSB-0\r\n"
-                                 "> 01 12 ED\r\n"
-                                 "< 01 06 F9\r\n"
-                                 "> 01 12 EE\r\n"
-                                 "< 01 15 EA\r\n"
-                                 "w 01 33 CC\r\n"
-                                 "r 01 00 80 00 00 7F\r\n"
-                                 "r\r\n"
-                                 "ioctl 950020A0 03 -> 03\r\n"
-                                 "open \\\\.\\VKUSB failed\r\n"
-                                 "> 01 12 ED\r\n"
-                                 "< none\r\n"
-                                 "close \\\\.\\VKUSB-0\r\n"
-                                 "close \\\\.\\VKUSB\r\n";
+    for (int i = 21; i < 82; ++i) name += " 00";
+    const std::string expected =
+        "open \\\\.\\VKUSB\r\n"
+        "ioctl 950020B4 - -> 01 00 00 00\r\n" +
+        name +
+        "\r\n"
+        "open \\\\.\\VKUSB-0\r\n"
+        "> 01 12 ED\r\n"
+        "< 01 06 F9\r\n"
+        "> 01 12 EE\r\n"
+        "< 01 15 EA\r\n"
+        "w 01 33 CC\r\n"
+        "r 01 00 80 00 00 7F\r\n"
+        "r\r\n"
+        "ioctl 950020A0 03 -> 03\r\n"
+        "open \\\\.\\VKUSB failed\r\n"
+        "> 01 12 ED\r\n"
+        "< none\r\n"
+        "close \\\\.\\VKUSB-0\r\n"
+        "close \\\\.\\VKUSB\r\n";
     EXPECT_EQ(LogText(), expected);
 }
 

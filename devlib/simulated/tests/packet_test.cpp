@@ -10,16 +10,14 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Frame(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData)
-{
+Bytes Frame(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData) {
     uint8_t out[300];
-    const uint32_t n = SimFramePacket(kind, command, data.data(), static_cast<uint32_t>(data.size()), replyData, out,
-                                      sizeof(out));
+    const uint32_t n =
+        SimFramePacket(kind, command, data.data(), static_cast<uint32_t>(data.size()), replyData, out, sizeof(out));
     return Bytes(out, out + n);
 }
 
-TEST(SimPacket, PacketsCarryStartCommandDataAndTheNegatedSum)
-{
+TEST(SimPacket, PacketsCarryStartCommandDataAndTheNegatedSum) {
     struct {
         const char* what;
         int32_t kind;
@@ -30,11 +28,19 @@ TEST(SimPacket, PacketsCarryStartCommandDataAndTheNegatedSum)
     } cases[] = {
         {"stop, USB", kSimKindUsb, 18, {}, 1, {0x01, 0x12, 0xED}},
         {"stop, ISA", kSimKindIsa, 18, {}, 1, {0x01, 0x12, 0xED}},
-        {"stop, PC card: prefix with reply length + 2 and n + 3", kSimKindPcCard, 18, {}, 1,
+        {"stop, PC card: prefix with reply length + 2 and n + 3",
+         kSimKindPcCard,
+         18,
+         {},
+         1,
          {0x01, 0x00, 0x03, 0x03, 0x01, 0x12, 0xED}},
         {"period 5 ms", kSimKindUsb, 54, {0x00, 0x0A}, 1, {0x01, 0x36, 0x00, 0x0A, 0xBF}},
         {"status query, PC card", kSimKindPcCard, 51, {}, 4, {0x01, 0x00, 0x06, 0x03, 0x01, 0x33, 0xCC}},
-        {"ring read, sum wraps", kSimKindIsa, 19, {0x7F, 0xF0, 0x00, 0xFA}, 250,
+        {"ring read, sum wraps",
+         kSimKindIsa,
+         19,
+         {0x7F, 0xF0, 0x00, 0xFA},
+         250,
          {0x01, 0x13, 0x7F, 0xF0, 0x00, 0xFA, 0x83}},
     };
     for (const auto& c : cases) {
@@ -49,8 +55,7 @@ TEST(SimPacket, PacketsCarryStartCommandDataAndTheNegatedSum)
     }
 }
 
-TEST(SimPacket, DamagedPacketsAreToldApart)
-{
+TEST(SimPacket, DamagedPacketsAreToldApart) {
     struct {
         const char* what;
         int32_t kind;
@@ -65,7 +70,9 @@ TEST(SimPacket, DamagedPacketsAreToldApart)
         {"PC card without its prefix", kSimKindPcCard, {0x01, 0x12, 0xED}, SimParse::TooShort},
         {"PC card length byte wrong", kSimKindPcCard, {0x01, 0x00, 0x03, 0x04, 0x01, 0x12, 0xED}, SimParse::BadPrefix},
         {"PC card second byte not 0", kSimKindPcCard, {0x01, 0x01, 0x03, 0x03, 0x01, 0x12, 0xED}, SimParse::BadPrefix},
-        {"USB packet framed for the PC card", kSimKindUsb, {0x01, 0x00, 0x03, 0x03, 0x01, 0x12, 0xED},
+        {"USB packet framed for the PC card",
+         kSimKindUsb,
+         {0x01, 0x00, 0x03, 0x03, 0x01, 0x12, 0xED},
          SimParse::BadChecksum},
         {"128 zero bytes", kSimKindIsa, Bytes(128, 0), SimParse::BadStart},
     };
@@ -76,8 +83,7 @@ TEST(SimPacket, DamagedPacketsAreToldApart)
     }
 }
 
-TEST(SimPacket, RepliesCheckOnlyWithTheirLengthStartAndChecksum)
-{
+TEST(SimPacket, RepliesCheckOnlyWithTheirLengthStartAndChecksum) {
     uint8_t reply[8];
     const uint8_t ack = 0x06;
     ASSERT_EQ(SimFrameReply(&ack, 1, reply, sizeof(reply)), 3u);
@@ -92,8 +98,7 @@ TEST(SimPacket, RepliesCheckOnlyWithTheirLengthStartAndChecksum)
     EXPECT_EQ(SimFrameReply(status, 4, reply, 5), 0u) << "no room";
 }
 
-TEST(SimRing, WritesAndReadsWrapAtTheEnd)
-{
+TEST(SimRing, WritesAndReadsWrapAtTheEnd) {
     uint8_t ring[10] = {};
     uint64_t total = 0;
     const uint8_t first[7] = {1, 2, 3, 4, 5, 6, 7};
@@ -110,10 +115,9 @@ TEST(SimRing, WritesAndReadsWrapAtTheEnd)
 }
 
 // The host counts bytes as byte0 × 256 + byte1 + byte2 × 32,768 and relies on that modulo 0x800000.
-TEST(SimRing, TheWriteAddressCountsBytesModuloEightMegabytes)
-{
-    for (uint64_t total : {0ull, 1ull, 32767ull, 32768ull, 80000ull, 0x7FFFFFull, 0x800000ull, 0x800000ull + 4660ull,
-                           123456789ull}) {
+TEST(SimRing, TheWriteAddressCountsBytesModuloEightMegabytes) {
+    for (uint64_t total :
+         {0ull, 1ull, 32767ull, 32768ull, 80000ull, 0x7FFFFFull, 0x800000ull, 0x800000ull + 4660ull, 123456789ull}) {
         uint8_t a[3];
         SimWriteAddress(total, a);
         EXPECT_LT(a[0], 0x80) << total;
@@ -124,16 +128,14 @@ TEST(SimRing, TheWriteAddressCountsBytesModuloEightMegabytes)
     EXPECT_EQ(Bytes(a, a + 3), (Bytes{0x12, 0x34, 0x03}));
 }
 
-TEST(SimRing, FramesFallDueAtWholePeriods)
-{
+TEST(SimRing, FramesFallDueAtWholePeriods) {
     EXPECT_EQ(SimFramesDue(9999999, 1000000), 9u);
     EXPECT_EQ(SimFramesDue(10000000, 1000000), 10u);
     EXPECT_EQ(SimFramesDue(0, 500000), 0u);
     EXPECT_EQ(SimFramesDue(123, 0), 0u) << "no period, no frames";
 }
 
-TEST(SimRing, BigEndianNumbers)
-{
+TEST(SimRing, BigEndianNumbers) {
     uint8_t b[4];
     SimPutBE32(b, 0x12345678);
     EXPECT_EQ(Bytes(b, b + 4), (Bytes{0x12, 0x34, 0x56, 0x78}));

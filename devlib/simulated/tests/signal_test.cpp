@@ -8,14 +8,12 @@
 
 namespace {
 
-double Volts(uint32_t kind, double t, uint64_t n = 0, double amplitude = 0.0, double frequency = 0.0)
-{
+double Volts(uint32_t kind, double t, uint64_t n = 0, double amplitude = 0.0, double frequency = 0.0) {
     return SimSignalVolts(SimSignalWithDefaults(kind, amplitude, frequency, 0), t, n, 0);
 }
 
 // Largest and smallest value over one period, sampled finely.
-void Range(uint32_t kind, double period, double* lo, double* hi, double* tAtHi)
-{
+void Range(uint32_t kind, double period, double* lo, double* hi, double* tAtHi) {
     *lo = 1e9;
     *hi = -1e9;
     for (int i = 0; i < 20000; ++i) {
@@ -29,8 +27,7 @@ void Range(uint32_t kind, double period, double* lo, double* hi, double* tAtHi)
     }
 }
 
-TEST(SimSignal, WordsAreVoltsTimesGainAndBackWithinHalfAStep)
-{
+TEST(SimSignal, WordsAreVoltsTimesGainAndBackWithinHalfAStep) {
     EXPECT_EQ(SimVoltsToWord(1e-3, 1000), 3277);
     EXPECT_EQ(SimVoltsToWord(1e-3, 100), 328);
     EXPECT_EQ(SimVoltsToWord(-1e-3, 2000), -6554);
@@ -43,8 +40,7 @@ TEST(SimSignal, WordsAreVoltsTimesGainAndBackWithinHalfAStep)
     }
 }
 
-TEST(SimSignal, DefaultsFillWhatIsNotGiven)
-{
+TEST(SimSignal, DefaultsFillWhatIsNotGiven) {
     const stSimSignal ecg = SimSignalWithDefaults(kSimSignalEcg, 0.0, 0.0, 0);
     EXPECT_DOUBLE_EQ(ecg.amplitude, 1e-3);
     EXPECT_DOUBLE_EQ(ecg.frequency, 1.2);
@@ -55,8 +51,7 @@ TEST(SimSignal, DefaultsFillWhatIsNotGiven)
     EXPECT_EQ(Volts(999, 0.3), 0.0);
 }
 
-TEST(SimSignal, ShapesHaveTheirAmplitudeAndPeriod)
-{
+TEST(SimSignal, ShapesHaveTheirAmplitudeAndPeriod) {
     double lo = 0, hi = 0, at = 0;
     Range(kSimSignalEcg, 1 / 1.2, &lo, &hi, &at);
     EXPECT_NEAR(hi, 1e-3, 0.05e-3) << "R wave";
@@ -81,8 +76,7 @@ TEST(SimSignal, ShapesHaveTheirAmplitudeAndPeriod)
     EXPECT_EQ(Volts(kSimSignalCounting, 0.7), 0.0) << "the unit makes the counting words itself";
 }
 
-TEST(SimSignal, EmgComesInBursts)
-{
+TEST(SimSignal, EmgComesInBursts) {
     double burst = 0, quiet = 0;
     const int n = 2000;
     for (int i = 0; i < n; ++i) {
@@ -95,8 +89,7 @@ TEST(SimSignal, EmgComesInBursts)
     EXPECT_LT(std::sqrt(quiet / n), 0.05e-3) << "between bursts only a faint baseline";
 }
 
-TEST(SimSignal, NoiseIsReproducibleWithZeroMeanAndUnitVariance)
-{
+TEST(SimSignal, NoiseIsReproducibleWithZeroMeanAndUnitVariance) {
     double sum = 0, squares = 0;
     const int n = 20000;
     for (int i = 0; i < n; ++i) {
@@ -114,8 +107,7 @@ TEST(SimSignal, NoiseIsReproducibleWithZeroMeanAndUnitVariance)
     EXPECT_NE(SimSignalVolts(a, 0, 77, 0), SimSignalVolts(b, 0, 77, 0)) << "the seed changes the noise";
 }
 
-TEST(SimSignal, DigitalSquareAndCountingWords)
-{
+TEST(SimSignal, DigitalSquareAndCountingWords) {
     EXPECT_EQ(SimDigitalSquare(0.0, 1.0), 0u);
     EXPECT_EQ(SimDigitalSquare(0.49, 1.0), 0u);
     EXPECT_EQ(SimDigitalSquare(0.5, 1.0), 1u) << "bit 0 is a 1 Hz square wave";

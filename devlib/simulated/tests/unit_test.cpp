@@ -23,32 +23,27 @@ constexpr double kPi = 3.14159265358979323846;
 struct Unit {
     explicit Unit(int32_t model = 40, stSimControls controls = {}) : c(controls), unit(model, c, kStart) {}
 
-    Bytes Send(uint8_t command, const Bytes& data = {})
-    {
+    Bytes Send(uint8_t command, const Bytes& data = {}) {
         static uint8_t reply[kSimMaxReply];
-        const uint32_t n = unit.Execute(command, data.data(), static_cast<uint32_t>(data.size()), now, c, reply,
-                                        sizeof(reply));
+        const uint32_t n =
+            unit.Execute(command, data.data(), static_cast<uint32_t>(data.size()), now, c, reply, sizeof(reply));
         return Bytes(reply, reply + n);
     }
     bool Set(uint8_t command, const Bytes& data = {}) { return Send(command, data) == Bytes{kSimAck}; }
-    void Wait(uint64_t ns)
-    {
+    void Wait(uint64_t ns) {
         now += ns;
         unit.Advance(now, c);
     }
-    uint32_t WriteAddress()
-    {
+    uint32_t WriteAddress() {
         const Bytes a = Send(kSimCmdWriteAddress);
         return a[0] * 256u + a[1] + a[2] * 32768u;
     }
-    Bytes ReadRing(uint32_t address, uint32_t count)
-    {
+    Bytes ReadRing(uint32_t address, uint32_t count) {
         return Send(kSimCmdReadRing, {static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
                                       static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count)});
     }
     // Arms inputs (mask of bits 0-3) at a period in half milliseconds and starts sampling.
-    void Record(uint8_t mask, uint16_t halfMs, uint8_t mode = 0, uint8_t digital = 0)
-    {
+    void Record(uint8_t mask, uint16_t halfMs, uint8_t mode = 0, uint8_t digital = 0) {
         ASSERT_TRUE(Set(kSimCmdPeriod, {static_cast<uint8_t>(halfMs >> 8), static_cast<uint8_t>(halfMs)}));
         ASSERT_TRUE(Set(kSimCmdArm, {mode, 0, 0, mask, digital, 0}));
         ASSERT_TRUE(Set(kSimCmdSampling, {1}));
@@ -59,17 +54,14 @@ struct Unit {
     CSimUnit unit;
 };
 
-stSimControls Counting()
-{
+stSimControls Counting() {
     stSimControls c;
-    for (uint32_t& s : c.signal)
-        s = kSimSignalCounting;
+    for (uint32_t& s : c.signal) s = kSimSignalCounting;
     c.digitalSignal = kSimSignalCounting;
     return c;
 }
 
-stSimControls AllSignals(uint32_t kind, int32_t microvolts = 0, uint32_t milliHz = 0)
-{
+stSimControls AllSignals(uint32_t kind, int32_t microvolts = 0, uint32_t milliHz = 0) {
     stSimControls c;
     for (uint32_t i = 0; i < kSimInputs; ++i) {
         c.signal[i] = kind;
@@ -79,18 +71,11 @@ stSimControls AllSignals(uint32_t kind, int32_t microvolts = 0, uint32_t milliHz
     return c;
 }
 
-int16_t WordAt(const Bytes& b, size_t at)
-{
-    return static_cast<int16_t>((b[at] << 8) | b[at + 1]);
-}
+int16_t WordAt(const Bytes& b, size_t at) { return static_cast<int16_t>((b[at] << 8) | b[at + 1]); }
 
-std::string Text(const Bytes& b)
-{
-    return std::string(b.begin(), std::find(b.begin(), b.end(), 0));
-}
+std::string Text(const Bytes& b) { return std::string(b.begin(), std::find(b.begin(), b.end(), 0)); }
 
-TEST(SimUnit, IdentityOfBothModels)
-{
+TEST(SimUnit, IdentityOfBothModels) {
     struct {
         int32_t model;
         const char* description;
@@ -108,13 +93,13 @@ TEST(SimUnit, IdentityOfBothModels)
         const Bytes second = u.Send(kSimCmdSecondLine);
         ASSERT_EQ(second.size(), 30u);
         EXPECT_EQ(Text(second), k.second);
-        EXPECT_EQ(u.Send(kSimCmdMemorySize), (Bytes{static_cast<uint8_t>(k.memory >> 16),
-                                                    static_cast<uint8_t>(k.memory >> 8), static_cast<uint8_t>(k.memory)}));
+        EXPECT_EQ(u.Send(kSimCmdMemorySize),
+                  (Bytes{static_cast<uint8_t>(k.memory >> 16), static_cast<uint8_t>(k.memory >> 8),
+                         static_cast<uint8_t>(k.memory)}));
     }
 }
 
-TEST(SimUnit, AStoredDescriptionIsReadBackAndAControlSetsItAtPowerOn)
-{
+TEST(SimUnit, AStoredDescriptionIsReadBackAndAControlSetsItAtPowerOn) {
     Unit u;
     Bytes text(128, ' ');
     const char line[] = "Model VK40\rBench 3";
@@ -129,8 +114,7 @@ TEST(SimUnit, AStoredDescriptionIsReadBackAndAControlSetsItAtPowerOn)
     EXPECT_EQ(Text(custom.Send(kSimCmdDescription)), "Not a model line");
 }
 
-TEST(SimUnit, CommandsOfTheWrongShapeOrModelAreRefused)
-{
+TEST(SimUnit, CommandsOfTheWrongShapeOrModelAreRefused) {
     struct {
         const char* what;
         int32_t model;
@@ -175,8 +159,7 @@ TEST(SimUnit, CommandsOfTheWrongShapeOrModelAreRefused)
     }
 }
 
-TEST(SimUnit, FramesAppearExactlyAsElapsedTimeOverThePeriod)
-{
+TEST(SimUnit, FramesAppearExactlyAsElapsedTimeOverThePeriod) {
     Unit u(40, Counting());
     u.Record(0x05, 2);  // inputs 1 and 3, 1 ms
     EXPECT_EQ(u.WriteAddress(), 0u);
@@ -197,8 +180,7 @@ TEST(SimUnit, FramesAppearExactlyAsElapsedTimeOverThePeriod)
 
 // Not read for 20 s at 0.5 ms: 80,000 bytes went into the 32,768-byte ring. The write address
 // counts them all, so the host sees more than a ring's worth and knows it overflowed.
-TEST(SimUnit, ARingNotReadInTimeOverflowsAndKeepsTheNewestFrames)
-{
+TEST(SimUnit, ARingNotReadInTimeOverflowsAndKeepsTheNewestFrames) {
     Unit u(40, Counting());
     u.Record(0x01, 1);
     u.Wait(20000 * kMs);
@@ -216,22 +198,19 @@ TEST(SimUnit, ARingNotReadInTimeOverflowsAndKeepsTheNewestFrames)
 
 // The unit writes a long backlog in one go and a short one frame by frame; both must leave the
 // same ring, also when frames (6 bytes) straddle the ring's end.
-TEST(SimUnit, ABacklogWrittenAtOnceEqualsOneWrittenInSteps)
-{
+TEST(SimUnit, ABacklogWrittenAtOnceEqualsOneWrittenInSteps) {
     Unit once(40, Counting());
     Unit steps(40, Counting());
     once.Record(0x07, 1);
     steps.Record(0x07, 1);
     once.Wait(7001 * kMs);
-    for (int i = 0; i < 14002; ++i)
-        steps.Wait(kMs / 2);
+    for (int i = 0; i < 14002; ++i) steps.Wait(kMs / 2);
     EXPECT_EQ(once.unit.RingTotal(), steps.unit.RingTotal());
     EXPECT_EQ(once.unit.RingTotal(), 14002u * 6);
     EXPECT_EQ(once.unit.Ring(), steps.unit.Ring());
 }
 
-TEST(SimUnit, AFrameAcrossTheRingEndIsReadBackWhole)
-{
+TEST(SimUnit, AFrameAcrossTheRingEndIsReadBackWhole) {
     Unit u(40, Counting());
     u.Record(0x07, 1);  // 6-byte frames: frame 5461 starts at 32,766
     u.Wait(5462 * kMs / 2);
@@ -239,8 +218,7 @@ TEST(SimUnit, AFrameAcrossTheRingEndIsReadBackWhole)
     EXPECT_EQ(frame, (Bytes{0x05, 0x55, 0x15, 0x55, 0x25, 0x55}));
 }
 
-TEST(SimUnit, GainAndOffsetScaleTheInput)
-{
+TEST(SimUnit, GainAndOffsetScaleTheInput) {
     Unit u(40, AllSignals(kSimSignalDc, 1000));
     auto input1 = [&u] { return WordAt(u.Send(kSimCmdReadInput, {1}), 0); };
     EXPECT_EQ(input1(), 3277) << "1 mV at x1000";
@@ -261,20 +239,17 @@ TEST(SimUnit, GainAndOffsetScaleTheInput)
     EXPECT_EQ(WordAt(v.Send(kSimCmdReadInput, {2}), 0), 60) << "(1 mV + 0.824 mV) x10";
 }
 
-TEST(SimUnit, ConversionAndDirectReadings)
-{
+TEST(SimUnit, ConversionAndDirectReadings) {
     Unit u(40, AllSignals(kSimSignalDc, -500));
     ASSERT_TRUE(u.Set(kSimCmdConvert));
     EXPECT_EQ(u.Send(kSimCmdStatus)[1] & 0x08, 0x08) << "converting";
     EXPECT_EQ(u.Send(kSimCmdStatus)[1] & 0x08, 0) << "done when asked again";
     const Bytes words = u.Send(kSimCmdConversion);
     ASSERT_EQ(words.size(), 8u);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(WordAt(words, 2 * i), -1638) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(WordAt(words, 2 * i), -1638) << i;
 }
 
-TEST(SimUnit, StatusReportsArmingSamplingAndTheControls)
-{
+TEST(SimUnit, StatusReportsArmingSamplingAndTheControls) {
     stSimControls c = Counting();
     Unit u(40, c);
     EXPECT_EQ(u.Send(kSimCmdStatus), (Bytes{0, 0x80, 0, 0}));
@@ -292,20 +267,18 @@ TEST(SimUnit, StatusReportsArmingSamplingAndTheControls)
 
 // Channel trigger: the data starts at the first frame whose word on the reference input
 // reaches the reference level from below; the frames before it are not written.
-TEST(SimUnit, AChannelTriggerStartsTheDataAtTheCrossing)
-{
+TEST(SimUnit, AChannelTriggerStartsTheDataAtTheCrossing) {
     stSimControls c = Counting();
     c.signal[0] = kSimSignalSine;  // 1 mV, 10 Hz: 3277 words at x1000
     Unit u(40, c);
     ASSERT_TRUE(u.Set(kSimCmdReference, {0x0B, 0xB8, 1}));  // 3000 counts, input 1
-    u.Record(0x03, 1, 0x80 | 0x40 | 0x10 | 3);               // rising edge on a channel
+    u.Record(0x03, 1, 0x80 | 0x40 | 0x10 | 3);              // rising edge on a channel
     // Sine samples at 0.5 ms: the first at or above 3000 after one below.
     uint32_t trigger = 0;
     for (uint32_t f = 1; f < 200 && !trigger; ++f) {
         const double prev = SimVoltsToWord(1e-3 * std::sin(2 * kPi * 10 * (f - 1) * 0.0005), 1000);
         const double cur = SimVoltsToWord(1e-3 * std::sin(2 * kPi * 10 * f * 0.0005), 1000);
-        if (prev < 3000 && cur >= 3000)
-            trigger = f;
+        if (prev < 3000 && cur >= 3000) trigger = f;
     }
     ASSERT_GT(trigger, 0u);
     u.Wait(trigger * kMs / 2);
@@ -317,11 +290,11 @@ TEST(SimUnit, AChannelTriggerStartsTheDataAtTheCrossing)
     const Bytes ring = u.ReadRing(0, 20);
     EXPECT_GE(WordAt(ring, 0), 3000) << "the first frame is the crossing";
     for (uint32_t k = 0; k < 5; ++k)
-        EXPECT_EQ(static_cast<uint16_t>(WordAt(ring, 4 * k + 2)), SimCountingWord(k, 1)) << "counted from the start signal";
+        EXPECT_EQ(static_cast<uint16_t>(WordAt(ring, 4 * k + 2)), SimCountingWord(k, 1))
+            << "counted from the start signal";
 }
 
-TEST(SimUnit, AnExternalStartSignalArrivesAtItsFrame)
-{
+TEST(SimUnit, AnExternalStartSignalArrivesAtItsFrame) {
     stSimControls c = Counting();
     c.externalTriggerFrame = 7;
     Unit u(40, c);
@@ -331,8 +304,7 @@ TEST(SimUnit, AnExternalStartSignalArrivesAtItsFrame)
     EXPECT_EQ(u.ReadRing(0, 6), (Bytes{0x00, 0x00, 0x00, 0x01, 0x00, 0x02}));
 }
 
-TEST(SimUnit, AStalledRingLosesFramesAndTheCountingPatternShowsTheGap)
-{
+TEST(SimUnit, AStalledRingLosesFramesAndTheCountingPatternShowsTheGap) {
     Unit u(40, Counting());
     u.Record(0x01, 2);
     u.Wait(5 * kMs);
@@ -345,8 +317,7 @@ TEST(SimUnit, AStalledRingLosesFramesAndTheCountingPatternShowsTheGap)
     EXPECT_EQ(u.ReadRing(8, 4), (Bytes{0x00, 0x04, 0x00, 0x0A})) << "frame 4, then frame 10";
 }
 
-TEST(SimUnit, OneShotWritesItsFramesAtOnce)
-{
+TEST(SimUnit, OneShotWritesItsFramesAtOnce) {
     Unit u(40, Counting());
     ASSERT_TRUE(u.Set(kSimCmdPeriod, {0, 1}));
     ASSERT_TRUE(u.Set(kSimCmdArm, {1, 0, 0, 0x04, 0, 0}));
@@ -360,8 +331,7 @@ TEST(SimUnit, OneShotWritesItsFramesAtOnce)
 }
 
 // A reading a quarter period of a 10 Hz sine after power-on finds its top, whichever run it is.
-TEST(SimUnit, SignalsRunOnTheUnitsClockAcrossRuns)
-{
+TEST(SimUnit, SignalsRunOnTheUnitsClockAcrossRuns) {
     Unit u(40, AllSignals(kSimSignalSine));
     ASSERT_TRUE(u.Set(kSimCmdPeriod, {0, 1}));
     ASSERT_TRUE(u.Set(kSimCmdArm, {1, 0, 0, 0x01, 0, 0}));
@@ -374,8 +344,7 @@ TEST(SimUnit, SignalsRunOnTheUnitsClockAcrossRuns)
     EXPECT_EQ(WordAt(u.Send(kSimCmdReadInput, {1}), 0), 0) << "half a period";
 }
 
-TEST(SimUnit, DigitalOutputLoopsBackIntoTheDigitalWord)
-{
+TEST(SimUnit, DigitalOutputLoopsBackIntoTheDigitalWord) {
     Unit u(45);
     ASSERT_TRUE(u.Set(kSimCmdDigitalOut, {0, 0x5A}));
     u.Record(0x00, 2, 1, 0xFF);
@@ -386,8 +355,7 @@ TEST(SimUnit, DigitalOutputLoopsBackIntoTheDigitalWord)
 
 // A unit-paced run records into the unit's memory at the rate of command 71, says so on the data
 // stream when done, and is read back with commands 73 and 74.
-TEST(SimUnit, AUnitPacedRunRecordsItsBytesAndSaysWhenItIsDone)
-{
+TEST(SimUnit, AUnitPacedRunRecordsItsBytesAndSaysWhenItIsDone) {
     Unit u(40, Counting());
     ASSERT_TRUE(u.Set(kSimCmdArm, {2, 0, 0, 0x01, 0, 0}));
     EXPECT_EQ(u.Send(kSimCmdRunSetup, {40, 0, 0, 200}), Bytes{0});
@@ -407,8 +375,7 @@ TEST(SimUnit, AUnitPacedRunRecordsItsBytesAndSaysWhenItIsDone)
         ASSERT_EQ(static_cast<uint16_t>(WordAt(data, 2 * f)), SimCountingWord(f, 0)) << f;
 }
 
-TEST(SimUnit, AUnitPacedRunWaitingForItsStartSendsTheStartSignal)
-{
+TEST(SimUnit, AUnitPacedRunWaitingForItsStartSendsTheStartSignal) {
     stSimControls c = Counting();
     c.externalTriggerFrame = 3;
     Unit u(40, c);
@@ -424,8 +391,7 @@ TEST(SimUnit, AUnitPacedRunWaitingForItsStartSendsTheStartSignal)
     EXPECT_EQ(bytes[1], 6) << "complete";
 }
 
-TEST(SimUnit, RunSetupRefusals)
-{
+TEST(SimUnit, RunSetupRefusals) {
     Unit u(40);
     EXPECT_EQ(u.Send(kSimCmdRunSetup, {40, 0, 0, 200}), Bytes{3}) << "not armed";
     ASSERT_TRUE(u.Set(kSimCmdArm, {2, 0, 0, 0x01, 0, 0}));
@@ -439,8 +405,7 @@ TEST(SimUnit, RunSetupRefusals)
 
 // Model 45 at high speed: the ring is the run's bytes in unit memory; command 145 reports the
 // position in it and the passes, command 74 reads it.
-TEST(SimUnit, AHighSpeedRunWrapsInItsRingAndReportsPositionAndPasses)
-{
+TEST(SimUnit, AHighSpeedRunWrapsInItsRingAndReportsPositionAndPasses) {
     Unit u(45, Counting());
     ASSERT_TRUE(u.Set(kSimCmdArm, {2, 0, 0, 0x03, 0, 0}));
     ASSERT_EQ(u.Send(kSimCmdRunSetup, {40, 0, 0x01, 0x90}), Bytes{0});  // 400-byte ring, 100 kHz
@@ -454,31 +419,30 @@ TEST(SimUnit, AHighSpeedRunWrapsInItsRingAndReportsPositionAndPasses)
     EXPECT_EQ(u.WriteAddress(), 0u) << "the host-paced ring is left alone";
 }
 
-TEST(SimUnit, FirmwareBlocksGoIntoMemoryAndReadBack)
-{
+TEST(SimUnit, FirmwareBlocksGoIntoMemoryAndReadBack) {
     Unit u;
     Bytes image(250);
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<uint8_t>(i * 7 + 3);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
     for (uint32_t offset = 0; offset < image.size(); offset += 120) {
         Bytes block = {static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset)};
-        for (uint32_t i = 0; i < 120; ++i)
-            block.push_back(offset + i < image.size() ? image[offset + i] : 0xEE);
+        for (uint32_t i = 0; i < 120; ++i) block.push_back(offset + i < image.size() ? image[offset + i] : 0xEE);
         ASSERT_TRUE(u.Set(kSimCmdFirmwareBlock, block)) << offset;
     }
     Bytes back;
     for (uint32_t address = 0; address < 360; address += 120) {
-        const Bytes part = u.Send(kSimCmdReadMemory, {static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), 0, 120});
+        const Bytes part =
+            u.Send(kSimCmdReadMemory, {static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), 0, 120});
         ASSERT_EQ(part.size(), 120u);
         back.insert(back.end(), part.begin(), part.end());
     }
     EXPECT_EQ(Bytes(back.begin(), back.begin() + 250), image);
     EXPECT_EQ(back[250], 0xEE) << "the last block's tail lands too";
-    EXPECT_EQ(u.Send(kSimCmdFirmwareBlock, [] {
-        Bytes b = {0xFF, 0x90};
-        b.resize(122);
-        return b;
-    }()),
+    EXPECT_EQ(u.Send(kSimCmdFirmwareBlock,
+                     [] {
+                         Bytes b = {0xFF, 0x90};
+                         b.resize(122);
+                         return b;
+                     }()),
               Bytes{kSimNak})
         << "a block past the end of memory";
     EXPECT_EQ(u.Send(kSimCmdReadMemory, {0xFF, 0xFF, 0, 2}), Bytes{kSimNak}) << "a read past the end";
@@ -486,8 +450,7 @@ TEST(SimUnit, FirmwareBlocksGoIntoMemoryAndReadBack)
 }
 
 // Model 40: a 1 ms pulse every 10 ms, three of them, through the output selector into input 1.
-TEST(SimUnit, StimulatorPulsesLoopBackIntoAnInput)
-{
+TEST(SimUnit, StimulatorPulsesLoopBackIntoAnInput) {
     Unit u(40, AllSignals(kSimSignalLoopback));
     ASSERT_TRUE(u.Set(kSimCmdOutputSelect, {4}));
     const Bytes start = {1, 0, 3, 0, 0x12, 0x00, 0x02, 0x00, 0, 0};  // off 4608, width 512 (x 1.953 us)
@@ -503,8 +466,7 @@ TEST(SimUnit, StimulatorPulsesLoopBackIntoAnInput)
     EXPECT_EQ(u.Send(kSimCmdStimulator, query), (Bytes{0, 0, 0, 3, 0, 0, 0, 0})) << "done after three";
 }
 
-TEST(SimUnit, AStimulatorStartedWithSamplingWaitsForIt)
-{
+TEST(SimUnit, AStimulatorStartedWithSamplingWaitsForIt) {
     Unit u(40, AllSignals(kSimSignalLoopback));
     ASSERT_TRUE(u.Set(kSimCmdOutputSelect, {4}));
     const Bytes start = {4, 0, 255, 0, 0x12, 0x00, 0x02, 0x00, 0, 0};
@@ -518,8 +480,7 @@ TEST(SimUnit, AStimulatorStartedWithSamplingWaitsForIt)
     ASSERT_EQ(u.Send(kSimCmdStimulator, Bytes(10, 0))[1], 0) << "stopped";
 }
 
-TEST(SimUnit, StimulatorStartsAreCheckedAgainstTheModel)
-{
+TEST(SimUnit, StimulatorStartsAreCheckedAgainstTheModel) {
     struct {
         const char* what;
         int32_t model;
@@ -562,8 +523,7 @@ TEST(SimUnit, StimulatorStartsAreCheckedAgainstTheModel)
         << "the control's code wins";
 }
 
-TEST(SimUnit, AnalogOutputLoopsBackThroughTheDivider)
-{
+TEST(SimUnit, AnalogOutputLoopsBackThroughTheDivider) {
     Unit u(40, AllSignals(kSimSignalLoopback));
     ASSERT_TRUE(u.Set(kSimCmdOutputSelect, {2}));
     ASSERT_TRUE(u.Set(kSimCmdAnalogOut, {0x33, 0x33, 0}));  // (3.5 V - 2.5 V) x 13107
@@ -579,8 +539,7 @@ TEST(SimUnit, AnalogOutputLoopsBackThroughTheDivider)
     EXPECT_EQ(WordAt(v.Send(kSimCmdReadInput, {1}), 0), 0) << "an input routed to itself reads nothing";
 }
 
-TEST(SimUnit, ElectrodeChecksAnswerTheImpedanceSet)
-{
+TEST(SimUnit, ElectrodeChecksAnswerTheImpedanceSet) {
     stSimControls c;
     c.impedanceOhms[0] = 5000;
     c.impedanceOhms[1] = 20000;
@@ -600,8 +559,7 @@ TEST(SimUnit, ElectrodeChecksAnswerTheImpedanceSet)
     EXPECT_EQ(u45.Send(kSimCmdElectrode45, {1, 0}), Bytes{kSimNak});
 }
 
-TEST(SimUnit, PhysiologicalSignalsArriveScaledByTheGain)
-{
+TEST(SimUnit, PhysiologicalSignalsArriveScaledByTheGain) {
     Unit u(40);  // ECG, respiration, EMG, pulse wave
     u.Record(0x0F, 2);
     u.Wait(2000 * kMs);
@@ -609,8 +567,7 @@ TEST(SimUnit, PhysiologicalSignalsArriveScaledByTheGain)
     for (uint32_t address = 0; address < 16000; address += 800) {
         const Bytes frames = u.ReadRing(address, 800);
         for (uint32_t at = 0; at < 800; at += 8) {
-            for (int i = 0; i < 4; ++i)
-                peak[i] = std::max(peak[i], WordAt(frames, at + 2 * i));
+            for (int i = 0; i < 4; ++i) peak[i] = std::max(peak[i], WordAt(frames, at + 2 * i));
         }
     }
     EXPECT_NEAR(peak[0], 3277, 200) << "1 mV R waves at x1000";

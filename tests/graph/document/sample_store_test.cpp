@@ -73,10 +73,10 @@ TEST(SampleStoreConversion, RawAndValueForms) {
         int16_t raw;
     } cases[] = {
         {1.00006103515625, kScale, 0.0, 3277},
-        {1.0, kScale, 0.0, 3276},     // 3276.8 truncates toward zero
-        {-1.0, kScale, 0.0, -3276},   // -3276.8 too
+        {1.0, kScale, 0.0, 3276},    // 3276.8 truncates toward zero
+        {-1.0, kScale, 0.0, -3276},  // -3276.8 too
         {47.9, 0.5, -3.0, 101},
-        {1e9, kScale, 0.0, 32767},    // held to the 16-bit range
+        {1e9, kScale, 0.0, 32767},  // held to the 16-bit range
         {-1e9, kScale, 0.0, -32768},
         {std::nan(""), kScale, 0.0, 0},
     };
@@ -88,16 +88,12 @@ TEST(SampleStoreWindow, StartAndCountByPolicy) {
         uint32_t policy;
         int32_t index, total, start;
     } cases[] = {
-        {1, 10000, 20000, 5904},   // the index lands in the middle
-        {1, 19999, 20000, 11808},  // held to total - window
-        {1, 100, 20000, 0},        // never below 0
-        {0, 2, 20000, 0},
-        {0, 10000, 20000, 9996},   // forward scans start 4 back
-        {0, 19000, 20000, 11808},
-        {2, 10000, 20000, 1812},   // any other policy: a window that ends 4 after the index
-        {2, 19999, 20000, 11808},
-        {2, 5000, 20000, 0},
-        {1, 3000, 5000, 0},        // shorter than a window
+        {1, 10000, 20000, 5904},                            // the index lands in the middle
+        {1, 19999, 20000, 11808},                           // held to total - window
+        {1, 100, 20000, 0},                                 // never below 0
+        {0, 2, 20000, 0},         {0, 10000, 20000, 9996},  // forward scans start 4 back
+        {0, 19000, 20000, 11808}, {2, 10000, 20000, 1812},  // any other policy: a window that ends 4 after the index
+        {2, 19999, 20000, 11808}, {2, 5000, 20000, 0},     {1, 3000, 5000, 0},  // shorter than a window
     };
     for (const Case& c : cases)
         EXPECT_EQ(PagingWindowStart(c.policy, c.index, 8192, c.total), c.start)
@@ -113,8 +109,8 @@ TEST(SampleStoreWindow, PositionInsideTheBlocks) {
         uint32_t base, len;
         int64_t pos;
     } cases[] = {
-        {100, 100, 0, 50, 0},  {149, 100, 0, 50, 49}, {99, 100, 0, 50, -1},
-        {150, 100, 0, 50, 0},  // one window past wraps to the ring's start: callers check the window first
+        {100, 100, 0, 50, 0},   {149, 100, 0, 50, 49},  {99, 100, 0, 50, -1},
+        {150, 100, 0, 50, 0},   // one window past wraps to the ring's start: callers check the window first
         {110, 100, 45, 50, 5},  // a ring wraps once
         {104, 100, 45, 50, 49}, {200, 100, 45, 50, -1},
     };
@@ -191,11 +187,11 @@ TEST(SampleStoreFrames, TakingFramesApartMatchesTheFileLayout) {
         uint32_t first, done, winLen;
         size_t bytes;
     } cases[] = {
-        {0, 0, 40, 2000},   // every frame: full ones, then fewer slots, then the end of the window
+        {0, 0, 40, 2000},        // every frame: full ones, then fewer slots, then the end of the window
         {0, 0, 40, 22 * 5 + 3},  // the buffer ends inside a frame
-        {10, 3, 30, 2000},  // from inside a window, across the shortest slot's end
-        {17, 0, 23, 2000},  // past the shortest slot only
-        {20, 0, 30, 2000},  // past two slots' ends, and frames that hold nothing
+        {10, 3, 30, 2000},       // from inside a window, across the shortest slot's end
+        {17, 0, 23, 2000},       // past the shortest slot only
+        {20, 0, 30, 2000},       // past two slots' ends, and frames that hold nothing
         {0, 0, 12, 22 * 12},
     };
     for (bool swap : {false, true})
@@ -245,8 +241,10 @@ TEST(SampleStoreMemory, ReadsBothSampleTypes) {
     struct Case {
         int slot, index;
         double value;
-    } cases[] = {{1, 0, 0.0}, {1, 1, 1.00006103515625}, {1, 2, -10.0}, {1, 3, 32767 * kScale},
-                 {2, 0, 6.0}, {2, 1, 11.0},             {3, 0, 1.5},   {3, 1, -2.25}};
+    } cases[] = {{1, 0, 0.0},   {1, 1, 1.00006103515625},
+                 {1, 2, -10.0}, {1, 3, 32767 * kScale},
+                 {2, 0, 6.0},   {2, 1, 11.0},
+                 {3, 0, 1.5},   {3, 1, -2.25}};
     for (const Case& c : cases) {
         double v = 123.0;
         ASSERT_EQ(GetChannelSample(d.gs, c.index, c.slot, &v), 1) << c.slot << "/" << c.index;
@@ -382,8 +380,8 @@ TEST(SampleStoreInline, AgreesWithTheFullRead) {
         int32_t first;
         uint32_t base, len;
         bool paged;  // a window a paged document can hold
-    } windows[] = {{100, 45, 150, false}, {100, 0, 150, true}, {0, 0, 300, true}, {250, 0, 150, true},
-                   {399, 0, 1, true}, {0, 400, 150, false}, {390, 5, 20, false}};
+    } windows[] = {{100, 45, 150, false}, {100, 0, 150, true},  {0, 0, 300, true},  {250, 0, 150, true},
+                   {399, 0, 1, true},     {0, 400, 150, false}, {390, 5, 20, false}};
     BoxCapture boxes;
     for (uint32_t kind : {kStoreMemory, kStoreDiskRecording, kStoreDiskPaged, 7u})
         for (const Window& w : windows) {
@@ -399,8 +397,8 @@ TEST(SampleStoreInline, AgreesWithTheFullRead) {
                     int b = ReadChannelSample(gs, index, slot, &full);
                     ASSERT_EQ(a, b) << "kind " << kind << " first " << w.first << " base " << w.base << " slot " << slot
                                     << " index " << index;
-                    ASSERT_EQ(std::memcmp(&inLine, &full, sizeof full), 0) << "kind " << kind << " slot " << slot
-                                                                          << " index " << index;
+                    ASSERT_EQ(std::memcmp(&inLine, &full, sizeof full), 0)
+                        << "kind " << kind << " slot " << slot << " index " << index;
                 }
             ASSERT_EQ(gs->storageKind, kind);  // nothing was paged in
         }
@@ -634,8 +632,11 @@ TEST_F(SampleStorePaging, EachPolicyPlacesTheReloadedWindow) {
         uint32_t policy;
         int index;
         int32_t first;
-    } cases[] = {{kPagingForward, 2, 0}, {kPagingForward, 10000, 9996}, {kPagingCentred, 10000, 5904},
-                 {7, 10000, 1812}, {7, 19999, 11808}};
+    } cases[] = {{kPagingForward, 2, 0},
+                 {kPagingForward, 10000, 9996},
+                 {kPagingCentred, 10000, 5904},
+                 {7, 10000, 1812},
+                 {7, 19999, 11808}};
     for (const Case& c : cases) {
         Make(kThreeSlots);
         PagingPolicyScope scope(c.policy);
@@ -713,8 +714,8 @@ TEST_F(SampleStorePaging, MovedWindowsKeepWhatBothHold) {
                         continue;
                     }
                     ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), s.slot, &v), 1) << j;
-                    ASSERT_EQ(v, Expected(s, j)) << "slot " << s.slot << " sample " << j << " after " << m.index
-                                                 << " swapped " << bigEndian;
+                    ASSERT_EQ(v, Expected(s, j))
+                        << "slot " << s.slot << " sample " << j << " after " << m.index << " swapped " << bigEndian;
                 }
             ASSERT_EQ(gs->winFirst, m.first) << "reading inside the window moved it";
         }

@@ -24,8 +24,7 @@ size_t PolylineCount(const std::vector<stMetaRecord>& recs) {
 // The pens the port created, in order.
 std::vector<LOGPEN> CreatedPens(const std::vector<stMetaRecord>& recs) {
     std::vector<LOGPEN> pens;
-    for (const stMetaRecord* r : RecordsOf(recs, EMR_CREATEPEN))
-        pens.push_back(r->As<EMRCREATEPEN>()->lopn);
+    for (const stMetaRecord* r : RecordsOf(recs, EMR_CREATEPEN)) pens.push_back(r->As<EMRCREATEPEN>()->lopn);
     return pens;
 }
 
@@ -106,10 +105,8 @@ TEST(DrawingPortPen, SettersMakeOnePenAndEachNewPenDeletesThePortsLast) {
     }
     // The context's own pen was replaced, never deleted.
     EXPECT_EQ(GetObjectType(own), static_cast<DWORD>(OBJ_PEN));
-    for (int y : {7, 8, 9})
-        EXPECT_EQ(s.At(15, y), kBlue) << y;
-    for (int y : {19, 20, 21})
-        EXPECT_EQ(s.At(15, y), kGreen) << y;
+    for (int y : {7, 8, 9}) EXPECT_EQ(s.At(15, y), kBlue) << y;
+    for (int y : {19, 20, 21}) EXPECT_EQ(s.At(15, y), kGreen) << y;
     EXPECT_EQ(s.At(15, 11), kWhite);
     SelectObject(s.Dc(), before);
     DeleteObject(own);
@@ -136,7 +133,8 @@ TEST(DrawingPortPen, SettersMakeOnePenAndEachNewPenDeletesThePortsLast) {
     EXPECT_EQ(selects[2]->As<EMRSELECTOBJECT>()->ihObject, 0x80000000u | BLACK_PEN);
     auto deletes = RecordsOf(recs, EMR_DELETEOBJECT);
     ASSERT_EQ(deletes.size(), 2u);
-    EXPECT_EQ(deletes[0]->As<EMRDELETEOBJECT>()->ihObject, RecordsOf(recs, EMR_CREATEPEN)[0]->As<EMRCREATEPEN>()->ihPen);
+    EXPECT_EQ(deletes[0]->As<EMRDELETEOBJECT>()->ihObject,
+              RecordsOf(recs, EMR_CREATEPEN)[0]->As<EMRCREATEPEN>()->ihPen);
 }
 
 TEST(DrawingPortPen, StyleTakesEffectOnlyWhenAPenIsMadeAndOnlyWhenStyled) {
@@ -155,13 +153,12 @@ TEST(DrawingPortPen, StyleTakesEffectOnlyWhenAPenIsMadeAndOnlyWhenStyled) {
         port.SetPenColor(&red);
         port.LineTo(40, 0, 1);  // dashed
         port.SetPenColor(&red);
-        port.Line(5, 0);        // relative lines are always solid
+        port.Line(5, 0);  // relative lines are always solid
     }
     auto pens = CreatedPens(m.Finish());
     ASSERT_EQ(pens.size(), 4u);
     const UINT styles[] = {PS_DOT, PS_SOLID, PS_DASH, PS_SOLID};
-    for (size_t i = 0; i < pens.size(); ++i)
-        EXPECT_EQ(pens[i].lopnStyle, styles[i]) << i;
+    for (size_t i = 0; i < pens.size(); ++i) EXPECT_EQ(pens[i].lopnStyle, styles[i]) << i;
 
     // On a bitmap, a dotted line leaves gaps where a solid one leaves none.
     CDibSurface s(120, 16);

@@ -61,8 +61,7 @@ GraphPtr GridGraph() {
 std::vector<int> InkedColumns(const CDibSurface& s, int y) {
     std::vector<int> xs;
     for (int x = 0; x < s.Width(); ++x)
-        if (s.At(x, y) != kWhite)
-            xs.push_back(x);
+        if (s.At(x, y) != kWhite) xs.push_back(x);
     return xs;
 }
 
@@ -98,16 +97,14 @@ std::vector<int> InkedRowsAcross(const CDibSurface& s, int x0, int x1) {
 std::vector<int> InkedRows(const CDibSurface& s, int x) {
     std::vector<int> ys;
     for (int y = 0; y < s.Height(); ++y)
-        if (s.At(x, y) != kWhite)
-            ys.push_back(y);
+        if (s.At(x, y) != kWhite) ys.push_back(y);
     return ys;
 }
 
 // from, from + step, ... below to.
 std::vector<int> Range(int from, int to, int step) {
     std::vector<int> v;
-    for (int p = from; p < to; p += step)
-        v.push_back(p);
+    for (int p = from; p < to; p += step) v.push_back(p);
     return v;
 }
 
@@ -115,8 +112,7 @@ std::vector<int> Range(int from, int to, int step) {
 std::set<COLORREF> ColumnColours(const CDibSurface& s, int x, const std::set<int>& skipRows) {
     std::set<COLORREF> seen;
     for (int y = kPlot.top; y < kPlot.bottom; ++y)
-        if (!skipRows.count(y))
-            seen.insert(s.At(x, y));
+        if (!skipRows.count(y)) seen.insert(s.At(x, y));
     return seen;
 }
 
@@ -155,8 +151,7 @@ TEST_F(GridLines, MajorLinesWithoutMinorsSitOnTheDivisionsAndLeaveTheContextAsIt
     EXPECT_EQ(surface.At(50, 209), kMajor);
     EXPECT_EQ(surface.At(50, 9), kWhite);
     EXPECT_EQ(surface.At(50, 211), kWhite);
-    for (int y : {11, 100, 208})
-        EXPECT_EQ(surface.At(90, y), kMajor) << y;
+    for (int y : {11, 100, 208}) EXPECT_EQ(surface.At(90, y), kMajor) << y;
 }
 
 TEST_F(GridLines, FirstVerticalLineFallsOnTheOriginGridAfterTheStart) {
@@ -168,9 +163,9 @@ TEST_F(GridLines, FirstVerticalLineFallsOnTheOriginGridAfterTheStart) {
     struct Row {
         double origin, step, from, first;
     } const rows[] = {
-        {0, 1000, 2500, 3000},   {0, 1000, 3000, 3000}, {0, 1000, 2999.9999, 3000}, {250, 1000, 0, 250},
-        {250, 1000, -2000, -1750}, {-5, 2, 0, 1},         {0, 0.1, 0.3, 0.3},         {0, 0.1, 0.7, 0.7},
-        {1e9, 0.5, 0.25, 0.5},
+        {0, 1000, 2500, 3000}, {0, 1000, 3000, 3000},     {0, 1000, 2999.9999, 3000},
+        {250, 1000, 0, 250},   {250, 1000, -2000, -1750}, {-5, 2, 0, 1},
+        {0, 0.1, 0.3, 0.3},    {0, 0.1, 0.7, 0.7},        {1e9, 0.5, 0.25, 0.5},
     };
     for (const Row& r : rows) {
         double got = FirstGridPoint(r.origin, r.step, r.from);
@@ -182,7 +177,7 @@ TEST_F(GridLines, FirstVerticalLineFallsOnTheOriginGridAfterTheStart) {
 
 TEST_F(GridLines, FineGridPutsFourDottedMinorLinesBetweenSolidMajorOnes) {
     gs->gridOptions2 = 1;  // the fine grid, as a graph file stores it
-    gs->hStart = 2500.0;  // first major column 30; minors 8 pixels apart from column 14
+    gs->hStart = 2500.0;   // first major column 30; minors 8 pixels apart from column 14
     Draw();
     // Between the horizontal lines of rows 10 and 20.
     EXPECT_EQ(InkedColumnsAcross(surface, 11, 20), Range(14, 410, 8));
@@ -209,8 +204,7 @@ TEST_F(GridLines, FineGridPutsFourDottedMinorLinesBetweenSolidMajorOnes) {
             EXPECT_NE(c, kMajor) << y;
     }
     // Dotted rows leave what lies beneath their gaps: a major column is never broken by white.
-    for (int y = kPlot.top; y < kPlot.bottom; ++y)
-        EXPECT_NE(surface.At(70, y), kWhite) << y;
+    for (int y = kPlot.top; y < kPlot.bottom; ++y) EXPECT_NE(surface.At(70, y), kWhite) << y;
 }
 
 TEST_F(GridLines, DensityFollowsTheResolution) {
@@ -221,14 +215,13 @@ TEST_F(GridLines, DensityFollowsTheResolution) {
         uint32_t fine;
         std::vector<int> columns;
     } const rows[] = {
-        {10, 1, Range(10, 410, 8)},   // 40 apart: minors every 8
-        {16, 1, Range(10, 410, 5)},   // 25 apart: minors every 5
-        {16, 0, Range(10, 410, 25)},  // 25 apart, no fine grid: majors only
-        {20, 1, Range(10, 410, 20)},  // 20 apart: majors only
-        {80, 1, Range(10, 410, 5)},   // 5 apart: kept
-        {100, 1, Range(10, 410, 8)},  // 4 apart: every second, 8 apart
-        {100, 0, Range(10, 410, 8)},
-        {400, 0, Range(10, 410, 8)},  // 1 apart: doubled until past 4
+        {10, 1, Range(10, 410, 8)},                                // 40 apart: minors every 8
+        {16, 1, Range(10, 410, 5)},                                // 25 apart: minors every 5
+        {16, 0, Range(10, 410, 25)},                               // 25 apart, no fine grid: majors only
+        {20, 1, Range(10, 410, 20)},                               // 20 apart: majors only
+        {80, 1, Range(10, 410, 5)},                                // 5 apart: kept
+        {100, 1, Range(10, 410, 8)},                               // 4 apart: every second, 8 apart
+        {100, 0, Range(10, 410, 8)}, {400, 0, Range(10, 410, 8)},  // 1 apart: doubled until past 4
     };
     gs->gridOptions[1] = PS_SOLID;  // every line shows on any row
     for (const Row& r : rows) {
@@ -247,8 +240,8 @@ TEST_F(GridLines, DensityFollowsTheResolution) {
         double planned;
         int minor;
     } const plans[] = {
-        {20, 96, 1, 20, 0}, {24, 96, 1, 24, 0},    {25, 96, 1, 5, 1},   {4, 96, 1, 8, 0},
-        {4, 96, 0, 8, 0},   {5, 96, 0, 5, 0},      {2, 96, 0, 8, 0},    {150, 600, 1, 150, 0},
+        {20, 96, 1, 20, 0},     {24, 96, 1, 24, 0},  {25, 96, 1, 5, 1},   {4, 96, 1, 8, 0},
+        {4, 96, 0, 8, 0},       {5, 96, 0, 5, 0},    {2, 96, 0, 8, 0},    {150, 600, 1, 150, 0},
         {151, 600, 1, 30.2, 1}, {25, 600, 0, 50, 0}, {0.3, 0, 0, 1.2, 0}, {3, 0, 1, 3, 0},
     };
     for (const PlanRow& p : plans) {
@@ -270,10 +263,8 @@ TEST_F(GridLines, MajorPenWidthAndStyleComeFromTheRecord) {
     gs->gridOptions[0] = PS_SOLID;
     gs->gridOptions[2] = 3;
     DrawChannelGrid(wide.Dc(), gs.get(), kSlot, 0, 0, 1, 1);
-    for (int x : {49, 50, 51})
-        EXPECT_EQ(wide.At(x, 100), kMajor) << x;
-    for (int x : {47, 53})
-        EXPECT_EQ(wide.At(x, 100), kWhite) << x;
+    for (int x : {49, 50, 51}) EXPECT_EQ(wide.At(x, 100), kMajor) << x;
+    for (int x : {47, 53}) EXPECT_EQ(wide.At(x, 100), kWhite) << x;
 }
 
 TEST_F(GridLines, XYModeStartsEachPrintedStripAtItsOwnValue) {

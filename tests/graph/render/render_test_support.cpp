@@ -15,25 +15,20 @@ CDibSurface::CDibSurface(int width, int height)
     void* bits = nullptr;
     m_dc = CreateCompatibleDC(nullptr);
     m_bitmap = CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!m_dc || !m_bitmap)
-        return;
+    if (!m_dc || !m_bitmap) return;
     m_oldBitmap = SelectObject(m_dc, m_bitmap);
     memset(bits, 0xFF, static_cast<size_t>(width) * height * 4);
     m_bits = static_cast<const uint32_t*>(bits);
 }
 
 CDibSurface::~CDibSurface() {
-    if (m_oldBitmap)
-        SelectObject(m_dc, m_oldBitmap);
-    if (m_bitmap)
-        DeleteObject(m_bitmap);
-    if (m_dc)
-        DeleteDC(m_dc);
+    if (m_oldBitmap) SelectObject(m_dc, m_oldBitmap);
+    if (m_bitmap) DeleteObject(m_bitmap);
+    if (m_dc) DeleteDC(m_dc);
 }
 
 COLORREF CDibSurface::At(int x, int y) const {
-    if (!m_bits || x < 0 || y < 0 || x >= m_width || y >= m_height)
-        return 0xFFFFFFFF;
+    if (!m_bits || x < 0 || y < 0 || x >= m_width || y >= m_height) return 0xFFFFFFFF;
     GdiFlush();
     uint32_t p = m_bits[static_cast<size_t>(y) * m_width + x];  // 0x00RRGGBB
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
@@ -42,26 +37,22 @@ COLORREF CDibSurface::At(int x, int y) const {
 int CDibSurface::CountNotWhite() const {
     int n = 0;
     for (int y = 0; y < m_height; ++y)
-        for (int x = 0; x < m_width; ++x)
-            n += At(x, y) != 0xFFFFFF;
+        for (int x = 0; x < m_width; ++x) n += At(x, y) != 0xFFFFFF;
     return n;
 }
 
 CMetaRecorder::CMetaRecorder() : m_dc(CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr)) {}
 
 CMetaRecorder::~CMetaRecorder() {
-    if (m_dc)
-        DeleteEnhMetaFile(CloseEnhMetaFile(m_dc));
+    if (m_dc) DeleteEnhMetaFile(CloseEnhMetaFile(m_dc));
 }
 
 std::vector<stMetaRecord> CMetaRecorder::Finish() {
     std::vector<stMetaRecord> out;
-    if (!m_dc)
-        return out;
+    if (!m_dc) return out;
     HENHMETAFILE emf = CloseEnhMetaFile(m_dc);
     m_dc = nullptr;
-    if (!emf)
-        return out;
+    if (!emf) return out;
     UINT size = GetEnhMetaFileBits(emf, 0, nullptr);
     std::vector<uint8_t> bits(size);
     GetEnhMetaFileBits(emf, size, bits.data());
@@ -70,10 +61,10 @@ std::vector<stMetaRecord> CMetaRecorder::Finish() {
     while (pos + sizeof(EMR) <= bits.size()) {
         EMR head;
         memcpy(&head, bits.data() + pos, sizeof head);
-        if (head.nSize < sizeof(EMR) || pos + head.nSize > bits.size())
-            break;
+        if (head.nSize < sizeof(EMR) || pos + head.nSize > bits.size()) break;
         if (head.iType != EMR_HEADER && head.iType != EMR_EOF)
-            out.push_back(stMetaRecord{head.iType, std::vector<uint8_t>(bits.begin() + pos, bits.begin() + pos + head.nSize)});
+            out.push_back(
+                stMetaRecord{head.iType, std::vector<uint8_t>(bits.begin() + pos, bits.begin() + pos + head.nSize)});
         pos += head.nSize;
     }
     return out;
@@ -82,7 +73,6 @@ std::vector<stMetaRecord> CMetaRecorder::Finish() {
 std::vector<const stMetaRecord*> RecordsOf(const std::vector<stMetaRecord>& records, DWORD type) {
     std::vector<const stMetaRecord*> out;
     for (const stMetaRecord& r : records)
-        if (r.type == type)
-            out.push_back(&r);
+        if (r.type == type) out.push_back(&r);
     return out;
 }

@@ -36,7 +36,9 @@ struct stMetaRecord {
     DWORD type;
     std::vector<uint8_t> bytes;
     template <typename T>
-    const T* As() const { return reinterpret_cast<const T*>(bytes.data()); }
+    const T* As() const {
+        return reinterpret_cast<const T*>(bytes.data());
+    }
 };
 
 // Records drawing into an enhanced metafile; Finish closes it and returns the records after

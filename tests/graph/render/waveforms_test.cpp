@@ -65,8 +65,9 @@ std::vector<stColumnMinMax<T>> ChunkGroups(const std::vector<T>& s, int64_t pos0
         size_t used = 0;
         while (used < n) {
             size_t written = 0;
-            size_t u = CompressColumns(s.data() + done + used, n - used, pos0 + static_cast<int64_t>(done + used) * step,
-                                       step, buf.data(), maxOut, &written);
+            size_t u =
+                CompressColumns(s.data() + done + used, n - used, pos0 + static_cast<int64_t>(done + used) * step, step,
+                                buf.data(), maxOut, &written);
             for (size_t i = 0; i < written; ++i) {
                 if (!out.empty() && out.back().column == buf[i].column)
                     MergeColumn(&out.back(), buf[i]);
@@ -105,12 +106,12 @@ TEST(WaveformsCompress, GroupsMatchAPerSampleWalkForAnyStartStepAndChunkSize) {
         int64_t pos0, step;
         size_t chunk, maxOut;
     } const rows[] = {
-        {10 << 16, 1024, 5000, 256},        // 64 samples per column exactly
-        {10 << 16, 1048, 777, 3},           // 62.5... samples per column, cut into chunks
-        {-(5 << 16) - 3, 19661, 5000, 1},   // 0.3 pixel per sample from left of the origin
-        {123456, 65536 * 3, 64, 7},          // three columns per sample
-        {0, 1, 1000, 2},                      // all in one column
-        {(1 << 16) - 1, 65535, 13, 5},       // one sample per column, drifting
+        {10 << 16, 1024, 5000, 256},       // 64 samples per column exactly
+        {10 << 16, 1048, 777, 3},          // 62.5... samples per column, cut into chunks
+        {-(5 << 16) - 3, 19661, 5000, 1},  // 0.3 pixel per sample from left of the origin
+        {123456, 65536 * 3, 64, 7},        // three columns per sample
+        {0, 1, 1000, 2},                   // all in one column
+        {(1 << 16) - 1, 65535, 13, 5},     // one sample per column, drifting
     };
     for (const Row& r : rows) {
         std::string what = std::to_string(r.pos0) + "/" + std::to_string(r.step);
@@ -130,7 +131,7 @@ TEST(WaveformsCompress, GroupsMatchAPerSampleWalkForAnyStartStepAndChunkSize) {
 TEST(WaveformsCompress, FloatingSamplesSkipWhatIsNotFiniteAndMarkTheGaps) {
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     // Four samples per column.
-    std::vector<double> s = {1, 2, 3, 4,  nan, 5, -6, 7,  8, 9, 0.5, inf,  nan, nan, nan, nan,  2, 2, 2, 2};
+    std::vector<double> s = {1, 2, 3, 4, nan, 5, -6, 7, 8, 9, 0.5, inf, nan, nan, nan, nan, 2, 2, 2, 2};
     std::vector<stColumnMinMaxF> g(8);
     size_t written = 0;
     ASSERT_EQ(CompressColumns(s.data(), s.size(), 0, 16384, g.data(), g.size(), &written), s.size());
@@ -139,7 +140,10 @@ TEST(WaveformsCompress, FloatingSamplesSkipWhatIsNotFiniteAndMarkTheGaps) {
         uint32_t count;
         double lo, hi, first, last;
         uint8_t leadGap, tailGap;
-    } const want[] = {{4, 1, 4, 1, 4, 0, 0}, {3, -6, 7, 5, 7, 1, 0}, {3, 0.5, 9, 8, 0.5, 0, 1}, {0, 0, 0, 0, 0, 1, 0},
+    } const want[] = {{4, 1, 4, 1, 4, 0, 0},
+                      {3, -6, 7, 5, 7, 1, 0},
+                      {3, 0.5, 9, 8, 0.5, 0, 1},
+                      {0, 0, 0, 0, 0, 1, 0},
                       {4, 2, 2, 2, 2, 0, 0}};
     for (size_t i = 0; i < written; ++i) {
         EXPECT_EQ(g[i].column, static_cast<int32_t>(i));
@@ -178,7 +182,8 @@ TEST(WaveformsRowMap, ValuesAndRawSamplesLandOnTheLayoutsRowsAndStayBounded) {
         double value;
         int16_t raw;
         int32_t row;
-    } const rows[] = {{1.0, 1000, kRowTop}, {-1.0, -1000, kRowBottom}, {0.0, 0, kRowMid}, {0.5, 500, 70}, {-0.25, -250, 130}};
+    } const rows[] = {
+        {1.0, 1000, kRowTop}, {-1.0, -1000, kRowBottom}, {0.0, 0, kRowMid}, {0.5, 500, 70}, {-0.25, -250, 130}};
     for (const Row& row : rows) {
         EXPECT_EQ(RowOfValue(v, row.value), row.row) << row.value;
         EXPECT_EQ(RowOfRaw(r, row.raw), row.row) << row.raw;
@@ -221,8 +226,11 @@ TEST(WaveformsShade, LightnessMovesWithinItsBoundsAndHueStays) {
     struct Row {
         COLORREF color;
         int16_t delta, low, high;
-    } const rows[] = {{RGB(200, 0, 0), -30, 30, 240}, {RGB(0, 0, 40), -30, 30, 240}, {RGB(10, 10, 10), -30, 30, 240},
-                      {RGB(0, 120, 0), 50, 0, 150},     {RGB(250, 250, 255), 30, 0, 200}};
+    } const rows[] = {{RGB(200, 0, 0), -30, 30, 240},
+                      {RGB(0, 0, 40), -30, 30, 240},
+                      {RGB(10, 10, 10), -30, 30, 240},
+                      {RGB(0, 120, 0), 50, 0, 150},
+                      {RGB(250, 250, 255), 30, 0, 200}};
     for (const Row& r : rows) {
         uint32_t before = RgbToHls(r.color), after = RgbToHls(ShadeColor(r.color, r.delta, r.low, r.high));
         int l0 = (before >> 8) & 0xFF, l1 = (after >> 8) & 0xFF;
@@ -494,7 +502,8 @@ TEST_F(Waveforms, StepChannelEndingInViewCarriesItsLastValueOneStepAndReadsNoFur
     for (int x = last + 1; x < last + 8; ++x) EXPECT_EQ(InkRows(surface, x, kInk0), std::vector<int>{70}) << x;
     EXPECT_TRUE(InkRows(surface, last + 8, kInk0).empty());
     EXPECT_TRUE(InkRows(surface, last + 9, kInk0).empty());
-    for (int x = kPlot.left; x < kPlot.right; ++x) EXPECT_EQ(surface.At(x, 150), x == ColumnOf(1, 8.0) || x == ColumnOf(2, 8.0) ? kInk0 : kWhite) << x;
+    for (int x = kPlot.left; x < kPlot.right; ++x)
+        EXPECT_EQ(surface.At(x, 150), x == ColumnOf(1, 8.0) || x == ColumnOf(2, 8.0) ? kInk0 : kWhite) << x;
 }
 
 TEST_F(Waveforms, ExactlyThreeTenthsPixelPerSampleDrawsEverySampleAndJustBelowCompresses) {
@@ -531,7 +540,8 @@ TEST_F(Waveforms, ChartBandsScopeOverlayAndXYPlotEachDrawTheirOwnWay) {
     SetRaw(gs.get(), 0, Sine(1200, 250), kInk0);
     SetRaw(gs.get(), 1, Square(1200, 100, 500), kInk1);
     std::vector<int16_t> ramp(1200);
-    for (size_t k = 0; k < ramp.size(); ++k) ramp[k] = static_cast<int16_t>(-1000 + 2 * static_cast<int>(k) * 1000 / 1000);
+    for (size_t k = 0; k < ramp.size(); ++k)
+        ramp[k] = static_cast<int16_t>(-1000 + 2 * static_cast<int>(k) * 1000 / 1000);
     SetRaw(gs.get(), 2, ramp, kInk2);
     // Chart: three bands with values +-1 reaching past them, so clipping shows.
     const RECT bands[3] = {{10, 11, 410, 76}, {10, 77, 410, 142}, {10, 143, 410, 209}};
@@ -637,15 +647,14 @@ TEST_F(Waveforms, SelectionXorInvertsExactlyItsColumnsAndASecondDrawRestores) {
         for (int x = 0; x < surface.Width(); ++x) before.push_back(surface.At(x, y));
     struct Row {
         double selStart, selEnd;
-        int32_t x1, x2;     // selX1, selX2
-        int left, right;    // inverted columns [left, right)
+        int32_t x1, x2;   // selX1, selX2
+        int left, right;  // inverted columns [left, right)
     } const rows[] = {
-        {100.0, 350.0, 50, 150, 50, 150},
-        {350.0, 100.0, 50, 150, 50, 150},       // ends in either order
-        {-100.0, 26.0, -30, 20, 10, 20},         // held to the plot's left edge
-        {990.0, 2000.0, 406, 810, 406, 410},     // and its right edge
-        {500.0, 500.0, 210, 210, 0, 0},          // empty: nothing inverted
-        {101.0, 101.2, 50, 50, 0, 0},            // two ends on one column
+        {100.0, 350.0, 50, 150, 50, 150},    {350.0, 100.0, 50, 150, 50, 150},  // ends in either order
+        {-100.0, 26.0, -30, 20, 10, 20},                                        // held to the plot's left edge
+        {990.0, 2000.0, 406, 810, 406, 410},                                    // and its right edge
+        {500.0, 500.0, 210, 210, 0, 0},                                         // empty: nothing inverted
+        {101.0, 101.2, 50, 50, 0, 0},                                           // two ends on one column
     };
     for (const Row& r : rows) {
         gs->selStart = r.selStart;
@@ -784,18 +793,41 @@ TEST_F(Waveforms, BadDocumentsAreSkippedOrDrawnSensiblyNeverCrash) {
     } const rows[] = {
         {"empty channel", [](tagGS* g) { g->chanCount[0] = 0; }, 1, 0},
         {"one sample, line", [](tagGS* g) { g->chanCount[0] = 1; }, 1, 0},
-        {"one sample, dots", [](tagGS* g) { g->chanCount[0] = 1; g->chanDrawStyle[0] = 2; }, 1, 1},
+        {"one sample, dots",
+         [](tagGS* g) {
+             g->chanCount[0] = 1;
+             g->chanDrawStyle[0] = 2;
+         },
+         1, 1},
         {"zero value scale", [](tagGS* g) { g->chanPixelMap[2][0] = 0.0; }, 1, 420},
         {"negative value scale", [](tagGS* g) { g->chanPixelMap[2][0] = -kYScale; }, 1, -1},
         {"infinite value scale", [](tagGS* g) { g->chanPixelMap[2][0] = HUGE_VAL; }, 1, 420},
         {"zero time per division", [](tagGS* g) { g->hPerDiv = 0.0; }, 1, 0},
         {"negative sample interval", [](tagGS* g) { g->sampleInterval = -1.0; }, 1, 0},
         {"zero divisions", [](tagGS* g) { g->hDivisions = 0.0; }, 1, 0},
-        {"zero-sized plot", [](tagGS* g) { g->plotRect = RECT{10, 10, 10, 10}; }, 1, 0},
-        {"inverted plot", [](tagGS* g) { g->plotRect = RECT{410, 210, 10, 10}; }, 1, 0},
+        {"zero-sized plot",
+         [](tagGS* g) {
+             g->plotRect = RECT{10, 10, 10, 10};
+         },
+         1, 0},
+        {"inverted plot",
+         [](tagGS* g) {
+             g->plotRect = RECT{410, 210, 10, 10};
+         },
+         1, 0},
         {"start not a number", [](tagGS* g) { g->hStart = std::numeric_limits<double>::quiet_NaN(); }, 1, 0},
-        {"no block", [](tagGS* g) { GlobalFree(GlobalHandle(g->chanBlock[0])); g->chanBlock[0] = nullptr; }, 0, 0},
-        {"far zoom", [](tagGS* g) { g->hPerDiv = 1e-9; g->hStart = 100.0; }, 1, -1},
+        {"no block",
+         [](tagGS* g) {
+             GlobalFree(GlobalHandle(g->chanBlock[0]));
+             g->chanBlock[0] = nullptr;
+         },
+         0, 0},
+        {"far zoom",
+         [](tagGS* g) {
+             g->hPerDiv = 1e-9;
+             g->hStart = 100.0;
+         },
+         1, -1},
     };
     for (const Row& r : rows) {
         GraphPtr doc = NewDoc();
@@ -850,8 +882,8 @@ TEST_F(Waveforms, TimeAndColumnsConvertBothWaysAndPaintChannelBandDrawsOneBand) 
     gs->hStart = 50.0;
     struct Row {
         double time, x;
-    } const rows[] = {{50.0, 10.0},   {51.25, 11.0},   {48.75, 10.0}, {23.75, -1.0},
-                      {52.5, 11.0},   {1050.0, 410.0}, {-1e300, -67108864.0}};
+    } const rows[] = {{50.0, 10.0}, {51.25, 11.0},   {48.75, 10.0},        {23.75, -1.0},
+                      {52.5, 11.0}, {1050.0, 410.0}, {-1e300, -67108864.0}};
     for (const Row& r : rows) {
         EXPECT_EQ(GraphTimeToX(gs.get(), r.time), r.x) << r.time;
     }
@@ -892,7 +924,7 @@ TEST_F(Waveforms, TimeAndColumnsConvertBothWaysAndPaintChannelBandDrawsOneBand) 
 
 TEST_F(Waveforms, RepaintingOneChartBandKeepsTheSelectionOfEveryBand) {
     gs->displayMode = 1;
-    gs->hPerDiv = 100.0;  // 2.5 ms per pixel
+    gs->hPerDiv = 100.0;   // 2.5 ms per pixel
     gs->selStart = 100.0;  // columns 50 .. 150
     gs->selEnd = 350.0;
     const RECT bands[3] = {{10, 11, 410, 77}, {10, 77, 410, 143}, {10, 143, 410, 209}};
@@ -1026,8 +1058,8 @@ TEST_F(WaveformsPaged, WindowByWindowDrawsWhatTheSameSamplesDrawFromMemory) {
         double hPerDiv, hStart;
     } const rows[] = {
         {"whole recording, in slices", 5120.0, 0.0},  // 1/128 pixel per sample, longer than a window
-        {"one window", 500.0, 20000.0},                // 5000 samples, compressed
-        {"every sample", 20.0, 31000.0},               // 2 pixels per sample
+        {"one window", 500.0, 20000.0},               // 5000 samples, compressed
+        {"every sample", 20.0, 31000.0},              // 2 pixels per sample
         {"near the end", 500.0, 56000.0},
     };
     for (const Row& r : rows) {
@@ -1107,7 +1139,8 @@ TEST_F(Waveforms, SegmentRunsStartAtTheLeftEdgeAndTheEmphasisedOneIsDarkerAndWid
         EXPECT_EQ(pens[0]->As<EMRCREATEPEN>()->lopn.lopnWidth.x, r.width) << r.emphasis;
     }
     // Darker: lightness 30 lower.
-    EXPECT_NEAR(static_cast<int>((RgbToHls(rows[1].color) >> 8) & 0xFF), static_cast<int>((RgbToHls(kInk0) >> 8) & 0xFF) - 30, 1);
+    EXPECT_NEAR(static_cast<int>((RgbToHls(rows[1].color) >> 8) & 0xFF),
+                static_cast<int>((RgbToHls(kInk0) >> 8) & 0xFF) - 30, 1);
 }
 
 TEST_F(Waveforms, XYLatestDotOnlyPaintsOverTheDotBeforeAndPagesShiftLeft) {

@@ -73,15 +73,11 @@ TEST(AxesSteps, DoubledUntilSpacedAndGivenUpWhenUnreachable) {
         double outValue, outPixel;
     };
     const Row rows[] = {
-        {1.0, 50.0, 19.5, 1, 1.0, 50.0},
-        {1.0, 7.5, 19.5, 1, 4.0, 30.0},  // 4 divisions over 30 pixels, 13-pixel lines
-        {0.5, 10.0, 20.0, 1, 1.0, 20.0},  // exactly the spacing is enough
-        {2.0, 1e-300, 20.0, 0, 0.0, 0.0},  // more than 64 doublings
-        {1.0, 0.0, 20.0, 0, 0.0, 0.0},
-        {1.0, -5.0, 20.0, 0, 0.0, 0.0},
-        {1.0, kNaN, 20.0, 0, 0.0, 0.0},
-        {1.0, 10.0, kNaN, 0, 0.0, 0.0},
-        {1e308, 1.0, 20.0, 0, 0.0, 0.0},  // the value step overflows
+        {1.0, 50.0, 19.5, 1, 1.0, 50.0},  {1.0, 7.5, 19.5, 1, 4.0, 30.0},  // 4 divisions over 30 pixels, 13-pixel lines
+        {0.5, 10.0, 20.0, 1, 1.0, 20.0},                                   // exactly the spacing is enough
+        {2.0, 1e-300, 20.0, 0, 0.0, 0.0},                                  // more than 64 doublings
+        {1.0, 0.0, 20.0, 0, 0.0, 0.0},    {1.0, -5.0, 20.0, 0, 0.0, 0.0},  {1.0, kNaN, 20.0, 0, 0.0, 0.0},
+        {1.0, 10.0, kNaN, 0, 0.0, 0.0},   {1e308, 1.0, 20.0, 0, 0.0, 0.0},  // the value step overflows
     };
     for (const Row& row : rows) {
         double v = 0.0, p = 0.0;
@@ -144,8 +140,8 @@ TEST(AxesVerticalTicks, LabelTopsStayInsideTheStrip) {
     };
     // Strip 20..220 with a 13-pixel line: half a line is 6 pixels.
     const Row rows[] = {
-        {220.0, 207}, {214.5, 207}, {214.0, 208}, {170.0, 164}, {120.9, 114}, {26.5, 20}, {26.0, 20},
-        {20.0, 20},   {-1.0, 20},   {kNaN, 20},   {1e12, 207},
+        {220.0, 207}, {214.5, 207}, {214.0, 208}, {170.0, 164}, {120.9, 114}, {26.5, 20},
+        {26.0, 20},   {20.0, 20},   {-1.0, 20},   {kNaN, 20},   {1e12, 207},
     };
     for (const Row& row : rows) EXPECT_EQ(ScaleLabelTop(row.y, 20, 220, 13), row.expected) << row.y;
 }
@@ -175,12 +171,15 @@ TEST(AxesTimeTicks, ColumnsAndValuesOfTheTimeAxis) {
     };
     const Row rows[] = {
         {"seconds from 0", TimeAxis(0.0, 1000.0, 0.0, 0.0, 1000.0, 35.0), 1, {0.0, 50.0, 1.0, 100.25, 4}},
-        {"first grid time after the start", TimeAxis(2500.0, 1000.0, 0.0, 0.0, 1000.0, 35.0), 1,
+        {"first grid time after the start",
+         TimeAxis(2500.0, 1000.0, 0.0, 0.0, 1000.0, 35.0),
+         1,
          {3.0, 100.0, 1.0, 100.25, 4}},
-        {"offset added to the values", TimeAxis(2500.0, 1000.0, 0.0, 500.0, 1000.0, 35.0), 1,
+        {"offset added to the values",
+         TimeAxis(2500.0, 1000.0, 0.0, 500.0, 1000.0, 35.0),
+         1,
          {3.5, 100.0, 1.0, 100.25, 4}},
-        {"steps doubled for spacing", TimeAxis(0.0, 1000.0, 0.0, 0.0, 1000.0, 150.0), 1,
-         {0.0, 50.0, 2.0, 200.5, 2}},
+        {"steps doubled for spacing", TimeAxis(0.0, 1000.0, 0.0, 0.0, 1000.0, 150.0), 1, {0.0, 50.0, 2.0, 200.5, 2}},
         {"milliseconds", TimeAxis(0.0, 20.0, 5.0, 0.0, 1.0, 35.0), 1, {5.0, 75.0, 20.0, 100.25, 4}},
         {"no time step", TimeAxis(0.0, 0.0, 0.0, 0.0, 1000.0, 35.0), 0, {}},
         {"no unit size", TimeAxis(0.0, 1000.0, 0.0, 0.0, 0.0, 35.0), 0, {}},
@@ -233,8 +232,8 @@ TEST(AxesLabels, CentresPushedInwardsAndTexts) {
         int32_t half, expected;
     };
     const Centre centres[] = {
-        {49.0, 8, 57}, {57.0, 8, 57}, {57.5, 8, 57}, {150.7, 8, 150}, {442.5, 8, 442},
-        {442.0, 8, 442}, {445.0, 8, 442}, {kNaN, 8, 0},
+        {49.0, 8, 57},   {57.0, 8, 57},   {57.5, 8, 57},   {150.7, 8, 150},
+        {442.5, 8, 442}, {442.0, 8, 442}, {445.0, 8, 442}, {kNaN, 8, 0},
     };
     for (const Centre& c : centres) EXPECT_EQ(AxisLabelCentre(c.column, c.half, 49, 450), c.expected) << c.column;
 
@@ -245,7 +244,7 @@ TEST(AxesLabels, CentresPushedInwardsAndTexts) {
         const char* expected;
     };
     const Text texts[] = {
-        {2.5, 0, 2, "2.50"},         {-1.0, 0, 1, "-1.0"},       {3725.9, 1, 2, "01:02:05  "},
+        {2.5, 0, 2, "2.50"},          {-1.0, 0, 1, "-1.0"},       {3725.9, 1, 2, "01:02:05  "},
         {-61.0, 1, 2, "-00:01:01  "}, {kNaN, 1, 2, "00:00:00  "}, {1e20, 1, 2, "596523:14:07  "},
     };
     for (const Text& t : texts) {
@@ -280,7 +279,8 @@ TEST(AxesRangeBar, BarRowsOnTheChannelScale) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         RECT r{-1, -1, -1, -1};
-        int ok = ComputeRangeBarRect(row.range, &strip, row.center, row.perDiv, row.divisions, row.offset, row.fixed, &r);
+        int ok =
+            ComputeRangeBarRect(row.range, &strip, row.center, row.perDiv, row.divisions, row.offset, row.fixed, &r);
         ASSERT_EQ(ok, row.ok);
         if (!ok) continue;
         EXPECT_EQ(r.left, row.expected.left);
@@ -628,7 +628,7 @@ TEST_F(AxesDraw, RangeBarAtTheStripsLeftEdge) {
         int slot;
     };
     const Case cases[] = {
-        {"XY mode", 2, 1, 25}, {"no scaling", 1, 0, 25}, {"scaling flag 2", 1, 2, 25},
+        {"XY mode", 2, 1, 25},           {"no scaling", 1, 0, 25}, {"scaling flag 2", 1, 2, 25},
         {"slot without flag", 1, 1, 45}, {"bad slot", 1, 1, -1},
     };
     for (const Case& c : cases) {
@@ -647,7 +647,7 @@ TEST_F(AxesDraw, RangeBarAtTheStripsLeftEdge) {
 TEST_F(AxesDraw, ChartScalesDrawEveryShownStripWithEdgesAndBars) {
     gs_->chanFlags[3] = 2;
     gs_->chanFlags[4] = 2;
-    gs_->chanFlags[5] = 1;                 // present but not shown
+    gs_->chanFlags[5] = 1;                // present but not shown
     gs_->chanFlags[6] = 2 | kChanHidden;  // hidden
     const int tops[] = {10, 70, 130, 190, 250};
     const int slots[] = {1, 3, 4, 5, 6};

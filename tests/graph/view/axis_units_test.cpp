@@ -62,29 +62,19 @@ TEST(AxisUnitsChoice, TimeSpansPickTheFirstRowThatHolds) {
         {kNaN, "milliseconds", "ms", 1.0},
     };
     auto gs = ZeroedGraph();
-    for (const UnitRow& row : rows)
-        ExpectUnit(gs.get(), kUnitTime, row);
+    for (const UnitRow& row : rows) ExpectUnit(gs.get(), kUnitTime, row);
 }
 
 TEST(AxisUnitsChoice, FrequenciesPickTheirRowAndIgnoreTheShortFlag) {
     const UnitRow rows[] = {
-        {1000.0, "MHz", "MHz", 1000.0},
-        {2.5e6, "MHz", "MHz", 1000.0},
-        {999.99, "KHz", "KHz", 1.0},
-        {1.0, "KHz", "KHz", 1.0},
-        {0.9999, "Hz", "Hz", 0.001},
-        {0.0001, "Hz", "Hz", 0.001},
-        {0.0, "Hz", "Hz", 0.001},
-        {0.00009999, "mHz", "mHz", 1e-6},
-        {0.00005, "mHz", "mHz", 1e-6},
-        {1e-6, "mHz", "mHz", 1e-6},
-        {5e-7, "micro-Hz", "micro-Hz", 1e-9},
-        {-1.0, "micro-Hz", "micro-Hz", 1e-9},
+        {1000.0, "MHz", "MHz", 1000.0}, {2.5e6, "MHz", "MHz", 1000.0},        {999.99, "KHz", "KHz", 1.0},
+        {1.0, "KHz", "KHz", 1.0},       {0.9999, "Hz", "Hz", 0.001},          {0.0001, "Hz", "Hz", 0.001},
+        {0.0, "Hz", "Hz", 0.001},       {0.00009999, "mHz", "mHz", 1e-6},     {0.00005, "mHz", "mHz", 1e-6},
+        {1e-6, "mHz", "mHz", 1e-6},     {5e-7, "micro-Hz", "micro-Hz", 1e-9}, {-1.0, "micro-Hz", "micro-Hz", 1e-9},
         {kNaN, "KHz", "KHz", 1.0},
     };
     auto gs = ZeroedGraph();
-    for (const UnitRow& row : rows)
-        ExpectUnit(gs.get(), kUnitFrequency, row);
+    for (const UnitRow& row : rows) ExpectUnit(gs.get(), kUnitFrequency, row);
 }
 
 TEST(AxisUnitsChoice, ClockAndUserUnitsDoNotDependOnTheValue) {
@@ -143,7 +133,7 @@ TEST(AxisUnitsChoice, FixedUnitOfEachKind) {
         const char* name;
         double size;
     } const rows[] = {
-        {kUnitTime, 0, "seconds", 1000.0}, {kUnitTime, 1, "sec", 1000.0},  {kUnitFrequency, 0, "Hz", 0.001},
+        {kUnitTime, 0, "seconds", 1000.0}, {kUnitTime, 1, "sec", 1000.0},   {kUnitFrequency, 0, "Hz", 0.001},
         {kUnitFrequency, 1, "Hz", 0.001},  {kUnitClock, 0, "Time", 1000.0}, {kUnitClock, 1, "", 1000.0},
         {kUnitUser, 0, "volts", 1.0},      {kUnitUser, 1, "V", 1.0},
     };
@@ -238,11 +228,10 @@ TEST(AxisUnitsFormat, ColourNumbers) {
         uint32_t number;
         COLORREF color;
     } const rows[] = {
-        {0, 0x000000}, {1, 0x000000}, {2, 0x0000FF}, {3, 0x008000},    {4, 0xFF0000},
+        {0, 0x000000}, {1, 0x000000}, {2, 0x0000FF}, {3, 0x008000}, {4, 0xFF0000},
         {5, 0xFFFF00}, {6, 0xFF00FF}, {7, 0x800080}, {8, 0x000000}, {0xFFFFFFFF, 0x000000},
     };
-    for (const Row& r : rows)
-        EXPECT_EQ(WaveColorFromIndex(r.number), r.color) << r.number;
+    for (const Row& r : rows) EXPECT_EQ(WaveColorFromIndex(r.number), r.color) << r.number;
 }
 
 }  // namespace

@@ -21,16 +21,10 @@ TEST(DisplayModesThumbs, TimeThumbAlongTheScrollableSpan) {
         double hStart, visible, length;
         int32_t whenNoRoom, thumb;
     } cases[] = {
-        {0.0, 1000.0, 5000.0, 1000, 0},
-        {2000.0, 1000.0, 5000.0, 1000, 500},
-        {3999.0, 1000.0, 5000.0, 1000, 999},
-        {4000.0, 1000.0, 5000.0, 1000, 1000},
-        {9000.0, 1000.0, 5000.0, 1000, 1000},  // past the end: held at 1000
-        {-50.0, 1000.0, 5000.0, 1000, 0},
-        {0.0, 5000.0, 5000.0, 1000, 1000},     // exactly as long as the view
-        {0.0, 6000.0, 5000.0, 0, 0},
-        {kNaN, 1000.0, 5000.0, 1000, 0},
-        {0.0, kNaN, 5000.0, 7, 7},
+        {0.0, 1000.0, 5000.0, 1000, 0},       {2000.0, 1000.0, 5000.0, 1000, 500},  {3999.0, 1000.0, 5000.0, 1000, 999},
+        {4000.0, 1000.0, 5000.0, 1000, 1000}, {9000.0, 1000.0, 5000.0, 1000, 1000},  // past the end: held at 1000
+        {-50.0, 1000.0, 5000.0, 1000, 0},     {0.0, 5000.0, 5000.0, 1000, 1000},     // exactly as long as the view
+        {0.0, 6000.0, 5000.0, 0, 0},          {kNaN, 1000.0, 5000.0, 1000, 0},      {0.0, kNaN, 5000.0, 7, 7},
         {100.0, 1000.0, kInf, 1000, 0},
     };
     for (const Case& c : cases)
@@ -43,16 +37,11 @@ TEST(DisplayModesThumbs, ValueThumbsRunOppositeWays) {
         double mid, ref, span;
         int32_t vertical, horizontal;
     } cases[] = {
-        {10.0, 10.0, 4.0, 0, 0},
-        {14.0, 10.0, 4.0, -1000, 1000},  // at the upper limit
-        {20.0, 10.0, 4.0, -1000, 1000},
-        {6.0, 10.0, 4.0, 1000, -1000},   // at the lower limit
-        {-3.0, 10.0, 4.0, 1000, -1000},
-        {12.0, 10.0, 4.0, -500, 500},
-        {7.0, 10.0, 4.0, 750, -750},
-        {10.0, 10.0, 0.0, -1000, 1000},  // no span: the midpoint is at the limit
-        {kNaN, 10.0, 4.0, 0, 0},
-        {10.0, 10.0, kInf, 0, 0},
+        {10.0, 10.0, 4.0, 0, 0},         {14.0, 10.0, 4.0, -1000, 1000},  // at the upper limit
+        {20.0, 10.0, 4.0, -1000, 1000},  {6.0, 10.0, 4.0, 1000, -1000},   // at the lower limit
+        {-3.0, 10.0, 4.0, 1000, -1000},  {12.0, 10.0, 4.0, -500, 500},
+        {7.0, 10.0, 4.0, 750, -750},     {10.0, 10.0, 0.0, -1000, 1000},  // no span: the midpoint is at the limit
+        {kNaN, 10.0, 4.0, 0, 0},         {10.0, 10.0, kInf, 0, 0},
         {10.0, 10.0, -4.0, -1000, 1000},  // a negative span puts the limits the other way round
     };
     for (const Case& c : cases) {
@@ -69,24 +58,25 @@ TEST(DisplayModesScroll, StepsStopAtEitherEnd) {
         int32_t width, n;
         double newStart;
         int32_t moved;
-    } cases[] = {
-        {1, 100.0, 400, 10, 90.0, 10},
-        {1, 3.0, 400, 10, 0.0, 3},      // three pixels' worth left: three pixels, hStart 0
-        {1, 0.5, 400, 10, 0.0, 0},      // under a pixel: the view reaches 0 without moving pixels
-        {1, 0.0, 400, 10, 0.0, 0},
-        {1, -5.0, 400, 10, -5.0, 0},
-        {1, 100.0, 0, 10, 100.0, 0},    // no plot width
-        {1, 100.0, 400, 0, 100.0, 0},
-        {1, 100.0, 400, -5, 100.0, 0},
-        {0, 0.0, 400, 100, 100.0, 100},
-        {0, 4590.0, 400, 20, 4600.0, 10},  // ten pixels to the end
-        {0, 4600.0, 400, 20, 4600.0, 0},   // at the end
-        {0, 4700.0, 400, 20, 4700.0, 0},
-        {0, 100.0, 0, 20, 100.0, 0},
-    };
+    } cases[] =
+        {
+            {1, 100.0, 400, 10, 90.0, 10},
+            {1, 3.0, 400, 10, 0.0, 3},  // three pixels' worth left: three pixels, hStart 0
+            {1, 0.5, 400, 10, 0.0, 0},  // under a pixel: the view reaches 0 without moving pixels
+            {1, 0.0, 400, 10, 0.0, 0},
+            {1, -5.0, 400, 10, -5.0, 0},
+            {1, 100.0, 0, 10, 100.0, 0},  // no plot width
+            {1, 100.0, 400, 0, 100.0, 0},
+            {1, 100.0, 400, -5, 100.0, 0},
+            {0, 0.0, 400, 100, 100.0, 100},
+            {0, 4590.0, 400, 20, 4600.0, 10},  // ten pixels to the end
+            {0, 4600.0, 400, 20, 4600.0, 0},   // at the end
+            {0, 4700.0, 400, 20, 4700.0, 0},
+            {0, 100.0, 0, 20, 100.0, 0},
+        };
     for (const Case& c : cases) {
-        stTimeStep s = c.back ? StepTimeBack(c.hStart, 400.0, c.width, c.n)
-                              : StepTimeOn(c.hStart, 400.0, 5000.0, c.width, c.n);
+        stTimeStep s =
+            c.back ? StepTimeBack(c.hStart, 400.0, c.width, c.n) : StepTimeOn(c.hStart, 400.0, 5000.0, c.width, c.n);
         EXPECT_DOUBLE_EQ(s.hStart, c.newStart) << c.back << " " << c.hStart << " " << c.n;
         EXPECT_EQ(s.pixels, c.moved) << c.back << " " << c.hStart << " " << c.n;
     }
@@ -117,7 +107,7 @@ TEST(DisplayModesScroll, TimePerDivisionKeepsOneSamplePerDivision) {
     struct Case {
         double time, divisions, interval, result;
     } cases[] = {
-        {100.0, 4.0, 5.0, 100.0}, {5.0, 4.0, 5.0, 5.0}, {1.0, 4.0, 5.0, 5.0},
+        {100.0, 4.0, 5.0, 100.0}, {5.0, 4.0, 5.0, 5.0},  {1.0, 4.0, 5.0, 5.0},
         {0.0, 4.0, 5.0, 5.0},     {kNaN, 4.0, 5.0, 5.0},
     };
     for (const Case& c : cases)
@@ -129,12 +119,9 @@ TEST(DisplayModesKeys, StepPixelsAndColumns) {
         double interval, visible;
         int32_t width, pixels;
     } steps[] = {
-        {5.0, 1000.0, 500, 3},    // 2.5 pixels per sample
-        {1.0, 1000.0, 500, 2},    // denser than a pixel: 1 + 1
-        {100.0, 1000.0, 500, 51},
-        {5.0, 1000.0, 0, 2},
-        {5.0, 0.0, 500, 2},
-        {kNaN, 1000.0, 500, 2},
+        {5.0, 1000.0, 500, 3},  // 2.5 pixels per sample
+        {1.0, 1000.0, 500, 2},  // denser than a pixel: 1 + 1
+        {100.0, 1000.0, 500, 51}, {5.0, 1000.0, 0, 2}, {5.0, 0.0, 500, 2}, {kNaN, 1000.0, 500, 2},
     };
     for (const Step& s : steps)
         EXPECT_EQ(KeyStepPixels(s.interval, s.visible, s.width), s.pixels) << s.interval << " " << s.width;
@@ -146,14 +133,11 @@ TEST(DisplayModesKeys, StepPixelsAndColumns) {
         bool atStart;
         int32_t x;
     } columns[] = {
-        {0, 300, 3, false, 297},
-        {0, 101, 3, true, 100},    // at the start of the record: stops at the plot's edge
-        {0, 101, 3, false, 101},   // elsewhere the step is refused at the edge
-        {0, 100, 3, true, 100},
-        {0, 700, 3, false, 599},   // from right of the plot: held inside
-        {1, 300, 3, false, 303},
-        {1, 598, 3, false, 598},   // would pass the last column: stays
-        {1, 50, 3, false, 100},    // from left of the plot: at least its edge
+        {0, 300, 3, false, 297}, {0, 101, 3, true, 100},   // at the start of the record: stops at the plot's edge
+        {0, 101, 3, false, 101},                           // elsewhere the step is refused at the edge
+        {0, 100, 3, true, 100},  {0, 700, 3, false, 599},  // from right of the plot: held inside
+        {1, 300, 3, false, 303}, {1, 598, 3, false, 598},  // would pass the last column: stays
+        {1, 50, 3, false, 100},                            // from left of the plot: at least its edge
     };
     for (const Column& c : columns)
         EXPECT_EQ(KeyStepColumn(c.right, c.x0, c.step, 100, 600, c.atStart), c.x) << c.right << " " << c.x0;
@@ -165,12 +149,10 @@ TEST(DisplayModesKeys, ShiftCtrlNarrowsTheSelectionFromOneEnd) {
         int right;
         double newStart, newEnd;
     } cases[] = {
-        {100.0, 200.0, 0, 100.0, 195.0},
-        {100.0, 200.0, 1, 105.0, 200.0},
-        {200.0, 100.0, 0, 100.0, 195.0},  // reversed: ordered first
-        {100.0, 105.0, 0, 100.0, 100.0},  // one sample long: the end meets the start
-        {100.0, 103.0, 1, 103.0, 103.0},
-        {100.0, 100.0, 0, 100.0, 100.0},  // empty: left alone
+        {100.0, 200.0, 0, 100.0, 195.0}, {100.0, 200.0, 1, 105.0, 200.0},
+        {200.0, 100.0, 0, 100.0, 195.0},                                   // reversed: ordered first
+        {100.0, 105.0, 0, 100.0, 100.0},                                   // one sample long: the end meets the start
+        {100.0, 103.0, 1, 103.0, 103.0}, {100.0, 100.0, 0, 100.0, 100.0},  // empty: left alone
     };
     for (const Case& c : cases) {
         double s = c.start, e = c.end;
@@ -186,13 +168,11 @@ TEST(DisplayModesAutoscale, RangesFillThreeQuartersOfTheirShare) {
         int32_t bands;
         double perDiv;
     } cases[] = {
-        {3.0, 4.0, 1, 1.0},   // 3.0 / 0.75 / 4
-        {3.0, 4.0, 3, 3.0},   // a third of the height
-        {0.0, 4.0, 1, 1.0},   // flat channel
-        {6.0, 8.0, 1, 1.0},
-        {3.0, 0.0, 1, 1.0},   // no divisions: the flat default
-        {kNaN, 4.0, 1, 1.0},
-        {kInf, 4.0, 1, 1.0},
+        {3.0, 4.0, 1, 1.0},                       // 3.0 / 0.75 / 4
+        {3.0, 4.0, 3, 3.0},                       // a third of the height
+        {0.0, 4.0, 1, 1.0},                       // flat channel
+        {6.0, 8.0, 1, 1.0},  {3.0, 0.0, 1, 1.0},  // no divisions: the flat default
+        {kNaN, 4.0, 1, 1.0}, {kInf, 4.0, 1, 1.0},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(AutoScalePerDiv(c.range, c.divisions, c.bands), c.perDiv) << c.range << " " << c.divisions;
@@ -202,10 +182,8 @@ TEST(DisplayModesAutoscale, RangesFillThreeQuartersOfTheirShare) {
         int32_t bands;
         double result;
     } locked[] = {
-        {3.0, 1.0, 4.0, 1, 4.0},   // units per division stay: 4 divisions of 1
-        {6.0, 1.0, 4.0, 1, 8.0},
-        {0.0, 1.0, 4.0, 1, 4.0},
-        {3.0, -1.0, 4.0, 1, 4.0},  // absolute value
+        {3.0, 1.0, 4.0, 1, 4.0},  // units per division stay: 4 divisions of 1
+        {6.0, 1.0, 4.0, 1, 8.0}, {0.0, 1.0, 4.0, 1, 4.0}, {3.0, -1.0, 4.0, 1, 4.0},  // absolute value
         {3.0, 0.0, 4.0, 1, 4.0},
     };
     for (const Locked& c : locked)

@@ -35,9 +35,9 @@ constexpr stLayoutRows kRows{0, 30, 22};
 
 ::testing::AssertionResult SameRect(const RECT& got, const RECT& want) {
     if (EqualRect(&got, &want)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "{" << got.left << "," << got.top << "," << got.right << ","
-                                         << got.bottom << "} != {" << want.left << "," << want.top << ","
-                                         << want.right << "," << want.bottom << "}";
+    return ::testing::AssertionFailure() << "{" << got.left << "," << got.top << "," << got.right << "," << got.bottom
+                                         << "} != {" << want.left << "," << want.top << "," << want.right << ","
+                                         << want.bottom << "}";
 }
 
 TEST(LayoutAxisMetrics, ScaleStripHasAFloorWithTheScrollBar) {
@@ -185,11 +185,9 @@ TEST(LayoutPlan, JournalRaisesTheBottomButLeavesRoomUnderSlotZero) {
         int32_t slot0Top;
         int32_t workBottom;
     } cases[] = {
-        {0, 100, 200, 600},  // hidden journal: no room taken
-        {1, 100, 200, 500},
-        {1, 400, 200, 248},  // would cover the plot: held 48 pixels under slot 0's strip
-        {1, 0, 200, 600},
-        {1, 10, 700, 600},   // never below the client area
+        {0, 100, 200, 600},                      // hidden journal: no room taken
+        {1, 100, 200, 500}, {1, 400, 200, 248},  // would cover the plot: held 48 pixels under slot 0's strip
+        {1, 0, 200, 600},   {1, 10, 700, 600},   // never below the client area
     };
     for (const Case& c : cases) {
         GsPtr gs = FullGraph();
@@ -283,9 +281,23 @@ TEST(LayoutChannelRects, ScopeAxisAndTitleRectangles) {
         RECT band, scale, axis, title;
     } cases[] = {
         {"scope", 0, 1, 1, {20, 101, 420, 401}, {421, 101, 480, 401}, {19, 402, 420, 415}, {20, 86, 420, 100}},
-        {"printing factor", 0, 1, 2, {20, 101, 420, 401}, {421, 101, 540, 401}, {19, 402, 420, 428}, {20, 72, 420, 100}},
+        {"printing factor",
+         0,
+         1,
+         2,
+         {20, 101, 420, 401},
+         {421, 101, 540, 401},
+         {19, 402, 420, 428},
+         {20, 72, 420, 100}},
         // Without the vertical scale the axis ends three tool widths and 8 pixels before the edge.
-        {"no vertical scale", 0, 0, 1, {20, 101, 420, 401}, {421, 101, 480, 401}, {19, 402, 408, 415}, {20, 86, 420, 100}},
+        {"no vertical scale",
+         0,
+         0,
+         1,
+         {20, 101, 420, 401},
+         {421, 101, 480, 401},
+         {19, 402, 408, 415},
+         {20, 86, 420, 100}},
         {"xy", 2, 1, 1, {20, 101, 420, 401}, {421, 101, 480, 401}, {19, 402, 420, 415}, {20, 86, 420, 100}},
         {"chart", 1, 1, 1, {20, 101, 420, 199}, {421, 101, 480, 199}, {19, 404, 420, 417}, {20, 86, 420, 100}},
     };
@@ -333,8 +345,8 @@ TEST(LayoutTransforms, ValuesMapToRowsAndColumns) {
         {"zero scale", 0, 0.0, 4.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
         {"zero divisions", 2, 1.0, 0.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
         {"nan scale", 0, std::nan(""), 4.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
-        {"infinite midpoint", 0, 1.0, 4.0, std::numeric_limits<double>::infinity(), kUntouched, kUntouched,
-         kUntouched, kUntouched},
+        {"infinite midpoint", 0, 1.0, 4.0, std::numeric_limits<double>::infinity(), kUntouched, kUntouched, kUntouched,
+         kUntouched},
     };
     for (const Case& c : cases) {
         GsPtr gs = FullGraph();

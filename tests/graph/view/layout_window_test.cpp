@@ -62,9 +62,7 @@ protected:
         GetClientRect(graph_, &client_);
     }
     // Makes the layout run again at the window's present size.
-    void Relayout() {
-        SendMessageA(graph_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client_.right, client_.bottom));
-    }
+    void Relayout() { SendMessageA(graph_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client_.right, client_.bottom)); }
     RECT ChildRect(HWND child) const {
         RECT rc{};
         GetWindowRect(child, &rc);
@@ -409,7 +407,9 @@ TEST_F(DisplayModesWindow, XYHorizontalScrollMovesTheXChannel) {
     struct Step {
         int code;
         double center;
-    } steps[] = {{SB_LINEDOWN, 10.0 + pixel}, {SB_PAGEDOWN, 10.0 + 11 * pixel}, {SB_LINEUP, 10.0 + 10 * pixel},
+    } steps[] = {{SB_LINEDOWN, 10.0 + pixel},
+                 {SB_PAGEDOWN, 10.0 + 11 * pixel},
+                 {SB_LINEUP, 10.0 + 10 * pixel},
                  {SB_PAGEUP, 10.0}};
     for (const Step& s : steps) {
         Scroll(WM_HSCROLL, s.code);
@@ -435,10 +435,8 @@ TEST_F(DisplayModesWindow, HorizontalBarFollowsTheRecordLength) {
         bool enabled;
         int thumb;  // -1: not checked
     } cases[] = {
-        {"shorter than the view", 100, 0.0, false, -1},
-        {"exactly the view", 200, 0.0, false, -1},
-        {"longer, at the start", 1000, 0.0, true, 0},
-        {"longer, half way", 1000, 2000.0, true, 500},
+        {"shorter than the view", 100, 0.0, false, -1},   {"exactly the view", 200, 0.0, false, -1},
+        {"longer, at the start", 1000, 0.0, true, 0},     {"longer, half way", 1000, 2000.0, true, 500},
         {"longer, at the end", 1000, 4000.0, true, 1000},
     };
     for (const Case& c : cases) {
@@ -472,11 +470,8 @@ TEST_F(DisplayModesWindow, ScrollMessagesMoveTheTimeViewAndStopAtTheEnds) {
         int code;
         double hStart;
     } steps[] = {
-        {SB_LINEDOWN, line},
-        {SB_PAGEDOWN, line + page},
-        {SB_LINEUP, page},
-        {SB_PAGEUP, 0.0},
-        {SB_LINEUP, 0.0},  // at the start: nothing moves
+        {SB_LINEDOWN, line}, {SB_PAGEDOWN, line + page}, {SB_LINEUP, page},
+        {SB_PAGEUP, 0.0},    {SB_LINEUP, 0.0},  // at the start: nothing moves
     };
     for (const Step& s : steps) {
         Scroll(WM_HSCROLL, s.code);
@@ -531,13 +526,11 @@ TEST_F(DisplayModesWindow, ScrollingMovesThePixelsAndRedrawsTheSelectionBand) {
         int x;
         COLORREF color;
     } pixels[] = {
-        {mark + 10, RGB(255, 0, 0)},          // moved right with the contents
-        {mark, RGB(255, 255, 255)},
-        {plot.left + 105, RGB(255, 255, 255)},  // the band left its old columns...
-        {plot.left + 165, RGB(0, 0, 0)},        // ...for the new ones
-        {plot.left + 115, RGB(0, 0, 0)},
-        {plot.left + 175, RGB(255, 255, 255)},
-        {plot.left + 3, RGB(255, 255, 255)},    // the uncovered strip, drawn afresh
+        {mark + 10, RGB(255, 0, 0)},                                                 // moved right with the contents
+        {mark, RGB(255, 255, 255)},          {plot.left + 105, RGB(255, 255, 255)},  // the band left its old columns...
+        {plot.left + 165, RGB(0, 0, 0)},                                             // ...for the new ones
+        {plot.left + 115, RGB(0, 0, 0)},     {plot.left + 175, RGB(255, 255, 255)},
+        {plot.left + 3, RGB(255, 255, 255)},  // the uncovered strip, drawn afresh
     };
     for (const Pixel& p : pixels) EXPECT_EQ(GetPixel(dc, p.x, y), p.color) << p.x - plot.left;
     // And back the other way.
@@ -562,7 +555,10 @@ TEST_F(DisplayModesWindow, VerticalScrollMovesTheSelectedChannelsMidpoint) {
         int code;
         double center;
     } steps[] = {
-        {SB_LINEUP, pixel}, {SB_PAGEUP, 11 * pixel}, {SB_LINEDOWN, 10 * pixel}, {SB_PAGEDOWN, 0.0},
+        {SB_LINEUP, pixel},
+        {SB_PAGEUP, 11 * pixel},
+        {SB_LINEDOWN, 10 * pixel},
+        {SB_PAGEDOWN, 0.0},
     };
     for (const Step& s : steps) {
         g_refreshes = 0;

@@ -211,8 +211,10 @@ TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
         uint32_t acquiring, toolsWhileRecording;
         int id;
         uint16_t expected;
-    } cases[] = {{0, 0, IDC_TOOL_IBEAM, IDC_TOOL_IBEAM}, {0, 1, IDC_TOOL_ZOOM, IDC_TOOL_ZOOM},
-                 {1, 1, IDC_TOOL_ZOOM, IDC_TOOL_ZOOM},   {1, 0, IDC_TOOL_ZOOM, IDC_TOOL_ARROW},
+    } cases[] = {{0, 0, IDC_TOOL_IBEAM, IDC_TOOL_IBEAM},
+                 {0, 1, IDC_TOOL_ZOOM, IDC_TOOL_ZOOM},
+                 {1, 1, IDC_TOOL_ZOOM, IDC_TOOL_ZOOM},
+                 {1, 0, IDC_TOOL_ZOOM, IDC_TOOL_ARROW},
                  {1, 0, IDC_TOOL_IBEAM, IDC_TOOL_ARROW}};
     for (const Case& c : cases) {
         gs_->currentTool = IDC_TOOL_ARROW;
@@ -381,10 +383,10 @@ TEST_F(GraphWindow, VerticalThumbSetsTheSelectedChannelsMidpoint) {
         double center;
         int refreshes;
     } cases[] = {
-        {SB_THUMBPOSITION, 500, 0.1, 3.0 - 20 + 10, 1},     // released: always redrawn
-        {SB_THUMBPOSITION, -1000, 0.1, 3.0 + 20, 1},        // top of the range
-        {SB_THUMBTRACK, 1000, 1.0, 3.0 - 20, 1},            // 1 pixel per sample: live
-        {SB_THUMBTRACK, 0, 0.1, 3.0, 0},                    // 0.1 pixel per sample: moved, not redrawn
+        {SB_THUMBPOSITION, 500, 0.1, 3.0 - 20 + 10, 1},  // released: always redrawn
+        {SB_THUMBPOSITION, -1000, 0.1, 3.0 + 20, 1},     // top of the range
+        {SB_THUMBTRACK, 1000, 1.0, 3.0 - 20, 1},         // 1 pixel per sample: live
+        {SB_THUMBTRACK, 0, 0.1, 3.0, 0},                 // 0.1 pixel per sample: moved, not redrawn
     };
     for (const Case& c : cases) {
         gs_->sampleInterval = c.sampleInterval;
@@ -406,7 +408,7 @@ TEST_F(GraphWindow, HorizontalThumbMovesTimeOrTheXChannel) {
     gs_->totalSamples = 1000;
     gs_->sampleInterval = 5.0;  // 5,000 ms recorded
     gs_->hPerDiv = 500.0;
-    gs_->hDivisions = 4.0;      // 2,000 ms visible
+    gs_->hDivisions = 4.0;  // 2,000 ms visible
     SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 500), 0);
     EXPECT_DOUBLE_EQ(gs_->hStart, 1500.0);
     SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1000), 0);
@@ -465,8 +467,7 @@ TEST_F(GraphWindow, JournalEditNotificationsAreToldFromTheF10Key) {
 TEST_F(GraphWindow, GraphControlsAreEnabledAndDisabledTogether) {
     GraphWindowData* data = GetGraphWindowData(graph_);
     ASSERT_TRUE(data);
-    HWND controls[] = {gs_->hScrollBar, gs_->vScrollBar, gs_->toolButtons[0], gs_->toolButtons[1],
-                       gs_->toolButtons[2]};
+    HWND controls[] = {gs_->hScrollBar, gs_->vScrollBar, gs_->toolButtons[0], gs_->toolButtons[1], gs_->toolButtons[2]};
     for (BOOL enable : {FALSE, TRUE}) {
         EnableGraphControls(data, enable);
         for (HWND control : controls) {
@@ -525,8 +526,8 @@ protected:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "GraphWindowScrollBarsParent";
         RegisterClassA(&wc);
-        parent_ = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 200, nullptr,
-                                  nullptr, wc.hInstance, nullptr);
+        parent_ = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
         ASSERT_TRUE(parent_);
         g_parentContextMenus = 0;
         g_barFocusGains = 0;
@@ -538,8 +539,8 @@ protected:
         ShutShell();
     }
     HWND NewBar() {
-        return CreateWindowExA(0, "scrollbar", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_HORZ, 0, 0, 100, 16, parent_,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
+        return CreateWindowExA(0, "scrollbar", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_HORZ, 0, 0, 100, 16,
+                               parent_, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     HWND parent_ = nullptr;
 };

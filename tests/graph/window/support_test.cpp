@@ -47,7 +47,7 @@ TEST(GraphWindowSupport, ChannelSetupEntriesFollowTheUnitsDigitalCount) {
         int32_t digital;
         int slot;
         int entry;  // -1: none
-    } cases[] = {{0, 0, -1}, {0, 1, 0},  {0, 4, 3},   {0, 5, -1},  {0, 20, -1}, {0, 40, 4},  {0, 51, 15},
+    } cases[] = {{0, 0, -1},  {0, 1, 0},  {0, 4, 3},   {0, 5, -1},  {0, 20, -1}, {0, 40, 4},  {0, 51, 15},
                  {0, 52, -1}, {8, 20, 4}, {8, 27, 11}, {8, 28, -1}, {8, 40, 12}, {8, 51, 23}, {8, 39, -1}};
     for (const Case& c : cases) {
         NDChan = c.digital;
@@ -138,8 +138,8 @@ TEST(GraphWindowSupport, FileTagsMatchOrLeaveThePositionAlone) {
     char dir[MAX_PATH], path[MAX_PATH];
     GetTempPathA(sizeof dir, dir);
     ASSERT_TRUE(GetTempFileNameA(dir, "gws", 0, path));
-    HANDLE f = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
-                           nullptr);
+    HANDLE f =
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(f, "ABCDWXYZ", 8, &written, nullptr));

@@ -61,4 +61,6 @@ int CommandsTest::GraphWindowCount() {
     return count;
 }
 
-void CommandsTest::ShowChannel(tagGS* gs, int slot) { gs->chanFlags[slot] = (gs->chanFlags[slot] & ~kChanSlotMask) | 2; }
+void CommandsTest::ShowChannel(tagGS* gs, int slot) {
+    gs->chanFlags[slot] = (gs->chanFlags[slot] & ~kChanSlotMask) | 2;
+}

@@ -18,8 +18,9 @@
 // Failures name the handler rather than its number.
 void PrintTo(CommandHandler handler, std::ostream* os) {
     static const char* const names[] = {
-        "OutputPanels", "GraphWindow", "PasteValues", "Segment", "RecentFile", "File", "Edit", "Marker", "Transform",
-        "Display", "Window", "Help", "Lesson", "Device", "ScriptButton", "StandardCurve", "Default",
+        "OutputPanels", "GraphWindow", "PasteValues",  "Segment",       "RecentFile", "File",
+        "Edit",         "Marker",      "Transform",    "Display",       "Window",     "Help",
+        "Lesson",       "Device",      "ScriptButton", "StandardCurve", "Default",
     };
     *os << names[static_cast<int>(handler)];
 }
@@ -117,8 +118,7 @@ TEST(DispatchTable, BoundaryIdsReachTheirHandlers) {
         {IDC_SCRIPT_BUTTON_LAST + 1, H::Default},
         {0xFFFF, H::Default},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(FindCommandHandler(row.id), row.handler) << row.id;
+    for (const auto& row : rows) EXPECT_EQ(FindCommandHandler(row.id), row.handler) << row.id;
 }
 
 TEST_F(Dispatch, DeviceRangeReachesTheLibraryAndNothingElse) {
@@ -126,19 +126,13 @@ TEST_F(Dispatch, DeviceRangeReachesTheLibraryAndNothingElse) {
         UINT id;
         bool reachesLibrary;
     } rows[] = {
-        {IDM_DEVICE_FIRST, true},
-        {IDM_CHANNELS, true},
-        {IDM_INPUTVALUES, true},
-        {7777, true},
-        {IDM_DEVICE_LAST - 1, true},
-        {IDM_RECENT_FILE_FIRST, false},  // also the device range's last id
-        {IDM_RECENT_FILE_LAST, false},
-        {IDM_OUTPUT_PANEL_DIALOG, false},  // output panels of a graph that has none
-        {IDM_OUTPUT_FIRST, false},
-        {IDM_OUTPUT_LAST, false},
+        {IDM_DEVICE_FIRST, true},      {IDM_CHANNELS, true},
+        {IDM_INPUTVALUES, true},       {7777, true},
+        {IDM_DEVICE_LAST - 1, true},   {IDM_RECENT_FILE_FIRST, false},    // also the device range's last id
+        {IDM_RECENT_FILE_LAST, false}, {IDM_OUTPUT_PANEL_DIALOG, false},  // output panels of a graph that has none
+        {IDM_OUTPUT_FIRST, false},     {IDM_OUTPUT_LAST, false},
         {IDC_START_BUTTON, false},  // the Start button is not on the graph
-        {IDM_DEVICE_FIRST - 1, false},
-        {IDC_SCRIPT_BUTTON_FIRST, false},
+        {IDM_DEVICE_FIRST - 1, false}, {IDC_SCRIPT_BUTTON_FIRST, false},
         {IDM_FILE_NEW, false},
     };
     for (const Row& row : rows) {
@@ -313,18 +307,17 @@ TEST_F(Dispatch, ClampSelectionToSegmentLeavesTimesWithoutASegment) {
 // A segment of samples 100 .. 300 at 2 ms: times 200 .. 600 ms.
 TEST(DispatchSegments, SelectionsCrossingASegmentEdgeAreClampedAndThoseInsideStay) {
     struct Row {
-        double t0, t1;      // the selection, in either order
+        double t0, t1;  // the selection, in either order
         double want0, want1;
     } const rows[] = {
-        {250.0, 500.0, 250.0, 500.0},    // inside: unchanged
-        {500.0, 250.0, 500.0, 250.0},    // inside, ends the other way round
-        {200.0, 599.0, 200.0, 599.0},    // on the start, and just before the end
-        {150.0, 400.0, 200.0, 400.0},    // crosses the start
-        {400.0, 150.0, 400.0, 200.0},
-        {450.0, 700.0, 450.0, 600.0},    // crosses the end
-        {600.0, 300.0, 600.0, 300.0},    // at the end: held there
-        {-50.0, 1e9, 200.0, 600.0},      // over the whole segment and beyond
-        {10.0, 20.0, 200.0, 200.0},      // wholly before it
+        {250.0, 500.0, 250.0, 500.0},                                // inside: unchanged
+        {500.0, 250.0, 500.0, 250.0},                                // inside, ends the other way round
+        {200.0, 599.0, 200.0, 599.0},                                // on the start, and just before the end
+        {150.0, 400.0, 200.0, 400.0},                                // crosses the start
+        {400.0, 150.0, 400.0, 200.0}, {450.0, 700.0, 450.0, 600.0},  // crosses the end
+        {600.0, 300.0, 600.0, 300.0},                                // at the end: held there
+        {-50.0, 1e9, 200.0, 600.0},                                  // over the whole segment and beyond
+        {10.0, 20.0, 200.0, 200.0},                                  // wholly before it
     };
     for (const Row& r : rows) {
         double t0 = r.t0, t1 = r.t1;
@@ -436,10 +429,14 @@ TEST_F(Dispatch, FailedEditsNameTheirOperation) {
         bool withSelection;
         const char* name;  // null: no box
     } rows[] = {
-        {IDM_EDIT_COPY, kActiveOnly, true, "Copy"},       {IDM_EDIT_CUT, kActiveOnly, true, "Cut"},
-        {IDM_EDIT_COPY, kActiveOnly, false, nullptr},     {IDM_EDIT_CUT, kActiveOnly, false, nullptr},
-        {IDM_EDIT_CLEAR, kActiveOnly, false, nullptr},     {IDM_EDIT_INSERT_WAVEFORM, kAllTaken, false, "Insert"},
-        {IDM_EDIT_DUPLICATE_WAVEFORM, kAllTaken, true, "Duplicate"},    {IDM_EDIT_DUPLICATE_WAVEFORM, kAllTaken, false, "Duplicate"},
+        {IDM_EDIT_COPY, kActiveOnly, true, "Copy"},
+        {IDM_EDIT_CUT, kActiveOnly, true, "Cut"},
+        {IDM_EDIT_COPY, kActiveOnly, false, nullptr},
+        {IDM_EDIT_CUT, kActiveOnly, false, nullptr},
+        {IDM_EDIT_CLEAR, kActiveOnly, false, nullptr},
+        {IDM_EDIT_INSERT_WAVEFORM, kAllTaken, false, "Insert"},
+        {IDM_EDIT_DUPLICATE_WAVEFORM, kAllTaken, true, "Duplicate"},
+        {IDM_EDIT_DUPLICATE_WAVEFORM, kAllTaken, false, "Duplicate"},
     };
     for (const Row& row : rows) {
         tagGS* gs = Graph();

@@ -56,8 +56,8 @@ TEST_F(MenuState, NoGraphGraysTheWindowAndDocumentItems) {
     Command(IDM_WINDOW_CLOSE_ALL);
     ASSERT_FALSE(Graph());
     InitMenu();
-    for (UINT id : {4097u, 4098u, 4099u, 4100u, 4101u, 513u, 514u, 516u, 519u, 521u, 522u, 2049u, 2057u, 2094u,
-                    2080u, 2135u, 2096u, 261u, 259u, 260u, 268u})
+    for (UINT id : {4097u, 4098u, 4099u, 4100u, 4101u, 513u,  514u, 516u, 519u, 521u, 522u,
+                    2049u, 2057u, 2094u, 2080u, 2135u, 2096u, 261u, 259u, 260u, 268u})
         EXPECT_TRUE(Grayed(id)) << id;
     EXPECT_FALSE(Grayed(257));
     EXPECT_FALSE(Grayed(262));
@@ -69,8 +69,8 @@ TEST_F(MenuState, EmptyGraphKeepsTheEditsGrayedButTheGraphItemsOn) {
     gs->displayMode = 0;
     gs->gridShown = 1;
     InitMenu();
-    for (UINT id : {513u, 514u, 515u, 516u, 517u, 518u, 519u, 520u, 521u, 522u, 2049u, 2050u, 2054u, 2057u, 2094u,
-                    261u, 259u, 524u, 525u, 526u})
+    for (UINT id : {513u,  514u,  515u,  516u,  517u,  518u, 519u, 520u, 521u, 522u,
+                    2049u, 2050u, 2054u, 2057u, 2094u, 261u, 259u, 524u, 525u, 526u})
         EXPECT_TRUE(Grayed(id)) << id;
     for (UINT id : {4097u, 4101u, 2080u, 2135u, 2096u, 260u, 268u}) EXPECT_FALSE(Grayed(id)) << id;
     EXPECT_TRUE(Checked(2082));
@@ -110,9 +110,9 @@ TEST_F(MenuState, FlagsOfTheGraphBecomeChecks) {
     struct Row {
         uint32_t* flag;
         UINT id;
-    } rows[] = {{&gs->gridShown, 2085},       {&gs->journalShown, 2091}, {&gs->measureShown, 2089},
-                {&gs->viewFlags2, 2090},       {&gs->lessonFlags[1], 2119}, {&gs->lessonFlags[0], 2120},
-                {&gs->markerBarShown, 2087},   {&g_app->bToolbarVisible, 2088}};
+    } rows[] = {{&gs->gridShown, 2085},      {&gs->journalShown, 2091},      {&gs->measureShown, 2089},
+                {&gs->viewFlags2, 2090},     {&gs->lessonFlags[1], 2119},    {&gs->lessonFlags[0], 2120},
+                {&gs->markerBarShown, 2087}, {&g_app->bToolbarVisible, 2088}};
     for (uint32_t on : {1u, 0u}) {
         for (const Row& row : rows) *row.flag = on;
         InitMenu();
@@ -271,8 +271,8 @@ TEST_F(MenuState, SaveFollowsTheModifiedMarkAndTemplates) {
 // The journal's focus hands the Edit commands to its text, also the ones a lesson restricted.
 TEST_F(MenuState, JournalFocusEditsItsTextDespiteRestrictions) {
     tagGS* gs = GraphWithChannel();
-    HWND journal = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 200, 60,
-                                   gs->hwnd, nullptr, nullptr, nullptr);
+    HWND journal = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 200, 60, gs->hwnd,
+                                   nullptr, nullptr, nullptr);
     ASSERT_TRUE(journal);
     // The edit control stands in for the graph's journal pane while the test runs.
     struct PaneSwap {
@@ -313,8 +313,8 @@ TEST_F(MenuState, JournalFocusEditsItsTextDespiteRestrictions) {
 
 TEST_F(MenuState, JournalFocusGraysTheEditMenusClipboardPopupWhileTheGraphIsMaximised) {
     tagGS* gs = GraphWithChannel();
-    HWND journal = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 200, 60,
-                                   gs->hwnd, nullptr, nullptr, nullptr);
+    HWND journal = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 200, 60, gs->hwnd,
+                                   nullptr, nullptr, nullptr);
     ASSERT_TRUE(journal);
     struct PaneSwap {
         tagGS* gs;
@@ -343,7 +343,8 @@ TEST_F(MenuState, JournalFocusGraysTheEditMenusClipboardPopupWhileTheGraphIsMaxi
     InitMenu();
     EXPECT_TRUE(GetMenuState(edit, 13, MF_BYPOSITION) & MF_GRAYED) << "the Clipboard popup";
     for (int i = 0; i < count; ++i)
-        EXPECT_EQ(GetMenuState(atPositionOne, i, MF_BYPOSITION) & MF_GRAYED, before[i]) << "the popup before Edit, " << i;
+        EXPECT_EQ(GetMenuState(atPositionOne, i, MF_BYPOSITION) & MF_GRAYED, before[i])
+            << "the popup before Edit, " << i;
     ShowWindow(gs->hwnd, SW_RESTORE);
 }
 
@@ -374,7 +375,8 @@ TEST_F(MenuState, PopupsMoveRightWhileTheGraphIsMaximised) {
     mcs.hOwner = wc.hInstance;
     mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
     mcs.style = WS_SYSMENU | WS_MAXIMIZE | WS_VISIBLE;
-    HWND child = reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    HWND child =
+        reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     ASSERT_TRUE(child);
     DrawMenuBar(g_app->hwndFrame);
     EXPECT_NE(GetMenuItemID(GetSubMenu(Menu(), 3), 0), 2049u);
@@ -482,7 +484,8 @@ TEST_F(MenuState, WalkingTheMenuShowsEachItemsHelp) {
                 SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(id, MF_STRING), reinterpret_cast<LPARAM>(popup));
                 const std::string expected = Expected(id);
                 if (expected.empty()) {
-                    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << id << ": " << GetStatusTextShown();
+                    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u)
+                        << id << ": " << GetStatusTextShown();
                 } else {
                     EXPECT_EQ(GetStatusTextShown(), expected) << id;
                 }
@@ -527,18 +530,39 @@ TEST_F(MenuState, MenuResourceHoldsTheCommandsUnderTheirLabels) {
     struct Row {
         UINT id;
         const char* label;
-    } rows[] = {{257, "&New\tCtrl+N"},       {258, "&Open...\tCtrl+O"},   {259, "&Save\tCtrl+S"},
-                {260, "Save &As..."},        {261, "&Print...\tCtrl+P"},  {262, "&Quit\tCtrl+Q"},
-                {263, "Printer Se&tup..."},  {268, "&Close\tCtrl+W"},     {514, "Cu&t\tCtrl+X"},
-                {515, "&Copy\tCtrl+C"},      {516, "&Paste\tCtrl+V"},     {517, "C&lear\tDel"},
-                {518, "Clear &All"},         {519, "&Insert waveform"},   {520, "&Duplicate waveform"},
-                {521, "&Select All"},        {522, "&Remove waveform"},   {524, "Copy &Measurement"},
-                {526, "Copy &Graph"},        {529, "Paste &Wave Data"},   {1026, "&Low Pass..."},
-                {1035, "&Limit..."},         {1051, "&Inverse Mean Square Error"},
-                {1066, "Find r&ate...\tCtrl+A"},  {1069, "Find a&ll peaks\tCtrl+R"},
-                {1075, "Ba&nd Pass (low+high)..."}, {2085, "&Grid"}, {2088, "Tool&bar"},
-                {2102, "Last Dot &Only"},    {2132, "&Zoom\tCtrl+G"},     {4097, "&Tile Horizontally"},
-                {4100, "Close &All"},        {4101, "Arrange &Icons"}};
+    } rows[] = {{257, "&New\tCtrl+N"},
+                {258, "&Open...\tCtrl+O"},
+                {259, "&Save\tCtrl+S"},
+                {260, "Save &As..."},
+                {261, "&Print...\tCtrl+P"},
+                {262, "&Quit\tCtrl+Q"},
+                {263, "Printer Se&tup..."},
+                {268, "&Close\tCtrl+W"},
+                {514, "Cu&t\tCtrl+X"},
+                {515, "&Copy\tCtrl+C"},
+                {516, "&Paste\tCtrl+V"},
+                {517, "C&lear\tDel"},
+                {518, "Clear &All"},
+                {519, "&Insert waveform"},
+                {520, "&Duplicate waveform"},
+                {521, "&Select All"},
+                {522, "&Remove waveform"},
+                {524, "Copy &Measurement"},
+                {526, "Copy &Graph"},
+                {529, "Paste &Wave Data"},
+                {1026, "&Low Pass..."},
+                {1035, "&Limit..."},
+                {1051, "&Inverse Mean Square Error"},
+                {1066, "Find r&ate...\tCtrl+A"},
+                {1069, "Find a&ll peaks\tCtrl+R"},
+                {1075, "Ba&nd Pass (low+high)..."},
+                {2085, "&Grid"},
+                {2088, "Tool&bar"},
+                {2102, "Last Dot &Only"},
+                {2132, "&Zoom\tCtrl+G"},
+                {4097, "&Tile Horizontally"},
+                {4100, "Close &All"},
+                {4101, "Arrange &Icons"}};
     for (const Row& row : rows) EXPECT_EQ(Label(row.id), row.label) << row.id;
     // The frame's creation took out the second pair of scale items.
     EXPECT_EQ(GetMenuState(Menu(), 2121, MF_BYCOMMAND), 0xFFFFFFFFu);
@@ -635,12 +659,9 @@ TEST_F(MenuState, ToolbarFollowsTheActiveGraph) {
         bool channel, recording;
         bool peaksOn, curveOn, markersOn;
     } rows[] = {
-        {1, false, false, false, false, true},
-        {1, true, false, true, false, true},
-        {1, true, true, false, false, true},
-        {0, true, false, true, false, true},
-        {2, true, false, true, true, false},
-        {2, true, true, false, false, false},
+        {1, false, false, false, false, true}, {1, true, false, true, false, true},
+        {1, true, true, false, false, true},   {0, true, false, true, false, true},
+        {2, true, false, true, true, false},   {2, true, true, false, false, false},
     };
     for (const Row& row : rows) {
         gs->displayMode = row.mode;
