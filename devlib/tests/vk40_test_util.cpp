@@ -4,6 +4,10 @@
 #include <cstring>
 #include <utility>
 
+// Wine also tells a thread's CBT hook of windows that other programs activate: only this
+// thread's own windows are the test's.
+static bool OwnThreadWindow(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
+
 namespace vk40test {
 
 namespace {
@@ -18,16 +22,14 @@ CBoxCapture* g_capture = nullptr;
 HHOOK g_captureHook = nullptr;
 CModalDriver* g_driver = nullptr;
 
-bool IsDialogWindow(HWND window)
-{
+bool IsDialogWindow(HWND window) {
     char cls[16] = "";
     GetClassNameA(window, cls, sizeof cls);
     return lstrcmpA(cls, "#32770") == 0;
 }
 
-LRESULT CALLBACK CaptureBoxes(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE && g_capture) {
+LRESULT CALLBACK CaptureBoxes(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && g_capture && OwnThreadWindow(reinterpret_cast<HWND>(wParam))) {
         HWND box = reinterpret_cast<HWND>(wParam);
         auto& seen = g_capture->seen;
         if (IsDialogWindow(box) && GetDlgItem(box, kMessageBoxTextId) &&
@@ -48,8 +50,7 @@ struct stDialogSearch {
     HWND found;
 };
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
-{
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<stDialogSearch*>(param);
     if (IsWindowVisible(window) && IsDialogWindow(window) && GetDlgItem(window, search->controlId)) {
         search->found = window;
@@ -58,11 +59,9 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
     return TRUE;
 }
 
-void RegisterFrameClass()
-{
+void RegisterFrameClass() {
     static bool registered = false;
-    if (registered)
-        return;
+    if (registered) return;
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -72,21 +71,16 @@ void RegisterFrameClass()
     registered = true;
 }
 
-int32_t WINAPI RecordScriptCall(void* script, const char* name, int32_t flags)
-{
+int32_t WINAPI RecordScriptCall(void* script, const char* name, int32_t flags) {
     Recorder().scriptCalls.push_back({script, name ? name : "", flags});
     return 0;
 }
 
-void WINAPI UnexpectedHostCall()
-{
-    ++Recorder().unexpectedCalls;
-}
+void WINAPI UnexpectedHostCall() { ++Recorder().unexpectedCalls; }
 
 }  // namespace
 
-HWND CreateFrameWithMenu()
-{
+HWND CreateFrameWithMenu() {
     RegisterFrameClass();
     HMENU bar = CreateMenu();
     HMENU device = CreatePopupMenu();
@@ -99,20 +93,17 @@ HWND CreateFrameWithMenu()
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-bool IsMenuItemChecked(HWND frame, UINT id)
-{
+bool IsMenuItemChecked(HWND frame, UINT id) {
     return (GetMenuState(GetMenu(frame), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-HWND CreatePanelWindow(HWND owner)
-{
+HWND CreatePanelWindow(HWND owner) {
     RegisterFrameClass();
     return CreateWindowExA(0, kFrameClass, "panel", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, owner, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-HWND MakePanelWithCombos(std::initializer_list<int> ids)
-{
+HWND MakePanelWithCombos(std::initializer_list<int> ids) {
     HWND panel = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
     for (int id : ids)
         CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100, panel,
@@ -120,8 +111,7 @@ HWND MakePanelWithCombos(std::initializer_list<int> ids)
     return panel;
 }
 
-std::string ComboItems(HWND panel, int id)
-{
+std::string ComboItems(HWND panel, int id) {
     std::string all;
     const LRESULT n = SendDlgItemMessageA(panel, id, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < n; ++i) {
@@ -133,17 +123,14 @@ std::string ComboItems(HWND panel, int id)
     return all;
 }
 
-stHostRecorder& Recorder()
-{
+stHostRecorder& Recorder() {
     static stHostRecorder recorder;
     return recorder;
 }
 
-stHostCallbacks MakeRecordingHost(void* scriptObject)
-{
+stHostCallbacks MakeRecordingHost(void* scriptObject) {
     void* slots[kHostCallbackSlots];
-    for (void*& slot : slots)
-        slot = reinterpret_cast<void*>(&UnexpectedHostCall);
+    for (void*& slot : slots) slot = reinterpret_cast<void*>(&UnexpectedHostCall);
     slots[kScriptSlot] = reinterpret_cast<void*>(&RecordScriptCall);
     slots[kScriptObjectSlot] = scriptObject;
     stHostCallbacks host;
@@ -151,55 +138,45 @@ stHostCallbacks MakeRecordingHost(void* scriptObject)
     return host;
 }
 
-std::unique_ptr<tagGS> MakeGraph()
-{
+std::unique_ptr<tagGS> MakeGraph() {
     auto gs = std::make_unique<tagGS>();
     memset(gs.get(), 0, sizeof(tagGS));
     return gs;
 }
 
-CBoxCapture::CBoxCapture()
-{
+CBoxCapture::CBoxCapture() {
     g_capture = this;
     g_captureHook = SetWindowsHookExA(WH_CBT, CaptureBoxes, nullptr, GetCurrentThreadId());
 }
 
-CBoxCapture::~CBoxCapture()
-{
+CBoxCapture::~CBoxCapture() {
     UnhookWindowsHookEx(g_captureHook);
     g_captureHook = nullptr;
     g_capture = nullptr;
 }
 
-HWND FindThreadDialog(int controlId)
-{
+HWND FindThreadDialog(int controlId) {
     stDialogSearch search{controlId, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 CModalDriver::CModalDriver(int controlId, std::function<void(HWND)> steps)
-    : m_controlId(controlId), m_steps(std::move(steps))
-{
+    : m_controlId(controlId), m_steps(std::move(steps)) {
     g_driver = this;
     m_timer = SetTimer(nullptr, 0, kDriverPollMs, Tick);
 }
 
-CModalDriver::~CModalDriver()
-{
-    if (m_timer)
-        KillTimer(nullptr, m_timer);
+CModalDriver::~CModalDriver() {
+    if (m_timer) KillTimer(nullptr, m_timer);
     g_driver = nullptr;
 }
 
-void CALLBACK CModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
-{
+void CALLBACK CModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     CModalDriver* self = g_driver;
-    if (!self || self->ran)
-        return;
+    if (!self || self->ran) return;
     HWND dlg = FindThreadDialog(self->m_controlId);
-    if (!dlg)
-        return;
+    if (!dlg) return;
     KillTimer(nullptr, self->m_timer);
     self->m_timer = 0;
     self->ran = true;
@@ -210,16 +187,12 @@ void CALLBACK CModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
-std::string ControlText(HWND dlg, int id)
-{
+std::string ControlText(HWND dlg, int id) {
     char text[512] = "";
     GetDlgItemTextA(dlg, id, text, sizeof text);
     return text;
 }
 
-void Click(HWND dlg, int id)
-{
-    SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
-}
+void Click(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 
 }  // namespace vk40test

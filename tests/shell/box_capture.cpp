@@ -2,12 +2,16 @@
 #include "tests/shell/box_capture.h"
 #include <algorithm>
 
+// Wine also tells a thread's CBT hook of windows that other programs activate: only this
+// thread's own windows are the test's.
+static bool OwnThreadWindow(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
+
 namespace {
 BoxCapture* g_capture = nullptr;
 HHOOK g_hook = nullptr;
 
 LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && g_capture) {
+    if (code == HCBT_ACTIVATE && g_capture && OwnThreadWindow(reinterpret_cast<HWND>(wParam))) {
         HWND box = reinterpret_cast<HWND>(wParam);
         char cls[16] = "";
         GetClassNameA(box, cls, sizeof cls);

@@ -20,6 +20,10 @@
 #include "devlib/vk40.h"
 #include "button/lumikey.h"
 
+// Wine also tells a thread's CBT hook of windows that other programs activate: only this
+// thread's own windows are the test's.
+static bool OwnThreadWindow(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
+
 // ---- What a call leaves allocated ----
 // Blocks made by operator new and handles made by GlobalAlloc while a tracker runs, held in
 // fixed tables so that tracking allocates nothing itself.
@@ -73,7 +77,8 @@ void* PatchImport(const char* name, void* with) {
     if (!dir.VirtualAddress) return nullptr;
     for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
         if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "KERNEL32.dll") != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        auto* names =
+            reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
         for (; names->u1.AddressOfData; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
@@ -97,7 +102,8 @@ public:
         std::fill(std::begin(g_blocks), std::end(g_blocks), nullptr);
         std::fill(std::begin(g_handles), std::end(g_handles), nullptr);
         g_overflow = 0;
-        g_realAlloc = reinterpret_cast<GlobalAllocFn>(PatchImport("GlobalAlloc", reinterpret_cast<void*>(CountingAlloc)));
+        g_realAlloc =
+            reinterpret_cast<GlobalAllocFn>(PatchImport("GlobalAlloc", reinterpret_cast<void*>(CountingAlloc)));
         g_realFree = reinterpret_cast<GlobalFreeFn>(PatchImport("GlobalFree", reinterpret_cast<void*>(CountingFree)));
         g_on = g_realAlloc && g_realFree;
     }
@@ -155,7 +161,7 @@ public:
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HCBT_ACTIVATE && self_) {
+        if (code == HCBT_ACTIVATE && self_ && OwnThreadWindow(reinterpret_cast<HWND>(wParam))) {
             HWND box = reinterpret_cast<HWND>(wParam);
             char cls[16] = "", caption[256] = "", text[1024] = "";
             GetClassNameA(box, cls, sizeof cls);
@@ -191,36 +197,61 @@ TEST(GraphDocNew, FieldsOfANewDocument) {
         const char* name;
         double actual, expected;
     } fields[] = {
-        {"viewFlags0", double(gs->viewFlags0), 2},      {"viewFlags1", double(gs->viewFlags1), 1},
-        {"viewFlags2", double(gs->viewFlags2), 1},      {"gridColor", double(gs->gridColor), 0x808080},
+        {"viewFlags0", double(gs->viewFlags0), 2},
+        {"viewFlags1", double(gs->viewFlags1), 1},
+        {"viewFlags2", double(gs->viewFlags2), 1},
+        {"gridColor", double(gs->gridColor), 0x808080},
         {"gridMinorColor", double(gs->gridMinorColor), 0xC0C0C0},
-        {"gridOptions0", double(gs->gridOptions[0]), 0}, {"gridOptions1", double(gs->gridOptions[1]), 2},
-        {"gridOptions2", double(gs->gridOptions[2]), 1}, {"gridOptions3", double(gs->gridOptions[3]), 1},
-        {"gridLocked", double(gs->gridLocked), 0},      {"hDivisions", gs->hDivisions, 4.0},
+        {"gridOptions0", double(gs->gridOptions[0]), 0},
+        {"gridOptions1", double(gs->gridOptions[1]), 2},
+        {"gridOptions2", double(gs->gridOptions[2]), 1},
+        {"gridOptions3", double(gs->gridOptions[3]), 1},
+        {"gridLocked", double(gs->gridLocked), 0},
+        {"hDivisions", gs->hDivisions, 4.0},
         {"plotBackColor", double(gs->plotBackColor), 0xFFFFFF},
         {"toolsWhileRecording", double(gs->toolsWhileRecording), 1},
-        {"displayMode", double(gs->displayMode), 1},    {"selectedChan", double(gs->selectedChan), 0},
-        {"xyXChan", double(gs->xyXChan), 1},            {"chanViewWord[60]", double(gs->chanViewWord[60]), 1},
-        {"modified", double(gs->modified), 0},          {"cursorShown", double(gs->cursorShown), 2},
-        {"hStart", gs->hStart, 0.0},                    {"hPerDiv", gs->hPerDiv, 2000.0},
-        {"sampleInterval", gs->sampleInterval, 5.0},    {"winSize", double(gs->winSize), 8192},
-        {"storageKind", double(gs->storageKind), 0},    {"measureShown", double(gs->measureShown), 1},
-        {"measureRows", double(gs->measureRows), 1},    {"precisionDigits", double(gs->precisionDigits), 6},
-        {"measureChan[0]", double(gs->measureChan[0]), -1}, {"measureChan[39]", double(gs->measureChan[39]), -1},
-        {"measureType[5]", double(gs->measureType[5]), 0}, {"currentTool", double(gs->currentTool), 16},
-        {"zoomLevel", double(gs->zoomLevel), 0},        {"zoomCount", double(gs->zoomCount), 0},
-        {"zoomHPerDiv[0]", gs->zoomHPerDiv[0], 2000.0}, {"zoomHDivisions[0]", gs->zoomHDivisions[0], 4.0},
-        {"zoomVPerDiv[0][7]", gs->zoomVPerDiv[0][7], 5.0}, {"zoomVDivisions[0][7]", gs->zoomVDivisions[0][7], 4.0},
-        {"markerBarShown", double(gs->markerBarShown), 1}, {"segmentsShown", double(gs->segmentsShown), 1},
-        {"journalShown", double(gs->journalShown), 0},  {"lessonFlags0", double(gs->lessonFlags[0]), 1},
-        {"lessonFlags1", double(gs->lessonFlags[1]), 1}, {"isTemplate", double(gs->isTemplate), 0},
-        {"waveformRegionResize", double(gs->waveformRegionResize), 1}, {"cursorTime", gs->cursorTime, -1.0},
-        {"outPanelsShown", double(gs->outPanelsShown), 1}, {"segmentTimeOffset", gs->segmentTimeOffset, 0.0},
-        {"unitModel", double(gs->unitModel), 0},        {"saveAsType", double(gs->saveAsType), 1},
+        {"displayMode", double(gs->displayMode), 1},
+        {"selectedChan", double(gs->selectedChan), 0},
+        {"xyXChan", double(gs->xyXChan), 1},
+        {"chanViewWord[60]", double(gs->chanViewWord[60]), 1},
+        {"modified", double(gs->modified), 0},
+        {"cursorShown", double(gs->cursorShown), 2},
+        {"hStart", gs->hStart, 0.0},
+        {"hPerDiv", gs->hPerDiv, 2000.0},
+        {"sampleInterval", gs->sampleInterval, 5.0},
+        {"winSize", double(gs->winSize), 8192},
+        {"storageKind", double(gs->storageKind), 0},
+        {"measureShown", double(gs->measureShown), 1},
+        {"measureRows", double(gs->measureRows), 1},
+        {"precisionDigits", double(gs->precisionDigits), 6},
+        {"measureChan[0]", double(gs->measureChan[0]), -1},
+        {"measureChan[39]", double(gs->measureChan[39]), -1},
+        {"measureType[5]", double(gs->measureType[5]), 0},
+        {"currentTool", double(gs->currentTool), 16},
+        {"zoomLevel", double(gs->zoomLevel), 0},
+        {"zoomCount", double(gs->zoomCount), 0},
+        {"zoomHPerDiv[0]", gs->zoomHPerDiv[0], 2000.0},
+        {"zoomHDivisions[0]", gs->zoomHDivisions[0], 4.0},
+        {"zoomVPerDiv[0][7]", gs->zoomVPerDiv[0][7], 5.0},
+        {"zoomVDivisions[0][7]", gs->zoomVDivisions[0][7], 4.0},
+        {"markerBarShown", double(gs->markerBarShown), 1},
+        {"segmentsShown", double(gs->segmentsShown), 1},
+        {"journalShown", double(gs->journalShown), 0},
+        {"lessonFlags0", double(gs->lessonFlags[0]), 1},
+        {"lessonFlags1", double(gs->lessonFlags[1]), 1},
+        {"isTemplate", double(gs->isTemplate), 0},
+        {"waveformRegionResize", double(gs->waveformRegionResize), 1},
+        {"cursorTime", gs->cursorTime, -1.0},
+        {"outPanelsShown", double(gs->outPanelsShown), 1},
+        {"segmentTimeOffset", gs->segmentTimeOffset, 0.0},
+        {"unitModel", double(gs->unitModel), 0},
+        {"saveAsType", double(gs->saveAsType), 1},
         {"chanHasScaling[3]", double(gs->chanHasScaling[3]), 0},
         // The display switches read the words above.
-        {"fine grid", double(IsGridFine(gs)), 0},       {"channel buttons", double(IsChanButtonsShown(gs)), 1},
-        {"vertical scale", double(IsVScaleShown(gs)), 1}, {"horizontal scale", double(IsHScaleShown(gs)), 1},
+        {"fine grid", double(IsGridFine(gs)), 0},
+        {"channel buttons", double(IsChanButtonsShown(gs)), 1},
+        {"vertical scale", double(IsVScaleShown(gs)), 1},
+        {"horizontal scale", double(IsHScaleShown(gs)), 1},
     };
     for (const Field& f : fields) EXPECT_EQ(f.actual, f.expected) << f.name;
     EXPECT_TRUE(gs->journal);
@@ -552,10 +583,8 @@ const stFacePicture kIBeam = {"I-beam",
                               {{4, 1}, {6, 1}, {8, 1}, {10, 1}, {7, 2}, {7, 7}, {7, 12}, {4, 13}, {10, 13}},
                               {},
                               {{7, 1}, {7, 13}, {12, 2}, {2, 12}}};
-const stFacePicture kIBeamXY = {"XY I-beam",
-                                {{7, 1}, {7, 6}, {7, 13}, {1, 7}, {6, 7}, {8, 7}, {13, 7}},
-                                {},
-                                {{7, 7}, {1, 1}, {13, 13}}};
+const stFacePicture kIBeamXY = {
+    "XY I-beam", {{7, 1}, {7, 6}, {7, 13}, {1, 7}, {6, 7}, {8, 7}, {13, 7}}, {}, {{7, 7}, {1, 1}, {13, 13}}};
 const stFacePicture kZoom = {"zoom",
                              {{4, 1}, {7, 1}, {1, 5}, {10, 5}, {6, 3}, {4, 5}, {8, 5}, {6, 7}, {11, 10}, {13, 13}},
                              {{3, 3}, {8, 3}, {3, 7}, {8, 8}},
@@ -602,8 +631,8 @@ TEST_F(GraphDocFrame, ToolButtonsShowPicturesOfTheirToolsEnabledAndDisabled) {
         {
             CPaintedButton painted(button);
             ASSERT_TRUE(painted.Ok());
-            EXPECT_TRUE(ShowsPicture(painted, stFacePicture{c.picture->name, c.picture->lines, {}, {}}, shadow,
-                                     white, CLR_INVALID));
+            EXPECT_TRUE(ShowsPicture(painted, stFacePicture{c.picture->name, c.picture->lines, {}, {}}, shadow, white,
+                                     CLR_INVALID));
             EXPECT_FALSE(ShowsPicture(painted, *c.picture, black, white, CLR_INVALID));
         }
         EnableWindow(button, TRUE);

@@ -16,6 +16,10 @@
 #include "base/resource.h"
 #include "devlib/vk40.h"
 
+// Wine also tells a thread's CBT hook of windows that other programs activate: only this
+// thread's own windows are the test's.
+static bool OwnThreadWindow(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
+
 namespace {
 
 // What the test's dialogs answer: the names chosen (several make a multiple selection), the filter row.
@@ -40,7 +44,8 @@ BOOL Answer(DialogAnswer& a, OPENFILENAMEA* ofn) {
     }
     ofn->lpstrFile[at] = 0;
     const char* slash = std::strrchr(ofn->lpstrFile, '\\');
-    if (ofn->lpstrFileTitle) lstrcpynA(ofn->lpstrFileTitle, a.names.size() > 1 || !slash ? "" : slash + 1, ofn->nMaxFileTitle);
+    if (ofn->lpstrFileTitle)
+        lstrcpynA(ofn->lpstrFileTitle, a.names.size() > 1 || !slash ? "" : slash + 1, ofn->nMaxFileTitle);
     ofn->nFilterIndex = a.filterIndex;
     if (a.selectionOnly) SetSaveSelectionOnly(1);
     return TRUE;
@@ -245,14 +250,15 @@ TEST_F(FileCommands, AGraphSavedMaximisedOpensMaximised) {
 // The user of the chooser: picks the third line (after "Browse..." and a.acq) and presses Open.
 struct Picker {
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HCBT_ACTIVATE) {
+        if (code == HCBT_ACTIVATE && OwnThreadWindow(reinterpret_cast<HWND>(wParam))) {
             HWND dlg = reinterpret_cast<HWND>(wParam);
             HWND list = GetDlgItem(dlg, IDC_CHOOSER_LIST);
             if (list && !g_seen) {
                 g_seen = dlg;
                 g_items = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
                 PostMessageA(list, LB_SETCURSEL, 2, 0);
-                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_LIST, LBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(list));
                 PostMessageA(dlg, WM_COMMAND, IDOK, 0);
             }
         }
@@ -338,7 +344,7 @@ TEST_F(FileCommands, TheCommonDialogsWithTheProgramsPagesOpenAndSave) {
 // The user of the chooser who first browses to another folder, then picks its second file.
 struct Browser {
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HCBT_ACTIVATE && !g_done) {
+        if (code == HCBT_ACTIVATE && !g_done && OwnThreadWindow(reinterpret_cast<HWND>(wParam))) {
             HWND dlg = reinterpret_cast<HWND>(wParam);
             HWND list = GetDlgItem(dlg, IDC_CHOOSER_LIST);
             if (list) {
@@ -416,9 +422,9 @@ TEST_F(FileCommands, AnUntitledGraphAsksForANameAndProposesItWithItsExtension) {
         int fromTemplate;
         bool ask;
     } cases[] = {
-        {"Untitled3", 0, true}, {"Untitled3.acq", 0, false}, {"Muscle FFT", 0, true}, {"derivative", 0, true},
-        {"Derivative 2", 0, false}, {"Histogram of rates", 0, true}, {"C:\\data\\run.acq", 1, true},
-        {"C:\\data\\run.acq", 0, false},
+        {"Untitled3", 0, true},         {"Untitled3.acq", 0, false},     {"Muscle FFT", 0, true},
+        {"derivative", 0, true},        {"Derivative 2", 0, false},      {"Histogram of rates", 0, true},
+        {"C:\\data\\run.acq", 1, true}, {"C:\\data\\run.acq", 0, false},
     };
     for (const Case& c : cases) EXPECT_EQ(SaveNameMustBeAsked(c.name, c.fromTemplate), c.ask) << c.name;
 }
@@ -478,7 +484,8 @@ TEST_F(FileCommands, AFailedSaveKeepsTheTargetAndTellsItsCause) {
     {
         BoxCapture boxes;
         EXPECT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, folder.File("gone\\x.acq").c_str(), nullptr), 0);
-        EXPECT_TRUE(ContainsBox(boxes, "The folder to save in cannot be found.")) << (boxes.boxes.empty() ? "" : boxes.boxes[0].text);
+        EXPECT_TRUE(ContainsBox(boxes, "The folder to save in cannot be found."))
+            << (boxes.boxes.empty() ? "" : boxes.boxes[0].text);
     }
     EXPECT_TRUE(TemporaryLeftovers(folder).empty());
 }
