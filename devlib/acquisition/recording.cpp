@@ -25,7 +25,6 @@ int32_t g_endSeen = 0;
 namespace {
 
 constexpr int32_t kStorageMemory = 2;
-constexpr int32_t kStorageDoubles = 5;
 constexpr int16_t kDataOverwrite = 1;
 constexpr int16_t kDataAppend = 3;
 constexpr int16_t kRepeatRing = 2;
@@ -233,8 +232,9 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     g_redrawAllAtEnd = 0;
     tagGS* gs = acq->run.attachedGraph;
     if (!gs || acq->run.running) return 0;
-    // Only host-paced memory runs are recorded; the model-45 fast rates need the unit-paced path.
-    if ((acq->storageKind != kStorageMemory && acq->storageKind != kStorageDoubles) ||
+    // Only host-paced memory runs of 16-bit frames are recorded here; disk, unit memory, the
+    // doubles layout and the model-45 fast rates are refused.
+    if (acq->storageKind != kStorageMemory ||
         (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs))
         return 0;
     const bool holdsData = GraphHoldsData(gs);

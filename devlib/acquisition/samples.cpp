@@ -97,8 +97,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     const int32_t frameSize = run.frameSize;
-    if (!gs || frameSize <= 0 || *count < 0 ||
-        (acq->runStorageKind != kStorageMemory && acq->runStorageKind != kStorageDoubles)) {
+    if (!gs || frameSize <= 0 || *count < 0 || acq->runStorageKind != kStorageMemory) {
         *count = 0;
         return 0;
     }
