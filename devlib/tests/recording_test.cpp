@@ -473,4 +473,26 @@ TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     ExpectCounting(acq, 0, 300);
 }
 
+TEST_F(Recording, ARunThatWaitsForTheStartSignalRecordsFromItsFrameOn) {
+    stAcq* acq = Start();
+    Enable(acq, {1, 3}, {});
+    SimControlSetDword(kSimExternalTriggerFrame, 1500);
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 2000;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 1;
+    acq->unitMode = 0x80;
+    acq->preStartDelay = 0;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    EXPECT_EQ(acq->run.dataStarted, 0);
+    EXPECT_EQ(gs->chanBlock[0], nullptr);  // no blocks before the signal
+    AdvanceClock(1000);
+    CheckAcquisitionStatus(acq);
+    EXPECT_EQ(acq->run.dataStarted, 0);
+    Run(acq, 250);
+    EXPECT_EQ(acq->run.dataStarted, 1);
+    ExpectCounting(acq, 0, 2000);  // the pattern counts from the signal's frame
+}
+
 }  // namespace
