@@ -64,9 +64,7 @@ int32_t RecordOf(const stAcq* acq, int32_t number) {
     return -1;
 }
 
-int32_t RunChannels(const stAcq* acq) {
-    return acq->run.analogCount + acq->run.digitalCount + acq->run.calcCount;
-}
+int32_t RunChannels(const stAcq* acq) { return acq->run.analogCount + acq->run.digitalCount + acq->run.calcCount; }
 
 bool GraphHoldsData(const tagGS* gs) {
     for (int32_t s = 0; s < kMaxChannels; ++s)
@@ -172,7 +170,8 @@ int32_t FramesToRead(uint32_t bytes, int32_t frameSize, int32_t rest, int32_t re
 // The oldest sample sits at the write position once the ring is full; rotate it to the front.
 void UnrollRing(uint8_t* block, uint32_t width, uint32_t capacity, uint32_t write, uint32_t fill) {
     if (!block || fill < capacity || capacity == 0 || write % capacity == 0) return;
-    std::rotate(block, block + static_cast<size_t>(write % capacity) * width, block + static_cast<size_t>(capacity) * width);
+    std::rotate(block, block + static_cast<size_t>(write % capacity) * width,
+                block + static_cast<size_t>(capacity) * width);
 }
 
 // The graph's channels for this run and their blocks, at the first data of the run.
@@ -234,17 +233,15 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     if (!gs || acq->run.running) return 0;
     // Only host-paced memory runs of 16-bit frames are recorded here; disk, unit memory, the
     // doubles layout and the model-45 fast rates are refused.
-    if (acq->storageKind != kStorageMemory ||
-        (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs))
-        return 0;
+    if (acq->storageKind != kStorageMemory || (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs)) return 0;
     const bool holdsData = GraphHoldsData(gs);
     if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
         MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
     uint16_t analogMask = 0;
     if (!PrepareChannels(acq, &analogMask)) return 0;
-    const bool append = holdsData && acq->dataMode == kDataAppend && !acq->forcedNew && acq->repeatMode != kRepeatRing &&
-                        CanAppend(acq, gs);
+    const bool append = holdsData && acq->dataMode == kDataAppend && !acq->forcedNew &&
+                        acq->repeatMode != kRepeatRing && CanAppend(acq, gs);
     acq->forcedNew = 0;
     acq->startTick = GetTickCount();
     CopyRunSettings(acq);

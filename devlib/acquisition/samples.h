@@ -8,12 +8,12 @@ struct stAcq;
 struct stAcqRun;
 struct tagGS;
 
-constexpr uint32_t kHostRingBytes = 32768;     // the unit's ring in a host-paced run
-constexpr int32_t kReadChunkBytes = 250;       // one ring request
+constexpr uint32_t kHostRingBytes = 32768;      // the unit's ring in a host-paced run
+constexpr int32_t kReadChunkBytes = 250;        // one ring request
 constexpr int32_t kReadChunkBytesFast = 16382;  // one request of a high-speed run
-constexpr int32_t kChanDigitalBase = 20;       // run order numbers: analog 1-4, digital 20 + j
-constexpr int32_t kChanCalcBase = 40;          // calculation 40 + j
-constexpr uint16_t kDigitalHigh = 0x4000;      // a digital channel's sample while its bit is set
+constexpr int32_t kChanDigitalBase = 20;        // run order numbers: analog 1-4, digital 20 + j
+constexpr int32_t kChanCalcBase = 40;           // calculation 40 + j
+constexpr uint16_t kDigitalHigh = 0x4000;       // a digital channel's sample while its bit is set
 
 extern uint32_t g_unitRingBytes;  // the ring the run reads (kHostRingBytes unless high speed)
 extern int32_t g_highSpeedRun;

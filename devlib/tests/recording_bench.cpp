@@ -55,8 +55,8 @@ int main() {
     const std::string settings = std::string(kDriverSettingsKey) + "\\RecordingBench" + id;
     g_driverSettingsKey = settings.c_str();
     HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
-                    nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                    &key, nullptr);
     const DWORD type = kTransportUsb, simulated = 1;
     RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>("VKUSB"), 6);
     RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
@@ -99,8 +99,8 @@ int main() {
         for (uint32_t i = 0; block && i < frames; ++i)
             if (block[i] != SimCountingWord(i, 0)) ++dropped;
         const double seconds = frames * kPeriodMs / 1000.0;
-        std::printf("host-paced %.0f Hz, 4 analog, %u s of unit time, poll every %u ms\n", 1000.0 / kPeriodMs,
-                    kSeconds, kPollMs);
+        std::printf("host-paced %.0f Hz, 4 analog, %u s of unit time, poll every %u ms\n", 1000.0 / kPeriodMs, kSeconds,
+                    kPollMs);
         std::printf("  frames %u of %d, dropped or out of place %u\n", frames, acq->acqLength, dropped);
         std::printf("  processor %.1f ms per second of data (%.2f%% of one core)\n",
                     seconds > 0 ? cpu * 1000.0 / seconds : 0.0, seconds > 0 ? cpu * 100.0 / seconds : 0.0);

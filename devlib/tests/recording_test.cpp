@@ -34,8 +34,8 @@ TEST(ReadIn, RequestsAreWholeFramesAndAvoidFullUsbPacketsOnTheSecondModel) {
     struct Case {
         int32_t frameSize, highSpeed, secondModel, bytes;
     } cases[] = {
-        {10, 0, 0, 250}, {6, 0, 0, 246}, {8, 0, 0, 248}, {8, 0, 1, 248},
-        {2, 1, 0, 16382}, {2, 1, 1, 16380},  // 16,382 + 2 fills 256 packets: one frame less
+        {10, 0, 0, 250},   {6, 0, 0, 246},   {8, 0, 0, 248},
+        {8, 0, 1, 248},    {2, 1, 0, 16382}, {2, 1, 1, 16380},  // 16,382 + 2 fills 256 packets: one frame less
         {10, 1, 1, 16380}, {0, 0, 0, 0},
     };
     for (const Case& c : cases) {
@@ -58,8 +58,8 @@ TEST(ReadIn, RingAddressesWrapAtTheRingsEnd) {
 }
 
 TEST(ReadIn, TheLastBatchReadsOnlyTheMissingWholeFrames) {
-    EXPECT_EQ(FramesToRead(100, 10, 3, 0), 3);   // the unit has more than the run wants
-    EXPECT_EQ(FramesToRead(100, 10, 3, 1), 10);  // a ring never ends by length
+    EXPECT_EQ(FramesToRead(100, 10, 3, 0), 3);    // the unit has more than the run wants
+    EXPECT_EQ(FramesToRead(100, 10, 3, 1), 10);   // a ring never ends by length
     EXPECT_EQ(FramesToRead(105, 10, 50, 0), 10);  // a part frame waits for the next poll
     EXPECT_EQ(FramesToRead(5, 10, 50, 0), 0);
 }
@@ -111,9 +111,7 @@ TEST(ReadIn, ARingMovesItsFirstSampleOnByExactlyTheOverflow) {
 TEST(ReadIn, ChannelOrderFollowsTheStorageKind) {
     auto acq = std::make_unique<stAcq>();
     memset(acq.get(), 0, sizeof(stAcq));
-    const struct {
-        int32_t group, number;
-    } enabled[] = {{0, 3}, {0, 0}, {1, 1}, {0, 2}, {2, 0}};
+    const struct { int32_t group, number; } enabled[] = {{0, 3}, {0, 0}, {1, 1}, {0, 2}, {2, 0}};
     for (size_t i = 0; i < kMaxChanRecords; ++i) acq->chans[i].number = -1;
     for (size_t i = 0; i < 5; ++i) {
         acq->chans[i].flags = 2;
@@ -125,11 +123,8 @@ TEST(ReadIn, ChannelOrderFollowsTheStorageKind) {
         std::vector<int32_t> order;
         int32_t frameSize;
     } cases[] = {
-        {2, {1, 3, 4, 21, 40}, 8},
-        {1, {1, 3, 4, 21, 40}, 8},
-        {3, {1, 3, 21, 4, 40}, 8},
-        {4, {1, 21, 3, 4, 40}, 8},
-        {5, {1, 3, 4, 21, 40}, 6},
+        {2, {1, 3, 4, 21, 40}, 8}, {1, {1, 3, 4, 21, 40}, 8}, {3, {1, 3, 21, 4, 40}, 8},
+        {4, {1, 21, 3, 4, 40}, 8}, {5, {1, 3, 4, 21, 40}, 6},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.storage);
@@ -493,6 +488,62 @@ TEST_F(Recording, ARunThatWaitsForTheStartSignalRecordsFromItsFrameOn) {
     Run(acq, 250);
     EXPECT_EQ(acq->run.dataStarted, 1);
     ExpectCounting(acq, 0, 2000);  // the pattern counts from the signal's frame
+}
+
+struct stDrawCall {
+    int16_t chan;
+    double first, span;
+};
+std::vector<stDrawCall> g_drawCalls;
+
+int32_t WINAPI RecordDraw(HDC, tagGS*, int16_t chan, double first, double span, int16_t) {
+    g_drawCalls.push_back({chan, first, span});
+    return 1;
+}
+
+TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
+    stAcq* acq = Start();
+    g_lib.host.drawGraphWaveforms = RecordDraw;
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    Enable(acq, {0, 1}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 2500;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    for (int32_t scrolling : {1, 0}) {
+        SCOPED_TRACE(scrolling ? "scrolling" : "sweep");
+        g_lib.scrolling = scrolling;
+        g_lib.autoPlotting = 1;
+        gs->hwnd = window;
+        gs->hPerDiv = 100;
+        gs->hDivisions = 10;  // a view of 1,000 ms
+        g_drawCalls.clear();
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        Run(acq, 97);
+        ASSERT_EQ(gs->chanCount[0], 2500u);
+        // The first page is drawn piece by piece, each stretch joining the last, for both channels.
+        double end0 = 0;
+        int calls0 = 0, calls1 = 0;
+        for (const stDrawCall& c : g_drawCalls) {
+            if (c.first + c.span > 1000.0) continue;  // later pages, after the view moved on
+            if (c.chan == 1) ++calls1;
+            if (c.chan != 0) continue;
+            ++calls0;
+            EXPECT_LE(c.first, end0);
+            EXPECT_GE(c.first + 1.0, end0);
+            end0 = c.first + c.span;
+        }
+        EXPECT_EQ(calls0, 10);  // 970 ms fit the first page; the rest moved the view on
+        EXPECT_EQ(calls1, calls0);
+        if (scrolling)
+            EXPECT_DOUBLE_EQ(gs->hStart, 2500.0 - 1000.0);  // the newest frame at the right edge
+        else
+            EXPECT_DOUBLE_EQ(gs->hStart, 1940.0);  // a new page began with the batch that passed the end
+    }
+    gs->hwnd = nullptr;
+    DestroyWindow(window);
 }
 
 }  // namespace
