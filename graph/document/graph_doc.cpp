@@ -10,6 +10,7 @@
 #include "controls/script_button.h"
 #include "controls/utilities.h"
 #include "base/app.h"
+#include "base/locked_block.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
 #include "base/lesson.h"
@@ -33,15 +34,6 @@ bool ReviewModeRefuses() {
     MessageBoxA(nullptr, text ? text : "Single Window for RSD mode",
                 caption ? caption : "TVX Lessons Review Saved Mode", MB_ICONHAND);
     return true;
-}
-
-void FreeLockedBlock(void*& p) {
-    if (!p) return;
-    if (HGLOBAL h = GlobalHandle(p)) {
-        GlobalUnlock(h);
-        GlobalFree(h);
-    }
-    p = nullptr;
 }
 
 void FillChannelDefaults(tagGS* gs, int slot) {
