@@ -226,7 +226,8 @@ private:
     int32_t m_wrap = 0;
     int32_t m_clockStarted = 0;
     uint32_t m_lastTick = 0;
-    double m_startTick = 0;
+    uint32_t m_originTick = 0;
+    double m_framesDelivered = 0;
 };
 
 // Assigns the data file to the attached graph of the given name; null with the reason in result.

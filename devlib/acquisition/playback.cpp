@@ -106,24 +106,26 @@ double PlaybackColumnFactor(double gain) {
     return gain > 0 ? kFullScaleCounts / (kInputRangeMv / gain) : 0.0;
 }
 
-// Each poll measures the time since the previous one.
+// The clock starts at the first poll and only the last tick moves after that. Restarting it
+// from the previous poll would drop every poll's part frame, and a period longer than the poll
+// interval would never deliver.
 void PlaybackTick(stPlaybackClock* clock, uint32_t now) {
     if (!clock->started) {
         clock->started = 1;
-        clock->startTick = now;
-    } else {
-        clock->startTick = clock->lastTick;
+        clock->originTick = now;
+        clock->framesDelivered = 0;
     }
     clock->lastTick = now;
 }
 
-// Whole frames only; the time of the part frame stays on the clock for the next poll.
+// Whole frames only; the part frame stays due. The tolerance keeps 2 ms at 0.4 ms from reading as
+// 4.999... frames.
 uint32_t PlaybackDueBytes(stPlaybackClock* clock, double periodMs, uint32_t channels) {
-    if (periodMs <= 0 || !channels) return 0;
-    const double elapsed = static_cast<double>(clock->lastTick) - clock->startTick;
-    if (elapsed <= 0) return 0;
-    const double frames = std::floor(elapsed / periodMs);
-    clock->startTick += frames * periodMs;
+    if (periodMs <= 0 || !channels || !clock->started) return 0;
+    const double elapsed = static_cast<double>(clock->lastTick - clock->originTick);  // wraps with the tick count
+    const double frames = std::floor(elapsed / periodMs + 1e-9) - clock->framesDelivered;
+    if (frames <= 0) return 0;
+    clock->framesDelivered += frames;
     return static_cast<uint32_t>(frames) * channels * 2;
 }
 
@@ -210,8 +212,8 @@ void CSourceNavigator::Release() {
     m_cursor = m_rawCursor = 0;
     m_wrap = 0;
     m_clockStarted = 0;
-    m_lastTick = 0;
-    m_startTick = 0;
+    m_lastTick = m_originTick = 0;
+    m_framesDelivered = 0;
 }
 
 int32_t CSourceNavigator::IsFree() const { return strcmp(m_logicalName, kPlaybackFreeName) == 0; }
@@ -268,8 +270,8 @@ int32_t CSourceNavigator::OnBeginAcquisition(stAcq* acq) {
                 m_factors[k++] = PlaybackColumnFactor(acq->chans[c].gain);
     }
     m_clockStarted = 0;
-    m_lastTick = 0;
-    m_startTick = 0;
+    m_lastTick = m_originTick = 0;
+    m_framesDelivered = 0;
     acq->run.statusState = kStatusPlaying;
     return 1;
 }
@@ -280,17 +282,18 @@ int32_t CSourceNavigator::OnEndAcquisition(stAcq* acq) {
 }
 
 void CSourceNavigator::Tick(uint32_t now) {
-    stPlaybackClock clock{m_clockStarted, m_lastTick, m_startTick};
+    stPlaybackClock clock{m_clockStarted, m_lastTick, m_originTick, m_framesDelivered};
     PlaybackTick(&clock, now);
     m_clockStarted = clock.started;
     m_lastTick = clock.lastTick;
-    m_startTick = clock.startTick;
+    m_originTick = clock.originTick;
+    m_framesDelivered = clock.framesDelivered;
 }
 
 uint32_t CSourceNavigator::CalculateAndAdjust(double periodMs, unsigned long channels, unsigned short bytesPerSample) {
-    stPlaybackClock clock{m_clockStarted, m_lastTick, m_startTick};
+    stPlaybackClock clock{m_clockStarted, m_lastTick, m_originTick, m_framesDelivered};
     const uint32_t bytes = PlaybackDueBytes(&clock, periodMs, static_cast<uint32_t>(channels));
-    m_startTick = clock.startTick;
+    m_framesDelivered = clock.framesDelivered;
     return bytesPerSample == 2 ? bytes : bytes / 2 * bytesPerSample;
 }
 

@@ -23,18 +23,18 @@ bool ParsePlaybackText(const char* text, size_t size, std::vector<double>* value
 // Raw counts per stored unit for a channel of the given amplifier gain: 65536 / (20000 / gain).
 double PlaybackColumnFactor(double gain);
 
-// The host clock of a play-back run. The start tick is kept in fractions of a millisecond so that
-// what one poll could not deliver as a whole frame is delivered by a later one.
+// The host clock of a play-back run: frames are counted from the first poll, so what one poll
+// could not deliver as a whole frame is delivered by a later one and rounding never accumulates.
 struct stPlaybackClock {
     int32_t started;
     uint32_t lastTick;
-    double startTick;
+    uint32_t originTick;
+    double framesDelivered;
 };
 
-// The start tick becomes the last tick (the first time: now); the last tick becomes now.
+// The first poll starts the clock at now; every poll sets the last tick to now.
 void PlaybackTick(stPlaybackClock* clock, uint32_t now);
-// Bytes of the whole frames due since the start tick at the sample period; the start tick
-// advances by exactly their time, so the remainder carries over.
+// Bytes of the whole frames due by the last tick at the sample period and not yet delivered.
 uint32_t PlaybackDueBytes(stPlaybackClock* clock, double periodMs, uint32_t channels);
 
 // Fills bytes / 2 big-endian 16-bit samples, sample i from column i mod channels of the cursor's
