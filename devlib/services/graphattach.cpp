@@ -3,6 +3,7 @@
 #include "devlib/services/binding.h"
 
 #include "common/stAcq.h"
+#include "common/tagGS.h"
 #include "devlib/acquisition/setupblock.h"
 
 // A graph was created (mode 0) or opened from a file (mode 1).
@@ -11,23 +12,19 @@ int32_t WINAPI OnGraphCreated(HGLOBAL hAcq, HWND, tagGS*, int16_t, int32_t) {
     return acq ? 1 : 0;
 }
 
-// Before the program saves a graph: the set-up goes into the graph's block.
+// Before the program saves a graph: the set-up goes into the block of the graph it belongs to.
+// Another graph's block, or a stored block the library never read, is written as it is.
 int32_t WINAPI StoreSetupInGraph(HGLOBAL hAcq, tagGS* gs) {
     AcqLock acq(hAcq);
-    return acq ? SaveAcquisitionSetup(acq.get(), gs) : 0;
+    if (!acq || !gs) return 0;
+    if (gs != acq->run.attachedGraph || !gs->setupBlock) return 1;
+    return SaveAcquisitionSetup(acq.get(), gs);
 }
 
-// The activated graph becomes the one a recording fills, unless a recording runs: the graph left
-// behind keeps the set-up it had, and the new one brings its own back.
+// The activated graph becomes the one a recording fills, unless a recording runs.
 int32_t WINAPI OnGraphActivated(HGLOBAL hAcq, tagGS* gs, int32_t) {
     AcqLock acq(hAcq);
-    if (!acq || acq->run.running) return 1;
-    tagGS* previous = acq->run.attachedGraph;
-    if (previous != gs) {
-        if (previous) SaveAcquisitionSetup(acq.get(), previous);
-        if (gs) RestoreAcquisitionSetup(acq.get(), gs);
-    }
-    acq->run.attachedGraph = gs;
+    if (acq && !acq->run.running) acq->run.attachedGraph = gs;
     return 1;
 }
 

@@ -176,11 +176,10 @@ bool WriteSamples(const tagGS* gs, const WritePlan& p, CByteWriter& out) {
     return written;
 }
 
-// The acquisition set-up block (tag 100), written by the device library first (it makes one for
-// a document that has none); a document without one writes the bare head. Returns the block's
-// length in the file.
+// The acquisition set-up block (tag 100), refreshed by the device library first; a document
+// without one writes the bare head. Returns the block's length in the file.
 uint32_t WriteForeignBlock(tagGS* gs, CByteWriter& out) {
-    if (g_app && g_app->hAcq) {
+    if ((gs->setupBlock || gs->foreignData) && g_app && g_app->hAcq) {
         DrvWriteFile(&g_app->driverOps);
         DrvStoreSetupInGraph(&g_app->driverOps, g_app->hAcq, gs);
     }
