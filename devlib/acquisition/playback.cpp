@@ -26,10 +26,8 @@ constexpr int32_t kStatusPlaying = 2;
 constexpr int32_t kStatusReady = 1;
 
 const char kUnknownResult[] = "Unknown result.";
-const char kNoFreeStorage[] =
-    "There is no free storage for source file, Please release any assigned data file first.";
-const char kGraphNotReady[] =
-    "The Initializing procedure of the Graph that you are tring to use is not completed yet.";
+const char kNoFreeStorage[] = "There is no free storage for source file, Please release any assigned data file first.";
+const char kGraphNotReady[] = "The Initializing procedure of the Graph that you are tring to use is not completed yet.";
 const char kNoSuchGraph[] = "There is no graph with such name.";
 const char kCannotOpen[] = "Cannot open file that has to be used as data source for playback mode.";
 const char kAlreadyAssigned[] = "Graph with such name already has assigned data file.";
@@ -68,13 +66,18 @@ void CopyResult(char* result, const char* text) {
     result[kSourceResultChars - 1] = '\0';
 }
 
+// The reason of a refused assignment, and no source.
+CSourceNavigator* Refused(char* result, const char* reason) {
+    CopyResult(result, reason);
+    return nullptr;
+}
+
 }  // namespace
 
 // ---- Pure pieces ----
 
 // Columns from the tabs of the first row, rows from the CR LF pairs; a row ends at its CR LF.
-bool ParsePlaybackText(const char* text, size_t size, std::vector<double>* values, uint32_t* columns,
-                       uint32_t* rows) {
+bool ParsePlaybackText(const char* text, size_t size, std::vector<double>* values, uint32_t* columns, uint32_t* rows) {
     *columns = 0;
     *rows = 0;
     values->clear();
@@ -102,9 +105,7 @@ bool ParsePlaybackText(const char* text, size_t size, std::vector<double>* value
 }
 
 // A stored volt at the amplifier's gain, in converter counts.
-double PlaybackColumnFactor(double gain) {
-    return gain > 0 ? kFullScaleCounts / (kInputRangeMv / gain) : 0.0;
-}
+double PlaybackColumnFactor(double gain) { return gain > 0 ? kFullScaleCounts / (kInputRangeMv / gain) : 0.0; }
 
 // The clock starts at the first poll and only the last tick moves after that. Restarting it
 // from the previous poll would drop every poll's part frame, and a period longer than the poll
@@ -153,20 +154,17 @@ uint32_t PlaybackFillSamples(const double* values, uint32_t columns, uint32_t ro
 // ---- CSourceNavigator ----
 
 // Constructed free: the library's twenty sources exist from load to unload.
-CSourceNavigator::CSourceNavigator() {
-    strcpy(m_logicalName, kPlaybackFreeName);
-}
+CSourceNavigator::CSourceNavigator() { strcpy(m_logicalName, kPlaybackFreeName); }
 
 CSourceNavigator::~CSourceNavigator() { Release(); }
 
 // The file is mapped only while it is parsed; the table lives in a moveable block kept locked.
 int32_t CSourceNavigator::Load(const char* dataFile) {
     m_state = kStateAssigned;
-    HandleCloser file{CreateFileA(dataFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
+    HandleCloser file{
+        CreateFileA(dataFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
     LARGE_INTEGER size{};
-    if (file.h == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.h, &size) || size.HighPart != 0 ||
-        size.LowPart == 0) {
+    if (file.h == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.h, &size) || size.HighPart != 0 || size.LowPart == 0) {
         Release();
         return 0;
     }
@@ -174,7 +172,8 @@ int32_t CSourceNavigator::Load(const char* dataFile) {
     const void* view = mapping.h ? MapViewOfFile(mapping.h, FILE_MAP_READ, 0, 0, 0) : nullptr;
     std::vector<double> values;
     uint32_t columns = 0, rows = 0;
-    const bool parsed = view && ParsePlaybackText(static_cast<const char*>(view), size.LowPart, &values, &columns, &rows);
+    const bool parsed =
+        view && ParsePlaybackText(static_cast<const char*>(view), size.LowPart, &values, &columns, &rows);
     if (view) UnmapViewOfFile(view);
     HGLOBAL h = parsed ? GlobalAlloc(GMEM_MOVEABLE, values.size() * sizeof(double)) : nullptr;
     double* table = h ? static_cast<double*>(GlobalLock(h)) : nullptr;
@@ -315,11 +314,11 @@ CSourceNavigator* SrcNavAssign(stAcq* acq, const char* dataFile, const char* gra
             nav = &s;
             break;
         }
-    if (!nav) return CopyResult(result, kNoFreeStorage), nullptr;
+    if (!nav) return Refused(result, kNoFreeStorage);
     const tagGS* gs = acq ? acq->run.attachedGraph : nullptr;
-    if (!gs) return CopyResult(result, kGraphNotReady), nullptr;
-    if (!graphName || strcmp(gs->title, graphName) != 0) return CopyResult(result, kNoSuchGraph), nullptr;
-    if (!dataFile || !nav->Load(dataFile)) return CopyResult(result, kCannotOpen), nullptr;
+    if (!gs) return Refused(result, kGraphNotReady);
+    if (!graphName || strcmp(gs->title, graphName) != 0) return Refused(result, kNoSuchGraph);
+    if (!dataFile || !nav->Load(dataFile)) return Refused(result, kCannotOpen);
     nav->SetLogicalName(graphName);
     nav->MovetoBegin();
     return nav;

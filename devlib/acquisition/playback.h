@@ -8,17 +8,16 @@
 struct tagGS;
 struct stAcq;
 
-constexpr int32_t kPlaybackSources = 20;        // navigators the library holds
-constexpr int32_t kPlaybackMaxFactors = 40;     // columns that get a scale factor
-constexpr int32_t kPlaybackFieldChars = 16;     // characters of a field that are read
+constexpr int32_t kPlaybackSources = 20;     // navigators the library holds
+constexpr int32_t kPlaybackMaxFactors = 40;  // columns that get a scale factor
+constexpr int32_t kPlaybackFieldChars = 16;  // characters of a field that are read
 constexpr const char* kPlaybackFreeName = "NOT DEFINED";
 
 // ---- Pure pieces, over plain arrays ----
 
 // Parses the text: columns = tabs in the first row, rows = CR LF pairs; a missing field reads 0.
 // values gets rows x columns numbers, row by row. false when there is no column or no row.
-bool ParsePlaybackText(const char* text, size_t size, std::vector<double>* values, uint32_t* columns,
-                       uint32_t* rows);
+bool ParsePlaybackText(const char* text, size_t size, std::vector<double>* values, uint32_t* columns, uint32_t* rows);
 
 // Raw counts per stored unit for a channel of the given amplifier gain: 65536 / (20000 / gain).
 double PlaybackColumnFactor(double gain);

@@ -36,16 +36,18 @@ constexpr size_t kRecFilterFreqsAt = 170, kRecFilterQsAt = 194, kRecPresetAt = 2
 constexpr size_t kTextBytes = 40, kPresetBytes = 128, kTailBytes = 128;
 constexpr int kFilterSlots = 3;
 static_assert(kRecUnitsAt == kRecLabelAt + kTextBytes && kRecPointsAt == kRecUnitsAt + kTextBytes, "texts");
-static_assert(kRecFilterQsAt == kRecFilterFreqsAt + 8 * kFilterSlots && kRecPresetAt == kRecFilterQsAt + 8 * kFilterSlots,
+static_assert(kRecFilterQsAt == kRecFilterFreqsAt + 8 * kFilterSlots &&
+                  kRecPresetAt == kRecFilterQsAt + 8 * kFilterSlots,
               "filter slots");
 static_assert(kRecTailAt + kTailBytes == kSetupRecordBytes, "the record's tail ends it");
-static_assert(kTailBytes == sizeof(stAcqChan) - offsetof(stAcqChan, unitsSetByUser), "the tail is the record's last bytes");
+static_assert(kTailBytes == sizeof(stAcqChan) - offsetof(stAcqChan, unitsSetByUser),
+              "the tail is the record's last bytes");
 
 constexpr double kRefVoltageScale = 3276.75;
 constexpr double kRefVoltageUnscale = 0.00030518043793392844;
-constexpr int32_t kRepeatShiftedUpTo = 1791;    // these versions store the repeat mode minus 1
-constexpr int32_t kInputWordsFrom = 1792;       // and the low nibble 2: gain, offset, input words, filters
-constexpr int32_t kPresetTailFrom = 2560;       // the record tail and the window visibilities
+constexpr int32_t kRepeatShiftedUpTo = 1791;  // these versions store the repeat mode minus 1
+constexpr int32_t kInputWordsFrom = 1792;     // and the low nibble 2: gain, offset, input words, filters
+constexpr int32_t kPresetTailFrom = 2560;     // the record tail and the window visibilities
 constexpr int32_t kRecordsModelVK40 = 16;
 constexpr int32_t kRecordsModelVK45 = 24;
 
@@ -209,8 +211,8 @@ void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, ui
 }
 
 // The header, then the records of the smaller count, each placed by its kind and number.
-stSetupRead DecodeSetupBlock(const uint8_t* b, size_t size, int32_t records, int32_t digitalCount,
-                             const RECT& desktop, bool neverSaved, stAcq* acq) {
+stSetupRead DecodeSetupBlock(const uint8_t* b, size_t size, int32_t records, int32_t digitalCount, const RECT& desktop,
+                             bool neverSaved, stAcq* acq) {
     stSetupRead read{};
     if (!b || size < kSetupHeaderBytes) return read;
     const int32_t v = GetI16(b + kVersionAt);
@@ -343,8 +345,7 @@ int32_t RestoreAcquisitionSetup(stAcq* acq, tagGS* gs) {
         return 0;
     const auto* block = static_cast<const uint8_t*>(GlobalLock(h));
     if (!block) return 0;
-    const stSetupRead read =
-        DecodeSetupBlock(block, size, NChanTotal, NDChan, Desktop(), gs->filePath[0] == '\0', acq);
+    const stSetupRead read = DecodeSetupBlock(block, size, NChanTotal, NDChan, Desktop(), gs->filePath[0] == '\0', acq);
     GlobalUnlock(h);
     if (read.otherModelDigital) SetModelMismatch(gs, 1);
     return read.version ? 1 : 0;

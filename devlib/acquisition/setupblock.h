@@ -15,13 +15,15 @@ constexpr size_t kSetupRecordBytes = 474;
 constexpr int16_t kSetupVersion = 0x0A02;
 constexpr int32_t kSetupOldestVersion = 1535;  // blocks of this version and below are discarded
 
-constexpr size_t SetupBlockSize(int32_t records) { return kSetupHeaderBytes + static_cast<size_t>(records) * kSetupRecordBytes; }
+constexpr size_t SetupBlockSize(int32_t records) {
+    return kSetupHeaderBytes + static_cast<size_t>(records) * kSetupRecordBytes;
+}
 
 // What a read found besides the set-up itself.
 struct stSetupRead {
-    int32_t version;       // 0 when the block was not read
+    int32_t version;  // 0 when the block was not read
     int32_t storedRecords;
-    int32_t storedModel;   // 30 for 16 records, 35 for 24, 0 otherwise
+    int32_t storedModel;        // 30 for 16 records, 35 for 24, 0 otherwise
     int32_t otherModelDigital;  // an enabled digital record the current unit cannot record
 };
 

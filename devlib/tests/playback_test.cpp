@@ -69,10 +69,12 @@ struct stPaceCase {
 
 TEST(PlaybackPacing, EveryPollDeliversTheWholeFramesDueAndCarriesTheRest) {
     const stPaceCase cases[] = {
-        {"a 2 s period polled every 500 ms delivers one frame every fourth poll", 2000, 1,
-         {0, 500, 1000, 1500, 2000, 2500, 3000, 3500, 4000}, {0, 0, 0, 0, 2, 0, 0, 0, 2}},
-        {"3 ms frames polled every 5 ms: the part frame is not lost", 3, 2,
-         {100, 105, 110, 115}, {0, 4, 8, 8}},
+        {"a 2 s period polled every 500 ms delivers one frame every fourth poll",
+         2000,
+         1,
+         {0, 500, 1000, 1500, 2000, 2500, 3000, 3500, 4000},
+         {0, 0, 0, 0, 2, 0, 0, 0, 2}},
+        {"3 ms frames polled every 5 ms: the part frame is not lost", 3, 2, {100, 105, 110, 115}, {0, 4, 8, 8}},
         {"a fractional period keeps its fraction", 0.4, 4, {0, 1, 2}, {0, 16, 24}},
         {"a poll in the same millisecond delivers nothing", 1, 1, {7, 7, 8}, {0, 0, 2}},
         {"the tick count wrapping round", 1, 1, {0xFFFFFFFEu, 0xFFFFFFFFu, 1}, {0, 2, 4}},

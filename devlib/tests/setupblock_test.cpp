@@ -99,11 +99,12 @@ TEST(SetupBlock, AReadAndWrittenBlockIsTheSameByteForByte) {
         EXPECT_EQ(GetLE16(first.data() + 10), records);
         EXPECT_EQ(GetLEDouble(first.data() + 16), 0.25);
         EXPECT_EQ(static_cast<int16_t>(GetLE16(first.data() + 34)), 8191);  // 2.5 V x 3276.75
-        EXPECT_EQ(GetLE32(first.data() + 7724 + 474), 474u);                  // second record's length
-        EXPECT_EQ(GetLEDouble(first.data() + 7724 + 474 + 138), 200.0);      // its gain
+        EXPECT_EQ(GetLE32(first.data() + 7724 + 474), 474u);                // second record's length
+        EXPECT_EQ(GetLEDouble(first.data() + 7724 + 474 + 138), 200.0);     // its gain
 
         auto read = MakeAcq(digital);
-        const stSetupRead r = DecodeSetupBlock(first.data(), first.size(), records, digital, kDesktop, true, read.get());
+        const stSetupRead r =
+            DecodeSetupBlock(first.data(), first.size(), records, digital, kDesktop, true, read.get());
         EXPECT_EQ(r.version, 0x0A02);
         EXPECT_EQ(r.storedModel, digital ? kModelVK45 : kModelVK40);
         EXPECT_EQ(read->acqLength, 98765);
@@ -151,7 +152,8 @@ TEST(SetupBlock, TheVersionDecidesWhatIsRead) {
         EXPECT_EQ(acq->repeatMode, c.repeatMode);
         EXPECT_EQ(acq->chans[1].gain, c.gain);
         EXPECT_EQ(acq->chans[1].highPass, c.highPass);
-        EXPECT_EQ(acq->chans[1].filters[0].frequencyHz, (c.version & 0xF) == 2 ? stored->chans[1].filters[0].frequencyHz : 100);
+        EXPECT_EQ(acq->chans[1].filters[0].frequencyHz,
+                  (c.version & 0xF) == 2 ? stored->chans[1].filters[0].frequencyHz : 100);
     }
 }
 
@@ -185,8 +187,8 @@ TEST(SetupBlock, ASecondModelBlockOnTheFirstModelReadsOnlyTheCurrentCount) {
     EXPECT_EQ(r.otherModelDigital, 1);
     // The first 16 stored records: 4 analog, 8 digital (no place here), calculation 1-4.
     EXPECT_STREQ(acq->chans[0].label, "Label 0");
-    EXPECT_STREQ(acq->chans[4].label, "Label 12");  // C1
-    EXPECT_STREQ(acq->chans[7].label, "Label 15");  // C4
+    EXPECT_STREQ(acq->chans[4].label, "Label 12");                  // C1
+    EXPECT_STREQ(acq->chans[7].label, "Label 15");                  // C4
     EXPECT_STREQ(acq->chans[8].label, MakeAcq(0)->chans[8].label);  // C5 unchanged
 }
 
