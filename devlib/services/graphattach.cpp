@@ -3,6 +3,8 @@
 #include "devlib/services/binding.h"
 
 #include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/acquisition/setupblock.h"
 
 // A graph was created (mode 0) or opened from a file (mode 1).
 int32_t WINAPI OnGraphCreated(HGLOBAL hAcq, HWND, tagGS*, int16_t, int32_t) {
@@ -10,10 +12,13 @@ int32_t WINAPI OnGraphCreated(HGLOBAL hAcq, HWND, tagGS*, int16_t, int32_t) {
     return acq ? 1 : 0;
 }
 
-// Before the program saves a graph.
-int32_t WINAPI StoreSetupInGraph(HGLOBAL hAcq, tagGS*) {
+// Before the program saves a graph: the set-up goes into the block of the graph it belongs to.
+// Another graph's block, or a stored block the library never read, is written as it is.
+int32_t WINAPI StoreSetupInGraph(HGLOBAL hAcq, tagGS* gs) {
     AcqLock acq(hAcq);
-    return 1;
+    if (!acq || !gs) return 0;
+    if (gs != acq->run.attachedGraph || !gs->setupBlock) return 1;
+    return SaveAcquisitionSetup(acq.get(), gs);
 }
 
 // The activated graph becomes the one a recording fills, unless a recording runs.

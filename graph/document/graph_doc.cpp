@@ -373,6 +373,7 @@ int CloseGraph(tagGS* gs, HWND parent) {
     }
     if (gs->modified && g_script.savePromptEnabled && !AskToSave(gs, parent)) return 0;
     if (g_script.graph == gs) g_script.graph = nullptr;
+    SrcNavRelease(gs->title);  // a later graph of the same name must not inherit the file
     FreeDocumentParts(gs);
     if (g_app && g_app->hAcq) DrvGraphClosed(&g_app->driverOps, g_app->hAcq);
     DropUndoOf(gs);
