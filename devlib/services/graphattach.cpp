@@ -22,8 +22,18 @@ EMLBITMAP IdleImage(const tagGS* gs) { return PlaybackServesGraph(gs) ? MLBMP_PL
 
 // Replaces the Start button by one on the attached graph's window; it stays hidden when the one
 // it replaces was hidden. Its size comes with the next layout.
+// A button whose handle was forgotten when another graph closed is still on its window: taken
+// as the one to replace, so that no window ever carries two.
+HWND ForgottenButton(HWND graph) {
+    HWND child = graph ? GetDlgItem(graph, IDC_START_BUTTON) : nullptr;
+    char cls[sizeof LUMIKEY_CLASSNAME + 1] = "";
+    if (!child || !GetClassNameA(child, cls, sizeof cls) || lstrcmpiA(cls, LUMIKEY_CLASSNAME) != 0) return nullptr;
+    return child;
+}
+
 void MoveStartButton(stAcq* acq, tagGS* gs) {
     HWND old = acq->run.hwndStartButton;
+    if (!old || !IsWindow(old)) old = ForgottenButton(gs->hwnd);
     const bool visible = !old || !IsWindow(old) || IsWindowVisible(old);
     if (old && IsWindow(old)) DestroyWindow(old);
     acq->run.hwndStartButton = nullptr;

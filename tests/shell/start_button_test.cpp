@@ -151,6 +151,29 @@ TEST_F(StartButton, WhenARecordingEndsBehindTheActiveGraphThatGraphTakesTheButto
     EXPECT_FALSE(ButtonOn(first));
 }
 
+// Counts the Start buttons on a graph window.
+int ButtonsOn(HWND graph) {
+    int count = 0;
+    for (HWND child = GetWindow(graph, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgCtrlID(child) == IDC_START_BUTTON) ++count;
+    return count;
+}
+
+TEST_F(StartButton, ClosingAGraphBehindTheAttachedOneLeavesItOneWorkingButton) {
+    HWND second = NewActiveGraph();
+    ASSERT_EQ(Attached(), GetWindowGraph(second));
+    SendMessageA(first, WM_CLOSE, 0, 0);
+    PumpMessages();
+    ASSERT_FALSE(IsWindow(first));
+    RunIdleStep();
+    EXPECT_EQ(Attached(), GetWindowGraph(second));
+    EXPECT_EQ(ButtonsOn(second), 1);
+    UnitReady();  // the idle step without a unit showed none
+    Click(ButtonOn(second));
+    EXPECT_EQ(Running(), 1);
+    EXPECT_EQ(GetWindowGraph(second)->acquiring, 1u);
+}
+
 TEST_F(StartButton, AHiddenButtonStaysHiddenOnTheNextGraph) {
     ShowWindow(ButtonOn(first), SW_HIDE);
     HWND second = NewActiveGraph();
