@@ -33,6 +33,8 @@ VK40_API void SetStartupFlag(int32_t done);
 VK40_API uint32_t GetFilterDelayMs();
 VK40_API uint32_t GetLineFrequencyHz();
 VK40_API int32_t GetDriverName(char* path260, int32_t* kind);
+// Non-zero unless the machine's "HWUsageFlag" says "NO".
+VK40_API int32_t GetConnectToVK40IsDesired();
 
 // ---- Documents ----
 VK40_API int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified);
