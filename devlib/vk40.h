@@ -33,6 +33,8 @@ VK40_API void SetStartupFlag(int32_t done);
 VK40_API uint32_t GetFilterDelayMs();
 VK40_API uint32_t GetLineFrequencyHz();
 VK40_API int32_t GetDriverName(char* path260, int32_t* kind);
+// Non-zero unless the machine's "HWUsageFlag" says "NO".
+VK40_API int32_t GetConnectToVK40IsDesired();
 
 // ---- Documents ----
 VK40_API int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified);
@@ -176,3 +178,63 @@ private:
     void ReadStrings(void* block);
     char m_fields[kVersionFields][kVersionFieldChars];
 };
+
+// ---- Play-back sources ----
+struct stAcq;
+constexpr int32_t kSourceNameChars = 260;
+constexpr int32_t kSourceResultChars = 260;  // SrcNavAssign's result text, its end included
+
+// A stored text file that stands in for the unit while a named graph records.
+class VK40_CLASS CSourceNavigator {
+public:
+    CSourceNavigator();
+    ~CSourceNavigator();
+    CSourceNavigator(const CSourceNavigator&) = delete;
+    CSourceNavigator& operator=(const CSourceNavigator&) = delete;
+
+    // Reads the file into the table; 0 (and the navigator stays free) when it cannot.
+    int32_t Load(const char* dataFile);
+    void Release();
+    int32_t IsFree() const;
+    const char* GetLogicalName() const { return m_logicalName; }
+    void SetLogicalName(const char* name);
+    uint32_t GetColumns() const { return m_columns; }
+    uint32_t GetRows() const { return m_rows; }
+
+    int32_t MovetoBegin();  // cursor 0; 0 when there is no table
+    int32_t SeekNext();     // next row; 0 past the last
+    int32_t GetCurSampleForChannel(unsigned long column, double* value);
+    // Samples of a run as the unit's words; the bytes filled, 0 when the table is too narrow.
+    uint32_t GetNextData(unsigned long bytes, unsigned char* buffer, stAcq* acq);
+    // Raw table bytes, cyclically, when the channel count equals the column count.
+    uint32_t GetNextData(unsigned long bytes, unsigned char* buffer, unsigned short channels);
+    int32_t OnBeginAcquisition(stAcq* acq);  // 0 when the table has fewer columns than the run
+    int32_t OnEndAcquisition(stAcq* acq);
+    void Tick(uint32_t now);
+    // The poll's bytes due at the period in milliseconds (a period, not a whole-number rate:
+    // rates under one sample a second would otherwise read as zero).
+    uint32_t CalculateAndAdjust(double periodMs, unsigned long channels, unsigned short bytesPerSample);
+
+private:
+    uint32_t m_columns = 0, m_rows = 0;
+    int16_t m_setupWords[2] = {116, 0};
+    HGLOBAL m_hTable = nullptr;
+    double* m_table = nullptr;
+    char m_logicalName[kSourceNameChars];
+    double m_factors[40] = {};
+    int32_t m_state = 4;
+    uint32_t m_cursor = 0;
+    uint32_t m_rawCursor = 0;
+    int32_t m_wrap = 0;
+    int32_t m_clockStarted = 0;
+    uint32_t m_lastTick = 0;
+    uint32_t m_originTick = 0;
+    double m_framesDelivered = 0;
+};
+
+// Assigns the data file to the attached graph of the given name; null with the reason in result.
+VK40_API CSourceNavigator* SrcNavAssign(stAcq* acq, const char* dataFile, const char* graphName, char* result);
+VK40_API int32_t SrcNavRelease(const char* graphName);  // 1 when a source was released
+VK40_API CSourceNavigator* SrcNavFindNavigator(const char* graphName);
+// The lesson statement "PlayBack <verb> <var> <graph> <file>"; 1 on success.
+VK40_API int32_t ExecPlayBackMacro(const char* line);

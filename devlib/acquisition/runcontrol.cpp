@@ -1,6 +1,5 @@
-// Run control as far as it exists: the decision of CalcChannelsNeedSlowPath is real; starting,
-// stopping and polling a run need the unit's command packets and are not built yet. Each of
-// those entries only notes that it ran and leaves the record as it found it (no unit, no run).
+// Run control as far as it exists: the decision of CalcChannelsNeedSlowPath is real; the rest
+// of these entries only note that they ran.
 #include "devlib/acquisition/runcontrol.h"
 
 stRunControlTrace g_runTrace{};
@@ -14,21 +13,6 @@ constexpr double kFastRestartSeconds = 1.0;
 constexpr double kShortRunMs = 1000.0;
 
 }  // namespace
-
-// Start-up state; the status images and the machine-wide usage switch come with the status strip.
-int32_t InitAcquisitionState(HWND, stAcq*) {
-    ++g_runTrace.initState;
-    return 0;
-}
-
-// The idle step of a run.
-void PollAcquisitionState(stAcq*) { ++g_runTrace.poll; }
-
-// The Start button's toggle.
-int32_t ToggleAcquisition(stAcq*, int32_t) {
-    ++g_runTrace.toggle;
-    return 1;
-}
 
 // The Start button's stop of a unit-paced run.
 void AbortAcquisition(stAcq*) { ++g_runTrace.abort; }
@@ -51,9 +35,6 @@ int32_t PollOutputControlState(stAcq*) {
 
 // The electrode checker's readout.
 void UpdateElectrodeChecker(HWND, stAcq*) { ++g_runTrace.electrodeUpdate; }
-
-// The graph's status strip.
-void DrawAcquisitionStatus(stAcq*, tagGS*) { ++g_runTrace.drawStatus; }
 
 // The device script words ("VK40 ..." statements); none is understood yet.
 int16_t ExecDeviceScriptWords(stScriptStatement*, HGLOBAL) { return 0; }

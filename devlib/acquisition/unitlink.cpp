@@ -240,10 +240,11 @@ bool CUnitLink::ReplyAccepted(uint32_t count, uint16_t replyLength, bool set) {
     return true;
 }
 
-// Samples of the attached graph: from its play-back source when it has one, else the unit's ring.
+// Samples of the attached graph: from its play-back source when it has one (the bytes it filled,
+// which may be fewer than asked), else the unit's ring.
 int32_t CUnitLink::ReadSamples(const uint8_t* request, uint16_t length, uint8_t* buffer, stAcq* acq) {
     tagGS* gs = acq ? acq->run.attachedGraph : nullptr;
-    if (gs && PlaybackServesGraph(gs)) return PlaybackReadSamples(gs, request, length, buffer) ? kPlaybackServed : 0;
+    if (gs && PlaybackServesGraph(gs)) return PlaybackReadSamples(acq, gs, request, length, buffer);
     return QueryCommand(kCmdReadRing, kRingRequestBytes, request, length, buffer);
 }
 

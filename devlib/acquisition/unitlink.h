@@ -27,7 +27,6 @@ constexpr uint8_t kPingAnswer = 3;
 constexpr uint32_t kAdapterBytes = 16;
 constexpr uint32_t kVendorInfoBytes = 6;
 constexpr uint32_t kDriverRevisionBytes = 32;
-constexpr int32_t kPlaybackServed = 1000;  // ReadSamples' answer when a stored file served it
 
 class CUnitLink {
 public:

@@ -35,6 +35,12 @@ struct stLibrary {
     int32_t readStatusEnable = 0;  // ask "KEY VK40 not found" when no unit answers
     char driverPath[MAX_PATH] = "\\\\.\\VKUSB";
     int32_t driverType = 3;  // USB
+    int32_t otherGraphActive = 0;  // another graph was activated while the attached one records
+    int32_t activationDone = 1;    // 0 while OnGraphActivated runs
+    int32_t unitCheckSuppressed = 0;  // the user chose to work without the unit, or it is not to be used
+    int32_t autoRestartPending = 0;
+    int32_t lastDrawnState = -1;      // the status image last drawn
+    uint32_t unitMemoryBytes = 0;     // command 70's answer
 };
 extern stLibrary g_lib;
 

@@ -91,13 +91,24 @@ bool GetStartButtonRect(const tagGS* gs, RECT* place) {
     return true;
 }
 
+// The active graph takes the attachment it could not take while a recording ran, or that the
+// closing of the attached graph behind it left free; without this it shows no Start button
+// until the user activates it again.
+void AttachActiveGraph(HGLOBAL hAcq, stAcq* acq, HWND activeGraph) {
+    if (acq->run.running || !activeGraph || (acq->run.attachedGraph && !g_lib.otherGraphActive)) return;
+    tagGS* gs = HostGetWindowGraph(&g_lib.host, activeGraph);
+    if (gs && gs != acq->run.attachedGraph) OnGraphActivated(hAcq, gs, 1);
+    g_lib.otherGraphActive = 0;
+}
+
 }  // namespace
 
 // One idle turn of the program's message loop.
-int32_t WINAPI OnIdleAcquisition(HGLOBAL hAcq, HWND) {
+int32_t WINAPI OnIdleAcquisition(HGLOBAL hAcq, HWND activeGraph) {
     AcqLock acq(hAcq);
     if (!acq) return 1;
     PollAcquisitionState(acq.get());
+    AttachActiveGraph(hAcq, acq.get(), activeGraph);
     if (acq->run.running) RepaintInputValues(acq.get());
     ShowSampleCount(nullptr, acq.get());
     if (IsVK40()) UpdateElectrodeChecker(nullptr, acq.get());

@@ -179,40 +179,22 @@ struct stOpenFault {
 
 // A USB open that does not reach a unit leaves nothing open behind it.
 TEST(UnitLink, AUsbOpenThatFailsClosesTheAdapterAgain) {
+    // clang-format off
     const stOpenFault cases[] = {
         {"no adapter", 1, "VKUNIT0", {"\\\\.\\VKUSB"}, {}, {"open \\\\.\\VKUSB"}},
         {"no unit attached", 0, "VKUNIT0", {}, {}, {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), "close 100"}},
-        {"count unreadable",
-         1,
-         "VKUNIT0",
-         {},
-         {{0x950020B4, 0}},
+        {"count unreadable", 1, "VKUNIT0", {}, {{0x950020B4, 0}},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), "close 100"}},
-        {"name unreadable",
-         1,
-         "VKUNIT0",
-         {},
-         {{0x950020B8, 0}},
+        {"name unreadable", 1, "VKUNIT0", {}, {{0x950020B8, 0}},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), Ctl(0x100, "950020B8"), "close 100"}},
-        {"a name that is a path",
-         1,
-         "..\\x",
-         {},
-         {},
+        {"a name that is a path", 1, "..\\x", {}, {},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), Ctl(0x100, "950020B8"), "close 100"}},
-        {"an empty name",
-         1,
-         "",
-         {},
-         {},
+        {"an empty name", 1, "", {}, {},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), Ctl(0x100, "950020B8"), "close 100"}},
-        {"the unit does not open",
-         1,
-         "VKUNIT0",
-         {"\\\\.\\VKUNIT0"},
-         {},
+        {"the unit does not open", 1, "VKUNIT0", {"\\\\.\\VKUNIT0"}, {},
          {"open \\\\.\\VKUSB", Ctl(0x100, "950020B4"), Ctl(0x100, "950020B8"), "open \\\\.\\VKUNIT0", "close 100"}},
     };
+    // clang-format on
     for (const stOpenFault& c : cases) {
         SCOPED_TRACE(c.what);
         LinkFixture f(kTransportUsb);

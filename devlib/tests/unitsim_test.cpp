@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,8 +19,10 @@
 #include <vector>
 
 #include "common/stAcq.h"
+#include "devlib/acquisition/acqstate.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/driverchoice.h"
+#include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/resource.h"
@@ -713,5 +716,166 @@ TEST_P(SimulatedUnitOf, TheCalButtonsReadTheInputInVoltsAtTheChannelsGain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, SimulatedUnitOf, ::testing::ValuesIn(kAllUnits), UnitName);
+
+// ---- The acquisition state between runs ----
+
+// The idle step's unit check with the switches as the running program sets them; the library's
+// flags go back to their start-up values afterwards.
+class UnitCheck : public SimulatedUnit {
+protected:
+    void TearDown() override {
+        g_lib.readStatusEnable = 0;
+        g_lib.unitCheckSuppressed = 0;
+        g_lib.autoRestartPending = 0;
+        SetStartupFlag(0);
+        SimulatedUnit::TearDown();
+    }
+    stAcq* StartChecking(const stUnit& u) {
+        stAcq* acq = Start(u);
+        SetStartupFlag(1);
+        g_lib.readStatusEnable = 1;
+        TakeLog();
+        return acq;
+    }
+};
+
+TEST_F(UnitCheck, TheFirstIdleTurnSetsTheUnitUpAndShowsItReady) {
+    for (const stUnit& u : {kUsb40, kIsa}) {
+        SCOPED_TRACE(u.driverName);
+        stAcq* acq = StartChecking(u);
+        ASSERT_EQ(acq->run.unitInitialised, 0);
+        EXPECT_EQ(OnIdleAcquisition(hAcq, nullptr), 1);
+        EXPECT_EQ(acq->run.unitInitialised, 1);
+        EXPECT_EQ(acq->run.statusState, kStatusReady);
+        EXPECT_GT(g_lib.unitMemoryBytes, 0u) << "command 70's answer is kept";
+        const Lines log = TakeLog();
+        const Bytes sent = CommandsOf(log, u.kind);
+        const std::string runMode = Hex(Packet(u.kind, kCmdProgramMode, {2}, 0));
+        const auto modeLines = std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+            return line.size() > 2 && line.compare(2, std::string::npos, runMode) == 0;
+        });
+        EXPECT_EQ(modeLines, 2) << "run mode is sent twice";
+        ASSERT_GE(sent.size(), 2u);
+        EXPECT_EQ(sent.back(), kCmdStatus);
+        EXPECT_NE(std::find(sent.begin(), sent.end(), kCmdMemorySize), sent.end());
+
+        // Set up, the next turns only ask the status.
+        EXPECT_EQ(OnIdleAcquisition(hAcq, nullptr), 1);
+        EXPECT_EQ(CommandsOf(TakeLog(), u.kind), Bytes{kCmdStatus});
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(UnitCheck, AStatusWithoutTheReadyBitShowsStateTenAndConnectsAgain) {
+    stAcq* acq = StartChecking(kUsb40);
+    OnIdleAcquisition(hAcq, nullptr);
+    ASSERT_EQ(acq->run.unitInitialised, 1);
+    ASSERT_TRUE(SimControlSetDword(kSimStatusNotReady, 1));
+    OnIdleAcquisition(hAcq, nullptr);
+    EXPECT_EQ(acq->run.statusState, 10);
+    EXPECT_EQ(acq->run.unitInitialised, 0) << "the next turn sets the unit up again";
+    ASSERT_TRUE(SimControlSetDword(kSimStatusNotReady, 0));
+    TakeLog();
+    OnIdleAcquisition(hAcq, nullptr);
+    EXPECT_EQ(acq->run.statusState, kStatusReady);
+    EXPECT_NE(CommandsOf(TakeLog(), kTransportUsb).size(), 1u);
+}
+
+TEST_F(UnitCheck, CancelOnTheNotFoundQuestionStopsAskingTheUnit) {
+    stAcq* acq = StartChecking(kUsb40);
+    ASSERT_TRUE(SimControlSetDword(kSimAbsent, 1));
+    std::vector<std::string> asked;
+    WithDialogs(
+        [&](HWND box) {
+            asked.push_back(MessageBoxText(box));
+            SendClick(box, IDCANCEL);
+        },
+        [&] { OnIdleAcquisition(hAcq, nullptr); });
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("cannot find the VK40"), std::string::npos) << asked[0];
+    EXPECT_EQ(acq->run.statusState, kStatusNoUnit);
+    EXPECT_EQ(g_lib.unitCheckSuppressed, 1);
+
+    // Working without the unit: no question and no unit command on later turns.
+    ASSERT_TRUE(SimControlSetDword(kSimAbsent, 0));
+    TakeLog();
+    WithDialogs([&](HWND box) { asked.push_back(MessageBoxText(box)); SendClick(box, IDCANCEL); },
+                [&] { OnIdleAcquisition(hAcq, nullptr); });
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(TakeLog().empty());
+    EXPECT_EQ(acq->run.statusState, kStatusNoUnit);
+}
+
+TEST_F(UnitCheck, TheStartButtonDuringAPendingRestartOnlyCancelsIt) {
+    stAcq* acq = StartChecking(kUsb40);
+    g_lib.autoRestartPending = 1;
+    EXPECT_EQ(ToggleAcquisition(acq, 1), 1);
+    EXPECT_EQ(g_lib.autoRestartPending, 0);
+    EXPECT_EQ(acq->run.running, 0) << "no run was started";
+    EXPECT_TRUE(TakeLog().empty());
+}
+
+TEST_F(SimulatedUnit, OnlyTheExactTextNoKeepsTheProgramOffTheUnit) {
+    struct {
+        const char* value;  // null: no value
+        int32_t desired;
+    } cases[] = {{nullptr, 1}, {"NO", 0}, {"no", 1}, {"No", 1}, {"YES", 1}, {"", 1}, {"NO ", 1}};
+    EXPECT_EQ(GetConnectToVK40IsDesired(), 1) << "no key at all";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "(none)");
+        Choose(kUsb40);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key),
+                  ERROR_SUCCESS);
+        if (c.value)
+            RegSetValueExA(key, "HWUsageFlag", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.value),
+                           static_cast<DWORD>(strlen(c.value) + 1));
+        else
+            RegDeleteValueA(key, "HWUsageFlag");
+        RegCloseKey(key);
+        EXPECT_EQ(GetConnectToVK40IsDesired() != 0, c.desired != 0);
+    }
+}
+
+TEST_F(SimulatedUnit, AUnitMarkedNotToBeUsedIsNeverAskedByTheIdleStep) {
+    Choose(kUsb40);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "HWUsageFlag", 0, REG_SZ, reinterpret_cast<const BYTE*>("NO"), 3);
+    RegCloseKey(key);
+    stAcq* acq = Start(kUsb40);
+    SetStartupFlag(1);
+    g_lib.readStatusEnable = 1;
+    TakeLog();
+    OnIdleAcquisition(hAcq, nullptr);
+    EXPECT_TRUE(TakeLog().empty());
+    EXPECT_EQ(acq->run.statusState, kStatusNoUnit);
+    EXPECT_EQ(g_lib.unitCheckSuppressed, 1);
+    g_lib.unitCheckSuppressed = 0;
+    g_lib.readStatusEnable = 0;
+    SetStartupFlag(0);
+}
+
+TEST(DesktopClamp, OnlyARectangleOutOfReachIsCentredWithItsSizeKept) {
+    const RECT desktop{0, 0, 1000, 800};
+    struct {
+        RECT in;
+        int32_t moved;
+        RECT out;
+    } cases[] = {
+        {{100, 100, 300, 200}, 0, {100, 100, 300, 200}},
+        {{960, 760, 1100, 900}, 0, {960, 760, 1100, 900}},  // 40 short of both edges: reachable
+        {{961, 100, 1161, 200}, 1, {400, 350, 600, 450}},
+        {{100, 761, 300, 861}, 1, {400, 350, 600, 450}},
+        {{-500, -500, -300, -400}, 0, {-500, -500, -300, -400}},
+    };
+    for (const auto& c : cases) {
+        RECT rc = c.in;
+        EXPECT_EQ(ClampRectToDesktop(&rc, desktop), c.moved) << c.in.left << "," << c.in.top;
+        EXPECT_TRUE(EqualRect(&rc, &c.out)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+    }
+}
 
 }  // namespace

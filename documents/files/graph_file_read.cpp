@@ -9,6 +9,7 @@
 #include "documents/stored_blocks.h"
 #include "outputs/outputs_api.h"
 #include "base/byte_stream.h"
+#include "base/locked_block.h"
 #include "base/notify.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
@@ -55,23 +56,6 @@ int Refuse(ReadState& st, const char* key) {
 
 void Notice(ReadState& st, const char* key) {
     if (!st.report->notice) st.report->notice = key;
-}
-
-void* AllocLockedBlock(size_t bytes) {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1);
-    if (!h) return nullptr;
-    void* p = GlobalLock(h);
-    if (!p) GlobalFree(h);
-    return p;
-}
-
-void FreeLockedBlock(void*& p) {
-    if (!p) return;
-    if (HGLOBAL h = GlobalHandle(p)) {
-        GlobalUnlock(h);
-        GlobalFree(h);
-    }
-    p = nullptr;
 }
 
 // The first word and the version; a version whose low half is zero marks a byte-swapped file.

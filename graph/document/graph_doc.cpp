@@ -10,6 +10,7 @@
 #include "controls/script_button.h"
 #include "controls/utilities.h"
 #include "base/app.h"
+#include "base/locked_block.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
 #include "base/lesson.h"
@@ -33,15 +34,6 @@ bool ReviewModeRefuses() {
     MessageBoxA(nullptr, text ? text : "Single Window for RSD mode",
                 caption ? caption : "TVX Lessons Review Saved Mode", MB_ICONHAND);
     return true;
-}
-
-void FreeLockedBlock(void*& p) {
-    if (!p) return;
-    if (HGLOBAL h = GlobalHandle(p)) {
-        GlobalUnlock(h);
-        GlobalFree(h);
-    }
-    p = nullptr;
 }
 
 void FillChannelDefaults(tagGS* gs, int slot) {
@@ -381,6 +373,7 @@ int CloseGraph(tagGS* gs, HWND parent) {
     }
     if (gs->modified && g_script.savePromptEnabled && !AskToSave(gs, parent)) return 0;
     if (g_script.graph == gs) g_script.graph = nullptr;
+    SrcNavRelease(gs->title);  // a later graph of the same name must not inherit the file
     FreeDocumentParts(gs);
     if (g_app && g_app->hAcq) DrvGraphClosed(&g_app->driverOps, g_app->hAcq);
     DropUndoOf(gs);

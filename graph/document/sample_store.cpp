@@ -4,6 +4,7 @@
 #include "devlib/vk40.h"
 #include "base/app.h"
 #include "base/services.h"
+#include "base/locked_block.h"
 #include "base/notify.h"
 #include "graph/view/view_api.h"
 #include <cmath>
@@ -36,28 +37,6 @@ namespace {
 int SystemEscapeDown() { return IsEscapeKeyDown(); }
 const stEscapeSource kSystemEscapeSource = {kSystemTick, SystemEscapeDown};
 const stEscapeSource* g_escapeSource = &kSystemEscapeSource;
-
-// A moveable, zeroed block, locked; null when either step fails.
-void* AllocLockedBlock(size_t bytes) {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1);
-    if (!h) return nullptr;
-    void* p = GlobalLock(h);
-    if (!p) GlobalFree(h);
-    return p;
-}
-
-void FreeLockedBlock(void* p) {
-    if (!p) return;
-    HGLOBAL h = GlobalHandle(p);
-    if (!h) return;
-    GlobalUnlock(h);
-    GlobalFree(h);
-}
-
-size_t BlockBytes(const void* p) {
-    HGLOBAL h = p ? GlobalHandle(p) : nullptr;
-    return h ? GlobalSize(h) : 0;
-}
 
 // The file a running scan pages from, open for its window loads.
 struct ScanFile {
@@ -107,23 +86,6 @@ private:
     HANDLE m_h = INVALID_HANDLE_VALUE;
     HANDLE m_own = INVALID_HANDLE_VALUE;
 };
-
-// Makes *block hold at least bytes (moved when needed, new bytes zeroed), locked. False when
-// that fails; *block is then the block as it was, or null when there was none.
-bool GrowLockedBlock(void** block, size_t bytes) {
-    if (BlockBytes(*block) >= bytes) return true;
-    HGLOBAL h = *block ? GlobalHandle(*block) : nullptr;
-    if (!h) {
-        void* p = AllocLockedBlock(bytes);
-        if (p) *block = p;
-        return p != nullptr;
-    }
-    GlobalUnlock(h);
-    HGLOBAL grown = GlobalReAlloc(h, bytes, GMEM_MOVEABLE | GMEM_ZEROINIT);
-    void* p = GlobalLock(grown ? grown : h);
-    *block = p;
-    return grown && p;
-}
 
 // One message per document and trouble, until a load succeeds again.
 const tagGS* g_reportedDoc = nullptr;
@@ -312,7 +274,7 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
     // The held window can give its samples to the new one when every slot's block holds it.
     bool keep = !gs->acquiring && gs->storageKind == kStoreDiskPaged && gs->winRingBase == 0 && gs->winLen > 0;
     for (int k = 0; k < layout.slots && keep; ++k)
-        keep = BlockBytes(gs->chanBlock[layout.slot[k]]) >= static_cast<size_t>(gs->winLen) * layout.width[k];
+        keep = LockedBlockBytes(gs->chanBlock[layout.slot[k]]) >= static_cast<size_t>(gs->winLen) * layout.width[k];
 
     // The blocks must hold the window: re-sized while no recording runs; a recording's rings
     // keep their size.
@@ -320,7 +282,8 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
     for (int k = 0; k < layout.slots; ++k) {
         int s = layout.slot[k];
         if (gs->acquiring) {
-            if (!gs->chanBlock[s] || BlockBytes(gs->chanBlock[s]) < static_cast<size_t>(plan.winLen) * layout.width[k])
+            if (!gs->chanBlock[s] ||
+                LockedBlockBytes(gs->chanBlock[s]) < static_cast<size_t>(plan.winLen) * layout.width[k])
                 return 0;
         } else {
             size_t width = gs->chanBytes[s] > layout.width[k] ? gs->chanBytes[s] : layout.width[k];
@@ -385,7 +348,7 @@ int ConvertChannelToDouble(tagGS* gs, int slot) {
     auto* values = static_cast<double*>(AllocLockedBlock(static_cast<size_t>(count) * sizeof(double)));
     if (!values) return 0;
     if (const auto* raw = static_cast<const int16_t*>(gs->chanBlock[slot])) {
-        size_t held = BlockBytes(raw) / sizeof(int16_t);
+        size_t held = LockedBlockBytes(raw) / sizeof(int16_t);
         for (uint32_t i = 0; i < count && i < held; ++i)
             values[i] = RawToValue(raw[i], gs->chanScale[slot], gs->chanOffset[slot]);
     }

@@ -307,6 +307,8 @@ void LayoutGraphWindow(tagGS* gs) {
     gs->hUnitsRect = MakeRect(plot.left, gs->hAxisRect.bottom - 1, plot.right, plot.bottom - 1 + plan.cyAxisStrip);
     gs->topStripRect = plan.topStrip;
     gs->statusBoxRect = plan.statusBox;
+    // The device library's Start button takes the left end of the status box.
+    gs->startButtonRect = plan.statusBox;
     gs->markerSearchRect = plan.markerSearch;
 
     HDWP batch = BeginDeferWindowPos(kDeferredWindows);

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <new>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
@@ -18,6 +20,7 @@
 #include "shell/startup.h"
 #include "scripts/script_api.h"
 #include "devlib/vk40.h"
+#include "common/stAcq.h"
 #include "button/lumikey.h"
 
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this
@@ -788,6 +791,41 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     EXPECT_EQ(g_script.graph, nullptr);
     EXPECT_EQ(GetMenuState(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
     g_app->gsUndo.hwnd = nullptr;
+}
+
+TEST_F(GraphDocFrame, ClosingAGraphReleasesItsPlaybackSourceUnlessTheCloseIsRefused) {
+    HWND hwnd = FileNew();
+    tagGS* gs = GetWindowGraph(hwnd);
+    ASSERT_TRUE(gs);
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    const std::string file = std::string(dir) + "kymora_playback_close.txt";
+    FILE* f = fopen(file.c_str(), "wb");
+    ASSERT_TRUE(f);
+    fputs("1\t2\t\r\n", f);
+    fclose(f);
+    // Not from new: this file counts new and delete for its leak tests.
+    static stAcq record;
+    stAcq* acq = &record;
+    memset(acq, 0, sizeof(stAcq));
+    acq->run.attachedGraph = gs;
+    char result[kSourceResultChars] = {};
+    const std::string name = gs->title;
+    ASSERT_NE(SrcNavAssign(acq, file.c_str(), name.c_str(), result), nullptr) << result;
+
+    gs->acquiring = 1;
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_NE(SrcNavFindNavigator(name.c_str()), nullptr) << "a refused close keeps the source";
+    gs->acquiring = 0;
+
+    setDirtyGraphFlag(gs, 0);
+    AnsweringBoxes boxes(IDCANCEL);
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(SrcNavFindNavigator(name.c_str()), nullptr);
+    SrcNavRelease(name.c_str());
+    DeleteFileA(file.c_str());
 }
 
 TEST_F(GraphDocFrame, UndoOfAnotherGraphStays) {

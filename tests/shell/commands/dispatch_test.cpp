@@ -135,6 +135,8 @@ TEST_F(Dispatch, DeviceRangeReachesTheLibraryAndNothingElse) {
         {IDM_DEVICE_FIRST - 1, false}, {IDC_SCRIPT_BUTTON_FIRST, false},
         {IDM_FILE_NEW, false},
     };
+    // Take the device library's Start button off the graph.
+    if (HWND start = GetDlgItem(g_app->hwndActiveGraph, IDC_START_BUTTON)) DestroyWindow(start);
     for (const Row& row : rows) {
         s_deviceCalls.clear();
         Command(row.id, 3, g_app->hwndFrame);
@@ -155,9 +157,10 @@ TEST_F(Dispatch, StartButtonGoesOnOnlyWhileItCanBeClicked) {
     HWND graphWnd = g_app->hwndActiveGraph;
     tagGS* gs = Graph();
     ASSERT_TRUE(gs);
-    HWND start = CreateWindowExA(0, "BUTTON", "Start", WS_CHILD, 0, 0, 40, 20, graphWnd,
-                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_START_BUTTON)), nullptr, nullptr);
+    // The device library put its Start button on the graph when the graph was attached.
+    HWND start = GetDlgItem(graphWnd, IDC_START_BUTTON);
     ASSERT_TRUE(start);
+    ShowWindow(start, SW_HIDE);
     Command(IDC_START_BUTTON);  // hidden
     EXPECT_TRUE(s_deviceCalls.empty());
     ShowWindow(start, SW_SHOW);

@@ -1,0 +1,22 @@
+// The acquisition's state between runs: the unit's presence, the status image, the idle step
+// and the Start button's toggle.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "common/stAcq.h"
+
+struct tagGS;
+
+// Sent to the graph window when the user chose to work without the unit.
+constexpr UINT kMsgWorkWithoutUnit = 0x8001;
+
+// 1 when the unit (or a play-back source) can record.
+int32_t CheckUnitPresent(stAcq* acq);
+// 1 when the unit answered and, with setUp, was set up.
+int32_t ConnectUnit(stAcq* acq, int32_t setUp);
+void DrawFillGauge(stAcq* acq, uint32_t bytes);
+// 1 when the rectangle was moved onto the desktop.
+int32_t ClampRectToDesktop(RECT* rc, const RECT& desktop);

@@ -1,0 +1,45 @@
+// The acquisition set-up block a graph document keeps: the library's set-up in a fixed
+// little-endian layout, stored in the graph file and read back when the graph is attached.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+struct stAcq;
+struct tagGS;
+
+constexpr size_t kSetupHeaderBytes = 7724;
+constexpr size_t kSetupRecordBytes = 474;
+constexpr int16_t kSetupVersion = 0x0A02;
+constexpr int32_t kSetupOldestVersion = 1535;  // blocks of this version and below are discarded
+
+constexpr size_t SetupBlockSize(int32_t records) {
+    return kSetupHeaderBytes + static_cast<size_t>(records) * kSetupRecordBytes;
+}
+
+// What a read found besides the set-up itself.
+struct stSetupRead {
+    int32_t version;  // 0 when the block was not read
+    int32_t storedRecords;
+    int32_t storedModel;        // 30 for 16 records, 35 for 24, 0 otherwise
+    int32_t otherModelDigital;  // an enabled digital record the current unit cannot record
+};
+
+// A rectangle not wholly on the area is centred on it (no larger than the area).
+void CentreRectOnArea(RECT* r, const RECT& area);
+
+// Writes the set-up into block (size bytes, at least SetupBlockSize(records)); the listed fields
+// the library keeps no copy of are left as the block holds them.
+void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, uint8_t* block, size_t size);
+// Reads a block into the set-up for a unit with records channel records (digitalCount of them
+// digital); neverSaved lets the stored window visibilities through.
+stSetupRead DecodeSetupBlock(const uint8_t* block, size_t size, int32_t records, int32_t digitalCount,
+                             const RECT& desktop, bool neverSaved, stAcq* acq);
+
+// The document's block from stAcq: (re)allocated to the current size, zero-filled where new.
+int32_t SaveAcquisitionSetup(stAcq* acq, tagGS* gs);
+// The document's block into stAcq, after the conversion check for a graph of the other model;
+// a stored graph's foreign block becomes its set-up block. 0 when nothing was read.
+int32_t RestoreAcquisitionSetup(stAcq* acq, tagGS* gs);

@@ -1,0 +1,325 @@
+// The Start button as a user meets it in the running program: every graph that becomes active
+// carries it, a click on it starts and stops a recording through the device library, and the
+// recording graph keeps it (and refuses to close) while it records.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "shell_fixture.h"
+#include "box_capture.h"
+#include "base/app.h"
+#include "button/lumikey.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/resource.h"
+#include "devlib/simulated/simcontrol.h"
+#include "devlib/vk40.h"
+#include "graph/document/graph_doc.h"
+#include "shell/startup.h"
+
+namespace {
+
+// The pixels of a bitmap as 32-bit rows; empty for no bitmap.
+std::vector<uint32_t> Pixels(HBITMAP bmp) {
+    BITMAP info{};
+    if (!bmp || !GetObjectA(bmp, sizeof info, &info)) return {};
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = info.bmWidth;
+    bi.bmiHeader.biHeight = -info.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> out(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bmp, 0, info.bmHeight, out.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    return out;
+}
+
+// The library's own image of that resource id.
+std::vector<uint32_t> LibraryImage(int id) {
+    HBITMAP bmp = LoadBitmapA(GetModuleHandleA("VK40.dll"), MAKEINTRESOURCEA(id));
+    std::vector<uint32_t> out = Pixels(bmp);
+    if (bmp) DeleteObject(bmp);
+    return out;
+}
+
+class StartButton : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        BeforeBoot();
+        ASSERT_TRUE(BootShell());
+        first = g_app->hwndActiveGraph;
+        ASSERT_TRUE(first);
+    }
+    void TearDown() override {
+        {
+            AcqLock acq(g_app->hAcq);
+            if (acq && acq->run.running) {
+                acq->run.running = 0;
+                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
+            }
+        }
+        ShutShell();
+    }
+    virtual void BeforeBoot() {}
+
+    static HWND ButtonOn(HWND graph) { return GetDlgItem(graph, IDC_START_BUTTON); }
+    static tagGS* Attached() {
+        AcqLock acq(g_app->hAcq);
+        return acq ? acq->run.attachedGraph : nullptr;
+    }
+    static int32_t Running() {
+        AcqLock acq(g_app->hAcq);
+        return acq ? acq->run.running : -1;
+    }
+    // A press and release in the middle of the button, as the mouse sends them.
+    static void Click(HWND button) {
+        RECT rc;
+        GetClientRect(button, &rc);
+        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(button, WM_LBUTTONUP, 0, at);
+        PumpMessages();
+    }
+    static HWND NewActiveGraph() {
+        HWND graph = NewGraph(0);
+        if (!graph) return nullptr;
+        ShowWindow(graph, SW_SHOW);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(graph), 0);
+        PumpMessages();
+        return graph;
+    }
+
+    HWND first = nullptr;
+};
+
+constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
+constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
+
+// The program started over a simulated unit of the test's own: the driver settings and the
+// unit's controls lie under keys named to the library through the environment. The unit's clock
+// is virtual, so frames arrive only when the test moves it on.
+class StartButtonWithUnit : public StartButton {
+protected:
+    void BeforeBoot() override {
+        const std::string id = std::to_string(GetCurrentProcessId());
+        settings = std::string(kSettingsRoot) + "StartButton" + id;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const char driverName[] = "VKUSB";
+        const DWORD type = 3, simulated = 1;
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof driverName);
+        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
+        RegSetValueExA(key, kSimDriverSetting, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
+                       sizeof simulated);
+        RegCloseKey(key);
+        SetEnvironmentVariableA(kSettingsEnv, settings.c_str());
+        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\StartButton" + id).c_str());
+        ASSERT_TRUE(SimControlClear());
+        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+        clockUs = 1000000;
+        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+        for (int i = 1; i <= 4; ++i)
+            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+    }
+    void TearDown() override {
+        StartButton::TearDown();
+        SetReadStatusEnable(0);
+        SetStartupFlag(0);
+        SimControlClear();
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
+        SetEnvironmentVariableA(kSettingsEnv, nullptr);
+        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+    }
+
+    // Start-up has run its lesson (the boot here stops before it) and a lesson turned the unit
+    // check on ("ReadConnectionStatus Enable"); the idle step then finds the unit and sets it up,
+    // as between runs in the program.
+    static void UnitReady() {
+        SetStartupFlag(1);
+        SetReadStatusEnable(1);
+        RunIdleStep();
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
+        // The acquisition set-up a lesson or the set-up dialog leaves: a host-paced run into
+        // memory, 1 ms a frame, long enough that no test here reaches its end.
+        acq->storageKind = 2;
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = 1000000;
+        acq->repeatMode = 1;
+        acq->dataMode = 1;
+        acq->unitMode = 0;
+    }
+    // The unit's clock moves on; the next idle turn takes the frames that came meanwhile.
+    void Advance(uint32_t ms) {
+        clockUs += ms * 1000ull;
+        SimControlSetQword(kSimClockUs, clockUs);
+        RunIdleStep();
+    }
+
+    std::string settings;
+    uint64_t clockUs = 0;
+};
+
+TEST_F(StartButton, TheFirstGraphCarriesItsStartButtonAtTheButtonRectangle) {
+    HWND button = ButtonOn(first);
+    ASSERT_TRUE(button);
+    char cls[32] = "";
+    GetClassNameA(button, cls, sizeof cls);
+    EXPECT_STREQ(cls, LUMIKEY_CLASSNAME);
+    EXPECT_TRUE(IsWindowVisible(button));
+    const LONG style = GetWindowLongA(button, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CHILD | WS_GROUP | WS_TABSTOP), WS_CHILD | WS_GROUP | WS_TABSTOP);
+    EXPECT_EQ(Attached(), GetWindowGraph(first));
+    // The idle face of a graph that records from the unit.
+    const std::vector<uint32_t> face = Pixels(reinterpret_cast<HBITMAP>(SendMessageA(button, LKM_GETENABLEBITMAP, 0, 0)));
+    ASSERT_FALSE(face.empty());
+    EXPECT_EQ(face, LibraryImage(IDB_START_IDLE));
+    EXPECT_NE(face, LibraryImage(IDB_PLAYBACK_IDLE));
+    // Placed by the layout: 50 wide at the graph's button rectangle.
+    const tagGS* gs = GetWindowGraph(first);
+    RECT rc;
+    GetWindowRect(button, &rc);
+    MapWindowPoints(nullptr, first, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(rc.right - rc.left, 50);
+    EXPECT_EQ(rc.left, gs->startButtonRect.left - 1);
+    EXPECT_EQ(rc.top, gs->startButtonRect.top);
+    EXPECT_EQ(rc.bottom, gs->startButtonRect.bottom);
+}
+
+TEST_F(StartButton, ActivatingAnotherGraphMovesTheAttachmentAndTheButton) {
+    HWND second = NewActiveGraph();
+    ASSERT_TRUE(second);
+    ASSERT_EQ(g_app->hwndActiveGraph, second);
+    EXPECT_EQ(Attached(), GetWindowGraph(second));
+    EXPECT_FALSE(ButtonOn(first)) << "one Start button, on the attached graph only";
+    HWND button = ButtonOn(second);
+    ASSERT_TRUE(button);
+    EXPECT_TRUE(IsWindowVisible(button));
+
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+    PumpMessages();
+    EXPECT_EQ(Attached(), GetWindowGraph(first));
+    EXPECT_TRUE(ButtonOn(first));
+    EXPECT_FALSE(ButtonOn(second));
+}
+
+TEST_F(StartButtonWithUnit, WhenARecordingEndsBehindTheActiveGraphThatGraphTakesTheButton) {
+    UnitReady();
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    HWND second = NewActiveGraph();
+    ASSERT_EQ(Attached(), GetWindowGraph(first));
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 0);
+    RunIdleStep();
+    EXPECT_EQ(Attached(), GetWindowGraph(second));
+    EXPECT_TRUE(ButtonOn(second));
+    EXPECT_FALSE(ButtonOn(first));
+}
+
+// Counts the Start buttons on a graph window.
+int ButtonsOn(HWND graph) {
+    int count = 0;
+    for (HWND child = GetWindow(graph, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgCtrlID(child) == IDC_START_BUTTON) ++count;
+    return count;
+}
+
+TEST_F(StartButtonWithUnit, ClosingAGraphBehindTheAttachedOneLeavesItOneWorkingButton) {
+    HWND second = NewActiveGraph();
+    ASSERT_EQ(Attached(), GetWindowGraph(second));
+    SendMessageA(first, WM_CLOSE, 0, 0);
+    PumpMessages();
+    ASSERT_FALSE(IsWindow(first));
+    RunIdleStep();
+    EXPECT_EQ(Attached(), GetWindowGraph(second));
+    EXPECT_EQ(ButtonsOn(second), 1);
+    UnitReady();
+    Click(ButtonOn(second));
+    EXPECT_EQ(Running(), 1);
+    EXPECT_EQ(GetWindowGraph(second)->acquiring, 1u);
+}
+
+TEST_F(StartButton, AHiddenButtonStaysHiddenOnTheNextGraph) {
+    ShowWindow(ButtonOn(first), SW_HIDE);
+    HWND second = NewActiveGraph();
+    HWND button = ButtonOn(second);
+    ASSERT_TRUE(button);
+    EXPECT_FALSE(IsWindowVisible(button));
+}
+
+TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
+    UnitReady();
+    tagGS* gs = GetWindowGraph(first);
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    EXPECT_EQ(gs->acquiring, 1u);
+    // The unit's frames come into the attached graph while it records.
+    Advance(500);
+    ASSERT_EQ(Running(), 1);
+    const uint32_t during = gs->chanCount[0];
+    EXPECT_GT(during, 0u);
+    // The command a keyboard press of the button sends reaches the library the same way.
+    SendMessageA(first, WM_COMMAND, MAKEWPARAM(IDC_START_BUTTON, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(ButtonOn(first)));
+    EXPECT_EQ(Running(), 0);
+    EXPECT_EQ(gs->acquiring, 0u);
+    // Stopped, the graph keeps what came, and the unit's later frames no longer reach it.
+    EXPECT_GE(gs->chanCount[0], during);
+    const uint32_t kept = gs->chanCount[0];
+    Advance(500);
+    EXPECT_EQ(gs->chanCount[0], kept);
+}
+
+TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
+    Click(ButtonOn(first));
+    EXPECT_EQ(Running(), 0);
+    EXPECT_EQ(GetWindowGraph(first)->acquiring, 0u);
+}
+
+TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhileItRecords) {
+    UnitReady();
+    tagGS* recording = GetWindowGraph(first);
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+
+    HWND second = NewActiveGraph();
+    ASSERT_EQ(g_app->hwndActiveGraph, second);
+    EXPECT_EQ(Attached(), recording) << "a recording keeps its graph attached";
+    EXPECT_TRUE(ButtonOn(first));
+    EXPECT_FALSE(ButtonOn(second));
+
+    // Closing the recording graph is refused before any of it is released.
+    void* markers = recording->markerManager;
+    SendMessageA(first, WM_CLOSE, 0, 0);
+    PumpMessages();
+    ASSERT_TRUE(IsWindow(first));
+    EXPECT_EQ(GetWindowGraph(first), recording);
+    EXPECT_EQ(recording->markerManager, markers);
+    EXPECT_EQ(Attached(), recording);
+    EXPECT_TRUE(ButtonOn(first));
+
+    // Stopped, it closes once the user has answered the save question of the graph the run
+    // changed; the next idle turn attaches the graph that was active all along.
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 0);
+    EXPECT_EQ(recording->modified, 1u);
+    {
+        BoxCapture boxes;  // answers OK, which is neither Yes nor Cancel: closed unsaved
+        SendMessageA(first, WM_CLOSE, 0, 0);
+        PumpMessages();
+        EXPECT_EQ(boxes.boxes.size(), 1u) << "the save question";
+    }
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(Attached(), nullptr);
+    RunIdleStep();
+    EXPECT_EQ(Attached(), GetWindowGraph(second));
+    EXPECT_TRUE(ButtonOn(second));
+}
+
+}  // namespace
