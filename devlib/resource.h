@@ -108,3 +108,8 @@
 
 // The Start button the library puts on the attached graph window
 #define IDC_START_BUTTON 8448
+
+// Messages the library sends the attached graph window about its recording
+#define WM_VK_RUN_STARTED 0x8002  // wParam 1 for a unit-paced run
+#define WM_VK_RUN_ENDED 0x8003
+#define WM_VK_RUN_STOPPED 0x8004  // ended by the Start button

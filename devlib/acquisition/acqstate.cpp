@@ -9,6 +9,7 @@
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/driverchoice.h"
 #include "devlib/acquisition/playback.h"
+#include "devlib/acquisition/recording.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"

@@ -29,12 +29,6 @@ int32_t InitAcquisitionState(HWND frame, stAcq* acq);
 void PollAcquisitionState(stAcq* acq);
 int32_t ToggleAcquisition(stAcq* acq, int32_t wait);
 void AbortAcquisition(stAcq* acq);
-// Starts a run into the attached graph (wait: hold until the unit reports it running); 1 started.
-int32_t StartAcquisition(stAcq* acq, int32_t wait);
-// Ends the run; failed: a fault ended it, so the disk file is not finished as a good one.
-int32_t EndAcquisition(stAcq* acq, int32_t failed);
-// Advances a running run by one idle turn.
-void CheckAcquisitionStatus(stAcq* acq);
 int32_t CalcChannelsNeedSlowPath(const stAcq* acq);
 void ShowSampleCount(HWND ignored, stAcq* acq);
 int32_t PollOutputControlState(stAcq* acq);

@@ -58,7 +58,7 @@ TEST_F(VK40Internals, StartButtonChoosesBetweenToggleAndAbort) {
         {"no unit, idle", 0, 0, 0, false, 0, 0, 0},
         {"no unit, running", 0, 1, 3, false, 0, 0, 0},
         {"ready, idle", 1, 0, 0, false, 1, 0, 0},
-        {"recording, idle record", 2, 0, 0, false, 1, 0, 1},
+        {"recording, idle record", 2, 0, 0, false, 1, 0, 0},  // the button sets it, the start clears it
         {"recording, last run", 2, 1, 0, false, 1, 0, 1},
         {"waiting for data", 3, 1, 5, false, 1, 0, 1},
         {"restarting runs", 2, 1, 2, false, 0, 1, 1},

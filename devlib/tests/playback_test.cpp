@@ -148,10 +148,12 @@ TEST(PlaybackSamples, ARunWithMoreChannelsThanColumnsGetsNothing) {
 
 // ---- Sources by graph name ----
 
+// The name carries the process id: the suite runs its tests in parallel processes, and one
+// test's clean-up must not delete the file another is reading.
 std::string WriteSourceFile(const char* name, const std::string& text) {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
-    std::string path = std::string(dir) + name;
+    std::string path = std::string(dir) + std::to_string(GetCurrentProcessId()) + "_" + name;
     FILE* f = fopen(path.c_str(), "wb");
     if (f) {
         fwrite(text.data(), 1, text.size(), f);

@@ -2,13 +2,17 @@
 // carries it, a click on it starts and stops a recording through the device library, and the
 // recording graph keeps it (and refuses to close) while it records.
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 #include "shell_fixture.h"
+#include "box_capture.h"
 #include "base/app.h"
 #include "button/lumikey.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/resource.h"
+#include "devlib/simulated/simcontrol.h"
+#include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "shell/startup.h"
 
@@ -43,6 +47,7 @@ class StartButton : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteIni();
+        BeforeBoot();
         ASSERT_TRUE(BootShell());
         first = g_app->hwndActiveGraph;
         ASSERT_TRUE(first);
@@ -57,14 +62,8 @@ protected:
         }
         ShutShell();
     }
+    virtual void BeforeBoot() {}
 
-    // The unit answered and was set up: the state the unit check leaves behind.
-    static void UnitReady() {
-        AcqLock acq(g_app->hAcq);
-        ASSERT_TRUE(acq);
-        acq->run.statusState = 1;
-        acq->run.unitInitialised = 1;
-    }
     static HWND ButtonOn(HWND graph) { return GetDlgItem(graph, IDC_START_BUTTON); }
     static tagGS* Attached() {
         AcqLock acq(g_app->hAcq);
@@ -93,6 +92,77 @@ protected:
     }
 
     HWND first = nullptr;
+};
+
+constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
+constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
+
+// The program started over a simulated unit of the test's own: the driver settings and the
+// unit's controls lie under keys named to the library through the environment. The unit's clock
+// is virtual, so frames arrive only when the test moves it on.
+class StartButtonWithUnit : public StartButton {
+protected:
+    void BeforeBoot() override {
+        const std::string id = std::to_string(GetCurrentProcessId());
+        settings = std::string(kSettingsRoot) + "StartButton" + id;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const char driverName[] = "VKUSB";
+        const DWORD type = 3, simulated = 1;
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof driverName);
+        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
+        RegSetValueExA(key, kSimDriverSetting, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
+                       sizeof simulated);
+        RegCloseKey(key);
+        SetEnvironmentVariableA(kSettingsEnv, settings.c_str());
+        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\StartButton" + id).c_str());
+        ASSERT_TRUE(SimControlClear());
+        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+        clockUs = 1000000;
+        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+        for (int i = 1; i <= 4; ++i)
+            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+    }
+    void TearDown() override {
+        StartButton::TearDown();
+        SetReadStatusEnable(0);
+        SetStartupFlag(0);
+        SimControlClear();
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
+        SetEnvironmentVariableA(kSettingsEnv, nullptr);
+        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+    }
+
+    // Start-up has run its lesson (the boot here stops before it) and a lesson turned the unit
+    // check on ("ReadConnectionStatus Enable"); the idle step then finds the unit and sets it up,
+    // as between runs in the program.
+    static void UnitReady() {
+        SetStartupFlag(1);
+        SetReadStatusEnable(1);
+        RunIdleStep();
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
+        // The acquisition set-up a lesson or the set-up dialog leaves: a host-paced run into
+        // memory, 1 ms a frame, long enough that no test here reaches its end.
+        acq->storageKind = 2;
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = 1000000;
+        acq->repeatMode = 1;
+        acq->dataMode = 1;
+        acq->unitMode = 0;
+    }
+    // The unit's clock moves on; the next idle turn takes the frames that came meanwhile.
+    void Advance(uint32_t ms) {
+        clockUs += ms * 1000ull;
+        SimControlSetQword(kSimClockUs, clockUs);
+        RunIdleStep();
+    }
+
+    std::string settings;
+    uint64_t clockUs = 0;
 };
 
 TEST_F(StartButton, TheFirstGraphCarriesItsStartButtonAtTheButtonRectangle) {
@@ -138,9 +208,10 @@ TEST_F(StartButton, ActivatingAnotherGraphMovesTheAttachmentAndTheButton) {
     EXPECT_FALSE(ButtonOn(second));
 }
 
-TEST_F(StartButton, WhenARecordingEndsBehindTheActiveGraphThatGraphTakesTheButton) {
+TEST_F(StartButtonWithUnit, WhenARecordingEndsBehindTheActiveGraphThatGraphTakesTheButton) {
     UnitReady();
     Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
     HWND second = NewActiveGraph();
     ASSERT_EQ(Attached(), GetWindowGraph(first));
     Click(ButtonOn(first));
@@ -159,7 +230,7 @@ int ButtonsOn(HWND graph) {
     return count;
 }
 
-TEST_F(StartButton, ClosingAGraphBehindTheAttachedOneLeavesItOneWorkingButton) {
+TEST_F(StartButtonWithUnit, ClosingAGraphBehindTheAttachedOneLeavesItOneWorkingButton) {
     HWND second = NewActiveGraph();
     ASSERT_EQ(Attached(), GetWindowGraph(second));
     SendMessageA(first, WM_CLOSE, 0, 0);
@@ -168,7 +239,7 @@ TEST_F(StartButton, ClosingAGraphBehindTheAttachedOneLeavesItOneWorkingButton) {
     RunIdleStep();
     EXPECT_EQ(Attached(), GetWindowGraph(second));
     EXPECT_EQ(ButtonsOn(second), 1);
-    UnitReady();  // the idle step without a unit showed none
+    UnitReady();
     Click(ButtonOn(second));
     EXPECT_EQ(Running(), 1);
     EXPECT_EQ(GetWindowGraph(second)->acquiring, 1u);
@@ -182,17 +253,27 @@ TEST_F(StartButton, AHiddenButtonStaysHiddenOnTheNextGraph) {
     EXPECT_FALSE(IsWindowVisible(button));
 }
 
-TEST_F(StartButton, ClicksToggleTheRecordingOfTheAttachedGraph) {
+TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
     UnitReady();
     tagGS* gs = GetWindowGraph(first);
     Click(ButtonOn(first));
-    EXPECT_EQ(Running(), 1);
+    ASSERT_EQ(Running(), 1);
     EXPECT_EQ(gs->acquiring, 1u);
+    // The unit's frames come into the attached graph while it records.
+    Advance(500);
+    ASSERT_EQ(Running(), 1);
+    const uint32_t during = gs->chanCount[0];
+    EXPECT_GT(during, 0u);
     // The command a keyboard press of the button sends reaches the library the same way.
     SendMessageA(first, WM_COMMAND, MAKEWPARAM(IDC_START_BUTTON, BN_CLICKED),
                  reinterpret_cast<LPARAM>(ButtonOn(first)));
     EXPECT_EQ(Running(), 0);
     EXPECT_EQ(gs->acquiring, 0u);
+    // Stopped, the graph keeps what came, and the unit's later frames no longer reach it.
+    EXPECT_GE(gs->chanCount[0], during);
+    const uint32_t kept = gs->chanCount[0];
+    Advance(500);
+    EXPECT_EQ(gs->chanCount[0], kept);
 }
 
 TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
@@ -201,7 +282,7 @@ TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
     EXPECT_EQ(GetWindowGraph(first)->acquiring, 0u);
 }
 
-TEST_F(StartButton, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhileItRecords) {
+TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhileItRecords) {
     UnitReady();
     tagGS* recording = GetWindowGraph(first);
     Click(ButtonOn(first));
@@ -223,11 +304,17 @@ TEST_F(StartButton, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhileItRecor
     EXPECT_EQ(Attached(), recording);
     EXPECT_TRUE(ButtonOn(first));
 
-    // Stopped, it closes; the next idle turn attaches the graph that was active all along.
+    // Stopped, it closes once the user has answered the save question of the graph the run
+    // changed; the next idle turn attaches the graph that was active all along.
     Click(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
-    SendMessageA(first, WM_CLOSE, 0, 0);
-    PumpMessages();
+    EXPECT_EQ(recording->modified, 1u);
+    {
+        BoxCapture boxes;  // answers OK, which is neither Yes nor Cancel: closed unsaved
+        SendMessageA(first, WM_CLOSE, 0, 0);
+        PumpMessages();
+        EXPECT_EQ(boxes.boxes.size(), 1u) << "the save question";
+    }
     EXPECT_FALSE(IsWindow(first));
     EXPECT_EQ(Attached(), nullptr);
     RunIdleStep();

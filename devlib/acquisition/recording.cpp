@@ -1,0 +1,421 @@
+// Run control of host-paced recordings into memory, once through or as a ring: the unit is set up
+// and started, each idle poll takes the frames that arrived, and the end finishes the blocks.
+#include "devlib/acquisition/recording.h"
+
+#include "common/binding.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/acquisition/device.h"
+#include "devlib/acquisition/packet.h"
+#include "devlib/acquisition/runcontrol.h"
+#include "devlib/acquisition/samples.h"
+#include "devlib/acquisition/unitcmd.h"
+#include "devlib/acquisition/unitlink.h"
+#include "devlib/resource.h"
+#include "devlib/services/binding.h"
+#include "devlib/vk40.h"
+
+#include <algorithm>
+#include <cstring>
+
+int32_t g_scriptStopRequest = 0;
+int32_t g_redrawAllAtEnd = 0;
+int32_t g_endSeen = 0;
+
+namespace {
+
+constexpr int32_t kStorageMemory = 2;
+constexpr int16_t kDataOverwrite = 1;
+constexpr int16_t kDataAppend = 3;
+constexpr int16_t kRepeatRing = 2;
+constexpr uint8_t kModeWaitForStart = 0x80;
+constexpr double kReferenceCounts = 3276.75;
+constexpr double kFastPeriodMs = 0.5;
+constexpr uint32_t kChanEnabled = 2;
+constexpr uint32_t kChanPlot = 4;
+constexpr uint32_t kSlotShown = 2;
+constexpr uint16_t kTypeDouble = 1;
+constexpr int32_t kTimingHostPaced = 0;
+constexpr int32_t kTimingFinished = 1;
+constexpr uint32_t kReadPositionMask = 0x7FFFFF;
+constexpr uint8_t kStatusBusy = 0x01;       // byte 0: sampling
+constexpr uint8_t kStatusStartSeen = 0x02;  // byte 1: the start signal came
+constexpr uint16_t kStatusBytes = 4;
+constexpr uint16_t kWriteAddressBytes = 3;
+
+const stHostCallbacks* Host() { return &g_lib.host; }
+
+// One message box of a run, in the library's caption.
+void ShowRunMessage(tagGS* gs, const char* key) {
+    MessageBoxA(gs ? gs->hwnd : nullptr, getMsgBoxText(key) ? getMsgBoxText(key) : key,
+                getMsgBoxText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool Command(uint8_t command, uint16_t length, const uint8_t* data) {
+    return g_unitLink.SetCommand(command, length, data) != 0;
+}
+
+// The record index of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j).
+int32_t RecordOf(const stAcq* acq, int32_t number) {
+    const int32_t group = number >= kChanCalcBase ? 2 : number >= kChanDigitalBase ? 1 : 0;
+    const int32_t index = group == 2 ? number - kChanCalcBase : group == 1 ? number - kChanDigitalBase : number - 1;
+    for (int32_t i = 0; i < kMaxChanRecords; ++i)
+        if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
+    return -1;
+}
+
+int32_t RunChannels(const stAcq* acq) { return acq->run.analogCount + acq->run.digitalCount + acq->run.calcCount; }
+
+bool GraphHoldsData(const tagGS* gs) {
+    for (int32_t s = 0; s < kMaxChannels; ++s)
+        if (ChannelInUse(gs, s) && gs->chanCount[s] > 0) return true;
+    return false;
+}
+
+// A locked moveable block of at least bytes, grown in place (zero-filled) or made new.
+bool SizeBlock(void** block, size_t bytes) {
+    HGLOBAL h = *block ? GlobalHandle(*block) : nullptr;
+    if (!h) {
+        HGLOBAL fresh = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1);
+        *block = fresh ? GlobalLock(fresh) : nullptr;
+        return *block != nullptr;
+    }
+    GlobalUnlock(h);
+    HGLOBAL sized = GlobalReAlloc(h, bytes ? bytes : 1, GMEM_MOVEABLE | GMEM_ZEROINIT);
+    *block = GlobalLock(sized ? sized : h);
+    return sized && *block;
+}
+
+void FreeBlock(void** block) {
+    if (HGLOBAL h = *block ? GlobalHandle(*block) : nullptr) {
+        GlobalUnlock(h);
+        GlobalFree(h);
+    }
+    *block = nullptr;
+}
+
+// Appending needs the graph to hold exactly this run's channels, each as wide and as long as the
+// others, at the same period; anything else makes the run a new recording.
+bool CanAppend(const stAcq* acq, const tagGS* gs) {
+    const int32_t n = RunChannels(acq);
+    if (gs->sampleInterval != acq->samplePeriodMs) return false;
+    for (int32_t s = 0; s < kMaxChannels; ++s) {
+        if (ChannelInUse(gs, s) != (s < n)) return false;
+        if (s >= n) continue;
+        const uint16_t width = acq->run.chanOrder[s] >= kChanCalcBase ? 8 : 2;
+        if (gs->chanBytes[s] != width || gs->chanCount[s] != gs->chanCount[0]) return false;
+    }
+    return true;
+}
+
+// The hardware of every enabled analog input, the run order and the length's limits.
+bool PrepareChannels(stAcq* acq, uint16_t* analogMask) {
+    for (const stAcqChan& c : acq->chans)
+        if ((c.flags & kChanEnabled) && c.group == 0 && !ApplyChannelHardware(&c, acq)) return false;
+    if (!BuildChannelOrder(acq, analogMask)) return false;
+    if (acq->maxLength > 0) acq->acqLength = std::min(acq->acqLength, acq->maxLength);
+    acq->acqLength = std::max(acq->acqLength, 1);
+    return true;
+}
+
+void CopyRunSettings(stAcq* acq) {
+    acq->runSamplePeriod = acq->samplePeriodMs;
+    acq->runLength = acq->acqLength;
+    acq->runStorageKind = acq->storageKind;
+    acq->runModeByte = static_cast<uint8_t>(acq->unitMode);
+    acq->runRepeatMode = acq->repeatMode;
+    acq->runDataMode = acq->dataMode;
+    acq->runDelay = acq->preStartDelay;
+    acq->runAutoRestart = acq->autoRestart;
+    acq->runAutosaveEnable = acq->autosaveEnable;
+    acq->restartCountdown = acq->restartCount;
+}
+
+// Reference, period and channel set-up of a host-paced run, then the start.
+bool SendHostPacedStart(stAcq* acq, uint16_t analogMask, int32_t wait) {
+    const bool slowRate = IsVK40() || acq->runSamplePeriod >= kFastPeriodMs;
+    uint8_t ref[3];
+    PutBE16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
+    ref[2] = acq->refCommand;
+    if (!Command(kCmdReference, sizeof(ref), ref)) return false;
+    if (slowRate) {
+        uint8_t period[2];
+        PutBE16(period, static_cast<uint32_t>(acq->runSamplePeriod * 2 + 0.5));
+        if (!Command(kCmdSamplePeriod, sizeof(period), period)) return false;
+    }
+    uint8_t arm[6] = {static_cast<uint8_t>((acq->runModeByte & 0xF0) | (slowRate ? 3 : 2)), 0, 0, 0, 0, 0};
+    PutBE16(arm + 2, analogMask);
+    arm[4] = acq->run.digitalCount ? 0xFF : 0;
+    if (!Command(kCmdArm, sizeof(arm), arm)) return false;
+    HostRunScriptSubroutine(Host(), "OnStartAcquisition", 0);
+    if (wait && g_lib.filterDelayMs) Sleep(g_lib.filterDelayMs);
+    const uint8_t start = kSamplingStart;
+    return Command(kCmdSampling, 1, &start);
+}
+
+}  // namespace
+
+uint32_t NewRingBytes(uint32_t writeAddress, uint32_t readPosition) {
+    int64_t count = static_cast<int64_t>(writeAddress) - (readPosition & kReadPositionMask);
+    if (count < 0) count += kUnitAddressSpan;
+    return static_cast<uint32_t>(count);
+}
+
+int32_t FramesToRead(uint32_t bytes, int32_t frameSize, int32_t rest, int32_t repeat) {
+    if (frameSize <= 0) return 0;
+    const int32_t frames = static_cast<int32_t>(bytes / static_cast<uint32_t>(frameSize));
+    return repeat ? frames : std::max(0, std::min(frames, rest));
+}
+
+// The oldest sample sits at the write position once the ring is full; rotate it to the front.
+void UnrollRing(uint8_t* block, uint32_t width, uint32_t capacity, uint32_t write, uint32_t fill) {
+    if (!block || fill < capacity || capacity == 0 || write % capacity == 0) return;
+    std::rotate(block, block + static_cast<size_t>(write % capacity) * width,
+                block + static_cast<size_t>(capacity) * width);
+}
+
+// The graph's channels for this run and their blocks, at the first data of the run.
+int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
+    const int32_t n = RunChannels(acq);
+    const bool fresh = acq->runDataMode != kDataAppend;
+    for (uint32_t& flags : gs->chanFlags) flags &= ~kChanSlotMask;
+    for (int32_t s = 0; s < n; ++s) {
+        const int32_t number = acq->run.chanOrder[s];
+        const int32_t r = RecordOf(acq, number);
+        const bool isDouble = number >= kChanCalcBase;
+        gs->chanFlags[s] |= kSlotShown;
+        if (r >= 0 && (acq->chans[r].flags & kChanPlot)) gs->chanFlags[s] |= 1;
+        gs->chanBytes[s] = isDouble ? 8 : 2;
+        gs->chanType[s] = isDouble ? kTypeDouble : 0;
+        if (r >= 0) {
+            gs->chanScale[s] = acq->chanMultiplier[r];
+            gs->chanOffset[s] = acq->chanAddend[r];
+            lstrcpynA(gs->chanLabel[s], acq->chans[r].label, sizeof(gs->chanLabel[s]));
+            lstrcpynA(gs->chanUnits[s], acq->chans[r].units, sizeof(gs->chanUnits[s]));
+        }
+        if (fresh) gs->chanCount[s] = 0;
+    }
+    acq->runStartCount = static_cast<int32_t>(gs->chanCount[0]);
+    gs->sampleInterval = acq->runSamplePeriod;
+    const bool ring = acq->runRepeatMode == kRepeatRing;
+    const uint32_t length = static_cast<uint32_t>(acq->runLength);
+    for (int32_t s = 0; s < n; ++s) {
+        const size_t samples = ring ? length : static_cast<size_t>(gs->chanCount[s]) + length;
+        if (!SizeBlock(&gs->chanBlock[s], samples * gs->chanBytes[s])) {
+            for (int32_t k = 0; k < n; ++k) FreeBlock(&gs->chanBlock[k]);
+            for (int32_t k = 0; k < n; ++k) gs->chanCount[k] = 0;
+            ShowRunMessage(gs, "KEY Not enough memory");
+            Command(kCmdStop, 0, nullptr);
+            return 0;
+        }
+    }
+    gs->storageKind = ring ? kStoreDiskRecording : kStoreMemory;
+    gs->winFirst = 0;
+    gs->winRingBase = ring ? 0 : gs->chanCount[0];
+    gs->winLen = 0;
+    gs->winSize = ring ? length : 0;
+    gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+    if (fresh) {
+        gs->hStart = 0;
+        HostOnGraphViewChanged(Host(), gs, static_cast<int32_t>(gs->storageKind));
+    }
+    if (gs->hwnd) UpdateWindow(gs->hwnd);
+    return 1;
+}
+
+// Starts a host-paced recording into memory; 1 when the unit runs.
+int32_t StartAcquisition(stAcq* acq, int32_t wait) {
+    g_stoppedByButton = 0;
+    g_highSpeedRun = 0;
+    g_unitRingBytes = kHostRingBytes;
+    g_redrawAllAtEnd = 0;
+    tagGS* gs = acq->run.attachedGraph;
+    if (!gs || acq->run.running) return 0;
+    // Only host-paced memory runs of 16-bit frames are recorded here; disk, unit memory, the
+    // doubles layout and the model-45 fast rates are refused.
+    if (acq->storageKind != kStorageMemory || (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs)) return 0;
+    const bool holdsData = GraphHoldsData(gs);
+    if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
+        MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return 0;
+    uint16_t analogMask = 0;
+    if (!PrepareChannels(acq, &analogMask)) return 0;
+    const bool append = holdsData && acq->dataMode == kDataAppend && !acq->forcedNew &&
+                        acq->repeatMode != kRepeatRing && CanAppend(acq, gs);
+    acq->forcedNew = 0;
+    acq->startTick = GetTickCount();
+    CopyRunSettings(acq);
+    acq->runStartCount = append ? static_cast<int32_t>(gs->chanCount[0]) : 0;
+    acq->run.readPosition = 0;
+    acq->run.nextAddress = 0;
+    acq->run.frameCounter = 0;
+    if (!append) acq->runDataMode = kDataOverwrite;
+    if (!SendHostPacedStart(acq, analogMask, wait)) {
+        ShowRunMessage(gs, "KEY Communications error, not perfromed");
+        g_endSeen = 1;
+        return 0;
+    }
+    acq->run.timingKind = kTimingHostPaced;
+    if (acq->runModeByte & kModeWaitForStart) {
+        acq->run.dataStarted = 0;
+        gs->hOffset = acq->runDelay * acq->runSamplePeriod;
+    } else {
+        acq->run.dataStarted = 1;
+        if (!PrepareRecordingBuffers(gs, acq)) {
+            HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
+            return 0;
+        }
+    }
+    SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, 0, 0);
+    acq->run.running = 1;
+    gs->acquiring = 1;
+    for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
+    HostOnGraphChanged(Host(), gs, 0, 0, 0);
+    return 1;
+}
+
+namespace {
+
+// Any failed exchange ends the run keeping what came, then says so.
+void EndOnCommunicationError(stAcq* acq) {
+    tagGS* gs = acq->run.attachedGraph;
+    EndAcquisition(acq, 1);
+    MessageBeep(MB_ICONEXCLAMATION);
+    ShowRunMessage(gs, "KEY Communications error, terminated");
+}
+
+// Waiting for the unit's start signal: the blocks are made when it came.
+bool PollStartSignal(stAcq* acq) {
+    const uint8_t none[1] = {0};
+    uint8_t status[kStatusBytes] = {};
+    if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kStatusBytes, status)) return false;
+    if (!(status[1] & kStatusStartSeen)) return true;
+    acq->run.dataStarted = 1;
+    acq->run.readPosition = 0;
+    acq->run.nextAddress = 0;
+    return PrepareRecordingBuffers(acq->run.attachedGraph, acq) != 0;
+}
+
+// The frames that arrived since the last poll; false on a failed exchange.
+bool TakeNewFrames(stAcq* acq) {
+    stAcqRun& run = acq->run;
+    tagGS* gs = run.attachedGraph;
+    const uint8_t none[1] = {0};
+    uint8_t where[kWriteAddressBytes] = {};
+    if (!g_unitLink.QueryCommand(kCmdWriteAddress, 0, none, kWriteAddressBytes, where)) return false;
+    const uint32_t count = NewRingBytes(RingWriteAddress(where), run.readPosition);
+    if (count == 0) return true;
+    if (count > g_unitRingBytes) {
+        ShowRunMessage(gs, "KEY Buffer overflow");
+        MessageBeep(MB_ICONEXCLAMATION);
+        EndAcquisition(acq, 0);
+        return true;
+    }
+    const bool repeat = acq->runRepeatMode == kRepeatRing;
+    const int32_t rest = acq->runLength + acq->runStartCount - static_cast<int32_t>(gs->chanCount[0]);
+    const int32_t frames = FramesToRead(count, run.frameSize, rest, repeat);
+    int32_t bytes = frames * run.frameSize;
+    if (bytes == 0) return true;
+    if (!ReadRecordedSamples(acq, &bytes, run.nextAddress)) return false;
+    // Only whole frames were taken: a part frame stays in the unit for the next poll.
+    run.readPosition = (run.readPosition + static_cast<uint32_t>(bytes)) & 0xFFFFFFu;
+    run.nextAddress = (run.nextAddress + static_cast<uint32_t>(bytes)) % g_unitRingBytes;
+    run.frameCounter += frames;
+    if (bytes < kBatchLimitBytes)
+        PlotNewSamples(bytes, acq, gs);
+    else
+        g_redrawAllAtEnd = 1;
+    if (!repeat && frames >= rest) EndAcquisition(acq, 0);
+    return true;
+}
+
+}  // namespace
+
+// One idle poll of a host-paced run.
+void CheckAcquisitionStatus(stAcq* acq) {
+    stAcqRun& run = acq->run;
+    if (!run.running || !run.attachedGraph) return;
+    if (g_scriptStopRequest) {
+        g_scriptStopRequest = 0;
+        EndAcquisition(acq, 0);
+        return;
+    }
+    if (run.timingKind == kTimingFinished) {
+        const uint8_t none[1] = {0};
+        uint8_t status[kStatusBytes] = {};
+        if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kStatusBytes, status)) return EndOnCommunicationError(acq);
+        if (!(status[0] & kStatusBusy)) {
+            run.dataStarted = 1;
+            EndAcquisition(acq, 0);
+        }
+        return;
+    }
+    if (!run.dataStarted) {
+        if (!PollStartSignal(acq)) EndOnCommunicationError(acq);
+        return;
+    }
+    if (!TakeNewFrames(acq)) EndOnCommunicationError(acq);
+}
+
+namespace {
+
+// Each block of a ring run becomes a plain block of what the ring holds, oldest first; the time
+// origin moves on by the frames the ring let go.
+void FinishRingBlocks(stAcq* acq, tagGS* gs) {
+    const int32_t n = RunChannels(acq);
+    const uint32_t kept = std::min<uint32_t>(gs->winLen, gs->winSize);
+    for (int32_t s = 0; s < n; ++s) {
+        UnrollRing(static_cast<uint8_t*>(gs->chanBlock[s]), gs->chanBytes[s], gs->winSize, gs->winRingBase, gs->winLen);
+        gs->chanCount[s] = kept;
+    }
+    gs->hOffset += gs->winFirst * acq->runSamplePeriod;
+    gs->winFirst = 0;
+    gs->winRingBase = 0;
+    gs->winLen = 0;
+    gs->winSize = 0;
+    gs->storageKind = kStoreMemory;
+}
+
+// Every run block shrinks to its samples; an empty one goes.
+void FinishPlainBlocks(stAcq* acq, tagGS* gs) {
+    for (int32_t s = 0; s < RunChannels(acq); ++s) {
+        if (gs->chanCount[s] == 0)
+            FreeBlock(&gs->chanBlock[s]);
+        else if (gs->chanBlock[s])
+            SizeBlock(&gs->chanBlock[s], static_cast<size_t>(gs->chanCount[s]) * gs->chanBytes[s]);
+    }
+}
+
+}  // namespace
+
+// Ends the run: the unit is stopped and the graph keeps every frame that came.
+void EndAcquisition(stAcq* acq, int32_t failed) {
+    stAcqRun& run = acq->run;
+    tagGS* gs = run.attachedGraph;
+    if (!gs) return;
+    for (HWND b : gs->toolButtons) EnableWindow(b, TRUE);
+    gs->acquiring = 0;
+    run.running = 0;
+    // The unit is told to stop even after a failed exchange; a memory run has no file head to
+    // rewrite, so failed changes nothing more here.
+    (void)failed;
+    const uint8_t stop = kSamplingStop;
+    Command(kCmdSampling, 1, &stop);
+    Command(kCmdStop, 0, nullptr);
+    run.timingKind = kTimingFinished;
+    run.statusState = kStatusReady;
+    if (run.dataStarted) {
+        if (acq->runRepeatMode == kRepeatRing)
+            FinishRingBlocks(acq, gs);
+        else
+            FinishPlainBlocks(acq, gs);
+        gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+        gs->modified = 1;
+    }
+    g_endSeen = 1;
+    HostOnGraphChanged(Host(), gs, 0, 0, 0);
+    if (g_redrawAllAtEnd && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
+    g_redrawAllAtEnd = 0;
+    HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
+    SendMessageA(gs->hwnd, g_stoppedByButton ? WM_VK_RUN_STOPPED : WM_VK_RUN_ENDED, 0, 0);
+}

@@ -1,0 +1,32 @@
+// Run control of a host-paced recording into the attached graph: the start with its commands to
+// the unit, the idle poll that takes the new frames, and the end that finishes the graph's blocks.
+#pragma once
+
+#include <cstdint>
+
+struct stAcq;
+struct tagGS;
+
+extern int32_t g_scriptStopRequest;  // "STOPACQ": end the run at the next poll
+extern int32_t g_redrawAllAtEnd;     // a batch was too large to draw as it came
+extern int32_t g_endSeen;
+
+constexpr int32_t kBatchLimitBytes = 8000;  // larger batches are not drawn as they come
+constexpr uint32_t kUnitAddressSpan = 0x800000;
+
+int32_t StartAcquisition(stAcq* acq, int32_t wait);
+void CheckAcquisitionStatus(stAcq* acq);
+void EndAcquisition(stAcq* acq, int32_t failed);
+int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq);
+
+// ---- Pure parts ----
+
+// New bytes in the unit's ring from command 17's write address and the bytes read so far: the
+// address counts modulo 0x800000, so a write address below the read position has wrapped.
+uint32_t NewRingBytes(uint32_t writeAddress, uint32_t readPosition);
+// Frames of this batch to read: the whole frames of bytes, no more than the rest of a run that
+// does not repeat.
+int32_t FramesToRead(uint32_t bytes, int32_t frameSize, int32_t rest, int32_t repeat);
+// Turns a ring of capacity samples of width bytes, written up to write and holding fill samples,
+// into a plain block oldest first; the samples kept are min(fill, capacity).
+void UnrollRing(uint8_t* block, uint32_t width, uint32_t capacity, uint32_t write, uint32_t fill);

@@ -1,0 +1,121 @@
+// A recording from the simulated unit at the top host-paced rate with every analog input, for a
+// fixed stretch of the unit's virtual time, polled as the idle loop polls it: the frames dropped
+// (the counting pattern shows them) and the processor time per second of recorded data. The
+// time includes the simulated unit's own work and its registry reads, so it bounds the library's.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/acquisition/driverchoice.h"
+#include "devlib/acquisition/recording.h"
+#include "devlib/acquisition/samples.h"
+#include "devlib/acquisition/unitlink.h"
+#include "devlib/services/binding.h"
+#include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/vk40_test_util.h"
+#include "devlib/vk40.h"
+
+using namespace vk40test;
+
+namespace {
+
+constexpr uint32_t kSeconds = 60;
+constexpr double kPeriodMs = 0.5;  // the shortest period command 54 can name
+constexpr uint32_t kPollMs = 20;   // an idle turn now and then
+
+uint64_t g_clockUs = 1000000;
+
+void AdvanceClock(uint32_t ms) {
+    g_clockUs += ms * 1000ull;
+    SimControlSetQword(kSimClockUs, g_clockUs);
+}
+
+double CpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto value = [](const FILETIME& f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    return static_cast<double>(value(kernel) + value(user)) / 1e7;
+}
+
+}  // namespace
+
+int main() {
+    const std::string id = std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Bench\\Recording" + id).c_str());
+    SimControlClear();
+    SimControlSetDword(kSimVirtualClock, 1);
+    SimControlSetQword(kSimClockUs, g_clockUs);
+    for (int i = 1; i <= 4; ++i)
+        SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+    const std::string settings = std::string(kDriverSettingsKey) + "\\RecordingBench" + id;
+    g_driverSettingsKey = settings.c_str();
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                    &key, nullptr);
+    const DWORD type = kTransportUsb, simulated = 1;
+    RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>("VKUSB"), 6);
+    RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
+    RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated), sizeof(simulated));
+    RegCloseKey(key);
+    g_unitLink.SetWait(AdvanceClock);
+    g_lib.instance = GetModuleHandleA(nullptr);
+
+    HWND frame = CreateFrameWithMenu();
+    stHostCallbacks host = MakeRecordingHost(nullptr);
+    stDriverOps ops{};
+    int32_t level = 0;
+    HGLOBAL hAcq = nullptr;
+    int rc = 1;
+    if (vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1) == 1) {
+        AcqLock acq(hAcq);
+        auto gs = MakeGraph();
+        acq->run.attachedGraph = gs.get();
+        acq->warnOnOverwrite = 0;
+        for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags |= 2u;
+        acq->samplePeriodMs = kPeriodMs;
+        acq->acqLength = static_cast<int32_t>(kSeconds * 1000 / kPeriodMs);
+        acq->maxLength = acq->acqLength;
+        acq->storageKind = 2;
+        acq->repeatMode = 1;
+        acq->dataMode = 1;
+        const double cpu0 = CpuSeconds();
+        uint32_t polls = 0;
+        if (StartAcquisition(acq.get(), 0)) {
+            while (acq->run.running && polls < 10 * kSeconds * 1000 / kPollMs) {
+                AdvanceClock(kPollMs);
+                CheckAcquisitionStatus(acq.get());
+                ++polls;
+            }
+        }
+        const double cpu = CpuSeconds() - cpu0;
+        const uint32_t frames = gs->chanCount[0];
+        uint32_t dropped = static_cast<uint32_t>(acq->acqLength) - frames;
+        const auto* block = static_cast<const uint16_t*>(gs->chanBlock[0]);
+        for (uint32_t i = 0; block && i < frames; ++i)
+            if (block[i] != SimCountingWord(i, 0)) ++dropped;
+        const double seconds = frames * kPeriodMs / 1000.0;
+        std::printf("host-paced %.0f Hz, 4 analog, %u s of unit time, poll every %u ms\n", 1000.0 / kPeriodMs, kSeconds,
+                    kPollMs);
+        std::printf("  frames %u of %d, dropped or out of place %u\n", frames, acq->acqLength, dropped);
+        std::printf("  processor %.1f ms per second of data (%.2f%% of one core)\n",
+                    seconds > 0 ? cpu * 1000.0 / seconds : 0.0, seconds > 0 ? cpu * 100.0 / seconds : 0.0);
+        rc = dropped == 0 ? 0 : 1;
+        for (void*& block : gs->chanBlock) {
+            if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
+                GlobalUnlock(h);
+                GlobalFree(h);
+            }
+        }
+    }
+    ShutdownDriver();
+    DestroyWindow(frame);
+    ReleaseUnitTransport(g_unitLink);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
+    SimControlClear();
+    return rc;
+}

@@ -1,0 +1,549 @@
+// Recording runs against the simulated unit under its virtual clock: the counting pattern shows
+// that every channel holds exactly the run's frames, in order, none dropped or shifted, for
+// memory and ring runs and each frame layout; the unit's faults end a run keeping what came.
+// The arithmetic of the read-in (requests, ring addresses, de-interleaving, rings) beside it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/acquisition/driverchoice.h"
+#include "devlib/acquisition/recording.h"
+#include "devlib/acquisition/runcontrol.h"
+#include "devlib/acquisition/samples.h"
+#include "devlib/acquisition/unitlink.h"
+#include "devlib/services/binding.h"
+#include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/vk40_test_util.h"
+#include "devlib/vk40.h"
+
+using namespace vk40test;
+
+namespace {
+
+// ---- The read-in's arithmetic ----
+
+TEST(ReadIn, RequestsAreWholeFramesAndAvoidFullUsbPacketsOnTheSecondModel) {
+    struct Case {
+        int32_t frameSize, highSpeed, secondModel, bytes;
+    } cases[] = {
+        {10, 0, 0, 250},   {6, 0, 0, 246},   {8, 0, 0, 248},
+        {8, 0, 1, 248},    {2, 1, 0, 16382}, {2, 1, 1, 16380},  // 16,382 + 2 fills 256 packets: one frame less
+        {10, 1, 1, 16380}, {0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frameSize);
+        EXPECT_EQ(ReadChunkBytes(c.frameSize, c.highSpeed, c.secondModel), c.bytes);
+    }
+    EXPECT_EQ(TrimLastChunk(62, 2, 1), 60);
+    EXPECT_EQ(TrimLastChunk(62, 2, 0), 62);
+    EXPECT_EQ(TrimLastChunk(126, 6, 1), 120);
+}
+
+TEST(ReadIn, RingAddressesWrapAtTheRingsEnd) {
+    EXPECT_EQ(NextRingAddress(32760, 8, 32768), 0u);  // ends exactly at R - 1
+    EXPECT_EQ(NextRingAddress(32000, 250, 32768), 32250u);
+    EXPECT_EQ(NextRingAddress(32700, 246, 32768), 178u);
+    // Command 17's address counts modulo 0x800000: below the read position it has wrapped.
+    EXPECT_EQ(NewRingBytes(500, 300), 200u);
+    EXPECT_EQ(NewRingBytes(100, 0x7FFF00), 356u);
+    EXPECT_EQ(NewRingBytes(100, 0x800000 + 40), 60u);  // the read position's 24th bit is ignored
+}
+
+TEST(ReadIn, TheLastBatchReadsOnlyTheMissingWholeFrames) {
+    EXPECT_EQ(FramesToRead(100, 10, 3, 0), 3);    // the unit has more than the run wants
+    EXPECT_EQ(FramesToRead(100, 10, 3, 1), 10);   // a ring never ends by length
+    EXPECT_EQ(FramesToRead(105, 10, 50, 0), 10);  // a part frame waits for the next poll
+    EXPECT_EQ(FramesToRead(5, 10, 50, 0), 0);
+}
+
+TEST(ReadIn, FramesAreDeinterleavedWithDigitalBitsExpanded) {
+    stAcqRun run{};
+    run.analogCount = 2;
+    run.digitalCount = 2;
+    run.frameSize = 6;
+    run.chanOrder[0] = 1;
+    run.chanOrder[1] = 3;
+    run.chanOrder[2] = 20;
+    run.chanOrder[3] = 21;
+    const uint8_t frames[] = {0x12, 0x34, 0xAB, 0xCD, 0x00, 0x01, 0x80, 0x00, 0x7F, 0xFF, 0x00, 0x02};
+    uint16_t a[4] = {}, b[4] = {}, d0[4] = {}, d1[4] = {};
+    void* blocks[] = {a, b, d0, d1};
+    StoreFrames(frames, 2, run, blocks, 3, 4);  // the second frame wraps to sample 0
+    EXPECT_EQ(a[3], 0x1234);
+    EXPECT_EQ(b[3], 0xABCD);
+    EXPECT_EQ(d0[3], kDigitalHigh);
+    EXPECT_EQ(d1[3], 0);
+    EXPECT_EQ(a[0], 0x8000);
+    EXPECT_EQ(b[0], 0x7FFF);
+    EXPECT_EQ(d0[0], 0);
+    EXPECT_EQ(d1[0], kDigitalHigh);
+}
+
+TEST(ReadIn, ARingMovesItsFirstSampleOnByExactlyTheOverflow) {
+    auto gs = MakeGraph();
+    gs->winSize = 10;
+    gs->winLen = 7;
+    gs->winRingBase = 7;
+    EXPECT_EQ(AdvanceSampleRing(gs.get(), 5), 7u);
+    EXPECT_EQ(gs->winFirst, 2);
+    EXPECT_EQ(gs->winLen, 10u);
+    EXPECT_EQ(gs->winRingBase, 2u);
+    EXPECT_EQ(AdvanceSampleRing(gs.get(), 4), 2u);  // full: every frame lets one go
+    EXPECT_EQ(gs->winFirst, 6);
+    EXPECT_EQ(gs->winRingBase, 6u);
+
+    uint16_t ring[5] = {5, 6, 2, 3, 4};
+    UnrollRing(reinterpret_cast<uint8_t*>(ring), 2, 5, 2, 5);
+    EXPECT_EQ(std::vector<uint16_t>(ring, ring + 5), (std::vector<uint16_t>{2, 3, 4, 5, 6}));
+    uint16_t filling[5] = {1, 2, 3, 0, 0};
+    UnrollRing(reinterpret_cast<uint8_t*>(filling), 2, 5, 3, 3);
+    EXPECT_EQ(std::vector<uint16_t>(filling, filling + 3), (std::vector<uint16_t>{1, 2, 3}));
+}
+
+TEST(ReadIn, ChannelOrderFollowsTheStorageKind) {
+    auto acq = std::make_unique<stAcq>();
+    memset(acq.get(), 0, sizeof(stAcq));
+    const struct { int32_t group, number; } enabled[] = {{0, 3}, {0, 0}, {1, 1}, {0, 2}, {2, 0}};
+    for (size_t i = 0; i < kMaxChanRecords; ++i) acq->chans[i].number = -1;
+    for (size_t i = 0; i < 5; ++i) {
+        acq->chans[i].flags = 2;
+        acq->chans[i].group = enabled[i].group;
+        acq->chans[i].number = enabled[i].number;
+    }
+    const struct {
+        int32_t storage;
+        std::vector<int32_t> order;
+        int32_t frameSize;
+    } cases[] = {
+        {2, {1, 3, 4, 21, 40}, 8}, {1, {1, 3, 4, 21, 40}, 8}, {3, {1, 3, 21, 4, 40}, 8},
+        {4, {1, 21, 3, 4, 40}, 8}, {5, {1, 3, 4, 21, 40}, 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.storage);
+        acq->storageKind = c.storage;
+        uint16_t mask = 0;
+        ASSERT_EQ(BuildChannelOrder(acq.get(), &mask), 1);
+        EXPECT_EQ(mask, 0b1101);
+        EXPECT_EQ(std::vector<int32_t>(acq->run.chanOrder, acq->run.chanOrder + 5), c.order);
+        EXPECT_EQ(acq->run.frameSize, c.frameSize);
+    }
+    for (stAcqChan& c : acq->chans) c.flags = 0;
+    uint16_t mask = 0;
+    EXPECT_EQ(BuildChannelOrder(acq.get(), &mask), 0);
+}
+
+// ---- Runs against the simulated unit ----
+
+uint64_t g_clockUs = 0;
+
+void AdvanceClock(uint32_t ms) {
+    g_clockUs += ms * 1000ull;
+    SimControlSetQword(kSimClockUs, g_clockUs);
+}
+
+class Recording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string id = std::to_string(GetCurrentProcessId());
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof(temp), temp);
+        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
+        folder = std::string(temp) + "vk40_recording_" + id;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        SetCurrentDirectoryA(folder.c_str());
+        controlKey = std::string(kSimControlKey) + "Tests\\Recording" + id;
+        SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
+        ASSERT_TRUE(SimControlClear());
+        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+        g_clockUs = 1000000;
+        ASSERT_TRUE(SimControlSetQword(kSimClockUs, g_clockUs));
+        for (int i = 1; i <= 4; ++i)
+            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+        SimControlSetDword(kSimSignalDigital, kSimSignalCounting);
+        settingsKey = std::string(kDriverSettingsKey) + "\\Recording" + id;
+        g_driverSettingsKey = settingsKey.c_str();
+        g_unitLink.~CUnitLink();
+        new (&g_unitLink) CUnitLink();
+        g_unitLink.SetWait(AdvanceClock);
+        g_lib.instance = GetModuleHandleA(nullptr);
+        g_scriptStopRequest = 0;
+        Recorder() = stHostRecorder{};
+    }
+
+    void TearDown() override {
+        if (gs) {
+            for (void*& block : gs->chanBlock) {
+                if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
+                    GlobalUnlock(h);
+                    GlobalFree(h);
+                }
+            }
+        }
+        boxes.reset();
+        lock.reset();
+        if (frame) {
+            ShutdownDriver();
+            DestroyWindow(frame);
+        }
+        ReleaseUnitTransport(g_unitLink);
+        g_unitLink.SetWait(nullptr);
+        g_driverSettingsKey = kDriverSettingsKey;
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
+        SimControlClear();
+        DeleteFileA("Vk40Presets.dat");
+        DeleteFileA("Vk45Presets.dat");
+        SetCurrentDirectoryA(previousFolder);
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    // The library started over a simulated model-40 USB unit, and a graph attached.
+    stAcq* Start(const char* driverName = "VKUSB") {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const DWORD type = kTransportUsb, simulated = 1;
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
+                       static_cast<DWORD>(strlen(driverName) + 1));
+        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
+        RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
+                       sizeof(simulated));
+        RegCloseKey(key);
+        frame = CreateFrameWithMenu();
+        host = MakeRecordingHost(nullptr);
+        EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
+        lock = std::make_unique<AcqView>(hAcq);
+        stAcq* acq = lock->get();
+        gs = MakeGraph();
+        boxes = std::make_unique<CBoxCapture>();
+        acq->run.attachedGraph = gs.get();
+        acq->warnOnOverwrite = 0;
+        return acq;
+    }
+
+    // Records exactly the analog inputs (0-3) and digital inputs given.
+    // The model-40 table has no digital records: the spare ones at its end stand for them.
+    static void Enable(stAcq* acq, std::vector<int> analog, std::vector<int> digital) {
+        for (stAcqChan& c : acq->chans) c.flags &= ~2u;
+        for (int i = 0; i < kAnalogChannels; ++i) {
+            for (int n : analog)
+                if (acq->chans[i].group == 0 && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
+        }
+        for (int k = 0; k < kMaxDigitalChannels; ++k) {
+            stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
+            c.group = 1;
+            c.number = k;
+            for (int n : digital)
+                if (n == k) c.flags |= 2u;
+        }
+    }
+
+    // Polls as the idle loop would, stepping the unit's clock, until the run ends.
+    int Run(stAcq* acq, uint32_t stepMs, int maxPolls = 2000) {
+        int polls = 0;
+        while (acq->run.running && polls < maxPolls) {
+            AdvanceClock(stepMs);
+            CheckAcquisitionStatus(acq);
+            ++polls;
+        }
+        return polls;
+    }
+
+    // Every run channel holds the counting pattern from frame `first` on, count samples.
+    void ExpectCounting(const stAcq* acq, uint32_t first, uint32_t count) {
+        const stAcqRun& run = acq->run;
+        for (int s = 0; s < run.analogCount + run.digitalCount; ++s) {
+            SCOPED_TRACE("slot " + std::to_string(s));
+            ASSERT_EQ(gs->chanCount[s], count);
+            ASSERT_NE(gs->chanBlock[s], nullptr);
+            const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
+            const int32_t number = run.chanOrder[s];
+            int bad = 0;
+            for (uint32_t i = 0; i < count && bad < 3; ++i) {
+                uint16_t want = 0;
+                if (number >= kChanDigitalBase)
+                    want = (SimCountingWord(first + i, 4) >> (number - kChanDigitalBase)) & 1 ? kDigitalHigh : 0;
+                else
+                    want = SimCountingWord(first + i, static_cast<uint32_t>(number - 1));
+                if (block[i] != want) {
+                    ADD_FAILURE() << "sample " << i << " is " << block[i] << ", not " << want;
+                    ++bad;
+                }
+            }
+        }
+    }
+
+    char previousFolder[MAX_PATH] = "";
+    std::string folder, controlKey, settingsKey;
+    HWND frame = nullptr;
+    stHostCallbacks host{};
+    stDriverOps ops{};
+    int32_t level = 0;
+    HGLOBAL hAcq = nullptr;
+    std::unique_ptr<AcqView> lock;
+    std::unique_ptr<tagGS> gs;
+    std::unique_ptr<CBoxCapture> boxes;
+};
+
+struct stLayout {
+    const char* name;
+    std::vector<int> analog, digital;
+    int32_t frameSize;
+};
+const stLayout kLayouts[] = {
+    {"one analog", {2}, {}, 2},
+    {"all analog", {0, 1, 2, 3}, {}, 8},
+    {"three analog", {0, 1, 3}, {}, 6},  // frames straddle the ring's end
+    {"analog and digital", {0, 3}, {0, 2}, 6},
+};
+
+TEST_F(Recording, AMemoryRunHoldsExactlyItsLengthInOrderForEveryLayoutAndPollSize) {
+    stAcq* acq = Start();
+    for (const stLayout& layout : kLayouts) {
+        for (uint32_t stepMs : {97u, 3900u}) {
+            SCOPED_TRACE(std::string(layout.name) + ", poll every " + std::to_string(stepMs) + " ms");
+            Enable(acq, layout.analog, layout.digital);
+            acq->samplePeriodMs = 1.0;
+            acq->acqLength = 4001;
+            acq->storageKind = 2;
+            acq->repeatMode = 1;
+            acq->dataMode = 1;
+            acq->unitMode = 0;
+            ASSERT_EQ(StartAcquisition(acq, 0), 1);
+            EXPECT_EQ(acq->run.frameSize, layout.frameSize);
+            EXPECT_EQ(gs->acquiring, 1u);
+            Run(acq, stepMs);
+            ASSERT_EQ(acq->run.running, 0);
+            EXPECT_EQ(gs->acquiring, 0u);
+            EXPECT_EQ(gs->totalSamples, 4001);
+            ExpectCounting(acq, 0, 4001);
+            // The last poll took only the missing frames, so the read position counts them alone.
+            EXPECT_EQ(acq->run.readPosition, 4001u * layout.frameSize);
+        }
+    }
+    // The script subroutines ran around each run, start before end.
+    ASSERT_GE(Recorder().scriptCalls.size(), 2u);
+    EXPECT_EQ(Recorder().scriptCalls[0].name, "OnStartAcquisition");
+    EXPECT_EQ(Recorder().scriptCalls[1].name, "OnEndAcquisition");
+}
+
+TEST_F(Recording, ARingRunKeepsTheLastLengthOfFramesOldestFirst) {
+    stAcq* acq = Start();
+    for (const stLayout& layout : kLayouts) {
+        SCOPED_TRACE(layout.name);
+        Enable(acq, layout.analog, layout.digital);
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = 700;
+        acq->storageKind = 2;
+        acq->repeatMode = 2;
+        acq->dataMode = 1;
+        gs->hOffset = 0;
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        for (int i = 0; i < 25; ++i) {  // 2,500 frames: the ring is never ended by its length
+            AdvanceClock(100);
+            CheckAcquisitionStatus(acq);
+        }
+        ASSERT_EQ(acq->run.running, 1);
+        g_scriptStopRequest = 1;  // "STOPACQ"
+        CheckAcquisitionStatus(acq);
+        ASSERT_EQ(acq->run.running, 0);
+        const uint32_t recorded = acq->run.readPosition / static_cast<uint32_t>(layout.frameSize);
+        ASSERT_GT(recorded, 2400u);
+        EXPECT_EQ(gs->storageKind, kStoreMemory);
+        ExpectCounting(acq, recorded - 700, 700);
+        EXPECT_DOUBLE_EQ(gs->hOffset, (recorded - 700) * 1.0);  // times stay those of the run
+    }
+}
+
+TEST_F(Recording, AFailedExchangeEndsTheRunKeepingEveryFrameThatCame) {
+    stAcq* acq = Start();
+    Enable(acq, {0, 1}, {1});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 5000;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    for (int i = 0; i < 10; ++i) {
+        AdvanceClock(50);
+        CheckAcquisitionStatus(acq);
+    }
+    const uint32_t before = gs->chanCount[0];
+    ASSERT_GT(before, 0u);
+    const size_t shown = boxes->boxes.size();
+    SimControlSetDword(kSimFaultCommand, 19);
+    SimControlSetDword(kSimFault, kSimFaultBadChecksum);
+    AdvanceClock(50);
+    CheckAcquisitionStatus(acq);
+    EXPECT_EQ(acq->run.running, 0);
+    ASSERT_EQ(boxes->boxes.size(), shown + 1);
+    EXPECT_NE(boxes->boxes.back().text.find("Communications error"), std::string::npos);
+    EXPECT_NE(boxes->boxes.back().text.find("Acquisition terminated"), std::string::npos);
+    EXPECT_GE(gs->chanCount[0], before);
+    ExpectCounting(acq, 0, gs->chanCount[0]);
+    EXPECT_EQ(Recorder().scriptCalls.back().name, "OnEndAcquisition");
+}
+
+TEST_F(Recording, AnOverrunRingEndsTheRunWithBufferOverflow) {
+    stAcq* acq = Start();
+    Enable(acq, {0, 1, 2, 3}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 50000;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    AdvanceClock(100);
+    CheckAcquisitionStatus(acq);
+    const uint32_t before = gs->chanCount[0];
+    const size_t shown = boxes->boxes.size();
+    AdvanceClock(5000);  // 40,000 bytes: more than the unit's ring holds
+    CheckAcquisitionStatus(acq);
+    EXPECT_EQ(acq->run.running, 0);
+    ASSERT_EQ(boxes->boxes.size(), shown + 1);
+    EXPECT_NE(boxes->boxes.back().text.find("Buffer overflow"), std::string::npos);
+    ExpectCounting(acq, 0, before);
+}
+
+TEST_F(Recording, AStartTheUnitRefusesChangesNothingInTheGraph) {
+    stAcq* acq = Start();
+    Enable(acq, {0}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 100;
+    acq->storageKind = 2;
+    const size_t shown = boxes->boxes.size();
+    SimControlSetDword(kSimFaultCommand, 64);
+    SimControlSetDword(kSimFault, kSimFaultBadChecksum);
+    EXPECT_EQ(StartAcquisition(acq, 0), 0);
+    EXPECT_EQ(acq->run.running, 0);
+    EXPECT_EQ(gs->acquiring, 0u);
+    EXPECT_EQ(gs->chanBlock[0], nullptr);
+    ASSERT_EQ(boxes->boxes.size(), shown + 1);
+    EXPECT_NE(boxes->boxes.back().text.find("Acquisition not performed"), std::string::npos);
+    // No channel at all: refused before the unit hears of it.
+    Enable(acq, {}, {});
+    SimControlSetDword(kSimFault, kSimFaultNone);
+    EXPECT_EQ(StartAcquisition(acq, 0), 0);
+    EXPECT_EQ(boxes->boxes.size(), shown + 1);
+}
+
+TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
+    stAcq* acq = Start();
+    Enable(acq, {0, 2}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 300;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 3;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 40);
+    ExpectCounting(acq, 0, 300);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 40);
+    ASSERT_EQ(gs->chanCount[0], 600u);
+    ASSERT_EQ(gs->chanCount[1], 600u);
+    // The second run counts from its own first frame again, behind the first run's frames.
+    const auto* block = static_cast<const uint16_t*>(gs->chanBlock[1]);
+    EXPECT_EQ(block[299], SimCountingWord(299, 2));
+    EXPECT_EQ(block[300], SimCountingWord(0, 2));
+    EXPECT_EQ(block[599], SimCountingWord(299, 2));
+    // Overwrite asks first when told to; declined, the graph keeps its data.
+    acq->dataMode = 1;
+    acq->warnOnOverwrite = 1;
+    const size_t shown = boxes->boxes.size();
+    EXPECT_EQ(StartAcquisition(acq, 0), 0);
+    ASSERT_EQ(boxes->boxes.size(), shown + 1);
+    EXPECT_EQ(boxes->boxes.back().text, "Overwrite existing data?");
+    EXPECT_EQ(gs->chanCount[0], 600u);
+    // Without the warning it replaces.
+    acq->warnOnOverwrite = 0;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 40);
+    ExpectCounting(acq, 0, 300);
+}
+
+TEST_F(Recording, ARunThatWaitsForTheStartSignalRecordsFromItsFrameOn) {
+    stAcq* acq = Start();
+    Enable(acq, {1, 3}, {});
+    SimControlSetDword(kSimExternalTriggerFrame, 1500);
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 2000;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 1;
+    acq->unitMode = 0x80;
+    acq->preStartDelay = 0;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    EXPECT_EQ(acq->run.dataStarted, 0);
+    EXPECT_EQ(gs->chanBlock[0], nullptr);  // no blocks before the signal
+    AdvanceClock(1000);
+    CheckAcquisitionStatus(acq);
+    EXPECT_EQ(acq->run.dataStarted, 0);
+    Run(acq, 250);
+    EXPECT_EQ(acq->run.dataStarted, 1);
+    ExpectCounting(acq, 0, 2000);  // the pattern counts from the signal's frame
+}
+
+struct stDrawCall {
+    int16_t chan;
+    double first, span;
+};
+std::vector<stDrawCall> g_drawCalls;
+
+int32_t WINAPI RecordDraw(HDC, tagGS*, int16_t chan, double first, double span, int16_t) {
+    g_drawCalls.push_back({chan, first, span});
+    return 1;
+}
+
+TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
+    stAcq* acq = Start();
+    g_lib.host.drawGraphWaveforms = RecordDraw;
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    Enable(acq, {0, 1}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 2500;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    for (int32_t scrolling : {1, 0}) {
+        SCOPED_TRACE(scrolling ? "scrolling" : "sweep");
+        g_lib.scrolling = scrolling;
+        g_lib.autoPlotting = 1;
+        gs->hwnd = window;
+        gs->hPerDiv = 100;
+        gs->hDivisions = 10;  // a view of 1,000 ms
+        g_drawCalls.clear();
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        Run(acq, 97);
+        ASSERT_EQ(gs->chanCount[0], 2500u);
+        // The first page is drawn piece by piece, each stretch joining the last, for both channels.
+        double end0 = 0;
+        int calls0 = 0, calls1 = 0;
+        for (const stDrawCall& c : g_drawCalls) {
+            if (c.first + c.span > 1000.0) continue;  // later pages, after the view moved on
+            if (c.chan == 1) ++calls1;
+            if (c.chan != 0) continue;
+            ++calls0;
+            EXPECT_LE(c.first, end0);
+            EXPECT_GE(c.first + 1.0, end0);
+            end0 = c.first + c.span;
+        }
+        EXPECT_EQ(calls0, 10);  // 970 ms fit the first page; the rest moved the view on
+        EXPECT_EQ(calls1, calls0);
+        if (scrolling)
+            EXPECT_DOUBLE_EQ(gs->hStart, 2500.0 - 1000.0);  // the newest frame at the right edge
+        else
+            EXPECT_DOUBLE_EQ(gs->hStart, 1940.0);  // a new page began with the batch that passed the end
+    }
+    gs->hwnd = nullptr;
+    DestroyWindow(window);
+}
+
+}  // namespace
