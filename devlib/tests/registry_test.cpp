@@ -15,38 +15,6 @@ namespace {
 constexpr char kLocalizationKey[] = "Software\\NORVANE\\Localization";
 constexpr char kDriverSettingsKey[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\0000";
 
-// A machine-wide value that a test sets and removes again.
-class MachineValue {
-public:
-    MachineValue(const char* keyPath, const char* name) : m_name(name) {
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
-        Remove();
-    }
-    ~MachineValue() {
-        Remove();
-        if (m_key) RegCloseKey(m_key);
-    }
-    MachineValue(const MachineValue&) = delete;
-    MachineValue& operator=(const MachineValue&) = delete;
-
-    bool SetDword(uint32_t value) {
-        const DWORD v = value;
-        return RegSetValueExA(m_key, m_name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v)) ==
-               ERROR_SUCCESS;
-    }
-    bool SetString(const char* text) {
-        return RegSetValueExA(m_key, m_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                              static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
-    }
-    void Remove() {
-        if (m_key) RegDeleteValueA(m_key, m_name);
-    }
-
-private:
-    HKEY m_key = nullptr;
-    const char* m_name;
-};
-
 struct stDwordCase {
     bool present;
     uint32_t stored;
@@ -54,7 +22,7 @@ struct stDwordCase {
 };
 
 TEST(VK40Registry, FilterDelayDefaultsTo100AndIsCappedAt500) {
-    MachineValue value(kLocalizationKey, "HWFilterDelayMs");
+    vk40test::RegValue value(HKEY_LOCAL_MACHINE, kLocalizationKey, "HWFilterDelayMs");
     const stDwordCase cases[] = {
         {false, 0, 100},  {true, 0, 0},     {true, 250, 250},         {true, 500, 500},
         {true, 501, 500}, {true, 700, 500}, {true, 0xFFFFFFFFu, 500},  // compared without sign
@@ -72,7 +40,7 @@ TEST(VK40Registry, FilterDelayDefaultsTo100AndIsCappedAt500) {
 }
 
 TEST(VK40Registry, LineFrequencyDefaultsTo60WithoutBound) {
-    MachineValue value(kLocalizationKey, "LineFrequencyHz");
+    vk40test::RegValue value(HKEY_LOCAL_MACHINE, kLocalizationKey, "LineFrequencyHz");
     const stDwordCase cases[] = {
         {false, 0, 60},
         {true, 50, 50},
@@ -90,8 +58,8 @@ TEST(VK40Registry, LineFrequencyDefaultsTo60WithoutBound) {
 }
 
 TEST(VK40Registry, DriverNameComesFromTheMachineDriverSettings) {
-    MachineValue name(kDriverSettingsKey, "DriverName");
-    MachineValue type(kDriverSettingsKey, "DriverType");
+    vk40test::RegValue name(HKEY_LOCAL_MACHINE, kDriverSettingsKey, "DriverName");
+    vk40test::RegValue type(HKEY_LOCAL_MACHINE, kDriverSettingsKey, "DriverType");
 
     char path[MAX_PATH] = "\\\\.\\VKUSB";
     int32_t kind = 3;
@@ -119,8 +87,8 @@ struct stDriverNameCase {
 // Only a bare device name makes a device path; anything that could name a file leaves nothing
 // to open, not even the caller's default.
 TEST(VK40Registry, DriverNameMustBeABareDeviceName) {
-    MachineValue name(kDriverSettingsKey, "DriverName");
-    MachineValue type(kDriverSettingsKey, "DriverType");
+    vk40test::RegValue name(HKEY_LOCAL_MACHINE, kDriverSettingsKey, "DriverName");
+    vk40test::RegValue type(HKEY_LOCAL_MACHINE, kDriverSettingsKey, "DriverType");
     ASSERT_TRUE(type.SetDword(1));
     const stDriverNameCase cases[] = {
         {"VKUSB45", "\\\\.\\VKUSB45"},
@@ -151,8 +119,8 @@ TEST(VK40Registry, StartUpCreatesNoFileNamedAsTheDriver) {
     ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
     const std::string file = std::string(temp) + "vk40_driver_" + std::to_string(GetCurrentProcessId());
     DeleteFileA(file.c_str());
-    MachineValue name(kDriverSettingsKey, "DriverName");
-    MachineValue type(kDriverSettingsKey, "DriverType");
+    vk40test::RegValue name(HKEY_LOCAL_MACHINE, kDriverSettingsKey, "DriverName");
+    vk40test::RegValue type(HKEY_LOCAL_MACHINE, kDriverSettingsKey, "DriverType");
     ASSERT_TRUE(name.SetString(file.c_str()));
     ASSERT_TRUE(type.SetDword(1));
 

@@ -19,38 +19,6 @@
 
 namespace {
 
-// A value under a registry key that a test sets and removes again.
-class RegValue {
-public:
-    RegValue(HKEY root, const char* keyPath, const char* name) : m_name(name) {
-        RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &m_key, nullptr);
-        Remove();
-    }
-    ~RegValue() {
-        Remove();
-        if (m_key) RegCloseKey(m_key);
-    }
-    RegValue(const RegValue&) = delete;
-    RegValue& operator=(const RegValue&) = delete;
-
-    bool SetDword(uint32_t value) {
-        const DWORD v = value;
-        return RegSetValueExA(m_key, m_name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v)) ==
-               ERROR_SUCCESS;
-    }
-    bool SetString(const char* text) {
-        return RegSetValueExA(m_key, m_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                              static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
-    }
-    void Remove() {
-        if (m_key) RegDeleteValueA(m_key, m_name);
-    }
-
-private:
-    HKEY m_key = nullptr;
-    const char* m_name;
-};
-
 std::string ProgramFolder() {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, sizeof(path));
@@ -93,7 +61,7 @@ protected:
         ReleaseUnitTransport(g_unitLink);
     }
     OwnDriverSettings settings;
-    RegValue simulated{HKEY_LOCAL_MACHINE, settings.Key(), kSimulatedValue};
+    vk40test::RegValue simulated{HKEY_LOCAL_MACHINE, settings.Key(), kSimulatedValue};
     CUnitLink link;
 };
 
@@ -154,8 +122,8 @@ TEST_F(UnitChoice, ASimulatedUnitBesideTheLibraryTakesTheDriversPlace) {
 // Start-up over the simulated unit: the driver settings' path and kind, the adapter's unit 0, the
 // stop command as the first packet and the second model picked from the path.
 TEST_F(UnitChoice, StartUpOpensTheSimulatedUnitAndSendsTheStopCommand) {
-    RegValue name(HKEY_LOCAL_MACHINE, settings.Key(), "DriverName");
-    RegValue type(HKEY_LOCAL_MACHINE, settings.Key(), "DriverType");
+    vk40test::RegValue name(HKEY_LOCAL_MACHINE, settings.Key(), "DriverName");
+    vk40test::RegValue type(HKEY_LOCAL_MACHINE, settings.Key(), "DriverType");
     ASSERT_TRUE(name.SetString("VKUSB45"));
     ASSERT_TRUE(type.SetDword(3));
     ASSERT_TRUE(simulated.SetDword(1));

@@ -8,6 +8,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,38 @@ private:
 // A control's text, and a click as the mouse gives it.
 std::string ControlText(HWND dlg, int id);
 void Click(HWND dlg, int id);
+
+// A value under a registry key that a test sets and removes again.
+class RegValue {
+public:
+    RegValue(HKEY root, const char* keyPath, const char* name) : m_name(name) {
+        RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &m_key, nullptr);
+        Remove();
+    }
+    ~RegValue() {
+        Remove();
+        if (m_key) RegCloseKey(m_key);
+    }
+    RegValue(const RegValue&) = delete;
+    RegValue& operator=(const RegValue&) = delete;
+
+    bool SetDword(uint32_t value) {
+        const DWORD v = value;
+        return RegSetValueExA(m_key, m_name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v)) ==
+               ERROR_SUCCESS;
+    }
+    bool SetString(const char* text) {
+        return RegSetValueExA(m_key, m_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                              static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
+    }
+    void Remove() {
+        if (m_key) RegDeleteValueA(m_key, m_name);
+    }
+
+private:
+    HKEY m_key = nullptr;
+    const char* m_name;
+};
 
 // Locks the record for a test's inspection.
 class AcqView {
