@@ -28,7 +28,9 @@ struct stNotifications {
     int (*buildLessonsMenu)(HMENU popup);
     // The lesson script.
     int16_t (*runScriptSubroutine)(void* script, const char* name, int flags);
-    int (*getScriptNumericVariable)(int scope, char letter, double* out);
+    // A numeric variable: small letters are the frame's locals, capitals the application's;
+    // with the macro flag, the macro table's. 1 with *out set, 0 when there is no such variable.
+    int (*getScriptNumericVariable)(void* frame, char letter, double* out, int macro);
     // The measurement box that owns a popup button.
     int (*showCalculationDialog)(stMeasure* box, HWND popup);
     void (*formatMeasurementResult)(stMeasure* box);
@@ -77,8 +79,8 @@ inline int16_t RunScriptSubroutine(void* script, const char* name, int flags) {
     return g_notify.runScriptSubroutine ? g_notify.runScriptSubroutine(script, name, flags) : 0;
 }
 // Without an answer the variable reads 0.0 and the result is 0.
-inline int GetScriptNumericVariable(int scope, char letter, double* out) {
-    if (g_notify.getScriptNumericVariable) return g_notify.getScriptNumericVariable(scope, letter, out);
+inline int GetScriptNumericVariable(void* frame, char letter, double* out, int macro) {
+    if (g_notify.getScriptNumericVariable) return g_notify.getScriptNumericVariable(frame, letter, out, macro);
     *out = 0.0;
     return 0;
 }

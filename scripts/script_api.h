@@ -15,7 +15,7 @@ const char* LastOpenedScriptPath();
 void ResetMenuAndToolbar();
 void ApplyMenuChanges(int code, int32_t* value, int mode);
 BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM lParam);
-int GetScriptNumericVariable(int scope, char letter, double* out);
+int GetScriptNumericVariable(void* frame, char letter, double* out, int macro);
 HWND CreateVariablesBrowser(HINSTANCE inst, HWND owner);
 void ShowVarsBrowser(int show);
 LRESULT CALLBACK ScriptWndProc(HWND, UINT, WPARAM, LPARAM);

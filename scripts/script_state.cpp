@@ -10,10 +10,12 @@ BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
-int GetScriptNumericVariable(int, char letter, double* out) {
+// Capitals read the application variables. Locals of a subroutine frame and the macro table
+// belong to the interpreter, which is not built: they answer that there is no such variable.
+int GetScriptNumericVariable(void*, char letter, double* out, int macro) {
     *out = 0.0;
-    int i = (letter | 0x20) - 'a';
-    if (i < 0 || i >= 26 || !g_script.variableSet[i]) return 0;
+    int i = letter - 'A';
+    if (macro || i < 0 || i >= 26 || !g_script.variableSet[i]) return 0;
     *out = g_script.variables[i];
     return 1;
 }

@@ -8,7 +8,7 @@
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
 #include "scripts/script_api.h"
-#include "transforms/expression_api.h"
+#include "transforms/expression/expression.h"
 
 namespace {
 // Adapters: each turns the library's call into a call of the program's own routine.
@@ -45,12 +45,6 @@ void* WINAPI CbSetActiveModelessDialog(HWND hwnd) {
 }
 void WINAPI CbUpdateHScrollBar(tagGS* gs) { UpdateHScrollBar(gs); }
 void WINAPI CbDrawChannelGrid(HDC dc, tagGS* gs, int32_t slot) { DrawChannelGrid(dc, gs, slot, 0, 0, 1, 1); }
-int32_t WINAPI CbEvaluateExpressionAt(tagGS* gs, int32_t index, const char* text, double* out) {
-    SetExpressionContext(gs, index);
-    int16_t error = 0;
-    *out = EvaluateExpression(text, &error);
-    return error;
-}
 stMarkerNode* WINAPI CbInsertMarker(tagGS* gs, double timeMs, int32_t update, const char* label, int32_t type) {
     return InsertMarker(gs, timeMs, update, label, type);
 }
@@ -111,7 +105,7 @@ void InitDriverCallbacks() {
     t.setActiveModelessDialog = CbSetActiveModelessDialog;
     t.updateHScrollBar = CbUpdateHScrollBar;
     t.drawChannelGrid = CbDrawChannelGrid;
-    t.evaluateExpressionAt = CbEvaluateExpressionAt;
+    t.evaluateExpressionAt = EvaluateExpressionForHost;
     t.insertMarker = CbInsertMarker;
     t.getSelectionSampleRange = CbGetSelectionSampleRange;
     t.getChannelClipboard = CbGetChannelClipboard;

@@ -27,7 +27,7 @@ constexpr COLORREF kChanColorCycle[6] = {0x000000, 0x0000FF, 0xFF0000, 0x008000,
 // Review-saved-data mode: a lesson sets script variable R to 1.0 to keep a single window.
 bool ReviewModeRefuses() {
     double r = 0.0;
-    notify::GetScriptNumericVariable(0, 'R', &r);
+    notify::GetScriptNumericVariable(nullptr, 'R', &r, 0);
     if (r != 1.0) return false;
     const char* text = getMsgBoxText("Single Window for RSD mode");
     const char* caption = getMsgBoxText("TVX Lessons Review Saved Mode");

@@ -44,7 +44,7 @@ TEST(ScriptState, ALoadDropsThePreviousScriptsStateAndKeepsTheRunsOwn) {
     EXPECT_EQ(g_script.script, &scriptObject) << "the script object lives from start to exit";
     EXPECT_EQ(g_script.lessonFolder, &folder);
     double r = 0.0;
-    EXPECT_EQ(GetScriptNumericVariable(0, 'R', &r), 1) << "application variables outlive a load";
+    EXPECT_EQ(GetScriptNumericVariable(nullptr, 'R', &r, 0), 1) << "application variables outlive a load";
     EXPECT_EQ(r, 2.5);
 
     g_script.script = nullptr;

@@ -1,0 +1,218 @@
+// The evaluator: a table-driven shift-reduce parser that computes while it parses, over the lexer.
+#include "transforms/expression/expression.h"
+#include "transforms/expression/expression_functions.h"
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+
+EvaluationContext g_expression = {};
+
+namespace {
+
+constexpr int kStates = 30;
+constexpr int kTokenKinds = 12;  // 0..11; the error token is never looked up
+
+// Actions: 0 error, kShift | state, kReduce | rule, kAccept.
+constexpr uint8_t kShift = 0x40;
+constexpr uint8_t kReduce = 0x80;
+constexpr uint8_t kAccept = 0xFF;
+
+enum Symbol { kE, kT, kF, kU, kP, kA };
+
+struct Rule {
+    Symbol lhs;
+    int length;
+};
+// Rules 11 and 13 are numbered but never reduced.
+constexpr Rule kRules[17] = {{kE, 0}, {kE, 3}, {kE, 3}, {kE, 1}, {kT, 3}, {kT, 3}, {kT, 1}, {kF, 3}, {kF, 1},
+                             {kU, 2}, {kU, 1}, {kU, 0}, {kP, 1}, {kP, 0}, {kA, 3}, {kA, 1}, {kA, 4}};
+
+// The states that expect an operand.
+constexpr int kGroupA[] = {0, 9, 12, 13, 14, 15, 16, 20};
+
+struct ActionTable {
+    uint8_t action[kStates][kTokenKinds] = {};
+
+    void Row(int state, uint8_t every) {
+        for (uint8_t& a : action[state]) a = every;
+    }
+    // A state that reduces by a rule unless the token is one it shifts.
+    void ReduceExcept(int state, int rule) {
+        for (int t = 0; t < kTokenKinds; ++t)
+            if (!action[state][t]) action[state][t] = kReduce | rule;
+    }
+    ActionTable() {
+        for (int s : kGroupA) {
+            action[s][kTokMinus] = kShift | 5;
+            action[s][kTokOpen] = kShift | 9;
+            action[s][kTokNumber] = kShift | 10;
+            action[s][kTokFunction] = kShift | 11;
+        }
+        action[1][kTokPlus] = kShift | 12;
+        action[1][kTokMinus] = kShift | 13;
+        action[1][kTokEnd] = kAccept;
+        for (int s : {2, 21, 22}) {
+            action[s][kTokTimes] = kShift | 14;
+            action[s][kTokDivide] = kShift | 15;
+        }
+        ReduceExcept(2, 3);
+        ReduceExcept(21, 1);
+        ReduceExcept(22, 2);
+        Row(3, kReduce | 6);
+        action[4][kTokPower] = kShift | 16;
+        ReduceExcept(4, 8);
+        action[5][kTokOpen] = kShift | 9;
+        action[5][kTokNumber] = kShift | 10;
+        action[5][kTokFunction] = kShift | 11;
+        Row(6, kReduce | 10);
+        Row(8, kReduce | 12);
+        Row(10, kReduce | 15);
+        action[11][kTokOpen] = kShift | 20;
+        Row(17, kReduce | 9);
+        for (int s : {19, 28}) {
+            action[s][kTokPlus] = kShift | 12;
+            action[s][kTokMinus] = kShift | 13;
+        }
+        action[19][kTokClose] = kShift | 27;
+        action[28][kTokClose] = kShift | 29;
+        Row(23, kReduce | 4);
+        Row(24, kReduce | 5);
+        Row(25, kReduce | 7);
+        Row(27, kReduce | 14);
+        Row(29, kReduce | 16);
+    }
+};
+const ActionTable kActions;
+
+bool InGroupA(int state) {
+    for (int s : kGroupA)
+        if (s == state) return true;
+    return false;
+}
+
+// The state after a reduction to the symbol with the given state uncovered; -1 for none.
+int GotoState(Symbol lhs, int state) {
+    switch (lhs) {
+    case kE: return state == 0 ? 1 : state == 9 ? 19 : state == 20 ? 28 : -1;
+    case kT: return state == 0 || state == 9 || state == 20 ? 2 : state == 12 ? 21 : state == 13 ? 22 : -1;
+    case kF:
+        if (state == 0 || state == 9 || state == 12 || state == 13 || state == 20) return 3;
+        return state == 14 ? 23 : state == 15 ? 24 : state == 16 ? 25 : -1;
+    case kU: return InGroupA(state) ? 4 : -1;
+    case kP: return InGroupA(state) ? 6 : state == 5 ? 17 : -1;
+    case kA: return InGroupA(state) || state == 5 ? 8 : -1;
+    }
+    return -1;
+}
+
+// Pushes the entry with the state; a full stack refuses the expression.
+bool PushParseEntry(const ParseEntry& entry, int state) {
+    if (g_expression.top + 1 >= kParseStackSize) {
+        g_expression.error = 1;
+        return false;
+    }
+    ParseEntry& slot = g_expression.stack[++g_expression.top];
+    slot = entry;
+    slot.state = static_cast<int16_t>(state);
+    return true;
+}
+
+void ShiftToken(int state) {
+    if (PushParseEntry(g_expression.tokenRecord, state)) g_expression.token = NextExpressionToken();
+}
+
+// The value of a rule from its right side, entries bottom to top.
+bool RuleValue(int rule, const ParseEntry* e, double* out) {
+    switch (rule) {
+    case 1: *out = e[0].number + e[2].number; return true;
+    case 2: *out = e[0].number - e[2].number; return true;
+    case 4: *out = e[0].number * e[2].number; return true;
+    case 5: *out = e[2].number == 0.0 ? 0.0 : e[0].number / e[2].number; return true;
+    case 7: *out = std::pow(e[0].number, e[2].number); return true;
+    case 9: *out = -e[1].number; return true;
+    case 14: *out = e[1].number; return true;
+    case 16:
+        return ApplyExpressionFunction(FindExpressionFunction(e[0].name), e[2].number, g_expression.document, out) != 0;
+    default: *out = e[0].number; return true;
+    }
+}
+
+void ReduceRule(int rule) {
+    const Rule& r = kRules[rule];
+    g_expression.top = static_cast<int16_t>(g_expression.top - r.length);
+    ParseEntry result = {};
+    int next = GotoState(r.lhs, g_expression.stack[g_expression.top].state);
+    if (next < 0 || !RuleValue(rule, &g_expression.stack[g_expression.top + 1], &result.number)) {
+        g_expression.error = 1;
+        return;
+    }
+    PushParseEntry(result, next);
+}
+
+// The error position: the read position's offset, or accepted.
+int16_t ErrorPosition() {
+    if (!g_expression.error) return kExpressionAccepted;
+    return static_cast<int16_t>(g_expression.readPos - g_expression.text);
+}
+
+// Texts longer than an error position can point into are refused at the last position it can.
+constexpr size_t kMaxExpressionChars = 32766;
+
+}  // namespace
+
+void SetExpressionContext(tagGS* gs, int32_t index) {
+    g_expression.document = gs;
+    g_expression.sampleIndex = index;
+}
+
+void SetExpressionScope(void* frame) { g_expression.variableScope = frame; }
+
+// Parses and computes the text; errors are reported only through the position.
+double EvaluateExpression(const char* text, int16_t* errorPos) {
+    EvaluationContext& c = g_expression;
+    c.text = c.readPos = text;
+    c.error = 0;
+    c.top = -1;
+    if (strnlen(text, kMaxExpressionChars + 1) > kMaxExpressionChars) {
+        *errorPos = static_cast<int16_t>(kMaxExpressionChars);
+        return 0.0;
+    }
+    PushParseEntry(ParseEntry{}, 0);
+    c.token = NextExpressionToken();
+    for (;;) {
+        if (c.token == kTokError) {
+            c.error = 1;
+            break;
+        }
+        uint8_t action = kActions.action[c.stack[c.top].state][c.token];
+        if (action == kAccept) break;
+        if (action & kReduce)
+            ReduceRule(action & 0x7F);
+        else if (action & kShift)
+            ShiftToken(action & 0x3F);
+        else
+            c.error = 1;
+        if (c.error) break;
+    }
+    double value = c.stack[c.top].number;
+    // Not-a-number (a domain error) and the infinities (an overflow) are no value: refused at the end.
+    if (!c.error && !std::isfinite(value)) c.error = 1;
+    *errorPos = ErrorPosition();
+    return c.error ? 0.0 : value;
+}
+
+int32_t WINAPI EvaluateExpressionForHost(tagGS* gs, int32_t index, const char* text, double* out) {
+    SetExpressionContext(gs, index);
+    // The library's field holds at most 199 characters and its NUL; nothing past it is read.
+    char bounded[kHostExpressionBytes];
+    size_t length = text ? strnlen(text, kHostExpressionBytes) : 0;
+    int16_t position = kHostExpressionBytes - 1;
+    double value = 0.0;
+    if (length < static_cast<size_t>(kHostExpressionBytes)) {
+        std::memcpy(bounded, text ? text : "", length);
+        bounded[length] = 0;
+        value = EvaluateExpression(bounded, &position);
+    }
+    if (out) *out = value;
+    return position;
+}
