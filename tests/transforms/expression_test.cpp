@@ -72,6 +72,13 @@ TEST_F(Expression, PrecedenceAndAssociativity) {
         {"((2))", 2, kOk},
         {" 1 + 2 ", 3, kOk},
         {"1.5*4-0.25", 1.5 * 4 - 0.25, kOk},
+        {"10-2*3", 10 - 2 * 3, kOk},
+        {"10-6/3-1", 10 - 6.0 / 3 - 1, kOk},
+        {"1+2^2", 1 + std::pow(2, 2), kOk},
+        {"12/2^2", 12 / std::pow(2, 2), kOk},
+        {"2^(1+1)^3", std::pow(2, std::pow(2, 3)), kOk},
+        {"ABS(1-3*2)+SQRT(8/2)", std::fabs(1 - 3 * 2) + std::sqrt(8.0 / 2), kOk},
+        {"(1-(2-(3-4)))", 1 - (2 - (3 - 4)), kOk},
     });
 }
 
