@@ -142,7 +142,10 @@ const ValueName kValueNames[] = {
      }},
 };
 
-bool StartsWith(const char* text, const char* name) { return std::strncmp(text, name, std::strlen(name)) == 0; }
+// The first letters differ for most names: they are compared before the rest.
+bool StartsWith(const char* text, const char* name) {
+    return *text == *name && std::strncmp(text, name, std::strlen(name)) == 0;
+}
 
 ExpressionToken NumberToken(const char* next, double value) {
     g_expression.readPos = next;
