@@ -243,6 +243,9 @@ TEST_F(Expression, SyntaxAndTokenErrors) {
         {"1 + XYZ", 0, 4},
         {"2^", 0, 2},
     });
+    int16_t position = 0;
+    EXPECT_EQ(EvaluateExpression(nullptr, &position), 0.0);
+    EXPECT_EQ(position, 0) << "no text is refused like an empty one";
 }
 
 // The stack holds 20 entries: 17 pairs of parentheses around a number fit, 18 do not; each
@@ -263,6 +266,14 @@ TEST_F(Expression, ParserStackOverflow) {
         {"1+" + nested(15), 2, kOk},  // "1+" keeps two entries
         {"1+" + nested(16), 0, 2 + 16 + 1 + 1},
     });
+}
+
+// An error position is 16 bits: a text longer than a position can reach is refused at the last
+// one, and the longest that fits still evaluates.
+TEST_F(Expression, TextLengthWithinTheErrorPosition) {
+    std::string fits = "1";
+    while (fits.size() + 2 <= 32766) fits += "+1";
+    ExpectCases({{fits, (fits.size() + 1) / 2.0, kOk}, {fits + "+1", 0, 32766}, {std::string(40000, ' '), 0, 32766}});
 }
 
 // ---- Names that read the document ----

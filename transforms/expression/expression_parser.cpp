@@ -170,10 +170,10 @@ void SetExpressionScope(void* frame) { g_expression.variableScope = frame; }
 // Parses and computes the text; errors are reported only through the position.
 double EvaluateExpression(const char* text, int16_t* errorPos) {
     EvaluationContext& c = g_expression;
-    c.text = c.readPos = text;
+    c.text = c.readPos = text ? text : "";
     c.error = 0;
     c.top = -1;
-    if (strnlen(text, kMaxExpressionChars + 1) > kMaxExpressionChars) {
+    if (strnlen(c.text, kMaxExpressionChars + 1) > kMaxExpressionChars) {
         *errorPos = static_cast<int16_t>(kMaxExpressionChars);
         return 0.0;
     }
