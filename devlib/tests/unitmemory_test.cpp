@@ -111,6 +111,14 @@ LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(g_progressHook, code, wParam, lParam);
 }
 
+// The graph window's run messages (0x8002-0x8004) with their first parameter.
+std::vector<std::pair<UINT, WPARAM>> g_runMessages;
+
+LRESULT CALLBACK GraphProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_VK_RUN_STARTED && message <= WM_VK_RUN_STOPPED) g_runMessages.push_back({message, wParam});
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
 class UnitMemory : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -192,8 +200,14 @@ protected:
         lock = std::make_unique<AcqView>(hAcq);
         stAcq* acq = lock->get();
         gs = MakeGraph();
-        window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = GraphProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VK40UnitMemoryGraph";
+        RegisterClassA(&wc);
+        g_runMessages.clear();
+        window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, wc.hInstance,
+                                 nullptr);
         gs->hwnd = window;
         boxes = std::make_unique<CBoxCapture>();
         acq->run.attachedGraph = gs.get();
@@ -326,6 +340,10 @@ TEST_F(UnitMemory, AUnitMemoryRunHoldsExactlyItsLengthWithEveryChannelInItsPlace
                                               " Total Bytes, 100%");
         EXPECT_FALSE(IsWindow(g_progress.back().dialog));
         EXPECT_TRUE(IsWindowEnabled(window));
+        // The graph heard of a unit-paced start, then of the end.
+        const std::vector<std::pair<UINT, WPARAM>> told = {{WM_VK_RUN_STARTED, 1}, {WM_VK_RUN_ENDED, 0}};
+        EXPECT_EQ(g_runMessages, told);
+        g_runMessages.clear();
     }
     EXPECT_EQ(Boxes(), 0u);
 }
@@ -360,6 +378,76 @@ TEST_F(UnitMemory, AUnitOverstatingItsRecordingGetsOnlyTheRunsFramesRead) {
     ExpectCounting(acq, 2000);
     ASSERT_FALSE(g_progress.empty());
     EXPECT_EQ(g_progress.back().done, 2000 * 6);
+}
+
+// The packets of the log file that begin with prefix (the checksum left off).
+std::vector<std::string> PacketsStarting(const std::string& file, const std::string& prefix) {
+    std::vector<std::string> found;
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    std::string text(GetFileSize(h, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(h, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(h);
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = text.find("\r\n", at);
+        const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+        if (end == std::string::npos) break;
+        at = end + 2;
+    }
+    return found;
+}
+
+TEST_F(UnitMemory, TheStartsTellTheUnitTheRunItIsToRecord) {
+    const std::string log = folder + "\\packets.log";
+    // A unit-paced run on the first model: the mode byte keeps its start bit, the unit records the
+    // analog words and the digital word, and the size counts every byte of the run's frames.
+    {
+        stAcq* acq = Start("VKUSB");
+        ASSERT_TRUE(SimControlSetString(kSimLogFile, log.c_str()));
+        Enable(acq, {0, 1, 3}, {2});
+        Setup(acq, 3, 0.04, 1000);
+        acq->unitMode = 0x8D;
+        SimControlSetDword(kSimExternalTriggerFrame, 1000000);
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        EXPECT_EQ(PacketsStarting(log, "> 01 02 ").size(), 1u);
+        EXPECT_EQ(PacketsStarting(log, "> 01 02 82 00 00 0B FF 00 ").size(), 1u);
+        EXPECT_EQ(PacketsStarting(log, "> 01 47 0A 00 1F 40 ").size(), 1u);  // 25 kHz, 8,000 bytes
+        EXPECT_EQ(PacketsStarting(log, "> 01 48 01 ").size(), 1u);
+        EXPECT_EQ(PacketsStarting(log, "> 01 40 ").size(), 0u);  // no host-paced start
+        SimControlSetString(kSimLogFile, "");
+        AbortAcquisition(acq);
+        EXPECT_EQ(acq->run.running, 0);
+        EXPECT_EQ(gs->chanCount[0], 0u);  // stopped before its start signal: nothing to read back
+    }
+}
+
+// A high-speed run on the second model: the ring of whole frames in the unit's memory, no period
+// command, and the poll asks for the ring's position and reads with the long request.
+TEST_F(UnitMemory, AHighSpeedStartSetsUpTheRingAndThePollReadsIt) {
+    const std::string log = folder + "\\packets.log";
+    stAcq* acq = Start("VKUSB45");
+    ASSERT_TRUE(SimControlSetString(kSimLogFile, log.c_str()));
+    Enable(acq, {0, 1, 2, 3}, {});
+    Setup(acq, 2, 0.01, 100000);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    EXPECT_EQ(PacketsStarting(log, "> 01 46 ").size(), 1u);                // the memory's size
+    EXPECT_EQ(PacketsStarting(log, "> 01 47 28 40 00 00 ").size(), 1u);    // 100 kHz, a 4 MB ring
+    EXPECT_EQ(PacketsStarting(log, "> 01 48 02 ").size(), 1u);
+    EXPECT_EQ(PacketsStarting(log, "> 01 36 ").size(), 0u);                // no period command
+    EXPECT_EQ(PacketsStarting(log, "> 01 02 02 00 00 0F 00 00 ").size(), 1u);
+    AdvanceClock(30);  // 24,000 bytes: one long request and the rest
+    CheckAcquisitionStatus(acq);
+    EXPECT_EQ(PacketsStarting(log, "> 01 91 ").size(), 1u);
+    EXPECT_EQ(PacketsStarting(log, "> 01 11 ").size(), 0u);
+    EXPECT_EQ(PacketsStarting(log, "> 01 4A 00 00 00 3F F8 ").size(), 1u);  // 16,376 bytes from 0
+    EXPECT_EQ(PacketsStarting(log, "> 01 13 ").size(), 0u);
+    SimControlSetString(kSimLogFile, "");
+    Run(acq, 20);
+    EXPECT_EQ(acq->run.running, 0);
+    ExpectCounting(acq, 100000);
 }
 
 TEST_F(UnitMemory, CancelInTheProgressDialogKeepsTheFramesReadSoFar) {
