@@ -519,6 +519,28 @@ TEST_F(UnitMemory, FaultsDuringTheReadBackEndWithTheMessageKeepingEveryFrameRead
     }
 }
 
+TEST_F(UnitMemory, AUnitGoneWhileItRecordsEndsTheRunWithTheMessageAndTheGraphAsItWas) {
+    stAcq* acq = Start("VKUSB");
+    Enable(acq, {0, 1}, {});
+    Setup(acq, 3, 0.04, 2000);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 50);
+    ExpectCounting(acq, 2000);  // a first run the graph keeps
+    Setup(acq, 3, 0.04, 10000);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    AdvanceClock(50);
+    CheckAcquisitionStatus(acq);
+    ASSERT_EQ(acq->run.running, 1);
+    SimControlSetDword(kSimAbsent, 1);
+    AdvanceClock(50);
+    CheckAcquisitionStatus(acq);
+    EXPECT_EQ(acq->run.running, 0);
+    ASSERT_EQ(Boxes(), 1u);
+    EXPECT_NE(LastBox().find("Communications error"), std::string::npos);
+    EXPECT_NE(LastBox().find("Acquisition terminated"), std::string::npos);
+    ExpectCounting(acq, 2000);
+}
+
 // What the graph window's owner does from the read-back's loop: the Start button, a second start,
 // the program's quit, the graph window's close.
 struct stLoopVisit {
