@@ -37,6 +37,7 @@ constexpr uint8_t kGoHighSpeed = 2;
 constexpr uint8_t kStreamRunComplete = 6;
 constexpr uint8_t kStreamStartSignal = 7;
 constexpr int32_t kStatusDataFlowing = 2;
+constexpr int32_t kTimingFinished = 1;
 constexpr int32_t kStatusNoDataYet = 3;
 constexpr uint32_t kHighSpeedAddressMask = 0xFFFFFF;
 constexpr uint16_t kProgressBytes = 8;
@@ -156,6 +157,8 @@ ReadBackEnd ReadBackLoop(stAcq* acq, tagGS* gs, stReadBack* rb, HWND dialog, uin
     return end;
 }
 
+// The read-back of *count bytes under dialog 147, the graph window disabled meanwhile; the
+// channel counts grow by the frames that came.
 ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
@@ -175,8 +178,8 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     g_readBack = nullptr;
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
     *count = done;
-    if (end == ReadBackEnd::LostGraph) return end;
     if (window && IsWindow(window)) EnableWindow(window, TRUE);
+    if (end == ReadBackEnd::LostGraph) return end;
     // Only the frames that came count; a Cancel leaves the rest in the unit.
     const uint32_t got = static_cast<uint32_t>(done / run.frameSize);
     gs->winRingBase = writeAt + got;
@@ -188,7 +191,7 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
 // The run ends without its graph: nothing of the graph may be touched.
 void DropRun(stAcq* acq, const tagGS* gs) {
     acq->run.running = 0;
-    acq->run.timingKind = 1;
+    acq->run.timingKind = kTimingFinished;
     acq->run.statusState = kStatusReady;
     if (acq->run.attachedGraph == gs) acq->run.attachedGraph = nullptr;
     g_endSeen = 1;

@@ -455,15 +455,18 @@ TEST_F(UnitMemory, CancelInTheProgressDialogKeepsTheFramesReadSoFar) {
     Enable(acq, {0, 1, 2, 3}, {});
     Setup(acq, 3, 0.04, 10000);  // 80,000 bytes: several requests
     bool clicked = false;
+    std::string button;
     g_onProgress = [&](HWND dialog, int32_t done) {
         if (!clicked && done >= 30000) {
             clicked = true;
+            button = ControlText(dialog, IDCANCEL);
             Click(dialog, IDCANCEL);
         }
     };
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 100);
     ASSERT_TRUE(clicked);
+    EXPECT_EQ(button, "&Cancel");
     ASSERT_EQ(acq->run.running, 0);
     const int32_t read = g_progress.back().done;
     ASSERT_GE(read, 30000);
