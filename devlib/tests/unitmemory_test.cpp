@@ -348,6 +348,31 @@ TEST_F(UnitMemory, AUnitMemoryRunHoldsExactlyItsLengthWithEveryChannelInItsPlace
     EXPECT_EQ(Boxes(), 0u);
 }
 
+TEST_F(UnitMemory, AnAppendedUnitMemoryRunIsReadBackBehindTheFirst) {
+    stAcq* acq = Start("VKUSB");
+    Enable(acq, {1, 3}, {0});
+    Setup(acq, 3, 0.04, 1500);
+    acq->dataMode = 3;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 50);
+    ExpectCounting(acq, 1500);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 50);
+    ASSERT_EQ(acq->run.running, 0);
+    for (int s = 0; s < 3; ++s) {
+        SCOPED_TRACE(s);
+        ASSERT_EQ(gs->chanCount[s], 3000u);
+        const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
+        const int32_t number = acq->run.chanOrder[s];
+        for (uint32_t i : {0u, 1499u, 1500u, 2999u}) {
+            const uint32_t f = i % 1500;  // the second run counts from its own first frame
+            const uint16_t want = number >= kChanDigitalBase ? ((SimCountingWord(f, 4) & 1) ? kDigitalHigh : 0)
+                                                             : SimCountingWord(f, static_cast<uint32_t>(number - 1));
+            EXPECT_EQ(block[i], want) << i;
+        }
+    }
+}
+
 TEST_F(UnitMemory, ARunWaitingForItsStartSignalRecordsFromTheSignalOn) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {0, 2}, {});
