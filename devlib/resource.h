@@ -27,6 +27,7 @@
 #define IDD_INPUT_VALUES 1218
 #define IDD_FIRMWARE_LENGTH 129
 #define IDD_DRIVER_ABOUT 1200
+#define IDD_READ_BACK 147  // progress of a unit-memory read-back
 
 // Controls of the About box and the firmware length prompt
 #define IDC_ABOUT_STATUS 1095
@@ -39,6 +40,9 @@
 #define IDC_ABOUT_AT_CONNECT 1102
 #define IDC_ABOUT_SPARE 1201
 #define IDC_FIRMWARE_LENGTH 1105
+
+// The progress line of the read-back (dialog 147); its template text is the line's format
+#define IDC_READ_BACK_PROGRESS 1205
 
 // Strings of the library's string table (English, Spanish, French, Italian)
 #define IDS_CONVERT_SETUP 5040

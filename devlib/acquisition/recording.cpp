@@ -11,6 +11,7 @@
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/unitmemory.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/vk40.h"
@@ -148,6 +149,7 @@ bool SendHostPacedStart(stAcq* acq, uint16_t analogMask, int32_t wait) {
     arm[4] = acq->run.digitalCount ? 0xFF : 0;
     if (!Command(kCmdArm, sizeof(arm), arm)) return false;
     HostRunScriptSubroutine(Host(), "OnStartAcquisition", 0);
+    if (!slowRate && !StartHighSpeedRing(acq)) return false;
     if (wait && g_lib.filterDelayMs) Sleep(g_lib.filterDelayMs);
     const uint8_t start = kSamplingStart;
     return Command(kCmdSampling, 1, &start);
@@ -223,17 +225,36 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     return 1;
 }
 
-// Starts a host-paced recording into memory; 1 when the unit runs.
+namespace {
+
+// A host-paced run waits for the unit's start signal or takes its blocks now.
+bool BeginHostPacedData(stAcq* acq, tagGS* gs) {
+    acq->run.timingKind = kTimingHostPaced;
+    if (acq->runModeByte & kModeWaitForStart) {
+        acq->run.dataStarted = 0;
+        gs->hOffset = acq->runDelay * acq->runSamplePeriod;
+        return true;
+    }
+    acq->run.dataStarted = 1;
+    if (PrepareRecordingBuffers(gs, acq)) return true;
+    HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
+    return false;
+}
+
+}  // namespace
+
+// Starts a recording into memory or the unit's memory; 1 when the unit runs.
 int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     g_stoppedByButton = 0;
     g_highSpeedRun = 0;
     g_unitRingBytes = kHostRingBytes;
     g_redrawAllAtEnd = 0;
     tagGS* gs = acq->run.attachedGraph;
-    if (!gs || acq->run.running) return 0;
-    // Only host-paced memory runs of 16-bit frames are recorded here; disk, unit memory, the
-    // doubles layout and the model-45 fast rates are refused.
-    if (acq->storageKind != kStorageMemory || (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs)) return 0;
+    // A read-back still runs its own message loop: no new run may take the graph's blocks.
+    if (!gs || acq->run.running || UnitMemoryReadBackActive()) return 0;
+    // Memory runs of 16-bit frames (host-paced, or high speed on the second model) and unit-memory
+    // runs are recorded here; disk and the doubles layout are refused.
+    if (acq->storageKind != kStorageMemory && !IsUnitMemoryStorage(acq->storageKind)) return 0;
     const bool holdsData = GraphHoldsData(gs);
     if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
         MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -250,23 +271,15 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     acq->run.nextAddress = 0;
     acq->run.frameCounter = 0;
     if (!append) acq->runDataMode = kDataOverwrite;
-    if (!SendHostPacedStart(acq, analogMask, wait)) {
+    const bool unitPaced = IsUnitMemoryStorage(acq->runStorageKind);
+    if (unitPaced) acq->runRepeatMode = 1;  // the unit's memory is no ring
+    if (!(unitPaced ? StartUnitPacedRun(acq, analogMask) : SendHostPacedStart(acq, analogMask, wait))) {
         ShowRunMessage(gs, "KEY Communications error, not perfromed");
         g_endSeen = 1;
         return 0;
     }
-    acq->run.timingKind = kTimingHostPaced;
-    if (acq->runModeByte & kModeWaitForStart) {
-        acq->run.dataStarted = 0;
-        gs->hOffset = acq->runDelay * acq->runSamplePeriod;
-    } else {
-        acq->run.dataStarted = 1;
-        if (!PrepareRecordingBuffers(gs, acq)) {
-            HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
-            return 0;
-        }
-    }
-    SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, 0, 0);
+    if (!unitPaced && !BeginHostPacedData(acq, gs)) return 0;
+    SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, unitPaced ? 1 : 0, 0);
     acq->run.running = 1;
     gs->acquiring = 1;
     for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
@@ -302,8 +315,13 @@ bool TakeNewFrames(stAcq* acq) {
     tagGS* gs = run.attachedGraph;
     const uint8_t none[1] = {0};
     uint8_t where[kWriteAddressBytes] = {};
-    if (!g_unitLink.QueryCommand(kCmdWriteAddress, 0, none, kWriteAddressBytes, where)) return false;
-    const uint32_t count = NewRingBytes(RingWriteAddress(where), run.readPosition);
+    uint32_t count = 0;
+    if (g_highSpeedRun) {
+        if (!QueryHighSpeedBytes(acq, &count)) return false;
+    } else {
+        if (!g_unitLink.QueryCommand(kCmdWriteAddress, 0, none, kWriteAddressBytes, where)) return false;
+        count = NewRingBytes(RingWriteAddress(where), run.readPosition);
+    }
     if (count == 0) return true;
     if (count > g_unitRingBytes) {
         ShowRunMessage(gs, "KEY Buffer overflow");
@@ -318,10 +336,14 @@ bool TakeNewFrames(stAcq* acq) {
     if (bytes == 0) return true;
     if (!ReadRecordedSamples(acq, &bytes, run.nextAddress)) return false;
     // Only whole frames were taken: a part frame stays in the unit for the next poll.
-    run.readPosition = (run.readPosition + static_cast<uint32_t>(bytes)) & 0xFFFFFFu;
-    run.nextAddress = (run.nextAddress + static_cast<uint32_t>(bytes)) % g_unitRingBytes;
+    if (g_highSpeedRun) {
+        AdvanceHighSpeedPosition(acq, static_cast<uint32_t>(bytes));
+    } else {
+        run.readPosition = (run.readPosition + static_cast<uint32_t>(bytes)) & 0xFFFFFFu;
+        run.nextAddress = (run.nextAddress + static_cast<uint32_t>(bytes)) % g_unitRingBytes;
+    }
     run.frameCounter += frames;
-    if (bytes < kBatchLimitBytes)
+    if (bytes < (g_highSpeedRun ? kBatchLimitBytesFast : kBatchLimitBytes))
         PlotNewSamples(bytes, acq, gs);
     else
         g_redrawAllAtEnd = 1;
@@ -338,6 +360,10 @@ void CheckAcquisitionStatus(stAcq* acq) {
     if (g_scriptStopRequest) {
         g_scriptStopRequest = 0;
         EndAcquisition(acq, 0);
+        return;
+    }
+    if (run.timingKind == kTimingUnitPaced) {
+        if (!PollUnitPacedRun(acq)) EndOnCommunicationError(acq);
         return;
     }
     if (run.timingKind == kTimingFinished) {
@@ -393,15 +419,22 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     if (!gs) return;
+    // An end while the read-back runs (the Start button, "STOPACQ") only stops the read-back.
+    if (UnitMemoryReadBackActive()) return RequestReadBackStop();
+    // A unit-paced run is read back while the graph still counts as recording, so it can be
+    // neither closed nor started again from the read-back's message loop.
+    const bool unitPaced = run.timingKind == kTimingUnitPaced;
+    if (unitPaced && !FinishUnitMemoryRun(acq, failed)) return;
     for (HWND b : gs->toolButtons) EnableWindow(b, TRUE);
     gs->acquiring = 0;
     run.running = 0;
     // The unit is told to stop even after a failed exchange; a memory run has no file head to
     // rewrite, so failed changes nothing more here.
-    (void)failed;
-    const uint8_t stop = kSamplingStop;
-    Command(kCmdSampling, 1, &stop);
-    Command(kCmdStop, 0, nullptr);
+    if (!unitPaced) {
+        const uint8_t stop = kSamplingStop;
+        Command(kCmdSampling, 1, &stop);
+        Command(kCmdStop, 0, nullptr);
+    }
     run.timingKind = kTimingFinished;
     run.statusState = kStatusReady;
     if (run.dataStarted) {

@@ -1,6 +1,8 @@
-// Run control as far as it exists: the decision of CalcChannelsNeedSlowPath is real; the rest
-// of these entries only note that they ran.
+// Run control as far as it exists: CalcChannelsNeedSlowPath and AbortAcquisition are real; the
+// rest of these entries only note that they ran.
 #include "devlib/acquisition/runcontrol.h"
+
+#include "devlib/acquisition/unitmemory.h"
 
 stRunControlTrace g_runTrace{};
 int32_t g_stoppedByButton = 0;
@@ -15,7 +17,10 @@ constexpr double kShortRunMs = 1000.0;
 }  // namespace
 
 // The Start button's stop of a unit-paced run.
-void AbortAcquisition(stAcq*) { ++g_runTrace.abort; }
+void AbortAcquisition(stAcq* acq) {
+    ++g_runTrace.abort;
+    AbortUnitPacedRun(acq);
+}
 
 // Short auto-restarting runs are read whole at their end rather than while they run.
 int32_t CalcChannelsNeedSlowPath(const stAcq* acq) {

@@ -8,6 +8,7 @@
 #include "devlib/acquisition/packet.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/unitmemory.h"
 #include "devlib/services/binding.h"
 #include "common/binding.h"
 
@@ -97,6 +98,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     const int32_t frameSize = run.frameSize;
+    if (gs && IsUnitMemoryStorage(acq->runStorageKind)) return ReadUnitMemorySamples(acq, count);
     if (!gs || frameSize <= 0 || *count < 0 || acq->runStorageKind != kStorageMemory) {
         *count = 0;
         return 0;
@@ -112,13 +114,10 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
 
     uint32_t writeAt = gs->winRingBase;
     if (!ring) gs->winRingBase += static_cast<uint32_t>(frames);
-    uint8_t buffer[kReadChunkBytes];
+    static uint8_t buffer[kReadChunkBytesFast];
     for (int32_t done = 0; done < bytes;) {
         const int32_t length = TrimLastChunk(std::min(chunk, bytes - done), frameSize, secondModel);
-        uint8_t request[kRingRequestBytes];
-        PutBE16(request, address & 0x7FFFu);
-        PutBE16(request + 2, static_cast<uint32_t>(length));
-        if (!g_unitLink.ReadSamples(request, static_cast<uint16_t>(length), buffer, acq)) {
+        if (!RequestRingChunk(acq, address, length, buffer)) {
             *count = 0;
             return 0;
         }

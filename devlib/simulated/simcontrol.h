@@ -87,6 +87,9 @@ constexpr char kSimStimulatorError[] = "StimulatorError";
 // 1: the unit stops writing its sample ring; frames that fall due meanwhile are lost (the
 // counting pattern shows the gap when writing resumes).
 constexpr char kSimRingStalled[] = "RingStalled";
+// A unit that overstates its recording: command 73 answers this many bytes more than the run
+// recorded (a lying count; 0 or absent: the true count).
+constexpr char kSimRecordedBytesExtra[] = "RecordedBytesExtra";
 // An external start signal arrives this many frames after sampling starts (0 or absent: at once).
 constexpr char kSimExternalTriggerFrame[] = "ExternalTriggerFrame";
 // Electrode impedance per input, ohms (5,000 when absent).

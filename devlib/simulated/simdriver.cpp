@@ -193,6 +193,7 @@ stSimControls ReadControls() {
     key.Read(kSimRingStalled, &flag);
     c.ringStalled = flag != 0;
     key.Read(kSimExternalTriggerFrame, &c.externalTriggerFrame);
+    key.Read(kSimRecordedBytesExtra, &c.recordedBytesExtra);
     c.hasDescription = key.Text(kSimDescription, c.description, sizeof(c.description));
     key.Text(kSimLogFile, c.logFile, sizeof(c.logFile));
     return c;

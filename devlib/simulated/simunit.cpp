@@ -271,7 +271,7 @@ uint32_t CSimUnit::SamplingCommand(uint8_t command, const uint8_t* data, uint64_
     case kSimCmdRunSetup: return HighSpeedSetup(data, reply);
     case kSimCmdGo: return Go(data[0], nowNs, reply);
     case kSimCmdRecorded:
-        SimPutBE24(reply, static_cast<uint32_t>(std::min<uint64_t>(m_memoryTotal, m_runBytes)));
+        SimPutBE24(reply, static_cast<uint32_t>(std::min<uint64_t>(m_memoryTotal, m_runBytes) + c.recordedBytesExtra));
         return 3;
     case kSimCmdReadMemoryFast: {
         const uint32_t count = SimGetBE16(data + 3);

@@ -70,6 +70,7 @@ struct stSimControls {
     uint32_t stimulatorError = 0;
     bool ringStalled = false;
     uint32_t externalTriggerFrame = 0;
+    uint32_t recordedBytesExtra = 0;
     uint32_t impedanceOhms[2] = {5000, 5000};
     uint32_t noiseSeed = 0;
     bool hasDescription = false;

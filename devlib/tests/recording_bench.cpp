@@ -1,11 +1,13 @@
-// A recording from the simulated unit at the top host-paced rate with every analog input, for a
-// fixed stretch of the unit's virtual time, polled as the idle loop polls it: the frames dropped
-// (the counting pattern shows them) and the processor time per second of recorded data. The
-// time includes the simulated unit's own work and its registry reads, so it bounds the library's.
+// Recordings from the simulated unit with every analog input, at the top host-paced rate and at
+// the second model's top high-speed rate, each for a fixed stretch of the unit's virtual time,
+// polled as the idle loop polls it: the frames dropped (the counting pattern shows them) and the
+// processor time per second of recorded data. The time includes the simulated unit's own work
+// and its registry reads, so it bounds the library's.
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -24,9 +26,19 @@ using namespace vk40test;
 
 namespace {
 
-constexpr uint32_t kSeconds = 60;
-constexpr double kPeriodMs = 0.5;  // the shortest period command 54 can name
-constexpr uint32_t kPollMs = 20;   // an idle turn now and then
+constexpr uint32_t kPollMs = 20;  // an idle turn now and then
+
+struct stBenchRun {
+    const char* what;
+    const char* driverName;  // "VKUSB": model 40, "VKUSB45": model 45
+    double periodMs;
+    uint32_t seconds;
+};
+const stBenchRun kRuns[] = {
+    {"host-paced", "VKUSB", 0.5, 60},                // the shortest period command 54 can name
+    {"high-speed (model 45)", "VKUSB45", 0.01, 20},  // 100 kHz, the unit's ring read with long requests
+};
+constexpr int kRunCount = static_cast<int>(sizeof(kRuns) / sizeof(kRuns[0]));
 
 uint64_t g_clockUs = 1000000;
 
@@ -42,9 +54,8 @@ double CpuSeconds() {
     return static_cast<double>(value(kernel) + value(user)) / 1e7;
 }
 
-}  // namespace
-
-int main() {
+// One recording; 0 when every frame arrived in its place.
+int RunOnce(const stBenchRun& r) {
     const std::string id = std::to_string(GetCurrentProcessId());
     SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Bench\\Recording" + id).c_str());
     SimControlClear();
@@ -58,7 +69,8 @@ int main() {
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
                     &key, nullptr);
     const DWORD type = kTransportUsb, simulated = 1;
-    RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>("VKUSB"), 6);
+    RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(r.driverName),
+                   static_cast<DWORD>(strlen(r.driverName) + 1));
     RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
     RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated), sizeof(simulated));
     RegCloseKey(key);
@@ -77,8 +89,8 @@ int main() {
         acq->run.attachedGraph = gs.get();
         acq->warnOnOverwrite = 0;
         for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags |= 2u;
-        acq->samplePeriodMs = kPeriodMs;
-        acq->acqLength = static_cast<int32_t>(kSeconds * 1000 / kPeriodMs);
+        acq->samplePeriodMs = r.periodMs;
+        acq->acqLength = static_cast<int32_t>(r.seconds * 1000 / r.periodMs + 0.5);
         acq->maxLength = acq->acqLength;
         acq->storageKind = 2;
         acq->repeatMode = 1;
@@ -86,7 +98,7 @@ int main() {
         const double cpu0 = CpuSeconds();
         uint32_t polls = 0;
         if (StartAcquisition(acq.get(), 0)) {
-            while (acq->run.running && polls < 10 * kSeconds * 1000 / kPollMs) {
+            while (acq->run.running && polls < 10 * r.seconds * 1000 / kPollMs) {
                 AdvanceClock(kPollMs);
                 CheckAcquisitionStatus(acq.get());
                 ++polls;
@@ -95,12 +107,14 @@ int main() {
         const double cpu = CpuSeconds() - cpu0;
         const uint32_t frames = gs->chanCount[0];
         uint32_t dropped = static_cast<uint32_t>(acq->acqLength) - frames;
-        const auto* block = static_cast<const uint16_t*>(gs->chanBlock[0]);
-        for (uint32_t i = 0; block && i < frames; ++i)
-            if (block[i] != SimCountingWord(i, 0)) ++dropped;
-        const double seconds = frames * kPeriodMs / 1000.0;
-        std::printf("host-paced %.0f Hz, 4 analog, %u s of unit time, poll every %u ms\n", 1000.0 / kPeriodMs, kSeconds,
-                    kPollMs);
+        for (int c = 0; c < kAnalogChannels; ++c) {
+            const auto* block = static_cast<const uint16_t*>(gs->chanBlock[c]);
+            for (uint32_t i = 0; block && i < frames; ++i)
+                if (block[i] != SimCountingWord(i, static_cast<uint32_t>(c))) ++dropped;
+        }
+        const double seconds = frames * r.periodMs / 1000.0;
+        std::printf("%s %.0f Hz, 4 analog, %u s of unit time, poll every %u ms\n", r.what, 1000.0 / r.periodMs,
+                    r.seconds, kPollMs);
         std::printf("  frames %u of %d, dropped or out of place %u\n", frames, acq->acqLength, dropped);
         std::printf("  processor %.1f ms per second of data (%.2f%% of one core)\n",
                     seconds > 0 ? cpu * 1000.0 / seconds : 0.0, seconds > 0 ? cpu * 100.0 / seconds : 0.0);
@@ -115,7 +129,40 @@ int main() {
     ShutdownDriver();
     DestroyWindow(frame);
     ReleaseUnitTransport(g_unitLink);
+    g_unitLink.SetWait(nullptr);
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
     SimControlClear();
+    return rc;
+}
+
+}  // namespace
+
+// Each recording runs in a process of its own (the library is set up once per process): with no
+// argument the benchmark starts itself once per recording; "run <n>" does recording n.
+int RunInChild(int index) {
+    char exe[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, exe, sizeof(exe));
+    std::string command = std::string("\"") + exe + "\" run " + std::to_string(index);
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return 1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "run") == 0) {
+        const int index = std::atoi(argv[2]);
+        const int rc = index >= 0 && index < kRunCount ? RunOnce(kRuns[index]) : 1;
+        std::fflush(stdout);
+        return rc;
+    }
+    int rc = 0;
+    for (int i = 0; i < kRunCount; ++i) rc |= RunInChild(i);
     return rc;
 }

@@ -1,6 +1,6 @@
 // The Start button as a user meets it in the running program: every graph that becomes active
 // carries it, a click on it starts and stops a recording through the device library, and the
-// recording graph keeps it (and refuses to close) while it records.
+// recording graph keeps it (and refuses to close) while it records or is read back.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -320,6 +320,59 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
     RunIdleStep();
     EXPECT_EQ(Attached(), GetWindowGraph(second));
     EXPECT_TRUE(ButtonOn(second));
+}
+
+// What the user tries while a unit-memory run is read back, seen from the progress dialog's
+// steps: closing the graph and the program, both refused while the read-back runs.
+HHOOK g_readBackHook = nullptr;
+int g_readBackSteps = 0;
+HWND g_closeTarget = nullptr;
+
+LRESULT CALLBACK CloseDuringReadBack(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_USER && GetDlgItem(m->hwnd, IDC_READ_BACK_PROGRESS) &&
+        g_readBackSteps++ == 0) {
+        PostMessageA(g_closeTarget, WM_CLOSE, 0, 0);
+        PostMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);
+    }
+    return CallNextHookEx(g_readBackHook, code, wParam, lParam);
+}
+
+TEST_F(StartButtonWithUnit, WhileAUnitMemoryRunIsReadBackTheGraphAndTheProgramStayOpen) {
+    UnitReady();
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->storageKind = 3;
+        acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
+        acq->acqLength = 25000;      // 1 s of the unit's time; more than one request to read back
+    }
+    tagGS* gs = GetWindowGraph(first);
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    Advance(500);
+    ASSERT_EQ(Running(), 1);
+    EXPECT_EQ(g_readBackSteps, 0) << "nothing is read while the unit records";
+    g_closeTarget = first;
+    g_readBackHook = SetWindowsHookExA(WH_CALLWNDPROCRET, CloseDuringReadBack, nullptr, GetCurrentThreadId());
+    Advance(600);  // the unit is done; the idle turn reads its memory back
+    UnhookWindowsHookEx(g_readBackHook);
+    EXPECT_GT(g_readBackSteps, 1);
+    EXPECT_EQ(Running(), 0);
+    ASSERT_TRUE(IsWindow(first));
+    ASSERT_TRUE(IsWindow(g_app->hwndFrame));
+    EXPECT_EQ(GetWindowGraph(first), gs);
+    // The read-back went on to the end: every frame of the run, each channel its own input.
+    EXPECT_EQ(gs->chanCount[0], 25000u);
+    AcqLock acq(g_app->hAcq);
+    ASSERT_TRUE(acq);
+    const int32_t input = acq->run.chanOrder[0] - 1;
+    ASSERT_GE(input, 0);
+    const auto* block = static_cast<const uint16_t*>(gs->chanBlock[0]);
+    ASSERT_NE(block, nullptr);
+    int bad = 0;
+    for (uint32_t i = 0; i < 25000 && bad < 3; ++i)
+        if (block[i] != SimCountingWord(i, static_cast<uint32_t>(input))) ++bad;
+    EXPECT_EQ(bad, 0);
 }
 
 }  // namespace

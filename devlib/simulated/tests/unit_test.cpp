@@ -375,6 +375,26 @@ TEST(SimUnit, AUnitPacedRunRecordsItsBytesAndSaysWhenItIsDone) {
         ASSERT_EQ(static_cast<uint16_t>(WordAt(data, 2 * f)), SimCountingWord(f, 0)) << f;
 }
 
+// Armed with the digital word, a unit-paced run keeps it behind the analog words of each frame;
+// a lying unit overstates its count by exactly the control's bytes.
+TEST(SimUnit, AUnitPacedRunKeepsTheDigitalWordAndALyingUnitOverstatesItsCount) {
+    stSimControls c = Counting();
+    c.recordedBytesExtra = 4000;
+    Unit u(40, c);
+    ASSERT_TRUE(u.Set(kSimCmdArm, {2, 0, 0, 0x05, 0xFF, 0}));
+    ASSERT_EQ(u.Send(kSimCmdRunSetup, {40, 0, 0, 60}), Bytes{0});  // ten 6-byte frames
+    ASSERT_EQ(u.Send(kSimCmdGo, {1}), Bytes{0});
+    u.Wait(kMs);
+    EXPECT_EQ(u.Send(kSimCmdRecorded), (Bytes{0, 0x0F, 0xDC}));  // 60 + 4,000
+    const Bytes data = u.Send(kSimCmdReadMemoryFast, {0, 0, 0, 0, 60});
+    ASSERT_EQ(data.size(), 60u);
+    for (uint32_t f = 0; f < 10; ++f) {
+        EXPECT_EQ(static_cast<uint16_t>(WordAt(data, 6 * f)), SimCountingWord(f, 0));
+        EXPECT_EQ(static_cast<uint16_t>(WordAt(data, 6 * f + 2)), SimCountingWord(f, 2));
+        EXPECT_EQ(static_cast<uint16_t>(WordAt(data, 6 * f + 4)), SimCountingWord(f, 4));
+    }
+}
+
 TEST(SimUnit, AUnitPacedRunWaitingForItsStartSendsTheStartSignal) {
     stSimControls c = Counting();
     c.externalTriggerFrame = 3;
