@@ -27,6 +27,8 @@
 #define IDD_INPUT_VALUES 1218
 #define IDD_FIRMWARE_LENGTH 129
 #define IDD_DRIVER_ABOUT 1200
+#define IDD_APPEND_EDITED 105    // "Acquisition Warning": the data was edited, replace or abort
+#define IDD_APPEND_CHANGED 1217  // "Acquisition Warning": the set-up changed, revert, replace or abort
 
 // Controls of the About box and the firmware length prompt
 #define IDC_ABOUT_STATUS 1095
@@ -39,6 +41,9 @@
 #define IDC_ABOUT_AT_CONNECT 1102
 #define IDC_ABOUT_SPARE 1201
 #define IDC_FIRMWARE_LENGTH 1105
+
+// The text of the two append warnings
+#define IDC_APPEND_TEXT 1216
 
 // Strings of the library's string table (English, Spanish, French, Italian)
 #define IDS_CONVERT_SETUP 5040

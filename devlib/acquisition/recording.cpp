@@ -5,7 +5,9 @@
 #include "common/binding.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/appendcheck.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/diskrun.h"
 #include "devlib/acquisition/packet.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/samples.h"
@@ -24,6 +26,7 @@ int32_t g_endSeen = 0;
 
 namespace {
 
+constexpr int32_t kStorageDisk = 1;
 constexpr int32_t kStorageMemory = 2;
 constexpr int16_t kDataOverwrite = 1;
 constexpr int16_t kDataAppend = 3;
@@ -92,20 +95,6 @@ void FreeBlock(void** block) {
         GlobalFree(h);
     }
     *block = nullptr;
-}
-
-// Appending needs the graph to hold exactly this run's channels, each as wide and as long as the
-// others, at the same period; anything else makes the run a new recording.
-bool CanAppend(const stAcq* acq, const tagGS* gs) {
-    const int32_t n = RunChannels(acq);
-    if (gs->sampleInterval != acq->samplePeriodMs) return false;
-    for (int32_t s = 0; s < kMaxChannels; ++s) {
-        if (ChannelInUse(gs, s) != (s < n)) return false;
-        if (s >= n) continue;
-        const uint16_t width = acq->run.chanOrder[s] >= kChanCalcBase ? 8 : 2;
-        if (gs->chanBytes[s] != width || gs->chanCount[s] != gs->chanCount[0]) return false;
-    }
-    return true;
 }
 
 // The hardware of every enabled analog input, the run order and the length's limits.
@@ -184,6 +173,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
         const int32_t r = RecordOf(acq, number);
         const bool isDouble = number >= kChanCalcBase;
         gs->chanFlags[s] |= kSlotShown;
+        gs->chanNumber[s] = number;
         if (r >= 0 && (acq->chans[r].flags & kChanPlot)) gs->chanFlags[s] |= 1;
         gs->chanBytes[s] = isDouble ? 8 : 2;
         gs->chanType[s] = isDouble ? kTypeDouble : 0;
@@ -197,6 +187,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     }
     acq->runStartCount = static_cast<int32_t>(gs->chanCount[0]);
     gs->sampleInterval = acq->runSamplePeriod;
+    if (acq->runStorageKind == kStorageDisk) return PrepareDiskRecording(gs, acq);
     const bool ring = acq->runRepeatMode == kRepeatRing;
     const uint32_t length = static_cast<uint32_t>(acq->runLength);
     for (int32_t s = 0; s < n; ++s) {
@@ -231,17 +222,21 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     g_redrawAllAtEnd = 0;
     tagGS* gs = acq->run.attachedGraph;
     if (!gs || acq->run.running) return 0;
-    // Only host-paced memory runs of 16-bit frames are recorded here; disk, unit memory, the
-    // doubles layout and the model-45 fast rates are refused.
-    if (acq->storageKind != kStorageMemory || (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs)) return 0;
+    // Only host-paced runs of 16-bit frames into memory or to disk are recorded here; unit
+    // memory, the doubles layout and the model-45 fast rates are refused.
+    if ((acq->storageKind != kStorageMemory && acq->storageKind != kStorageDisk) ||
+        (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs))
+        return 0;
+    // A disk recording cannot grow its file's head: it never appends.
+    if (acq->storageKind == kStorageDisk && acq->dataMode == kDataAppend) acq->dataMode = kDataOverwrite;
     const bool holdsData = GraphHoldsData(gs);
     if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
         MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
     uint16_t analogMask = 0;
-    if (!PrepareChannels(acq, &analogMask)) return 0;
-    const bool append = holdsData && acq->dataMode == kDataAppend && !acq->forcedNew &&
-                        acq->repeatMode != kRepeatRing && CanAppend(acq, gs);
+    int32_t appendChosen = 0;
+    if (!CheckAppend(acq, &appendChosen) || !PrepareChannels(acq, &analogMask)) return 0;
+    const bool append = appendChosen && acq->repeatMode != kRepeatRing;
     acq->forcedNew = 0;
     acq->startTick = GetTickCount();
     CopyRunSettings(acq);
@@ -396,16 +391,16 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     for (HWND b : gs->toolButtons) EnableWindow(b, TRUE);
     gs->acquiring = 0;
     run.running = 0;
-    // The unit is told to stop even after a failed exchange; a memory run has no file head to
-    // rewrite, so failed changes nothing more here.
-    (void)failed;
+    // The unit is told to stop even after a failed exchange.
     const uint8_t stop = kSamplingStop;
     Command(kCmdSampling, 1, &stop);
     Command(kCmdStop, 0, nullptr);
     run.timingKind = kTimingFinished;
     run.statusState = kStatusReady;
     if (run.dataStarted) {
-        if (acq->runRepeatMode == kRepeatRing)
+        if (acq->runStorageKind == kStorageDisk)
+            EndDiskRecording(acq, gs, failed);
+        else if (acq->runRepeatMode == kRepeatRing)
             FinishRingBlocks(acq, gs);
         else
             FinishPlainBlocks(acq, gs);
