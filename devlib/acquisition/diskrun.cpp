@@ -17,7 +17,10 @@
 #include "devlib/services/binding.h"
 #include "devlib/vk40.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -104,14 +107,24 @@ void FreeRingBlock(void** block) {
     *block = nullptr;
 }
 
-// A graph never saved records under its title, in the current folder; the full path is kept.
-void NameTheFile(tagGS* gs) {
-    if (gs->filePath[0]) return;
-    char name[sizeof gs->title];
-    DiskRecordingName(gs->title, name, sizeof name);
-    lstrcpynA(gs->title, name, sizeof gs->title);
-    if (!GetFullPathNameA(name, sizeof gs->filePath, gs->filePath, nullptr)) lstrcpynA(gs->filePath, name, sizeof gs->filePath);
-    if (gs->hwnd) SetWindowTextA(gs->hwnd, gs->title);
+// The folder of the most recent file, or of the graph's own file; empty when neither is known.
+void StartingFolder(const tagGS* gs, char* folder, DWORD size) {
+    folder[0] = '\0';
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\NORVANE\\MRU", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        DWORD type = 0, bytes = size;
+        if (RegQueryValueExA(key, "1", nullptr, &type, reinterpret_cast<BYTE*>(folder), &bytes) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            folder[0] = '\0';
+        folder[size - 1] = '\0';
+        RegCloseKey(key);
+    }
+    if (!folder[0]) lstrcpynA(folder, gs->filePath, static_cast<int>(size));
+    char* slash = std::strrchr(folder, '\\');
+    if (slash)
+        slash[1] = '\0';
+    else
+        folder[0] = '\0';
 }
 
 // One request of the unit's ring into buffer.
@@ -156,11 +169,38 @@ void DiskRecordingName(const char* title, char* out, size_t size) {
     if ((!dot || (slash && dot < slash)) && std::strlen(out) + 4 < size) lstrcatA(out, ".ACQ");
 }
 
+// "TVX PRO files (*.ACQ)" in the MRU folder, proposing the graph's name; asks before overwriting.
+int32_t SaveAcqAs(tagGS* gs) {
+    if (!gs) return 0;
+    const char* description = getMsgBoxText("TVX PRO files");
+    char filter[128];
+    const int n = std::snprintf(filter, sizeof filter - 8, "%s (*.ACQ)", description ? description : "TVX PRO files");
+    std::memcpy(filter + n + 1, "*.acq\0", 7);
+    char file[MAX_PATH];
+    DiskRecordingName(gs->title, file, sizeof file);
+    char folder[MAX_PATH];
+    StartingFolder(gs, folder, sizeof folder);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = gs->hwnd;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
+    ofn.lpstrDefExt = "ACQ";
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (!GetSaveFileNameA(&ofn)) return 0;
+    lstrcpynA(gs->filePath, file, sizeof gs->filePath);
+    lstrcpynA(gs->title, file + ofn.nFileOffset, sizeof gs->title);
+    if (gs->hwnd) SetWindowTextA(gs->hwnd, gs->title);
+    return 1;
+}
+
 // Step 3 of the buffers at the first data: the run channels' rings, the file and its head.
 int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
     const int32_t n = RunChannels(acq->run);
     g_conversion.assign(g_highSpeedRun ? kDiskConversionBytesFast : kDiskConversionBytes, 0);
-    NameTheFile(gs);
     for (int32_t s = 0; s < n; ++s) {
         if (!MakeRingBlock(&gs->chanBlock[s], static_cast<size_t>(kDiskRingSamples) * gs->chanBytes[s])) {
             for (int32_t k = 0; k < n; ++k) FreeRingBlock(&gs->chanBlock[k]);

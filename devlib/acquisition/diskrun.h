@@ -15,8 +15,11 @@ constexpr uint32_t kDiskConversionBytes = 16384;      // the file is written in 
 constexpr uint32_t kDiskConversionBytesFast = 819100;  // in a high-speed run
 constexpr uint32_t kDiskRingSamples = kPagingWindow;   // the graph's ring, and its paging window afterwards
 
-// The graph's file name and its ring blocks, the file created with its head: at the first data of
-// a disk run. 1 when the file is ready; 0 after saying why.
+// The save dialog for a graph that records to disk before it was ever saved: OK names the graph
+// after the chosen file (1); Cancel leaves it as it was (0).
+int32_t SaveAcqAs(tagGS* gs);
+// The graph's ring blocks and its file (named by Save As before the start) created with its head:
+// at the first data of a disk run. 1 when the file is ready; 0 after saying why.
 int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq);
 // One batch of *count bytes from the unit's ring at address: into the graph's ring and appended
 // to its file. 1 on success; 0 with *count = 0 when a request or a write failed.
@@ -34,6 +37,6 @@ void SwapFrameWords(uint8_t* bytes, size_t count);
 // bytes written to out.
 size_t PackFileRecords(const stAcqRun& run, void* const* blocks, const uint16_t* widths, uint32_t at, uint32_t wrap,
                        int32_t frames, uint8_t* out);
-// The name a never-saved graph records under: its title, with ".ACQ" when the title has no
+// The file name Save As proposes for a graph: its title, with ".ACQ" when the title has no
 // extension. out holds size bytes.
 void DiskRecordingName(const char* title, char* out, size_t size);

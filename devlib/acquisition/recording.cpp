@@ -237,6 +237,7 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     int32_t appendChosen = 0;
     if (!CheckAppend(acq, &appendChosen) || !PrepareChannels(acq, &analogMask)) return 0;
     const bool append = appendChosen && acq->repeatMode != kRepeatRing;
+    if (acq->storageKind == kStorageDisk && !gs->filePath[0] && !SaveAcqAs(gs)) return 0;
     acq->forcedNew = 0;
     acq->startTick = GetTickCount();
     CopyRunSettings(acq);

@@ -27,13 +27,14 @@ constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
 constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
 constexpr uint16_t kDigitalHigh = 0x4000;
 
-// The channels a run records: analog inputs 0-3 and digital inputs.
+// The channels a run records: analog inputs 0-3, digital inputs and calculation channels.
 struct Layout {
     const char* name;
     std::vector<int> analog, digital;
+    std::vector<int> calc{};
 };
 
-// The run channel numbers in frame order: analog 1-4, then digital 20 + j.
+// The run channel numbers in frame order: analog 1-4, then digital 20 + j, calculation 40 + j.
 std::vector<int> RunNumbers(const Layout& layout) {
     std::vector<int> numbers;
     for (int a = 0; a < 4; ++a)
@@ -42,6 +43,9 @@ std::vector<int> RunNumbers(const Layout& layout) {
     for (int d = 0; d < 8; ++d)
         for (int n : layout.digital)
             if (n == d) numbers.push_back(20 + d);
+    for (int c = 0; c < kCalcChannels; ++c)
+        for (int n : layout.calc)
+            if (n == c) numbers.push_back(40 + c);
     return numbers;
 }
 
@@ -84,6 +88,12 @@ void ExpectFileHoldsCounting(const std::string& path, const Layout& layout, uint
         SCOPED_TRACE("slot " + std::to_string(s));
         ASSERT_TRUE(ChannelInUse(doc.gs, static_cast<int>(s)));
         ASSERT_EQ(doc.gs->chanCount[s], frames);
+        if (numbers[s] >= 40) {
+            // Calculation channels are doubles in every record; their values are not computed yet.
+            EXPECT_EQ(doc.gs->chanBytes[s], 8u);
+            EXPECT_EQ(doc.gs->chanType[s], 1u);
+            continue;
+        }
         ASSERT_EQ(doc.gs->chanBytes[s], 2u);
         const auto* block = static_cast<const uint16_t*>(doc.gs->chanBlock[s]);
         ASSERT_TRUE(block || frames == 0);
@@ -130,9 +140,25 @@ struct DialogAnswers {
         return CallNextHookEx(current ? current->hook : nullptr, code, wParam, lParam);
     }
 
+    // The save dialog's file name box (a combo box in the explorer style, an edit otherwise).
+    static HWND FileNameBox(HWND dlg) {
+        HWND box = GetDlgItem(dlg, 0x47C);
+        return box ? box : GetDlgItem(dlg, 0x480);
+    }
+
     void Note(HWND dlg) {
         Seen seen;
         char text[1024] = "";
+        if (HWND box = FileNameBox(dlg)) {
+            GetWindowTextA(dlg, text, sizeof text);
+            seen.caption = text;
+            GetWindowTextA(box, text, sizeof text);
+            seen.text = text;
+            shown.push_back(seen);
+            if (!fileName.empty()) SetWindowTextA(box, fileName.c_str());
+            PostMessageA(GetDlgItem(dlg, fileName.empty() ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
+            return;
+        }
         GetWindowTextA(dlg, text, sizeof text);
         seen.caption = text;
         const bool warning = GetDlgItem(dlg, IDC_APPEND_TEXT) != nullptr;
@@ -165,6 +191,7 @@ struct DialogAnswers {
 
     int answer;
     int messageAnswer = IDOK;
+    std::string fileName;  // typed into a save dialog, which is then confirmed; empty: cancelled
     std::vector<Seen> shown;
     std::vector<HWND> handled;
     HHOOK hook = nullptr;
@@ -252,6 +279,9 @@ protected:
             for (int n : layout.digital)
                 if (n == k) c.flags |= 2u;
         }
+        for (stAcqChan& c : acq->chans)
+            for (int n : layout.calc)
+                if (c.group == 2 && c.number == n) c.flags |= 2u;
         acq->storageKind = storage;
         acq->samplePeriodMs = 1.0;
         acq->acqLength = length;
@@ -317,6 +347,7 @@ const Layout kLayouts[] = {
     {"three analog", {0, 1, 3}, {}},  // 6-byte frames straddle the unit ring's end
     {"all analog", {0, 1, 2, 3}, {}},
     {"analog and digital", {0, 3}, {0, 2}},
+    {"analog, digital and a calculation channel", {1, 2}, {1}, {0}},  // records of 2- and 8-byte samples
 };
 
 TEST_F(DiskRecording, TheFileHoldsEveryFrameOfTheRunForEachLayout) {
@@ -332,6 +363,7 @@ TEST_F(DiskRecording, TheFileHoldsEveryFrameOfTheRunForEachLayout) {
         EXPECT_EQ(gs->storageKind, kStoreDiskPaged);
         const std::vector<int> numbers = RunNumbers(layout);
         for (size_t s = 0; s < numbers.size(); ++s) {
+            if (numbers[s] >= 40) continue;
             for (uint32_t i : {0u, 8191u, 8192u, 12000u}) {
                 double v = 0;
                 ASSERT_EQ(GetChannelSample(gs, static_cast<int>(i), static_cast<int>(s), &v), 1);
@@ -343,16 +375,39 @@ TEST_F(DiskRecording, TheFileHoldsEveryFrameOfTheRunForEachLayout) {
     }
 }
 
-TEST_F(DiskRecording, ANeverSavedGraphRecordsUnderItsTitleWithTheFileExtension) {
+TEST_F(DiskRecording, ANeverSavedGraphAsksForItsFileBeforeTheRunAndCancelStartsNothing) {
     const Layout layout{"two analog", {0, 1}, {}};
     SetUpRun(layout, 1, 1, 500);
-    lstrcpynA(gs->title, "Untitled", sizeof gs->title);
+    lstrcpynA(gs->title, "Untitled1", sizeof gs->title);
     gs->filePath[0] = '\0';
-    const std::string path = folder + "\\Untitled.ACQ";
+    {
+        DialogAnswers answers(IDCANCEL);
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].text, "Untitled1.ACQ") << "the proposed name";
+    }
+    EXPECT_EQ(Running(), 0);
+    EXPECT_STREQ(gs->title, "Untitled1");
+    EXPECT_EQ(gs->filePath[0], '\0');
+    EXPECT_EQ(GetFileAttributesA((folder + "\\Untitled1.ACQ").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    const std::string path = folder + "\\chosen.ACQ";
     files.push_back(path);
-    Record();
-    EXPECT_STREQ(gs->title, "Untitled.ACQ");
-    EXPECT_STREQ(gs->filePath, path.c_str());
+    {
+        DialogAnswers answers(IDCANCEL);
+        answers.fileName = folder + "\\chosen";  // the extension comes with the dialog
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        ASSERT_EQ(Running(), 1);
+    }
+    RunToEnd(250);
+    // The dialog adds the filter's extension, in whichever case it has it.
+    EXPECT_EQ(lstrcmpiA(gs->title, "chosen.ACQ"), 0) << gs->title;
+    EXPECT_EQ(lstrcmpiA(gs->filePath, path.c_str()), 0) << gs->filePath;
+    char title[MAX_PATH] = "";
+    GetWindowTextA(first, title, sizeof title);
+    CharUpperA(title);
+    EXPECT_NE(std::string(title).find("CHOSEN.ACQ"), std::string::npos) << title;
     ExpectFileHoldsCounting(path, layout, 500);
 }
 
