@@ -79,6 +79,7 @@ void ExpectFileHoldsCounting(const std::string& path, const Layout& layout, uint
     stGraphReadReport report{};
     ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1) << (report.refusal ? report.refusal : "");
     EXPECT_EQ(report.repaired, 0) << "the head counts what the file holds";
+    EXPECT_TRUE(doc.gs->setupBlock || doc.gs->foreignData) << "the acquisition set-up is stored with the file";
     const std::vector<int> numbers = RunNumbers(layout);
     for (size_t s = 0; s < kMaxChannels; ++s) {
         if (s >= numbers.size()) {
@@ -581,6 +582,58 @@ TEST_F(AppendCheck, ADifferentPeriodAsksRevertReplaceOrAbortBeforeStarting) {
         if (c.starts) RunToEnd(80);
         EXPECT_EQ(gs->sampleInterval, c.starts ? c.period : 1.0);
         ExpectSegments(c.segments ? c.segments : 1);
+    }
+}
+
+// A graph marked for the other model, or recorded with it, is asked about with the model
+// question instead of the dialogs: OK records anew, Cancel starts nothing.
+TEST_F(AppendCheck, AGraphOfTheOtherModelGetsTheModelQuestion) {
+    const struct {
+        const char* name;
+        uint32_t mark, model;
+        double period;
+        const char* text;
+        int answer;
+    } cases[] = {
+        {"marked, OK", 1, 0, 1.0,
+         "This file contains channels that require an VK40. If you click \"OK\" to record with an VK40, existing data "
+         "will be overwritten.",
+         IDOK},
+        {"marked, Cancel", 1, 0, 1.0, nullptr, IDCANCEL},
+        {"recorded with the other model, period changed, OK", 0, 35, 2.0,
+         "Data recorded with the new acquisition parameters cannot be appended onto the existing data. Click \"OK\" "
+         "to overwrite the existing data and begin the recording.",
+         IDOK},
+        {"recorded with the other model, period changed, Cancel", 0, 35, 2.0, nullptr, IDCANCEL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FirstRun();
+        gs->modelMismatch = c.mark;
+        if (c.model) gs->unitModel = c.model;
+        {
+            AcqLock acq(g_app->hAcq);
+            acq->samplePeriodMs = c.period;
+        }
+        DialogAnswers answers(IDCANCEL);
+        answers.messageAnswer = c.answer;
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].caption, "Warning");
+        if (c.text) {
+            EXPECT_EQ(answers.shown[0].text, c.text);
+        }
+        EXPECT_EQ(answers.shown[0].runningMeanwhile, 0);
+        if (c.answer == IDOK) {
+            ASSERT_EQ(Running(), 1);
+            RunToEnd(80);
+            ExpectSegments(1);
+            EXPECT_EQ(gs->modelMismatch, 0u) << "the graph now belongs to the connected unit";
+            EXPECT_EQ(gs->unitModel, 30u);
+        } else {
+            EXPECT_EQ(Running(), 0);
+            EXPECT_EQ(gs->chanCount[0], 300u);
+        }
     }
 }
 
