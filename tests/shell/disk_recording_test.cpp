@@ -471,6 +471,28 @@ TEST_F(DiskRecording, AppendModeWithDiskStorageIsStoredAsOverwrite) {
     ExpectFileHoldsCounting(path, layout, 400);
 }
 
+// A graph that pages from the file of a disk run is loaded into memory, and a memory run in
+// append mode adds its frames behind the file's.
+TEST_F(DiskRecording, AMemoryRunAppendsToTheDataOfADiskRun) {
+    const Layout layout{"two analog", {0, 3}, {}};
+    NameGraph("first.acq");
+    SetUpRun(layout, 1, 1, 9000);  // more than the graph's paging window
+    Record();
+    ASSERT_EQ(gs->storageKind, kStoreDiskPaged);
+    SetUpRun(layout, 2, 3, 500);
+    DialogAnswers answers(IDCANCEL);
+    Record(40);
+    EXPECT_TRUE(answers.shown.empty());
+    EXPECT_EQ(gs->storageKind, kStoreMemory);
+    const std::vector<int> numbers = RunNumbers(layout);
+    for (int s = 0; s < 2; ++s) {
+        ASSERT_EQ(gs->chanCount[s], 9500u);
+        const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
+        for (uint32_t i = 0; i < 9500; ++i)
+            ASSERT_EQ(block[i], CountingSample(numbers[s], i < 9000 ? i : i - 9000)) << "slot " << s << " sample " << i;
+    }
+}
+
 // ---- The append check, in memory runs ----
 
 class AppendCheck : public DiskRecording {
