@@ -30,6 +30,7 @@ constexpr int32_t kStorageDisk = 1;
 constexpr int32_t kStorageMemory = 2;
 constexpr int16_t kDataOverwrite = 1;
 constexpr int16_t kDataAppend = 3;
+constexpr int16_t kRepeatOnce = 1;
 constexpr int16_t kRepeatRing = 2;
 constexpr uint8_t kModeWaitForStart = 0x80;
 constexpr double kReferenceCounts = 3276.75;
@@ -227,8 +228,10 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     if ((acq->storageKind != kStorageMemory && acq->storageKind != kStorageDisk) ||
         (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs))
         return 0;
-    // A disk recording cannot grow its file's head: it never appends.
+    // A disk recording starts its file anew and writes it through once: it neither appends nor
+    // repeats.
     if (acq->storageKind == kStorageDisk && acq->dataMode == kDataAppend) acq->dataMode = kDataOverwrite;
+    if (acq->storageKind == kStorageDisk) acq->repeatMode = kRepeatOnce;
     const bool holdsData = GraphHoldsData(gs);
     if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
         MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)

@@ -456,12 +456,16 @@ TEST_F(DiskRecording, AUnitFaultMidRunLeavesAReadableFileOfEveryFrameReceived) {
     }
 }
 
-TEST_F(DiskRecording, AppendModeWithDiskStorageIsStoredAsOverwrite) {
+TEST_F(DiskRecording, AppendModeWithDiskStorageIsStoredAsOverwriteAndTheRunGoesOnce) {
     const Layout layout{"two analog", {1, 2}, {}};
     const std::string path = NameGraph("mode.acq");
     SetUpRun(layout, 1, 1, 700);
     Record();
     SetUpRun(layout, 1, 3, 400);
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->repeatMode = 2;  // a ring would never end by its length
+    }
     {
         DialogAnswers answers(IDCANCEL);
         Record();
@@ -469,6 +473,23 @@ TEST_F(DiskRecording, AppendModeWithDiskStorageIsStoredAsOverwrite) {
     }
     EXPECT_EQ(DataMode(), 1);
     ExpectFileHoldsCounting(path, layout, 400);
+}
+
+TEST_F(DiskRecording, ARunWaitingForTheStartSignalCreatesItsFileWhenTheSignalComes) {
+    const Layout layout{"analog and digital", {0, 2}, {3}};
+    const std::string path = NameGraph("signal.acq");
+    SimControlSetDword(kSimExternalTriggerFrame, 1500);
+    SetUpRun(layout, 1, 1, 3000);
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->unitMode = 0x80;
+    }
+    Press();
+    ASSERT_EQ(Running(), 1);
+    Advance(1000);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "no file before the signal";
+    RunToEnd(250);
+    ExpectFileHoldsCounting(path, layout, 3000);  // the pattern counts from the signal's frame
 }
 
 // A graph that pages from the file of a disk run is loaded into memory, and a memory run in
