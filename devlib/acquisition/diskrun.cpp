@@ -164,9 +164,11 @@ size_t PackFileRecords(const stAcqRun& run, void* const* blocks, const uint16_t*
 void DiskRecordingName(const char* title, char* out, size_t size) {
     if (!out || size == 0) return;
     lstrcpynA(out, title && *title ? title : "Untitled", static_cast<int>(size));
-    const char* slash = std::max(std::strrchr(out, '\\'), std::strrchr(out, '/'));
-    const char* dot = std::strrchr(out, '.');
-    if ((!dot || (slash && dot < slash)) && std::strlen(out) + 4 < size) lstrcatA(out, ".ACQ");
+    // The name's own part starts after its last separator; a dot before it is a folder's.
+    const char* name = out;
+    for (const char* p = out; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    if (!std::strchr(name, '.') && std::strlen(out) + 4 < size) lstrcatA(out, ".ACQ");
 }
 
 // "TVX PRO files (*.ACQ)" in the MRU folder, proposing the graph's name; asks before overwriting.

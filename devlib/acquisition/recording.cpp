@@ -98,6 +98,13 @@ void FreeBlock(void** block) {
     *block = nullptr;
 }
 
+// Only host-paced runs of 16-bit frames into memory or to disk are recorded here; unit memory,
+// the doubles layout and the model-45 fast rates are refused.
+bool RecordedHere(const stAcq* acq) {
+    return (acq->storageKind == kStorageMemory || acq->storageKind == kStorageDisk) &&
+           (IsVK40() || acq->samplePeriodMs >= kFastPeriodMs);
+}
+
 // The hardware of every enabled analog input, the run order and the length's limits.
 bool PrepareChannels(stAcq* acq, uint16_t* analogMask) {
     for (const stAcqChan& c : acq->chans)
@@ -223,11 +230,7 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     g_redrawAllAtEnd = 0;
     tagGS* gs = acq->run.attachedGraph;
     if (!gs || acq->run.running) return 0;
-    // Only host-paced runs of 16-bit frames into memory or to disk are recorded here; unit
-    // memory, the doubles layout and the model-45 fast rates are refused.
-    if ((acq->storageKind != kStorageMemory && acq->storageKind != kStorageDisk) ||
-        (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs))
-        return 0;
+    if (!RecordedHere(acq)) return 0;
     // A disk recording starts its file anew and writes it through once: it neither appends nor
     // repeats.
     if (acq->storageKind == kStorageDisk && acq->dataMode == kDataAppend) acq->dataMode = kDataOverwrite;
@@ -238,7 +241,8 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
         return 0;
     uint16_t analogMask = 0;
     int32_t appendChosen = 0;
-    if (!CheckAppend(acq, &appendChosen) || !PrepareChannels(acq, &analogMask)) return 0;
+    // The append check's Revert may have chosen another storage kind.
+    if (!CheckAppend(acq, &appendChosen) || !RecordedHere(acq) || !PrepareChannels(acq, &analogMask)) return 0;
     const bool append = appendChosen && acq->repeatMode != kRepeatRing;
     if (acq->storageKind == kStorageDisk && !gs->filePath[0] && !SaveAcqAs(gs)) return 0;
     acq->forcedNew = 0;
