@@ -77,9 +77,10 @@ INT_PTR AskWarning(const tagGS* gs, int id) {
 // may carry the models as "%d"; the plain key is followed by the default wording.
 bool ModelQuestionAllowsNew(const tagGS* gs) {
     char text[640];
-    const char* key = gs->modelMismatch == 1
-                          ? "This file contains channels that require an VK"
-                          : "Data recorded with the new acquisition parameters cannot be appended onto the existing data";
+    const char* key =
+        gs->modelMismatch == 1
+            ? "This file contains channels that require an VK"
+            : "Data recorded with the new acquisition parameters cannot be appended onto the existing data";
     const char* stored = getMsgBoxText(key);
     const char* format = stored ? stored : key;
     const int32_t graphModel = PrintedModel(gs->unitModel ? static_cast<int32_t>(gs->unitModel) : g_unitModel);
@@ -124,7 +125,8 @@ stAppendDifference CompareGraphWithSetup(stAcq* acq, const tagGS* gs) {
     for (int32_t s = 0; s < n && !d.setupChanged; ++s) {
         const int32_t r = RecordOfNumber(acq, run.chanOrder[s]);
         d.setupChanged = !ChannelInUse(gs, s) || gs->chanNumber[s] != run.chanOrder[s] || r < 0 ||
-                         !Same(gs->chanScale[s], acq->chanMultiplier[r]) || !Same(gs->chanOffset[s], acq->chanAddend[r]);
+                         !Same(gs->chanScale[s], acq->chanMultiplier[r]) ||
+                         !Same(gs->chanOffset[s], acq->chanAddend[r]);
     }
     for (int32_t i = 0; i < kAnalogChannels && !d.setupChanged; ++i) {
         const stAcqChan& c = acq->chans[i];
@@ -184,7 +186,8 @@ int32_t CheckAppend(stAcq* acq, int32_t* append) {
     }
     SetModelMismatch(gs, 0);
     gs->unitModel = static_cast<uint32_t>(g_unitModel);
-    for (int32_t i = 0; i < kAnalogChannels; ++i) g_storedGainCodes[i] = static_cast<uint8_t>(GainCodeOf(acq->chans[i].gain));
+    for (int32_t i = 0; i < kAnalogChannels; ++i)
+        g_storedGainCodes[i] = static_cast<uint8_t>(GainCodeOf(acq->chans[i].gain));
     HostSyncChannelDisplayFlags(Host(), gs);
     return 1;
 }

@@ -11,7 +11,7 @@
 struct stAcq;
 struct stAcqRun;
 
-constexpr uint32_t kDiskConversionBytes = 16384;      // the file is written in pieces of this size
+constexpr uint32_t kDiskConversionBytes = 16384;       // the file is written in pieces of this size
 constexpr uint32_t kDiskConversionBytesFast = 819100;  // in a high-speed run
 constexpr uint32_t kDiskRingSamples = kPagingWindow;   // the graph's ring, and its paging window afterwards
 

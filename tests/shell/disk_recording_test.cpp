@@ -57,8 +57,8 @@ uint16_t CountingSample(int number, uint32_t f) {
 
 std::vector<uint8_t> FileBytes(const std::string& path) {
     std::vector<uint8_t> bytes;
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+    HANDLE f =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return bytes;
     LARGE_INTEGER size{};
     GetFileSizeEx(f, &size);
@@ -77,7 +77,8 @@ void ExpectFileHoldsCounting(const std::string& path, const Layout& layout, uint
     ASSERT_FALSE(bytes.empty()) << path;
     TestDoc doc;
     stGraphReadReport report{};
-    ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1) << (report.refusal ? report.refusal : "");
+    ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1)
+        << (report.refusal ? report.refusal : "");
     EXPECT_EQ(report.repaired, 0) << "the head counts what the file holds";
     EXPECT_TRUE(doc.gs->setupBlock || doc.gs->foreignData) << "the acquisition set-up is stored with the file";
     const std::vector<int> numbers = RunNumbers(layout);
@@ -214,8 +215,8 @@ protected:
         DeleteIni();
         settings = std::string(kSettingsRoot) + "DiskRecording" + id;
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                                  nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         const char driverName[] = "VKUSB";
         const DWORD type = 3, simulated = 1;
