@@ -377,6 +377,38 @@ TEST_F(DiskRecording, TheFileHoldsEveryFrameOfTheRunForEachLayout) {
     }
 }
 
+// While the run goes on the graph holds the newest frames in its ring, which the program reads
+// and draws; older frames are only in the file.
+TEST_F(DiskRecording, WhileItRecordsTheGraphReadsItsNewestFramesFromItsRing) {
+    const Layout layout{"three analog", {0, 1, 2}, {}};
+    const std::string path = NameGraph("live.acq");
+    SetUpRun(layout, 1, 1, 30000);
+    Press();
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 50; ++i) Advance(250);
+    ASSERT_EQ(Running(), 1);
+    ASSERT_EQ(gs->storageKind, kStoreDiskRecording);
+    const int total = gs->totalSamples;
+    ASSERT_GT(total, 12000);
+    RedrawWindow(first, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const std::vector<int> numbers = RunNumbers(layout);
+    for (int s = 0; s < 3; ++s) {
+        for (int i : {total - 1, total - 100, total - 8192}) {
+            double v = 0;
+            ASSERT_EQ(GetChannelSample(gs, i, s, &v), 1) << "sample " << i;
+            EXPECT_EQ(v, RawToValue(static_cast<int16_t>(CountingSample(numbers[s], static_cast<uint32_t>(i))),
+                                    gs->chanScale[s], gs->chanOffset[s]))
+                << "slot " << s << " sample " << i;
+        }
+        double v = 0;
+        EXPECT_EQ(GetChannelSample(gs, total - 8193, s, &v), 0) << "let go by the ring";
+    }
+    // Stopped by the button, the file holds every frame that came.
+    Press();
+    ASSERT_EQ(Running(), 0);
+    ExpectFileHoldsCounting(path, layout, gs->chanCount[0]);
+}
+
 TEST_F(DiskRecording, ANeverSavedGraphAsksForItsFileBeforeTheRunAndCancelStartsNothing) {
     const Layout layout{"two analog", {0, 1}, {}};
     SetUpRun(layout, 1, 1, 500);
