@@ -445,6 +445,20 @@ TEST_F(DiskRecording, ANeverSavedGraphAsksForItsFileBeforeTheRunAndCancelStartsN
     ExpectFileHoldsCounting(path, layout, 500);
 }
 
+TEST_F(DiskRecording, AFileThatCannotBeMadeRefusesTheStartAndSaysSo) {
+    const Layout layout{"one analog", {0}, {}};
+    SetUpRun(layout, 1, 1, 500);
+    const std::string path = folder + "\\no such folder\\run.acq";
+    lstrcpynA(gs->filePath, path.c_str(), sizeof gs->filePath);
+    DialogAnswers answers(IDCANCEL);
+    Press();
+    EXPECT_EQ(Running(), 0);
+    EXPECT_EQ(gs->acquiring, 0u);
+    ASSERT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(answers.shown[0].text, "The recording file cannot be written\nAcquisition not performed");
+    EXPECT_EQ(gs->chanBlock[0], nullptr);
+}
+
 // Each fault, injected after some frames came: the run ends with its message, and the file reads
 // back with exactly the frames the graph received, none lost or shifted.
 TEST_F(DiskRecording, AUnitFaultMidRunLeavesAReadableFileOfEveryFrameReceived) {
