@@ -28,6 +28,8 @@
 #define IDD_FIRMWARE_LENGTH 129
 #define IDD_DRIVER_ABOUT 1200
 #define IDD_READ_BACK 147  // progress of a unit-memory read-back
+#define IDD_APPEND_EDITED 105    // "Acquisition Warning": the data was edited, replace or abort
+#define IDD_APPEND_CHANGED 1217  // "Acquisition Warning": the set-up changed, revert, replace or abort
 
 // Controls of the About box and the firmware length prompt
 #define IDC_ABOUT_STATUS 1095
@@ -43,6 +45,8 @@
 
 // The progress line of the read-back (dialog 147); its template text is the line's format
 #define IDC_READ_BACK_PROGRESS 1205
+// The text of the two append warnings
+#define IDC_APPEND_TEXT 1216
 
 // Strings of the library's string table (English, Spanish, French, Italian)
 #define IDS_CONVERT_SETUP 5040

@@ -5,7 +5,9 @@
 #include "common/binding.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/appendcheck.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/diskrun.h"
 #include "devlib/acquisition/packet.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/samples.h"
@@ -25,9 +27,11 @@ int32_t g_endSeen = 0;
 
 namespace {
 
+constexpr int32_t kStorageDisk = 1;
 constexpr int32_t kStorageMemory = 2;
 constexpr int16_t kDataOverwrite = 1;
 constexpr int16_t kDataAppend = 3;
+constexpr int16_t kRepeatOnce = 1;
 constexpr int16_t kRepeatRing = 2;
 constexpr uint8_t kModeWaitForStart = 0x80;
 constexpr double kReferenceCounts = 3276.75;
@@ -95,18 +99,13 @@ void FreeBlock(void** block) {
     *block = nullptr;
 }
 
-// Appending needs the graph to hold exactly this run's channels, each as wide and as long as the
-// others, at the same period; anything else makes the run a new recording.
-bool CanAppend(const stAcq* acq, const tagGS* gs) {
-    const int32_t n = RunChannels(acq);
-    if (gs->sampleInterval != acq->samplePeriodMs) return false;
-    for (int32_t s = 0; s < kMaxChannels; ++s) {
-        if (ChannelInUse(gs, s) != (s < n)) return false;
-        if (s >= n) continue;
-        const uint16_t width = acq->run.chanOrder[s] >= kChanCalcBase ? 8 : 2;
-        if (gs->chanBytes[s] != width || gs->chanCount[s] != gs->chanCount[0]) return false;
-    }
-    return true;
+// Only host-paced runs of 16-bit frames into memory or to disk are recorded here; unit memory,
+// the doubles layout and the model-45 fast rates are refused.
+bool RecordedHere(const stAcq* acq) {
+    // Memory runs of 16-bit frames (host-paced, or high speed on the second model), unit-memory
+    // runs, and disk runs at host-paced rates; the doubles layout is refused.
+    if (acq->storageKind == kStorageMemory || IsUnitMemoryStorage(acq->storageKind)) return true;
+    return acq->storageKind == kStorageDisk && (IsVK40() || acq->samplePeriodMs >= kFastPeriodMs);
 }
 
 // The hardware of every enabled analog input, the run order and the length's limits.
@@ -186,6 +185,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
         const int32_t r = RecordOf(acq, number);
         const bool isDouble = number >= kChanCalcBase;
         gs->chanFlags[s] |= kSlotShown;
+        gs->chanNumber[s] = number;
         if (r >= 0 && (acq->chans[r].flags & kChanPlot)) gs->chanFlags[s] |= 1;
         gs->chanBytes[s] = isDouble ? 8 : 2;
         gs->chanType[s] = isDouble ? kTypeDouble : 0;
@@ -199,6 +199,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     }
     acq->runStartCount = static_cast<int32_t>(gs->chanCount[0]);
     gs->sampleInterval = acq->runSamplePeriod;
+    if (acq->runStorageKind == kStorageDisk) return PrepareDiskRecording(gs, acq);
     const bool ring = acq->runRepeatMode == kRepeatRing;
     const uint32_t length = static_cast<uint32_t>(acq->runLength);
     for (int32_t s = 0; s < n; ++s) {
@@ -252,17 +253,21 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     tagGS* gs = acq->run.attachedGraph;
     // A read-back still runs its own message loop: no new run may take the graph's blocks.
     if (!gs || acq->run.running || UnitMemoryReadBackActive()) return 0;
-    // Memory runs of 16-bit frames (host-paced, or high speed on the second model) and unit-memory
-    // runs are recorded here; disk and the doubles layout are refused.
-    if (acq->storageKind != kStorageMemory && !IsUnitMemoryStorage(acq->storageKind)) return 0;
+    if (!RecordedHere(acq)) return 0;
+    // A disk recording starts its file anew and writes it through once: it neither appends nor
+    // repeats.
+    if (acq->storageKind == kStorageDisk && acq->dataMode == kDataAppend) acq->dataMode = kDataOverwrite;
+    if (acq->storageKind == kStorageDisk) acq->repeatMode = kRepeatOnce;
     const bool holdsData = GraphHoldsData(gs);
     if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
         MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
     uint16_t analogMask = 0;
-    if (!PrepareChannels(acq, &analogMask)) return 0;
-    const bool append = holdsData && acq->dataMode == kDataAppend && !acq->forcedNew &&
-                        acq->repeatMode != kRepeatRing && CanAppend(acq, gs);
+    int32_t appendChosen = 0;
+    // The append check's Revert may have chosen another storage kind.
+    if (!CheckAppend(acq, &appendChosen) || !RecordedHere(acq) || !PrepareChannels(acq, &analogMask)) return 0;
+    const bool append = appendChosen && acq->repeatMode != kRepeatRing;
+    if (acq->storageKind == kStorageDisk && !gs->filePath[0] && !SaveAcqAs(gs)) return 0;
     acq->forcedNew = 0;
     acq->startTick = GetTickCount();
     CopyRunSettings(acq);
@@ -428,8 +433,7 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     for (HWND b : gs->toolButtons) EnableWindow(b, TRUE);
     gs->acquiring = 0;
     run.running = 0;
-    // The unit is told to stop even after a failed exchange; a memory run has no file head to
-    // rewrite, so failed changes nothing more here.
+    // The unit is told to stop even after a failed exchange.
     if (!unitPaced) {
         const uint8_t stop = kSamplingStop;
         Command(kCmdSampling, 1, &stop);
@@ -438,7 +442,9 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     run.timingKind = kTimingFinished;
     run.statusState = kStatusReady;
     if (run.dataStarted) {
-        if (acq->runRepeatMode == kRepeatRing)
+        if (acq->runStorageKind == kStorageDisk)
+            EndDiskRecording(acq, gs, failed);
+        else if (acq->runRepeatMode == kRepeatRing)
             FinishRingBlocks(acq, gs);
         else
             FinishPlainBlocks(acq, gs);

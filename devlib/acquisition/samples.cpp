@@ -5,6 +5,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/diskrun.h"
 #include "devlib/acquisition/packet.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
@@ -23,6 +24,7 @@ constexpr uint32_t kChanEnabled = 2;
 constexpr int32_t kGroupAnalog = 0;
 constexpr int32_t kGroupDigital = 1;
 constexpr int32_t kGroupCalc = 2;
+constexpr int32_t kStorageDisk = 1;
 constexpr int32_t kStorageMemory = 2;
 constexpr int32_t kStorageUnitMemory = 3;
 constexpr int32_t kStorageFastMemory = 4;
@@ -99,6 +101,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
     tagGS* gs = run.attachedGraph;
     const int32_t frameSize = run.frameSize;
     if (gs && IsUnitMemoryStorage(acq->runStorageKind)) return ReadUnitMemorySamples(acq, count);
+    if (acq->runStorageKind == kStorageDisk) return ReadDiskSamples(acq, count, address);
     if (!gs || frameSize <= 0 || *count < 0 || acq->runStorageKind != kStorageMemory) {
         *count = 0;
         return 0;

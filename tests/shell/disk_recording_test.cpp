@@ -1,0 +1,742 @@
+// Recording to disk and the append check, in the running program over a simulated unit of the
+// test's own: the Start button starts the run, idle turns take the frames, and the graph file the
+// run writes is read back with the program's graph file reader and compared sample by sample with
+// the unit's counting pattern, after a run that ends by its length and after every kind of unit
+// fault mid-run. The append warnings are answered through their buttons by a hook.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+#include "shell_fixture.h"
+#include "base/app.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/resource.h"
+#include "devlib/simulated/simcontrol.h"
+#include "devlib/vk40.h"
+#include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "shell/startup.h"
+#include "tests/documents/test_doc.h"
+
+namespace {
+
+constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
+constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
+constexpr uint16_t kDigitalHigh = 0x4000;
+
+// The channels a run records: analog inputs 0-3, digital inputs and calculation channels.
+struct Layout {
+    const char* name;
+    std::vector<int> analog, digital;
+    std::vector<int> calc{};
+};
+
+// The run channel numbers in frame order: analog 1-4, then digital 20 + j, calculation 40 + j.
+std::vector<int> RunNumbers(const Layout& layout) {
+    std::vector<int> numbers;
+    for (int a = 0; a < 4; ++a)
+        for (int n : layout.analog)
+            if (n == a) numbers.push_back(a + 1);
+    for (int d = 0; d < 8; ++d)
+        for (int n : layout.digital)
+            if (n == d) numbers.push_back(20 + d);
+    for (int c = 0; c < kCalcChannels; ++c)
+        for (int n : layout.calc)
+            if (n == c) numbers.push_back(40 + c);
+    return numbers;
+}
+
+// The raw sample the counting pattern gives run channel number in frame f.
+uint16_t CountingSample(int number, uint32_t f) {
+    if (number >= 20) return (SimCountingWord(f, 4) >> (number - 20)) & 1 ? kDigitalHigh : 0;
+    return SimCountingWord(f, static_cast<uint32_t>(number - 1));
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE f =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(f, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty()) ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(f);
+    bytes.resize(got);
+    return bytes;
+}
+
+// Reads the file with the program's reader: every channel of the layout holds exactly frames
+// samples, each the counting pattern's from frame 0 on.
+void ExpectFileHoldsCounting(const std::string& path, const Layout& layout, uint32_t frames) {
+    const std::vector<uint8_t> bytes = FileBytes(path);
+    ASSERT_FALSE(bytes.empty()) << path;
+    TestDoc doc;
+    stGraphReadReport report{};
+    ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1)
+        << (report.refusal ? report.refusal : "");
+    EXPECT_EQ(report.repaired, 0) << "the head counts what the file holds";
+    EXPECT_TRUE(doc.gs->setupBlock || doc.gs->foreignData) << "the acquisition set-up is stored with the file";
+    const std::vector<int> numbers = RunNumbers(layout);
+    for (size_t s = 0; s < kMaxChannels; ++s) {
+        if (s >= numbers.size()) {
+            EXPECT_FALSE(ChannelInUse(doc.gs, static_cast<int>(s))) << "slot " << s;
+            continue;
+        }
+        SCOPED_TRACE("slot " + std::to_string(s));
+        ASSERT_TRUE(ChannelInUse(doc.gs, static_cast<int>(s)));
+        ASSERT_EQ(doc.gs->chanCount[s], frames);
+        if (numbers[s] >= 40) {
+            // Calculation channels are doubles in every record; their values are not computed yet.
+            EXPECT_EQ(doc.gs->chanBytes[s], 8u);
+            EXPECT_EQ(doc.gs->chanType[s], 1u);
+            continue;
+        }
+        ASSERT_EQ(doc.gs->chanBytes[s], 2u);
+        const auto* block = static_cast<const uint16_t*>(doc.gs->chanBlock[s]);
+        ASSERT_TRUE(block || frames == 0);
+        int bad = 0;
+        for (uint32_t i = 0; i < frames && bad < 3; ++i) {
+            const uint16_t want = CountingSample(numbers[s], i);
+            if (block[i] != want) {
+                ADD_FAILURE() << "sample " << i << " is " << block[i] << ", not " << want;
+                ++bad;
+            }
+        }
+    }
+}
+
+// Answers the append warnings by clicking one of their buttons, and message boxes with OK;
+// notes what each showed and whether a recording ran while it was up. This thread's windows only.
+struct DialogAnswers {
+    struct Seen {
+        std::string caption, text;
+        std::vector<std::pair<int, std::string>> buttons;
+        bool centred = false;
+        int32_t runningMeanwhile = -1;
+    };
+    explicit DialogAnswers(int button) : answer(button) {
+        current = this;
+        hook = SetWindowsHookExA(WH_CBT, Cbt, nullptr, GetCurrentThreadId());
+    }
+    ~DialogAnswers() {
+        UnhookWindowsHookEx(hook);
+        current = nullptr;
+    }
+    DialogAnswers(const DialogAnswers&) = delete;
+    DialogAnswers& operator=(const DialogAnswers&) = delete;
+
+    static LRESULT CALLBACK Cbt(int code, WPARAM wParam, LPARAM lParam) {
+        HWND w = reinterpret_cast<HWND>(wParam);
+        char cls[16] = "";
+        if (code == HCBT_ACTIVATE && current && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
+            GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0 &&
+            std::find(current->handled.begin(), current->handled.end(), w) == current->handled.end()) {
+            current->handled.push_back(w);
+            current->Note(w);
+        }
+        return CallNextHookEx(current ? current->hook : nullptr, code, wParam, lParam);
+    }
+
+    // The save dialog's file name box (a combo box in the explorer style, an edit otherwise).
+    static HWND FileNameBox(HWND dlg) {
+        HWND box = GetDlgItem(dlg, 0x47C);
+        return box ? box : GetDlgItem(dlg, 0x480);
+    }
+
+    void Note(HWND dlg) {
+        Seen seen;
+        char text[1024] = "";
+        if (HWND box = FileNameBox(dlg)) {
+            GetWindowTextA(dlg, text, sizeof text);
+            seen.caption = text;
+            GetWindowTextA(box, text, sizeof text);
+            seen.text = text;
+            shown.push_back(seen);
+            if (!fileName.empty()) SetWindowTextA(box, fileName.c_str());
+            PostMessageA(GetDlgItem(dlg, fileName.empty() ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
+            return;
+        }
+        GetWindowTextA(dlg, text, sizeof text);
+        seen.caption = text;
+        const bool warning = GetDlgItem(dlg, IDC_APPEND_TEXT) != nullptr;
+        GetDlgItemTextA(dlg, warning ? IDC_APPEND_TEXT : 0xFFFF, text, sizeof text);
+        seen.text = text;
+        for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+            if (HWND b = GetDlgItem(dlg, id)) {
+                GetWindowTextA(b, text, sizeof text);
+                seen.buttons.push_back({id, text});
+            }
+        }
+        RECT mine, parent;
+        GetWindowRect(dlg, &mine);
+        if (GetParent(dlg) && GetWindowRect(GetParent(dlg), &parent))
+            seen.centred = std::abs((mine.left + mine.right) - (parent.left + parent.right)) <= 2 &&
+                           std::abs((mine.top + mine.bottom) - (parent.top + parent.bottom)) <= 2;
+        {
+            AcqLock acq(g_app->hAcq);
+            seen.runningMeanwhile = acq ? acq->run.running : -1;
+        }
+        shown.push_back(seen);
+        HWND button = warning ? GetDlgItem(dlg, answer) : nullptr;
+        if (button)
+            PostMessageA(button, BM_CLICK, 0, 0);
+        else if (answer == 0 && warning)
+            PostMessageA(dlg, WM_CLOSE, 0, 0);
+        else
+            PostMessageA(dlg, WM_COMMAND, warning ? answer : (messageAnswer ? messageAnswer : IDOK), 0);
+    }
+
+    int answer;
+    int messageAnswer = IDOK;
+    std::string fileName;  // typed into a save dialog, which is then confirmed; empty: cancelled
+    std::vector<Seen> shown;
+    std::vector<HWND> handled;
+    HHOOK hook = nullptr;
+    static DialogAnswers* current;
+};
+DialogAnswers* DialogAnswers::current = nullptr;
+
+// The program over a simulated model-40 unit whose clock moves only when the test moves it.
+class DiskRecording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string id = std::to_string(GetCurrentProcessId());
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        GetCurrentDirectoryA(sizeof previousFolder, previousFolder);
+        folder = std::string(temp) + "kymora_disk_" + id;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        SetCurrentDirectoryA(folder.c_str());
+        DeleteIni();
+        settings = std::string(kSettingsRoot) + "DiskRecording" + id;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const char driverName[] = "VKUSB";
+        const DWORD type = 3, simulated = 1;
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof driverName);
+        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
+        RegSetValueExA(key, kSimDriverSetting, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
+                       sizeof simulated);
+        RegCloseKey(key);
+        SetEnvironmentVariableA(kSettingsEnv, settings.c_str());
+        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\Disk" + id).c_str());
+        ASSERT_TRUE(SimControlClear());
+        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+        clockUs = 1000000;
+        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+        for (int i = 1; i <= 4; ++i)
+            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+        SimControlSetDword(kSimSignalDigital, kSimSignalCounting);
+        ASSERT_TRUE(BootShell());
+        first = g_app->hwndActiveGraph;
+        ASSERT_TRUE(first);
+        gs = GetWindowGraph(first);
+        SetStartupFlag(1);
+        SetReadStatusEnable(1);
+        RunIdleStep();
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
+    }
+    void TearDown() override {
+        {
+            AcqLock acq(g_app->hAcq);
+            if (acq && acq->run.running) {
+                acq->run.running = 0;
+                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
+            }
+        }
+        if (gs) gs->modified = 0;
+        ShutShell();
+        SetReadStatusEnable(0);
+        SetStartupFlag(0);
+        SimControlClear();
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
+        SetEnvironmentVariableA(kSettingsEnv, nullptr);
+        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+        for (const std::string& f : files) DeleteFileA(f.c_str());
+        SetCurrentDirectoryA(previousFolder);
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    // The set-up of the next run: the channels, storage kind, data mode and length, 1 ms frames.
+    void SetUpRun(const Layout& layout, int32_t storage, int16_t dataMode, int32_t length) {
+        AcqLock acq(g_app->hAcq);
+        for (stAcqChan& c : acq->chans) c.flags &= ~2u;
+        for (int i = 0; i < kAnalogChannels; ++i)
+            for (int n : layout.analog)
+                if (acq->chans[i].group == 0 && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
+        // The model-40 table has no digital records: the spare ones at its end stand for them.
+        for (int k = 0; k < kMaxDigitalChannels; ++k) {
+            stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
+            c.group = 1;
+            c.number = k;
+            for (int n : layout.digital)
+                if (n == k) c.flags |= 2u;
+        }
+        for (stAcqChan& c : acq->chans)
+            for (int n : layout.calc)
+                if (c.group == 2 && c.number == n) c.flags |= 2u;
+        acq->storageKind = storage;
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = length;
+        acq->repeatMode = 1;
+        acq->dataMode = dataMode;
+        acq->unitMode = 0;
+        acq->warnOnOverwrite = 0;
+    }
+    // A graph saved before under a file of the test's folder.
+    std::string NameGraph(const char* name) {
+        const std::string path = folder + "\\" + name;
+        lstrcpynA(gs->filePath, path.c_str(), sizeof gs->filePath);
+        lstrcpynA(gs->title, name, sizeof gs->title);
+        files.push_back(path);
+        return path;
+    }
+    static int32_t Running() {
+        AcqLock acq(g_app->hAcq);
+        return acq ? acq->run.running : -1;
+    }
+    static int16_t DataMode() {
+        AcqLock acq(g_app->hAcq);
+        return acq->dataMode;
+    }
+    // A click in the middle of the Start button.
+    void Press() {
+        HWND button = GetDlgItem(first, IDC_START_BUTTON);
+        ASSERT_TRUE(button);
+        RECT rc;
+        GetClientRect(button, &rc);
+        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(button, WM_LBUTTONUP, 0, at);
+        PumpMessages();
+    }
+    void Advance(uint32_t ms) {
+        clockUs += ms * 1000ull;
+        SimControlSetQword(kSimClockUs, clockUs);
+        RunIdleStep();
+    }
+    // Idle turns until the run ends.
+    void RunToEnd(uint32_t stepMs) {
+        for (int i = 0; i < 4000 && Running() == 1; ++i) Advance(stepMs);
+        ASSERT_EQ(Running(), 0);
+    }
+    // A whole run of length frames from the Start button.
+    void Record(uint32_t stepMs = 250) {
+        Press();
+        ASSERT_EQ(Running(), 1);
+        RunToEnd(stepMs);
+    }
+
+    char previousFolder[MAX_PATH] = "";
+    std::string folder, settings;
+    std::vector<std::string> files;
+    uint64_t clockUs = 0;
+    HWND first = nullptr;
+    tagGS* gs = nullptr;
+};
+
+const Layout kLayouts[] = {
+    {"one analog", {2}, {}},
+    {"three analog", {0, 1, 3}, {}},  // 6-byte frames straddle the unit ring's end
+    {"all analog", {0, 1, 2, 3}, {}},
+    {"analog and digital", {0, 3}, {0, 2}},
+    {"analog, digital and a calculation channel", {1, 2}, {1}, {0}},  // records of 2- and 8-byte samples
+};
+
+TEST_F(DiskRecording, TheFileHoldsEveryFrameOfTheRunForEachLayout) {
+    int run = 0;
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.name);
+        const std::string path = NameGraph(("disk" + std::to_string(run++) + ".acq").c_str());
+        SetUpRun(layout, 1, 1, 12001);  // longer than the graph's ring and the unit's ring
+        Record();
+        ASSERT_EQ(gs->chanCount[0], 12001u);
+        ExpectFileHoldsCounting(path, layout, 12001);
+        // The graph now pages its samples from the file it wrote.
+        EXPECT_EQ(gs->storageKind, kStoreDiskPaged);
+        const std::vector<int> numbers = RunNumbers(layout);
+        for (size_t s = 0; s < numbers.size(); ++s) {
+            if (numbers[s] >= 40) continue;
+            for (uint32_t i : {0u, 8191u, 8192u, 12000u}) {
+                double v = 0;
+                ASSERT_EQ(GetChannelSample(gs, static_cast<int>(i), static_cast<int>(s), &v), 1);
+                EXPECT_EQ(v, RawToValue(static_cast<int16_t>(CountingSample(numbers[s], i)), gs->chanScale[s],
+                                        gs->chanOffset[s]))
+                    << "slot " << s << " sample " << i;
+            }
+        }
+    }
+}
+
+// While the run goes on the graph holds the newest frames in its ring, which the program reads
+// and draws; older frames are only in the file.
+TEST_F(DiskRecording, WhileItRecordsTheGraphReadsItsNewestFramesFromItsRing) {
+    const Layout layout{"three analog", {0, 1, 2}, {}};
+    const std::string path = NameGraph("live.acq");
+    SetUpRun(layout, 1, 1, 30000);
+    Press();
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 50; ++i) Advance(250);
+    ASSERT_EQ(Running(), 1);
+    ASSERT_EQ(gs->storageKind, kStoreDiskRecording);
+    const int total = gs->totalSamples;
+    ASSERT_GT(total, 12000);
+    RedrawWindow(first, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const std::vector<int> numbers = RunNumbers(layout);
+    for (int s = 0; s < 3; ++s) {
+        for (int i : {total - 1, total - 100, total - 8192}) {
+            double v = 0;
+            ASSERT_EQ(GetChannelSample(gs, i, s, &v), 1) << "sample " << i;
+            EXPECT_EQ(v, RawToValue(static_cast<int16_t>(CountingSample(numbers[s], static_cast<uint32_t>(i))),
+                                    gs->chanScale[s], gs->chanOffset[s]))
+                << "slot " << s << " sample " << i;
+        }
+        double v = 0;
+        EXPECT_EQ(GetChannelSample(gs, total - 8193, s, &v), 0) << "let go by the ring";
+    }
+    // Stopped by the button, the file holds every frame that came.
+    Press();
+    ASSERT_EQ(Running(), 0);
+    ExpectFileHoldsCounting(path, layout, gs->chanCount[0]);
+}
+
+TEST_F(DiskRecording, ANeverSavedGraphAsksForItsFileBeforeTheRunAndCancelStartsNothing) {
+    const Layout layout{"two analog", {0, 1}, {}};
+    SetUpRun(layout, 1, 1, 500);
+    lstrcpynA(gs->title, "Untitled1", sizeof gs->title);
+    gs->filePath[0] = '\0';
+    {
+        DialogAnswers answers(IDCANCEL);
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].text, "Untitled1.ACQ") << "the proposed name";
+    }
+    EXPECT_EQ(Running(), 0);
+    EXPECT_STREQ(gs->title, "Untitled1");
+    EXPECT_EQ(gs->filePath[0], '\0');
+    EXPECT_EQ(GetFileAttributesA((folder + "\\Untitled1.ACQ").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    const std::string path = folder + "\\chosen.ACQ";
+    files.push_back(path);
+    {
+        DialogAnswers answers(IDCANCEL);
+        answers.fileName = folder + "\\chosen";  // the extension comes with the dialog
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        ASSERT_EQ(Running(), 1);
+    }
+    RunToEnd(250);
+    // The dialog adds the filter's extension, in whichever case it has it.
+    EXPECT_EQ(lstrcmpiA(gs->title, "chosen.ACQ"), 0) << gs->title;
+    EXPECT_EQ(lstrcmpiA(gs->filePath, path.c_str()), 0) << gs->filePath;
+    char title[MAX_PATH] = "";
+    GetWindowTextA(first, title, sizeof title);
+    CharUpperA(title);
+    EXPECT_NE(std::string(title).find("CHOSEN.ACQ"), std::string::npos) << title;
+    ExpectFileHoldsCounting(path, layout, 500);
+}
+
+TEST_F(DiskRecording, AFileThatCannotBeMadeRefusesTheStartAndSaysSo) {
+    const Layout layout{"one analog", {0}, {}};
+    SetUpRun(layout, 1, 1, 500);
+    const std::string path = folder + "\\no such folder\\run.acq";
+    lstrcpynA(gs->filePath, path.c_str(), sizeof gs->filePath);
+    DialogAnswers answers(IDCANCEL);
+    Press();
+    EXPECT_EQ(Running(), 0);
+    EXPECT_EQ(gs->acquiring, 0u);
+    ASSERT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(answers.shown[0].text, "The recording file cannot be written\nAcquisition not performed");
+    EXPECT_EQ(gs->chanBlock[0], nullptr);
+}
+
+// Each fault, injected after some frames came: the run ends with its message, and the file reads
+// back with exactly the frames the graph received, none lost or shifted.
+TEST_F(DiskRecording, AUnitFaultMidRunLeavesAReadableFileOfEveryFrameReceived) {
+    struct Fault {
+        const char* name;
+        std::function<void()> inject;
+        uint32_t advanceMs;
+        const char* message;
+    };
+    const Fault faults[] = {
+        {"no reply", [] { SimControlSetDword(kSimFaultCommand, 19), SimControlSetDword(kSimFault, kSimFaultNoReply); },
+         100, "Communications error"},
+        {"bad checksum",
+         [] { SimControlSetDword(kSimFaultCommand, 19), SimControlSetDword(kSimFault, kSimFaultBadChecksum); }, 100,
+         "Communications error"},
+        {"ring overflow", [] {}, 9000, "Buffer overflow"},
+        {"unit gone", [] { SimControlSetDword(kSimAbsent, 1); }, 100, "Communications error"},
+    };
+    const Layout layout{"all analog and digital", {0, 1, 2, 3}, {1}};
+    int run = 0;
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        const std::string path = NameGraph(("fault" + std::to_string(run++) + ".acq").c_str());
+        SetUpRun(layout, 1, 1, 100000);
+        Press();
+        ASSERT_EQ(Running(), 1);
+        for (int i = 0; i < 12; ++i) Advance(97);
+        const uint32_t before = gs->chanCount[0];
+        ASSERT_GT(before, 1000u);
+        {
+            DialogAnswers answers(IDOK);
+            fault.inject();
+            Advance(fault.advanceMs);
+            EXPECT_EQ(Running(), 0);
+            ASSERT_GE(answers.shown.size(), 1u);
+            EXPECT_NE(answers.shown[0].text.find(fault.message), std::string::npos) << answers.shown[0].text;
+            SimControlSetDword(kSimFault, kSimFaultNone);
+            SimControlSetDword(kSimAbsent, 0);
+        }
+        EXPECT_GE(gs->chanCount[0], before);
+        ExpectFileHoldsCounting(path, layout, gs->chanCount[0]);
+    }
+}
+
+TEST_F(DiskRecording, AppendModeWithDiskStorageIsStoredAsOverwriteAndTheRunGoesOnce) {
+    const Layout layout{"two analog", {1, 2}, {}};
+    const std::string path = NameGraph("mode.acq");
+    SetUpRun(layout, 1, 1, 700);
+    Record();
+    SetUpRun(layout, 1, 3, 400);
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->repeatMode = 2;  // a ring would never end by its length
+    }
+    {
+        DialogAnswers answers(IDCANCEL);
+        Record();
+        EXPECT_TRUE(answers.shown.empty()) << "a disk run asks nothing about appending";
+    }
+    EXPECT_EQ(DataMode(), 1);
+    ExpectFileHoldsCounting(path, layout, 400);
+}
+
+TEST_F(DiskRecording, ARunWaitingForTheStartSignalCreatesItsFileWhenTheSignalComes) {
+    const Layout layout{"analog and digital", {0, 2}, {3}};
+    const std::string path = NameGraph("signal.acq");
+    SimControlSetDword(kSimExternalTriggerFrame, 1500);
+    SetUpRun(layout, 1, 1, 3000);
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->unitMode = 0x80;
+    }
+    Press();
+    ASSERT_EQ(Running(), 1);
+    Advance(1000);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "no file before the signal";
+    RunToEnd(250);
+    ExpectFileHoldsCounting(path, layout, 3000);  // the pattern counts from the signal's frame
+}
+
+// A graph that pages from the file of a disk run is loaded into memory, and a memory run in
+// append mode adds its frames behind the file's.
+TEST_F(DiskRecording, AMemoryRunAppendsToTheDataOfADiskRun) {
+    const Layout layout{"two analog", {0, 3}, {}};
+    NameGraph("first.acq");
+    SetUpRun(layout, 1, 1, 9000);  // more than the graph's paging window
+    Record();
+    ASSERT_EQ(gs->storageKind, kStoreDiskPaged);
+    SetUpRun(layout, 2, 3, 500);
+    DialogAnswers answers(IDCANCEL);
+    Record(40);
+    EXPECT_TRUE(answers.shown.empty());
+    EXPECT_EQ(gs->storageKind, kStoreMemory);
+    const std::vector<int> numbers = RunNumbers(layout);
+    for (int s = 0; s < 2; ++s) {
+        ASSERT_EQ(gs->chanCount[s], 9500u);
+        const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
+        for (uint32_t i = 0; i < 9500; ++i)
+            ASSERT_EQ(block[i], CountingSample(numbers[s], i < 9000 ? i : i - 9000)) << "slot " << s << " sample " << i;
+    }
+}
+
+// ---- The append check, in memory runs ----
+
+class AppendCheck : public DiskRecording {
+protected:
+    // Two channels recorded anew, then append mode chosen: the graph holds 300 frames.
+    void FirstRun() {
+        SetUpRun(kTwo, 2, 1, 300);
+        Record(40);
+        ASSERT_EQ(gs->chanCount[0], 300u);
+        AcqLock acq(g_app->hAcq);
+        acq->dataMode = 3;
+    }
+    // Both channels hold the pattern run after run: each run counts from its first frame again.
+    void ExpectSegments(uint32_t runs) {
+        ASSERT_EQ(gs->chanCount[0], 300u * runs);
+        ASSERT_EQ(gs->chanCount[1], 300u * runs);
+        for (int s = 0; s < 2; ++s) {
+            const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
+            for (uint32_t i = 0; i < 300u * runs; ++i)
+                ASSERT_EQ(block[i], CountingSample(s == 0 ? 1 : 3, i % 300)) << "slot " << s << " sample " << i;
+        }
+    }
+    const Layout kTwo{"two analog", {0, 2}, {}};
+};
+
+TEST_F(AppendCheck, AnUnchangedGraphTakesTheNextRunBehindItsDataWithoutAQuestion) {
+    FirstRun();
+    DialogAnswers answers(IDCANCEL);
+    Record(40);
+    EXPECT_TRUE(answers.shown.empty());
+    ExpectSegments(2);
+    Record(40);
+    ExpectSegments(3);
+    // Overwrite replaces without a question while the warning is off.
+    SetUpRun(kTwo, 2, 1, 300);
+    Record(40);
+    EXPECT_TRUE(answers.shown.empty());
+    ExpectSegments(1);
+}
+
+TEST_F(AppendCheck, EditedDataAsksReplaceOrAbortAndEachAnswerDoesWhatItSays) {
+    const struct {
+        const char* name;
+        int button;  // 0: the window closed
+        bool starts;
+    } answersTable[] = {{"Replace", IDOK, true}, {"Abort", IDCANCEL, false}, {"closed", 0, false}};
+    for (const auto& c : answersTable) {
+        SCOPED_TRACE(c.name);
+        FirstRun();
+        gs->chanCount[1] = 250;  // an edit shortened one channel
+        DialogAnswers answers(c.button);
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        const auto& seen = answers.shown[0];
+        EXPECT_EQ(seen.caption, "Acquisition Warning");
+        EXPECT_EQ(seen.text,
+                  "You have modified or edited data in a way which prevents appending acquisitions. You can replace "
+                  "the existing data or abort.");
+        EXPECT_EQ(seen.buttons, (std::vector<std::pair<int, std::string>>{{IDOK, "&Replace"}, {IDCANCEL, "&Abort"}}));
+        EXPECT_TRUE(seen.centred);
+        EXPECT_EQ(seen.runningMeanwhile, 0) << "asked before the start";
+        EXPECT_EQ(Running(), c.starts ? 1 : 0);
+        if (c.starts) {
+            RunToEnd(40);
+            ExpectSegments(1);  // replaced: only the new run
+        } else {
+            EXPECT_EQ(gs->chanCount[0], 300u);
+            EXPECT_EQ(gs->chanCount[1], 250u);
+        }
+    }
+}
+
+TEST_F(AppendCheck, ADifferentPeriodAsksRevertReplaceOrAbortBeforeStarting) {
+    const struct {
+        const char* name;
+        int button;
+        bool starts;
+        double period;      // the set-up's period afterwards
+        uint32_t segments;  // runs the graph holds afterwards (0: unchanged from the first)
+    } answersTable[] = {
+        {"Revert", IDYES, true, 1.0, 2},
+        {"Replace", IDNO, true, 2.0, 1},
+        {"Abort", IDCANCEL, false, 2.0, 0},
+    };
+    for (const auto& c : answersTable) {
+        SCOPED_TRACE(c.name);
+        FirstRun();
+        {
+            AcqLock acq(g_app->hAcq);
+            acq->samplePeriodMs = 2.0;
+        }
+        DialogAnswers answers(c.button);
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        const auto& seen = answers.shown[0];
+        EXPECT_EQ(seen.caption, "Acquisition Warning");
+        EXPECT_EQ(seen.text,
+                  "You have changed acquisition parameters which cannot be changed when appending data. You can reset "
+                  "the parameters or replace the existing data.");
+        EXPECT_EQ(seen.buttons, (std::vector<std::pair<int, std::string>>{
+                                    {IDCANCEL, "&Abort"}, {IDYES, "&Revert"}, {IDNO, "R&eplace"}}));
+        EXPECT_TRUE(seen.centred);
+        EXPECT_EQ(seen.runningMeanwhile, 0) << "asked before the start";
+        ASSERT_EQ(Running(), c.starts ? 1 : 0);
+        {
+            AcqLock acq(g_app->hAcq);
+            EXPECT_EQ(acq->samplePeriodMs, c.period);
+        }
+        if (c.starts) RunToEnd(80);
+        EXPECT_EQ(gs->sampleInterval, c.starts ? c.period : 1.0);
+        ExpectSegments(c.segments ? c.segments : 1);
+    }
+}
+
+// A graph marked for the other model, or recorded with it, is asked about with the model
+// question instead of the dialogs: OK records anew, Cancel starts nothing.
+TEST_F(AppendCheck, AGraphOfTheOtherModelGetsTheModelQuestion) {
+    const struct {
+        const char* name;
+        uint32_t mark, model;
+        double period;
+        const char* text;
+        int answer;
+    } cases[] = {
+        {"marked, OK", 1, 0, 1.0,
+         "This file contains channels that require an VK40. If you click \"OK\" to record with an VK40, existing data "
+         "will be overwritten.",
+         IDOK},
+        {"marked, Cancel", 1, 0, 1.0, nullptr, IDCANCEL},
+        {"recorded with the other model, period changed, OK", 0, 35, 2.0,
+         "Data recorded with the new acquisition parameters cannot be appended onto the existing data. Click \"OK\" "
+         "to overwrite the existing data and begin the recording.",
+         IDOK},
+        {"recorded with the other model, period changed, Cancel", 0, 35, 2.0, nullptr, IDCANCEL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FirstRun();
+        gs->modelMismatch = c.mark;
+        if (c.model) gs->unitModel = c.model;
+        {
+            AcqLock acq(g_app->hAcq);
+            acq->samplePeriodMs = c.period;
+        }
+        DialogAnswers answers(IDCANCEL);
+        answers.messageAnswer = c.answer;
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].caption, "Warning");
+        if (c.text) {
+            EXPECT_EQ(answers.shown[0].text, c.text);
+        }
+        EXPECT_EQ(answers.shown[0].runningMeanwhile, 0);
+        if (c.answer == IDOK) {
+            ASSERT_EQ(Running(), 1);
+            RunToEnd(80);
+            ExpectSegments(1);
+            EXPECT_EQ(gs->modelMismatch, 0u) << "the graph now belongs to the connected unit";
+            EXPECT_EQ(gs->unitModel, 30u);
+        } else {
+            EXPECT_EQ(Running(), 0);
+            EXPECT_EQ(gs->chanCount[0], 300u);
+        }
+    }
+}
+
+TEST_F(AppendCheck, AChangedChannelSetIsRevertedToTheGraphsChannels) {
+    FirstRun();
+    SetUpRun({"three analog", {0, 1, 2}, {}}, 2, 3, 300);
+    DialogAnswers answers(IDYES);
+    Record(40);
+    ASSERT_EQ(answers.shown.size(), 1u);
+    ExpectSegments(2);
+    EXPECT_FALSE(ChannelInUse(gs, 2));
+    AcqLock acq(g_app->hAcq);
+    EXPECT_EQ(acq->run.analogCount, 2);
+}
+
+}  // namespace
