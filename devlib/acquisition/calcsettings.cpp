@@ -167,7 +167,7 @@ void ResetCalcSettings(stCalcSettings* s, int32_t firstAnalog) {
         s->math[c].op = kMathAdd, s->math[c].first = fa, s->math[c].second = fa;
         s->function[c].function = kFuncAbs, s->function[c].source = fa;
         stFilterParams& f = s->filter[c];
-        f.source = 1, f.type = kFilterLowPass, f.q = 0.707, f.qBand = 5.0, f.frequency = 50.0, f.highFrequency = 500.0;
+        f.source = 1, f.type = kCalcFilterLowPass, f.q = 0.707, f.qBand = 5.0, f.frequency = 50.0, f.highFrequency = 500.0;
         stDelayParams& d = s->delay[c];
         d.source = 1, d.seconds = 1.0, d.samples = 20, d.unit = kDelayUnitSamples;
         s->control[c].source = 1;

@@ -225,12 +225,12 @@ static_assert(sizeof(stFunctionParams) == 32 && offsetof(stFunctionParams, sourc
               "Function record offsets");
 
 // ---- Filter (184 bytes) ----
-constexpr int16_t kFilterLowPass = 1;
-constexpr int16_t kFilterHighPass = 2;
-constexpr int16_t kFilterBandPassLowHigh = 3;
-constexpr int16_t kFilterBandPass = 4;
-constexpr int16_t kFilterBandStop = 5;
-constexpr int16_t kFilterBandStopLine = 6;
+constexpr int16_t kCalcFilterLowPass = 1;
+constexpr int16_t kCalcFilterHighPass = 2;
+constexpr int16_t kCalcFilterLowHigh = 3;
+constexpr int16_t kCalcFilterBandPass = 4;
+constexpr int16_t kCalcFilterBandStop = 5;
+constexpr int16_t kCalcFilterLine = 6;
 
 // One biquad stage: coefficients, then its state.
 struct stBiquadStage {
