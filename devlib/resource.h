@@ -26,6 +26,7 @@
 #define IDD_TRIGGER_SETUP 1213
 #define IDD_INPUT_VALUES 1218
 #define IDD_FIRMWARE_LENGTH 129
+#define IDD_CALC_WARNING 113
 #define IDD_DRIVER_ABOUT 1200
 
 // Controls of the About box and the firmware length prompt
@@ -39,6 +40,7 @@
 #define IDC_ABOUT_AT_CONNECT 1102
 #define IDC_ABOUT_SPARE 1201
 #define IDC_FIRMWARE_LENGTH 1105
+#define IDC_CALC_WARNING_HEADING 1130
 
 // Strings of the library's string table (English, Spanish, French, Italian)
 #define IDS_CONVERT_SETUP 5040
