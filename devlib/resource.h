@@ -41,6 +41,7 @@
 #define IDC_ABOUT_SPARE 1201
 #define IDC_FIRMWARE_LENGTH 1105
 #define IDC_CALC_WARNING_HEADING 1130
+#define IDC_CALC_WARNING_TEXT 1131
 
 // Strings of the library's string table (English, Spanish, French, Italian)
 #define IDS_CONVERT_SETUP 5040
