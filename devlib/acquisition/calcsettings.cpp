@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <new>
+#include <type_traits>
 
 #include "devlib/acquisition/lebytes.h"
 
@@ -149,6 +150,9 @@ int32_t CalcParamBytes(int32_t kind) {
 
 // The copies live in stAcq as bytes, aligned for the record (see its static_asserts).
 stCalcSettings* CalcSettings(stAcq* acq) { return std::launder(reinterpret_cast<stCalcSettings*>(acq->calcSettings)); }
+const stCalcSettings* CalcSettings(const stAcq* acq) {
+    return std::launder(reinterpret_cast<const stCalcSettings*>(acq->calcSettings));
+}
 stCalcSettings* CalcRun(stAcq* acq) { return std::launder(reinterpret_cast<stCalcSettings*>(acq->calcRun)); }
 
 // Start-up settings: no channel computes, every record ready for its dialog.
@@ -196,4 +200,130 @@ int32_t DecodeCalcParams(const uint8_t* bytes, int32_t kind, int32_t channel, st
     if (channel < 0 || channel >= kCalcChannels || !CalcParamBytes(kind)) return 0;
     FieldReader r{CByteReader(bytes)};
     return VisitKind(*s, channel, kind, r) ? 1 : 0;
+}
+
+// ---- The stored acquisition set-up block ----
+
+namespace {
+
+constexpr size_t kSetupKindsAt = 142;
+constexpr size_t kSetupTextsAt = 2382;
+
+// One array of the set-up block: twelve entries of one field of one kind's record. A two-byte
+// entry of a four-byte field holds its low half and is widened with its sign when read.
+struct stSetupArray {
+    uint16_t at;
+    int16_t kind;
+    uint16_t field;     // offset in the kind's record
+    uint8_t entry;      // 2, 4 or 8 bytes in the block
+    uint8_t fieldSize;  // 2, 4 or 8 bytes in the record
+    bool secondGroup;
+};
+
+constexpr stSetupArray kSetupArrays[] = {
+    {174, kCalcIntegrate, 0, 2, 2, false},   {206, kCalcIntegrate, 8, 2, 2, false},
+    {238, kCalcIntegrate, 16, 2, 4, false},  {270, kCalcRate, 0, 2, 2, false},
+    {302, kCalcRate, 2, 2, 2, false},        {334, kCalcRate, 8, 8, 8, false},
+    {462, kCalcRate, 8, 8, 8, false},  // a second copy; read last, so it wins
+    {590, kCalcRate, 24, 2, 2, false},       {686, kCalcMath, 0, 2, 4, false},
+    {718, kCalcMath, 4, 2, 4, false},        {750, kCalcMath, 8, 2, 4, false},
+    {782, kCalcMath, 16, 8, 8, false},       {910, kCalcFunction, 0, 2, 4, false},
+    {942, kCalcFunction, 4, 2, 4, false},    {974, kCalcFunction, 16, 8, 8, false},
+    {1102, kCalcFunction, 8, 8, 8, false},   {1230, kCalcDifference, 0, 2, 4, false},
+    {1262, kCalcDifference, 12, 2, 4, false}, {1294, kCalcRate, 28, 2, 4, false},
+    {1326, kCalcRate, 32, 8, 8, false},      {1454, kCalcRate, 40, 2, 2, false},
+    {1486, kCalcRate, 48, 8, 8, false},      {1614, kCalcRate, 56, 8, 8, false},
+    {1742, kCalcRate, 156, 2, 4, false},     {1774, kCalcRate, 204, 2, 2, false},
+    {1806, kCalcFilter, 0, 2, 2, false},     {1838, kCalcFilter, 2, 2, 2, false},
+    {1870, kCalcFilter, 8, 8, 8, false},     {1998, kCalcFilter, 16, 8, 8, false},
+    {2126, kCalcFilter, 24, 8, 8, false},    {2254, kCalcFilter, 32, 8, 8, false},
+    {5990, kCalcSmoothing, 0, 2, 2, true},   {6022, kCalcSmoothing, 8, 4, 4, true},
+    {6086, kCalcSmoothing, 12, 2, 4, true},  {6118, kCalcIntegrate, 2, 2, 2, true},
+    {6150, kCalcIntegrate, 4, 4, 4, true},   {6214, kCalcIntegrate, 12, 4, 4, true},
+    {6278, kCalcIntegrate, 20, 4, 4, true},  {6342, kCalcIntegrate, 24, 8, 8, true},
+    {6470, kCalcIntegrate, 32, 8, 8, true},  {6598, kCalcIntegrate, 48, 8, 8, true},
+    {6726, kCalcIntegrate, 40, 4, 4, true},  {6790, kCalcIntegrate, 44, 4, 4, true},
+    {6854, kCalcDelay, 0, 2, 2, true},       {6886, kCalcDelay, 8, 8, 8, true},
+    {7014, kCalcDelay, 16, 4, 4, true},      {7078, kCalcDelay, 20, 2, 2, true},
+    {7110, kCalcControl, 0, 2, 2, true},     {7142, kCalcControl, 2, 2, 2, true},
+    {7174, kCalcControl, 8, 8, 8, true},     {7302, kCalcControl, 16, 8, 8, true},
+    {7430, kCalcControl, 24, 8, 8, true},    {7558, kCalcControl, 32, 2, 2, true},
+    {7590, kCalcControl, 34, 2, 2, true},  // the record's word after the function, carried as it is
+};
+
+// The bytes of one channel's record of a kind.
+uint8_t* RecordOf(stCalcSettings& s, int32_t kind, int32_t c) {
+    switch (kind) {
+    case kCalcIntegrate: return reinterpret_cast<uint8_t*>(&s.integrate[c]);
+    case kCalcSmoothing: return reinterpret_cast<uint8_t*>(&s.smoothing[c]);
+    case kCalcDifference: return reinterpret_cast<uint8_t*>(&s.difference[c]);
+    case kCalcRate: return reinterpret_cast<uint8_t*>(&s.rate[c]);
+    case kCalcMath: return reinterpret_cast<uint8_t*>(&s.math[c]);
+    case kCalcFunction: return reinterpret_cast<uint8_t*>(&s.function[c]);
+    case kCalcFilter: return reinterpret_cast<uint8_t*>(&s.filter[c]);
+    case kCalcDelay: return reinterpret_cast<uint8_t*>(&s.delay[c]);
+    default: return reinterpret_cast<uint8_t*>(&s.control[c]);
+    }
+}
+const uint8_t* RecordOf(const stCalcSettings& s, int32_t kind, int32_t c) {
+    return RecordOf(const_cast<stCalcSettings&>(s), kind, c);
+}
+
+// A record field as a 64-bit pattern (integers widened with their sign) and back.
+int64_t FieldBits(const uint8_t* at, uint8_t size) {
+    if (size == 2) return static_cast<int16_t>(GetLE16(at));
+    if (size == 4) return static_cast<int32_t>(GetLE32(at));
+    return static_cast<int64_t>(GetLE64(at));
+}
+void PutField(uint8_t* at, uint8_t size, int64_t v) {
+    if (size == 2) PutLE16(at, static_cast<uint16_t>(v));
+    else if (size == 4) PutLE32(at, static_cast<uint32_t>(v));
+    else PutLE64(at, static_cast<uint64_t>(v));
+}
+
+// Sources of the blocks that counted analog channels from 0 name them as the preference does.
+void ShiftOldSources(stCalcSettings* s, int32_t firstAnalog, int32_t c) {
+    auto shift = [&](auto& id) {
+        if (id >= 0 && id <= 4) id = static_cast<std::remove_reference_t<decltype(id)>>(id + firstAnalog);
+    };
+    shift(s->rate[c].source);
+    shift(s->math[c].first);
+    shift(s->math[c].second);
+    shift(s->difference[c].source);
+    shift(s->filter[c].source);
+}
+
+}  // namespace
+
+void EncodeCalcSetup(const stCalcSettings& s, uint8_t* block) {
+    for (int32_t c = 0; c < kCalcChannels; ++c) {
+        PutLE16(block + kSetupKindsAt + 2 * c, static_cast<uint16_t>(s.kind[c]));
+        memcpy(block + kSetupTextsAt + size_t(c) * kExpressionBytes, s.expression[c], kExpressionBytes);
+        block[kSetupTextsAt + size_t(c) * kExpressionBytes + kExpressionBytes - 1] = 0;
+        for (const stSetupArray& a : kSetupArrays) {
+            const int64_t v = FieldBits(RecordOf(s, a.kind, c) + a.field, a.fieldSize);
+            PutField(block + a.at + size_t(c) * a.entry, a.entry, v);
+        }
+    }
+}
+
+void DecodeCalcSetup(const uint8_t* block, int32_t version, int32_t firstAnalog, stCalcSettings* s) {
+    const bool second = version >= kSetupCalcSecondGroupFrom;
+    for (int32_t c = 0; c < kCalcChannels; ++c) {
+        int16_t kind = static_cast<int16_t>(GetLE16(block + kSetupKindsAt + 2 * c));
+        if (!second && (kind & 0xFF) > 1) ++kind;  // a kind was inserted after the first
+        s->kind[c] = kind;
+        memcpy(s->expression[c], block + kSetupTextsAt + size_t(c) * kExpressionBytes, kExpressionBytes);
+        s->expression[c][kExpressionBytes - 1] = '\0';
+        for (const stSetupArray& a : kSetupArrays) {
+            if (a.secondGroup && !second) continue;
+            const int64_t v = FieldBits(block + a.at + size_t(c) * a.entry, a.entry);
+            PutField(RecordOf(*s, a.kind, c) + a.field, a.fieldSize, v);
+        }
+        if (!second) {
+            s->integrate[c].control = s->integrate[c].source;
+            s->integrate[c].averaging = 1;
+        }
+        if (version <= kSetupCalcOldSourcesUpTo) ShiftOldSources(s, firstAnalog, c);
+    }
 }

@@ -324,6 +324,7 @@ int32_t CalcParamBytes(int32_t kind);
 
 // The two copies held in stAcq.
 stCalcSettings* CalcSettings(stAcq* acq);
+const stCalcSettings* CalcSettings(const stAcq* acq);
 stCalcSettings* CalcRun(stAcq* acq);
 
 // Every kind 0 and every record at its defaults; firstAnalog is the first analog identifier.
@@ -337,3 +338,11 @@ void DecodeCalcSettings(const uint8_t* bytes, stCalcSettings* s);
 // preset block (the rest of its 208 bytes zero); 0 for kind 0 and unknown kinds.
 int32_t EncodeCalcParams(const stCalcSettings& s, int32_t channel, int32_t kind, uint8_t* bytes);
 int32_t DecodeCalcParams(const uint8_t* bytes, int32_t kind, int32_t channel, stCalcSettings* s);
+
+// The calculation settings in the stored acquisition set-up block: the kinds at 142, the
+// parameter arrays (one field of one kind for C1-C12 each) and the expression texts at 2382.
+constexpr int32_t kSetupCalcSecondGroupFrom = 2304;  // older blocks have only the first group
+constexpr int32_t kSetupCalcOldSourcesUpTo = 2047;   // these count analog sources from 0
+void EncodeCalcSetup(const stCalcSettings& s, uint8_t* block);
+// Reads the settings of a block of the given version; what an older version lacks keeps its value.
+void DecodeCalcSetup(const uint8_t* block, int32_t version, int32_t firstAnalog, stCalcSettings* s);

@@ -8,6 +8,7 @@
 
 #include "devlib/acquisition/calcsettings.h"
 #include "devlib/acquisition/lebytes.h"
+#include "devlib/acquisition/setupblock.h"
 
 namespace {
 
@@ -97,6 +98,119 @@ TEST(CalcSettings, APresetBlockCarriesOneRecordAndItsTextWithinBounds) {
     ASSERT_EQ(DecodeCalcParams(text, kCalcExpression, 4, s.get()), 1);
     EXPECT_EQ(strlen(s->expression[4]), size_t(kExpressionBytes - 1));
     EXPECT_EQ(s->expression[5][0], '\0');
+}
+
+TEST(CalcSettings, TheStoredSetUpCarriesEachFieldInItsArray) {
+    auto s = Defaults();
+    s->kind[3] = kCalcRate;
+    s->integrate[0].source = 2;
+    s->integrate[11].rectify = 1;
+    s->rate[3].level = 0.75;
+    s->math[5].second = kMathConstant;
+    s->function[1].upper = 2.5;
+    s->filter[7].highFrequency = 300.0;
+    s->smoothing[2].factor = 9;
+    s->integrate[4].high = -1.5;
+    s->delay[6].samples = 77;
+    s->control[10].level2 = 4.0;
+    strcpy(s->expression[9], "CH1+CH2");
+    std::vector<uint8_t> block(7724, 0);
+    EncodeCalcSetup(*s, block.data());
+    const uint8_t* b = block.data();
+    EXPECT_EQ(GetLE16(b + 142 + 2 * 3), uint16_t(kCalcRate));
+    EXPECT_EQ(GetLE16(b + 174), 2u);
+    EXPECT_EQ(GetLE16(b + 238 + 2 * 11), 1u);
+    EXPECT_EQ(GetLEDouble(b + 334 + 8 * 3), 0.75);
+    EXPECT_EQ(GetLEDouble(b + 462 + 8 * 3), 0.75);
+    EXPECT_EQ(GetLE16(b + 750 + 2 * 5), 0xFFFFu);  // the low half of -1
+    EXPECT_EQ(GetLEDouble(b + 1102 + 8 * 1), 2.5);
+    EXPECT_EQ(GetLEDouble(b + 2254 + 8 * 7), 300.0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(b + 2382 + 200 * 9), "CH1+CH2");
+    EXPECT_EQ(GetLE32(b + 6022 + 4 * 2), 9u);
+    EXPECT_EQ(GetLEDouble(b + 6470 + 8 * 4), -1.5);
+    EXPECT_EQ(GetLE32(b + 7014 + 4 * 6), 77u);
+    EXPECT_EQ(GetLEDouble(b + 7430 + 8 * 10), 4.0);
+    EXPECT_EQ(b[2381], 0);  // between the arrays nothing is written
+    EXPECT_EQ(b[5989], 0);
+
+    auto back = Defaults();
+    ResetCalcSettings(back.get(), 0);
+    DecodeCalcSetup(b, 0x0A02, 1, back.get());
+    EXPECT_EQ(back->kind[3], kCalcRate);
+    EXPECT_EQ(back->math[5].second, kMathConstant);  // widened with its sign
+    EXPECT_EQ(back->integrate[11].rectify, 1);
+    EXPECT_EQ(back->smoothing[2].factor, 9);
+    EXPECT_EQ(back->delay[6].samples, 77);
+    EXPECT_EQ(back->control[10].level2, 4.0);
+    EXPECT_STREQ(back->expression[9], "CH1+CH2");
+    // The second copy of the Rate level is the one read.
+    PutLEDouble(block.data() + 334 + 8 * 3, 9.0);
+    DecodeCalcSetup(b, 0x0A02, 1, back.get());
+    EXPECT_EQ(back->rate[3].level, 0.75);
+}
+
+TEST(CalcSettings, OlderSetUpsAreConvertedAsTheyWereWritten) {
+    struct Case {
+        int32_t version;
+        int16_t storedKind, kind;
+        int32_t smoothingFactor, averaging, control, mathFirst, rateSource;
+    } cases[] = {
+        {2562, 4, 4, 9, 0, 3, 2, 4},   // current: as stored
+        {2304, 2, 2, 9, 0, 3, 2, 4},   // the second group's first version
+        {2303, 2, 3, 5, 1, 1, 2, 4},   // a kind after the first moves up; no second group
+        {2303, 1, 1, 5, 1, 1, 2, 4},
+        {2047, 5, 6, 5, 1, 1, 3, 5},   // analog sources counted from 0
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        auto s = Defaults();
+        s->kind[0] = c.storedKind;
+        s->smoothing[0].factor = 9;
+        s->integrate[0].source = 1, s->integrate[0].control = 3, s->integrate[0].averaging = 0;
+        s->math[0].first = 2, s->math[0].second = kMathConstant;
+        s->rate[0].source = 4;
+        std::vector<uint8_t> block(7724, 0);
+        EncodeCalcSetup(*s, block.data());
+        auto back = Defaults();
+        back->smoothing[0].factor = 5;
+        DecodeCalcSetup(block.data(), c.version, 1, back.get());
+        EXPECT_EQ(back->kind[0], c.kind);
+        EXPECT_EQ(back->smoothing[0].factor, c.smoothingFactor);
+        EXPECT_EQ(back->integrate[0].averaging, c.averaging);
+        EXPECT_EQ(back->integrate[0].control, c.control);
+        EXPECT_EQ(back->math[0].first, c.mathFirst);
+        EXPECT_EQ(back->math[0].second, kMathConstant);  // a constant is not a source
+        EXPECT_EQ(back->rate[0].source, c.rateSource);
+    }
+}
+
+TEST(CalcSettings, AGraphsStoredSetUpBringsItsCalculationChannelsBack) {
+    auto acq = std::make_unique<stAcq>();
+    memset(acq.get(), 0, sizeof(stAcq));
+    acq->firstAnalogNumber = 1;
+    stCalcSettings* s = CalcSettings(acq.get());
+    ResetCalcSettings(s, 1);
+    s->kind[0] = kCalcFilter, s->filter[0].type = kCalcFilterBandStop, s->filter[0].qBand = 7.5;
+    s->kind[1] = kCalcExpression;
+    strcpy(s->expression[1], "CH40*3");
+    s->kind[2] = kCalcControl, s->control[2].function = 2, s->control[2].outputLine = 14;
+    const RECT desktop{0, 0, 1280, 1024};
+    std::vector<uint8_t> block(SetupBlockSize(16));
+    EncodeSetupBlock(*acq, 16, desktop, block.data(), block.size());
+
+    auto other = std::make_unique<stAcq>();
+    memset(other.get(), 0, sizeof(stAcq));
+    other->firstAnalogNumber = 1;
+    ResetCalcSettings(CalcSettings(other.get()), 1);
+    ASSERT_NE(DecodeSetupBlock(block.data(), block.size(), 16, 0, desktop, false, other.get()).version, 0);
+    const stCalcSettings* t = CalcSettings(other.get());
+    EXPECT_EQ(t->kind[0], kCalcFilter);
+    EXPECT_EQ(t->filter[0].type, kCalcFilterBandStop);
+    EXPECT_EQ(t->filter[0].qBand, 7.5);
+    EXPECT_EQ(t->kind[1], kCalcExpression);
+    EXPECT_STREQ(t->expression[1], "CH40*3");
+    EXPECT_EQ(t->control[2].function, 2);
+    EXPECT_EQ(t->control[2].outputLine, 14);
 }
 
 }  // namespace
