@@ -166,11 +166,14 @@ bool PrepareChannel(stAcq* acq, stCalcSettings* run, int32_t c) {
         ShowFilterRefusal(acq, why);
         return false;
     }
-    case kCalcDelay:
-        if (PrepareDelayState(&run->delay[c], acq->samplePeriodMs, acq->acqLength)) return true;
+    case kCalcDelay: {
+        // The run's length as the start will clamp it.
+        const int32_t length = std::max(1, acq->maxLength > 0 ? std::min(acq->acqLength, acq->maxLength) : acq->acqLength);
+        if (PrepareDelayState(&run->delay[c], acq->samplePeriodMs, length)) return true;
         MessageBoxA(nullptr, Text("Delay is longer than acquisition length."), Text("Delay calculation error:"),
                     MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
         return false;
+    }
     default: return true;
     }
 }
