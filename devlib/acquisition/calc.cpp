@@ -29,21 +29,27 @@ const char* Text(const char* key) {
     return t ? t : key;
 }
 
-// The channel record of a group and number among the records in use; null when none.
-stAcqChan* FindRecord(stAcq* acq, int32_t group, int32_t number) {
-    const int32_t used = std::min(kMaxChanRecords, kAnalogChannels + std::max(NDChan, 0) + kCalcChannels);
-    for (int32_t i = 0; i < used; ++i)
-        if (acq->chans[i].group == group && acq->chans[i].number == number) return &acq->chans[i];
-    return nullptr;
+// The channel records in use: analog, the unit's digital ones, calculation.
+int32_t RecordsInUse() { return std::min(kMaxChanRecords, kAnalogChannels + std::max(NDChan, 0) + kCalcChannels); }
+
+// The index of the record of a group and number among the records in use; -1 when none.
+int32_t FindRecordIndex(const stAcq* acq, int32_t group, int32_t number) {
+    for (int32_t i = 0; i < RecordsInUse(); ++i)
+        if (acq->chans[i].group == group && acq->chans[i].number == number) return i;
+    return -1;
 }
 
-int32_t RecordIndex(const stAcq* acq, const stAcqChan* rec) { return static_cast<int32_t>(rec - acq->chans); }
+stAcqChan* FindRecord(stAcq* acq, int32_t group, int32_t number) {
+    const int32_t i = FindRecordIndex(acq, group, number);
+    return i >= 0 ? &acq->chans[i] : nullptr;
+}
 
-// A source identifier as the record it names: calculation from 40, digital from 20, analog below.
-stAcqChan* RecordOfId(stAcq* acq, int32_t id) {
-    if (id >= kChanCalcBase) return FindRecord(acq, kGroupCalc, id - kChanCalcBase);
-    if (id >= kChanDigitalBase) return FindRecord(acq, kGroupDigital, id - kChanDigitalBase);
-    return FindRecord(acq, kGroupAnalog, id - acq->firstAnalogNumber);
+// A source identifier as the index of the record it names: calculation from 40, digital from
+// 20, analog below.
+int32_t RecordIndexOfId(const stAcq* acq, int32_t id) {
+    if (id >= kChanCalcBase) return FindRecordIndex(acq, kGroupCalc, id - kChanCalcBase);
+    if (id >= kChanDigitalBase) return FindRecordIndex(acq, kGroupDigital, id - kChanDigitalBase);
+    return FindRecordIndex(acq, kGroupAnalog, id - acq->firstAnalogNumber);
 }
 
 // The run's graph slot of a source identifier (the run order numbers analog channels 1-4).
@@ -263,9 +269,9 @@ int32_t RunKind(stAcq* acq, stCalcSettings* run, int32_t c, tagGS* gs, stCalcBlo
 
 int32_t ComputeChannel(stAcq* acq, stCalcSettings* run, int32_t c, tagGS* gs, int32_t n, std::vector<double>* out) {
     const int32_t slot = RunSlotOf(acq, kChanCalcBase + c);
-    if (slot < 0 || n <= 0) return slot >= 0;
-    stAcqChan* rec = FindRecord(acq, kGroupCalc, c);
-    const int32_t r = rec ? RecordIndex(acq, rec) : -1;
+    if (slot < 0) return 0;
+    if (n <= 0) return 1;
+    const int32_t r = FindRecordIndex(acq, kGroupCalc, c);
     out->resize(static_cast<size_t>(n));
     ReadContext context{gs, acq};
     stCalcBlock b;
@@ -296,8 +302,8 @@ const char* CalcKindName(int32_t kind) {
 
 int32_t IsSourceChannelEnabled(const stAcq* acq, int32_t id) {
     if (id < 0) return 1;
-    const stAcqChan* rec = RecordOfId(const_cast<stAcq*>(acq), id);
-    return rec && (rec->flags & kChanEnabled) ? 1 : 0;
+    const int32_t i = RecordIndexOfId(acq, id);
+    return i >= 0 && (acq->chans[i].flags & kChanEnabled) ? 1 : 0;
 }
 
 int32_t ValidateCalcChannels(stAcq* acq) {
@@ -359,9 +365,8 @@ void ReleaseCalcChannels(stAcq* acq) {
 // Rows before firstRow are the caller's (a constant entry); each row added carries its identifier,
 // so the selection needs no counting.
 void FillSourceChannelList(const stAcq* acq, int32_t selectedId, int32_t ownChannel, HWND combo, int32_t /*firstRow*/) {
-    const int32_t used = std::min(kMaxChanRecords, kAnalogChannels + std::max(NDChan, 0) + kCalcChannels);
     int32_t selectRow = -1;
-    for (int32_t i = 0; i < used; ++i) {
+    for (int32_t i = 0; i < RecordsInUse(); ++i) {
         const stAcqChan& rec = acq->chans[i];
         if (!(rec.flags & kChanEnabled) || rec.number < 0) continue;
         int32_t id;

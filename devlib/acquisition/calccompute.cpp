@@ -15,6 +15,8 @@ constexpr double kBaselineLagMs = 25.0;
 constexpr double kPeakFraction = 0.75;
 constexpr double kValleyFraction = 0.25;
 constexpr double kControlHigh = 5.0;
+// The automatic threshold's ring: a lower limit of 0 would make it as long as any run.
+constexpr int32_t kMaxRateRing = 1 << 20;
 
 // A count of samples from a real number, kept within the 32-bit range (a limit of 0 is unbounded).
 int32_t TruncSamples(double v) {
@@ -295,7 +297,7 @@ int32_t PrepareRateState(stRateParams* p, double samplePeriodMs) {
     // At least one sample back: at periods above 25 ms a lag of 0 would subtract each sample
     // from itself and leave nothing to detect.
     p->baselineLag = std::max(1, TruncSamples(kBaselineLagMs / samplePeriodMs));
-    p->ringCapacity = std::max(1, std::min(p->maxInterval, 1 << 24));
+    p->ringCapacity = std::max(1, std::min(p->maxInterval, kMaxRateRing));
     p->ringSum = 0;
     p->ringFill = p->ringPos = 0;
     p->initialised = p->autoThreshold ? 0 : 1;
