@@ -4,6 +4,7 @@
 #include "devlib/acquisition/calc.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/calccompute.h"
 #include "devlib/acquisition/channels.h"
+#include "devlib/acquisition/lebytes.h"
+#include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/samples.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
@@ -389,4 +392,51 @@ int32_t GetSelectedSourceChannel(const stAcq*, HWND combo, int32_t, int32_t firs
     if (row == CB_ERR || row < firstRow) return -1;
     const LRESULT id = SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(row), 0);
     return id == CB_ERR ? -1 : static_cast<int32_t>(id);
+}
+
+namespace {
+
+// The source identifiers of a kind's record: the first, and the second of Integrate (its control
+// channel) and Math; kNoSource where a kind has none.
+constexpr int32_t kNoSource = INT32_MIN;
+void KindSources(const stCalcSettings& p, int32_t c, int32_t kind, int32_t* first, int32_t* second) {
+    *first = *second = kNoSource;
+    switch (kind) {
+    case kCalcIntegrate: *first = p.integrate[c].source, *second = p.integrate[c].control; break;
+    case kCalcSmoothing: *first = p.smoothing[c].source; break;
+    case kCalcDifference: *first = p.difference[c].source; break;
+    case kCalcRate: *first = p.rate[c].source; break;
+    case kCalcMath: *first = p.math[c].first, *second = p.math[c].second; break;
+    case kCalcFunction: *first = p.function[c].source; break;
+    case kCalcFilter: *first = p.filter[c].source; break;
+    case kCalcDelay: *first = p.delay[c].source; break;
+    case kCalcControl: *first = p.control[c].source; break;
+    default: break;
+    }
+}
+
+// One source entry: group, number and preset name of the record the identifier names.
+void PutPresetSource(const stAcq* acq, int32_t id, uint8_t* at) {
+    const int32_t i = id == kNoSource ? -1 : RecordIndexOfId(acq, id);
+    if (i < 0) {
+        PutLE16(at, 0xFFFF);
+        PutLE16(at + 2, 0xFFFF);
+        return;
+    }
+    PutLE16(at, static_cast<uint16_t>(acq->chans[i].group));
+    PutLE16(at + 2, static_cast<uint16_t>(acq->chans[i].number));
+    lstrcpynA(reinterpret_cast<char*>(at + 4), acq->chans[i].presetName, sizeof(acq->chans[i].presetName));
+}
+
+}  // namespace
+
+int32_t MakeCalcPresetBlock(const stAcq* acq, const stCalcSettings& params, int32_t channel, int32_t kind,
+                            uint8_t* block) {
+    memset(block, 0, kCalcPresetBytes);
+    if (!EncodeCalcParams(params, channel, kind, block)) return 0;
+    int32_t first = kNoSource, second = kNoSource;
+    KindSources(params, channel, kind, &first, &second);
+    PutPresetSource(acq, first, block + kCalcPresetSourcesAt);
+    PutPresetSource(acq, second, block + kCalcPresetSecondAt);
+    return 1;
 }

@@ -31,5 +31,13 @@ void FillSourceChannelList(const stAcq* acq, int32_t selectedId, int32_t ownChan
 // The identifier of the selected row; -1 when the selection is not a channel.
 int32_t GetSelectedSourceChannel(const stAcq* acq, HWND combo, int32_t ownChannel, int32_t firstRow);
 
+// A 472-byte calculation preset block of one channel: the kind's record from params, then the
+// group, number and preset name of its source channel(s); a second group of -1 when the kind has
+// one source (and for a source that names no channel: a constant, or Expression's none).
+constexpr size_t kCalcPresetSourcesAt = 208;
+constexpr size_t kCalcPresetSecondAt = 340;
+int32_t MakeCalcPresetBlock(const stAcq* acq, const stCalcSettings& params, int32_t channel, int32_t kind,
+                            uint8_t* block);
+
 // The message keys of the run's calculation failures.
 constexpr const char* kCalcErrorKey = "KEY An error occured on channel";

@@ -20,6 +20,7 @@
 #include "devlib/acquisition/calc.h"
 #include "devlib/acquisition/calccompute.h"
 #include "devlib/acquisition/driverchoice.h"
+#include "devlib/acquisition/lebytes.h"
 #include "devlib/acquisition/recording.h"
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/unitlink.h"
@@ -564,6 +565,46 @@ TEST_F(CalcRecording, SourceListsOfferEnabledChannelsAndOnlyLowerCalculationChan
     EXPECT_STREQ(CalcKindName(kCalcControl), "Custom setting");
     EXPECT_EQ(CalcKindName(kCalcNone), nullptr);
     DestroyWindow(combo);
+}
+
+TEST_F(CalcRecording, APresetBlockNamesItsSourceChannelsByTheirRecords) {
+    stAcq* acq = Start();
+    strcpy(acq->chans[1].presetName, "Pulse transducer");
+    strcpy(acq->chans[4].presetName, "C1 - Sum");
+    stCalcSettings* s = CalcSettings(acq);
+    s->integrate[3].source = 2, s->integrate[3].control = 40;
+    s->math[3] = stMathParams{kMathMultiply, 2, kMathConstant, {}, 4.0};
+    s->delay[3].source = 1, s->delay[3].samples = 12;
+    strcpy(s->expression[3], "CH2*3");
+    const struct {
+        int16_t kind;
+        int32_t firstGroup, firstNumber;
+        const char* firstName;
+        int32_t secondGroup, secondNumber;
+        const char* secondName;
+    } cases[] = {
+        {kCalcIntegrate, 0, 1, "Pulse transducer", 2, 0, "C1 - Sum"},
+        {kCalcMath, 0, 1, "Pulse transducer", -1, -1, ""},  // the constant names no channel
+        {kCalcDelay, 0, 0, acq->chans[0].presetName, -1, -1, ""},
+        {kCalcExpression, -1, -1, "", -1, -1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        uint8_t block[472];
+        memset(block, 0xAA, sizeof(block));
+        ASSERT_EQ(MakeCalcPresetBlock(acq, *s, 3, c.kind, block), 1);
+        EXPECT_EQ(int16_t(GetLE16(block + 208)), c.firstGroup);
+        EXPECT_EQ(int16_t(GetLE16(block + 210)), c.firstNumber);
+        EXPECT_STREQ(reinterpret_cast<const char*>(block + 212), c.firstName);
+        EXPECT_EQ(int16_t(GetLE16(block + 340)), c.secondGroup);
+        EXPECT_EQ(int16_t(GetLE16(block + 342)), c.secondNumber);
+        EXPECT_STREQ(reinterpret_cast<const char*>(block + 344), c.secondName);
+        EXPECT_EQ(block[471], 0);
+    }
+    uint8_t block[472];
+    ASSERT_EQ(MakeCalcPresetBlock(acq, *s, 3, kCalcDelay, block), 1);
+    EXPECT_EQ(GetLE32(block + 16), 12u);  // the record leads the block
+    EXPECT_EQ(MakeCalcPresetBlock(acq, *s, 3, kCalcNone, block), 0);
 }
 
 }  // namespace
