@@ -12,6 +12,7 @@ constexpr int kCalcChannels = 12;
 constexpr int kMaxDigitalChannels = 8;
 constexpr int kMaxChanRecords = kAnalogChannels + kMaxDigitalChannels + kCalcChannels;  // 24
 constexpr int kStatusBitmaps = 11;
+constexpr int kCalcSettingsBytes = 10584;  // the calculation settings block (devlib's stCalcSettings)
 
 // A digital filter slot of a channel record (24 bytes on disk).
 struct stFilterSlot {
@@ -164,9 +165,13 @@ struct stAcq {
     int32_t restartCountdown;
     uint32_t startTick;
 
-    // Calculation-channel dispatch
-    void* calcCompute[kCalcChannels];
-    double calcState[kCalcChannels][8];
+    // Calculation channels: the settings copy that dialogs, presets and stored set-ups change, the
+    // run copy a recording works on, the run's working buffers and the channel number + 1 of a
+    // calculation that failed during the run (0 none).
+    alignas(8) uint8_t calcSettings[kCalcSettingsBytes];
+    alignas(8) uint8_t calcRun[kCalcSettingsBytes];
+    HGLOBAL calcBuffers[kCalcChannels];
+    int32_t calcFailedChannel;
 
     int32_t forcedNew;
 

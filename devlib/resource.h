@@ -26,6 +26,7 @@
 #define IDD_TRIGGER_SETUP 1213
 #define IDD_INPUT_VALUES 1218
 #define IDD_FIRMWARE_LENGTH 129
+#define IDD_CALC_WARNING 113
 #define IDD_DRIVER_ABOUT 1200
 #define IDD_READ_BACK 147  // progress of a unit-memory read-back
 #define IDD_APPEND_EDITED 105    // "Acquisition Warning": the data was edited, replace or abort
@@ -42,6 +43,8 @@
 #define IDC_ABOUT_AT_CONNECT 1102
 #define IDC_ABOUT_SPARE 1201
 #define IDC_FIRMWARE_LENGTH 1105
+#define IDC_CALC_WARNING_HEADING 1130
+#define IDC_CALC_WARNING_TEXT 1131
 
 // The progress line of the read-back (dialog 147); its template text is the line's format
 #define IDC_READ_BACK_PROGRESS 1205

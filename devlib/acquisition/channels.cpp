@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "devlib/acquisition/calcsettings.h"
 #include "devlib/acquisition/lebytes.h"
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/scaling.h"
@@ -221,6 +222,7 @@ void WriteDefaultChannelTable(stAcq* acq, int32_t digitalCount) {
         acq->chanAddend[i] = 0.0;
     }
     acq->firstAnalogNumber = 1;
+    ResetCalcSettings(CalcSettings(acq), acq->firstAnalogNumber);
 
     const char* custom = getMsgBoxText("Custom setting");
     for (int i = 0; i < total; ++i) {

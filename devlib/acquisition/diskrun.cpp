@@ -8,6 +8,7 @@
 #include "common/binding.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/calc.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/lebytes.h"
 #include "devlib/acquisition/samples.h"
@@ -288,6 +289,7 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
         StoreFrames(buffer, got, run, blocks, at, gs->winSize);
         for (int32_t i = 0; i < channels; ++i) gs->chanCount[i] += static_cast<uint32_t>(got);
         gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+        if (run.calcCount) ComputeCalcChannels(acq, gs, got);
         if (analogOnly) {
             SwapFrameWords(buffer, static_cast<size_t>(length));
             ok = out.Append(buffer, static_cast<size_t>(length));

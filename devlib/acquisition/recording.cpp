@@ -6,6 +6,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/appendcheck.h"
+#include "devlib/acquisition/calc.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/diskrun.h"
 #include "devlib/acquisition/packet.h"
@@ -19,6 +20,7 @@
 #include "devlib/vk40.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 int32_t g_scriptStopRequest = 0;
@@ -112,7 +114,12 @@ bool RecordedHere(const stAcq* acq) {
 bool PrepareChannels(stAcq* acq, uint16_t* analogMask) {
     for (const stAcqChan& c : acq->chans)
         if ((c.flags & kChanEnabled) && c.group == 0 && !ApplyChannelHardware(&c, acq)) return false;
-    if (!BuildChannelOrder(acq, analogMask)) return false;
+    // The calculation check may turn channels off, so it comes before the run order.
+    if (!PrepareCalcChannels(acq)) return false;
+    if (!BuildChannelOrder(acq, analogMask)) {
+        ReleaseCalcChannels(acq);
+        return false;
+    }
     if (acq->maxLength > 0) acq->acqLength = std::min(acq->acqLength, acq->maxLength);
     acq->acqLength = std::max(acq->acqLength, 1);
     return true;
@@ -238,6 +245,7 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs) {
     }
     acq->run.dataStarted = 1;
     if (PrepareRecordingBuffers(gs, acq)) return true;
+    ReleaseCalcChannels(acq);
     HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
     return false;
 }
@@ -279,6 +287,7 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     const bool unitPaced = IsUnitMemoryStorage(acq->runStorageKind);
     if (unitPaced) acq->runRepeatMode = 1;  // the unit's memory is no ring
     if (!(unitPaced ? StartUnitPacedRun(acq, analogMask) : SendHostPacedStart(acq, analogMask, wait))) {
+        ReleaseCalcChannels(acq);
         ShowRunMessage(gs, "KEY Communications error, not perfromed");
         g_endSeen = 1;
         return 0;
@@ -300,6 +309,19 @@ void EndOnCommunicationError(stAcq* acq) {
     EndAcquisition(acq, 1);
     MessageBeep(MB_ICONEXCLAMATION);
     ShowRunMessage(gs, "KEY Communications error, terminated");
+}
+
+// A calculation channel failed while computing: the run ends keeping what came, and the user
+// learns which channel.
+void EndOnCalcError(stAcq* acq) {
+    const long channel = acq->calcFailedChannel;
+    acq->calcFailedChannel = 0;
+    tagGS* gs = acq->run.attachedGraph;
+    if (acq->run.running) EndAcquisition(acq, 1);
+    const char* format = getMsgBoxText(kCalcErrorKey);
+    char text[256];
+    snprintf(text, sizeof(text), format ? format : "C%ld", channel);
+    MessageBoxA(gs ? gs->hwnd : nullptr, text, getMsgBoxText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Waiting for the unit's start signal: the blocks are made when it came.
@@ -385,7 +407,10 @@ void CheckAcquisitionStatus(stAcq* acq) {
         if (!PollStartSignal(acq)) EndOnCommunicationError(acq);
         return;
     }
-    if (!TakeNewFrames(acq)) EndOnCommunicationError(acq);
+    if (!TakeNewFrames(acq))
+        EndOnCommunicationError(acq);
+    else if (acq->calcFailedChannel)
+        EndOnCalcError(acq);
 }
 
 namespace {
@@ -441,6 +466,7 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     }
     run.timingKind = kTimingFinished;
     run.statusState = kStatusReady;
+    ReleaseCalcChannels(acq);
     if (run.dataStarted) {
         if (acq->runStorageKind == kStorageDisk)
             EndDiskRecording(acq, gs, failed);

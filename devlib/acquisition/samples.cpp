@@ -4,6 +4,7 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/calc.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/diskrun.h"
 #include "devlib/acquisition/packet.h"
@@ -130,6 +131,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
         writeAt += static_cast<uint32_t>(got);
         for (int32_t i = 0; i < channels; ++i) gs->chanCount[i] += static_cast<uint32_t>(got);
         gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+        if (run.calcCount) ComputeCalcChannels(acq, gs, got);
         address = NextRingAddress(address, static_cast<uint32_t>(length), g_unitRingBytes);
         done += length;
     }

@@ -6,6 +6,7 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/calcsettings.h"
 #include "devlib/acquisition/channels.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/lebytes.h"
@@ -207,6 +208,7 @@ void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, ui
     PutI32(b + kChanSetupShownAt, acq.channelSetupShown);
     PutI32(b + kAcqSetupShownAt, acq.acqSetupShown);
     PutI32(b + kRelayoutAt, acq.inputValuesRelayout);
+    EncodeCalcSetup(*CalcSettings(&acq), b);
     for (int32_t i = 0; i < records; ++i) EncodeRecord(acq, i, b + kSetupHeaderBytes + i * kSetupRecordBytes);
 }
 
@@ -249,6 +251,7 @@ stSetupRead DecodeSetupBlock(const uint8_t* b, size_t size, int32_t records, int
     const LONG maxLeft = (desktop.right - desktop.left) * 8 / 10, maxTop = (desktop.bottom - desktop.top) * 8 / 10;
     OffsetRect(&stim, std::clamp(stim.left, 0L, maxLeft) - stim.left, std::clamp(stim.top, 0L, maxTop) - stim.top);
     acq->stimulatorPlacement = stim;
+    DecodeCalcSetup(b, v, acq->firstAnalogNumber, CalcSettings(acq));
     if (v >= kPresetTailFrom && neverSaved) {
         acq->channelSetupShown = GetI32(b + kChanSetupShownAt);
         acq->acqSetupShown = GetI32(b + kAcqSetupShownAt);

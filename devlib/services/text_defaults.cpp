@@ -86,6 +86,7 @@ const stTextDefault kMessageDefaults[] = {
     {"Norvane Tessaly", "Norvane Tessaly"},
     {"KEY Communications error, terminated", "Communications error\nAcquisition terminated"},
     {"KEY An error occured on channel", "An error occured on channel C%ld.\nCheck the syntax of the expression."},
+    {"KEY Filter frequency out of range", "The filter frequency must be above 0 and below half the sample rate."},
     {"KEY Can NOT get data from VK40", "Can NOT get data from the VK40.\nCheck connections and power."},
     {"Unsupported autosave mode", "Unsupported autosave mode"},
     {"VK40", "VK40"},

@@ -2,7 +2,9 @@
 // the second model's top high-speed rate, each for a fixed stretch of the unit's virtual time,
 // polled as the idle loop polls it: the frames dropped (the counting pattern shows them) and the
 // processor time per second of recorded data. The time includes the simulated unit's own work
-// and its registry reads, so it bounds the library's.
+// and its registry reads, so it bounds the library's. A third run adds all twelve calculation
+// channels, a mix of kinds; they read their sources through a sample accessor like the program's,
+// and the Expression channel evaluates through a small stand-in for the program's evaluator.
 #include <windows.h>
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/calcsettings.h"
 #include "devlib/acquisition/driverchoice.h"
 #include "devlib/acquisition/recording.h"
 #include "devlib/acquisition/samples.h"
@@ -33,10 +36,12 @@ struct stBenchRun {
     const char* driverName;  // "VKUSB": model 40, "VKUSB45": model 45
     double periodMs;
     uint32_t seconds;
+    int withCalc;  // all twelve calculation channels on
 };
 const stBenchRun kRuns[] = {
-    {"host-paced", "VKUSB", 0.5, 60},                // the shortest period command 54 can name
-    {"high-speed (model 45)", "VKUSB45", 0.01, 20},  // 100 kHz, the unit's ring read with long requests
+    {"host-paced", "VKUSB", 0.5, 60, 0},  // the shortest period command 54 can name
+    {"host-paced with 12 calculation channels", "VKUSB", 0.5, 60, 1},
+    {"high-speed (model 45)", "VKUSB45", 0.01, 20, 0},  // 100 kHz, the unit's ring read with long requests
 };
 constexpr int kRunCount = static_cast<int>(sizeof(kRuns) / sizeof(kRuns[0]));
 
@@ -45,6 +50,48 @@ uint64_t g_clockUs = 1000000;
 void AdvanceClock(uint32_t ms) {
     g_clockUs += ms * 1000ull;
     SimControlSetQword(kSimClockUs, g_clockUs);
+}
+
+// Host slot 7 over a memory document, as the program reads one.
+int32_t WINAPI BenchGetSample(tagGS* gs, int32_t index, int32_t slot, double* out) {
+    if (slot < 0 || slot >= kMaxChannels || !gs->chanBlock[slot] || index < 0 || uint32_t(index) >= gs->chanCount[slot])
+        return 0;
+    if (gs->chanType[slot] == 1)
+        *out = static_cast<const double*>(gs->chanBlock[slot])[index];
+    else
+        *out = static_cast<const int16_t*>(gs->chanBlock[slot])[index] * gs->chanScale[slot] + gs->chanOffset[slot];
+    return 1;
+}
+
+// Host slot 18 for "CH1*2": the first run slot is CH1.
+int32_t WINAPI BenchEvaluate(tagGS* gs, int32_t index, const char* text, double* out) {
+    double v = 0;
+    if (strcmp(text, "CH1*2") != 0 || !BenchGetSample(gs, index, 0, &v)) return 0;
+    *out = 2 * v;
+    return -1;
+}
+
+// Twelve calculation channels of nine kinds over CH1-CH4, one on another calculation channel.
+void UseTwelveCalcChannels(stAcq* acq) {
+    stCalcSettings* s = CalcSettings(acq);
+    const int16_t kinds[kCalcChannels] = {kCalcMath,   kCalcDifference, kCalcSmoothing, kCalcIntegrate,
+                                          kCalcRate,   kCalcFunction,   kCalcFilter,    kCalcFilter,
+                                          kCalcExpression, kCalcDelay,  kCalcControl,   kCalcMath};
+    for (int c = 0; c < kCalcChannels; ++c) s->kind[c] = kinds[c];
+    s->math[0] = stMathParams{kMathAdd, 1, 2, {}, 0};
+    s->difference[1].source = 2, s->difference[1].interval = 10;
+    s->smoothing[2].source = 3, s->smoothing[2].factor = 9, s->smoothing[2].median = 1;
+    s->integrate[3].source = 4, s->integrate[3].averaging = 1, s->integrate[3].samples = 50;
+    s->rate[4].source = 1;
+    s->function[5].source = 2, s->function[5].function = kFuncSqrt;
+    s->filter[6].source = 3, s->filter[6].frequency = 50.0;
+    s->filter[7].source = 4, s->filter[7].type = kCalcFilterLowHigh, s->filter[7].frequency = 1.0;
+    strcpy(s->expression[8], "CH1*2");
+    s->delay[9].source = 2, s->delay[9].samples = 100;
+    s->control[10].source = 1, s->control[10].level1 = 0.5, s->control[10].level2 = 1.0;
+    s->math[11] = stMathParams{kMathDivide, 40, 3, {}, 0};
+    for (stAcqChan& c : acq->chans)
+        if (c.group == 2) c.flags |= 2u;
 }
 
 double CpuSeconds() {
@@ -79,6 +126,8 @@ int RunOnce(const stBenchRun& r) {
 
     HWND frame = CreateFrameWithMenu();
     stHostCallbacks host = MakeRecordingHost(nullptr);
+    host.getChannelSample = BenchGetSample;
+    host.evaluateExpressionAt = BenchEvaluate;
     stDriverOps ops{};
     int32_t level = 0;
     HGLOBAL hAcq = nullptr;
@@ -89,6 +138,7 @@ int RunOnce(const stBenchRun& r) {
         acq->run.attachedGraph = gs.get();
         acq->warnOnOverwrite = 0;
         for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags |= 2u;
+        if (r.withCalc) UseTwelveCalcChannels(acq.get());
         acq->samplePeriodMs = r.periodMs;
         acq->acqLength = static_cast<int32_t>(r.seconds * 1000 / r.periodMs + 0.5);
         acq->maxLength = acq->acqLength;
@@ -112,6 +162,9 @@ int RunOnce(const stBenchRun& r) {
             for (uint32_t i = 0; block && i < frames; ++i)
                 if (block[i] != SimCountingWord(i, static_cast<uint32_t>(c))) ++dropped;
         }
+        // Every calculation channel holds a value for every frame.
+        for (int s = kAnalogChannels; r.withCalc && s < kAnalogChannels + kCalcChannels; ++s)
+            if (gs->chanCount[s] != frames || gs->chanBytes[s] != 8) ++dropped;
         const double seconds = frames * r.periodMs / 1000.0;
         std::printf("%s %.0f Hz, 4 analog, %u s of unit time, poll every %u ms\n", r.what, 1000.0 / r.periodMs,
                     r.seconds, kPollMs);

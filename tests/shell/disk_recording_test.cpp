@@ -5,6 +5,8 @@
 // fault mid-run. The append warnings are answered through their buttons by a hook.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -26,6 +28,22 @@ namespace {
 constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
 constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
 constexpr uint16_t kDigitalHigh = 0x4000;
+
+// Calculation channel n becomes the Math kind "source + 0.5" (source: a run number, analog 1-4): the kinds are the settings' first
+// array of 16-bit words, the Math records (operator, two operands, four spare bytes, the constant)
+// follow at their fixed offset.
+void SetCalcToSourcePlusHalf(stAcq* acq, int n, int32_t source) {
+    constexpr size_t kMathOffset = 4344, kMathRecord = 24;
+    const int16_t kind = 5;  // Math
+    memcpy(acq->calcSettings + 2 * n, &kind, 2);
+    uint8_t* math = acq->calcSettings + kMathOffset + kMathRecord * n;
+    const int32_t op = 1, first = source, second = -1;  // "+", the source, the constant
+    const double constant = 0.5;
+    memcpy(math, &op, 4);
+    memcpy(math + 4, &first, 4);
+    memcpy(math + 8, &second, 4);
+    memcpy(math + 16, &constant, 8);
+}
 
 // The channels a run records: analog inputs 0-3, digital inputs and calculation channels.
 struct Layout {
@@ -91,9 +109,20 @@ void ExpectFileHoldsCounting(const std::string& path, const Layout& layout, uint
         ASSERT_TRUE(ChannelInUse(doc.gs, static_cast<int>(s)));
         ASSERT_EQ(doc.gs->chanCount[s], frames);
         if (numbers[s] >= 40) {
-            // Calculation channels are doubles in every record; their values are not computed yet.
-            EXPECT_EQ(doc.gs->chanBytes[s], 8u);
+            // Calculation channels are doubles in every record: the first analog channel of the run
+            // (slot 0) in its units + 0.5.
+            ASSERT_EQ(doc.gs->chanBytes[s], 8u);
             EXPECT_EQ(doc.gs->chanType[s], 1u);
+            const auto* values = static_cast<const double*>(doc.gs->chanBlock[s]);
+            const auto* first = static_cast<const int16_t*>(doc.gs->chanBlock[0]);
+            int bad = 0;
+            for (uint32_t i = 0; i < frames && bad < 3; ++i) {
+                const double want = first[i] * doc.gs->chanScale[0] + doc.gs->chanOffset[0] + 0.5;
+                if (std::abs(values[i] - want) > 1e-6 * (1 + std::abs(want))) {
+                    ADD_FAILURE() << "calculated sample " << i << " is " << values[i] << ", not " << want;
+                    ++bad;
+                }
+            }
             continue;
         }
         ASSERT_EQ(doc.gs->chanBytes[s], 2u);
@@ -283,7 +312,10 @@ protected:
         }
         for (stAcqChan& c : acq->chans)
             for (int n : layout.calc)
-                if (c.group == 2 && c.number == n) c.flags |= 2u;
+                if (c.group == 2 && c.number == n) {
+                    c.flags |= 2u;
+                    SetCalcToSourcePlusHalf(acq.get(), n, layout.analog.front() + 1);
+                }
         acq->storageKind = storage;
         acq->samplePeriodMs = 1.0;
         acq->acqLength = length;

@@ -1,0 +1,216 @@
+// The calculation settings block: its image keeps every field at its fixed little-endian offset,
+// round-trips, and a preset block carries one record with the rest zero.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "devlib/acquisition/calcsettings.h"
+#include "devlib/acquisition/lebytes.h"
+#include "devlib/acquisition/setupblock.h"
+
+namespace {
+
+std::unique_ptr<stCalcSettings> Defaults() {
+    auto s = std::make_unique<stCalcSettings>();
+    ResetCalcSettings(s.get(), 1);
+    return s;
+}
+
+TEST(CalcSettings, FieldsLandAtTheirOffsetsInTheImage) {
+    auto s = Defaults();
+    s->kind[11] = kCalcFilter;
+    s->compute[2] = 0x01020304u;
+    s->integrate[1].maxCyclePeriod = 2.5;
+    s->difference[3].interval = 7;
+    s->rate[4].output = -2;
+    s->math[5].constant = -3.25;
+    s->function[6].lower = 0.125;
+    s->filter[7].stage2.x1 = 9.0;
+    strcpy(s->expression[8], "CH1*2");
+    s->delay[9].unit = kDelayUnitSeconds;
+    s->control[10].function = 3;
+    s->smoothing[11].median = 1;
+    std::vector<uint8_t> image(kCalcSettingsBytes, 0xEE);
+    EncodeCalcSettings(*s, image.data());
+    const uint8_t* b = image.data();
+    EXPECT_EQ(int16_t(GetLE16(b + 22)), kCalcFilter);
+    EXPECT_EQ(GetLE32(b + 24 + 8), 0x01020304u);
+    EXPECT_EQ(GetLEDouble(b + 72 + 128 + 48), 2.5);
+    EXPECT_EQ(GetLE32(b + 1608 + 3 * 20 + 12), 7u);
+    EXPECT_EQ(int16_t(GetLE16(b + 1848 + 4 * 208 + 204)), -2);
+    EXPECT_EQ(GetLEDouble(b + 4344 + 5 * 24 + 16), -3.25);
+    EXPECT_EQ(GetLEDouble(b + 4632 + 6 * 32 + 16), 0.125);
+    EXPECT_EQ(GetLEDouble(b + 5016 + 7 * 184 + 176), 9.0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(b + 7224 + 8 * 200), "CH1*2");
+    EXPECT_EQ(GetLE16(b + 9624 + 9 * 24 + 20), uint16_t(kDelayUnitSeconds));
+    EXPECT_EQ(GetLE16(b + 9912 + 10 * 40 + 32), 3u);
+    EXPECT_EQ(GetLE32(b + 10392 + 11 * 16 + 12), 1u);
+    // Reserved bytes are written as zero, not left as they were.
+    EXPECT_EQ(b[72 + 10], 0);
+    EXPECT_EQ(b[1848 + 4], 0);
+
+    auto back = std::make_unique<stCalcSettings>();
+    memset(back.get(), 0x55, sizeof(*back));
+    DecodeCalcSettings(image.data(), back.get());
+    std::vector<uint8_t> again(kCalcSettingsBytes);
+    EncodeCalcSettings(*back, again.data());
+    EXPECT_EQ(again, image);
+}
+
+TEST(CalcSettings, DefaultsAreTheDialogsStartingValues) {
+    auto s = Defaults();
+    for (int c = 0; c < kCalcChannels; ++c) {
+        EXPECT_EQ(s->kind[c], kCalcNone);
+        EXPECT_EQ(s->integrate[c].samples, 3);
+        EXPECT_EQ(s->smoothing[c].factor, 3);
+        EXPECT_EQ(s->difference[c].interval, 1);
+        EXPECT_EQ(s->rate[c].function, kRateBpm);
+        EXPECT_EQ(s->rate[c].lowerLimit, 40.0);
+        EXPECT_EQ(s->rate[c].upperLimit, 180.0);
+        EXPECT_EQ(s->filter[c].q, 0.707);
+        EXPECT_EQ(s->filter[c].frequency, 50.0);
+        EXPECT_EQ(s->delay[c].samples, 20);
+        EXPECT_EQ(s->expression[c][0], '\0');
+    }
+    auto zero = Defaults();
+    ResetCalcSettings(zero.get(), 0);
+    EXPECT_EQ(zero->math[0].first, 0);  // the first analog identifier follows the preference
+    EXPECT_EQ(s->math[0].first, 1);
+}
+
+TEST(CalcSettings, APresetBlockCarriesOneRecordAndItsTextWithinBounds) {
+    auto s = Defaults();
+    s->delay[2].samples = 123;
+    uint8_t block[472];
+    memset(block, 0xAA, sizeof(block));
+    ASSERT_EQ(EncodeCalcParams(*s, 2, kCalcDelay, block), 1);
+    EXPECT_EQ(GetLE32(block + 16), 123u);
+    for (int i = 24; i < 208; ++i) ASSERT_EQ(block[i], 0) << i;
+    EXPECT_EQ(block[208], 0xAA);  // the source entries beyond the record are the caller's
+    EXPECT_EQ(EncodeCalcParams(*s, 2, kCalcNone, block), 0);
+    EXPECT_EQ(EncodeCalcParams(*s, 12, kCalcDelay, block), 0);
+
+    // A text without its terminator is cut at 199 characters when read back.
+    uint8_t text[472];
+    memset(text, 'X', sizeof(text));
+    ASSERT_EQ(DecodeCalcParams(text, kCalcExpression, 4, s.get()), 1);
+    EXPECT_EQ(strlen(s->expression[4]), size_t(kExpressionBytes - 1));
+    EXPECT_EQ(s->expression[5][0], '\0');
+}
+
+TEST(CalcSettings, TheStoredSetUpCarriesEachFieldInItsArray) {
+    auto s = Defaults();
+    s->kind[3] = kCalcRate;
+    s->integrate[0].source = 2;
+    s->integrate[11].rectify = 1;
+    s->rate[3].level = 0.75;
+    s->math[5].second = kMathConstant;
+    s->function[1].upper = 2.5;
+    s->filter[7].highFrequency = 300.0;
+    s->smoothing[2].factor = 9;
+    s->integrate[4].high = -1.5;
+    s->delay[6].samples = 77;
+    s->control[10].level2 = 4.0;
+    strcpy(s->expression[9], "CH1+CH2");
+    std::vector<uint8_t> block(7724, 0);
+    EncodeCalcSetup(*s, block.data());
+    const uint8_t* b = block.data();
+    EXPECT_EQ(GetLE16(b + 142 + 2 * 3), uint16_t(kCalcRate));
+    EXPECT_EQ(GetLE16(b + 174), 2u);
+    EXPECT_EQ(GetLE16(b + 238 + 2 * 11), 1u);
+    EXPECT_EQ(GetLEDouble(b + 334 + 8 * 3), 0.75);
+    EXPECT_EQ(GetLEDouble(b + 462 + 8 * 3), 0.75);
+    EXPECT_EQ(GetLE16(b + 750 + 2 * 5), 0xFFFFu);  // the low half of -1
+    EXPECT_EQ(GetLEDouble(b + 1102 + 8 * 1), 2.5);
+    EXPECT_EQ(GetLEDouble(b + 2254 + 8 * 7), 300.0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(b + 2382 + 200 * 9), "CH1+CH2");
+    EXPECT_EQ(GetLE32(b + 6022 + 4 * 2), 9u);
+    EXPECT_EQ(GetLEDouble(b + 6470 + 8 * 4), -1.5);
+    EXPECT_EQ(GetLE32(b + 7014 + 4 * 6), 77u);
+    EXPECT_EQ(GetLEDouble(b + 7430 + 8 * 10), 4.0);
+    EXPECT_EQ(b[2381], 0);  // between the arrays nothing is written
+    EXPECT_EQ(b[5989], 0);
+
+    auto back = Defaults();
+    ResetCalcSettings(back.get(), 0);
+    DecodeCalcSetup(b, 0x0A02, 1, back.get());
+    EXPECT_EQ(back->kind[3], kCalcRate);
+    EXPECT_EQ(back->math[5].second, kMathConstant);  // widened with its sign
+    EXPECT_EQ(back->integrate[11].rectify, 1);
+    EXPECT_EQ(back->smoothing[2].factor, 9);
+    EXPECT_EQ(back->delay[6].samples, 77);
+    EXPECT_EQ(back->control[10].level2, 4.0);
+    EXPECT_STREQ(back->expression[9], "CH1+CH2");
+    // The second copy of the Rate level is the one read.
+    PutLEDouble(block.data() + 334 + 8 * 3, 9.0);
+    DecodeCalcSetup(b, 0x0A02, 1, back.get());
+    EXPECT_EQ(back->rate[3].level, 0.75);
+}
+
+TEST(CalcSettings, OlderSetUpsAreConvertedAsTheyWereWritten) {
+    struct Case {
+        int32_t version;
+        int16_t storedKind, kind;
+        int32_t smoothingFactor, averaging, control, mathFirst, rateSource;
+    } cases[] = {
+        {2562, 4, 4, 9, 0, 3, 2, 4},   // current: as stored
+        {2304, 2, 2, 9, 0, 3, 2, 4},   // the second group's first version
+        {2303, 2, 3, 5, 1, 1, 2, 4},   // a kind after the first moves up; no second group
+        {2303, 1, 1, 5, 1, 1, 2, 4},
+        {2047, 5, 6, 5, 1, 1, 3, 5},   // analog sources counted from 0
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        auto s = Defaults();
+        s->kind[0] = c.storedKind;
+        s->smoothing[0].factor = 9;
+        s->integrate[0].source = 1, s->integrate[0].control = 3, s->integrate[0].averaging = 0;
+        s->math[0].first = 2, s->math[0].second = kMathConstant;
+        s->rate[0].source = 4;
+        std::vector<uint8_t> block(7724, 0);
+        EncodeCalcSetup(*s, block.data());
+        auto back = Defaults();
+        back->smoothing[0].factor = 5;
+        DecodeCalcSetup(block.data(), c.version, 1, back.get());
+        EXPECT_EQ(back->kind[0], c.kind);
+        EXPECT_EQ(back->smoothing[0].factor, c.smoothingFactor);
+        EXPECT_EQ(back->integrate[0].averaging, c.averaging);
+        EXPECT_EQ(back->integrate[0].control, c.control);
+        EXPECT_EQ(back->math[0].first, c.mathFirst);
+        EXPECT_EQ(back->math[0].second, kMathConstant);  // a constant is not a source
+        EXPECT_EQ(back->rate[0].source, c.rateSource);
+    }
+}
+
+TEST(CalcSettings, AGraphsStoredSetUpBringsItsCalculationChannelsBack) {
+    auto acq = std::make_unique<stAcq>();
+    memset(acq.get(), 0, sizeof(stAcq));
+    acq->firstAnalogNumber = 1;
+    stCalcSettings* s = CalcSettings(acq.get());
+    ResetCalcSettings(s, 1);
+    s->kind[0] = kCalcFilter, s->filter[0].type = kCalcFilterBandStop, s->filter[0].qBand = 7.5;
+    s->kind[1] = kCalcExpression;
+    strcpy(s->expression[1], "CH40*3");
+    s->kind[2] = kCalcControl, s->control[2].function = 2, s->control[2].outputLine = 14;
+    const RECT desktop{0, 0, 1280, 1024};
+    std::vector<uint8_t> block(SetupBlockSize(16));
+    EncodeSetupBlock(*acq, 16, desktop, block.data(), block.size());
+
+    auto other = std::make_unique<stAcq>();
+    memset(other.get(), 0, sizeof(stAcq));
+    other->firstAnalogNumber = 1;
+    ResetCalcSettings(CalcSettings(other.get()), 1);
+    ASSERT_NE(DecodeSetupBlock(block.data(), block.size(), 16, 0, desktop, false, other.get()).version, 0);
+    const stCalcSettings* t = CalcSettings(other.get());
+    EXPECT_EQ(t->kind[0], kCalcFilter);
+    EXPECT_EQ(t->filter[0].type, kCalcFilterBandStop);
+    EXPECT_EQ(t->filter[0].qBand, 7.5);
+    EXPECT_EQ(t->kind[1], kCalcExpression);
+    EXPECT_STREQ(t->expression[1], "CH40*3");
+    EXPECT_EQ(t->control[2].function, 2);
+    EXPECT_EQ(t->control[2].outputLine, 14);
+}
+
+}  // namespace
