@@ -20,6 +20,7 @@
 #include "devlib/acquisition/presets.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
+#include "devlib/services/dlgresource.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/vk40_test_util.h"
@@ -802,6 +803,162 @@ TEST_F(CalcDialogs, NewPresetRulesAndTheGrownTable) {
     EXPECT_EQ(int16_t(GetLE16(block + 210)), 0);
     EXPECT_EQ(int16_t(GetLE16(block + 340)), -1) << "one source";
     EXPECT_EQ(CalcSettings(acq.get())->smoothing[2].factor, 3) << "the settings are not touched";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CalcDialogs, TextsComeFromTheKeyedTablesUnderEachDialogsId) {
+    const struct {
+        int16_t kind;
+        uint32_t dlgId;
+        const char* caption;
+    } kinds[] = {{kCalcIntegrate, IDD_CALC_INTEGRATE, "Integrate Parameters"},
+                 {kCalcSmoothing, IDD_CALC_SMOOTHING, "Smoothing Parameters"},
+                 {kCalcDifference, IDD_CALC_DIFFERENCE, "Difference Parameters"},
+                 {kCalcRate, IDD_CALC_RATE, "Rate Parameters"},
+                 {kCalcMath, IDD_CALC_MATH, "Math Parameters"},
+                 {kCalcFunction, IDD_CALC_FUNCTION, "Function Parameters"},
+                 {kCalcFilter, IDD_CALC_FILTER, "Filter Parameters"},
+                 {kCalcExpression, IDD_CALC_EXPRESSION, "Expression"},
+                 {kCalcDelay, IDD_CALC_DELAY, "Delay Parameters"},
+                 {kCalcControl, IDD_CALC_CONTROL, "Control Parameters"}};
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.caption);
+        const std::string keyed = std::string("Keyed ") + k.caption;
+        ASSERT_EQ(m_DlgResourceStorage.SetOrAdd(k.dlgId, 0u, keyed.c_str()), 1);
+        ASSERT_EQ(m_DlgResourceStorage.SetOrAdd(k.dlgId, "Cancel", "Abbrechen"), 1);
+        SetKind(10, k.kind);
+        std::string caption, cancel;
+        Open(10, [&](HWND dlg) {
+            caption = WindowText(dlg);
+            cancel = ControlText(dlg, IDCANCEL);
+            Click(dlg, IDCANCEL);
+        });
+        m_DlgResourceStorage.SetOrAdd(k.dlgId, 0u, k.caption);
+        m_DlgResourceStorage.SetOrAdd(k.dlgId, "Cancel", "Cancel");
+        EXPECT_EQ(caption, keyed);
+        EXPECT_EQ(cancel, "Abbrechen");
+    }
+}
+
+TEST_F(CalcDialogs, RateKeepsTheUsersUnits) {
+    SetKind(4, kCalcRate);
+    {
+        AcqView acq(hAcq);
+        strcpy(Calc(acq.get(), 4).units, "beats");
+        Calc(acq.get(), 4).unitsSetByUser = 1;
+    }
+    std::string shownUnits;
+    EXPECT_EQ(Open(4,
+                   [&](HWND dlg) {
+                       Choose(dlg, IDC_RATE_FUNCTION, "Rate (Hz)");
+                       shownUnits = ControlText(dlg, IDC_RATE_CHAN_UNITS);
+                       Click(dlg, IDOK);
+                   }),
+              1);
+    EXPECT_EQ(shownUnits, "beats");
+    EXPECT_STREQ(Record(4).units, "beats");
+    const stRateParams r = Settings().rate[4];
+    EXPECT_EQ(r.function, kRateHz) << "the chosen function is still stored";
+    EXPECT_EQ(r.limitUnit, kRateUnitPerSecond);
+    EXPECT_NEAR(r.lowerLimit, 40.0 / 60.0, 1e-5);
+    EXPECT_NEAR(r.upperLimit, 3.0, 1e-9);
+}
+
+TEST_F(CalcDialogs, RateAutoThresholdSwapsTheLevelField) {
+    SetKind(4, kCalcRate);
+    {
+        AcqView acq(hAcq);
+        strcpy(acq->chans[2].units, "mmHg");
+        CalcSettings(acq.get())->rate[4].level = 1.25;
+    }
+    struct Seen {
+        std::string title, units, value;
+        bool windowEnabled;
+    };
+    std::vector<Seen> seen;
+    HWND focusAfterToggle = nullptr, levelField = nullptr;
+    auto look = [&](HWND dlg) {
+        seen.push_back({ControlText(dlg, IDC_RATE_LEVEL_TITLE), ControlText(dlg, IDC_RATE_LEVEL_UNITS),
+                        ControlText(dlg, IDC_RATE_LEVEL), Enabled(dlg, IDC_RATE_MAX)});
+    };
+    EXPECT_EQ(Open(4,
+                   [&](HWND dlg) {
+                       levelField = GetDlgItem(dlg, IDC_RATE_LEVEL);
+                       look(dlg);
+                       Type(dlg, IDC_RATE_LEVEL, "7");
+                       Click(dlg, IDC_RATE_AUTO);
+                       focusAfterToggle = GetFocus();
+                       Choose(dlg, IDC_CALC_SOURCE, "CH3, ");
+                       look(dlg);
+                       Click(dlg, IDC_RATE_AUTO);
+                       look(dlg);
+                       Click(dlg, IDOK);
+                   }),
+              1);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].title, "Noise re&jection:");
+    EXPECT_EQ(seen[0].units, "% of peak");
+    EXPECT_EQ(seen[0].value, "5");
+    EXPECT_TRUE(seen[0].windowEnabled);
+    EXPECT_EQ(seen[1].title, "Threshold &level:");
+    EXPECT_EQ(seen[1].units, "mmHg") << "the source channel's units";
+    EXPECT_EQ(seen[1].value, "1.25");
+    EXPECT_FALSE(seen[1].windowEnabled);
+    EXPECT_EQ(seen[2].value, "7") << "the typed percent comes back";
+    EXPECT_EQ(focusAfterToggle, levelField);
+    const stRateParams r = Settings().rate[4];
+    EXPECT_EQ(r.autoThreshold, 1);
+    EXPECT_EQ(r.noiseRejection, 7.0);
+    EXPECT_EQ(r.level, 1.25);
+    EXPECT_EQ(r.source, 3);
+}
+
+// A preset block names its sources by group, number and preset name; a constant or a missing
+// second source is group -1.
+TEST_F(CalcDialogs, PresetBlocksRecordTheirSources) {
+    {
+        AcqView acq(hAcq);
+        strcpy(acq->chans[2].presetName, "Pressure");
+        CalcSettings(acq.get())->integrate[5].control = 3;
+        CalcSettings(acq.get())->math[6].second = kMathConstant;
+    }
+    const struct {
+        int16_t kind;
+        int channel;
+        int16_t firstGroup, firstNumber, secondGroup, secondNumber;
+        const char* secondName;
+    } cases[] = {{kCalcIntegrate, 5, kGroupAnalog, 0, kGroupAnalog, 2, "Pressure"},
+                 {kCalcMath, 6, kGroupAnalog, 0, -1, -1, ""},
+                 {kCalcRate, 7, kGroupAnalog, 0, -1, -1, ""},
+                 {kCalcExpression, 8, -1, -1, -1, -1, ""}};
+    CBoxCapture boxes;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        SetKind(c.channel, c.kind);
+        const std::string name = "Preset " + std::to_string(c.kind);
+        Open(c.channel, [&](HWND dlg) {
+            Type(dlg, IDC_CALC_PRESET_NAME, name.c_str());
+            Click(dlg, IDC_CALC_NEW_PRESET);
+            Click(dlg, IDCANCEL);
+        });
+        AcqView acq(hAcq);
+        CPresetStoreLock lock(acq->presets);
+        ASSERT_TRUE(lock);
+        const int32_t last = acq->presets.calcCount - 1;
+        ASSERT_GE(last, 0);
+        EXPECT_EQ(lock.calcKinds[last], c.kind);
+        EXPECT_STREQ(lock.records[acq->presets.count + last].presetName, name.c_str());
+        const uint8_t* block = lock.calcBlocks + size_t(last) * 472;
+        EXPECT_EQ(int16_t(GetLE16(block + 208)), c.firstGroup);
+        EXPECT_EQ(int16_t(GetLE16(block + 210)), c.firstNumber);
+        EXPECT_EQ(int16_t(GetLE16(block + 340)), c.secondGroup);
+        EXPECT_EQ(int16_t(GetLE16(block + 342)), c.secondNumber);
+        EXPECT_STREQ(reinterpret_cast<const char*>(block + 344), c.secondName);
+    }
+    EXPECT_EQ(boxes.boxes.size(), 4u) << "each addition is confirmed";
 }
 
 }  // namespace
