@@ -92,17 +92,16 @@ void FillSources(HWND dlg, const stCalcDlg* st, int combo, int32_t selectedId) {
     FillSourceChannelList(st->acq, selectedId, st->channel, GetDlgItem(dlg, combo), 0);
 }
 
-const char* SourceUnits(const stCalcDlg* st, int32_t id) {
-    static char units[sizeof(stAcqChan::units) + 1];
+std::string SourceUnits(const stCalcDlg* st, int32_t id) {
     const int32_t index = SourceRecordIndex(st->acq, id);
-    memset(units, 0, sizeof(units));
-    if (index >= 0) memcpy(units, st->acq->chans[index].units, sizeof(stAcqChan::units));
-    return units;
+    if (index < 0) return {};
+    const char* units = st->acq->chans[index].units;
+    return std::string(units, strnlen(units, sizeof(stAcqChan::units)));
 }
 
 void ShowSourceUnits(HWND dlg, const stCalcDlg* st, int combo, int label) {
     const int32_t id = GetSelectedSourceChannel(st->acq, GetDlgItem(dlg, combo), st->channel, 0);
-    SetDlgItemTextA(dlg, label, SourceUnits(st, id));
+    SetDlgItemTextA(dlg, label, SourceUnits(st, id).c_str());
 }
 
 bool ReadSource(HWND dlg, const stCalcDlg* st, int combo, int32_t* id) {
@@ -316,8 +315,10 @@ void IntegrateCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
         CheckRadioButton(dlg, IDC_INT_AVERAGE, IDC_INT_RESET, id);
         IntegrateModeFields(dlg);
     }
-    if (id == IDC_CALC_SOURCE && code == CBN_SELCHANGE) ShowSourceUnits(dlg, st, IDC_CALC_SOURCE, IDC_CALC_SOURCE_UNITS);
-    if (id == IDC_INT_CONTROL && code == CBN_SELCHANGE) ShowSourceUnits(dlg, st, IDC_INT_CONTROL, IDC_INT_CONTROL_UNITS);
+    if (id == IDC_CALC_SOURCE && code == CBN_SELCHANGE)
+        ShowSourceUnits(dlg, st, IDC_CALC_SOURCE, IDC_CALC_SOURCE_UNITS);
+    if (id == IDC_INT_CONTROL && code == CBN_SELCHANGE)
+        ShowSourceUnits(dlg, st, IDC_INT_CONTROL, IDC_INT_CONTROL_UNITS);
 }
 
 void IntegrateSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
@@ -328,7 +329,8 @@ void IntegrateSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32
 // ---- Smoothing (133) and Difference (170) ----
 
 void SourceUnitsCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
-    if (id == IDC_CALC_SOURCE && code == CBN_SELCHANGE) ShowSourceUnits(dlg, st, IDC_CALC_SOURCE, IDC_CALC_SOURCE_UNITS);
+    if (id == IDC_CALC_SOURCE && code == CBN_SELCHANGE)
+        ShowSourceUnits(dlg, st, IDC_CALC_SOURCE, IDC_CALC_SOURCE_UNITS);
 }
 
 void SmoothingInit(HWND dlg, stCalcDlg* st) {
@@ -444,8 +446,8 @@ void MathSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* s
 
 // ---- Function (160) ----
 
-const char* const kFunctionKeys[kFunctionRows] = {"Abs",   "ArcTan", "Exp", "Limit", "Ln",
-                                                  "Log",   "Noise",  "Sin", "Sqrt",  "Threshold"};
+const char* const kFunctionKeys[kFunctionRows] = {"Abs", "ArcTan", "Exp", "Limit", "Ln",
+                                                  "Log", "Noise",  "Sin", "Sqrt",  "Threshold"};
 
 void FunctionLevelFields(HWND dlg) {
     const LPARAM f = SelectedValue(dlg, IDC_FUNC_LIST, kFuncAbs);
@@ -657,8 +659,9 @@ constexpr int kOutputLines = 15;
 
 void ControlUnits(HWND dlg, stCalcDlg* st) {
     const int32_t id = GetSelectedSourceChannel(st->acq, GetDlgItem(dlg, IDC_CALC_SOURCE), st->channel, 0);
-    SetDlgItemTextA(dlg, IDC_CTRL_LEVEL1_UNITS, SourceUnits(st, id));
-    SetDlgItemTextA(dlg, IDC_CTRL_LEVEL2_UNITS, SourceUnits(st, id));
+    const std::string units = SourceUnits(st, id);
+    SetDlgItemTextA(dlg, IDC_CTRL_LEVEL1_UNITS, units.c_str());
+    SetDlgItemTextA(dlg, IDC_CTRL_LEVEL2_UNITS, units.c_str());
 }
 
 void ControlInit(HWND dlg, stCalcDlg* st) {
@@ -672,8 +675,8 @@ void ControlInit(HWND dlg, stCalcDlg* st) {
         snprintf(text, sizeof(text), "D%d", line);
         SendDlgItemMessageA(dlg, IDC_CTRL_OUTPUT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
-    SendDlgItemMessageA(dlg, IDC_CTRL_OUTPUT, CB_SETCURSEL, p.outputLine >= 0 && p.outputLine < kOutputLines ? p.outputLine : 0,
-                        0);
+    SendDlgItemMessageA(dlg, IDC_CTRL_OUTPUT, CB_SETCURSEL,
+                        p.outputLine >= 0 && p.outputLine < kOutputLines ? p.outputLine : 0, 0);
     const int function = p.function >= 0 && p.function <= 3 ? p.function : 0;
     CheckRadioButton(dlg, IDC_CTRL_FUNCTION0, IDC_CTRL_FUNCTION3, IDC_CTRL_FUNCTION0 + function);
     SetNumber(dlg, IDC_CTRL_LEVEL1, "%g", p.level1);
@@ -685,8 +688,8 @@ bool ControlApply(HWND dlg, stCalcDlg* st, stCalcSettings* work, stAcqChan*) {
     stControlParams& p = work->control[st->channel];
     const int32_t source = GetSelectedSourceChannel(st->acq, GetDlgItem(dlg, IDC_CALC_SOURCE), st->channel, 0);
     if (source >= 0) p.source = static_cast<int16_t>(source);
-    p.outputLine = static_cast<int16_t>(SendDlgItemMessageA(dlg, IDC_CTRL_OUTPUT, CB_GETCURSEL, 0, 0) & 0xF);
-    if (p.outputLine >= kOutputLines) p.outputLine = 0;
+    const LRESULT line = SendDlgItemMessageA(dlg, IDC_CTRL_OUTPUT, CB_GETCURSEL, 0, 0);
+    if (line >= 0 && line < kOutputLines) p.outputLine = static_cast<int16_t>(line);
     for (int f = 0; f <= 3; ++f)
         if (IsChecked(dlg, IDC_CTRL_FUNCTION0 + f)) p.function = static_cast<int16_t>(f);
     char text[64] = {};
@@ -705,19 +708,19 @@ void ControlSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t
     OneSource(w.control[ch].source, first, second);
 }
 
-const stCalcKindOps kIntegrateOps{IDD_CALC_INTEGRATE, kCalcIntegrate, IntegrateInit, IntegrateApply, IntegrateCommand,
-                                  IntegrateSources};
-const stCalcKindOps kSmoothingOps{IDD_CALC_SMOOTHING, kCalcSmoothing, SmoothingInit, SmoothingApply,
-                                  SourceUnitsCommand, SmoothingSources};
-const stCalcKindOps kDifferenceOps{IDD_CALC_DIFFERENCE, kCalcDifference, DifferenceInit, DifferenceApply,
-                                   SourceUnitsCommand, DifferenceSources};
+const stCalcKindOps kIntegrateOps{IDD_CALC_INTEGRATE, kCalcIntegrate,   IntegrateInit,
+                                  IntegrateApply,     IntegrateCommand, IntegrateSources};
+const stCalcKindOps kSmoothingOps{IDD_CALC_SMOOTHING, kCalcSmoothing,     SmoothingInit,
+                                  SmoothingApply,     SourceUnitsCommand, SmoothingSources};
+const stCalcKindOps kDifferenceOps{IDD_CALC_DIFFERENCE, kCalcDifference,    DifferenceInit,
+                                   DifferenceApply,     SourceUnitsCommand, DifferenceSources};
 const stCalcKindOps kMathOps{IDD_CALC_MATH, kCalcMath, MathInit, MathApply, MathCommand, MathSources};
-const stCalcKindOps kFunctionOps{IDD_CALC_FUNCTION, kCalcFunction, FunctionInit, FunctionApply, FunctionCommand,
-                                 FunctionSources};
+const stCalcKindOps kFunctionOps{IDD_CALC_FUNCTION, kCalcFunction,   FunctionInit,
+                                 FunctionApply,     FunctionCommand, FunctionSources};
 const stCalcKindOps kFilterOps{IDD_CALC_FILTER, kCalcFilter, FilterInit, FilterApply, FilterCommand, FilterSources};
 const stCalcKindOps kDelayOps{IDD_CALC_DELAY, kCalcDelay, DelayInit, DelayApply, DelayCommand, DelaySources};
-const stCalcKindOps kControlOps{IDD_CALC_CONTROL, kCalcControl, ControlInit, ControlApply, ControlCommand,
-                                ControlSources};
+const stCalcKindOps kControlOps{IDD_CALC_CONTROL, kCalcControl,   ControlInit,
+                                ControlApply,     ControlCommand, ControlSources};
 
 }  // namespace
 

@@ -19,9 +19,9 @@ namespace {
 constexpr int kExpressionChars = kExpressionBytes - 1;
 constexpr LPARAM kTimeRow = -1;  // the last channel row: "Time" or "Freq"
 
-const char* const kFunctions[] = {"abs()",  "acos()", "asin()",  "atan()", "cosh()", "cos()",
+const char* const kFunctions[] = {"abs()",  "acos()",  "asin()", "atan()",  "cosh()", "cos()",
                                   "exp()",  "log10()", "log()",  "round()", "sinh()", "sin()",
-                                  "sqrt()", "sqr()",  "tanh()",  "tan()",  "trunc()"};
+                                  "sqrt()", "sqr()",   "tanh()", "tan()",   "trunc()"};
 const char* const kOperators[] = {"+", "-", "*", "/", "^", "(", ")"};
 
 void AddListRow(HWND dlg, int list, const char* text, LPARAM value) {
@@ -126,8 +126,8 @@ void ExpressionSources(const stCalcSettings&, int32_t, int32_t* first, int32_t* 
     *second = -1;
 }
 
-const stCalcKindOps kExpressionOps{IDD_CALC_EXPRESSION, kCalcExpression, ExpressionInit, ExpressionApply,
-                                   ExpressionCommand, ExpressionSources};
+const stCalcKindOps kExpressionOps{IDD_CALC_EXPRESSION, kCalcExpression,   ExpressionInit,
+                                   ExpressionApply,     ExpressionCommand, ExpressionSources};
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "common/stAcq.h"
 #include "devlib/acquisition/calcsettings.h"
@@ -28,7 +29,7 @@ struct stCalcDlg {
     int32_t channel;  // 0-11
     stAcqChan* rec;   // the channel's record, which "&Scaling..." edits at once
     const stCalcKindOps* ops;
-    void* extra;      // a kind's own dialog state
+    void* extra;  // a kind's own dialog state
 };
 
 // Runs the frame's dialog for one kind; 1 OK, 0 Cancel.
@@ -58,7 +59,7 @@ void SelectValue(HWND dlg, int combo, LPARAM value);
 // The source list of a dialog, filled and selected; its units label shown.
 void FillSources(HWND dlg, const stCalcDlg* st, int combo, int32_t selectedId);
 // The units text of the channel an identifier names ("" for none).
-const char* SourceUnits(const stCalcDlg* st, int32_t id);
+std::string SourceUnits(const stCalcDlg* st, int32_t id);
 void ShowSourceUnits(HWND dlg, const stCalcDlg* st, int combo, int label);
 // The chosen source; false (focus on the list) when nothing is chosen.
 bool ReadSource(HWND dlg, const stCalcDlg* st, int combo, int32_t* id);

@@ -32,9 +32,7 @@ const char* Keyed(const char* key) {
 }
 
 // The name matches a key's own text or the text it stands for now.
-bool IsKeyedName(const char* name, const char* key) {
-    return strcmp(name, key) == 0 || strcmp(name, Keyed(key)) == 0;
-}
+bool IsKeyedName(const char* name, const char* key) { return strcmp(name, key) == 0 || strcmp(name, Keyed(key)) == 0; }
 
 // A preset name of a record, terminated even when the stored one fills its field.
 void RecordPresetName(const stAcqChan& rec, char* out) {
@@ -99,8 +97,8 @@ int32_t IsNewPresetName(HWND dlg, int field, const stAcq* acq) {
     char name[kPresetNameChars + 1] = {};
     GetDlgItemTextA(dlg, field, name, sizeof(name));
     if (!acq || !name[0]) return 0;
-    static const char* const kReserved[] = {"Off",        "New",  "Integrate", "Smoothing", "Difference", "Rate",
-                                            "Math",       "Function", "Filter", "Expression", "Delay"};
+    static const char* const kReserved[] = {"Off",  "New",      "Integrate", "Smoothing",  "Difference", "Rate",
+                                            "Math", "Function", "Filter",    "Expression", "Delay"};
     for (const char* key : kReserved)
         if (IsKeyedName(name, key)) return 0;
     if (!IsPresetStoreAllocated(acq->presets)) return 1;
@@ -290,11 +288,29 @@ int16_t ConvertRateLimits(int16_t function, int16_t unit, double* lower, double*
     if (function == 3 || function == 4) target = 3;
     if (target == unit) return unit;
     const double lo = std::max(*lower, kSmallestLimit), hi = std::max(*upper, kSmallestLimit);
-    if (target == 1 && unit == 3) { *lower = 1.0 / hi; *upper = 1.0 / lo; }
-    if (target == 1 && unit == 2) { *lower /= 60.0; *upper /= 60.0; }
-    if (target == 2 && unit == 3) { *lower = 60.0 / hi; *upper = 60.0 / lo; }
-    if (target == 2 && unit == 1) { *lower *= 60.0; *upper *= 60.0; }
-    if (target == 3 && unit == 1) { *lower = 1.0 / hi; *upper = 1.0 / lo; }
-    if (target == 3 && unit == 2) { *lower = 60.0 / hi; *upper = 60.0 / lo; }
+    if (target == 1 && unit == 3) {
+        *lower = 1.0 / hi;
+        *upper = 1.0 / lo;
+    }
+    if (target == 1 && unit == 2) {
+        *lower /= 60.0;
+        *upper /= 60.0;
+    }
+    if (target == 2 && unit == 3) {
+        *lower = 60.0 / hi;
+        *upper = 60.0 / lo;
+    }
+    if (target == 2 && unit == 1) {
+        *lower *= 60.0;
+        *upper *= 60.0;
+    }
+    if (target == 3 && unit == 1) {
+        *lower = 1.0 / hi;
+        *upper = 1.0 / lo;
+    }
+    if (target == 3 && unit == 2) {
+        *lower = 60.0 / hi;
+        *upper = 60.0 / lo;
+    }
     return target;
 }

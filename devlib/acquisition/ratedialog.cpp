@@ -1,7 +1,10 @@
 // Dialog 140, "Rate Parameters": the Rate record of a calculation channel, with the window of
 // allowed rates kept in the unit that suits the result function and the channel's units in step.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "devlib/acquisition/calcdialogs.h"
 #include "devlib/acquisition/calcdialogs_frame.h"
@@ -20,11 +23,10 @@ struct stRateDlg {
     int16_t unit;
 };
 
-const char* const kFunctionKeys[] = {"Rate (Hz)",    "Rate (BPM)",   "Interval (sec)", "Peak Time (sec)",
-                                     "Count Peaks",  "Peak Minimum", "Peak Maximum",   "Peak To Peak",
-                                     "Mean Value",   "Area"};
-const int kWindowFields[] = {IDC_RATE_WINDOW, IDC_RATE_MIN_TITLE, IDC_RATE_MIN,      IDC_RATE_MIN_UNITS,
-                             IDC_RATE_MAX_TITLE, IDC_RATE_MAX,    IDC_RATE_MAX_UNITS};
+const char* const kFunctionKeys[] = {"Rate (Hz)",    "Rate (BPM)",   "Interval (sec)", "Peak Time (sec)", "Count Peaks",
+                                     "Peak Minimum", "Peak Maximum", "Peak To Peak",   "Mean Value",      "Area"};
+const int kWindowFields[] = {IDC_RATE_WINDOW,    IDC_RATE_MIN_TITLE, IDC_RATE_MIN,      IDC_RATE_MIN_UNITS,
+                             IDC_RATE_MAX_TITLE, IDC_RATE_MAX,       IDC_RATE_MAX_UNITS};
 
 stRateDlg* State(const stCalcDlg* st) { return static_cast<stRateDlg*>(st->extra); }
 
@@ -38,14 +40,14 @@ const char* LimitUnitKey(int16_t unit) {
     return unit == kRateUnitPerSecond ? "Hertz" : unit == kRateUnitSeconds ? "Seconds" : "BPM";
 }
 
-// The units a result function gives the channel; null keeps the channel's own.
-const char* FunctionUnits(HWND dlg, const stCalcDlg* st, int16_t function) {
+// The units a result function gives the channel; none keeps the channel's own.
+std::optional<std::string> FunctionUnits(HWND dlg, const stCalcDlg* st, int16_t function) {
     switch (function) {
-    case kRateHz: return Keyed("Hertz");
-    case kRateBpm: return Keyed("BPM");
+    case kRateHz: return std::string(Keyed("Hertz"));
+    case kRateBpm: return std::string(Keyed("BPM"));
     case kRateInterval:
-    case kRatePeakTime: return Keyed("Seconds");
-    case kRateCountPeaks: return nullptr;
+    case kRatePeakTime: return std::string(Keyed("Seconds"));
+    case kRateCountPeaks: return std::nullopt;
     default: return SourceUnits(st, ShownSource(dlg, st));
     }
 }
@@ -54,15 +56,16 @@ void ShowChannelUnits(HWND dlg, const stCalcDlg* st) {
     char own[sizeof(st->rec->units) + 1] = {};
     memcpy(own, st->rec->units, sizeof(st->rec->units));
     const int16_t function = ShownFunction(dlg);
-    const char* text = function == kRateCountPeaks ? Keyed("Peaks") : FunctionUnits(dlg, st, function);
+    std::string text = FunctionUnits(dlg, st, function).value_or(Keyed("Peaks"));
     if (st->rec->unitsSetByUser == 1 && own[0]) text = own;
-    SetDlgItemTextA(dlg, IDC_RATE_CHAN_UNITS, text);
+    SetDlgItemTextA(dlg, IDC_RATE_CHAN_UNITS, text.c_str());
 }
 
 void ShowLevel(HWND dlg, const stCalcDlg* st) {
     const bool automatic = IsChecked(dlg, IDC_RATE_AUTO);
     SetDlgItemTextA(dlg, IDC_RATE_LEVEL_TITLE, Keyed(automatic ? "Noise re&jection Key" : "Threshold level Key"));
-    SetDlgItemTextA(dlg, IDC_RATE_LEVEL_UNITS, automatic ? Keyed("% of peak Key") : SourceUnits(st, ShownSource(dlg, st)));
+    const std::string units = automatic ? Keyed("% of peak Key") : SourceUnits(st, ShownSource(dlg, st));
+    SetDlgItemTextA(dlg, IDC_RATE_LEVEL_UNITS, units.c_str());
     SetNumber(dlg, IDC_RATE_LEVEL, "%g", automatic ? State(st)->noise : State(st)->level);
 }
 
@@ -139,9 +142,11 @@ void RateAutoToggled(HWND dlg, stCalcDlg* st) {
 void RateCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
     if (id == IDC_RATE_FUNCTION && code == CBN_SELCHANGE) RateFunctionChanged(dlg, st);
     if (id == IDC_RATE_AUTO && code == BN_CLICKED) RateAutoToggled(dlg, st);
-    if ((id == IDC_RATE_POSITIVE || id == IDC_RATE_NEGATIVE) && code == BN_CLICKED) ForcePolarity(dlg, ShownFunction(dlg));
+    if ((id == IDC_RATE_POSITIVE || id == IDC_RATE_NEGATIVE) && code == BN_CLICKED)
+        ForcePolarity(dlg, ShownFunction(dlg));
     if (id == IDC_CALC_SOURCE && code == CBN_SELCHANGE) {
-        if (!IsChecked(dlg, IDC_RATE_AUTO)) SetDlgItemTextA(dlg, IDC_RATE_LEVEL_UNITS, SourceUnits(st, ShownSource(dlg, st)));
+        if (!IsChecked(dlg, IDC_RATE_AUTO))
+            SetDlgItemTextA(dlg, IDC_RATE_LEVEL_UNITS, SourceUnits(st, ShownSource(dlg, st)).c_str());
         ShowChannelUnits(dlg, st);
     }
 }
@@ -177,9 +182,9 @@ bool RateApply(HWND dlg, stCalcDlg* st, stCalcSettings* work, stAcqChan* chan) {
     p.baselineRemoval = IsChecked(dlg, IDC_RATE_BASELINE) ? 1 : 0;
     p.function = function;
     if (chan->unitsSetByUser != 1) {
-        if (const char* units = FunctionUnits(dlg, st, function)) {
+        if (const std::optional<std::string> units = FunctionUnits(dlg, st, function)) {
             memset(chan->units, 0, sizeof(chan->units));
-            memcpy(chan->units, units, strnlen(units, sizeof(chan->units) - 1));
+            memcpy(chan->units, units->data(), std::min(units->size(), sizeof(chan->units) - 1));
         }
     }
     if (function == kRatePeakMinimum) p.polarity = -1;

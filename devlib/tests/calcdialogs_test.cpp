@@ -119,7 +119,7 @@ TEST(CalcDialogRules, FunctionListShowsLimitFourthAndWholeNumbersAreWhole) {
         bool ok;
         long value;
     } cases[] = {{"3", true, 3}, {" 12 ", true, 12}, {"-1", true, -1}, {"3.5", false, 0},
-                 {"", false, 0}, {"x", false, 0},    {"4x", false, 0},  {"99999999999999999999", false, 0}};
+                 {"", false, 0}, {"x", false, 0},    {"4x", false, 0}, {"99999999999999999999", false, 0}};
     for (const Case& c : cases) {
         long value = 0;
         EXPECT_EQ(ParseWholeNumber(c.text, &value), c.ok) << c.text;
@@ -260,11 +260,16 @@ TEST_F(CalcDialogs, EachKindOpensItsDialogAndCancelStoresNothing) {
     const struct {
         int16_t kind;
         const char* caption;
-    } kinds[] = {{kCalcIntegrate, "Integrate Parameters"}, {kCalcSmoothing, "Smoothing Parameters"},
-                 {kCalcDifference, "Difference Parameters"}, {kCalcRate, "Rate Parameters"},
-                 {kCalcMath, "Math Parameters"},          {kCalcFunction, "Function Parameters"},
-                 {kCalcFilter, "Filter Parameters"},      {kCalcExpression, "Expression"},
-                 {kCalcDelay, "Delay Parameters"},        {kCalcControl, "Control Parameters"}};
+    } kinds[] = {{kCalcIntegrate, "Integrate Parameters"},
+                 {kCalcSmoothing, "Smoothing Parameters"},
+                 {kCalcDifference, "Difference Parameters"},
+                 {kCalcRate, "Rate Parameters"},
+                 {kCalcMath, "Math Parameters"},
+                 {kCalcFunction, "Function Parameters"},
+                 {kCalcFilter, "Filter Parameters"},
+                 {kCalcExpression, "Expression"},
+                 {kCalcDelay, "Delay Parameters"},
+                 {kCalcControl, "Control Parameters"}};
     for (const auto& k : kinds) {
         SCOPED_TRACE(k.caption);
         SetKind(3, k.kind);
@@ -311,7 +316,8 @@ TEST_F(CalcDialogs, ValidationEdges) {
         {kCalcSmoothing, IDC_SMOOTH_FACTOR, "3.5", false, "Wrong Smoothing Factor.", "Smoothing Setup", nullptr, 0, 0},
         {kCalcSmoothing, IDC_SMOOTH_FACTOR, "3", true, nullptr, nullptr,
          [](const stCalcSettings& s) { return double(s.smoothing[5].factor); }, 3, 0},
-        {kCalcDifference, IDC_DIFF_INTERVAL, "0", false, "Wrong Difference Interval.", "Difference Setup", nullptr, 0, 0},
+        {kCalcDifference, IDC_DIFF_INTERVAL, "0", false, "Wrong Difference Interval.", "Difference Setup", nullptr, 0,
+         0},
         {kCalcDifference, IDC_DIFF_INTERVAL, "4", true, nullptr, nullptr,
          [](const stCalcSettings& s) { return double(s.difference[5].interval); }, 4, 0},
         {kCalcDelay, IDC_DELAY_VALUE, "0", true, nullptr, nullptr,
@@ -326,8 +332,8 @@ TEST_F(CalcDialogs, ValidationEdges) {
          [](const stCalcSettings& s) { return double(s.integrate[5].samples); }, 7, IDC_INT_AVERAGE},
         {kCalcFilter, IDC_FILTER_Q, "0", false, "Q value is out of range", "Warning", nullptr, 0, 0},
         {kCalcFilter, IDC_FILTER_Q, "-1", false, "Q value is out of range", "Warning", nullptr, 0, 0},
-        {kCalcFilter, IDC_FILTER_Q, "2", true, nullptr, nullptr,
-         [](const stCalcSettings& s) { return s.filter[5].q; }, 2, 0},
+        {kCalcFilter, IDC_FILTER_Q, "2", true, nullptr, nullptr, [](const stCalcSettings& s) { return s.filter[5].q; },
+         2, 0},
         // At 1 ms per sample half the sample rate is 500 Hz.
         {kCalcFilter, IDC_FILTER_FREQ, "500", false,
          "The filter frequency must be above 0 and below half the sample rate.", "Warning", nullptr, 0, 0},
@@ -766,7 +772,8 @@ TEST_F(CalcDialogs, NewPresetRulesAndTheGrownTable) {
         for (const Probe& p : names) {
             Type(dlg, IDC_CALC_PRESET_NAME, p.name);
             HWND field = GetDlgItem(dlg, IDC_CALC_PRESET_NAME);  // leaving the field, as the field tells it
-            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CALC_PRESET_NAME, EN_KILLFOCUS), reinterpret_cast<LPARAM>(field));
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CALC_PRESET_NAME, EN_KILLFOCUS),
+                         reinterpret_cast<LPARAM>(field));
             states.push_back(Enabled(dlg, IDC_CALC_NEW_PRESET));
         }
         Type(dlg, IDC_SMOOTH_FACTOR, "2");
