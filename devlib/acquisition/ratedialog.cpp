@@ -98,6 +98,7 @@ void RateInit(HWND dlg, stCalcDlg* st) {
     *r = {p.noiseRejection, p.level, p.lowerLimit, p.upperLimit, p.limitUnit};
     if (r->unit < kRateUnitPerSecond || r->unit > kRateUnitSeconds) r->unit = kRateUnitPerMinute;
     FillSources(dlg, st, IDC_CALC_SOURCE, p.source);
+    ShowSourceUnits(dlg, st, IDC_CALC_SOURCE, IDC_CALC_SOURCE_UNITS);
     for (int i = 0; i < 10; ++i) AddKeyedRow(dlg, IDC_RATE_FUNCTION, kFunctionKeys[i], i + 1);
     const int16_t function = p.function < 2 ? kRateHz : p.function > 9 ? kRateArea : p.function;
     SelectValue(dlg, IDC_RATE_FUNCTION, function);
@@ -145,6 +146,7 @@ void RateCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
     if ((id == IDC_RATE_POSITIVE || id == IDC_RATE_NEGATIVE) && code == BN_CLICKED)
         ForcePolarity(dlg, ShownFunction(dlg));
     if (id == IDC_CALC_SOURCE && code == CBN_SELCHANGE) {
+        ShowSourceUnits(dlg, st, IDC_CALC_SOURCE, IDC_CALC_SOURCE_UNITS);
         if (!IsChecked(dlg, IDC_RATE_AUTO))
             SetDlgItemTextA(dlg, IDC_RATE_LEVEL_UNITS, SourceUnits(st, ShownSource(dlg, st)).c_str());
         ShowChannelUnits(dlg, st);

@@ -882,14 +882,15 @@ TEST_F(CalcDialogs, RateAutoThresholdSwapsTheLevelField) {
         CalcSettings(acq.get())->rate[4].level = 1.25;
     }
     struct Seen {
-        std::string title, units, value;
+        std::string title, units, value, sourceUnits;
         bool windowEnabled;
     };
     std::vector<Seen> seen;
     HWND focusAfterToggle = nullptr, levelField = nullptr;
     auto look = [&](HWND dlg) {
         seen.push_back({ControlText(dlg, IDC_RATE_LEVEL_TITLE), ControlText(dlg, IDC_RATE_LEVEL_UNITS),
-                        ControlText(dlg, IDC_RATE_LEVEL), Enabled(dlg, IDC_RATE_MAX)});
+                        ControlText(dlg, IDC_RATE_LEVEL), ControlText(dlg, IDC_CALC_SOURCE_UNITS),
+                        Enabled(dlg, IDC_RATE_MAX)});
     };
     EXPECT_EQ(Open(4,
                    [&](HWND dlg) {
@@ -912,6 +913,7 @@ TEST_F(CalcDialogs, RateAutoThresholdSwapsTheLevelField) {
     EXPECT_TRUE(seen[0].windowEnabled);
     EXPECT_EQ(seen[1].title, "Threshold &level:");
     EXPECT_EQ(seen[1].units, "mmHg") << "the source channel's units";
+    EXPECT_EQ(seen[1].sourceUnits, "mmHg");
     EXPECT_EQ(seen[1].value, "1.25");
     EXPECT_FALSE(seen[1].windowEnabled);
     EXPECT_EQ(seen[2].value, "7") << "the typed percent comes back";
@@ -966,6 +968,64 @@ TEST_F(CalcDialogs, PresetBlocksRecordTheirSources) {
         EXPECT_STREQ(reinterpret_cast<const char*>(block + 344), c.secondName);
     }
     EXPECT_EQ(boxes.boxes.size(), 4u) << "each addition is confirmed";
+}
+
+}  // namespace
+
+namespace {
+
+// The visible controls of a dialog, group boxes aside, as rectangles of its client area.
+std::vector<std::pair<int, RECT>> VisibleControls(HWND dlg) {
+    std::vector<std::pair<int, RECT>> controls;
+    for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        char cls[32] = "";
+        GetClassNameA(child, cls, sizeof cls);
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (lstrcmpiA(cls, "Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+        controls.push_back({GetDlgCtrlID(child), r});
+    }
+    return controls;
+}
+
+// No control covers another or leaves the dialog, in each layout a choice can give.
+TEST_F(CalcDialogs, ControlsNeitherOverlapNorLeaveTheDialog) {
+    const struct {
+        int16_t kind;
+        int list;  // a drop-down whose choice changes the layout, 0 none
+        const char* choice;
+    } layouts[] = {{kCalcIntegrate, 0, nullptr},  {kCalcSmoothing, 0, nullptr},
+                   {kCalcDifference, 0, nullptr}, {kCalcRate, 0, nullptr},
+                   {kCalcMath, 0, nullptr},       {kCalcFunction, IDC_FUNC_LIST, "Threshold"},
+                   {kCalcFilter, 0, nullptr},     {kCalcFilter, IDC_FILTER_TYPE, "Band Pass (low + high)"},
+                   {kCalcExpression, 0, nullptr}, {kCalcDelay, 0, nullptr},
+                   {kCalcControl, 0, nullptr}};
+    for (const auto& l : layouts) {
+        SCOPED_TRACE(::testing::Message() << "kind " << l.kind << (l.choice ? l.choice : ""));
+        SetKind(3, l.kind);
+        std::vector<std::pair<int, RECT>> controls;
+        RECT client{};
+        Open(3, [&](HWND dlg) {
+            if (l.list) Choose(dlg, l.list, l.choice);
+            controls = VisibleControls(dlg);
+            GetClientRect(dlg, &client);
+            Click(dlg, IDCANCEL);
+        });
+        ASSERT_GT(controls.size(), 5u);
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const RECT& a = controls[i].second;
+            EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= client.right && a.bottom <= client.bottom)
+                << "control " << controls[i].first << " leaves the dialog";
+            for (size_t j = i + 1; j < controls.size(); ++j) {
+                RECT overlap;
+                EXPECT_FALSE(IntersectRect(&overlap, &a, &controls[j].second))
+                    << "controls " << controls[i].first << " and " << controls[j].first << " overlap";
+            }
+        }
+    }
 }
 
 }  // namespace
