@@ -1029,3 +1029,33 @@ TEST_F(CalcDialogs, ControlsNeitherOverlapNorLeaveTheDialog) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stored text that fills all 200 bytes is read within them; typing stops at 199 characters.
+TEST_F(CalcDialogs, ExpressionTextKeepsItsBound) {
+    SetKind(2, kCalcExpression);
+    {
+        AcqView acq(hAcq);
+        memset(CalcSettings(acq.get())->expression[2], '7', kExpressionBytes);  // no terminator
+    }
+    size_t shownLength = 0, typedLength = 0;
+    EXPECT_EQ(Open(2,
+                   [&](HWND dlg) {
+                       shownLength = ControlText(dlg, IDC_EXPR_TEXT).size();
+                       Click(dlg, IDC_EXPR_CLEAR);
+                       HWND edit = GetDlgItem(dlg, IDC_EXPR_TEXT);
+                       for (int i = 0; i < 250; ++i) SendMessageA(edit, WM_CHAR, '1', 1);
+                       typedLength = ControlText(dlg, IDC_EXPR_TEXT).size();
+                       Click(dlg, IDOK);
+                   }),
+              1);
+    EXPECT_EQ(shownLength, size_t(kExpressionBytes - 1));
+    EXPECT_EQ(typedLength, size_t(kExpressionBytes - 1));
+    const stCalcSettings s = Settings();
+    EXPECT_EQ(strnlen(s.expression[2], kExpressionBytes), size_t(kExpressionBytes - 1));
+    EXPECT_EQ(s.expression[2][kExpressionBytes - 1], '\0');
+    EXPECT_EQ(std::string(s.expression[3], 5), std::string(5, '\0')) << "the next channel's text is untouched";
+}
+
+}  // namespace
