@@ -1059,3 +1059,45 @@ TEST_F(CalcDialogs, ExpressionTextKeepsItsBound) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stored function outside 1-10 is shown (and, on OK, stored) as the nearest one; the two peak
+// functions show the polarity they need whatever was stored.
+TEST_F(CalcDialogs, RateShowsStoredFunctionsWithinTheList) {
+    const struct {
+        int16_t stored, polarity;
+        const char* shown;
+        int16_t kept;
+        bool positive;
+    } cases[] = {{0, 1, "Rate (Hz)", kRateHz, true},
+                 {-3, -1, "Rate (Hz)", kRateHz, false},
+                 {12, 1, "Area", kRateArea, true},
+                 {7, -1, "Peak Maximum", kRatePeakMaximum, true},
+                 {6, 1, "Peak Minimum", kRatePeakMinimum, false},
+                 {5, -1, "Count Peaks", kRateCountPeaks, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        SetKind(1, kCalcRate);
+        {
+            AcqView acq(hAcq);
+            CalcSettings(acq.get())->rate[1].function = c.stored;
+            CalcSettings(acq.get())->rate[1].polarity = c.polarity;
+        }
+        std::string shown;
+        bool positive = false;
+        EXPECT_EQ(Open(1,
+                       [&](HWND dlg) {
+                           shown = ControlText(dlg, IDC_RATE_FUNCTION);
+                           positive = Checked(dlg, IDC_RATE_POSITIVE);
+                           Click(dlg, IDOK);
+                       }),
+                  1);
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(positive, c.positive);
+        EXPECT_EQ(Settings().rate[1].function, c.kept);
+        EXPECT_EQ(Settings().rate[1].polarity, c.positive ? 1 : -1);
+    }
+}
+
+}  // namespace
