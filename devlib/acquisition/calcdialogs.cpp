@@ -1,4 +1,4 @@
-// The calculation dialogs' common frame and the parameter parts of Integrate, Smoothing,
+// The calculation dialogs' common frame and the parameter fields of Integrate, Smoothing,
 // Difference, Math, Function, Filter, Delay and Control; ShowCalcDialog opens the one of a kind.
 #include "devlib/acquisition/calcdialogs.h"
 
@@ -653,7 +653,7 @@ void DelaySources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* 
     OneSource(w.delay[ch].source, first, second);
 }
 
-// ---- Control (117): the parameter part alone ----
+// ---- Control (117): the parameter fields alone ----
 
 constexpr int kOutputLines = 15;
 

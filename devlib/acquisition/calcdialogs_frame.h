@@ -1,5 +1,5 @@
 // The frame the calculation dialogs share (heading, label, preset name, "&Scaling...", "&New
-// Channel Preset", OK and Cancel) and the small field helpers their parameter parts use.
+// Channel Preset", OK and Cancel) and the small field helpers their parameter fields use.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,7 @@
 
 struct stCalcDlg;
 
-// One kind's parameter part. apply validates the fields into work's entry of the channel (and the
+// One kind's parameter fields. apply validates the fields into work's entry of the channel (and the
 // channel record copy chan, for kinds that set its units); on a refused field it leaves the focus
 // there and returns false. sources gives the identifiers a preset block records (-1 none).
 struct stCalcKindOps {
