@@ -31,6 +31,17 @@
 #define IDD_READ_BACK 147  // progress of a unit-memory read-back
 #define IDD_APPEND_EDITED 105    // "Acquisition Warning": the data was edited, replace or abort
 #define IDD_APPEND_CHANGED 1217  // "Acquisition Warning": the set-up changed, revert, replace or abort
+// The calculation channels' parameter dialogs (calc_dialogs.rc)
+#define IDD_CALC_EXPRESSION 106
+#define IDD_CALC_DELAY 114
+#define IDD_CALC_CONTROL 117
+#define IDD_CALC_INTEGRATE 130
+#define IDD_CALC_SMOOTHING 133
+#define IDD_CALC_RATE 140
+#define IDD_CALC_MATH 150
+#define IDD_CALC_FUNCTION 160
+#define IDD_CALC_DIFFERENCE 170
+#define IDD_CALC_FILTER 180
 
 // Controls of the About box and the firmware length prompt
 #define IDC_ABOUT_STATUS 1095
@@ -79,6 +90,90 @@
 #define IDC_SCALE_CAL2 813
 #define IDC_SCALE_UNITS_TITLE 814
 #define IDC_SCALE_UNITS 815
+
+// Controls shared by the calculation dialogs
+#define IDC_CALC_HEADING 1500
+#define IDC_CALC_LABEL 1501
+#define IDC_CALC_PRESET_NAME 1502
+#define IDC_CALC_NEW_PRESET 1503
+#define IDC_CALC_SCALING 1504
+#define IDC_CALC_SOURCE 1505
+#define IDC_CALC_SOURCE_UNITS 1506
+// Integrate
+#define IDC_INT_AVERAGE 1510
+#define IDC_INT_RESET 1511
+#define IDC_INT_SAMPLES 1512
+#define IDC_INT_OPTIONS 1513
+#define IDC_INT_RECTIFY 1514
+#define IDC_INT_RMS 1515
+#define IDC_INT_BASELINE 1516
+#define IDC_INT_CONTROL 1517
+#define IDC_INT_CONTROL_UNITS 1518
+#define IDC_INT_LOW 1519
+#define IDC_INT_HIGH 1520
+#define IDC_INT_POSITIVE 1521
+#define IDC_INT_NEGATIVE 1522
+#define IDC_INT_MEAN_SUBTRACT 1523
+#define IDC_INT_MAX_CYCLE 1524
+// Smoothing, Difference
+#define IDC_SMOOTH_FACTOR 1530
+#define IDC_SMOOTH_MEDIAN 1531
+#define IDC_DIFF_INTERVAL 1535
+// Math
+#define IDC_MATH_FIRST 1540
+#define IDC_MATH_OPERATOR 1541
+#define IDC_MATH_SECOND 1542
+#define IDC_MATH_CONSTANT 1543
+// Function
+#define IDC_FUNC_LIST 1545
+#define IDC_FUNC_UPPER_TITLE 1546
+#define IDC_FUNC_UPPER 1547
+#define IDC_FUNC_LOWER_TITLE 1548
+#define IDC_FUNC_LOWER 1549
+// Filter
+#define IDC_FILTER_TYPE 1550
+#define IDC_FILTER_FREQ_TITLE 1551
+#define IDC_FILTER_FREQ 1552
+#define IDC_FILTER_HIGH_TITLE 1553
+#define IDC_FILTER_HIGH 1554
+#define IDC_FILTER_Q 1555
+// Expression
+#define IDC_EXPR_TEXT 1560
+#define IDC_EXPR_CHANNELS 1561
+#define IDC_EXPR_FUNCTIONS 1562
+#define IDC_EXPR_OPERATORS 1563
+#define IDC_EXPR_CLEAR 1564
+// Delay
+#define IDC_DELAY_VALUE 1570
+#define IDC_DELAY_UNIT 1571
+// Control
+#define IDC_CTRL_TITLE 1575
+#define IDC_CTRL_OUTPUT 1576
+#define IDC_CTRL_FUNCTION0 1577
+#define IDC_CTRL_FUNCTION1 1578
+#define IDC_CTRL_FUNCTION2 1579
+#define IDC_CTRL_FUNCTION3 1580
+#define IDC_CTRL_LEVEL1 1581
+#define IDC_CTRL_LEVEL2 1582
+#define IDC_CTRL_LEVEL1_UNITS 1583
+#define IDC_CTRL_LEVEL2_UNITS 1584
+// Rate
+#define IDC_RATE_FUNCTION 1590
+#define IDC_RATE_POSITIVE 1591
+#define IDC_RATE_NEGATIVE 1592
+#define IDC_RATE_BASELINE 1593
+#define IDC_RATE_AUTO 1594
+#define IDC_RATE_LEVEL_TITLE 1595
+#define IDC_RATE_LEVEL 1596
+#define IDC_RATE_LEVEL_UNITS 1597
+#define IDC_RATE_WINDOW 1598
+#define IDC_RATE_MIN_TITLE 1599
+#define IDC_RATE_MIN 1610
+#define IDC_RATE_MIN_UNITS 1611
+#define IDC_RATE_MAX_TITLE 1612
+#define IDC_RATE_MAX 1613
+#define IDC_RATE_MAX_UNITS 1614
+#define IDC_RATE_CHAN_UNITS 1615
 
 // Controls of Setup Triggering
 #define IDC_TRIGGER_SOURCE 621
