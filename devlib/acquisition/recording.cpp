@@ -6,7 +6,10 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/autosave.h"
 #include "devlib/acquisition/packet.h"
+#include "devlib/acquisition/playback.h"
+#include "devlib/acquisition/playbackrun.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/unitcmd.h"
@@ -26,6 +29,7 @@ namespace {
 
 constexpr int32_t kStorageMemory = 2;
 constexpr int16_t kDataOverwrite = 1;
+constexpr int16_t kDataAutosave = 2;
 constexpr int16_t kDataAppend = 3;
 constexpr int16_t kRepeatRing = 2;
 constexpr uint8_t kModeWaitForStart = 0x80;
@@ -108,10 +112,11 @@ bool CanAppend(const stAcq* acq, const tagGS* gs) {
     return true;
 }
 
-// The hardware of every enabled analog input, the run order and the length's limits.
-bool PrepareChannels(stAcq* acq, uint16_t* analogMask) {
+// The hardware of every enabled analog input (not for a play-back run, which needs no unit),
+// the run order and the length's limits.
+bool PrepareChannels(stAcq* acq, uint16_t* analogMask, bool unitInputs) {
     for (const stAcqChan& c : acq->chans)
-        if ((c.flags & kChanEnabled) && c.group == 0 && !ApplyChannelHardware(&c, acq)) return false;
+        if (unitInputs && (c.flags & kChanEnabled) && c.group == 0 && !ApplyChannelHardware(&c, acq)) return false;
     if (!BuildChannelOrder(acq, analogMask)) return false;
     if (acq->maxLength > 0) acq->acqLength = std::min(acq->acqLength, acq->maxLength);
     acq->acqLength = std::max(acq->acqLength, 1);
@@ -223,6 +228,28 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     return 1;
 }
 
+// The steps every start shares, the play-back start among them: the overwrite question, new or
+// append, the channels and the length, the start time, the autosave name and the run copies.
+int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
+    const bool holdsData = GraphHoldsData(gs);
+    if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
+        MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return 0;
+    if (!PrepareChannels(acq, analogMask, !PlaybackServesGraph(gs))) return 0;
+    const bool append = holdsData && acq->dataMode == kDataAppend && !acq->forcedNew &&
+                        acq->repeatMode != kRepeatRing && CanAppend(acq, gs);
+    acq->forcedNew = 0;
+    acq->startTick = GetTickCount();
+    if (acq->dataMode == kDataAutosave && !MakeAcqFileName(acq, gs)) return 0;
+    CopyRunSettings(acq);
+    acq->runStartCount = append ? static_cast<int32_t>(gs->chanCount[0]) : 0;
+    acq->run.readPosition = 0;
+    acq->run.nextAddress = 0;
+    acq->run.frameCounter = 0;
+    if (!append && acq->runDataMode == kDataAppend) acq->runDataMode = kDataOverwrite;
+    return 1;
+}
+
 // Starts a host-paced recording into memory; 1 when the unit runs.
 int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     g_stoppedByButton = 0;
@@ -231,25 +258,12 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     g_redrawAllAtEnd = 0;
     tagGS* gs = acq->run.attachedGraph;
     if (!gs || acq->run.running) return 0;
+    if (PlaybackServesGraph(gs)) return OnBeginAcquisition(acq);
     // Only host-paced memory runs of 16-bit frames are recorded here; disk, unit memory, the
     // doubles layout and the model-45 fast rates are refused.
     if (acq->storageKind != kStorageMemory || (!IsVK40() && acq->samplePeriodMs < kFastPeriodMs)) return 0;
-    const bool holdsData = GraphHoldsData(gs);
-    if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
-        MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return 0;
     uint16_t analogMask = 0;
-    if (!PrepareChannels(acq, &analogMask)) return 0;
-    const bool append = holdsData && acq->dataMode == kDataAppend && !acq->forcedNew &&
-                        acq->repeatMode != kRepeatRing && CanAppend(acq, gs);
-    acq->forcedNew = 0;
-    acq->startTick = GetTickCount();
-    CopyRunSettings(acq);
-    acq->runStartCount = append ? static_cast<int32_t>(gs->chanCount[0]) : 0;
-    acq->run.readPosition = 0;
-    acq->run.nextAddress = 0;
-    acq->run.frameCounter = 0;
-    if (!append) acq->runDataMode = kDataOverwrite;
+    if (!PrepareRunStart(acq, gs, &analogMask)) return 0;
     if (!SendHostPacedStart(acq, analogMask, wait)) {
         ShowRunMessage(gs, "KEY Communications error, not perfromed");
         g_endSeen = 1;
@@ -300,10 +314,15 @@ bool PollStartSignal(stAcq* acq) {
 bool TakeNewFrames(stAcq* acq) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
-    const uint8_t none[1] = {0};
-    uint8_t where[kWriteAddressBytes] = {};
-    if (!g_unitLink.QueryCommand(kCmdWriteAddress, 0, none, kWriteAddressBytes, where)) return false;
-    const uint32_t count = NewRingBytes(RingWriteAddress(where), run.readPosition);
+    uint32_t count = 0;
+    if (PlaybackServesGraph(gs)) {
+        count = PlaybackRunBytes(acq);
+    } else {
+        const uint8_t none[1] = {0};
+        uint8_t where[kWriteAddressBytes] = {};
+        if (!g_unitLink.QueryCommand(kCmdWriteAddress, 0, none, kWriteAddressBytes, where)) return false;
+        count = NewRingBytes(RingWriteAddress(where), run.readPosition);
+    }
     if (count == 0) return true;
     if (count > g_unitRingBytes) {
         ShowRunMessage(gs, "KEY Buffer overflow");
@@ -388,11 +407,27 @@ void FinishPlainBlocks(stAcq* acq, tagGS* gs) {
 
 }  // namespace
 
+// A finished run's blocks hold what it recorded: a ring is unrolled oldest first, a plain run's
+// blocks shrink to their samples.
+void FinishRecordedBlocks(stAcq* acq, tagGS* gs) {
+    if (!acq->run.dataStarted) return;
+    if (acq->runRepeatMode == kRepeatRing)
+        FinishRingBlocks(acq, gs);
+    else
+        FinishPlainBlocks(acq, gs);
+    gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+    gs->modified = 1;
+}
+
 // Ends the run: the unit is stopped and the graph keeps every frame that came.
 void EndAcquisition(stAcq* acq, int32_t failed) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     if (!gs) return;
+    if (PlaybackServesGraph(gs)) {
+        OnEndAcquisition(acq);
+        return;
+    }
     for (HWND b : gs->toolButtons) EnableWindow(b, TRUE);
     gs->acquiring = 0;
     run.running = 0;
@@ -404,18 +439,12 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     Command(kCmdStop, 0, nullptr);
     run.timingKind = kTimingFinished;
     run.statusState = kStatusReady;
-    if (run.dataStarted) {
-        if (acq->runRepeatMode == kRepeatRing)
-            FinishRingBlocks(acq, gs);
-        else
-            FinishPlainBlocks(acq, gs);
-        gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
-        gs->modified = 1;
-    }
+    FinishRecordedBlocks(acq, gs);
     g_endSeen = 1;
     HostOnGraphChanged(Host(), gs, 0, 0, 0);
     if (g_redrawAllAtEnd && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
     g_redrawAllAtEnd = 0;
+    if (acq->runDataMode == kDataAutosave) WriteAutosaveFile(acq, gs);
     HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
     SendMessageA(gs->hwnd, g_stoppedByButton ? WM_VK_RUN_STOPPED : WM_VK_RUN_ENDED, 0, 0);
 }

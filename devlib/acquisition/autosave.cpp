@@ -1,0 +1,75 @@
+// Data mode 2's numbered files: the name comes at the start of a run (so the graph carries it
+// while it records), the file at the end.
+#include "devlib/acquisition/autosave.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/binding.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/acquisition/setupblock.h"
+#include "devlib/services/binding.h"
+#include "devlib/vk40.h"
+
+namespace {
+
+constexpr int16_t kAutosaveOn = 1;
+constexpr int32_t kWriteWhole = 0;
+
+const char* Keyed(const char* key) {
+    const char* text = getMsgBoxText(key);
+    return text ? text : key;
+}
+
+// Closes the file on every path of the write.
+struct FileCloser {
+    HANDLE h;
+    ~FileCloser() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+
+// With the warning on, an existing file is overwritten only when the user says so.
+bool MayOverwrite(const stAcq* acq, const tagGS* gs, const char* name) {
+    if (!acq->warnOnOverwrite || GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES) return true;
+    char text[MAX_PATH + 128];
+    snprintf(text, sizeof text, Keyed("The file %s already exists.  Press OK to overwrite."), name);
+    return MessageBoxA(gs->hwnd, text, "VK40", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+}  // namespace
+
+bool FormatAutosaveName(const char* base, int32_t number, char* out, size_t size) {
+    const int n = snprintf(out, size, "%s%04d.acq", base ? base : "", static_cast<int>(number));
+    return n > 0 && static_cast<size_t>(n) < size;
+}
+
+int32_t MakeAcqFileName(stAcq* acq, tagGS* gs) {
+    if (!(acq->autosaveEnable & kAutosaveOn)) {
+        MessageBoxA(gs->hwnd, Keyed("Unsupported autosave mode"), "VK40", MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    char base[sizeof acq->autosaveName + 1] = "";
+    memcpy(base, acq->autosaveName, sizeof acq->autosaveName);
+    char name[sizeof gs->title];
+    if (!FormatAutosaveName(base, acq->autosaveNumber, name, sizeof name)) return 0;
+    ++acq->autosaveNumber;
+    if (!MayOverwrite(acq, gs, name)) return 0;
+    SetNewLogicalName(gs->title, name);
+    lstrcpynA(gs->title, name, sizeof gs->title);
+    if (!GetFullPathNameA(name, sizeof gs->filePath, gs->filePath, nullptr)) lstrcpynA(gs->filePath, name, sizeof gs->filePath);
+    if (gs->hwnd) SetWindowTextA(gs->hwnd, name);
+    return 1;
+}
+
+int32_t WriteAutosaveFile(stAcq* acq, tagGS* gs) {
+    const char* path = gs->filePath[0] ? gs->filePath : gs->title;
+    FileCloser file{CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr)};
+    if (file.h == INVALID_HANDLE_VALUE) return 0;
+    SaveAcquisitionSetup(acq, gs);
+    return HostWriteAcqFile(&g_lib.host, gs, file.h, kWriteWhole) ? 1 : 0;
+}
