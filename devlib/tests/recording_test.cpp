@@ -517,6 +517,7 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
     acq->acqLength = 2500;
     acq->storageKind = 2;
     acq->repeatMode = 1;
+    acq->dataMode = 1;
     for (int32_t scrolling : {1, 0}) {
         SCOPED_TRACE(scrolling ? "scrolling" : "sweep");
         g_lib.scrolling = scrolling;
@@ -549,6 +550,134 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
     }
     gs->hwnd = nullptr;
     DestroyWindow(window);
+}
+
+TEST_F(Recording, ANewRecordRecordsSixThousandFramesIntoMemoryAt5Ms) {
+    stAcq* acq = Start();
+    EXPECT_EQ(acq->storageKind, 2);
+    EXPECT_DOUBLE_EQ(acq->samplePeriodMs, 5.0);
+    EXPECT_EQ(acq->acqLength, 6000);
+    EXPECT_EQ(acq->dataMode, 3);
+    EXPECT_EQ(acq->repeatMode, 1);
+    EXPECT_EQ(acq->autosaveEnable, 1);
+    EXPECT_STREQ(acq->autosaveName, "UNTI");
+    EXPECT_EQ(acq->autosaveNumber, 0);
+}
+
+// ---- The status strip ----
+
+// A 32-bit top-down bitmap of w x h filled with one colour, selected into a memory DC.
+class CPixels {
+public:
+    CPixels(int w, int h, COLORREF fill) : m_w(w) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_old = SelectObject(m_dc, m_bitmap);
+        for (int i = 0; i < w * h; ++i) m_bits[i] = (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
+    }
+    ~CPixels() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    HDC dc() const { return m_dc; }
+    COLORREF at(int x, int y) const {
+        GdiFlush();
+        const uint32_t p = m_bits[y * m_w + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+
+private:
+    int m_w;
+    HDC m_dc;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+    uint32_t* m_bits = nullptr;
+};
+
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+
+TEST_F(Recording, EachStatusStateShowsItsOwnImageRightOfTheStartButton) {
+    stAcq* acq = Start();
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF red = RGB(200, 0, 0), green = RGB(0, 160, 0), amber = RGB(255, 176, 0);
+    const COLORREF blue = RGB(0, 64, 200), black = RGB(0, 0, 0), dark = RGB(64, 64, 64);
+    const COLORREF ground = RGB(192, 192, 192);  // the images' own grey, inside the hollow ring
+    const struct {
+        int32_t state;
+        COLORREF centre;
+    } cases[] = {
+        {0, red}, {1, green}, {2, red}, {3, amber}, {4, blue}, {5, ground},
+        {6, black}, {7, red}, {8, red}, {9, dark}, {10, face},
+    };
+    const RECT box = {0, 0, 120, 24};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("state " + std::to_string(c.state));
+        EXPECT_EQ(acq->run.statusBitmaps[c.state] != nullptr, c.state != 10);
+        CPixels pixels(130, 30, kMagenta);
+        PaintStatusImage(pixels.dc(), box, acq->run.statusBitmaps[c.state]);
+        // The strip: inside the box by a pixel, right of the button's 50 pixels.
+        EXPECT_EQ(pixels.at(50, 12), kMagenta);
+        EXPECT_EQ(pixels.at(51, 12), face);
+        EXPECT_EQ(pixels.at(118, 1), face);
+        EXPECT_EQ(pixels.at(119, 12), kMagenta);
+        EXPECT_EQ(pixels.at(60, 0), kMagenta);
+        // The 12-pixel image: 14 left of the strip's right end, 2 below its top.
+        EXPECT_EQ(pixels.at(105 + 6, 3 + 6), c.centre);
+        // The recording image's white ground tells it from the red cross of no unit.
+        if (c.state == 2 || c.state == 7) {
+            EXPECT_EQ(pixels.at(105 + 1, 3 + 6), RGB(255, 255, 255));
+        }
+    }
+}
+
+TEST(StatusStrip, TheFillGaugeRisesAPixelPer2KBAndStopsAtTheTop) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const RECT box = {10, 2, 130, 26};  // 24 pixels high; the column is x 107..112
+    const struct {
+        uint32_t bytes;
+        int black;
+    } cases[] = {{0, 0}, {2047, 0}, {2048, 1}, {10 * 2048 + 100, 10}, {24 * 2048, 24}, {1000000, 24}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        CPixels pixels(140, 30, kMagenta);
+        PaintFillGauge(pixels.dc(), box, c.bytes);
+        for (int y = 2; y < 26; ++y) {
+            const COLORREF want = y >= 26 - c.black ? RGB(0, 0, 0) : face;
+            ASSERT_EQ(pixels.at(107, y), want) << y;
+            ASSERT_EQ(pixels.at(112, y), want) << y;
+        }
+        EXPECT_EQ(pixels.at(106, 12), kMagenta);
+        EXPECT_EQ(pixels.at(113, 12), kMagenta);
+        EXPECT_EQ(pixels.at(109, 1), kMagenta);
+        EXPECT_EQ(pixels.at(109, 26), kMagenta);
+    }
+}
+
+TEST(StatusStrip, AveragingAndRateGraphsAndOtherHorizontalModesShowNoStatus) {
+    auto gs = MakeGraph();
+    const struct {
+        const char* title;
+        uint32_t mode;
+        bool shown;
+    } cases[] = {
+        {"Graph1", 0, true},      {"Graph1", 2, true},        {"Graph1", 1, false},     {"Graph1", 3, false},
+        {"Averaging 1", 0, false}, {"averaging", 2, false},   {"Rate meter", 0, false}, {"RATE", 0, false},
+        {"Heart Rate", 0, true},  {"Averagin", 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.title) + " mode " + std::to_string(c.mode));
+        lstrcpyA(gs->title, c.title);
+        gs->hUnitKind = c.mode;
+        EXPECT_EQ(ShowsAcquisitionStatus(gs.get()), c.shown);
+    }
+    EXPECT_FALSE(ShowsAcquisitionStatus(nullptr));
 }
 
 // ---- Runs from a play-back source ----

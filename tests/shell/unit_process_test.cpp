@@ -106,4 +106,58 @@ TEST(ProgramWithSimulatedUnit, FindsTheUnitAtStartUpAndShowsItInTheDeviceAbout) 
     }
 }
 
+// How many lines of the log begin with the given text.
+size_t CountLines(const std::vector<std::string>& log, const std::string& start) {
+    size_t n = 0;
+    for (const std::string& line : log) n += line.rfind(start, 0) == 0;
+    return n;
+}
+
+// Waits (up to a minute) until the unit's log holds more than `than` lines beginning with start.
+bool WaitForLines(const std::string& file, const std::string& start, size_t than = 0) {
+    for (int tries = 0; tries < 1200; ++tries) {
+        if (CountLines(ReadLines(file), start) > than) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+// The README's run command, then Start on the first graph: the start-up lesson's unit check has
+// set the unit up, so the button starts a recording, and the unit's frames are read until the
+// run's length is reached and the unit is stopped. The unit's clock is the test's: it moves a
+// second at a time, each second read before the next.
+TEST(ProgramWithSimulatedUnit, StartOnTheFirstGraphRecordsFromTheUnitToTheRunsEnd) {
+    OwnUnit unit("VKUSB");
+    uint64_t clockUs = 1000000;
+    ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+    ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+    Process p;
+    ASSERT_TRUE(p.started);
+    HWND frame = p.Frame();
+    ASSERT_TRUE(frame);
+    const std::string runMode = "> 01 3A 02", start = "> 01 40 01", stop = "> 01 40 00";
+    const std::string newBytes = "> 01 11", ringRead = "> 01 13";
+    ASSERT_TRUE(WaitForLines(unit.log, runMode)) << "the idle step set the unit up";
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    HWND graph = client ? FindWindowExA(client, nullptr, "acqchild", nullptr) : nullptr;
+    ASSERT_TRUE(graph);
+    HWND button = GetDlgItem(graph, IDC_START_BUTTON);
+    ASSERT_TRUE(button);
+    PostMessageA(graph, WM_COMMAND, MAKEWPARAM(IDC_START_BUTTON, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    ASSERT_TRUE(WaitForLines(unit.log, start)) << "the button started a run";
+    bool stopped = false;
+    for (int second = 0; second < 600 && !stopped; ++second) {
+        const size_t polls = CountLines(ReadLines(unit.log), newBytes);
+        clockUs += 1000000;
+        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+        // A poll after the step took what the second brought, or the run has ended meanwhile.
+        ASSERT_TRUE(WaitForLines(unit.log, newBytes, polls + 1) || WaitForLines(unit.log, stop));
+        stopped = CountLines(ReadLines(unit.log), stop) > 0;
+    }
+    EXPECT_TRUE(stopped) << "the run reached its length";
+    const std::vector<std::string> log = ReadLines(unit.log);
+    EXPECT_GT(CountLines(log, ringRead), 0u);
+    EXPECT_FALSE(p.Box("", 50)) << "no message: no fault, no overflow";
+}
+
 }  // namespace
