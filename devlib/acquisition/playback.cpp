@@ -11,6 +11,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/services/binding.h"
+#include "devlib/services/hints.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -320,6 +321,8 @@ CSourceNavigator* SrcNavAssign(stAcq* acq, const char* dataFile, const char* gra
     if (!graphName || strcmp(gs->title, graphName) != 0) return Refused(result, kNoSuchGraph);
     if (!dataFile || !nav->Load(dataFile)) return Refused(result, kCannotOpen);
     nav->SetLogicalName(graphName);
+    HWND button = acq->run.hwndStartButton;
+    if (button && IsWindow(button)) m_MLBitmap.SetBitmap(button, MLBMP_PLAYBACK_IDLE, 1);
     nav->MovetoBegin();
     return nav;
 }
