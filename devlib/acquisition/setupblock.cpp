@@ -173,9 +173,47 @@ void CentreRectOnArea(RECT* r, const RECT& area) {
     r->bottom = r->top + h;
 }
 
+// Calculation parameters the library keeps no copy of, in the layout of their version.
+namespace {
+
+constexpr int32_t kCalcSecondGroupFrom = 2304;  // the second group of arrays and the new kinds
+constexpr int32_t kCalcSourcesZeroBasedUpTo = 2047;
+constexpr int kCalcEntries = 12;
+constexpr size_t kCalcKindsAt = 142, kIntegrateSourceAt = 174, kIntegrateControlAt = 6118;
+constexpr size_t kIntegrateAveragingAt = 6150;
+// Rate source, Math operands, Difference source, Filter source.
+constexpr size_t kCalcSourceArrays[] = {302, 718, 750, 1230, 1806};
+constexpr int32_t kLastShiftedSource = 4;
+
+}  // namespace
+
+void UpgradeCarriedFields(uint8_t* b, size_t size, int32_t fromVersion, int32_t firstAnalogNumber) {
+    if (!b || size < kSetupHeaderBytes || fromVersion <= kSetupOldestVersion || fromVersion >= kSetupVersion) return;
+    if (fromVersion < kCalcSecondGroupFrom) {
+        for (int i = 0; i < kCalcEntries; ++i) {
+            uint8_t* kind = b + kCalcKindsAt + 2 * i;
+            const int32_t k = GetI16(kind);
+            if ((k & 0xFF) > 1) PutI16(kind, k + 1);
+            PutI16(b + kIntegrateControlAt + 2 * i, GetI16(b + kIntegrateSourceAt + 2 * i));
+            PutI32(b + kIntegrateAveragingAt + 4 * i, 1);
+        }
+    }
+    if (fromVersion <= kCalcSourcesZeroBasedUpTo) {
+        for (size_t array : kCalcSourceArrays) {
+            for (int i = 0; i < kCalcEntries; ++i) {
+                uint8_t* source = b + array + 2 * i;
+                const int32_t v = GetI16(source);
+                if (v <= kLastShiftedSource) PutI16(source, v + firstAnalogNumber);
+            }
+        }
+    }
+}
+
 void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, uint8_t* b, size_t size) {
     const size_t total = SetupBlockSize(records);
     if (!b || size < total || records < 0 || records > kMaxChanRecords) return;
+    // A block read at an older version is written at the current one: what it carries follows.
+    UpgradeCarriedFields(b, size, GetI16(b + kVersionAt), acq.firstAnalogNumber);
     PutI16(b + kVersionAt, kSetupVersion);
     PutI32(b + kSizeAt, static_cast<int32_t>(total));
     PutI32(b + kFirstRecordAt, static_cast<int32_t>(kSetupHeaderBytes));

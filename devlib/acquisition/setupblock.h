@@ -30,6 +30,11 @@ struct stSetupRead {
 // A rectangle not wholly on the area is centred on it (no larger than the area).
 void CentreRectOnArea(RECT* r, const RECT& area);
 
+// Brings the calculation parameters a block of an older version carries (the library keeps no
+// copy of them) to the current layout: before 2304 the kinds above 1 move up by one and every
+// Integrate record takes its source as control channel and averaging mode 1; up to 2047 the
+// Rate, Math, Difference and Filter sources of 4 or less count from firstAnalogNumber.
+void UpgradeCarriedFields(uint8_t* block, size_t size, int32_t fromVersion, int32_t firstAnalogNumber);
 // Writes the set-up into block (size bytes, at least SetupBlockSize(records)); the listed fields
 // the library keeps no copy of are left as the block holds them.
 void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, uint8_t* block, size_t size);

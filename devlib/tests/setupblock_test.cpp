@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -283,6 +284,113 @@ TEST_F(SetupDocument, AStoredGraphsForeignBlockIsRestoredAndSavedBackWithWhatThe
     const Bytes saved = BlockBytes();
     EXPECT_EQ(GetLE32(saved.data() + 24), 500u);
     for (size_t i = 5920; i < 5968; ++i) ASSERT_EQ(saved[i], static_cast<uint8_t>(i)) << i;
+}
+
+// Every byte the writer leaves alone (calculation parameters and texts, trigger, stimulator,
+// font and panel words): found as the bytes that differ between writes over blocks of 0 and 255.
+std::vector<size_t> CarriedBytes(const stAcq& acq, int32_t records) {
+    Bytes zeros(SetupBlockSize(records), 0), ones(SetupBlockSize(records), 0xFF);
+    EncodeSetupBlock(acq, records, kDesktop, zeros.data(), zeros.size());
+    EncodeSetupBlock(acq, records, kDesktop, ones.data(), ones.size());
+    std::vector<size_t> carried;
+    for (size_t i = 0; i < kSetupHeaderBytes; ++i)
+        if (zeros[i] != ones[i]) carried.push_back(i);
+    return carried;
+}
+
+TEST_F(SetupDocument, EveryByteTheLibraryDoesNotKeepRoundTripsThroughAGraph) {
+    auto changed = MakeChangedAcq(0);
+    const std::vector<size_t> carried = CarriedBytes(*changed, 16);
+    // The calculation arrays and texts, the trigger, stimulator and font fields are all among them.
+    for (size_t at : {size_t{142}, size_t{174}, size_t{2382}, size_t{5920}, size_t{5990}, size_t{7622}, size_t{7640}})
+        EXPECT_TRUE(std::find(carried.begin(), carried.end(), at) != carried.end()) << at;
+    Bytes stored = Encode(*changed, 16);
+    for (size_t at : carried) stored[at] = static_cast<uint8_t>(at * 7 + 3);
+    gs->foreignData = BlockOf(stored);
+    auto acq = MakeAcq(0);
+    ASSERT_EQ(RestoreAcquisitionSetup(acq.get(), gs.get()), 1);
+    ASSERT_EQ(SaveAcquisitionSetup(acq.get(), gs.get()), 1);
+    const Bytes saved = BlockBytes();
+    ASSERT_EQ(saved.size(), stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) ASSERT_EQ(saved[i], stored[i]) << "byte " << i;
+}
+
+// A block with calculation channel C(i + 1) set up through its entry i of each array.
+Bytes OldCalcBlock(int16_t version) {
+    Bytes b = Encode(*MakeChangedAcq(0), 16);
+    PutLE16(b.data(), static_cast<uint16_t>(version));
+    const int16_t kinds[12] = {0, 1, 2, 3, 0x0102, 0x0201, 5, 0, 0, 0, 0, 0};
+    for (int i = 0; i < 12; ++i) {
+        PutLE16(b.data() + 142 + 2 * i, static_cast<uint16_t>(kinds[i]));
+        PutLE16(b.data() + 174 + 2 * i, static_cast<uint16_t>(i));  // Integrate source
+        for (size_t array : {302, 718, 750, 1230, 1806})
+            PutLE16(b.data() + array + 2 * i, static_cast<uint16_t>(i - 2));  // -2 .. 9
+        PutLE16(b.data() + 6118 + 2 * i, 0x7777);
+        PutLE32(b.data() + 6150 + 4 * i, 0x55555555);
+    }
+    return b;
+}
+
+TEST(SetupBlock, CalculationParametersOfOlderVersionsAreBroughtToTheCurrentLayout) {
+    struct Case {
+        const char* what;
+        int16_t version;
+        int32_t firstAnalog;
+        bool newKinds;       // kinds above 1 moved up, Integrate control and averaging set
+        int32_t sourceShift;  // added to the sources of 4 or less
+    } cases[] = {
+        {"up to 2047 the sources counted from 0", 2047, 1, true, 1},
+        {"a first analog channel of 0 leaves them", 1800, 0, true, 0},
+        {"2048 to 2303: new kinds only", 2303, 1, true, 0},
+        {"2304 is read as it is", 2304, 1, false, 0},
+        {"the current version", 0x0A02, 1, false, 0},
+        {"1535 is never read, so never converted", 1535, 1, false, 0},
+    };
+    const int16_t newKinds[12] = {0, 1, 3, 4, 0x0103, 0x0201, 6, 0, 0, 0, 0, 0};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes before = OldCalcBlock(c.version);
+        Bytes b = before;
+        UpgradeCarriedFields(b.data(), b.size(), c.version, c.firstAnalog);
+        for (int i = 0; i < 12; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(static_cast<int16_t>(GetLE16(b.data() + 142 + 2 * i)),
+                      c.newKinds ? newKinds[i] : static_cast<int16_t>(GetLE16(before.data() + 142 + 2 * i)));
+            EXPECT_EQ(GetLE16(b.data() + 6118 + 2 * i), c.newKinds ? i : 0x7777);
+            EXPECT_EQ(GetLE32(b.data() + 6150 + 4 * i), c.newKinds ? 1u : 0x55555555u);
+            for (size_t array : {302, 718, 750, 1230, 1806}) {
+                const int16_t was = static_cast<int16_t>(i - 2);
+                EXPECT_EQ(static_cast<int16_t>(GetLE16(b.data() + array + 2 * i)),
+                          was <= 4 ? was + c.sourceShift : was)
+                    << array;
+            }
+        }
+        // Nothing else moves.
+        for (size_t at = 0; at < b.size(); ++at) {
+            const bool calc = (at >= 142 && at < 166) || (at >= 302 && at < 326) || (at >= 718 && at < 774) ||
+                              (at >= 1230 && at < 1254) || (at >= 1806 && at < 1830) || (at >= 6118 && at < 6198);
+            if (!calc) {
+                ASSERT_EQ(b[at], before[at]) << at;
+            }
+        }
+    }
+}
+
+TEST_F(SetupDocument, AnOldBlockIsWrittenBackConvertedOnceAndThenRoundTrips) {
+    gs->foreignData = BlockOf(OldCalcBlock(2047));
+    auto acq = MakeAcq(0);
+    acq->firstAnalogNumber = 1;
+    ASSERT_EQ(RestoreAcquisitionSetup(acq.get(), gs.get()), 1);
+    ASSERT_EQ(SaveAcquisitionSetup(acq.get(), gs.get()), 1);
+    const Bytes first = BlockBytes();
+    EXPECT_EQ(GetLE16(first.data()), 0x0A02);
+    EXPECT_EQ(GetLE16(first.data() + 142 + 2 * 2), 3);      // C3's kind moved up
+    EXPECT_EQ(GetLE16(first.data() + 302 + 2 * 2), 1);      // its Rate source 0 is channel 1
+    EXPECT_EQ(GetLE16(first.data() + 6118 + 2 * 5), 5);     // C6's Integrate control is its source
+    // Read and written again at the current version, nothing moves a second time.
+    ASSERT_EQ(RestoreAcquisitionSetup(acq.get(), gs.get()), 1);
+    ASSERT_EQ(SaveAcquisitionSetup(acq.get(), gs.get()), 1);
+    EXPECT_EQ(BlockBytes(), first);
 }
 
 TEST_F(SetupDocument, ABlockOfVersion1535IsFreedAndTheSetUpKept) {
