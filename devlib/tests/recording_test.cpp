@@ -832,6 +832,26 @@ TEST_F(PlaybackRecording, ASourceServesEveryFrameAtTheRecordingsRateWithoutAskin
     EXPECT_EQ(Recorder().scriptCalls[1].name, "OnEndAcquisition");
 }
 
+TEST_F(PlaybackRecording, WithTheDigitalWordTheAnalogChannelsKeepTheirColumnsAndTheDigitalReadNothing) {
+    stAcq* acq = StartWithSource(500, 3);
+    Enable(acq, {0, 2}, {0, 3});
+    acq->samplePeriodMs = 2.0;
+    acq->acqLength = 300;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 1;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    ASSERT_EQ(acq->run.frameSize, 6);
+    Play(acq, 9);
+    ASSERT_EQ(acq->run.running, 0);
+    ExpectTable(acq, 300);
+    for (int s = 2; s < 4; ++s) {
+        const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
+        ASSERT_EQ(gs->chanCount[s], 300u);
+        for (uint32_t i = 0; i < 300; ++i) ASSERT_EQ(block[i], 0) << "slot " << s << " sample " << i;
+    }
+}
+
 TEST_F(PlaybackRecording, ARingRunFromASourceKeepsTheLastLengthAndStopsOnRequest) {
     stAcq* acq = StartWithSource(500, 2);
     Enable(acq, {0, 1}, {});
