@@ -42,11 +42,13 @@ bool MayOverwrite(const stAcq* acq, const tagGS* gs, const char* name) {
 
 }  // namespace
 
+// The number always has four digits, so the files of a series sort in the order they were made.
 bool FormatAutosaveName(const char* base, int32_t number, char* out, size_t size) {
     const int n = snprintf(out, size, "%s%04d.acq", base ? base : "", static_cast<int>(number));
     return n > 0 && static_cast<size_t>(n) < size;
 }
 
+// The graph takes the file's name at the start of the run, so its title says where the run goes.
 int32_t MakeAcqFileName(stAcq* acq, tagGS* gs) {
     if (!(acq->autosaveEnable & kAutosaveOn)) {
         MessageBoxA(gs->hwnd, Keyed("Unsupported autosave mode"), "VK40", MB_OK | MB_ICONEXCLAMATION);
@@ -60,15 +62,17 @@ int32_t MakeAcqFileName(stAcq* acq, tagGS* gs) {
     if (!MayOverwrite(acq, gs, name)) return 0;
     SetNewLogicalName(gs->title, name);
     lstrcpynA(gs->title, name, sizeof gs->title);
-    if (!GetFullPathNameA(name, sizeof gs->filePath, gs->filePath, nullptr)) lstrcpynA(gs->filePath, name, sizeof gs->filePath);
+    if (!GetFullPathNameA(name, sizeof gs->filePath, gs->filePath, nullptr))
+        lstrcpynA(gs->filePath, name, sizeof gs->filePath);
     if (gs->hwnd) SetWindowTextA(gs->hwnd, name);
     return 1;
 }
 
+// The whole graph at the run's end, with the set-up it was recorded with.
 int32_t WriteAutosaveFile(stAcq* acq, tagGS* gs) {
     const char* path = gs->filePath[0] ? gs->filePath : gs->title;
-    FileCloser file{CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr)};
+    FileCloser file{
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (file.h == INVALID_HANDLE_VALUE) return 0;
     SaveAcquisitionSetup(acq, gs);
     return HostWriteAcqFile(&g_lib.host, gs, file.h, kWriteWhole) ? 1 : 0;

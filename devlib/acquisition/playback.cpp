@@ -345,7 +345,8 @@ int32_t PlaybackReadSamples(stAcq* acq, tagGS* gs, const uint8_t*, uint16_t leng
     if (!nav) return 0;
     const int32_t analogBytes = 2 * acq->run.analogCount;
     const int32_t frameSize = acq->run.frameSize;
-    if (analogBytes <= 0 || frameSize <= analogBytes) return static_cast<int32_t>(nav->GetNextData(length, buffer, acq));
+    if (analogBytes <= 0 || frameSize <= analogBytes)
+        return static_cast<int32_t>(nav->GetNextData(length, buffer, acq));
     int32_t filled = 0;
     for (; filled + frameSize <= length; filled += frameSize) {
         if (!nav->GetNextData(static_cast<unsigned long>(analogBytes), buffer + filled, acq)) return 0;

@@ -26,15 +26,19 @@ constexpr int32_t kTimingHostPaced = 0;
 constexpr int32_t kTimingFinished = 1;
 constexpr int16_t kDataAutosave = 2;
 
+// The running program's clock: milliseconds since the system started.
 uint32_t TickClock() { return GetTickCount(); }
 
+// The source serving the graph, found by the graph's current name.
 CSourceNavigator* SourceOf(const tagGS* gs) { return gs ? SrcNavFindNavigator(gs->title) : nullptr; }
 
+// The Start button's face, when the attached graph carries one.
 void SetStartImage(stAcq* acq, EMLBITMAP image) {
     HWND button = acq->run.hwndStartButton;
     if (button && IsWindow(button)) m_MLBitmap.SetBitmap(button, image, 1);
 }
 
+// A source narrower than the run: the start is refused with the keyed text.
 void SayTooManyChannels(const tagGS* gs) {
     const char* text = getMsgBoxText("TOO MANY CHANNELS");
     MessageBoxA(gs->hwnd, text ? text : "Too many channels are selected for playback mode", "VK40",
@@ -80,13 +84,13 @@ int32_t OnBeginAcquisition(stAcq* acq) {
         if (source) source->OnEndAcquisition(acq);
         return 0;
     }
+    SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, 0, 0);
     g_lib.autoRestartPending = acq->runAutoRestart ? 1 : 0;
     acq->run.running = 1;
     gs->acquiring = 1;
     SetStartImage(acq, MLBMP_PLAYBACK_RUNNING);
     DrawAcquisitionStatus(acq, gs);
     for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
-    SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, 0, 0);
     HostOnGraphChanged(&g_lib.host, gs, 0, 0, 0);
     return 1;
 }

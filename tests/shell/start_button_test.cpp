@@ -325,7 +325,8 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
 
 // The enabled face of a graph's Start button.
 std::vector<uint32_t> Face(HWND graph) {
-    return Pixels(reinterpret_cast<HBITMAP>(SendMessageA(GetDlgItem(graph, IDC_START_BUTTON), LKM_GETENABLEBITMAP, 0, 0)));
+    HWND button = GetDlgItem(graph, IDC_START_BUTTON);
+    return Pixels(reinterpret_cast<HBITMAP>(SendMessageA(button, LKM_GETENABLEBITMAP, 0, 0)));
 }
 
 // A file of the test's own in the temporary folder; removed with the object.
