@@ -49,6 +49,12 @@ void SayTooManyChannels(const tagGS* gs) {
 
 PlaybackClock g_playbackClock = TickClock;
 
+void ShowStartFace(stAcq* acq, bool running) {
+    const bool source = SourceOf(acq->run.attachedGraph) != nullptr;
+    SetStartImage(acq, source ? (running ? MLBMP_PLAYBACK_RUNNING : MLBMP_PLAYBACK_IDLE)
+                              : (running ? MLBMP_START_RUNNING : MLBMP_START_IDLE));
+}
+
 // The pacing counts whole frames of the run, so a frame with the digital word stays whole too.
 uint32_t PlaybackRunBytes(stAcq* acq) {
     const int32_t frameSize = acq->run.frameSize;
@@ -88,7 +94,7 @@ int32_t OnBeginAcquisition(stAcq* acq) {
     g_lib.autoRestartPending = acq->runAutoRestart ? 1 : 0;
     acq->run.running = 1;
     gs->acquiring = 1;
-    SetStartImage(acq, MLBMP_PLAYBACK_RUNNING);
+    ShowStartFace(acq, true);
     DrawAcquisitionStatus(acq, gs);
     for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
     HostOnGraphChanged(&g_lib.host, gs, 0, 0, 0);
@@ -106,7 +112,7 @@ int32_t OnEndAcquisition(stAcq* acq) {
     gs->acquiring = 0;
     acq->run.running = 0;
     acq->run.timingKind = kTimingFinished;
-    SetStartImage(acq, MLBMP_PLAYBACK_IDLE);
+    ShowStartFace(acq, false);
     FinishRecordedBlocks(acq, gs);
     g_endSeen = 1;
     HostOnGraphChanged(&g_lib.host, gs, 0, 0, 0);

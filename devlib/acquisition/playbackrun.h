@@ -13,3 +13,7 @@ extern PlaybackClock g_playbackClock;
 // The new bytes of this poll of a running play-back recording: the whole frames due since the
 // run's first poll and not yet delivered.
 uint32_t PlaybackRunBytes(stAcq* acq);
+
+// The Start button's face for a run that starts (running) or ended: the play-back faces while
+// the attached graph has a source, the unit's otherwise.
+void ShowStartFace(stAcq* acq, bool running);

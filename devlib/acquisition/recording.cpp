@@ -283,6 +283,7 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, 0, 0);
     acq->run.running = 1;
     gs->acquiring = 1;
+    ShowStartFace(acq, true);
     for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
     HostOnGraphChanged(Host(), gs, 0, 0, 0);
     return 1;
@@ -431,6 +432,7 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     for (HWND b : gs->toolButtons) EnableWindow(b, TRUE);
     gs->acquiring = 0;
     run.running = 0;
+    ShowStartFace(acq, false);
     // The unit is told to stop even after a failed exchange; a memory run has no file head to
     // rewrite, so failed changes nothing more here.
     (void)failed;

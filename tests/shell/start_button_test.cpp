@@ -344,6 +344,19 @@ struct TempFile {
     std::string path;
 };
 
+// Recording from the unit, the button shows its stop face; ended, its start face again.
+TEST_F(StartButtonWithUnit, TheButtonShowsTheStopFaceWhileTheUnitRecords) {
+    UnitReady();
+    EXPECT_EQ(Face(first), LibraryImage(IDB_START_IDLE));
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    EXPECT_EQ(Face(first), LibraryImage(IDB_START_RUNNING));
+    Advance(100);
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 0);
+    EXPECT_EQ(Face(first), LibraryImage(IDB_START_IDLE));
+}
+
 // With no unit at all, a file assigned to the first graph stands in for it: the button shows the
 // play-back faces, starts and stops the run, and the graph keeps the file's rows in order.
 TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
