@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "common/binding.h"
 #include "common/stAcq.h"
@@ -35,9 +36,11 @@ struct FileCloser {
 // With the warning on, an existing file is overwritten only when the user says so.
 bool MayOverwrite(const stAcq* acq, const tagGS* gs, const char* name) {
     if (!acq->warnOnOverwrite || GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES) return true;
-    char text[MAX_PATH + 128];
-    snprintf(text, sizeof text, Keyed("The file %s already exists.  Press OK to overwrite."), name);
-    return MessageBoxA(gs->hwnd, text, "VK40", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    // The keyed text may have been replaced: only its "%s" is filled, nothing else is a format.
+    std::string text = Keyed("The file %s already exists.  Press OK to overwrite.");
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, name);
+    return MessageBoxA(gs->hwnd, text.c_str(), "VK40", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 }  // namespace

@@ -411,13 +411,28 @@ TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
 
 // Data mode 2 from the unit: the run's numbered file is written at its end and opens as a graph
 // holding exactly the run's frames, with the set-up it was recorded with.
+// A folder of the test's own as the current one, given back (and removed) on every path.
+struct OwnFolder {
+    OwnFolder() {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        path = std::string(temp) + "kymora_autosave_" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(path.c_str(), nullptr);
+        GetCurrentDirectoryA(sizeof previous, previous);
+        SetCurrentDirectoryA(path.c_str());
+    }
+    ~OwnFolder() {
+        SetCurrentDirectoryA(previous);
+        for (const char* name : {"\\AUTO0003.acq", "\\copy.acq"}) DeleteFileA((path + name).c_str());
+        RemoveDirectoryA(path.c_str());
+    }
+    std::string path;
+    char previous[MAX_PATH] = "";
+};
+
 TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
-    char folder[MAX_PATH] = "", previous[MAX_PATH] = "";
-    GetTempPathA(sizeof folder, folder);
-    const std::string here = std::string(folder) + "kymora_autosave_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(here.c_str(), nullptr);
-    GetCurrentDirectoryA(sizeof previous, previous);
-    SetCurrentDirectoryA(here.c_str());
+    OwnFolder folder;
+    const std::string& here = folder.path;
     UnitReady();
     BoxCapture boxes;
     {
@@ -455,10 +470,6 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
         EXPECT_EQ(acq->acqLength, 700);
     }
     EXPECT_TRUE(boxes.boxes.empty());
-    SetCurrentDirectoryA(previous);
-    DeleteFileA(copy.c_str());
-    DeleteFileA(file.c_str());
-    RemoveDirectoryA(here.c_str());
 }
 
 }  // namespace
