@@ -6,6 +6,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/acqstate.h"
 #include "devlib/acquisition/autosave.h"
 #include "devlib/acquisition/packet.h"
 #include "devlib/acquisition/playback.h"
@@ -331,6 +332,7 @@ bool TakeNewFrames(stAcq* acq) {
         EndAcquisition(acq, 0);
         return true;
     }
+    DrawFillGauge(acq, count);
     const bool repeat = acq->runRepeatMode == kRepeatRing;
     const int32_t rest = acq->runLength + acq->runStartCount - static_cast<int32_t>(gs->chanCount[0]);
     const int32_t frames = FramesToRead(count, run.frameSize, rest, repeat);
