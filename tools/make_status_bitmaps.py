@@ -16,7 +16,9 @@ Run from anywhere: python3 tools/make_status_bitmaps.py. The output is committed
 reads it.
 """
 import os
+import sys
 
+sys.dont_write_bytecode = True  # the shared drawing code is imported; no cache in tools/
 from make_devlib_bitmaps import AMBER, BLACK, BLUE, Canvas, FACE, GREEN, RED, WHITE
 
 SIZE = (12, 12)
