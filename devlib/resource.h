@@ -17,6 +17,16 @@
 #define IDB_TOGGLE_OFF 151
 #define IDB_TOGGLE_ARMED 179
 
+// The acquisition status images of the graph's status strip
+#define IDB_STATUS_NO_UNIT 2010
+#define IDB_STATUS_READY 2011
+#define IDB_STATUS_RUNNING 2012
+#define IDB_STATUS_WAITING 2013
+#define IDB_STATUS_BUSY 2014
+#define IDB_STATUS_OTHER 2015
+#define IDB_STATUS_RESTART 2018
+#define IDB_STATUS_FINISHING 137
+
 // Dialogs
 #define IDD_ELECTRODE_CHECK_VK40 128
 #define IDD_ELECTRODE_CHECK 183

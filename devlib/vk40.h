@@ -238,3 +238,9 @@ VK40_API int32_t SrcNavRelease(const char* graphName);  // 1 when a source was r
 VK40_API CSourceNavigator* SrcNavFindNavigator(const char* graphName);
 // The lesson statement "PlayBack <verb> <var> <graph> <file>"; 1 on success.
 VK40_API int32_t ExecPlayBackMacro(const char* line);
+// A recording into the attached graph served by its source: 1 when the run started.
+VK40_API int32_t OnBeginAcquisition(stAcq* acq);
+// Ends a source's recording; 0 when the attached graph has no source.
+VK40_API int32_t OnEndAcquisition(stAcq* acq);
+// The source serving the graph named oldName serves it as newName; 1 when there was one.
+VK40_API int32_t SetNewLogicalName(const char* oldName, const char* newName);

@@ -17,6 +17,9 @@ int StartLessons(HWND, const char*) {
     notify::AttachFrameMenu();
     // So is the device library's menu, which the start-up lesson's menu reset would merge.
     if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);
+    // The start-up lesson turns the unit check on ("ReadConnectionStatus Enable"): from the next
+    // idle turn the unit is found and set up, or the user is asked what to do without it.
+    SetReadStatusEnable(1);
     SetStartupFlag(1);
     return 1;
 }

@@ -3,6 +3,7 @@
 // restart, and the Start button's toggle.
 #include "devlib/acquisition/acqstate.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/tagGS.h"
@@ -13,6 +14,7 @@
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/services/panels.h"
 #include "devlib/services/regkey.h"
@@ -229,54 +231,87 @@ int32_t ToggleAcquisition(stAcq* acq, int32_t wait) {
     return 1;
 }
 
-// The status image of the graph's strip, right of the Start button.
-void DrawAcquisitionStatus(stAcq* acq, tagGS* gs) {
-    ++g_runTrace.drawStatus;
-    if (!gs || !gs->hwnd || !IsWindow(gs->hwnd)) return;
-    if (_strnicmp(gs->title, "Averaging", 9) == 0 || _strnicmp(gs->title, "Rate", 4) == 0) return;
-    if (gs->hUnitKind != 0 && gs->hUnitKind != 2) return;
-    RECT rc = gs->statusBoxRect;
+// Graphs of the averaging and rate views, and graphs in other horizontal modes, have no status.
+bool ShowsAcquisitionStatus(const tagGS* gs) {
+    if (!gs) return false;
+    if (_strnicmp(gs->title, "Averaging", 9) == 0 || _strnicmp(gs->title, "Rate", 4) == 0) return false;
+    return gs->hUnitKind == 0 || gs->hUnitKind == 2;
+}
+
+// Right of the Start button's 50 pixels: the strip on the button face, the image near its right end.
+void PaintStatusImage(HDC dc, RECT statusBox, HBITMAP image) {
+    RECT rc = statusBox;
     InflateRect(&rc, -kStripInset, -kStripInset);
     rc.left += kButtonWidth;
     if (rc.right <= rc.left || rc.bottom <= rc.top) return;
+    FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+    HDC mem = image ? CreateCompatibleDC(dc) : nullptr;
+    if (!mem) return;
+    BITMAP info{};
+    GetObjectA(image, sizeof info, &info);
+    HGDIOBJ old = SelectObject(mem, image);
+    BitBlt(dc, rc.right - kImageRightGap, rc.top + kImageTopGap, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+// A 6-pixel column of the status box, black from the bottom up one pixel per 2 KB.
+void PaintFillGauge(HDC dc, RECT statusBox, uint32_t bytes) {
+    RECT column = statusBox;
+    column.left = statusBox.right - kGaugeLeft;
+    column.right = statusBox.right - kGaugeRight;
+    FillRect(dc, &column, GetSysColorBrush(COLOR_BTNFACE));
+    RECT fill = column;
+    const uint32_t height = static_cast<uint32_t>(std::max<LONG>(0, column.bottom - column.top));
+    fill.top = column.bottom - static_cast<LONG>(std::min(bytes / kGaugeBytesPerPixel, height));
+    FillRect(dc, &fill, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}
+
+// The status image of the graph's strip, right of the Start button.
+void DrawAcquisitionStatus(stAcq* acq, tagGS* gs) {
+    ++g_runTrace.drawStatus;
+    if (!ShowsAcquisitionStatus(gs) || !gs->hwnd || !IsWindow(gs->hwnd)) return;
     HDC dc = GetDC(gs->hwnd);
     if (!dc) return;
-    FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
     const int32_t state = acq->run.statusState;
     HBITMAP image = state >= 0 && state < kStatusBitmaps ? acq->run.statusBitmaps[state] : nullptr;
-    HDC mem = image ? CreateCompatibleDC(dc) : nullptr;
-    if (mem) {
-        BITMAP info{};
-        GetObjectA(image, sizeof info, &info);
-        HGDIOBJ old = SelectObject(mem, image);
-        BitBlt(dc, rc.right - kImageRightGap, rc.top + kImageTopGap, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteDC(mem);
-    }
+    PaintStatusImage(dc, gs->statusBoxRect, image);
     ReleaseDC(gs->hwnd, dc);
 }
 
-// The unit ring's fill beside the status image: one pixel per 2 KB, from the bottom up.
+// The unit ring's fill beside the status image.
 void DrawFillGauge(stAcq* acq, uint32_t bytes) {
     tagGS* gs = acq->run.attachedGraph;
     if (!gs || !gs->hwnd) return;
-    RECT column = gs->statusBoxRect;
-    column.left = gs->statusBoxRect.right - kGaugeLeft;
-    column.right = gs->statusBoxRect.right - kGaugeRight;
     HDC dc = GetDC(gs->hwnd);
     if (!dc) return;
-    FillRect(dc, &column, GetSysColorBrush(COLOR_BTNFACE));
-    RECT fill = column;
-    fill.top = column.bottom - static_cast<LONG>(bytes / kGaugeBytesPerPixel);
-    if (fill.top < column.top) fill.top = column.top;
-    FillRect(dc, &fill, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    PaintFillGauge(dc, gs->statusBoxRect, bytes);
     ReleaseDC(gs->hwnd, dc);
 }
+
+namespace {
+
+// The image of each status state (state 10 has none); the library keeps and frees them.
+void LoadStatusImages(stAcqRun& run) {
+    static constexpr uint16_t kImages[kStatusBitmaps] = {
+        IDB_STATUS_NO_UNIT, IDB_STATUS_READY,   IDB_STATUS_RUNNING, IDB_STATUS_WAITING,
+        IDB_STATUS_BUSY,    IDB_STATUS_OTHER,   IDB_STATUS_RESTART, IDB_STATUS_RUNNING,
+        IDB_STATUS_NO_UNIT, IDB_STATUS_FINISHING, 0,
+    };
+    for (int32_t i = 0; i < kStatusBitmaps; ++i) {
+        if (g_statusObjects[i]) DeleteObject(g_statusObjects[i]);
+        run.statusBitmaps[i] = kImages[i] ? LoadBitmapA(g_lib.instance, MAKEINTRESOURCEA(kImages[i])) : nullptr;
+        g_statusObjects[i] = run.statusBitmaps[i];
+    }
+}
+
+}  // namespace
 
 // Start-up: nothing runs, nothing is attached; a unit marked not to be used is never asked.
 int32_t InitAcquisitionState(HWND, stAcq* acq) {
     ++g_runTrace.initState;
     stAcqRun& run = acq->run;
+    LoadStatusImages(run);
     run.statusState = kStatusNoUnit;
     run.unitInitialised = 0;
     run.running = 0;

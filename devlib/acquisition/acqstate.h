@@ -18,5 +18,12 @@ int32_t CheckUnitPresent(stAcq* acq);
 // 1 when the unit answered and, with setUp, was set up.
 int32_t ConnectUnit(stAcq* acq, int32_t setUp);
 void DrawFillGauge(stAcq* acq, uint32_t bytes);
+// Whether the graph shows the status strip: not the averaging and rate views, and only in
+// horizontal modes 0 and 2.
+bool ShowsAcquisitionStatus(const tagGS* gs);
+// The strip right of the Start button with the state's image (none: the bare strip).
+void PaintStatusImage(HDC dc, RECT statusBox, HBITMAP image);
+// The ring's fill gauge in the status box: one black pixel per 2 KB, from the bottom up.
+void PaintFillGauge(HDC dc, RECT statusBox, uint32_t bytes);
 // 1 when the rectangle was moved onto the desktop.
 int32_t ClampRectToDesktop(RECT* rc, const RECT& desktop);

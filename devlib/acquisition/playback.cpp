@@ -11,6 +11,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/services/binding.h"
+#include "devlib/services/hints.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -320,6 +321,8 @@ CSourceNavigator* SrcNavAssign(stAcq* acq, const char* dataFile, const char* gra
     if (!graphName || strcmp(gs->title, graphName) != 0) return Refused(result, kNoSuchGraph);
     if (!dataFile || !nav->Load(dataFile)) return Refused(result, kCannotOpen);
     nav->SetLogicalName(graphName);
+    HWND button = acq->run.hwndStartButton;
+    if (button && IsWindow(button)) m_MLBitmap.SetBitmap(button, MLBMP_PLAYBACK_IDLE, 1);
     nav->MovetoBegin();
     return nav;
 }
@@ -335,9 +338,21 @@ int32_t SrcNavRelease(const char* graphName) {
 
 int32_t PlaybackServesGraph(const tagGS* gs) { return gs && SrcNavFindNavigator(gs->title) ? 1 : 0; }
 
+// A frame with the digital word takes the file's columns for its analog words only: the file has
+// no digital inputs, so that word reads 0 and the next frame's columns stay in place.
 int32_t PlaybackReadSamples(stAcq* acq, tagGS* gs, const uint8_t*, uint16_t length, uint8_t* buffer) {
     CSourceNavigator* nav = gs ? SrcNavFindNavigator(gs->title) : nullptr;
-    return nav ? static_cast<int32_t>(nav->GetNextData(length, buffer, acq)) : 0;
+    if (!nav) return 0;
+    const int32_t analogBytes = 2 * acq->run.analogCount;
+    const int32_t frameSize = acq->run.frameSize;
+    if (analogBytes <= 0 || frameSize <= analogBytes)
+        return static_cast<int32_t>(nav->GetNextData(length, buffer, acq));
+    int32_t filled = 0;
+    for (; filled + frameSize <= length; filled += frameSize) {
+        if (!nav->GetNextData(static_cast<unsigned long>(analogBytes), buffer + filled, acq)) return 0;
+        memset(buffer + filled + analogBytes, 0, static_cast<size_t>(frameSize - analogBytes));
+    }
+    return filled;
 }
 
 uint32_t PlaybackPollBytes(tagGS* gs, double periodMs, uint32_t channels, uint32_t now) {

@@ -5,11 +5,15 @@
 #include "common/binding.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/acqstate.h"
 #include "devlib/acquisition/appendcheck.h"
+#include "devlib/acquisition/autosave.h"
 #include "devlib/acquisition/calc.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/diskrun.h"
 #include "devlib/acquisition/packet.h"
+#include "devlib/acquisition/playback.h"
+#include "devlib/acquisition/playbackrun.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/unitcmd.h"
@@ -32,6 +36,7 @@ namespace {
 constexpr int32_t kStorageDisk = 1;
 constexpr int32_t kStorageMemory = 2;
 constexpr int16_t kDataOverwrite = 1;
+constexpr int16_t kDataAutosave = 2;
 constexpr int16_t kDataAppend = 3;
 constexpr int16_t kRepeatOnce = 1;
 constexpr int16_t kRepeatRing = 2;
@@ -101,8 +106,6 @@ void FreeBlock(void** block) {
     *block = nullptr;
 }
 
-// Only host-paced runs of 16-bit frames into memory or to disk are recorded here; unit memory,
-// the doubles layout and the model-45 fast rates are refused.
 bool RecordedHere(const stAcq* acq) {
     // Memory runs of 16-bit frames (host-paced, or high speed on the second model), unit-memory
     // runs, and disk runs at host-paced rates; the doubles layout is refused.
@@ -110,10 +113,11 @@ bool RecordedHere(const stAcq* acq) {
     return acq->storageKind == kStorageDisk && (IsVK40() || acq->samplePeriodMs >= kFastPeriodMs);
 }
 
-// The hardware of every enabled analog input, the run order and the length's limits.
-bool PrepareChannels(stAcq* acq, uint16_t* analogMask) {
+// The hardware of every enabled analog input (not for a play-back run, which needs no unit),
+// the run order and the length's limits.
+bool PrepareChannels(stAcq* acq, uint16_t* analogMask, bool unitInputs) {
     for (const stAcqChan& c : acq->chans)
-        if ((c.flags & kChanEnabled) && c.group == 0 && !ApplyChannelHardware(&c, acq)) return false;
+        if (unitInputs && (c.flags & kChanEnabled) && c.group == 0 && !ApplyChannelHardware(&c, acq)) return false;
     // The calculation check may turn channels off, so it comes before the run order.
     if (!PrepareCalcChannels(acq)) return false;
     if (!BuildChannelOrder(acq, analogMask)) {
@@ -252,7 +256,37 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs) {
 
 }  // namespace
 
-// Starts a recording into memory or the unit's memory; 1 when the unit runs.
+// The steps every start shares, the play-back start among them: the overwrite question, new or
+// append, the channels and the length, the file of a disk run, the start time, the autosave name
+// and the run copies.
+int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
+    const bool holdsData = GraphHoldsData(gs);
+    if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
+        MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return 0;
+    int32_t appendChosen = 0;
+    // The append check's Revert may have chosen another storage kind.
+    if (!CheckAppend(acq, &appendChosen) || !RecordedHere(acq) ||
+        !PrepareChannels(acq, analogMask, !PlaybackServesGraph(gs)))
+        return 0;
+    const bool append = appendChosen && acq->repeatMode != kRepeatRing;
+    acq->forcedNew = 0;
+    acq->startTick = GetTickCount();
+    if ((acq->storageKind == kStorageDisk && !gs->filePath[0] && !SaveAcqAs(gs)) ||
+        (acq->dataMode == kDataAutosave && !MakeAcqFileName(acq, gs))) {
+        ReleaseCalcChannels(acq);
+        return 0;
+    }
+    CopyRunSettings(acq);
+    acq->runStartCount = append ? static_cast<int32_t>(gs->chanCount[0]) : 0;
+    acq->run.readPosition = 0;
+    acq->run.nextAddress = 0;
+    acq->run.frameCounter = 0;
+    if (!append && acq->runDataMode == kDataAppend) acq->runDataMode = kDataOverwrite;
+    return 1;
+}
+
+// Starts a recording into memory, to disk or into the unit's memory; 1 when the unit runs.
 int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     g_stoppedByButton = 0;
     g_highSpeedRun = 0;
@@ -261,29 +295,14 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     tagGS* gs = acq->run.attachedGraph;
     // A read-back still runs its own message loop: no new run may take the graph's blocks.
     if (!gs || acq->run.running || UnitMemoryReadBackActive()) return 0;
+    if (PlaybackServesGraph(gs)) return OnBeginAcquisition(acq);
     if (!RecordedHere(acq)) return 0;
     // A disk recording starts its file anew and writes it through once: it neither appends nor
     // repeats.
     if (acq->storageKind == kStorageDisk && acq->dataMode == kDataAppend) acq->dataMode = kDataOverwrite;
     if (acq->storageKind == kStorageDisk) acq->repeatMode = kRepeatOnce;
-    const bool holdsData = GraphHoldsData(gs);
-    if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
-        MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return 0;
     uint16_t analogMask = 0;
-    int32_t appendChosen = 0;
-    // The append check's Revert may have chosen another storage kind.
-    if (!CheckAppend(acq, &appendChosen) || !RecordedHere(acq) || !PrepareChannels(acq, &analogMask)) return 0;
-    const bool append = appendChosen && acq->repeatMode != kRepeatRing;
-    if (acq->storageKind == kStorageDisk && !gs->filePath[0] && !SaveAcqAs(gs)) return 0;
-    acq->forcedNew = 0;
-    acq->startTick = GetTickCount();
-    CopyRunSettings(acq);
-    acq->runStartCount = append ? static_cast<int32_t>(gs->chanCount[0]) : 0;
-    acq->run.readPosition = 0;
-    acq->run.nextAddress = 0;
-    acq->run.frameCounter = 0;
-    if (!append) acq->runDataMode = kDataOverwrite;
+    if (!PrepareRunStart(acq, gs, &analogMask)) return 0;
     const bool unitPaced = IsUnitMemoryStorage(acq->runStorageKind);
     if (unitPaced) acq->runRepeatMode = 1;  // the unit's memory is no ring
     if (!(unitPaced ? StartUnitPacedRun(acq, analogMask) : SendHostPacedStart(acq, analogMask, wait))) {
@@ -296,6 +315,7 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, unitPaced ? 1 : 0, 0);
     acq->run.running = 1;
     gs->acquiring = 1;
+    ShowStartFace(acq, true);
     for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
     HostOnGraphChanged(Host(), gs, 0, 0, 0);
     return 1;
@@ -340,12 +360,14 @@ bool PollStartSignal(stAcq* acq) {
 bool TakeNewFrames(stAcq* acq) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
-    const uint8_t none[1] = {0};
-    uint8_t where[kWriteAddressBytes] = {};
     uint32_t count = 0;
-    if (g_highSpeedRun) {
+    if (PlaybackServesGraph(gs)) {
+        count = PlaybackRunBytes(acq);
+    } else if (g_highSpeedRun) {
         if (!QueryHighSpeedBytes(acq, &count)) return false;
     } else {
+        const uint8_t none[1] = {0};
+        uint8_t where[kWriteAddressBytes] = {};
         if (!g_unitLink.QueryCommand(kCmdWriteAddress, 0, none, kWriteAddressBytes, where)) return false;
         count = NewRingBytes(RingWriteAddress(where), run.readPosition);
     }
@@ -356,6 +378,7 @@ bool TakeNewFrames(stAcq* acq) {
         EndAcquisition(acq, 0);
         return true;
     }
+    DrawFillGauge(acq, count);
     const bool repeat = acq->runRepeatMode == kRepeatRing;
     const int32_t rest = acq->runLength + acq->runStartCount - static_cast<int32_t>(gs->chanCount[0]);
     const int32_t frames = FramesToRead(count, run.frameSize, rest, repeat);
@@ -444,11 +467,27 @@ void FinishPlainBlocks(stAcq* acq, tagGS* gs) {
 
 }  // namespace
 
+// A finished run's blocks hold what it recorded: a ring is unrolled oldest first, a plain run's
+// blocks shrink to their samples.
+void FinishRecordedBlocks(stAcq* acq, tagGS* gs) {
+    if (!acq->run.dataStarted) return;
+    if (acq->runRepeatMode == kRepeatRing)
+        FinishRingBlocks(acq, gs);
+    else
+        FinishPlainBlocks(acq, gs);
+    gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+    gs->modified = 1;
+}
+
 // Ends the run: the unit is stopped and the graph keeps every frame that came.
 void EndAcquisition(stAcq* acq, int32_t failed) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     if (!gs) return;
+    if (PlaybackServesGraph(gs)) {
+        OnEndAcquisition(acq);
+        return;
+    }
     // An end while the read-back runs (the Start button, "STOPACQ") only stops the read-back.
     if (UnitMemoryReadBackActive()) return RequestReadBackStop();
     // A unit-paced run is read back while the graph still counts as recording, so it can be
@@ -458,6 +497,7 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     for (HWND b : gs->toolButtons) EnableWindow(b, TRUE);
     gs->acquiring = 0;
     run.running = 0;
+    ShowStartFace(acq, false);
     // The unit is told to stop even after a failed exchange.
     if (!unitPaced) {
         const uint8_t stop = kSamplingStop;
@@ -467,20 +507,18 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     run.timingKind = kTimingFinished;
     run.statusState = kStatusReady;
     ReleaseCalcChannels(acq);
-    if (run.dataStarted) {
-        if (acq->runStorageKind == kStorageDisk)
-            EndDiskRecording(acq, gs, failed);
-        else if (acq->runRepeatMode == kRepeatRing)
-            FinishRingBlocks(acq, gs);
-        else
-            FinishPlainBlocks(acq, gs);
+    if (acq->runStorageKind == kStorageDisk && run.dataStarted) {
+        EndDiskRecording(acq, gs, failed);
         gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
         gs->modified = 1;
+    } else {
+        FinishRecordedBlocks(acq, gs);
     }
     g_endSeen = 1;
     HostOnGraphChanged(Host(), gs, 0, 0, 0);
     if (g_redrawAllAtEnd && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
     g_redrawAllAtEnd = 0;
+    if (acq->runDataMode == kDataAutosave) WriteAutosaveFile(acq, gs);
     HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
     SendMessageA(gs->hwnd, g_stoppedByButton ? WM_VK_RUN_STOPPED : WM_VK_RUN_ENDED, 0, 0);
 }

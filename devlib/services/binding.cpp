@@ -64,11 +64,30 @@ void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
 
 // Everything that needs the record locked. A missing unit does not stop the library: it reports
 // the unit as missing later, when a recording is asked for.
+// The acquisition settings of a new record: a 6,000-frame recording into memory at 5 ms a
+// frame, appended to the graph's data, and "UNTI" numbered files when autosaving.
+void SetCreationSettings(stAcq* acq) {
+    acq->storageKind = 2;
+    acq->samplePeriodMs = 5.0;
+    acq->acqLength = 6000;
+    acq->dataMode = 3;
+    acq->repeatMode = 1;
+    // The restart count stays 0 until the button's stop of a running restart series is built:
+    // with 1 the Start button would hand a host-paced run to that stop instead of ending it.
+    acq->restartInterval = 0;
+    acq->settingOne = 1.0;
+    acq->settingTwo = 2;
+    acq->autosaveEnable = 1;
+    memcpy(acq->autosaveName, "UNTI", 5);
+    acq->autosaveNumber = 0;
+}
+
 int32_t InitializeRecord(HWND frame, HGLOBAL hAcq) {
     AcqLock acq(hAcq);
     if (!acq) return 0;
     acq->drawStep = kInitialDrawStep;
     acq->warnOnOverwrite = 1;
+    SetCreationSettings(acq.get());
 
     GetOsKind();
     UseDriverSettingsKeyFromEnvironment();

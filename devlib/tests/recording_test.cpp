@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -14,7 +15,11 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/acqstate.h"
+#include "devlib/acquisition/autosave.h"
 #include "devlib/acquisition/driverchoice.h"
+#include "devlib/acquisition/playback.h"
+#include "devlib/acquisition/playbackrun.h"
 #include "devlib/acquisition/recording.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/samples.h"
@@ -512,6 +517,7 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
     acq->acqLength = 2500;
     acq->storageKind = 2;
     acq->repeatMode = 1;
+    acq->dataMode = 1;
     for (int32_t scrolling : {1, 0}) {
         SCOPED_TRACE(scrolling ? "scrolling" : "sweep");
         g_lib.scrolling = scrolling;
@@ -544,6 +550,434 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
     }
     gs->hwnd = nullptr;
     DestroyWindow(window);
+}
+
+TEST_F(Recording, ANewRecordRecordsSixThousandFramesIntoMemoryAt5Ms) {
+    stAcq* acq = Start();
+    EXPECT_EQ(acq->storageKind, 2);
+    EXPECT_DOUBLE_EQ(acq->samplePeriodMs, 5.0);
+    EXPECT_EQ(acq->acqLength, 6000);
+    EXPECT_EQ(acq->dataMode, 3);
+    EXPECT_EQ(acq->repeatMode, 1);
+    EXPECT_EQ(acq->autosaveEnable, 1);
+    EXPECT_STREQ(acq->autosaveName, "UNTI");
+    EXPECT_EQ(acq->autosaveNumber, 0);
+}
+
+// ---- The status strip ----
+
+// A 32-bit top-down bitmap of w x h filled with one colour, selected into a memory DC.
+class CPixels {
+public:
+    CPixels(int w, int h, COLORREF fill) : m_w(w) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_old = SelectObject(m_dc, m_bitmap);
+        for (int i = 0; i < w * h; ++i) m_bits[i] = (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
+    }
+    ~CPixels() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    HDC dc() const { return m_dc; }
+    COLORREF at(int x, int y) const {
+        GdiFlush();
+        const uint32_t p = m_bits[y * m_w + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+
+private:
+    int m_w;
+    HDC m_dc;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+    uint32_t* m_bits = nullptr;
+};
+
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+
+TEST_F(Recording, EachStatusStateShowsItsOwnImageRightOfTheStartButton) {
+    stAcq* acq = Start();
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF red = RGB(200, 0, 0), green = RGB(0, 160, 0), amber = RGB(255, 176, 0);
+    const COLORREF blue = RGB(0, 64, 200), black = RGB(0, 0, 0), dark = RGB(64, 64, 64);
+    const COLORREF ground = RGB(192, 192, 192);  // the images' own grey, inside the hollow ring
+    const struct {
+        int32_t state;
+        COLORREF centre;
+    } cases[] = {
+        {0, red}, {1, green}, {2, red}, {3, amber}, {4, blue}, {5, ground},
+        {6, black}, {7, red}, {8, red}, {9, dark}, {10, face},
+    };
+    const RECT box = {0, 0, 120, 24};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("state " + std::to_string(c.state));
+        EXPECT_EQ(acq->run.statusBitmaps[c.state] != nullptr, c.state != 10);
+        CPixels pixels(130, 30, kMagenta);
+        PaintStatusImage(pixels.dc(), box, acq->run.statusBitmaps[c.state]);
+        // The strip: inside the box by a pixel, right of the button's 50 pixels.
+        EXPECT_EQ(pixels.at(50, 12), kMagenta);
+        EXPECT_EQ(pixels.at(51, 12), face);
+        EXPECT_EQ(pixels.at(118, 1), face);
+        EXPECT_EQ(pixels.at(119, 12), kMagenta);
+        EXPECT_EQ(pixels.at(60, 0), kMagenta);
+        // The 12-pixel image: 14 left of the strip's right end, 2 below its top.
+        EXPECT_EQ(pixels.at(105 + 6, 3 + 6), c.centre);
+        // The recording image's white ground tells it from the red cross of no unit.
+        if (c.state == 2 || c.state == 7) {
+            EXPECT_EQ(pixels.at(105 + 1, 3 + 6), RGB(255, 255, 255));
+        }
+    }
+}
+
+TEST(StatusStrip, TheFillGaugeRisesAPixelPer2KBAndStopsAtTheTop) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const RECT box = {10, 2, 130, 26};  // 24 pixels high; the column is x 107..112
+    const struct {
+        uint32_t bytes;
+        int black;
+    } cases[] = {{0, 0}, {2047, 0}, {2048, 1}, {10 * 2048 + 100, 10}, {24 * 2048, 24}, {1000000, 24}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        CPixels pixels(140, 30, kMagenta);
+        PaintFillGauge(pixels.dc(), box, c.bytes);
+        for (int y = 2; y < 26; ++y) {
+            const COLORREF want = y >= 26 - c.black ? RGB(0, 0, 0) : face;
+            ASSERT_EQ(pixels.at(107, y), want) << y;
+            ASSERT_EQ(pixels.at(112, y), want) << y;
+        }
+        EXPECT_EQ(pixels.at(106, 12), kMagenta);
+        EXPECT_EQ(pixels.at(113, 12), kMagenta);
+        EXPECT_EQ(pixels.at(109, 1), kMagenta);
+        EXPECT_EQ(pixels.at(109, 26), kMagenta);
+    }
+}
+
+TEST(StatusStrip, AveragingAndRateGraphsAndOtherHorizontalModesShowNoStatus) {
+    auto gs = MakeGraph();
+    const struct {
+        const char* title;
+        uint32_t mode;
+        bool shown;
+    } cases[] = {
+        {"Graph1", 0, true},      {"Graph1", 2, true},        {"Graph1", 1, false},     {"Graph1", 3, false},
+        {"Averaging 1", 0, false}, {"averaging", 2, false},   {"Rate meter", 0, false}, {"RATE", 0, false},
+        {"Heart Rate", 0, true},  {"Averagin", 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.title) + " mode " + std::to_string(c.mode));
+        lstrcpyA(gs->title, c.title);
+        gs->hUnitKind = c.mode;
+        EXPECT_EQ(ShowsAcquisitionStatus(gs.get()), c.shown);
+    }
+    EXPECT_FALSE(ShowsAcquisitionStatus(nullptr));
+}
+
+// ---- Runs from a play-back source ----
+
+uint32_t g_playbackMs = 0;
+uint32_t TestPlaybackClock() { return g_playbackMs; }
+
+// A gain whose column factor (3.2768 x gain) is exactly 1: the table's numbers are the samples.
+constexpr double kUnitFactorGain = 10000.0 / 32768.0;
+
+// The source table: row r, column k holds r * 10 + k.
+std::string CountingTable(uint32_t rows, uint32_t columns) {
+    std::string text;
+    for (uint32_t r = 0; r < rows; ++r) {
+        for (uint32_t k = 0; k < columns; ++k) text += std::to_string(r * 10 + k) + "\t";
+        text += "\r\n";
+    }
+    return text;
+}
+
+class PlaybackRecording : public Recording {
+protected:
+    void SetUp() override {
+        Recording::SetUp();
+        g_playbackMs = 5000;
+        g_playbackClock = TestPlaybackClock;
+        logFile = folder + "\\packets.log";
+        sourceFile = folder + "\\source.txt";
+    }
+    void TearDown() override {
+        SrcNavRelease("Graph1");
+        for (const char* name : {"RUN0000.acq", "RUN0001.acq"}) SrcNavRelease(name);
+        g_playbackClock = saved;
+        SetStartupFlag(0);
+        SimControlSetString(kSimLogFile, "");
+        DeleteFileA(logFile.c_str());
+        DeleteFileA(sourceFile.c_str());
+        Recording::TearDown();
+    }
+
+    // The library over the simulated unit, its graph named Graph1 and served by a table of rows x columns.
+    stAcq* StartWithSource(uint32_t rows, uint32_t columns) {
+        stAcq* acq = Start();
+        lstrcpyA(gs->title, "Graph1");
+        HANDLE f = CreateFileA(sourceFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const std::string text = CountingTable(rows, columns);
+        DWORD written = 0;
+        WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(f);
+        char result[kSourceResultChars] = "";
+        EXPECT_NE(SrcNavAssign(acq, sourceFile.c_str(), "Graph1", result), nullptr) << result;
+        for (stAcqChan& c : acq->chans) c.gain = kUnitFactorGain;
+        return acq;
+    }
+
+    // What the unit was sent or answered since logging began: its lines.
+    std::vector<std::string> Log() const {
+        std::vector<std::string> lines;
+        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return lines;
+        std::string text;
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
+        CloseHandle(f);
+        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+            lines.push_back(text.substr(at, end - at));
+        return lines;
+    }
+
+    // Idle steps, the play-back clock moving stepMs before each, until the run ends.
+    int Play(stAcq* acq, uint32_t stepMs, int maxPolls = 5000) {
+        int polls = 0;
+        while (acq->run.running && polls < maxPolls) {
+            PollAcquisitionState(acq);
+            g_playbackMs += stepMs;
+            ++polls;
+        }
+        return polls;
+    }
+
+    // Each run channel k holds the table's column k from row 0 on, count samples.
+    void ExpectTable(const stAcq* acq, uint32_t count) {
+        for (int s = 0; s < acq->run.analogCount; ++s) {
+            SCOPED_TRACE("slot " + std::to_string(s));
+            ASSERT_EQ(gs->chanCount[s], count);
+            const auto* block = static_cast<const int16_t*>(gs->chanBlock[s]);
+            ASSERT_NE(block, nullptr);
+            int bad = 0;
+            for (uint32_t r = 0; r < count && bad < 3; ++r) {
+                if (block[r] != static_cast<int16_t>(r * 10 + s)) {
+                    ADD_FAILURE() << "sample " << r << " is " << block[r] << ", not " << r * 10 + s;
+                    ++bad;
+                }
+            }
+        }
+    }
+
+    PlaybackClock saved = g_playbackClock;
+    std::string logFile, sourceFile;
+};
+
+TEST_F(PlaybackRecording, ASourceServesEveryFrameAtTheRecordingsRateWithoutAskingTheUnit) {
+    struct Case {
+        const char* what;
+        double periodMs;
+        uint32_t stepMs;
+        std::vector<int> analog;
+    } cases[] = {
+        {"1 ms frames polled every 7 ms", 1.0, 7, {0, 1}},
+        {"3 ms frames polled every 5 ms: the part frame carries over", 3.0, 5, {0, 1, 2}},
+        {"a period longer than the poll", 20.0, 3, {1}},
+    };
+    stAcq* acq = StartWithSource(500, 4);
+    SetStartupFlag(1);
+    g_lib.readStatusEnable = 1;
+    g_lib.unitCheckSuppressed = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Enable(acq, c.analog, {});
+        acq->samplePeriodMs = c.periodMs;
+        acq->acqLength = 400;
+        acq->storageKind = 2;
+        acq->repeatMode = 1;
+        acq->dataMode = 1;
+        acq->unitMode = 0;
+        // A run goes on from the source's row where the last one stopped; each case starts over.
+        ASSERT_EQ(SrcNavFindNavigator("Graph1")->MovetoBegin(), 1);
+        DeleteFileA(logFile.c_str());
+        ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
+        PollAcquisitionState(acq);
+        EXPECT_EQ(acq->run.statusState, 1);
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        EXPECT_EQ(gs->acquiring, 1u);
+        const int polls = Play(acq, c.stepMs);
+        ASSERT_EQ(acq->run.running, 0);
+        // The first poll starts the source's clock; the run ends at the first poll at which its
+        // 400 frames were due, not one earlier or later.
+        const int due = static_cast<int>(std::ceil(400 * c.periodMs / c.stepMs)) + 1;
+        EXPECT_EQ(polls, due);
+        ExpectTable(acq, 400);
+        EXPECT_DOUBLE_EQ(gs->sampleInterval, c.periodMs);
+        for (int i = 0; i < 3; ++i) PollAcquisitionState(acq);
+        EXPECT_EQ(acq->run.statusState, 1);
+        // No unit command at all: not the status, not the ring, not the stop.
+        EXPECT_EQ(Log(), std::vector<std::string>{});
+        ASSERT_NE(SrcNavFindNavigator("Graph1"), nullptr);  // the source stays for the next run
+    }
+    ASSERT_GE(Recorder().scriptCalls.size(), 2u);
+    EXPECT_EQ(Recorder().scriptCalls[0].name, "OnStartAcquisition");
+    EXPECT_EQ(Recorder().scriptCalls[1].name, "OnEndAcquisition");
+}
+
+TEST_F(PlaybackRecording, WithTheDigitalWordTheAnalogChannelsKeepTheirColumnsAndTheDigitalReadNothing) {
+    stAcq* acq = StartWithSource(500, 3);
+    Enable(acq, {0, 2}, {0, 3});
+    acq->samplePeriodMs = 2.0;
+    acq->acqLength = 300;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 1;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    ASSERT_EQ(acq->run.frameSize, 6);
+    Play(acq, 9);
+    ASSERT_EQ(acq->run.running, 0);
+    ExpectTable(acq, 300);
+    for (int s = 2; s < 4; ++s) {
+        const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
+        ASSERT_EQ(gs->chanCount[s], 300u);
+        for (uint32_t i = 0; i < 300; ++i) ASSERT_EQ(block[i], 0) << "slot " << s << " sample " << i;
+    }
+}
+
+TEST_F(PlaybackRecording, ARingRunFromASourceKeepsTheLastLengthAndStopsOnRequest) {
+    stAcq* acq = StartWithSource(500, 2);
+    Enable(acq, {0, 1}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 100;
+    acq->storageKind = 2;
+    acq->repeatMode = 2;
+    acq->dataMode = 1;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    for (int i = 0; i < 31; ++i) {  // 300 frames due by the last poll
+        CheckAcquisitionStatus(acq);
+        g_playbackMs += 10;
+    }
+    ASSERT_EQ(acq->run.running, 1);
+    g_scriptStopRequest = 1;
+    CheckAcquisitionStatus(acq);
+    ASSERT_EQ(acq->run.running, 0);
+    ASSERT_EQ(gs->chanCount[0], 100u);
+    const auto* block = static_cast<const int16_t*>(gs->chanBlock[1]);
+    for (uint32_t i = 0; i < 100; ++i) ASSERT_EQ(block[i], static_cast<int16_t>((200 + i) * 10 + 1)) << i;
+    EXPECT_DOUBLE_EQ(gs->hOffset, 200.0);
+}
+
+TEST_F(PlaybackRecording, MoreChannelsThanTheSourceHasColumnsAreRefused) {
+    stAcq* acq = StartWithSource(50, 2);
+    Enable(acq, {0, 1, 2}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 20;
+    acq->storageKind = 2;
+    EXPECT_EQ(StartAcquisition(acq, 0), 0);
+    EXPECT_EQ(acq->run.running, 0);
+    EXPECT_EQ(gs->acquiring, 0u);
+    EXPECT_EQ(gs->chanBlock[0], nullptr);
+    ASSERT_EQ(boxes->boxes.size(), 1u);
+    EXPECT_EQ(boxes->boxes[0].caption, "VK40");
+    EXPECT_EQ(boxes->boxes[0].text, getMsgBoxText("TOO MANY CHANNELS"));
+    // Two columns are enough for two channels.
+    Enable(acq, {0, 3}, {});
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Play(acq, 5);
+    ExpectTable(acq, 20);
+}
+
+// Host entry 14 as the program's file writer would use it: here the mode and the first channel's
+// samples are written, so a test can tell the files apart.
+std::vector<int32_t> g_writeModes;
+int32_t WINAPI WriteSamplesFile(tagGS* gs, HANDLE file, int32_t mode) {
+    g_writeModes.push_back(mode);
+    DWORD written = 0;
+    return WriteFile(file, gs->chanBlock[0], gs->chanCount[0] * gs->chanBytes[0], &written, nullptr);
+}
+
+std::string FileText(const char* name) {
+    HANDLE f = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string text(GetFileSize(f, nullptr), '\0');
+    DWORD got = 0;
+    if (!text.empty()) ReadFile(f, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(f);
+    return text;
+}
+
+TEST_F(PlaybackRecording, EveryAutosavedRunWritesANewNumberedFileAndTheSourceFollowsItsName) {
+    stAcq* acq = StartWithSource(100, 1);
+    g_lib.host.writeAcqFile = WriteSamplesFile;
+    g_writeModes.clear();
+    Enable(acq, {0}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 2;
+    acq->autosaveEnable = 1;
+    acq->warnOnOverwrite = 1;
+    memcpy(acq->autosaveName, "RUN", 4);
+    acq->autosaveNumber = 0;
+    for (int run = 0; run < 2; ++run) {
+        acq->acqLength = 10 + run;
+        ASSERT_EQ(StartAcquisition(acq, 0), 1) << run;
+        const std::string name = "RUN000" + std::to_string(run) + ".acq";
+        EXPECT_EQ(std::string(gs->title), name);
+        EXPECT_NE(SrcNavFindNavigator(name.c_str()), nullptr);  // the source serves the renamed graph
+        Play(acq, 5);
+        ASSERT_EQ(gs->chanCount[0], 10u + run);
+        // Written whole at the end: exactly this run's samples.
+        EXPECT_EQ(FileText(name.c_str()), std::string(static_cast<const char*>(gs->chanBlock[0]), 2 * (10 + run)));
+    }
+    EXPECT_EQ(g_writeModes, (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(acq->autosaveNumber, 2);
+    EXPECT_NE(gs->setupBlock, nullptr);  // the set-up went into the graph before it was written
+    EXPECT_TRUE(boxes->boxes.empty());
+    DeleteFileA("RUN0000.acq");
+    DeleteFileA("RUN0001.acq");
+}
+
+TEST_F(Recording, AnAutosaveNameIsRefusedWhenAutosavingIsOffOrTheUserKeepsTheFile) {
+    stAcq* acq = Start();
+    Enable(acq, {0}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 10;
+    acq->storageKind = 2;
+    acq->dataMode = 2;
+    memcpy(acq->autosaveName, "KEEP", 5);
+    acq->autosaveNumber = 7;
+    acq->autosaveEnable = 0;
+    EXPECT_EQ(StartAcquisition(acq, 0), 0);
+    ASSERT_EQ(boxes->boxes.size(), 1u);
+    EXPECT_EQ(boxes->boxes[0].text, "Unsupported autosave mode");
+    EXPECT_EQ(acq->autosaveNumber, 7);
+
+    HANDLE f = CreateFileA("KEEP0007.acq", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(f);
+    acq->autosaveEnable = 1;
+    acq->warnOnOverwrite = 1;
+    boxes->answer = IDCANCEL;
+    EXPECT_EQ(StartAcquisition(acq, 0), 0);
+    ASSERT_EQ(boxes->boxes.size(), 2u);
+    EXPECT_EQ(boxes->boxes[1].text, "The file KEEP0007.acq already exists.  Press OK to overwrite.");
+    EXPECT_EQ(acq->run.running, 0);
+    EXPECT_EQ(acq->autosaveNumber, 8);  // the number is taken even when the file is kept
+    EXPECT_EQ(gs->chanBlock[0], nullptr);
+    DeleteFileA("KEEP0007.acq");
+
+    char name[16] = "";
+    EXPECT_TRUE(FormatAutosaveName("UNTI", 12, name, sizeof name));
+    EXPECT_STREQ(name, "UNTI0012.acq");
+    EXPECT_FALSE(FormatAutosaveName("UNTI", 12, name, 12));
 }
 
 }  // namespace

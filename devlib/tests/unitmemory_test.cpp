@@ -129,6 +129,7 @@ protected:
         folder = std::string(temp) + "vk40_unitmemory_" + id;
         CreateDirectoryA(folder.c_str(), nullptr);
         SetCurrentDirectoryA(folder.c_str());
+        DeleteFileA("packets.log");  // a process of the same id may have left one
         controlKey = std::string(kSimControlKey) + "Tests\\UnitMemory" + id;
         SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
         ASSERT_TRUE(SimControlClear());
@@ -176,6 +177,7 @@ protected:
         SimControlClear();
         DeleteFileA("Vk40Presets.dat");
         DeleteFileA("Vk45Presets.dat");
+        DeleteFileA("packets.log");
         SetCurrentDirectoryA(previousFolder);
         RemoveDirectoryA(folder.c_str());
     }

@@ -39,7 +39,7 @@ LRESULT CALLBACK CaptureBoxes(int code, WPARAM wParam, LPARAM lParam) {
             GetWindowTextA(box, caption, sizeof caption);
             GetDlgItemTextA(box, kMessageBoxTextId, text, sizeof text);
             g_capture->boxes.push_back({caption, text});
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(g_capture->answer), 0);
         }
     }
     return CallNextHookEx(g_captureHook, code, wParam, lParam);

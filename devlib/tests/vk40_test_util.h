@@ -58,8 +58,9 @@ std::vector<void*> Slots(const Table& table) {
 // A zeroed graph document, as the program's new graphs start.
 std::unique_ptr<tagGS> MakeGraph();
 
-// Records every message box shown on this thread and answers it with OK. Only message boxes are
-// taken (a dialog with the box's text control), so the library's own dialogs stay up.
+// Records every message box shown on this thread and answers it, with OK unless told otherwise.
+// Only message boxes are taken (a dialog with the box's text control), so the library's own
+// dialogs stay up.
 class CBoxCapture {
 public:
     struct stBox {
@@ -71,6 +72,7 @@ public:
     CBoxCapture& operator=(const CBoxCapture&) = delete;
     std::vector<stBox> boxes;
     std::vector<HWND> seen;  // a box activated twice is still one box
+    int answer = IDOK;       // the button every box is answered with
 };
 
 // A visible dialog of this thread that has a control with the given id, or null.

@@ -76,6 +76,15 @@ TEST_F(Frame, StartUpLessonStandInMergesTheDeviceMenu) {
     char title[32] = "";
     GetMenuStringA(menu, GetMenuItemCount(menu) - 1, title, sizeof title, MF_BYPOSITION);
     EXPECT_STREQ(title, "&VK40");
+    // It turned the unit check on as the lesson does: with no unit here, the next idle turn asks.
+    {
+        BoxCapture capture;
+        RunIdleStep();
+        ASSERT_EQ(capture.boxes.size(), 1u);
+        EXPECT_EQ(capture.boxes[0].caption, "VK40");
+        EXPECT_EQ(capture.boxes[0].text.rfind("The Program cannot find the VK40 hardware.", 0), 0u);
+    }
+    SetReadStatusEnable(0);  // the library outlives this test's frame
 }
 
 // Start-up without the pump that BootShell ends with: what the frame changes of the later

@@ -86,6 +86,7 @@ TEST(Program, PrinterSetUpOpensItsDialog) {
     ASSERT_TRUE(p.started);
     HWND frame = p.Frame();
     ASSERT_TRUE(frame);
+    ASSERT_TRUE(p.AnswerNoUnit());
     PostMessageA(frame, WM_COMMAND, 263, 0);  // File, Print Setup
     HWND dialog = WaitForDialog(p.pi.dwProcessId);
     ASSERT_TRUE(dialog);
@@ -109,6 +110,7 @@ TEST(Program, StartsMaximisedAndClosesCleanly) {
     ASSERT_TRUE(p.started);
     HWND frame = p.Frame();
     ASSERT_TRUE(frame);
+    ASSERT_TRUE(p.AnswerNoUnit());
     char title[160] = "";
     GetWindowTextA(frame, title, sizeof title);
     EXPECT_EQ(std::string(title), std::string("Norvane Tessaly") + static_cast<char>(0xAE));
@@ -132,6 +134,7 @@ TEST(Program, SecondStartLeavesTheFirstUntouched) {
     ASSERT_TRUE(first.started);
     HWND frame = first.Frame();
     ASSERT_TRUE(frame);
+    ASSERT_TRUE(first.AnswerNoUnit());
     ShowWindow(frame, SW_MINIMIZE);
     Process second;
     ASSERT_TRUE(second.started);
@@ -141,6 +144,60 @@ TEST(Program, SecondStartLeavesTheFirstUntouched) {
     EXPECT_EQ(first.Wait(0), -1);  // still running
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.Wait(30000), 0);
+}
+
+// Whether the process shows any message box or dialog now.
+bool ShowsABox(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        bool found;
+    } s{pid, false};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            char cls[16] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (owner == s->pid && IsWindowVisible(h) && lstrcmpA(cls, "#32770") == 0) s->found = true;
+            return s->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// Without a unit the start-up lesson's unit check asks what to do, holding the whole program
+// until answered. Retry asks again at the next idle turn; Cancel works on without the unit and
+// never asks again.
+TEST(Program, WithoutAUnitAsksOnceMoreOnRetryAndNeverAfterCancel) {
+    Process p;
+    ASSERT_TRUE(p.started);
+    HWND frame = p.Frame();
+    ASSERT_TRUE(frame);
+    HWND box = p.Box(kymora_test::kNoUnitQuestion);
+    ASSERT_TRUE(box);
+    char caption[32] = "", text[512] = "";
+    GetWindowTextA(box, caption, sizeof caption);
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_STREQ(caption, "VK40");
+    EXPECT_EQ(std::string(text),
+              "The Program cannot find the VK40 hardware.\n\nTo analyze saved data (using software only), click "
+              "Cancel.\n\nTo record data, check connections and power and click Retry.");
+    EXPECT_TRUE(GetDlgItem(box, IDRETRY));
+    EXPECT_TRUE(GetDlgItem(box, IDCANCEL));
+    EXPECT_FALSE(IsWindowEnabled(frame));  // task-modal: the frame waits for the answer
+    ASSERT_TRUE(p.AnswerNoUnit(IDRETRY));
+    ASSERT_TRUE(p.AnswerNoUnit(IDCANCEL));
+    // Each message handled lets the loop run its idle step before the next; a question asked by
+    // any of them would be up by the last.
+    for (int i = 0; i < 5; ++i) {
+        DWORD_PTR result = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result));
+    }
+    EXPECT_FALSE(ShowsABox(p.pi.dwProcessId));
+    EXPECT_TRUE(IsWindowEnabled(frame));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(30000), 0);
 }
 
 // A copy of the program and its device library in a folder of their own, without the button
@@ -186,6 +243,7 @@ TEST_P(ProgramWithoutButtons, SaysTheButtonLibraryIsMissingOrDamaged) {
     // The program goes on without a graph and closes as usual.
     HWND frame = p.Frame();
     ASSERT_TRUE(frame);
+    ASSERT_TRUE(p.AnswerNoUnit());
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.Wait(30000), 0);
 }

@@ -5,6 +5,9 @@
 
 namespace kymora_test {
 
+// The first words of the question a start-up without a unit asks.
+constexpr char kNoUnitQuestion[] = "The Program cannot find the VK40 hardware.";
+
 inline std::string ProgramPath() {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, sizeof path);
@@ -62,6 +65,43 @@ struct Process {
             if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
         }
         return nullptr;
+    }
+    // The message box of the process whose text begins with the given words, waiting for it to
+    // appear; null when none came in time.
+    HWND Box(const char* textStart, DWORD ms = 60000) {
+        for (DWORD waited = 0; waited < ms; waited += 50) {
+            struct Search {
+                DWORD pid;
+                const char* start;
+                HWND found;
+            } s{pi.dwProcessId, textStart, nullptr};
+            EnumWindows(
+                [](HWND h, LPARAM lp) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lp);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(h, &pid);
+                    char cls[16] = "", text[512] = "";
+                    GetClassNameA(h, cls, sizeof cls);
+                    if (pid != s->pid || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(h)) return TRUE;
+                    GetDlgItemTextA(h, 0xFFFF, text, sizeof text);
+                    if (std::string(text).rfind(s->start, 0) != 0) return TRUE;
+                    s->found = h;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&s));
+            if (s.found) return s.found;
+            if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+        }
+        return nullptr;
+    }
+    // Answers the question that start-up asks when no unit answers (Retry or Cancel); true when
+    // it came and went.
+    bool AnswerNoUnit(int button = IDCANCEL) {
+        HWND box = Box(kNoUnitQuestion);
+        if (!box) return false;
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+        for (int tries = 0; tries < 600 && IsWindow(box); ++tries) Sleep(50);
+        return !IsWindow(box);
     }
     // The process's own top-level "acqframe", waiting for it to appear.
     HWND Frame(DWORD ms = 60000) {

@@ -2,6 +2,7 @@
 // carries it, a click on it starts and stops a recording through the device library, and the
 // recording graph keeps it (and refuses to close) while it records or is read back.
 #include <gtest/gtest.h>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
@@ -373,6 +374,155 @@ TEST_F(StartButtonWithUnit, WhileAUnitMemoryRunIsReadBackTheGraphAndTheProgramSt
     for (uint32_t i = 0; i < 25000 && bad < 3; ++i)
         if (block[i] != SimCountingWord(i, static_cast<uint32_t>(input))) ++bad;
     EXPECT_EQ(bad, 0);
+}
+
+// The enabled face of a graph's Start button.
+std::vector<uint32_t> Face(HWND graph) {
+    HWND button = GetDlgItem(graph, IDC_START_BUTTON);
+    return Pixels(reinterpret_cast<HBITMAP>(SendMessageA(button, LKM_GETENABLEBITMAP, 0, 0)));
+}
+
+// A file of the test's own in the temporary folder; removed with the object.
+struct TempFile {
+    explicit TempFile(const std::string& name, const std::string& text = "") {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        path = std::string(temp) + name + std::to_string(GetCurrentProcessId());
+        HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(f);
+    }
+    ~TempFile() { DeleteFileA(path.c_str()); }
+    std::string path;
+};
+
+// Recording from the unit, the button shows its stop face; ended, its start face again.
+TEST_F(StartButtonWithUnit, TheButtonShowsTheStopFaceWhileTheUnitRecords) {
+    UnitReady();
+    EXPECT_EQ(Face(first), LibraryImage(IDB_START_IDLE));
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    EXPECT_EQ(Face(first), LibraryImage(IDB_START_RUNNING));
+    Advance(100);
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 0);
+    EXPECT_EQ(Face(first), LibraryImage(IDB_START_IDLE));
+}
+
+// With no unit at all, a file assigned to the first graph stands in for it: the button shows the
+// play-back faces, starts and stops the run, and the graph keeps the file's rows in order.
+TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
+    std::string table;
+    for (int r = 0; r < 20000; ++r) table += std::to_string(r % 3000) + "\t" + std::to_string(-(r % 3000)) + "\t\r\n";
+    TempFile source("kymora_source_", table);
+    tagGS* gs = GetWindowGraph(first);
+    {
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        char result[kSourceResultChars] = "";
+        ASSERT_NE(SrcNavAssign(acq.get(), source.path.c_str(), gs->title, result), nullptr) << result;
+        for (int i = 0; i < kAnalogChannels; ++i) {
+            acq->chans[i].flags = i < 2 ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
+            acq->chans[i].gain = 10000.0 / 32768.0;  // a column factor of 1: the file's numbers are the samples
+        }
+        for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = 1000000;
+        acq->dataMode = 1;
+    }
+    EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_IDLE));
+    RunIdleStep();
+    {
+        AcqLock acq(g_app->hAcq);
+        ASSERT_EQ(acq->run.statusState, 1) << "the source stands in for the unit";
+    }
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    EXPECT_EQ(gs->acquiring, 1u);
+    EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_RUNNING));
+    // The file is played at the recording's rate: the frames come as the idle turns go by.
+    for (int turn = 0; turn < 2000 && gs->chanCount[0] < 50; ++turn) {
+        Sleep(5);
+        RunIdleStep();
+    }
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 0);
+    EXPECT_EQ(gs->acquiring, 0u);
+    EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_IDLE));
+    const uint32_t count = gs->chanCount[0];
+    ASSERT_GE(count, 50u);
+    ASSERT_EQ(gs->chanCount[1], count);
+    const auto* a = static_cast<const int16_t*>(gs->chanBlock[0]);
+    const auto* b = static_cast<const int16_t*>(gs->chanBlock[1]);
+    for (uint32_t i = 0; i < count && i < 3000; ++i) {
+        ASSERT_EQ(a[i], static_cast<int16_t>(i)) << i;
+        ASSERT_EQ(b[i], static_cast<int16_t>(-static_cast<int>(i))) << i;
+    }
+    SrcNavRelease(gs->title);
+}
+
+// Data mode 2 from the unit: the run's numbered file is written at its end and opens as a graph
+// holding exactly the run's frames, with the set-up it was recorded with.
+// A folder of the test's own as the current one, given back (and removed) on every path.
+struct OwnFolder {
+    OwnFolder() {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        path = std::string(temp) + "kymora_autosave_" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(path.c_str(), nullptr);
+        GetCurrentDirectoryA(sizeof previous, previous);
+        SetCurrentDirectoryA(path.c_str());
+    }
+    ~OwnFolder() {
+        SetCurrentDirectoryA(previous);
+        for (const char* name : {"\\AUTO0003.acq", "\\copy.acq"}) DeleteFileA((path + name).c_str());
+        RemoveDirectoryA(path.c_str());
+    }
+    std::string path;
+    char previous[MAX_PATH] = "";
+};
+
+TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
+    OwnFolder folder;
+    const std::string& here = folder.path;
+    UnitReady();
+    BoxCapture boxes;
+    {
+        AcqLock acq(g_app->hAcq);
+        for (int i = 0; i < kAnalogChannels; ++i)
+            acq->chans[i].flags = i == 1 ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
+        for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
+        acq->acqLength = 700;
+        acq->dataMode = 2;
+        acq->autosaveEnable = 1;
+        memcpy(acq->autosaveName, "AUTO", 5);
+        acq->autosaveNumber = 3;
+    }
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 20 && Running(); ++i) Advance(100);
+    ASSERT_EQ(Running(), 0);
+    const std::string file = here + "\\AUTO0003.acq";
+    char title[MAX_PATH] = "";
+    GetWindowTextA(first, title, sizeof title);
+    EXPECT_EQ(std::string(title), "AUTO0003.acq");
+    // The recorded graph holds its file open by name; a copy opens beside it.
+    const std::string copy = here + "\\copy.acq";
+    ASSERT_TRUE(CopyFileA(file.c_str(), copy.c_str(), FALSE));
+    tagGS* opened = OpenGraphFileQuiet(copy.c_str(), 0, nullptr);
+    ASSERT_TRUE(opened) << "the graph file reader takes the autosaved file";
+    ASSERT_EQ(opened->chanCount[0], 700u);
+    EXPECT_DOUBLE_EQ(opened->sampleInterval, 1.0);
+    const auto* samples = static_cast<const uint16_t*>(opened->chanBlock[0]);
+    ASSERT_TRUE(samples);
+    for (uint32_t i = 0; i < 700; ++i) ASSERT_EQ(samples[i], SimCountingWord(i, 1)) << i;
+    {
+        AcqLock acq(g_app->hAcq);
+        EXPECT_EQ(acq->dataMode, 2) << "the set-up came back with the file";
+        EXPECT_EQ(acq->acqLength, 700);
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 }  // namespace

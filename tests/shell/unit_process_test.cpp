@@ -4,6 +4,7 @@
 // the program found.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstdio>
 #include <string>
 #include <vector>
 #include "devlib/resource.h"
@@ -104,6 +105,85 @@ TEST(ProgramWithSimulatedUnit, FindsTheUnitAtStartUpAndShowsItInTheDeviceAbout) 
         EXPECT_EQ(log[4], "> 01 12 ED");
         EXPECT_EQ(log[5], "< 01 06 F9");
     }
+}
+
+// How many lines of the log begin with the given text.
+size_t CountLines(const std::vector<std::string>& log, const std::string& start) {
+    size_t n = 0;
+    for (const std::string& line : log) n += line.rfind(start, 0) == 0;
+    return n;
+}
+
+// The unit's log from the first line beginning with `from` on (all of it for an empty from).
+std::vector<std::string> LinesFrom(const std::string& file, const std::string& from) {
+    std::vector<std::string> log = ReadLines(file);
+    for (auto it = log.begin(); !from.empty() && it != log.end(); ++it)
+        if (it->rfind(from, 0) == 0) return std::vector<std::string>(it, log.end());
+    return from.empty() ? log : std::vector<std::string>{};
+}
+
+// Waits (up to a minute) until the log from `from` on holds more than `than` lines beginning
+// with start, or any line beginning with orStart when given.
+bool WaitForLines(const std::string& file, const std::string& from, const std::string& start, size_t than = 0,
+                  const char* orStart = nullptr) {
+    for (int tries = 0; tries < 1200; ++tries) {
+        const std::vector<std::string> log = LinesFrom(file, from);
+        if (CountLines(log, start) > than || (orStart && CountLines(log, orStart) > 0)) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+// The README's run command, then Start on the first graph: the start-up lesson's unit check has
+// set the unit up, so the button starts a recording, and the unit's frames are read until the
+// run's length is reached and the unit is stopped. The unit's clock is the test's: it moves a
+// second at a time, each second read before the next.
+TEST(ProgramWithSimulatedUnit, StartOnTheFirstGraphRecordsFromTheUnitToTheRunsEnd) {
+    OwnUnit unit("VKUSB");
+    uint64_t clockUs = 1000000;
+    ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+    ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+    Process p;
+    ASSERT_TRUE(p.started);
+    HWND frame = p.Frame();
+    ASSERT_TRUE(frame);
+    // The unit's own set-up (run mode, calibration) also starts and stops it: the run is what
+    // follows the start command with 1.
+    const std::string runMode = "> 01 3A 02", start = "> 01 40 01 ", stop = "> 01 40 00 ";
+    const std::string newBytes = "> 01 11 ", ringRead = "> 01 13 ";
+    ASSERT_TRUE(WaitForLines(unit.log, "", runMode)) << "the idle step set the unit up";
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    HWND graph = client ? FindWindowExA(client, nullptr, "acqchild", nullptr) : nullptr;
+    ASSERT_TRUE(graph);
+    HWND button = GetDlgItem(graph, IDC_START_BUTTON);
+    ASSERT_TRUE(button);
+    PostMessageA(graph, WM_COMMAND, MAKEWPARAM(IDC_START_BUTTON, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    ASSERT_TRUE(WaitForLines(unit.log, "", start)) << "the button started a run";
+    bool stopped = false;
+    for (int second = 0; second < 600 && !stopped; ++second) {
+        const size_t polls = CountLines(LinesFrom(unit.log, start), newBytes);
+        clockUs += 1000000;
+        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+        // A poll after the step took what the second brought, or the run has ended meanwhile.
+        ASSERT_TRUE(WaitForLines(unit.log, start, newBytes, polls, stop.c_str()));
+        stopped = CountLines(LinesFrom(unit.log, start), stop) > 0;
+    }
+    EXPECT_TRUE(stopped) << "the run reached its length";
+    // The ring reads asked for the run's 6,000 frames of the set-up a new graph has, no more and
+    // no fewer: each request's length is its third and fourth data byte.
+    uint32_t requested = 0;
+    for (const std::string& line : LinesFrom(unit.log, start)) {
+        if (line.rfind(stop, 0) == 0) break;
+        if (line.rfind(ringRead, 0) != 0) continue;
+        unsigned high = 0, low = 0, lengthHigh = 0, lengthLow = 0;
+        ASSERT_EQ(sscanf(line.c_str() + ringRead.size(), "%x %x %x %x", &high, &low, &lengthHigh, &lengthLow), 4)
+            << line;
+        requested += lengthHigh * 256 + lengthLow;
+    }
+    ASSERT_GT(requested, 0u);
+    EXPECT_EQ(requested % 6000, 0u) << requested;
+    EXPECT_LE(requested / 6000, 10u) << "at most four analog words and the digital word a frame";
+    EXPECT_FALSE(p.Box("", 50)) << "no message: no fault, no overflow";
 }
 
 }  // namespace
