@@ -6,6 +6,7 @@
 #include "common/binding.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/calc.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/packet.h"
 #include "devlib/acquisition/recording.h"
@@ -185,6 +186,8 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     gs->winRingBase = writeAt + got;
     for (int32_t i = 0; i < run.analogCount + run.digitalCount + run.calcCount; ++i) gs->chanCount[i] += got;
     gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+    // The calculation channels follow the frames read back, as a host-paced run computes them.
+    if (run.calcCount && got) ComputeCalcChannels(acq, gs, static_cast<int32_t>(got));
     return end;
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <new>
@@ -14,6 +15,7 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/calcsettings.h"
 #include "devlib/acquisition/driverchoice.h"
 #include "devlib/acquisition/recording.h"
 #include "devlib/acquisition/runcontrol.h"
@@ -119,6 +121,18 @@ LRESULT CALLBACK GraphProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// Host slot 7 over the graph's memory blocks, as the program reads them.
+int32_t WINAPI MemoryGetSample(tagGS* gs, int32_t index, int32_t slot, double* out) {
+    if (slot < 0 || slot >= kMaxChannels || !gs->chanBlock[slot] || index < 0 ||
+        uint32_t(index) >= gs->chanCount[slot])
+        return 0;
+    if (gs->chanType[slot] == 1)
+        *out = static_cast<const double*>(gs->chanBlock[slot])[index];
+    else
+        *out = static_cast<const int16_t*>(gs->chanBlock[slot])[index] * gs->chanScale[slot] + gs->chanOffset[slot];
+    return 1;
+}
+
 class UnitMemory : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -198,6 +212,7 @@ protected:
         RegCloseKey(key);
         frame = CreateFrameWithMenu();
         host = MakeRecordingHost(nullptr);
+        host.getChannelSample = MemoryGetSample;
         EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
         lock = std::make_unique<AcqView>(hAcq);
         stAcq* acq = lock->get();
@@ -785,6 +800,41 @@ TEST_F(UnitMemory, AHighSpeedRunEndsOnItsFaultsKeepingEveryFrameThatCame) {
         SimControlSetDword(kSimAbsent, 0);
         g_unitLink.Recover();
     }
+}
+
+// A calculation channel of a unit-memory run is computed over the frames read back: C1 = input 2
+// in its units times 2, for every frame.
+TEST_F(UnitMemory, CalculationChannelsAreComputedOverTheFramesReadBack) {
+    stAcq* acq = Start("VKUSB");
+    Enable(acq, {0, 1}, {});
+    stCalcSettings* calc = CalcSettings(acq);
+    calc->kind[0] = kCalcMath;
+    calc->math[0] = stMathParams{kMathMultiply, acq->firstAnalogNumber + 1, kMathConstant, {}, 2.0};
+    for (stAcqChan& c : acq->chans)
+        if (c.group == 2 && c.number == 0) c.flags |= 2u;
+    Setup(acq, 3, 0.04, 3001);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 50);
+    ASSERT_EQ(acq->run.running, 0);
+    ASSERT_EQ(acq->run.calcCount, 1);
+    const int calcSlot = acq->run.analogCount + acq->run.digitalCount;
+    ASSERT_EQ(gs->chanCount[calcSlot], 3001u);
+    ASSERT_EQ(gs->chanBytes[calcSlot], 8u);
+    int inputSlot = -1;
+    for (int s = 0; s < acq->run.analogCount; ++s)
+        if (acq->run.chanOrder[s] == 2) inputSlot = s;
+    ASSERT_GE(inputSlot, 0);
+    const auto* values = static_cast<const double*>(gs->chanBlock[calcSlot]);
+    const auto* input = static_cast<const int16_t*>(gs->chanBlock[inputSlot]);
+    int bad = 0;
+    for (uint32_t i = 0; i < 3001 && bad < 3; ++i) {
+        const double want = 2.0 * (input[i] * gs->chanScale[inputSlot] + gs->chanOffset[inputSlot]);
+        if (std::abs(values[i] - want) > 1e-9 * (1 + std::abs(want))) {
+            ADD_FAILURE() << "sample " << i << " is " << values[i] << ", not " << want;
+            ++bad;
+        }
+    }
+    EXPECT_EQ(Boxes(), 0u);
 }
 
 }  // namespace
