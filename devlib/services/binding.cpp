@@ -62,8 +62,6 @@ void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
     CreateStimulatorPanel(frame, hAcq);
 }
 
-// Everything that needs the record locked. A missing unit does not stop the library: it reports
-// the unit as missing later, when a recording is asked for.
 // The acquisition settings of a new record: a 6,000-frame recording into memory at 5 ms a
 // frame, appended to the graph's data, and "UNTI" numbered files when autosaving.
 void SetCreationSettings(stAcq* acq) {
@@ -72,8 +70,7 @@ void SetCreationSettings(stAcq* acq) {
     acq->acqLength = 6000;
     acq->dataMode = 3;
     acq->repeatMode = 1;
-    // The restart count stays 0 until the button's stop of a running restart series is built:
-    // with 1 the Start button would hand a host-paced run to that stop instead of ending it.
+    acq->restartCount = 1;
     acq->restartInterval = 0;
     acq->settingOne = 1.0;
     acq->settingTwo = 2;
@@ -82,6 +79,8 @@ void SetCreationSettings(stAcq* acq) {
     acq->autosaveNumber = 0;
 }
 
+// Everything that needs the record locked. A missing unit does not stop the library: it reports
+// the unit as missing later, when a recording is asked for.
 int32_t InitializeRecord(HWND frame, HGLOBAL hAcq) {
     AcqLock acq(hAcq);
     if (!acq) return 0;
