@@ -26,6 +26,7 @@
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/services/binding.h"
 #include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
@@ -147,120 +148,9 @@ TEST(ReadIn, ChannelOrderFollowsTheStorageKind) {
 
 // ---- Runs against the simulated unit ----
 
-uint64_t g_clockUs = 0;
-
-void AdvanceClock(uint32_t ms) {
-    g_clockUs += ms * 1000ull;
-    SimControlSetQword(kSimClockUs, g_clockUs);
-}
-
-class Recording : public ::testing::Test {
+class Recording : public SimulatedRunTest {
 protected:
-    void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof(temp), temp);
-        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
-        folder = std::string(temp) + "vk40_recording_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        controlKey = std::string(kSimControlKey) + "Tests\\Recording" + id;
-        SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        g_clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, g_clockUs));
-        for (int i = 1; i <= 4; ++i)
-            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
-        SimControlSetDword(kSimSignalDigital, kSimSignalCounting);
-        settingsKey = std::string(kDriverSettingsKey) + "\\Recording" + id;
-        g_driverSettingsKey = settingsKey.c_str();
-        g_unitLink.~CUnitLink();
-        new (&g_unitLink) CUnitLink();
-        g_unitLink.SetWait(AdvanceClock);
-        g_lib.instance = GetModuleHandleA(nullptr);
-        g_scriptStopRequest = 0;
-        Recorder() = stHostRecorder{};
-    }
-
-    void TearDown() override {
-        if (gs) {
-            for (void*& block : gs->chanBlock) {
-                if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
-                    GlobalUnlock(h);
-                    GlobalFree(h);
-                }
-            }
-        }
-        boxes.reset();
-        lock.reset();
-        if (frame) {
-            ShutdownDriver();
-            DestroyWindow(frame);
-        }
-        ReleaseUnitTransport(g_unitLink);
-        g_unitLink.SetWait(nullptr);
-        g_driverSettingsKey = kDriverSettingsKey;
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
-        SimControlClear();
-        DeleteFileA("Vk40Presets.dat");
-        DeleteFileA("Vk45Presets.dat");
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
-    }
-
-    // The library started over a simulated model-40 USB unit, and a graph attached.
-    stAcq* Start(const char* driverName = "VKUSB") {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const DWORD type = kTransportUsb, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
-                       static_cast<DWORD>(strlen(driverName) + 1));
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
-        RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof(simulated));
-        RegCloseKey(key);
-        frame = CreateFrameWithMenu();
-        host = MakeRecordingHost(nullptr);
-        EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
-        lock = std::make_unique<AcqView>(hAcq);
-        stAcq* acq = lock->get();
-        gs = MakeGraph();
-        boxes = std::make_unique<CBoxCapture>();
-        acq->run.attachedGraph = gs.get();
-        acq->warnOnOverwrite = 0;
-        return acq;
-    }
-
-    // Records exactly the analog inputs (0-3) and digital inputs given.
-    // The model-40 table has no digital records: the spare ones at its end stand for them.
-    static void Enable(stAcq* acq, std::vector<int> analog, std::vector<int> digital) {
-        for (stAcqChan& c : acq->chans) c.flags &= ~2u;
-        for (int i = 0; i < kAnalogChannels; ++i) {
-            for (int n : analog)
-                if (acq->chans[i].group == 0 && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
-        }
-        for (int k = 0; k < kMaxDigitalChannels; ++k) {
-            stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
-            c.group = 1;
-            c.number = k;
-            for (int n : digital)
-                if (n == k) c.flags |= 2u;
-        }
-    }
-
-    // Polls as the idle loop would, stepping the unit's clock, until the run ends.
-    int Run(stAcq* acq, uint32_t stepMs, int maxPolls = 2000) {
-        int polls = 0;
-        while (acq->run.running && polls < maxPolls) {
-            AdvanceClock(stepMs);
-            CheckAcquisitionStatus(acq);
-            ++polls;
-        }
-        return polls;
-    }
+    Recording() : SimulatedRunTest("Recording") {}
 
     // Every run channel holds the counting pattern from frame `first` on, count samples.
     void ExpectCounting(const stAcq* acq, uint32_t first, uint32_t count) {
@@ -286,16 +176,6 @@ protected:
         }
     }
 
-    char previousFolder[MAX_PATH] = "";
-    std::string folder, controlKey, settingsKey;
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
-    std::unique_ptr<AcqView> lock;
-    std::unique_ptr<tagGS> gs;
-    std::unique_ptr<CBoxCapture> boxes;
 };
 
 struct stLayout {

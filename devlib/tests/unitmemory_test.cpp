@@ -25,6 +25,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
@@ -84,13 +85,6 @@ TEST(UnitMemoryArithmetic, TheReadBackNeverTakesMoreThanTheRunsBlocksHold) {
 
 // ---- Runs against the simulated unit ----
 
-uint64_t g_clockUs = 0;
-
-void AdvanceClock(uint32_t ms) {
-    g_clockUs += ms * 1000ull;
-    SimControlSetQword(kSimClockUs, g_clockUs);
-}
-
 // Each progress step of the read-back dialog, after the dialog showed it; a test may act on it.
 struct stProgress {
     HWND dialog;
@@ -133,34 +127,12 @@ int32_t WINAPI MemoryGetSample(tagGS* gs, int32_t index, int32_t slot, double* o
     return 1;
 }
 
-class UnitMemory : public ::testing::Test {
+class UnitMemory : public SimulatedRunTest {
 protected:
+    UnitMemory() : SimulatedRunTest("UnitMemory") {}
+
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof(temp), temp);
-        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
-        folder = std::string(temp) + "vk40_unitmemory_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        DeleteFileA("packets.log");  // a process of the same id may have left one
-        controlKey = std::string(kSimControlKey) + "Tests\\UnitMemory" + id;
-        SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        g_clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, g_clockUs));
-        for (int i = 1; i <= 4; ++i)
-            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
-        SimControlSetDword(kSimSignalDigital, kSimSignalCounting);
-        settingsKey = std::string(kDriverSettingsKey) + "\\UnitMemory" + id;
-        g_driverSettingsKey = settingsKey.c_str();
-        g_unitLink.~CUnitLink();
-        new (&g_unitLink) CUnitLink();
-        g_unitLink.SetWait(AdvanceClock);
-        g_lib.instance = GetModuleHandleA(nullptr);
-        g_scriptStopRequest = 0;
-        Recorder() = stHostRecorder{};
+        SimulatedRunTest::SetUp();
         g_progress.clear();
         g_onProgress = nullptr;
         g_progressHook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchProgress, nullptr, GetCurrentThreadId());
@@ -169,54 +141,16 @@ protected:
     void TearDown() override {
         UnhookWindowsHookEx(g_progressHook);
         g_onProgress = nullptr;
-        if (gs) {
-            for (void*& block : gs->chanBlock) {
-                if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
-                    GlobalUnlock(h);
-                    GlobalFree(h);
-                }
-            }
-        }
         if (window) DestroyWindow(window);
-        boxes.reset();
-        lock.reset();
-        if (frame) {
-            ShutdownDriver();
-            DestroyWindow(frame);
-        }
-        ReleaseUnitTransport(g_unitLink);
-        g_unitLink.SetWait(nullptr);
-        g_driverSettingsKey = kDriverSettingsKey;
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
-        SimControlClear();
-        DeleteFileA("Vk40Presets.dat");
-        DeleteFileA("Vk45Presets.dat");
-        DeleteFileA("packets.log");
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
+        SimulatedRunTest::TearDown();
     }
 
-    // The library started over a simulated USB unit ("VKUSB" model 40, "VKUSB45" model 45), and a
-    // graph attached that has a window, as the program's graphs have.
+    void AdjustHost(stHostCallbacks& h) override { h.getChannelSample = MemoryGetSample; }
+
+    // The library over a simulated USB unit, and a graph attached that has a window, as the
+    // program's graphs have.
     stAcq* Start(const char* driverName) {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const DWORD type = kTransportUsb, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
-                       static_cast<DWORD>(strlen(driverName) + 1));
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
-        RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof(simulated));
-        RegCloseKey(key);
-        frame = CreateFrameWithMenu();
-        host = MakeRecordingHost(nullptr);
-        host.getChannelSample = MemoryGetSample;
-        EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
-        lock = std::make_unique<AcqView>(hAcq);
-        stAcq* acq = lock->get();
-        gs = MakeGraph();
+        stAcq* acq = SimulatedRunTest::Start(driverName);
         WNDCLASSA wc{};
         wc.lpfnWndProc = GraphProc;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -226,27 +160,7 @@ protected:
         window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, wc.hInstance,
                                  nullptr);
         gs->hwnd = window;
-        boxes = std::make_unique<CBoxCapture>();
-        acq->run.attachedGraph = gs.get();
-        acq->warnOnOverwrite = 0;
         return acq;
-    }
-
-    // Records exactly the analog inputs (0-3) and digital inputs given; the model-40 table has no
-    // digital records, so the spare ones at its end stand for them.
-    static void Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital) {
-        for (stAcqChan& c : acq->chans) c.flags &= ~2u;
-        for (int i = 0; i < kAnalogChannels; ++i) {
-            for (int n : analog)
-                if (acq->chans[i].group == 0 && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
-        }
-        for (int k = 0; k < kMaxDigitalChannels; ++k) {
-            stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
-            c.group = 1;
-            c.number = k;
-            for (int n : digital)
-                if (n == k) c.flags |= 2u;
-        }
     }
 
     static void Setup(stAcq* acq, int32_t storage, double periodMs, int32_t length) {
@@ -258,15 +172,8 @@ protected:
         acq->unitMode = 0;
     }
 
-    // Polls as the idle loop would, stepping the unit's clock, until the run ends.
     static int Run(stAcq* acq, uint32_t stepMs, int maxPolls = 4000) {
-        int polls = 0;
-        while (acq->run.running && polls < maxPolls) {
-            AdvanceClock(stepMs);
-            CheckAcquisitionStatus(acq);
-            ++polls;
-        }
-        return polls;
+        return SimulatedRunTest::Run(acq, stepMs, maxPolls);
     }
 
     // Every run channel holds the counting pattern of its own input from frame 0, count samples.
@@ -297,17 +204,7 @@ protected:
     size_t Boxes() const { return boxes->boxes.size(); }
     std::string LastBox() const { return boxes->boxes.empty() ? std::string() : boxes->boxes.back().text; }
 
-    char previousFolder[MAX_PATH] = "";
-    std::string folder, controlKey, settingsKey;
-    HWND frame = nullptr;
     HWND window = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
-    std::unique_ptr<AcqView> lock;
-    std::unique_ptr<tagGS> gs;
-    std::unique_ptr<CBoxCapture> boxes;
 };
 
 struct stLayout {

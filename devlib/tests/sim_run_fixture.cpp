@@ -1,0 +1,128 @@
+#include "devlib/tests/sim_run_fixture.h"
+
+#include <cstring>
+#include <new>
+
+#include "devlib/acquisition/calc.h"
+#include "devlib/acquisition/driverchoice.h"
+#include "devlib/acquisition/recording.h"
+#include "devlib/acquisition/unitlink.h"
+#include "devlib/services/binding.h"
+#include "devlib/simulated/simcontrol.h"
+#include "devlib/vk40.h"
+
+namespace vk40test {
+
+uint64_t g_simClockUs = 0;
+
+void AdvanceClock(uint32_t ms) {
+    g_simClockUs += ms * 1000ull;
+    SimControlSetQword(kSimClockUs, g_simClockUs);
+}
+
+void SimulatedRunTest::SetUp() {
+    const std::string id = std::to_string(GetCurrentProcessId());
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof(temp), temp);
+    GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
+    folder = std::string(temp) + "vk40_" + name_ + "_" + id;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    SetCurrentDirectoryA(folder.c_str());
+    DeleteFileA("packets.log");  // a process of the same id may have left one
+    controlKey = std::string(kSimControlKey) + "Tests\\" + name_ + id;
+    SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
+    ASSERT_TRUE(SimControlClear());
+    ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+    g_simClockUs = 1000000;
+    ASSERT_TRUE(SimControlSetQword(kSimClockUs, g_simClockUs));
+    for (int i = 1; i <= 4; ++i)
+        SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+    SimControlSetDword(kSimSignalDigital, kSimSignalCounting);
+    settingsKey = std::string(kDriverSettingsKey) + "\\" + name_ + id;
+    g_driverSettingsKey = settingsKey.c_str();
+    g_unitLink.~CUnitLink();
+    new (&g_unitLink) CUnitLink();
+    g_unitLink.SetWait(AdvanceClock);
+    g_lib.instance = GetModuleHandleA(nullptr);
+    g_scriptStopRequest = 0;
+    Recorder() = stHostRecorder{};
+}
+
+void SimulatedRunTest::TearDown() {
+    if (gs) {
+        for (void*& block : gs->chanBlock) {
+            if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
+                GlobalUnlock(h);
+                GlobalFree(h);
+            }
+        }
+    }
+    if (lock) ReleaseCalcChannels(lock->get());
+    boxes.reset();
+    lock.reset();
+    if (frame) {
+        ShutdownDriver();
+        DestroyWindow(frame);
+    }
+    ReleaseUnitTransport(g_unitLink);
+    g_unitLink.SetWait(nullptr);
+    g_driverSettingsKey = kDriverSettingsKey;
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
+    SimControlClear();
+    DeleteFileA("Vk40Presets.dat");
+    DeleteFileA("Vk45Presets.dat");
+    DeleteFileA("packets.log");
+    SetCurrentDirectoryA(previousFolder);
+    RemoveDirectoryA(folder.c_str());
+}
+
+stAcq* SimulatedRunTest::Start(const char* driverName) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD type = kTransportUsb, simulated = 1;
+    RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
+                   static_cast<DWORD>(strlen(driverName) + 1));
+    RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
+    RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated), sizeof(simulated));
+    RegCloseKey(key);
+    frame = CreateFrameWithMenu();
+    host = MakeRecordingHost(nullptr);
+    AdjustHost(host);
+    EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
+    lock = std::make_unique<AcqView>(hAcq);
+    stAcq* acq = lock->get();
+    gs = MakeGraph();
+    boxes = std::make_unique<CBoxCapture>();
+    acq->run.attachedGraph = gs.get();
+    acq->warnOnOverwrite = 0;
+    return acq;
+}
+
+void SimulatedRunTest::Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital) {
+    for (stAcqChan& c : acq->chans) c.flags &= ~2u;
+    for (int i = 0; i < kAnalogChannels; ++i) {
+        for (int n : analog)
+            if (acq->chans[i].group == 0 && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
+    }
+    for (int k = 0; k < kMaxDigitalChannels; ++k) {
+        stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
+        c.group = 1;
+        c.number = k;
+        for (int n : digital)
+            if (n == k) c.flags |= 2u;
+    }
+}
+
+int SimulatedRunTest::Run(stAcq* acq, uint32_t stepMs, int maxPolls) {
+    int polls = 0;
+    while (acq->run.running && polls < maxPolls) {
+        AdvanceClock(stepMs);
+        CheckAcquisitionStatus(acq);
+        ++polls;
+    }
+    return polls;
+}
+
+}  // namespace vk40test
