@@ -303,6 +303,33 @@ const char* CalcKindName(int32_t kind) {
     return Text(kNames[kind - 1]);
 }
 
+// The kind's record at its defaults is taken from a freshly reset block, so the defaults are
+// written down in one place only.
+int32_t SetCalcChannelKind(stAcq* acq, int32_t channel, int32_t kind) {
+    if (!acq || channel < 0 || channel >= kCalcChannels || kind < kCalcIntegrate || kind > kCalcKinds) return 0;
+    stAcqChan* rec = FindRecord(acq, kGroupCalc, channel);
+    if (!rec) return 0;
+    stCalcSettings* s = CalcSettings(acq);
+    std::vector<uint8_t> defaults(sizeof(stCalcSettings));
+    auto* reset = reinterpret_cast<stCalcSettings*>(defaults.data());
+    ResetCalcSettings(reset, acq->firstAnalogNumber);
+    uint8_t block[kCalcPresetBytes] = {};
+    if (!EncodeCalcParams(*reset, channel, kind, block) || !DecodeCalcParams(block, kind, channel, s)) return 0;
+    s->kind[channel] = static_cast<int16_t>(kind);
+    if (kind == kCalcFilter) {
+        if (const stAcqChan* first = FindRecord(acq, kGroupAnalog, 0))
+            memcpy(rec->units, first->units, sizeof(rec->units));
+    }
+    const char* name = CalcKindName(kind);
+    char text[sizeof(rec->presetName)] = {};
+    snprintf(text, sizeof(text), "C%d - %s", channel + 1, name);
+    memset(rec->label, 0, sizeof(rec->label));
+    memcpy(rec->label, text, strnlen(text, sizeof(rec->label) - 1));
+    memset(rec->presetName, 0, sizeof(rec->presetName));
+    lstrcpynA(rec->presetName, name, sizeof(rec->presetName));
+    return 1;
+}
+
 int32_t IsSourceChannelEnabled(const stAcq* acq, int32_t id) {
     if (id < 0) return 1;
     const int32_t i = RecordIndexOfId(acq, id);

@@ -13,6 +13,10 @@ struct tagGS;
 
 // The keyed name of a kind ("Integrate" ... "Custom setting"); null for kind 0 and unknown kinds.
 const char* CalcKindName(int32_t kind);
+// A channel takes a kind: its settings get the kind and the kind's defaults (Filter also the first
+// analog channel's units), its record the label "C<n> - <kind>" and the kind's name as preset name,
+// under which the channel lists and the graph show it. 0 for a channel or kind out of range.
+int32_t SetCalcChannelKind(stAcq* acq, int32_t channel, int32_t kind);
 
 // Every enabled calculation channel of the run copy gets its compute function or is disabled by
 // the user in the warning dialog; 0 when the user chose Abort.

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -565,6 +566,84 @@ TEST_F(CalcRecording, SourceListsOfferEnabledChannelsAndOnlyLowerCalculationChan
     EXPECT_STREQ(CalcKindName(kCalcControl), "Custom setting");
     EXPECT_EQ(CalcKindName(kCalcNone), nullptr);
     DestroyWindow(combo);
+}
+
+// Choosing a kind names the channel after it: the label "C<n> - <kind>" and the kind's name as the
+// preset name, which the source lists and, after a run, the graph's channel names show.
+TEST_F(CalcRecording, AChosenKindNamesTheChannelInTheListsAndTheGraph) {
+    stAcq* acq = Start();
+    strcpy(acq->chans[0].units, "Volts");
+    stCalcSettings* s = CalcSettings(acq);
+    s->filter[6].frequency = 7.0, s->filter[6].source = 2;  // replaced by the kind's defaults
+    strcpy(s->expression[7], "CH1*2");
+    const struct {
+        int32_t channel;
+        int16_t kind;
+        const char *label, *presetName;
+    } cases[] = {
+        {0, kCalcIntegrate, "C1 - Integrate", "Integrate"},
+        {1, kCalcSmoothing, "C2 - Smoothing", "Smoothing"},
+        {2, kCalcDifference, "C3 - Difference", "Difference"},
+        {3, kCalcRate, "C4 - Rate", "Rate"},
+        {4, kCalcMath, "C5 - Math", "Math"},
+        {5, kCalcFunction, "C6 - Function", "Function"},
+        {6, kCalcFilter, "C7 - Filter", "Filter"},
+        {7, kCalcExpression, "C8 - Expression", "Expression"},
+        {8, kCalcDelay, "C9 - Delay", "Delay"},
+        {9, kCalcControl, "C10 - Custom setting", "Custom setting"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_EQ(SetCalcChannelKind(acq, c.channel, c.kind), 1);
+        EXPECT_EQ(s->kind[c.channel], c.kind);
+        const stAcqChan& rec = acq->chans[kAnalogChannels + std::max(NDChan, 0) + c.channel];
+        ASSERT_EQ(rec.group, 2);
+        ASSERT_EQ(rec.number, c.channel);
+        EXPECT_EQ(std::string(rec.label, strnlen(rec.label, sizeof(rec.label))), c.label);
+        EXPECT_STREQ(rec.presetName, c.presetName);
+    }
+    EXPECT_EQ(s->filter[6].frequency, 50.0);
+    EXPECT_EQ(s->filter[6].source, 1);
+    EXPECT_EQ(s->expression[7][0], '\0') << "a new Expression channel starts without a text";
+    EXPECT_STREQ(acq->chans[kAnalogChannels + std::max(NDChan, 0) + 6].units, "Volts") << "Filter takes CH1's units";
+    for (const auto& bad : {std::pair<int32_t, int32_t>{12, kCalcMath}, {-1, kCalcMath}, {0, kCalcNone}, {0, 11}})
+        EXPECT_EQ(SetCalcChannelKind(acq, bad.first, bad.second), 0) << bad.first << " " << bad.second;
+
+    // The list of C12's sources names every lower calculation channel by its label.
+    for (int32_t c = 0; c < 10; ++c) Use(acq, c, s->kind[c]);
+    HWND combo = CreateWindowA("COMBOBOX", "", CBS_DROPDOWNLIST | WS_CHILD, 0, 0, 200, 200, frame, nullptr,
+                               nullptr, nullptr);
+    ASSERT_NE(combo, nullptr);
+    FillSourceChannelList(acq, -1, 11, combo, 0);
+    std::vector<std::string> rows;
+    for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+        char row[128] = "";
+        SendMessageA(combo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(row));
+        rows.push_back(row);
+    }
+    DestroyWindow(combo);
+    ASSERT_EQ(rows.size(), 12u);
+    EXPECT_EQ(rows[2], "C1, C1 - Integrate");
+    EXPECT_EQ(rows[8], "C7, C7 - Filter");
+    EXPECT_EQ(rows[11], "C10, C10 - Custom setting");
+
+    // A run of two of them: the graph's channels carry the labels and Filter's units.
+    for (stAcqChan& rec : acq->chans)
+        if (rec.group == 2) rec.flags &= ~2u;
+    for (int16_t& kind : s->kind) kind = 0;
+    ASSERT_EQ(SetCalcChannelKind(acq, 0, kCalcMath), 1);
+    ASSERT_EQ(SetCalcChannelKind(acq, 1, kCalcFilter), 1);
+    Use(acq, 0, kCalcMath);
+    Use(acq, 1, kCalcFilter);
+    acq->acqLength = 200;
+    acq->repeatMode = 1;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 50);
+    ASSERT_EQ(acq->run.running, 0);
+    ASSERT_EQ(gs->chanCount[2], 200u);
+    EXPECT_STREQ(gs->chanLabel[Slot(acq, 40)], "C1 - Math");
+    EXPECT_STREQ(gs->chanLabel[Slot(acq, 41)], "C2 - Filter");
+    EXPECT_STREQ(gs->chanUnits[Slot(acq, 41)], "Volts");
 }
 
 TEST_F(CalcRecording, APresetBlockNamesItsSourceChannelsByTheirRecords) {
