@@ -200,6 +200,32 @@ int32_t ReadHostSample(void* context, int32_t index, int32_t id, double* out) {
     return slot >= 0 ? HostGetChannelSample(&g_lib.host, rc->gs, index, slot, out) : 0;
 }
 
+// The run packs its channels into the graph's slots in run order, while an expression names them
+// by identifier ("CH" and the identifier, as the Expression dialog writes them); the evaluator
+// reads "CH<n>" as slot n, so each reference becomes the slot of its channel in this run. A
+// channel the run does not record becomes a slot the evaluator refuses. References start where a
+// name starts: "CH" after a character that is not a letter, and a digit after it.
+void ChannelReferencesToSlots(const stAcq* acq, const char* text, char* out, size_t size) {
+    auto letter = [](char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); };
+    size_t o = 0;
+    for (size_t i = 0; text[i] && o + 1 < size;) {
+        const bool starts = text[i] == 'C' && text[i + 1] == 'H' && (i == 0 || !letter(text[i - 1])) &&
+                            text[i + 2] >= '0' && text[i + 2] <= '9';
+        if (!starts) {
+            out[o++] = text[i++];
+            continue;
+        }
+        int32_t id = text[i + 2] - '0';
+        i += 3;
+        if (text[i] >= '0' && text[i] <= '9') id = id * 10 + (text[i++] - '0');
+        const int32_t slot = RunSlotOf(acq, id);
+        const int written = snprintf(out + o, size - o, "CH%d", slot >= 0 ? slot : 99);
+        if (written < 0 || static_cast<size_t>(written) >= size - o) break;
+        o += static_cast<size_t>(written);
+    }
+    out[o] = '\0';
+}
+
 int32_t EvaluateHost(void* context, int32_t index, const char* text, double* out) {
     return HostEvaluateExpressionAt(&g_lib.host, static_cast<tagGS*>(context), index, text, out);
 }
@@ -257,8 +283,9 @@ int32_t RunKind(stAcq* acq, stCalcSettings* run, int32_t c, tagGS* gs, stCalcBlo
     case kCalcControl: return CalcControl(&run->control[c], b, RefreshManualControl, acq);
     case kCalcExpression: {
         // The stored text is read within its 200 bytes, terminated or not.
-        char text[kExpressionBytes];
-        lstrcpynA(text, run->expression[c], sizeof(text));
+        char stored[kExpressionBytes], text[2 * kExpressionBytes];
+        lstrcpynA(stored, run->expression[c], sizeof(stored));
+        ChannelReferencesToSlots(acq, stored, text, sizeof(text));
         int32_t status = 0;
         if (CalcExpression(text, EvaluateHost, gs, b, &status)) return 1;
         // An evaluation error stops this channel; the run control reports it and ends the run.

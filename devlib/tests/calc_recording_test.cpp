@@ -37,7 +37,6 @@ using namespace vk40test;
 namespace {
 
 uint64_t g_clockUs = 0;
-const stAcq* g_acq = nullptr;  // the run whose order the test evaluator reads
 
 void AdvanceClock(uint32_t ms) {
     g_clockUs += ms * 1000ull;
@@ -62,19 +61,15 @@ int32_t WINAPI TestGetSample(tagGS* gs, int32_t index, int32_t slot, double* out
     return 1;
 }
 
-// Host slot 18, a small evaluator of "CH<n>*<k>" (trailing spaces allowed); anything else is an
-// error (status 0).
+// Host slot 18, a small evaluator of "CH<n>*<k>" (trailing spaces allowed) that reads "CH<n>" as
+// the graph's slot n, as the program's evaluator does; anything else is an error (status 0).
 int32_t WINAPI TestEvaluate(tagGS* gs, int32_t index, const char* text, double* out) {
-    int32_t id = 0, used = 0;
+    int32_t slot = 0, used = 0;
     double k = 0, v = 0;
-    if (sscanf(text, "CH%d*%lf%n", &id, &k, &used) != 2 || text[used + strspn(text + used, " ")] != '\0') return 0;
-    const stAcqRun& run = g_acq->run;
-    for (int32_t s = 0; s < run.analogCount + run.calcCount; ++s)
-        if (run.chanOrder[s] == id && TestGetSample(gs, index, s, &v)) {
-            *out = v * k;
-            return -1;
-        }
-    return 0;
+    if (sscanf(text, "CH%d*%lf%n", &slot, &k, &used) != 2 || text[used + strspn(text + used, " ")] != '\0') return 0;
+    if (!TestGetSample(gs, index, slot, &v)) return 0;
+    *out = v * k;
+    return -1;
 }
 
 // An analog input's value at a frame of the counting pattern: the raw word in the input's units,
@@ -135,7 +130,6 @@ protected:
         DeleteFileA("Vk40Presets.dat");
         SetCurrentDirectoryA(previousFolder);
         RemoveDirectoryA(folder.c_str());
-        g_acq = nullptr;
     }
 
     // The library over a simulated model-40 USB unit, a graph attached, CH1 and CH2 recorded.
@@ -157,7 +151,6 @@ protected:
         EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
         lock = std::make_unique<AcqView>(hAcq);
         stAcq* acq = lock->get();
-        g_acq = acq;
         gs = MakeGraph();
         boxes = std::make_unique<CBoxCapture>();
         acq->run.attachedGraph = gs.get();

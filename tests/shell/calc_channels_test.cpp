@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -185,12 +186,13 @@ TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {
         s->difference[1] = stDifferenceParams{a, 0, 0, 3, 0};
         Use(acq.get(), 2, kCalcDelay);  // B, 5 samples late
         s->delay[2].source = b, s->delay[2].samples = 5, s->delay[2].unit = kDelayUnitSamples;
-        Use(acq.get(), 3, kCalcExpression);  // slot 1 (B) through the program's evaluator
-        strcpy(s->expression[3], "CH1*2+1");
+        // Expressions name channels by identifier, as the Expression dialog stores them.
+        Use(acq.get(), 3, kCalcExpression);  // B through the program's evaluator
+        snprintf(s->expression[3], kExpressionBytes, "CH%d*2+1", b);
         Use(acq.get(), 4, kCalcSmoothing);  // mean of the last 4 of B
         s->smoothing[4].source = b, s->smoothing[4].factor = 4, s->smoothing[4].median = 0;
-        Use(acq.get(), 5, kCalcExpression);  // functions of slots 0 and 1
-        strcpy(s->expression[5], "SQRT(ABS(CH0))-CH1/4");
+        Use(acq.get(), 5, kCalcExpression);  // functions of A and of C1
+        snprintf(s->expression[5], kExpressionBytes, "SQRT(ABS(CH%d))-CH40/4", a);
         Use(acq.get(), 6, kCalcFilter);  // low pass at 20 Hz of A
         s->filter[6].source = a, s->filter[6].type = kCalcFilterLowPass, s->filter[6].frequency = 20.0;
         s->filter[6].q = 0.707;
@@ -249,7 +251,7 @@ TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {
             i >= 5 ? x1[i - 5] : 0.0,
             x1[i] * 2 + 1,
             mean4 / double(n),
-            std::sqrt(std::fabs(x0[i])) - x1[i] / 4,
+            std::sqrt(std::fabs(x0[i])) - (x0[i] + x1[i]) / 4,
             filtered[i],
             rate,
             window * 0.001,
@@ -295,7 +297,7 @@ TEST_F(CalcChannels, AnExpressionErrorPartWayThroughEndsTheRunAndKeepsItsFrames)
         Use(acq.get(), 1, kCalcMath);
         s->math[1] = stMathParams{kMathPower, 40, kMathConstant, {}, 0.5};
         Use(acq.get(), 2, kCalcExpression);
-        strcpy(s->expression[2], "CH3*2");  // C2, in slot 3 after CH1, CH2 and C1
+        strcpy(s->expression[2], "CH41*2");  // C2
     }
     BoxCapture boxes;
     Press();
