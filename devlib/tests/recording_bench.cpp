@@ -175,8 +175,9 @@ int RunOnce(const stBenchRun& r) {
         const auto* expr = r.withCalc ? static_cast<const double*>(gs->chanBlock[kAnalogChannels + 8]) : nullptr;
         for (uint32_t i = 0; expr && i < frames; ++i) {
             double ch1 = 0, ch2 = 0;
-            BenchGetSample(gs.get(), static_cast<int32_t>(i), 1, &ch1);
-            BenchGetSample(gs.get(), static_cast<int32_t>(i), 2, &ch2);
+            // Every analog input is recorded: identifier n is in slot n - the first analog number.
+            BenchGetSample(gs.get(), static_cast<int32_t>(i), 1 - acq->firstAnalogNumber, &ch1);
+            BenchGetSample(gs.get(), static_cast<int32_t>(i), 2 - acq->firstAnalogNumber, &ch2);
             if (std::fabs(expr[i] - (ch1 * 2 + std::sqrt(std::fabs(ch2)))) > 1e-9 * (1 + std::fabs(expr[i]))) ++wrong;
         }
         const double seconds = frames * r.periodMs / 1000.0;
