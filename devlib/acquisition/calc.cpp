@@ -200,32 +200,6 @@ int32_t ReadHostSample(void* context, int32_t index, int32_t id, double* out) {
     return slot >= 0 ? HostGetChannelSample(&g_lib.host, rc->gs, index, slot, out) : 0;
 }
 
-// The run packs its channels into the graph's slots in run order, while an expression names them
-// by identifier ("CH" and the identifier, as the Expression dialog writes them); the evaluator
-// reads "CH<n>" as slot n, so each reference becomes the slot of its channel in this run. A
-// channel the run does not record becomes a slot the evaluator refuses. References start where a
-// name starts: "CH" after a character that is not a letter, and a digit after it.
-void ChannelReferencesToSlots(const stAcq* acq, const char* text, char* out, size_t size) {
-    auto letter = [](char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); };
-    size_t o = 0;
-    for (size_t i = 0; text[i] && o + 1 < size;) {
-        const bool starts = text[i] == 'C' && text[i + 1] == 'H' && (i == 0 || !letter(text[i - 1])) &&
-                            text[i + 2] >= '0' && text[i + 2] <= '9';
-        if (!starts) {
-            out[o++] = text[i++];
-            continue;
-        }
-        int32_t id = text[i + 2] - '0';
-        i += 3;
-        if (text[i] >= '0' && text[i] <= '9') id = id * 10 + (text[i++] - '0');
-        const int32_t slot = RunSlotOf(acq, id);
-        const int written = snprintf(out + o, size - o, "CH%d", slot >= 0 ? slot : 99);
-        if (written < 0 || static_cast<size_t>(written) >= size - o) break;
-        o += static_cast<size_t>(written);
-    }
-    out[o] = '\0';
-}
-
 int32_t EvaluateHost(void* context, int32_t index, const char* text, double* out) {
     return HostEvaluateExpressionAt(&g_lib.host, static_cast<tagGS*>(context), index, text, out);
 }
@@ -328,6 +302,33 @@ const char* CalcKindName(int32_t kind) {
                                          "Function", "Filter", "Expression", "Delay", "Custom setting"};
     if (kind < kCalcIntegrate || kind > kCalcKinds) return nullptr;
     return Text(kNames[kind - 1]);
+}
+
+// The run packs its channels into the graph's slots in run order, while an expression names them
+// by identifier ("CH" and the identifier, as the Expression dialog writes them); the evaluator
+// reads "CH<n>" as slot n, so each reference becomes the slot of its channel in this run. A
+// channel the run does not record becomes a slot the evaluator refuses. References start where a
+// name starts: "CH" after a character that is not a letter, and a digit after it. Slots are
+// written with two digits, so a digit after the reference stays outside it as it was.
+void ChannelReferencesToSlots(const stAcq* acq, const char* text, char* out, size_t size) {
+    auto letter = [](char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); };
+    size_t o = 0;
+    for (size_t i = 0; text[i] && o + 1 < size;) {
+        const bool starts = text[i] == 'C' && text[i + 1] == 'H' && (i == 0 || !letter(text[i - 1])) &&
+                            text[i + 2] >= '0' && text[i + 2] <= '9';
+        if (!starts) {
+            out[o++] = text[i++];
+            continue;
+        }
+        int32_t id = text[i + 2] - '0';
+        i += 3;
+        if (text[i] >= '0' && text[i] <= '9') id = id * 10 + (text[i++] - '0');
+        const int32_t slot = RunSlotOf(acq, id);
+        const int written = snprintf(out + o, size - o, "CH%02d", slot >= 0 ? slot : 99);
+        if (written < 0 || static_cast<size_t>(written) >= size - o) break;
+        o += static_cast<size_t>(written);
+    }
+    out[o] = '\0';
 }
 
 // The kind's record at its defaults is taken from a freshly reset block, so the defaults are

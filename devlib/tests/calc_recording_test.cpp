@@ -398,6 +398,38 @@ TEST_F(CalcRecording, AnExpressionErrorEndsTheRunNamingItsChannel) {
     for (uint32_t i = 0; i < gs->chanCount[0]; ++i) ASSERT_EQ(failed[i], 0.0) << i;
 }
 
+// The evaluator reads "CH<n>" as graph slot n; a run packs CH1, CH2, C1 and C3 into slots 0-3.
+TEST_F(CalcRecording, ExpressionReferencesBecomeTheSlotsOfTheRun) {
+    stAcq* acq = Start();
+    Use(acq, 0, kCalcMath);
+    Use(acq, 2, kCalcMath);
+    acq->acqLength = 1000;
+    acq->repeatMode = 1;
+    ASSERT_EQ(acq->firstAnalogNumber, 1);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    const struct {
+        const char *text, *slots;
+    } cases[] = {
+        {"CH1*2", "CH00*2"},
+        {"CH2+CH40", "CH01+CH02"},
+        {"2*CH42^2", "2*CH03^2"},
+        {"SQRT(CH3)", "SQRT(CH99)"},  // not recorded: a slot the evaluator refuses
+        {"CH41", "CH99"},
+        {"CH401", "CH021"},           // the third digit stays a token of its own, an error as before
+        {"XCH1+ch1", "XCH1+ch1"},     // inside a name, and small letters: no channel
+        {"CH+CHx", "CH+CHx"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        char out[2 * kExpressionBytes];
+        ChannelReferencesToSlots(acq, c.text, out, sizeof(out));
+        EXPECT_STREQ(out, c.slots) << c.text;
+    }
+    char tiny[6];
+    ChannelReferencesToSlots(acq, "CH1+CH2", tiny, sizeof(tiny));
+    EXPECT_STREQ(tiny, "CH00+") << "cut within its buffer";
+}
+
 TEST_F(CalcRecording, TheExpressionTextIsReadWithinItsTwoHundredBytes) {
     stAcq* acq = Start();
     Use(acq, 0, kCalcExpression);

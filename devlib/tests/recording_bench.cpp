@@ -25,9 +25,11 @@
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
-#include "transforms/expression/expression.h"
 
 using namespace vk40test;
+
+// The program's evaluator (tests/bench/program_evaluator.cpp).
+hostcb::EvaluateExpressionAt ProgramExpressionEvaluator();
 
 // The program's layers call the library's exports through import pointers; here the library is
 // built into the benchmark, so the pointers name its own copies and no second library loads.
@@ -132,7 +134,7 @@ int RunOnce(const stBenchRun& r) {
     HWND frame = CreateFrameWithMenu();
     stHostCallbacks host = MakeRecordingHost(nullptr);
     host.getChannelSample = BenchGetSample;
-    host.evaluateExpressionAt = EvaluateExpressionForHost;
+    host.evaluateExpressionAt = ProgramExpressionEvaluator();
     stDriverOps ops{};
     int32_t level = 0;
     HGLOBAL hAcq = nullptr;
