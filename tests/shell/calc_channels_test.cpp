@@ -278,6 +278,69 @@ TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {
     }
 }
 
+// A repeating run keeps the newest frames in a ring while the evaluator and the other kinds read
+// their sources back from it; stopped, the graph holds them oldest first. Each channel's values
+// follow from the inputs kept beside them (the filter by its recursion over its own outputs).
+TEST_F(CalcChannels, ARepeatingRunComputesOverItsRingAndKeepsTheNewestValues) {
+    constexpr uint32_t kRing = 900;
+    const int32_t fa = SetUpRun(static_cast<int32_t>(kRing));
+    const int16_t a = static_cast<int16_t>(fa), b = static_cast<int16_t>(fa + 1);
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->repeatMode = 2;
+        stCalcSettings* s = Settings(acq.get());
+        Use(acq.get(), 0, kCalcExpression);
+        snprintf(s->expression[0], kExpressionBytes, "CH%d*2+1", b);
+        Use(acq.get(), 1, kCalcDifference);
+        s->difference[1] = stDifferenceParams{a, 0, 0, 3, 0};
+        Use(acq.get(), 2, kCalcDelay);
+        s->delay[2].source = b, s->delay[2].samples = 5, s->delay[2].unit = kDelayUnitSamples;
+        Use(acq.get(), 3, kCalcFilter);
+        s->filter[3].source = a, s->filter[3].type = kCalcFilterLowPass, s->filter[3].frequency = 20.0;
+        s->filter[3].q = 0.707;
+        Use(acq.get(), 4, kCalcExpression);  // C1 and C2 read back from their rings
+        strcpy(s->expression[4], "CH40-CH41");
+    }
+    BoxCapture boxes;
+    Press();
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 40; ++i) Advance(97);  // several turns of the ring
+    ASSERT_EQ(Running(), 1);
+    Press();
+    ASSERT_EQ(Running(), 0);
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    ASSERT_EQ(gs->chanCount[0], kRing);
+    const std::vector<double> x0 = Values(0, kRing), x1 = Values(1, kRing);
+    std::vector<std::vector<double>> c(5);
+    for (int j = 0; j < 5; ++j) {
+        ASSERT_EQ(gs->chanCount[3 + j], kRing) << "C" << j + 1;
+        c[j] = Values(3 + j, kRing);
+    }
+    // The kept frames are consecutive frames of the counting pattern, past the run's start.
+    const uint32_t frame0 = static_cast<uint32_t>(x0[0] / gs->chanScale[0] + 0.5) & 0xFFF;
+    ASSERT_GT(gs->hOffset, 0.0) << "the ring let frames go";
+    const double k = std::tan(6.2831852 * 20.0 * 0.001 * 0.5), k2 = k * k, l = 1.0 / (k / 0.707 + k2 + 1.0);
+    const double a1 = 2 * l * (1 - k2), a2 = -l * (k2 + 1 - k / 0.707), b0 = l * k2;
+    int bad = 0;
+    for (uint32_t i = 5; i < kRing && bad < 8; ++i) {
+        ASSERT_EQ(x0[i], RawToValue(static_cast<int16_t>(SimCountingWord(frame0 + i, 0)), gs->chanScale[0],
+                                    gs->chanOffset[0]));
+        const double expected[5] = {
+            x1[i] * 2 + 1,
+            x0[i] - x0[i - 3],
+            x1[i - 5],
+            b0 * (x0[i] + 2 * x0[i - 1] + x0[i - 2]) + a1 * c[3][i - 1] + a2 * c[3][i - 2],
+            c[0][i] - c[1][i],
+        };
+        for (int j = 0; j < 5; ++j) {
+            if (!(std::fabs(c[j][i] - expected[j]) <= 1e-9 * (1 + std::fabs(expected[j])))) {
+                ADD_FAILURE() << "C" << j + 1 << " at " << i << " is " << c[j][i] << ", not " << expected[j];
+                ++bad;
+            }
+        }
+    }
+}
+
 // C1 = constant - A turns negative part-way through; C2 = C1 ^ 0.5 is then not a number, which the
 // evaluator refuses to read: C3's expression fails there and the run ends.
 TEST_F(CalcChannels, AnExpressionErrorPartWayThroughEndsTheRunAndKeepsItsFrames) {
