@@ -257,8 +257,9 @@ int32_t RunKind(stAcq* acq, stCalcSettings* run, int32_t c, tagGS* gs, stCalcBlo
     case kCalcControl: return CalcControl(&run->control[c], b, RefreshManualControl, acq);
     case kCalcExpression: {
         // The stored text is read within its 200 bytes, terminated or not.
-        char text[kExpressionBytes];
-        lstrcpynA(text, run->expression[c], sizeof(text));
+        char stored[kExpressionBytes], text[2 * kExpressionBytes];
+        lstrcpynA(stored, run->expression[c], sizeof(stored));
+        ChannelReferencesToSlots(acq, stored, text, sizeof(text));
         int32_t status = 0;
         if (CalcExpression(text, EvaluateHost, gs, b, &status)) return 1;
         // An evaluation error stops this channel; the run control reports it and ends the run.
@@ -301,6 +302,60 @@ const char* CalcKindName(int32_t kind) {
                                          "Function", "Filter", "Expression", "Delay", "Custom setting"};
     if (kind < kCalcIntegrate || kind > kCalcKinds) return nullptr;
     return Text(kNames[kind - 1]);
+}
+
+// The run packs its channels into the graph's slots in run order, while an expression names them
+// by identifier ("CH" and the identifier, as the Expression dialog writes them); the evaluator
+// reads "CH<n>" as slot n, so each reference becomes the slot of its channel in this run. A
+// channel the run does not record becomes a slot the evaluator refuses. References start where a
+// name starts: "CH" after a character that is not a letter, and a digit after it. Slots are
+// written with two digits, so a digit after the reference stays outside it as it was.
+void ChannelReferencesToSlots(const stAcq* acq, const char* text, char* out, size_t size) {
+    auto letter = [](char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); };
+    size_t o = 0;
+    for (size_t i = 0; text[i] && o + 1 < size;) {
+        const bool starts = text[i] == 'C' && text[i + 1] == 'H' && (i == 0 || !letter(text[i - 1])) &&
+                            text[i + 2] >= '0' && text[i + 2] <= '9';
+        if (!starts) {
+            out[o++] = text[i++];
+            continue;
+        }
+        int32_t id = text[i + 2] - '0';
+        i += 3;
+        if (text[i] >= '0' && text[i] <= '9') id = id * 10 + (text[i++] - '0');
+        const int32_t slot = RunSlotOf(acq, id);
+        const int written = snprintf(out + o, size - o, "CH%02d", slot >= 0 ? slot : 99);
+        if (written < 0 || static_cast<size_t>(written) >= size - o) break;
+        o += static_cast<size_t>(written);
+    }
+    out[o] = '\0';
+}
+
+// The kind's record at its defaults is taken from a freshly reset block, so the defaults are
+// written down in one place only.
+int32_t SetCalcChannelKind(stAcq* acq, int32_t channel, int32_t kind) {
+    if (!acq || channel < 0 || channel >= kCalcChannels || kind < kCalcIntegrate || kind > kCalcKinds) return 0;
+    stAcqChan* rec = FindRecord(acq, kGroupCalc, channel);
+    if (!rec) return 0;
+    stCalcSettings* s = CalcSettings(acq);
+    std::vector<uint8_t> defaults(sizeof(stCalcSettings));
+    auto* reset = reinterpret_cast<stCalcSettings*>(defaults.data());
+    ResetCalcSettings(reset, acq->firstAnalogNumber);
+    uint8_t block[kCalcPresetBytes] = {};
+    if (!EncodeCalcParams(*reset, channel, kind, block) || !DecodeCalcParams(block, kind, channel, s)) return 0;
+    s->kind[channel] = static_cast<int16_t>(kind);
+    if (kind == kCalcFilter) {
+        if (const stAcqChan* first = FindRecord(acq, kGroupAnalog, 0))
+            memcpy(rec->units, first->units, sizeof(rec->units));
+    }
+    const char* name = CalcKindName(kind);
+    char text[sizeof(rec->presetName)] = {};
+    snprintf(text, sizeof(text), "C%d - %s", channel + 1, name);
+    memset(rec->label, 0, sizeof(rec->label));
+    memcpy(rec->label, text, strnlen(text, sizeof(rec->label) - 1));
+    memset(rec->presetName, 0, sizeof(rec->presetName));
+    lstrcpynA(rec->presetName, name, sizeof(rec->presetName));
+    return 1;
 }
 
 int32_t IsSourceChannelEnabled(const stAcq* acq, int32_t id) {

@@ -13,6 +13,10 @@ struct tagGS;
 
 // The keyed name of a kind ("Integrate" ... "Custom setting"); null for kind 0 and unknown kinds.
 const char* CalcKindName(int32_t kind);
+// A channel takes a kind: its settings get the kind and the kind's defaults (Filter also the first
+// analog channel's units), its record the label "C<n> - <kind>" and the kind's name as preset name,
+// under which the channel lists and the graph show it. 0 for a channel or kind out of range.
+int32_t SetCalcChannelKind(stAcq* acq, int32_t channel, int32_t kind);
 
 // Every enabled calculation channel of the run copy gets its compute function or is disabled by
 // the user in the warning dialog; 0 when the user chose Abort.
@@ -38,6 +42,10 @@ constexpr size_t kCalcPresetSourcesAt = 208;
 constexpr size_t kCalcPresetSecondAt = 340;
 int32_t MakeCalcPresetBlock(const stAcq* acq, const stCalcSettings& params, int32_t channel, int32_t kind,
                             uint8_t* block);
+
+// An expression's channel references ("CH" and an identifier) as the slots of the run's graph,
+// which the evaluator reads; a channel outside the run becomes a slot it refuses.
+void ChannelReferencesToSlots(const stAcq* acq, const char* text, char* out, size_t size);
 
 // The message keys of the run's calculation failures.
 constexpr const char* kCalcErrorKey = "KEY An error occured on channel";

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -36,7 +37,6 @@ using namespace vk40test;
 namespace {
 
 uint64_t g_clockUs = 0;
-const stAcq* g_acq = nullptr;  // the run whose order the test evaluator reads
 
 void AdvanceClock(uint32_t ms) {
     g_clockUs += ms * 1000ull;
@@ -61,19 +61,15 @@ int32_t WINAPI TestGetSample(tagGS* gs, int32_t index, int32_t slot, double* out
     return 1;
 }
 
-// Host slot 18, a small evaluator of "CH<n>*<k>" (trailing spaces allowed); anything else is an
-// error (status 0).
+// Host slot 18, a small evaluator of "CH<n>*<k>" (trailing spaces allowed) that reads "CH<n>" as
+// the graph's slot n, as the program's evaluator does; anything else is an error (status 0).
 int32_t WINAPI TestEvaluate(tagGS* gs, int32_t index, const char* text, double* out) {
-    int32_t id = 0, used = 0;
+    int32_t slot = 0, used = 0;
     double k = 0, v = 0;
-    if (sscanf(text, "CH%d*%lf%n", &id, &k, &used) != 2 || text[used + strspn(text + used, " ")] != '\0') return 0;
-    const stAcqRun& run = g_acq->run;
-    for (int32_t s = 0; s < run.analogCount + run.calcCount; ++s)
-        if (run.chanOrder[s] == id && TestGetSample(gs, index, s, &v)) {
-            *out = v * k;
-            return -1;
-        }
-    return 0;
+    if (sscanf(text, "CH%d*%lf%n", &slot, &k, &used) != 2 || text[used + strspn(text + used, " ")] != '\0') return 0;
+    if (!TestGetSample(gs, index, slot, &v)) return 0;
+    *out = v * k;
+    return -1;
 }
 
 // An analog input's value at a frame of the counting pattern: the raw word in the input's units,
@@ -134,7 +130,6 @@ protected:
         DeleteFileA("Vk40Presets.dat");
         SetCurrentDirectoryA(previousFolder);
         RemoveDirectoryA(folder.c_str());
-        g_acq = nullptr;
     }
 
     // The library over a simulated model-40 USB unit, a graph attached, CH1 and CH2 recorded.
@@ -156,7 +151,6 @@ protected:
         EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
         lock = std::make_unique<AcqView>(hAcq);
         stAcq* acq = lock->get();
-        g_acq = acq;
         gs = MakeGraph();
         boxes = std::make_unique<CBoxCapture>();
         acq->run.attachedGraph = gs.get();
@@ -404,6 +398,38 @@ TEST_F(CalcRecording, AnExpressionErrorEndsTheRunNamingItsChannel) {
     for (uint32_t i = 0; i < gs->chanCount[0]; ++i) ASSERT_EQ(failed[i], 0.0) << i;
 }
 
+// The evaluator reads "CH<n>" as graph slot n; a run packs CH1, CH2, C1 and C3 into slots 0-3.
+TEST_F(CalcRecording, ExpressionReferencesBecomeTheSlotsOfTheRun) {
+    stAcq* acq = Start();
+    Use(acq, 0, kCalcMath);
+    Use(acq, 2, kCalcMath);
+    acq->acqLength = 1000;
+    acq->repeatMode = 1;
+    ASSERT_EQ(acq->firstAnalogNumber, 1);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    const struct {
+        const char *text, *slots;
+    } cases[] = {
+        {"CH1*2", "CH00*2"},
+        {"CH2+CH40", "CH01+CH02"},
+        {"2*CH42^2", "2*CH03^2"},
+        {"SQRT(CH3)", "SQRT(CH99)"},  // not recorded: a slot the evaluator refuses
+        {"CH41", "CH99"},
+        {"CH401", "CH021"},           // the third digit stays a token of its own, an error as before
+        {"XCH1+ch1", "XCH1+ch1"},     // inside a name, and small letters: no channel
+        {"CH+CHx", "CH+CHx"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        char out[2 * kExpressionBytes];
+        ChannelReferencesToSlots(acq, c.text, out, sizeof(out));
+        EXPECT_STREQ(out, c.slots) << c.text;
+    }
+    char tiny[6];
+    ChannelReferencesToSlots(acq, "CH1+CH2", tiny, sizeof(tiny));
+    EXPECT_STREQ(tiny, "CH00+") << "cut within its buffer";
+}
+
 TEST_F(CalcRecording, TheExpressionTextIsReadWithinItsTwoHundredBytes) {
     stAcq* acq = Start();
     Use(acq, 0, kCalcExpression);
@@ -565,6 +591,84 @@ TEST_F(CalcRecording, SourceListsOfferEnabledChannelsAndOnlyLowerCalculationChan
     EXPECT_STREQ(CalcKindName(kCalcControl), "Custom setting");
     EXPECT_EQ(CalcKindName(kCalcNone), nullptr);
     DestroyWindow(combo);
+}
+
+// Choosing a kind names the channel after it: the label "C<n> - <kind>" and the kind's name as the
+// preset name, which the source lists and, after a run, the graph's channel names show.
+TEST_F(CalcRecording, AChosenKindNamesTheChannelInTheListsAndTheGraph) {
+    stAcq* acq = Start();
+    strcpy(acq->chans[0].units, "Volts");
+    stCalcSettings* s = CalcSettings(acq);
+    s->filter[6].frequency = 7.0, s->filter[6].source = 2;  // replaced by the kind's defaults
+    strcpy(s->expression[7], "CH1*2");
+    const struct {
+        int32_t channel;
+        int16_t kind;
+        const char *label, *presetName;
+    } cases[] = {
+        {0, kCalcIntegrate, "C1 - Integrate", "Integrate"},
+        {1, kCalcSmoothing, "C2 - Smoothing", "Smoothing"},
+        {2, kCalcDifference, "C3 - Difference", "Difference"},
+        {3, kCalcRate, "C4 - Rate", "Rate"},
+        {4, kCalcMath, "C5 - Math", "Math"},
+        {5, kCalcFunction, "C6 - Function", "Function"},
+        {6, kCalcFilter, "C7 - Filter", "Filter"},
+        {7, kCalcExpression, "C8 - Expression", "Expression"},
+        {8, kCalcDelay, "C9 - Delay", "Delay"},
+        {9, kCalcControl, "C10 - Custom setting", "Custom setting"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_EQ(SetCalcChannelKind(acq, c.channel, c.kind), 1);
+        EXPECT_EQ(s->kind[c.channel], c.kind);
+        const stAcqChan& rec = acq->chans[kAnalogChannels + std::max(NDChan, 0) + c.channel];
+        ASSERT_EQ(rec.group, 2);
+        ASSERT_EQ(rec.number, c.channel);
+        EXPECT_EQ(std::string(rec.label, strnlen(rec.label, sizeof(rec.label))), c.label);
+        EXPECT_STREQ(rec.presetName, c.presetName);
+    }
+    EXPECT_EQ(s->filter[6].frequency, 50.0);
+    EXPECT_EQ(s->filter[6].source, 1);
+    EXPECT_EQ(s->expression[7][0], '\0') << "a new Expression channel starts without a text";
+    EXPECT_STREQ(acq->chans[kAnalogChannels + std::max(NDChan, 0) + 6].units, "Volts") << "Filter takes CH1's units";
+    for (const auto& bad : {std::pair<int32_t, int32_t>{12, kCalcMath}, {-1, kCalcMath}, {0, kCalcNone}, {0, 11}})
+        EXPECT_EQ(SetCalcChannelKind(acq, bad.first, bad.second), 0) << bad.first << " " << bad.second;
+
+    // The list of C12's sources names every lower calculation channel by its label.
+    for (int32_t c = 0; c < 10; ++c) Use(acq, c, s->kind[c]);
+    HWND combo = CreateWindowA("COMBOBOX", "", CBS_DROPDOWNLIST | WS_CHILD, 0, 0, 200, 200, frame, nullptr,
+                               nullptr, nullptr);
+    ASSERT_NE(combo, nullptr);
+    FillSourceChannelList(acq, -1, 11, combo, 0);
+    std::vector<std::string> rows;
+    for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+        char row[128] = "";
+        SendMessageA(combo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(row));
+        rows.push_back(row);
+    }
+    DestroyWindow(combo);
+    ASSERT_EQ(rows.size(), 12u);
+    EXPECT_EQ(rows[2], "C1, C1 - Integrate");
+    EXPECT_EQ(rows[8], "C7, C7 - Filter");
+    EXPECT_EQ(rows[11], "C10, C10 - Custom setting");
+
+    // A run of two of them: the graph's channels carry the labels and Filter's units.
+    for (stAcqChan& rec : acq->chans)
+        if (rec.group == 2) rec.flags &= ~2u;
+    for (int16_t& kind : s->kind) kind = 0;
+    ASSERT_EQ(SetCalcChannelKind(acq, 0, kCalcMath), 1);
+    ASSERT_EQ(SetCalcChannelKind(acq, 1, kCalcFilter), 1);
+    Use(acq, 0, kCalcMath);
+    Use(acq, 1, kCalcFilter);
+    acq->acqLength = 200;
+    acq->repeatMode = 1;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 50);
+    ASSERT_EQ(acq->run.running, 0);
+    ASSERT_EQ(gs->chanCount[2], 200u);
+    EXPECT_STREQ(gs->chanLabel[Slot(acq, 40)], "C1 - Math");
+    EXPECT_STREQ(gs->chanLabel[Slot(acq, 41)], "C2 - Filter");
+    EXPECT_STREQ(gs->chanUnits[Slot(acq, 41)], "Volts");
 }
 
 TEST_F(CalcRecording, APresetBlockNamesItsSourceChannelsByTheirRecords) {

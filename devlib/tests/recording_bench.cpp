@@ -4,9 +4,10 @@
 // processor time per second of recorded data. The time includes the simulated unit's own work
 // and its registry reads, so it bounds the library's. A third run adds all twelve calculation
 // channels, a mix of kinds; they read their sources through a sample accessor like the program's,
-// and the Expression channel evaluates through a small stand-in for the program's evaluator.
+// and the Expression channel evaluates through the program's own evaluator (host slot 18).
 #include <windows.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,19 @@
 #include "devlib/vk40.h"
 
 using namespace vk40test;
+
+// The program's evaluator (tests/bench/program_evaluator.cpp).
+hostcb::EvaluateExpressionAt ProgramExpressionEvaluator();
+
+// The program's layers call the library's exports through import pointers; here the library is
+// built into the benchmark, so the pointers name its own copies and no second library loads.
+extern "C" {
+void* __imp_getMsgBoxText = reinterpret_cast<void*>(&getMsgBoxText);
+void* __imp_getHLabelText = reinterpret_cast<void*>(&getHLabelText);
+void* __imp_setDirtyGraphFlag = reinterpret_cast<void*>(&setDirtyGraphFlag);
+void* __imp_getRangeOfAllowedValues = reinterpret_cast<void*>(&getRangeOfAllowedValues);
+void* __imp_getOffsetByScalingInUnits = reinterpret_cast<void*>(&getOffsetByScalingInUnits);
+}
 
 namespace {
 
@@ -63,14 +77,6 @@ int32_t WINAPI BenchGetSample(tagGS* gs, int32_t index, int32_t slot, double* ou
     return 1;
 }
 
-// Host slot 18 for "CH1*2": the first run slot is CH1.
-int32_t WINAPI BenchEvaluate(tagGS* gs, int32_t index, const char* text, double* out) {
-    double v = 0;
-    if (strcmp(text, "CH1*2") != 0 || !BenchGetSample(gs, index, 0, &v)) return 0;
-    *out = 2 * v;
-    return -1;
-}
-
 // Twelve calculation channels of nine kinds over CH1-CH4, one on another calculation channel.
 void UseTwelveCalcChannels(stAcq* acq) {
     stCalcSettings* s = CalcSettings(acq);
@@ -86,7 +92,8 @@ void UseTwelveCalcChannels(stAcq* acq) {
     s->function[5].source = 2, s->function[5].function = kFuncSqrt;
     s->filter[6].source = 3, s->filter[6].frequency = 50.0;
     s->filter[7].source = 4, s->filter[7].type = kCalcFilterLowHigh, s->filter[7].frequency = 1.0;
-    strcpy(s->expression[8], "CH1*2");
+    // A channel reference and a function, as a lesson would write it.
+    strcpy(s->expression[8], "CH1*2+SQRT(ABS(CH2))");
     s->delay[9].source = 2, s->delay[9].samples = 100;
     s->control[10].source = 1, s->control[10].level1 = 0.5, s->control[10].level2 = 1.0;
     s->math[11] = stMathParams{kMathDivide, 40, 3, {}, 0};
@@ -127,7 +134,7 @@ int RunOnce(const stBenchRun& r) {
     HWND frame = CreateFrameWithMenu();
     stHostCallbacks host = MakeRecordingHost(nullptr);
     host.getChannelSample = BenchGetSample;
-    host.evaluateExpressionAt = BenchEvaluate;
+    host.evaluateExpressionAt = ProgramExpressionEvaluator();
     stDriverOps ops{};
     int32_t level = 0;
     HGLOBAL hAcq = nullptr;
@@ -165,13 +172,24 @@ int RunOnce(const stBenchRun& r) {
         // Every calculation channel holds a value for every frame.
         for (int s = kAnalogChannels; r.withCalc && s < kAnalogChannels + kCalcChannels; ++s)
             if (gs->chanCount[s] != frames || gs->chanBytes[s] != 8) ++dropped;
+        // The Expression channel (C9) holds the evaluator's value of its text at every frame.
+        uint32_t wrong = 0;
+        const auto* expr = r.withCalc ? static_cast<const double*>(gs->chanBlock[kAnalogChannels + 8]) : nullptr;
+        for (uint32_t i = 0; expr && i < frames; ++i) {
+            double ch1 = 0, ch2 = 0;
+            // Every analog input is recorded: identifier n is in slot n - the first analog number.
+            BenchGetSample(gs.get(), static_cast<int32_t>(i), 1 - acq->firstAnalogNumber, &ch1);
+            BenchGetSample(gs.get(), static_cast<int32_t>(i), 2 - acq->firstAnalogNumber, &ch2);
+            if (std::fabs(expr[i] - (ch1 * 2 + std::sqrt(std::fabs(ch2)))) > 1e-9 * (1 + std::fabs(expr[i]))) ++wrong;
+        }
         const double seconds = frames * r.periodMs / 1000.0;
         std::printf("%s %.0f Hz, 4 analog, %u s of unit time, poll every %u ms\n", r.what, 1000.0 / r.periodMs,
                     r.seconds, kPollMs);
         std::printf("  frames %u of %d, dropped or out of place %u\n", frames, acq->acqLength, dropped);
+        if (r.withCalc) std::printf("  Expression channel values unlike its text's %u\n", wrong);
         std::printf("  processor %.1f ms per second of data (%.2f%% of one core)\n",
                     seconds > 0 ? cpu * 1000.0 / seconds : 0.0, seconds > 0 ? cpu * 100.0 / seconds : 0.0);
-        rc = dropped == 0 ? 0 : 1;
+        rc = dropped == 0 && wrong == 0 ? 0 : 1;
         for (void*& block : gs->chanBlock) {
             if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
                 GlobalUnlock(h);
