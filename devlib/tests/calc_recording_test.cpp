@@ -29,6 +29,7 @@
 #include "devlib/services/binding.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/dialog_driver.h"
+#include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
@@ -36,12 +37,6 @@ using namespace vk40test;
 
 namespace {
 
-uint64_t g_clockUs = 0;
-
-void AdvanceClock(uint32_t ms) {
-    g_clockUs += ms * 1000ull;
-    SimControlSetQword(kSimClockUs, g_clockUs);
-}
 
 // Host slot 7 as the program answers it: memory blocks by index, a recording's ring by its window.
 int32_t WINAPI TestGetSample(tagGS* gs, int32_t index, int32_t slot, double* out) {
@@ -79,82 +74,18 @@ double Counting(uint32_t frame, int32_t input) {
     return static_cast<int16_t>(SimCountingWord(frame, uint32_t(input))) * g_scale[input] + g_offset[input];
 }
 
-class CalcRecording : public ::testing::Test {
+class CalcRecording : public SimulatedRunTest {
 protected:
-    void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof(temp), temp);
-        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
-        folder = std::string(temp) + "vk40_calc_recording_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        controlKey = std::string(kSimControlKey) + "Tests\\CalcRecording" + id;
-        SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        g_clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, g_clockUs));
-        for (int i = 1; i <= 4; ++i)
-            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
-        settingsKey = std::string(kDriverSettingsKey) + "\\CalcRecording" + id;
-        g_driverSettingsKey = settingsKey.c_str();
-        g_unitLink.~CUnitLink();
-        new (&g_unitLink) CUnitLink();
-        g_unitLink.SetWait(AdvanceClock);
-        g_lib.instance = GetModuleHandleA(nullptr);
-        g_scriptStopRequest = 0;
-    }
+    CalcRecording() : SimulatedRunTest("CalcRecording") {}
 
-    void TearDown() override {
-        if (gs) {
-            for (void*& block : gs->chanBlock) {
-                if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
-                    GlobalUnlock(h);
-                    GlobalFree(h);
-                }
-            }
-        }
-        if (lock) ReleaseCalcChannels(lock->get());
-        boxes.reset();
-        lock.reset();
-        if (frame) {
-            ShutdownDriver();
-            DestroyWindow(frame);
-        }
-        ReleaseUnitTransport(g_unitLink);
-        g_unitLink.SetWait(nullptr);
-        g_driverSettingsKey = kDriverSettingsKey;
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
-        SimControlClear();
-        DeleteFileA("Vk40Presets.dat");
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
+    void AdjustHost(stHostCallbacks& h) override {
+        h.getChannelSample = TestGetSample;
+        h.evaluateExpressionAt = TestEvaluate;
     }
 
     // The library over a simulated model-40 USB unit, a graph attached, CH1 and CH2 recorded.
     stAcq* Start() {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const char* name = "VKUSB";
-        const DWORD type = kTransportUsb, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), DWORD(strlen(name) + 1));
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
-        RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated), sizeof(simulated));
-        RegCloseKey(key);
-        frame = CreateFrameWithMenu();
-        host = MakeRecordingHost(nullptr);
-        host.getChannelSample = TestGetSample;
-        host.evaluateExpressionAt = TestEvaluate;
-        EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
-        lock = std::make_unique<AcqView>(hAcq);
-        stAcq* acq = lock->get();
-        gs = MakeGraph();
-        boxes = std::make_unique<CBoxCapture>();
-        acq->run.attachedGraph = gs.get();
-        acq->warnOnOverwrite = 0;
+        stAcq* acq = SimulatedRunTest::Start("VKUSB");
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
         acq->chans[0].flags |= 2u;
         acq->chans[1].flags |= 2u;
@@ -304,26 +235,6 @@ protected:
         }
     }
 
-    int Run(stAcq* acq, uint32_t stepMs, int maxPolls = 2000) {
-        int polls = 0;
-        while (acq->run.running && polls < maxPolls) {
-            AdvanceClock(stepMs);
-            CheckAcquisitionStatus(acq);
-            ++polls;
-        }
-        return polls;
-    }
-
-    char previousFolder[MAX_PATH] = "";
-    std::string folder, controlKey, settingsKey;
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
-    std::unique_ptr<AcqView> lock;
-    std::unique_ptr<tagGS> gs;
-    std::unique_ptr<CBoxCapture> boxes;
 };
 
 TEST_F(CalcRecording, AMemoryRunLandsEveryCalculationChannelsValuesAsDoubles) {
