@@ -749,6 +749,53 @@ TEST_F(AcqSetupWindows, TheNextRecordingWaitsForTheChosenTrigger) {
     EXPECT_EQ(Sent(2).substr(0, 2), "63");
 }
 
+// A channel trigger: the unit is armed for a crossing of the chosen input at the level set with
+// the scroll bar, and the run records once the counting input crosses it.
+TEST_F(AcqSetupWindows, AChannelTriggerSendsItsInputAndLevel) {
+    stAcq* acq = Start("VKUSB45");
+    Enable(acq, {1});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 400;
+    acq->dataMode = 1;
+    HWND dlg = Open(IDM_TRIGGERING);
+    Choose(dlg, IDC_TRIGGER_SOURCE, 2);
+    Choose(dlg, IDC_TRIGGER_SLOPE, 1);
+    HWND bar = GetDlgItem(dlg, IDC_TRIGGER_SCROLL);
+    SendMessageA(dlg, WM_HSCROLL, SB_PAGERIGHT, reinterpret_cast<LPARAM>(bar));
+    SendMessageA(dlg, WM_HSCROLL, SB_PAGERIGHT, reinterpret_cast<LPARAM>(bar));
+    EXPECT_DOUBLE_EQ(acq->refVoltage, 2.0);
+    Record(acq);
+    EXPECT_EQ(Sent(28), "19 99 02") << "2 V in counts, then the input";
+    EXPECT_EQ(Sent(2).substr(0, 2), "F3") << "wait, positive slope, a channel";
+    EXPECT_EQ(acq->run.dataStarted, 1);
+    EXPECT_EQ(gs->chanCount[0], 400u);
+}
+
+HWND g_activeDialog = reinterpret_cast<HWND>(1);
+
+void* WINAPI RecordActiveDialog(HWND dlg) {
+    g_activeDialog = dlg;
+    return nullptr;
+}
+
+TEST_F(AcqSetupWindows, ActivationTellsTheHostAndAClickRefreshes) {
+    stAcq* acq = Start("VKUSB");
+    g_lib.host.setActiveModelessDialog = RecordActiveDialog;
+    for (int command : {IDM_ACQUISITION, IDM_TRIGGERING}) {
+        HWND dlg = Open(command);
+        SendMessageA(dlg, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+        EXPECT_EQ(g_activeDialog, dlg);
+        SendMessageA(dlg, WM_ACTIVATE, WA_INACTIVE, 0);
+        EXPECT_EQ(g_activeDialog, nullptr);
+    }
+    HWND setup = acq->hwndAcqSetup;
+    acq->acqLength = 321;
+    acq->settingTwo = kLenSamples;
+    SendMessageA(setup, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    EXPECT_EQ(ControlText(setup, IDC_LENGTH), "321");
+    EXPECT_EQ(SelectedText(setup, IDC_LENGTH_UNIT), "samples");
+}
+
 TEST_F(AcqSetupWindows, TheIdleStepRefreshesTheMaximumOnlyWhileTheDialogIsShown) {
     stAcq* acq = Start("VKUSB");
     HWND dlg = acq->hwndAcqSetup;
