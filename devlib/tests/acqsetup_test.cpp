@@ -796,6 +796,47 @@ TEST_F(AcqSetupWindows, ActivationTellsTheHostAndAClickRefreshes) {
     EXPECT_EQ(SelectedText(setup, IDC_LENGTH_UNIT), "samples");
 }
 
+std::vector<WPARAM> g_graphCommands;
+
+LRESULT CALLBACK GraphProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) g_graphCommands.push_back(wParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The graph hears of each data mode: segment view off for data that replaces shown segments.
+TEST_F(AcqSetupWindows, TheGraphIsToldTheDataModeAndMovesAreKept) {
+    stAcq* acq = Start("VKUSB");
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = GraphProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "AcqSetupTestGraph";
+    RegisterClassA(&wc);
+    gs->hwnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(gs->hwnd, nullptr);
+    HWND dlg = Open(IDM_ACQUISITION);
+    g_graphCommands.clear();
+    gs->segmentsShown = 1;
+    Choose(dlg, IDC_DATA_MODE, 0);
+    Choose(dlg, IDC_DATA_MODE, 2);
+    gs->segmentsShown = 0;
+    Choose(dlg, IDC_DATA_MODE, 1);
+    EXPECT_EQ(g_graphCommands, (std::vector<WPARAM>{MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 0),
+                                                    MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 1),
+                                                    MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 1)}));
+    DestroyWindow(gs->hwnd);
+    gs->hwnd = nullptr;
+
+    // The placement follows a move, in the frame's coordinates, with the window's size.
+    SetWindowPos(dlg, nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const RECT first = acq->acqSetupPlacement;
+    SetWindowPos(dlg, nullptr, 137, 103, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(acq->acqSetupPlacement.left - first.left, 37);
+    EXPECT_EQ(acq->acqSetupPlacement.top - first.top, 23);
+    RECT outer;
+    GetWindowRect(dlg, &outer);
+    EXPECT_EQ(acq->acqSetupPlacement.right - acq->acqSetupPlacement.left, outer.right - outer.left);
+}
+
 TEST_F(AcqSetupWindows, TheIdleStepRefreshesTheMaximumOnlyWhileTheDialogIsShown) {
     stAcq* acq = Start("VKUSB");
     HWND dlg = acq->hwndAcqSetup;
