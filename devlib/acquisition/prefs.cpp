@@ -2,6 +2,7 @@
 #include "devlib/acquisition/prefs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "common/stAcq.h"
@@ -9,12 +10,15 @@
 #include "devlib/acquisition/chansetup.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/resource.h"
+#include "devlib/services/panels.h"
 #include "devlib/services/binding.h"
 #include "devlib/vk40.h"
 
 namespace {
 
 constexpr int32_t kTypedChars = 256;
+constexpr double kCountsPerVolt = 6553.6;
+constexpr int32_t kCountsAtZero = 16383;
 
 // The caption names the connected model ("VK40 Preferences").
 void OnPreferencesInit(HWND dlg, const stAcq* acq) {
@@ -116,4 +120,14 @@ int32_t ShowDevicePreferences(HWND owner, HGLOBAL hAcq) {
                            reinterpret_cast<LPARAM>(hAcq)) == 1
                ? 1
                : 0;
+}
+
+int32_t ManualOutputCounts(double volts) { return static_cast<int32_t>(std::trunc(volts * kCountsPerVolt)) - kCountsAtZero; }
+
+int32_t SetManualOutputVolts(stAcq* acq, int32_t queryOnly, double volts, int32_t* counts) {
+    const int32_t value = ManualOutputCounts(volts);
+    if (counts) *counts = value;
+    if (queryOnly || !acq) return 0;
+    acq->manualValue = value;
+    return acq->hwndManualControl ? ApplyManualControlValue(acq->hwndManualControl, acq) : 0;
 }

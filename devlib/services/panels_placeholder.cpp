@@ -29,6 +29,8 @@ void ShowManualControl(HGLOBAL) {}
 void ShowStimulatorPanel(HGLOBAL) {}
 void ShowElectrodeChecker(HGLOBAL, int32_t) {}
 
+int32_t ApplyManualControlValue(HWND, stAcq*) { return 0; }
+
 void RepaintInputValues(stAcq*) {}
 void RelayoutInputValues(stAcq*) {}
 

@@ -160,6 +160,24 @@ TEST(AcqSetupRules, NamesAndLevelsAreNormalised) {
     EXPECT_EQ(TriggerLevelFromShown(7, 0, 1), 0) << "a channel without a scale gives no division by 0";
 }
 
+TEST(AcqSetupRules, ManualOutputVoltsBecomeCountsAndOnlyASetStoresThem) {
+    const struct {
+        double volts;
+        int32_t counts;
+    } cases[] = {{2.5, 1}, {0, -16383}, {5.0, 16385}, {2.4999, 0}, {-1.0, -22936}};
+    stAcq* acq = new stAcq{};
+    for (const auto& c : cases) {
+        int32_t counts = 12345;
+        acq->manualValue = 99;
+        EXPECT_EQ(SetManualOutputVolts(acq, 1, c.volts, &counts), 0);
+        EXPECT_EQ(counts, c.counts) << c.volts;
+        EXPECT_EQ(acq->manualValue, 99) << "a query stores nothing";
+        EXPECT_EQ(SetManualOutputVolts(acq, 0, c.volts, nullptr), 0) << "no panel: nothing was sent";
+        EXPECT_EQ(acq->manualValue, c.counts);
+    }
+    delete acq;
+}
+
 // ---- The windows over the simulated unit ----
 
 uint64_t g_clockUs = 0;
