@@ -336,6 +336,7 @@ INT_PTR CALLBACK AcqSetupProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lPar
             SendDlgItemMessageA(dlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         SetScrollRange(GetDlgItem(dlg, IDC_LENGTH_SCROLL), SB_CTL, 0, kLengthScrollRange, FALSE);
         FillAcquisitionSetupLists(dlg);
+        HandleTheDialog(dlg, IDD_ACQUISITION_SETUP);
         return FALSE;  // a hidden window takes no focus
     }
     HGLOBAL hAcq = RecordOf(dlg);

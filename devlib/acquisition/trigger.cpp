@@ -123,6 +123,7 @@ INT_PTR CALLBACK TriggerProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lPara
             SendDlgItemMessageA(dlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         SetScrollRange(GetDlgItem(dlg, IDC_TRIGGER_SCROLL), SB_CTL, -kScrollLimit, kScrollLimit, FALSE);
         FillTriggerSetupLists(dlg);
+        HandleTheDialog(dlg, IDD_TRIGGER_SETUP);
         return FALSE;  // a hidden window takes no focus
     }
     HGLOBAL hAcq = RecordOf(dlg);
