@@ -30,11 +30,13 @@ constexpr uint16_t kModeMemoryBits = 512;
 constexpr UINT kLengthEntered = 0x0700;  // the length field's own Enter notification
 constexpr int32_t kTextChars = 64;
 
+// The stored text of a key, or the key itself.
 const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);
     return text ? text : key;
 }
 
+// A keyed message over the dialog.
 void Tell(HWND dlg, const char* key, const char* captionKey, UINT icon) {
     MessageBoxA(dlg, Keyed(key), Keyed(captionKey), MB_OK | icon);
 }
@@ -51,6 +53,7 @@ void AddItem(HWND dlg, int id, const char* key) {
 
 bool IsUnitMemory(int32_t storage) { return storage == kStorageKindUnit || storage == kStorageKindFastUnit; }
 
+// The enabled analog channels, which the fast rates limit.
 int32_t EnabledAnalog(const stAcq* acq) {
     int32_t n = 0;
     for (int i = 0; i < kAnalogChannels; ++i)
@@ -88,6 +91,7 @@ void FillStorageList(HWND dlg, const stAcq* acq) {
     EnableWindow(GetDlgItem(dlg, IDC_STORAGE), !IsUnitMemory(acq->storageKind));
 }
 
+// The length in its unit and the scroll bar at its share of the maximum.
 void ShowLength(HWND dlg, const stAcq* acq) {
     char text[kTextChars];
     FormatLengthText(acq->acqLength, acq->settingTwo, acq->samplePeriodMs, text, sizeof text);
@@ -120,12 +124,14 @@ void StoreLength(HWND dlg, stAcq* acq, double frames) {
     ShowLengthTexts(dlg, acq);
 }
 
+// A typed length, in the field's unit, back to frames.
 void ReadLength(HWND dlg, stAcq* acq) {
     char text[kTextChars] = "";
     GetDlgItemTextA(dlg, IDC_LENGTH, text, sizeof text);
     StoreLength(dlg, acq, LengthFromValue(std::atof(text), acq->settingTwo, acq->samplePeriodMs));
 }
 
+// The restart fields, usable only with automatic restart on.
 void ShowRestart(HWND dlg, const stAcq* acq) {
     CheckDlgButton(dlg, IDC_AUTO_RESTART, acq->autoRestart ? BST_CHECKED : BST_UNCHECKED);
     static const int controls[] = {IDC_RESTART_INTERVAL, IDC_RESTART_INTERVAL_TITLE, IDC_RESTART_COUNT,
@@ -191,15 +197,19 @@ void StorageForRate(HWND dlg, stAcq* acq, double period) {
 
 // The chosen period, raised to what the channels allow; a duration length keeps its duration.
 void ApplyPeriod(HWND dlg, stAcq* acq, double period) {
-    if (IsVK40()) period = std::max(period, ChannelMinimumPeriod(acq->storageKind, EnabledAnalog(acq), DigitalEnabled(acq)));
+    if (IsVK40())
+        period = std::max(period, ChannelMinimumPeriod(acq->storageKind, EnabledAnalog(acq), DigitalEnabled(acq)));
     const bool raised = period > g_unit.rates[Selection(dlg, IDC_SAMPLE_RATE)].periodMs + 1e-9;
     period = std::min(period, kLongestPeriodMs);
     if (acq->settingTwo != kLenSamples && period > 0)
-        acq->acqLength = static_cast<int32_t>(std::max(1.0, std::floor(acq->acqLength * acq->samplePeriodMs / period + 1e-6)));
+        acq->acqLength =
+            static_cast<int32_t>(std::max(1.0, std::floor(acq->acqLength * acq->samplePeriodMs / period + 1e-6)));
     acq->samplePeriodMs = period;
-    if (raised && !IsWindowVisible(dlg)) Tell(dlg, "Sample rate has been changed!", "Norvane Tessaly", MB_ICONINFORMATION);
+    if (raised && !IsWindowVisible(dlg))
+        Tell(dlg, "Sample rate has been changed!", "Norvane Tessaly", MB_ICONINFORMATION);
 }
 
+// A rate the channels allow brings its storage, its period and a new maximum.
 void OnRateChosen(HWND dlg, stAcq* acq) {
     const int32_t row = Selection(dlg, IDC_SAMPLE_RATE);
     if (row < 0 || row >= g_unit.rateCount) return;
@@ -222,8 +232,7 @@ void OnStorageChosen(HWND dlg, stAcq* acq) {
     if (selection < 0) return;
     if (selection == 2) {
         MessageBeep(MB_ICONEXCLAMATION);
-        Tell(dlg, "User can not select VK40 mode. Change sample rate to higher value.", "Wavemind",
-             MB_ICONEXCLAMATION);
+        Tell(dlg, "User can not select VK40 mode. Change sample rate to higher value.", "Wavemind", MB_ICONEXCLAMATION);
         Select(dlg, IDC_STORAGE, StorageSelection(acq->storageKind));
         return;
     }
@@ -236,6 +245,7 @@ void OnStorageChosen(HWND dlg, stAcq* acq) {
     StoreLength(dlg, acq, acq->acqLength);
 }
 
+// Repeat or data mode, as the storage allows it.
 void OnModeChosen(HWND dlg, stAcq* acq, int id) {
     const int32_t selection = Selection(dlg, id);
     if (selection < 0) return;
@@ -261,6 +271,7 @@ void OnLengthUnitChosen(HWND dlg, stAcq* acq) {
     ShowLength(dlg, acq);
 }
 
+// The interval in seconds (never negative) or the count (at least 1).
 void ReadRestart(HWND dlg, stAcq* acq, int id) {
     char text[kTextChars] = "";
     GetDlgItemTextA(dlg, id, text, sizeof text);
@@ -273,6 +284,7 @@ void ReadRestart(HWND dlg, stAcq* acq, int id) {
     ShowRestart(dlg, acq);
 }
 
+// A new interval unit; the interval shown is read in the old one first.
 void OnRestartUnitChosen(HWND dlg, stAcq* acq) {
     static const double factors[] = {1.0, 60.0, 3600.0};
     const int32_t selection = Selection(dlg, IDC_RESTART_INTERVAL_UNIT);
@@ -282,20 +294,37 @@ void OnRestartUnitChosen(HWND dlg, stAcq* acq) {
     ShowRestart(dlg, acq);
 }
 
+// Choices apply at once; a typed field applies when the focus leaves it.
 void OnCommand(HWND dlg, stAcq* acq, int id, UINT code) {
     const bool chosen = code == CBN_SELCHANGE;
     const bool left = code == EN_KILLFOCUS && SendDlgItemMessageA(dlg, id, EM_GETMODIFY, 0, 0);
     switch (id) {
-    case IDC_SAMPLE_RATE: if (chosen) OnRateChosen(dlg, acq); break;
-    case IDC_STORAGE: if (chosen) OnStorageChosen(dlg, acq); break;
+    case IDC_SAMPLE_RATE:
+        if (chosen) OnRateChosen(dlg, acq);
+        break;
+    case IDC_STORAGE:
+        if (chosen) OnStorageChosen(dlg, acq);
+        break;
     case IDC_REPEAT_MODE:
-    case IDC_DATA_MODE: if (chosen) OnModeChosen(dlg, acq, id); break;
-    case IDC_LENGTH_UNIT: if (chosen) OnLengthUnitChosen(dlg, acq); break;
-    case IDC_LENGTH: if (left || code == kLengthEntered) ReadLength(dlg, acq); break;
+    case IDC_DATA_MODE:
+        if (chosen) OnModeChosen(dlg, acq, id);
+        break;
+    case IDC_LENGTH_UNIT:
+        if (chosen) OnLengthUnitChosen(dlg, acq);
+        break;
+    case IDC_LENGTH:
+        if (left || code == kLengthEntered) ReadLength(dlg, acq);
+        break;
     case IDC_RESTART_INTERVAL:
-    case IDC_RESTART_COUNT: if (left) ReadRestart(dlg, acq, id); break;
-    case IDC_RESTART_INTERVAL_UNIT: if (chosen) OnRestartUnitChosen(dlg, acq); break;
-    case IDC_RESTART_COUNT_KIND: if (chosen) acq->endlessRestart = Selection(dlg, id) == 1; break;
+    case IDC_RESTART_COUNT:
+        if (left) ReadRestart(dlg, acq, id);
+        break;
+    case IDC_RESTART_INTERVAL_UNIT:
+        if (chosen) OnRestartUnitChosen(dlg, acq);
+        break;
+    case IDC_RESTART_COUNT_KIND:
+        if (chosen) acq->endlessRestart = Selection(dlg, id) == 1;
+        break;
     case IDC_AUTO_RESTART:
         acq->autoRestart = IsDlgButtonChecked(dlg, id) == BST_CHECKED;
         ShowRestart(dlg, acq);
@@ -328,6 +357,7 @@ void OnScroll(HWND dlg, stAcq* acq, UINT code, int position) {
     StoreLength(dlg, acq, length);
 }
 
+// The record is locked for each message; its handle is the window's user data.
 INT_PTR CALLBACK AcqSetupProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
@@ -358,15 +388,14 @@ INT_PTR CALLBACK AcqSetupProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SHOWWINDOW:
         if (wParam) RefreshAcquisitionSetup(dlg, acq.get());
         return FALSE;
-    case WM_CLOSE:
-        OnCommand(dlg, acq.get(), IDCANCEL, BN_CLICKED);
-        return TRUE;
+    case WM_CLOSE: OnCommand(dlg, acq.get(), IDCANCEL, BN_CLICKED); return TRUE;
     default: return FALSE;
     }
 }
 
 }  // namespace
 
+// Lists from the keyed texts; a second fill replaces the first.
 void FillAcquisitionSetupLists(HWND dlg) {
     static const struct {
         int combo;
@@ -394,6 +423,7 @@ int32_t UpdateMaxLength(stAcq* acq) {
     return acq->maxLength;
 }
 
+// The longest recording and the memory the current length needs.
 void ShowLengthTexts(HWND dlg, stAcq* acq) {
     char text[kTextChars];
     FormatMaxLengthText(acq->maxLength, text, sizeof text);
@@ -403,6 +433,7 @@ void ShowLengthTexts(HWND dlg, stAcq* acq) {
     SetDlgItemTextA(dlg, IDC_SIZE_NEEDED, text);
 }
 
+// Every control from the record, after a new maximum.
 void RefreshAcquisitionSetup(HWND dlg, stAcq* acq) {
     if (!dlg || !acq) return;
     UpdateMaxLength(acq);
@@ -419,6 +450,7 @@ void RefreshAcquisitionSetup(HWND dlg, stAcq* acq) {
     ShowLengthTexts(dlg, acq);
 }
 
+// Hidden until the menu shows it; the record keeps the window.
 HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq) {
     HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_ACQUISITION_SETUP), frame, AcqSetupProc,
                                   reinterpret_cast<LPARAM>(hAcq));
@@ -430,6 +462,7 @@ HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq) {
     return dlg;
 }
 
+// Showing refreshes it (WM_SHOWWINDOW).
 void ShowAcquisitionSetup(HGLOBAL hAcq) {
     HWND dlg = nullptr;
     {
@@ -441,6 +474,7 @@ void ShowAcquisitionSetup(HGLOBAL hAcq) {
     ShowWindow(dlg, SW_SHOWNORMAL);
 }
 
+// Free memory and disk change under the dialog: the maximum is recomputed now and then.
 void RefreshSampleCount(stAcq* acq) {
     if (!acq || !IsWindow(acq->hwndAcqSetup) || !IsWindowVisible(acq->hwndAcqSetup)) return;
     const uint32_t now = GetTickCount();

@@ -35,6 +35,7 @@ double UnitMs(int32_t unit) {
     }
 }
 
+// Frames as a length: none below 1, the largest 32-bit value at most.
 int32_t ClampToLength(double frames) {
     if (!(frames > 0)) return 0;
     return frames >= kLargestLength ? static_cast<int32_t>(kLargestLength) : static_cast<int32_t>(frames);
@@ -42,6 +43,7 @@ int32_t ClampToLength(double frames) {
 
 }  // namespace
 
+// A calculation channel keeps four words a frame.
 int32_t FrameBytes(int32_t analog, int32_t digital, int32_t calc) {
     return std::max(2, 2 * (analog + 4 * calc + digital));
 }
@@ -65,6 +67,7 @@ int32_t ComputeMaxLength(const stMaxLengthInputs& in) {
     return ClampToLength(frames);
 }
 
+// The free disk space counts only for disk runs: asking costs a disk access.
 stMaxLengthInputs MaxLengthInputsOf(const stAcq* acq) {
     stMaxLengthInputs in{};
     in.storage = acq->storageKind;
@@ -86,6 +89,7 @@ stMaxLengthInputs MaxLengthInputsOf(const stAcq* acq) {
     return in;
 }
 
+// Thousands from 100,000 frames on, to keep the text short.
 void FormatMaxLengthText(int32_t maxLength, char* text, int32_t size) {
     if (maxLength < kShortSampleCount)
         std::snprintf(text, size, "%ld Samples", static_cast<long>(maxLength));
@@ -93,6 +97,7 @@ void FormatMaxLengthText(int32_t maxLength, char* text, int32_t size) {
         std::snprintf(text, size, "%ld kSamples", static_cast<long>(maxLength / 1000));
 }
 
+// Bytes, then rounded kilobytes up to a megabyte, then rounded megabytes.
 void FormatSizeText(double bytes, char* text, int32_t size) {
     if (bytes <= kKilo)
         std::snprintf(text, size, "%ld bytes", static_cast<long>(bytes));
@@ -114,12 +119,14 @@ void FormatLengthText(int32_t length, int32_t unit, double periodMs, char* text,
     std::snprintf(text, size, "%s", buffer);
 }
 
+// Whole frames; a hair of tolerance keeps 1.5 s at 1 ms from becoming 1499.
 double LengthFromValue(double value, int32_t unit, double periodMs) {
     if (unit <= kLenSamples || unit > kLenHours) return std::floor(value + 1e-9);
     if (!(periodMs > 0)) return 0;
     return std::floor(value * UnitMs(unit) / periodMs + 1e-6);
 }
 
+// The first model converts channel after channel: more channels need a longer frame.
 double ChannelMinimumPeriod(int32_t storage, int32_t analog, int32_t digitalPresent) {
     if (storage == kStorageKindDisk || storage == kStorageKindMemory) {
         const int32_t channels = analog + (digitalPresent ? 1 : 0);
@@ -130,6 +137,7 @@ double ChannelMinimumPeriod(int32_t storage, int32_t analog, int32_t digitalPres
     return 0;
 }
 
+// A ring runs only in memory and never appends.
 int16_t AllowedRepeatMode(int16_t repeat, int32_t storage, int16_t dataMode, int32_t autoRestart) {
     if (repeat != 2) return 1;
     if (storage != kStorageKindMemory && storage != kStorageKindFifth) return 1;
@@ -138,18 +146,21 @@ int16_t AllowedRepeatMode(int16_t repeat, int32_t storage, int16_t dataMode, int
     return 2;
 }
 
+// Disk runs and storage 5 write files of their own: they cannot append.
 int16_t AllowedDataMode(int16_t dataMode, int32_t storage) {
     if (dataMode < 1 || dataMode > 3) return 1;
     if (dataMode == 3 && (storage == kStorageKindDisk || storage == kStorageKindFifth)) return 1;
     return dataMode;
 }
 
+// A period between rows shows as the next slower rate.
 int32_t RateRowForPeriod(const stRateRow* rows, int32_t count, double periodMs) {
     for (int32_t i = 0; i < count; ++i)
         if (rows[i].periodMs >= periodMs - 1e-9) return i;
     return count - 1;
 }
 
+// The fastest rates leave time for one or two conversions a frame.
 int32_t AnalogLimitForPeriod(double periodMs) {
     if (std::fabs(periodMs - 0.01) < 1e-9) return 1;
     if (std::fabs(periodMs - 0.02) < 1e-9) return 2;

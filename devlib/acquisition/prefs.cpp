@@ -30,6 +30,7 @@ void OnPreferencesInit(HWND dlg, const stAcq* acq) {
     CheckDlgButton(dlg, IDC_PREF_WARN_OVERWRITE, acq->warnOnOverwrite ? BST_CHECKED : BST_UNCHECKED);
 }
 
+// OK stores both settings and refreshes the windows that show them; Cancel leaves the record alone.
 INT_PTR CALLBACK PreferencesProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dlg, DWLP_USER, lParam);
@@ -57,6 +58,7 @@ INT_PTR CALLBACK PreferencesProc(HWND dlg, UINT message, WPARAM wParam, LPARAM l
     return FALSE;
 }
 
+// OK stores the normalised name and numbering starts again; Cancel leaves the record alone.
 INT_PTR CALLBACK AutosaveNameProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dlg, DWLP_USER, lParam);
@@ -87,6 +89,7 @@ INT_PTR CALLBACK AutosaveNameProc(HWND dlg, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
+// Autosaved files add a four-digit number, so the base is cut to four characters of a bare name.
 void NormaliseAutosaveName(const char* typed, char* out, int32_t size) {
     if (!out || size < 1) return;
     char name[kTypedChars + 1] = "";
@@ -106,6 +109,7 @@ void NormaliseAutosaveName(const char* typed, char* out, int32_t size) {
     out[length] = '\0';
 }
 
+// Dialog 2112 over the locked record.
 int32_t ShowAutosaveNameDialog(HWND owner, stAcq* acq) {
     if (!acq) return 0;
     return DialogBoxParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_AUTOSAVE_NAME), owner, AutosaveNameProc,
@@ -114,6 +118,7 @@ int32_t ShowAutosaveNameDialog(HWND owner, stAcq* acq) {
                : 0;
 }
 
+// Dialog 1000; the record is locked only while OK stores.
 int32_t ShowDevicePreferences(HWND owner, HGLOBAL hAcq) {
     if (!hAcq) return 0;
     return DialogBoxParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_DEVICE_PREFERENCES), owner, PreferencesProc,
@@ -122,8 +127,11 @@ int32_t ShowDevicePreferences(HWND owner, HGLOBAL hAcq) {
                : 0;
 }
 
-int32_t ManualOutputCounts(double volts) { return static_cast<int32_t>(std::trunc(volts * kCountsPerVolt)) - kCountsAtZero; }
+int32_t ManualOutputCounts(double volts) {
+    return static_cast<int32_t>(std::trunc(volts * kCountsPerVolt)) - kCountsAtZero;
+}
 
+// Only the panel sends the output, so without it the value waits in the record.
 int32_t SetManualOutputVolts(stAcq* acq, int32_t queryOnly, double volts, int32_t* counts) {
     const int32_t value = ManualOutputCounts(volts);
     if (counts) *counts = value;

@@ -27,6 +27,7 @@ constexpr int32_t kExternalItem = 5;
 constexpr UINT kLevelEntered = 0x0700;  // the level field's own Enter notification
 const char* const kExternalLevelText = "2.0";
 
+// The stored text of a key, or the key itself.
 const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);
     return text ? text : key;
@@ -41,6 +42,7 @@ int32_t TriggerChannelIndex(const stAcq* acq) {
     return channel >= 1 && channel <= kAnalogChannels ? channel - 1 : 0;
 }
 
+// The trigger channel's scale and offset, brought up to date from its points.
 void ChannelScale(stAcq* acq, double* scale, double* offset) {
     const int32_t index = TriggerChannelIndex(acq);
     SetScaleFromTwoPoints(&acq->chans[index], acq);
@@ -50,6 +52,7 @@ void ChannelScale(stAcq* acq, double* scale, double* offset) {
 
 void StoreLevel(stAcq* acq, double level) { acq->refVoltage = std::clamp(level, -kLevelLimit, kLevelLimit); }
 
+// Off, a channel, or the external signal (which always fires on a rising edge).
 void OnSourceChosen(HWND dlg, stAcq* acq) {
     const int32_t item = static_cast<int32_t>(SendDlgItemMessageA(dlg, IDC_TRIGGER_SOURCE, CB_GETCURSEL, 0, 0));
     if (item < 0) return;
@@ -71,12 +74,14 @@ void OnSourceChosen(HWND dlg, stAcq* acq) {
     FillTriggerSetup(dlg, acq);
 }
 
+// The slope bit alone.
 void OnSlopeChosen(HWND dlg, stAcq* acq) {
     const LRESULT item = SendDlgItemMessageA(dlg, IDC_TRIGGER_SLOPE, CB_GETCURSEL, 0, 0);
     if (item == 1) acq->unitMode = static_cast<int16_t>(acq->unitMode | kTrigPositive);
     if (item == 0) acq->unitMode = static_cast<int16_t>(acq->unitMode & ~kTrigPositive);
 }
 
+// A level typed in the channel's units; anything not a number reads as 0.
 void OnLevelTyped(HWND dlg, stAcq* acq) {
     char text[kLevelChars + 1] = "";
     GetDlgItemTextA(dlg, IDC_TRIGGER_LEVEL, text, sizeof text);
@@ -87,6 +92,7 @@ void OnLevelTyped(HWND dlg, stAcq* acq) {
     FillTriggerSetup(dlg, acq);
 }
 
+// A count a line, a volt a page, the thumb across the whole range.
 void OnLevelScrolled(HWND dlg, stAcq* acq, UINT code, int position) {
     double level = acq->refVoltage;
     switch (code) {
@@ -102,10 +108,15 @@ void OnLevelScrolled(HWND dlg, stAcq* acq, UINT code, int position) {
     FillTriggerSetup(dlg, acq);
 }
 
+// Choices apply at once; the level when the focus leaves it or on Enter.
 void OnCommand(HWND dlg, stAcq* acq, int id, UINT code) {
     switch (id) {
-    case IDC_TRIGGER_SOURCE: if (code == CBN_SELCHANGE) OnSourceChosen(dlg, acq); break;
-    case IDC_TRIGGER_SLOPE: if (code == CBN_SELCHANGE) OnSlopeChosen(dlg, acq); break;
+    case IDC_TRIGGER_SOURCE:
+        if (code == CBN_SELCHANGE) OnSourceChosen(dlg, acq);
+        break;
+    case IDC_TRIGGER_SLOPE:
+        if (code == CBN_SELCHANGE) OnSlopeChosen(dlg, acq);
+        break;
     case IDC_TRIGGER_LEVEL:
         if ((code == EN_KILLFOCUS && SendDlgItemMessageA(dlg, id, EM_GETMODIFY, 0, 0)) || code == kLevelEntered)
             OnLevelTyped(dlg, acq);
@@ -115,6 +126,7 @@ void OnCommand(HWND dlg, stAcq* acq, int id, UINT code) {
     }
 }
 
+// The record is locked for each message; its handle is the window's user data.
 INT_PTR CALLBACK TriggerProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
@@ -159,13 +171,17 @@ std::string ChannelItem(int number) {
 
 }  // namespace
 
-double TriggerLevelShown(double level, double scale, double offset) { return level * (scale * kCountsPerVolt) + offset; }
+double TriggerLevelShown(double level, double scale, double offset) {
+    return level * (scale * kCountsPerVolt) + offset;
+}
 
+// A channel without a scale gives level 0 rather than a division by zero.
 double TriggerLevelFromShown(double shown, double scale, double offset) {
     const double perVolt = scale * kCountsPerVolt;
     return perVolt != 0.0 ? (shown - offset) / perVolt : 0.0;
 }
 
+// The first model triggers on its fourth input only; the second on any input or the external signal.
 void FillTriggerSetupLists(HWND dlg) {
     SendDlgItemMessageA(dlg, IDC_TRIGGER_SOURCE, CB_RESETCONTENT, 0, 0);
     SendDlgItemMessageA(dlg, IDC_TRIGGER_SLOPE, CB_RESETCONTENT, 0, 0);
@@ -180,6 +196,7 @@ void FillTriggerSetupLists(HWND dlg) {
     AddItem(dlg, IDC_TRIGGER_SLOPE, Keyed("Pos Edge"));
 }
 
+// Off, positive slope, delay bounded by the length, level 0.
 void SetTriggerDefaults(stAcq* acq) {
     acq->preStartDelay = 0;
     acq->unitMode = static_cast<int16_t>(kTrigStartFlags);
@@ -213,10 +230,12 @@ void FillTriggerSetup(HWND dlg, stAcq* acq) {
     SendDlgItemMessageA(dlg, IDC_TRIGGER_LEVEL, EM_SETMODIFY, FALSE, 0);
     SetDlgItemTextA(dlg, IDC_TRIGGER_UNITS, units.c_str());
     SendDlgItemMessageA(dlg, IDC_TRIGGER_SLOPE, CB_SETCURSEL, (flags & kTrigPositive) ? 1 : 0, 0);
-    for (int id : {IDC_TRIGGER_SLOPE, IDC_TRIGGER_LEVEL, IDC_TRIGGER_SCROLL}) EnableWindow(GetDlgItem(dlg, id), channel);
+    for (int id : {IDC_TRIGGER_SLOPE, IDC_TRIGGER_LEVEL, IDC_TRIGGER_SCROLL})
+        EnableWindow(GetDlgItem(dlg, id), channel);
     SetScrollPos(GetDlgItem(dlg, IDC_TRIGGER_SCROLL), SB_CTL, static_cast<int>(acq->refVoltage * kScrollPerVolt), TRUE);
 }
 
+// High-speed unit memory has no delay; otherwise the length or the unit's counter bounds it.
 int32_t ClampTriggerDelay(stAcq* acq, int32_t samples) {
     const uint16_t flags = static_cast<uint16_t>(acq->unitMode);
     int32_t limit = (flags >> 8) == 1 ? acq->acqLength : kTrigDelayLimit;
@@ -226,6 +245,7 @@ int32_t ClampTriggerDelay(stAcq* acq, int32_t samples) {
     return delay;
 }
 
+// Once at start-up: the start-up values, then the hidden window.
 HWND CreateTriggerSetup(HWND parent, HGLOBAL hAcq) {
     {
         AcqLock acq(hAcq);
@@ -239,6 +259,7 @@ HWND CreateTriggerSetup(HWND parent, HGLOBAL hAcq) {
     return dlg;
 }
 
+// Filled from the record before it shows.
 void ShowTriggerSetup(HGLOBAL hAcq) {
     HWND dlg = nullptr;
     {

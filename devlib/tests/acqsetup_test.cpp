@@ -48,7 +48,10 @@ TEST(AcqSetupRules, MaximumAndSizeTextsSwitchUnitsAtTheirLimits) {
     const struct {
         double bytes;
         const char* text;
-    } sizes[] = {{1048577, "1 Mbytes"}, {1048576, "1024 Kbytes"}, {1024, "1024 bytes"}, {1025, "1 Kbytes"},
+    } sizes[] = {{1048577, "1 Mbytes"},
+                 {1048576, "1024 Kbytes"},
+                 {1024, "1024 bytes"},
+                 {1025, "1 Kbytes"},
                  {3 * 1048576.0 + 600000, "4 Mbytes"}};
     for (const auto& c : sizes) {
         FormatSizeText(c.bytes, text, sizeof text);
@@ -105,7 +108,7 @@ TEST(AcqSetupRules, LengthsConvertBetweenFramesAndEachUnit) {
         double period;
         double frames;
     } cases[] = {
-        {1.5, kLenSeconds, 1.0, 1500}, {250, kLenMs, 0.5, 500},   {2, kLenMinutes, 5.0, 24000},
+        {1.5, kLenSeconds, 1.0, 1500}, {250, kLenMs, 0.5, 500},  {2, kLenMinutes, 5.0, 24000},
         {1, kLenHours, 1000, 3600},    {77, kLenSamples, 9, 77}, {0.1, kLenSeconds, 0.1, 1000},
     };
     for (const auto& c : cases) {
@@ -194,8 +197,8 @@ void Choose(HWND dlg, int id, int index) {
 }
 
 bool ChooseText(HWND dlg, int id, const char* text) {
-    const LRESULT index = SendDlgItemMessageA(dlg, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(text));
+    const LRESULT index =
+        SendDlgItemMessageA(dlg, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
     if (index == CB_ERR) return false;
     Choose(dlg, id, static_cast<int>(index));
     return true;
@@ -392,8 +395,7 @@ TEST_F(AcqSetupWindows, TheMenuShowsTheDialogWithOnlyTheConnectedModelsRates) {
         const char* driver;
         const char* rates;
     } models[] = {
-        {"VKUSB",
-         "100K|40K|25K|10K|5000.0|2000.0|1000.0|500.0|250.0|200.0|100.0|50.0|25.0|20.0|10.0|5.0|2.5|2.0|1.0"},
+        {"VKUSB", "100K|40K|25K|10K|5000.0|2000.0|1000.0|500.0|250.0|200.0|100.0|50.0|25.0|20.0|10.0|5.0|2.5|2.0|1.0"},
         {"VKUSB45", "100K|50K|25K|20K|10K|5000.0|2000.0|1000.0|500.0|200.0|100.0|50.0|20.0|10.0|5.0|2.0|1.0"},
     };
     for (const auto& m : models) {
@@ -829,7 +831,8 @@ TEST_F(AcqSetupWindows, TheGraphIsToldTheDataModeAndMovesAreKept) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "AcqSetupTestGraph";
     RegisterClassA(&wc);
-    gs->hwnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    gs->hwnd =
+        CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(gs->hwnd, nullptr);
     HWND dlg = Open(IDM_ACQUISITION);
     g_graphCommands.clear();
@@ -838,9 +841,9 @@ TEST_F(AcqSetupWindows, TheGraphIsToldTheDataModeAndMovesAreKept) {
     Choose(dlg, IDC_DATA_MODE, 2);
     gs->segmentsShown = 0;
     Choose(dlg, IDC_DATA_MODE, 1);
-    EXPECT_EQ(g_graphCommands, (std::vector<WPARAM>{MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 0),
-                                                    MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 1),
-                                                    MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 1)}));
+    EXPECT_EQ(g_graphCommands,
+              (std::vector<WPARAM>{MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 0), MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 1),
+                                   MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, 1)}));
     DestroyWindow(gs->hwnd);
     gs->hwnd = nullptr;
 
