@@ -8,7 +8,6 @@
 
 struct stAcq;
 
-// The dialog's controls the code names (the rest are in devlib/resource.h).
 HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq);
 void ShowAcquisitionSetup(HGLOBAL hAcq);
 void RefreshAcquisitionSetup(HWND dlg, stAcq* acq);

@@ -563,6 +563,9 @@ TEST_F(AcqSetupWindows, TheOneChannelRateIsTakenWithOneChannelAndItsLengthKeepsI
 TEST_F(AcqSetupWindows, ModesDependOnStorageAndTheButtonsFollowTheDataMode) {
     stAcq* acq = Start("VKUSB");
     HWND dlg = Open(IDM_ACQUISITION);
+    acq->forcedNew = 0;
+    Click(dlg, IDC_ACQ_RESET);
+    EXPECT_EQ(acq->forcedNew, 1) << "Reset: the next appending run starts anew";
     Choose(dlg, IDC_REPEAT_MODE, 1);
     EXPECT_EQ(acq->repeatMode, 1) << "a ring cannot append";
     Choose(dlg, IDC_DATA_MODE, 1);
