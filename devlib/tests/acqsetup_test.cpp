@@ -453,6 +453,36 @@ TEST_F(AcqSetupWindows, TheNextRecordingFollowsRateLengthAndModes) {
     for (uint32_t i : {0u, 749u, 1499u}) EXPECT_EQ(first[i], SimCountingWord(i, 0)) << i;
 }
 
+// "Record Last" chosen in the dialog: the run goes on past its length and keeps the newest
+// frames, oldest first.
+TEST_F(AcqSetupWindows, ARingChosenInTheDialogKeepsTheLastLength) {
+    stAcq* acq = Start("VKUSB");
+    Enable(acq, {0});
+    HWND dlg = Open(IDM_ACQUISITION);
+    ASSERT_TRUE(ChooseText(dlg, IDC_SAMPLE_RATE, "1000.0"));
+    Choose(dlg, IDC_DATA_MODE, 0);
+    Choose(dlg, IDC_REPEAT_MODE, 1);
+    EXPECT_EQ(acq->repeatMode, 2);
+    Choose(dlg, IDC_LENGTH_UNIT, kLenSamples);
+    Type(dlg, IDC_LENGTH, "700");
+    ASSERT_EQ(acq->acqLength, 700);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    for (int i = 0; i < 25; ++i) {  // 2,500 frames
+        AdvanceClock(100);
+        CheckAcquisitionStatus(acq);
+    }
+    ASSERT_EQ(acq->run.running, 1) << "a ring is not ended by its length";
+    g_scriptStopRequest = 1;
+    CheckAcquisitionStatus(acq);
+    g_scriptStopRequest = 0;
+    ASSERT_EQ(acq->run.running, 0);
+    const uint32_t recorded = acq->run.readPosition / 2;
+    ASSERT_GT(recorded, 2400u);
+    ASSERT_EQ(gs->chanCount[0], 700u);
+    const auto* samples = static_cast<const uint16_t*>(gs->chanBlock[0]);
+    for (uint32_t i : {0u, 350u, 699u}) EXPECT_EQ(samples[i], SimCountingWord(recorded - 700 + i, 0)) << i;
+}
+
 TEST_F(AcqSetupWindows, OutOfRangeLengthsAreHeldBetweenOneAndTheMaximum) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {0});
