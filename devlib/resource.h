@@ -229,3 +229,31 @@
 #define WM_VK_RUN_STARTED 0x8002  // wParam 1 for a unit-paced run
 #define WM_VK_RUN_ENDED 0x8003
 #define WM_VK_RUN_STOPPED 0x8004  // ended by the Start button
+
+// Acquisition Setup, Setup Triggering and the device preferences (acqsetup_dialogs.rc)
+#define IDD_DEVICE_PREFERENCES 1000
+#define IDD_AUTOSAVE_NAME 2112
+#define IDC_SAMPLE_RATE 1076
+#define IDC_ACQ_RESET 602
+#define IDC_MAX_LENGTH 631
+#define IDC_LENGTH 632
+#define IDC_LENGTH_SCROLL 634
+#define IDC_AUTO_RESTART 635
+#define IDC_ACQ_OPTION 641
+#define IDC_RESTART_COUNT 1017
+#define IDC_RESTART_INTERVAL 1020
+#define IDC_RESTART_INTERVAL_TITLE 1021
+#define IDC_ACQ_FILE 1022
+#define IDC_SIZE_NEEDED 1202
+#define IDC_TRIGGER_VOLTS 10
+#define IDC_TRIGGER_UNITS 412
+#define IDC_TRIGGER_SCROLL 623
+#define IDC_TRIGGER_LEVEL 624
+#define IDC_TRIGGER_SOURCE_GROUP 1221
+#define IDC_TRIGGER_LEVEL_GROUP 1222
+#define IDC_PREF_FROM_ZERO 1001
+#define IDC_PREF_WARN_OVERWRITE 1002
+#define IDC_AUTOSAVE_NAME 1012
+#define IDC_AUTOSAVE_HINT 1013
+// The graph's segment view command, sent to the attached graph when the data mode changes
+#define IDM_GRAPH_SEGMENT_VIEW 4881

@@ -2,6 +2,7 @@
 // rest of these entries only note that they ran.
 #include "devlib/acquisition/runcontrol.h"
 
+#include "devlib/acquisition/acqsetup.h"
 #include "devlib/acquisition/unitmemory.h"
 
 stRunControlTrace g_runTrace{};
@@ -30,7 +31,10 @@ int32_t CalcChannelsNeedSlowPath(const stAcq* acq) {
 }
 
 // The Acquisition Setup dialog's size texts.
-void ShowSampleCount(HWND, stAcq*) { ++g_runTrace.sampleCount; }
+void ShowSampleCount(HWND, stAcq* acq) {
+    ++g_runTrace.sampleCount;
+    RefreshSampleCount(acq);
+}
 
 // The stimulator's running state for the output panels.
 int32_t PollOutputControlState(stAcq*) {

@@ -25,6 +25,10 @@ void ShowTriggerSetup(HGLOBAL hAcq);
 void ShowStimulatorPanel(HGLOBAL hAcq);
 void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show);
 
+// The Manual Control panel takes a new output value: its scroll bar and field follow and the
+// output is sent; 1 when it was sent.
+int32_t ApplyManualControlValue(HWND panel, stAcq* acq);
+
 // The Input Values pane while the library runs.
 void RepaintInputValues(stAcq* acq);
 void RelayoutInputValues(stAcq* acq);

@@ -7,11 +7,7 @@
 #include "devlib/acquisition/channels.h"
 #include "devlib/vk40.h"
 
-HWND CreateTriggerSetup(HWND, HGLOBAL) { return nullptr; }
-
 HWND CreateElectrodeChecker(HWND, HGLOBAL) { return nullptr; }
-
-HWND CreateAcquisitionSetup(HWND, HGLOBAL) { return nullptr; }
 
 HWND CreateInputValuesPane(HWND, HGLOBAL) { return nullptr; }
 
@@ -28,12 +24,12 @@ HWND CreateChannelSetup(HWND, HGLOBAL hAcq, int32_t writePresets) {
 HWND CreateStimulatorPanel(HWND, HGLOBAL) { return nullptr; }
 
 void ShowChannelSetup(HGLOBAL) {}
-void ShowAcquisitionSetup(HGLOBAL) {}
 void ShowInputValues(HGLOBAL) {}
 void ShowManualControl(HGLOBAL) {}
-void ShowTriggerSetup(HGLOBAL) {}
 void ShowStimulatorPanel(HGLOBAL) {}
 void ShowElectrodeChecker(HGLOBAL, int32_t) {}
+
+int32_t ApplyManualControlValue(HWND, stAcq*) { return 0; }
 
 void RepaintInputValues(stAcq*) {}
 void RelayoutInputValues(stAcq*) {}

@@ -110,6 +110,8 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Low Speed",
      "You are selecting a Low Speed (2,000 samples/sec or less) rate.\nData will be recorded to PC Memory."},
     {"Number of channels was changed", "Number of channels was changed"},
+    {"User can not select VK40 mode. Change sample rate to higher value.",
+     "User can not select VK40 mode. Change sample rate to higher value."},
     {"Delay is longer than acquisition length.", "Delay is longer than acquisition length."},
     {"Delay calculation error:", "Delay calculation error:"},
     {"Wrong Smoothing Factor.", "Wrong Smoothing Factor."},
