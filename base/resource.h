@@ -33,6 +33,13 @@
 #define IDB_FACE_IBEAM_BAR_OFF 224
 #define IDB_FACE_IBEAM_XY_BAR 225
 #define IDB_FACE_IBEAM_XY_BAR_OFF 226
+// Faces of the journal's tool buttons
+#define IDB_JOURNAL_TIME 124
+#define IDB_JOURNAL_DATE 125
+#define IDB_JOURNAL_AUTO_TIME 177
+#define IDB_JOURNAL_PRINT 130
+#define IDB_JOURNAL_LOAD 131
+#define IDB_JOURNAL_SAVE 132
 
 // Strings; a command's menu help is the string of the command's own id
 #define IDS_APP_TITLE 18
