@@ -151,6 +151,12 @@ int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField) {
         headRead = in.Read(field, wide ? 4 : 2) && in.U32(&n);
         fits = headRead && n <= in.Remaining();
     }
+    // Neither width fits: the expected one is the likelier, and the text starts after it.
+    if (!fits) {
+        in.Seek(p);
+        std::memset(field, 0, sizeof field);
+        headRead = in.Read(field, wideFirstField == 1 ? 4 : 2) && in.U32(&n);
+    }
     j->autoTime = GetLeU16(field);
     if (!headRead) in.Seek(in.Size());
     const uint64_t textAt = in.Tell();
