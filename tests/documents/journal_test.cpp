@@ -167,6 +167,7 @@ TEST_F(Journal, EveryGraphWindowHasTheSixButtonsOverItsTextControl) {
             EXPECT_EQ(IsWindowVisible(b) != 0, r.visible) << r.id;
             EXPECT_TRUE(IsWindowEnabled(b)) << r.id;
             EXPECT_STREQ(LumikeyRecord(b)->szTip, r.hint) << r.id;
+            EXPECT_TRUE(LumikeyRecord(b)->hbmEnable) << r.id;  // its face
             RECT br{};
             GetWindowRect(b, &br);
             MapWindowPoints(nullptr, gs->hwnd, reinterpret_cast<POINT*>(&br), 2);
