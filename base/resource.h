@@ -17,6 +17,7 @@
 #define IDD_OPEN_OPTIONS 167
 #define IDD_SAVE_OPTIONS 168
 #define IDD_BROWSE_FOLDER 170
+#define IDD_JOURNAL_PREFS 350
 // The menu bar's right-click menu is built in code; its translated texts are kept under this key
 #define IDR_TOOLBAR_MENU 5002
 
@@ -99,6 +100,14 @@
 #define IDC_JOURNAL_PRINT 407
 #define IDC_JOURNAL_NEW 408
 #define IDC_CHANNEL_DIRECTOR 665
+// The Journal Preferences dialog
+#define IDC_JOURNAL_PREF_NAME 351
+#define IDC_JOURNAL_PREF_UNITS 352
+#define IDC_JOURNAL_PREF_PER_LINE 353
+#define IDC_JOURNAL_PREF_TIME_VALUES 354
+#define IDC_JOURNAL_PREF_CHANNELS 1043
+#define IDC_JOURNAL_PREF_FONT 1141
+#define IDC_JOURNAL_PREF_TABS 1142
 #define IDC_CHOOSER_LIST 1044
 #define IDC_CHOOSER_BROWSE 1432
 #define IDC_BROWSE_OK 1120

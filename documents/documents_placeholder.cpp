@@ -1,5 +1,5 @@
 // Placeholder of the parts of the documents module that are not built (markers, measurements,
-// graph items, journal printing and its preferences dialog): each function answers as a document
+// graph items and journal printing): each function answers as a document
 // without markers or measurements would.
 #include "documents/documents_api.h"
 #include <new>
@@ -82,7 +82,6 @@ void CopyMeasurementsToClipboard(tagGS*) {}
 void CopySelectionTextToClipboard(tagGS*) {}
 int JournalPasteMeasurements(tagGS*) { return 1; }
 int JournalPasteWaveData(tagGS*) { return 0; }
-void DoJournalPrefsDialog(HWND) {}
 void ShowStandardCurveDialog(tagGS*) {}
 void UpdateTextEditMenus(HMENU) {}
 

@@ -57,6 +57,9 @@ stJournalPrefs& JournalPrefs();
 
 // Whether the control is a rich edit control (else a plain edit control).
 bool IsRichJournalEdit(HWND edit);
+// Every journal pane that exists, in the order made.
+void ForEachJournalPane(void (*action)(CJournalWindow* pane));
+void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize);
 // Sets the control's text limit in the way its class understands.
 void JournalSetLimit(HWND edit, size_t limit);
 // The local time of the journal's clock formatted by strftime; "" when the clock fails.

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 namespace {
 
@@ -46,6 +48,7 @@ WNDPROC g_richEditProc = nullptr;
 WNDPROC g_plainEditProc = nullptr;
 
 JournalClockProc g_clock = nullptr;
+std::vector<CJournalWindow*> g_panes;
 const char* g_richEditLibrary = nullptr;
 
 CJournalWindow* Pane(void* pane) { return static_cast<CJournalWindow*>(pane); }
@@ -202,11 +205,21 @@ void JournalFormatNow(const char* format, char* out, size_t size) { JournalForma
 
 // ---- The pane object ----
 
-CJournalWindow::CJournalWindow() { richEditLibrary = LoadLibraryA(g_richEditLibrary ? g_richEditLibrary : "RICHED32.DLL"); }
+CJournalWindow::CJournalWindow() {
+    richEditLibrary = LoadLibraryA(g_richEditLibrary ? g_richEditLibrary : "RICHED32.DLL");
+    g_panes.push_back(this);
+}
+
+void ForEachJournalPane(void (*action)(CJournalWindow* pane)) {
+    const std::vector<CJournalWindow*> panes = g_panes;  // an action may make or free panes
+    for (CJournalWindow* pane : panes)
+        if (std::find(g_panes.begin(), g_panes.end(), pane) != g_panes.end()) action(pane);
+}
 
 void SetJournalRichEditLibrary(const char* name) { g_richEditLibrary = name; }
 
 CJournalWindow::~CJournalWindow() {
+    g_panes.erase(std::remove(g_panes.begin(), g_panes.end(), this), g_panes.end());
     if (journal && journal->window == this) journal->window = nullptr;
     if (richEditLibrary) FreeLibrary(richEditLibrary);
 }
@@ -374,7 +387,11 @@ void JournalApplyFont(void* pane) {
 }
 
 void JournalSetTabStops(tagGS* gs, float tabSize) {
-    HWND edit = GetJournalWindow(gs);
+    if (gs) JournalSetPaneTabStops(Pane(gs->journalWnd), tabSize);
+}
+
+void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize) {
+    HWND edit = pane ? pane->edit : nullptr;
     if (!edit) return;
     if (tabSize == kJournalTabSizePreference) tabSize = JournalPrefs().tabSize;
     if (IsRichJournalEdit(edit)) {

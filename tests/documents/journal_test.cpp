@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <cstdio>
 #include <string>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
@@ -483,6 +484,88 @@ TEST_F(Journal, TheSettingsComeFromTheIniFileAndGoBack) {
     EXPECT_EQ(read("Font Information", "FontWeight"), "700");
     EXPECT_EQ(read("Font Information", "FontItalic"), "Yes");
     EXPECT_EQ(read("Font Information", "FontHeight"), "-13");
+}
+
+// The Journal Preferences dialog as the test fills it in: what it showed, what it is given.
+struct PrefsAnswer {
+    std::string tabs;
+    UINT boxOn = 0;  // this check box is ticked
+    UINT button = IDOK;
+    std::string shownTabs;
+    bool shownName = false;
+    int seen = 0;
+};
+PrefsAnswer g_prefs;
+HHOOK g_prefsHook = nullptr;
+
+LRESULT CALLBACK PrefsHook(int code, WPARAM wParam, LPARAM lParam) {
+    HWND dlg = reinterpret_cast<HWND>(wParam);
+    char caption[64] = "";
+    if (code == HCBT_ACTIVATE && GetWindowThreadProcessId(dlg, nullptr) == GetCurrentThreadId() &&
+        GetWindowTextA(dlg, caption, sizeof caption) && std::string(caption) == "Journal Preferences") {
+        ++g_prefs.seen;
+        char tabs[32] = "";
+        GetDlgItemTextA(dlg, IDC_JOURNAL_PREF_TABS, tabs, sizeof tabs);
+        g_prefs.shownTabs = tabs;
+        g_prefs.shownName = IsDlgButtonChecked(dlg, IDC_JOURNAL_PREF_NAME) == BST_CHECKED;
+        SetDlgItemTextA(dlg, IDC_JOURNAL_PREF_TABS, g_prefs.tabs.c_str());
+        if (g_prefs.boxOn) CheckDlgButton(dlg, g_prefs.boxOn, BST_CHECKED);
+        PostMessageA(dlg, WM_COMMAND, g_prefs.button, 0);
+    }
+    return CallNextHookEx(g_prefsHook, code, wParam, lParam);
+}
+
+LONG FirstTabStop(HWND edit) {
+    SendMessageA(edit, EM_SETSEL, 0, 0);
+    PARAFORMAT pf{};
+    pf.cbSize = sizeof pf;
+    SendMessageA(edit, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    return pf.rgxTabs[0] & 0xFFFFFF;
+}
+
+TEST_F(Journal, ThePreferencesDialogSetsTheOptionsAndTheTabsOfEveryJournal) {
+    tagGS* first = NewGraph(true);
+    tagGS* second = NewGraph(true);
+    ASSERT_TRUE(first && second);
+    struct Row {
+        const char* tabs;
+        UINT box;
+        UINT button;
+        float tabSize;  // afterwards
+        LONG stop;      // the first tab stop of both journals afterwards
+    } rows[] = {
+        {"0.5", IDC_JOURNAL_PREF_NAME, IDOK, 0.5f, 720},  {"0", 0, IDOK, 0.5f, 2880},
+        {"-2", 0, IDOK, 0.5f, 2880},                      {"0.5", 0, IDOK, 0.5f, 2880},
+        {"0.25", IDC_JOURNAL_PREF_CHANNELS, IDCANCEL, 0.5f, 2880}, {"1.5", 0, IDOK, 1.5f, 2160},
+    };
+    JournalPrefs() = stJournalPrefs{0, 0, 0, 0, 0, 1.0f};
+    g_prefsHook = SetWindowsHookExA(WH_CBT, PrefsHook, nullptr, GetCurrentThreadId());
+    for (const Row& r : rows) {
+        // Stops set apart from the preference: only a changed tab size puts them back.
+        JournalSetTabStops(first, 2.0f);
+        JournalSetTabStops(second, 2.0f);
+        const stJournalPrefs before = JournalPrefs();
+        g_prefs = PrefsAnswer{};
+        g_prefs.tabs = r.tabs;
+        g_prefs.boxOn = r.box;
+        g_prefs.button = r.button;
+        Command(IDM_JOURNAL_PREFERENCES);
+        EXPECT_EQ(g_prefs.seen, 1) << r.tabs;
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%.2f", before.tabSize);
+        EXPECT_EQ(g_prefs.shownTabs, shown) << r.tabs;
+        EXPECT_EQ(g_prefs.shownName, before.measurementName != 0) << r.tabs;
+        EXPECT_FLOAT_EQ(JournalPrefs().tabSize, r.tabSize) << r.tabs;
+        EXPECT_EQ(FirstTabStop(Edit(first)), r.stop) << r.tabs;
+        EXPECT_EQ(FirstTabStop(Edit(second)), r.stop) << r.tabs;
+        EXPECT_EQ(JournalPrefs().channelNumbers, 0) << r.tabs;
+    }
+    UnhookWindowsHookEx(g_prefsHook);
+    EXPECT_EQ(JournalPrefs().measurementName, 1);
+    char written[32] = "";
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, IniPath().c_str());
+    GetPrivateProfileStringA("Wavemind", "TabSize", "", written, sizeof written, IniPath().c_str());
+    EXPECT_STREQ(written, "1.50");
 }
 
 }  // namespace
