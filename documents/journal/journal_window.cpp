@@ -107,7 +107,10 @@ void JournalOnDropFiles(HWND edit, HDROP drop) {
         if (!dot || (slash && dot < slash) || lstrcmpiA(dot, ".TXT") != 0) continue;
         std::string text;
         if (!ReadWholeFile(path, &text) || text.empty()) continue;
-        SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+        // Deselected at the caret: a selection is not replaced (-1 would move some controls' caret).
+        DWORD start = 0, end = 0;
+        SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendMessageA(edit, EM_SETSEL, end, end);
         SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
         JournalEnsureCapacity(edit);
     }

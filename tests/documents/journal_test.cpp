@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <richedit.h>
+#include <shlobj.h>
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -566,6 +567,94 @@ TEST_F(Journal, ThePreferencesDialogSetsTheOptionsAndTheTabsOfEveryJournal) {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, IniPath().c_str());
     GetPrivateProfileStringA("Wavemind", "TabSize", "", written, sizeof written, IniPath().c_str());
     EXPECT_STREQ(written, "1.50");
+}
+
+// A drop of the files as the shell hands it to a window.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    size_t bytes = sizeof(DROPFILES) + 1;
+    for (const std::string& p : paths) bytes += p.size() + 1;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(h));
+    drop->pFiles = sizeof(DROPFILES);
+    char* at = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& p : paths) {
+        std::memcpy(at, p.c_str(), p.size() + 1);
+        at += p.size() + 1;
+    }
+    GlobalUnlock(h);
+    return static_cast<HDROP>(h);
+}
+
+TEST_F(Journal, DroppedTextFilesGoInAtTheCaretTheLastFirst) {
+    TempFolder folder("kymora-journal-drop");
+    struct File {
+        const char* name;
+        const char* content;
+    } files[] = {{"a.txt", "AAA"}, {"b.dat", "BBB"}, {"c.TXT", "CCC"}, {"e.txt", ""}, {"gone.txt", nullptr}};
+    std::vector<std::string> paths;
+    for (const File& f : files) {
+        paths.push_back(folder.File(f.name));
+        if (f.content) {
+            ASSERT_TRUE(WriteWholeFile(paths.back(), Bytes(f.content, f.content + std::strlen(f.content))));
+        }
+    }
+    tagGS* gs = NewGraph(true);
+    HWND edit = Edit(gs);
+    Type(edit, "<>");
+    SendMessageA(edit, EM_SETSEL, 0, 1);  // a selection stays: the files go in after it
+    SendMessageA(edit, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    EXPECT_EQ(Text(edit), "<CCCAAA>");
+    EXPECT_TRUE(SendMessageA(edit, EM_CANUNDO, 0, 0));
+}
+
+TEST_F(Journal, TheSideFileBesideADocumentBecomesItsJournal) {
+    TempFolder folder("kymora-journal-side");
+    const std::string side = "Notes kept beside\r\nthe graph";
+    ASSERT_TRUE(WriteWholeFile(folder.File("run.jcq"), Bytes(side.begin(), side.end())));
+    ASSERT_TRUE(WriteWholeFile(folder.File("empty.jtl"), Bytes()));
+    struct Row {
+        const char* document;
+        int read;
+        std::string journal;
+    } rows[] = {{"run.acq", 1, side}, {"empty.gtl", 1, "kept"}, {"none.acq", 0, "kept"}, {"noext", 0, "kept"}};
+    for (const Row& r : rows) {
+        tagGS* gs = NewGraph(true);
+        Type(Edit(gs), "kept");
+        EXPECT_EQ(JournalLoadSideFile(gs->journal, folder.File(r.document).c_str()), r.read) << r.document;
+        JournalAttachDocument(gs->journalWnd, gs->journal);
+        EXPECT_EQ(Text(Edit(gs)), r.journal) << r.document;
+    }
+}
+
+TEST_F(Journal, WrapToWindowBreaksLongLinesOnlyWhenChosen) {
+    tagGS* gs = NewGraph(true);
+    HWND edit = Edit(gs);
+    std::string line;
+    for (int i = 0; i < 60; ++i) line += "word ";
+    SetWindowTextA(edit, line.c_str());
+    struct Row {
+        int wrap;
+        bool many;
+    } rows[] = {{1, true}, {0, false}, {1, true}};
+    for (const Row& r : rows) {
+        JournalSetWordWrap(gs->journalWnd, r.wrap);
+        EXPECT_EQ(GetJournalWordWrap(gs->journalWnd), r.wrap);
+        const LRESULT lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+        EXPECT_EQ(lines > 1, r.many) << r.wrap << " " << lines;
+    }
+}
+
+TEST_F(Journal, AppendedTextReplacesTheSelectionAndCanBeUndone) {
+    for (bool rich : kBothControls) {
+        tagGS* gs = NewGraph(rich);
+        HWND edit = Edit(gs);
+        Type(edit, "one two");
+        SendMessageA(edit, EM_SETSEL, 4, 7);
+        JournalAppendText(gs, "2.5 mV\r\n");
+        EXPECT_EQ(Text(edit), "one 2.5 mV\r\n") << rich;
+        SendMessageA(edit, WM_UNDO, 0, 0);
+        EXPECT_EQ(Text(edit), "one two") << rich;
+    }
 }
 
 }  // namespace
