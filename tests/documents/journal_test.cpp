@@ -657,4 +657,24 @@ TEST_F(Journal, AppendedTextReplacesTheSelectionAndCanBeUndone) {
     }
 }
 
+TEST_F(Journal, AnUntitledGraphWithTypedJournalTextIsNotReusedForAFile) {
+    TempFolder folder("kymora-journal-reuse");
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 1;
+    for (int i = 0; i < 4; ++i) c.raw.push_back(static_cast<int16_t>(i));
+    recipe.channels = {c};
+    recipe.tail = JournalBlock(0, "from the file");
+    const std::string path = folder.File("opened.acq");
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    tagGS* untitled = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(untitled);
+    Type(Edit(untitled), "typed");
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* opened = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_NE(opened, untitled);
+    EXPECT_EQ(Text(Edit(untitled)), "typed");
+    EXPECT_EQ(Text(Edit(opened)), "from the file");
+}
+
 }  // namespace
