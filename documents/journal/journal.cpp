@@ -180,9 +180,10 @@ int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField) {
 int JournalSaveBlock(tagGS* gs, CByteWriter& out) {
     CJournal* j = gs->journal;
     std::string text;
+    // The control keeps its modified flag: copies (autosaves, selections) leave the journal
+    // unsaved; the document's own save clears it.
     if (j && j->window && j->window->edit) {
         text = ControlText(j->window->edit);
-        SendMessageA(j->window->edit, EM_SETMODIFY, 0, 0);
     } else if (j && j->storedText) {
         if (const char* p = static_cast<const char*>(GlobalLock(j->storedText))) {
             text = p;

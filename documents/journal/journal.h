@@ -62,5 +62,3 @@ void ForEachJournalPane(void (*action)(CJournalWindow* pane));
 void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize);
 // Sets the control's text limit in the way its class understands.
 void JournalSetLimit(HWND edit, size_t limit);
-// The local time of the journal's clock formatted by strftime; "" when the clock fails.
-void JournalFormatNow(const char* format, char* out, size_t size);

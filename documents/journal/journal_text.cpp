@@ -185,6 +185,7 @@ int JournalSaveText(CJournal* journal, int ask, const char* path) {
     }
     CloseHandle(file);
     SetWaitCursor(0);
+    if (!ok) return 0;
     SendMessageA(edit, EM_SETMODIFY, 0, 0);
     return 1;
 }

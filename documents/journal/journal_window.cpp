@@ -169,8 +169,6 @@ HWND CreateJournalEdit(CJournalWindow* w, HWND graph) {
     return edit;
 }
 
-HWND GraphOuterWindow(CJournalWindow* w) { return w->parent; }
-
 }  // namespace
 
 // ---- Shared helpers ----
@@ -204,7 +202,6 @@ void JournalFormatClock(const char* format, char* out, size_t size) {
     if (local && std::strftime(out, size - 1, format, local) == 0) out[0] = 0;
 }
 
-void JournalFormatNow(const char* format, char* out, size_t size) { JournalFormatClock(format, out, size); }
 
 // ---- The pane object ----
 
@@ -300,7 +297,7 @@ void JournalResize(void* pane, int width, int height) {
     w->paneHeight = static_cast<int16_t>(height);
     JournalLayoutButtons(pane, w->paneLeft, w->paneTop);
     RECT outer{};
-    if (GraphOuterWindow(w)) GetWindowRect(GraphOuterWindow(w), &outer);
+    if (w->parent) GetWindowRect(w->parent, &outer);
     JournalSetHeightRatio(pane, outer.bottom - outer.top, w->paneHeight);
 }
 

@@ -18,6 +18,8 @@
 #include "graph/files/file_open.h"
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"
+#include "documents/files/graph_file.h"
+#include "base/byte_stream.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "button/lumikey.h"
@@ -675,6 +677,25 @@ TEST_F(Journal, AnUntitledGraphWithTypedJournalTextIsNotReusedForAFile) {
     ASSERT_NE(opened, untitled);
     EXPECT_EQ(Text(Edit(untitled)), "typed");
     EXPECT_EQ(Text(Edit(opened)), "from the file");
+}
+
+TEST_F(Journal, OnlyTheDocumentsOwnSaveMarksItsJournalSaved) {
+    TempFolder folder("kymora-journal-copy");
+    tagGS* gs = NewGraph(true);
+    HWND edit = Edit(gs);
+    Type(edit, "unsaved words");
+    ASSERT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
+    // A copy written elsewhere (as an autosave writes one) carries the text but saves nothing.
+    CByteWriter copy;
+    ASSERT_EQ(WriteGraphStream(gs, copy, kWriteWhole, 0), 1);
+    std::string stored;
+    uint16_t flag = 9;
+    ASSERT_TRUE(JournalInFile(copy.Bytes(), &stored, &flag));
+    EXPECT_EQ(stored, "unsaved words");
+    EXPECT_EQ(flag, 0);
+    EXPECT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
+    ASSERT_EQ(SaveGraph(gs, folder.File("own.acq")), 1);
+    EXPECT_FALSE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
 }
 
 }  // namespace
