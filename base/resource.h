@@ -44,6 +44,7 @@
 
 // Strings; a command's menu help is the string of the command's own id
 #define IDS_APP_TITLE 18
+#define IDS_PRINT_TITLE 24
 #define IDS_NO_MEMORY 30
 #define IDS_NO_DISK_SPACE 45
 #define IDS_TOO_MANY_CHANNELS 47

@@ -43,7 +43,8 @@ stMeasure* GetMeasurementAt(void* grid, int index);
 // of the journal's text control; with ask 1 the user picks the file, with 0 path names it.
 int16_t JournalLoadText(CJournal* journal, int ask, const char* path);
 int JournalSaveText(CJournal* journal, int ask, const char* path);
-void JournalPrint();
+// Prints the journal's text on the printer the user picks.
+void JournalPrint(CJournal* journal);
 // Auto-time off, no stored text, and an empty, unmodified text control when a pane shows it.
 void JournalClear(CJournal* journal);
 // The pane's share of its graph window after a size change.

@@ -1,5 +1,5 @@
 // Placeholder of the parts of the documents module that are not built (markers, measurements,
-// graph items and journal printing): each function answers as a document
+// and graph items): each function answers as a document
 // without markers or measurements would.
 #include "documents/documents_api.h"
 #include <new>
@@ -49,12 +49,11 @@ tagGS* GetMeasurementDocument(stMeasure*) { return nullptr; }
 void SetMeasurementCaptions(tagGS*) {}
 
 // The graph window's calls into markers and measurements: the graph has no marker manager or
-// measurement row, so there is nothing to act on. Journal printing is not built.
+// measurement row, so there is nothing to act on.
 void InsertKeyMarker(CMarkerManager*, int) {}
 void OnFindMarkerText(GraphWindowData*, FINDREPLACE*) {}
 int GetMeasurementCount(void*) { return 0; }
 stMeasure* GetMeasurementAt(void*, int) { return nullptr; }
-void JournalPrint() {}
 stMarkerNode* CurrentMarkerNeighbour(tagGS*, int) { return nullptr; }
 int SetCurrentMarkerLabel(tagGS*, const char*) { return 0; }
 

@@ -331,7 +331,7 @@ void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
     case IDC_JOURNAL_INSERT_DATE: JournalInsertClock(gs, id); return;
     case IDC_JOURNAL_LOAD: JournalLoadCommand(gs); return;
     case IDC_JOURNAL_SAVE: JournalSaveText(gs->journal, 1, nullptr); return;
-    case IDC_JOURNAL_PRINT: JournalPrint(); return;
+    case IDC_JOURNAL_PRINT: JournalPrint(gs->journal); return;
     case IDC_JOURNAL_NEW: JournalNewCommand(gs); return;
     case IDM_KEY_LEFT:
     case IDM_KEY_RIGHT: StepSelectionByKey(gs, id == IDM_KEY_RIGHT); return;

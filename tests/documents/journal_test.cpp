@@ -18,6 +18,7 @@
 #include "graph/files/file_open.h"
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"
+#include "documents/journal/journal_print.h"
 #include "documents/files/graph_file.h"
 #include "base/byte_stream.h"
 #include "base/app.h"
@@ -696,6 +697,79 @@ TEST_F(Journal, OnlyTheDocumentsOwnSaveMarksItsJournalSaved) {
     EXPECT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
     ASSERT_EQ(SaveGraph(gs, folder.File("own.acq")), 1);
     EXPECT_FALSE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
+}
+
+// Pages of 100 x 60 pixels; every character 10 pixels wide and lines 10 high, blanks 5 wide,
+// tab stops every 40.
+CJournalPrintLayout FakePage() {
+    return CJournalPrintLayout(stJournalPrintMetrics{100, 60, 5, 40, [](const std::string& word) {
+                                                         return SIZE{static_cast<LONG>(10 * word.size()), 10};
+                                                     }});
+}
+
+TEST(JournalPrintLayout, WordsWrapAtTheEdgeTabsStopAndPagesEndBeforeTheBottom) {
+    struct Op {
+        int page, x, y;
+        const char* text;
+    };
+    struct Case {
+        std::vector<std::string> lines;
+        std::vector<Op> ops;
+        int pages;
+    } cases[] = {
+        {{"ab cd"}, {{1, 0, 0, "ab"}, {1, 20, 0, " "}, {1, 25, 0, "cd"}}, 1},
+        {{"aaaa bbbb cccc"},
+         {{1, 0, 0, "aaaa"}, {1, 40, 0, " "}, {1, 45, 0, "bbbb"}, {1, 85, 0, " "}, {1, 0, 10, "cccc"}},
+         1},
+        {{"a\tb", "\tc"}, {{1, 0, 0, "a"}, {1, 10, 0, "\t"}, {1, 40, 0, "b"}, {1, 0, 10, "\t"}, {1, 40, 10, "c"}}, 1},
+        // A word wider than the page goes on over the next line: nothing of it is lost.
+        {{"abcdefghijklmn"}, {{1, 0, 0, "abcdefghi"}, {1, 0, 10, "jklmn"}}, 1},
+        {{"v", "w", "x", "y", "z"},
+         {{1, 0, 0, "v"}, {1, 0, 10, "w"}, {1, 0, 20, "x"}, {1, 0, 30, "y"}, {2, 0, 0, "z"}},
+         2},
+        {{"p", "", "q"}, {{1, 0, 0, "p"}, {1, 0, 20, "q"}}, 1},
+    };
+    for (const Case& c : cases) {
+        CJournalPrintLayout layout = FakePage();
+        for (const std::string& line : c.lines) layout.AddLine(line);
+        ASSERT_EQ(layout.Ops().size(), c.ops.size()) << c.lines[0];
+        for (size_t i = 0; i < c.ops.size(); ++i) {
+            const stJournalPrintOp& got = layout.Ops()[i];
+            EXPECT_EQ(got.page, c.ops[i].page) << c.lines[0] << " " << i;
+            EXPECT_EQ(got.x, c.ops[i].x) << c.lines[0] << " " << i;
+            EXPECT_EQ(got.y, c.ops[i].y) << c.lines[0] << " " << i;
+            EXPECT_EQ(got.text, c.ops[i].text) << c.lines[0] << " " << i;
+            EXPECT_EQ(got.tabbed, got.text.find_first_not_of(" \t") == std::string::npos);
+        }
+        EXPECT_EQ(layout.Pages(), c.pages) << c.lines[0];
+    }
+}
+
+PRINTDLGA g_askedPrint;
+int g_printAsked = 0;
+BOOL CancelPrint(PRINTDLGA* pd) {
+    ++g_printAsked;
+    g_askedPrint = *pd;
+    return FALSE;
+}
+
+TEST_F(Journal, PrintAsksForThePrinterAndACancelPrintsNothing) {
+    tagGS* gs = NewGraph(true);
+    Type(Edit(gs), "to print");
+    ShowWindow(Button(gs, IDC_JOURNAL_PRINT), SW_SHOW);
+    const PRINTDLGA before = g_app->pd;
+    g_printAsked = 0;
+    SetJournalPrintDialogProc(CancelPrint);
+    Click(Button(gs, IDC_JOURNAL_PRINT));
+    SetJournalPrintDialogProc(nullptr);
+    EXPECT_EQ(g_printAsked, 1);
+    EXPECT_EQ(g_askedPrint.Flags & (PD_NOSELECTION | PD_NOPAGENUMS), DWORD(PD_NOSELECTION | PD_NOPAGENUMS));
+    EXPECT_EQ(g_askedPrint.nCopies, 1);
+    EXPECT_EQ(g_askedPrint.nMinPage, 1);
+    EXPECT_EQ(g_askedPrint.hwndOwner, g_app->hwndFrame);
+    EXPECT_EQ(std::memcmp(&before, &g_app->pd, sizeof before), 0);  // the set-up record is as it was
+    EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame));
+    EXPECT_EQ(Text(Edit(gs)), "to print");
 }
 
 }  // namespace
