@@ -140,7 +140,7 @@ int JournalLoadSideFile(CJournal* journal, const char* documentPath);
 // The clock of the time and date stamps; null restores the system's.
 using JournalClockProc = std::time_t (*)();
 void SetJournalClock(JournalClockProc clock);
-// The local time of that clock formatted by strftime into at most size - 1 characters.
+// The local time of that clock formatted by strftime with room for size - 1 bytes, its end included.
 void JournalFormatClock(const char* format, char* out, size_t size);
 void LoadFontSettings();
 // After text went into a journal control: room for 4096 more characters, else its limit grows.

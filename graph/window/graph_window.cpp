@@ -159,7 +159,7 @@ void ShowXChannelMove(tagGS* gs, HDC dc, int thumb) {
 void JournalInsertClock(tagGS* gs, int id) {
     HWND edit = GetJournalHwnd(gs->journalWnd);
     if (!edit) return;
-    char text[64] = "";
+    char text[64 + 2] = "";  // at most 63 characters of the stamp, then CR LF
     // "%#x" is the long date form of the runtime's strftime.
     JournalFormatClock(id == IDC_JOURNAL_INSERT_TIME ? "%X" : "%#x", text, 64);
     lstrcatA(text, "\r\n");
