@@ -772,4 +772,23 @@ TEST_F(Journal, PrintAsksForThePrinterAndACancelPrintsNothing) {
     EXPECT_EQ(Text(Edit(gs)), "to print");
 }
 
+TEST_F(Journal, TheTextControlTakesDialogKeysTheFontAndOpensTheEditMenu) {
+    for (bool rich : kBothControls) {
+        tagGS* gs = NewGraph(rich);
+        HWND edit = Edit(gs);
+        EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_WANTTAB);
+        if (!rich) {
+            EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)), g_app->hfontJournal);
+        }
+        HMENU menu = GetMenu(g_app->hwndFrame);
+        ASSERT_TRUE(menu);
+        const UINT position = IsZoomed(gs->hwnd) ? 2 : 1;
+        SetFocus(g_app->hwndFrame);
+        EnableMenuItem(menu, position, MF_BYPOSITION | MF_GRAYED);
+        SetFocus(edit);
+        EXPECT_EQ(GetFocus(), edit);
+        EXPECT_FALSE(GetMenuState(menu, position, MF_BYPOSITION) & MF_GRAYED) << rich;
+    }
+}
+
 }  // namespace
