@@ -17,6 +17,7 @@
 #define IDD_OPEN_OPTIONS 167
 #define IDD_SAVE_OPTIONS 168
 #define IDD_BROWSE_FOLDER 170
+#define IDD_JOURNAL_PREFS 350
 // The menu bar's right-click menu is built in code; its translated texts are kept under this key
 #define IDR_TOOLBAR_MENU 5002
 
@@ -33,9 +34,17 @@
 #define IDB_FACE_IBEAM_BAR_OFF 224
 #define IDB_FACE_IBEAM_XY_BAR 225
 #define IDB_FACE_IBEAM_XY_BAR_OFF 226
+// Faces of the journal's tool buttons
+#define IDB_JOURNAL_TIME 124
+#define IDB_JOURNAL_DATE 125
+#define IDB_JOURNAL_AUTO_TIME 177
+#define IDB_JOURNAL_PRINT 130
+#define IDB_JOURNAL_LOAD 131
+#define IDB_JOURNAL_SAVE 132
 
 // Strings; a command's menu help is the string of the command's own id
 #define IDS_APP_TITLE 18
+#define IDS_PRINT_TITLE 24
 #define IDS_NO_MEMORY 30
 #define IDS_NO_DISK_SPACE 45
 #define IDS_TOO_MANY_CHANNELS 47
@@ -92,6 +101,14 @@
 #define IDC_JOURNAL_PRINT 407
 #define IDC_JOURNAL_NEW 408
 #define IDC_CHANNEL_DIRECTOR 665
+// The Journal Preferences dialog
+#define IDC_JOURNAL_PREF_NAME 351
+#define IDC_JOURNAL_PREF_UNITS 352
+#define IDC_JOURNAL_PREF_PER_LINE 353
+#define IDC_JOURNAL_PREF_TIME_VALUES 354
+#define IDC_JOURNAL_PREF_CHANNELS 1043
+#define IDC_JOURNAL_PREF_FONT 1141
+#define IDC_JOURNAL_PREF_TABS 1142
 #define IDC_CHOOSER_LIST 1044
 #define IDC_CHOOSER_BROWSE 1432
 #define IDC_BROWSE_OK 1120

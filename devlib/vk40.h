@@ -60,6 +60,8 @@ VK40_API void mlset(uint32_t id, uint32_t sub, const char* text, int32_t create)
 VK40_API const char* mlgetName(uint32_t id, uint32_t sub);
 VK40_API void HandleTheToolBar(HWND toolbar);
 VK40_API int32_t SetHintText(HWND toolbar, const char* key, const char* text);
+// Gives the journal buttons of a graph window their translated hints.
+VK40_API void TranslateJournalHints(HWND graph);
 // Re-labels the library's open windows from the tables.
 VK40_API void TranslateDLLWindows();
 

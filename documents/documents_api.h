@@ -1,7 +1,10 @@
 // What the shell and the graph window use of documents, journal, markers and measurements.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 #include <cstdint>
+#include <cstddef>
+#include <ctime>
 
 struct tagGS;
 struct stMarkerNode;
@@ -36,12 +39,17 @@ void InsertKeyMarker(CMarkerManager* manager, int id);
 void OnFindMarkerText(GraphWindowData* data, FINDREPLACE* fr);
 int GetMeasurementCount(void* grid);
 stMeasure* GetMeasurementAt(void* grid, int index);
-int16_t JournalLoadText(int ask, int reserved);
-int JournalSaveText(int ask, int reserved);
-void JournalPrint();
-void JournalClear();
+// Load Text (0 done, 1 cancelled, 45 cannot open) and Save Text (1 written, 0 cancelled or failed)
+// of the journal's text control; with ask 1 the user picks the file, with 0 path names it.
+int16_t JournalLoadText(CJournal* journal, int ask, const char* path);
+int JournalSaveText(CJournal* journal, int ask, const char* path);
+// Prints the journal's text on the printer the user picks.
+void JournalPrint(CJournal* journal);
+// Auto-time off, no stored text, and an empty, unmodified text control when a pane shows it.
+void JournalClear(CJournal* journal);
+// The pane's share of its graph window after a size change.
 uint16_t JournalSavePlacement(void* journalWnd);
-void JournalSetWordWrap(int wrap);
+void JournalSetWordWrap(void* journalWnd, int wrap);
 // The node after (1) or before (-1) the marker list's current node; null at either end.
 stMarkerNode* CurrentMarkerNeighbour(tagGS* gs, int direction);
 // Sets the current marker's label when it is editable and flags the marker as changed; 0 when not.
@@ -109,7 +117,40 @@ int CreateJournalWindow(void* pane, HWND graph);
 void JournalApplyFont(void* pane);
 void JournalAttachDocument(void* pane, CJournal* journal);
 uint16_t JournalPaneHeight(void* pane);
-void JournalEnableButtons(void* pane, int enable);
+// Shows the pane (1) or hides it (0); the previous state.
+int JournalEnableButtons(void* pane, int enable);
+// The pane's place: buttons in a row at y = top + 5, the text control under them.
+void JournalLayoutButtons(void* pane, int left, int top);
+void JournalResize(void* pane, int width, int height);
+// The pane's rectangle while shown, a 3-pixel strip at its top while hidden.
+void JournalButtonBarLayout(void* pane, RECT* out);
+// The pane's top edge, drawn while it is shown.
+void JournalDrawSeparator(void* pane, HDC dc);
+void JournalShowButtons(void* pane, int showCommand);
+void JournalSetHeightRatio(void* pane, int total, int paneHeight);
+// Tab stops every tabSize inches; kJournalTabSizePreference takes the preference.
+constexpr float kJournalTabSizePreference = 3.402823466e+38f;
+void JournalSetTabStops(tagGS* gs, float tabSize);
+// Replaces the journal's selection with the text (undoable) and scrolls the caret into view.
+void JournalAppendText(tagGS* gs, const char* text);
+// Puts the journal's stored text and auto-time flag into the pane that shows it.
+void JournalSyncText(CJournal* journal);
+// Reads the journal side file of a document path (extension's first letter 'J'); 1 when read.
+int JournalLoadSideFile(CJournal* journal, const char* documentPath);
+// The clock of the time and date stamps; null restores the system's.
+using JournalClockProc = std::time_t (*)();
+void SetJournalClock(JournalClockProc clock);
+// The local time of that clock formatted by strftime with room for size - 1 bytes, its end included.
+void JournalFormatClock(const char* format, char* out, size_t size);
+void LoadFontSettings();
+// After text went into a journal control: room for 4096 more characters, else its limit grows.
+void JournalEnsureCapacity(HWND edit);
+// The library the journal panes made from now on load for their rich edit control; null restores
+// the usual one. A name that does not load gives them the plain edit control.
+void SetJournalRichEditLibrary(const char* name);
+// The common file dialogs of Load Text and Save Text; null restores the system's.
+using JournalFileDialogProc = BOOL (*)(OPENFILENAMEA* ofn);
+void SetJournalFileDialogProcs(JournalFileDialogProc open, JournalFileDialogProc save);
 // The pane's edit control and its word-wrap setting.
 HWND GetJournalHwnd(void* pane);
 int GetJournalWordWrap(void* pane);

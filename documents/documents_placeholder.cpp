@@ -1,5 +1,6 @@
-// Placeholder of the documents module (graph files, journal, markers, measurements), which is not
-// built: each function answers as a document without markers, measurements or journal would.
+// Placeholder of the parts of the documents module that are not built (markers, measurements,
+// and graph items): each function answers as a document
+// without markers or measurements would.
 #include "documents/documents_api.h"
 #include <new>
 #include "common/tagGS.h"
@@ -14,9 +15,6 @@
 #include "documents/files/graph_layout.h"
 #include "base/byte_stream.h"
 
-void SetDefaultFont() {}
-void LoadJournalSettings() {}
-void SaveJournalSettings() {}
 
 // The measurement box class, with no behaviour of its own yet.
 int RegisterMeasureClass(HINSTANCE inst) {
@@ -50,31 +48,16 @@ void FormatMeasurementResult(stMeasure*) {}
 tagGS* GetMeasurementDocument(stMeasure*) { return nullptr; }
 void SetMeasurementCaptions(tagGS*) {}
 
-// The graph window's calls into markers, measurements and the journal: the graph has no marker
-// manager, measurement row or journal pane, so there is nothing to act on.
+// The graph window's calls into markers and measurements: the graph has no marker manager or
+// measurement row, so there is nothing to act on.
 void InsertKeyMarker(CMarkerManager*, int) {}
 void OnFindMarkerText(GraphWindowData*, FINDREPLACE*) {}
 int GetMeasurementCount(void*) { return 0; }
 stMeasure* GetMeasurementAt(void*, int) { return nullptr; }
-int16_t JournalLoadText(int, int) { return 1; }
-int JournalSaveText(int, int) { return 0; }
-void JournalPrint() {}
-void JournalClear() {}
-uint16_t JournalSavePlacement(void*) { return 0; }
-void JournalSetWordWrap(int) {}
 stMarkerNode* CurrentMarkerNeighbour(tagGS*, int) { return nullptr; }
 int SetCurrentMarkerLabel(tagGS*, const char*) { return 0; }
-uint16_t JournalGetAutoTime(CJournal*) { return 0; }
-void JournalSetAutoTime(CJournal*, uint16_t) {}
-void SaveFontSettings() {}
 
 // The marker, journal and clipboard commands: no markers, no segments, nothing written.
-// Without the journal pane, a pane that is itself a window counts as its own edit control.
-HWND GetJournalWindow(tagGS* gs) {
-    if (!gs || !gs->journalWnd) return nullptr;
-    HWND direct = static_cast<HWND>(gs->journalWnd);
-    return IsWindow(direct) ? direct : GetJournalHwnd(gs->journalWnd);
-}
 int IsSegmentViewOn(tagGS*) { return 0; }
 void ToggleSegmentView(tagGS*) {}
 void EraseLastSegment(tagGS*) {}
@@ -98,19 +81,12 @@ void CopyMeasurementsToClipboard(tagGS*) {}
 void CopySelectionTextToClipboard(tagGS*) {}
 int JournalPasteMeasurements(tagGS*) { return 1; }
 int JournalPasteWaveData(tagGS*) { return 0; }
-void DoJournalPrefsDialog(HWND) {}
 void ShowStandardCurveDialog(tagGS*) {}
 void UpdateTextEditMenus(HMENU) {}
 
-// Sub-objects of a graph document: objects in place of the journal, graph items, markers and
+// Sub-objects of a graph document: objects in place of the graph items, markers and
 // standard curves, so that documents make and free them in the right places. Each keeps what a
 // graph file gave it (see documents/stored_blocks.h) and gives it back when the file is written.
-class CJournal {
-public:
-    bool hasBlock = false;
-    uint16_t autoTime = 0;
-    std::vector<char> text;
-};
 class CGraphItemList {
 public:
     bool hasBlock = false;
@@ -132,10 +108,6 @@ struct stCurveSettings {
     COLORREF dotColour;
     int32_t dotSize;
 };
-CJournal* NewJournal() { return new (std::nothrow) CJournal; }
-void DeleteJournal(CJournal* journal, int flags) {
-    if (flags & 1) delete journal;
-}
 CGraphItemList* NewGraphItemList(tagGS*) { return new (std::nothrow) CGraphItemList; }
 void DeleteGraphItemList(CGraphItemList* list, int flags) {
     if (flags & 1) delete list;
@@ -166,10 +138,6 @@ namespace {
 CMarkerManager* Markers(tagGS* gs) {
     if (!gs->markerManager) gs->markerManager = NewMarkerManager(gs);
     return gs->markerManager;
-}
-CJournal* Journal(tagGS* gs) {
-    if (!gs->journal) gs->journal = NewJournal();
-    return gs->journal;
 }
 CGraphItemList* Items(tagGS* gs) {
     if (!gs->graphItems) gs->graphItems = NewGraphItemList(gs);
@@ -308,51 +276,6 @@ int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t
     return out.Ok() ? 1 : 0;
 }
 
-int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField) {
-    const uint64_t start = in.Tell();
-    uint32_t tag = 0;
-    if (!in.U32(&tag) || tag != acqfile::kJournalTag) {
-        in.Seek(start);
-        return kBlockAbsent;
-    }
-    const uint64_t p = in.Tell();
-    // Both widths of the auto-time field are tried, the expected one first.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const bool wide = (attempt == 0) == (wideFirstField == 1);
-        uint8_t field[4] = {};
-        uint32_t n = 0;
-        in.Seek(p);
-        if (!in.Read(field, wide ? 4 : 2) || !in.U32(&n) || n > in.Remaining()) continue;
-        CJournal* j = Journal(gs);
-        if (!j) break;
-        try {
-            j->text.assign(static_cast<size_t>(n), 0);
-        } catch (...) {
-            break;
-        }
-        if (!in.Read(j->text.data(), n)) break;
-        j->autoTime = GetLeU16(field);
-        j->hasBlock = true;
-        return kBlockRead;
-    }
-    if (gs->journal) {
-        gs->journal->text.clear();
-        gs->journal->hasBlock = false;
-    }
-    in.Seek(start);
-    return kBlockDamaged;
-}
-
-int JournalSaveBlock(tagGS* gs, CByteWriter& out) {
-    const CJournal* j = gs->journal;
-    out.U32(acqfile::kJournalTag);
-    out.U16(j ? j->autoTime : 0);
-    uint32_t n = j ? static_cast<uint32_t>(j->text.size()) : 0;
-    out.U32(n);
-    if (n) out.Write(j->text.data(), n);
-    return out.Ok() ? 1 : 0;
-}
-
 int GraphItemsLoad(tagGS* gs, CByteReader& in) {
     const uint64_t start = in.Tell();
     uint32_t tag = 0, shown = 0;
@@ -422,12 +345,12 @@ void CurveSettingsFromBytes(tagGS* gs, const uint8_t in[28]) {
 
 void ClearStoredBlocks(tagGS* gs) {
     if (CMarkerManager* m = gs->markerManager) *m = CMarkerManager{};
-    if (CJournal* j = gs->journal) *j = CJournal{};
+    JournalClear(gs->journal);
     if (CGraphItemList* list = gs->graphItems) *list = CGraphItemList{};
 }
 
-// Graph window panes: no measurement boxes, marker bar or journal pane; the measurement row and
-// the journal pane are empty objects of no height.
+// Graph window panes: no measurement boxes or marker bar; the measurement row is an empty object
+// of no height.
 namespace {
 struct EmptyPane {
     int kind;
@@ -441,18 +364,6 @@ void DeleteMeasurementRow(void* row) { delete static_cast<EmptyPane*>(row); }
 void SetMeasurementBox(void*, int, uint16_t, int16_t, const uint16_t*, double, const char*, COLORREF, int) {}
 void RefreshMeasurementDisplay(tagGS*) {}
 int CreateMarkerBarControls(tagGS*, HWND) { return 1; }
-void* NewJournalWindow() { return new (std::nothrow) EmptyPane{2}; }
-int CreateJournalWindow(void*, HWND) { return 1; }
-void JournalApplyFont(void*) {}
-void JournalAttachDocument(void*, CJournal*) {}
-uint16_t JournalPaneHeight(void*) { return 0; }
-void JournalEnableButtons(void*, int) {}
-void JournalDestroy(void*) {}
-HWND GetJournalHwnd(void*) { return nullptr; }
-int GetJournalWordWrap(void*) { return 0; }
-void DeleteJournalWindow(void* pane, int flags) {
-    if (flags & 1) delete static_cast<EmptyPane*>(pane);
-}
 
 // Text import and export are not built: no text file is read or written.
 int ReadTextFile(tagGS*, HANDLE*) {

@@ -49,7 +49,9 @@ int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t
 // ---- Journal ----
 
 // The version-35 variant may hold the auto-time field in 4 bytes (wideFirstField 1); both widths
-// are tried. A journal whose text would run past the end of the file is damaged.
+// are tried. A journal whose length runs past the end of the file with both is damaged: its text
+// is kept as far as the file goes, up to the tag of a block that may follow it, and the reader
+// stands at that tag, so that the blocks after the journal are still read.
 int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField);
 int JournalSaveBlock(tagGS* gs, CByteWriter& out);
 

@@ -101,6 +101,121 @@ ZOOM = [
 ]
 
 
+# The journal's Insert Time: a clock face.
+CLOCK = [
+    "................",
+    ".....KKKKK......",
+    "...KKWWWWWKK....",
+    "..KWWWWKWWWWK...",
+    "..KWWWWKWWWWK...",
+    ".KWWWWWKWWWWWK..",
+    ".KWWWWWKWWWWWK..",
+    ".KWWWWWKKKKWWK..",
+    ".KWWWWWWWWWWWK..",
+    ".KWWWWWWWWWWWK..",
+    "..KWWWWWWWWWK...",
+    "..KWWWWWWWWWK...",
+    "...KKWWWWWKK....",
+    ".....KKKKK......",
+    "................",
+]
+
+# The journal's Insert Date: a calendar leaf.
+CALENDAR = [
+    "................",
+    "...K.....K......",
+    ".KKKKKKKKKKKK...",
+    ".KBBBBBBBBBBK...",
+    ".KKKKKKKKKKKK...",
+    ".KWWWWWWWWWWK...",
+    ".KWKWKWKWKWWK...",
+    ".KWWWWWWWWWWK...",
+    ".KWKWKWKWKWWK...",
+    ".KWWWWWWWWWWK...",
+    ".KWKWKWKWWWWK...",
+    ".KWWWWWWWWWWK...",
+    ".KKKKKKKKKKKK...",
+    "................",
+    "................",
+]
+
+# The journal's Autotime: a clock over a line of text.
+AUTOTIME = [
+    "................",
+    "....KKKKK.......",
+    "..KKWWKWWKK.....",
+    "..KWWWKWWWK.....",
+    ".KWWWWKWWWWK....",
+    ".KWWWWKKKWWK....",
+    ".KWWWWWWWWWK....",
+    "..KWWWWWWWK.....",
+    "..KKWWWWWKK.....",
+    "....KKKKK.......",
+    "................",
+    ".KKK.KKKKK.KKKK.",
+    "................",
+    ".KKKKK.KKK.KKK..",
+    "................",
+]
+
+# The journal's Load Text: a page with an arrow coming in.
+LOAD_TEXT = [
+    "......KKKKKKK...",
+    "......KWWWWWKK..",
+    "......KWKKKWWK..",
+    "...K..KWWWWWWK..",
+    "...KK.KWKKKKWK..",
+    "KKKKKKKWWWWWWK..",
+    "KKKKKKKKWKKKWK..",
+    "KKKKKKKWWWWWWK..",
+    "...KK.KWKKKKWK..",
+    "...K..KWWWWWWK..",
+    "......KWKKKKWK..",
+    "......KWWWWWWK..",
+    "......KKKKKKKK..",
+    "................",
+    "................",
+]
+
+# The journal's Save Text: a page with an arrow going out.
+SAVE_TEXT = [
+    "KKKKKKK.........",
+    "KWWWWWKK........",
+    "KWKKKWWK........",
+    "KWWWWWWK..K.....",
+    "KWKKKKWK..KK....",
+    "KWWWWWWKKKKKK...",
+    "KWKKKKWKKKKKKK..",
+    "KWWWWWWKKKKKK...",
+    "KWKKKKWK..KK....",
+    "KWWWWWWK..K.....",
+    "KWKKKKWK........",
+    "KWWWWWWK........",
+    "KKKKKKKK........",
+    "................",
+    "................",
+]
+
+# The journal's Print: a printer with a page.
+PRINT = [
+    "................",
+    "....KKKKKKK.....",
+    "....KWWWWWK.....",
+    "....KWKKKWK.....",
+    "....KWWWWWK.....",
+    ".KKKKKKKKKKKKK..",
+    "KLLLLLLLLLLLLLK.",
+    "KLLLLLLLLLLBBLK.",
+    "KGGGGGGGGGGGGGK.",
+    "KLLLLLLLLLLLLLK.",
+    ".KKKKKKKKKKKKK..",
+    "....KWWWWWK.....",
+    "....KWKKKWK.....",
+    "....KKKKKKK.....",
+    "................",
+]
+
+
 def disabled(face):
     """The picture in shadow grey, with a white copy one pixel down and right behind it."""
     out = [["."] * WIDTH for _ in range(HEIGHT)]
@@ -145,6 +260,13 @@ FACES = {
     224: disabled(IBEAM),
     225: IBEAM_XY,
     226: disabled(IBEAM_XY),
+    # The journal's tool buttons; their disabled faces are drawn by the button itself.
+    124: CLOCK,
+    125: CALENDAR,
+    177: AUTOTIME,
+    131: LOAD_TEXT,
+    132: SAVE_TEXT,
+    130: PRINT,
 }
 
 

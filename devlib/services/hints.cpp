@@ -64,6 +64,8 @@ void CJnlHintText::TranslateAll(HWND toolStrip) {
     }
 }
 
+void TranslateJournalHints(HWND graph) { m_JnlHintText.TranslateAll(graph); }
+
 int CJnlHintText::SetText(const char* key, const char* text) {
     int index = FindKey(key);
     if (index < 0 || !text) return 0;

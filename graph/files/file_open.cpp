@@ -243,7 +243,10 @@ int FindReusableUntitled(tagGS** out) {
         char title[MAX_PATH] = "";
         GetWindowTextA(child, title, sizeof title);
         tagGS* doc = GetWindowGraph(child);
-        if (doc && IsUntitledTitle(title) && !doc->modified && !doc->acquiring) gs = doc;
+        // Text typed into its journal counts as a change even before the menus take it over.
+        HWND journal = doc ? GetJournalWindow(doc) : nullptr;
+        const bool typedInto = journal && SendMessageA(journal, EM_GETMODIFY, 0, 0);
+        if (doc && IsUntitledTitle(title) && !doc->modified && !typedInto && !doc->acquiring) gs = doc;
     }
     const int reused = gs ? 1 : 0;
     if (!gs && AllocGraph(&gs, 0) < 1) return 0;

@@ -438,6 +438,8 @@ int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const ch
         if (!selection) {
             TakeNewName(gs, target, graph.dataOffset);
             setDirtyGraphFlag(gs, 0);
+            // The journal's text is in the file now.
+            if (HWND journal = GetJournalWindow(gs)) SendMessageA(journal, EM_SETMODIFY, 0, 0);
         }
     }
     return 1;

@@ -350,6 +350,7 @@ void PaintGraphClient(HDC dc, tagGS* gs, int paintPlot) {
     DrawChannelScales(dc, gs);
     DrawPlotBottomLine(dc, gs, client);
     DrawTimeAxis(dc, gs);
+    if (gs->journalWnd) JournalDrawSeparator(gs->journalWnd, dc);
     RedrawMarkerBar(gs);
     PaintStatusBox(dc, gs);
     PaintUnitsLabel(dc, gs);

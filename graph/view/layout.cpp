@@ -326,6 +326,11 @@ void LayoutGraphWindow(tagGS* gs) {
     UpdateHScrollBar(gs);
     SetMeasurementCaptions(gs);
     if (batch) EndDeferWindowPos(batch);
+    // The journal pane lies under the working area (below the client while it is hidden).
+    if (gs->journalWnd) {
+        JournalLayoutButtons(gs->journalWnd, 0, plan.work.bottom + 1);
+        JournalResize(gs->journalWnd, client.right, gs->journalHeight);
+    }
 
     if (g_app->hAcq) DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
 }

@@ -159,12 +159,9 @@ void ShowXChannelMove(tagGS* gs, HDC dc, int thumb) {
 void JournalInsertClock(tagGS* gs, int id) {
     HWND edit = GetJournalHwnd(gs->journalWnd);
     if (!edit) return;
-    char text[64] = "";
-    std::time_t now = std::time(nullptr);
-    std::tm* local = std::localtime(&now);
-    if (!local) return;
+    char text[64 + 2] = "";  // at most 63 characters of the stamp, then CR LF
     // "%#x" is the long date form of the runtime's strftime.
-    std::strftime(text, 63, id == IDC_JOURNAL_INSERT_TIME ? "%X" : "%#x", local);
+    JournalFormatClock(id == IDC_JOURNAL_INSERT_TIME ? "%X" : "%#x", text, 64);
     lstrcatA(text, "\r\n");
     SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
     EnsureEditCapacity(edit);
@@ -181,9 +178,9 @@ void CommitMarkerLabelEdit(tagGS* gs, HWND edit) {
     SetCurrentMarkerLabel(gs, text);
 }
 
-void JournalLoadCommand() {
-    int16_t result = JournalLoadText(1, 0);
-    if (result == 1) return;
+void JournalLoadCommand(tagGS* gs) {
+    int16_t result = JournalLoadText(gs->journal, 1, nullptr);
+    if (result == 0 || result == 1) return;  // done or cancelled
     if (result == kJournalLoadUnreadable)
         MessageBoxFromStringTable(g_app->hwndFrame, 0x10, IDS_CANNOT_OPEN_FILE);
     else if (result == kJournalLoadTruncated)
@@ -206,9 +203,9 @@ void JournalNewCommand(tagGS* gs) {
         int answer =
             MessageBoxA(g_app->hwndFrame, text ? text : "KEY erase existing text", g_app->szAppTitle, MB_YESNOCANCEL);
         if (answer == IDCANCEL) return;
-        if (answer == IDYES && !JournalSaveText(1, 0)) return;
+        if (answer == IDYES && !JournalSaveText(gs->journal, 1, nullptr)) return;
     }
-    JournalClear();
+    JournalClear(gs->journal);
     SendMessageA(edit, EM_SETMODIFY, 0, 0);
 }
 
@@ -332,9 +329,9 @@ void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
     case IDC_MARKER_LABEL: CommitMarkerLabelEdit(gs, control); return;
     case IDC_JOURNAL_INSERT_TIME:
     case IDC_JOURNAL_INSERT_DATE: JournalInsertClock(gs, id); return;
-    case IDC_JOURNAL_LOAD: JournalLoadCommand(); return;
-    case IDC_JOURNAL_SAVE: JournalSaveText(1, 0); return;
-    case IDC_JOURNAL_PRINT: JournalPrint(); return;
+    case IDC_JOURNAL_LOAD: JournalLoadCommand(gs); return;
+    case IDC_JOURNAL_SAVE: JournalSaveText(gs->journal, 1, nullptr); return;
+    case IDC_JOURNAL_PRINT: JournalPrint(gs->journal); return;
     case IDC_JOURNAL_NEW: JournalNewCommand(gs); return;
     case IDM_KEY_LEFT:
     case IDM_KEY_RIGHT: StepSelectionByKey(gs, id == IDM_KEY_RIGHT); return;
@@ -464,10 +461,30 @@ void JournalPaste(HWND edit) {
     SendMessageA(edit, WM_PASTE, 0, 0);
 }
 
-void EnsureEditCapacity(HWND edit) {
-    LRESULT length = GetWindowTextLengthA(edit);
-    LRESULT limit = SendMessageA(edit, EM_GETLIMITTEXT, 0, 0);
-    if (length + 4096 > limit) SendMessageA(edit, EM_EXLIMITTEXT, 0, length + 32768);
+void EnsureEditCapacity(HWND edit) { JournalEnsureCapacity(edit); }
+
+void SetJournalShown(tagGS* gs, int on) {
+    if (!gs) return;
+    gs->journalShown = on ? 1 : 0;
+    if (gs->journalWnd) {
+        JournalEnableButtons(gs->journalWnd, gs->journalShown);
+        JournalSetTabStops(gs, kJournalTabSizePreference);
+        if (HWND edit = GetJournalHwnd(gs->journalWnd)) {
+            if (g_app->hfontJournal) SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
+            UpdateWindow(edit);
+            SendMessageA(edit, EM_SCROLL, SB_PAGEDOWN, 0);
+            SendMessageA(edit, EM_SCROLL, SB_PAGEUP, 0);
+        }
+    }
+    if (gs->hwnd) {
+        RECT rc{};
+        GetClientRect(gs->hwnd, &rc);
+        rc.top = gs->plotRect.top;
+        InvalidateRect(gs->hwnd, &rc, TRUE);
+    }
+    notify::UpdateGraphToolbar();
+    LayoutGraphWindow(gs);
+    setDirtyGraphFlag(gs, 1);
 }
 
 namespace {
@@ -538,8 +555,8 @@ void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     case IDM_JOURNAL_CLEAR: SendMessageA(edit, WM_CLEAR, 0, 0); break;
     case IDM_JOURNAL_SELECT_ALL: SendMessageA(edit, EM_SETSEL, 0, -1); break;
     case IDM_JOURNAL_FONT: ChangeJournalFont(edit); break;
-    case IDM_JOURNAL_NO_WRAP: JournalSetWordWrap(0); break;
-    case IDM_JOURNAL_WRAP: JournalSetWordWrap(1); break;
+    case IDM_JOURNAL_NO_WRAP: JournalSetWordWrap(gs->journalWnd, 0); break;
+    case IDM_JOURNAL_WRAP: JournalSetWordWrap(gs->journalWnd, 1); break;
     default: break;
     }
     DestroyMenu(menu);

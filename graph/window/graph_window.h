@@ -50,3 +50,6 @@ void OnJournalEditNotify(HWND frame, HWND edit, UINT code);
 void ShowJournalContextMenu(HWND hwnd, POINT pt);
 void JournalPaste(HWND edit);
 void EnsureEditCapacity(HWND edit);
+// Shows (1) or hides (0) the graph's journal pane, lays the window out again and marks the
+// document modified.
+void SetJournalShown(tagGS* gs, int on);

@@ -1,9 +1,10 @@
-// The Display menu's commands. The three display modes and the ".acq" chooser are built; the
-// toggles and the other display commands are not, and are ignored.
+// The Display menu's commands. The three display modes, the journal toggle and the ".acq" chooser
+// are built; the other toggles and display commands are not, and are ignored.
 #include "shell/commands/display.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
 #include "graph/view/display_modes.h"
 #include "graph/files/file_open.h"
 
@@ -32,6 +33,7 @@ void OnDisplayCommand(HWND frame, UINT id, HWND) {
     case IDM_SHOW_SCOPE:
     case IDM_SHOW_CHART:
     case IDM_SHOW_XY: ChooseDisplayMode(gs, id - IDM_SHOW_SCOPE); break;
+    case IDM_SHOW_JOURNAL: SetJournalShown(gs, gs->journalShown ? 0 : 1); break;
     default: break;
     }
 }

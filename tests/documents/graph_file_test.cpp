@@ -558,6 +558,71 @@ TEST(GraphFileDamage, UnsoundFilesAreRefusedWithTheKeyOfTheirFault) {
     }
 }
 
+// The journal's text and flag as the journal block writer gives them back.
+std::pair<std::string, uint16_t> JournalOf(TestDoc& d) {
+    CByteWriter out;
+    JournalSaveBlock(d.gs, out);
+    const Bytes& b = out.Bytes();
+    return {std::string(b.begin() + 10, b.end()), GetU16(b, 4)};
+}
+
+Bytes ManagerAndItems(TestDoc& d) {
+    CByteWriter out;
+    MarkerManagerSave(d.gs, out, MarkerBlockForm::Normal, -1);
+    GraphItemsSave(d.gs, out);
+    return out.Bytes();
+}
+
+TEST(GraphFileJournal, EitherWidthOfTheFlagReadsTheSameText) {
+    struct Case {
+        bool wideInFile;
+        int wideExpected;
+    } cases[] = {{false, 0}, {true, 1}, {false, 1}, {true, 0}};
+    const std::string text = "Rest\r\nExercise\r\n";
+    for (const Case& c : cases) {
+        Bytes block = JournalBlock(1, text, c.wideInFile);
+        TestDoc d;
+        CByteReader in(block.data(), block.size());
+        EXPECT_EQ(JournalLoadBlock(d.gs, in, c.wideExpected), kBlockRead) << c.wideInFile << c.wideExpected;
+        EXPECT_EQ(in.Tell(), block.size()) << c.wideInFile << c.wideExpected;
+        EXPECT_EQ(JournalOf(d), std::make_pair(text, uint16_t{1})) << c.wideInFile << c.wideExpected;
+    }
+}
+
+TEST(GraphFileJournal, ADamagedOrMissingJournalLosesNothingAfterIt) {
+    const AcqRecipe recipe = RichRecipe();
+    const size_t m = MarkerSectionAt(recipe);
+    const size_t journal = m + 8 + 3 * 13 + 9 + 6 + 9;
+    const std::string text = "Subject rested.\r\nSecond trial.";
+    TestDoc sound;
+    ASSERT_EQ(Read(sound, BuildAcq(recipe), nullptr), 1);
+    const Bytes after = ManagerAndItems(sound);
+    struct Case {
+        const char* what;
+        std::function<void(Bytes&)> patch;
+        const char* notice;
+        std::string text;
+    } cases[] = {
+        {"length 0xFFFFFFFF", [&](Bytes& f) { PutU32(f, journal + 6, 0xFFFFFFFF); }, kKeyBlockDamaged, text},
+        {"length one past the end", [&](Bytes& f) { PutU32(f, journal + 6, static_cast<uint32_t>(f.size() - journal - 9)); },
+         kKeyBlockDamaged, text},
+        {"no journal block", [&](Bytes& f) { f.erase(f.begin() + journal, f.begin() + journal + 10 + text.size()); },
+         nullptr, ""},
+        {"a NUL inside the text", [&](Bytes& f) { f[journal + 10 + 7] = 0; }, nullptr, "Subject"},
+    };
+    for (const Case& c : cases) {
+        Bytes f = BuildAcq(recipe);
+        c.patch(f);
+        TestDoc d;
+        stGraphReadReport report{};
+        ASSERT_EQ(Read(d, f, &report), 1) << c.what;
+        EXPECT_STREQ(report.notice, c.notice) << c.what;
+        EXPECT_EQ(JournalOf(d).first, c.text) << c.what;
+        EXPECT_EQ(ManagerAndItems(d), after) << c.what;
+        EXPECT_EQ(StoredMarkerCount(d.gs), 3u) << c.what;
+    }
+}
+
 struct Repair {
     const char* what;
     std::function<void(Bytes&, const AcqRecipe&)> patch;

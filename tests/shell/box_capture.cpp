@@ -22,7 +22,7 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
             GetWindowTextA(box, caption, sizeof caption);
             GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
             g_capture->boxes.push_back({caption, text});
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            PostMessageA(box, WM_COMMAND, g_capture->answer, 0);
         }
     }
     return CallNextHookEx(g_hook, code, wParam, lParam);

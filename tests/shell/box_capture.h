@@ -1,4 +1,5 @@
-// Records every message box the code under test shows on this thread (and answers it with OK).
+// Records every message box the code under test shows on this thread (and answers it with OK,
+// or with the button the capture is told).
 #pragma once
 #include <windows.h>
 #include <string>
@@ -12,4 +13,5 @@ struct BoxCapture {
     ~BoxCapture();
     std::vector<Box> boxes;
     std::vector<HWND> seen;  // a box that loses and regains activation is still one box
+    UINT answer = IDOK;      // the button the boxes are answered with
 };

@@ -1,0 +1,226 @@
+// The document's journal: its auto-time flag, its stored text, and its block in the graph file.
+#include "documents/journal/journal.h"
+#include "documents/documents_api.h"
+#include "documents/stored_blocks.h"
+#include "documents/files/graph_layout.h"
+#include "base/byte_stream.h"
+#include "common/tagGS.h"
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace {
+
+// What a read text control's text wants beyond its length before it must grow.
+constexpr size_t kJournalLimitSlack = 32768;
+
+// The whole text of the control; empty when there is none or memory runs out.
+std::string ControlText(HWND edit) {
+    std::string text;
+    int n = GetWindowTextLengthA(edit);
+    if (n <= 0) return text;
+    try {
+        text.resize(static_cast<size_t>(n) + 1);
+    } catch (...) {
+        return std::string();
+    }
+    int got = GetWindowTextA(edit, &text[0], n + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+// The blocks that may follow the journal in a graph file.
+bool IsFollowingTag(uint32_t tag) {
+    return tag == acqfile::kMarkerManagerTag || tag == acqfile::kOutputPanelsTag || tag == acqfile::kGraphItemsTag;
+}
+
+// Where the first block after a journal of unsound length starts: the first following tag from
+// `from` on, else the end of the file.
+uint64_t NextBlockStart(CByteReader& in, uint64_t from) {
+    const uint64_t end = in.Size();
+    for (uint64_t at = from; at + 4 <= end; ++at) {
+        uint32_t tag = 0;
+        in.Seek(at);
+        if (in.U32(&tag) && IsFollowingTag(tag)) return at;
+    }
+    return end;
+}
+
+}  // namespace
+
+CJournal::~CJournal() { JournalClear(this); }
+
+void CJournal::FreeStoredText() {
+    if (storedText) GlobalFree(storedText);
+    storedText = nullptr;
+}
+
+int CJournal::StoreText(const char* text, size_t n) {
+    FreeStoredText();
+    if (n == 0) return 1;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, n + 1);
+    if (!h) return 0;
+    if (char* p = static_cast<char*>(GlobalLock(h))) {
+        std::memcpy(p, text, n);
+        GlobalUnlock(h);
+    }
+    storedText = h;
+    return 1;
+}
+
+CJournal* NewJournal() { return new (std::nothrow) CJournal; }
+
+void DeleteJournal(CJournal* journal, int flags) {
+    if (!journal) return;
+    if (journal->window && journal->window->journal == journal) journal->window->journal = nullptr;
+    journal->window = nullptr;
+    if (flags & 1)
+        delete journal;
+    else
+        journal->~CJournal();
+}
+
+void JournalClear(CJournal* journal) {
+    if (!journal) return;
+    journal->autoTime = 0;
+    journal->FreeStoredText();
+    if (!journal->window || !journal->window->edit) return;
+    SetWindowTextA(journal->window->edit, "");
+    SendMessageA(journal->window->edit, EM_SETMODIFY, 0, 0);
+    JournalSyncText(journal);
+}
+
+void JournalSyncText(CJournal* journal) {
+    if (!journal || !journal->window) return;
+    CJournalWindow* w = journal->window;
+    if (w->edit) SetPropA(w->edit, "AutoTime", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(journal->autoTime)));
+    if (w->autoTimeButton) SendMessageA(w->autoTimeButton, BM_SETCHECK, journal->autoTime ? BST_CHECKED : 0, 0);
+    if (!journal->storedText || !w->edit) return;
+    if (const char* text = static_cast<const char*>(GlobalLock(journal->storedText))) {
+        // The limit first: a control with a smaller one would cut the text.
+        JournalSetLimit(w->edit, std::strlen(text) + kJournalLimitSlack);
+        SetWindowTextA(w->edit, text);
+        GlobalUnlock(journal->storedText);
+    }
+}
+
+void JournalAttachDocument(void* pane, CJournal* journal) {
+    auto* w = static_cast<CJournalWindow*>(pane);
+    if (!journal) return;
+    if (w && w->journal && w->journal != journal) w->journal->window = nullptr;
+    journal->window = w;
+    if (w) {
+        w->journal = journal;
+        JournalSyncText(journal);
+    }
+    journal->FreeStoredText();
+}
+
+uint16_t JournalGetAutoTime(CJournal* journal) { return journal ? journal->autoTime : 0; }
+
+void JournalSetAutoTime(CJournal* journal, uint16_t on) {
+    if (!journal) return;
+    journal->autoTime = on;
+    JournalSyncText(journal);
+}
+
+int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField) {
+    const uint64_t start = in.Tell();
+    uint32_t tag = 0;
+    if (!in.U32(&tag) || tag != acqfile::kJournalTag) {
+        in.Seek(start);
+        return kBlockAbsent;
+    }
+    if (!gs->journal) gs->journal = NewJournal();
+    CJournal* j = gs->journal;
+    if (!j) {
+        in.Seek(start);
+        return kBlockDamaged;
+    }
+    const uint64_t p = in.Tell();
+    // The expected width of the auto-time field first; when the length then runs past the end
+    // of the file, the other width.
+    uint8_t field[4] = {};
+    uint32_t n = 0;
+    bool fits = false;
+    bool headRead = false;
+    for (int attempt = 0; attempt < 2 && !fits; ++attempt) {
+        const bool wide = (attempt == 0) == (wideFirstField == 1);
+        in.Seek(p);
+        std::memset(field, 0, sizeof field);
+        headRead = in.Read(field, wide ? 4 : 2) && in.U32(&n);
+        fits = headRead && n <= in.Remaining();
+    }
+    // Neither width fits: the expected one is the likelier, and the text starts after it.
+    if (!fits) {
+        in.Seek(p);
+        std::memset(field, 0, sizeof field);
+        headRead = in.Read(field, wideFirstField == 1 ? 4 : 2) && in.U32(&n);
+    }
+    j->autoTime = GetLeU16(field);
+    if (!headRead) in.Seek(in.Size());
+    const uint64_t textAt = in.Tell();
+    // A length past the end: the text as far as the file goes, but not into the blocks after it.
+    const uint64_t textEnd = fits ? textAt + n : NextBlockStart(in, textAt);
+    std::string text;
+    try {
+        text.resize(static_cast<size_t>(textEnd - textAt));
+    } catch (...) {
+        text.clear();
+    }
+    in.Seek(textAt);
+    if (!text.empty() && !in.Read(&text[0], text.size())) text.clear();
+    // The stored text ends at its first NUL, as the control would take it.
+    text.resize(std::strlen(text.c_str()));
+    j->StoreText(text.data(), text.size());
+    in.Seek(textEnd);
+    return fits ? kBlockRead : kBlockDamaged;
+}
+
+int JournalSaveBlock(tagGS* gs, CByteWriter& out) {
+    CJournal* j = gs->journal;
+    std::string text;
+    // The control keeps its modified flag: copies (autosaves, selections) leave the journal
+    // unsaved; the document's own save clears it.
+    if (j && j->window && j->window->edit) {
+        text = ControlText(j->window->edit);
+    } else if (j && j->storedText) {
+        if (const char* p = static_cast<const char*>(GlobalLock(j->storedText))) {
+            text = p;
+            GlobalUnlock(j->storedText);
+        }
+    }
+    out.U32(acqfile::kJournalTag);
+    out.U16(j ? j->autoTime : 0);
+    out.U32(static_cast<uint32_t>(text.size()));
+    if (!text.empty()) out.Write(text.data(), text.size());
+    return out.Ok() ? 1 : 0;
+}
+
+int JournalLoadSideFile(CJournal* journal, const char* documentPath) {
+    if (!journal || !documentPath) return 0;
+    std::string path = documentPath;
+    const size_t dot = path.find_last_of('.');
+    const size_t slash = path.find_last_of("\\/");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot + 1 >= path.size()) return 0;
+    path[dot + 1] = 'J';
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    std::string text;
+    DWORD size = GetFileSize(file, nullptr);
+    bool ok = size != INVALID_FILE_SIZE;
+    if (ok && size) {
+        try {
+            text.resize(size);
+        } catch (...) {
+            ok = false;
+        }
+        DWORD got = 0;
+        ok = ok && ReadFile(file, &text[0], size, &got, nullptr);
+        text.resize(ok ? got : 0);
+    }
+    CloseHandle(file);
+    if (!ok) return 0;
+    text.resize(std::strlen(text.c_str()));
+    return journal->StoreText(text.data(), text.size());
+}

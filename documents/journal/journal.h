@@ -1,0 +1,64 @@
+// The journal of a document and the journal pane of a graph window. The document's CJournal keeps
+// the auto-time flag, and the text while no window shows it; once a pane shows the journal, the
+// pane's text control holds the text.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <ctime>
+
+class CJournalWindow;
+
+class CJournal {
+public:
+    CJournal() = default;
+    ~CJournal();
+    CJournal(const CJournal&) = delete;
+    CJournal& operator=(const CJournal&) = delete;
+
+    CJournalWindow* window = nullptr;
+    uint16_t autoTime = 0;
+    HGLOBAL storedText = nullptr;  // NUL-terminated text waiting for a window; null when none
+
+    void FreeStoredText();
+    // Takes a copy of n bytes as the stored text (an empty text leaves none); 0 when out of memory.
+    int StoreText(const char* text, size_t n);
+};
+
+class CJournalWindow {
+public:
+    CJournalWindow();
+    ~CJournalWindow();
+    CJournalWindow(const CJournalWindow&) = delete;
+    CJournalWindow& operator=(const CJournalWindow&) = delete;
+
+    HWND parent = nullptr, controlParent = nullptr;
+    HWND insertTimeButton = nullptr, insertDateButton = nullptr, autoTimeButton = nullptr;
+    HWND newButton = nullptr;  // no such button is made
+    HWND loadTextButton = nullptr, saveTextButton = nullptr, printButton = nullptr;
+    HWND edit = nullptr;
+    int16_t paneLeft = 0, paneTop = 0, paneWidth = 0, paneHeight = 0;
+    int32_t shown = 0;
+    HMODULE richEditLibrary = nullptr;
+    int32_t wordWrap = 0;
+    double heightRatio = 3.0;
+    CJournal* journal = nullptr;
+};
+
+// The journal preferences, program-wide.
+struct stJournalPrefs {
+    int measurementName;
+    int measurementUnit;
+    int measurementPerLine;
+    int waveTimeValues;
+    int channelNumbers;
+    float tabSize;  // inches
+};
+stJournalPrefs& JournalPrefs();
+
+// Whether the control is a rich edit control (else a plain edit control).
+bool IsRichJournalEdit(HWND edit);
+// Every journal pane that exists, in the order made.
+void ForEachJournalPane(void (*action)(CJournalWindow* pane));
+void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize);
+// Sets the control's text limit in the way its class understands.
+void JournalSetLimit(HWND edit, size_t limit);

@@ -1,0 +1,267 @@
+// The journal's text files (Load Text, Save Text) and its settings in the INI file: the paste
+// options, the tab size and the application font.
+#include "documents/journal/journal.h"
+#include "documents/documents_api.h"
+#include "common/tagGS.h"
+#include "base/app.h"
+#include "base/notify.h"
+#include "base/services.h"
+#include "devlib/vk40.h"
+#include <commdlg.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int16_t kLoadDone = 0, kLoadCancelled = 1, kLoadCannotOpen = 45;
+constexpr char kIniFile[] = "NORVANE.INI";
+constexpr char kPrefsSection[] = "Wavemind";
+constexpr char kFontSection[] = "Font Information";
+constexpr int kIniValueChars = 63;
+constexpr LCID kJapaneseLocale = 1041;
+
+JournalFileDialogProc g_openProc = nullptr, g_saveProc = nullptr;
+
+stJournalPrefs g_prefs = {0, 0, 0, 0, 0, 1.0f};
+
+HWND Frame() { return g_app ? g_app->hwndFrame : nullptr; }
+
+HWND EditOf(CJournal* journal) { return journal && journal->window ? journal->window->edit : nullptr; }
+
+// The two rows of both text dialogs: translated name and pattern, then the pattern.
+std::string BuildJournalFileFilter() {
+    std::string filter;
+    const char* rows[2][2] = {{"Text", "*.txt"}, {"All NORVANE Files", "*.*"}};
+    const char* shown[2] = {" (*.TXT)", " (*.*)"};
+    for (int i = 0; i < 2; ++i) {
+        const char* name = getMsgBoxText(rows[i][0]);
+        filter += name ? name : rows[i][0];
+        filter += shown[i];
+        filter.push_back('\0');
+        filter += rows[i][1];
+        filter.push_back('\0');
+    }
+    filter.push_back('\0');
+    return filter;
+}
+
+bool RunFileDialog(bool save, char* path, char* title) {
+    const std::string filter = BuildJournalFileFilter();
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = Frame();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrFileTitle = title;
+    ofn.nMaxFileTitle = MAX_PATH;
+    ofn.Flags = save ? OFN_EXPLORER | OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT
+                     : OFN_EXPLORER | OFN_HIDEREADONLY;
+    ofn.lpstrDefExt = save ? "TXT" : "txt";
+    JournalFileDialogProc proc = save ? g_saveProc : g_openProc;
+    BOOL ok = proc ? proc(&ofn) : save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    if (!ok) return false;
+    // A name without an extension under the first filter row is a text file.
+    if (save && ofn.nFilterIndex == 1) {
+        const char* dot = std::strrchr(path, '.');
+        const char* slash = std::strrchr(path, '\\');
+        if ((!dot || (slash && dot < slash)) && std::strlen(path) + 4 < MAX_PATH) lstrcatA(path, ".TXT");
+    }
+    return true;
+}
+
+// One line of the control without its own line end (a wrapped piece has none).
+std::string ControlLine(HWND edit, int index) {
+    const LRESULT start = SendMessageA(edit, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+    const LRESULT length = start < 0 ? 0 : SendMessageA(edit, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+    std::vector<char> buffer(static_cast<size_t>(length) + 4, 3);
+    const size_t room = buffer.size() - 1;
+    *reinterpret_cast<WORD*>(buffer.data()) = static_cast<WORD>(room > 0xFFFF ? 0xFFFF : room);
+    const LRESULT got = SendMessageA(edit, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+    std::string line(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    return line;
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    return bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
+}
+
+bool IniFlag(const char* section, const char* key) {
+    char value[kIniValueChars + 1] = "";
+    GetPrivateProfileStringA(section, key, "No", value, kIniValueChars, kIniFile);
+    return (value[0] & ~0x20) == 'Y';
+}
+
+int IniNumber(const char* key, const char* byDefault) {
+    char value[kIniValueChars + 1] = "";
+    GetPrivateProfileStringA(kFontSection, key, byDefault, value, kIniValueChars, kIniFile);
+    return std::atoi(value);
+}
+
+void WriteIniFlag(const char* section, const char* key, bool on) {
+    WritePrivateProfileStringA(section, key, on ? "Yes" : "No", kIniFile);
+}
+
+void WriteIniNumber(const char* key, long value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%ld", value);
+    WritePrivateProfileStringA(kFontSection, key, text, kIniFile);
+}
+
+}  // namespace
+
+stJournalPrefs& JournalPrefs() { return g_prefs; }
+
+void SetJournalFileDialogProcs(JournalFileDialogProc open, JournalFileDialogProc save) {
+    g_openProc = open;
+    g_saveProc = save;
+}
+
+int16_t JournalLoadText(CJournal* journal, int ask, const char* path) {
+    HWND edit = EditOf(journal);
+    char chosen[MAX_PATH] = "", title[MAX_PATH] = "";
+    if (ask) {
+        if (!RunFileDialog(false, chosen, title)) return kLoadCancelled;
+        path = chosen;
+    }
+    if (!path) return kLoadCannotOpen;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return kLoadCannotOpen;
+    std::string text;
+    const DWORD size = GetFileSize(file, nullptr);
+    DWORD got = 0;
+    bool ok = size != INVALID_FILE_SIZE;
+    if (ok && size) {
+        try {
+            text.resize(size);
+        } catch (...) {
+            ok = false;
+        }
+        ok = ok && ReadFile(file, &text[0], size, &got, nullptr);
+    }
+    CloseHandle(file);
+    if (!ok) return kLoadCannotOpen;
+    text.resize(got);
+    text.resize(std::strlen(text.c_str()));
+    if (text.empty() || !edit) return kLoadDone;
+    JournalSetLimit(edit, static_cast<size_t>(GetWindowTextLengthA(edit)) + text.size() + 32768);
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    JournalEnsureCapacity(edit);
+    return kLoadDone;
+}
+
+int JournalSaveText(CJournal* journal, int ask, const char* path) {
+    HWND edit = EditOf(journal);
+    char chosen[MAX_PATH] = "", title[MAX_PATH] = "";
+    if (ask) {
+        if (!RunFileDialog(true, chosen, title)) return 0;
+        path = chosen;
+    }
+    if (!path || !edit) return 0;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    SetWaitCursor(1);
+    const int lines = static_cast<int>(SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
+    int shownPercent = -1;
+    bool ok = true;
+    // Lines are joined by CR LF; the last keeps what it has, so a text read back is the same.
+    for (int i = 0; i < lines && ok; ++i) {
+        std::string line = ControlLine(edit, i);
+        if (i + 1 < lines) line += "\r\n";
+        ok = WriteAll(file, line);
+        if (IsEscapeKeyDown()) break;
+        const int percent = static_cast<int>((i + 1) * 100LL / lines);
+        if (percent != shownPercent) {
+            shownPercent = percent;
+            notify::SetStatusTextFmt("Writing text: %3lu%% completed", percent);
+        }
+    }
+    CloseHandle(file);
+    SetWaitCursor(0);
+    if (!ok) return 0;
+    SendMessageA(edit, EM_SETMODIFY, 0, 0);
+    return 1;
+}
+
+// ---- Settings ----
+
+void SetDefaultFont() {
+    if (!g_app) return;
+    LOGFONTA& lf = g_app->lfJournal;
+    lf = LOGFONTA{};
+    lf.lfHeight = -13;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = GetUserDefaultLCID() == kJapaneseLocale ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
+}
+
+void LoadFontSettings() {
+    if (!g_app) return;
+    LOGFONTA& lf = g_app->lfJournal;
+    char face[kIniValueChars + 1] = "";
+    GetPrivateProfileStringA(kFontSection, "FontFace", "Arial", face, kIniValueChars, kIniFile);
+    lstrcpynA(lf.lfFaceName, face[0] ? face : "Arial", LF_FACESIZE);
+    lf.lfItalic = IniFlag(kFontSection, "FontItalic");
+    lf.lfUnderline = IniFlag(kFontSection, "FontUnderline");
+    lf.lfStrikeOut = IniFlag(kFontSection, "FontStrikeout");
+    lf.lfCharSet = GetUserDefaultLCID() == kJapaneseLocale ? SHIFTJIS_CHARSET
+                                                            : static_cast<BYTE>(IniNumber("FontCharSet", "1"));
+    lf.lfOutPrecision = static_cast<BYTE>(IniNumber("FontOutPrecision", "0"));
+    lf.lfClipPrecision = static_cast<BYTE>(IniNumber("FontClipPrecision", "0"));
+    lf.lfQuality = static_cast<BYTE>(IniNumber("FontQuality", "0"));
+    lf.lfPitchAndFamily = 0;
+    lf.lfHeight = IniNumber("FontHeight", "-13");
+    lf.lfWidth = IniNumber("FontWidth", "0");
+    lf.lfWeight = IniNumber("FontWeight", "400");
+    HFONT font = CreateFontIndirectA(&lf);
+    if (!font) return;
+    if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
+    g_app->hfontJournal = font;
+}
+
+void SaveFontSettings() {
+    if (!g_app) return;
+    const LOGFONTA& lf = g_app->lfJournal;
+    WritePrivateProfileStringA(kFontSection, "FontFace", lf.lfFaceName, kIniFile);
+    WriteIniFlag(kFontSection, "FontItalic", lf.lfItalic != 0);
+    WriteIniFlag(kFontSection, "FontUnderline", lf.lfUnderline != 0);
+    WriteIniFlag(kFontSection, "FontStrikeout", lf.lfStrikeOut != 0);
+    WriteIniNumber("FontQuality", lf.lfQuality);
+    WriteIniNumber("FontCharSet", lf.lfCharSet);
+    WriteIniNumber("FontHeight", lf.lfHeight);
+    WriteIniNumber("FontWidth", lf.lfWidth);
+    WriteIniNumber("FontWeight", lf.lfWeight);
+    WriteIniNumber("FontOutPrecision", lf.lfOutPrecision);
+    WriteIniNumber("FontClipPrecision", lf.lfClipPrecision);
+}
+
+void LoadJournalSettings() {
+    g_prefs.measurementName = IniFlag(kPrefsSection, "MeasurementName");
+    g_prefs.measurementUnit = IniFlag(kPrefsSection, "MeasurementUnit");
+    g_prefs.measurementPerLine = IniFlag(kPrefsSection, "MeasurementPerLine");
+    g_prefs.waveTimeValues = IniFlag(kPrefsSection, "WaveTimeValues");
+    g_prefs.channelNumbers = IniFlag(kPrefsSection, "ChannelNumbers");
+    char value[kIniValueChars + 1] = "";
+    GetPrivateProfileStringA(kPrefsSection, "TabSize", "1", value, kIniValueChars, kIniFile);
+    g_prefs.tabSize = static_cast<float>(std::atof(value));
+    LoadFontSettings();
+}
+
+void SaveJournalSettings() {
+    WriteIniFlag(kPrefsSection, "MeasurementName", g_prefs.measurementName != 0);
+    WriteIniFlag(kPrefsSection, "MeasurementUnit", g_prefs.measurementUnit != 0);
+    WriteIniFlag(kPrefsSection, "MeasurementPerLine", g_prefs.measurementPerLine != 0);
+    WriteIniFlag(kPrefsSection, "WaveTimeValues", g_prefs.waveTimeValues != 0);
+    WriteIniFlag(kPrefsSection, "ChannelNumbers", g_prefs.channelNumbers != 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", g_prefs.tabSize);
+    WritePrivateProfileStringA(kPrefsSection, "TabSize", text, kIniFile);
+    SaveFontSettings();
+}
