@@ -39,6 +39,7 @@ void* __imp_getHLabelText = reinterpret_cast<void*>(&getHLabelText);
 void* __imp_setDirtyGraphFlag = reinterpret_cast<void*>(&setDirtyGraphFlag);
 void* __imp_getRangeOfAllowedValues = reinterpret_cast<void*>(&getRangeOfAllowedValues);
 void* __imp_getOffsetByScalingInUnits = reinterpret_cast<void*>(&getOffsetByScalingInUnits);
+void* __imp_TranslateJournalHints = reinterpret_cast<void*>(&TranslateJournalHints);
 }
 
 namespace {
