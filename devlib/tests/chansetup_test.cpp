@@ -1,0 +1,669 @@
+// The Setup Channels window, its rows, Input Channel Parameters and the presets organiser as the
+// user meets them: created by the library at start-up, driven through their controls, and the
+// channel records and the presets store read back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/binding.h"
+#include "common/stAcq.h"
+#include "devlib/acquisition/calcsettings.h"
+#include "devlib/acquisition/chansetup.h"
+#include "devlib/acquisition/chansetup_rows.h"
+#include "devlib/acquisition/channels.h"
+#include "devlib/acquisition/device.h"
+#include "devlib/acquisition/presetorganiser.h"
+#include "devlib/acquisition/presets.h"
+#include "devlib/resource.h"
+#include "devlib/services/binding.h"
+#include "devlib/vk40.h"
+#include "devlib/tests/dialog_driver.h"
+#include "devlib/tests/vk40_test_util.h"
+
+using namespace vk40test;
+
+namespace {
+
+std::string Text(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
+#define FIELD(f) Text(f, sizeof(f))
+
+std::string PresetName(const stPresetStore& store, int index) {
+    CPresetStoreLock lock(store);
+    return lock ? FIELD(lock.records[index].presetName) : std::string();
+}
+
+// The whole list of preset names, input presets first.
+std::vector<std::string> PresetNames(const stPresetStore& store) {
+    std::vector<std::string> names;
+    for (int i = 0; i < store.count + store.calcCount; ++i) names.push_back(PresetName(store, i));
+    return names;
+}
+
+// Leaves focus: what the edit sends its dialog when the user tabs away.
+void LeaveField(HWND dlg, int id) {
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+void Type(HWND dlg, int id, const char* text) { SetDlgItemTextA(dlg, id, text); }
+
+void Choose(HWND dlg, int id, int row) {
+    SendDlgItemMessageA(dlg, id, CB_SETCURSEL, row, 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != 0; }
+
+bool BoxChecked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
+
+class ChannelSetup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        frame = CreateFrameWithMenu();
+        ASSERT_NE(frame, nullptr);
+        host = MakeRecordingHost(nullptr);
+        ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
+        AcqView acq(hAcq);
+        // The presets file beside the program is shared with other tests: start from the built-in
+        // presets alone, and leave nothing to be written back at shut-down.
+        ASSERT_EQ(FillBuiltinPresets(&acq->presets), 1);
+        acq->samplePeriodMs = 1.0;
+        acq->storageKind = 0;
+        for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags = i == 0 ? kChanAllOn : 0;
+        ASSERT_TRUE(IsWindow(acq->hwndChannelSetup));
+    }
+
+    void TearDown() override {
+        {
+            AcqView acq(hAcq);
+            FreePresetStore(&acq->presets);
+        }
+        ShutdownDriver();
+        DestroyWindow(frame);
+    }
+
+    HWND Row(int kind, int number) { return ChannelRowWindow(kind, number); }
+
+    stAcqChan Record(int index) {
+        AcqView acq(hAcq);
+        return acq->chans[index];
+    }
+
+    uint32_t Flags(int index) { return Record(index).flags; }
+
+    void SetPeriod(double ms) {
+        AcqView acq(hAcq);
+        acq->samplePeriodMs = ms;
+    }
+
+    // Opens Input Channel Parameters from CH(channel + 1)'s set-up button and runs steps on it;
+    // message boxes it shows are answered with OK and kept.
+    void EditParams(int channel, const std::function<void(HWND)>& steps) {
+        HWND row = Row(kGroupAnalog, channel);
+        ASSERT_NE(row, nullptr);
+        bool ran = false;
+        WithDialogs(
+            [&](HWND dlg) {
+                if (GetDlgItem(dlg, IDC_ICP_GAIN)) {
+                    ran = true;
+                    steps(dlg);
+                    if (IsWindow(dlg)) SendClick(dlg, IDCANCEL);
+                } else if (!GetDlgItem(dlg, IDC_ROW_ACQUIRE)) {
+                    boxes.push_back(MessageBoxText(dlg));
+                    SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+                }
+            },
+            [&] { Click(row, IDC_ROW_SETUP); });
+        EXPECT_TRUE(ran) << "the dialog came up";
+    }
+
+    HWND frame = nullptr;
+    stHostCallbacks host{};
+    stDriverOps ops{};
+    int32_t level = 0;
+    HGLOBAL hAcq = nullptr;
+    std::vector<std::string> boxes;
+};
+
+// ---- The window and its rows ----
+
+TEST_F(ChannelSetup, TheMenuShowsTheWindowWithOneNamedRowPerChannelAndClosingHidesIt) {
+    ASSERT_TRUE(IsVK40()) << "without a unit the library stands for the model-40 unit";
+    DrvCommand(&ops, hAcq, frame, IDM_CHANNELS, nullptr, 0);
+    HWND wnd = nullptr;
+    {
+        AcqView acq(hAcq);
+        wnd = acq->hwndChannelSetup;
+        EXPECT_EQ(acq->channelSetupShown, 1);
+    }
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    EXPECT_EQ(WindowText(wnd), "Setup Channels");
+    for (int n = 0; n < kAnalogChannels; ++n)
+        EXPECT_EQ(ItemText(Row(kGroupAnalog, n), IDC_ROW_NAME), "CH" + std::to_string(n + 1));
+    for (int n = 0; n < kCalcChannels; ++n) {
+        HWND row = Row(kGroupCalc, n);
+        EXPECT_EQ(ItemText(row, IDC_ROW_NAME), "C" + std::to_string(n + 1));
+        EXPECT_TRUE(IsWindowVisible(row)) << "the model-40 window shows all twelve calculation rows";
+    }
+    EXPECT_EQ(Row(kGroupDigital, 0), nullptr) << "the model-40 unit has no digital inputs";
+    EXPECT_TRUE(BoxChecked(Row(kGroupAnalog, 0), IDC_ROW_ACQUIRE));
+    EXPECT_FALSE(BoxChecked(Row(kGroupAnalog, 1), IDC_ROW_ACQUIRE));
+
+    SendMessageA(wnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    AcqView acq(hAcq);
+    EXPECT_EQ(acq->channelSetupShown, 0);
+    EXPECT_EQ(acq->hwndChannelSetup, wnd) << "hidden, never destroyed";
+}
+
+TEST_F(ChannelSetup, RowBoxesSetTheStateBitsAndPlotOrValuesNeedTheChannelOn) {
+    HWND ch2 = Row(kGroupAnalog, 1);
+    Click(ch2, IDC_ROW_PLOT);
+    EXPECT_EQ(Flags(1), 0u) << "plot on a channel that is off leaves its bit clear";
+    EXPECT_FALSE(Enabled(ch2, IDC_ROW_PLOT));
+    Click(ch2, IDC_ROW_ACQUIRE);
+    EXPECT_EQ(Flags(1), kChanEnabled);
+    EXPECT_TRUE(Enabled(ch2, IDC_ROW_PLOT));
+    Click(ch2, IDC_ROW_PLOT);
+    Click(ch2, IDC_ROW_VALUES);
+    EXPECT_EQ(Flags(1), kChanAllOn);
+    Click(ch2, IDC_ROW_ACQUIRE);
+    EXPECT_EQ(Flags(1), 0u) << "off takes plot and values with it";
+    AcqView acq(hAcq);
+    EXPECT_EQ(acq->enabledAnalog, 1);
+}
+
+TEST_F(ChannelSetup, ALabelTypedIntoARowIsStoredWhenTheFieldLosesTheFocus) {
+    HWND ch3 = Row(kGroupAnalog, 2);
+    Type(ch3, IDC_ROW_LABEL, "Left forearm");
+    SendDlgItemMessageA(ch3, IDC_ROW_LABEL, EM_SETMODIFY, TRUE, 0);  // as typing marks it
+    LeaveField(ch3, IDC_ROW_LABEL);
+    EXPECT_EQ(FIELD(Record(2).label), "Left forearm");
+    SendDlgItemMessageA(ch3, IDC_ROW_LABEL, EM_LIMITTEXT, 0, 0);
+    EXPECT_EQ(SendDlgItemMessageA(ch3, IDC_ROW_LABEL, EM_GETLIMITTEXT, 0, 0) > 0, true);
+}
+
+TEST_F(ChannelSetup, TheFastestRatesRefuseAnalogChannelsBeyondTheirLimitWithTheMessage) {
+    struct Case {
+        double periodMs;
+        int channel;
+        const char* message;  // null: no message
+        bool staysOff;
+    } cases[] = {
+        {kPeriod100k, 1, "Only one channel can be active at this sample rate (100Ksamples/sec).", true},
+        {kPeriod40k, 2, "Only channels 1 and 2 can be active at this sample rate (40Ksamples/sec).", true},
+        {kPeriod40k, 3, "Only channels 1 and 2 can be active at this sample rate (40Ksamples/sec).", true},
+        {kPeriod40k, 1, nullptr, false},
+        {1.0, 3, nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.periodMs) + " ms, CH" + std::to_string(c.channel + 1));
+        {
+            AcqView acq(hAcq);
+            acq->samplePeriodMs = c.periodMs;
+            for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags = i == 0 ? kChanAllOn : 0;
+            RefreshChannelSetup(acq->hwndChannelSetup, acq.get());
+        }
+        CBoxCapture capture;
+        Click(Row(kGroupAnalog, c.channel), IDC_ROW_ACQUIRE);
+        if (c.message) {
+            ASSERT_EQ(capture.boxes.size(), 1u);
+            EXPECT_EQ(capture.boxes[0].text, c.message);
+            EXPECT_EQ(capture.boxes[0].caption, "Input Channels Setup");
+        } else {
+            EXPECT_TRUE(capture.boxes.empty());
+        }
+        EXPECT_EQ((Flags(c.channel) & kChanEnabled) == 0, c.staysOff);
+        EXPECT_EQ(BoxChecked(Row(kGroupAnalog, c.channel), IDC_ROW_ACQUIRE), !c.staysOff);
+    }
+}
+
+// ---- The group switches ----
+
+TEST_F(ChannelSetup, GroupSwitchesFollowTheRateLimitsAndTheCalculationKinds) {
+    struct Case {
+        const char* name;
+        double periodMs;
+        int group, switchId, on;
+        std::vector<uint32_t> before, after;  // analog CH1-4, or calculation C1-C3
+    } cases[] = {
+        {"all analog on", 1.0, kGroupAnalog, IDC_ROW_ACQUIRE, 1, {kChanAllOn, 0, 0, 0}, {kChanAllOn, 2, 2, 2}},
+        {"nothing at 100,000/s", kPeriod100k, kGroupAnalog, IDC_ROW_ACQUIRE, 1, {kChanAllOn, 0, 0, 0},
+         {kChanAllOn, 0, 0, 0}},
+        {"two at 40,000/s", kPeriod40k, kGroupAnalog, IDC_ROW_ACQUIRE, 1, {0, 0, 0, 0}, {2, 2, 0, 0}},
+        {"off clears plot", 1.0, kGroupAnalog, IDC_ROW_ACQUIRE, 0, {kChanAllOn, 6, 0, 10}, {8, 0, 0, 8}},
+        {"plot for the enabled", 1.0, kGroupAnalog, IDC_ROW_PLOT, 1, {2, 0, 10, 0}, {6, 0, 14, 0}},
+        {"values off", 1.0, kGroupAnalog, IDC_ROW_VALUES, 0, {kChanAllOn, 8, 0, 0}, {6, 0, 0, 0}},
+        {"calculation needs a kind", 1.0, kGroupCalc, IDC_ROW_ACQUIRE, 1, {0, 0, 0}, {2, 0, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AcqView acq(hAcq);
+        acq->samplePeriodMs = c.periodMs;
+        stCalcSettings* calc = CalcSettings(acq.get());
+        calc->kind[0] = kCalcMath;
+        calc->kind[1] = 0;
+        calc->kind[2] = kCalcSmoothing;
+        const int first = c.group == kGroupAnalog ? 0 : kAnalogChannels + NDChan;
+        for (size_t i = 0; i < c.before.size(); ++i) acq->chans[first + i].flags = c.before[i];
+        SetChannelFlagForAll(acq.get(), c.group, c.switchId, c.on, c.on, c.on);
+        std::vector<uint32_t> after;
+        for (size_t i = 0; i < c.before.size(); ++i) after.push_back(acq->chans[first + i].flags);
+        EXPECT_EQ(after, c.after);
+    }
+}
+
+TEST_F(ChannelSetup, CtrlClickGivesTheSameBitsToTheWholeGroup) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    Click(Row(kGroupAnalog, 2), IDC_ROW_ACQUIRE);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    for (int i = 0; i < kAnalogChannels; ++i) EXPECT_NE(Flags(i) & kChanEnabled, 0u) << "CH" << i + 1;
+    EXPECT_TRUE(BoxChecked(Row(kGroupAnalog, 3), IDC_ROW_ACQUIRE)) << "the rows show it";
+}
+
+// ---- Presets from a row ----
+
+TEST_F(ChannelSetup, AnInputPresetFromTheRowMenuSetsTheChannelAndSwitchesItOn) {
+    HWND ch2 = Row(kGroupAnalog, 1);
+    AcqView acq(hAcq);
+    HMENU menu = BuildRowPresetMenu(ch2, acq.get());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 1 + kBuiltinPresets);
+    char text[64] = "";
+    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "Default");
+    GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "ECG");
+    const UINT ecg = GetMenuItemID(menu, 1);
+    DestroyMenu(menu);
+
+    ApplyRowPresetChoice(ch2, acq.get(), ecg);
+    const stAcqChan& rec = acq->chans[1];
+    EXPECT_EQ(FIELD(rec.label), "ECG");
+    EXPECT_EQ(FIELD(rec.units), "mV");
+    EXPECT_EQ(rec.gain, 2000.0);
+    EXPECT_EQ(rec.coupling, 1);
+    EXPECT_EQ(rec.flags, kChanAllOn) << "a channel that was off is switched on";
+    EXPECT_EQ(rec.number, 1);
+    EXPECT_EQ(acq->chanPresetIndex[1], 1);
+    EXPECT_EQ(acq->analogPresetValue[1], 2.5);
+    EXPECT_DOUBLE_EQ(acq->chanMultiplier[1], (10.0 / 0.01) * (10.0 / 32768.0) / 2000.0);
+    EXPECT_EQ(ItemText(ch2, IDC_ROW_LABEL), "ECG") << "the row shows it";
+
+    ApplyRowPresetChoice(ch2, acq.get(), kMenuDefault);
+    EXPECT_EQ(FIELD(acq->chans[1].label), "CH2 Input");
+    EXPECT_EQ(acq->chans[1].gain, 200.0);
+    EXPECT_EQ(acq->chanPresetIndex[1], 0);
+}
+
+TEST_F(ChannelSetup, ACalculationRowIsSwitchedOffGivenAKindOrAPreset) {
+    HWND c3 = Row(kGroupCalc, 2);
+    AcqView acq(hAcq);
+    stAcqChan& rec = acq->chans[kAnalogChannels + NDChan + 2];
+    ApplyRowPresetChoice(c3, acq.get(), kMenuFirstKind + kCalcMath - 1);
+    EXPECT_EQ(CalcSettings(acq.get())->kind[2], kCalcMath);
+    EXPECT_EQ(FIELD(rec.label), "C3 - Math");
+    EXPECT_EQ(FIELD(rec.presetName), "Math");
+    EXPECT_EQ(rec.flags, kChanAllOn);
+    EXPECT_TRUE(Enabled(c3, IDC_ROW_SETUP));
+
+    ApplyRowPresetChoice(c3, acq.get(), kMenuDefault);
+    EXPECT_EQ(CalcSettings(acq.get())->kind[2], 0);
+    EXPECT_EQ(FIELD(rec.label), "C3 - calculation - OFF");
+    EXPECT_EQ(rec.flags, 0u);
+    EXPECT_FALSE(Enabled(c3, IDC_ROW_ACQUIRE)) << "an off calculation cannot be switched on";
+    EXPECT_FALSE(Enabled(c3, IDC_ROW_SETUP));
+}
+
+TEST_F(ChannelSetup, TheExportsSetDefaultsAndTheStimulatorReference) {
+    EXPECT_EQ(GetAnalogChannelParams(2, kParamsStimulatorReference), 1);
+    stAcqChan rec = Record(2);
+    EXPECT_EQ(FIELD(rec.label), "Stimulator - RJ72C Reference Out");
+    EXPECT_EQ(FIELD(rec.units), "Volts");
+    EXPECT_EQ(rec.gain, 10.0);
+    EXPECT_EQ(rec.flags, kChanAllOn);
+    EXPECT_EQ(rec.unitValue2, 10.0);
+    EXPECT_EQ(GetAnalogChannelParams(3, 3), 1) << "preset 3 is EMG";
+    rec = Record(3);
+    EXPECT_EQ(FIELD(rec.label), "EMG");
+    EXPECT_EQ(rec.gain, 2500.0);
+    EXPECT_EQ(GetAnalogChannelParams(4, 0), 0) << "no fifth analog channel";
+    EXPECT_EQ(GetAnalogChannelParams(1, kBuiltinPresets + 1), 0) << "no such preset";
+    EXPECT_EQ(GetDigitalChannelParams(0, 0), 0) << "the model-40 unit has no digital channels";
+}
+
+// ---- Input Channel Parameters ----
+
+TEST_F(ChannelSetup, OkStoresGainCouplingFiltersAndLabelIntoTheRecord) {
+    std::string heading;
+    EditParams(1, [&](HWND dlg) {
+        heading = ItemText(dlg, IDC_ICP_HEADING);
+        EXPECT_EQ(ItemText(dlg, IDC_ICP_UNITS), "mV");
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, IDC_ICP_HP2))) << "the model-40 unit has no 5 Hz high pass";
+        Type(dlg, IDC_ICP_LABEL, "Biceps");
+        Type(dlg, IDC_ICP_PRESET_NAME, "Biceps EMG");
+        Choose(dlg, IDC_ICP_GAIN, 3);  // x1000
+        Click(dlg, IDC_ICP_AC);
+        EXPECT_TRUE(Enabled(dlg, IDC_ICP_HP1)) << "high pass only with AC";
+        Click(dlg, IDC_ICP_HP1);
+        Click(dlg, IDC_ICP_LP1K);
+        Choose(dlg, IDC_ICP_SLOT, 1);
+        Choose(dlg, IDC_ICP_TYPE, kFilterHighPass);
+        Type(dlg, IDC_ICP_FREQ, "45");
+        LeaveField(dlg, IDC_ICP_FREQ);
+        Type(dlg, IDC_ICP_Q, "0.9");
+        LeaveField(dlg, IDC_ICP_Q);
+        SendClick(dlg, IDOK);
+    });
+    EXPECT_EQ(heading, "CH2");
+    EXPECT_TRUE(boxes.empty());
+    const stAcqChan rec = Record(1);
+    EXPECT_EQ(FIELD(rec.label), "Biceps");
+    EXPECT_EQ(FIELD(rec.presetName), "Biceps EMG");
+    EXPECT_EQ(rec.gain, 1000.0);
+    EXPECT_EQ(rec.coupling, 1);
+    EXPECT_EQ(rec.highPass, 1);
+    EXPECT_EQ(rec.lowPass, 1);
+    EXPECT_EQ(rec.filterSelected, 1);
+    EXPECT_EQ(rec.filters[1].type, kFilterHighPass);
+    EXPECT_EQ(rec.filters[1].frequencyHz, 45.0);
+    EXPECT_EQ(rec.filters[1].q, 0.9);
+    AcqView acq(hAcq);
+    EXPECT_DOUBLE_EQ(acq->chanMultiplier[1], (10.0 / 0.01) * (10.0 / 32768.0) / 1000.0) << "the new gain converts";
+}
+
+TEST_F(ChannelSetup, CancelLeavesTheRecordAsItWas) {
+    const stAcqChan before = Record(2);
+    EditParams(2, [&](HWND dlg) {
+        Type(dlg, IDC_ICP_LABEL, "changed");
+        Choose(dlg, IDC_ICP_GAIN, 0);
+        Click(dlg, IDC_ICP_AC);
+        Choose(dlg, IDC_ICP_TYPE, kFilterLowPass);
+        Type(dlg, IDC_ICP_FREQ, "300");
+        LeaveField(dlg, IDC_ICP_FREQ);
+        SendClick(dlg, IDCANCEL);
+    });
+    const stAcqChan after = Record(2);
+    EXPECT_EQ(memcmp(&before, &after, sizeof before), 0);
+}
+
+TEST_F(ChannelSetup, FrequenciesOutsideTheFilterRangeAreMovedToItsEdgeWithTheMessage) {
+    struct Case {
+        const char *typed, *shown;
+        double stored;
+        bool message;
+    } cases[] = {{"25", "30.000000", 30.0, true}, {"2000", "1000.00000", 1000.0, true},
+                 {"abc", "30.000000", 30.0, true}, {"500", nullptr, 500.0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        boxes.clear();
+        std::string shown;
+        EditParams(0, [&](HWND dlg) {
+            Choose(dlg, IDC_ICP_TYPE, kFilterLowPass);
+            Type(dlg, IDC_ICP_FREQ, c.typed);
+            LeaveField(dlg, IDC_ICP_FREQ);
+            shown = ItemText(dlg, IDC_ICP_FREQ);
+            SendClick(dlg, IDOK);
+        });
+        if (c.message) {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0], "The frequency must be between 30 Hz and 1000 Hz.");
+            EXPECT_EQ(shown, c.shown);
+        } else {
+            EXPECT_TRUE(boxes.empty());
+        }
+        EXPECT_EQ(Record(0).filters[0].frequencyHz, c.stored);
+    }
+}
+
+TEST_F(ChannelSetup, BandStopLineFrequencyTakesTheMainsFrequencyAndLocksTheSlot) {
+    RegValue line(HKEY_CURRENT_USER, "Software\\NORVANE\\Localization", "LineFrequencyHz");
+    line.SetDword(50);
+    bool readOnly = false;
+    EditParams(0, [&](HWND dlg) {
+        Choose(dlg, IDC_ICP_TYPE, kFilterBandStopLine);
+        readOnly = (GetWindowLongA(GetDlgItem(dlg, IDC_ICP_FREQ), GWL_STYLE) & ES_READONLY) != 0;
+        Type(dlg, IDC_ICP_FREQ, "70");
+        LeaveField(dlg, IDC_ICP_FREQ);
+        SendClick(dlg, IDOK);
+    });
+    EXPECT_TRUE(readOnly);
+    const stFilterSlot slot = Record(0).filters[0];
+    EXPECT_EQ(slot.type, kFilterBandStopLine);
+    EXPECT_EQ(slot.frequencyHz, double(GetLineFrequencyHz()));
+    EXPECT_EQ(slot.q, 5.0);
+}
+
+TEST_F(ChannelSetup, ANewPresetNeedsANameNoPresetHasAndGoesBeforeTheCalculationPresets) {
+    {
+        AcqView acq(hAcq);
+        uint8_t block[kCalcPresetBytes] = {};
+        FreePresetStore(&acq->presets);
+        ASSERT_EQ(AllocPresetStore(&acq->presets, 2, 1), 1);
+        CPresetStoreLock lock(acq->presets);
+        strcpy(lock.records[0].presetName, "ECG");
+        strcpy(lock.records[1].presetName, "EEG");
+        strcpy(lock.records[2].presetName, "My rate");
+        lock.calcKinds[0] = kCalcRate;
+        memcpy(lock.calcBlocks, block, sizeof block);
+    }
+    struct Case {
+        const char* name;
+        bool allowed;
+    } cases[] = {{"Default", false}, {"ecg", false}, {"My rate", false}, {"CH2 - Input", false}, {"Grip", true}};
+    std::vector<bool> allowed;
+    EditParams(3, [&](HWND dlg) {
+        for (const Case& c : cases) {
+            Type(dlg, IDC_ICP_PRESET_NAME, c.name);
+            allowed.push_back(Enabled(dlg, IDC_ICP_NEW_PRESET));
+        }
+        Click(dlg, IDC_ICP_NEW_PRESET);
+        EXPECT_FALSE(Enabled(dlg, IDC_ICP_NEW_PRESET)) << "the name is taken now";
+        SendClick(dlg, IDCANCEL);
+    });
+    for (size_t i = 0; i < allowed.size(); ++i) EXPECT_EQ(allowed[i], cases[i].allowed) << cases[i].name;
+    ASSERT_EQ(boxes, std::vector<std::string>{"Preset has been added successfully"});
+    AcqView acq(hAcq);
+    EXPECT_EQ(acq->presets.count, 3);
+    EXPECT_EQ(acq->presets.calcCount, 1);
+    EXPECT_EQ(PresetNames(acq->presets), (std::vector<std::string>{"ECG", "EEG", "Grip", "My rate"}));
+    CPresetStoreLock lock(acq->presets);
+    EXPECT_EQ(lock.calcKinds[0], kCalcRate) << "the calculation preset keeps its kind";
+    EXPECT_EQ(lock.first[2], acq->samplePeriodMs) << "a channel of no preset carries the sample period";
+}
+
+TEST_F(ChannelSetup, OffsetsAreShownInUnitsAndHeldWithinTheOffsetReach) {
+    std::string shownBig;
+    EditParams(0, [&](HWND dlg) {
+        Type(dlg, IDC_ICP_OFFSET, "1");  // 1 mV in the default scaling (1 mV per mV)
+        LeaveField(dlg, IDC_ICP_OFFSET);
+        SendClick(dlg, IDOK);
+    });
+    EXPECT_DOUBLE_EQ(Record(0).inputOffset, 0.001);
+    EditParams(0, [&](HWND dlg) {
+        Type(dlg, IDC_ICP_OFFSET, "-100000");
+        LeaveField(dlg, IDC_ICP_OFFSET);
+        shownBig = ItemText(dlg, IDC_ICP_OFFSET);
+        SendClick(dlg, IDOK);
+    });
+    const double reach = FindGainRow(200.0)->offsetStep * 32767;
+    EXPECT_DOUBLE_EQ(Record(0).inputOffset, -reach);
+    EXPECT_NEAR(std::stod(shownBig), -reach * 1000.0, 1e-3);
+}
+
+// ---- The presets organiser ----
+
+class PresetStore : public ::testing::Test {
+protected:
+    // Input presets A0-A3, then calculation presets C0-C2; each entry's values name their preset.
+    void SetUp() override {
+        ASSERT_EQ(AllocPresetStore(&store, 4, 3), 1);
+        CPresetStoreLock lock(store);
+        for (int i = 0; i < 7; ++i) {
+            const bool calc = i >= 4;
+            snprintf(lock.records[i].presetName, sizeof lock.records[i].presetName, "%c%d", calc ? 'C' : 'A',
+                     calc ? i - 4 : i);
+            lock.first[i] = i;
+            lock.second[i] = 100 + i;
+            if (calc) {
+                lock.calcKinds[i - 4] = 10 + i;
+                memset(lock.calcBlocks + (i - 4) * kCalcPresetBytes, 'a' + i, kCalcPresetBytes);
+            }
+        }
+    }
+    void TearDown() override { FreePresetStore(&store); }
+
+    // Every preset with its parallel entries: "name:first:second[:kind:block byte]".
+    std::vector<std::string> Entries() {
+        std::vector<std::string> out;
+        CPresetStoreLock lock(store);
+        for (int i = 0; i < store.count + store.calcCount; ++i) {
+            std::string e = FIELD(lock.records[i].presetName) + ":" + std::to_string(int(lock.first[i])) + ":" +
+                             std::to_string(int(lock.second[i]));
+            if (i >= store.count) {
+                const int c = i - store.count;
+                e += ":" + std::to_string(lock.calcKinds[c]) + ":" + char(lock.calcBlocks[c * kCalcPresetBytes]) +
+                     char(lock.calcBlocks[(c + 1) * kCalcPresetBytes - 1]);
+            }
+            out.push_back(e);
+        }
+        return out;
+    }
+
+    stPresetStore store{};
+};
+
+TEST_F(PresetStore, MovesStayInTheirGroupAndCarryEveryParallelEntry) {
+    struct Case {
+        int group, from, to;
+        int moved;
+        std::vector<std::string> names;
+    } cases[] = {
+        {kPresetGroupInput, 3, 0, 1, {"A3", "A0", "A1", "A2", "C0", "C1", "C2"}},
+        {kPresetGroupInput, 0, 99, 1, {"A1", "A2", "A3", "A0", "C0", "C1", "C2"}},
+        {kPresetGroupInput, 0, -1, 0, {"A0", "A1", "A2", "A3", "C0", "C1", "C2"}},  // Top on the first
+        {kPresetGroupCalc, 2, 5, 0, {"A0", "A1", "A2", "A3", "C0", "C1", "C2"}},    // Bottom on the last
+        {kPresetGroupCalc, 0, 2, 1, {"A0", "A1", "A2", "A3", "C1", "C2", "C0"}},
+        {kPresetGroupCalc, 3, 0, 0, {"A0", "A1", "A2", "A3", "C0", "C1", "C2"}},  // outside the group
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.group) + ": " + std::to_string(c.from) + " -> " + std::to_string(c.to));
+        TearDown();
+        SetUp();
+        EXPECT_EQ(MovePreset(&store, c.group, c.from, c.to), c.moved);
+        EXPECT_EQ(PresetNames(store), c.names);
+    }
+    TearDown();
+    SetUp();
+    MovePreset(&store, kPresetGroupCalc, 0, 2);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"A0:0:100", "A1:1:101", "A2:2:102", "A3:3:103", "C1:5:105:15:ff",
+                                                   "C2:6:106:16:gg", "C0:4:104:14:ee"}));
+}
+
+TEST_F(PresetStore, DeleteRemovesThePresetWithItsEntriesOnlyWhenTheDescriptionMatches) {
+    EXPECT_EQ(DeletePreset(&store, 5, "C0", kPresetGroupCalc), 0) << "the record there is C1";
+    EXPECT_EQ(DeletePreset(&store, 1, "A1", kPresetGroupCalc), 0) << "an input preset is not in the calculation group";
+    EXPECT_EQ(store.count + store.calcCount, 7);
+    EXPECT_EQ(DeletePreset(&store, 5, "c1", kPresetGroupCalc), 1) << "any case";
+    EXPECT_EQ(DeletePreset(&store, 1, "A1", kPresetGroupInput), 1);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"A0:0:100", "A2:2:102", "A3:3:103", "C0:4:104:14:ee",
+                                                   "C2:6:106:16:gg"}));
+    EXPECT_EQ(IsUnusedPresetName(store, "a2"), 0);
+    EXPECT_EQ(IsUnusedPresetName(store, "A1"), 1);
+    EXPECT_EQ(ClearPresets(&store), 1);
+    EXPECT_EQ(store.count + store.calcCount, 0);
+    EXPECT_FALSE(IsPresetStoreAllocated(store));
+}
+
+TEST_F(ChannelSetup, TheOrganiserReordersRenamesAndDeletesThroughItsControls) {
+    std::vector<std::string> listed, afterTop, boxTexts;
+    bool renameRefusedSameName = false;
+    WithDialogs(
+        [&](HWND dlg) {
+            if (GetDlgItem(dlg, IDC_OCP_LIST)) {
+                HWND list = GetDlgItem(dlg, IDC_OCP_LIST);
+                char text[128];
+                for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+                    ListView_GetItemText(list, i, 0, text, sizeof text);
+                    std::string item = text;
+                    ListView_GetItemText(list, i, 1, text, sizeof text);
+                    listed.push_back(item + "|" + text);
+                }
+                // EEG (second) to the top, then rename it, then delete it.
+                ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+                SendClick(dlg, IDC_OCP_TOP);
+                {
+                    AcqView acq(hAcq);
+                    afterTop = PresetNames(acq->presets);
+                }
+                SendClick(dlg, IDC_OCP_RENAME);  // the rename dialog comes up next
+            } else if (GetDlgItem(dlg, IDC_RENAME_NEW)) {
+                Type(dlg, IDC_RENAME_NEW, "emg");
+                renameRefusedSameName = !Enabled(dlg, IDOK);
+                Type(dlg, IDC_RENAME_NEW, "Brain waves");
+                EXPECT_TRUE(Enabled(dlg, IDOK));
+                SendClick(dlg, IDOK);
+                HWND organiser = FindThreadDialog(IDC_OCP_LIST);
+                PostMessageA(organiser, WM_COMMAND, MAKEWPARAM(IDC_OCP_DELETE, BN_CLICKED), 0);
+            } else {
+                boxTexts.push_back(MessageBoxText(dlg));
+                SendMessageA(dlg, WM_COMMAND, boxTexts.size() == 1 ? IDYES : IDOK, 0);
+                if (boxTexts.size() == 1) {
+                    HWND organiser = FindThreadDialog(IDC_OCP_LIST);
+                    PostMessageA(organiser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                }
+            }
+        },
+        [&] {
+            AcqView acq(hAcq);
+            EXPECT_EQ(ShowPresetOrganizer(frame, acq.get()), 1);
+        });
+    ASSERT_EQ(listed.size(), size_t(kBuiltinPresets));
+    EXPECT_EQ(listed[0], "ECG|Analog channel settings");
+    ASSERT_GE(afterTop.size(), 2u);
+    EXPECT_EQ(afterTop[0], "EEG");
+    EXPECT_EQ(afterTop[1], "ECG");
+    EXPECT_TRUE(renameRefusedSameName) << "another preset's name in other case";
+    ASSERT_EQ(boxTexts.size(), 1u);
+    EXPECT_EQ(boxTexts[0], "Are you sure you want to remove preset \"Brain waves\"?");
+    AcqView acq(hAcq);
+    const std::vector<std::string> names = PresetNames(acq->presets);
+    EXPECT_EQ(acq->presets.count, kBuiltinPresets - 1);
+    EXPECT_EQ(names[0], "ECG");
+    for (const std::string& n : names) EXPECT_NE(n, "Brain waves");
+}
+
+TEST_F(ChannelSetup, DeleteAllAnsweredNoKeepsEveryPreset) {
+    int asked = 0;
+    WithDialogs(
+        [&](HWND dlg) {
+            if (GetDlgItem(dlg, IDC_OCP_LIST)) {
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_OCP_DELETE_ALL, BN_CLICKED), 0);
+            } else {
+                ++asked;
+                EXPECT_EQ(MessageBoxText(dlg), "Are you sure you want to clear preset file?");
+                SendMessageA(dlg, WM_COMMAND, IDNO, 0);
+                PostMessageA(FindThreadDialog(IDC_OCP_LIST), WM_COMMAND, IDCANCEL, 0);
+            }
+        },
+        [&] {
+            AcqView acq(hAcq);
+            ShowPresetOrganizer(frame, acq.get());
+        });
+    EXPECT_EQ(asked, 1);
+    AcqView acq(hAcq);
+    EXPECT_EQ(acq->presets.count, kBuiltinPresets);
+}
+
+}  // namespace
