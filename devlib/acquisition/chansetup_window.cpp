@@ -71,19 +71,18 @@ void OffLabel(int32_t number, char* out, size_t size) { snprintf(out, size, Keye
 void RefreshRow(const stRow& row, stAcq* acq) {
     stAcqChan& rec = acq->chans[row.index];
     const bool calcOn = CalcOn(acq, row);
-    if (!calcOn) {
-        char label[sizeof(rec.label)] = {};
-        OffLabel(row.number, label, sizeof(label));
-        memcpy(rec.label, label, sizeof(rec.label));
-    }
     const bool on = (rec.flags & kChanEnabled) != 0;
     Check(row.wnd, IDC_ROW_ACQUIRE, on);
     Check(row.wnd, IDC_ROW_PLOT, (rec.flags & kChanPlot) != 0);
     Check(row.wnd, IDC_ROW_VALUES, (rec.flags & kChanValues) != 0);
     EnableWindow(GetDlgItem(row.wnd, IDC_ROW_PLOT), on);
     EnableWindow(GetDlgItem(row.wnd, IDC_ROW_VALUES), on);
-    char label[sizeof(rec.label) + 1] = {};
-    memcpy(label, rec.label, sizeof(rec.label));
+    // An off calculation shows that it is off; its record keeps its label.
+    char label[sizeof(rec.presetName)] = {};
+    if (calcOn)
+        memcpy(label, rec.label, sizeof(rec.label));
+    else
+        OffLabel(row.number, label, sizeof(label));
     SetDlgItemTextA(row.wnd, IDC_ROW_LABEL, label);
     SendDlgItemMessageA(row.wnd, IDC_ROW_LABEL, EM_SETMODIFY, FALSE, 0);
     for (int id : {IDC_ROW_ACQUIRE, IDC_ROW_LABEL, IDC_ROW_SETUP}) EnableWindow(GetDlgItem(row.wnd, id), calcOn);
@@ -372,7 +371,9 @@ INT_PTR CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
     case WM_INITDIALOG: WindowInit(wnd, reinterpret_cast<HGLOBAL>(lParam)); return TRUE;
     case WM_ACTIVATE:
-        HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) != WA_INACTIVE ? wnd : nullptr);
+        // A hidden window is activated only while windows are being torn down: nothing to report.
+        if (IsWindowVisible(wnd))
+            HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) != WA_INACTIVE ? wnd : nullptr);
         return FALSE;
     case WM_MOVE:
     case WM_SIZE: StorePlacement(wnd); return FALSE;
