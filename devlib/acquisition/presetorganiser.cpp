@@ -17,6 +17,7 @@
 namespace {
 
 constexpr int kDescriptionChars = 127;
+constexpr INT_PTR kOrganiserClosed = 1;
 
 const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);
@@ -137,8 +138,10 @@ int32_t RenamePreset(stPresetStore* store, int32_t index, const char* descriptio
 
 namespace {
 
+// The dialog edits a copy of the store: Close puts it in place, Cancel throws it away.
 struct stOrganiser {
-    stAcq* acq;
+    stPresetStore* live;
+    stPresetStore work;
     HIMAGELIST small = nullptr;
     HIMAGELIST large = nullptr;
 };
@@ -211,7 +214,7 @@ void OrganiserInit(HWND dlg, stOrganiser* st) {
         col.pszText = const_cast<char*>(titles[c]);
         ListView_InsertColumn(List(dlg), c, &col);
     }
-    FillList(dlg, st->acq->presets);
+    FillList(dlg, st->work);
     for (int c = 0; c < 2; ++c) ListView_SetColumnWidth(List(dlg), c, LVSCW_AUTOSIZE_USEHEADER);
     SetFocus(List(dlg));
     SelectItem(dlg, ListView_GetItemCount(List(dlg)) > 0 ? 0 : -1);
@@ -255,12 +258,12 @@ INT_PTR CALLBACK RenameProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam
 void RenameSelected(HWND dlg, stOrganiser* st) {
     const int item = SelectedItem(dlg);
     if (item < 0) return;
-    stRename r{&st->acq->presets, {}, {}};
+    stRename r{&st->work, {}, {}};
     ListView_GetItemText(List(dlg), item, 0, r.current, sizeof(r.current));
     const INT_PTR result = DialogBoxParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_PRESET_RENAME), dlg, RenameProc,
                                            reinterpret_cast<LPARAM>(&r));
     hwndGetDlg = dlg;
-    if (result != IDOK || !RenamePreset(&st->acq->presets, item, r.chosen)) return;
+    if (result != IDOK || !RenamePreset(&st->work, item, r.chosen)) return;
     ListView_SetItemText(List(dlg), item, 0, r.chosen);
 }
 
@@ -273,8 +276,8 @@ void DeleteSelected(HWND dlg, stOrganiser* st) {
     snprintf(question, sizeof(question), Keyed("Key want to remove preset"), name);
     const char* caption = Keyed("Organize Preset File - Delete");
     if (MessageBoxA(dlg, question, caption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    const int32_t group = item >= st->acq->presets.count ? kPresetGroupCalc : kPresetGroupInput;
-    if (!DeletePreset(&st->acq->presets, item, name, group)) {
+    const int32_t group = item >= st->work.count ? kPresetGroupCalc : kPresetGroupInput;
+    if (!DeletePreset(&st->work, item, name, group)) {
         MessageBoxA(dlg, Keyed("Can NOT delete preset"), caption, MB_OK | MB_ICONERROR);
         return;
     }
@@ -287,7 +290,7 @@ void DeleteAll(HWND dlg, stOrganiser* st) {
     if (MessageBoxA(dlg, Keyed("Are you sure you want to clear preset file?"), Keyed("Organize Preset File - Delete All"),
                     MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    ClearPresets(&st->acq->presets);
+    ClearPresets(&st->work);
     ListView_DeleteAllItems(List(dlg));
 }
 
@@ -295,7 +298,7 @@ void DeleteAll(HWND dlg, stOrganiser* st) {
 void MoveSelected(HWND dlg, stOrganiser* st, int step, int absolute) {
     const int item = SelectedItem(dlg);
     if (item < 0) return;
-    stPresetStore& store = st->acq->presets;
+    stPresetStore& store = st->work;
     const bool calc = item >= store.count;
     const int32_t group = calc ? kPresetGroupCalc : kPresetGroupInput;
     const int32_t offset = calc ? store.count : 0;
@@ -321,8 +324,8 @@ void OrganiserNotify(HWND dlg, stOrganiser* st, const NMHDR* hdr) {
     } else if (hdr->code == LVN_ENDLABELEDITA) {
         const auto* info = reinterpret_cast<const NMLVDISPINFOA*>(hdr);
         const char* text = info->item.pszText;
-        if (text && text[0] && IsUnusedPresetName(st->acq->presets, text) &&
-            RenamePreset(&st->acq->presets, info->item.iItem, text)) {
+        if (text && text[0] && IsUnusedPresetName(st->work, text) &&
+            RenamePreset(&st->work, info->item.iItem, text)) {
             ListView_SetItemText(List(dlg), info->item.iItem, 0, const_cast<char*>(text));
         }
         SetWindowLongPtrA(dlg, DWLP_MSGRESULT, FALSE);
@@ -350,8 +353,8 @@ INT_PTR CALLBACK OrganiserProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDOK:
-        case IDCANCEL: EndDialog(dlg, 1); break;
+        case IDOK: EndDialog(dlg, kOrganiserClosed); break;
+        case IDCANCEL: EndDialog(dlg, 0); break;
         case IDC_OCP_RENAME:
         case IDM_PRESET_RENAME: RenameSelected(dlg, st); break;
         case IDC_OCP_DELETE:
@@ -385,12 +388,43 @@ INT_PTR CALLBACK OrganiserProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
+int32_t CopyPresetStore(const stPresetStore& from, stPresetStore* to) {
+    *to = stPresetStore{};
+    to->readOnly = from.readOnly;
+    if (!IsPresetStoreAllocated(from)) {
+        to->count = from.count;
+        to->calcCount = from.calcCount;
+        return 1;
+    }
+    if (!AllocPresetStore(to, from.count, from.calcCount)) return 0;
+    to->readOnly = from.readOnly;
+    CPresetStoreLock src(from), dst(*to);
+    if (!src || !dst) return 0;
+    const size_t all = size_t(from.count + from.calcCount), calc = size_t(from.calcCount);
+    memcpy(dst.records, src.records, all * sizeof(stAcqChan));
+    memcpy(dst.first, src.first, all * sizeof(double));
+    memcpy(dst.second, src.second, all * sizeof(double));
+    memcpy(dst.calcKinds, src.calcKinds, calc * sizeof(int32_t));
+    memcpy(dst.calcBlocks, src.calcBlocks, calc * kCalcPresetBytes);
+    return 1;
+}
+
 int32_t ShowPresetOrganizer(HWND owner, stAcq* acq) {
     if (!acq) return 0;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
-    stOrganiser st{acq};
+    stOrganiser st{&acq->presets, {}};
+    if (!CopyPresetStore(acq->presets, &st.work)) {
+        FreePresetStore(&st.work);
+        return 0;
+    }
     const INT_PTR result = DialogBoxParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_PRESET_ORGANIZER), owner, OrganiserProc,
                                            reinterpret_cast<LPARAM>(&st));
-    return result == 1 ? 1 : 0;
+    if (result != kOrganiserClosed) {
+        FreePresetStore(&st.work);
+        return 0;
+    }
+    FreePresetStore(st.live);
+    *st.live = st.work;
+    return 1;
 }

@@ -25,5 +25,9 @@ int32_t ClearPresets(stPresetStore* store);
 // A preset's description into a record (at most 127 characters); 0 for an index outside the store.
 int32_t RenamePreset(stPresetStore* store, int32_t index, const char* description);
 
-// The dialog over the locked record; 1 when it closed.
+// A copy of the store with arrays of its own; 0 (to left empty or partly made) when memory is short.
+int32_t CopyPresetStore(const stPresetStore& from, stPresetStore* to);
+
+// The dialog over the locked record: it edits a copy of the presets store, which "&Close" puts in
+// place (1) and Cancel throws away (0).
 int32_t ShowPresetOrganizer(HWND owner, stAcq* acq);

@@ -186,8 +186,10 @@ TEST_F(ChannelSetup, ALabelTypedIntoARowIsStoredWhenTheFieldLosesTheFocus) {
     SendDlgItemMessageA(ch3, IDC_ROW_LABEL, EM_SETMODIFY, TRUE, 0);  // as typing marks it
     LeaveField(ch3, IDC_ROW_LABEL);
     EXPECT_EQ(FIELD(Record(2).label), "Left forearm");
-    SendDlgItemMessageA(ch3, IDC_ROW_LABEL, EM_LIMITTEXT, 0, 0);
-    EXPECT_EQ(SendDlgItemMessageA(ch3, IDC_ROW_LABEL, EM_GETLIMITTEXT, 0, 0) > 0, true);
+    EXPECT_EQ(SendDlgItemMessageA(ch3, IDC_ROW_LABEL, EM_GETLIMITTEXT, 0, 0), 40) << "a label holds 40 characters";
+    Type(ch3, IDC_ROW_LABEL, "not typed");  // set by the program: no edit mark, nothing stored
+    LeaveField(ch3, IDC_ROW_LABEL);
+    EXPECT_EQ(FIELD(Record(2).label), "Left forearm");
 }
 
 TEST_F(ChannelSetup, TheFastestRatesRefuseAnalogChannelsBeyondTheirLimitWithTheMessage) {
@@ -603,9 +605,9 @@ TEST_F(ChannelSetup, TheOrganiserReordersRenamesAndDeletesThroughItsControls) {
                 // EEG (second) to the top, then rename it, then delete it.
                 ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
                 SendClick(dlg, IDC_OCP_TOP);
-                {
-                    AcqView acq(hAcq);
-                    afterTop = PresetNames(acq->presets);
+                for (int i = 0; i < 2; ++i) {
+                    ListView_GetItemText(list, i, 0, text, sizeof text);
+                    afterTop.push_back(text);
                 }
                 SendClick(dlg, IDC_OCP_RENAME);  // the rename dialog comes up next
             } else if (GetDlgItem(dlg, IDC_RENAME_NEW)) {
@@ -644,26 +646,60 @@ TEST_F(ChannelSetup, TheOrganiserReordersRenamesAndDeletesThroughItsControls) {
     for (const std::string& n : names) EXPECT_NE(n, "Brain waves");
 }
 
-TEST_F(ChannelSetup, DeleteAllAnsweredNoKeepsEveryPreset) {
-    int asked = 0;
-    WithDialogs(
-        [&](HWND dlg) {
-            if (GetDlgItem(dlg, IDC_OCP_LIST)) {
-                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_OCP_DELETE_ALL, BN_CLICKED), 0);
-            } else {
-                ++asked;
-                EXPECT_EQ(MessageBoxText(dlg), "Are you sure you want to clear preset file?");
-                SendMessageA(dlg, WM_COMMAND, IDNO, 0);
-                PostMessageA(FindThreadDialog(IDC_OCP_LIST), WM_COMMAND, IDCANCEL, 0);
-            }
-        },
-        [&] {
+std::function<void()> g_afterAnswer;
+
+void CALLBACK AfterAnswer(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (g_afterAnswer) g_afterAnswer();
+    g_afterAnswer = nullptr;
+}
+
+TEST_F(ChannelSetup, TheOrganisersEditsReachTheStoreOnlyThroughClose) {
+    struct Case {
+        const char* name;
+        int answer, closeWith, count;
+    } cases[] = {
+        {"Delete All, Yes, Close", IDYES, IDOK, 0},
+        {"Delete All, Yes, Cancel", IDYES, IDCANCEL, kBuiltinPresets},
+        {"Delete All, No, Close", IDNO, IDOK, kBuiltinPresets},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
             AcqView acq(hAcq);
-            ShowPresetOrganizer(frame, acq.get());
-        });
-    EXPECT_EQ(asked, 1);
-    AcqView acq(hAcq);
-    EXPECT_EQ(acq->presets.count, kBuiltinPresets);
+            FreePresetStore(&acq->presets);
+            ASSERT_EQ(FillBuiltinPresets(&acq->presets), 1);
+        }
+        int asked = 0, listedAfter = -1;
+        WithDialogs(
+            [&](HWND dlg) {
+                if (GetDlgItem(dlg, IDC_OCP_LIST)) {
+                    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_OCP_DELETE_ALL, BN_CLICKED), 0);
+                } else {
+                    ++asked;
+                    EXPECT_EQ(MessageBoxText(dlg), "Are you sure you want to clear preset file?");
+                    SendMessageA(dlg, WM_COMMAND, c.answer, 0);
+                    // Once the answer has been acted on, read the list and close the organiser.
+                    g_afterAnswer = [&] {
+                        HWND organiser = FindThreadDialog(IDC_OCP_LIST);
+                        listedAfter = ListView_GetItemCount(GetDlgItem(organiser, IDC_OCP_LIST));
+                        PostMessageA(organiser, WM_COMMAND, c.closeWith, 0);
+                    };
+                    SetTimer(nullptr, 0, 10, AfterAnswer);
+                }
+            },
+            [&] {
+                AcqView acq(hAcq);
+                EXPECT_EQ(ShowPresetOrganizer(frame, acq.get()), c.closeWith == IDOK ? 1 : 0);
+            });
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(listedAfter, c.answer == IDYES ? 0 : kBuiltinPresets);
+        AcqView acq(hAcq);
+        EXPECT_EQ(acq->presets.count + acq->presets.calcCount, c.count);
+        if (c.count) {
+            EXPECT_EQ(PresetName(acq->presets, 0), "ECG");
+        }
+    }
 }
 
 }  // namespace
