@@ -59,6 +59,15 @@ void Choose(HWND dlg, int id, int row) {
     SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }
 
+// Runs once, from the message loop that is up after the current handler returned.
+std::function<void()> g_afterAnswer;
+
+void CALLBACK AfterAnswer(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (g_afterAnswer) g_afterAnswer();
+    g_afterAnswer = nullptr;
+}
+
 bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != 0; }
 
 bool BoxChecked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
@@ -504,6 +513,72 @@ TEST_F(ChannelSetup, OffsetsAreShownInUnitsAndHeldWithinTheOffsetReach) {
     EXPECT_NEAR(std::stod(shownBig), -reach * 1000.0, 1e-3);
 }
 
+TEST_F(ChannelSetup, UnitMemoryStorageAndAFixedRecordLockWhatTheyMust) {
+    struct Case {
+        const char* name;
+        int32_t storage;
+        uint8_t fixed;
+        bool filtersOn, fieldsOn, presetOn;
+    } cases[] = {
+        {"memory storage", 2, 0, true, true, true},
+        {"the unit's memory", 3, 0, false, true, true},
+        {"fixed record", 2, 1, true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            AcqView acq(hAcq);
+            acq->storageKind = c.storage;
+            acq->chans[0].paramsFixed = c.fixed;
+        }
+        bool filtersOn = false, fieldsOn = false, presetOn = false, freqReadOnly = false;
+        EditParams(0, [&](HWND dlg) {
+            Type(dlg, IDC_ICP_PRESET_NAME, "Unused name");
+            filtersOn = Enabled(dlg, IDC_ICP_FREQ) && Enabled(dlg, IDC_ICP_Q);
+            fieldsOn = Enabled(dlg, IDC_ICP_LABEL) && Enabled(dlg, IDC_ICP_GAIN) && Enabled(dlg, IDC_ICP_UPDATE_HW);
+            presetOn = Enabled(dlg, IDC_ICP_NEW_PRESET);
+            freqReadOnly = (GetWindowLongA(GetDlgItem(dlg, IDC_ICP_FREQ), GWL_STYLE) & ES_READONLY) != 0;
+            SendClick(dlg, IDCANCEL);
+        });
+        EXPECT_EQ(filtersOn, c.filtersOn);
+        EXPECT_EQ(fieldsOn, c.fieldsOn);
+        EXPECT_EQ(presetOn, c.presetOn);
+        EXPECT_EQ(freqReadOnly, c.fixed != 0) << "a fixed record's slot takes the mains frequency";
+    }
+}
+
+TEST_F(ChannelSetup, ScalingFromTheDialogChangesUnitsAndKeepsTheTypedTexts) {
+    std::string unitsShown, labelKept;
+    WithDialogs(
+        [&](HWND dlg) {
+            if (GetDlgItem(dlg, IDC_SCALE_UNITS)) {
+                Type(dlg, IDC_SCALE_VALUE1, "-1");
+                Type(dlg, IDC_SCALE_VALUE2, "1");
+                Type(dlg, IDC_SCALE_UNITS, "cm");
+                SendClick(dlg, IDOK);
+                HWND params = FindThreadDialog(IDC_ICP_GAIN);
+                g_afterAnswer = [&, params] {
+                    unitsShown = ItemText(params, IDC_ICP_UNITS);
+                    labelKept = ItemText(params, IDC_ICP_LABEL);
+                    PostMessageA(params, WM_COMMAND, IDOK, 0);
+                };
+                SetTimer(nullptr, 0, 10, AfterAnswer);
+            } else if (GetDlgItem(dlg, IDC_ICP_GAIN)) {
+                Type(dlg, IDC_ICP_LABEL, "Typed first");
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ICP_SCALING, BN_CLICKED), 0);
+            }
+        },
+        [&] { Click(Row(kGroupAnalog, 1), IDC_ROW_SETUP); });
+    EXPECT_EQ(unitsShown, "cm");
+    EXPECT_EQ(labelKept, "Typed first");
+    const stAcqChan rec = Record(1);
+    EXPECT_EQ(FIELD(rec.units), "cm");
+    EXPECT_EQ(FIELD(rec.label), "Typed first");
+    EXPECT_EQ(rec.unitValue2, 1.0);
+    AcqView acq(hAcq);
+    EXPECT_DOUBLE_EQ(acq->chanMultiplier[1], (2.0 / 0.02) * (10.0 / 32768.0) / 200.0);
+}
+
 // ---- The presets organiser ----
 
 class PresetStore : public ::testing::Test {
@@ -644,14 +719,6 @@ TEST_F(ChannelSetup, TheOrganiserReordersRenamesAndDeletesThroughItsControls) {
     EXPECT_EQ(acq->presets.count, kBuiltinPresets - 1);
     EXPECT_EQ(names[0], "ECG");
     for (const std::string& n : names) EXPECT_NE(n, "Brain waves");
-}
-
-std::function<void()> g_afterAnswer;
-
-void CALLBACK AfterAnswer(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    if (g_afterAnswer) g_afterAnswer();
-    g_afterAnswer = nullptr;
 }
 
 TEST_F(ChannelSetup, TheOrganisersEditsReachTheStoreOnlyThroughClose) {
