@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -24,6 +25,7 @@
 #include "devlib/acquisition/presets.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
+#include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/vk40_test_util.h"
@@ -234,6 +236,78 @@ TEST_F(ChannelSetup, TheFastestRatesRefuseAnalogChannelsBeyondTheirLimitWithTheM
         EXPECT_EQ((Flags(c.channel) & kChanEnabled) == 0, c.staysOff);
         EXPECT_EQ(BoxChecked(Row(kGroupAnalog, c.channel), IDC_ROW_ACQUIRE), !c.staysOff);
     }
+}
+
+// The window of the model with digital inputs: four rows of each spun group at a time.
+class ChannelSetupWithDigital : public ChannelSetup {
+protected:
+    void SetUp() override {
+        ChannelSetup::SetUp();
+        ProbeUnitDriver("\\\\.\\VKUSB45");
+        ASSERT_EQ(NDChan, 8);
+        ASSERT_NE(CreateChannelSetup(frame, hAcq, 0), nullptr);
+        AcqView acq(hAcq);
+        ASSERT_EQ(FillBuiltinPresets(&acq->presets), 1);
+    }
+    void TearDown() override {
+        ProbeUnitDriver("\\\\.\\VKUSB");
+        ChannelSetup::TearDown();
+    }
+
+    // The rows of a group that are shown, by number, top to bottom.
+    std::vector<int> ShownRows(int kind, int count) {
+        std::vector<std::pair<int, int>> shown;  // top, number
+        for (int n = 0; n < count; ++n) {
+            HWND row = Row(kind, n);
+            if (!IsWindowVisible(row)) continue;
+            RECT r{};
+            GetWindowRect(row, &r);
+            shown.push_back({r.top, n});
+        }
+        std::sort(shown.begin(), shown.end());
+        std::vector<int> numbers;
+        for (const auto& p : shown) numbers.push_back(p.second);
+        return numbers;
+    }
+
+    int RowTop(int kind, int number) {
+        RECT r{};
+        GetWindowRect(Row(kind, number), &r);
+        return r.top;
+    }
+};
+
+TEST_F(ChannelSetupWithDigital, TheSpinsShowFourRowsOfTheirGroupAndDigitalRowsHaveNoButtons) {
+    HWND wnd = nullptr;
+    {
+        AcqView acq(hAcq);
+        wnd = acq->hwndChannelSetup;
+    }
+    ShowChannelSetup(hAcq);
+    EXPECT_EQ(ItemText(Row(kGroupDigital, 7), IDC_ROW_NAME), "D8");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(Row(kGroupDigital, 0), IDC_ROW_PRESETS)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(Row(kGroupDigital, 0), IDC_ROW_SETUP)));
+    EXPECT_EQ(ShownRows(kGroupDigital, 8), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(ShownRows(kGroupCalc, kCalcChannels), (std::vector<int>{0, 1, 2, 3}));
+    const int firstTop = RowTop(kGroupCalc, 0);
+
+    HWND spin = GetDlgItem(wnd, IDC_CHSET_CALC_SPIN);
+    ASSERT_NE(spin, nullptr);
+    for (int step = 0; step < 2; ++step)
+        SendMessageA(wnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, step + 1), reinterpret_cast<LPARAM>(spin));
+    EXPECT_EQ(ShownRows(kGroupCalc, kCalcChannels), (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_EQ(RowTop(kGroupCalc, 2), firstTop) << "C3 moved up into C1's place";
+    EXPECT_EQ(ShownRows(kGroupDigital, 8), (std::vector<int>{0, 1, 2, 3})) << "the other group stays";
+
+    EXPECT_EQ(GetDigitalChannelParams(1, 0), 1);
+    const stAcqChan d2 = Record(kAnalogChannels + 1);
+    EXPECT_EQ(FIELD(d2.label), "D2 - Digital Input");
+    EXPECT_EQ(d2.paramsFixed, 1);
+    EXPECT_EQ(d2.flags, kChanAllOn);
+    EXPECT_EQ(d2.filters[2].frequencyHz, 100.0);
+    EXPECT_TRUE(BoxChecked(Row(kGroupDigital, 1), IDC_ROW_ACQUIRE)) << "the row shows it";
+    EXPECT_FALSE(Enabled(Row(kGroupDigital, 1), IDC_ROW_PRESETS)) << "a fixed record takes no preset";
+    EXPECT_EQ(GetDigitalChannelParams(1, 3), 0) << "digital channels take no presets";
 }
 
 // ---- The group switches ----
