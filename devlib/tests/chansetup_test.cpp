@@ -392,6 +392,23 @@ TEST_F(ChannelSetup, AnInputPresetFromTheRowMenuSetsTheChannelAndSwitchesItOn) {
     EXPECT_EQ(acq->chanPresetIndex[1], 0);
 }
 
+TEST_F(ChannelSetup, ThePresetsButtonOpensTheMenuAndTheChosenPresetIsApplied) {
+    HWND ch4 = Row(kGroupAnalog, 3);
+    // Keys waiting in the queue reach the menu's own loop: down twice to "ECG", then Enter.
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+        PostMessageA(ch4, WM_KEYDOWN, key, 0);
+        PostMessageA(ch4, WM_KEYUP, key, 0xC0000000);
+    }
+    Click(ch4, IDC_ROW_PRESETS);
+    const stAcqChan rec = Record(3);
+    EXPECT_EQ(FIELD(rec.label), "ECG");
+    EXPECT_EQ(rec.flags, kChanAllOn);
+    EXPECT_TRUE(BoxChecked(ch4, IDC_ROW_ACQUIRE));
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+}
+
 TEST_F(ChannelSetup, ACalculationRowIsSwitchedOffGivenAKindOrAPreset) {
     HWND c3 = Row(kGroupCalc, 2);
     AcqView acq(hAcq);
