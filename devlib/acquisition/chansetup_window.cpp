@@ -47,6 +47,9 @@ struct stChannelWindow {
     HGLOBAL hAcq = nullptr;
     std::vector<stRow> rows;
     int32_t spin[3] = {};  // first shown row of each group
+    SIZE full = {};         // the window's size as made: its width, and the most height
+    int32_t leastHeight = 0;  // down to the bottom of the first row
+    bool snapping = false;
 };
 stChannelWindow g_window;
 
@@ -314,6 +317,8 @@ void AddRows(int32_t kind, int32_t count, int32_t firstIndex, int32_t topDlu) {
     }
 }
 
+void RememberTrackingSize(HWND wnd);
+
 void WindowInit(HWND wnd, HGLOBAL hAcq) {
     g_window.wnd = wnd;
     g_window.hAcq = hAcq;
@@ -332,6 +337,7 @@ void WindowInit(HWND wnd, HGLOBAL hAcq) {
         CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_CHANNEL_ROW), wnd, RowProc,
                            reinterpret_cast<LPARAM>(&row));
     for (int32_t g = 0; g < 3; ++g) PlaceGroup(g);
+    RememberTrackingSize(wnd);
     AcqLock acq(hAcq);
     if (!acq) return;
     RefreshChannelSetup(wnd, acq.get());
@@ -367,6 +373,43 @@ void StorePlacement(HWND wnd) {
     if (acq && IsWindowVisible(wnd)) GetWindowRect(wnd, &acq->channelSetupPlacement);
 }
 
+// The window's width stays; its height runs from the first row's bottom to the full height.
+void RememberTrackingSize(HWND wnd) {
+    RECT window{};
+    GetWindowRect(wnd, &window);
+    g_window.full = {window.right - window.left, window.bottom - window.top};
+    g_window.leastHeight = g_window.full.cy;
+    if (g_window.rows.empty()) return;
+    RECT row{};
+    GetWindowRect(g_window.rows.front().wnd, &row);
+    g_window.leastHeight = row.bottom - window.top;
+}
+
+// A new height ends at the bottom of the shown row that the lower edge cuts.
+void SnapHeight(HWND wnd) {
+    if (g_window.snapping || IsIconic(wnd)) return;
+    RECT window{};
+    GetWindowRect(wnd, &window);
+    LONG bottom = window.bottom;
+    for (const stRow& row : g_window.rows) {
+        if (!IsWindowVisible(row.wnd)) continue;
+        RECT r{};
+        GetWindowRect(row.wnd, &r);
+        if (r.top < window.bottom && r.bottom > window.bottom) bottom = r.bottom;
+    }
+    if (bottom == window.bottom) return;
+    g_window.snapping = true;
+    SetWindowPos(wnd, nullptr, 0, 0, window.right - window.left, bottom - window.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    g_window.snapping = false;
+}
+
+void LimitTracking(MINMAXINFO* info) {
+    if (g_window.full.cx <= 0) return;
+    info->ptMinTrackSize = {g_window.full.cx, g_window.leastHeight};
+    info->ptMaxTrackSize = {g_window.full.cx, g_window.full.cy};
+}
+
 INT_PTR CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: WindowInit(wnd, reinterpret_cast<HGLOBAL>(lParam)); return TRUE;
@@ -375,8 +418,12 @@ INT_PTR CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam
         if (IsWindowVisible(wnd))
             HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) != WA_INACTIVE ? wnd : nullptr);
         return FALSE;
-    case WM_MOVE:
-    case WM_SIZE: StorePlacement(wnd); return FALSE;
+    case WM_MOVE: StorePlacement(wnd); return FALSE;
+    case WM_SIZE:
+        SnapHeight(wnd);
+        StorePlacement(wnd);
+        return FALSE;
+    case WM_GETMINMAXINFO: LimitTracking(reinterpret_cast<MINMAXINFO*>(lParam)); return TRUE;
     case WM_VSCROLL:
         if (LOWORD(wParam) == SB_THUMBPOSITION) WindowSpin(reinterpret_cast<HWND>(lParam), static_cast<short>(HIWORD(wParam)));
         return TRUE;

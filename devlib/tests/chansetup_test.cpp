@@ -174,6 +174,35 @@ TEST_F(ChannelSetup, TheMenuShowsTheWindowWithOneNamedRowPerChannelAndClosingHid
     EXPECT_EQ(acq->hwndChannelSetup, wnd) << "hidden, never destroyed";
 }
 
+TEST_F(ChannelSetup, ResizingKeepsTheWidthAndEndsTheWindowAtARowsBottom) {
+    ShowChannelSetup(hAcq);
+    HWND wnd = nullptr;
+    {
+        AcqView acq(hAcq);
+        wnd = acq->hwndChannelSetup;
+    }
+    RECT made{};
+    GetWindowRect(wnd, &made);
+    MINMAXINFO limits{};
+    SendMessageA(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    RECT first{}, c2{};
+    GetWindowRect(Row(kGroupAnalog, 0), &first);
+    EXPECT_EQ(limits.ptMinTrackSize.x, made.right - made.left);
+    EXPECT_EQ(limits.ptMaxTrackSize.x, made.right - made.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, first.bottom - made.top) << "down to the first row's bottom";
+    EXPECT_EQ(limits.ptMaxTrackSize.y, made.bottom - made.top);
+
+    // An edge through C2's row ends the window at C2's bottom.
+    GetWindowRect(Row(kGroupCalc, 1), &c2);
+    SetWindowPos(wnd, nullptr, 0, 0, made.right - made.left, (c2.top + c2.bottom) / 2 - made.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    RECT now{};
+    GetWindowRect(wnd, &now);
+    EXPECT_EQ(now.bottom, c2.bottom - (made.top - now.top));
+    AcqView acq(hAcq);
+    EXPECT_EQ(acq->channelSetupPlacement.bottom, now.bottom) << "the placement is kept";
+}
+
 TEST_F(ChannelSetup, RowBoxesSetTheStateBitsAndPlotOrValuesNeedTheChannelOn) {
     HWND ch2 = Row(kGroupAnalog, 1);
     Click(ch2, IDC_ROW_PLOT);
