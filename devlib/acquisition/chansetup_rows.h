@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "common/stAcq.h"
 
@@ -17,3 +20,13 @@ HWND ChannelRowWindow(int32_t kind, int32_t number);
 // The presets menu of a row, and what one of its choices does.
 HMENU BuildRowPresetMenu(HWND row, const stAcq* acq);
 void ApplyRowPresetChoice(HWND row, stAcq* acq, UINT id);
+
+// ---- Fitting a long presets menu to the screen ----
+
+// Items in one column of a menu: a break every (screen height / item height - 1) items.
+int32_t MenuItemsPerColumn(int32_t screenHeight, int32_t itemHeight);
+// When the columns together are wider than the screen the column breaks go; then, while the
+// widest item is still wider than the screen, the longest text is cut by four characters and
+// "..." appended. width measures one text; breaks[i] starts a new column at item i.
+void FitMenuTexts(std::vector<std::string>* texts, std::vector<bool>* breaks, int32_t screenWidth,
+                  const std::function<int32_t(const std::string&)>& width);

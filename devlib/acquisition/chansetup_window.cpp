@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -149,7 +150,7 @@ HMENU BuildRowPresetMenu(HWND rowWnd, const stAcq* acq) {
     if (!row || row->kind == kGroupDigital) return nullptr;
     HMENU menu = CreatePopupMenu();
     int items = 0;
-    const int perColumn = 30;
+    const int perColumn = MenuItemsPerColumn(GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CYMENUSIZE));
     auto add = [&](UINT id, const char* text) {
         const UINT brk = items > 0 && items % perColumn == 0 ? MF_MENUBARBREAK : 0;
         AppendMenuA(menu, MF_STRING | brk, id, text);
@@ -214,11 +215,92 @@ void ApplyRowPresetChoice(HWND rowWnd, stAcq* acq, UINT id) {
     RefreshChannelViews(acq);
 }
 
+int32_t MenuItemsPerColumn(int32_t screenHeight, int32_t itemHeight) {
+    const int32_t n = itemHeight > 0 ? screenHeight / itemHeight - 1 : 1;
+    return n > 1 ? n : 1;
+}
+
+void FitMenuTexts(std::vector<std::string>* texts, std::vector<bool>* breaks, int32_t screenWidth,
+                  const std::function<int32_t(const std::string&)>& width) {
+    std::vector<int32_t> widths;
+    for (const std::string& t : *texts) widths.push_back(width(t));
+    int32_t columns = 0, total = 0, column = 0;
+    for (size_t i = 0; i < texts->size(); ++i) {
+        if (i == 0 || (*breaks)[i]) {
+            total += column;
+            column = 0;
+            ++columns;
+        }
+        column = std::max(column, widths[i]);
+    }
+    total += column;
+    if (columns >= 2 && total > screenWidth) std::fill(breaks->begin(), breaks->end(), false);
+    for (;;) {
+        size_t longest = 0;
+        int32_t widest = 0;
+        for (size_t i = 0; i < texts->size(); ++i) {
+            widest = std::max(widest, widths[i]);
+            if ((*texts)[i].size() > (*texts)[longest].size()) longest = i;
+        }
+        std::string& t = (*texts)[longest];
+        if (widest <= screenWidth || t.size() <= 4) return;
+        t = t.substr(0, t.size() - 4) + "...";
+        widths[longest] = width(t);
+    }
+}
+
 namespace {
+
+// The menu's string items measured in the menu font and fitted to the screen (the wait cursor
+// shows meanwhile: a long menu takes a while).
+void FitMenuToScreen(HMENU menu) {
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_APPSTARTING));
+    std::vector<std::string> texts;
+    std::vector<bool> breaks;
+    std::vector<int> positions;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOA info{};
+        char text[256] = "";
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+        info.dwTypeData = text;
+        info.cch = sizeof(text);
+        if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info) || info.hSubMenu) continue;
+        texts.push_back(text);
+        breaks.push_back((info.fType & MFT_MENUBARBREAK) != 0);
+        positions.push_back(i);
+    }
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontIndirectA(&metrics.lfMenuFont);
+    HGDIOBJ old = SelectObject(dc, font);
+    const int32_t margin = 2 * GetSystemMetrics(SM_CXMENUCHECK) + 8;
+    FitMenuTexts(&texts, &breaks, GetSystemMetrics(SM_CXSCREEN), [dc, margin](const std::string& t) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc, t.c_str(), static_cast<int>(t.size()), &size);
+        return static_cast<int32_t>(size.cx) + margin;
+    });
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    for (size_t k = 0; k < positions.size(); ++k) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STRING;
+        info.fType = MFT_STRING | (breaks[k] ? MFT_MENUBARBREAK : 0);
+        info.dwTypeData = const_cast<char*>(texts[k].c_str());
+        SetMenuItemInfoA(menu, static_cast<UINT>(positions[k]), TRUE, &info);
+    }
+    SetCursor(previous);
+}
 
 void RowPresetsClicked(HWND rowWnd, stAcq* acq) {
     HMENU menu = BuildRowPresetMenu(rowWnd, acq);
     if (!menu) return;
+    FitMenuToScreen(menu);
     RECT r{};
     GetWindowRect(GetDlgItem(rowWnd, IDC_ROW_PRESETS), &r);
     const UINT id = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_VCENTERALIGN,

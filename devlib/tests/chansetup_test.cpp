@@ -339,6 +339,33 @@ TEST_F(ChannelSetupWithDigital, TheSpinsShowFourRowsOfTheirGroupAndDigitalRowsHa
     EXPECT_EQ(GetDigitalChannelParams(1, 3), 0) << "digital channels take no presets";
 }
 
+TEST(PresetMenuFit, ColumnsThatOutgrowTheScreenBecomeOneAndLongTextsAreCut) {
+    EXPECT_EQ(MenuItemsPerColumn(768, 19), 39);
+    EXPECT_EQ(MenuItemsPerColumn(10, 19), 1);
+    auto width = [](const std::string& t) { return int32_t(t.size()) * 10; };
+    struct Case {
+        const char* name;
+        std::vector<std::string> texts;
+        std::vector<bool> breaks;
+        int32_t screen;
+        std::vector<std::string> textsAfter;
+        std::vector<bool> breaksAfter;
+    } cases[] = {
+        {"two columns that fit", {"ab", "cd", "ef"}, {false, false, true}, 40, {"ab", "cd", "ef"}, {false, false, true}},
+        {"two columns too wide", {"abc", "de", "fgh"}, {false, false, true}, 50, {"abc", "de", "fgh"},
+         {false, false, false}},
+        {"one text too long", {"abcdefghij", "xy"}, {false, false}, 80, {"abcde...", "xy"}, {false, false}},
+        {"cut until it fits", {"abcdefghijkl", "abcdefghij"}, {false, false}, 70, {"abcd...", "abcd..."},
+         {false, false}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FitMenuTexts(&c.texts, &c.breaks, c.screen, width);
+        EXPECT_EQ(c.texts, c.textsAfter);
+        EXPECT_EQ(c.breaks, c.breaksAfter);
+    }
+}
+
 // ---- The group switches ----
 
 TEST_F(ChannelSetup, GroupSwitchesFollowTheRateLimitsAndTheCalculationKinds) {
