@@ -54,6 +54,9 @@ struct stChannelWindow {
 };
 stChannelWindow g_window;
 
+// The two button faces every analog and calculation row shares, loaded by the first row.
+HBITMAP g_rowFaces[2] = {};
+
 const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);
     return text ? text : key;
@@ -354,6 +357,13 @@ void RowInit(HWND rowWnd, stRow* row) {
     if (row->kind == kGroupDigital) {
         ShowWindow(GetDlgItem(rowWnd, IDC_ROW_PRESETS), SW_HIDE);
         ShowWindow(GetDlgItem(rowWnd, IDC_ROW_SETUP), SW_HIDE);
+        return;
+    }
+    const int ids[2] = {IDC_ROW_PRESETS, IDC_ROW_SETUP};
+    const int faces[2] = {IDB_ROW_PRESETS, IDB_ROW_SETUP};
+    for (int i = 0; i < 2; ++i) {
+        if (!g_rowFaces[i]) g_rowFaces[i] = LoadBitmapA(g_lib.instance, MAKEINTRESOURCEA(faces[i]));
+        SendDlgItemMessageA(rowWnd, ids[i], BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_rowFaces[i]));
     }
 }
 
@@ -517,6 +527,10 @@ INT_PTR CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_DESTROY:
         KillTimer(wnd, kIdleTimer);
         g_window.rows.clear();
+        for (HBITMAP& face : g_rowFaces) {
+            if (face) DeleteObject(face);
+            face = nullptr;
+        }
         g_window.wnd = nullptr;
         return FALSE;
     default: return FALSE;

@@ -77,6 +77,7 @@ bool BoxChecked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CH
 class ChannelSetup : public ::testing::Test {
 protected:
     void SetUp() override {
+        g_lib.instance = GetModuleHandleA(nullptr);  // the library's resources are linked into the test
         frame = CreateFrameWithMenu();
         ASSERT_NE(frame, nullptr);
         host = MakeRecordingHost(nullptr);
@@ -164,6 +165,14 @@ TEST_F(ChannelSetup, TheMenuShowsTheWindowWithOneNamedRowPerChannelAndClosingHid
         EXPECT_TRUE(IsWindowVisible(row)) << "the model-40 window shows all twelve calculation rows";
     }
     EXPECT_EQ(Row(kGroupDigital, 0), nullptr) << "the model-40 unit has no digital inputs";
+    for (HWND row : {Row(kGroupAnalog, 0), Row(kGroupCalc, 11)}) {
+        for (int id : {IDC_ROW_PRESETS, IDC_ROW_SETUP}) {
+            HBITMAP face = reinterpret_cast<HBITMAP>(SendDlgItemMessageA(row, id, BM_GETIMAGE, IMAGE_BITMAP, 0));
+            BITMAP info{};
+            EXPECT_EQ(GetObjectA(face, sizeof info, &info), int(sizeof info)) << "button " << id << " shows its face";
+            EXPECT_EQ(info.bmWidth, 12);
+        }
+    }
     EXPECT_TRUE(BoxChecked(Row(kGroupAnalog, 0), IDC_ROW_ACQUIRE));
     EXPECT_FALSE(BoxChecked(Row(kGroupAnalog, 1), IDC_ROW_ACQUIRE));
 
@@ -812,11 +821,13 @@ TEST_F(PresetStore, DeleteRemovesThePresetWithItsEntriesOnlyWhenTheDescriptionMa
 
 TEST_F(ChannelSetup, TheOrganiserReordersRenamesAndDeletesThroughItsControls) {
     std::vector<std::string> listed, afterTop, boxTexts;
+    int images = 0;
     bool renameRefusedSameName = false;
     WithDialogs(
         [&](HWND dlg) {
             if (GetDlgItem(dlg, IDC_OCP_LIST)) {
                 HWND list = GetDlgItem(dlg, IDC_OCP_LIST);
+                images = ImageList_GetImageCount(ListView_GetImageList(list, LVSIL_SMALL));
                 char text[128];
                 for (int i = 0; i < ListView_GetItemCount(list); ++i) {
                     ListView_GetItemText(list, i, 0, text, sizeof text);
@@ -853,6 +864,7 @@ TEST_F(ChannelSetup, TheOrganiserReordersRenamesAndDeletesThroughItsControls) {
             AcqView acq(hAcq);
             EXPECT_EQ(ShowPresetOrganizer(frame, acq.get()), 1);
         });
+    EXPECT_EQ(images, 2) << "one image for each kind of preset";
     ASSERT_EQ(listed.size(), size_t(kBuiltinPresets));
     EXPECT_EQ(listed[0], "ECG|Analog channel settings");
     ASSERT_GE(afterTop.size(), 2u);
