@@ -230,6 +230,14 @@ void OpenScaling(HWND dlg, stParamsDlg* st) {
     SetDlgItemTextA(dlg, IDC_ICP_PRESET_NAME, name);
 }
 
+// The unit takes the working copy at once; the channel's record (which the gain command also
+// writes) keeps its values until OK, so that Cancel still leaves it as it was.
+void UpdateHardware(stParamsDlg* st) {
+    const stAcqChan kept = st->acq->chans[st->channel];
+    ApplyChannelHardware(&st->work, st->acq);
+    st->acq->chans[st->channel] = kept;
+}
+
 bool ParamsApply(HWND dlg, stParamsDlg* st) {
     if (IsVK40() && !(CurrentSlot(st).frequencyHz >= 30.0)) {
         CurrentSlot(st).frequencyHz = 30.0;
@@ -292,7 +300,7 @@ void ParamsCommand(HWND dlg, stParamsDlg* st, int id, unsigned code) {
     case IDC_ICP_LP1K:
     case IDC_ICP_LP5K: st->work.lowPass = id == IDC_ICP_LP1K ? 1 : 0; return;
     case IDC_ICP_NEW_PRESET: NewPreset(dlg, st); return;
-    case IDC_ICP_UPDATE_HW: ApplyChannelHardware(&st->work, st->acq); return;
+    case IDC_ICP_UPDATE_HW: UpdateHardware(st); return;
     case IDC_ICP_SCALING: OpenScaling(dlg, st); return;
     default: return;
     }

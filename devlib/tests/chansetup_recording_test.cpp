@@ -200,4 +200,25 @@ TEST_F(SetupThenRecord, TheNextRecordingTakesTheChannelsGainsLabelsAndUnitsSetIn
         << "the recorded channels' gains, nothing for the channels that are off";
 }
 
+TEST_F(SetupThenRecord, UpdateHardwareNowSendsTheDialogsSettingsAndCancelStillKeepsTheRecord) {
+    const stAcqChan before = [&] {
+        AcqView acq(hAcq);
+        return acq->chans[0];
+    }();
+    ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
+    WithDialogs(
+        [&](HWND dlg) {
+            if (!GetDlgItem(dlg, IDC_ICP_GAIN)) return;
+            SendDlgItemMessageA(dlg, IDC_ICP_GAIN, CB_SETCURSEL, 6, 0);  // x5000
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ICP_GAIN, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_ICP_GAIN)));
+            SendClick(dlg, IDC_ICP_UPDATE_HW);
+            SendClick(dlg, IDCANCEL);
+        },
+        [&] { Click(ChannelRowWindow(kGroupAnalog, 0), IDC_ROW_SETUP); });
+    EXPECT_EQ(SentGainCodes(), std::multiset<int>{GainCodeOf(5000.0)}) << "sent at once, before any recording";
+    AcqView acq(hAcq);
+    EXPECT_EQ(memcmp(&acq->chans[0], &before, sizeof before), 0);
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -491,6 +492,86 @@ TEST_F(ChannelSetup, ACalculationRowIsSwitchedOffGivenAKindOrAPreset) {
     EXPECT_EQ(rec.flags, 0u);
     EXPECT_FALSE(Enabled(c3, IDC_ROW_ACQUIRE)) << "an off calculation cannot be switched on";
     EXPECT_FALSE(Enabled(c3, IDC_ROW_SETUP));
+}
+
+TEST_F(ChannelSetup, ACalculationPresetFromTheRowMenuBringsItsKindParametersAndTexts) {
+    AcqView acq(hAcq);
+    {
+        // One calculation preset after the built-in input presets: Smoothing of CH3 over 7 samples.
+        auto settings = std::make_unique<stCalcSettings>();
+        ResetCalcSettings(settings.get(), 1);
+        settings->kind[0] = kCalcSmoothing;
+        settings->smoothing[0].source = 3;
+        settings->smoothing[0].factor = 7;
+        settings->smoothing[0].median = 1;
+        uint8_t block[kCalcPresetBytes] = {};
+        ASSERT_EQ(EncodeCalcParams(*settings, 0, kCalcSmoothing, block), 1);
+        stPresetStore grown{};
+        ASSERT_EQ(AllocPresetStore(&grown, kBuiltinPresets, 1), 1);
+        {
+            CPresetStoreLock from(acq->presets), to(grown);
+            memcpy(to.records, from.records, kBuiltinPresets * sizeof(stAcqChan));
+            stAcqChan& rec = to.records[kBuiltinPresets];
+            rec.group = kGroupCalc;
+            strcpy(rec.label, "Smooth CH3");
+            strcpy(rec.presetName, "Smooth CH3");
+            strcpy(rec.units, "cm");
+            to.calcKinds[0] = kCalcSmoothing;
+            memcpy(to.calcBlocks, block, sizeof block);
+        }
+        FreePresetStore(&acq->presets);
+        acq->presets = grown;
+    }
+    HWND c2 = Row(kGroupCalc, 1);
+    HMENU menu = BuildRowPresetMenu(c2, acq.get());
+    const int items = GetMenuItemCount(menu);
+    ASSERT_EQ(items, 3) << "Off, New and the one calculation preset";
+    char text[64] = "";
+    GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "New");
+    HMENU kinds = GetSubMenu(menu, 1);
+    EXPECT_EQ(GetMenuItemCount(kinds), kCalcKinds);
+    GetMenuStringA(menu, 2, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "Smooth CH3");
+    const UINT preset = GetMenuItemID(menu, 2);
+    DestroyMenu(menu);
+
+    ApplyRowPresetChoice(c2, acq.get(), preset);
+    const stAcqChan& rec = acq->chans[kAnalogChannels + NDChan + 1];
+    const stCalcSettings* s = CalcSettings(acq.get());
+    EXPECT_EQ(s->kind[1], kCalcSmoothing);
+    EXPECT_EQ(s->smoothing[1].source, 3);
+    EXPECT_EQ(s->smoothing[1].factor, 7);
+    EXPECT_EQ(s->smoothing[1].median, 1);
+    EXPECT_EQ(FIELD(rec.label), "Smooth CH3");
+    EXPECT_EQ(rec.number, 1) << "the channel keeps its own number and group";
+    EXPECT_EQ(rec.group, kGroupCalc);
+    EXPECT_EQ(rec.flags, kChanAllOn);
+    EXPECT_EQ(FIELD(rec.units), FIELD(acq->chans[2].units)) << "the units follow the source channel";
+}
+
+TEST_F(ChannelSetup, CalculationChannelsTakeTheUnitsOfTheirSourceOrOfTheFirstAnalogChannel) {
+    AcqView acq(hAcq);
+    strcpy(acq->chans[0].units, "mV");
+    strcpy(acq->chans[1].units, "cm");
+    stCalcSettings* s = CalcSettings(acq.get());
+    struct Case {
+        int16_t kind;
+        const char* units;
+    } cases[] = {{kCalcIntegrate, "cm"}, {kCalcSmoothing, "cm"}, {kCalcDifference, "cm"}, {kCalcFunction, "cm"},
+                 {kCalcFilter, "cm"},    {kCalcDelay, "cm"},     {kCalcControl, "cm"},    {kCalcRate, "mV"},
+                 {kCalcMath, "mV"},      {kCalcExpression, "mV"}, {0, "mV"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        s->kind[4] = c.kind;
+        s->integrate[4].source = s->smoothing[4].source = s->difference[4].source = 2;
+        s->function[4].source = 2;
+        s->filter[4].source = s->delay[4].source = s->control[4].source = 2;
+        s->rate[4].source = s->math[4].first = 2;
+        strcpy(acq->chans[kAnalogChannels + NDChan + 4].units, "none");
+        CopyAllCalcChannelUnits(acq.get());
+        EXPECT_EQ(FIELD(acq->chans[kAnalogChannels + NDChan + 4].units), c.units);
+    }
 }
 
 TEST_F(ChannelSetup, TheExportsSetDefaultsAndTheStimulatorReference) {
