@@ -17,6 +17,7 @@
 
 #include "common/binding.h"
 #include "common/stAcq.h"
+#include "devlib/acquisition/calcdialogs.h"
 #include "devlib/acquisition/calcsettings.h"
 #include "devlib/acquisition/chansetup.h"
 #include "devlib/acquisition/chansetup_rows.h"
@@ -572,6 +573,29 @@ TEST_F(ChannelSetup, CalculationChannelsTakeTheUnitsOfTheirSourceOrOfTheFirstAna
         CopyAllCalcChannelUnits(acq.get());
         EXPECT_EQ(FIELD(acq->chans[kAnalogChannels + NDChan + 4].units), c.units);
     }
+}
+
+TEST_F(ChannelSetup, ACalculationRowsSetUpButtonOpensItsKindsDialog) {
+    {
+        AcqView acq(hAcq);
+        SetCalcChannelKind(acq.get(), &acq->chans[kAnalogChannels + NDChan + 0], kCalcSmoothing);
+        acq->chans[kAnalogChannels + NDChan + 0].flags = kChanAllOn;
+        RefreshChannelSetup(acq->hwndChannelSetup, acq.get());
+    }
+    HWND c1 = Row(kGroupCalc, 0);
+    EXPECT_EQ(ItemText(c1, IDC_ROW_LABEL), "C1 - Smoothing");
+    bool opened = false;
+    WithDialogs(
+        [&](HWND dlg) {
+            if (!GetDlgItem(dlg, IDC_SMOOTH_FACTOR)) return;
+            opened = true;
+            Type(dlg, IDC_CALC_LABEL, "Smoothed CH1");
+            SendClick(dlg, IDOK);
+        },
+        [&] { Click(c1, IDC_ROW_SETUP); });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(FIELD(Record(kAnalogChannels + NDChan).label), "Smoothed CH1");
+    EXPECT_EQ(ItemText(c1, IDC_ROW_LABEL), "Smoothed CH1") << "the window follows";
 }
 
 TEST_F(ChannelSetup, TheExportsSetDefaultsAndTheStimulatorReference) {
