@@ -1033,4 +1033,51 @@ TEST_F(ChannelSetup, TheOrganisersEditsReachTheStoreOnlyThroughClose) {
     }
 }
 
+TEST_F(ChannelSetup, TheOrganisersScrollBarBottomAndInPlaceEditWorkOnTheSelectedPreset) {
+    std::vector<std::string> seen;
+    WithDialogs(
+        [&](HWND dlg) {
+            if (!GetDlgItem(dlg, IDC_OCP_LIST)) return;
+            HWND list = GetDlgItem(dlg, IDC_OCP_LIST);
+            HWND bar = GetDlgItem(dlg, IDC_OCP_MOVE);
+            auto order = [&] {
+                std::string names;
+                char text[128];
+                for (int i = 0; i < 4; ++i) {
+                    ListView_GetItemText(list, i, 0, text, sizeof text);
+                    names += std::string(i ? "," : "") + text;
+                }
+                return names;
+            };
+            ListView_SetItemState(list, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);  // EMG
+            SendMessageA(dlg, WM_VSCROLL, SB_LINEUP, reinterpret_cast<LPARAM>(bar));
+            seen.push_back(order());
+            SendMessageA(dlg, WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(bar));
+            SendMessageA(dlg, WM_VSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(bar));
+            seen.push_back(order());
+            SendClick(dlg, IDC_OCP_BOTTOM);
+            char text[128];
+            ListView_GetItemText(list, kBuiltinPresets - 1, 0, text, sizeof text);
+            seen.push_back(text);
+            // Edit the label of the first item in place: a taken name is refused, a new one taken.
+            for (const char* typed : {"eeg", "Heart"}) {
+                HWND edit = ListView_EditLabel(list, 0);
+                SetWindowTextA(edit, typed);
+                SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+                ListView_GetItemText(list, 0, 0, text, sizeof text);
+                seen.push_back(text);
+            }
+            SendClick(dlg, IDOK);
+        },
+        [&] {
+            AcqView acq(hAcq);
+            ShowPresetOrganizer(frame, acq.get());
+        });
+    EXPECT_EQ(seen, (std::vector<std::string>{"ECG,EMG,EEG,EOG", "ECG,EEG,EOG,EMG", "EMG", "ECG", "Heart"}));
+    AcqView acq(hAcq);
+    const std::vector<std::string> names = PresetNames(acq->presets);
+    EXPECT_EQ(names.front(), "Heart");
+    EXPECT_EQ(names.back(), "EMG");
+}
+
 }  // namespace
