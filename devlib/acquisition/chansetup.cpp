@@ -25,6 +25,7 @@
 namespace {
 
 constexpr double kDefaultQ = 0.707;
+constexpr double kPlainSlotHz = 100.0;  // as the start-up table: within the unit's filter range
 constexpr double kDigitalSlotHz = 100.0;
 
 const char* Keyed(const char* key) {
@@ -41,6 +42,7 @@ void CopyText(char* field, size_t size, const char* text) {
 void PlainFilters(stAcqChan* rec) {
     for (stFilterSlot& f : rec->filters) {
         f = stFilterSlot{};
+        f.frequencyHz = kPlainSlotHz;
         f.q = kDefaultQ;
     }
 }
