@@ -51,6 +51,9 @@ void RefreshChannelViews(stAcq* acq);
 
 // ---- Windows ----
 
+// After a change of language: the analog and digital channels are named again in it, every
+// record's preset name takes its label, and the window's texts and rows follow.
+void TranslateChannelSetup(HWND window, stAcq* acq);
 // Recounts and lets every row refresh itself from its record.
 void RefreshChannelSetup(HWND window, stAcq* acq);
 // Input Channel Parameters (dialog 124) on a copy of analog record channel: 1 OK, 0 Cancel.

@@ -545,6 +545,26 @@ void RefreshChannelSetup(HWND, stAcq* acq) {
         if (row.wnd) RefreshRow(row, acq);
 }
 
+void TranslateChannelSetup(HWND window, stAcq* acq) {
+    for (int32_t i = 0; i < NChanTotal && i < kMaxChanRecords; ++i) {
+        stAcqChan& rec = acq->chans[i];
+        char name[sizeof(rec.label) + 1] = {};
+        if (i < kAnalogChannels)
+            snprintf(name, sizeof(name), "CH%d %s", i + 1, Keyed("Input"));
+        else if (i < kAnalogChannels + NDChan)
+            snprintf(name, sizeof(name), Keyed("D%d - Digital Input"), i - kAnalogChannels + 1);
+        else
+            memcpy(name, rec.label, sizeof(rec.label));
+        memset(rec.label, 0, sizeof(rec.label));
+        memcpy(rec.label, name, strnlen(name, sizeof(rec.label)));
+        memset(rec.presetName, 0, sizeof(rec.presetName));
+        memcpy(rec.presetName, rec.label, strnlen(rec.label, sizeof(rec.label)));
+    }
+    if (!IsWindow(window)) return;
+    HandleTheDialog(window, IsVK40() ? IDD_CHANNEL_SETUP : IDD_CHANNEL_SETUP_OTHER);
+    RefreshChannelSetup(window, acq);
+}
+
 HWND ChannelRowWindow(int32_t kind, int32_t number) {
     for (const stRow& row : g_window.rows)
         if (row.kind == kind && row.number == number) return row.wnd;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "devlib/resource.h"
+#include "devlib/acquisition/chansetup.h"
 #include "devlib/acquisition/device.h"
 #include "common/stAcq.h"
 #include "devlib/services/binding.h"
@@ -72,7 +73,7 @@ void TranslateTriggerSetup(HWND dlg) {
 void TranslateDLLWindows() {
     AcqLock acq(g_lib.hAcq);
     if (!acq) return;
-    if (IsWindow(acq->hwndChannelSetup)) HandleTheDialog(acq->hwndChannelSetup, IDD_CHANNEL_SETUP);
+    TranslateChannelSetup(acq->hwndChannelSetup, acq.get());
     if (IsWindow(acq->hwndAcqSetup)) TranslateAcquisitionSetup(acq->hwndAcqSetup);
     if (IsWindow(acq->hwndTrigger)) TranslateTriggerSetup(acq->hwndTrigger);
     if (IsWindow(acq->run.hwndInputValues)) HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);

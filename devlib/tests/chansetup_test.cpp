@@ -214,6 +214,24 @@ TEST_F(ChannelSetup, ResizingKeepsTheWidthAndEndsTheWindowAtARowsBottom) {
     EXPECT_EQ(acq->channelSetupPlacement.bottom, now.bottom) << "the placement is kept";
 }
 
+TEST_F(ChannelSetup, TranslatingNamesTheInputsInTheLanguageAndTheRowsFollow) {
+    ASSERT_EQ(setMsgBoxText("Input", "Entrada"), 1);
+    {
+        AcqView acq(hAcq);
+        strcpy(acq->chans[1].label, "Biceps");
+        strcpy(acq->chans[kAnalogChannels + NDChan + 2].label, "C3 - Math");
+        strcpy(acq->chans[kAnalogChannels + NDChan + 2].presetName, "Math");
+    }
+    TranslateDLLWindows();
+    setMsgBoxText("Input", "Input");
+    const stAcqChan ch2 = Record(1), c3 = Record(kAnalogChannels + NDChan + 2);
+    EXPECT_EQ(FIELD(ch2.label), "CH2 Entrada");
+    EXPECT_EQ(FIELD(ch2.presetName), "CH2 Entrada");
+    EXPECT_EQ(FIELD(c3.label), "C3 - Math") << "calculation channels keep their names";
+    EXPECT_EQ(FIELD(c3.presetName), "C3 - Math");
+    EXPECT_EQ(ItemText(Row(kGroupAnalog, 1), IDC_ROW_LABEL), "CH2 Entrada");
+}
+
 TEST_F(ChannelSetup, RowBoxesSetTheStateBitsAndPlotOrValuesNeedTheChannelOn) {
     HWND ch2 = Row(kGroupAnalog, 1);
     Click(ch2, IDC_ROW_PLOT);
