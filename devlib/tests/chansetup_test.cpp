@@ -717,6 +717,33 @@ TEST_F(ChannelSetup, FrequenciesOutsideTheFilterRangeAreMovedToItsEdgeWithTheMes
     }
 }
 
+TEST_F(ChannelSetup, AnotherFilterSlotOnlyOnceTheCurrentOneHoldsAUsableFrequency) {
+    {
+        AcqView acq(hAcq);
+        acq->chans[0].filters[0].frequencyHz = 0.0;  // as the BNC preset leaves it
+        acq->chans[0].filters[1].frequencyHz = 250.0;
+        acq->chans[0].filterSelected = 0;
+    }
+    int firstTry = -1, secondTry = -1;
+    std::string shownAfterRefusal, shownAfterMove;
+    EditParams(0, [&](HWND dlg) {
+        Choose(dlg, IDC_ICP_SLOT, 1);
+        firstTry = static_cast<int>(SendDlgItemMessageA(dlg, IDC_ICP_SLOT, CB_GETCURSEL, 0, 0));
+        shownAfterRefusal = ItemText(dlg, IDC_ICP_FREQ);
+        Choose(dlg, IDC_ICP_SLOT, 1);
+        secondTry = static_cast<int>(SendDlgItemMessageA(dlg, IDC_ICP_SLOT, CB_GETCURSEL, 0, 0));
+        shownAfterMove = ItemText(dlg, IDC_ICP_FREQ);
+        SendClick(dlg, IDOK);
+    });
+    EXPECT_EQ(firstTry, 0) << "the selection stays";
+    EXPECT_EQ(shownAfterRefusal, "30.000000");
+    EXPECT_EQ(secondTry, 1);
+    EXPECT_EQ(shownAfterMove, "250.000000");
+    const stAcqChan rec = Record(0);
+    EXPECT_EQ(rec.filters[0].frequencyHz, 30.0);
+    EXPECT_EQ(rec.filterSelected, 1);
+}
+
 TEST_F(ChannelSetup, BandStopLineFrequencyTakesTheMainsFrequencyAndLocksTheSlot) {
     RegValue line(HKEY_CURRENT_USER, "Software\\NORVANE\\Localization", "LineFrequencyHz");
     line.SetDword(50);
