@@ -414,7 +414,6 @@ void RememberTrackingSize(HWND wnd);
 void WindowInit(HWND wnd, HGLOBAL hAcq) {
     g_window.wnd = wnd;
     g_window.hAcq = hAcq;
-    SetTimer(wnd, kIdleTimer, 1, nullptr);
     HandleTheDialog(wnd, IsVK40() ? IDD_CHANNEL_SETUP : IDD_CHANNEL_SETUP_OTHER);
     SendDlgItemMessageA(wnd, IDC_CHSET_CALC_SPIN, UDM_SETRANGE32, 0, kCalcChannels - kVisibleRows);
     SendDlgItemMessageA(wnd, IDC_CHSET_DIGITAL_SPIN, UDM_SETRANGE32, 0, kMaxDigitalChannels - kVisibleRows);
@@ -451,6 +450,7 @@ void WindowClose(HWND wnd) {
         RefreshAcquisitionSetup(acq->hwndAcqSetup, acq.get());
         acq->channelSetupShown = 0;
     }
+    KillTimer(wnd, kIdleTimer);
     ShowWindow(wnd, SW_HIDE);
 }
 
@@ -590,6 +590,9 @@ void ShowChannelSetup(HGLOBAL hAcq) {
     AcqLock acq(hAcq);
     if (!acq || !IsWindow(acq->hwndChannelSetup)) return;
     RefreshChannelSetup(acq->hwndChannelSetup, acq.get());
+    // While the window is up its timer keeps the host's idle loop turning; a hidden window
+    // leaves the program idle.
+    SetTimer(acq->hwndChannelSetup, kIdleTimer, 1, nullptr);
     ShowWindow(acq->hwndChannelSetup, SW_SHOWNORMAL);
     acq->channelSetupShown = 1;
 }

@@ -159,6 +159,8 @@ TEST_F(ChannelSetup, TheMenuShowsTheWindowWithOneNamedRowPerChannelAndClosingHid
     }
     EXPECT_TRUE(IsWindowVisible(wnd));
     EXPECT_EQ(WindowText(wnd), "Setup Channels");
+    EXPECT_TRUE(KillTimer(wnd, 257)) << "the shown window's timer keeps the idle loop turning";
+    ShowChannelSetup(hAcq);
     for (int n = 0; n < kAnalogChannels; ++n)
         EXPECT_EQ(ItemText(Row(kGroupAnalog, n), IDC_ROW_NAME), "CH" + std::to_string(n + 1));
     for (int n = 0; n < kCalcChannels; ++n) {
@@ -180,6 +182,7 @@ TEST_F(ChannelSetup, TheMenuShowsTheWindowWithOneNamedRowPerChannelAndClosingHid
 
     SendMessageA(wnd, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindowVisible(wnd));
+    EXPECT_FALSE(KillTimer(wnd, 257)) << "a hidden window keeps no timer running";
     AcqView acq(hAcq);
     EXPECT_EQ(acq->channelSetupShown, 0);
     EXPECT_EQ(acq->hwndChannelSetup, wnd) << "hidden, never destroyed";
