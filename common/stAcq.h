@@ -101,6 +101,12 @@ struct stAcq {
     double chanAddend[kMaxChanRecords];
     RECT channelSetupPlacement;
     int32_t channelSetupShown;
+    // The Setup Channels window's focus group (0 analog, 1 digital, 2 calculation), its counts of
+    // enabled channels per group, each record's preset (0 none) and the analog presets' values.
+    int32_t channelSetupFocusGroup;
+    int32_t enabledAnalog, enabledDigital, enabledCalc;
+    uint16_t chanPresetIndex[kMaxChanRecords];
+    double analogPresetValue[kAnalogChannels];
 
     stAcqRun run;
 

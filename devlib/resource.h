@@ -257,3 +257,56 @@
 #define IDC_AUTOSAVE_HINT 1013
 // The graph's segment view command, sent to the attached graph when the data mode changes
 #define IDM_GRAPH_SEGMENT_VIEW 4881
+
+// The Setup Channels window, its rows, Input Channel Parameters and the presets organiser
+// (chansetup_dialogs.rc)
+#define IDD_CHANNEL_SETUP_OTHER 181  // the window for models with digital inputs
+#define IDD_CHANNEL_ROW 182
+#define IDD_INPUT_PARAMS 124
+#define IDD_PRESET_ORGANIZER 1390
+#define IDD_PRESET_RENAME 142
+#define IDC_CHSET_DIGITAL_SPIN 1393
+#define IDC_CHSET_CALC_SPIN 1394
+#define IDC_ROW_NAME 1396
+#define IDC_ROW_ACQUIRE 1397
+#define IDC_ROW_PLOT 1398
+#define IDC_ROW_VALUES 1399
+#define IDC_ROW_LABEL 1160
+#define IDC_ROW_PRESETS 1400
+#define IDC_ROW_SETUP 1401
+#define IDC_ICP_HEADING 1700
+#define IDC_ICP_LABEL 1701
+#define IDC_ICP_PRESET_NAME 1702
+#define IDC_ICP_OFFSET 1703
+#define IDC_ICP_UNITS 1704
+#define IDC_ICP_GAIN 1705
+#define IDC_ICP_AC 1706
+#define IDC_ICP_DC 1707
+#define IDC_ICP_HP0 1708
+#define IDC_ICP_HP1 1709
+#define IDC_ICP_HP2 1710
+#define IDC_ICP_LP1K 1711
+#define IDC_ICP_LP5K 1712
+#define IDC_ICP_SLOT 1713
+#define IDC_ICP_TYPE 1714
+#define IDC_ICP_FREQ 1715
+#define IDC_ICP_Q 1716
+#define IDC_ICP_NOTE 1717
+#define IDC_ICP_NEW_PRESET 1718
+#define IDC_ICP_UPDATE_HW 1719
+#define IDC_ICP_SCALING 1720
+#define IDC_OCP_LIST 1188
+#define IDC_OCP_RENAME 1185
+#define IDC_OCP_DELETE 1186
+#define IDC_OCP_MOVE 1191
+#define IDC_OCP_TOP 1192
+#define IDC_OCP_BOTTOM 1193
+#define IDC_OCP_DELETE_ALL 1194
+#define IDC_OCP_CALC_TEXT 1372
+#define IDC_OCP_ANALOG_TEXT 1373
+#define IDC_RENAME_OLD 1189
+#define IDC_RENAME_NEW 1017
+#define IDB_PRESET_CALC 140
+#define IDB_PRESET_ANALOG 141
+#define IDB_ROW_PRESETS 148
+#define IDB_ROW_SETUP 149

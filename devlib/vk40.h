@@ -44,6 +44,10 @@ VK40_API double getOffsetByScalingInUnits(uint32_t channel);
 VK40_API double getScalingFactor(uint32_t channel);
 VK40_API double getRangeOfAllowedValues(uint32_t channel);
 VK40_API void ApplyChannelParams();
+// A channel set up from the stimulator's reference output (-1), the defaults (0) or, for analog
+// channels, an input preset (from 1); 1 when the channel changed.
+VK40_API int32_t GetAnalogChannelParams(int32_t channel, int32_t source);
+VK40_API int32_t GetDigitalChannelParams(int32_t channel, int32_t source);
 
 // ---- Keyed texts: a null answer means "show the key itself" ----
 VK40_API const char* getMsgBoxText(const char* key);

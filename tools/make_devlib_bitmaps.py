@@ -9,6 +9,10 @@ The faces are small symbols on the button-face grey, so a disabled button can em
   toggle_on.bmp       (152) output on: slide switch, green track, knob to the right
   toggle_off.bmp      (151) output off: slide switch, grey track, knob to the left
   toggle_armed.bmp    (179) off, armed: as off, with an amber lamp on the track
+  row_presets.bmp     (148) a Setup Channels row's presets button: a triangle pointing down
+  row_setup.bmp       (149) a row's set-up button: three dots
+  preset_analog.bmp   (141) the presets organiser's input-channel preset image
+  preset_calc.bmp     (140) its calculation preset image
 
 Run from anywhere: python3 tools/make_devlib_bitmaps.py. The output is committed; the build
 only reads it. The probe points the tests check are noted beside each face.
@@ -147,6 +151,34 @@ def toggle_armed():
     return switch(False, GREY, AMBER)
 
 
+def row_presets():
+    # The Setup Channels row's presets button: a black triangle pointing down.
+    c = Canvas(12, 12)
+    for y in range(3, 9):
+        half = (8 - y) * 0.75 + 0.25
+        for x in range(12):
+            if abs(x - 5.5) <= half:
+                c.put(x, y, BLACK)
+    return c
+
+
+def row_setup():
+    # The row's set-up button: three dots.
+    c = Canvas(12, 12)
+    for x in (1, 2, 5, 6, 9, 10):
+        for y in (8, 9):
+            c.put(x, y, BLACK)
+    return c
+
+
+def preset_kind(colour):
+    # The presets organiser's item images: a square in the kind's colour on magenta (the mask).
+    c = Canvas(16, 16)
+    c.rect(0, 0, 16, 16, (255, 0, 255))
+    c.rect(2, 3, 14, 13, colour)
+    return c
+
+
 FACES = {
     'start_idle.bmp': start_idle,
     'start_running.bmp': start_running,
@@ -155,6 +187,10 @@ FACES = {
     'toggle_on.bmp': toggle_on,
     'toggle_off.bmp': toggle_off,
     'toggle_armed.bmp': toggle_armed,
+    'row_presets.bmp': row_presets,
+    'row_setup.bmp': row_setup,
+    'preset_analog.bmp': lambda: preset_kind((0, 96, 192)),
+    'preset_calc.bmp': lambda: preset_kind((192, 96, 0)),
 }
 
 

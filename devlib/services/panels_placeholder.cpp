@@ -4,8 +4,6 @@
 #include "devlib/services/panels.h"
 
 #include "common/stAcq.h"
-#include "devlib/acquisition/channels.h"
-#include "devlib/vk40.h"
 
 HWND CreateElectrodeChecker(HWND, HGLOBAL) { return nullptr; }
 
@@ -13,17 +11,8 @@ HWND CreateInputValuesPane(HWND, HGLOBAL) { return nullptr; }
 
 HWND CreateManualControl(HWND, HGLOBAL) { return nullptr; }
 
-// The channel records get their start-up contents here; the Setup Channels window itself is not
-// built yet.
-HWND CreateChannelSetup(HWND, HGLOBAL hAcq, int32_t writePresets) {
-    AcqLock acq(hAcq);
-    if (acq) SetChannelDefaults(acq.get(), NDChan, writePresets);
-    return nullptr;
-}
-
 HWND CreateStimulatorPanel(HWND, HGLOBAL) { return nullptr; }
 
-void ShowChannelSetup(HGLOBAL) {}
 void ShowInputValues(HGLOBAL) {}
 void ShowManualControl(HGLOBAL) {}
 void ShowStimulatorPanel(HGLOBAL) {}
@@ -33,5 +22,3 @@ int32_t ApplyManualControlValue(HWND, stAcq*) { return 0; }
 
 void RepaintInputValues(stAcq*) {}
 void RelayoutInputValues(stAcq*) {}
-
-int32_t ShowPresetOrganizer(HWND, stAcq*) { return 0; }

@@ -5,6 +5,7 @@
 
 #include "devlib/resource.h"
 #include "devlib/acquisition/acqsetup.h"
+#include "devlib/acquisition/chansetup.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/trigger.h"
 #include "common/stAcq.h"
@@ -30,7 +31,7 @@ void TranslateTriggerSetup(HWND dlg, stAcq* acq) {
 void TranslateDLLWindows() {
     AcqLock acq(g_lib.hAcq);
     if (!acq) return;
-    if (IsWindow(acq->hwndChannelSetup)) HandleTheDialog(acq->hwndChannelSetup, IDD_CHANNEL_SETUP);
+    TranslateChannelSetup(acq->hwndChannelSetup, acq.get());
     if (IsWindow(acq->hwndAcqSetup)) TranslateAcquisitionSetup(acq->hwndAcqSetup, acq.get());
     if (IsWindow(acq->hwndTrigger)) TranslateTriggerSetup(acq->hwndTrigger, acq.get());
     if (IsWindow(acq->run.hwndInputValues)) HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);

@@ -1,0 +1,224 @@
+// A recording from the simulated unit follows what the user set in the Setup Channels window:
+// which channels it records, the gains the unit is sent, and the labels and units the graph gets.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/acquisition/chansetup.h"
+#include "devlib/acquisition/chansetup_rows.h"
+#include "devlib/acquisition/device.h"
+#include "devlib/acquisition/channels.h"
+#include "devlib/acquisition/driverchoice.h"
+#include "devlib/acquisition/presets.h"
+#include "devlib/acquisition/recording.h"
+#include "devlib/acquisition/unitcmd.h"
+#include "devlib/acquisition/unitlink.h"
+#include "devlib/resource.h"
+#include "devlib/services/binding.h"
+#include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/dialog_driver.h"
+#include "devlib/tests/vk40_test_util.h"
+#include "devlib/vk40.h"
+
+using namespace vk40test;
+
+namespace {
+
+uint64_t g_clockUs = 0;
+
+void AdvanceClock(uint32_t ms) {
+    g_clockUs += ms * 1000ull;
+    SimControlSetQword(kSimClockUs, g_clockUs);
+}
+
+class SetupThenRecord : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string id = std::to_string(GetCurrentProcessId());
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof(temp), temp);
+        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
+        folder = std::string(temp) + "vk40_chansetup_" + id;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        SetCurrentDirectoryA(folder.c_str());
+        logFile = folder + "\\packets.log";
+        controlKey = std::string(kSimControlKey) + "Tests\\ChanSetup" + id;
+        SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
+        ASSERT_TRUE(SimControlClear());
+        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+        g_clockUs = 1000000;
+        ASSERT_TRUE(SimControlSetQword(kSimClockUs, g_clockUs));
+        settingsKey = std::string(kDriverSettingsKey) + "\\ChanSetup" + id;
+        g_driverSettingsKey = settingsKey.c_str();
+        g_unitLink.~CUnitLink();
+        new (&g_unitLink) CUnitLink();
+        g_unitLink.SetWait(AdvanceClock);
+        g_lib.instance = GetModuleHandleA(nullptr);
+
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const char* driverName = "VKUSB";
+        const DWORD type = kTransportUsb, simulated = 1;
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
+                       static_cast<DWORD>(strlen(driverName) + 1));
+        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
+        RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
+                       sizeof(simulated));
+        RegCloseKey(key);
+        frame = CreateFrameWithMenu();
+        host = MakeRecordingHost(nullptr);
+        ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
+        gs = MakeGraph();
+        AcqView acq(hAcq);
+        ASSERT_EQ(FillBuiltinPresets(&acq->presets), 1);
+        acq->run.attachedGraph = gs.get();
+        acq->warnOnOverwrite = 0;
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = 300;
+        acq->storageKind = 2;
+        acq->repeatMode = 1;
+        acq->dataMode = 1;
+        acq->unitMode = 0;
+    }
+
+    void TearDown() override {
+        if (gs) {
+            for (void*& block : gs->chanBlock) {
+                if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
+                    GlobalUnlock(h);
+                    GlobalFree(h);
+                }
+            }
+        }
+        {
+            AcqView acq(hAcq);
+            if (acq.get()) {
+                acq->run.attachedGraph = nullptr;
+                FreePresetStore(&acq->presets);
+            }
+        }
+        if (frame) {
+            ShutdownDriver();
+            DestroyWindow(frame);
+        }
+        ReleaseUnitTransport(g_unitLink);
+        g_unitLink.SetWait(nullptr);
+        g_driverSettingsKey = kDriverSettingsKey;
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
+        SimControlSetString(kSimLogFile, "");
+        SimControlClear();
+        DeleteFileA(logFile.c_str());
+        DeleteFileA("Vk40Presets.dat");
+        SetCurrentDirectoryA(previousFolder);
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    // The gain codes of every gain command the unit was sent since logging began.
+    std::multiset<int> SentGainCodes() const {
+        std::multiset<int> codes;
+        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return codes;
+        std::string text;
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
+        CloseHandle(f);
+        char prefix[16];
+        snprintf(prefix, sizeof prefix, "> 01 %02X ", kCmdInputGain);
+        for (size_t at = 0; (at = text.find(prefix, at)) != std::string::npos; at += 1)
+            codes.insert(std::stoi(text.substr(at + strlen(prefix), 2), nullptr, 16));
+        return codes;
+    }
+
+    char previousFolder[MAX_PATH] = "";
+    std::string folder, controlKey, settingsKey, logFile;
+    HWND frame = nullptr;
+    stHostCallbacks host{};
+    stDriverOps ops{};
+    int32_t level = 0;
+    HGLOBAL hAcq = nullptr;
+    std::unique_ptr<tagGS> gs;
+};
+
+TEST_F(SetupThenRecord, TheNextRecordingTakesTheChannelsGainsLabelsAndUnitsSetInTheWindow) {
+    // CH1 off, CH2 on at x1000 labelled "Biceps", CH3 from the EMG preset, CH4 left off.
+    Click(ChannelRowWindow(kGroupAnalog, 0), IDC_ROW_ACQUIRE);
+    HWND ch2 = ChannelRowWindow(kGroupAnalog, 1);
+    Click(ch2, IDC_ROW_ACQUIRE);
+    Click(ch2, IDC_ROW_PLOT);
+    WithDialogs(
+        [&](HWND dlg) {
+            if (!GetDlgItem(dlg, IDC_ICP_GAIN)) return;
+            SetDlgItemTextA(dlg, IDC_ICP_LABEL, "Biceps");
+            SendDlgItemMessageA(dlg, IDC_ICP_GAIN, CB_SETCURSEL, 3, 0);
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ICP_GAIN, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_ICP_GAIN)));
+            SendClick(dlg, IDOK);
+        },
+        [&] { Click(ch2, IDC_ROW_SETUP); });
+    {
+        AcqView acq(hAcq);
+        HWND ch3 = ChannelRowWindow(kGroupAnalog, 2);
+        HMENU menu = BuildRowPresetMenu(ch3, acq.get());
+        char name[32] = "";
+        GetMenuStringA(menu, 3, name, sizeof name, MF_BYPOSITION);
+        ASSERT_STREQ(name, "EMG");
+        const UINT emg = GetMenuItemID(menu, 3);
+        DestroyMenu(menu);
+        ApplyRowPresetChoice(ch3, acq.get(), emg);
+    }
+
+    ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
+    AcqView acq(hAcq);
+    ASSERT_EQ(StartAcquisition(acq.get(), 0), 1);
+    for (int polls = 0; acq->run.running && polls < 2000; ++polls) {
+        AdvanceClock(97);
+        CheckAcquisitionStatus(acq.get());
+    }
+    ASSERT_EQ(acq->run.running, 0);
+    EXPECT_EQ(acq->run.analogCount, 2);
+    EXPECT_EQ(std::vector<int32_t>(acq->run.chanOrder, acq->run.chanOrder + 2), (std::vector<int32_t>{2, 3}));
+    EXPECT_EQ(gs->totalSamples, 300);
+    EXPECT_STREQ(gs->chanLabel[0], "Biceps");
+    EXPECT_STREQ(gs->chanUnits[0], "mV");
+    EXPECT_STREQ(gs->chanLabel[1], "EMG");
+    EXPECT_STREQ(gs->chanUnits[1], "mV");
+    EXPECT_EQ(gs->chanFlags[0] & 1, 1u) << "CH2 is plotted";
+    EXPECT_EQ(SentGainCodes(), (std::multiset<int>{GainCodeOf(1000.0), GainCodeOf(2500.0)}))
+        << "the recorded channels' gains, nothing for the channels that are off";
+}
+
+TEST_F(SetupThenRecord, UpdateHardwareNowSendsTheDialogsSettingsAndCancelStillKeepsTheRecord) {
+    const stAcqChan before = [&] {
+        AcqView acq(hAcq);
+        return acq->chans[0];
+    }();
+    ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
+    WithDialogs(
+        [&](HWND dlg) {
+            if (!GetDlgItem(dlg, IDC_ICP_GAIN)) return;
+            SendDlgItemMessageA(dlg, IDC_ICP_GAIN, CB_SETCURSEL, 6, 0);  // x5000
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ICP_GAIN, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_ICP_GAIN)));
+            SendClick(dlg, IDC_ICP_UPDATE_HW);
+            SendClick(dlg, IDCANCEL);
+        },
+        [&] { Click(ChannelRowWindow(kGroupAnalog, 0), IDC_ROW_SETUP); });
+    EXPECT_EQ(SentGainCodes(), std::multiset<int>{GainCodeOf(5000.0)}) << "sent at once, before any recording";
+    AcqView acq(hAcq);
+    EXPECT_EQ(memcmp(&acq->chans[0], &before, sizeof before), 0);
+}
+
+}  // namespace
