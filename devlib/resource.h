@@ -229,3 +229,12 @@
 #define WM_VK_RUN_STARTED 0x8002  // wParam 1 for a unit-paced run
 #define WM_VK_RUN_ENDED 0x8003
 #define WM_VK_RUN_STOPPED 0x8004  // ended by the Start button
+
+// The Input Values pane and the model-40 electrode checker (devlib/values_dialogs.rc)
+#define IDC_VALUES_UNAVAILABLE 1370   // the pane's text while it shows no values
+#define IDC_ELECTRODE_VALUE 1105      // the impedance in kilo-ohms
+#define IDC_ELECTRODE_UNITS 1077
+#define IDC_ELECTRODE_IDLE_TITLE 23003  // the checker's title while it reads no impedance
+#define IDT_INPUT_VALUES 111
+#define IDT_ELECTRODE_CHECK 300
+#define IDC_VALUES_RELAYOUT 1101  // sent to the Input Values pane: lay out again

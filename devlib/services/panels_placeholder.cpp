@@ -9,11 +9,7 @@
 
 HWND CreateTriggerSetup(HWND, HGLOBAL) { return nullptr; }
 
-HWND CreateElectrodeChecker(HWND, HGLOBAL) { return nullptr; }
-
 HWND CreateAcquisitionSetup(HWND, HGLOBAL) { return nullptr; }
-
-HWND CreateInputValuesPane(HWND, HGLOBAL) { return nullptr; }
 
 HWND CreateManualControl(HWND, HGLOBAL) { return nullptr; }
 
@@ -29,13 +25,9 @@ HWND CreateStimulatorPanel(HWND, HGLOBAL) { return nullptr; }
 
 void ShowChannelSetup(HGLOBAL) {}
 void ShowAcquisitionSetup(HGLOBAL) {}
-void ShowInputValues(HGLOBAL) {}
 void ShowManualControl(HGLOBAL) {}
 void ShowTriggerSetup(HGLOBAL) {}
 void ShowStimulatorPanel(HGLOBAL) {}
-void ShowElectrodeChecker(HGLOBAL, int32_t) {}
 
-void RepaintInputValues(stAcq*) {}
-void RelayoutInputValues(stAcq*) {}
 
 int32_t ShowPresetOrganizer(HWND, stAcq*) { return 0; }
