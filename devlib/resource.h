@@ -238,3 +238,9 @@
 #define IDT_INPUT_VALUES 111
 #define IDT_ELECTRODE_CHECK 300
 #define IDC_VALUES_RELAYOUT 1101  // sent to the Input Values pane: lay out again
+// The second model's two-input electrode check (dialog 183)
+#define IDC_ELECTRODE_BAR1 1406
+#define IDC_ELECTRODE_BAR2 1407
+#define IDC_ELECTRODE_TEXT1 1409
+#define IDC_ELECTRODE_TEXT2 1410
+#define IDC_ELECTRODE_NO_READING 1411

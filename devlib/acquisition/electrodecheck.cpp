@@ -7,6 +7,7 @@
 
 #include "common/binding.h"
 #include "common/stAcq.h"
+#include "devlib/acquisition/device.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/vk40.h"
@@ -178,9 +179,16 @@ void UpdateElectrodeChecker(HWND, stAcq* acq) {
     UpdateWindow(dlg);
 }
 
-// At start-up, hidden; the program sends this window's timer ticks to its idle step.
+// At start-up, hidden; the program sends the model-40 window's timer ticks to its idle step.
+// Other models get the two-input check, which refreshes itself.
 HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq) {
     g_electrodeReadout = stElectrodeReadout{};
+    if (!IsVK40()) {
+        HWND dual = CreateDualElectrodeChecker(frame);
+        AcqLock acq(hAcq);
+        if (acq) acq->hwndElectrodeCheck = dual;
+        return dual;
+    }
     HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_ELECTRODE_CHECK_VK40), frame,
                                   ElectrodeCheckerProc, reinterpret_cast<LPARAM>(hAcq));
     AcqLock acq(hAcq);
@@ -194,6 +202,10 @@ void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show) {
     AcqLock acq(hAcq);
     HWND dlg = acq ? acq->hwndElectrodeCheck : nullptr;
     if (!dlg || !IsWindow(dlg)) return;
+    if (!IsVK40()) {
+        ShowWindow(dlg, show ? SW_SHOW : SW_HIDE);
+        return;
+    }
     RedrawMeter(dlg);
     SetCheckerTitle(dlg);
     if (show) {

@@ -33,3 +33,17 @@ void DrawElectrodeMeter(HDC dc, const RECT& meter, double fraction);
 
 HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq);
 void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show);
+
+// ---- The second model's check of two electrode inputs (dialog 183) ----
+constexpr int32_t kElectrodeCheckTimerMs = 500;
+
+// The text of one input's impedance: "> 100 kW" from 100 on, else "%5.2f kW" ("kW" is kilo-ohms
+// in the Symbol font); 0 and no text for an input without a reading.
+int32_t ElectrodeValueText(double kiloOhms, char* text, size_t size);
+// The bar's position: the value's integer part, 0 without a reading.
+int32_t ElectrodeBarPosition(double kiloOhms);
+// Unit command 187 with the data bytes 0 and `second`, its two big-endian readings.
+int32_t QueryElectrodeUnit(void* context, uint8_t second, int32_t readings[2]);
+// Settles the references, measures both inputs and shows them in the dialog.
+void MeasureAndShowElectrodes(HWND dlg);
+HWND CreateDualElectrodeChecker(HWND frame);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -385,14 +387,14 @@ protected:
 
     // The library started over a simulated model-40 USB unit, a graph attached, the analog
     // channels in millivolts and shown in the pane.
-    stAcq* Start() {
+    stAcq* Start(const char* driverName = "VKUSB") {
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
                                   KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        const char driverName[] = "VKUSB";
         const DWORD type = kTransportUsb, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof(driverName));
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
+                       static_cast<DWORD>(strlen(driverName) + 1));
         RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
         RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
                        sizeof(simulated));
@@ -639,6 +641,58 @@ TEST_F(ValuesWindows, TheElectrodeCheckerShowsTheSimulatedImpedanceFromTheIdleSt
     EXPECT_FALSE(IsWindowVisible(checker));
     EXPECT_EQ(g_lib.electrodeShown, 0);
     EXPECT_FALSE(IsMenuItemChecked(frame, IDM_ELECTRODE));
+}
+
+TEST(ElectrodeCheck, ValuesShowAsKiloOhmsOrAsOpenAndBarsTakeTheirWholePart) {
+    const struct {
+        double kiloOhms;
+        int32_t reading;
+        const char* text;
+        int32_t bar;
+    } cases[] = {{20.0, 1, "20.00 kW", 20}, {5.256, 1, " 5.26 kW", 5}, {99.99, 1, "99.99 kW", 99},
+                 {100.0, 1, "> 100 kW", 100}, {1000.0, 1, "> 100 kW", 100}, {kElectrodeNoReading, 0, "", 0}};
+    for (const auto& c : cases) {
+        char text[32] = "";
+        EXPECT_EQ(ElectrodeValueText(c.kiloOhms, text, sizeof(text)), c.reading) << c.kiloOhms;
+        EXPECT_STREQ(text, c.text);
+        EXPECT_EQ(ElectrodeBarPosition(c.kiloOhms), c.bar) << c.kiloOhms;
+    }
+}
+
+TEST_F(ValuesWindows, TheSecondModelsCheckShowsBothSimulatedInputsAsNumbersAndBars) {
+    SimControlSetDword(kSimImpedance1, 20000);
+    SimControlSetDword(kSimImpedance2, 250000);
+    stAcq* acq = Start("VKUSB45");
+    HWND check = acq->hwndElectrodeCheck;
+    ASSERT_TRUE(IsWindow(check));
+    EXPECT_FALSE(IsWindowVisible(check));
+    lock.reset();  // the check locks the record itself while it measures
+    ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
+    EXPECT_TRUE(IsWindowVisible(check));
+    EXPECT_EQ(g_lib.electrodeShown, 1);
+    EXPECT_TRUE(IsMenuItemChecked(frame, IDM_ELECTRODE));
+    EXPECT_EQ(ControlText(check, IDC_ELECTRODE_TEXT1), "20.00 kW");
+    EXPECT_EQ(ControlText(check, IDC_ELECTRODE_TEXT2), "> 100 kW");
+    EXPECT_EQ(SendDlgItemMessageA(check, IDC_ELECTRODE_BAR1, PBM_GETPOS, 0, 0), 20);
+    EXPECT_EQ(SendDlgItemMessageA(check, IDC_ELECTRODE_BAR2, PBM_GETPOS, 0, 0), 100);
+    // Each timer tick measures again.
+    SimControlSetDword(kSimImpedance2, 7500);
+    SendMessageA(check, WM_TIMER, IDT_ELECTRODE_CHECK, 0);
+    EXPECT_EQ(ControlText(check, IDC_ELECTRODE_TEXT2), " 7.50 kW");
+    EXPECT_EQ(SendDlgItemMessageA(check, IDC_ELECTRODE_BAR2, PBM_GETPOS, 0, 0), 7);
+    // A unit that does not answer shows no reading and empty bars.
+    SimControlSetDword(kSimFault, kSimFaultNoReply);
+    SimControlSetDword(kSimFaultCommand, kCmdElectrodeCheck);
+    SendMessageA(check, WM_TIMER, IDT_ELECTRODE_CHECK, 0);
+    EXPECT_EQ(ControlText(check, IDC_ELECTRODE_TEXT1), ControlText(check, IDC_ELECTRODE_NO_READING));
+    EXPECT_EQ(SendDlgItemMessageA(check, IDC_ELECTRODE_BAR1, PBM_GETPOS, 0, 0), 0);
+    SimControlSetDword(kSimFault, kSimFaultNone);
+    // The menu item again hides it, stopping the timer.
+    ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
+    EXPECT_FALSE(IsWindowVisible(check));
+    EXPECT_EQ(g_lib.electrodeShown, 0);
+    EXPECT_FALSE(IsMenuItemChecked(frame, IDM_ELECTRODE));
+    EXPECT_FALSE(KillTimer(check, IDT_ELECTRODE_CHECK));
 }
 
 }  // namespace
