@@ -197,6 +197,10 @@ HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq) {
     return dlg;
 }
 
+void RetitleElectrodeChecker(HWND checker) {
+    if (IsVK40() && checker && IsWindow(checker)) SetCheckerTitle(checker);
+}
+
 // Device menu command 5015: the flag and the check mark are already set by the caller.
 void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show) {
     AcqLock acq(hAcq);

@@ -24,6 +24,8 @@ void ShowManualControl(HGLOBAL hAcq);
 void ShowTriggerSetup(HGLOBAL hAcq);
 void ShowStimulatorPanel(HGLOBAL hAcq);
 void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show);
+// The checker's title again after its texts were translated (the first model's checker only).
+void RetitleElectrodeChecker(HWND checker);
 
 // The Input Values pane while the library runs.
 void RepaintInputValues(stAcq* acq);

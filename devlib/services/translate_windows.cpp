@@ -9,6 +9,7 @@
 #include "devlib/acquisition/device.h"
 #include "common/stAcq.h"
 #include "devlib/services/binding.h"
+#include "devlib/services/panels.h"
 
 namespace {
 
@@ -75,8 +76,12 @@ void TranslateDLLWindows() {
     if (IsWindow(acq->hwndChannelSetup)) HandleTheDialog(acq->hwndChannelSetup, IDD_CHANNEL_SETUP);
     if (IsWindow(acq->hwndAcqSetup)) TranslateAcquisitionSetup(acq->hwndAcqSetup);
     if (IsWindow(acq->hwndTrigger)) TranslateTriggerSetup(acq->hwndTrigger);
-    if (IsWindow(acq->run.hwndInputValues)) HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);
-    if (IsWindow(acq->hwndElectrodeCheck))
-        HandleTheDialog(acq->hwndElectrodeCheck,
-                        g_unitModel == kModelVK45 ? IDD_ELECTRODE_CHECK : IDD_ELECTRODE_CHECK_VK40);
+    if (IsWindow(acq->run.hwndInputValues)) {
+        HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);
+        RelayoutInputValues(acq.get());  // the font and the columns follow the new texts
+    }
+    if (IsWindow(acq->hwndElectrodeCheck)) {
+        HandleTheDialog(acq->hwndElectrodeCheck, IsVK40() ? IDD_ELECTRODE_CHECK_VK40 : IDD_ELECTRODE_CHECK);
+        RetitleElectrodeChecker(acq->hwndElectrodeCheck);  // its title tells whether a reading came
+    }
 }

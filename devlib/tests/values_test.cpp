@@ -592,11 +592,15 @@ TEST_F(ValuesWindows, TheElectrodeCheckerShowsTheSimulatedImpedanceFromTheIdleSt
     ASSERT_TRUE(IsWindow(checker));
     EXPECT_EQ(acq->hwndElectrodeReadout, checker) << "the program routes this window's timer to the idle step";
     EXPECT_FALSE(IsWindowVisible(checker));
+    // Before a reading the title is the window's own note, also after its texts are translated.
+    TranslateDLLWindows();
+    char title[64] = "";
+    GetWindowTextA(checker, title, sizeof(title));
+    EXPECT_EQ(title, ControlText(checker, IDC_ELECTRODE_IDLE_TITLE));
     ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
     EXPECT_TRUE(IsWindowVisible(checker));
     EXPECT_TRUE(IsMenuItemChecked(frame, IDM_ELECTRODE));
     EXPECT_EQ(ControlText(checker, IDC_ELECTRODE_VALUE), "20.00");
-    char title[64] = "";
     GetWindowTextA(checker, title, sizeof(title));
     EXPECT_STREQ(title, "Electrode Checker");
     const struct {
