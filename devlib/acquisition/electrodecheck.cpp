@@ -94,7 +94,7 @@ INT_PTR CALLBACK ElectrodeCheckerProc(HWND dlg, UINT message, WPARAM wParam, LPA
     case WM_INITDIALOG:
         SetWindowLongPtrA(dlg, DWLP_USER, lParam);
         CentreOnDesktop(dlg);
-        return TRUE;
+        return FALSE;  // created hidden: the focus stays with the frame
     case WM_ACTIVATE:
         HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) != WA_INACTIVE ? dlg : nullptr);
         return FALSE;
@@ -180,15 +180,16 @@ void UpdateElectrodeChecker(HWND, stAcq* acq) {
 }
 
 // At start-up, hidden; the program sends the model-40 window's timer ticks to its idle step.
-// Other models get the two-input check, which refreshes itself.
+// The second model gets the two-input check, which refreshes itself; a unit not known yet none.
 HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq) {
     g_electrodeReadout = stElectrodeReadout{};
-    if (!IsVK40()) {
+    if (g_unitModel == kModelVK45) {
         HWND dual = CreateDualElectrodeChecker(frame);
         AcqLock acq(hAcq);
         if (acq) acq->hwndElectrodeCheck = dual;
         return dual;
     }
+    if (!IsVK40()) return nullptr;
     HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_ELECTRODE_CHECK_VK40), frame,
                                   ElectrodeCheckerProc, reinterpret_cast<LPARAM>(hAcq));
     AcqLock acq(hAcq);
@@ -206,7 +207,7 @@ void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show) {
     AcqLock acq(hAcq);
     HWND dlg = acq ? acq->hwndElectrodeCheck : nullptr;
     if (!dlg || !IsWindow(dlg)) return;
-    if (!IsVK40()) {
+    if (g_unitModel == kModelVK45) {
         ShowWindow(dlg, show ? SW_SHOW : SW_HIDE);
         return;
     }

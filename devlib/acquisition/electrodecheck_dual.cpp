@@ -58,7 +58,7 @@ public:
             SendDlgItemMessageA(bars[i], PBM_SETBARCOLOR, 0, colours[i]);
             SendDlgItemMessageA(bars[i], PBM_SETRANGE32, 0, 100);
         }
-        return 1;
+        return 0;  // created hidden: the focus stays with the frame
     }
     int OnCommand(int id, HWND, unsigned) override {
         if (id == IDCANCEL) Hide();

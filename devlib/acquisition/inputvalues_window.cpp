@@ -270,7 +270,7 @@ void OnPanePaint(HWND pane) {
 
 INT_PTR CALLBACK InputValuesProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: SetWindowLongPtrA(pane, DWLP_USER, lParam); return TRUE;
+    case WM_INITDIALOG: SetWindowLongPtrA(pane, DWLP_USER, lParam); return FALSE;  // created hidden: the focus stays with the frame
     case WM_ACTIVATE:
         HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) != WA_INACTIVE ? pane : nullptr);
         return FALSE;
