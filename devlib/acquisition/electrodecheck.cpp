@@ -106,7 +106,13 @@ INT_PTR CALLBACK ElectrodeCheckerProc(HWND dlg, UINT message, WPARAM wParam, LPA
         EndPaint(dlg, &ps);
         return TRUE;
     }
-    case WM_PRINTCLIENT: PaintChecker(dlg, reinterpret_cast<HDC>(wParam)); return TRUE;
+    case WM_PRINTCLIENT: {
+        RECT client{};
+        GetClientRect(dlg, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+        PaintChecker(dlg, reinterpret_cast<HDC>(wParam));
+        return TRUE;
+    }
     case WM_TIMER: return TRUE;  // the program's loop runs the idle step, which reads, on this tick
     case WM_CLOSE: HideChecker(dlg); return TRUE;
     case WM_COMMAND:

@@ -82,7 +82,8 @@ void MeasureColumns(HDC dc, const stAcq* acq) {
         unitsWidth = std::max(unitsWidth, TextWidth(dc, units));
     }
     p.valueX = p.marginX + (p.showNames ? nameWidth : 0);
-    p.unitsX = p.valueX + RepeatWidth(dc, '8', p.decimals + 2) + TextWidth(dc, " ");
+    // Room for the digits and a sign, so a negative value does not run into the units.
+    p.unitsX = p.valueX + RepeatWidth(dc, '8', p.decimals + 3) + TextWidth(dc, " ");
     p.labelX = p.unitsX + (p.showUnits ? unitsWidth : 0);
 }
 
@@ -120,7 +121,7 @@ void PaintList(HDC dc, const stAcq* acq, const stShownChannel* shown, int32_t co
             snprintf(text, sizeof(text), "%s", ShownValue(id) > 0 ? "1" : "0");
         else
             FormatPaneValue(ShownValue(id), p.decimals, text, sizeof(text));
-        DrawTextAt(dc, p.valueX, y, text);
+        DrawTextAt(dc, p.unitsX - p.charWidth - TextWidth(dc, text), y, text);  // right-aligned in its field
         if (p.showUnits) DrawTextAt(dc, p.unitsX, y, rec.units);
         int32_t x = p.labelX;
         if (p.showLabels) {

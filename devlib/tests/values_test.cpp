@@ -473,6 +473,11 @@ TEST_F(ValuesWindows, TheMenuShowsThePaneWithTheUnitsLiveInputsAndHidingStopsIts
     };
     for (int line = 0; line < kAnalogChannels; ++line) EXPECT_TRUE(lineHasInk(line)) << line;
     EXPECT_FALSE(lineHasInk(kAnalogChannels));
+    // A blank parts every value, negative ones too, from its units.
+    const int32_t listBottom = kAnalogChannels * g_inputValues.lineHeight + g_inputValues.headerHeight + 2;
+    for (int32_t y = g_inputValues.headerHeight + 2; y < listBottom; ++y)
+        for (int32_t x = g_inputValues.unitsX - 2; x < g_inputValues.unitsX; ++x)
+            ASSERT_EQ(image.At(x, y), face) << "ink at " << x << ", " << y;
     // The timer runs while shown and stops with Cancel, which also clears the shown flags.
     EXPECT_TRUE(KillTimer(Pane(), IDT_INPUT_VALUES));
     SetTimer(Pane(), IDT_INPUT_VALUES, kValuesTimerMs, nullptr);
