@@ -89,3 +89,18 @@ void RepaintInputValues(stAcq* acq);
 int32_t ReadInputValues(stAcq* acq);
 // Paints the pane's client area into dc (the window's own painting and WM_PRINTCLIENT).
 void PaintInputValues(HWND pane, HDC dc, stAcq* acq);
+
+// ---- Direct readouts of the analog inputs, for the device's script words ----
+constexpr uint8_t kCmdConvertInputs = 52;
+constexpr uint8_t kCmdConversionWords = 60;
+constexpr uint8_t kCmdReadInputWord = 65;
+constexpr uint32_t kConversionWaitMs = 640;
+
+// Input 1-4: starts a conversion, waits (at most 640 ms) for the unit to finish it and reads the
+// input's word of all four (command 60). 1 with *word, 0 on a failed command or another input.
+int32_t ReadAnalogInputWord(stAcq* acq, int32_t input, uint16_t* word);
+// The same conversion, then the one input's word (command 65).
+int32_t ReadAnalogInputValue(stAcq* acq, int32_t input, uint16_t* word);
+// Sets the second model's input 0-3 of a channel record back to its plain mode (command 50 with
+// 32); nothing to do, and 1, on the first model or for another channel number.
+int32_t ResetAnalogInput(const stAcqChan* chan, stAcq* acq);

@@ -24,6 +24,7 @@
 #include "devlib/acquisition/inputvalues.h"
 #include "devlib/acquisition/recording.h"
 #include "devlib/acquisition/runcontrol.h"
+#include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
@@ -702,6 +703,48 @@ TEST_F(ValuesWindows, TheSecondModelsCheckShowsBothSimulatedInputsAsNumbersAndBa
     EXPECT_EQ(g_lib.electrodeShown, 0);
     EXPECT_FALSE(IsMenuItemChecked(frame, IDM_ELECTRODE));
     EXPECT_FALSE(KillTimer(check, IDT_ELECTRODE_CHECK));
+}
+
+// ---- Direct readouts ----
+
+TEST_F(ValuesWindows, DirectReadoutsTakeEachInputsOwnWordOfOneConversion) {
+    for (int i = 1; i <= 4; ++i)
+        SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+    stAcq* acq = Start();
+    for (int32_t input = 1; input <= 4; ++input) {
+        SCOPED_TRACE(input);
+        uint16_t all = 0xFFFF, one = 0xFFFF;
+        ASSERT_EQ(ReadAnalogInputWord(acq, input, &all), 1);
+        ASSERT_EQ(ReadAnalogInputValue(acq, input, &one), 1);
+        // The counting word names its input in its top four bits, so a wrong word or byte order shows.
+        EXPECT_EQ(all >> 12, input - 1);
+        EXPECT_EQ(one >> 12, input - 1);
+    }
+    uint16_t word = 0;
+    EXPECT_EQ(ReadAnalogInputWord(acq, 0, &word), 0);
+    EXPECT_EQ(ReadAnalogInputValue(acq, 5, &word), 0);
+    SimControlSetDword(kSimFault, kSimFaultNoReply);
+    SimControlSetDword(kSimFaultCommand, kCmdConversionWords);
+    EXPECT_EQ(ReadAnalogInputWord(acq, 1, &word), 0) << "a failed command gives no word";
+    SimControlSetDword(kSimFault, kSimFaultNone);
+}
+
+TEST_F(ValuesWindows, ResettingAnInputSendsItsModeOnlyOnTheSecondModelForInputsZeroToThree) {
+    stAcq* acq = Start("VKUSB45");
+    // A unit that does not answer the mode command shows which calls send it.
+    SimControlSetDword(kSimFault, kSimFaultNoReply);
+    SimControlSetDword(kSimFaultCommand, kCmdInputMode);
+    const struct {
+        int32_t number, result;
+    } cases[] = {{0, 0}, {3, 0}, {4, 1}, {-1, 1}};
+    for (const auto& c : cases) {
+        stAcqChan chan{};
+        chan.number = c.number;
+        EXPECT_EQ(ResetAnalogInput(&chan, acq), c.result) << c.number;
+    }
+    SimControlSetDword(kSimFault, kSimFaultNone);
+    stAcqChan first{};
+    EXPECT_EQ(ResetAnalogInput(&first, acq), 1);
 }
 
 }  // namespace
