@@ -185,5 +185,5 @@ int32_t ReadInputValues(stAcq* acq) {
     for (int32_t ch = 1; ch <= kAnalogChannels; ++ch) {
         if (!ReadAnalogInput(acq, ch, &g_inputValues.analog[ch - 1])) return 0;
     }
-    return 1;
+    return g_unitModel == kModelVK45 ? ReadDigitalInputsNow(&g_inputValues.digitalBits) : 1;
 }

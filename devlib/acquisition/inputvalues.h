@@ -101,6 +101,9 @@ constexpr uint32_t kConversionWaitMs = 640;
 int32_t ReadAnalogInputWord(stAcq* acq, int32_t input, uint16_t* word);
 // The same conversion, then the one input's word (command 65).
 int32_t ReadAnalogInputValue(stAcq* acq, int32_t input, uint16_t* word);
+// The second model's digital inputs now: a one-shot run of the digital word alone, its newest
+// word. 0 on a failed command.
+int32_t ReadDigitalInputsNow(uint16_t* bits);
 // Sets the second model's input 0-3 of a channel record back to its plain mode (command 50 with
 // 32); nothing to do, and 1, on the first model or for another channel number.
 int32_t ResetAnalogInput(const stAcqChan* chan, stAcq* acq);

@@ -11,6 +11,9 @@ namespace {
 constexpr uint8_t kStatusConverting = 0x08;  // byte 1 of the status reply while converting
 constexpr uint32_t kStatusBytes = 4;
 constexpr uint8_t kPlainInputMode = 32;
+constexpr uint16_t kDigitalPeriod = 1;  // 0.5 ms, sent as the period x 2
+constexpr uint8_t kArmDigitalOnly[6] = {1, 0, 0, 0, 255, 0};
+constexpr DWORD kArmSettleMs = 10, kSamplingMs = 20;
 
 bool IsInput(int32_t input) { return input >= 1 && input <= kAnalogChannels; }
 
@@ -44,6 +47,22 @@ int32_t ReadAnalogInputValue(stAcq* acq, int32_t input, uint16_t* word) {
     uint8_t reply[2] = {};
     if (!g_unitLink.QueryCommand(kCmdReadInputWord, 1, &which, sizeof(reply), reply)) return 0;
     *word = BigEndianWord(reply);
+    return 1;
+}
+
+// Period, arming of the digital word alone, a short burst of sampling and the ring's newest word.
+int32_t ReadDigitalInputsNow(uint16_t* bits) {
+    const uint8_t period[2] = {static_cast<uint8_t>(kDigitalPeriod >> 8), static_cast<uint8_t>(kDigitalPeriod)};
+    if (!bits || !g_unitLink.SetCommand(kCmdSamplePeriod, sizeof(period), period) ||
+        !g_unitLink.SetCommand(kCmdArm, sizeof(kArmDigitalOnly), kArmDigitalOnly))
+        return 0;
+    g_unitLink.Wait(kArmSettleMs);
+    if (!g_unitLink.SetCommand(kCmdSampling, 1, &kSamplingOneShot)) return 0;
+    g_unitLink.Wait(kSamplingMs);
+    if (!g_unitLink.SetCommand(kCmdSampling, 1, &kSamplingStop)) return 0;
+    uint8_t word[2] = {};
+    if (!ReadUnitRingTail(word, sizeof(word), sizeof(word))) return 0;
+    *bits = BigEndianWord(word);
     return 1;
 }
 

@@ -747,4 +747,25 @@ TEST_F(ValuesWindows, ResettingAnInputSendsItsModeOnlyOnTheSecondModelForInputsZ
     EXPECT_EQ(ResetAnalogInput(&first, acq), 1);
 }
 
+constexpr uint8_t kCmdDigitalOutput = 13;  // port, value
+
+TEST_F(ValuesWindows, OnTheSecondModelTheIdlePaneReadsTheDigitalInputsToo) {
+    stAcq* acq = Start("VKUSB45");
+    int32_t digitalRecords = 0;
+    for (stAcqChan& c : acq->chans)
+        if (c.group == 1 && c.number >= 0) c.flags |= 8, ++digitalRecords;
+    ASSERT_GT(digitalRecords, 0);
+    // The digital inputs loop back from the digital output port.
+    const uint8_t out[2] = {0, 0xA5};
+    ASSERT_EQ(g_unitLink.SetCommand(kCmdDigitalOutput, sizeof(out), out), 1);
+    g_inputValues.style = kValuesStyleList;
+    ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
+    Tick();
+    EXPECT_EQ(g_inputValues.digitalBits, 0x00A5);
+    const uint8_t other[2] = {0, 0x3C};
+    ASSERT_EQ(g_unitLink.SetCommand(kCmdDigitalOutput, sizeof(other), other), 1);
+    Tick();
+    EXPECT_EQ(g_inputValues.digitalBits, 0x003C);
+}
+
 }  // namespace
