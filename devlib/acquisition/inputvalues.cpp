@@ -25,6 +25,8 @@ constexpr uint32_t kFlagValues = 8;
 constexpr int32_t kGroupAnalog = 0, kGroupDigital = 1, kGroupCalc = 2;
 constexpr double kDigitalSetLevel = 5.0;  // a set bit stands this high on its bar
 constexpr int32_t kValueWidth = 17;
+constexpr int32_t kFewestColours = 4;  // fewer screen colours draw the bars black
+constexpr COLORREF kOwnBarColours[] = {RGB(0, 0, 255), RGB(255, 0, 0), RGB(0, 128, 0), RGB(128, 0, 128)};
 
 bool IsDigitalId(int32_t id) { return id >= kChanDigitalBase && id < kChanCalcBase; }
 bool IsCalcId(int32_t id) { return id >= kChanCalcBase; }
@@ -127,6 +129,13 @@ void LayoutLevelBars(const RECT& client, int32_t top, int32_t margin, int32_t co
         const int32_t rowTop = top + i * (height + 1);
         bars[i] = RECT{left, rowTop, right, rowTop + height};
     }
+}
+
+// Black is a colour a graph may give its channel like any other.
+COLORREF LevelBarColour(const tagGS* gs, int32_t slot, int32_t id, int32_t screenColours) {
+    if (screenColours < kFewestColours) return RGB(0, 0, 0);
+    if (gs && slot >= 0 && slot < kMaxChannels) return gs->chanColor[slot];
+    return kOwnBarColours[static_cast<size_t>(id) % (sizeof(kOwnBarColours) / sizeof(kOwnBarColours[0]))];
 }
 
 RECT FilledPartOfBar(const RECT& bar, double fraction, int32_t stacked) {

@@ -75,6 +75,9 @@ inline bool DigitalSampleSet(double sample) { return sample > 1.0; }
 // is at least kMinBarPixels each way.
 void LayoutLevelBars(const RECT& client, int32_t top, int32_t margin, int32_t count, int32_t textWidth,
                      int32_t textLines, int32_t lineHeight, int32_t stacked, RECT* bars);
+// The fill of a channel's bar: the graph's colour of its slot; without a slot a colour of the
+// pane's own; black where the screen has fewer than four colours.
+COLORREF LevelBarColour(const tagGS* gs, int32_t slot, int32_t id, int32_t screenColours);
 // The filled part of a bar at a fraction: from the left when it is wider than high (a stacked
 // row), else from the bottom.
 RECT FilledPartOfBar(const RECT& bar, double fraction, int32_t stacked);

@@ -22,7 +22,6 @@ constexpr BYTE kFontPitchFamily = 0x21;
 constexpr LCID kJapaneseLocale = 1041;
 constexpr int32_t kLastShownState = 6;
 constexpr int32_t kWideTextChars = 9;  // "M"s of a bar column that shows units, labels or the range
-constexpr COLORREF kDefaultBarColors[] = {RGB(0, 0, 255), RGB(255, 0, 0), RGB(0, 128, 0), RGB(128, 0, 128)};
 
 HGLOBAL PaneRecord(HWND pane) { return reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(pane, DWLP_USER)); }
 
@@ -155,10 +154,9 @@ int32_t BarTextLines() {
 }
 
 COLORREF BarColor(const stAcq* acq, int32_t id, int32_t slot, HDC dc) {
-    if (GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) <= 2) return RGB(0, 0, 0);
-    const tagGS* gs = acq->run.attachedGraph;
-    if (gs && slot >= 0 && slot < kMaxChannels && gs->chanColor[slot]) return gs->chanColor[slot];
-    return kDefaultBarColors[static_cast<size_t>(id) % (sizeof(kDefaultBarColors) / sizeof(kDefaultBarColors[0]))];
+    const int32_t bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    const int32_t colours = bits >= 24 ? (1 << 24) : (1 << bits);
+    return LevelBarColour(acq->run.attachedGraph, slot, id, colours);
 }
 
 // A frame, a 3-D edge when the bar is big enough, and the filled share.

@@ -171,6 +171,14 @@ TEST(InputValuesPane, BarsShareThePaneOnePixelApartAndNeverShrinkBelowThreePixel
         EXPECT_GE(bars[i].right - bars[i].left, kMinBarPixels);
         EXPECT_GE(bars[i].bottom - bars[i].top, kMinBarPixels);
     }
+    // Bar colours: the graph's, black ones too; the pane's own without a slot; black on few colours.
+    auto gs = MakeGraph();
+    gs->chanColor[0] = RGB(0, 0, 0);
+    gs->chanColor[1] = RGB(10, 20, 30);
+    EXPECT_EQ(LevelBarColour(gs.get(), 0, 1, 1 << 24), RGB(0, 0, 0));
+    EXPECT_EQ(LevelBarColour(gs.get(), 1, 2, 16), RGB(10, 20, 30));
+    EXPECT_EQ(LevelBarColour(gs.get(), 1, 2, 2), RGB(0, 0, 0));
+    EXPECT_NE(LevelBarColour(nullptr, 0, 1, 16), LevelBarColour(nullptr, 1, 2, 16)) << "channels without a slot differ";
     const RECT bar{10, 20, 30, 120};
     const RECT up = FilledPartOfBar(bar, 0.25, 0);
     EXPECT_EQ(up.top, 95);
