@@ -23,13 +23,9 @@ namespace {
 constexpr uint32_t kFlagOn = 2;
 constexpr uint32_t kFlagValues = 8;
 constexpr int32_t kGroupAnalog = 0, kGroupDigital = 1, kGroupCalc = 2;
-constexpr double kDigitalSetLevel = 5.0;  // a set bit stands this high on its bar
 constexpr int32_t kValueWidth = 17;
 constexpr int32_t kFewestColours = 4;  // fewer screen colours draw the bars black
 constexpr COLORREF kOwnBarColours[] = {RGB(0, 0, 255), RGB(255, 0, 0), RGB(0, 128, 0), RGB(128, 0, 128)};
-
-bool IsDigitalId(int32_t id) { return id >= kChanDigitalBase && id < kChanCalcBase; }
-bool IsCalcId(int32_t id) { return id >= kChanCalcBase; }
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "common/stAcq.h"
+#include "devlib/acquisition/samples.h"
 
 struct tagGS;
 
@@ -45,6 +46,11 @@ struct stShownChannel {
     int32_t id;
     int32_t record;
 };
+
+// Kinds of channel identifier, and the level a set digital bit stands at on its bar.
+inline bool IsDigitalId(int32_t id) { return id >= kChanDigitalBase && id < kChanCalcBase; }
+inline bool IsCalcId(int32_t id) { return id >= kChanCalcBase; }
+constexpr double kDigitalSetLevel = 5.0;
 
 // The channels the pane shows, in record order: idle, those with the values bit (8); while a
 // recording runs, those with the on bit (2) as well. Answers the count.

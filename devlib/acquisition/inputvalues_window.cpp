@@ -25,13 +25,11 @@ constexpr int32_t kWideTextChars = 9;  // "M"s of a bar column that shows units,
 
 HGLOBAL PaneRecord(HWND pane) { return reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(pane, DWLP_USER)); }
 
-bool IsCalcId(int32_t id) { return id >= kChanCalcBase; }
-bool IsDigitalId(int32_t id) { return id >= kChanDigitalBase && id < kChanCalcBase; }
 
 double ShownValue(int32_t id) {
     const stInputValuesPane& p = g_inputValues;
     if (IsCalcId(id)) return p.calc[id - kChanCalcBase];
-    if (IsDigitalId(id)) return (p.digitalBits >> (id - kChanDigitalBase)) & 1u ? 5.0 : 0.0;
+    if (IsDigitalId(id)) return (p.digitalBits >> (id - kChanDigitalBase)) & 1u ? kDigitalSetLevel : 0.0;
     return p.analog[id - 1];
 }
 
