@@ -9,6 +9,7 @@
 #include "common/binding.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
@@ -187,6 +188,8 @@ int32_t ReadRecordedValues(stAcq* acq) {
 int32_t ReadInputValues(stAcq* acq) {
     if (!acq) return 0;
     if (acq->run.running) return ReadRecordedValues(acq);
+    // Without a ready unit the pane shows only its note: asking would only wait on the link.
+    if (acq->run.statusState == kStatusNoUnit) return 0;
     for (int32_t ch = 1; ch <= kAnalogChannels; ++ch) {
         if (!ReadAnalogInput(acq, ch, &g_inputValues.analog[ch - 1])) return 0;
     }

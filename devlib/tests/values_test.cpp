@@ -555,8 +555,11 @@ TEST_F(ValuesWindows, WithoutAReadyUnitOrShownChannelsThePaneShowsNoValues) {
     EXPECT_EQ(inkBelow(Render(Pane()), g_inputValues.headerHeight + 2), 0) << "only the header";
     acq->chans[0].flags |= 8;
     EXPECT_GT(inkBelow(Render(Pane()), g_inputValues.headerHeight + 2), 0);
-    // A unit that is missing: only the note, centred, and no bar.
+    // A unit that is missing: only the note, centred, and no bar; the ticks ask the unit nothing.
     acq->run.statusState = 0;
+    g_inputValues.analog[0] = 123.0;
+    SendMessageA(Pane(), WM_TIMER, IDT_INPUT_VALUES, 0);
+    EXPECT_EQ(g_inputValues.analog[0], 123.0);
     const stImage image = Render(Pane());
     int32_t top = image.height, bottom = -1;
     for (int32_t y = 0; y < image.height; ++y)
