@@ -778,4 +778,31 @@ TEST_F(ValuesWindows, OnTheSecondModelTheIdlePaneReadsTheDigitalInputsToo) {
     EXPECT_EQ(g_inputValues.digitalBits, 0x003C);
 }
 
+TEST_F(ValuesWindows, WhileTheSecondModelRecordsDigitalBitsFollowTheirNewestSamples) {
+    stAcq* acq = Start("VKUSB45");
+    for (stAcqChan& c : acq->chans) {
+        if (c.group == 1 && c.number >= 0) c.flags = (c.number < 4) ? (2 | 4 | 8) : 0;
+        if (c.group == 0) c.flags = c.number == 0 ? (2 | 4 | 8) : 0;
+        if (c.group == 2) c.flags = 0;
+    }
+    const uint8_t out[2] = {0, 0x05};  // bits 0 and 2 loop back to the digital inputs
+    ASSERT_EQ(g_unitLink.SetCommand(kCmdDigitalOutput, sizeof(out), out), 1);
+    ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 4000;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 1;
+    acq->unitMode = 0;
+    g_inputValues.digitalBits = 0xFF;
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    ASSERT_EQ(acq->run.digitalCount, 4);
+    AdvanceClock(200);
+    CheckAcquisitionStatus(acq);
+    ASSERT_EQ(acq->run.running, 1);
+    ops.onIdleAcquisition(hAcq, nullptr);
+    EXPECT_EQ(g_inputValues.digitalBits & 0x0F, 0x05);
+    AbortAcquisition(acq);
+}
+
 }  // namespace
