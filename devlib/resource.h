@@ -310,3 +310,18 @@
 #define IDB_PRESET_ANALOG 141
 #define IDB_ROW_PRESETS 148
 #define IDB_ROW_SETUP 149
+
+// The Input Values pane and the model-40 electrode checker (devlib/values_dialogs.rc)
+#define IDC_VALUES_UNAVAILABLE 1370   // the pane's text while it shows no values
+#define IDC_ELECTRODE_VALUE 1105      // the impedance in kilo-ohms
+#define IDC_ELECTRODE_UNITS 1077
+#define IDC_ELECTRODE_IDLE_TITLE 23003  // the checker's title while it reads no impedance
+#define IDT_INPUT_VALUES 111
+#define IDT_ELECTRODE_CHECK 300
+#define IDC_VALUES_RELAYOUT 1101  // sent to the Input Values pane: lay out again
+// The second model's two-input electrode check (dialog 183)
+#define IDC_ELECTRODE_BAR1 1406
+#define IDC_ELECTRODE_BAR2 1407
+#define IDC_ELECTRODE_TEXT1 1409
+#define IDC_ELECTRODE_TEXT2 1410
+#define IDC_ELECTRODE_NO_READING 1411

@@ -42,8 +42,5 @@ int32_t PollOutputControlState(stAcq*) {
     return 0;
 }
 
-// The electrode checker's readout.
-void UpdateElectrodeChecker(HWND, stAcq*) { ++g_runTrace.electrodeUpdate; }
-
 // The device script words ("VK40 ..." statements); none is understood yet.
 int16_t ExecDeviceScriptWords(stScriptStatement*, HGLOBAL) { return 0; }

@@ -370,6 +370,9 @@ int32_t ReadAnalogInput(stAcq* acq, int32_t channel, double* value) {
     return IsVK40() ? ReadAnalogInputNow(acq, channel, value) : ReadAnalogInputNowVK45(acq, channel, value);
 }
 
+// The ring's newest bytes, for the one-shot readings of other files.
+int32_t ReadUnitRingTail(uint8_t* out, int32_t bytes, int32_t chunk) { return ReadRingTail(out, bytes, chunk); }
+
 // One reading of an analog input for the program, over the locked record.
 int32_t CVK40Fix::GetAnalogData(int channel, double* value) {
     AcqLock acq(g_lib.hAcq);

@@ -97,6 +97,9 @@ int32_t ReadAnalogInputNow(stAcq* acq, int32_t channel, double* value);
 int32_t ReadAnalogInputNowVK45(stAcq* acq, int32_t channel, double* value);
 int32_t ReadAnalogInputAveraged(stAcq* acq, int32_t channel, double* value);
 int32_t ReadAnalogInput(stAcq* acq, int32_t channel, double* value);
+// The newest bytes of the unit's ring in requests of chunk bytes (command 17 first); the unit is
+// stopped afterwards either way. 0 on a failed request.
+int32_t ReadUnitRingTail(uint8_t* out, int32_t bytes, int32_t chunk);
 // The same reading in volts at the input on either model, after the channel's own hardware
 // set-up; and the scaling dialog's reader over it, which names the input 0-3.
 int32_t ReadAnalogInputVolts(stAcq* acq, int32_t channel, double* volts);

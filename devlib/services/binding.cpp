@@ -53,7 +53,7 @@ void FillDriverOps(stDriverOps* ops) {
 // The modeless panels, each owned by the frame; a panel that does not come up is left out.
 void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
     CreateTriggerSetup(frame, hAcq);
-    if (IsVK40()) CreateElectrodeChecker(frame, hAcq);
+    CreateElectrodeChecker(frame, hAcq);
     CreateAcquisitionSetup(frame, hAcq);
     CreateInputValuesPane(frame, hAcq);
     CreateManualControl(frame, hAcq);

@@ -24,6 +24,8 @@ void ShowManualControl(HGLOBAL hAcq);
 void ShowTriggerSetup(HGLOBAL hAcq);
 void ShowStimulatorPanel(HGLOBAL hAcq);
 void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show);
+// The checker's title again after its texts were translated (the first model's checker only).
+void RetitleElectrodeChecker(HWND checker);
 
 // The Manual Control panel takes a new output value: its scroll bar and field follow and the
 // output is sent; 1 when it was sent.

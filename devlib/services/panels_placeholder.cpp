@@ -5,20 +5,11 @@
 
 #include "common/stAcq.h"
 
-HWND CreateElectrodeChecker(HWND, HGLOBAL) { return nullptr; }
-
-HWND CreateInputValuesPane(HWND, HGLOBAL) { return nullptr; }
-
 HWND CreateManualControl(HWND, HGLOBAL) { return nullptr; }
 
 HWND CreateStimulatorPanel(HWND, HGLOBAL) { return nullptr; }
 
-void ShowInputValues(HGLOBAL) {}
 void ShowManualControl(HGLOBAL) {}
 void ShowStimulatorPanel(HGLOBAL) {}
-void ShowElectrodeChecker(HGLOBAL, int32_t) {}
 
 int32_t ApplyManualControlValue(HWND, stAcq*) { return 0; }
-
-void RepaintInputValues(stAcq*) {}
-void RelayoutInputValues(stAcq*) {}

@@ -150,6 +150,7 @@ const stTextDefault kMessageDefaults[] = {
      "The Program cannot find the VK40 hardware.\n\nTo analyze saved data (using software only), click Cancel.\n\nTo "
      "record data, check connections and power and click Retry."},
     {"%6.2f msec pulse width, %6.2f Hz rate", "%6.2f msec pulse width, %6.2f Hz rate"},
+    {"Electrode Checker", "Electrode Checker"},
     {"%d pulses, %6.2f msec width, %6.2f Hz rate", "%d pulses, %6.2f msec width, %6.2f Hz rate"},
     {"%6.2f msec pulse width", "%6.2f msec pulse width"},
     {"Norvane Tessaly PRO", "Norvane Tessaly PRO"},

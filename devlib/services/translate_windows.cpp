@@ -10,6 +10,7 @@
 #include "devlib/acquisition/trigger.h"
 #include "common/stAcq.h"
 #include "devlib/services/binding.h"
+#include "devlib/services/panels.h"
 
 namespace {
 
@@ -34,8 +35,12 @@ void TranslateDLLWindows() {
     TranslateChannelSetup(acq->hwndChannelSetup, acq.get());
     if (IsWindow(acq->hwndAcqSetup)) TranslateAcquisitionSetup(acq->hwndAcqSetup, acq.get());
     if (IsWindow(acq->hwndTrigger)) TranslateTriggerSetup(acq->hwndTrigger, acq.get());
-    if (IsWindow(acq->run.hwndInputValues)) HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);
-    if (IsWindow(acq->hwndElectrodeCheck))
-        HandleTheDialog(acq->hwndElectrodeCheck,
-                        g_unitModel == kModelVK45 ? IDD_ELECTRODE_CHECK : IDD_ELECTRODE_CHECK_VK40);
+    if (IsWindow(acq->run.hwndInputValues)) {
+        HandleTheDialog(acq->run.hwndInputValues, IDD_INPUT_VALUES);
+        RelayoutInputValues(acq.get());  // the font and the columns follow the new texts
+    }
+    if (IsWindow(acq->hwndElectrodeCheck)) {
+        HandleTheDialog(acq->hwndElectrodeCheck, IsVK40() ? IDD_ELECTRODE_CHECK_VK40 : IDD_ELECTRODE_CHECK);
+        RetitleElectrodeChecker(acq->hwndElectrodeCheck);  // its title tells whether a reading came
+    }
 }

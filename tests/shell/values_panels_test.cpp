@@ -1,0 +1,192 @@
+// The Input Values pane and the electrode checker as a user meets them in the running program:
+// the device menu shows them, the idle loop keeps them current from the simulated unit, and the
+// pane's level bars follow the newest samples of the recording graph.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "base/app.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/resource.h"
+#include "devlib/simulated/simcontrol.h"
+#include "devlib/vk40.h"
+#include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "shell/startup.h"
+#include "shell_fixture.h"
+
+namespace {
+
+constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
+constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
+
+// The program over a simulated model-40 unit of the test's own, under a virtual clock.
+class ValuesPanels : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string id = std::to_string(GetCurrentProcessId());
+        settings = std::string(kSettingsRoot) + "ValuesPanels" + id;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const char driverName[] = "VKUSB";
+        const DWORD type = 3, simulated = 1;
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof driverName);
+        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
+        RegSetValueExA(key, kSimDriverSetting, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
+                       sizeof simulated);
+        RegCloseKey(key);
+        SetEnvironmentVariableA(kSettingsEnv, settings.c_str());
+        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\ValuesPanels" + id).c_str());
+        ASSERT_TRUE(SimControlClear());
+        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
+        clockUs = 1000000;
+        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+        graph = g_app->hwndActiveGraph;
+        ASSERT_TRUE(graph);
+        SetStartupFlag(1);
+        SetReadStatusEnable(1);
+        RunIdleStep();
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
+    }
+    void TearDown() override {
+        {
+            AcqLock acq(g_app->hAcq);
+            if (acq && acq->run.running) {
+                acq->run.running = 0;
+                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
+            }
+        }
+        ShutShell();
+        SetReadStatusEnable(0);
+        SetStartupFlag(0);
+        SimControlClear();
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
+        SetEnvironmentVariableA(kSettingsEnv, nullptr);
+        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+    }
+    void Advance(uint32_t ms) {
+        clockUs += ms * 1000ull;
+        SimControlSetQword(kSimClockUs, clockUs);
+        RunIdleStep();
+    }
+    static void Menu(int id) {
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, id, 0);
+        PumpMessages();
+    }
+    static HWND Window(HWND stAcq::*field) {
+        AcqLock acq(g_app->hAcq);
+        return acq ? acq.get()->*field : nullptr;
+    }
+    static HWND Pane() {
+        AcqLock acq(g_app->hAcq);
+        return acq ? acq->run.hwndInputValues : nullptr;
+    }
+
+    std::string settings;
+    uint64_t clockUs = 0;
+    HWND graph = nullptr;
+};
+
+std::string Text(HWND dlg, int id) {
+    char text[64] = "";
+    GetDlgItemTextA(dlg, id, text, sizeof text);
+    return text;
+}
+
+// The client area rendered through the window's own painting.
+std::vector<COLORREF> Render(HWND window, int* width, int* height) {
+    RECT client{};
+    GetClientRect(window, &client);
+    *width = client.right;
+    *height = client.bottom;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, *width, *height);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    std::vector<COLORREF> px;
+    for (int y = 0; y < *height; ++y)
+        for (int x = 0; x < *width; ++x) px.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return px;
+}
+
+TEST_F(ValuesPanels, TheElectrodeCheckerShowsTheUnitsImpedanceFromTheIdleLoop) {
+    SimControlSetDword(kSimImpedance1, 12000);
+    HWND checker = Window(&stAcq::hwndElectrodeCheck);
+    ASSERT_TRUE(IsWindow(checker));
+    Menu(IDM_ELECTRODE);
+    EXPECT_TRUE(IsWindowVisible(checker));
+    EXPECT_EQ(Text(checker, IDC_ELECTRODE_VALUE), "12.00");
+    SimControlSetDword(kSimImpedance1, 33000);
+    RunIdleStep();
+    EXPECT_EQ(Text(checker, IDC_ELECTRODE_VALUE), "33.00");
+    Menu(IDM_ELECTRODE);
+    EXPECT_FALSE(IsWindowVisible(checker));
+}
+
+TEST_F(ValuesPanels, WhileRecordingTheBarsFollowTheNewestSamplesInTheGraphsColours) {
+    for (int i = 1; i <= 4; ++i) {
+        SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalSine);
+        SimControlSetDword((std::string(kSimAmplitudePrefix) + std::to_string(i)).c_str(), 2000u * i);
+    }
+    {
+        AcqLock acq(g_app->hAcq);
+        for (int i = 0; i < 4; ++i) acq->chans[i].flags = i < 2 ? (2 | 4 | 8) : 0;
+        acq->storageKind = 2, acq->samplePeriodMs = 1.0, acq->acqLength = 1000000;
+        acq->repeatMode = 1, acq->dataMode = 1, acq->unitMode = 0;
+    }
+    Menu(IDM_INPUTVALUES);
+    HWND pane = Pane();
+    ASSERT_TRUE(IsWindowVisible(pane));
+    SendMessageA(graph, WM_COMMAND, MAKEWPARAM(IDC_START_BUTTON, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(graph, IDC_START_BUTTON)));
+    tagGS* gs = GetWindowGraph(graph);
+    ASSERT_EQ(gs->acquiring, 1u);
+    gs->chanColor[0] = RGB(200, 0, 0);  // colours apart from the frame's black and from each other
+    gs->chanColor[1] = RGB(0, 170, 0);
+    SendMessageA(pane, WM_COMMAND, IDC_VALUES_RELAYOUT, 0);  // the recorded channels' ranges
+    for (uint32_t step : {130u, 270u}) {
+        Advance(step);
+        int w = 0, h = 0;
+        const std::vector<COLORREF> px = Render(pane, &w, &h);
+        for (int slot = 0; slot < 2; ++slot) {
+            SCOPED_TRACE("slot " + std::to_string(slot));
+            double newest = 0;
+            ASSERT_TRUE(GetChannelSample(gs, int(gs->chanCount[slot]) - 1, slot, &newest));
+            const double half = gs->chanVDivisions[slot] * 0.25 * gs->chanVPerDiv[slot] * 2;
+            const double lo = gs->chanVCenter[slot] - half, hi = gs->chanVCenter[slot] + half;
+            const double expected = std::clamp((newest - lo) / (hi - lo), 0.0, 1.0);
+            // The bar's filled rows in the channel's colour against its whole height inside the frame.
+            const COLORREF colour = gs->chanColor[slot];
+            int minX = w, maxX = -1, maxY = -1;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    if (px[size_t(y) * w + x] == colour) minX = std::min(minX, x), maxX = std::max(maxX, x), maxY = std::max(maxY, y);
+            if (expected == 0) {
+                EXPECT_LT(maxX, 0);
+                continue;
+            }
+            ASSERT_GE(maxX, 0) << "no bar in the channel's colour";
+            const int x = (minX + maxX) / 2;
+            int y = maxY, filled = 0, empty = 0;
+            for (; y >= 0 && px[size_t(y) * w + x] == colour; --y) ++filled;
+            for (; y >= 0 && px[size_t(y) * w + x] != RGB(0, 0, 0); --y) ++empty;
+            EXPECT_NEAR(double(filled) / (filled + empty), expected, 0.02) << "newest " << newest;
+        }
+    }
+}
+
+}  // namespace
