@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
+#include "tests/shell/test_unit.h"
 #include "base/app.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
@@ -24,8 +25,6 @@
 
 namespace {
 
-constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
-constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
 
 // The library keeps the settings copy as plain bytes of the block's layout.
 stCalcSettings* Settings(stAcq* acq) { return reinterpret_cast<stCalcSettings*>(acq->calcSettings); }
@@ -67,24 +66,7 @@ protected:
         CreateDirectoryA(folder.c_str(), nullptr);
         SetCurrentDirectoryA(folder.c_str());
         DeleteIni();
-        settings = std::string(kSettingsRoot) + "CalcChannels" + id;
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                                  nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const char driverName[] = "VKUSB";
-        const DWORD type = 3, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof driverName);
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
-        RegSetValueExA(key, kSimDriverSetting, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof simulated);
-        RegCloseKey(key);
-        SetEnvironmentVariableA(kSettingsEnv, settings.c_str());
-        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\Calc" + id).c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+        ASSERT_TRUE(unit.Install("CalcChannels", false));
         // Inputs 1 and 2 count (a saw-tooth of 4096 frames), input 3 is the 1 Hz square wave.
         for (int i = 1; i <= 4; ++i)
             SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(),
@@ -112,10 +94,7 @@ protected:
         ShutShell();
         SetReadStatusEnable(0);
         SetStartupFlag(0);
-        SimControlClear();
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
-        SetEnvironmentVariableA(kSettingsEnv, nullptr);
-        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+        unit.Remove();
         SetCurrentDirectoryA(previousFolder);
         RemoveDirectoryA(folder.c_str());
     }
@@ -150,8 +129,7 @@ protected:
         PumpMessages();
     }
     void Advance(uint32_t ms) {
-        clockUs += ms * 1000ull;
-        SimControlSetQword(kSimClockUs, clockUs);
+        unit.AdvanceClock(ms);
         RunIdleStep();
     }
     void RunToEnd(uint32_t stepMs) {
@@ -167,8 +145,8 @@ protected:
     }
 
     char previousFolder[MAX_PATH] = "";
-    std::string folder, settings;
-    uint64_t clockUs = 0;
+    std::string folder;
+    CTestUnit unit;
     HWND first = nullptr;
     tagGS* gs = nullptr;
 };

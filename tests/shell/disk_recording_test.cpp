@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
+#include "tests/shell/test_unit.h"
 #include "base/app.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
@@ -25,8 +26,6 @@
 
 namespace {
 
-constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
-constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
 constexpr uint16_t kDigitalHigh = 0x4000;
 
 // Calculation channel n becomes the Math kind "source + 0.5" (source: a run number, analog 1-4): the kinds are the settings' first
@@ -242,26 +241,7 @@ protected:
         CreateDirectoryA(folder.c_str(), nullptr);
         SetCurrentDirectoryA(folder.c_str());
         DeleteIni();
-        settings = std::string(kSettingsRoot) + "DiskRecording" + id;
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                                  nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const char driverName[] = "VKUSB";
-        const DWORD type = 3, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof driverName);
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
-        RegSetValueExA(key, kSimDriverSetting, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof simulated);
-        RegCloseKey(key);
-        SetEnvironmentVariableA(kSettingsEnv, settings.c_str());
-        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\Disk" + id).c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
-        for (int i = 1; i <= 4; ++i)
-            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+        ASSERT_TRUE(unit.Install("DiskRecording", true));
         SimControlSetDword(kSimSignalDigital, kSimSignalCounting);
         ASSERT_TRUE(BootShell());
         first = g_app->hwndActiveGraph;
@@ -286,10 +266,7 @@ protected:
         ShutShell();
         SetReadStatusEnable(0);
         SetStartupFlag(0);
-        SimControlClear();
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
-        SetEnvironmentVariableA(kSettingsEnv, nullptr);
-        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+        unit.Remove();
         for (const std::string& f : files) DeleteFileA(f.c_str());
         SetCurrentDirectoryA(previousFolder);
         RemoveDirectoryA(folder.c_str());
@@ -352,8 +329,7 @@ protected:
         PumpMessages();
     }
     void Advance(uint32_t ms) {
-        clockUs += ms * 1000ull;
-        SimControlSetQword(kSimClockUs, clockUs);
+        unit.AdvanceClock(ms);
         RunIdleStep();
     }
     // Idle turns until the run ends.
@@ -369,9 +345,9 @@ protected:
     }
 
     char previousFolder[MAX_PATH] = "";
-    std::string folder, settings;
+    std::string folder;
+    CTestUnit unit;
     std::vector<std::string> files;
-    uint64_t clockUs = 0;
     HWND first = nullptr;
     tagGS* gs = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
+#include "tests/shell/test_unit.h"
 #include "box_capture.h"
 #include "base/app.h"
 #include "button/lumikey.h"
@@ -95,8 +96,6 @@ protected:
     HWND first = nullptr;
 };
 
-constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
-constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
 
 // The program started over a simulated unit of the test's own: the driver settings and the
 // unit's controls lie under keys named to the library through the environment. The unit's clock
@@ -105,35 +104,13 @@ class StartButtonWithUnit : public StartButton {
 protected:
     void BeforeBoot() override {
         const std::string id = std::to_string(GetCurrentProcessId());
-        settings = std::string(kSettingsRoot) + "StartButton" + id;
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const char driverName[] = "VKUSB";
-        const DWORD type = 3, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof driverName);
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
-        RegSetValueExA(key, kSimDriverSetting, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof simulated);
-        RegCloseKey(key);
-        SetEnvironmentVariableA(kSettingsEnv, settings.c_str());
-        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\StartButton" + id).c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
-        for (int i = 1; i <= 4; ++i)
-            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
+        ASSERT_TRUE(unit.Install("StartButton", true));
     }
     void TearDown() override {
         StartButton::TearDown();
         SetReadStatusEnable(0);
         SetStartupFlag(0);
-        SimControlClear();
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
-        SetEnvironmentVariableA(kSettingsEnv, nullptr);
-        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+        unit.Remove();
     }
 
     // Start-up has run its lesson (the boot here stops before it) and a lesson turned the unit
@@ -157,13 +134,11 @@ protected:
     }
     // The unit's clock moves on; the next idle turn takes the frames that came meanwhile.
     void Advance(uint32_t ms) {
-        clockUs += ms * 1000ull;
-        SimControlSetQword(kSimClockUs, clockUs);
+        unit.AdvanceClock(ms);
         RunIdleStep();
     }
 
-    std::string settings;
-    uint64_t clockUs = 0;
+    CTestUnit unit;
 };
 
 TEST_F(StartButton, TheFirstGraphCarriesItsStartButtonAtTheButtonRectangle) {

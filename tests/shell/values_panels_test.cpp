@@ -17,35 +17,17 @@
 #include "graph/document/sample_store.h"
 #include "shell/startup.h"
 #include "shell_fixture.h"
+#include "tests/shell/test_unit.h"
 
 namespace {
 
-constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
-constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
 
 // The program over a simulated model-40 unit of the test's own, under a virtual clock.
 class ValuesPanels : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string id = std::to_string(GetCurrentProcessId());
-        settings = std::string(kSettingsRoot) + "ValuesPanels" + id;
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const char driverName[] = "VKUSB";
-        const DWORD type = 3, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName), sizeof driverName);
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
-        RegSetValueExA(key, kSimDriverSetting, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof simulated);
-        RegCloseKey(key);
-        SetEnvironmentVariableA(kSettingsEnv, settings.c_str());
-        SetEnvironmentVariableA(kSimControlKeyEnv, (std::string(kSimControlKey) + "Tests\\ValuesPanels" + id).c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, clockUs));
+        ASSERT_TRUE(unit.Install("ValuesPanels", false));
         DeleteIni();
         ASSERT_TRUE(BootShell());
         graph = g_app->hwndActiveGraph;
@@ -68,14 +50,10 @@ protected:
         ShutShell();
         SetReadStatusEnable(0);
         SetStartupFlag(0);
-        SimControlClear();
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
-        SetEnvironmentVariableA(kSettingsEnv, nullptr);
-        SetEnvironmentVariableA(kSimControlKeyEnv, nullptr);
+        unit.Remove();
     }
     void Advance(uint32_t ms) {
-        clockUs += ms * 1000ull;
-        SimControlSetQword(kSimClockUs, clockUs);
+        unit.AdvanceClock(ms);
         RunIdleStep();
     }
     static void Menu(int id) {
@@ -91,8 +69,7 @@ protected:
         return acq ? acq->run.hwndInputValues : nullptr;
     }
 
-    std::string settings;
-    uint64_t clockUs = 0;
+    CTestUnit unit;
     HWND graph = nullptr;
 };
 
