@@ -11,6 +11,7 @@
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/valuesoptions.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/services/panels.h"
@@ -247,6 +248,26 @@ void HidePane(HWND pane) {
     }
 }
 
+// A right click on the pane opens its options; any answer but a plain Cancel changed what it draws.
+void OnPaneOptions(HWND pane) {
+    if (ShowInputValuesOptions(pane) == kOptionsCancel) return;
+    AcqLock acq(PaneRecord(pane));
+    if (acq) RelayoutInputValues(acq.get());
+    InvalidateRect(pane, nullptr, TRUE);
+}
+
+// Destroyed with the frame: a unit left idle stops its one-shot sampling, as when hidden. The
+// record may already be gone when the library was shut down first.
+void OnPaneDestroyed(HWND pane) {
+    HGLOBAL hAcq = PaneRecord(pane);
+    if (!hAcq || hAcq != g_lib.hAcq) return;
+    AcqLock acq(hAcq);
+    if (acq && !acq->run.running) {
+        const uint8_t off = 0;
+        g_unitLink.SetCommand(kCmdStop, 1, &off);
+    }
+}
+
 void OnPaneTimer(HWND pane) {
     AcqLock acq(PaneRecord(pane));
     if (!acq) return;
@@ -308,7 +329,9 @@ INT_PTR CALLBACK InputValuesProc(HWND pane, UINT message, WPARAM wParam, LPARAM 
             if (acq) RelayoutInputValues(acq.get());
         }
         return TRUE;
+    case WM_CONTEXTMENU: OnPaneOptions(pane); return TRUE;
     case WM_DESTROY:
+        OnPaneDestroyed(pane);
         if (g_inputValues.font) DeleteObject(g_inputValues.font);
         g_inputValues.font = nullptr;
         return FALSE;
