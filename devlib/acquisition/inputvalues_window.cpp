@@ -11,6 +11,7 @@
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/unitmemory.h"
 #include "devlib/acquisition/valuesoptions.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
@@ -341,7 +342,8 @@ INT_PTR CALLBACK InputValuesProc(HWND pane, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-// The pane's client area: only the centred note while the unit gives no values, else a white
+// The pane's client area: only the centred note while the unit gives no values or a run held in
+// the unit is on, else a white
 // line, the header strip and each shown channel's line or bar.
 void PaintInputValues(HWND pane, HDC dc, stAcq* acq) {
     RECT client{};
@@ -350,7 +352,9 @@ void PaintInputValues(HWND pane, HDC dc, stAcq* acq) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     const int32_t state = acq->run.statusState;
-    if (state == 0 || state > kLastShownState) {
+    // A run the unit paces keeps its samples in the unit until the end: nothing new to show.
+    const bool unitPacedRun = acq->run.running && acq->run.timingKind == kTimingUnitPaced;
+    if (state == 0 || state > kLastShownState || unitPacedRun) {
         PaintUnavailable(pane, dc, client);
     } else {
         FillFace(dc, client);

@@ -26,6 +26,7 @@
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/unitmemory.h"
 #include "devlib/acquisition/valuesoptions.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
@@ -952,6 +953,31 @@ TEST_F(ValuesWindows, ThePaneDestroyedWhileIdleStopsTheUnitsSampling) {
             stopped = true;
     }
     EXPECT_TRUE(stopped) << text;
+}
+
+TEST_F(ValuesWindows, WhileARunHeldInTheUnitIsOnThePaneShowsOnlyItsNote) {
+    stAcq* acq = Start();
+    g_inputValues.style = kValuesStyleList;
+    ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
+    // The values are drawn under a white line at the top; the note alone leaves it button face.
+    const struct {
+        int32_t running, timingKind;
+        bool values;
+    } cases[] = {
+        {0, 0, true},
+        {1, 0, true},                  // samples come in at every idle turn
+        {1, kTimingUnitPaced, false},  // the unit keeps them until the run ends
+        {0, kTimingUnitPaced, true},   // that run is over
+    };
+    for (const auto& c : cases) {
+        acq->run.running = c.running;
+        acq->run.timingKind = c.timingKind;
+        acq->run.statusState = c.running ? 2 : 1;
+        const stImage image = Render(Pane());
+        EXPECT_EQ(image.At(image.width / 2, 0) == RGB(255, 255, 255), c.values) << c.running << " " << c.timingKind;
+    }
+    acq->run.running = 0;
+    acq->run.timingKind = 0;
 }
 
 }  // namespace
