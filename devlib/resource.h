@@ -325,3 +325,13 @@
 #define IDC_ELECTRODE_TEXT1 1409
 #define IDC_ELECTRODE_TEXT2 1410
 #define IDC_ELECTRODE_NO_READING 1411
+
+// The Input Values pane's options (devlib/options_dialogs.rc)
+#define IDD_VALUES_OPTIONS 1110
+#define IDC_VOPT_PRECISION 1111
+#define IDC_VOPT_NAMES 1112
+#define IDC_VOPT_UNITS 1113
+#define IDC_VOPT_LABELS 1114
+#define IDC_VOPT_RANGE 1115
+#define IDC_VOPT_VALUES 1116
+#define IDC_VOPT_FONT 1117

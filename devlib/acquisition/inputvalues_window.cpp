@@ -11,6 +11,8 @@
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/unitmemory.h"
+#include "devlib/acquisition/valuesoptions.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/services/panels.h"
@@ -247,6 +249,26 @@ void HidePane(HWND pane) {
     }
 }
 
+// A right click on the pane opens its options; any answer but a plain Cancel changed what it draws.
+void OnPaneOptions(HWND pane) {
+    if (ShowInputValuesOptions(pane) == kOptionsCancel) return;
+    AcqLock acq(PaneRecord(pane));
+    if (acq) RelayoutInputValues(acq.get());
+    InvalidateRect(pane, nullptr, TRUE);
+}
+
+// Destroyed with the frame: a unit left idle stops its one-shot sampling, as when hidden. The
+// record may already be gone when the library was shut down first.
+void OnPaneDestroyed(HWND pane) {
+    HGLOBAL hAcq = PaneRecord(pane);
+    if (!hAcq || hAcq != g_lib.hAcq) return;
+    AcqLock acq(hAcq);
+    if (acq && !acq->run.running) {
+        const uint8_t off = 0;
+        g_unitLink.SetCommand(kCmdStop, 1, &off);
+    }
+}
+
 void OnPaneTimer(HWND pane) {
     AcqLock acq(PaneRecord(pane));
     if (!acq) return;
@@ -308,7 +330,9 @@ INT_PTR CALLBACK InputValuesProc(HWND pane, UINT message, WPARAM wParam, LPARAM 
             if (acq) RelayoutInputValues(acq.get());
         }
         return TRUE;
+    case WM_CONTEXTMENU: OnPaneOptions(pane); return TRUE;
     case WM_DESTROY:
+        OnPaneDestroyed(pane);
         if (g_inputValues.font) DeleteObject(g_inputValues.font);
         g_inputValues.font = nullptr;
         return FALSE;
@@ -318,7 +342,8 @@ INT_PTR CALLBACK InputValuesProc(HWND pane, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-// The pane's client area: only the centred note while the unit gives no values, else a white
+// The pane's client area: only the centred note while the unit gives no values or a run held in
+// the unit is on, else a white
 // line, the header strip and each shown channel's line or bar.
 void PaintInputValues(HWND pane, HDC dc, stAcq* acq) {
     RECT client{};
@@ -327,7 +352,9 @@ void PaintInputValues(HWND pane, HDC dc, stAcq* acq) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     const int32_t state = acq->run.statusState;
-    if (state == 0 || state > kLastShownState) {
+    // A run the unit paces keeps its samples in the unit until the end: nothing new to show.
+    const bool unitPacedRun = acq->run.running && acq->run.timingKind == kTimingUnitPaced;
+    if (state == 0 || state > kLastShownState || unitPacedRun) {
         PaintUnavailable(pane, dc, client);
     } else {
         FillFace(dc, client);

@@ -6,6 +6,7 @@
 #include "button/lumikey.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/panelplaces.h"
 #include "devlib/acquisition/playback.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/setupblock.h"
@@ -85,7 +86,7 @@ int32_t WINAPI OnGraphActivated(HGLOBAL hAcq, tagGS* gs, int32_t) {
     if (previous && !running) SaveAcquisitionSetup(acq.get(), previous);
     if (!running) {
         acq->run.attachedGraph = gs;
-        if (gs) RestoreAcquisitionSetup(acq.get(), gs);
+        if (gs && RestoreAcquisitionSetup(acq.get(), gs)) PlaceSetupPanels(acq.get());
     }
     if (previous && previous->hwnd && IsWindow(previous->hwnd)) {
         RECT rc;

@@ -891,6 +891,50 @@ TEST_F(AcqSetupWindows, TheGraphIsToldTheDataModeAndMovesAreKept) {
     EXPECT_EQ(acq->acqSetupPlacement.right - acq->acqSetupPlacement.left, outer.right - outer.left);
 }
 
+// Each graph keeps where the set-up panels stood while it was active; activating it again puts
+// them back there.
+TEST_F(AcqSetupWindows, ActivatingAGraphPutsThePanelsWhereThatGraphLeftThem) {
+    stAcq* acq = Start("VKUSB");
+    HWND setup = Open(IDM_ACQUISITION);
+    HWND trigger = Open(IDM_TRIGGERING);
+    ops.onDriverCommand(hAcq, frame, IDM_CHANNELS, nullptr, 0);
+    HWND channels = acq->hwndChannelSetup;
+    ASSERT_TRUE(IsWindowVisible(setup) && IsWindowVisible(trigger) && IsWindowVisible(channels));
+    const HWND panels[] = {setup, trigger, channels};
+    // Places inside the frame's client area, where the panels' placements are kept.
+    SetWindowPos(frame, nullptr, 0, 0, 900, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+    POINT client{0, 0};
+    ClientToScreen(frame, &client);
+    auto moveAll = [&](int x, int y) {
+        for (int k = 0; k < 3; ++k)
+            SetWindowPos(panels[k], nullptr, client.x + x + 40 * k, client.y + y + 30 * k, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    auto where = [&](int k) {
+        RECT r{};
+        GetWindowRect(panels[k], &r);
+        return std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    };
+    moveAll(20, 10);
+    std::vector<LONG> atFirst[3], atSecond[3];
+    for (int k = 0; k < 3; ++k) atFirst[k] = where(k);
+    std::unique_ptr<tagGS> second = MakeGraph();
+    ASSERT_EQ(ops.onGraphActivated(hAcq, second.get(), 0), 1);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(where(k), atFirst[k]) << k << ": a graph without a set-up moves nothing";
+    moveAll(90, 50);
+    for (int k = 0; k < 3; ++k) atSecond[k] = where(k);
+    ASSERT_NE(atFirst[0], atSecond[0]);
+    for (tagGS* graph : {gs.get(), second.get(), gs.get(), second.get()}) {
+        ASSERT_EQ(ops.onGraphActivated(hAcq, graph, 0), 1);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(where(k), graph == gs.get() ? atFirst[k] : atSecond[k]) << k << (graph == gs.get() ? " first" : " second");
+        for (HWND panel : panels) EXPECT_TRUE(IsWindowVisible(panel)) << "shown panels stay shown";
+    }
+    acq->run.attachedGraph = gs.get();
+    for (tagGS* graph : {gs.get(), second.get()})
+        if (graph->setupBlock) GlobalFree(graph->setupBlock), graph->setupBlock = nullptr;
+}
+
 TEST_F(AcqSetupWindows, TheIdleStepRefreshesTheMaximumOnlyWhileTheDialogIsShown) {
     stAcq* acq = Start("VKUSB");
     HWND dlg = acq->hwndAcqSetup;

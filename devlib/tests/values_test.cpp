@@ -26,6 +26,8 @@
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/unitmemory.h"
+#include "devlib/acquisition/valuesoptions.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/simulated/simcontrol.h"
@@ -803,6 +805,179 @@ TEST_F(ValuesWindows, WhileTheSecondModelRecordsDigitalBitsFollowTheirNewestSamp
     ops.onIdleAcquisition(hAcq, nullptr);
     EXPECT_EQ(g_inputValues.digitalBits & 0x0F, 0x05);
     AbortAcquisition(acq);
+}
+
+// ---- The pane's options ----
+
+std::string ComboItems(HWND dlg, int id) {
+    std::string all;
+    const LRESULT n = SendDlgItemMessageA(dlg, id, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        char text[16] = "";
+        SendDlgItemMessageA(dlg, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        all += (i ? "|" : "") + std::string(text);
+    }
+    return all;
+}
+
+// The precision item and the five show boxes a user sets, with the pane field each one drives.
+struct stOptionBox {
+    int id;
+    int32_t stInputValuesPane::*flag;
+};
+constexpr stOptionBox kOptionBoxes[] = {
+    {IDC_VOPT_NAMES, &stInputValuesPane::showNames},   {IDC_VOPT_UNITS, &stInputValuesPane::showUnits},
+    {IDC_VOPT_LABELS, &stInputValuesPane::showLabels}, {IDC_VOPT_RANGE, &stInputValuesPane::showRange},
+    {IDC_VOPT_VALUES, &stInputValuesPane::showValues},
+};
+
+TEST_F(ValuesWindows, ARightClickOnThePaneOpensItsOptionsOkStoresThemAndReLaysOutCancelChangesNothing) {
+    Start();
+    g_inputValues.style = kValuesStyleList;
+    ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
+    const stInputValuesPane before = g_inputValues;
+    ASSERT_EQ(before.decimals, 2);
+    for (int button : {IDCANCEL, IDOK}) {
+        std::string items, shownPrecision;
+        int32_t boxesMatched = 0;
+        CModalDriver driver(IDC_VOPT_PRECISION, [&](HWND box) {
+            items = ComboItems(box, IDC_VOPT_PRECISION);
+            char text[16] = "";
+            GetDlgItemTextA(box, IDC_VOPT_PRECISION, text, sizeof text);
+            shownPrecision = text;
+            for (const stOptionBox& b : kOptionBoxes) {
+                boxesMatched += (IsDlgButtonChecked(box, b.id) == BST_CHECKED) == (before.*b.flag != 0);
+                Click(box, b.id);  // every box turned over
+            }
+            SendDlgItemMessageA(box, IDC_VOPT_PRECISION, CB_SETCURSEL, 5, 0);  // "6"
+            SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_VOPT_PRECISION, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, IDC_VOPT_PRECISION)));
+            Click(box, button);
+        });
+        SendMessageA(Pane(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Pane()), MAKELPARAM(-1, -1));
+        ASSERT_TRUE(driver.ran);
+        EXPECT_FALSE(driver.leftOpen);
+        EXPECT_EQ(items, "1|2|3|4|5|6|7|8");
+        EXPECT_EQ(shownPrecision, "2") << "the dialog starts from the pane's precision";
+        EXPECT_EQ(boxesMatched, 5) << "the boxes start from the pane's flags";
+        if (button == IDCANCEL) {
+            EXPECT_EQ(g_inputValues.decimals, 2);
+            for (const stOptionBox& b : kOptionBoxes) EXPECT_EQ(g_inputValues.*b.flag, before.*b.flag) << b.id;
+            EXPECT_EQ(g_inputValues.unitsX, before.unitsX);
+        }
+    }
+    EXPECT_EQ(g_inputValues.decimals, 6);
+    for (const stOptionBox& b : kOptionBoxes) EXPECT_EQ(g_inputValues.*b.flag, before.*b.flag ? 0 : 1) << b.id;
+    // Laid out again: the names now take a column before the values, and four more digits of the
+    // fixed-pitch font widen the value column.
+    EXPECT_GT(g_inputValues.valueX, before.valueX);
+    EXPECT_EQ((g_inputValues.unitsX - g_inputValues.valueX) - (before.unitsX - before.valueX),
+              4 * g_inputValues.charWidth);
+}
+
+TEST_F(ValuesWindows, AFontChosenInTheOptionsReplacesThePanesFontWhicheverButtonEndsThem) {
+    Start();
+    const struct {
+        int button;
+        int32_t answer;
+    } cases[] = {{IDOK, kOptionsOkNewFont}, {IDCANCEL, kOptionsCancelNewFont}};
+    for (const auto& c : cases) {
+        const HFONT oldFont = g_inputValues.font;
+        const std::string paneFace = g_inputValues.logFont.lfFaceName;  // "Courier" at first
+        std::string startFace, pickedFace;
+        bool fontDialogRan = false;
+        CModalDriver driver(IDC_VOPT_PRECISION, [&](HWND box) {
+            CModalDriver fontDriver(cmb1, [&](HWND fonts) {
+                char face[LF_FACESIZE] = "";
+                GetDlgItemTextA(fonts, cmb1, face, sizeof face);
+                startFace = face;
+                // The user picks another face from the list.
+                HWND list = GetDlgItem(fonts, cmb1);
+                const LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+                for (LRESULT i = 0; i < count && pickedFace.empty(); ++i) {
+                    char text[LF_FACESIZE] = "";
+                    SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                    if (startFace != text && text[0] != '@') {
+                        SendMessageA(list, CB_SETCURSEL, i, 0);
+                        SendMessageA(fonts, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+                        pickedFace = text;
+                    }
+                }
+                Click(fonts, IDOK);
+            });
+            Click(box, IDC_VOPT_FONT);
+            fontDialogRan = fontDriver.ran;
+            Click(box, c.button);
+        });
+        EXPECT_EQ(ShowInputValuesOptions(Pane()), c.answer) << c.button;
+        EXPECT_TRUE(fontDialogRan);
+        EXPECT_EQ(startFace.rfind(paneFace, 0), 0u) << startFace << ": the dialog starts from the pane's font";
+        ASSERT_FALSE(pickedFace.empty());
+        EXPECT_EQ(std::string(g_inputValues.logFont.lfFaceName), pickedFace);
+        LOGFONTA made{};
+        GetObjectA(g_inputValues.font, sizeof made, &made);
+        EXPECT_EQ(std::string(made.lfFaceName), pickedFace) << "the pane draws with the chosen font";
+        EXPECT_NE(g_inputValues.font, oldFont);
+        EXPECT_NE(GetObjectType(g_inputValues.font), 0u);
+        EXPECT_EQ(GetObjectType(oldFont), 0u) << "the old font is deleted";
+    }
+    // Without a font choice the answers are plain OK and Cancel.
+    for (const auto& c : {std::pair<int, int32_t>{IDOK, kOptionsOk}, {IDCANCEL, kOptionsCancel}}) {
+        CModalDriver driver(IDC_VOPT_PRECISION, [&](HWND box) { Click(box, c.first); });
+        EXPECT_EQ(ShowInputValuesOptions(Pane()), c.second);
+    }
+}
+
+TEST_F(ValuesWindows, ThePaneDestroyedWhileIdleStopsTheUnitsSampling) {
+    Start();
+    const std::string logFile = folder + "\\packets.log";
+    ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
+    DestroyWindow(Pane());
+    SimControlSetString(kSimLogFile, "");
+    std::string text;
+    if (HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        f != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
+        CloseHandle(f);
+    }
+    DeleteFileA(logFile.c_str());
+    // "> <length> <command> <data> <check>": command 18 with the one data byte 0.
+    bool stopped = false;
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        const std::string line = text.substr(at, end - at);
+        if (line.rfind("> ", 0) == 0 && line.size() >= 11 && line.compare(4, 3, " 12") == 0 &&
+            line.substr(8, line.size() - 11) == "00")
+            stopped = true;
+    }
+    EXPECT_TRUE(stopped) << text;
+}
+
+TEST_F(ValuesWindows, WhileARunHeldInTheUnitIsOnThePaneShowsOnlyItsNote) {
+    stAcq* acq = Start();
+    g_inputValues.style = kValuesStyleList;
+    ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
+    // The values are drawn under a white line at the top; the note alone leaves it button face.
+    const struct {
+        int32_t running, timingKind;
+        bool values;
+    } cases[] = {
+        {0, 0, true},
+        {1, 0, true},                  // samples come in at every idle turn
+        {1, kTimingUnitPaced, false},  // the unit keeps them until the run ends
+        {0, kTimingUnitPaced, true},   // that run is over
+    };
+    for (const auto& c : cases) {
+        acq->run.running = c.running;
+        acq->run.timingKind = c.timingKind;
+        acq->run.statusState = c.running ? 2 : 1;
+        const stImage image = Render(Pane());
+        EXPECT_EQ(image.At(image.width / 2, 0) == RGB(255, 255, 255), c.values) << c.running << " " << c.timingKind;
+    }
+    acq->run.running = 0;
+    acq->run.timingKind = 0;
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+// Re-placing the set-up panels when another graph's set-up is taken up.
+#include "devlib/acquisition/panelplaces.h"
+
+#include <windows.h>
+
+#include "common/stAcq.h"
+#include "devlib/acquisition/utilities.h"
+
+namespace {
+
+bool Placed(const RECT& r) { return r.left || r.top || r.right || r.bottom; }
+
+}  // namespace
+
+void PlaceSetupPanels(stAcq* acq) {
+    if (!acq) return;
+    // These two keep their places in the frame's client coordinates.
+    const struct {
+        HWND window;
+        RECT* place;
+    } owned[] = {{acq->hwndAcqSetup, &acq->acqSetupPlacement}, {acq->hwndTrigger, &acq->triggerPlacement}};
+    for (const auto& p : owned)
+        if (p.window && IsWindow(p.window) && Placed(*p.place)) PositionPopup(p.window, p.place, 0, 0);
+    // The Setup Channels window keeps its place on the screen.
+    HWND channels = acq->hwndChannelSetup;
+    const RECT r = acq->channelSetupPlacement;
+    if (channels && IsWindow(channels) && Placed(r))
+        SetWindowPos(channels, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
