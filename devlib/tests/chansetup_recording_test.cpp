@@ -64,18 +64,7 @@ protected:
         g_unitLink.SetWait(AdvanceClock);
         g_lib.instance = GetModuleHandleA(nullptr);
 
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const char* driverName = "VKUSB";
-        const DWORD type = kTransportUsb, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
-                       static_cast<DWORD>(strlen(driverName) + 1));
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
-        RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof(simulated));
-        RegCloseKey(key);
+        ASSERT_TRUE(WriteSimulatedUnitSettings(settingsKey, "VKUSB"));
         frame = CreateFrameWithMenu();
         host = MakeRecordingHost(nullptr);
         ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);

@@ -120,15 +120,7 @@ int RunOnce(const stBenchRun& r) {
         SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
     const std::string settings = std::string(kDriverSettingsKey) + "\\RecordingBench" + id;
     g_driverSettingsKey = settings.c_str();
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
-                    &key, nullptr);
-    const DWORD type = kTransportUsb, simulated = 1;
-    RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(r.driverName),
-                   static_cast<DWORD>(strlen(r.driverName) + 1));
-    RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
-    RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated), sizeof(simulated));
-    RegCloseKey(key);
+    WriteSimulatedUnitSettings(settings, r.driverName);
     g_unitLink.SetWait(AdvanceClock);
     g_lib.instance = GetModuleHandleA(nullptr);
 

@@ -77,16 +77,7 @@ void SimulatedRunTest::TearDown() {
 }
 
 stAcq* SimulatedRunTest::Start(const char* driverName) {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const DWORD type = kTransportUsb, simulated = 1;
-    RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
-                   static_cast<DWORD>(strlen(driverName) + 1));
-    RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
-    RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated), sizeof(simulated));
-    RegCloseKey(key);
+    EXPECT_TRUE(WriteSimulatedUnitSettings(settingsKey, driverName));
     frame = CreateFrameWithMenu();
     host = MakeRecordingHost(nullptr);
     AdjustHost(host);

@@ -252,18 +252,7 @@ protected:
 
     // The driver settings name the unit and choose the simulated one.
     void Choose(const stUnit& u) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const DWORD type = static_cast<DWORD>(u.kind);
-        const DWORD simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(u.driverName),
-                       static_cast<DWORD>(strlen(u.driverName) + 1));
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
-        RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof(simulated));
-        RegCloseKey(key);
+        ASSERT_TRUE(WriteSimulatedUnitSettings(settingsKey, u.driverName, static_cast<uint32_t>(u.kind)));
     }
 
     // The library's start-up over the unit, as the program binds it.

@@ -399,17 +399,7 @@ protected:
     // The library started over a simulated model-40 USB unit, a graph attached, the analog
     // channels in millivolts and shown in the pane.
     stAcq* Start(const char* driverName = "VKUSB") {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const DWORD type = kTransportUsb, simulated = 1;
-        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
-                       static_cast<DWORD>(strlen(driverName) + 1));
-        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
-        RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated),
-                       sizeof(simulated));
-        RegCloseKey(key);
+        EXPECT_TRUE(WriteSimulatedUnitSettings(settingsKey, driverName));
         frame = CreateFrameWithMenu();
         host = MakeRecordingHost(nullptr);
         host.getChannelSample = SlotSample;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "devlib/acquisition/driverchoice.h"
+
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this
 // thread's own windows are the test's.
 static bool OwnThreadWindow(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
@@ -194,5 +196,23 @@ std::string ControlText(HWND dlg, int id) {
 }
 
 void Click(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+
+}  // namespace vk40test
+
+namespace vk40test {
+
+bool WriteSimulatedUnitSettings(const std::string& keyPath, const char* driverName, uint32_t transport) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const DWORD type = transport, simulated = 1;
+    RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverName),
+                   static_cast<DWORD>(strlen(driverName) + 1));
+    RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof(type));
+    RegSetValueExA(key, kSimulatedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&simulated), sizeof(simulated));
+    RegCloseKey(key);
+    return true;
+}
 
 }  // namespace vk40test

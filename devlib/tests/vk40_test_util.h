@@ -21,6 +21,9 @@ namespace vk40test {
 
 // A top-level window whose menu bar carries the device menu's check items, unchecked.
 HWND CreateFrameWithMenu();
+// Driver settings under HKLM keyPath that choose the simulated unit of that driver name and
+// transport (3 USB, 1 ISA, 2 PC card); false when the key cannot be made.
+bool WriteSimulatedUnitSettings(const std::string& keyPath, const char* driverName, uint32_t transport = 3);
 bool IsMenuItemChecked(HWND frame, UINT id);
 
 // A plain visible window owned by the frame, standing for one of the library's panels.
