@@ -172,35 +172,3 @@ int32_t BuildChannelOrder(stAcq* acq, uint16_t* analogMask) {
     run.frameSize = 2 * na + (nd && acq->storageKind != kStorageDoubles ? 2 : 0);
     return n > 0;
 }
-
-// Incremental drawing of a running recording.
-void PlotNewSamples(int32_t newBytes, stAcq* acq, tagGS* gs) {
-    if (!gs || !gs->hwnd || acq->run.frameSize <= 0 || gs->sampleInterval <= 0) return;
-    const int32_t frames = newBytes / acq->run.frameSize;
-    if (frames <= 0) return;
-    const double period = gs->sampleInterval;
-    const double newestMs = gs->totalSamples * period;
-    const double firstMs = newestMs - frames * period;
-    const double viewMs = gs->hPerDiv * gs->hDivisions;
-    const stHostCallbacks* host = &g_lib.host;
-    if (viewMs > 0 && newestMs > gs->hStart + viewMs) {
-        if (g_lib.scrolling && g_lib.autoPlotting)
-            gs->hStart = newestMs - viewMs;
-        else if (g_lib.autoPlotting)
-            gs->hStart = firstMs;
-        else
-            return;
-        HostUpdateHScrollBar(host, gs);
-        InvalidateRect(gs->hwnd, nullptr, TRUE);
-        return;
-    }
-    HDC dc = GetDC(gs->hwnd);
-    if (!dc) return;
-    // One frame back, so the new stretch joins the line already drawn.
-    const double from = std::max(0.0, firstMs - period);
-    for (int16_t s = 0; s < kMaxChannels; ++s) {
-        if (!ChannelInUse(gs, s) || (gs->chanFlags[s] & kChanHidden)) continue;
-        HostDrawGraphWaveforms(host, dc, gs, s, from, newestMs - from, acq->drawStep);
-    }
-    ReleaseDC(gs->hwnd, dc);
-}

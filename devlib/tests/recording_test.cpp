@@ -392,6 +392,7 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
     HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
+    gs->plotRect = RECT{0, 0, 400, 200};
     Enable(acq, {0, 1}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 2500;
@@ -430,6 +431,73 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
     }
     gs->hwnd = nullptr;
     DestroyWindow(window);
+}
+
+// Marks every 100 ms of the drawn stretch as a black column, where the view puts it.
+int32_t WINAPI DrawTimeMarks(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t) {
+    if (chan != 0) return 1;
+    const double msPerPixel = gs->hPerDiv * gs->hDivisions / (gs->plotRect.right - gs->plotRect.left);
+    for (double t = std::ceil(first / 100.0) * 100.0; t <= first + span; t += 100.0) {
+        const int x = gs->plotRect.left + static_cast<int>(std::llround((t - gs->hStart) / msPerPixel));
+        PatBlt(dc, x, gs->plotRect.top + 1, 1, gs->plotRect.bottom - gs->plotRect.top - 2, BLACKNESS);
+    }
+    return 1;
+}
+void WINAPI IgnoreAxis(HDC, tagGS*) {}
+void WINAPI IgnoreGrid(HDC, tagGS*, int32_t) {}
+void WINAPI IgnoreScrollBar(tagGS*) {}
+
+// Past the view's end the plot moves in place: the marks drawn before a move stay at their times,
+// an old page is wiped, and nothing is left for a whole-window repaint (which would paint over the
+// window's own controls).
+TEST_F(Recording, PastTheViewsEndThePlotMovesInPlaceKeepingWhatWasDrawnAtItsTime) {
+    stAcq* acq = Start();
+    g_lib.host.drawGraphWaveforms = DrawTimeMarks;
+    g_lib.host.drawTimeAxis = IgnoreAxis;
+    g_lib.host.drawChannelGrid = IgnoreGrid;
+    g_lib.host.updateHScrollBar = IgnoreScrollBar;
+    Enable(acq, {0}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 2500;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 1;
+    struct Mode {
+        int32_t scrolling;
+        double start;  // the view's start at the end of the run
+    };
+    for (const Mode& mode : {Mode{1, 1500.0}, Mode{0, 1940.0}}) {
+        SCOPED_TRACE(mode.scrolling ? "scrolling" : "sweep");
+        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 420, 300, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        UpdateWindow(window);
+        g_lib.scrolling = mode.scrolling;
+        g_lib.autoPlotting = 1;
+        gs->hwnd = window;
+        gs->plotRect = RECT{10, 0, 410, 200};  // 2.5 ms a pixel
+        gs->hPerDiv = 100;
+        gs->hDivisions = 10;
+        gs->hStart = 0;
+        gs->displayMode = 1;
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        Run(acq, 97);
+        ASSERT_EQ(gs->chanCount[0], 2500u);
+        ASSERT_DOUBLE_EQ(gs->hStart, mode.start);
+        RECT pending{};
+        EXPECT_FALSE(GetUpdateRect(window, &pending, FALSE));
+        HDC dc = GetDC(window);
+        auto black = [&](int x) { return GetPixel(dc, x, 100) == RGB(0, 0, 0); };
+        for (double t = std::ceil(mode.start / 100.0) * 100.0; t < 2500.0; t += 100.0) {
+            const int x = 10 + static_cast<int>(std::llround((t - mode.start) / 2.5));
+            EXPECT_TRUE(black(x - 1) || black(x) || black(x + 1)) << "mark of " << t << " ms at column " << x;
+            EXPECT_FALSE(black(x + 20)) << "between the marks after " << t << " ms";
+        }
+        if (!mode.scrolling) EXPECT_FALSE(black(12)) << "the old page was wiped";
+        ReleaseDC(window, dc);
+        gs->hwnd = nullptr;
+        DestroyWindow(window);
+    }
 }
 
 TEST_F(Recording, ANewRecordRecordsSixThousandFramesIntoMemoryAt5Ms) {
