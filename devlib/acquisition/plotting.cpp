@@ -44,8 +44,9 @@ void DrawStretch(HDC dc, tagGS* gs, const RECT& plot, double from, double newest
     }
 }
 
-// The grids of every displayed channel within area (white first); banded modes bound each band.
-void RedrawGrids(HDC dc, tagGS* gs, const RECT& area) {
+// The grids of every displayed channel within area (white first); on a new page the banded
+// modes bound each band where it does not meet the plot's own frame.
+void RedrawGrids(HDC dc, tagGS* gs, const RECT& area, bool boundBands) {
     const stHostCallbacks* host = &g_lib.host;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
@@ -53,21 +54,25 @@ void RedrawGrids(HDC dc, tagGS* gs, const RECT& area) {
     for (int s = 0; s < kMaxChannels; ++s) {
         if (!Displayed(gs, s)) continue;
         HostDrawChannelGrid(host, dc, gs, s);
-        if (gs->displayMode == kModeScope) continue;
+        if (!boundBands || gs->displayMode == kModeScope) continue;
         const RECT& band = gs->chanBandRects[s];
         if (band.bottom <= band.top) continue;
         SelectObject(dc, GetStockObject(BLACK_PEN));
-        MoveToEx(dc, area.left, band.top, nullptr);
-        LineTo(dc, area.right, band.top);
-        MoveToEx(dc, area.left, band.bottom - 1, nullptr);
-        LineTo(dc, area.right, band.bottom - 1);
+        if (band.top > area.top) {
+            MoveToEx(dc, area.left, band.top, nullptr);
+            LineTo(dc, area.right, band.top);
+        }
+        if (band.bottom < area.bottom) {
+            MoveToEx(dc, area.left, band.bottom - 1, nullptr);
+            LineTo(dc, area.right, band.bottom - 1);
+        }
     }
     RestoreDC(dc, saved);
 }
 
 // A whole new page of the plot from the view's start to the newest sample.
 void DrawNewPage(HDC dc, tagGS* gs, const RECT& plot, double newestMs, int16_t step) {
-    RedrawGrids(dc, gs, plot);
+    RedrawGrids(dc, gs, plot, true);
     HostDrawTimeAxis(&g_lib.host, dc, gs);
     HostUpdateHScrollBar(&g_lib.host, gs);
     DrawStretch(dc, gs, plot, std::max(0.0, gs->hStart - gs->sampleInterval), newestMs, step);
@@ -92,7 +97,7 @@ void ScrollOn(HDC dc, tagGS* gs, const RECT& plot, double firstMs, double newest
     RECT uncovered{};
     const int kind = ScrollWindowEx(gs->hwnd, static_cast<int>(dx), 0, &plot, &plot, nullptr, &uncovered, 0);
     RECT strip{plot.right + static_cast<LONG>(dx), plot.top, plot.right, plot.bottom};
-    RedrawGrids(dc, gs, strip);
+    RedrawGrids(dc, gs, strip, false);
     HostDrawTimeAxis(&g_lib.host, dc, gs);
     HostUpdateHScrollBar(&g_lib.host, gs);
     // The strip may begin before the batch when the pixels rounded the other way.
