@@ -472,6 +472,7 @@ void ShowAcquisitionSetup(HGLOBAL hAcq) {
         acq->acqSetupShown = 1;
     }
     ShowWindow(dlg, SW_SHOWNORMAL);
+    BringWindowToTop(dlg);  // already open: it comes forward
 }
 
 // Free memory and disk change under the dialog: the maximum is recomputed now and then.

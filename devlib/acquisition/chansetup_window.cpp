@@ -594,5 +594,6 @@ void ShowChannelSetup(HGLOBAL hAcq) {
     // leaves the program idle.
     SetTimer(acq->hwndChannelSetup, kIdleTimer, 1, nullptr);
     ShowWindow(acq->hwndChannelSetup, SW_SHOWNORMAL);
+    BringWindowToTop(acq->hwndChannelSetup);  // already open: it comes forward
     acq->channelSetupShown = 1;
 }

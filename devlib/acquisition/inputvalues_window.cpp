@@ -395,6 +395,7 @@ void ShowInputValues(HGLOBAL hAcq) {
         RelayoutInputValues(acq.get());
     }
     ShowWindow(pane, SW_SHOWNORMAL);
+    BringWindowToTop(pane);  // already open: it comes forward
 }
 
 // Measures the font, the margins and the columns again and redraws below the header.

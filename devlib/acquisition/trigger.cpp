@@ -269,4 +269,5 @@ void ShowTriggerSetup(HGLOBAL hAcq) {
         FillTriggerSetup(dlg, acq.get());
     }
     ShowWindow(dlg, SW_SHOWNORMAL);
+    BringWindowToTop(dlg);  // already open: it comes forward
 }
