@@ -26,6 +26,7 @@
 #include "devlib/services/binding.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/dialog_driver.h"
+#include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
@@ -33,46 +34,17 @@ using namespace vk40test;
 
 namespace {
 
-uint64_t g_clockUs = 0;
-
-void AdvanceClock(uint32_t ms) {
-    g_clockUs += ms * 1000ull;
-    SimControlSetQword(kSimClockUs, g_clockUs);
-}
-
-class SetupThenRecord : public ::testing::Test {
+class SetupThenRecord : public SimulatedRunTest {
 protected:
-    void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof(temp), temp);
-        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
-        folder = std::string(temp) + "vk40_chansetup_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        logFile = folder + "\\packets.log";
-        controlKey = std::string(kSimControlKey) + "Tests\\ChanSetup" + id;
-        SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        g_clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, g_clockUs));
-        settingsKey = std::string(kDriverSettingsKey) + "\\ChanSetup" + id;
-        g_driverSettingsKey = settingsKey.c_str();
-        g_unitLink.~CUnitLink();
-        new (&g_unitLink) CUnitLink();
-        g_unitLink.SetWait(AdvanceClock);
-        g_lib.instance = GetModuleHandleA(nullptr);
+    SetupThenRecord() : SimulatedRunTest("chansetup") {}
 
-        ASSERT_TRUE(WriteSimulatedUnitSettings(settingsKey, "VKUSB"));
-        frame = CreateFrameWithMenu();
-        host = MakeRecordingHost(nullptr);
-        ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
-        gs = MakeGraph();
-        AcqView acq(hAcq);
+    void SetUp() override {
+        SimulatedRunTest::SetUp();
+        if (HasFatalFailure()) return;
+        logFile = folder + "\\packets.log";
+        stAcq* acq = Start();
+        boxes.reset();  // the tests answer their own dialogs
         ASSERT_EQ(FillBuiltinPresets(&acq->presets), 1);
-        acq->run.attachedGraph = gs.get();
-        acq->warnOnOverwrite = 0;
         acq->samplePeriodMs = 1.0;
         acq->acqLength = 300;
         acq->storageKind = 2;
@@ -82,35 +54,8 @@ protected:
     }
 
     void TearDown() override {
-        if (gs) {
-            for (void*& block : gs->chanBlock) {
-                if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
-                    GlobalUnlock(h);
-                    GlobalFree(h);
-                }
-            }
-        }
-        {
-            AcqView acq(hAcq);
-            if (acq.get()) {
-                acq->run.attachedGraph = nullptr;
-                FreePresetStore(&acq->presets);
-            }
-        }
-        if (frame) {
-            ShutdownDriver();
-            DestroyWindow(frame);
-        }
-        ReleaseUnitTransport(g_unitLink);
-        g_unitLink.SetWait(nullptr);
-        g_driverSettingsKey = kDriverSettingsKey;
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
-        SimControlSetString(kSimLogFile, "");
-        SimControlClear();
-        DeleteFileA(logFile.c_str());
-        DeleteFileA("Vk40Presets.dat");
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
+        if (lock) FreePresetStore(&lock->get()->presets);
+        SimulatedRunTest::TearDown();
     }
 
     // The gain codes of every gain command the unit was sent since logging began.
@@ -131,14 +76,7 @@ protected:
         return codes;
     }
 
-    char previousFolder[MAX_PATH] = "";
-    std::string folder, controlKey, settingsKey, logFile;
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
-    std::unique_ptr<tagGS> gs;
+    std::string logFile;
 };
 
 TEST_F(SetupThenRecord, TheNextRecordingTakesTheChannelsGainsLabelsAndUnitsSetInTheWindow) {

@@ -31,12 +31,15 @@
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
 using namespace vk40test;
 
 namespace {
+
+std::vector<HWND> g_activeDialogs;
 
 // ---- The pane's arithmetic ----
 
@@ -242,13 +245,6 @@ TEST(ElectrodeReadout, ZeroReadingsSettleAndMeasureWithoutDividingByThem) {
 
 // ---- The windows over the simulated unit ----
 
-uint64_t g_clockUs = 0;
-std::vector<HWND> g_activeDialogs;
-
-void AdvanceClock(uint32_t ms) {
-    g_clockUs += ms * 1000ull;
-    SimControlSetQword(kSimClockUs, g_clockUs);
-}
 
 void* WINAPI RecordActiveDialog(HWND dlg) {
     g_activeDialogs.push_back(dlg);
@@ -333,58 +329,28 @@ double MeasuredFill(const stImage& image, COLORREF colour, int32_t stacked, int3
     return filled + empty ? double(filled) / (filled + empty) : 0;
 }
 
-class ValuesWindows : public ::testing::Test {
+class ValuesWindows : public SimulatedRunTest {
 protected:
+    ValuesWindows() : SimulatedRunTest("values") {}
+
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof(temp), temp);
-        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
-        folder = std::string(temp) + "vk40_values_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        controlKey = std::string(kSimControlKey) + "Tests\\Values" + id;
-        SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
-        ASSERT_TRUE(SimControlClear());
-        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 1));
-        g_clockUs = 1000000;
-        ASSERT_TRUE(SimControlSetQword(kSimClockUs, g_clockUs));
-        settingsKey = std::string(kDriverSettingsKey) + "\\Values" + id;
-        g_driverSettingsKey = settingsKey.c_str();
-        g_unitLink.~CUnitLink();
-        new (&g_unitLink) CUnitLink();
-        g_unitLink.SetWait(AdvanceClock);
-        g_lib.instance = GetModuleHandleA(nullptr);
+        SimulatedRunTest::SetUp();
+        // The inputs keep the unit's own signals unless a test sets them.
+        SimControlClear();
+        SimControlSetDword(kSimVirtualClock, 1);
+        SimControlSetQword(kSimClockUs, g_simClockUs);
         g_activeDialogs.clear();
-        Recorder() = stHostRecorder{};
     }
 
     void TearDown() override {
-        if (gs) {
-            for (void*& block : gs->chanBlock) {
-                if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
-                    GlobalUnlock(h);
-                    GlobalFree(h);
-                }
-            }
-        }
-        boxes.reset();
-        lock.reset();
-        if (frame) {
-            ShutdownDriver();
-            DestroyWindow(frame);
-        }
         SetStartupFlag(0);
         g_lib.readStatusEnable = 0;
-        ReleaseUnitTransport(g_unitLink);
-        g_unitLink.SetWait(nullptr);
-        g_driverSettingsKey = kDriverSettingsKey;
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
-        SimControlClear();
-        DeleteFileA("Vk40Presets.dat");
-        DeleteFileA("Vk45Presets.dat");
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
+        SimulatedRunTest::TearDown();
+    }
+
+    void AdjustHost(stHostCallbacks& h) override {
+        h.getChannelSample = SlotSample;
+        h.setActiveModelessDialog = RecordActiveDialog;
     }
 
     // DC signals of the given microvolts on the four inputs.
@@ -399,24 +365,10 @@ protected:
     // The library started over a simulated model-40 USB unit, a graph attached, the analog
     // channels in millivolts and shown in the pane.
     stAcq* Start(const char* driverName = "VKUSB") {
-        EXPECT_TRUE(WriteSimulatedUnitSettings(settingsKey, driverName));
-        frame = CreateFrameWithMenu();
-        host = MakeRecordingHost(nullptr);
-        host.getChannelSample = SlotSample;
-        host.setActiveModelessDialog = RecordActiveDialog;
-        EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
-        boxes = std::make_unique<CBoxCapture>();
-        gs = MakeGraph();
-        {
-            AcqView acq(hAcq);
-            acq->run.attachedGraph = gs.get();
-            acq->warnOnOverwrite = 0;
-        }
+        stAcq* acq = SimulatedRunTest::Start(driverName);
         g_lib.readStatusEnable = 1;  // as the program's start-up leaves them
         SetStartupFlag(1);
         ops.onIdleAcquisition(hAcq, nullptr);  // the unit's state, as the first idle turn reads it
-        lock = std::make_unique<AcqView>(hAcq);
-        stAcq* acq = lock->get();
         for (int i = 0; i < kAnalogChannels; ++i) {
             stAcqChan& c = acq->chans[i];
             c.flags |= 2 | 8;
@@ -431,16 +383,6 @@ protected:
     // A timer tick of the shown pane, as its timer sends it.
     void Tick() { SendMessageA(Pane(), WM_TIMER, IDT_INPUT_VALUES, 0); }
 
-    char previousFolder[MAX_PATH] = "";
-    std::string folder, controlKey, settingsKey;
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
-    std::unique_ptr<AcqView> lock;
-    std::unique_ptr<tagGS> gs;
-    std::unique_ptr<CBoxCapture> boxes;
 };
 
 TEST_F(ValuesWindows, TheMenuShowsThePaneWithTheUnitsLiveInputsAndHidingStopsItsTimer) {
