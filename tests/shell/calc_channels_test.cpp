@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
-#include "tests/shell/test_unit.h"
+#include "tests/shell/unit_program_fixture.h"
 #include "base/app.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
@@ -55,48 +55,15 @@ std::vector<double> LowPass(const std::vector<double>& x, double hz, double q, d
     return y;
 }
 
-class CalcChannels : public ::testing::Test {
+class CalcChannels : public ProgramWithUnit {
 protected:
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof temp, temp);
-        GetCurrentDirectoryA(sizeof previousFolder, previousFolder);
-        folder = std::string(temp) + "kymora_calc_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        DeleteIni();
-        ASSERT_TRUE(unit.Install("CalcChannels", false));
         // Inputs 1 and 2 count (a saw-tooth of 4096 frames), input 3 is the 1 Hz square wave.
-        for (int i = 1; i <= 4; ++i)
-            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(),
-                               i == 3 ? kSimSignalSquare : kSimSignalCounting);
-        ASSERT_TRUE(BootShell());
-        first = g_app->hwndActiveGraph;
-        ASSERT_TRUE(first);
-        gs = GetWindowGraph(first);
-        SetStartupFlag(1);
-        SetReadStatusEnable(1);
-        RunIdleStep();
-        AcqLock acq(g_app->hAcq);
-        ASSERT_TRUE(acq);
-        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
-    }
-    void TearDown() override {
-        {
-            AcqLock acq(g_app->hAcq);
-            if (acq && acq->run.running) {
-                acq->run.running = 0;
-                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
-            }
-        }
-        if (gs) gs->modified = 0;
-        ShutShell();
-        SetReadStatusEnable(0);
-        SetStartupFlag(0);
-        unit.Remove();
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
+        Boot("calc", false, [] {
+            for (int i = 1; i <= 4; ++i)
+                SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(),
+                                   i == 3 ? kSimSignalSquare : kSimSignalCounting);
+        });
     }
 
     // A memory run of length 1 ms frames over analog inputs 1-3 (slots 0-2); no calculation channel yet.
@@ -114,28 +81,6 @@ protected:
         acq->warnOnOverwrite = 0;
         return acq->firstAnalogNumber;
     }
-    static int32_t Running() {
-        AcqLock acq(g_app->hAcq);
-        return acq ? acq->run.running : -1;
-    }
-    void Press() {
-        HWND button = GetDlgItem(first, IDC_START_BUTTON);
-        ASSERT_TRUE(button);
-        RECT rc;
-        GetClientRect(button, &rc);
-        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(button, WM_LBUTTONUP, 0, at);
-        PumpMessages();
-    }
-    void Advance(uint32_t ms) {
-        unit.AdvanceClock(ms);
-        RunIdleStep();
-    }
-    void RunToEnd(uint32_t stepMs) {
-        for (int i = 0; i < 4000 && Running() == 1; ++i) Advance(stepMs);
-        ASSERT_EQ(Running(), 0);
-    }
     // The values the graph holds in a slot, read as the program reads them.
     std::vector<double> Values(int slot, uint32_t count) {
         std::vector<double> v(count);
@@ -143,12 +88,6 @@ protected:
             if (!GetChannelSample(gs, static_cast<int>(i), slot, &v[i])) v[i] = NAN;
         return v;
     }
-
-    char previousFolder[MAX_PATH] = "";
-    std::string folder;
-    CTestUnit unit;
-    HWND first = nullptr;
-    tagGS* gs = nullptr;
 };
 
 TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {

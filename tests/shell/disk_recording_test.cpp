@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
-#include "tests/shell/test_unit.h"
+#include "tests/shell/unit_program_fixture.h"
 #include "base/app.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
@@ -230,46 +230,15 @@ struct DialogAnswers {
 DialogAnswers* DialogAnswers::current = nullptr;
 
 // The program over a simulated model-40 unit whose clock moves only when the test moves it.
-class DiskRecording : public ::testing::Test {
+class DiskRecording : public ProgramWithUnit {
 protected:
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof temp, temp);
-        GetCurrentDirectoryA(sizeof previousFolder, previousFolder);
-        folder = std::string(temp) + "kymora_disk_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        DeleteIni();
-        ASSERT_TRUE(unit.Install("DiskRecording", true));
-        SimControlSetDword(kSimSignalDigital, kSimSignalCounting);
-        ASSERT_TRUE(BootShell());
-        first = g_app->hwndActiveGraph;
-        ASSERT_TRUE(first);
-        gs = GetWindowGraph(first);
-        SetStartupFlag(1);
-        SetReadStatusEnable(1);
-        RunIdleStep();
-        AcqLock acq(g_app->hAcq);
-        ASSERT_TRUE(acq);
-        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
+        Boot("disk", true, [] { SimControlSetDword(kSimSignalDigital, kSimSignalCounting); });
     }
     void TearDown() override {
-        {
-            AcqLock acq(g_app->hAcq);
-            if (acq && acq->run.running) {
-                acq->run.running = 0;
-                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
-            }
-        }
-        if (gs) gs->modified = 0;
-        ShutShell();
-        SetReadStatusEnable(0);
-        SetStartupFlag(0);
-        unit.Remove();
+        ShutProgram();
         for (const std::string& f : files) DeleteFileA(f.c_str());
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
+        LeaveFolder();
     }
 
     // The set-up of the next run: the channels, storage kind, data mode and length, 1 ms frames.
@@ -309,33 +278,9 @@ protected:
         files.push_back(path);
         return path;
     }
-    static int32_t Running() {
-        AcqLock acq(g_app->hAcq);
-        return acq ? acq->run.running : -1;
-    }
     static int16_t DataMode() {
         AcqLock acq(g_app->hAcq);
         return acq->dataMode;
-    }
-    // A click in the middle of the Start button.
-    void Press() {
-        HWND button = GetDlgItem(first, IDC_START_BUTTON);
-        ASSERT_TRUE(button);
-        RECT rc;
-        GetClientRect(button, &rc);
-        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(button, WM_LBUTTONUP, 0, at);
-        PumpMessages();
-    }
-    void Advance(uint32_t ms) {
-        unit.AdvanceClock(ms);
-        RunIdleStep();
-    }
-    // Idle turns until the run ends.
-    void RunToEnd(uint32_t stepMs) {
-        for (int i = 0; i < 4000 && Running() == 1; ++i) Advance(stepMs);
-        ASSERT_EQ(Running(), 0);
     }
     // A whole run of length frames from the Start button.
     void Record(uint32_t stepMs = 250) {
@@ -344,12 +289,7 @@ protected:
         RunToEnd(stepMs);
     }
 
-    char previousFolder[MAX_PATH] = "";
-    std::string folder;
-    CTestUnit unit;
     std::vector<std::string> files;
-    HWND first = nullptr;
-    tagGS* gs = nullptr;
 };
 
 const Layout kLayouts[] = {

@@ -17,44 +17,17 @@
 #include "graph/document/sample_store.h"
 #include "shell/startup.h"
 #include "shell_fixture.h"
-#include "tests/shell/test_unit.h"
+#include "tests/shell/unit_program_fixture.h"
 
 namespace {
 
 
 // The program over a simulated model-40 unit of the test's own, under a virtual clock.
-class ValuesPanels : public ::testing::Test {
+class ValuesPanels : public ProgramWithUnit {
 protected:
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        ASSERT_TRUE(unit.Install("ValuesPanels", false));
-        DeleteIni();
-        ASSERT_TRUE(BootShell());
-        graph = g_app->hwndActiveGraph;
-        ASSERT_TRUE(graph);
-        SetStartupFlag(1);
-        SetReadStatusEnable(1);
-        RunIdleStep();
-        AcqLock acq(g_app->hAcq);
-        ASSERT_TRUE(acq);
-        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
-    }
-    void TearDown() override {
-        {
-            AcqLock acq(g_app->hAcq);
-            if (acq && acq->run.running) {
-                acq->run.running = 0;
-                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
-            }
-        }
-        ShutShell();
-        SetReadStatusEnable(0);
-        SetStartupFlag(0);
-        unit.Remove();
-    }
-    void Advance(uint32_t ms) {
-        unit.AdvanceClock(ms);
-        RunIdleStep();
+        Boot("values", false);
+        graph = first;
     }
     static void Menu(int id) {
         SendMessageA(g_app->hwndFrame, WM_COMMAND, id, 0);
@@ -69,7 +42,6 @@ protected:
         return acq ? acq->run.hwndInputValues : nullptr;
     }
 
-    CTestUnit unit;
     HWND graph = nullptr;
 };
 
