@@ -26,6 +26,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
@@ -183,12 +184,6 @@ TEST(AcqSetupRules, ManualOutputVoltsBecomeCountsAndOnlyASetStoresThem) {
 
 // ---- The windows over the simulated unit ----
 
-uint64_t g_clockUs = 0;
-
-void AdvanceClock(uint32_t ms) {
-    g_clockUs += ms * 1000ull;
-    SimControlSetQword(kSimClockUs, g_clockUs);
-}
 
 void Choose(HWND dlg, int id, int index) {
     HWND combo = GetDlgItem(dlg, id);
@@ -226,80 +221,13 @@ std::string SelectedText(HWND dlg, int id) {
     return text;
 }
 
-class AcqSetupWindows : public ::testing::Test {
+class AcqSetupWindows : public SimulatedRunTest {
 protected:
+    AcqSetupWindows() : SimulatedRunTest("acqsetup") {}
+
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof(temp), temp);
-        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
-        folder = std::string(temp) + "vk40_acqsetup_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
+        SimulatedRunTest::SetUp();
         logFile = folder + "\\packets.log";
-        controlKey = std::string(kSimControlKey) + "Tests\\AcqSetup" + id;
-        SetEnvironmentVariableA(kSimControlKeyEnv, controlKey.c_str());
-        settingsKey = std::string(kDriverSettingsKey) + "\\AcqSetup" + id;
-        g_driverSettingsKey = settingsKey.c_str();
-        g_lib.instance = GetModuleHandleA(nullptr);
-        Recorder() = stHostRecorder{};
-    }
-
-    void TearDown() override {
-        Stop();
-        g_driverSettingsKey = kDriverSettingsKey;
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
-    }
-
-    // The library over a simulated unit of the driver's model, with a graph attached.
-    stAcq* Start(const char* driverName) {
-        EXPECT_TRUE(SimControlClear());
-        SimControlSetDword(kSimVirtualClock, 1);
-        g_clockUs = 1000000;
-        SimControlSetQword(kSimClockUs, g_clockUs);
-        for (int i = 1; i <= 4; ++i)
-            SimControlSetDword((std::string(kSimSignalPrefix) + std::to_string(i)).c_str(), kSimSignalCounting);
-        g_unitLink.~CUnitLink();
-        new (&g_unitLink) CUnitLink();
-        g_unitLink.SetWait(AdvanceClock);
-        EXPECT_TRUE(WriteSimulatedUnitSettings(settingsKey, driverName));
-        frame = CreateFrameWithMenu();
-        host = MakeRecordingHost(nullptr);
-        EXPECT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
-        lock = std::make_unique<AcqView>(hAcq);
-        stAcq* acq = lock->get();
-        gs = MakeGraph();
-        boxes = std::make_unique<CBoxCapture>();
-        acq->run.attachedGraph = gs.get();
-        acq->warnOnOverwrite = 0;
-        return acq;
-    }
-
-    void Stop() {
-        if (gs) {
-            for (void*& block : gs->chanBlock) {
-                if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
-                    GlobalUnlock(h);
-                    GlobalFree(h);
-                }
-            }
-            gs.reset();
-        }
-        boxes.reset();
-        lock.reset();
-        if (frame) {
-            ShutdownDriver();
-            DestroyWindow(frame);
-            frame = nullptr;
-        }
-        ReleaseUnitTransport(g_unitLink);
-        g_unitLink.SetWait(nullptr);
-        SimControlClear();
-        DeleteFileA("Vk40Presets.dat");
-        DeleteFileA("Vk45Presets.dat");
-        DeleteFileA(logFile.c_str());
     }
 
     // The device menu's command, as the program passes it on.
@@ -318,20 +246,7 @@ protected:
         }
     }
 
-    std::vector<std::string> Log() const {
-        std::vector<std::string> lines;
-        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return lines;
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-            lines.push_back(text.substr(at, end - at));
-        return lines;
-    }
+    std::vector<std::string> Log() const { return ReadPacketLog(logFile); }
 
     // The data bytes of the first packet the library sent with a command ("" when it never sent it).
     std::string Sent(uint8_t command) const {
@@ -358,16 +273,7 @@ protected:
         SimControlSetString(kSimLogFile, "");
     }
 
-    char previousFolder[MAX_PATH] = "";
-    std::string folder, controlKey, settingsKey, logFile;
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
-    std::unique_ptr<AcqView> lock;
-    std::unique_ptr<tagGS> gs;
-    std::unique_ptr<CBoxCapture> boxes;
+    std::string logFile;
 };
 
 std::string Items(HWND dlg, int id) {

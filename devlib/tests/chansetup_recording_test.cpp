@@ -61,18 +61,11 @@ protected:
     // The gain codes of every gain command the unit was sent since logging began.
     std::multiset<int> SentGainCodes() const {
         std::multiset<int> codes;
-        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return codes;
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
         char prefix[16];
         snprintf(prefix, sizeof prefix, "> 01 %02X ", kCmdInputGain);
-        for (size_t at = 0; (at = text.find(prefix, at)) != std::string::npos; at += 1)
-            codes.insert(std::stoi(text.substr(at + strlen(prefix), 2), nullptr, 16));
+        for (const std::string& line : ReadPacketLog(logFile))
+            for (size_t at = 0; (at = line.find(prefix, at)) != std::string::npos; at += 1)
+                codes.insert(std::stoi(line.substr(at + strlen(prefix), 2), nullptr, 16));
         return codes;
     }
 

@@ -493,7 +493,9 @@ TEST_F(Recording, PastTheViewsEndThePlotMovesInPlaceKeepingWhatWasDrawnAtItsTime
             EXPECT_TRUE(black(x - 1) || black(x) || black(x + 1)) << "mark of " << t << " ms at column " << x;
             EXPECT_FALSE(black(x + 20)) << "between the marks after " << t << " ms";
         }
-        if (!mode.scrolling) EXPECT_FALSE(black(12)) << "the old page was wiped";
+        if (!mode.scrolling) {
+            EXPECT_FALSE(black(12)) << "the old page was wiped";
+        }
         ReleaseDC(window, dc);
         gs->hwnd = nullptr;
         DestroyWindow(window);

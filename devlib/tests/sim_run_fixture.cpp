@@ -48,13 +48,14 @@ void SimulatedRunTest::SetUp() {
     Recorder() = stHostRecorder{};
 }
 
-void SimulatedRunTest::TearDown() {
+void SimulatedRunTest::Stop() {
     if (gs) {
         for (void*& block : gs->chanBlock) {
             if (HGLOBAL h = block ? GlobalHandle(block) : nullptr) {
                 GlobalUnlock(h);
                 GlobalFree(h);
             }
+            block = nullptr;
         }
     }
     if (lock) ReleaseCalcChannels(lock->get());
@@ -63,9 +64,15 @@ void SimulatedRunTest::TearDown() {
     if (frame) {
         ShutdownDriver();
         DestroyWindow(frame);
+        frame = nullptr;
     }
     ReleaseUnitTransport(g_unitLink);
     g_unitLink.SetWait(nullptr);
+    gs.reset();
+}
+
+void SimulatedRunTest::TearDown() {
+    Stop();
     g_driverSettingsKey = kDriverSettingsKey;
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settingsKey.c_str(), KEY_WOW64_64KEY, 0);
     SimControlClear();
@@ -77,6 +84,9 @@ void SimulatedRunTest::TearDown() {
 }
 
 stAcq* SimulatedRunTest::Start(const char* driverName) {
+    g_unitLink.~CUnitLink();  // a fresh link for every start, as after a stop
+    new (&g_unitLink) CUnitLink();
+    g_unitLink.SetWait(AdvanceClock);
     EXPECT_TRUE(WriteSimulatedUnitSettings(settingsKey, driverName));
     frame = CreateFrameWithMenu();
     host = MakeRecordingHost(nullptr);
@@ -114,6 +124,21 @@ int SimulatedRunTest::Run(stAcq* acq, uint32_t stepMs, int maxPolls) {
         ++polls;
     }
     return polls;
+}
+
+std::vector<std::string> ReadPacketLog(const std::string& file) {
+    std::vector<std::string> lines;
+    HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return lines;
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
+    CloseHandle(f);
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
 }
 
 }  // namespace vk40test

@@ -21,6 +21,8 @@ namespace vk40test {
 // The simulated unit's clock, in microseconds; AdvanceClock steps it.
 extern uint64_t g_simClockUs;
 void AdvanceClock(uint32_t ms);
+// The lines of the simulated unit's packet log.
+std::vector<std::string> ReadPacketLog(const std::string& file);
 
 class SimulatedRunTest : public ::testing::Test {
 protected:
@@ -38,6 +40,8 @@ protected:
     // Records exactly the analog inputs (0-3) and digital inputs given. The model-40 table has no
     // digital records: the spare ones at its end stand for them.
     static void Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital);
+    // Shuts the library down and frees the graph, so that Start can begin again.
+    void Stop();
     // Polls as the idle loop would, stepping the unit's clock, until the run ends.
     static int Run(stAcq* acq, uint32_t stepMs, int maxPolls = 2000);
 
