@@ -7,6 +7,7 @@
 #include "base/resource.h"
 #include "common/binding.h"
 #include "devlib/vk40.h"
+#include "graph/document/channel_scaling.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
 #include "graph/window/display_toggles.h"
@@ -25,6 +26,12 @@ void ChooseDisplayMode(tagGS* gs, UINT mode) {
 }
 
 uint32_t ActiveChannel(const tagGS* gs) { return gs->selectedChan < kMaxChannels ? gs->selectedChan : 0; }
+
+int PositionOfSlot(const tagGS* gs, int slot) {
+    for (int p = 0; p < kMaxChannels; ++p)
+        if (static_cast<int>(gs->chanOrder[p]) == slot) return p;
+    return -1;
+}
 
 // A per-channel style change repaints the active channel's band, or with all slots the plot.
 void AfterStyleChange(tagGS* gs, bool allSlots) {
@@ -96,9 +103,45 @@ void RefreshGraph() {
     InvalidateRect(g_app->hwndClient, nullptr, TRUE);
 }
 
+// Tile and Autoscale: in XY mode the active channel alone.
 void AutoScale(tagGS* gs, int all) {
-    AutoScaleGraph(gs, all);
+    if (gs->displayMode == kModeXY)
+        AutoScaleOneChannel(gs, 1, all ? 0 : 1, static_cast<int>(ActiveChannel(gs)));
+    else
+        AutoScaleGraph(gs, all);
     setDirtyGraphFlag(gs, 1);
+}
+
+// The vertical scaling commands; each marks the graph changed.
+bool OnScaleCommand(tagGS* gs, UINT id, HWND control) {
+    const bool xy = gs->displayMode == kModeXY;
+    const int active = static_cast<int>(ActiveChannel(gs)), xChannel = static_cast<int>(gs->xyXChan);
+    switch (id) {
+    case IDM_DISPLAY_TILE: AutoScale(gs, 0); return true;
+    case IDM_DISPLAY_AUTOSCALE: AutoScale(gs, 1); return true;
+    case IDM_DISPLAY_OVERLAP: OverlapWaveforms(gs); break;
+    case IDM_DISPLAY_COMPARE:
+        if (xy)
+            AutoScaleOneChannel(gs, 0, 1, xChannel);
+        else
+            CompareWaveforms(gs);
+        break;
+    case IDM_DISPLAY_AUTOSCALE_HORIZONTAL:
+        if (xy)
+            AutoScaleOneChannel(gs, 0, control ? 1 : 0, xChannel);
+        else
+            SetSegmentTimeScale(gs, static_cast<uint16_t>(active));
+        break;
+    case IDM_DISPLAY_AUTOSCALE_ACTIVE: AutoScaleChannel(gs, PositionOfSlot(gs, active), 1, 0.0, 1); break;
+    case IDM_DISPLAY_CENTER_VERTICALLY: AutoScaleOneChannel(gs, 1, 0, active); break;
+    case IDM_DISPLAY_CENTER_HORIZONTALLY:
+        if (!xy) return true;
+        AutoScaleOneChannel(gs, 0, 0, xChannel);
+        break;
+    default: return false;
+    }
+    setDirtyGraphFlag(gs, 1);
+    return true;
 }
 
 // The switches of the graph's parts.
@@ -151,7 +194,7 @@ static void OpenChosenGraphFile(HWND frame) {
     if (GetFullPathNameA(name, sizeof full, full, nullptr)) OpenGraphFile(full);
 }
 
-void OnDisplayCommand(HWND frame, UINT id, HWND) {
+void OnDisplayCommand(HWND frame, UINT id, HWND control) {
     if (GetStatusHotKeyEx(id) == 0) return;
     if (id == IDM_FILE_CHOOSER) {
         OpenChosenGraphFile(frame);
@@ -162,17 +205,13 @@ void OnDisplayCommand(HWND frame, UINT id, HWND) {
         return;
     }
     tagGS* gs = g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
-    if (!gs || OnDisplayToggle(gs, id) || OnChannelStyle(gs, id)) return;
+    if (!gs || OnDisplayToggle(gs, id) || OnChannelStyle(gs, id) || OnScaleCommand(gs, id, control)) return;
     switch (id) {
     case IDM_SHOW_SCOPE:
     case IDM_SHOW_CHART:
     case IDM_SHOW_XY: ChooseDisplayMode(gs, id - IDM_SHOW_SCOPE); break;
-    case IDM_DISPLAY_TILE: AutoScale(gs, 0); break;
-    case IDM_DISPLAY_AUTOSCALE: AutoScale(gs, 1); break;
-    case IDM_DISPLAY_AUTOSCALE_HORIZONTAL:
-        SetSegmentTimeScale(gs, static_cast<uint16_t>(ActiveChannel(gs)));
-        setDirtyGraphFlag(gs, 1);
-        break;
+    case IDM_DISPLAY_OPTIMIZE_RANGES: OptimizeRanges(); break;
+    case IDM_DISPLAY_OPTIMIZE_RANGE: ApplyChannelScaling(nullptr, -1); break;
     case IDM_DISPLAY_RESET_CHART: ResetChartDisplay(gs); break;
     case IDM_TOOL_ARROW: ChooseTool(gs, IDC_TOOL_ARROW); break;
     case IDM_TOOL_SELECTION: ChooseTool(gs, IDC_TOOL_IBEAM); break;
