@@ -176,9 +176,12 @@ void ClearSelection(HWND frame, tagGS* gs) {
     const int chan = static_cast<int>(gs->selectedChan);
     // Nothing to clear in a channel without samples.
     if (SelectionEmpty(gs) || chan >= kMaxChannels || gs->chanCount[chan] == 0) return;
-    SaveUndo(gs, chan, kUndoCut, "Undo Clear");
+    // The snapshot must hold exactly what goes: the range limited to the active segment.
     double t0, t1;
     EditRange(gs, &t0, &t1);
+    gs->selStart = t0;
+    gs->selEnd = t1;
+    SaveUndo(gs, chan, kUndoCut, "Undo Clear");
     CMarkerCut markers(gs, chan, t0, t1);
     if (!DeleteChannelRange(gs, chan, t0, t1)) {
         ClearUndo();
