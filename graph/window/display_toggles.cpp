@@ -5,7 +5,6 @@
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
-#include "documents/stored_blocks.h"
 #include "graph/view/layout.h"
 
 namespace {
@@ -18,8 +17,8 @@ void ShowControl(HWND control, bool show) {
 }
 }  // namespace
 
-// Off hides the bar's controls and the Find dialog with them; on shows them, the label box and
-// the buttons usable only while there are markers to walk.
+// Off hides the bar's controls (the layout closes the Find dialog with them); on shows them, the
+// label box and the buttons usable only while there are markers to walk.
 void SetGraphToolsShown(tagGS* gs, int on) {
     if (!gs) return;
     gs->markerBarShown = on ? 1 : 0;
@@ -28,7 +27,8 @@ void SetGraphToolsShown(tagGS* gs, int on) {
     HWND controls[3] = {gs->segPrevButton, gs->segNextButton, gs->markerLabelEdit};
     for (HWND control : controls) ShowControl(control, on != 0);
     if (on) {
-        const bool markers = StoredMarkerCount(gs) > 0;
+        bool markers = false;
+        for (int32_t type = 0; type <= 3 && gs->markers && !markers; ++type) markers = CountMarkersOfType(gs, type) > 0;
         for (HWND control : controls)
             if (control) EnableWindow(control, markers);
     }

@@ -15,6 +15,7 @@
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
 #include "graph/files/file_open.h"
+#include "scripts/script_api.h"
 
 namespace {
 constexpr int kToolbarHeight = 26;
@@ -217,6 +218,7 @@ void OnDisplayCommand(HWND frame, UINT id, HWND control) {
     case IDM_TOOL_SELECTION: ChooseTool(gs, IDC_TOOL_IBEAM); break;
     case IDM_TOOL_ZOOM: ChooseTool(gs, IDC_TOOL_ZOOM); break;
     case IDM_DISPLAY_REFRESH: RefreshGraph(); break;
+    case IDM_DISPLAY_VARS_BROWSER: ShowVarsBrowser(SW_SHOW); break;
     default: break;
     }
 }

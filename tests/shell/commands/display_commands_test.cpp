@@ -157,4 +157,40 @@ TEST_F(DisplayCommands, ForbiddenCommandDoesNothing) {
     EXPECT_NE(gs->gridShown, grid);
 }
 
+// The marker bar's controls hide with it; shown again in a graph without markers, none of them
+// can be used.
+TEST_F(DisplayCommands, MarkerBarControlsFollowTheSwitchAndTheMarkers) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    gs->displayMode = 1;
+    // The bar's controls as the marker bar makes them, where it has not made them.
+    HWND* slots[3] = {&gs->segPrevButton, &gs->segNextButton, &gs->markerLabelEdit};
+    const char* classes[3] = {"BUTTON", "BUTTON", "EDIT"};
+    bool made[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        if (*slots[i]) continue;
+        *slots[i] = CreateWindowExA(0, classes[i], "", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, gs->hwnd, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+        made[i] = true;
+    }
+    HWND controls[3] = {gs->segPrevButton, gs->segNextButton, gs->markerLabelEdit};
+    for (HWND c : controls) ASSERT_TRUE(c);
+    for (HWND c : controls) EnableWindow(c, TRUE);
+    if (!gs->markerBarShown) Command(IDM_SHOW_MARKERS);
+    Command(IDM_SHOW_MARKERS);
+    EXPECT_EQ(gs->markerBarShown, 0u);
+    for (HWND c : controls) EXPECT_FALSE(IsWindowVisible(c));
+    Command(IDM_SHOW_MARKERS);
+    EXPECT_EQ(gs->markerBarShown, 1u);
+    for (HWND c : controls) {
+        EXPECT_TRUE(IsWindowVisible(c));
+        EXPECT_FALSE(IsWindowEnabled(c));
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!made[i]) continue;
+        DestroyWindow(*slots[i]);
+        *slots[i] = nullptr;
+    }
+}
+
 }  // namespace
