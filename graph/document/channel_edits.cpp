@@ -423,7 +423,7 @@ int PromptForSampleRate(tagGS* doc, int ask, double rate) {
 // ---- Undo ----
 
 int SaveUndo(tagGS* doc, int slot, int kind, const char* text) {
-    if (!g_app || !doc || !ValidSlot(slot) || kind < kUndoCut || kind > kUndoReplace) return 0;
+    if (!g_app || !doc || !ValidSlot(slot) || kind < kUndoCut || kind > kUndoReplace || doc->acquiring) return 0;
     if (!LoadSampleWindow(doc, 0, doc->totalSamples)) return 0;
     tagGS& store = g_app->gsUndo;
     const uint32_t count = doc->chanCount[slot];
@@ -489,7 +489,20 @@ void PutSavedSamples(tagGS* doc, int slot, uint32_t pos) {
     }
 }
 
-// Puts the saved samples back by kind; false leaves the document as it was.
+// Whether the channel still has the places the snapshot's samples go back to.
+bool SnapshotFits(const tagGS* doc, int s, uint32_t kind) {
+    const tagGS& store = g_app->gsUndo;
+    const uint64_t c = doc->chanCount[s], n = store.chanCount[0], at = static_cast<uint32_t>(store.winFirst);
+    const uint64_t k = static_cast<uint32_t>(store.totalSamples);
+    switch (kind) {
+    case kUndoPaste: return at + k <= c;
+    case kUndoInPlace:
+    case kUndoWholeInPlace: return at + n <= c;
+    default: return true;
+    }
+}
+
+// Puts the saved samples back by kind; false (no memory) leaves the document as it was.
 bool RestoreSamples(tagGS* doc, int s, uint32_t kind) {
     tagGS& store = g_app->gsUndo;
     const uint32_t c = doc->chanCount[s], n = store.chanCount[0];
@@ -509,7 +522,6 @@ bool RestoreSamples(tagGS* doc, int s, uint32_t kind) {
         return true;
     }
     case kUndoPaste: {
-        if (static_cast<uint64_t>(at) + k > c) return false;
         const size_t after = static_cast<size_t>(c) - k + n;
         if (after > c && !GrowLockedBlock(&doc->chanBlock[s], after * w)) return false;
         if (auto* b = static_cast<uint8_t*>(doc->chanBlock[s]))
@@ -521,7 +533,6 @@ bool RestoreSamples(tagGS* doc, int s, uint32_t kind) {
     }
     case kUndoInPlace:
     case kUndoWholeInPlace:
-        if (static_cast<uint64_t>(at) + n > c) return false;
         if (n) PutSavedSamples(doc, s, at);
         return true;
     case kUndoReplace:
@@ -550,7 +561,12 @@ int ExecuteUndo() {
         ClearUndo();
         return 0;
     }
-    if (!LoadSampleWindow(doc, 0, doc->totalSamples)) return 0;
+    // A recording writes into the blocks: the snapshot waits until it ends.
+    if (doc->acquiring || !LoadSampleWindow(doc, 0, doc->totalSamples)) return 0;
+    if (!SnapshotFits(doc, s, kind)) {
+        ClearUndo();
+        return 0;
+    }
     const uint32_t before = doc->chanCount[s];
     if (!RestoreSamples(doc, s, kind)) return 0;
     doc->chanVCenter[s] = store.chanVCenter[0];

@@ -311,6 +311,32 @@ TEST_F(ChannelEdits, PasteFromAnotherRateKeepsItsDuration) {
     EXPECT_EQ(gs->chanCount[0], 4u);
 }
 
+// Undo waits while a recording runs into the graph, and a snapshot whose samples no longer have
+// their places (the channel was shortened behind the Edit menu's back) is dropped, not forced in.
+TEST_F(ChannelEdits, UndoWaitsForARecordingAndDropsASnapshotThatNoLongerFits) {
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    FillChannel(gs, 0, Kind::F64, 20);
+    gs->selectedChan = 0;
+    Select(gs, 2, 5);
+    Command(IDM_EDIT_COPY);
+    Select(gs, 10, 10);
+    Command(IDM_EDIT_PASTE);
+    ASSERT_EQ(gs->chanCount[0], 23u);
+    const std::vector<double> pasted = Values(gs, 0);
+    gs->acquiring = 1;
+    Command(IDM_EDIT_UNDO);
+    gs->acquiring = 0;
+    EXPECT_EQ(Values(gs, 0), pasted);
+    EXPECT_EQ(UndoLabel(), "Undo Paste\tCtrl+Z");
+    gs->chanCount[0] = 11;  // the pasted samples at 10 to 12 are no longer all there
+    UpdateGraphLength(gs);
+    Command(IDM_EDIT_UNDO);
+    EXPECT_EQ(gs->chanCount[0], 11u);
+    EXPECT_EQ(Values(gs, 0), std::vector<double>(pasted.begin(), pasted.begin() + 11));
+    EXPECT_EQ(UndoLabel(), "Can't Undo");
+}
+
 // Markers of a graph with one channel move with the samples a cut takes out.
 TEST_F(ChannelEdits, CutOfTheOnlyChannelMovesItsMarkers) {
     tagGS* gs = Graph();
