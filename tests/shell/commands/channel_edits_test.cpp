@@ -193,6 +193,29 @@ TEST_F(ChannelEdits, CutOfOneChannelLeavesTheOthers) {
     EXPECT_EQ(gs->totalSamples, 20);
 }
 
+// Clear All takes the range out of every channel, 16-bit and f64 alike, a channel it empties
+// goes, and nothing is left to undo.
+TEST_F(ChannelEdits, ClearAllTakesTheRangeOutOfEveryChannel) {
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    FillChannel(gs, 0, Kind::Raw16, 20);
+    FillChannel(gs, 1, Kind::F64, 12);
+    FillChannel(gs, 2, Kind::F64, 3);
+    const std::vector<double> a = Values(gs, 0), b = Values(gs, 1);
+    gs->selectedChan = 1;
+    Select(gs, 0, 3);
+    Command(IDM_EDIT_CUT);  // leaves a snapshot that Clear All must drop
+    ASSERT_NE(g_app->nUndoKind, 0u);
+    FillChannel(gs, 1, Kind::F64, 12);
+    Select(gs, 11, 0);
+    Command(IDM_EDIT_CLEAR_ALL);
+    EXPECT_EQ(Values(gs, 0), std::vector<double>(a.begin() + 11, a.end()));
+    EXPECT_EQ(Values(gs, 1), std::vector<double>(b.begin() + 11, b.end()));
+    EXPECT_EQ(gs->chanFlags[2] & kChanSlotMask, 0u);
+    EXPECT_EQ(gs->totalSamples, 9);
+    EXPECT_EQ(UndoLabel(), "Can't Undo");
+}
+
 // A channel without samples: Cut and Copy are refused with their message, Clear does nothing,
 // and nothing is left to undo.
 TEST_F(ChannelEdits, EditsOfAnEmptyChannelAreRefusedOrChangeNothing) {
