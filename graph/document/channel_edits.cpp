@@ -26,6 +26,29 @@ double RoundToNearestIncrement(double x, double inc) {
     return std::trunc(x < 0.0 ? q - 0.5 : q + 0.5) * inc;
 }
 
+namespace {
+void ShowZeroIncrement() {
+    const char* text = getMsgBoxText("inc=0.0!");
+    const char* caption = getMsgBoxText("RoundUp");
+    MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text ? text : "inc=0.0!", caption ? caption : "RoundUp", MB_OK);
+}
+
+double RoundFromOrigin(double x, double inc, double origin, bool allowBelow) {
+    if (inc == 0.0) {
+        ShowZeroIncrement();
+        return x;
+    }
+    const double q = (x - origin) / inc;
+    double n = std::trunc(q);
+    const double away = n + (q < 0.0 ? -1.0 : 1.0);
+    if ((allowBelow ? x < origin : x > origin) && std::fabs(away - q) < 0.0001) n = away;
+    return origin + n * inc;
+}
+}  // namespace
+
+double RoundDownFromOrigin(double x, double inc, double origin) { return RoundFromOrigin(x, inc, origin, true); }
+double RoundUpFromOrigin(double x, double inc, double origin) { return RoundFromOrigin(x, inc, origin, false); }
+
 uint32_t ResampledCount(uint32_t count, double factor) {
     if (count == 0 || !(factor > 0.0)) return 0;
     if (factor == 1.0) return count;

@@ -45,6 +45,11 @@ void ClearUndo();
 // ---- Pure parts ----
 // x rounded to the nearest multiple of inc (halves away from zero); x itself for inc 0.
 double RoundToNearestIncrement(double x, double inc);
+// origin + n x inc with n the whole increments from origin to x (toward zero); a quotient less
+// than 0.0001 short of the next whole number away from zero counts as that number for x below
+// origin (Down) or above it (Up). Increment 0: a message, and x itself.
+double RoundDownFromOrigin(double x, double inc, double origin);
+double RoundUpFromOrigin(double x, double inc, double origin);
 // Samples a channel of count samples has after resampling by factor.
 uint32_t ResampledCount(uint32_t count, double factor);
 // Linear resampling of values[0..count) into out[0..outCount): sample j lies at source position

@@ -422,6 +422,31 @@ TEST(ResampleArithmetic, CountsAndRounding) {
     EXPECT_EQ(RoundToNearestIncrement(7.4, 2.0), 8.0);
 }
 
+// The rounding from an origin of the output panels: whole increments toward zero, with the
+// allowance on one side of the origin; a zero increment says so and changes nothing.
+TEST_F(ChannelEdits, RoundingFromAnOrigin) {
+    struct Row {
+        double x, inc, origin, down, up;
+    } rows[] = {
+        {7.3, 2.0, 1.0, 7.0, 7.0},
+        {-2.99995, 1.0, 0.0, -3.0, -2.0},    // below the origin: Down allows
+        {2.99995, 1.0, 0.0, 2.0, 3.0},       // above it: Up allows
+        {-2.5, 1.0, 0.0, -2.0, -2.0},
+        {10.0, 2.5, 2.5, 10.0, 10.0},
+        {1.09995, 0.1, 0.0, 1.0, 1.0},       // 10.9995: 0.0005 short, no allowance
+    };
+    for (const Row& r : rows) {
+        EXPECT_NEAR(RoundDownFromOrigin(r.x, r.inc, r.origin), r.down, 1e-9) << r.x;
+        EXPECT_NEAR(RoundUpFromOrigin(r.x, r.inc, r.origin), r.up, 1e-9) << r.x;
+    }
+    BoxCapture boxes;
+    EXPECT_EQ(RoundDownFromOrigin(4.25, 0.0, 1.0), 4.25);
+    EXPECT_EQ(RoundUpFromOrigin(-4.25, 0.0, 1.0), -4.25);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].text, "inc=0.0!");
+    EXPECT_EQ(boxes.boxes[0].caption, "RoundUp");
+}
+
 // Resample through the Transform menu: a ramp stays a ramp in time, the markers stay at their
 // times, the recording keeps its length; a rate that would leave no sample is refused with a
 // beep and the smallest rate offered; Cancel and the same rate change nothing.
