@@ -334,6 +334,64 @@ TEST_F(ChannelEdits, PasteFromAnotherRateKeepsItsDuration) {
     EXPECT_EQ(gs->chanCount[0], 4u);
 }
 
+// The snapshots the transforms take: in place over the selection (the whole channel for a point
+// selection), in place over the whole channel, and a new channel at a new interval. Undo puts
+// back every sample, and for the last the type, the count and the interval too.
+TEST_F(ChannelEdits, TransformSnapshotsRestoreTheChannel) {
+    struct Row {
+        int kind;
+        Kind type;
+        double from, to;
+        const char* text;
+    } rows[] = {
+        {kUndoInPlace, Kind::F64, 4, 8, "Undo Smoothing"},
+        {kUndoInPlace, Kind::Raw16, 6, 6, "Undo Abs"},
+        {kUndoInPlace, Kind::Raw16, 17, 30, "Undo Filter"},
+        {kUndoWholeInPlace, Kind::F64, 2, 3, "Undo Derivative"},
+        {kUndoReplace, Kind::Raw16, 0, 0, "Undo Fourier"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        tagGS* gs = Graph();
+        ASSERT_TRUE(gs);
+        FillChannel(gs, 0, row.type, 20);
+        gs->selectedChan = 0;
+        Select(gs, row.from, row.to);
+        const std::vector<double> before = Values(gs, 0);
+        ASSERT_EQ(SaveUndo(gs, 0, row.kind, row.text), 1);
+        EXPECT_EQ(UndoLabel(), std::string(row.text) + "\tCtrl+Z");
+        if (row.kind == kUndoReplace) {
+            // A transform that makes a new channel of doubles at another interval.
+            FreeLockedBlock(gs->chanBlock[0]);
+            FillChannel(gs, 0, Kind::F64, 7, 40);
+            gs->sampleInterval = 0.125;
+        } else {
+            // The change in place: every sample the snapshot may hold is overwritten.
+            for (int i = 0; i < 20; ++i) ASSERT_EQ(PutChannelSample(gs, i, 0, 99.0 + i), 1);
+        }
+        gs->chanVCenter[0] = -8.0;
+        Command(IDM_EDIT_UNDO);
+        if (row.kind == kUndoInPlace && row.from != row.to) {
+            // Only the selected samples were saved; the others keep the change.
+            for (int i = 0; i < 20; ++i) {
+                double v = 0.0;
+                ASSERT_EQ(GetChannelSample(gs, i, 0, &v), 1);
+                const bool saved = i >= row.from && i <= (row.to < 20 ? row.to : 19);
+                EXPECT_EQ(v, saved ? before[i] : 99.0 + i) << i;
+            }
+        } else {
+            EXPECT_EQ(Values(gs, 0), before);
+        }
+        EXPECT_EQ(gs->chanVCenter[0], 1.5);
+        if (row.kind == kUndoReplace) {
+            EXPECT_EQ(gs->chanType[0], 0);
+            EXPECT_EQ(gs->sampleInterval, kInterval);
+            EXPECT_EQ(gs->chanCount[0], 20u);
+        }
+        EXPECT_EQ(UndoLabel(), "Can't Undo");
+    }
+}
+
 // Undo waits while a recording runs into the graph, and a snapshot whose samples no longer have
 // their places (the channel was shortened behind the Edit menu's back) is dropped, not forced in.
 TEST_F(ChannelEdits, UndoWaitsForARecordingAndDropsASnapshotThatNoLongerFits) {
