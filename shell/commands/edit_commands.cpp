@@ -42,7 +42,7 @@ void AfterSampleEdit(tagGS* gs) {
 // A cut of [t0, t1) from the only channel takes those samples out of the document's time line.
 class CMarkerCut {
 public:
-    CMarkerCut(tagGS* gs, int chan, double t0, double t1) : m_gs(gs), m_chan(chan) {
+    CMarkerCut(tagGS* gs, int chan, double t0, double t1) : m_gs(gs) {
         m_moves = !AnyOtherChannel(gs, chan) && ChannelRangeToSamples(gs, chan, t0, t1, &m_first, &m_last);
     }
     // After the samples went: the markers after them move back.
@@ -52,7 +52,6 @@ public:
 
 private:
     tagGS* m_gs;
-    int m_chan;
     int m_first = 0, m_last = 0;
     bool m_moves = false;
 };
