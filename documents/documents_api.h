@@ -72,6 +72,11 @@ void SelectMarker(tagGS* gs, stMarkerNode* node, int flags);
 stMarkerNode* MarkerAtPosition(tagGS* gs, int index);
 int CountMarkersOfType(tagGS* gs, int32_t type);
 void AdjustSegmentsForCut(tagGS* gs, double t0, double t1);
+// The markers after an edit of the whole document's time line at sample at: a positive delta
+// inserted that many samples there, a negative one removed [at, at - delta) (markers inside go to at).
+void ShiftMarkersForEdit(tagGS* gs, uint32_t at, int64_t delta);
+// Every marker's sample position multiplied by factor (the document was resampled).
+void ScaleMarkerPositions(tagGS* gs, double factor);
 void DeleteMarkersPastEnd(tagGS* gs);
 void DeleteCurrentMarker(tagGS* gs);
 void ClearAllMarkers(tagGS* gs);

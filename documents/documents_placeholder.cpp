@@ -199,6 +199,27 @@ const stStoredMarker* StoredMarkerAt(const tagGS* gs, uint32_t index) {
     return &gs->markerManager->markers[index];
 }
 
+// Every marker of the list moves with the samples it stands at; those inside a removed range
+// stand at its start afterwards. The list stays in position order.
+void ShiftMarkersForEdit(tagGS* gs, uint32_t at, int64_t delta) {
+    if (!gs || !gs->markerManager || delta == 0) return;
+    for (stStoredMarker& m : gs->markerManager->markers) {
+        if (m.position < at) continue;
+        int64_t moved = static_cast<int64_t>(m.position) + delta;
+        if (delta < 0 && static_cast<int64_t>(m.position) < static_cast<int64_t>(at) - delta) moved = at;
+        m.position = moved > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(moved < 0 ? 0 : moved);
+    }
+}
+
+// A resampled document keeps its markers at the same times.
+void ScaleMarkerPositions(tagGS* gs, double factor) {
+    if (!gs || !gs->markerManager || !(factor > 0.0)) return;
+    for (stStoredMarker& m : gs->markerManager->markers) {
+        const double p = static_cast<double>(m.position) * factor + 0.5;  // the nearest sample
+        m.position = p >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(p);
+    }
+}
+
 int StoreMarkers(tagGS* gs, const stStoredMarker* markers, uint32_t count) {
     CMarkerManager* m = Markers(gs);
     if (!m) return 0;

@@ -39,6 +39,23 @@ void AfterSampleEdit(tagGS* gs) {
     RepaintPlotAndBand(gs);
 }
 
+// A cut of [t0, t1) from the only channel takes those samples out of the document's time line.
+class CMarkerCut {
+public:
+    CMarkerCut(tagGS* gs, int chan, double t0, double t1) : m_gs(gs) {
+        m_moves = !AnyOtherChannel(gs, chan) && ChannelRangeToSamples(gs, chan, t0, t1, &m_first, &m_last);
+    }
+    // After the samples went: the markers after them move back.
+    void Done() {
+        if (m_moves && m_last > m_first) ShiftMarkersForEdit(m_gs, static_cast<uint32_t>(m_first), m_first - m_last);
+    }
+
+private:
+    tagGS* m_gs;
+    int m_first = 0, m_last = 0;
+    bool m_moves = false;
+};
+
 // The selection as two times, limited to the active segment while segment view is on.
 void EditRange(tagGS* gs, double* t0, double* t1) {
     *t0 = gs->selStart;
@@ -88,16 +105,19 @@ void ClearAllChannels(tagGS* gs) {
 void CutSelection(HWND frame, tagGS* gs) {
     if (SelectionEmpty(gs)) return;
     const int chan = static_cast<int>(gs->selectedChan);
-    SaveUndo(gs, chan, 1, "Undo Cut");
+    SaveUndo(gs, chan, kUndoCut, "Undo Cut");
     if (!CopyChannelRange(gs, chan, gs->selStart, gs->selEnd, g_app->gsClipboard)) {
+        ClearUndo();
         MessageBoxFromStringTable(frame, MB_ICONSTOP, IDS_NO_MEMORY, "Cut");
         return;
     }
+    CMarkerCut markers(gs, chan, gs->selStart, gs->selEnd);
     if (!DeleteChannelRange(gs, chan, gs->selStart, gs->selEnd)) {
         ClearUndo();
         MessageBoxFromStringTable(frame, MB_ICONSTOP, IDS_NO_MEMORY, "Cut");
         return;
     }
+    markers.Done();
     AfterSampleEdit(gs);
 }
 
@@ -111,9 +131,25 @@ void CopySelection(HWND frame, tagGS* gs) {
 void PasteClipboard(HWND frame, tagGS* gs) {
     if (CountSlots(gs, SlotHoldsChannel) > 0) {
         const int chan = static_cast<int>(gs->selectedChan);
-        SaveUndo(gs, chan, 2, "Undo Paste");
+        SaveUndo(gs, chan, kUndoPaste, "Undo Paste");
+        CMarkerCut markers(gs, chan, gs->selStart, gs->selEnd);
         if (!SelectionEmpty(gs)) DeleteChannelRange(gs, chan, gs->selStart, gs->selEnd);
-        PasteChannelRange(g_app->gsClipboard, gs, chan, gs->selStart);
+        markers.Done();
+        const uint32_t before = gs->chanCount[chan];
+        const double at = gs->selStart;
+        if (!PasteChannelRange(g_app->gsClipboard, gs, chan, at)) {
+            // Nothing went in: the snapshot puts back what the paste took out.
+            g_app->gsUndo.totalSamples = 0;
+            if (g_app->nUndoKind == kUndoPaste)
+                ExecuteUndo();
+            else
+                ClearUndo();
+            ShowSelectionError(frame, IDS_NO_MEMORY, "Paste");
+        } else if (!AnyOtherChannel(gs, chan)) {
+            int p = 0, unused = 0;
+            ChannelRangeToSamples(gs, chan, at, at, &p, &unused);
+            ShiftMarkersForEdit(gs, static_cast<uint32_t>(p), static_cast<int64_t>(gs->chanCount[chan]) - before);
+        }
         UpdateAllMeasurements(gs);
         RepaintPlotAndBand(gs);
         return;
@@ -136,12 +172,22 @@ void ClearSelection(HWND frame, tagGS* gs) {
         SendMessageA(frame, WM_COMMAND, IDM_EDIT_CLEAR_ALL, 0);
         return;
     }
-    if (SelectionEmpty(gs)) return;
     const int chan = static_cast<int>(gs->selectedChan);
-    SaveUndo(gs, chan, 1, "Undo Clear");
+    // Nothing to clear in a channel without samples.
+    if (SelectionEmpty(gs) || chan >= kMaxChannels || gs->chanCount[chan] == 0) return;
+    // The snapshot must hold exactly what goes: the range limited to the active segment.
     double t0, t1;
     EditRange(gs, &t0, &t1);
-    DeleteChannelRange(gs, chan, t0, t1);
+    gs->selStart = t0;
+    gs->selEnd = t1;
+    SaveUndo(gs, chan, kUndoCut, "Undo Clear");
+    CMarkerCut markers(gs, chan, t0, t1);
+    if (!DeleteChannelRange(gs, chan, t0, t1)) {
+        ClearUndo();
+        ShowSelectionError(frame, IDS_NO_MEMORY, "Clear");
+        return;
+    }
+    markers.Done();
     AfterSampleEdit(gs);
 }
 

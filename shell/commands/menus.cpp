@@ -73,6 +73,18 @@ void SetUndoItem(HMENU menu, bool canUndo) {
     Enable(menu, IDM_EDIT_UNDO, canUndo);
 }
 
+// The graph's Undo names the change it would take back ("Undo Cut\tCtrl+Z").
+void SetGraphUndoItem(HMENU menu) {
+    const bool canUndo = g_app->nUndoKind != 0;
+    if (!canUndo || g_app->szUndoText[0] == 0) {
+        SetUndoItem(menu, canUndo);
+        return;
+    }
+    const UINT state = GetMenuState(menu, IDM_EDIT_UNDO, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
+    ModifyMenuA(menu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING | state, IDM_EDIT_UNDO, g_app->szUndoText);
+    Enable(menu, IDM_EDIT_UNDO, true);
+}
+
 // Save follows the document's modified mark, which takes in the journal's own modification.
 void UpdateSaveItem(HMENU menu, tagGS* gs) {
     if (!gs->modified) setDirtyGraphFlag(gs, JournalModified(gs) ? 1 : 0);
@@ -268,7 +280,7 @@ void UpdateEditMenu(tagGS* gs, int hasShownChannels) {
     EnableRange(menu, IDM_CLIPBOARD_MEASUREMENT, IDM_CLIPBOARD_GRAPH, shown && !gs->acquiring);
     if (shown && !gs->acquiring && gs->selStart != gs->selEnd) UpdateSelectionItems(menu, gs, journalFocus);
     if (!journalFocus) {
-        SetUndoItem(menu, g_app->nUndoKind != 0);
+        SetGraphUndoItem(menu);
         Enable(menu, IDM_EDIT_PASTE, Permitted(IDM_EDIT_PASTE) && ClipboardHoldsSamples());
         Enable(menu, IDM_EDIT_INSERT_WAVEFORM, ClipboardHoldsSamples());
     } else {

@@ -71,14 +71,12 @@ void FindPeak(tagGS* gs) {
     gs->selEnd = gs->selStart;
 }
 
-// Resample: a new rate redraws the plot; only a cancelled prompt leaves the graph unmodified.
-void ResampleChannel(HWND frame, tagGS* gs) {
-    const int result = PromptForSampleRate(gs, 1, 0.0);
-    if (result == 0 && gs->hwnd)
-        InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
-    else if (result != 0)
-        ShowSelectionError(frame, static_cast<uint32_t>(result), "Resample");
-    if (result != 1) setDirtyGraphFlag(gs, 1);
+// Resample: a new rate marks the graph changed and redraws it with its scroll bars; a cancelled
+// prompt or the same rate leaves it as it was.
+void ResampleDocument(HWND, tagGS* gs) {
+    if (PromptForSampleRate(gs, 1, 0.0) != 1) return;
+    UpdateGraphScrollBars(gs);
+    if (gs->hwnd) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
 }
 
 // Waveform Math may add a channel: items, scroll bars, the plot and the channel's band follow.
@@ -100,7 +98,7 @@ void OnChannelTransform(HWND frame, UINT id, tagGS* gs) {
     case IDM_TRANSFORM_SMOOTHING: ReportChange(gs, OnSmoothingCommand(gs), "Smoothing"); break;
     case IDM_TRANSFORM_DIFFERENCE: ReportChange(gs, DifferenceChannel(gs), "Difference"); break;
     case IDM_TRANSFORM_HISTOGRAM: HistogramTransform(frame, gs); break;
-    case IDM_TRANSFORM_RESAMPLE: ResampleChannel(frame, gs); break;
+    case IDM_TRANSFORM_RESAMPLE: ResampleDocument(frame, gs); break;
     case IDM_TRANSFORM_EXPRESSION: RunWaveformExpression(gs, 1, 0); break;
     case IDM_TRANSFORM_WAVEFORM_MATH: WaveformMath(frame, gs); break;
     case IDM_TRANSFORM_FFT: ReportChange(gs, FftChannel(gs, 1, 1), "Fourier"); break;

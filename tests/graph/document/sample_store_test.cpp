@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 #include <vector>
+#include "graph/document/channel_edits.h"
 #include "graph/document/graph_doc.h"
 #include "base/app.h"
 #include "tests/shell/box_capture.h"
@@ -946,6 +947,34 @@ TEST_F(SampleStorePaging, RecordingRingsKeepTheirSize) {
     gs->acquiring = 0;
     ResetSampleWindow(gs);
     EXPECT_EQ(gs->winSize, 8192u);
+}
+
+// Edits of a paged recording work on all of it: a copy reads across windows, and a cut brings
+// the whole recording into memory first, so that no channel loses or mixes samples.
+TEST_F(SampleStorePaging, EditsOfAPagedRecordingKeepEveryChannel) {
+    Make(kThreeSlots);
+    tagGS* gs = d_.gs;
+    gs->sampleInterval = 1.0;
+    Doc clip;
+    ASSERT_EQ(CopyChannelRange(gs, 1, 100.0, 10100.0, clip.gs), 1);
+    ASSERT_EQ(clip.gs->chanCount[0], 10000u);
+    EXPECT_EQ(clip.gs->chanType[0], 2);
+    for (uint32_t j = 0; j < 10000; ++j) {
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(clip.gs, static_cast<int>(j), 0, &v), 1);
+        ASSERT_EQ(v, Expected(kThreeSlots[0], j + 100)) << j;
+    }
+    ASSERT_EQ(DeleteChannelRange(gs, 5, 9000.0, 16000.0), 1);
+    EXPECT_EQ(gs->storageKind, kStoreMemory);
+    EXPECT_EQ(gs->chanCount[5], 9000u);
+    EXPECT_EQ(gs->totalSamples, 20000);
+    for (const SlotSpec& s : kThreeSlots) {
+        for (uint32_t j = 0; j < gs->chanCount[s.slot]; ++j) {
+            double v = 0;
+            ASSERT_EQ(GetChannelSample(gs, static_cast<int>(j), s.slot, &v), 1);
+            ASSERT_EQ(v, Expected(s, j)) << s.slot << " " << j;
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,196 @@
+// The Display menu's switches and per-channel styles on the active graph: each changes its
+// setting, the menu check follows, and only the settings kept with the document mark it changed.
+#include "commands_fixture.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "devlib/vk40.h"
+#include "common/tagGS.h"
+#include "graph/document/graph_doc.h"
+#include "graph/view/axis_units.h"
+#include "shell/commands/status.h"
+#include <functional>
+
+namespace {
+
+class DisplayCommands : public CommandsTest {
+protected:
+    tagGS* GraphWithChannels() {
+        tagGS* gs = Graph();
+        EXPECT_TRUE(gs);
+        if (!gs) return nullptr;
+        ShowChannel(gs, 0);
+        ShowChannel(gs, 2);
+        gs->selectedChan = 2;
+        return gs;
+    }
+};
+
+// Each switch toggles on one command and back on the next; the menu's check follows.
+TEST_F(DisplayCommands, SwitchesToggleAndOnlyTheSavedOnesMarkTheGraphChanged) {
+    struct Row {
+        UINT id;
+        std::function<uint32_t(const tagGS*)> setting;
+        bool saved;     // kept with the document: marks it changed
+        bool checked;   // the menu shows the setting as a check
+    } rows[] = {
+        {IDM_SHOW_GRID, [](const tagGS* g) { return g->gridShown; }, true, true},
+        {IDM_SHOW_MARKERS, [](const tagGS* g) { return g->markerBarShown; }, true, true},
+        {IDM_SHOW_MEASUREMENTS, [](const tagGS* g) { return g->measureShown; }, true, true},
+        {IDM_SHOW_CHANNEL_NUMBERS, [](const tagGS* g) { return g->viewFlags2 ? 1u : 0u; }, true, true},
+        {IDM_SHOW_JOURNAL, [](const tagGS* g) { return g->journalShown; }, true, true},
+        {IDM_SHOW_X_SCALE, [](const tagGS* g) { return g->lessonFlags[1]; }, false, true},
+        {IDM_SHOW_X_SCALE_SECOND, [](const tagGS* g) { return g->lessonFlags[1]; }, false, false},
+        {IDM_SHOW_Y_SCALE, [](const tagGS* g) { return g->lessonFlags[0]; }, false, true},
+        {IDM_SHOW_Y_SCALE_SECOND, [](const tagGS* g) { return g->lessonFlags[0]; }, false, false},
+        {IDM_SHOW_LAST_DOT_ONLY, [](const tagGS* g) { return g->chanPlotStyle[2] >> 31; }, true, true},
+    };
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    gs->displayMode = 2;  // Last Dot Only is an XY item
+    for (const Row& row : rows) {
+        const uint32_t before = row.setting(gs);
+        for (int step = 1; step <= 2; ++step) {
+            setDirtyGraphFlag(gs, 0);
+            Command(row.id);
+            const uint32_t now = row.setting(gs);
+            EXPECT_EQ(now, step == 1 ? (before ? 0u : 1u) : before) << row.id << " step " << step;
+            EXPECT_EQ(gs->modified, row.saved ? 1u : 0u) << row.id;
+            if (row.checked) {
+                InitMenu();
+                EXPECT_EQ(Checked(row.id), now != 0) << row.id;
+            }
+        }
+    }
+}
+
+// Commands that only change the view leave the graph unmarked.
+TEST_F(DisplayCommands, ViewCommandsDoNotMarkTheGraphChanged) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    for (UINT id : {IDM_DISPLAY_RESET_CHART, IDM_DISPLAY_REFRESH, IDM_TOOL_ZOOM, IDM_TOOL_ARROW, IDM_SHOW_CHART,
+                    IDM_SHOW_CHART}) {
+        setDirtyGraphFlag(gs, 0);
+        if (id == IDM_SHOW_CHART) gs->displayMode = 1;
+        Command(id);
+        EXPECT_EQ(gs->modified, 0u) << id;
+    }
+}
+
+// Line, step and dot plot change the active channel; with Ctrl held, all 60 slots, empty ones
+// too. Dot sizes keep the last-dot bit, Last Dot Only keeps the size; colours come from the
+// palette. Each marks the graph changed.
+TEST_F(DisplayCommands, ChannelStylesChangeTheActiveChannelOrAllWithCtrl) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    struct Row {
+        UINT id;
+        bool ctrl;
+        uint16_t style;
+    } styles[] = {{IDM_SHOW_DOT_PLOT, false, 2}, {IDM_SHOW_STEP_PLOT, true, 1}, {IDM_SHOW_LINE_PLOT, false, 0}};
+    for (const Row& row : styles) {
+        for (int s = 0; s < kMaxChannels; ++s) gs->chanDrawStyle[s] = 7;
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = row.ctrl ? 0x80 : 0;
+        SetKeyboardState(keys);
+        setDirtyGraphFlag(gs, 0);
+        Command(row.id);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        for (int s = 0; s < kMaxChannels; ++s)
+            EXPECT_EQ(gs->chanDrawStyle[s], s == 2 || row.ctrl ? row.style : 7) << row.id << " slot " << s;
+        EXPECT_EQ(gs->modified, 1u);
+    }
+    struct Dot {
+        UINT id;
+        uint32_t size;
+    } dots[] = {{IDM_DOT_SIZE_3, 3}, {IDM_DOT_SIZE_11, 11}, {IDM_DOT_SIZE_21, 21}, {IDM_DOT_SIZE_1, 1}};
+    for (const Dot& dot : dots) {
+        gs->chanPlotStyle[2] = 0x80120000u | 0x0505u;
+        Command(dot.id);
+        EXPECT_EQ(gs->chanPlotStyle[2], 0x80120000u | (dot.size << 8) | dot.size) << dot.id;
+    }
+    gs->displayMode = 2;
+    Command(IDM_SHOW_LAST_DOT_ONLY);
+    EXPECT_EQ(gs->chanPlotStyle[2], 0x00120000u | 0x0101u);
+    for (UINT id = IDM_COLOR_BLACK; id <= IDM_COLOR_BURGUNDY; ++id) {
+        setDirtyGraphFlag(gs, 0);
+        Command(id);
+        EXPECT_EQ(gs->chanColor[2], WaveColorFromIndex(id - IDM_COLOR_BLACK + 1)) << id;
+        EXPECT_EQ(gs->modified, 1u);
+    }
+}
+
+// Hiding the toolbar gives the MDI client its 26 pixels; showing it takes them back.
+TEST_F(DisplayCommands, ToolbarToggleMovesTheClientArea) {
+    RECT before{};
+    GetWindowRect(g_app->hwndClient, &before);
+    const uint32_t visible = g_app->bToolbarVisible;
+    Command(IDM_SHOW_TOOLBAR);
+    RECT hidden{};
+    GetWindowRect(g_app->hwndClient, &hidden);
+    EXPECT_EQ(g_app->bToolbarVisible, visible ? 0u : 1u);
+    const int change = visible ? 26 : -26;
+    EXPECT_EQ(hidden.top, before.top - change);
+    EXPECT_EQ(hidden.bottom, before.bottom);
+    EXPECT_EQ(hidden.right - hidden.left, before.right - before.left);
+    Command(IDM_SHOW_TOOLBAR);
+    RECT back{};
+    GetWindowRect(g_app->hwndClient, &back);
+    EXPECT_TRUE(EqualRect(&back, &before));
+}
+
+// A command the lesson forbids does nothing.
+TEST_F(DisplayCommands, ForbiddenCommandDoesNothing) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    const uint32_t grid = gs->gridShown;
+    // The lesson restricts the command, as its hot key statements do.
+    if (GetStatusHotKeyEx(IDM_SHOW_GRID) == kHotKeyUnregistered) {
+        ASSERT_EQ(RegHotKeyEx(IDM_SHOW_GRID, 1, 0), kHotKeyRegistered);
+    }
+    ASSERT_EQ(SetStatusHotKeyEx(IDM_SHOW_GRID, 0), 1);
+    Command(IDM_SHOW_GRID);
+    EXPECT_EQ(gs->gridShown, grid);
+    ASSERT_EQ(SetStatusHotKeyEx(IDM_SHOW_GRID, 1), 1);
+    Command(IDM_SHOW_GRID);
+    EXPECT_NE(gs->gridShown, grid);
+}
+
+// The marker bar's controls hide with it; shown again in a graph without markers, none of them
+// can be used.
+TEST_F(DisplayCommands, MarkerBarControlsFollowTheSwitchAndTheMarkers) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    gs->displayMode = 1;
+    // The bar's controls as the marker bar makes them, where it has not made them.
+    HWND* slots[3] = {&gs->segPrevButton, &gs->segNextButton, &gs->markerLabelEdit};
+    const char* classes[3] = {"BUTTON", "BUTTON", "EDIT"};
+    bool made[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        if (*slots[i]) continue;
+        *slots[i] = CreateWindowExA(0, classes[i], "", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, gs->hwnd, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+        made[i] = true;
+    }
+    HWND controls[3] = {gs->segPrevButton, gs->segNextButton, gs->markerLabelEdit};
+    for (HWND c : controls) ASSERT_TRUE(c);
+    for (HWND c : controls) EnableWindow(c, TRUE);
+    if (!gs->markerBarShown) Command(IDM_SHOW_MARKERS);
+    Command(IDM_SHOW_MARKERS);
+    EXPECT_EQ(gs->markerBarShown, 0u);
+    for (HWND c : controls) EXPECT_FALSE(IsWindowVisible(c));
+    Command(IDM_SHOW_MARKERS);
+    EXPECT_EQ(gs->markerBarShown, 1u);
+    for (HWND c : controls) {
+        EXPECT_TRUE(IsWindowVisible(c));
+        EXPECT_FALSE(IsWindowEnabled(c));
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!made[i]) continue;
+        DestroyWindow(*slots[i]);
+        *slots[i] = nullptr;
+    }
+}
+
+}  // namespace
