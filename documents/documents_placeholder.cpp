@@ -33,10 +33,6 @@ uint32_t GetSegmentEnd(tagGS* gs, stMarkerNode*) { return gs ? static_cast<uint3
 uint32_t MarkerSamplePosition(const stMarkerNode*) { return 0; }
 int MarkerIsActive(const stMarkerNode*) { return 0; }
 stMarkerNode* InsertMarker(tagGS*, double, int, const char*, int) { return nullptr; }
-int GetSelectionSampleRange(tagGS*, int32_t* first, int32_t* last, int16_t) {
-    *first = *last = 0;
-    return 0;
-}
 void RedrawMarkerBar(tagGS*) {}
 void DropGraphMarkers(tagGS* gs) {
     gs->markers = nullptr;
