@@ -1,0 +1,23 @@
+// Measurement results and selected wave data as plain text, for the clipboard and the journal.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+struct tagGS;
+
+// The text separator chosen in the Save Options dialog: 0 tab, 1 ',', 2 ' ', 3 '$'.
+int& TextSeparatorSetting();
+char TextSeparatorChar(int setting);
+
+// The measurement boxes' results in index order (shown boxes of types 1-25), one line or one line
+// each; writes at most size - 1 characters and the end.
+void FormatMeasurementsText(tagGS* gs, char* out, size_t size, int names, int units, int perLine, int channelNumbers);
+
+// The selected samples of every channel in use as columns, with an optional time column (the
+// journal's "WaveTimeValues") and an optional header line of labels. The locked text; its block
+// goes to *block when given (the caller unlocks and frees it), else the caller frees it through
+// GlobalHandle. Null when nothing is selected, a sample cannot be read, or Esc was held.
+char* WriteSelectionAsText(tagGS* gs, int header, HGLOBAL* block);
+
+// Puts the text on the clipboard as plain text; 1 when it is there.
+int CopyTextToClipboard(const char* text);
