@@ -510,7 +510,11 @@ stMeasure* GetMeasurementAt(void* row, int index) {
 void SetMeasurementGridDocument(void* row, tagGS* gs) {
     auto* grid = static_cast<stMeasureGrid*>(row);
     if (!grid) return;
-    for (stMeasure* box : grid->boxes) box->doc = gs;
+    for (stMeasure* box : grid->boxes) {
+        box->doc = gs;
+        SetMeasurementShown(box, gs && gs->measureShown);
+        if (!gs || !gs->measureShown) ShowMeasurementBox(box, 0);
+    }
     int channels[kMaxChannels];
     RefillMeasurementChannelLists(grid, channels, ChannelsInUse(gs, channels));
     LayoutMeasurementGrid(grid);
@@ -537,10 +541,6 @@ void RefreshMeasurementDisplay(tagGS* gs) {
     stMeasureGrid* grid = GridOf(gs);
     if (!grid) return;
     SetMeasurementGridDocument(grid, gs);
-    for (stMeasure* box : grid->boxes) {
-        SetMeasurementShown(box, gs->measureShown != 0);
-        if (!gs->measureShown) ShowMeasurementBox(box, 0);
-    }
     UpdateAllMeasurements(gs);
 }
 
@@ -563,7 +563,11 @@ void SetMeasurementCaptions(tagGS* gs) {
         for (int i = 0; i < 5; ++i) {
             const UINT id = kItems[i] + kMeasureTypeIdBase + 1;  // the button numbers its items from 1
             const char* name = GetPopupMenuItemName(kMeasureTypeMenu, kCaptions[row][i]);
-            ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING, id, name ? name : kCaptions[row][i]);
+            MENUITEMINFOA mii{};
+            mii.cbSize = sizeof mii;
+            mii.fMask = MIIM_STRING;
+            mii.dwTypeData = const_cast<char*>(name ? name : kCaptions[row][i]);
+            SetMenuItemInfoA(menu, id, FALSE, &mii);
         }
         const UINT grey = row == 0 ? MF_ENABLED : MF_GRAYED;
         EnableMenuItem(menu, measure::kFrequency + kMeasureTypeIdBase + 1, MF_BYCOMMAND | grey);

@@ -75,12 +75,12 @@ bool Admit(const ChannelView& ch, const Frame& f, unsigned checks, Range* r) {
     return true;
 }
 
-// The extreme by stored value: the scale's sign sets the direction, and ties move to the later
-// sample. 1 with the physical value and the index.
+// The extreme by stored value, and ties move to the later sample. 1 with the physical value and the index.
 bool Extreme(const ChannelView& ch, const Range& r, bool wantMax, double* value, int32_t* index) {
     double kept;
     if (!Stored(ch, r.first, &kept)) return false;
-    const bool larger = (ch.scale > 0.0) == wantMax;
+    // Stored integers turn over with a negative scale; doubles are physical values already.
+    const bool larger = (ch.form == 1 || ch.scale > 0.0) == wantMax;
     int32_t at = r.first;
     for (int32_t i = r.first + 1; i <= r.last; ++i) {
         double s;

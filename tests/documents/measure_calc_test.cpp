@@ -223,6 +223,12 @@ TEST(MeasureCalc, IntegerChannelsAndNegativeScale) {
     EXPECT_DOUBLE_EQ(Compute(kMin, ViewOf(s, -2.0, 0.0), Sel(0, 5, 1)), -60.0);
     EXPECT_DOUBLE_EQ(Compute(kPeakToPeak, ViewOf(s, -2.0, 0.0), Sel(0, 5, 1)), 70.0);
     EXPECT_DOUBLE_EQ(Compute(kMean, ViewOf(s, 0.5, 1.0), Sel(0, 5, 1)), (60 * 0.5) / 6 + 1);
+    // Doubles are physical values whatever scale their record holds (often 0).
+    Samples d = Doubles({1, 5, 3});
+    for (double scale : {0.0, -1.0, 1.0}) {
+        EXPECT_EQ(Compute(kMax, ViewOf(d, scale, 0.0), Sel(0, 2, 1)), 5.0) << scale;
+        EXPECT_EQ(Compute(kMin, ViewOf(d, scale, 0.0), Sel(0, 2, 1)), 1.0) << scale;
+    }
 }
 
 TEST(MeasureCalc, HeldWindowOfARing) {
