@@ -111,6 +111,8 @@ void DeleteMeasurementRow(void* row);
 void SetMeasurementBox(void* row, int index, uint16_t type, int16_t slot, const uint16_t options[3], double constant,
                        const char* label, COLORREF color, int shown);
 void RefreshMeasurementDisplay(tagGS* gs);
+// Moves the measurement row's top-left corner; the boxes are laid out again only when it moved.
+void SetMeasurementRowOrigin(void* row, int left, int top);
 // Gives a graph's measurement row its document, fills the channel lists and lays the boxes out.
 void SetMeasurementGridDocument(void* row, tagGS* gs);
 // Shows a value set in the measurement boxes without measuring (the tracking readout): box i

@@ -507,6 +507,10 @@ stMeasure* GetMeasurementAt(void* row, int index) {
     return grid->boxes[index];
 }
 
+void SetMeasurementRowOrigin(void* row, int left, int top) {
+    SetMeasurementGridOrigin(static_cast<stMeasureGrid*>(row), left, top);
+}
+
 void SetMeasurementGridDocument(void* row, tagGS* gs) {
     auto* grid = static_cast<stMeasureGrid*>(row);
     if (!grid) return;

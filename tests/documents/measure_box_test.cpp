@@ -422,3 +422,32 @@ TEST_F(MeasureBoxes, ClipboardHoldsExactlyTheText) {
     CloseClipboard();
     EXPECT_EQ(got, "Ramp\tSine\r\n2\t0\r\n2.5\t0.927051\r\n\r\n");
 }
+
+TEST_F(MeasureBoxes, BoxesLieInARowFromTheGridsOrigin) {
+    auto place = [&](int i) {
+        RECT r;
+        GetWindowRect(Box(i)->wnd, &r);
+        MapWindowPoints(nullptr, host_, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const RECT b0 = place(0), b1 = place(1), b4 = place(4);
+    EXPECT_EQ(b0.left, 5);
+    EXPECT_EQ(b0.top, 4 + 3);
+    EXPECT_EQ(b1.top, b0.top);
+    EXPECT_GT(b1.left, b0.right - 1);  // cells do not overlap
+    EXPECT_EQ(b4.left - b0.left, 4 * (b1.left - b0.left));
+    SetMeasurementRowOrigin(gs()->measureGrid, 20, 50);
+    const RECT m0 = place(0), m4 = place(4);
+    EXPECT_EQ(m0.left, 20);
+    EXPECT_EQ(m0.top, 50 + 3);
+    EXPECT_EQ(m4.left - m0.left, b4.left - b0.left);
+}
+
+// The Waveform Arithmetic dialog lists the boxes that measure, naming them 5 to a row.
+TEST(MeasureCalculationSources, SkipBoxesThatDoNotMeasure) {
+    const int types[] = {measure::kMax, measure::kNone, measure::kCalculate, measure::kMean, measure::kNone,
+                         measure::kFrequency, measure::kValue};
+    const std::vector<uint16_t> expected = {2, 5, 7, 8};
+    EXPECT_EQ(CalculationSources(types, 7), expected);
+    EXPECT_TRUE(CalculationSources(types, 0).empty());
+}
