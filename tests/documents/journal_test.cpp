@@ -19,7 +19,9 @@
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"
 #include "documents/journal/journal_print.h"
+#include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
+#include "controls/popup_button.h"
 #include "documents/measurements/measure_text.h"
 #include "documents/files/graph_file.h"
 #include "base/byte_stream.h"
@@ -831,4 +833,40 @@ TEST_F(Journal, PasteMeasurementAndWaveDataGoInAtTheCaret) {
     gs->chanBlock[5] = nullptr;
     gs->chanCount[5] = 0;
     std::memcpy(gs->chanFlags, flags, sizeof flags);
+}
+
+// What the user sets in the measurement boxes is written with the graph and comes back with it.
+TEST_F(Journal, MeasurementBoxSettingsTravelWithTheGraphFile) {
+    TempFolder folder("kymora-measure");
+    BoxCapture boxes;
+    tagGS* gs = NewGraph(true);
+    ASSERT_TRUE(gs && gs->measureGrid);
+    auto choose = [](PopupButton* button, int item) {
+        SendMessageA(button->GetWindow(), WM_COMMAND, item + 1, 0);
+        PumpMessages();
+    };
+    stMeasure* b2 = GetMeasurementAt(gs->measureGrid, 2);
+    stMeasure* b4 = GetMeasurementAt(gs->measureGrid, 4);
+    ASSERT_TRUE(b2 && b4);
+    choose(b2->typeButton, kMeasureTypeIdBase + measure::kPeakToPeak);
+    choose(b2->channelButton, 2);
+    choose(b4->typeButton, kMeasureTypeIdBase + measure::kCorrelate);
+    EXPECT_EQ(gs->modified, 1u);
+    const std::string path = folder.File("boxes.acq");
+    ASSERT_EQ(SaveGraph(gs, path), 1);
+    // A copy opens in a window of its own (the saved file is the open document's).
+    const std::string copy = folder.File("boxes2.acq");
+    ASSERT_TRUE(WriteWholeFile(copy, ReadWholeFile(path)));
+    ASSERT_EQ(OpenGraphFile(copy.c_str()), 1);
+    tagGS* reopened = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(reopened && reopened != gs && reopened->measureGrid);
+    const int expectedTypes[5] = {0, 0, measure::kPeakToPeak, 0, measure::kCorrelate};
+    const int expectedChannels[5] = {-1, -1, 2, -1, -1};
+    for (int i = 0; i < 5; ++i) {
+        stMeasure* b = GetMeasurementAt(reopened->measureGrid, i);
+        ASSERT_TRUE(b);
+        EXPECT_EQ(GetMeasurementType(b), expectedTypes[i]) << i;
+        EXPECT_EQ(GetMeasurementChannel(b), expectedChannels[i]) << i;
+    }
+    for (const auto& m : boxes.boxes) ADD_FAILURE() << m.caption << ": " << m.text;
 }
