@@ -111,6 +111,9 @@ void DeleteMeasurementRow(void* row);
 void SetMeasurementBox(void* row, int index, uint16_t type, int16_t slot, const uint16_t options[3], double constant,
                        const char* label, COLORREF color, int shown);
 void RefreshMeasurementDisplay(tagGS* gs);
+// Gives every box of the row the channel pop-up of these slots, each box keeping its channel.
+// The row also fills them again by itself when it is recomputed after the slots in use changed.
+void RefillMeasurementRowChannels(void* row, const int* slots, int count);
 // Moves the measurement row's top-left corner; the boxes are laid out again only when it moved.
 void SetMeasurementRowOrigin(void* row, int left, int top);
 // Gives a graph's measurement row its document, fills the channel lists and lays the boxes out.

@@ -351,9 +351,21 @@ void FormatMeasurementResult(stMeasure* box) {
     }
 }
 
+// The slots in use as bits: the channel lists are filled again when they change.
+static uint64_t SlotsInUse(const tagGS* gs) {
+    uint64_t bits = 0;
+    for (int s = 0; gs && s < kMaxChannels; ++s)
+        if (ChannelInUse(gs, s)) bits |= uint64_t{1} << s;
+    return bits;
+}
+
 void UpdateAllMeasurements(tagGS* gs) {
     stMeasureGrid* grid = GridOf(gs);
     if (!grid) return;
+    if (SlotsInUse(gs) != grid->listedSlots) {
+        int channels[kMaxChannels];
+        RefillMeasurementChannelLists(grid, channels, ChannelsInUse(gs, channels));
+    }
     for (stMeasure* box : grid->boxes) {
         box->doc = gs;
         FormatMeasurementResult(box);
@@ -439,6 +451,9 @@ void SetMeasurementGridOrigin(stMeasureGrid* grid, int left, int top) {
 
 void RefillMeasurementChannelLists(stMeasureGrid* grid, const int* channels, int count) {
     if (!grid) return;
+    grid->listedSlots = 0;
+    for (int i = 0; i < count; ++i)
+        if (channels[i] >= 0 && channels[i] < kMaxChannels) grid->listedSlots |= uint64_t{1} << channels[i];
     for (stMeasure* box : grid->boxes) {
         if (!box->channelButton) continue;
         const int chan = GetMeasurementChannel(box);
@@ -505,6 +520,10 @@ stMeasure* GetMeasurementAt(void* row, int index) {
     auto* grid = static_cast<stMeasureGrid*>(row);
     if (!grid || index < 0 || index >= static_cast<int>(grid->boxes.size())) return nullptr;
     return grid->boxes[index];
+}
+
+void RefillMeasurementRowChannels(void* row, const int* slots, int count) {
+    RefillMeasurementChannelLists(static_cast<stMeasureGrid*>(row), slots, count);
 }
 
 void SetMeasurementRowOrigin(void* row, int left, int top) {

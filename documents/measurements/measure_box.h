@@ -38,6 +38,7 @@ struct stMeasureGrid {
     int32_t autoHeight, autoWidth;
     HWND parent, tip;
     std::vector<stMeasure*> boxes;
+    uint64_t listedSlots;  // the slots in use when the channel lists were last filled
 };
 
 // Box settings.

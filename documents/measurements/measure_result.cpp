@@ -45,25 +45,30 @@ void Number(char* out, double v, int precision) {
     Put(out, buf);
 }
 
+const char* Unit(double* divisor, double value, const char* name) {
+    *divisor = value;
+    return name;
+}
+
 }  // namespace
 
 const char* TimeUnitFor(int32_t hMode, double v, const char* hUnitShort, double* divisor) {
     switch (hMode) {
     case 1:
-        if (v >= 1000.0) return *divisor = 1000.0, "MHz";
-        if (v >= 1.0) return *divisor = 1.0, "KHz";
-        if (v >= 0.0001 || v == 0.0) return *divisor = 0.001, "Hz";
-        if (v < 1e-6) return *divisor = 1e-9, "micro-Hz";
-        return *divisor = 1e-6, "mHz";
-    case 2: return *divisor = 1000.0, "sec";
-    case 3: return *divisor = 1.0, hUnitShort ? hUnitShort : "";
+        if (v >= 1000.0) return Unit(divisor, 1000.0, "MHz");
+        if (v >= 1.0) return Unit(divisor, 1.0, "KHz");
+        if (v >= 0.0001 || v == 0.0) return Unit(divisor, 0.001, "Hz");
+        if (v < 1e-6) return Unit(divisor, 1e-9, "micro-Hz");
+        return Unit(divisor, 1e-6, "mHz");
+    case 2: return Unit(divisor, 1000.0, "sec");
+    case 3: return Unit(divisor, 1.0, hUnitShort ? hUnitShort : "");
     default:
-        if (v <= 0.0001) return *divisor = 1e-6, "ns";
-        if (v <= 0.1) return *divisor = 0.001, "micro-s";
-        if (v <= 100.0) return *divisor = 1.0, "ms";
-        if (v <= 100000.0) return *divisor = 1000.0, "sec";
-        if (v <= 6000000.0) return *divisor = 60000.0, "min";
-        return *divisor = 3600000.0, "hrs";
+        if (v <= 0.0001) return Unit(divisor, 1e-6, "ns");
+        if (v <= 0.1) return Unit(divisor, 0.001, "micro-s");
+        if (v <= 100.0) return Unit(divisor, 1.0, "ms");
+        if (v <= 100000.0) return Unit(divisor, 1000.0, "sec");
+        if (v <= 6000000.0) return Unit(divisor, 60000.0, "min");
+        return Unit(divisor, 3600000.0, "hrs");
     }
 }
 
@@ -86,9 +91,15 @@ void FormatResult(int type, double value, const ResultContext& c, char* number, 
     char buf[64];
     switch (type) {
     case kIntegral:
-    case kArea: Number(number, value, c.precision), CombinedUnit(c, '-', unit); return;
+    case kArea:
+        Number(number, value, c.precision);
+        CombinedUnit(c, '-', unit);
+        return;
     case kLinReg:
-    case kSlope: Number(number, value, c.precision), CombinedUnit(c, '/', unit); return;
+    case kSlope:
+        Number(number, value, c.precision);
+        CombinedUnit(c, '/', unit);
+        return;
     case kHAbs:
     case kDeltaH:
     case kMedianH:
@@ -107,8 +118,14 @@ void FormatResult(int type, double value, const ResultContext& c, char* number, 
         *stored = shown;
         return;
     }
-    case kFrequency: Number(number, value / 0.001, c.precision), Put(unit, "Hz"); return;
-    case kBpm: Number(number, value, c.precision), Put(unit, "BPM"); return;
+    case kFrequency:
+        Number(number, value / 0.001, c.precision);
+        Put(unit, "Hz");
+        return;
+    case kBpm:
+        Number(number, value, c.precision);
+        Put(unit, "BPM");
+        return;
     case kSampleNumber:
     case kDeltaSamples:
         std::snprintf(buf, sizeof buf, "%ld ", static_cast<long>(value));
@@ -121,7 +138,10 @@ void FormatResult(int type, double value, const ResultContext& c, char* number, 
         Put(unit, c.boxUnit);
         return;
     case kCorrelate: Number(number, value, c.precision); return;
-    default: Number(number, value, c.precision), Put(unit, c.chanUnit); return;
+    default:
+        Number(number, value, c.precision);
+        Put(unit, c.chanUnit);
+        return;
     }
 }
 

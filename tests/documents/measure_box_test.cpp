@@ -451,3 +451,26 @@ TEST(MeasureCalculationSources, SkipBoxesThatDoNotMeasure) {
     EXPECT_EQ(CalculationSources(types, 7), expected);
     EXPECT_TRUE(CalculationSources(types, 0).empty());
 }
+
+TEST_F(MeasureBoxes, ChannelListsFollowTheSlotsInUse) {
+    auto items = [&](int i) {
+        std::vector<std::string> texts;
+        HMENU menu = Box(i)->channelButton->GetItemMenu();
+        for (int k = 0; k < GetMenuItemCount(menu); ++k) {
+            char text[64] = "";
+            GetMenuStringA(menu, k, text, sizeof text, MF_BYPOSITION);
+            texts.push_back(text);
+        }
+        return texts;
+    };
+    Set(0, measure::kMax, 2);
+    const std::vector<std::string> before = {"SC, Selected Channel", "Ch1, Ramp", "Ch2, Sine"};
+    EXPECT_EQ(items(0), before);
+    SetChannel(7, {1, 2, 3}, "g", "Grip");
+    UpdateAllMeasurements(gs());
+    const std::vector<std::string> after = {"SC, Selected Channel", "Ch1, Ramp", "Ch2, Sine", "Ch7, Grip"};
+    EXPECT_EQ(items(0), after);
+    EXPECT_EQ(items(4), after);
+    EXPECT_EQ(GetMeasurementChannel(Box(0)), 2);  // each box keeps its channel
+    EXPECT_EQ(Shown(0), "3.00 V");
+}

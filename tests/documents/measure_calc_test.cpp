@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "documents/measurements/measure_calc.h"
+#include "documents/measurements/measure_result.h"
 
 using namespace measure;
 
@@ -317,5 +318,55 @@ TEST(MeasureCalc, NumberText) {
         char text[64];
         FormatValue(text, sizeof text, c.value, c.precision);
         EXPECT_STREQ(text, c.text) << c.value << " p" << c.precision;
+    }
+}
+
+TEST(MeasureResultText, NumberAndUnitByTypeAndAxis) {
+    struct Case {
+        const char* name;
+        int type;
+        double value;
+        int32_t hMode;
+        double hScale;
+        const char* number;
+        const char* unit;
+        double stored;
+    };
+    const Case cases[] = {
+        {"mean", kMean, 2.5, 0, 1000, "2.50 ", "mV", 2.5},
+        {"integral over time", kIntegral, 1.0, 0, 1000, "1.00 ", "mV-sec", 1.0},
+        {"integral over frequency", kIntegral, 1.0, 1, 1000, "1.00 ", "mV-Hz", 1.0},
+        {"integral over the own unit", kIntegral, 1.0, 3, 1000, "1.00 ", "mV-cm", 1.0},
+        {"slope over time", kSlope, 4.0, 0, 1000, "4.00 ", "mV/sec", 4.0},
+        {"slope over frequency", kLinReg, 4.0, 1, 1000, "4.00 ", "mV/Hz", 4.0},
+        {"x-axis in ms", kHAbs, 25.0, 0, 50, "25.00 ", "ms", 25.0},
+        {"x-axis in sec", kHAbs, 2500.0, 0, 1000, "2.50 ", "sec", 2.5},
+        {"x-axis in min", kMaxH, 90000.0, 0, 200000, "1.50 ", "min", 1.5},
+        {"x-axis in micro-s", kMinH, 0.05, 0, 0.05, "50.00 ", "micro-s", 50.0},
+        {"x-axis as a clock", kHAbs, 3723000.0, 2, 1000, " 01:02:03  ", "sec", 3723000.0},
+        {"short delta T on a clock axis", kDeltaH, -2000.0, 2, 1000, "-2.00 ", "sec", -2.0},
+        {"long delta T on a clock axis", kDeltaH, -3723000.0, 2, 1000, " 01:02:03  ", "sec", -3723000.0},
+        {"frequency in Hz, kept per ms", kFrequency, 0.05, 0, 1000, "50.00 ", "Hz", 0.05},
+        {"samples", kDeltaSamples, 21.0, 0, 1000, "21 ", "samples", 21.0},
+        {"calculate", kCalculate, 1.0 / 3, 0, 1000, "0.33 ", "x", 1.0 / 3},
+        {"correlate keeps the unit", kCorrelate, 0.5, 0, 1000, "0.50 ", "", 0.5},
+        {"no value", kMean, kNoValue, 0, 1000, "****", "", kNoValue},
+        {"none", kNone, 7.0, 0, 1000, "", "", 0.0},
+        {"menu gap", 14, 7.0, 0, 1000, "", "", 0.0},
+    };
+    for (const Case& c : cases) {
+        ResultContext ctx;
+        ctx.precision = 2;
+        ctx.hMode = c.hMode;
+        ctx.hScale = c.hScale;
+        ctx.chanUnit = "mV";
+        ctx.hUnitShort = "cm";
+        ctx.boxUnit = "x";
+        char number[20], unit[20];
+        double stored = -1;
+        FormatResult(c.type, c.value, ctx, number, unit, &stored);
+        EXPECT_STREQ(number, c.number) << c.name;
+        EXPECT_STREQ(unit, c.unit) << c.name;
+        EXPECT_DOUBLE_EQ(stored, c.stored) << c.name;
     }
 }
