@@ -35,7 +35,9 @@ int StoredThroughHost(const void* ctx, int32_t slot, int32_t i, double* out) {
 
 measure::ChannelView ChannelViewOf(tagGS* gs, int slot) {
     measure::ChannelView v;
-    if (!gs || slot < 0 || slot >= kMaxChannels || !gs->chanBlock[slot]) return v;
+    if (!gs || slot < 0 || slot >= kMaxChannels) return v;
+    // A paged document holds only a window of its samples, or none before the first read.
+    if (gs->storageKind == kStoreMemory && !gs->chanBlock[slot]) return v;
     v.count = static_cast<int32_t>(gs->chanCount[slot]);
     v.form = gs->chanType[slot];
     v.scale = gs->chanScale[slot];
