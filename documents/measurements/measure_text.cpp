@@ -89,6 +89,10 @@ std::string ValueText(const tagGS* gs, const stMeasure* box, int type, int units
     return text;
 }
 
+WaveTextEscapeProbe g_escapeProbe = nullptr;
+
+bool EscapeHeld() { return g_escapeProbe ? g_escapeProbe() : IsEscapeKeyDown(); }
+
 // A bounded writer into one block sized up front.
 struct Writer {
     char* at;
@@ -104,6 +108,8 @@ struct Writer {
 };
 
 }  // namespace
+
+void SetWaveTextEscapeProbe(WaveTextEscapeProbe probe) { g_escapeProbe = probe; }
 
 int& TextSeparatorSetting() {
     static int setting = 0;
@@ -205,7 +211,7 @@ char* WriteSelectionAsText(tagGS* gs, int header, HGLOBAL* block) {
             }
         }
         if (ok && (time || used > 0)) w.DropLast();
-        ok = ok && w.Put("\r\n") && !IsEscapeKeyDown();
+        ok = ok && w.Put("\r\n") && !EscapeHeld();
         const int32_t pct = last > first ? static_cast<int32_t>((int64_t(i) - first) * 100 / (last - first)) : 100;
         if (pct != shown) notify::SetStatusTextFmt("Writing text: %3lu%% completed", shown = pct);
     }

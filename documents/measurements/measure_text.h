@@ -19,5 +19,10 @@ void FormatMeasurementsText(tagGS* gs, char* out, size_t size, int names, int un
 // GlobalHandle. Null when nothing is selected, a sample cannot be read, or Esc was held.
 char* WriteSelectionAsText(tagGS* gs, int header, HGLOBAL* block);
 
+// What WriteSelectionAsText asks after each line to learn whether Esc is held; null restores the
+// keyboard's answer.
+using WaveTextEscapeProbe = bool (*)();
+void SetWaveTextEscapeProbe(WaveTextEscapeProbe probe);
+
 // Puts the text on the clipboard as plain text; 1 when it is there.
 int CopyTextToClipboard(const char* text);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -473,4 +474,36 @@ TEST_F(MeasureBoxes, ChannelListsFollowTheSlotsInUse) {
     EXPECT_EQ(items(4), after);
     EXPECT_EQ(GetMeasurementChannel(Box(0)), 2);  // each box keeps its channel
     EXPECT_EQ(Shown(0), "3.00 V");
+}
+
+namespace {
+int g_linesBeforeEscape = 0;
+bool EscapeAfterSomeLines() { return --g_linesBeforeEscape < 0; }
+}  // namespace
+
+// Esc held while the wave data is written discards it all: the clipboard keeps what it had.
+TEST_F(MeasureBoxes, EscapeWhileCopyingWaveDataLeavesTheClipboard) {
+    ASSERT_EQ(CopyTextToClipboard("kept"), 1);
+    gs()->selStart = 0;
+    gs()->selEnd = 99;
+    g_linesBeforeEscape = 10;
+    SetWaveTextEscapeProbe(EscapeAfterSomeLines);
+    CopySelectionTextToClipboard(gs());
+    EXPECT_EQ(WriteSelectionAsText(gs(), 1, nullptr), nullptr);
+    SetWaveTextEscapeProbe(nullptr);
+    ASSERT_TRUE(OpenClipboard(host_));
+    HANDLE h = GetClipboardData(CF_TEXT);
+    ASSERT_NE(h, nullptr);
+    std::string got(static_cast<const char*>(GlobalLock(h)));
+    GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(got, "kept");
+    // Without Esc the same selection is copied whole: 100 lines, the header and the end.
+    CopySelectionTextToClipboard(gs());
+    ASSERT_TRUE(OpenClipboard(host_));
+    h = GetClipboardData(CF_TEXT);
+    got = static_cast<const char*>(GlobalLock(h));
+    GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(std::count(got.begin(), got.end(), '\n'), 102);
 }
