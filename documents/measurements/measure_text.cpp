@@ -90,6 +90,27 @@ std::string ValueText(const tagGS* gs, const stMeasure* box, int type, int units
 }
 
 WaveTextEscapeProbe g_escapeProbe = nullptr;
+PointerProbe g_pointerProbe = nullptr;
+
+// The scale entries of a slot's display mapping: column = x zero + value x x scale, row = y zero
+// - value x y scale.
+constexpr int kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3;
+
+// One channel's part of the XY text: its name or number, the value and its unit.
+std::string XYPart(const tagGS* gs, int slot, double value, int names, int units, int numbers) {
+    std::string part;
+    char text[64];
+    if (names) part += std::string(gs->chanLabel[slot], strnlen(gs->chanLabel[slot], 40));
+    if (numbers) {
+        std::snprintf(text, sizeof text, "(%d)", slot);
+        part += text;
+    }
+    if (names) part += " = ";
+    measure::FormatValue(text, sizeof text, value, gs->precisionDigits);
+    part += text;
+    if (units) part += std::string(" ") + std::string(gs->chanUnits[slot], strnlen(gs->chanUnits[slot], 20));
+    return part;
+}
 
 bool EscapeHeld() { return g_escapeProbe ? g_escapeProbe() : IsEscapeKeyDown(); }
 
@@ -110,6 +131,22 @@ struct Writer {
 }  // namespace
 
 void SetWaveTextEscapeProbe(WaveTextEscapeProbe probe) { g_escapeProbe = probe; }
+void SetXYPointerProbe(PointerProbe probe) { g_pointerProbe = probe; }
+
+int GetXYCursorValues(tagGS* gs, double* x, double* y) {
+    if (!gs || !gs->hwnd) return 0;
+    const uint32_t xs = gs->xyXChan, ys = gs->selectedChan;
+    if (xs >= static_cast<uint32_t>(kMaxChannels) || ys >= static_cast<uint32_t>(kMaxChannels)) return 0;
+    POINT p{};
+    if (!(g_pointerProbe ? g_pointerProbe(&p) : GetCursorPos(&p))) return 0;
+    ScreenToClient(gs->hwnd, &p);
+    if (!PtInRect(&gs->plotRect, p)) return 0;
+    const double xScale = gs->chanPixelMap[kMapXScale][xs], yScale = gs->chanPixelMap[kMapYScale][ys];
+    if (xScale == 0.0 || yScale == 0.0) return 0;
+    *x = (p.x - gs->chanPixelMap[kMapXZero][xs]) / xScale;
+    *y = (gs->chanPixelMap[kMapYZero][ys] - p.y) / yScale;
+    return 1;
+}
 
 int& TextSeparatorSetting() {
     static int setting = 0;
@@ -128,6 +165,16 @@ char TextSeparatorChar(int setting) {
 void FormatMeasurementsText(tagGS* gs, char* out, size_t size, int names, int units, int perLine, int channelNumbers) {
     if (!out || size == 0) return;
     out[0] = 0;
+    if (gs && gs->displayMode == 2) {
+        double x = 0.0, y = 0.0;
+        if (!gs->measureShown || !GetXYCursorValues(gs, &x, &y)) return;
+        const std::string text = XYPart(gs, static_cast<int>(gs->xyXChan), x, names, units, channelNumbers) +
+                                 (perLine ? "\r\n" : "\t") +
+                                 XYPart(gs, static_cast<int>(gs->selectedChan), y, names, units, channelNumbers) +
+                                 "\r\n";
+        std::snprintf(out, size, "%s", text.c_str());
+        return;
+    }
     void* grid = gs ? gs->measureGrid : nullptr;
     const int n = GetMeasurementCount(grid);
     std::string text;

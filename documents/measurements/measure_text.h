@@ -9,8 +9,16 @@ struct tagGS;
 int& TextSeparatorSetting();
 char TextSeparatorChar(int setting);
 
+// In XY mode: the values of the horizontal and the selected channel under the pointer, on their
+// display scales; 1 when the pointer lies in the plot rectangle, else 0.
+int GetXYCursorValues(tagGS* gs, double* x, double* y);
+// Where GetXYCursorValues finds the pointer (screen coordinates); null restores the system's.
+using PointerProbe = BOOL(WINAPI*)(POINT* screen);
+void SetXYPointerProbe(PointerProbe probe);
+
 // The measurement boxes' results in index order (shown boxes of types 1-25), one line or one line
-// each; writes at most size - 1 characters and the end.
+// each; in XY mode the values under the pointer instead. Writes at most size - 1 characters and
+// the end.
 void FormatMeasurementsText(tagGS* gs, char* out, size_t size, int names, int units, int perLine, int channelNumbers);
 
 // The selected samples of every channel in use as columns, with an optional time column (the

@@ -507,3 +507,53 @@ TEST_F(MeasureBoxes, EscapeWhileCopyingWaveDataLeavesTheClipboard) {
     CloseClipboard();
     EXPECT_EQ(std::count(got.begin(), got.end(), '\n'), 102);
 }
+
+namespace {
+POINT g_pointer;
+BOOL WINAPI PointerAt(POINT* p) {
+    *p = g_pointer;
+    return TRUE;
+}
+}  // namespace
+
+// In XY mode the measurement text holds the values of both channels under the pointer.
+TEST_F(MeasureBoxes, XYModeWritesTheValuesUnderThePointer) {
+    gs()->displayMode = 2;
+    gs()->xyXChan = 2;
+    gs()->selectedChan = 1;
+    gs()->plotRect = RECT{100, 20, 300, 120};
+    // Horizontal channel: column 200 is 0 V, 20 columns a volt; vertical: row 70 is 0 mV, 10 rows a mV.
+    gs()->chanPixelMap[0][2] = 20.0;
+    gs()->chanPixelMap[1][2] = 200.0;
+    gs()->chanPixelMap[2][1] = 10.0;
+    gs()->chanPixelMap[3][1] = 70.0;
+    SetXYPointerProbe(PointerAt);
+    POINT at{250, 45};  // 2.5 V, 2.5 mV
+    ClientToScreen(host_, &at);
+    g_pointer = at;
+    double x = 0, y = 0;
+    ASSERT_EQ(GetXYCursorValues(gs(), &x, &y), 1);
+    EXPECT_DOUBLE_EQ(x, 2.5);
+    EXPECT_DOUBLE_EQ(y, 2.5);
+    struct Case {
+        int names, units, perLine, numbers;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1, 1, 0, 1, "Sine(2) = 2.50 V\tRamp(1) = 2.50 mV\r\n"},
+        {0, 0, 1, 0, "2.50\r\n2.50\r\n"},
+    };
+    for (const Case& c : cases) {
+        char text[4100];
+        FormatMeasurementsText(gs(), text, sizeof text, c.names, c.units, c.perLine, c.numbers);
+        EXPECT_STREQ(text, c.text);
+    }
+    // Outside the plot there is nothing to write.
+    at = POINT{50, 45};
+    ClientToScreen(host_, &at);
+    g_pointer = at;
+    char text[4100] = "x";
+    FormatMeasurementsText(gs(), text, sizeof text, 1, 1, 0, 0);
+    EXPECT_STREQ(text, "");
+    SetXYPointerProbe(nullptr);
+}
