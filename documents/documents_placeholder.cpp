@@ -364,13 +364,3 @@ void DeleteMeasurementRow(void* row) { delete static_cast<EmptyPane*>(row); }
 void SetMeasurementBox(void*, int, uint16_t, int16_t, const uint16_t*, double, const char*, COLORREF, int) {}
 void RefreshMeasurementDisplay(tagGS*) {}
 int CreateMarkerBarControls(tagGS*, HWND) { return 1; }
-
-// Text import and export are not built: no text file is read or written.
-int ReadTextFile(tagGS*, HANDLE*) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return 0;
-}
-int WriteTextFile(tagGS*, HANDLE, int) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return 0;
-}
