@@ -8,6 +8,7 @@
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,7 +65,7 @@ bool IsBlankLine(const Line& line) {
     return true;
 }
 
-// A field's value: blanks around a decimal number and nothing else. False for anything else.
+// A field's value: blanks around a finite decimal number and nothing else.
 bool FieldValue(const char* text, size_t length, double* out) {
     char field[kTextLineBytes + 1];
     size_t a = 0, b = length;
@@ -73,10 +74,12 @@ bool FieldValue(const char* text, size_t length, double* out) {
     if (a == b) return false;
     std::memcpy(field, text + a, b - a);
     field[b - a] = 0;
-    if (std::memchr(field, 0, b - a)) return false;  // a NUL inside the field
+    // Decimal numbers only: no hexadecimal, infinity or not-a-number spellings.
+    for (size_t i = 0; i < b - a; ++i)
+        if (!IsNumberChar(field[i])) return false;
     char* end = nullptr;
     *out = std::strtod(field, &end);
-    return end == field + (b - a);
+    return end == field + (b - a) && std::isfinite(*out);
 }
 
 // Splits a line into its fields: delimited, or the runs of number characters.

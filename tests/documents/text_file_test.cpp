@@ -74,6 +74,9 @@ TEST(TextParse, LinesBecomeColumnsWhateverTheirEndsAndLengths) {
         {"a word in the data", "1\t2\nx\t3\n", kTextTab, 1, 0, TextParse::NotNumber, {}},
         {"a number followed by text", "1\t2 mV\n", kTextTab, 1, 0, TextParse::NotNumber, {}},
         {"a header line read as data", "CH1\tCH2\n1\t2\n", kTextTab, 1, 0, TextParse::NotNumber, {}},
+        {"hexadecimal", "0x10\n", kTextTab, 1, 0, TextParse::NotNumber, {}},
+        {"infinity", "inf\n", kTextTab, 1, 0, TextParse::NotNumber, {}},
+        {"a number too large for a double", "1e999\n", kTextTab, 1, 0, TextParse::NotNumber, {}},
         {"a lone sign without delimiters", "1 - 2\n", kTextNoDelimiter, 1, 0, TextParse::NotNumber, {}},
     };
     for (const ParseCase& c : cases) {
@@ -127,7 +130,7 @@ TEST(TextParse, FiftyNineColumnsAreReadAndSixtyOrMoreRefused) {
 
 TEST(TextParse, ALineLongerThanTheLineBufferGoesOnAsTheNextLine) {
     // 600 bytes of one value: the first 511 bytes make a line of their own.
-    std::string digits(600, '1');
+    const std::string digits = "0." + std::string(598, '1');
     stTextReadOptions options;
     stTextColumns got;
     ASSERT_EQ(ParseTextColumns(digits.data(), digits.size(), options, &got), TextParse::Read);
