@@ -135,7 +135,7 @@ int PlotStandardCurve(tagGS* gs, HWND owner) {
             lstrcpynA(text, Keyed("Error: Using the current data, the Standard Curve would have a slope of 0 which is "
                                   "not valid. Please re-enter some or all of the data."),
                       sizeof text);
-        MessageBoxA(owner, text, Title(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+        MessageBoxA(owner, text, Title(), MB_OK | MB_ICONSTOP);
         return 0;
     }
     if (CurveExists(gs)) DeleteStandardCurve(gs);

@@ -280,6 +280,8 @@ void CGraphItemList::ShowDialog() {
     if (!g_app || !graph) return;
     if (!graph->curveSettings) graph->curveSettings = CopyDefaultCurveSettings();
     if (!dialog) {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
         auto* d = new (std::nothrow) CStdCurveDlg(this);
         if (!d) return;
         dialog = d;
