@@ -61,3 +61,23 @@ int WriteTextStream(tagGS* gs, CByteWriter& out, int selectionOnly);
 
 // The sample index range [first, last) a text file of the document holds.
 void TextSampleRange(const tagGS* gs, int selectionOnly, int32_t* first, int32_t* last);
+
+// ---- The option dialogs ----
+
+// Units of the Read Text Options dialog, in list order; the frequency units come after index 2.
+enum TextUnit { kUnitMicrosecond, kUnitMillisecond, kUnitSecond, kUnitMHz, kUnitKHz, kUnitHz };
+// The typed interval in a unit as the stored one: milliseconds, or kilohertz for a frequency.
+double TextIntervalFromUnit(double shown, int unit);
+// The unit the stored interval is shown in, and its value there: the unit that keeps it between
+// 1 and 1000 where one does.
+void TextIntervalToUnit(double interval, uint32_t frequency, double* shown, int* unit);
+
+// The Read Text Options dialog: 1 when OK changed the options.
+int DoReadTextOptions(HWND owner);
+// The File Open dialog's hook: its "Options..." button opens the dialog above while the text
+// file type (3) is chosen.
+UINT_PTR CALLBACK TextOpenHookProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
+constexpr DWORD kOpenTypeText = 3;
+// The Save Options dialog: layout 1 shows every option, 0 only "Selected section only". OK stores
+// the check boxes (the selection flag into *selectionOnly) and, when shown, the delimiter.
+int DoSaveTextOptions(HWND owner, int layout, int* selectionOnly);

@@ -11,6 +11,9 @@
 #include "documents/text/text_file.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
+#include "base/resource.h"
+#include <commdlg.h>
+#include <functional>
 
 namespace {
 
@@ -404,6 +407,221 @@ TEST(TextWrite, ADocumentWrittenAndReadBackKeepsItsSamplesToSixDigits) {
                     << "slot " << s << " sample " << i;
         }
     }
+}
+
+// ---- The option dialogs, answered as the user would ----
+
+// Runs `act` on each dialog of this thread with the caption when it becomes active; act sets the
+// controls and posts the button that closes it.
+class DialogDriver {
+public:
+    DialogDriver(const char* caption, std::function<void(HWND)> act) : caption_(caption), act_(std::move(act)) {
+        current_ = this;
+        hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~DialogDriver() {
+        UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    int seen = 0;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE && current_) {
+            HWND w = reinterpret_cast<HWND>(wParam);
+            char caption[128] = "";
+            GetWindowTextA(w, caption, sizeof caption);
+            if (current_->caption_ == caption && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
+                current_->done_ != w) {
+                current_->done_ = w;
+                ++current_->seen;
+                current_->act_(w);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static DialogDriver* current_;
+    std::string caption_;
+    std::function<void(HWND)> act_;
+    HHOOK hook_ = nullptr;
+    HWND done_ = nullptr;
+};
+DialogDriver* DialogDriver::current_ = nullptr;
+
+void Press(HWND dlg, int id) { PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id))); }
+
+std::string TextOf(HWND dlg, int id) {
+    char text[128] = "";
+    GetDlgItemTextA(dlg, id, text, sizeof text);
+    return text;
+}
+
+// A control's own visibility (the dialog is not on screen yet while the driver acts).
+bool Shown(HWND dlg, int id) { return (GetWindowLongA(GetDlgItem(dlg, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+int Selected(HWND dlg, int id) { return static_cast<int>(SendDlgItemMessageA(dlg, id, CB_GETCURSEL, 0, 0)); }
+
+TEST(TextOptions, TheShownIntervalAndItsUnitAgree) {
+    const struct {
+        double interval;
+        uint32_t frequency;
+        double shown;
+        int unit;
+    } cases[] = {{10.0, 0, 10.0, kUnitMillisecond}, {0.5, 0, 500.0, kUnitMicrosecond}, {2000.0, 0, 2.0, kUnitSecond},
+                 {1000.0, 0, 1000.0, kUnitMillisecond}, {1.0, 0, 1.0, kUnitMillisecond}, {0.25, 1, 250.0, kUnitHz},
+                 {44.1, 1, 44.1, kUnitKHz}, {5000.0, 1, 5.0, kUnitMHz}};
+    for (const auto& c : cases) {
+        double shown = 0;
+        int unit = -1;
+        TextIntervalToUnit(c.interval, c.frequency, &shown, &unit);
+        EXPECT_DOUBLE_EQ(shown, c.shown) << c.interval;
+        EXPECT_EQ(unit, c.unit) << c.interval;
+        EXPECT_DOUBLE_EQ(TextIntervalFromUnit(shown, unit), c.interval) << c.interval;
+    }
+}
+
+TEST_F(TextReadFile, ReadOptionsTakeWhatIsTypedInEachUnit) {
+    OptionsScope keep;
+    const struct {
+        const char* typed;
+        int unit;
+        double interval;
+        uint32_t frequency;
+    } cases[] = {{"500", kUnitMicrosecond, 0.5, 0}, {"2", kUnitSecond, 2000.0, 0}, {"7.5", kUnitMillisecond, 7.5, 0},
+                 {"5", kUnitMHz, 5000.0, 1},         {"20", kUnitKHz, 20.0, 1},     {"250", kUnitHz, 0.25, 1}};
+    for (const auto& c : cases) {
+        DialogDriver driver("Read Text Options", [&](HWND dlg) {
+            SetDlgItemTextA(dlg, IDC_TEXT_START_LINE, "3");
+            SetDlgItemTextA(dlg, IDC_TEXT_INTERVAL, c.typed);
+            SendDlgItemMessageA(dlg, IDC_TEXT_UNIT, CB_SETCURSEL, c.unit, 0);
+            SendDlgItemMessageA(dlg, IDC_TEXT_DELIMITER, CB_SETCURSEL, kTextComma, 0);
+            CheckRadioButton(dlg, IDC_TEXT_TO_END, IDC_TEXT_TO_LINE, IDC_TEXT_TO_LINE);
+            SetDlgItemTextA(dlg, IDC_TEXT_END_LINE, "40");
+            Press(dlg, IDOK);
+        });
+        EXPECT_EQ(DoReadTextOptions(nullptr), 1) << c.typed;
+        EXPECT_EQ(driver.seen, 1);
+        EXPECT_EQ(g_textRead.startLine, 3);
+        EXPECT_EQ(g_textRead.endLine, 40);
+        EXPECT_EQ(g_textRead.delimiter, kTextComma);
+        EXPECT_DOUBLE_EQ(g_textRead.interval, c.interval) << c.typed;
+        EXPECT_EQ(g_textRead.frequency, c.frequency) << c.typed;
+    }
+}
+
+TEST_F(TextReadFile, ReadOptionsShowTheStoredOptionsAndCancelKeepsThem) {
+    OptionsScope keep;
+    g_textRead = stTextReadOptions{4, 9, kTextSpace, 0.25, 0};
+    std::string start, end, interval;
+    int unit = -1, delimiter = -1;
+    bool lineChosen = false, endEnabled = false, endEnabledAfterEnd = true;
+    DialogDriver driver("Read Text Options", [&](HWND dlg) {
+        start = TextOf(dlg, IDC_TEXT_START_LINE);
+        end = TextOf(dlg, IDC_TEXT_END_LINE);
+        interval = TextOf(dlg, IDC_TEXT_INTERVAL);
+        unit = Selected(dlg, IDC_TEXT_UNIT);
+        delimiter = Selected(dlg, IDC_TEXT_DELIMITER);
+        lineChosen = IsDlgButtonChecked(dlg, IDC_TEXT_TO_LINE) == BST_CHECKED;
+        endEnabled = IsWindowEnabled(GetDlgItem(dlg, IDC_TEXT_END_LINE)) != 0;
+        // Choosing "end" turns the end line off.
+        CheckRadioButton(dlg, IDC_TEXT_TO_END, IDC_TEXT_TO_LINE, IDC_TEXT_TO_END);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_TEXT_TO_END, BN_CLICKED), 0);
+        endEnabledAfterEnd = IsWindowEnabled(GetDlgItem(dlg, IDC_TEXT_END_LINE)) != 0;
+        SetDlgItemTextA(dlg, IDC_TEXT_START_LINE, "99");
+        Press(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(DoReadTextOptions(nullptr), 0);
+    EXPECT_EQ(start, "4");
+    EXPECT_EQ(end, "9");
+    EXPECT_EQ(interval, "250.00");
+    EXPECT_EQ(unit, kUnitMicrosecond);
+    EXPECT_EQ(delimiter, static_cast<int>(kTextSpace));
+    EXPECT_TRUE(lineChosen);
+    EXPECT_TRUE(endEnabled);
+    EXPECT_FALSE(endEnabledAfterEnd);
+    EXPECT_EQ(g_textRead.startLine, 4);
+    EXPECT_EQ(g_textRead.endLine, 9);
+}
+
+TEST_F(TextReadFile, SaveOptionsStoreEveryBoxOrOnlyTheSelectionInTheShortLayout) {
+    OptionsScope keep;
+    g_textSave = stTextSaveOptions{0, 0, kTextTab};
+    int selection = 0;
+    {
+        DialogDriver driver("Save Options", [&](HWND dlg) {
+            CheckDlgButton(dlg, IDC_TEXT_HEADER, BST_CHECKED);
+            CheckDlgButton(dlg, IDC_TEXT_HSCALE, BST_CHECKED);
+            CheckDlgButton(dlg, IDC_TEXT_SELECTION, BST_CHECKED);
+            SendDlgItemMessageA(dlg, IDC_TEXT_SAVE_DELIMITER, CB_SETCURSEL, kTextSpace, 0);
+            Press(dlg, IDOK);
+        });
+        ASSERT_EQ(DoSaveTextOptions(nullptr, 1, &selection), 1);
+    }
+    EXPECT_EQ(g_textSave.header, 1u);
+    EXPECT_EQ(g_textSave.hScale, 1u);
+    EXPECT_EQ(g_textSave.delimiter, kTextSpace);
+    EXPECT_EQ(selection, 1);
+    bool hidden = false, selectionShown = false, checked = false;
+    {
+        DialogDriver driver("Save Options", [&](HWND dlg) {
+            hidden = true;
+            for (int id : {IDC_TEXT_HEADER, IDC_TEXT_HSCALE, IDC_TEXT_SAVE_DELIMITER, IDC_TEXT_DELIMITER_LABEL})
+                hidden = hidden && !Shown(dlg, id);
+            selectionShown = Shown(dlg, IDC_TEXT_SELECTION);
+            checked = IsDlgButtonChecked(dlg, IDC_TEXT_SELECTION) == BST_CHECKED;
+            CheckDlgButton(dlg, IDC_TEXT_SELECTION, BST_UNCHECKED);
+            Press(dlg, IDOK);
+        });
+        ASSERT_EQ(DoSaveTextOptions(nullptr, 0, &selection), 1);
+    }
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(selectionShown);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(selection, 0);
+    EXPECT_EQ(g_textSave.header, 0u) << "a hidden box stores 0";
+    EXPECT_EQ(g_textSave.hScale, 0u);
+    EXPECT_EQ(g_textSave.delimiter, kTextSpace) << "the hidden list keeps the delimiter";
+    {
+        DialogDriver driver("Save Options", [&](HWND dlg) {
+            CheckDlgButton(dlg, IDC_TEXT_HEADER, BST_CHECKED);
+            Press(dlg, IDCANCEL);
+        });
+        EXPECT_EQ(DoSaveTextOptions(nullptr, 1, &selection), 0);
+    }
+    EXPECT_EQ(g_textSave.header, 0u);
+}
+
+// The File Open dialog's page with its hook: the button follows the file type and opens the
+// reader's options.
+TEST_F(TextReadFile, TheOpenPagesOptionsButtonServesTheTextTypeOnly) {
+    OptionsScope keep;
+    HWND parent = CreateWindowExA(0, "STATIC", "open", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(parent);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.nFilterIndex = 1;
+    HWND page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPEN_OPTIONS), parent,
+                                   reinterpret_cast<DLGPROC>(TextOpenHookProc), reinterpret_cast<LPARAM>(&ofn));
+    ASSERT_TRUE(page);
+    HWND button = GetDlgItem(page, IDC_OPEN_TEXT_OPTIONS);
+    EXPECT_FALSE(IsWindowEnabled(button));
+    for (DWORD type : {3u, 2u, 5u, 3u}) {
+        ofn.nFilterIndex = type;
+        OFNOTIFYA n{};
+        n.hdr.hwndFrom = parent;
+        n.hdr.code = CDN_TYPECHANGE;
+        n.lpOFN = &ofn;
+        SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&n));
+        EXPECT_EQ(IsWindowEnabled(button) != 0, type == kOpenTypeText) << type;
+    }
+    DialogDriver driver("Read Text Options", [&](HWND dlg) {
+        SendDlgItemMessageA(dlg, IDC_TEXT_DELIMITER, CB_SETCURSEL, kTextNoDelimiter, 0);
+        Press(dlg, IDOK);
+    });
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OPEN_TEXT_OPTIONS, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(driver.seen, 1);
+    EXPECT_EQ(g_textRead.delimiter, kTextNoDelimiter);
+    DestroyWindow(parent);
 }
 
 }  // namespace
