@@ -230,24 +230,20 @@ bool StoreColumns(tagGS* gs, stTextColumns& cols) {
 }  // namespace
 
 const char* ReadTextBuffer(tagGS* gs, const void* data, size_t size, uint32_t* line) {
-    stTextColumns* cols = new (std::nothrow) stTextColumns;
-    if (!cols) return "Not enough memory for %s";
-    const TextParse result = ParseTextColumns(static_cast<const char*>(data), size, g_textRead, cols,
+    stTextColumns cols;
+    const TextParse result = ParseTextColumns(static_cast<const char*>(data), size, g_textRead, &cols,
                                               g_app ? ShowProgressAndAskEscape : nullptr);
-    const char* refusal = nullptr;
-    if (line) *line = cols->badLine;
+    if (line) *line = cols.badLine;
     switch (result) {
-    case TextParse::TooManyColumns: refusal = kTextRefusalTooMany; break;
-    case TextParse::Empty: refusal = kKeyTextEmpty; break;
-    case TextParse::NotNumber: refusal = kKeyTextNotNumber; break;
-    case TextParse::Read:
-        if (!StoreColumns(gs, *cols)) cols->outOfMemory = true;
-        break;
+    case TextParse::TooManyColumns: return kTextRefusalTooMany;
+    case TextParse::Empty: return kKeyTextEmpty;
+    case TextParse::NotNumber: return kKeyTextNotNumber;
+    case TextParse::Read: break;
     }
-    const bool memory = cols->outOfMemory;
-    delete cols;
-    if (!refusal && memory && g_app) ShowSelectionError(g_app->hwndFrame, IDS_NO_MEMORY, "reading file");
-    return refusal;
+    if (!StoreColumns(gs, cols)) cols.outOfMemory = true;
+    // What was read before memory ran out stays.
+    if (cols.outOfMemory && g_app) ShowSelectionError(g_app->hwndFrame, IDS_NO_MEMORY, "reading file");
+    return nullptr;
 }
 
 namespace {
