@@ -15,7 +15,7 @@ int FitStraightLine(const double* x, const double* y, int n, double* slope, doub
 void StandardCurvePoint(const stCurveSettings& s, double slope, double intercept, int i, double* x, double* y);
 
 // The channels a curve lives in: the horizontal reference channel h and the selected channel s,
-// slots 1 and 2 when the document has none.
+// slots 1 and 2 when the document has none (slot 0, where no input channel lands, counts as none).
 void CurveChannels(const tagGS* gs, int* h, int* s);
 // Whether channels h or s hold samples that a curve would replace.
 int CurveExists(const tagGS* gs);
