@@ -19,6 +19,7 @@
 #include "graph/render/render_api.h"
 #include "render_test_support.h"
 #include "controls/utilities.h"
+#include "documents/documents_api.h"
 #include "documents/items/graph_items.h"
 
 namespace {
@@ -639,7 +640,7 @@ TEST_F(Waveforms, ChartBandsScopeOverlayAndXYPlotEachDrawTheirOwnWay) {
     EXPECT_EQ(none.CountNotWhite(), 0);
 }
 
-TEST_F(Waveforms, GraphItemsAreDrawnOnTopOfThePlotInEveryModeAndClippedToIt) {
+TEST_F(Waveforms, GraphItemsAreDrawnOnScreenPaperAndPicturesAndClippedToThePlot) {
     // X units: 40 pixels each from x = 10; Y units of channel 1: 80 pixels each about row 110.
     SetRaw(gs.get(), 1, Sine(400, 160), kInk1);
     gs->selectedChan = 1;
@@ -662,6 +663,33 @@ TEST_F(Waveforms, GraphItemsAreDrawnOnTopOfThePlotInEveryModeAndClippedToIt) {
         EXPECT_EQ(s.At(200, 150), RGB(0, 128, 0)) << mode;
         EXPECT_EQ(s.At(49, 150), kWhite) << mode;
         for (int y = 100; y < 120; ++y) EXPECT_NE(s.At(kPlot.right + 2, y), RGB(0, 0, 255)) << mode << " row " << y;
+    }
+    // Paper: printing passes its page shift and factors; the second page of a plot drawn at twice
+    // the scale puts the dot at 5 x 40 x 2 + 10 - 400 = 10.
+    {
+        CDibSurface page(430, 220);
+        DrawGraphItemsScaled(gs.get(), page.Dc(), 1, 2.0, 1.0);
+        EXPECT_EQ(page.At(10, 70), RGB(255, 0, 0));
+        EXPECT_NE(page.At(210, 70), RGB(255, 0, 0));
+    }
+    // Pictures: the metafile holds the dot's ellipse and the line, each in its colour.
+    {
+        CMetaRecorder meta;
+        DrawGraphItemsScaled(gs.get(), meta.Dc(), 0, 1.0, 1.0);
+        const std::vector<stMetaRecord> recs = meta.Finish();
+        std::vector<const stMetaRecord*> ellipses = RecordsOf(recs, EMR_ELLIPSE);
+        ASSERT_EQ(ellipses.size(), 2u);
+        // The ellipse (206, 74) - (214, 66), kept with its far edges inclusive.
+        const RECTL box = ellipses[0]->As<EMRELLIPSE>()->rclBox;
+        EXPECT_EQ(std::min(box.left, box.right), 206);
+        EXPECT_EQ(std::max(box.left, box.right), 213);
+        EXPECT_EQ(std::min(box.top, box.bottom), 66);
+        EXPECT_EQ(std::max(box.top, box.bottom), 73);
+        bool green = false;
+        for (const stMetaRecord* p : RecordsOf(recs, EMR_CREATEPEN))
+            green = green || p->As<EMRCREATEPEN>()->lopn.lopnColor == RGB(0, 128, 0);
+        EXPECT_TRUE(green);
+        EXPECT_EQ(RecordsOf(recs, EMR_LINETO).size(), 1u);
     }
     // Hidden items are not drawn.
     items->shown = 0;
