@@ -36,6 +36,8 @@ struct stNotifications {
     void (*formatMeasurementResult)(stMeasure* box);
     tagGS* (*getMeasurementDocument)(stMeasure* box);
     void (*setMeasurementCaptions)(tagGS* gs);
+    // The horizontal unit's name and size in milliseconds (or kilohertz) for a value of a kind.
+    int (*chooseTimeUnits)(const tagGS* gs, double value, char* name, uint32_t kind, double* size, uint32_t shortName);
 };
 
 extern stNotifications g_notify;
@@ -95,5 +97,12 @@ inline tagGS* GetMeasurementDocument(stMeasure* box) {
 }
 inline void SetMeasurementCaptions(tagGS* gs) {
     if (g_notify.setMeasurementCaptions) g_notify.setMeasurementCaptions(gs);
+}
+// Without an answer the unit is the millisecond.
+inline int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, double* size, uint32_t shortName) {
+    if (g_notify.chooseTimeUnits && g_notify.chooseTimeUnits(gs, value, name, kind, size, shortName)) return 1;
+    lstrcpyA(name, "msec");
+    *size = 1.0;
+    return 0;
 }
 }  // namespace notify

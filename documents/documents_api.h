@@ -177,6 +177,13 @@ void JournalDestroy(void* pane);
 HWND GetJournalHwnd(void* pane);
 int GetJournalWordWrap(void* pane);
 void DeleteJournalWindow(void* pane, int flags);
+// The document's graph items: into a context of its graph window (clipped to the plot), and into
+// a printer's or picture's context with its page shift and factors.
+void DrawGraphItems(tagGS* gs, HDC dc);
+void DrawGraphItemsScaled(tagGS* gs, HDC dc, int pageShift, double factor1, double factor2);
+// The lesson statements "PLOTLINE" and "PLOTDOT" on a document: 1 added.
+int ScriptPlotLine(tagGS* gs, int32_t width, const char* colour, double x1, double y1, double x2, double y2);
+int ScriptPlotDot(tagGS* gs, int32_t size, const char* colour, double x, double y);
 // Text files of number columns: the reader fills the document from an open file (closing it),
 // the writer writes the document (or its selection) into one. 1 done, 0 failed.
 int ReadTextFile(tagGS* gs, HANDLE* file);

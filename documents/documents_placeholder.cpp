@@ -1,5 +1,5 @@
-// Placeholder of the parts of the documents module that are not built (markers, measurements,
-// and graph items): each function answers as a document
+// Placeholder of the parts of the documents module that are not built (markers and
+// measurements): each function answers as a document
 // without markers or measurements would.
 #include "documents/documents_api.h"
 #include <new>
@@ -55,19 +55,11 @@ void ClearAllMarkers(tagGS*) {}
 void MarkerSummaryToJournal(tagGS*, uint32_t, int) {}
 void DoMarkerPreferences(tagGS*) {}
 void ShowFindDialog(HWND) {}
-void ShowStandardCurveDialog(tagGS*) {}
 void UpdateTextEditMenus(HMENU) {}
 
-// Sub-objects of a graph document: objects in place of the graph items, markers and
-// standard curves, so that documents make and free them in the right places. Each keeps what a
+// Sub-objects of a graph document: objects in place of the markers, so that documents make and
+// free them in the right places. Each keeps what a
 // graph file gave it (see documents/stored_blocks.h) and gives it back when the file is written.
-class CGraphItemList {
-public:
-    bool hasBlock = false;
-    uint32_t shown = 1;
-    int32_t lastIndex = -1;
-    std::vector<uint8_t> items;  // the item records as stored
-};
 class CMarkerManager {
 public:
     std::vector<stStoredMarker> markers;
@@ -75,31 +67,12 @@ public:
     std::vector<uint8_t> head;                                     // counters to settings, as stored
     std::vector<std::array<uint8_t, kMarkerRecordBytes>> records;  // one per marker of the block
 };
-// The standard-curve settings of a document.
-struct stCurveSettings {
-    double from, to;
-    int32_t samples;
-    COLORREF dotColour;
-    int32_t dotSize;
-};
-CGraphItemList* NewGraphItemList(tagGS*) { return new (std::nothrow) CGraphItemList; }
-void DeleteGraphItemList(CGraphItemList* list, int flags) {
-    if (flags & 1) delete list;
-}
 CMarkerManager* NewMarkerManager(tagGS*) {
     LoadMarkerAccelerators();
     return new (std::nothrow) CMarkerManager;
 }
 void DeleteMarkerManager(CMarkerManager* manager, int flags) {
     if (flags & 1) delete manager;
-}
-void* CopyDefaultCurveSettings() {
-    auto* s = static_cast<stCurveSettings*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stCurveSettings)));
-    if (s) *s = stCurveSettings{0.0, 1.0, 100, 0x008000, 7};
-    return s;
-}
-void FreeCurveSettings(void* settings) {
-    if (settings) HeapFree(GetProcessHeap(), 0, settings);
 }
 void FreeMarkerList(stMarkerList*) {}
 int MarkerListHasNext(const stMarkerList*) { return 0; }
@@ -112,10 +85,6 @@ namespace {
 CMarkerManager* Markers(tagGS* gs) {
     if (!gs->markerManager) gs->markerManager = NewMarkerManager(gs);
     return gs->markerManager;
-}
-CGraphItemList* Items(tagGS* gs) {
-    if (!gs->graphItems) gs->graphItems = NewGraphItemList(gs);
-    return gs->graphItems;
 }
 
 // Reads n bytes into a vector; false at the end.
@@ -271,87 +240,11 @@ int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t
     return out.Ok() ? 1 : 0;
 }
 
-int GraphItemsLoad(tagGS* gs, CByteReader& in) {
-    const uint64_t start = in.Tell();
-    uint32_t tag = 0, shown = 0;
-    int32_t last = 0;
-    if (!in.U32(&tag) || tag != acqfile::kGraphItemsTag) {
-        in.Seek(start);
-        return kBlockAbsent;
-    }
-    CGraphItemList* list = Items(gs);
-    if (!list || !in.U32(&shown) || !in.I32(&last) || last < -1) {
-        in.Seek(start);
-        return kBlockDamaged;
-    }
-    std::vector<uint8_t> items;
-    int32_t read = 0;
-    for (; read <= last; ++read) {
-        uint8_t kind = 0;
-        uint64_t at = in.Tell();
-        if (!in.U8(&kind)) break;
-        uint32_t size = kind == 'L' ? 41 : kind == 'D' ? 25 : 0;
-        in.Seek(at);
-        if (size == 0 || !ReadBytes(in, items, size)) {
-            in.Seek(at);
-            break;
-        }
-    }
-    list->hasBlock = true;
-    list->shown = shown;
-    list->lastIndex = read - 1;
-    list->items = std::move(items);
-    return kBlockRead;
-}
-
-int GraphItemsSave(tagGS* gs, CByteWriter& out) {
-    const CGraphItemList* list = gs->graphItems;
-    out.U32(acqfile::kGraphItemsTag);
-    out.U32(list ? list->shown : 1);
-    out.I32(list ? list->lastIndex : -1);
-    if (list && !list->items.empty()) out.Write(list->items.data(), list->items.size());
-    return out.Ok() ? 1 : 0;
-}
-
-void CurveSettingsToBytes(const tagGS* gs, uint8_t out[28]) {
-    std::memset(out, 0, 28);
-    const auto* s = static_cast<const stCurveSettings*>(gs->curveSettings);
-    if (!s) return;
-    PutLeF64(out, s->from);
-    PutLeF64(out + 8, s->to);
-    PutLeU32(out + 16, static_cast<uint32_t>(s->samples));
-    PutLeU32(out + 20, s->dotColour);
-    PutLeU32(out + 24, static_cast<uint32_t>(s->dotSize));
-}
-
-void CurveSettingsFromBytes(tagGS* gs, const uint8_t in[28]) {
-    bool zero = true;
-    for (int i = 0; i < 28; ++i) zero = zero && in[i] == 0;
-    if (zero) return;
-    if (!gs->curveSettings) gs->curveSettings = CopyDefaultCurveSettings();
-    auto* s = static_cast<stCurveSettings*>(gs->curveSettings);
-    if (!s) return;
-    s->from = GetLeF64(in);
-    s->to = GetLeF64(in + 8);
-    s->samples = GetLeI32(in + 16);
-    s->dotColour = GetLeU32(in + 20);
-    s->dotSize = GetLeI32(in + 24);
-}
 
 void ClearStoredBlocks(tagGS* gs) {
     if (CMarkerManager* m = gs->markerManager) *m = CMarkerManager{};
     JournalClear(gs->journal);
-    if (CGraphItemList* list = gs->graphItems) *list = CGraphItemList{};
+    ClearGraphItems(gs);
 }
 // The marker bar is not built.
 int CreateMarkerBarControls(tagGS*, HWND) { return 1; }
-
-// Text import and export are not built: no text file is read or written.
-int ReadTextFile(tagGS*, HANDLE*) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return 0;
-}
-int WriteTextFile(tagGS*, HANDLE, int) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return 0;
-}

@@ -70,3 +70,5 @@ void CurveSettingsFromBytes(tagGS* gs, const uint8_t in[28]);
 
 // Forgets what a file gave the journal, the markers and the graph items (before another read).
 void ClearStoredBlocks(tagGS* gs);
+// No items, shown.
+void ClearGraphItems(tagGS* gs);

@@ -59,6 +59,10 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Graph file block damaged", "A block of the graph file is damaged; what follows it was not read."},
     {"KEY Setup block damaged", "The acquisition set-up stored in the graph file is damaged."},
     {"KEY Not enough memory for the samples", "There is not enough memory for the samples of this graph."},
+    {"KEY Text file empty", "The text file holds no numbers to read.\nCheck the first line to read in the Options."},
+    {"KEY Text file not a number",
+     "Line %lu of the text file holds a field that is not a number.\nSet the first line to read after the header "
+     "lines, and the column delimiter, in the Options."},
     {"KEY Graph data file missing", "The file that holds this graph's samples cannot be found."},
     {"KEY Graph data file read error", "The file that holds this graph's samples could not be read."},
     {"KEY Disk full", "The disk is full."},

@@ -43,6 +43,7 @@ void* __imp_TranslateJournalHints = reinterpret_cast<void*>(&TranslateJournalHin
 void* __imp_HandleTheDialog = reinterpret_cast<void*>(&HandleTheDialog);
 void* __imp_GetPopupMenuItemName = reinterpret_cast<void*>(&GetPopupMenuItemName);
 void* __imp_AdjustMenuByContainerData = reinterpret_cast<void*>(&AdjustMenuByContainerData);
+void* __imp__ZN8CVK40Fix13GetAnalogDataEiPd = reinterpret_cast<void*>(&CVK40Fix::GetAnalogData);
 }
 
 namespace {

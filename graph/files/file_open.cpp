@@ -5,6 +5,7 @@
 #include "graph/view/display_modes.h"
 #include "graph/view/view_api.h"
 #include "documents/documents_api.h"
+#include "documents/text/text_file.h"
 #include "documents/files/graph_file.h"
 #include "controls/utilities.h"
 #include "base/app.h"
@@ -136,9 +137,6 @@ tagGS* OpenOneFile(const char* path, int mode, bool byPath) {
     return gs;
 }
 
-// The open dialog's own page: nothing of its own yet beyond the standard controls.
-UINT_PTR CALLBACK OpenDialogHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
 // File Open: one window per chosen file.
 tagGS* OpenFromDialog() {
     char filter[1024];
@@ -158,7 +156,7 @@ tagGS* OpenFromDialog() {
     ofn.lpstrInitialDir = GetRememberedFolder(kRememberOpen);
     ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_HIDEREADONLY;
     ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_OPEN_OPTIONS);
-    ofn.lpfnHook = OpenDialogHook;
+    ofn.lpfnHook = TextOpenHookProc;
     if (!RunOpenFileDialog(&ofn)) return nullptr;
     SetRememberedFileType(ofn.nFilterIndex, kRememberOpen);
     const int mode = ofn.nFilterIndex == static_cast<DWORD>(kOpenTemplate) ? kOpenTemplate : kOpenGraph;

@@ -7,6 +7,7 @@
 #include "graph/render/printing.h"
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
+#include "documents/text/text_file.h"
 #include "controls/utilities.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
@@ -80,7 +81,10 @@ void RecordPlacement(tagGS* gs) {
     }
 }
 
-UINT_PTR CALLBACK SaveDialogHook(HWND dlg, UINT msg, WPARAM, LPARAM lParam) {
+// The text file type of the save dialog's filter, whose options the page's button opens.
+constexpr DWORD kSaveTypeText = 2;
+
+UINT_PTR CALLBACK SaveDialogHook(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
         const auto* request = reinterpret_cast<const stSaveRequest*>(ofn->lCustData);
@@ -91,8 +95,18 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dlg, UINT msg, WPARAM, LPARAM lParam) {
         }
         HandleTheDialog(dlg, IDD_SAVE_OPTIONS);
         CheckDlgButton(dlg, IDC_SAVE_SELECTION_ONLY, g_selectionOnly ? BST_CHECKED : BST_UNCHECKED);
-    } else if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_FILEOK) {
-        g_selectionOnly = IsDlgButtonChecked(dlg, IDC_SAVE_SELECTION_ONLY) == BST_CHECKED ? 1 : 0;
+        EnableWindow(GetDlgItem(dlg, IDC_SAVE_TEXT_OPTIONS), ofn->nFilterIndex == kSaveTypeText);
+    } else if (msg == WM_NOTIFY) {
+        const auto* n = reinterpret_cast<const OFNOTIFYA*>(lParam);
+        if (n->hdr.code == CDN_FILEOK)
+            g_selectionOnly = IsDlgButtonChecked(dlg, IDC_SAVE_SELECTION_ONLY) == BST_CHECKED ? 1 : 0;
+        else if (n->hdr.code == CDN_TYPECHANGE && n->lpOFN)
+            EnableWindow(GetDlgItem(dlg, IDC_SAVE_TEXT_OPTIONS), n->lpOFN->nFilterIndex == kSaveTypeText);
+    } else if (msg == WM_COMMAND && LOWORD(wParam) == IDC_SAVE_TEXT_OPTIONS && HIWORD(wParam) == BN_CLICKED) {
+        // The Save Options dialog holds the selection flag too: the page's box follows it.
+        int selection = IsDlgButtonChecked(dlg, IDC_SAVE_SELECTION_ONLY) == BST_CHECKED ? 1 : 0;
+        if (DoSaveTextOptions(dlg, 1, &selection))
+            CheckDlgButton(dlg, IDC_SAVE_SELECTION_ONLY, selection ? BST_CHECKED : BST_UNCHECKED);
     }
     return 0;
 }

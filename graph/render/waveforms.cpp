@@ -805,13 +805,16 @@ int PaintPlotArea(HDC dc, tagGS* gs) {
             first = 0;
             last = static_cast<int32_t>(shorter - 1);
         }
+        int result = 1;
         if (last > 0 && first >= 0 && first < shorter && last < shorter)
-            return DrawGraphWaveforms2(dc, gs, first, last, kColorModeOwn, 0, 1, 1);
-        return 1;
+            result = DrawGraphWaveforms2(dc, gs, first, last, kColorModeOwn, 0, 1, 1);
+        DrawGraphItemsScaled(gs, dc, 0, 1.0, 1.0);
+        return result;
     }
     double t0 = GraphXToTime(gs, plot.left), t1 = GraphXToTime(gs, plot.right);
     PagingPolicyScope policy(kPagingForward);
     int result = DrawVisibleRange(dc, t0, t1 - t0, gs, &plot);
+    DrawGraphItemsScaled(gs, dc, 0, 1.0, 1.0);
     DrawSelectionXor(dc, gs);
     return result;
 }

@@ -1,5 +1,5 @@
-// Feeds the graph file reader damaged files: every seed of a corpus folder and a number of
-// deterministic mutations of each. Each input lies at the very end of its memory, against a page
+// Feeds the graph file reader and the text file reader damaged files: every seed of a corpus
+// folder and a number of deterministic mutations of each. Each input lies at the very end of its memory, against a page
 // that may not be touched, so that a read past its end ends the process. A file the reader takes
 // must be sound (blocks as large as their counts, markers within their fields) and must write and
 // read back again; a file it refuses must leave nothing in the document.
@@ -15,6 +15,7 @@
 #include "tests/documents/acq_builder.h"
 #include "tests/documents/test_doc.h"
 #include "documents/stored_blocks.h"
+#include "documents/text/text_file.h"
 #include "base/byte_stream.h"
 
 namespace {
@@ -85,6 +86,40 @@ const char* DocumentFault(const tagGS* gs) {
     return nullptr;
 }
 
+// The text reader in each delimiter mode: a read document must be sound and must write as text
+// and read back to the same length; a refusal leaves nothing.
+void CheckText(const GuardedBuffer& buffer, size_t size, const std::string& name, Tally& t) {
+    const stTextReadOptions kept = g_textRead;
+    const stTextSaveOptions keptSave = g_textSave;
+    for (uint32_t mode = kTextTab; mode <= kTextNoDelimiter; ++mode) {
+        g_textRead = stTextReadOptions{};
+        g_textRead.delimiter = mode;
+        g_textRead.startLine = 1 + static_cast<int32_t>(size % 3);
+        TestDoc d;
+        const std::string what = name + " as text, delimiter " + std::to_string(mode);
+        if (ReadTextBuffer(d.gs, buffer.Data(), size, nullptr)) {
+            for (int s = 0; s < kMaxChannels; ++s)
+                if (d.gs->chanFlags[s] || d.gs->chanBlock[s]) {
+                    Fault(t, "a refused text file left channels behind", what);
+                    break;
+                }
+            continue;
+        }
+        if (const char* fault = DocumentFault(d.gs)) Fault(t, fault, what);
+        g_textSave = stTextSaveOptions{};
+        CByteWriter out;
+        if (!WriteTextStream(d.gs, out, 0)) Fault(t, "a read text document could not be written", what);
+        g_textRead.delimiter = kTextTab;
+        g_textRead.startLine = 1;
+        TestDoc e;
+        const Bytes& text = out.Bytes();
+        if (ReadTextBuffer(e.gs, text.data(), text.size(), nullptr) || e.gs->totalSamples != d.gs->totalSamples)
+            Fault(t, "a written text document did not read back whole", what);
+    }
+    g_textRead = kept;
+    g_textSave = keptSave;
+}
+
 void Check(const Bytes& bytes, const std::string& name, Tally& t) {
     ++t.inputs;
     GuardedBuffer buffer(bytes);
@@ -112,6 +147,7 @@ void Check(const Bytes& bytes, const std::string& name, Tally& t) {
                 }
         }
     }
+    CheckText(buffer, bytes.size(), name, t);
     {
         TestDoc d;
         CByteReader in(buffer.Data(), bytes.size());
@@ -162,13 +198,16 @@ std::vector<std::string> SeedFiles(const std::string& folder) {
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
         const char* dot = std::strrchr(found.cFileName, '.');
-        const bool seed = dot && (lstrcmpiA(dot, ".acq") == 0 || lstrcmpiA(dot, ".gtl") == 0);
+        const bool seed =
+            dot && (lstrcmpiA(dot, ".acq") == 0 || lstrcmpiA(dot, ".gtl") == 0 || lstrcmpiA(dot, ".txt") == 0);
         if (seed && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
     } while (FindNextFileA(find, &found));
     FindClose(find);
     std::sort(names.begin(), names.end());
     return names;
 }
+
+Bytes TextBytes(const char* text) { return Bytes(text, text + std::strlen(text)); }
 
 // The seeds: files that use the format's forms, each small.
 int MakeCorpus(const std::string& folder) {
@@ -216,6 +255,9 @@ int MakeCorpus(const std::string& folder) {
         {"swapped-v33.acq", BuildSwappedAcq(swappedOld)},
         {"truncated.acq", truncated},
         {"settings.gtl", BuildAcq(templ)},
+        {"columns.txt", TextBytes("Pulse.acq\r\n5.000000 msec/sample\r\n2 channels\r\nFinger\r\nmV\r\nEar\r\nV\r\n"
+                                  "CH1\tCH2\t\r\n3\t4\t\r\n1\t10\t\r\n2.5\t-20\t\r\n3E-05\t30\t\r\n\t40\t\r\n")},
+        {"ragged.txt", TextBytes("1,,3\n4,5,6\n7\n\n8,9,10,11\n-1.5e2,+.5,0")},
     };
     for (const Seed& s : seeds)
         if (!WriteWholeFile(folder + "\\" + s.name, s.bytes)) return 1;

@@ -16,10 +16,12 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         char cls[16] = "";
         GetClassNameA(box, cls, sizeof cls);
         auto& seen = g_capture->seen;
-        if (lstrcmpA(cls, "#32770") == 0 && std::find(seen.begin(), seen.end(), box) == seen.end()) {
+        char caption[256] = "";
+        GetWindowTextA(box, caption, sizeof caption);
+        const bool wanted = g_capture->caption.empty() || g_capture->caption == caption;
+        if (wanted && lstrcmpA(cls, "#32770") == 0 && std::find(seen.begin(), seen.end(), box) == seen.end()) {
             seen.push_back(box);
-            char caption[256] = "", text[1024] = "";
-            GetWindowTextA(box, caption, sizeof caption);
+            char text[1024] = "";
             GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
             g_capture->boxes.push_back({caption, text});
             PostMessageA(box, WM_COMMAND, g_capture->answer, 0);

@@ -14,4 +14,5 @@ struct BoxCapture {
     std::vector<Box> boxes;
     std::vector<HWND> seen;  // a box that loses and regains activation is still one box
     UINT answer = IDOK;      // the button the boxes are answered with
+    std::string caption;     // when set, only boxes of this caption (other dialogs are left alone)
 };

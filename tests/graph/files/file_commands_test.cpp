@@ -2,6 +2,7 @@
 // the common dialogs answered by the test, real files on disk, and what the user then sees.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "graph/document/graph_doc.h"
 #include "documents/files/graph_file.h"
 #include "documents/stored_blocks.h"
+#include "documents/text/text_file.h"
+#include "graph/document/sample_store.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
@@ -412,6 +415,47 @@ TEST_F(FileCommands, SaveAsFromTheMenuWritesTheActiveGraphUnderTheChosenName) {
     EXPECT_EQ(gs->modified, 0u);
     EXPECT_TRUE(TemporaryLeftovers(folder).empty());
     EXPECT_EQ(std::string(GetRememberedFolder(kRememberSave)), folder.path + "\\");
+}
+
+TEST_F(FileCommands, AGraphSavedAsTextOpensAgainWithItsSamples) {
+    TempFolder folder("kymora-text");
+    const std::string path = folder.File("source.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(-3, 40)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    HWND w = WindowShowing(path);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+    tagGS* gs = GetWindowGraph(w);
+    const stTextSaveOptions keptSave = g_textSave;
+    const stTextReadOptions keptRead = g_textRead;
+    g_textSave = stTextSaveOptions{1, 0, kTextComma};
+    const std::string target = folder.File("saved.txt");
+    g_save.names = {target};
+    g_save.filterIndex = 2;
+    Command(IDM_FILE_SAVE_AS);
+    EXPECT_EQ(std::string(gs->title), path) << "a text copy leaves the graph's name";
+    const Bytes text = ReadWholeFile(target);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(std::string(text.begin(), text.begin() + static_cast<long>(path.size())), path);
+
+    g_textRead = stTextReadOptions{};
+    g_textRead.delimiter = kTextComma;
+    g_textRead.startLine = 8;  // title, interval, count, label, units, names, counts
+    g_textRead.interval = gs->sampleInterval;
+    g_open.names = {target};
+    g_open.filterIndex = 3;
+    Command(IDM_FILE_OPEN);
+    tagGS* read = GraphShowing(target);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->chanCount[1], 40u);
+    EXPECT_EQ(read->sampleInterval, gs->sampleInterval);
+    for (int i = 0; i < 40; ++i) {
+        double want = 0, got = 0;
+        ASSERT_TRUE(GetChannelSample(gs, i, 2, &want));
+        ASSERT_TRUE(GetChannelSample(read, i, 1, &got));
+        EXPECT_NEAR(got, want, 1e-5 * std::fabs(want) + 1e-12) << i;
+    }
+    g_textSave = keptSave;
+    g_textRead = keptRead;
 }
 
 TEST_F(FileCommands, AnUntitledGraphAsksForANameAndProposesItWithItsExtension) {

@@ -19,6 +19,8 @@
 #include "graph/render/render_api.h"
 #include "render_test_support.h"
 #include "controls/utilities.h"
+#include "documents/documents_api.h"
+#include "documents/items/graph_items.h"
 
 namespace {
 
@@ -636,6 +638,66 @@ TEST_F(Waveforms, ChartBandsScopeOverlayAndXYPlotEachDrawTheirOwnWay) {
     gs->xyXChan = 0xFFFFFFFFu;
     EXPECT_EQ(DrawGraphWaveforms2(none.Dc(), gs.get(), 0, 700, 4, 0, 1, 1), 0);
     EXPECT_EQ(none.CountNotWhite(), 0);
+}
+
+TEST_F(Waveforms, GraphItemsAreDrawnOnScreenPaperAndPicturesAndClippedToThePlot) {
+    // X units: 40 pixels each from x = 10; Y units of channel 1: 80 pixels each about row 110.
+    SetRaw(gs.get(), 1, Sine(400, 160), kInk1);
+    gs->selectedChan = 1;
+    gs->xyXChan = 4;
+    gs->chanPixelMap[0][4] = 40.0;
+    gs->chanPixelMap[1][4] = 10.0;
+    CGraphItemList* items = gs->graphItems;
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->AddPoint(7, "red", 5.0, 0.5), 1);             // centre (210, 70), radius 4
+    ASSERT_EQ(items->AddLine(1, "GREEN", 1.0, -0.5, 9.0, -0.5), 1);  // row 150 from x 50 to 370
+    ASSERT_EQ(items->AddPoint(9, "BLUE", 10.25, 0.0), 1);          // centre (420, 110): outside the plot
+    for (uint32_t mode : {0u, 1u}) {
+        CDibSurface s(430, 220);
+        gs->displayMode = mode;
+        gs->chanBandRects[1] = kPlot;
+        ASSERT_EQ(PaintPlotArea(s.Dc(), gs.get()), 1) << mode;
+        EXPECT_EQ(s.At(210, 70), RGB(255, 0, 0)) << mode;
+        EXPECT_EQ(s.At(207, 70), RGB(255, 0, 0)) << mode;
+        EXPECT_NE(s.At(205, 70), RGB(255, 0, 0)) << mode;
+        EXPECT_EQ(s.At(200, 150), RGB(0, 128, 0)) << mode;
+        EXPECT_EQ(s.At(49, 150), kWhite) << mode;
+        for (int y = 100; y < 120; ++y) EXPECT_NE(s.At(kPlot.right + 2, y), RGB(0, 0, 255)) << mode << " row " << y;
+    }
+    // Paper: printing passes its page shift and factors; the second page of a plot drawn at twice
+    // the scale puts the dot at 5 x 40 x 2 + 10 - 400 = 10.
+    {
+        CDibSurface page(430, 220);
+        DrawGraphItemsScaled(gs.get(), page.Dc(), 1, 2.0, 1.0);
+        EXPECT_EQ(page.At(10, 70), RGB(255, 0, 0));
+        EXPECT_NE(page.At(210, 70), RGB(255, 0, 0));
+    }
+    // Pictures: the metafile holds the dot's ellipse and the line, each in its colour.
+    {
+        CMetaRecorder meta;
+        DrawGraphItemsScaled(gs.get(), meta.Dc(), 0, 1.0, 1.0);
+        const std::vector<stMetaRecord> recs = meta.Finish();
+        std::vector<const stMetaRecord*> ellipses = RecordsOf(recs, EMR_ELLIPSE);
+        ASSERT_EQ(ellipses.size(), 2u);
+        // The ellipse (206, 74) - (214, 66), kept with its far edges inclusive.
+        const RECTL box = ellipses[0]->As<EMRELLIPSE>()->rclBox;
+        EXPECT_EQ(std::min(box.left, box.right), 206);
+        EXPECT_EQ(std::max(box.left, box.right), 213);
+        EXPECT_EQ(std::min(box.top, box.bottom), 66);
+        EXPECT_EQ(std::max(box.top, box.bottom), 73);
+        bool green = false;
+        for (const stMetaRecord* p : RecordsOf(recs, EMR_CREATEPEN))
+            green = green || p->As<EMRCREATEPEN>()->lopn.lopnColor == RGB(0, 128, 0);
+        EXPECT_TRUE(green);
+        EXPECT_EQ(RecordsOf(recs, EMR_LINETO).size(), 1u);
+    }
+    // Hidden items are not drawn.
+    items->shown = 0;
+    CDibSurface hidden(430, 220);
+    gs->displayMode = 0;
+    ASSERT_EQ(PaintPlotArea(hidden.Dc(), gs.get()), 1);
+    EXPECT_NE(hidden.At(210, 70), RGB(255, 0, 0));
+    EXPECT_NE(hidden.At(200, 150), RGB(0, 128, 0));
 }
 
 TEST_F(Waveforms, SelectionXorInvertsExactlyItsColumnsAndASecondDrawRestores) {

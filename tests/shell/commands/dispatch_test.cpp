@@ -10,6 +10,7 @@
 #include "shell/startup.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
+#include "documents/items/std_curve.h"
 #include "devlib/vk40.h"
 #include <cstdio>
 #include <ostream>
@@ -191,6 +192,35 @@ TEST_F(Dispatch, FileNewMakesTheNextUntitledGraph) {
     ASSERT_EQ(std::sscanf(first.c_str(), "Untitled%d", &a), 1) << first;
     ASSERT_EQ(std::sscanf(last.c_str(), "Untitled%d", &b), 1) << last;
     EXPECT_EQ(b, a + 2);
+}
+
+TEST_F(Dispatch, TheStandardCurveCommandShowsTheActiveGraphsOneDialog) {
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    gs->selectedChan = 3;
+    lstrcpyA(gs->chanLabel[3], "Absorbance 540");
+    Command(IDM_STANDARD_CURVE);
+    HWND dlg = StandardCurveDialogWindow(gs);
+    ASSERT_TRUE(dlg);
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    char text[64] = "";
+    GetDlgItemTextA(dlg, IDC_CURVE_Y_LABEL, text, sizeof text);
+    EXPECT_STREQ(text, "Absorbance 540");
+    // While it is active the main loop gives it keyboard navigation.
+    SendMessageA(dlg, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(g_app->hwndActiveDlg, dlg);
+    Command(IDM_STANDARD_CURVE);
+    EXPECT_EQ(StandardCurveDialogWindow(gs), dlg);
+    SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindow(dlg));
+    EXPECT_EQ(StandardCurveDialogWindow(gs), nullptr);
+    EXPECT_NE(g_app->hwndActiveDlg, dlg);
+    // Closing the graph takes an open dialog with it.
+    Command(IDM_STANDARD_CURVE);
+    dlg = StandardCurveDialogWindow(gs);
+    ASSERT_TRUE(dlg);
+    Command(IDM_FILE_CLOSE);
+    EXPECT_FALSE(IsWindow(dlg));
 }
 
 TEST_F(Dispatch, ModeCommandsSwitchTheActiveGraph) {

@@ -1,0 +1,364 @@
+// Graph items: the item classes, the document's list, drawing and the graph-item block.
+#include "documents/items/graph_items.h"
+#include "documents/documents_api.h"
+#include "documents/stored_blocks.h"
+#include "documents/files/graph_layout.h"
+#include "common/tagGS.h"
+#include "base/byte_stream.h"
+#include "devlib/vk40.h"
+#include <cmath>
+#include <cstring>
+#include <new>
+
+stCurveSettings g_defaultCurveSettings{0.0, 1.0, 100, 0x008000, 7};
+
+namespace {
+
+// The rows of the document's pixel map: x scale, x zero, y scale, y zero.
+constexpr int kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3;
+
+const struct {
+    const char* name;
+    COLORREF colour;
+} kColours[] = {{"BLACK", 0x000000}, {"RED", 0x0000FF},     {"GREEN", 0x008000},    {"BLUE", 0xFF0000},
+                {"CYAN", 0xFFFF00},  {"MAGENTA", 0xFF00FF}, {"BURGUNDY", 0x800080}, {"WHITE", 0xFFFFFF}};
+
+int32_t Truncated(double v) {
+    if (!std::isfinite(v)) return 0;
+    if (v >= 2147483647.0) return 0x7FFFFFFF;
+    if (v <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+// Restores a context's state on every path.
+class SavedDC {
+public:
+    explicit SavedDC(HDC dc) : m_dc(dc), m_id(SaveDC(dc)) {}
+    ~SavedDC() { RestoreDC(m_dc, m_id); }
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+    HDC m_dc;
+    int m_id;
+};
+
+// The plot less one pixel at its top and bottom.
+void ClipToPlot(HDC dc, const tagGS* gs) {
+    const RECT& p = gs->plotRect;
+    IntersectClipRect(dc, p.left, p.top + 1, p.right, p.bottom - 1);
+}
+
+}  // namespace
+
+stItemMapping ItemMappingOf(const tagGS* gs) {
+    const uint32_t h = gs->xyXChan < kMaxChannels ? gs->xyXChan : 0;
+    const uint32_t s = gs->selectedChan < kMaxChannels ? gs->selectedChan : 0;
+    return stItemMapping{gs->chanPixelMap[kMapXScale][h], gs->chanPixelMap[kMapXZero][h],
+                         gs->chanPixelMap[kMapYScale][s], gs->chanPixelMap[kMapYZero][s],
+                         gs->plotRect.right - gs->plotRect.left};
+}
+
+POINT ItemPixel(const stItemMapping& m, double x, double y, int pageShift, double factor1, double factor2) {
+    const double px = x * m.xScale * factor1 * factor2 + m.xZero - static_cast<double>(pageShift) * m.plotWidth;
+    const double py = m.yZero - y * m.yScale;
+    return POINT{Truncated(px), Truncated(py)};
+}
+
+int DotRadius(int32_t size, double dpiScale) { return Truncated(std::floor(size * dpiScale / 2.0 + 0.5)); }
+
+double DpiScaleOf(int targetDpi, int screenDpi) {
+    return targetDpi > 0 && screenDpi > 0 ? static_cast<double>(targetDpi) / screenDpi : 1.0;
+}
+
+COLORREF ItemColourOf(const char* name) {
+    for (const auto& c : kColours)
+        if (name && lstrcmpiA(name, c.name) == 0) return c.colour;
+    return 0x000000;
+}
+
+// ---- Items ----
+
+int CGraphItem::SaveHead(CByteWriter& out, char kind) {
+    out.Write(&kind, 1);
+    out.I32(pen.lopnWidth.x);
+    return out.U32(pen.lopnColor) ? 1 : 0;
+}
+
+int CGraphItem::LoadHead(CByteReader& in, CGraphItemList* owner) {
+    int32_t width = 0;
+    uint32_t colour = 0;
+    if (!in.I32(&width) || !in.U32(&colour)) return 0;
+    pen = LOGPEN{PS_SOLID, {width, 0}, colour};
+    list = owner;
+    return 1;
+}
+
+void CGraphLine::Draw(HDC dc, int pageShift, double factor1, double factor2) {
+    if (!list) return;
+    const stItemMapping m = ItemMappingOf(list->graph);
+    const POINT a = ItemPixel(m, x1, y1, pageShift, factor1, factor2);
+    const POINT b = ItemPixel(m, x2, y2, pageShift, factor1, factor2);
+    HPEN p = CreatePenIndirect(&pen);
+    if (!p) return;
+    HGDIOBJ old = SelectObject(dc, p);
+    MoveToEx(dc, a.x, a.y, nullptr);
+    LineTo(dc, b.x, b.y);
+    SelectObject(dc, old);
+    DeleteObject(p);
+}
+
+int CGraphLine::Save(CByteWriter& out) {
+    SaveHead(out, 'L');
+    for (double v : {x1, y1, x2, y2}) out.F64(v);
+    return out.Ok() ? 1 : 0;
+}
+
+int CGraphLine::Load(CByteReader& in, CGraphItemList* owner) {
+    return LoadHead(in, owner) && in.F64(&x1) && in.F64(&y1) && in.F64(&x2) && in.F64(&y2) ? 1 : 0;
+}
+
+void CGraphPoint::Draw(HDC dc, int pageShift, double factor1, double factor2) {
+    if (!list) return;
+    const POINT c = ItemPixel(ItemMappingOf(list->graph), x, y, pageShift, factor1, factor2);
+    const int r = DotRadius(pen.lopnWidth.x, list->dpiScale);
+    HPEN p = CreatePen(static_cast<int>(pen.lopnStyle), 1, pen.lopnColor);
+    HBRUSH brush = CreateSolidBrush(pen.lopnColor);
+    if (p && brush) {
+        SavedDC saved(dc);
+        SelectObject(dc, p);
+        SelectObject(dc, brush);
+        Ellipse(dc, c.x - r, c.y + r, c.x + r, c.y - r);
+    }
+    if (p) DeleteObject(p);
+    if (brush) DeleteObject(brush);
+}
+
+int CGraphPoint::Save(CByteWriter& out) {
+    SaveHead(out, 'D');
+    out.F64(x);
+    out.F64(y);
+    return out.Ok() ? 1 : 0;
+}
+
+int CGraphPoint::Load(CByteReader& in, CGraphItemList* owner) {
+    return LoadHead(in, owner) && in.F64(&x) && in.F64(&y) ? 1 : 0;
+}
+
+// ---- The list ----
+
+CGraphItemList::CGraphItemList(tagGS* owner) : graph(owner) {}
+
+CGraphItemList::~CGraphItemList() { DestroyStandardCurveDialog(this); }
+
+int CGraphItemList::AddLine(int32_t width, const char* colour, double x1, double y1, double x2, double y2) {
+    auto* line = new (std::nothrow) CGraphLine;
+    if (!line) return 0;
+    line->pen = LOGPEN{PS_SOLID, {width, 0}, ItemColourOf(colour)};
+    line->x1 = x1;
+    line->y1 = y1;
+    line->x2 = x2;
+    line->y2 = y2;
+    return AddItem(line);
+}
+
+int CGraphItemList::AddPoint(int32_t size, const char* colour, double x, double y) {
+    return AddPoint(size, ItemColourOf(colour), x, y);
+}
+
+int CGraphItemList::AddPoint(int32_t size, COLORREF colour, double x, double y) {
+    auto* point = new (std::nothrow) CGraphPoint;
+    if (!point) return 0;
+    point->pen = LOGPEN{PS_SOLID, {size, 0}, colour};
+    point->x = x;
+    point->y = y;
+    return AddItem(point);
+}
+
+int CGraphItemList::AddItem(CGraphItem* item) {
+    if (!item) return 0;
+    std::unique_ptr<CGraphItem> owned(item);
+    if (items.size() >= 0x7FFFFFFF) return 0;
+    try {
+        items.push_back(std::move(owned));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    item->list = this;
+    if (shown) DrawNew(item);
+    if (graph) setDirtyGraphFlag(graph, 1);
+    return 1;
+}
+
+void CGraphItemList::RemoveItem(int index) {
+    if (index < 0 || index >= Count()) return;
+    items.erase(items.begin() + index);
+}
+
+void CGraphItemList::Clear() { items.clear(); }
+
+void CGraphItemList::DrawNew(CGraphItem* item) {
+    if (!graph || !graph->hwnd) return;
+    HDC dc = GetDC(graph->hwnd);
+    if (!dc) return;
+    {
+        SavedDC saved(dc);
+        ClipToPlot(dc, graph);
+        item->Draw(dc, 0, 1.0, 1.0);
+    }
+    ReleaseDC(graph->hwnd, dc);
+}
+
+void CGraphItemList::Draw(HDC dc) {
+    if (!dc || !graph) return;
+    SavedDC saved(dc);
+    ClipToPlot(dc, graph);
+    DrawItems(dc, 0, 1.0, 1.0);
+}
+
+void CGraphItemList::DrawItems(HDC dc, int pageShift, double factor1, double factor2) {
+    if (items.empty() || !shown || !dc) return;
+    int screenDpi = 0;
+    if (HDC screen = GetDC(graph ? graph->hwnd : nullptr)) {
+        screenDpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(graph ? graph->hwnd : nullptr, screen);
+    }
+    dpiScale = DpiScaleOf(GetDeviceCaps(dc, LOGPIXELSX), screenDpi);
+    for (auto& item : items) item->Draw(dc, pageShift, factor1, factor2);
+    dpiScale = 1.0;
+}
+
+int CGraphItemList::Save(CByteWriter& out) {
+    out.U32(acqfile::kGraphItemsTag);
+    out.U32(shown);
+    out.I32(static_cast<int32_t>(items.size()) - 1);
+    for (auto& item : items)
+        if (!item->Save(out)) return 0;
+    return out.Ok() ? 1 : 0;
+}
+
+int CGraphItemList::Load(CByteReader& in) {
+    const uint64_t start = in.Tell();
+    uint32_t tag = 0, flag = 0;
+    int32_t last = 0;
+    if (!in.U32(&tag) || tag != acqfile::kGraphItemsTag) {
+        in.Seek(start);
+        return kBlockAbsent;
+    }
+    if (!in.U32(&flag) || !in.I32(&last) || last < -1) {
+        in.Seek(start);
+        return kBlockDamaged;
+    }
+    shown = flag;
+    items.clear();
+    // Items are read until one of an unknown kind or the end; the reader stands after the last
+    // whole item.
+    for (int32_t i = 0; i <= last; ++i) {
+        const uint64_t at = in.Tell();
+        uint8_t kind = 0;
+        if (!in.U8(&kind)) break;
+        std::unique_ptr<CGraphItem> item;
+        if (kind == 'L') item.reset(new (std::nothrow) CGraphLine);
+        else if (kind == 'D') item.reset(new (std::nothrow) CGraphPoint);
+        if (!item || !item->Load(in, this)) {
+            in.Seek(at);
+            break;
+        }
+        try {
+            items.push_back(std::move(item));
+        } catch (const std::bad_alloc&) {
+            in.Seek(at);
+            break;
+        }
+    }
+    return kBlockRead;
+}
+
+// ---- What the document and the file module call ----
+
+CGraphItemList* NewGraphItemList(tagGS* owner) { return new (std::nothrow) CGraphItemList(owner); }
+
+void DeleteGraphItemList(CGraphItemList* list, int flags) {
+    if (!list) return;
+    if (flags & 1) delete list;
+}
+
+int GraphItemsLoad(tagGS* gs, CByteReader& in) {
+    if (!gs->graphItems) gs->graphItems = NewGraphItemList(gs);
+    if (!gs->graphItems) {
+        const uint64_t start = in.Tell();
+        uint32_t tag = 0;
+        const bool present = in.U32(&tag) && tag == acqfile::kGraphItemsTag;
+        in.Seek(start);
+        return present ? kBlockDamaged : kBlockAbsent;
+    }
+    return gs->graphItems->Load(in);
+}
+
+int GraphItemsSave(tagGS* gs, CByteWriter& out) {
+    if (gs->graphItems) return gs->graphItems->Save(out);
+    out.U32(acqfile::kGraphItemsTag);
+    out.U32(1);
+    out.I32(-1);
+    return out.Ok() ? 1 : 0;
+}
+
+void ClearGraphItems(tagGS* gs) {
+    if (CGraphItemList* list = gs->graphItems) {
+        list->Clear();
+        list->shown = 1;
+    }
+}
+
+void DrawGraphItems(tagGS* gs, HDC dc) {
+    if (gs && gs->graphItems) gs->graphItems->Draw(dc);
+}
+
+void DrawGraphItemsScaled(tagGS* gs, HDC dc, int pageShift, double factor1, double factor2) {
+    if (gs && gs->graphItems) gs->graphItems->DrawItems(dc, pageShift, factor1, factor2);
+}
+
+int ScriptPlotLine(tagGS* gs, int32_t width, const char* colour, double x1, double y1, double x2, double y2) {
+    return gs && gs->graphItems ? gs->graphItems->AddLine(width, colour, x1, y1, x2, y2) : 0;
+}
+
+int ScriptPlotDot(tagGS* gs, int32_t size, const char* colour, double x, double y) {
+    return gs && gs->graphItems ? gs->graphItems->AddPoint(size, colour, x, y) : 0;
+}
+
+// ---- Standard-curve settings ----
+
+void* CopyDefaultCurveSettings() {
+    auto* s = static_cast<stCurveSettings*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stCurveSettings)));
+    if (s) *s = g_defaultCurveSettings;
+    return s;
+}
+
+void FreeCurveSettings(void* settings) {
+    if (settings) HeapFree(GetProcessHeap(), 0, settings);
+}
+
+void CurveSettingsToBytes(const tagGS* gs, uint8_t out[28]) {
+    std::memset(out, 0, 28);
+    const auto* s = static_cast<const stCurveSettings*>(gs->curveSettings);
+    if (!s) return;
+    PutLeF64(out, s->from);
+    PutLeF64(out + 8, s->to);
+    PutLeU32(out + 16, static_cast<uint32_t>(s->samples));
+    PutLeU32(out + 20, s->dotColour);
+    PutLeU32(out + 24, static_cast<uint32_t>(s->dotSize));
+}
+
+void CurveSettingsFromBytes(tagGS* gs, const uint8_t in[28]) {
+    bool zero = true;
+    for (int i = 0; i < 28; ++i) zero = zero && in[i] == 0;
+    if (zero) return;
+    if (!gs->curveSettings) gs->curveSettings = CopyDefaultCurveSettings();
+    auto* s = static_cast<stCurveSettings*>(gs->curveSettings);
+    if (!s) return;
+    s->from = GetLeF64(in);
+    s->to = GetLeF64(in + 8);
+    s->samples = GetLeI32(in + 16);
+    s->dotColour = GetLeU32(in + 20);
+    s->dotSize = GetLeI32(in + 24);
+}
