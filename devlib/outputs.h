@@ -264,7 +264,9 @@ public:
     virtual int32_t OnActivate() { return 1; }   // 1 done
     virtual void OnDeactivate() {}
     virtual int32_t DoCmd(OUTCTL_CMD) { return 1; }  // non-zero on success
-    virtual void ApplyPrefs();                    // the set into the library's record (below)
+    // The set into the library's record. The library's controllers lock the record themselves
+    // when given null, so the program never needs it.
+    virtual void ApplyPrefs() { ApplyPrefs(static_cast<stAcq*>(nullptr)); }
     virtual void ApplyPrefs(stAcq*) {}
     virtual void UpdateLimits() {}                // the limits of the connected unit's model
 
@@ -405,11 +407,6 @@ protected:
 constexpr int32_t kOutCtlPrefCounts[kOutTypeCount] = {1, 2, 19, 1, 19, 19, 28, 22};
 
 // ---- Exports ----
-// COutCtl::ApplyPrefs(): locks the library's record and runs the controller's ApplyPrefs(stAcq*)
-// on it; nothing when the record cannot be locked. Inline here so that the base class is whole
-// in any module (a program's test may derive its own controller).
-VK40_API void OutCtlApplyPrefs(COutCtl* controller);
-inline void COutCtl::ApplyPrefs() { OutCtlApplyPrefs(this); }
 
 // The controller of an output type (kOutType...), its set filled from the kind's range table
 // (the analog limits and the stimulators' time limits follow the connected unit's model); null
