@@ -170,7 +170,7 @@ public:
         Limits(m_prefs, 9, w, 100);
         Value(m_prefs, 9, 1, false);
         Limits(m_prefs, 14, vk40 ? 0.098 : 0.06, 5000);
-        Value(m_prefs, 14, vk40 ? 1.049 : 1.01, false);
+        Value(m_prefs, 14, vk40 ? 1.049 : 1.01, true);
         if (COutCtlPref* p = Pref(m_prefs, 16)) p->m_min = vk40 ? 0.098 : 0.06;
         Limits(m_prefs, 11, vk40 ? 0.049 : 0.01, 5000);
         Value(m_prefs, 11, vk40 ? 0.049 : 0.01, true);
