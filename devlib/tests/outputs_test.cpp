@@ -23,6 +23,7 @@
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/stimctl.h"
 #include "devlib/acquisition/stimpanel.h"
+#include "devlib/acquisition/stimscript.h"
 #include "devlib/acquisition/stimulator.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
@@ -978,6 +979,80 @@ TEST_F(Outputs, ThePreferencesKeepAskingWhileTheIncrementIsZero) {
     EXPECT_EQ(result, 1);
     EXPECT_DOUBLE_EQ(acq->stim.increment, 2);
     EXPECT_DOUBLE_EQ(acq->stim.correction, 150);
+}
+
+// ---- The scripts' stimulator settings ----
+
+TEST_F(Outputs, ScriptSettingsChangeTheBlockOnlyWhenEveryCheckPasses) {
+    stAcq* acq = StartQuiet();
+    struct stCase {
+        const char* name;
+        std::vector<const char*> words;
+        int32_t kind;
+        bool changes;
+    } cases[] = {
+        {"StimMode", {"A$", "continuous", "3", "1", "10"}, kStimResultDurationMode, false},
+        {"StimMode", {"Continuous", "0", "1", "10"}, kStimResultPulseNumber, false},
+        {"StimMode", {"Continuous", "3", "2", "10"}, kStimResultWidthByLimit, false},
+        {"StimMode", {"Continuous", "3", "1", "0"}, kStimResultMaxRate, false},
+        {"StimMode", {"Continuous", "3", "1", "-4"}, kStimResultMaxRate, false},
+        {"StimMode", {"Continuous", "3", "1", "2000"}, kStimResultMaxRate, false},
+        {"StimMode", {"Continuous", "3", "1"}, kStimResultSyntax, false},
+        {"StimMode", {"B@", "Pulse", "3", "0.5", "40"}, kStimResultSuccess, true},
+        {"StimPref", {"Button", "0", "110", "0", "LockON", "LimitOFF", "1", "MarkerON"}, kStimResultIncrement, false},
+        {"StimPref", {"Button", "0", "110", "-2", "LockON", "LimitOFF", "1", "MarkerON"}, kStimResultIncrement, false},
+        {"StimPref", {"Button", "0", "200", "1", "LockON", "LimitOFF", "1", "MarkerON"}, kStimResultFactor, false},
+        {"StimPref", {"Start", "0", "110", "1", "LockON", "LimitOFF", "1", "MarkerON"}, kStimResultStartMode, false},
+        {"StimPref", {"Button", "0", "110", "1", "LockON", "LimitON", "150", "MarkerON"}, kStimResultWidthLimit, false},
+        {"StimPref", {"Button", "2", "90", "0.5", "LockOFF", "LimitON", "50", "MarkerOFF"}, kStimResultSuccess, true},
+        {"Stim", {"On"}, kStimResultOperation, false},
+    };
+    for (const stCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << " " << (c.words.empty() ? "" : c.words[c.words.size() - 1]));
+        const stStimSetup before = acq->stim;
+        stStimResult result{};
+        ASSERT_EQ(ExecuteStimCommand(acq, c.name, c.words.data(), static_cast<int32_t>(c.words.size()), &result), 1);
+        EXPECT_EQ(result.kind, c.kind);
+        EXPECT_STREQ(result.text, getMsgBoxText(StimResultKey(c.kind)));
+        EXPECT_EQ(memcmp(&before, &acq->stim, sizeof(before)) != 0, c.changes);
+    }
+    EXPECT_EQ(acq->stim.continuous, 0);
+    EXPECT_EQ(acq->stim.count, 3);
+    EXPECT_DOUBLE_EQ(acq->stim.width, 0.5);
+    EXPECT_DOUBLE_EQ(acq->stim.increment, 0.5);
+    EXPECT_EQ(acq->stim.markers, 0);
+    stStimResult result{};
+    const char* words[] = {"A$", "x"};
+    EXPECT_EQ(ExecuteStimCommand(acq, "stimmode", words, 2, &result), 0) << "names match exactly";
+    EXPECT_STREQ(result.variable, "NOT_DEFINED");
+    EXPECT_EQ(ExecuteStimCommand(acq, "StimMode", words, 2, &result), 1);
+    EXPECT_STREQ(result.variable, "A$");
+}
+
+// "Stim ON" reports success only when a start went out and the unit took it.
+TEST_F(Outputs, StimOnSucceedsOnlyWhenTheUnitAcceptsTheStart) {
+    stAcq* acq = StartQuiet();
+    std::unique_ptr<COutCtl> pulse = Make(kOutTypePulse);
+    const char* on[] = {"R$", "ON"};
+    stStimResult result{};
+    ASSERT_EQ(ExecuteStimCommand(acq, "Stim", on, 2, &result), 1);
+    EXPECT_EQ(result.kind, kStimResultIgnored) << "no stimulator panel: nothing was started";
+    ShowAsActive(pulse.get(), kOutTypePulse);
+    ASSERT_TRUE(SimControlSetDword(kSimStimulatorError, 33));
+    ASSERT_EQ(ExecuteStimCommand(acq, "Stim", on, 2, &result), 1);
+    EXPECT_EQ(result.kind, kStimResultPulse) << "the unit refused the start";
+    ASSERT_TRUE(SimControlSetDword(kSimStimulatorError, 0));
+    TakeLog();
+    ASSERT_EQ(ExecuteStimCommand(acq, "Stim", on, 2, &result), 1);
+    EXPECT_EQ(result.kind, kStimResultSuccess);
+    const Lines sent = TakeSent();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], Sent(69, Bytes(10, 0))) << "stopped first";
+    EXPECT_EQ(sent[1].substr(0, 16), "> 01 45 01 00 FF") << "then started, continuous";
+    const char* off[] = {"OFF"};
+    ASSERT_EQ(ExecuteStimCommand(acq, "Stim", off, 1, &result), 1);
+    EXPECT_EQ(result.kind, kStimResultSuccess);
+    EXPECT_EQ(TakeSent(), Lines{Sent(69, Bytes(10, 0))});
 }
 
 // ---- A recording of the pulses, looped back into input 1 ----
