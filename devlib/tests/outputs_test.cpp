@@ -1055,6 +1055,52 @@ TEST_F(Outputs, StimOnSucceedsOnlyWhenTheUnitAcceptsTheStart) {
     EXPECT_EQ(TakeSent(), Lines{Sent(69, Bytes(10, 0))});
 }
 
+// The output as a recording of input 1 sees it through the loop: the analog voltage, input 3
+// routed through, or the grounded output.
+TEST_F(Outputs, TheOutputSelectorDecidesWhatALoopedBackInputRecords) {
+    ASSERT_TRUE(SimControlSetDword("Signal1", kSimSignalLoopback));
+    ASSERT_TRUE(SimControlSetDword("Signal3", kSimSignalDc));
+    stAcq* acq = StartQuiet();
+    std::unique_ptr<COutCtl> analog = Make(kOutTypeAnalog);
+    std::unique_ptr<COutCtl> ch3 = Make(kOutTypeCH3);
+    auto record = [&](double* loop, double* third) {
+        Enable(acq, {0, 2}, {});
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = 20;
+        acq->storageKind = 2;
+        acq->repeatMode = 1;
+        acq->dataMode = 1;
+        acq->unitMode = 0;
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        Run(acq, 97);
+        ASSERT_EQ(acq->run.running, 0);
+        for (int s = 0; s < 2; ++s) {
+            const auto* words = static_cast<const int16_t*>(gs->chanBlock[s]);
+            double sum = 0;
+            for (int f = 0; f < 20; ++f) sum += words[f];
+            (acq->run.chanOrder[s] == 1 ? *loop : *third) = sum / 20;
+        }
+    };
+    const double gain1 = acq->chans[0].gain;
+    double loop = 0, third = 0;
+
+    analog->Prefs().GetAt(0)->m_value = 3.0;
+    ASSERT_EQ(analog->OnActivate(), 1);
+    record(&loop, &third);
+    const double volts = AnalogCodeForVolts(3.0, kModelVK40) / 13107.0 + 2.5;
+    EXPECT_NEAR(loop, volts / kSimLoopbackDivider * gain1 * 3276.8, 2.0) << "the voltage, 1000:1";
+
+    ASSERT_EQ(ch3->DoCmd(OUTCTL_SELECT), 1);
+    EXPECT_EQ(acq->outputMode, kOutSelChannel3);
+    record(&loop, &third);
+    ASSERT_GT(third, 50.0);
+    EXPECT_NEAR(loop, third * gain1 / kSimLoopbackDivider, 2.0) << "input 3 after its amplifier";
+
+    ASSERT_EQ(ch3->DoCmd(OUTCTL_GROUND), 1);
+    record(&loop, &third);
+    EXPECT_NEAR(loop, 0.0, 2.0) << "grounded";
+}
+
 // ---- A recording of the pulses, looped back into input 1 ----
 
 TEST_F(Outputs, ARecordingShowsTheTrainAtItsTimesAndAmplitude) {
