@@ -259,6 +259,13 @@ int32_t StimulatorEvent(HWND panel, stAcq* acq, int32_t event) {
     return 1;
 }
 
+void RaiseRunStimulatorEvent(stAcq* acq, int32_t event) {
+    if (event == kStimEvRecordingStarts) g_stimStopAbsolutely = 0;
+    // A stimulator left active behind another output must not take the output over.
+    const bool inUse = IsStimulatorViewActive(acq) || (acq->hwndStimulator && IsWindowVisible(acq->hwndStimulator));
+    if (acq->stim.active && inUse) StimulatorEvent(acq->hwndStimulator, acq, event);
+}
+
 // The idle step: tells the active stimulator panel when the unit's running state changes, and
 // keeps "start requested" while a requested stimulation still runs.
 int32_t PollOutputControlState(stAcq* acq) {

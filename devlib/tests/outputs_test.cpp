@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cfloat>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -1103,47 +1104,84 @@ TEST_F(Outputs, TheOutputSelectorDecidesWhatALoopedBackInputRecords) {
 
 // ---- A recording of the pulses, looped back into input 1 ----
 
-TEST_F(Outputs, ARecordingShowsTheTrainAtItsTimesAndAmplitude) {
-    ASSERT_TRUE(SimControlSetDword("Signal1", kSimSignalLoopback));
-    stAcq* acq = StartQuiet();
-    std::unique_ptr<COutCtl> pulse = Make(kOutTypePulse);
-    ShowAsActive(pulse.get(), kOutTypePulse);
-    COutCtlPrefsSet& p = pulse->Prefs();
-    p.GetAt(kStimMode)->m_value = 1;
-    p.GetAt(kStimCount)->m_value = 3;
-    p.GetAt(kStimWithAcq)->m_value = 1;
-    p.GetAt(kStimDelay)->m_value = 5;
-    p.GetAt(kStimWidth)->m_value = 2;
-    p.GetAt(kStimPeriod)->m_value = 10;
-    ASSERT_EQ(pulse->OnActivate(), 1);
-    pulse->ApplyPrefs();
-    ASSERT_EQ(pulse->DoCmd(OUTCTL_START), 1);
-    const Lines sent = TakeSent();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.back(), Sent(69, {4, 0, 3, 0, 0x10, 0x00, 0x04, 0x00, 0x0A, 0x00})) << "started by the recording";
+// Three pulses of 2 ms every 10 ms after a 5 ms delay, recorded at 1 ms from input 1.
+void ExpectTrain(const tagGS* gs, double gain) {
+    ASSERT_EQ(gs->chanCount[0], 60u);
+    const auto* words = static_cast<const int16_t*>(gs->chanBlock[0]);
+    // The unit's word: volts x gain x 3276.8; the output's 5 V reach the input as 5 mV.
+    const double high = 5.0 / kSimLoopbackDivider * gain * 3276.8;
+    ASSERT_GT(high, 100);
+    for (int f = 0; f < 60; ++f) {
+        const bool on = f >= 5 && f < 35 && (f - 5) % 10 < 2;
+        EXPECT_NEAR(words[f], on ? high : 0.0, high / 100 + 2) << "frame " << f;
+    }
+}
 
-    Enable(acq, {0}, {});
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 60;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
-    acq->unitMode = 0;
+class OutputsLoop : public Outputs {
+protected:
+    stAcq* StartLooped() {
+        EXPECT_TRUE(SimControlSetDword("Signal1", kSimSignalLoopback));
+        stAcq* acq = StartQuiet();
+        pulse = Make(kOutTypePulse);
+        ShowAsActive(pulse.get(), kOutTypePulse);
+        COutCtlPrefsSet& p = pulse->Prefs();
+        p.GetAt(kStimMode)->m_value = 1;
+        p.GetAt(kStimCount)->m_value = 3;
+        p.GetAt(kStimWithAcq)->m_value = 1;
+        p.GetAt(kStimDelay)->m_value = 5;
+        p.GetAt(kStimWidth)->m_value = 2;
+        p.GetAt(kStimPeriod)->m_value = 10;
+        EXPECT_EQ(pulse->OnActivate(), 1);
+        pulse->ApplyPrefs();
+        Enable(acq, {0}, {});
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = 60;
+        acq->storageKind = 2;
+        acq->repeatMode = 1;
+        acq->dataMode = 1;
+        acq->unitMode = 0;
+        TakeLog();
+        return acq;
+    }
+    std::unique_ptr<COutCtl> pulse;
+};
+
+const std::string kTrainStart = Sent(69, {4, 0, 3, 0, 0x10, 0x00, 0x04, 0x00, 0x0A, 0x00});
+
+TEST_F(OutputsLoop, ARecordingShowsTheTrainItsControllerArmed) {
+    stAcq* acq = StartLooped();
+    ASSERT_EQ(pulse->DoCmd(OUTCTL_START), 1);
+    EXPECT_EQ(TakeSent(), Lines{kTrainStart}) << "armed to start with the sampling";
+    acq->stim.active = 0;  // the run itself leaves the stimulator alone
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 97);
     ASSERT_EQ(acq->run.running, 0);
-    ASSERT_EQ(gs->chanCount[0], 60u);
-    const auto* words = static_cast<const int16_t*>(gs->chanBlock[0]);
-    // The unit's word: volts x gain x 3276.8.
-    const int16_t high = static_cast<int16_t>(std::lround(5.0 / kSimLoopbackDivider * acq->chans[0].gain * 3276.8));
-    ASSERT_GT(high, 100);
-    for (int f = 0; f < 60; ++f) {
-        // 5 ms delay, then 2 ms high every 10 ms, three times.
-        const bool on = f >= 5 && f < 35 && (f - 5) % 10 < 2;
-        if (on)
-            EXPECT_NEAR(words[f], high, high / 100 + 2) << "frame " << f;
-        else
-            EXPECT_NEAR(words[f], 0, high / 100 + 2) << "frame " << f;
+    ExpectTrain(gs.get(), acq->chans[0].gain);
+}
+
+TEST_F(OutputsLoop, ARunStartsAndStopsAStimulatorSetToRunWithIt) {
+    stAcq* acq = StartLooped();
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Lines sent = TakeSent();
+    const auto start = std::find(sent.begin(), sent.end(), kTrainStart);
+    const auto sampling = std::find(sent.begin(), sent.end(), Sent(64, {1}));
+    ASSERT_NE(start, sent.end()) << "the run's start sends the train";
+    ASSERT_NE(sampling, sent.end());
+    EXPECT_LT(start, sampling) << "before the sampling starts";
+    Run(acq, 97);
+    ASSERT_EQ(acq->run.running, 0);
+    ExpectTrain(gs.get(), acq->chans[0].gain);
+    sent = TakeSent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), Sent(69, Bytes(10, 0))), sent.end()) << "the run's end stops it";
+
+    // Behind another output the stimulator takes nothing over.
+    ShowAsActive(pulse.get(), kOutTypeAnalog);
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 97);
+    for (const std::string& line : TakeSent()) {
+        EXPECT_NE(line.substr(0, 7), "> 01 45") << line;
+        EXPECT_NE(line.substr(0, 10), "> 01 3E 04") << line;
     }
 }
 
