@@ -946,6 +946,19 @@ TEST_F(Outputs, TheStimulatorPanelHoldsTypedValuesAndItsButtonStartsATrain) {
     Click(dlg, IDC_STIM_START);
     EXPECT_EQ(acq->stim.startRequested, 0);
 
+    CheckRadioButton(dlg, IDC_STIM_CONTINUOUS, IDC_STIM_NUMBERED, IDC_STIM_CONTINUOUS);
+    Click(dlg, IDC_STIM_CONTINUOUS);
+    EXPECT_EQ(acq->stim.continuous, 1);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_STIM_SCROLL)));
+    TakeLog();
+    HWND scroll = GetDlgItem(dlg, IDC_STIM_SCROLL);
+    SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), reinterpret_cast<LPARAM>(scroll));
+    EXPECT_EQ(Field(dlg, IDC_STIM_RATE), " 14.00");
+    EXPECT_EQ(TakeSent(), Lines{Sent(69, {10, 0, 0, 0, 0, 0, 0, 0, 0, 0})}) << "a changed rate asks whether to restart";
+    SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), reinterpret_cast<LPARAM>(scroll));
+    EXPECT_DOUBLE_EQ(acq->stim.rate, acq->stim.lowerLimit) << "the bar's left end is the lower limit";
+    EXPECT_EQ(GetScrollPos(scroll, SB_CTL), 0);
+
     acq->stim.increment = 0;
     boxes->boxes.clear();
     TypeAndLeave(dlg, IDC_STIM_RATE, "7.3");
@@ -954,9 +967,11 @@ TEST_F(Outputs, TheStimulatorPanelHoldsTypedValuesAndItsButtonStartsATrain) {
     EXPECT_EQ(boxes->boxes[0].caption, "RoundUp");
     EXPECT_DOUBLE_EQ(acq->stim.rate, 7.3) << "the typed rate stays";
 
+    TakeLog();
     Click(dlg, IDCANCEL);
     EXPECT_FALSE(IsWindowVisible(dlg));
     EXPECT_EQ(acq->stim.active, 0);
+    EXPECT_EQ(TakeSent(), Lines{Sent(69, Bytes(10, 0))}) << "closing stops the stimulator";
 }
 
 TEST_F(Outputs, ThePreferencesKeepAskingWhileTheIncrementIsZero) {
