@@ -309,6 +309,36 @@ TEST(OutputArithmetic, StimulatorCounts) {
     }
 }
 
+TEST(OutputArithmetic, TheSecondModelCountsHundredthsOfAMillisecond) {
+    const stUnitIdentity saved = g_unit;
+    g_unit.stimFirst = 1;
+    g_unit.stimSecond = 10000;
+    g_unit.stimStep = 0.01;
+    const struct {
+        double width, rate, delay;
+        uint16_t widthCount;
+        uint8_t hundreds;
+        uint16_t off, delayCount;
+    } cases[] = {
+        {2, 100, 5, 200, 0, 800, 500},
+        {0, 4, 0, 0, 2, 5000, 0},     // 250 ms off
+        {0, 5, 0, 0, 1, 10000, 0},    // exactly 200 ms
+        {1, 1000, 0, 100, 0, 1, 0},   // no time off: the least count
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " ms at " << c.rate << " Hz");
+        stStimCounts out{};
+        ASSERT_EQ(StimCalcCount(c.width, c.rate, c.delay, true, &out), 1);
+        EXPECT_EQ(out.width, c.widthCount);
+        EXPECT_EQ(out.hundreds, c.hundreds);
+        EXPECT_EQ(out.off, c.off);
+        EXPECT_EQ(out.delay, c.delayCount);
+    }
+    std::unique_ptr<COutCtl> pulse(CreateOutputController(kOutTypePulse, nullptr));
+    EXPECT_DOUBLE_EQ(pulse->Prefs().GetAt(kStimPeriod)->m_step, 0.01) << "the panels step by the model's count";
+    g_unit = saved;
+}
+
 // A rate of 0 or below has no period: nothing may divide by it.
 TEST(OutputArithmetic, ARateOfZeroOrBelowGivesNoCountsAndNoStart) {
     for (double rate : {0.0, -5.0}) {
@@ -1134,9 +1164,9 @@ void ExpectTrain(const tagGS* gs, double gain) {
 
 class OutputsLoop : public Outputs {
 protected:
-    stAcq* StartLooped() {
+    stAcq* StartLooped(const char* driver = "VKUSB") {
         EXPECT_TRUE(SimControlSetDword("Signal1", kSimSignalLoopback));
-        stAcq* acq = StartQuiet();
+        stAcq* acq = StartQuiet(driver);
         pulse = Make(kOutTypePulse);
         ShowAsActive(pulse.get(), kOutTypePulse);
         COutCtlPrefsSet& p = pulse->Prefs();
@@ -1197,6 +1227,26 @@ TEST_F(OutputsLoop, ARunStartsAndStopsAStimulatorSetToRunWithIt) {
     for (const std::string& line : TakeSent()) {
         EXPECT_NE(line.substr(0, 7), "> 01 45") << line;
         EXPECT_NE(line.substr(0, 10), "> 01 3E 04") << line;
+    }
+}
+
+// The second model's pulse generator counts 0.01 ms: the same train comes out at the same times.
+TEST_F(OutputsLoop, TheSecondModelRecordsTheSameTrain) {
+    stAcq* acq = StartLooped("VKUSB45");
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    const Lines sent = TakeSent();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), Sent(69, {4, 0, 3, 0, 0x03, 0x20, 0x00, 0xC8, 0x01, 0xF4})),
+              sent.end());
+    Run(acq, 97);
+    ASSERT_EQ(acq->run.running, 0);
+    ASSERT_EQ(gs->chanCount[0], 60u);
+    const auto* words = static_cast<const int16_t*>(gs->chanBlock[0]);
+    int16_t top = 0;
+    for (int f = 0; f < 60; ++f) top = std::max(top, words[f]);
+    ASSERT_GT(top, 100);
+    for (int f = 0; f < 60; ++f) {
+        const bool on = f >= 5 && f < 35 && (f - 5) % 10 < 2;
+        EXPECT_EQ(words[f] > top / 2, on) << "frame " << f;
     }
 }
 
