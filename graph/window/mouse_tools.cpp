@@ -161,10 +161,18 @@ void ZoomHorizontally(tagGS* gs, const stZoomBox& z, int32_t width) {
         SetScrollPos(gs->hScrollBar, SB_CTL, ScrollTimeView(gs, kScrollNone), TRUE);
         return;
     }
+    // The new scale first: its span, held to a sample per division, bounds the new start.
+    double perDiv = gs->hPerDiv, divisions = gs->hDivisions;
+    if (!gs->gridLocked) {
+        perDiv = PerDivisionAtLeastOneSample(z.fx * gs->hPerDiv, gs->hDivisions, gs->sampleInterval);
+    } else {
+        double d = gs->hDivisions * z.fx;
+        if (gs->hPerDiv > 0 && d * gs->hPerDiv < gs->sampleInterval) d = gs->sampleInterval / gs->hPerDiv;
+        if (std::isfinite(d) && d > 0) divisions = d;
+    }
     uint32_t sel = gs->selectedChan;
     double length = sel < static_cast<uint32_t>(kMaxChannels) ? gs->chanCount[sel] * gs->sampleInterval : 0.0;
-    double newSpan = VisibleSpan(gs) * z.fx;
-    double start = ZoomedStart(GraphXToTime(gs, z.xl), length, newSpan);
+    double start = ZoomedStart(GraphXToTime(gs, z.xl), length, perDiv * divisions);
     uint32_t segFirst = 0, segEnd = 0;
     bool segView = IsSegmentViewOn(gs) && GetActiveSegmentSampleRange(gs, &segFirst, &segEnd);
     if (segView) {
@@ -174,14 +182,10 @@ void ZoomHorizontally(tagGS* gs, const stZoomBox& z, int32_t width) {
     } else {
         gs->hStart = start;
     }
-    if (!gs->gridLocked) {
-        SetTimePerDivision(gs, z.fx * gs->hPerDiv);
-    } else {
-        double divisions = gs->hDivisions * z.fx;
-        // Locked: at least one sample across the plot.
-        if (gs->hPerDiv > 0 && divisions * gs->hPerDiv < gs->sampleInterval) divisions = gs->sampleInterval / gs->hPerDiv;
-        if (std::isfinite(divisions) && divisions > 0) gs->hDivisions = divisions;
-    }
+    if (!gs->gridLocked)
+        SetTimePerDivision(gs, perDiv);
+    else
+        gs->hDivisions = divisions;
     if (!segView) SetScrollPos(gs->hScrollBar, SB_CTL, ScrollTimeView(gs, kScrollNone), TRUE);
 }
 
@@ -547,7 +551,9 @@ double ZoomedStart(double timeAtLeft, double channelLength, double newSpan) {
 void ChartBoundaryWeights(const RECT& upper, const RECT& lower, int32_t y, uint32_t sum, uint32_t* upperWeight,
                           uint32_t* lowerWeight) {
     int32_t d = y - lower.top;
-    int32_t total = lower.bottom - upper.top;
+    // The two heights, not the distance from the upper top to the lower bottom: a gap between
+    // the bands would otherwise lose weight on every drag.
+    int32_t total = (upper.bottom - upper.top) + (lower.bottom - lower.top);
     if (total <= 0) return;
     int64_t up = (static_cast<int64_t>(upper.bottom - upper.top) + d) * sum / total;
     int64_t low = (static_cast<int64_t>(lower.bottom - lower.top) - d) * sum / total;
