@@ -526,6 +526,45 @@ TEST_F(MouseTools, PasteValuesToJournalWritesTheReadoutLine) {
     EXPECT_STREQ(text, "X, Flow = 3.00 l/s  Y, Volume = 2.00 l\r\n");
 }
 
+// ---- Cursors ----
+
+TEST_F(MouseTools, TheCursorShowsTheToolInThePlotAndTheGripsOnTheirEdges) {
+    Channels({Ramp(400, 0.0), Ramp(400, 0.0)}, {1, 2});
+    gs_->waveformRegionResize = 1;
+    SetJournalShown(gs_, 1);
+    Mode(kModeChart);
+    const HCURSOR cross = LoadCursorA(nullptr, MAKEINTRESOURCEA(32515));
+    RECT bar{};
+    JournalButtonBarLayout(gs_->journalWnd, &bar);
+    const int gripY = gs_->chanScaleRects[1].bottom;
+    const int inBand = (gs_->chanBandRects[1].top + gs_->chanBandRects[1].bottom) / 2;
+    struct Case {
+        int tool;
+        int x, y;
+        HCURSOR cursor;
+    } cases[] = {
+        {IDC_TOOL_ARROW, L() + 40, inBand, g_app->hcurArrow},
+        {IDC_TOOL_IBEAM, L() + 40, inBand, g_app->hcurIBeam},
+        {IDC_TOOL_ZOOM, L() + 40, inBand, g_app->hcurZoom},
+        {IDC_TOOL_ZOOM, 2, Plot().top - 3, g_app->hcurArrow},  // outside the plot
+        {IDC_TOOL_IBEAM, L() + 40, gripY, g_app->hcurDrag},    // a band boundary
+        {IDC_TOOL_ARROW, 100, bar.top, g_app->hcurDrag},       // the journal's edge
+    };
+    for (const Case& c : cases) {
+        Tool(c.tool);
+        SetCursor(nullptr);
+        Move(c.x, c.y, 0);
+        EXPECT_EQ(GetCursor(), c.cursor) << c.tool << " at " << c.x << "," << c.y;
+    }
+    // XY with the I-beam: the cross.
+    Tool(IDC_TOOL_IBEAM);
+    gs_->xyXChan = 1;
+    Mode(kModeXY);
+    SetCursor(nullptr);
+    Move(L() + 40, Mid(), 0);
+    EXPECT_EQ(GetCursor(), cross);
+}
+
 // ---- Drags of the band boundaries and the journal's edge ----
 
 TEST_F(MouseTools, DraggingAChartBoundaryMovesTheWeightBetweenTheTwoBands) {
@@ -682,6 +721,24 @@ TEST_F(ChannelButtons, CtrlClickHidesAndShowsAndShiftTakesTheWholeRow) {
     Press(ButtonCentre(1).x, ButtonCentre(1).y, MK_CONTROL | MK_SHIFT);
     for (int s : {1, 2, 4}) EXPECT_EQ(State(s), 1) << s;
     EXPECT_LT(gs_->selectedChan, 60u);
+}
+
+TEST_F(ChannelButtons, AColourChangeReachesTheChannelsButtonStripe) {
+    POINT c = ButtonCentre(4);
+    CChannelItem* b = Grid()->Button(Grid()->IndexOfSlot(4));
+    RECT r{};
+    b->GetRect(&r);
+    const int stripeY = r.bottom - 4;
+    gs_->chanColor[4] = RGB(0, 200, 0);
+    RefreshChannel(gs_, 4);
+    EXPECT_EQ(b->GetColor(), RGB(0, 200, 0));
+    UpdateWindow(graph_);
+    EXPECT_EQ(Pixel(c.x, stripeY), RGB(0, 200, 0));
+    // -1 is the selected channel.
+    Press(ButtonCentre(2).x, ButtonCentre(2).y);
+    gs_->chanColor[2] = RGB(200, 0, 200);
+    RefreshChannel(gs_, -1);
+    EXPECT_EQ(Grid()->Button(Grid()->IndexOfSlot(2))->GetColor(), RGB(200, 0, 200));
 }
 
 TEST_F(ChannelButtons, TheLabelColumnSelectsItsBandsChannel) {
