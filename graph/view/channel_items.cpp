@@ -13,9 +13,7 @@ constexpr int kStripeRise = 4;
 CChannelItem::CChannelItem(HWND parent, COLORREF stripe, int16_t slot)
     : m_parent(parent), m_stripe(stripe), m_slot(slot) {}
 
-void CChannelItem::SetPosition(int x, int y) {
-    OffsetRect(&m_rect, x - m_rect.left, y - m_rect.top);
-}
+void CChannelItem::SetPosition(int x, int y) { OffsetRect(&m_rect, x - m_rect.left, y - m_rect.top); }
 
 void CChannelItem::SetSize(int width, int height) {
     m_rect.right = m_rect.left + width;

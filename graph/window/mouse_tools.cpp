@@ -26,11 +26,11 @@
 namespace {
 
 constexpr int kCursorOff = 2;
-constexpr int kClickSlop = 4;            // a zoom drag smaller than this both ways is a click
-constexpr int kBoundaryGrip = 2;         // half height of a Chart boundary's grip band
-constexpr int kBoundaryMargin = 8;       // a boundary stays this far from the bands' other edges
-constexpr int kJournalTopMargin = 48;    // the journal edge stays this far below the plot's top
-constexpr int kJournalMinHeight = 28;    // ... and leaves the journal this much
+constexpr int kClickSlop = 4;          // a zoom drag smaller than this both ways is a click
+constexpr int kBoundaryGrip = 2;       // half height of a Chart boundary's grip band
+constexpr int kBoundaryMargin = 8;     // a boundary stays this far from the bands' other edges
+constexpr int kJournalTopMargin = 48;  // the journal edge stays this far below the plot's top
+constexpr int kJournalMinHeight = 28;  // ... and leaves the journal this much
 constexpr COLORREF kZoomBandColor = RGB(128, 128, 128);
 // A zoomed span is kept above this fraction of its centre's size, so its pixels stay distinct.
 constexpr double kMinRelativeSpan = 1e-9;
@@ -120,7 +120,8 @@ void DrawDragLine(HDC dc, int32_t y, int32_t right) {
 
 HCURSOR ToolCursor(const tagGS* gs) {
     switch (gs->currentTool) {
-    case IDC_TOOL_IBEAM: return gs->displayMode == kModeXY ? LoadCursorA(nullptr, MAKEINTRESOURCEA(32515)) : g_app->hcurIBeam;
+    case IDC_TOOL_IBEAM:
+        return gs->displayMode == kModeXY ? LoadCursorA(nullptr, MAKEINTRESOURCEA(32515)) : g_app->hcurIBeam;
     case IDC_TOOL_ZOOM: return g_app->hcurZoom;
     default: return g_app->hcurArrow;
     }
@@ -328,7 +329,8 @@ void FollowHThumb(tagGS* gs) {
     double room = gs->totalSamples * gs->sampleInterval - VisibleSpan(gs);
     int32_t thumb = room == 0 ? kTimeThumbMax : static_cast<int32_t>(gs->hStart * kTimeThumbMax / room);
     if (thumb > kTimeThumbMax) thumb = kTimeThumbMax;
-    if (gs->hScrollBar && GetScrollPos(gs->hScrollBar, SB_CTL) != thumb) SetScrollPos(gs->hScrollBar, SB_CTL, thumb, TRUE);
+    if (gs->hScrollBar && GetScrollPos(gs->hScrollBar, SB_CTL) != thumb)
+        SetScrollPos(gs->hScrollBar, SB_CTL, thumb, TRUE);
 }
 
 // Keeps an auto-scroll going while the mouse rests beyond the plot with the button down.
@@ -358,7 +360,8 @@ int32_t RangeScroll(tagGS* gs, HDC dc, int x) {
     gs->selX1 = g_range.anchor < edge ? g_range.anchor : edge;
     gs->selX2 = g_range.anchor < edge ? edge : g_range.anchor;
     gs->selStart = GraphXToTime(gs, edge);
-    int16_t n = right ? ScrollTimeRight(gs, static_cast<int16_t>(x - R)) : ScrollTimeLeft(gs, static_cast<int16_t>(L - x));
+    int16_t n =
+        right ? ScrollTimeRight(gs, static_cast<int16_t>(x - R)) : ScrollTimeLeft(gs, static_cast<int16_t>(L - x));
     InvertColumns(dc, gs, edge, right ? edge - n : edge + n);
     DrawTimeAxis(dc, gs);
     FollowHThumb(gs);
@@ -714,7 +717,7 @@ int HitTestChannelArea(tagGS* gs, int x, int y, int kind) {
     }
     for (int s = 0; s < kMaxChannels; ++s) {
         if (!IsShown(gs, s)) continue;
-        RECT r = kind == kAreaPlot ? gs->chanBandRects[s]
+        RECT r = kind == kAreaPlot    ? gs->chanBandRects[s]
                  : kind == kAreaLabel ? gs->chanLabelRects[s]
                                       : gs->chanScaleRects[s];
         if (kind == kAreaUnits && r.right - unitsWidth > r.left) r.left = r.right - unitsWidth;
@@ -846,7 +849,8 @@ void OnChildButtonDown(GraphWindowData* data, int doubleClick, int x, int y, UIN
     if (!gs) return;
     if (!doubleClick) {
         OnGraphMouseDown(data, x, y, keys);
-        bool trackTool = gs->currentTool == IDC_TOOL_ARROW || (gs->displayMode == kModeXY && gs->currentTool != IDC_TOOL_ZOOM);
+        bool trackTool =
+            gs->currentTool == IDC_TOOL_ARROW || (gs->displayMode == kModeXY && gs->currentTool != IDC_TOOL_ZOOM);
         if (InRect(gs->plotRect, x, y) && trackTool && g_toolMode != kToolModeBoundary && !IsTracking()) {
             BeginTracking(gs);
             TrackTo(POINT{x, y});

@@ -15,8 +15,8 @@ void ToggleTimeCursorLine(HDC dc, tagGS* gs);
 void RedrawGraphCursor(tagGS* gs);
 
 // The drag that owns the mouse; one for the whole program.
-constexpr uint16_t kToolModeNone = 0, kToolModeZoom = 1, kToolModeRange = 2, kToolModeBoundary = 3,
-                   kToolModeMarker = 4, kToolModeJournal = 5;
+constexpr uint16_t kToolModeNone = 0, kToolModeZoom = 1, kToolModeRange = 2, kToolModeBoundary = 3, kToolModeMarker = 4,
+                   kToolModeJournal = 5;
 uint16_t GetToolMode();
 
 // The drags; each takes the press, move and release messages (WM_LBUTTONDOWN, WM_MOUSEMOVE,

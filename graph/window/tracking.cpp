@@ -126,7 +126,8 @@ int FindNearestXYSample(tagGS* gs, POINT p, POINT* pixel, double* xv, double* yv
 
 void EraseReadout() {
     if (!g_track.dc || IsRectEmpty(&g_track.readout)) return;
-    FillRect(g_track.dc, &g_track.readout, g_app && g_app->hbrToolbar ? g_app->hbrToolbar : GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(g_track.dc, &g_track.readout,
+             g_app && g_app->hbrToolbar ? g_app->hbrToolbar : GetSysColorBrush(COLOR_BTNFACE));
 }
 
 void DrawReadout(double x, double y) {
@@ -176,8 +177,8 @@ void FormatReadout(char* out, size_t size, const tagGS* gs, double x, double y) 
     if (!gs || !ValidSlot(gs->xyXChan) || !ValidSlot(gs->selectedChan)) return;
     int digits = gs->precisionDigits;
     uint32_t xc = gs->xyXChan, yc = gs->selectedChan;
-    int n = std::snprintf(out, size, "X, %s = %.*f %s  Y, %s = %.*f %s", gs->chanLabel[xc], digits, x, gs->chanUnits[xc],
-                          gs->chanLabel[yc], digits, y, gs->chanUnits[yc]);
+    int n = std::snprintf(out, size, "X, %s = %.*f %s  Y, %s = %.*f %s", gs->chanLabel[xc], digits, x,
+                          gs->chanUnits[xc], gs->chanLabel[yc], digits, y, gs->chanUnits[yc]);
     if (n < 0) out[0] = 0;
 }
 

@@ -66,15 +66,13 @@ TEST(ZoomMath, AScaleThatWouldBecomeUnusableIsKept) {
     struct Case {
         double value, factor, other, center, result;
     } cases[] = {
-        {5.0, 0.5, 4.0, 0.0, 2.5},
-        {5.0, 2.0, 4.0, 0.0, 10.0},
-        {1e-10, 0.5, 4.0, 0.0, 1e-10},     // below a billionth of 1
-        {1e-3, 0.5, 4.0, 1e7, 1e-3},       // too fine for a centre of ten million
-        {1e-3, 0.5, 4.0, 1e3, 5e-4},       // but fine for a thousand
-        {1e300, 2.0, 4.0, 0.0, 1e300},     // the span would pass 1e300
-        {5.0, 0.0, 4.0, 0.0, 5.0},         // a zero factor
-        {5.0, inf, 4.0, 0.0, 5.0},
-        {5.0, -0.5, 4.0, 0.0, 5.0},
+        {5.0, 0.5, 4.0, 0.0, 2.5},     {5.0, 2.0, 4.0, 0.0, 10.0},
+        {1e-10, 0.5, 4.0, 0.0, 1e-10},  // below a billionth of 1
+        {1e-3, 0.5, 4.0, 1e7, 1e-3},    // too fine for a centre of ten million
+        {1e-3, 0.5, 4.0, 1e3, 5e-4},    // but fine for a thousand
+        {1e300, 2.0, 4.0, 0.0, 1e300},  // the span would pass 1e300
+        {5.0, 0.0, 4.0, 0.0, 5.0},      // a zero factor
+        {5.0, inf, 4.0, 0.0, 5.0},     {5.0, -0.5, 4.0, 0.0, 5.0},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(ZoomScaled(c.value, c.factor, c.other, c.center), c.result) << c.value << " x " << c.factor;
@@ -176,7 +174,7 @@ TEST(TrackingText, TheReadoutShowsBothValuesWithTheirUnits) {
     char small[8];
     FormatReadout(small, sizeof small, gs.get(), 0.5, 1.0);
     EXPECT_EQ(std::strlen(small), 7u);  // cut, never overrun
-    gs->selectedChan = 0xFFFFFFFF;  // no Y channel: no text
+    gs->selectedChan = 0xFFFFFFFF;      // no Y channel: no text
     char text[64] = "x";
     FormatReadout(text, sizeof text, gs.get(), 1, 1);
     EXPECT_STREQ(text, "");

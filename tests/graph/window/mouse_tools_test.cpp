@@ -128,9 +128,14 @@ protected:
     int L() const { return gs_->plotRect.left; }
     int Mid() const { return (gs_->plotRect.top + gs_->plotRect.bottom) / 2; }
     // The sample-grid column nearest x, where a press lands.
-    int Snap(int x) { return static_cast<int>(GraphTimeToX(gs_, std::round(GraphXToTime(gs_, x) / kInterval) * kInterval)); }
+    int Snap(int x) {
+        return static_cast<int>(GraphTimeToX(gs_, std::round(GraphXToTime(gs_, x) / kInterval) * kInterval));
+    }
     static bool ShowsReady() { return std::strncmp(GetStatusTextShown(), "Ready", 5) == 0; }
-    double SnappedTime(int x) { return GraphXToTime(gs_, static_cast<int32_t>(GraphTimeToX(gs_, std::round(GraphXToTime(gs_, x) / kInterval) * kInterval))); }
+    double SnappedTime(int x) {
+        return GraphXToTime(
+            gs_, static_cast<int32_t>(GraphTimeToX(gs_, std::round(GraphXToTime(gs_, x) / kInterval) * kInterval)));
+    }
 
     HWND graph_ = nullptr;
     tagGS* gs_ = nullptr;
@@ -232,14 +237,35 @@ TEST_F(MouseTools, ASelectionPastTheRightEdgeScrollsTheViewAtMostOnePlotWidth) {
     EXPECT_EQ(gs_->selX2, Plot().right);
     EXPECT_EQ(GetScrollPos(gs_->hScrollBar, SB_CTL),
               static_cast<int>(gs_->hStart * 1000 / (gs_->totalSamples * kInterval - width * perPixel)));
+    // What the drag left on screen is what a repaint of the new view and selection shows.
+    Release(Plot().right + 30, Mid());
+    const int y = Plot().top + 4;
+    std::vector<COLORREF> dragged, painted;
+    for (int x = L() + 1; x < Plot().right - 1; ++x) dragged.push_back(Pixel(x, y));
+    InvalidateRect(graph_, nullptr, TRUE);
+    UpdateWindow(graph_);
+    for (int x = L() + 1; x < Plot().right - 1; ++x) painted.push_back(Pixel(x, y));
+    int differ = 0;
+    for (size_t i = 0; i < dragged.size(); ++i) differ += dragged[i] != painted[i];
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(painted[Plot().right - 10 - L()], Inverted(Pixel(L() + 20, y)));  // the scrolled-in columns
     // Far beyond: one plot width per step.
+    const double anchor = SnappedTime(L() + 170);
+    Press(L() + 170, Mid());
     Move(Plot().right + 5 * width, Mid());
     EXPECT_NEAR(gs_->hStart, (30 + width) * perPixel, 1e-6);
     Release(Plot().right + 5 * width, Mid());
     EXPECT_EQ(GetToolMode(), kToolModeNone);
-    // The selection spans what was scrolled past.
-    EXPECT_NEAR(std::fmax(gs_->selStart, gs_->selEnd) - std::fmin(gs_->selStart, gs_->selEnd),
-                (width - 200 + 30 + width) * perPixel, kInterval + 1e-9);
+    // The selection spans what was scrolled past, from its anchor to the plot's right edge.
+    EXPECT_NEAR(std::fmin(gs_->selStart, gs_->selEnd), anchor, 1e-9);
+    EXPECT_NEAR(std::fmax(gs_->selStart, gs_->selEnd), GraphXToTime(gs_, Plot().right), 1e-9);
+    // At the end of the recording nothing scrolls any more.
+    gs_->hStart = gs_->totalSamples * kInterval - gs_->hPerDiv * gs_->hDivisions;
+    Settle();
+    const double end = gs_->hStart;
+    Drag(L() + 100, Mid(), Plot().right + 50, Mid());
+    EXPECT_EQ(gs_->hStart, end);
+    EXPECT_EQ(gs_->selX2, Plot().right);
 }
 
 TEST_F(MouseTools, TheCursorLineBlinksAtASinglePointSelection) {
@@ -786,8 +812,8 @@ TEST_F(MouseTools, TheXYLabelOpensTheChannelMenuAndTheDirectorSelectsItsChoice) 
     ASSERT_EQ(gs_->selectedChan, 3u);
     HWND director = GetGraphWindowData(graph_)->hwndFocus;
     g_menuSeen = MenuSeen{};
-    g_directorProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(director, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyDirector)));
+    g_directorProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(director, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyDirector)));
     const RECT label = gs_->chanLabelRects[0];
     Press((label.left + label.right) / 2, Mid());
     Release((label.left + label.right) / 2, Mid());
