@@ -10,6 +10,7 @@
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
+#include "common/stAcq.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
@@ -685,6 +686,11 @@ protected:
         return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
     int State(int slot) { return static_cast<int>(gs_->chanFlags[slot] & 3); }
+    static uint32_t UnitShownBit(int slot) {
+        AcqLock acq(g_app->hAcq);
+        stAcqChan* entry = GetChannelSetupEntry(acq.get(), slot);
+        return entry ? (entry->flags & 4) : 0xFFu;
+    }
     int BlackPixels(int slot) {
         RECT r{};
         Grid()->Button(Grid()->IndexOfSlot(slot))->GetRect(&r);
@@ -736,12 +742,18 @@ TEST_F(ChannelButtons, CtrlClickHidesAndShowsAndShiftTakesTheWholeRow) {
     // The hatched face is drawn: many more black pixels than the frame and number had.
     EXPECT_GT(BlackPixels(2), blackBefore + 20);
 
+    // The unit's set-up follows: slot 2 is the second analog input.
+    EXPECT_EQ(UnitShownBit(2), 0u);
+    EXPECT_EQ(UnitShownBit(1), 4u);
+
     // Shift+Ctrl on the hidden button shows every channel.
     Press(ButtonCentre(1).x, ButtonCentre(1).y, MK_CONTROL);  // hide 1 too
     EXPECT_EQ(State(1), 1);
     Press(c2.x, c2.y, MK_CONTROL | MK_SHIFT);
     for (int s : {1, 2, 4}) EXPECT_EQ(State(s), 2) << s;
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(Grid()->Button(i)->IsHatched());
+    EXPECT_EQ(UnitShownBit(2), 4u);
+    EXPECT_EQ(UnitShownBit(4), 4u);
 
     // Hiding the only shown channel keeps it selected.
     Press(ButtonCentre(1).x, ButtonCentre(1).y, MK_CONTROL | MK_SHIFT);
