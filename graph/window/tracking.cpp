@@ -46,7 +46,9 @@ void BeginTrackingDraw(tagGS* gs) {
     RECT client{};
     GetClientRect(gs->hwnd, &client);
     RECT& r = g_track.readout;
-    r = RECT{gs->xLabelRect.left, 0, client.right, gs->measureRowHeight};
+    // Without a measurement row the band is one text line high, so the readout still shows.
+    int32_t height = gs->measureRowHeight > 0 ? gs->measureRowHeight : (g_app ? g_app->cyText : 0) + 2;
+    r = RECT{gs->xLabelRect.left, 0, client.right, height};
     r.top += 1;
     r.bottom -= 1;
 }

@@ -323,6 +323,51 @@ TEST_F(MouseTools, AZoomClickHalvesBothSpansAndCtrlDoublesThem) {
     EXPECT_EQ(gs_->zoomLevel, 2u);
 }
 
+TEST_F(MouseTools, WithTheGridLockedAZoomChangesTheNumberOfDivisions) {
+    Channels({Ramp(4000, 0.001)}, {1});
+    Mode(kModeScope);
+    gs_->gridLocked = 1;
+    Tool(IDC_TOOL_ZOOM);
+    const double perDiv = gs_->hPerDiv, divs = gs_->hDivisions;
+    const double vPerDiv = gs_->chanVPerDiv[1], vDivs = gs_->chanVDivisions[1];
+    const int cx = (L() + Plot().right) / 2;
+    Press(cx, Mid());
+    Release(cx, Mid());
+    EXPECT_DOUBLE_EQ(gs_->hPerDiv, perDiv);
+    EXPECT_DOUBLE_EQ(gs_->hDivisions, divs / 2);
+    EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[1], vPerDiv);
+    EXPECT_DOUBLE_EQ(gs_->chanVDivisions[1], vDivs / 2);
+    ZoomBack(gs_);
+    EXPECT_DOUBLE_EQ(gs_->hDivisions, divs);
+    EXPECT_DOUBLE_EQ(gs_->chanVDivisions[1], vDivs);
+}
+
+TEST_F(MouseTools, AnXYZoomScalesTheXAndTheYChannelOnly) {
+    Channels({Ramp(50, 0.2, -5.0), Ramp(50, 0.1), Ramp(50, 0.3)}, {1, 2, 3});
+    gs_->xyXChan = 1;
+    gs_->selectedChan = 2;
+    Mode(kModeXY);
+    Tool(IDC_TOOL_ZOOM);
+    const RECT plot = Plot();
+    const int width = plot.right - plot.left;
+    // A click a quarter width right of the middle: the X midpoint moves there.
+    const int cx = plot.right - width / 2 + width / 4, cy = Mid();
+    const double xPerDiv = gs_->chanVPerDiv[1], yPerDiv = gs_->chanVPerDiv[2], other = gs_->chanVPerDiv[3];
+    const double xSpan = gs_->chanVPerDiv[1] * gs_->chanVDivisions[1];
+    const double xMid = gs_->chanVCenter[1];
+    const double hPerDiv = gs_->hPerDiv;
+    Press(cx, cy);
+    Release(cx, cy);
+    EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[1], xPerDiv / 2);
+    EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[2], yPerDiv / 2);
+    EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[3], other);
+    EXPECT_NEAR(gs_->chanVCenter[1], xMid + xSpan / 4, xSpan / width * 2);
+    EXPECT_DOUBLE_EQ(gs_->hPerDiv, hPerDiv);  // the time axis is not the X axis here
+    ZoomBack(gs_);
+    EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[1], xPerDiv);
+    EXPECT_DOUBLE_EQ(gs_->chanVCenter[1], xMid);
+}
+
 TEST_F(MouseTools, ADraggedRectangleBecomesTheView) {
     Channels({Ramp(4000, 0.001)}, {1});
     Mode(kModeScope);
@@ -525,6 +570,36 @@ TEST_F(MouseTools, InXYTheCrossHairMarksTheNearestRecordedPoint) {
     EXPECT_EQ(lineX, 0);
     EXPECT_EQ(Pixel(probeX, q.y), qRowBefore);
     EXPECT_FALSE(IsTracking());
+}
+
+TEST_F(MouseTools, InXYTheReadoutIsWrittenWhileTheButtonIsHeldAndErasedAfter) {
+    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
+    gs_->xyXChan = 1;
+    gs_->selectedChan = 2;
+    gs_->measureShown = 1;
+    Mode(kModeXY);
+    Tool(IDC_TOOL_ARROW);
+    // The band above the plot where the readout stands.
+    RECT client{};
+    GetClientRect(graph_, &client);
+    const int height = gs_->measureRowHeight > 0 ? gs_->measureRowHeight : g_app->cyText + 2;
+    const RECT band{gs_->xLabelRect.left, 1, client.right, height - 1};
+    ASSERT_GT(band.bottom, band.top);
+    auto dark = [&]() {
+        HDC dc = GetDC(graph_);
+        int n = 0;
+        for (int y = band.top; y < band.bottom; ++y)
+            for (int x = band.left; x < band.right; x += 1) n += GetPixel(dc, x, y) == RGB(0, 0, 0);
+        ReleaseDC(graph_, dc);
+        return n;
+    };
+    const POINT p{static_cast<LONG>(3 * gs_->chanPixelMap[kMapXScale][1] + gs_->chanPixelMap[kMapXZero][1]),
+                  static_cast<LONG>(gs_->chanPixelMap[kMapYZero][2] - 2 * gs_->chanPixelMap[kMapYScale][2])};
+    Press(p.x, p.y);
+    const int during = dark();
+    Release(p.x, p.y);
+    const int after = dark();
+    EXPECT_GT(during, after + 20);  // the text's pixels
 }
 
 TEST_F(MouseTools, PasteValuesToJournalWritesTheReadoutLine) {
@@ -777,6 +852,32 @@ TEST_F(ChannelButtons, AColourChangeReachesTheChannelsButtonStripe) {
     gs_->chanColor[2] = RGB(200, 0, 200);
     RefreshChannel(gs_, -1);
     EXPECT_EQ(Grid()->Button(Grid()->IndexOfSlot(2))->GetColor(), RGB(200, 0, 200));
+}
+
+TEST_F(ChannelButtons, AHiddenOrDisabledButtonNeverToggles) {
+    CChannelItem* b = Grid()->Button(0);
+    POINT c = ButtonCentre(1);
+    struct Case {
+        bool visible, disabled, inside;
+        int result;
+    } cases[] = {
+        {true, false, true, 1}, {true, false, false, 0}, {false, false, true, 0}, {true, true, true, 0},
+    };
+    for (const Case& k : cases) {
+        b->SetVisible(k.visible);
+        b->SetDisabled(k.disabled);
+        b->SetSelected(false);
+        EXPECT_EQ(b->Toggle(k.inside ? c.x : -100, c.y), k.result) << k.visible << k.disabled << k.inside;
+        EXPECT_EQ(b->IsSelected(), k.result == 1);
+    }
+    // Toggled twice, the button is back where it was.
+    b->SetVisible(true);
+    b->SetDisabled(false);
+    b->SetSelected(false);
+    EXPECT_EQ(b->Toggle(c.x, c.y), 1);
+    EXPECT_TRUE(b->IsSelected());
+    EXPECT_EQ(b->Toggle(c.x, c.y), 1);
+    EXPECT_FALSE(b->IsSelected());
 }
 
 TEST_F(ChannelButtons, TheLabelColumnSelectsItsBandsChannel) {
