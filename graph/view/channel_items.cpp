@@ -13,18 +13,22 @@ constexpr int kStripeRise = 4;
 CChannelItem::CChannelItem(HWND parent, COLORREF stripe, int16_t slot)
     : m_parent(parent), m_stripe(stripe), m_slot(slot) {}
 
+// The grid places its buttons by their top-left corner.
 void CChannelItem::SetPosition(int x, int y) { OffsetRect(&m_rect, x - m_rect.left, y - m_rect.top); }
 
+// Width and height from the top-left corner.
 void CChannelItem::SetSize(int width, int height) {
     m_rect.right = m_rect.left + width;
     m_rect.bottom = m_rect.top + height;
 }
 
+// PtInRect on the button.
 bool CChannelItem::Contains(int x, int y) const {
     POINT p{x, y};
     return PtInRect(&m_rect, p) != FALSE;
 }
 
+// A click on a visible, enabled button flips its pressed state.
 int CChannelItem::Toggle(int x, int y) {
     if (!Contains(x, y) || !m_visible || m_disabled) return 0;
     m_selected = !m_selected;
@@ -73,13 +77,16 @@ void CChannelItem::Draw() {
     ReleaseDC(m_parent, dc);
 }
 
+// The buttons go with the grid.
 CChannelButtonGrid::~CChannelButtonGrid() { Clear(); }
 
+// The grid owns its buttons.
 void CChannelButtonGrid::Clear() {
     for (int i = 0; i < GetCount(); ++i) delete Button(i);
     RemoveAll();
 }
 
+// Hidden buttons are not hit.
 int CChannelButtonGrid::ButtonAt(int x, int y) const {
     for (int i = 0; i < GetCount(); ++i) {
         CChannelItem* b = Button(i);
@@ -88,6 +95,7 @@ int CChannelButtonGrid::ButtonAt(int x, int y) const {
     return -1;
 }
 
+// The button that stands for a slot.
 int CChannelButtonGrid::IndexOfSlot(int slot) const {
     for (int i = 0; i < GetCount(); ++i)
         if (Button(i) && Button(i)->GetChannel() == slot) return i;

@@ -82,6 +82,7 @@ void RetargetMeasurements(tagGS* gs) {
 
 }  // namespace
 
+// A new selected channel: its button, labels, scales and measurements follow.
 void SelectGraphChannel(tagGS* gs, int16_t slot) {
     if (!gs || slot < 0 || slot >= kMaxChannels) return;
     if (gs->selectedChan == static_cast<uint32_t>(slot)) return;
@@ -98,6 +99,7 @@ void SelectGraphChannel(tagGS* gs, int16_t slot) {
     if (g_app && g_app->hwndFrame) notify::UpdateTransformMenu(g_app->hwndFrame, gs->hwnd);
 }
 
+// One button per channel in use, in display order; hidden channels get hatched buttons.
 void RebuildChannelItems(tagGS* gs) {
     if (!gs) return;
     CChannelButtonGrid* grid = Grid(gs);
@@ -125,6 +127,7 @@ void RebuildChannelItems(tagGS* gs) {
     RetargetMeasurements(gs);
 }
 
+// The unit's own set-up keeps the shown state too, so a new run shows the same channels.
 void SetUnitChannelShown(int slot, uint32_t shown) {
     if (!g_app || !g_app->hAcq) return;
     AcqLock acq(g_app->hAcq);
@@ -136,6 +139,7 @@ void SetUnitChannelShown(int slot, uint32_t shown) {
         entry->flags &= ~kUnitShownBit;
 }
 
+// Ctrl-click on a channel button: shows a hidden channel or hides a shown one.
 void ToggleChannelFromButton(tagGS* gs, int index, int all) {
     CChannelButtonGrid* grid = gs ? Grid(gs) : nullptr;
     CChannelItem* clicked = grid ? grid->Button(index) : nullptr;
@@ -167,6 +171,7 @@ void ToggleChannelFromButton(tagGS* gs, int index, int all) {
     ShowChannelChange(gs);
 }
 
+// The channel menu's items, in columns that fit the screen.
 int BuildChannelMenuItems(const tagGS* gs, int list, int shownOnly, int perColumn, stChannelMenuItem* out, int max) {
     if (!gs || !out) return 0;
     const UINT base = list ? IDM_X_CHANNEL_FIRST : IDM_SELECT_CHANNEL_FIRST;
@@ -185,6 +190,7 @@ int BuildChannelMenuItems(const tagGS* gs, int list, int shownOnly, int perColum
     return n;
 }
 
+// The channel menu at the click; its choice goes to the director as a command.
 void ShowChannelPopup(tagGS* gs, HWND owner, int list, int x, int y, int shownOnly) {
     if (!gs || !gs->hwnd) return;
     HMENU menu = CreatePopupMenu();
@@ -205,19 +211,23 @@ void ShowChannelPopup(tagGS* gs, HWND owner, int list, int x, int y, int shownOn
     DestroyMenu(menu);
 }
 
+// The button row's rectangle; empty without a row.
 RECT ChannelButtonRowRect(const tagGS* gs) {
     RECT r{};
     if (gs && Grid(gs)) Grid(gs)->GetRect(&r);
     return r;
 }
 
+// The button under a point; -1 for none.
 int ChannelButtonAt(const tagGS* gs, int x, int y) { return gs && Grid(gs) ? Grid(gs)->ButtonAt(x, y) : -1; }
 
+// The slot of a button; -1 for none.
 int ChannelButtonSlot(const tagGS* gs, int index) {
     CChannelItem* b = gs && Grid(gs) ? Grid(gs)->Button(index) : nullptr;
     return b ? b->GetChannel() : -1;
 }
 
+// A channel's button takes its new colour.
 void SetChannelButtonColor(tagGS* gs, int slot, COLORREF color) {
     CChannelButtonGrid* grid = gs ? Grid(gs) : nullptr;
     if (!grid) return;

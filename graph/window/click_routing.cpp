@@ -22,6 +22,7 @@ constexpr int kBoundaryGrip = 2;
 constexpr int32_t kSegmentMarker = 3;
 
 bool Allowed(ScriptPermission p) { return g_script.permissions[p] != 0; }
+// PtInRect for a point given as two numbers.
 bool InRect(const RECT& r, int x, int y) {
     POINT p{x, y};
     return PtInRect(&r, p) != FALSE;
@@ -42,6 +43,7 @@ int BoundaryAt(const tagGS* gs, int x, int y) {
     return -1;
 }
 
+// The journal's top edge, two pixels high.
 bool OnJournalEdge(const tagGS* gs, int x, int y) {
     if (!gs->journalWnd) return false;
     RECT bar{};
@@ -64,6 +66,7 @@ bool PlotClick(GraphWindowData* data, tagGS* gs, int x, int y, UINT keys) {
     return consumed;
 }
 
+// A channel button selects its channel; with Ctrl it shows or hides it (with Shift the whole row).
 void ChannelButtonClick(tagGS* gs, int x, int y, UINT keys) {
     int index = ChannelButtonAt(gs, x, y);
     if (index < 0) return;
@@ -73,6 +76,7 @@ void ChannelButtonClick(tagGS* gs, int x, int y, UINT keys) {
         SelectGraphChannel(gs, static_cast<int16_t>(ChannelButtonSlot(gs, index)));
 }
 
+// The horizontal scale dialog of the mode, the unit kind and the grid lock.
 void OpenHorizontalScale(GraphWindowData* data, tagGS* gs, int ctrl) {
     HWND hwnd = data->hwnd;
     if (gs->displayMode == kModeXY) {
@@ -112,6 +116,7 @@ void ScaleOrAxisClick(GraphWindowData* data, tagGS* gs, int x, int y, int ctrl) 
 
 }  // namespace
 
+// Routes a press: the first area that holds the point takes it (the label column lets it go on).
 void OnGraphMouseDown(GraphWindowData* data, int x, int y, UINT keys) {
     tagGS* gs = data ? data->doc : nullptr;
     if (!gs) return;
@@ -147,6 +152,7 @@ void OnGraphMouseDown(GraphWindowData* data, int x, int y, UINT keys) {
     ScaleOrAxisClick(data, gs, x, y, (keys & MK_CONTROL) ? 1 : 0);
 }
 
+// Double-clicks on a channel's name or units open the label dialog for it.
 void OnGraphDoubleClick(GraphWindowData* data, int x, int y) {
     tagGS* gs = data ? data->doc : nullptr;
     if (!gs) return;
@@ -160,6 +166,7 @@ void OnGraphDoubleClick(GraphWindowData* data, int x, int y) {
     if (InRect(gs->hUnitsRect, x, y) && Allowed(kPermVScaleUnits)) ChannelLabelDialog(data->hwnd, gs, xc, 0);
 }
 
+// The segment under a plot click becomes the current marker.
 int SelectSegmentAtX(tagGS* gs, int x) {
     if (!gs || IsSegmentViewOn(gs) || !gs->markers || !(gs->sampleInterval > 0)) return 1;
     double t = std::round(GraphXToTime(gs, x) / gs->sampleInterval) * gs->sampleInterval;

@@ -63,6 +63,7 @@ struct LineDrag {
 
 bool IsShown(const tagGS* gs, int slot) { return IsChannelShown(gs, slot) != 0; }
 double VisibleSpan(const tagGS* gs) { return gs->hPerDiv * gs->hDivisions; }
+// PtInRect for a point given as two numbers.
 bool InRect(const RECT& r, int x, int y) {
     POINT p{x, y};
     return PtInRect(&r, p) != FALSE;
@@ -101,6 +102,7 @@ void InvertColumns(HDC dc, const tagGS* gs, int32_t a, int32_t b) {
     if (dc && hi > lo && h > 0) PatBlt(dc, lo, gs->plotRect.top + 1, hi - lo, h, DSTINVERT);
 }
 
+// The rubber band's four sides; drawn twice with XOR it is gone.
 void DrawBandOutline(HDC dc, const RECT& r) {
     MoveToEx(dc, r.left, r.top, nullptr);
     LineTo(dc, r.right, r.top);
@@ -118,6 +120,7 @@ void DrawDragLine(HDC dc, int32_t y, int32_t right) {
     SetROP2(dc, old);
 }
 
+// The current tool's cursor over the plot; the I-beam is a cross in XY, where it reads values.
 HCURSOR ToolCursor(const tagGS* gs) {
     switch (gs->currentTool) {
     case IDC_TOOL_IBEAM:
@@ -127,6 +130,7 @@ HCURSOR ToolCursor(const tagGS* gs) {
     }
 }
 
+// A cursor that failed to load leaves the one shown.
 void SetCursorIf(HCURSOR cursor) {
     if (cursor) SetCursor(cursor);
 }
@@ -200,6 +204,7 @@ void ZoomSlotVertically(tagGS* gs, int s, const stZoomBox& z, int32_t cy, int32_
     scaled = ZoomScaled(scaled, z.fy, other, gs->chanVCenter[s]);
 }
 
+// Everything a zoom changes: the plot, the axis under it, the zoomed scale and the marker bar.
 void InvalidateZoomedAreas(tagGS* gs, int slot) {
     HWND hwnd = gs->hwnd;
     if (!hwnd) return;
@@ -237,6 +242,7 @@ void ApplyZoom(tagGS* gs, const stZoomBox& z) {
     InvalidateZoomedAreas(gs, slot);
 }
 
+// Press: the bounds of the zoom (the band under the point in Chart mode) and the anchor.
 void ZoomPress(tagGS* gs, HDC dc, int x, int y) {
     g_toolMode = kToolModeZoom;
     g_zoom.slot = -1;
@@ -259,6 +265,7 @@ void ZoomPress(tagGS* gs, HDC dc, int x, int y) {
     DrawBandOutline(dc, g_zoom.band);
 }
 
+// Move: the band from the anchor to the point, held inside the bounds.
 void ZoomMove(HDC dc, int x, int y) {
     if (x == g_zoom.last.x && y == g_zoom.last.y) return;
     const RECT& b = g_zoom.bounds;
@@ -283,6 +290,7 @@ void ZoomMove(HDC dc, int x, int y) {
     DrawBandOutline(dc, r);
 }
 
+// Release: the band goes and its rectangle (or the click) becomes the view.
 void ZoomRelease(tagGS* gs, HDC dc) {
     g_toolMode = kToolModeNone;
     ClipCursor(nullptr);
@@ -292,6 +300,7 @@ void ZoomRelease(tagGS* gs, HDC dc) {
     ApplyZoom(gs, PlanZoomBox(b, g_zoom.anchor, last, GetKeyState(VK_CONTROL) < 0));
 }
 
+// Press: a new single-column selection, or with Shift one end of the old one moved.
 void RangePress(tagGS* gs, HDC dc, int x, int shift) {
     g_toolMode = kToolModeRange;
     g_range.anchor = x;
@@ -370,6 +379,7 @@ int32_t RangeScroll(tagGS* gs, HDC dc, int x) {
     return edge;
 }
 
+// Move: the moving end follows the mouse along the sample grid, scrolling past the edges.
 void RangeMove(tagGS* gs, HDC dc, int x) {
     const int32_t L = g_range.left, R = g_range.right;
     int32_t col;
@@ -391,6 +401,7 @@ void RangeMove(tagGS* gs, HDC dc, int x) {
     gs->selX2 = g_range.anchor < g_range.moving ? g_range.moving : g_range.anchor;
 }
 
+// Press: the two bands either side of the boundary, and how far the line may go.
 void BoundaryPress(tagGS* gs, int position) {
     g_toolMode = kToolModeBoundary;
     notify::SetStatusText("Drag chart boundary to new location");
@@ -404,6 +415,7 @@ void BoundaryPress(tagGS* gs, int position) {
     ClipCursorToRect(gs->hwnd, &g_boundary.clip);
 }
 
+// Release: the line becomes the new share of the two bands.
 void BoundaryRelease(tagGS* gs, HDC dc) {
     g_toolMode = kToolModeNone;
     ClipCursor(nullptr);
@@ -430,6 +442,7 @@ void BoundaryRelease(tagGS* gs, HDC dc) {
     notify::SetStatusText("Ready");
 }
 
+// Press: the line may go from below the plot's top down to the journal's bottom.
 void JournalEdgePress(tagGS* gs) {
     g_toolMode = kToolModeJournal;
     notify::SetStatusText("Drag to resize journal size");
@@ -441,6 +454,7 @@ void JournalEdgePress(tagGS* gs) {
     SetCapture(gs->hwnd);
 }
 
+// Release: the journal takes its new height (when the lesson allows) and the window is laid out.
 void JournalEdgeRelease(tagGS* gs, HDC dc) {
     g_toolMode = kToolModeNone;
     ClipCursor(nullptr);
@@ -464,6 +478,7 @@ void JournalEdgeRelease(tagGS* gs, HDC dc) {
     notify::SetStatusText("Ready");
 }
 
+// The line of a boundary or journal drag moved to y.
 void MoveDragLine(LineDrag* drag, HDC dc, int y, int32_t right) {
     if (y == drag->y) return;
     DrawDragLine(dc, drag->y, right);
@@ -500,6 +515,7 @@ void SetHoverCursor(tagGS* gs, int x, int y) {
         SetCursorIf(InRect(gs->plotRect, x, y) ? ToolCursor(gs) : g_app->hcurArrow);
 }
 
+// Hands a move or release to the drag in progress.
 void RunDrag(tagGS* gs, int x, int y, UINT keys, UINT msg) {
     switch (g_toolMode) {
     case kToolModeZoom: ZoomTool(gs, x, y, msg); break;
@@ -514,6 +530,7 @@ void RunDrag(tagGS* gs, int x, int y, UINT keys, UINT msg) {
 
 uint16_t GetToolMode() { return g_toolMode; }
 
+// A click is a rectangle of half (or double) the bounds around it; a drag is its own rectangle.
 stZoomBox PlanZoomBox(const RECT& b, POINT a, POINT last, bool out) {
     stZoomBox z{};
     int32_t w = b.right - b.left, h = b.bottom - b.top;
@@ -536,6 +553,7 @@ stZoomBox PlanZoomBox(const RECT& b, POINT a, POINT last, bool out) {
     return z;
 }
 
+// Zooming never makes a span that the plot cannot resolve or a double cannot hold.
 double ZoomScaled(double value, double factor, double otherFactor, double center) {
     double result = value * factor;
     double span = std::fabs(result * otherFactor);
@@ -544,6 +562,7 @@ double ZoomScaled(double value, double factor, double otherFactor, double center
     return result;
 }
 
+// The new view starts at the rectangle but never shows time past the data's end or before 0.
 double ZoomedStart(double timeAtLeft, double channelLength, double newSpan) {
     double start = timeAtLeft;
     if (start > channelLength - newSpan) start = channelLength - newSpan;
@@ -564,6 +583,7 @@ void ChartBoundaryWeights(const RECT& upper, const RECT& lower, int32_t y, uint3
     *lowerWeight = static_cast<uint32_t>(low > 0 ? low : 0);
 }
 
+// Copies the view into one level of the history.
 void StoreZoomLevel(tagGS* gs, uint32_t level) {
     if (level >= static_cast<uint32_t>(kZoomLevels)) return;
     for (int s = 0; s < kMaxChannels; ++s) {
@@ -584,6 +604,7 @@ void StoreZoomLevel(tagGS* gs, uint32_t level) {
     }
 }
 
+// Takes the view back from one level of the history.
 void RestoreZoomLevel(tagGS* gs, uint32_t level) {
     if (level >= static_cast<uint32_t>(kZoomLevels)) return;
     for (int s = 0; s < kMaxChannels; ++s) {
@@ -599,6 +620,7 @@ void RestoreZoomLevel(tagGS* gs, uint32_t level) {
     gs->hDivisions = gs->zoomHDivisions[level];
 }
 
+// The history is six levels deep; a seventh zoom forgets the oldest.
 void AdvanceZoomLevel(tagGS* gs) {
     ++gs->zoomLevel;
     gs->zoomCount = gs->zoomLevel < kZoomLevels - 1 ? gs->zoomLevel : kZoomLevels - 1;
@@ -617,6 +639,7 @@ void AdvanceZoomLevel(tagGS* gs) {
     }
 }
 
+// The zoom drag; each message draws with its own window context and XOR pen.
 void ZoomTool(tagGS* gs, int x, int y, UINT msg) {
     if (!gs || !gs->hwnd) return;
     WindowDC dc(gs->hwnd);
@@ -634,6 +657,7 @@ void ZoomTool(tagGS* gs, int x, int y, UINT msg) {
     if (pen) DeleteObject(pen);
 }
 
+// The I-beam's range selection; XY mode has none (the I-beam reads values there).
 void SelectRangeTool(tagGS* gs, int x, int y, int shift, UINT msg) {
     (void)y;
     if (!gs || !gs->hwnd || gs->displayMode == kModeXY) return;
@@ -654,6 +678,7 @@ void SelectRangeTool(tagGS* gs, int x, int y, int shift, UINT msg) {
     SetROP2(dc.get(), oldRop);
 }
 
+// Moving the boundary between two Chart bands, while the lesson allows it.
 void DragChartBoundary(tagGS* gs, int x, int y, int position, UINT msg) {
     (void)x;
     if (!gs || !gs->hwnd || !gs->waveformRegionResize || position < 0 || position >= kMaxChannels) return;
@@ -669,6 +694,7 @@ void DragChartBoundary(tagGS* gs, int x, int y, int position, UINT msg) {
     }
 }
 
+// Moving the journal pane's top edge.
 void DragJournalEdge(tagGS* gs, int x, int y, UINT msg) {
     (void)x;
     if (!gs || !gs->hwnd || !gs->journalWnd) return;
@@ -684,6 +710,7 @@ void DragJournalEdge(tagGS* gs, int x, int y, UINT msg) {
     }
 }
 
+// Which channel a point in one of the channel areas stands for.
 int HitTestChannelArea(tagGS* gs, int x, int y, int kind) {
     if (!gs) return -1;
     const RECT& plot = gs->plotRect;
@@ -726,6 +753,7 @@ int HitTestChannelArea(tagGS* gs, int x, int y, int kind) {
     return -1;
 }
 
+// The arrow's press picks the trace nearest the point (Scope) or the band under it (Chart).
 int SelectNearestChannel(tagGS* gs, int x, int y) {
     if (!gs || gs->displayMode == kModeXY) return 1;
     int winner = -1;
@@ -756,6 +784,7 @@ int SelectNearestChannel(tagGS* gs, int x, int y) {
     return 1;
 }
 
+// Zoom Previous: one level back in the history.
 void ZoomBack(tagGS* gs) {
     if (!gs || gs->zoomLevel == 0) return;
     --gs->zoomLevel;
@@ -771,6 +800,7 @@ void ZoomBack(tagGS* gs) {
     }
 }
 
+// Zoom Next: one level on, up to the last zoom made.
 void ZoomForward(tagGS* gs) {
     if (!gs || gs->zoomLevel >= gs->zoomCount) return;
     ++gs->zoomLevel;
@@ -786,6 +816,7 @@ void ZoomForward(tagGS* gs) {
     }
 }
 
+// After a channel's colour or scale changed, everything that shows it is drawn again.
 void RefreshChannel(tagGS* gs, int slot) {
     if (!gs) return;
     if (slot < 0) slot = static_cast<int>(gs->selectedChan);
@@ -808,6 +839,7 @@ void RefreshChannel(tagGS* gs, int slot) {
         InvalidateRect(hwnd, &gs->plotRect, FALSE);
 }
 
+// The I-beam's cursor line is drawn and erased by inverting one column.
 void ToggleTimeCursorLine(HDC dc, tagGS* gs) {
     if (!dc || !gs || gs->cursorShown == kCursorOff) return;
     double end = gs->hStart + VisibleSpan(gs);
@@ -823,6 +855,7 @@ void ToggleTimeCursorLine(HDC dc, tagGS* gs) {
     gs->cursorShown = gs->cursorShown == 1 ? 0 : 1;
 }
 
+// The frame timer's blink, only while the cursor line is on and inside the plot.
 void RedrawGraphCursor(tagGS* gs) {
     if (!gs || !gs->hwnd || gs->cursorShown == kCursorOff) return;
     if (GraphTimeToX(gs, gs->selStart) >= gs->plotRect.right) return;
@@ -830,6 +863,7 @@ void RedrawGraphCursor(tagGS* gs) {
     ToggleTimeCursorLine(dc.get(), gs);
 }
 
+// Keeps the mouse inside a drag's rectangle and on the screen.
 void ClipCursorToRect(HWND hwnd, const RECT* rect) {
     if (!hwnd || !rect) return;
     RECT r = *rect;
@@ -844,6 +878,7 @@ void ClipCursorToRect(HWND hwnd, const RECT* rect) {
     ClipCursor(&r);
 }
 
+// A press is routed by position; in the plot the arrow (any tool but zoom in XY) also tracks.
 void OnChildButtonDown(GraphWindowData* data, int doubleClick, int x, int y, UINT keys) {
     tagGS* gs = data ? data->doc : nullptr;
     if (!gs) return;
@@ -861,6 +896,7 @@ void OnChildButtonDown(GraphWindowData* data, int doubleClick, int x, int y, UIN
     if (g_toolMode == kToolModeNone) notify::SetStatusText(nullptr);
 }
 
+// A move steps the tracking, or sets the cursor and steps the drag in progress.
 void OnChildMouseMove(GraphWindowData* data, int x, int y, UINT keys) {
     tagGS* gs = data ? data->doc : nullptr;
     if (!gs) return;
@@ -872,6 +908,7 @@ void OnChildMouseMove(GraphWindowData* data, int x, int y, UINT keys) {
     RunDrag(gs, x, y, keys, WM_MOUSEMOVE);
 }
 
+// A release ends the tracking or the drag in progress.
 void OnChildButtonUp(GraphWindowData* data, int x, int y, UINT keys) {
     tagGS* gs = data ? data->doc : nullptr;
     if (!gs) return;

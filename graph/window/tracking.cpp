@@ -36,6 +36,7 @@ struct TrackState {
 bool Xy(const tagGS* gs) { return gs->displayMode == kModeXY; }
 bool ValidSlot(uint32_t s) { return s < static_cast<uint32_t>(kMaxChannels); }
 
+// Takes the window context for the tracking and works out where the readout goes.
 void BeginTrackingDraw(tagGS* gs) {
     g_track.doc = gs;
     g_track.dc = GetDC(gs->hwnd);
@@ -53,6 +54,7 @@ void BeginTrackingDraw(tagGS* gs) {
     r.bottom -= 1;
 }
 
+// Gives the context back as it was found.
 void EndTrackingDraw() {
     if (g_track.dc && g_track.doc) {
         SetROP2(g_track.dc, g_track.oldRop);
@@ -66,18 +68,21 @@ void EndTrackingDraw() {
     g_track.readout = RECT{};
 }
 
+// Inverts the tracking column; never on the plot's border.
 void DrawTrackColumn() {
     const RECT& plot = g_track.doc->plotRect;
     if (g_track.dc && g_track.lineX > plot.left && g_track.lineX < plot.right)
         PatBlt(g_track.dc, g_track.lineX, plot.top, 1, plot.bottom - plot.top, DSTINVERT);
 }
 
+// Inverts the tracking row; never on the plot's border.
 void DrawTrackRow() {
     const RECT& plot = g_track.doc->plotRect;
     if (g_track.dc && g_track.lineY > plot.top && g_track.lineY < plot.bottom)
         PatBlt(g_track.dc, plot.left, g_track.lineY, plot.right - plot.left, 1, DSTINVERT);
 }
 
+// The pixel of an XY point, held to values GDI takes.
 POINT ValueToPixel(const tagGS* gs, double x, double y) {
     uint32_t xc = gs->xyXChan, yc = gs->selectedChan;
     double col = x * gs->chanPixelMap[kMapXScale][xc] + gs->chanPixelMap[kMapXZero][xc];
@@ -89,6 +94,7 @@ POINT ValueToPixel(const tagGS* gs, double x, double y) {
     return POINT{clampInt(col), clampInt(row)};
 }
 
+// The X and Y values at a pixel of the XY plot.
 void PixelToValue(const tagGS* gs, POINT p, double* x, double* y) {
     uint32_t xc = gs->xyXChan, yc = gs->selectedChan;
     if (!ValidSlot(xc) || !ValidSlot(yc)) {
@@ -126,12 +132,14 @@ int FindNearestXYSample(tagGS* gs, POINT p, POINT* pixel, double* xv, double* yv
     return found;
 }
 
+// Clears the readout band with the toolbar's brush.
 void EraseReadout() {
     if (!g_track.dc || IsRectEmpty(&g_track.readout)) return;
     FillRect(g_track.dc, &g_track.readout,
              g_app && g_app->hbrToolbar ? g_app->hbrToolbar : GetSysColorBrush(COLOR_BTNFACE));
 }
 
+// Writes the readout of two values into its band.
 void DrawReadout(double x, double y) {
     EraseReadout();
     tagGS* gs = g_track.doc;
@@ -173,6 +181,7 @@ int32_t SnapTrackColumn(tagGS* gs, POINT p) {
 
 }  // namespace
 
+// "X, label = value units  Y, label = value units" with the graph's precision.
 void FormatReadout(char* out, size_t size, const tagGS* gs, double x, double y) {
     if (!out || size == 0) return;
     out[0] = 0;
@@ -184,6 +193,7 @@ void FormatReadout(char* out, size_t size, const tagGS* gs, double x, double y) 
     if (n < 0) out[0] = 0;
 }
 
+// The first of the nearest points wins.
 int NearestPoint(const POINT* points, size_t n, int32_t px, int32_t py) {
     double best = DBL_MAX;
     int found = -1;
@@ -198,6 +208,7 @@ int NearestPoint(const POINT* points, size_t n, int32_t px, int32_t py) {
     return found;
 }
 
+// Tracking holds the window context and keeps the mouse in the plot until the release.
 void BeginTracking(tagGS* gs) {
     if (!gs || !gs->hwnd) return;
     BeginTrackingDraw(gs);
@@ -207,6 +218,7 @@ void BeginTracking(tagGS* gs) {
 
 uint32_t IsTracking() { return g_track.on; }
 
+// One tracking step: the lines move to the point's sample (the nearest point in XY).
 void TrackTo(POINT p) {
     tagGS* gs = g_track.doc;
     if (!g_track.on || !gs) return;
@@ -225,6 +237,7 @@ void TrackTo(POINT p) {
     if (gs->measureShown) UpdateAllMeasurements(gs);
 }
 
+// Lines erased, the selection as before the press and the boxes measuring it again.
 void EndTracking() {
     tagGS* gs = g_track.doc;
     if (!gs) return;
@@ -253,6 +266,7 @@ void EndTracking() {
     EndTrackingDraw();
 }
 
+// The I-beam's live XY readout at the mouse, cleared when it leaves the plot.
 void ShowReadoutAtCursor(tagGS* gs) {
     if (gs) {
         if (!gs->hwnd) return;
@@ -276,6 +290,7 @@ void ShowReadoutAtCursor(tagGS* gs) {
     if (gs) EndTrackingDraw();
 }
 
+// The readout of the last tracked point, appended to the journal.
 void PasteValuesToJournal(tagGS* gs) {
     if (!gs) return;
     double x = 0, y = 0;
@@ -293,6 +308,7 @@ void PasteValuesToJournal(tagGS* gs) {
     JournalAppendText(gs, text);
 }
 
+// The lines now on screen.
 void GetTrackLines(int32_t* lineX, int32_t* lineY) {
     if (lineX) *lineX = g_track.lineX;
     if (lineY) *lineY = g_track.lineY;
