@@ -658,8 +658,7 @@ void ZoomTool(tagGS* gs, int x, int y, UINT msg) {
 }
 
 // The I-beam's range selection; XY mode has none (the I-beam reads values there).
-void SelectRangeTool(tagGS* gs, int x, int y, int shift, UINT msg) {
-    (void)y;
+void SelectRangeTool(tagGS* gs, int x, int /*y*/, int shift, UINT msg) {
     if (!gs || !gs->hwnd || gs->displayMode == kModeXY) return;
     WindowDC dc(gs->hwnd);
     int oldRop = SetROP2(dc.get(), R2_XORPEN);
@@ -679,8 +678,7 @@ void SelectRangeTool(tagGS* gs, int x, int y, int shift, UINT msg) {
 }
 
 // Moving the boundary between two Chart bands, while the lesson allows it.
-void DragChartBoundary(tagGS* gs, int x, int y, int position, UINT msg) {
-    (void)x;
+void DragChartBoundary(tagGS* gs, int /*x*/, int y, int position, UINT msg) {
     if (!gs || !gs->hwnd || !gs->waveformRegionResize || position < 0 || position >= kMaxChannels) return;
     WindowDC dc(gs->hwnd);
     switch (msg) {
@@ -695,8 +693,7 @@ void DragChartBoundary(tagGS* gs, int x, int y, int position, UINT msg) {
 }
 
 // Moving the journal pane's top edge.
-void DragJournalEdge(tagGS* gs, int x, int y, UINT msg) {
-    (void)x;
+void DragJournalEdge(tagGS* gs, int /*x*/, int y, UINT msg) {
     if (!gs || !gs->hwnd || !gs->journalWnd) return;
     WindowDC dc(gs->hwnd);
     switch (msg) {

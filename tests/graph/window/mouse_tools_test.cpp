@@ -602,6 +602,42 @@ TEST_F(MouseTools, InXYTheReadoutIsWrittenWhileTheButtonIsHeldAndErasedAfter) {
     EXPECT_GT(during, after + 20);  // the text's pixels
 }
 
+// Escape held during a tracking step: the sample reads end, so no point is found.
+volatile uint64_t g_escTick = 1;
+int g_escDown = 0;
+int EscapeKey() { return g_escDown; }
+const stEscapeSource kHeldEscape = {&g_escTick, EscapeKey};
+
+TEST_F(MouseTools, EscapeHeldDuringAnXYStepLeavesTheCrossHairWhereItWas) {
+    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
+    gs_->xyXChan = 1;
+    gs_->selectedChan = 2;
+    Mode(kModeXY);
+    Tool(IDC_TOOL_ARROW);
+    auto pixelOf = [&](double x, double y) {
+        return POINT{static_cast<LONG>(x * gs_->chanPixelMap[kMapXScale][1] + gs_->chanPixelMap[kMapXZero][1]),
+                     static_cast<LONG>(gs_->chanPixelMap[kMapYZero][2] - y * gs_->chanPixelMap[kMapYScale][2])};
+    };
+    const POINT p = pixelOf(3, 2), q = pixelOf(-2, 1);
+    SetSampleEscapeSource(&kHeldEscape);
+    g_escDown = 0;
+    Press(p.x, p.y);
+    g_escDown = 1;
+    ++g_escTick;  // the clock moves on, so the next read asks the key
+    Move(q.x, q.y);
+    int32_t lineX = 0, lineY = 0;
+    GetTrackLines(&lineX, &lineY);
+    EXPECT_EQ(lineX, p.x);
+    EXPECT_EQ(lineY, p.y);
+    g_escDown = 0;
+    ++g_escTick;
+    Move(q.x, q.y + 1);
+    GetTrackLines(&lineX, &lineY);
+    EXPECT_EQ(lineX, q.x);
+    Release(q.x, q.y + 1);
+    SetSampleEscapeSource(nullptr);
+}
+
 TEST_F(MouseTools, PasteValuesToJournalWritesTheReadoutLine) {
     Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
     gs_->xyXChan = 1;
