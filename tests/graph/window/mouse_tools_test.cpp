@@ -368,6 +368,32 @@ TEST_F(MouseTools, AnXYZoomScalesTheXAndTheYChannelOnly) {
     EXPECT_DOUBLE_EQ(gs_->chanVCenter[1], xMid);
 }
 
+TEST_F(MouseTools, AZoomDragConfinesTheMouseToTheVisiblePartOfItsBounds) {
+    Channels({Ramp(4000, 0.001)}, {1});
+    Mode(kModeScope);
+    Tool(IDC_TOOL_ZOOM);
+    RECT frame{};
+    GetWindowRect(g_app->hwndFrame, &frame);
+    MoveWindow(g_app->hwndFrame, -300, -100, frame.right - frame.left, frame.bottom - frame.top, TRUE);
+    Settle();
+    POINT topLeft{Plot().left, Plot().top};
+    ClientToScreen(graph_, &topLeft);
+    ASSERT_LT(topLeft.x, 0);
+    Press(Plot().right - 20, Mid());
+    RECT clip{};
+    GetClipCursor(&clip);
+    EXPECT_EQ(clip.left, 0);
+    POINT bottomRight{Plot().right, Plot().bottom};
+    ClientToScreen(graph_, &bottomRight);
+    EXPECT_EQ(clip.right, bottomRight.x);
+    EXPECT_EQ(clip.bottom, bottomRight.y - 1);
+    Release(Plot().right - 20, Mid());
+    GetClipCursor(&clip);
+    EXPECT_EQ(clip.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_EQ(clip.right, GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    MoveWindow(g_app->hwndFrame, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, TRUE);
+}
+
 TEST_F(MouseTools, ADraggedRectangleBecomesTheView) {
     Channels({Ramp(4000, 0.001)}, {1});
     Mode(kModeScope);
