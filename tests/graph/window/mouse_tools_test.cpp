@@ -628,6 +628,38 @@ TEST_F(MouseTools, InXYTheReadoutIsWrittenWhileTheButtonIsHeldAndErasedAfter) {
     EXPECT_GT(during, after + 20);  // the text's pixels
 }
 
+TEST_F(MouseTools, InXYTheIBeamShowsTheValuesUnderTheMouseWithoutAButton) {
+    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
+    gs_->xyXChan = 1;
+    gs_->selectedChan = 2;
+    gs_->measureShown = 1;
+    Mode(kModeXY);
+    Tool(IDC_TOOL_IBEAM);
+    RECT client{};
+    GetClientRect(graph_, &client);
+    const int height = gs_->measureRowHeight > 0 ? gs_->measureRowHeight : g_app->cyText + 2;
+    auto dark = [&]() {
+        HDC dc = GetDC(graph_);
+        int n = 0;
+        for (int y = 1; y < height - 1; ++y)
+            for (int x = gs_->xLabelRect.left; x < client.right; ++x) n += GetPixel(dc, x, y) == RGB(0, 0, 0);
+        ReleaseDC(graph_, dc);
+        return n;
+    };
+    auto hover = [&](int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(graph_, &p);
+        SetCursorPos(p.x, p.y);
+        Move(x, y, 0);
+    };
+    const int before = dark();
+    hover(Plot().left + 50, Mid());
+    const int shown = dark();
+    EXPECT_GT(shown, before + 20);
+    hover(2, Plot().top - 5);  // out of the plot: the readout goes
+    EXPECT_LT(dark(), shown - 20);
+}
+
 // Escape held during a tracking step: the sample reads end, so no point is found.
 volatile uint64_t g_escTick = 1;
 int g_escDown = 0;
