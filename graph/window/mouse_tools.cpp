@@ -11,6 +11,7 @@
 #include "graph/view/display_modes.h"
 #include "graph/view/view_api.h"
 #include "graph/view/axes.h"
+#include "graph/view/layout.h"
 #include "graph/document/graph_doc.h"
 #include "base/resource.h"
 #include "graph/render/waveforms.h"
@@ -768,7 +769,7 @@ int SelectNearestChannel(tagGS* gs, int x, int y) {
             int64_t last = gs->chanCount[s] > 0 ? gs->chanCount[s] - 1 : 0;
             double value = 0;
             if (!GetChannelSample(gs, static_cast<int>(i < last ? i : last), s, &value)) return 1;
-            double row = gs->chanPixelMap[3][s] - value * gs->chanPixelMap[2][s];
+            double row = gs->chanPixelMap[kMapYZero][s] - value * gs->chanPixelMap[kMapYScale][s];
             double dist = std::fabs(row - y);
             uint16_t d = dist < 65535.0 ? static_cast<uint16_t>(dist) : 0xFFFF;
             if (d < best) {
