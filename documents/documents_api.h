@@ -111,6 +111,18 @@ void DeleteMeasurementRow(void* row);
 void SetMeasurementBox(void* row, int index, uint16_t type, int16_t slot, const uint16_t options[3], double constant,
                        const char* label, COLORREF color, int shown);
 void RefreshMeasurementDisplay(tagGS* gs);
+// Gives every box of the row the channel pop-up of these slots, each box keeping its channel.
+// The row also fills them again by itself when it is recomputed after the slots in use changed.
+void RefillMeasurementRowChannels(void* row, const int* slots, int count);
+// Moves the measurement row's top-left corner; the boxes are laid out again only when it moved.
+void SetMeasurementRowOrigin(void* row, int left, int top);
+// Gives a graph's measurement row its document, fills the channel lists and lays the boxes out.
+void SetMeasurementGridDocument(void* row, tagGS* gs);
+// Shows a value set in the measurement boxes without measuring (the tracking readout): box i
+// shows values[i] with the document's precision and its unit, "****" for the largest double;
+// boxes past count, and boxes not shown, keep what they show. The next recomputation
+// (UpdateAllMeasurements) puts the measured results back.
+void SetMeasurementResults(tagGS* gs, const double* values, int count);
 int CreateMarkerBarControls(tagGS* gs, HWND graph);
 void* NewJournalWindow();
 int CreateJournalWindow(void* pane, HWND graph);

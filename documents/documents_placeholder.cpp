@@ -16,44 +16,22 @@
 #include "base/byte_stream.h"
 
 
-// The measurement box class, with no behaviour of its own yet.
-int RegisterMeasureClass(HINSTANCE inst) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = inst;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "acqMeasure";
-    return RegisterClassA(&wc) != 0;
-}
-
 void SyncChannelDisplayFlags(tagGS*) {}
-void UpdateAllMeasurements(tagGS*) {}
 uint32_t GetSegmentEnd(tagGS* gs, stMarkerNode*) { return gs ? static_cast<uint32_t>(gs->totalSamples) : 0; }
 uint32_t MarkerSamplePosition(const stMarkerNode*) { return 0; }
 int MarkerIsActive(const stMarkerNode*) { return 0; }
 stMarkerNode* InsertMarker(tagGS*, double, int, const char*, int) { return nullptr; }
-int GetSelectionSampleRange(tagGS*, int32_t* first, int32_t* last, int16_t) {
-    *first = *last = 0;
-    return 0;
-}
 void RedrawMarkerBar(tagGS*) {}
 void DropGraphMarkers(tagGS* gs) {
     gs->markers = nullptr;
     if (g_app->hwndFind && IsWindow(g_app->hwndFind)) SendMessageA(g_app->hwndFind, WM_COMMAND, IDCANCEL, 0);
 }
 
-int ShowCalculationDialog(stMeasure*, HWND) { return 0; }
-void FormatMeasurementResult(stMeasure*) {}
-tagGS* GetMeasurementDocument(stMeasure*) { return nullptr; }
-void SetMeasurementCaptions(tagGS*) {}
 
 // The graph window's calls into markers and measurements: the graph has no marker manager or
 // measurement row, so there is nothing to act on.
 void InsertKeyMarker(CMarkerManager*, int) {}
 void OnFindMarkerText(GraphWindowData*, FINDREPLACE*) {}
-int GetMeasurementCount(void*) { return 0; }
-stMeasure* GetMeasurementAt(void*, int) { return nullptr; }
 stMarkerNode* CurrentMarkerNeighbour(tagGS*, int) { return nullptr; }
 int SetCurrentMarkerLabel(tagGS*, const char*) { return 0; }
 
@@ -77,10 +55,6 @@ void ClearAllMarkers(tagGS*) {}
 void MarkerSummaryToJournal(tagGS*, uint32_t, int) {}
 void DoMarkerPreferences(tagGS*) {}
 void ShowFindDialog(HWND) {}
-void CopyMeasurementsToClipboard(tagGS*) {}
-void CopySelectionTextToClipboard(tagGS*) {}
-int JournalPasteMeasurements(tagGS*) { return 1; }
-int JournalPasteWaveData(tagGS*) { return 0; }
 void ShowStandardCurveDialog(tagGS*) {}
 void UpdateTextEditMenus(HMENU) {}
 
@@ -348,21 +322,7 @@ void ClearStoredBlocks(tagGS* gs) {
     JournalClear(gs->journal);
     if (CGraphItemList* list = gs->graphItems) *list = CGraphItemList{};
 }
-
-// Graph window panes: no measurement boxes or marker bar; the measurement row is an empty object
-// of no height.
-namespace {
-struct EmptyPane {
-    int kind;
-};
-}  // namespace
-void* CreateMeasurementRow(HWND, int, int, int16_t* height) {
-    *height = 0;
-    return new (std::nothrow) EmptyPane{1};
-}
-void DeleteMeasurementRow(void* row) { delete static_cast<EmptyPane*>(row); }
-void SetMeasurementBox(void*, int, uint16_t, int16_t, const uint16_t*, double, const char*, COLORREF, int) {}
-void RefreshMeasurementDisplay(tagGS*) {}
+// The marker bar is not built.
 int CreateMarkerBarControls(tagGS*, HWND) { return 1; }
 
 // Text import and export are not built: no text file is read or written.

@@ -397,6 +397,7 @@ bool TakeNewFrames(stAcq* acq) {
         PlotNewSamples(bytes, acq, gs);
     else
         g_redrawAllAtEnd = 1;
+    HostUpdateAllMeasurements(&g_lib.host, gs);
     if (!repeat && frames >= rest) EndAcquisition(acq, 0);
     return true;
 }

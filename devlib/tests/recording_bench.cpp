@@ -40,6 +40,9 @@ void* __imp_setDirtyGraphFlag = reinterpret_cast<void*>(&setDirtyGraphFlag);
 void* __imp_getRangeOfAllowedValues = reinterpret_cast<void*>(&getRangeOfAllowedValues);
 void* __imp_getOffsetByScalingInUnits = reinterpret_cast<void*>(&getOffsetByScalingInUnits);
 void* __imp_TranslateJournalHints = reinterpret_cast<void*>(&TranslateJournalHints);
+void* __imp_HandleTheDialog = reinterpret_cast<void*>(&HandleTheDialog);
+void* __imp_GetPopupMenuItemName = reinterpret_cast<void*>(&GetPopupMenuItemName);
+void* __imp_AdjustMenuByContainerData = reinterpret_cast<void*>(&AdjustMenuByContainerData);
 }
 
 namespace {

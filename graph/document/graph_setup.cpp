@@ -113,6 +113,7 @@ int SetUpGraphWindow(tagGS* gs, HWND hwnd) {
         gs->measureGrid = CreateMeasurementRow(hwnd, 1, kMeasureCols, &height);
         if (!gs->measureGrid) break;
         gs->measureRowHeight = height;
+        SetMeasurementGridDocument(gs->measureGrid, gs);
         auto* grid = new (std::nothrow) CChannelButtonGrid;
         if (!grid) break;
         grid->SetSpacing(2, kChannelGridVSpacing);
@@ -162,7 +163,7 @@ void ResetMeasurementGrid(tagGS* gs, uint16_t rows, uint16_t cols) {
             int slot = chan < 0 ? static_cast<int>(gs->selectedChan) : chan;
             uint16_t options[3] = {gs->measureCalc[0][i], gs->measureCalc[1][i], gs->measureCalc[2][i]};
             COLORREF color = slot >= 0 && slot < kMaxChannels ? gs->chanColor[slot] : 0;
-            SetMeasurementBox(gs->measureGrid, i, gs->measureType[i], static_cast<int16_t>(slot), options,
+            SetMeasurementBox(gs->measureGrid, i, gs->measureType[i], chan, options,
                               gs->measureConstant[i], gs->measureLabel[i], color, gs->measureShown != 0);
         }
     }

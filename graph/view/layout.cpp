@@ -291,6 +291,7 @@ void LayoutGraphWindow(tagGS* gs) {
     stLayoutPlan plan{};
     if (!PlanGraphLayout(gs, m, client.right, client.bottom, rows, &plan)) return;
     if (!xy && grid) grid->MoveTo(3, plan.chanButtonTop);
+    SetMeasurementRowOrigin(gs->measureGrid, 5, plan.measureTop + 4);
 
     gs->markerBarRect = plan.markerBar;
     if (!plan.markerBarOn) {

@@ -8,6 +8,8 @@
 #include "graph/document/sample_store.h"
 #include "documents/stored_blocks.h"
 #include "base/byte_stream.h"
+#include "base/app.h"
+#include "documents/measurements/measurements.h"
 
 namespace {
 
@@ -141,3 +143,46 @@ TEST(GraphFilePaging, AFileThatFitsTheWindowIsReadWhole) {
 }
 
 }  // namespace
+
+// Measurements read a paged document through the program's sample accessor, window by window.
+TEST(GraphFilePaging, MeasurementsReadAPagedDocumentWholly) {
+    TempFolder folder("kymora-pagedmeasure");
+    const std::string path = folder.File("long.acq");
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(LongRecipe())));
+    stApp* saved = g_app;
+    auto* app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
+    g_app = app;
+    g_app->hostCallbacks.getChannelSample = [](tagGS* gs, int32_t i, int32_t slot, double* out) -> int32_t {
+        return GetChannelSample(gs, i, slot, out);
+    };
+    {
+        TestDoc d;
+        ASSERT_EQ(ReadFromDisk(d, path, nullptr), 1);
+        ASSERT_EQ(d.gs->storageKind, kStoreDiskPaged);
+        const double dt = d.gs->sampleInterval, at = d.gs->hOffset;
+        struct Case {
+            int slot;
+            int32_t first, last;
+            Measure which;
+            double expected;
+        };
+        const Case cases[] = {
+            {1, 0, kLong - 1, Measure::Max, 29999 * 0.5},
+            {1, 0, kLong - 1, Measure::MaxTime, 29999 * dt + at},  // the only sample at the top
+            {1, 0, kLong - 1, Measure::Min, 0.0},
+            {1, 0, kLong - 1, Measure::MinTime, 30000 * dt + at},  // the later of the two zeros
+            {2, 10000, 20000, Measure::Mean, 15000 * 0.25},
+            {2, 40000, kLong - 1, Measure::DeltaSamples, 10000.0},
+            {2, 100, 49000, Measure::Median, (100 + 48900 / 2) * 0.25},
+        };
+        for (const Case& c : cases) {
+            d.gs->selStart = c.first * dt;
+            d.gs->selEnd = c.last * dt;
+            double v = -1;
+            ASSERT_EQ(MeasureSelection(d.gs, c.slot, c.which, &v), 1);
+            EXPECT_DOUBLE_EQ(v, c.expected) << "slot " << c.slot << " measure " << static_cast<int>(c.which);
+        }
+    }
+    g_app = saved;
+    HeapFree(GetProcessHeap(), 0, app);
+}

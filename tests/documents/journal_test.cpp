@@ -19,6 +19,10 @@
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"
 #include "documents/journal/journal_print.h"
+#include "documents/measurements/measure_box.h"
+#include "documents/measurements/measure_calc.h"
+#include "controls/popup_button.h"
+#include "documents/measurements/measure_text.h"
 #include "documents/files/graph_file.h"
 #include "base/byte_stream.h"
 #include "base/app.h"
@@ -792,3 +796,77 @@ TEST_F(Journal, TheTextControlTakesDialogKeysTheFontAndOpensTheEditMenu) {
 }
 
 }  // namespace
+
+// Paste Measurement and Paste Wave Data put the texts the journal options shape at the caret.
+TEST_F(Journal, PasteMeasurementAndWaveDataGoInAtTheCaret) {
+    tagGS* gs = NewGraph(true);
+    ASSERT_TRUE(gs && gs->measureGrid);
+    // One channel of the test's own in slot 5; the others are set aside for the test.
+    uint32_t flags[kMaxChannels];
+    std::memcpy(flags, gs->chanFlags, sizeof flags);
+    std::memset(gs->chanFlags, 0, sizeof gs->chanFlags);
+    std::vector<double> v = {1.5, 2.5, 4};
+    gs->chanFlags[5] = 2;
+    gs->chanType[5] = 1;
+    gs->chanBytes[5] = 8;
+    gs->chanCount[5] = 3;
+    gs->chanBlock[5] = v.data();
+    std::strcpy(gs->chanUnits[5], "mV");
+    std::strcpy(gs->chanLabel[5], "Force");
+    gs->selectedChan = 5;
+    gs->sampleInterval = 1.0;
+    gs->precisionDigits = 2;
+    gs->selStart = 0;
+    gs->selEnd = 2;
+    const uint16_t options[3] = {0, 0, 0};
+    SetMeasurementBox(gs->measureGrid, 0, measure::kMax, 5, options, 0.0, "", 0, 1);
+    UpdateAllMeasurements(gs);
+    const stJournalPrefs saved = JournalPrefs();
+    JournalPrefs() = stJournalPrefs{1, 1, 0, 0, 0, saved.tabSize};
+    TextSeparatorSetting() = 0;
+    Command(IDM_JOURNAL_PASTE_MEASUREMENT);
+    EXPECT_EQ(Text(Edit(gs)), "Max = 4.00 mV\t\r\n");
+    SetWindowTextA(Edit(gs), "");
+    Command(IDM_JOURNAL_PASTE_WAVE_DATA);
+    EXPECT_EQ(Text(Edit(gs)), "Force\r\n1.5\r\n2.5\r\n4\r\n\r\n");
+    JournalPrefs() = saved;
+    gs->chanBlock[5] = nullptr;
+    gs->chanCount[5] = 0;
+    std::memcpy(gs->chanFlags, flags, sizeof flags);
+}
+
+// What the user sets in the measurement boxes is written with the graph and comes back with it.
+TEST_F(Journal, MeasurementBoxSettingsTravelWithTheGraphFile) {
+    TempFolder folder("kymora-measure");
+    BoxCapture boxes;
+    tagGS* gs = NewGraph(true);
+    ASSERT_TRUE(gs && gs->measureGrid);
+    auto choose = [](PopupButton* button, int item) {
+        SendMessageA(button->GetWindow(), WM_COMMAND, item + 1, 0);
+        PumpMessages();
+    };
+    stMeasure* b2 = GetMeasurementAt(gs->measureGrid, 2);
+    stMeasure* b4 = GetMeasurementAt(gs->measureGrid, 4);
+    ASSERT_TRUE(b2 && b4);
+    choose(b2->typeButton, kMeasureTypeIdBase + measure::kPeakToPeak);
+    choose(b2->channelButton, 2);
+    choose(b4->typeButton, kMeasureTypeIdBase + measure::kCorrelate);
+    EXPECT_EQ(gs->modified, 1u);
+    const std::string path = folder.File("boxes.acq");
+    ASSERT_EQ(SaveGraph(gs, path), 1);
+    // A copy opens in a window of its own (the saved file is the open document's).
+    const std::string copy = folder.File("boxes2.acq");
+    ASSERT_TRUE(WriteWholeFile(copy, ReadWholeFile(path)));
+    ASSERT_EQ(OpenGraphFile(copy.c_str()), 1);
+    tagGS* reopened = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(reopened && reopened != gs && reopened->measureGrid);
+    const int expectedTypes[5] = {0, 0, measure::kPeakToPeak, 0, measure::kCorrelate};
+    const int expectedChannels[5] = {-1, -1, 2, -1, -1};
+    for (int i = 0; i < 5; ++i) {
+        stMeasure* b = GetMeasurementAt(reopened->measureGrid, i);
+        ASSERT_TRUE(b);
+        EXPECT_EQ(GetMeasurementType(b), expectedTypes[i]) << i;
+        EXPECT_EQ(GetMeasurementChannel(b), expectedChannels[i]) << i;
+    }
+    for (const auto& m : boxes.boxes) ADD_FAILURE() << m.caption << ": " << m.text;
+}

@@ -377,14 +377,18 @@ TEST_F(ExpressionDocument, SelectionCursorsAndDisplayScales) {
     ExpectCases({{"VSCALE", 0, 0}, {"1+VOFFSET", 0, 2}});
 }
 
-// The measurement and marker modules are not built: their names are refused, never 0.
-TEST_F(ExpressionDocument, MeasurementsAndMarkersRefusedWithoutTheirModule) {
+// Measurement names read the selected channel over the selection (samples 1 .. 4 of 20 .. 50,
+// 5 ms apart); the marker module is not built, so its names are refused, never 0.
+TEST_F(ExpressionDocument, MeasurementsReadTheSelectionAndMarkersAreRefused) {
+    doc_.gs->selStart = 5;
+    doc_.gs->selEnd = 20;
     ExpectCases({
-        {"MIN", 0, 0},
-        {"2*MEAN", 0, 2},
-        {"BPM", 0, 0},
-        {"MEDIAN", 0, 0},
-        {"DELTA", 0, 0},
+        {"MIN", 20, kOk},
+        {"2*MEAN", 70, kOk},
+        {"BPM", 60000.0 / (3 * 5), kOk},
+        {"MEDIAN", 40, kOk},
+        {"DELTA", 20 - 50, kOk},
+        {"SUM", 140, kOk},
         {"MARKER(1)", 0, 9},
         {"MARKER(1)+1", 0, 10},
     });

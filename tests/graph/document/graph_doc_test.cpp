@@ -662,6 +662,7 @@ TEST_F(GraphDocFrame, ControlsShowAndHideTogetherAndTheMeasurementRowIsRemade) {
     }
     // The new row's height replaces the old one and the window is laid out around it.
     const RECT plot = gs->plotRect;
+    const int16_t oldHeight = gs->measureRowHeight;
     int16_t height = 0;
     void* probe = CreateMeasurementRow(hwnd, 2, 5, &height);
     DeleteMeasurementRow(probe);
@@ -671,7 +672,8 @@ TEST_F(GraphDocFrame, ControlsShowAndHideTogetherAndTheMeasurementRowIsRemade) {
     EXPECT_EQ(gs->measureRows, 2);
     EXPECT_TRUE(gs->measureGrid);
     EXPECT_EQ(gs->measureRowHeight, height);
-    EXPECT_EQ(gs->plotRect.top, plot.top);
+    EXPECT_GT(height, oldHeight);  // two rows of boxes
+    EXPECT_EQ(gs->plotRect.top, plot.top + (height - oldHeight));
     EXPECT_EQ(gs->plotRect.bottom, plot.bottom);
     EXPECT_EQ(gs->plotRect.right, plot.right);
 }

@@ -1,0 +1,559 @@
+// The measurement boxes of a graph window and their texts: a grid made in a window of the test's
+// own over a document in memory, driven through the pop-ups' messages as clicks send them.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+#include "base/app.h"
+#include "base/resource.h"
+#include "controls/popup_button.h"
+#include "documents/documents_api.h"
+#include "documents/journal/journal.h"
+#include "documents/measurements/measure_box.h"
+#include "documents/measurements/measure_calc.h"
+#include "documents/measurements/measure_text.h"
+#include "tests/documents/test_doc.h"
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+
+LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+
+// The window's own visible flag (the test's host window itself is never shown).
+bool Visible(HWND h) { return (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// Dispatches what the pop-ups posted; returns when the queue is empty.
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+class MeasureBoxes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = g_app;
+        app_ = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
+        g_app = app_;
+        g_app->hInstance = GetModuleHandleA(nullptr);
+        g_app->cxText = 7;
+        g_app->cyText = 14;
+        g_app->hfontText = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&icc);
+        RegisterPopupButtonClass(g_app->hInstance);
+        ASSERT_TRUE(RegisterMeasureClass(g_app->hInstance));
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = HostProc;
+        wc.hInstance = g_app->hInstance;
+        wc.lpszClassName = "MeasureBoxHost";
+        RegisterClassA(&wc);
+        host_ = CreateWindowExA(0, "MeasureBoxHost", "", WS_OVERLAPPEDWINDOW, 0, 0, 900, 200, nullptr, nullptr,
+                                g_app->hInstance, nullptr);
+        ASSERT_NE(host_, nullptr);
+        gs()->hwnd = host_;
+        gs()->sampleInterval = 1.0;
+        gs()->precisionDigits = 2;
+        gs()->hPerDiv = 1000.0;
+        gs()->measureShown = 1;
+        // Slot 1: a ramp 2 + 0.5 i in mV; slot 2: a sine of amplitude 3 V, period 20 samples.
+        std::vector<double> ramp, sine;
+        for (int i = 0; i < 100; ++i) {
+            ramp.push_back(2.0 + 0.5 * i);
+            sine.push_back(3.0 * std::sin(2 * kPi * i / 20.0));
+        }
+        SetChannel(1, ramp, "mV", "Ramp");
+        SetChannel(2, sine, "V", "Sine");
+        gs()->selectedChan = 1;
+        gs()->selStart = 5;
+        gs()->selEnd = 25;
+        int16_t height = 0;
+        gs()->measureGrid = CreateMeasurementRow(host_, 1, 5, &height);
+        ASSERT_NE(gs()->measureGrid, nullptr);
+        EXPECT_GT(height, 0);
+        SetMeasurementGridDocument(gs()->measureGrid, gs());
+    }
+    void TearDown() override {
+        DeleteMeasurementRow(gs()->measureGrid);
+        gs()->measureGrid = nullptr;
+        for (int s = 0; s < kMaxChannels; ++s) gs()->chanBlock[s] = nullptr;
+        if (host_) DestroyWindow(host_);
+        g_app = saved_;
+        HeapFree(GetProcessHeap(), 0, app_);
+    }
+    tagGS* gs() { return doc_.gs; }
+    void SetChannel(int slot, const std::vector<double>& v, const char* unit, const char* label) {
+        data_[slot] = v;
+        gs()->chanFlags[slot] = 2;
+        gs()->chanType[slot] = 1;
+        gs()->chanBytes[slot] = 8;
+        gs()->chanCount[slot] = static_cast<uint32_t>(v.size());
+        gs()->chanBlock[slot] = data_[slot].data();
+        std::strcpy(gs()->chanUnits[slot], unit);
+        std::strcpy(gs()->chanLabel[slot], label);
+    }
+    stMeasure* Box(int i) { return GetMeasurementAt(gs()->measureGrid, i); }
+    void Set(int i, int type, int chan, uint16_t s1 = 0, uint16_t s2 = 0, uint16_t op = 0, double k = 0,
+             const char* unit = "") {
+        const uint16_t options[3] = {s1, s2, op};
+        SetMeasurementBox(gs()->measureGrid, i, static_cast<uint16_t>(type), static_cast<int16_t>(chan), options, k,
+                          unit, 0, 1);
+    }
+    // A choice in a box's type pop-up, as the pop-up's menu reports it.
+    void ChooseType(int i, int type) {
+        HWND popup = Box(i)->typeButton->GetWindow();
+        SendMessageA(popup, WM_COMMAND, type + kMeasureTypeIdBase + 1, 0);
+        Pump();
+    }
+    std::string Shown(int i) {
+        char text[64];
+        GetMeasurementDisplayText(Box(i), text, sizeof text);
+        return text;
+    }
+
+    TestDoc doc_;
+    std::vector<double> data_[kMaxChannels];
+    stApp* app_ = nullptr;
+    stApp* saved_ = nullptr;
+    HWND host_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MeasureBoxes, ResultsWithTheirUnits) {
+    struct Case {
+        int type, chan;
+        const char* shown;
+    };
+    // Samples 5 .. 25: the ramp runs 4.5 .. 14.5, the sine one period from peak to peak.
+    const Case cases[] = {
+        {measure::kValue, 1, "4.50 mV"},
+        {measure::kDelta, 1, "-10.00 mV"},
+        {measure::kMax, 2, "3.00 V"},
+        {measure::kMean, 1, "9.50 mV"},
+        {measure::kSlope, 1, "500.00 mV/sec"},
+        {measure::kIntegral, 1, "0.19 mV-sec"},
+        {measure::kFrequency, 2, "50.00 Hz"},
+        {measure::kBpm, 2, "3000.00 BPM"},
+        {measure::kDeltaSamples, 1, "21 samples"},
+        {measure::kSampleNumber, 1, "6 samples"},
+        {measure::kHAbs, 1, "0.01 sec"},
+        {measure::kMedian, 1, "9.50 mV"},
+        {measure::kNone, 1, ""},
+    };
+    for (const Case& c : cases) {
+        Set(0, c.type, c.chan);
+        UpdateAllMeasurements(gs());
+        EXPECT_EQ(Shown(0), c.shown) << "type " << c.type;
+    }
+    // Past the data every measured type shows "****" and no unit.
+    gs()->selStart = 200;
+    gs()->selEnd = 300;
+    Set(0, measure::kMean, 1);
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(Shown(0), "****");
+    EXPECT_EQ(GetMeasurementValue(Box(0)), measure::kNoValue);
+}
+
+TEST_F(MeasureBoxes, SelectedChannelIsFollowedAndSelectionChangesRecompute) {
+    Set(0, measure::kMax, -1);
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(Shown(0), "14.50 mV");
+    gs()->selectedChan = 2;
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(Shown(0), "3.00 V");
+    gs()->selEnd = 6;  // samples 5 .. 6 of the sine
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(Shown(0), "3.00 V");
+    gs()->selStart = 10;
+    gs()->selEnd = 12;
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(Shown(0), "0.00 V");  // sin(pi) is a hair above 0: 3 * sin(10 * 2pi / 20)
+    // Growing data (a recording) is measured as it comes.
+    gs()->selectedChan = 1;
+    gs()->selStart = 98;
+    gs()->selEnd = 120;
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(Shown(0), "51.50 mV");
+    data_[1].push_back(80.0);
+    gs()->chanBlock[1] = data_[1].data();
+    gs()->chanCount[1] = static_cast<uint32_t>(data_[1].size());
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(Shown(0), "80.00 mV");
+}
+
+TEST_F(MeasureBoxes, ChoosingATypeRecomputesStoresAndMarksTheGraph) {
+    Set(1, measure::kNone, 2);
+    gs()->modified = 0;
+    ChooseType(1, measure::kPeakToPeak);
+    EXPECT_EQ(GetMeasurementType(Box(1)), measure::kPeakToPeak);
+    EXPECT_EQ(Shown(1), "6.00 V");
+    EXPECT_EQ(gs()->measureType[1], measure::kPeakToPeak);
+    EXPECT_EQ(gs()->measureChan[1], 2);
+    EXPECT_EQ(gs()->modified, 1u);
+    // The channel pop-up's "SC, Selected Channel" item is stored as -1.
+    SendMessageA(Box(1)->channelButton->GetWindow(), WM_COMMAND, kMeasureSelectedChannelItem + 1, 0);
+    Pump();
+    EXPECT_EQ(GetMeasurementChannel(Box(1)), -1);
+    EXPECT_EQ(gs()->measureChan[1], -1);
+    EXPECT_EQ(Shown(1), "10.00 mV");
+}
+
+TEST_F(MeasureBoxes, CalculateCombinesOtherBoxes) {
+    // Boxes 0 and 1: the sine's frequency over one period (50 Hz); box 3: a mean of 9.5 mV.
+    Set(0, measure::kFrequency, 2);
+    Set(1, measure::kFrequency, 2);
+    Set(3, measure::kMean, 1);
+    struct Case {
+        const char* name;
+        uint16_t s1, s2, op;
+        double k;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"frequency over frequency is their ratio", 2, 3, 3, 0, "1.00 x"},
+        {"a constant over a frequency in Hz", 1, 3, 3, 100, "2.00 x"},
+        {"frequency minus frequency", 2, 3, 1, 0, "0.00 x"},
+        {"frequency times a constant", 2, 1, 2, 3, "150.00 x"},
+        {"mean plus a constant", 5, 1, 0, 0.5, "10.00 x"},
+        {"division by a zero constant has no value", 2, 1, 3, 0, "****"},
+        {"a source not chosen", 2, 0, 0, 0, "****"},
+    };
+    for (const Case& c : cases) {
+        Set(4, measure::kCalculate, -1, c.s1, c.s2, c.op, c.k, "x");
+        UpdateAllMeasurements(gs());
+        EXPECT_EQ(Shown(4), c.shown) << c.name;
+    }
+    EXPECT_FALSE(Visible(Box(4)->channelButton->GetWindow()));
+    EXPECT_TRUE(Visible(Box(3)->channelButton->GetWindow()));
+}
+
+namespace {
+// Fills the Waveform Arithmetic dialog as a user would and presses OK.
+HHOOK g_hook;
+LRESULT CALLBACK AnswerCalculation(int code, WPARAM w, LPARAM l) {
+    auto* msg = reinterpret_cast<CWPRETSTRUCT*>(l);
+    if (code == HC_ACTION && msg->message == WM_INITDIALOG) {
+        HWND dlg = msg->hwnd;
+        // Sources: the list shows None, K, then the measuring boxes: position 2 is box 0.
+        SendDlgItemMessageA(dlg, IDC_CALC_SOURCE1, CB_SETCURSEL, 2, 0);
+        SendDlgItemMessageA(dlg, IDC_CALC_SOURCE2, CB_SETCURSEL, 1, 0);
+        SendDlgItemMessageA(dlg, IDC_CALC_OPERATOR, CB_SETCURSEL, 2, 0);
+        SetDlgItemTextA(dlg, IDC_CALC_CONSTANT, "4");
+        SetDlgItemTextA(dlg, IDC_CALC_UNITS, "mV x 4");
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(g_hook, code, w, l);
+}
+}  // namespace
+
+TEST_F(MeasureBoxes, ChoosingCalculateOpensTheArithmeticDialog) {
+    Set(0, measure::kMax, 1);
+    Set(1, measure::kNone, 1);
+    UpdateAllMeasurements(gs());
+    g_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, AnswerCalculation, nullptr, GetCurrentThreadId());
+    ASSERT_NE(g_hook, nullptr);
+    ChooseType(2, measure::kCalculate);
+    UnhookWindowsHookEx(g_hook);
+    const stMeasure* b = Box(2);
+    EXPECT_EQ(b->source1, 2);
+    EXPECT_EQ(b->source2, 1);
+    EXPECT_EQ(b->op, 2);
+    EXPECT_EQ(b->k, 4.0);
+    EXPECT_STREQ(GetMeasurementLabel(b), "mV x 4");
+    EXPECT_EQ(Shown(0), "14.50 mV");
+    EXPECT_EQ(Shown(2), "58.00 mV x 4");  // max 14.5 x 4
+    EXPECT_EQ(gs()->measureCalc[0][2], 2);
+    EXPECT_EQ(gs()->measureConstant[2], 4.0);
+    EXPECT_STREQ(gs()->measureLabel[2], "mV x 4");
+}
+
+TEST_F(MeasureBoxes, CaptionsFollowTheHorizontalUnit) {
+    struct Case {
+        uint32_t mode;
+        const char* habs;
+        UINT freqState;
+    };
+    for (Case c : {Case{0, "x-axis: T", 0u}, Case{1, "x-axis: F", MF_GRAYED}, Case{3, "x-axis: X", MF_GRAYED}}) {
+        gs()->hUnitKind = c.mode;
+        SetMeasurementCaptions(gs());
+        HMENU menu = Box(4)->typeButton->GetItemMenu();
+        char text[32] = "";
+        GetMenuStringA(menu, measure::kHAbs + kMeasureTypeIdBase + 1, text, sizeof text, MF_BYCOMMAND);
+        EXPECT_STREQ(text, c.habs) << c.mode;
+        UINT state = GetMenuState(menu, measure::kFrequency + kMeasureTypeIdBase + 1, MF_BYCOMMAND);
+        EXPECT_EQ(state & MF_GRAYED, c.freqState) << c.mode;
+    }
+}
+
+TEST_F(MeasureBoxes, ResultFieldIsDrawnWhiteWithItsText) {
+    Set(0, measure::kMax, 1);
+    UpdateAllMeasurements(gs());
+    const RECT r = Box(0)->result;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, r.right + 4, r.bottom + 4);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT all{0, 0, r.right + 4, r.bottom + 4};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    PaintMeasurementBox(Box(0), dc);
+    int white = 0, dark = 0;
+    for (int x = r.left + 4; x < r.right - 4; ++x)
+        for (int y = r.top + 4; y < r.bottom - 4; ++y) {
+            COLORREF c = GetPixel(dc, x, y);
+            white += c == RGB(255, 255, 255);
+            dark += GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100;
+        }
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    EXPECT_GT(white, 0);
+    EXPECT_GT(dark, 0);  // the text
+}
+
+TEST_F(MeasureBoxes, AValueSetIsShownUntilTheNextMeasurement) {
+    Set(0, measure::kMax, 1);
+    Set(1, measure::kMin, 1);
+    UpdateAllMeasurements(gs());
+    const double values[] = {1.25, measure::kNoValue};
+    SetMeasurementResults(gs(), values, 2);
+    EXPECT_EQ(Shown(0), "1.25 mV");
+    EXPECT_EQ(Shown(1), "****");
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(Shown(0), "14.50 mV");
+    EXPECT_EQ(Shown(1), "4.50 mV");
+}
+
+// ---- Texts ----
+
+TEST_F(MeasureBoxes, MeasurementTextByOptions) {
+    Set(0, measure::kMax, 1);
+    Set(1, measure::kFrequency, 2);
+    Set(2, measure::kNone, 1);
+    UpdateAllMeasurements(gs());
+    struct Case {
+        int names, units, perLine, numbers;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, "14.50\t50.00\t\r\n"},
+        {1, 0, 0, 0, "Max = 14.50\tFreq = 50.00\t\r\n"},
+        {1, 1, 0, 1, "Max(1) = 14.50 mV\tFreq(2) = 50.00 Hz\t\r\n"},
+        {0, 0, 1, 1, "(1)14.50\r\n(2)50.00\r\n\r\n\r\n"},
+        {0, 1, 1, 0, "14.50 mV\r\n50.00 Hz\r\n\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        char text[4100];
+        FormatMeasurementsText(gs(), text, sizeof text, c.names, c.units, c.perLine, c.numbers);
+        EXPECT_STREQ(text, c.text) << c.names << c.units << c.perLine << c.numbers;
+    }
+    // A box without a value contributes its "****".
+    gs()->selStart = gs()->selEnd = 5;
+    UpdateAllMeasurements(gs());
+    char text[4100];
+    FormatMeasurementsText(gs(), text, sizeof text, 0, 1, 0, 0);
+    EXPECT_STREQ(text, "****\t****\t\r\n");
+}
+
+TEST_F(MeasureBoxes, WaveTextColumns) {
+    // Slot 3 is shorter than the others: its column runs empty.
+    SetChannel(3, {7.5, -1}, "V", "Short");
+    gs()->selStart = 0;
+    gs()->selEnd = 3;
+    struct Case {
+        int separator, time, header;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 0, 1, "Ramp\tSine\tShort\r\n2\t0\t7.5\r\n2.5\t0.927051\t-1\r\n3\t1.76336\t\r\n3.5\t2.42705\t\r\n\r\n"},
+        {1, 1, 1, "ms,Ramp,Sine,Short\r\n0,2,0,7.5\r\n1,2.5,0.927051,-1\r\n2,3,1.76336,\r\n3,3.5,2.42705,\r\n\r\n"},
+        {2, 0, 0, "\r\n2 0 7.5\r\n2.5 0.927051 -1\r\n3 1.76336 \r\n3.5 2.42705 \r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        TextSeparatorSetting() = c.separator;
+        JournalPrefs().waveTimeValues = c.time;
+        HGLOBAL h = nullptr;
+        const char* text = WriteSelectionAsText(gs(), c.header, &h);
+        ASSERT_NE(text, nullptr);
+        EXPECT_STREQ(text, c.text) << c.separator;
+        GlobalUnlock(h);
+        GlobalFree(h);
+    }
+    TextSeparatorSetting() = 0;
+    JournalPrefs().waveTimeValues = 0;
+    // A sample that cannot be read spoils the whole text.
+    data_[3][1] = std::nan("");
+    EXPECT_EQ(WriteSelectionAsText(gs(), 1, nullptr), nullptr);
+}
+
+TEST_F(MeasureBoxes, ClipboardHoldsExactlyTheText) {
+    Set(0, measure::kMean, 1);
+    UpdateAllMeasurements(gs());
+    stJournalPrefs saved = JournalPrefs();
+    JournalPrefs() = stJournalPrefs{1, 1, 0, 0, 0, 3.0f};
+    CopyMeasurementsToClipboard(gs());
+    JournalPrefs() = saved;
+    ASSERT_TRUE(OpenClipboard(host_));
+    HANDLE h = GetClipboardData(CF_TEXT);
+    ASSERT_NE(h, nullptr);
+    std::string got(static_cast<const char*>(GlobalLock(h)));
+    GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(got, "Mean = 9.50 mV\t\r\n");
+
+    gs()->selStart = 0;
+    gs()->selEnd = 1;
+    JournalPrefs().waveTimeValues = 0;
+    TextSeparatorSetting() = 0;
+    CopySelectionTextToClipboard(gs());
+    ASSERT_TRUE(OpenClipboard(host_));
+    h = GetClipboardData(CF_TEXT);
+    ASSERT_NE(h, nullptr);
+    got = static_cast<const char*>(GlobalLock(h));
+    GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(got, "Ramp\tSine\r\n2\t0\r\n2.5\t0.927051\r\n\r\n");
+}
+
+TEST_F(MeasureBoxes, BoxesLieInARowFromTheGridsOrigin) {
+    auto place = [&](int i) {
+        RECT r;
+        GetWindowRect(Box(i)->wnd, &r);
+        MapWindowPoints(nullptr, host_, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const RECT b0 = place(0), b1 = place(1), b4 = place(4);
+    EXPECT_EQ(b0.left, 5);
+    EXPECT_EQ(b0.top, 4 + 3);
+    EXPECT_EQ(b1.top, b0.top);
+    EXPECT_GT(b1.left, b0.right - 1);  // cells do not overlap
+    EXPECT_EQ(b4.left - b0.left, 4 * (b1.left - b0.left));
+    SetMeasurementRowOrigin(gs()->measureGrid, 20, 50);
+    const RECT m0 = place(0), m4 = place(4);
+    EXPECT_EQ(m0.left, 20);
+    EXPECT_EQ(m0.top, 50 + 3);
+    EXPECT_EQ(m4.left - m0.left, b4.left - b0.left);
+}
+
+// The Waveform Arithmetic dialog lists the boxes that measure, naming them 5 to a row.
+TEST(MeasureCalculationSources, SkipBoxesThatDoNotMeasure) {
+    const int types[] = {measure::kMax, measure::kNone, measure::kCalculate, measure::kMean, measure::kNone,
+                         measure::kFrequency, measure::kValue};
+    const std::vector<uint16_t> expected = {2, 5, 7, 8};
+    EXPECT_EQ(CalculationSources(types, 7), expected);
+    EXPECT_TRUE(CalculationSources(types, 0).empty());
+}
+
+TEST_F(MeasureBoxes, ChannelListsFollowTheSlotsInUse) {
+    auto items = [&](int i) {
+        std::vector<std::string> texts;
+        HMENU menu = Box(i)->channelButton->GetItemMenu();
+        for (int k = 0; k < GetMenuItemCount(menu); ++k) {
+            char text[64] = "";
+            GetMenuStringA(menu, k, text, sizeof text, MF_BYPOSITION);
+            texts.push_back(text);
+        }
+        return texts;
+    };
+    Set(0, measure::kMax, 2);
+    const std::vector<std::string> before = {"SC, Selected Channel", "Ch1, Ramp", "Ch2, Sine"};
+    EXPECT_EQ(items(0), before);
+    SetChannel(7, {1, 2, 3}, "g", "Grip");
+    UpdateAllMeasurements(gs());
+    const std::vector<std::string> after = {"SC, Selected Channel", "Ch1, Ramp", "Ch2, Sine", "Ch7, Grip"};
+    EXPECT_EQ(items(0), after);
+    EXPECT_EQ(items(4), after);
+    EXPECT_EQ(GetMeasurementChannel(Box(0)), 2);  // each box keeps its channel
+    EXPECT_EQ(Shown(0), "3.00 V");
+}
+
+namespace {
+int g_linesBeforeEscape = 0;
+bool EscapeAfterSomeLines() { return --g_linesBeforeEscape < 0; }
+}  // namespace
+
+// Esc held while the wave data is written discards it all: the clipboard keeps what it had.
+TEST_F(MeasureBoxes, EscapeWhileCopyingWaveDataLeavesTheClipboard) {
+    ASSERT_EQ(CopyTextToClipboard("kept"), 1);
+    gs()->selStart = 0;
+    gs()->selEnd = 99;
+    g_linesBeforeEscape = 10;
+    SetWaveTextEscapeProbe(EscapeAfterSomeLines);
+    CopySelectionTextToClipboard(gs());
+    EXPECT_EQ(WriteSelectionAsText(gs(), 1, nullptr), nullptr);
+    SetWaveTextEscapeProbe(nullptr);
+    ASSERT_TRUE(OpenClipboard(host_));
+    HANDLE h = GetClipboardData(CF_TEXT);
+    ASSERT_NE(h, nullptr);
+    std::string got(static_cast<const char*>(GlobalLock(h)));
+    GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(got, "kept");
+    // Without Esc the same selection is copied whole: 100 lines, the header and the end.
+    CopySelectionTextToClipboard(gs());
+    ASSERT_TRUE(OpenClipboard(host_));
+    h = GetClipboardData(CF_TEXT);
+    got = static_cast<const char*>(GlobalLock(h));
+    GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(std::count(got.begin(), got.end(), '\n'), 102);
+}
+
+namespace {
+POINT g_pointer;
+BOOL WINAPI PointerAt(POINT* p) {
+    *p = g_pointer;
+    return TRUE;
+}
+}  // namespace
+
+// In XY mode the measurement text holds the values of both channels under the pointer.
+TEST_F(MeasureBoxes, XYModeWritesTheValuesUnderThePointer) {
+    gs()->displayMode = 2;
+    gs()->xyXChan = 2;
+    gs()->selectedChan = 1;
+    gs()->plotRect = RECT{100, 20, 300, 120};
+    // Horizontal channel: column 200 is 0 V, 20 columns a volt; vertical: row 70 is 0 mV, 10 rows a mV.
+    gs()->chanPixelMap[0][2] = 20.0;
+    gs()->chanPixelMap[1][2] = 200.0;
+    gs()->chanPixelMap[2][1] = 10.0;
+    gs()->chanPixelMap[3][1] = 70.0;
+    SetXYPointerProbe(PointerAt);
+    POINT at{250, 45};  // 2.5 V, 2.5 mV
+    ClientToScreen(host_, &at);
+    g_pointer = at;
+    double x = 0, y = 0;
+    ASSERT_EQ(GetXYCursorValues(gs(), &x, &y), 1);
+    EXPECT_DOUBLE_EQ(x, 2.5);
+    EXPECT_DOUBLE_EQ(y, 2.5);
+    struct Case {
+        int names, units, perLine, numbers;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1, 1, 0, 1, "Sine(2) = 2.50 V\tRamp(1) = 2.50 mV\r\n"},
+        {0, 0, 1, 0, "2.50\r\n2.50\r\n"},
+    };
+    for (const Case& c : cases) {
+        char text[4100];
+        FormatMeasurementsText(gs(), text, sizeof text, c.names, c.units, c.perLine, c.numbers);
+        EXPECT_STREQ(text, c.text);
+    }
+    // Outside the plot there is nothing to write.
+    at = POINT{50, 45};
+    ClientToScreen(host_, &at);
+    g_pointer = at;
+    char text[4100] = "x";
+    FormatMeasurementsText(gs(), text, sizeof text, 1, 1, 0, 0);
+    EXPECT_STREQ(text, "");
+    SetXYPointerProbe(nullptr);
+}
