@@ -7,6 +7,7 @@
 #include "graph/view/layout.h"
 #include "graph/window/support.h"
 #include "documents/documents_api.h"
+#include "documents/measurements/measure_box.h"
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/resource.h"
@@ -72,11 +73,21 @@ void ApplyButtonState(tagGS* gs, CChannelItem* b, bool shown) {
     SetUnitChannelShown(s, shown ? 1 : 0);
 }
 
-// Measurement boxes whose channel is gone follow the selected channel.
+// The boxes' channel lists offer the slots in use; a box whose channel is gone follows the
+// selected channel.
 void RetargetMeasurements(tagGS* gs) {
-    for (int i = 0; i < kMaxMeasureBoxes; ++i) {
-        int chan = gs->measureChan[i];
-        if (chan >= 0 && !SlotInUse(gs, chan)) gs->measureChan[i] = -1;
+    int slots[kMaxChannels];
+    int n = 0;
+    for (int s = 0; s < kMaxChannels; ++s)
+        if (SlotInUse(gs, s)) slots[n++] = s;
+    if (!gs->measureGrid) return;
+    RefillMeasurementRowChannels(gs->measureGrid, slots, n);
+    for (int i = 0; i < GetMeasurementCount(gs->measureGrid); ++i) {
+        stMeasure* box = GetMeasurementAt(gs->measureGrid, i);
+        int chan = box ? GetMeasurementChannel(box) : -1;
+        if (chan < 0 || SlotInUse(gs, chan)) continue;
+        SetMeasurementChannel(box, -1);
+        StoreMeasurementSettings(box);
     }
 }
 

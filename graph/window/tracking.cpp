@@ -10,6 +10,7 @@
 #include "graph/view/layout.h"
 #include "graph/render/waveforms.h"
 #include "documents/documents_api.h"
+#include "documents/measurements/measure_calc.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "common/tagGS.h"
@@ -186,10 +187,13 @@ void FormatReadout(char* out, size_t size, const tagGS* gs, double x, double y) 
     if (!out || size == 0) return;
     out[0] = 0;
     if (!gs || !ValidSlot(gs->xyXChan) || !ValidSlot(gs->selectedChan)) return;
-    int digits = gs->precisionDigits;
+    // The values read as the measurement boxes show them.
+    char xs[48], ys[48];
+    measure::FormatValue(xs, sizeof xs, x, gs->precisionDigits);
+    measure::FormatValue(ys, sizeof ys, y, gs->precisionDigits);
     uint32_t xc = gs->xyXChan, yc = gs->selectedChan;
-    int n = std::snprintf(out, size, "X, %s = %.*f %s  Y, %s = %.*f %s", gs->chanLabel[xc], digits, x,
-                          gs->chanUnits[xc], gs->chanLabel[yc], digits, y, gs->chanUnits[yc]);
+    int n = std::snprintf(out, size, "X, %s = %s %s  Y, %s = %s %s", gs->chanLabel[xc], xs, gs->chanUnits[xc],
+                          gs->chanLabel[yc], ys, gs->chanUnits[yc]);
     if (n < 0) out[0] = 0;
 }
 

@@ -23,6 +23,7 @@
 #include "graph/view/layout.h"
 #include "graph/render/waveforms.h"
 #include "documents/documents_api.h"
+#include "documents/measurements/measure_box.h"
 #include "scripts/script_api.h"
 
 namespace {
@@ -546,6 +547,27 @@ TEST_F(MouseTools, TheArrowTracksTheSampleGridAndGivesTheSelectionBack) {
     EXPECT_EQ(Pixel(lineX, y), at1);
 }
 
+TEST_F(MouseTools, TheMeasurementBoxesShowTheTrackedPointAndThenTheSelectionAgain) {
+    Channels({Ramp(400, 0.01)}, {1});  // sample i has the value i / 100
+    gs_->measureShown = 1;
+    Mode(kModeScope);
+    ASSERT_TRUE(gs_->measureGrid);
+    const uint16_t options[3] = {0, 0, 0};
+    SetMeasurementBox(gs_->measureGrid, 0, 1 /* value */, 1, options, 0.0, "", 0, 1);
+    Tool(IDC_TOOL_IBEAM);
+    Drag(L() + 30, Mid(), L() + 90, Mid());
+    UpdateAllMeasurements(gs_);
+    const double selected = GetMeasurementValue(GetMeasurementAt(gs_->measureGrid, 0));
+    Tool(IDC_TOOL_ARROW);
+    const int x = L() + 200;
+    Press(x, Mid());
+    const double atPoint = std::round(GraphXToTime(gs_, x) / kInterval) * 0.01;
+    EXPECT_NEAR(GetMeasurementValue(GetMeasurementAt(gs_->measureGrid, 0)), atPoint, 0.0051);
+    EXPECT_GT(GetMeasurementValue(GetMeasurementAt(gs_->measureGrid, 0)), selected + 0.1);
+    Release(x, Mid());
+    EXPECT_DOUBLE_EQ(GetMeasurementValue(GetMeasurementAt(gs_->measureGrid, 0)), selected);
+}
+
 TEST_F(MouseTools, TheArrowPicksTheNearestChannelInScopeMode) {
     Channels({Level(400, 5.0), Level(400, -5.0)}, {1, 3});
     Mode(kModeScope);
@@ -955,7 +977,10 @@ TEST_F(ChannelButtons, AHiddenOrDisabledButtonNeverToggles) {
         bool visible, disabled, inside;
         int result;
     } cases[] = {
-        {true, false, true, 1}, {true, false, false, 0}, {false, false, true, 0}, {true, true, true, 0},
+        {true, false, true, 1},
+        {true, false, false, 0},
+        {false, false, true, 0},
+        {true, true, true, 0},
     };
     for (const Case& k : cases) {
         b->SetVisible(k.visible);
@@ -972,6 +997,19 @@ TEST_F(ChannelButtons, AHiddenOrDisabledButtonNeverToggles) {
     EXPECT_TRUE(b->IsSelected());
     EXPECT_EQ(b->Toggle(c.x, c.y), 1);
     EXPECT_FALSE(b->IsSelected());
+}
+
+TEST_F(ChannelButtons, ABoxWhoseChannelIsGoneFollowsTheSelectedChannel) {
+    ASSERT_TRUE(gs_->measureGrid);
+    stMeasure* box = GetMeasurementAt(gs_->measureGrid, 0);
+    ASSERT_TRUE(box);
+    SetMeasurementChannel(box, 4);
+    RebuildChannelItems(gs_);
+    EXPECT_EQ(GetMeasurementChannel(box), 4);  // still there
+    gs_->chanFlags[4] = 0;                     // the channel removed
+    RebuildChannelItems(gs_);
+    EXPECT_EQ(GetMeasurementChannel(box), -1);
+    EXPECT_EQ(Grid()->GetCount(), 2);
 }
 
 TEST_F(ChannelButtons, TheLabelColumnSelectsItsBandsChannel) {
