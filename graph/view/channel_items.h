@@ -58,4 +58,10 @@ public:
     // Cell width and height, for the buttons made for the grid.
     int CellWidth() const { return m_cellWidth; }
     int CellHeight() const { return m_cellHeight; }
+    // The slots in use when the buttons were last made, one bit each.
+    uint64_t SlotsInUse() const { return m_slotsInUse; }
+    void SetSlotsInUse(uint64_t slots) { m_slotsInUse = slots; }
+
+private:
+    uint64_t m_slotsInUse = 0;
 };

@@ -73,9 +73,9 @@ void ApplyButtonState(tagGS* gs, CChannelItem* b, bool shown) {
     SetUnitChannelShown(s, shown ? 1 : 0);
 }
 
-// The boxes' channel lists offer the slots in use; a box whose channel is gone follows the
-// selected channel.
-void RetargetMeasurements(tagGS* gs) {
+// The boxes' channel lists offer the slots in use; a box whose channel was in use at the last
+// rebuild and is free now follows the selected channel.
+void RetargetMeasurements(tagGS* gs, uint64_t before) {
     int slots[kMaxChannels];
     int n = 0;
     for (int s = 0; s < kMaxChannels; ++s)
@@ -85,7 +85,7 @@ void RetargetMeasurements(tagGS* gs) {
     for (int i = 0; i < GetMeasurementCount(gs->measureGrid); ++i) {
         stMeasure* box = GetMeasurementAt(gs->measureGrid, i);
         int chan = box ? GetMeasurementChannel(box) : -1;
-        if (chan < 0 || SlotInUse(gs, chan)) continue;
+        if (chan < 0 || chan >= kMaxChannels || SlotInUse(gs, chan) || !(before >> chan & 1)) continue;
         SetMeasurementChannel(box, -1);
         StoreMeasurementSettings(box);
     }
@@ -135,7 +135,14 @@ void RebuildChannelItems(tagGS* gs) {
         grid->SelectItem(IsChanButtonsShown(gs) ? grid->IndexOfSlot(static_cast<int>(gs->selectedChan)) : -1, 0);
         if (gs->hwnd && IsChanButtonsShown(gs)) InvalidateRect(gs->hwnd, &row, TRUE);
     }
-    RetargetMeasurements(gs);
+    uint64_t before = 0, now = 0;
+    for (int s = 0; s < kMaxChannels; ++s)
+        if (SlotInUse(gs, s)) now |= uint64_t(1) << s;
+    if (grid) {
+        before = grid->SlotsInUse();
+        grid->SetSlotsInUse(now);
+    }
+    RetargetMeasurements(gs, before);
 }
 
 // The unit's own set-up keeps the shown state too, so a new run shows the same channels.

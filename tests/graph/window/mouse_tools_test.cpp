@@ -660,12 +660,17 @@ TEST_F(MouseTools, InXYTheIBeamShowsTheValuesUnderTheMouseWithoutAButton) {
     RECT client{};
     GetClientRect(graph_, &client);
     const int height = gs_->measureRowHeight > 0 ? gs_->measureRowHeight : g_app->cyText + 2;
-    auto dark = [&]() {
+    auto band = [&]() {
+        std::vector<COLORREF> px;
         HDC dc = GetDC(graph_);
-        int n = 0;
         for (int y = 1; y < height - 1; ++y)
-            for (int x = gs_->xLabelRect.left; x < client.right; ++x) n += GetPixel(dc, x, y) == RGB(0, 0, 0);
+            for (int x = gs_->xLabelRect.left; x < client.right; ++x) px.push_back(GetPixel(dc, x, y));
         ReleaseDC(graph_, dc);
+        return px;
+    };
+    auto changed = [](const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
+        int n = 0;
+        for (size_t i = 0; i < a.size() && i < b.size(); ++i) n += a[i] != b[i];
         return n;
     };
     auto hover = [&](int x, int y) {
@@ -674,12 +679,14 @@ TEST_F(MouseTools, InXYTheIBeamShowsTheValuesUnderTheMouseWithoutAButton) {
         SetCursorPos(p.x, p.y);
         Move(x, y, 0);
     };
-    const int before = dark();
+    hover(Plot().left + 50, Mid());  // in and out once: the band as the readout leaves it
+    hover(2, Plot().top - 5);
+    const auto before = band();
     hover(Plot().left + 50, Mid());
-    const int shown = dark();
-    EXPECT_GT(shown, before + 20);
-    hover(2, Plot().top - 5);  // out of the plot: the readout goes
-    EXPECT_LT(dark(), shown - 20);
+    const auto shown = band();
+    EXPECT_GT(changed(before, shown), 20);  // the text
+    hover(2, Plot().top - 5);               // out of the plot again: the readout goes
+    EXPECT_EQ(changed(before, band()), 0);
 }
 
 // Escape held during a tracking step: the sample reads end, so no point is found.
