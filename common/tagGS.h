@@ -185,6 +185,8 @@ struct tagGS {
     int16_t chanFileWord[kMaxChannels];
     uint32_t fileSetting11;
     int16_t fileProgramWord;
+    // The segment view's time offset of each zoom history level, beside zoomHStart and the rest.
+    double zoomSegOffset[kZoomLevels];
 };
 // A zero-filled moveable block that both modules write field by field: it stays a plain record.
 static_assert(std::is_standard_layout_v<tagGS> && std::is_trivially_copyable_v<tagGS>, "tagGS is a plain record");

@@ -7,7 +7,7 @@
 #include "documents/documents_api.h"
 #include "base/app.h"
 #include "base/resource.h"
-#include "controls/button_grid.h"
+#include "graph/view/channel_items.h"
 #include "button/lumikey.h"
 #include <new>
 
@@ -114,7 +114,7 @@ int SetUpGraphWindow(tagGS* gs, HWND hwnd) {
         if (!gs->measureGrid) break;
         gs->measureRowHeight = height;
         SetMeasurementGridDocument(gs->measureGrid, gs);
-        auto* grid = new (std::nothrow) CButtonGrid;
+        auto* grid = new (std::nothrow) CChannelButtonGrid;
         if (!grid) break;
         grid->SetSpacing(2, kChannelGridVSpacing);
         grid->SetLayout(0, 0, 1, kChannelCells, g_app->cyText + 4, 2 * g_app->cxText + 6);

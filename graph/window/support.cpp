@@ -3,6 +3,8 @@
 #include "common/tagGS.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
+#include "graph/render/waveforms.h"
+#include <new>
 #include <cmath>
 #include <cstring>
 
@@ -97,6 +99,38 @@ void RoundChannelScale(tagGS* gs, int slot) {
     gs->chanVPerDiv[slot] = perDiv;
     gs->chanVCenter[slot] = (hi + lo) / 2;
     gs->chanVOffsetDiv[slot] = 0.0;
+}
+
+void RoundScalesForGrid(tagGS* gs, int xyOnly) {
+    if (!gs) return;
+    if (xyOnly) {
+        RoundChannelScale(gs, static_cast<int>(gs->selectedChan));
+        RoundChannelScale(gs, static_cast<int>(gs->xyXChan));
+        return;
+    }
+    for (int slot = 0; slot < kMaxChannels; ++slot)
+        if (IsChannelShown(gs, slot)) RoundChannelScale(gs, slot);
+    // The visible time stays; it is counted in divisions of 1000 ms for slow recordings and of
+    // 50 ms for fast ones.
+    double start = GraphXToTime(gs, gs->plotRect.left);
+    double end = GraphXToTime(gs, gs->plotRect.right);
+    gs->hPerDiv = gs->sampleInterval >= 0.5 ? 1000.0 : 50.0;
+    gs->hStart = start > 0 ? start : 0.0;
+    gs->hDivisions = (end - gs->hStart) / gs->hPerDiv;
+    gs->gridExtraValue = 0.0;
+}
+
+char* AllocTimeText(const SYSTEMTIME* st) {
+    if (!st) return nullptr;
+    int size = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, st, nullptr, nullptr, 0);
+    if (size <= 0) return nullptr;
+    char* text = new (std::nothrow) char[static_cast<size_t>(size)];
+    if (!text) return nullptr;
+    if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, st, nullptr, text, size) <= 0) {
+        delete[] text;
+        return nullptr;
+    }
+    return text;
 }
 
 int MatchFileTag(HANDLE file, uint32_t tag) {

@@ -24,6 +24,13 @@ void SelectChannelVisibleRange(tagGS* gs, int slot);
 void Swap64(void* a, void* b);
 // Keeps the slot's visible middle and makes its range whole divisions of a whole-number size.
 void RoundChannelScale(tagGS* gs, int slot);
+// Whole divisions for the grid options: the selected and X channels only (xyOnly), or every shown
+// channel and then the time axis, whose divisions start at the plot's left edge.
+void RoundScalesForGrid(tagGS* gs, int xyOnly);
+
+// A time in the user's default format, in a new buffer of exactly the size it needs (free it
+// with delete[]); null when it cannot be formatted or there is no memory.
+char* AllocTimeText(const SYSTEMTIME* st);
 
 // 1 when the next 4 bytes of the file are the tag (the position stays after them); otherwise the
 // position goes back, except after a failed read.

@@ -1,7 +1,28 @@
-// The tracking overlay's values as the shell reaches them.
+// The tracking overlay: the line (or the XY cross-hair) and readout that follow the mouse while
+// the button is held in the plot, the live XY readout of the I-beam tool, and the readout's
+// values written into the journal.
 #pragma once
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
 
 struct tagGS;
 
+// One tracking at a time: begin at the press, a step per move, the end at the release.
+void BeginTracking(tagGS* gs);
+uint32_t IsTracking();
+void TrackTo(POINT point);
+void EndTracking();
+// The live XY readout at the mouse; null inside a tracking that already holds the context.
+void ShowReadoutAtCursor(tagGS* gs);
+
 // Writes the values under the cursor line into the graph's journal.
 void PasteValuesToJournal(tagGS* gs);
+
+// Where the lines stand on screen (0: none); for the window's tests.
+void GetTrackLines(int32_t* lineX, int32_t* lineY);
+
+// The XY readout text of an X and a Y value; an empty text for a null or too small buffer.
+void FormatReadout(char* out, size_t size, const tagGS* gs, double x, double y);
+// The index of the point nearest (px, py) among n points given in pixels; -1 for none.
+int NearestPoint(const POINT* points, size_t n, int32_t px, int32_t py);

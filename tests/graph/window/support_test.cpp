@@ -195,4 +195,74 @@ TEST(GraphWindowSupport, TimeStampsRoundTripAndCarryOverDaysAndLeapDays) {
     }
 }
 
+TEST(GraphWindowSupport, GridRoundingKeepsTheVisibleTimeInWholeSeconds) {
+    struct Case {
+        double interval, hStart, perDiv, divisions;
+        double newPerDiv, newStart, newDivisions;
+    } cases[] = {
+        {5.0, 2000.0, 750.0, 4.0, 1000.0, 2000.0, 3.0},  // 3 s shown: three divisions of a second
+        {0.1, 100.0, 20.0, 5.0, 50.0, 100.0, 2.0},       // fast: divisions of 50 ms
+        {5.0, -300.0, 500.0, 2.0, 1000.0, 0.0, 0.7},     // a start before 0 is held at 0
+    };
+    for (const Case& c : cases) {
+        auto gs = NewRecord();
+        gs->plotRect = RECT{10, 10, 410, 310};
+        gs->sampleInterval = c.interval;
+        gs->hStart = c.hStart;
+        gs->hPerDiv = c.perDiv;
+        gs->hDivisions = c.divisions;
+        gs->gridExtraValue = 2.5;
+        gs->chanFlags[3] = 2;
+        gs->chanVCenter[3] = 0.0;
+        gs->chanVPerDiv[3] = 1.25;
+        gs->chanVDivisions[3] = 4.0;
+        gs->chanFlags[4] = 1;  // hidden: left alone
+        gs->chanVPerDiv[4] = 1.25;
+        gs->chanVDivisions[4] = 4.0;
+        RoundScalesForGrid(gs.get(), 0);
+        EXPECT_DOUBLE_EQ(gs->hPerDiv, c.newPerDiv) << c.interval;
+        EXPECT_DOUBLE_EQ(gs->hStart, c.newStart) << c.interval;
+        EXPECT_NEAR(gs->hDivisions, c.newDivisions, 1e-12) << c.interval;
+        EXPECT_EQ(gs->gridExtraValue, 0.0);
+        EXPECT_DOUBLE_EQ(gs->chanVPerDiv[3], 1.0);
+        EXPECT_DOUBLE_EQ(gs->chanVDivisions[3], 5.0);
+        EXPECT_DOUBLE_EQ(gs->chanVPerDiv[4], 1.25);
+    }
+    // XY: only the two channels of the plot, and the time axis stays.
+    auto gs = NewRecord();
+    gs->selectedChan = 2;
+    gs->xyXChan = 6;
+    for (int s : {2, 6, 8}) {
+        gs->chanFlags[s] = 2;
+        gs->chanVPerDiv[s] = 1.25;
+        gs->chanVDivisions[s] = 4.0;
+    }
+    RoundScalesForGrid(gs.get(), 1);
+    EXPECT_DOUBLE_EQ(gs->chanVPerDiv[2], 1.0);
+    EXPECT_DOUBLE_EQ(gs->chanVPerDiv[6], 1.0);
+    EXPECT_DOUBLE_EQ(gs->chanVPerDiv[8], 1.25);
+    EXPECT_DOUBLE_EQ(gs->hPerDiv, 50.0);
+}
+
+TEST(GraphWindowSupport, TimeTextIsExactlyAsLongAsTheFormattedTime) {
+    SYSTEMTIME st{};
+    st.wYear = 2024;
+    st.wMonth = 3;
+    st.wDay = 5;
+    st.wHour = 14;
+    st.wMinute = 7;
+    st.wSecond = 9;
+    char expected[64] = "";
+    ASSERT_GT(GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, expected, sizeof expected), 0);
+    char* text = AllocTimeText(&st);
+    ASSERT_TRUE(text);
+    EXPECT_STREQ(text, expected);
+    EXPECT_NE(std::string(text).find("07"), std::string::npos);
+    delete[] text;
+    SYSTEMTIME bad = st;
+    bad.wHour = 25;
+    EXPECT_EQ(AllocTimeText(&bad), nullptr);
+    EXPECT_EQ(AllocTimeText(nullptr), nullptr);
+}
+
 }  // namespace
