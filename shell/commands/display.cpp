@@ -11,6 +11,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
 #include "graph/window/display_toggles.h"
+#include "graph/window/mouse_tools.h"
 #include "graph/view/axis_units.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
@@ -217,6 +218,8 @@ void OnDisplayCommand(HWND frame, UINT id, HWND control) {
     case IDM_TOOL_ARROW: ChooseTool(gs, IDC_TOOL_ARROW); break;
     case IDM_TOOL_SELECTION: ChooseTool(gs, IDC_TOOL_IBEAM); break;
     case IDM_TOOL_ZOOM: ChooseTool(gs, IDC_TOOL_ZOOM); break;
+    case IDM_DISPLAY_ZOOM_PREVIOUS: ZoomBack(gs); break;
+    case IDM_DISPLAY_ZOOM_NEXT: ZoomForward(gs); break;
     case IDM_DISPLAY_REFRESH: RefreshGraph(); break;
     case IDM_DISPLAY_VARS_BROWSER: ShowVarsBrowser(SW_SHOW); break;
     default: break;

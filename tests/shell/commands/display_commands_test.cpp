@@ -76,6 +76,23 @@ TEST_F(DisplayCommands, ViewCommandsDoNotMarkTheGraphChanged) {
     }
 }
 
+// A click of the zoom tool zooms in; Zoom Previous and Zoom Next walk back and forth over it.
+TEST_F(DisplayCommands, ZoomPreviousAndNextWalkTheZoomHistory) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    Command(IDM_TOOL_ZOOM);
+    const double perDiv = gs->hPerDiv;
+    const LPARAM mid =
+        MAKELPARAM((gs->plotRect.left + gs->plotRect.right) / 2, (gs->plotRect.top + gs->plotRect.bottom) / 2);
+    SendMessageA(gs->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, mid);
+    SendMessageA(gs->hwnd, WM_LBUTTONUP, 0, mid);
+    ASSERT_DOUBLE_EQ(gs->hPerDiv, perDiv / 2) << "a click zooms in twice";
+    Command(IDM_DISPLAY_ZOOM_PREVIOUS);
+    EXPECT_DOUBLE_EQ(gs->hPerDiv, perDiv);
+    Command(IDM_DISPLAY_ZOOM_NEXT);
+    EXPECT_DOUBLE_EQ(gs->hPerDiv, perDiv / 2);
+}
+
 // Line, step and dot plot change the active channel; with Ctrl held, all 60 slots, empty ones
 // too. Dot sizes keep the last-dot bit, Last Dot Only keeps the size; colours come from the
 // palette. Each marks the graph changed.
