@@ -36,6 +36,8 @@ struct stNotifications {
     void (*formatMeasurementResult)(stMeasure* box);
     tagGS* (*getMeasurementDocument)(stMeasure* box);
     void (*setMeasurementCaptions)(tagGS* gs);
+    // The horizontal scroll bar after the view moved to a marker.
+    void (*updateHScrollBar)(tagGS* gs);
 };
 
 extern stNotifications g_notify;
@@ -95,5 +97,8 @@ inline tagGS* GetMeasurementDocument(stMeasure* box) {
 }
 inline void SetMeasurementCaptions(tagGS* gs) {
     if (g_notify.setMeasurementCaptions) g_notify.setMeasurementCaptions(gs);
+}
+inline void UpdateHScrollBar(tagGS* gs) {
+    if (g_notify.updateHScrollBar) g_notify.updateHScrollBar(gs);
 }
 }  // namespace notify

@@ -68,10 +68,14 @@ void EraseAllData(tagGS* gs);
 // The active segment's first and end sample index; 0 without a segment view.
 int GetActiveSegmentSampleRange(tagGS* gs, uint32_t* first, uint32_t* end);
 stMarkerNode* GetActiveSegmentMarker(tagGS* gs);
-void SelectMarker(tagGS* gs, stMarkerNode* node, int flags);
+int SelectMarker(tagGS* gs, stMarkerNode* node, int flags);
 stMarkerNode* MarkerAtPosition(tagGS* gs, int index);
 int CountMarkersOfType(tagGS* gs, int32_t type);
+// The markers follow a cut of [t0, t1] milliseconds from every channel: those inside it go (an
+// append marker whose segment runs on past it moves to its start), those after it move left.
 void AdjustSegmentsForCut(tagGS* gs, double t0, double t1);
+// The markers follow samples inserted into every channel at atMs: those at or after it move right.
+void AdjustMarkersForInsert(tagGS* gs, double atMs, uint32_t samples);
 void DeleteMarkersPastEnd(tagGS* gs);
 void DeleteCurrentMarker(tagGS* gs);
 void ClearAllMarkers(tagGS* gs);

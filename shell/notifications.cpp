@@ -6,6 +6,7 @@
 #include "shell/commands/status.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
+#include "graph/document/graph_doc.h"
 
 void InitNotifications() {
     g_notify.setStatusText = SetStatusText;
@@ -26,4 +27,5 @@ void InitNotifications() {
     g_notify.formatMeasurementResult = FormatMeasurementResult;
     g_notify.getMeasurementDocument = GetMeasurementDocument;
     g_notify.setMeasurementCaptions = SetMeasurementCaptions;
+    g_notify.updateHScrollBar = UpdateHScrollBar;
 }

@@ -1,6 +1,5 @@
-// Placeholder of the measurement computations and the marker list, which are not built: nothing
-// can be measured and no marker can be read, so an expression that names them is refused.
+// Placeholder of the measurement computations, which are not built: nothing can be measured, so
+// an expression that names a measurement is refused.
 #include "documents/measurements/measurements.h"
 
 int MeasureSelection(tagGS*, int, Measure, double*) { return 0; }
-int MarkerSampleByNumber(tagGS*, int32_t, uint32_t*) { return -1; }

@@ -15,6 +15,7 @@
 #include "base/app.h"
 #include "base/notify.h"
 #include "tests/transforms/expression_doc.h"
+#include "documents/documents_api.h"
 
 namespace {
 
@@ -377,17 +378,33 @@ TEST_F(ExpressionDocument, SelectionCursorsAndDisplayScales) {
     ExpectCases({{"VSCALE", 0, 0}, {"1+VOFFSET", 0, 2}});
 }
 
-// The measurement and marker modules are not built: their names are refused, never 0.
-TEST_F(ExpressionDocument, MeasurementsAndMarkersRefusedWithoutTheirModule) {
+// The measurement module is not built: its names are refused, never 0.
+TEST_F(ExpressionDocument, MeasurementsRefusedWithoutTheirModule) {
     ExpectCases({
         {"MIN", 0, 0},
         {"2*MEAN", 0, 2},
         {"BPM", 0, 0},
         {"MEDIAN", 0, 0},
         {"DELTA", 0, 0},
-        {"MARKER(1)", 0, 9},
-        {"MARKER(1)+1", 0, 10},
     });
+}
+
+// MARKER reads the document's markers in position order: the n-th one's time in seconds, and 0
+// for a number the list does not reach.
+TEST_F(ExpressionDocument, MarkerReadsTheDocumentsMarkersInPositionOrder) {
+    ExpectCases({{"MARKER(1)", 0, kOk}, {"MARKER(1)+1", 1, kOk}});
+    tagGS* gs = doc_.gs;
+    gs->markerManager = NewMarkerManager(gs);
+    ASSERT_TRUE(gs->markerManager);
+    InsertMarker(gs, 50.0, 0, "later", 0);    // sample 10
+    InsertMarker(gs, 20.0, 0, "earlier", 3);  // sample 4
+    ExpectCases({{"MARKER(1)", 4 * 5.0 / 1000, kOk},
+                 {"MARKER(2)*1000", 50.0, kOk},
+                 {"MARKER(3)", 0, kOk},
+                 {"MARKER(0)", 0, kOk}});
+    DropGraphMarkers(gs);
+    DeleteMarkerManager(gs->markerManager, 1);
+    gs->markerManager = nullptr;
 }
 
 // Without a document every name that reads one is refused at its first letter.

@@ -1,0 +1,347 @@
+// Markers in the running program over a simulated unit of the test's own: append markers at the
+// start of every recording, key markers set with function keys while it records, the marker
+// bar's step buttons and label box, its two painted rows, segment view, erasing segments, and
+// the markers' travel through a saved and reopened graph file.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "shell_fixture.h"
+#include "tests/shell/test_unit.h"
+#include "tests/documents/acq_builder.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/resource.h"
+#include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/markers/markers.h"
+#include "graph/document/graph_doc.h"
+#include "graph/files/file_open.h"
+#include "graph/files/file_save.h"
+#include "graph/render/waveforms.h"
+#include "shell/startup.h"
+
+namespace {
+
+std::string g_graphName;
+BOOL GraphSaveAnswer(OPENFILENAMEA* ofn) {
+    lstrcpynA(ofn->lpstrFile, g_graphName.c_str(), ofn->nMaxFile);
+    if (ofn->lpstrFileTitle) ofn->lpstrFileTitle[0] = 0;
+    ofn->nFilterIndex = 1;
+    return TRUE;
+}
+
+std::string Text(HWND w) {
+    char text[256] = "";
+    GetWindowTextA(w, text, sizeof text);
+    return text;
+}
+
+class MarkerWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        ASSERT_TRUE(unit.Install("MarkerWindows", true));
+        ASSERT_TRUE(BootShell());
+        graph = g_app->hwndActiveGraph;
+        ASSERT_TRUE(graph);
+        gs = GetWindowGraph(graph);
+        SetStartupFlag(1);
+        SetReadStatusEnable(1);
+        RunIdleStep();
+        AcqLock acq(g_app->hAcq);
+        ASSERT_TRUE(acq);
+        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
+    }
+    void TearDown() override {
+        {
+            AcqLock acq(g_app->hAcq);
+            if (acq && acq->run.running) {
+                acq->run.running = 0;
+                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
+            }
+        }
+        for (HWND w : {graph}) {
+            if (tagGS* g = IsWindow(w) ? GetWindowGraph(w) : nullptr) g->modified = 0;
+        }
+        if (reopened) reopened->modified = 0;
+        ShutShell();
+        SetReadStatusEnable(0);
+        SetStartupFlag(0);
+        unit.Remove();
+    }
+
+    // A host-paced run of length 1 ms frames into memory, new (1) or appended (3).
+    static void SetUpRun(int16_t dataMode, int32_t length) {
+        AcqLock acq(g_app->hAcq);
+        acq->storageKind = 2;
+        acq->samplePeriodMs = 1.0;
+        acq->acqLength = length;
+        acq->repeatMode = 1;
+        acq->dataMode = dataMode;
+        acq->unitMode = 0;
+        acq->warnOnOverwrite = 0;
+    }
+    static int32_t Running() {
+        AcqLock acq(g_app->hAcq);
+        return acq ? acq->run.running : -1;
+    }
+    void Press() {
+        HWND button = GetDlgItem(graph, IDC_START_BUTTON);
+        ASSERT_TRUE(button);
+        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        PumpMessages();
+    }
+    void Advance(uint32_t ms) {
+        unit.AdvanceClock(ms);
+        RunIdleStep();
+    }
+    void RunToEnd() {
+        for (int i = 0; i < 400 && Running() == 1; ++i) Advance(50);
+        ASSERT_EQ(Running(), 0);
+    }
+    // A function key pressed over the graph window, through the program's message loop.
+    static void Key(WPARAM vk) {
+        PostMessageA(g_app->hwndActiveGraph, WM_KEYDOWN, vk, 1);
+        PostMessageA(g_app->hwndActiveGraph, WM_KEYUP, vk, 0xC0000001);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchLoopMessage(msg);
+    }
+    static void Click(HWND button) {
+        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        PumpMessages();
+    }
+    static void Command(UINT id) {
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, id, 0);
+        PumpMessages();
+    }
+    // Position, type and label of every marker in list order.
+    static std::vector<std::string> Nodes(const tagGS* g) {
+        std::vector<std::string> out;
+        for (stMarkerNode* n = g->markers ? g->markers->first : nullptr; n; n = n->next)
+            out.push_back(std::to_string(n->position) + " t" + std::to_string(n->marker->type) + " #" +
+                          std::to_string(n->marker->number) + " " + n->label);
+        return out;
+    }
+    static std::string CurrentLabel(const tagGS* g) {
+        return g->markers && g->markers->current ? g->markers->current->label : "(none)";
+    }
+
+    // Two recordings: key markers F9 and F2 in the first (F3 has no preset), the second appended.
+    void RecordTwoSegments(uint32_t* f9At, uint32_t* f2At) {
+        ASSERT_TRUE(gs->markerManager);
+        AddMarkerLabelPreset(gs->markerManager, kMarkerFixed, "Drug", IDM_MARKER_KEY_FIRST);
+        SetUpRun(1, 300);
+        Press();
+        ASSERT_EQ(Running(), 1);
+        Advance(100);
+        *f9At = gs->chanCount[0];
+        Key(VK_F9);
+        Advance(50);
+        *f2At = gs->chanCount[0];
+        Key(VK_F2);
+        Key(VK_F3);
+        RunToEnd();
+        SetUpRun(3, 300);
+        Press();
+        RunToEnd();
+        ASSERT_EQ(gs->chanCount[0], 600u);
+    }
+
+    CTestUnit unit;
+    HWND graph = nullptr;
+    tagGS* gs = nullptr;
+    tagGS* reopened = nullptr;
+};
+
+TEST_F(MarkerWindows, RecordingsStartSegmentsAndFunctionKeysSetMarkersOnlyWhileRecording) {
+    uint32_t f9 = 0, f2 = 0;
+    RecordTwoSegments(&f9, &f2);
+    ASSERT_GT(f9, 0u);
+    ASSERT_GT(f2, f9);
+    EXPECT_EQ(Nodes(gs), (std::vector<std::string>{"0 t3 #1 Segment 1", std::to_string(f9) + " t0 #1 ",
+                                                   std::to_string(f2) + " t1 #1 Drug", "300 t3 #2 Segment 2"}));
+    // The newest segment is the active one, and its marker current with its label in the box.
+    EXPECT_EQ(GetActiveSegmentMarker(gs->markerManager)->position, 300u);
+    EXPECT_EQ(CurrentLabel(gs), "Segment 2");
+    EXPECT_EQ(Text(gs->markerLabelEdit).rfind("Segment 2", 0), 0u) << Text(gs->markerLabelEdit);
+    // No recording: the keys set nothing.
+    Key(VK_F9);
+    Key(VK_F2);
+    EXPECT_EQ(GetMarkerCount(gs), 4u);
+    // A new recording over the graph starts its markers afresh.
+    SetUpRun(1, 200);
+    Press();
+    RunToEnd();
+    EXPECT_EQ(Nodes(gs), (std::vector<std::string>{"0 t3 #1 Segment 1"}));
+}
+
+TEST_F(MarkerWindows, TheStepButtonsWalkTheMarkersAndTheLabelBoxRenamesTheCurrentOne) {
+    uint32_t f9 = 0, f2 = 0;
+    RecordTwoSegments(&f9, &f2);
+    HWND prev = gs->segPrevButton, next = gs->segNextButton;
+    ASSERT_EQ(GetDlgCtrlID(prev), IDC_MARKER_PREVIOUS);
+    ASSERT_EQ(GetDlgCtrlID(next), IDC_MARKER_NEXT);
+    struct Step {
+        HWND button;
+        const char* current;
+        bool prevOn, nextOn;
+    } steps[] = {
+        {prev, "Drug", true, true},
+        {prev, "", true, true},
+        {prev, "Segment 1", false, true},
+        {next, "", true, true},
+        {next, "Drug", true, true},
+        {next, "Segment 2", true, false},
+    };
+    for (const Step& s : steps) {
+        Click(s.button);
+        EXPECT_EQ(CurrentLabel(gs), s.current);
+        EXPECT_EQ(IsWindowEnabled(prev) != 0, s.prevOn) << s.current;
+        EXPECT_EQ(IsWindowEnabled(next) != 0, s.nextOn) << s.current;
+        EXPECT_TRUE(IsWindowEnabled(gs->markerLabelEdit)) << s.current;
+    }
+    // The fixed marker's box shows its label and, its type being stamped, the insertion time.
+    Click(prev);
+    EXPECT_EQ(Text(gs->markerLabelEdit).rfind("Drug, ", 0), 0u) << Text(gs->markerLabelEdit);
+    // Typing into the box renames the current marker and fixes its label.
+    SetFocus(gs->markerLabelEdit);
+    SendMessageA(gs->markerLabelEdit, EM_SETSEL, 0, -1);
+    for (char c : std::string("Saline")) SendMessageA(gs->markerLabelEdit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    PumpMessages();
+    EXPECT_EQ(CurrentLabel(gs), "Saline");
+    EXPECT_EQ(gs->markers->current->marker->fixedLabel, 1);
+    EXPECT_EQ(gs->modified, 1u);
+}
+
+TEST_F(MarkerWindows, MarkersTravelThroughASavedAndReopenedGraphUnchanged) {
+    uint32_t f9 = 0, f2 = 0;
+    RecordTwoSegments(&f9, &f2);
+    TempFolder folder("kymora-markers");
+    const std::string path = folder.File("marked.acq");
+    g_graphName = path;
+    SetFileDialogProcs(nullptr, GraphSaveAnswer);
+    ASSERT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, path.c_str(), nullptr), 1);
+    const Bytes saved = ReadWholeFile(path);
+    const std::string copy = folder.File("copy.acq");
+    ASSERT_TRUE(WriteWholeFile(copy, saved));
+    ASSERT_EQ(OpenGraphFile(copy.c_str()), 1);
+    reopened = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(reopened);
+    ASSERT_NE(reopened, gs);
+    EXPECT_EQ(Nodes(reopened), Nodes(gs));
+    for (stMarkerNode *a = gs->markers->first, *b = reopened->markers->first; a && b; a = a->next, b = b->next) {
+        EXPECT_EQ(a->marker->active, b->marker->active) << a->label;
+        EXPECT_EQ(a->marker->stamp.wMinute, b->marker->stamp.wMinute) << a->label;
+        EXPECT_EQ(a->marker->stamp.wSecond, b->marker->stamp.wSecond) << a->label;
+    }
+    // The preset of F2 came along, and saving again gives the same file.
+    ASSERT_EQ(reopened->markerManager->settings.presets[kMarkerFixed].Last(), 0);
+    EXPECT_STREQ(reopened->markerManager->settings.presets[kMarkerFixed].At(0)->text, "Drug");
+    const std::string again = folder.File("again.acq");
+    g_graphName = again;
+    ASSERT_EQ(SaveDocumentAs(reopened, 0, 0, nullptr, again.c_str(), nullptr), 1);
+    SetFileDialogProcs(nullptr, nullptr);
+    EXPECT_EQ(ReadWholeFile(again), saved);
+}
+
+// The pixels of a 32-bit bitmap resource of the program, by name.
+std::vector<uint32_t> ImagePixels(const char* name, int* width) {
+    HBITMAP bmp = LoadBitmapA(g_app->hInstance, name);
+    BITMAP info{};
+    if (!bmp || !GetObjectA(bmp, sizeof info, &info)) return {};
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, info.bmWidth, -info.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> out(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bmp, 0, info.bmHeight, out.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(bmp);
+    *width = info.bmWidth;
+    return out;
+}
+
+TEST_F(MarkerWindows, BothRowsPaintEachMarkerTypeWithItsImageWhereItsTimeIs) {
+    uint32_t f9 = 0, f2 = 0;
+    RecordTwoSegments(&f9, &f2);
+    // A placed marker beside them, and the whole recording in view.
+    InsertMarker(gs, 500 * gs->sampleInterval, 1, "placed", kMarkerPlaced);
+    gs->hStart = 0.0;
+    gs->hPerDiv = 600.0 / gs->hDivisions;
+    RECT client;
+    GetClientRect(graph, &client);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC mem = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_TRUE(dib);
+    HGDIOBJ old = SelectObject(mem, dib);
+    PatBlt(mem, 0, 0, client.right, client.bottom, WHITENESS);
+    PaintMarkerBar(mem, gs);
+    auto at = [&](int x, int y) { return static_cast<uint32_t*>(bits)[y * client.right + x] & 0xFFFFFF; };
+    // The current marker (the placed one) is drawn open, every other one shut.
+    struct Case {
+        uint32_t position;
+        const char* image;
+        bool upper;
+    } cases[] = {{0, "MARK_APPEND0", true},  {f9, "MARK0", false},      {f2, "MARK0", false},
+                 {300, "MARK_APPEND0", true}, {500, "MARK_POST", false}};
+    const int top = gs->markerBarRect.top, bottom = gs->markerBarRect.bottom;
+    for (const Case& c : cases) {
+        int w = 0;
+        const std::vector<uint32_t> image = ImagePixels(c.image, &w);
+        ASSERT_EQ(w, 9) << c.image;
+        const int x = static_cast<int>(GraphTimeToX(gs, c.position * gs->sampleInterval)) - 4;
+        const int y = c.upper ? top + 2 : bottom - 9;
+        for (int dy = 0; dy < 9; ++dy)
+            for (int dx = 0; dx < 9; ++dx)
+                ASSERT_EQ(at(x + dx, y + dy), image[dy * 9 + dx] & 0xFFFFFF)
+                    << c.image << " at " << c.position << " pixel " << dx << "," << dy;
+        // The other row stays background where this marker stands.
+        const int other = c.upper ? bottom - 5 : top + 5;
+        EXPECT_EQ(at(x + 4, other), GetSysColor(COLOR_BTNFACE) & 0xFFFFFF) << c.image;
+    }
+    // Scrolled past the first segment, its markers are no longer drawn.
+    gs->hStart = 350.0;
+    PatBlt(mem, 0, 0, client.right, client.bottom, WHITENESS);
+    PaintMarkerBar(mem, gs);
+    const int x0 = gs->plotRect.left;
+    for (int dx = -4; dx <= 4; ++dx) EXPECT_EQ(at(x0 + dx, top + 2), GetSysColor(COLOR_BTNFACE) & 0xFFFFFF);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+}
+
+TEST_F(MarkerWindows, SegmentViewShowsOneSegmentAtATimeAndErasingTakesTheLastSegment) {
+    uint32_t f9 = 0, f2 = 0;
+    RecordTwoSegments(&f9, &f2);
+    Command(IDM_SEGMENT_VIEW);
+    ASSERT_EQ(gs->markerManager->segmentView, 1u);
+    uint32_t first = 0, end = 0;
+    ASSERT_EQ(GetActiveSegmentSampleRange(gs, &first, &end), 1);
+    EXPECT_EQ(first, 300u);
+    EXPECT_EQ(end, 600u);
+    EXPECT_DOUBLE_EQ(gs->hStart, 300 * gs->sampleInterval);
+    // Stepping back to an event marker of the first segment moves the view to that segment.
+    Click(gs->segPrevButton);
+    EXPECT_EQ(CurrentLabel(gs), "Drug");
+    ASSERT_EQ(GetActiveSegmentSampleRange(gs, &first, &end), 1);
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(end, 299u);
+    EXPECT_DOUBLE_EQ(gs->hStart, 0.0);
+    EXPECT_GE(gs->selStart, f2 * gs->sampleInterval);
+    EXPECT_LE(gs->selEnd, 299 * gs->sampleInterval);
+    // Erasing takes the last segment's append marker; erasing the one at 0 leaves segment view.
+    Command(IDM_ERASE_SEGMENT);
+    EXPECT_EQ(CountMarkersOfType(gs, kMarkerAppend), 1);
+    EXPECT_EQ(LastSegmentMarker(gs->markerManager)->position, 0u);
+    Command(IDM_ERASE_SEGMENT);
+    EXPECT_EQ(CountMarkersOfType(gs, kMarkerAppend), 0);
+    EXPECT_EQ(gs->markerManager->segmentView, 0u);
+}
+
+}  // namespace
