@@ -1,4 +1,4 @@
-// Placeholder of the parts of the documents module that are not built (the marker summary,
+// Placeholder of the parts of the documents module that are not built (the marker
 // preferences and search, measurements, and graph items): each function answers as a document
 // without measurements would.
 #include "documents/documents_api.h"
@@ -45,8 +45,7 @@ void OnFindMarkerText(GraphWindowData*, FINDREPLACE*) {}
 int GetMeasurementCount(void*) { return 0; }
 stMeasure* GetMeasurementAt(void*, int) { return nullptr; }
 
-// The marker summary, preferences and search, and the clipboard commands: nothing written.
-void MarkerSummaryToJournal(tagGS*, uint32_t, int) {}
+// The marker preferences and search, and the clipboard commands: nothing written.
 void DoMarkerPreferences(tagGS*) {}
 void ShowFindDialog(HWND) {}
 void CopyMeasurementsToClipboard(tagGS*) {}

@@ -135,6 +135,10 @@ stMarkerNode* GetActiveSegmentMarker(CMarkerManager* m);
 void SetActiveSegmentMarker(CMarkerManager* m, stMarkerNode* node);
 stMarkerNode* FindMarkerAtOrBefore(stMarkerNode* start, uint32_t pos, int32_t type);
 
+// ---- The summary into the journal (commands 4612 all, 4613 events, 4614 appends) ----
+void WriteMarkerSummary(CMarkerManager* m, uint32_t id);
+void MarkerSummaryToJournal(CMarkerManager* m, uint32_t id, int title);
+
 // ---- The marker bar (the label box, the step buttons and the two rows) ----
 void ShowMarkerLabel(CMarkerManager* m, stMarkerNode* node);
 int CommitMarkerLabel(tagGS* gs, stMarkerNode* node, int keepFocus, int updateButtons, int flag);

@@ -345,3 +345,61 @@ TEST_F(MarkerWindows, SegmentViewShowsOneSegmentAtATimeAndErasingTakesTheLastSeg
 }
 
 }  // namespace
+
+namespace {
+
+// Two segments with three event markers, one of each type, without time stamps.
+void MarkSummaryDocument(tagGS* gs) {
+    gs->sampleInterval = 1.0;
+    gs->totalSamples = gs->chanCount[0] = 500;
+    for (uint32_t& on : gs->markerManager->settings.timeStamp) on = 0;
+    InsertMarker(gs, 0.0, 1, "", kMarkerAppend);
+    InsertMarker(gs, 100.0, 1, "beta", kMarkerSequential);
+    InsertMarker(gs, 200.0, 1, "", kMarkerPlaced);
+    InsertMarker(gs, 300.0, 1, "", kMarkerAppend);
+    InsertMarker(gs, 400.0, 1, "Alpha", kMarkerFixed);
+}
+
+TEST_F(MarkerWindows, SummariesWriteTheirTablesIntoTheJournal) {
+    ASSERT_TRUE(gs->journalWnd);
+    if (!gs->journalShown) Command(IDM_SHOW_JOURNAL);
+    HWND journal = GetJournalHwnd(gs->journalWnd);
+    ASSERT_TRUE(journal);
+    MarkSummaryDocument(gs);
+    const std::string columns = "Marker Index:\tTime(sec.):\tLabel:\r\n";
+    const std::string seg1 = "Segment 1:\t0.0000\tSegment 1\r\n", seg2 = "Segment 2:\t0.3000\tSegment 2\r\n";
+    const std::string ev1 = "Event 1:\t0.1000\tbeta\r\n", ev2 = "Event 2:\t0.2000\tNO label\r\n",
+                      ev3 = "Event 3:\t0.4000\tAlpha\r\n";
+    struct Case {
+        const char* what;
+        UINT id;
+        uint32_t separate, header, sortBy;
+        std::string text;
+    } cases[] = {
+        {"all, separate tables: the append markers' first", IDM_MARKER_SUMMARY_ALL, 1, 1, 0,
+         "Markers Summary:\r\nAppend Markers:\r\n" + columns + seg1 + seg2 + "Event Markers:\r\n" + columns + ev1 +
+             ev2 + ev3},
+        {"all in one table, in list order", IDM_MARKER_SUMMARY_ALL, 0, 1, 0,
+         "Markers Summary:\r\n" + columns + seg1 + ev1 + ev2 + seg2 + ev3},
+        {"events by label, case ignored, no headings", IDM_MARKER_SUMMARY_EVENTS, 1, 0, 1, ev2 + ev3 + ev1},
+        {"append markers", IDM_MARKER_SUMMARY_APPENDS, 1, 1, 0,
+         "Markers Summary:\r\nAppend Markers:\r\n" + columns + seg1 + seg2},
+    };
+    for (const Case& c : cases) {
+        SetWindowTextA(journal, "");
+        MarkerTypeSettings& s = gs->markerManager->settings;
+        s.separateSummaries = c.separate;
+        s.includeHeader = c.header;
+        s.sortBy = c.sortBy;
+        Command(c.id);
+        char text[2048] = "";
+        GetWindowTextA(journal, text, sizeof text);
+        EXPECT_EQ(std::string(text), c.text) << c.what;
+        // Afterwards each event type is numbered on its own again.
+        EXPECT_EQ(Nodes(gs), (std::vector<std::string>{"0 t3 #1 Segment 1", "100 t0 #1 beta", "200 t2 #1 ",
+                                                       "300 t3 #2 Segment 2", "400 t1 #1 Alpha"}))
+            << c.what;
+    }
+}
+
+}  // namespace
