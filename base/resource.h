@@ -347,6 +347,10 @@
 #define IDM_RECENT_FILE_FIRST 10000
 #define IDM_RECENT_FILE_LAST 10004
 
+// The Select Marker dialog and its list
+#define IDD_SELECT_MARKER 700
+#define IDC_SELECT_MARKER_LIST 701
+
 // The marker bar's step-button icons
 #define IDI_MARKER_PREVIOUS 271
 #define IDI_MARKER_NEXT 273

@@ -36,7 +36,7 @@ class CMarkerManager;
 class CJournal;
 struct GraphWindowData;
 void InsertKeyMarker(CMarkerManager* manager, int id);
-void OnFindMarkerText(GraphWindowData* data, FINDREPLACE* fr);
+void OnFindMarkerText(tagGS* gs, FINDREPLACE* fr);
 int GetMeasurementCount(void* grid);
 stMeasure* GetMeasurementAt(void* grid, int index);
 // Load Text (0 done, 1 cancelled, 45 cannot open) and Save Text (1 written, 0 cancelled or failed)
@@ -82,6 +82,8 @@ void ClearAllMarkers(tagGS* gs);
 void MarkerSummaryToJournal(tagGS* gs, uint32_t id, int flags);
 void DoMarkerPreferences(tagGS* gs);
 void ShowFindDialog(HWND graphWindow);
+// The Select Marker dialog over the document's markers.
+void ChooseMarkerDialog(tagGS* gs);
 void CopyMeasurementsToClipboard(tagGS* gs);
 void CopySelectionTextToClipboard(tagGS* gs);
 int JournalPasteMeasurements(tagGS* gs);

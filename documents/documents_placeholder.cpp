@@ -1,5 +1,5 @@
 // Placeholder of the parts of the documents module that are not built (the marker
-// preferences and search, measurements, and graph items): each function answers as a document
+// preferences, measurements, and graph items): each function answers as a document
 // without measurements would.
 #include "documents/documents_api.h"
 #include <new>
@@ -39,15 +39,12 @@ void FormatMeasurementResult(stMeasure*) {}
 tagGS* GetMeasurementDocument(stMeasure*) { return nullptr; }
 void SetMeasurementCaptions(tagGS*) {}
 
-// The graph window's calls into the marker search and measurements: no search dialog or
-// measurement row, so there is nothing to act on.
-void OnFindMarkerText(GraphWindowData*, FINDREPLACE*) {}
+// The graph window's calls into measurements: no measurement row, so there is nothing to act on.
 int GetMeasurementCount(void*) { return 0; }
 stMeasure* GetMeasurementAt(void*, int) { return nullptr; }
 
-// The marker preferences and search, and the clipboard commands: nothing written.
+// The marker preferences and the clipboard commands: nothing written.
 void DoMarkerPreferences(tagGS*) {}
-void ShowFindDialog(HWND) {}
 void CopyMeasurementsToClipboard(tagGS*) {}
 void CopySelectionTextToClipboard(tagGS*) {}
 int JournalPasteMeasurements(tagGS*) { return 1; }

@@ -139,6 +139,10 @@ stMarkerNode* FindMarkerAtOrBefore(stMarkerNode* start, uint32_t pos, int32_t ty
 void WriteMarkerSummary(CMarkerManager* m, uint32_t id);
 void MarkerSummaryToJournal(CMarkerManager* m, uint32_t id, int title);
 
+// ---- Search ----
+stMarkerNode* SearchMarkerLabels(stMarkerNode* start, const char* text);
+void HighlightFoundText(HWND box, const char* text);
+
 // ---- The marker bar (the label box, the step buttons and the two rows) ----
 void ShowMarkerLabel(CMarkerManager* m, stMarkerNode* node);
 int CommitMarkerLabel(tagGS* gs, stMarkerNode* node, int keepFocus, int updateButtons, int flag);

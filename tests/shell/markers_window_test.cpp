@@ -3,6 +3,7 @@
 // bar's step buttons and label box, its two painted rows, segment view, erasing segments, and
 // the markers' travel through a saved and reopened graph file.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
@@ -400,6 +401,148 @@ TEST_F(MarkerWindows, SummariesWriteTheirTablesIntoTheJournal) {
                                                        "300 t3 #2 Segment 2", "400 t1 #1 Alpha"}))
             << c.what;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Five markers: four labelled, one without a label; the first one current.
+void MarkSearchDocument(tagGS* gs) {
+    gs->sampleInterval = 1.0;
+    gs->totalSamples = gs->chanCount[0] = 500;
+    for (uint32_t& on : gs->markerManager->settings.timeStamp) on = 0;
+    const char* labels[] = {"Rest", "Drug A", "", "rest again", "drug B"};
+    for (int i = 0; i < 5; ++i) InsertMarker(gs, 100.0 * i, 1, labels[i], kMarkerSequential);
+    SelectMarker(gs, gs->markers->first, 0);
+}
+
+TEST_F(MarkerWindows, FindSearchesTheLabelsAndAsksBeforeWrappingToTheFirstMarker) {
+    MarkSearchDocument(gs);
+    Command(IDM_MARKER_FIND);
+    HWND find = g_app->hwndFind;
+    ASSERT_TRUE(find && IsWindow(find));
+    // A second Find while one is open opens nothing more.
+    Command(IDM_MARKER_FIND);
+    EXPECT_EQ(g_app->hwndFind, find);
+    BoxCapture boxes;
+    struct Step {
+        const char* text;
+        UINT answer;
+        const char* current;
+        const char* box;  // the message the step shows, or empty
+    } steps[] = {
+        {"DRUG", IDOK, "Drug A", ""},
+        {"DRUG", IDOK, "drug B", ""},
+        {"DRUG", IDOK, "drug B", "Wavemind reached the last marker."},
+        {"DRUG", IDYES, "Drug A", "Wavemind has reached the end of the markers."},
+        {"rest", IDNO, "rest again", ""},
+        {"rest", IDNO, "rest again", "Wavemind has reached the end of the markers."},
+        // Wrapped to the first marker, which stays current when the text is nowhere.
+        {"zzz", IDYES, "Rest", "Wavemind has reached the end of the markers."},
+    };
+    for (const Step& s : steps) {
+        boxes.boxes.clear();
+        boxes.answer = s.answer;
+        SetDlgItemTextA(find, 0x480, s.text);  // the dialog's text box
+        SendMessageA(find, WM_COMMAND, IDOK, 0);
+        PumpMessages();
+        EXPECT_EQ(CurrentLabel(gs), s.current) << s.text;
+        std::string shown;
+        for (const auto& b : boxes.boxes) shown += b.text;
+        EXPECT_EQ(shown.rfind(s.box, 0), 0u) << s.text << ": " << shown;
+        if (std::string(s.box).empty()) {
+            EXPECT_EQ(shown, "") << s.text;
+        }
+    }
+    EXPECT_NE(boxes.boxes.back().text.find("The search text is not found."), std::string::npos);
+    // The found text is selected in the label box.
+    DWORD from = 0, to = 0;
+    boxes.answer = IDOK;
+    SetDlgItemTextA(find, 0x480, "AGAIN");
+    SendMessageA(find, WM_COMMAND, IDOK, 0);
+    SendMessageA(gs->markerLabelEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 5u);
+    EXPECT_EQ(to, 10u);
+    // Closing the dialog forgets it.
+    SendMessageA(find, WM_COMMAND, IDCANCEL, 0);
+    PumpMessages();
+    EXPECT_EQ(g_app->hwndFind, nullptr);
+}
+
+// The Select Marker dialog as the user meets it: what it lists, then a line chosen (or none).
+struct ChooseAnswer {
+    int line = 0;         // -1: no line chosen
+    bool doubleClick = false;
+    UINT button = IDOK;
+    std::vector<std::string> listed;
+    std::vector<std::string> boxes;
+    std::vector<HWND> seen;  // a window activated again is still the one window
+} g_choose;
+HHOOK g_chooseHook = nullptr;
+
+LRESULT CALLBACK ChooseHook(int code, WPARAM wParam, LPARAM lParam) {
+    HWND w = reinterpret_cast<HWND>(wParam);
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (code == HCBT_ACTIVATE && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
+        std::string(cls) == "#32770" && std::find(g_choose.seen.begin(), g_choose.seen.end(), w) == g_choose.seen.end()) {
+        g_choose.seen.push_back(w);
+        char caption[64] = "";
+        GetWindowTextA(w, caption, sizeof caption);
+        if (std::string(caption) == "Select Marker") {
+            HWND list = GetDlgItem(w, IDC_SELECT_MARKER_LIST);
+            const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+            for (int i = 0; i < n; ++i) {
+                char line[160] = "";
+                SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+                g_choose.listed.push_back(line);
+            }
+            g_choose.listed.push_back(SendMessageA(list, LB_GETCURSEL, 0, 0) == 0 ? "(first selected)" : "");
+            SendMessageA(list, LB_SETCURSEL, g_choose.line, 0);
+            if (g_choose.doubleClick)
+                PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDC_SELECT_MARKER_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+            else
+                PostMessageA(w, WM_COMMAND, g_choose.button, 0);
+        } else {
+            char text[256] = "";
+            GetDlgItemTextA(w, 0xFFFF, text, sizeof text);
+            g_choose.boxes.push_back(text);
+            PostMessageA(w, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(g_chooseHook, code, wParam, lParam);
+}
+
+TEST_F(MarkerWindows, SelectMarkerListsEveryLabelAndSelectsTheChosenOne) {
+    MarkSearchDocument(gs);
+    struct Case {
+        int line;
+        bool doubleClick;
+        UINT button;
+        const char* current;
+        const char* box;
+    } cases[] = {
+        {3, false, IDOK, "rest again", ""},
+        {1, true, IDOK, "Drug A", ""},
+        {4, false, IDCANCEL, "Drug A", ""},
+        {-1, false, IDOK, "Drug A", "No valid marker selected."},
+    };
+    g_chooseHook = SetWindowsHookExA(WH_CBT, ChooseHook, nullptr, GetCurrentThreadId());
+    for (const Case& c : cases) {
+        g_choose = ChooseAnswer{};
+        g_choose.line = c.line;
+        g_choose.doubleClick = c.doubleClick;
+        g_choose.button = c.button;
+        ChooseMarkerDialog(gs);
+        EXPECT_EQ(g_choose.listed, (std::vector<std::string>{"Rest", "Drug A", "(no label)", "rest again", "drug B",
+                                                            "(first selected)"}));
+        EXPECT_EQ(CurrentLabel(gs), c.current) << c.line;
+        EXPECT_EQ(g_choose.boxes, std::string(c.box).empty() ? std::vector<std::string>{}
+                                                             : std::vector<std::string>{c.box})
+            << c.line;
+    }
+    UnhookWindowsHookEx(g_chooseHook);
 }
 
 }  // namespace
