@@ -118,6 +118,16 @@ void SetMeasurementBox(void* row, int index, uint16_t type, int16_t slot, const 
                        const char* label, COLORREF color, int shown);
 void RefreshMeasurementDisplay(tagGS* gs);
 int CreateMarkerBarControls(tagGS* gs, HWND graph);
+// A press in the marker bar (client coordinates): a marker of the row is picked, placing starts in
+// the lower row away from the event markers, and the SEARCH button opens the marker menu.
+void OnMarkerAreaClick(tagGS* gs, int32_t x, int32_t y);
+// Placing a new marker: the press, then the moves and the release the mouse handling forwards
+// while IsPlacingMarker answers 1.
+void DragMarker(tagGS* gs, int32_t x, int32_t y, UINT mouseMessage);
+int IsPlacingMarker();
+// The marker menu's mode as the lesson statement sets it: 1 full, 2 none, other values without
+// the summaries and the preferences.
+void SetMarkerMenuMode(tagGS* gs, uint32_t mode);
 void* NewJournalWindow();
 int CreateJournalWindow(void* pane, HWND graph);
 void JournalApplyFont(void* pane);

@@ -6,6 +6,7 @@ the existing "mark" images) and its two step-button icons (16 x 16).
                                       green when its label is open, dark green otherwise
   mark_append.bmp / mark_append0.bmp  an append marker: a solid square with a stem,
                                       magenta when its label is open, purple otherwise
+  search.bmp                          the SEARCH button of the bar (20 x 21): a black magnifier
   marker_prev.ico / marker_next.ico   black triangles pointing left and right
 
 The tests probe the pixel (4, 0) of each image against the loaded resource. Run from anywhere:
@@ -48,6 +49,20 @@ def append(colour):
     return c
 
 
+def search():
+    c = Canvas(20, 21)
+    c.pixels = [[GREY] * 20 for _ in range(21)]
+    for y in range(21):
+        for x in range(20):
+            d2 = (x - 8) ** 2 + (y - 8) ** 2
+            if 16 <= d2 <= 30:
+                c.put(x, y, (0, 0, 0))
+    for i in range(5):
+        c.put(12 + i, 12 + i, (0, 0, 0))
+        c.put(13 + i, 12 + i, (0, 0, 0))
+    return c
+
+
 def icon(pointing_right):
     size = 16
     rows = []
@@ -73,6 +88,7 @@ IMAGES = {
     'mark_post0.bmp': lambda: post(DARK_GREEN),
     'mark_append.bmp': lambda: append(MAGENTA),
     'mark_append0.bmp': lambda: append(PURPLE),
+    'search.bmp': search,
 }
 
 

@@ -240,6 +240,7 @@ void RedrawMarkerBar(tagGS* gs) {
     HDC dc = GetDC(gs->hwnd);
     if (!dc) return;
     PaintMarkerBar(dc, gs);
+    DrawMarkerSearchButton(dc, gs);
     ReleaseDC(gs->hwnd, dc);
 }
 

@@ -91,6 +91,8 @@ public:
     double selStartOffset = 0.0;
     double selEndOffset = 0.0;
     MarkerTypeSettings settings;
+    // The marker menu: 1 full, 2 none, anything else without summaries and preferences.
+    uint32_t menuMode = 1;
 };
 
 // ---- The model ----
@@ -148,6 +150,16 @@ void ShowMarkerLabel(CMarkerManager* m, stMarkerNode* node);
 int CommitMarkerLabel(tagGS* gs, stMarkerNode* node, int keepFocus, int updateButtons, int flag);
 int SelectMarker(tagGS* gs, stMarkerNode* node, int flag);
 void PaintMarkerBar(HDC dc, tagGS* gs);
+void DrawMarkerSearchButton(HDC dc, tagGS* gs);
+
+// ---- The mouse in the bar and the marker menu ----
+constexpr int kMarkerRowUpper = 3;
+constexpr int kMarkerRowLower = 6;
+// The nearest marker of the row within 20 pixels becomes current; a lower-row click beside every
+// event marker starts placing one.
+stMarkerNode* PickMarkerAt(CMarkerManager* m, int32_t x, int32_t y, int row);
+HMENU BuildMarkerMenu(CMarkerManager* m);
+void ShowMarkerMenu(CMarkerManager* m, int32_t x, int32_t y);
 
 // The process-wide key table: the command ids 392-398, 400, 401 and their key names.
 const char* MarkerKeyName(uint16_t id);

@@ -546,3 +546,157 @@ TEST_F(MarkerWindows, SelectMarkerListsEveryLabelAndSelectsTheChosenOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// One millisecond and one sample per pixel from the plot's left edge.
+void OnePixelPerSample(tagGS* gs) {
+    gs->sampleInterval = 1.0;
+    gs->totalSamples = gs->chanCount[0] = 1000;
+    gs->hStart = 0.0;
+    gs->hPerDiv = (gs->plotRect.right - gs->plotRect.left) / gs->hDivisions;
+    for (uint32_t& on : gs->markerManager->settings.timeStamp) on = 0;
+}
+
+TEST_F(MarkerWindows, AClickPicksTheNearestMarkerOfItsRowWithinTwentyPixels) {
+    OnePixelPerSample(gs);
+    ASSERT_GT(gs->plotRect.right - gs->plotRect.left, 400);
+    InsertMarker(gs, 110.0, 1, "a", kMarkerSequential);
+    InsertMarker(gs, 120.0, 1, "", kMarkerAppend);
+    InsertMarker(gs, 130.0, 1, "b", kMarkerFixed);
+    InsertMarker(gs, 200.0, 1, "c", kMarkerPlaced);
+    const int left = gs->plotRect.left, upper = gs->markerBarRect.top + 5, lower = gs->markerBarRect.bottom - 5;
+    struct Case {
+        int x, y;
+        const char* current;
+    } cases[] = {
+        {left + 120, lower, "a"},           // a and b 10 pixels away: the earlier wins
+        {left + 127, lower, "b"},           // b nearer
+        {left + 181, lower, "c"},           // 19 pixels
+        {left + 139, upper, "Segment 1"},   // the upper row takes only the append marker
+        {left + 110, upper, "Segment 1"},   // 10 pixels from a, but a is not in the upper row
+        {left + 140, upper, "Segment 1"},   // 20 pixels: nothing picked, nothing placed
+    };
+    for (const Case& c : cases) {
+        OnMarkerAreaClick(gs, c.x, c.y);
+        EXPECT_EQ(CurrentLabel(gs), c.current) << c.x - left;
+        EXPECT_EQ(IsPlacingMarker(), 0) << c.x - left;
+    }
+    EXPECT_EQ(GetMarkerCount(gs), 4u);
+}
+
+TEST_F(MarkerWindows, ALowerRowPressAwayFromEventMarkersPlacesAMarkerWhereTheMouseIsReleased) {
+    OnePixelPerSample(gs);
+    InsertMarker(gs, 200.0, 1, "c", kMarkerSequential);
+    const int left = gs->plotRect.left, lower = gs->markerBarRect.bottom - 5;
+    // Released beside the plot: nothing placed.
+    OnMarkerAreaClick(gs, left + 220, lower);
+    ASSERT_EQ(IsPlacingMarker(), 1);
+    DragMarker(gs, left - 10, lower, WM_MOUSEMOVE);
+    DragMarker(gs, left - 10, lower, WM_LBUTTONUP);
+    EXPECT_EQ(IsPlacingMarker(), 0);
+    EXPECT_EQ(GetMarkerCount(gs), 1u);
+    // Dragged on and released inside: a placed marker at the release column, current.
+    OnMarkerAreaClick(gs, left + 300, lower);
+    DragMarker(gs, left + 310, lower, WM_MOUSEMOVE);
+    DragMarker(gs, left + 320, lower, WM_MOUSEMOVE);
+    DragMarker(gs, left + 320, lower, WM_LBUTTONUP);
+    EXPECT_EQ(Nodes(gs), (std::vector<std::string>{"200 t0 #1 c", "320 t2 #1 "}));
+    EXPECT_EQ(gs->markers->current->position, 320u);
+    EXPECT_EQ(GetFocus(), gs->markerLabelEdit);
+}
+
+std::string ItemText(HMENU menu, UINT place) {
+    char text[128] = "";
+    GetMenuStringA(menu, place, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+bool Grey(HMENU menu, UINT place) { return (GetMenuState(menu, place, MF_BYPOSITION) & MF_GRAYED) != 0; }
+
+TEST_F(MarkerWindows, TheMarkerMenuOffersWhatTheMarkersAllow) {
+    OnePixelPerSample(gs);
+    CMarkerManager* m = gs->markerManager;
+    // No markers: only the preferences.
+    HMENU empty = BuildMarkerMenu(m);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(ItemText(empty, 0), "Find...");
+    EXPECT_TRUE(Grey(empty, 0));
+    EXPECT_TRUE(Grey(empty, 2));
+    EXPECT_TRUE(Grey(empty, 4));
+    EXPECT_TRUE(Grey(empty, 6));
+    EXPECT_FALSE(Grey(empty, 8));
+    DestroyMenu(empty);
+    const std::string long46(46, 'x'), long45(45, 'y');
+    InsertMarker(gs, 0.0, 1, "", kMarkerAppend);
+    InsertMarker(gs, 10.0, 1, long46.c_str(), kMarkerSequential);
+    InsertMarker(gs, 20.0, 1, long45.c_str(), kMarkerSequential);
+    InsertMarker(gs, 30.0, 1, "", kMarkerPlaced);
+    HMENU menu = BuildMarkerMenu(m);
+    ASSERT_TRUE(menu);
+    for (UINT place : {0u, 2u, 4u, 6u, 8u}) EXPECT_FALSE(Grey(menu, place)) << place;
+    HMENU clear = GetSubMenu(menu, 2);
+    EXPECT_FALSE(Grey(clear, 0)) << "the current marker is an open event marker";
+    HMENU events = GetSubMenu(GetSubMenu(menu, 6), 0), appends = GetSubMenu(GetSubMenu(menu, 6), 1);
+    ASSERT_EQ(GetMenuItemCount(events), 3);
+    EXPECT_EQ(ItemText(events, 0), std::string(43, 'x') + "...");
+    EXPECT_EQ(ItemText(events, 1), long45);
+    EXPECT_EQ(ItemText(events, 2), "(no label)");
+    EXPECT_EQ(GetMenuItemID(events, 2), IDM_MARKER_LISTED_FIRST + 3u);
+    EXPECT_TRUE(GetMenuState(events, 2, MF_BYPOSITION) & MF_CHECKED);
+    ASSERT_EQ(GetMenuItemCount(appends), 1);
+    EXPECT_EQ(ItemText(appends, 0), "Segment 1");
+    DestroyMenu(menu);
+    // Choosing a listed marker from the frame selects it.
+    Command(IDM_MARKER_LISTED_FIRST + 1);
+    EXPECT_EQ(CurrentLabel(gs), long46);
+    // Mode 0 greys the summaries and the preferences; mode 2 gives no menu.
+    SetMarkerMenuMode(gs, 0);
+    menu = BuildMarkerMenu(m);
+    EXPECT_TRUE(Grey(menu, 4));
+    EXPECT_TRUE(Grey(menu, 8));
+    EXPECT_FALSE(Grey(menu, 0));
+    DestroyMenu(menu);
+    SetMarkerMenuMode(gs, 2);
+    EXPECT_EQ(BuildMarkerMenu(m), nullptr);
+    // Beyond the 247th marker nothing more is listed.
+    SetMarkerMenuMode(gs, 1);
+    for (int i = 0; i < 250; ++i) InsertMarker(gs, 40.0 + i, 0, "", kMarkerSequential);
+    menu = BuildMarkerMenu(m);
+    HMENU show = GetSubMenu(menu, 6);
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(show, 0)) + GetMenuItemCount(GetSubMenu(show, 1)), 247);
+    DestroyMenu(menu);
+}
+
+int g_menusShown = 0;
+HHOOK g_menuHook = nullptr;
+LRESULT CALLBACK MenuHook(int code, WPARAM wParam, LPARAM lParam) {
+    HWND w = reinterpret_cast<HWND>(wParam);
+    char cls[16] = "";
+    if (code == HCBT_CREATEWND && GetClassNameA(w, cls, sizeof cls) && std::string(cls) == "#32768") {
+        ++g_menusShown;
+        PostMessageA(g_app->hwndFrame, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    return CallNextHookEx(g_menuHook, code, wParam, lParam);
+}
+
+TEST_F(MarkerWindows, TheSearchButtonOpensTheMarkerMenuUnlessItsModeForbids) {
+    OnePixelPerSample(gs);
+    InsertMarker(gs, 10.0, 1, "a", kMarkerSequential);
+    const RECT& search = gs->markerSearchRect;
+    ASSERT_FALSE(IsRectEmpty(&search));
+    g_menuHook = SetWindowsHookExA(WH_CBT, MenuHook, nullptr, GetCurrentThreadId());
+    struct Case {
+        uint32_t mode;
+        int shown;
+    } cases[] = {{1, 1}, {0, 1}, {2, 0}};
+    for (const Case& c : cases) {
+        g_menusShown = 0;
+        SetMarkerMenuMode(gs, c.mode);
+        OnMarkerAreaClick(gs, (search.left + search.right) / 2, (search.top + search.bottom) / 2);
+        PumpMessages();
+        EXPECT_EQ(g_menusShown, c.shown) << c.mode;
+    }
+    UnhookWindowsHookEx(g_menuHook);
+}
+
+}  // namespace
