@@ -1,6 +1,5 @@
-// Placeholder of the parts of the documents module that are not built (the marker
-// preferences, measurements, and graph items): each function answers as a document
-// without measurements would.
+// Placeholder of the parts of the documents module that are not built (measurements and graph
+// items): each function answers as a document without measurements would.
 #include "documents/documents_api.h"
 #include <new>
 #include "common/tagGS.h"
@@ -43,8 +42,7 @@ void SetMeasurementCaptions(tagGS*) {}
 int GetMeasurementCount(void*) { return 0; }
 stMeasure* GetMeasurementAt(void*, int) { return nullptr; }
 
-// The marker preferences and the clipboard commands: nothing written.
-void DoMarkerPreferences(tagGS*) {}
+// The clipboard commands: nothing written.
 void CopyMeasurementsToClipboard(tagGS*) {}
 void CopySelectionTextToClipboard(tagGS*) {}
 int JournalPasteMeasurements(tagGS*) { return 1; }

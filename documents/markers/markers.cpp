@@ -75,6 +75,14 @@ void CPresetList::Remove(int32_t i) {
     --m_last;
 }
 
+void CPresetList::Move(int32_t from, int32_t to) {
+    if (from < 0 || from > m_last || to < 0 || to > m_last || from == to) return;
+    stMarkerPreset* moved = m_items[from];
+    for (int32_t i = from; i < to; ++i) m_items[i] = m_items[i + 1];
+    for (int32_t i = from; i > to; --i) m_items[i] = m_items[i - 1];
+    m_items[to] = moved;
+}
+
 void CPresetList::Clear() {
     for (int32_t i = 0; i <= m_last; ++i) delete m_items[i];
     delete[] m_items;

@@ -62,6 +62,8 @@ public:
     // Appends (at -1) or inserts before index; false when the entry cannot be made or the list is full.
     bool Add(uint16_t key, const char* text, int32_t before = -1);
     void Remove(int32_t i);
+    // Moves the entry at from to the place to, the ones between shifting by one.
+    void Move(int32_t from, int32_t to);
     void Clear();
 
 private:
@@ -140,6 +142,9 @@ stMarkerNode* FindMarkerAtOrBefore(stMarkerNode* start, uint32_t pos, int32_t ty
 // ---- The summary into the journal (commands 4612 all, 4613 events, 4614 appends) ----
 void WriteMarkerSummary(CMarkerManager* m, uint32_t id);
 void MarkerSummaryToJournal(CMarkerManager* m, uint32_t id, int title);
+
+// ---- Preferences: the property sheet over a working copy; its result ----
+int ShowMarkerPreferences();
 
 // ---- Search ----
 stMarkerNode* SearchMarkerLabels(stMarkerNode* start, const char* text);

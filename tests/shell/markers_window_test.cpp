@@ -3,7 +3,10 @@
 // bar's step buttons and label box, its two painted rows, segment view, erasing segments, and
 // the markers' travel through a saved and reopened graph file.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
@@ -697,6 +700,147 @@ TEST_F(MarkerWindows, TheSearchButtonOpensTheMarkerMenuUnlessItsModeForbids) {
         EXPECT_EQ(g_menusShown, c.shown) << c.mode;
     }
     UnhookWindowsHookEx(g_menuHook);
+}
+
+}  // namespace
+
+namespace {
+
+// The Marker Preferences sheet driven through its controls: a script runs once the sheet is up
+// (a message posted from the activation hook to a window of the test), then OK or Cancel.
+struct SheetScript {
+    std::function<void(HWND sheet)> run;
+    UINT finish = IDOK;
+    bool ran = false;
+    std::string caption;
+};
+SheetScript* g_script = nullptr;
+HHOOK g_sheetHook = nullptr;
+HWND g_scriptWindow = nullptr;
+constexpr UINT kRunScript = WM_APP + 7;
+
+LRESULT CALLBACK SheetHook(int code, WPARAM wParam, LPARAM lParam) {
+    HWND w = reinterpret_cast<HWND>(wParam);
+    char cls[16] = "";
+    // The sheet takes its caption after it is first activated: it is the thread's first dialog.
+    if (code == HCBT_ACTIVATE && g_script && !g_script->ran && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
+        GetClassNameA(w, cls, sizeof cls) && std::string(cls) == "#32770") {
+        g_script->ran = true;
+        PostMessageA(g_scriptWindow, kRunScript, 0, reinterpret_cast<LPARAM>(w));
+    }
+    return CallNextHookEx(g_sheetHook, code, wParam, lParam);
+}
+
+LRESULT CALLBACK ScriptWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == kRunScript && g_script) {
+        HWND sheet = reinterpret_cast<HWND>(lParam);
+        char caption[64] = "";
+        GetWindowTextA(sheet, caption, sizeof caption);
+        g_script->caption = caption;
+        g_script->run(sheet);
+        PostMessageA(GetDlgItem(sheet, g_script->finish), BM_CLICK, 0, 0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+void RunSheet(tagGS* gs, SheetScript& script) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ScriptWndProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "MarkerSheetScript";
+    RegisterClassA(&wc);
+    g_scriptWindow = CreateWindowA("MarkerSheetScript", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    g_script = &script;
+    g_sheetHook = SetWindowsHookExA(WH_CBT, SheetHook, nullptr, GetCurrentThreadId());
+    DoMarkerPreferences(gs);
+    UnhookWindowsHookEx(g_sheetHook);
+    g_script = nullptr;
+    DestroyWindow(g_scriptWindow);
+}
+
+HWND Page(HWND sheet, int index) {
+    SendMessageA(sheet, PSM_SETCURSEL, index, 0);
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+void PressIn(HWND page, int id) { SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0); }
+bool On(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != 0; }
+std::string Cell(HWND page, int item, int sub) {
+    char text[160] = "";
+    LVITEMA it{};
+    it.iSubItem = sub;
+    it.pszText = text;
+    it.cchTextMax = sizeof text;
+    SendDlgItemMessageA(page, IDC_MARKER_PREF_LIST, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&it));
+    return text;
+}
+void ChooseKey(HWND page, const char* name) {
+    HWND combo = GetDlgItem(page, IDC_MARKER_PREF_KEY);
+    SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name)), 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_MARKER_PREF_KEY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+TEST_F(MarkerWindows, ThePreferencesSheetEditsTheSettingsOnlyWhenApplied) {
+    CMarkerManager* m = gs->markerManager;
+    std::vector<std::string> seen;
+    SheetScript script;
+    script.run = [&](HWND sheet) {
+        // Fixed event markers: each key takes one label.
+        HWND fixed = Page(sheet, 1);
+        seen.push_back(On(fixed, IDC_MARKER_PREF_ADD) ? "add on" : "add off");
+        PressIn(fixed, IDC_MARKER_PREF_USE);
+        ChooseKey(fixed, "F5");
+        SetDlgItemTextA(fixed, IDC_MARKER_PREF_TEXT, "Tone");
+        seen.push_back(On(fixed, IDC_MARKER_PREF_ADD) ? "add on" : "add off");
+        PressIn(fixed, IDC_MARKER_PREF_ADD);
+        seen.push_back(Cell(fixed, 0, 0) + "=" + Cell(fixed, 0, 1));
+        ChooseKey(fixed, "F5");
+        SetDlgItemTextA(fixed, IDC_MARKER_PREF_TEXT, "Again");
+        seen.push_back(On(fixed, IDC_MARKER_PREF_ADD) ? "F5 again on" : "F5 again off");
+        // Append markers: three custom labels, the last moved to the top, the new first one down.
+        HWND append = Page(sheet, 0);
+        PressIn(append, IDC_MARKER_PREF_CUSTOM);
+        for (const char* label : {"Baseline", "Drug", "Washout"}) {
+            SetDlgItemTextA(append, IDC_MARKER_PREF_TEXT, label);
+            PressIn(append, IDC_MARKER_PREF_ADD);
+        }
+        seen.push_back(On(append, IDC_MARKER_PREF_BOTTOM) ? "bottom on" : "bottom off");
+        PressIn(append, IDC_MARKER_PREF_TOP);
+        SendMessageA(append, WM_VSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(GetDlgItem(append, IDC_MARKER_PREF_MOVE)));
+        seen.push_back(Cell(append, 0, 1) + "," + Cell(append, 1, 1) + "," + Cell(append, 2, 1));
+        // Journal summary by label.
+        HWND summary = Page(sheet, 3);
+        PressIn(summary, IDC_MARKER_PREF_BY_LABEL);
+    };
+    RunSheet(gs, script);
+    ASSERT_TRUE(script.ran);
+    EXPECT_EQ(script.caption, "Marker Preferences");
+    EXPECT_EQ(seen, (std::vector<std::string>{"add off", "add on", "F5=Tone", "F5 again off", "bottom off",
+                                             "Baseline,Washout,Drug"}));
+    const MarkerTypeSettings& s = m->settings;
+    EXPECT_EQ(s.usePresets[kMarkerFixed], 1u);
+    ASSERT_EQ(s.presets[kMarkerFixed].Last(), 0);
+    EXPECT_EQ(s.presets[kMarkerFixed].At(0)->key, 395);
+    EXPECT_EQ(s.usePresets[kMarkerAppend], 1u);
+    ASSERT_EQ(s.presets[kMarkerAppend].Last(), 2);
+    EXPECT_STREQ(s.presets[kMarkerAppend].At(1)->text, "Washout");
+    EXPECT_EQ(s.sortBy, 1u);
+    EXPECT_EQ(gs->modified, 1u);
+    // The settings take effect: a new append marker takes the preset of its number.
+    InsertMarker(gs, 0.0, 1, "", kMarkerAppend);
+    EXPECT_EQ(CurrentLabel(gs), "Baseline");
+    // Cancelled, nothing changes.
+    SheetScript cancelled;
+    cancelled.finish = IDCANCEL;
+    cancelled.run = [&](HWND sheet) {
+        HWND append = Page(sheet, 0);
+        PressIn(append, IDC_MARKER_PREF_DELETE_ALL);
+        PressIn(Page(sheet, 3), IDC_MARKER_PREF_BY_TIME);
+    };
+    RunSheet(gs, cancelled);
+    ASSERT_TRUE(cancelled.ran);
+    EXPECT_EQ(m->settings.presets[kMarkerAppend].Last(), 2);
+    EXPECT_EQ(m->settings.sortBy, 1u);
 }
 
 }  // namespace
