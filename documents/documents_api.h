@@ -91,8 +91,6 @@ int JournalPasteWaveData(tagGS* gs);
 void DoJournalPrefsDialog(HWND owner);
 // The "Plot Standard Curve" dialog of the graph's item list.
 void ShowStandardCurveDialog(tagGS* gs);
-// Edit menu state while the marker label edit box has the focus.
-void UpdateTextEditMenus(HMENU menu);
 
 // Sub-objects a graph document makes with itself and frees when it closes. The Delete
 // functions take the deleting destructors' flag: bit 0 frees the memory after destruction.

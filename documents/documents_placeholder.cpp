@@ -48,7 +48,6 @@ void CopySelectionTextToClipboard(tagGS*) {}
 int JournalPasteMeasurements(tagGS*) { return 1; }
 int JournalPasteWaveData(tagGS*) { return 0; }
 void ShowStandardCurveDialog(tagGS*) {}
-void UpdateTextEditMenus(HMENU) {}
 
 // Sub-objects of a graph document: objects in place of the graph items and
 // standard curves, so that documents make and free them in the right places. Each keeps what a

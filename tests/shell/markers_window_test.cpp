@@ -844,3 +844,35 @@ TEST_F(MarkerWindows, ThePreferencesSheetEditsTheSettingsOnlyWhenApplied) {
 }
 
 }  // namespace
+
+namespace {
+
+bool MenuOn(UINT id) { return !(GetMenuState(GetMenu(g_app->hwndFrame), id, MF_BYCOMMAND) & MF_GRAYED); }
+
+TEST_F(MarkerWindows, TheEditMenuFollowsTheLabelBoxWhileItHasTheFocus) {
+    InsertMarker(gs, 0.0, 1, "Label", kMarkerSequential);
+    gs->modified = 0;
+    HWND box = gs->markerLabelEdit;
+    SetFocus(box);
+    ASSERT_EQ(GetFocus(), box);
+    struct Case {
+        DWORD from, to;
+        BOOL boxModified;
+        bool cut, save;
+    } cases[] = {{0, 3, FALSE, true, false}, {2, 2, FALSE, false, false}, {2, 2, TRUE, false, true}};
+    for (const Case& c : cases) {
+        SendMessageA(box, EM_SETSEL, c.from, c.to);
+        SendMessageA(box, EM_SETMODIFY, c.boxModified, 0);
+        SendMessageA(g_app->hwndFrame, WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(g_app->hwndFrame)), 0);
+        EXPECT_EQ(MenuOn(IDM_EDIT_CUT), c.cut) << c.from << "-" << c.to;
+        EXPECT_EQ(MenuOn(IDM_EDIT_COPY), c.cut) << c.from << "-" << c.to;
+        EXPECT_TRUE(MenuOn(IDM_EDIT_SELECT_ALL));
+        for (UINT id : {IDM_EDIT_CLEAR_ALL, IDM_EDIT_INSERT_WAVEFORM, IDM_EDIT_DUPLICATE_WAVEFORM, IDM_EDIT_REMOVE_WAVEFORM})
+            EXPECT_FALSE(MenuOn(id)) << id;
+        // The box's modification marks the document, and Save follows it.
+        EXPECT_EQ(gs->modified != 0, c.save);
+        EXPECT_EQ(MenuOn(IDM_FILE_SAVE), c.save);
+    }
+}
+
+}  // namespace
