@@ -38,6 +38,8 @@ struct stNotifications {
     void (*setMeasurementCaptions)(tagGS* gs);
     // The horizontal unit's name and size in milliseconds (or kilohertz) for a value of a kind.
     int (*chooseTimeUnits)(const tagGS* gs, double value, char* name, uint32_t kind, double* size, uint32_t shortName);
+    // The horizontal scroll bar after the view moved to a marker.
+    void (*updateHScrollBar)(tagGS* gs);
 };
 
 extern stNotifications g_notify;
@@ -104,5 +106,8 @@ inline int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t k
     lstrcpyA(name, "msec");
     *size = 1.0;
     return 0;
+}
+inline void UpdateHScrollBar(tagGS* gs) {
+    if (g_notify.updateHScrollBar) g_notify.updateHScrollBar(gs);
 }
 }  // namespace notify

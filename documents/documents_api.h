@@ -36,7 +36,7 @@ class CMarkerManager;
 class CJournal;
 struct GraphWindowData;
 void InsertKeyMarker(CMarkerManager* manager, int id);
-void OnFindMarkerText(GraphWindowData* data, FINDREPLACE* fr);
+void OnFindMarkerText(tagGS* gs, FINDREPLACE* fr);
 int GetMeasurementCount(void* grid);
 stMeasure* GetMeasurementAt(void* grid, int index);
 // Load Text (0 done, 1 cancelled, 45 cannot open) and Save Text (1 written, 0 cancelled or failed)
@@ -68,21 +68,27 @@ void EraseAllData(tagGS* gs);
 // The active segment's first and end sample index; 0 without a segment view.
 int GetActiveSegmentSampleRange(tagGS* gs, uint32_t* first, uint32_t* end);
 stMarkerNode* GetActiveSegmentMarker(tagGS* gs);
-void SelectMarker(tagGS* gs, stMarkerNode* node, int flags);
+int SelectMarker(tagGS* gs, stMarkerNode* node, int flags);
 stMarkerNode* MarkerAtPosition(tagGS* gs, int index);
 int CountMarkersOfType(tagGS* gs, int32_t type);
+// The markers follow a cut of [t0, t1] milliseconds from every channel: those inside it go (an
+// append marker whose segment runs on past it moves to its start), those after it move left.
 void AdjustSegmentsForCut(tagGS* gs, double t0, double t1);
 // The markers after an edit of the whole document's time line at sample at: a positive delta
 // inserted that many samples there, a negative one removed [at, at - delta) (markers inside go to at).
 void ShiftMarkersForEdit(tagGS* gs, uint32_t at, int64_t delta);
 // Every marker's sample position multiplied by factor (the document was resampled).
 void ScaleMarkerPositions(tagGS* gs, double factor);
+// The markers follow samples inserted into every channel at atMs: those at or after it move right.
+void AdjustMarkersForInsert(tagGS* gs, double atMs, uint32_t samples);
 void DeleteMarkersPastEnd(tagGS* gs);
 void DeleteCurrentMarker(tagGS* gs);
 void ClearAllMarkers(tagGS* gs);
 void MarkerSummaryToJournal(tagGS* gs, uint32_t id, int flags);
 void DoMarkerPreferences(tagGS* gs);
 void ShowFindDialog(HWND graphWindow);
+// The Select Marker dialog over the document's markers.
+void ChooseMarkerDialog(tagGS* gs);
 void CopyMeasurementsToClipboard(tagGS* gs);
 void CopySelectionTextToClipboard(tagGS* gs);
 int JournalPasteMeasurements(tagGS* gs);
@@ -90,8 +96,6 @@ int JournalPasteWaveData(tagGS* gs);
 void DoJournalPrefsDialog(HWND owner);
 // The "Plot Standard Curve" dialog of the graph's item list.
 void ShowStandardCurveDialog(tagGS* gs);
-// Edit menu state while the marker label edit box has the focus.
-void UpdateTextEditMenus(HMENU menu);
 
 // Sub-objects a graph document makes with itself and frees when it closes. The Delete
 // functions take the deleting destructors' flag: bit 0 frees the memory after destruction.
@@ -129,6 +133,16 @@ void SetMeasurementGridDocument(void* row, tagGS* gs);
 // (UpdateAllMeasurements) puts the measured results back.
 void SetMeasurementResults(tagGS* gs, const double* values, int count);
 int CreateMarkerBarControls(tagGS* gs, HWND graph);
+// A press in the marker bar (client coordinates): a marker of the row is picked, placing starts in
+// the lower row away from the event markers, and the SEARCH button opens the marker menu.
+void OnMarkerAreaClick(tagGS* gs, int32_t x, int32_t y);
+// Placing a new marker: the press, then the moves and the release the mouse handling forwards
+// while IsPlacingMarker answers 1.
+void DragMarker(tagGS* gs, int32_t x, int32_t y, UINT mouseMessage);
+int IsPlacingMarker();
+// The marker menu's mode as the lesson statement sets it: 1 full, 2 none, other values without
+// the summaries and the preferences.
+void SetMarkerMenuMode(tagGS* gs, uint32_t mode);
 void* NewJournalWindow();
 int CreateJournalWindow(void* pane, HWND graph);
 void JournalApplyFont(void* pane);

@@ -68,6 +68,9 @@ int GraphItemsSave(tagGS* gs, CByteWriter& out);
 void CurveSettingsToBytes(const tagGS* gs, uint8_t out[28]);
 void CurveSettingsFromBytes(tagGS* gs, const uint8_t in[28]);
 
+// Frees the document's markers and puts its marker manager back to a new one's state.
+void ForgetStoredMarkers(tagGS* gs);
+
 // Forgets what a file gave the journal, the markers and the graph items (before another read).
 void ClearStoredBlocks(tagGS* gs);
 // No items, shown.

@@ -7,6 +7,7 @@
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "graph/view/axis_units.h"
+#include "graph/document/graph_doc.h"
 
 void InitNotifications() {
     g_notify.setStatusText = SetStatusText;
@@ -28,4 +29,5 @@ void InitNotifications() {
     g_notify.getMeasurementDocument = GetMeasurementDocument;
     g_notify.setMeasurementCaptions = SetMeasurementCaptions;
     g_notify.chooseTimeUnits = ChooseTimeUnits;
+    g_notify.updateHScrollBar = UpdateHScrollBar;
 }

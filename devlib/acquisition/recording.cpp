@@ -187,6 +187,11 @@ void UnrollRing(uint8_t* block, uint32_t width, uint32_t capacity, uint32_t writ
                 block + static_cast<size_t>(capacity) * width);
 }
 
+// Every recording into a graph starts a segment: an append marker where its data begin.
+static void MarkSegmentStart(tagGS* gs, const stAcq* acq) {
+    HostInsertMarker(Host(), gs, acq->runStartCount * acq->runSamplePeriod, 1, "", 3);
+}
+
 // The graph's channels for this run and their blocks, at the first data of the run.
 int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     const int32_t n = RunChannels(acq);
@@ -211,7 +216,11 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     }
     acq->runStartCount = static_cast<int32_t>(gs->chanCount[0]);
     gs->sampleInterval = acq->runSamplePeriod;
-    if (acq->runStorageKind == kStorageDisk) return PrepareDiskRecording(gs, acq);
+    if (acq->runStorageKind == kStorageDisk) {
+        if (!PrepareDiskRecording(gs, acq)) return 0;
+        MarkSegmentStart(gs, acq);
+        return 1;
+    }
     const bool ring = acq->runRepeatMode == kRepeatRing;
     const uint32_t length = static_cast<uint32_t>(acq->runLength);
     for (int32_t s = 0; s < n; ++s) {
@@ -234,6 +243,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
         gs->hStart = 0;
         HostOnGraphViewChanged(Host(), gs, static_cast<int32_t>(gs->storageKind));
     }
+    MarkSegmentStart(gs, acq);
     if (gs->hwnd) UpdateWindow(gs->hwnd);
     return 1;
 }

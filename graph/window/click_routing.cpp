@@ -149,6 +149,10 @@ void OnGraphMouseDown(GraphWindowData* data, int x, int y, UINT keys) {
             return;
         }
     }
+    if (gs->markerBarShown && InRect(gs->markerBarRect, x, y)) {
+        OnMarkerAreaClick(gs, x, y);
+        return;
+    }
     ScaleOrAxisClick(data, gs, x, y, (keys & MK_CONTROL) ? 1 : 0);
 }
 

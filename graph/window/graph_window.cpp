@@ -606,7 +606,7 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         return DefMDIChildProcA(hwnd, msg, wParam, lParam);
     }
     if (msg == g_app->uFindReplaceMsg && msg) {
-        OnFindMarkerText(data, reinterpret_cast<FINDREPLACE*>(lParam));
+        OnFindMarkerText(data->doc, reinterpret_cast<FINDREPLACE*>(lParam));
         return 0;
     }
     switch (msg) {

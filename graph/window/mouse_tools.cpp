@@ -902,6 +902,10 @@ void OnChildMouseMove(GraphWindowData* data, int x, int y, UINT keys) {
         TrackTo(POINT{x, y});
         return;
     }
+    if (IsPlacingMarker()) {
+        DragMarker(gs, x, y, WM_MOUSEMOVE);
+        return;
+    }
     SetHoverCursor(gs, x, y);
     RunDrag(gs, x, y, keys, WM_MOUSEMOVE);
 }
@@ -912,6 +916,10 @@ void OnChildButtonUp(GraphWindowData* data, int x, int y, UINT keys) {
     if (!gs) return;
     if (IsTracking()) {
         EndTracking();
+        return;
+    }
+    if (IsPlacingMarker()) {
+        DragMarker(gs, x, y, WM_LBUTTONUP);
         return;
     }
     if (g_toolMode == kToolModeBoundary || g_toolMode == kToolModeJournal)

@@ -203,7 +203,7 @@ void UpdateFrameMenus(HWND, HMENU) {
     }
     HWND journal = GetJournalWindow(gs);
     if (HasFocus(gs->markerLabelEdit)) {
-        UpdateTextEditMenus(menu);
+        UpdateTextEditMenus(gs, gs->markerLabelEdit);
     } else if (HasFocus(journal)) {
         UpdateJournalEditMenu(gs, journal);
     } else if (CountSlots(gs, SlotShown) > 0) {
@@ -308,6 +308,25 @@ void UpdateJournalEditMenu(tagGS* gs, HWND journal) {
     Enable(menu, IDM_JOURNAL_PASTE_MEASUREMENT, true);
     Enable(menu, IDM_JOURNAL_PASTE_WAVE_DATA, true);
     UpdateSaveItem(menu, gs);
+}
+
+// The Edit menu while the marker label box has the focus: the box's own undo and selection; the
+// channel edits and the Clipboard and Journal items are greyed.
+void UpdateTextEditMenus(tagGS* gs, HWND box) {
+    HMENU menu = FrameMenu();
+    if (!menu || !gs || !box) return;
+    SetUndoItem(menu, SendMessageA(box, EM_CANUNDO, 0, 0) != 0);
+    DWORD start = 0, end = 0;
+    SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_CLEAR}) Enable(menu, id, start != end);
+    Enable(menu, IDM_EDIT_PASTE, IsClipboardFormatAvailable(CF_TEXT) != 0);
+    EnableRange(menu, IDM_EDIT_CLEAR_ALL, IDM_EDIT_REMOVE_WAVEFORM, false);
+    Enable(menu, IDM_EDIT_SELECT_ALL, GetWindowTextLengthA(box) > 0);
+    HMENU edit = GetFramePopup(menu, kEditPopup);
+    EnableAt(edit, kClipboardPosition, false);
+    EnableAt(edit, kClipboardPosition + 1, false);
+    if (!gs->modified && SendMessageA(box, EM_GETMODIFY, 0, 0)) setDirtyGraphFlag(gs, 1);
+    Enable(menu, IDM_FILE_SAVE, gs->modified && gs->isTemplate == 0);
 }
 
 // While the graph records, nothing may change or close it; the device set-up waits too.

@@ -13,6 +13,7 @@ void UpdateGraphMenus(tagGS* gs);
 void UpdateGraphEditMenus(tagGS* gs);
 void UpdateEditMenu(tagGS* gs, int hasShownChannels);
 void UpdateJournalEditMenu(tagGS* gs, HWND journal);
+void UpdateTextEditMenus(tagGS* gs, HWND box);
 void UpdateRecordingMenus(tagGS* gs);
 void UpdateTransformMenu(HWND frame, HWND graphWindow);
 void EnableGraphToolButtons(tagGS* gs);

@@ -209,9 +209,10 @@ TEST(GraphFileWriter, ASelectionKeepsTheMarkersOfItsSegmentConsistent) {
     EXPECT_EQ(report.notice, nullptr);
     EXPECT_EQ(RawAt(e.gs, 0, 0), 7);
     EXPECT_EQ(RawAt(e.gs, 0, 1), 8);
-    // One marker in the section and one record in the manager block, the same append marker.
+    // One marker in the section and one record in the manager block, the same append marker,
+    // now the first segment of its file and named so.
     ASSERT_EQ(StoredMarkerCount(e.gs), 1u);
-    EXPECT_STREQ(StoredMarkerAt(e.gs, 0)->label, "Segment 2");
+    EXPECT_STREQ(StoredMarkerAt(e.gs, 0)->label, "Segment 1");
     EXPECT_EQ(StoredMarkerAt(e.gs, 0)->position, 0u);
     int32_t type, number;
     StoredMarkerIdentity(e.gs, 0, &type, &number);

@@ -15,6 +15,7 @@
 #include "base/app.h"
 #include "base/notify.h"
 #include "tests/transforms/expression_doc.h"
+#include "documents/documents_api.h"
 
 namespace {
 
@@ -378,8 +379,8 @@ TEST_F(ExpressionDocument, SelectionCursorsAndDisplayScales) {
 }
 
 // Measurement names read the selected channel over the selection (samples 1 .. 4 of 20 .. 50,
-// 5 ms apart); the marker module is not built, so its names are refused, never 0.
-TEST_F(ExpressionDocument, MeasurementsReadTheSelectionAndMarkersAreRefused) {
+// 5 ms apart).
+TEST_F(ExpressionDocument, MeasurementsReadTheSelection) {
     doc_.gs->selStart = 5;
     doc_.gs->selEnd = 20;
     ExpectCases({
@@ -389,9 +390,25 @@ TEST_F(ExpressionDocument, MeasurementsReadTheSelectionAndMarkersAreRefused) {
         {"MEDIAN", 40, kOk},
         {"DELTA", 20 - 50, kOk},
         {"SUM", 140, kOk},
-        {"MARKER(1)", 0, 9},
-        {"MARKER(1)+1", 0, 10},
     });
+}
+
+// MARKER reads the document's markers in position order: the n-th one's time in seconds, and 0
+// for a number the list does not reach.
+TEST_F(ExpressionDocument, MarkerReadsTheDocumentsMarkersInPositionOrder) {
+    ExpectCases({{"MARKER(1)", 0, kOk}, {"MARKER(1)+1", 1, kOk}});
+    tagGS* gs = doc_.gs;
+    gs->markerManager = NewMarkerManager(gs);
+    ASSERT_TRUE(gs->markerManager);
+    InsertMarker(gs, 50.0, 0, "later", 0);    // sample 10
+    InsertMarker(gs, 20.0, 0, "earlier", 3);  // sample 4
+    ExpectCases({{"MARKER(1)", 4 * 5.0 / 1000, kOk},
+                 {"MARKER(2)*1000", 50.0, kOk},
+                 {"MARKER(3)", 0, kOk},
+                 {"MARKER(0)", 0, kOk}});
+    DropGraphMarkers(gs);
+    DeleteMarkerManager(gs->markerManager, 1);
+    gs->markerManager = nullptr;
 }
 
 // Without a document every name that reads one is refused at its first letter.

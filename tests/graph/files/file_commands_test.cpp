@@ -610,12 +610,12 @@ TEST_F(FileCommands, ASelectionSavedAloneKeepsTheDocumentsNameAndItsSegmentMarke
     EXPECT_EQ(std::string(gs->title), path);
     const Bytes saved = ReadWholeFile(part);
     EXPECT_EQ(GetU32(saved, 2976 + 88), 2u);
-    // Opened, the part has the one append marker of its segment.
+    // Opened, the part has the one append marker of its segment, the part's first.
     ASSERT_EQ(OpenGraphFile(part.c_str()), 1);
     tagGS* opened = GraphShowing(part);
     ASSERT_TRUE(opened);
     ASSERT_EQ(StoredMarkerCount(opened), 1u);
-    EXPECT_STREQ(StoredMarkerAt(opened, 0)->label, "Segment 2");
+    EXPECT_STREQ(StoredMarkerAt(opened, 0)->label, "Segment 1");
 }
 
 TEST_F(FileCommands, ATemplateIsSavedAndOpensWithoutSamplesAskingForAName) {

@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+"""Draws the marker bar's images into shell/res as 24-bit BMP files (9 x 9 on the light grey of
+the existing "mark" images) and its two step-button icons (16 x 16).
+
+  mark_post.bmp / mark_post0.bmp      a marker placed with the mouse: a hollow pennant,
+                                      green when its label is open, dark green otherwise
+  mark_append.bmp / mark_append0.bmp  an append marker: a solid square with a stem,
+                                      magenta when its label is open, purple otherwise
+  search.bmp                          the SEARCH button of the bar (20 x 21): a black magnifier
+  marker_prev.ico / marker_next.ico   black triangles pointing left and right
+
+The tests probe the pixel (4, 0) of each image against the loaded resource. Run from anywhere:
+python3 tools/make_marker_bitmaps.py. The output is committed; the build only reads it.
+"""
+import os
+import struct
+import sys
+
+sys.dont_write_bytecode = True
+from make_devlib_bitmaps import Canvas
+
+GREY = (192, 192, 192)
+GREEN, DARK_GREEN = (0, 200, 0), (0, 96, 0)
+MAGENTA, PURPLE = (200, 0, 200), (96, 0, 128)
+
+
+def canvas(size=9):
+    c = Canvas(size, size)
+    c.pixels = [[GREY] * size for _ in range(size)]
+    return c
+
+
+def post(colour):
+    c = canvas()
+    for y in range(9):
+        c.put(4, y, colour)
+    for y in range(5):
+        for x in range(4, 9 - y):
+            if y in (0, 4) or x in (4, 8 - y):
+                c.put(x, y, colour)
+    return c
+
+
+def append(colour):
+    c = canvas()
+    c.rect(0, 0, 9, 5, colour)
+    for y in range(5, 9):
+        c.put(4, y, colour)
+    return c
+
+
+def search():
+    c = Canvas(20, 21)
+    c.pixels = [[GREY] * 20 for _ in range(21)]
+    for y in range(21):
+        for x in range(20):
+            d2 = (x - 8) ** 2 + (y - 8) ** 2
+            if 16 <= d2 <= 30:
+                c.put(x, y, (0, 0, 0))
+    for i in range(5):
+        c.put(12 + i, 12 + i, (0, 0, 0))
+        c.put(13 + i, 12 + i, (0, 0, 0))
+    return c
+
+
+def icon(pointing_right):
+    size = 16
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            reach = 5 - abs(y - 7.5) + 0.5
+            dx = (x - 5) if pointing_right else (10 - x)
+            row.append(0 <= dx <= reach * 1.2 and 2 <= y <= 13)
+        rows.append(row)
+    # 32-bit icon: header, directory entry, BITMAPINFOHEADER (double height), pixels, AND mask.
+    pixels = b''.join(bytes((0, 0, 0, 255) if rows[y][x] else (0, 0, 0, 0)) for y in reversed(range(size))
+                      for x in range(size))
+    mask = b''.join(bytes([0, 0, 0, 0]) for _ in range(size))
+    info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    image = info + pixels + mask
+    head = struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', size, size, 0, 0, 1, 32, len(image), 22)
+    return head + image
+
+
+IMAGES = {
+    'mark_post.bmp': lambda: post(GREEN),
+    'mark_post0.bmp': lambda: post(DARK_GREEN),
+    'mark_append.bmp': lambda: append(MAGENTA),
+    'mark_append0.bmp': lambda: append(PURPLE),
+    'search.bmp': search,
+}
+
+
+def main():
+    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'shell', 'res')
+    for name, draw in IMAGES.items():
+        with open(os.path.join(out, name), 'wb') as f:
+            f.write(draw().bmp())
+    for name, right in (('marker_prev.ico', False), ('marker_next.ico', True)):
+        with open(os.path.join(out, name), 'wb') as f:
+            f.write(icon(right))
+
+
+if __name__ == '__main__':
+    main()
