@@ -42,5 +42,3 @@ int32_t PollOutputControlState(stAcq*) {
     return 0;
 }
 
-// The device script words ("VK40 ..." statements); none is understood yet.
-int16_t ExecDeviceScriptWords(stScriptStatement*, HGLOBAL) { return 0; }
