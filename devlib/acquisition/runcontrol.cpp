@@ -36,9 +36,3 @@ void ShowSampleCount(HWND, stAcq* acq) {
     RefreshSampleCount(acq);
 }
 
-// The stimulator's running state for the output panels.
-int32_t PollOutputControlState(stAcq*) {
-    ++g_runTrace.outputPoll;
-    return 0;
-}
-
