@@ -16,9 +16,13 @@
 #include "devlib/acquisition/acqsetup_rules.h"
 #include "devlib/acquisition/acqstate.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/manualcontrol.h"
+#include "devlib/acquisition/outctl.h"
+#include "devlib/acquisition/prefs.h"
 #include "devlib/acquisition/recording.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/scaling.h"
+#include "devlib/acquisition/stimscript.h"
 #include "devlib/acquisition/trigger.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
@@ -38,6 +42,7 @@ constexpr int kPositionExtra = 36;
 constexpr int kValuesPaneRaise = 50;
 constexpr uint8_t kDischargeFlag = 32;
 constexpr uint16_t kTriggerSourceBits = kTrigOn | kTrigBoth | kTrigChannel;
+constexpr int kMaxRecordWords = 16;  // the stimulator records take at most nine
 
 // ---- Reading the statement ----
 
@@ -351,6 +356,27 @@ int32_t SetVariable(stWordCall& c, const char* name) {
 
 // ---- SET: parameter words ----
 
+// OUT0 volts: the Manual Control output, held in the panel's own range.
+int32_t SetManualOutput(stWordCall& c) {
+    double volts = 0;
+    if (!c.in.Number(&volts)) return 0;
+    c.status = static_cast<int16_t>(SetManualOutputVolts(c.acq, 0, ClampManualVolts(volts), nullptr));
+    return 1;
+}
+
+// OUTPUTMODE word: the unit's output selector by the name of its setting.
+int32_t SetOutputMode(stWordCall& c) {
+    static const char* const kModes[] = {"AmpIN", "FilteredDA", "RawDA", "Channel3", "Digital"};
+    char word[kWordBytes];
+    c.in.Token(word);
+    for (int32_t mode = 0; mode < 5; ++mode) {
+        if (!Is(word, kModes[mode])) continue;
+        c.status = static_cast<int16_t>(SetOutputParameter(c.acq, mode));
+        return 1;
+    }
+    return 0;
+}
+
 int32_t SetRate(stWordCall& c) {
     double rate = 0;
     if (!c.in.Number(&rate) || !(rate > 0)) return 0;
@@ -620,6 +646,8 @@ int32_t SetPosition(stWordCall& c, const char* name) {
 }
 
 const stWordEntry kSetWords[] = {
+    {"OUT0", SetManualOutput},
+    {"OUTPUTMODE", SetOutputMode},
     {"RATE", SetRate},
     {"STORAGE", SetStorage},
     {"LENGTH", SetLength},
@@ -639,9 +667,44 @@ const stWordEntry kSetWords[] = {
     {"HARDWAREWARNING", SetHardwareWarning},
 };
 
+// A word with its surrounding quotes taken off, as the records compare their words.
+void Unquote(char* word) {
+    const size_t n = std::strlen(word);
+    if (n >= 2 && word[0] == '"' && word[n - 1] == '"') {
+        std::memmove(word, word + 1, n - 2);
+        word[n - 2] = 0;
+    }
+}
+
+// The stimulator's settings records: 0 when no record has the name (the statement is another
+// SET), else 1 with the record's answer in *accepted. The result variable gets the answer's text.
+int32_t RunSettingsRecord(stWordCall& c, const char* name, int32_t* accepted) {
+    const uint16_t start = c.in.Position();
+    char words[kMaxRecordWords][kWordBytes];
+    const char* list[kMaxRecordWords];
+    int32_t count = 0;
+    while (count < kMaxRecordWords && *c.in.Token(words[count])) {
+        Unquote(words[count]);
+        list[count] = words[count];
+        ++count;
+    }
+    stStimResult result{};
+    if (!ExecuteStimCommand(c.acq, name, list, count, &result)) {
+        c.in.Rewind(start);
+        return 0;
+    }
+    int32_t letter = 0, macro = 0;
+    if (result.text && std::strlen(result.variable) == 2 && StringVariable(result.variable, &letter, &macro))
+        HostAssignScriptStringVariable(&g_lib.host, letter, result.text, macro);
+    *accepted = result.kind == kStimResultSuccess || result.kind == kStimResultIgnored;
+    return 1;
+}
+
 int32_t WordSet(stWordCall& c) {
     char word[kWordBytes];
     c.in.Token(word);
+    int32_t accepted = 0;
+    if (RunSettingsRecord(c, word, &accepted)) return accepted;
     const size_t length = std::strlen(word);
     if (length == 1 || length == 2) return SetVariable(c, word);
     for (const stWordEntry& e : kSetWords)

@@ -18,6 +18,8 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/manualcontrol.h"
+#include "devlib/acquisition/outctl.h"
 #include "devlib/acquisition/scriptwords.h"
 #include "devlib/acquisition/trigger.h"
 #include "devlib/acquisition/unitcmd.h"
@@ -313,6 +315,9 @@ TEST_F(ScriptWords, BadFieldsAreRefusedAndChangeNothing) {
         "VK40 SET TRIGGER 2, 10, POS",
         "VK40 SET DSPFILTER 1, 1, LowPass, 100",
         "VK40 SET VK40TEST 256",
+        "VK40 SET OUT0",
+        "VK40 SET OUT0 bad",
+        "VK40 SET OUTPUTMODE Sideways",
         // overlong texts
         "VK40 SET CHANNEL 1, ANALOG SCALELABEL \"a label much longer than the forty characters a record holds\"",
         "VK40 SET CHANNEL 1, ANALOG ENABLE PLOT VALUES \"a label much longer than the forty characters a record holds\"",
@@ -478,6 +483,72 @@ TEST_F(ScriptWords, AFailedUnitCommandIsReportedAndMarksTheUnitLost) {
     SimControlSetDword(kSimFault, 0);
     EXPECT_EQ(boxes->boxes.size(), 1u);
     EXPECT_EQ(acq->run.unitInitialised, 0);
+}
+
+// ---- Outputs ----
+
+TEST_F(ScriptWords, ManualOutputIsHeldInThePanelsRange) {
+    ASSERT_TRUE(IsWindow(acq->hwndManualControl));
+    const struct {
+        const char* statement;
+        int32_t counts;  // trunc(volts x 6553.6) - 16383, the volts held in 0 .. 4.9987
+    } cases[] = {
+        {"VK40 SET OUT0 2.5", 1},
+        {"VK40 SET OUT0 1", 6553 - 16383},
+        {"VK40 SET OUT0 9", 32759 - 16383},
+        {"VK40 SET OUT0 1e9", 32759 - 16383},
+        {"VK40 SET OUT0 -3", -16383},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statement);
+        DeleteFileA(logFile.c_str());
+        StartLog();
+        EXPECT_EQ(Exec(c.statement), 1);
+        EXPECT_EQ(acq->manualValue, c.counts);
+        uint8_t data[3];
+        ManualLevelData(c.counts, data);
+        char bytes[16];
+        std::snprintf(bytes, sizeof bytes, " %02X %02X %02X", data[0], data[1], data[2]);
+        const std::vector<std::string> sent = Sent(kCmdAnalogOut);
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_NE(sent[0].find(bytes), std::string::npos) << sent[0] << " for" << bytes;
+    }
+}
+
+TEST_F(ScriptWords, OutputModeSelectsTheUnitsOutput) {
+    // The selector goes to a unit that answers: CHECKACQ finds it first.
+    acq->run.statusState = 0;
+    EXPECT_EQ(Exec("VK40 CHECKACQ"), 1);
+    ASSERT_EQ(acq->run.statusState, 1);
+    const struct {
+        const char* statement;
+        int16_t selector;
+    } cases[] = {{"VK40 SET OUTPUTMODE RawDA", 2}, {"VK40 SET OUTPUTMODE channel3", 3}, {"VK40 SET OUTPUTMODE AmpIN", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statement);
+        DeleteFileA(logFile.c_str());
+        StartLog();
+        EXPECT_EQ(Exec(c.statement), 1);
+        EXPECT_EQ(acq->outputMode, c.selector);
+        ASSERT_EQ(Sent(kCmdOutputSelect).size(), 1u);
+    }
+}
+
+TEST_F(ScriptWords, StimulatorRecordsAnswerThroughTheirResultVariable) {
+    EXPECT_EQ(Exec("VK40 SET StimMode A$, \"Pulse\", 3, 0.5, 40"), 1);
+    EXPECT_EQ(acq->stim.count, 3);
+    EXPECT_DOUBLE_EQ(acq->stim.width, 0.5);
+    EXPECT_DOUBLE_EQ(acq->stim.rate, 40.0);
+    EXPECT_EQ(g_fake.strings["A$"], getMsgBoxText("STIM Success Key"));
+
+    const stStimSetup before = acq->stim;
+    EXPECT_EQ(Exec("VK40 SET StimMode B@, \"continuous\", 3, 1, 10"), 0);
+    EXPECT_EQ(g_fake.strings["B@"], getMsgBoxText("STIM WRONG DURATION MODE Key"));
+    EXPECT_EQ(std::memcmp(&before, &acq->stim, sizeof before), 0);
+
+    // A record name matches exactly; another spelling is some other SET word.
+    EXPECT_EQ(Exec("VK40 SET stimmode C$, \"Pulse\", 3, 0.5, 40"), 0);
+    EXPECT_EQ(g_fake.strings.count("C$"), 0u);
 }
 
 // ---- Windows ----
