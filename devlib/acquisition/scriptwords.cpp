@@ -145,17 +145,27 @@ int32_t ChannelIndex(const char* kind, int32_t n) {
 
 // ---- The library's windows by their script names ----
 
-enum class Panel { None, InputValues, InputValuesOptions, ManualControl, AcquisitionMode, TriggerMode,
-                   SetupChannels, Stimulator, ElectrodeChecker, StartButton };
+enum class Panel {
+    None,
+    InputValues,
+    InputValuesOptions,
+    ManualControl,
+    AcquisitionMode,
+    TriggerMode,
+    SetupChannels,
+    Stimulator,
+    ElectrodeChecker,
+    StartButton
+};
 
 Panel PanelNamed(const char* name) {
     static const struct {
         const char* name;
         Panel panel;
-    } kPanels[] = {{"INPUTVALUES", Panel::InputValues},       {"INPUTVALUESOPTIONS", Panel::InputValuesOptions},
-                   {"MANUALCONTROL", Panel::ManualControl},   {"ACQUISITIONMODE", Panel::AcquisitionMode},
-                   {"TRIGGERMODE", Panel::TriggerMode},       {"SETUPCHANNELS", Panel::SetupChannels},
-                   {"STIMULATOR", Panel::Stimulator},         {"ELECTRODECHECKER", Panel::ElectrodeChecker},
+    } kPanels[] = {{"INPUTVALUES", Panel::InputValues},     {"INPUTVALUESOPTIONS", Panel::InputValuesOptions},
+                   {"MANUALCONTROL", Panel::ManualControl}, {"ACQUISITIONMODE", Panel::AcquisitionMode},
+                   {"TRIGGERMODE", Panel::TriggerMode},     {"SETUPCHANNELS", Panel::SetupChannels},
+                   {"STIMULATOR", Panel::Stimulator},       {"ELECTRODECHECKER", Panel::ElectrodeChecker},
                    {"STARTBUTTON", Panel::StartButton}};
     for (const auto& p : kPanels)
         if (Is(name, p.name)) return p.panel;

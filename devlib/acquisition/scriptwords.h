@@ -8,7 +8,7 @@
 struct stScriptStatement;
 
 // What a statement answers the interpreter.
-constexpr int16_t kScriptWordRefused = 0;     // not accepted: the interpreter reports a script error
+constexpr int16_t kScriptWordRefused = 0;  // not accepted: the interpreter reports a script error
 constexpr int16_t kScriptWordDone = 1;
 constexpr int16_t kScriptWordUnitFailed = 2;  // the unit did not carry out a command (after the report)
 

@@ -159,6 +159,14 @@ protected:
         return packets;
     }
     size_t PacketsSent() const { return ReadPacketLog(logFile).size(); }
+    // A logged packet's data bytes: those between the command and the checksum.
+    static std::vector<int> DataOf(const std::string& packet) {
+        std::vector<int> bytes;
+        for (size_t at = 0; at + 2 < packet.size(); at += 3)
+            bytes.push_back(std::stoi(packet.substr(at + 1, 2), nullptr, 16));
+        if (!bytes.empty()) bytes.pop_back();
+        return bytes;
+    }
 
     stAcq* acq = nullptr;
     std::string logFile;
@@ -320,7 +328,8 @@ TEST_F(ScriptWords, BadFieldsAreRefusedAndChangeNothing) {
         "VK40 SET OUTPUTMODE Sideways",
         // overlong texts
         "VK40 SET CHANNEL 1, ANALOG SCALELABEL \"a label much longer than the forty characters a record holds\"",
-        "VK40 SET CHANNEL 1, ANALOG ENABLE PLOT VALUES \"a label much longer than the forty characters a record holds\"",
+        "VK40 SET CHANNEL 1, ANALOG ENABLE PLOT VALUES \"a label much longer than the forty characters a record "
+        "holds\"",
         "VK40 SET SCALING ANALOG 1, 0, 0, 1, 1, \"units far longer than forty-four characters can be\"",
         // variables, windows
         "VK40 SET A ANALOG 5",
@@ -415,6 +424,37 @@ TEST_F(ScriptWords, GainAndOffsetGoToTheNamedInputAndRescaleIt) {
     for (int other : {0, 1, 3}) EXPECT_DOUBLE_EQ(acq->chans[other].inputOffset, 0.0) << other;
 }
 
+TEST_F(ScriptWords, UpdateParametersSendsOneInputOrAllFromTheFourthDown) {
+    StartLog();
+    EXPECT_EQ(Exec("VK40 UpdateParameters 2"), 1);
+    std::vector<std::string> gains = Sent(kCmdInputGain);
+    ASSERT_EQ(gains.size(), 1u);
+    EXPECT_EQ(DataOf(gains[0]).back(), 2);
+    for (const char* all : {"VK40 UpdateParameters 0", "VK40 UpdateParameters 5"}) {
+        SCOPED_TRACE(all);
+        DeleteFileA(logFile.c_str());
+        StartLog();
+        EXPECT_EQ(Exec(all), 1);
+        gains = Sent(kCmdInputGain);
+        ASSERT_EQ(gains.size(), 4u);
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(DataOf(gains[i]).back(), 4 - i);
+    }
+}
+
+TEST_F(ScriptWords, DumpChargeDischargesAnInputOfTheSecondModelOnly) {
+    StartLog();
+    EXPECT_EQ(Exec("VK40 DUMPCHARGE 2"), 1);
+    EXPECT_TRUE(Sent(kCmdInputMode).empty());
+    Stop();
+    acq = Start("VKUSB45");
+    StartLog();
+    for (const char* statement : {"VK40 DUMPCHARGE 3", "VK40 DUMPCHARGE 0", "VK40 DUMPCHARGE 5"})
+        EXPECT_EQ(Exec(statement), 1);
+    const std::vector<std::string> sent = Sent(kCmdInputMode);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(DataOf(sent[0]), (std::vector<int>{32, 3}));
+}
+
 TEST_F(ScriptWords, GroundAllSendsEveryInputWithItsOwnFilters) {
     acq->chans[0].coupling = 1;
     acq->chans[3].lowPass = 1;
@@ -493,10 +533,8 @@ TEST_F(ScriptWords, ManualOutputIsHeldInThePanelsRange) {
         const char* statement;
         int32_t counts;  // trunc(volts x 6553.6) - 16383, the volts held in 0 .. 4.9987
     } cases[] = {
-        {"VK40 SET OUT0 2.5", 1},
-        {"VK40 SET OUT0 1", 6553 - 16383},
-        {"VK40 SET OUT0 9", 32759 - 16383},
-        {"VK40 SET OUT0 1e9", 32759 - 16383},
+        {"VK40 SET OUT0 2.5", 1},           {"VK40 SET OUT0 1", 6553 - 16383},
+        {"VK40 SET OUT0 9", 32759 - 16383}, {"VK40 SET OUT0 1e9", 32759 - 16383},
         {"VK40 SET OUT0 -3", -16383},
     };
     for (const auto& c : cases) {
@@ -523,7 +561,8 @@ TEST_F(ScriptWords, OutputModeSelectsTheUnitsOutput) {
     const struct {
         const char* statement;
         int16_t selector;
-    } cases[] = {{"VK40 SET OUTPUTMODE RawDA", 2}, {"VK40 SET OUTPUTMODE channel3", 3}, {"VK40 SET OUTPUTMODE AmpIN", 0}};
+    } cases[] = {
+        {"VK40 SET OUTPUTMODE RawDA", 2}, {"VK40 SET OUTPUTMODE channel3", 3}, {"VK40 SET OUTPUTMODE AmpIN", 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
         DeleteFileA(logFile.c_str());
@@ -583,8 +622,8 @@ TEST_F(ScriptWords, ShowHideAndPlaceTheLibrarysWindows) {
 }
 
 TEST_F(ScriptWords, HideStartButtonHidesItWhileCloseRefusesIt) {
-    HWND button = CreateWindowA("BUTTON", "Start", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, frame, nullptr, nullptr,
-                                nullptr);
+    HWND button =
+        CreateWindowA("BUTTON", "Start", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, frame, nullptr, nullptr, nullptr);
     ShowWindow(frame, SW_SHOWNOACTIVATE);
     acq->run.hwndStartButton = button;
     EXPECT_EQ(Exec("VK40 CLOSE STARTBUTTON"), 0);
@@ -625,16 +664,29 @@ TEST_F(ScriptWords, StartAcqRecordsAndStopAcqEndsTheRun) {
 
 // ---- The USB adapter ----
 
+TEST_F(ScriptWords, AdapterDataRoundTripsThroughTheVariables) {
+    EXPECT_EQ(Exec("LNX2W SETDATA \"0a1B2c\", R$"), 1);
+    EXPECT_EQ(g_fake.strings["R$"], "3");
+    EXPECT_EQ(Exec("LNX2W GETDATA D$, E@"), 1);
+    EXPECT_EQ(g_fake.strings["D$"], "0A1B2C" + std::string(26, '0'));
+    EXPECT_EQ(g_fake.strings["E@"], "16");
+    // Past 32 digits the text is cut.
+    g_fake.strings["H$"] = std::string(32, 'F') + "0102";
+    EXPECT_EQ(Exec("LNX2W SETDATA H$, R@"), 1);
+    EXPECT_EQ(g_fake.strings["R@"], "16");
+    EXPECT_EQ(Exec("lnx2w getdata D$, E$"), 1);
+    EXPECT_EQ(g_fake.strings["D$"], std::string(32, 'F'));
+    EXPECT_EQ(Exec("LNX2W GETSTATUS S$"), 1);
+    EXPECT_EQ(g_fake.strings["S$"], "2");
+}
+
 TEST_F(ScriptWords, AdapterDataIsCheckedBeforeAnythingIsWritten) {
     const struct {
         const char* statement;
         int32_t result;
     } cases[] = {
-        {"LNX2W SETDATA \"ABC\", R$", 0},
-        {"LNX2W SETDATA \"0G\", R$", 0},
-        {"LNX2W SETDATA \"00\", 1$", 0},
-        {"LNX2W NOSUCH R$", 0},
-        {"LNX2W GETSTATUS R", 0},
+        {"LNX2W SETDATA \"ABC\", R$", 0}, {"LNX2W SETDATA \"0G\", R$", 0}, {"LNX2W SETDATA \"00\", 1$", 0},
+        {"LNX2W NOSUCH R$", 0},           {"LNX2W GETSTATUS R", 0},
     };
     StartLog();
     for (const auto& c : cases) {
@@ -646,6 +698,7 @@ TEST_F(ScriptWords, AdapterDataIsCheckedBeforeAnythingIsWritten) {
 
     uint8_t bytes[16];
     EXPECT_EQ(ParseHexBytes("0aFf10", bytes, 16), 3);
+    EXPECT_EQ(ParseHexBytes("1x", bytes, 16), -1);
     EXPECT_EQ(bytes[0], 0x0A);
     EXPECT_EQ(bytes[1], 0xFF);
     EXPECT_EQ(bytes[2], 0x10);
