@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "common/binding.h"
-#include "common/scriptstatement.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/acqsetup_rules.h"
@@ -360,7 +359,7 @@ int32_t SetVariable(stWordCall& c, const char* name) {
     } else {
         return 0;
     }
-    HostAssignScriptNumericVariable(&g_lib.host, c.st->context, name, value);
+    HostAssignScriptNumericVariable(&g_lib.host, c.st->frame, name, value);
     return 1;
 }
 
@@ -618,7 +617,7 @@ int32_t SetOverwritePrompt(stWordCall& c) {
     c.in.Token(word);
     if (Is(word, "ON")) c.acq->warnOnOverwrite = 1;
     if (Is(word, "OFF")) c.acq->warnOnOverwrite = 0;
-    if (c.st->graph) c.st->graph->overwriteWarning = static_cast<uint32_t>(c.acq->warnOnOverwrite);
+    if (c.st->document) c.st->document->overwriteWarning = static_cast<uint32_t>(c.acq->warnOnOverwrite);
     return 1;
 }
 

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "common/binding.h"
-#include "common/scriptstatement.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/device.h"
