@@ -620,6 +620,34 @@ TEST_F(ScriptWords, ShowHideAndPlaceTheLibrarysWindows) {
     EXPECT_EQ(rc.bottom - rc.top, 200 + 50 + m);
 }
 
+TEST_F(ScriptWords, TheElectrodeCheckerFollowsWithItsMenuItem) {
+    HWND checker = acq->hwndElectrodeCheck;
+    ASSERT_TRUE(IsWindow(checker));
+    EXPECT_EQ(Exec("VK40 SHOW ELECTRODECHECKER"), 1);
+    EXPECT_TRUE(IsWindowVisible(checker));
+    EXPECT_EQ(g_lib.electrodeShown, 1);
+    EXPECT_TRUE(IsMenuItemChecked(frame, IDM_ELECTRODE));
+    EXPECT_EQ(Exec("VK40 HIDE ELECTRODECHECKER"), 1);
+    EXPECT_FALSE(IsWindowVisible(checker));
+    EXPECT_EQ(g_lib.electrodeShown, 0);
+    EXPECT_FALSE(IsMenuItemChecked(frame, IDM_ELECTRODE));
+    EXPECT_EQ(Exec("VK40 SHOW ELECTRODECHECKER"), 1);
+    EXPECT_EQ(Exec("VK40 CLOSE ELECTRODECHECKER"), 1);
+    EXPECT_FALSE(IsWindowVisible(checker));
+    EXPECT_FALSE(IsMenuItemChecked(frame, IDM_ELECTRODE));
+}
+
+TEST_F(ScriptWords, HardwareWarningSwitchesTheConversionQuestion) {
+    const int32_t saved = CVKDevice::m_hardwarewarning;
+    EXPECT_EQ(Exec("VK40 SET HARDWAREWARNING OFF"), 1);
+    EXPECT_EQ(CVKDevice::m_hardwarewarning, 0);
+    EXPECT_EQ(Exec("VK40 SET HARDWAREWARNING SOMETIMES"), 1);
+    EXPECT_EQ(CVKDevice::m_hardwarewarning, 0);
+    EXPECT_EQ(Exec("VK40 SET HARDWAREWARNING on"), 1);
+    EXPECT_EQ(CVKDevice::m_hardwarewarning, 1);
+    CVKDevice::m_hardwarewarning = saved;
+}
+
 TEST_F(ScriptWords, HideStartButtonHidesItWhileCloseRefusesIt) {
     HWND button =
         CreateWindowA("BUTTON", "Start", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, frame, nullptr, nullptr, nullptr);
