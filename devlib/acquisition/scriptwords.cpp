@@ -289,10 +289,11 @@ int32_t WordStartAcq(stWordCall& c) {
     return 1;
 }
 
-// The run ends at the status check's next call; a pending restart does not start again.
-int32_t WordStopAcq(stWordCall&) {
+// The run ends at the status check's next call; a pending restart does not start again. Between
+// runs there is nothing to stop, and a request left standing would end the next run at once.
+int32_t WordStopAcq(stWordCall& c) {
     g_lib.autoRestartPending = 0;
-    g_scriptStopRequest = 1;
+    if (c.acq->run.running) g_scriptStopRequest = 1;
     return 1;
 }
 

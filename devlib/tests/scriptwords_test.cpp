@@ -672,6 +672,8 @@ TEST_F(ScriptWords, StartAcqRecordsAndStopAcqEndsTheRun) {
     acq->repeatMode = 1;
     acq->dataMode = 1;
     ASSERT_EQ(Exec("VK40 SET LENGTH 100000"), 1);
+    // A stop between runs stops nothing, not even the next run.
+    EXPECT_EQ(Exec("VK40 STOPACQ"), 1);
     ASSERT_EQ(Exec("VK40 STARTACQ"), 1);
     ASSERT_EQ(acq->run.running, 1);
     EXPECT_EQ(Exec("VK40 STARTACQ"), 1);  // while one runs: nothing
