@@ -321,6 +321,8 @@ TEST_F(ScriptWords, BadFieldsAreRefusedAndChangeNothing) {
         "VK40 SET SCALING ANALOG 1, 0, 0, 1",
         "VK40 SET TRIGGER 2, 10, POS",
         "VK40 SET DSPFILTER 1, 1, LowPass, 100",
+        "VK40 SET DSPFILTER 1, 1, BandPass, 100, 0",
+        "VK40 SET DSPFILTER 1, 1, HighPass, -5, 0.7",
         "VK40 SET VK40TEST 256",
         "VK40 SET OUT0",
         "VK40 SET OUT0 bad",
