@@ -36,5 +36,3 @@ void ShowSampleCount(HWND, stAcq* acq) {
     RefreshSampleCount(acq);
 }
 
-// The device script words ("VK40 ..." statements); none is understood yet.
-int16_t ExecDeviceScriptWords(stScriptStatement*, HGLOBAL) { return 0; }
