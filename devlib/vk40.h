@@ -250,3 +250,6 @@ VK40_API int32_t OnBeginAcquisition(stAcq* acq);
 VK40_API int32_t OnEndAcquisition(stAcq* acq);
 // The source serving the graph named oldName serves it as newName; 1 when there was one.
 VK40_API int32_t SetNewLogicalName(const char* oldName, const char* newName);
+
+// ---- Outputs: preferences, preference sets and the output controllers ----
+#include "devlib/outputs.h"
