@@ -14,7 +14,7 @@ bool ReadPrefSet(CByteReader& in, PrefList* set) {
     if (count * sizeof(OutPref) > in.Remaining()) return false;
     set->resize(count);
     for (OutPref& p : *set)
-        if (!in.F64(&p.value) || !in.F64(&p.lower) || !in.F64(&p.upper) || !in.F64(&p.step) || !in.F64(&p.def))
+        if (!in.F64(&p.m_value) || !in.F64(&p.m_min) || !in.F64(&p.m_max) || !in.F64(&p.m_step) || !in.F64(&p.m_default))
             return false;
     return true;
 }
@@ -81,11 +81,11 @@ bool WritePrefSet(CByteWriter& out, const OutPref* prefs, int count) {
     out.I32(count - 1);
     for (int i = 0; i < count; ++i) {
         const OutPref& p = prefs[i];
-        out.F64(p.value);
-        out.F64(p.lower);
-        out.F64(p.upper);
-        out.F64(p.step);
-        out.F64(p.def);
+        out.F64(p.m_value);
+        out.F64(p.m_min);
+        out.F64(p.m_max);
+        out.F64(p.m_step);
+        out.F64(p.m_default);
     }
     return out.Ok();
 }

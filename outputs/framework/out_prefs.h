@@ -1,21 +1,13 @@
-// One numeric output preference as the device library's controllers keep it (five doubles, also
-// its 40-byte file form), the program's copies of a whole set, and the checks the panels make
-// against a preference's limits.
+// The device library's numeric output preference (five doubles, also its 40-byte file form),
+// the program's plain copies of a whole set (presets, file records), and the checks the panels
+// make against a preference's limits.
 #pragma once
-#include <cfloat>
 #include <cstdint>
 #include <vector>
+#include "devlib/vk40.h"
 
-struct OutPref {
-    double value;
-    double lower;
-    double upper;
-    double step;  // one scroll-bar line where a panel uses it
-    double def;
-};
-static_assert(sizeof(OutPref) == 40, "a preference is five doubles");
-
-constexpr double kPrefUnset = DBL_MAX;  // a field that is not set
+using OutPref = COutCtlPref;
+constexpr double kPrefUnset = COutCtlPref::m_undefined;  // a field that is not set
 using PrefList = std::vector<OutPref>;
 
 // 1 when the preference has no limits or the value lies within them; otherwise the value is set

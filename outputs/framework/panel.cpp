@@ -88,11 +88,11 @@ void COutCtlView::MarkChanged() {
 
 double COutCtlView::Value(int i) const {
     const OutPref* p = Pref(i);
-    return p ? p->value : 0.0;
+    return p ? p->m_value : 0.0;
 }
 
 void COutCtlView::SetValue(int i, double v) {
-    if (OutPref* p = Pref(i)) p->value = v;
+    if (OutPref* p = Pref(i)) p->m_value = v;
 }
 
 // Commands and scrolling count only in the graph the user works in: the topmost child of the

@@ -152,8 +152,8 @@ public:
         if (m_hwnd) return Show(0);
         if (!Show(0)) return 0;
         if (const OutPref* p = Pref(0))
-            SetScrollRange(GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR), SB_CTL, RoundToLong(p->lower * 1000),
-                           RoundToLong(p->upper * 1000), TRUE);
+            SetScrollRange(GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR), SB_CTL, RoundToLong(p->m_min * 1000),
+                           RoundToLong(p->m_max * 1000), TRUE);
         Refresh();
         return 1;
     }
@@ -178,18 +178,18 @@ public:
         if (!p || !m_controller) return 0;
         int smin = 0, smax = 0;
         GetScrollRange(GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR), SB_CTL, &smin, &smax);
-        double v = p->value;
+        double v = p->m_value;
         switch (code) {
         case SB_LINELEFT:
-        case SB_PAGELEFT: v -= p->step; break;
+        case SB_PAGELEFT: v -= p->m_step; break;
         case SB_LINERIGHT:
-        case SB_PAGERIGHT: v += p->step; break;
+        case SB_PAGERIGHT: v += p->m_step; break;
         case SB_THUMBPOSITION:
         case SB_THUMBTRACK:
-            v = smax > smin ? p->lower + (p->upper - p->lower) * (position - smin) / (smax - smin) : p->lower;
+            v = smax > smin ? p->m_min + (p->m_max - p->m_min) * (position - smin) / (smax - smin) : p->m_min;
             break;
-        case SB_LEFT: v = p->lower; break;
-        case SB_RIGHT: v = p->upper; break;
+        case SB_LEFT: v = p->m_min; break;
+        case SB_RIGHT: v = p->m_max; break;
         case SB_ENDSCROLL: break;
         default: return 0;
         }
@@ -203,7 +203,7 @@ public:
         OutPref* p = Pref(0);
         if (!p) return;
         ValidatePrefValue(*p, &v, beep);
-        p->value = v;
+        p->m_value = v;
         if (send) m_controller->DoCmd(kOutUpdate);
         Refresh();
         MarkChanged();

@@ -1,0 +1,542 @@
+// The pulse and stimulator panels: pulse width and repetition typed into two fields or set with
+// a scroll bar, the on/off switch, presets in a drop-down list with the unnamed "Default" or
+// "Custom" entry; the RJ72C panel adds the pulse level; the advanced panel only starts and stops.
+#include "outputs/panels/stimulator_panels.h"
+#include "outputs/framework/panel.h"
+#include "outputs/framework/panel_util.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "common/stAcq.h"
+#include "devlib/resource.h"
+#include "devlib/vk40.h"
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// The stimulator preference entries the panels use.
+enum : int {
+    kMode = 0,  // 0 single, 1 multiple, 2 continuous, 3 sequence
+    kCount = 1,
+    kWithRecording = 2,
+    kWidthEntry = 5,  // 0 any, 1 locked
+    kWidth = 9,
+    kCalibration = 10,
+    kShowPeriod = 12,  // 0 rate in Hz, else period in ms
+    kRepEntry = 13,    // 0 any, 1 limited to 14..15, 2 locked to 16
+    kRepFrom = 14,
+    kRepTo = 15,
+    kRepLocked = 16,
+    kPeriod = 17,
+    kIncrement = 18,
+};
+constexpr UINT_PTR kShortTrainTimer = 200;
+constexpr UINT kShortTrainMs = 500;
+constexpr double kShortTrainLimitMs = 1000.0;
+constexpr int kWidthChars = 10;
+constexpr int kRepetitionChars = 64;
+constexpr int kNameChars = 64;
+constexpr UINT kMsgRunning = 0x8001;
+constexpr UINT kMsgStimulatorReset = 0x8004;
+
+WNDPROC g_editProc = nullptr;
+
+// Tab and Enter leave the field, so that leaving commits the value.
+LRESULT CALLBACK FieldProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
+    if (msg == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_RETURN)) {
+        const bool back = wParam == VK_TAB && GetKeyState(VK_SHIFT) < 0;
+        PostMessageA(GetParent(edit), WM_NEXTDLGCTL, back ? 1 : 0, FALSE);
+        return 0;
+    }
+    return CallWindowProcA(g_editProc, edit, msg, wParam, lParam);
+}
+
+void SubclassField(HWND dlg, int id) {
+    HWND edit = GetDlgItem(dlg, id);
+    if (!edit) return;
+    WNDPROC old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FieldProc)));
+    if (!g_editProc) g_editProc = old;
+}
+
+double Clamp(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// ---- Pulse and stimulator panel base ----
+
+class COutSTMView : public COutCtlView {
+public:
+    COutSTMView(COutCtlViewSet* set, uint16_t dialog, int type, UINT menuId) : COutCtlView(set) {
+        SetUp(dialog, type, menuId);
+    }
+
+    int Enable(int enable) override {
+        COutCtlView::Enable(enable);
+        if (!m_hwnd) return 1;
+        for (int id : {IDC_OUT_PRESETS, IDC_OUT_SWITCH, IDC_OUT_WIDTH, IDC_OUT_REPETITION, IDC_OUT_REP_BAR})
+            EnableWindow(GetDlgItem(m_hwnd, id), enable);
+        return 1;
+    }
+    int OnInitDialog() override {
+        COutCtlView::OnInitDialog();
+        SubclassField(m_hwnd, IDC_OUT_WIDTH);
+        SubclassField(m_hwnd, IDC_OUT_REPETITION);
+        return 1;
+    }
+    int OnCommand(int id, HWND control, unsigned code) override;
+    int OnHScroll(HWND bar, unsigned code, int position) override;
+    int OnInitMenuPopup(HMENU menu) override {
+        COutCtlView::OnInitMenuPopup(menu);
+        EnableMenuItem(menu, IDM_OUTPUT_PANEL_DIALOG, MF_BYCOMMAND | (CanEditPreferences() ? MF_ENABLED : MF_GRAYED));
+        return 1;
+    }
+    int OnAppMsg(UINT msg, WPARAM, LPARAM) override {
+        if (msg != kMsgRunning) return 0;
+        if (!IsShortTrain()) Refresh();
+        return 1;
+    }
+    int OnTimer(UINT_PTR id) override {
+        if (id != kShortTrainTimer) return 0;
+        Refresh();
+        KillTimer(m_hwnd, kShortTrainTimer);
+        return 1;
+    }
+    int Show(int limitsKnown) override {
+        if (!COutCtlView::Show(limitsKnown)) return 0;
+        UpdateRepetitionRange(false);
+        Refresh();
+        return 1;
+    }
+    void Refresh() override;
+    int HasPreset(const char* name) override {
+        if (name && (TextIs(IDC_OUT_TEXT_DEFAULT, name, "Default") || TextIs(IDC_OUT_TEXT_CUSTOM, name, "Custom")))
+            return 1;
+        return COutCtlView::HasPreset(name);
+    }
+    int AddPreset(const PrefList& settings, const char* name) override {
+        if (!COutCtlView::AddPreset(settings, name)) return 0;
+        ApplyPreset(m_presets.GetLastIndex());
+        if (!FillPresetList()) return 0;
+        Refresh();
+        return 1;
+    }
+    int RenamePreset(int index, const char* name) override {
+        return COutCtlView::RenamePreset(index, name) ? FillPresetList() : 0;
+    }
+    int FillPresetList() override;
+    void ApplyPreset(int index) override {
+        COutCtlView::ApplyPreset(index);
+        UpdateRepetitionRange(false);
+    }
+    // The pulse preference sheet is not part of this program yet.
+    int HasPreferences() override { return 0; }
+    int CanEditPreferences() override {
+        if (g_app) {
+            AcqLock acq(g_app->hAcq);
+            if (acq && acq->run.dataStarted == 2) return 0;
+        }
+        return m_controller && m_controller->DoCmd(kOutIsStarted) ? 0 : 1;
+    }
+    int GetFrameRight() override { return ControlRight(m_hwnd, IDC_OUT_COUNT_FRAME); }
+
+    // With no preset applied the list holds one entry saying whether the set is the default.
+    void SelectDefaultOrCustom() {
+        if (m_selected != -1 || !m_hwnd || !m_controller) return;
+        SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_RESETCONTENT, 0, 0);
+        const PrefList set = CopyPrefs(*m_controller);
+        const bool isDefault = PrefsAreDefault(set.data(), static_cast<int>(set.size())) != 0;
+        const std::string name = HiddenText(isDefault ? IDC_OUT_TEXT_DEFAULT : IDC_OUT_TEXT_CUSTOM, isDefault ? "Default" : "Custom");
+        SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_SETCURSEL, 0, 0);
+    }
+
+protected:
+    bool RateShown() const { return Value(kShowPeriod) == 0.0; }
+    void UpdateRepetitionRange(bool keepStep);
+    // The repetition's range, step and value in the shown unit, and the scroll bar's range.
+    void GetRepetitionState(double* lo, double* hi, double* step, double* current, int* rmin, int* rmax);
+    void RescaleIncrement(int index, double old);
+    bool IsShortTrain() const;
+    void CommitWidth();
+    void CommitRepetition();
+    void OnSwitch();
+    void RestartWhenRunning() {
+        if (m_controller->DoCmd(kOutIsStarted)) m_controller->DoCmd(kOutStart);
+    }
+    std::string HiddenText(int id, const char* fallback) const {
+        char text[kNameChars + 1] = "";
+        if (m_hwnd) GetDlgItemTextA(m_hwnd, id, text, sizeof text);
+        return *text ? std::string(text) : std::string(fallback);
+    }
+    bool TextIs(int id, const char* name, const char* fallback) const { return HiddenText(id, fallback) == name; }
+
+    double m_repMin = kPrefUnset;
+    double m_repMax = kPrefUnset;
+    double m_repStep = kPrefUnset;
+};
+
+bool COutSTMView::IsShortTrain() const {
+    const int mode = static_cast<int>(Value(kMode));
+    if (!m_active || mode == 2) return false;
+    const int n = mode == 0 ? 1 : (static_cast<int>(Value(kCount)) & 0xFF);
+    return (n - 1) * Value(kPeriod) + Value(kWidth) < kShortTrainLimitMs;
+}
+
+// The repetition's allowed range from the width, the entry mode and the period's own limits,
+// shown as periods or as rates, and its scroll step on the stimulator's timing grid.
+void COutSTMView::UpdateRepetitionRange(bool keepStep) {
+    const OutPref* period = Pref(kPeriod);
+    if (!m_controller || !period) return;
+    const bool rate = RateShown();
+    const double from = Value(kRepFrom), to = Value(kRepTo);
+    if (!keepStep) {
+        double step = Value(kIncrement);
+        if (rate && from > 0 && to > 0) step = 1000.0 * step / (from * to);
+        const double r = m_controller->Resolution();
+        const double steps = r > 0 ? std::trunc(step / r) : 1.0;
+        m_repStep = (steps < 1 ? 1 : steps) * r;
+    }
+    double lo = period->m_min, hi = period->m_max;
+    const int widthEntry = static_cast<int>(Value(kWidthEntry));
+    if (widthEntry == 0 || widthEntry == 1) m_controller->PeriodRange(Value(kWidth), &lo, &hi, nullptr);
+    double a, b;
+    switch (static_cast<int>(Value(kRepEntry))) {
+    case 0: a = lo, b = hi; break;
+    case 1: a = from, b = to; break;
+    case 2: a = b = Value(kRepLocked); break;
+    default: return;
+    }
+    const double low = std::fmax(lo, std::fmax(a, period->m_min));
+    double high = std::fmin(hi, std::fmin(b, period->m_max));
+    if (high < low) high = low;
+    m_repMin = rate ? 1000.0 / high : low;
+    m_repMax = rate ? 1000.0 / low : high;
+    SetValue(kRepFrom, low);
+    SetValue(kRepTo, high);
+    RescaleIncrement(kRepFrom, a);
+    RescaleIncrement(kRepTo, b);
+    if (static_cast<int>(Value(kRepEntry)) != 2 && m_repStep != 0 && Value(kPeriod) > 0) {
+        const double current = rate ? 1000.0 / Value(kPeriod) : Value(kPeriod);
+        m_repMin = GridDown(m_repMin, m_repStep, current);
+        m_repMax = GridUp(m_repMax, m_repStep, current);
+    }
+    if (m_hwnd) {
+        SetScrollRange(GetDlgItem(m_hwnd, IDC_OUT_REP_BAR), SB_CTL, RoundToLong(m_repMin), RoundToLong(m_repMax), TRUE);
+    }
+}
+
+void COutSTMView::GetRepetitionState(double* lo, double* hi, double* step, double* current, int* rmin, int* rmax) {
+    *lo = m_repMin;
+    *hi = m_repMax;
+    if (step) *step = m_repStep;
+    if (current) {
+        const double p = Value(kPeriod);
+        *current = RateShown() ? (p > 0 ? 1000.0 / p : 0.0) : p;
+    }
+    int smin = 0, smax = 0;
+    if (m_hwnd) GetScrollRange(GetDlgItem(m_hwnd, IDC_OUT_REP_BAR), SB_CTL, &smin, &smax);
+    if (rmin) *rmin = smin;
+    if (rmax) *rmax = smax;
+}
+
+// With rates shown the increment is kept as the same rate step when a range end moves.
+void COutSTMView::RescaleIncrement(int index, double old) {
+    if (!RateShown()) return;
+    double p14 = Value(kRepFrom), p15 = Value(kRepTo);
+    (index == kRepFrom ? p14 : p15) = old;
+    const double n14 = Value(kRepFrom), n15 = Value(kRepTo);
+    if (p14 == 0 || p15 == 0) return;
+    SetValue(kIncrement, (Value(kIncrement) * 1000.0 / (p14 * p15)) * n14 * n15 / 1000.0);
+}
+
+void COutSTMView::Refresh() {
+    if (!m_controller) return;
+    COutCtlView::Refresh();
+    if (!m_hwnd) return;
+    const bool running = m_controller->DoCmd(kOutIsStarted) != 0;
+    const bool withRecording = static_cast<int>(Value(kWithRecording)) == 1;
+    int face = kFaceOn;
+    if (!running) {
+        if (!withRecording) face = kFaceOff;
+        else if (PanelState().notifyMsg == kMsgStimulatorReset || !PanelState().stoppedByUser) face = kFaceArmed;
+        else if (g_app) {
+            AcqLock acq(g_app->hAcq);
+            if (!acq) face = kFaceArmed;
+            else if (!acq->autoRestart) face = acq->run.statusState == 1 ? kFaceArmed : kFaceOff;
+            else face = acq->restartCountdown >= 1 ? kFaceOff : kFaceArmed;
+        }
+    }
+    SetSwitchFace(m_hwnd, IDC_OUT_SWITCH, face);
+    EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_PRESETS), !running && !m_presets.IsEmpty());
+    switch (static_cast<int>(Value(kMode))) {
+    case 0: SetDlgItemTextA(m_hwnd, IDC_OUT_COUNT, "1"); break;
+    case 1: SetDlgItemInt(m_hwnd, IDC_OUT_COUNT, static_cast<UINT>(static_cast<int>(Value(kCount))), FALSE); break;
+    case 2: SetDlgItemTextA(m_hwnd, IDC_OUT_COUNT, "Cont."); break;
+    default: break;
+    }
+    const bool lockedByRun = withRecording && running;
+    SetControlNumber(m_hwnd, IDC_OUT_WIDTH, "%6.2f", Value(kWidth));
+    EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_WIDTH), static_cast<int>(Value(kWidthEntry)) != 1 && !lockedByRun);
+    char unit[32] = "";
+    const double period = Value(kPeriod);
+    if (!RateShown()) {
+        SetControlNumber(m_hwnd, IDC_OUT_REPETITION, "%6.2f", period);
+        GetDlgItemTextA(m_hwnd, IDC_OUT_TEXT_MSEC, unit, sizeof unit);
+    } else {
+        SetControlNumber(m_hwnd, IDC_OUT_REPETITION, "%6.2f", period > 0 ? 1000.0 / period : 0.0);
+        GetDlgItemTextA(m_hwnd, IDC_OUT_TEXT_HZ, unit, sizeof unit);
+    }
+    SetDlgItemTextA(m_hwnd, IDC_OUT_REP_UNIT, unit);
+    double lo, hi, value;
+    int smin, smax;
+    GetRepetitionState(&lo, &hi, nullptr, &value, &smin, &smax);
+    int pos = smin;
+    if (value == hi) pos = smax;
+    else if (value != lo && hi != lo) pos = smin + RoundToLong((smax - smin) * (value - lo) / (hi - lo));
+    SetBarPos(m_hwnd, IDC_OUT_REP_BAR, pos);
+    const bool repetitionOff = static_cast<int>(Value(kRepEntry)) == 2 || static_cast<int>(Value(kMode)) == 0 || lockedByRun;
+    EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_REPETITION), !repetitionOff);
+    EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_REP_BAR), !repetitionOff);
+}
+
+int COutSTMView::FillPresetList() {
+    if (m_selected == -1) {
+        SelectDefaultOrCustom();
+        return 1;
+    }
+    if (!m_hwnd) return 1;
+    SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < m_presets.GetSize(); ++i) {
+        const LRESULT at = SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_ADDSTRING, 0,
+                                               reinterpret_cast<LPARAM>(m_presets.GetAt(i)->name.c_str()));
+        if (at < 0) return 0;
+        if (SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_SETITEMDATA, at, reinterpret_cast<LPARAM>(m_presets.GetAt(i))) ==
+            CB_ERR)
+            return 0;
+    }
+    SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_SETCURSEL, m_selected, 0);
+    return 1;
+}
+
+// The width typed is held to its limits; the repetition is then checked against the new width.
+void COutSTMView::CommitWidth() {
+    if (!EditModified(m_hwnd, IDC_OUT_WIDTH)) return;
+    OutPref* width = Pref(kWidth);
+    if (!width) return;
+    double v = ReadEditNumber(m_hwnd, IDC_OUT_WIDTH, kWidthChars);
+    width->Validate(&v, 1);
+    width->m_value = v;
+    UpdateRepetitionRange(true);
+    SendDlgItemMessageA(m_hwnd, IDC_OUT_REPETITION, EM_SETMODIFY, TRUE, 0);
+    SendMessageA(m_hwnd, WM_COMMAND, MAKEWPARAM(IDC_OUT_REPETITION, EN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(GetDlgItem(m_hwnd, IDC_OUT_REPETITION)));
+    m_controller->ApplyPrefs();
+    SelectDefaultOrCustom();
+    Refresh();
+    if (OutPref* cal = Pref(kCalibration))
+        if (cal->m_value > width->m_value - width->m_min) cal->m_value = width->m_value - width->m_min;
+    MarkChanged();
+    ClearEditModified(m_hwnd, IDC_OUT_WIDTH);
+}
+
+// A rate typed as 0 takes the upper end of the entry range; a value outside the range the
+// width allows is brought into it with a beep.
+void COutSTMView::CommitRepetition() {
+    if (!EditModified(m_hwnd, IDC_OUT_REPETITION)) return;
+    double v = std::fabs(ReadEditNumber(m_hwnd, IDC_OUT_REPETITION, kRepetitionChars));
+    const bool rate = RateShown();
+    double period = rate ? (v == 0 ? Value(kRepTo) : 1000.0 / v) : v;
+    SetValue(kPeriod, Clamp(period, Value(kRepFrom), Value(kRepTo)));
+    UpdateRepetitionRange(false);
+    double lo, hi;
+    GetRepetitionState(&lo, &hi, nullptr, nullptr, nullptr, nullptr);
+    if (rate && v == 0) v = 1000.0 / Value(kPeriod);
+    const double held = Clamp(v, lo, hi);
+    if (held != v) MessageBeep(0);
+    SetValue(kPeriod, rate ? 1000.0 / held : held);
+    m_controller->ApplyPrefs();
+    RestartWhenRunning();
+    SelectDefaultOrCustom();
+    Refresh();
+    MarkChanged();
+    ClearEditModified(m_hwnd, IDC_OUT_REPETITION);
+}
+
+void COutSTMView::OnSwitch() {
+    if (static_cast<int>(Value(kWithRecording)) == 1) {
+        int face = kFaceArmed;
+        if (g_app) {
+            AcqLock acq(g_app->hAcq);
+            const bool recording = acq && acq->run.running;
+            if (recording && !PanelState().stoppedByUser) {
+                m_controller->DoCmd(kOutStopAbsolutely);
+                PanelState().stoppedByUser = 1;
+            }
+            face = PanelState().stoppedByUser ? kFaceOff : (recording ? kFaceOn : kFaceArmed);
+        }
+        SetSwitchFace(m_hwnd, IDC_OUT_SWITCH, face);
+        return;
+    }
+    if (m_controller->DoCmd(kOutIsStarted)) {
+        m_controller->DoCmd(kOutStop);
+        SetSwitchFace(m_hwnd, IDC_OUT_SWITCH, kFaceOff);
+        return;
+    }
+    m_controller->ApplyPrefs();
+    m_controller->DoCmd(kOutStart);
+    if (IsShortTrain()) {
+        SetSwitchFace(m_hwnd, IDC_OUT_SWITCH, kFaceOn);
+        SetTimer(m_hwnd, kShortTrainTimer, kShortTrainMs, nullptr);
+    }
+}
+
+int COutSTMView::OnCommand(int id, HWND control, unsigned code) {
+    if (!IsTopGraph() || COutCtlView::OnCommand(id, control, code)) return 1;
+    switch (id) {
+    case IDC_OUT_PRESETS:
+        if (code == CBN_SELCHANGE && !m_presets.IsEmpty()) {
+            const LRESULT sel = SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_GETCURSEL, 0, 0);
+            if (sel >= 0) {
+                ApplyPreset(static_cast<int>(sel));
+                Refresh();
+            }
+        }
+        break;
+    case IDC_OUT_WIDTH:
+        if (code == EN_KILLFOCUS) CommitWidth();
+        break;
+    case IDC_OUT_REPETITION:
+        if (code == EN_KILLFOCUS) CommitRepetition();
+        break;
+    case IDC_OUT_SWITCH: OnSwitch(); break;
+    case IDM_OUTPUT_PANEL_DIALOG:
+        if (HasPreferences()) ShowPreferences();
+        break;
+    case IDM_OUTPUT_PANEL_CLOSE: Hide(); break;
+    default: break;
+    }
+    return 1;
+}
+
+int COutSTMView::OnHScroll(HWND bar, unsigned code, int position) {
+    if (!IsTopGraph() || !m_controller || bar != GetDlgItem(m_hwnd, IDC_OUT_REP_BAR)) return 1;
+    double lo, hi, step, c;
+    int rmin, rmax;
+    GetRepetitionState(&lo, &hi, &step, &c, &rmin, &rmax);
+    if (step == 0 || lo == kPrefUnset) return 1;
+    const double origin = Clamp(c, lo, hi);
+    switch (code) {
+    case SB_LINELEFT:
+    case SB_PAGELEFT:
+        if (!(c < lo + step && c != 0 && std::fabs(c - (lo + step)) / c > 1)) c -= step;
+        break;
+    case SB_LINERIGHT:
+    case SB_PAGERIGHT:
+        if (!(c > hi - step && c != 0 && std::fabs(c - (hi - step)) / c > 1)) c += step;
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: c = rmax > rmin ? lo + (hi - lo) * (position - rmin) / (rmax - rmin) : lo; break;
+    case SB_LEFT: c = lo; break;
+    case SB_RIGHT: c = hi; break;
+    case SB_ENDSCROLL: break;
+    default: return 0;
+    }
+    c = Clamp(c, lo, hi);
+    const double n = std::trunc((c - origin) / std::fabs(step));
+    if (origin + n * step != c) {
+        if (code == SB_LINELEFT || code == SB_PAGELEFT) c = origin + (n - 1) * step;
+        else if (code == SB_LINERIGHT || code == SB_PAGERIGHT) c = origin + (n + 1) * step;
+        else c = origin + n * step;
+    }
+    while (c > hi) c -= step;
+    if (c <= 0) return 1;
+    SetValue(kPeriod, RateShown() ? 1000.0 / c : c);
+    m_controller->ApplyPrefs();
+    if (code == SB_ENDSCROLL) RestartWhenRunning();
+    SelectDefaultOrCustom();
+    Refresh();
+    MarkChanged();
+    return 1;
+}
+
+// ---- The plain pulse panels and the RJ72C panel ----
+
+class COutPulseLikeView : public COutSTMView {
+public:
+    using COutSTMView::COutSTMView;
+};
+
+// The advanced stimulator: start and stop only; its settings are not stored with documents.
+class COutTVXRJ72CAView : public COutCtlView {
+public:
+    explicit COutTVXRJ72CAView(COutCtlViewSet* set) : COutCtlView(set) {
+        SetUp(IDD_OUT_RJ72CA, 7, IDM_OUTPUT_RJ72C_ADVANCED);
+    }
+    void Refresh() override {
+        if (!m_controller || !m_hwnd) return;
+        const bool running = m_controller->DoCmd(kOutIsStarted) != 0;
+        SetSwitchFace(m_hwnd, IDC_OUT_SWITCH,
+                      running ? kFaceOn : (static_cast<int>(Value(kWithRecording)) == 0 ? kFaceOff : kFaceArmed));
+        EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_PRESETS), !running && !m_presets.IsEmpty());
+    }
+    int HasPreset(const char*) override { return 1; }
+    int AddPreset(const PrefList&, const char*) override { return 1; }
+    int RenamePreset(int, const char*) override { return 1; }
+    void ApplyPreset(int) override {}
+    int Write(CByteWriter&) override { return 1; }
+    void TakeRecord(const PanelRecord&) override {}
+    int FillPresetList() override {
+        if (!m_hwnd || !m_controller) return 1;
+        SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_RESETCONTENT, 0, 0);
+        const PrefList set = CopyPrefs(*m_controller);
+        const int id = PrefsAreDefault(set.data(), static_cast<int>(set.size())) ? IDC_OUT_TEXT_DEFAULT : IDC_OUT_TEXT_CUSTOM;
+        char name[kNameChars + 1] = "";
+        GetDlgItemTextA(m_hwnd, id, name, sizeof name);
+        SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_SETCURSEL, 0, 0);
+        return 1;
+    }
+    // Its preference sheet is not part of this program yet.
+    int HasPreferences() override { return 0; }
+    int CanEditPreferences() override { return m_controller && !m_controller->DoCmd(kOutIsStarted); }
+    int OnCommand(int id, HWND control, unsigned code) override {
+        if (COutCtlView::OnCommand(id, control, code)) return 1;
+        if (id == IDC_OUT_PRESETS && code == CBN_SELCHANGE) {
+            Refresh();
+        } else if (id == IDC_OUT_SWITCH) {
+            const bool running = m_controller->DoCmd(kOutIsStarted) != 0;
+            if (running) m_controller->DoCmd(kOutStop);
+            else if (static_cast<int>(Value(kWithRecording)) != 1) {
+                m_controller->ApplyPrefs();
+                m_controller->DoCmd(kOutStart);
+            }
+        } else if (id == IDM_OUTPUT_PANEL_CLOSE) {
+            Hide();
+        }
+        return 1;
+    }
+    int GetFrameRight() override { return ControlRight(m_hwnd, IDC_OUT_COUNT_FRAME); }
+};
+
+}  // namespace
+
+COutCtlView* NewStimulatorPanel(int type, COutCtlViewSet* set) {
+    switch (type) {
+    case 2: return new (std::nothrow) COutPulseLikeView(set, IDD_OUT_PULSE, 2, IDM_OUTPUT_PULSES);
+    case 4: return new (std::nothrow) COutPulseLikeView(set, IDD_OUT_PULSE, 4, IDM_OUTPUT_TVXSTM);
+    case 5: return new (std::nothrow) COutPulseLikeView(set, IDD_OUT_PULSE, 5, IDM_OUTPUT_TVXSTM_SECOND);
+    case 6: return new (std::nothrow) COutPulseLikeView(set, IDD_OUT_RJ72C, 6, IDM_OUTPUT_RJ72C);
+    case 7: return new (std::nothrow) COutTVXRJ72CAView(set);
+    default: return nullptr;
+    }
+}
+
+// Grid points with a tolerance of a ten-thousandth of a step.
+double GridDown(double value, double step, double origin) {
+    if (step == 0) return value;
+    return origin + std::floor((value - origin) / step + 0.0001) * step;
+}
+
+double GridUp(double value, double step, double origin) {
+    if (step == 0) return value;
+    return origin + std::ceil((value - origin) / step - 0.0001) * step;
+}

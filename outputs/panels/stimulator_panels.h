@@ -1,0 +1,12 @@
+// The pulse and stimulator panels (types 2, 4, 5, 6) and the advanced stimulator panel (type 7).
+#pragma once
+
+class COutCtlView;
+class COutCtlViewSet;
+
+COutCtlView* NewStimulatorPanel(int type, COutCtlViewSet* set);
+
+// The grid point origin + n x step at or below (at or above) the value; the value itself for a
+// step of 0.
+double GridDown(double value, double step, double origin);
+double GridUp(double value, double step, double origin);
