@@ -9,7 +9,7 @@ cd "$root"
 
 # The program's layers, bottom first; each may include the ones before it.
 order=(common base controls outputs documents graph transforms scripts shell)
-public="devlib/vk40.h devlib/resource.h button/lumikey.h"
+public="devlib/vk40.h devlib/outputs.h devlib/resource.h button/lumikey.h"
 
 allowed_for() {
   case $1 in
