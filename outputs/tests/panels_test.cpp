@@ -1,1 +1,516 @@
+// The output panels as windows inside a graph window: the set's menu commands, typed values
+// committed as the field loses the focus and held to the preference's limits, the digital
+// lines, presets with their "Default" and "Custom" entry, and the document block through the
+// panels. The controllers here record what the panels ask of them; their sets carry limits
+// and defaults shaped like the device library's.
 #include <gtest/gtest.h>
+#include "outputs/framework/panel.h"
+#include "outputs/framework/panel_util.h"
+#include "outputs/outputs_api.h"
+#include "base/app.h"
+#include "base/byte_stream.h"
+#include "base/resource.h"
+#include "common/stAcq.h"
+#include "common/tagGS.h"
+#include "devlib/resource.h"
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr double U = kPrefUnset;
+
+struct Made {
+    int type;
+    std::vector<int> commands;
+    int applied = 0, activated = 0, deactivated = 0;
+};
+std::vector<Made>* g_made = nullptr;
+
+OutPref P(double lo, double hi, double step, double def) { return OutPref(lo, hi, step, def); }
+
+PrefList TableOf(int type) {
+    switch (type) {
+    case 0: return {P(U, U, U, 3)};
+    case 1: return {P(U, U, U, 1), P(U, U, U, 0)};
+    case 3: return {P(0, 4.9987, 0.0195, 0)};
+    case 7: return {P(0, 2, 1, 0), P(1, 254, 1, 1), P(0, 1, 1, 0)};
+    default:
+        return {P(0, 3, 1, 2),          P(1, 254, 1, 10),   P(0, 1, 1, 0),     P(0, 1000, 0.5, 0),
+                P(0, 1, 1, 0),          P(0, 1, 1, 0),      P(0.05, 200, 0, 0.05), P(0.05, 200, 0, 0.05),
+                P(0.05, 200, 0, 1),     P(0.05, 200, 0, 1), P(0, 1, 0, 0),     P(0.05, 10000, 0, 0.05),
+                P(0, 1, 1, 0),          P(0, 2, 1, 0),      P(1, 10000, 0, 1), P(1, 10000, 0, 10000),
+                P(1, 10000, 0, 100),    P(1, 10000, 0, 100), P(0.001, 1000, 0, 1)};
+    }
+}
+
+// Records every command; "running" follows start and stop.
+class RecordingController : public OutController {
+public:
+    RecordingController(int type, size_t index) : m_set(TableOf(type)), m_index(index) {}
+    int Count() const override { return static_cast<int>(m_set.size()); }
+    OutPref* At(int i) override { return i >= 0 && i < Count() ? &m_set[static_cast<size_t>(i)] : nullptr; }
+    int Assign(const OutPref* prefs, int count) override {
+        m_set.assign(prefs, prefs + count);
+        return 1;
+    }
+    int OnActivate() override { return ++Me().activated, 1; }
+    void OnDeactivate() override { ++Me().deactivated; }
+    int DoCmd(OutCmd cmd) override {
+        Me().commands.push_back(cmd);
+        if (cmd == kOutStart) m_running = true;
+        if (cmd == kOutStop || cmd == kOutStopAbsolutely) m_running = false;
+        if (cmd == kOutSelect) m_selected = true;
+        if (cmd == kOutGround) m_selected = false;
+        if (cmd == kOutIsStarted) return m_running;
+        if (cmd == kOutIsSelected) return m_selected;
+        return 1;
+    }
+    void ApplyPrefs() override { ++Me().applied; }
+    void UpdateLimits() override {}
+    double Resolution() override { return 0.001953; }
+    // The width's own lower limit and the gap limits bound the period.
+    void PeriodRange(double width, double* lo, double* hi, const PrefList* set) override {
+        const PrefList& s = set ? *set : m_set;
+        *lo = std::max(s[6].m_min, width) + s[11].m_min;
+        *hi = std::min(width + s[11].m_max, s[14].m_max);
+    }
+
+private:
+    Made& Me() { return (*g_made)[m_index]; }
+    PrefList m_set;
+    size_t m_index;
+    bool m_running = false, m_selected = false;
+};
+
+OutController* MakeRecording(int type, COutCtlView*) {
+    g_made->push_back({type, {}});
+    return new RecordingController(type, g_made->size() - 1);
+}
+
+// A graph window inside a window that holds it as its topmost child, a document record, and
+// an idle acquisition record.
+class PanelsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_made = &made_;
+        SetOutControllerMaker(MakeRecording);
+        app_ = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
+        app_->hInstance = GetModuleHandleA(nullptr);
+        app_->hAcq = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
+        SetState(1);
+        g_app = app_;
+        client_ = CreateWindowExA(0, "STATIC", "graphs", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 900, 500,
+                                  nullptr, nullptr, nullptr, nullptr);
+        graph_ = CreateWindowExA(0, "STATIC", "graph", WS_CHILD | WS_VISIBLE, 0, 0, 880, 440, client_, nullptr, nullptr,
+                                 nullptr);
+        gs_ = static_cast<tagGS*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(tagGS)));
+        gs_->hwnd = graph_;
+        set_ = NewOutCtlViewSet(gs_);
+        app_->hwndActiveGraph = graph_;
+    }
+    void TearDown() override {
+        DeleteOutCtlViewSet(set_, 1);
+        DestroyWindow(client_);
+        HeapFree(GetProcessHeap(), 0, gs_);
+        GlobalFree(app_->hAcq);
+        g_app = nullptr;
+        HeapFree(GetProcessHeap(), 0, app_);
+        SetOutControllerMaker(nullptr);
+        g_made = nullptr;
+    }
+    void SetState(int state) {
+        AcqLock acq(app_->hAcq);
+        acq->run.statusState = state;
+    }
+    COutCtlView* Panel(int type) { return set_->FindPanelByType(type); }
+    COutCtlView* Shown(int type) {
+        OutCtlViewSetOnCommand(set_, IDM_OUTPUT_FIRST + type);
+        COutCtlView* p = Panel(type);
+        EXPECT_TRUE(p && p->IsActive() && p->Window()) << type;
+        return p;
+    }
+    Made& MadeFor(int type) {
+        for (Made& m : made_)
+            if (m.type == type) return m;
+        static Made none{-1, {}};
+        return none;
+    }
+    // Types into a field as a user does and leaves it.
+    static void Type(HWND dlg, int id, const char* text) {
+        HWND edit = GetDlgItem(dlg, id);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        for (const char* c = text; *c; ++c) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 1);
+        SendMessageA(edit, WM_KILLFOCUS, 0, 0);
+    }
+    static std::string Text(HWND dlg, int id) {
+        char text[128] = "";
+        GetDlgItemTextA(dlg, id, text, sizeof text);
+        return text;
+    }
+    static void Click(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+    std::vector<uint8_t> Block(COutCtlViewSet* set) {
+        CByteWriter out;
+        EXPECT_EQ(WriteOutputPanels(set, out), 1);
+        return out.Bytes();
+    }
+
+    std::vector<Made> made_;
+    stApp* app_ = nullptr;
+    HWND client_ = nullptr, graph_ = nullptr;
+    tagGS* gs_ = nullptr;
+    COutCtlViewSet* set_ = nullptr;
+};
+
+TEST_F(PanelsTest, TheSetBuildsEightPanelsInTypeOrderWithTheirMenuCommands) {
+    ASSERT_EQ(set_->Size(), 8);
+    for (int type = 0; type < 8; ++type) {
+        COutCtlView* p = set_->At(type);
+        EXPECT_EQ(p->GetType(), type);
+        EXPECT_EQ(p->GetMenuId(), static_cast<UINT>(IDM_OUTPUT_FIRST + type));
+        EXPECT_EQ(p->IsActive(), 0);
+        EXPECT_EQ(p->IsPulseType(), type == 2 || type >= 4);
+        EXPECT_EQ(set_->FindPanelByMenuId(IDM_OUTPUT_FIRST + type), p);
+    }
+    EXPECT_EQ(set_->FindActiveOutputPanel(), nullptr);
+    EXPECT_EQ(made_.size(), 8u);
+}
+
+TEST_F(PanelsTest, AMenuCommandShowsItsPanelHidesTheShownOneAndHidesItselfWhenChosenAgain) {
+    struct Step {
+        UINT command;
+        int active;  // the type shown afterwards, -1 none
+    };
+    const Step steps[] = {{IDM_OUTPUT_VOLTAGE, 3}, {IDM_OUTPUT_DIGITAL, 1}, {IDM_OUTPUT_DIGITAL, -1},
+                          {IDM_OUTPUT_PULSES, 2},  {IDM_OUTPUT_PULSES, -1}, {IDM_OUTPUT_CHANNEL, 0}};
+    for (const Step& s : steps) {
+        OutCtlViewSetOnCommand(set_, s.command);
+        COutCtlView* active = set_->FindActiveOutputPanel();
+        EXPECT_EQ(active ? active->GetType() : -1, s.active) << s.command;
+        for (int type = 0; type < 8; ++type) {
+            COutCtlView* p = Panel(type);
+            const bool visible = p->Window() && IsWindowVisible(p->Window());
+            EXPECT_EQ(visible, type == s.active) << s.command << " type " << type;
+        }
+    }
+    EXPECT_GE(MadeFor(3).deactivated, 1);  // the voltage panel was hidden
+}
+
+TEST_F(PanelsTest, TheFrameMenuChecksTheShownPanelAndOffersItsPreferences) {
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    for (int i = 0; i < 10; ++i) AppendMenuA(file, MF_STRING, 100 + i, "item");
+    HMENU prefs = CreatePopupMenu();
+    AppendMenuA(file, MF_POPUP, reinterpret_cast<UINT_PTR>(prefs), "&Preferences");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    for (int i = 1; i < 5; ++i) AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "menu");
+    HMENU device = CreatePopupMenu();
+    for (int i = 0; i < 4; ++i) AppendMenuA(device, MF_STRING, 200 + i, "device item");
+    HMENU outputs = CreatePopupMenu();
+    for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id) AppendMenuA(outputs, MF_STRING, id, "output");
+    AppendMenuA(device, MF_POPUP, reinterpret_cast<UINT_PTR>(outputs), "Output Control");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(device), "Device");
+
+    Shown(1);
+    UpdateOutputMenu(bar);
+    for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id)
+        EXPECT_EQ((GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0, id == IDM_OUTPUT_DIGITAL) << id;
+    EXPECT_EQ(GetMenuState(prefs, IDM_OUTPUT_PANEL_DIALOG, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    char text[64] = "";
+    GetMenuStringA(prefs, IDM_OUTPUT_PANEL_DIALOG, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "Digital Outputs");
+    EXPECT_EQ(GetMenuItemCount(prefs), 1);
+    UpdateOutputMenu(bar);  // the item is replaced, not added twice
+    EXPECT_EQ(GetMenuItemCount(prefs), 1);
+
+    // Without a graph window the output submenu is grayed and nothing is checked.
+    app_->hwndActiveGraph = nullptr;
+    UpdateOutputMenu(bar);
+    EXPECT_NE(GetMenuState(device, 4, MF_BYPOSITION) & MF_GRAYED, 0u);
+    for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id)
+        EXPECT_EQ(GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED, 0u) << id;
+    EXPECT_EQ(GetMenuItemCount(prefs), 0);
+    DestroyMenu(bar);
+}
+
+TEST_F(PanelsTest, APanelIsDisabledWithoutOutputsAndDuringAnotherGraphsRecording) {
+    COutCtlView* p = Shown(3);
+    struct Case {
+        int state;
+        bool attachedHere;
+        bool enabled;
+    };
+    const Case cases[] = {{1, false, true}, {0, false, false}, {2, false, false}, {2, true, true}};
+    for (const Case& c : cases) {
+        SetState(c.state);
+        {
+            AcqLock acq(app_->hAcq);
+            acq->run.attachedGraph = c.attachedHere ? gs_ : nullptr;
+        }
+        p->Refresh();
+        EXPECT_EQ(IsWindowEnabled(p->Window()) != 0, c.enabled) << c.state << "," << c.attachedHere;
+    }
+}
+
+// ---- Typed values ----
+
+TEST_F(PanelsTest, ATypedVoltageIsHeldToItsLimitsSentAndMarksTheDocument) {
+    COutCtlView* p = Shown(3);
+    struct Case {
+        const char* typed;
+        double stored;
+        const char* shown;
+    };
+    const Case cases[] = {{"2.5", 2.5, "2.500"}, {"7.25", 4.9987, "4.999"}, {"-1", 0.0, "0.000"}, {"volts", 0.0, "0.000"}};
+    for (const Case& c : cases) {
+        gs_->modified = 0;
+        MadeFor(3).commands.clear();
+        Type(p->Window(), IDC_OUT_VOLTS, c.typed);
+        EXPECT_DOUBLE_EQ(p->Value(0), c.stored) << c.typed;
+        EXPECT_EQ(Text(p->Window(), IDC_OUT_VOLTS), c.shown) << c.typed;
+        EXPECT_EQ(MadeFor(3).commands, std::vector<int>{kOutUpdate}) << c.typed;
+        EXPECT_EQ(gs_->modified, 1u) << c.typed;
+    }
+    // Leaving the field unchanged commits nothing.
+    MadeFor(3).commands.clear();
+    SendMessageA(GetDlgItem(p->Window(), IDC_OUT_VOLTS), WM_KILLFOCUS, 0, 0);
+    EXPECT_TRUE(MadeFor(3).commands.empty());
+}
+
+TEST_F(PanelsTest, TheVoltageBarSendsOnlyWhenReleasedAndItsEndsAreTheLimits) {
+    COutCtlView* p = Shown(3);
+    HWND bar = GetDlgItem(p->Window(), IDC_OUT_VOLTS_BAR);
+    int smin = 0, smax = 0;
+    GetScrollRange(bar, SB_CTL, &smin, &smax);
+    EXPECT_EQ(smin, 0);
+    EXPECT_EQ(smax, 4999);
+    struct Step {
+        WPARAM code;
+        double value;
+        bool sends;
+    };
+    const Step steps[] = {{MAKEWPARAM(SB_THUMBTRACK, smax), 4.9987, false},
+                          {MAKEWPARAM(SB_THUMBTRACK, smin), 0.0, false},
+                          {MAKEWPARAM(SB_LINERIGHT, 0), 0.0195, false},
+                          {MAKEWPARAM(SB_ENDSCROLL, 0), 0.0195, true},
+                          {MAKEWPARAM(SB_RIGHT, 0), 4.9987, false}};
+    for (const Step& s : steps) {
+        MadeFor(3).commands.clear();
+        SendMessageA(p->Window(), WM_HSCROLL, s.code, reinterpret_cast<LPARAM>(bar));
+        EXPECT_NEAR(p->Value(0), s.value, 1e-12) << LOWORD(s.code);
+        EXPECT_EQ(!MadeFor(3).commands.empty(), s.sends) << LOWORD(s.code);
+    }
+}
+
+TEST_F(PanelsTest, ATypedPulseWidthIsHeldToItsLimitsAndTheRepetitionFollowsTheRate) {
+    COutCtlView* p = Shown(2);
+    HWND dlg = p->Window();
+    EXPECT_EQ(Text(dlg, IDC_OUT_REPETITION), " 10.00");  // a period of 100 ms shown as a rate
+    struct Case {
+        int field;
+        const char* typed;
+        int entry;
+        double stored;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {IDC_OUT_WIDTH, "500", 9, 200.0, "200.00"},
+        {IDC_OUT_WIDTH, "2", 9, 2.0, "  2.00"},
+        {IDC_OUT_REPETITION, "50", 17, 20.0, " 50.00"},
+        {IDC_OUT_REPETITION, "-25", 17, 40.0, " 25.00"},
+    };
+    for (const Case& c : cases) {
+        gs_->modified = 0;
+        Type(dlg, c.field, c.typed);
+        EXPECT_NEAR(p->Value(c.entry), c.stored, 1e-9) << c.typed;
+        EXPECT_EQ(Text(dlg, c.field), c.shown) << c.typed;
+        EXPECT_EQ(gs_->modified, 1u) << c.typed;
+    }
+    // A rate above what the width allows is brought down to the shortest period it allows.
+    Type(dlg, IDC_OUT_REPETITION, "100000");
+    const double shortest = 2.0 + 0.05;
+    EXPECT_GE(p->Value(17), shortest - 0.01);
+    EXPECT_LE(p->Value(17), shortest + 0.01);
+}
+
+TEST_F(PanelsTest, TheCountFieldAndTheRepetitionFollowThePulseMode) {
+    COutCtlView* p = Shown(5);
+    HWND dlg = p->Window();
+    struct Case {
+        double mode;
+        const char* count;
+        bool repetitionEnabled;
+    };
+    const Case cases[] = {{0, "1", false}, {1, "10", true}, {2, "Cont.", true}};
+    for (const Case& c : cases) {
+        p->SetValue(0, c.mode);
+        p->Refresh();
+        EXPECT_EQ(Text(dlg, IDC_OUT_COUNT), c.count) << c.mode;
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(dlg, IDC_OUT_REPETITION)) != 0, c.repetitionEnabled) << c.mode;
+    }
+    p->SetValue(12, 1);  // the period shown
+    p->SetValue(17, 4);
+    p->Refresh();
+    EXPECT_EQ(Text(dlg, IDC_OUT_REPETITION), "  4.00");
+    EXPECT_EQ(Text(dlg, IDC_OUT_REP_UNIT), "msec");
+}
+
+// ---- Digital lines ----
+
+TEST_F(PanelsTest, AClickedLineIsWrittenAtOnceOrWithSetAndMarksTheDocument) {
+    COutCtlView* p = Shown(1);
+    HWND dlg = p->Window();
+    Click(dlg, IDC_OUT_BIT_FIRST + 3);
+    EXPECT_DOUBLE_EQ(p->Value(1), 8.0);
+    EXPECT_EQ(Text(dlg, IDC_OUT_BIT_FIRST + 3), "1");
+    EXPECT_EQ(Text(dlg, IDC_OUT_BIT_FIRST + 2), "0");
+    EXPECT_EQ(MadeFor(1).commands, std::vector<int>{kOutWriteDigital});
+    EXPECT_EQ(gs_->modified, 1u);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, IDC_OUT_BIT_SET)));
+
+    // Written only with "Set" when each click is not to be written.
+    p->SetValue(0, 0);
+    p->Refresh();
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg, IDC_OUT_BIT_SET)));
+    MadeFor(1).commands.clear();
+    gs_->modified = 0;
+    Click(dlg, IDC_OUT_BIT_FIRST);
+    EXPECT_DOUBLE_EQ(p->Value(1), 9.0);
+    EXPECT_TRUE(MadeFor(1).commands.empty());
+    EXPECT_EQ(gs_->modified, 1u);
+    Click(dlg, IDC_OUT_BIT_SET);
+    EXPECT_EQ(MadeFor(1).commands, std::vector<int>{kOutWriteDigital});
+    Click(dlg, IDC_OUT_BIT_FIRST + 3);  // toggled back
+    EXPECT_DOUBLE_EQ(p->Value(1), 1.0);
+}
+
+TEST_F(PanelsTest, TheChannelPanelRoutesAndGroundsAndNamesItsChannel) {
+    COutCtlView* p = Shown(0);
+    HWND dlg = p->Window();
+    EXPECT_EQ(Text(dlg, IDC_OUT_TITLE), "CH3 to Output");
+    EXPECT_EQ(GetSwitchFace(dlg, IDC_OUT_ROUTE), kFaceOff);
+    Click(dlg, IDC_OUT_ROUTE);
+    EXPECT_EQ(GetSwitchFace(dlg, IDC_OUT_ROUTE), kFaceOn);
+    Click(dlg, IDC_OUT_ROUTE);
+    EXPECT_EQ(GetSwitchFace(dlg, IDC_OUT_ROUTE), kFaceOff);
+    const std::vector<int>& cmds = MadeFor(0).commands;
+    EXPECT_NE(std::find(cmds.begin(), cmds.end(), kOutSelect), cmds.end());
+    EXPECT_NE(std::find(cmds.begin(), cmds.end(), kOutGround), cmds.end());
+}
+
+// ---- Presets ----
+
+TEST_F(PanelsTest, ThePresetBoxSaysDefaultOrCustomAndNeitherNameCanBeSaved) {
+    COutCtlView* p = Shown(4);
+    HWND dlg = p->Window();
+    auto boxText = [&] {
+        char text[80] = "";
+        const LRESULT sel = SendDlgItemMessageA(dlg, IDC_OUT_PRESETS, CB_GETCURSEL, 0, 0);
+        SendDlgItemMessageA(dlg, IDC_OUT_PRESETS, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    EXPECT_EQ(boxText(), "Default");
+    Type(dlg, IDC_OUT_WIDTH, "3");
+    EXPECT_EQ(boxText(), "Custom");
+    EXPECT_EQ(p->AddPreset(CopyPrefs(*p->Controller()), "Default"), 0);
+    EXPECT_EQ(p->AddPreset(CopyPrefs(*p->Controller()), "Custom"), 0);
+    EXPECT_EQ(p->AddPreset(CopyPrefs(*p->Controller()), ""), 1);  // an empty name is the dialog's to refuse
+    EXPECT_EQ(p->AddPreset(CopyPrefs(*p->Controller()), std::string(70, 'x').c_str()), 1);
+    EXPECT_EQ(p->Presets().GetAt(1)->name, std::string(64, 'x'));
+    EXPECT_EQ(p->AddPreset(CopyPrefs(*p->Controller()), std::string(64, 'x').c_str()), 0);
+    EXPECT_EQ(p->RenamePreset(0, ""), 0);
+    EXPECT_EQ(p->RenamePreset(0, std::string(64, 'x').c_str()), 0);
+    EXPECT_EQ(p->RenamePreset(0, "Slow"), 1);
+    EXPECT_EQ(p->SelectedPreset(), 1);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_OUT_PRESETS, CB_GETCOUNT, 0, 0), 2);
+}
+
+TEST_F(PanelsTest, ChoosingAPresetInTheBoxAppliesItsSettings) {
+    COutCtlView* p = Shown(2);
+    HWND dlg = p->Window();
+    Type(dlg, IDC_OUT_WIDTH, "3");
+    ASSERT_EQ(p->AddPreset(CopyPrefs(*p->Controller()), "Three"), 1);
+    Type(dlg, IDC_OUT_WIDTH, "7");
+    ASSERT_EQ(p->AddPreset(CopyPrefs(*p->Controller()), "Seven"), 1);
+    EXPECT_DOUBLE_EQ(p->Value(9), 7.0);
+    SendDlgItemMessageA(dlg, IDC_OUT_PRESETS, CB_SETCURSEL, 0, 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_OUT_PRESETS, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_OUT_PRESETS)));
+    EXPECT_DOUBLE_EQ(p->Value(9), 3.0);
+    EXPECT_EQ(p->SelectedPreset(), 0);
+    EXPECT_EQ(Text(dlg, IDC_OUT_WIDTH), "  3.00");
+}
+
+// ---- The document block through the panels ----
+
+TEST_F(PanelsTest, EightPanelsSurviveSavingAndReadingBackByteForByte) {
+    Shown(1);
+    Click(Panel(1)->Window(), IDC_OUT_BIT_FIRST + 5);
+    Shown(3);
+    Type(Panel(3)->Window(), IDC_OUT_VOLTS, "1.25");
+    Shown(2);
+    Type(Panel(2)->Window(), IDC_OUT_WIDTH, "4");
+    ASSERT_EQ(Panel(2)->AddPreset(CopyPrefs(*Panel(2)->Controller()), "Four"), 1);
+    Panel(7)->SetValue(0, 1);  // not stored
+    const std::vector<uint8_t> first = Block(set_);
+
+    tagGS other{};
+    COutCtlViewSet* again = NewOutCtlViewSet(&other);
+    CByteReader in(first.data(), first.size());
+    ASSERT_EQ(ReadOutputPanels(again, in), 1);
+    EXPECT_EQ(in.Tell(), first.size());
+    EXPECT_EQ(Block(again), first);
+    EXPECT_DOUBLE_EQ(again->FindPanelByType(1)->Value(1), 32.0);
+    EXPECT_DOUBLE_EQ(again->FindPanelByType(3)->Value(0), 1.25);
+    EXPECT_DOUBLE_EQ(again->FindPanelByType(2)->Value(9), 4.0);
+    EXPECT_EQ(again->FindPanelByType(2)->IsActive(), 1);
+    EXPECT_EQ(again->FindPanelByType(3)->IsActive(), 0);
+    EXPECT_EQ(again->FindPanelByType(2)->Presets().GetAt(0)->name, "Four");
+    EXPECT_EQ(again->FindPanelByType(2)->SelectedPreset(), 0);
+    EXPECT_DOUBLE_EQ(again->FindPanelByType(7)->Value(0), 0.0);
+    DeleteOutCtlViewSet(again, 1);
+}
+
+TEST_F(PanelsTest, ADamagedBlockIsRefusedWholeAndTheReaderStaysBeforeIt) {
+    Shown(3);
+    Type(Panel(3)->Window(), IDC_OUT_VOLTS, "3");
+    std::vector<uint8_t> block = Block(set_);
+    // The channel panel's preset count, far beyond the bytes that follow.
+    const size_t presetCount = 4 + 2 + 4 + 4 + 40 + 4;
+    const uint32_t huge = 0x00FFFFFF;
+    std::memcpy(&block[presetCount], &huge, 4);
+    const uint32_t next = 0x12042003;
+    std::vector<uint8_t> file = block;
+    file.insert(file.end(), reinterpret_cast<const uint8_t*>(&next), reinterpret_cast<const uint8_t*>(&next) + 4);
+
+    tagGS other{};
+    COutCtlViewSet* fresh = NewOutCtlViewSet(&other);
+    CByteReader in(file.data(), file.size());
+    EXPECT_EQ(ReadOutputPanels(fresh, in), -1);
+    EXPECT_EQ(in.Tell(), 0u);
+    EXPECT_DOUBLE_EQ(fresh->FindPanelByType(3)->Value(0), 0.0);  // nothing of the block was taken
+    DeleteOutCtlViewSet(fresh, 1);
+}
+
+TEST_F(PanelsTest, ASetOfAnotherShapeIsKeptAsReadAndNotGivenToTheController) {
+    std::vector<uint8_t> b;
+    auto u32 = [&](uint32_t v) { b.insert(b.end(), reinterpret_cast<uint8_t*>(&v), reinterpret_cast<uint8_t*>(&v) + 4); };
+    u32(kOutputPanelsTag);
+    b.push_back(1), b.push_back(0);  // one record: the channel panel
+    u32(0);
+    u32(1);  // two preferences where the controller has one
+    for (int i = 0; i < 10; ++i) {
+        const double v = 9.0 + i;
+        b.insert(b.end(), reinterpret_cast<const uint8_t*>(&v), reinterpret_cast<const uint8_t*>(&v) + 8);
+    }
+    u32(0xFFFFFFFF);
+    u32(0xFFFFFFFF);
+    CByteReader in(b.data(), b.size());
+    ASSERT_EQ(ReadOutputPanels(set_, in), 1);
+    EXPECT_DOUBLE_EQ(Panel(0)->Value(0), 3.0);
+    const std::vector<uint8_t> written = Block(set_);
+    // tag, count 8, then the channel panel's record as it was read
+    EXPECT_TRUE(std::equal(b.begin() + 6, b.end(), written.begin() + 6));
+}
+
+}  // namespace
