@@ -122,6 +122,10 @@ void OutCtlViewSetOnCommand(COutCtlViewSet* set, UINT id) {
 
 void InitOutputControl() {}
 
+void ShowOpenedOutputPanel(COutCtlViewSet* set) {
+    if (COutCtlView* active = set ? set->FindActiveOutputPanel() : nullptr) ShowPanelFirstTime(active);
+}
+
 // A new start from the graph's Start button arms the stimulators that run with the recording.
 void ClearOutputPanelsPendingStart(COutCtlViewSet*) { PanelState().stoppedByUser = 0; }
 

@@ -47,3 +47,24 @@ void ClearEditModified(HWND dlg, int id) { SendDlgItemMessageA(dlg, id, EM_SETMO
 void SetBarPos(HWND dlg, int id, int pos) { SetScrollPos(GetDlgItem(dlg, id), SB_CTL, pos, TRUE); }
 
 long RoundToLong(double v) { return static_cast<long>(v >= 0 ? std::floor(v + 0.5) : std::ceil(v - 0.5)); }
+
+namespace {
+WNDPROC g_editProc = nullptr;  // every subclassed field is a standard edit control
+
+LRESULT CALLBACK FieldProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
+    if (msg == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_RETURN)) {
+        const bool back = wParam == VK_TAB && GetKeyState(VK_SHIFT) < 0;
+        PostMessageA(GetParent(edit), WM_NEXTDLGCTL, back ? 1 : 0, FALSE);
+        return 0;
+    }
+    return CallWindowProcA(g_editProc, edit, msg, wParam, lParam);
+}
+}  // namespace
+
+void SubclassField(HWND dlg, int id) {
+    HWND edit = GetDlgItem(dlg, id);
+    if (!edit) return;
+    WNDPROC old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FieldProc)));
+    if (!g_editProc) g_editProc = old;
+}

@@ -21,3 +21,5 @@ void ClearEditModified(HWND dlg, int id);
 void SetBarPos(HWND dlg, int id, int pos);
 // Rounds to the nearest integer, halves away from zero.
 long RoundToLong(double v);
+// Makes an edit field leave on Tab (Shift+Tab back) and Enter, so that leaving commits it.
+void SubclassField(HWND dlg, int id);

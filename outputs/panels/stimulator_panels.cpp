@@ -4,6 +4,7 @@
 #include "outputs/panels/stimulator_panels.h"
 #include "outputs/framework/panel.h"
 #include "outputs/framework/panel_util.h"
+#include "outputs/preferences/pulse_sheet.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "common/stAcq.h"
@@ -38,26 +39,6 @@ constexpr int kRepetitionChars = 64;
 constexpr int kNameChars = 64;
 constexpr UINT kMsgRunning = 0x8001;
 constexpr UINT kMsgStimulatorReset = 0x8004;
-
-WNDPROC g_editProc = nullptr;
-
-// Tab and Enter leave the field, so that leaving commits the value.
-LRESULT CALLBACK FieldProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
-    if (msg == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_RETURN)) {
-        const bool back = wParam == VK_TAB && GetKeyState(VK_SHIFT) < 0;
-        PostMessageA(GetParent(edit), WM_NEXTDLGCTL, back ? 1 : 0, FALSE);
-        return 0;
-    }
-    return CallWindowProcA(g_editProc, edit, msg, wParam, lParam);
-}
-
-void SubclassField(HWND dlg, int id) {
-    HWND edit = GetDlgItem(dlg, id);
-    if (!edit) return;
-    WNDPROC old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FieldProc)));
-    if (!g_editProc) g_editProc = old;
-}
 
 double Clamp(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
@@ -127,12 +108,23 @@ public:
         COutCtlView::ApplyPreset(index);
         UpdateRepetitionRange(false);
     }
-    // The pulse preference sheet is not part of this program yet.
-    int HasPreferences() override { return 0; }
+    // The sheet works on a copy; afterwards the shown repetition is taken over again.
+    void ShowPreferences() override {
+        if (!m_hwnd) return;
+        SetFocus(GetDlgItem(m_hwnd, IDC_OUT_SWITCH));
+        RunPulsePrefsSheet(this);
+        UpdateRepetitionRange(false);
+        SelectDefaultOrCustom();
+        Refresh();
+        SendDlgItemMessageA(m_hwnd, IDC_OUT_REPETITION, EM_SETMODIFY, TRUE, 0);
+        SendMessageA(m_hwnd, WM_COMMAND, MAKEWPARAM(IDC_OUT_REPETITION, EN_KILLFOCUS),
+                     reinterpret_cast<LPARAM>(GetDlgItem(m_hwnd, IDC_OUT_REPETITION)));
+        if (m_controller) m_controller->ApplyPrefs();
+    }
     int CanEditPreferences() override {
         if (g_app) {
             AcqLock acq(g_app->hAcq);
-            if (acq && acq->run.dataStarted == 2) return 0;
+            if (acq && acq->run.running) return 0;  // the unit has been told to start a run
         }
         return m_controller && m_controller->DoCmd(kOutIsStarted) ? 0 : 1;
     }
@@ -408,9 +400,7 @@ int COutSTMView::OnCommand(int id, HWND control, unsigned code) {
         if (code == EN_KILLFOCUS) CommitRepetition();
         break;
     case IDC_OUT_SWITCH: OnSwitch(); break;
-    case IDM_OUTPUT_PANEL_DIALOG:
-        if (HasPreferences()) ShowPreferences();
-        break;
+    case IDM_OUTPUT_PANEL_DIALOG: ShowPreferences(); break;
     case IDM_OUTPUT_PANEL_CLOSE: Hide(); break;
     default: break;
     }

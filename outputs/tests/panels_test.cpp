@@ -13,8 +13,15 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/resource.h"
+#include <commctrl.h>
+#include <prsht.h>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <memory>
+#include "outputs/preferences/preset_dialogs.h"
 
 namespace {
 
@@ -94,7 +101,7 @@ class PanelsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_made = &made_;
-        SetOutControllerMaker(MakeRecording);
+        SetOutControllerMaker(LibraryControllers() ? nullptr : MakeRecording);
         app_ = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
         app_->hInstance = GetModuleHandleA(nullptr);
         app_->hAcq = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
@@ -119,6 +126,7 @@ protected:
         SetOutControllerMaker(nullptr);
         g_made = nullptr;
     }
+    virtual bool LibraryControllers() const { return false; }
     void SetState(int state) {
         AcqLock acq(app_->hAcq);
         acq->run.statusState = state;
@@ -511,6 +519,261 @@ TEST_F(PanelsTest, ASetOfAnotherShapeIsKeptAsReadAndNotGivenToTheController) {
     const std::vector<uint8_t> written = Block(set_);
     // tag, count 8, then the channel panel's record as it was read
     EXPECT_TRUE(std::equal(b.begin() + 6, b.end(), written.begin() + 6));
+}
+
+// ---- Modal dialogs, driven from posted steps that their own message loops run ----
+
+class Driver {
+public:
+    Driver() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "OutputsTestDriver";
+        RegisterClassA(&wc);
+        m_hwnd = CreateWindowExA(0, "OutputsTestDriver", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, this);
+        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~Driver() { DestroyWindow(m_hwnd); }
+    // The step runs once a modal loop (or any loop) dispatches it.
+    void Then(std::function<void()> step) {
+        m_steps.push_back(std::move(step));
+        PostMessageA(m_hwnd, WM_APP, 0, 0);
+    }
+    int ran = 0;
+
+private:
+    static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* d = reinterpret_cast<Driver*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+        if (msg == WM_APP && d && !d->m_steps.empty()) {
+            auto step = std::move(d->m_steps.front());
+            d->m_steps.pop_front();
+            ++d->ran;
+            step();
+            return 0;
+        }
+        return DefWindowProcA(w, msg, wParam, lParam);
+    }
+    HWND m_hwnd;
+    std::deque<std::function<void()>> m_steps;
+};
+
+// A visible top-level window of this thread with that caption prefix.
+HWND ThreadWindow(const char* caption) {
+    struct Find {
+        const char* caption;
+        HWND found;
+    } f{caption, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(l);
+            char text[128] = "";
+            GetWindowTextA(w, text, sizeof text);
+            if (IsWindowVisible(w) && std::strncmp(text, f->caption, std::strlen(f->caption)) == 0) {
+                f->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+HWND SheetPage(HWND sheet, int index) {
+    SendMessageA(sheet, PSM_SETCURSEL, index, 0);
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+TEST_F(PanelsTest, ThePulseSheetEditsACopyThatOnlyOkHandsToTheController) {
+    COutCtlView* p = Shown(2);
+    Driver driver;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        HWND general = SheetPage(sheet, 0);
+        Click(general, IDC_OUT_MULTIPLE);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, IDC_OUT_PULSE_COUNT)));
+        Type(general, IDC_OUT_PULSE_COUNT, "300");
+        EXPECT_EQ(Text(general, IDC_OUT_PULSE_COUNT), "254");
+        HWND advanced = SheetPage(sheet, 1);
+        Click(advanced, IDC_OUT_SHOW_PERIOD);
+        EXPECT_EQ(Text(advanced, IDC_OUT_INCREMENT_UNIT), "ms");
+        const std::string increment = Text(advanced, IDC_OUT_INCREMENT);
+        Type(advanced, IDC_OUT_INCREMENT, "0");  // refused: the old increment stays
+        EXPECT_EQ(Text(advanced, IDC_OUT_INCREMENT), increment);
+        EXPECT_GT(std::atof(increment.c_str()), 0.0);
+        EXPECT_DOUBLE_EQ(p->Value(0), 2.0);  // the controller is untouched until OK
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    });
+    gs_->modified = 0;
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 1);
+    EXPECT_DOUBLE_EQ(p->Value(0), 1.0);
+    EXPECT_DOUBLE_EQ(p->Value(1), 254.0);
+    EXPECT_DOUBLE_EQ(p->Value(12), 1.0);
+    EXPECT_GT(p->Value(18), 0.0);
+    EXPECT_EQ(gs_->modified, 1u);
+    EXPECT_EQ(Text(p->Window(), IDC_OUT_COUNT), "254");
+    EXPECT_EQ(Text(p->Window(), IDC_OUT_REP_UNIT), "msec");
+
+    // Cancel leaves the controller as it was.
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        Click(SheetPage(sheet, 0), IDC_OUT_CONTINUOUS);
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 2);
+    EXPECT_DOUBLE_EQ(p->Value(0), 1.0);
+}
+
+TEST_F(PanelsTest, SaveSettingsNamesAPresetAndRefusesTakenNames) {
+    COutCtlView* p = Shown(5);
+    Driver driver;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        Click(SheetPage(sheet, 0), IDC_OUT_MULTIPLE);
+        driver.Then([&] {
+            HWND save = ThreadWindow("Save Settings");
+            ASSERT_NE(save, nullptr);
+            EXPECT_EQ(Text(save, IDC_OUT_SETTING_NAME), "Untitled");
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(save, IDOK)));
+            struct Name {
+                const char* name;
+                bool usable;
+            };
+            for (const Name& n : {Name{"Default", false}, Name{"Custom", false}, Name{"", false}, Name{"Fast", true}}) {
+                SetDlgItemTextA(save, IDC_OUT_SETTING_NAME, n.name);
+                EXPECT_EQ(IsWindowEnabled(GetDlgItem(save, IDC_OUT_SAVE)) != 0, n.usable) << n.name;
+            }
+            Click(save, IDC_OUT_SAVE);
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(save, IDC_OUT_SAVE)));  // "Fast" is taken now
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(save, IDOK)));
+            Click(save, IDOK);
+        });
+        Click(sheet, IDC_OUT_SAVE_SETTINGS);
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 2);
+    ASSERT_EQ(p->Presets().GetSize(), 1);
+    EXPECT_EQ(p->Presets().GetAt(0)->name, "Fast");
+    EXPECT_DOUBLE_EQ(PrefValue(p->Presets().GetAt(0)->settings, 0), 1.0);
+    // A saved preset is applied at once and stays although the sheet was cancelled.
+    EXPECT_EQ(p->SelectedPreset(), 0);
+    EXPECT_DOUBLE_EQ(p->Value(0), 1.0);
+}
+
+TEST_F(PanelsTest, OrganizeSettingsDeletesAndMovesPresetsAndTheAppliedIndexFollows) {
+    COutCtlView* p = Shown(2);
+    for (const char* name : {"A", "B", "C"}) ASSERT_EQ(p->AddPreset(CopyPrefs(*p->Controller()), name), 1);
+    p->SetSelectedPreset(1);
+    auto names = [&] {
+        std::string all;
+        for (int i = 0; i < p->Presets().GetSize(); ++i) all += p->Presets().GetAt(i)->name;
+        return all;
+    };
+    Driver driver;
+    driver.Then([&] {
+        HWND dlg = ThreadWindow("Organize Settings");
+        ASSERT_NE(dlg, nullptr);
+        auto select = [&](int i) {
+            SendDlgItemMessageA(dlg, IDC_OUT_PRESET_LIST, LB_SETCURSEL, i, 0);
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_OUT_PRESET_LIST, LBN_SELCHANGE), 0);
+        };
+        select(0);
+        Click(dlg, IDC_OUT_DELETE);
+        EXPECT_EQ(names(), "BC");
+        EXPECT_EQ(p->SelectedPreset(), 0);  // B is still the applied one
+        select(1);
+        SendMessageA(dlg, WM_VSCROLL, SB_LINEUP, reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_OUT_MOVE)));
+        EXPECT_EQ(names(), "CB");
+        EXPECT_EQ(p->SelectedPreset(), 1);
+        SendMessageA(dlg, WM_VSCROLL, SB_LINEUP, reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_OUT_MOVE)));
+        EXPECT_EQ(names(), "CB");  // already first
+        select(0);
+        Click(dlg, IDC_OUT_DELETE);
+        EXPECT_EQ(p->SelectedPreset(), 0);
+        Click(dlg, IDC_OUT_DELETE_ALL);
+        EXPECT_EQ(names(), "");
+        EXPECT_EQ(p->SelectedPreset(), -1);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_OUT_DELETE_ALL)));
+        Click(dlg, IDCANCEL);
+    });
+    gs_->modified = 0;
+    EXPECT_EQ(RunOrganizeSettingsDialog(p->Window(), p), 1);
+    EXPECT_EQ(driver.ran, 1);
+    EXPECT_EQ(gs_->modified, 1u);
+}
+
+// ---- With the device library's own controllers ----
+
+class LibraryPanelsTest : public PanelsTest {
+protected:
+    bool LibraryControllers() const override { return true; }
+};
+
+TEST_F(LibraryPanelsTest, EachPanelEditsItsControllersSetWithItsCountsAndDefaults) {
+    const int counts[8] = {1, 2, 19, 1, 19, 19, 28, 22};
+    for (int type = 0; type < 8; ++type) {
+        COutCtlView* p = Panel(type);
+        ASSERT_TRUE(p->Controller()) << type;
+        EXPECT_EQ(p->Controller()->Count(), counts[type]) << type;
+        const PrefList set = CopyPrefs(*p->Controller());
+        EXPECT_EQ(PrefsAreDefault(set.data(), static_cast<int>(set.size())), 1) << type;
+    }
+    EXPECT_DOUBLE_EQ(Panel(0)->Value(0), 3.0);
+    EXPECT_DOUBLE_EQ(Panel(1)->Value(0), 1.0);
+    EXPECT_DOUBLE_EQ(Panel(1)->Value(1), 0.0);
+    EXPECT_DOUBLE_EQ(Panel(3)->Value(0), 0.0);
+    EXPECT_EQ(Text(Shown(0)->Window(), IDC_OUT_TITLE), "CH3 to Output");
+}
+
+TEST_F(LibraryPanelsTest, TypedValuesAreHeldToTheControllersOwnLimits) {
+    COutCtlView* voltage = Shown(3);
+    const OutPref limits = *voltage->Pref(0);
+    EXPECT_TRUE(limits.m_max == 4.9987 || limits.m_max == 4.0959) << limits.m_max;
+    Type(voltage->Window(), IDC_OUT_VOLTS, "12");
+    EXPECT_DOUBLE_EQ(voltage->Value(0), limits.m_max);
+    Type(voltage->Window(), IDC_OUT_VOLTS, "-3");
+    EXPECT_DOUBLE_EQ(voltage->Value(0), limits.m_min);
+
+    COutCtlView* pulse = Shown(2);
+    const OutPref width = *pulse->Pref(9);
+    Type(pulse->Window(), IDC_OUT_WIDTH, "100000");
+    EXPECT_DOUBLE_EQ(pulse->Value(9), width.m_max);
+    Type(pulse->Window(), IDC_OUT_WIDTH, "0");
+    EXPECT_DOUBLE_EQ(pulse->Value(9), width.m_min);
+    const PrefList set = CopyPrefs(*pulse->Controller());
+    EXPECT_EQ(PrefsAreDefault(set.data(), static_cast<int>(set.size())), 0);
+}
+
+TEST_F(LibraryPanelsTest, ADocumentsPanelsComeBackFromItsBlockUnchanged) {
+    Shown(1);
+    Click(Panel(1)->Window(), IDC_OUT_BIT_FIRST + 7);
+    Shown(3);
+    Type(Panel(3)->Window(), IDC_OUT_VOLTS, "1.5");
+    Shown(5);
+    Type(Panel(5)->Window(), IDC_OUT_WIDTH, "2");
+    ASSERT_EQ(Panel(5)->AddPreset(CopyPrefs(*Panel(5)->Controller()), "Two"), 1);
+    const std::vector<uint8_t> first = Block(set_);
+    tagGS other{};
+    COutCtlViewSet* again = NewOutCtlViewSet(&other);
+    CByteReader in(first.data(), first.size());
+    ASSERT_EQ(ReadOutputPanels(again, in), 1);
+    EXPECT_EQ(Block(again), first);
+    for (int type = 0; type < 8; ++type) {
+        const PrefList a = CopyPrefs(*Panel(type)->Controller());
+        const PrefList b = CopyPrefs(*again->FindPanelByType(type)->Controller());
+        ASSERT_EQ(a.size(), b.size()) << type;
+        if (type == 7) continue;  // not stored
+        EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(OutPref)), 0) << type;
+    }
+    EXPECT_DOUBLE_EQ(again->FindPanelByType(1)->Value(1), 128.0);
+    DeleteOutCtlViewSet(again, 1);
 }
 
 }  // namespace
