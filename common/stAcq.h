@@ -91,6 +91,32 @@ struct stPresetStore {
     int32_t readOnly;       // the file was read-only when it was loaded
 };
 
+// The stimulator's set-up: what the Stimulator panel, its preferences, the output controllers and
+// the lesson scripts' stimulator statements change, and what a start sends to the unit.
+struct stStimSetup {
+    double width;       // pulse width, ms
+    double rate;        // Hz
+    double increment;   // step of the rate, Hz
+    double lowerLimit;  // the rate scroll bar's range, Hz
+    double upperLimit;
+    double correction;  // subtracted from the width, microseconds
+    int16_t continuous;  // 1 continuous pulses, 0 a number of pulses
+    int16_t count;       // 1-254
+    int16_t on;          // the continuous stimulator is switched on
+    int16_t withAcquisition;  // 1 starts and stops with the recording, 0 with the panel's button
+    int16_t markers;          // a marker for each start
+    int16_t lockLimits;       // the rate limits locked to their widest
+    int16_t widthLimitOn;
+    double widthLimit;  // ms
+    double delay;       // before the first pulse, ms
+    int32_t active;     // a stimulator controller or the panel is in use
+    int32_t startRequested;  // a start was asked for and the unit has not finished it
+    int32_t panelCreated[2];  // the panel is made; the second lets it take commands
+    double level;             // the RJ72C's output level, volts
+    int16_t refChannel;       // the RJ72C's reference channel
+    int16_t refOptions[2];
+};
+
 struct stAcq {
     // Library windows and presets
     HWND hwndChannelSetup;
@@ -151,6 +177,11 @@ struct stAcq {
     HWND hwndTrigger;
     HWND hwndStimulator;
     HWND hwndElectrodeCheck;
+    stStimSetup stim;
+    // The Manual Control panel's scratch fields, cleared when it is made.
+    int32_t manualScratch[2];
+    int16_t manualScratchShort;
+    int32_t manualControlShown;
 
     // Run copies
     int16_t drawStep;  // host slot 9's drawing step; 8 at start-up

@@ -36,11 +36,5 @@ void ShowSampleCount(HWND, stAcq* acq) {
     RefreshSampleCount(acq);
 }
 
-// The stimulator's running state for the output panels.
-int32_t PollOutputControlState(stAcq*) {
-    ++g_runTrace.outputPoll;
-    return 0;
-}
-
 // The device script words ("VK40 ..." statements); none is understood yet.
 int16_t ExecDeviceScriptWords(stScriptStatement*, HGLOBAL) { return 0; }
