@@ -558,7 +558,8 @@ private:
     std::deque<std::function<void()>> m_steps;
 };
 
-// A visible top-level window of this thread with that caption prefix.
+// A top-level window of this thread with that caption prefix (a modal dialog is shown only
+// once its loop is idle, after the posted steps).
 HWND ThreadWindow(const char* caption) {
     struct Find {
         const char* caption;
@@ -570,7 +571,7 @@ HWND ThreadWindow(const char* caption) {
             auto* f = reinterpret_cast<Find*>(l);
             char text[128] = "";
             GetWindowTextA(w, text, sizeof text);
-            if (IsWindowVisible(w) && std::strncmp(text, f->caption, std::strlen(f->caption)) == 0) {
+            if (std::strncmp(text, f->caption, std::strlen(f->caption)) == 0) {
                 f->found = w;
                 return FALSE;
             }

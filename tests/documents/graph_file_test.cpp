@@ -236,8 +236,11 @@ TEST(GraphFileWriter, ASelectionOutsideEverySegmentKeepsNoMarker) {
     TestDoc e;
     ASSERT_EQ(Read(e, f, nullptr), 1);
     EXPECT_EQ(StoredMarkerCount(e.gs), 0u);
-    // The marker-manager block counts no append marker and holds no record.
-    const size_t manager = f.size() - 4 - 2 - 7 * 16 - (4 + 16 + 4 + 4 + 12 + 4 * 12 + 130);
+    // The marker-manager block counts no append marker and holds no record; the document's
+    // output-panel block follows it.
+    CByteWriter panels;
+    ASSERT_EQ(WriteOutputPanels(d.gs->outPanels, panels), 1);
+    const size_t manager = f.size() - panels.Bytes().size() - (4 + 16 + 4 + 4 + 12 + 4 * 12 + 130);
     ASSERT_EQ(GetU32(f, manager), 0x08102002u);
     EXPECT_EQ(GetU32(f, manager + 16), 0u);
 }
