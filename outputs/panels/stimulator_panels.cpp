@@ -12,6 +12,7 @@
 #include "devlib/vk40.h"
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -30,6 +31,13 @@ enum : int {
     kRepLocked = 16,
     kPeriod = 17,
     kIncrement = 18,
+    kRefChannel = 19,
+    kLevel = 22,
+    kLevelEntry = 23,  // 0 any, 1 limited to 24..25, 2 locked to 26
+    kLevelFrom = 24,
+    kLevelTo = 25,
+    kLevelLocked = 26,
+    kLevelStep = 27,
 };
 constexpr UINT_PTR kShortTrainTimer = 200;
 constexpr UINT kShortTrainMs = 500;
@@ -37,6 +45,7 @@ constexpr double kShortTrainLimitMs = 1000.0;
 constexpr int kWidthChars = 10;
 constexpr int kRepetitionChars = 64;
 constexpr int kNameChars = 64;
+constexpr int kLevelChars = 10;
 constexpr UINT kMsgRunning = 0x8001;
 constexpr UINT kMsgStimulatorReset = 0x8004;
 
@@ -190,6 +199,8 @@ void COutSTMView::UpdateRepetitionRange(bool keepStep) {
     double lo = period->m_min, hi = period->m_max;
     const int widthEntry = static_cast<int>(Value(kWidthEntry));
     if (widthEntry == 0 || widthEntry == 1) m_controller->PeriodRange(Value(kWidth), &lo, &hi, nullptr);
+    // A controller without gap limits answers a range with an unset end: the period's own then.
+    if (!(lo < kPrefUnset) || !(hi < kPrefUnset)) lo = period->m_min, hi = period->m_max;
     double a, b;
     switch (static_cast<int>(Value(kRepEntry))) {
     case 0: a = lo, b = hi; break;
@@ -455,6 +466,188 @@ public:
     using COutSTMView::COutSTMView;
 };
 
+// The RJ72C stimulator adds its pulse level, shown in volts, and its reference channel.
+class COutTVXRJ72CView : public COutSTMView {
+public:
+    explicit COutTVXRJ72CView(COutCtlViewSet* set) : COutSTMView(set, IDD_OUT_RJ72C, 6, IDM_OUTPUT_RJ72C) {}
+
+    int Enable(int enable) override {
+        COutSTMView::Enable(enable);
+        if (m_hwnd) {
+            EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_VOLTS), enable);
+            EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR), enable);
+        }
+        return 1;
+    }
+    int OnInitDialog() override {
+        COutSTMView::OnInitDialog();
+        SubclassField(m_hwnd, IDC_OUT_VOLTS);
+        HandleTheDialog(m_hwnd, IDD_OUT_PULSE);  // the controls shared with the pulse panels
+        return 1;
+    }
+    int Show(int limitsKnown) override {
+        if (!COutSTMView::Show(limitsKnown)) return 0;
+        if (!m_levelRangeSet) {
+            UpdateLevelScrollRange();
+            m_levelRangeSet = true;
+            Refresh();
+        }
+        const int ref = static_cast<int>(Value(kRefChannel));
+        if (ref >= 1 && ref <= 4) GetAnalogChannelParams(ref - 1, -1);
+        return 1;
+    }
+    void Hide() override {
+        ReleaseReferenceChannel();
+        COutSTMView::Hide();
+    }
+    void Refresh() override {
+        if (!m_controller) return;
+        if (m_hwnd) {
+            SetControlNumber(m_hwnd, IDC_OUT_VOLTS, "%2.3f", ToVolts(Value(kLevel)));
+            double lo = 0, hi = 0, value = 0;
+            int smin = 0, smax = 0;
+            GetLevelRange(&lo, &hi, nullptr, &value, &smin, &smax);
+            int pos = 0;
+            if (value == hi) pos = smax - smin;
+            else if (value != lo && hi != lo) pos = RoundToLong((smax - smin) * (ToVolts(value) - ToVolts(lo)) / (ToVolts(hi) - ToVolts(lo)));
+            SetBarPos(m_hwnd, IDC_OUT_VOLTS_BAR, pos);
+            SetDlgItemTextA(m_hwnd, IDC_OUT_REF_CHANNEL, ReferenceText().c_str());
+        }
+        COutSTMView::Refresh();
+        if (m_hwnd) {
+            const bool locked = static_cast<int>(Value(kLevelEntry)) == 2;
+            EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_VOLTS), !locked);
+            EnableWindow(GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR), !locked);
+        }
+    }
+    int OnCommand(int id, HWND control, unsigned code) override {
+        if (m_controller && IsTopGraph()) {
+            if (id == IDC_OUT_VOLTS && code == EN_KILLFOCUS) CommitLevel();
+            if (id == IDM_OUTPUT_PANEL_CLOSE) ReleaseReferenceChannel();
+        }
+        return COutSTMView::OnCommand(id, control, code);
+    }
+    int OnHScroll(HWND bar, unsigned code, int position) override {
+        if (!m_hwnd || !IsTopGraph()) return 1;
+        if (bar == GetDlgItem(m_hwnd, IDC_OUT_REP_BAR)) return COutSTMView::OnHScroll(bar, code, position);
+        if (bar != GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR) || !m_controller) return 1;
+        return ScrollLevel(code, position);
+    }
+    int GetFrameRight() override { return ControlRight(m_hwnd, IDC_OUT_REF_FRAME); }
+
+private:
+    // Level units: the entry runs from 0 to its upper limit U for -10 V to +10 V.
+    double Upper() const {
+        const OutPref* p = Pref(kLevel);
+        return p && p->m_max > 0 && p->m_max != kPrefUnset ? p->m_max : 1.0;
+    }
+    double ToVolts(double units) const { return units * 20.0 / Upper() - 10.0; }
+    double ToUnits(double volts) const { return (volts + 10.0) * Upper() / 20.0; }
+    double StepVolts() const {
+        const OutPref* p = Pref(kLevelStep);
+        return p && p->m_max > 0 && p->m_max != kPrefUnset ? p->m_value / p->m_max * 20.0 : 0.0;
+    }
+
+    void GetLevelRange(double* lo, double* hi, double* step, double* value, int* smin, int* smax) const {
+        const OutPref* level = Pref(kLevel);
+        if (!level) return;
+        if (value) *value = level->m_value;
+        if (step) *step = Value(kLevelStep);
+        switch (static_cast<int>(Value(kLevelEntry))) {
+        case 0: *lo = level->m_min, *hi = level->m_max; break;
+        case 1: *lo = Value(kLevelFrom), *hi = Value(kLevelTo); break;
+        case 2: *lo = *hi = Value(kLevelLocked); break;
+        default: break;
+        }
+        *lo = std::fmax(*lo, level->m_min);
+        *hi = std::fmin(*hi, level->m_max);
+        if (smin && smax && m_hwnd) GetScrollRange(GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR), SB_CTL, smin, smax);
+    }
+    void UpdateLevelScrollRange() {
+        double lo = 0, hi = 0;
+        GetLevelRange(&lo, &hi, nullptr, nullptr, nullptr, nullptr);
+        const double step = StepVolts();
+        const long top = step > 0 ? static_cast<long>(RoundToLong((ToVolts(hi) - ToVolts(lo)) / step)) : 0;
+        if (m_hwnd) SetScrollRange(GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR), SB_CTL, 0, static_cast<int>(top), FALSE);
+    }
+    void SetLevel(double value, bool beep, bool send) {
+        OutPref* level = Pref(kLevel);
+        if (!level) return;
+        level->Validate(&value, beep ? 1 : 0);
+        level->m_value = value;
+        if (send) m_controller->DoCmd(kOutUpdate);
+        Refresh();
+    }
+    // A typed level goes onto the 5 mV grid and into the allowed range, and is sent.
+    void CommitLevel() {
+        if (!EditModified(m_hwnd, IDC_OUT_VOLTS)) return;
+        OutPref* level = Pref(kLevel);
+        if (!level) return;
+        double units = ToUnits(RoundToLevelStep(ReadEditNumber(m_hwnd, IDC_OUT_VOLTS, kLevelChars)));
+        level->Validate(&units, 1);
+        double lo = level->m_min, hi = level->m_max;
+        GetLevelRange(&lo, &hi, nullptr, nullptr, nullptr, nullptr);
+        SetLevel(std::fmax(lo, std::fmin(units, hi)), true, true);
+        UpdateLevelScrollRange();
+        Refresh();
+        MarkChanged();
+        ClearEditModified(m_hwnd, IDC_OUT_VOLTS);
+    }
+    // The level is sent when the bar is released, not while it is dragged.
+    int ScrollLevel(unsigned code, int position) {
+        const double old = Value(kLevel), step = Value(kLevelStep);
+        double lo = 0, hi = 0;
+        int smin = 0, smax = 0;
+        GetLevelRange(&lo, &hi, nullptr, nullptr, &smin, &smax);
+        double v = old;
+        switch (code) {
+        case SB_LINELEFT:
+        case SB_PAGELEFT: v = old - step; break;
+        case SB_LINERIGHT:
+        case SB_PAGERIGHT: v = old + step; break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: v = smax > smin ? lo + (hi - lo) * (position - smin) / (smax - smin) : lo; break;
+        case SB_LEFT: v = lo; break;
+        case SB_RIGHT: v = hi; break;
+        case SB_ENDSCROLL: break;
+        default: return 0;
+        }
+        if (step != 0) {
+            const double n = std::trunc((v - old) / std::fabs(step));
+            if (old + n * step != v) {
+                if (code == SB_LINELEFT || code == SB_PAGELEFT) v = old + (n - 1) * step;
+                else if (code == SB_LINERIGHT || code == SB_PAGERIGHT) v = old + (n + 1) * step;
+                else if ((code == SB_THUMBPOSITION || code == SB_THUMBTRACK) && position == smin) v = lo;
+                else if ((code == SB_THUMBPOSITION || code == SB_THUMBTRACK) && position == smax) v = hi;
+                else v = old + n * step;
+            }
+            while (v > hi && step > 0) v -= step;
+        }
+        if (v < lo) v = lo;
+        SetLevel(v, false, code == SB_ENDSCROLL);
+        MarkChanged();
+        return 1;
+    }
+    std::string ReferenceText() const {
+        const int r = static_cast<int>(Value(kRefChannel));
+        char text[32];
+        if (r == 0) {
+            const char* none = getMsgBoxText("None");
+            return none ? none : "None";
+        }
+        if (r >= 1 && r <= 4) std::snprintf(text, sizeof text, "CH %d", r);
+        else std::snprintf(text, sizeof text, "D %d", r - 4);
+        return text;
+    }
+    // The analog channel carrying the reference gets its ordinary set-up back.
+    void ReleaseReferenceChannel() {
+        const int ref = static_cast<int>(Value(kRefChannel));
+        if (ref >= 1 && ref <= 4) GetAnalogChannelParams(ref - 1, 0);
+    }
+
+    bool m_levelRangeSet = false;
+};
+
 // The advanced stimulator: start and stop only; its settings are not stored with documents.
 class COutTVXRJ72CAView : public COutCtlView {
 public:
@@ -514,7 +707,7 @@ COutCtlView* NewStimulatorPanel(int type, COutCtlViewSet* set) {
     case 2: return new (std::nothrow) COutPulseLikeView(set, IDD_OUT_PULSE, 2, IDM_OUTPUT_PULSES);
     case 4: return new (std::nothrow) COutPulseLikeView(set, IDD_OUT_PULSE, 4, IDM_OUTPUT_TVXSTM);
     case 5: return new (std::nothrow) COutPulseLikeView(set, IDD_OUT_PULSE, 5, IDM_OUTPUT_TVXSTM_SECOND);
-    case 6: return new (std::nothrow) COutPulseLikeView(set, IDD_OUT_RJ72C, 6, IDM_OUTPUT_RJ72C);
+    case 6: return new (std::nothrow) COutTVXRJ72CView(set);
     case 7: return new (std::nothrow) COutTVXRJ72CAView(set);
     default: return nullptr;
     }
@@ -529,4 +722,12 @@ double GridDown(double value, double step, double origin) {
 double GridUp(double value, double step, double origin) {
     if (step == 0) return value;
     return origin + std::ceil((value - origin) / step - 0.0001) * step;
+}
+
+// Halves away from zero onto the 5 mV grid.
+double RoundToLevelStep(double volts) {
+    double w = volts * 1000.0;
+    w += volts >= 0 ? 2.5 : -2.5;
+    const long n = static_cast<long>(w) / 5 * 5;
+    return n / 1000.0;
 }

@@ -6,6 +6,8 @@ class COutCtlViewSet;
 
 COutCtlView* NewStimulatorPanel(int type, COutCtlViewSet* set);
 
+// A level in volts on the 5 mV grid, halves away from zero.
+double RoundToLevelStep(double volts);
 // The grid point origin + n x step at or below (at or above) the value; the value itself for a
 // step of 0.
 double GridDown(double value, double step, double origin);

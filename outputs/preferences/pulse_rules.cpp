@@ -43,7 +43,8 @@ void ApplyPeriodLimitsForWidth(PrefList& s, OutController& c) {
     const double width = mode == 0 ? V(s, kWidth) : V(s, kLockedWidth);
     double lo = 0, hi = 0;
     c.PeriodRange(width, &lo, &hi, &s);
-    if (hi < lo) return;
+    // A range with an unset end (a controller without gap limits) limits nothing.
+    if (hi < lo || !(lo < kPrefUnset) || !(hi < kPrefUnset)) return;
     const double oldFrom = V(s, kFrom), oldTo = V(s, kTo);
     if (static_cast<int>(V(s, kRepEntry)) == 1) {
         Set(s, kFrom, std::fmax(V(s, kFrom), lo));

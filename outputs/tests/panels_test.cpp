@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include "outputs/framework/panel.h"
 #include "outputs/framework/panel_util.h"
+#include "outputs/panels/stimulator_panels.h"
 #include "outputs/outputs_api.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
@@ -521,6 +522,56 @@ TEST_F(PanelsTest, ASetOfAnotherShapeIsKeptAsReadAndNotGivenToTheController) {
     EXPECT_TRUE(std::equal(b.begin() + 6, b.end(), written.begin() + 6));
 }
 
+TEST_F(PanelsTest, AnOpenedDocumentShowsItsShownPanelAgain) {
+    Shown(3);
+    Type(Panel(3)->Window(), IDC_OUT_VOLTS, "2");
+    const std::vector<uint8_t> block = Block(set_);
+    HWND graph = CreateWindowExA(0, "STATIC", "opened", WS_CHILD | WS_VISIBLE, 0, 0, 880, 440, client_, nullptr, nullptr,
+                                 nullptr);
+    tagGS other{};
+    other.hwnd = graph;
+    COutCtlViewSet* opened = NewOutCtlViewSet(&other);
+    CByteReader in(block.data(), block.size());
+    ASSERT_EQ(ReadOutputPanels(opened, in), 1);
+    COutCtlView* voltage = opened->FindPanelByType(3);
+    EXPECT_EQ(voltage->Window(), nullptr);
+    ShowOpenedOutputPanel(opened);
+    ASSERT_NE(voltage->Window(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(voltage->Window()));
+    EXPECT_EQ(GetParent(voltage->Window()), graph);
+    EXPECT_EQ(Text(voltage->Window(), IDC_OUT_VOLTS), "2.000");
+    int smin = 0, smax = 0;
+    GetScrollRange(GetDlgItem(voltage->Window(), IDC_OUT_VOLTS_BAR), SB_CTL, &smin, &smax);
+    EXPECT_EQ(smax, 4999);  // the first show sets the bar's range
+    DeleteOutCtlViewSet(opened, 1);
+    DestroyWindow(graph);
+}
+
+TEST_F(PanelsTest, TheAdvancedStimulatorStartsAndStopsUnlessTheRecordingDoes) {
+    COutCtlView* p = Shown(7);
+    HWND dlg = p->Window();
+    struct Step {
+        double withRecording;
+        int lastCommand;  // the command the click sent after asking whether it runs
+    };
+    const Step steps[] = {{0, kOutStart}, {0, kOutStop}, {1, -1}};
+    for (const Step& s : steps) {
+        p->SetValue(2, s.withRecording);
+        MadeFor(7).commands.clear();
+        Click(dlg, IDC_OUT_SWITCH);
+        const std::vector<int>& cmds = MadeFor(7).commands;
+        ASSERT_FALSE(cmds.empty());
+        EXPECT_EQ(cmds.front(), kOutIsStarted);
+        EXPECT_EQ(cmds.size() > 1 ? cmds.back() : -1, s.lastCommand) << s.withRecording;
+    }
+    p->Refresh();
+    EXPECT_EQ(GetSwitchFace(dlg, IDC_OUT_SWITCH), kFaceArmed);
+    // Its settings are not stored: its record in the block is empty.
+    std::vector<uint8_t> before = Block(set_);
+    p->SetValue(0, 2);
+    EXPECT_EQ(Block(set_), before);
+}
+
 // ---- Modal dialogs, driven from posted steps that their own message loops run ----
 
 class Driver {
@@ -775,6 +826,104 @@ TEST_F(LibraryPanelsTest, ADocumentsPanelsComeBackFromItsBlockUnchanged) {
     }
     EXPECT_DOUBLE_EQ(again->FindPanelByType(1)->Value(1), 128.0);
     DeleteOutCtlViewSet(again, 1);
+}
+
+TEST(LevelStep, TypedLevelsGoOntoTheFiveMillivoltGridHalvesAwayFromZero) {
+    const struct {
+        double typed, level;
+    } cases[] = {{1.2374, 1.235}, {1.2376, 1.240}, {2.4974, 2.495}, {-0.0026, -0.005}, {0.0, 0.0}, {-3.2374, -3.235}};
+    for (const auto& c : cases) EXPECT_NEAR(RoundToLevelStep(c.typed), c.level, 1e-12) << c.typed;
+}
+
+TEST_F(LibraryPanelsTest, TheRJ72CPanelShowsItsLevelInVoltsAndItsReferenceChannel) {
+    COutCtlView* p = Shown(6);
+    HWND dlg = p->Window();
+    ASSERT_NEAR(p->Pref(22)->m_max, 4.0959, 1e-12);
+    struct Stored {
+        double units;
+        const char* volts;
+    };
+    for (const Stored& c : {Stored{2.04795, "0.000"}, Stored{1.843155, "-1.000"}}) {
+        p->SetValue(22, c.units);
+        p->Refresh();
+        EXPECT_EQ(Text(dlg, IDC_OUT_VOLTS), c.volts) << c.units;
+    }
+    struct Typed {
+        const char* typed;
+        const char* shown;
+    };
+    p->SetValue(23, 0);  // any level within the full range
+    for (const Typed& c : {Typed{"2.4974", "2.495"}, Typed{"-0.0026", "-0.005"}}) {
+        Type(dlg, IDC_OUT_VOLTS, c.typed);
+        EXPECT_EQ(Text(dlg, IDC_OUT_VOLTS), c.shown) << c.typed;
+    }
+    struct Ref {
+        double value;
+        const char* text;
+    };
+    for (const Ref& c : {Ref{7, "D 3"}, Ref{4, "CH 4"}, Ref{1, "CH 1"}}) {
+        p->SetValue(19, c.value);
+        p->Refresh();
+        EXPECT_EQ(Text(dlg, IDC_OUT_REF_CHANNEL), c.text) << c.value;
+    }
+    p->SetValue(19, 0);
+    p->Refresh();
+    EXPECT_FALSE(Text(dlg, IDC_OUT_REF_CHANNEL).empty());
+    // A locked level cannot be typed or scrolled.
+    p->SetValue(23, 2);
+    p->Refresh();
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_OUT_VOLTS)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_OUT_VOLTS_BAR)));
+}
+
+TEST_F(LibraryPanelsTest, TheLevelBarMovesByTheStepAndEndsAtTheLimits) {
+    COutCtlView* p = Shown(6);
+    HWND dlg = p->Window();
+    HWND bar = GetDlgItem(dlg, IDC_OUT_VOLTS_BAR);
+    int smin = 0, smax = 0;
+    GetScrollRange(bar, SB_CTL, &smin, &smax);
+    EXPECT_EQ(smin, 0);
+    EXPECT_GT(smax, 0);
+    p->SetValue(23, 0);  // any level within the full range
+    const OutPref level = *p->Pref(22);
+    const double step = p->Value(27);
+    struct Step {
+        WPARAM code;
+        double value;
+    };
+    const Step steps[] = {{MAKEWPARAM(SB_LINERIGHT, 0), level.m_value + step},
+                          {MAKEWPARAM(SB_LINELEFT, 0), level.m_value},
+                          {MAKEWPARAM(SB_THUMBTRACK, smax), level.m_max},
+                          {MAKEWPARAM(SB_THUMBTRACK, smin), level.m_min}};
+    for (const Step& s : steps) {
+        SendMessageA(dlg, WM_HSCROLL, s.code, reinterpret_cast<LPARAM>(bar));
+        EXPECT_NEAR(p->Value(22), s.value, 1e-9) << LOWORD(s.code);
+    }
+    // The bottom end is the last step of the grid below the upper limit.
+    SendMessageA(dlg, WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), reinterpret_cast<LPARAM>(bar));
+    EXPECT_LE(p->Value(22), level.m_max);
+    EXPECT_GT(p->Value(22), level.m_max - step);
+}
+
+TEST_F(LibraryPanelsTest, ATypedRateBecomesThePeriodThatTheWidthAllows) {
+    // The pulse output's gap has no limits: any period of its own range.
+    COutCtlView* pulse = Shown(2);
+    Type(pulse->Window(), IDC_OUT_REPETITION, "50");
+    EXPECT_NEAR(pulse->Value(17), 20.0, 1e-9);
+    EXPECT_EQ(Text(pulse->Window(), IDC_OUT_REPETITION), " 50.00");
+    const OutPref period = *pulse->Pref(17);
+    Type(pulse->Window(), IDC_OUT_REPETITION, "0.0001");  // far slower than the longest period
+    EXPECT_NEAR(pulse->Value(17), period.m_max, 1e-6);
+    // The stimulators: within the range their controller allows for the width, 20 ms when it can.
+    for (int type : {4, 5, 6}) {
+        COutCtlView* p = Shown(type);
+        Type(p->Window(), IDC_OUT_REPETITION, "50");
+        double lo = 0, hi = 0;
+        p->Controller()->PeriodRange(p->Value(9), &lo, &hi, nullptr);
+        if (!(hi < kPrefUnset)) lo = p->Pref(17)->m_min, hi = p->Pref(17)->m_max;
+        const double expected = std::min(std::max(20.0, lo), hi);
+        EXPECT_NEAR(p->Value(17), expected, 0.01) << type;
+    }
 }
 
 }  // namespace
