@@ -316,8 +316,11 @@ enum StimPref : int32_t {
 // over a preference set (this controller's own when set is null).
 class COutSTM : public COutCtl {
 public:
-    static constexpr double m_resolution = 0.001953;  // one count of the pulse generator, ms
-    static constexpr uint16_t m_RRCNTUS_MIN = 26;      // bounds of the off-time count
+    // One count of the first model's pulse generator, ms, and the bounds of its off-time count.
+    // The second model counts 0.01 ms: a controller's time preferences (6-9, 11, 14-17) carry the
+    // connected model's count as their step once the controller is made.
+    static constexpr double m_resolution = 0.001953;
+    static constexpr uint16_t m_RRCNTUS_MIN = 26;
     static constexpr uint16_t m_RRCNTUS_MAX = 51308;
 
     int32_t OnActivate() override;

@@ -101,6 +101,7 @@ INT_PTR CALLBACK ManualControlProc(HWND dlg, UINT message, WPARAM wParam, LPARAM
         SetScrollRange(GetDlgItem(dlg, IDC_MANUAL_SCROLL), SB_CTL, -kScrollTop, kManualCountsMax, FALSE);
         SendDlgItemMessageA(dlg, IDC_MANUAL_VOLTS, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)),
                             FALSE);
+        HandleTheDialog(dlg, IDD_MANUAL_CONTROL);
         return FALSE;
     }
     HGLOBAL hAcq = RecordOf(dlg);

@@ -36,6 +36,12 @@ int32_t LevelCodeForVolts(double volts, double middle);
 // Unit command 11 with the code (high byte, low byte, 0); stored on success.
 int32_t SendAnalogCode(stAcq* acq, int32_t code);
 
+// The connected model's pulse generator: one count in ms, and the bounds of the off count (the
+// first model's values until the model is known).
+double StimResolution();
+uint16_t StimOffCountMin();
+uint16_t StimOffCountMax();
+
 // Counts of the pulse generator for one start.
 struct stStimCounts {
     uint16_t width;     // pulse width

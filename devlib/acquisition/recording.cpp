@@ -16,6 +16,7 @@
 #include "devlib/acquisition/playbackrun.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/samples.h"
+#include "devlib/acquisition/stimulator.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/acquisition/unitmemory.h"
@@ -305,6 +306,7 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     if (!PrepareRunStart(acq, gs, &analogMask)) return 0;
     const bool unitPaced = IsUnitMemoryStorage(acq->runStorageKind);
     if (unitPaced) acq->runRepeatMode = 1;  // the unit's memory is no ring
+    RaiseRunStimulatorEvent(acq, kStimEvRecordingStarts);
     if (!(unitPaced ? StartUnitPacedRun(acq, analogMask) : SendHostPacedStart(acq, analogMask, wait))) {
         ReleaseCalcChannels(acq);
         ShowRunMessage(gs, "KEY Communications error, not perfromed");
@@ -504,6 +506,7 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
         Command(kCmdSampling, 1, &stop);
         Command(kCmdStop, 0, nullptr);
     }
+    RaiseRunStimulatorEvent(acq, kStimEvRecordingEnds);
     run.timingKind = kTimingFinished;
     run.statusState = kStatusReady;
     ReleaseCalcChannels(acq);

@@ -90,10 +90,10 @@ public:
 
 COutCtlPref* Pref(COutCtlPrefsSet& set, int32_t i) { return set.GetAt(i); }
 
-// The step of every time entry becomes the resolution.
+// The step of every time entry becomes the connected model's count, so the panels step by it.
 void TimeSteps(COutCtlPrefsSet& set) {
     for (int32_t i : {6, 7, 8, 9, 11, 14, 15, 16, 17})
-        if (COutCtlPref* p = Pref(set, i)) p->m_step = R;
+        if (COutCtlPref* p = Pref(set, i)) p->m_step = StimResolution();
 }
 
 void Limits(COutCtlPrefsSet& set, int32_t i, double min, double max) {

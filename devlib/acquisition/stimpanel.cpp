@@ -196,6 +196,7 @@ INT_PTR CALLBACK StimulatorProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
         SetScrollRange(GetDlgItem(dlg, IDC_STIM_SCROLL), SB_CTL, 0, kScrollMax, FALSE);
+        HandleTheDialog(dlg, IDD_STIMULATOR);
         AcqLock acq(reinterpret_cast<HGLOBAL>(lParam));
         if (acq) {
             acq->stim.panelCreated[0] = acq->stim.panelCreated[1] = 1;

@@ -8,6 +8,7 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/acquisition/device.h"
 #include "devlib/acquisition/outctl.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/unitlink.h"
@@ -91,17 +92,26 @@ void SetStimulatorDefaults(stStimSetup* s) {
     s->delay = 0.0;
 }
 
-// Width count, off time in the count and whole 100 ms, delay count; the off time of a single pulse
-// is 1 ms.
+double StimResolution() { return g_unit.stimStep > 0.0 ? g_unit.stimStep : COutSTM::m_resolution; }
+uint16_t StimOffCountMin() {
+    return g_unit.stimStep > 0.0 ? static_cast<uint16_t>(g_unit.stimFirst) : COutSTM::m_RRCNTUS_MIN;
+}
+uint16_t StimOffCountMax() {
+    return g_unit.stimStep > 0.0 ? static_cast<uint16_t>(g_unit.stimSecond) : COutSTM::m_RRCNTUS_MAX;
+}
+
+// Width count, off time in the count and whole 100 ms, delay count, in the connected model's
+// counts; the off time of a single pulse is 1 ms.
 int32_t StimCalcCount(double width, double rate, double delay, bool repeating, stStimCounts* out) {
-    constexpr double r = COutSTM::m_resolution;
+    const double r = StimResolution();
+    const double offMax = StimOffCountMax();
     if (repeating && !(rate > 0.0)) return 0;
     const double off = repeating ? 1000.0 / rate - width : 1.0;
     out->width = static_cast<uint16_t>(std::clamp(std::trunc(width / r), 0.0, 65535.0));
     out->delay = static_cast<uint16_t>(std::clamp(std::trunc(delay / r), 0.0, 65535.0));
-    if (off <= COutSTM::m_RRCNTUS_MAX * r) {
+    if (off <= offMax * r) {
         out->hundreds = 0;
-        out->off = static_cast<uint16_t>(std::max(std::trunc(off / r), static_cast<double>(COutSTM::m_RRCNTUS_MIN)));
+        out->off = static_cast<uint16_t>(std::max(std::trunc(off / r), static_cast<double>(StimOffCountMin())));
         return 1;
     }
     double hundreds = std::trunc(off / 100.0);
@@ -109,7 +119,7 @@ int32_t StimCalcCount(double width, double rate, double delay, bool repeating, s
     double count = std::trunc(rest / r);
     if (rest == 0.0) {
         hundreds -= 1;
-        count = COutSTM::m_RRCNTUS_MAX;
+        count = offMax;
     }
     out->hundreds = static_cast<uint8_t>(std::min(hundreds, 255.0));  // the unit counts 100 ms in a byte
     out->off = static_cast<uint16_t>(count);
@@ -257,6 +267,13 @@ int32_t StimulatorEvent(HWND panel, stAcq* acq, int32_t event) {
     default: break;
     }
     return 1;
+}
+
+void RaiseRunStimulatorEvent(stAcq* acq, int32_t event) {
+    if (event == kStimEvRecordingStarts) g_stimStopAbsolutely = 0;
+    // A stimulator left active behind another output must not take the output over.
+    const bool inUse = IsStimulatorViewActive(acq) || (acq->hwndStimulator && IsWindowVisible(acq->hwndStimulator));
+    if (acq->stim.active && inUse) StimulatorEvent(acq->hwndStimulator, acq, event);
 }
 
 // The idle step: tells the active stimulator panel when the unit's running state changes, and

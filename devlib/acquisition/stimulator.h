@@ -58,6 +58,9 @@ int32_t ClearStimulatorReference(stAcq* acq);
 // The reference command's two bytes for the block.
 void StimulatorReferenceData(const stStimSetup& stim, uint8_t out[2]);
 int32_t StimulatorEvent(HWND panel, stAcq* acq, int32_t event);
+// A run's start or end, told to the stimulator while one is in use (a stimulator controller or
+// the panel is active); a new run also lifts an absolute stop.
+void RaiseRunStimulatorEvent(stAcq* acq, int32_t event);
 int32_t PollOutputControlState(stAcq* acq);
 // The running state the poll last reported to a panel (-1 none yet).
 extern int32_t g_stimReportedRunning;
