@@ -926,4 +926,48 @@ TEST_F(LibraryPanelsTest, ATypedRateBecomesThePeriodThatTheWidthAllows) {
     }
 }
 
+TEST_F(PanelsTest, TheOutputPreferencesDialogEditsACopyOfTheChannelAndDigitalChoices) {
+    COutCtlView* ch3 = Shown(0);
+    Driver driver;
+    auto choose = [&](int index, int button) {
+        driver.Then([&, index, button] {
+            HWND dlg = ThreadWindow("Output Preferences");
+            ASSERT_NE(dlg, nullptr);
+            EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_OUT_PRESETS, CB_GETCOUNT, 0, 0), 4);
+            SendDlgItemMessageA(dlg, IDC_OUT_PRESETS, CB_SETCURSEL, index, 0);
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_OUT_PRESETS, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_OUT_PRESETS)));
+            Click(dlg, button);
+        });
+        SendMessageA(ch3->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    };
+    choose(0, IDCANCEL);
+    EXPECT_DOUBLE_EQ(ch3->Value(0), 3.0);
+    gs_->modified = 0;
+    choose(0, IDOK);
+    EXPECT_DOUBLE_EQ(ch3->Value(0), 1.0);
+    EXPECT_EQ(gs_->modified, 1u);
+    EXPECT_EQ(Text(ch3->Window(), IDC_OUT_TITLE), "CH1 to Output");
+    driver.Then([&] {
+        HWND dlg = ThreadWindow("Output Preferences");
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_OUT_PRESETS, CB_GETCURSEL, 0, 0), 0);  // reopened on its choice
+        Click(dlg, IDCANCEL);
+    });
+    SendMessageA(ch3->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 3);
+
+    COutCtlView* digital = Shown(1);
+    driver.Then([&] {
+        HWND dlg = ThreadWindow("Output Preferences");
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_OUT_SET_EACH), BST_CHECKED);
+        Click(dlg, IDC_OUT_SET_WITH_BUTTON);
+        Click(dlg, IDOK);
+    });
+    SendMessageA(digital->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_DOUBLE_EQ(digital->Value(0), 0.0);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(digital->Window(), IDC_OUT_BIT_SET)));
+}
+
 }  // namespace
