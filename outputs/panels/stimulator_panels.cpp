@@ -678,13 +678,24 @@ public:
         SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_SETCURSEL, 0, 0);
         return 1;
     }
-    // Its preference sheet is not part of this program yet.
-    int HasPreferences() override { return 0; }
     int CanEditPreferences() override { return m_controller && !m_controller->DoCmd(kOutIsStarted); }
+    int OnInitMenuPopup(HMENU menu) override {
+        COutCtlView::OnInitMenuPopup(menu);
+        EnableMenuItem(menu, IDM_OUTPUT_PANEL_DIALOG, MF_BYCOMMAND | (CanEditPreferences() ? MF_ENABLED : MF_GRAYED));
+        return 1;
+    }
+    void ShowPreferences() override {
+        RunPulsePrefsSheet(this);
+        FillPresetList();
+        if (m_controller) m_controller->ApplyPrefs();
+        Refresh();
+    }
     int OnCommand(int id, HWND control, unsigned code) override {
         if (COutCtlView::OnCommand(id, control, code)) return 1;
         if (id == IDC_OUT_PRESETS && code == CBN_SELCHANGE) {
             Refresh();
+        } else if (id == IDM_OUTPUT_PANEL_DIALOG) {
+            ShowPreferences();
         } else if (id == IDC_OUT_SWITCH) {
             const bool running = m_controller->DoCmd(kOutIsStarted) != 0;
             if (running) m_controller->DoCmd(kOutStop);

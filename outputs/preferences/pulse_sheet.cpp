@@ -48,6 +48,9 @@ constexpr int kFields[] = {IDC_OUT_PULSE_COUNT, IDC_OUT_DELAY,    IDC_OUT_LOCKED
 
 int Entry(int i) { return static_cast<int>(PrefValue(g_sheet.edited, i)); }
 
+// The advanced RJ72C stimulator keeps only the first page's settings; it has no period range.
+bool Advanced() { return g_sheet.panel->GetType() == 7; }
+
 void ResetToDefault(int i) {
     if (static_cast<size_t>(i) < g_sheet.edited.size()) g_sheet.edited[static_cast<size_t>(i)].m_value = g_sheet.edited[static_cast<size_t>(i)].m_default;
 }
@@ -141,7 +144,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
                 SubclassField(page, id);
             }
         HandleTheDialog(page, index == 0 ? IDD_OUT_SHEET_GENERAL : IDD_OUT_SHEET_ADVANCED);
-        if (index == 1) ApplyPeriodLimitsForWidth(g_sheet.edited, *g_sheet.panel->Controller());
+        if (index == 1 && !Advanced()) ApplyPeriodLimitsForWidth(g_sheet.edited, *g_sheet.panel->Controller());
         RefreshSheet();
         return TRUE;
     }
@@ -212,7 +215,8 @@ int RunPulsePrefsSheet(COutCtlView* panel) {
     g_sheet.edited = CopyPrefs(*panel->Controller());
     const std::string titles[2] = {PanelText(IDC_OUT_TEXT_GENERAL, "General"), PanelText(IDC_OUT_TEXT_ADVANCED, "Advanced")};
     PROPSHEETPAGEA pages[2]{};
-    const int templates[2] = {IDD_OUT_SHEET_GENERAL, IDD_OUT_SHEET_ADVANCED};
+    const int templates[2] = {panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_GENERAL : IDD_OUT_SHEET_GENERAL,
+                              panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_ADVANCED : IDD_OUT_SHEET_ADVANCED};
     HINSTANCE inst = g_app ? g_app->hInstance : GetModuleHandleA(nullptr);
     for (int i = 0; i < 2; ++i) {
         pages[i].dwSize = sizeof pages[i];

@@ -1,5 +1,6 @@
 // The preference sheet of the pulse and stimulator panels: "General" and "Advanced" pages over
-// a copy of the panel controller's set, with "Save Settings" and "Organize List".
+// a copy of the panel controller's set, with "Save Settings" and "Organize List". The advanced
+// RJ72C stimulator's sheet has the same first page and an empty second one.
 #pragma once
 
 class COutCtlView;

@@ -970,4 +970,39 @@ TEST_F(PanelsTest, TheOutputPreferencesDialogEditsACopyOfTheChannelAndDigitalCho
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(digital->Window(), IDC_OUT_BIT_SET)));
 }
 
+TEST_F(PanelsTest, TheAdvancedStimulatorsSheetSetsItsPulsesAndStartSource) {
+    COutCtlView* p = Shown(7);
+    HWND dlg = p->Window();
+    auto boxText = [&] {
+        char text[80] = "";
+        SendDlgItemMessageA(dlg, IDC_OUT_PRESETS, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    EXPECT_EQ(boxText(), "Default");
+    Driver driver;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        HWND general = SheetPage(sheet, 0);
+        Click(general, IDC_OUT_MULTIPLE);
+        Type(general, IDC_OUT_PULSE_COUNT, "300");
+        EXPECT_EQ(Text(general, IDC_OUT_PULSE_COUNT), "254");
+        Click(general, IDC_OUT_START_RECORDING);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, IDC_OUT_ORGANIZE_LIST)));  // no presets to organize
+        HWND advanced = SheetPage(sheet, 1);
+        ASSERT_NE(advanced, nullptr);
+        EXPECT_EQ(GetWindow(advanced, GW_CHILD), nullptr);  // the second page is empty
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    });
+    gs_->modified = 0;
+    SendMessageA(dlg, WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 1);
+    EXPECT_DOUBLE_EQ(p->Value(0), 1.0);
+    EXPECT_DOUBLE_EQ(p->Value(1), 254.0);
+    EXPECT_DOUBLE_EQ(p->Value(2), 1.0);
+    EXPECT_EQ(gs_->modified, 1u);
+    EXPECT_EQ(boxText(), "Custom");
+    EXPECT_EQ(GetSwitchFace(dlg, IDC_OUT_SWITCH), kFaceArmed);
+}
+
 }  // namespace
