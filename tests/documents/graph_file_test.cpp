@@ -626,6 +626,40 @@ TEST(GraphFileJournal, ADamagedOrMissingJournalLosesNothingAfterIt) {
     }
 }
 
+TEST(GraphFileOutputPanels, ADamagedPanelBlockIsRefusedAndTheGraphItemsAfterItAreRead) {
+    const AcqRecipe recipe = RichRecipe();
+    TestDoc sound;
+    ASSERT_EQ(Read(sound, BuildAcq(recipe), nullptr), 1);
+    const Bytes after = ManagerAndItems(sound);
+    const Bytes panels = OutputPanelsBlock();
+    const Bytes items = GraphItemsBlock();
+    const Bytes whole = BuildAcq(recipe);
+    const size_t block = whole.size() - items.size() - panels.size();
+    ASSERT_EQ(GetU32(whole, block), 0x12042002u);
+    struct Case {
+        const char* what;
+        size_t at;  // inside the panel block
+        uint32_t value;
+    } cases[] = {
+        {"preset count far beyond the file", 4 + 2 + 4 + 4 + 40 + 4, 0x00FFFFFF},
+        {"preference count far beyond the file", 4 + 2 + 4, 0x7FFFFFF0},
+        {"negative preset count", 4 + 2 + 4 + 4 + 40 + 4, 0xFFFFFFF0},
+    };
+    for (const Case& c : cases) {
+        Bytes f = whole;
+        PutU32(f, block + c.at, c.value);
+        TestDoc d;
+        stGraphReadReport report{};
+        ASSERT_EQ(Read(d, f, &report), 1) << c.what;
+        EXPECT_STREQ(report.notice, kKeyBlockDamaged) << c.what;
+        EXPECT_EQ(ManagerAndItems(d), after) << c.what;
+        // Nothing of the damaged block was taken: the panels write their own settings.
+        CByteWriter out;
+        ASSERT_EQ(WriteOutputPanels(d.gs->outPanels, out), 1);
+        EXPECT_NE(out.Bytes(), panels) << c.what;
+    }
+}
+
 struct Repair {
     const char* what;
     std::function<void(Bytes&, const AcqRecipe&)> patch;
