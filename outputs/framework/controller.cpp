@@ -53,7 +53,9 @@ int32_t FindPanel(tagGS* graph, stOutputPanelInfo* info) {
     return 1;
 }
 
-// The two exports, found once; the finder is handed over at the same time.
+// The two exports, looked up by name once (the library's own test programs link these layers
+// inside the library's objects, where an import of them would not resolve); the finder is
+// handed over at the same time.
 struct LibraryExports {
     COutCtl* (*create)(int32_t type, COutCtlView* view) = nullptr;
 };
