@@ -533,6 +533,11 @@ public:
         if (bar != GetDlgItem(m_hwnd, IDC_OUT_VOLTS_BAR) || !m_controller) return 1;
         return ScrollLevel(code, position);
     }
+    void ShowPreferences() override {
+        COutSTMView::ShowPreferences();
+        UpdateLevelScrollRange();
+        Refresh();
+    }
     int GetFrameRight() override { return ControlRight(m_hwnd, IDC_OUT_REF_FRAME); }
 
 private:

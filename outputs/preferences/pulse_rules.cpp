@@ -1,5 +1,6 @@
 // Cross-limits of the pulse preferences, on the sheet's copy of a stimulator's set.
 #include "outputs/preferences/pulse_rules.h"
+#include "outputs/panels/stimulator_panels.h"
 #include <windows.h>
 #include <cmath>
 #include <cstdint>
@@ -23,7 +24,14 @@ enum : int {
     kLocked = 16,
     kPeriod = 17,
     kIncrement = 18,
+    kLevel = 22,
+    kLevelEntry = 23,
+    kLevelFrom = 24,
+    kLevelTo = 25,
+    kLevelLocked = 26,
+    kLevelStep = 27,
 };
+constexpr double kSmallestLevelStep = 0.001023975;  // in level units
 constexpr double kFirstModelShortestDelay = 0.5;
 constexpr int kSmallestWidthSteps = 5;
 
@@ -190,4 +198,85 @@ std::string FieldText(const PrefList& s, int field) {
     }
     default: return std::string();
     }
+}
+
+namespace {
+
+double LevelUpper(const PrefList& s) {
+    return Has(s, kLevel) && s[kLevel].m_max > 0 && s[kLevel].m_max < kPrefUnset ? s[kLevel].m_max : 1.0;
+}
+double LevelVolts(const PrefList& s, double units) { return units * 20.0 / LevelUpper(s) - 10.0; }
+
+int LevelEntryOf(int field) {
+    switch (field) {
+    case IDC_OUT_LEVEL_FROM: return kLevelFrom;
+    case IDC_OUT_LEVEL_TO: return kLevelTo;
+    case IDC_OUT_LEVEL_LOCKED: return kLevelLocked;
+    case IDC_OUT_LEVEL_STEP: return kLevelStep;
+    default: return -1;
+    }
+}
+
+void ResetLevel(PrefList& s, int i) {
+    if (Has(s, i)) s[static_cast<size_t>(i)].m_value = s[static_cast<size_t>(i)].m_default;
+}
+
+}  // namespace
+
+void ChooseLevelEntry(PrefList& s, int mode) {
+    if (!Has(s, kLevelStep)) return;
+    Set(s, kLevelEntry, mode);
+    if (mode == 0) {
+        ResetLevel(s, kLevelFrom);
+        ResetLevel(s, kLevelTo);
+        ResetLevel(s, kLevelLocked);
+    } else if (mode == 1) {
+        ResetLevel(s, kLevel);
+        ResetLevel(s, kLevelLocked);
+    } else if (mode == 2) {
+        Set(s, kLevel, V(s, kLevelLocked));
+    }
+}
+
+int CommitTypedLevel(PrefList& s, int field, double volts) {
+    const int entry = LevelEntryOf(field);
+    if (!Has(s, entry) || !Has(s, kLevel)) return 0;
+    OutPref& p = s[static_cast<size_t>(entry)];
+    const double v = RoundToLevelStep(volts);
+    double units;
+    if (entry == kLevelStep) {
+        if (p.m_min == 0) p.m_min = kSmallestLevelStep;
+        units = (s[kLevel].m_max - s[kLevel].m_min) * v / 20.0;
+        units = Clamp(units, p.m_min, p.m_max);
+    } else {
+        units = (v + 10.0) * LevelUpper(s) / 20.0;
+    }
+    p.Validate(&units, 1);
+    p.m_value = units;
+    if (entry == kLevelFrom || entry == kLevelTo) {
+        if (V(s, kLevelTo) < V(s, kLevelFrom)) {
+            const double t = V(s, kLevelFrom);
+            Set(s, kLevelFrom, V(s, kLevelTo));
+            Set(s, kLevelTo, t);
+        }
+        Set(s, kLevel, Clamp(V(s, kLevel), V(s, kLevelFrom), V(s, kLevelTo)));
+    } else if (entry == kLevelLocked) {
+        Set(s, kLevel, units);
+    }
+    return 1;
+}
+
+std::string LevelText(const PrefList& s, int field) {
+    const int entry = LevelEntryOf(field);
+    if (!Has(s, entry)) return std::string();
+    char text[32];
+    double volts;
+    if (entry == kLevelStep) {
+        const OutPref& step = s[kLevelStep];
+        volts = step.m_max > 0 && step.m_max < kPrefUnset ? step.m_value / step.m_max * 20.0 : 0.0;
+    } else {
+        volts = LevelVolts(s, V(s, entry));
+    }
+    std::snprintf(text, sizeof text, "%6.4f", volts);
+    return text;
 }

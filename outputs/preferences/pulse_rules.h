@@ -37,3 +37,14 @@ int CommitTypedField(PrefList& s, OutController& c, int field, double typed, boo
 std::string FieldText(const PrefList& s, int field);
 // The sheet's number format: width 6, d decimals, rounded up by 10^-(d+2).
 std::string NumberText(double value, int decimals);
+
+// The RJ72C's pulse level: entries 22 to 27 hold levels in units from 0 to entry 22's upper
+// limit U for -10 V to +10 V.
+// The level entry mode (entry 23) and what it resets: 0 the limits and the locked level,
+// 1 the level and the locked level, 2 the level becomes the locked one.
+void ChooseLevelEntry(PrefList& s, int mode);
+// A level typed in volts into one of the level page's fields (limits, locked level, step), put
+// on the 5 mV grid and validated (with a beep); the limits are kept in order. 1 stored.
+int CommitTypedLevel(PrefList& s, int field, double volts);
+// What a level field shows, in volts.
+std::string LevelText(const PrefList& s, int field);

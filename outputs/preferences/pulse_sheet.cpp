@@ -11,6 +11,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 #include <cstdio>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -26,7 +28,7 @@ struct SheetState {
     COutCtlView* panel = nullptr;
     PrefList edited;
     HWND sheet = nullptr;
-    HWND pages[2] = {};
+    HWND pages[3] = {};
     HWND saveButton = nullptr, organizeButton = nullptr;
     WNDPROC sheetProc = nullptr;
 };
@@ -43,6 +45,8 @@ constexpr Choice kChoices[] = {
     {IDC_OUT_SHOW_PERIOD, 12, 1}, {IDC_OUT_REP_ANY, 13, 0},       {IDC_OUT_REP_LIMIT, 13, 1},
     {IDC_OUT_REP_LOCK, 13, 2},
 };
+constexpr Choice kLevelChoices[] = {{IDC_OUT_LEVEL_ANY, 23, 0}, {IDC_OUT_LEVEL_LIMIT, 23, 1}, {IDC_OUT_LEVEL_LOCK, 23, 2}};
+constexpr int kLevelFields[] = {IDC_OUT_LEVEL_FROM, IDC_OUT_LEVEL_TO, IDC_OUT_LEVEL_LOCKED, IDC_OUT_LEVEL_STEP};
 constexpr int kFields[] = {IDC_OUT_PULSE_COUNT, IDC_OUT_DELAY,    IDC_OUT_LOCKED_WIDTH, IDC_OUT_CALIBRATION,
                            IDC_OUT_REP_FROM,    IDC_OUT_REP_TO,   IDC_OUT_REP_LOCKED,   IDC_OUT_INCREMENT};
 
@@ -91,10 +95,22 @@ void RefreshPage(HWND w) {
         if (HWND c = GetDlgItem(w, id)) ShowWindow(c, ShowsCalibration() ? SW_SHOW : SW_HIDE);
 }
 
+// The RJ72C's level page: the limits while limited, the locked level while locked.
+void RefreshLevelPage(HWND w) {
+    for (const Choice& c : kLevelChoices)
+        CheckDlgButton(w, c.id, Entry(c.entry) == static_cast<int>(c.value) ? BST_CHECKED : BST_UNCHECKED);
+    for (int id : kLevelFields) SetDlgItemTextA(w, id, LevelText(g_sheet.edited, id).c_str());
+    Enable(w, IDC_OUT_LEVEL_FROM, Entry(23) == 1);
+    Enable(w, IDC_OUT_LEVEL_TO, Entry(23) == 1);
+    Enable(w, IDC_OUT_LEVEL_LOCKED, Entry(23) == 2);
+    Enable(w, IDC_OUT_LEVEL_STEP, Entry(23) != 2);
+}
+
 void RefreshSheet() {
     if (g_sheet.organizeButton) EnableWindow(g_sheet.organizeButton, !g_sheet.panel->Presets().IsEmpty());
-    for (HWND page : g_sheet.pages)
-        if (page) RefreshPage(page);
+    for (int i = 0; i < 2; ++i)
+        if (g_sheet.pages[i]) RefreshPage(g_sheet.pages[i]);
+    if (g_sheet.pages[2]) RefreshLevelPage(g_sheet.pages[2]);
 }
 
 // A radio's entry, with what follows from it.
@@ -116,6 +132,18 @@ void OnChoice(const Choice& c) {
 }
 
 void OnPageCommand(HWND page, int id, unsigned code) {
+    for (const Choice& c : kLevelChoices)
+        if (c.id == id && code == BN_CLICKED) {
+            ChooseLevelEntry(g_sheet.edited, static_cast<int>(c.value));
+            RefreshSheet();
+        }
+    if (page == g_sheet.pages[2])
+        for (int field : kLevelFields) {
+            if (field != id || code != EN_KILLFOCUS || !EditModified(page, id)) continue;
+            CommitTypedLevel(g_sheet.edited, id, ReadEditNumber(page, id, kTypedChars));
+            RefreshSheet();
+            ClearEditModified(page, id);
+        }
     for (const Choice& c : kChoices)
         if (c.id == id && code == BN_CLICKED) OnChoice(c);
     if (id == IDC_OUT_MARKERS && code == BN_CLICKED) {
@@ -123,7 +151,7 @@ void OnPageCommand(HWND page, int id, unsigned code) {
         RefreshSheet();
     }
     for (int field : kFields) {
-        if (field != id || code != EN_KILLFOCUS || !EditModified(page, id)) continue;
+        if (page == g_sheet.pages[2] || field != id || code != EN_KILLFOCUS || !EditModified(page, id)) continue;
         CommitTypedField(g_sheet.edited, *g_sheet.panel->Controller(), id, ReadEditNumber(page, id, kTypedChars),
                          CVKDevice::IsVK40() != 0);
         RefreshSheet();
@@ -138,12 +166,14 @@ INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
         const auto* psp = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
         const int index = static_cast<int>(psp->lParam);
         g_sheet.pages[index] = page;
-        for (int id : kFields)
+        for (int id : index == 2 ? std::vector<int>(std::begin(kLevelFields), std::end(kLevelFields))
+                                 : std::vector<int>(std::begin(kFields), std::end(kFields)))
             if (GetDlgItem(page, id)) {
                 SendDlgItemMessageA(page, id, EM_LIMITTEXT, kFieldChars, 0);
                 SubclassField(page, id);
             }
-        HandleTheDialog(page, index == 0 ? IDD_OUT_SHEET_GENERAL : IDD_OUT_SHEET_ADVANCED);
+        const int ids[3] = {IDD_OUT_SHEET_GENERAL, IDD_OUT_SHEET_ADVANCED, IDD_OUT_SHEET_LEVEL};
+        HandleTheDialog(page, static_cast<uint32_t>(ids[index]));
         if (index == 1 && !Advanced()) ApplyPeriodLimitsForWidth(g_sheet.edited, *g_sheet.panel->Controller());
         RefreshSheet();
         return TRUE;
@@ -213,12 +243,16 @@ int RunPulsePrefsSheet(COutCtlView* panel) {
     g_sheet = SheetState{};
     g_sheet.panel = panel;
     g_sheet.edited = CopyPrefs(*panel->Controller());
-    const std::string titles[2] = {PanelText(IDC_OUT_TEXT_GENERAL, "General"), PanelText(IDC_OUT_TEXT_ADVANCED, "Advanced")};
-    PROPSHEETPAGEA pages[2]{};
-    const int templates[2] = {panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_GENERAL : IDD_OUT_SHEET_GENERAL,
-                              panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_ADVANCED : IDD_OUT_SHEET_ADVANCED};
+    const std::string titles[3] = {PanelText(IDC_OUT_TEXT_GENERAL, "General"), PanelText(IDC_OUT_TEXT_ADVANCED, "Advanced"),
+                                   PanelText(IDC_OUT_TEXT_LEVEL, "Level")};
+    PROPSHEETPAGEA pages[3]{};
+    const int templates[3] = {panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_GENERAL : IDD_OUT_SHEET_GENERAL,
+                              panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_ADVANCED : IDD_OUT_SHEET_ADVANCED,
+                              IDD_OUT_SHEET_LEVEL};
+    // The RJ72C's level has a page of its own.
+    const int pageCount = panel->GetType() == 6 ? 3 : 2;
     HINSTANCE inst = g_app ? g_app->hInstance : GetModuleHandleA(nullptr);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < pageCount; ++i) {
         pages[i].dwSize = sizeof pages[i];
         pages[i].dwFlags = PSP_USETITLE;
         pages[i].hInstance = inst;
@@ -238,7 +272,7 @@ int RunPulsePrefsSheet(COutCtlView* panel) {
     header.hwndParent = panel->Window();
     header.hInstance = inst;
     header.pszCaption = caption.c_str();
-    header.nPages = 2;
+    header.nPages = static_cast<UINT>(pageCount);
     header.ppsp = pages;
     header.pfnCallback = SheetCallback;
     const INT_PTR result = PropertySheetA(&header);

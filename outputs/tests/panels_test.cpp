@@ -1005,4 +1005,28 @@ TEST_F(PanelsTest, TheAdvancedStimulatorsSheetSetsItsPulsesAndStartSource) {
     EXPECT_EQ(GetSwitchFace(dlg, IDC_OUT_SWITCH), kFaceArmed);
 }
 
+TEST_F(LibraryPanelsTest, TheRJ72CSheetHasALevelPageWhoseLimitsBindThePanel) {
+    COutCtlView* p = Shown(6);
+    const double u = p->Pref(22)->m_max;
+    Driver driver;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        HWND level = SheetPage(sheet, 2);
+        ASSERT_NE(level, nullptr);
+        Click(level, IDC_OUT_LEVEL_LIMIT);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(level, IDC_OUT_LEVEL_FROM)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(level, IDC_OUT_LEVEL_LOCKED)));
+        Type(level, IDC_OUT_LEVEL_FROM, "-3.2374");
+        EXPECT_EQ(Text(level, IDC_OUT_LEVEL_FROM), "-3.2350");
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    });
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 1);
+    EXPECT_NEAR(p->Value(24), (-3.235 + 10.0) * u / 20.0, 1e-9);
+    // A level typed below the new lower limit is held at it.
+    Type(p->Window(), IDC_OUT_VOLTS, "-9");
+    EXPECT_EQ(Text(p->Window(), IDC_OUT_VOLTS), "-3.235");
+}
+
 }  // namespace

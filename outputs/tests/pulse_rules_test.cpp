@@ -146,4 +146,64 @@ TEST(PulseRules, NumbersAreRoundedUpByAHundredthOfTheirLastDecimal) {
     EXPECT_EQ(NumberText(1234.5, 2), "1234.50");
 }
 
+PrefList WithLevel() {
+    PrefList s = Stimulator();
+    const double u = 4.0959, step = 0.0009999755859375;
+    s.resize(28, OutPref(U, U, U, 0));
+    s[22] = OutPref(0, u, step, 2.04795);
+    s[23] = OutPref(U, U, U, 1);
+    s[24] = OutPref(0, u, step, 1.843155);
+    s[25] = OutPref(0, u, step, 2.252745);
+    s[26] = OutPref(0, u, step, 2.04795);
+    s[27] = OutPref(0.001023975, u, step, 0.0204795);
+    return s;
+}
+
+TEST(PulseRules, LevelLimitsAreTypedInVoltsOnTheGridAndKeptInOrder) {
+    PrefList s = WithLevel();
+    EXPECT_EQ(LevelText(s, IDC_OUT_LEVEL_FROM), "-1.0000");
+    EXPECT_EQ(LevelText(s, IDC_OUT_LEVEL_TO), "1.0000");
+    EXPECT_EQ(CommitTypedLevel(s, IDC_OUT_LEVEL_FROM, -3.2374), 1);
+    EXPECT_EQ(LevelText(s, IDC_OUT_LEVEL_FROM), "-3.2350");
+    // A first limit above the second swaps them, and the level stays between them.
+    EXPECT_EQ(CommitTypedLevel(s, IDC_OUT_LEVEL_FROM, 4), 1);
+    EXPECT_EQ(LevelText(s, IDC_OUT_LEVEL_FROM), "1.0000");
+    EXPECT_EQ(LevelText(s, IDC_OUT_LEVEL_TO), "4.0000");
+    EXPECT_GE(s[22].m_value, s[24].m_value);
+    // Beyond the range the limit is held at its end.
+    EXPECT_EQ(CommitTypedLevel(s, IDC_OUT_LEVEL_TO, 25), 1);
+    EXPECT_EQ(LevelText(s, IDC_OUT_LEVEL_TO), "10.0000");
+    // The locked level becomes the level.
+    EXPECT_EQ(CommitTypedLevel(s, IDC_OUT_LEVEL_LOCKED, 2.5), 1);
+    EXPECT_DOUBLE_EQ(s[22].m_value, s[26].m_value);
+    EXPECT_EQ(LevelText(s, IDC_OUT_LEVEL_LOCKED), "2.5000");
+}
+
+TEST(PulseRules, ChoosingALevelEntryResetsWhatItNoLongerUses) {
+    PrefList s = WithLevel();
+    for (int i = 22; i <= 26; ++i) s[static_cast<size_t>(i)].m_value = 3.0;
+    ChooseLevelEntry(s, 0);
+    EXPECT_DOUBLE_EQ(s[24].m_value, 1.843155);
+    EXPECT_DOUBLE_EQ(s[25].m_value, 2.252745);
+    EXPECT_DOUBLE_EQ(s[26].m_value, 2.04795);
+    EXPECT_DOUBLE_EQ(s[22].m_value, 3.0);
+    s[26].m_value = 1.0;
+    ChooseLevelEntry(s, 2);
+    EXPECT_DOUBLE_EQ(s[22].m_value, 1.0);
+    ChooseLevelEntry(s, 1);
+    EXPECT_DOUBLE_EQ(s[22].m_value, 2.04795);
+    EXPECT_DOUBLE_EQ(s[26].m_value, 2.04795);
+    EXPECT_DOUBLE_EQ(s[23].m_value, 1.0);
+}
+
+TEST(PulseRules, ALevelStepIsNeverBelowItsSmallestUnit) {
+    PrefList s = WithLevel();
+    s[27].m_min = 0;
+    EXPECT_EQ(CommitTypedLevel(s, IDC_OUT_LEVEL_STEP, 0), 1);
+    EXPECT_DOUBLE_EQ(s[27].m_value, 0.001023975);
+    EXPECT_EQ(CommitTypedLevel(s, IDC_OUT_LEVEL_STEP, 0.5), 1);
+    EXPECT_NEAR(s[27].m_value, 4.0959 * 0.5 / 20.0, 1e-12);
+    EXPECT_EQ(LevelText(s, IDC_OUT_LEVEL_STEP), "0.5000");
+}
+
 }  // namespace
