@@ -11,7 +11,9 @@ void NotifyOutputPanels(LPARAM lParam, WPARAM wParam, UINT msg);
 void OutputPanelsOnMdiActivate(HWND deactivated, HWND activated);
 void ClearOutputPanelsPendingStart(COutCtlViewSet* set);
 
-class COutCtlViewSet;
+// After File Open has read a document: its shown panel is shown again.
+void ShowOpenedOutputPanel(COutCtlViewSet* set);
+
 // The panel set's command: 5029 goes to the active panel's dialog, 5032-5039 pick a panel.
 void OutCtlViewSetOnCommand(COutCtlViewSet* set, UINT id);
 

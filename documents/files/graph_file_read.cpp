@@ -236,13 +236,30 @@ const char* LoadSamples(ReadState& st) {
     return nullptr;
 }
 
+// The output-panel block has no length: after a damaged one the graph items are found by their
+// tag, so that they are not lost with it.
+void SkipToGraphItems(CByteReader& in) {
+    const uint64_t start = in.Tell();
+    for (uint64_t at = start + 4; at + 4 <= in.Size(); ++at) {
+        uint32_t tag = 0;
+        if (in.Seek(at) && in.U32(&tag) && tag == kGraphItemsTag) {
+            in.Seek(at);
+            return;
+        }
+    }
+    in.Seek(start);
+}
+
 // The journal, marker-manager, output-panel and graph-item blocks, each found by its tag.
 void ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal) {
     tagGS* gs = st.gs;
     if (JournalLoadBlock(gs, st.in, wideJournal) == kBlockDamaged) Notice(st, kKeyBlockDamaged);
     if (MarkerManagerLoad(gs, st.in, settingsOnly ? 1 : 0) == kBlockDamaged) Notice(st, kKeyBlockDamaged);
     if (!gs->outPanels) gs->outPanels = NewOutCtlViewSet(gs);
-    if (gs->outPanels && ReadOutputPanels(gs->outPanels, st.in) < 0) Notice(st, kKeyBlockDamaged);
+    if (gs->outPanels && ReadOutputPanels(gs->outPanels, st.in) < 0) {
+        Notice(st, kKeyBlockDamaged);
+        SkipToGraphItems(st.in);
+    }
     if (GraphItemsLoad(gs, st.in) == kBlockDamaged) Notice(st, kKeyBlockDamaged);
 }
 

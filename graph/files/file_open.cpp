@@ -7,6 +7,7 @@
 #include "documents/documents_api.h"
 #include "documents/text/text_file.h"
 #include "documents/files/graph_file.h"
+#include "outputs/outputs_api.h"
 #include "controls/utilities.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
@@ -338,6 +339,7 @@ int ShowOpenedGraph(tagGS* gs, int reused) {
     UpdateAllMeasurements(gs);
     SetDisplayMode(gs, static_cast<int16_t>(gs->displayMode));
     UpdateHScrollBar(gs);
+    if (gs->outPanels) ShowOpenedOutputPanel(gs->outPanels);
     setDirtyGraphFlag(gs, wasModified);
     ShowGraphControls(gs, 1);
     --g_openingGraph;

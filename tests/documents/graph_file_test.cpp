@@ -237,8 +237,11 @@ TEST(GraphFileWriter, ASelectionOutsideEverySegmentKeepsNoMarker) {
     TestDoc e;
     ASSERT_EQ(Read(e, f, nullptr), 1);
     EXPECT_EQ(StoredMarkerCount(e.gs), 0u);
-    // The marker-manager block counts no append marker and holds no record.
-    const size_t manager = f.size() - 4 - 2 - 7 * 16 - (4 + 16 + 4 + 4 + 12 + 4 * 12 + 130);
+    // The marker-manager block counts no append marker and holds no record; the document's
+    // output-panel block follows it.
+    CByteWriter panels;
+    ASSERT_EQ(WriteOutputPanels(d.gs->outPanels, panels), 1);
+    const size_t manager = f.size() - panels.Bytes().size() - (4 + 16 + 4 + 4 + 12 + 4 * 12 + 130);
     ASSERT_EQ(GetU32(f, manager), 0x08102002u);
     EXPECT_EQ(GetU32(f, manager + 16), 0u);
 }
@@ -621,6 +624,40 @@ TEST(GraphFileJournal, ADamagedOrMissingJournalLosesNothingAfterIt) {
         EXPECT_EQ(JournalOf(d).first, c.text) << c.what;
         EXPECT_EQ(ManagerAndItems(d), after) << c.what;
         EXPECT_EQ(StoredMarkerCount(d.gs), 3u) << c.what;
+    }
+}
+
+TEST(GraphFileOutputPanels, ADamagedPanelBlockIsRefusedAndTheGraphItemsAfterItAreRead) {
+    const AcqRecipe recipe = RichRecipe();
+    TestDoc sound;
+    ASSERT_EQ(Read(sound, BuildAcq(recipe), nullptr), 1);
+    const Bytes after = ManagerAndItems(sound);
+    const Bytes panels = OutputPanelsBlock();
+    const Bytes items = GraphItemsBlock();
+    const Bytes whole = BuildAcq(recipe);
+    const size_t block = whole.size() - items.size() - panels.size();
+    ASSERT_EQ(GetU32(whole, block), 0x12042002u);
+    struct Case {
+        const char* what;
+        size_t at;  // inside the panel block
+        uint32_t value;
+    } cases[] = {
+        {"preset count far beyond the file", 4 + 2 + 4 + 4 + 40 + 4, 0x00FFFFFF},
+        {"preference count far beyond the file", 4 + 2 + 4, 0x7FFFFFF0},
+        {"negative preset count", 4 + 2 + 4 + 4 + 40 + 4, 0xFFFFFFF0},
+    };
+    for (const Case& c : cases) {
+        Bytes f = whole;
+        PutU32(f, block + c.at, c.value);
+        TestDoc d;
+        stGraphReadReport report{};
+        ASSERT_EQ(Read(d, f, &report), 1) << c.what;
+        EXPECT_STREQ(report.notice, kKeyBlockDamaged) << c.what;
+        EXPECT_EQ(ManagerAndItems(d), after) << c.what;
+        // Nothing of the damaged block was taken: the panels write their own settings.
+        CByteWriter out;
+        ASSERT_EQ(WriteOutputPanels(d.gs->outPanels, out), 1);
+        EXPECT_NE(out.Bytes(), panels) << c.what;
     }
 }
 
