@@ -44,6 +44,11 @@ void* __imp_HandleTheDialog = reinterpret_cast<void*>(&HandleTheDialog);
 void* __imp_GetPopupMenuItemName = reinterpret_cast<void*>(&GetPopupMenuItemName);
 void* __imp_AdjustMenuByContainerData = reinterpret_cast<void*>(&AdjustMenuByContainerData);
 void* __imp__ZN8CVK40Fix13GetAnalogDataEiPd = reinterpret_cast<void*>(&CVK40Fix::GetAnalogData);
+void* __imp_getDlgCtrlText = reinterpret_cast<void*>(&getDlgCtrlText);
+void* __imp_GetAnalogChannelParams = reinterpret_cast<void*>(&GetAnalogChannelParams);
+void* __imp__ZN9CVKDevice12GetDeviceNumEv = reinterpret_cast<void*>(&CVKDevice::GetDeviceNum);
+void* __imp__ZN9CVKDevice6IsVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsVK40);
+void* __imp__ZN9CVKDevice9IsNotVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsNotVK40);
 }
 
 namespace {
