@@ -8,10 +8,4 @@ int LockedHorizontalScaleDialog(HWND, tagGS*) { return 0; }
 int LockedHorizontalScaleHmsDialog(HWND, tagGS*) { return 0; }
 int LockedXYHorizontalScaleDialog(HWND, tagGS*) { return 0; }
 int OpenHorizontalScaleDialog(HWND, tagGS*, int32_t) { return 0; }
-int GridOptionsDialog(HWND, tagGS*) { return 0; }
 int DoDisplayPrefsDialog(HWND, tagGS*) { return 0; }
-int ShowWaveformOrderDialog(HWND, tagGS*) { return 0; }
-HFONT ChooseGraphFont(HWND, HFONT oldFont, int, LOGFONTA*, int32_t*, int32_t*) { return oldFont; }
-void ApplyFontToGraphWindow(HWND, HFONT) {}
-COLORREF ChooseGraphColor(HWND, COLORREF initial) { return initial; }
-int HorizontalAxisFormatDialog(tagGS*) { return 0; }

@@ -102,10 +102,11 @@ INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
     if (LOWORD(wParam) == IDOK && HIWORD(wParam) == 0) {
         char text[64] = "";
         GetDlgItemTextA(dlg, IDC_PROMPT_EDIT, text, 63);
+        // Text that is no finite number (a typed "1e999" too) reads as 0.
         if (g_prompt.textMode)
             CopyText(g_prompt.text, sizeof g_prompt.text, text);
         else
-            g_prompt.value = std::atof(text);
+            g_prompt.value = gdlg::ReadNumber(dlg, IDC_PROMPT_EDIT, 62);
         if (g_prompt.checkCaption[0]) g_prompt.checkState = IsDlgButtonChecked(dlg, IDC_PROMPT_CHECK) == BST_CHECKED;
         EndDialog(dlg, 1);
     } else if (LOWORD(wParam) == IDCANCEL) {
