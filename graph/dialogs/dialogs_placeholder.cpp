@@ -8,4 +8,3 @@ int LockedHorizontalScaleDialog(HWND, tagGS*) { return 0; }
 int LockedHorizontalScaleHmsDialog(HWND, tagGS*) { return 0; }
 int LockedXYHorizontalScaleDialog(HWND, tagGS*) { return 0; }
 int OpenHorizontalScaleDialog(HWND, tagGS*, int32_t) { return 0; }
-int DoDisplayPrefsDialog(HWND, tagGS*) { return 0; }

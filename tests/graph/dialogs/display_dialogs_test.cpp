@@ -2,6 +2,7 @@
 // choosers on a real graph window.
 #include "tests/graph/dialogs/dialog_fixture.h"
 #include "tests/shell/box_capture.h"
+#include "graph/view/display_modes.h"
 
 namespace {
 
@@ -383,6 +384,86 @@ TEST_F(DisplayDialogs, CancelledFontAndColourDialogsGiveBackWhatWasThere) {
     EXPECT_EQ(ChooseGraphColor(graph_, 0x00AB12), 0x00AB12u);
     EXPECT_EQ(driver.Runs(), 2);
     DeleteObject(old);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- Display Preferences ----
+
+TEST_F(DisplayDialogs, DisplayPreferencesStoreTheOptionsAndMarkOnlyGraphChanges) {
+    struct Row {
+        std::vector<int> clicks;
+        int rowsEntry, precisionEntry;  // -1: left
+        int button;
+        uint32_t action, draft, memory, tools;
+        uint32_t interpolate;
+        uint16_t pageDivisor;
+        uint32_t modified;
+    } rows[] = {
+        {{}, -1, -1, IDOK, 1, 0, 0, 1, 0, 4, 0},                                          // nothing changed
+        {{IDC_PREFS_TILE}, -1, -1, IDOK, 2, 0, 0, 1, 0, 4, 1},                            // tile clears autoscale
+        {{IDC_PREFS_AUTOSCALE}, -1, -1, IDOK, 0, 0, 0, 1, 0, 4, 1},                       // both clear: 0
+        {{IDC_PREFS_PAGE_HALF}, -1, -1, IDOK, 1, 0, 0, 1, 0, 2, 0},                       // page option alone
+        {{IDC_PREFS_INTERPOLATE}, -1, -1, IDOK, 1, 0, 0, 1, 1, 4, 0},                     // application option
+        {{IDC_PREFS_DRAFT, IDC_PREFS_ALL_MEMORY, IDC_PREFS_TOOLS}, -1, -1, IDOK, 1, 1, 1, 0, 0, 4, 1},
+        {{IDC_PREFS_TILE, IDC_PREFS_PAGE_FULL, IDC_PREFS_DRAFT}, 2, 4, IDCANCEL, 1, 0, 0, 1, 0, 4, 0},
+    };
+    for (const Row& r : rows) {
+        gs_->afterTransformAction = 1;
+        gs_->draftCompressed = gs_->useAllMemory = 0;
+        gs_->toolsWhileRecording = 1;
+        g_app->bInterpolatePaste = 0;
+        g_nPageDivisor = 4;
+        setDirtyGraphFlag(gs_, 0);
+        bool autoscaleShown = false, quarterShown = false;
+        DialogDriver driver({[&](HWND dlg) {
+            autoscaleShown = IsDlgButtonChecked(dlg, IDC_PREFS_AUTOSCALE) == BST_CHECKED;
+            quarterShown = IsDlgButtonChecked(dlg, IDC_PREFS_PAGE_QUARTER) == BST_CHECKED;
+            for (int id : r.clicks) Click(dlg, id);
+            if (r.rowsEntry >= 0) ChooseEntry(dlg, IDC_PREFS_ROWS, r.rowsEntry);
+            if (r.precisionEntry >= 0) ChooseEntry(dlg, IDC_PREFS_PRECISION, r.precisionEntry);
+            Click(dlg, r.button);
+        }});
+        EXPECT_EQ(DoDisplayPrefsDialog(graph_, gs_), r.button == IDOK ? 1 : 0);
+        EXPECT_TRUE(autoscaleShown);
+        EXPECT_TRUE(quarterShown);
+        EXPECT_EQ(gs_->afterTransformAction, r.action) << r.clicks.size();
+        EXPECT_EQ(gs_->draftCompressed, r.draft);
+        EXPECT_EQ(gs_->useAllMemory, r.memory);
+        EXPECT_EQ(gs_->toolsWhileRecording, r.tools);
+        EXPECT_EQ(g_app->bInterpolatePaste, r.interpolate);
+        EXPECT_EQ(g_nPageDivisor, r.pageDivisor);
+        EXPECT_EQ(gs_->modified, r.modified) << r.clicks.size() << " " << r.button;
+    }
+    g_nPageDivisor = 4;
+}
+
+TEST_F(DisplayDialogs, DisplayPreferencesRebuildTheMeasurementRowsOnlyWhenTheirCountChanges) {
+    const uint16_t rows = gs_->measureRows;
+    ASSERT_GE(rows, 1);
+    struct Row {
+        int rowsEntry;
+        uint16_t precisionEntry;
+        bool rebuilt;
+    } cases[] = {{rows - 1, 2, false}, {2, 5, true}, {2, 5, false}};
+    // A rebuilt row lays the whole window out again: its top-left corner, far from the plot and
+    // from the dialog, waits to be painted.
+    const RECT corner{0, 0, 4, 4};
+    for (const auto& c : cases) {
+        UpdateWindow(graph_);
+        ASSERT_FALSE(Pending(corner));
+        DialogDriver driver({[&](HWND dlg) {
+            ChooseEntry(dlg, IDC_PREFS_ROWS, c.rowsEntry);
+            ChooseEntry(dlg, IDC_PREFS_PRECISION, c.precisionEntry);
+            Click(dlg, IDOK);
+        }});
+        ASSERT_EQ(DoDisplayPrefsDialog(graph_, gs_), 1);
+        EXPECT_EQ(gs_->measureRows, c.rowsEntry + 1);
+        EXPECT_EQ(gs_->precisionDigits, c.precisionEntry + 1);
+        EXPECT_EQ(Pending(corner), c.rebuilt) << c.rowsEntry;
+    }
 }
 
 }  // namespace
