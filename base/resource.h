@@ -516,3 +516,28 @@
 #define IDC_HL_BASE_UNITS 1174
 #define IDC_HL_PRECISION 1045
 #define IDC_HL_HOLD 1020
+// Horizontal Scale in hours, minutes and seconds: the scale and start rows (free), and the
+// start, end, major division and base point rows (locked)
+#define IDC_HH_SCALE_H 1038
+#define IDC_HH_SCALE_M 1039
+#define IDC_HH_SCALE_S 1040
+#define IDC_HH_SCALE_UNITS 1033
+#define IDC_HH_START_UNITS 1037
+#define IDC_HL_ROW1_LABEL 1160
+#define IDC_HL_ROW2_LABEL 1161
+#define IDC_HL_ROW1_H 1012
+#define IDC_HL_ROW1_M 1005
+#define IDC_HL_ROW1_S 1006
+#define IDC_HL_ROW2_H 1013
+#define IDC_HL_ROW2_M 1007
+#define IDC_HL_ROW2_S 1008
+#define IDC_HL_ROW3_H 1014
+#define IDC_HL_ROW3_M 1009
+#define IDC_HL_ROW3_S 1010
+#define IDC_HL_ROW4_H 1015
+#define IDC_HL_ROW4_M 1011
+#define IDC_HL_ROW4_S 1016
+#define IDC_HL_ROW1_UNITS 1158
+#define IDC_HL_ROW2_UNITS 1159
+#define IDC_HL_ROW3_UNITS 1162
+#define IDC_HL_ROW4_UNITS 1163

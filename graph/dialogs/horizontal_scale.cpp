@@ -430,7 +430,211 @@ int RunLocked(HWND parent, tagGS* gs, bool xy) {
     return result == 1 ? 1 : 0;
 }
 
+
+// ---- hours, minutes and seconds: dialogs 953 and 203 ----
+
+struct stHmsRow {
+    int h, m, s;
+};
+constexpr stHmsRow kScaleRow{IDC_HH_SCALE_H, IDC_HH_SCALE_M, IDC_HH_SCALE_S};
+constexpr stHmsRow kStartRow{IDC_HMS_HOURS, IDC_HMS_MINUTES, IDC_HMS_SECONDS};
+constexpr stHmsRow kLockedRows[4] = {{IDC_HL_ROW1_H, IDC_HL_ROW1_M, IDC_HL_ROW1_S},
+                                     {IDC_HL_ROW2_H, IDC_HL_ROW2_M, IDC_HL_ROW2_S},
+                                     {IDC_HL_ROW3_H, IDC_HL_ROW3_M, IDC_HL_ROW3_S},
+                                     {IDC_HL_ROW4_H, IDC_HL_ROW4_M, IDC_HL_ROW4_S}};
+
+int32_t WholeSeconds(double v) {
+    if (!(v > INT32_MIN)) return INT32_MIN;
+    return v >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
+}
+void ShowRow(HWND dlg, const stHmsRow& row, double value) { gdlg::SetHms(dlg, row.h, row.m, row.s, WholeSeconds(value)); }
+double ReadRow(HWND dlg, const stHmsRow& row) { return gdlg::ReadHms(dlg, row.h, row.m, row.s); }
+
+struct stHmsScale {
+    tagGS* gs;
+    int32_t focusStart;
+    double scale, start;
+    stUnit unit;
+};
+
+INT_PTR CALLBACK HmsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* d = reinterpret_cast<stHmsScale*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    if (msg == WM_INITDIALOG) {
+        d = reinterpret_cast<stHmsScale*>(lParam);
+        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+        ShowRow(dlg, kScaleRow, d->scale);
+        ShowRow(dlg, kStartRow, d->start + d->gs->hOffset / d->unit.size);
+        SetPerDiv(dlg, IDC_HH_SCALE_UNITS, d->unit.name);
+        SetDlgItemTextA(dlg, IDC_HH_START_UNITS, d->unit.name);
+        CenterWindowOnScreen(dlg);
+        gdlg::FocusAll(dlg, d->focusStart > 0 ? kStartRow.h : kScaleRow.h);
+        HandleTheDialog(dlg, IDD_HSCALE_HMS);
+        return FALSE;
+    }
+    if (msg != WM_COMMAND || !d) return FALSE;
+    if (LOWORD(wParam) == IDOK) {
+        d->scale = ReadRow(dlg, kScaleRow);
+        d->start = ReadRow(dlg, kStartRow);
+        EndDialog(dlg, 1);
+    } else if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dlg, 0);
+    }
+    return TRUE;
+}
+
+// As the time variant of 952, compared with the stored values and held to the record's end
+// also in segment view.
+void ApplyHms(tagGS* gs, const stHmsScale& d) {
+    const double mult = d.unit.size;
+    const double newScale = d.scale * mult;
+    if (newScale != gs->hPerDiv && newScale > 0.0) {
+        SetTimePerDivision(gs, newScale);
+        const double end = RecordEnd(gs), span = gs->hDivisions * gs->hPerDiv;
+        if (end < gs->hStart + span) gs->hStart = end - span > 0.0 ? end - span : 0.0;
+        UpdateTimeScrollBar(gs);
+        setDirtyGraphFlag(gs, 1);
+        InvalidateTimeView(gs);
+    }
+    const double newStart = d.start * mult;
+    if (newStart != gs->hStart) {
+        double s = newStart - gs->hOffset;
+        const double latest = RecordEnd(gs) - gs->hDivisions * gs->hPerDiv;
+        if (s > latest) s = latest;
+        gs->hStart = s > 0.0 ? s : 0.0;
+        gs->gridExtraValue = gs->hStart;
+        UpdateTimeScrollBar(gs);
+        setDirtyGraphFlag(gs, 1);
+        InvalidateTimeView(gs);
+    }
+}
+
+struct stLockedHms {
+    tagGS* gs;
+    double end, start, major, base;
+    uint32_t rangeMode;
+    stUnit unit;
+};
+
+void ShowLockedHms(HWND dlg, const stLockedHms* d) {
+    const double m = d->unit.size, E = d->end / m, S = d->start / m;
+    if (d->rangeMode) {
+        SetKeyed(dlg, IDC_HL_ROW1_LABEL, IDD_HSCALE_LOCKED_HMS, "HLOCKED Range Key");
+        SetKeyed(dlg, IDC_HL_ROW2_LABEL, IDD_HSCALE_LOCKED_HMS, "HLOCKED Midpoint Key");
+        ShowRow(dlg, kLockedRows[0], E - S);
+        ShowRow(dlg, kLockedRows[1], (E + S) / 2.0);
+    } else {
+        SetKeyed(dlg, IDC_HL_ROW1_LABEL, IDD_HSCALE_LOCKED_HMS, "HLOCKED Start Key");
+        SetKeyed(dlg, IDC_HL_ROW2_LABEL, IDD_HSCALE_LOCKED_HMS, "HLOCKED End Key");
+        ShowRow(dlg, kLockedRows[0], S);
+        ShowRow(dlg, kLockedRows[1], E);
+    }
+    ShowRow(dlg, kLockedRows[2], d->major / m);
+    ShowRow(dlg, kLockedRows[3], d->base / m);
+    SetPerDiv(dlg, IDC_HL_ROW3_UNITS, d->unit.name);
+    for (int id : {IDC_HL_ROW4_UNITS, IDC_HL_ROW1_UNITS, IDC_HL_ROW2_UNITS}) SetDlgItemTextA(dlg, id, d->unit.name);
+    SetKeyed(dlg, IDC_HL_MINOR, IDD_HSCALE_LOCKED_HMS, IsGridFine(d->gs) ? "HLOCKED ON Key" : "HLOCKED OFF Key");
+}
+
+// Refused rows beep and put the focus in their seconds field.
+void OnLockedHmsOk(HWND dlg, stLockedHms* d) {
+    const double row1 = ReadRow(dlg, kLockedRows[0]), row2 = ReadRow(dlg, kLockedRows[1]);
+    double start, end;
+    if (d->rangeMode) {
+        const double half = row1 / 2.0;
+        if (!(half > 0.0)) return gdlg::RefuseField(dlg, kLockedRows[0].s);
+        start = row2 - half;
+        end = start + 2.0 * half;
+    } else {
+        start = row1;
+        end = row2;
+        if (start < 0.0) return gdlg::RefuseField(dlg, kLockedRows[0].s);
+        if (end < 0.0 || end == start) return gdlg::RefuseField(dlg, kLockedRows[1].s);
+        if (start > end) std::swap(start, end);
+    }
+    const double major = ReadRow(dlg, kLockedRows[2]);
+    if (!(major > 0.0)) return gdlg::RefuseField(dlg, kLockedRows[2].s);
+    d->start = start;
+    d->end = end;
+    d->major = major;
+    d->base = ReadRow(dlg, kLockedRows[3]);
+    InvalidateRect(d->gs->hwnd, &d->gs->hAxisRect, FALSE);
+    EndDialog(dlg, 1);
+}
+
+INT_PTR CALLBACK LockedHmsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* d = reinterpret_cast<stLockedHms*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    if (msg == WM_INITDIALOG) {
+        d = reinterpret_cast<stLockedHms*>(lParam);
+        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+        for (const stHmsRow& row : kLockedRows)
+            for (int id : {row.h, row.m, row.s}) SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, 2, 0);
+        ShowLockedHms(dlg, d);
+        CenterWindowOnScreen(dlg);
+        gdlg::FocusAll(dlg, kLockedRows[0].h);
+        HandleTheDialog(dlg, IDD_HSCALE_LOCKED_HMS);
+        return FALSE;
+    }
+    if (msg != WM_COMMAND || !d) return FALSE;
+    if (LOWORD(wParam) == IDOK)
+        OnLockedHmsOk(dlg, d);
+    else if (LOWORD(wParam) == IDCANCEL)
+        EndDialog(dlg, 0);
+    return TRUE;
+}
+
+// A changed base point alone is not applied: only a new span or division stores anything.
+void ApplyLockedHms(tagGS* gs, stLockedHms d) {
+    const double m = d.unit.size;
+    d.end *= m;
+    d.start *= m;
+    d.major *= m;
+    if (GraphXToTime(gs, gs->plotRect.right) == d.end && GraphXToTime(gs, gs->plotRect.left) == d.start &&
+        d.major == gs->hPerDiv)
+        return;
+    gs->hPerDiv = d.major;
+    gs->hStart = d.start > 0.0 ? d.start : 0.0;
+    gs->hDivisions = (d.end - gs->hStart) / gs->hPerDiv;
+    gs->gridExtraValue = d.base * m;
+    UpdateTimeScrollBar(gs);
+    setDirtyGraphFlag(gs, 1);
+    InvalidateTimeView(gs);
+}
+
 }  // namespace
+
+int HorizontalScaleHmsDialog(HWND parent, tagGS* gs, int32_t focusStart) {
+    if (!gs || !g_app) return 0;
+    stHmsScale d{};
+    d.gs = gs;
+    d.focusStart = focusStart;
+    d.unit = AxisUnit(gs);
+    d.scale = gs->hPerDiv / d.unit.size;
+    d.start = gs->hStart / d.unit.size;
+    notify::SetStatusText("Enter new horizontal scale parameters");
+    const INT_PTR result = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_HSCALE_HMS), parent, HmsProc,
+                                           reinterpret_cast<LPARAM>(&d));
+    if (result == 1) ApplyHms(gs, d);
+    notify::SetStatusText("Ready");
+    return result == 1 ? 1 : 0;
+}
+
+int LockedHorizontalScaleHmsDialog(HWND parent, tagGS* gs) {
+    if (!gs || !g_app) return 0;
+    stLockedHms d{};
+    d.gs = gs;
+    d.unit = AxisUnit(gs);
+    d.end = GraphXToTime(gs, gs->plotRect.right);
+    d.start = GraphXToTime(gs, gs->plotRect.left);
+    d.major = gs->hPerDiv;
+    d.base = gs->gridExtraValue;
+    d.rangeMode = gs->gridExtra;
+    notify::SetStatusText("Enter new horizontal scale parameters - LOCKED");
+    const INT_PTR result = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_HSCALE_LOCKED_HMS), parent,
+                                           LockedHmsProc, reinterpret_cast<LPARAM>(&d));
+    if (result == 1) ApplyLockedHms(gs, d);
+    notify::SetStatusText("Ready");
+    return result == 1 ? 1 : 0;
+}
 
 int HorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) { return RunHScale(parent, gs, focusStart, false); }
 int XYHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) { return RunHScale(parent, gs, focusStart, true); }

@@ -206,3 +206,100 @@ TEST_F(HorizontalScale, ANewStartMovesTheAxisNumbers) {
 }
 
 }  // namespace
+
+namespace {
+
+// Clock time: the rows are hours, minutes and seconds of the axis unit (one second).
+class HorizontalScaleHms : public HorizontalScale {
+protected:
+    void SetUp() override {
+        HorizontalScale::SetUp();
+        gs_->hUnitKind = 2;
+        Reset();
+        char name[kUnitNameLen];
+        ChooseTimeUnits(gs_, gs_->hPerDiv, name, 2, &unit_, 0);
+        ASSERT_DOUBLE_EQ(unit_, 1000.0);
+    }
+    static void TypeRow(HWND dlg, const int (&ids)[3], const char* h, const char* m, const char* s) {
+        TypeInto(dlg, ids[0], h);
+        TypeInto(dlg, ids[1], m);
+        TypeInto(dlg, ids[2], s);
+    }
+};
+
+TEST_F(HorizontalScaleHms, FreeDialogTakesWholeSecondsAndHoldsTheViewInTheRecord) {
+    static const int kScale[3] = {IDC_HH_SCALE_H, IDC_HH_SCALE_M, IDC_HH_SCALE_S};
+    static const int kStart[3] = {IDC_HMS_HOURS, IDC_HMS_MINUTES, IDC_HMS_SECONDS};
+    struct Row {
+        const char *sh, *sm, *ss, *th, *tm, *ts;
+        int button;
+        double perDiv, hStart;
+    } rows[] = {
+        {"0", "0", "1", "0", "0", "3", IDOK, 1000.0, 3000.0},
+        {"0", "0", "0", "0", "0", "9", IDOK, 250.0, 9000.0},      // no scale: kept; start held at the end
+        {"0", "0", "2", "0", "0", "9", IDOK, 2000.0, 2000.0},     // the last division ends at the last sample
+        {"x", "", "", "0", "0", "0", IDOK, 250.0, 0.0},
+        {"0", "0", "1", "0", "0", "3", IDCANCEL, 250.0, 0.0},
+    };
+    for (const Row& r : rows) {
+        Reset();
+        std::string shownStart;
+        DialogDriver driver({[&](HWND dlg) {
+            shownStart = ItemText(dlg, IDC_HMS_HOURS) + ":" + ItemText(dlg, IDC_HMS_MINUTES) + ":" +
+                         ItemText(dlg, IDC_HMS_SECONDS);
+            TypeRow(dlg, kScale, r.sh, r.sm, r.ss);
+            TypeRow(dlg, kStart, r.th, r.tm, r.ts);
+            Click(dlg, r.button);
+        }});
+        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.button == IDOK ? 1 : 0);
+        EXPECT_EQ(shownStart, "00:00:00");
+        EXPECT_NEAR(gs_->hPerDiv, r.perDiv, 1e-9) << r.ss << " " << r.ts;
+        EXPECT_NEAR(gs_->hStart, r.hStart, 1e-9) << r.ss << " " << r.ts;
+    }
+}
+
+TEST_F(HorizontalScaleHms, LockedDialogSwapsOrRefusesItsRows) {
+    gs_->gridLocked = 1;
+    struct Row {
+        uint32_t rangeMode;
+        int row1, row2, major;  // seconds
+        int refused;
+        double hStart, perDiv, divisions;
+    } rows[] = {
+        {0, 2, 6, 1, 0, 2000.0, 1000.0, 4.0},
+        {0, 6, 2, 2, 0, 2000.0, 2000.0, 2.0},              // start after end: swapped
+        {0, 3, 3, 1, IDC_HL_ROW2_S, 0.0, 250.0, 4.0},       // equal
+        {0, 2, 6, 0, IDC_HL_ROW3_S, 0.0, 250.0, 4.0},       // no division
+        {1, 4, 5, 1, 0, 3000.0, 1000.0, 4.0},               // range 4 around 5
+        {1, 0, 5, 1, IDC_HL_ROW1_S, 0.0, 250.0, 4.0},       // a range of 0
+    };
+    for (const Row& r : rows) {
+        Reset();
+        gs_->gridExtra = r.rangeMode;
+        bool open = false;
+        HWND focus = nullptr, refused = nullptr;
+        DialogDriver driver({[&](HWND dlg) {
+            EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_HL_ROW1_H, EM_GETLIMITTEXT, 0, 0), 2);
+            TypeInto(dlg, IDC_HL_ROW1_S, std::to_string(r.row1));
+            TypeInto(dlg, IDC_HL_ROW2_S, std::to_string(r.row2));
+            TypeInto(dlg, IDC_HL_ROW3_S, std::to_string(r.major));
+            SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+            open = StillOpen(dlg);
+            if (open) {
+                focus = GetFocus();
+                refused = GetDlgItem(dlg, r.refused);
+                Click(dlg, IDCANCEL);
+            }
+        }});
+        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.refused ? 0 : 1) << r.row1 << " " << r.row2;
+        EXPECT_EQ(open, r.refused != 0);
+        if (r.refused) {
+            EXPECT_EQ(focus, refused) << r.row1 << " " << r.row2 << " " << r.major;
+        }
+        EXPECT_NEAR(gs_->hStart, r.hStart, 1e-6) << r.row1 << " " << r.row2;
+        EXPECT_NEAR(gs_->hPerDiv, r.perDiv, 1e-6) << r.row1 << " " << r.row2;
+        EXPECT_NEAR(gs_->hDivisions, r.divisions, 1e-6) << r.row1 << " " << r.row2;
+    }
+}
+
+}  // namespace
