@@ -15,23 +15,23 @@ int PromptForHms(HWND parent, double* seconds, const char* label);
 void SetControlTextFromKey(HWND control, uint32_t dlgId, const char* text);
 
 // Vertical scale of one channel (-1: the selected one); 1 after OK, 0 otherwise.
-int VerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t focusMidpoint);
-int LockedVerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t unused);
+int32_t VerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t focusMidpoint);
+int32_t LockedVerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t focusMidpoint);
 // The free or the locked vertical scale dialog, as the graph's grid lock says.
 int OpenVerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t focusMidpoint);
 
 // Horizontal scale; 1 after OK, 0 otherwise.
-int HorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart);
-int HorizontalScaleHmsDialog(HWND parent, tagGS* gs, int32_t focusStart);
-int XYHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart);
-int LockedHorizontalScaleDialog(HWND parent, tagGS* gs);
-int LockedHorizontalScaleHmsDialog(HWND parent, tagGS* gs);
-int LockedXYHorizontalScaleDialog(HWND parent, tagGS* gs);
+int32_t HorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart);
+int32_t HorizontalScaleHmsDialog(HWND parent, tagGS* gs, int32_t focusStart);
+int32_t XYHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart);
+int32_t LockedHorizontalScaleDialog(HWND parent, tagGS* gs);
+int32_t LockedHorizontalScaleHmsDialog(HWND parent, tagGS* gs);
+int32_t LockedXYHorizontalScaleDialog(HWND parent, tagGS* gs);
 // The horizontal scale dialog that fits the graph's mode, grid lock and unit kind.
 int OpenHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart);
 
 // A channel's label (isLabel non-zero) or units text; channel -1 is the selected one.
-int ChannelLabelDialog(HWND parent, tagGS* gs, int32_t channel, uint32_t isLabel);
+int32_t ChannelLabelDialog(HWND parent, tagGS* gs, int32_t channel, uint32_t isLabel);
 // Adds "slot, label" to a channel drop-down with the slot as item data; the entry's index.
 int AddChannelComboItem(HWND combo, const tagGS* gs, uint32_t slot);
 
