@@ -10,17 +10,21 @@
 class DialogDriver {
 public:
     using Step = std::function<void(HWND dlg)>;
-    // Each dialog that opens takes the next step; a dialog beyond the steps is cancelled.
+    // Each dialog that opens takes the next step; a dialog beyond the steps, or one that a step
+    // leaves open, is cancelled.
     explicit DialogDriver(std::vector<Step> steps);
     ~DialogDriver();
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;
     int Runs() const { return runs_; }
+    // Dialogs that a step left open.
+    int LeftOpen() const { return leftOpen_; }
 
 private:
     static LRESULT CALLBACK Filter(int code, WPARAM wParam, LPARAM lParam);
     std::vector<Step> steps_;
     int runs_ = 0;
+    int leftOpen_ = 0;
     bool busy_ = false;
     HWND last_ = nullptr;
     HHOOK hook_ = nullptr;

@@ -467,3 +467,35 @@ TEST_F(DisplayDialogs, DisplayPreferencesRebuildTheMeasurementRowsOnlyWhenTheirC
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DisplayDialogs, GridPreviewDrawsTheChosenPens) {
+    gs_->gridColor = 0x000000;
+    gs_->gridMinorColor = 0xC0C0C0;
+    SetGridFine(gs_, false);
+    std::vector<uint32_t> first, red, withMinor;
+    DialogDriver driver({[&](HWND dlg) {
+        HWND box = GetDlgItem(dlg, IDC_GRID_PREVIEW);
+        RECT r;
+        GetClientRect(box, &r);
+        InvalidateRect(dlg, nullptr, TRUE);
+        UpdateWindow(dlg);
+        first = Capture(box, r);
+        ChooseEntry(dlg, IDC_GRID_MAJOR_COLOR, 9);  // red
+        red = Capture(box, r);
+        ChooseEntry(dlg, IDC_GRID_MINOR_COLOR, 10);  // green
+        Click(dlg, IDC_GRID_MINOR_ON);
+        withMinor = Capture(box, r);
+        Click(dlg, IDCANCEL);
+    }});
+    EXPECT_EQ(GridOptionsDialog(graph_, gs_), 0);
+    EXPECT_GT(CountColor(first, 0x000000), 20);
+    EXPECT_EQ(CountColor(first, 0x0000FF), 0);
+    EXPECT_GT(CountColor(red, 0x0000FF), 20);
+    EXPECT_EQ(CountColor(red, 0x00FF00), 0);
+    EXPECT_GT(CountColor(withMinor, 0x00FF00), 20);
+    EXPECT_EQ(gs_->gridColor, 0x000000u);  // cancelled
+}
+
+}  // namespace

@@ -252,3 +252,76 @@ TEST_F(VerticalScale, ANewScaleRedrawsTheScaleStrip) {
 }
 
 }  // namespace
+
+namespace {
+
+int g_unitsCalls = 0;
+unsigned g_unitsSlot = 99;
+int WINAPI FakeUnitsSetup(HWND, HGLOBAL, unsigned slot) {
+    ++g_unitsCalls;
+    g_unitsSlot = slot;
+    return 1;
+}
+
+TEST_F(VerticalScale, ScalingButtonOpensTheUnitsSetUpOfTheChosenChannel) {
+    const SetupUnitsDlgProc saved = g_app->pfnSetupUnitsDlg;
+    g_app->pfnSetupUnitsDlg = FakeUnitsSetup;
+    g_unitsCalls = 0;
+    std::string minor;
+    DialogDriver driver({[&](HWND dlg) {
+                             ChooseEntry(dlg, IDC_VS_CHANNEL, 2);  // the third entry: slot 4
+                             Click(dlg, IDC_VS_SCALING);
+                             Click(dlg, IDCANCEL);
+                         },
+                         [&](HWND dlg) {
+                             minor = ItemText(dlg, IDC_VL_MINOR);
+                             Click(dlg, IDC_VL_SCALING);
+                             Click(dlg, IDCANCEL);
+                         }});
+    SetGridFine(gs_, true);
+    EXPECT_EQ(VerticalScaleDialog(graph_, gs_, 0, 0), 0);
+    EXPECT_EQ(LockedVerticalScaleDialog(graph_, gs_, 2, 0), 0);
+    g_app->pfnSetupUnitsDlg = saved;
+    EXPECT_EQ(g_unitsCalls, 2);
+    EXPECT_EQ(g_unitsSlot, 2u);
+    EXPECT_EQ(minor, "ON");
+}
+
+// Scales far beyond any signal are taken as typed (OK by the keyboard, the focus still in the
+// field), and the graph still draws with them.
+TEST_F(VerticalScale, HugeScalesAreStoredAndDrawn) {
+    struct Row {
+        const char *scale, *mid;
+        double perDiv, center;
+    } rows[] = {{"1e300", "-1e300", 1e300, -1e300}, {"1e-300", "1e300", 1e-300, 1e300}, {"2", "1e300", 2.0, 1e300}};
+    for (const Row& r : rows) {
+        DialogDriver driver({[&](HWND dlg) {
+            TypeInto(dlg, IDC_VS_MIDPOINT, r.mid);
+            TypeInto(dlg, IDC_VS_SCALE, r.scale);
+            SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+        }});
+        ASSERT_EQ(VerticalScaleDialog(graph_, gs_, 2, 0), 1) << r.scale;
+        EXPECT_EQ(driver.LeftOpen(), 0);
+        EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[2], r.perDiv);
+        EXPECT_DOUBLE_EQ(gs_->chanVCenter[2], r.center);
+        Relayout();
+        EXPECT_TRUE(IsWindow(graph_));
+    }
+}
+
+// A scale too small for the digits shown reads back as 0 once the field is left: OK greys.
+TEST_F(VerticalScale, AScaleBelowTheShownDigitsIsRefusedOnceShown) {
+    bool okEnabled = true;
+    DialogDriver driver({[&](HWND dlg) {
+        TypeInto(dlg, IDC_VS_SCALE, "0.0001");
+        TypeInto(dlg, IDC_VS_MIDPOINT, "1");  // leaving the scale shows it with 2 digits
+        okEnabled = IsWindowEnabled(GetDlgItem(dlg, IDOK)) != FALSE;
+        Click(dlg, IDOK);
+    }});
+    EXPECT_EQ(VerticalScaleDialog(graph_, gs_, 2, 0), 0);
+    EXPECT_FALSE(okEnabled);
+    EXPECT_EQ(driver.LeftOpen(), 1);
+    EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[2], 5.0);
+}
+
+}  // namespace
