@@ -23,6 +23,7 @@ struct stLabelDialog {
     uint32_t isLabel;
 };
 
+// The prompt names the slot; the edit holds the current text, limited to its field.
 void OnLabelInit(HWND dlg, stLabelDialog* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     char prompt[64];
@@ -47,6 +48,7 @@ void OnLabelOk(HWND dlg, stLabelDialog* d) {
     EndDialog(dlg, 1);
 }
 
+// OK writes the field; Cancel leaves the document as it was.
 INT_PTR CALLBACK LabelProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stLabelDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -63,6 +65,7 @@ INT_PTR CALLBACK LabelProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// After OK the name and scale boxes show the new text and the channel buttons follow it.
 int ChannelLabelDialog(HWND parent, tagGS* gs, int32_t channel, uint32_t isLabel) {
     if (!gs || !g_app) return 0;
     if (channel == -1) channel = static_cast<int32_t>(gs->selectedChan);

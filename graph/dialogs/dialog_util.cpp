@@ -25,6 +25,7 @@ void SetEditValue(HWND dlg, int id, double value, int decimals) {
     SetDlgItemTextA(dlg, id, text);
 }
 
+// Infinite and not-a-number results count as text that is no number.
 double ReadNumber(HWND dlg, int id, int maxChars) {
     char text[80] = "";
     if (maxChars > static_cast<int>(sizeof text) - 1) maxChars = sizeof text - 1;
@@ -50,6 +51,7 @@ void RefuseField(HWND dlg, int id) {
     FocusAll(dlg, id);
 }
 
+// Precision and row counts both offer 1 to 8.
 void FillDigits(HWND dlg, int id, int decimals) {
     HWND combo = GetDlgItem(dlg, id);
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
@@ -77,6 +79,7 @@ void SetHms(HWND dlg, int hoursId, int minutesId, int secondsId, int32_t seconds
     SetDlgItemTextA(dlg, secondsId, text);
 }
 
+// Rows are not limited to 59; a sum beyond 32 bits is held at the limit.
 int32_t ReadHms(HWND dlg, int hoursId, int minutesId, int secondsId) {
     const int64_t total = int64_t(ReadInteger(dlg, hoursId)) * 3600 + int64_t(ReadInteger(dlg, minutesId)) * 60 +
                           ReadInteger(dlg, secondsId);

@@ -17,6 +17,7 @@ constexpr uint16_t kMeasureCols = 5;
 bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 void Check(HWND dlg, int id, bool on) { CheckDlgButton(dlg, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
+// The boxes, the two counts and the page step as the graph and the program hold them.
 void OnPrefsInit(HWND dlg, tagGS* gs) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(gs));
     Check(dlg, IDC_PREFS_GRAY, gs->grayNonSelected != 0);
@@ -28,7 +29,8 @@ void OnPrefsInit(HWND dlg, tagGS* gs) {
     Check(dlg, IDC_PREFS_TOOLS, gs->toolsWhileRecording != 0);
     const int rows = gs->measureRows >= 1 && gs->measureRows <= 8 ? gs->measureRows : 1;
     gdlg::FillDigits(dlg, IDC_PREFS_ROWS, rows);
-    gdlg::FillDigits(dlg, IDC_PREFS_PRECISION, gs->precisionDigits >= 1 && gs->precisionDigits <= 8 ? gs->precisionDigits : 1);
+    gdlg::FillDigits(dlg, IDC_PREFS_PRECISION,
+                     gs->precisionDigits >= 1 && gs->precisionDigits <= 8 ? gs->precisionDigits : 1);
     CheckRadioButton(dlg, IDC_PREFS_PAGE_FULL, IDC_PREFS_PAGE_QUARTER,
                      IDC_PREFS_PAGE_FULL + (g_nPageDivisor >= 4 ? 2 : g_nPageDivisor / 2));
     HandleTheDialog(dlg, IDD_DISPLAY_PREFS);
@@ -67,6 +69,7 @@ void OnPrefsOk(HWND dlg, tagGS* gs) {
     EndDialog(dlg, 1);
 }
 
+// The two after-transformation boxes are plain check boxes kept exclusive here.
 INT_PTR CALLBACK PrefsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* gs = reinterpret_cast<tagGS*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -94,6 +97,7 @@ INT_PTR CALLBACK PrefsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// Runs over the active graph; the dialog writes the values itself on OK.
 int DoDisplayPrefsDialog(HWND owner, tagGS* gs) {
     if (!gs || !g_app) return 0;
     const INT_PTR result = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_DISPLAY_PREFS), owner, PrefsProc,

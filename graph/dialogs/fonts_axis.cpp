@@ -42,6 +42,7 @@ double ToShown(double stored, uint32_t kind) {
     return kind == kKindFrequency ? stored * 1000.0 : stored / 1000.0;
 }
 
+// The reverse of ToShown: what the dialog shows back into the stored unit.
 double FromShown(double shown, uint32_t kind) {
     if (kind == kKindArbitrary) return shown;
     return kind == kKindFrequency ? shown / 1000.0 : shown * 1000.0;
@@ -68,6 +69,7 @@ void ShowKind(HWND dlg, const tagGS* gs, uint32_t kind) {
     gdlg::ShowControls(dlg, kFirstControls, std::size(kFirstControls), kind != kKindClock);
 }
 
+// The numbers show in the kind's unit with nine digits; the clock edits show whole seconds.
 void OnAxisInit(HWND dlg, stAxisDialog* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     const tagGS* gs = d->gs;
@@ -84,6 +86,7 @@ void OnAxisInit(HWND dlg, stAxisDialog* d) {
     HandleTheDialog(dlg, IDD_HAXIS_FORMAT);
 }
 
+// The kind of the checked radio button; time when none is.
 uint32_t CheckedKind(HWND dlg) {
     if (IsDlgButtonChecked(dlg, IDC_HAXIS_CLOCK) == BST_CHECKED) return kKindClock;
     if (IsDlgButtonChecked(dlg, IDC_HAXIS_FREQUENCY) == BST_CHECKED) return kKindFrequency;
@@ -116,6 +119,7 @@ void OnAxisOk(HWND dlg, stAxisDialog* d) {
     EndDialog(dlg, 1);
 }
 
+// A radio button changes the labels and shown controls only; OK converts what is typed.
 INT_PTR CALLBACK AxisProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stAxisDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -137,6 +141,7 @@ INT_PTR CALLBACK AxisProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// A face that does not exist is replaced by the font mapper; only a description that makes no font is reported.
 HFONT ChooseGraphFont(HWND owner, HFONT oldFont, int useGiven, LOGFONTA* lf, int32_t* charWidth, int32_t* lineHeight) {
     if (!useGiven) {
         if (!lf) return oldFont;
@@ -183,6 +188,7 @@ void ApplyFontToGraphWindow(HWND window, HFONT font) {
     if (gs) LayoutGraphWindow(gs);
 }
 
+// Sixteen white custom colours each time: the dialog keeps none between calls.
 COLORREF ChooseGraphColor(HWND owner, COLORREF initial) {
     COLORREF custom[16];
     for (COLORREF& c : custom) c = RGB(255, 255, 255);
@@ -195,6 +201,7 @@ COLORREF ChooseGraphColor(HWND owner, COLORREF initial) {
     return ChooseColorA(&cc) ? cc.rgbResult : initial;
 }
 
+// The caller redraws: the new interval changes every time the graph shows.
 int HorizontalAxisFormatDialog(tagGS* gs) {
     if (!gs || !g_app) return 0;
     stAxisDialog d{gs};

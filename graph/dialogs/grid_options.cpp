@@ -28,6 +28,7 @@ struct stGridDialog {
 
 enum class ListKind { Style, Width, Color };
 
+// Which of the three kinds of list a control is.
 ListKind KindOf(int id) {
     if (id == IDC_GRID_MAJOR_STYLE || id == IDC_GRID_MINOR_STYLE) return ListKind::Style;
     if (id == IDC_GRID_MAJOR_WIDTH || id == IDC_GRID_MINOR_WIDTH) return ListKind::Width;
@@ -46,6 +47,7 @@ void FillList(HWND dlg, int id, const T (&values)[N], uint32_t current) {
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
+// The chosen item's value; the first item when nothing is chosen.
 uint32_t ListValue(HWND dlg, int id) {
     HWND list = GetDlgItem(dlg, id);
     LRESULT sel = SendMessageA(list, CB_GETCURSEL, 0, 0);
@@ -53,6 +55,7 @@ uint32_t ListValue(HWND dlg, int id) {
     return static_cast<uint32_t>(SendMessageA(list, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0));
 }
 
+// Whether the first item (solid, or one pixel) is chosen.
 bool FirstChosen(HWND dlg, int id) { return SendDlgItemMessageA(dlg, id, CB_GETCURSEL, 0, 0) <= 0; }
 
 // GDI draws styled lines only one pixel wide: style and width exclude each other.
@@ -61,11 +64,13 @@ void ApplyPenPair(HWND dlg, int styleId, int widthId, bool on) {
     EnableWindow(GetDlgItem(dlg, styleId), on && FirstChosen(dlg, widthId));
 }
 
+// Minor pens are chosen only while minor lines are on.
 void ApplyMinorState(HWND dlg, const stGridDialog* d) {
     EnableWindow(GetDlgItem(dlg, IDC_GRID_MINOR_COLOR), d->minor != 0);
     ApplyPenPair(dlg, IDC_GRID_MINOR_STYLE, IDC_GRID_MINOR_WIDTH, d->minor != 0);
 }
 
+// The parameter choice only means something for a locked grid.
 void ApplyLockState(HWND dlg, const stGridDialog* d) {
     const bool midRange = d->locked ? d->gs->gridExtra != 0 : d->gs->displayMode == kXYMode;
     CheckRadioButton(dlg, IDC_GRID_START_END, IDC_GRID_MID_RANGE, midRange ? IDC_GRID_MID_RANGE : IDC_GRID_START_END);
@@ -73,12 +78,14 @@ void ApplyLockState(HWND dlg, const stGridDialog* d) {
         EnableWindow(GetDlgItem(dlg, id), d->locked != 0);
 }
 
+// A geometric pen of the chosen style, width and colour, with flat ends like the grid's.
 HPEN GridPen(HWND dlg, int styleId, int widthId, int colorId) {
     LOGBRUSH lb{BS_SOLID, ListValue(dlg, colorId), 0};
     return ExtCreatePen(PS_GEOMETRIC | PS_ENDCAP_FLAT | ListValue(dlg, styleId), ListValue(dlg, widthId), &lb, 0,
                         nullptr);
 }
 
+// One straight line.
 void Line(HDC dc, int x0, int y0, int x1, int y1) {
     MoveToEx(dc, x0, y0, nullptr);
     LineTo(dc, x1, y1);
@@ -92,6 +99,7 @@ COLORREF SampleWaveColor(const tagGS* gs) {
     return 0;
 }
 
+// A sample grid and wave in the preview box with the pens as chosen so far.
 void DrawPreview(HWND dlg, const stGridDialog* d) {
     HWND box = GetDlgItem(dlg, IDC_GRID_PREVIEW);
     RECT r;
@@ -124,8 +132,9 @@ void DrawPreview(HWND dlg, const stGridDialog* d) {
         old = SelectObject(dc, wave);
         for (int i = 0; i < n; ++i) {
             const int x = r.left + i + 10;
-            const int y = static_cast<int>((r.bottom - r.top - 20) * (std::sin(2.0 * i * 3.1415926 / n - 1.963495375) + 1.0) /
-                                           2.0) + r.top + 10;
+            const int y = static_cast<int>((r.bottom - r.top - 20) *
+                                           (std::sin(2.0 * i * 3.1415926 / n - 1.963495375) + 1.0) / 2.0) +
+                          r.top + 10;
             if (i == 0)
                 MoveToEx(dc, x, y, nullptr);
             else if (i < n - 1)
@@ -136,6 +145,7 @@ void DrawPreview(HWND dlg, const stGridDialog* d) {
     ReleaseDC(box, dc);
 }
 
+// The lists show the graph's pens; the working flags start from the graph's.
 void OnGridInit(HWND dlg, stGridDialog* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     d->selected = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
@@ -157,6 +167,7 @@ void OnGridInit(HWND dlg, stGridDialog* d) {
     HandleTheDialog(dlg, IDD_GRID_OPTIONS);
 }
 
+// Stores every choice; the scales are adjusted by the launcher.
 void OnGridOk(HWND dlg, stGridDialog* d) {
     tagGS* gs = d->gs;
     gs->gridOptions[0] = static_cast<uint16_t>(ListValue(dlg, IDC_GRID_MAJOR_STYLE));
@@ -171,6 +182,7 @@ void OnGridOk(HWND dlg, stGridDialog* d) {
     EndDialog(dlg, 1);
 }
 
+// Every change of a pen redraws the preview.
 void OnGridCommand(HWND dlg, stGridDialog* d, int id, int code) {
     switch (id) {
     case IDC_GRID_MAJOR_STYLE:
@@ -234,6 +246,7 @@ void DrawListItem(const stGridDialog* d, const DRAWITEMSTRUCT* di) {
     if (di->itemAction & (ODA_DRAWENTIRE | ODA_FOCUS)) FrameRect(dc, &di->rcItem, focus ? d->selected : d->unselected);
 }
 
+// The list items and the preview are drawn here.
 INT_PTR CALLBACK GridProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stGridDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -310,6 +323,7 @@ void AdjustScalesForLock(tagGS* gs, bool wasLocked) {
     }
 }
 
+// Everything the grid and the lock touch: the axis band, the plot and every scale strip.
 void InvalidateGridAreas(tagGS* gs) {
     RECT band = gs->plotRect;
     band.top = gs->plotRect.bottom;
@@ -322,6 +336,7 @@ void InvalidateGridAreas(tagGS* gs) {
 
 }  // namespace
 
+// After OK the scales follow the new lock state and the graph is marked modified.
 int GridOptionsDialog(HWND owner, tagGS* gs) {
     if (!gs || !g_app) return 0;
     stGridDialog d{gs, nullptr, nullptr, 0, 0};

@@ -29,22 +29,27 @@ struct stUnit {
     double size;
 };
 
+// Unit 1 (milliseconds) when the kind has no unit of its own.
 stUnit AxisUnit(const tagGS* gs) {
     stUnit u{"", 1.0};
     if (!ChooseTimeUnits(gs, gs->hPerDiv, u.name, gs->hUnitKind, &u.size, 0) || !(u.size > 0.0)) u.size = 1.0;
     return u;
 }
 
+// The digits the time axis shows, 2 when the stored value is out of range.
 int Decimals(const tagGS* gs) { return gs->viewFlags0 >= 1 && gs->viewFlags0 <= 8 ? gs->viewFlags0 : 2; }
 
+// A segment view keeps the start where the segment is.
 bool SegmentView(tagGS* gs) { return gs->markerManager && IsSegmentViewOn(gs); }
 
+// The unit followed by "/div".
 void SetPerDiv(HWND dlg, int id, const char* name) {
     char text[kUnitNameLen + 8];
     std::snprintf(text, sizeof text, "%s/div", name);
     SetDlgItemTextA(dlg, id, text);
 }
 
+// A label from its key, with the dialog's own replacement when it has one.
 void SetKeyed(HWND dlg, int id, uint32_t dlgId, const char* key) {
     const char* text = getMsgBoxText(key);
     SetControlTextFromKey(GetDlgItem(dlg, id), dlgId, text ? text : key);
@@ -67,11 +72,13 @@ void InvalidateTimeView(tagGS* gs) {
     InvalidateRect(gs->hwnd, &gs->markerBarRect, FALSE);
 }
 
+// The thumb follows the new start.
 void UpdateTimeScrollBar(tagGS* gs) {
     if (gs->hScrollBar) SetScrollPos(gs->hScrollBar, SB_CTL, ScrollTimeView(gs, kThumbCode), TRUE);
     UpdateHScrollBar(gs);
 }
 
+// The time of the selected channel's last sample.
 double RecordEnd(const tagGS* gs) {
     const uint32_t sel = gs->selectedChan < static_cast<uint32_t>(kMaxChannels) ? gs->selectedChan : 0;
     return gs->chanCount[sel] * gs->sampleInterval;
@@ -89,12 +96,14 @@ struct stHScale {
     int xChan;
 };
 
+// Both fields with the digits chosen in the dialog.
 void ShowHScale(HWND dlg, stHScale* d) {
     const int decimals = gdlg::ChosenDigits(dlg, IDC_HS_PRECISION);
     gdlg::SetEditValue(dlg, IDC_HS_SCALE, d->scale, decimals);
     gdlg::SetEditValue(dlg, IDC_HS_START, d->start, decimals);
 }
 
+// The start field is fixed in a segment view; the hold box only for appended recordings.
 void OnHScaleInit(HWND dlg, stHScale* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     gdlg::FillDigits(dlg, IDC_HS_PRECISION, Decimals(d->gs));
@@ -111,11 +120,13 @@ void OnHScaleInit(HWND dlg, stHScale* d) {
     HandleTheDialog(dlg, IDD_HSCALE);
 }
 
+// What is typed, as the dialog works with it.
 void ReadHScale(HWND dlg, stHScale* d) {
     d->scale = gdlg::ReadNumber(dlg, IDC_HS_SCALE);
     d->start = gdlg::ReadNumber(dlg, IDC_HS_START);
 }
 
+// The time variant greys OK while the scale is not above 0.
 void OnHScaleCommand(HWND dlg, stHScale* d, int id, int code) {
     switch (id) {
     case IDC_HS_SCALE:
@@ -149,6 +160,7 @@ void OnHScaleCommand(HWND dlg, stHScale* d, int id, int code) {
     }
 }
 
+// Dialog 952 for time and for the X channel.
 INT_PTR CALLBACK HScaleProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stHScale*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -191,6 +203,7 @@ void ApplyHScale(tagGS* gs, const stHScale& d) {
     }
 }
 
+// The X channel takes the scale and midpoint; its grid passes through the band's edge.
 void ApplyXYScale(tagGS* gs, const stHScale& d) {
     const int x = d.xChan;
     gs->chanVPerDiv[x] = d.scale;
@@ -201,6 +214,7 @@ void ApplyXYScale(tagGS* gs, const stHScale& d) {
     InvalidateTimeView(gs);
 }
 
+// The working values are the shown ones: time in the axis unit, the start with the offset.
 int RunHScale(HWND parent, tagGS* gs, int32_t focusStart, bool xy) {
     if (!gs || !g_app) return 0;
     stHScale d{};
@@ -244,6 +258,7 @@ struct stLockedHScale {
 
 const char* LockedUnits(const stLockedHScale* d) { return d->xy ? d->gs->chanUnits[d->xChan] : d->unit.name; }
 
+// Limits or range and midpoint, as the grid's parameter choice says.
 void ShowLocked(HWND dlg, stLockedHScale* d) {
     const double m = d->unit.size, E = d->end / m, S = d->start / m;
     const int decimals = gdlg::ChosenDigits(dlg, IDC_HL_PRECISION);
@@ -269,10 +284,12 @@ void ShowLocked(HWND dlg, stLockedHScale* d) {
     SetDlgItemTextA(dlg, IDC_HL_BASE_UNITS, units);
 }
 
+// The span fields are fixed in a segment view.
 void OnLockedInit(HWND dlg, stLockedHScale* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     gdlg::FillDigits(dlg, IDC_HL_PRECISION, Decimals(d->gs));
-    for (int id : {IDC_HL_START, IDC_HL_END, IDC_HL_MAJOR, IDC_HL_BASE}) SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, 20, 0);
+    for (int id : {IDC_HL_START, IDC_HL_END, IDC_HL_MAJOR, IDC_HL_BASE})
+        SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, 20, 0);
     ShowLocked(dlg, d);
     CheckDlgButton(dlg, IDC_HL_HOLD, d->hold && d->hold != kHoldNotOffered ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(dlg, IDC_HL_HOLD), d->hold != kHoldNotOffered);
@@ -284,6 +301,7 @@ void OnLockedInit(HWND dlg, stLockedHScale* d) {
     if (d->rangeMode) EnableWindow(GetDlgItem(dlg, IDC_HL_END), movable);
 }
 
+// The span from the two fields, in milliseconds (or X channel units).
 void ReadSpan(HWND dlg, stLockedHScale* d) {
     const double m = d->unit.size;
     if (d->rangeMode) {
@@ -329,6 +347,7 @@ void OnLockedOk(HWND dlg, stLockedHScale* d) {
     EndDialog(dlg, 1);
 }
 
+// Each field left is read and every field shown again.
 void OnLockedCommand(HWND dlg, stLockedHScale* d, int id, int code) {
     const double m = d->unit.size;
     switch (id) {
@@ -357,6 +376,7 @@ void OnLockedCommand(HWND dlg, stLockedHScale* d, int id, int code) {
     }
 }
 
+// Dialog 202 for time and for the X channel.
 INT_PTR CALLBACK LockedProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stLockedHScale*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -384,6 +404,7 @@ void ApplyLocked(tagGS* gs, const stLockedHScale& d) {
     InvalidateTimeView(gs);
 }
 
+// The X channel shows exactly the chosen span.
 void ApplyLockedXY(tagGS* gs, const stLockedHScale& d) {
     const int x = d.xChan;
     gs->chanVPerDiv[x] = d.major;
@@ -395,6 +416,7 @@ void ApplyLockedXY(tagGS* gs, const stLockedHScale& d) {
     InvalidateTimeView(gs);
 }
 
+// The working span is what the plot shows now.
 int RunLocked(HWND parent, tagGS* gs, bool xy) {
     if (!gs || !g_app) return 0;
     stLockedHScale d{};
@@ -430,7 +452,6 @@ int RunLocked(HWND parent, tagGS* gs, bool xy) {
     return result == 1 ? 1 : 0;
 }
 
-
 // ---- hours, minutes and seconds: dialogs 953 and 203 ----
 
 struct stHmsRow {
@@ -443,11 +464,16 @@ constexpr stHmsRow kLockedRows[4] = {{IDC_HL_ROW1_H, IDC_HL_ROW1_M, IDC_HL_ROW1_
                                      {IDC_HL_ROW3_H, IDC_HL_ROW3_M, IDC_HL_ROW3_S},
                                      {IDC_HL_ROW4_H, IDC_HL_ROW4_M, IDC_HL_ROW4_S}};
 
+// Whole seconds of a value, held to 32 bits.
 int32_t WholeSeconds(double v) {
     if (!(v > INT32_MIN)) return INT32_MIN;
     return v >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
 }
-void ShowRow(HWND dlg, const stHmsRow& row, double value) { gdlg::SetHms(dlg, row.h, row.m, row.s, WholeSeconds(value)); }
+// One row of hours, minutes and seconds.
+void ShowRow(HWND dlg, const stHmsRow& row, double value) {
+    gdlg::SetHms(dlg, row.h, row.m, row.s, WholeSeconds(value));
+}
+// A row read as seconds.
 double ReadRow(HWND dlg, const stHmsRow& row) { return gdlg::ReadHms(dlg, row.h, row.m, row.s); }
 
 struct stHmsScale {
@@ -457,6 +483,7 @@ struct stHmsScale {
     stUnit unit;
 };
 
+// Dialog 953: no checks, the rows are taken as typed.
 INT_PTR CALLBACK HmsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stHmsScale*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -515,6 +542,7 @@ struct stLockedHms {
     stUnit unit;
 };
 
+// The four rows: span (limits or range and midpoint), major division and base point.
 void ShowLockedHms(HWND dlg, const stLockedHms* d) {
     const double m = d->unit.size, E = d->end / m, S = d->start / m;
     if (d->rangeMode) {
@@ -561,6 +589,7 @@ void OnLockedHmsOk(HWND dlg, stLockedHms* d) {
     EndDialog(dlg, 1);
 }
 
+// Dialog 203: the twelve edits take two digits each.
 INT_PTR CALLBACK LockedHmsProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stLockedHms*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -602,6 +631,7 @@ void ApplyLockedHms(tagGS* gs, stLockedHms d) {
 
 }  // namespace
 
+// Time in hours, minutes and seconds, free grid.
 int HorizontalScaleHmsDialog(HWND parent, tagGS* gs, int32_t focusStart) {
     if (!gs || !g_app) return 0;
     stHmsScale d{};
@@ -618,6 +648,7 @@ int HorizontalScaleHmsDialog(HWND parent, tagGS* gs, int32_t focusStart) {
     return result == 1 ? 1 : 0;
 }
 
+// Time in hours, minutes and seconds, locked grid.
 int LockedHorizontalScaleHmsDialog(HWND parent, tagGS* gs) {
     if (!gs || !g_app) return 0;
     stLockedHms d{};
@@ -636,11 +667,20 @@ int LockedHorizontalScaleHmsDialog(HWND parent, tagGS* gs) {
     return result == 1 ? 1 : 0;
 }
 
-int HorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) { return RunHScale(parent, gs, focusStart, false); }
-int XYHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) { return RunHScale(parent, gs, focusStart, true); }
+// Time, free grid.
+int HorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) {
+    return RunHScale(parent, gs, focusStart, false);
+}
+// The X channel of XY mode, free grid.
+int XYHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) {
+    return RunHScale(parent, gs, focusStart, true);
+}
+// Time, locked grid.
 int LockedHorizontalScaleDialog(HWND parent, tagGS* gs) { return RunLocked(parent, gs, false); }
+// The X channel of XY mode, locked grid.
 int LockedXYHorizontalScaleDialog(HWND parent, tagGS* gs) { return RunLocked(parent, gs, true); }
 
+// The dialog that fits the display mode, the grid lock and the clock-time unit.
 int OpenHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) {
     if (!gs) return 0;
     const bool locked = gs->gridLocked != 0;

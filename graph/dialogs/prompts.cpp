@@ -31,6 +31,7 @@ struct stTimePrompt {
 };
 stTimePrompt g_timePrompt;
 
+// Copies a text that may be null, cut to the field.
 void CopyText(char* out, size_t size, const char* text) { std::snprintf(out, size, "%s", text ? text : ""); }
 
 // The translation set follows the label: the limits and thresholds of the transforms, the
@@ -66,6 +67,7 @@ void ShowMinimumRate(HWND dlg) {
     SetDlgItemTextA(dlg, IDC_PROMPT_NOTE, note);
 }
 
+// A check box shows only with a caption; the translation set follows the label.
 void OnPromptInit(HWND dlg) {
     SetDlgItemTextA(dlg, IDC_PROMPT_LABEL, g_prompt.label);
     SetDlgItemTextA(dlg, IDC_PROMPT_UNITS, g_prompt.units);
@@ -93,6 +95,7 @@ void OnPromptInit(HWND dlg) {
     gdlg::FocusAll(dlg, IDC_PROMPT_EDIT);
 }
 
+// No range check here: callers check the value.
 INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_INITDIALOG) {
         OnPromptInit(dlg);
@@ -118,13 +121,13 @@ INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
 // Runs the prompt dialog with its status line; -1 when it could not be made.
 int RunPrompt(HWND parent, const char* status) {
     notify::SetStatusText(status);
-    const INT_PTR result =
-        DialogBoxParamA(g_app ? g_app->hInstance : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_NUMBER_PROMPT),
-                        parent, PromptProc, 0);
+    const INT_PTR result = DialogBoxParamA(g_app ? g_app->hInstance : GetModuleHandleA(nullptr),
+                                           MAKEINTRESOURCEA(IDD_NUMBER_PROMPT), parent, PromptProc, 0);
     notify::SetStatusText("Ready");
     return static_cast<int>(result);
 }
 
+// The three fields are not limited to their clock ranges.
 INT_PTR CALLBACK TimePromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_INITDIALOG) {
         SetDlgItemTextA(dlg, IDC_PROMPT_LABEL, g_timePrompt.label);
@@ -167,6 +170,7 @@ int PromptForNumber(HWND parent, double* value, const char* units, const char* l
     return result;
 }
 
+// The caller's buffer must hold 128 characters.
 int PromptForText(HWND parent, char* text, const char* units, const char* label) {
     if (!text) return -1;
     g_prompt = stPrompt{};
@@ -187,14 +191,14 @@ int PromptForHms(HWND parent, double* seconds, const char* label) {
     g_timePrompt.seconds = s >= INT32_MAX ? INT32_MAX : s <= INT32_MIN ? INT32_MIN : static_cast<int32_t>(s);
     CopyText(g_timePrompt.label, sizeof g_timePrompt.label, label);
     notify::SetStatusText("Enter time in hours, minutes and seconds");
-    const INT_PTR result =
-        DialogBoxParamA(g_app ? g_app->hInstance : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TIME_PROMPT),
-                        parent, TimePromptProc, 0);
+    const INT_PTR result = DialogBoxParamA(g_app ? g_app->hInstance : GetModuleHandleA(nullptr),
+                                           MAKEINTRESOURCEA(IDD_TIME_PROMPT), parent, TimePromptProc, 0);
     notify::SetStatusText("Ready");
     if (result == 1) *seconds = g_timePrompt.seconds;
     return static_cast<int>(result);
 }
 
+// Callers pass a text already looked up for its key.
 void SetControlTextFromKey(HWND control, uint32_t dlgId, const char* text) {
     const char* replacement = text ? GetDlgMultiTextItem(dlgId, text) : nullptr;
     SetWindowTextA(control, replacement && replacement[0] ? replacement : (text ? text : ""));

@@ -53,14 +53,15 @@ const stButtonRow kRows[] = {
     {"I-beam data selection tool", IDM_TOOL_SELECTION, IDB_FACE_IBEAM_BAR, IDB_FACE_IBEAM_BAR_OFF, 17, nullptr, false},
     {"Zoom tool", IDM_TOOL_ZOOM, IDB_TB_ZOOM, IDB_TB_ZOOM_OFF, 18, nullptr, false},
     {"Overlap segment mode", IDM_SEGMENT_VIEW, IDB_TB_OVERLAP, IDB_TB_OVERLAP_OFF, -1, nullptr, false},
-    {"Vertical Autoscale", IDM_DISPLAY_AUTOSCALE_ACTIVE, IDB_TB_VAUTOSCALE, IDB_TB_VAUTOSCALE_OFF, 3, "VAUTOSCALE", true},
-    {"Horizontal Autoscale", IDM_DISPLAY_AUTOSCALE_HORIZONTAL, IDB_TB_HAUTOSCALE, IDB_TB_HAUTOSCALE_OFF, 5, "HAUTOSCALE",
-     false},
+    {"Vertical Autoscale", IDM_DISPLAY_AUTOSCALE_ACTIVE, IDB_TB_VAUTOSCALE, IDB_TB_VAUTOSCALE_OFF, 3, "VAUTOSCALE",
+     true},
+    {"Horizontal Autoscale", IDM_DISPLAY_AUTOSCALE_HORIZONTAL, IDB_TB_HAUTOSCALE, IDB_TB_HAUTOSCALE_OFF, 5,
+     "HAUTOSCALE", false},
     {"Center vertically", IDM_DISPLAY_CENTER_VERTICALLY, IDB_TB_VCENTER, IDB_TB_VCENTER_OFF, 6, "VCENTER", false},
     {"Center horizontally", IDM_DISPLAY_CENTER_HORIZONTALLY, IDB_TB_HCENTER, IDB_TB_HCENTER_OFF, 7, "HCENTER", false},
     {"Find Peak", IDM_TRANSFORM_FIND_PEAK, IDB_TB_FIND_PEAK, IDB_TB_FIND_PEAK_OFF, 8, "FINDPEAK", true},
-    {"Find Next Peak", IDM_TRANSFORM_FIND_NEXT_PEAK, IDB_TB_FIND_NEXT_PEAK, IDB_TB_FIND_NEXT_PEAK_OFF, 9, "FINDNEXTPEAK",
-     false},
+    {"Find Next Peak", IDM_TRANSFORM_FIND_NEXT_PEAK, IDB_TB_FIND_NEXT_PEAK, IDB_TB_FIND_NEXT_PEAK_OFF, 9,
+     "FINDNEXTPEAK", false},
     {"Show/Hide Grid", IDM_SHOW_GRID, IDB_TB_GRID, IDB_TB_GRID_OFF, 10, "GRID", true},
     {"Show/Hide Measurements", IDM_SHOW_MEASUREMENTS, IDB_TB_MEASUREMENTS, IDB_TB_MEASUREMENTS_OFF, 12, "MEASUREMENTS",
      false},
@@ -70,17 +71,18 @@ const stButtonRow kRows[] = {
 };
 
 // Script names of the sixteen flagged slots, in slot order; two of them have no button.
-const char* const kSlotNames[kScriptSlots] = {"SCOPEMODE", "CHARTMODE", "XYMODE",  "VAUTOSCALE",
-                                              "OPTRANGE",  "HAUTOSCALE", "VCENTER", "HCENTER",
-                                              "FINDPEAK",  "FINDNEXTPEAK", "GRID",  "MARKER",
-                                              "MEASUREMENTS", "CHANNELS", "JOURNAL", "RECENT"};
+const char* const kSlotNames[kScriptSlots] = {
+    "SCOPEMODE", "CHARTMODE",    "XYMODE", "VAUTOSCALE", "OPTRANGE",     "HAUTOSCALE", "VCENTER", "HCENTER",
+    "FINDPEAK",  "FINDNEXTPEAK", "GRID",   "MARKER",     "MEASUREMENTS", "CHANNELS",   "JOURNAL", "RECENT"};
 
+// A script name's slot, compared without case; -1 for an unknown name.
 int SlotOfName(const char* name) {
     for (int i = 0; name && i < kScriptSlots; ++i)
         if (lstrcmpiA(name, kSlotNames[i]) == 0) return i;
     return -1;
 }
 
+// The button greys take the system's button colours.
 HBITMAP LoadFace(HINSTANCE inst, UINT id) {
     return static_cast<HBITMAP>(
         LoadImageA(inst, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADMAP3DCOLORS));
@@ -94,9 +96,9 @@ void CreateButtons(HWND toolbar, stToolbar* tb) {
     for (size_t i = 0; i < std::size(kRows); ++i) {
         const stButtonRow& row = kRows[i];
         if (row.gapBefore) x += kGap;
-        HWND button = CreateWindowExA(0, LUMIKEY_CLASSNAME, "", kButtonStyle, x, kButtonTop, kButtonWidth, kButtonHeight,
-                                      toolbar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst,
-                                      const_cast<char*>(row.tip));
+        HWND button =
+            CreateWindowExA(0, LUMIKEY_CLASSNAME, "", kButtonStyle, x, kButtonTop, kButtonWidth, kButtonHeight, toolbar,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, const_cast<char*>(row.tip));
         if (row.slot >= 0)
             tb->buttons[row.slot] = button;
         else
@@ -112,6 +114,7 @@ void CreateButtons(HWND toolbar, stToolbar* tb) {
     HandleTheToolBar(toolbar);
 }
 
+// The strip's face with a highlight line along its top.
 void PaintToolbar(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -127,6 +130,7 @@ void PaintToolbar(HWND hwnd) {
     EndPaint(hwnd, &ps);
 }
 
+// Until the record exists every message is the default one's.
 LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE && !g_toolbarBlock) {
         g_toolbarBlock = GlobalAlloc(GHND, sizeof(stToolbar));
@@ -166,6 +170,7 @@ LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
+// The window keeps a pointer to the toolbar record.
 int RegisterToolbarClass(HINSTANCE inst) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = ToolbarWndProc;
@@ -177,6 +182,7 @@ int RegisterToolbarClass(HINSTANCE inst) {
     return RegisterClassA(&wc) != 0;
 }
 
+// The frame's menu reset: nothing a lesson showed stays.
 void HideScriptToolbarButtons() {
     if (!g_toolbar) return;
     for (int i = 0; i < kScriptSlots; ++i) {
@@ -189,6 +195,7 @@ void HideScriptToolbarButtons() {
     }
 }
 
+// The lesson statements' way to a button.
 int SetScriptToolbarButton(const char* name, int shown) {
     const int slot = SlotOfName(name);
     if (slot < 0 || !g_toolbar) return 0;
@@ -197,6 +204,7 @@ int SetScriptToolbarButton(const char* name, int shown) {
     return 1;
 }
 
+// What a lesson last set for the name.
 int GetScriptToolbarButton(const char* name) {
     const int slot = SlotOfName(name);
     return slot < 0 || !g_toolbar ? -1 : static_cast<int>(g_toolbar->shown[slot]);

@@ -39,11 +39,13 @@ struct stLockedVScale {
     double basePoint;
 };
 
+// A slot counts as shown when its state bits are 2 or 3.
 bool Shown(const tagGS* gs, int slot) { return (gs->chanFlags[slot] & kChanSlotMask) >= 2; }
 
 // Slots 20..39 are calculation channels, which have no units set-up.
 bool OffersScaling(int slot) { return slot < 20 || slot >= 40; }
 
+// Every slot in use, in slot order, the given one chosen.
 void FillChannels(HWND dlg, int id, const tagGS* gs, int channel) {
     HWND combo = GetDlgItem(dlg, id);
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
@@ -54,6 +56,7 @@ void FillChannels(HWND dlg, int id, const tagGS* gs, int channel) {
     }
 }
 
+// The slot of the chosen entry, or the fallback without one.
 int ChosenChannel(HWND dlg, int id, int fallback) {
     HWND combo = GetDlgItem(dlg, id);
     const LRESULT sel = SendMessageA(combo, CB_GETCURSEL, 0, 0);
@@ -69,14 +72,17 @@ void SetPerDivUnits(HWND dlg, int id, const char* units) {
     SetDlgItemTextA(dlg, id, text);
 }
 
+// Whether the user typed into the edit since it was last shown.
 bool EditModified(HWND dlg, int id) { return SendDlgItemMessageA(dlg, id, EM_GETMODIFY, 0, 0) != 0; }
 
+// The device library's units set-up, when it has one.
 void RunUnitsSetup(HWND dlg, int slot) {
     if (g_app->pfnSetupUnitsDlg) g_app->pfnSetupUnitsDlg(dlg, g_app->hAcq, static_cast<unsigned>(slot));
 }
 
 // ---- the free dialog (118) ----
 
+// The fields with the digits and units of the channel chosen.
 void ShowFreeFields(HWND dlg, stVScale* d) {
     const int slot = ChosenChannel(dlg, IDC_VS_CHANNEL, d->channel);
     const int decimals = gdlg::ChosenDigits(dlg, IDC_VS_PRECISION);
@@ -87,6 +93,7 @@ void ShowFreeFields(HWND dlg, stVScale* d) {
     EnableWindow(GetDlgItem(dlg, IDC_VS_SCALING), OffersScaling(slot));
 }
 
+// Only what was typed replaces the working values.
 void ReadModifiedFree(HWND dlg, stVScale* d) {
     if (EditModified(dlg, IDC_VS_SCALE)) d->scale = gdlg::ReadNumber(dlg, IDC_VS_SCALE);
     if (EditModified(dlg, IDC_VS_MIDPOINT)) d->midpoint = gdlg::ReadNumber(dlg, IDC_VS_MIDPOINT);
@@ -94,10 +101,12 @@ void ReadModifiedFree(HWND dlg, stVScale* d) {
     SendDlgItemMessageA(dlg, IDC_VS_MIDPOINT, EM_SETMODIFY, FALSE, 0);
 }
 
+// The all-channel boxes mean nothing in XY mode.
 void OnFreeInit(HWND dlg, stVScale* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     if (d->gs->displayMode == kXYMode)
-        for (int id : {IDC_VS_ALL_SCALE, IDC_VS_ALL_MIDPOINT, IDC_VS_ALL_DECIMALS}) EnableWindow(GetDlgItem(dlg, id), FALSE);
+        for (int id : {IDC_VS_ALL_SCALE, IDC_VS_ALL_MIDPOINT, IDC_VS_ALL_DECIMALS})
+            EnableWindow(GetDlgItem(dlg, id), FALSE);
     d->allScale = d->allMidpoint = 0;
     gdlg::FillDigits(dlg, IDC_VS_PRECISION, d->decimals[d->channel]);
     FillChannels(dlg, IDC_VS_CHANNEL, d->gs, d->channel);
@@ -107,6 +116,7 @@ void OnFreeInit(HWND dlg, stVScale* d) {
     HandleTheDialog(dlg, IDD_VSCALE);
 }
 
+// OK stays greyed while the scale is not above 0; a keyboard OK is refused the same way.
 void OnFreeCommand(HWND dlg, stVScale* d, int id, int code) {
     switch (id) {
     case IDC_VS_SCALE:
@@ -149,6 +159,7 @@ void OnFreeCommand(HWND dlg, stVScale* d, int id, int code) {
     }
 }
 
+// Dialog 118.
 INT_PTR CALLBACK FreeProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stVScale*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -163,11 +174,13 @@ INT_PTR CALLBACK FreeProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // ---- the locked dialog (204) ----
 
+// A label from its key, with the dialog's own replacement when it has one.
 void SetKeyedLabel(HWND dlg, int id, const char* key) {
     const char* text = getMsgBoxText(key);
     SetControlTextFromKey(GetDlgItem(dlg, id), IDD_VSCALE_LOCKED, text ? text : key);
 }
 
+// Limits or range and midpoint, as the grid's parameter choice says.
 void ShowLockedFields(HWND dlg, stLockedVScale* d) {
     const char* units = d->gs->chanUnits[d->channel];
     const int decimals = d->decimals[d->channel];
@@ -190,11 +203,14 @@ void ShowLockedFields(HWND dlg, stLockedVScale* d) {
     }
 }
 
+// The channel is fixed: its entry shows in a disabled field.
 void OnLockedInit(HWND dlg, stLockedVScale* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
-    for (int id : {IDC_VL_LOWER, IDC_VL_UPPER, IDC_VL_MAJOR, IDC_VL_BASE}) SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, 20, 0);
+    for (int id : {IDC_VL_LOWER, IDC_VL_UPPER, IDC_VL_MAJOR, IDC_VL_BASE})
+        SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, 20, 0);
     if (d->gs->displayMode == kXYMode)
-        for (int id : {IDC_VL_ALL_LIMITS, IDC_VL_ALL_MAJOR, IDC_VL_ALL_DECIMALS}) EnableWindow(GetDlgItem(dlg, id), FALSE);
+        for (int id : {IDC_VL_ALL_LIMITS, IDC_VL_ALL_MAJOR, IDC_VL_ALL_DECIMALS})
+            EnableWindow(GetDlgItem(dlg, id), FALSE);
     d->allScale = d->allMidpoint = 0;
     FillChannels(dlg, IDC_VL_CHANNEL, d->gs, d->channel);
     HWND combo = GetDlgItem(dlg, IDC_VL_CHANNEL);
@@ -226,6 +242,7 @@ void OnMajorChanged(HWND dlg, stLockedVScale* d) {
     ShowLockedFields(dlg, d);
 }
 
+// New limits keep the division: the number of divisions follows.
 void OnLimitsChanged(HWND dlg, stLockedVScale* d) {
     const double lowerOrMid = gdlg::ReadNumber(dlg, IDC_VL_LOWER), upperOrRange = gdlg::ReadNumber(dlg, IDC_VL_UPPER);
     if (d->perDivision == 0.0) return;
@@ -239,6 +256,7 @@ void OnLimitsChanged(HWND dlg, stLockedVScale* d) {
     ShowLockedFields(dlg, d);
 }
 
+// Refused values beep and return the focus to their field.
 void OnLockedOk(HWND dlg, stLockedVScale* d) {
     const double v = std::fabs(gdlg::ReadNumber(dlg, IDC_VL_MAJOR));
     gdlg::SetEditValue(dlg, IDC_VL_MAJOR, v, gdlg::ChosenDigits(dlg, IDC_VL_PRECISION));
@@ -279,6 +297,7 @@ void OnLockedOk(HWND dlg, stLockedVScale* d) {
     EndDialog(dlg, 1);
 }
 
+// Each field left is read and every field shown again.
 void OnLockedCommand(HWND dlg, stLockedVScale* d, int id, int code) {
     switch (id) {
     case IDC_VL_MAJOR:
@@ -313,6 +332,7 @@ void OnLockedCommand(HWND dlg, stLockedVScale* d, int id, int code) {
     }
 }
 
+// Dialog 204.
 INT_PTR CALLBACK LockedProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* d = reinterpret_cast<stLockedVScale*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -327,6 +347,7 @@ INT_PTR CALLBACK LockedProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // ---- writing back ----
 
+// Every slot takes its working digits, or all the chosen channel's.
 void StoreDecimals(tagGS* gs, const uint16_t* decimals, int channel, bool all) {
     for (int s = 0; s < kMaxChannels; ++s) {
         gs->chanDecimals[s] = all ? decimals[channel] : decimals[s];
@@ -349,6 +370,7 @@ void FinishWriteBack(tagGS* gs, int channel, bool anyAll) {
     if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
 }
 
+// The chosen channel alone, or every shown channel for the ticked quantities only.
 void WriteFree(const stVScale& d) {
     tagGS* gs = d.gs;
     StoreDecimals(gs, d.decimals, d.channel, d.allDecimals != 0);
@@ -393,6 +415,7 @@ void WriteLocked(const stLockedVScale& d) {
     FinishWriteBack(gs, d.channel, d.allScale || d.allMidpoint);
 }
 
+// Channel -1 is the selected one; -1 for a slot out of range.
 int ResolveChannel(const tagGS* gs, int32_t channel) {
     if (channel == -1) channel = static_cast<int32_t>(gs->selectedChan);
     return channel >= 0 && channel < kMaxChannels ? channel : -1;
@@ -400,6 +423,7 @@ int ResolveChannel(const tagGS* gs, int32_t channel) {
 
 }  // namespace
 
+// After OK the scale, scroll bars and values pane follow the new scale.
 int VerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t focusMidpoint) {
     if (!gs || !g_app || (channel = ResolveChannel(gs, channel)) < 0) return 0;
     stVScale d{};
@@ -411,13 +435,14 @@ int VerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t focusMi
     for (int s = 0; s < kMaxChannels; ++s)
         d.decimals[s] = gs->chanDecimals[s] >= 1 && gs->chanDecimals[s] <= 8 ? gs->chanDecimals[s] : 2;
     notify::SetStatusText("Enter new vertical scale parameters");
-    const INT_PTR result = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_VSCALE), parent, FreeProc,
-                                           reinterpret_cast<LPARAM>(&d));
+    const INT_PTR result =
+        DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_VSCALE), parent, FreeProc, reinterpret_cast<LPARAM>(&d));
     if (result == 1) WriteFree(d);
     notify::SetStatusText("Ready");
     return result == 1 ? 1 : 0;
 }
 
+// The fourth argument is accepted and not used.
 int LockedVerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t) {
     if (!gs || !g_app || (channel = ResolveChannel(gs, channel)) < 0) return 0;
     stLockedVScale d{};
@@ -438,6 +463,7 @@ int LockedVerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t) 
     return result == 1 ? 1 : 0;
 }
 
+// The free dialog for a free grid, the locked one for a locked grid.
 int OpenVerticalScaleDialog(HWND parent, tagGS* gs, int32_t channel, int32_t focusMidpoint) {
     if (!gs) return 0;
     return gs->gridLocked ? LockedVerticalScaleDialog(parent, gs, channel, focusMidpoint)

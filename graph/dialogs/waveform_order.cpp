@@ -23,15 +23,18 @@ struct stOrderDialog {
 };
 stOrderDialog* g_order = nullptr;  // one modal dialog at a time
 
+// A slot is listed when it holds a channel with samples.
 bool Listed(const tagGS* gs, uint32_t slot) {
     return slot < static_cast<uint32_t>(kMaxChannels) && gs->chanBlock[slot] && (gs->chanFlags[slot] & 2);
 }
 
+// One straight line.
 void Line(HDC dc, int x0, int y0, int x1, int y1) {
     MoveToEx(dc, x0, y0, nullptr);
     LineTo(dc, x1, y1);
 }
 
+// A frame in a system colour.
 void FrameWith(HDC dc, const RECT& r, int sysColor) {
     HBRUSH b = CreateSolidBrush(GetSysColor(sysColor));
     FrameRect(dc, &r, b);
@@ -86,11 +89,12 @@ void DrawItemContent(HDC dc, const RECT& item, uint32_t data) {
     }
 }
 
+// While dragging, the dragged item is the highlighted one.
 void DrawOrderItem(const DRAWITEMSTRUCT* di) {
     HDC dc = di->hDC;
     const bool dragging = g_order && g_order->dragging;
-    const bool selectFrame = dragging ? static_cast<LRESULT>(di->itemData) == g_order->dragData
-                                      : (di->itemState & ODS_SELECTED) != 0;
+    const bool selectFrame =
+        dragging ? static_cast<LRESULT>(di->itemData) == g_order->dragData : (di->itemState & ODS_SELECTED) != 0;
     const bool focusFill = dragging ? selectFrame : (di->itemState & ODS_FOCUS) != 0;
     const bool content = di->itemID != static_cast<UINT>(-1);
     if (content && (di->itemAction & (ODA_SELECT | ODA_DRAWENTIRE))) {
@@ -126,6 +130,7 @@ void DrawMark(HWND list, int row, bool erase) {
     ReleaseDC(list, dc);
 }
 
+// Clicks in the box tick; other clicks start a drag that ends in a move request.
 LRESULT CALLBACK ListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
     stOrderDialog* d = g_order;
     if (!d) return DefWindowProcA(list, msg, wParam, lParam);
@@ -182,11 +187,12 @@ void MoveItem(HWND list, int from, int row) {
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(to), 0);
 }
 
+// The list in display order, each item's data the slot and its flags.
 void OnOrderInit(HWND dlg, stOrderDialog* d) {
     HWND list = GetDlgItem(dlg, IDC_ORDER_LIST);
     SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), 0);
-    d->listProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
+    d->listProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     const tagGS* gs = d->gs;
     for (int p = 0; p < kMaxChannels; ++p) {
@@ -197,6 +203,7 @@ void OnOrderInit(HWND dlg, stOrderDialog* d) {
     HandleTheDialog(dlg, IDD_WAVEFORM_ORDER);
 }
 
+// Whether no listed channel would stay shown.
 bool EveryItemHidden(HWND list, int count) {
     for (int i = 0; i < count; ++i)
         if (!((SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) >> 16) & kChanHidden)) return false;
@@ -225,14 +232,13 @@ void OnOrderOk(HWND dlg, stOrderDialog* d) {
     EndDialog(dlg, 1);
 }
 
+// Rows are 16 pixels high; the move request and the tick come from the list.
 INT_PTR CALLBACK OrderProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_INITDIALOG: OnOrderInit(dlg, g_order); return TRUE;
     case WM_MEASUREITEM: reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kRow; return TRUE;
     case WM_DRAWITEM: DrawOrderItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
-    case kMoveRequest:
-        MoveItem(GetDlgItem(dlg, IDC_ORDER_LIST), LOWORD(lParam), HIWORD(lParam));
-        return TRUE;
+    case kMoveRequest: MoveItem(GetDlgItem(dlg, IDC_ORDER_LIST), LOWORD(lParam), HIWORD(lParam)); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_ORDER_LIST && HIWORD(wParam) == IDN_ORDER_CHECK) {
             HWND list = GetDlgItem(dlg, IDC_ORDER_LIST);
@@ -259,6 +265,7 @@ INT_PTR CALLBACK OrderProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// The tick bitmap lives only while the dialog is open.
 int ShowWaveformOrderDialog(HWND owner, tagGS* gs) {
     if (!gs || !g_app || g_order) return 0;
     stOrderDialog d{};

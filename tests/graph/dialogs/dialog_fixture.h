@@ -89,4 +89,3 @@ protected:
     HWND graph_ = nullptr;
     tagGS* gs_ = nullptr;
 };
-

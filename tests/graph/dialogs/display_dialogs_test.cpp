@@ -402,11 +402,11 @@ TEST_F(DisplayDialogs, DisplayPreferencesStoreTheOptionsAndMarkOnlyGraphChanges)
         uint16_t pageDivisor;
         uint32_t modified;
     } rows[] = {
-        {{}, -1, -1, IDOK, 1, 0, 0, 1, 0, 4, 0},                                          // nothing changed
-        {{IDC_PREFS_TILE}, -1, -1, IDOK, 2, 0, 0, 1, 0, 4, 1},                            // tile clears autoscale
-        {{IDC_PREFS_AUTOSCALE}, -1, -1, IDOK, 0, 0, 0, 1, 0, 4, 1},                       // both clear: 0
-        {{IDC_PREFS_PAGE_HALF}, -1, -1, IDOK, 1, 0, 0, 1, 0, 2, 0},                       // page option alone
-        {{IDC_PREFS_INTERPOLATE}, -1, -1, IDOK, 1, 0, 0, 1, 1, 4, 0},                     // application option
+        {{}, -1, -1, IDOK, 1, 0, 0, 1, 0, 4, 0},                       // nothing changed
+        {{IDC_PREFS_TILE}, -1, -1, IDOK, 2, 0, 0, 1, 0, 4, 1},         // tile clears autoscale
+        {{IDC_PREFS_AUTOSCALE}, -1, -1, IDOK, 0, 0, 0, 1, 0, 4, 1},    // both clear: 0
+        {{IDC_PREFS_PAGE_HALF}, -1, -1, IDOK, 1, 0, 0, 1, 0, 2, 0},    // page option alone
+        {{IDC_PREFS_INTERPOLATE}, -1, -1, IDOK, 1, 0, 0, 1, 1, 4, 0},  // application option
         {{IDC_PREFS_DRAFT, IDC_PREFS_ALL_MEMORY, IDC_PREFS_TOOLS}, -1, -1, IDOK, 1, 1, 1, 0, 0, 4, 1},
         {{IDC_PREFS_TILE, IDC_PREFS_PAGE_FULL, IDC_PREFS_DRAFT}, 2, 4, IDCANCEL, 1, 0, 0, 1, 0, 4, 0},
     };
@@ -496,6 +496,45 @@ TEST_F(DisplayDialogs, GridPreviewDrawsTheChosenPens) {
     EXPECT_EQ(CountColor(red, 0x00FF00), 0);
     EXPECT_GT(CountColor(withMinor, 0x00FF00), 20);
     EXPECT_EQ(gs_->gridColor, 0x000000u);  // cancelled
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DisplayDialogs, CancelledAxisFormatLeavesTheAxis) {
+    gs_->hUnitKind = 3;
+    gs_->sampleInterval = 2.0;
+    gs_->hOffset = 7.0;
+    std::strcpy(gs_->hUnitName, "beats");
+    DialogDriver driver({[&](HWND dlg) {
+        EXPECT_EQ(ItemText(dlg, IDC_HAXIS_UNITS), "beats");
+        Click(dlg, IDC_HAXIS_FREQUENCY);
+        TypeInto(dlg, IDC_HAXIS_INTERVAL, "9");
+        Click(dlg, IDCANCEL);
+    }});
+    EXPECT_EQ(HorizontalAxisFormatDialog(gs_), 0);
+    EXPECT_EQ(gs_->hUnitKind, 3u);
+    EXPECT_DOUBLE_EQ(gs_->sampleInterval, 2.0);
+    EXPECT_DOUBLE_EQ(gs_->hOffset, 7.0);
+    EXPECT_STREQ(gs_->hUnitName, "beats");
+}
+
+TEST_F(DisplayDialogs, AFontGoesToGraphWindowsOnly) {
+    HFONT font = CreateFontA(-20, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    UpdateWindow(graph_);
+    UpdateWindow(g_app->hwndFrame);
+    ApplyFontToGraphWindow(g_app->hwndFrame, font);  // not a graph window: left alone
+    EXPECT_FALSE(GetUpdateRect(g_app->hwndFrame, nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(graph_, nullptr, FALSE));
+    ApplyFontToGraphWindow(graph_, font);
+    RECT client;
+    GetClientRect(graph_, &client);
+    EXPECT_TRUE(Pending(client));
+    if (gs_->markerLabelEdit) {
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(gs_->markerLabelEdit, WM_GETFONT, 0, 0)), font);
+    }
+    DeleteObject(font);
 }
 
 }  // namespace

@@ -91,8 +91,9 @@ TEST_F(GraphDialogs, TextAndTimePrompts) {
         const char *h, *m, *s;
         int button;
         double after;
-    } rows[] = {{"1", "90", "0", IDOK, 9000.0},     // minutes are not limited to 59
-                {"0", "0", "5", IDOK, 5.0},         {"x", "", "7", IDOK, 7.0},
+    } rows[] = {{"1", "90", "0", IDOK, 9000.0},  // minutes are not limited to 59
+                {"0", "0", "5", IDOK, 5.0},
+                {"x", "", "7", IDOK, 7.0},
                 {"2", "0", "0", IDCANCEL, 3723.9}};
     for (const Row& r : rows) {
         std::string shown[3];

@@ -39,11 +39,10 @@ TEST_F(HorizontalScale, FreeDialogSetsScaleAndStartWithinTheRecord) {
         double scaleMs, startMs;
         double perDiv, hStart;
     } rows[] = {
-        {500.0, 0.0, 500.0, 0.0},
-        {250.0, 3000.0, 250.0, 3000.0},
-        {250.0, 9500.0, 250.0, 9000.0},   // past the end: the last division ends at the last sample
-        {250.0, -100.0, 250.0, 0.0},      // before the first sample: 0
-        {4000.0, 2000.0, 4000.0, 0.0},    // a view longer than what remains starts at 0
+        {500.0, 0.0, 500.0, 0.0},       {250.0, 3000.0, 250.0, 3000.0},
+        {250.0, 9500.0, 250.0, 9000.0},  // past the end: the last division ends at the last sample
+        {250.0, -100.0, 250.0, 0.0},     // before the first sample: 0
+        {4000.0, 2000.0, 4000.0, 0.0},   // a view longer than what remains starts at 0
     };
     for (const Row& r : rows) {
         Reset();
@@ -236,8 +235,8 @@ TEST_F(HorizontalScaleHms, FreeDialogTakesWholeSecondsAndHoldsTheViewInTheRecord
         double perDiv, hStart;
     } rows[] = {
         {"0", "0", "1", "0", "0", "3", IDOK, 1000.0, 3000.0},
-        {"0", "0", "0", "0", "0", "9", IDOK, 250.0, 9000.0},      // no scale: kept; start held at the end
-        {"0", "0", "2", "0", "0", "9", IDOK, 2000.0, 2000.0},     // the last division ends at the last sample
+        {"0", "0", "0", "0", "0", "9", IDOK, 250.0, 9000.0},   // no scale: kept; start held at the end
+        {"0", "0", "2", "0", "0", "9", IDOK, 2000.0, 2000.0},  // the last division ends at the last sample
         {"x", "", "", "0", "0", "0", IDOK, 250.0, 0.0},
         {"0", "0", "1", "0", "0", "3", IDCANCEL, 250.0, 0.0},
     };
@@ -266,12 +265,11 @@ TEST_F(HorizontalScaleHms, LockedDialogSwapsOrRefusesItsRows) {
         int refused;
         double hStart, perDiv, divisions;
     } rows[] = {
-        {0, 2, 6, 1, 0, 2000.0, 1000.0, 4.0},
-        {0, 6, 2, 2, 0, 2000.0, 2000.0, 2.0},              // start after end: swapped
-        {0, 3, 3, 1, IDC_HL_ROW2_S, 0.0, 250.0, 4.0},       // equal
-        {0, 2, 6, 0, IDC_HL_ROW3_S, 0.0, 250.0, 4.0},       // no division
-        {1, 4, 5, 1, 0, 3000.0, 1000.0, 4.0},               // range 4 around 5
-        {1, 0, 5, 1, IDC_HL_ROW1_S, 0.0, 250.0, 4.0},       // a range of 0
+        {0, 2, 6, 1, 0, 2000.0, 1000.0, 4.0},         {0, 6, 2, 2, 0, 2000.0, 2000.0, 2.0},  // start after end: swapped
+        {0, 3, 3, 1, IDC_HL_ROW2_S, 0.0, 250.0, 4.0},                                        // equal
+        {0, 2, 6, 0, IDC_HL_ROW3_S, 0.0, 250.0, 4.0},                                        // no division
+        {1, 4, 5, 1, 0, 3000.0, 1000.0, 4.0},                                                // range 4 around 5
+        {1, 0, 5, 1, IDC_HL_ROW1_S, 0.0, 250.0, 4.0},                                        // a range of 0
     };
     for (const Row& r : rows) {
         Reset();

@@ -87,7 +87,7 @@ TEST_F(VerticalScale, FreeDialogRefusesAScaleThatIsNotAboveZero) {
 
 TEST_F(VerticalScale, AllChannelsBoxesStoreOnlyTheirQuantityForEveryShownChannel) {
     struct Row {
-        int box;  // the box ticked
+        int box;                      // the box ticked
         double perDiv[3], center[3];  // slots 0, 2, 4
     } rows[] = {
         {IDC_VS_ALL_SCALE, {3.0, 3.0, 3.0}, {0.0, 0.0, 0.0}},  // the midpoint typed is not stored
@@ -152,7 +152,7 @@ TEST_F(VerticalScale, LockedDialogTakesLimitsOrRangeAndRefusesEmptyRanges) {
         double perDiv, center, divisions, offset;
     } rows[] = {
         {0, "10", "0", "2", "1", true, 0, 2.0, 5.0, 5.0, 1.0},
-        {0, "0", "10", "2", "0", true, 0, 2.0, 5.0, 5.0, 0.0},    // wrong order: swapped
+        {0, "0", "10", "2", "0", true, 0, 2.0, 5.0, 5.0, 0.0},     // wrong order: swapped
         {0, "10", "0", "-2.5", "0", true, 0, 2.5, 5.0, 4.0, 0.0},  // a negative division counts as positive
         {0, "4", "4", "2", "0", false, IDC_VL_UPPER, 5.0, 0.0, 4.0, 0.0},
         {0, "10", "0", "0", "0", false, IDC_VL_MAJOR, 5.0, 0.0, 4.0, 0.0},
