@@ -11,6 +11,8 @@ int PromptForNumber(HWND parent, double* value, const char* units, const char* l
                     uint32_t* checkState, int32_t reserved, const double* minRate);
 int PromptForText(HWND parent, char* text, const char* units, const char* label);
 int PromptForHms(HWND parent, double* seconds, const char* label);
+// The translation set of the number prompt for its label (the dialog's own number by default).
+uint32_t PromptTranslationSet(const char* label);
 // Sets a control's text to the dialog's stored replacement of the text, or to the text itself.
 void SetControlTextFromKey(HWND control, uint32_t dlgId, const char* text);
 

@@ -34,24 +34,6 @@ stTimePrompt g_timePrompt;
 // Copies a text that may be null, cut to the field.
 void CopyText(char* out, size_t size, const char* text) { std::snprintf(out, size, "%s", text ? text : ""); }
 
-// The translation set follows the label: the limits and thresholds of the transforms, the
-// difference interval and the sample-rate prompt each have their own.
-uint32_t PromptTranslationId(const char* label) {
-    static const struct {
-        const char* label;
-        uint32_t id;
-    } kSets[] = {{"Enter lower limit", IDT_PROMPT_LOWER_LIMIT},
-                 {"Enter upper limit", IDT_PROMPT_UPPER_LIMIT},
-                 {"Enter lower threshold", IDT_PROMPT_LOWER_THRESHOLD},
-                 {"Enter upper threshold", IDT_PROMPT_UPPER_THRESHOLD},
-                 {"Difference interval", IDT_PROMPT_DIFFERENCE}};
-    for (const auto& s : kSets)
-        if (std::strcmp(label, s.label) == 0) return s.id;
-    const char* rate = "Enter new sample rate";
-    if (std::strspn(label, rate) == std::strlen(rate)) return IDT_PROMPT_SAMPLE_RATE;
-    return IDD_NUMBER_PROMPT;
-}
-
 // The minimum-rate note: the translated text of the note, or the default, with the rate in it.
 void ShowMinimumRate(HWND dlg) {
     char format[256] = "";
@@ -89,7 +71,7 @@ void OnPromptInit(HWND dlg) {
         ShowWindow(check, SW_HIDE);
     }
     CenterWindowOnScreen(dlg);
-    const uint32_t set = PromptTranslationId(g_prompt.label);
+    const uint32_t set = PromptTranslationSet(g_prompt.label);
     HandleTheDialog(dlg, set);
     if (set == IDT_PROMPT_SAMPLE_RATE) ShowMinimumRate(dlg);
     gdlg::FocusAll(dlg, IDC_PROMPT_EDIT);
@@ -202,4 +184,23 @@ int PromptForHms(HWND parent, double* seconds, const char* label) {
 void SetControlTextFromKey(HWND control, uint32_t dlgId, const char* text) {
     const char* replacement = text ? GetDlgMultiTextItem(dlgId, text) : nullptr;
     SetWindowTextA(control, replacement && replacement[0] ? replacement : (text ? text : ""));
+}
+
+// The translation set follows the label: the limits and thresholds of the transforms, the
+// difference interval and the sample-rate prompt each have their own.
+uint32_t PromptTranslationSet(const char* label) {
+    if (!label) return IDD_NUMBER_PROMPT;
+    static const struct {
+        const char* label;
+        uint32_t id;
+    } kSets[] = {{"Enter lower limit", IDT_PROMPT_LOWER_LIMIT},
+                 {"Enter upper limit", IDT_PROMPT_UPPER_LIMIT},
+                 {"Enter lower threshold", IDT_PROMPT_LOWER_THRESHOLD},
+                 {"Enter upper threshold", IDT_PROMPT_UPPER_THRESHOLD},
+                 {"Difference interval", IDT_PROMPT_DIFFERENCE}};
+    for (const auto& s : kSets)
+        if (std::strcmp(label, s.label) == 0) return s.id;
+    const char* rate = "Enter new sample rate";
+    if (std::strspn(label, rate) == std::strlen(rate)) return IDT_PROMPT_SAMPLE_RATE;
+    return IDD_NUMBER_PROMPT;
 }

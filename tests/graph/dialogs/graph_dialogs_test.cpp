@@ -209,3 +209,29 @@ TEST_F(GraphDialogs, ANewLabelChangesThePixelsOfItsBox) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PromptTranslation, TheLabelChoosesTheSet) {
+    struct Row {
+        const char* label;
+        uint32_t set;
+    } rows[] = {
+        {"Enter lower limit", 150},
+        {"Enter upper limit", 151},
+        {"Enter lower threshold", 152},
+        {"Enter upper threshold", 153},
+        {"Difference interval", 154},
+        {"Enter new sample rate", 155},
+        {"Enter new sample rate:", 155},  // the run of the label's own letters is what counts
+        {"Enter new sample rates", 150},  // one letter more of them: no longer that label
+        {"Enter upper limit ", 150},
+        {"difference interval", 150},
+        {"", 150},
+        {"Destination length", 150},
+        {nullptr, 150},
+    };
+    for (const Row& r : rows) EXPECT_EQ(PromptTranslationSet(r.label), r.set) << (r.label ? r.label : "(null)");
+}
+
+}  // namespace
