@@ -1,5 +1,6 @@
-// The Display menu's commands. The three display modes, the journal toggle and the ".acq" chooser
-// are built; the other toggles and display commands are not, and are ignored.
+// The Display menu's commands. The three display modes, the journal toggle, the ".acq" chooser and
+// the commands that open a graph dialog are built; the other toggles and display commands are
+// not, and are ignored.
 #include "shell/commands/display.h"
 #include "base/app.h"
 #include "base/resource.h"
@@ -34,6 +35,6 @@ void OnDisplayCommand(HWND frame, UINT id, HWND) {
     case IDM_SHOW_CHART:
     case IDM_SHOW_XY: ChooseDisplayMode(gs, id - IDM_SHOW_SCOPE); break;
     case IDM_SHOW_JOURNAL: SetJournalShown(gs, gs->journalShown ? 0 : 1); break;
-    default: break;
+    default: OnDisplayDialogCommand(frame, id, gs); break;
     }
 }

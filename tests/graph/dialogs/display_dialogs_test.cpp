@@ -538,3 +538,76 @@ TEST_F(DisplayDialogs, AFontGoesToGraphWindowsOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Display menu's dialog commands through the frame, as the menu sends them.
+TEST_F(DisplayDialogs, DisplayMenuItemsOpenTheirDialogs) {
+    struct Row {
+        UINT id;
+        const char* caption;
+    } rows[] = {
+        {IDM_SHOW_GRID_OPTIONS, "Grid Options"},
+        {IDM_PREFERENCES_GENERAL, "Display Preferences"},
+        {IDM_DISPLAY_WAVE_POSITION, "Set Waveform Order"},
+        {IDM_DISPLAY_HORIZONTAL_AXIS, "Set Horizontal Axis format"},
+    };
+    for (const Row& r : rows) {
+        std::string caption;
+        DialogDriver driver({[&](HWND dlg) {
+            char text[64] = "";
+            GetWindowTextA(dlg, text, sizeof text);
+            caption = text;
+            Click(dlg, IDCANCEL);
+        }});
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(r.id, 0), 0);
+        EXPECT_EQ(driver.Runs(), 1) << r.caption;
+        EXPECT_EQ(caption, r.caption);
+    }
+}
+
+TEST_F(DisplayDialogs, ANewSampleIntervalKeepsTheViewOnTheSameSamples) {
+    gs_->hUnitKind = 0;
+    gs_->sampleInterval = 5.0;
+    gs_->hPerDiv = 100.0;
+    gs_->hStart = 400.0;
+    DialogDriver driver({[&](HWND dlg) {
+        TypeInto(dlg, IDC_HAXIS_INTERVAL, "0.01");  // 10 ms
+        Click(dlg, IDOK);
+    }});
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_DISPLAY_HORIZONTAL_AXIS, 0), 0);
+    EXPECT_DOUBLE_EQ(gs_->sampleInterval, 10.0);
+    EXPECT_DOUBLE_EQ(gs_->hPerDiv, 200.0);
+    EXPECT_DOUBLE_EQ(gs_->hStart, 800.0);
+}
+
+TEST_F(DisplayDialogs, ANewWaveformOrderMovesTheChartBands) {
+    gs_->displayMode = 1;
+    for (int p = 0; p < kMaxChannels; ++p) gs_->chanOrder[p] = static_cast<uint32_t>(p);
+    Relayout();
+    ASSERT_LT(gs_->chanBandRects[0].top, gs_->chanBandRects[3].top);
+    DialogDriver driver({[&](HWND dlg) {
+        HWND list = GetDlgItem(dlg, IDC_ORDER_LIST);
+        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 2 * 16 + 8));
+        SendMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 8));
+        SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(120, 8));
+        Click(dlg, IDOK);
+    }});
+    setDirtyGraphFlag(gs_, 0);
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_DISPLAY_WAVE_POSITION, 0), 0);
+    EXPECT_EQ(gs_->chanOrder[0], 3u);
+    EXPECT_EQ(gs_->modified, 1u);
+    EXPECT_LT(gs_->chanBandRects[3].top, gs_->chanBandRects[0].top);  // slot 3 now lies on top
+}
+
+TEST_F(DisplayDialogs, ACancelledFontChoiceKeepsTheTextFont) {
+    HFONT font = g_app->hfontText;
+    const int32_t height = g_app->cyText;
+    DialogDriver driver({[](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); }});
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_DISPLAY_FONT, 0), 0);
+    EXPECT_EQ(driver.Runs(), 1);
+    EXPECT_EQ(g_app->hfontText, font);
+    EXPECT_EQ(g_app->cyText, height);
+}
+
+}  // namespace
