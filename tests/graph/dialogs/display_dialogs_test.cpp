@@ -443,11 +443,12 @@ TEST_F(DisplayDialogs, DisplayPreferencesStoreTheOptionsAndMarkOnlyGraphChanges)
 TEST_F(DisplayDialogs, DisplayPreferencesRebuildTheMeasurementRowsOnlyWhenTheirCountChanges) {
     const uint16_t rows = gs_->measureRows;
     ASSERT_GE(rows, 1);
+    ASSERT_GE(gs_->precisionDigits, 1);
     struct Row {
         int rowsEntry;
         uint16_t precisionEntry;
         bool rebuilt;
-    } cases[] = {{rows - 1, 2, false}, {2, 5, true}, {2, 5, false}};
+    } cases[] = {{rows - 1, static_cast<uint16_t>(gs_->precisionDigits - 1), false}, {2, 5, true}, {2, 5, false}};
     // A rebuilt row lays the whole window out again: its top-left corner, far from the plot and
     // from the dialog, waits to be painted.
     const RECT corner{0, 0, 4, 4};
