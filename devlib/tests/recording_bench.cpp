@@ -40,6 +40,9 @@ void* __imp_setDirtyGraphFlag = reinterpret_cast<void*>(&setDirtyGraphFlag);
 void* __imp_getRangeOfAllowedValues = reinterpret_cast<void*>(&getRangeOfAllowedValues);
 void* __imp_getOffsetByScalingInUnits = reinterpret_cast<void*>(&getOffsetByScalingInUnits);
 void* __imp_TranslateJournalHints = reinterpret_cast<void*>(&TranslateJournalHints);
+void* __imp_HandleShowMessage = reinterpret_cast<void*>(&HandleShowMessage);
+void* __imp_GetDlgMultiTextItem = reinterpret_cast<void*>(&GetDlgMultiTextItem);
+void* __imp_HandleTheToolBar = reinterpret_cast<void*>(&HandleTheToolBar);
 }
 
 namespace {
