@@ -187,6 +187,12 @@ struct tagGS {
     int16_t fileProgramWord;
     // The segment view's time offset of each zoom history level, beside zoomHStart and the rest.
     double zoomSegOffset[kZoomLevels];
+
+    // Display Preferences: the waves of channels other than the selected one drawn grey; what
+    // follows a transformation (0 nothing, 1 autoscale, 2 tile); recordings may take all memory.
+    uint32_t grayNonSelected;
+    uint32_t afterTransformAction;
+    uint32_t useAllMemory;
 };
 // A zero-filled moveable block that both modules write field by field: it stays a plain record.
 static_assert(std::is_standard_layout_v<tagGS> && std::is_trivially_copyable_v<tagGS>, "tagGS is a plain record");

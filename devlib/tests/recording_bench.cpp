@@ -49,6 +49,9 @@ void* __imp_GetAnalogChannelParams = reinterpret_cast<void*>(&GetAnalogChannelPa
 void* __imp__ZN9CVKDevice12GetDeviceNumEv = reinterpret_cast<void*>(&CVKDevice::GetDeviceNum);
 void* __imp__ZN9CVKDevice6IsVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsVK40);
 void* __imp__ZN9CVKDevice9IsNotVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsNotVK40);
+void* __imp_HandleShowMessage = reinterpret_cast<void*>(&HandleShowMessage);
+void* __imp_GetDlgMultiTextItem = reinterpret_cast<void*>(&GetDlgMultiTextItem);
+void* __imp_HandleTheToolBar = reinterpret_cast<void*>(&HandleTheToolBar);
 }
 
 namespace {

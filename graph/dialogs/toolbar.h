@@ -1,7 +1,14 @@
-// The graph toolbar strip across the top of the frame.
+// The graph toolbar strip across the top of the frame: bitmap buttons that send the same
+// commands as their menu items. Lesson scripts decide which buttons are shown.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
 int RegisterToolbarClass(HINSTANCE inst);
 // Hides every toolbar button and group that lesson scripts control and clears their shown flags.
 void HideScriptToolbarButtons();
+// Shows or hides the button a lesson script names ("SCOPEMODE", "GRID", ...) and sets its shown
+// flag; "OPTRANGE" and "RECENT" keep a flag without a button. 0 for an unknown name.
+int SetScriptToolbarButton(const char* name, int shown);
+// The shown flag of a script name; -1 for an unknown name.
+int GetScriptToolbarButton(const char* name);

@@ -14,6 +14,7 @@
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
+#include "graph/dialogs/dialogs_api.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
@@ -363,7 +364,11 @@ int DeleteChannelData(tagGS* doc, int slot) {
 // ---- Resampling ----
 
 namespace {
-SampleRatePromptProc g_ratePrompt = nullptr;
+// The number prompt, starting at the rate given and refusing less than the smallest.
+int AskWithNumberPrompt(tagGS* doc, double* rate, double minRate) {
+    return PromptForNumber(doc->hwnd, rate, "", "&samples/second", nullptr, nullptr, 0, &minRate) == 1 ? 1 : 0;
+}
+SampleRatePromptProc g_ratePrompt = AskWithNumberPrompt;
 
 // The smallest rate that leaves the recording at least one sample, as the prompt shows it.
 double SmallestRate(const tagGS* doc, double current) {
@@ -389,7 +394,7 @@ bool AskSampleRate(tagGS* doc, double current, double* rate) {
 }
 }  // namespace
 
-void SetSampleRatePrompt(SampleRatePromptProc prompt) { g_ratePrompt = prompt; }
+void SetSampleRatePrompt(SampleRatePromptProc prompt) { g_ratePrompt = prompt ? prompt : AskWithNumberPrompt; }
 
 int ResampleChannel(tagGS* doc, int slot, double factor) {
     if (!doc || !ValidSlot(slot) || !(factor > 0.0) || !std::isfinite(factor)) return 0;

@@ -1,0 +1,28 @@
+// Small pieces the graph dialogs share: number texts, reading edits, refusing a field.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
+
+namespace gdlg {
+
+// The measurement number text: beyond +-999999999 in exponent form, else with the given
+// decimals after a nudge of 10^-(decimals+2).
+void FormatValue(char* out, size_t size, double value, int decimals);
+void SetEditValue(HWND dlg, int id, double value, int decimals);
+// The edit's text read as a number by the atof rules (text that is no number gives 0).
+double ReadNumber(HWND dlg, int id, int maxChars = 63);
+int32_t ReadInteger(HWND dlg, int id);
+// Beeps and puts the focus back into the field with its whole text selected.
+void RefuseField(HWND dlg, int id);
+void FocusAll(HWND dlg, int id);
+// "1" .. "8" into a drop-down list, the entry of decimals selected.
+void FillDigits(HWND dlg, int id, int decimals);
+int ChosenDigits(HWND dlg, int id);
+// Shows h : m : s of a whole number of seconds in three edits ("%02d" each).
+void SetHms(HWND dlg, int hoursId, int minutesId, int secondsId, int32_t seconds);
+int32_t ReadHms(HWND dlg, int hoursId, int minutesId, int secondsId);
+// Shows or hides a list of controls.
+void ShowControls(HWND dlg, const int* ids, size_t count, bool show);
+
+}  // namespace gdlg

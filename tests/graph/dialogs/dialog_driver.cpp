@@ -1,0 +1,98 @@
+#include "tests/graph/dialogs/dialog_driver.h"
+#include <cstring>
+
+namespace {
+DialogDriver* g_driver = nullptr;
+}
+
+DialogDriver::DialogDriver(std::vector<Step> steps) : steps_(std::move(steps)) {
+    g_driver = this;
+    hook_ = SetWindowsHookExA(WH_MSGFILTER, Filter, nullptr, GetCurrentThreadId());
+}
+
+DialogDriver::~DialogDriver() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    g_driver = nullptr;
+}
+
+// The dialog's own loop passes each message here; the first one after the dialog is up runs the step.
+LRESULT CALLBACK DialogDriver::Filter(int code, WPARAM wParam, LPARAM lParam) {
+    DialogDriver* d = g_driver;
+    if (d && code == MSGF_DIALOGBOX && !d->busy_) {
+        HWND dlg = GetActiveWindow();
+        char cls[16] = "";
+        if (dlg && dlg != d->last_ && GetWindowThreadProcessId(dlg, nullptr) == GetCurrentThreadId() &&
+            GetClassNameA(dlg, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(dlg)) {
+            d->last_ = dlg;
+            d->busy_ = true;
+            const size_t index = static_cast<size_t>(d->runs_++);
+            if (index < d->steps_.size()) d->steps_[index](dlg);
+            // A step that left its dialog open (its OK refused) would leave the test waiting.
+            if (StillOpen(dlg)) {
+                if (index < d->steps_.size()) ++d->leftOpen_;
+                PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+            }
+            d->busy_ = false;
+        }
+    }
+    return CallNextHookEx(d ? d->hook_ : nullptr, code, wParam, lParam);
+}
+
+void TypeInto(HWND dlg, int id, const std::string& text) {
+    HWND edit = GetDlgItem(dlg, id);
+    SetFocus(edit);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_CHAR, '\b', 0);
+    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+}
+
+void Click(HWND dlg, int id) {
+    HWND control = GetDlgItem(dlg, id);
+    if (control && !IsWindowEnabled(control)) return;  // a greyed control takes no click
+    if (control) {
+        SendMessageA(control, BM_CLICK, 0, 0);
+    } else {
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    }
+}
+
+void ChooseEntry(HWND dlg, int id, int index) {
+    HWND combo = GetDlgItem(dlg, id);
+    SetFocus(combo);  // a click on the list takes the focus from the field being typed in
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+std::string ItemText(HWND dlg, int id) {
+    char text[256] = "";
+    GetDlgItemTextA(dlg, id, text, sizeof text);
+    return text;
+}
+
+bool StillOpen(HWND dlg) { return IsWindow(dlg) && IsWindowVisible(dlg); }
+
+std::vector<uint32_t> Capture(HWND window, const RECT& r) {
+    UpdateWindow(window);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<uint32_t> pixels;
+    if (w <= 0 || h <= 0) return pixels;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(window);
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(w) * h);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    ReleaseDC(window, screen);
+    return pixels;
+}

@@ -1,0 +1,43 @@
+// Drives a modal dialog of the test's own thread: once the dialog's loop runs, the driver is
+// called with the dialog window and works it with the messages a user's typing and clicks send.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class DialogDriver {
+public:
+    using Step = std::function<void(HWND dlg)>;
+    // Each dialog that opens takes the next step; a dialog beyond the steps, or one that a step
+    // leaves open, is cancelled.
+    explicit DialogDriver(std::vector<Step> steps);
+    ~DialogDriver();
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+    int Runs() const { return runs_; }
+    // Dialogs that a step left open.
+    int LeftOpen() const { return leftOpen_; }
+
+private:
+    static LRESULT CALLBACK Filter(int code, WPARAM wParam, LPARAM lParam);
+    std::vector<Step> steps_;
+    int runs_ = 0;
+    int leftOpen_ = 0;
+    bool busy_ = false;
+    HWND last_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
+
+// Types the text into an edit as keys would: the old text selected and replaced.
+void TypeInto(HWND dlg, int id, const std::string& text);
+// Presses a push button, check box or radio button as a click does.
+void Click(HWND dlg, int id);
+// Chooses an entry of a drop-down list as the user does, with its selection-change notice.
+void ChooseEntry(HWND dlg, int id, int index);
+std::string ItemText(HWND dlg, int id);
+// Whether the dialog is still open after a command (refused input keeps it open).
+bool StillOpen(HWND dlg);
+// The window's pixels in the rectangle (client coordinates), after it has painted.
+std::vector<uint32_t> Capture(HWND window, const RECT& r);
