@@ -13,6 +13,8 @@
 #include <cstring>
 #include <string>
 
+static int LoadLesson(const char* fileName, bool closeGraphs);
+
 namespace {
 
 // The statements a run takes between two turns of the message loop.
@@ -162,7 +164,7 @@ void RunStartupScript() {
         AppendMenuA(g_app->hmenuFrame, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons),
                     title && *title ? title : "&Lessons");
     }
-    if (!OpenScript("StartUp")) {
+    if (!LoadLesson("StartUp", false)) {
         char text[256] = "The StartUp script has not been found.", caption[64] = "Warning";
         if (g_app && g_app->hDeviceLib) {
             LoadStringA(g_app->hDeviceLib, kStartupMissingText, text, sizeof text);
@@ -356,10 +358,11 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
 
 int16_t GetScriptNestingDepth() { return g_script.nestingDepth; }
 
-// Closes the graphs, resets what a lesson may change, loads the script and runs "OnOpenFile".
-int OpenScript(const char* fileName) {
+// Resets what a lesson may change, loads the script and runs "OnOpenFile"; a lesson first closes
+// the graphs, the start-up script keeps the first graph that start-up made.
+static int LoadLesson(const char* fileName, bool closeGraphs) {
     g_lastScriptPath = fileName ? fileName : "";
-    if (!CloseAllGraphWindows()) return 0;
+    if (closeGraphs && !CloseAllGraphWindows()) return 0;
     const uint16_t journalSizing = g_script.permissions[kPermSizeJournal];
     ResetScriptState();
     g_script.permissions[kPermSizeJournal] = journalSizing;
@@ -371,10 +374,13 @@ int OpenScript(const char* fileName) {
     return RunScriptSubroutine(&g_loadedScript, "OnOpenFile", 0);
 }
 
+int OpenScript(const char* fileName) { return LoadLesson(fileName, true); }
+
 const char* LastOpenedScriptPath() { return g_lastScriptPath.c_str(); }
 
+// The first lesson start. Without a lesson named, the start-up script runs over the first graph.
 int StartLessons(HWND, const char* path) {
-    if (!CloseAllGraphWindows()) return 0;
+    if (path && *path && !CloseAllGraphWindows()) return 0;
     ShowAllToolbarButtons();
     ResetMenuAndToolbar();
     HideDevicePanels();

@@ -210,11 +210,11 @@ protected:
         m_folder = std::string(temp) + "kymora_nobuttons_" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(m_folder.c_str(), nullptr);
         const std::string bin = kymora_test::ProgramPath().substr(0, kymora_test::ProgramPath().find_last_of('\\') + 1);
-        for (const char* file : {"Kymora.exe", "VK40.dll"})
+        for (const char* file : {"Kymora.exe", "VK40.dll", "StartUp"})
             ASSERT_TRUE(CopyFileA((bin + file).c_str(), (m_folder + "\\" + file).c_str(), FALSE)) << file;
     }
     void TearDown() override {
-        for (const char* file : {"Kymora.exe", "VK40.dll", "Lumikey.dll"})
+        for (const char* file : {"Kymora.exe", "VK40.dll", "Lumikey.dll", "StartUp"})
             DeleteFileA((m_folder + "\\" + file).c_str());
         RemoveDirectoryA(m_folder.c_str());
     }
