@@ -19,6 +19,7 @@ namespace {
 
 // The statements a run takes between two turns of the message loop.
 constexpr uint32_t kStatementsPerTurn = 256;
+constexpr uint32_t kStatementsPerKeyCheck = 16;  // a power of two
 constexpr UINT kStartupMissingText = 5042, kStartupMissingCaption = 5041;
 
 CCursorList g_loadedScript;   // the loaded script, from start to exit
@@ -54,7 +55,7 @@ const char* NextLine(const char* p) {
     return *p ? p + 1 : nullptr;
 }
 
-bool IsEndWord(const char* word) { return lstrcmpiA(word, "END") == 0; }
+bool IsEndWord(const char* word) { return ScriptWordIs(word, "END"); }
 
 // A record leaving the loaded script: kept while it runs, else deleted. Nothing keeps
 // pointing at a deleted one.
@@ -105,7 +106,10 @@ bool StepRun(stScriptRun& run) {
     g_script.currentSubroutine = run.sub;
     SetExpressionScope(run.sub);
     g_expression.document = g_script.graph;
-    if (GetAsyncKeyState(VK_CANCEL) & 0x8000) return true;  // Ctrl+Break: the last result stands
+    // Ctrl+Break ends the run, the last result standing. The key is asked every few statements:
+    // asking costs more than a statement.
+    if ((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 && (GetAsyncKeyState(VK_CANCEL) & 0x8000))
+        return true;
     const char* position = run.line;
     run.result = ExecScriptStatement(run.sub, &position);
     if (run.result == kScriptGoOn && g_script.generation != run.generation) run.result = kScriptReplaced;
@@ -132,7 +136,7 @@ BOOL CALLBACK CloseGraphWindowsCallback(HWND hwnd, LPARAM) {
     if (GetParent(hwnd) != g_app->hwndClient || !GetWindowLongPtrA(hwnd, 0)) return TRUE;
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (lstrcmpiA(cls, "acqchild") == 0) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    if (ScriptWordIs(cls, "acqchild")) SendMessageA(hwnd, WM_CLOSE, 0, 0);
     return !g_script.closeCancelled;
 }
 
@@ -272,7 +276,7 @@ CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name) {
     if (!script || !name) return nullptr;
     for (CListItem* item = script->MoveFirst(); item; item = script->MoveNext()) {
         auto* sub = static_cast<CScriptSubroutine*>(item);
-        if (lstrcmpiA(sub->Name(), name) == 0) return sub;
+        if (ScriptWordIs(sub->Name(), name)) return sub;
     }
     return nullptr;
 }
@@ -323,7 +327,7 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
         g_script.currentSubroutine = sub;
         SetExpressionScope(sub);
         g_expression.document = g_script.graph;
-        if (stepIntoCalls && lstrcmpiA(word, "CALL") == 0) {
+        if (stepIntoCalls && ScriptWordIs(word, "CALL")) {
             char callee[kScriptWordChars];
             const char* rest = line;
             while (IsSkip(*rest)) ++rest;
