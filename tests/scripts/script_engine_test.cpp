@@ -298,6 +298,36 @@ TEST_F(ScriptEngine, TheErrorDialogNamesSubroutineLineAndWord) {
     }
 }
 
+// ---- The editor's single steps ----
+
+TEST_F(ScriptEngine, SteppingGoesIntoACallAndBackToTheCaller) {
+    ScriptFile file("t\nMain\nA = 1\nCALL \"Sub\"\nA = 3\nEND\nSub\nB = 2\nEND\n");
+    int stored = 0;
+    ASSERT_EQ(ReplaceLoadedScript(file.Path(), &stored), 1);
+    struct Step {
+        const char* in;
+        int into;
+        const char* next;  // the subroutine stepping goes on in
+        double a, b;
+    };
+    const Step steps[] = {
+        {"Main", 1, "Main", 1, 0}, {"Main", 1, "Sub", 1, 0},  {"Sub", 1, "Sub", 1, 2},
+        {"Sub", 1, "Main", 1, 2},  {"Main", 1, "Main", 3, 2}, {"Main", 1, "Main", 3, 2},
+        {"Main", 1, "Main", 1, 2},  // from the top again
+    };
+    for (const Step& st : steps) {
+        char next[kScriptNameChars];
+        lstrcpynA(next, st.in, sizeof next);
+        EXPECT_EQ(StepScriptSubroutine(LoadedScript(), st.into, st.in, next), kScriptGoOn);
+        EXPECT_STREQ(next, st.next);
+        EXPECT_EQ(Var('A'), st.a) << st.in << " then " << next;
+        EXPECT_EQ(Var('B'), st.b);
+    }
+    char next[kScriptNameChars] = "";
+    EXPECT_EQ(StepScriptSubroutine(LoadedScript(), 0, "Nowhere", next), kScriptNotFound);
+    EXPECT_EQ(g_script.nestingDepth, 0);
+}
+
 // ---- The run loop turns the message loop ----
 
 TEST_F(ScriptEngine, ALongLoopTurnsTheMessageLoopAsItGoes) {
