@@ -272,11 +272,14 @@ int SplitScriptIntoSubroutines(CCursorList* script, const char* text) {
     return stored;
 }
 
+// Names are kept to 19 characters, so a longer name finds the record of its first 19.
 CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name) {
     if (!script || !name) return nullptr;
+    char key[kScriptNameChars];
+    lstrcpynA(key, name, sizeof key);
     for (CListItem* item = script->MoveFirst(); item; item = script->MoveNext()) {
         auto* sub = static_cast<CScriptSubroutine*>(item);
-        if (ScriptWordIs(sub->Name(), name)) return sub;
+        if (ScriptWordIs(sub->Name(), key)) return sub;
     }
     return nullptr;
 }

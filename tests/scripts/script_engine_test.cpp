@@ -251,6 +251,13 @@ const RunCase kRunCases[] = {
     {"NEXT without FOR fails", "NEXT i\n", 0, {}, {}, 1, {}},
     {"IF without ENDIF fails", "IF 1 = 2\nA = 1\n", 0, {{'A', 0}}, {}, 1, {}},
     {"a bad string variable fails", "a$ = \"x\"\n", 0, {}, {}, 1, {}},
+    {"an overlong number field fails rather than being cut",
+     "A = 1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1"
+     "+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1"
+     "+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1\n",
+     0, {{'A', 0}}, {}, 1, {}},
+    {"a long subroutine name finds its record",
+     "CALL \"AVeryLongSubroutineNameIndeed\"\nEND\nAVeryLongSubroutineNameIndeed\nA = 1\n", 1, {{'A', 1}}, {}, 0, {}},
     {"BREAK asks; Continue goes on", "BREAK\nA = 1\n", 1, {{'A', 1}}, {}, 1, {1}},
     {"a failure inside a callee is reported once", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {}, 1, {}},
     {"a ninth nested loop fails",
