@@ -108,8 +108,10 @@ bool StepRun(stScriptRun& run) {
     g_expression.document = g_script.graph;
     // Ctrl+Break ends the run, the last result standing. The key is asked every few statements:
     // asking costs more than a statement.
-    if ((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 && (GetAsyncKeyState(VK_CANCEL) & 0x8000))
+    if ((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 && (GetAsyncKeyState(VK_CANCEL) & 0x8000)) {
+        g_script.statementsSinceTurn = 0;  // so each caller asks again at its next line
         return true;
+    }
     const char* position = run.line;
     run.result = ExecScriptStatement(run.sub, &position);
     if (run.result == kScriptGoOn && g_script.generation != run.generation) run.result = kScriptReplaced;
