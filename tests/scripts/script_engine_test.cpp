@@ -280,6 +280,36 @@ TEST_F(ScriptEngine, ScriptsLeaveTheirVariables) {
     }
 }
 
+// Malformed lines: each fails once (or is a documented quiet case), the answer Continue goes on
+// with the next line, and no reader takes that line's fields as its own.
+TEST_F(ScriptEngine, MalformedLinesFailOnceAndTheRunGoesOn) {
+    struct Case {
+        const char* line;
+        int dialogs;
+        int16_t result;  // 1: the run went on to the last line
+    };
+    const Case cases[] = {
+        {"FOR", 1, 1}, {"FOR i", 1, 1}, {"FOR i =", 1, 1}, {"FOR i = 1", 1, 1}, {"FOR i = 1 TO", 1, 1},
+        {"FOR i = 1 TO 2 STEP", 1, 1}, {"FOR ii = 1 TO 2", 1, 1}, {"FOR i = 1 UNTIL 2", 1, 1}, {"NEXT", 1, 1},
+        {"ExitFor", 1, 1}, {"ELSE", 1, 1}, {"ENDIF", 0, 1}, {"IF", 1, 1}, {"IF =", 1, 1}, {"IF A$", 1, 1},
+        {"IF A$ = \"x", 1, 1}, {"GOTO", 1, 1}, {"GOTO nowhere", 1, 1}, {"RUNSCRIPT", 1, 1},
+        {"RUNSCRIPT \"no such file.scr\", \"Main\"", 1, 1}, {"WAIT x+", 1, 1}, {"A =", 0, 1},
+        {"A$ =", 1, 1}, {"A$ = +", 1, 1}, {"A$ = \"x\" +", 0, 1}, {"B$ = STR$(", 1, 1},
+        {"B$ = MID$(\"abc\")", 0, 1}, {"A = 1,,,2", 0, 1}, {"1 = 2", 1, 1}, {"A# = ", 0, 1},
+        {"CALL", 0, kScriptNotFound}, {"LOADAVARS", 0, kScriptStop}, {"HALT 3", 0, kScriptHalted},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        ErrorDialogs::answers = {1, 1, 1};
+        ScriptFile file(std::string("t\nMain\n") + c.line + "\nZ = 1\nEND\n");
+        EXPECT_EQ(Run(file), c.result) << c.line;
+        EXPECT_EQ(static_cast<int>(ErrorDialogs::shown.size()), c.dialogs) << c.line;
+        EXPECT_EQ(Var('Z'), c.result == 1 ? 1 : 0) << c.line << ": the next line ran as its own";
+        EXPECT_EQ(g_script.loopDepth, 0) << c.line;
+        EXPECT_EQ(g_script.nestingDepth, 0) << c.line;
+    }
+}
+
 // ---- The error dialog ----
 
 TEST_F(ScriptEngine, TheErrorDialogNamesSubroutineLineAndWord) {
