@@ -8,6 +8,7 @@
 #include "base/notify.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include "devlib/resource.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +21,6 @@ namespace {
 // The statements a run takes between two turns of the message loop.
 constexpr uint32_t kStatementsPerTurn = 256;
 constexpr uint32_t kStatementsPerKeyCheck = 16;  // a power of two
-constexpr UINT kStartupMissingText = 5042, kStartupMissingCaption = 5041;
 
 CCursorList g_loadedScript;   // the loaded script, from start to exit
 CCursorList g_retiredScript;  // records a load dropped while a run of them was in progress
@@ -171,10 +171,12 @@ void RunStartupScript() {
                     title && *title ? title : "&Lessons");
     }
     if (!LoadLesson("StartUp", false)) {
-        char text[256] = "The StartUp script has not been found.", caption[64] = "Warning";
+        char text[256] = "The StartUp script has not been found.", caption[64] = "Warning", loaded[256];
         if (g_app && g_app->hDeviceLib) {
-            LoadStringA(g_app->hDeviceLib, kStartupMissingText, text, sizeof text);
-            LoadStringA(g_app->hDeviceLib, kStartupMissingCaption, caption, sizeof caption);
+            if (LoadStringA(g_app->hDeviceLib, IDS_STARTUP_MISSING, loaded, sizeof loaded) > 0)
+                lstrcpynA(text, loaded, sizeof text);
+            if (LoadStringA(g_app->hDeviceLib, IDS_CONVERT_SETUP_CAPTION, loaded, sizeof loaded) > 0)
+                lstrcpynA(caption, loaded, sizeof caption);
         }
         MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION);
         ResetMenuAndToolbar();
