@@ -467,12 +467,13 @@ TEST_F(Expression, ScriptVariables) {
     ExpectCases({{"A", 0, 0}, {"A#", 0, 0}});
 }
 
-// The program's own reader: capitals are the application variables; the locals and macro
-// variables belong to the lesson engine, which is not built, so they do not exist yet.
+// The program's own reader: capitals are the application variables, either case with "#" the
+// macro table; a small letter is a local, which does not exist outside a running subroutine.
 TEST_F(Expression, ApplicationVariablesThroughTheProgram) {
     InitNotifications();
     AssignScriptNumericVariable(nullptr, "Q", 4.25);
-    ExpectCases({{"Q*2", 8.5, kOk}, {"q", 0, 0}, {"Q#", 0, 0}});
+    AssignScriptNumericVariable(nullptr, "q#", 3.0);
+    ExpectCases({{"Q*2", 8.5, kOk}, {"q", 0, 0}, {"Q#+1", 4.0, kOk}, {"q#", 3.0, kOk}});
 }
 
 // ---- The machine's names ----
@@ -622,4 +623,20 @@ TEST_F(ExpressionHost, TextIsReadWithinItsBound) {
     VirtualFree(pages, 0, MEM_RELEASE);
 }
 
+}  // namespace
+
+namespace {
+// Short numbers take a quicker road than strtod; they must come out bit for bit as strtod reads them.
+TEST_F(Expression, NumbersReadExactlyAsStrtodReadsThem) {
+    const char* texts[] = {"0.1",  "0.3",        "2",    "123456789012345", "1234567890123456", "9007199254740993",
+                           "3.14159265358979", "0.000000000000000000001", "1E22", "1.5E-3", "99999.999999999",
+                           "0.1234567890123456789", "7.", "00000000000000000001.5"};
+    for (const char* text : texts) {
+        int16_t errorPos = 0;
+        const double value = EvaluateExpression(text, &errorPos);
+        const double expected = std::strtod(text, nullptr);
+        EXPECT_EQ(errorPos, kExpressionAccepted) << text;
+        EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text << ": " << value << " vs " << expected;
+    }
+}
 }  // namespace
