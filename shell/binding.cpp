@@ -8,6 +8,7 @@
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
 #include "scripts/script_api.h"
+#include "scripts/engine/script_engine.h"
 #include "transforms/expression/expression.h"
 
 namespace {
@@ -65,11 +66,13 @@ int32_t WINAPI CbLoadSampleWindow(tagGS* gs, int32_t start, int32_t length) {
 }
 int32_t WINAPI CbGetScriptNestingDepth() { return GetScriptNestingDepth(); }
 int32_t WINAPI CbGetScriptToken(const char* pos, char* out) { return GetScriptToken(pos, out); }
+// A field that failed to read answers 0, so that the library's words change nothing with it.
 int32_t WINAPI CbGetScriptNumber(const char* pos, double* out) {
     double value = 0.0;
+    const int failedBefore = ScriptFieldFailed();
     const int32_t r = GetScriptNumber(pos, &value);
     *out = value;
-    return r;
+    return !failedBefore && ScriptFieldFailed() ? 0 : r;
 }
 int32_t WINAPI CbEvaluateScriptExpression(const char* pos, char* out) { return EvaluateScriptExpression(pos, out); }
 void WINAPI CbAssignScriptStringVariable(int32_t letter, const char* text, int32_t macroLocal) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "shell_fixture.h"
 #include "base/app.h"
+#include "base/lesson.h"
 #include "shell/binding.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
@@ -476,6 +477,19 @@ TEST_F(Frame, StatusLineWithoutAGraphSaysReady) {
     EXPECT_EQ(g_app->hwndActiveGraph, nullptr);
     SetStatusText(nullptr);
     EXPECT_STREQ(GetStatusTextShown(), "Ready");
+}
+
+// The device library reads a lesson line's numbers through the host: a field that fails to read
+// answers nothing, so that a word changes nothing with it.
+TEST_F(Frame, HostNumberReaderAnswersNothingForAFieldThatFailsToRead) {
+    stHostCallbacks& t = g_app->hostCallbacks;
+    g_script.fieldFailed = 0;
+    double value = -1;
+    EXPECT_GT(t.getScriptNumber("1+2, 5\r", &value), 0);
+    EXPECT_DOUBLE_EQ(value, 3.0);
+    EXPECT_EQ(t.getScriptNumber("2*, 5\r", &value), 0);
+    EXPECT_DOUBLE_EQ(value, 0.0);
+    g_script.fieldFailed = 0;
 }
 
 TEST_F(Frame, HostSlotsForDialogAndChannelClipboard) {
