@@ -1,6 +1,7 @@
-// Placeholder of the lesson-script interpreter, which is not built: no script loads or runs, and
-// start-up attaches the frame menu where the start-up lesson would.
+// Placeholder of the parts of the lesson language that are not built yet: the frame-menu reset,
+// the script dialogs and the variables browser.
 #include "scripts/script_api.h"
+#include "scripts/engine/script_engine.h"
 #include "base/app.h"
 #include "base/notify.h"
 #include "devlib/vk40.h"
@@ -31,6 +32,7 @@ int OpenScript(const char* fileName) {
     return 0;
 }
 const char* LastOpenedScriptPath() { return g_lastScriptPath.c_str(); }
+
 void ResetMenuAndToolbar() {}
 void ApplyMenuChanges(int, int32_t*, int) {}
 
@@ -40,12 +42,18 @@ LRESULT CALLBACK ScriptWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+// Without the prompt dialog the question counts as closed: the run stops.
+int ShowScriptPrompt(const char*, const char*, const char*, const char*) { return -1; }
+// Without the variables browser there is no copy to keep.
+int SetVariableText(const char*, const char*, const char*) { return 0; }
+int SetVariableNumber(const char*, const char*, double, int) { return 0; }
+
 int16_t GetScriptNestingDepth() { return 0; }
 int32_t GetScriptToken(const char*, char* out) {
     out[0] = 0;
     return 0;
 }
-int16_t GetScriptNumber(const char*, double* out) {
+int32_t GetScriptNumber(const char*, double* out) {
     *out = 0.0;
     return 0;
 }
