@@ -52,6 +52,7 @@ struct stScriptState {
     int16_t waitCursorFlag;        // the wait-cursor argument of the latest run
     int16_t stepCallDepth;         // subroutines the editor's stepping went into
     void* currentSubroutine;       // CScriptSubroutine of the statement being run, or null
+    void* retired;                 // CCursorList of records dropped by a load while they ran
     uint32_t generation;           // + 1 at every load: runs of an older script unwind
     uint32_t statementsSinceTurn;  // statements run since the message loop last turned
     uint16_t fieldFailed;          // a reader met a malformed field in the current statement
@@ -61,6 +62,7 @@ struct stScriptState {
         double value, limit, step;
         void* owner;        // the CScriptSubroutine whose text holds the FOR line
         uint32_t lineOffset;  // the FOR line's offset in that text
+        uint32_t generation;  // the load the owner belongs to
     };
     int16_t loopDepth;
     stLoop loops[8];

@@ -19,6 +19,9 @@ enum ScriptResult : int16_t {
     kScriptLessonCancelled = 3,  // CHOOSELESSON cancelled
     kScriptNotFound = 4,         // no such subroutine
     kScriptReplaced = 5,         // the script was replaced: every run of the old one unwinds
+    // From a handler only: stop the run with kScriptStop without the error dialog (a variable
+    // file word with an empty name, CHECKFILE without its result variable, and the like).
+    kScriptStopWithoutDialog = -32768,
 };
 
 constexpr int kScriptWordChars = 256;    // word, field and string buffers, terminator included

@@ -36,6 +36,8 @@ public:
     CListItem* MoveTo(int32_t index);
     CListItem* ItemAt(int32_t index);
     void MoveCurrentTo(int32_t position);
+    // Unlinks the current node and hands its item to the caller instead of deleting it.
+    CListItem* DetachCurrent();
     int32_t Count() const { return m_count; }
 
 private:
@@ -64,7 +66,8 @@ public:
 
     const char* Name() const { return m_name; }
     void SetName(const char* name);  // cut to 19 characters
-    const char* Text() const { return m_text; }
+    const char* Text() const { return m_text ? m_text : ""; }
+    uint32_t TextLength() const { return m_textLength; }
     double Local(int i) const { return (i >= 0 && i < 26) ? m_locals[i] : 0.0; }
     void SetLocal(int i, double value) {
         if (i >= 0 && i < 26) m_locals[i] = value;
@@ -90,7 +93,8 @@ private:
     double m_locals[26];
     Label m_labels[kScriptLabelSlots];
     HGLOBAL m_textHandle = nullptr;
-    char* m_text = nullptr;
+    char* m_text = nullptr;  // one past the block's leading CR
+    uint32_t m_textLength = 0;
     char m_callerName[kScriptNameChars];
     uint32_t m_resumeOffset = 0;
 };
