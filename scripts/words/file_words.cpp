@@ -179,12 +179,13 @@ int16_t ScriptWordCloseAllGraphs(stScriptCall&) {
     return kScriptGoOn;
 }
 
-// CHECKFILE path, result var: 1 when the file or folder exists, 3 when not.
+// CHECKFILE path, result var: 1 when the file or folder exists, 3 when not; without the
+// variable the run stops.
 int16_t ScriptWordCheckFile(stScriptCall& call) {
     CWordFields fields(call.rest);
     char path[kScriptWordChars], result[kScriptWordChars];
     fields.Text(path);
-    if (!fields.Word(result)) return kScriptStop;
+    if (!fields.Word(result)) return kScriptStopWithoutDialog;
     SetResult(call, result, path[0] && PathExists(path) ? kFileDone : kFileMissing);
     return kScriptGoOn;
 }
@@ -203,13 +204,13 @@ int16_t ScriptWordDelete(stScriptCall& call) {
     return kScriptGoOn;
 }
 
-// NEWFOLDER name, result var: a folder in the current folder.
+// NEWFOLDER name, result var: a folder in the current folder; an empty name stops the run.
 int16_t ScriptWordNewFolder(stScriptCall& call) {
     CWordFields fields(call.rest);
     char name[kScriptWordChars], result[kScriptWordChars];
     fields.Text(name);
     if (!fields.Word(result)) result[0] = 0;
-    if (!name[0]) return kScriptStop;
+    if (!name[0]) return kScriptStopWithoutDialog;
     if (!IsValidFolderName(name)) {
         SetResult(call, result, kFileMissing);
         return kScriptGoOn;

@@ -78,7 +78,7 @@ int16_t ScriptWordPrompt(stScriptCall& call) {
     }
     if (pressed < 1 || pressed > 3) pressed = -1;
     if (var[0]) AssignScriptNumericVariable(call.frame, var, pressed);
-    return pressed == -1 ? kScriptStop : kScriptGoOn;
+    return pressed == -1 ? kScriptStopWithoutDialog : kScriptGoOn;
 }
 
 // GETNUMBER text 1, text 2, number var, result var: the number typed over the variable's value.
@@ -98,7 +98,7 @@ int16_t ScriptWordGetNumber(stScriptCall& call) {
     }
     if (answer == -1) {
         if (resultVar[0]) AssignScriptNumericVariable(call.frame, resultVar, -1.0);
-        return kScriptStop;
+        return kScriptStopWithoutDialog;
     }
     AssignScriptNumericVariable(call.frame, numberVar, std::strtod(text, nullptr));
     if (resultVar[0]) AssignScriptNumericVariable(call.frame, resultVar, answer == 0 ? 0.0 : 1.0);

@@ -37,22 +37,6 @@ double FreeDiskOfProgramFolder() {
     return static_cast<double>(free.QuadPart);
 }
 
-// Renames (keeping its state) or removes the entry of a command id in the lesson menu.
-void ChangeLessonMenuEntry(UINT id, const char* text, int action) {
-    HMENU menu = g_app->hmenuFrame;
-    if (!menu) return;
-    if (action == kMenuRename) {
-        MENUITEMINFOA info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STRING;
-        info.dwTypeData = const_cast<char*>(text);
-        if (!SetMenuItemInfoA(menu, id, FALSE, &info)) return;
-    } else if (!DeleteMenu(menu, id, MF_BYCOMMAND)) {
-        return;
-    }
-    if (g_app->hwndFrame) DrawMenuBar(g_app->hwndFrame);
-}
-
 // Hands a VK40 or LNX2W statement to the device library's script-line operation.
 int16_t RunDeviceScriptLine(stScriptCall& call) {
     stScriptStatement statement{call.line, g_script.variables, call.frame, g_script.graph};
@@ -129,11 +113,11 @@ int16_t ScriptWordGetVid(stScriptCall& call) { return AssignVendorField(call, 0)
 int16_t ScriptWordGetPid(stScriptCall& call) { return AssignVendorField(call, 1); }
 int16_t ScriptWordGetDid(stScriptCall& call) { return AssignVendorField(call, 2); }
 
-// REMOVEMENU id: the frame menu entry of that command id goes.
+// REMOVEMENU id: the frame menu entry the lesson's menu id names goes.
 int16_t ScriptWordRemoveMenu(stScriptCall& call) {
     CWordFields fields(call.rest);
-    const auto id = static_cast<UINT>(static_cast<int32_t>(fields.Number()));
-    ChangeLessonMenuEntry(id, "", kMenuRemove);
+    const auto id = static_cast<uint32_t>(static_cast<int32_t>(fields.Number()));
+    ApplyScriptMenuChange(id, "", kMenuRemove);
     return kScriptGoOn;
 }
 
@@ -143,7 +127,7 @@ int16_t ScriptWordChangeMenu(stScriptCall& call) {
     const auto id = static_cast<int32_t>(fields.Number());
     char text[kScriptWordChars];
     fields.Text(text);
-    ChangeLessonMenuEntry(static_cast<UINT>(id), text, kMenuRename);
+    ApplyScriptMenuChange(static_cast<uint32_t>(id), text, kMenuRename);
     SetMenuStrKey(static_cast<uint32_t>(id), text);
     return kScriptGoOn;
 }

@@ -58,6 +58,12 @@ private:
     bool m_restore;
 };
 
+// ---- The lesson's menu ids (menu_changes.cpp) ----
+// Changes the lesson menu's entry that a lesson menu id names (a pop-up by its title, an item by
+// the frame command it stands for): action 0 enable, 1 gray, 2 rename to the text (state kept),
+// any other remove. Ids that name nothing change nothing.
+void ApplyScriptMenuChange(uint32_t id, const char* text, int action);
+
 // ---- Routines beside the graph and file words (file_words.cpp) ----
 // SELECT's search of the graph windows by title; lParam points at a stGraphWindowSearch.
 struct stGraphWindowSearch {
