@@ -323,15 +323,6 @@ TEST_F(ScriptWords, OpenAndOpenModReportWhetherTheGraphOpened) {
     EXPECT_TRUE(boxes.boxes.empty()) << "the graph words ask no questions";
 }
 
-TEST_F(ScriptWords, OpenWithALowerCaseNameVariableShowsTheErrorDialog) {
-    const std::string file = InFolder("lab.acq");
-    ASSERT_TRUE(WriteWholeFile(file, BuildAcq(RichRecipe())));
-    EXPECT_EQ(Run({"OPEN \"lab.acq\", R, n", "Z = 1"}), kScriptStop);
-    EXPECT_EQ(g_errorDialogs, 1);
-    EXPECT_EQ(Var('R'), 1.0) << "the graph opened before the name was refused";
-    EXPECT_EQ(Var('Z'), -99.0);
-}
-
 TEST_F(ScriptWords, OpenWithoutANameAsksForTheFileAndACancelReportsTwo) {
     const std::string file = InFolder("chosen.acq");
     ASSERT_TRUE(WriteWholeFile(file, BuildAcq(RichRecipe())));
@@ -535,6 +526,39 @@ TEST_F(ScriptWords, SetLessonTitleOfAnUnknownLessonSaysSoAndLeavesTheMenu) {
     EXPECT_EQ(bar ? GetMenuItemCount(bar) : 0, itemsBefore);
 }
 
+TEST_F(ScriptWords, SetLessonTitleRenamesTheLessonInTheLessonsMenuAndTheLessonList) {
+    InFolder("Lessons");
+    const std::string lessonDir = InFolder("Lessons\\Heart");
+    CreateDirectoryA((folder + "\\Lessons").c_str(), nullptr);
+    CreateDirectoryA(lessonDir.c_str(), nullptr);
+    ASSERT_TRUE(FillUpLessonDescriptions((folder + "\\Lessons").c_str()));
+    const std::string working = lessonDir + "\\Heart";
+    ASSERT_STREQ(GetDisplayNameByWorkingName(working.c_str()), "Heart");
+
+    // The frame's Lessons pop-up with the lesson's entry, as the menu is built at start-up.
+    HMENU bar = GetMenu(g_app->hwndFrame);
+    ASSERT_TRUE(bar);
+    constexpr UINT kEntry = 30001;
+    HMENU lessons = nullptr;
+    char text[64];
+    for (int i = 0; i < GetMenuItemCount(bar) && !lessons; ++i)
+        if (GetMenuStringA(bar, i, text, sizeof text, MF_BYPOSITION) && lstrcmpiA(text, GetMenuStrKey(10000)) == 0)
+            lessons = GetSubMenu(bar, i);
+    if (!lessons) {
+        lessons = CreatePopupMenu();
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons), GetMenuStrKey(10000));
+    }
+    AppendMenuA(lessons, MF_STRING, kEntry, "Heart");
+
+    BoxCapture boxes;
+    EXPECT_EQ(Run({"SetLessonTitle \"HEART\", \"Heart and lungs\""}), kScriptGoOn);
+    EXPECT_TRUE(boxes.boxes.empty());
+    GetMenuStringA(lessons, kEntry, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "Heart and lungs") << "the same entry, renamed";
+    EXPECT_STREQ(GetDisplayNameByWorkingName(working.c_str()), "Heart and lungs");
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
 // ---- The system and the frame menu ----
 
 TEST_F(ScriptWords, SystemQueriesFillTheirVariables) {
@@ -716,6 +740,79 @@ TEST_F(ScriptWords, PlayBackAssignsATextFileToTheAttachedGraph) {
     EXPECT_EQ(Str('R'), "Graph with such name already has assigned data file.");
     EXPECT_EQ(Var('Z'), -99.0);
     SrcNavRelease(attached->title);
+}
+
+// ---- Bad fields ----
+
+TEST_F(ScriptWords, ABadFieldShowsTheErrorDialogOnceAndTheWordChangesNothing) {
+    const std::string doomed = InFolder("doomed.txt");
+    const std::string lab = InFolder("lab.acq");
+    InFolder("made2");
+    ASSERT_TRUE(WriteWholeFile(doomed, Bytes{'x'}));
+    ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
+    HMENU menu = g_app->hmenuFrame;
+    char newText[64] = "";
+    GetMenuStringA(menu, IDM_FILE_NEW, newText, sizeof newText, MF_BYCOMMAND);
+    const size_t graphs = GraphWindows().size();
+    const char* const lines[] = {
+        "CHECKFILE \"doomed.txt, A",             // an unterminated literal
+        "CHECKFILE \"doomed.txt\", 5",           // no variable
+        "DELETE \"doomed.txt\", 1A",
+        "DELETE LEFT$(\"doomed.txt\", 2+), A",  // an expression error inside a function
+        "NEWFOLDER \"made2\", A$",
+        "NEWFOLDER \"made2\", AB",
+        "NEW \"Never",
+        "OPEN \"lab.acq\", R, n",               // the name variable is lower case
+        "OPEN \"lab.acq\", R, N$",
+        "OPEN \"lab.acq\", 3",
+        "OPENMOD \"\\lab.acq\", \"T\", R#x",
+        "REMOVEMENU 1101+*",
+        "CHANGEMENU 1100, \"Renamed",
+        "CHANGEMENU 1100*/2, \"Renamed\"",
+        "CHANGEPOPUPMENU 1700, \"Bad\", \"Text",
+        "PROMPT \"Ready?\", \"Yes\", \"\", \"\", 1P",
+        "PROMPT \"Ready?, \"Yes\", \"\", \"\", P",
+        "GETNUMBER \"a\", \"b\", 3, R",
+        "GETNUMBER \"a\", \"b\", X, R$",
+        "GETSTRING \"a, N$, R",
+        "GETSTRING \"a\", N$, 9",
+        "GETSTRINGLENGTH \"abc\", 9",
+        "CHOOSEITEM \"p\", S, C, 1+, \"a\"",
+        "CHOOSEITEM \"p\", S, 2, 1, \"a\"",
+        "CHOOSEITEM \"p\", S, C, 1, \"a",
+        "SetLessonTitle \"a\", \"b",
+        "GETFREEMEMORY 5",
+        "GETFREEDISK $",
+        "GETVID 1",
+        "GETPREFSTRING \"s\", \"k\", C@",
+        "GETPREFSTRING \"s, \"k\", C$",
+        "GETPREFNUMBER \"s\", \"Language\", %",
+        "GETPREFNUMBER \"s\", \"Language, L",
+    };
+    AssignScriptNumericVariable(nullptr, "C", 1.0);
+    BoxCapture boxes;
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        g_errorDialogs = 0;
+        g_answers = stAnswers{};
+        EXPECT_EQ(Run({line, "Z = 1"}), kScriptStop);
+        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(g_answers.calls, 0) << "no dialog is asked with a bad field";
+        EXPECT_EQ(Var('Z'), -99.0) << "the run stopped at the line";
+        for (char c : {'A', 'L', 'R', 'S', 'X'}) EXPECT_EQ(Var(c), -99.0) << c;
+        EXPECT_EQ(Var('C'), 1.0);
+        EXPECT_EQ(Str('N'), "");
+        EXPECT_EQ(Str('C'), "");
+        EXPECT_TRUE(Exists(doomed));
+        EXPECT_FALSE(Exists(folder + "\\made2"));
+        EXPECT_EQ(GraphWindows().size(), graphs);
+        char text[64] = "";
+        GetMenuStringA(menu, IDM_FILE_NEW, text, sizeof text, MF_BYCOMMAND);
+        EXPECT_STREQ(text, newText);
+        EXPECT_NE(GetMenuState(menu, IDM_FILE_OPEN, MF_BYCOMMAND), static_cast<UINT>(-1));
+        EXPECT_EQ(GetPopupMenuItemName(1700, "Bad"), nullptr);
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 // ---- The routines beside the words ----
