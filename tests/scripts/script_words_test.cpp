@@ -11,6 +11,7 @@
 
 #include "base/app.h"
 #include "base/resource.h"
+#include "base/services.h"
 #include "base/lesson.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
@@ -20,6 +21,7 @@
 #include "tests/documents/acq_builder.h"
 #include "tests/shell/box_capture.h"
 #include "tests/shell/shell_fixture.h"
+#include "documents/measurements/measure_text.h"
 
 namespace {
 
@@ -49,8 +51,11 @@ struct stAnswers {
 };
 stAnswers g_answers;
 
+std::vector<int> g_waitCounts;  // the wait cursor's count while each dialog was up
+
 int AnswerPrompt(const char* message, const char* b1, const char* b2, const char* b3) {
     ++g_answers.calls;
+    g_waitCounts.push_back(g_app->nWaitCount);
     g_answers.message = message;
     g_answers.text1 = b1;
     g_answers.text2 = b2;
@@ -59,6 +64,7 @@ int AnswerPrompt(const char* message, const char* b1, const char* b2, const char
 }
 int AnswerNumber(const char* message, const char* label, char* text) {
     ++g_answers.calls;
+    g_waitCounts.push_back(g_app->nWaitCount);
     g_answers.message = message;
     g_answers.text1 = label;
     g_answers.initialText = text;
@@ -323,6 +329,19 @@ TEST_F(ScriptWords, OpenAndOpenModReportWhetherTheGraphOpened) {
     EXPECT_TRUE(boxes.boxes.empty()) << "the graph words ask no questions";
 }
 
+TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwo) {
+    const std::string file = InFolder("broken.acq");
+    ASSERT_TRUE(WriteWholeFile(file, Bytes(64, 0xEE)));
+    const size_t graphs = GraphWindows().size();
+    BoxCapture boxes;
+    EXPECT_EQ(Run({"OPEN \"broken.acq\", R, N"}), kScriptGoOn);
+    EXPECT_EQ(Var('R'), 2.0);
+    EXPECT_EQ(Str('N'), "");
+    EXPECT_EQ(g_script.graph, nullptr);
+    EXPECT_EQ(GraphWindows().size(), graphs);
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
 TEST_F(ScriptWords, OpenWithoutANameAsksForTheFileAndACancelReportsTwo) {
     const std::string file = InFolder("chosen.acq");
     ASSERT_TRUE(WriteWholeFile(file, BuildAcq(RichRecipe())));
@@ -406,6 +425,26 @@ TEST_F(ScriptWords, GetNumberStartsFromTheVariableAndReadsTheTextBack) {
         EXPECT_EQ(g_errorDialogs, 0);
         EXPECT_EQ(Var('Z'), c.run == kScriptStop ? -99.0 : 1.0);
     }
+}
+
+TEST_F(ScriptWords, TheWaitCursorIsOffWhileADialogIsUpAndPromptLeavesItOff) {
+    const std::string text = "Words test lesson\r\nMain\r\nGETNUMBER \"a\", \"b\", X, R\r\n"
+                             "PROMPT \"p\", \"Yes\", \"\", \"\", P\r\nGETNUMBER \"a\", \"b\", X, R\r\nEND\r\n";
+    ASSERT_TRUE(WriteWholeFile(ScriptPath(), Bytes(text.begin(), text.end())));
+    int stored = 0;
+    ASSERT_TRUE(ReplaceLoadedScript(ScriptPath().c_str(), &stored));
+    g_waitCounts.clear();
+    SetWaitCursor(1);  // a wait cursor of the caller's, under the run's own
+    EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 1), kScriptGoOn);
+    EXPECT_EQ(g_waitCounts, (std::vector<int>{1, 1, 0}));
+    EXPECT_EQ(g_app->nWaitCount, 0);
+
+    // Without the run's wait cursor the dialogs leave the count alone.
+    SetWaitCursor(1);
+    g_waitCounts.clear();
+    EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 0), kScriptGoOn);
+    EXPECT_EQ(g_waitCounts, (std::vector<int>{1, 1, 1}));
+    SetWaitCursor(0);
 }
 
 TEST_F(ScriptWords, GetNumberIntoALocalAndAMacroVariable) {
@@ -858,6 +897,27 @@ TEST_F(ScriptWords, AppendClipboardTextAddsToWhatIsThere) {
     EXPECT_EQ(ClipboardText(), "first line\r\n");
     AppendClipboardText("second\r\n");
     EXPECT_EQ(ClipboardText(), "first line\r\nsecond\r\n");
+}
+
+TEST_F(ScriptWords, AGraphsSelectedSamplesAreAppendedToTheClipboardAsText) {
+    const std::string file = InFolder("lab.acq");
+    ASSERT_TRUE(WriteWholeFile(file, BuildAcq(RichRecipe())));
+    ASSERT_EQ(Run({"OPEN \"lab.acq\", R"}), kScriptGoOn);
+    ASSERT_NE(g_script.graph, nullptr);
+    HGLOBAL block = nullptr;
+    const char* lines = WriteSelectionAsText(g_script.graph, 0, &block);
+    ASSERT_NE(lines, nullptr);
+    const std::string expected = lines;
+    GlobalUnlock(block);
+    GlobalFree(block);
+    ASSERT_FALSE(expected.empty());
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    AppendClipboardText("before\r\n");
+    AppendGraphTextToClipboard(g_script.graph);
+    EXPECT_EQ(ClipboardText(), "before\r\n" + expected);
 }
 
 TEST_F(ScriptWords, TheGraphSearchByTitleSelectsTheFirstMatchIgnoringCase) {
