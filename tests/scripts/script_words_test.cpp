@@ -370,6 +370,32 @@ TEST_F(ScriptWords, CloseAllGraphsClosesEveryCleanGraphAndAllowsClosingAgain) {
     EXPECT_EQ(g_script.graph, nullptr);
 }
 
+TEST_F(ScriptWords, CloseAllGraphsAsksAboutUnsavedGraphsAndACancelStopsTheClosing) {
+    struct {
+        UINT answer;
+        size_t questions;
+        bool closed;
+    } const cases[] = {{IDNO, 2, true}, {IDCANCEL, 1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        ASSERT_EQ(Run({"CLOSEALLGRAPHS", "NEW \"One\"", "NEW \"Two\""}), kScriptGoOn);
+        PumpMessages();
+        ASSERT_EQ(GraphWindows().size(), 2u);
+        for (HWND w : GraphWindows()) GetWindowGraph(w)->modified = 1;
+        g_script.savePromptEnabled = 1;
+        BoxCapture boxes;
+        boxes.answer = c.answer;
+        EXPECT_EQ(Run({"CLOSEALLGRAPHS"}), kScriptGoOn);
+        PumpMessages();
+        EXPECT_EQ(boxes.boxes.size(), c.questions);
+        EXPECT_EQ(GraphWindows().empty(), c.closed);
+        EXPECT_EQ(g_script.closeCancelled, c.closed ? 0 : 1);
+        EXPECT_TRUE(IsWindowVisible(g_app->hwndClient)) << "the graphs' area is shown again";
+        for (HWND w : GraphWindows()) GetWindowGraph(w)->modified = 0;
+        g_script.savePromptEnabled = 0;
+    }
+}
+
 // ---- Prompts, input and choices ----
 
 TEST_F(ScriptWords, PromptStoresThePressedButtonAndStopsWhenClosed) {
