@@ -45,7 +45,31 @@ struct stScriptState {
     void* script;               // the loaded lesson script object (host slot 33)
     ShortString* lessonFolder;  // the running lesson's folder, or null
     double variables[26];       // the application variables A-Z
-    bool variableSet[26];
+    bool variableSet[26];       // assigned at least once since the program started
+
+    // The interpreter's run state: single process-wide values that nested runs share.
+    int16_t nestingDepth;          // RunScriptSubroutine and StepScriptSubroutine activations
+    int16_t waitCursorFlag;        // the wait-cursor argument of the latest run
+    int16_t stepCallDepth;         // subroutines the editor's stepping went into
+    void* currentSubroutine;       // CScriptSubroutine of the statement being run, or null
+    void* retired;                 // CCursorList of records dropped by a load while they ran
+    uint32_t generation;           // + 1 at every load: runs of an older script unwind
+    uint32_t statementsSinceTurn;  // statements run since the message loop last turned
+    uint16_t fieldFailed;          // a reader met a malformed field in the current statement
+    // The loop stack, shared by every subroutine; a left-open loop stays open.
+    struct stLoop {
+        char letter;        // the loop variable as written (a..z local, A..Z application)
+        double value, limit, step;
+        void* owner;        // the CScriptSubroutine whose text holds the FOR line
+        uint32_t lineOffset;  // the FOR line's offset in that text
+        uint32_t generation;  // the load the owner belongs to
+    };
+    int16_t loopDepth;
+    stLoop loops[8];
+    // The other variable tables (the locals live in the subroutine records).
+    double macroVariables[26];  // A#..Z# (a#..z# the same)
+    char strings[26][256];      // A$..Z$
+    char macroStrings[26][256];  // A@..Z@
 };
 extern stScriptState g_script;
 

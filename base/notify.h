@@ -31,6 +31,9 @@ struct stNotifications {
     // A numeric variable: small letters are the frame's locals, capitals the application's;
     // with the macro flag, the macro table's. 1 with *out set, 0 when there is no such variable.
     int (*getScriptNumericVariable)(void* frame, char letter, double* out, int macro);
+    // One turn of the program's message loop for a statement that takes long (WAIT): pending
+    // messages, then the idle step. 0 when the quit message came (it is posted again).
+    int (*runMessageTurn)();
     // The measurement box that owns a popup button.
     int (*showCalculationDialog)(stMeasure* box, HWND popup);
     void (*formatMeasurementResult)(stMeasure* box);
@@ -86,6 +89,8 @@ inline int GetScriptNumericVariable(void* frame, char letter, double* out, int m
     *out = 0.0;
     return 0;
 }
+// Without a message loop (tests of the lower parts) there is nothing to turn.
+inline int RunMessageTurn() { return g_notify.runMessageTurn ? g_notify.runMessageTurn() : 1; }
 inline int ShowCalculationDialog(stMeasure* box, HWND popup) {
     return g_notify.showCalculationDialog ? g_notify.showCalculationDialog(box, popup) : 0;
 }

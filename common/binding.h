@@ -8,7 +8,13 @@
 
 struct tagGS;
 struct stMarkerNode;
-struct stScriptStatement;
+// What the interpreter hands the device library with a "VK40" or "LNX2W" statement.
+struct stScriptStatement {
+    const char* text;     // from the statement's first word; the line ends with CR
+    double* appVariables;  // the 26 application variables A..Z
+    void* frame;          // the running subroutine, handed back to AssignScriptNumericVariable
+    tagGS* document;      // the script's current document, or null
+};
 
 // ---- Host callbacks (filled by the program, copied by the library) ----
 namespace hostcb {

@@ -21,10 +21,12 @@ void ShowVarsBrowser(int show);
 LRESULT CALLBACK ScriptWndProc(HWND, UINT, WPARAM, LPARAM);
 void FreeScriptResources();
 
-// Host-callback services for the device library's script words.
+// Host-callback services for the device library's script words (entries 25-31, 33): each reader
+// takes the text at the read position and returns how many characters it used (0 for an empty
+// field); it never reads past the line's CR.
 int16_t GetScriptNestingDepth();
 int32_t GetScriptToken(const char* pos, char* out256);
-int16_t GetScriptNumber(const char* pos, double* out);
+int32_t GetScriptNumber(const char* pos, double* out);
 int32_t EvaluateScriptExpression(const char* pos, char* out);
 void AssignScriptStringVariable(int letter, const char* text, int macroLocal);
 void AssignScriptNumericVariable(void* context, const char* name, double value);

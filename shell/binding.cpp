@@ -67,7 +67,7 @@ int32_t WINAPI CbGetScriptNestingDepth() { return GetScriptNestingDepth(); }
 int32_t WINAPI CbGetScriptToken(const char* pos, char* out) { return GetScriptToken(pos, out); }
 int32_t WINAPI CbGetScriptNumber(const char* pos, double* out) {
     double value = 0.0;
-    int16_t r = GetScriptNumber(pos, &value);
+    const int32_t r = GetScriptNumber(pos, &value);
     *out = value;
     return r;
 }

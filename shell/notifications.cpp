@@ -23,6 +23,7 @@ void InitNotifications() {
     g_notify.buildLessonsMenu = BuildLessonsMenu;
     g_notify.runScriptSubroutine = RunScriptSubroutine;
     g_notify.getScriptNumericVariable = GetScriptNumericVariable;
+    g_notify.runMessageTurn = RunLoopTurn;
     g_notify.showCalculationDialog = ShowCalculationDialog;
     g_notify.formatMeasurementResult = FormatMeasurementResult;
     g_notify.getMeasurementDocument = GetMeasurementDocument;

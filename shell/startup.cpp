@@ -409,6 +409,20 @@ void RunMessageLoop() {
     }
 }
 
+// One turn of the loop for a lesson statement that takes long: the waiting messages through the
+// same filters, then the idle step, so a recording goes on while a lesson waits.
+int RunLoopTurn() {
+    MSG msg;
+    for (int i = 0; i < kMessagesPerTurn && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (!DispatchLoopMessage(msg)) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop still ends
+            return 0;
+        }
+    }
+    RunIdleStep();
+    return 1;
+}
+
 // Releases what start-up made, in the reverse order that matters.
 void ReleaseAppResources() {
     if (g_app->hwndVarsBrowser && IsWindow(g_app->hwndVarsBrowser)) EndDialog(g_app->hwndVarsBrowser, 0);

@@ -28,6 +28,9 @@ void DeleteAppBrushes();
 
 // The idle call of the loop, guarded by bInIdle; also used for the library's timer windows.
 void RunIdleStep();
+// One turn for a lesson statement that waits; 0 once the quit message came.
+int RunLoopTurn();
+constexpr int kMessagesPerTurn = 64;
 // One filtered turn of the loop for a message already removed from the queue; false for WM_QUIT.
 bool DispatchLoopMessage(MSG& msg);
 // The loop's wait on an empty queue, in milliseconds, from the acquisition's live state.

@@ -70,6 +70,7 @@ TEST_F(Frame, StartUpLessonStandInMergesTheDeviceMenu) {
     HMENU menu = GetMenu(g_app->hwndFrame);
     ASSERT_TRUE(menu);
     EXPECT_EQ(GetMenuState(menu, 5001, MF_BYCOMMAND), static_cast<UINT>(-1));
+    g_app->bFrameMenuAttached = 0;  // as the program's start-up leaves it: the lesson attaches it
     ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
     menu = GetMenu(g_app->hwndFrame);
     EXPECT_NE(GetMenuState(menu, 5001, MF_BYCOMMAND), static_cast<UINT>(-1));  // Setup Channels

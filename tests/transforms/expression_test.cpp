@@ -450,12 +450,13 @@ TEST_F(Expression, ScriptVariables) {
     ExpectCases({{"A", 0, 0}, {"A#", 0, 0}});
 }
 
-// The program's own reader: capitals are the application variables; the locals and macro
-// variables belong to the lesson engine, which is not built, so they do not exist yet.
+// The program's own reader: capitals are the application variables, either case with "#" the
+// macro table; a small letter is a local, which does not exist outside a running subroutine.
 TEST_F(Expression, ApplicationVariablesThroughTheProgram) {
     InitNotifications();
     AssignScriptNumericVariable(nullptr, "Q", 4.25);
-    ExpectCases({{"Q*2", 8.5, kOk}, {"q", 0, 0}, {"Q#", 0, 0}});
+    AssignScriptNumericVariable(nullptr, "q#", 3.0);
+    ExpectCases({{"Q*2", 8.5, kOk}, {"q", 0, 0}, {"Q#+1", 4.0, kOk}, {"q#", 3.0, kOk}});
 }
 
 // ---- The machine's names ----

@@ -729,6 +729,7 @@ TEST_F(MenuState, StartUpAppendsTheLessonsPopupOfTheShippedLessons) {
     const std::string lessonsFolder = std::string(exe) + "\\Lessons";
     ASSERT_EQ(FillUpLessonDescriptions(lessonsFolder.c_str()), 1);
     const int before = GetMenuItemCount(Menu());
+    g_app->bFrameMenuAttached = 0;  // as the program's start-up leaves it: the lesson attaches it
     ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
     SetReadStatusEnable(0);  // the unit check it turned on would ask at an idle turn of a later test
     ASSERT_EQ(GetMenuItemCount(Menu()), before + 2);  // the Lessons popup, then the device menu

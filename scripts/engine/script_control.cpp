@@ -1,0 +1,274 @@
+// Control flow: IF/ELSE/ENDIF walk lines, FOR/NEXT keep the loop stack of the state record,
+// GOTO jumps to a label, CALL and RUNSCRIPT run subroutines, WAIT turns the message loop.
+#include "scripts/engine/script_control.h"
+#include "transforms/expression/expression.h"
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+inline bool AtLineEnd(char c) { return c == '\r' || c == 0; }
+inline bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+const char* NextLine(const char* p) {
+    while (!AtLineEnd(*p)) ++p;
+    return *p ? p + 1 : nullptr;
+}
+
+// The start of the line that holds p.
+const char* LineStart(const CScriptSubroutine* frame, const char* p) {
+    const char* text = frame->Text();
+    while (p > text && p[-1] != '\r') --p;
+    return p;
+}
+
+// Evaluates a text of the expression language; a refused text marks the statement failed.
+double EvaluateText(const char* from, const char* to) {
+    char buf[kScriptWordChars];
+    size_t n = static_cast<size_t>(to - from);
+    if (n > kScriptWordChars - 1) n = kScriptWordChars - 1;
+    std::memcpy(buf, from, n);
+    buf[n] = 0;
+    int16_t errorPos = kExpressionAccepted;
+    const double value = EvaluateExpression(buf, &errorPos);
+    if (errorPos != kExpressionAccepted) SetScriptFieldFailed();
+    return value;
+}
+
+double EvaluateWord(const char* word) { return EvaluateText(word, word + std::strlen(word)); }
+
+// Walks from the line at `from` for the block word that ends a skip; null when END comes first.
+// IF adds one; ENDIF at depth 0 ends (else subtracts one); ELSE at depth 0 ends when allowed.
+const char* WalkBlock(const char* from, int depth, bool elseEnds) {
+    char word[kScriptWordChars];
+    for (const char* line = from; line && *line; line = NextLine(line)) {
+        GetScriptToken(line, word);
+        if (lstrcmpiA(word, "END") == 0) return nullptr;
+        if (lstrcmpiA(word, "IF") == 0) {
+            ++depth;
+        } else if (lstrcmpiA(word, "ENDIF") == 0) {
+            if (depth == 0) return line;
+            --depth;
+        } else if (elseEnds && depth == 0 && lstrcmpiA(word, "ELSE") == 0) {
+            return line;
+        }
+    }
+    return nullptr;
+}
+
+stScriptState::stLoop* InnermostLoop() {
+    return g_script.loopDepth > 0 ? &g_script.loops[g_script.loopDepth - 1] : nullptr;
+}
+
+// Whether the innermost loop was opened in this frame's text of this load, so its line is here.
+bool LoopBelongsTo(const stScriptState::stLoop& loop, const CScriptSubroutine* frame) {
+    return loop.owner == frame && loop.generation == g_script.generation && loop.lineOffset < frame->TextLength();
+}
+
+// The loop ends: the run goes on after the first NEXT that names its letter.
+int16_t LeaveLoop(stScriptCall& call) {
+    stScriptState::stLoop* loop = InnermostLoop();
+    if (!loop) return kScriptStop;
+    char word[kScriptWordChars];
+    for (const char* line = LineStart(call.frame, *call.position); line && *line; line = NextLine(line)) {
+        const char* p = line + GetScriptToken(line, word);
+        if (lstrcmpiA(word, "END") == 0) return kScriptStop;
+        if (lstrcmpiA(word, "NEXT") != 0) continue;
+        GetScriptToken(p, word);
+        if (word[0] != loop->letter) continue;
+        --g_script.loopDepth;
+        *call.position = line;
+        return kScriptGoOn;
+    }
+    return kScriptStop;
+}
+
+void AssignLoopVariable(stScriptCall& call, char letter, double value) {
+    const char name[2] = {letter, 0};
+    AssignScriptNumericVariable(call.frame, name, value);
+}
+
+// A loop's first pass: FOR v = start TO limit [STEP step].
+int16_t OpenLoop(stScriptCall& call, char letter, const char* p) {
+    if (g_script.loopDepth >= kScriptLoopSlots) return kScriptStop;
+    char word[kScriptWordChars];
+    p += GetScriptToken(p, word);
+    if (word[0] != '=') return kScriptStop;
+    p += GetScriptToken(p, word);
+    if (!word[0]) return kScriptStop;
+    const double start = EvaluateWord(word);
+    p += GetScriptToken(p, word);
+    if (lstrcmpiA(word, "TO") != 0) return kScriptStop;
+    p += GetScriptToken(p, word);
+    if (!word[0]) return kScriptStop;
+    const double limit = EvaluateWord(word);
+    double step = 1.0;
+    p += GetScriptToken(p, word);
+    if (word[0] && word[0] != ';') {
+        if (lstrcmpiA(word, "STEP") != 0) return kScriptStop;
+        GetScriptToken(p, word);
+        if (!word[0]) return kScriptStop;
+        step = EvaluateWord(word);
+    }
+    if (ScriptFieldFailed()) return kScriptStop;
+    stScriptState::stLoop& loop = g_script.loops[g_script.loopDepth++];
+    loop.letter = letter;
+    loop.value = start;
+    loop.limit = limit;
+    loop.step = step;
+    loop.owner = call.frame;
+    loop.generation = g_script.generation;
+    loop.lineOffset = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
+    AssignLoopVariable(call, letter, start);
+    return kScriptGoOn;
+}
+
+}  // namespace
+
+// The break point: the dialog is the statement's own, so a stop is not reported again.
+int16_t ScriptWordBreak(stScriptCall& call) {
+    return ShowScriptError(call.line, "BREAK") == kScriptGoOn ? int16_t{kScriptGoOn} : int16_t{kScriptStopWithoutDialog};
+}
+int16_t ScriptWordHalt(stScriptCall&) { return kScriptHalted; }
+int16_t ScriptWordEndIf(stScriptCall&) { return kScriptGoOn; }
+
+// FOR opens a loop, or, reached again from its NEXT, takes the loop's next turn.
+int16_t ScriptWordFor(stScriptCall& call) {
+    char word[kScriptWordChars];
+    const char* p = call.rest + GetScriptToken(call.rest, word);
+    if (!IsLetter(word[0]) || word[1]) return kScriptStop;
+    stScriptState::stLoop* loop = InnermostLoop();
+    const uint32_t here = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
+    if (!loop || loop->letter != word[0] || !LoopBelongsTo(*loop, call.frame) || loop->lineOffset != here)
+        return OpenLoop(call, word[0], p);
+    loop->value += loop->step;
+    AssignLoopVariable(call, loop->letter, loop->value);
+    const bool goOn = loop->step > 0 ? loop->value <= loop->limit : loop->value >= loop->limit;
+    return goOn ? int16_t{kScriptGoOn} : LeaveLoop(call);
+}
+
+// NEXT v sends the run back to the FOR line of the innermost loop.
+int16_t ScriptWordNext(stScriptCall& call) {
+    stScriptState::stLoop* loop = InnermostLoop();
+    char word[kScriptWordChars];
+    GetScriptToken(call.rest, word);
+    if (!loop || !word[0] || word[1] || word[0] != loop->letter) return kScriptStop;
+    if (!LoopBelongsTo(*loop, call.frame)) return kScriptStop;  // a loop of another subroutine
+    // The end of the line before the FOR line: every text keeps a CR in front of its first line.
+    *call.position = call.frame->Text() + loop->lineOffset - 1;
+    return kScriptGoOn;
+}
+
+int16_t ScriptWordExitFor(stScriptCall& call) { return LeaveLoop(call); }
+
+// IF left op right: numbers, or a string variable against a string expression.
+int16_t ScriptWordIf(stScriptCall& call) {
+    const char* p = call.rest;
+    while (IsBlank(*p)) ++p;
+    const char* end = p;
+    while (!AtLineEnd(*end)) ++end;
+    if (p == end) return kScriptStop;
+    static const char* const kOperators[] = {"<>", ">=", "<=", ">", "<", "="};
+    const char* at = nullptr;
+    int op = 0;
+    std::string_view rest(p, static_cast<size_t>(end - p));
+    for (; op < 6; ++op) {
+        const size_t found = rest.find(kOperators[op]);
+        if (found != std::string_view::npos) {
+            at = p + found;
+            break;
+        }
+    }
+    if (!at) return kScriptStop;
+    const char* right = at + std::strlen(kOperators[op]);
+    bool truth = false;
+    if (IsLetter(p[0]) && (p[1] == '$' || p[1] == '@')) {
+        const char name[3] = {p[0], p[1], 0};
+        int index = 0, macro = 0;
+        if (!ParseScriptStringVariable(name, &index, &macro)) return kScriptStop;
+        char other[kScriptWordChars];
+        EvaluateScriptExpression(right, other);
+        const bool same = lstrcmpiA(GetScriptStringVariable(index, macro), other) == 0;
+        truth = (op == 0 && !same) || (op == 5 && same);
+    } else {
+        const double a = EvaluateText(p, at), b = EvaluateText(right, end);
+        const bool results[] = {a != b, a >= b, a <= b, a > b, a < b, a == b};
+        truth = results[op];
+    }
+    if (ScriptFieldFailed()) return kScriptStop;
+    if (truth) return kScriptGoOn;
+    const char* stop = WalkBlock(LineStart(call.frame, *call.position), -1, true);
+    if (!stop) return kScriptStop;
+    *call.position = stop;
+    return kScriptGoOn;
+}
+
+// ELSE reached from the true branch: on after the matching ENDIF.
+int16_t ScriptWordElse(stScriptCall& call) {
+    const char* from = NextLine(LineStart(call.frame, *call.position));
+    const char* stop = from ? WalkBlock(from, 0, false) : nullptr;
+    if (!stop) return kScriptStop;
+    *call.position = stop;
+    return kScriptGoOn;
+}
+
+int GotoScriptLabel(CScriptSubroutine* frame, const char* text, const char** position) {
+    char word[kScriptWordChars];
+    GetScriptToken(text, word);
+    if (!word[0]) return 0;
+    for (int i = 0; i < kScriptLabelSlots && frame->LabelName(i)[0]; ++i) {
+        if (lstrcmpiA(frame->LabelName(i), word) != 0) continue;
+        *position = frame->Text() + frame->LabelOffset(i);
+        return 1;
+    }
+    return 0;
+}
+
+// GOTO is refused while a loop is open: its line would be left behind.
+int16_t ScriptWordGoto(stScriptCall& call) {
+    if (g_script.loopDepth > 0) return kScriptStop;
+    return GotoScriptLabel(call.frame, call.rest, call.position) ? kScriptGoOn : kScriptStop;
+}
+
+int16_t ScriptWordCall(stScriptCall& call) {
+    char name[kScriptWordChars];
+    EvaluateScriptExpression(call.rest, name);
+    if (ScriptFieldFailed()) return kScriptStop;
+    const int16_t result = RunScriptSubroutine(LoadedScript(), name, 0);
+    // A callee that stopped has had its say (its own error dialog, or a stop the user chose):
+    // the failure is reported once, on the line where it happened.
+    return result == kScriptStop ? int16_t{kScriptStopWithoutDialog} : result;
+}
+
+// WAIT n milliseconds, turning the message loop meanwhile so a recording and the window go on.
+int16_t ScriptWordWait(stScriptCall& call) {
+    double ms = 0.0;
+    GetScriptNumber(call.rest, &ms);
+    if (ScriptFieldFailed()) return kScriptStop;
+    if (!(ms >= 1.0)) return kScriptGoOn;
+    const ULONGLONG wait = ms > 86400000.0 ? 86400000ULL : static_cast<ULONGLONG>(ms);
+    const ULONGLONG start = GetTickCount64();
+    const uint32_t generation = g_script.generation;
+    for (;;) {
+        if (!RunScriptMessageTurn()) return kScriptHalted;
+        if (g_script.generation != generation) return kScriptReplaced;
+        const ULONGLONG passed = GetTickCount64() - start;
+        if (passed >= wait) return kScriptGoOn;
+        const ULONGLONG left = wait - passed;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 10 ? left : 10), QS_ALLINPUT);
+    }
+}
+
+// RUNSCRIPT file, subroutine: loads another script in place of this one and runs it.
+int16_t ScriptWordRunScript(stScriptCall& call) {
+    char file[kScriptWordChars], name[kScriptWordChars];
+    const char* p = call.rest;
+    p += EvaluateScriptExpression(p, file);
+    EvaluateScriptExpression(p, name);
+    if (ScriptFieldFailed()) return kScriptStop;
+    int stored = 0;
+    if (!ReplaceLoadedScript(file, &stored) || !stored) return kScriptStop;
+    const int16_t result = RunScriptSubroutine(LoadedScript(), name, 0);
+    return (result == kScriptGoOn || result == kScriptReplaced) ? kScriptReplaced : kScriptStop;
+}

@@ -1,0 +1,425 @@
+// The script engine: loading a script into subroutines, running them one statement per turn of
+// the run loop, the lesson entry points and the error dialog. A load never frees the record of
+// a subroutine that is running: it is retired until its last run ends, and the runs of an older
+// script unwind with kScriptReplaced at their next statement.
+#include "scripts/engine/script_engine.h"
+#include "transforms/expression/expression.h"
+#include "base/app.h"
+#include "base/notify.h"
+#include "base/services.h"
+#include "devlib/vk40.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The statements a run takes between two turns of the message loop.
+constexpr uint32_t kStatementsPerTurn = 256;
+constexpr UINT kStartupMissingText = 5042, kStartupMissingCaption = 5041;
+
+CCursorList g_loadedScript;   // the loaded script, from start to exit
+CCursorList g_retiredScript;  // records a load dropped while a run of them was in progress
+std::string g_lastScriptPath;
+ScriptErrorHook g_errorHook = nullptr;
+
+struct AtStart {
+    AtStart() {
+        g_script.script = &g_loadedScript;
+        g_script.retired = &g_retiredScript;
+    }
+} g_atStart;
+
+inline bool IsWordEnd(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == 0; }
+inline bool IsSkip(char c) { return c == ' ' || c == '\t' || c == ','; }
+
+// The first word of the line at p (blank, tab, comma and CR end it), at most 255 characters.
+const char* FirstWord(const char* p, char* word) {
+    while (IsSkip(*p)) ++p;
+    const char* start = p;
+    while (!IsWordEnd(*p)) ++p;
+    size_t n = static_cast<size_t>(p - start);
+    if (n > kScriptWordChars - 1) n = kScriptWordChars - 1;
+    std::memcpy(word, start, n);
+    word[n] = 0;
+    return p;
+}
+
+// The start of the next line, or null when the text ends first.
+const char* NextLine(const char* p) {
+    while (*p && *p != '\r') ++p;
+    return *p ? p + 1 : nullptr;
+}
+
+bool IsEndWord(const char* word) { return lstrcmpiA(word, "END") == 0; }
+
+// A record leaving the loaded script: kept while it runs, else deleted. Nothing keeps
+// pointing at a deleted one.
+void DropSubroutine(CScriptSubroutine* sub) {
+    if (sub->m_activeRuns > 0) {
+        g_retiredScript.MoveLast();
+        g_retiredScript.InsertAfterCursor(sub);
+        return;
+    }
+    if (g_script.currentSubroutine == sub) g_script.currentSubroutine = nullptr;
+    if (g_expression.variableScope == sub) SetExpressionScope(nullptr);
+    delete sub;
+}
+
+// Empties the loaded script; the runs of it unwind at their next statement.
+void ClearLoadedScript() {
+    while (g_loadedScript.MoveFirst()) DropSubroutine(static_cast<CScriptSubroutine*>(g_loadedScript.DetachCurrent()));
+    ++g_script.generation;
+}
+
+// A run is over: a retired record whose last run this was goes now.
+void ReleaseRun(CScriptSubroutine* sub) {
+    if (--sub->m_activeRuns > 0) return;
+    for (CListItem* item = g_retiredScript.MoveFirst(); item; item = g_retiredScript.MoveNext()) {
+        if (item != sub) continue;
+        g_retiredScript.DetachCurrent();
+        DropSubroutine(sub);
+        return;
+    }
+}
+
+// One run of a subroutine, advanced one statement per call of StepRun.
+struct stScriptRun {
+    CScriptSubroutine* sub;
+    const char* line;  // the next line to run
+    uint32_t generation;
+    int16_t result;
+};
+
+// Runs the statement at the run's line; true when the run is over (its result set).
+bool StepRun(stScriptRun& run) {
+    char word[kScriptWordChars];
+    FirstWord(run.line, word);
+    if (*run.line == 0 || IsEndWord(word)) {
+        run.result = kScriptGoOn;
+        return true;
+    }
+    g_script.currentSubroutine = run.sub;
+    SetExpressionScope(run.sub);
+    g_expression.document = g_script.graph;
+    if (GetAsyncKeyState(VK_CANCEL) & 0x8000) return true;  // Ctrl+Break: the last result stands
+    const char* position = run.line;
+    run.result = ExecScriptStatement(run.sub, &position);
+    if (run.result == kScriptGoOn && g_script.generation != run.generation) run.result = kScriptReplaced;
+    if (run.result != kScriptGoOn) return true;
+    run.line = NextLine(position);
+    if (!run.line) return true;
+    if (++g_script.statementsSinceTurn >= kStatementsPerTurn) {
+        g_script.statementsSinceTurn = 0;
+        if (!RunScriptMessageTurn()) {
+            run.result = kScriptHalted;
+            return true;
+        }
+        if (g_script.generation != run.generation) {
+            run.result = kScriptReplaced;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Sends the close message to each graph window until one refuses.
+BOOL CALLBACK CloseGraphWindowsCallback(HWND hwnd, LPARAM) {
+    if (g_script.closeCancelled) return FALSE;
+    if (GetParent(hwnd) != g_app->hwndClient || !GetWindowLongPtrA(hwnd, 0)) return TRUE;
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, "acqchild") == 0) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    return !g_script.closeCancelled;
+}
+
+// 1 when every graph window closed; 0 when one's save question was cancelled.
+int CloseAllGraphWindows() {
+    g_script.permissions[kPermCloseWindow] = 1;
+    g_script.closeCancelled = 0;
+    if (g_app && g_app->hwndClient) EnumChildWindows(g_app->hwndClient, CloseGraphWindowsCallback, 0);
+    return g_script.closeCancelled ? 0 : 1;
+}
+
+// The toolbar and every button on it are shown again.
+void ShowAllToolbarButtons() {
+    if (!g_app || !g_app->hwndToolbar) return;
+    ShowWindow(g_app->hwndToolbar, SW_SHOWNA);
+    for (HWND b = GetWindow(g_app->hwndToolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) ShowWindow(b, SW_SHOWNA);
+}
+
+void HideDevicePanels() {
+    if (g_app && g_app->hAcq) DrvHidePanels(&g_app->driverOps, g_app->hAcq);
+}
+
+// Opens "StartUp" from the current folder and attaches the frame menu.
+void RunStartupScript() {
+    const bool attached = g_app && g_app->bFrameMenuAttached;
+    HMENU lessons = nullptr;
+    if (!attached && g_app && g_app->hmenuFrame && (lessons = CreatePopupMenu())) {
+        const char* title = GetMenuStrKey(10000);
+        AppendMenuA(g_app->hmenuFrame, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons),
+                    title && *title ? title : "&Lessons");
+    }
+    if (!OpenScript("StartUp")) {
+        char text[256] = "The StartUp script has not been found.", caption[64] = "Warning";
+        if (g_app && g_app->hDeviceLib) {
+            LoadStringA(g_app->hDeviceLib, kStartupMissingText, text, sizeof text);
+            LoadStringA(g_app->hDeviceLib, kStartupMissingCaption, caption, sizeof caption);
+        }
+        MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION);
+        ResetMenuAndToolbar();
+    }
+    if (!attached && g_app) {
+        if (lessons) notify::BuildLessonsMenu(lessons);
+        notify::AttachFrameMenu();
+        // The frame-menu reset merges the device library's menu into the attached one.
+        if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);
+    }
+    // The unit check the start-up lesson turns on: from the next idle turn the unit is found and
+    // set up, or the user is asked what to do without it.
+    SetReadStatusEnable(1);
+    SetStartupFlag(1);
+}
+
+}  // namespace
+
+CCursorList* LoadedScript() { return &g_loadedScript; }
+uint32_t ScriptGeneration() { return g_script.generation; }
+
+// The whole file, line feeds left out (a 0 byte ends it), ending with a CR.
+int LoadScriptFile(char** text, const char* path) {
+    std::free(*text);
+    *text = nullptr;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    const DWORD size = GetFileSize(file, nullptr);
+    char* raw = static_cast<char*>(std::malloc(size + 1));
+    char* out = static_cast<char*>(std::malloc(size + 2));
+    DWORD read = 0;
+    const BOOL ok = raw && out && (size == 0 || ReadFile(file, raw, size, &read, nullptr));
+    CloseHandle(file);
+    if (!ok) {
+        std::free(raw);
+        std::free(out);
+        return 0;
+    }
+    size_t n = 0;
+    for (DWORD i = 0; i < read && raw[i]; ++i)
+        if (raw[i] != '\n') out[n++] = raw[i];
+    if (n && out[n - 1] != '\r') out[n++] = '\r';
+    out[n] = 0;
+    std::free(raw);
+    *text = out;
+    return 1;
+}
+
+// Header line, then subroutines: a name line, body lines (labels end with ":"), an END line.
+int SplitScriptIntoSubroutines(CCursorList* script, const char* text) {
+    if (script == &g_loadedScript) ClearLoadedScript();
+    else script->RemoveAll();
+    if (!text) return 0;
+    char word[kScriptWordChars];
+    const char* p = text;
+    for (FirstWord(p, word); word[0] == ';'; FirstWord(p, word))
+        if (!(p = NextLine(p))) return 0;
+    if (!*p || !(p = NextLine(p))) return 0;  // the header line
+    int stored = 0;
+    while (p && *p) {
+        FirstWord(p, word);
+        if (!word[0] || word[0] == ';') {
+            p = NextLine(p);
+            continue;
+        }
+        auto* sub = new CScriptSubroutine;
+        sub->SetName(word);
+        const char* body = NextLine(p);
+        int labels = 0;
+        const char* line = body;
+        for (; line && *line; line = NextLine(line)) {
+            FirstWord(line, word);
+            if (IsEndWord(word)) break;
+            const size_t len = std::strlen(word);
+            if (len > 1 && word[len - 1] == ':' && labels < kScriptLabelSlots - 1) {
+                word[len - 1] = 0;
+                sub->SetLabel(labels++, word, static_cast<uint32_t>(line - body));
+            }
+        }
+        if (!body || !line || !*line) {  // no END before the text ends
+            delete sub;
+            break;
+        }
+        sub->SetLabel(labels, "", 0);
+        const char* endOfEnd = line;
+        while (*endOfEnd && *endOfEnd != '\r') ++endOfEnd;
+        if (sub->StoreText(body, static_cast<uint32_t>(endOfEnd - body))) {
+            script->MoveLast();
+            script->InsertAfterCursor(sub);
+            stored = 1;
+        } else {
+            delete sub;
+        }
+        p = *endOfEnd ? endOfEnd + 1 : nullptr;
+    }
+    if (!stored) script->RemoveAll();
+    return stored;
+}
+
+CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name) {
+    if (!script || !name) return nullptr;
+    for (CListItem* item = script->MoveFirst(); item; item = script->MoveNext()) {
+        auto* sub = static_cast<CScriptSubroutine*>(item);
+        if (lstrcmpiA(sub->Name(), name) == 0) return sub;
+    }
+    return nullptr;
+}
+
+int ReplaceLoadedScript(const char* path, int* stored) {
+    *stored = 0;
+    if (!LoadScriptFile(&g_script.text, path)) return 0;
+    *stored = SplitScriptIntoSubroutines(&g_loadedScript, g_script.text);
+    return 1;
+}
+
+// Runs a subroutine to its END; the record stays alive until the run is over.
+int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
+    auto* list = script ? static_cast<CCursorList*>(script) : &g_loadedScript;
+    if (list->Count() == 0) return kScriptGoOn;
+    CScriptSubroutine* sub = FindScriptSubroutine(list, name);
+    if (!sub) return kScriptNotFound;
+    void* const caller = g_script.currentSubroutine;
+    g_script.waitCursorFlag = static_cast<int16_t>(waitCursor);
+    ++g_script.nestingDepth;
+    ++sub->m_activeRuns;
+    if (waitCursor) SetWaitCursor(1);
+    stScriptRun run{sub, sub->Text(), g_script.generation, kScriptStop};
+    while (!StepRun(run)) {
+    }
+    if (waitCursor) SetWaitCursor(0);
+    --g_script.nestingDepth;
+    ReleaseRun(sub);
+    // The caller's statement goes on with its own frame (it is alive: its run pins it).
+    g_script.currentSubroutine = caller;
+    SetExpressionScope(caller);
+    return run.result;
+}
+
+// The script editor's single step: one line of the named subroutine from its resume offset.
+int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, char* outName) {
+    auto* list = script ? static_cast<CCursorList*>(script) : &g_loadedScript;
+    if (list->Count() == 0) return kScriptGoOn;
+    CScriptSubroutine* sub = FindScriptSubroutine(list, name);
+    if (!sub) return kScriptNotFound;
+    ++g_script.nestingDepth;
+    ++sub->m_activeRuns;
+    int16_t result = kScriptGoOn;
+    const char* line = sub->Text() + (sub->ResumeOffset() <= sub->TextLength() ? sub->ResumeOffset() : 0);
+    char word[kScriptWordChars];
+    FirstWord(line, word);
+    if (*line && !IsEndWord(word)) {
+        g_script.currentSubroutine = sub;
+        SetExpressionScope(sub);
+        g_expression.document = g_script.graph;
+        if (stepIntoCalls && lstrcmpiA(word, "CALL") == 0) {
+            char callee[kScriptWordChars];
+            const char* rest = line;
+            while (IsSkip(*rest)) ++rest;
+            EvaluateScriptExpression(rest + 4, callee);
+            const char* after = NextLine(line);
+            sub->SetResumeOffset(after ? static_cast<uint32_t>(after - sub->Text()) : 0);
+            if (CScriptSubroutine* target = FindScriptSubroutine(list, callee)) {
+                lstrcpynA(outName, target->Name(), kScriptNameChars);
+                target->SetCallerName(sub->Name());
+                target->SetResumeOffset(0);
+                ++g_script.stepCallDepth;
+            } else {
+                result = kScriptNotFound;
+            }
+        } else {
+            const char* position = line;
+            result = ExecScriptStatement(sub, &position);
+            const char* after = result == kScriptGoOn ? NextLine(position) : nullptr;
+            if (result == kScriptGoOn) sub->SetResumeOffset(after ? static_cast<uint32_t>(after - sub->Text()) : 0);
+        }
+    } else {
+        if (g_script.stepCallDepth > 0) {
+            --g_script.stepCallDepth;
+            lstrcpynA(outName, sub->CallerName(), kScriptNameChars);
+        }
+        sub->SetResumeOffset(0);
+    }
+    --g_script.nestingDepth;
+    ReleaseRun(sub);
+    return result;
+}
+
+int16_t GetScriptNestingDepth() { return g_script.nestingDepth; }
+
+// Closes the graphs, resets what a lesson may change, loads the script and runs "OnOpenFile".
+int OpenScript(const char* fileName) {
+    g_lastScriptPath = fileName ? fileName : "";
+    if (!CloseAllGraphWindows()) return 0;
+    const uint16_t journalSizing = g_script.permissions[kPermSizeJournal];
+    ResetScriptState();
+    g_script.permissions[kPermSizeJournal] = journalSizing;
+    ShowAllToolbarButtons();
+    HideDevicePanels();
+    int stored = 0;
+    if (!ReplaceLoadedScript(g_lastScriptPath.c_str(), &stored)) return 0;
+    if (!stored) return 1;
+    return RunScriptSubroutine(&g_loadedScript, "OnOpenFile", 0);
+}
+
+const char* LastOpenedScriptPath() { return g_lastScriptPath.c_str(); }
+
+int StartLessons(HWND, const char* path) {
+    if (!CloseAllGraphWindows()) return 0;
+    ShowAllToolbarButtons();
+    ResetMenuAndToolbar();
+    HideDevicePanels();
+    if (path && *path) return OpenScript(path) ? 1 : 0;
+    RunStartupScript();
+    return 1;
+}
+
+// "Script Error or Break Point" with the subroutine, the line and the word; 1 for Continue.
+int16_t ShowScriptError(const char* firstText, const char* secondText) {
+    auto copyLine = [](char* out, const char* text, size_t most) {
+        size_t n = 0;
+        if (text) {
+            while (*text == ' ' || *text == '\t') ++text;
+            while (n < most && text[n] && text[n] != '\r') ++n;
+            std::memcpy(out, text, n);
+        }
+        out[n] = 0;
+    };
+    char line[31], word[21];
+    copyLine(line, firstText, 30);
+    copyLine(word, secondText, 20);
+    const auto* sub = static_cast<const CScriptSubroutine*>(g_script.currentSubroutine);
+    char message[1024];
+    std::snprintf(message, sizeof message, "%s\r\r%s: %s;\r%s: %s;\r%s: %s", "Script Error or Break Point",
+                  "Subroutine name", sub ? sub->Name() : "", "LINE", line, "WORD", word);
+    std::string shown;
+    for (const char* c = message; *c && shown.size() < 2047; ++c) {
+        shown += *c;
+        if (*c == '\r') shown += '\n';
+    }
+    if (g_script.waitCursorFlag) SetWaitCursor(0);
+    int16_t answer;
+    if (g_errorHook) answer = g_errorHook(shown.c_str());
+    else answer = ShowScriptPrompt(shown.c_str(), "Continue", "No", "Show VarsBrowser") == 1 ? 1 : 0;
+    if (g_script.waitCursorFlag) SetWaitCursor(1);
+    return answer == 1 ? kScriptGoOn : kScriptStop;
+}
+
+void SetScriptErrorHook(ScriptErrorHook hook) { g_errorHook = hook; }
+
+int RunScriptMessageTurn() { return notify::RunMessageTurn(); }
+
+void FreeScriptResources() {
+    ClearLoadedScript();
+    std::free(g_script.text);
+    g_script.text = nullptr;
+}

@@ -1,0 +1,178 @@
+// The statement executor: the first word of a line picks an assignment or a word's handler, in
+// the lesson language's fixed order. A failing statement shows the error dialog once.
+#include "scripts/engine/script_engine.h"
+#include "scripts/engine/script_control.h"
+#include <cstring>
+
+namespace {
+
+inline char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// ASCII comparison ignoring case, cheaper than the locale's on every statement.
+bool SameWord(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b)
+        if (Upper(*a) != Upper(*b)) return false;
+    return *a == *b;
+}
+
+struct WordRow {
+    const char* word;
+    ScriptWordHandler handler;
+};
+
+// The handlers of words whose check belongs to the executor.
+int16_t WordJournal(stScriptCall& call) { return g_script.graph ? ScriptWordJournal(call) : int16_t{kScriptGoOn}; }
+
+// Rows 1 to 18, which come before the graph words.
+const WordRow kFirstWords[] = {
+    {"FileDialogPrompt", ScriptWordFileDialogPrompt},
+    {"FileCopy", ScriptWordFileCopy},
+    {"SplitPath", ScriptWordSplitPath},
+    {"GetCurrentDirectory", ScriptWordGetCurrentDirectory},
+    {"BREAK", ScriptWordBreak},
+    {"FOR", ScriptWordFor},
+    {"NEXT", ScriptWordNext},
+    {"ExitFor", ScriptWordExitFor},
+    {"IF", ScriptWordIf},
+    {"ELSE", ScriptWordElse},
+    {"ENDIF", ScriptWordEndIf},
+    {"LNX2W", ScriptWordLnx2w},
+    {"PlayBack", ScriptWordPlayBack},
+    {"VK40", ScriptWordVk40},
+    {"SET", ScriptWordSet},
+    {"GET", ScriptWordGet},
+    {"GOTO", ScriptWordGoto},
+    {"SERIALPORT", ScriptWordSerialPort},
+};
+
+// Rows 20 to 60, after the graph words had their turn.
+const WordRow kLaterWords[] = {
+    {"CALL", ScriptWordCall},
+    {"SELECT", ScriptWordSelect},
+    {"EDIT", ScriptWordEdit},
+    {"WAIT", ScriptWordWait},
+    {"RUNSCRIPT", ScriptWordRunScript},
+    {"HALT", ScriptWordHalt},
+    {"BEEP", ScriptWordBeep},
+    {"JOURNAL", WordJournal},
+    {"ENABLE", ScriptWordEnable},
+    {"DISABLE", ScriptWordDisable},
+    {"SHOW", ScriptWordShow},
+    {"HIDE", ScriptWordHide},
+    {"REMOVEMENU", ScriptWordRemoveMenu},
+    {"CHANGEPOPUPMENU", ScriptWordChangePopupMenu},
+    {"CHANGEMENU", ScriptWordChangeMenu},
+    {"GETVID", ScriptWordGetVid},
+    {"GETPID", ScriptWordGetPid},
+    {"GETDID", ScriptWordGetDid},
+    {"SetLessonTitle", ScriptWordSetLessonTitle},
+    {"CLOSEALLGRAPHS", ScriptWordCloseAllGraphs},
+    {"PROMPT", ScriptWordPrompt},
+    {"GETNUMBER", ScriptWordGetNumber},
+    {"GETSTRING", ScriptWordGetString},
+    {"GETSTRINGLENGTH", ScriptWordGetStringLength},
+    {"GETFREEMEMORY", ScriptWordGetFreeMemory},
+    {"GETFREEDISK", ScriptWordGetFreeDisk},
+    {"GETPREFSTRING", ScriptWordGetPrefString},
+    {"GETPREFNUMBER", ScriptWordGetPrefNumber},
+    {"CHOOSELESSON", ScriptWordChooseLesson},
+    {"APPEXIT", ScriptWordAppExit},
+    {"CHOOSEITEM", ScriptWordChooseItem},
+    {"NEW", ScriptWordNew},
+    {"OPEN", ScriptWordOpen},
+    {"OPENMOD", ScriptWordOpenMod},
+    {"CHECKFILE", ScriptWordCheckFile},
+    {"DELETE", ScriptWordDelete},
+    {"NEWFOLDER", ScriptWordNewFolder},
+    {"LOADAVARS", ScriptWordLoadAVars},
+    {"LOADLVARS", ScriptWordLoadLVars},
+    {"SAVEAVARS", ScriptWordSaveAVars},
+    {"SAVELVARS", ScriptWordSaveLVars},
+};
+
+template <size_t N>
+ScriptWordHandler FindWord(const WordRow (&rows)[N], const char* word) {
+    for (const WordRow& row : rows)
+        if (SameWord(row.word, word)) return row.handler;
+    return nullptr;
+}
+
+// NAME = value: a number field, or a string expression with at most one "+" and a second one.
+int16_t ExecAssignment(stScriptCall& call, const char* name) {
+    char equals[kScriptWordChars];
+    const char* p = call.rest;
+    p += GetScriptToken(p, equals);
+    if (equals[0] != '=') return kScriptStop;
+    if (name[1] == '$' || name[1] == '@') {
+        int index = 0, macro = 0;
+        if (!ParseScriptStringVariable(name, &index, &macro)) return kScriptStop;
+        char value[kScriptWordChars], more[kScriptWordChars];
+        const int32_t used = EvaluateScriptExpression(p, value);
+        if (used == 0) return kScriptStop;
+        p += used;
+        while (*p == ' ' || *p == '\t') ++p;
+        if (*p == '+' && EvaluateScriptExpression(p + 1, more)) {
+            size_t n = std::strlen(value), m = std::strlen(more);
+            if (n + m > kScriptStringChars) m = kScriptStringChars - n;
+            std::memcpy(value + n, more, m);
+            value[n + m] = 0;
+        }
+        if (ScriptFieldFailed()) return kScriptStop;
+        AssignScriptStringVariable(index, value, macro);
+        return kScriptGoOn;
+    }
+    const char letter = name[0];
+    const bool isLetter = (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
+    if (!isLetter || (name[1] && (name[1] != '#' || name[2]))) return kScriptStop;
+    double value = 0.0;
+    GetScriptNumber(p, &value);
+    if (ScriptFieldFailed()) return kScriptStop;
+    AssignScriptNumericVariable(call.frame, name, value);
+    return kScriptGoOn;
+}
+
+// A handler's result as the statement's: a failure (or a malformed field the handler read past)
+// goes to the error dialog, whose answer becomes the result.
+int16_t Settle(const stScriptCall& call, const char* word, int16_t result) {
+    if (result == kScriptStopWithoutDialog) return kScriptStop;
+    if (result == kScriptGoOn && ScriptFieldFailed()) result = kScriptStop;
+    if (result != kScriptStop) return result;
+    return ShowScriptError(call.line, word);
+}
+
+int16_t ExecuteLine(CScriptSubroutine* frame, const char** position) {
+    char word[kScriptWordChars];
+    const char* line = *position;
+    const int32_t used = GetScriptToken(line, word);
+    if (word[0] == ';') return kScriptGoOn;
+    while (*line == ' ' || *line == '\t' || *line == ',') ++line;
+    stScriptCall call{frame, position, line, *position + used};
+    if (word[0] && (!word[1] || word[1] == '$' || word[1] == '@' || word[1] == '#'))
+        return Settle(call, word, ExecAssignment(call, word));
+    if (ScriptWordHandler handler = FindWord(kFirstWords, word)) return Settle(call, word, handler(call));
+    if (word[0]) {
+        HWND focus = GetFocus();
+        int handled = 0;
+        const int16_t result = ExecGraphStatement(call, word, &handled);
+        if (handled) {
+            if (focus && IsWindow(focus)) SetFocus(focus);
+            return Settle(call, word, result);
+        }
+    }
+    if (ScriptWordHandler handler = FindWord(kLaterWords, word)) return Settle(call, word, handler(call));
+    const size_t n = std::strlen(word);
+    if (n == 0 || word[n - 1] == ':') return kScriptGoOn;  // an empty line or a label
+    return Settle(call, word, kScriptStop);
+}
+
+}  // namespace
+
+// Runs the statement at *position. The reader failure mark belongs to this statement: a nested
+// run (CALL, an event) does not leave its own behind.
+int16_t ExecScriptStatement(CScriptSubroutine* frame, const char** position) {
+    const uint16_t outer = g_script.fieldFailed;
+    g_script.fieldFailed = 0;
+    const int16_t result = ExecuteLine(frame, position);
+    g_script.fieldFailed = outer;
+    return result;
+}

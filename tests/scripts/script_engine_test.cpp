@@ -1,0 +1,507 @@
+// The lesson-script engine over real script files: loading, running, the statements it owns,
+// the error dialog (answered by the engine's hook), replacing a script while it runs, the field
+// readers and the variable files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "scripts/engine/script_engine.h"
+#include "scripts/engine/script_control.h"
+#include "base/app.h"
+#include "base/notify.h"
+
+namespace {
+
+// A script file in the temp folder, written with CR LF line ends as an editor leaves them.
+class ScriptFile {
+public:
+    explicit ScriptFile(const std::string& text, const char* tag = "s") {
+        char dir[MAX_PATH];
+        GetTempPathA(sizeof dir, dir);
+        m_path = std::string(dir) + "kyscript_" + tag + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+                 std::to_string(s_serial++) + ".scr";
+        std::string crlf;
+        for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        FILE* f = std::fopen(m_path.c_str(), "wb");
+        std::fwrite(crlf.data(), 1, crlf.size(), f);
+        std::fclose(f);
+    }
+    ~ScriptFile() { DeleteFileA(m_path.c_str()); }
+    const char* Path() const { return m_path.c_str(); }
+
+private:
+    std::string m_path;
+    static int s_serial;
+};
+int ScriptFile::s_serial = 0;
+
+// The error dialog as the user meets it: every message is kept, the answers come from a list
+// (Continue = 1, No = 0); when the list runs out the answer is No.
+struct ErrorDialogs {
+    static std::vector<std::string> shown;
+    static std::vector<int16_t> answers;
+    static int16_t Answer(const char* message) {
+        shown.emplace_back(message);
+        if (answers.empty()) return 0;
+        const int16_t a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+};
+std::vector<std::string> ErrorDialogs::shown;
+std::vector<int16_t> ErrorDialogs::answers;
+
+// Turns of the message loop that statements asked for; a test may act inside one.
+struct LoopTurns {
+    static int count;
+    static void (*action)();
+    static int Turn() {
+        ++count;
+        if (action) {
+            void (*once)() = action;
+            action = nullptr;
+            once();
+        }
+        return 1;
+    }
+};
+int LoopTurns::count = 0;
+void (*LoopTurns::action)() = nullptr;
+
+class ScriptEngine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = g_notify;
+        g_notify.runMessageTurn = LoopTurns::Turn;
+        g_notify.getScriptNumericVariable = GetScriptNumericVariable;  // as the program fills it
+        LoopTurns::count = 0;
+        LoopTurns::action = nullptr;
+        ErrorDialogs::shown.clear();
+        ErrorDialogs::answers.clear();
+        SetScriptErrorHook(ErrorDialogs::Answer);
+        for (int i = 0; i < 26; ++i) {
+            g_script.variables[i] = 0.0;
+            g_script.macroVariables[i] = 0.0;
+            g_script.strings[i][0] = 0;
+            g_script.macroStrings[i][0] = 0;
+        }
+        g_script.loopDepth = 0;
+        g_script.statementsSinceTurn = 0;
+        SplitScriptIntoSubroutines(LoadedScript(), nullptr);
+    }
+    void TearDown() override {
+        SplitScriptIntoSubroutines(LoadedScript(), nullptr);
+        SetScriptErrorHook(nullptr);
+        g_notify = saved_;
+    }
+    // Loads a script file and runs one of its subroutines.
+    static int16_t Run(const ScriptFile& file, const char* name = "Main") {
+        int stored = 0;
+        EXPECT_EQ(ReplaceLoadedScript(file.Path(), &stored), 1);
+        EXPECT_EQ(stored, 1);
+        return RunScriptSubroutine(LoadedScript(), name, 0);
+    }
+    static double Var(char letter) { return g_script.variables[letter - 'A']; }
+    static std::string Str(char letter) { return g_script.strings[letter - 'A']; }
+    stNotifications saved_;
+};
+
+// ---- Loading ----
+
+TEST(ScriptList, CursorWalksInsertsRemovesAndReorders) {
+    struct Item : CListItem {
+        int* deleted;
+        explicit Item(int* d) : deleted(d) {}
+        ~Item() override { ++*deleted; }
+    };
+    int deleted = 0;
+    CCursorList list;
+    Item* a = new Item(&deleted);
+    list.InsertAfterCursor(a);
+    EXPECT_EQ(list.MoveFirst(), a);
+    EXPECT_EQ(list.MoveLast(), a) << "one item is head and tail";
+    Item* b = new Item(&deleted);
+    Item* c = new Item(&deleted);
+    list.InsertAfterCursor(b);
+    list.InsertAfterCursor(c);  // a b c
+    EXPECT_EQ(list.MoveNext(), nullptr) << "past the tail the cursor is null";
+    EXPECT_EQ(list.MoveNext(), nullptr);
+    EXPECT_EQ(list.ItemAt(1), b);
+    EXPECT_EQ(list.Current(), nullptr) << "ItemAt leaves the cursor where it was";
+    list.MoveTo(2);
+    list.MoveCurrentTo(0);  // c a b
+    EXPECT_EQ(list.MoveFirst(), c);
+    EXPECT_EQ(list.MoveLast(), b);
+    list.MoveFirst();
+    list.RemoveCurrent();  // a b
+    EXPECT_EQ(deleted, 1);
+    EXPECT_EQ(list.Current(), nullptr) << "removing the head leaves no cursor";
+    EXPECT_EQ(list.MoveFirst(), a);
+    list.MoveLast();
+    list.InsertBeforeCursor(c = new Item(&deleted));  // a c b
+    EXPECT_EQ(list.IndexOfCurrent(), 1);
+    EXPECT_EQ(list.Count(), 3);
+    list.RemoveAll();
+    EXPECT_EQ(deleted, 4);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.MoveFirst(), nullptr);
+}
+
+TEST_F(ScriptEngine, SplittingKeepsWholeSubroutinesInFileOrder) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {"; comment first\nheader only\n", {}},
+        {"header\nFirst\nA = 1\nEND\nBroken\nA = 2\n", {"First"}},  // no END at the end
+        {"header\n\n; between\nOne\nend\n\nTwo\nENDIF\nEnd\n", {"One", "Two"}},
+        {"header\nSame\nA = 1\nEND\nSame\nA = 2\nEND\n", {"Same", "Same"}},
+        {"header\nAVeryLongSubroutineNameIndeed\nEND\n", {"AVeryLongSubroutin"}},
+    };
+    for (const Case& c : cases) {
+        ScriptFile file(c.text);
+        char* text = nullptr;
+        ASSERT_EQ(LoadScriptFile(&text, file.Path()), 1);
+        EXPECT_EQ(std::strchr(text, '\n'), nullptr) << "line feeds are dropped";
+        EXPECT_EQ(SplitScriptIntoSubroutines(LoadedScript(), text), c.names.empty() ? 0 : 1) << c.text;
+        std::vector<std::string> names;
+        for (CListItem* i = LoadedScript()->MoveFirst(); i; i = LoadedScript()->MoveNext())
+            names.push_back(static_cast<CScriptSubroutine*>(i)->Name());
+        if (!c.names.empty() && c.names.back() == "AVeryLongSubroutin") {
+            ASSERT_EQ(names.size(), 1u);
+            EXPECT_EQ(names[0], "AVeryLongSubroutine") << "names keep 19 characters";
+        } else {
+            EXPECT_EQ(names, c.names) << c.text;
+        }
+        std::free(text);
+    }
+}
+
+TEST_F(ScriptEngine, OpeningAScriptRunsOnOpenFileOnlyWhenThereIsOne) {
+    ScriptFile withOpen("header\nOnOpenFile\nA = 7\nEND\n");
+    EXPECT_EQ(OpenScript(withOpen.Path()), 1);
+    EXPECT_EQ(Var('A'), 7);
+    ScriptFile headerOnly("only a header line\n; and a comment\n");
+    g_script.variables[0] = 0;
+    EXPECT_EQ(OpenScript(headerOnly.Path()), 1) << "nothing to run is no failure";
+    EXPECT_EQ(LoadedScript()->Count(), 0);
+    EXPECT_EQ(OpenScript("no such file.scr"), 0);
+    EXPECT_STREQ(LastOpenedScriptPath(), "no such file.scr");
+    EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Anything", 0), kScriptGoOn) << "no script: every run is done";
+}
+
+// ---- Scripts run through the engine: what they leave in the variables ----
+
+struct RunCase {
+    const char* what;
+    const char* body;  // the lines of "Main" (other subroutines may follow its END)
+    int16_t result;
+    std::vector<std::pair<char, double>> numbers;
+    std::vector<std::pair<char, const char*>> strings;
+    int dialogs;  // error dialogs shown (each answered No unless the case says otherwise)
+    std::vector<int16_t> answers;
+};
+
+const RunCase kRunCases[] = {
+    {"arithmetic and precedence", "A = 2\nB = A*3+1\nC = (B-1)/4^0.5\n", 1, {{'A', 2}, {'B', 7}, {'C', 3}}, {}, 0, {}},
+    {"no blank after the equals sign stores 0", "A = 5\nA =7\n", 1, {{'A', 0}}, {}, 0, {}},
+    {"a# and A# are one variable", "a# = 3\nB = A#*2\n", 1, {{'B', 6}}, {}, 0, {}},
+    {"locals belong to their subroutine",
+     "a = 5\nCALL \"Other\"\nC = a\nEND\nOther\na = 7\nB = a\n", 1, {{'B', 7}, {'C', 5}}, {}, 0, {}},
+    {"string plus string, a second plus ignored", "A$ = \"abc\" + \"def\"\nB$ = \"a\" + \"b\" + \"c\"\n", 1, {},
+     {{'A', "abcdef"}, {'B', "ab"}}, 0, {}},
+    {"string functions nest",
+     "C$ = \"xyz\"\nA$ = MID$(\"abcdef\",2,4)\nB$ = LEFT$(C$,2)\nD$ = RIGHT$(C$,1)\nE$ = mid$(LEFT$(\"abcdef\",5),4,9)\n"
+     "F$ = STR$(3.14159,2)\nG$ = STR$(2,0)\n",
+     1, {}, {{'A', "bcd"}, {'B', "xy"}, {'D', "z"}, {'E', "de"}, {'F', "3.14"}, {'G', "2"}}, 0, {}},
+    {"FOR 1 TO 3 runs three times and leaves 4", "FOR i = 1 TO 3\nN = N + 1\nNEXT i\nI = i\n", 1, {{'N', 3}, {'I', 4}}, {}, 0, {}},
+    {"FOR 5 TO 1 runs once and leaves 6", "FOR i = 5 TO 1\nN = N + 1\nNEXT i\nI = i\n", 1, {{'N', 1}, {'I', 6}}, {}, 0, {}},
+    {"FOR with a negative STEP", "FOR i = 3 TO 1 STEP -1\nS = S + i\nNEXT i\nI = i\n", 1, {{'S', 6}, {'I', 0}}, {}, 0, {}},
+    {"STEP 0 turns until ExitFor",
+     "FOR i = 5 TO 1 STEP 0\nN = N + 1\nIF N = 4\nExitFor\nENDIF\nNEXT i\nD = 1\n", 1, {{'N', 4}, {'D', 1}}, {}, 0, {}},
+    {"nested loops", "FOR i = 1 TO 3\nFOR j = 1 TO 4\nN = N + 1\nNEXT j\nNEXT i\n", 1, {{'N', 12}}, {}, 0, {}},
+    {"a loop on the first line of a subroutine",
+     "CALL \"Loop\"\nEND\nLoop\nFOR K = 1 TO 3\nN = N + K\nNEXT K\n", 1, {{'N', 6}, {'K', 4}}, {}, 0, {}},
+    {"false IF with nested blocks goes to its own ELSE",
+     "IF 1 > 2\nIF 1 = 1\nA = 1\nENDIF\nA = 2\nELSE\nB = 3\nENDIF\nC = 4\n", 1, {{'A', 0}, {'B', 3}, {'C', 4}}, {}, 0, {}},
+    {"true IF skips its ELSE part",
+     "IF 2 >= 2\nA = 1\nELSE\nIF 1 = 1\nB = 1\nENDIF\nB = 2\nENDIF\nC = 4\n", 1, {{'A', 1}, {'B', 0}, {'C', 4}}, {}, 0, {}},
+    {"operators in their order", "IF 1 <> 2\nA = 1\nENDIF\nIF 2 <= 1\nB = 1\nENDIF\nIF 3 < 4\nC = 1\nENDIF\n", 1,
+     {{'A', 1}, {'B', 0}, {'C', 1}}, {}, 0, {}},
+    {"strings compare ignoring case; > is never true",
+     "A$ = \"Frog\"\nIF A$ = \"FROG\"\nB = 1\nENDIF\nIF A$ > \"a\"\nC = 1\nENDIF\nIF A$ <> \"toad\"\nD = 1\nENDIF\n", 1,
+     {{'B', 1}, {'C', 0}, {'D', 1}}, {}, 0, {}},
+    {"GOTO a label; the label line does nothing", "GOTO Skip\nA = 1\nSkip:\nB = 2\n", 1, {{'A', 0}, {'B', 2}}, {}, 0, {}},
+    {"CALL of a missing subroutine ends the caller quietly", "CALL \"Nowhere\"\nA = 1\n", 4, {{'A', 0}}, {}, 0, {}},
+    {"HALT stops the run", "A = 1\nHALT\nA = 2\n", 2, {{'A', 1}}, {}, 0, {}},
+    {"HALT in a callee ends the caller too", "CALL \"Stop\"\nA = 1\nEND\nStop\nHALT\n", 2, {{'A', 0}}, {}, 0, {}},
+    {"an unknown word: Continue goes on", "FROG 1 2\nA = 1\n", 1, {{'A', 1}}, {}, 1, {1}},
+    {"an unknown word: No stops", "FROG 1 2\nA = 1\n", 0, {{'A', 0}}, {}, 1, {0}},
+    {"a word without its label colon is unknown", "Skip:\nSkip\nA = 1\n", 0, {{'A', 0}}, {}, 1, {}},
+    {"an expression error fails the assignment", "A = 5\nA = 1 +* 2\nB = 1\n", 1, {{'A', 5}, {'B', 1}}, {}, 1, {1}},
+    {"an expression error fails IF", "IF 1 +* 2 = 3\nA = 1\nENDIF\n", 0, {{'A', 0}}, {}, 1, {}},
+    {"an expression error fails FOR", "FOR i = 1 TO 2 +*\nA = 1\nNEXT i\n", 0, {{'A', 0}}, {}, 1, {}},
+    {"an unterminated literal does not take the next line", "A$ = \"abc\nB = 5\n", 1, {{'B', 5}}, {{'A', ""}}, 1, {1}},
+    {"GOTO inside a loop fails", "FOR i = 1 TO 2\nGOTO Out\nNEXT i\nOut:\n", 0, {}, {}, 1, {}},
+    {"NEXT without FOR fails", "NEXT i\n", 0, {}, {}, 1, {}},
+    {"IF without ENDIF fails", "IF 1 = 2\nA = 1\n", 0, {{'A', 0}}, {}, 1, {}},
+    {"a bad string variable fails", "a$ = \"x\"\n", 0, {}, {}, 1, {}},
+    {"BREAK asks; Continue goes on", "BREAK\nA = 1\n", 1, {{'A', 1}}, {}, 1, {1}},
+    {"a failure inside a callee is reported once", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {}, 1, {}},
+    {"a ninth nested loop fails",
+     "FOR a = 1 TO 1\nFOR b = 1 TO 1\nFOR c = 1 TO 1\nFOR d = 1 TO 1\nFOR e = 1 TO 1\nFOR f = 1 TO 1\n"
+     "FOR g = 1 TO 1\nFOR h = 1 TO 1\nFOR k = 1 TO 1\n",
+     0, {}, {}, 1, {}},
+};
+
+TEST_F(ScriptEngine, ScriptsLeaveTheirVariables) {
+    for (const RunCase& c : kRunCases) {
+        SetUp();
+        ErrorDialogs::answers = c.answers;
+        ScriptFile file(std::string("test script\nMain\n") + c.body + "END\n");
+        EXPECT_EQ(Run(file), c.result) << c.what;
+        for (const auto& [letter, value] : c.numbers) EXPECT_EQ(Var(letter), value) << c.what << ": " << letter;
+        for (const auto& [letter, text] : c.strings) EXPECT_EQ(Str(letter), text) << c.what << ": " << letter << "$";
+        EXPECT_EQ(static_cast<int>(ErrorDialogs::shown.size()), c.dialogs)
+            << c.what << (ErrorDialogs::shown.empty() ? "" : ": " + ErrorDialogs::shown[0]);
+        EXPECT_EQ(g_script.nestingDepth, 0) << c.what << ": every run unwound";
+    }
+}
+
+// ---- The error dialog ----
+
+TEST_F(ScriptEngine, TheErrorDialogNamesSubroutineLineAndWord) {
+    struct Case {
+        const char* body;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"  FROG 1, 2 ; comment\n",
+         "Script Error or Break Point\r\n\r\nSubroutine name: Main;\r\nLINE: FROG 1, 2 ; comment;\r\nWORD: FROG"},
+        {"UNKNOWNWORDTHATISVERYLONGINDEED = 1 2 3 4 5 6 7 8\n",
+         "Script Error or Break Point\r\n\r\nSubroutine name: Main;\r\nLINE: UNKNOWNWORDTHATISVERYLONGINDEE;\r\n"
+         "WORD: UNKNOWNWORDTHATISVER"},
+        {"CALL \"Inner\"\nEND\nInner\nBREAK\n",
+         "Script Error or Break Point\r\n\r\nSubroutine name: Inner;\r\nLINE: BREAK;\r\nWORD: BREAK"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        ScriptFile file(std::string("test script\nMain\n") + c.body + "END\n");
+        Run(file);
+        ASSERT_EQ(ErrorDialogs::shown.size(), 1u) << c.body;
+        EXPECT_EQ(ErrorDialogs::shown[0], c.message);
+    }
+}
+
+// ---- The run loop turns the message loop ----
+
+TEST_F(ScriptEngine, ALongLoopTurnsTheMessageLoopAsItGoes) {
+    ScriptFile file("test\nMain\nFOR i = 1 TO 1000\nA = A + 1\nNEXT i\nEND\n");
+    EXPECT_EQ(Run(file), 1);
+    EXPECT_EQ(Var('A'), 1000);
+    // Some 3000 statements: the loop turned at least once per 256 of them.
+    EXPECT_GE(LoopTurns::count, 3000 / 256);
+}
+
+TEST_F(ScriptEngine, WaitTurnsTheMessageLoopAndZeroDoesNot) {
+    ScriptFile zero("test\nMain\nWAIT 0\nA = 1\nEND\n");
+    EXPECT_EQ(Run(zero), 1);
+    EXPECT_EQ(LoopTurns::count, 0);
+    ScriptFile some("test\nMain\nWAIT 1\nA = 1\nEND\n");
+    EXPECT_EQ(Run(some), 1);
+    EXPECT_GE(LoopTurns::count, 1);
+    EXPECT_EQ(Var('A'), 1);
+}
+
+TEST_F(ScriptEngine, AQuitMessageDuringWaitStopsTheRun) {
+    g_notify.runMessageTurn = [] { return 0; };
+    ScriptFile file("test\nMain\nWAIT 100\nA = 1\nEND\n");
+    EXPECT_EQ(Run(file), kScriptHalted);
+    EXPECT_EQ(Var('A'), 0);
+}
+
+// ---- Replacing the script while it runs ----
+
+const char* g_nextScript = nullptr;
+
+TEST_F(ScriptEngine, RunScriptInACalleeEndsCalleeAndCaller) {
+    ScriptFile next("next\nStart\nB = 2\nEND\n");
+    const std::string text = std::string("first\nMain\nCALL \"Callee\"\nA = 99\nEND\nCallee\nRUNSCRIPT \"") +
+                             next.Path() + "\", \"Start\"\nC = 99\nEND\n";
+    ScriptFile first(text);
+    EXPECT_EQ(Run(first), kScriptReplaced);
+    EXPECT_EQ(Var('B'), 2) << "the new script ran";
+    EXPECT_EQ(Var('A'), 0) << "the caller ended";
+    EXPECT_EQ(Var('C'), 0) << "the callee ended";
+    EXPECT_TRUE(FindScriptSubroutine(LoadedScript(), "Start"));
+    EXPECT_FALSE(FindScriptSubroutine(LoadedScript(), "Main"));
+    EXPECT_EQ(static_cast<CCursorList*>(g_script.retired)->Count(), 0) << "the old records went with their runs";
+}
+
+TEST_F(ScriptEngine, ALessonOpenedDuringWaitUnwindsTheOldRun) {
+    // The Lessons menu, or an idle event, opens another lesson while this one waits.
+    ScriptFile next("next\nOnOpenFile\nB = 2\nEND\n");
+    g_nextScript = next.Path();
+    LoopTurns::action = [] { EXPECT_EQ(OpenScript(g_nextScript), 1); };
+    ScriptFile first("first\nMain\nWAIT 1\nA = 99\nEND\n");
+    EXPECT_EQ(Run(first), kScriptReplaced);
+    EXPECT_EQ(Var('B'), 2);
+    EXPECT_EQ(Var('A'), 0) << "no line of the replaced script ran after the load";
+    EXPECT_EQ(static_cast<CCursorList*>(g_script.retired)->Count(), 0);
+}
+
+TEST_F(ScriptEngine, AnEventThatReloadsTheSameScriptDuringALoopUnwindsIt) {
+    // An event subroutine of the running script replaces it with a fresh copy of itself; the
+    // loop of the old copy neither goes on nor jumps into the new text.
+    static std::string self;
+    ScriptFile file("self\nMain\nFOR i = 1 TO 600\nA = A + 1\nNEXT i\nEND\nOnIdle\nRUNSCRIPT \"" +
+                    std::string("SELF") + "\", \"Fresh\"\nEND\nFresh\nB = B + 1\nEND\n");
+    // The file names itself: write it again with its own path in place of SELF.
+    {
+        std::string text = "self\nMain\nFOR i = 1 TO 600\nA = A + 1\nNEXT i\nEND\nOnIdle\nRUNSCRIPT \"" +
+                           std::string(file.Path()) + "\", \"Fresh\"\nEND\nFresh\nB = B + 1\nEND\n";
+        std::string crlf;
+        for (char ch : text) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+        FILE* f = std::fopen(file.Path(), "wb");
+        std::fwrite(crlf.data(), 1, crlf.size(), f);
+        std::fclose(f);
+    }
+    LoopTurns::action = [] { EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "OnIdle", 0), kScriptReplaced); };
+    EXPECT_EQ(Run(file), kScriptReplaced);
+    EXPECT_EQ(Var('B'), 1);
+    EXPECT_GT(Var('A'), 0);
+    EXPECT_LT(Var('A'), 600) << "the old loop stopped at the reload";
+    // The loop the old copy left open belongs to the retired text: NEXT in the new copy refuses it.
+    ASSERT_EQ(g_script.loopDepth, 1);
+    ScriptFile stray("stray\nMain\nNEXT i\nEND\n");
+    EXPECT_EQ(Run(stray), 0);
+    EXPECT_EQ(ErrorDialogs::shown.size(), 1u);
+    EXPECT_EQ(static_cast<CCursorList*>(g_script.retired)->Count(), 0);
+}
+
+// ---- Field readers ----
+
+TEST_F(ScriptEngine, ReadersStopAtTheLineEnd) {
+    struct NumberCase {
+        const char* text;
+        int32_t used;
+        double value;
+        bool failed;
+    };
+    const NumberCase numbers[] = {
+        {"5\r7,8\r", 1, 5, false},       // no comma: the CR is not counted
+        {" 2*3, 4\r", 5, 6, false},      // the comma is
+        {"\r9\r", 0, 0, false},          // an empty field is the end of the line
+        {"1 +* 2\r3\r", 6, 0, true},     // a refused expression marks the statement
+        {"4 ; note\r", 2, 4, false},     // ";" ends the field
+    };
+    for (const NumberCase& c : numbers) {
+        g_script.fieldFailed = 0;
+        double v = -1;
+        EXPECT_EQ(GetScriptNumber(c.text, &v), c.used) << c.text;
+        EXPECT_EQ(v, c.value) << c.text;
+        EXPECT_EQ(ScriptFieldFailed() != 0, c.failed) << c.text;
+    }
+    struct TextCase {
+        const char* text;
+        int32_t used;
+        const char* out;
+        bool failed;
+    };
+    const TextCase texts[] = {
+        {"\"abc\" rest\r", 5, "abc", false},
+        {"\"abc\rnext\"\r", 4, "", true},  // the literal does not run into the next line
+        {"LEFT$(\"abc\r\",1)\r", 10, "", true},
+        {"  , Q$\r", 6, "", false},
+        {"#$\r", 2, "", true},
+        {"plain\r", 0, "", false},
+    };
+    for (const TextCase& c : texts) {
+        g_script.fieldFailed = 0;
+        char out[kScriptWordChars] = "?";
+        EXPECT_EQ(EvaluateScriptExpression(c.text, out), c.used) << c.text;
+        EXPECT_STREQ(out, c.out) << c.text;
+        EXPECT_EQ(ScriptFieldFailed() != 0, c.failed) << c.text;
+    }
+    char word[kScriptWordChars];
+    EXPECT_EQ(GetScriptToken(" ,=5 x\r", word), 4);
+    EXPECT_STREQ(word, "=5");
+    EXPECT_EQ(GetScriptToken("A=5\r", word), 1);
+    EXPECT_STREQ(word, "A");
+    EXPECT_EQ(GetScriptToken("\rnext\r", word), 0);
+    EXPECT_STREQ(word, "");
+    EXPECT_EQ(GetScriptToken(" ; x\r", word), 0);
+    EXPECT_STREQ(word, ";");
+    g_script.fieldFailed = 0;
+}
+
+// ---- Variable files ----
+
+TEST_F(ScriptEngine, VariableFilesRoundTripEveryValueExactly) {
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    std::string folder = dir;
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    stApp app{};
+    lstrcpynA(app.szAppFolder, folder.c_str(), sizeof app.szAppFolder);
+    stApp* savedApp = g_app;
+    g_app = &app;
+    const double numbers[] = {1.0 / 3.0, -123456789.123456789, 1e-300, 6.02214076e23, 0.1, -0.0, 42};
+    const char* strings[] = {"plain", "with \"quotes\" inside", "semi;colon", "", "a = \"b\""};
+    for (int i = 0; i < 26; ++i) {
+        g_script.variables[i] = numbers[i % 7] * (i + 1);
+        g_script.macroVariables[i] = numbers[(i + 3) % 7] / (i + 1);
+        lstrcpynA(g_script.strings[i], strings[i % 5], 256);
+        lstrcpynA(g_script.macroStrings[i], strings[(i + 2) % 5], 256);
+    }
+    stScriptState before = g_script;
+    const std::string name = "kyvars_" + std::to_string(GetCurrentProcessId());
+    const std::string lname = name + "_l.txt";  // beside the test: a drive colon would become a dash
+    ScriptFile save("save\nMain\nSAVEAVARS \"" + name + ":a.txt\", R\nSAVELVARS \"" + lname + "\", Q\nEND\n");
+    EXPECT_EQ(Run(save), 1);
+    const double savedR = g_script.variables['R' - 'A'], savedQ = g_script.variables['Q' - 'A'];
+    EXPECT_EQ(savedR, 1);
+    EXPECT_EQ(savedQ, 1);
+    for (int i = 0; i < 26; ++i) {
+        g_script.variables[i] = g_script.macroVariables[i] = 0;
+        g_script.strings[i][0] = g_script.macroStrings[i][0] = 0;
+    }
+    ScriptFile load("load\nMain\nLOADAVARS \"" + name + ":a.txt\", a\nLOADLVARS \"" + lname + "\", b\nX = a\nY = b\nEND\n");
+    EXPECT_EQ(Run(load), 1);
+    EXPECT_EQ(Var('X'), 1);
+    EXPECT_EQ(Var('Y'), 1);
+    for (int i = 0; i < 26; ++i) {
+        const char letter = static_cast<char>('A' + i);
+        if (letter != 'X' && letter != 'Y') {
+            EXPECT_EQ(std::memcmp(&g_script.variables[i], &before.variables[i], sizeof(double)), 0)
+                << letter << ": " << g_script.variables[i] << " vs " << before.variables[i];
+        }
+        EXPECT_EQ(std::memcmp(&g_script.macroVariables[i], &before.macroVariables[i], sizeof(double)), 0) << letter;
+        EXPECT_STREQ(g_script.strings[i], before.strings[i]) << letter;
+        EXPECT_STREQ(g_script.macroStrings[i], before.macroStrings[i]) << letter;
+    }
+    EXPECT_NE(GetFileAttributesA((folder + "\\" + name + "-a.txt").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "a colon in the name becomes a dash";
+    DeleteFileA((folder + "\\" + name + "-a.txt").c_str());
+    DeleteFileA(lname.c_str());
+    g_app = savedApp;
+}
+
+TEST_F(ScriptEngine, VariableFileFailuresReportThemselves) {
+    ScriptFile missing("t\nMain\nLOADLVARS \"no such folder\\none.txt\", R\nA = 1\nEND\n");
+    EXPECT_EQ(Run(missing), 1);
+    EXPECT_EQ(Var('R'), 3) << "an unreadable file answers 3";
+    EXPECT_EQ(Var('A'), 1);
+    ScriptFile empty("t\nMain\nSAVELVARS \"\"\nA = 2\nEND\n");
+    g_script.variables[0] = 0;
+    EXPECT_EQ(Run(empty), 0) << "an empty name stops the run";
+    EXPECT_EQ(Var('A'), 0);
+    EXPECT_TRUE(ErrorDialogs::shown.empty()) << "without the error dialog";
+}
+
+}  // namespace
