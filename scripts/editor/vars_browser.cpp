@@ -2,6 +2,7 @@
 // dialog shows the copy of the category chosen in its drop-down list.
 #include "scripts/editor/vars_browser.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <cmath>
 #include <cstdio>
