@@ -4,6 +4,10 @@
 // bitmap look reads small pictures that the test writes into a lesson's "Prompts" and "Buttons".
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -86,7 +90,8 @@ struct DialogUser {
         if (code == HC_ACTION && call->message == WM_INITDIALOG && !actions.empty()) {
             char cls[16] = "";
             GetClassNameA(call->hwnd, cls, sizeof cls);
-            if (std::strcmp(cls, "#32770") == 0) {
+            const bool child = (GetWindowLongPtrA(call->hwnd, GWL_STYLE) & WS_CHILD) != 0;
+            if (std::strcmp(cls, "#32770") == 0 && !child) {
                 auto action = actions.front();
                 actions.erase(actions.begin());
                 seen.push_back(call->hwnd);
@@ -681,6 +686,121 @@ TEST_F(ScriptDialogs, LessonWordsAskThroughTheDialogsAndStoreTheAnswers) {
     EXPECT_STREQ(g_script.strings['S' - 'A'], "new text");
     EXPECT_EQ(Var('I'), 3);
     EXPECT_EQ(Var('C'), 0);
+}
+
+// ---- File dialogs ----
+
+TEST(LessonDataList, ListsLessonDataNamesAndFolders) {
+    struct Case {
+        const char* name;
+        bool folder;
+        bool listed;
+    } cases[] = {
+        {"frog-L01", false, true}, {"frog-l99", false, true}, {"x-L1a", false, true},
+        {"frog-LA1", false, false}, {"notes.txt", false, false}, {"Lessons", true, true},
+        {"ab", false, false},      {"L1", false, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsLessonDataListItem(c.name, c.folder), c.listed) << c.name;
+}
+
+// The common dialog as a user meets it: a name typed into its name box and OK, or Cancel.
+void TypeFileName(HWND dlg, const char* name) {
+    SendMessageA(dlg, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(name));
+    SendMessageA(dlg, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(name));
+}
+
+TEST_F(ScriptDialogs, FileDialogPromptPutsTheChosenPathIntoItsStringVariable) {
+    WriteFile(folder_ + "\\data.txt", "1 2 3\r\n");
+    struct Case {
+        const char* name;
+        const char* line;
+        const char* typed;  // null: Cancel
+        std::string expected;
+    } cases[] = {
+        {"open an existing file", "FileDialogPrompt \"OpenFileMode\", \"%F\", \"Pick\", \"\", \"Text\\*.txt\\\", \"OverwritePrompt\", F$",
+         "data.txt", folder_ + "\\data.txt"},
+        {"cancel gives an empty text", "FileDialogPrompt \"OpenFileMode\", \"%F\", \"Pick\", \"\", \"Text\\*.txt\\\", \"\", F$",
+         nullptr, ""},
+        {"a locked name replaces what was typed", "FileDialogPrompt \"SaveAsFileMode\", \"%F\\\", \"Save\", \"locked.txt\", \"Text\\*.txt\\\", \"\", F$, LockName",
+         "typed.txt", folder_ + "\\locked.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string line = c.line;
+        line.replace(line.find("%F"), 2, folder_);
+        std::string title;
+        User([&](HWND dlg) {
+            char caption[64] = "";
+            GetWindowTextA(dlg, caption, sizeof caption);
+            title = caption;
+            if (c.typed) {
+                TypeFileName(dlg, c.typed);
+                PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+            } else {
+                PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+            }
+        });
+        std::strcpy(g_script.strings['F' - 'A'], "before");
+        EXPECT_EQ(RunScript("main\nMain\n" + line + "\nEND\n"), 1);
+        EXPECT_EQ(std::string(g_script.strings['F' - 'A']), c.expected);
+        EXPECT_TRUE(title == "Pick" || title == "Save") << title;
+    }
+}
+
+TEST_F(ScriptDialogs, FileDialogPromptWithAWrongFieldShowsTheErrorDialog) {
+    const char* lines[] = {
+        "FileDialogPrompt \"Sideways\", \"\", \"t\", \"\", \"a\\*.*\\\", \"\", F$",
+        "FileDialogPrompt \"OpenFileMode\", \"\", \"t\", \"\", \"a\\*.*\\\", \"\", F",
+        "FileDialogPrompt \"OpenFileMode\", \"\", \"t\"",
+    };
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        errors_.clear();
+        std::strcpy(g_script.strings['F' - 'A'], "kept");
+        EXPECT_EQ(RunScript(std::string("main\nMain\n") + line + "\nX = 1\nEND\n"), 0) << "the error dialog answered No";
+        EXPECT_EQ(errors_.size(), 1u);
+        EXPECT_STREQ(g_script.strings['F' - 'A'], "kept");
+        EXPECT_EQ(Var('X'), 0);
+    }
+    errors_.clear();
+}
+
+TEST_F(ScriptDialogs, OpenAndSaveDialogsReturnTheChosenNames) {
+    const std::string data = folder_ + "\\data";
+    CreateDirectoryA(data.c_str(), nullptr);
+    WriteFile(data + "\\frog-L01", "x");
+    SetCurrentDirectoryA(cwd_);
+    std::string title;
+    User([&](HWND dlg) {
+        char caption[64] = "";
+        GetWindowTextA(dlg, caption, sizeof caption);
+        title = caption;
+        TypeFileName(dlg, "frog-L01");
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    });
+    char name[MAX_PATH] = "";
+    EXPECT_NE(OpenFileDialog(name, data.c_str()), 0);
+    EXPECT_STREQ(name, "frog-L01");
+    EXPECT_EQ(title, "Open File");
+    char current[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof current, current);
+    EXPECT_EQ(lstrcmpiA(current, data.c_str()), 0) << "the chosen file's folder becomes current";
+
+    User([](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); });
+    std::strcpy(name, "unchanged");
+    EXPECT_EQ(OpenFileDialog(name, data.c_str()), 0);
+    EXPECT_STREQ(name, "unchanged");
+
+    SetCurrentDirectoryA(folder_.c_str());
+    User([&](HWND dlg) {
+        TypeFileName(dlg, (data + "\\lesson.scr").c_str());
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    });
+    char saved[256] = "";
+    EXPECT_EQ(SaveFileDialog("Script Files|*.scr|", "Save Script", saved), 1);
+    EXPECT_EQ(lstrcmpiA(saved, (data + "\\lesson.scr").c_str()), 0) << saved;
+    GetCurrentDirectoryA(sizeof current, current);
+    EXPECT_EQ(lstrcmpiA(current, folder_.c_str()), 0) << "the save dialog puts the current folder back";
 }
 
 }  // namespace
