@@ -75,6 +75,8 @@
 // Strings of the library's string table (English, Spanish, French, Italian)
 #define IDS_CONVERT_SETUP 5040
 #define IDS_CONVERT_SETUP_CAPTION 5041
+// The warning of a start-up without its script (caption IDS_CONVERT_SETUP_CAPTION, "Warning")
+#define IDS_STARTUP_MISSING 5042
 
 // Controls of Setup Acquisition
 #define IDC_STORAGE 601

@@ -2,7 +2,7 @@
 # Installs the build and run packages when any is missing (idempotent; needs root or sudo).
 set -euo pipefail
 pkgs=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth
-      imagemagick googletest fonts-liberation fonts-wine)
+      imagemagick googletest fonts-liberation fonts-wine lua5.4)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -44,13 +44,13 @@ const char* WalkBlock(const char* from, int depth, bool elseEnds) {
     char word[kScriptWordChars];
     for (const char* line = from; line && *line; line = NextLine(line)) {
         GetScriptToken(line, word);
-        if (lstrcmpiA(word, "END") == 0) return nullptr;
-        if (lstrcmpiA(word, "IF") == 0) {
+        if (ScriptWordIs(word, "END")) return nullptr;
+        if (ScriptWordIs(word, "IF")) {
             ++depth;
-        } else if (lstrcmpiA(word, "ENDIF") == 0) {
+        } else if (ScriptWordIs(word, "ENDIF")) {
             if (depth == 0) return line;
             --depth;
-        } else if (elseEnds && depth == 0 && lstrcmpiA(word, "ELSE") == 0) {
+        } else if (elseEnds && depth == 0 && ScriptWordIs(word, "ELSE")) {
             return line;
         }
     }
@@ -73,8 +73,8 @@ int16_t LeaveLoop(stScriptCall& call) {
     char word[kScriptWordChars];
     for (const char* line = LineStart(call.frame, *call.position); line && *line; line = NextLine(line)) {
         const char* p = line + GetScriptToken(line, word);
-        if (lstrcmpiA(word, "END") == 0) return kScriptStop;
-        if (lstrcmpiA(word, "NEXT") != 0) continue;
+        if (ScriptWordIs(word, "END")) return kScriptStop;
+        if (!ScriptWordIs(word, "NEXT")) continue;
         GetScriptToken(p, word);
         if (word[0] != loop->letter) continue;
         --g_script.loopDepth;
@@ -99,14 +99,14 @@ int16_t OpenLoop(stScriptCall& call, char letter, const char* p) {
     if (!word[0]) return kScriptStop;
     const double start = EvaluateWord(word);
     p += GetScriptToken(p, word);
-    if (lstrcmpiA(word, "TO") != 0) return kScriptStop;
+    if (!ScriptWordIs(word, "TO")) return kScriptStop;
     p += GetScriptToken(p, word);
     if (!word[0]) return kScriptStop;
     const double limit = EvaluateWord(word);
     double step = 1.0;
     p += GetScriptToken(p, word);
     if (word[0] && word[0] != ';') {
-        if (lstrcmpiA(word, "STEP") != 0) return kScriptStop;
+        if (!ScriptWordIs(word, "STEP")) return kScriptStop;
         GetScriptToken(p, word);
         if (!word[0]) return kScriptStop;
         step = EvaluateWord(word);
@@ -218,7 +218,7 @@ int GotoScriptLabel(CScriptSubroutine* frame, const char* text, const char** pos
     GetScriptToken(text, word);
     if (!word[0]) return 0;
     for (int i = 0; i < kScriptLabelSlots && frame->LabelName(i)[0]; ++i) {
-        if (lstrcmpiA(frame->LabelName(i), word) != 0) continue;
+        if (!ScriptWordIs(frame->LabelName(i), word)) continue;
         *position = frame->Text() + frame->LabelOffset(i);
         return 1;
     }

@@ -8,16 +8,19 @@
 #include "base/notify.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include "devlib/resource.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+static int LoadLesson(const char* fileName, bool closeGraphs);
+
 namespace {
 
 // The statements a run takes between two turns of the message loop.
 constexpr uint32_t kStatementsPerTurn = 256;
-constexpr UINT kStartupMissingText = 5042, kStartupMissingCaption = 5041;
+constexpr uint32_t kStatementsPerKeyCheck = 16;  // a power of two
 
 CCursorList g_loadedScript;   // the loaded script, from start to exit
 CCursorList g_retiredScript;  // records a load dropped while a run of them was in progress
@@ -52,7 +55,7 @@ const char* NextLine(const char* p) {
     return *p ? p + 1 : nullptr;
 }
 
-bool IsEndWord(const char* word) { return lstrcmpiA(word, "END") == 0; }
+bool IsEndWord(const char* word) { return ScriptWordIs(word, "END"); }
 
 // A record leaving the loaded script: kept while it runs, else deleted. Nothing keeps
 // pointing at a deleted one.
@@ -103,7 +106,12 @@ bool StepRun(stScriptRun& run) {
     g_script.currentSubroutine = run.sub;
     SetExpressionScope(run.sub);
     g_expression.document = g_script.graph;
-    if (GetAsyncKeyState(VK_CANCEL) & 0x8000) return true;  // Ctrl+Break: the last result stands
+    // Ctrl+Break ends the run, the last result standing. The key is asked every few statements:
+    // asking costs more than a statement.
+    if ((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 && (GetAsyncKeyState(VK_CANCEL) & 0x8000)) {
+        g_script.statementsSinceTurn = 0;  // so each caller asks again at its next line
+        return true;
+    }
     const char* position = run.line;
     run.result = ExecScriptStatement(run.sub, &position);
     if (run.result == kScriptGoOn && g_script.generation != run.generation) run.result = kScriptReplaced;
@@ -130,7 +138,7 @@ BOOL CALLBACK CloseGraphWindowsCallback(HWND hwnd, LPARAM) {
     if (GetParent(hwnd) != g_app->hwndClient || !GetWindowLongPtrA(hwnd, 0)) return TRUE;
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (lstrcmpiA(cls, "acqchild") == 0) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    if (ScriptWordIs(cls, "acqchild")) SendMessageA(hwnd, WM_CLOSE, 0, 0);
     return !g_script.closeCancelled;
 }
 
@@ -162,11 +170,13 @@ void RunStartupScript() {
         AppendMenuA(g_app->hmenuFrame, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons),
                     title && *title ? title : "&Lessons");
     }
-    if (!OpenScript("StartUp")) {
-        char text[256] = "The StartUp script has not been found.", caption[64] = "Warning";
+    if (!LoadLesson("StartUp", false)) {
+        char text[256] = "The StartUp script has not been found.", caption[64] = "Warning", loaded[256];
         if (g_app && g_app->hDeviceLib) {
-            LoadStringA(g_app->hDeviceLib, kStartupMissingText, text, sizeof text);
-            LoadStringA(g_app->hDeviceLib, kStartupMissingCaption, caption, sizeof caption);
+            if (LoadStringA(g_app->hDeviceLib, IDS_STARTUP_MISSING, loaded, sizeof loaded) > 0)
+                lstrcpynA(text, loaded, sizeof text);
+            if (LoadStringA(g_app->hDeviceLib, IDS_CONVERT_SETUP_CAPTION, loaded, sizeof loaded) > 0)
+                lstrcpynA(caption, loaded, sizeof caption);
         }
         MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION);
         ResetMenuAndToolbar();
@@ -266,11 +276,14 @@ int SplitScriptIntoSubroutines(CCursorList* script, const char* text) {
     return stored;
 }
 
+// Names are kept to 19 characters, so a longer name finds the record of its first 19.
 CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name) {
     if (!script || !name) return nullptr;
+    char key[kScriptNameChars];
+    lstrcpynA(key, name, sizeof key);
     for (CListItem* item = script->MoveFirst(); item; item = script->MoveNext()) {
         auto* sub = static_cast<CScriptSubroutine*>(item);
-        if (lstrcmpiA(sub->Name(), name) == 0) return sub;
+        if (ScriptWordIs(sub->Name(), key)) return sub;
     }
     return nullptr;
 }
@@ -321,7 +334,7 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
         g_script.currentSubroutine = sub;
         SetExpressionScope(sub);
         g_expression.document = g_script.graph;
-        if (stepIntoCalls && lstrcmpiA(word, "CALL") == 0) {
+        if (stepIntoCalls && ScriptWordIs(word, "CALL")) {
             char callee[kScriptWordChars];
             const char* rest = line;
             while (IsSkip(*rest)) ++rest;
@@ -356,10 +369,11 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
 
 int16_t GetScriptNestingDepth() { return g_script.nestingDepth; }
 
-// Closes the graphs, resets what a lesson may change, loads the script and runs "OnOpenFile".
-int OpenScript(const char* fileName) {
+// Resets what a lesson may change, loads the script and runs "OnOpenFile"; a lesson first closes
+// the graphs, the start-up script keeps the first graph that start-up made.
+static int LoadLesson(const char* fileName, bool closeGraphs) {
     g_lastScriptPath = fileName ? fileName : "";
-    if (!CloseAllGraphWindows()) return 0;
+    if (closeGraphs && !CloseAllGraphWindows()) return 0;
     const uint16_t journalSizing = g_script.permissions[kPermSizeJournal];
     ResetScriptState();
     g_script.permissions[kPermSizeJournal] = journalSizing;
@@ -371,10 +385,13 @@ int OpenScript(const char* fileName) {
     return RunScriptSubroutine(&g_loadedScript, "OnOpenFile", 0);
 }
 
+int OpenScript(const char* fileName) { return LoadLesson(fileName, true); }
+
 const char* LastOpenedScriptPath() { return g_lastScriptPath.c_str(); }
 
+// The first lesson start. Without a lesson named, the start-up script runs over the first graph.
 int StartLessons(HWND, const char* path) {
-    if (!CloseAllGraphWindows()) return 0;
+    if (path && *path && !CloseAllGraphWindows()) return 0;
     ShowAllToolbarButtons();
     ResetMenuAndToolbar();
     HideDevicePanels();

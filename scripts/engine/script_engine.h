@@ -42,6 +42,18 @@ struct stScriptCall {
 };
 using ScriptWordHandler = int16_t (*)(stScriptCall& call);
 
+// Keywords compare ignoring case, in ASCII: cheaper than the locale's comparison, which the
+// run loop would otherwise pay on every line.
+inline bool ScriptWordIs(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        char x = *a, y = *b;
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y) return false;
+        if (!x) return true;
+    }
+}
+
 // ---- Loading and running (script_engine.cpp) ----
 // The loaded script: the list of CScriptSubroutine records, from start to exit (g_script.script).
 CCursorList* LoadedScript();

@@ -157,6 +157,10 @@ int32_t GetScriptNumber(const char* pos, double* out) {
     char field[kScriptWordChars];
     const int32_t used = GetScriptField(pos, field, ',');
     if (used == 0) return 0;
+    if (std::strlen(field) >= kScriptStringChars) {  // cut: what is left would be another number
+        SetScriptFieldFailed();
+        return used + (pos[used] == ',' ? 1 : 0);
+    }
     int16_t errorPos = kExpressionAccepted;
     const double value = EvaluateExpression(field, &errorPos);
     if (errorPos != kExpressionAccepted) {

@@ -6,15 +6,6 @@
 
 namespace {
 
-inline char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-// ASCII comparison ignoring case, cheaper than the locale's on every statement.
-bool SameWord(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (Upper(*a) != Upper(*b)) return false;
-    return *a == *b;
-}
-
 struct WordRow {
     const char* word;
     ScriptWordHandler handler;
@@ -93,7 +84,7 @@ const WordRow kLaterWords[] = {
 template <size_t N>
 ScriptWordHandler FindWord(const WordRow (&rows)[N], const char* word) {
     for (const WordRow& row : rows)
-        if (SameWord(row.word, word)) return row.handler;
+        if (ScriptWordIs(row.word, word)) return row.handler;
     return nullptr;
 }
 

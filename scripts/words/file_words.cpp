@@ -105,6 +105,7 @@ void AppendGraphTextToClipboard(tagGS* gs) {
 int16_t ScriptWordNew(stScriptCall& call) {
     char title[kScriptWordChars];
     CWordFields(call.rest).Text(title);
+    if (CWordFields::Bad()) return kScriptStop;
     HWND hwnd = NewGraph(1);
     if (!hwnd) return kScriptGoOn;
     SetWindowTextA(hwnd, title);
@@ -118,9 +119,11 @@ int16_t ScriptWordOpen(stScriptCall& call) {
     char name[MAX_PATH] = "";
     fields.Text(name);
     char result[kScriptWordChars], nameVar[kScriptWordChars];
+    if (CWordFields::Bad()) return kScriptStop;
     if (!name[0]) {
         char folder[kScriptWordChars];
         ReadAheadInitialFolder(fields, folder);
+        if (CWordFields::Bad()) return kScriptStop;
         char current[MAX_PATH] = "";
         if (!folder[0]) GetCurrentDirectoryA(sizeof current, current);
         int chosen;
@@ -129,12 +132,16 @@ int16_t ScriptWordOpen(stScriptCall& call) {
             chosen = ScriptDialogs().openFile(name, folder[0] ? folder : current);
         }
         if (!chosen) {
-            if (fields.Word(result)) SetResult(call, result, kFileRefused);
+            if (fields.Word(result) && !AreOptionalVariables({result})) return kScriptStop;
+            SetResult(call, result, kFileRefused);
             return kScriptGoOn;
         }
     }
     if (!fields.Word(result)) result[0] = 0;
     if (!fields.Word(nameVar)) nameVar[0] = 0;
+    // The name variable must be one of A$..Z$, named by its letter; checked before anything opens.
+    const bool nameVarBad = nameVar[0] && (nameVar[1] || nameVar[0] < 'A' || nameVar[0] > 'Z');
+    if (CWordFields::Bad() || !AreOptionalVariables({result}) || nameVarBad) return kScriptStop;
     // A missing file is no refusal: the reader is not asked, so it reports nothing either.
     int incompatible = 0;
     tagGS* gs = PathExists(name) ? OpenGraphFileQuiet(name, 1, &incompatible) : nullptr;
@@ -144,9 +151,7 @@ int16_t ScriptWordOpen(stScriptCall& call) {
         return kScriptGoOn;
     }
     SetResult(call, result, kFileDone);
-    if (!nameVar[0]) return kScriptGoOn;
-    if (nameVar[1] || nameVar[0] < 'A' || nameVar[0] > 'Z') return kScriptStop;
-    AssignScriptStringVariable(nameVar[0] - 'A', gs->title, 0);
+    if (nameVar[0]) AssignScriptStringVariable(nameVar[0] - 'A', gs->title, 0);
     return kScriptGoOn;
 }
 
@@ -157,6 +162,7 @@ int16_t ScriptWordOpenMod(stScriptCall& call) {
     fields.Text(name);
     fields.Text(title);
     if (!fields.Word(result)) result[0] = 0;
+    if (CWordFields::Bad() || !AreOptionalVariables({result})) return kScriptStop;
     char path[MAX_PATH + kScriptWordChars];
     lstrcpynA(path, g_app->szAppFolder, MAX_PATH);
     lstrcatA(path, name);
@@ -179,12 +185,14 @@ int16_t ScriptWordCloseAllGraphs(stScriptCall&) {
     return kScriptGoOn;
 }
 
-// CHECKFILE path, result var: 1 when the file or folder exists, 3 when not.
+// CHECKFILE path, result var: 1 when the file or folder exists, 3 when not; without the
+// variable the run stops.
 int16_t ScriptWordCheckFile(stScriptCall& call) {
     CWordFields fields(call.rest);
     char path[kScriptWordChars], result[kScriptWordChars];
     fields.Text(path);
-    if (!fields.Word(result)) return kScriptStop;
+    if (!fields.Word(result)) return CWordFields::Bad() ? kScriptStop : kScriptStopWithoutDialog;
+    if (CWordFields::Bad() || !IsNumericVariableName(result)) return kScriptStop;
     SetResult(call, result, path[0] && PathExists(path) ? kFileDone : kFileMissing);
     return kScriptGoOn;
 }
@@ -194,7 +202,8 @@ int16_t ScriptWordDelete(stScriptCall& call) {
     CWordFields fields(call.rest);
     char path[kScriptWordChars], result[kScriptWordChars];
     fields.Text(path);
-    if (!fields.Word(result)) return kScriptGoOn;
+    if (!fields.Word(result)) return CWordFields::Bad() ? kScriptStop : kScriptGoOn;
+    if (CWordFields::Bad() || !IsNumericVariableName(result)) return kScriptStop;
     const DWORD attributes = path[0] ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
     bool deleted = false;
     if (attributes != INVALID_FILE_ATTRIBUTES)
@@ -203,13 +212,14 @@ int16_t ScriptWordDelete(stScriptCall& call) {
     return kScriptGoOn;
 }
 
-// NEWFOLDER name, result var: a folder in the current folder.
+// NEWFOLDER name, result var: a folder in the current folder; an empty name stops the run.
 int16_t ScriptWordNewFolder(stScriptCall& call) {
     CWordFields fields(call.rest);
     char name[kScriptWordChars], result[kScriptWordChars];
     fields.Text(name);
     if (!fields.Word(result)) result[0] = 0;
-    if (!name[0]) return kScriptStop;
+    if (CWordFields::Bad() || !AreOptionalVariables({result})) return kScriptStop;
+    if (!name[0]) return kScriptStopWithoutDialog;
     if (!IsValidFolderName(name)) {
         SetResult(call, result, kFileMissing);
         return kScriptGoOn;

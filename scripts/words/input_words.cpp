@@ -70,6 +70,7 @@ int16_t ScriptWordPrompt(stScriptCall& call) {
     fields.Text(text2);
     fields.Text(text3);
     if (!fields.Word(var)) var[0] = 0;
+    if (CWordFields::Bad() || !AreOptionalVariables({var})) return kScriptStop;
     int pressed;
     {
         CDialogWaitCursor off;
@@ -78,7 +79,7 @@ int16_t ScriptWordPrompt(stScriptCall& call) {
     }
     if (pressed < 1 || pressed > 3) pressed = -1;
     if (var[0]) AssignScriptNumericVariable(call.frame, var, pressed);
-    return pressed == -1 ? kScriptStop : kScriptGoOn;
+    return pressed == -1 ? kScriptStopWithoutDialog : kScriptGoOn;
 }
 
 // GETNUMBER text 1, text 2, number var, result var: the number typed over the variable's value.
@@ -89,6 +90,8 @@ int16_t ScriptWordGetNumber(stScriptCall& call) {
     fields.Text(label);
     if (!fields.Word(numberVar)) return kScriptStop;
     if (!fields.Word(resultVar)) resultVar[0] = 0;
+    if (CWordFields::Bad() || !IsNumericVariableName(numberVar) || !AreOptionalVariables({resultVar}))
+        return kScriptStop;
     char text[kScriptWordChars];
     measure::FormatValue(text, sizeof text, ReadNumberVariable(call, numberVar), kNumberPromptDecimals);
     int answer;
@@ -98,7 +101,7 @@ int16_t ScriptWordGetNumber(stScriptCall& call) {
     }
     if (answer == -1) {
         if (resultVar[0]) AssignScriptNumericVariable(call.frame, resultVar, -1.0);
-        return kScriptStop;
+        return kScriptStopWithoutDialog;
     }
     AssignScriptNumericVariable(call.frame, numberVar, std::strtod(text, nullptr));
     if (resultVar[0]) AssignScriptNumericVariable(call.frame, resultVar, answer == 0 ? 0.0 : 1.0);
@@ -115,6 +118,7 @@ int16_t ScriptWordGetString(stScriptCall& call) {
     // An upper-case letter with "$" (the application's) or "@" (the lesson's own).
     if (stringVar[0] < 'A' || stringVar[0] > 'Z' || (stringVar[1] != '$' && stringVar[1] != '@') || stringVar[2])
         return kScriptStop;
+    if (CWordFields::Bad() || !AreOptionalVariables({resultVar})) return kScriptStop;
     const int index = stringVar[0] - 'A';
     const int macro = stringVar[1] == '@';
     char text[kScriptWordChars] = "";
@@ -137,7 +141,7 @@ int16_t ScriptWordGetStringLength(stScriptCall& call) {
     CWordFields fields(call.rest);
     char text[kScriptWordChars], var[kScriptWordChars];
     fields.Text(text);
-    if (!fields.Word(var)) return kScriptStop;
+    if (!fields.Word(var) || CWordFields::Bad() || !IsNumericVariableName(var)) return kScriptStop;
     AssignScriptNumericVariable(call.frame, var, static_cast<double>(std::strlen(text)));
     return kScriptGoOn;
 }
@@ -148,6 +152,7 @@ int16_t ScriptWordChooseItem(stScriptCall& call) {
     char prompt[kScriptWordChars], selectionVar[kScriptWordChars], countVar[kScriptWordChars];
     fields.Text(prompt);
     if (!fields.Word(selectionVar) || !fields.Word(countVar)) return kScriptStop;
+    if (!IsNumericVariableName(selectionVar) || !IsNumericVariableName(countVar)) return kScriptStop;
     const int mode = static_cast<int>(fields.Number());
     const double wanted = ReadNumberVariable(call, countVar);
     const int limit = wanted >= kChoiceItems ? kChoiceItems : wanted > 0 ? static_cast<int>(wanted) : 0;
@@ -160,6 +165,7 @@ int16_t ScriptWordChooseItem(stScriptCall& call) {
         if (fields.Position() == before) break;  // the line has no further item
         names[count] = items[count];
     }
+    if (CWordFields::Bad()) return kScriptStop;
     if (count == 0) return kScriptGoOn;
     const double selection = ReadNumberVariable(call, selectionVar);
     const int initial = (selection < kChoiceItems ? static_cast<int>(selection) : kChoiceItems) - 1;
@@ -205,6 +211,7 @@ int16_t ScriptWordSetLessonTitle(stScriptCall& call) {
     char oldTitle[kScriptWordChars], newTitle[kScriptWordChars];
     fields.Text(oldTitle);
     fields.Text(newTitle);
+    if (CWordFields::Bad()) return kScriptStop;
     RenameLessonMenuEntry(oldTitle, newTitle);
     if (!SetDisplayNameByDisplayName(oldTitle, newTitle)) {
         char text[kScriptWordChars + 64];

@@ -13,10 +13,14 @@ constexpr int kPrefStringChars = 63;  // 62 characters and the end
 constexpr int kMenuRename = 2;
 constexpr int kMenuRemove = 3;
 
-// The result variable named next on the line, written when there is one.
-void AssignNextVariable(stScriptCall& call, CWordFields& fields, double value) {
+// The result variable named next on the line, written when there is one; a name that is no
+// numeric variable fails the statement.
+int16_t AssignNextVariable(stScriptCall& call, CWordFields& fields, double value) {
     char var[kScriptWordChars];
-    if (fields.Word(var)) AssignScriptNumericVariable(call.frame, var, value);
+    if (!fields.Word(var)) return kScriptGoOn;
+    if (!IsNumericVariableName(var)) return kScriptStop;
+    AssignScriptNumericVariable(call.frame, var, value);
+    return kScriptGoOn;
 }
 
 // The free physical memory as a 32-bit signed figure (large memories saturate).
@@ -37,22 +41,6 @@ double FreeDiskOfProgramFolder() {
     return static_cast<double>(free.QuadPart);
 }
 
-// Renames (keeping its state) or removes the entry of a command id in the lesson menu.
-void ChangeLessonMenuEntry(UINT id, const char* text, int action) {
-    HMENU menu = g_app->hmenuFrame;
-    if (!menu) return;
-    if (action == kMenuRename) {
-        MENUITEMINFOA info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STRING;
-        info.dwTypeData = const_cast<char*>(text);
-        if (!SetMenuItemInfoA(menu, id, FALSE, &info)) return;
-    } else if (!DeleteMenu(menu, id, MF_BYCOMMAND)) {
-        return;
-    }
-    if (g_app->hwndFrame) DrawMenuBar(g_app->hwndFrame);
-}
-
 // Hands a VK40 or LNX2W statement to the device library's script-line operation.
 int16_t RunDeviceScriptLine(stScriptCall& call) {
     stScriptStatement statement{call.line, g_script.variables, call.frame, g_script.graph};
@@ -68,8 +56,7 @@ int16_t AssignVendorField(stScriptCall& call, int field) {
     double value = 0.0;
     if (GetVendorInfo(&info)) value = field == 0 ? info.vendorId : field == 1 ? info.productId : info.deviceId;
     CWordFields fields(call.rest);
-    AssignNextVariable(call, fields, value);
-    return kScriptGoOn;
+    return AssignNextVariable(call, fields, value);
 }
 
 }  // namespace
@@ -88,14 +75,12 @@ int16_t ScriptWordAppExit(stScriptCall&) {
 
 int16_t ScriptWordGetFreeMemory(stScriptCall& call) {
     CWordFields fields(call.rest);
-    AssignNextVariable(call, fields, FreeMemoryFigure());
-    return kScriptGoOn;
+    return AssignNextVariable(call, fields, FreeMemoryFigure());
 }
 
 int16_t ScriptWordGetFreeDisk(stScriptCall& call) {
     CWordFields fields(call.rest);
-    AssignNextVariable(call, fields, FreeDiskOfProgramFolder());
-    return kScriptGoOn;
+    return AssignNextVariable(call, fields, FreeDiskOfProgramFolder());
 }
 
 // GETPREFSTRING section, key, var: a key of the Windows profile into A$..Z$ ("60Hz" when absent).
@@ -104,7 +89,10 @@ int16_t ScriptWordGetPrefString(stScriptCall& call) {
     char section[kScriptWordChars], key[kScriptWordChars], var[kScriptWordChars];
     fields.Text(section);
     fields.Text(key);
-    if (!fields.Word(var) || var[0] < 'A' || var[0] > 'Z') return kScriptStop;
+    if (!fields.Word(var)) return kScriptStop;
+    // The application string variable of a capital: "C" or "C$".
+    const bool letter = var[0] >= 'A' && var[0] <= 'Z' && (!var[1] || (var[1] == '$' && !var[2]));
+    if (!letter || CWordFields::Bad()) return kScriptStop;
     char value[kPrefStringChars] = "";
     GetProfileStringA(section, key, "60Hz", value, sizeof value);
     AssignScriptStringVariable(var[0] - 'A', value, 0);
@@ -117,7 +105,8 @@ int16_t ScriptWordGetPrefNumber(stScriptCall& call) {
     char section[kScriptWordChars], key[kScriptWordChars], var[kScriptWordChars];
     fields.Text(section);
     fields.Text(key);
-    if (!fields.Word(var)) return kScriptGoOn;
+    if (!fields.Word(var)) return CWordFields::Bad() ? kScriptStop : kScriptGoOn;
+    if (CWordFields::Bad() || !IsNumericVariableName(var)) return kScriptStop;
     if (std::strcmp(key, "LineFrequency") == 0)
         AssignScriptNumericVariable(call.frame, var, GetLineFrequencyHz());
     else if (std::strcmp(key, "Language") == 0)
@@ -129,11 +118,12 @@ int16_t ScriptWordGetVid(stScriptCall& call) { return AssignVendorField(call, 0)
 int16_t ScriptWordGetPid(stScriptCall& call) { return AssignVendorField(call, 1); }
 int16_t ScriptWordGetDid(stScriptCall& call) { return AssignVendorField(call, 2); }
 
-// REMOVEMENU id: the frame menu entry of that command id goes.
+// REMOVEMENU id: the frame menu entry the lesson's menu id names goes.
 int16_t ScriptWordRemoveMenu(stScriptCall& call) {
     CWordFields fields(call.rest);
-    const auto id = static_cast<UINT>(static_cast<int32_t>(fields.Number()));
-    ChangeLessonMenuEntry(id, "", kMenuRemove);
+    const auto id = static_cast<uint32_t>(static_cast<int32_t>(fields.Number()));
+    if (CWordFields::Bad()) return kScriptStop;
+    ApplyScriptMenuChange(id, "", kMenuRemove);
     return kScriptGoOn;
 }
 
@@ -143,7 +133,8 @@ int16_t ScriptWordChangeMenu(stScriptCall& call) {
     const auto id = static_cast<int32_t>(fields.Number());
     char text[kScriptWordChars];
     fields.Text(text);
-    ChangeLessonMenuEntry(static_cast<UINT>(id), text, kMenuRename);
+    if (CWordFields::Bad()) return kScriptStop;
+    ApplyScriptMenuChange(static_cast<uint32_t>(id), text, kMenuRename);
     SetMenuStrKey(static_cast<uint32_t>(id), text);
     return kScriptGoOn;
 }
@@ -155,6 +146,7 @@ int16_t ScriptWordChangePopupMenu(stScriptCall& call) {
     char text1[kScriptWordChars], text2[kScriptWordChars];
     fields.Text(text1);
     fields.Text(text2);
+    if (CWordFields::Bad()) return kScriptStop;
     SetMenuItem(static_cast<uint32_t>(id), text1, text2);
     return kScriptGoOn;
 }

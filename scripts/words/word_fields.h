@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <initializer_list>
 #include "scripts/engine/script_engine.h"
 
 // Reads a statement's fields in order from the rest of its line; never past the line's CR.
@@ -21,10 +22,26 @@ public:
         return value;
     }
     const char* Position() const { return m_pos; }
+    // A field read so far was malformed (an expression error, an unterminated literal): the
+    // statement must fail before it acts on it.
+    static bool Bad() { return ScriptFieldFailed() != 0; }
 
 private:
     const char* m_pos;
 };
+
+// A numeric variable's name: a letter, optionally followed by "#".
+inline bool IsNumericVariableName(const char* name) {
+    const char c = name[0];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return letter && (!name[1] || (name[1] == '#' && !name[2]));
+}
+// Result variables that may be left out: empty, or a numeric variable's name.
+inline bool AreOptionalVariables(std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        if (name[0] && !IsNumericVariableName(name)) return false;
+    return true;
+}
 
 // The dialogs the words ask through, replaceable so that tests answer them in their place.
 struct stScriptDialogs {
@@ -57,6 +74,12 @@ public:
 private:
     bool m_restore;
 };
+
+// ---- The lesson's menu ids (menu_changes.cpp) ----
+// Changes the lesson menu's entry that a lesson menu id names (a pop-up by its title, an item by
+// the frame command it stands for): action 0 enable, 1 gray, 2 rename to the text (state kept),
+// any other remove. Ids that name nothing change nothing.
+void ApplyScriptMenuChange(uint32_t id, const char* text, int action);
 
 // ---- Routines beside the graph and file words (file_words.cpp) ----
 // SELECT's search of the graph windows by title; lParam points at a stGraphWindowSearch.

@@ -18,6 +18,7 @@
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "scripts/script_api.h"
+#include "scripts/engine/script_engine.h"
 #include "devlib/vk40.h"
 #include "button/lumikey.h"
 #include <cstring>
@@ -181,7 +182,10 @@ void RunUserItem(const char* subroutine) {
 // Save and Save As belong to the lesson; without a lesson that has the subroutine the active
 // graph is saved here, Save As with the dialog, Save asking only for a name it lacks.
 void SaveThroughLesson(const char* subroutine, int ask) {
-    if (g_script.script && RunScriptSubroutine(g_script.script, subroutine, 0) != kNoSuchSubroutine) return;
+    if (FindScriptSubroutine(LoadedScript(), subroutine)) {
+        RunScriptSubroutine(LoadedScript(), subroutine, 0);
+        return;
+    }
     if (tagGS* gs = ActiveGraph()) SaveDocumentAs(gs, ask, 0, nullptr, nullptr, nullptr);
 }
 

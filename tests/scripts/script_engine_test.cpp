@@ -251,6 +251,13 @@ const RunCase kRunCases[] = {
     {"NEXT without FOR fails", "NEXT i\n", 0, {}, {}, 1, {}},
     {"IF without ENDIF fails", "IF 1 = 2\nA = 1\n", 0, {{'A', 0}}, {}, 1, {}},
     {"a bad string variable fails", "a$ = \"x\"\n", 0, {}, {}, 1, {}},
+    {"an overlong number field fails rather than being cut",
+     "A = 1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1"
+     "+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1"
+     "+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1+1\n",
+     0, {{'A', 0}}, {}, 1, {}},
+    {"a long subroutine name finds its record",
+     "CALL \"AVeryLongSubroutineNameIndeed\"\nEND\nAVeryLongSubroutineNameIndeed\nA = 1\n", 1, {{'A', 1}}, {}, 0, {}},
     {"BREAK asks; Continue goes on", "BREAK\nA = 1\n", 1, {{'A', 1}}, {}, 1, {1}},
     {"a failure inside a callee is reported once", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {}, 1, {}},
     {"a ninth nested loop fails",
@@ -270,6 +277,36 @@ TEST_F(ScriptEngine, ScriptsLeaveTheirVariables) {
         EXPECT_EQ(static_cast<int>(ErrorDialogs::shown.size()), c.dialogs)
             << c.what << (ErrorDialogs::shown.empty() ? "" : ": " + ErrorDialogs::shown[0]);
         EXPECT_EQ(g_script.nestingDepth, 0) << c.what << ": every run unwound";
+    }
+}
+
+// Malformed lines: each fails once (or is a documented quiet case), the answer Continue goes on
+// with the next line, and no reader takes that line's fields as its own.
+TEST_F(ScriptEngine, MalformedLinesFailOnceAndTheRunGoesOn) {
+    struct Case {
+        const char* line;
+        int dialogs;
+        int16_t result;  // 1: the run went on to the last line
+    };
+    const Case cases[] = {
+        {"FOR", 1, 1}, {"FOR i", 1, 1}, {"FOR i =", 1, 1}, {"FOR i = 1", 1, 1}, {"FOR i = 1 TO", 1, 1},
+        {"FOR i = 1 TO 2 STEP", 1, 1}, {"FOR ii = 1 TO 2", 1, 1}, {"FOR i = 1 UNTIL 2", 1, 1}, {"NEXT", 1, 1},
+        {"ExitFor", 1, 1}, {"ELSE", 1, 1}, {"ENDIF", 0, 1}, {"IF", 1, 1}, {"IF =", 1, 1}, {"IF A$", 1, 1},
+        {"IF A$ = \"x", 1, 1}, {"GOTO", 1, 1}, {"GOTO nowhere", 1, 1}, {"RUNSCRIPT", 1, 1},
+        {"RUNSCRIPT \"no such file.scr\", \"Main\"", 1, 1}, {"WAIT x+", 1, 1}, {"A =", 0, 1},
+        {"A$ =", 1, 1}, {"A$ = +", 1, 1}, {"A$ = \"x\" +", 0, 1}, {"B$ = STR$(", 1, 1},
+        {"B$ = MID$(\"abc\")", 0, 1}, {"A = 1,,,2", 0, 1}, {"1 = 2", 1, 1}, {"A# = ", 0, 1},
+        {"CALL", 0, kScriptNotFound}, {"LOADAVARS", 0, kScriptStop}, {"HALT 3", 0, kScriptHalted},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        ErrorDialogs::answers = {1, 1, 1};
+        ScriptFile file(std::string("t\nMain\n") + c.line + "\nZ = 1\nEND\n");
+        EXPECT_EQ(Run(file), c.result) << c.line;
+        EXPECT_EQ(static_cast<int>(ErrorDialogs::shown.size()), c.dialogs) << c.line;
+        EXPECT_EQ(Var('Z'), c.result == 1 ? 1 : 0) << c.line << ": the next line ran as its own";
+        EXPECT_EQ(g_script.loopDepth, 0) << c.line;
+        EXPECT_EQ(g_script.nestingDepth, 0) << c.line;
     }
 }
 
@@ -296,6 +333,36 @@ TEST_F(ScriptEngine, TheErrorDialogNamesSubroutineLineAndWord) {
         ASSERT_EQ(ErrorDialogs::shown.size(), 1u) << c.body;
         EXPECT_EQ(ErrorDialogs::shown[0], c.message);
     }
+}
+
+// ---- The editor's single steps ----
+
+TEST_F(ScriptEngine, SteppingGoesIntoACallAndBackToTheCaller) {
+    ScriptFile file("t\nMain\nA = 1\nCALL \"Sub\"\nA = 3\nEND\nSub\nB = 2\nEND\n");
+    int stored = 0;
+    ASSERT_EQ(ReplaceLoadedScript(file.Path(), &stored), 1);
+    struct Step {
+        const char* in;
+        int into;
+        const char* next;  // the subroutine stepping goes on in
+        double a, b;
+    };
+    const Step steps[] = {
+        {"Main", 1, "Main", 1, 0}, {"Main", 1, "Sub", 1, 0},  {"Sub", 1, "Sub", 1, 2},
+        {"Sub", 1, "Main", 1, 2},  {"Main", 1, "Main", 3, 2}, {"Main", 1, "Main", 3, 2},
+        {"Main", 1, "Main", 1, 2},  // from the top again
+    };
+    for (const Step& st : steps) {
+        char next[kScriptNameChars];
+        lstrcpynA(next, st.in, sizeof next);
+        EXPECT_EQ(StepScriptSubroutine(LoadedScript(), st.into, st.in, next), kScriptGoOn);
+        EXPECT_STREQ(next, st.next);
+        EXPECT_EQ(Var('A'), st.a) << st.in << " then " << next;
+        EXPECT_EQ(Var('B'), st.b);
+    }
+    char next[kScriptNameChars] = "";
+    EXPECT_EQ(StepScriptSubroutine(LoadedScript(), 0, "Nowhere", next), kScriptNotFound);
+    EXPECT_EQ(g_script.nestingDepth, 0);
 }
 
 // ---- The run loop turns the message loop ----

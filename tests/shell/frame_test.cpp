@@ -11,6 +11,7 @@
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/script_api.h"
+#include "scripts/engine/script_engine.h"
 #include "documents/documents_api.h"
 #include "tests/documents/acq_builder.h"
 #include "common/stAcq.h"
@@ -833,3 +834,46 @@ TEST(CheckBitmap, IsADotInTheMiddle) {
     DeleteDC(dc);
     DeleteObject(bm);
 }
+
+namespace {
+int g_depthAtMessage = -1;
+LRESULT CALLBACK RecordDepth(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP) g_depthAtMessage = g_script.nestingDepth;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// A lesson that waits leaves the program's loop turning: a message posted before the wait is
+// handled during it, and the quit message ends the lesson and stays for the loop.
+TEST_F(Frame, AWaitingLessonKeepsTheMessageLoopTurning) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = RecordDepth;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "WaitProbe";
+    RegisterClassA(&wc);
+    HWND probe = CreateWindowA("WaitProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(probe);
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    const std::string path = std::string(dir) + "wait_lesson_" + std::to_string(GetCurrentProcessId()) + ".scr";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fputs("wait lesson\r\nMain\r\nWAIT 1\r\nA = 1\r\nEND\r\n", f);
+    std::fclose(f);
+    int stored = 0;
+    ASSERT_EQ(ReplaceLoadedScript(path.c_str(), &stored), 1);
+    g_depthAtMessage = -1;
+    PostMessageA(probe, WM_APP, 0, 0);
+    EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 0), kScriptGoOn);
+    EXPECT_EQ(g_depthAtMessage, 1) << "the message was handled while the lesson waited";
+
+    g_script.variables[0] = 0;
+    PostQuitMessage(0);
+    EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 0), kScriptHalted);
+    EXPECT_EQ(g_script.variables[0], 0) << "the lesson ended at the quit message";
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop still gets to quit";
+    SplitScriptIntoSubroutines(LoadedScript(), nullptr);
+    DestroyWindow(probe);
+    DeleteFileA(path.c_str());
+}
+}  // namespace

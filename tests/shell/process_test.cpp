@@ -210,11 +210,11 @@ protected:
         m_folder = std::string(temp) + "kymora_nobuttons_" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(m_folder.c_str(), nullptr);
         const std::string bin = kymora_test::ProgramPath().substr(0, kymora_test::ProgramPath().find_last_of('\\') + 1);
-        for (const char* file : {"Kymora.exe", "VK40.dll"})
+        for (const char* file : {"Kymora.exe", "VK40.dll", "StartUp"})
             ASSERT_TRUE(CopyFileA((bin + file).c_str(), (m_folder + "\\" + file).c_str(), FALSE)) << file;
     }
     void TearDown() override {
-        for (const char* file : {"Kymora.exe", "VK40.dll", "Lumikey.dll"})
+        for (const char* file : {"Kymora.exe", "VK40.dll", "Lumikey.dll", "StartUp"})
             DeleteFileA((m_folder + "\\" + file).c_str());
         RemoveDirectoryA(m_folder.c_str());
     }
@@ -252,5 +252,73 @@ INSTANTIATE_TEST_SUITE_P(Lumikey, ProgramWithoutButtons, ::testing::Values("", "
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return std::string(*info.param ? "Damaged" : "Absent");
                          });
+
+}  // namespace
+
+namespace {
+
+// A copy of the program, its libraries and, when given, a start-up script of the test's own, in
+// a folder of their own: the program reads "StartUp" from the folder it starts in.
+class ProgramWithStartUpScript : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        m_folder = std::string(temp) + "kymora_startup_" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(m_folder.c_str(), nullptr);
+        const std::string bin = kymora_test::ProgramPath().substr(0, kymora_test::ProgramPath().find_last_of('\\') + 1);
+        for (const char* file : kFiles)
+            ASSERT_TRUE(CopyFileA((bin + file).c_str(), (m_folder + "\\" + file).c_str(), FALSE)) << file;
+    }
+    void TearDown() override {
+        for (const char* file : kFiles) DeleteFileA((m_folder + "\\" + file).c_str());
+        for (const char* file : {"StartUp", "ran.txt"}) DeleteFileA((m_folder + "\\" + file).c_str());
+        RemoveDirectoryA(m_folder.c_str());
+    }
+    void WriteStartUp(const char* text) {
+        FILE* f = std::fopen((m_folder + "\\StartUp").c_str(), "wb");
+        ASSERT_TRUE(f);
+        std::fputs(text, f);
+        std::fclose(f);
+    }
+    static constexpr const char* kFiles[] = {"Kymora.exe", "VK40.dll", "Lumikey.dll"};
+    std::string m_folder;
+};
+
+TEST_F(ProgramWithStartUpScript, RunsOnOpenFileOfTheStartUpScriptBesideIt) {
+    WriteStartUp(
+        "start-up of the test\r\nOnOpenFile\r\nA = 6*7\r\nA$ = \"started\" + \" here\"\r\nSAVEAVARS \"ran.txt\"\r\nEND\r\n");
+    Process p("", m_folder + "\\Kymora.exe", m_folder.c_str());
+    ASSERT_TRUE(p.started);
+    ASSERT_TRUE(p.Frame());
+    // The unit question comes at the first idle turn, after the start-up script ran.
+    ASSERT_TRUE(p.AnswerNoUnit());
+    std::string saved;
+    if (FILE* f = std::fopen((m_folder + "\\ran.txt").c_str(), "rb")) {
+        char buf[4096];
+        saved.assign(buf, std::fread(buf, 1, sizeof buf, f));
+        std::fclose(f);
+    }
+    EXPECT_NE(saved.find("A = 42\r"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("A$ = \"started here\"\r"), std::string::npos) << saved;
+    PostMessageA(p.Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(30000), 0);
+}
+
+TEST_F(ProgramWithStartUpScript, WarnsWhenThereIsNoStartUpScriptAndGoesOn) {
+    Process p("", m_folder + "\\Kymora.exe", m_folder.c_str());
+    ASSERT_TRUE(p.started);
+    HWND box = p.Box("The StartUp script has not been found.");
+    ASSERT_TRUE(box);
+    char caption[64] = "";
+    GetWindowTextA(box, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Warning");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    HWND frame = p.Frame();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(p.AnswerNoUnit()) << "the program goes on to its first idle turn";
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(30000), 0);
+}
 
 }  // namespace

@@ -607,3 +607,19 @@ TEST_F(ExpressionHost, TextIsReadWithinItsBound) {
 }
 
 }  // namespace
+
+namespace {
+// Short numbers take a quicker road than strtod; they must come out bit for bit as strtod reads them.
+TEST_F(Expression, NumbersReadExactlyAsStrtodReadsThem) {
+    const char* texts[] = {"0.1",  "0.3",        "2",    "123456789012345", "1234567890123456", "9007199254740993",
+                           "3.14159265358979", "0.000000000000000000001", "1E22", "1.5E-3", "99999.999999999",
+                           "0.1234567890123456789", "7.", "00000000000000000001.5"};
+    for (const char* text : texts) {
+        int16_t errorPos = 0;
+        const double value = EvaluateExpression(text, &errorPos);
+        const double expected = std::strtod(text, nullptr);
+        EXPECT_EQ(errorPos, kExpressionAccepted) << text;
+        EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text << ": " << value << " vs " << expected;
+    }
+}
+}  // namespace

@@ -159,6 +159,30 @@ ExpressionToken ErrorToken(const char* at) {
 }
 
 // Digits with at most one ".", then an optional exponent: "E", a sign, up to 3 digits.
+// Lesson scripts are full of short numbers: up to 15 digits with at most 22 after the point
+// are a whole number below 2^53 over an exact power of ten, and one division of those is the
+// correctly rounded value, the same that strtod gives. Anything else goes to strtod.
+bool ExactDecimal(const char* start, const char* end, double* out) {
+    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    int64_t mantissa = 0;
+    int digits = 0, decimals = 0;
+    bool dot = false;
+    for (const char* q = start; q < end; ++q) {
+        if (*q == '.') {
+            dot = true;
+            continue;
+        }
+        if (!IsDigit(*q)) return false;  // an exponent
+        if (++digits > 15) return false;
+        mantissa = mantissa * 10 + (*q - '0');
+        if (dot) ++decimals;
+    }
+    if (decimals > 22) return false;
+    *out = static_cast<double>(mantissa) / kPowers[decimals];
+    return true;
+}
+
 ExpressionToken ReadNumber(const char* p) {
     const char* start = p;
     bool dot = false;
@@ -173,6 +197,8 @@ ExpressionToken ReadNumber(const char* p) {
     }
     size_t length = static_cast<size_t>(p - start);
     if (length > static_cast<size_t>(kMaxNumberChars)) return ErrorToken(p);
+    double quick = 0.0;
+    if (ExactDecimal(start, p, &quick)) return NumberToken(p, quick);
     char buffer[kMaxNumberChars + 1];
     std::memcpy(buffer, start, length);
     buffer[length] = 0;
