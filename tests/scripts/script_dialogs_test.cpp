@@ -803,4 +803,26 @@ TEST_F(ScriptDialogs, OpenAndSaveDialogsReturnTheChosenNames) {
     EXPECT_EQ(lstrcmpiA(current, folder_.c_str()), 0) << "the save dialog puts the current folder back";
 }
 
+// The picture look paints the title's picture over the caption bar, from border to border.
+TEST_F(ScriptDialogs, ItemChooserBitmapLookPaintsTheTitlePictureOverTheCaption) {
+    g_script.lessonButtonMode = 1;
+    const char* items[] = {"Green.bmp"};
+    COLORREF caption = 0, below = 0;
+    User([&](HWND dlg) {
+        ShowWindow(dlg, SW_SHOW);
+        SendMessageA(dlg, WM_NCPAINT, 1, 0);
+        RECT rc{};
+        GetWindowRect(dlg, &rc);
+        HDC dc = GetWindowDC(dlg);
+        const int frame = GetSystemMetrics(SM_CYFIXEDFRAME), bar = GetSystemMetrics(SM_CYCAPTION);
+        caption = GetPixel(dc, (rc.right - rc.left) / 2, (frame + bar) / 2);
+        below = GetPixel(dc, (rc.right - rc.left) / 2, frame + bar + 4);
+        ReleaseDC(dlg, dc);
+        Press(dlg, IDOK);
+    });
+    EXPECT_EQ(ShowScriptItemChooser("Red.bmp", items, 1, 0, 1), 0);
+    EXPECT_EQ(caption, RGB(255, 0, 0));
+    EXPECT_NE(below, RGB(255, 0, 0)) << "the client area is not painted over";
+}
+
 }  // namespace
