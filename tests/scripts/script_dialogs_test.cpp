@@ -825,4 +825,39 @@ TEST_F(ScriptDialogs, ItemChooserBitmapLookPaintsTheTitlePictureOverTheCaption) 
     EXPECT_NE(below, RGB(255, 0, 0)) << "the client area is not painted over";
 }
 
+// The script error dialog is the prompt: its message names the line; "Show VarsBrowser" shows the
+// browser and leaves it up, and Continue lets the run go on.
+TEST_F(ScriptDialogs, ScriptErrorAsksThroughThePromptWithTheVariablesBrowserAtHand) {
+    HWND browser = CreateVariablesBrowser(GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(browser, nullptr);
+    SetScriptErrorHook(nullptr);
+    struct Case {
+        int answer;
+        int16_t result;
+        double after;
+    } cases[] = {{IDOK, 1, 2}, {IDCANCEL, 0, 0}};
+    for (const Case& c : cases) {
+        ShowWindow(browser, SW_HIDE);
+        std::string message, third;
+        bool browserShownBefore = true;
+        User([&](HWND dlg) {
+            message = Text(dlg, IDC_PROMPT_MESSAGE);
+            third = Text(dlg, IDC_PROMPT_BUTTON3);
+            browserShownBefore = IsWindowVisible(browser) != FALSE;
+            Press(dlg, IDC_PROMPT_BUTTON3);
+            Press(dlg, c.answer);
+        });
+        g_script.variables['B' - 'A'] = 0;
+        EXPECT_EQ(RunScript("main\nMain\nA = 1\nNOSUCHWORD here\nB = 2\nEND\n"), c.result);
+        EXPECT_EQ(Var('B'), c.after);
+        EXPECT_NE(message.find("NOSUCHWORD"), std::string::npos) << message;
+        EXPECT_NE(message.find("Main"), std::string::npos) << message;
+        EXPECT_EQ(third, "Show VarsBrowser");
+        EXPECT_FALSE(browserShownBefore);
+        EXPECT_TRUE(IsWindowVisible(browser));
+    }
+    SetScriptErrorHook(RecordError);
+    DestroyWindow(browser);
+}
+
 }  // namespace
