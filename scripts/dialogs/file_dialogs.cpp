@@ -40,6 +40,7 @@ struct stLockedName {
     char name[MAX_PATH];
 };
 
+// With a locked name the user only chooses the folder: the name box shows the locked name, disabled.
 UINT_PTR CALLBACK LockedNameHook(HWND hook, UINT msg, WPARAM, LPARAM lParam) {
     HWND dialog = GetParent(hook);
     if (msg == WM_INITDIALOG) {
@@ -188,6 +189,7 @@ UINT_PTR CALLBACK LessonDataHook(HWND hook, UINT msg, WPARAM, LPARAM lParam) {
 
 }  // namespace
 
+// "Open File" over lesson data files: the name part out, its folder made current.
 int OpenFileDialog(char* name260, const char* initialFolder) {
     char file[MAX_PATH] = "";
     OPENFILENAMEA ofn{};
@@ -208,6 +210,7 @@ int OpenFileDialog(char* name260, const char* initialFolder) {
     return 1;
 }
 
+// The save dialog with the overwrite question; the current folder is put back afterwards.
 int SaveFileDialog(const char* filter, const char* title, char* name256) {
     char before[MAX_PATH] = "";
     const DWORD kept = GetCurrentDirectoryA(sizeof before, before);

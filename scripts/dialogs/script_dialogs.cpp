@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "base/app.h"
@@ -44,12 +43,14 @@ private:
     std::vector<HBITMAP> m_pictures;
 };
 
+// A bitmap's size; 0 by 0 for none.
 SIZE BitmapSize(HBITMAP bm) {
     BITMAP info{};
     if (!bm || !GetObjectA(bm, sizeof info, &info)) return SIZE{0, 0};
     return SIZE{info.bmWidth, info.bmHeight};
 }
 
+// A control's rectangle in the dialog's client coordinates.
 RECT ChildRect(HWND dlg, int id) {
     RECT rc{};
     HWND child = GetDlgItem(dlg, id);
@@ -109,6 +110,7 @@ int PlaceButtonRow(HWND dlg, const int* ids, int count, int clientWidth, int top
     return top + height;
 }
 
+// The widest of the given buttons, in pixels.
 int WidestButton(HWND dlg, const int* ids, int count) {
     int widest = 0;
     for (int i = 0; i < count; ++i) {
@@ -127,6 +129,7 @@ void PrepareEdit(HWND dlg, int id, const char* text, int limit = kEditChars) {
     SetFocus(edit);
 }
 
+// The edit's text, cut to the output's size.
 void CopyEditText(HWND dlg, int id, char* out, int size) {
     out[0] = 0;
     GetDlgItemTextA(dlg, id, out, size);
@@ -216,6 +219,7 @@ struct stPromptRecord {
 constexpr int kPromptButtons[3] = {IDOK, IDCANCEL, IDC_PROMPT_BUTTON3};
 constexpr char kShowBrowser[] = "Show VarsBrowser";
 
+// Text look: buttons with text are shown with it, the message in its read-only edit.
 void InitPromptTextLook(HWND dlg, const stPromptRecord& rec) {
     for (int i = 0; i < 3; ++i) {
         const char* text = rec.buttons[i] ? rec.buttons[i] : "";
@@ -260,6 +264,7 @@ void InitPromptBitmapLook(HWND dlg, stPromptRecord& rec) {
     SetClientSize(dlg, width, bottom + kPromptTail);
 }
 
+// Buttons 1 and 2 answer with their ids; button 3 too, unless it is the one that shows the browser.
 INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* rec = reinterpret_cast<stPromptRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -299,6 +304,7 @@ INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// The prompt over the frame: the pressed button's id, -1 when closed or not opened.
 int ShowScriptPrompt(const char* message, const char* button1, const char* button2, const char* button3) {
     stPromptRecord rec{message, {button1, button2, button3}, {}};
     const INT_PTR result = DialogBoxParamA(Instance(), MAKEINTRESOURCEA(IDD_SCRIPT_PROMPT), Owner(), PromptProc,
@@ -348,6 +354,7 @@ void LayOutAroundPicture(HWND dlg, int pictureId, HBITMAP picture, const int* ro
     SetClientSize(dlg, width, bottom + kRowGap);
 }
 
+// OK copies the typed text out (0); Cancel and close leave it (1).
 INT_PTR CALLBACK NumberProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* rec = reinterpret_cast<stNumberRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -394,6 +401,7 @@ INT_PTR CALLBACK NumberProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     return FALSE;
 }
 
+// Only OK ends it, copying the text out.
 INT_PTR CALLBACK TextPromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* rec = reinterpret_cast<stTextPromptRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -431,6 +439,7 @@ INT_PTR CALLBACK TextPromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
+// The number prompt over the frame; the text buffer is both the start and the answer.
 int ShowScriptNumberPrompt(const char* message, const char* label, char* text256) {
     stNumberRecord rec{message, label, text256, {}};
     const INT_PTR result = DialogBoxParamA(Instance(), MAKEINTRESOURCEA(IDD_SCRIPT_NUMBER), Owner(), NumberProc,
@@ -458,6 +467,7 @@ struct stTextEntryRecord {
     int maxLength;
 };
 
+// The title is the caption; OK copies the text out (1), Cancel leaves it (0).
 INT_PTR CALLBACK TextEntryProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* rec = reinterpret_cast<stTextEntryRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -521,6 +531,7 @@ void FillPictureList(HWND dlg, stItemRecord& rec) {
     if (tallest > 0) SendMessageA(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(tallest + 2, 0));
 }
 
+// OK and a double click answer with the selected index; Cancel, when allowed, with -1.
 INT_PTR CALLBACK ItemProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* rec = reinterpret_cast<stItemRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (rec && HandleCaptionPaint(dlg, msg, wParam, lParam, rec->caption)) return TRUE;
@@ -573,6 +584,7 @@ INT_PTR CALLBACK ItemProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// The item chooser over the frame.
 int ShowScriptItemChooser(const char* title, const char* const* items, int count, int initial, int cancelAllowed) {
     if (!items || count < 0) return -1;
     stItemRecord rec{title, items, count, initial, cancelAllowed, nullptr, {}};
@@ -604,6 +616,7 @@ void CheckLessonTitles() {
     }
 }
 
+// OK or a double click opens the chosen lesson or hands its script's path out; Quit closes the program.
 INT_PTR CALLBACK LessonProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* rec = reinterpret_cast<stLessonRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (BitmapLook() && g_app && HandleCaptionPaint(dlg, msg, wParam, lParam, g_app->hbmLessonPrompt)) return TRUE;
@@ -663,6 +676,7 @@ INT_PTR CALLBACK LessonProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// The lesson chooser over the frame, in either mode.
 int RunLessonChooser(int openMode, char* fileName260) {
     if (fileName260) fileName260[0] = 0;
     char unused[MAX_PATH] = "";
@@ -672,4 +686,5 @@ int RunLessonChooser(int openMode, char* fileName260) {
     return result == -1 ? 0 : static_cast<int>(result);
 }
 
+// The chooser as CHOOSELESSON asks it: the chosen script's path only.
 int ShowLessonChooser(char* fileName260) { return RunLessonChooser(0, fileName260); }

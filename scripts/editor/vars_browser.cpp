@@ -54,6 +54,7 @@ VariablesBrowser::VariablesBrowser() {
     }
 }
 
+// The one browser of the process, built before it is first used.
 VariablesBrowser& Browser() {
     static VariablesBrowser browser;
     return browser;
@@ -70,8 +71,10 @@ void SelectedCategory(char* out) {
 
 }  // namespace
 
+// Cut to 255 characters.
 void VarCategory::SetName(const char* name) { lstrcpynA(m_name, name ? name : "", sizeof m_name); }
 
+// The first free slot takes the name and the value.
 VarEntry* VarCategory::AddEntry(const char* name, const char* value) {
     if (!name || !Fits(name) || (value && !Fits(value))) return nullptr;
     for (VarEntry& entry : m_entries) {
@@ -83,6 +86,7 @@ VarEntry* VarCategory::AddEntry(const char* name, const char* value) {
     return nullptr;
 }
 
+// Names are compared exactly, with case.
 VarEntry* VarCategory::FindEntry(const char* name) {
     if (!name || !name[0]) return nullptr;
     for (VarEntry& entry : m_entries)
@@ -92,18 +96,21 @@ VarEntry* VarCategory::FindEntry(const char* name) {
 
 VarEntry* VarCategory::EntryAt(int index) { return index >= 0 && index < kVarEntries ? &m_entries[index] : nullptr; }
 
+// An overlong text is refused whole rather than cut.
 int VarCategory::SetValueText(VarEntry& entry, const char* text) {
     if (!text || !Fits(text)) return 0;
     std::strcpy(entry.value, text);
     return 1;
 }
 
+// The number as the browser writes it.
 int VarCategory::SetValueNumber(VarEntry& entry, double value, int digits) {
     char text[64];
     FormatVariableNumber(text, sizeof text, value, digits);
     return SetValueText(entry, text);
 }
 
+// The first free slot takes the name.
 VarCategory* VarCategorySet::AddCategory(const char* name) {
     if (!name || !name[0] || !Fits(name)) return nullptr;
     for (VarCategory& category : m_categories) {
@@ -114,6 +121,7 @@ VarCategory* VarCategorySet::AddCategory(const char* name) {
     return nullptr;
 }
 
+// Names are compared exactly, with case.
 VarCategory* VarCategorySet::FindCategory(const char* name) {
     if (!name || !name[0]) return nullptr;
     for (VarCategory& category : m_categories)
@@ -121,6 +129,7 @@ VarCategory* VarCategorySet::FindCategory(const char* name) {
     return nullptr;
 }
 
+// Slots 0-4.
 VarCategory* VarCategorySet::CategoryAt(int index) {
     return index >= 0 && index < kVarCategories ? &m_categories[index] : nullptr;
 }
@@ -146,8 +155,10 @@ void FormatVariableNumber(char* out, size_t size, double value, int digits) {
                   std::abs(exponent));
 }
 
+// The copy itself, for the tests.
 VarCategorySet& VariableCategories() { return Browser().set; }
 
+// The engine's copy of a string assignment; 0 only for an unknown category.
 int SetVariableText(const char* category, const char* name, const char* text) {
     VarCategory* found = Browser().set.FindCategory(category);
     if (!found) return 0;
@@ -158,6 +169,7 @@ int SetVariableText(const char* category, const char* name, const char* text) {
     return 1;
 }
 
+// The engine's copy of a numeric assignment.
 int SetVariableNumber(const char* category, const char* name, double value, int digits) {
     VarCategory* found = Browser().set.FindCategory(category);
     if (!found || !name) return 0;
@@ -211,6 +223,7 @@ void FillVariableList() {
     }
 }
 
+// A centred report column.
 void AddColumn(HWND list, int index, const char* title, int width) {
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -221,6 +234,7 @@ void AddColumn(HWND list, int index, const char* title, int width) {
     SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
+// The categories in the drop-down list, the first selected, and its variables listed.
 void InitBrowserDialog(HWND dlg) {
     VariablesBrowser& b = Browser();
     CenterWindowOnScreen(dlg);
@@ -236,6 +250,7 @@ void InitBrowserDialog(HWND dlg) {
     HandleTheDialog(dlg, IDD_VARS_BROWSER);
 }
 
+// The drop-down list refills the list; Hide and the close box only hide the window.
 INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
@@ -269,10 +284,12 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
+// Created hidden at start-up and kept until the program ends.
 HWND CreateVariablesBrowser(HINSTANCE inst, HWND owner) {
     return CreateDialogParamA(inst, MAKEINTRESOURCEA(IDD_VARS_BROWSER), owner, BrowserProc, 0);
 }
 
+// Shows or hides the browser when it exists.
 void ShowVarsBrowser(int show) {
     if (Browser().dialog) ShowWindow(Browser().dialog, show);
 }
