@@ -132,7 +132,8 @@ int16_t ScriptWordOpen(stScriptCall& call) {
             chosen = ScriptDialogs().openFile(name, folder[0] ? folder : current);
         }
         if (!chosen) {
-            if (fields.Word(result) && !AreOptionalVariables({result})) return kScriptStop;
+            if (!fields.Word(result)) result[0] = 0;
+            if (!AreOptionalVariables({result})) return kScriptStop;
             SetResult(call, result, kFileRefused);
             return kScriptGoOn;
         }
