@@ -860,4 +860,30 @@ TEST_F(ScriptDialogs, ScriptErrorAsksThroughThePromptWithTheVariablesBrowserAtHa
     DestroyWindow(browser);
 }
 
+// The lesson chooser's picture look paints the start-up caption picture; the text look does not.
+TEST_F(ScriptDialogs, LessonChooserPaintsTheLessonCaptionPictureInThePictureLook) {
+    app_.hbmLessonPrompt = LoadDibFile((lessons_ + "\\Alpha\\Prompts\\Red.bmp").c_str());
+    ASSERT_NE(app_.hbmLessonPrompt, nullptr);
+    for (int mode : {1, 0}) {
+        g_script.lessonButtonMode = mode;
+        COLORREF caption = 0;
+        User([&](HWND dlg) {
+            ShowWindow(dlg, SW_SHOW);
+            SendMessageA(dlg, WM_NCPAINT, 1, 0);
+            RECT rc{};
+            GetWindowRect(dlg, &rc);
+            HDC dc = GetWindowDC(dlg);
+            caption = GetPixel(dc, (rc.right - rc.left) / 3,
+                               (GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION)) / 2);
+            ReleaseDC(dlg, dc);
+            Press(dlg, IDOK);
+        });
+        char file[MAX_PATH] = "";
+        EXPECT_EQ(ShowLessonChooser(file), 1);
+        EXPECT_EQ(caption == RGB(255, 0, 0), mode == 1) << "mode " << mode;
+    }
+    DeleteObject(app_.hbmLessonPrompt);
+    app_.hbmLessonPrompt = nullptr;
+}
+
 }  // namespace
