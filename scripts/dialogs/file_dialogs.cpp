@@ -96,7 +96,10 @@ int16_t ScriptWordFileDialogPrompt(stScriptCall& call) {
     lstrcpynA(lock.name, name, sizeof lock.name);
 
     char start[MAX_PATH] = "";
-    if (!folder[0] && !GetCurrentDirectoryA(sizeof folder, folder)) return kScriptStop;
+    if (!folder[0]) {
+        const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+        if (length == 0 || length >= sizeof folder) return kScriptStop;
+    }
     size_t folderLength = std::strlen(folder);
     if (folderLength && folder[folderLength - 1] == '\\') folder[--folderLength] = 0;
     char file[MAX_PATH] = "", fileTitle[MAX_PATH] = "";

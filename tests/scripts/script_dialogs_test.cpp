@@ -358,6 +358,12 @@ TEST_F(ScriptDialogs, NumberPromptReturnsTheTypedTextOnOkAndKeepsItOnCancel) {
             initial = Text(dlg, IDC_NUMBER_EDIT);
             pictureShown = Shown(dlg, IDC_NUMBER_PICTURE);
             EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_NUMBER_EDIT, EM_GETLIMITTEXT, 0, 0), 255);
+            DWORD from = 1, to = 0;
+            SendDlgItemMessageA(dlg, IDC_NUMBER_EDIT, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                                reinterpret_cast<LPARAM>(&to));
+            EXPECT_EQ(from, 0u);
+            EXPECT_EQ(to, std::strlen("1.000000000")) << "the whole start text is selected";
+            EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDC_NUMBER_EDIT));
             Type(dlg, IDC_NUMBER_EDIT, c.typed);
             if (c.press)
                 Press(dlg, c.press);
@@ -719,6 +725,8 @@ TEST_F(ScriptDialogs, FileDialogPromptPutsTheChosenPathIntoItsStringVariable) {
     } cases[] = {
         {"open an existing file", "FileDialogPrompt \"OpenFileMode\", \"%F\", \"Pick\", \"\", \"Text\\*.txt\\\", \"OverwritePrompt\", F$",
          "data.txt", folder_ + "\\data.txt"},
+        {"an empty folder is the current one", "FileDialogPrompt \"OpenFileMode\", \"\", \"Pick\", \"\", \"Text\\*.txt\\\", \"\", F$",
+         "data.txt", folder_ + "\\data.txt"},
         {"cancel gives an empty text", "FileDialogPrompt \"OpenFileMode\", \"%F\", \"Pick\", \"\", \"Text\\*.txt\\\", \"\", F$",
          nullptr, ""},
         {"a locked name replaces what was typed", "FileDialogPrompt \"SaveAsFileMode\", \"%F\\\", \"Save\", \"locked.txt\", \"Text\\*.txt\\\", \"\", F$, LockName",
@@ -727,7 +735,8 @@ TEST_F(ScriptDialogs, FileDialogPromptPutsTheChosenPathIntoItsStringVariable) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string line = c.line;
-        line.replace(line.find("%F"), 2, folder_);
+        if (line.find("%F") != std::string::npos) line.replace(line.find("%F"), 2, folder_);
+        SetCurrentDirectoryA(folder_.c_str());
         std::string title;
         User([&](HWND dlg) {
             char caption[64] = "";
