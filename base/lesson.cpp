@@ -15,6 +15,7 @@ void ResetScriptState() {
     g_script.savePromptEnabled = 1;
     g_script.cursorToolsAllowed = 0;
     g_script.closeCancelled = 0;
+    g_script.lessonButtonMode = 0;
     g_script.graphWindowExists = 0;
     g_script.graph = nullptr;
     std::free(g_script.text);

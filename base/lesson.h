@@ -38,6 +38,7 @@ struct stScriptState {
     // toolsWhileRecording); 0 until a lesson allows them.
     uint16_t cursorToolsAllowed;
     uint16_t closeCancelled;  // a graph's save question was cancelled during a close
+    int32_t lessonButtonMode;  // 0: the script dialogs and lesson buttons show texts, else pictures
     int graphWindowExists;    // set by IsGraphChildWindow when it meets a graph window
     tagGS* graph;             // the current document, or null
     char* text;               // the loaded script's text (heap), or null

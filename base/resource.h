@@ -431,7 +431,7 @@
 #define IDD_MARKER_PREFS_FIXED 266
 #define IDD_MARKER_PREFS_SEQUENTIAL 267
 #define IDD_MARKER_PREFS_SUMMARY 268
-#define IDD_ENTER_TEXT 138
+#define IDD_ENTER_TEXT 1138  // not 138, which is the lessons' text entry
 #define IDC_ENTER_TEXT_EDIT 139
 #define IDC_MARKER_PREF_KEY 1000
 #define IDC_MARKER_PREF_LIST 1010
@@ -754,3 +754,31 @@
 #define IDC_HL_ROW2_UNITS 1159
 #define IDC_HL_ROW3_UNITS 1162
 #define IDC_HL_ROW4_UNITS 1163
+
+// The lesson scripts' dialogs: prompt, number prompt, text entry, item chooser, lesson chooser,
+// text prompt, and the modeless variables browser
+#define IDD_SCRIPT_PROMPT 136
+#define IDD_SCRIPT_NUMBER 137
+#define IDD_SCRIPT_TEXT_ENTRY 138
+#define IDD_SCRIPT_ITEMS 139
+#define IDD_LESSON_CHOOSER 165
+#define IDD_VARS_BROWSER 206
+#define IDD_SCRIPT_TEXT_PROMPT 955
+#define IDC_PROMPT_BUTTON3 3
+#define IDC_PROMPT_MESSAGE 4
+#define IDC_PROMPT_PICTURE 5
+#define IDC_NUMBER_LABEL 3
+#define IDC_NUMBER_EDIT 4
+#define IDC_NUMBER_MESSAGE 5
+#define IDC_NUMBER_PICTURE 6
+#define IDC_TEXT_PROMPT_EDIT 3
+#define IDC_TEXT_PROMPT_MESSAGE 4
+#define IDC_TEXT_PROMPT_PICTURE 5
+#define IDC_TEXT_ENTRY_EDIT 3
+#define IDC_SCRIPT_TEXT_LIST 1110
+#define IDC_SCRIPT_PICTURE_LIST 1111
+#define IDC_LESSON_EDIT_SCRIPT 1024
+#define IDC_VARS_CATEGORY 1000
+#define IDC_VARS_LIST 1010
+#define IDC_VARS_RESET_MENU 1024
+#define IDC_VARS_HIDE 1184

@@ -2,7 +2,6 @@
 // that uses one meets the script error dialog on that line.
 #include "scripts/engine/script_engine.h"
 
-int16_t ScriptWordFileDialogPrompt(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordFileCopy(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordSplitPath(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordGetCurrentDirectory(stScriptCall&) { return kScriptStop; }

@@ -1,0 +1,50 @@
+// The variables browser: its own copy of every script variable's value as text, by category, and
+// the modeless dialog (206) that shows one category at a time.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+constexpr int kVarTextChars = 256;  // names and values: 255 characters and the terminator
+constexpr int kVarEntries = 30;
+constexpr int kVarCategories = 5;
+
+struct VarEntry {
+    char name[kVarTextChars];  // empty: free
+    char value[kVarTextChars];
+};
+
+class VarCategory {
+public:
+    const char* Name() const { return m_name; }
+    void SetName(const char* name);
+    // First free slot; a name of 256 characters or more is refused (null).
+    VarEntry* AddEntry(const char* name, const char* value = nullptr);
+    VarEntry* FindEntry(const char* name);
+    VarEntry* EntryAt(int index);
+    // Refused (0) at 256 characters or more; the entry keeps its text.
+    static int SetValueText(VarEntry& entry, const char* text);
+    static int SetValueNumber(VarEntry& entry, double value, int digits);
+
+private:
+    char m_name[kVarTextChars] = "";
+    VarEntry m_entries[kVarEntries] = {};
+};
+
+class VarCategorySet {
+public:
+    VarCategory* AddCategory(const char* name);
+    VarCategory* FindCategory(const char* name);
+    VarCategory* CategoryAt(int index);
+
+private:
+    VarCategory m_categories[kVarCategories];
+};
+
+// The value written with `digits` significant digits: fixed notation when the decimal exponent
+// lies between -1 and digits - 1, else exponent notation with a two-digit exponent at least.
+void FormatVariableNumber(char* out, size_t size, double value, int digits);
+
+// The browser's copy as the tests and the dialog read it.
+VarCategorySet& VariableCategories();
+// Shows the entry's value in the list when its category is the one shown.
+void RefreshVariableRow(const char* category, const char* name);
