@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
-#include "tests/shell/test_unit.h"
+#include "tests/shell/unit_program_fixture.h"
 #include "tests/documents/acq_builder.h"
 #include "base/app.h"
 #include "base/resource.h"
@@ -42,38 +42,15 @@ std::string Text(HWND w) {
     return text;
 }
 
-class MarkerWindows : public ::testing::Test {
+class MarkerWindows : public ProgramWithUnit {
 protected:
     void SetUp() override {
-        DeleteIni();
-        ASSERT_TRUE(unit.Install("MarkerWindows", true));
-        ASSERT_TRUE(BootShell());
-        graph = g_app->hwndActiveGraph;
-        ASSERT_TRUE(graph);
-        gs = GetWindowGraph(graph);
-        SetStartupFlag(1);
-        SetReadStatusEnable(1);
-        RunIdleStep();
-        AcqLock acq(g_app->hAcq);
-        ASSERT_TRUE(acq);
-        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
+        Boot("markers", true);
+        graph = first;
     }
     void TearDown() override {
-        {
-            AcqLock acq(g_app->hAcq);
-            if (acq && acq->run.running) {
-                acq->run.running = 0;
-                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
-            }
-        }
-        for (HWND w : {graph}) {
-            if (tagGS* g = IsWindow(w) ? GetWindowGraph(w) : nullptr) g->modified = 0;
-        }
         if (reopened) reopened->modified = 0;
-        ShutShell();
-        SetReadStatusEnable(0);
-        SetStartupFlag(0);
-        unit.Remove();
+        ProgramWithUnit::TearDown();
     }
 
     // A host-paced run of length 1 ms frames into memory, new (1) or appended (3).
@@ -87,25 +64,7 @@ protected:
         acq->unitMode = 0;
         acq->warnOnOverwrite = 0;
     }
-    static int32_t Running() {
-        AcqLock acq(g_app->hAcq);
-        return acq ? acq->run.running : -1;
-    }
-    void Press() {
-        HWND button = GetDlgItem(graph, IDC_START_BUTTON);
-        ASSERT_TRUE(button);
-        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-        SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-        PumpMessages();
-    }
-    void Advance(uint32_t ms) {
-        unit.AdvanceClock(ms);
-        RunIdleStep();
-    }
-    void RunToEnd() {
-        for (int i = 0; i < 400 && Running() == 1; ++i) Advance(50);
-        ASSERT_EQ(Running(), 0);
-    }
+    void RunToEnd() { ProgramWithUnit::RunToEnd(50); }
     // A function key pressed over the graph window, through the program's message loop.
     static void Key(WPARAM vk) {
         PostMessageA(g_app->hwndActiveGraph, WM_KEYDOWN, vk, 1);
@@ -155,9 +114,7 @@ protected:
         ASSERT_EQ(gs->chanCount[0], 600u);
     }
 
-    CTestUnit unit;
     HWND graph = nullptr;
-    tagGS* gs = nullptr;
     tagGS* reopened = nullptr;
 };
 

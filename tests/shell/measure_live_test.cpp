@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
-#include "tests/shell/test_unit.h"
+#include "tests/shell/unit_program_fixture.h"
 #include "base/app.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
@@ -21,45 +21,12 @@
 
 namespace {
 
-class MeasureLive : public ::testing::Test {
+class MeasureLive : public ProgramWithUnit {
 protected:
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof temp, temp);
-        GetCurrentDirectoryA(sizeof previousFolder, previousFolder);
-        folder = std::string(temp) + "kymora_measure_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
-        DeleteIni();
-        ASSERT_TRUE(unit.Install("MeasureLive", true));
-        ASSERT_TRUE(BootShell());
-        first = g_app->hwndActiveGraph;
-        ASSERT_TRUE(first);
-        gs = GetWindowGraph(first);
+        Boot("measure", true);
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(gs && gs->measureGrid);
-        SetStartupFlag(1);
-        SetReadStatusEnable(1);
-        RunIdleStep();
-        AcqLock acq(g_app->hAcq);
-        ASSERT_TRUE(acq);
-        ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
-    }
-    void TearDown() override {
-        {
-            AcqLock acq(g_app->hAcq);
-            if (acq && acq->run.running) {
-                acq->run.running = 0;
-                if (acq->run.attachedGraph) acq->run.attachedGraph->acquiring = 0;
-            }
-        }
-        if (gs) gs->modified = 0;
-        ShutShell();
-        SetReadStatusEnable(0);
-        SetStartupFlag(0);
-        unit.Remove();
-        SetCurrentDirectoryA(previousFolder);
-        RemoveDirectoryA(folder.c_str());
     }
     // A memory run of 1 ms frames over analog input 1 (slot 0).
     void SetUpRun(int32_t length) {
@@ -74,20 +41,6 @@ protected:
         acq->unitMode = 0;
         acq->warnOnOverwrite = 0;
     }
-    static int32_t Running() {
-        AcqLock acq(g_app->hAcq);
-        return acq ? acq->run.running : -1;
-    }
-    void Press() {
-        HWND button = GetDlgItem(first, IDC_START_BUTTON);
-        ASSERT_TRUE(button);
-        RECT rc;
-        GetClientRect(button, &rc);
-        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(button, WM_LBUTTONUP, 0, at);
-        PumpMessages();
-    }
     void Box(int i, int type) {
         const uint16_t options[3] = {0, 0, 0};
         SetMeasurementBox(gs->measureGrid, i, static_cast<uint16_t>(type), 0, options, 0.0, "", 0, 1);
@@ -97,12 +50,6 @@ protected:
         GetMeasurementDisplayText(GetMeasurementAt(gs->measureGrid, i), text, sizeof text);
         return text;
     }
-
-    char previousFolder[MAX_PATH] = "";
-    std::string folder;
-    CTestUnit unit;
-    HWND first = nullptr;
-    tagGS* gs = nullptr;
 };
 
 }  // namespace
