@@ -8,6 +8,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/view/axis_units.h"
 #include "shell/commands/status.h"
+#include "tests/graph/dialogs/dialog_driver.h"
 #include <functional>
 
 namespace {
@@ -134,6 +135,44 @@ TEST_F(DisplayCommands, ChannelStylesChangeTheActiveChannelOrAllWithCtrl) {
         setDirtyGraphFlag(gs, 0);
         Command(id);
         EXPECT_EQ(gs->chanColor[2], WaveColorFromIndex(id - IDM_COLOR_BLACK + 1)) << id;
+        EXPECT_EQ(gs->modified, 1u);
+    }
+}
+
+// "Other..." opens the colour dialog on the active channel's colour; what the user picks
+// there becomes the channel's colour, and a cancel leaves the colour as it was.
+TEST_F(DisplayCommands, OtherColourTakesTheColourDialogsChoice) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    constexpr int kRedEdit = 706, kGreenEdit = 707, kBlueEdit = 708;  // the colour dialog's RGB fields
+    struct Row {
+        bool accept;
+        COLORREF expected;
+    } rows[] = {{true, RGB(200, 100, 50)}, {false, RGB(10, 20, 30)}};
+    for (const Row& row : rows) {
+        gs->chanColor[2] = RGB(10, 20, 30);
+        gs->chanColor[0] = RGB(1, 1, 1);
+        setDirtyGraphFlag(gs, 0);
+        std::string shownRed, shownBlue;
+        DialogDriver driver({[&](HWND dlg) {
+            shownRed = ItemText(dlg, kRedEdit);
+            shownBlue = ItemText(dlg, kBlueEdit);
+            if (!row.accept) {
+                Click(dlg, IDCANCEL);
+                return;
+            }
+            TypeInto(dlg, kRedEdit, "200");
+            TypeInto(dlg, kGreenEdit, "100");
+            TypeInto(dlg, kBlueEdit, "50");
+            Click(dlg, IDOK);
+        }});
+        Command(IDM_COLOR_OTHER);
+        EXPECT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(driver.LeftOpen(), 0);
+        EXPECT_EQ(shownRed, "10");
+        EXPECT_EQ(shownBlue, "30");
+        EXPECT_EQ(gs->chanColor[2], row.expected) << row.accept;
+        EXPECT_EQ(gs->chanColor[0], RGB(1, 1, 1));
         EXPECT_EQ(gs->modified, 1u);
     }
 }
