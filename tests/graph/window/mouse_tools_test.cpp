@@ -178,6 +178,40 @@ TEST_F(MouseTools, TheIBeamDragSelectsATimeRangeAndInvertsOnlyItsColumns) {
     EXPECT_EQ(Pixel(L() + 150, y), inside);
 }
 
+// With "gray non-selected" on, a new selected channel or a channel refresh repaints the plot so
+// the grey follows; a recording graph or the preference off leaves the plot (Chart mode, no grid).
+TEST_F(MouseTools, GrayNonSelectedRepaintsThePlotWhenTheSelectionOrAChannelChanges) {
+    Channels({Ramp(400, 0.0), Ramp(400, 1.0)}, {1, 2});
+    gs_->gridShown = 0;
+    Mode(kModeChart);
+    struct Row {
+        uint32_t gray, acquiring;
+        bool repainted;
+    } rows[] = {{0, 0, false}, {1, 0, true}, {1, 1, false}};
+    auto pending = [this] {
+        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+        GetUpdateRgn(graph_, rgn, FALSE);
+        const RECT& p = Plot();
+        const bool in = PtInRegion(rgn, (p.left + p.right) / 2, p.top + 2) != FALSE;
+        DeleteObject(rgn);
+        return in;
+    };
+    for (const Row& r : rows) {
+        const int at = static_cast<int>(&r - rows);
+        gs_->grayNonSelected = r.gray;
+        Settle();
+        gs_->acquiring = r.acquiring;
+        SelectGraphChannel(gs_, static_cast<int16_t>(gs_->selectedChan == 1 ? 2 : 1));
+        EXPECT_EQ(pending(), r.repainted) << "select, row " << at;
+        gs_->acquiring = 0;
+        Settle();
+        gs_->acquiring = r.acquiring;
+        RefreshChannel(gs_, 2);
+        EXPECT_EQ(pending(), r.repainted) << "refresh, row " << at;
+        gs_->acquiring = 0;
+    }
+}
+
 // A click in the plot makes the segment it falls in active and current, whatever tool, and the
 // view stays where it is even when the segment starts left of it.
 TEST_F(MouseTools, APlotClickMakesItsSegmentActiveWithoutMovingTheView) {
