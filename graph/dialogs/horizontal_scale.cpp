@@ -6,9 +6,11 @@
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/resource.h"
+#include "common/stAcq.h"
 #include "controls/utilities.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "documents/markers/markers.h"
 #include "graph/render/waveforms.h"
 #include "graph/view/axis_units.h"
 #include "graph/view/display_modes.h"
@@ -21,6 +23,7 @@ namespace {
 
 constexpr uint32_t kXYMode = 2, kClockKind = 2;
 constexpr int16_t kHoldNotOffered = 32767;
+constexpr int16_t kDataModeAppend = 3;
 constexpr int kThumbCode = 4;
 
 // The unit the axis shows for the graph's scale: its name and its size in milliseconds.
@@ -41,6 +44,24 @@ int Decimals(const tagGS* gs) { return gs->viewFlags0 >= 1 && gs->viewFlags0 <= 
 
 // A segment view keeps the start where the segment is.
 bool SegmentView(tagGS* gs) { return gs->markerManager && IsSegmentViewOn(gs); }
+
+// "Hold relative position" is offered only while recordings append as segments, and then starts
+// as the marker manager's setting.
+int16_t OfferedHold(const tagGS* gs) {
+    if (!gs->markerManager || !g_app->hAcq) return kHoldNotOffered;
+    AcqLock acq(g_app->hAcq);
+    if (!acq || acq->dataMode != kDataModeAppend) return kHoldNotOffered;
+    return gs->markerManager->holdRelative ? 1 : 0;
+}
+
+// A changed hold setting goes to the marker manager, which the graph file keeps.
+void StoreHold(tagGS* gs, int16_t hold) {
+    if (hold == kHoldNotOffered || !gs->markerManager) return;
+    const uint32_t value = static_cast<uint16_t>(hold);
+    if (value == gs->markerManager->holdRelative) return;
+    gs->markerManager->holdRelative = value;
+    setDirtyGraphFlag(gs, 1);
+}
 
 // The unit followed by "/div".
 void SetPerDiv(HWND dlg, int id, const char* name) {
@@ -230,15 +251,18 @@ int RunHScale(HWND parent, tagGS* gs, int32_t focusStart, bool xy) {
         d.unit = AxisUnit(gs);
         d.scale = gs->hPerDiv / d.unit.size;
         d.start = (gs->hStart + gs->hOffset) / d.unit.size;
+        d.hold = OfferedHold(gs);
         notify::SetStatusText("Enter new horizontal scale parameters");
     }
     const INT_PTR result = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_HSCALE), parent, HScaleProc,
                                            reinterpret_cast<LPARAM>(&d));
     if (result == 1) {
-        if (xy)
+        if (xy) {
             ApplyXYScale(gs, d);
-        else
+        } else {
+            StoreHold(gs, d.hold);
             ApplyHScale(gs, d);
+        }
     }
     if (!xy) notify::SetStatusText("Ready");
     return result == 1 ? 1 : 0;
@@ -438,15 +462,18 @@ int RunLocked(HWND parent, tagGS* gs, bool xy) {
         d.start = GraphXToTime(gs, gs->plotRect.left);
         d.major = gs->hPerDiv;
         d.base = gs->gridExtraValue;
+        d.hold = OfferedHold(gs);
         notify::SetStatusText("Enter new horizontal scale parameters - LOCKED");
     }
     const INT_PTR result = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_HSCALE_LOCKED), parent, LockedProc,
                                            reinterpret_cast<LPARAM>(&d));
     if (result == 1) {
-        if (xy)
+        if (xy) {
             ApplyLockedXY(gs, d);
-        else
+        } else {
+            StoreHold(gs, d.hold);
             ApplyLocked(gs, d);
+        }
     }
     if (!xy) notify::SetStatusText("Ready");
     return result == 1 ? 1 : 0;

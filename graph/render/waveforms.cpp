@@ -545,6 +545,10 @@ double GraphXToTime(tagGS* gs, int32_t x) {
     return (x - gs->plotRect.left) * ViewMsPerPixel(gs) + origin;
 }
 
+bool DrawnGrey(const tagGS* gs, int slot) {
+    return gs->grayNonSelected && !gs->acquiring && gs->selectedChan != static_cast<uint32_t>(slot);
+}
+
 COLORREF ShadeColor(COLORREF color, int16_t delta, int16_t low, int16_t high) {
     uint32_t hls = RgbToHls(color);
     int h = (hls >> 16) & 0xFF, l = (hls >> 8) & 0xFF, s = hls & 0xFF;
@@ -611,7 +615,7 @@ int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double len
     CPortDC portDc(dc);
     CDrawPort port(&portDc);
     if (colorMode == kColorModeOwn) {
-        COLORREF color = gs->chanColor[slot];
+        COLORREF color = DrawnGrey(gs, slot) ? kNonSelectedGrey : gs->chanColor[slot];
         if (emphasised) {
             color = ShadeColor(color, -30, 30, 240);
             port.SetPenSize(2, 2);

@@ -30,6 +30,12 @@ int DrawVisibleRange(HDC dc, double start, double length, tagGS* gs, const RECT*
 // The colour with its lightness moved by delta (0-240 scale) and held inside [low, high].
 COLORREF ShadeColor(COLORREF color, int16_t delta, int16_t low, int16_t high);
 
+// The pen of the channels other than the selected one while "gray non-selected" is on.
+constexpr COLORREF kNonSelectedGrey = RGB(192, 192, 192);
+// Whether the slot is drawn in that grey: the preference is on, the graph is not recording
+// (a recording shows every channel as it comes) and the slot is not the selected one.
+bool DrawnGrey(const tagGS* gs, int slot);
+
 // The picture behind the XY plot (a lesson script sets it; none by default). Not owned.
 void SetXYBackgroundPicture(HBITMAP picture);
 HBITMAP GetXYBackgroundPicture();

@@ -103,7 +103,8 @@ void SelectGraphChannel(tagGS* gs, int16_t slot) {
     if (gs->hwnd) DrawSelectedChannel(gs, slot);
     if (gs->measureShown) UpdateAllMeasurements(gs);
     bool scopeGrid = gs->displayMode == kModeScope && gs->gridShown;
-    if (gs->hwnd && !gs->acquiring && (scopeGrid || gs->displayMode == kModeXY))
+    // Grey waves and the Scope grid follow the selected channel.
+    if (gs->hwnd && !gs->acquiring && (gs->grayNonSelected || scopeGrid || gs->displayMode == kModeXY))
         InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
     gs->modified = 1;
     notify::UpdateGraphMenus(gs);

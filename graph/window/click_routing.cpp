@@ -10,6 +10,7 @@
 #include "graph/document/marker_walks.h"
 #include "graph/dialogs/dialogs_api.h"
 #include "documents/documents_api.h"
+#include "documents/markers/markers.h"
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
@@ -179,11 +180,11 @@ int SelectSegmentAtX(tagGS* gs, int x) {
     if (t > length) t = length;
     if (!(t > 0)) t = 0.0;
     uint32_t index = static_cast<uint32_t>(t / gs->sampleInterval);
-    stMarkerNode* found = nullptr;
-    for (stMarkerNode* n = FirstMarkerOfType(gs, kSegmentMarker); n; n = NextMarkerOfType(gs, n, kSegmentMarker)) {
-        if (MarkerSamplePosition(n) > index) break;
-        found = n;
-    }
-    if (found) SelectMarker(gs, found, 0);
+    // The segment becomes active and current without moving the view: the click was inside it.
+    stMarkerNode* found = FindMarkerAtOrBefore(gs->markers->first, index, kSegmentMarker);
+    if (!found || MarkerType(found) != kSegmentMarker || !gs->markerManager) return 1;
+    SetActiveSegmentMarker(gs->markerManager, found);
+    CommitMarkerLabel(gs, found, 0, 1, 0);
+    if (gs->hwnd) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);  // overlapped segments mark the active one
     return 1;
 }

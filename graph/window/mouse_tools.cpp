@@ -832,8 +832,9 @@ void RefreshChannel(tagGS* gs, int slot) {
     }
     SetChannelButtonColor(gs, slot, gs->chanColor[slot]);
     if (gs->measureShown) UpdateAllMeasurements(gs);
-    // A Scope grid follows the selected channel's scale.
-    if (hwnd && !gs->acquiring && gs->displayMode == kModeScope && gs->gridShown)
+    // Grey waves and a Scope grid follow the selected channel.
+    const bool scopeGrid = gs->displayMode == kModeScope && gs->gridShown;
+    if (hwnd && !gs->acquiring && (gs->grayNonSelected || scopeGrid))
         InvalidateRect(hwnd, &gs->plotRect, FALSE);
 }
 

@@ -7,6 +7,7 @@
 #include "base/resource.h"
 #include "common/binding.h"
 #include "devlib/vk40.h"
+#include "graph/dialogs/dialogs_api.h"
 #include "graph/document/channel_scaling.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
@@ -63,10 +64,12 @@ void SetDotSize(tagGS* gs, uint32_t size) {
     AfterStyleChange(gs, false);
 }
 
-void SetChannelColour(tagGS* gs, uint32_t index) {
-    gs->chanColor[ActiveChannel(gs)] = WaveColorFromIndex(index);
+// The colour rule: the channel's band, scale, label, button and measurement boxes take it.
+void SetChannelColour(tagGS* gs, COLORREF color) {
+    const uint32_t active = ActiveChannel(gs);
+    gs->chanColor[active] = color;
     LayoutGraphWindow(gs);
-    if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+    RefreshChannel(gs, static_cast<int>(active));
     setDirtyGraphFlag(gs, 1);
     if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
 }
@@ -172,7 +175,7 @@ bool OnChannelStyle(tagGS* gs, UINT id) {
         return true;
     }
     if (id >= IDM_COLOR_BLACK && id <= IDM_COLOR_BURGUNDY) {
-        SetChannelColour(gs, id - (IDM_COLOR_BLACK - 1));
+        SetChannelColour(gs, WaveColorFromIndex(id - (IDM_COLOR_BLACK - 1)));
         return true;
     }
     switch (id) {
@@ -215,6 +218,9 @@ void OnDisplayCommand(HWND frame, UINT id, HWND control) {
     case IDM_DISPLAY_OPTIMIZE_RANGES: OptimizeRanges(); break;
     case IDM_DISPLAY_OPTIMIZE_RANGE: ApplyChannelScaling(nullptr, -1); break;
     case IDM_DISPLAY_RESET_CHART: ResetChartDisplay(gs); break;
+    case IDM_COLOR_OTHER:
+        SetChannelColour(gs, ChooseGraphColor(frame, gs->chanColor[ActiveChannel(gs)]));
+        break;
     case IDM_TOOL_ARROW: ChooseTool(gs, IDC_TOOL_ARROW); break;
     case IDM_TOOL_SELECTION: ChooseTool(gs, IDC_TOOL_IBEAM); break;
     case IDM_TOOL_ZOOM: ChooseTool(gs, IDC_TOOL_ZOOM); break;

@@ -2,6 +2,8 @@
 #include "tests/graph/dialogs/dialog_fixture.h"
 #include "graph/render/waveforms.h"
 #include "graph/view/axis_units.h"
+#include "common/stAcq.h"
+#include "documents/markers/markers.h"
 
 namespace {
 
@@ -61,6 +63,82 @@ TEST_F(HorizontalScale, FreeDialogSetsScaleAndStartWithinTheRecord) {
         EXPECT_NEAR(gs_->hPerDiv, r.perDiv, 1e-9) << r.scaleMs << " " << r.startMs;
         EXPECT_NEAR(gs_->hStart, r.hStart, 1e-9) << r.scaleMs << " " << r.startMs;
         EXPECT_EQ(gs_->modified, 1u);
+    }
+}
+
+// The acquisition record's recording mode for a test, on the program's record or a stand-in.
+class AcqDataMode {
+public:
+    explicit AcqDataMode(int16_t mode) : saved_(g_app->hAcq) {
+        if (!g_app->hAcq) g_app->hAcq = own_ = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
+        AcqLock acq(g_app->hAcq);
+        if (acq) {
+            before_ = acq->dataMode;
+            acq->dataMode = mode;
+        }
+    }
+    ~AcqDataMode() {
+        if (own_) {
+            g_app->hAcq = saved_;
+            GlobalFree(own_);
+            return;
+        }
+        AcqLock acq(g_app->hAcq);
+        if (acq) acq->dataMode = before_;
+    }
+    AcqDataMode(const AcqDataMode&) = delete;
+    AcqDataMode& operator=(const AcqDataMode&) = delete;
+
+private:
+    HGLOBAL saved_;
+    HGLOBAL own_ = nullptr;
+    int16_t before_ = 0;
+};
+
+// "Hold relative position" is offered only while recordings append (mode 3), starts as the
+// marker manager's setting, and an accepted change goes there and marks the graph changed.
+TEST_F(HorizontalScale, HoldRelativePositionIsOfferedForAppendedRecordingsAndKept) {
+    ASSERT_TRUE(gs_->markerManager);
+    struct Row {
+        bool locked;
+        int16_t mode;
+        uint32_t holdBefore;
+        bool click, accept;
+        bool enabled, shownChecked;
+        uint32_t holdAfter;
+    } rows[] = {
+        {false, 1, 1, true, true, false, false, 1},   // not offered: the box is greyed and cleared
+        {false, 3, 0, true, true, true, false, 1},
+        {false, 3, 1, true, true, true, true, 0},
+        {false, 3, 1, false, true, true, true, 1},
+        {false, 3, 0, true, false, true, false, 0},   // cancelled
+        {true, 1, 0, true, true, false, false, 0},
+        {true, 3, 0, true, true, true, false, 1},
+        {true, 3, 1, true, true, true, true, 0},
+    };
+    for (const Row& r : rows) {
+        Reset();
+        AcqDataMode mode(r.mode);
+        gs_->markerManager->holdRelative = r.holdBefore;
+        setDirtyGraphFlag(gs_, 0);
+        const int box = r.locked ? IDC_HL_HOLD : IDC_HS_HOLD;
+        bool enabled = false, checked = false;
+        DialogDriver driver({[&](HWND dlg) {
+            enabled = IsWindowEnabled(GetDlgItem(dlg, box)) != FALSE;
+            checked = IsDlgButtonChecked(dlg, box) == BST_CHECKED;
+            if (r.click) Click(dlg, box);
+            Click(dlg, r.accept ? IDOK : IDCANCEL);
+        }});
+        const int result = r.locked ? LockedHorizontalScaleDialog(graph_, gs_) : HorizontalScaleDialog(graph_, gs_, 0);
+        const int at = static_cast<int>(&r - rows);
+        EXPECT_EQ(result, r.accept ? 1 : 0) << "row " << at;
+        EXPECT_EQ(enabled, r.enabled) << "row " << at;
+        EXPECT_EQ(checked, r.shownChecked) << "row " << at;
+        EXPECT_EQ(gs_->markerManager->holdRelative, r.holdAfter) << "row " << at;
+        // The free dialog with the view unchanged marks the graph changed only for a new hold.
+        if (!r.locked) {
+            EXPECT_EQ(gs_->modified, r.holdAfter != r.holdBefore ? 1u : 0u) << "row " << at;
+        }
     }
 }
 

@@ -640,6 +640,51 @@ TEST_F(Waveforms, ChartBandsScopeOverlayAndXYPlotEachDrawTheirOwnWay) {
     EXPECT_EQ(none.CountNotWhite(), 0);
 }
 
+// "Gray non-selected": every channel but the selected one is drawn grey, in Scope and Chart,
+// unless the graph is recording; with the preference off each keeps its own colour.
+TEST_F(Waveforms, GrayNonSelectedDrawsOnlyTheSelectedChannelInItsColour) {
+    SetRaw(gs.get(), 0, Sine(700, 200), kInk0);
+    SetRaw(gs.get(), 1, Square(700, 100, 500), kInk1);
+    struct Row {
+        uint32_t mode, gray, acquiring, selected;
+        bool greyed[2];  // channel 0, channel 1
+    } rows[] = {
+        {0, 0, 0, 1, {false, false}},
+        {0, 1, 0, 1, {true, false}},
+        {0, 1, 0, 0, {false, true}},
+        {0, 1, 1, 1, {false, false}},
+        {1, 1, 0, 0, {false, true}},
+        {1, 0, 0, 0, {false, false}},
+    };
+    const COLORREF inks[2] = {kInk0, kInk1};
+    for (const Row& row : rows) {
+        gs->displayMode = row.mode;
+        gs->grayNonSelected = row.gray;
+        gs->acquiring = row.acquiring;
+        gs->selectedChan = row.selected;
+        CDibSurface out(420, 220);
+        ASSERT_EQ(PaintPlotArea(out.Dc(), gs.get()), 1);
+        int own[2] = {0, 0}, grey = 0;
+        for (int y = 0; y < out.Height(); ++y)
+            for (int x = 0; x < out.Width(); ++x) {
+                const COLORREF c = out.At(x, y);
+                for (int s = 0; s < 2; ++s) own[s] += c == inks[s];
+                grey += c == kNonSelectedGrey;
+            }
+        const int at = static_cast<int>(&row - rows);
+        for (int s = 0; s < 2; ++s) {
+            if (row.greyed[s])
+                EXPECT_EQ(own[s], 0) << "row " << at << " channel " << s;
+            else
+                EXPECT_GT(own[s], 100) << "row " << at << " channel " << s;
+        }
+        if (row.greyed[0] || row.greyed[1])
+            EXPECT_GT(grey, 100) << "row " << at;
+        else
+            EXPECT_EQ(grey, 0) << "row " << at;
+    }
+}
+
 TEST_F(Waveforms, GraphItemsAreDrawnOnScreenPaperAndPicturesAndClippedToThePlot) {
     // X units: 40 pixels each from x = 10; Y units of channel 1: 80 pixels each about row 110.
     SetRaw(gs.get(), 1, Sine(400, 160), kInk1);

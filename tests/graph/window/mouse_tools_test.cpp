@@ -23,6 +23,7 @@
 #include "graph/view/layout.h"
 #include "graph/render/waveforms.h"
 #include "documents/documents_api.h"
+#include "documents/markers/markers.h"
 #include "documents/measurements/measure_box.h"
 #include "scripts/script_api.h"
 
@@ -175,6 +176,72 @@ TEST_F(MouseTools, TheIBeamDragSelectsATimeRangeAndInvertsOnlyItsColumns) {
     UpdateWindow(graph_);
     EXPECT_EQ(Pixel(L() + 260, y), Inverted(outside));
     EXPECT_EQ(Pixel(L() + 150, y), inside);
+}
+
+// With "gray non-selected" on, a new selected channel or a channel refresh repaints the plot so
+// the grey follows; a recording graph or the preference off leaves the plot (Chart mode, no grid).
+TEST_F(MouseTools, GrayNonSelectedRepaintsThePlotWhenTheSelectionOrAChannelChanges) {
+    Channels({Ramp(400, 0.0), Ramp(400, 1.0)}, {1, 2});
+    gs_->gridShown = 0;
+    Mode(kModeChart);
+    struct Row {
+        uint32_t gray, acquiring;
+        bool repainted;
+    } rows[] = {{0, 0, false}, {1, 0, true}, {1, 1, false}};
+    auto pending = [this] {
+        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+        GetUpdateRgn(graph_, rgn, FALSE);
+        const RECT& p = Plot();
+        const bool in = PtInRegion(rgn, (p.left + p.right) / 2, p.top + 2) != FALSE;
+        DeleteObject(rgn);
+        return in;
+    };
+    for (const Row& r : rows) {
+        const int at = static_cast<int>(&r - rows);
+        gs_->grayNonSelected = r.gray;
+        Settle();
+        gs_->acquiring = r.acquiring;
+        SelectGraphChannel(gs_, static_cast<int16_t>(gs_->selectedChan == 1 ? 2 : 1));
+        EXPECT_EQ(pending(), r.repainted) << "select, row " << at;
+        gs_->acquiring = 0;
+        Settle();
+        gs_->acquiring = r.acquiring;
+        RefreshChannel(gs_, 2);
+        EXPECT_EQ(pending(), r.repainted) << "refresh, row " << at;
+        gs_->acquiring = 0;
+    }
+}
+
+// A click in the plot makes the segment it falls in active and current, whatever tool, and the
+// view stays where it is even when the segment starts left of it.
+TEST_F(MouseTools, APlotClickMakesItsSegmentActiveWithoutMovingTheView) {
+    Channels({Ramp(2000, 0.0)}, {1});
+    Mode(kModeScope);
+    ASSERT_TRUE(gs_->markerManager);
+    stMarkerNode* first = InsertMarker(gs_, gs_->markers, 0.0, 1, "", 3);
+    stMarkerNode* second = InsertMarker(gs_, gs_->markers, 1000 * kInterval, 1, "", 3);
+    InsertMarker(gs_, gs_->markers, 1300 * kInterval, 1, "e", 1);  // an event marker inside the second
+    ASSERT_TRUE(first && second);
+    struct Row {
+        int tool;
+        double hStart;
+        stMarkerNode* active;
+    } rows[] = {
+        {IDC_TOOL_ARROW, 6000.0, second}, {IDC_TOOL_IBEAM, 1000.0, first},
+        {IDC_TOOL_IBEAM, 6600.0, second}, {IDC_TOOL_ARROW, 200.0, first},
+    };
+    for (const Row& r : rows) {
+        Tool(r.tool);
+        gs_->hStart = r.hStart;
+        Settle();
+        Press(L() + 20, Mid());
+        Release(L() + 20, Mid());
+        const int at = static_cast<int>(&r - rows);
+        EXPECT_EQ(GetActiveSegmentMarker(gs_->markerManager), r.active) << "row " << at;
+        EXPECT_EQ(first->marker->active + second->marker->active, 1) << "row " << at;
+        EXPECT_EQ(gs_->markers->current, r.active) << "row " << at;
+        EXPECT_DOUBLE_EQ(gs_->hStart, r.hStart) << "row " << at;
+    }
 }
 
 TEST_F(MouseTools, ShiftClicksMoveTheNearerEndOfTheSelection) {

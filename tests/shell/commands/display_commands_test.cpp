@@ -8,6 +8,11 @@
 #include "graph/document/graph_doc.h"
 #include "graph/view/axis_units.h"
 #include "shell/commands/status.h"
+#include "tests/graph/dialogs/dialog_driver.h"
+#include "controls/popup_button.h"
+#include "documents/documents_api.h"
+#include "documents/measurements/measure_box.h"
+#include "documents/measurements/measure_calc.h"
 #include <functional>
 
 namespace {
@@ -135,6 +140,102 @@ TEST_F(DisplayCommands, ChannelStylesChangeTheActiveChannelOrAllWithCtrl) {
         Command(id);
         EXPECT_EQ(gs->chanColor[2], WaveColorFromIndex(id - IDM_COLOR_BLACK + 1)) << id;
         EXPECT_EQ(gs->modified, 1u);
+    }
+}
+
+// "Other..." opens the colour dialog on the active channel's colour; what the user picks
+// there becomes the channel's colour, and a cancel leaves the colour as it was.
+TEST_F(DisplayCommands, OtherColourTakesTheColourDialogsChoice) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    constexpr int kRedEdit = 706, kGreenEdit = 707, kBlueEdit = 708;  // the colour dialog's RGB fields
+    struct Row {
+        bool accept;
+        COLORREF expected;
+    } rows[] = {{true, RGB(200, 100, 50)}, {false, RGB(10, 20, 30)}};
+    for (const Row& row : rows) {
+        gs->chanColor[2] = RGB(10, 20, 30);
+        gs->chanColor[0] = RGB(1, 1, 1);
+        setDirtyGraphFlag(gs, 0);
+        std::string shownRed, shownBlue;
+        DialogDriver driver({[&](HWND dlg) {
+            shownRed = ItemText(dlg, kRedEdit);
+            shownBlue = ItemText(dlg, kBlueEdit);
+            if (!row.accept) {
+                Click(dlg, IDCANCEL);
+                return;
+            }
+            TypeInto(dlg, kRedEdit, "200");
+            TypeInto(dlg, kGreenEdit, "100");
+            TypeInto(dlg, kBlueEdit, "50");
+            Click(dlg, IDOK);
+        }});
+        Command(IDM_COLOR_OTHER);
+        EXPECT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(driver.LeftOpen(), 0);
+        EXPECT_EQ(shownRed, "10");
+        EXPECT_EQ(shownBlue, "30");
+        EXPECT_EQ(gs->chanColor[2], row.expected) << row.accept;
+        EXPECT_EQ(gs->chanColor[0], RGB(1, 1, 1));
+        EXPECT_EQ(gs->modified, 1u);
+    }
+}
+
+// Pixels of the ink in the pop-up button as it draws itself.
+int ButtonInk(PopupButton* button, COLORREF ink) {
+    RECT r{};
+    button->GetRect(&r);
+    const int w = r.right + 2, h = r.bottom + 2;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, dib);
+    button->Draw(dc, &r);
+    GdiFlush();
+    const uint32_t want = (GetRValue(ink) << 16) | (GetGValue(ink) << 8) | GetBValue(ink);
+    int count = 0;
+    for (int i = 0; i < w * h; ++i) count += (static_cast<uint32_t*>(bits)[i] & 0xFFFFFF) == want;
+    SelectObject(dc, old);
+    DeleteObject(dib);
+    DeleteDC(dc);
+    return count;
+}
+
+// A colour command recolours the measurement boxes that follow the selected channel; a box
+// fixed on another channel keeps that channel's colour.
+TEST_F(DisplayCommands, ColourCommandsRecolourTheBoxesOfTheSelectedChannel) {
+    tagGS* gs = GraphWithChannels();
+    ASSERT_TRUE(gs);
+    gs->chanColor[0] = RGB(0, 128, 0);
+    if (!gs->measureShown) Command(IDM_SHOW_MEASUREMENTS);
+    ASSERT_TRUE(gs->measureShown);
+    ASSERT_GE(GetMeasurementCount(gs->measureGrid), 2);
+    stMeasure* follows = GetMeasurementAt(gs->measureGrid, 0);
+    stMeasure* fixed = GetMeasurementAt(gs->measureGrid, 1);
+    ASSERT_TRUE(follows && fixed && follows->channelButton && fixed->channelButton);
+    for (stMeasure* box : {follows, fixed}) {
+        SetMeasurementType(box, measure::kMean);
+        SetMeasurementShown(box, 1);
+    }
+    SetMeasurementChannel(follows, -1);
+    SetMeasurementChannel(fixed, 0);
+    struct Row {
+        UINT id;
+        COLORREF color;
+    } rows[] = {{IDM_COLOR_RED, WaveColorFromIndex(2)}, {IDM_COLOR_BLUE, WaveColorFromIndex(4)},
+                {IDM_COLOR_MAGENTA, WaveColorFromIndex(6)}};
+    for (const Row& row : rows) {
+        Command(row.id);
+        EXPECT_GT(ButtonInk(follows->channelButton, row.color), 10) << row.id;
+        EXPECT_GT(ButtonInk(follows->typeButton, row.color), 10) << row.id;
+        EXPECT_EQ(ButtonInk(fixed->channelButton, row.color), 0) << row.id;
+        EXPECT_GT(ButtonInk(fixed->channelButton, RGB(0, 128, 0)), 10) << row.id;
     }
 }
 
