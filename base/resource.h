@@ -754,3 +754,6 @@
 #define IDC_HL_ROW2_UNITS 1159
 #define IDC_HL_ROW3_UNITS 1162
 #define IDC_HL_ROW4_UNITS 1163
+
+// The device library's container of renamed marker-menu texts.
+#define IDR_MARKER_MENU_TEXTS 5001

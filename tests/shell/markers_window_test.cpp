@@ -775,6 +775,38 @@ TEST_F(MarkerWindows, TheSearchButtonOpensTheMarkerMenuUnlessItsModeForbids) {
     UnhookWindowsHookEx(g_menuHook);
 }
 
+// The texts of the first pop-up menu the frame prepares, read as it opens; the menu is then closed.
+std::vector<std::string> g_openedTexts;
+HHOOK g_initHook = nullptr;
+LRESULT CALLBACK InitMenuHook(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && g_openedTexts.empty()) {
+        HMENU menu = reinterpret_cast<HMENU>(m->wParam);
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) g_openedTexts.push_back(ItemText(menu, i));
+        PostMessageA(g_app->hwndFrame, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    return CallNextHookEx(g_initHook, code, wParam, lParam);
+}
+
+TEST_F(MarkerWindows, TheMarkerMenuShowsTheTextsTheLibraryHoldsForItsContainer) {
+    OnePixelPerSample(gs);
+    InsertMarker(gs, 10.0, 1, "a", kMarkerSequential);
+    ASSERT_EQ(SetMenuItem(IDR_MARKER_MENU_TEXTS, "Find...", "Suchen..."), 1);
+    ASSERT_EQ(SetMenuItem(IDR_MARKER_MENU_TEXTS, "Preferences", "Einstellungen"), 1);
+    // A text of another container leaves the marker menu alone.
+    ASSERT_EQ(SetMenuItem(IDR_MARKER_MENU_TEXTS + 1, "Show", "Zeigen"), 1);
+    const RECT& search = gs->markerSearchRect;
+    g_openedTexts.clear();
+    g_initHook = SetWindowsHookExA(WH_CALLWNDPROC, InitMenuHook, nullptr, GetCurrentThreadId());
+    OnMarkerAreaClick(gs, (search.left + search.right) / 2, (search.top + search.bottom) / 2);
+    PumpMessages();
+    UnhookWindowsHookEx(g_initHook);
+    ASSERT_EQ(g_openedTexts.size(), 9u);
+    EXPECT_EQ(g_openedTexts[0], "Suchen...");
+    EXPECT_EQ(g_openedTexts[6], "Show");
+    EXPECT_EQ(g_openedTexts[8], "Einstellungen");
+}
+
 }  // namespace
 
 namespace {
