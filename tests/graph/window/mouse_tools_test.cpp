@@ -995,7 +995,9 @@ TEST_F(ChannelButtons, TheLibrarysSyncShowsEachChannelAsItsSetUpSays) {
         EXPECT_EQ(UnitShownBit(1), c.unit1 ? 4u : 0u);
         EXPECT_EQ(UnitShownBit(2), c.unit2 ? 4u : 0u);
         EXPECT_EQ(UnitShownBit(4), c.unit4 ? 4u : 0u);
-        if (c.selected >= 0) EXPECT_EQ(gs_->selectedChan, static_cast<uint32_t>(c.selected));
+        if (c.selected >= 0) {
+            EXPECT_EQ(gs_->selectedChan, static_cast<uint32_t>(c.selected));
+        }
     }
 }
 
