@@ -782,3 +782,5 @@
 #define IDC_VARS_LIST 1010
 #define IDC_VARS_RESET_MENU 1024
 #define IDC_VARS_HIDE 1184
+// The device library's container of renamed marker-menu texts.
+#define IDR_MARKER_MENU_TEXTS 5001

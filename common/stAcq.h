@@ -211,6 +211,8 @@ struct stAcq {
     int32_t calcFailedChannel;
 
     int32_t forcedNew;
+    // Erasing recording segments asks first while set; a device script word switches it.
+    int32_t confirmErase;
 
     int32_t firstAnalogNumber;  // the identifier of the first analog channel: 1, or 0 by preference
     stAcqChan chans[kMaxChanRecords];

@@ -15,7 +15,6 @@ void LoadJournalSettings();
 void SaveJournalSettings();
 int RegisterMeasureClass(HINSTANCE inst);
 
-void SyncChannelDisplayFlags(tagGS* gs);
 void UpdateAllMeasurements(tagGS* gs);
 uint32_t GetSegmentEnd(tagGS* gs, stMarkerNode* node);
 // A marker node's sample position and its active flag (the overlapped segments are drawn from them).

@@ -4,9 +4,6 @@
 #include "common/tagGS.h"
 #include "documents/stored_blocks.h"
 
-// The graph window's Ctrl+click channel toggle is not wired to the device library's shown bits.
-void SyncChannelDisplayFlags(tagGS*) {}
-
 void ClearStoredBlocks(tagGS* gs) {
     ForgetStoredMarkers(gs);
     JournalClear(gs->journal);

@@ -5,6 +5,7 @@
 #include "shell/startup.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/marker_walks.h"
+#include "graph/window/click_routing.h"
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
 #include "scripts/script_api.h"

@@ -598,6 +598,7 @@ const stTextDefault kMessageDefaults[] = {
     {"Data recorded with the new acquisition parameters cannot be appended onto the existing data",
      "Data recorded with the new acquisition parameters cannot be appended onto the existing data"},
     {"SC, Selected Channel", "SC, Selected Channel"},
+    {"Row %c : Col %1d", "Row %c : Col %1d"},
     {"The file: '%s' is already open.", "The file: '%s' is already open."},
     {"Warning: Previous Standard Curve will be deleted.", "Warning: Previous Standard Curve will be deleted."},
     {"Refresh Graph", "Refresh Graph"},

@@ -52,6 +52,9 @@ void* __imp__ZN9CVKDevice9IsNotVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsNo
 void* __imp_HandleShowMessage = reinterpret_cast<void*>(&HandleShowMessage);
 void* __imp_GetDlgMultiTextItem = reinterpret_cast<void*>(&GetDlgMultiTextItem);
 void* __imp_HandleTheToolBar = reinterpret_cast<void*>(&HandleTheToolBar);
+void* __imp_mlgetName = reinterpret_cast<void*>(&mlgetName);
+void* __imp_SrcNavRelease = reinterpret_cast<void*>(&SrcNavRelease);
+void* __imp_ApplyChannelParams = reinterpret_cast<void*>(&ApplyChannelParams);
 }
 
 namespace {

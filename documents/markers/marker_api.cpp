@@ -8,6 +8,7 @@
 #include "base/notify.h"
 #include "base/resource.h"
 #include "base/services.h"
+#include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
@@ -110,17 +111,46 @@ int EraseLast(tagGS* gs) {
     return 1;
 }
 
+// The acquisition record's erase-confirmation flag; 0 without a record.
+int EraseConfirmFlag() {
+    if (!g_app || !g_app->hAcq) return 0;
+    AcqLock acq(g_app->hAcq);
+    return acq ? acq->confirmErase : 0;
+}
+
+void SetEraseConfirmFlag(int on) {
+    if (!g_app || !g_app->hAcq) return;
+    AcqLock acq(g_app->hAcq);
+    if (acq) acq->confirmErase = on;
+}
+
+// A yes/no question captioned with the program title; true for yes.
+bool AskErase(const char* key) {
+    char caption[129] = "";
+    if (g_app) LoadStringA(g_app->hInstance, IDS_APP_TITLE, caption, sizeof caption);
+    const char* text = getMsgBoxText(key);
+    HWND owner = g_app ? g_app->hwndFrame : nullptr;
+    return MessageBoxA(owner, text ? text : key, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 }  // namespace
 
 void EraseLastSegment(tagGS* gs) {
-    if (gs && gs->markers && gs->markerManager) EraseLast(gs);
+    if (!gs || !gs->markers || !gs->markerManager) return;
+    if (EraseConfirmFlag() && !AskErase("Are you sure you want to erase the last recording segment?")) return;
+    EraseLast(gs);
 }
 
 void EraseAllData(tagGS* gs) {
     if (!gs || !gs->markers || !gs->markerManager) return;
+    const int confirm = EraseConfirmFlag();
+    if (confirm && !AskErase("Are you sure you want to erase all data?")) return;
+    // One question for all: the segment erases below run with the flag off.
+    SetEraseConfirmFlag(0);
     // Each erase removes one append marker, so the loop ends with the segments.
     while (gs->markers && EraseLast(gs)) {
     }
+    SetEraseConfirmFlag(confirm);
 }
 
 int GetActiveSegmentSampleRange(tagGS* gs, uint32_t* first, uint32_t* end) {

@@ -267,3 +267,20 @@ int CreateMarkerBarControls(tagGS* gs, HWND graph) {
     gs->markerBarHeight = static_cast<uint16_t>((g_app ? g_app->cyText : 8) + 28);
     return 1;
 }
+
+void DrawMarkerWithLabel(CMarkerManager* m, HDC dc, const char* text, int x, int width, int height, int yOffset,
+                         int row) {
+    if (!m || !m->owner || !dc) return;
+    const RECT& plot = m->owner->plotRect;
+    const int bottom = plot.top - 1 + yOffset, top = bottom - 2 * height, middle = bottom - height;
+    const POINT diamond[5] = {{x, top}, {x - width, middle}, {x, bottom}, {x + width, middle}, {x, top}};
+    Polyline(dc, diamond, 5);
+    if (!text || !text[0]) return;
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    const int left = x - width;
+    const int fit = tm.tmAveCharWidth > 0 ? (plot.right - left) / tm.tmAveCharWidth : 0;
+    const int length = std::min(static_cast<int>(std::strlen(text)), fit);
+    if (length <= 0) return;
+    TextOutA(dc, left, top - (row + 1) * tm.tmHeight, text, length);
+}

@@ -214,6 +214,7 @@ void ShowMarkerMenu(CMarkerManager* m, int32_t x, int32_t y) {
     tagGS* gs = m->owner;
     HMENU menu = BuildMarkerMenu(m);
     if (!menu) return;
+    AdjustMenuByContainerData(IDR_MARKER_MENU_TEXTS, menu);  // a lesson may rename the items
     POINT at{x, y};
     if (gs->hwnd) ClientToScreen(gs->hwnd, &at);
     TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, g_app ? g_app->hwndFrame : gs->hwnd, nullptr);

@@ -156,6 +156,12 @@ int CommitMarkerLabel(tagGS* gs, stMarkerNode* node, int keepFocus, int updateBu
 int SelectMarker(tagGS* gs, stMarkerNode* node, int flag);
 void PaintMarkerBar(HDC dc, tagGS* gs);
 void DrawMarkerSearchButton(HDC dc, tagGS* gs);
+// A segment marker on a picture or a printed page: a diamond of half width `width` and half
+// height `height` whose lower tip is one pixel above the plot's top (moved by yOffset), and its
+// text `row` lines above the diamond, cut to the whole characters that fit left of the plot's
+// right edge. Drawn with the context's pen, font and text colour.
+void DrawMarkerWithLabel(CMarkerManager* m, HDC dc, const char* text, int x, int width, int height, int yOffset,
+                         int row);
 
 // ---- The mouse in the bar and the marker menu ----
 constexpr int kMarkerRowUpper = 3;

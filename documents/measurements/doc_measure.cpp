@@ -4,6 +4,7 @@
 #include "common/tagGS.h"
 #include "common/binding.h"
 #include "base/app.h"
+#include "devlib/vk40.h"
 #include "documents/documents_api.h"
 
 namespace {
@@ -29,6 +30,14 @@ int StoredThroughHost(const void* ctx, int32_t slot, int32_t i, double* out) {
     const double scale = gs->chanScale[slot];
     *out = gs->chanType[slot] == 1 || scale == 0.0 ? y : std::round((y - gs->chanOffset[slot]) / scale);
     return 1;
+}
+
+// The median could not get its working buffer: the user is asked to select less.
+void TellMedianBufferFailed() {
+    const char* caption = getMsgBoxText("Calculate MEDIAN value");
+    const char* text = getMsgBoxText("Please select fewer data points.");
+    MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text ? text : "Please select fewer data points.",
+                caption ? caption : "Calculate MEDIAN value", MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace
@@ -65,6 +74,7 @@ measure::Frame FrameOf(const tagGS* gs) {
 double MeasureDocument(tagGS* gs, int slot, int type) {
     if (!gs) return measure::kNoValue;
     if (slot < 0) slot = static_cast<int>(gs->selectedChan);
+    measure::SetMedianBufferFailedHandler(TellMedianBufferFailed);
     return measure::Compute(type, ChannelViewOf(gs, slot), FrameOf(gs));
 }
 

@@ -92,7 +92,8 @@ void FitBox(stMeasure* box) {
 void FillChannelList(stMeasure* box, const int* channels, int count) {
     PopupButton* b = box->channelButton;
     b->ResetMenu();
-    b->AppendItem("SC, Selected Channel", kMeasureSelectedChannelItem);
+    const char* selected = getMsgBoxText("SC, Selected Channel");
+    b->AppendItem(selected ? selected : "SC, Selected Channel", kMeasureSelectedChannelItem);
     for (int i = 0; i < count; ++i) {
         const int slot = channels[i];
         if (slot < 0 || slot >= kMaxChannels) continue;

@@ -10,6 +10,10 @@
 namespace measure {
 namespace {
 
+// The median buffer's largest count and who is told when it cannot be had.
+size_t g_medianLimit = SIZE_MAX;
+void (*g_medianFailed)() = nullptr;
+
 // Samples of this magnitude or more are left out of the mean.
 const double kMeanLimit = std::ldexp(1.0, 512);
 
@@ -271,7 +275,12 @@ double Compute(int type, const ChannelView& ch, const Frame& f) {
     case kMedianH: {
         if (f.start == f.end) return kNoValue;
         double value, position;
-        if (!Median(ch, f, &value, &position)) return kNoValue;
+        const int found = Median(ch, f, &value, &position);
+        if (found == kMedianNoBuffer) {
+            if (g_medianFailed) g_medianFailed();
+            return 0.0;
+        }
+        if (!found) return kNoValue;
         return type == kMedian ? value : position;
     }
     case kHAbs: return Admit(ch, f, C3 | C4, &r) ? r.iStart * f.interval + f.hOffset : kNoValue;
@@ -289,15 +298,19 @@ double Compute(int type, const ChannelView& ch, const Frame& f) {
     }
 }
 
+void SetMedianBufferLimit(size_t entries) { g_medianLimit = entries; }
+void SetMedianBufferFailedHandler(void (*handler)()) { g_medianFailed = handler; }
+
 int Median(const ChannelView& ch, const Frame& f, double* value, double* position) {
     *value = *position = 0.0;
     Range r;
     if (!Admit(ch, f, C4 | C5, &r) || r.n() < 1) return 0;
     std::vector<std::pair<double, int32_t>> entries;
+    if (static_cast<size_t>(r.n()) > g_medianLimit) return kMedianNoBuffer;
     try {
         entries.reserve(static_cast<size_t>(r.n()));
     } catch (...) {
-        return 0;
+        return kMedianNoBuffer;
     }
     for (int32_t i = r.first; i <= r.last; ++i) {
         double s;

@@ -74,8 +74,14 @@ double HorizontalStep(double interval, int32_t hMode);
 // Types without a measurement (0, 12, 14 and unknown numbers) give 0.
 double Compute(int type, const ChannelView& ch, const Frame& f);
 
-// The median sample: 1 with its physical value and horizontal position, else 0 (both 0).
+// The median sample: 1 with its physical value and horizontal position, else 0 (both 0);
+// kMedianNoBuffer when its working buffer (one entry per sample) cannot be had.
+constexpr int kMedianNoBuffer = -1;
 int Median(const ChannelView& ch, const Frame& f, double* value, double* position);
+// The most entries the median's buffer may take (tests lower it to reach the failure path).
+void SetMedianBufferLimit(size_t entries);
+// Told when the median's buffer cannot be had; the measurement is then 0.
+void SetMedianBufferFailedHandler(void (*handler)());
 
 // The plain sum over the selection, 0 when it cannot be made.
 double Sum(const ChannelView& ch, const Frame& f);

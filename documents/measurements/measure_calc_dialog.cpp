@@ -55,7 +55,7 @@ void FillSourceList(HWND list, const CalcDialog& d) {
     for (uint16_t s : d.sources) {
         const int index = s - 2;
         char text[32];
-        std::snprintf(text, sizeof text, "Row %c : Col %1d", 'A' + index / kBoxesPerRow, index % kBoxesPerRow + 1);
+        std::snprintf(text, sizeof text, Keyed("Row %c : Col %1d"), 'A' + index / kBoxesPerRow, index % kBoxesPerRow + 1);
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
 }

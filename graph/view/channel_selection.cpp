@@ -246,6 +246,14 @@ int ChannelButtonSlot(const tagGS* gs, int index) {
     return b ? b->GetChannel() : -1;
 }
 
+bool ChannelButtonRect(const tagGS* gs, int slot, RECT* out) {
+    CChannelButtonGrid* grid = gs ? Grid(gs) : nullptr;
+    CChannelItem* b = grid ? grid->Button(grid->IndexOfSlot(slot)) : nullptr;
+    if (!b) return false;
+    b->GetRect(out);
+    return true;
+}
+
 // A channel's button takes its new colour.
 void SetChannelButtonColor(tagGS* gs, int slot, COLORREF color) {
     CChannelButtonGrid* grid = gs ? Grid(gs) : nullptr;

@@ -30,4 +30,6 @@ int BuildChannelMenuItems(const tagGS* gs, int list, int shownOnly, int perColum
 RECT ChannelButtonRowRect(const tagGS* gs);
 int ChannelButtonAt(const tagGS* gs, int x, int y);
 int ChannelButtonSlot(const tagGS* gs, int index);
+// The rectangle of a slot's button; false when the slot has none.
+bool ChannelButtonRect(const tagGS* gs, int slot, RECT* out);
 void SetChannelButtonColor(tagGS* gs, int slot, COLORREF color);

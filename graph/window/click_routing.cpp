@@ -9,15 +9,20 @@
 #include "graph/render/waveforms.h"
 #include "graph/document/marker_walks.h"
 #include "graph/dialogs/dialogs_api.h"
+#include "graph/window/support.h"
 #include "documents/documents_api.h"
 #include "documents/markers/markers.h"
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
+#include "common/stAcq.h"
 #include "common/tagGS.h"
 #include <cmath>
 
 namespace {
+
+// The set-up record's bit that says the channel is shown.
+constexpr uint32_t kUnitShownFlag = 4;
 
 constexpr int kBoundaryGrip = 2;
 constexpr int32_t kSegmentMarker = 3;
@@ -187,4 +192,21 @@ int SelectSegmentAtX(tagGS* gs, int x) {
     CommitMarkerLabel(gs, found, 0, 1, 0);
     if (gs->hwnd) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);  // overlapped segments mark the active one
     return 1;
+}
+
+void SyncChannelDisplayFlags(tagGS* gs) {
+    GraphWindowData* data = gs && gs->hwnd ? GetGraphWindowData(gs->hwnd) : nullptr;
+    if (!data || !g_app || !g_app->hAcq) return;
+    AcqLock acq(g_app->hAcq);
+    if (!acq) return;
+    for (int s = 0; s < kMaxChannels; ++s) {
+        const stAcqChan* entry = GetChannelSetupEntry(acq.get(), s);
+        if (!entry) continue;
+        const bool graphShows = (gs->chanFlags[s] & 3) >= 2;
+        const bool unitShows = (entry->flags & kUnitShownFlag) != 0;
+        RECT r;
+        if (graphShows == unitShows || !ChannelButtonRect(gs, s, &r)) continue;
+        InflateRect(&r, -1, -1);
+        OnGraphMouseDown(data, r.left, r.top, MK_CONTROL);
+    }
 }

@@ -2,6 +2,7 @@
 // removal, the segment arithmetic, how markers follow cuts and shortened channels, key markers,
 // and both stored places of the graph file read back into a new document.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -384,3 +385,104 @@ TEST(MarkerStore, ASelectionSaveKeepsOneAppendMarkerAsTheFirstActiveSegment) {
 }
 
 }  // namespace
+
+namespace {
+
+// A white 32-bit picture to draw markers into, read back pixel by pixel.
+struct Picture {
+    static constexpr int kW = 640, kH = 220;
+    HDC dc = CreateCompatibleDC(nullptr);
+    uint32_t* bits = nullptr;
+    HBITMAP bmp = nullptr;
+    HGDIOBJ old = nullptr;
+    Picture() {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = kW;
+        bi.bmiHeader.biHeight = -kH;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* p = nullptr;
+        bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+        bits = static_cast<uint32_t*>(p);
+        old = SelectObject(dc, bmp);
+        std::fill(bits, bits + kW * kH, 0xFFFFFFu);
+        SetBkMode(dc, TRANSPARENT);
+    }
+    ~Picture() {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    bool Dark(int x, int y) const { return (bits[y * kW + x] & 0xFFFFFFu) != 0xFFFFFFu; }
+    // Dark pixels in a rectangle, and the rightmost column that has one (-1 none).
+    int CountDark(int l, int t, int r, int b, int* rightmost = nullptr) const {
+        int n = 0;
+        if (rightmost) *rightmost = -1;
+        for (int y = std::max(t, 0); y < std::min(b, kH); ++y)
+            for (int x = std::max(l, 0); x < std::min(r, kW); ++x)
+                if (Dark(x, y)) {
+                    ++n;
+                    if (rightmost) *rightmost = std::max(*rightmost, x);
+                }
+        return n;
+    }
+};
+
+}  // namespace
+
+TEST(MarkerPicture, ASegmentMarkerIsADiamondAboveThePlotWithItsTextRowsHigher) {
+    MarkerDoc d;
+    d.gs->plotRect = RECT{20, 150, 300, 210};
+    Picture pic;
+    TEXTMETRICA tm{};
+    GetTextMetricsA(pic.dc, &tm);
+    const int lineH = tm.tmHeight;
+    struct Case {
+        int x, yOffset, row;
+    } cases[] = {{60, 0, 0}, {160, -4, 1}, {250, 2, 2}};
+    for (const Case& c : cases) {
+        std::fill(pic.bits, pic.bits + Picture::kW * Picture::kH, 0xFFFFFFu);
+        DrawMarkerWithLabel(d.m(), pic.dc, "Seg", c.x, 6, 8, c.yOffset, c.row);
+        const int bottom = 149 + c.yOffset, top = bottom - 16, middle = bottom - 8;
+        // The four tips are drawn, the inside and the point below the lower tip are not.
+        EXPECT_TRUE(pic.Dark(c.x, top)) << c.x;
+        EXPECT_TRUE(pic.Dark(c.x - 6, middle)) << c.x;
+        EXPECT_TRUE(pic.Dark(c.x + 6, middle) || pic.Dark(c.x + 5, middle)) << c.x;
+        EXPECT_TRUE(pic.Dark(c.x, bottom - 1) || pic.Dark(c.x, bottom)) << c.x;
+        EXPECT_FALSE(pic.Dark(c.x, middle)) << c.x;
+        EXPECT_FALSE(pic.Dark(c.x, bottom + 1)) << c.x;
+        EXPECT_EQ(pic.CountDark(0, bottom + 1, Picture::kW, Picture::kH), 0) << "nothing on the plot";
+        // The text stands in its row only, starting at the diamond's left tip.
+        const int textTop = top - (c.row + 1) * lineH;
+        EXPECT_GT(pic.CountDark(c.x - 6, textTop, c.x + 40, textTop + lineH), 10) << c.row;
+        EXPECT_EQ(pic.CountDark(0, textTop, c.x - 6, textTop + lineH), 0) << c.row;
+        EXPECT_EQ(pic.CountDark(0, 0, Picture::kW, textTop), 0) << c.row;
+        EXPECT_EQ(pic.CountDark(0, textTop + lineH, Picture::kW, top), 0) << c.row;
+    }
+}
+
+TEST(MarkerPicture, TheTextIsCutToTheWholeCharactersThatFitBeforeThePlotsRightEdge) {
+    MarkerDoc d;
+    d.gs->plotRect = RECT{20, 150, 300, 210};
+    Picture pic;
+    TEXTMETRICA tm{};
+    GetTextMetricsA(pic.dc, &tm);
+    const std::string text(40, 'W');
+    struct Case {
+        int x;
+        int chars;  // whole average characters between the left tip and the right edge
+    } cases[] = {{280, (300 - 274) / tm.tmAveCharWidth}, {200, (300 - 194) / tm.tmAveCharWidth}};
+    for (const Case& c : cases) {
+        std::fill(pic.bits, pic.bits + Picture::kW * Picture::kH, 0xFFFFFFu);
+        DrawMarkerWithLabel(d.m(), pic.dc, text.c_str(), c.x, 6, 8, 0, 0);
+        const int top = 149 - 16;
+        SIZE full{}, cut{};
+        GetTextExtentPoint32A(pic.dc, text.c_str(), c.chars, &cut);
+        GetTextExtentPoint32A(pic.dc, text.c_str(), c.chars + 1, &full);
+        int rightmost = -1;
+        ASSERT_GT(pic.CountDark(0, top - tm.tmHeight, Picture::kW, top, &rightmost), 0) << c.x;
+        EXPECT_LT(rightmost, c.x - 6 + cut.cx) << c.x;
+        EXPECT_GE(rightmost, c.x - 6 + cut.cx - tm.tmMaxCharWidth) << c.x << ": the last whole character is there";
+    }
+}

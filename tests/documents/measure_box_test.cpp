@@ -17,7 +17,10 @@
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
 #include "documents/measurements/measure_text.h"
+#include "devlib/vk40.h"
+#include "documents/markers/markers.h"
 #include "tests/documents/test_doc.h"
+#include "tests/shell/box_capture.h"
 
 namespace {
 
@@ -556,4 +559,123 @@ TEST_F(MeasureBoxes, XYModeWritesTheValuesUnderThePointer) {
     FormatMeasurementsText(gs(), text, sizeof text, 1, 1, 0, 0);
     EXPECT_STREQ(text, "");
     SetXYPointerProbe(nullptr);
+}
+
+// In segment view a box measures only inside the active segment: a selection wholly on one side
+// of it has no value, and an end past the segment's end is pulled back to it.
+TEST_F(MeasureBoxes, SegmentViewLimitsTheSelectionToTheActiveSegment) {
+    gs()->markerManager = NewMarkerManager(gs());
+    ASSERT_TRUE(gs()->markerManager);
+    gs()->totalSamples = 100;
+    stMarkerNode* first = InsertMarker(gs(), 0.0, 0, "", kMarkerAppend);
+    stMarkerNode* second = InsertMarker(gs(), 50.0, 0, "", kMarkerAppend);
+    ASSERT_TRUE(first && second);
+    struct Case {
+        const char* name;
+        bool segmentView;
+        stMarkerNode* active;
+        double start, end;
+        int type;
+        const char* shown;
+    };
+    // The ramp is 2 + 0.5 i mV; segment 1 covers samples 0-49, segment 2 from 50 on.
+    const Case cases[] = {
+        {"inside the first segment", true, first, 5, 25, measure::kValue, "4.50 mV"},
+        {"the end pulled back to 49", true, first, 30, 80, measure::kMax, "26.50 mV"},
+        {"wholly after the first segment", true, first, 60, 80, measure::kMean, "****"},
+        {"wholly before the second segment", true, second, 5, 25, measure::kMean, "****"},
+        {"a start before the segment stays", true, second, 40, 60, measure::kValue, "22.00 mV"},
+        {"without segment view the whole selection", false, first, 30, 80, measure::kMax, "42.00 mV"},
+    };
+    for (const Case& c : cases) {
+        SetActiveSegmentMarker(gs()->markerManager, c.active);
+        gs()->markerManager->segmentView = c.segmentView ? 1 : 0;
+        gs()->selStart = c.start;
+        gs()->selEnd = c.end;
+        Set(0, c.type, 1);
+        UpdateAllMeasurements(gs());
+        EXPECT_EQ(Shown(0), c.shown) << c.name;
+        EXPECT_EQ(gs()->selStart, c.start) << c.name << ": the selection is put back";
+        EXPECT_EQ(gs()->selEnd, c.end) << c.name;
+    }
+    FreeMarkerList(gs()->markers);
+    if (gs()->markers) {
+        HGLOBAL h = GlobalHandle(gs()->markers);
+        GlobalUnlock(h);
+        GlobalFree(h);
+        gs()->markers = nullptr;
+    }
+}
+
+// The median's buffer holds one entry per selected sample; when it cannot be had the user is
+// told to select fewer points and the box shows 0.
+TEST_F(MeasureBoxes, AMedianWithoutItsBufferAsksForFewerPoints) {
+    struct Case {
+        size_t limit;
+        double start, end;
+        size_t boxes;
+        const char* shown;
+    } cases[] = {
+        {10, 5, 25, 1, "0.00 mV"},
+        {21, 5, 25, 0, "9.50 mV"},
+        {10, 5, 14, 0, "7.00 mV"},
+        {SIZE_MAX, 5, 25, 0, "9.50 mV"},
+    };
+    for (const Case& c : cases) {
+        measure::SetMedianBufferLimit(c.limit);
+        BoxCapture boxes;
+        gs()->selStart = c.start;
+        gs()->selEnd = c.end;
+        Set(0, measure::kMedian, 1);
+        UpdateAllMeasurements(gs());
+        ASSERT_EQ(boxes.boxes.size(), c.boxes) << c.limit;
+        if (c.boxes) {
+            EXPECT_EQ(boxes.boxes[0].caption, "Calculate MEDIAN value");
+            EXPECT_EQ(boxes.boxes[0].text, "Please select fewer data points.");
+        }
+        EXPECT_EQ(Shown(0), c.shown) << c.limit;
+    }
+    measure::SetMedianBufferLimit(SIZE_MAX);
+}
+
+namespace {
+std::vector<std::string> g_sourceTexts;
+HHOOK g_sourceHook;
+// Reads the first source list of the Waveform Arithmetic dialog, then cancels it.
+LRESULT CALLBACK ReadSources(int code, WPARAM w, LPARAM l) {
+    auto* msg = reinterpret_cast<CWPRETSTRUCT*>(l);
+    if (code == HC_ACTION && msg->message == WM_INITDIALOG) {
+        HWND list = GetDlgItem(msg->hwnd, IDC_CALC_SOURCE1);
+        const LRESULT n = SendMessageA(list, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            char text[64] = "";
+            SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            g_sourceTexts.push_back(text);
+        }
+        PostMessageA(msg->hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return CallNextHookEx(g_sourceHook, code, w, l);
+}
+}  // namespace
+
+// The box names in the channel list and the arithmetic dialog are keyed texts a lesson may change.
+TEST_F(MeasureBoxes, BoxNamesAreKeyedTexts) {
+    ASSERT_EQ(setMsgBoxText("SC, Selected Channel", "SK, Aktueller Kanal"), 1);
+    ASSERT_EQ(setMsgBoxText("Row %c : Col %1d", "Zeile %c, Spalte %1d"), 1);
+    Set(0, measure::kMax, 1);
+    Set(3, measure::kMean, 2);
+    SetChannel(7, {1, 2, 3}, "g", "Grip");  // a new channel fills the lists again
+    UpdateAllMeasurements(gs());
+    char first[64] = "";
+    GetMenuStringA(Box(0)->channelButton->GetItemMenu(), 0, first, sizeof first, MF_BYPOSITION);
+    EXPECT_STREQ(first, "SK, Aktueller Kanal");
+    g_sourceTexts.clear();
+    g_sourceHook = SetWindowsHookExA(WH_CALLWNDPROCRET, ReadSources, nullptr, GetCurrentThreadId());
+    ChooseType(2, measure::kCalculate);
+    UnhookWindowsHookEx(g_sourceHook);
+    ASSERT_EQ(g_sourceTexts.size(), 4u);
+    EXPECT_EQ(g_sourceTexts[2], "Zeile A, Spalte 1");
+    EXPECT_EQ(g_sourceTexts[3], "Zeile A, Spalte 4");
+    setMsgBoxText("SC, Selected Channel", "SC, Selected Channel");
+    setMsgBoxText("Row %c : Col %1d", "Row %c : Col %1d");
 }

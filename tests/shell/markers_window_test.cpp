@@ -6,11 +6,13 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 #include "shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"
+#include "tests/shell/box_capture.h"
 #include "tests/documents/acq_builder.h"
 #include "base/app.h"
 #include "base/resource.h"
@@ -303,6 +305,73 @@ TEST_F(MarkerWindows, SegmentViewShowsOneSegmentAtATimeAndErasingTakesTheLastSeg
     Command(IDM_ERASE_SEGMENT);
     EXPECT_EQ(CountMarkersOfType(gs, kMarkerAppend), 0);
     EXPECT_EQ(gs->markerManager->segmentView, 0u);
+}
+
+// Holds the Ctrl key down for this thread's GetKeyState while it lives.
+struct CtrlDown {
+    CtrlDown() {
+        GetKeyboardState(keys);
+        BYTE down[256];
+        memcpy(down, keys, sizeof down);
+        down[VK_CONTROL] = 0x80;
+        SetKeyboardState(down);
+    }
+    ~CtrlDown() { SetKeyboardState(keys); }
+    BYTE keys[256];
+};
+
+TEST_F(MarkerWindows, ErasingAsksFirstWhileTheAcquisitionRecordWantsConfirmation) {
+    uint32_t f9 = 0, f2 = 0;
+    RecordTwoSegments(&f9, &f2);
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->confirmErase = 1;
+    }
+    const std::string lastQuestion = "Are you sure you want to erase the last recording segment?";
+    const std::string allQuestion = "Are you sure you want to erase all data?";
+    struct Case {
+        bool ctrl;
+        UINT answer;
+        std::string question;
+        int appendsLeft;
+    } cases[] = {
+        {false, IDNO, lastQuestion, 2},
+        {true, IDNO, allQuestion, 2},
+        {false, IDYES, lastQuestion, 1},
+        {true, IDYES, allQuestion, 0},
+    };
+    for (const Case& c : cases) {
+        BoxCapture boxes;
+        boxes.answer = c.answer;
+        if (c.ctrl) {
+            CtrlDown ctrl;
+            Command(IDM_ERASE_SEGMENT);
+        } else {
+            Command(IDM_ERASE_SEGMENT);
+        }
+        // Erasing everything asks once, not again for each segment.
+        ASSERT_EQ(boxes.boxes.size(), 1u) << c.question;
+        EXPECT_EQ(boxes.boxes[0].text, c.question);
+        EXPECT_EQ(CountMarkersOfType(gs, kMarkerAppend), c.appendsLeft) << c.question;
+    }
+    EXPECT_EQ(gs->chanCount[0], 0u);
+    AcqLock acq(g_app->hAcq);
+    EXPECT_EQ(acq->confirmErase, 1) << "the flag is restored after erasing all data";
+}
+
+TEST_F(MarkerWindows, ErasingAsksNothingWithoutTheConfirmationFlag) {
+    uint32_t f9 = 0, f2 = 0;
+    RecordTwoSegments(&f9, &f2);
+    BoxCapture boxes;
+    Command(IDM_ERASE_SEGMENT);
+    EXPECT_EQ(CountMarkersOfType(gs, kMarkerAppend), 1);
+    EXPECT_EQ(gs->chanCount[0], 300u);
+    {
+        CtrlDown ctrl;
+        Command(IDM_ERASE_SEGMENT);
+    }
+    EXPECT_EQ(CountMarkersOfType(gs, kMarkerAppend), 0);
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 }  // namespace
@@ -661,6 +730,38 @@ TEST_F(MarkerWindows, TheSearchButtonOpensTheMarkerMenuUnlessItsModeForbids) {
         EXPECT_EQ(g_menusShown, c.shown) << c.mode;
     }
     UnhookWindowsHookEx(g_menuHook);
+}
+
+// The texts of the first pop-up menu the frame prepares, read as it opens; the menu is then closed.
+std::vector<std::string> g_openedTexts;
+HHOOK g_initHook = nullptr;
+LRESULT CALLBACK InitMenuHook(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && g_openedTexts.empty()) {
+        HMENU menu = reinterpret_cast<HMENU>(m->wParam);
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) g_openedTexts.push_back(ItemText(menu, i));
+        PostMessageA(g_app->hwndFrame, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    return CallNextHookEx(g_initHook, code, wParam, lParam);
+}
+
+TEST_F(MarkerWindows, TheMarkerMenuShowsTheTextsTheLibraryHoldsForItsContainer) {
+    OnePixelPerSample(gs);
+    InsertMarker(gs, 10.0, 1, "a", kMarkerSequential);
+    ASSERT_EQ(SetMenuItem(IDR_MARKER_MENU_TEXTS, "Find...", "Suchen..."), 1);
+    ASSERT_EQ(SetMenuItem(IDR_MARKER_MENU_TEXTS, "Preferences", "Einstellungen"), 1);
+    // A text of another container leaves the marker menu alone.
+    ASSERT_EQ(SetMenuItem(IDR_MARKER_MENU_TEXTS + 1, "Show", "Zeigen"), 1);
+    const RECT& search = gs->markerSearchRect;
+    g_openedTexts.clear();
+    g_initHook = SetWindowsHookExA(WH_CALLWNDPROC, InitMenuHook, nullptr, GetCurrentThreadId());
+    OnMarkerAreaClick(gs, (search.left + search.right) / 2, (search.top + search.bottom) / 2);
+    PumpMessages();
+    UnhookWindowsHookEx(g_initHook);
+    ASSERT_EQ(g_openedTexts.size(), 9u);
+    EXPECT_EQ(g_openedTexts[0], "Suchen...");
+    EXPECT_EQ(g_openedTexts[6], "Show");
+    EXPECT_EQ(g_openedTexts[8], "Einstellungen");
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
+#include "common/binding.h"
 #include "common/stAcq.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
@@ -1024,6 +1026,46 @@ TEST_F(ChannelButtons, CtrlClickHidesAndShowsAndShiftTakesTheWholeRow) {
     Press(ButtonCentre(1).x, ButtonCentre(1).y, MK_CONTROL | MK_SHIFT);
     for (int s : {1, 2, 4}) EXPECT_EQ(State(s), 1) << s;
     EXPECT_LT(gs_->selectedChan, 60u);
+}
+
+TEST_F(ChannelButtons, TheLibrarysSyncShowsEachChannelAsItsSetUpSays) {
+    auto setUnitBits = [](std::initializer_list<std::pair<int, bool>> bits) {
+        AcqLock acq(g_app->hAcq);
+        for (auto [slot, shown] : bits) {
+            stAcqChan* entry = GetChannelSetupEntry(acq.get(), slot);
+            ASSERT_TRUE(entry) << slot;
+            entry->flags = shown ? (entry->flags | 4u) : (entry->flags & ~4u);
+        }
+    };
+    ASSERT_TRUE(g_app->hostCallbacks.syncChannelDisplayFlags);
+    Press(ButtonCentre(2).x, ButtonCentre(2).y);
+    ASSERT_EQ(gs_->selectedChan, 2u);
+    struct Case {
+        bool unit1, unit2, unit4;
+        int state1, state2, state4;
+        int selected;  // -1: not looked at
+    } cases[] = {
+        {true, true, true, 2, 2, 2, 2},     // all agree: nothing toggles
+        {true, false, false, 2, 1, 1, 1},   // two hidden; the selection leaves the hidden one
+        {false, true, false, 1, 2, 1, -1},  // one comes back, another goes
+        {true, true, true, 2, 2, 2, 1},
+    };
+    for (const Case& c : cases) {
+        setUnitBits({{1, c.unit1}, {2, c.unit2}, {4, c.unit4}});
+        // The library calls host entry 0 with the graph it compared.
+        HostSyncChannelDisplayFlags(&g_app->hostCallbacks, gs_);
+        EXPECT_EQ(State(1), c.state1);
+        EXPECT_EQ(State(2), c.state2);
+        EXPECT_EQ(State(4), c.state4);
+        EXPECT_EQ(Grid()->Button(1)->IsHatched(), c.state2 == 1);
+        // The set-up's bits stay as the library set them.
+        EXPECT_EQ(UnitShownBit(1), c.unit1 ? 4u : 0u);
+        EXPECT_EQ(UnitShownBit(2), c.unit2 ? 4u : 0u);
+        EXPECT_EQ(UnitShownBit(4), c.unit4 ? 4u : 0u);
+        if (c.selected >= 0) {
+            EXPECT_EQ(gs_->selectedChan, static_cast<uint32_t>(c.selected));
+        }
+    }
 }
 
 TEST_F(ChannelButtons, AColourChangeReachesTheChannelsButtonStripe) {
