@@ -46,6 +46,7 @@ void* __imp_AdjustMenuByContainerData = reinterpret_cast<void*>(&AdjustMenuByCon
 void* __imp__ZN8CVK40Fix13GetAnalogDataEiPd = reinterpret_cast<void*>(&CVK40Fix::GetAnalogData);
 void* __imp_getDlgCtrlText = reinterpret_cast<void*>(&getDlgCtrlText);
 void* __imp_GetAnalogChannelParams = reinterpret_cast<void*>(&GetAnalogChannelParams);
+void* __imp_GetDigitalChannelParams = reinterpret_cast<void*>(&GetDigitalChannelParams);
 void* __imp__ZN9CVKDevice12GetDeviceNumEv = reinterpret_cast<void*>(&CVKDevice::GetDeviceNum);
 void* __imp__ZN9CVKDevice6IsVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsVK40);
 void* __imp__ZN9CVKDevice9IsNotVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsNotVK40);

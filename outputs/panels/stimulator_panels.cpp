@@ -6,6 +6,8 @@
 #include "outputs/framework/panel_util.h"
 #include "outputs/preferences/pulse_sheet.h"
 #include "base/app.h"
+#include "base/notify.h"
+#include "common/tagGS.h"
 #include "base/resource.h"
 #include "common/stAcq.h"
 #include "devlib/resource.h"
@@ -525,7 +527,9 @@ public:
             if (id == IDC_OUT_VOLTS && code == EN_KILLFOCUS) CommitLevel();
             if (id == IDM_OUTPUT_PANEL_CLOSE) ReleaseReferenceChannel();
         }
-        return COutSTMView::OnCommand(id, control, code);
+        const int done = COutSTMView::OnCommand(id, control, code);
+        if (id == IDM_OUTPUT_PANEL_DIALOG && m_controller && IsTopGraph()) PrepareReferenceDisplay();
+        return done;
     }
     int OnHScroll(HWND bar, unsigned code, int position) override {
         if (!m_hwnd || !IsTopGraph()) return 1;
@@ -643,6 +647,22 @@ private:
         if (r >= 1 && r <= 4) std::snprintf(text, sizeof text, "CH %d", r);
         else std::snprintf(text, sizeof text, "D %d", r - 4);
         return text;
+    }
+    // Until the first recording, the document readies the slot the reference will be
+    // recorded into: an analog reference around zero, a digital one around its 2.5 V level.
+    void PrepareReferenceDisplay() {
+        tagGS* gs = Document();
+        if (!gs || notify::HasRecordingSegments(gs)) return;
+        const int ref = static_cast<int>(Value(kRefChannel));
+        int slot = -1;
+        double offset = 0.0, range = 0.0;
+        if (ref >= 1 && ref <= 4) slot = ref, offset = 0.0, range = 5.0;
+        else if (ref >= 5 && ref <= 12) slot = ref + 15, offset = 2.5, range = 2.0;
+        if (slot < 0 || slot >= kMaxChannels) return;
+        gs->chanRefDisplayOffset[slot] = offset;
+        gs->chanRefUnitsOffset[slot] = offset;
+        gs->chanRefUnitsRange[slot] = range;
+        gs->chanFlags[slot] = 2;
     }
     // The analog channel carrying the reference gets its ordinary set-up back.
     void ReleaseReferenceChannel() {

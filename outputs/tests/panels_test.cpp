@@ -10,6 +10,7 @@
 #include "outputs/outputs_api.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
+#include "base/notify.h"
 #include "base/resource.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
@@ -1027,6 +1028,149 @@ TEST_F(LibraryPanelsTest, TheRJ72CSheetHasALevelPageWhoseLimitsBindThePanel) {
     // A level typed below the new lower limit is held at it.
     Type(p->Window(), IDC_OUT_VOLTS, "-9");
     EXPECT_EQ(Text(p->Window(), IDC_OUT_VOLTS), "-3.235");
+}
+
+// The message box's own text, read from its static.
+std::string BoxText(HWND box) {
+    std::string text;
+    EnumChildWindows(
+        box,
+        [](HWND w, LPARAM l) -> BOOL {
+            char cls[16] = "", t[256] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            GetWindowTextA(w, t, sizeof t);
+            if (lstrcmpiA(cls, "Static") == 0 && *t) *reinterpret_cast<std::string*>(l) = t;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+TEST_F(LibraryPanelsTest, TheRJ72CReferencePageConfirmsANewChannelBeforeTakingIt) {
+    COutCtlView* p = Shown(6);
+    struct Case {
+        int before, chosen, answer;  // answer 0: no question is expected
+        double stored;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {0, 7, IDOK, 7, "D 3"},     {7, 2, IDOK, 2, "CH 2"}, {2, 12, IDCANCEL, 2, "CH 2"},
+        {2, 2, 0, 2, "CH 2"},       {3, 0, IDOK, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        p->SetValue(19, c.before);
+        Driver driver;
+        bool asked = false;
+        std::string question;
+        driver.Then([&] {
+            HWND sheet = ThreadWindow("Output Preferences");
+            ASSERT_NE(sheet, nullptr);
+            HWND page = SheetPage(sheet, 3);
+            ASSERT_NE(page, nullptr);
+            HWND list = GetDlgItem(page, IDC_OUT_REF_LIST);
+            EXPECT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 13);
+            EXPECT_EQ(SendMessageA(list, CB_GETCURSEL, 0, 0), c.before);
+            SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(c.chosen), 0);
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OUT_REF_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        });
+        if (c.answer)
+            driver.Then([&] {
+                HWND box = ThreadWindow("Warning");
+                ASSERT_NE(box, nullptr);
+                asked = true;
+                question = BoxText(box);
+                SendMessageA(box, WM_COMMAND, static_cast<WPARAM>(c.answer), 0);
+            });
+        SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+        EXPECT_EQ(asked, c.answer != 0) << c.before << " -> " << c.chosen;
+        if (c.answer) EXPECT_EQ(question, "This operation will overwrite the current channel settings.");
+        EXPECT_DOUBLE_EQ(p->Value(19), c.stored) << c.before << " -> " << c.chosen;
+        if (c.shown) EXPECT_EQ(Text(p->Window(), IDC_OUT_REF_CHANNEL), c.shown);
+    }
+}
+
+TEST_F(LibraryPanelsTest, TheReferenceRadiosFollowTheChannelKindAndStoreTheirEntries) {
+    COutCtlView* p = Shown(6);
+    p->SetValue(20, 1);
+    p->SetValue(21, 1);
+    Driver driver;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        HWND page = SheetPage(sheet, 3);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_OUT_REF_ACTUAL_LEVEL), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_OUT_REF_ACTUAL_WIDTH), BST_CHECKED);
+        struct Kind {
+            int chosen;
+            bool level, width;
+        };
+        HWND list = GetDlgItem(page, IDC_OUT_REF_LIST);
+        for (const Kind& k : {Kind{0, false, false}, Kind{1, true, true}, Kind{4, true, true}, Kind{5, false, true},
+                              Kind{12, false, true}}) {
+            SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(k.chosen), 0);
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OUT_REF_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_OUT_REF_ACTUAL_LEVEL)) != 0, k.level) << k.chosen;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_OUT_REF_FIXED_LEVEL)) != 0, k.level) << k.chosen;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_OUT_REF_ACTUAL_WIDTH)) != 0, k.width) << k.chosen;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_OUT_REF_FIXED_WIDTH)) != 0, k.width) << k.chosen;
+        }
+        SendMessageA(list, CB_SETCURSEL, 0, 0);  // back to the stored channel: nothing to confirm
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OUT_REF_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        SendMessageA(list, CB_SETCURSEL, 2, 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OUT_REF_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        Click(page, IDC_OUT_REF_FIXED_LEVEL);
+        Click(page, IDC_OUT_REF_FIXED_WIDTH);
+        SendMessageA(list, CB_SETCURSEL, 0, 0);
+        EXPECT_DOUBLE_EQ(p->Value(20), 1.0);  // the controller waits for OK
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    });
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 1);
+    EXPECT_DOUBLE_EQ(p->Value(20), 0.0);
+    EXPECT_DOUBLE_EQ(p->Value(21), 0.0);
+    EXPECT_DOUBLE_EQ(p->Value(19), 0.0);
+}
+
+int g_segments = 0;
+
+TEST_F(LibraryPanelsTest, ThePreferencesCommandReadiesTheReferenceSlotUntilTheFirstRecording) {
+    COutCtlView* p = Shown(6);
+    const stNotifications saved = g_notify;
+    g_notify.hasRecordingSegments = [](tagGS*) { return g_segments; };
+    struct Case {
+        int ref, segments, slot;
+        double offset, range;
+        bool readied;
+    };
+    const Case cases[] = {
+        {3, 0, 3, 0.0, 5.0, true}, {1, 0, 1, 0.0, 5.0, true},  {5, 0, 20, 2.5, 2.0, true},
+        {12, 0, 27, 2.5, 2.0, true}, {7, 1, 22, 0.0, 0.0, false}, {3, 1, 3, 0.0, 0.0, false},
+    };
+    for (const Case& c : cases) {
+        std::memset(gs_->chanFlags, 0, sizeof gs_->chanFlags);
+        std::fill(std::begin(gs_->chanRefUnitsRange), std::end(gs_->chanRefUnitsRange), 0.0);
+        std::fill(std::begin(gs_->chanRefDisplayOffset), std::end(gs_->chanRefDisplayOffset), -1.0);
+        g_segments = c.segments;
+        p->SetValue(19, c.ref);
+        Driver driver;
+        driver.Then([&] {
+            HWND sheet = ThreadWindow("Output Preferences");
+            ASSERT_NE(sheet, nullptr);
+            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        });
+        SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+        EXPECT_EQ(driver.ran, 1);
+        int used = 0;
+        for (int s = 0; s < kMaxChannels; ++s) used += gs_->chanFlags[s] != 0;
+        EXPECT_EQ(used, c.readied ? 1 : 0) << c.ref;
+        EXPECT_EQ(gs_->chanFlags[c.slot], c.readied ? 2u : 0u) << c.ref;
+        EXPECT_DOUBLE_EQ(gs_->chanRefUnitsRange[c.slot], c.range) << c.ref;
+        EXPECT_DOUBLE_EQ(gs_->chanRefUnitsOffset[c.slot], c.offset) << c.ref;
+        EXPECT_DOUBLE_EQ(gs_->chanRefDisplayOffset[c.slot], c.readied ? c.offset : -1.0) << c.ref;
+    }
+    g_notify = saved;
 }
 
 }  // namespace
