@@ -1084,9 +1084,13 @@ TEST_F(LibraryPanelsTest, TheRJ72CReferencePageConfirmsANewChannelBeforeTakingIt
             });
         SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
         EXPECT_EQ(asked, c.answer != 0) << c.before << " -> " << c.chosen;
-        if (c.answer) EXPECT_EQ(question, "This operation will overwrite the current channel settings.");
+        if (c.answer) {
+            EXPECT_EQ(question, "This operation will overwrite the current channel settings.");
+        }
         EXPECT_DOUBLE_EQ(p->Value(19), c.stored) << c.before << " -> " << c.chosen;
-        if (c.shown) EXPECT_EQ(Text(p->Window(), IDC_OUT_REF_CHANNEL), c.shown);
+        if (c.shown) {
+            EXPECT_EQ(Text(p->Window(), IDC_OUT_REF_CHANNEL), c.shown);
+        }
     }
 }
 
