@@ -54,6 +54,16 @@ void* __imp_HandleShowMessage = reinterpret_cast<void*>(&HandleShowMessage);
 void* __imp_GetDlgMultiTextItem = reinterpret_cast<void*>(&GetDlgMultiTextItem);
 void* __imp_HandleTheToolBar = reinterpret_cast<void*>(&HandleTheToolBar);
 }
+// Members of the library's bitmap object: their import pointers are written out by hand, since a
+// member function's address cannot be cast to a plain pointer in C++.
+asm(".data\n.p2align 3\n"
+    ".globl __imp__ZNK9CMLBitmap3GetE9EMLBITMAP\n__imp__ZNK9CMLBitmap3GetE9EMLBITMAP: .quad _ZNK9CMLBitmap3GetE9EMLBITMAP\n"
+    ".globl __imp__ZN9CMLBitmap9SetBitmapEP6HWND__9EMLBITMAPi\n"
+    "__imp__ZN9CMLBitmap9SetBitmapEP6HWND__9EMLBITMAPi: .quad _ZN9CMLBitmap9SetBitmapEP6HWND__9EMLBITMAPi\n"
+    ".globl __imp__ZN9CMLBitmap16InitFromResourceEv\n"
+    "__imp__ZN9CMLBitmap16InitFromResourceEv: .quad _ZN9CMLBitmap16InitFromResourceEv\n"
+    ".globl __imp_m_MLBitmap\n__imp_m_MLBitmap: .quad m_MLBitmap\n"
+    ".text\n");
 
 namespace {
 

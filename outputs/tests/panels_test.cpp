@@ -573,6 +573,46 @@ TEST_F(PanelsTest, TheAdvancedStimulatorStartsAndStopsUnlessTheRecordingDoes) {
     EXPECT_EQ(Block(set_), before);
 }
 
+// The colour of one pixel of the picture a push button shows.
+COLORREF ButtonPicturePixel(HWND button, int x, int y) {
+    auto* bmp = reinterpret_cast<HBITMAP>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (!bmp) return CLR_INVALID;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    const COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+}
+
+TEST_F(PanelsTest, TheSwitchShowsThePictureOfItsFace) {
+    COutCtlView* p = Shown(7);
+    HWND dlg = p->Window();
+    HWND button = GetDlgItem(dlg, IDC_OUT_SWITCH);
+    ASSERT_TRUE(GetWindowLongA(button, GWL_STYLE) & BS_BITMAP);
+    const COLORREF green = RGB(0, 160, 0), white = RGB(255, 255, 255), grey = RGB(128, 128, 128), amber = RGB(255, 176, 0);
+    struct Step {
+        double withRecording;
+        bool click;
+        int face;
+        POINT knob, track;
+        COLORREF knobColour, trackColour;
+    };
+    const Step steps[] = {
+        {0, true, kFaceOn, {23, 9}, {8, 9}, white, green},     // started: knob right on a green track
+        {0, true, kFaceOff, {8, 9}, {23, 8}, white, grey},     // stopped: knob left, grey track
+        {1, false, kFaceArmed, {8, 9}, {23, 9}, white, amber},  // waits for the recording: the amber lamp
+    };
+    for (const Step& s : steps) {
+        p->SetValue(2, s.withRecording);
+        if (s.click) Click(dlg, IDC_OUT_SWITCH);
+        p->Refresh();
+        ASSERT_EQ(GetSwitchFace(dlg, IDC_OUT_SWITCH), s.face);
+        EXPECT_EQ(ButtonPicturePixel(button, s.knob.x, s.knob.y), s.knobColour) << s.face;
+        EXPECT_EQ(ButtonPicturePixel(button, s.track.x, s.track.y), s.trackColour) << s.face;
+    }
+}
+
 // ---- Modal dialogs, driven from posted steps that their own message loops run ----
 
 class Driver {
