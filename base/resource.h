@@ -569,6 +569,12 @@
 #define IDC_OUT_REF_ACTUAL_WIDTH 1409
 #define IDC_OUT_REF_FIXED_WIDTH 1410
 #define IDC_OUT_REF_WARNING 1907
+// The output panels' and preference pages' pulse pictures (49 x 18 icons)
+#define IDI_OUT_PULSE_COUNT 249
+#define IDI_OUT_PULSE_REPETITION 250
+#define IDI_OUT_PULSE_WIDTH 257
+#define IDI_OUT_STIMULATOR 274
+#define IDI_OUT_PULSE_LEVEL 294
 // The graph dialogs: prompts, scale dialogs, channel label, grid, preferences, order, axis format
 #define IDD_NUMBER_PROMPT 150
 #define IDD_TIME_PROMPT 950

@@ -1,6 +1,7 @@
 // Small helpers of the panels' controls.
 #include "outputs/framework/panel_util.h"
 #include "devlib/vk40.h"
+#include "base/app.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,14 @@ void SetSwitchFace(HWND dlg, int id, int face) {
     const auto image = static_cast<EMLBITMAP>(face);
     if (!m_MLBitmap.Get(image)) m_MLBitmap.InitFromResource();
     m_MLBitmap.SetBitmap(b, image, 0);
+}
+
+void DrawPanelIcon(HDC dc, int iconId, int x, int y) {
+    HINSTANCE inst = g_app ? g_app->hInstance : GetModuleHandleA(nullptr);
+    // Shared: the system keeps one copy and frees it with the module.
+    auto* icon = static_cast<HICON>(
+        LoadImageA(inst, MAKEINTRESOURCEA(iconId), IMAGE_ICON, kPanelIconWidth, kPanelIconHeight, LR_SHARED));
+    if (icon) DrawIconEx(dc, x, y, icon, kPanelIconWidth, kPanelIconHeight, 0, nullptr, DI_NORMAL);
 }
 
 int GetSwitchFace(HWND dlg, int id) {

@@ -140,6 +140,23 @@ public:
         return m_controller && m_controller->DoCmd(kOutIsStarted) ? 0 : 1;
     }
     int GetFrameRight() override { return ControlRight(m_hwnd, IDC_OUT_COUNT_FRAME); }
+    // Each group's picture stands in its frame, left of its field.
+    void DrawIcons(HDC dc) override {
+        DrawIconBeside(dc, IDI_OUT_PULSE_COUNT, IDC_OUT_COUNT_FRAME, IDC_OUT_COUNT);
+        DrawIconBeside(dc, IDI_OUT_PULSE_WIDTH, IDC_OUT_WIDTH_FRAME, IDC_OUT_WIDTH);
+        DrawIconBeside(dc, IDI_OUT_PULSE_REPETITION, IDC_OUT_REP_FRAME, IDC_OUT_REPETITION);
+        DrawIconBeside(dc, IDI_OUT_PULSE_LEVEL, IDC_OUT_LEVEL_FRAME, IDC_OUT_VOLTS);
+    }
+    void DrawIconBeside(HDC dc, int icon, int frameId, int fieldId) {
+        HWND frame = GetDlgItem(m_hwnd, frameId), field = GetDlgItem(m_hwnd, fieldId);
+        if (!frame || !field) return;
+        RECT f{}, e{};
+        GetWindowRect(frame, &f);
+        GetWindowRect(field, &e);
+        POINT at{f.left + 5, e.top};
+        ScreenToClient(m_hwnd, &at);
+        DrawPanelIcon(dc, icon, at.x, at.y);
+    }
 
     // With no preset applied the list holds one entry saying whether the set is the default.
     void SelectDefaultOrCustom() {
@@ -734,6 +751,15 @@ public:
         return 1;
     }
     int GetFrameRight() override { return ControlRight(m_hwnd, IDC_OUT_COUNT_FRAME); }
+    void DrawIcons(HDC dc) override {
+        HWND frame = GetDlgItem(m_hwnd, IDC_OUT_COUNT_FRAME);
+        if (!frame) return;
+        RECT f{};
+        GetWindowRect(frame, &f);
+        POINT at{f.left, f.top};
+        ScreenToClient(m_hwnd, &at);
+        DrawPanelIcon(dc, IDI_OUT_STIMULATOR, at.x + 5, at.y + 8);
+    }
 };
 
 }  // namespace

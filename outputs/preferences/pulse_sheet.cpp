@@ -231,8 +231,31 @@ void OnPageCommand(HWND page, int id, unsigned code) {
     if (g_sheet.sheet) SendMessageA(g_sheet.sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
 }
 
+// The pictures of what each page sets, at their dialog-unit places.
+struct PageIcon {
+    int page, icon, x, y;
+};
+constexpr PageIcon kPageIcons[] = {{0, IDI_OUT_PULSE_COUNT, 11, 17},
+                                   {1, IDI_OUT_PULSE_WIDTH, 11, 17},
+                                   {1, IDI_OUT_PULSE_REPETITION, 11, 105},
+                                   {2, IDI_OUT_PULSE_LEVEL, 11, 17}};
+
+void PaintPage(HWND page) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(page, &ps);
+    if (dc)
+        for (const PageIcon& i : kPageIcons) {
+            if (g_sheet.pages[i.page] != page) continue;
+            RECT at{i.x, i.y, i.x, i.y};
+            MapDialogRect(page, &at);
+            DrawPanelIcon(dc, i.icon, at.left, at.top);
+        }
+    EndPaint(page, &ps);
+}
+
 INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_PAINT: PaintPage(page); return TRUE;
     case WM_INITDIALOG: {
         const auto* psp = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
         const int index = static_cast<int>(psp->lParam);

@@ -613,6 +613,51 @@ TEST_F(PanelsTest, TheSwitchShowsThePictureOfItsFace) {
     }
 }
 
+// A control's top left in its dialog's client coordinates.
+POINT ClientTopLeft(HWND dlg, int id) {
+    RECT rc{};
+    GetWindowRect(GetDlgItem(dlg, id), &rc);
+    POINT p{rc.left, rc.top};
+    ScreenToClient(dlg, &p);
+    return p;
+}
+
+TEST_F(PanelsTest, ThePulsePanelsDrawEachGroupsPictureInItsFrame) {
+    const COLORREF green = RGB(0, 160, 0), red = RGB(200, 0, 0), blue = RGB(0, 64, 200), amber = RGB(255, 176, 0);
+    struct Case {
+        int type, frame, field;  // the picture's left is 5 right of the frame, its top the field's
+        int dx, dy;             // a probe inside the picture
+        COLORREF colour;
+    };
+    const Case cases[] = {
+        {2, IDC_OUT_COUNT_FRAME, IDC_OUT_COUNT, 10, 3, green},      {2, IDC_OUT_WIDTH_FRAME, IDC_OUT_WIDTH, 24, 3, red},
+        {5, IDC_OUT_REP_FRAME, IDC_OUT_REPETITION, 24, 9, blue},   {6, IDC_OUT_LEVEL_FRAME, IDC_OUT_VOLTS, 36, 8, amber},
+        {6, IDC_OUT_WIDTH_FRAME, IDC_OUT_WIDTH, 24, 3, red},       {7, IDC_OUT_COUNT_FRAME, IDC_OUT_COUNT_FRAME, 38, 8, green},
+    };
+    for (const Case& c : cases) {
+        COutCtlView* p = Panel(c.type)->IsActive() ? Panel(c.type) : Shown(c.type);
+        HWND dlg = p->Window();
+        RECT client{};
+        GetClientRect(dlg, &client);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, client.right, client.bottom);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(dc, bmp);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        p->DrawIcons(dc);
+        const POINT frame = ClientTopLeft(dlg, c.frame), field = ClientTopLeft(dlg, c.field);
+        // The advanced stimulator's picture sits 8 below its frame's top instead.
+        const POINT at{frame.x + 5, c.type == 7 ? frame.y + 8 : field.y};
+        EXPECT_EQ(GetPixel(dc, at.x + c.dx, at.y + c.dy), c.colour) << c.type << " " << c.frame;
+        EXPECT_EQ(GetPixel(dc, at.x + 48, at.y + 17) & 0xFFFFFF, RGB(255, 255, 255)) << c.type << " " << c.frame;
+        EXPECT_EQ(GetPixel(dc, at.x + 49, at.y + 8), RGB(0, 0, 0)) << "49 wide " << c.type;
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+}
+
 // ---- Modal dialogs, driven from posted steps that their own message loops run ----
 
 class Driver {
@@ -1215,6 +1260,37 @@ TEST_F(LibraryPanelsTest, ThePreferencesCommandReadiesTheReferenceSlotUntilTheFi
         EXPECT_DOUBLE_EQ(gs_->chanRefDisplayOffset[c.slot], c.readied ? c.offset : -1.0) << c.ref;
     }
     g_notify = saved;
+}
+
+TEST_F(LibraryPanelsTest, TheSheetPagesShowThePicturesOfWhatTheySet) {
+    COutCtlView* p = Shown(6);
+    const COLORREF green = RGB(0, 160, 0), red = RGB(200, 0, 0), blue = RGB(0, 64, 200), amber = RGB(255, 176, 0);
+    struct Case {
+        int page, x, y;  // the picture's place in dialog units
+        int dx, dy;      // a probe inside it
+        COLORREF colour;
+    };
+    const Case cases[] = {{0, 11, 17, 10, 3, green}, {1, 11, 17, 24, 3, red}, {1, 11, 105, 24, 9, blue}, {2, 11, 17, 36, 8, amber}};
+    Driver driver;
+    int checked = 0;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        for (const Case& c : cases) {
+            HWND page = SheetPage(sheet, c.page);
+            ASSERT_NE(page, nullptr);
+            RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            RECT at{c.x, c.y, c.x, c.y};
+            MapDialogRect(page, &at);
+            HDC dc = GetDC(page);
+            EXPECT_EQ(GetPixel(dc, at.left + c.dx, at.top + c.dy), c.colour) << c.page << " " << c.y;
+            ReleaseDC(page, dc);
+            ++checked;
+        }
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(checked, 4);
 }
 
 }  // namespace
