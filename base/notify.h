@@ -43,6 +43,8 @@ struct stNotifications {
     int (*chooseTimeUnits)(const tagGS* gs, double value, char* name, uint32_t kind, double* size, uint32_t shortName);
     // The horizontal scroll bar after the view moved to a marker.
     void (*updateHScrollBar)(tagGS* gs);
+    // Whether the document holds recording segments (segment markers) yet.
+    int (*hasRecordingSegments)(tagGS* gs);
 };
 
 extern stNotifications g_notify;
@@ -115,4 +117,5 @@ inline int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t k
 inline void UpdateHScrollBar(tagGS* gs) {
     if (g_notify.updateHScrollBar) g_notify.updateHScrollBar(gs);
 }
+inline int HasRecordingSegments(tagGS* gs) { return g_notify.hasRecordingSegments ? g_notify.hasRecordingSegments(gs) : 0; }
 }  // namespace notify

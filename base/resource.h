@@ -560,6 +560,21 @@
 #define IDC_OUT_LEVEL_LOCKED 1006
 #define IDC_OUT_LEVEL_STEP 1416
 #define IDC_OUT_TEXT_LEVEL 1434
+// The RJ72C sheet's Reference Channel page
+#define IDD_OUT_SHEET_REFERENCE 291
+#define IDC_OUT_TEXT_REFERENCE 1433
+#define IDC_OUT_REF_LIST 1000
+#define IDC_OUT_REF_ACTUAL_LEVEL 1407
+#define IDC_OUT_REF_FIXED_LEVEL 1408
+#define IDC_OUT_REF_ACTUAL_WIDTH 1409
+#define IDC_OUT_REF_FIXED_WIDTH 1410
+#define IDC_OUT_REF_WARNING 1907
+// The output panels' and preference pages' pulse pictures (49 x 18 icons)
+#define IDI_OUT_PULSE_COUNT 249
+#define IDI_OUT_PULSE_REPETITION 250
+#define IDI_OUT_PULSE_WIDTH 257
+#define IDI_OUT_STIMULATOR 274
+#define IDI_OUT_PULSE_LEVEL 294
 // The graph dialogs: prompts, scale dialogs, channel label, grid, preferences, order, axis format
 #define IDD_NUMBER_PROMPT 150
 #define IDD_TIME_PROMPT 950

@@ -193,6 +193,12 @@ struct tagGS {
     uint32_t grayNonSelected;
     uint32_t afterTransformAction;
     uint32_t useAllMemory;
+
+    // How the RJ72C stimulator's reference channel is to be shown once recorded: the display
+    // offset, and the offset and range in the channel's units, per slot.
+    double chanRefDisplayOffset[kMaxChannels];
+    double chanRefUnitsOffset[kMaxChannels];
+    double chanRefUnitsRange[kMaxChannels];
 };
 // A zero-filled moveable block that both modules write field by field: it stays a plain record.
 static_assert(std::is_standard_layout_v<tagGS> && std::is_trivially_copyable_v<tagGS>, "tagGS is a plain record");

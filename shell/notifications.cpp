@@ -8,6 +8,12 @@
 #include "scripts/script_api.h"
 #include "graph/view/axis_units.h"
 #include "graph/document/graph_doc.h"
+#include "graph/document/marker_walks.h"
+#include "documents/markers/markers.h"
+
+namespace {
+int HasRecordingSegments(tagGS* gs) { return FirstMarkerOfType(gs, kMarkerAppend) ? 1 : 0; }
+}  // namespace
 
 void InitNotifications() {
     g_notify.setStatusText = SetStatusText;
@@ -31,4 +37,5 @@ void InitNotifications() {
     g_notify.setMeasurementCaptions = SetMeasurementCaptions;
     g_notify.chooseTimeUnits = ChooseTimeUnits;
     g_notify.updateHScrollBar = UpdateHScrollBar;
+    g_notify.hasRecordingSegments = HasRecordingSegments;
 }

@@ -33,36 +33,4 @@ private:
     stEntry m_entries[kEntries];
 };
 
-enum EMLBITMAP : int32_t {
-    MLBMP_START_IDLE = 0,
-    MLBMP_START_RUNNING = 1,
-    MLBMP_PLAYBACK_IDLE = 2,
-    MLBMP_PLAYBACK_RUNNING = 3,
-    MLBMP_TOGGLE_ON = 4,
-    MLBMP_TOGGLE_OFF = 5,
-    MLBMP_EXTRA = 6,
-    MLBMP_COUNT = 7
-};
-
-class VK40_CLASS CMLBitmap {
-public:
-    CMLBitmap();
-    ~CMLBitmap();
-    CMLBitmap(const CMLBitmap&) = delete;
-    CMLBitmap& operator=(const CMLBitmap&) = delete;
-
-    void InitFromResource();
-    // The new bitmap, or null with the slot unchanged.
-    HBITMAP LoadNewImage(EMLBITMAP image, const char* file);
-    // asButton: the Lumikey enabled bitmap, else BM_SETIMAGE. Returns the message result.
-    LRESULT SetBitmap(HWND window, EMLBITMAP image, int asButton);
-    HBITMAP Get(EMLBITMAP image) const;
-
-private:
-    static uint16_t GetResource(EMLBITMAP image);
-
-    HBITMAP m_bitmaps[MLBMP_COUNT];
-};
-
 extern VK40_CLASS CJnlHintText m_JnlHintText;
-extern VK40_CLASS CMLBitmap m_MLBitmap;

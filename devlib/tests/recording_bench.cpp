@@ -46,6 +46,7 @@ void* __imp_AdjustMenuByContainerData = reinterpret_cast<void*>(&AdjustMenuByCon
 void* __imp__ZN8CVK40Fix13GetAnalogDataEiPd = reinterpret_cast<void*>(&CVK40Fix::GetAnalogData);
 void* __imp_getDlgCtrlText = reinterpret_cast<void*>(&getDlgCtrlText);
 void* __imp_GetAnalogChannelParams = reinterpret_cast<void*>(&GetAnalogChannelParams);
+void* __imp_GetDigitalChannelParams = reinterpret_cast<void*>(&GetDigitalChannelParams);
 void* __imp__ZN9CVKDevice12GetDeviceNumEv = reinterpret_cast<void*>(&CVKDevice::GetDeviceNum);
 void* __imp__ZN9CVKDevice6IsVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsVK40);
 void* __imp__ZN9CVKDevice9IsNotVK40Ev = reinterpret_cast<void*>(&CVKDevice::IsNotVK40);
@@ -56,6 +57,16 @@ void* __imp_mlgetName = reinterpret_cast<void*>(&mlgetName);
 void* __imp_SrcNavRelease = reinterpret_cast<void*>(&SrcNavRelease);
 void* __imp_ApplyChannelParams = reinterpret_cast<void*>(&ApplyChannelParams);
 }
+// Members of the library's bitmap object: their import pointers are written out by hand, since a
+// member function's address cannot be cast to a plain pointer in C++.
+asm(".data\n.p2align 3\n"
+    ".globl __imp__ZNK9CMLBitmap3GetE9EMLBITMAP\n__imp__ZNK9CMLBitmap3GetE9EMLBITMAP: .quad _ZNK9CMLBitmap3GetE9EMLBITMAP\n"
+    ".globl __imp__ZN9CMLBitmap9SetBitmapEP6HWND__9EMLBITMAPi\n"
+    "__imp__ZN9CMLBitmap9SetBitmapEP6HWND__9EMLBITMAPi: .quad _ZN9CMLBitmap9SetBitmapEP6HWND__9EMLBITMAPi\n"
+    ".globl __imp__ZN9CMLBitmap16InitFromResourceEv\n"
+    "__imp__ZN9CMLBitmap16InitFromResourceEv: .quad _ZN9CMLBitmap16InitFromResourceEv\n"
+    ".globl __imp_m_MLBitmap\n__imp_m_MLBitmap: .quad m_MLBitmap\n"
+    ".text\n");
 
 namespace {
 

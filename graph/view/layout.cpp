@@ -6,6 +6,7 @@
 #include "documents/documents_api.h"
 #include "base/app.h"
 #include "controls/button_grid.h"
+#include "outputs/framework/panel.h"
 #include <cmath>
 
 namespace {
@@ -285,6 +286,13 @@ void LayoutGraphWindow(tagGS* gs) {
         gs->chanButtonRowHeight = static_cast<int16_t>(gr.bottom - gr.top);
     }
     stLayoutRows rows{};
+    // The active output panel keeps the top of the window; the panes start under it.
+    RECT panel{};
+    if (COutCtlView* active = FindActiveOutputPanel(gs))
+        if (active->GetRect(&panel) && !IsRectEmpty(&panel)) {
+            rows.outPanel = panel.bottom - panel.top;
+            active->Reposition();
+        }
     rows.measureRow = gs->measureRowHeight;
     rows.chanButtonRow = gs->chanButtonRowHeight;
     stLayoutMetrics m = ScreenMetrics();

@@ -211,6 +211,12 @@ int COutCtlView::Show(int limitsKnown) {
     return 1;
 }
 
+void COutCtlView::Reposition() {
+    if (m_hwnd) SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int COutCtlView::GetRect(RECT* rc) const { return m_hwnd && rc && GetWindowRect(m_hwnd, rc) ? 1 : 0; }
+
 void COutCtlView::Hide() {
     if (m_controller) m_controller->OnDeactivate();
     if (m_hwnd) ShowWindow(m_hwnd, SW_HIDE);

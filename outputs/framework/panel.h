@@ -58,6 +58,10 @@ public:
     virtual void ShowPreferences();
     virtual void DrawFrame(HDC dc);
     virtual int GetFrameRight();
+    // Puts the panel back at the top left of its graph window, where the layout leaves room.
+    virtual void Reposition();
+    // The panel window's rectangle in screen coordinates; 0 without a window.
+    int GetRect(RECT* rc) const;
 
     int GetType() const { return m_type; }
     UINT GetMenuId() const { return m_menuId; }

@@ -1,5 +1,7 @@
 // Small helpers of the panels' controls.
 #include "outputs/framework/panel_util.h"
+#include "devlib/vk40.h"
+#include "base/app.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +17,24 @@ int ControlRight(HWND dlg, int id) {
     return c && GetWindowRect(c, &rc) ? rc.right : 0;
 }
 
-// The picture number is kept on the button, and its text says the same in words.
+// The button shows the library's picture of the face (a lesson may have replaced it); the
+// number is kept on the button and its text names the face for readers of the window text.
 void SetSwitchFace(HWND dlg, int id, int face) {
     HWND b = GetDlgItem(dlg, id);
     if (!b || face < kFaceOn || face > kFaceArmed) return;
     SetPropA(b, kFaceProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(face)));
     SetWindowTextA(b, kFaceTexts[face - kFaceOn]);
+    const auto image = static_cast<EMLBITMAP>(face);
+    if (!m_MLBitmap.Get(image)) m_MLBitmap.InitFromResource();
+    m_MLBitmap.SetBitmap(b, image, 0);
+}
+
+void DrawPanelIcon(HDC dc, int iconId, int x, int y) {
+    HINSTANCE inst = g_app ? g_app->hInstance : GetModuleHandleA(nullptr);
+    // Shared: the system keeps one copy and frees it with the module.
+    auto* icon = static_cast<HICON>(
+        LoadImageA(inst, MAKEINTRESOURCEA(iconId), IMAGE_ICON, kPanelIconWidth, kPanelIconHeight, LR_SHARED));
+    if (icon) DrawIconEx(dc, x, y, icon, kPanelIconWidth, kPanelIconHeight, 0, nullptr, DI_NORMAL);
 }
 
 int GetSwitchFace(HWND dlg, int id) {

@@ -10,6 +10,11 @@ constexpr int kFaceOff = 5;
 constexpr int kFaceArmed = 6;
 void SetSwitchFace(HWND dlg, int id, int face);
 int GetSwitchFace(HWND dlg, int id);
+// The pulse pictures are icons of this size, drawn at it.
+constexpr int kPanelIconWidth = 49;
+constexpr int kPanelIconHeight = 18;
+// Draws one of the program's pulse pictures with its top left at (x, y).
+void DrawPanelIcon(HDC dc, int iconId, int x, int y);
 // The number typed into an edit field (at most chars characters; unreadable text reads 0).
 double ReadEditNumber(HWND dlg, int id, int chars);
 // Formats a number into a control.

@@ -6,6 +6,8 @@
 #include "outputs/framework/panel_util.h"
 #include "outputs/preferences/pulse_sheet.h"
 #include "base/app.h"
+#include "base/notify.h"
+#include "common/tagGS.h"
 #include "base/resource.h"
 #include "common/stAcq.h"
 #include "devlib/resource.h"
@@ -138,6 +140,23 @@ public:
         return m_controller && m_controller->DoCmd(kOutIsStarted) ? 0 : 1;
     }
     int GetFrameRight() override { return ControlRight(m_hwnd, IDC_OUT_COUNT_FRAME); }
+    // Each group's picture stands in its frame, left of its field.
+    void DrawIcons(HDC dc) override {
+        DrawIconBeside(dc, IDI_OUT_PULSE_COUNT, IDC_OUT_COUNT_FRAME, IDC_OUT_COUNT);
+        DrawIconBeside(dc, IDI_OUT_PULSE_WIDTH, IDC_OUT_WIDTH_FRAME, IDC_OUT_WIDTH);
+        DrawIconBeside(dc, IDI_OUT_PULSE_REPETITION, IDC_OUT_REP_FRAME, IDC_OUT_REPETITION);
+        DrawIconBeside(dc, IDI_OUT_PULSE_LEVEL, IDC_OUT_LEVEL_FRAME, IDC_OUT_VOLTS);
+    }
+    void DrawIconBeside(HDC dc, int icon, int frameId, int fieldId) {
+        HWND frame = GetDlgItem(m_hwnd, frameId), field = GetDlgItem(m_hwnd, fieldId);
+        if (!frame || !field) return;
+        RECT f{}, e{};
+        GetWindowRect(frame, &f);
+        GetWindowRect(field, &e);
+        POINT at{f.left + 5, e.top};
+        ScreenToClient(m_hwnd, &at);
+        DrawPanelIcon(dc, icon, at.x, at.y);
+    }
 
     // With no preset applied the list holds one entry saying whether the set is the default.
     void SelectDefaultOrCustom() {
@@ -525,7 +544,9 @@ public:
             if (id == IDC_OUT_VOLTS && code == EN_KILLFOCUS) CommitLevel();
             if (id == IDM_OUTPUT_PANEL_CLOSE) ReleaseReferenceChannel();
         }
-        return COutSTMView::OnCommand(id, control, code);
+        const int done = COutSTMView::OnCommand(id, control, code);
+        if (id == IDM_OUTPUT_PANEL_DIALOG && m_controller && IsTopGraph()) PrepareReferenceDisplay();
+        return done;
     }
     int OnHScroll(HWND bar, unsigned code, int position) override {
         if (!m_hwnd || !IsTopGraph()) return 1;
@@ -644,6 +665,22 @@ private:
         else std::snprintf(text, sizeof text, "D %d", r - 4);
         return text;
     }
+    // Until the first recording, the document readies the slot the reference will be
+    // recorded into: an analog reference around zero, a digital one around its 2.5 V level.
+    void PrepareReferenceDisplay() {
+        tagGS* gs = Document();
+        if (!gs || notify::HasRecordingSegments(gs)) return;
+        const int ref = static_cast<int>(Value(kRefChannel));
+        int slot = -1;
+        double offset = 0.0, range = 0.0;
+        if (ref >= 1 && ref <= 4) slot = ref, offset = 0.0, range = 5.0;
+        else if (ref >= 5 && ref <= 12) slot = ref + 15, offset = 2.5, range = 2.0;
+        if (slot < 0 || slot >= kMaxChannels) return;
+        gs->chanRefDisplayOffset[slot] = offset;
+        gs->chanRefUnitsOffset[slot] = offset;
+        gs->chanRefUnitsRange[slot] = range;
+        gs->chanFlags[slot] = 2;
+    }
     // The analog channel carrying the reference gets its ordinary set-up back.
     void ReleaseReferenceChannel() {
         const int ref = static_cast<int>(Value(kRefChannel));
@@ -714,6 +751,15 @@ public:
         return 1;
     }
     int GetFrameRight() override { return ControlRight(m_hwnd, IDC_OUT_COUNT_FRAME); }
+    void DrawIcons(HDC dc) override {
+        HWND frame = GetDlgItem(m_hwnd, IDC_OUT_COUNT_FRAME);
+        if (!frame) return;
+        RECT f{};
+        GetWindowRect(frame, &f);
+        POINT at{f.left, f.top};
+        ScreenToClient(m_hwnd, &at);
+        DrawPanelIcon(dc, IDI_OUT_STIMULATOR, at.x + 5, at.y + 8);
+    }
 };
 
 }  // namespace

@@ -28,7 +28,7 @@ struct SheetState {
     COutCtlView* panel = nullptr;
     PrefList edited;
     HWND sheet = nullptr;
-    HWND pages[3] = {};
+    HWND pages[4] = {};
     HWND saveButton = nullptr, organizeButton = nullptr;
     WNDPROC sheetProc = nullptr;
 };
@@ -51,6 +51,13 @@ constexpr int kFields[] = {IDC_OUT_PULSE_COUNT, IDC_OUT_DELAY,    IDC_OUT_LOCKED
                            IDC_OUT_REP_FROM,    IDC_OUT_REP_TO,   IDC_OUT_REP_LOCKED,   IDC_OUT_INCREMENT};
 
 int Entry(int i) { return static_cast<int>(PrefValue(g_sheet.edited, i)); }
+
+constexpr int kRefEntry = 19, kRefLevelEntry = 20, kRefWidthEntry = 21;
+constexpr int kRefChoices = 13;  // "None", CH1 to CH4, D1 to D8
+
+void SetEntry(int i, double v) {
+    if (i >= 0 && static_cast<size_t>(i) < g_sheet.edited.size()) g_sheet.edited[static_cast<size_t>(i)].m_value = v;
+}
 
 // The advanced RJ72C stimulator keeps only the first page's settings; it has no period range.
 bool Advanced() { return g_sheet.panel->GetType() == 7; }
@@ -106,6 +113,59 @@ void RefreshLevelPage(HWND w) {
     Enable(w, IDC_OUT_LEVEL_STEP, Entry(23) != 2);
 }
 
+// An analog reference can carry the actual level; a digital one only the actual width.
+void EnableReferenceRadios(HWND w) {
+    const int s = static_cast<int>(SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_GETCURSEL, 0, 0));
+    const bool analog = s >= 1 && s <= 4, digital = s >= 5 && s < kRefChoices;
+    Enable(w, IDC_OUT_REF_ACTUAL_LEVEL, analog);
+    Enable(w, IDC_OUT_REF_FIXED_LEVEL, analog);
+    Enable(w, IDC_OUT_REF_ACTUAL_WIDTH, analog || digital);
+    Enable(w, IDC_OUT_REF_FIXED_WIDTH, analog || digital);
+}
+
+void FillReferencePage(HWND w) {
+    SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_RESETCONTENT, 0, 0);
+    const char* none = getMsgBoxText("None");
+    SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(none && *none ? none : "None"));
+    char text[16];
+    for (int n = 1; n <= 4; ++n) {
+        std::snprintf(text, sizeof text, "CH %d", n);
+        SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    for (int n = 1; n <= 8; ++n) {
+        std::snprintf(text, sizeof text, "D %d", n);
+        SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_SETCURSEL, static_cast<WPARAM>(Entry(kRefEntry)), 0);
+    CheckRadioButton(w, IDC_OUT_REF_ACTUAL_LEVEL, IDC_OUT_REF_FIXED_LEVEL,
+                     Entry(kRefLevelEntry) == 0 ? IDC_OUT_REF_FIXED_LEVEL : IDC_OUT_REF_ACTUAL_LEVEL);
+    CheckRadioButton(w, IDC_OUT_REF_ACTUAL_WIDTH, IDC_OUT_REF_FIXED_WIDTH,
+                     Entry(kRefWidthEntry) == 0 ? IDC_OUT_REF_FIXED_WIDTH : IDC_OUT_REF_ACTUAL_WIDTH);
+    if (PanelState().boldFont) SendDlgItemMessageA(w, IDC_OUT_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(PanelState().boldFont), FALSE);
+    EnableReferenceRadios(w);
+}
+
+// A new reference channel overwrites that channel's set-up, so it is confirmed first; the
+// old one gets its ordinary set-up back. Refused, the list shows the old channel again.
+void ConfirmReferenceChannel(HWND w) {
+    const int s = static_cast<int>(SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_GETCURSEL, 0, 0));
+    const int old = Entry(kRefEntry);
+    if (s < 0 || s == old) return;
+    char text[128] = "";
+    GetDlgItemTextA(w, IDC_OUT_REF_WARNING, text, sizeof text);
+    const char* caption = getMsgBoxText("Warning");
+    if (MessageBoxA(w, text, caption && *caption ? caption : "Warning", MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+        SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_SETCURSEL, static_cast<WPARAM>(old), 0);
+        EnableReferenceRadios(w);
+        return;
+    }
+    if (old >= 1 && old <= 4) GetAnalogChannelParams(old - 1, 0);
+    if (s >= 1 && s <= 4) GetAnalogChannelParams(s - 1, -1);
+    if (old >= 5 && old < kRefChoices) GetDigitalChannelParams(old - 5, 0);
+    if (s >= 5 && s < kRefChoices) GetDigitalChannelParams(s - 5, -1);
+    SetEntry(kRefEntry, s);
+}
+
 void RefreshSheet() {
     if (g_sheet.organizeButton) EnableWindow(g_sheet.organizeButton, !g_sheet.panel->Presets().IsEmpty());
     for (int i = 0; i < 2; ++i)
@@ -132,6 +192,17 @@ void OnChoice(const Choice& c) {
 }
 
 void OnPageCommand(HWND page, int id, unsigned code) {
+    if (page == g_sheet.pages[3]) {
+        if (code == BN_CLICKED && (id == IDC_OUT_REF_ACTUAL_LEVEL || id == IDC_OUT_REF_FIXED_LEVEL))
+            SetEntry(kRefLevelEntry, id == IDC_OUT_REF_ACTUAL_LEVEL ? 1.0 : 0.0);
+        if (code == BN_CLICKED && (id == IDC_OUT_REF_ACTUAL_WIDTH || id == IDC_OUT_REF_FIXED_WIDTH))
+            SetEntry(kRefWidthEntry, id == IDC_OUT_REF_ACTUAL_WIDTH ? 1.0 : 0.0);
+        if ((code == BN_CLICKED && id >= IDC_OUT_REF_ACTUAL_LEVEL && id <= IDC_OUT_REF_FIXED_WIDTH) ||
+            (id == IDC_OUT_REF_LIST && code == CBN_SELCHANGE))
+            EnableReferenceRadios(page);
+        if (g_sheet.sheet) SendMessageA(g_sheet.sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+        return;
+    }
     for (const Choice& c : kLevelChoices)
         if (c.id == id && code == BN_CLICKED) {
             ChooseLevelEntry(g_sheet.edited, static_cast<int>(c.value));
@@ -160,12 +231,40 @@ void OnPageCommand(HWND page, int id, unsigned code) {
     if (g_sheet.sheet) SendMessageA(g_sheet.sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
 }
 
+// The pictures of what each page sets, at their dialog-unit places.
+struct PageIcon {
+    int page, icon, x, y;
+};
+constexpr PageIcon kPageIcons[] = {{0, IDI_OUT_PULSE_COUNT, 11, 17},
+                                   {1, IDI_OUT_PULSE_WIDTH, 11, 17},
+                                   {1, IDI_OUT_PULSE_REPETITION, 11, 105},
+                                   {2, IDI_OUT_PULSE_LEVEL, 11, 17}};
+
+void PaintPage(HWND page) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(page, &ps);
+    if (dc)
+        for (const PageIcon& i : kPageIcons) {
+            if (g_sheet.pages[i.page] != page) continue;
+            RECT at{i.x, i.y, i.x, i.y};
+            MapDialogRect(page, &at);
+            DrawPanelIcon(dc, i.icon, at.left, at.top);
+        }
+    EndPaint(page, &ps);
+}
+
 INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_PAINT: PaintPage(page); return TRUE;
     case WM_INITDIALOG: {
         const auto* psp = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
         const int index = static_cast<int>(psp->lParam);
         g_sheet.pages[index] = page;
+        if (index == 3) {
+            FillReferencePage(page);
+            HandleTheDialog(page, static_cast<uint32_t>(IDD_OUT_SHEET_REFERENCE));
+            return TRUE;
+        }
         for (int id : index == 2 ? std::vector<int>(std::begin(kLevelFields), std::end(kLevelFields))
                                  : std::vector<int>(std::begin(kFields), std::end(kFields)))
             if (GetDlgItem(page, id)) {
@@ -181,6 +280,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: OnPageCommand(page, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_NOTIFY:
         if (reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(PSN_APPLY)) {
+            if (page == g_sheet.pages[3]) ConfirmReferenceChannel(page);
             OutController* c = g_sheet.panel->Controller();
             c->Assign(g_sheet.edited.data(), static_cast<int>(g_sheet.edited.size()));
             g_sheet.panel->MarkChanged();
@@ -243,14 +343,14 @@ int RunPulsePrefsSheet(COutCtlView* panel) {
     g_sheet = SheetState{};
     g_sheet.panel = panel;
     g_sheet.edited = CopyPrefs(*panel->Controller());
-    const std::string titles[3] = {PanelText(IDC_OUT_TEXT_GENERAL, "General"), PanelText(IDC_OUT_TEXT_ADVANCED, "Advanced"),
-                                   PanelText(IDC_OUT_TEXT_LEVEL, "Level")};
-    PROPSHEETPAGEA pages[3]{};
-    const int templates[3] = {panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_GENERAL : IDD_OUT_SHEET_GENERAL,
+    const std::string titles[4] = {PanelText(IDC_OUT_TEXT_GENERAL, "General"), PanelText(IDC_OUT_TEXT_ADVANCED, "Advanced"),
+                                   PanelText(IDC_OUT_TEXT_LEVEL, "Level"), PanelText(IDC_OUT_TEXT_REFERENCE, "Reference Channel")};
+    PROPSHEETPAGEA pages[4]{};
+    const int templates[4] = {panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_GENERAL : IDD_OUT_SHEET_GENERAL,
                               panel->GetType() == 7 ? IDD_OUT_SHEET_RJ72CA_ADVANCED : IDD_OUT_SHEET_ADVANCED,
-                              IDD_OUT_SHEET_LEVEL};
-    // The RJ72C's level has a page of its own.
-    const int pageCount = panel->GetType() == 6 ? 3 : 2;
+                              IDD_OUT_SHEET_LEVEL, IDD_OUT_SHEET_REFERENCE};
+    // The RJ72C's level and reference channel have pages of their own.
+    const int pageCount = panel->GetType() == 6 ? 4 : 2;
     HINSTANCE inst = g_app ? g_app->hInstance : GetModuleHandleA(nullptr);
     for (int i = 0; i < pageCount; ++i) {
         pages[i].dwSize = sizeof pages[i];

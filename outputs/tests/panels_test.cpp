@@ -10,6 +10,7 @@
 #include "outputs/outputs_api.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
+#include "base/notify.h"
 #include "base/resource.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
@@ -572,6 +573,91 @@ TEST_F(PanelsTest, TheAdvancedStimulatorStartsAndStopsUnlessTheRecordingDoes) {
     EXPECT_EQ(Block(set_), before);
 }
 
+// The colour of one pixel of the picture a push button shows.
+COLORREF ButtonPicturePixel(HWND button, int x, int y) {
+    auto* bmp = reinterpret_cast<HBITMAP>(SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (!bmp) return CLR_INVALID;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    const COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+}
+
+TEST_F(PanelsTest, TheSwitchShowsThePictureOfItsFace) {
+    COutCtlView* p = Shown(7);
+    HWND dlg = p->Window();
+    HWND button = GetDlgItem(dlg, IDC_OUT_SWITCH);
+    ASSERT_TRUE(GetWindowLongA(button, GWL_STYLE) & BS_BITMAP);
+    const COLORREF green = RGB(0, 160, 0), white = RGB(255, 255, 255), grey = RGB(128, 128, 128), amber = RGB(255, 176, 0);
+    struct Step {
+        double withRecording;
+        bool click;
+        int face;
+        POINT knob, track;
+        COLORREF knobColour, trackColour;
+    };
+    const Step steps[] = {
+        {0, true, kFaceOn, {23, 9}, {8, 9}, white, green},     // started: knob right on a green track
+        {0, true, kFaceOff, {8, 9}, {23, 8}, white, grey},     // stopped: knob left, grey track
+        {1, false, kFaceArmed, {8, 9}, {23, 9}, white, amber},  // waits for the recording: the amber lamp
+    };
+    for (const Step& s : steps) {
+        p->SetValue(2, s.withRecording);
+        if (s.click) Click(dlg, IDC_OUT_SWITCH);
+        p->Refresh();
+        ASSERT_EQ(GetSwitchFace(dlg, IDC_OUT_SWITCH), s.face);
+        EXPECT_EQ(ButtonPicturePixel(button, s.knob.x, s.knob.y), s.knobColour) << s.face;
+        EXPECT_EQ(ButtonPicturePixel(button, s.track.x, s.track.y), s.trackColour) << s.face;
+    }
+}
+
+// A control's top left in its dialog's client coordinates.
+POINT ClientTopLeft(HWND dlg, int id) {
+    RECT rc{};
+    GetWindowRect(GetDlgItem(dlg, id), &rc);
+    POINT p{rc.left, rc.top};
+    ScreenToClient(dlg, &p);
+    return p;
+}
+
+TEST_F(PanelsTest, ThePulsePanelsDrawEachGroupsPictureInItsFrame) {
+    const COLORREF green = RGB(0, 160, 0), red = RGB(200, 0, 0), blue = RGB(0, 64, 200), amber = RGB(255, 176, 0);
+    struct Case {
+        int type, frame, field;  // the picture's left is 5 right of the frame, its top the field's
+        int dx, dy;             // a probe inside the picture
+        COLORREF colour;
+    };
+    const Case cases[] = {
+        {2, IDC_OUT_COUNT_FRAME, IDC_OUT_COUNT, 10, 3, green},      {2, IDC_OUT_WIDTH_FRAME, IDC_OUT_WIDTH, 24, 3, red},
+        {5, IDC_OUT_REP_FRAME, IDC_OUT_REPETITION, 24, 9, blue},   {6, IDC_OUT_LEVEL_FRAME, IDC_OUT_VOLTS, 36, 8, amber},
+        {6, IDC_OUT_WIDTH_FRAME, IDC_OUT_WIDTH, 24, 3, red},       {7, IDC_OUT_COUNT_FRAME, IDC_OUT_COUNT_FRAME, 38, 8, green},
+    };
+    for (const Case& c : cases) {
+        COutCtlView* p = Panel(c.type)->IsActive() ? Panel(c.type) : Shown(c.type);
+        HWND dlg = p->Window();
+        RECT client{};
+        GetClientRect(dlg, &client);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, client.right, client.bottom);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(dc, bmp);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        p->DrawIcons(dc);
+        const POINT frame = ClientTopLeft(dlg, c.frame), field = ClientTopLeft(dlg, c.field);
+        // The advanced stimulator's picture sits 8 below its frame's top instead.
+        const POINT at{frame.x + 5, c.type == 7 ? frame.y + 8 : field.y};
+        EXPECT_EQ(GetPixel(dc, at.x + c.dx, at.y + c.dy), c.colour) << c.type << " " << c.frame;
+        EXPECT_EQ(GetPixel(dc, at.x + 48, at.y + 17) & 0xFFFFFF, RGB(255, 255, 255)) << c.type << " " << c.frame;
+        EXPECT_EQ(GetPixel(dc, at.x + 49, at.y + 8), RGB(0, 0, 0)) << "49 wide " << c.type;
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+}
+
 // ---- Modal dialogs, driven from posted steps that their own message loops run ----
 
 class Driver {
@@ -1027,6 +1113,184 @@ TEST_F(LibraryPanelsTest, TheRJ72CSheetHasALevelPageWhoseLimitsBindThePanel) {
     // A level typed below the new lower limit is held at it.
     Type(p->Window(), IDC_OUT_VOLTS, "-9");
     EXPECT_EQ(Text(p->Window(), IDC_OUT_VOLTS), "-3.235");
+}
+
+// The message box's own text, read from its static.
+std::string BoxText(HWND box) {
+    std::string text;
+    EnumChildWindows(
+        box,
+        [](HWND w, LPARAM l) -> BOOL {
+            char cls[16] = "", t[256] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            GetWindowTextA(w, t, sizeof t);
+            if (lstrcmpiA(cls, "Static") == 0 && *t) *reinterpret_cast<std::string*>(l) = t;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+TEST_F(LibraryPanelsTest, TheRJ72CReferencePageConfirmsANewChannelBeforeTakingIt) {
+    COutCtlView* p = Shown(6);
+    struct Case {
+        int before, chosen, answer;  // answer 0: no question is expected
+        double stored;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {0, 7, IDOK, 7, "D 3"},     {7, 2, IDOK, 2, "CH 2"}, {2, 12, IDCANCEL, 2, "CH 2"},
+        {2, 2, 0, 2, "CH 2"},       {3, 0, IDOK, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        p->SetValue(19, c.before);
+        Driver driver;
+        bool asked = false;
+        std::string question;
+        driver.Then([&] {
+            HWND sheet = ThreadWindow("Output Preferences");
+            ASSERT_NE(sheet, nullptr);
+            HWND page = SheetPage(sheet, 3);
+            ASSERT_NE(page, nullptr);
+            HWND list = GetDlgItem(page, IDC_OUT_REF_LIST);
+            EXPECT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 13);
+            EXPECT_EQ(SendMessageA(list, CB_GETCURSEL, 0, 0), c.before);
+            SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(c.chosen), 0);
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OUT_REF_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        });
+        if (c.answer)
+            driver.Then([&] {
+                HWND box = ThreadWindow("Warning");
+                ASSERT_NE(box, nullptr);
+                asked = true;
+                question = BoxText(box);
+                SendMessageA(box, WM_COMMAND, static_cast<WPARAM>(c.answer), 0);
+            });
+        SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+        EXPECT_EQ(asked, c.answer != 0) << c.before << " -> " << c.chosen;
+        if (c.answer) {
+            EXPECT_EQ(question, "This operation will overwrite the current channel settings.");
+        }
+        EXPECT_DOUBLE_EQ(p->Value(19), c.stored) << c.before << " -> " << c.chosen;
+        if (c.shown) {
+            EXPECT_EQ(Text(p->Window(), IDC_OUT_REF_CHANNEL), c.shown);
+        }
+    }
+}
+
+TEST_F(LibraryPanelsTest, TheReferenceRadiosFollowTheChannelKindAndStoreTheirEntries) {
+    COutCtlView* p = Shown(6);
+    p->SetValue(20, 1);
+    p->SetValue(21, 1);
+    Driver driver;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        HWND page = SheetPage(sheet, 3);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_OUT_REF_ACTUAL_LEVEL), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_OUT_REF_ACTUAL_WIDTH), BST_CHECKED);
+        struct Kind {
+            int chosen;
+            bool level, width;
+        };
+        HWND list = GetDlgItem(page, IDC_OUT_REF_LIST);
+        for (const Kind& k : {Kind{0, false, false}, Kind{1, true, true}, Kind{4, true, true}, Kind{5, false, true},
+                              Kind{12, false, true}}) {
+            SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(k.chosen), 0);
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OUT_REF_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_OUT_REF_ACTUAL_LEVEL)) != 0, k.level) << k.chosen;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_OUT_REF_FIXED_LEVEL)) != 0, k.level) << k.chosen;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_OUT_REF_ACTUAL_WIDTH)) != 0, k.width) << k.chosen;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_OUT_REF_FIXED_WIDTH)) != 0, k.width) << k.chosen;
+        }
+        SendMessageA(list, CB_SETCURSEL, 0, 0);  // back to the stored channel: nothing to confirm
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OUT_REF_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        SendMessageA(list, CB_SETCURSEL, 2, 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_OUT_REF_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        Click(page, IDC_OUT_REF_FIXED_LEVEL);
+        Click(page, IDC_OUT_REF_FIXED_WIDTH);
+        SendMessageA(list, CB_SETCURSEL, 0, 0);
+        EXPECT_DOUBLE_EQ(p->Value(20), 1.0);  // the controller waits for OK
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    });
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 1);
+    EXPECT_DOUBLE_EQ(p->Value(20), 0.0);
+    EXPECT_DOUBLE_EQ(p->Value(21), 0.0);
+    EXPECT_DOUBLE_EQ(p->Value(19), 0.0);
+}
+
+int g_segments = 0;
+
+TEST_F(LibraryPanelsTest, ThePreferencesCommandReadiesTheReferenceSlotUntilTheFirstRecording) {
+    COutCtlView* p = Shown(6);
+    const stNotifications saved = g_notify;
+    g_notify.hasRecordingSegments = [](tagGS*) { return g_segments; };
+    struct Case {
+        int ref, segments, slot;
+        double offset, range;
+        bool readied;
+    };
+    const Case cases[] = {
+        {3, 0, 3, 0.0, 5.0, true}, {1, 0, 1, 0.0, 5.0, true},  {5, 0, 20, 2.5, 2.0, true},
+        {12, 0, 27, 2.5, 2.0, true}, {7, 1, 22, 0.0, 0.0, false}, {3, 1, 3, 0.0, 0.0, false},
+    };
+    for (const Case& c : cases) {
+        std::memset(gs_->chanFlags, 0, sizeof gs_->chanFlags);
+        std::fill(std::begin(gs_->chanRefUnitsRange), std::end(gs_->chanRefUnitsRange), 0.0);
+        std::fill(std::begin(gs_->chanRefDisplayOffset), std::end(gs_->chanRefDisplayOffset), -1.0);
+        g_segments = c.segments;
+        p->SetValue(19, c.ref);
+        Driver driver;
+        driver.Then([&] {
+            HWND sheet = ThreadWindow("Output Preferences");
+            ASSERT_NE(sheet, nullptr);
+            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        });
+        SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+        EXPECT_EQ(driver.ran, 1);
+        int used = 0;
+        for (int s = 0; s < kMaxChannels; ++s) used += gs_->chanFlags[s] != 0;
+        EXPECT_EQ(used, c.readied ? 1 : 0) << c.ref;
+        EXPECT_EQ(gs_->chanFlags[c.slot], c.readied ? 2u : 0u) << c.ref;
+        EXPECT_DOUBLE_EQ(gs_->chanRefUnitsRange[c.slot], c.range) << c.ref;
+        EXPECT_DOUBLE_EQ(gs_->chanRefUnitsOffset[c.slot], c.offset) << c.ref;
+        EXPECT_DOUBLE_EQ(gs_->chanRefDisplayOffset[c.slot], c.readied ? c.offset : -1.0) << c.ref;
+    }
+    g_notify = saved;
+}
+
+TEST_F(LibraryPanelsTest, TheSheetPagesShowThePicturesOfWhatTheySet) {
+    COutCtlView* p = Shown(6);
+    const COLORREF green = RGB(0, 160, 0), red = RGB(200, 0, 0), blue = RGB(0, 64, 200), amber = RGB(255, 176, 0);
+    struct Case {
+        int page, x, y;  // the picture's place in dialog units
+        int dx, dy;      // a probe inside it
+        COLORREF colour;
+    };
+    const Case cases[] = {{0, 11, 17, 10, 3, green}, {1, 11, 17, 24, 3, red}, {1, 11, 105, 24, 9, blue}, {2, 11, 17, 36, 8, amber}};
+    Driver driver;
+    int checked = 0;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        for (const Case& c : cases) {
+            HWND page = SheetPage(sheet, c.page);
+            ASSERT_NE(page, nullptr);
+            RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            RECT at{c.x, c.y, c.x, c.y};
+            MapDialogRect(page, &at);
+            HDC dc = GetDC(page);
+            EXPECT_EQ(GetPixel(dc, at.left + c.dx, at.top + c.dy), c.colour) << c.page << " " << c.y;
+            ReleaseDC(page, dc);
+            ++checked;
+        }
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(checked, 4);
 }
 
 }  // namespace

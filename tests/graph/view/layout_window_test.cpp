@@ -13,6 +13,8 @@
 #include "scripts/script_api.h"
 #include "button/lumikey.h"
 #include "controls/button_grid.h"
+#include "devlib/resource.h"
+#include "outputs/framework/panel.h"
 
 namespace {
 
@@ -275,6 +277,43 @@ TEST_F(LayoutWindow, MarkerBarControlsFollowTheBarAndHidingItClosesFind) {
     DestroyWindow(find);
     gs_->segPrevButton = gs_->segNextButton = gs_->markerLabelEdit = nullptr;
     for (HWND c : controls) DestroyWindow(c);
+}
+
+TEST_F(LayoutWindow, AnOutputPanelKeepsTheTopAndTheGraphTakesItBackWhenItIsHidden) {
+    Resize(900, 560);
+    gs_->measureRowHeight = 30;
+    gs_->measureShown = 1;
+    SetChanButtonsShown(gs_, 1);
+    Relayout();
+    const RECT bare = gs_->plotRect;
+    auto* grid = static_cast<CButtonGrid*>(gs_->channelItems);
+    ASSERT_TRUE(grid);
+    RECT gridBare{};
+    grid->GetRect(&gridBare);
+    // The channel panel, the voltage panel and the RJ72C stimulator panel, chosen from the frame menu.
+    for (int type : {0, 3, 6}) {
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_OUTPUT_FIRST + type, 0), 0);
+        COutCtlView* panel = FindActiveOutputPanel(gs_);
+        ASSERT_TRUE(panel && panel->Window()) << type;
+        const RECT p = ChildRect(panel->Window());
+        const int height = p.bottom - p.top;
+        ASSERT_GT(height, 0) << type;
+        EXPECT_EQ(p.top, 0) << type;
+        RECT overlap{};
+        EXPECT_FALSE(IntersectRect(&overlap, &p, &gs_->plotRect)) << type;
+        EXPECT_EQ(gs_->plotRect.top, bare.top + height) << type;
+        EXPECT_EQ(gs_->plotRect.bottom, bare.bottom) << type;
+        RECT gr{};
+        grid->GetRect(&gr);
+        EXPECT_EQ(gr.top, gridBare.top + height) << type;
+        EXPECT_GE(gs_->markerBarRect.top, p.bottom) << type;
+
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_OUTPUT_FIRST + type, 0), 0);  // again: hidden
+        EXPECT_EQ(FindActiveOutputPanel(gs_), nullptr) << type;
+        EXPECT_EQ(gs_->plotRect.top, bare.top) << type;
+        grid->GetRect(&gr);
+        EXPECT_EQ(gr.top, gridBare.top) << type;
+    }
 }
 
 TEST_F(LayoutWindow, ChannelButtonRowSitsUnderTheMeasurementRow) {
