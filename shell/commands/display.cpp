@@ -228,6 +228,7 @@ void OnDisplayCommand(HWND frame, UINT id, HWND control) {
     case IDM_DISPLAY_ZOOM_NEXT: ZoomForward(gs); break;
     case IDM_DISPLAY_REFRESH: RefreshGraph(); break;
     case IDM_DISPLAY_VARS_BROWSER: ShowVarsBrowser(SW_SHOW); break;
+    case IDM_DISPLAY_RESET_MENU: ResetMenuAndToolbar(); break;
     default: OnDisplayDialogCommand(frame, id, gs); break;
     }
 }
