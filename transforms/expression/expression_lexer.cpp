@@ -2,6 +2,7 @@
 // numbers as it reads them (variables, channel samples, measurements, the machine's state).
 #include "transforms/expression/expression.h"
 #include "transforms/expression/expression_functions.h"
+#include "transforms/expression/expression_compiled.h"
 #include "transforms/expression/expression_platform.h"
 #include "documents/measurements/measurements.h"
 #include "graph/document/sample_store.h"
@@ -147,15 +148,20 @@ bool StartsWith(const char* text, const char* name) {
     return *text == *name && std::strncmp(text, name, std::strlen(name)) == 0;
 }
 
-ExpressionToken NumberToken(const char* next, double value) {
-    g_expression.readPos = next;
-    g_expression.tokenRecord.number = value;
-    return kTokNumber;
+// The readers below only find a token's extent and kind; what a name reads is looked up when
+// the token is resolved, so a compiled text can be resolved again at every evaluation.
+void StaticToken(ExpressionLexItem* item, ExpressionToken token, const char* base, const char* end) {
+    item->kind = kLexToken;
+    item->token = token;
+    item->end = static_cast<uint16_t>(end - base);
 }
 
-ExpressionToken ErrorToken(const char* at) {
-    g_expression.readPos = at;
-    return kTokError;
+// Refused at `at`: the read position stays there.
+void ErrorItem(ExpressionLexItem* item, const char* base, const char* at) { StaticToken(item, kTokError, base, at); }
+
+void NumberItem(ExpressionLexItem* item, const char* base, const char* next, double value) {
+    StaticToken(item, kTokNumber, base, next);
+    item->number = value;
 }
 
 // Digits with at most one ".", then an optional exponent: "E", a sign, up to 3 digits.
@@ -183,101 +189,160 @@ bool ExactDecimal(const char* start, const char* end, double* out) {
     return true;
 }
 
-ExpressionToken ReadNumber(const char* p) {
+void ReadNumber(ExpressionLexItem* item, const char* base, const char* p) {
     const char* start = p;
     bool dot = false;
     while (IsDigit(*p) || (*p == '.' && !dot)) dot |= *p++ == '.';
-    if (p - start == 1 && *start == '.') return ErrorToken(p);
+    if (p - start == 1 && *start == '.') return ErrorItem(item, base, p);
     if (*p == 'E') {
         ++p;
         if (*p == '+' || *p == '-') ++p;
         int digits = 0;
         while (digits < 3 && IsDigit(*p)) ++p, ++digits;
-        if (!digits) return ErrorToken(p);  // an exponent without digits is no number
+        if (!digits) return ErrorItem(item, base, p);  // an exponent without digits is no number
     }
     size_t length = static_cast<size_t>(p - start);
-    if (length > static_cast<size_t>(kMaxNumberChars)) return ErrorToken(p);
+    if (length > static_cast<size_t>(kMaxNumberChars)) return ErrorItem(item, base, p);
     double quick = 0.0;
-    if (ExactDecimal(start, p, &quick)) return NumberToken(p, quick);
+    if (ExactDecimal(start, p, &quick)) return NumberItem(item, base, p, quick);
     char buffer[kMaxNumberChars + 1];
     std::memcpy(buffer, start, length);
     buffer[length] = 0;
     errno = 0;
     double value = std::strtod(buffer, nullptr);
     // Beyond the range of a double; a number too small to hold becomes 0 and stays a number.
-    if (errno == ERANGE && std::isinf(value)) return ErrorToken(p);
-    return NumberToken(p, value);
+    if (errno == ERANGE && std::isinf(value)) return ErrorItem(item, base, p);
+    NumberItem(item, base, p, value);
 }
 
 // "CH" and one or two digits: the channel's sample at the current index.
-ExpressionToken ReadChannel(const char* p) {
-    if (!IsDigit(p[2])) return ErrorToken(p);
+void ReadChannel(ExpressionLexItem* item, const char* base, const char* p) {
+    if (!IsDigit(p[2])) return ErrorItem(item, base, p);
     int chan = p[2] - '0';
     int length = 3;
     if (IsDigit(p[3])) chan = chan * 10 + (p[length++] - '0');
-    double value = 0.0;
-    if (chan >= kMaxChannels || !g_expression.document ||
-        !GetChannelSample(g_expression.document, g_expression.sampleIndex, chan, &value))
-        return ErrorToken(p);
-    return NumberToken(p + length, value);
+    if (chan >= kMaxChannels) return ErrorItem(item, base, p);
+    item->kind = kLexChannel;
+    item->arg = static_cast<uint8_t>(chan);
+    item->end = static_cast<uint16_t>(p + length - base);
 }
 
 // A one-letter script variable (a letter and "#" for a macro variable).
-ExpressionToken ReadVariable(const char* p, int macro) {
-    double value = 0.0;
-    if (!notify::GetScriptNumericVariable(g_expression.variableScope, *p, &value, macro)) return ErrorToken(p);
-    return NumberToken(p + (macro ? 2 : 1), value);
+void ReadVariable(ExpressionLexItem* item, const char* base, const char* p, int macro) {
+    item->kind = macro ? kLexMacroVariable : kLexVariable;
+    item->arg = static_cast<uint8_t>(*p);
+    item->end = static_cast<uint16_t>(p + (macro ? 2 : 1) - base);
 }
 
 // Value names and function names; anything else is refused at its first letter.
-ExpressionToken ReadName(const char* p) {
+void ReadName(ExpressionLexItem* item, const char* base, const char* p) {
     if (StartsWith(p, "TIME")) {
-        double value = 0.0;
-        if (!CurrentTime(g_expression.document, &value)) return ErrorToken(p);
-        return NumberToken(p + 4, value);
+        item->kind = kLexTime;
+        item->end = static_cast<uint16_t>(p + 4 - base);
+        return;
     }
-    for (const ValueName& v : kValueNames) {
-        if (!StartsWith(p, v.name)) continue;
-        double value = 0.0;
-        if (!v.read(g_expression.document, &value)) return ErrorToken(p);
-        return NumberToken(p + std::strlen(v.name), value);
+    constexpr int kValueNameCount = static_cast<int>(sizeof kValueNames / sizeof kValueNames[0]);
+    for (int i = 0; i < kValueNameCount; ++i) {
+        if (!StartsWith(p, kValueNames[i].name)) continue;
+        item->kind = kLexValueName;
+        item->arg = static_cast<uint8_t>(i);
+        item->end = static_cast<uint16_t>(p + std::strlen(kValueNames[i].name) - base);
+        return;
     }
-    for (const char* name : kExpressionFunctionNames) {
+    for (int i = 0; i < kExpressionFunctionCount; ++i) {
+        const char* name = kExpressionFunctionNames[i];
         if (!StartsWith(p, name)) continue;
-        std::memset(g_expression.tokenRecord.name, 0, sizeof g_expression.tokenRecord.name);
-        std::strcpy(g_expression.tokenRecord.name, name);
-        g_expression.readPos = p + std::strlen(name);
-        return kTokFunction;
+        StaticToken(item, kTokFunction, base, p + std::strlen(name));
+        item->arg = static_cast<uint8_t>(i);
+        return;
     }
-    return ErrorToken(p);
+    ErrorItem(item, base, p);
 }
 
-ExpressionToken ReadOperator(const char* p) {
-    g_expression.readPos = p + 1;
+void ReadOperator(ExpressionLexItem* item, const char* base, const char* p) {
+    ExpressionToken token = kTokError;
     switch (*p) {
-    case '(': return kTokOpen;
-    case ')': return kTokClose;
-    case '*': return kTokTimes;
-    case '+': return kTokPlus;
-    case '-': return kTokMinus;
-    case '/': return kTokDivide;
-    case '^': return kTokPower;
-    default: return kTokError;
+    case '(': token = kTokOpen; break;
+    case ')': token = kTokClose; break;
+    case '*': token = kTokTimes; break;
+    case '+': token = kTokPlus; break;
+    case '-': token = kTokMinus; break;
+    case '/': token = kTokDivide; break;
+    case '^': token = kTokPower; break;
+    default: break;
     }
+    StaticToken(item, token, base, p + 1);
+}
+
+ExpressionToken Refused(const char* at) {
+    g_expression.readPos = at;
+    return kTokError;
+}
+
+ExpressionToken Read(double value, const char* next) {
+    g_expression.readPos = next;
+    g_expression.tokenRecord.number = value;
+    return kTokNumber;
 }
 
 }  // namespace
 
-// The next token at the read position; the first rule that applies decides.
-ExpressionToken NextExpressionToken() {
-    const char* p = g_expression.readPos;
+// The token at `from` (offsets counted from `base`); the first rule that applies decides.
+void ScanExpressionToken(const char* base, const char* from, ExpressionLexItem* item) {
+    const char* p = from;
     while (*p == ' ') ++p;
-    g_expression.readPos = p;
-    if (!*p) return kTokEnd;
-    if (IsDigit(*p) || *p == '.') return ReadNumber(p);
-    if (!IsLetter(*p)) return ReadOperator(p);
-    if (p[1] == '#') return ReadVariable(p, 1);
-    if (!IsLetter(p[1])) return ReadVariable(p, 0);
-    if (p[0] == 'C' && p[1] == 'H') return ReadChannel(p);
-    return ReadName(p);
+    *item = ExpressionLexItem{};
+    item->start = static_cast<uint16_t>(p - base);
+    if (!*p) return StaticToken(item, kTokEnd, base, p);
+    if (IsDigit(*p) || *p == '.') return ReadNumber(item, base, p);
+    if (!IsLetter(*p)) return ReadOperator(item, base, p);
+    if (p[1] == '#') return ReadVariable(item, base, p, 1);
+    if (!IsLetter(p[1])) return ReadVariable(item, base, p, 0);
+    if (p[0] == 'C' && p[1] == 'H') return ReadChannel(item, base, p);
+    ReadName(item, base, p);
+}
+
+// Reads what the item names now, into the token record; a name that cannot be read is refused
+// at its first letter.
+ExpressionToken ResolveExpressionToken(const char* base, const ExpressionLexItem& item) {
+    const char* start = base + item.start;
+    const char* end = base + item.end;
+    double value = 0.0;
+    switch (item.kind) {
+    case kLexToken:
+        g_expression.readPos = end;
+        if (item.token == kTokNumber) {
+            g_expression.tokenRecord.number = item.number;
+        } else if (item.token == kTokFunction) {
+            std::memset(g_expression.tokenRecord.name, 0, sizeof g_expression.tokenRecord.name);
+            std::strcpy(g_expression.tokenRecord.name, kExpressionFunctionNames[item.arg]);
+        }
+        return static_cast<ExpressionToken>(item.token);
+    case kLexVariable:
+    case kLexMacroVariable:
+        if (!notify::GetScriptNumericVariable(g_expression.variableScope, static_cast<char>(item.arg), &value,
+                                              item.kind == kLexMacroVariable))
+            return Refused(start);
+        return Read(value, end);
+    case kLexChannel:
+        if (!g_expression.document ||
+            !GetChannelSample(g_expression.document, g_expression.sampleIndex, item.arg, &value))
+            return Refused(start);
+        return Read(value, end);
+    case kLexTime:
+        if (!CurrentTime(g_expression.document, &value)) return Refused(start);
+        return Read(value, end);
+    case kLexValueName:
+        if (!kValueNames[item.arg].read(g_expression.document, &value)) return Refused(start);
+        return Read(value, end);
+    }
+    return Refused(start);
+}
+
+// The next token at the read position, read from the text.
+ExpressionToken NextExpressionToken() {
+    const char* base = g_expression.readPos;
+    ExpressionLexItem item;
+    ScanExpressionToken(base, base, &item);
+    return ResolveExpressionToken(base, item);
 }

@@ -1,6 +1,7 @@
 // The evaluator: a table-driven shift-reduce parser that computes while it parses, over the lexer.
 #include "transforms/expression/expression.h"
 #include "transforms/expression/expression_functions.h"
+#include "transforms/expression/expression_compiled.h"
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -8,6 +9,21 @@
 EvaluationContext g_expression = {};
 
 namespace {
+
+// The compiled text being evaluated; null while the text is read as it goes.
+struct Replay {
+    const ExpressionLexItem* items;
+    int count;
+    int next;
+};
+Replay g_replay = {};
+
+ExpressionToken NextToken() {
+    if (!g_replay.items) return NextExpressionToken();
+    // The last item ends the text: the parser never asks past it, but if it did it would meet it again.
+    const int i = g_replay.next < g_replay.count ? g_replay.next++ : g_replay.count - 1;
+    return ResolveExpressionToken(g_expression.text, g_replay.items[i]);
+}
 
 constexpr int kStates = 30;
 constexpr int kTokenKinds = 12;  // 0..11; the error token is never looked up
@@ -118,7 +134,7 @@ bool PushParseEntry(const ParseEntry& entry, int state) {
 }
 
 void ShiftToken(int state) {
-    if (PushParseEntry(g_expression.tokenRecord, state)) g_expression.token = NextExpressionToken();
+    if (PushParseEntry(g_expression.tokenRecord, state)) g_expression.token = NextToken();
 }
 
 // The value of a rule from its right side, entries bottom to top.
@@ -167,18 +183,11 @@ void SetExpressionContext(tagGS* gs, int32_t index) {
 
 void SetExpressionScope(void* frame) { g_expression.variableScope = frame; }
 
-// Parses and computes the text; errors are reported only through the position.
-double EvaluateExpression(const char* text, int16_t* errorPos) {
+namespace {
+
+// Parses and computes from the start state; the text and its first token are set.
+double Parse(int16_t* errorPos) {
     EvaluationContext& c = g_expression;
-    c.text = c.readPos = text ? text : "";
-    c.error = 0;
-    c.top = -1;
-    if (strnlen(c.text, kMaxExpressionChars + 1) > kMaxExpressionChars) {
-        *errorPos = static_cast<int16_t>(kMaxExpressionChars);
-        return 0.0;
-    }
-    PushParseEntry(ParseEntry{}, 0);
-    c.token = NextExpressionToken();
     for (;;) {
         if (c.token == kTokError) {
             c.error = 1;
@@ -200,6 +209,129 @@ double EvaluateExpression(const char* text, int16_t* errorPos) {
     *errorPos = ErrorPosition();
     return c.error ? 0.0 : value;
 }
+
+// Starts an evaluation of the text; false (with the position set) when it is too long to point into.
+bool Begin(const char* text, size_t length, int16_t* errorPos) {
+    EvaluationContext& c = g_expression;
+    c.text = c.readPos = text;
+    c.error = 0;
+    c.top = -1;
+    if (length > kMaxExpressionChars) {
+        *errorPos = static_cast<int16_t>(kMaxExpressionChars);
+        return false;
+    }
+    PushParseEntry(ParseEntry{}, 0);
+    return true;
+}
+
+double EvaluateReading(const char* text, size_t length, int16_t* errorPos) {
+    const Replay outer = g_replay;
+    g_replay = {};
+    double value = 0.0;
+    if (Begin(text, length, errorPos)) {
+        g_expression.token = NextToken();
+        value = Parse(errorPos);
+    }
+    g_replay = outer;
+    return value;
+}
+
+// The cache: two ways per hash, the older one replaced. A slot is keyed by the whole text, so a
+// buffer whose characters change between evaluations is compiled again, never given the old form.
+struct CacheSlot {
+    uint32_t hash;
+    uint32_t stamp;  // when last used; the older of two ways is replaced
+    uint16_t length;
+    uint16_t count;  // 0: empty
+    uint16_t busy;   // evaluations in progress over it (a name read may evaluate another text)
+    char text[kCompiledExpressionChars + 1];
+    ExpressionLexItem items[kCompiledExpressionItems];
+};
+CacheSlot g_cache[kExpressionCacheSlots];
+uint32_t g_cacheClock = 0;
+uint32_t g_cacheHits = 0;
+
+// Compiles the text into the slot; false when it has more tokens than a slot holds.
+bool Compile(CacheSlot& slot, const char* text, size_t length, uint32_t hash) {
+    slot.count = 0;
+    const char* from = text;
+    for (int n = 0; n < kCompiledExpressionItems; ++n) {
+        ExpressionLexItem& item = slot.items[n];
+        ScanExpressionToken(text, from, &item);
+        if (item.kind == kLexToken && (item.token == kTokEnd || item.token == kTokError)) {
+            std::memcpy(slot.text, text, length + 1);
+            slot.hash = hash;
+            slot.length = static_cast<uint16_t>(length);
+            slot.count = static_cast<uint16_t>(n + 1);
+            return true;
+        }
+        from = text + item.end;
+    }
+    return false;
+}
+
+// The slot holding the text compiled, compiling it when needed; null when it cannot be held.
+CacheSlot* CompiledText(const char* text, size_t length, uint32_t hash) {
+    const uint32_t first = hash & (kExpressionCacheSlots - 1) & ~1u;
+    CacheSlot* ways[2] = {&g_cache[first], &g_cache[first + 1]};
+    ++g_cacheClock;
+    for (CacheSlot* slot : ways) {
+        if (slot->count && slot->hash == hash && slot->length == length && std::memcmp(slot->text, text, length) == 0) {
+            slot->stamp = g_cacheClock;
+            ++g_cacheHits;
+            return slot;
+        }
+    }
+    CacheSlot* victim = nullptr;
+    for (CacheSlot* slot : ways)
+        if (!slot->busy && (!victim || slot->stamp < victim->stamp)) victim = slot;
+    if (!victim || !Compile(*victim, text, length, hash)) {
+        if (victim) victim->count = 0;
+        return nullptr;
+    }
+    victim->stamp = g_cacheClock;
+    return victim;
+}
+
+}  // namespace
+
+// Parses and computes the text; errors are reported only through the position.
+double EvaluateExpression(const char* text, int16_t* errorPos) {
+    if (!text) text = "";
+    // The length and a hash of the characters in one pass, as far as a compiled text can reach.
+    uint32_t hash = 2166136261u;
+    size_t length = 0;
+    while (length <= static_cast<size_t>(kCompiledExpressionChars) && text[length]) {
+        hash = (hash ^ static_cast<uint8_t>(text[length])) * 16777619u;
+        ++length;
+    }
+    if (length > static_cast<size_t>(kCompiledExpressionChars))
+        return EvaluateReading(text, strnlen(text, kMaxExpressionChars + 1), errorPos);
+    CacheSlot* slot = CompiledText(text, length, hash);
+    if (!slot) return EvaluateReading(text, length, errorPos);
+    const Replay outer = g_replay;
+    g_replay = {slot->items, slot->count, 0};
+    ++slot->busy;
+    Begin(text, length, errorPos);
+    g_expression.token = NextToken();
+    const double value = Parse(errorPos);
+    --slot->busy;
+    g_replay = outer;
+    return value;
+}
+
+double EvaluateExpressionUncached(const char* text, int16_t* errorPos) {
+    if (!text) text = "";
+    return EvaluateReading(text, strnlen(text, kMaxExpressionChars + 1), errorPos);
+}
+
+void ClearExpressionCache() {
+    for (CacheSlot& slot : g_cache)
+        if (!slot.busy) slot.count = 0;
+    g_cacheHits = 0;
+}
+
+uint32_t ExpressionCacheHits() { return g_cacheHits; }
 
 int32_t WINAPI EvaluateExpressionForHost(tagGS* gs, int32_t index, const char* text, double* out) {
     SetExpressionContext(gs, index);
