@@ -86,19 +86,36 @@ VarEntry* VarCategory::AddEntry(const char* name, const char* value) {
     return nullptr;
 }
 
+namespace {
+VarEntry* Settled(VarEntry* entry) {
+    if (entry && entry->pendingDigits) VarCategory::SetValueNumber(*entry, entry->pendingNumber, entry->pendingDigits);
+    return entry;
+}
+}  // namespace
+
 // Names are compared exactly, with case.
-VarEntry* VarCategory::FindEntry(const char* name) {
+VarEntry* VarCategory::FindSlot(const char* name) {
     if (!name || !name[0]) return nullptr;
     for (VarEntry& entry : m_entries)
         if (std::strcmp(entry.name, name) == 0) return &entry;
     return nullptr;
 }
 
-VarEntry* VarCategory::EntryAt(int index) { return index >= 0 && index < kVarEntries ? &m_entries[index] : nullptr; }
+VarEntry* VarCategory::FindEntry(const char* name) { return Settled(FindSlot(name)); }
+
+VarEntry* VarCategory::EntryAt(int index) {
+    return index >= 0 && index < kVarEntries ? Settled(&m_entries[index]) : nullptr;
+}
+
+void VarCategory::DeferValueNumber(VarEntry& entry, double value, int digits) {
+    entry.pendingNumber = value;
+    entry.pendingDigits = digits < 1 ? 1 : digits;
+}
 
 // An overlong text is refused whole rather than cut.
 int VarCategory::SetValueText(VarEntry& entry, const char* text) {
     if (!text || !Fits(text)) return 0;
+    entry.pendingDigits = 0;
     std::strcpy(entry.value, text);
     return 1;
 }
@@ -173,10 +190,15 @@ int SetVariableText(const char* category, const char* name, const char* text) {
 int SetVariableNumber(const char* category, const char* name, double value, int digits) {
     VarCategory* found = Browser().set.FindCategory(category);
     if (!found || !name) return 0;
-    if (VarEntry* entry = found->FindEntry(name)) {
-        VarCategory::SetValueNumber(*entry, value, digits);
-        RefreshVariableRow(category, name);
+    VarEntry* entry = found->FindSlot(name);
+    if (!entry) return 0;
+    // Written now only when the browser is open to show it.
+    if (!Browser().list) {
+        VarCategory::DeferValueNumber(*entry, value, digits);
+        return 0;
     }
+    VarCategory::SetValueNumber(*entry, value, digits);
+    RefreshVariableRow(category, name);
     return 0;
 }
 

@@ -11,6 +11,10 @@ constexpr int kVarCategories = 5;
 struct VarEntry {
     char name[kVarTextChars];  // empty: free
     char value[kVarTextChars];
+    // A number assigned while no browser was open: written into `value` when the entry is next
+    // found, so a lesson loop does not format every assignment nobody sees.
+    double pendingNumber;
+    int pendingDigits;  // 0: none pending
 };
 
 class VarCategory {
@@ -19,11 +23,16 @@ public:
     void SetName(const char* name);
     // First free slot; a name of 256 characters or more is refused (null).
     VarEntry* AddEntry(const char* name, const char* value = nullptr);
+    // Both write a pending number into the entry's text first.
     VarEntry* FindEntry(const char* name);
     VarEntry* EntryAt(int index);
+    // The entry without writing its pending number.
+    VarEntry* FindSlot(const char* name);
     // Refused (0) at 256 characters or more; the entry keeps its text.
     static int SetValueText(VarEntry& entry, const char* text);
     static int SetValueNumber(VarEntry& entry, double value, int digits);
+    // Keeps the number to be written when the entry is next found.
+    static void DeferValueNumber(VarEntry& entry, double value, int digits);
 
 private:
     char m_name[kVarTextChars] = "";

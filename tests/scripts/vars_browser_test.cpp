@@ -76,6 +76,42 @@ TEST(VariableCategories, OverlongNamesAndValuesAreRefused) {
     EXPECT_EQ(category.AddEntry("one too many"), nullptr);
 }
 
+// With no browser open a number's text is written only when the entry is next read: every read
+// path sees the last number assigned, and a later text replaces it.
+TEST(VariableCategories, NumbersAssignedWithoutTheBrowserReadAsTheirText) {
+    struct Step {
+        const char* text;  // a string assignment when set, else the number
+        double number;
+        const char* expected;
+    };
+    const Step steps[] = {
+        {nullptr, 1.5, "1.5000"},
+        {nullptr, 123456.0, "1.2346e+05"},
+        {nullptr, -0.25, "-0.25000"},
+        {"words", 0, "words"},
+        {nullptr, 2.0, "2.0000"},
+        {nullptr, 3.0, "3.0000"},
+    };
+    VarCategory* category = VariableCategories().FindCategory(kVarCategoryApplication);
+    ASSERT_NE(category, nullptr);
+    int index = -1;
+    for (int i = 0; i < kVarEntries; ++i)
+        if (std::strcmp(category->EntryAt(i)->name, "K") == 0) index = i;
+    ASSERT_GE(index, 0);
+    for (int read = 0; read < 2; ++read) {
+        for (const Step& s : steps) {
+            if (s.text) SetVariableText(kVarCategoryApplication, "K", s.text);
+            else SetVariableNumber(kVarCategoryApplication, "K", s.number, 5);
+            const VarEntry* entry = read ? category->EntryAt(index) : category->FindEntry("K");
+            EXPECT_STREQ(entry->value, s.expected) << (read ? "EntryAt" : "FindEntry");
+        }
+    }
+    // A refused text leaves the number that was assigned last.
+    SetVariableNumber(kVarCategoryApplication, "K", 7.0, 5);
+    EXPECT_EQ(VarCategory::SetValueText(*category->FindSlot("K"), std::string(300, 'v').c_str()), 0);
+    EXPECT_STREQ(category->FindEntry("K")->value, "7.0000");
+}
+
 // ---- The window ----
 
 class VarsBrowser : public ::testing::Test {

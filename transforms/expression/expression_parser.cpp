@@ -1,4 +1,5 @@
-// The evaluator: a table-driven shift-reduce parser that computes while it parses, over the lexer.
+// The evaluator: a table-driven shift-reduce parser that computes while it parses, over the lexer;
+// texts it has seen are run from a compiled program of the same moves.
 #include "transforms/expression/expression.h"
 #include "transforms/expression/expression_functions.h"
 #include "transforms/expression/expression_compiled.h"
@@ -9,21 +10,6 @@
 EvaluationContext g_expression = {};
 
 namespace {
-
-// The compiled text being evaluated; null while the text is read as it goes.
-struct Replay {
-    const ExpressionLexItem* items;
-    int count;
-    int next;
-};
-Replay g_replay = {};
-
-ExpressionToken NextToken() {
-    if (!g_replay.items) return NextExpressionToken();
-    // The last item ends the text: the parser never asks past it, but if it did it would meet it again.
-    const int i = g_replay.next < g_replay.count ? g_replay.next++ : g_replay.count - 1;
-    return ResolveExpressionToken(g_expression.text, g_replay.items[i]);
-}
 
 constexpr int kStates = 30;
 constexpr int kTokenKinds = 12;  // 0..11; the error token is never looked up
@@ -134,7 +120,7 @@ bool PushParseEntry(const ParseEntry& entry, int state) {
 }
 
 void ShiftToken(int state) {
-    if (PushParseEntry(g_expression.tokenRecord, state)) g_expression.token = NextToken();
+    if (PushParseEntry(g_expression.tokenRecord, state)) g_expression.token = NextExpressionToken();
 }
 
 // The value of a rule from its right side, entries bottom to top.
@@ -225,15 +211,149 @@ bool Begin(const char* text, size_t length, int16_t* errorPos) {
 }
 
 double EvaluateReading(const char* text, size_t length, int16_t* errorPos) {
-    const Replay outer = g_replay;
-    g_replay = {};
-    double value = 0.0;
-    if (Begin(text, length, errorPos)) {
-        g_expression.token = NextToken();
-        value = Parse(errorPos);
+    if (!Begin(text, length, errorPos)) return 0.0;
+    g_expression.token = NextExpressionToken();
+    return Parse(errorPos);
+}
+
+// The parser's moves over a compiled text do not depend on what its names read, only on the
+// kinds of its tokens: they are worked out once into a program of steps, each error with the
+// position the parser would give.
+enum ProgramCode : uint8_t {
+    kOpRead,        // arg: item whose name is read now; refused at its start
+    kOpShiftValue,  // pushes the value last read
+    kOpShiftConst,  // arg: item whose number is pushed
+    kOpShiftMark,   // pushes an operator, a parenthesis or a function name
+    kOpReduce,      // arg: rule
+    kOpCall,        // arg: function; pos: where a failing call is refused
+    kOpFail,        // pos
+    kOpAccept,      // pos: where a value that is no number is refused
+};
+
+struct ProgramStep {
+    uint8_t code;
+    uint8_t arg;
+    uint16_t pos;
+};
+
+constexpr int kProgramSteps = 4 * kCompiledExpressionItems;
+
+// Works out the steps over the items; false when they do not fit.
+bool CompileSteps(const ExpressionLexItem* items, ProgramStep* steps) {
+    int n = 0;
+    auto emit = [&](ProgramCode code, int arg, int pos) {
+        if (n >= kProgramSteps) return false;
+        steps[n++] = ProgramStep{code, static_cast<uint8_t>(arg), static_cast<uint16_t>(pos)};
+        return true;
+    };
+    int states[kParseStackSize];
+    int functions[kParseStackSize] = {};
+    int top = 0;
+    states[0] = 0;
+    int k = 0;
+    // The lookahead's kind, reading it first when it names something.
+    auto look = [&](int& token) {
+        const ExpressionLexItem& item = items[k];
+        if (item.kind != kLexToken) {
+            token = kTokNumber;
+            return emit(kOpRead, k, item.start);
+        }
+        token = item.token;
+        if (token == kTokError) return emit(kOpFail, 0, item.end);
+        return true;
+    };
+    int token = 0;
+    if (!look(token)) return false;
+    while (token != kTokError) {
+        const int end = items[k].end;
+        const uint8_t action = kActions.action[states[top]][token];
+        if (action == kAccept) return emit(kOpAccept, 0, end);
+        if (action & kReduce) {
+            const int rule = action & 0x7F;
+            const Rule& r = kRules[rule];
+            top -= r.length;
+            const int next = GotoState(r.lhs, states[top]);
+            if (next < 0) return emit(kOpFail, 0, end);
+            if (!(rule == 16 ? emit(kOpCall, functions[top + 1], end) : emit(kOpReduce, rule, 0))) return false;
+            if (top + 1 >= kParseStackSize) return emit(kOpFail, 0, end);
+            states[++top] = next;
+            functions[top] = 0;
+        } else if (action & kShift) {
+            if (top + 1 >= kParseStackSize) return emit(kOpFail, 0, end);
+            const ExpressionLexItem& item = items[k];
+            const bool ok = item.kind != kLexToken ? emit(kOpShiftValue, 0, 0)
+                            : token == kTokNumber ? emit(kOpShiftConst, k, 0)
+                                                  : emit(kOpShiftMark, 0, 0);
+            if (!ok) return false;
+            states[++top] = action & 0x3F;
+            functions[top] = token == kTokFunction ? item.arg : 0;
+            ++k;
+            if (!look(token)) return false;
+        } else {
+            return emit(kOpFail, 0, end);
+        }
     }
-    g_replay = outer;
-    return value;
+    return true;  // ends at the refused token's step
+}
+
+// Runs the steps; the value, or 0 with the error position set.
+double RunSteps(const char* text, const ExpressionLexItem* items, const ProgramStep* steps, int16_t* errorPos) {
+    double stack[kParseStackSize];
+    int top = 0;
+    stack[0] = 0.0;
+    double read = 0.0;
+    for (const ProgramStep* s = steps;; ++s) {
+        switch (s->code) {
+        case kOpRead:
+            if (ResolveExpressionToken(text, items[s->arg]) == kTokError) break;
+            read = g_expression.tokenRecord.number;
+            continue;
+        case kOpShiftValue: stack[++top] = read; continue;
+        case kOpShiftConst: stack[++top] = items[s->arg].number; continue;
+        case kOpShiftMark: stack[++top] = 0.0; continue;
+        case kOpReduce: {
+            const int length = kRules[s->arg].length;
+            const double* e = &stack[top - length + 1];
+            double v;
+            switch (s->arg) {
+            case 1: v = e[0] + e[2]; break;
+            case 2: v = e[0] - e[2]; break;
+            case 4: v = e[0] * e[2]; break;
+            case 5: v = e[2] == 0.0 ? 0.0 : e[0] / e[2]; break;
+            case 7: v = std::pow(e[0], e[2]); break;
+            case 9: v = -e[1]; break;
+            case 14: v = e[1]; break;
+            default: v = e[0]; break;
+            }
+            top -= length - 1;
+            stack[top] = v;
+            continue;
+        }
+        case kOpCall: {
+            double v = 0.0;
+            top -= 3;  // the name, "(", the argument and ")" become the value
+            if (!ApplyExpressionFunction(s->arg, stack[top + 2], g_expression.document, &v)) {
+                g_expression.readPos = text + s->pos;
+                break;
+            }
+            stack[top] = v;
+            continue;
+        }
+        case kOpFail: g_expression.readPos = text + s->pos; break;
+        case kOpAccept:
+            // Not-a-number (a domain error) and the infinities (an overflow) are no value: refused at the end.
+            if (!std::isfinite(stack[top])) {
+                g_expression.readPos = text + s->pos;
+                break;
+            }
+            *errorPos = kExpressionAccepted;
+            return stack[top];
+        }
+        // Every break above is a refusal, the read position set.
+        g_expression.error = 1;
+        *errorPos = static_cast<int16_t>(g_expression.readPos - text);
+        return 0.0;
+    }
 }
 
 // The cache: two ways per hash, the older one replaced. A slot is keyed by the whole text, so a
@@ -246,6 +366,7 @@ struct CacheSlot {
     uint16_t busy;   // evaluations in progress over it (a name read may evaluate another text)
     char text[kCompiledExpressionChars + 1];
     ExpressionLexItem items[kCompiledExpressionItems];
+    ProgramStep steps[kProgramSteps];
 };
 CacheSlot g_cache[kExpressionCacheSlots];
 uint32_t g_cacheClock = 0;
@@ -259,6 +380,7 @@ bool Compile(CacheSlot& slot, const char* text, size_t length, uint32_t hash) {
         ExpressionLexItem& item = slot.items[n];
         ScanExpressionToken(text, from, &item);
         if (item.kind == kLexToken && (item.token == kTokEnd || item.token == kTokError)) {
+            if (!CompileSteps(slot.items, slot.steps)) return false;
             std::memcpy(slot.text, text, length + 1);
             slot.hash = hash;
             slot.length = static_cast<uint16_t>(length);
@@ -309,14 +431,12 @@ double EvaluateExpression(const char* text, int16_t* errorPos) {
         return EvaluateReading(text, strnlen(text, kMaxExpressionChars + 1), errorPos);
     CacheSlot* slot = CompiledText(text, length, hash);
     if (!slot) return EvaluateReading(text, length, errorPos);
-    const Replay outer = g_replay;
-    g_replay = {slot->items, slot->count, 0};
+    EvaluationContext& c = g_expression;
+    c.text = c.readPos = text;
+    c.error = 0;
     ++slot->busy;
-    Begin(text, length, errorPos);
-    g_expression.token = NextToken();
-    const double value = Parse(errorPos);
+    const double value = RunSteps(text, slot->items, slot->steps, errorPos);
     --slot->busy;
-    g_replay = outer;
     return value;
 }
 
