@@ -274,7 +274,11 @@ bool CompileSteps(const ExpressionLexItem* items, ProgramStep* steps) {
             top -= r.length;
             const int next = GotoState(r.lhs, states[top]);
             if (next < 0) return emit(kOpFail, 0, end);
-            if (!(rule == 16 ? emit(kOpCall, functions[top + 1], end) : emit(kOpReduce, rule, 0))) return false;
+            // A rule of one symbol passes its value on unchanged: it needs no step.
+            const bool ok = rule == 16 ? emit(kOpCall, functions[top + 1], end)
+                            : r.length > 1 ? emit(kOpReduce, rule, 0)
+                                           : true;
+            if (!ok) return false;
             if (top + 1 >= kParseStackSize) return emit(kOpFail, 0, end);
             states[++top] = next;
             functions[top] = 0;
