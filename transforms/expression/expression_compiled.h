@@ -1,7 +1,8 @@
 // The compiled form of an expression text: its tokens, each with its extent and either its value
 // (numbers, operators, functions) or what it names (variables, channels, value names), which is
-// read again at every evaluation. Texts are compiled once and kept in a small cache keyed by
-// their characters, so a lesson loop does not read the same text again at every turn.
+// read again at every evaluation, and the parser's moves over them as a program of steps. Texts
+// are compiled once and kept in a small cache keyed by their characters, so a lesson loop does
+// not read the same text again at every turn.
 #pragma once
 #include "transforms/expression/expression.h"
 #include <cstdint>
@@ -33,7 +34,7 @@ ExpressionToken ResolveExpressionToken(const char* base, const ExpressionLexItem
 constexpr int kCompiledExpressionChars = 160;
 constexpr int kCompiledExpressionItems = 96;
 // The cache's slots: a lesson's loop, its IF tests and a few calculation channels fit.
-constexpr int kExpressionCacheSlots = 128;
+constexpr int kExpressionCacheSlots = 64;
 
 // Evaluates reading the text token by token, with no compiled form: the reference the cache is
 // tested against.
