@@ -57,6 +57,12 @@ const char* NextLine(const char* p) {
 
 bool IsEndWord(const char* word) { return ScriptWordIs(word, "END"); }
 
+// Whether the line's first word is END, without copying it: every statement asks.
+bool LineIsEnd(const char* p) {
+    while (IsSkip(*p)) ++p;
+    return (p[0] | 0x20) == 'e' && (p[1] | 0x20) == 'n' && (p[2] | 0x20) == 'd' && IsWordEnd(p[3]);
+}
+
 // A record leaving the loaded script: kept while it runs, else deleted. Nothing keeps
 // pointing at a deleted one.
 void DropSubroutine(CScriptSubroutine* sub) {
@@ -97,9 +103,7 @@ struct stScriptRun {
 
 // Runs the statement at the run's line; true when the run is over (its result set).
 bool StepRun(stScriptRun& run) {
-    char word[kScriptWordChars];
-    FirstWord(run.line, word);
-    if (*run.line == 0 || IsEndWord(word)) {
+    if (*run.line == 0 || LineIsEnd(run.line)) {
         run.result = kScriptGoOn;
         return true;
     }
