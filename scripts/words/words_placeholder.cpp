@@ -15,9 +15,3 @@ int16_t ScriptWordEnable(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordDisable(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordShow(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordHide(stScriptCall&) { return kScriptStop; }
-
-// No graph, marker, display or analysis word is known yet.
-int16_t ExecGraphStatement(stScriptCall&, const char*, int* handled) {
-    *handled = 0;
-    return kScriptGoOn;
-}

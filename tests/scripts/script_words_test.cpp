@@ -19,6 +19,7 @@
 #include "scripts/engine/script_engine.h"
 #include "scripts/words/word_fields.h"
 #include "tests/documents/acq_builder.h"
+#include "tests/documents/test_doc.h"
 #include "tests/shell/box_capture.h"
 #include "tests/shell/shell_fixture.h"
 #include "documents/measurements/measure_text.h"
@@ -327,6 +328,56 @@ TEST_F(ScriptWords, OpenAndOpenModReportWhetherTheGraphOpened) {
     EXPECT_EQ(WindowText(g_script.graph->hwnd), "Second lab");
     EXPECT_EQ(g_errorDialogs, 0);
     EXPECT_TRUE(boxes.boxes.empty()) << "the graph words ask no questions";
+}
+
+// SAVE writes over an existing file only and renames the graph; SAVECOPY writes a new file and
+// leaves the graph's name; both write the graph file, which reads back with the same channels.
+TEST_F(ScriptWords, SaveAndSaveCopyWriteTheGraphFileAndReportThroughTheirVariable) {
+    const std::string lab = InFolder("lab.acq");
+    ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
+    InFolder("copy.acq");
+    InFolder("missing.acq");
+    BoxCapture boxes;
+    ASSERT_EQ(Run({"OPEN \"lab.acq\", R"}), kScriptGoOn);
+    tagGS* gs = g_script.graph;
+    ASSERT_NE(gs, nullptr);
+    const std::string title = gs->title;
+    struct Case {
+        const char* line;
+        double result;
+        const char* written;     // the file that must exist afterwards, "" for none
+        bool renamed;            // the graph's title names the written file
+    };
+    const Case cases[] = {
+        {"SAVE \"missing.acq\", R", 3.0, "", false},
+        {"SAVECOPY \"copy.acq\", \"\", KeepName, R", 1.0, "copy.acq", false},
+        {"SAVE \"copy.acq\", R", 1.0, "copy.acq", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        DeleteFileA((folder + "\\missing.acq").c_str());
+        gs->modified = 1;
+        lstrcpynA(gs->title, title.c_str(), sizeof gs->title);
+        EXPECT_EQ(Run({c.line}), kScriptGoOn);
+        EXPECT_EQ(Var('R'), c.result);
+        EXPECT_EQ(GetFileAttributesA((folder + "\\missing.acq").c_str()), INVALID_FILE_ATTRIBUTES);
+        if (c.written[0]) {
+            const Bytes bytes = ReadWholeFile(folder + "\\" + c.written);
+            ASSERT_FALSE(bytes.empty());
+            TestDoc doc;
+            stGraphReadReport report{};
+            ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1);
+            for (int s = 0; s < kMaxChannels; ++s) EXPECT_EQ(doc.gs->chanCount[s], gs->chanCount[s]) << s;
+            EXPECT_EQ(gs->modified, 0u);
+        } else {
+            EXPECT_EQ(gs->modified, 1u) << "nothing was written";
+        }
+        EXPECT_EQ(std::string(gs->title).find(c.written[0] ? c.written : "none") != std::string::npos, c.renamed)
+            << gs->title;
+    }
+    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_TRUE(boxes.boxes.empty());
+    gs->modified = 0;
 }
 
 TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwo) {

@@ -1,0 +1,127 @@
+// The second statement executor's saving words: SAVE and SAVECOPY write the script's graph
+// through the graph file writer, with or without the save dialog. The executor's other graph,
+// marker and display words are not built, so it hands every other word back to the engine.
+#include "scripts/words/word_fields.h"
+#include "base/app.h"
+#include "common/tagGS.h"
+#include "devlib/vk40.h"
+#include "graph/document/graph_doc.h"
+#include "graph/files/file_save.h"
+#include <cstring>
+
+namespace {
+
+// What SAVE and SAVECOPY write to their result variable.
+constexpr double kSaved = 1.0;
+constexpr double kCopyNotSaved = 2.0;
+constexpr double kSaveFailed = 3.0;
+constexpr double kCopyTargetLocked = 4.0;
+
+void SetResult(stScriptCall& call, const char* name, double value) {
+    if (name[0] && IsNumericVariableName(name)) AssignScriptNumericVariable(call.frame, name, value);
+}
+
+// The graph the words act on: the script's own, else the active graph window's, so that the
+// start-up script's File menu subroutines save the graph the user is looking at.
+tagGS* SavingGraph() {
+    if (g_script.graph) return g_script.graph;
+    return g_app && g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
+}
+
+// The graph's title, put back when a save does not happen.
+class CKeptTitle {
+public:
+    explicit CKeptTitle(tagGS* gs) : m_gs(gs) { lstrcpynA(m_title, gs->title, sizeof m_title); }
+    void PutBack() { lstrcpynA(m_gs->title, m_title, sizeof m_gs->title); }
+
+private:
+    tagGS* m_gs;
+    char m_title[sizeof(tagGS::title)];
+};
+
+// 0 when the file can be opened for reading with no sharing, else the system's error.
+DWORD OpenExclusively(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() ? GetLastError() : ERROR_ACCESS_DENIED;
+    CloseHandle(file);
+    return 0;
+}
+
+// SAVE name, var: an empty name asks through the save dialog; a name must be an existing file,
+// which is written over without questions.
+int16_t WordSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
+    char name[kScriptWordChars], var[kScriptWordChars];
+    fields.Text(name);
+    fields.Word(var);
+    if (CWordFields::Bad()) return kScriptStop;
+    CKeptTitle kept(gs);
+    int ask = 1;
+    if (name[0]) {
+        lstrcpynA(gs->title, name, sizeof gs->title);
+        if (OpenExclusively(name) != 0) {
+            SetResult(call, var, kSaveFailed);
+            kept.PutBack();
+            return kScriptGoOn;
+        }
+        ask = 0;
+    }
+    const int saved = SaveDocumentAs(gs, ask, 1, nullptr, nullptr, nullptr);
+    if (!saved) kept.PutBack();
+    SetResult(call, var, saved ? kSaved : kSaveFailed);
+    return kScriptGoOn;
+}
+
+// SAVECOPY name, text, word, var [, folder]: writes a copy and leaves the graph's title; an
+// empty text writes to the name without questions, another one asks with it as the caption.
+int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
+    char name[kScriptWordChars], text[kScriptWordChars], word[kScriptWordChars], var[kScriptWordChars];
+    char folder[kScriptWordChars] = "";
+    fields.Text(name);
+    fields.Text(text);
+    fields.Word(word);
+    fields.Word(var);
+    fields.Text(folder);
+    if (CWordFields::Bad()) return kScriptStop;
+    CKeptTitle kept(gs);
+    int ask = 1;
+    if (!text[0]) {
+        SetResult(call, var, kSaved);
+        const DWORD error = OpenExclusively(name);
+        if (error != 0 && error != ERROR_FILE_NOT_FOUND) {
+            SetResult(call, var, kCopyTargetLocked);
+            kept.PutBack();
+            return kScriptGoOn;
+        }
+        // Under its own name for the write, so that an untitled graph is not asked about.
+        lstrcpynA(gs->title, name, sizeof gs->title);
+        ask = 0;
+    }
+    const int lockName = lstrcmpiA(word, "LockName") == 0 ? 1 : 0;
+    if (!SaveDocumentAs(gs, ask, lockName, text, name, folder[0] ? folder : nullptr)) {
+        SetResult(call, var, kCopyNotSaved);
+        kept.PutBack();
+        return kScriptGoOn;
+    }
+    setDirtyGraphFlag(gs, 0);
+    kept.PutBack();
+    SetResult(call, var, kSaved);
+    return kScriptGoOn;
+}
+
+}  // namespace
+
+int16_t ExecGraphStatement(stScriptCall& call, const char* word, int* handled) {
+    *handled = 0;
+    tagGS* gs = SavingGraph();
+    if (!gs) return kScriptGoOn;
+    CWordFields fields(call.rest);
+    if (ScriptWordIs(word, "SAVE")) {
+        *handled = 1;
+        return WordSave(call, gs, fields);
+    }
+    if (ScriptWordIs(word, "SAVECOPY")) {
+        *handled = 1;
+        return WordSaveCopy(call, gs, fields);
+    }
+    return kScriptGoOn;
+}
