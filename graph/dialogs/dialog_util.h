@@ -25,4 +25,18 @@ int32_t ReadHms(HWND dlg, int hoursId, int minutesId, int secondsId);
 // Shows or hides a list of controls.
 void ShowControls(HWND dlg, const int* ids, size_t count, bool show);
 
+// A dialog procedure over a record the caller passes: Init takes the record at WM_INITDIALOG,
+// Command each WM_COMMAND (id, notification code).
+template <typename T, void (*Init)(HWND, T*), void (*Command)(HWND, T*, int, int)>
+INT_PTR CALLBACK RecordDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        Init(dlg, reinterpret_cast<T*>(lParam));
+        return FALSE;
+    }
+    auto* record = reinterpret_cast<T*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    if (msg != WM_COMMAND || !record) return FALSE;
+    Command(dlg, record, LOWORD(wParam), HIWORD(wParam));
+    return TRUE;
+}
+
 }  // namespace gdlg

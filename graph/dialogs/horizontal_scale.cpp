@@ -182,16 +182,7 @@ void OnHScaleCommand(HWND dlg, stHScale* d, int id, int code) {
 }
 
 // Dialog 952 for time and for the X channel.
-INT_PTR CALLBACK HScaleProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* d = reinterpret_cast<stHScale*>(GetWindowLongPtrA(dlg, DWLP_USER));
-    if (msg == WM_INITDIALOG) {
-        OnHScaleInit(dlg, reinterpret_cast<stHScale*>(lParam));
-        return FALSE;
-    }
-    if (msg != WM_COMMAND || !d) return FALSE;
-    OnHScaleCommand(dlg, d, LOWORD(wParam), HIWORD(wParam));
-    return TRUE;
-}
+constexpr DLGPROC HScaleProc = gdlg::RecordDialogProc<stHScale, OnHScaleInit, OnHScaleCommand>;
 
 // After OK: a scale that shows differently changes the time per division, and the view is
 // pulled back so that it does not run past the end of the record; a new start moves the view.
@@ -401,16 +392,7 @@ void OnLockedCommand(HWND dlg, stLockedHScale* d, int id, int code) {
 }
 
 // Dialog 202 for time and for the X channel.
-INT_PTR CALLBACK LockedProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* d = reinterpret_cast<stLockedHScale*>(GetWindowLongPtrA(dlg, DWLP_USER));
-    if (msg == WM_INITDIALOG) {
-        OnLockedInit(dlg, reinterpret_cast<stLockedHScale*>(lParam));
-        return FALSE;
-    }
-    if (msg != WM_COMMAND || !d) return FALSE;
-    OnLockedCommand(dlg, d, LOWORD(wParam), HIWORD(wParam));
-    return TRUE;
-}
+constexpr DLGPROC LockedProc = gdlg::RecordDialogProc<stLockedHScale, OnLockedInit, OnLockedCommand>;
 
 // The plot then shows exactly the chosen span: the number of divisions may be fractional.
 void ApplyLocked(tagGS* gs, const stLockedHScale& d) {
