@@ -25,6 +25,7 @@ struct VariablesBrowser {
     HWND dialog = nullptr;
     HWND categories = nullptr;  // drop-down list 1000
     HWND list = nullptr;        // list view 1010
+    bool shown = false;         // the dialog is on screen: only then are its rows kept current
     VarCategorySet set;
     VariablesBrowser();
 };
@@ -186,14 +187,34 @@ int SetVariableText(const char* category, const char* name, const char* text) {
     return 1;
 }
 
+namespace {
+// The engine's numeric categories were filled first, in this order, each with its letters in
+// order: an assignment's entry is found by its place, without comparing names on every turn.
+VarEntry* EngineEntry(const char* category, const char* name) {
+    const char* const engine[] = {kVarCategoryApplication, kVarCategoryMacro, kVarCategoryLocal};
+    for (int i = 0; i < 3; ++i) {
+        if (category != engine[i]) continue;
+        const int letter = (name[0] | 0x20) - 'a';
+        VarCategory* found = Browser().set.CategoryAt(i);
+        VarEntry* entry = found ? found->SlotAt(letter) : nullptr;
+        if (entry && entry->name[0] == name[0] && std::strcmp(entry->name + 1, name + 1) == 0) return entry;
+        return nullptr;
+    }
+    return nullptr;
+}
+}  // namespace
+
 // The engine's copy of a numeric assignment.
 int SetVariableNumber(const char* category, const char* name, double value, int digits) {
-    VarCategory* found = Browser().set.FindCategory(category);
-    if (!found || !name) return 0;
-    VarEntry* entry = found->FindSlot(name);
+    if (!category || !name || !name[0]) return 0;
+    VarEntry* entry = EngineEntry(category, name);
+    if (!entry) {
+        VarCategory* found = Browser().set.FindCategory(category);
+        entry = found ? found->FindSlot(name) : nullptr;
+    }
     if (!entry) return 0;
-    // Written now only when the browser is open to show it.
-    if (!Browser().list) {
+    // Written now only when the browser is on screen to show it; showing it refills the list.
+    if (!Browser().list || !Browser().shown) {
         VarCategory::DeferValueNumber(*entry, value, digits);
         return 0;
     }
@@ -205,6 +226,7 @@ int SetVariableNumber(const char* category, const char* name, double value, int 
 // Only the shown category's list has rows to change.
 void RefreshVariableRow(const char* category, const char* name) {
     HWND list = Browser().list;
+    if (!list || !Browser().shown) return;  // a hidden list is refilled when it is shown
     char shown[kVarTextChars];
     SelectedCategory(shown);
     if (!list || !category || std::strcmp(shown, category) != 0) return;
@@ -291,13 +313,21 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
             return TRUE;
         }
         break;
+    case WM_SHOWWINDOW:
+        // Assignments made while it was hidden wrote no rows: the list is read afresh.
+        Browser().shown = wParam != 0;
+        if (wParam) FillVariableList();
+        break;
     case WM_CLOSE:
         // The window lives as long as the program: closing only hides it.
         ShowWindow(dlg, SW_HIDE);
         return TRUE;
     case WM_DESTROY: {
         VariablesBrowser& b = Browser();
-        if (b.dialog == dlg) b.dialog = b.categories = b.list = nullptr;
+        if (b.dialog == dlg) {
+            b.dialog = b.categories = b.list = nullptr;
+            b.shown = false;
+        }
         return FALSE;
     }
     }

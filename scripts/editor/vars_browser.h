@@ -28,6 +28,7 @@ public:
     VarEntry* EntryAt(int index);
     // The entry without writing its pending number.
     VarEntry* FindSlot(const char* name);
+    VarEntry* SlotAt(int index) { return index >= 0 && index < kVarEntries ? &m_entries[index] : nullptr; }
     // Refused (0) at 256 characters or more; the entry keeps its text.
     static int SetValueText(VarEntry& entry, const char* text);
     static int SetValueNumber(VarEntry& entry, double value, int digits);

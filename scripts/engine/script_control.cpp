@@ -1,6 +1,7 @@
 // Control flow: IF/ELSE/ENDIF walk lines, FOR/NEXT keep the loop stack of the state record,
 // GOTO jumps to a label, CALL and RUNSCRIPT run subroutines, WAIT turns the message loop.
 #include "scripts/engine/script_control.h"
+#include "scripts/engine/script_plans.h"
 #include "transforms/expression/expression.h"
 #include <cstring>
 #include <string_view>
@@ -89,6 +90,14 @@ void AssignLoopVariable(stScriptCall& call, char letter, double value) {
     AssignScriptNumericVariable(call.frame, name, value);
 }
 
+// The loop's next value; past the limit the run goes on after its NEXT.
+int16_t TakeLoopTurn(stScriptCall& call, stScriptState::stLoop& loop) {
+    loop.value += loop.step;
+    AssignLoopVariable(call, loop.letter, loop.value);
+    const bool goOn = loop.step > 0 ? loop.value <= loop.limit : loop.value >= loop.limit;
+    return goOn ? int16_t{kScriptGoOn} : LeaveLoop(call);
+}
+
 // A loop's first pass: FOR v = start TO limit [STEP step].
 int16_t OpenLoop(stScriptCall& call, char letter, const char* p) {
     if (g_script.loopDepth >= kScriptLoopSlots) return kScriptStop;
@@ -142,10 +151,7 @@ int16_t ScriptWordFor(stScriptCall& call) {
     const uint32_t here = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
     if (!loop || loop->letter != word[0] || !LoopBelongsTo(*loop, call.frame) || loop->lineOffset != here)
         return OpenLoop(call, word[0], p);
-    loop->value += loop->step;
-    AssignLoopVariable(call, loop->letter, loop->value);
-    const bool goOn = loop->step > 0 ? loop->value <= loop->limit : loop->value >= loop->limit;
-    return goOn ? int16_t{kScriptGoOn} : LeaveLoop(call);
+    return TakeLoopTurn(call, *loop);
 }
 
 // NEXT v sends the run back to the FOR line of the innermost loop.
@@ -162,28 +168,61 @@ int16_t ScriptWordNext(stScriptCall& call) {
 
 int16_t ScriptWordExitFor(stScriptCall& call) { return LeaveLoop(call); }
 
-// IF left op right: numbers, or a string variable against a string expression.
-int16_t ScriptWordIf(stScriptCall& call) {
-    const char* p = call.rest;
+namespace {
+
+const char* const kIfOperators[] = {"<>", ">=", "<=", ">", "<", "="};
+
+// Splits an IF's text at its operator: the first of the list found anywhere wins.
+struct IfParts {
+    const char* p;      // the left side
+    const char* at;     // the operator
+    const char* right;  // the right side
+    const char* end;    // the line's end
+    int op;
+};
+bool SplitIf(const char* rest, IfParts* parts) {
+    const char* p = rest;
     while (IsBlank(*p)) ++p;
     const char* end = p;
     while (!AtLineEnd(*end)) ++end;
-    if (p == end) return kScriptStop;
-    static const char* const kOperators[] = {"<>", ">=", "<=", ">", "<", "="};
-    const char* at = nullptr;
-    int op = 0;
-    std::string_view rest(p, static_cast<size_t>(end - p));
-    for (; op < 6; ++op) {
-        const size_t found = rest.find(kOperators[op]);
-        if (found != std::string_view::npos) {
-            at = p + found;
-            break;
-        }
+    if (p == end) return false;
+    std::string_view text(p, static_cast<size_t>(end - p));
+    for (int op = 0; op < 6; ++op) {
+        const size_t found = text.find(kIfOperators[op]);
+        if (found == std::string_view::npos) continue;
+        *parts = {p, p + found, p + found + std::strlen(kIfOperators[op]), end, op};
+        return true;
     }
-    if (!at) return kScriptStop;
-    const char* right = at + std::strlen(kOperators[op]);
+    return false;
+}
+
+bool IsStringIf(const char* p) { return IsLetter(p[0]) && (p[1] == '$' || p[1] == '@'); }
+
+// A side of a test as EvaluateText reads it: cut at the word buffer's length.
+std::string IfSide(const char* from, const char* to) {
+    size_t n = static_cast<size_t>(to - from);
+    if (n > kScriptWordChars - 1) n = kScriptWordChars - 1;
+    return std::string(from, n);
+}
+
+bool TestNumbers(int op, double a, double b) {
+    const bool results[] = {a != b, a >= b, a <= b, a > b, a < b, a == b};
+    return results[op];
+}
+
+}  // namespace
+
+// IF left op right: numbers, or a string variable against a string expression.
+int16_t ScriptWordIf(stScriptCall& call) {
+    IfParts parts;
+    if (!SplitIf(call.rest, &parts)) return kScriptStop;
+    const char* p = parts.p;
+    const char* at = parts.at;
+    const char* right = parts.right;
+    const char* end = parts.end;
+    const int op = parts.op;
     bool truth = false;
-    if (IsLetter(p[0]) && (p[1] == '$' || p[1] == '@')) {
+    if (IsStringIf(p)) {
         const char name[3] = {p[0], p[1], 0};
         int index = 0, macro = 0;
         if (!ParseScriptStringVariable(name, &index, &macro)) return kScriptStop;
@@ -193,8 +232,7 @@ int16_t ScriptWordIf(stScriptCall& call) {
         truth = (op == 0 && !same) || (op == 5 && same);
     } else {
         const double a = EvaluateText(p, at), b = EvaluateText(right, end);
-        const bool results[] = {a != b, a >= b, a <= b, a > b, a < b, a == b};
-        truth = results[op];
+        truth = TestNumbers(op, a, b);
     }
     if (ScriptFieldFailed()) return kScriptStop;
     if (truth) return kScriptGoOn;
@@ -271,4 +309,41 @@ int16_t ScriptWordRunScript(stScriptCall& call) {
     if (!ReplaceLoadedScript(file, &stored) || !stored) return kScriptStop;
     const int16_t result = RunScriptSubroutine(LoadedScript(), name, 0);
     return (result == kScriptGoOn || result == kScriptReplaced) ? kScriptReplaced : kScriptStop;
+}
+
+// ---- Planned lines: the same statements without reading their words again ----
+
+int PlanScriptIf(const CScriptSubroutine* frame, const char* lineStart, const char* rest, stIfPlan* plan) {
+    IfParts parts;
+    if (!SplitIf(rest, &parts) || IsStringIf(parts.p)) return 0;
+    plan->op = parts.op;
+    plan->left = IfSide(parts.p, parts.at);
+    plan->right = IfSide(parts.right, parts.end);
+    const char* stop = WalkBlock(LineStart(frame, lineStart), -1, true);
+    plan->falseLine = stop ? stop - frame->Text() : -1;
+    return 1;
+}
+
+int16_t RunPlannedIf(stScriptCall& call, stIfPlan& plan) {
+    auto evaluate = [](const std::string& text, ExpressionKeep* keep) {
+        int16_t errorPos = kExpressionAccepted;
+        const double value = EvaluateKeptExpression(text.c_str(), keep, &errorPos);
+        if (errorPos != kExpressionAccepted) SetScriptFieldFailed();
+        return value;
+    };
+    const double a = evaluate(plan.left, &plan.leftKeep);
+    const double b = evaluate(plan.right, &plan.rightKeep);
+    if (ScriptFieldFailed()) return kScriptStop;
+    if (TestNumbers(plan.op, a, b)) return kScriptGoOn;
+    if (plan.falseLine < 0) return kScriptStop;
+    *call.position = call.frame->Text() + plan.falseLine;
+    return kScriptGoOn;
+}
+
+int16_t RunPlannedFor(stScriptCall& call, char letter) {
+    stScriptState::stLoop* loop = InnermostLoop();
+    const uint32_t here = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
+    if (!loop || loop->letter != letter || !LoopBelongsTo(*loop, call.frame) || loop->lineOffset != here)
+        return ScriptWordFor(call);
+    return TakeLoopTurn(call, *loop);
 }

@@ -20,7 +20,7 @@ namespace {
 
 // The statements a run takes between two turns of the message loop.
 constexpr uint32_t kStatementsPerTurn = 256;
-constexpr uint32_t kStatementsPerKeyCheck = 16;  // a power of two
+constexpr uint32_t kStatementsPerKeyCheck = 64;  // a power of two
 
 CCursorList g_loadedScript;   // the loaded script, from start to exit
 CCursorList g_retiredScript;  // records a load dropped while a run of them was in progress
@@ -307,6 +307,9 @@ int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
     if (!sub) return kScriptNotFound;
     void* const caller = g_script.currentSubroutine;
     g_script.waitCursorFlag = static_cast<int16_t>(waitCursor);
+    // Turns are owed to long runs: an event's few lines (one per idle step during a recording)
+    // never add up to a turn of the loop that called them.
+    if (g_script.nestingDepth == 0) g_script.statementsSinceTurn = 0;
     ++g_script.nestingDepth;
     ++sub->m_activeRuns;
     if (waitCursor) SetWaitCursor(1);

@@ -2,6 +2,7 @@
 // string expressions. None of them reads past the line's CR, and a malformed field marks the
 // statement as failed instead of passing on a made-up value.
 #include "scripts/engine/script_engine.h"
+#include "scripts/engine/script_plans.h"
 #include "transforms/expression/expression.h"
 #include "common/tagGS.h"
 #include <cstdio>
@@ -153,7 +154,7 @@ int32_t GetScriptField(const char* pos, char* out, char delimiter) {
 // counted; a line end never is, so the next reader stays on this line.
 int32_t GetScriptNumber(const char* pos, double* out) {
     *out = 0.0;
-    SetExpressionContext(g_script.graph, ScriptSampleIndex(g_script.graph));
+    SetScriptExpressionContext();
     char field[kScriptWordChars];
     const int32_t used = GetScriptField(pos, field, ',');
     if (used == 0) return 0;
@@ -224,6 +225,8 @@ int32_t EvaluateScriptExpression(const char* pos, char* out) {
     }
     return 0;
 }
+
+void SetScriptExpressionContext() { SetExpressionContext(g_script.graph, ScriptSampleIndex(g_script.graph)); }
 
 int ScriptFieldFailed() { return g_script.fieldFailed != 0; }
 void SetScriptFieldFailed() { g_script.fieldFailed = 1; }

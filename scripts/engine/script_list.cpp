@@ -1,6 +1,8 @@
 // The loaded script's containers: the owning list with a cursor and the subroutine record.
 #include "scripts/engine/script_list.h"
+#include "scripts/engine/script_plans.h"
 #include <cstring>
+#include <new>
 
 CCursorList::~CCursorList() { RemoveAll(); }
 
@@ -175,6 +177,7 @@ CScriptSubroutine::CScriptSubroutine() {
 }
 
 CScriptSubroutine::~CScriptSubroutine() {
+    delete m_plans;
     if (m_textHandle) {
         GlobalUnlock(m_textHandle);
         GlobalFree(m_textHandle);
@@ -184,6 +187,8 @@ CScriptSubroutine::~CScriptSubroutine() {
 // The copy starts with a CR of its own, so that "the end of the line before" the first line
 // exists too; Text() points past it.
 int CScriptSubroutine::StoreText(const char* source, uint32_t length) {
+    delete m_plans;
+    m_plans = nullptr;
     if (m_textHandle) {
         GlobalUnlock(m_textHandle);
         GlobalFree(m_textHandle);
@@ -213,4 +218,9 @@ void CScriptSubroutine::SetLabel(int i, const char* name, uint32_t offset) {
     if (i < 0 || i >= kScriptLabelSlots) return;
     CopyName(m_labels[i].name, name);
     m_labels[i].offset = offset;
+}
+
+CScriptPlans* CScriptSubroutine::Plans() {
+    if (!m_plans) m_plans = new (std::nothrow) CScriptPlans;  // null: the lines are read
+    return m_plans;
 }

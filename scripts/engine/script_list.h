@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <cstdint>
 
+class CScriptPlans;
+
 constexpr int kScriptNameChars = 20;  // names of up to 19 characters
 constexpr int kScriptLabelSlots = 100;  // labels, including the empty end mark
 
@@ -83,6 +85,9 @@ public:
     // Runs in progress on this record. A record that is dropped from the list while a run of it
     // is in progress is kept (retired) until its last run ends, so a run never reads freed text.
     int32_t m_activeRuns = 0;
+    // The plans of the lines run so far (made at the first use, dropped with the text); null
+    // when there is no memory for them.
+    CScriptPlans* Plans();
 
 private:
     struct Label {
@@ -97,4 +102,5 @@ private:
     uint32_t m_textLength = 0;
     char m_callerName[kScriptNameChars];
     uint32_t m_resumeOffset = 0;
+    CScriptPlans* m_plans = nullptr;
 };

@@ -2,6 +2,7 @@
 // the lesson language's fixed order. A failing statement shows the error dialog once.
 #include "scripts/engine/script_engine.h"
 #include "scripts/engine/script_control.h"
+#include "scripts/engine/script_plans.h"
 #include <cstring>
 
 namespace {
@@ -131,7 +132,115 @@ int16_t Settle(const stScriptCall& call, const char* word, int16_t result) {
     return ShowScriptError(call.line, word);
 }
 
+// ---- Plans: a line's reading done once ----
+
+bool IsNumericVariableName(const char* name) {
+    const char letter = name[0];
+    const bool isLetter = (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
+    return isLetter && (!name[1] || (name[1] == '#' && !name[2]));
+}
+
+// What the line at `line` is, as far as its later runs can skip reading it. Anything unusual is
+// left to the reading, so a plan never changes what a line does.
+std::unique_ptr<stLinePlan> MakePlan(CScriptSubroutine* frame, const char* line) {
+    auto plan = std::make_unique<stLinePlan>();
+    plan->offset = static_cast<uint32_t>(line - frame->Text());
+    char word[kScriptWordChars];
+    const int32_t used = GetScriptToken(line, word);
+    if (word[0] == ';') {
+        plan->kind = stLinePlan::kComment;
+        return plan;
+    }
+    const char* first = line;
+    while (*first == ' ' || *first == '\t' || *first == ',') ++first;
+    plan->lineOffset = static_cast<uint32_t>(first - frame->Text());
+    plan->restOffset = static_cast<uint32_t>(line + used - frame->Text());
+    const char* rest = line + used;
+    if (word[0] && (!word[1] || word[1] == '$' || word[1] == '@' || word[1] == '#')) {
+        char equals[kScriptWordChars], field[kScriptWordChars];
+        const char* p = rest;
+        p += GetScriptToken(p, equals);
+        if (!IsNumericVariableName(word) || equals[0] != '=') return plan;
+        GetScriptField(p, field, ',');
+        if (std::strlen(field) >= kScriptStringChars) return plan;  // the reading refuses it
+        plan->kind = stLinePlan::kAssignNumber;
+        std::memcpy(plan->name, word, std::strlen(word) + 1);
+        plan->field = field;
+        return plan;
+    }
+    const ScriptWordHandler handler = FindWord(kFirstWords, word);
+    if (!handler) return plan;
+    plan->handler = handler;
+    plan->kind = stLinePlan::kWord;
+    if (handler == ScriptWordFor) {
+        char letter[kScriptWordChars];
+        GetScriptToken(rest, letter);
+        const bool ok = (letter[0] >= 'a' && letter[0] <= 'z') || (letter[0] >= 'A' && letter[0] <= 'Z');
+        if (ok && !letter[1]) {
+            plan->kind = stLinePlan::kFor;
+            plan->letter = letter[0];
+        }
+    } else if (handler == ScriptWordIf && PlanScriptIf(frame, line, rest, &plan->test)) {
+        plan->kind = stLinePlan::kIf;
+    }
+    return plan;
+}
+
+stLinePlan* PlanOf(CScriptSubroutine* frame, const char* line) {
+    const char* text = frame->Text();
+    if (line < text || line >= text + frame->TextLength()) return nullptr;
+    CScriptPlans* plans = frame->Plans();
+    if (!plans) return nullptr;
+    const uint32_t offset = static_cast<uint32_t>(line - text);
+    if (stLinePlan* plan = plans->Find(offset)) return plan;
+    return plans->Add(MakePlan(frame, line));
+}
+
+// A planned statement's failure goes to the error dialog with its word, read again only then.
+int16_t SettlePlanned(const stScriptCall& call, int16_t result) {
+    if (result == kScriptGoOn && !ScriptFieldFailed()) return result;
+    char word[kScriptWordChars];
+    GetScriptToken(call.line, word);
+    return Settle(call, word, result);
+}
+
+// The planned line's statement; kRead lines return false and are read.
+bool RunPlan(stLinePlan& plan, CScriptSubroutine* frame, const char** position, int16_t* result) {
+    const char* text = frame->Text();
+    stScriptCall call{frame, position, text + plan.lineOffset, text + plan.restOffset};
+    switch (plan.kind) {
+    case stLinePlan::kRead: return false;
+    case stLinePlan::kComment: *result = kScriptGoOn; return true;
+    case stLinePlan::kAssignNumber: {
+        double value = 0.0;
+        SetScriptExpressionContext();
+        if (!plan.field.empty()) {
+            int16_t errorPos = kExpressionAccepted;
+            const double read = EvaluateKeptExpression(plan.field.c_str(), &plan.keep, &errorPos);
+            if (errorPos != kExpressionAccepted) {
+                SetScriptFieldFailed();
+                *result = SettlePlanned(call, kScriptStop);
+                return true;
+            }
+            value = read;
+        }
+        AssignScriptNumericVariable(frame, plan.name, value);
+        *result = kScriptGoOn;
+        return true;
+    }
+    case stLinePlan::kWord: *result = SettlePlanned(call, plan.handler(call)); return true;
+    case stLinePlan::kFor: *result = SettlePlanned(call, RunPlannedFor(call, plan.letter)); return true;
+    case stLinePlan::kIf: *result = SettlePlanned(call, RunPlannedIf(call, plan.test)); return true;
+    }
+    return false;
+}
+
 int16_t ExecuteLine(CScriptSubroutine* frame, const char** position) {
+    if (frame) {
+        int16_t result = kScriptStop;
+        if (stLinePlan* plan = PlanOf(frame, *position))
+            if (RunPlan(*plan, frame, position, &result)) return result;
+    }
     char word[kScriptWordChars];
     const char* line = *position;
     const int32_t used = GetScriptToken(line, word);

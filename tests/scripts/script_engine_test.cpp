@@ -280,6 +280,50 @@ TEST_F(ScriptEngine, ScriptsLeaveTheirVariables) {
     }
 }
 
+// A loop's lines are read once and then run from what that reading found: every later turn must
+// still do exactly what reading the line again would.
+TEST_F(ScriptEngine, LoopLinesRunAlikeOnEveryTurn) {
+    // A line whose value fails on some turns only: ACOS of 2 and 3 is no number.
+    ErrorDialogs::answers = {1, 1};
+    ScriptFile failing("t\nMain\nFOR i = 1 TO 5\nA = ACOS(i - 2)\nN = N + 1\nNEXT i\nEND\n");
+    EXPECT_EQ(Run(failing), kScriptGoOn);
+    ASSERT_EQ(ErrorDialogs::shown.size(), 2u) << "turns 4 and 5 fail, the first three do not";
+    EXPECT_NE(ErrorDialogs::shown[1].find("LINE: A = ACOS(i - 2);\r\nWORD: A"), std::string::npos) << ErrorDialogs::shown[1];
+    EXPECT_EQ(Var('A'), 0.0) << "the refused turns kept ACOS(1)";
+    EXPECT_EQ(Var('N'), 5.0);
+
+    // An IF that is true on some turns and false on others, with its ELSE.
+    SetUp();
+    ScriptFile branches("t\nMain\nFOR i = 1 TO 6\nIF i > 3\nA = A + 1\nELSE\nB = B + 1\nENDIF\nNEXT i\nEND\n");
+    EXPECT_EQ(Run(branches), kScriptGoOn);
+    EXPECT_EQ(Var('A'), 3.0);
+    EXPECT_EQ(Var('B'), 3.0);
+    // The same record run again: the lines are known now, the results must not change.
+    g_script.variables['A' - 'A'] = g_script.variables['B' - 'A'] = 0.0;
+    EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 0), kScriptGoOn);
+    EXPECT_EQ(Var('A'), 3.0);
+    EXPECT_EQ(Var('B'), 3.0);
+
+    // More distinct lines than the compiled-expression cache holds: each turn evicts what the
+    // lines kept, and every line must still evaluate its own text.
+    SetUp();
+    std::string body = "t\nMain\nFOR i = 1 TO 3\n";
+    for (int k = 1; k <= 100; ++k) body += "A = A + " + std::to_string(k) + "\n";
+    body += "NEXT i\nEND\n";
+    ScriptFile many(body);
+    EXPECT_EQ(Run(many), kScriptGoOn);
+    EXPECT_EQ(Var('A'), 3.0 * 5050.0);
+    EXPECT_TRUE(ErrorDialogs::shown.empty());
+
+    // A line's failure on a later turn stops the run when the answer is No.
+    SetUp();
+    ScriptFile stops("t\nMain\nFOR i = 1 TO 5\nIF ACOS(i - 2) >= 0\nN = N + 1\nENDIF\nNEXT i\nEND\n");
+    EXPECT_EQ(Run(stops), kScriptStop);
+    EXPECT_EQ(Var('N'), 3.0);
+    EXPECT_EQ(ErrorDialogs::shown.size(), 1u);
+    EXPECT_EQ(g_script.nestingDepth, 0);
+}
+
 // Malformed lines: each fails once (or is a documented quiet case), the answer Continue goes on
 // with the next line, and no reader takes that line's fields as its own.
 TEST_F(ScriptEngine, MalformedLinesFailOnceAndTheRunGoesOn) {
@@ -373,6 +417,16 @@ TEST_F(ScriptEngine, ALongLoopTurnsTheMessageLoopAsItGoes) {
     EXPECT_EQ(Var('A'), 1000);
     // Some 3000 statements: the loop turned at least once per 256 of them.
     EXPECT_GE(LoopTurns::count, 3000 / 256);
+}
+
+// An event's few lines, run at every idle step of a recording, never add up to a turn of the
+// loop that runs them: the idle step would be entered again from inside itself.
+TEST_F(ScriptEngine, ShortEventRunsDoNotTurnTheLoopHoweverOftenTheyRun) {
+    ScriptFile file("test\nMain\nEND\nOnIdleAcquisition\nN = N + 1\nA = N * 2\nIF A > 10\nB = 1\nENDIF\nEND\n");
+    Run(file);
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(RunScriptSubroutine(LoadedScript(), "OnIdleAcquisition", 0), kScriptGoOn);
+    EXPECT_EQ(Var('N'), 1000);
+    EXPECT_EQ(LoopTurns::count, 0);
 }
 
 TEST_F(ScriptEngine, WaitTurnsTheMessageLoopAndZeroDoesNot) {

@@ -193,6 +193,7 @@ TEST_F(VarsBrowser, OpensHiddenWithTheCategoriesAndTwoColumns) {
 }
 
 TEST_F(VarsBrowser, FollowsScriptAssignmentsInTheShownCategoryOnly) {
+    ShowVarsBrowser(SW_SHOW);
     Choose(kVarCategoryApplication);
     ASSERT_EQ(Run("A = 3.14159265\nB = 1000000\na = 7\nS$ = \"hello\"\nM# = 0.25\n"), 1);
     EXPECT_EQ(Row("A"), "3.1416");
@@ -213,12 +214,33 @@ TEST_F(VarsBrowser, FollowsScriptAssignmentsInTheShownCategoryOnly) {
 }
 
 TEST_F(VarsBrowser, AnOverlongStringKeepsThePreviousText) {
+    ShowVarsBrowser(SW_SHOW);
     Choose(kVarCategoryAppString);
     EXPECT_EQ(SetVariableText(kVarCategoryAppString, "T$", "short"), 1);
     EXPECT_EQ(Row("T$"), "short");
     EXPECT_EQ(SetVariableText(kVarCategoryAppString, "T$", std::string(300, 'x').c_str()), 1);
     EXPECT_EQ(Row("T$"), "short");
     EXPECT_STREQ(VariableCategories().FindCategory(kVarCategoryAppString)->FindEntry("T$")->value, "short");
+}
+
+// A hidden browser's rows are not written at every assignment (a lesson loop would pay for each
+// one); showing it lists the values as they are then.
+TEST_F(VarsBrowser, AHiddenBrowserShowsTheLatestValuesWhenShown) {
+    ShowVarsBrowser(SW_SHOW);
+    Choose(kVarCategoryApplication);
+    ASSERT_EQ(Run("A = 1\nS$ = \"one\"\n"), 1);
+    EXPECT_EQ(Row("A"), "1.0000");
+    ShowVarsBrowser(SW_HIDE);
+    ASSERT_EQ(Run("FOR i = 1 TO 50\nA = A + 1\nNEXT i\nS$ = \"two\"\n"), 1);
+    EXPECT_EQ(Row("A"), "1.0000") << "rows of a hidden list are left alone";
+    ShowVarsBrowser(SW_SHOW);
+    EXPECT_EQ(Row("A"), "51.000");
+    Choose(kVarCategoryLocal);
+    EXPECT_EQ(Row("i"), "51.000");
+    Choose(kVarCategoryAppString);
+    EXPECT_EQ(Row("S$"), "two");
+    ASSERT_EQ(Run("S$ = \"three\"\n"), 1);
+    EXPECT_EQ(Row("S$"), "three") << "shown again, it follows again";
 }
 
 TEST_F(VarsBrowser, ShowHideAndCloseOnlyHideTheWindow) {

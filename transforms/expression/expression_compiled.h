@@ -43,3 +43,12 @@ double EvaluateExpressionUncached(const char* text, int16_t* errorPos);
 void ClearExpressionCache();
 // How many evaluations found their text compiled, since the last clear.
 uint32_t ExpressionCacheHits();
+
+// A caller that evaluates one unchanging text again and again (a lesson line) keeps where its
+// compiled form was: while that slot still holds the text, the lookup by characters is skipped.
+struct ExpressionKeep {
+    const void* slot = nullptr;
+    uint32_t serial = 0;
+};
+// As EvaluateExpression; `text` must not change while `keep` is used with it.
+double EvaluateKeptExpression(const char* text, ExpressionKeep* keep, int16_t* errorPos);

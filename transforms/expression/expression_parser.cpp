@@ -368,6 +368,7 @@ struct CacheSlot {
     uint16_t length;
     uint16_t count;  // 0: empty
     uint16_t busy;   // evaluations in progress over it (a name read may evaluate another text)
+    uint32_t serial;  // changes at every compile, so a kept slot is known to hold the same text
     char text[kCompiledExpressionChars + 1];
     ExpressionLexItem items[kCompiledExpressionItems];
     ProgramStep steps[kProgramSteps];
@@ -375,6 +376,7 @@ struct CacheSlot {
 CacheSlot g_cache[kExpressionCacheSlots];
 uint32_t g_cacheClock = 0;
 uint32_t g_cacheHits = 0;
+uint32_t g_cacheSerial = 0;
 
 // Compiles the text into the slot; false when it has more tokens than a slot holds.
 bool Compile(CacheSlot& slot, const char* text, size_t length, uint32_t hash) {
@@ -389,6 +391,7 @@ bool Compile(CacheSlot& slot, const char* text, size_t length, uint32_t hash) {
             slot.hash = hash;
             slot.length = static_cast<uint16_t>(length);
             slot.count = static_cast<uint16_t>(n + 1);
+            slot.serial = ++g_cacheSerial;
             return true;
         }
         from = text + item.end;
@@ -419,6 +422,16 @@ CacheSlot* CompiledText(const char* text, size_t length, uint32_t hash) {
     return victim;
 }
 
+double RunSlot(CacheSlot& slot, const char* text, int16_t* errorPos) {
+    EvaluationContext& c = g_expression;
+    c.text = c.readPos = text;
+    c.error = 0;
+    ++slot.busy;
+    const double value = RunSteps(text, slot.items, slot.steps, errorPos);
+    --slot.busy;
+    return value;
+}
+
 }  // namespace
 
 // Parses and computes the text; errors are reported only through the position.
@@ -435,12 +448,31 @@ double EvaluateExpression(const char* text, int16_t* errorPos) {
         return EvaluateReading(text, strnlen(text, kMaxExpressionChars + 1), errorPos);
     CacheSlot* slot = CompiledText(text, length, hash);
     if (!slot) return EvaluateReading(text, length, errorPos);
-    EvaluationContext& c = g_expression;
-    c.text = c.readPos = text;
-    c.error = 0;
-    ++slot->busy;
-    const double value = RunSteps(text, slot->items, slot->steps, errorPos);
-    --slot->busy;
+    return RunSlot(*slot, text, errorPos);
+}
+
+double EvaluateKeptExpression(const char* text, ExpressionKeep* keep, int16_t* errorPos) {
+    auto* slot = static_cast<CacheSlot*>(const_cast<void*>(keep->slot));
+    if (slot && slot->count && slot->serial == keep->serial) {
+        slot->stamp = ++g_cacheClock;
+        ++g_cacheHits;
+        return RunSlot(*slot, text, errorPos);
+    }
+    keep->slot = nullptr;
+    const double value = EvaluateExpression(text, errorPos);
+    // The text is now compiled in one of its two ways, unless it is too long to be held.
+    const size_t length = strnlen(text, kCompiledExpressionChars + 1);
+    if (length <= static_cast<size_t>(kCompiledExpressionChars)) {
+        uint32_t hash = 2166136261u;
+        for (size_t i = 0; i < length; ++i) hash = (hash ^ static_cast<uint8_t>(text[i])) * 16777619u;
+        const uint32_t first = hash & (kExpressionCacheSlots - 1) & ~1u;
+        for (CacheSlot* way : {&g_cache[first], &g_cache[first + 1]}) {
+            if (way->count && way->hash == hash && way->length == length && std::memcmp(way->text, text, length) == 0) {
+                keep->slot = way;
+                keep->serial = way->serial;
+            }
+        }
+    }
     return value;
 }
 
