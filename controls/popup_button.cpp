@@ -263,7 +263,16 @@ void PopupButton::DrawCenteredText(HDC dc, const RECT* rc, const char* text) con
     HGDIOBJ oldFont = (g_app && g_app->hfontText) ? SelectObject(dc, g_app->hfontText) : nullptr;
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     RECT area = *rc;
-    DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    // A text wider than the face keeps its start, where the item's short name stands, and ends
+    // in an ellipsis: centred, it would lose both ends.
+    RECT need = area;
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+    if (need.right - need.left > area.right - area.left) {
+        area.left += 2;
+        DrawTextA(dc, text, -1, &area, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    } else {
+        DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
     SetBkMode(dc, oldMode);
     if (oldFont) SelectObject(dc, oldFont);
 }

@@ -409,6 +409,35 @@ TEST_F(ControlsPopupButton, CheckedItemTextIsDrawnCentredOnTheFace) {
     EXPECT_LE(std::abs((minX - 2) - (kWidth - 2 - 1 - maxX)), 2);
 }
 
+// A text wider than the face (a measurement box's "SC, Selected Channel") shows its start.
+TEST_F(ControlsPopupButton, ATextWiderThanTheFaceKeepsItsStart) {
+    PopupButton b;
+    CreateButton(b);
+    b.AppendItem("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW", 0);
+    b.SelectItem(0);
+    b.SetColors(stColor16{}, kFrame, stColor16{});
+    Canvas canvas(kWidth, kHeight);
+    const RECT client{0, 0, kWidth, kHeight};
+    b.Draw(canvas.dc(), &client);
+    const PixelCounts n = Classify(canvas);
+    EXPECT_GT(n.other, 10) << "text pixels on the face";
+    EXPECT_EQ(n.otherOutsideFace, 0);
+    // Its end is an ellipsis: the last inked columns hold dots, not a letter's full height.
+    int maxX = -1;
+    for (int y = 2; y < kHeight - 3; ++y)
+        for (int x = 3; x < kWidth - 2; ++x)
+            if (canvas.At(x, y) != kFaceColor && !OnOutline(x, y)) maxX = std::max(maxX, x);
+    ASSERT_GE(maxX, 0);
+    int top = kHeight, bottom = -1;
+    for (int y = 2; y < kHeight - 3; ++y)
+        for (int x = maxX - 3; x <= maxX; ++x)
+            if (canvas.At(x, y) != kFaceColor && !OnOutline(x, y)) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    EXPECT_LE(bottom - top, 3) << "a dot ends the text";
+}
+
 // The channel variant overrides Draw; the window must paint through the override.
 class RecordingPopup : public PopupButton {
 public:

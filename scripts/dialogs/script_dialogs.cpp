@@ -277,6 +277,15 @@ INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         else
             InitPromptTextLook(dlg, *rec);
         CenterWindowOnScreen(dlg);
+        // The focus goes to the first button: given to the read-only message, it would select
+        // the whole text.
+        for (int id : kPromptButtons) {
+            HWND button = GetDlgItem(dlg, id);
+            if (button && (GetWindowLongPtrA(button, GWL_STYLE) & WS_VISIBLE)) {  // the dialog is not shown yet
+                SetFocus(button);
+                return FALSE;
+            }
+        }
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

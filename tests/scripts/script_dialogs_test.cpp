@@ -219,6 +219,28 @@ std::vector<std::string> ScriptDialogs::errors_;
 
 // ---- Prompt (136) ----
 
+// Looks at a modal dialog from its own loop, after it has been shown and focused, then answers.
+struct OnceUp {
+    static int press;  // 0: close
+    static bool selected;
+    static int focus;
+    static void CALLBACK Look(HWND dlg, UINT, UINT_PTR id, DWORD) {
+        KillTimer(dlg, id);
+        DWORD from = 0, to = 0;
+        SendDlgItemMessageA(dlg, IDC_PROMPT_MESSAGE, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                            reinterpret_cast<LPARAM>(&to));
+        selected = to > from;
+        focus = GetDlgCtrlID(GetFocus());
+        if (press)
+            Press(dlg, press);
+        else
+            PostMessageA(dlg, WM_CLOSE, 0, 0);
+    }
+};
+int OnceUp::press = 0;
+bool OnceUp::selected = true;
+int OnceUp::focus = 0;
+
 TEST_F(ScriptDialogs, PromptShowsOnlyButtonsWithTextAndAnswersWithThePressedOne) {
     struct Case {
         const char* message;
@@ -247,10 +269,9 @@ TEST_F(ScriptDialogs, PromptShowsOnlyButtonsWithTextAndAnswersWithThePressedOne)
             message = Text(dlg, IDC_PROMPT_MESSAGE);
             messageShown = Shown(dlg, IDC_PROMPT_MESSAGE);
             pictureShown = Shown(dlg, IDC_PROMPT_PICTURE);
-            if (c.press)
-                Press(dlg, c.press);
-            else
-                PostMessageA(dlg, WM_CLOSE, 0, 0);
+            // The focus and the selection as the user first sees them: once the dialog is up.
+            OnceUp::press = c.press;
+            SetTimer(dlg, 1, 0, OnceUp::Look);
         });
         EXPECT_EQ(ShowScriptPrompt(c.message, c.buttons[0], c.buttons[1], c.buttons[2]), c.result);
         for (int i = 0; i < 3; ++i) {
@@ -264,6 +285,9 @@ TEST_F(ScriptDialogs, PromptShowsOnlyButtonsWithTextAndAnswersWithThePressedOne)
             EXPECT_EQ(message, c.message);
         }
         EXPECT_FALSE(pictureShown) << "the text look has no picture";
+        EXPECT_FALSE(OnceUp::selected) << "the message is read, not selected";
+        const int firstShown = c.shown[0] ? IDOK : c.shown[1] ? IDCANCEL : IDC_PROMPT_BUTTON3;
+        EXPECT_EQ(OnceUp::focus, firstShown) << "the first button has the focus";
     }
 }
 
