@@ -515,14 +515,15 @@ void StepCommand(CScriptEditor& ed, int stepInto) {
 }
 
 // Steps until a breakpoint, or (to the cursor) until the caret's line, or until the start
-// subroutine returns; a failed statement ends the run too.
+// subroutine returns; a failed statement ends the run too, and so does Ctrl+Break, as for any
+// script run, so that an endless loop in the script can be left.
 void RunCommand(CScriptEditor& ed, bool toCursor) {
     CEditorRun run(ed);
     if (!run.Entered() || ed.toolState != 1) return;
     if (!toCursor) RefreshLineMark(ed);
     for (;;) {
         const stStepOutcome step = StepOnce(ed, 1);
-        if (step.finished || step.failed) {
+        if (step.finished || step.failed || (GetAsyncKeyState(VK_CANCEL) & 0x8000)) {
             SetPaneCaret(ed.textPane, step.position);
             return;
         }
