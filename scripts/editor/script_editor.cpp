@@ -606,13 +606,13 @@ void OpenLessonScript(CScriptEditor& ed, const char* given) {
     char path[MAX_PATH] = "";
     lstrcpynA(path, given ? given : "", sizeof path);
     if (!path[0] && !ScriptDialogs().openFile(path, "")) return;
+    const size_t length = std::strlen(path);
+    if (length >= kEditorChars - 4) return;  // the path and its extension must fit the editor's record
     ResetMenuAndToolbar();
     ShowAllToolbarButtons();
     if (!AskToSaveChanges(ed)) return;
     SetWindowTextA(ed.textPane, "");
     SendMessageA(ed.textPane, EM_SETMODIFY, 0, 0);
-    const size_t length = std::strlen(path);
-    if (length >= kEditorChars - 4) return;  // the path and its extension must fit the editor's record
     lstrcpynA(ed.scriptPath, path, sizeof ed.scriptPath);
     char* dot = std::strrchr(ed.scriptPath, '.');
     if (dot && dot >= ed.scriptPath + length - 4 && !std::strpbrk(dot, "\\/")) *dot = 0;
