@@ -799,3 +799,26 @@
 #define IDC_VARS_HIDE 1184
 // The device library's container of renamed marker-menu texts.
 #define IDR_MARKER_MENU_TEXTS 5001
+// The script editor: its tools (also its menu commands), the subroutine list, and the Watch window
+#define IDM_SCRIPT_NEW 134
+#define IDM_SCRIPT_OPEN 140
+#define IDM_SCRIPT_SAVE 141
+#define IDM_SCRIPT_SAVE_AS 142
+#define IDM_SCRIPT_PRINT 143
+#define IDM_SCRIPT_RUN 144
+#define IDM_SCRIPT_STEP_INTO 145
+#define IDM_SCRIPT_RUN_TO_CURSOR 146
+#define IDM_SCRIPT_WATCH 147
+#define IDM_SCRIPT_INSERT 154
+#define IDC_SCRIPT_MACROS 156
+#define IDM_SCRIPT_STEP_OVER 158
+#define IDM_SCRIPT_TOGGLE_BREAKPOINT 159
+#define IDM_SCRIPT_DELETE_BREAKPOINTS 160
+#define IDC_SCRIPT_PANE 1
+#define IDD_SCRIPT_WATCH 162
+#define IDC_WATCH_LOCALS 1018
+#define IDC_WATCH_GLOBALS 1019
+#define IDC_WATCH_STRINGS 1020
+#define IDC_WATCH_SUBROUTINES 1053
+#define IDC_WATCH_FIRST_VALUE 1054
+#define IDC_WATCH_CAPTION 1111

@@ -15,6 +15,7 @@
 #include "devlib/acquisition/acqsetup_rules.h"
 #include "devlib/acquisition/acqstate.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/inputvalues.h"
 #include "devlib/acquisition/manualcontrol.h"
 #include "devlib/acquisition/outctl.h"
 #include "devlib/acquisition/prefs.h"
@@ -351,6 +352,15 @@ int32_t SetVariable(stWordCall& c, const char* name) {
         if (!c.in.Integer(&n) || !IsAnalog(n)) return 0;
         c.status = static_cast<int16_t>(ReadAnalogInputAveraged(c.acq, n, &value));
         if (!c.status) return 1;
+    } else if (Is(kind, "SMARTSENSOR") || Is(kind, "SMARTSENSORCOUNT")) {
+        // The sensor's identity comes from its own input's read, the count from the conversion words.
+        int32_t n = 0;
+        if (!c.in.Integer(&n) || !IsAnalog(n)) return 0;
+        uint16_t word = 0;
+        const bool identity = Is(kind, "SMARTSENSOR");
+        c.status = static_cast<int16_t>(identity ? ReadAnalogInputValue(c.acq, n, &word) : ReadAnalogInputWord(c.acq, n, &word));
+        if (!c.status) return 1;
+        value = word;
     } else if (Is(kind, "STATUS")) {
         if (!c.acq->run.running && c.acq->run.timingKind <= 1) {
             if (!c.acq->run.unitInitialised) ConnectUnit(c.acq, 1);

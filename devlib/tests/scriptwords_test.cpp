@@ -17,6 +17,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/inputvalues.h"
 #include "devlib/acquisition/manualcontrol.h"
 #include "devlib/acquisition/outctl.h"
 #include "devlib/acquisition/scriptwords.h"
@@ -738,3 +739,42 @@ TEST_F(ScriptWords, AdapterDataIsCheckedBeforeAnythingIsWritten) {
 }
 
 }  // namespace
+
+// The smart-sensor reads: the identity from the input's own read (command 65 with its number),
+// the count from the conversion of all four (command 60); both land in the named variable.
+TEST_F(ScriptWords, SmartSensorReadsReachTheVariables) {
+    ASSERT_TRUE(SimControlSetDword("Signal2", kSimSignalDc));
+    ASSERT_TRUE(SimControlSetDword("Amplitude2", 2000));
+    ASSERT_TRUE(SimControlSetDword("Signal3", kSimSignalNone));
+    StartLog();
+    EXPECT_EQ(Exec("VK40 SET i SMARTSENSOR 2"), 1);
+    EXPECT_EQ(Exec("VK40 SET n SMARTSENSORCOUNT 2"), 1);
+    EXPECT_EQ(Exec("VK40 SET g SMARTSENSOR 3"), 1);
+    const std::vector<std::string> identity = Sent(kCmdReadInputWord);
+    ASSERT_EQ(identity.size(), 2u);
+    EXPECT_EQ(identity[0].substr(0, 3), " 02") << "input 2";
+    EXPECT_EQ(identity[1].substr(0, 3), " 03");
+    EXPECT_EQ(Sent(kCmdConversionWords).size(), 1u);
+    ASSERT_EQ(g_fake.numbers.count("i"), 1u);
+    ASSERT_EQ(g_fake.numbers.count("n"), 1u);
+    EXPECT_NE(g_fake.numbers["i"], 0) << "a steady 2 mV input reads as a word of its own";
+    EXPECT_EQ(g_fake.numbers["n"], g_fake.numbers["i"]) << "both reads see the same steady input";
+    EXPECT_EQ(g_fake.numbers["g"], 0) << "a grounded input";
+    for (void* context : g_fake.contexts) EXPECT_EQ(context, &g_context);
+
+    // Inputs outside 1-4 are refused before the unit is asked.
+    const size_t before = PacketsSent();
+    for (const char* line : {"VK40 SET x SMARTSENSOR 0", "VK40 SET x SMARTSENSOR 5", "VK40 SET x SMARTSENSORCOUNT -1",
+                             "VK40 SET x SMARTSENSORCOUNT"})
+        EXPECT_EQ(Exec(line), 0) << line;
+    EXPECT_EQ(PacketsSent(), before);
+    EXPECT_EQ(g_fake.numbers.count("x"), 0u);
+
+    // A unit that does not answer: the failure report, no variable.
+    acq->run.unitInitialised = 1;
+    ASSERT_TRUE(SimControlSetDword(kSimFault, kSimFaultBadChecksum));
+    ASSERT_TRUE(SimControlSetDword(kSimFaultCommand, kCmdReadInputWord));
+    EXPECT_EQ(Exec("VK40 SET y SMARTSENSOR 1"), 2);
+    SimControlSetDword(kSimFault, 0);
+    EXPECT_EQ(g_fake.numbers.count("y"), 0u);
+}

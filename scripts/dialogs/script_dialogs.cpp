@@ -12,6 +12,7 @@
 #include "base/resource.h"
 #include "controls/utilities.h"
 #include "devlib/vk40.h"
+#include "scripts/editor/script_editor.h"
 #include "scripts/engine/script_engine.h"
 
 namespace {
@@ -673,6 +674,11 @@ INT_PTR CALLBACK LessonProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return TRUE;
         }
+        case IDC_LESSON_EDIT_SCRIPT:
+            ShowAllToolbarButtons();
+            OpenScriptEditor();
+            EndDialog(dlg, 1);
+            return TRUE;
         case IDCANCEL:
             EndDialog(dlg, 0);
             if (g_app && g_app->hwndFrame) PostMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);

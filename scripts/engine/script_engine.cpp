@@ -154,12 +154,6 @@ int CloseAllGraphWindows() {
     return g_script.closeCancelled ? 0 : 1;
 }
 
-// The toolbar and every button on it are shown again.
-void ShowAllToolbarButtons() {
-    if (!g_app || !g_app->hwndToolbar) return;
-    ShowWindow(g_app->hwndToolbar, SW_SHOWNA);
-    for (HWND b = GetWindow(g_app->hwndToolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) ShowWindow(b, SW_SHOWNA);
-}
 
 void HideDevicePanels() {
     if (g_app && g_app->hAcq) DrvHidePanels(&g_app->driverOps, g_app->hAcq);
@@ -201,6 +195,13 @@ void RunStartupScript() {
 
 CCursorList* LoadedScript() { return &g_loadedScript; }
 uint32_t ScriptGeneration() { return g_script.generation; }
+
+// The toolbar and every button on it are shown again.
+void ShowAllToolbarButtons() {
+    if (!g_app || !g_app->hwndToolbar) return;
+    ShowWindow(g_app->hwndToolbar, SW_SHOWNA);
+    for (HWND b = GetWindow(g_app->hwndToolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) ShowWindow(b, SW_SHOWNA);
+}
 
 // The whole file, line feeds left out (a 0 byte ends it), ending with a CR.
 int LoadScriptFile(char** text, const char* path) {

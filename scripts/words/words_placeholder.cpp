@@ -7,7 +7,6 @@ int16_t ScriptWordSplitPath(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordGetCurrentDirectory(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordSet(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordGet(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordSerialPort(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordSelect(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordEdit(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordJournal(stScriptCall&) { return kScriptStop; }

@@ -1,0 +1,456 @@
+// The script editor as a lesson author meets it, in the program booted inside the test: its
+// tools are clicked, its menu commands chosen, keys and characters sent to its text pane, and
+// what the pane, the files, the variables and the Watch window then hold is read back.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <richedit.h>
+
+#include <cstring>
+
+#include <string>
+#include <vector>
+
+#include "base/app.h"
+#include "base/lesson.h"
+#include "base/resource.h"
+#include "graph/document/graph_doc.h"
+#include "scripts/dialogs/script_dialogs.h"
+#include "scripts/editor/script_editor.h"
+#include "scripts/engine/script_engine.h"
+#include "scripts/words/word_fields.h"
+#include "tests/documents/acq_builder.h"
+#include "tests/shell/box_capture.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+
+// Lines 0..11 of the lesson's script, as a lesson author writes it.
+const char kScript[] =
+    "Editor test lesson\r\n"  // 0
+    "Main\r\n"                // 1
+    "a = 1.5\r\n"             // 2
+    "A = 2\r\n"               // 3
+    "CALL \"Helper\"\r\n"     // 4
+    "B = 3\r\n"               // 5
+    "D = A + B\r\n"           // 6
+    "END\r\n"                 // 7
+    "Helper\r\n"              // 8
+    "C = 4\r\n"               // 9
+    "END\r\n";                // 10
+
+std::string g_openAnswer;  // what the open dialog returns ("" = Cancel)
+int AnswerOpen(char* name, const char*) {
+    lstrcpynA(name, g_openAnswer.c_str(), MAX_PATH);
+    return g_openAnswer.empty() ? 0 : 1;
+}
+int NoPrompt(const char*, const char*, const char*, const char*) { return -1; }
+int NoNumber(const char*, const char*, char*) { return -1; }
+int NoText(const char*, const char*, char*) { return -1; }
+int NoItems(const char*, const char* const*, int, int, int) { return -1; }
+int NoLesson(char*) { return 0; }
+const stScriptDialogs kDialogs = {NoPrompt, NoNumber, NoText, NoItems, NoLesson, AnswerOpen};
+
+int16_t StopOnError(const char*) { return 0; }
+
+std::string ReadText(const std::string& path) {
+    const Bytes bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The windows of a class that this thread made.
+std::vector<HWND> ThreadWindows(const char* cls) {
+    struct Search {
+        const char* cls;
+        std::vector<HWND> found;
+    } search{cls, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            char name[64] = "";
+            GetClassNameA(w, name, sizeof name);
+            if (lstrcmpiA(name, s->cls) == 0) s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+class ScriptEditor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+        SetScriptErrorHook(StopOnError);
+        SetScriptDialogs(&kDialogs);
+        for (int i = 0; i < 26; ++i) {
+            g_script.variables[i] = 0.0;
+            g_script.strings[i][0] = 0;
+        }
+        ASSERT_TRUE(WriteWholeFile(folder.File("lesson.acq"), BuildAcq(RichRecipe())));
+        WriteScript(kScript);
+        editor = OpenScriptEditor();
+        ASSERT_NE(editor, nullptr);
+        pane = GetDlgItem(editor, IDC_SCRIPT_PANE);
+        ASSERT_NE(pane, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(editor)) DestroyWindow(editor);
+        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (tagGS* gs = GetWindowGraph(w)) gs->modified = 0;
+        SetScriptDialogs(nullptr);
+        SetScriptErrorHook(nullptr);
+        ShutShell();
+    }
+    void WriteScript(const std::string& text) {
+        ASSERT_TRUE(WriteWholeFile(ScriptPath(), Bytes(text.begin(), text.end())));
+    }
+    std::string ScriptPath() const { return folder.File("lesson.SCR"); }
+
+    HWND Tool(int id) const { return GetDlgItem(editor, id); }
+    // A click on a tool: press and release inside it.
+    void Click(int id) {
+        HWND tool = Tool(id);
+        ASSERT_NE(tool, nullptr) << id;
+        SendMessageA(tool, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageA(tool, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        PumpMessages();
+    }
+    // A command of the editor's menu.
+    void Menu(int id) {
+        SendMessageA(editor, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        PumpMessages();
+    }
+    void OpenLesson() {
+        g_openAnswer = folder.File("lesson.SCR");
+        Click(IDM_SCRIPT_OPEN);
+    }
+    // The user picks a subroutine from the list.
+    void Pick(const char* name) {
+        HWND combo = Tool(IDC_SCRIPT_MACROS);
+        const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+        ASSERT_GE(index, 0) << name;
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_SCRIPT_MACROS, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+    }
+    LONG CaretLine() const {
+        CHARRANGE range{};
+        SendMessageA(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return static_cast<LONG>(SendMessageA(pane, EM_EXLINEFROMCHAR, 0, range.cpMin));
+    }
+    void PutCaretOnLine(int line) {
+        const LONG at = static_cast<LONG>(SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+        CHARRANGE range{at, at};
+        SendMessageA(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    // The pane's text as the user sees it, one "\n" per line end.
+    std::string PaneLines() const {
+        char text[4096] = "";
+        GetWindowTextA(pane, text, sizeof text);
+        std::string out;
+        for (const char* p = text; *p; ++p)
+            if (*p != '\n') out += *p == '\r' ? '\n' : *p;
+        return out;
+    }
+    void Type(const std::string& text) {
+        for (char c : text) SendMessageA(pane, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
+    }
+    static double Var(char letter) { return g_script.variables[letter - 'A']; }
+
+    TempFolder folder{"kyeditor"};
+    HWND editor = nullptr;
+    HWND pane = nullptr;
+};
+
+std::string Lines(const char* crlf) {
+    std::string out;
+    for (const char* p = crlf; *p; ++p)
+        if (*p != '\n') out += *p == '\r' ? '\n' : *p;
+    return out;
+}
+
+}  // namespace
+
+TEST_F(ScriptEditor, OpensWithOnlyNewAndOpenThenOpenFillsTheToolsTitleAndList) {
+    char title[260] = "";
+    GetWindowTextA(editor, title, sizeof title);
+    EXPECT_STREQ(title, "Script[]");
+    const int later[] = {IDM_SCRIPT_SAVE, IDM_SCRIPT_SAVE_AS, IDM_SCRIPT_PRINT, IDC_SCRIPT_MACROS, IDM_SCRIPT_RUN,
+                         IDM_SCRIPT_STEP_OVER, IDM_SCRIPT_STEP_INTO, IDM_SCRIPT_RUN_TO_CURSOR,
+                         IDM_SCRIPT_TOGGLE_BREAKPOINT, IDM_SCRIPT_DELETE_BREAKPOINTS, IDM_SCRIPT_WATCH};
+    EXPECT_TRUE(IsWindowEnabled(Tool(IDM_SCRIPT_NEW)));
+    EXPECT_TRUE(IsWindowEnabled(Tool(IDM_SCRIPT_OPEN)));
+    for (int id : later) EXPECT_FALSE(IsWindowEnabled(Tool(id))) << id;
+    EXPECT_FALSE(IsWindowVisible(Tool(IDM_SCRIPT_INSERT)));
+
+    g_openAnswer.clear();  // the open dialog cancelled: nothing changes
+    Click(IDM_SCRIPT_OPEN);
+    EXPECT_FALSE(IsWindowEnabled(Tool(IDM_SCRIPT_SAVE)));
+
+    OpenLesson();
+    GetWindowTextA(editor, title, sizeof title);
+    EXPECT_EQ(std::string(title), "Script[" + ScriptPath() + "]");
+    for (int id : later) EXPECT_TRUE(IsWindowEnabled(Tool(id))) << id;
+    EXPECT_FALSE(IsWindowVisible(Tool(IDM_SCRIPT_INSERT)));
+    HWND combo = Tool(IDC_SCRIPT_MACROS);
+    ASSERT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
+    char name[64] = "";
+    SendMessageA(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(name));
+    EXPECT_STREQ(name, "Helper");
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(CaretLine(), 1) << "the caret at the first subroutine's name";
+}
+
+// Open used to leave the pane empty, so that a Save wrote an empty script over the lesson's.
+TEST_F(ScriptEditor, OpenFillsThePaneSoThatSaveKeepsTheScript) {
+    OpenLesson();
+    EXPECT_EQ(PaneLines(), Lines(kScript));
+    EXPECT_FALSE(SendMessageA(pane, EM_GETMODIFY, 0, 0));
+    Click(IDM_SCRIPT_SAVE);
+    EXPECT_EQ(ReadText(ScriptPath()), kScript);
+
+    // The author's typing is what the next save writes, and what the next run steps through.
+    PutCaretOnLine(6);
+    Type("E = 7\r");
+    EXPECT_TRUE(SendMessageA(pane, EM_GETMODIFY, 0, 0));
+    Menu(IDM_SCRIPT_SAVE);
+    const std::string saved = ReadText(ScriptPath());
+    EXPECT_NE(saved.find("B = 3\r\nE = 7\r\nD = A + B\r\n"), std::string::npos) << saved;
+    EXPECT_FALSE(SendMessageA(pane, EM_GETMODIFY, 0, 0));
+    Pick("Main");
+    Click(IDM_SCRIPT_RUN);
+    EXPECT_EQ(Var('E'), 7) << "the run uses the saved text";
+    EXPECT_EQ(Var('D'), 5);
+}
+
+TEST_F(ScriptEditor, OpeningOverUnsavedChangesAsksAndCancelKeepsThem) {
+    OpenLesson();
+    PutCaretOnLine(3);
+    Type("; note\r");
+    {
+        BoxCapture boxes;
+        boxes.answer = IDCANCEL;
+        OpenLesson();
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, "The script has been changed.\nDo you want to save the changes?");
+        EXPECT_EQ(boxes.boxes[0].caption, "Wavemind");
+    }
+    EXPECT_NE(PaneLines().find("; note"), std::string::npos) << "Cancel keeps the edit";
+    EXPECT_EQ(ReadText(ScriptPath()), kScript);
+    {
+        BoxCapture boxes;
+        boxes.answer = IDYES;
+        OpenLesson();
+        EXPECT_EQ(boxes.boxes.size(), 1u);
+    }
+    EXPECT_NE(ReadText(ScriptPath()).find("; note\r\n"), std::string::npos) << "Yes saved before opening";
+    EXPECT_NE(PaneLines().find("; note"), std::string::npos) << "the saved script is opened again";
+    int lessonGraphs = 0;
+    for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (tagGS* gs = GetWindowGraph(w)) lessonGraphs += lstrcmpiA(gs->filePath, folder.File("lesson.acq").c_str()) == 0;
+    EXPECT_EQ(lessonGraphs, 1) << "the lesson's graph is opened once";
+}
+
+TEST_F(ScriptEditor, StepIntoAndStepOverFollowTheStatementsWithTheCaret) {
+    OpenLesson();
+    Pick("Main");
+    // Each Step Into: the caret's line afterwards and the variables it left.
+    struct Step {
+        int tool;
+        LONG line;
+        double a, c, b;
+    };
+    const Step steps[] = {
+        {IDM_SCRIPT_STEP_INTO, 2, 0, 0, 0},   // entering: no statement runs yet
+        {IDM_SCRIPT_STEP_INTO, 3, 0, 0, 0},   // a = 1.5 (a local)
+        {IDM_SCRIPT_STEP_INTO, 4, 2, 0, 0},
+        {IDM_SCRIPT_STEP_INTO, 8, 2, 0, 0},   // into Helper: the caret at its name
+        {IDM_SCRIPT_STEP_INTO, 9, 2, 0, 0},   // its first statement
+        {IDM_SCRIPT_STEP_INTO, 10, 2, 4, 0},
+        {IDM_SCRIPT_STEP_INTO, 5, 2, 4, 0},   // back in Main after the CALL
+        {IDM_SCRIPT_STEP_OVER, 6, 2, 4, 3},
+        {IDM_SCRIPT_STEP_OVER, 7, 2, 4, 3},
+        {IDM_SCRIPT_STEP_OVER, 1, 2, 4, 3},   // Main returned: the caret at its name
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        Click(s.tool);
+        EXPECT_EQ(CaretLine(), s.line) << "step " << n;
+        EXPECT_EQ(Var('A'), s.a) << "step " << n;
+        EXPECT_EQ(Var('C'), s.c) << "step " << n;
+        EXPECT_EQ(Var('B'), s.b) << "step " << n;
+        ++n;
+    }
+    EXPECT_EQ(Var('D'), 5);
+
+    // Step Over runs a CALL whole.
+    g_script.variables['C' - 'A'] = 0;
+    Pick("Main");
+    for (int i = 0; i < 3; ++i) Click(IDM_SCRIPT_STEP_OVER);
+    ASSERT_EQ(CaretLine(), 4);
+    Click(IDM_SCRIPT_STEP_OVER);
+    EXPECT_EQ(CaretLine(), 5);
+    EXPECT_EQ(Var('C'), 4);
+}
+
+TEST_F(ScriptEditor, RunStopsAtBreakpointsAndRunToCursorAtTheCaretsLine) {
+    OpenLesson();
+    Pick("Main");
+    // Without breakpoints a run goes through and stops at the subroutine's start.
+    Click(IDM_SCRIPT_RUN);
+    EXPECT_EQ(Var('D'), 5);
+    EXPECT_EQ(CaretLine(), 1);
+
+    for (int i = 0; i < 26; ++i) g_script.variables[i] = 0.0;
+    PutCaretOnLine(9);
+    SendMessageA(pane, WM_KEYDOWN, VK_F5, 0);  // a breakpoint in Helper
+    PutCaretOnLine(6);
+    Menu(IDM_SCRIPT_TOGGLE_BREAKPOINT);  // and one in Main
+    Pick("Main");
+    Click(IDM_SCRIPT_RUN);
+    EXPECT_EQ(CaretLine(), 9);
+    EXPECT_EQ(Var('A'), 2);
+    EXPECT_EQ(Var('C'), 0) << "stopped before the breakpoint's statement";
+    Click(IDM_SCRIPT_RUN);
+    EXPECT_EQ(CaretLine(), 6);
+    EXPECT_EQ(Var('C'), 4);
+    EXPECT_EQ(Var('B'), 3);
+    EXPECT_EQ(Var('D'), 0);
+    Click(IDM_SCRIPT_RUN);
+    EXPECT_EQ(Var('D'), 5);
+    EXPECT_EQ(CaretLine(), 1);
+
+    // F5 on a breakpoint's line takes it away; Delete All Breakpoints takes the rest.
+    for (int i = 0; i < 26; ++i) g_script.variables[i] = 0.0;
+    PutCaretOnLine(9);
+    SendMessageA(pane, WM_KEYDOWN, VK_F5, 0);
+    Click(IDM_SCRIPT_DELETE_BREAKPOINTS);
+    Pick("Main");
+    Click(IDM_SCRIPT_RUN);
+    EXPECT_EQ(Var('D'), 5);
+
+    // Run to cursor: up to the statement on the caret's line.
+    for (int i = 0; i < 26; ++i) g_script.variables[i] = 0.0;
+    Pick("Main");
+    PutCaretOnLine(5);
+    Click(IDM_SCRIPT_RUN_TO_CURSOR);
+    EXPECT_EQ(CaretLine(), 5);
+    EXPECT_EQ(Var('C'), 4);
+    EXPECT_EQ(Var('B'), 0);
+}
+
+TEST_F(ScriptEditor, TheWatchWindowShowsLocalsGlobalsAndStrings) {
+    OpenLesson();
+    Pick("Main");
+    for (int i = 0; i < 3; ++i) Click(IDM_SCRIPT_STEP_INTO);  // a = 1.5 and A = 2 ran
+    std::strcpy(g_script.strings[1], "second");
+    Click(IDM_SCRIPT_WATCH);
+    std::vector<HWND> dialogs = ThreadWindows("#32770");
+    HWND watch = nullptr;
+    for (HWND d : dialogs)
+        if (GetWindow(d, GW_OWNER) == editor) watch = d;
+    ASSERT_NE(watch, nullptr);
+    auto field = [&](int i) {
+        char text[64] = "";
+        GetDlgItemTextA(watch, IDC_WATCH_FIRST_VALUE + i, text, sizeof text);
+        return std::string(text);
+    };
+    auto caption = [&] {
+        char text[64] = "";
+        GetDlgItemTextA(watch, IDC_WATCH_CAPTION, text, sizeof text);
+        return std::string(text);
+    };
+    EXPECT_EQ(caption(), "Local Variables");
+    EXPECT_EQ(field(0), "1.500000000");
+    EXPECT_EQ(field(1), "") << "a local holding 0 is an empty field";
+    SendMessageA(GetDlgItem(watch, IDC_WATCH_GLOBALS), BM_CLICK, 0, 0);
+    EXPECT_EQ(caption(), "Global Variables");
+    EXPECT_EQ(field(0), "2.000000000");
+    EXPECT_EQ(field(1), "");
+    SendMessageA(GetDlgItem(watch, IDC_WATCH_STRINGS), BM_CLICK, 0, 0);
+    EXPECT_EQ(caption(), "Global Strings");
+    EXPECT_EQ(field(1), "second");
+
+    // The Watch window follows the steps; closing it leaves the editor.
+    SendMessageA(GetDlgItem(watch, IDC_WATCH_GLOBALS), BM_CLICK, 0, 0);
+    Click(IDM_SCRIPT_STEP_OVER);
+    Click(IDM_SCRIPT_STEP_OVER);
+    EXPECT_EQ(field(1), "3.000000000");
+    SendMessageA(watch, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(watch));
+    EXPECT_TRUE(IsWindow(editor));
+}
+
+TEST_F(ScriptEditor, TabMovesAlongTheToolsAndHintsFollowTheMouse) {
+    OpenLesson();
+    HWND combo = Tool(IDC_SCRIPT_MACROS);
+    SetFocus(combo);
+    SendMessageA(combo, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), Tool(IDM_SCRIPT_RUN));
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    BYTE shifted[256];
+    std::memcpy(shifted, keys, sizeof keys);
+    shifted[VK_SHIFT] = 0x80;
+    SetKeyboardState(shifted);
+    SetFocus(combo);
+    SendMessageA(combo, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), Tool(IDM_SCRIPT_PRINT));
+    SetFocus(Tool(IDM_SCRIPT_NEW));
+    SendMessageA(editor, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), pane) << "Shift+Tab from the first tool goes to the pane";
+    SetKeyboardState(keys);
+    SetFocus(Tool(IDM_SCRIPT_WATCH));
+    SendMessageA(editor, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), pane) << "Tab from the last tool goes to the pane";
+
+    // The hint line: text while the mouse is over a tool, plain grey once it is over the editor.
+    auto hintInk = [&] {
+        UpdateWindow(editor);
+        RECT client;
+        GetClientRect(editor, &client);
+        HDC dc = GetDC(editor);
+        int ink = 0;
+        for (int y = client.bottom - 21; y < client.bottom - 8; ++y)
+            for (int x = 10; x < 160; ++x) ink += GetPixel(dc, x, y) != RGB(0xC0, 0xC0, 0xC0);
+        ReleaseDC(editor, dc);
+        return ink;
+    };
+    SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(200, 200));
+    EXPECT_EQ(hintInk(), 0);
+    SendMessageA(combo, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_GT(hintInk(), 20) << "Select macro to run";
+    SendMessageA(editor, WM_MOUSEMOVE, 0, MAKELPARAM(200, 200));
+    EXPECT_EQ(hintInk(), 0);
+    SendMessageA(Tool(IDM_SCRIPT_RUN), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_GT(hintInk(), 20) << "a tool's own hover notice";
+}
+
+TEST_F(ScriptEditor, TheLessonChoosersEditScriptButtonOpensTheEditor) {
+    DestroyWindow(editor);
+    EXPECT_TRUE(ThreadWindows("acqScript").empty());
+    static HHOOK hook = nullptr;
+    hook = SetWindowsHookExA(
+        WH_CBT,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (code == HCBT_ACTIVATE) {
+                HWND w = reinterpret_cast<HWND>(wParam);
+                if (GetDlgItem(w, IDC_LESSON_EDIT_SCRIPT))
+                    PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDC_LESSON_EDIT_SCRIPT, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(w, IDC_LESSON_EDIT_SCRIPT)));
+            }
+            return CallNextHookEx(hook, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    char path[MAX_PATH] = "";
+    const int result = RunLessonChooser(0, path);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(result, 1);
+    const std::vector<HWND> editors = ThreadWindows("acqScript");
+    ASSERT_EQ(editors.size(), 1u);
+    char title[64] = "";
+    GetWindowTextA(editors[0], title, sizeof title);
+    EXPECT_STREQ(title, "Script[]");
+    EXPECT_TRUE(IsWindowVisible(editors[0]));
+    editor = editors[0];
+}
