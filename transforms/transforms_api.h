@@ -36,3 +36,17 @@ int FindAllPeaks(tagGS* gs);
 
 // Non-zero once a template was set: Correlation and its neighbours need one.
 extern int g_templateSet;
+
+// ---- What the lesson's TRANSFORM words call without a dialog ----
+// Sources are channel number + 1, or 0 for the constant k; 1 when a result was written.
+int ComputeWaveformMath(tagGS* gs, int op, int source1, int source2, int destination, double k, int useSelection);
+// The selected channel's samples first..last inclusive.
+int ThresholdWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper);
+int LimitWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper);
+void IntegrateChannel(tagGS* gs, int32_t first, int32_t last, int32_t n, int parameters, int rectify,
+                      int removeBaseline);
+void IntegrateWithReset(tagGS* gs, int32_t first, int32_t last, int control, double low, double high,
+                        int meanSubtraction, int positive);
+void SmoothChannel(tagGS* gs, int32_t first, int32_t last, int32_t n, int median);
+void ExpSmoothChannel(tagGS* gs, int32_t first, int32_t last, double damping);
+void ApproximateChannel(tagGS* gs, int32_t first, int32_t last);

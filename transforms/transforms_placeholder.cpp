@@ -25,3 +25,11 @@ int RunRateDetector(tagGS*, int, int) { return 1; }
 int DoFindPeakDialog(tagGS*) { return 0; }
 int FindPeakInChannel(tagGS*, int32_t, int32_t) { return 0; }
 int FindAllPeaks(tagGS*) { return 1; }
+int ComputeWaveformMath(tagGS*, int, int, int, int, double, int) { return 0; }
+int ThresholdWave(tagGS*, int32_t, int32_t, double, double) { return 1; }
+int LimitWave(tagGS*, int32_t, int32_t, double, double) { return 1; }
+void IntegrateChannel(tagGS*, int32_t, int32_t, int32_t, int, int, int) {}
+void IntegrateWithReset(tagGS*, int32_t, int32_t, int, double, double, int, int) {}
+void SmoothChannel(tagGS*, int32_t, int32_t, int32_t, int) {}
+void ExpSmoothChannel(tagGS*, int32_t, int32_t, double) {}
+void ApproximateChannel(tagGS*, int32_t, int32_t) {}

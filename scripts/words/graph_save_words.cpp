@@ -1,7 +1,8 @@
 // The second statement executor's saving words: SAVE and SAVECOPY write the script's graph
-// through the graph file writer, with or without the save dialog. The executor's other graph,
-// marker and display words are not built, so it hands every other word back to the engine.
+// through the graph file writer, with or without the save dialog. The executor's other words
+// are in graph_words.cpp.
 #include "scripts/words/word_fields.h"
+#include "scripts/words/graph_words.h"
 #include "base/app.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
@@ -123,5 +124,7 @@ int16_t ExecGraphStatement(stScriptCall& call, const char* word, int* handled) {
         *handled = 1;
         return WordSaveCopy(call, gs, fields);
     }
+    // The other words act on the script's own graph only.
+    if (g_script.graph) return ExecGraphWord(call, g_script.graph, word, fields, handled);
     return kScriptGoOn;
 }
