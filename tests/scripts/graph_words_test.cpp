@@ -15,6 +15,7 @@
 #include "common/tagGS.h"
 #include "controls/script_button.h"
 #include "documents/documents_api.h"
+#include "documents/items/graph_items.h"
 #include "documents/journal/journal.h"
 #include "documents/markers/markers.h"
 #include "graph/document/graph_doc.h"
@@ -625,4 +626,70 @@ TEST_F(GraphWords, TransformWithABrokenChannelSelectionIsRefused) {
         EXPECT_EQ(g_errorDialogs, 1);
     }
     gs->selectedChan = kept;
+}
+
+// ---- Items, presets, closing ----
+
+TEST_F(GraphWords, PlotWordsAddDotsAndLinesToTheGraphsItems) {
+    ASSERT_TRUE(gs->graphItems);
+    const int before = gs->graphItems->Count();
+    ASSERT_EQ(Run({"PLOTDOT 4, \"red\", 2, 1.5", "PLOTLINE 2, \"blue\", 0, 0, 9, 3"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(gs->graphItems->Count(), before + 2);
+}
+
+TEST_F(GraphWords, NameAppendMarkerAddsTheSegmentLabelPreset) {
+    ASSERT_TRUE(gs->markerManager);
+    const CPresetList& presets = gs->markerManager->settings.presets[kMarkerAppend];
+    const int32_t before = presets.Last();
+    ASSERT_EQ(Run({"T$ = \"Trial \" + \"B\"", "NAMEAPPENDMARKER T$"}), kScriptGoOn);
+    ASSERT_EQ(presets.Last(), before + 1);
+    EXPECT_STREQ(presets.At(presets.Last())->text, "Trial B");
+}
+
+// CLOSEGRAPH closes the active graph even where the lesson forbade closing and sizing windows,
+// and the lesson's permissions stay as they were.
+TEST_F(GraphWords, CloseGraphClosesTheActiveGraphWhateverTheWindowPermissions) {
+    HWND window = gs->hwnd;
+    for (ScriptPermission p : {kPermCloseWindow, kPermSizeWindow, kPermDragWindow, kPermZoomWindow})
+        g_script.permissions[p] = 0;
+    gs->modified = 0;
+    ASSERT_EQ(Run({"CLOSEGRAPH"}), kScriptGoOn);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(window));
+    for (ScriptPermission p : {kPermCloseWindow, kPermSizeWindow, kPermDragWindow, kPermZoomWindow})
+        EXPECT_EQ(g_script.permissions[p], 0) << p;
+    for (ScriptPermission p : {kPermCloseWindow, kPermSizeWindow, kPermDragWindow, kPermZoomWindow})
+        g_script.permissions[p] = 1;
+    gs = nullptr;
+}
+
+TEST_F(GraphWords, ClipboardWaveDataIsTheSelectedSamplesAsText) {
+    ASSERT_EQ(Run({"CLIPBOARD COPYWAVEDATA"}), kScriptGoOn);
+    const std::string once = ClipboardText();
+    ASSERT_FALSE(once.empty());
+    EXPECT_NE(once.find('3'), std::string::npos) << once;
+    ASSERT_EQ(Run({"CLIPBOARD APPENDWAVEDATA"}), kScriptGoOn);
+    // The rows again after what was there, without the label line.
+    const std::string rows = once.substr(once.find("\r\n") + 2);
+    const std::string both = ClipboardText();
+    ASSERT_EQ(both.rfind(once, 0), 0u) << both;
+    EXPECT_NE(both.find(rows, once.size()), std::string::npos) << both;
+    EXPECT_EQ(both.find("Force", once.size()), std::string::npos) << both;
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// ---- The journal's pane ----
+
+TEST_F(GraphWords, JournalPaneWordsShowPlaceAndFillIt) {
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL CLOSE"}), kScriptGoOn);
+    EXPECT_EQ(gs->journalShown, 0u);
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL POSITION 0, 100, 300, 180", "JOURNAL TABSIZE 0.5"}), kScriptGoOn);
+    EXPECT_EQ(gs->journalHeight, 80);
+    EXPECT_EQ(gs->journalShown, 1u);
+    ASSERT_EQ(Run({"JOURNAL PASTEWAVEDATA"}), kScriptGoOn);
+    const std::string waves = JournalText();
+    EXPECT_NE(waves.find('3'), std::string::npos) << waves;
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL PASTEMEASUREMENTS", "JOURNAL UPDATE"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
 }
