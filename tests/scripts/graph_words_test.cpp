@@ -18,6 +18,7 @@
 #include "documents/items/graph_items.h"
 #include "documents/journal/journal.h"
 #include "documents/markers/markers.h"
+#include "graph/dialogs/toolbar.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "scripts/engine/script_engine.h"
@@ -691,5 +692,42 @@ TEST_F(GraphWords, JournalPaneWordsShowPlaceAndFillIt) {
     const std::string waves = JournalText();
     EXPECT_NE(waves.find('3'), std::string::npos) << waves;
     ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL PASTEMEASUREMENTS", "JOURNAL UPDATE"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// The row starts after the last standard button group that is shown.
+TEST_F(LessonButtons, TheRowStartsAfterTheShownStandardButtons) {
+    g_script.lessonButtonMode = 0;
+    struct {
+        std::vector<const char*> shown;
+        int left;
+    } const cases[] = {
+        {{}, 14}, {{"XYMODE"}, 94}, {{"XYMODE", "HCENTER"}, 206}, {{"FINDNEXTPEAK"}, 262}, {{"RECENT", "XYMODE"}, 430},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.left);
+        HideScriptToolbarButtons();
+        for (const char* name : c.shown) ASSERT_EQ(SetScriptToolbarButton(name, 1), 1) << name;
+        ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V"}, subs), kScriptGoOn);
+        HWND go = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
+        ASSERT_TRUE(go);
+        EXPECT_EQ(Place(go).left, c.left);
+    }
+    HideScriptToolbarButtons();
+}
+
+// In bitmap mode a button is 80 pixels wide and is found by the caption it took its picture by.
+TEST_F(LessonButtons, BitmapButtonsHaveTheirWidthAndAreFoundByTheirCaption) {
+    g_script.lessonButtonMode = 1;
+    ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V", "CREATEBUTTON \"Stop\", \"Other\", V"}, subs),
+              kScriptGoOn);
+    g_script.lessonButtonMode = 0;
+    const std::vector<HWND> buttons = Buttons();
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(Place(buttons[0]).right - Place(buttons[0]).left, 80);
+    EXPECT_EQ(Place(buttons[1]).left, Place(buttons[0]).right + 10);
+    ASSERT_EQ(Run({"REMOVEBUTTON \"GO\""}, subs), kScriptGoOn);
+    EXPECT_EQ(Buttons().size(), 1u);
+    EXPECT_FALSE(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST));
     EXPECT_EQ(g_errorDialogs, 0);
 }
