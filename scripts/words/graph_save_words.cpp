@@ -72,8 +72,9 @@ int16_t WordSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     return kScriptGoOn;
 }
 
-// SAVECOPY name, text, word, var [, folder]: writes a copy and leaves the graph's title; an
-// empty text writes to the name without questions, another one asks with it as the caption.
+// SAVECOPY name, text, word, var [, folder]: writes a copy and leaves the graph's title and its
+// changed mark; an empty text writes to the name without questions, another one asks with it as
+// the caption.
 int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     char name[kScriptWordChars], text[kScriptWordChars], word[kScriptWordChars], var[kScriptWordChars];
     char folder[kScriptWordChars] = "";
@@ -84,6 +85,8 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     fields.Text(folder);
     if (CWordFields::Bad()) return kScriptStop;
     CKeptTitle kept(gs);
+    // A copy saves the graph elsewhere, not the graph itself: its changes stay unsaved.
+    const int32_t modified = gs->modified ? 1 : 0;
     int ask = 1;
     if (!text[0]) {
         SetResult(call, var, kSaved);
@@ -103,7 +106,7 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
         kept.PutBack();
         return kScriptGoOn;
     }
-    setDirtyGraphFlag(gs, 0);
+    setDirtyGraphFlag(gs, modified);
     kept.PutBack();
     SetResult(call, var, kSaved);
     return kScriptGoOn;
