@@ -77,6 +77,7 @@ struct stApp {
     HACCEL hAccelMarker;          // the marker accelerators (resource 270), or null
     uint16_t nWaitCount;          // nesting of SetWaitCursor
     HCURSOR hcurBeforeWait;       // the cursor the wait cursor replaced
+    char szSavedFolder[260];      // the folder a lesson kept with SAVECURRENTFOLDER
 };
 
 extern stApp* g_app;

@@ -36,3 +36,20 @@ int FindAllPeaks(tagGS* gs);
 
 // Non-zero once a template was set: Correlation and its neighbours need one.
 extern int g_templateSet;
+
+// ---- What the lesson's TRANSFORM words call without a dialog ----
+// Sources are channel number + 1, or 0 for the constant k; 1 when a result was written.
+int ComputeWaveformMath(tagGS* gs, int op, int source1, int source2, int destination, double k, int useSelection);
+// The selected channel's samples first..last inclusive.
+int ThresholdWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper);
+int LimitWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper);
+// The selected channel in place: a moving window of n samples, or a running integral that
+// restarts where the control channel crosses its levels. 1 done.
+int IntegrateChannel(tagGS* gs, int32_t first, int32_t last, int32_t n, int parameters, int rectify,
+                     int removeBaseline);
+int IntegrateWithReset(tagGS* gs, int32_t first, int32_t last, int control, double low, double high,
+                       int meanSubtraction, int positive);
+// In place over the selected channel's samples first..last (the caller takes the undo); 1 done.
+int SmoothChannel(tagGS* gs, int32_t first, int32_t last, int32_t n, int median);
+int ExpSmoothChannel(tagGS* gs, int32_t first, int32_t last, double damping);
+int ApproximateChannel(tagGS* gs, int32_t first, int32_t last);

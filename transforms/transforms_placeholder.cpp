@@ -25,3 +25,11 @@ int RunRateDetector(tagGS*, int, int) { return 1; }
 int DoFindPeakDialog(tagGS*) { return 0; }
 int FindPeakInChannel(tagGS*, int32_t, int32_t) { return 0; }
 int FindAllPeaks(tagGS*) { return 1; }
+int ComputeWaveformMath(tagGS*, int, int, int, int, double, int) { return 0; }
+int ThresholdWave(tagGS*, int32_t, int32_t, double, double) { return 1; }
+int LimitWave(tagGS*, int32_t, int32_t, double, double) { return 1; }
+int IntegrateChannel(tagGS*, int32_t, int32_t, int32_t, int, int, int) { return 1; }
+int IntegrateWithReset(tagGS*, int32_t, int32_t, int, double, double, int, int) { return 1; }
+int SmoothChannel(tagGS*, int32_t, int32_t, int32_t, int) { return 1; }
+int ExpSmoothChannel(tagGS*, int32_t, int32_t, double) { return 1; }
+int ApproximateChannel(tagGS*, int32_t, int32_t) { return 1; }

@@ -1,7 +1,8 @@
 // The second statement executor's saving words: SAVE and SAVECOPY write the script's graph
-// through the graph file writer, with or without the save dialog. The executor's other graph,
-// marker and display words are not built, so it hands every other word back to the engine.
+// through the graph file writer, with or without the save dialog. The executor's other words
+// are in graph_words.cpp.
 #include "scripts/words/word_fields.h"
+#include "scripts/words/graph_words.h"
 #include "base/app.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
@@ -71,8 +72,9 @@ int16_t WordSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     return kScriptGoOn;
 }
 
-// SAVECOPY name, text, word, var [, folder]: writes a copy and leaves the graph's title; an
-// empty text writes to the name without questions, another one asks with it as the caption.
+// SAVECOPY name, text, word, var [, folder]: writes a copy and leaves the graph's title and its
+// changed mark; an empty text writes to the name without questions, another one asks with it as
+// the caption.
 int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     char name[kScriptWordChars], text[kScriptWordChars], word[kScriptWordChars], var[kScriptWordChars];
     char folder[kScriptWordChars] = "";
@@ -83,6 +85,8 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     fields.Text(folder);
     if (CWordFields::Bad()) return kScriptStop;
     CKeptTitle kept(gs);
+    // A copy saves the graph elsewhere, not the graph itself: its changes stay unsaved.
+    const int32_t modified = gs->modified ? 1 : 0;
     int ask = 1;
     if (!text[0]) {
         SetResult(call, var, kSaved);
@@ -102,7 +106,7 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
         kept.PutBack();
         return kScriptGoOn;
     }
-    setDirtyGraphFlag(gs, 0);
+    setDirtyGraphFlag(gs, modified);
     kept.PutBack();
     SetResult(call, var, kSaved);
     return kScriptGoOn;
@@ -123,5 +127,7 @@ int16_t ExecGraphStatement(stScriptCall& call, const char* word, int* handled) {
         *handled = 1;
         return WordSaveCopy(call, gs, fields);
     }
+    // The other words act on the script's own graph only.
+    if (g_script.graph) return ExecGraphWord(call, g_script.graph, word, fields, handled);
     return kScriptGoOn;
 }

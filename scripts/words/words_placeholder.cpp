@@ -9,7 +9,6 @@ int16_t ScriptWordSet(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordGet(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordSelect(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordEdit(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordJournal(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordEnable(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordDisable(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordShow(stScriptCall&) { return kScriptStop; }

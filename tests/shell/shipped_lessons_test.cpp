@@ -12,13 +12,19 @@
 #include "base/resource.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
+#include "devlib/resource.h"
+#include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
+#include "documents/markers/markers.h"
+#include "documents/measurements/measure_calc.h"
+#include "shell/startup.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/script_api.h"
 #include "scripts/words/word_fields.h"
 #include "tests/documents/test_doc.h"
+#include "tests/shell/box_capture.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"
 
@@ -174,12 +180,21 @@ TEST_F(ShippedLessons, ReflexesRecordsFromTheUnitAndKeepsTheRecordingUnderTheSub
         const char* file;  // "" when nothing is recorded
     };
     const Case cases[] = {{"Ada", 1, "Ada.acq"}, {"", 1, "Subject.acq"}, {"Bo", 2, ""}};
+    bool recorded = false;  // the graph of the case before holds a recording kept only as a copy
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("typed \"") + c.typed + "\", button " + std::to_string(c.button));
         g_user = stUser{};
         g_user.name = c.typed;
         g_user.firstButton = c.button;
-        ChooseReflexes();
+        {
+            // Opening the lesson again closes the last graph: its unsaved recording is asked
+            // about, and the user does not save it.
+            BoxCapture boxes;
+            boxes.answer = IDNO;
+            ChooseReflexes();
+            EXPECT_EQ(boxes.boxes.size(), recorded ? 1u : 0u);
+        }
+        recorded = c.file[0] != 0;
         ASSERT_TRUE(g_user.errors.empty()) << g_user.errors.front() << " / " << LastOpenedScriptPath();
         ASSERT_EQ(g_user.asked.size(), 1u) << LastOpenedScriptPath();
         EXPECT_EQ(g_user.asked[0], "Type the name of the subject.");
@@ -214,7 +229,7 @@ TEST_F(ShippedLessons, ReflexesRecordsFromTheUnitAndKeepsTheRecordingUnderTheSub
         files.push_back(saved);
         ASSERT_TRUE(Exists(saved)) << saved;
         ExpectFileHoldsChannel(saved, graph);
-        EXPECT_EQ(graph->modified, 0u) << "the kept copy leaves nothing to ask about";
+        EXPECT_EQ(graph->modified, 1u) << "a kept copy does not save the graph itself";
         ASSERT_EQ(g_user.prompts.size(), 2u);
         EXPECT_EQ(g_user.prompts[1], std::string("The recording is saved as ") + c.file);
     }
@@ -260,6 +275,182 @@ TEST_F(ShippedLessons, FileSaveAndSaveAsThroughTheStartUpScriptWriteTheGraphFile
         SendMessageA(g_app->hwndActiveGraph, WM_CLOSE, 0, 0);
         PumpMessages();
     }
+}
+
+// ---- The grip fatigue lesson ----
+
+// The operator at the fatigue lesson: the buttons pressed in the prompts in turn, the measurement
+// boxes chosen when the lesson asks for them, and what the lesson said.
+struct stOperator {
+    std::vector<int> buttons;
+    std::vector<std::string> prompts;
+    std::string name;
+    std::vector<std::string> errors;
+} g_operator;
+
+int OperatorPrompt(const char* message, const char*, const char*, const char*) {
+    const std::string text = message ? message : "";
+    g_operator.prompts.push_back(text);
+    if (text.rfind("Choose Max and Mean", 0) == 0 && g_app->hwndActiveGraph) {
+        tagGS* graph = GetWindowGraph(g_app->hwndActiveGraph);
+        const uint16_t options[3] = {0, 0, 0};
+        SetMeasurementBox(graph->measureGrid, 0, measure::kMax, 0, options, 0.0, "", 0, 1);
+        SetMeasurementBox(graph->measureGrid, 1, measure::kMean, 0, options, 0.0, "", 0, 1);
+    }
+    const size_t i = g_operator.prompts.size() - 1;
+    return i < g_operator.buttons.size() ? g_operator.buttons[i] : 1;
+}
+int OperatorText(const char*, const char*, char* out256) {
+    lstrcpynA(out256, g_operator.name.c_str(), 256);
+    return 1;
+}
+const stScriptDialogs kOperator = {OperatorPrompt, AnswerNumber, OperatorText, AnswerItems, AnswerLesson, AnswerOpenFile};
+int16_t KeepOperatorError(const char* message) {
+    g_operator.errors.push_back(message ? message : "");
+    return 0;
+}
+
+std::string FileText(const std::string& path) {
+    const std::vector<uint8_t> bytes = FileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class FatigueLesson : public ProgramWithUnit {
+protected:
+    void SetUp() override {
+        Boot("fatigue", true);
+        gs = nullptr;
+        g_operator = stOperator{};
+        SetScriptDialogs(&kOperator);
+        SetScriptErrorHook(KeepOperatorError);
+        const std::string shipped = ProgramFolder() + "\\Lessons\\Fatigue\\";
+        lessonFolder = folder + "\\Lessons\\Fatigue";
+        CreateDirectoryA((folder + "\\Lessons").c_str(), nullptr);
+        CreateDirectoryA(lessonFolder.c_str(), nullptr);
+        for (const char* f : {"Fatigue", "Example.txt"})
+            ASSERT_TRUE(CopyFileA((shipped + f).c_str(), (lessonFolder + "\\" + f).c_str(), FALSE)) << f;
+        lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);
+        ASSERT_EQ(FillUpLessonDescriptions((folder + "\\Lessons").c_str()), 1);
+        // As the program starts: the start-up script runs and the Lessons menu is made.
+        ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\StartUp").c_str(), (folder + "\\StartUp").c_str(), FALSE));
+        g_app->bFrameMenuAttached = 0;
+        ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
+    }
+    void TearDown() override {
+        SetScriptDialogs(nullptr);
+        SetScriptErrorHook(nullptr);
+        for (const std::string& f : files) DeleteFileA(f.c_str());
+        ShutProgram();
+        DeleteFileA((folder + "\\StartUp").c_str());
+        for (const char* f : {"Fatigue", "Example.txt"}) DeleteFileA((lessonFolder + "\\" + f).c_str());
+        RemoveDirectoryA(lessonFolder.c_str());
+        RemoveDirectoryA((folder + "\\Lessons").c_str());
+        LeaveFolder();
+    }
+    void ChooseFatigue() {
+        char text[128] = "";
+        ASSERT_GT(GetMenuStringA(GetMenu(g_app->hwndFrame), IDM_LESSON_FIRST, text, sizeof text, MF_BYCOMMAND), 0);
+        ASSERT_STREQ(text, "Fatigue");
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_LESSON_FIRST, 0);
+        PumpMessages();
+    }
+    static tagGS* ActiveGraph() { return g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr; }
+    // The files the lesson keeps in its working folder under the name.
+    std::string Kept(const std::string& name) {
+        char now[MAX_PATH] = "";
+        GetCurrentDirectoryA(sizeof now, now);
+        files.push_back(std::string(now) + "\\" + name);
+        return files.back();
+    }
+
+    std::string lessonFolder;
+    std::vector<std::string> files;
+};
+
+// A subject is recorded with two squeezes marked by F9; the end of the recording counts them,
+// smooths the force with an undo entry, and keeps the graph and a journal that holds the
+// subject, the count and the measurements the operator chose.
+TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
+    g_operator.buttons = {1, 1, 1};
+    g_operator.name = "Ada";
+    ChooseFatigue();
+    ASSERT_TRUE(g_operator.errors.empty()) << g_operator.errors.front();
+    ASSERT_EQ(g_operator.prompts.size(), 2u);
+    tagGS* graph = ActiveGraph();
+    ASSERT_TRUE(graph);
+    ASSERT_EQ(Running(), 1);
+    // F9 twice while the force comes in, as the accelerator sends it to the graph window.
+    for (int squeeze = 0; squeeze < 2; ++squeeze) {
+        Advance(300);
+        SendMessageA(graph->hwnd, WM_COMMAND, IDM_MARKER_KEY_FIRST + 7, 0);
+    }
+    RunToEnd(50);
+    EXPECT_TRUE(g_operator.errors.empty()) << g_operator.errors.front();
+    EXPECT_EQ(graph->chanCount[0], 1500u);
+    int squeezes = 0;
+    for (stMarkerNode* n = graph->markers ? graph->markers->first : nullptr; n; n = n->next) squeezes += IsEventMarker(n);
+    EXPECT_EQ(squeezes, 2);
+    EXPECT_EQ(std::string(g_app->szUndoText).rfind("Smoothing", 0), 0u) << "the force was smoothed with an undo entry";
+    ASSERT_EQ(g_operator.prompts.size(), 3u);
+    EXPECT_EQ(g_operator.prompts[2].rfind("Select the squeezes", 0), 0u);
+
+    // The operator selects the whole recording and clicks Measure.
+    graph->selStart = 0.0;
+    graph->selEnd = 1499.0;
+    HWND measure = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
+    ASSERT_TRUE(measure);
+    char caption[32] = "";
+    GetWindowTextA(measure, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Measure");
+    SendMessageA(measure, BM_CLICK, 0, 0);
+    PumpMessages();
+    EXPECT_TRUE(g_operator.errors.empty()) << g_operator.errors.front();
+    EXPECT_FALSE(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST)) << "the button went with its work";
+
+    const std::string acq = Kept("Ada.acq"), journal = Kept("Ada journal.txt");
+    ASSERT_TRUE(Exists(acq));
+    ExpectFileHoldsChannel(acq, graph);
+    ASSERT_TRUE(Exists(journal));
+    const std::string text = FileText(journal);
+    EXPECT_EQ(text.rfind("Grip fatigue\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find("Subject: Ada\r\nSqueezes marked: 2\r\n"), std::string::npos) << text;
+    double top = -1e300, y = 0;
+    for (uint32_t i = 0; i < graph->chanCount[0]; ++i)
+        if (GetChannelSample(graph, static_cast<int>(i), 0, &y) && y > top) top = y;
+    char maximum[64];
+    measure::FormatValue(maximum, sizeof maximum, top, 3);
+    EXPECT_NE(text.find(maximum), std::string::npos) << "the Max box: " << maximum << " in " << text;
+    ASSERT_EQ(g_operator.prompts.size(), 4u);
+    EXPECT_EQ(g_operator.prompts[3], "The recording and its journal are kept under the name Ada");
+}
+
+TEST_F(FatigueLesson, QuitAtEitherPromptRecordsNothing) {
+    for (const std::vector<int>& buttons : {std::vector<int>{3}, std::vector<int>{1, 2}}) {
+        SCOPED_TRACE(buttons.size());
+        g_operator = stOperator{};
+        g_operator.buttons = buttons;
+        ChooseFatigue();
+        EXPECT_TRUE(g_operator.errors.empty());
+        EXPECT_EQ(g_operator.prompts.size(), buttons.size());
+        EXPECT_EQ(Running(), 0);
+        ASSERT_TRUE(ActiveGraph());
+        EXPECT_EQ(ActiveGraph()->chanCount[0], 0u);
+    }
+}
+
+// The example recording is assigned to the lesson's graph as its play-back source, so that the
+// recording comes from the file shipped with the lesson instead of a subject.
+TEST_F(FatigueLesson, TheExampleIsPlayedBackFromTheFileShippedWithTheLesson) {
+    g_operator.buttons = {2};
+    ChooseFatigue();
+    ASSERT_TRUE(g_operator.errors.empty()) << g_operator.errors.front() << " / " << g_script.strings['R' - 'A'];
+    EXPECT_EQ(std::string(g_script.strings['R' - 'A']), "Success");
+    tagGS* graph = ActiveGraph();
+    ASSERT_TRUE(graph);
+    CSourceNavigator* source = SrcNavFindNavigator("Fatigue");
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->GetRows(), 600u);
+    EXPECT_EQ(Running(), 1) << "the play-back run started";
 }
 
 }  // namespace

@@ -1,0 +1,323 @@
+// The graph executor's words on the script's graph: redrawing and measurements, event markers,
+// lines and dots on the plot, message boxes, scaling and display modes, the clipboard, the
+// current folder, renaming and closing the graph.
+#include "scripts/words/graph_words.h"
+#include "scripts/words/word_fields.h"
+#include "base/app.h"
+#include "base/lesson.h"
+#include "common/tagGS.h"
+#include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/markers/markers.h"
+#include "documents/measurements/measure_calc.h"
+#include "documents/measurements/measure_text.h"
+#include "graph/document/channel_scaling.h"
+#include "graph/render/printing.h"
+#include "graph/view/axes.h"
+#include "graph/view/display_modes.h"
+#include "graph/view/view_api.h"
+#include <cstring>
+
+bool IsTextField(const char* pos) {
+    while (*pos == ' ' || *pos == '\t' || *pos == ',') ++pos;
+    return pos[0] == '"' || (pos[0] && (pos[1] == '$' || pos[1] == '@'));
+}
+
+bool IsFieldPresent(const char* pos) {
+    while (*pos == ' ' || *pos == '\t') ++pos;
+    if (*pos == ',') ++pos;
+    while (*pos == ' ' || *pos == '\t') ++pos;
+    return *pos && *pos != ',' && *pos != '\r' && *pos != '\n' && *pos != ';';
+}
+
+void ExpandClipboardEscapes(const char* in, char* out, size_t size) {
+    size_t n = 0;
+    for (const char* p = in; *p && n + 1 < size; ++p) {
+        if (p[0] == '\\' && (p[1] == 'r' || p[1] == 'R')) {
+            out[n++] = '\r';
+            ++p;
+        } else if (p[0] == '\\' && (p[1] == 't' || p[1] == 'T')) {
+            out[n++] = '\t';
+            ++p;
+        } else if (p[0] == '\\' && p[1] == '\\') {
+            out[n++] = '\\';
+            ++p;
+        } else {
+            out[n++] = *p;
+        }
+    }
+    out[n] = 0;
+}
+
+namespace {
+
+// A statement the executor refuses: the error dialog, then the run goes on whatever its answer.
+int16_t GraphWordError(const stScriptCall& call, const char* word) {
+    ShowScriptError(call.line, word);
+    return kScriptGoOn;
+}
+
+// UPDATE [MMTS | NONPLOT | PLOT]: measurements, the scales, the plot, or all of it laid out anew.
+void UpdateGraph(tagGS* gs, const char* what) {
+    if (ScriptWordIs(what, "MMTS")) {
+        UpdateAllMeasurements(gs);
+        return;
+    }
+    HDC dc = GetDC(gs->hwnd);
+    if (!dc) return;
+    if (ScriptWordIs(what, "NONPLOT")) {
+        PaintGraphClient(dc, gs, 0);
+    } else if (ScriptWordIs(what, "PLOT")) {
+        PaintGraphPlotArea(dc, gs);
+    } else {
+        UpdateAllMeasurements(gs);
+        LayoutGraphWindow(gs);
+        PaintGraphClient(dc, gs, 1);
+    }
+    ReleaseDC(gs->hwnd, dc);
+}
+
+// INSERTMARKER text: an event marker at the recording's end while one comes in, else at the
+// selection's left edge.
+void InsertScriptMarker(tagGS* gs, const char* label) {
+    const double left = gs->selStart < gs->selEnd ? gs->selStart : gs->selEnd;
+    const double at = gs->acquiring ? gs->totalSamples * gs->sampleInterval : left;
+    stMarkerNode* node = InsertMarker(gs, at, 1, label, kMarkerSequential);
+    if (node && gs->markerManager) ShowMarkerLabel(gs->markerManager, node);
+}
+
+bool HasMarkers(const tagGS* gs) { return gs->markers && gs->markers->count && gs->markers->first; }
+
+// RENAMEMARKER n, text: a label the user gave, kept through renumbering.
+void RenameScriptMarker(tagGS* gs, double number, const char* label) {
+    if (!HasMarkers(gs) || number < 1.0 || number > gs->markers->count) return;
+    stMarkerNode* node = GetMarkerByNumber(gs->markers->first, static_cast<uint32_t>(number));
+    if (!node || !SetMarkerLabel(node, label)) return;
+    if (node->marker) node->marker->fixedLabel = 1;
+    setDirtyGraphFlag(gs, 1);
+    if (node == gs->markers->current && gs->markerManager) ShowMarkerLabel(gs->markerManager, node);
+}
+
+// DELETEMARKER n: marker n (0 the last) becomes current and goes.
+void DeleteScriptMarker(tagGS* gs, double number) {
+    if (!HasMarkers(gs) || !gs->markerManager || number < 0.0 || number > gs->markers->count) return;
+    stMarkerNode* node = GetMarkerByNumber(gs->markers->first, static_cast<uint32_t>(number));
+    if (!node) return;
+    CommitMarkerLabel(gs, node, 0, 1, 0);
+    DeleteMarker(gs->markerManager, gs->markers->current);
+}
+
+void ShowInformation(const char* text) {
+    MessageBoxA(g_app->hwndFrame, text, getMsgBoxText("Wavemind"), MB_OK | MB_ICONINFORMATION);
+}
+
+// AUTOSCALE [n] and TILE [n]: one channel when a number is given, else the whole graph.
+int16_t ScaleWord(const stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int spread) {
+    if (!IsFieldPresent(fields.Position())) {
+        AutoScaleGraph(gs, spread);
+        return kScriptGoOn;
+    }
+    const double slot = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    if (!(slot >= 0.0 && slot < kMaxChannels)) return GraphWordError(call, word);
+    AutoScaleOneChannel(gs, 1, spread, static_cast<int>(slot));
+    return kScriptGoOn;
+}
+
+// CLIPBOARD WRITE and APPEND: a text with its escapes, or a number with the graph's precision.
+int16_t ClipboardValue(tagGS* gs, CWordFields& fields, bool append) {
+    char value[kScriptWordChars], text[kScriptWordChars];
+    if (IsTextField(fields.Position())) {
+        fields.Text(value);
+        if (CWordFields::Bad()) return kScriptStop;
+        ExpandClipboardEscapes(value, text, sizeof text);
+    } else {
+        const double number = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        measure::FormatValue(text, sizeof text, number, gs->precisionDigits);
+    }
+    if (append)
+        AppendClipboardText(text);
+    else
+        CopyTextToClipboard(text);
+    return kScriptGoOn;
+}
+
+int16_t ClipboardWord(const stScriptCall& call, tagGS* gs, CWordFields& fields) {
+    char word[kScriptWordChars];
+    fields.Word(word);
+    if (ScriptWordIs(word, "COPYGRAPH")) CopyGraphToClipboard(gs);
+    else if (ScriptWordIs(word, "COPYWAVEDATA")) CopySelectionTextToClipboard(gs);
+    else if (ScriptWordIs(word, "APPENDWAVEDATA")) AppendGraphTextToClipboard(gs);
+    else if (ScriptWordIs(word, "COPYMEASUREMENTS")) CopyMeasurementsToClipboard(gs);
+    else if (ScriptWordIs(word, "WRITE")) return ClipboardValue(gs, fields, false);
+    else if (ScriptWordIs(word, "APPEND")) return ClipboardValue(gs, fields, true);
+    else return GraphWordError(call, "CLIPBOARD");
+    return kScriptGoOn;
+}
+
+// RENAME text: the graph's title and window text, a colon being no part of a file name.
+void RenameGraph(tagGS* gs, char* title) {
+    for (char* c = title; *c; ++c)
+        if (*c == ':') *c = '-';
+    lstrcpynA(gs->title, title, sizeof gs->title);
+    if (gs->hwnd) SetWindowTextA(gs->hwnd, gs->title);
+}
+
+// CLOSEGRAPH: the active graph window closes even where the lesson locked its window.
+void CloseActiveGraph() {
+    const ScriptPermission kept[] = {kPermSizeWindow, kPermDragWindow, kPermZoomWindow, kPermCloseWindow};
+    uint16_t before[4];
+    for (int i = 0; i < 4; ++i) {
+        before[i] = g_script.permissions[kept[i]];
+        g_script.permissions[kept[i]] = 1;
+    }
+    HWND child = g_app->hwndClient
+                     ? reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0))
+                     : nullptr;
+    if (child) SendMessageA(child, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 4; ++i) g_script.permissions[kept[i]] = before[i];
+}
+
+// The words without fields, or with one number or text, on markers and the display.
+int16_t MarkerWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled) {
+    *handled = 1;
+    char text[kScriptWordChars];
+    if (ScriptWordIs(word, "NAMEAPPENDMARKER")) {
+        fields.Text(text);
+        if (CWordFields::Bad()) return kScriptStop;
+        if (gs->markerManager) AddMarkerLabelPreset(gs->markerManager, kMarkerAppend, text, 0);
+    } else if (ScriptWordIs(word, "REWIND")) {
+        EraseLastSegment(gs);
+    } else if (ScriptWordIs(word, "INSERTMARKER")) {
+        fields.Text(text);
+        if (CWordFields::Bad()) return kScriptStop;
+        InsertScriptMarker(gs, text);
+    } else if (ScriptWordIs(word, "RENAMEMARKER")) {
+        const double number = fields.Number();
+        fields.Text(text);
+        if (CWordFields::Bad()) return kScriptStop;
+        RenameScriptMarker(gs, number, text);
+    } else if (ScriptWordIs(word, "DELETEMARKER")) {
+        const double number = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        DeleteScriptMarker(gs, number);
+    } else if (ScriptWordIs(word, "CLEARALLMARKERS")) {
+        if (HasMarkers(gs)) ClearAllMarkers(gs);
+    } else if (ScriptWordIs(word, "GETCURRENTMARKERNUMBER")) {
+        fields.Word(text);
+        if (!IsNumericVariableName(text)) return kScriptStop;
+        const double number = HasMarkers(gs) ? GetCurrentMarkerNumber(gs->markers) : -1.0;
+        AssignScriptNumericVariable(call.frame, text, number);
+    } else if (ScriptWordIs(word, "ENABLEMARKERMENU")) {
+        const double mode = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        SetMarkerMenuMode(gs, static_cast<uint32_t>(static_cast<int32_t>(mode)));
+    } else if (ScriptWordIs(word, "ENABLEWAVEFORMREGIONRESIZE")) {
+        const double on = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        gs->waveformRegionResize = static_cast<uint32_t>(static_cast<int32_t>(on));
+    } else {
+        *handled = 0;
+    }
+    return kScriptGoOn;
+}
+
+// PLOTDOT size, colour, x, y and PLOTLINE width, colour, x1, y1, x2, y2.
+int16_t PlotWord(tagGS* gs, const char* word, CWordFields& fields, int* handled) {
+    const bool dot = ScriptWordIs(word, "PLOTDOT");
+    if (!dot && !ScriptWordIs(word, "PLOTLINE")) return kScriptGoOn;
+    *handled = 1;
+    char colour[kScriptWordChars];
+    const double size = fields.Number();
+    fields.Text(colour);
+    const double x1 = fields.Number(), y1 = fields.Number();
+    const double x2 = dot ? 0.0 : fields.Number(), y2 = dot ? 0.0 : fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    const int added = dot ? ScriptPlotDot(gs, static_cast<int32_t>(size), colour, x1, y1)
+                          : ScriptPlotLine(gs, static_cast<int32_t>(size), colour, x1, y1, x2, y2);
+    if (added && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+    return kScriptGoOn;
+}
+
+// DISPLAY SCOPE | CHART | XY.
+int16_t DisplayWord(const stScriptCall& call, tagGS* gs, CWordFields& fields) {
+    char mode[kScriptWordChars];
+    fields.Word(mode);
+    static const char* const kModes[] = {"SCOPE", "CHART", "XY"};
+    for (int16_t i = 0; i < 3; ++i)
+        if (ScriptWordIs(mode, kModes[i])) {
+            SetDisplayMode(gs, i);
+            return kScriptGoOn;
+        }
+    return GraphWordError(call, "DISPLAY");
+}
+
+// The display, message, clipboard, folder and window words.
+int16_t ViewWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled) {
+    *handled = 1;
+    char text[kScriptWordChars];
+    if (ScriptWordIs(word, "UPDATE")) {
+        fields.Word(text);
+        UpdateGraph(gs, text);
+    } else if (ScriptWordIs(word, "REFRESHGRAPH")) {
+        if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+    } else if (ScriptWordIs(word, "DISPLAYSTRING")) {
+        fields.Text(text);
+        if (CWordFields::Bad()) return kScriptStop;
+        ShowInformation(text);
+    } else if (ScriptWordIs(word, "DISPLAYNUMBER")) {
+        const double value = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        measure::FormatValue(text, sizeof text, value, 9);
+        ShowInformation(text);
+    } else if (ScriptWordIs(word, "COMPARE")) {
+        CompareWaveforms(gs);
+    } else if (ScriptWordIs(word, "AUTOHORIZ")) {
+        SetSegmentTimeScale(gs, static_cast<uint16_t>(gs->selectedChan));
+    } else if (ScriptWordIs(word, "AUTOSCALE")) {
+        return ScaleWord(call, gs, word, fields, 1);
+    } else if (ScriptWordIs(word, "TILE")) {
+        return ScaleWord(call, gs, word, fields, 0);
+    } else if (ScriptWordIs(word, "OVERLAP")) {
+        OverlapWaveforms(gs);
+    } else if (ScriptWordIs(word, "RESETCHART")) {
+        ResetChartDisplay(gs);
+    } else if (ScriptWordIs(word, "CLIPBOARD")) {
+        return ClipboardWord(call, gs, fields);
+    } else if (ScriptWordIs(word, "SAVECURRENTFOLDER")) {
+        GetCurrentDirectoryA(sizeof g_app->szSavedFolder, g_app->szSavedFolder);
+    } else if (ScriptWordIs(word, "RESTORECURRENTFOLDER")) {
+        SetCurrentDirectoryA(g_app->szSavedFolder);
+    } else if (ScriptWordIs(word, "RENAME")) {
+        fields.Text(text);
+        if (CWordFields::Bad()) return kScriptStop;
+        RenameGraph(gs, text);
+    } else if (ScriptWordIs(word, "CLOSEGRAPH")) {
+        CloseActiveGraph();
+    } else if (ScriptWordIs(word, "DISPLAY")) {
+        return DisplayWord(call, gs, fields);
+    } else {
+        *handled = 0;
+    }
+    return kScriptGoOn;
+}
+
+}  // namespace
+
+// The executor's words other than the saving ones; *handled is 0 for a word it does not know.
+int16_t ExecGraphWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled) {
+    int16_t result = MarkerWord(call, gs, word, fields, handled);
+    if (*handled) return result;
+    result = PlotWord(gs, word, fields, handled);
+    if (*handled) return result;
+    result = ViewWord(call, gs, word, fields, handled);
+    if (*handled) return result;
+    result = ExecButtonWord(call, gs, word, fields, handled);
+    if (*handled) return result;
+    if (ScriptWordIs(word, "TRANSFORM")) {
+        *handled = 1;
+        return ExecTransformWord(call, gs, fields);
+    }
+    return kScriptGoOn;
+}

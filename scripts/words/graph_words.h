@@ -1,0 +1,27 @@
+// What the graph executor's words share between their files: the field shapes they test, the
+// clipboard text escapes, and the word groups the executor hands statements to.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include "scripts/engine/script_engine.h"
+
+struct tagGS;
+class CWordFields;
+
+// A value field that holds text: it begins with a double quote, or names a string variable (its
+// second character is $ or @). Anything else is a number.
+bool IsTextField(const char* pos);
+// A number field that holds something: only an empty field counts as absent.
+bool IsFieldPresent(const char* pos);
+// CLIPBOARD WRITE's escapes: "\r" a carriage return alone, "\t" a tab, "\\" one backslash (each
+// letter in either case except the backslash); every other character as it is.
+void ExpandClipboardEscapes(const char* in, char* out, size_t size);
+
+// The lesson buttons on the frame toolbar (script_buttons.cpp): CREATEBUTTON, REMOVEBUTTON,
+// REMOVEALLBUTTONS and RENAMEBUTTON. *handled is 1 when the word was one of them.
+int16_t ExecButtonWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled);
+// TRANSFORM's second word and its fields (transform_words.cpp).
+int16_t ExecTransformWord(stScriptCall& call, tagGS* gs, CWordFields& fields);
+// The executor's words other than SAVE and SAVECOPY (graph_words.cpp); *handled is 0 for a word
+// it does not know.
+int16_t ExecGraphWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled);

@@ -1,0 +1,245 @@
+// JOURNAL: a lesson writes into the journal of its graph, pastes measurements, wave data and
+// time stamps into it, loads, saves and prints it, and arranges its pane and tool buttons.
+#include "scripts/words/word_fields.h"
+#include "scripts/words/graph_words.h"
+#include "base/app.h"
+#include "base/services.h"
+#include "common/tagGS.h"
+#include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/journal/journal.h"
+#include "documents/measurements/measure_calc.h"
+#include "graph/window/graph_window.h"
+#include <cstring>
+
+namespace {
+
+// JOURNAL WRITE's escapes: "\r" ends the line (CR LF), "\t" is a tab, "\\" one backslash.
+void ExpandJournalEscapes(const char* in, char* out, size_t size) {
+    size_t n = 0;
+    for (const char* p = in; *p && n + 2 < size; ++p) {
+        if (p[0] == '\\' && p[1] == 'r') {
+            out[n++] = '\r';
+            out[n++] = '\n';
+            ++p;
+        } else if (p[0] == '\\' && p[1] == 't') {
+            out[n++] = '\t';
+            ++p;
+        } else if (p[0] == '\\' && p[1] == '\\') {
+            out[n++] = '\\';
+            ++p;
+        } else {
+            out[n++] = *p;
+        }
+    }
+    out[n] = 0;
+}
+
+// WRITE and APPEND: a quoted field or a string variable is text, anything else a number shown
+// with the graph's precision. The journal pane comes up first when it is hidden.
+int16_t JournalWrite(tagGS* gs, CWordFields& fields) {
+    if (!gs->journalShown) SetJournalShown(gs, 1);
+    char value[kScriptWordChars];
+    char out[2 * kScriptWordChars];
+    if (IsTextField(fields.Position())) {
+        fields.Text(value);
+        if (CWordFields::Bad()) return kScriptStop;
+        ExpandJournalEscapes(value, out, sizeof out);
+    } else {
+        const double number = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        measure::FormatValue(out, sizeof out, number, gs->precisionDigits);
+    }
+    JournalAppendText(gs, out);
+    return kScriptGoOn;
+}
+
+// PREFERENCES w1, w2, w3, w4 [, face [, size]]: the paste options, then the journal's font.
+int16_t JournalPreferences(tagGS* gs, CWordFields& fields) {
+    stJournalPrefs& prefs = JournalPrefs();
+    prefs.measurementName = prefs.measurementUnit = prefs.measurementPerLine = prefs.waveTimeValues = 0;
+    for (int i = 0; i < 4; ++i) {
+        char word[kScriptWordChars];
+        fields.Word(word);
+        if (ScriptWordIs(word, "NAMES")) prefs.measurementName = 1;
+        else if (ScriptWordIs(word, "UNITS")) prefs.measurementUnit = 1;
+        else if (ScriptWordIs(word, "LINES")) prefs.measurementPerLine = 1;
+        else if (ScriptWordIs(word, "HVALUES")) prefs.waveTimeValues = 1;
+    }
+    char face[kScriptWordChars];
+    fields.Text(face);
+    if (CWordFields::Bad()) return kScriptStop;
+    if (!face[0]) return kScriptGoOn;
+    lstrcpynA(g_app->lfJournal.lfFaceName, face, LF_FACESIZE);
+    const double size = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    if (size != 0.0) {
+        HDC dc = GetDC(gs->hwnd);
+        const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+        if (dc) ReleaseDC(gs->hwnd, dc);
+        g_app->lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
+    }
+    HFONT font = CreateFontIndirectA(&g_app->lfJournal);
+    if (!font) return kScriptGoOn;
+    if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
+    g_app->hfontJournal = font;
+    JournalApplyFont(gs->journalWnd);
+    return kScriptGoOn;
+}
+
+// SETCURSOR line, column: the line scrolled to the top, the caret at the column of that line.
+int16_t JournalSetCursor(stScriptCall& call, tagGS* gs, CWordFields& fields) {
+    const int line = static_cast<int>(fields.Number());
+    const int column = static_cast<int>(fields.Number());
+    if (CWordFields::Bad()) return kScriptStop;
+    if (line < 0 || column < 0)
+        return ShowScriptError(call.line, "SETCURSOR") ? int16_t{kScriptGoOn} : int16_t{kScriptStopWithoutDialog};
+    HWND edit = GetJournalHwnd(gs->journalWnd);
+    if (!edit) return kScriptGoOn;
+    const int first = static_cast<int>(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    const int difference = line - first;
+    const WPARAM direction = difference >= 1 ? SB_LINEDOWN : SB_LINEUP;
+    for (int i = 0, n = difference >= 1 ? difference : -difference; i < n; ++i)
+        SendMessageA(edit, EM_SCROLL, direction, 0);
+    const int top = static_cast<int>(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    LONG caret = column;
+    for (int i = 0; i < top; ++i) {
+        const LRESULT start = SendMessageA(edit, EM_LINEINDEX, i, 0);
+        caret += static_cast<LONG>(SendMessageA(edit, EM_LINELENGTH, start, 0)) + 2;
+    }
+    SendMessageA(edit, EM_SETSEL, caret, caret);
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+    return kScriptGoOn;
+}
+
+// SHOW and HIDE name one of the pane's seven tool buttons.
+HWND JournalToolButton(CJournalWindow* pane, const char* word) {
+    struct Entry {
+        const char* word;
+        HWND CJournalWindow::*button;
+    };
+    static const Entry kButtons[] = {
+        {"TIMEBUTTON", &CJournalWindow::insertTimeButton},  {"DATEBUTTON", &CJournalWindow::insertDateButton},
+        {"AUTOTIMEBUTTON", &CJournalWindow::autoTimeButton}, {"NEWBUTTON", &CJournalWindow::newButton},
+        {"IMPORTBUTTON", &CJournalWindow::loadTextButton},   {"EXPORTBUTTON", &CJournalWindow::saveTextButton},
+        {"PRINTBUTTON", &CJournalWindow::printButton},
+    };
+    for (const Entry& e : kButtons)
+        if (ScriptWordIs(word, e.word)) return pane->*(e.button);
+    return nullptr;
+}
+bool IsJournalToolButtonWord(const char* word) {
+    static const char* const kWords[] = {"TIMEBUTTON", "DATEBUTTON", "AUTOTIMEBUTTON", "NEWBUTTON",
+                                         "IMPORTBUTTON", "EXPORTBUTTON", "PRINTBUTTON"};
+    for (const char* w : kWords)
+        if (ScriptWordIs(word, w)) return true;
+    return false;
+}
+
+int16_t JournalToolButtonShown(tagGS* gs, CWordFields& fields, int show) {
+    char word[kScriptWordChars];
+    fields.Word(word);
+    auto* pane = static_cast<CJournalWindow*>(gs->journalWnd);
+    if (!IsJournalToolButtonWord(word) || !pane) return kScriptStop;
+    if (HWND button = JournalToolButton(pane, word)) ShowWindow(button, show ? SW_SHOW : SW_HIDE);
+    return kScriptGoOn;
+}
+
+// PASTETIME and PASTEDATE: the clock's text and a line end at the caret; the graph has changed.
+void JournalPasteClock(tagGS* gs, const char* format) {
+    char text[64 + 2];
+    JournalFormatClock(format, text, 64);
+    lstrcatA(text, "\r\n");
+    JournalAppendText(gs, text);
+    setDirtyGraphFlag(gs, 1);
+}
+
+// The words that need the graph's journal object; without one they are handled and do nothing.
+int16_t JournalObjectWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields) {
+    CJournal* journal = gs->journal;
+    if (ScriptWordIs(word, "SHOW")) return JournalToolButtonShown(gs, fields, 1);
+    if (ScriptWordIs(word, "HIDE")) return JournalToolButtonShown(gs, fields, 0);
+    if (ScriptWordIs(word, "SETCURSOR")) return journal ? JournalSetCursor(call, gs, fields) : int16_t{kScriptGoOn};
+    if (!journal) return kScriptGoOn;
+    if (ScriptWordIs(word, "CLOSE")) {
+        if (gs->journalShown) SetJournalShown(gs, 0);
+    } else if (ScriptWordIs(word, "TABSIZE")) {
+        const double size = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        JournalSetTabStops(gs, static_cast<float>(size));
+    } else if (ScriptWordIs(word, "SAVE")) {
+        char name[kScriptWordChars], var[kScriptWordChars];
+        fields.Text(name);
+        fields.Word(var);
+        if (CWordFields::Bad() || !AreOptionalVariables({var})) return kScriptStop;
+        const int saved = JournalSaveText(journal, name[0] ? 0 : 1, name);
+        if (var[0]) AssignScriptNumericVariable(call.frame, var, saved > 0 ? 1.0 : 0.0);
+    } else if (ScriptWordIs(word, "PASTEMEASUREMENTS")) {
+        JournalPasteMeasurements(gs);
+        JournalSyncText(journal);
+    } else if (ScriptWordIs(word, "PASTEWAVEDATA")) {
+        JournalPasteWaveData(gs);
+    } else if (ScriptWordIs(word, "PASTETIME")) {
+        JournalPasteClock(gs, "%I:%M:%S %p");
+    } else if (ScriptWordIs(word, "PASTEDATE")) {
+        JournalPasteClock(gs, "%A, %B %d, %Y");
+    } else if (ScriptWordIs(word, "PRINT")) {
+        CDialogWaitCursor off;
+        JournalPrint(journal);
+    } else if (ScriptWordIs(word, "POSITION")) {
+        const int x1 = static_cast<int>(fields.Number()), y1 = static_cast<int>(fields.Number());
+        const int x2 = static_cast<int>(fields.Number()), y2 = static_cast<int>(fields.Number());
+        if (CWordFields::Bad()) return kScriptStop;
+        if (gs->journalWnd && GetJournalHwnd(gs->journalWnd)) {
+            gs->journalHeight = static_cast<uint16_t>(y2 - y1);
+            JournalResize(gs->journalWnd, x2 - x1, y2 - y1);
+        }
+    } else if (ScriptWordIs(word, "UPDATE")) {
+        JournalSyncText(journal);
+    } else {
+        return kScriptStop;
+    }
+    return kScriptGoOn;
+}
+
+}  // namespace
+
+// JOURNAL word, fields: the engine calls it only while the script has a graph.
+int16_t ScriptWordJournal(stScriptCall& call) {
+    tagGS* gs = g_script.graph;
+    if (!gs) return kScriptGoOn;
+    CWordFields fields(call.rest);
+    char word[kScriptWordChars];
+    fields.Word(word);
+    if (ScriptWordIs(word, "APPEND") || ScriptWordIs(word, "WRITE")) return JournalWrite(gs, fields);
+    if (ScriptWordIs(word, "NEW")) {
+        char mode[kScriptWordChars];
+        fields.Word(mode);
+        JournalClear(gs->journal);
+        SetJournalShown(gs, ScriptWordIs(mode, "HIDE") ? 0 : 1);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(word, "OPEN")) {
+        char name[kScriptWordChars];
+        fields.Text(name);
+        if (CWordFields::Bad()) return kScriptStop;
+        CDialogWaitCursor off;
+        off.KeepOff();
+        JournalLoadText(gs->journal, name[0] ? 0 : 1, name);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(word, "PRECISION")) {
+        const double digits = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        gs->precisionDigits = static_cast<uint16_t>(static_cast<int16_t>(digits));
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(word, "PREFERENCES")) return JournalPreferences(gs, fields);
+    if (ScriptWordIs(word, "SETDEFAULTFONT")) {
+        g_app->hfontJournal = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+        if (HWND edit = GetJournalHwnd(gs->journalWnd))
+            SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
+        return kScriptGoOn;
+    }
+    return JournalObjectWord(call, gs, word, fields);
+}

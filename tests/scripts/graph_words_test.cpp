@@ -1,0 +1,733 @@
+// The lesson words on the script's graph: markers, display, clipboard, folders, renaming and
+// closing, the lesson's toolbar buttons, the journal and the transform words, each run as a real
+// script through the engine in the program booted inside the test process over a graph file of
+// the test's own. The error dialog is answered by its hook, which counts it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/app.h"
+#include "base/lesson.h"
+#include "base/resource.h"
+#include "common/tagGS.h"
+#include "controls/script_button.h"
+#include "documents/documents_api.h"
+#include "documents/items/graph_items.h"
+#include "documents/journal/journal.h"
+#include "documents/markers/markers.h"
+#include "graph/dialogs/toolbar.h"
+#include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "scripts/engine/script_engine.h"
+#include "scripts/words/graph_words.h"
+#include "scripts/words/word_fields.h"
+#include "tests/documents/acq_builder.h"
+#include "tests/documents/test_doc.h"
+#include "tests/shell/box_capture.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+
+int g_errorDialogs = 0;
+int16_t CountErrorDialog(const char*) {
+    ++g_errorDialogs;
+    return 0;
+}
+
+double Var(char letter) {
+    double v = 0.0;
+    GetScriptNumericVariable(nullptr, letter, &v, 0);
+    return v;
+}
+
+std::string ClipboardText() {
+    std::string out;
+    if (!OpenClipboard(nullptr)) return out;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* text = static_cast<const char*>(GlobalLock(data))) {
+            out = text;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return out;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Two channels of doubles, ten samples at 1 ms, three markers.
+AcqRecipe SmallRecipe() {
+    AcqRecipe r = RichRecipe();
+    AcqChannel a, b;
+    a.slot = 0;
+    a.label = "Force";
+    a.type = 1;
+    a.size = 8;
+    a.values = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    b = a;
+    b.slot = 1;
+    b.label = "Pulse";
+    b.values = {5, 4, 3, 2, 1, 0, -1, -2, -3, -4};
+    r.channels = {a, b};
+    r.interval = 1.0;
+    r.selStart = 2.0;
+    r.selEnd = 6.0;
+    r.markers = {{1, "first"}, {4, "second"}, {7, "third"}};
+    const uint32_t counters[4] = {3, 0, 0, 0};
+    std::vector<StoredMarkerRecord> records(3);
+    for (int i = 0; i < 3; ++i) records[i] = {0, i + 1, 1, 1, 0, 0};
+    r.tail = JournalBlock(0, "");
+    const Bytes manager = MarkerManagerBlock(counters, records);
+    r.tail.insert(r.tail.end(), manager.begin(), manager.end());
+    r.journalShown = 0;
+    return r;
+}
+
+// The clicks of the journal's file dialogs: Cancel, or OK with the name given.
+std::string g_dialogName;
+int g_fileDialogs = 0;
+BOOL AnswerFileDialog(OPENFILENAMEA* ofn) {
+    ++g_fileDialogs;
+    if (g_dialogName.empty()) return FALSE;
+    lstrcpynA(ofn->lpstrFile, g_dialogName.c_str(), static_cast<int>(ofn->nMaxFile));
+    return TRUE;
+}
+
+std::time_t FixedClock() { return 1700000000; }  // a Tuesday afternoon in November 2023
+
+}  // namespace
+
+class GraphWords : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string id = std::to_string(GetCurrentProcessId());
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        GetCurrentDirectoryA(sizeof previous, previous);
+        folder = std::string(temp) + "kymora_gwords_" + id;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        SetCurrentDirectoryA(folder.c_str());
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+        lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);
+        SetScriptErrorHook(CountErrorDialog);
+        SetJournalFileDialogProcs(AnswerFileDialog, AnswerFileDialog);
+        SetJournalClock(FixedClock);
+        g_errorDialogs = 0;
+        g_fileDialogs = 0;
+        g_dialogName.clear();
+        ASSERT_TRUE(WriteWholeFile(InFolder("small.acq"), BuildAcq(SmallRecipe())));
+        g_script.graph = nullptr;
+        ASSERT_EQ(Run({"OPEN \"small.acq\", R"}), kScriptGoOn);
+        ASSERT_EQ(Var('R'), 1.0);
+        gs = g_script.graph;
+        ASSERT_TRUE(gs);
+        ASSERT_EQ(gs->chanCount[0], 10u);
+    }
+    void TearDown() override {
+        SetJournalFileDialogProcs(nullptr, nullptr);
+        SetJournalClock(nullptr);
+        SetScriptErrorHook(nullptr);
+        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (tagGS* g = GetWindowGraph(w)) g->modified = 0;
+        ShutShell();
+        SetCurrentDirectoryA(previous);
+        for (const std::string& f : made) {
+            DeleteFileA(f.c_str());
+            RemoveDirectoryA(f.c_str());
+        }
+        DeleteFileA(ScriptPath().c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    std::string ScriptPath() const { return folder + "\\graph_lesson.txt"; }
+    std::string InFolder(const std::string& name) {
+        made.insert(made.begin(), folder + "\\" + name);
+        return made.front();
+    }
+
+    // Loads a lesson whose subroutine "Main" holds the lines (and the extra subroutines), and
+    // runs Main to its end.
+    int16_t Run(const std::vector<std::string>& lines, const std::string& more = "") {
+        std::string text = "Graph words lesson\r\nMain\r\n";
+        for (const std::string& line : lines) text += line + "\r\n";
+        text += "END\r\n" + more;
+        if (!WriteWholeFile(ScriptPath(), Bytes(text.begin(), text.end()))) return -100;
+        int stored = 0;
+        if (!ReplaceLoadedScript(ScriptPath().c_str(), &stored) || !stored) return -101;
+        g_script.graph = gs;
+        return RunScriptSubroutine(LoadedScript(), "Main", 0);
+    }
+
+    std::vector<std::string> MarkerLabels() const {
+        std::vector<std::string> out;
+        for (stMarkerNode* n = gs->markers ? gs->markers->first : nullptr; n; n = n->next)
+            if (IsEventMarker(n)) out.push_back(n->label);
+        return out;
+    }
+    std::string JournalText() const {
+        HWND edit = GetJournalHwnd(gs->journalWnd);
+        if (!edit) return "";
+        std::string text(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
+        text.resize(static_cast<size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+    double Sample(int slot, int index) const {
+        double v = 0.0;
+        GetChannelSample(gs, index, slot, &v);
+        return v;
+    }
+    static bool InUse(const tagGS* g, int slot) { return (g->chanFlags[slot] & kChanSlotMask) != 0; }
+
+    char previous[MAX_PATH] = "";
+    std::string folder;
+    std::vector<std::string> made;
+    tagGS* gs = nullptr;
+};
+
+// ---- The executor's rules ----
+
+TEST_F(GraphWords, WithoutACurrentGraphTheWordsAreNotTheExecutorsAndFailAsUnknown) {
+    const std::string title = gs->title;
+    const std::string lesson = "Graph words lesson\r\nMain\r\nRENAME \"Gone\"\r\nZ = 1\r\nEND\r\n";
+    ASSERT_TRUE(WriteWholeFile(ScriptPath(), Bytes(lesson.begin(), lesson.end())));
+    int stored = 0;
+    ASSERT_TRUE(ReplaceLoadedScript(ScriptPath().c_str(), &stored));
+    g_script.graph = nullptr;
+    AssignScriptNumericVariable(nullptr, "Z", 0.0);
+    EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 0), kScriptStop);
+    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(std::string(gs->title), title);
+    EXPECT_EQ(Var('Z'), 0.0);
+}
+
+// A refused statement shows the error dialog and the run goes on with the next line, whatever
+// the dialog's answer; an unknown TRANSFORM word is no error.
+TEST_F(GraphWords, RefusedStatementsShowTheErrorDialogAndTheRunGoesOn) {
+    struct {
+        const char* line;
+        int dialogs;
+    } const cases[] = {
+        {"DISPLAY SIDEWAYS", 1},       {"CLIPBOARD SHRED", 1},        {"REMOVEBUTTON \"None\"", 1},
+        {"RENAMEBUTTON \"a\", \"b\", \"\"", 1}, {"AUTOSCALE 60", 1},  {"TILE -1", 1},
+        {"TRANSFORM SHUFFLE", 0},      {"TRANSFORM PROGRESS ON", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        g_errorDialogs = 0;
+        AssignScriptNumericVariable(nullptr, "Z", 0.0);
+        EXPECT_EQ(Run({c.line, "Z = 1"}), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, c.dialogs);
+        EXPECT_EQ(Var('Z'), 1.0) << "the line after it ran";
+    }
+}
+
+// ---- Markers ----
+
+TEST_F(GraphWords, MarkerWordsChangeTheGraphsEventMarkers) {
+    struct {
+        std::vector<std::string> lines;
+        std::vector<std::string> labels;
+        double current;  // GETCURRENTMARKERNUMBER afterwards
+    } const cases[] = {
+        {{"RENAMEMARKER 2, \"middle\""}, {"first", "middle", "third"}, 0},
+        {{"RENAMEMARKER 0, \"nothing\""}, {"first", "middle", "third"}, 0},
+        {{"RENAMEMARKER 9, \"nothing\""}, {"first", "middle", "third"}, 0},
+        {{"DELETEMARKER 0"}, {"first", "middle"}, 0},
+        {{"DELETEMARKER 1"}, {"middle"}, 0},
+        {{"INSERTMARKER \"at the selection\""}, {"at the selection", "middle"}, 0},
+        {{"CLEARALLMARKERS"}, {}, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.front());
+        std::vector<std::string> lines = c.lines;
+        lines.push_back("GETCURRENTMARKERNUMBER N");
+        EXPECT_EQ(Run(lines), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(MarkerLabels(), c.labels);
+        if (c.current < 0)
+            EXPECT_EQ(Var('N'), -1.0) << "a graph without markers";
+        else
+            EXPECT_GE(Var('N'), 1.0);
+    }
+}
+
+TEST_F(GraphWords, InsertMarkerPlacesTheMarkerAtTheSelectionsLeftEdge) {
+    gs->selStart = 6.0;
+    gs->selEnd = 3.0;
+    ASSERT_EQ(Run({"INSERTMARKER \"edge\"", "GETCURRENTMARKERNUMBER N"}), kScriptGoOn);
+    ASSERT_TRUE(gs->markers && gs->markers->current);
+    EXPECT_STREQ(gs->markers->current->label, "edge");
+    EXPECT_EQ(MarkerSamplePosition(gs->markers->current), 3u);
+    EXPECT_EQ(Var('N'), 2.0) << "after the marker at sample 1";
+    EXPECT_EQ(MarkerLabels(), (std::vector<std::string>{"first", "edge", "second", "third"}));
+}
+
+TEST_F(GraphWords, SwitchWordsSetTheGraphsMarkerMenuAndRegionResize) {
+    ASSERT_EQ(Run({"ENABLEMARKERMENU 2.7", "ENABLEWAVEFORMREGIONRESIZE 1"}), kScriptGoOn);
+    ASSERT_TRUE(gs->markerManager);
+    EXPECT_EQ(gs->markerManager->menuMode, 2u);
+    EXPECT_EQ(gs->waveformRegionResize, 1u);
+    ASSERT_EQ(Run({"ENABLEWAVEFORMREGIONRESIZE 0"}), kScriptGoOn);
+    EXPECT_EQ(gs->waveformRegionResize, 0u);
+}
+
+// ---- Display, text, clipboard, folders ----
+
+TEST_F(GraphWords, DisplayRenameAndFolderWordsLeaveWhatTheySay) {
+    ASSERT_EQ(Run({"DISPLAY XY"}), kScriptGoOn);
+    EXPECT_EQ(gs->displayMode, 2u);
+    ASSERT_EQ(Run({"DISPLAY scope"}), kScriptGoOn);
+    EXPECT_EQ(gs->displayMode, 0u);
+
+    ASSERT_EQ(Run({"RENAME \"Trial 1: 10:30\""}), kScriptGoOn);
+    EXPECT_STREQ(gs->title, "Trial 1- 10-30");
+    char text[260] = "";
+    GetWindowTextA(gs->hwnd, text, sizeof text);
+    EXPECT_STREQ(text, "Trial 1- 10-30");
+
+    const std::string sub = InFolder("elsewhere");
+    CreateDirectoryA(sub.c_str(), nullptr);
+    ASSERT_EQ(Run({"SAVECURRENTFOLDER"}), kScriptGoOn);
+    SetCurrentDirectoryA(sub.c_str());
+    ASSERT_EQ(Run({"RESTORECURRENTFOLDER"}), kScriptGoOn);
+    char now[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof now, now);
+    EXPECT_EQ(lstrcmpiA(now, folder.c_str()), 0) << now;
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+TEST_F(GraphWords, DisplayStringAndNumberShowAnInformationBox) {
+    BoxCapture boxes;
+    ASSERT_EQ(Run({"DISPLAYSTRING \"Relax the arm\"", "DISPLAYNUMBER 2.5"}), kScriptGoOn);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].text, "Relax the arm");
+    EXPECT_EQ(boxes.boxes[0].caption, "Wavemind");
+    EXPECT_EQ(boxes.boxes[1].text.rfind("2.5", 0), 0u) << boxes.boxes[1].text;
+}
+
+TEST_F(GraphWords, ClipboardWriteAndAppendTextsAndNumbers) {
+    struct {
+        std::vector<std::string> lines;
+        const char* clipboard;
+    } const cases[] = {
+        {{"CLIPBOARD WRITE \"a\\tb\""}, "a\tb"},
+        {{"CLIPBOARD WRITE \"a\\Rb\\\\c\\nd\""}, "a\rb\\c\\nd"},
+        {{"CLIPBOARD WRITE \"x\"", "CLIPBOARD APPEND \"y\\r\""}, "xy\r"},
+        {{"JOURNAL PRECISION 2", "CLIPBOARD WRITE 3.14159"}, "3.14"},
+        {{"S$ = \"kept\"", "CLIPBOARD WRITE \"-\"", "CLIPBOARD APPEND S$"}, "-kept"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.back());
+        EXPECT_EQ(Run(c.lines), kScriptGoOn);
+        EXPECT_EQ(ClipboardText(), c.clipboard);
+    }
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// AUTOSCALE and TILE without a field act on the whole graph; a channel number, 0 included, is
+// a channel; a number beyond the graph's slots is refused.
+TEST_F(GraphWords, AFieldIsPresentWhenItHoldsAnything) {
+    struct {
+        const char* pos;
+        bool present;
+    } const cases[] = {{"", false}, {"   ", false}, {"\r\n", false}, {" 0", true}, {", 0", true},  {" A", true},    {" ; note", false}};
+    for (const auto& c : cases) EXPECT_EQ(IsFieldPresent(c.pos), c.present) << "\"" << c.pos << "\"";
+    ASSERT_EQ(Run({"AUTOSCALE", "AUTOSCALE 0", "TILE", "TILE 1", "AUTOHORIZ", "OVERLAP", "COMPARE", "RESETCHART",
+                   "UPDATE", "UPDATE MMTS", "UPDATE PLOT", "UPDATE NONPLOT", "REFRESHGRAPH"}),
+              kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// ---- The lesson's buttons ----
+
+class LessonButtons : public GraphWords {
+protected:
+    std::vector<HWND> Buttons() const {
+        std::vector<HWND> out;
+        for (int id = IDC_SCRIPT_BUTTON_FIRST; id < IDC_SCRIPT_BUTTON_FIRST + 10; ++id)
+            if (HWND b = GetDlgItem(g_app->hwndToolbar, id)) out.push_back(b);
+        return out;
+    }
+    static RECT Place(HWND b) {
+        RECT rc;
+        GetWindowRect(b, &rc);
+        MapWindowPoints(nullptr, g_app->hwndToolbar, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    }
+    static std::string Text(HWND b) {
+        char text[128] = "";
+        GetWindowTextA(b, text, sizeof text);
+        return text;
+    }
+    const std::string subs = "Pressed\r\nP = P + 1\r\nEND\r\nOther\r\nQ = 7\r\nEND\r\n";
+};
+
+TEST_F(LessonButtons, CreatedButtonsLineUpOnTheToolbarAndAClickRunsTheirSubroutine) {
+    g_script.lessonButtonMode = 0;
+    ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V", "CREATEBUTTON \"A much longer caption\", \"Other\", W"},
+                  subs),
+              kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(Var('V'), 0.0);
+    EXPECT_EQ(gs->scriptButtonCount, 2);
+    const std::vector<HWND> buttons = Buttons();
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(Text(buttons[0]), "Go");
+    const RECT first = Place(buttons[0]), second = Place(buttons[1]);
+    EXPECT_EQ(first.top, 2);
+    EXPECT_EQ(first.bottom, 22);
+    EXPECT_EQ(first.right - first.left, 50) << "a short caption gets the narrowest button";
+    EXPECT_GT(second.right - second.left, 50);
+    EXPECT_EQ(second.left, first.right + 10);
+
+    AssignScriptNumericVariable(nullptr, "P", 0.0);
+    SendMessageA(buttons[0], BM_CLICK, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(Var('P'), 1.0) << "the click ran Pressed";
+}
+
+TEST_F(LessonButtons, RemoveKeepsTheOthersInPlaceAndAnEleventhButtonIsRefused) {
+    g_script.lessonButtonMode = 0;
+    std::vector<std::string> lines = {"REMOVEALLBUTTONS"};
+    for (int i = 0; i < 10; ++i) lines.push_back("CREATEBUTTON \"B" + std::to_string(i) + "\", \"Pressed\", V");
+    ASSERT_EQ(Run(lines, subs), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+    ASSERT_EQ(Buttons().size(), 10u);
+    const RECT third = Place(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 2));
+
+    ASSERT_EQ(Run({"CREATEBUTTON \"B10\", \"Pressed\", V"}, subs), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 1) << "the eleventh";
+    EXPECT_EQ(Buttons().size(), 10u);
+
+    ASSERT_EQ(Run({"REMOVEBUTTON \"b1\"", "REMOVEBUTTON \"nobody\""}, subs), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(gs->scriptButtonCount, 9);
+    EXPECT_FALSE(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 1));
+    HWND kept = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 2);
+    ASSERT_TRUE(kept) << "the others keep their command ids";
+    const RECT now = Place(kept);
+    EXPECT_EQ(now.left, third.left);
+
+    // A new one takes the freed slot, right of the rightmost button, with an id of its own.
+    ASSERT_EQ(Run({"CREATEBUTTON \"Again\", \"Other\", V"}, subs), kScriptGoOn);
+    HWND again = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 1);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(Text(again), "Again");
+    EXPECT_GT(Place(again).left, Place(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 9)).left);
+    ASSERT_EQ(Run({"REMOVEALLBUTTONS"}), kScriptGoOn);
+    EXPECT_TRUE(Buttons().empty());
+    EXPECT_EQ(gs->scriptButtonCount, 0);
+}
+
+TEST_F(LessonButtons, RenameWidensTheButtonMovesTheLaterOnesAndChangesTheSubroutine) {
+    g_script.lessonButtonMode = 0;
+    ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"One\", \"Pressed\", V", "CREATEBUTTON \"Two\", \"Pressed\", V"},
+                  subs),
+              kScriptGoOn);
+    HWND one = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
+    HWND two = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 1);
+    const RECT before = Place(two);
+    ASSERT_EQ(Run({"RENAMEBUTTON \"one\", \"A caption far wider than fifty pixels\", \"Other\""}, subs), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(Text(one), "A caption far wider than fifty pixels");
+    const RECT widened = Place(one), moved = Place(two);
+    EXPECT_GT(widened.right - widened.left, 50);
+    EXPECT_EQ(moved.left - before.left, widened.right - widened.left - 50);
+    EXPECT_EQ(moved.right - moved.left, before.right - before.left);
+    AssignScriptNumericVariable(nullptr, "Q", 0.0);
+    SendMessageA(one, BM_CLICK, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(Var('Q'), 7.0) << "the click runs the new subroutine";
+    // A narrower caption leaves the width.
+    ASSERT_EQ(Run({"RENAMEBUTTON \"A caption far wider than fifty pixels\", \"x\", \"\""}, subs), kScriptGoOn);
+    EXPECT_EQ(Place(one).right - Place(one).left, widened.right - widened.left);
+}
+
+// ---- The journal ----
+
+TEST_F(GraphWords, JournalWritesTextsAndNumbersAtTheCaret) {
+    struct {
+        std::vector<std::string> lines;
+        const char* text;
+    } const cases[] = {
+        {{"JOURNAL WRITE \"a\\rb\""}, "a\r\nb"},
+        {{"JOURNAL APPEND \"t\\tu\\\\v\""}, "t\tu\\v"},
+        {{"JOURNAL PRECISION 2", "JOURNAL APPEND 3.14159"}, "3.14"},
+        {{"S$ = \"from a variable\"", "JOURNAL WRITE S$"}, "from a variable"},
+        {{"JOURNAL WRITE \"x\"", "JOURNAL NEW", "JOURNAL WRITE \"y\""}, "y"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.back());
+        ASSERT_EQ(Run({"JOURNAL NEW HIDE"}), kScriptGoOn);
+        EXPECT_EQ(gs->journalShown, 0u);
+        EXPECT_EQ(Run(c.lines), kScriptGoOn);
+        EXPECT_EQ(gs->journalShown, 1u) << "writing shows the journal";
+        EXPECT_EQ(JournalText(), c.text);
+    }
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+TEST_F(GraphWords, JournalStampsSavesAndLoadsItsText) {
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL PASTEDATE", "JOURNAL PASTETIME"}), kScriptGoOn);
+    char date[64], time[64];
+    JournalFormatClock("%A, %B %d, %Y", date, sizeof date);
+    JournalFormatClock("%I:%M:%S %p", time, sizeof time);
+    EXPECT_EQ(JournalText(), std::string(date) + "\r\n" + time + "\r\n");
+    EXPECT_EQ(gs->modified, 1u);
+
+    const std::string saved = InFolder("notes.txt");
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL WRITE \"kept notes\"", "JOURNAL SAVE \"" + saved + "\", V"}), kScriptGoOn);
+    EXPECT_EQ(Var('V'), 1.0);
+    ASSERT_TRUE(Exists(saved));
+    EXPECT_EQ(g_fileDialogs, 0);
+
+    // An empty name asks; a cancel reports 0.
+    ASSERT_EQ(Run({"JOURNAL SAVE \"\", V"}), kScriptGoOn);
+    EXPECT_EQ(g_fileDialogs, 1);
+    EXPECT_EQ(Var('V'), 0.0);
+
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL OPEN \"" + saved + "\""}), kScriptGoOn);
+    EXPECT_EQ(JournalText(), "kept notes");
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+TEST_F(GraphWords, JournalPreferencesSetThePasteOptionsAndTheFont) {
+    stJournalPrefs& prefs = JournalPrefs();
+    prefs.measurementPerLine = prefs.waveTimeValues = 1;
+    ASSERT_EQ(Run({"JOURNAL PREFERENCES NAMES, UNITS, NONE, NONE, \"Courier New\", 12"}), kScriptGoOn);
+    EXPECT_EQ(prefs.measurementName, 1);
+    EXPECT_EQ(prefs.measurementUnit, 1);
+    EXPECT_EQ(prefs.measurementPerLine, 0);
+    EXPECT_EQ(prefs.waveTimeValues, 0);
+    EXPECT_STREQ(g_app->lfJournal.lfFaceName, "Courier New");
+    EXPECT_LT(g_app->lfJournal.lfHeight, 0);
+    ASSERT_EQ(Run({"JOURNAL PREFERENCES HVALUES, LINES, NAMES, OTHER"}), kScriptGoOn);
+    EXPECT_EQ(prefs.measurementName, 1);
+    EXPECT_EQ(prefs.measurementUnit, 0);
+    EXPECT_EQ(prefs.measurementPerLine, 1);
+    EXPECT_EQ(prefs.waveTimeValues, 1);
+    ASSERT_EQ(Run({"JOURNAL PREFERENCES UNITS"}), kScriptGoOn);
+    EXPECT_EQ(prefs.measurementName + prefs.measurementPerLine + prefs.waveTimeValues, 0);
+    EXPECT_EQ(prefs.measurementUnit, 1);
+    EXPECT_STREQ(g_app->lfJournal.lfFaceName, "Courier New") << "no face name, no font change";
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+TEST_F(GraphWords, JournalToolButtonsAndCursor) {
+    auto* pane = static_cast<CJournalWindow*>(gs->journalWnd);
+    ASSERT_TRUE(pane && pane->insertTimeButton && pane->printButton);
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL HIDE TIMEBUTTON", "JOURNAL HIDE PRINTBUTTON"}), kScriptGoOn);
+    EXPECT_FALSE(IsWindowVisible(pane->insertTimeButton));
+    EXPECT_FALSE(IsWindowVisible(pane->printButton));
+    ASSERT_EQ(Run({"JOURNAL SHOW TIMEBUTTON"}), kScriptGoOn);
+    EXPECT_TRUE(IsWindowVisible(pane->insertTimeButton));
+    EXPECT_EQ(g_errorDialogs, 0);
+
+    // An unknown button is the engine's error; a negative cursor field the word's own.
+    struct {
+        const char* line;
+        int16_t result;
+    } const refused[] = {{"JOURNAL SHOW ROCKET", kScriptStop},
+                         {"JOURNAL FLY", kScriptStop},
+                         {"JOURNAL SETCURSOR -1, 0", kScriptStop}};
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.line);
+        g_errorDialogs = 0;
+        EXPECT_EQ(Run({c.line}), c.result);
+        EXPECT_EQ(g_errorDialogs, 1);
+    }
+
+    g_errorDialogs = 0;
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL WRITE \"one\\rtwo\\rthree\"", "JOURNAL SETCURSOR 0, 2"}), kScriptGoOn);
+    HWND edit = GetJournalHwnd(gs->journalWnd);
+    DWORD start = 0, end = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 2u);
+    EXPECT_EQ(end, 2u);
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// ---- The transform words ----
+
+// Every channel a statement names is checked against the graph's slots: a number past them,
+// below them or no number at all is refused before anything changes.
+TEST_F(GraphWords, TransformChannelNumbersOutsideTheGraphAreRefused) {
+    const char* const lines[] = {
+        "TRANSFORM MATH ADD, W60, W1, W2",   "TRANSFORM MATH ADD, W0, W99999999999, W2",
+        "TRANSFORM MATH ADD, W0, W1, W60",   "TRANSFORM MATH ADD, W0, W1, W-1",
+        "TRANSFORM MATH ADD, Wx, W1, W2",    "TRANSFORM MATH ADD, W0, W1, 2",
+        "TRANSFORM MATH ADD, W5, W1, W2",    "TRANSFORM MATH MOD, W0, W1, W2",
+        "TRANSFORM INTEGRATECTRLCHAN 60, 0, 1", "TRANSFORM INTEGRATECTRLCHAN -1, 0, 1",
+        "TRANSFORM INTEGRATECTRLCHAN 7, 0, 1",
+    };
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        g_errorDialogs = 0;
+        AssignScriptNumericVariable(nullptr, "Z", 0.0);
+        EXPECT_EQ(Run({line, "Z = 1"}), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(Var('Z'), 1.0);
+        EXPECT_FALSE(InUse(gs, 2)) << "no destination was taken";
+        EXPECT_EQ(gs->modified, 0u);
+    }
+}
+
+// With two numbers the operation has no channel to work on and computes nothing: an empty
+// destination is given up again, one that held data keeps it.
+TEST_F(GraphWords, TransformMathWithoutAChannelLeavesTheDestinationAsItWas) {
+    ASSERT_EQ(Run({"TRANSFORM MATH ADD, 1, 2, W3"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_FALSE(InUse(gs, 3));
+    ASSERT_EQ(Run({"TRANSFORM MATH MUL, 1, 2, W1"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+    ASSERT_TRUE(InUse(gs, 1));
+    ASSERT_EQ(gs->chanCount[1], 10u);
+    EXPECT_EQ(Sample(1, 0), 5.0);
+    EXPECT_EQ(Sample(1, 9), -4.0);
+}
+
+TEST_F(GraphWords, TransformSmoothingChecksItsWidthAndFactorBeforeItChangesAnything) {
+    struct {
+        const char* line;
+        bool refused;
+        const char* undo;  // the Undo entry left behind
+    } const cases[] = {
+        {"TRANSFORM SMOOTHING 1, MEAN", true, ""},     {"TRANSFORM SMOOTHING 1.9, MEDIAN", true, ""},
+        {"TRANSFORM SMOOTHING 2, MEAN", false, "Smoothing"},
+        {"TRANSFORM EXPSMOOTHING 0", true, ""},         {"TRANSFORM EXPSMOOTHING 1", true, ""},
+        {"TRANSFORM EXPSMOOTHING 1.5", true, ""},       {"TRANSFORM EXPSMOOTHING 0.5", false, "Smoothing"},
+        {"TRANSFORM LINEARAPPROX", false, "Undo Approximation"},
+        {"TRANSFORM FUNCTION CUBE", true, ""},          {"TRANSFORM FUNCTION ABS", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        g_errorDialogs = 0;
+        g_app->szUndoText[0] = 0;
+        EXPECT_EQ(Run({c.line}), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, c.refused ? 1 : 0);
+        EXPECT_EQ(std::string(g_app->szUndoText).substr(0, std::strlen(c.undo)), c.undo);
+        if (c.refused) {
+            EXPECT_EQ(g_app->szUndoText[0], 0) << "nothing to undo";
+        }
+    }
+}
+
+// A selected channel that names no slot is refused, not indexed.
+TEST_F(GraphWords, TransformWithABrokenChannelSelectionIsRefused) {
+    const uint32_t kept = gs->selectedChan;
+    gs->selectedChan = 4000;
+    for (const char* line : {"TRANSFORM SMOOTHING 3, MEAN", "TRANSFORM FUNCTION ABS", "TRANSFORM INTEGRATESAMPLES 5"}) {
+        SCOPED_TRACE(line);
+        g_errorDialogs = 0;
+        EXPECT_EQ(Run({line}), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, 1);
+    }
+    gs->selectedChan = kept;
+}
+
+// ---- Items, presets, closing ----
+
+TEST_F(GraphWords, PlotWordsAddDotsAndLinesToTheGraphsItems) {
+    ASSERT_TRUE(gs->graphItems);
+    const int before = gs->graphItems->Count();
+    ASSERT_EQ(Run({"PLOTDOT 4, \"red\", 2, 1.5", "PLOTLINE 2, \"blue\", 0, 0, 9, 3"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(gs->graphItems->Count(), before + 2);
+}
+
+TEST_F(GraphWords, NameAppendMarkerAddsTheSegmentLabelPreset) {
+    ASSERT_TRUE(gs->markerManager);
+    const CPresetList& presets = gs->markerManager->settings.presets[kMarkerAppend];
+    const int32_t before = presets.Last();
+    ASSERT_EQ(Run({"T$ = \"Trial \" + \"B\"", "NAMEAPPENDMARKER T$"}), kScriptGoOn);
+    ASSERT_EQ(presets.Last(), before + 1);
+    EXPECT_STREQ(presets.At(presets.Last())->text, "Trial B");
+}
+
+// CLOSEGRAPH closes the active graph even where the lesson forbade closing and sizing windows,
+// and the lesson's permissions stay as they were.
+TEST_F(GraphWords, CloseGraphClosesTheActiveGraphWhateverTheWindowPermissions) {
+    HWND window = gs->hwnd;
+    for (ScriptPermission p : {kPermCloseWindow, kPermSizeWindow, kPermDragWindow, kPermZoomWindow})
+        g_script.permissions[p] = 0;
+    gs->modified = 0;
+    ASSERT_EQ(Run({"CLOSEGRAPH"}), kScriptGoOn);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(window));
+    for (ScriptPermission p : {kPermCloseWindow, kPermSizeWindow, kPermDragWindow, kPermZoomWindow})
+        EXPECT_EQ(g_script.permissions[p], 0) << p;
+    for (ScriptPermission p : {kPermCloseWindow, kPermSizeWindow, kPermDragWindow, kPermZoomWindow})
+        g_script.permissions[p] = 1;
+    gs = nullptr;
+}
+
+TEST_F(GraphWords, ClipboardWaveDataIsTheSelectedSamplesAsText) {
+    ASSERT_EQ(Run({"CLIPBOARD COPYWAVEDATA"}), kScriptGoOn);
+    const std::string once = ClipboardText();
+    ASSERT_FALSE(once.empty());
+    EXPECT_NE(once.find('3'), std::string::npos) << once;
+    ASSERT_EQ(Run({"CLIPBOARD APPENDWAVEDATA"}), kScriptGoOn);
+    // The rows again after what was there, without the label line.
+    const std::string rows = once.substr(once.find("\r\n") + 2);
+    const std::string both = ClipboardText();
+    ASSERT_EQ(both.rfind(once, 0), 0u) << both;
+    EXPECT_NE(both.find(rows, once.size()), std::string::npos) << both;
+    EXPECT_EQ(both.find("Force", once.size()), std::string::npos) << both;
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// ---- The journal's pane ----
+
+TEST_F(GraphWords, JournalPaneWordsShowPlaceAndFillIt) {
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL CLOSE"}), kScriptGoOn);
+    EXPECT_EQ(gs->journalShown, 0u);
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL POSITION 0, 100, 300, 180", "JOURNAL TABSIZE 0.5"}), kScriptGoOn);
+    EXPECT_EQ(gs->journalHeight, 80);
+    EXPECT_EQ(gs->journalShown, 1u);
+    ASSERT_EQ(Run({"JOURNAL PASTEWAVEDATA"}), kScriptGoOn);
+    const std::string waves = JournalText();
+    EXPECT_NE(waves.find('3'), std::string::npos) << waves;
+    ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL PASTEMEASUREMENTS", "JOURNAL UPDATE"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// The row starts after the last standard button group that is shown.
+TEST_F(LessonButtons, TheRowStartsAfterTheShownStandardButtons) {
+    g_script.lessonButtonMode = 0;
+    struct {
+        std::vector<const char*> shown;
+        int left;
+    } const cases[] = {
+        {{}, 14}, {{"XYMODE"}, 94}, {{"XYMODE", "HCENTER"}, 206}, {{"FINDNEXTPEAK"}, 262}, {{"RECENT", "XYMODE"}, 430},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.left);
+        HideScriptToolbarButtons();
+        for (const char* name : c.shown) ASSERT_EQ(SetScriptToolbarButton(name, 1), 1) << name;
+        ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V"}, subs), kScriptGoOn);
+        HWND go = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
+        ASSERT_TRUE(go);
+        EXPECT_EQ(Place(go).left, c.left);
+    }
+    HideScriptToolbarButtons();
+}
+
+// In bitmap mode a button is 80 pixels wide and is found by the caption it took its picture by.
+TEST_F(LessonButtons, BitmapButtonsHaveTheirWidthAndAreFoundByTheirCaption) {
+    g_script.lessonButtonMode = 1;
+    ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V", "CREATEBUTTON \"Stop\", \"Other\", V"}, subs),
+              kScriptGoOn);
+    g_script.lessonButtonMode = 0;
+    const std::vector<HWND> buttons = Buttons();
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(Place(buttons[0]).right - Place(buttons[0]).left, 80);
+    EXPECT_EQ(Place(buttons[1]).left, Place(buttons[0]).right + 10);
+    ASSERT_EQ(Run({"REMOVEBUTTON \"GO\""}, subs), kScriptGoOn);
+    EXPECT_EQ(Buttons().size(), 1u);
+    EXPECT_FALSE(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST));
+    EXPECT_EQ(g_errorDialogs, 0);
+}
