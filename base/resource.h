@@ -799,3 +799,33 @@
 #define IDC_VARS_HIDE 1184
 // The device library's container of renamed marker-menu texts.
 #define IDR_MARKER_MENU_TEXTS 5001
+// The FIR filter dialogs (one cut-off, and the band's two) and the IIR filter set-up.
+#define IDD_FIR_FILTER 450
+#define IDD_FIR_BAND_FILTER 650
+#define IDD_IIR_FILTER 173
+#define IDC_FIR_NAME 451
+#define IDC_FIR_WINDOW 452
+#define IDC_FIR_COUNT 453
+#define IDC_FIR_RATE 454
+#define IDC_FIR_CUTOFF 456
+#define IDC_FIR_TAPS 457
+#define IDC_FIR_RESPONSE 458
+#define IDC_FIR_DONT_MODIFY 459
+#define IDC_FIR_HIGH 651
+#define IDC_FIR_LOW 652
+#define IDC_FIR_ENTIRE 154
+#define IDC_IIR_SOURCE 1124
+#define IDC_IIR_COUNT 1125
+#define IDC_IIR_RATE 1126
+#define IDC_IIR_RATE_UNITS 1127
+#define IDC_IIR_FREQ 1128
+#define IDC_IIR_Q 1129
+#define IDC_IIR_HIGH_LABEL 1130
+#define IDC_IIR_HIGH 1131
+#define IDC_IIR_HIGH_UNITS 1132
+#define IDC_IIR_ENTIRE 1133
+#define IDC_IIR_FREQ_LABEL 1134
+#define IDC_IIR_SOURCE_LABEL 1200
+#define IDC_IIR_AT 1201
+#define IDC_IIR_Q_LABEL 1202
+#define IDC_IIR_FREQ_UNITS 1225
