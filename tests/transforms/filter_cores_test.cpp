@@ -310,3 +310,25 @@ TEST(IirCores, StopAfterTheSampleAsked) {
 }
 
 }  // namespace
+
+namespace {
+
+// The response points against the gain summed directly at the same frequencies.
+TEST(FirCores, MagnitudeInDecibelsAgainstTheDirectSum) {
+    const double fs = 1000;
+    const std::vector<double> h = Design(kFirBandPass, 100, 200, fs, 101, kWindowHamming);
+    const uint32_t size = NextPowerOfTwo(101);
+    std::vector<double> db(size / 2);
+    ASSERT_EQ(FirMagnitudeDb(h.data(), 101, size, db.data()), 1);
+    for (uint32_t k = 0; k < size / 2; ++k) {
+        const double gain = FirGain(h, fs * k / size, fs);
+        ASSERT_NEAR(db[k], 20 * std::log10(gain), 1e-6) << k;
+    }
+    EXPECT_NEAR(db[size * 150 / 1000], 0.0, 0.1);  // the middle of the band passes
+    std::vector<double> zeros(5, 0.0), out(4);
+    ASSERT_EQ(FirMagnitudeDb(zeros.data(), 5, 8, out.data()), 1);
+    EXPECT_EQ(out[0], -400.0);  // a floor, not minus infinity
+    EXPECT_EQ(FirMagnitudeDb(h.data(), 101, 100, db.data()), 0);  // not a power of two
+}
+
+}  // namespace

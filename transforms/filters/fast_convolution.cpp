@@ -132,3 +132,25 @@ int ApplyFirFilterFft(double* x, int64_t n, const double* h, int32_t m, const Fi
     }
     return kFilterDone;
 }
+
+// The gain in dB of the m coefficients at k/size of the sampling rate for k < size/2, from a
+// transform of the coefficients padded with zeros; a gain of exactly 0 is stored as -400 dB.
+int FirMagnitudeDb(const double* h, int32_t m, uint32_t size, double* out) {
+    if (!h || m <= 0 || size < 2 || size < static_cast<uint32_t>(m) || NextPowerOfTwo(size) != size) return 0;
+    ComplexFft fft;
+    std::vector<double> re, im;
+    try {
+        re.assign(size, 0.0);
+        im.assign(size, 0.0);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    if (!fft.Init(size)) return 0;
+    for (int32_t k = 0; k < m; ++k) re[k] = h[k];
+    fft.Forward(re.data(), im.data());
+    for (uint32_t k = 0; k < size / 2; ++k) {
+        const double magnitude = std::sqrt(re[k] * re[k] + im[k] * im[k]);
+        out[k] = magnitude > 1e-20 ? 20.0 * std::log10(magnitude) : -400.0;
+    }
+    return 1;
+}

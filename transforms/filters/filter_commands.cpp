@@ -15,6 +15,9 @@
 #include "base/resource.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
+#include "graph/document/graph_doc.h"
+#include <cstring>
+#include <vector>
 
 FirSettings g_firSettings;
 IirSettings g_iirSettings;
@@ -201,14 +204,19 @@ INT_PTR CALLBACK FirDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-int RunFirDialog(tagGS* gs, FirSettings* s, int* entire, bool selectionEmpty, bool derivative) {
-    FirDialog d{gs, s, entire, selectionEmpty, derivative, s->rangeSampleCount, s->flags, SampleRate(gs)};
+}  // namespace
+
+// The FIR dialog for the filters and the derivative: 0 after OK, 1 after Cancel, 30 when it cannot be made.
+int RunFirDialog(tagGS* gs, FirSettings* s, int* entire, int selectionEmpty, int derivative) {
+    FirDialog d{gs, s, entire, selectionEmpty != 0, derivative != 0, s->rangeSampleCount, s->flags, SampleRate(gs)};
     const int id = BandType(s->type) ? IDD_FIR_BAND_FILTER : IDD_FIR_FILTER;
     const INT_PTR r = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(id), gs->hwnd, FirDialogProc,
                                       reinterpret_cast<LPARAM>(&d));
     if (r < 0) return kTransformNoMemory;
     return r == 0 ? kTransformDone : kTransformCancelled;
 }
+
+namespace {
 
 // ---- IIR ----
 
@@ -335,6 +343,48 @@ void StoreSection(const IirSection& from, double coefficients[5], double state[4
     for (int i = 0; i < 4; ++i) state[i] = st[i];
 }
 
+// The magnitude of the filter in a new graph: channel "Magnitude" in dB over frequency.
+int ShowFilterResponse(tagGS* doc, const double* h, int32_t m, int type) {
+    const uint32_t size = NextPowerOfTwo(static_cast<uint32_t>(m));
+    std::vector<double> db;
+    try {
+        db.resize(size / 2 ? size / 2 : 1);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    if (size < 2 || !FirMagnitudeDb(h, m, size, db.data())) return 0;
+    HWND hwnd = NewGraph(0);
+    tagGS* g = hwnd ? GetWindowGraph(hwnd) : nullptr;
+    if (!g) return 0;
+    const char* name = getDlgCtrlText(kFirTextKeys[type], IDC_FIR_NAME);
+    std::snprintf(g->title, sizeof g->title, "%s", name && *name ? name : kFirNames[type]);
+    SetWindowTextA(hwnd, g->title);
+    g->hUnitKind = 1;
+    g->gridShown = 0;
+    SetGridFine(g, false);
+    g->gridColor = 0x8F8F8F;
+    g->gridMinorColor = 0xC0C0C0;
+    const uint16_t gridOptions[4] = {0, 2, 1, 1};
+    std::memcpy(g->gridOptions, gridOptions, sizeof gridOptions);
+    TransformDestination dest;
+    if (!OpenDestination(g, -1, &dest) || !GrowChannelTo(g, dest.slot, size / 2)) {
+        CloseGraph(g, nullptr);
+        return 0;
+    }
+    std::snprintf(g->chanLabel[dest.slot], sizeof g->chanLabel[dest.slot], "Magnitude");
+    std::snprintf(g->chanUnits[dest.slot], sizeof g->chanUnits[dest.slot], "dbV");
+    std::memcpy(g->chanBlock[dest.slot], db.data(), (size / 2) * sizeof(double));
+    g->sampleInterval = (1.0 / doc->sampleInterval) / size;
+    g->selectedChan = static_cast<uint32_t>(dest.slot);
+    g->hStart = 0.0;
+    if (g->hDivisions > 0) g->hPerDiv = g->sampleInterval * (size / 2) / g->hDivisions;
+    UpdateGraphLength(g);
+    AutoScaleGraph(g, 1);
+    UpdateGraphScrollBars(g);
+    InvalidateRect(hwnd, nullptr, FALSE);
+    return 1;
+}
+
 }  // namespace
 
 // ---- FIR entry points ----
@@ -357,7 +407,7 @@ int FirFilterChannel(tagGS* gs, int type, int withDialog) {
     if (withDialog) {
         w.lowCutoff = fs / 8;
         w.highCutoff = fs / 4;
-        result = RunFirDialog(gs, &w, &entire, selectionEmpty, false);
+        result = RunFirDialog(gs, &w, &entire, selectionEmpty ? 1 : 0, 0);
     }
     g_firSettings = w;
     if (selectionEmpty || entire) {
@@ -370,16 +420,21 @@ int FirFilterChannel(tagGS* gs, int type, int withDialog) {
     const int32_t m = w.coefficientCount | 1;
     std::unique_ptr<double[]> h(new (std::nothrow) double[m]());
     if (!h) return kTransformNoMemory;
-    if (w.flags & kFirDontModify) return kTransformDone;  // only the response was asked for
-    if (!SaveTransformUndo(gs, range, "Filter")) return kTransformNoMemory;
     DesignFirCoefficients(6.283185307 * w.lowCutoff / fs, 6.283185307 * w.highCutoff / fs, type, h.get(), (m - 1) / 2);
     ApplyWindow(h.get(), m, w.window);
-    TransformProgress progress(kFilteringKey, 0, range.Count() - 1);
-    FilterProgress step;
-    step.step = ProgressStep;
-    step.context = &progress;
-    const int r = ApplyFirFilter(x + range.first, range.Count(), h.get(), m, step);
-    return r == kFilterNoMemory ? kTransformNoMemory : kTransformDone;
+    int r = kFilterDone;
+    if (!(w.flags & kFirDontModify)) {
+        if (!SaveTransformUndo(gs, range, "Filter")) return kTransformNoMemory;
+        TransformProgress progress(kFilteringKey, 0, range.Count() - 1);
+        FilterProgress step;
+        step.step = ProgressStep;
+        step.context = &progress;
+        r = ApplyFirFilter(x + range.first, range.Count(), h.get(), m, step);
+        if (r == kFilterNoMemory) return kTransformNoMemory;
+    }
+    // Given up with Escape: what is filtered stays so, and no response follows.
+    if (r == kFilterDone && (w.flags & kFirShowResponse)) ShowFilterResponse(gs, h.get(), m, type);
+    return kTransformDone;
 }
 
 int OnFirLowPass(tagGS* gs) { return FirFilterChannel(gs, kFirLowPass, 1); }

@@ -36,6 +36,10 @@ int ApplyFirFilter(double* x, int64_t n, const double* h, int32_t m,
 int ApplyFirFilterDirect(double* x, int64_t n, const double* h, int32_t m,
                          const FilterProgress& progress = FilterProgress());
 
+// The filter's gain in dB at k/size of the sampling rate, k = 0..size/2 - 1, into out; size a
+// power of two not below m. 1 when done, 0 for a bad size or no memory.
+int FirMagnitudeDb(const double* h, int32_t m, uint32_t size, double* out);
+
 // One second-order recursive section: y = a1 y1 + a2 y2 + c0 x + c1 x1 + c2 x2.
 struct IirSection {
     double a1 = 0, a2 = 0, c0 = 0, c1 = 0, c2 = 0;

@@ -37,3 +37,8 @@ extern IirSettings g_iirSettings;
 // as the lesson scripts do. 0 done (or given up with Escape), 1 cancelled, 30 no memory,
 // 36 no valid selection, or a refused parameter (BadParameterCode).
 int FirFilterChannel(tagGS* gs, int type, int withDialog);
+
+// The FIR dialog (its band form for types 3 and 4) over a working record whose type and
+// rangeSampleCount are set; entire is the in-out "Filter entire wave" flag, derivative gives the
+// caption "Derivative". 0 after OK, 1 after Cancel, 30 when the dialog cannot be made.
+int RunFirDialog(tagGS* gs, FirSettings* settings, int* entire, int selectionEmpty, int derivative);

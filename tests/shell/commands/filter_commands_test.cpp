@@ -71,6 +71,24 @@ protected:
         return Label(IDM_EDIT_UNDO);
     }
 
+    // The graph of another window than the one filtered.
+    tagGS* OtherGraph() const {
+        struct Search {
+            tagGS* skip;
+            tagGS* found;
+        } search{gs_, nullptr};
+        EnumChildWindows(
+            g_app->hwndClient,
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                tagGS* g = GetWindowGraph(hwnd);
+                if (g && g != s->skip) s->found = g;
+                return s->found ? FALSE : TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
     tagGS* gs_ = nullptr;
 };
 
@@ -352,6 +370,41 @@ TEST_F(FilterCommands, NanSampleStaysAndTheRestIsFiltered) {
         EXPECT_TRUE(std::isfinite(after[701]) && std::isfinite(after[kSamples - 1])) << command;
         EXPECT_NEAR(after[1500], after[300], 1e-9) << command;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// With the response asked for, a new graph shows the filter's gain in dB over frequency; with
+// "Don't modify" as well the channel keeps its samples and there is nothing to undo.
+TEST_F(FilterCommands, ResponseGraphShowsTheGainAndDontModifyKeepsTheData) {
+    FillTones();
+    const std::vector<double> before = Values();
+    const int graphs = GraphWindowCount();
+    DialogDriver driver({[&](HWND dlg) {
+        TypeInto(dlg, IDC_FIR_CUTOFF, "100");
+        TypeInto(dlg, IDC_FIR_TAPS, "101");
+        Click(dlg, IDC_FIR_RESPONSE);
+        Click(dlg, IDC_FIR_DONT_MODIFY);
+        Click(dlg, IDOK);
+    }});
+    Command(IDM_FIR_LOW_PASS);
+    ASSERT_EQ(driver.Runs(), 1);
+    EXPECT_EQ(g_firSettings.flags, kFirShowResponse | kFirDontModify);
+    EXPECT_EQ(Values(), before);
+    ASSERT_EQ(GraphWindowCount(), graphs + 1);
+    tagGS* response = OtherGraph();
+    ASSERT_TRUE(response);
+    EXPECT_STREQ(response->title, "Low Pass Filter");
+    const int slot = static_cast<int>(response->selectedChan);
+    EXPECT_STREQ(response->chanLabel[slot], "Magnitude");
+    EXPECT_STREQ(response->chanUnits[slot], "dbV");
+    ASSERT_EQ(response->chanCount[slot], 64u);  // 128 points: half of them
+    const double* db = static_cast<const double*>(response->chanBlock[slot]);
+    EXPECT_NEAR(db[0], 0.0, 0.1);                     // the pass band at 0 dB
+    EXPECT_LT(db[64 * 300 / 500], -40.0);             // 300 Hz well down
+    EXPECT_NEAR(response->sampleInterval, 1.0 / 128, 1e-12);  // 1000/128 Hz a point, in kHz
 }
 
 }  // namespace
