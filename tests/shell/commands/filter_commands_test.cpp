@@ -408,3 +408,78 @@ TEST_F(FilterCommands, ResponseGraphShowsTheGainAndDontModifyKeepsTheData) {
 }
 
 }  // namespace
+
+namespace {
+
+// A selection filters its samples, the last one included, and nothing else; "Filter entire wave"
+// widens the run to the whole channel and the dialog's sample count follows the box.
+TEST_F(FilterCommands, SelectionOrEntireWave) {
+    struct Row {
+        UINT command;
+        int entireId, countId, freqId;
+        bool entire;
+        const char* countShown;
+    } rows[] = {
+        {IDM_FIR_LOW_PASS, IDC_FIR_ENTIRE, IDC_FIR_COUNT, IDC_FIR_CUTOFF, false, "100"},
+        {IDM_FIR_LOW_PASS, IDC_FIR_ENTIRE, IDC_FIR_COUNT, IDC_FIR_CUTOFF, true, "2000"},
+        {IDM_IIR_LOW_PASS, IDC_IIR_ENTIRE, IDC_IIR_COUNT, IDC_IIR_FREQ, false, "100"},
+        {IDM_IIR_LOW_PASS, IDC_IIR_ENTIRE, IDC_IIR_COUNT, IDC_IIR_FREQ, true, "100"},  // not refreshed
+    };
+    for (const Row& row : rows) {
+        FillTones();
+        gs_->selStart = 100.0;
+        gs_->selEnd = 199.0;
+        const std::vector<double> before = Values();
+        std::string count;
+        DialogDriver driver({[&](HWND dlg) {
+            TypeInto(dlg, row.freqId, "20");
+            if (row.entire) Click(dlg, row.entireId);
+            count = ItemText(dlg, row.countId);
+            Click(dlg, IDOK);
+        }});
+        Command(row.command);
+        ASSERT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(count, row.countShown) << row.command << " entire " << row.entire;
+        const std::vector<double> after = Values();
+        const bool outsideChanged = after[50] != before[50] || after[1500] != before[1500];
+        EXPECT_EQ(outsideChanged, row.entire) << row.command;
+        EXPECT_EQ(after[99] != before[99], row.entire) << row.command;
+        EXPECT_EQ(after[200] != before[200], row.entire) << row.command;
+        EXPECT_NE(after[199], before[199]) << row.command;  // the last selected sample
+        EXPECT_NE(after[150], before[150]) << row.command;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A range shorter than 3 samples takes no count at all: the interval message, the field kept.
+TEST_F(FilterCommands, FirDialogRefusesARangeBelowThreeSamples) {
+    FillTones();
+    gs_->selStart = 100.0;
+    gs_->selEnd = 101.0;  // 2 samples
+    const std::vector<double> before = Values();
+    for (const char* typed : {"3", "1", "7"}) {
+        std::string field;
+        bool open = false;
+        BoxCapture boxes;
+        boxes.caption = g_app->szAppTitle;
+        DialogDriver driver({[&](HWND dlg) {
+            TypeInto(dlg, IDC_FIR_CUTOFF, "100");
+            TypeInto(dlg, IDC_FIR_TAPS, typed);
+            Click(dlg, IDOK);
+            open = StillOpen(dlg);
+            field = ItemText(dlg, IDC_FIR_TAPS);
+            Click(dlg, IDCANCEL);
+        }});
+        Command(IDM_FIR_LOW_PASS);
+        EXPECT_TRUE(open) << typed;
+        EXPECT_EQ(field, typed);
+        ASSERT_EQ(boxes.boxes.size(), 1u) << typed;
+        EXPECT_EQ(boxes.boxes[0].text, "An Interval of at least 3 samples is required for FIR filters.");
+    }
+    EXPECT_EQ(Values(), before);
+}
+
+}  // namespace
