@@ -799,3 +799,26 @@
 #define IDC_VARS_HIDE 1184
 // The device library's container of renamed marker-menu texts.
 #define IDR_MARKER_MENU_TEXTS 5001
+
+// The Rate Detector's dialog, and the template functions' message
+#define IDD_RATE_DETECTOR 112
+#define IDC_RD_POSITIVE 1018
+#define IDC_RD_NEGATIVE 1019
+#define IDC_RD_REMOVE_BASELINE 1020
+#define IDC_RD_AUTO_THRESHOLD 1021
+#define IDC_RD_NEW_GRAPH 1022
+#define IDC_RD_ENTIRE_WAVE 1023
+#define IDC_RD_DONT_FIND 1024
+#define IDC_RD_FUNCTION 1025
+#define IDC_RD_LEVEL 1026
+#define IDC_RD_MIN_UNITS 1027
+#define IDC_RD_MAX_UNITS 1028
+#define IDC_RD_LEVEL_UNITS 1029
+#define IDC_RD_WINDOW_MIN 1005
+#define IDC_RD_WINDOW_MAX 1006
+#define IDC_RD_PEAK_GROUP 1197
+#define IDC_RD_LEVEL_LABEL 1198
+#define IDC_RD_WINDOW_GROUP 1199
+#define IDC_RD_MIN_LABEL 1200
+#define IDC_RD_MAX_LABEL 1201
+#define IDS_TEMPLATE_INVALID 40

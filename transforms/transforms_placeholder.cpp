@@ -21,7 +21,6 @@ int OnApproximationCommand(tagGS*) { return 1; }
 int HistogramTransform(HWND, tagGS*) { return 1; }
 int RunWaveformExpression(tagGS*, int, int) { return 1; }
 int ShowWaveformMathDialog(HWND, tagGS*) { return 0; }
-int RunRateDetector(tagGS*, int, int) { return 1; }
 int DoFindPeakDialog(tagGS*) { return 0; }
 int FindPeakInChannel(tagGS*, int32_t, int32_t) { return 0; }
 int FindAllPeaks(tagGS*) { return 1; }
