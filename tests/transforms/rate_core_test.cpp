@@ -161,15 +161,15 @@ TEST(RateCore, TheSameGraphChannelHoldsEachValueFromItsCrossing) {
     for (int32_t i = 1; i < n; ++i)
         if (out[static_cast<size_t>(i)] != out[static_cast<size_t>(i - 1)]) changes.push_back(i);
     // Back-filled from sample 0 with the first interval's rate at the second event.
-    EXPECT_DOUBLE_EQ(out[0], 1000.0 / (c[1] - c[0]));
+    EXPECT_NEAR(out[0], 1000.0 / (c[1] - c[0]), 1e-9);
     ASSERT_EQ(changes.size(), c.size() - 2);
     for (size_t k = 2; k < c.size(); ++k) {
         const int32_t at = changes[k - 2];
         EXPECT_GT(at, c[k]) << k;
         EXPECT_LT(at, c[k] + kHalfWidth) << k;
-        EXPECT_DOUBLE_EQ(out[static_cast<size_t>(at)], 1000.0 / (c[k] - c[k - 1])) << k;
+        EXPECT_NEAR(out[static_cast<size_t>(at)], 1000.0 / (c[k] - c[k - 1]), 1e-9) << k;
     }
-    EXPECT_DOUBLE_EQ(out.back(), 1000.0 / (c.back() - c[c.size() - 2]));
+    EXPECT_NEAR(out.back(), 1000.0 / (c.back() - c[c.size() - 2]), 1e-9);
 }
 
 // A signal that never crosses writes nothing (the channel keeps its zero fill); the threshold
