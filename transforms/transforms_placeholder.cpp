@@ -1,15 +1,12 @@
 // Placeholder of the transforms, which are not built: code 1 reports nothing and changes nothing.
 #include "transforms/transforms_api.h"
 
-int g_templateSet = 0;
-
 int OnFirLowPass(tagGS*) { return 1; }
 int OnFirHighPass(tagGS*) { return 1; }
 int OnFirBandPass(tagGS*) { return 1; }
 int OnFirBandStop(tagGS*) { return 1; }
 int IirFilterChannel(tagGS*, int) { return 1; }
 int ApplyMathFunction(tagGS*, uint32_t) { return 1; }
-int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
 int OnIntegralCommand(tagGS*) { return 1; }
 int OnDerivativeCommand(tagGS*) { return 1; }
 int IntegrateTransform(tagGS*) { return 1; }
