@@ -16,6 +16,10 @@
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "transforms/analysis/rate_detector.h"
 #include "transforms/analysis/template_functions.h"
+#include "transforms/analysis/offline_averaging.h"
+#include "documents/documents_api.h"
+#include "documents/measurements/measure_box.h"
+#include "documents/measurements/measure_calc.h"
 #include "transforms/transform_conventions.h"
 
 namespace {
@@ -373,6 +377,56 @@ TEST_F(AnalysisCommands, TemplateRefusalsShowTheirMessages) {
         EXPECT_EQ(boxes.boxes[0].text, "The current template buffer is invalid") << id;
     }
     EXPECT_EQ(Values(gs, kSource), Wavy(100));
+}
+
+// A pass starts at the sample nearest the second cursor; the mean of passes becomes the graph
+// "Averaging" with its one channel "Waveform" in the source's units and sample interval.
+TEST_F(AnalysisCommands, AveragedPassesMakeTheAveragingGraph) {
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    FillChannel(gs, kSource, Wavy(200));
+    gs->sampleInterval = 2.0;
+    gs->selStart = 10.0;
+    gs->selEnd = 41.2;  // sample 20.6: the pass starts at 21
+    const AveragingSettings saved = g_averagingSettings;
+    g_averagingSettings.artifactRejection = 0;
+    std::vector<double> pass(8, 0.0);
+    int rejected = 1;
+    ASSERT_EQ(ExtractAveragingPass(gs, pass.data(), 8, &rejected), 1);
+    EXPECT_EQ(rejected, 0);
+    const std::vector<double> x = Wavy(200);
+    EXPECT_EQ(pass, std::vector<double>(x.begin() + 21, x.begin() + 29));
+    g_averagingSettings.artifactRejection = 1;
+    g_averagingSettings.rejectLow = -0.5;
+    g_averagingSettings.rejectHigh = 0.5;
+    ASSERT_EQ(ExtractAveragingPass(gs, pass.data(), 8, &rejected), 1);
+    EXPECT_EQ(rejected, 1);
+    g_averagingSettings.artifactRejection = 0;
+    gs->selEnd = 195.0 * 2.0;  // runs past the recording's end
+    EXPECT_EQ(ExtractAveragingPass(gs, pass.data(), 8, &rejected), 0);
+    g_averagingSettings = saved;
+
+    const std::vector<double> mean = {0.5, 1.5, -0.25, 2.0, 1.0};
+    ASSERT_EQ(MakeAverageGraph(gs, mean.data(), 5), 1);
+    PumpMessages();
+    EXPECT_EQ(GraphWindowCount(), 2);
+    tagGS* avg = Graph();
+    ASSERT_TRUE(avg);
+    ASSERT_NE(avg, gs);
+    EXPECT_STREQ(avg->title, "Averaging");
+    EXPECT_EQ(ChannelsInUse(avg), 1);
+    const int slot = static_cast<int>(avg->selectedChan);
+    EXPECT_STREQ(avg->chanLabel[slot], "Waveform");
+    EXPECT_STREQ(avg->chanUnits[slot], "mV");
+    EXPECT_EQ(Values(avg, slot), mean);
+    EXPECT_EQ(avg->sampleInterval, 2.0);
+    EXPECT_EQ(avg->gridColor, 0x8F8F8Fu);
+    EXPECT_EQ(avg->hUnitKind, 0u);
+    EXPECT_EQ(avg->modified, 1u);
+    const int boxes = GetMeasurementCount(avg->measureGrid);
+    const int types[3] = {measure::kMax, measure::kMin, measure::kHAbs};
+    for (int b = 0; b < 3 && boxes >= 3; ++b)
+        EXPECT_EQ(GetMeasurementType(GetMeasurementAt(avg->measureGrid, b)), types[b]) << b;
 }
 
 }  // namespace
