@@ -222,6 +222,55 @@ TEST_F(AnalysisCommands, RateDetectorDialogCancelDontFindAndRefusedWindow) {
     EXPECT_EQ(g_rateDetectorSettings.windowMin, 40.0);
 }
 
+// The dialog follows its switches: manual detection shows the threshold level in the source's
+// units and greys the window; Peak Maximum holds the Positive polarity and clears the baseline
+// removal; a selection starts the level at its midpoint; OK commits the manual level typed.
+TEST_F(AnalysisCommands, RateDetectorDialogFollowsItsSwitches) {
+    g_rateDetectorSettings = kDefaults;
+    tagGS* gs = Graph();
+    ASSERT_TRUE(gs);
+    FillChannel(gs, kSource, PulseTrain(5000));
+    gs->selStart = 0.0;
+    gs->selEnd = 1000.0 * kInterval;  // holds the first pulse: -0.5 .. 0.5
+    struct Seen {
+        std::string label, units, level;
+        bool windowEnabled = true, baselineEnabled = true, positive = false;
+    } manual, peakMax;
+    DialogDriver driver({[&](HWND dlg) {
+        manual.level = ItemText(dlg, IDC_RD_LEVEL);  // still auto: the noise rejection
+        Click(dlg, IDC_RD_AUTO_THRESHOLD);
+        manual.label = ItemText(dlg, IDC_RD_LEVEL_LABEL);
+        manual.units = ItemText(dlg, IDC_RD_LEVEL_UNITS);
+        manual.windowEnabled = IsWindowEnabled(GetDlgItem(dlg, IDC_RD_WINDOW_MIN)) != FALSE;
+        manual.baselineEnabled = IsWindowEnabled(GetDlgItem(dlg, IDC_RD_REMOVE_BASELINE)) != FALSE;
+        const std::string level = ItemText(dlg, IDC_RD_LEVEL);
+        Click(dlg, IDC_RD_AUTO_THRESHOLD);
+        ChooseEntry(dlg, IDC_RD_FUNCTION, 6);  // Peak Maximum
+        Click(dlg, IDC_RD_NEGATIVE);
+        peakMax.positive = IsDlgButtonChecked(dlg, IDC_RD_POSITIVE) == BST_CHECKED;
+        peakMax.baselineEnabled = IsWindowEnabled(GetDlgItem(dlg, IDC_RD_REMOVE_BASELINE)) != FALSE;
+        Click(dlg, IDC_RD_AUTO_THRESHOLD);
+        TypeInto(dlg, IDC_RD_LEVEL, "0.125");
+        peakMax.level = level;
+        Click(dlg, IDC_RD_DONT_FIND);
+    }});
+    Command(IDM_TRANSFORM_FIND_RATE);
+    EXPECT_EQ(manual.level, "5.00");
+    EXPECT_EQ(manual.label, "Threshold &level:");
+    EXPECT_EQ(manual.units, "mV");
+    EXPECT_FALSE(manual.windowEnabled);
+    EXPECT_FALSE(manual.baselineEnabled);
+    EXPECT_EQ(peakMax.level, "0.0000");  // the midpoint of -0.5 and 0.5
+    EXPECT_TRUE(peakMax.positive);
+    EXPECT_FALSE(peakMax.baselineEnabled);
+    EXPECT_EQ(g_rateDetectorSettings.function, 7);
+    EXPECT_EQ(g_rateDetectorSettings.polarity, 1);
+    EXPECT_EQ(g_rateDetectorSettings.autoThreshold, 0);
+    EXPECT_EQ(g_rateDetectorSettings.removeBaseline, 0);
+    EXPECT_EQ(g_rateDetectorSettings.thresholdLevel, 0.125);
+    EXPECT_EQ(ChannelsInUse(gs), 1);
+}
+
 // Escape held while the detector reads: the run ends and the channel it took goes again.
 TEST_F(AnalysisCommands, EscapeEndsTheRateDetectorWithoutAChannel) {
     g_rateDetectorSettings = kDefaults;
