@@ -10,14 +10,9 @@ int OnFirBandStop(tagGS*) { return 1; }
 int IirFilterChannel(tagGS*, int) { return 1; }
 int ApplyMathFunction(tagGS*, uint32_t) { return 1; }
 int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
-int OnIntegralCommand(tagGS*) { return 1; }
 int OnDerivativeCommand(tagGS*) { return 1; }
 int IntegrateTransform(tagGS*) { return 1; }
-int OnSmoothingCommand(tagGS*) { return 1; }
-int DifferenceChannel(tagGS*) { return 1; }
 int FftChannel(tagGS*, int, int) { return 1; }
-int OnExpSmoothingCommand(tagGS*) { return 1; }
-int OnApproximationCommand(tagGS*) { return 1; }
 int HistogramTransform(HWND, tagGS*) { return 1; }
 int RunWaveformExpression(tagGS*, int, int) { return 1; }
 int ShowWaveformMathDialog(HWND, tagGS*) { return 0; }
