@@ -67,7 +67,7 @@ TEST(ComplexTransform, InverseUndoesForwardAndRefusesOtherSizes) {
 }
 
 TEST(RealTransform, PacksTheHalfSpectrumOfTheDirectSum) {
-    for (uint32_t nr : {4u, 8u, 16u, 256u, 16384u}) {
+    for (uint32_t nr : {4u, 8u, 16u, 256u, 4096u}) {
         const std::vector<double> x = Noise(nr, nr + 1);
         std::vector<double> asComplex(2 * nr, 0.0);
         for (uint32_t j = 0; j < nr; ++j) asComplex[2 * j] = x[j];
