@@ -3,11 +3,6 @@
 
 int g_templateSet = 0;
 
-int OnFirLowPass(tagGS*) { return 1; }
-int OnFirHighPass(tagGS*) { return 1; }
-int OnFirBandPass(tagGS*) { return 1; }
-int OnFirBandStop(tagGS*) { return 1; }
-int IirFilterChannel(tagGS*, int) { return 1; }
 int ApplyMathFunction(tagGS*, uint32_t) { return 1; }
 int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
 int OnDerivativeCommand(tagGS*) { return 1; }
