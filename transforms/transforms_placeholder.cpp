@@ -5,7 +5,6 @@ int g_templateSet = 0;
 
 int ApplyMathFunction(tagGS*, uint32_t) { return 1; }
 int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
-int OnDerivativeCommand(tagGS*) { return 1; }
 int IntegrateTransform(tagGS*) { return 1; }
 int HistogramTransform(HWND, tagGS*) { return 1; }
 int RunWaveformExpression(tagGS*, int, int) { return 1; }

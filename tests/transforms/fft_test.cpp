@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include "transforms/spectral/fft.h"
 #include "transforms/spectral/spectrum.h"
+#include "transforms/spectral/derivative.h"
+#include "transforms/filters/filter_cores.h"
+#include "transforms/filters/window_functions.h"
 #include "transforms/transform_conventions.h"
 #include <cmath>
 #include <random>
@@ -170,4 +173,30 @@ TEST(FftInput, TrendMeanAndFill) {
         FillUp(x.data(), n, c.k, c.padLast);
         for (size_t i = 0; i < c.want.size(); ++i) EXPECT_NEAR(x[i], c.want[i], 1e-12) << c.what << " at " << i;
     }
+}
+
+// The differentiator run over a sine well inside its band gives the cosine times the angular
+// frequency; the filter and the scaling by the rate are those of the Derivative command.
+TEST(Derivative, OfASineIsItsCosineTimesTheAngularFrequency) {
+    struct Case {
+        double rate, frequency;
+        int32_t m;
+        int window;
+        double tolerance;  // of the amplitude w; longer filters come closer to the ideal
+    } cases[] = {{1000, 40, 101, 3, 0.01}, {20000, 300, 201, 0, 0.01}, {1000, 10, 255, 5, 0.01}, {1000, 20, 511, 8, 0.002}};
+    for (const Case& c : cases) {
+        std::vector<double> h(c.m);
+        ASSERT_EQ(DesignDerivative(c.rate / 8, c.rate, c.m, h.data()), 1);
+        ApplyWindow(h.data(), c.m, c.window);
+        const double w = 2 * kPi * c.frequency;
+        std::vector<double> x(4000);
+        for (size_t i = 0; i < x.size(); ++i) x[i] = std::sin(w * i / c.rate);
+        ASSERT_EQ(ApplyFirFilterDirect(x.data(), 4000, h.data(), c.m), 0);
+        double worst = 0;
+        for (size_t i = c.m; i < x.size() - c.m; ++i)
+            worst = std::max(worst, std::fabs(x[i] * c.rate - w * std::cos(w * i / c.rate)) / w);
+        EXPECT_LT(worst, c.tolerance) << c.rate << " Hz, a tone of " << c.frequency << " Hz, " << c.m << " taps";
+    }
+    std::vector<double> h(40);
+    EXPECT_EQ(DesignDerivative(100, 1000, 40, h.data()), 0) << "an even length";
 }

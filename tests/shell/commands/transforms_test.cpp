@@ -26,7 +26,7 @@ class Transforms : public CommandsTest {
 protected:
     void SetUp() override {
         CommandsTest::SetUp();
-        for (UINT id : {IDM_EDIT_UNDO, IDM_TRANSFORM_INTEGRAL, IDM_TRANSFORM_SMOOTHING, IDM_TRANSFORM_DIFFERENCE,
+        for (UINT id : {IDM_EDIT_UNDO, IDM_TRANSFORM_INTEGRAL, IDM_TRANSFORM_DERIVATIVE, IDM_TRANSFORM_SMOOTHING, IDM_TRANSFORM_DIFFERENCE,
                         IDM_TRANSFORM_FFT, IDM_TRANSFORM_EXP_SMOOTHING, IDM_TRANSFORM_LEAST_SQUARES})
             if (GetStatusHotKeyEx(id) != kHotKeyUnregistered) {
                 ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
@@ -299,4 +299,29 @@ TEST_F(Transforms, FftOfAChannelTooShortIsRefused) {
     EXPECT_EQ(GraphWindowCount(), before);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_NE(boxes.boxes[0].text.find("at least 4 samples"), std::string::npos) << boxes.boxes[0].text;
+}
+
+// A selection of two samples is too short for a filter: the whole channel is differentiated.
+TEST_F(Transforms, DerivativeOfASineThroughItsDialogAndUndo) {
+    std::vector<double> in(4000);
+    const double w = 2 * kPi * 20;  // 20 Hz at 1000 samples a second
+    for (size_t i = 0; i < in.size(); ++i) in[i] = std::sin(w * i / 1000.0);
+    Fill(in, 10, 11);
+    std::string caption;
+    DialogDriver driver({[&](HWND dlg) {
+        char text[64] = "";
+        GetWindowTextA(dlg, text, sizeof text);
+        caption = text;
+        TypeInto(dlg, IDC_FIR_CUTOFF, "125");
+        TypeInto(dlg, IDC_FIR_TAPS, "511");
+        Click(dlg, IDOK);
+    }});
+    Command(IDM_TRANSFORM_DERIVATIVE);
+    EXPECT_EQ(caption, "Derivative");
+    const std::vector<double> out = Values(gs);
+    ASSERT_EQ(out.size(), in.size());
+    for (size_t i = 600; i < 3400; ++i) ASSERT_NEAR(out[i], w * std::cos(w * i / 1000.0), 0.005 * w) << i;
+    EXPECT_EQ(UndoLabel().rfind("Undo Derivative", 0), 0u) << UndoLabel();
+    Command(IDM_EDIT_UNDO);
+    ExpectNear(Values(gs), in, "after Undo");
 }
