@@ -325,3 +325,37 @@ TEST_F(Transforms, DerivativeOfASineThroughItsDialogAndUndo) {
     Command(IDM_EDIT_UNDO);
     ExpectNear(Values(gs), in, "after Undo");
 }
+
+// A channel of 16-bit samples is turned into doubles first, so results beyond the 16-bit range
+// are kept whole, and Undo brings back the values it had.
+TEST_F(Transforms, ASixteenBitChannelTakesResultsBeyondItsRange) {
+    Fill({0});
+    FreeLockedBlock(gs->chanBlock[0]);
+    const std::vector<int16_t> raw = {32767, 32767, 32767, 32767};
+    auto* r = static_cast<int16_t*>(AllocLockedBlock(raw.size() * sizeof(int16_t) + 2));
+    for (size_t i = 0; i < raw.size(); ++i) r[i] = raw[i];
+    gs->chanBlock[0] = r;
+    gs->chanType[0] = 0;
+    gs->chanBytes[0] = 2;
+    gs->chanScale[0] = 1.0;
+    gs->chanOffset[0] = 0.0;
+    gs->chanCount[0] = static_cast<uint32_t>(raw.size());
+    gs->hUnitKind = 3;  // user units: one unit a sample
+    std::vector<double> before;
+    for (int i = 0; i < 4; ++i) {
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(gs, i, 0, &v), 1);
+        before.push_back(v);
+    }
+    Command(IDM_TRANSFORM_INTEGRAL);
+    ASSERT_EQ(gs->chanType[0], 1);
+    ExpectNear(Values(gs), {0, before[0], 2 * before[0], 3 * before[0]}, "the sum past 32767");
+    Command(IDM_EDIT_UNDO);
+    std::vector<double> after;
+    for (int i = 0; i < 4; ++i) {
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(gs, i, 0, &v), 1);
+        after.push_back(v);
+    }
+    ExpectNear(after, before, "after Undo");
+}
