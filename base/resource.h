@@ -822,7 +822,7 @@
 #define IDC_FFT_EXACT 613
 #define IDC_FFT_WINDOW_LIST 452
 #define IDC_FFT_POINTS_LABEL 601
-#define IDS_NO_MEMORY_MODIFIED_INPUT 1601
+#define IDS_NO_MEMORY_MODIFIED_INPUT 51  // a message: below 256, apart from the menu help
 // The FIR filter dialogs (one cut-off, and the band's two) and the IIR filter set-up.
 #define IDD_FIR_FILTER 450
 #define IDD_FIR_BAND_FILTER 650
