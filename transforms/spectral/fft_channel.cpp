@@ -105,6 +105,13 @@ tagGS* MakeResultGraph(int visible) {
     result->sampleInterval = 1.0;
     result->hUnitKind = 1;
     result->selectedChan = 0;
+    // A spectrum is read against its grid: major and fine lines, grey, solid and dotted.
+    result->gridShown = 1;
+    SetGridFine(result, true);
+    result->gridColor = 0x8F8F8F;
+    result->gridMinorColor = 0xC0C0C0;
+    const uint16_t gridOptions[4] = {0, 2, 1, 1};
+    std::memcpy(result->gridOptions, gridOptions, sizeof gridOptions);
     return result;
 }
 
@@ -188,6 +195,10 @@ void FillResultGraph(tagGS* gs, tagGS* result, const FftSettingsRecord& s, const
     if (phase >= 0) PhaseSpectrum(packed, k, static_cast<double*>(result->chanBlock[phase]));
     result->sampleInterval = gs->sampleInterval > 0.0 ? (1.0 / gs->sampleInterval) / k : 1.0;
     result->selectedChan = static_cast<uint32_t>(magnitude >= 0 ? magnitude : phase);
+    // The whole spectrum in view, with a little room at its right end.
+    result->hStart = 0.0;
+    if (result->hDivisions > 0) result->hPerDiv = result->sampleInterval * (k / 2) / (0.98 * result->hDivisions);
+    UpdateGraphLength(result);
     RebuildChannelItems(result);
     AutoScaleGraph(result, 1);
     UpdateGraphScrollBars(result);

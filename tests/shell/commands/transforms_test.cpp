@@ -269,6 +269,8 @@ TEST_F(Transforms, FftOfAToneMakesAGraphWithItsBin) {
     const std::vector<double> mag = Values(result, slot);
     ASSERT_EQ(mag.size(), 512u);
     EXPECT_NEAR(result->sampleInterval, 1.0 / 1024, 1e-15);
+    EXPECT_NEAR(result->hPerDiv * result->hDivisions, 512 * result->sampleInterval / 0.98, 1e-12)
+        << "the whole spectrum in view, and little more";
     // 1000 of 1024 points hold the tone: its bin holds most of the energy, less the zero fill.
     for (uint32_t k = 0; k < 512; ++k) {
         if (k == 8) continue;
