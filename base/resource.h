@@ -822,6 +822,30 @@
 #define IDC_WATCH_SUBROUTINES 1053
 #define IDC_WATCH_FIRST_VALUE 1054
 #define IDC_WATCH_CAPTION 1111
+// Smoothing and FFT dialogs of the Transform menu.
+#define IDD_SMOOTHING 172
+#define IDC_SMOOTHING_LABEL 151
+#define IDC_SMOOTHING_VALUE 152
+#define IDC_SMOOTHING_UNITS 153
+#define IDC_TRANSFORM_ENTIRE 154
+#define IDC_SMOOTHING_MEAN 1122
+#define IDC_SMOOTHING_MEDIAN 1123
+#define IDD_FFT 1600
+#define IDC_FFT_REMOVE_MEAN 602
+#define IDC_FFT_REMOVE_TREND 603
+#define IDC_FFT_WINDOW 604
+#define IDC_FFT_MAGNITUDE 605
+#define IDC_FFT_PHASE 606
+#define IDC_FFT_MODIFIED_INPUT 607
+#define IDC_FFT_DB 608
+#define IDC_FFT_LINEAR 609
+#define IDC_FFT_POINTS 610
+#define IDC_FFT_PAD_ZEROS 611
+#define IDC_FFT_PAD_LAST 612
+#define IDC_FFT_EXACT 613
+#define IDC_FFT_WINDOW_LIST 452
+#define IDC_FFT_POINTS_LABEL 601
+#define IDS_NO_MEMORY_MODIFIED_INPUT 51  // a message: below 256, apart from the menu help
 // The FIR filter dialogs (one cut-off, and the band's two) and the IIR filter set-up.
 #define IDD_FIR_FILTER 450
 #define IDD_FIR_BAND_FILTER 650

@@ -2,14 +2,7 @@
 #include "transforms/transforms_api.h"
 
 int ApplyMathFunction(tagGS*, uint32_t) { return 1; }
-int OnIntegralCommand(tagGS*) { return 1; }
-int OnDerivativeCommand(tagGS*) { return 1; }
 int IntegrateTransform(tagGS*) { return 1; }
-int OnSmoothingCommand(tagGS*) { return 1; }
-int DifferenceChannel(tagGS*) { return 1; }
-int FftChannel(tagGS*, int, int) { return 1; }
-int OnExpSmoothingCommand(tagGS*) { return 1; }
-int OnApproximationCommand(tagGS*) { return 1; }
 int HistogramTransform(HWND, tagGS*) { return 1; }
 int RunWaveformExpression(tagGS*, int, int) { return 1; }
 int ShowWaveformMathDialog(HWND, tagGS*) { return 0; }
@@ -21,6 +14,3 @@ int ThresholdWave(tagGS*, int32_t, int32_t, double, double) { return 1; }
 int LimitWave(tagGS*, int32_t, int32_t, double, double) { return 1; }
 int IntegrateChannel(tagGS*, int32_t, int32_t, int32_t, int, int, int) { return 1; }
 int IntegrateWithReset(tagGS*, int32_t, int32_t, int, double, double, int, int) { return 1; }
-int SmoothChannel(tagGS*, int32_t, int32_t, int32_t, int) { return 1; }
-int ExpSmoothChannel(tagGS*, int32_t, int32_t, double) { return 1; }
-int ApproximateChannel(tagGS*, int32_t, int32_t) { return 1; }

@@ -1,0 +1,363 @@
+// The Transform menu's smoothing, least squares, integral, difference and FFT, run as a user runs
+// them: the menu command sent to the frame, its dialog answered, the channel read back, Undo.
+#include "commands_fixture.h"
+#include "box_capture.h"
+#include "base/app.h"
+#include "base/locked_block.h"
+#include "base/resource.h"
+#include "devlib/vk40.h"
+#include "tests/graph/dialogs/dialog_driver.h"
+#include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "shell/commands/status.h"
+#include "transforms/spectral/fft_channel.h"
+#include "transforms/transform_conventions.h"
+#include "transforms/transforms_api.h"
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr double kInterval = 1.0;  // milliseconds per sample
+constexpr double kPi = 3.14159265358979323846;
+
+class Transforms : public CommandsTest {
+protected:
+    void SetUp() override {
+        CommandsTest::SetUp();
+        for (UINT id : {IDM_EDIT_UNDO, IDM_TRANSFORM_INTEGRAL, IDM_TRANSFORM_DERIVATIVE, IDM_TRANSFORM_SMOOTHING, IDM_TRANSFORM_DIFFERENCE,
+                        IDM_TRANSFORM_FFT, IDM_TRANSFORM_EXP_SMOOTHING, IDM_TRANSFORM_LEAST_SQUARES})
+            if (GetStatusHotKeyEx(id) != kHotKeyUnregistered) {
+                ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
+            }
+        gs = Graph();
+        ASSERT_NE(gs, nullptr);
+        FftSettings = FftSettingsRecord{1, kFftMagnitude, kFftApplyWindow, 3, 0};
+    }
+    void TearDown() override {
+        SetTransformEscapeProbe(nullptr);
+        CommandsTest::TearDown();
+    }
+
+    // Channel 0 holds the values as doubles; the selection is sample a to sample b.
+    void Fill(const std::vector<double>& v, double a = 0, double b = 0) {
+        FreeLockedBlock(gs->chanBlock[0]);
+        ShowChannel(gs, 0);
+        gs->chanType[0] = 1;
+        gs->chanBytes[0] = 8;
+        gs->chanCount[0] = static_cast<uint32_t>(v.size());
+        auto* p = static_cast<double*>(AllocLockedBlock(v.size() * sizeof(double) + 8));
+        for (size_t i = 0; i < v.size(); ++i) p[i] = v[i];
+        gs->chanBlock[0] = p;
+        gs->sampleInterval = kInterval;
+        gs->hUnitKind = 0;
+        gs->selectedChan = 0;
+        gs->selStart = a * kInterval;
+        gs->selEnd = b * kInterval;
+        UpdateGraphLength(gs);
+    }
+    std::vector<double> Values(tagGS* doc, int slot = 0) const {
+        const auto* p = static_cast<const double*>(doc->chanBlock[slot]);
+        return p ? std::vector<double>(p, p + doc->chanCount[slot]) : std::vector<double>{};
+    }
+    static tagGS* GraphTitled(const char* title) {
+        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            tagGS* doc = GetWindowGraph(w);
+            if (doc && std::string(doc->title) == title) return doc;
+        }
+        return nullptr;
+    }
+    static std::string UndoLabel() {
+        InitMenu();
+        return Label(IDM_EDIT_UNDO);
+    }
+    tagGS* gs = nullptr;
+};
+
+void ExpectNear(const std::vector<double>& got, const std::vector<double>& want, const std::string& what) {
+    ASSERT_EQ(got.size(), want.size()) << what;
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-9) << what << " at " << i;
+}
+
+DialogDriver::Step Number(const char* text, bool entire = false) {
+    return [text, entire](HWND dlg) {
+        TypeInto(dlg, IDC_PROMPT_EDIT, text);
+        if (entire && IsDlgButtonChecked(dlg, IDC_PROMPT_CHECK) != BST_CHECKED) Click(dlg, IDC_PROMPT_CHECK);
+        Click(dlg, IDOK);
+    };
+}
+
+DialogDriver::Step Smoothing(const char* samples, bool median) {
+    return [samples, median](HWND dlg) {
+        TypeInto(dlg, IDC_SMOOTHING_VALUE, samples);
+        Click(dlg, median ? IDC_SMOOTHING_MEDIAN : IDC_SMOOTHING_MEAN);
+        Click(dlg, IDOK);
+    };
+}
+}  // namespace
+
+TEST_F(Transforms, EachChangesItsRangeAsTheUserAskedAndUndoRestoresEverySample) {
+    struct Case {
+        const char* what;
+        UINT command;
+        std::vector<DialogDriver::Step> steps;
+        UINT boxAnswer;
+        std::vector<double> in;
+        double selA, selB;
+        std::vector<double> want;
+        const char* undo;
+    } cases[] = {
+        {"mean smoothing", IDM_TRANSFORM_SMOOTHING, {Smoothing("3", false)}, IDOK, {1, 2, 3, 4, 5}, 0, 0,
+         {1.5, 2, 3, 4, 3}, "Undo Smoothing"},
+        {"median smoothing", IDM_TRANSFORM_SMOOTHING, {Smoothing("3", true)}, IDOK, {1, 9, 2, 8, 3}, 0, 0,
+         {5, 2, 8, 3, 3}, "Undo Smoothing"},
+        {"smoothing of a selection", IDM_TRANSFORM_SMOOTHING, {Smoothing("3", false)}, IDOK, {9, 1, 2, 3, 4, 5, 9}, 1, 5,
+         {9, 1.5, 2, 3, 4, 3, 9}, "Undo Smoothing"},
+        {"exponential smoothing, a bad factor asked again", IDM_TRANSFORM_EXP_SMOOTHING, {Number("1.5"), Number("0.5")},
+         IDOK, {0, 10, 10, 10}, 0, 0, {0, 0, 5, 7.5}, "Undo Exponential Smoothing"},
+        {"least squares of the whole wave", IDM_TRANSFORM_LEAST_SQUARES, {}, IDYES, {1, 2, 4}, 0, 0,
+         {5.0 / 6, 14.0 / 6, 23.0 / 6}, "Undo Approximation"},
+        {"integral", IDM_TRANSFORM_INTEGRAL, {}, IDOK, {1, 1, 1, 1, 1}, 0, 0, {0, 0.001, 0.002, 0.003, 0.004},
+         "Undo Integral"},
+        {"integral of a selection", IDM_TRANSFORM_INTEGRAL, {}, IDOK, {5, 1, 1, 1, 5}, 1, 3, {5, 0, 0.001, 0.002, 5},
+         "Undo Integral"},
+        {"difference", IDM_TRANSFORM_DIFFERENCE, {Number("1")}, IDOK, {0, 1, 4, 9}, 0, 0, {0, 1000, 3000, 9},
+         "Undo Difference"},
+        {"difference over 2 intervals", IDM_TRANSFORM_DIFFERENCE, {Number("2")}, IDOK, {0, 1, 4, 9, 16}, 0, 0,
+         {500, 2000, 4000, 6000, 16}, "Undo Difference"},
+    };
+    for (Case& c : cases) {
+        Fill(c.in, c.selA, c.selB);
+        std::optional<DialogDriver> driver;
+        std::optional<BoxCapture> boxes;
+        if (c.steps.empty())
+            boxes.emplace().answer = c.boxAnswer;  // a box of its own, not a dialog
+        else
+            driver.emplace(c.steps);
+        Command(c.command);
+        if (driver) {
+            EXPECT_EQ(driver->Runs(), static_cast<int>(c.steps.size())) << c.what;
+        }
+        ExpectNear(Values(gs), c.want, c.what);
+        EXPECT_EQ(UndoLabel().rfind(c.undo, 0), 0u) << c.what << ": " << UndoLabel();
+        EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << c.what;
+        Command(IDM_EDIT_UNDO);
+        ExpectNear(Values(gs), c.in, std::string(c.what) + " after Undo");
+    }
+}
+
+TEST_F(Transforms, RefusedParametersChangeNothingAndSayWhy) {
+    struct Case {
+        const char* what;
+        UINT command;
+        DialogDriver::Step step;
+        const char* message;
+    } cases[] = {
+        {"smoothing over 2 samples", IDM_TRANSFORM_SMOOTHING, Smoothing("2", false), "at least 3 samples"},
+        {"difference over 0 intervals", IDM_TRANSFORM_DIFFERENCE, Number("0"), "At least 1 interval"},
+    };
+    for (Case& c : cases) {
+        const std::vector<double> in = {3, 1, 4, 1, 5};
+        Fill(in);
+        DialogDriver driver({c.step});
+        BoxCapture boxes;
+        boxes.caption = getMsgBoxText("Norvane Tessaly");
+        Command(c.command);
+        ExpectNear(Values(gs), in, c.what);
+        ASSERT_EQ(boxes.boxes.size(), 1u) << c.what;
+        EXPECT_NE(boxes.boxes[0].text.find(c.message), std::string::npos) << c.what << ": " << boxes.boxes[0].text;
+    }
+}
+
+TEST_F(Transforms, AOneSampleChannelAndAGapAreTakenInStride) {
+    Fill({4});
+    DialogDriver driver({Smoothing("3", false)});
+    Command(IDM_TRANSFORM_SMOOTHING);
+    BoxCapture boxes;
+    ExpectNear(Values(gs), {2}, "one sample smoothed with the zero after it");
+    Command(IDM_TRANSFORM_INTEGRAL);
+    ASSERT_EQ(boxes.boxes.size(), 1u) << "the integral needs two samples";
+    ExpectNear(Values(gs), {2}, "no integral of one sample");
+    Fill({1, 1, NAN, 1, 1});
+    Command(IDM_TRANSFORM_INTEGRAL);
+    ExpectNear(Values(gs), {0, 0.001, 0.0015, 0.002, 0.003}, "a gap counts as 0");
+}
+
+// Escape is held from the third time the run asks: the integral stops there, the samples after
+// it keep their values, and Undo brings back every one.
+TEST_F(Transforms, EscapeEndsALongIntegralAndUndoRestoresTheRest) {
+    std::vector<double> in(100000);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = std::sin(i * 0.001);
+    Fill(in);
+    static int asks;
+    static std::vector<std::string> shown;
+    asks = 0;
+    shown.clear();
+    SetTransformEscapeProbe([] {
+        shown.push_back(GetStatusTextShown());
+        return ++asks >= 3;
+    });
+    Command(IDM_TRANSFORM_INTEGRAL);
+    const std::vector<double> out = Values(gs);
+    ASSERT_EQ(asks, 3);
+    // Asked at samples 1, 1000 and 2000: the sum reached sample 1999, and 2000 onwards are untouched.
+    EXPECT_EQ(out[0], 0.0);
+    EXPECT_NE(out[1999], in[1999]);
+    for (size_t i = 2000; i < in.size(); ++i) ASSERT_EQ(out[i], in[i]) << i;
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_NE(shown[2].find("Integrating:"), std::string::npos) << shown[2];
+    EXPECT_NE(shown[2].find("1% completed"), std::string::npos) << shown[2];
+    EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u);
+    Command(IDM_EDIT_UNDO);
+    ExpectNear(Values(gs), in, "after Undo");
+}
+
+// The key itself, as the keyboard sends it: pressed as the dialog's OK is clicked and still held
+// when the transform runs, it stops the FFT, which leaves no result graph and the source as it was.
+TEST_F(Transforms, EscapeHeldStopsTheFftWithoutAResultGraph) {
+    std::vector<double> in(1u << 16);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = std::cos(2 * kPi * 5 * i / 1024.0);
+    Fill(in);
+    const int before = GraphWindowCount();
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = VK_ESCAPE;
+    DialogDriver driver({[&](HWND dlg) {
+        Click(dlg, IDC_FFT_LINEAR);
+        SendInput(1, &key, sizeof key);
+        Click(dlg, IDOK);
+    }});
+    Command(IDM_TRANSFORM_FFT);
+    key.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &key, sizeof key);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    EXPECT_EQ(driver.Runs(), 1);
+    EXPECT_EQ(FftSettings.scale, 0) << "the dialog was answered with OK";
+    EXPECT_EQ(GraphWindowCount(), before);
+    ExpectNear(Values(gs), in, "the source");
+}
+
+TEST_F(Transforms, FftOfAToneMakesAGraphWithItsBin) {
+    const uint32_t n = 1000;
+    std::vector<double> in(n);
+    for (uint32_t i = 0; i < n; ++i) in[i] = std::cos(2 * kPi * 8 * i / 1024.0);
+    Fill(in, 0, n - 1);
+    std::string points, exactShown;
+    bool padEnabled = false;
+    DialogDriver driver({[&](HWND dlg) {
+        points = ItemText(dlg, IDC_FFT_POINTS);
+        exactShown = IsWindowVisible(GetDlgItem(dlg, IDC_FFT_EXACT)) ? "shown" : "hidden";
+        padEnabled = IsWindowEnabled(GetDlgItem(dlg, IDC_FFT_PAD_ZEROS)) != FALSE;
+        Click(dlg, IDC_FFT_WINDOW);
+        Click(dlg, IDC_FFT_LINEAR);
+        Click(dlg, IDOK);
+    }});
+    const int before = GraphWindowCount();
+    Command(IDM_TRANSFORM_FFT);
+    EXPECT_EQ(points, "1024");
+    EXPECT_EQ(exactShown, "hidden");
+    EXPECT_TRUE(padEnabled);
+    ASSERT_EQ(GraphWindowCount(), before + 1);
+    tagGS* result = Graph();
+    ASSERT_NE(result, gs);
+    EXPECT_STREQ(result->title, "FFT");
+    const int slot = static_cast<int>(result->selectedChan);
+    EXPECT_STREQ(result->chanLabel[slot], "Magnitude");
+    const std::vector<double> mag = Values(result, slot);
+    ASSERT_EQ(mag.size(), 512u);
+    EXPECT_NEAR(result->sampleInterval, 1.0 / 1024, 1e-15);
+    EXPECT_NEAR(result->hPerDiv * result->hDivisions, 512 * result->sampleInterval / 0.98, 1e-12)
+        << "the whole spectrum in view, and little more";
+    // 1000 of 1024 points hold the tone: its bin holds most of the energy, less the zero fill.
+    for (uint32_t k = 0; k < 512; ++k) {
+        if (k == 8) continue;
+        ASSERT_LT(mag[k], mag[8] / 10) << k;
+    }
+    EXPECT_NEAR(mag[8], 0.5 * 1000 / 1024, 0.01);
+    ExpectNear(Values(gs), in, "the source is left as it was");
+}
+
+TEST_F(Transforms, FftOfSilenceInDecibelsGetsAFloorNotAHugeLevel) {
+    Fill(std::vector<double>(256, 0.0));
+    FftSettings = FftSettingsRecord{1, kFftMagnitude, 0, 0, 0};
+    const int before = GraphWindowCount();
+    ASSERT_EQ(FftChannel(gs, 0, 0), 0);
+    ASSERT_EQ(GraphWindowCount(), before + 1);
+    tagGS* result = GraphTitled("FFT");
+    ASSERT_NE(result, nullptr);
+    const std::vector<double> dB = Values(result, static_cast<int>(result->selectedChan));
+    ASSERT_EQ(dB.size(), 128u);
+    for (double v : dB) ASSERT_LT(v, -300.0);
+}
+
+TEST_F(Transforms, FftOfAChannelTooShortIsRefused) {
+    Fill({1, 2, 3});
+    BoxCapture boxes;
+    const int before = GraphWindowCount();
+    Command(IDM_TRANSFORM_FFT);
+    EXPECT_EQ(GraphWindowCount(), before);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("at least 4 samples"), std::string::npos) << boxes.boxes[0].text;
+}
+
+// A selection of two samples is too short for a filter: the whole channel is differentiated.
+TEST_F(Transforms, DerivativeOfASineThroughItsDialogAndUndo) {
+    std::vector<double> in(4000);
+    const double w = 2 * kPi * 20;  // 20 Hz at 1000 samples a second
+    for (size_t i = 0; i < in.size(); ++i) in[i] = std::sin(w * i / 1000.0);
+    Fill(in, 10, 11);
+    std::string caption;
+    DialogDriver driver({[&](HWND dlg) {
+        char text[64] = "";
+        GetWindowTextA(dlg, text, sizeof text);
+        caption = text;
+        TypeInto(dlg, IDC_FIR_CUTOFF, "125");
+        TypeInto(dlg, IDC_FIR_TAPS, "511");
+        Click(dlg, IDOK);
+    }});
+    Command(IDM_TRANSFORM_DERIVATIVE);
+    EXPECT_EQ(caption, "Derivative");
+    const std::vector<double> out = Values(gs);
+    ASSERT_EQ(out.size(), in.size());
+    for (size_t i = 600; i < 3400; ++i) ASSERT_NEAR(out[i], w * std::cos(w * i / 1000.0), 0.005 * w) << i;
+    EXPECT_EQ(UndoLabel().rfind("Undo Derivative", 0), 0u) << UndoLabel();
+    Command(IDM_EDIT_UNDO);
+    ExpectNear(Values(gs), in, "after Undo");
+}
+
+// A channel of 16-bit samples is turned into doubles first, so results beyond the 16-bit range
+// are kept whole, and Undo brings back the values it had.
+TEST_F(Transforms, ASixteenBitChannelTakesResultsBeyondItsRange) {
+    Fill({0});
+    FreeLockedBlock(gs->chanBlock[0]);
+    const std::vector<int16_t> raw = {32767, 32767, 32767, 32767};
+    auto* r = static_cast<int16_t*>(AllocLockedBlock(raw.size() * sizeof(int16_t) + 2));
+    for (size_t i = 0; i < raw.size(); ++i) r[i] = raw[i];
+    gs->chanBlock[0] = r;
+    gs->chanType[0] = 0;
+    gs->chanBytes[0] = 2;
+    gs->chanScale[0] = 1.0;
+    gs->chanOffset[0] = 0.0;
+    gs->chanCount[0] = static_cast<uint32_t>(raw.size());
+    gs->hUnitKind = 3;  // user units: one unit a sample
+    std::vector<double> before;
+    for (int i = 0; i < 4; ++i) {
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(gs, i, 0, &v), 1);
+        before.push_back(v);
+    }
+    Command(IDM_TRANSFORM_INTEGRAL);
+    ASSERT_EQ(gs->chanType[0], 1);
+    ExpectNear(Values(gs), {0, before[0], 2 * before[0], 3 * before[0]}, "the sum past 32767");
+    Command(IDM_EDIT_UNDO);
+    std::vector<double> after;
+    for (int i = 0; i < 4; ++i) {
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(gs, i, 0, &v), 1);
+        after.push_back(v);
+    }
+    ExpectNear(after, before, "after Undo");
+}

@@ -1,0 +1,268 @@
+// The FFT transform: preparation of the selected samples, the transform, and the result graph.
+#include "transforms/spectral/fft_channel.h"
+#include "transforms/spectral/fft.h"
+#include "transforms/spectral/spectrum.h"
+#include "transforms/filters/window_functions.h"
+#include "transforms/transforms_api.h"
+#include "transforms/transform_conventions.h"
+#include "common/tagGS.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "base/services.h"
+#include "devlib/vk40.h"
+#include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "graph/view/channel_selection.h"
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+FftSettingsRecord FftSettings = {1, kFftMagnitude, kFftApplyWindow, kWindowHamming, 0};
+
+namespace {
+struct FftDialogState {
+    FftSettingsRecord settings;
+    uint32_t entire;
+    int small;
+    int64_t selected, count;
+};
+
+// The points line: K, and "(exact)" with the fill buttons off when no filling is needed.
+void ShowPoints(HWND dlg, const FftDialogState& s) {
+    const int64_t n = s.entire ? s.count : s.selected;
+    const uint32_t k = NextPowerOfTwo(static_cast<uint32_t>(n));
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld", static_cast<long>(k));
+    SetDlgItemTextA(dlg, IDC_FFT_POINTS, text);
+    const bool exact = n == k;
+    EnableWindow(GetDlgItem(dlg, IDC_FFT_PAD_ZEROS), exact ? FALSE : TRUE);
+    EnableWindow(GetDlgItem(dlg, IDC_FFT_PAD_LAST), exact ? FALSE : TRUE);
+    ShowWindow(GetDlgItem(dlg, IDC_FFT_EXACT), exact ? SW_SHOW : SW_HIDE);
+}
+
+void InitFftDialog(HWND dlg, FftDialogState* s) {
+    HWND list = GetDlgItem(dlg, IDC_FFT_WINDOW_LIST);
+    for (int w = 1; w < kWindowCount; ++w) SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WindowListText(w)));
+    SendMessageA(list, CB_SETCURSEL, s->settings.window >= 1 ? s->settings.window - 1 : 0, 0);
+    CheckDlgButton(dlg, IDC_FFT_REMOVE_MEAN, (s->settings.options & kFftRemoveMean) ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_FFT_REMOVE_TREND, (s->settings.options & kFftRemoveTrend) ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_FFT_WINDOW, (s->settings.options & kFftApplyWindow) ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_FFT_MAGNITUDE, (s->settings.outputs & kFftMagnitude) ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_FFT_PHASE, (s->settings.outputs & kFftPhase) ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_FFT_MODIFIED_INPUT, (s->settings.outputs & kFftModifiedInput) ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioButton(dlg, IDC_FFT_DB, IDC_FFT_LINEAR, s->settings.scale ? IDC_FFT_DB : IDC_FFT_LINEAR);
+    CheckRadioButton(dlg, IDC_FFT_PAD_ZEROS, IDC_FFT_PAD_LAST, s->settings.padMode ? IDC_FFT_PAD_LAST : IDC_FFT_PAD_ZEROS);
+    CheckDlgButton(dlg, IDC_TRANSFORM_ENTIRE, s->entire ? BST_CHECKED : BST_UNCHECKED);
+    EnableWindow(GetDlgItem(dlg, IDC_TRANSFORM_ENTIRE), s->small ? FALSE : TRUE);
+    ShowPoints(dlg, *s);
+    HandleTheDialog(dlg, IDD_FFT);
+}
+
+void ReadFftDialog(HWND dlg, FftDialogState* s) {
+    FftSettingsRecord& r = s->settings;
+    const LRESULT at = SendDlgItemMessageA(dlg, IDC_FFT_WINDOW_LIST, CB_GETCURSEL, 0, 0);
+    r.window = static_cast<int32_t>(at < 0 ? 0 : at) + 1;
+    const int64_t n = s->entire ? s->count : s->selected;
+    if (n != NextPowerOfTwo(static_cast<uint32_t>(n))) r.padMode = IsDlgButtonChecked(dlg, IDC_FFT_PAD_ZEROS) ? 0 : 1;
+    auto bit = [dlg](int id, uint32_t value) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED ? value : 0u; };
+    r.options = bit(IDC_FFT_REMOVE_MEAN, kFftRemoveMean) | bit(IDC_FFT_REMOVE_TREND, kFftRemoveTrend) |
+                bit(IDC_FFT_WINDOW, kFftApplyWindow);
+    r.outputs = bit(IDC_FFT_MAGNITUDE, kFftMagnitude) | bit(IDC_FFT_PHASE, kFftPhase) |
+                bit(IDC_FFT_MODIFIED_INPUT, kFftModifiedInput);
+    r.scale = IsDlgButtonChecked(dlg, IDC_FFT_DB) == BST_CHECKED ? 1 : 0;
+}
+
+INT_PTR CALLBACK FftDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* s = reinterpret_cast<FftDialogState*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+        InitFftDialog(dlg, reinterpret_cast<FftDialogState*>(lParam));
+        return TRUE;
+    }
+    if (msg != WM_COMMAND || !s) return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDC_TRANSFORM_ENTIRE:
+        s->entire = IsDlgButtonChecked(dlg, IDC_TRANSFORM_ENTIRE) == BST_CHECKED;
+        ShowPoints(dlg, *s);
+        return TRUE;
+    case IDOK:
+        ReadFftDialog(dlg, s);
+        EndDialog(dlg, 0);
+        return TRUE;
+    case IDCANCEL: EndDialog(dlg, 1); return TRUE;
+    default: return FALSE;
+    }
+}
+
+// The result graph: a new memory graph named "FFT" on a frequency axis.
+tagGS* MakeResultGraph(int visible) {
+    HWND hwnd = NewGraph(visible ? 1 : 0);
+    tagGS* result = hwnd ? GetWindowGraph(hwnd) : nullptr;
+    if (!result) return nullptr;
+    std::snprintf(result->title, sizeof result->title, "FFT");
+    SetWindowTextA(hwnd, result->title);
+    result->sampleInterval = 1.0;
+    result->hUnitKind = 1;
+    result->selectedChan = 0;
+    // A spectrum is read against its grid: major and fine lines, grey, solid and dotted.
+    result->gridShown = 1;
+    SetGridFine(result, true);
+    result->gridColor = 0x8F8F8F;
+    result->gridMinorColor = 0xC0C0C0;
+    const uint16_t gridOptions[4] = {0, 2, 1, 1};
+    std::memcpy(result->gridOptions, gridOptions, sizeof gridOptions);
+    return result;
+}
+
+// A half-made result graph goes without questions: its window takes the document with it.
+void CloseResultGraph(tagGS* result) {
+    if (!result || !g_app) return;
+    result->modified = 0;
+    if (HWND hwnd = result->hwnd; hwnd && IsWindow(hwnd))
+        SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
+    else
+        CloseGraph(result, g_app->hwndFrame);
+}
+
+// A channel of count doubles in the result graph; -1 when it could not be had.
+int AddResultChannel(tagGS* result, const char* label, const char* units, uint32_t count) {
+    TransformDestination dest;
+    if (!OpenDestination(result, -1, &dest)) return -1;
+    if (!GrowChannelTo(result, dest.slot, count)) {
+        AbandonDestination(result, &dest);
+        return -1;
+    }
+    std::snprintf(result->chanLabel[dest.slot], sizeof result->chanLabel[dest.slot], "%s", label);
+    std::snprintf(result->chanUnits[dest.slot], sizeof result->chanUnits[dest.slot], "%s", units);
+    return dest.slot;
+}
+
+// The prepared values as a new channel of the source graph.
+void AddModifiedInput(tagGS* gs, int source, const std::vector<double>& x) {
+    TransformDestination dest;
+    if (!OpenDestination(gs, -1, &dest)) return;
+    if (!GrowChannelTo(gs, dest.slot, static_cast<uint32_t>(x.size()))) {
+        AbandonDestination(gs, &dest);
+        return;
+    }
+    std::memcpy(gs->chanBlock[dest.slot], x.data(), x.size() * sizeof(double));
+    std::snprintf(gs->chanLabel[dest.slot], sizeof gs->chanLabel[dest.slot], "Modified input - CH %2d", source);
+    std::snprintf(gs->chanUnits[dest.slot], sizeof gs->chanUnits[dest.slot], "%s", gs->chanUnits[source]);
+    RebuildChannelItems(gs);
+    FinishTransform(gs);
+}
+
+}  // namespace
+
+int RunFftDialog(tagGS* gs, int64_t n, int64_t count, FftSettingsRecord* settings, uint32_t* entire, int small) {
+    FftDialogState s{*settings, *entire, small, small ? count : n, count};
+    const INT_PTR r = DialogBoxParamA(g_app ? g_app->hInstance : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FFT),
+                                      gs->hwnd ? gs->hwnd : (g_app ? g_app->hwndFrame : nullptr), FftDialogProc,
+                                      reinterpret_cast<LPARAM>(&s));
+    if (r == -1) return kTransformNoMemory;
+    if (r != 0) return kTransformCancelled;
+    *settings = s.settings;
+    *entire = s.entire;
+    return kTransformDone;
+}
+
+namespace {
+// The n samples from first as doubles; samples that are not numbers read as 0. 0 when a read fails.
+int ReadInput(tagGS* gs, int slot, int32_t first, int64_t n, double* x) {
+    if (const double* block = ChannelAsDoubles(gs, slot)) {
+        std::memcpy(x, block + first, static_cast<size_t>(n) * sizeof(double));
+        return 1;
+    }
+    for (int64_t i = 0; i < n; ++i)
+        if (!ReadChannelSample(gs, static_cast<int>(first + i), slot, &x[i])) return 0;
+    return 1;
+}
+
+// Trend, mean, window and fill, in that order, over the n samples read.
+void Prepare(const FftSettingsRecord& s, double* x, int64_t n, int64_t k) {
+    FillUp(x, n, n, 0);
+    if (s.options & kFftRemoveTrend) RemoveTrend(x, n);
+    if (s.options & kFftRemoveMean) RemoveMean(x, n);
+    if (s.options & kFftApplyWindow) ApplyWindow(x, static_cast<int32_t>(n), s.window);
+    FillUp(x, n, k, s.padMode);
+}
+
+// The spectra into the result graph's channels, and its axis: K/2 points (1 / interval) / K apart.
+void FillResultGraph(tagGS* gs, tagGS* result, const FftSettingsRecord& s, const double* packed, uint32_t k,
+                     int magnitude, int phase) {
+    if (magnitude >= 0) MagnitudeSpectrum(packed, k, s.scale, static_cast<double*>(result->chanBlock[magnitude]));
+    if (phase >= 0) PhaseSpectrum(packed, k, static_cast<double*>(result->chanBlock[phase]));
+    result->sampleInterval = gs->sampleInterval > 0.0 ? (1.0 / gs->sampleInterval) / k : 1.0;
+    result->selectedChan = static_cast<uint32_t>(magnitude >= 0 ? magnitude : phase);
+    // The whole spectrum in view, with a little room at its right end.
+    result->hStart = 0.0;
+    if (result->hDivisions > 0) result->hPerDiv = result->sampleInterval * (k / 2) / (0.98 * result->hDivisions);
+    UpdateGraphLength(result);
+    RebuildChannelItems(result);
+    AutoScaleGraph(result, 1);
+    UpdateGraphScrollBars(result);
+    if (result->hwnd) InvalidateRect(result->hwnd, nullptr, FALSE);
+}
+}  // namespace
+
+int FftChannel(tagGS* gs, int withDialog, int visible) {
+    TransformRange range;
+    if (!gs || SelectedRange(gs, &range) != kTransformDone) return kTransformBadSelection;
+    const int slot = range.slot;
+    const int64_t count = gs->chanCount[slot];
+    const int small = range.Count() < 4;
+    uint32_t entire = small ? 1 : 0;
+    if (small && count < 4) return BadParameterCode(kReasonFftInterval);
+    FftSettingsRecord s = FftSettings;
+    if (withDialog) {
+        const int r = RunFftDialog(gs, range.Count(), count, &s, &entire, small);
+        if (r != kTransformDone) return r;
+    }
+    if (!s.outputs) return kTransformCancelled;
+    if (small || entire) UseWholeChannel(gs, &range);
+    const int64_t n = range.Count();
+    const uint32_t k = NextPowerOfTwo(static_cast<uint32_t>(n));
+    FftSettings = s;
+    if (!k || n > 0x40000000) return kTransformNoMemory;
+    if ((s.outputs & kFftModifiedInput) && !ChannelAsDoubles(gs, slot)) {
+        if (MessageBoxFromStringTable(nullptr, MB_OKCANCEL | MB_ICONEXCLAMATION, IDS_NO_MEMORY_MODIFIED_INPUT) == IDCANCEL)
+            return kTransformCancelled;
+        s.outputs &= ~kFftModifiedInput;
+    }
+    std::vector<double> x;
+    try {
+        x.resize(k);
+    } catch (const std::bad_alloc&) {
+        return kTransformNoMemory;
+    }
+    tagGS* result = nullptr;
+    int magnitude = -1, phase = -1;
+    if (s.outputs & (kFftMagnitude | kFftPhase)) {
+        if (!(result = MakeResultGraph(visible))) return kTransformNoMemory;
+        if (s.outputs & kFftMagnitude) {
+            magnitude = AddResultChannel(result, "Magnitude", s.scale ? "dbV" : gs->chanUnits[slot], k / 2);
+            if (magnitude < 0) {
+                CloseResultGraph(result);
+                return kTransformNoMemory;
+            }
+        }
+        if (s.outputs & kFftPhase) phase = AddResultChannel(result, "Phase", "degrees", k / 2);
+        if (magnitude < 0 && phase < 0) {
+            CloseResultGraph(result);
+            return kTransformNoMemory;
+        }
+    }
+    SetWaitCursor(1);
+    const int read = ReadInput(gs, slot, range.first, n, x.data());
+    if (read) Prepare(s, x.data(), n, k);
+    if (read && (s.outputs & kFftModifiedInput)) AddModifiedInput(gs, slot, x);
+    const int done = read && (!result || RealFft(x.data(), k, 1));
+    SetWaitCursor(0);
+    if (!read || !done) {
+        CloseResultGraph(result);
+        return read ? kTransformCancelled : kTransformNoMemory;
+    }
+    if (result) FillResultGraph(gs, result, s, x.data(), k, magnitude, phase);
+    return kTransformDone;
+}
