@@ -9,8 +9,13 @@
 #include "graph/document/channel_edits.h"
 #include "graph/document/sample_store.h"
 #include "graph/view/channel_selection.h"
+#include "transforms/analysis/rate_core.h"
+#include "transforms/filters/filters.h"
+#include "transforms/spectral/fft_channel.h"
 #include "transforms/transforms_api.h"
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -194,6 +199,155 @@ bool IntegrateWithControl(tagGS* gs, CWordFields& fields) {
     return true;
 }
 
+// The statement's comma fields after its word, each trimmed; an empty field stays in its place,
+// so a word or number field can be left out ("FINDRATE , POS").
+std::vector<std::string> CommaFields(const char* from) {
+    std::vector<std::string> out;
+    std::string field;
+    bool quoted = false;
+    auto close = [&] {
+        const size_t a = field.find_first_not_of(" \t"), b = field.find_last_not_of(" \t");
+        out.push_back(a == std::string::npos ? std::string() : field.substr(a, b - a + 1));
+        field.clear();
+    };
+    for (const char* p = from; *p && *p != '\r' && (quoted || *p != ';'); ++p) {
+        if (*p == '"') quoted = !quoted;
+        if (*p == ',' && !quoted)
+            close();
+        else
+            field += *p;
+    }
+    close();
+    if (out.size() == 1 && out[0].empty()) out.clear();
+    return out;
+}
+
+std::string FieldAt(const std::vector<std::string>& fields, size_t i) { return i < fields.size() ? fields[i] : ""; }
+
+// A number field read as the script reads numbers; false when it does not evaluate.
+bool FieldNumber(const std::string& field, double* value) {
+    const std::string line = field + "\r";
+    GetScriptNumber(line.c_str(), value);
+    return !ScriptFieldFailed();
+}
+
+// The position of the word in the list, -1 when it is none of them.
+int WordIndex(const std::string& word, std::initializer_list<const char*> words) {
+    int i = 0;
+    for (const char* w : words) {
+        if (ScriptWordIs(word.c_str(), w)) return i;
+        ++i;
+    }
+    return -1;
+}
+
+// FFT OPTIONS window, mean, trend, padding sets the options; FFT RESULT scale, part1, part2,
+// part3 sets the outputs and runs the transform without its dialog.
+bool FftWord(tagGS* gs, const char* rest) {
+    char form[kScriptWordChars];
+    const char* after = rest + GetScriptToken(rest, form);
+    const std::vector<std::string> f = CommaFields(after);
+    if (ScriptWordIs(form, "OPTIONS")) {
+        const int window = WordIndex(FieldAt(f, 0), {"RECTANGLE", "BARTLETT", "HANNING", "HAMMING", "BLACKMAN",
+                                                      "BLACKMAN61", "BLACKMAN67", "BLACKMAN74", "BLACKMAN92",
+                                                      "KAISERBESSEL"});
+        FftSettings.window = window;
+        FftSettings.options = (ScriptWordIs(FieldAt(f, 1).c_str(), "MEAN") ? kFftRemoveMean : 0) |
+                              (ScriptWordIs(FieldAt(f, 2).c_str(), "TREND") ? kFftRemoveTrend : 0) |
+                              (window >= 0 ? kFftApplyWindow : 0);
+        FftSettings.padMode = ScriptWordIs(FieldAt(f, 3).c_str(), "ZEROS") ? 0 : 1;
+        return true;
+    }
+    if (!ScriptWordIs(form, "RESULT")) return false;
+    FftSettings.scale = ScriptWordIs(FieldAt(f, 0).c_str(), "LIN") ? 0 : 1;
+    FftSettings.outputs = (ScriptWordIs(FieldAt(f, 1).c_str(), "MAG") ? kFftMagnitude : 0) |
+                          (ScriptWordIs(FieldAt(f, 2).c_str(), "PHASE") ? kFftPhase : 0) |
+                          (ScriptWordIs(FieldAt(f, 3).c_str(), "MODINPUT") ? kFftModifiedInput : 0);
+    return FftChannel(gs, 0, 0) == 0;
+}
+
+// FILTER kind, window, f1 [, f2], n, response, modify: the FIR filter on its stored settings.
+bool FirWord(tagGS* gs, const char* rest) {
+    const std::vector<std::string> f = CommaFields(rest);
+    FirSettings& s = g_firSettings;
+    const int kind = WordIndex(FieldAt(f, 0), {"LOWPASS", "HIGHPASS", "BANDPASS", "BANDSTOP"});
+    if (kind >= 0) s.type = kind + 1;
+    const int window = WordIndex(FieldAt(f, 1), {"BARTLETT", "HANNING", "HAMMING", "BLACKMAN", "BLACKMAN61",
+                                                 "BLACKMAN67", "BLACKMAN74", "BLACKMAN92", "KAISERBESSEL"});
+    s.window = window + 1;  // another word: 0
+    size_t i = 2;
+    double f1 = 0.0, f2 = 0.0, n = 0.0;
+    if (!FieldNumber(FieldAt(f, i++), &f1)) return false;
+    const bool band = s.type == 3 || s.type == 4;
+    if (band && !FieldNumber(FieldAt(f, i++), &f2)) return false;
+    if (!FieldNumber(FieldAt(f, i++), &n)) return false;
+    if (s.type == 2) {
+        s.highCutoff = f1;
+    } else {
+        s.lowCutoff = f1;
+        if (band) s.highCutoff = f2;
+    }
+    s.coefficientCount = n < -2147483648.0 ? INT32_MIN : n > 2147483647.0 ? INT32_MAX : static_cast<int32_t>(n);
+    s.flags = 0;
+    if (ScriptWordIs(FieldAt(f, i).c_str(), "RESPONSE")) s.flags |= kFirShowResponse;
+    if (ScriptWordIs(FieldAt(f, i + 1).c_str(), "DONTMODIFY")) s.flags |= kFirDontModify;
+    if (s.type < 1 || s.type > 4) return false;
+    return FirFilterChannel(gs, s.type, 0) == 0;
+}
+
+// IFILTER kind, f [, fh], q: the IIR filter on its stored settings.
+bool IirWord(tagGS* gs, const char* rest) {
+    const std::vector<std::string> f = CommaFields(rest);
+    IirSettings& s = g_iirSettings;
+    const int kind = WordIndex(FieldAt(f, 0), {"LOWPASS", "HIGHPASS", "BANDPASSLH", "BANDPASS", "BANDSTOP"});
+    if (kind >= 0) s.type = static_cast<int16_t>(kind + 1);
+    size_t i = 1;
+    double frequency = 0.0, high = 0.0, q = 0.0;
+    if (!FieldNumber(FieldAt(f, i++), &frequency)) return false;
+    if (s.type == 3 && !FieldNumber(FieldAt(f, i++), &high)) return false;
+    if (!FieldNumber(FieldAt(f, i++), &q)) return false;
+    s.frequency = frequency;
+    if (s.type == 3) s.highFrequency = high;
+    if (s.type == 4 || s.type == 5)
+        s.bandQ = q;
+    else
+        s.q = q;
+    if (s.type < 1 || s.type > 5) return false;
+    return IirFilterChannel(gs, s.type - 1) == 0;
+}
+
+// FINDRATE function, polarity, level, baseline, auto, noise, window, min, max: each field may be
+// left empty to keep its setting; a word no field knows stops the statement where it stands.
+bool RateWord(tagGS* gs, const char* rest) {
+    const std::vector<std::string> f = CommaFields(rest);
+    RateDetectorSettings& s = g_rateDetectorSettings;
+    auto word = [&](size_t i, std::initializer_list<const char*> words, std::initializer_list<int32_t> values,
+                    int32_t* target) {
+        const std::string text = FieldAt(f, i);
+        if (text.empty()) return true;
+        const int at = WordIndex(text, words);
+        if (at < 0) return false;
+        if (target) *target = *(values.begin() + at);
+        return true;
+    };
+    auto number = [&](size_t i, double* target) {
+        const std::string text = FieldAt(f, i);
+        double value = 0.0;
+        if (text.empty()) return true;
+        if (!FieldNumber(text, &value)) return false;
+        *target = value;
+        return true;
+    };
+    if (!word(0, {"RATEHZ", "RATEBPM", "RATESECS", "COUNT", "PEAKMIN", "PEAKMAX"}, {1, 2, 3, 5, 6, 7}, &s.function) ||
+        !word(1, {"NEG", "POS"}, {-1, 1}, &s.polarity) || !number(2, &s.thresholdLevel) ||
+        !word(3, {"REMOVEBASELINE", "OFF"}, {1, 0}, &s.removeBaseline) ||
+        !word(4, {"AUTOTHRESHOLD", "OFF"}, {1, 0}, &s.autoThreshold) || !number(5, &s.noiseRejectionPercent) ||
+        !word(6, {"WINDOW", "OFF"}, {0, 0}, nullptr) || !number(7, &s.windowMin) || !number(8, &s.windowMax))
+        return false;
+    RunRateDetector(gs, 0, 0);
+    return true;
+}
+
 }  // namespace
 
 // TRANSFORM word, fields. A word that none of the transforms knows does nothing; a failure is
@@ -217,9 +371,16 @@ int16_t ExecTransformWord(stScriptCall& call, tagGS* gs, CWordFields& fields) {
         OnIntegralCommand(gs);
     } else if (ScriptWordIs(word, "DIFFERENCE")) {
         DifferenceChannel(gs);
-    } else if (ScriptWordIs(word, "FFT") || ScriptWordIs(word, "FILTER") || ScriptWordIs(word, "IFILTER") ||
-               ScriptWordIs(word, "FINDPEAK") || ScriptWordIs(word, "FINDPEAKOPTIONS") ||
-               ScriptWordIs(word, "FINDPEAKOPTIONSINTERVAL") || ScriptWordIs(word, "FINDRATE")) {
+    } else if (ScriptWordIs(word, "FFT")) {
+        done = FftWord(gs, fields.Position());
+    } else if (ScriptWordIs(word, "FILTER")) {
+        done = FirWord(gs, fields.Position());
+    } else if (ScriptWordIs(word, "IFILTER")) {
+        done = IirWord(gs, fields.Position());
+    } else if (ScriptWordIs(word, "FINDRATE")) {
+        done = RateWord(gs, fields.Position());
+    } else if (ScriptWordIs(word, "FINDPEAK") || ScriptWordIs(word, "FINDPEAKOPTIONS") ||
+               ScriptWordIs(word, "FINDPEAKOPTIONSINTERVAL")) {
         // Their settings records belong to transforms that are not built yet: a lesson that
         // uses one meets the error dialog rather than a silent nothing.
         done = false;
