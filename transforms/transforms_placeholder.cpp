@@ -8,7 +8,6 @@ int OnFirHighPass(tagGS*) { return 1; }
 int OnFirBandPass(tagGS*) { return 1; }
 int OnFirBandStop(tagGS*) { return 1; }
 int IirFilterChannel(tagGS*, int) { return 1; }
-int ApplyMathFunction(tagGS*, uint32_t) { return 1; }
 int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
 int OnIntegralCommand(tagGS*) { return 1; }
 int OnDerivativeCommand(tagGS*) { return 1; }
@@ -23,5 +22,3 @@ int RunWaveformExpression(tagGS*, int, int) { return 1; }
 int ShowWaveformMathDialog(HWND, tagGS*) { return 0; }
 int RunRateDetector(tagGS*, int, int) { return 1; }
 int DoFindPeakDialog(tagGS*) { return 0; }
-int FindPeakInChannel(tagGS*, int32_t, int32_t) { return 0; }
-int FindAllPeaks(tagGS*) { return 1; }

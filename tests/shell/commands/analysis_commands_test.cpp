@@ -1,0 +1,258 @@
+// The math functions and peak finding as a user meets them: the Transform menu's commands sent to
+// the frame over a real graph window, the prompts answered as typed, the channel, the selection,
+// the journal and Undo read back.
+#include "commands_fixture.h"
+#include "base/app.h"
+#include "base/locked_block.h"
+#include "base/resource.h"
+#include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "tests/graph/dialogs/dialog_driver.h"
+#include "graph/document/channel_edits.h"
+#include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "shell/commands/status.h"
+#include "transforms/analysis/find_peak.h"
+#include "transforms/analysis/peak_search.h"
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kInterval = 2.0;  // milliseconds per sample
+
+class AnalysisCommands : public CommandsTest {
+protected:
+    void SetUp() override {
+        CommandsTest::SetUp();
+        for (UINT id : {IDM_TRANSFORM_FIND_NEXT_PEAK, IDM_TRANSFORM_FIND_ALL_PEAKS})
+            if (GetStatusHotKeyEx(id) != kHotKeyUnregistered) {
+                ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
+            }
+        m_savedPeak = g_findPeak;
+    }
+    void TearDown() override {
+        g_findPeak = m_savedPeak;
+        CommandsTest::TearDown();
+    }
+
+    // Channel 0 shown and selected, holding the values as doubles, or as 16-bit raw values at
+    // scale 1 and offset 0 (each value rounded).
+    static tagGS* Fill(const std::vector<double>& values, bool raw16 = false) {
+        tagGS* gs = Graph();
+        EXPECT_TRUE(gs);
+        if (!gs) return nullptr;
+        FreeLockedBlock(gs->chanBlock[0]);
+        ShowChannel(gs, 0);
+        const uint32_t n = static_cast<uint32_t>(values.size());
+        gs->chanCount[0] = n;
+        if (raw16) {
+            gs->chanType[0] = 0;
+            gs->chanBytes[0] = 2;
+            gs->chanScale[0] = 1.0;
+            gs->chanOffset[0] = 0.0;
+            auto* r = static_cast<int16_t*>(AllocLockedBlock(n * sizeof(int16_t) + 2));
+            for (uint32_t i = 0; i < n; ++i) r[i] = static_cast<int16_t>(std::lround(values[i]));
+            gs->chanBlock[0] = r;
+        } else {
+            gs->chanType[0] = 1;
+            gs->chanBytes[0] = 8;
+            auto* v = static_cast<double*>(AllocLockedBlock(n * sizeof(double) + 8));
+            for (uint32_t i = 0; i < n; ++i) v[i] = values[i];
+            gs->chanBlock[0] = v;
+        }
+        gs->selectedChan = 0;
+        gs->sampleInterval = kInterval;
+        UpdateGraphLength(gs);
+        return gs;
+    }
+
+    static std::vector<double> Values(tagGS* gs) {
+        std::vector<double> out;
+        for (uint32_t i = 0; i < gs->chanCount[0]; ++i) {
+            double v = 0.0;
+            EXPECT_EQ(GetChannelSample(gs, static_cast<int>(i), 0, &v), 1) << i;
+            out.push_back(v);
+        }
+        return out;
+    }
+
+    static void Select(tagGS* gs, double fromSample, double toSample) {
+        gs->selStart = fromSample * kInterval;
+        gs->selEnd = toSample * kInterval;
+    }
+
+    static std::string UndoLabel() {
+        InitMenu();
+        return Label(IDM_EDIT_UNDO);
+    }
+
+    static std::string JournalText(tagGS* gs) {
+        HWND edit = GetJournalWindow(gs);
+        if (!edit) return {};
+        char text[512] = {};
+        GetWindowTextA(edit, text, sizeof text);
+        return text;
+    }
+
+private:
+    stFindPeakSettings m_savedPeak{};
+};
+
+// Each function of the menu changes exactly the selected samples, names itself for Undo, and
+// Undo puts every sample back; the prompted ones take the two numbers as typed.
+TEST_F(AnalysisCommands, MathFunctionsChangeTheSelectionAndUndo) {
+    struct Row {
+        const char* name;
+        UINT command;
+        bool raw16;
+        std::vector<double> in;
+        double from, to;              // selection in samples
+        std::vector<std::string> typed;  // answers to the prompts, in turn
+        std::vector<double> out;
+        const char* undo;
+    } rows[] = {
+        {"abs", IDM_MATH_ABS, false, {-1, -2, -3, -4, -5}, 1, 3, {}, {-1, 2, 3, 4, -5}, "Undo Abs\tCtrl+Z"},
+        {"sqrt of 16-bit", IDM_MATH_SQRT, true, {4, -4, 9, 16, 25}, 0, 4, {}, {2, 0, 3, 4, 5},
+         "Undo Sqrt\tCtrl+Z"},
+        {"ln reversed selection", IDM_MATH_LN, false, {1, 0, 1, -1, 5}, 3, 1, {}, {1, 0, 0, 0, 5},
+         "Undo Ln\tCtrl+Z"},
+        {"connect", IDM_MATH_CONNECT_ENDPOINTS, false, {9, 1, 9, 9, 7, 9}, 1, 4, {}, {9, 1, 3, 5, 7, 9},
+         "Undo Connect\tCtrl+Z"},
+        {"threshold", IDM_MATH_THRESHOLD, false, {0, 1.5, 3, 1.5, 0.5, 1.5}, 0, 5, {"1", "2"}, {0, 0, 1, 1, 0, 0},
+         "Undo Threshold\tCtrl+Z"},
+        {"limit given upper first", IDM_MATH_LIMIT, false, {0, 3, 7, -2, 9}, 0, 3, {"5", "1"}, {1, 3, 5, 1, 9},
+         "Undo Limit\tCtrl+Z"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill(row.in, row.raw16);
+        ASSERT_TRUE(gs);
+        Select(gs, row.from, row.to);
+        std::vector<DialogDriver::Step> steps;
+        for (const std::string& t : row.typed)
+            steps.push_back([t](HWND dlg) {
+                TypeInto(dlg, IDC_PROMPT_EDIT, t);
+                Click(dlg, IDOK);
+            });
+        DialogDriver driver(steps);
+        setDirtyGraphFlag(gs, 0);
+        Command(row.command);
+        EXPECT_EQ(driver.Runs(), static_cast<int>(row.typed.size()));
+        EXPECT_EQ(Values(gs), row.out);
+        EXPECT_EQ(gs->modified, 1u);
+        EXPECT_EQ(UndoLabel(), row.undo);
+        Command(IDM_EDIT_UNDO);
+        std::vector<double> back = row.in;
+        if (row.raw16)
+            for (double& v : back) v = std::round(v);
+        EXPECT_EQ(Values(gs), back);
+    }
+}
+
+// A cancelled prompt and a two-sample Connect change nothing and leave no Undo entry.
+TEST_F(AnalysisCommands, CancelledOrTooShortChangesNothing) {
+    struct Row {
+        const char* name;
+        UINT command;
+        double from, to;
+        int promptsAnswered;  // prompts answered with OK before one is cancelled
+    } rows[] = {
+        {"limit, first prompt cancelled", IDM_MATH_LIMIT, 0, 4, 0},
+        {"threshold, second prompt cancelled", IDM_MATH_THRESHOLD, 0, 4, 1},
+        {"connect over two samples", IDM_MATH_CONNECT_ENDPOINTS, 1, 2, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<double> in = {3, -1, 4, -1, 5};
+        tagGS* gs = Fill(in);
+        ASSERT_TRUE(gs);
+        ClearUndo();
+        Select(gs, row.from, row.to);
+        std::vector<DialogDriver::Step> steps;
+        for (int i = 0; i < row.promptsAnswered; ++i)
+            steps.push_back([](HWND dlg) {
+                TypeInto(dlg, IDC_PROMPT_EDIT, "2");
+                Click(dlg, IDOK);
+            });
+        steps.push_back([](HWND dlg) { Click(dlg, IDCANCEL); });
+        DialogDriver driver(steps);
+        setDirtyGraphFlag(gs, 0);
+        Command(row.command);
+        EXPECT_EQ(Values(gs), in);
+        EXPECT_EQ(gs->modified, 0u);
+        EXPECT_EQ(UndoLabel(), "Can't Undo");
+    }
+}
+
+// Three separate excursions above 5, the last of which falls below it before the channel ends.
+const std::vector<double> kThreeExcursions = {0, 6, 8, 6, 0, 0, 7, 0, 9, 9.5, 9, 1, 0};
+
+// Find Next moves the cursors peak by peak with each placement; Find All counts the peaks and
+// writes the count into the journal.
+TEST_F(AnalysisCommands, FindNextPlacesTheCursors) {
+    struct Row {
+        const char* name;
+        int16_t placement;
+        double start;                 // first cursor, in samples
+        double first, second;         // cursors after the search, in samples
+    } rows[] = {
+        {"previous peak", kPlacePreviousPeak, 0, 2, 0},
+        {"peak", kPlacePeak, 0, 2, 2},
+        {"previous threshold", kPlacePreviousThreshold, 0, 1, 0},
+        {"threshold, from inside the first excursion", kPlaceThreshold, 2, 6, 6},
+        {"from the second peak", kPlacePreviousPeak, 6, 9, 6},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill(kThreeExcursions);
+        ASSERT_TRUE(gs);
+        g_findPeak.mode = kPeakPositive;
+        g_findPeak.positiveLevel = 5;
+        g_findPeak.tracking = 0;
+        g_findPeak.placement = row.placement;
+        g_findPeak.firstOffset = g_findPeak.secondOffset = 0;
+        Select(gs, row.start, row.start);
+        Command(IDM_TRANSFORM_FIND_NEXT_PEAK);
+        EXPECT_DOUBLE_EQ(gs->selStart, row.first * kInterval);
+        EXPECT_DOUBLE_EQ(gs->selEnd, row.second * kInterval);
+    }
+}
+
+TEST_F(AnalysisCommands, FindAllCountsThePeaksIntoTheJournal) {
+    struct Row {
+        const char* name;
+        bool raw16;
+        int32_t mode;
+        double level;
+        const char* line;
+        double lastPeak;  // the first cursor at the end, in samples
+    } rows[] = {
+        {"positive", false, kPeakPositive, 5, "3 peaks found\r\n", 9},
+        {"positive over 16-bit samples", true, kPeakPositive, 5, "3 peaks found\r\n", 9},
+        {"negative", false, kPeakNegative, 0.5, "2 peaks found\r\n", 7},
+        {"none", false, kPeakPositive, 50, "0 peaks found\r\n", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill(kThreeExcursions, row.raw16);
+        ASSERT_TRUE(gs);
+        ASSERT_TRUE(GetJournalWindow(gs));
+        SetWindowTextA(GetJournalWindow(gs), "");
+        g_findPeak.mode = row.mode;
+        g_findPeak.positiveLevel = g_findPeak.negativeLevel = row.level;
+        g_findPeak.tracking = 0;
+        g_findPeak.placement = kPlacePreviousPeak;
+        g_findPeak.firstOffset = g_findPeak.secondOffset = 0;
+        g_findPeak.pasteToJournal = 1;
+        Select(gs, 0, 0);
+        Command(IDM_TRANSFORM_FIND_ALL_PEAKS);
+        const std::string journal = JournalText(gs);
+        ASSERT_GE(journal.size(), std::string(row.line).size());
+        EXPECT_EQ(journal.substr(journal.size() - std::string(row.line).size()), row.line) << journal;
+        EXPECT_DOUBLE_EQ(gs->selStart, row.lastPeak * kInterval);
+    }
+}
+
+}  // namespace
