@@ -134,12 +134,14 @@ int FindAllPeaks(tagGS* gs) {
     const int32_t limit = first > last ? first : last;
     ChannelValues values(gs, slot, limit);
     long found = 0;
+    SetWaitCursor(1);
     for (;;) {
         const double before = gs->selStart;
         if (!SearchFrom(gs, slot, values, limit)) break;
         ++found;
         if (!(gs->selStart > before)) break;  // a search that does not move on would never end
     }
+    SetWaitCursor(0);
     if (g_findPeak.pasteToJournal) {
         char text[48];
         std::snprintf(text, sizeof text, "%ld peaks found\r\n", found);
