@@ -799,3 +799,14 @@
 #define IDC_VARS_HIDE 1184
 // The device library's container of renamed marker-menu texts.
 #define IDR_MARKER_MENU_TEXTS 5001
+// The Histogram Options dialog of the Transform menu
+#define IDD_HISTOGRAM 925
+#define IDC_HIST_BINS 1001
+#define IDC_HIST_LOWEST 1002
+#define IDC_HIST_HIGHEST 1003
+#define IDC_HIST_LOWEST_LABEL 1004
+#define IDC_HIST_HIGHEST_LABEL 1005
+#define IDC_HIST_LOWEST_UNITS 1006
+#define IDC_HIST_HIGHEST_UNITS 1007
+#define IDC_HIST_AUTORANGE 1008
+#define IDC_HIST_ENTIRE 1009

@@ -17,7 +17,6 @@ int DifferenceChannel(tagGS*) { return 1; }
 int FftChannel(tagGS*, int, int) { return 1; }
 int OnExpSmoothingCommand(tagGS*) { return 1; }
 int OnApproximationCommand(tagGS*) { return 1; }
-int HistogramTransform(HWND, tagGS*) { return 1; }
 int RunWaveformExpression(tagGS*, int, int) { return 1; }
 int ShowWaveformMathDialog(HWND, tagGS*) { return 0; }
 int RunRateDetector(tagGS*, int, int) { return 1; }

@@ -13,8 +13,10 @@
 #include "graph/document/sample_store.h"
 #include "shell/commands/status.h"
 #include "transforms/analysis/find_peak.h"
+#include "transforms/analysis/histogram.h"
 #include "transforms/analysis/peak_search.h"
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,14 +28,16 @@ class AnalysisCommands : public CommandsTest {
 protected:
     void SetUp() override {
         CommandsTest::SetUp();
-        for (UINT id : {IDM_TRANSFORM_FIND_NEXT_PEAK, IDM_TRANSFORM_FIND_ALL_PEAKS})
+        for (UINT id : {IDM_TRANSFORM_FIND_NEXT_PEAK, IDM_TRANSFORM_FIND_ALL_PEAKS, IDM_TRANSFORM_HISTOGRAM})
             if (GetStatusHotKeyEx(id) != kHotKeyUnregistered) {
                 ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
             }
         m_savedPeak = g_findPeak;
+        m_savedHistogram = g_histogram;
     }
     void TearDown() override {
         g_findPeak = m_savedPeak;
+        g_histogram = m_savedHistogram;
         CommandsTest::TearDown();
     }
 
@@ -68,11 +72,11 @@ protected:
         return gs;
     }
 
-    static std::vector<double> Values(tagGS* gs) {
+    static std::vector<double> Values(tagGS* gs, int slot = 0) {
         std::vector<double> out;
-        for (uint32_t i = 0; i < gs->chanCount[0]; ++i) {
+        for (uint32_t i = 0; i < gs->chanCount[slot]; ++i) {
             double v = 0.0;
-            EXPECT_EQ(GetChannelSample(gs, static_cast<int>(i), 0, &v), 1) << i;
+            EXPECT_EQ(GetChannelSample(gs, static_cast<int>(i), slot, &v), 1) << i;
             out.push_back(v);
         }
         return out;
@@ -88,6 +92,14 @@ protected:
         return Label(IDM_EDIT_UNDO);
     }
 
+    // The document of a graph window other than gs's.
+    static tagGS* OtherGraph(const tagGS* gs) {
+        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (tagGS* other = GetWindowGraph(w))
+                if (other != gs) return other;
+        return nullptr;
+    }
+
     static std::string JournalText(tagGS* gs) {
         HWND edit = GetJournalWindow(gs);
         if (!edit) return {};
@@ -98,6 +110,7 @@ protected:
 
 private:
     stFindPeakSettings m_savedPeak{};
+    stHistogramSettings m_savedHistogram{};
 };
 
 // Each function of the menu changes exactly the selected samples, names itself for Undo, and
@@ -253,6 +266,78 @@ TEST_F(AnalysisCommands, FindAllCountsThePeaksIntoTheJournal) {
         EXPECT_EQ(journal.substr(journal.size() - std::string(row.line).size()), row.line) << journal;
         EXPECT_DOUBLE_EQ(gs->selStart, row.lastPeak * kInterval);
     }
+}
+
+// Histogram Options answered as typed: a new graph window holds the counts of each bin, the
+// outliers in the end bins; autorange over a constant channel puts everything in bin 0.
+TEST_F(AnalysisCommands, HistogramMakesAGraphOfTheCounts) {
+    struct Row {
+        const char* name;
+        std::vector<double> in;
+        const char *bins, *lowest, *highest;  // null lowest: autorange
+        std::vector<double> counts;
+        double lowestBin, width;
+    } rows[] = {
+        {"edges and outliers", {-10, 9.99, 10, 50, -50, 0, -1e300, 1e300}, "10", "-10", "10",
+         {3, 0, 0, 0, 0, 1, 0, 0, 0, 4}, -10, 2},
+        {"autorange over a ramp", {0, 1, 2, 3, 4, 5, 6, 7}, "4", nullptr, nullptr, {2, 2, 2, 2}, 0, 1.75},
+        {"autorange over a constant", {2.5, 2.5, 2.5}, "3", nullptr, nullptr, {3, 0, 0}, 2.5, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill(row.in);
+        ASSERT_TRUE(gs);
+        std::snprintf(gs->chanUnits[0], sizeof gs->chanUnits[0], "mV");
+        Select(gs, 0, 0);
+        const int windows = GraphWindowCount();
+        DialogDriver driver({[&](HWND dlg) {
+            TypeInto(dlg, IDC_HIST_BINS, row.bins);
+            const bool autorange = IsDlgButtonChecked(dlg, IDC_HIST_AUTORANGE) == BST_CHECKED;
+            if (autorange != (row.lowest == nullptr)) Click(dlg, IDC_HIST_AUTORANGE);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(dlg, IDC_HIST_LOWEST)) != FALSE, row.lowest != nullptr);
+            if (row.lowest) {
+                TypeInto(dlg, IDC_HIST_LOWEST, row.lowest);
+                TypeInto(dlg, IDC_HIST_HIGHEST, row.highest);
+            }
+            EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_HIST_ENTIRE), BST_CHECKED);  // nothing is selected
+            Click(dlg, IDOK);
+        }});
+        Command(IDM_TRANSFORM_HISTOGRAM);
+        EXPECT_EQ(driver.Runs(), 1);
+        ASSERT_EQ(GraphWindowCount(), windows + 1);
+        tagGS* hist = OtherGraph(gs);
+        ASSERT_TRUE(hist);
+        const int slot = static_cast<int>(hist->selectedChan);
+        EXPECT_STREQ(hist->title, "Histogram");
+        EXPECT_STREQ(hist->chanLabel[slot], "Count");
+        EXPECT_STREQ(hist->chanUnits[slot], "hits");
+        EXPECT_STREQ(hist->hUnitName, "mV");
+        EXPECT_EQ(Values(hist, slot), row.counts);
+        EXPECT_DOUBLE_EQ(hist->hOffset, row.lowestBin);
+        EXPECT_DOUBLE_EQ(hist->sampleInterval, row.width);
+        setDirtyGraphFlag(hist, 0);
+        SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hist->hwnd), 0);
+        ASSERT_EQ(GraphWindowCount(), windows);
+    }
+}
+
+// Cancel makes no window; a count of bins below 1 keeps the dialog open.
+TEST_F(AnalysisCommands, HistogramCancelledOrRefusedMakesNoGraph) {
+    tagGS* gs = Fill({1, 2, 3});
+    ASSERT_TRUE(gs);
+    const int windows = GraphWindowCount();
+    bool refused = false;
+    DialogDriver driver({[&](HWND dlg) {
+        TypeInto(dlg, IDC_HIST_BINS, "0");
+        Click(dlg, IDOK);
+        refused = StillOpen(dlg);
+        Click(dlg, IDCANCEL);
+    }});
+    Command(IDM_TRANSFORM_HISTOGRAM);
+    EXPECT_EQ(driver.Runs(), 1);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(GraphWindowCount(), windows);
+    EXPECT_EQ(OtherGraph(gs), nullptr);
 }
 
 }  // namespace
