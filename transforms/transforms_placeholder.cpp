@@ -9,14 +9,9 @@ int OnFirBandPass(tagGS*) { return 1; }
 int OnFirBandStop(tagGS*) { return 1; }
 int IirFilterChannel(tagGS*, int) { return 1; }
 int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
-int OnIntegralCommand(tagGS*) { return 1; }
 int OnDerivativeCommand(tagGS*) { return 1; }
 int IntegrateTransform(tagGS*) { return 1; }
-int OnSmoothingCommand(tagGS*) { return 1; }
-int DifferenceChannel(tagGS*) { return 1; }
 int FftChannel(tagGS*, int, int) { return 1; }
-int OnExpSmoothingCommand(tagGS*) { return 1; }
-int OnApproximationCommand(tagGS*) { return 1; }
 int RunWaveformExpression(tagGS*, int, int) { return 1; }
 int ShowWaveformMathDialog(HWND, tagGS*) { return 0; }
 int RunRateDetector(tagGS*, int, int) { return 1; }
