@@ -10,7 +10,6 @@ int OnFirBandStop(tagGS*) { return 1; }
 int IirFilterChannel(tagGS*, int) { return 1; }
 int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
 int OnDerivativeCommand(tagGS*) { return 1; }
-int IntegrateTransform(tagGS*) { return 1; }
 int FftChannel(tagGS*, int, int) { return 1; }
 int RunWaveformExpression(tagGS*, int, int) { return 1; }
 int ShowWaveformMathDialog(HWND, tagGS*) { return 0; }

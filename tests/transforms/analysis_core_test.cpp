@@ -199,10 +199,15 @@ TEST(Integrate, ResetsAtControlCrossings) {
     };
     for (const Case& c : cases) {
         std::vector<double> x(c.control.size(), 1.0);
-        IntegrateWithResetValues(x.data(), c.control.data(), 0, static_cast<int32_t>(x.size()) - 1, c.low, c.high,
-                                 c.meanSubtraction, c.positive, 0.5);
+        IntegrateWithResetValues(x.data(), c.control.data(), static_cast<int32_t>(c.control.size()), 0,
+                                 static_cast<int32_t>(x.size()) - 1, c.low, c.high, c.meanSubtraction, c.positive, 0.5);
         EXPECT_EQ(x, c.out) << c.name;
     }
+    // The control channel unreadable from sample 5: the segment that needs it is left as it was.
+    const std::vector<double> control = {0, 0, 5, 5, 0, 0, 5, 0};
+    std::vector<double> x(8, 1.0);
+    IntegrateWithResetValues(x.data(), control.data(), 5, 0, 7, 1, 4, 0, 1, 0.5);
+    EXPECT_EQ(x, (std::vector<double>{0, 1, 1, 1, 1, 1, 1, 1}));
     // The trapezoid uses the inputs, not the outputs already written.
     std::vector<double> ramp = {0, 2, 4, 6};
     IntegrateSegmentValues(ramp.data(), 0, 3, 0, 0.5);

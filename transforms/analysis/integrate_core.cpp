@@ -34,16 +34,25 @@ void IntegrateWindowValues(double* x, size_t n, const stWindowRule& rule, double
     }
 }
 
-int FindResetIndex(const double* control, int32_t s, int32_t last, int positive, double low, double high,
-                   int32_t* p) {
+// Each loop reads the control sample before it moves on; one it cannot read ends the search.
+int FindResetIndex(const double* control, int32_t readable, int32_t s, int32_t last, int positive, double low,
+                   double high, int32_t* p) {
     if (s >= last) return 0;
     int32_t i = s;
     if (positive) {
-        while (i < last && control[i] >= low) ++i;
-        while (i < last && control[i] < high) ++i;
+        for (; i < last; ++i)
+            if (i >= readable) return 0;
+            else if (control[i] < low) break;
+        for (; i < last; ++i)
+            if (i >= readable) return 0;
+            else if (control[i] >= high) break;
     } else {
-        while (i < last && control[i] <= high) ++i;
-        while (i < last && control[i] > low) ++i;
+        for (; i < last; ++i)
+            if (i >= readable) return 0;
+            else if (control[i] > high) break;
+        for (; i < last; ++i)
+            if (i >= readable) return 0;
+            else if (control[i] <= low) break;
     }
     *p = i;
     return 1;
@@ -66,11 +75,11 @@ void IntegrateSegmentValues(double* x, int32_t a, int32_t b, int meanSubtraction
     }
 }
 
-void IntegrateWithResetValues(double* x, const double* control, int32_t first, int32_t last, double low,
-                              double high, int meanSubtraction, int positive, double h) {
+void IntegrateWithResetValues(double* x, const double* control, int32_t readable, int32_t first, int32_t last,
+                              double low, double high, int meanSubtraction, int positive, double h) {
     if (high < low) std::swap(low, high);
     int32_t s = first, p = 0;
-    while (FindResetIndex(control, s, last, positive, low, high, &p)) {
+    while (FindResetIndex(control, readable, s, last, positive, low, high, &p)) {
         if (p == last) {
             IntegrateSegmentValues(x, s, p, meanSubtraction, h);
             s = p + 1;

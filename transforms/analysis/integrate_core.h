@@ -19,14 +19,16 @@ void IntegrateWindowValues(double* x, size_t n, const stWindowRule& rule, double
 
 // The next reset point from s (the first sample at or above high after having been below low for
 // a positive trigger; the mirror for a negative one); last when there is none before it.
-// 0 when s >= last.
-int FindResetIndex(const double* control, int32_t s, int32_t last, int positive, double low, double high,
-                   int32_t* p);
+// 0 when s >= last, or when the search needs a control sample at or past readable (one that
+// could not be read).
+int FindResetIndex(const double* control, int32_t readable, int32_t s, int32_t last, int positive, double low,
+                   double high, int32_t* p);
 
 // Trapezoid integral of x[a .. b] in place, starting at 0, with half step h; with mean
 // subtraction the segment's mean is taken off first.
 void IntegrateSegmentValues(double* x, int32_t a, int32_t b, int meanSubtraction, double h);
 
-// The reset mode over x[first .. last] with control[first .. last]: segment after segment.
-void IntegrateWithResetValues(double* x, const double* control, int32_t first, int32_t last, double low,
-                              double high, int meanSubtraction, int positive, double h);
+// The reset mode over x[first .. last] with control[0 .. readable): segment after segment; it ends
+// where the control channel could not be read, the samples after that keeping their values.
+void IntegrateWithResetValues(double* x, const double* control, int32_t readable, int32_t first, int32_t last,
+                              double low, double high, int meanSubtraction, int positive, double h);

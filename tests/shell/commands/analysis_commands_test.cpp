@@ -14,6 +14,8 @@
 #include "shell/commands/status.h"
 #include "transforms/analysis/find_peak.h"
 #include "transforms/analysis/histogram.h"
+#include "transforms/analysis/integrate.h"
+#include "box_capture.h"
 #include "transforms/analysis/peak_search.h"
 #include <cmath>
 #include <cstdio>
@@ -28,16 +30,19 @@ class AnalysisCommands : public CommandsTest {
 protected:
     void SetUp() override {
         CommandsTest::SetUp();
-        for (UINT id : {IDM_TRANSFORM_FIND_NEXT_PEAK, IDM_TRANSFORM_FIND_ALL_PEAKS, IDM_TRANSFORM_HISTOGRAM})
+        for (UINT id : {IDM_TRANSFORM_FIND_NEXT_PEAK, IDM_TRANSFORM_FIND_ALL_PEAKS, IDM_TRANSFORM_HISTOGRAM,
+                        IDM_TRANSFORM_INTEGRATE})
             if (GetStatusHotKeyEx(id) != kHotKeyUnregistered) {
                 ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
             }
         m_savedPeak = g_findPeak;
         m_savedHistogram = g_histogram;
+        m_savedIntegrate = g_integrate;
     }
     void TearDown() override {
         g_findPeak = m_savedPeak;
         g_histogram = m_savedHistogram;
+        g_integrate = m_savedIntegrate;
         CommandsTest::TearDown();
     }
 
@@ -87,6 +92,25 @@ protected:
         gs->selEnd = toSample * kInterval;
     }
 
+    // A second shown channel in slot 1 holding the values as doubles.
+    static void FillControl(tagGS* gs, const std::vector<double>& values) {
+        FreeLockedBlock(gs->chanBlock[1]);
+        ShowChannel(gs, 1);
+        const uint32_t n = static_cast<uint32_t>(values.size());
+        gs->chanCount[1] = n;
+        gs->chanType[1] = 1;
+        gs->chanBytes[1] = 8;
+        auto* v = static_cast<double*>(AllocLockedBlock(n * sizeof(double) + 8));
+        for (uint32_t i = 0; i < n; ++i) v[i] = values[i];
+        gs->chanBlock[1] = v;
+        UpdateGraphLength(gs);
+    }
+
+    // Sets a check box or radio button as the user's click would, when it is not so already.
+    static void SetCheck(HWND dlg, int id, bool on) {
+        if ((IsDlgButtonChecked(dlg, id) == BST_CHECKED) != on) Click(dlg, id);
+    }
+
     static std::string UndoLabel() {
         InitMenu();
         return Label(IDM_EDIT_UNDO);
@@ -111,6 +135,7 @@ protected:
 private:
     stFindPeakSettings m_savedPeak{};
     stHistogramSettings m_savedHistogram{};
+    stIntegrateSettings m_savedIntegrate{};
 };
 
 // Each function of the menu changes exactly the selected samples, names itself for Undo, and
@@ -338,6 +363,108 @@ TEST_F(AnalysisCommands, HistogramCancelledOrRefusedMakesNoGraph) {
     EXPECT_TRUE(refused);
     EXPECT_EQ(GraphWindowCount(), windows);
     EXPECT_EQ(OtherGraph(gs), nullptr);
+}
+
+// Integrate Setup answered as typed: the moving window (with a one-sample RMS window, which has
+// no N - 1 to divide by) and the resetting integral, each undone by Undo.
+TEST_F(AnalysisCommands, IntegrateReplacesTheChannelAndUndo) {
+    struct Row {
+        const char* name;
+        bool average;
+        const char* samples;
+        bool parameters, rectify;
+        std::vector<double> in, control;
+        double from, to;
+        std::vector<double> out;
+    } rows[] = {
+        {"window sum over the whole channel", true, "2", false, false, {1, 2, 3, 4}, {}, 1, 1,
+         {0.002, 0.006, 0.010, 0.014}},
+        {"rectified over a selection", true, "2", true, true, {-1, 2, -3, 4, 5}, {}, 1, 3, {-1, 0.004, 0.010, 0.014, 5}},
+        {"rms of one sample", true, "1", true, false, {-3, 4, -5}, {}, 0, 0, {3, 4, 5}},
+        {"reset at the control's crossings", false, nullptr, false, false, {1, 1, 1, 1, 1, 1, 1, 1},
+         {0, 0, 5, 5, 0, 0, 5, 0}, 0, 0, {0, 0.002, 0, 0.002, 0.004, 0.006, 0, 0.002}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill(row.in);
+        ASSERT_TRUE(gs);
+        if (!row.control.empty()) FillControl(gs, row.control);
+        Select(gs, row.from, row.to);
+        bool entireLocked = false;
+        DialogDriver driver({[&](HWND dlg) {
+            entireLocked = IsWindowEnabled(GetDlgItem(dlg, IDC_INTEG_ENTIRE)) == FALSE &&
+                           IsDlgButtonChecked(dlg, IDC_INTEG_ENTIRE) == BST_CHECKED;
+            if (row.average) {
+                Click(dlg, IDC_INTEG_AVERAGE);
+                TypeInto(dlg, IDC_INTEG_SAMPLES, row.samples);
+                SetCheck(dlg, IDC_INTEG_PARAMETERS, row.parameters);
+                if (row.parameters) Click(dlg, row.rectify ? IDC_INTEG_RECTIFY : IDC_INTEG_RMS);
+                SetCheck(dlg, IDC_INTEG_BASELINE, false);
+            } else {
+                Click(dlg, IDC_INTEG_RESET);
+                ChooseEntry(dlg, IDC_INTEG_CONTROL, 1);
+                TypeInto(dlg, IDC_INTEG_LOW, "1");
+                TypeInto(dlg, IDC_INTEG_HIGH, "4");
+                Click(dlg, IDC_INTEG_POSITIVE);
+                SetCheck(dlg, IDC_INTEG_MEAN, false);
+            }
+            Click(dlg, IDOK);
+        }});
+        Command(IDM_TRANSFORM_INTEGRATE);
+        EXPECT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(driver.LeftOpen(), 0);
+        EXPECT_EQ(entireLocked, row.from == row.to);
+        const std::vector<double> got = Values(gs);
+        ASSERT_EQ(got.size(), row.out.size());
+        for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], row.out[i], 1e-12) << i;
+        EXPECT_EQ(UndoLabel(), "Undo Integrate\tCtrl+Z");
+        Command(IDM_EDIT_UNDO);
+        EXPECT_EQ(Values(gs), row.in);
+    }
+}
+
+// A window below one sample and a control channel shorter than the source are refused with their
+// warnings and the dialog stays open; giving up there changes nothing.
+TEST_F(AnalysisCommands, IntegrateRefusesBadSettings) {
+    struct Row {
+        const char* name;
+        bool average;
+        std::vector<double> control;
+        const char* warning;
+    } rows[] = {
+        {"no samples", true, {}, "Number of samples is wrong"},
+        {"short control channel", false, {0, 0}, "Length of control channel less then source channel"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<double> in = {1, 2, 3, 4};
+        tagGS* gs = Fill(in);
+        ASSERT_TRUE(gs);
+        if (!row.control.empty()) FillControl(gs, row.control);
+        Select(gs, 0, 0);
+        BoxCapture boxes;
+        boxes.caption = "Warning";  // the setup dialog itself is left to the driver
+        bool stayed = false;
+        DialogDriver driver({[&](HWND dlg) {
+            if (row.average) {
+                Click(dlg, IDC_INTEG_AVERAGE);
+                TypeInto(dlg, IDC_INTEG_SAMPLES, "0");
+            } else {
+                Click(dlg, IDC_INTEG_RESET);
+                ChooseEntry(dlg, IDC_INTEG_CONTROL, 1);
+            }
+            Click(dlg, IDOK);
+            stayed = StillOpen(dlg);
+            Click(dlg, IDCANCEL);
+        }});
+        setDirtyGraphFlag(gs, 0);
+        Command(IDM_TRANSFORM_INTEGRATE);
+        EXPECT_TRUE(stayed);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, row.warning);
+        EXPECT_EQ(Values(gs), in);
+        EXPECT_EQ(gs->modified, 0u);
+    }
 }
 
 }  // namespace
