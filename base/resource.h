@@ -852,3 +852,10 @@
 #define IDC_INTEG_NEGATIVE 1024
 #define IDC_INTEG_MEAN 1025
 #define IDC_INTEG_ENTIRE 1026
+// The Waveform Math dialog of the Transform menu
+#define IDD_WAVEFORM_MATH 500
+#define IDC_WM_SOURCE1 501
+#define IDC_WM_OPERATOR 502
+#define IDC_WM_SOURCE2 503
+#define IDC_WM_DEST 504
+#define IDC_WM_K 505

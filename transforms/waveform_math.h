@@ -20,8 +20,8 @@ double WaveOperation(int op, double a, double b);
 // out[i] = a[i] op b[i] for i < n; a null source stands for k.
 void CombineWaveValues(int op, const double* a, const double* b, double k, double* out, size_t n);
 
-// Where the results of first .. last go in a destination of oldCount samples: from first when
-// the range starts inside the data (the count becomes the larger of oldCount and last + 1), else
-// directly after the old data (the count grows by the range's length). 0 for a range that runs
-// backwards or starts below 0: nothing is written and nothing grows.
-int DestinationPlacement(uint32_t oldCount, int32_t first, int32_t last, uint32_t* writeAt, uint32_t* newCount);
+// ---- On the document ----
+
+// Sources are channel number + 1, or 0 for the constant k; the destination a channel number.
+// 1 done; 0 nothing done (both sources k, an empty range, no memory for the destination).
+int ComputeWaveformMath(tagGS* gs, int op, int source1, int source2, int destination, double k, int useSelection);

@@ -278,31 +278,4 @@ TEST(WaveformMath, OperatorsAndConstants) {
     EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{0, 1, 3}));
 }
 
-TEST(WaveformMath, DestinationGrowth) {
-    struct Case {
-        uint32_t old;
-        int32_t first, last;
-        int ok;
-        uint32_t at, count;
-    } cases[] = {
-        {10, 2, 5, 1, 2, 10},   // inside: the count stays
-        {10, 8, 14, 1, 8, 15},  // runs past the end: last + 1
-        {10, 12, 14, 1, 10, 13},  // starts after the end: appended
-        {0, 0, 99, 1, 0, 100},
-        {10, 5, 3, 0, 0, 0},    // backwards: nothing grows
-        {10, -1, 3, 0, 0, 0},
-        {INT32_MAX - 1, INT32_MAX - 1, INT32_MAX, 1, INT32_MAX - 1, 1u << 31},  // past the 31-bit range
-    };
-    for (const Case& c : cases) {
-        uint32_t at = 77, count = 77;
-        EXPECT_EQ(DestinationPlacement(c.old, c.first, c.last, &at, &count), c.ok) << c.first << ".." << c.last;
-        if (c.ok) {
-            EXPECT_EQ(at, c.at) << c.first << ".." << c.last;
-            EXPECT_EQ(count, c.count) << c.first << ".." << c.last;
-        } else {
-            EXPECT_EQ(count, 77u);
-        }
-    }
-}
-
 }  // namespace

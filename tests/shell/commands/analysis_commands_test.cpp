@@ -10,6 +10,7 @@
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "graph/document/channel_edits.h"
 #include "graph/document/graph_doc.h"
+#include "graph/view/channel_selection.h"
 #include "graph/document/sample_store.h"
 #include "shell/commands/status.h"
 #include "transforms/analysis/find_peak.h"
@@ -31,7 +32,7 @@ protected:
     void SetUp() override {
         CommandsTest::SetUp();
         for (UINT id : {IDM_TRANSFORM_FIND_NEXT_PEAK, IDM_TRANSFORM_FIND_ALL_PEAKS, IDM_TRANSFORM_HISTOGRAM,
-                        IDM_TRANSFORM_INTEGRATE})
+                        IDM_TRANSFORM_INTEGRATE, IDM_TRANSFORM_WAVEFORM_MATH})
             if (GetStatusHotKeyEx(id) != kHotKeyUnregistered) {
                 ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
             }
@@ -92,17 +93,17 @@ protected:
         gs->selEnd = toSample * kInterval;
     }
 
-    // A second shown channel in slot 1 holding the values as doubles.
-    static void FillControl(tagGS* gs, const std::vector<double>& values) {
-        FreeLockedBlock(gs->chanBlock[1]);
-        ShowChannel(gs, 1);
+    // Another shown channel (slot 1 unless told) holding the values as doubles.
+    static void FillControl(tagGS* gs, const std::vector<double>& values, int slot = 1) {
+        FreeLockedBlock(gs->chanBlock[slot]);
+        ShowChannel(gs, slot);
         const uint32_t n = static_cast<uint32_t>(values.size());
-        gs->chanCount[1] = n;
-        gs->chanType[1] = 1;
-        gs->chanBytes[1] = 8;
+        gs->chanCount[slot] = n;
+        gs->chanType[slot] = 1;
+        gs->chanBytes[slot] = 8;
         auto* v = static_cast<double*>(AllocLockedBlock(n * sizeof(double) + 8));
         for (uint32_t i = 0; i < n; ++i) v[i] = values[i];
-        gs->chanBlock[1] = v;
+        gs->chanBlock[slot] = v;
         UpdateGraphLength(gs);
     }
 
@@ -464,6 +465,65 @@ TEST_F(AnalysisCommands, IntegrateRefusesBadSettings) {
         EXPECT_EQ(boxes.boxes[0].text, row.warning);
         EXPECT_EQ(Values(gs), in);
         EXPECT_EQ(gs->modified, 0u);
+    }
+}
+
+// Waveform Math chosen as a user chooses it: sources, operator, destination and k; the result
+// channel, its length, its units and Undo; K on both sides changes nothing.
+TEST_F(AnalysisCommands, WaveformMathWritesTheDestination) {
+    struct Row {
+        const char* name;
+        int source1, op, source2;    // list entries: 0 "K", then CH 0, CH 1 (and CH 2 when there)
+        int dest;                    // destination entry: 0 CH 0, 1 CH 1, (2 CH 2,) last "New"
+        const char* k;
+        std::vector<double> third;   // a third channel in slot 2 when not empty
+        bool made;
+        int slot;                    // where the result is
+        std::vector<double> out;
+        const char* undo;            // the Undo label afterwards
+    } rows[] = {
+        {"sum over the shorter channel into New", 1, 0, 2, 2, "0", {}, true, 2, {11, 2, 33}, "Can't Undo"},
+        {"division by a zero sample", 1, 3, 2, 2, "0", {}, true, 2, {0.1, 0, 0.1}, "Can't Undo"},
+        {"k minus a channel", 0, 1, 2, 2, "1", {}, true, 2, {-9, 1, -29}, "Can't Undo"},
+        {"power with k", 1, 4, 0, 2, "2", {}, true, 2, {1, 4, 9, 16}, "Can't Undo"},
+        {"into a shorter channel, which grows", 1, 2, 0, 2, "3", {7}, true, 2, {3, 6, 9, 12},
+         "Undo Multiplication\tCtrl+Z"},
+        {"K on both sides", 0, 0, 0, 2, "1", {7}, false, 2, {7}, "Can't Undo"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill({1, 2, 3, 4});
+        ASSERT_TRUE(gs);
+        std::snprintf(gs->chanUnits[0], sizeof gs->chanUnits[0], "V");
+        FillControl(gs, {10, 0, 30});
+        if (!row.third.empty()) FillControl(gs, row.third, 2);
+        RebuildChannelItems(gs);
+        ClearUndo();
+        Select(gs, 0, 0);
+        DialogDriver driver({[&](HWND dlg) {
+            ChooseEntry(dlg, IDC_WM_SOURCE1, row.source1);
+            ChooseEntry(dlg, IDC_WM_OPERATOR, row.op);
+            ChooseEntry(dlg, IDC_WM_SOURCE2, row.source2);
+            ChooseEntry(dlg, IDC_WM_DEST, row.dest);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(dlg, IDC_WM_K)) != FALSE, row.source1 == 0 || row.source2 == 0);
+            TypeInto(dlg, IDC_WM_K, row.k);
+            Click(dlg, IDOK);
+        }});
+        Command(IDM_TRANSFORM_WAVEFORM_MATH);
+        EXPECT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(Values(gs, row.slot), row.out);
+        EXPECT_EQ(ChannelInUse(gs, row.slot), row.made || !row.third.empty());
+        // The units of source 1, or of source 2 beside a constant.
+        if (row.made) {
+            EXPECT_STREQ(gs->chanUnits[row.slot], gs->chanUnits[row.source1 ? row.source1 - 1 : row.source2 - 1]);
+        }
+        EXPECT_EQ(UndoLabel(), row.undo);
+        if (row.made && !row.third.empty()) {
+            Command(IDM_EDIT_UNDO);
+            EXPECT_EQ(Values(gs, row.slot), row.third);
+        }
+        DeleteChannelData(gs, 2);
+        DeleteChannelData(gs, 1);
     }
 }
 
