@@ -859,3 +859,12 @@
 #define IDC_WM_SOURCE2 503
 #define IDC_WM_DEST 504
 #define IDC_WM_K 505
+// The Expression dialog of the Transform menu
+#define IDD_EXPRESSION 1060
+#define IDC_XF_SOURCES 1000
+#define IDC_XF_DEST 1001
+#define IDC_XF_EDIT 1012
+#define IDC_XF_CLEAR 1017
+#define IDC_XF_ENTIRE 1020
+#define IDC_XF_FUNCTIONS 1143
+#define IDC_XF_OPERATORS 1144

@@ -11,6 +11,5 @@ int IirFilterChannel(tagGS*, int) { return 1; }
 int OnTemplateCommand(tagGS*, uint32_t) { return 1; }
 int OnDerivativeCommand(tagGS*) { return 1; }
 int FftChannel(tagGS*, int, int) { return 1; }
-int RunWaveformExpression(tagGS*, int, int) { return 1; }
 int RunRateDetector(tagGS*, int, int) { return 1; }
 int DoFindPeakDialog(tagGS*) { return 0; }

@@ -16,6 +16,7 @@
 #include "transforms/analysis/find_peak.h"
 #include "transforms/analysis/histogram.h"
 #include "transforms/analysis/integrate.h"
+#include "transforms/expression_transform.h"
 #include "box_capture.h"
 #include "transforms/analysis/peak_search.h"
 #include <cmath>
@@ -32,7 +33,7 @@ protected:
     void SetUp() override {
         CommandsTest::SetUp();
         for (UINT id : {IDM_TRANSFORM_FIND_NEXT_PEAK, IDM_TRANSFORM_FIND_ALL_PEAKS, IDM_TRANSFORM_HISTOGRAM,
-                        IDM_TRANSFORM_INTEGRATE, IDM_TRANSFORM_WAVEFORM_MATH})
+                        IDM_TRANSFORM_INTEGRATE, IDM_TRANSFORM_WAVEFORM_MATH, IDM_TRANSFORM_EXPRESSION})
             if (GetStatusHotKeyEx(id) != kHotKeyUnregistered) {
                 ASSERT_EQ(SetStatusHotKeyEx(id, 1), 1);
             }
@@ -523,6 +524,144 @@ TEST_F(AnalysisCommands, WaveformMathWritesTheDestination) {
             EXPECT_EQ(Values(gs, row.slot), row.third);
         }
         DeleteChannelData(gs, 2);
+        DeleteChannelData(gs, 1);
+    }
+}
+
+// Escape as the sample reads see it: held from the first read on.
+struct HeldEscape {
+    static uint64_t tick;
+    static int Key() { return 1; }
+};
+uint64_t HeldEscape::tick = 1;
+const stEscapeSource kHeldEscape = {&HeldEscape::tick, HeldEscape::Key};
+
+// The Expression dialog answered as typed: the destination gets the results over the referenced
+// channels' shortest length, or the length asked for (kept within 16 bits); a new channel is named
+// after the expression; nothing computed removes it again.
+TEST_F(AnalysisCommands, ExpressionWritesTheDestination) {
+    struct Row {
+        const char* name;
+        const char* text;
+        int dest;                 // 0 CH 0, 1 CH 1, 2 "New"
+        const char* length;       // answer to the length prompt, null when none is asked
+        bool made;                // the destination holds results afterwards
+        uint32_t count;
+        double first, last;       // its first and last results
+        const char* undo;
+    } rows[] = {
+        {"two channels into a new one", "ch0+ch1", 2, nullptr, true, 4, 11, 44, "Can't Undo"},
+        {"no channel, the length asked", "3*2", 2, "5", true, 5, 6, 6, "Can't Undo"},
+        {"a length past 16 bits", "1", 2, "70000", true, 32767, 1, 1, "Can't Undo"},
+        {"a length of one computes nothing", "1", 2, "1", false, 0, 0, 0, "Can't Undo"},
+        {"a negative length computes nothing", "1", 2, "-5", false, 0, 0, 0, "Can't Undo"},
+        {"into an existing, shorter channel", "CH0*2", 1, nullptr, true, 6, 2, 12, "Undo Expression\tCtrl+Z"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill({1, 2, 3, 4, 5, 6});
+        ASSERT_TRUE(gs);
+        FillControl(gs, {10, 20, 30, 40});
+        RebuildChannelItems(gs);
+        ClearUndo();
+        Select(gs, 0, 0);
+        std::vector<DialogDriver::Step> steps = {[&](HWND dlg) {
+            TypeInto(dlg, IDC_XF_EDIT, row.text);
+            ChooseEntry(dlg, IDC_XF_DEST, row.dest);
+            Click(dlg, IDOK);
+        }};
+        if (row.length)
+            steps.push_back([&](HWND dlg) {
+                TypeInto(dlg, IDC_PROMPT_EDIT, row.length);
+                Click(dlg, IDOK);
+            });
+        DialogDriver driver(steps);
+        Command(IDM_TRANSFORM_EXPRESSION);
+        EXPECT_EQ(driver.Runs(), static_cast<int>(steps.size()));
+        const int slot = row.dest == 2 ? 2 : row.dest;
+        EXPECT_EQ(ChannelInUse(gs, slot), row.made || row.dest < 2);
+        if (row.made) {
+            ASSERT_EQ(gs->chanCount[slot], row.count);
+            double v = 0;
+            ASSERT_TRUE(GetChannelSample(gs, 0, slot, &v));
+            EXPECT_EQ(v, row.first);
+            ASSERT_TRUE(GetChannelSample(gs, static_cast<int>(row.count) - 1, slot, &v));
+            EXPECT_EQ(v, row.last);
+        }
+        if (row.made && row.dest == 2) {
+            EXPECT_STREQ(gs->chanLabel[slot], row.text);  // named as typed
+        }
+        EXPECT_EQ(UndoLabel(), row.undo);
+        DeleteChannelData(gs, 2);
+        DeleteChannelData(gs, 1);
+    }
+    EXPECT_STREQ(g_expressionText, "CH0*2");  // kept in capitals for the next time
+}
+
+// The lists type at the caret: a function puts the caret between its parentheses, a source types
+// its channel there. A faulty expression or a channel without samples brings the dialog back.
+TEST_F(AnalysisCommands, ExpressionDialogTypesAndComesBack) {
+    tagGS* gs = Fill({4, 9, 16});
+    ASSERT_TRUE(gs);
+    FillControl(gs, {});
+    RebuildChannelItems(gs);
+    std::string typed, offered;
+    DialogDriver driver({[&](HWND dlg) {
+                             SetDlgItemTextA(dlg, IDC_XF_EDIT, "");
+                             ChooseEntry(dlg, IDC_XF_FUNCTIONS, 12);  // "sqrt()"
+                             ChooseEntry(dlg, IDC_XF_SOURCES, 0);     // "CH0, ..."
+                             typed = ItemText(dlg, IDC_XF_EDIT);
+                             TypeInto(dlg, IDC_XF_EDIT, "CH0+");
+                             ChooseEntry(dlg, IDC_XF_DEST, 2);
+                             Click(dlg, IDOK);
+                         },
+                         [&](HWND dlg) {
+                             offered = ItemText(dlg, IDC_XF_EDIT);
+                             TypeInto(dlg, IDC_XF_EDIT, "CH1*2");  // a channel without samples
+                             ChooseEntry(dlg, IDC_XF_DEST, 2);
+                             Click(dlg, IDOK);
+                         },
+                         [&](HWND dlg) {
+                             TypeInto(dlg, IDC_XF_EDIT, typed);
+                             ChooseEntry(dlg, IDC_XF_DEST, 2);
+                             Click(dlg, IDOK);
+                         }});
+    Command(IDM_TRANSFORM_EXPRESSION);
+    EXPECT_EQ(driver.Runs(), 3);
+    EXPECT_EQ(typed, "sqrt(CH0)");
+    EXPECT_EQ(offered, "CH0+");
+    ASSERT_TRUE(ChannelInUse(gs, 2));
+    EXPECT_EQ(Values(gs, 2), (std::vector<double>{2, 3, 4}));
+    EXPECT_STREQ(gs->chanLabel[2], "sqrt(CH0)");  // named as typed
+    for (int slot = 3; slot < kMaxChannels; ++slot) EXPECT_FALSE(ChannelInUse(gs, slot)) << slot;
+}
+
+// Escape held through the pass: nothing is stored, a new channel goes, no Undo entry is made.
+TEST_F(AnalysisCommands, ExpressionGivenUpWithEscapeStoresNothing) {
+    for (int dest : {1, 2}) {
+        SCOPED_TRACE(dest == 1 ? "existing destination" : "new destination");
+        tagGS* gs = Fill({1, 2, 3, 4});
+        ASSERT_TRUE(gs);
+        FillControl(gs, {7, 7, 7, 7});
+        RebuildChannelItems(gs);
+        ClearUndo();
+        setDirtyGraphFlag(gs, 0);
+        DialogDriver driver({[&](HWND dlg) {
+            TypeInto(dlg, IDC_XF_EDIT, "CH0*2");
+            ChooseEntry(dlg, IDC_XF_DEST, dest);
+            Click(dlg, IDOK);
+            // The hand goes to Escape once the dialog has gone.
+            HeldEscape::tick += 100;
+            SetSampleEscapeSource(&kHeldEscape);
+        }});
+        Command(IDM_TRANSFORM_EXPRESSION);
+        SetSampleEscapeSource(nullptr);
+        EXPECT_EQ(Values(gs, 1), (std::vector<double>{7, 7, 7, 7}));
+        EXPECT_FALSE(ChannelInUse(gs, 2));
+        EXPECT_EQ(UndoLabel(), "Can't Undo");
+        if (dest == 1) {
+            EXPECT_EQ(gs->modified, 0u);
+        }
         DeleteChannelData(gs, 1);
     }
 }
