@@ -10,6 +10,7 @@
 #include "transforms/analysis/integrate_core.h"
 #include "transforms/analysis/peak_search.h"
 #include "transforms/math_functions.h"
+#include "transforms/transform_conventions.h"
 #include "transforms/waveform_math.h"
 
 namespace {
@@ -276,6 +277,25 @@ TEST(WaveformMath, OperatorsAndConstants) {
     EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{8, 4, 2}));
     CombineWaveValues(kWaveSubtract, s, nullptr, 1, out, 3);
     EXPECT_EQ(std::vector<double>(out, out + 3), (std::vector<double>{0, 1, 3}));
+}
+
+// The destination Waveform Math and the Expression transform write: a range that runs backwards
+// neither shrinks nor grows it, and a long one does not wrap the count.
+TEST(WaveformMath, BackwardRangeDoesNotGrowTheDestination) {
+    struct Case {
+        uint32_t old;
+        int32_t first, last;
+        uint32_t count;
+    } cases[] = {
+        {10, 5, 3, 10},   // inside the data
+        {10, 12, 3, 10},  // past the data
+        {0, 5, 2, 0},
+        {10, 2, 5, 10},   // forwards, for contrast
+        {10, 12, 14, 13},
+        {INT32_MAX - 1, INT32_MAX - 1, INT32_MAX, 1u << 31},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GrownDestinationCount(c.old, c.first, c.last), c.count) << c.old << ": " << c.first << ".." << c.last;
 }
 
 }  // namespace
