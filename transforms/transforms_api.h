@@ -44,11 +44,11 @@ int ComputeWaveformMath(tagGS* gs, int op, int source1, int source2, int destina
 int ThresholdWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper);
 int LimitWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper);
 // The selected channel in place: a moving window of n samples, or a running integral that
-// restarts where the control channel crosses its levels. 1 done.
-int IntegrateChannel(tagGS* gs, int32_t first, int32_t last, int32_t n, int parameters, int rectify,
-                     int removeBaseline);
-int IntegrateWithReset(tagGS* gs, int32_t first, int32_t last, int control, double low, double high,
-                       int meanSubtraction, int positive);
+// restarts where the control channel crosses its levels.
+void IntegrateChannel(tagGS* gs, int32_t first, int32_t last, int32_t n, int32_t parameters, int32_t rectify,
+                      int32_t removeBaseline);
+void IntegrateWithReset(tagGS* gs, int32_t first, int32_t last, int32_t control, double low, double high,
+                        int32_t meanSubtraction, int32_t positive);
 // In place over the selected channel's samples first..last (the caller takes the undo); 1 done.
 int SmoothChannel(tagGS* gs, int32_t first, int32_t last, int32_t n, int median);
 int ExpSmoothChannel(tagGS* gs, int32_t first, int32_t last, double damping);
