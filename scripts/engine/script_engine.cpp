@@ -154,12 +154,16 @@ int CloseAllGraphWindows() {
     return g_script.closeCancelled ? 0 : 1;
 }
 
+}  // namespace
+
 // The toolbar and every button on it are shown again.
 void ShowAllToolbarButtons() {
     if (!g_app || !g_app->hwndToolbar) return;
     ShowWindow(g_app->hwndToolbar, SW_SHOWNA);
     for (HWND b = GetWindow(g_app->hwndToolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) ShowWindow(b, SW_SHOWNA);
 }
+
+namespace {
 
 void HideDevicePanels() {
     if (g_app && g_app->hAcq) DrvHidePanels(&g_app->driverOps, g_app->hAcq);

@@ -69,6 +69,8 @@ int ReplaceLoadedScript(const char* path, int* stored);
 // A run of an older script than the loaded one is to unwind with kScriptReplaced.
 uint32_t ScriptGeneration();
 int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, char* outName);
+// The toolbar and every button on it are shown again.
+void ShowAllToolbarButtons();
 // The error and break point dialog: 1 when the user chose Continue, else 0.
 int16_t ShowScriptError(const char* firstText, const char* secondText);
 // Tests answer the error dialog here: the hook gets the composed message and returns the

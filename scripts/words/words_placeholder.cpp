@@ -2,16 +2,8 @@
 // that uses one meets the script error dialog on that line.
 #include "scripts/engine/script_engine.h"
 
-int16_t ScriptWordFileCopy(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordSplitPath(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordGetCurrentDirectory(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordSet(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordGet(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordSerialPort(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordSelect(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordEdit(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordJournal(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordEnable(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordDisable(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordShow(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordHide(stScriptCall&) { return kScriptStop; }
