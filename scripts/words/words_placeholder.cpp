@@ -2,8 +2,5 @@
 // that uses one meets the script error dialog on that line.
 #include "scripts/engine/script_engine.h"
 
-int16_t ScriptWordSet(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordGet(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordSerialPort(stScriptCall&) { return kScriptStop; }
-int16_t ScriptWordEdit(stScriptCall&) { return kScriptStop; }
 int16_t ScriptWordJournal(stScriptCall&) { return kScriptStop; }
