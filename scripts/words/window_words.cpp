@@ -253,13 +253,15 @@ int16_t ScriptWordSelect(stScriptCall& call) {
     }
     if (ScriptWordIs(word, "WINDOW")) {
         fields.Text(text);
-        return CWordFields::Bad() ? kScriptStop : SelectWindow(text);
+        if (CWordFields::Bad()) return kScriptStop;
+        return SelectWindow(text);
     }
     if (ScriptWordIs(word, "WAVE") || ScriptWordIs(word, "XWAVE")) {
         const double n = fields.Number();
         if (CWordFields::Bad() || !(n >= 0 && n < kMaxChannels)) return kScriptStop;
         if (!gs) return kScriptGoOn;
-        (ScriptWordIs(word, "WAVE") ? gs->selectedChan : gs->xyXChan) = static_cast<uint32_t>(n);
+        uint32_t& channel = ScriptWordIs(word, "WAVE") ? gs->selectedChan : gs->xyXChan;
+        channel = static_cast<uint32_t>(n);
         if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
         return kScriptGoOn;
     }
