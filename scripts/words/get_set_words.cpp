@@ -450,6 +450,17 @@ int16_t SetWithDocument(CWordFields& fields, const char* target, tagGS* gs) {
     }
     if (ScriptWordIs(target, "CHANNEL")) return SetChannel(fields, gs);
     if (ScriptWordIs(target, "WAVECOLOR")) return SetWaveColor(fields, gs);
+    if (ScriptWordIs(target, "PRECISION")) {
+        char word[kScriptWordChars];
+        fields.Word(word);
+        const int c = ChannelOf(fields.Number());
+        const double digits = fields.Number();
+        if (CWordFields::Bad() || c < 0 || !(digits >= 0 && digits <= 15)) return kScriptStop;
+        if (ScriptWordIs(word, "VSCALE")) gs->chanDecimals[c] = static_cast<uint16_t>(digits);
+        else if (ScriptWordIs(word, "HSCALE")) gs->precisionDigits = static_cast<uint16_t>(digits);
+        Refresh(gs);
+        return kScriptGoOn;
+    }
     if (ScriptWordIs(target, "PASTEINTERPOLATE")) {
         char word[kScriptWordChars];
         fields.Word(word);
@@ -462,6 +473,34 @@ int16_t SetWithDocument(CWordFields& fields, const char* target, tagGS* gs) {
 // ---- EDIT ----
 
 double WholeLength(const tagGS* gs) { return gs->totalSamples * gs->sampleInterval; }
+
+bool AnySlotInUse(const tagGS* gs) {
+    for (int s = 0; s < kMaxChannels; ++s)
+        if (gs->chanFlags[s] & kChanSlotMask) return true;
+    return false;
+}
+
+// The clipboard's channel into a new slot at time 0; the slot is given up again when that fails.
+bool PasteIntoNewSlot(tagGS* gs, tagGS* clip) {
+    int fresh = -1;
+    if (!clip || !NewChannelSlot(gs, &fresh)) return false;
+    if (PasteChannelRange(clip, gs, fresh, 0.0)) return true;
+    DeleteChannelData(gs, fresh);
+    gs->chanFlags[fresh] = 0;
+    return false;
+}
+
+// Every channel loses the selected range, or all of its data when the range is not shorter.
+void ClearAllChannels(tagGS* gs) {
+    const double length = std::fabs(gs->selEnd - gs->selStart);
+    for (int s = 0; s < kMaxChannels; ++s) {
+        if (!(gs->chanFlags[s] & kChanSlotMask)) continue;
+        if (length < gs->chanCount[s] * gs->sampleInterval)
+            DeleteChannelRange(gs, s, gs->selStart, gs->selEnd);
+        else
+            DeleteChannelData(gs, s);
+    }
+}
 
 int16_t Edit(const char* target, tagGS* gs) {
     const int slot = SelectedChannel(gs);
@@ -486,6 +525,22 @@ int16_t Edit(const char* target, tagGS* gs) {
     } else if (ScriptWordIs(target, "COPY")) {
         if (slot >= 0 && selection && clip) CopyChannelRange(gs, slot, gs->selStart, gs->selEnd, clip);
         return kScriptGoOn;
+    } else if (ScriptWordIs(target, "PASTE")) {
+        if (!AnySlotInUse(gs)) {
+            ClearUndo();
+            PasteIntoNewSlot(gs, clip);
+        } else if (slot >= 0 && clip) {
+            SaveUndo(gs, slot, kUndoPaste, "Undo Paste");
+            if (selection) DeleteChannelRange(gs, slot, gs->selStart, gs->selEnd);
+            PasteChannelRange(clip, gs, slot, std::fmin(gs->selStart, gs->selEnd));
+        }
+        RebuildChannelItems(gs);
+    } else if (ScriptWordIs(target, "INSERT")) {
+        PasteIntoNewSlot(gs, clip);
+        RebuildChannelItems(gs);
+    } else if (ScriptWordIs(target, "CLEARALL")) {
+        if (!selection) return kScriptGoOn;
+        ClearAllChannels(gs);
     } else if (ScriptWordIs(target, "REMOVE")) {
         if (slot >= 0) DeleteChannelData(gs, slot);
         RebuildChannelItems(gs);

@@ -265,6 +265,20 @@ int16_t ScriptWordSelect(stScriptCall& call) {
         if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
         return kScriptGoOn;
     }
+    if (ScriptWordIs(word, "CURSORTOOL")) {
+        // Only the three tools the graph window has buttons for.
+        fields.Word(text);
+        const UINT tool = ScriptWordIs(text, "ARROW")       ? IDC_TOOL_ARROW
+                          : ScriptWordIs(text, "SELECTION") ? IDC_TOOL_IBEAM
+                          : ScriptWordIs(text, "ZOOM")      ? IDC_TOOL_ZOOM
+                                                            : 0;
+        if (!tool) return kScriptStop;
+        if (gs && gs->hwnd) {
+            SendMessageA(gs->hwnd, WM_COMMAND, tool, 0);
+            InvalidateRect(gs->hwnd, nullptr, TRUE);
+        }
+        return kScriptGoOn;
+    }
     return gs ? kScriptStop : kScriptGoOn;
 }
 

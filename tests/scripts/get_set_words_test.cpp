@@ -255,3 +255,52 @@ TEST_F(GetSetWords, EditCutsCopiesAndRemovesTheSelectedChannel) {
     g_script.graph = nullptr;
     EXPECT_EQ(Run({"EDIT CUT", "EDIT SIDEWAYS"}), kScriptGoOn) << "without a graph EDIT does nothing";
 }
+
+TEST_F(GetSetWords, EditPastesIntoANewChannelWhenThereIsNoneAndClearAllEmptiesShortChannels) {
+    tagGS* gs = NewGraph("Source");
+    ASSERT_TRUE(gs);
+    FillChannel(gs, 50);
+    gs->selStart = 0.0;
+    gs->selEnd = 30.0;
+    ASSERT_EQ(Run({"EDIT COPY"}), kScriptGoOn);
+    ASSERT_EQ(g_app->gsClipboard->chanCount[0], 30u);
+
+    tagGS* empty = NewGraph("Empty");
+    ASSERT_TRUE(empty);
+    ASSERT_EQ(Run({"EDIT PASTE"}), kScriptGoOn);
+    int filled = -1, count = 0;
+    for (int s = 0; s < kMaxChannels; ++s)
+        if (empty->chanCount[s]) {
+            filled = s;
+            ++count;
+        }
+    ASSERT_EQ(count, 1) << "one new channel";
+    EXPECT_EQ(empty->chanCount[filled], 30u) << "the clipboard's samples once";
+    double v = 0;
+    ASSERT_TRUE(ReadChannelSample(empty, 29, filled, &v));
+    EXPECT_EQ(v, 29.0);
+    ASSERT_EQ(Run({"EDIT INSERT"}), kScriptGoOn);
+    count = 0;
+    for (int s = 0; s < kMaxChannels; ++s) count += empty->chanCount[s] == 30u;
+    EXPECT_EQ(count, 2);
+
+    // A selection longer than the channels removes their data whole; a shorter one the range.
+    g_script.graph = gs;
+    ASSERT_TRUE(PutChannelSample(gs, 9, 5, 1.0));  // a second channel of 10 samples
+    gs->selStart = 0.0;
+    gs->selEnd = 20.0;
+    ASSERT_EQ(Run({"EDIT CLEARALL"}), kScriptGoOn);
+    EXPECT_EQ(gs->chanCount[0], 30u);
+    EXPECT_EQ(gs->chanCount[5], 0u);
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
+TEST_F(GetSetWords, PrecisionSetsTheDigitsOfAChannelOrOfTheTimeAxis) {
+    tagGS* gs = NewGraph("Digits");
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(Run({"SET PRECISION VSCALE 4, 3", "SET PRECISION HSCALE 0, 5"}), kScriptGoOn);
+    EXPECT_EQ(gs->chanDecimals[4], 3);
+    EXPECT_EQ(gs->precisionDigits, 5);
+    EXPECT_EQ(Run({"SET PRECISION VSCALE 60, 3"}), kScriptStop);
+    EXPECT_EQ(ErrorDialogs(), 1);
+}

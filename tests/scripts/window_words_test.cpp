@@ -317,6 +317,26 @@ TEST_F(WindowWords, SelectWaveTakesOnlyAChannelThatExists) {
     }
 }
 
+TEST_F(WindowWords, SelectCursorToolPicksOneOfTheGraphsThreeTools) {
+    tagGS* gs = NewGraph("Tools");
+    ASSERT_TRUE(gs);
+    const struct {
+        const char* line;
+        int16_t result;
+        uint16_t tool;
+    } cases[] = {
+        {"SELECT CURSORTOOL SELECTION", kScriptGoOn, IDC_TOOL_IBEAM},
+        {"SELECT CURSORTOOL ZOOM", kScriptGoOn, IDC_TOOL_ZOOM},
+        {"SELECT CURSORTOOL WAND", kScriptStop, IDC_TOOL_ZOOM},
+        {"SELECT CURSORTOOL ARROW", kScriptGoOn, IDC_TOOL_ARROW},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({c.line}), c.result) << c.line;
+        EXPECT_EQ(gs->currentTool, c.tool) << c.line;
+        EXPECT_EQ(IsDlgButtonChecked(gs->hwnd, c.tool), BST_CHECKED) << c.line;
+    }
+}
+
 // ---- Files ----
 
 TEST_F(WindowWords, FileCopyHonoursTheFailIfExistsFlagAndReportsThroughItsVariable) {
