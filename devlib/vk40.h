@@ -29,6 +29,7 @@ VK40_API int32_t WINAPI VK40SetupUnitsDlg(HWND parent, HGLOBAL hAcq, uint32_t sl
 
 // ---- Library switches and registry settings ----
 VK40_API void SetReadStatusEnable(int32_t enable);
+VK40_API int32_t GetReadStatusEnable();
 VK40_API void SetStartupFlag(int32_t done);
 VK40_API uint32_t GetFilterDelayMs();
 VK40_API uint32_t GetLineFrequencyHz();

@@ -14,6 +14,11 @@ int OpenScript(const char* fileName);
 const char* LastOpenedScriptPath();
 void ResetMenuAndToolbar();
 void ApplyMenuChanges(int code, int32_t* value, int mode);
+// Whether a frame command may run: a lesson that grays a command or its pop-up, or removes it,
+// withdraws it from the menu, its accelerator and its toolbar button alike.
+int ScriptCommandAllowed(UINT command);
+// Every command a lesson withdrew is allowed again (the frame menu was reset).
+void ClearScriptMenuBlocks();
 BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM lParam);
 int GetScriptNumericVariable(void* frame, char letter, double* out, int macro);
 HWND CreateVariablesBrowser(HINSTANCE inst, HWND owner);

@@ -177,6 +177,7 @@ uint32_t GetLineFrequencyHz() {
 
 // Lesson scripts turn on the "unit not found" question.
 void SetReadStatusEnable(int32_t enable) { g_lib.readStatusEnable = enable; }
+int32_t GetReadStatusEnable() { return g_lib.readStatusEnable; }
 
 // Marks a graph changed (1) or clean (0); answers the value stored.
 int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified) {

@@ -154,7 +154,6 @@ int CloseAllGraphWindows() {
     return g_script.closeCancelled ? 0 : 1;
 }
 
-
 void HideDevicePanels() {
     if (g_app && g_app->hAcq) DrvHidePanels(&g_app->driverOps, g_app->hAcq);
 }
@@ -182,12 +181,9 @@ void RunStartupScript() {
     if (!attached && g_app) {
         if (lessons) notify::BuildLessonsMenu(lessons);
         notify::AttachFrameMenu();
-        // The frame-menu reset merges the device library's menu into the attached one.
+        // The device library's menu joins the frame menu once it is attached, as at every reset.
         if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);
     }
-    // The unit check the start-up lesson turns on: from the next idle turn the unit is found and
-    // set up, or the user is asked what to do without it.
-    SetReadStatusEnable(1);
     SetStartupFlag(1);
 }
 

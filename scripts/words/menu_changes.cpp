@@ -3,7 +3,9 @@
 #include "scripts/words/word_fields.h"
 #include "base/app.h"
 #include "devlib/vk40.h"
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -74,6 +76,36 @@ const stItemRun kItemRuns[] = {
     {5201, 8, {5032, 5033, 5034, 5035, 5036, 5037, 5038, 5039}},
 };
 
+// What a lesson withdrew: commands grayed or removed one by one, and grayed pop-ups, whose
+// commands are withdrawn with them. The frame asks before it runs a command.
+std::vector<UINT> g_blockedCommands;
+std::vector<HMENU> g_blockedPopups;
+
+void Block(UINT command, bool on) {
+    auto at = std::find(g_blockedCommands.begin(), g_blockedCommands.end(), command);
+    if (on && at == g_blockedCommands.end()) g_blockedCommands.push_back(command);
+    if (!on && at != g_blockedCommands.end()) g_blockedCommands.erase(at);
+}
+
+void BlockPopup(HMENU popup, bool on) {
+    auto at = std::find(g_blockedPopups.begin(), g_blockedPopups.end(), popup);
+    if (on && at == g_blockedPopups.end()) g_blockedPopups.push_back(popup);
+    if (!on && at != g_blockedPopups.end()) g_blockedPopups.erase(at);
+}
+
+// A removed pop-up takes its commands with it: each stays withdrawn.
+void BlockAllCommandsOf(HMENU menu) {
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            BlockAllCommandsOf(sub);
+            BlockPopup(sub, false);
+        } else {
+            const UINT id = GetMenuItemID(menu, i);
+            if (id != 0 && id != static_cast<UINT>(-1)) Block(id, true);
+        }
+    }
+}
+
 // The title a pop-up id stands for; null when the id names no pop-up.
 bool IsPopupId(uint32_t id, const char** title) {
     for (const stPopupTitle& p : kPopupTitles) {
@@ -125,14 +157,22 @@ void ChangePopup(HMENU menu, uint32_t id, const char* title, const char* text, i
     if (id == kScriptPopupId)
         for (UINT key : kScriptHotKeys) SetStatusHotKeyEx(key, action == 1 || action == 3 ? 0 : 1);
     const auto at = static_cast<UINT>(position);
-    if (action == 0)
+    HMENU popup = GetSubMenu(parent, position);
+    if (action == 0) {
         EnableMenuItem(parent, at, MF_BYPOSITION | MF_ENABLED);
-    else if (action == 1)
+        BlockPopup(popup, false);
+    } else if (action == 1) {
         EnableMenuItem(parent, at, MF_BYPOSITION | MF_GRAYED | MF_DISABLED);
-    else if (action == 2)
+        if (popup) BlockPopup(popup, true);
+    } else if (action == 2) {
         RenameEntry(parent, at, TRUE, text);
-    else
+    } else {
+        if (popup) {
+            BlockAllCommandsOf(popup);
+            BlockPopup(popup, false);
+        }
         DeleteMenu(parent, at, MF_BYPOSITION);
+    }
 }
 
 void ChangeItem(HMENU menu, uint32_t id, UINT command, const char* text, int action) {
@@ -142,12 +182,15 @@ void ChangeItem(HMENU menu, uint32_t id, UINT command, const char* text, int act
     } else if (action == 0) {
         EnableMenuItem(menu, command, MF_BYCOMMAND | MF_ENABLED);
         SetStatusHotKeyEx(command, 1);
+        Block(command, false);
     } else if (action == 1) {
         EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
         SetStatusHotKeyEx(command, 0);
+        Block(command, true);
     } else {
         DeleteMenu(menu, command, MF_BYCOMMAND);
         SetStatusHotKeyEx(command, 0);
+        Block(command, true);
     }
 }
 
@@ -165,4 +208,23 @@ void ApplyScriptMenuChange(uint32_t id, const char* text, int action) {
         return;
     }
     if (g_app->hwndFrame && GetMenu(g_app->hwndFrame) == menu) DrawMenuBar(g_app->hwndFrame);
+}
+
+int ScriptCommandAllowed(UINT command) {
+    if (std::find(g_blockedCommands.begin(), g_blockedCommands.end(), command) != g_blockedCommands.end()) return 0;
+    for (HMENU popup : g_blockedPopups)
+        if (IsMenu(popup) && GetMenuState(popup, command, MF_BYCOMMAND) != static_cast<UINT>(-1)) return 0;
+    return 1;
+}
+
+void ClearScriptMenuBlocks() {
+    g_blockedCommands.clear();
+    g_blockedPopups.clear();
+}
+
+// A restored entry's command may run again.
+void UnblockScriptMenuEntry(uint32_t id) {
+    const char* title = nullptr;
+    if (IsPopupId(id, &title)) return;
+    if (const UINT command = CommandOfItem(id)) Block(command, false);
 }

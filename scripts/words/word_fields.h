@@ -80,6 +80,8 @@ private:
 // the frame command it stands for): action 0 enable, 1 gray, 2 rename to the text (state kept),
 // any other remove. Ids that name nothing change nothing.
 void ApplyScriptMenuChange(uint32_t id, const char* text, int action);
+// The command of an item id may run again (its entry was put back).
+void UnblockScriptMenuEntry(uint32_t id);
 
 // ---- Routines beside the graph and file words (file_words.cpp) ----
 // SELECT's search of the graph windows by title; lParam points at a stGraphWindowSearch.

@@ -207,6 +207,8 @@ CommandHandler FindCommandHandler(UINT id) {
 
 void OnFrameCommand(HWND frame, UINT id, HWND control, UINT code) {
     g_commandWindow = frame;
+    // A command the lesson withdrew stays withdrawn whether it comes by menu, key or button.
+    if (!ScriptCommandAllowed(id)) return;
     switch (FindCommandHandler(id)) {
     case CommandHandler::OutputPanels: OnOutputPanelCommand(id); break;
     case CommandHandler::GraphWindow: ForwardToGraphWindow(id); break;

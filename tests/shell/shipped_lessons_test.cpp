@@ -171,6 +171,14 @@ protected:
     std::vector<std::string> files;
 };
 
+// The start-up script turns on the unit check that finds and sets up the unit at an idle turn.
+TEST_F(ShippedLessons, TheStartUpScriptTurnsTheUnitCheckOn) {
+    SetReadStatusEnable(0);
+    ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
+    EXPECT_EQ(GetReadStatusEnable(), 1);
+    EXPECT_TRUE(g_user.errors.empty());
+}
+
 // The lesson asks for the subject's name and whether to record; a recording is kept under the
 // name (a default one when none was typed), Quit records nothing.
 TEST_F(ShippedLessons, ReflexesRecordsFromTheUnitAndKeepsTheRecordingUnderTheSubjectsName) {

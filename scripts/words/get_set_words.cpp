@@ -1,0 +1,587 @@
+// GET, SET and EDIT: the lesson reads and changes the program's state and the display settings of
+// its current graph, and runs the channel edits of the Edit menu on it. Every channel index a
+// lesson gives is checked before it is used; a lesson cannot reach outside the channel slots.
+#include "scripts/words/word_fields.h"
+#include "base/app.h"
+#include "base/notify.h"
+#include "base/resource.h"
+#include "base/services.h"
+#include "devlib/vk40.h"
+#include "graph/document/channel_edits.h"
+#include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "graph/view/channel_selection.h"
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kSlotFree = 0, kSlotHidden = 1, kSlotShown = 2;
+constexpr uint32_t kNoTiling = 0x4;
+constexpr uint32_t kLastDotOnly = 0x80000000u;
+
+// A channel number the lesson gave: whole, inside the slots; -1 otherwise.
+int ChannelOf(double n) {
+    if (!(n >= 0 && n < kMaxChannels) || n != std::floor(n)) return -1;
+    return static_cast<int>(n);
+}
+
+int SelectedChannel(const tagGS* gs) {
+    return gs->selectedChan < static_cast<uint32_t>(kMaxChannels) ? static_cast<int>(gs->selectedChan) : -1;
+}
+
+// Horizontal values come in the axis' display unit; the document keeps milliseconds (time) or
+// kilohertz (frequency).
+double HorizontalFactor(const tagGS* gs) {
+    switch (gs->hUnitKind) {
+    case 0:
+    case 2: return 1000.0;
+    case 1: return 0.001;
+    default: return 1.0;
+    }
+}
+
+// The view's start for a time: past the data's end less the visible span it cannot go, nor below 0.
+double ClampedStart(const tagGS* gs, double t) {
+    double s = t - gs->hOffset;
+    const int slot = SelectedChannel(gs);
+    if (slot >= 0) {
+        const double last = gs->chanCount[slot] * gs->sampleInterval - gs->hDivisions * gs->hPerDiv;
+        if (s > last) s = last;
+    }
+    return s > 0 ? s : 0.0;
+}
+
+void Refresh(tagGS* gs) {
+    UpdateGraphScrollBars(gs);
+    if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
+    setDirtyGraphFlag(gs, 1);
+}
+
+void ShowTextError(const char* format, const char* value) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, value);
+    MessageBoxA(nullptr, text, "Error", MB_OK);
+}
+constexpr const char* kNoSuchKey = "Please check the following key value-%s. There is no such key in the resource database";
+
+// ---- GET ----
+
+bool AssignNumber(stScriptCall& call, CWordFields& fields, double value) {
+    char name[kScriptWordChars];
+    if (!fields.Word(name) || !IsNumericVariableName(name)) return false;
+    AssignScriptNumericVariable(call.frame, name, value);
+    return true;
+}
+
+bool AssignText(CWordFields& fields, const char* text) {
+    char name[kScriptWordChars];
+    int index = 0, macro = 0;
+    if (!fields.Word(name) || !ParseScriptStringVariable(name, &index, &macro)) return false;
+    AssignScriptStringVariable(index, text, macro);
+    return true;
+}
+
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+int16_t GetDriverInfo(stScriptCall& call, CWordFields& fields) {
+    char path[kScriptWordChars], number[kScriptWordChars], answer[kScriptWordChars];
+    if (!fields.Word(path) || !fields.Word(number) || !fields.Word(answer)) return kScriptStop;
+    if (!IsLetter(path[0]) || !IsLetter(number[0]) || !IsLetter(answer[0])) return kScriptStop;
+    char driver[MAX_PATH] = "";
+    int32_t kind = 0;
+    if (!GetDriverName(driver, &kind)) {
+        driver[0] = 0;
+        kind = 255;
+    }
+    int index = 0, macro = 0;
+    if (!ParseScriptStringVariable(path, &index, &macro)) return kScriptStop;
+    AssignScriptStringVariable(index, driver, macro);
+    AssignScriptNumericVariable(call.frame, number, kind);
+    if (!ParseScriptStringVariable(answer, &index, &macro)) return kScriptStop;
+    AssignScriptStringVariable(index, GetConnectToVK40IsDesired() ? "YES" : "NO", macro);
+    return kScriptGoOn;
+}
+
+const char* HorizontalUnitName(const tagGS* gs) {
+    auto keyed = [](const char* key) {
+        const char* text = getMsgBoxText(key);
+        return text && *text ? text : key;
+    };
+    switch (gs->hUnitKind) {
+    case 0: return keyed("seconds");
+    case 1: return "Hz";
+    case 2: return keyed("Time");
+    default: return gs->hUnitName;
+    }
+}
+
+int16_t GetWithDocument(stScriptCall& call, CWordFields& fields, const char* target, tagGS* gs) {
+    if (ScriptWordIs(target, "DISPLAYMODE")) {
+        if (gs->displayMode > 2) return kScriptStop;
+        return AssignNumber(call, fields, gs->displayMode + 1.0) ? kScriptGoOn : kScriptStop;
+    }
+    if (ScriptWordIs(target, "ACTIVEWNDTITLE")) {
+        char title[MAX_PATH] = "";
+        if (g_app->hwndActiveGraph && IsWindow(g_app->hwndActiveGraph))
+            GetWindowTextA(g_app->hwndActiveGraph, title, sizeof title);
+        return AssignText(fields, title) ? kScriptGoOn : kScriptStop;
+    }
+    if (ScriptWordIs(target, "HSCALE")) {
+        double a = gs->hPerDiv, b = gs->hStart;
+        if (gs->gridLocked) a = gs->hStart + gs->hDivisions * gs->hPerDiv;
+        const bool ok = AssignNumber(call, fields, a) && AssignNumber(call, fields, b) &&
+                        AssignText(fields, HorizontalUnitName(gs));
+        return ok ? kScriptGoOn : kScriptStop;
+    }
+    if (ScriptWordIs(target, "VSCALE")) {
+        const int c = ChannelOf(fields.Number());
+        if (c < 0 || CWordFields::Bad()) return kScriptStop;
+        double a = gs->chanVPerDiv[c], b = gs->chanVCenter[c];
+        if (gs->gridLocked) {
+            const double half = gs->chanVDivisions[c] * gs->chanVPerDiv[c] / 2;
+            a = gs->chanVCenter[c] + half;
+            b = gs->chanVCenter[c] - half;
+        }
+        const bool ok =
+            AssignNumber(call, fields, a) && AssignNumber(call, fields, b) && AssignText(fields, gs->chanUnits[c]);
+        return ok ? kScriptGoOn : kScriptStop;
+    }
+    return kScriptStop;
+}
+
+// ---- SET without a document ----
+
+// The keyed-text targets: a key and its new text; a refused key is reported and fails.
+int16_t SetKeyedText(CWordFields& fields, int32_t (*set)(const char*, const char*)) {
+    char key[kScriptWordChars], text[kScriptWordChars];
+    fields.Text(key);
+    fields.Text(text);
+    if (CWordFields::Bad()) return kScriptStop;
+    if (set(key, text)) return kScriptGoOn;
+    ShowTextError(kNoSuchKey, key);
+    return kScriptStop;
+}
+
+int32_t SetToolbarHint(const char* key, const char* text) { return SetHintText(g_app->hwndToolbar, key, text); }
+
+// 1 when handled (*result set), 0 when the target needs a document or is unknown.
+bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result) {
+    char word[kScriptWordChars];
+    *result = kScriptGoOn;
+    if (ScriptWordIs(target, "ReadConnectionStatus")) {
+        fields.Word(word);
+        if (ScriptWordIs(word, "Enable") || ScriptWordIs(word, "Disable"))
+            SetReadStatusEnable(ScriptWordIs(word, "Enable") ? 1 : 0);
+        else
+            *result = kScriptStop;
+    } else if (ScriptWordIs(target, "FOLDER")) {
+        const char* at = fields.Position();
+        char folder[kScriptWordChars], var[kScriptWordChars];
+        CWordFields peek(at);
+        peek.Word(word);
+        if (ScriptWordIs(word, "PARENT")) {
+            SetCurrentDirectoryA("..\\");
+        } else if (ScriptWordIs(word, "WAVEMIND")) {
+            SetCurrentDirectoryA(g_app->szAppFolder);
+        } else {
+            fields.Text(folder);
+            if (CWordFields::Bad()) {
+                *result = kScriptStop;
+                return true;
+            }
+            const bool done = SetCurrentDirectoryA(folder) != 0;
+            if (fields.Word(var)) {
+                if (!IsNumericVariableName(var)) {
+                    *result = kScriptStop;
+                    return true;
+                }
+                AssignScriptNumericVariable(nullptr, var, done ? 1.0 : 0.0);
+            }
+        }
+    } else if (ScriptWordIs(target, "VISUALMODE")) {
+        fields.Word(word);
+        g_script.lessonButtonMode = ScriptWordIs(word, "GRAPHICS") ? 1 : 0;
+    } else if (ScriptWordIs(target, "HScaleLabel")) {
+        *result = SetKeyedText(fields, setHLabelText);
+    } else if (ScriptWordIs(target, "ErrorPromptText")) {
+        *result = SetKeyedText(fields, setMsgBoxText);
+    } else if (ScriptWordIs(target, "DialogMultiText")) {
+        fields.Number();
+        *result = SetKeyedText(fields, setMsgBoxText);
+    } else if (ScriptWordIs(target, "HintText")) {
+        *result = SetKeyedText(fields, SetToolbarHint);
+    } else if (ScriptWordIs(target, "WINDOWCAPTION")) {
+        char text[kScriptWordChars], caption[256];
+        fields.Text(text);
+        if (CWordFields::Bad()) {
+            *result = kScriptStop;
+            return true;
+        }
+        std::snprintf(caption, sizeof caption, "%s - %s", g_app->szAppTitle, text);
+        if (g_app->hwndFrame) SetWindowTextA(g_app->hwndFrame, caption);
+    } else if (ScriptWordIs(target, "KEYBOARDENTRY")) {
+        const double n = fields.Number();
+        if (CWordFields::Bad()) *result = kScriptStop;
+        else g_app->bMenusUnlocked = n >= 1.0 && n < 4294967296.0 ? static_cast<uint32_t>(n) : 0u;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// ---- SET with a document ----
+
+int16_t SetWaveData(CWordFields& fields, tagGS* gs) {
+    const double index = fields.Number(), value = fields.Number();
+    const int slot = SelectedChannel(gs);
+    if (CWordFields::Bad() || slot < 0) return kScriptStop;
+    // A lesson writes the samples there are, or appends the next one: an index further out would
+    // make the channel grow by the gap (a huge index, by gigabytes).
+    if (!(index >= 0) || index != std::floor(index) || index > gs->chanCount[slot]) return kScriptStop;
+    if (!PutChannelSample(gs, static_cast<int>(index), slot, value)) return kScriptStop;
+    if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+    return kScriptGoOn;
+}
+
+int16_t SetWindowPosition(CWordFields& fields, tagGS* gs) {
+    char word[kScriptWordChars];
+    if (!fields.Word(word) || !ScriptWordIs(word, "POSITION")) return kScriptGoOn;
+    const ScriptPermission kept[] = {kPermSizeWindow, kPermDragWindow, kPermZoomWindow};
+    uint16_t saved[3];
+    for (int i = 0; i < 3; ++i) {
+        saved[i] = g_script.permissions[kept[i]];
+        g_script.permissions[kept[i]] = 1;
+    }
+    HWND w = gs->hwnd;
+    CWordFields peek(fields.Position());
+    peek.Word(word);
+    const int show = ScriptWordIs(word, "MAXIMIZE")   ? SW_SHOWMAXIMIZED
+                     : ScriptWordIs(word, "MINIMIZE") ? SW_SHOWMINIMIZED
+                     : ScriptWordIs(word, "NORMAL")   ? SW_RESTORE
+                                                      : 0;
+    if (show && w) {
+        if (show == SW_SHOWMAXIMIZED) ShowWindow(GetParent(GetParent(w)), SW_SHOWMAXIMIZED);
+        ShowWindow(w, show);
+        RECT rc{};
+        GetWindowRect(w, &rc);
+        gs->journalHeight = static_cast<uint16_t>((rc.bottom - rc.top) / 3);
+    } else if (!show) {
+        const double left = fields.Number();
+        fields.Number();
+        const double right = fields.Number(), bottom = fields.Number();
+        if (w && !CWordFields::Bad())
+            SetWindowPos(w, nullptr, static_cast<int>(left) - 2, 0, static_cast<int>(right + 3 - (left - 2)),
+                         static_cast<int>(bottom) - 40, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    }
+    for (int i = 0; i < 3; ++i) g_script.permissions[kept[i]] = saved[i];
+    return CWordFields::Bad() ? kScriptStop : kScriptGoOn;
+}
+
+int16_t SetPlotType(CWordFields& fields, tagGS* gs) {
+    char word[kScriptWordChars];
+    fields.Word(word);
+    const double n = fields.Number();
+    const int slot = SelectedChannel(gs);
+    if (CWordFields::Bad() || slot < 0) return kScriptStop;
+    const uint32_t size = static_cast<uint32_t>(n >= 0 && n <= 255 ? n : 0) & 0xFF;
+    HMENU menu = g_app->hmenuFrame;
+    if (ScriptWordIs(word, "LINE")) {
+        gs->chanDrawStyle[slot] = 0;
+    } else if (ScriptWordIs(word, "STEP")) {
+        gs->chanDrawStyle[slot] = 1;
+    } else if (ScriptWordIs(word, "DOT")) {
+        gs->chanDrawStyle[slot] = 2;
+        gs->chanPlotStyle[slot] = size | size << 8;
+        if (menu) CheckMenuItem(menu, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND | MF_UNCHECKED);
+    } else if (ScriptWordIs(word, "LASTDOT")) {
+        gs->chanDrawStyle[slot] = 2;
+        gs->chanPlotStyle[slot] = (gs->chanPlotStyle[slot] & 0xFFFF0000u) | kLastDotOnly | size | size << 8;
+        if (menu) CheckMenuItem(menu, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND | MF_CHECKED);
+    }
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+int16_t SetHorizontalScale(CWordFields& fields, tagGS* gs) {
+    const double f = HorizontalFactor(gs);
+    const double a = fields.Number() * f, b = fields.Number() * f;
+    if (CWordFields::Bad()) return kScriptStop;
+    if (!gs->gridLocked) {
+        if (!(a > 0)) return kScriptStop;
+        gs->hDivisions = 4;
+        gs->hPerDiv = a;
+        gs->hStart = ClampedStart(gs, b);
+    } else {
+        if (!(gs->hPerDiv > 0)) return kScriptStop;
+        gs->hStart = b > 0 ? b : 0.0;
+        gs->hDivisions = (a - gs->hStart) / gs->hPerDiv;
+    }
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+int16_t SetVerticalScale(CWordFields& fields, tagGS* gs) {
+    const int c = ChannelOf(fields.Number());
+    double a = fields.Number();
+    const double b = fields.Number();
+    if (CWordFields::Bad() || c < 0) return kScriptStop;
+    if (!gs->gridLocked) {
+        if (!(a > 0)) a = 1;
+        gs->chanVPerDiv[c] = a;
+        gs->chanVCenter[c] = b;
+    } else {
+        if (!(gs->chanVPerDiv[c] > 0)) return kScriptStop;
+        gs->chanVCenter[c] = (a + b) / 2;
+        gs->chanVDivisions[c] = (a - b) / gs->chanVPerDiv[c];
+    }
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+int16_t SetChannel(CWordFields& fields, tagGS* gs) {
+    char word[kScriptWordChars], label[kScriptWordChars] = "", units[kScriptWordChars] = "";
+    const int c = ChannelOf(fields.Number());
+    if (CWordFields::Bad() || c < 0 || !fields.Word(word)) return kScriptStop;
+    bool hasLabel = false, hasUnits = false;
+    if (ScriptWordIs(word, "ON") || ScriptWordIs(word, "OFF")) {
+        if (gs->chanFlags[c] & kChanSlotMask)
+            gs->chanFlags[c] = (gs->chanFlags[c] & 0xFFFC) | (ScriptWordIs(word, "ON") ? kSlotShown : kSlotHidden);
+        CWordFields peek(fields.Position());
+        char tile[kScriptWordChars];
+        if (peek.Word(tile) && tile[0] != '"' && !(tile[0] && (tile[1] == '$' || tile[1] == '@'))) {
+            fields.Word(tile);
+            if (ScriptWordIs(tile, "NOTILE"))
+                gs->chanFlags[c] = (gs->chanFlags[c] | kNoTiling) & 0xFFFF;
+            else if (ScriptWordIs(tile, "TILE"))
+                gs->chanFlags[c] = gs->chanFlags[c] & ~kNoTiling & 0xFFFF;
+            else
+                return kScriptStop;
+        }
+        CWordFields rest(fields.Position());
+        if (rest.Word(label)) {
+            fields.Text(label);
+            hasLabel = true;
+            if (CWordFields(fields.Position()).Word(units)) {
+                fields.Text(units);
+                hasUnits = true;
+            }
+        }
+    } else if (ScriptWordIs(word, "LABEL")) {
+        fields.Text(label);
+        hasLabel = true;
+    } else if (ScriptWordIs(word, "UNITS")) {
+        fields.Text(units);
+        hasUnits = true;
+    } else {
+        return kScriptStop;
+    }
+    if (CWordFields::Bad()) return kScriptStop;
+    if (hasLabel) {
+        lstrcpynA(gs->chanLabel[c], label, sizeof gs->chanLabel[c]);
+        lstrcpynA(gs->chanDescription[c], gs->chanLabel[c], sizeof gs->chanDescription[c]);
+    }
+    if (hasUnits) lstrcpynA(gs->chanUnits[c], units, sizeof gs->chanUnits[c]);
+    UpdateGraphScrollBars(gs);
+    RebuildChannelItems(gs);
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+int16_t SetWaveColor(CWordFields& fields, tagGS* gs) {
+    static const struct {
+        const char* word;
+        COLORREF colour;
+    } kColours[] = {{"BLACK", 0x000000}, {"RED", 0x0000FF},  {"GREEN", 0x008000},    {"BLUE", 0xFF0000},
+                    {"CYAN", 0xFFFF00},  {"MAGENTA", 0xFF00FF}, {"BURGUNDY", 0x800080}};
+    char word[kScriptWordChars];
+    const int c = ChannelOf(fields.Number());
+    if (CWordFields::Bad() || c < 0 || !fields.Word(word)) return kScriptStop;
+    if (ScriptWordIs(word, "CUSTOM")) {
+        const double r = fields.Number(), g = fields.Number(), b = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        gs->chanColor[c] = (static_cast<uint32_t>(r) & 0xFF) | (static_cast<uint32_t>(g) & 0xFF) << 8 |
+                           (static_cast<uint32_t>(b) & 0xFF) << 16;
+    } else {
+        bool known = false;
+        for (const auto& k : kColours)
+            if (ScriptWordIs(word, k.word)) {
+                gs->chanColor[c] = k.colour;
+                known = true;
+            }
+        // An unknown colour word leaves the colour as it was.
+        if (!known) return kScriptGoOn;
+    }
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+int16_t SetWithDocument(CWordFields& fields, const char* target, tagGS* gs) {
+    if (ScriptWordIs(target, "WAVEDATA")) return SetWaveData(fields, gs);
+    if (ScriptWordIs(target, "HCURSOR")) {
+        const double f = HorizontalFactor(gs);
+        const double a = fields.Number() * f, b = fields.Number() * f;
+        if (CWordFields::Bad()) return kScriptStop;
+        gs->selStart = a;
+        gs->selEnd = b;
+        if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+        notify::UpdateGraphEditMenus(gs);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(target, "WINDOW")) return SetWindowPosition(fields, gs);
+    if (ScriptWordIs(target, "PLOTTYPE")) return SetPlotType(fields, gs);
+    if (ScriptWordIs(target, "HSCALE")) return SetHorizontalScale(fields, gs);
+    if (ScriptWordIs(target, "HOFFSET")) {
+        const double t = fields.Number() * HorizontalFactor(gs);
+        if (CWordFields::Bad()) return kScriptStop;
+        gs->hStart = ClampedStart(gs, t);
+        Refresh(gs);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(target, "VSCALE")) return SetVerticalScale(fields, gs);
+    if (ScriptWordIs(target, "VOFFSET")) {
+        const double v = fields.Number();
+        const int slot = SelectedChannel(gs);
+        if (CWordFields::Bad() || slot < 0) return kScriptStop;
+        gs->chanVCenter[slot] = v;
+        Refresh(gs);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(target, "CHANNEL")) return SetChannel(fields, gs);
+    if (ScriptWordIs(target, "WAVECOLOR")) return SetWaveColor(fields, gs);
+    if (ScriptWordIs(target, "PRECISION")) {
+        char word[kScriptWordChars];
+        fields.Word(word);
+        const int c = ChannelOf(fields.Number());
+        const double digits = fields.Number();
+        if (CWordFields::Bad() || c < 0 || !(digits >= 0 && digits <= 15)) return kScriptStop;
+        if (ScriptWordIs(word, "VSCALE")) gs->chanDecimals[c] = static_cast<uint16_t>(digits);
+        else if (ScriptWordIs(word, "HSCALE")) gs->precisionDigits = static_cast<uint16_t>(digits);
+        Refresh(gs);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(target, "PASTEINTERPOLATE")) {
+        char word[kScriptWordChars];
+        fields.Word(word);
+        g_app->bInterpolatePaste = ScriptWordIs(word, "ON") ? 1 : 0;
+        return kScriptGoOn;
+    }
+    return kScriptStop;
+}
+
+// ---- EDIT ----
+
+double WholeLength(const tagGS* gs) { return gs->totalSamples * gs->sampleInterval; }
+
+bool AnySlotInUse(const tagGS* gs) {
+    for (int s = 0; s < kMaxChannels; ++s)
+        if (gs->chanFlags[s] & kChanSlotMask) return true;
+    return false;
+}
+
+// The clipboard's channel into a new slot at time 0; the slot is given up again when that fails.
+bool PasteIntoNewSlot(tagGS* gs, tagGS* clip) {
+    int fresh = -1;
+    if (!clip || !NewChannelSlot(gs, &fresh)) return false;
+    if (PasteChannelRange(clip, gs, fresh, 0.0)) return true;
+    DeleteChannelData(gs, fresh);
+    gs->chanFlags[fresh] = 0;
+    return false;
+}
+
+// Every channel loses the selected range, or all of its data when the range is not shorter.
+void ClearAllChannels(tagGS* gs) {
+    const double length = std::fabs(gs->selEnd - gs->selStart);
+    for (int s = 0; s < kMaxChannels; ++s) {
+        if (!(gs->chanFlags[s] & kChanSlotMask)) continue;
+        if (length < gs->chanCount[s] * gs->sampleInterval)
+            DeleteChannelRange(gs, s, gs->selStart, gs->selEnd);
+        else
+            DeleteChannelData(gs, s);
+    }
+}
+
+int16_t Edit(const char* target, tagGS* gs) {
+    const int slot = SelectedChannel(gs);
+    const bool selection = gs->selStart != gs->selEnd;
+    tagGS* clip = g_app->gsClipboard;
+    if (ScriptWordIs(target, "SELECTALL")) {
+        gs->selStart = WholeLength(gs);
+        gs->selEnd = 0;
+        notify::UpdateGraphEditMenus(gs);
+    } else if (ScriptWordIs(target, "DUPLICATE")) {
+        int fresh = -1;
+        if (slot < 0 || !NewChannelSlot(gs, &fresh)) return kScriptStop;
+        const double t0 = selection ? gs->selStart : 0.0, t1 = selection ? gs->selEnd : WholeLength(gs);
+        if (!DuplicateChannelRange(gs, slot, t0, t1, fresh)) DeleteChannelData(gs, fresh);
+        RebuildChannelItems(gs);
+    } else if (ScriptWordIs(target, "CUT") || ScriptWordIs(target, "CLEAR")) {
+        if (slot < 0 || !selection) return kScriptGoOn;
+        const bool cut = ScriptWordIs(target, "CUT");
+        SaveUndo(gs, slot, kUndoCut, cut ? "Undo Cut" : "Undo Clear");
+        if (cut && clip) CopyChannelRange(gs, slot, gs->selStart, gs->selEnd, clip);
+        DeleteChannelRange(gs, slot, gs->selStart, gs->selEnd);
+    } else if (ScriptWordIs(target, "COPY")) {
+        if (slot >= 0 && selection && clip) CopyChannelRange(gs, slot, gs->selStart, gs->selEnd, clip);
+        return kScriptGoOn;
+    } else if (ScriptWordIs(target, "PASTE")) {
+        if (!AnySlotInUse(gs)) {
+            ClearUndo();
+            PasteIntoNewSlot(gs, clip);
+        } else if (slot >= 0 && clip) {
+            SaveUndo(gs, slot, kUndoPaste, "Undo Paste");
+            if (selection) DeleteChannelRange(gs, slot, gs->selStart, gs->selEnd);
+            PasteChannelRange(clip, gs, slot, std::fmin(gs->selStart, gs->selEnd));
+        }
+        RebuildChannelItems(gs);
+    } else if (ScriptWordIs(target, "INSERT")) {
+        PasteIntoNewSlot(gs, clip);
+        RebuildChannelItems(gs);
+    } else if (ScriptWordIs(target, "CLEARALL")) {
+        if (!selection) return kScriptGoOn;
+        ClearAllChannels(gs);
+    } else if (ScriptWordIs(target, "REMOVE")) {
+        if (slot >= 0) DeleteChannelData(gs, slot);
+        RebuildChannelItems(gs);
+    } else {
+        return kScriptStop;
+    }
+    Refresh(gs);
+    notify::UpdateGraphEditMenus(gs);
+    return kScriptGoOn;
+}
+
+}  // namespace
+
+int16_t ScriptWordGet(stScriptCall& call) {
+    CWordFields fields(call.rest);
+    char target[kScriptWordChars];
+    if (!fields.Word(target)) return kScriptStop;
+    if (ScriptWordIs(target, "VKMODELNUM"))
+        return AssignNumber(call, fields, CVKDevice::GetDeviceNum()) ? kScriptGoOn : kScriptStop;
+    if (ScriptWordIs(target, "DRIVERINFO")) return GetDriverInfo(call, fields);
+    tagGS* gs = g_script.graph;
+    if (!gs) return ScriptWordIs(target, "DISPLAYMODE") ? kScriptStop : kScriptGoOn;
+    return GetWithDocument(call, fields, target, gs);
+}
+
+int16_t ScriptWordSet(stScriptCall& call) {
+    CWordFields fields(call.rest);
+    char target[kScriptWordChars];
+    if (!fields.Word(target)) return kScriptStop;
+    int16_t result = kScriptGoOn;
+    if (SetWithoutDocument(fields, target, &result)) return result;
+    tagGS* gs = g_script.graph;
+    if (!gs) return kScriptGoOn;
+    return SetWithDocument(fields, target, gs);
+}
+
+int16_t ScriptWordEdit(stScriptCall& call) {
+    CWordFields fields(call.rest);
+    char target[kScriptWordChars];
+    if (!fields.Word(target)) return g_script.graph ? kScriptStop : kScriptGoOn;
+    tagGS* gs = g_script.graph;
+    if (!gs) return kScriptGoOn;
+    return Edit(target, gs);
+}

@@ -1,0 +1,376 @@
+// The lesson words that decide what the user may touch: ENABLE, DISABLE, SHOW, HIDE and SELECT,
+// the file words FileCopy, SplitPath and GetCurrentDirectory, and the reset of the frame menu.
+#include "scripts/words/word_fields.h"
+#include "base/app.h"
+#include "base/notify.h"
+#include "base/resource.h"
+#include "base/services.h"
+#include "common/binding.h"
+#include "controls/script_button.h"
+#include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "graph/dialogs/toolbar.h"
+#include "graph/document/graph_doc.h"
+#include "graph/window/display_toggles.h"
+#include "graph/window/graph_window.h"
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kScriptButtonSlots = 10;
+constexpr int kJournalPrefsDialog = 350;
+
+struct stClickTarget {
+    const char* word;
+    ScriptPermission permission;
+};
+// TOOLS has no flag here: the toolbar's tool buttons follow the recording state alone.
+const stClickTarget kClickTargets[] = {
+    {"VLABEL", kPermVLabel},           {"VSCALE", kPermVScale},
+    {"VSCALEUNITS", kPermVScaleUnits}, {"HLABEL", kPermHLabel},
+    {"HSCALE", kPermHScale},           {"HSCALEUNITS", kPermHScaleUnits},
+    {"MEASUREMENTS", kPermMeasurements}, {"VSCROLLBAR", kPermVScrollBar},
+    {"HSCROLLBAR", kPermHScrollBar},   {"SIZEWINDOW", kPermSizeWindow},
+    {"DRAGWINDOW", kPermDragWindow},   {"ZOOMWINDOW", kPermZoomWindow},
+    {"CLOSEWINDOW", kPermCloseWindow}, {"RMOUSEBUTTON", kPermRMouseButton},
+    {"SIZEJOURNAL", kPermSizeJournal},
+};
+
+void SetClickPermission(const char* target, uint16_t on) {
+    for (const stClickTarget& t : kClickTargets)
+        if (ScriptWordIs(target, t.word)) g_script.permissions[t.permission] = on;
+}
+
+// Every item of the menu and of its sub-menus, depth first.
+void EnableAllMenuItems(HMENU menu, bool on) {
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+        if (HMENU sub = GetSubMenu(menu, i)) EnableAllMenuItems(sub, on);
+    }
+}
+
+// A modified graph may leave without its save question only once the lesson saved it.
+bool EnableSavePrompt(uint16_t on) {
+    if (!on) {
+        g_script.savePromptEnabled = 0;
+        return true;
+    }
+    tagGS* gs = g_script.graph;
+    if (!gs) return false;
+    setDirtyGraphFlag(gs, 0);
+    if (HWND journal = GetJournalWindow(gs)) SendMessageA(journal, EM_SETMODIFY, FALSE, 0);
+    g_script.savePromptEnabled = 1;
+    return true;
+}
+
+bool EnableUserButton(const char* caption, bool on) {
+    tagGS* gs = g_script.graph;
+    if (!gs) return true;
+    for (int i = 0; i < kScriptButtonSlots; ++i) {
+        auto* button = static_cast<CScriptButton*>(gs->scriptButtons[i]);
+        if (!button || lstrcmpiA(button->GetCaption(), caption) != 0) continue;
+        EnableWindow(button->GetWindow(), on);
+        return true;
+    }
+    return false;
+}
+
+int16_t EnableOrDisable(stScriptCall& call, uint16_t on) {
+    CWordFields fields(call.rest);
+    char word[kScriptWordChars], arg[kScriptWordChars];
+    if (!fields.Word(word)) return kScriptGoOn;
+    if (ScriptWordIs(word, "MENU")) {
+        const double id = fields.Number();
+        if (CWordFields::Bad() || id < 0 || id > 0xFFFFFFFF) return kScriptStop;
+        ApplyScriptMenuChange(static_cast<uint32_t>(id), "", on ? 0 : 1);
+    } else if (ScriptWordIs(word, "ALLMENUS")) {
+        HMENU bar = g_app && g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
+        if (bar) {
+            EnableAllMenuItems(bar, on != 0);
+            DrawMenuBar(g_app->hwndFrame);
+        }
+    } else if (ScriptWordIs(word, "CLICK")) {
+        if (fields.Word(arg)) SetClickPermission(arg, on);
+    } else if (ScriptWordIs(word, "SAVEPROMPT")) {
+        if (!EnableSavePrompt(on)) return kScriptStop;
+    } else if (ScriptWordIs(word, "ALL")) {
+        ResetMenuAndToolbar();
+        EnableAllHotKeys();
+    } else if (ScriptWordIs(word, "USERBUTTON")) {
+        fields.Text(arg);
+        if (CWordFields::Bad() || !EnableUserButton(arg, on != 0)) return kScriptStop;
+    } else if (ScriptWordIs(word, "JOURNALEDITING")) {
+        if (HWND journal = g_script.graph ? GetJournalWindow(g_script.graph) : nullptr)
+            SendMessageA(journal, EM_SETREADONLY, on ? FALSE : TRUE, 0);
+    }
+    return kScriptGoOn;
+}
+
+// The whole graph user interface at once.
+void ShowHideAll(tagGS* gs, int on) {
+    const int show = on ? SW_SHOW : SW_HIDE;
+    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, show);
+    if (gs->hwnd) ShowWindow(gs->hwnd, show);
+    gs->lessonFlags[0] = gs->lessonFlags[1] = static_cast<uint32_t>(on);
+    for (const char* name : {"SCOPEMODE", "CHARTMODE", "XYMODE", "VAUTOSCALE", "OPTRANGE", "HAUTOSCALE", "VCENTER",
+                             "HCENTER", "FINDPEAK", "FINDNEXTPEAK"})
+        SetScriptToolbarButton(name, on);
+    SetGraphToolsShown(gs, on);
+    SetMeasurementsShown(gs, on);
+    SetGraphDisplayFlag(gs, on);
+    SetGraphPlotMode(gs, 0, static_cast<int>(gs->gridOptions2));
+    SetJournalShown(gs, on);
+}
+
+// FILEGROUP: the buttons from GRID on and the file buttons; a group word its buttons; else one.
+void ShowToolbarButtons(const char* word, int on) {
+    static const char* const kModeGroup[] = {"SCOPEMODE", "CHARTMODE", "XYMODE"};
+    static const char* const kAutoscaleGroup[] = {"VAUTOSCALE", "OPTRANGE", "HAUTOSCALE", "VCENTER", "HCENTER"};
+    static const char* const kPeakGroup[] = {"FINDPEAK", "FINDNEXTPEAK"};
+    static const char* const kFileGroup[] = {"GRID", "MARKER", "MEASUREMENTS", "CHANNELS", "JOURNAL", "RECENT"};
+    auto each = [on](const char* const* names, size_t n) {
+        for (size_t i = 0; i < n; ++i) SetScriptToolbarButton(names[i], on);
+    };
+    if (ScriptWordIs(word, "MODEGROUP"))
+        each(kModeGroup, 3);
+    else if (ScriptWordIs(word, "AUTOSCALEGROUP"))
+        each(kAutoscaleGroup, 5);
+    else if (ScriptWordIs(word, "PEAKGROUP"))
+        each(kPeakGroup, 2);
+    else if (ScriptWordIs(word, "FILEGROUP"))
+        each(kFileGroup, 6);
+    else if (!ScriptWordIs(word, "FINDFILE"))
+        SetScriptToolbarButton(word, on);
+}
+
+// The words that act on the current graph; false for a word that is none of them.
+bool ShowGraphPart(CWordFields& fields, const char* word, int on) {
+    tagGS* gs = g_script.graph;
+    char arg[kScriptWordChars];
+    if (ScriptWordIs(word, "TOOLBARBUTTON")) {
+        if (fields.Word(arg) && gs) ShowToolbarButtons(arg, on);
+    } else if (ScriptWordIs(word, "VSCALE") || ScriptWordIs(word, "HSCALE")) {
+        if (gs) gs->lessonFlags[ScriptWordIs(word, "VSCALE") ? 0 : 1] = static_cast<uint32_t>(on);
+        if (gs && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
+    } else if (ScriptWordIs(word, "MARKERS")) {
+        if (gs) SetGraphToolsShown(gs, on);
+    } else if (ScriptWordIs(word, "MEASUREMENTS")) {
+        if (gs) SetMeasurementsShown(gs, on);
+    } else if (ScriptWordIs(word, "CHANNELBUTTONS")) {
+        if (gs) SetGraphDisplayFlag(gs, on);
+    } else if (ScriptWordIs(word, "GRID")) {
+        if (gs) SetGraphPlotMode(gs, on, static_cast<int>(gs->gridOptions2));
+    } else if (ScriptWordIs(word, "GRAPH")) {
+        if (gs && gs->hwnd) ShowWindow(gs->hwnd, on ? SW_SHOW : SW_HIDE);
+    } else if (ScriptWordIs(word, "JOURNAL")) {
+        if (gs) SetJournalShown(gs, on);
+    } else if (ScriptWordIs(word, "ALL")) {
+        if (gs) ShowHideAll(gs, on);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+int16_t ShowOrHide(stScriptCall& call, int on) {
+    CWordFields fields(call.rest);
+    char word[kScriptWordChars], a[kScriptWordChars], b[kScriptWordChars];
+    if (!fields.Word(word)) return kScriptStop;
+    if (ScriptWordIs(word, "DIALOGCTRLITEM")) {
+        const double dialog = fields.Number(), control = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        return SetShowFlagDlgCtrlItem(static_cast<uint32_t>(dialog), static_cast<uint32_t>(control), on) ? kScriptGoOn
+                                                                                                       : kScriptStop;
+    }
+    if (ScriptWordIs(word, "ERRORPROMPTTEXT")) {
+        fields.Text(a);
+        fields.Text(b);
+        if (CWordFields::Bad()) return kScriptStop;
+        const char* text = getMsgBoxText(a);
+        const char* caption = getMsgBoxText(b);
+        HWND owner = GetActiveWindow();
+        MessageBoxA(owner, text ? text : a, caption ? caption : b, MB_OK | MB_ICONINFORMATION);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(word, "TOOLBAR")) {
+        if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, on ? SW_SHOW : SW_HIDE);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(word, "VSCALEBUTTONS")) return kScriptGoOn;
+    if (ScriptWordIs(word, "DIALOG")) {
+        const double id = fields.Number();
+        if (CWordFields::Bad() || id == 0) return kScriptStop;
+        if (id == kJournalPrefsDialog) DoJournalPrefsDialog(g_app->hwndFrame);
+        return kScriptGoOn;
+    }
+    return ShowGraphPart(fields, word, on) ? kScriptGoOn : kScriptStop;
+}
+
+// A text field must be written as text: a quoted literal or a string variable.
+bool IsTextField(const char* pos) {
+    while (*pos == ' ' || *pos == '\t' || *pos == ',') ++pos;
+    return *pos == '"' || (pos[0] && (pos[1] == '$' || pos[1] == '@'));
+}
+
+// Reads a text field that must be written as text; false when it is not or is malformed.
+bool ReadTextField(CWordFields& fields, char* out256) {
+    if (!IsTextField(fields.Position())) return false;
+    fields.Text(out256);
+    return !CWordFields::Bad();
+}
+
+bool ReadStringVariable(CWordFields& fields, int* index, int* macro) {
+    char name[kScriptWordChars];
+    return fields.Word(name) && ParseScriptStringVariable(name, index, macro);
+}
+
+// The selected graph window becomes the client's active child.
+int16_t SelectWindow(const char* title) {
+    stGraphWindowSearch search{title, 0};
+    if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, SelectGraphWindowCallback, reinterpret_cast<LPARAM>(&search));
+    if (search.found && g_app->hwndClient && g_app->hwndActiveGraph)
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(g_app->hwndActiveGraph), 0);
+    if (g_app->hAcq && g_script.graph) DrvGraphActivated(&g_app->driverOps, g_app->hAcq, g_script.graph, 0);
+    return search.found ? kScriptGoOn : kScriptStop;
+}
+
+}  // namespace
+
+int16_t ScriptWordEnable(stScriptCall& call) { return EnableOrDisable(call, 1); }
+int16_t ScriptWordDisable(stScriptCall& call) { return EnableOrDisable(call, 0); }
+int16_t ScriptWordShow(stScriptCall& call) { return ShowOrHide(call, 1); }
+int16_t ScriptWordHide(stScriptCall& call) { return ShowOrHide(call, 0); }
+
+int16_t ScriptWordSelect(stScriptCall& call) {
+    CWordFields fields(call.rest);
+    char word[kScriptWordChars], text[kScriptWordChars];
+    if (!fields.Word(word)) return g_script.graph ? kScriptStop : kScriptGoOn;
+    tagGS* gs = g_script.graph;
+    if (ScriptWordIs(word, "JOURNAL")) {
+        if (HWND journal = gs ? GetJournalWindow(gs) : nullptr) SetFocus(journal);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(word, "WINDOW")) {
+        fields.Text(text);
+        if (CWordFields::Bad()) return kScriptStop;
+        return SelectWindow(text);
+    }
+    if (ScriptWordIs(word, "WAVE") || ScriptWordIs(word, "XWAVE")) {
+        const double n = fields.Number();
+        if (CWordFields::Bad() || !(n >= 0 && n < kMaxChannels)) return kScriptStop;
+        if (!gs) return kScriptGoOn;
+        uint32_t& channel = ScriptWordIs(word, "WAVE") ? gs->selectedChan : gs->xyXChan;
+        channel = static_cast<uint32_t>(n);
+        if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
+        return kScriptGoOn;
+    }
+    if (ScriptWordIs(word, "CURSORTOOL")) {
+        // Only the three tools the graph window has buttons for.
+        fields.Word(text);
+        const UINT tool = ScriptWordIs(text, "ARROW")       ? IDC_TOOL_ARROW
+                          : ScriptWordIs(text, "SELECTION") ? IDC_TOOL_IBEAM
+                          : ScriptWordIs(text, "ZOOM")      ? IDC_TOOL_ZOOM
+                                                            : 0;
+        if (!tool) return kScriptStop;
+        if (gs && gs->hwnd) {
+            SendMessageA(gs->hwnd, WM_COMMAND, tool, 0);
+            InvalidateRect(gs->hwnd, nullptr, TRUE);
+        }
+        return kScriptGoOn;
+    }
+    return gs ? kScriptStop : kScriptGoOn;
+}
+
+int16_t ScriptWordFileCopy(stScriptCall& call) {
+    CWordFields fields(call.rest);
+    char source[kScriptWordChars], target[kScriptWordChars], var[kScriptWordChars];
+    if (!ReadTextField(fields, source) || !ReadTextField(fields, target)) return kScriptStop;
+    if (!fields.Word(var) || !IsNumericVariableName(var)) return kScriptStop;
+    double failIfExists = 0.0;
+    GetScriptNumericVariable(call.frame, var[0], &failIfExists, var[1] == '#');
+    double result = 1.0;
+    if (!CopyFileA(source, target, static_cast<int>(failIfExists) != 0)) {
+        const DWORD error = GetLastError();
+        result = error == ERROR_FILE_EXISTS ? 0.0 : static_cast<double>(error);
+    }
+    AssignScriptNumericVariable(call.frame, var, result);
+    return kScriptGoOn;
+}
+
+int16_t ScriptWordSplitPath(stScriptCall& call) {
+    CWordFields fields(call.rest);
+    char path[kScriptWordChars];
+    if (!ReadTextField(fields, path)) return kScriptStop;
+    int index[4], macro[4];
+    for (int i = 0; i < 4; ++i)
+        if (!ReadStringVariable(fields, &index[i], &macro[i])) return kScriptStop;
+    char drive[_MAX_DRIVE], dir[_MAX_DIR], name[_MAX_FNAME], ext[_MAX_EXT];
+    _splitpath(path, drive, dir, name, ext);
+    const char* parts[4] = {drive, dir, name, ext};
+    for (int i = 0; i < 4; ++i) AssignScriptStringVariable(index[i], parts[i], macro[i]);
+    return kScriptGoOn;
+}
+
+int16_t ScriptWordGetCurrentDirectory(stScriptCall& call) {
+    CWordFields fields(call.rest);
+    int index = 0, macro = 0;
+    if (!ReadStringVariable(fields, &index, &macro)) return kScriptStop;
+    char folder[MAX_PATH] = "";
+    const DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
+    if (n == 0 || n >= sizeof folder) {
+        AssignScriptStringVariable(index, "", macro);
+        return kScriptStop;
+    }
+    AssignScriptStringVariable(index, folder, macro);
+    return kScriptGoOn;
+}
+
+// The frame menu as it was before any lesson changed it, with every command a lesson may switch
+// allowed again and the menus unlocked.
+void ResetFrameMenu() {
+    if (!g_app) return;
+    g_app->bMenusUnlocked = 1;
+    for (ScriptPermission p : {kPermVScale, kPermVScaleUnits, kPermVLabel, kPermHScale, kPermHScaleUnits, kPermHLabel,
+                               kPermMeasurements, kPermSizeWindow, kPermDragWindow, kPermZoomWindow, kPermCloseWindow})
+        g_script.permissions[p] = 1;
+    ClearScriptMenuBlocks();
+    // Before the menu is attached it is still the one start-up loaded; only an attached menu
+    // can carry a lesson's changes.
+    if (g_app->bFrameMenuAttached && g_app->hwndFrame) {
+        if (HMENU fresh = LoadMenuA(g_app->hInstance, MAKEINTRESOURCEA(IDR_FRAME_MENU))) {
+            if (HMENU lessons = CreatePopupMenu()) {
+                notify::BuildLessonsMenu(lessons);
+                const char* title = GetMenuStrKey(10000);
+                AppendMenuA(fresh, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons), title && *title ? title : "&Lessons");
+            }
+            HMENU old = g_app->hmenuFrame;
+            g_app->hmenuFrame = fresh;
+            notify::AttachFrameMenu();
+            if (old && old != fresh) DestroyMenu(old);
+            if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);
+            notify::UpdateFrameMenus(g_app->hwndFrame, fresh);
+        }
+    }
+    if (tagGS* gs = g_script.graph) {
+        gs->waveformRegionResize = 1;
+        if (gs->hScrollBar) EnableWindow(gs->hScrollBar, TRUE);
+        if (gs->vScrollBar) EnableWindow(gs->vScrollBar, TRUE);
+        notify::UpdateGraphEditMenus(gs);
+        notify::UpdateTransformMenu(g_app->hwndFrame, gs->hwnd);
+    } else {
+        notify::UpdateTransformMenu(g_app->hwndFrame, nullptr);
+    }
+    if (g_app->hwndFrame && GetMenu(g_app->hwndFrame)) DrawMenuBar(g_app->hwndFrame);
+}
+
+void ResetMenuAndToolbar() {
+    ResetFrameMenu();
+    ShowAllToolbarButtons();
+}
+
+// Opening a dropped file puts back the entries a lesson may have taken away; the menu itself
+// was reloaded by the reset before it, so only the commands are allowed again.
+void ApplyMenuChanges(int code, int32_t*, int mode) {
+    if (mode == 3 && code >= 0) UnblockScriptMenuEntry(static_cast<uint32_t>(code));
+}

@@ -1,0 +1,85 @@
+#include "tests/scripts/lesson_fixture.h"
+#include "base/app.h"
+#include "base/lesson.h"
+#include "graph/document/graph_doc.h"
+#include "scripts/engine/script_engine.h"
+#include "tests/documents/acq_builder.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+int g_errorDialogs = 0;
+std::string g_lastError;
+int16_t CountErrorDialog(const char* message) {
+    ++g_errorDialogs;
+    g_lastError = message ? message : "";
+    return 0;
+}
+}  // namespace
+
+void LessonWords::SetUp() {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    GetCurrentDirectoryA(sizeof previous, previous);
+    folder = std::string(temp) + "kymora_lesson_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    SetCurrentDirectoryA(folder.c_str());
+    DeleteIni();
+    ASSERT_TRUE(BootShell());
+    lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);
+    SetScriptErrorHook(CountErrorDialog);
+    g_errorDialogs = 0;
+    g_lastError.clear();
+    ResetScriptState();
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        const char name[2] = {c, 0};
+        AssignScriptNumericVariable(nullptr, name, -99.0);
+        AssignScriptStringVariable(c - 'A', "", 0);
+    }
+}
+
+void LessonWords::TearDown() {
+    SetScriptErrorHook(nullptr);
+    if (g_app && g_app->hwndClient)
+        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (tagGS* gs = GetWindowGraph(w)) gs->modified = 0;
+    ResetScriptState();
+    ShutShell();
+    SetCurrentDirectoryA(previous);
+    for (const std::string& f : made) {
+        DeleteFileA(f.c_str());
+        RemoveDirectoryA(f.c_str());
+    }
+    DeleteFileA((folder + "\\lesson.txt").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+int16_t LessonWords::Run(const std::vector<std::string>& lines) {
+    std::string text = "Lesson words test\r\nMain\r\n";
+    for (const std::string& line : lines) text += line + "\r\n";
+    text += "END\r\n";
+    const std::string path = folder + "\\lesson.txt";
+    if (!WriteWholeFile(path, Bytes(text.begin(), text.end()))) return -100;
+    int stored = 0;
+    if (!ReplaceLoadedScript(path.c_str(), &stored) || !stored) return -101;
+    return RunScriptSubroutine(LoadedScript(), "Main", 0);
+}
+
+std::string LessonWords::InFolder(const std::string& name) {
+    made.insert(made.begin(), folder + "\\" + name);
+    return made.front();
+}
+
+tagGS* LessonWords::NewGraph(const char* title) {
+    g_script.graph = nullptr;
+    if (Run({std::string("NEW \"") + title + "\""}) != 1) return nullptr;
+    return g_script.graph;
+}
+
+double LessonWords::Var(char letter) {
+    double v = 0.0;
+    GetScriptNumericVariable(nullptr, letter, &v, 0);
+    return v;
+}
+std::string LessonWords::Str(char letter) { return g_script.strings[letter - 'A']; }
+int LessonWords::ErrorDialogs() { return g_errorDialogs; }
+const std::string& LessonWords::LastError() { return g_lastError; }

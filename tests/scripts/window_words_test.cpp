@@ -1,0 +1,397 @@
+// The words that decide what the user may touch (ENABLE, DISABLE, SHOW, HIDE, SELECT), the file
+// words and the reset of the frame menu, run as small lessons through the program booted in the
+// test; what they leave is read back from the windows, menus, permissions and files.
+#include "tests/scripts/lesson_fixture.h"
+
+#include <cstring>
+
+#include "base/app.h"
+#include "base/lesson.h"
+#include "base/resource.h"
+#include "devlib/vk40.h"
+#include "graph/dialogs/toolbar.h"
+#include "graph/document/graph_doc.h"
+#include "scripts/engine/script_engine.h"
+#include "shell/startup.h"
+#include "tests/documents/acq_builder.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+
+HMENU FrameMenu() { return GetMenu(g_app->hwndFrame); }
+
+bool Grayed(HMENU menu, UINT id, UINT by = MF_BYCOMMAND) {
+    const UINT state = GetMenuState(menu, id, by);
+    return state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED));
+}
+
+// The top-level position of the pop-up with that text, -1 when there is none.
+int TopLevel(const char* text) {
+    char item[64];
+    HMENU bar = FrameMenu();
+    for (int i = 0; i < GetMenuItemCount(bar); ++i)
+        if (GetMenuStringA(bar, i, item, sizeof item, MF_BYPOSITION) && std::strcmp(item, text) == 0) return i;
+    return -1;
+}
+
+std::string ReadFile(const std::string& path) {
+    const Bytes bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A key chord as the message loop meets it: the modifiers held, the key's down message.
+void PressChord(UINT key, bool control, bool shift) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG msg{};
+    msg.hwnd = g_app->hwndFrame;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = key;
+    msg.lParam = 1;
+    DispatchLoopMessage(msg);
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    PumpMessages();
+}
+
+void ClickToolbarButton(UINT id) {
+    HWND b = GetDlgItem(g_app->hwndToolbar, static_cast<int>(id));
+    ASSERT_TRUE(b);
+    SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PumpMessages();
+}
+
+void ChooseMenuCommand(UINT id) {
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    PumpMessages();
+}
+
+}  // namespace
+
+class WindowWords : public LessonWords {};
+
+// ---- Permissions ----
+
+TEST_F(WindowWords, ClickTargetsSwitchTheirOwnPermissionAndNoOther) {
+    const struct {
+        const char* target;
+        ScriptPermission permission;
+    } cases[] = {
+        {"VLABEL", kPermVLabel},           {"VSCALE", kPermVScale},         {"VSCALEUNITS", kPermVScaleUnits},
+        {"HLABEL", kPermHLabel},           {"HSCALE", kPermHScale},         {"HSCALEUNITS", kPermHScaleUnits},
+        {"measurements", kPermMeasurements}, {"VSCROLLBAR", kPermVScrollBar}, {"HSCROLLBAR", kPermHScrollBar},
+        {"SIZEWINDOW", kPermSizeWindow},   {"DRAGWINDOW", kPermDragWindow}, {"ZOOMWINDOW", kPermZoomWindow},
+        {"CLOSEWINDOW", kPermCloseWindow}, {"RMOUSEBUTTON", kPermRMouseButton}, {"SIZEJOURNAL", kPermSizeJournal},
+    };
+    for (const auto& c : cases) {
+        ResetScriptPermissions();
+        ASSERT_EQ(Run({std::string("DISABLE CLICK ") + c.target}), kScriptGoOn) << c.target;
+        for (int p = 0; p < kPermCount; ++p)
+            EXPECT_EQ(g_script.permissions[p], p == c.permission ? 0 : 1) << c.target << ", permission " << p;
+        ASSERT_EQ(Run({std::string("ENABLE CLICK ") + c.target}), kScriptGoOn) << c.target;
+        EXPECT_EQ(g_script.permissions[c.permission], 1) << c.target;
+    }
+    ResetScriptPermissions();
+    EXPECT_EQ(Run({"DISABLE CLICK NOSUCHTARGET", "DISABLE SOMETHINGELSE"}), kScriptGoOn);
+    for (int p = 0; p < kPermCount; ++p) EXPECT_EQ(g_script.permissions[p], 1) << p;
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
+TEST_F(WindowWords, AGraphThatMayNotCloseStaysOpenUntilTheLessonAllowsIt) {
+    tagGS* gs = NewGraph("Kept");
+    ASSERT_TRUE(gs);
+    HWND w = gs->hwnd;
+    ASSERT_EQ(Run({"DISABLE CLICK CLOSEWINDOW"}), kScriptGoOn);
+    SendMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpMessages();
+    EXPECT_TRUE(IsWindow(w));
+    ASSERT_EQ(Run({"ENABLE CLICK CLOSEWINDOW"}), kScriptGoOn);
+    SendMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(w));
+}
+
+TEST_F(WindowWords, SavePromptNeedsAGraphAndMarksItClean) {
+    g_script.graph = nullptr;
+    EXPECT_EQ(Run({"DISABLE SAVEPROMPT"}), kScriptGoOn);
+    EXPECT_EQ(g_script.savePromptEnabled, 0);
+    EXPECT_EQ(Run({"ENABLE SAVEPROMPT"}), kScriptStop);
+    EXPECT_EQ(ErrorDialogs(), 1) << "no current graph";
+    EXPECT_EQ(g_script.savePromptEnabled, 0);
+    tagGS* gs = NewGraph("Saved");
+    ASSERT_TRUE(gs);
+    setDirtyGraphFlag(gs, 1);
+    EXPECT_EQ(Run({"ENABLE SAVEPROMPT"}), kScriptGoOn);
+    EXPECT_EQ(g_script.savePromptEnabled, 1);
+    EXPECT_EQ(gs->modified, 0u);
+}
+
+// ---- Menus: what a lesson withdraws cannot be run by menu, key or button ----
+
+TEST_F(WindowWords, DisabledMenuEntriesAreGrayedAndTheirPopupsWithThem) {
+    const int transform = TopLevel("&Transform");
+    ASSERT_GE(transform, 0);
+    ASSERT_EQ(Run({"DISABLE MENU 1003", "DISABLE MENU 1360", "DISABLE MENU 99999"}), kScriptGoOn);
+    EXPECT_TRUE(Grayed(FrameMenu(), static_cast<UINT>(transform), MF_BYPOSITION));
+    EXPECT_TRUE(Grayed(FrameMenu(), 1031));
+    EXPECT_FALSE(ScriptCommandAllowed(1031));
+    EXPECT_FALSE(ScriptCommandAllowed(IDM_TRANSFORM_FIND_RATE)) << "inside the grayed Transform pop-up";
+    ASSERT_EQ(Run({"ENABLE MENU 1003"}), kScriptGoOn);
+    EXPECT_FALSE(Grayed(FrameMenu(), static_cast<UINT>(transform), MF_BYPOSITION));
+    EXPECT_TRUE(ScriptCommandAllowed(IDM_TRANSFORM_FIND_RATE));
+    EXPECT_FALSE(ScriptCommandAllowed(1031)) << "still grayed on its own";
+    ASSERT_EQ(Run({"ENABLE MENU 1360"}), kScriptGoOn);
+    EXPECT_FALSE(Grayed(FrameMenu(), 1031));
+    EXPECT_TRUE(ScriptCommandAllowed(1031));
+
+    ASSERT_EQ(Run({"DISABLE ALLMENUS"}), kScriptGoOn);
+    EXPECT_TRUE(Grayed(FrameMenu(), IDM_FILE_NEW));
+    EXPECT_TRUE(Grayed(FrameMenu(), 0, MF_BYPOSITION));
+    ASSERT_EQ(Run({"ENABLE ALLMENUS"}), kScriptGoOn);
+    EXPECT_FALSE(Grayed(FrameMenu(), IDM_FILE_NEW));
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
+TEST_F(WindowWords, AWithdrawnCommandRunsNeitherByMenuNorByToolbarButton) {
+    tagGS* gs = NewGraph("Grid");
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(Run({"SHOW TOOLBARBUTTON GRID"}), kScriptGoOn);
+    ASSERT_EQ(GetScriptToolbarButton("GRID"), 1);
+    PumpMessages();
+    const uint32_t grid = gs->gridShown;
+    const struct {
+        const char* withdraw;
+        const char* giveBack;
+    } cases[] = {
+        {"DISABLE MENU 1463", "ENABLE MENU 1463"},  // Show Grid itself
+        {"DISABLE MENU 1004", "ENABLE MENU 1004"},  // the Display pop-up that holds it
+        {"REMOVEMENU 1463", "ENABLE ALL"},          // taken away until the menu is reset
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Run({c.withdraw}), kScriptGoOn) << c.withdraw;
+        ChooseMenuCommand(IDM_SHOW_GRID);
+        EXPECT_EQ(gs->gridShown, grid) << c.withdraw << ": menu";
+        ClickToolbarButton(IDM_SHOW_GRID);
+        EXPECT_EQ(gs->gridShown, grid) << c.withdraw << ": toolbar";
+        ASSERT_EQ(Run({c.giveBack}), kScriptGoOn) << c.giveBack;
+        ChooseMenuCommand(IDM_SHOW_GRID);
+        EXPECT_NE(gs->gridShown, grid) << c.giveBack << ": menu";
+        ClickToolbarButton(IDM_SHOW_GRID);
+        EXPECT_EQ(gs->gridShown, grid) << c.giveBack << ": toolbar";
+    }
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
+TEST_F(WindowWords, AWithdrawnCommandDoesNotRunByItsAccelerator) {
+    const std::string file = InFolder("tile.acq");
+    ASSERT_TRUE(WriteWholeFile(file, BuildAcq(RichRecipe())));
+    ASSERT_EQ(Run({"OPEN \"tile.acq\", R"}), kScriptGoOn);
+    tagGS* gs = g_script.graph;
+    ASSERT_TRUE(gs);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
+    PumpMessages();
+    setDirtyGraphFlag(gs, 0);  // tiling marks the graph changed
+    ASSERT_EQ(Run({"DISABLE MENU 2400"}), kScriptGoOn);  // Display > Tile, Ctrl+Shift+A
+    PressChord('A', true, true);
+    EXPECT_EQ(gs->modified, 0u);
+    ASSERT_EQ(Run({"ENABLE MENU 2400"}), kScriptGoOn);
+    PressChord('A', true, true);
+    EXPECT_EQ(gs->modified, 1u) << "the key runs the command once it is allowed";
+}
+
+TEST_F(WindowWords, TheMenuResetUndoesWhatALessonDidToTheMenu) {
+    ASSERT_EQ(Run({"REMOVEMENU 1101", "REMOVEMENU 1003", "DISABLE MENU 1005",
+                   "DISABLE CLICK VSCALE", "DISABLE CLICK RMOUSEBUTTON"}),
+              kScriptGoOn);
+    ASSERT_EQ(TopLevel("&Transform"), -1);
+    ASSERT_EQ(GetMenuState(FrameMenu(), IDM_FILE_OPEN, MF_BYCOMMAND), static_cast<UINT>(-1));
+    g_app->bMenusUnlocked = 0;
+    ChooseMenuCommand(IDM_DISPLAY_RESET_MENU);  // not withdrawn: it is the way back
+    EXPECT_GE(TopLevel("&Transform"), 0);
+    EXPECT_GE(TopLevel("&Lessons"), 0);
+    EXPECT_NE(GetMenuState(FrameMenu(), IDM_FILE_OPEN, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_FALSE(Grayed(FrameMenu(), static_cast<UINT>(TopLevel("&Window")), MF_BYPOSITION));
+    EXPECT_EQ(g_app->hmenuFrame, FrameMenu());
+    EXPECT_TRUE(ScriptCommandAllowed(IDM_FILE_OPEN));
+    EXPECT_TRUE(ScriptCommandAllowed(IDM_TRANSFORM_FIND_RATE));
+    EXPECT_TRUE(ScriptCommandAllowed(IDM_WINDOW_CASCADE));
+    EXPECT_EQ(g_app->bMenusUnlocked, 1u);
+    EXPECT_EQ(g_script.permissions[kPermVScale], 1);
+    EXPECT_EQ(g_script.permissions[kPermRMouseButton], 0) << "the right button is the lesson's to give back";
+}
+
+// ---- SHOW and HIDE ----
+
+TEST_F(WindowWords, ShowAndHideSwitchThePartsOfTheCurrentGraph) {
+    tagGS* gs = NewGraph("Parts");
+    ASSERT_TRUE(gs);
+    const struct {
+        const char* word;
+        uint32_t (*read)(tagGS*);
+    } cases[] = {
+        {"VSCALE", [](tagGS* g) { return g->lessonFlags[0]; }},
+        {"HSCALE", [](tagGS* g) { return g->lessonFlags[1]; }},
+        {"MARKERS", [](tagGS* g) { return g->markerBarShown; }},
+        {"MEASUREMENTS", [](tagGS* g) { return g->measureShown; }},
+        {"CHANNELBUTTONS", [](tagGS* g) { return g->viewFlags2; }},
+        {"GRID", [](tagGS* g) { return g->gridShown; }},
+        {"JOURNAL", [](tagGS* g) { return g->journalShown; }},
+        {"GRAPH", [](tagGS* g) { return static_cast<uint32_t>(IsWindowVisible(g->hwnd) ? 1 : 0); }},
+        {"TOOLBAR", [](tagGS*) { return static_cast<uint32_t>(IsWindowVisible(g_app->hwndToolbar) ? 1 : 0); }},
+        {"TOOLBARBUTTON GRID", [](tagGS*) { return static_cast<uint32_t>(GetScriptToolbarButton("GRID")); }},
+        {"TOOLBARBUTTON PEAKGROUP",
+         [](tagGS*) { return static_cast<uint32_t>(GetScriptToolbarButton("FINDNEXTPEAK")); }},
+        {"TOOLBARBUTTON FILEGROUP", [](tagGS*) { return static_cast<uint32_t>(GetScriptToolbarButton("RECENT")); }},
+        {"ALL", [](tagGS* g) { return g->measureShown & g->lessonFlags[0] & g->viewFlags2; }},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Run({std::string("HIDE ") + c.word}), kScriptGoOn) << c.word;
+        EXPECT_EQ(c.read(gs), 0u) << "HIDE " << c.word;
+        ASSERT_EQ(Run({std::string("SHOW ") + c.word}), kScriptGoOn) << c.word;
+        EXPECT_EQ(c.read(gs), 1u) << "SHOW " << c.word;
+    }
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
+TEST_F(WindowWords, ShowAndHideFailOnWhatTheyDoNotKnow) {
+    const struct {
+        const char* line;
+        int16_t result;
+    } cases[] = {
+        {"SHOW NOSUCHPART", kScriptStop},
+        {"HIDE", kScriptStop},
+        {"SHOW DIALOG 0", kScriptStop},
+        {"SHOW DIALOG 77", kScriptGoOn},  // another dialog: nothing
+        {"HIDE VSCALEBUTTONS", kScriptGoOn},
+        {"HIDE GRID", kScriptGoOn},  // without a graph: nothing
+    };
+    g_script.graph = nullptr;
+    int dialogs = 0;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({c.line}), c.result) << c.line;
+        dialogs += c.result == kScriptStop;
+        EXPECT_EQ(ErrorDialogs(), dialogs) << c.line;
+    }
+}
+
+// ---- SELECT ----
+
+TEST_F(WindowWords, SelectWindowMakesTheNamedGraphCurrentAndActive) {
+    tagGS* first = NewGraph("First lab");
+    tagGS* second = NewGraph("Second lab");
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(g_script.graph, second);
+    EXPECT_EQ(Run({"SELECT WINDOW \"FIRST LAB\""}), kScriptGoOn);
+    EXPECT_EQ(g_script.graph, first);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), first->hwnd);
+    EXPECT_EQ(Run({"SELECT WINDOW \"Third lab\""}), kScriptStop);
+    EXPECT_EQ(ErrorDialogs(), 1);
+    EXPECT_EQ(g_script.graph, first);
+}
+
+TEST_F(WindowWords, SelectWaveTakesOnlyAChannelThatExists) {
+    tagGS* gs = NewGraph("Waves");
+    ASSERT_TRUE(gs);
+    const struct {
+        const char* line;
+        int16_t result;
+        uint32_t selected, x;
+    } cases[] = {
+        {"SELECT WAVE 3", kScriptGoOn, 3, 1},
+        {"SELECT XWAVE 59", kScriptGoOn, 3, 59},
+        {"SELECT WAVE 60", kScriptStop, 3, 59},
+        {"SELECT XWAVE -1", kScriptStop, 3, 59},
+        {"SELECT WAVE 1e12", kScriptStop, 3, 59},
+        {"SELECT CURSORTOOL WAND", kScriptStop, 3, 59},
+    };
+    gs->selectedChan = 0;
+    gs->xyXChan = 1;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({c.line}), c.result) << c.line;
+        EXPECT_EQ(gs->selectedChan, c.selected) << c.line;
+        EXPECT_EQ(gs->xyXChan, c.x) << c.line;
+    }
+}
+
+TEST_F(WindowWords, SelectCursorToolPicksOneOfTheGraphsThreeTools) {
+    tagGS* gs = NewGraph("Tools");
+    ASSERT_TRUE(gs);
+    const struct {
+        const char* line;
+        int16_t result;
+        uint16_t tool;
+    } cases[] = {
+        {"SELECT CURSORTOOL SELECTION", kScriptGoOn, IDC_TOOL_IBEAM},
+        {"SELECT CURSORTOOL ZOOM", kScriptGoOn, IDC_TOOL_ZOOM},
+        {"SELECT CURSORTOOL WAND", kScriptStop, IDC_TOOL_ZOOM},
+        {"SELECT CURSORTOOL ARROW", kScriptGoOn, IDC_TOOL_ARROW},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({c.line}), c.result) << c.line;
+        EXPECT_EQ(gs->currentTool, c.tool) << c.line;
+        EXPECT_EQ(IsDlgButtonChecked(gs->hwnd, c.tool), BST_CHECKED) << c.line;
+    }
+}
+
+// ---- Files ----
+
+TEST_F(WindowWords, FileCopyHonoursTheFailIfExistsFlagAndReportsThroughItsVariable) {
+    const std::string source = InFolder("source.txt"), target = InFolder("target.txt");
+    ASSERT_TRUE(WriteWholeFile(source, Bytes{'n', 'e', 'w'}));
+    const struct {
+        const char* flag;
+        bool targetThere;
+        double result;
+        const char* after;
+    } cases[] = {
+        {"F = 1", true, 0.0, "old"},                        // kept: it exists
+        {"F = 0", true, 1.0, "new"},                        // overwritten
+        {"F = 1", false, 1.0, "new"},                       // made
+    };
+    for (const auto& c : cases) {
+        DeleteFileA(target.c_str());
+        if (c.targetThere) {
+            ASSERT_TRUE(WriteWholeFile(target, Bytes{'o', 'l', 'd'}));
+        }
+        ASSERT_EQ(Run({c.flag, "FileCopy \"source.txt\", \"target.txt\", F"}), kScriptGoOn) << c.flag;
+        EXPECT_EQ(Var('F'), c.result) << c.flag;
+        EXPECT_EQ(ReadFile(target), c.after) << c.flag;
+    }
+    ASSERT_EQ(Run({"F = 0", "FileCopy \"nowhere.txt\", \"target.txt\", F"}), kScriptGoOn);
+    EXPECT_EQ(Var('F'), static_cast<double>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
+TEST_F(WindowWords, SplitPathAndGetCurrentDirectoryFillTheirStringVariables) {
+    ASSERT_EQ(Run({"P$ = \"C:\\labs\\heart\\rate.acq\"", "SplitPath P$, D$, F$, N$, E@", "GetCurrentDirectory C$"}),
+              kScriptGoOn);
+    EXPECT_EQ(Str('D'), "C:");
+    EXPECT_EQ(Str('F'), "\\labs\\heart\\");
+    EXPECT_EQ(Str('N'), "rate");
+    EXPECT_STREQ(g_script.macroStrings['E' - 'A'], ".acq");
+    char here[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof here, here);
+    EXPECT_EQ(Str('C'), here);
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
+TEST_F(WindowWords, FileWordsRefuseFieldsThatAreNotTextOrVariables) {
+    const char* lines[] = {
+        "FileCopy source.txt, \"target.txt\", F",  // a bare word is no text
+        "FileCopy \"source.txt\", \"target.txt\"",  // no variable
+        "FileCopy \"source.txt\", \"target.txt\", 7",
+        "SplitPath \"a.b\", D$, F$, N$",            // three variables only
+        "SplitPath \"a.b\", D$, F$, N$, X",
+        "GetCurrentDirectory X",
+    };
+    int dialogs = 0;
+    for (const char* line : lines) {
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+    }
+    EXPECT_EQ(GetFileAttributesA(InFolder("target.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}
