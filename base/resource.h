@@ -799,3 +799,8 @@
 #define IDC_VARS_HIDE 1184
 // The device library's container of renamed marker-menu texts.
 #define IDR_MARKER_MENU_TEXTS 5001
+// The shell's system dialogs: the splash, Resize Window, Waveform Statistics, About and System
+// Information; the recent files' keyed texts use no ids of their own.
+#define IDD_SPLASH 135
+#define IDC_SPLASH_PICTURE 1403
+#define IDB_SPLASH 211

@@ -1,5 +1,6 @@
 // Menu state: the frame menu follows the active graph, the keyboard focus and the lesson's
 // command permissions; refreshed on WM_INITMENU and after commands change a graph.
+#include "shell/recent_files.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/status.h"
@@ -194,6 +195,7 @@ void AttachFrameMenu() {
 void UpdateFrameMenus(HWND, HMENU) {
     HMENU menu = FrameMenu();
     if (!menu) return;
+    UpdateRecentFilesMenu(menu);  // the lessons may have rebuilt the File menu
     HWND graphWnd = ActiveGraphWindow();
     EnableRange(menu, IDM_WINDOW_TILE_HORIZONTAL, IDM_WINDOW_ARRANGE_ICONS, graphWnd != nullptr);
     tagGS* gs = GetWindowGraph(graphWnd);

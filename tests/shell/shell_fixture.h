@@ -10,5 +10,7 @@ void DeleteIni();
 bool BootShell();
 // Closes the frame if it is still there and releases everything start-up made.
 void ShutShell();
+// The recent files' store of this test process (under HKEY_CURRENT_USER), removed at ShutShell.
+std::string RecentFilesTestKey();
 // Dispatches what is queued without waiting.
 void PumpMessages();
