@@ -16,8 +16,8 @@ void DeleteIni() {
     DeleteFileA(IniPath().c_str());
 }
 
-bool BootShell() {
-    SetSplashHoldMs(0);  // the splash has its own test; here it would only lie over the windows
+bool BootShell(DWORD splashHoldMs, int show) {
+    SetSplashHoldMs(splashHoldMs);  // the splash has its own test; elsewhere it would lie over the windows
     SetRecentFilesKey(RecentFilesTestKey().c_str());  // test processes run side by side
     g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
     if (!g_app) return false;
@@ -25,7 +25,7 @@ bool BootShell() {
     InitNotifications();
     g_app->hInstance = GetModuleHandleA(nullptr);
     if (!RegisterAppClasses()) return false;
-    if (!CreateFrameAndBind("", SW_SHOWNORMAL)) return false;
+    if (!CreateFrameAndBind("", show)) return false;
     AttachFrameMenu();
     PumpMessages();
     return true;
