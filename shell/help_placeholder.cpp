@@ -1,7 +1,4 @@
-// Placeholder of the Help items and the About box, which are not built: nothing opens and no
-// label is registered.
+// Placeholder of the About box, which is not built: nothing opens.
 #include "shell/help.h"
 
-INT_PTR OpenHelpItem(UINT) { return 0; }
 void ShowAboutDialog(HWND) {}
-void RegisterHelpMenuLabels() {}

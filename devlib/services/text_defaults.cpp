@@ -613,6 +613,8 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Recent files damaged",
      "Some entries of the list of recent files could not be read.\nThey are left out; the other files stay on the "
      "list."},
+    // The Help menu's documents.
+    {"KEY Help document missing", "The document '%s' cannot be found.\nPlease install Norvane Tessaly again."},
     {"%d pulses, %6.2f msec width, %6.2f msec period", "%d pulses, %6.2f msec width, %6.2f msec period"},
 };
 const int32_t kMessageDefaultCount = static_cast<int32_t>(sizeof(kMessageDefaults) / sizeof(kMessageDefaults[0]));
