@@ -14,3 +14,10 @@ constexpr DWORD kSplashHoldMs = 2000;
 void SetSplashHoldMs(DWORD ms);
 // Fills the processor description once, at start-up.
 void IdentifyProcessor();
+
+struct tagGS;
+// Resize Window: the active graph window's restored size; 1 after OK, 0 after Cancel or without
+// an active graph window.
+INT_PTR ResizeWindowDlg(HWND parent);
+// Waveform Statistics of a document's channels; 0 at once without a document.
+INT_PTR WaveformStatisticsDlg(HWND parent, tagGS* doc);
