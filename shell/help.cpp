@@ -101,15 +101,20 @@ const char* Label(const HelpItem& item) {
     return label && label[0] ? label : item.defaultLabel;
 }
 
-// Takes the last built popup off the bar and destroys it.
-void DropHelpMenu() {
-    if (!g_popup) return;
+// Takes the last built popup off the bar and destroys it; its position on the bar, or -1.
+int DropHelpMenu() {
+    if (!g_popup) return -1;
     HMENU bar = g_app && g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
     if (!bar && g_app) bar = g_app->hmenuFrame;
+    int position = -1;
     for (int i = bar ? GetMenuItemCount(bar) - 1 : -1; i >= 0; --i)
-        if (GetSubMenu(bar, i) == g_popup) RemoveMenu(bar, static_cast<UINT>(i), MF_BYPOSITION);
+        if (GetSubMenu(bar, i) == g_popup) {
+            RemoveMenu(bar, static_cast<UINT>(i), MF_BYPOSITION);
+            position = i;
+        }
     DestroyMenu(g_popup);
     g_popup = nullptr;
+    return position;
 }
 
 }  // namespace
@@ -129,7 +134,7 @@ HMENU HelpMenu() { return g_popup; }
 void InitHelpMenu() {
     FindHtmProgram();
     FindBrowser();
-    DropHelpMenu();
+    const int position = DropHelpMenu();  // a rebuilt menu keeps its place on the bar
     if (g_items[0].hidden || !g_app) return;
     HMENU popup = CreatePopupMenu();
     if (!popup) return;
@@ -144,8 +149,10 @@ void InitHelpMenu() {
     }
     HMENU bar = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
     if (!bar) bar = g_app->hmenuFrame;
+    const UINT at = position >= 0 ? static_cast<UINT>(position) : static_cast<UINT>(-1);
     if (GetMenuItemCount(popup) < 1 || !bar ||
-        !AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), Label(g_items[0]))) {
+        !InsertMenuA(bar, at, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
+                     Label(g_items[0]))) {
         DestroyMenu(popup);
         return;
     }

@@ -90,10 +90,15 @@ void ShowSplash(HWND) {
     g_splash.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (g_splash.ready && g_splash.stop)
         g_splash.thread = CreateThread(nullptr, kSplashStack, SplashThread, nullptr, 0, nullptr);
-    if (g_splash.thread)
-        WaitForSingleObject(g_splash.ready, INFINITE);
-    else
+    if (!g_splash.thread) {
         EndSplash();
+        return;
+    }
+    // While the splash comes up, messages its making sends to this thread's windows are answered.
+    while (MsgWaitForMultipleObjects(1, &g_splash.ready, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 void EndSplash() {

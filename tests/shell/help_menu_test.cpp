@@ -181,3 +181,23 @@ TEST_F(HelpMenuInProgram, LessonsChangeHideAndBringBackItems) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HelpMenuInProgram, ARebuiltMenuKeepsItsPlaceOnTheBar) {
+    HMENU bar = GetMenu(g_app->hwndFrame);
+    auto positionOf = [bar](HMENU popup) {
+        for (int i = 0; i < GetMenuItemCount(bar); ++i)
+            if (GetSubMenu(bar, i) == popup) return i;
+        return -1;
+    };
+    const int before = positionOf(HelpMenu());
+    ASSERT_GE(before, 0);
+    HMENU later = CreatePopupMenu();
+    ASSERT_TRUE(AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(later), "&Later"));
+    InitHelpMenu();
+    EXPECT_EQ(positionOf(HelpMenu()), before);
+    EXPECT_EQ(positionOf(later), GetMenuItemCount(bar) - 1) << "the popup added after it stays after it";
+}
+
+}  // namespace
