@@ -45,9 +45,20 @@ INT_PTR SystemOpen(HWND owner, const char* file, const char* parameters) {
     return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", file, parameters, nullptr, SW_SHOWNORMAL));
 }
 
+// The question FindExecutable answers, asked of the registry's classes directly: loading the
+// shell library for it at start-up would cost more than the whole answer.
 BOOL SystemHasProgramFor(const char* file) {
-    char program[MAX_PATH] = "";
-    return reinterpret_cast<INT_PTR>(FindExecutableA(file, nullptr, program)) > 32;
+    if (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES) return FALSE;
+    const char* dot = std::strrchr(file, '.');
+    const char* slash = std::strrchr(file, '\\');
+    if (!dot || (slash && dot < slash)) return FALSE;
+    char type[MAX_PATH] = "";
+    LONG size = sizeof type;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, dot, type, &size) != ERROR_SUCCESS || !type[0]) return FALSE;
+    char command[MAX_PATH] = "";
+    size = sizeof command;
+    const std::string key = std::string(type) + "\\shell\\open\\command";
+    return RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), command, &size) == ERROR_SUCCESS && command[0];
 }
 
 stHelpShell g_shell{SystemOpen, SystemHasProgramFor};
