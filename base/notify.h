@@ -45,6 +45,8 @@ struct stNotifications {
     void (*updateHScrollBar)(tagGS* gs);
     // Whether the document holds recording segments (segment markers) yet.
     int (*hasRecordingSegments)(tagGS* gs);
+    // A graph file was opened or saved under a name: it heads the recent files.
+    void (*graphFileUsed)(const char* path);
 };
 
 extern stNotifications g_notify;
@@ -118,4 +120,7 @@ inline void UpdateHScrollBar(tagGS* gs) {
     if (g_notify.updateHScrollBar) g_notify.updateHScrollBar(gs);
 }
 inline int HasRecordingSegments(tagGS* gs) { return g_notify.hasRecordingSegments ? g_notify.hasRecordingSegments(gs) : 0; }
+inline void GraphFileUsed(const char* path) {
+    if (g_notify.graphFileUsed) g_notify.graphFileUsed(path);
+}
 }  // namespace notify

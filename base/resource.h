@@ -945,3 +945,35 @@
 #define IDC_XF_ENTIRE 1020
 #define IDC_XF_FUNCTIONS 1143
 #define IDC_XF_OPERATORS 1144
+// The shell's system dialogs: the splash, Resize Window, Waveform Statistics, About and System
+// Information; the recent files' keyed texts use no ids of their own.
+#define IDD_SPLASH 135
+#define IDC_SPLASH_PICTURE 1403
+#define IDB_SPLASH 211
+#define IDB_ABOUT_VK45 286
+#define IDD_PROGRAM_ABOUT 100
+#define IDC_PA_PICTURE 1402
+#define IDC_PA_LINE_FREQUENCY 1134
+#define IDC_PA_UNIT_INFO 1265
+#define IDC_PA_FILE_VERSION 1293
+#define IDC_PA_SPECIAL_BUILD 1140
+#define IDC_PA_SYSTEM_INFO 1262
+#define IDD_SYSTEM_INFO 207
+#define IDC_SI_WINDOWS 103
+#define IDC_SI_BUILD 107
+#define IDC_SI_OWNER 1139
+#define IDC_SI_PROCESSOR 106
+#define IDC_SI_CLOCK 109
+#define IDC_SI_VENDOR 110
+#define IDC_SI_MEMORY 104
+#define IDD_RESIZE_WINDOW 850
+#define IDC_RESIZE_WIDTH 851
+#define IDC_RESIZE_HEIGHT 852
+#define IDC_RESIZE_RESET_CHART 853
+#define IDD_WAVEFORM_STATISTICS 250
+#define IDC_STATS_CHANNEL 1031
+#define IDC_STATS_INTERVAL 253
+#define IDC_STATS_LENGTH 254
+#define IDC_STATS_MIN 255
+#define IDC_STATS_MAX 256
+#define IDC_STATS_MEAN 257

@@ -76,6 +76,11 @@ void CScriptButton::GetRect(RECT* out) const {
     if (out) *out = m_rect;
 }
 
+void CScriptButton::SetText(const char* text) {
+    lstrcpynA(m_caption, text ? text : "", kScriptCaptionMax);
+    if (m_hwnd) SetWindowTextA(m_hwnd, m_caption);
+}
+
 int CScriptButton::SetBitmap(const char* fileName) {
     if (!fileName) return 0;
     CurrentDirectoryGuard cwd;

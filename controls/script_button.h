@@ -17,6 +17,8 @@ public:
     void SetSize(int width, int height);
     void MoveTo(int x, int y);
     void GetRect(RECT* out) const;
+    // The caption, also shown as the window's text (cut to the caption's room).
+    void SetText(const char* text);
     // Loads the face from the current lesson's "Buttons" folder; returns 1 when a bitmap was set.
     int SetBitmap(const char* fileName);
 

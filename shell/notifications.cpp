@@ -10,6 +10,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/document/marker_walks.h"
 #include "documents/markers/markers.h"
+#include "shell/recent_files.h"
 
 namespace {
 int HasRecordingSegments(tagGS* gs) { return FirstMarkerOfType(gs, kMarkerAppend) ? 1 : 0; }
@@ -38,4 +39,5 @@ void InitNotifications() {
     g_notify.chooseTimeUnits = ChooseTimeUnits;
     g_notify.updateHScrollBar = UpdateHScrollBar;
     g_notify.hasRecordingSegments = HasRecordingSegments;
+    g_notify.graphFileUsed = AddRecentFile;
 }

@@ -5,6 +5,7 @@
 #include "shell/binding.h"
 #include "shell/frame.h"
 #include "shell/system_dialogs.h"
+#include "shell/recent_files.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "controls/popup_button.h"
@@ -259,6 +260,8 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     if (!g_app->hmenuFrame) g_app->hmenuFrame = LoadMenuA(inst, MAKEINTRESOURCEA(IDR_FRAME_MENU));
     SetMenu(g_app->hwndFrame, nullptr);
     g_app->bFrameMenuAttached = 0;
+    LoadRecentFiles();
+    UpdateRecentFilesMenu(g_app->hmenuFrame);
 
     ShowWindow(g_app->hwndFrame, show);
     UpdateWindow(g_app->hwndFrame);
@@ -425,6 +428,8 @@ int RunLoopTurn() {
 
 // Releases what start-up made, in the reverse order that matters.
 void ReleaseAppResources() {
+    EndSplash();
+    SaveRecentFiles();
     if (g_app->hwndVarsBrowser && IsWindow(g_app->hwndVarsBrowser)) EndDialog(g_app->hwndVarsBrowser, 0);
     if (g_app->hButtonLib) FreeLibrary(g_app->hButtonLib);
     DeleteObject(g_app->hfontText);

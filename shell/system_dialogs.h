@@ -1,7 +1,23 @@
-// The splash dialog and the processor, memory and disk queries behind the system dialogs.
+// The splash screen and the processor description behind the system dialogs.
 #pragma once
 #include <windows.h>
 
+// Shows the splash on a thread of its own and returns once it is up, so that start-up goes on
+// while it shows; it goes by itself after its hold time.
 void ShowSplash(HWND frame);
+// Takes the splash down now if it still shows and waits for its thread; shut-down calls it.
+void EndSplash();
+// The splash window while it shows, else null.
+HWND SplashWindow();
+// How long the splash stays, in milliseconds (INFINITE: until EndSplash; 0: no splash at all).
+constexpr DWORD kSplashHoldMs = 2000;
+void SetSplashHoldMs(DWORD ms);
 // Fills the processor description once, at start-up.
 void IdentifyProcessor();
+
+struct tagGS;
+// Resize Window: the active graph window's restored size; 1 after OK, 0 after Cancel or without
+// an active graph window.
+INT_PTR ResizeWindowDlg(HWND parent);
+// Waveform Statistics of a document's channels; 0 at once without a document.
+INT_PTR WaveformStatisticsDlg(HWND parent, tagGS* doc);

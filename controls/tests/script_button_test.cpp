@@ -72,6 +72,25 @@ RECT WindowRectInParent(HWND hwnd) {
 
 }  // namespace
 
+TEST_F(ControlsScriptButton, SetTextNamesTheCaptionAndTheWindow) {
+    CScriptButton b;
+    b.SetText("Before");  // no window yet: the caption alone
+    EXPECT_STREQ(b.GetCaption(), "Before");
+    CreateButton(b);
+    const std::string longText(400, 'w');
+    struct {
+        const char* text;
+        std::string shown;
+    } cases[] = {{"Record", "Record"}, {"", ""}, {longText.c_str(), std::string(kScriptCaptionMax - 1, 'w')}};
+    for (const auto& c : cases) {
+        b.SetText(c.text);
+        char window[512] = "";
+        GetWindowTextA(b.GetWindow(), window, sizeof window);
+        EXPECT_EQ(std::string(b.GetCaption()), c.shown);
+        EXPECT_EQ(std::string(window), c.shown);
+    }
+}
+
 TEST_F(ControlsScriptButton, CreateMakesAPushButtonWithTheGuiFont) {
     CScriptButton b;
     CreateButton(b);

@@ -608,6 +608,13 @@ const stTextDefault kMessageDefaults[] = {
     {"VK%d Information not available", "VK%d Information not available"},
     {"Stimulator (Set Reference Channel) error.", "Stimulator (Set Reference Channel) error."},
     {"%6.2f msec pulse width, %6.2f msec period", "%6.2f msec pulse width, %6.2f msec period"},
+    // The recent files of the File menu.
+    {"KEY Recent file vanished", "The file '%s' cannot be found.\nIt is taken off the list of recent files."},
+    {"KEY Recent files damaged",
+     "Some entries of the list of recent files could not be read.\nThey are left out; the other files stay on the "
+     "list."},
+    // The Help menu's documents.
+    {"KEY Help document missing", "The document '%s' cannot be found.\nPlease install Norvane Tessaly again."},
     {"%d pulses, %6.2f msec width, %6.2f msec period", "%d pulses, %6.2f msec width, %6.2f msec period"},
 };
 const int32_t kMessageDefaultCount = static_cast<int32_t>(sizeof(kMessageDefaults) / sizeof(kMessageDefaults[0]));

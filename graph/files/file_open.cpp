@@ -135,6 +135,7 @@ tagGS* OpenOneFile(const char* path, int mode, bool byPath) {
     if (byPath) SetRememberedFileType(type, kRememberOpen);
     if (!ShowOpenedGraph(gs, reused)) return nullptr;
     gs->saveAsType = type == 3 ? 1 : type;
+    if (g_fileKind == kFileKindGraph) notify::GraphFileUsed(gs->filePath[0] ? gs->filePath : path);
     return gs;
 }
 
@@ -372,6 +373,12 @@ const char* GetRememberedFolder(int slot) {
     char* folder = g_rememberedFolder[slot ? 1 : 0];
     if (!folder[0] && g_app) lstrcpynA(folder, g_app->szAppFolder, MAX_PATH);
     return folder;
+}
+
+const char* RememberedFolderText(int slot) { return g_rememberedFolder[slot ? 1 : 0]; }
+
+void SetRememberedFolder(int slot, const char* folder) {
+    lstrcpynA(g_rememberedFolder[slot ? 1 : 0], folder ? folder : "", MAX_PATH);
 }
 
 void SetMruPath(const OPENFILENAMEA* ofn, int slot) {

@@ -45,6 +45,10 @@ DWORD GetRememberedFileType(int which);
 LONG SetRememberedFileType(DWORD value, int which);
 // The remembered folder of a slot; the program folder until one is remembered.
 const char* GetRememberedFolder(int slot);
+// The remembered folder of a slot as it is, empty until one is remembered; and its setting, as
+// the recent files bring it back from the last run.
+const char* RememberedFolderText(int slot);
+void SetRememberedFolder(int slot, const char* folder);
 // Remembers the folder of the dialog's chosen file (empty when several were chosen).
 void SetMruPath(const OPENFILENAMEA* ofn, int slot);
 

@@ -10,6 +10,7 @@
 #include "documents/text/text_file.h"
 #include "controls/utilities.h"
 #include "base/app.h"
+#include "base/notify.h"
 #include "base/byte_stream.h"
 #include "base/resource.h"
 #include "base/services.h"
@@ -452,6 +453,7 @@ int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const ch
         if (!selection) {
             TakeNewName(gs, target, graph.dataOffset);
             setDirtyGraphFlag(gs, 0);
+            notify::GraphFileUsed(gs->filePath[0] ? gs->filePath : target);
             // The journal's text is in the file now.
             if (HWND journal = GetJournalWindow(gs)) SendMessageA(journal, EM_SETMODIFY, 0, 0);
         }

@@ -10,6 +10,7 @@
 #include "graph/view/channel_selection.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
+#include "shell/system_dialogs.h"
 
 namespace {
 
@@ -69,6 +70,8 @@ bool OnDisplayDialogCommand(HWND frame, UINT id, tagGS* gs) {
     case IDM_SHOW_GRID_OPTIONS: GridOptionsDialog(frame, gs); return true;
     case IDM_PREFERENCES_GENERAL: DoDisplayPrefsDialog(frame, gs); return true;
     case IDM_DISPLAY_FONT: ChooseTextFont(frame); return true;
+    case IDM_DISPLAY_SIZE_WINDOW: ResizeWindowDlg(frame); return true;
+    case IDM_DISPLAY_STATISTICS: WaveformStatisticsDlg(frame, gs); return true;
     default: return false;
     }
 }

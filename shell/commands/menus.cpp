@@ -1,5 +1,7 @@
 // Menu state: the frame menu follows the active graph, the keyboard focus and the lesson's
 // command permissions; refreshed on WM_INITMENU and after commands change a graph.
+#include "shell/recent_files.h"
+#include "shell/help.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/status.h"
@@ -179,6 +181,7 @@ HMENU GetFramePopup(HMENU menu, int position) {
 // Attaches the held frame menu and hands its Window menu to the MDI client.
 void AttachFrameMenu() {
     if (!g_app->hmenuFrame || !g_app->hwndFrame) return;
+    InitHelpMenu();
     SetMenu(g_app->hwndFrame, g_app->hmenuFrame);  // lays out and draws the new bar
     BOOL maximised = FALSE;
     if (g_app->hwndClient) {
@@ -194,6 +197,7 @@ void AttachFrameMenu() {
 void UpdateFrameMenus(HWND, HMENU) {
     HMENU menu = FrameMenu();
     if (!menu) return;
+    UpdateRecentFilesMenu(menu);  // the lessons may have rebuilt the File menu
     HWND graphWnd = ActiveGraphWindow();
     EnableRange(menu, IDM_WINDOW_TILE_HORIZONTAL, IDM_WINDOW_ARRANGE_ICONS, graphWnd != nullptr);
     tagGS* gs = GetWindowGraph(graphWnd);

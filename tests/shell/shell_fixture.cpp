@@ -1,6 +1,8 @@
 #include "shell_fixture.h"
 #include "base/app.h"
 #include "shell/startup.h"
+#include "shell/system_dialogs.h"
+#include "shell/recent_files.h"
 #include "shell/commands/menus.h"
 
 std::string IniPath() {
@@ -14,14 +16,16 @@ void DeleteIni() {
     DeleteFileA(IniPath().c_str());
 }
 
-bool BootShell() {
+bool BootShell(DWORD splashHoldMs, int show) {
+    SetSplashHoldMs(splashHoldMs);  // the splash has its own test; elsewhere it would lie over the windows
+    SetRecentFilesKey(RecentFilesTestKey().c_str());  // test processes run side by side
     g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
     if (!g_app) return false;
     InitClassNames();
     InitNotifications();
     g_app->hInstance = GetModuleHandleA(nullptr);
     if (!RegisterAppClasses()) return false;
-    if (!CreateFrameAndBind("", SW_SHOWNORMAL)) return false;
+    if (!CreateFrameAndBind("", show)) return false;
     AttachFrameMenu();
     PumpMessages();
     return true;
@@ -41,4 +45,9 @@ void ShutShell() {
     if (g_app->hwndFrame && IsWindow(g_app->hwndFrame)) DestroyWindow(g_app->hwndFrame);
     PumpMessages();
     ReleaseAppResources();
+    RegDeleteTreeA(HKEY_CURRENT_USER, RecentFilesTestKey().c_str());
+}
+
+std::string RecentFilesTestKey() {
+    return "Software\\Norvane\\KymoraTests\\MRU" + std::to_string(GetCurrentProcessId());
 }

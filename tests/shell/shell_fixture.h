@@ -6,9 +6,12 @@
 
 std::string IniPath();
 void DeleteIni();
-// Start-up as the program does it, stopping before the loop; false when a step failed.
-bool BootShell();
+// Start-up as the program does it, stopping before the loop; false when a step failed. The
+// splash stays off unless given a hold time.
+bool BootShell(DWORD splashHoldMs = 0, int show = SW_SHOWNORMAL);
 // Closes the frame if it is still there and releases everything start-up made.
 void ShutShell();
+// The recent files' store of this test process (under HKEY_CURRENT_USER), removed at ShutShell.
+std::string RecentFilesTestKey();
 // Dispatches what is queued without waiting.
 void PumpMessages();

@@ -1,0 +1,120 @@
+// The splash screen and the processor description.
+#include "shell/system_dialogs.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "base/system_queries.h"
+#include "controls/utilities.h"
+#include <atomic>
+#include <initializer_list>
+
+namespace {
+
+constexpr char kSplashClass[] = "acqsplash";
+constexpr SIZE_T kSplashStack = 1024;  // the first commit; the stack grows as it needs
+
+struct stSplash {
+    HANDLE thread;
+    HANDLE ready;  // set once the window shows (or could not be made)
+    HANDLE stop;   // set by EndSplash
+    HINSTANCE instance;
+    DWORD holdMs = kSplashHoldMs;
+    std::atomic<HWND> window{nullptr};
+};
+stSplash g_splash;
+
+INT_PTR CALLBACK SplashProc(HWND dlg, UINT msg, WPARAM, LPARAM) {
+    if (msg != WM_INITDIALOG) return FALSE;
+    CenterWindowOnScreen(dlg);
+    return TRUE;
+}
+
+// The splash keeps its own messages flowing, so a message sent to it from the main thread never
+// waits for its hold time; it ends at the hold time or when asked to.
+void HoldSplash(HANDLE stop, DWORD holdMs) {
+    const ULONGLONG end = GetTickCount64() + holdMs;
+    for (;;) {
+        DWORD wait = INFINITE;
+        if (holdMs != INFINITE) {
+            const ULONGLONG now = GetTickCount64();
+            if (now >= end) return;
+            wait = static_cast<DWORD>(end - now);
+        }
+        const DWORD woke = MsgWaitForMultipleObjects(1, &stop, FALSE, wait, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) return;  // asked to end, timed out, or failed
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+}
+
+DWORD WINAPI SplashThread(void*) {
+    HWND dlg = CreateDialogParamA(g_splash.instance, MAKEINTRESOURCEA(IDD_SPLASH), nullptr, SplashProc, 0);
+    if (dlg) {
+        ShowWindow(dlg, SW_SHOWNOACTIVATE);
+        UpdateWindow(dlg);
+    }
+    g_splash.window = dlg;
+    SetEvent(g_splash.ready);
+    if (!dlg) return 0;
+    HoldSplash(g_splash.stop, g_splash.holdMs);
+    g_splash.window = nullptr;
+    DestroyWindow(dlg);
+    return 0;
+}
+
+// The dialog class of the splash: the system's dialog procedure under a name of its own.
+bool RegisterSplashClass(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, kSplashClass, &wc)) return true;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefDlgProcA;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kSplashClass;
+    return RegisterClassExA(&wc) != 0;
+}
+
+}  // namespace
+
+void SetSplashHoldMs(DWORD ms) { g_splash.holdMs = ms; }
+
+HWND SplashWindow() { return g_splash.window; }
+
+void ShowSplash(HWND) {
+    if (g_splash.thread || g_splash.holdMs == 0 || !g_app) return;
+    g_splash.instance = g_app->hInstance;
+    if (!RegisterSplashClass(g_splash.instance)) return;
+    g_splash.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_splash.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (g_splash.ready && g_splash.stop)
+        g_splash.thread = CreateThread(nullptr, kSplashStack, SplashThread, nullptr, 0, nullptr);
+    if (!g_splash.thread) {
+        EndSplash();
+        return;
+    }
+    // While the splash comes up, messages its making sends to this thread's windows are answered.
+    while (MsgWaitForMultipleObjects(1, &g_splash.ready, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+void EndSplash() {
+    if (g_splash.stop) SetEvent(g_splash.stop);
+    if (g_splash.thread) {
+        WaitForSingleObject(g_splash.thread, INFINITE);
+        CloseHandle(g_splash.thread);
+    }
+    for (HANDLE* h : {&g_splash.ready, &g_splash.stop})
+        if (*h) CloseHandle(*h);
+    g_splash.thread = g_splash.ready = g_splash.stop = nullptr;
+    g_splash.window = nullptr;
+}
+
+void IdentifyProcessor() {
+    g_cpu = stProcessorInfo{};
+    g_cpu.nCpuMHz =
+        GetProcessorInfo(&g_cpu.nCpuVendor, g_cpu.szCpuVendor, &g_cpu.nCpuModel, &g_cpu.nCpuType, g_cpu.szCpuBrand);
+}
