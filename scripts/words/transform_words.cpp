@@ -231,6 +231,10 @@ bool FieldNumber(const std::string& field, double* value) {
     return !ScriptFieldFailed();
 }
 
+// A transform's result as the statement's: done, or given up by the user (Cancel, Escape), is no
+// failure of the lesson.
+bool Handled(int result) { return result == 0 || result == 1; }
+
 // The position of the word in the list, -1 when it is none of them.
 int WordIndex(const std::string& word, std::initializer_list<const char*> words) {
     int i = 0;
@@ -263,7 +267,7 @@ bool FftWord(tagGS* gs, const char* rest) {
     FftSettings.outputs = (ScriptWordIs(FieldAt(f, 1).c_str(), "MAG") ? kFftMagnitude : 0) |
                           (ScriptWordIs(FieldAt(f, 2).c_str(), "PHASE") ? kFftPhase : 0) |
                           (ScriptWordIs(FieldAt(f, 3).c_str(), "MODINPUT") ? kFftModifiedInput : 0);
-    return FftChannel(gs, 0, 0) == 0;
+    return Handled(FftChannel(gs, 0, 0));
 }
 
 // FILTER kind, window, f1 [, f2], n, response, modify: the FIR filter on its stored settings.
@@ -292,7 +296,7 @@ bool FirWord(tagGS* gs, const char* rest) {
     if (ScriptWordIs(FieldAt(f, i).c_str(), "RESPONSE")) s.flags |= kFirShowResponse;
     if (ScriptWordIs(FieldAt(f, i + 1).c_str(), "DONTMODIFY")) s.flags |= kFirDontModify;
     if (s.type < 1 || s.type > 4) return false;
-    return FirFilterChannel(gs, s.type, 0) == 0;
+    return Handled(FirFilterChannel(gs, s.type, 0));
 }
 
 // IFILTER kind, f [, fh], q: the IIR filter on its stored settings.
@@ -313,7 +317,7 @@ bool IirWord(tagGS* gs, const char* rest) {
     else
         s.q = q;
     if (s.type < 1 || s.type > 5) return false;
-    return IirFilterChannel(gs, s.type - 1) == 0;
+    return Handled(IirFilterChannel(gs, s.type - 1));
 }
 
 // FINDRATE function, polarity, level, baseline, auto, noise, window, min, max: each field may be

@@ -24,8 +24,12 @@
 #include "scripts/engine/script_engine.h"
 #include "scripts/words/graph_words.h"
 #include "scripts/words/word_fields.h"
+#include "transforms/analysis/rate_core.h"
+#include "transforms/filters/filters.h"
+#include "transforms/spectral/fft_channel.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/documents/test_doc.h"
+#include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/shell/box_capture.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -614,6 +618,118 @@ TEST_F(GraphWords, TransformSmoothingChecksItsWidthAndFactorBeforeItChangesAnyth
             EXPECT_EQ(g_app->szUndoText[0], 0) << "nothing to undo";
         }
     }
+}
+
+// The filter and FFT words fill their transforms' settings field by field, empty fields keeping
+// their place, and run the transform; a word no field knows is the error dialog.
+TEST_F(GraphWords, TransformFilterAndFftWordsSetTheirTransformsAndRunThem) {
+    g_errorDialogs = 0;
+    ASSERT_EQ(Run({"TRANSFORM FILTER BANDPASS, NOSUCHWINDOW, 10, 100, 3"}), kScriptGoOn);
+    EXPECT_EQ(g_firSettings.type, 3);
+    EXPECT_EQ(g_firSettings.window, 0) << "a window word none of the list: 0";
+    EXPECT_EQ(g_firSettings.lowCutoff, 10.0);
+    EXPECT_EQ(g_firSettings.highCutoff, 100.0);
+    EXPECT_EQ(g_firSettings.coefficientCount, 3);
+    EXPECT_EQ(g_firSettings.flags, 0u);
+    ASSERT_EQ(Run({"TRANSFORM FILTER HIGHPASS, HANNING, 40, 5, RESPONSE, DONTMODIFY"}), kScriptGoOn);
+    EXPECT_EQ(g_firSettings.type, 2);
+    EXPECT_EQ(g_firSettings.window, 2);
+    EXPECT_EQ(g_firSettings.highCutoff, 40.0) << "a high pass's one frequency is its high cut-off";
+    EXPECT_EQ(g_firSettings.lowCutoff, 10.0);
+    EXPECT_EQ(g_firSettings.flags, kFirShowResponse | kFirDontModify);
+
+    // A count of 0 is refused by the filter: the statement reports it and the channel stays.
+    const double before = Sample(0, 4);
+    g_errorDialogs = 0;
+    ASSERT_EQ(Run({"TRANSFORM FILTER LOWPASS, HAMMING, 50, 0"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(Sample(0, 4), before);
+
+    // IFILTER opens the filter's dialog with the statement's values, as the menu does.
+    g_errorDialogs = 0;
+    std::string shownFrequency, shownHigh, shownQ;
+    DialogDriver driver({[&](HWND dlg) {
+                             shownFrequency = ItemText(dlg, IDC_IIR_FREQ);
+                             shownHigh = ItemText(dlg, IDC_IIR_HIGH);
+                             shownQ = ItemText(dlg, IDC_IIR_Q);
+                             Click(dlg, IDOK);
+                         },
+                         [&](HWND dlg) { Click(dlg, IDCANCEL); }});
+    ASSERT_EQ(Run({"TRANSFORM IFILTER BANDPASSLH, 10, 100, 0.5"}), kScriptGoOn);
+    EXPECT_EQ(driver.Runs(), 1);
+    EXPECT_EQ(std::stod(shownFrequency), 10.0);
+    EXPECT_EQ(std::stod(shownHigh), 100.0);
+    EXPECT_EQ(std::stod(shownQ), 0.5);
+    EXPECT_EQ(g_iirSettings.type, 3);
+    EXPECT_EQ(g_iirSettings.frequency, 10.0);
+    EXPECT_EQ(g_iirSettings.highFrequency, 100.0);
+    EXPECT_EQ(g_iirSettings.q, 0.5);
+    ASSERT_EQ(Run({"TRANSFORM IFILTER BANDSTOP, 50, 8"}), kScriptGoOn);
+    EXPECT_EQ(g_iirSettings.type, 5);
+    EXPECT_EQ(g_iirSettings.bandQ, 8.0) << "a band's Q";
+    EXPECT_EQ(g_iirSettings.q, 0.5);
+    EXPECT_EQ(driver.Runs(), 2);
+    EXPECT_EQ(g_errorDialogs, 0) << "a Cancel in its dialog is the user's choice, not a failure";
+    g_errorDialogs = 0;
+
+    // FFT OPTIONS runs nothing; an empty field keeps its place, so TREND is the trend field.
+    ASSERT_EQ(Run({"TRANSFORM FFT OPTIONS HANNING, , TREND, ZEROS"}), kScriptGoOn);
+    EXPECT_EQ(FftSettings.window, 2);
+    EXPECT_EQ(FftSettings.options, kFftRemoveTrend | kFftApplyWindow);
+    EXPECT_EQ(FftSettings.padMode, 0);
+    ASSERT_EQ(Run({"TRANSFORM FFT OPTIONS NONE, MEAN, NO, LAST"}), kScriptGoOn);
+    EXPECT_EQ(FftSettings.window, -1);
+    EXPECT_EQ(FftSettings.options, kFftRemoveMean);
+    EXPECT_EQ(FftSettings.padMode, 1);
+    EXPECT_EQ(g_errorDialogs, 0);
+    int graphs = 0;
+    for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) graphs += GetWindowGraph(w) ? 1 : 0;
+    ASSERT_EQ(Run({"TRANSFORM FFT RESULT LIN, MAG, , MODINPUT"}), kScriptGoOn);
+    EXPECT_EQ(FftSettings.scale, 0);
+    EXPECT_EQ(FftSettings.outputs, kFftMagnitude | kFftModifiedInput);
+    int after = 0;
+    for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) after += GetWindowGraph(w) ? 1 : 0;
+    EXPECT_EQ(after, graphs + 1) << "the FFT graph";
+    EXPECT_EQ(g_errorDialogs, 0);
+    ASSERT_EQ(Run({"TRANSFORM FFT SPECTRUM"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 1) << "another word after FFT";
+}
+
+// FINDRATE: every field may be left empty; a word no field knows stops it with the fields before
+// it written and the detector not run.
+TEST_F(GraphWords, TransformFindRateKeepsEmptyFieldsAndRefusesUnknownWords) {
+    RateDetectorSettings& s = g_rateDetectorSettings;
+    s.function = 1;
+    s.polarity = 1;
+    s.thresholdLevel = 0;
+    s.resultInNewGraph = 0;
+    auto slotsInUse = [&] {
+        int n = 0;
+        for (int slot = 0; slot < kMaxChannels; ++slot) n += InUse(gs, slot) ? 1 : 0;
+        return n;
+    };
+    const int used = slotsInUse();
+    g_errorDialogs = 0;
+    ASSERT_EQ(Run({"TRANSFORM FINDRATE RATEXYZ"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(s.function, 1);
+    EXPECT_EQ(slotsInUse(), used) << "the detector did not run";
+    ASSERT_EQ(Run({"TRANSFORM FINDRATE COUNT, NEG, 2.5, OFF, OFF, 10, SIDEWAYS, 1, 5"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 2);
+    EXPECT_EQ(s.function, 5);
+    EXPECT_EQ(s.polarity, -1);
+    EXPECT_EQ(s.thresholdLevel, 2.5);
+    EXPECT_EQ(s.noiseRejectionPercent, 10.0) << "the fields before the bad word are written";
+    EXPECT_EQ(slotsInUse(), used);
+    g_errorDialogs = 0;
+    ASSERT_EQ(Run({"TRANSFORM FINDRATE , POS, , , , , , 0.5, 3"}), kScriptGoOn);
+    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(s.function, 5) << "an empty field keeps its setting";
+    EXPECT_EQ(s.polarity, 1);
+    EXPECT_EQ(s.thresholdLevel, 2.5);
+    EXPECT_EQ(s.windowMin, 0.5);
+    EXPECT_EQ(s.windowMax, 3.0);
+    EXPECT_EQ(slotsInUse(), used + 1) << "the detector's result channel";
 }
 
 // A selected channel that names no slot is refused, not indexed.
