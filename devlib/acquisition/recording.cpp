@@ -248,6 +248,61 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     return 1;
 }
 
+// The run fields a reset between runs borrows; the last run's are put back afterwards.
+struct stRunFields {
+    double samplePeriod;
+    int32_t length, storageKind, delay, startCount, autoRestart, restartCountdown;
+    uint8_t modeByte;
+    int16_t repeatMode, dataMode, autosaveEnable;
+};
+
+static stRunFields SaveRunFields(const stAcq* acq) {
+    return {acq->runSamplePeriod, acq->runLength,      acq->runStorageKind,   acq->runDelay,
+            acq->runStartCount,   acq->runAutoRestart, acq->restartCountdown, acq->runModeByte,
+            acq->runRepeatMode,   acq->runDataMode,    acq->runAutosaveEnable};
+}
+
+static void RestoreRunFields(stAcq* acq, const stRunFields& f) {
+    acq->runSamplePeriod = f.samplePeriod;
+    acq->runLength = f.length;
+    acq->runStorageKind = f.storageKind;
+    acq->runDelay = f.delay;
+    acq->runStartCount = f.startCount;
+    acq->runAutoRestart = f.autoRestart;
+    acq->restartCountdown = f.restartCountdown;
+    acq->runModeByte = f.modeByte;
+    acq->runRepeatMode = f.repeatMode;
+    acq->runDataMode = f.dataMode;
+    acq->runAutosaveEnable = f.autosaveEnable;
+}
+
+// Between runs: the graph takes the set-up's channels with no samples, laid out from the run
+// fields a start would copy now (never the last run's, which are put back for the append check).
+// A disk set-up gets memory blocks of its file's window: only a run names and creates its file.
+int32_t ResetGraphForSetup(tagGS* gs, stAcq* acq) {
+    if (!gs || gs->acquiring || acq->run.running || UnitMemoryReadBackActive()) return 0;
+    uint16_t analogMask = 0;
+    BuildChannelOrder(acq, &analogMask);
+    const stRunFields last = SaveRunFields(acq);
+    CopyRunSettings(acq);
+    acq->runDataMode = kDataOverwrite;
+    const bool disk = acq->runStorageKind == kStorageDisk;
+    if (disk) {
+        acq->runStorageKind = kStorageMemory;
+        acq->runLength = static_cast<int32_t>(kDiskRingSamples);
+    }
+    // As at a start: neither a disk run nor the unit's memory is a ring.
+    if (disk || IsUnitMemoryStorage(acq->runStorageKind)) acq->runRepeatMode = kRepeatOnce;
+    if (acq->maxLength > 0) acq->runLength = std::min(acq->runLength, acq->maxLength);
+    acq->runLength = std::max(acq->runLength, 1);
+    const int32_t prepared = PrepareRecordingBuffers(gs, acq);
+    RestoreRunFields(acq, last);
+    for (int32_t s = RunChannels(acq); s < kMaxChannels; ++s) gs->chanCount[s] = 0;
+    gs->totalSamples = 0;
+    if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+    return prepared;
+}
+
 namespace {
 
 // A host-paced run waits for the unit's start signal or takes its blocks now.

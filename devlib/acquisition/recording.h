@@ -18,6 +18,9 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait);
 void CheckAcquisitionStatus(stAcq* acq);
 void EndAcquisition(stAcq* acq, int32_t failed);
 int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq);
+// Lays the graph out for the set-up's channels with no samples; 0 while a run is under way or
+// when its blocks could not be made.
+int32_t ResetGraphForSetup(tagGS* gs, stAcq* acq);
 // The start's steps shared with the play-back start, up to the run copies; 1 to go on, 0 when
 // the user declined, no channel is on or no autosave name could be made.
 int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask);

@@ -325,6 +325,19 @@ int32_t WordDumpCharge(stWordCall& c) {
     return 1;
 }
 
+// The statement's graph takes the set-up's channels with no samples, so the next run neither
+// asks to overwrite nor appends; during a run it is left alone.
+int32_t WordResetGraph(stWordCall& c) {
+    if (c.st->document) ResetGraphForSetup(c.st->document, c.acq);
+    return 1;
+}
+
+// Lets the Input Values pane take new values again.
+int32_t WordUnholdInputValues(stWordCall&) {
+    g_inputValues.busy = 0;
+    return 1;
+}
+
 int32_t WordSet(stWordCall& c);
 
 const stWordEntry kWords[] = {
@@ -338,6 +351,8 @@ const stWordEntry kWords[] = {
     {"HIDE", WordHide},
     {"CLOSE", WordClose},
     {"DUMPCHARGE", WordDumpCharge},
+    {"RESETGRAPH", WordResetGraph},
+    {"UNHOLDINPUTVALUES", WordUnholdInputValues},
 };
 
 // ---- SET: numeric variables ----

@@ -20,10 +20,13 @@
 #include "devlib/acquisition/inputvalues.h"
 #include "devlib/acquisition/manualcontrol.h"
 #include "devlib/acquisition/outctl.h"
+#include "devlib/acquisition/recording.h"
+#include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/scriptwords.h"
 #include "devlib/acquisition/trigger.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/sim_run_fixture.h"
@@ -166,6 +169,19 @@ protected:
             bytes.push_back(std::stoi(packet.substr(at + 1, 2), nullptr, 16));
         if (!bytes.empty()) bytes.pop_back();
         return bytes;
+    }
+
+    // A short memory run of the given analog inputs, recorded to its end.
+    void RecordShortRun(const std::vector<int>& analog, int32_t length) {
+        Enable(acq, analog, {});
+        acq->samplePeriodMs = 1.0;
+        acq->storageKind = 2;
+        acq->repeatMode = 1;
+        acq->dataMode = 1;
+        acq->acqLength = length;
+        ASSERT_EQ(ToggleAcquisition(acq, 1), 1);
+        Run(acq, 20);
+        ASSERT_EQ(acq->run.running, 0);
     }
 
     stAcq* acq = nullptr;
@@ -692,6 +708,131 @@ TEST_F(ScriptWords, StartAcqRecordsAndStopAcqEndsTheRun) {
     EXPECT_EQ(acq->run.running, 0);
     EXPECT_GT(gs->chanCount[0], 0u);
     EXPECT_LT(gs->chanCount[0], 100000u);
+}
+
+// ---- Resetting the graph between runs ----
+
+TEST_F(ScriptWords, ResetGraphTakesTheSetUpsChannelsAndTheNextRunRecordsWithoutAsking) {
+    RecordShortRun({0, 1}, 60);
+    ASSERT_EQ(gs->chanCount[0], 60u);
+    ASSERT_EQ(gs->chanNumber[1], 2);
+
+    Enable(acq, {2}, {});
+    acq->samplePeriodMs = 2.0;
+    acq->acqLength = 40;
+    acq->warnOnOverwrite = 1;
+    boxes->answer = IDNO;
+    ASSERT_EQ(Exec("VK40 RESETGRAPH"), 1);
+    EXPECT_EQ(gs->chanFlags[0] & kChanSlotMask, 2u);
+    EXPECT_EQ(gs->chanNumber[0], 3);
+    EXPECT_EQ(gs->chanFlags[1] & kChanSlotMask, 0u);
+    for (int s = 0; s < 2; ++s) EXPECT_EQ(gs->chanCount[s], 0u) << s;
+    EXPECT_EQ(gs->totalSamples, 0);
+    EXPECT_DOUBLE_EQ(gs->sampleInterval, 2.0);
+    EXPECT_EQ(gs->storageKind, kStoreMemory);
+    EXPECT_NE(gs->chanBlock[0], nullptr);
+    // The last run's fields stay what that run recorded with.
+    EXPECT_DOUBLE_EQ(acq->runSamplePeriod, 1.0);
+    EXPECT_EQ(acq->runLength, 60);
+
+    // The graph holds no data now: the run starts without the overwrite question.
+    ASSERT_EQ(Exec("VK40 STARTACQ"), 1);
+    EXPECT_TRUE(boxes->boxes.empty());
+    ASSERT_EQ(acq->run.running, 1);
+    Run(acq, 20);
+    EXPECT_EQ(acq->run.running, 0);
+    EXPECT_EQ(gs->chanNumber[0], 3);
+    EXPECT_EQ(gs->chanCount[0], 40u);
+}
+
+// The layout follows the set-up as it is now, whatever the last run did; a disk set-up gets no
+// file until its run starts.
+TEST_F(ScriptWords, ResetGraphFollowsTheCurrentStorageAndMakesNoFile) {
+    struct stCase {
+        const char* name;
+        int32_t storage, repeat, lastRunStorage;
+        uint32_t graphStorage, window;
+    };
+    const stCase cases[] = {
+        {"memory after a disk run", 2, 1, 1, kStoreMemory, 0},
+        {"ring", 2, 2, 2, kStoreDiskRecording, 500},
+        {"disk set-up", 1, 2, 2, kStoreMemory, 0},
+    };
+    Enable(acq, {0, 3}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 500;
+    const std::string file = folder + "\\reset_" + std::to_string(GetCurrentProcessId()) + ".acq";
+    for (const stCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(file.c_str());
+        lstrcpynA(gs->filePath, file.c_str(), sizeof gs->filePath);
+        gs->chanCount[0] = gs->chanCount[1] = 7;
+        acq->storageKind = c.storage;
+        acq->repeatMode = static_cast<int16_t>(c.repeat);
+        acq->dataMode = 3;  // append: a reset still leaves no samples
+        acq->runStorageKind = c.lastRunStorage;
+        ASSERT_EQ(Exec("VK40 RESETGRAPH"), 1);
+        EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(gs->storageKind, c.graphStorage);
+        EXPECT_EQ(gs->winSize, c.window);
+        EXPECT_EQ(gs->chanNumber[0], 1);
+        EXPECT_EQ(gs->chanNumber[1], 4);
+        EXPECT_EQ(gs->chanCount[0], 0u);
+        EXPECT_EQ(gs->chanCount[1], 0u);
+        EXPECT_EQ(acq->runStorageKind, c.lastRunStorage);
+    }
+    EXPECT_TRUE(boxes->boxes.empty());
+}
+
+TEST_F(ScriptWords, ResetGraphLeavesARunningRecordingAndNeedsAGraph) {
+    Enable(acq, {0}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 1;
+    acq->acqLength = 100000;
+    ASSERT_EQ(Exec("VK40 STARTACQ"), 1);
+    for (int i = 0; i < 3; ++i) {
+        AdvanceClock(20);
+        CheckAcquisitionStatus(acq);
+    }
+    const uint32_t recorded = gs->chanCount[0];
+    ASSERT_GT(recorded, 0u);
+    EXPECT_EQ(Exec("VK40 RESETGRAPH"), 1);
+    EXPECT_EQ(gs->chanCount[0], recorded);
+    EXPECT_EQ(acq->run.running, 1);
+    EXPECT_EQ(Exec("VK40 STOPACQ"), 1);
+    Run(acq, 20, 10);
+    ASSERT_EQ(acq->run.running, 0);
+
+    // A statement without a graph document changes nothing.
+    const uint32_t kept = gs->chanCount[0];
+    const std::string text = "VK40 RESETGRAPH\r\n";
+    stScriptStatement st{text.c_str(), nullptr, &g_context, nullptr};
+    EXPECT_EQ(DrvExecScriptLine(&ops, hAcq, &st), 1);
+    EXPECT_EQ(gs->chanCount[0], kept);
+}
+
+// ---- The Input Values pane ----
+
+TEST_F(ScriptWords, UnholdInputValuesLetsThePaneTakeNewValues) {
+    HWND pane = acq->run.hwndInputValues;
+    ASSERT_TRUE(IsWindow(pane));
+    ASSERT_EQ(Exec("VK40 CHECKACQ"), 1);
+    ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit is ready";
+    ASSERT_EQ(Exec("VK40 SHOW INPUTVALUES"), 1);
+    auto tick = [pane] { SendMessageA(pane, WM_TIMER, IDT_INPUT_VALUES, 0); };
+    constexpr double kStale = 12345.0;
+    g_inputValues.analog[0] = kStale;
+    g_inputValues.busy = 1;
+    tick();  // held: the pane keeps what it showed
+    EXPECT_EQ(g_inputValues.analog[0], kStale);
+
+    EXPECT_EQ(Exec("VK40 UNHOLDINPUTVALUES"), 1);
+    EXPECT_EQ(g_inputValues.busy, 0);
+    tick();
+    EXPECT_NE(g_inputValues.analog[0], kStale);
+    EXPECT_EQ(Exec("VK40 HIDE INPUTVALUES"), 1);
 }
 
 // ---- The USB adapter ----

@@ -14,6 +14,7 @@
 #include "graph/document/sample_store.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/script_api.h"
+#include "tests/shell/box_capture.h"
 #include "tests/shell/unit_program_fixture.h"
 
 namespace {
@@ -90,6 +91,41 @@ TEST_F(LessonRecording, ABadNumberStopsTheLessonAndLeavesTheSetUp) {
     EXPECT_EQ(Running(), 0);
     AcqLock acq(g_app->hAcq);
     EXPECT_DOUBLE_EQ(acq->samplePeriodMs, period);
+}
+
+// A lesson that starts over in its graph: RESETGRAPH takes the newly enabled channels and drops
+// the samples, so the next run records into the graph without the overwrite question.
+TEST_F(LessonRecording, ResetGraphStartsTheGraphOverForTheNextRecording) {
+    ASSERT_NE(RunLesson({"VK40 SET RATE 1000", "VK40 SET LENGTH 300", "VK40 SET STORAGE MEMORY ONCE KEEPALL NEW",
+                         "VK40 SET CHANNEL ALLOFF", "VK40 SET CHANNEL 2, ANALOG ENABLE PLOT OFF", "VK40 STARTACQ"}),
+              0);
+    RunToEnd(50);
+    ASSERT_EQ(gs->chanCount[0], 300u);
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->warnOnOverwrite = 1;
+    }
+    char title[260] = "";
+    ASSERT_GT(GetWindowTextA(gs->hwnd, title, sizeof title), 0);
+    BoxCapture boxes;
+    boxes.answer = IDNO;
+    EXPECT_NE(RunLesson({std::string("SELECT WINDOW \"") + title + "\"", "VK40 SET LENGTH 200",
+                         "VK40 SET CHANNEL ALLOFF", "VK40 SET CHANNEL 1, ANALOG ENABLE PLOT OFF",
+                         "VK40 SET CHANNEL 3, ANALOG ENABLE PLOT OFF", "VK40 RESETGRAPH"}),
+              0);
+    EXPECT_EQ(g_error, "");
+    EXPECT_EQ(gs->chanNumber[0], 1);
+    EXPECT_EQ(gs->chanNumber[1], 3);
+    EXPECT_EQ(gs->chanCount[0], 0u);
+    EXPECT_EQ(gs->chanCount[1], 0u);
+    EXPECT_EQ(gs->totalSamples, 0);
+
+    RunLesson({"VK40 STARTACQ"});
+    ASSERT_EQ(Running(), 1) << "the reset graph holds no data to overwrite";
+    RunToEnd(50);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(gs->chanCount[0], 200u);
+    EXPECT_EQ(gs->chanCount[1], 200u);
 }
 
 }  // namespace
