@@ -9,6 +9,7 @@
 #include "base/lesson.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
+#include "documents/markers/markers.h"
 #include "graph/dialogs/toolbar.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/engine/script_engine.h"
@@ -86,6 +87,7 @@ TEST_F(WindowWords, ClickTargetsSwitchTheirOwnPermissionAndNoOther) {
         {"measurements", kPermMeasurements}, {"VSCROLLBAR", kPermVScrollBar}, {"HSCROLLBAR", kPermHScrollBar},
         {"SIZEWINDOW", kPermSizeWindow},   {"DRAGWINDOW", kPermDragWindow}, {"ZOOMWINDOW", kPermZoomWindow},
         {"CLOSEWINDOW", kPermCloseWindow}, {"RMOUSEBUTTON", kPermRMouseButton}, {"SIZEJOURNAL", kPermSizeJournal},
+        {"TOOLS", kPermTools},
     };
     for (const auto& c : cases) {
         ResetScriptPermissions();
@@ -338,6 +340,48 @@ TEST_F(WindowWords, SelectCursorToolPicksOneOfTheGraphsThreeTools) {
 }
 
 // ---- Files ----
+
+TEST_F(WindowWords, WithoutTheToolsPermissionTheGraphsToolButtonsStayDisabled) {
+    tagGS* gs = NewGraph("Tools");
+    ASSERT_TRUE(gs);
+    auto enabledButtons = [gs] {
+        int n = 0;
+        for (HWND b : gs->toolButtons) n += b && IsWindowEnabled(b);
+        return n;
+    };
+    ASSERT_EQ(enabledButtons(), 3);
+    ASSERT_EQ(Run({"DISABLE CLICK TOOLS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons(), 0);
+    // Other toolbar refreshes (here a display switch) keep them disabled.
+    ASSERT_EQ(Run({"HIDE MEASUREMENTS", "SHOW MEASUREMENTS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons(), 0);
+    ASSERT_EQ(Run({"ENABLE CLICK TOOLS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons(), 3);
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
+
+TEST_F(WindowWords, SelectMarkerMakesANumberedMarkerTheCurrentOne) {
+    tagGS* gs = NewGraph("Marked");
+    ASSERT_TRUE(gs);
+    gs->sampleInterval = 1.0;
+    EXPECT_EQ(Run({"SELECT MARKER 1"}), kScriptGoOn) << "no markers: nothing to select";
+    ASSERT_EQ(Run({"SET MARKER 1, \"one\"", "SET MARKER 2, \"two\"", "SET MARKER 3, \"three\""}), kScriptGoOn);
+    ASSERT_TRUE(gs->markers && gs->markers->count == 3);
+    const struct {
+        const char* line;
+        const char* current;
+    } cases[] = {
+        {"SELECT MARKER 1", "one"}, {"SELECT MARKER 0", "three"}, {"SELECT MARKER 2", "two"},
+        {"SELECT MARKER 4", "two"},  // past the last: the current one stays
+        {"SELECT MARKER -1", "two"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Run({c.line}), kScriptGoOn) << c.line;
+        ASSERT_TRUE(gs->markers->current) << c.line;
+        EXPECT_STREQ(gs->markers->current->label, c.current) << c.line;
+    }
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
 
 TEST_F(WindowWords, FileCopyHonoursTheFailIfExistsFlagAndReportsThroughItsVariable) {
     const std::string source = InFolder("source.txt"), target = InFolder("target.txt");
