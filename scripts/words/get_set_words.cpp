@@ -254,6 +254,15 @@ bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result
         *result = SetKeyedText(fields, setMsgBoxText);
     } else if (ScriptWordIs(target, "HintText")) {
         *result = SetKeyedText(fields, SetToolbarHint);
+    } else if (ScriptWordIs(target, "HELPMENUITEM")) {
+        // id, path, the three flags; the last flag may be left out.
+        char path[kScriptWordChars];
+        const double id = fields.Number();
+        fields.Text(path);
+        const double a = fields.Number(), b = fields.Number();
+        const double c = CWordFields(fields.Position()).Word(word) ? fields.Number() : 0.0;
+        if (CWordFields::Bad() || !(id >= 0 && id <= 0xFFFF)) *result = kScriptStop;
+        else notify::SetHelpItem(static_cast<UINT>(id), path, a != 0, b != 0, c != 0);
     } else if (ScriptWordIs(target, "WINDOWCAPTION")) {
         char text[kScriptWordChars], caption[256];
         fields.Text(text);

@@ -357,6 +357,7 @@ void ResetFrameMenu() {
             }
             HMENU old = g_app->hmenuFrame;
             g_app->hmenuFrame = fresh;
+            notify::ShowAllHelpItems();
             notify::AttachFrameMenu();
             if (old && old != fresh) DestroyMenu(old);
             if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);

@@ -13,6 +13,7 @@
 #include "graph/dialogs/toolbar.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/engine/script_engine.h"
+#include "shell/help.h"
 #include "shell/startup.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/shell/shell_fixture.h"
@@ -380,6 +381,52 @@ TEST_F(WindowWords, SelectMarkerMakesANumberedMarkerTheCurrentOne) {
         ASSERT_TRUE(gs->markers->current) << c.line;
         EXPECT_STREQ(gs->markers->current->label, c.current) << c.line;
     }
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
+
+namespace {
+std::vector<std::string> g_helpOpened;
+INT_PTR RecordHelpOpen(HWND, const char* file, const char*) {
+    g_helpOpened.push_back(file ? file : "");
+    return 42;
+}
+BOOL AnyProgramFor(const char*) { return TRUE; }
+
+UINT HelpState(UINT command) { return HelpMenu() ? GetMenuState(HelpMenu(), command, MF_BYCOMMAND) : ~0u; }
+}  // namespace
+
+TEST_F(WindowWords, MenuWordsReachTheHelpMenuItems) {
+    g_helpOpened.clear();
+    SetHelpShell({RecordHelpOpen, AnyProgramFor});
+    ShowAllHelpItems();
+    InitHelpMenu();
+    ASSERT_TRUE(HelpMenu());
+    uint32_t item = 0;
+    for (uint32_t id = 1052; id <= 1057; ++id)
+        if (GetHelpItemCommand(id) == IDM_HELP_QUICK_GUIDE) item = id;
+    ASSERT_NE(item, 0u);
+    const std::string n = std::to_string(item);
+    ASSERT_NE(HelpState(IDM_HELP_QUICK_GUIDE), ~0u);
+
+    ASSERT_EQ(Run({"DISABLE MENU " + n}), kScriptGoOn);
+    EXPECT_TRUE(HelpState(IDM_HELP_QUICK_GUIDE) & MF_GRAYED);
+    ASSERT_EQ(Run({"ENABLE MENU " + n}), kScriptGoOn);
+    EXPECT_FALSE(HelpState(IDM_HELP_QUICK_GUIDE) & MF_GRAYED);
+    ASSERT_EQ(Run({"REMOVEMENU " + n}), kScriptGoOn);
+    EXPECT_EQ(HelpState(IDM_HELP_QUICK_GUIDE), ~0u) << "left out of the Help menu";
+    EXPECT_NE(HelpState(IDM_HELP_ABOUT), ~0u) << "the others stay";
+    ASSERT_EQ(Run({"ENABLE ALL"}), kScriptGoOn);
+    EXPECT_NE(HelpState(IDM_HELP_QUICK_GUIDE), ~0u) << "the menu reset shows every Help item again";
+    EXPECT_NE(GetMenuState(FrameMenu(), IDM_HELP_ABOUT, MF_BYCOMMAND), ~0u) << "on the frame's new menu bar";
+
+    // SET HELPMENUITEM gives an item by its command a new target, which the menu then opens.
+    const std::string guide = std::to_string(IDM_HELP_QUICK_GUIDE);
+    ASSERT_EQ(Run({"SET HELPMENUITEM " + guide + ", \"Guides\\Other.pdf\", 0, 0"}), kScriptGoOn);
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_HELP_QUICK_GUIDE, 0);
+    ASSERT_EQ(g_helpOpened.size(), 1u);
+    EXPECT_EQ(g_helpOpened[0], "Guides\\Other.pdf");
+    ASSERT_EQ(Run({"SET HELPMENUITEM 1, \"Elsewhere.pdf\", 0, 0, 0"}), kScriptGoOn) << "no item has that command";
+    SetHelpShell({nullptr, nullptr});
     EXPECT_EQ(ErrorDialogs(), 0) << LastError();
 }
 
