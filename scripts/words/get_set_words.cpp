@@ -8,6 +8,7 @@
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "documents/journal/journal.h"
 #include "documents/markers/markers.h"
 #include "documents/measurements/measure_box.h"
 #include "graph/document/channel_edits.h"
@@ -208,6 +209,9 @@ int16_t SetKeyedText(CWordFields& fields, int32_t (*set)(const char*, const char
 
 int32_t SetToolbarHint(const char* key, const char* text) { return SetHintText(g_app->hwndToolbar, key, text); }
 
+// Tab stops further apart than a page is wide are no use and overflow the edit's twips.
+constexpr double kMaxTabInches = 100.0;
+
 // 1 when handled (*result set), 0 when the target needs a document or is unknown.
 bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result) {
     char word[kScriptWordChars];
@@ -263,6 +267,15 @@ bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result
         const double c = CWordFields(fields.Position()).Word(word) ? fields.Number() : 0.0;
         if (CWordFields::Bad() || !(id >= 0 && id <= 0xFFFF)) *result = kScriptStop;
         else notify::SetHelpItem(static_cast<UINT>(id), path, a != 0, b != 0, c != 0);
+    } else if (ScriptWordIs(target, "TABSIZE")) {
+        // Inches between the journal's tab stops: the journals' setting, applied to the lesson's graph.
+        const double inches = fields.Number();
+        if (CWordFields::Bad() || !(inches > 0 && inches <= kMaxTabInches)) {
+            *result = kScriptStop;
+        } else {
+            JournalPrefs().tabSize = static_cast<float>(inches);
+            if (g_script.graph) JournalSetTabStops(g_script.graph, kJournalTabSizePreference);
+        }
     } else if (ScriptWordIs(target, "WINDOWCAPTION")) {
         char text[kScriptWordChars], caption[256];
         fields.Text(text);

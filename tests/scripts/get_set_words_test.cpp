@@ -3,11 +3,14 @@
 #include "tests/scripts/lesson_fixture.h"
 
 #include <cstring>
+#include <richedit.h>
 
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/journal/journal.h"
 #include "documents/markers/markers.h"
 #include "documents/measurements/measure_box.h"
 #include "graph/document/graph_doc.h"
@@ -549,4 +552,28 @@ TEST_F(GetSetWords, MeasurementWordsSetTheShownBoxesAndTheRowCount) {
     EXPECT_EQ(GetMeasurementRows(static_cast<stMeasureGrid*>(gs->measureGrid)), 3);
     // Box numbers past the grid name no box: nothing to set.
     EXPECT_EQ(Run({"SHOW MEASUREMENTS", "SET MEASUREMENT 16, MAX", "SET MEASUREMENT 0, MAX"}), kScriptGoOn);
+}
+
+TEST_F(GetSetWords, TabSizeSpacesTheJournalTabStops) {
+    const float kept = JournalPrefs().tabSize;
+    tagGS* gs = NewGraph("Tabs");
+    ASSERT_TRUE(gs);
+    HWND journal = GetJournalWindow(gs);
+    ASSERT_TRUE(journal);
+    ASSERT_EQ(Run({"SET TABSIZE 0.5"}), kScriptGoOn);
+    EXPECT_EQ(JournalPrefs().tabSize, 0.5f);
+    PARAFORMAT pf{};
+    pf.cbSize = sizeof pf;
+    SendMessageA(journal, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    ASSERT_GE(pf.cTabCount, 2);
+    EXPECT_EQ(pf.rgxTabs[0] & 0xFFFFFF, 720) << "half an inch in twips";
+    EXPECT_EQ(pf.rgxTabs[1] & 0xFFFFFF, 1440);
+    const char* refused[] = {"SET TABSIZE 0", "SET TABSIZE -1", "SET TABSIZE 1e9"};
+    int dialogs = 0;
+    for (const char* line : refused) {
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+        EXPECT_EQ(JournalPrefs().tabSize, 0.5f) << line;
+    }
+    JournalPrefs().tabSize = kept;
 }
