@@ -276,6 +276,17 @@ bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result
             JournalPrefs().tabSize = static_cast<float>(inches);
             if (g_script.graph) JournalSetTabStops(g_script.graph, kJournalTabSizePreference);
         }
+    } else if (ScriptWordIs(target, "BitmapImage")) {
+        // One of the unit library's seven button pictures from a file; a failed load keeps the old.
+        char path[kScriptWordChars];
+        const double slot = fields.Number();
+        fields.Text(path);
+        if (CWordFields::Bad() || !(slot >= 0 && slot < MLBMP_COUNT) || slot != std::floor(slot)) {
+            *result = kScriptStop;
+        } else if (!m_MLBitmap.LoadNewImage(static_cast<EMLBITMAP>(slot), path)) {
+            ShowTextError("Can't load image - %s.", path);
+            *result = kScriptStop;
+        }
     } else if (ScriptWordIs(target, "WINDOWCAPTION")) {
         char text[kScriptWordChars], caption[256];
         fields.Text(text);

@@ -2,6 +2,7 @@
 // each statement leaves in the variables, the graph, the frame and the unit library is read back.
 #include "tests/scripts/lesson_fixture.h"
 
+#include <cstdio>
 #include <cstring>
 #include <richedit.h>
 
@@ -17,6 +18,7 @@
 #include "graph/document/sample_store.h"
 #include "scripts/engine/script_engine.h"
 #include "tests/documents/acq_builder.h"
+#include "tests/shell/box_capture.h"
 
 namespace {
 
@@ -576,4 +578,47 @@ TEST_F(GetSetWords, TabSizeSpacesTheJournalTabStops) {
         EXPECT_EQ(JournalPrefs().tabSize, 0.5f) << line;
     }
     JournalPrefs().tabSize = kept;
+}
+
+TEST_F(GetSetWords, BitmapImageReplacesAButtonPictureOrReportsTheFile) {
+    // A 3 x 2 picture written as a bitmap file.
+    const std::string file = InFolder("face.bmp");
+    {
+        BITMAPINFOHEADER bi{};
+        bi.biSize = sizeof bi;
+        bi.biWidth = 3;
+        bi.biHeight = 2;
+        bi.biPlanes = 1;
+        bi.biBitCount = 24;
+        const DWORD row = 12, pixels = row * 2;
+        BITMAPFILEHEADER bf{};
+        bf.bfType = 0x4D42;
+        bf.bfOffBits = sizeof bf + sizeof bi;
+        bf.bfSize = bf.bfOffBits + pixels;
+        std::string bytes(reinterpret_cast<const char*>(&bf), sizeof bf);
+        bytes.append(reinterpret_cast<const char*>(&bi), sizeof bi);
+        bytes.append(pixels, '\x40');
+        FILE* f = std::fopen(file.c_str(), "wb");
+        ASSERT_TRUE(f);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    ASSERT_EQ(Run({"SET BitmapImage 6, \"" + file + "\""}), kScriptGoOn);
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectA(m_MLBitmap.Get(MLBMP_EXTRA), sizeof bm, &bm));
+    EXPECT_EQ(bm.bmWidth, 3);
+    EXPECT_EQ(bm.bmHeight, 2);
+
+    BoxCapture boxes;
+    EXPECT_EQ(Run({"SET BitmapImage 6, \"no such.bmp\""}), kScriptStop);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_EQ(boxes.boxes[0].text, "Can't load image - no such.bmp.");
+    ASSERT_TRUE(GetObjectA(m_MLBitmap.Get(MLBMP_EXTRA), sizeof bm, &bm));
+    EXPECT_EQ(bm.bmWidth, 3) << "a failed load keeps the picture";
+    for (const char* line : {"SET BitmapImage 7, \"x.bmp\"", "SET BitmapImage -1, \"x.bmp\"",
+                             "SET BitmapImage 1.5, \"x.bmp\""})
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+    EXPECT_EQ(boxes.boxes.size(), 1u) << "a slot outside the seven is refused before any load";
+    m_MLBitmap.InitFromResource();
 }
