@@ -25,6 +25,7 @@ enum ScriptPermission : int {
     kPermMeasurements,
     kPermMarkers,
     kPermChannels,
+    kPermTools,  // the graph's cursor tool buttons
     kPermCount
 };
 

@@ -47,6 +47,12 @@ struct stNotifications {
     int (*hasRecordingSegments)(tagGS* gs);
     // A graph file was opened or saved under a name: it heads the recent files.
     void (*graphFileUsed)(const char* path);
+    // The Help menu's own items: the command of a lesson's item id (-1 for none), a lesson's
+    // change of one (0 enable, 1 gray, other remove), its target and flags, all shown again.
+    int32_t (*helpItemCommand)(uint32_t itemId);
+    void (*changeHelpItem)(UINT command, int action);
+    void (*setHelpItem)(UINT command, const char* target, uint32_t a, uint32_t b, uint32_t c);
+    void (*showAllHelpItems)();
 };
 
 extern stNotifications g_notify;
@@ -122,5 +128,17 @@ inline void UpdateHScrollBar(tagGS* gs) {
 inline int HasRecordingSegments(tagGS* gs) { return g_notify.hasRecordingSegments ? g_notify.hasRecordingSegments(gs) : 0; }
 inline void GraphFileUsed(const char* path) {
     if (g_notify.graphFileUsed) g_notify.graphFileUsed(path);
+}
+inline int32_t HelpItemCommand(uint32_t itemId) {
+    return g_notify.helpItemCommand ? g_notify.helpItemCommand(itemId) : -1;
+}
+inline void ChangeHelpItem(UINT command, int action) {
+    if (g_notify.changeHelpItem) g_notify.changeHelpItem(command, action);
+}
+inline void SetHelpItem(UINT command, const char* target, uint32_t a, uint32_t b, uint32_t c) {
+    if (g_notify.setHelpItem) g_notify.setHelpItem(command, target, a, b, c);
+}
+inline void ShowAllHelpItems() {
+    if (g_notify.showAllHelpItems) g_notify.showAllHelpItems();
 }
 }  // namespace notify

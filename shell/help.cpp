@@ -158,8 +158,9 @@ void InitHelpMenu() {
         if (GetMenuItemCount(popup) > 0) AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(popup, MF_STRING, g_items[kAboutRow].id, Label(g_items[kAboutRow]));
     }
-    HMENU bar = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
-    if (!bar) bar = g_app->hmenuFrame;
+    // The held frame menu first: while a reset attaches a fresh one, the frame still shows the old.
+    HMENU bar = g_app->hmenuFrame;
+    if (!bar && g_app->hwndFrame) bar = GetMenu(g_app->hwndFrame);
     const UINT at = position >= 0 ? static_cast<UINT>(position) : static_cast<UINT>(-1);
     if (GetMenuItemCount(popup) < 1 || !bar ||
         !InsertMenuA(bar, at, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup),
@@ -209,6 +210,25 @@ void SetHelpItem(uint32_t labelKey, const char* target, uint32_t relative, uint3
 
 void HideHelpItem(UINT id) {
     if (HelpItem* item = RowOfCommand(id)) item->hidden = 1;
+}
+
+void SetHelpItemOfCommand(UINT command, const char* target, uint32_t relative, uint32_t needsHtm, uint32_t viaBrowser) {
+    if (const HelpItem* item = RowOfCommand(command)) SetHelpItem(item->labelKey, target, relative, needsHtm, viaBrowser);
+}
+
+// A lesson's change of a Help item: enabled or grayed where it stands, or left out of the menu,
+// which is built again without it at once.
+void ChangeHelpItem(UINT command, int action) {
+    if (!RowOfCommand(command) || !g_app) return;
+    if (action == 0 || action == 1) {
+        HMENU bar = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
+        if (!bar) bar = g_app->hmenuFrame;
+        if (bar) EnableMenuCommand(bar, command, action == 0);
+        return;
+    }
+    HideHelpItem(command);
+    InitHelpMenu();
+    if (g_app->hwndFrame) DrawMenuBar(g_app->hwndFrame);
 }
 
 void ShowAllHelpItems() {

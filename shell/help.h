@@ -15,6 +15,10 @@ void InitHelpMenu();
 int32_t GetHelpItemCommand(uint32_t labelKey);
 // The item with that label key takes the target (when given and not empty) and the three flags.
 void SetHelpItem(uint32_t labelKey, const char* target, uint32_t relative, uint32_t needsHtm, uint32_t viaBrowser);
+// The same, for the item with that command.
+void SetHelpItemOfCommand(UINT command, const char* target, uint32_t relative, uint32_t needsHtm, uint32_t viaBrowser);
+// A lesson's menu change of the item with that command: 0 enable, 1 gray, other remove.
+void ChangeHelpItem(UINT command, int action);
 void HideHelpItem(UINT id);
 void ShowAllHelpItems();
 // Enables or grays a command; the Help popup itself (4358) by its position on the bar.

@@ -3,6 +3,7 @@
 #include "shell/startup.h"
 #include "base/notify.h"
 #include "shell/commands/menus.h"
+#include "shell/help.h"
 #include "shell/commands/status.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
@@ -40,4 +41,8 @@ void InitNotifications() {
     g_notify.updateHScrollBar = UpdateHScrollBar;
     g_notify.hasRecordingSegments = HasRecordingSegments;
     g_notify.graphFileUsed = AddRecentFile;
+    g_notify.helpItemCommand = GetHelpItemCommand;
+    g_notify.changeHelpItem = ChangeHelpItem;
+    g_notify.setHelpItem = SetHelpItemOfCommand;
+    g_notify.showAllHelpItems = ShowAllHelpItems;
 }

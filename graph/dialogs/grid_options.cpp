@@ -6,6 +6,7 @@
 #include "base/notify.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
+#include "graph/render/grid_lines.h"
 #include "graph/render/waveforms.h"
 #include "graph/view/display_modes.h"
 #include "graph/window/support.h"
@@ -15,10 +16,9 @@
 namespace {
 
 constexpr uint32_t kXYMode = 2;
-constexpr int kStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT};
-constexpr int kWidths[] = {1, 2, 3, 4, 5, 6, 8};
-constexpr COLORREF kColors[] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0x808080,
-                                0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+constexpr auto& kStyles = kGridStyles;
+constexpr auto& kWidths = kGridWidths;
+constexpr auto& kColors = kGridColors;
 
 struct stGridDialog {
     tagGS* gs;

@@ -7,9 +7,14 @@
 #include "base/resource.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/journal/journal.h"
+#include "documents/markers/markers.h"
+#include "documents/measurements/measure_box.h"
 #include "graph/document/channel_edits.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
+#include "graph/render/grid_lines.h"
 #include "graph/view/channel_selection.h"
 #include <cmath>
 #include <cstdio>
@@ -117,6 +122,25 @@ const char* HorizontalUnitName(const tagGS* gs) {
     }
 }
 
+// Whether a locked grid's scales are given as a range about a midpoint (else as start and end).
+bool IsGridMidpoint(const tagGS* gs) { return gs->gridExtra != 0; }
+
+// Lock, minor lines and midpoint as 0/1 flags, then the list places of the major and minor pens.
+int16_t GetGridOptions(stScriptCall& call, CWordFields& fields, const tagGS* gs) {
+    const double values[] = {gs->gridLocked ? 0.0 : 1.0,
+                             IsGridFine(gs) ? 0.0 : 1.0,
+                             IsGridMidpoint(gs) ? 1.0 : 0.0,
+                             static_cast<double>(GridListIndex(kGridStyles, gs->gridOptions[0])),
+                             static_cast<double>(GridListIndex(kGridWidths, gs->gridOptions[2])),
+                             static_cast<double>(GridListIndex(kGridColors, gs->gridColor)),
+                             static_cast<double>(GridListIndex(kGridStyles, gs->gridOptions[1])),
+                             static_cast<double>(GridListIndex(kGridWidths, gs->gridOptions[3])),
+                             static_cast<double>(GridListIndex(kGridColors, gs->gridMinorColor))};
+    for (double v : values)
+        if (!AssignNumber(call, fields, v)) return kScriptStop;
+    return kScriptGoOn;
+}
+
 int16_t GetWithDocument(stScriptCall& call, CWordFields& fields, const char* target, tagGS* gs) {
     if (ScriptWordIs(target, "DISPLAYMODE")) {
         if (gs->displayMode > 2) return kScriptStop;
@@ -128,9 +152,26 @@ int16_t GetWithDocument(stScriptCall& call, CWordFields& fields, const char* tar
             GetWindowTextA(g_app->hwndActiveGraph, title, sizeof title);
         return AssignText(fields, title) ? kScriptGoOn : kScriptStop;
     }
+    if (ScriptWordIs(target, "GRIDOPTIONS")) return GetGridOptions(call, fields, gs);
+    if (ScriptWordIs(target, "HGRID")) {
+        const bool ok = AssignNumber(call, fields, gs->hPerDiv) && AssignNumber(call, fields, gs->gridExtraValue);
+        return ok ? kScriptGoOn : kScriptStop;
+    }
+    if (ScriptWordIs(target, "VGRID")) {
+        const int c = ChannelOf(fields.Number());
+        if (c < 0 || CWordFields::Bad()) return kScriptStop;
+        const bool ok = AssignNumber(call, fields, gs->chanVDivisions[c]) &&
+                        AssignNumber(call, fields, gs->chanVOffsetDiv[c]);
+        return ok ? kScriptGoOn : kScriptStop;
+    }
     if (ScriptWordIs(target, "HSCALE")) {
         double a = gs->hPerDiv, b = gs->hStart;
-        if (gs->gridLocked) a = gs->hStart + gs->hDivisions * gs->hPerDiv;
+        if (gs->gridLocked && IsGridMidpoint(gs)) {
+            a = gs->hDivisions * gs->hPerDiv;
+            b = a / 2 + gs->hStart;
+        } else if (gs->gridLocked) {
+            a = gs->hStart + gs->hDivisions * gs->hPerDiv;
+        }
         const bool ok = AssignNumber(call, fields, a) && AssignNumber(call, fields, b) &&
                         AssignText(fields, HorizontalUnitName(gs));
         return ok ? kScriptGoOn : kScriptStop;
@@ -139,7 +180,9 @@ int16_t GetWithDocument(stScriptCall& call, CWordFields& fields, const char* tar
         const int c = ChannelOf(fields.Number());
         if (c < 0 || CWordFields::Bad()) return kScriptStop;
         double a = gs->chanVPerDiv[c], b = gs->chanVCenter[c];
-        if (gs->gridLocked) {
+        if (gs->gridLocked && IsGridMidpoint(gs)) {
+            a = gs->chanVDivisions[c] * gs->chanVPerDiv[c];
+        } else if (gs->gridLocked) {
             const double half = gs->chanVDivisions[c] * gs->chanVPerDiv[c] / 2;
             a = gs->chanVCenter[c] + half;
             b = gs->chanVCenter[c] - half;
@@ -165,6 +208,9 @@ int16_t SetKeyedText(CWordFields& fields, int32_t (*set)(const char*, const char
 }
 
 int32_t SetToolbarHint(const char* key, const char* text) { return SetHintText(g_app->hwndToolbar, key, text); }
+
+// Tab stops further apart than a page is wide are no use and overflow the edit's twips.
+constexpr double kMaxTabInches = 100.0;
 
 // 1 when handled (*result set), 0 when the target needs a document or is unknown.
 bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result) {
@@ -212,6 +258,35 @@ bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result
         *result = SetKeyedText(fields, setMsgBoxText);
     } else if (ScriptWordIs(target, "HintText")) {
         *result = SetKeyedText(fields, SetToolbarHint);
+    } else if (ScriptWordIs(target, "HELPMENUITEM")) {
+        // id, path, the three flags; the last flag may be left out.
+        char path[kScriptWordChars];
+        const double id = fields.Number();
+        fields.Text(path);
+        const double a = fields.Number(), b = fields.Number();
+        const double c = CWordFields(fields.Position()).Word(word) ? fields.Number() : 0.0;
+        if (CWordFields::Bad() || !(id >= 0 && id <= 0xFFFF)) *result = kScriptStop;
+        else notify::SetHelpItem(static_cast<UINT>(id), path, a != 0, b != 0, c != 0);
+    } else if (ScriptWordIs(target, "TABSIZE")) {
+        // Inches between the journal's tab stops: the journals' setting, applied to the lesson's graph.
+        const double inches = fields.Number();
+        if (CWordFields::Bad() || !(inches > 0 && inches <= kMaxTabInches)) {
+            *result = kScriptStop;
+        } else {
+            JournalPrefs().tabSize = static_cast<float>(inches);
+            if (g_script.graph) JournalSetTabStops(g_script.graph, kJournalTabSizePreference);
+        }
+    } else if (ScriptWordIs(target, "BitmapImage")) {
+        // One of the unit library's seven button pictures from a file; a failed load keeps the old.
+        char path[kScriptWordChars];
+        const double slot = fields.Number();
+        fields.Text(path);
+        if (CWordFields::Bad() || !(slot >= 0 && slot < MLBMP_COUNT) || slot != std::floor(slot)) {
+            *result = kScriptStop;
+        } else if (!m_MLBitmap.LoadNewImage(static_cast<EMLBITMAP>(slot), path)) {
+            ShowTextError("Can't load image - %s.", path);
+            *result = kScriptStop;
+        }
     } else if (ScriptWordIs(target, "WINDOWCAPTION")) {
         char text[kScriptWordChars], caption[256];
         fields.Text(text);
@@ -313,6 +388,11 @@ int16_t SetHorizontalScale(CWordFields& fields, tagGS* gs) {
         gs->hDivisions = 4;
         gs->hPerDiv = a;
         gs->hStart = ClampedStart(gs, b);
+    } else if (IsGridMidpoint(gs)) {
+        // a is the range, b its midpoint.
+        if (!(gs->hPerDiv > 0)) return kScriptStop;
+        gs->hStart = b - a / 2 > 0 ? b - a / 2 : 0.0;
+        gs->hDivisions = (b + a / 2 - gs->hStart) / gs->hPerDiv;
     } else {
         if (!(gs->hPerDiv > 0)) return kScriptStop;
         gs->hStart = b > 0 ? b : 0.0;
@@ -331,12 +411,174 @@ int16_t SetVerticalScale(CWordFields& fields, tagGS* gs) {
         if (!(a > 0)) a = 1;
         gs->chanVPerDiv[c] = a;
         gs->chanVCenter[c] = b;
+    } else if (IsGridMidpoint(gs)) {
+        if (!(gs->chanVPerDiv[c] > 0)) return kScriptStop;
+        gs->chanVCenter[c] = b;
+        gs->chanVDivisions[c] = a / gs->chanVPerDiv[c];
     } else {
         if (!(gs->chanVPerDiv[c] > 0)) return kScriptStop;
         gs->chanVCenter[c] = (a + b) / 2;
         gs->chanVDivisions[c] = (a - b) / gs->chanVPerDiv[c];
     }
     Refresh(gs);
+    return kScriptGoOn;
+}
+
+// A list place the lesson gave: whole and inside a list of n entries; -1 otherwise.
+int ListPlace(double v, int n) {
+    if (!(v >= 0 && v < n) || v != std::floor(v)) return -1;
+    return static_cast<int>(v);
+}
+
+// Unlocking the grid brings the scales to four divisions of the same span, the grid lines
+// starting from the view's start and the channels' middles.
+void UnlockGridScales(tagGS* gs) {
+    auto unlockChannel = [gs](int c) {
+        gs->chanVOffsetDiv[c] = gs->chanVCenter[c];
+        gs->chanVPerDiv[c] = gs->chanVPerDiv[c] * gs->chanVDivisions[c] / 4;
+        gs->chanVDivisions[c] = 4;
+    };
+    if (gs->displayMode == 2) {
+        if (gs->xyXChan < static_cast<uint32_t>(kMaxChannels)) unlockChannel(static_cast<int>(gs->xyXChan));
+        return;
+    }
+    gs->hPerDiv = gs->hPerDiv * gs->hDivisions / 4;
+    gs->hDivisions = 4;
+    gs->gridExtra = 0;
+    gs->gridExtraValue = gs->hStart;
+    for (int c = 0; c < kMaxChannels; ++c) unlockChannel(c);
+}
+
+// [LOCKED | UNLOCKED] [MINORON | other] then, locked, [MIDDLEPOINT | STARTEND] and the list
+// places of the major and minor style, width and colour. The places are checked before anything
+// changes: a place outside its list refuses the whole statement.
+int16_t SetGridOptions(CWordFields& fields, tagGS* gs) {
+    char word[kScriptWordChars] = "";
+    fields.Word(word);
+    const bool locked = ScriptWordIs(word, "LOCKED");
+    if (locked || ScriptWordIs(word, "UNLOCKED")) fields.Word(word);
+    const bool minor = ScriptWordIs(word, "MINORON");
+    bool midpoint = false;
+    int places[6] = {0, 0, 7, 0, 0, 8};  // unlocked: solid, 1 pixel, grey and light grey
+    if (locked) {
+        CWordFields peek(fields.Position());
+        char mode[kScriptWordChars] = "";
+        peek.Word(mode);
+        if (ScriptWordIs(mode, "MIDDLEPOINT") || ScriptWordIs(mode, "STARTEND")) {
+            fields.Word(mode);
+            midpoint = ScriptWordIs(mode, "MIDDLEPOINT");
+        }
+        const int sizes[6] = {5, 7, 16, 5, 7, 16};
+        for (int i = 0; i < 6; ++i) places[i] = ListPlace(fields.Number(), sizes[i]);
+    }
+    if (CWordFields::Bad()) return kScriptStop;
+    for (int p : places)
+        if (p < 0) return kScriptStop;
+    gs->gridLocked = locked ? 1 : 0;
+    if (!locked) UnlockGridScales(gs);
+    SetGridFine(gs, minor);
+    gs->gridExtra = midpoint ? 1 : 0;
+    gs->gridOptions[0] = static_cast<uint16_t>(kGridStyles[places[0]]);
+    gs->gridOptions[2] = static_cast<uint16_t>(kGridWidths[places[1]]);
+    gs->gridColor = kGridColors[places[2]];
+    gs->gridOptions[1] = static_cast<uint16_t>(kGridStyles[places[3]]);
+    gs->gridOptions[3] = static_cast<uint16_t>(kGridWidths[places[4]]);
+    gs->gridMinorColor = kGridColors[places[5]];
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+// A locked grid's line spacing and origin; the span shown stays, so the divisions follow.
+int16_t SetHorizontalGrid(CWordFields& fields, tagGS* gs) {
+    const double f = HorizontalFactor(gs);
+    const double spacing = fields.Number() * f, origin = fields.Number() * f;
+    if (CWordFields::Bad() || !(spacing > 0)) return kScriptStop;
+    if (!gs->gridLocked) return kScriptGoOn;
+    const double range = gs->hPerDiv * gs->hDivisions;
+    gs->hPerDiv = spacing;
+    gs->hDivisions = range / spacing;
+    gs->gridExtraValue = origin;
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+int16_t SetVerticalGrid(CWordFields& fields, tagGS* gs) {
+    const int c = ChannelOf(fields.Number());
+    const double spacing = fields.Number(), origin = fields.Number();
+    if (CWordFields::Bad() || c < 0 || !(spacing > 0)) return kScriptStop;
+    if (!gs->gridLocked) return kScriptGoOn;
+    const double range = gs->chanVPerDiv[c] * gs->chanVDivisions[c];
+    gs->chanVPerDiv[c] = spacing;
+    gs->chanVOffsetDiv[c] = origin;
+    gs->chanVDivisions[c] = range / spacing;
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+// MARKER seconds, label: a fixed marker at that time.
+int16_t SetMarker(CWordFields& fields, tagGS* gs) {
+    char label[kScriptWordChars];
+    const double seconds = fields.Number();
+    fields.Text(label);
+    if (CWordFields::Bad()) return kScriptStop;
+    InsertMarker(gs, seconds * 1000.0, 1, label, kMarkerFixed);
+    RedrawMarkerBar(gs);
+    return kScriptGoOn;
+}
+
+// The box a lesson numbers from 1, when the graph has it and it is shown; null otherwise.
+stMeasure* ShownMeasureBox(tagGS* gs, double number) {
+    auto* grid = static_cast<stMeasureGrid*>(gs->measureGrid);
+    if (!grid || !(number >= 1 && number <= grid->boxes.size()) || number != std::floor(number)) return nullptr;
+    stMeasure* box = grid->boxes[static_cast<size_t>(number) - 1];
+    return box && gs->measureShown && IsMeasurementShown(box) ? box : nullptr;
+}
+
+// The measurement type words lessons use, with their type numbers.
+int MeasureTypeOfWord(const char* word) {
+    static const struct {
+        const char* word;
+        int type;
+    } kTypes[] = {{"NONE", 0},     {"VALUE", 1},    {"DELTA", 2},    {"PtoP", 3},     {"MAX", 4},
+                  {"MIN", 5},      {"MEAN", 6},     {"STDDEV", 7},   {"INTEGRAL", 8}, {"AREA", 9},
+                  {"LIN_REG", 10}, {"SLOPE", 11},   {"MEDIAN", 13},  {"HABS", 15},    {"DELTAH", 16},
+                  {"FREQ", 17},    {"BPM", 18},     {"SAMPLES", 19}, {"DELTAS", 20},  {"MEDIANT", 21},
+                  {"MAXT", 22},    {"MINT", 23},    {"CORRELATE", 25}};
+    for (const auto& t : kTypes)
+        if (ScriptWordIs(word, t.word)) return t.type;
+    return -1;
+}
+
+// MEASUREMENT box, type word / MEASUREMENTCHANNEL box, channel: a shown box is set as its pop-ups
+// would set it, the graph keeps the setting and the results follow.
+int16_t SetMeasureBox(CWordFields& fields, tagGS* gs, bool channel) {
+    const double number = fields.Number();
+    char word[kScriptWordChars] = "";
+    int value = -1;
+    if (channel) value = ChannelOf(fields.Number());
+    else if (fields.Word(word)) value = MeasureTypeOfWord(word);
+    if (CWordFields::Bad() || value < 0) return kScriptStop;
+    stMeasure* box = ShownMeasureBox(gs, number);
+    if (!box) return kScriptGoOn;
+    if (channel) SetMeasurementChannel(box, value);
+    else SetMeasurementType(box, value);
+    StoreMeasurementSettings(box);
+    UpdateAllMeasurements(gs);
+    return kScriptGoOn;
+}
+
+// MEASUREMENTROWS n: the boxes' settings are kept and the row rebuilt with n rows of five.
+int16_t SetMeasureRows(CWordFields& fields, tagGS* gs) {
+    constexpr int kColumns = 5;
+    const double n = fields.Number();
+    if (CWordFields::Bad() || !(n >= 1 && n <= kMaxMeasureBoxes / kColumns) || n != std::floor(n))
+        return kScriptStop;
+    auto* grid = static_cast<stMeasureGrid*>(gs->measureGrid);
+    if (grid && GetMeasurementRows(grid) == static_cast<int>(n)) return kScriptGoOn;
+    if (grid)
+        for (stMeasure* box : grid->boxes) StoreMeasurementSettings(box);
+    ResetMeasurementGrid(gs, static_cast<uint16_t>(n), kColumns);
+    UpdateAllMeasurements(gs);
     return kScriptGoOn;
 }
 
@@ -432,6 +674,13 @@ int16_t SetWithDocument(CWordFields& fields, const char* target, tagGS* gs) {
     if (ScriptWordIs(target, "WINDOW")) return SetWindowPosition(fields, gs);
     if (ScriptWordIs(target, "PLOTTYPE")) return SetPlotType(fields, gs);
     if (ScriptWordIs(target, "HSCALE")) return SetHorizontalScale(fields, gs);
+    if (ScriptWordIs(target, "GRIDOPTIONS")) return SetGridOptions(fields, gs);
+    if (ScriptWordIs(target, "MARKER")) return SetMarker(fields, gs);
+    if (ScriptWordIs(target, "MEASUREMENT")) return SetMeasureBox(fields, gs, false);
+    if (ScriptWordIs(target, "MEASUREMENTCHANNEL")) return SetMeasureBox(fields, gs, true);
+    if (ScriptWordIs(target, "MEASUREMENTROWS")) return SetMeasureRows(fields, gs);
+    if (ScriptWordIs(target, "HGRID")) return SetHorizontalGrid(fields, gs);
+    if (ScriptWordIs(target, "VGRID")) return SetVerticalGrid(fields, gs);
     if (ScriptWordIs(target, "HOFFSET")) {
         const double t = fields.Number() * HorizontalFactor(gs);
         if (CWordFields::Bad()) return kScriptStop;

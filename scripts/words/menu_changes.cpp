@@ -2,6 +2,7 @@
 // pop-ups and items by ids of their own, which stand for titles and frame commands.
 #include "scripts/words/word_fields.h"
 #include "base/app.h"
+#include "base/notify.h"
 #include "devlib/vk40.h"
 #include <algorithm>
 #include <cstdint>
@@ -38,6 +39,9 @@ struct stItemRun {
     uint16_t count;
     uint16_t commands[14];
 };
+// The lesson's ids of the Help items; their commands come from the Help menu's table.
+constexpr uint32_t kHelpItemFirst = 1052, kHelpItemLast = 1057;
+
 const stItemRun kItemRuns[] = {
     {1006, 5, {4097, 4098, 4099, 4101, 4100}},
     {1100, 7, {257, 258, 268, 259, 260, 263, 261}},
@@ -200,7 +204,15 @@ void ApplyScriptMenuChange(uint32_t id, const char* text, int action) {
     HMENU menu = g_app ? g_app->hmenuFrame : nullptr;
     if (!menu) return;
     const char* title = nullptr;
-    if (IsPopupId(id, &title)) {
+    const int32_t help = id >= kHelpItemFirst && id <= kHelpItemLast ? notify::HelpItemCommand(id) : -1;
+    if (help >= 0 && action != 2) {
+        // The Help menu is built from its own table: the change goes there.
+        notify::ChangeHelpItem(static_cast<UINT>(help), action);
+        return;
+    }
+    if (help >= 0) {
+        ChangeItem(menu, id, static_cast<UINT>(help), text, action);
+    } else if (IsPopupId(id, &title)) {
         ChangePopup(menu, id, title, text, action);
     } else if (const UINT command = CommandOfItem(id)) {
         ChangeItem(menu, id, command, text, action);

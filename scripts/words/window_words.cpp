@@ -9,6 +9,7 @@
 #include "controls/script_button.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "documents/markers/markers.h"
 #include "graph/dialogs/toolbar.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/display_toggles.h"
@@ -25,7 +26,6 @@ struct stClickTarget {
     const char* word;
     ScriptPermission permission;
 };
-// TOOLS has no flag here: the toolbar's tool buttons follow the recording state alone.
 const stClickTarget kClickTargets[] = {
     {"VLABEL", kPermVLabel},           {"VSCALE", kPermVScale},
     {"VSCALEUNITS", kPermVScaleUnits}, {"HLABEL", kPermHLabel},
@@ -34,7 +34,7 @@ const stClickTarget kClickTargets[] = {
     {"HSCROLLBAR", kPermHScrollBar},   {"SIZEWINDOW", kPermSizeWindow},
     {"DRAGWINDOW", kPermDragWindow},   {"ZOOMWINDOW", kPermZoomWindow},
     {"CLOSEWINDOW", kPermCloseWindow}, {"RMOUSEBUTTON", kPermRMouseButton},
-    {"SIZEJOURNAL", kPermSizeJournal},
+    {"SIZEJOURNAL", kPermSizeJournal}, {"TOOLS", kPermTools},
 };
 
 void SetClickPermission(const char* target, uint16_t on) {
@@ -92,6 +92,8 @@ int16_t EnableOrDisable(stScriptCall& call, uint16_t on) {
         }
     } else if (ScriptWordIs(word, "CLICK")) {
         if (fields.Word(arg)) SetClickPermission(arg, on);
+        // The tool buttons show the permission at once.
+        if (ScriptWordIs(arg, "TOOLS")) notify::UpdateGraphToolbar();
     } else if (ScriptWordIs(word, "SAVEPROMPT")) {
         if (!EnableSavePrompt(on)) return kScriptStop;
     } else if (ScriptWordIs(word, "ALL")) {
@@ -265,6 +267,15 @@ int16_t ScriptWordSelect(stScriptCall& call) {
         if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
         return kScriptGoOn;
     }
+    if (ScriptWordIs(word, "MARKER")) {
+        // Marker n, or the last for 0, becomes the current one as a click on it would make it.
+        const double n = fields.Number();
+        if (CWordFields::Bad()) return kScriptStop;
+        if (!gs || !gs->markers || !gs->markers->first || !(n >= 0 && n <= gs->markers->count)) return kScriptGoOn;
+        if (stMarkerNode* node = GetMarkerByNumber(gs->markers->first, static_cast<uint32_t>(n)))
+            CommitMarkerLabel(gs, node, 0, 1, 0);
+        return kScriptGoOn;
+    }
     if (ScriptWordIs(word, "CURSORTOOL")) {
         // Only the three tools the graph window has buttons for.
         fields.Word(text);
@@ -346,6 +357,7 @@ void ResetFrameMenu() {
             }
             HMENU old = g_app->hmenuFrame;
             g_app->hmenuFrame = fresh;
+            notify::ShowAllHelpItems();
             notify::AttachFrameMenu();
             if (old && old != fresh) DestroyMenu(old);
             if (g_app->hAcq) DrvAppendMenu(&g_app->driverOps, g_app->hwndFrame);

@@ -68,7 +68,9 @@ void UpdateGraphToolbar() {
     CheckButton(IDM_SHOW_CHANNEL_NUMBERS, IsChanButtonsShown(gs));
     CheckButton(IDM_SHOW_MARKERS, gs->markerBarShown != 0);
     CheckButton(IDM_SHOW_JOURNAL, gs->journalShown != 0);
-    const bool tools = !recording || (gs->toolsWhileRecording && g_script.cursorToolsAllowed);
+    // A lesson may take the cursor tools away; during a recording they need both permissions.
+    const bool tools = g_script.permissions[kPermTools] &&
+                       (!recording || (gs->toolsWhileRecording && g_script.cursorToolsAllowed));
     for (HWND b : gs->toolButtons)
         if (b) EnableWindow(b, tools ? TRUE : FALSE);
     bool anyChannel = false;

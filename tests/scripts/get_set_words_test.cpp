@@ -2,16 +2,23 @@
 // each statement leaves in the variables, the graph, the frame and the unit library is read back.
 #include "tests/scripts/lesson_fixture.h"
 
+#include <cstdio>
 #include <cstring>
+#include <richedit.h>
 
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/journal/journal.h"
+#include "documents/markers/markers.h"
+#include "documents/measurements/measure_box.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "scripts/engine/script_engine.h"
 #include "tests/documents/acq_builder.h"
+#include "tests/shell/box_capture.h"
 
 namespace {
 
@@ -303,4 +310,315 @@ TEST_F(GetSetWords, PrecisionSetsTheDigitsOfAChannelOrOfTheTimeAxis) {
     EXPECT_EQ(gs->precisionDigits, 5);
     EXPECT_EQ(Run({"SET PRECISION VSCALE 60, 3"}), kScriptStop);
     EXPECT_EQ(ErrorDialogs(), 1);
+}
+
+// ---- The grid ----
+
+TEST_F(GetSetWords, GridOptionsReadBackAsFlagsAndListPlaces) {
+    tagGS* gs = NewGraph("Grid read");
+    ASSERT_TRUE(gs);
+    const struct {
+        uint32_t locked, fine, midpoint;
+        uint16_t options[4];  // major style, minor style, major width, minor width
+        COLORREF major, minor;
+        double want[9];
+    } cases[] = {
+        {0, 1, 0, {PS_SOLID, PS_DOT, 1, 1}, 0x808080, 0xC0C0C0, {1, 0, 0, 0, 0, 7, 2, 0, 8}},
+        {1, 0, 1, {PS_DASHDOTDOT, PS_DASH, 8, 4}, 0xFFFFFF, 0x0000FF, {0, 1, 1, 4, 6, 15, 1, 3, 9}},
+        // Values the lists do not hold read as their last places.
+        {1, 0, 0, {PS_NULL, PS_SOLID, 7, 1}, 0x123456, 0x000000, {0, 1, 0, 4, 6, 15, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        gs->gridLocked = c.locked;
+        gs->gridOptions2 = c.fine;
+        gs->gridExtra = c.midpoint;
+        std::memcpy(gs->gridOptions, c.options, sizeof c.options);
+        gs->gridColor = c.major;
+        gs->gridMinorColor = c.minor;
+        ASSERT_EQ(Run({"GET GRIDOPTIONS A, B, C, D, E, F, G, H, I"}), kScriptGoOn);
+        for (int i = 0; i < 9; ++i) EXPECT_EQ(Var(static_cast<char>('A' + i)), c.want[i]) << "case " << &c - cases << ", " << i;
+    }
+    EXPECT_EQ(Run({"GET GRIDOPTIONS A, B, C, D"}), kScriptStop) << "nine names";
+    EXPECT_EQ(ErrorDialogs(), 1);
+}
+
+TEST_F(GetSetWords, SetGridOptionsLocksOrUnlocksAndTakesThePensByPlace) {
+    tagGS* gs = NewGraph("Grid set");
+    ASSERT_TRUE(gs);
+    const struct {
+        const char* line;
+        uint32_t locked, fine, midpoint;
+        uint16_t options[4];
+        COLORREF major, minor;
+    } cases[] = {
+        {"SET GRIDOPTIONS LOCKED MINORON MIDDLEPOINT 1, 2, 9, 2, 0, 15", 1, 1, 1, {PS_DASH, PS_DOT, 3, 1}, 0x0000FF,
+         0xFFFFFF},
+        // No mode word: the numbers follow at once and the start/end mode holds.
+        {"SET GRIDOPTIONS LOCKED MINOROFF 4, 6, 0, 3, 1, 12", 1, 0, 0, {PS_DASHDOTDOT, PS_DASHDOT, 8, 2}, 0x000000,
+         0xFF0000},
+        {"SET GRIDOPTIONS LOCKED MINOROFF STARTEND 0, 0, 7, 0, 0, 8", 1, 0, 0, {PS_SOLID, PS_SOLID, 1, 1}, 0x808080,
+         0xC0C0C0},
+        // Unlocked, the pens go back to plain grey lines whatever follows.
+        {"SET GRIDOPTIONS UNLOCKED MINORON 4, 6, 0, 3, 1, 12", 0, 1, 0, {PS_SOLID, PS_SOLID, 1, 1}, 0x808080,
+         0xC0C0C0},
+        {"SET GRIDOPTIONS MINOROFF", 0, 0, 0, {PS_SOLID, PS_SOLID, 1, 1}, 0x808080, 0xC0C0C0},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Run({c.line}), kScriptGoOn) << c.line;
+        EXPECT_EQ(gs->gridLocked, c.locked) << c.line;
+        EXPECT_EQ(gs->gridOptions2, c.fine) << c.line;
+        EXPECT_EQ(gs->gridExtra, c.midpoint) << c.line;
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(gs->gridOptions[i], c.options[i]) << c.line << ", option " << i;
+        EXPECT_EQ(gs->gridColor, c.major) << c.line;
+        EXPECT_EQ(gs->gridMinorColor, c.minor) << c.line;
+    }
+    // What SET wrote, GET reads back.
+    ASSERT_EQ(Run({"SET GRIDOPTIONS LOCKED MINORON MIDDLEPOINT 3, 5, 14, 1, 4, 6",
+                   "GET GRIDOPTIONS A, B, C, D, E, F, G, H, I"}),
+              kScriptGoOn);
+    const double back[] = {0, 0, 1, 3, 5, 14, 1, 4, 6};
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(Var(static_cast<char>('A' + i)), back[i]) << i;
+
+    // A place outside its list refuses the statement and leaves the grid as it was.
+    const char* refused[] = {
+        "SET GRIDOPTIONS LOCKED MINOROFF 5, 0, 0, 0, 0, 0",
+        "SET GRIDOPTIONS LOCKED MINOROFF 0, 7, 0, 0, 0, 0", "SET GRIDOPTIONS LOCKED MINOROFF 0, 0, 16, 0, 0, 0",
+        "SET GRIDOPTIONS LOCKED MINOROFF 0, 0, 0, -1, 0, 0", "SET GRIDOPTIONS LOCKED MINOROFF 0, 0, 0, 0, 1.5, 0",
+        "SET GRIDOPTIONS LOCKED MINOROFF 0, 0, 0, 0, 0, 1e9",
+    };
+    int dialogs = 0;
+    for (const char* line : refused) {
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+        EXPECT_EQ(gs->gridLocked, 1u) << line;
+        EXPECT_EQ(gs->gridOptions2, 1u) << line;
+        EXPECT_EQ(gs->gridColor, 0xFFFF00u) << line;
+        EXPECT_EQ(gs->gridOptions[3], 5) << line;
+    }
+}
+
+TEST_F(GetSetWords, UnlockingTheGridKeepsTheSpanOverFourDivisions) {
+    tagGS* gs = NewGraph("Unlock");
+    ASSERT_TRUE(gs);
+    gs->gridLocked = 1;
+    gs->gridExtra = 1;
+    gs->displayMode = 0;
+    gs->hPerDiv = 500.0;
+    gs->hDivisions = 10.0;
+    gs->hStart = 250.0;
+    gs->chanVPerDiv[4] = 2.0;
+    gs->chanVDivisions[4] = 6.0;
+    gs->chanVCenter[4] = -1.0;
+    ASSERT_EQ(Run({"SET GRIDOPTIONS UNLOCKED MINOROFF"}), kScriptGoOn);
+    EXPECT_EQ(gs->hPerDiv, 1250.0);
+    EXPECT_EQ(gs->hDivisions, 4.0);
+    EXPECT_EQ(gs->gridExtraValue, 250.0) << "the lines start at the view's start";
+    EXPECT_EQ(gs->chanVPerDiv[4], 3.0);
+    EXPECT_EQ(gs->chanVDivisions[4], 4.0);
+    EXPECT_EQ(gs->chanVOffsetDiv[4], -1.0);
+    EXPECT_EQ(gs->gridExtra, 0u);
+
+    // In XY mode only the horizontal channel's scale is brought to four divisions.
+    gs->displayMode = 2;
+    gs->xyXChan = 7;
+    gs->chanVPerDiv[7] = 1.0;
+    gs->chanVDivisions[7] = 8.0;
+    gs->chanVPerDiv[4] = 1.0;
+    gs->chanVDivisions[4] = 8.0;
+    ASSERT_EQ(Run({"SET GRIDOPTIONS UNLOCKED MINOROFF"}), kScriptGoOn);
+    EXPECT_EQ(gs->chanVPerDiv[7], 2.0);
+    EXPECT_EQ(gs->chanVPerDiv[4], 1.0);
+    EXPECT_EQ(gs->hPerDiv, 1250.0);
+}
+
+TEST_F(GetSetWords, GridSpacingAndOriginChangeOnlyALockedGrid) {
+    tagGS* gs = NewGraph("Spacing");
+    ASSERT_TRUE(gs);
+    gs->hUnitKind = 0;  // seconds
+    gs->hPerDiv = 1000.0;
+    gs->hDivisions = 4.0;
+    gs->chanVPerDiv[2] = 1.0;
+    gs->chanVDivisions[2] = 8.0;
+    gs->gridLocked = 0;
+    ASSERT_EQ(Run({"SET HGRID 0.5, 0.25", "SET VGRID 2, 2, -1"}), kScriptGoOn);
+    EXPECT_EQ(gs->hPerDiv, 1000.0) << "unlocked: nothing";
+    EXPECT_EQ(gs->chanVPerDiv[2], 1.0) << "unlocked: nothing";
+    gs->gridLocked = 1;
+    ASSERT_EQ(Run({"SET HGRID 0.5, 0.25", "SET VGRID 2, 2, -1", "GET HGRID A, B", "GET VGRID 2, C, D"}),
+              kScriptGoOn);
+    EXPECT_EQ(gs->hPerDiv, 500.0);
+    EXPECT_EQ(gs->hDivisions, 8.0) << "the span shown stays";
+    EXPECT_EQ(gs->gridExtraValue, 250.0);
+    EXPECT_EQ(gs->chanVPerDiv[2], 2.0);
+    EXPECT_EQ(gs->chanVDivisions[2], 4.0);
+    EXPECT_EQ(gs->chanVOffsetDiv[2], -1.0);
+    EXPECT_EQ(Var('A'), 500.0);
+    EXPECT_EQ(Var('B'), 250.0);
+    EXPECT_EQ(Var('C'), 4.0) << "the number of divisions";
+    EXPECT_EQ(Var('D'), -1.0);
+    const char* refused[] = {"SET HGRID 0, 1", "SET VGRID 2, -1, 0", "SET VGRID 60, 1, 0", "GET VGRID 60, C, D",
+                             "GET HGRID A"};
+    int dialogs = 0;
+    for (const char* line : refused) {
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+    }
+    EXPECT_EQ(gs->hPerDiv, 500.0);
+    EXPECT_EQ(gs->chanVPerDiv[2], 2.0);
+}
+
+TEST_F(GetSetWords, ALockedMidpointGridTakesAndGivesRangeAndMidpoint) {
+    tagGS* gs = NewGraph("Midpoint");
+    ASSERT_TRUE(gs);
+    FillChannel(gs, 10000);
+    gs->hUnitKind = 0;
+    gs->gridLocked = 1;
+    gs->gridExtra = 1;
+    gs->hPerDiv = 1000.0;
+    gs->chanVPerDiv[0] = 2.0;
+    ASSERT_EQ(Run({"SET HSCALE 4, 3", "SET VSCALE 0, 10, 2", "GET HSCALE A, B, U$", "GET VSCALE 0, C, D, V$"}),
+              kScriptGoOn);
+    EXPECT_EQ(gs->hStart, 1000.0);
+    EXPECT_EQ(gs->hDivisions, 4.0);
+    EXPECT_EQ(gs->chanVCenter[0], 2.0);
+    EXPECT_EQ(gs->chanVDivisions[0], 5.0);
+    EXPECT_EQ(Var('A'), 4000.0) << "the range";
+    EXPECT_EQ(Var('B'), 3000.0) << "the midpoint";
+    EXPECT_EQ(Var('C'), 10.0);
+    EXPECT_EQ(Var('D'), 2.0);
+    // A range reaching before the start begins at 0 and ends where the range around the midpoint does.
+    ASSERT_EQ(Run({"SET HSCALE 4, 1"}), kScriptGoOn);
+    EXPECT_EQ(gs->hStart, 0.0);
+    EXPECT_EQ(gs->hDivisions, 3.0);
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
+
+// ---- Markers and measurements ----
+
+TEST_F(GetSetWords, SetMarkerPlacesALabelledMarkerAtItsTime) {
+    tagGS* gs = NewGraph("Markers");
+    ASSERT_TRUE(gs);
+    FillChannel(gs, 5000);
+    ASSERT_EQ(Run({"SET MARKER 2.5, \"Stimulus\"", "SET MARKER 0.5, \"Rest\""}), kScriptGoOn);
+    ASSERT_TRUE(gs->markers);
+    ASSERT_EQ(gs->markers->count, 2u);
+    const stMarkerNode* first = gs->markers->first;
+    ASSERT_TRUE(first && first->next);
+    EXPECT_EQ(first->position, 500u) << "kept in time order";
+    EXPECT_STREQ(first->label, "Rest");
+    EXPECT_EQ(first->next->position, 2500u);
+    EXPECT_STREQ(first->next->label, "Stimulus");
+    ASSERT_TRUE(first->marker);
+    EXPECT_EQ(first->marker->type, kMarkerFixed);
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
+
+TEST_F(GetSetWords, MeasurementWordsSetTheShownBoxesAndTheRowCount) {
+    tagGS* gs = NewGraph("Boxes");
+    ASSERT_TRUE(gs);
+    FillChannel(gs, 100);
+    ASSERT_TRUE(PutChannelSample(gs, 0, 3, 7.0));
+    auto* grid = static_cast<stMeasureGrid*>(gs->measureGrid);
+    ASSERT_TRUE(grid);
+    ASSERT_GE(grid->boxes.size(), 2u);
+    ASSERT_EQ(Run({"SET MEASUREMENT 1, MAX", "SET MEASUREMENT 2, PtoP", "SET MEASUREMENTCHANNEL 2, 3"}), kScriptGoOn);
+    EXPECT_EQ(GetMeasurementType(grid->boxes[0]), 4);
+    EXPECT_EQ(GetMeasurementType(grid->boxes[1]), 3);
+    EXPECT_EQ(GetMeasurementChannel(grid->boxes[1]), 3);
+    EXPECT_EQ(gs->measureType[0], 4) << "the graph keeps the setting";
+    EXPECT_EQ(gs->measureChan[1], 3);
+
+    // Rebuilt with more rows, the boxes keep what they were set to.
+    ASSERT_EQ(Run({"SET MEASUREMENTROWS 3"}), kScriptGoOn);
+    grid = static_cast<stMeasureGrid*>(gs->measureGrid);
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(GetMeasurementRows(grid), 3);
+    EXPECT_EQ(gs->measureRows, 3);
+    ASSERT_EQ(grid->boxes.size(), 15u);
+    EXPECT_EQ(GetMeasurementType(grid->boxes[0]), 4);
+    EXPECT_EQ(GetMeasurementChannel(grid->boxes[1]), 3);
+    ASSERT_EQ(Run({"SET MEASUREMENT 15, MEAN"}), kScriptGoOn);
+    EXPECT_EQ(GetMeasurementType(grid->boxes[14]), 6);
+
+    // Hidden boxes are left alone.
+    ASSERT_EQ(Run({"HIDE MEASUREMENTS", "SET MEASUREMENT 1, MIN"}), kScriptGoOn);
+    EXPECT_EQ(GetMeasurementType(grid->boxes[0]), 4);
+
+    const char* refused[] = {"SET MEASUREMENT 1, SIDEWAYS", "SET MEASUREMENTCHANNEL 1, 60", "SET MEASUREMENTROWS 0",
+                             "SET MEASUREMENTROWS 9", "SET MEASUREMENTROWS 2.5"};
+    int dialogs = 0;
+    for (const char* line : refused) {
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+    }
+    EXPECT_EQ(GetMeasurementRows(static_cast<stMeasureGrid*>(gs->measureGrid)), 3);
+    // Box numbers past the grid name no box: nothing to set.
+    EXPECT_EQ(Run({"SHOW MEASUREMENTS", "SET MEASUREMENT 16, MAX", "SET MEASUREMENT 0, MAX"}), kScriptGoOn);
+}
+
+TEST_F(GetSetWords, TabSizeSpacesTheJournalTabStops) {
+    const float kept = JournalPrefs().tabSize;
+    tagGS* gs = NewGraph("Tabs");
+    ASSERT_TRUE(gs);
+    HWND journal = GetJournalWindow(gs);
+    ASSERT_TRUE(journal);
+    ASSERT_EQ(Run({"SET TABSIZE 0.5"}), kScriptGoOn);
+    EXPECT_EQ(JournalPrefs().tabSize, 0.5f);
+    PARAFORMAT pf{};
+    pf.cbSize = sizeof pf;
+    SendMessageA(journal, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    ASSERT_GE(pf.cTabCount, 2);
+    EXPECT_EQ(pf.rgxTabs[0] & 0xFFFFFF, 720) << "half an inch in twips";
+    EXPECT_EQ(pf.rgxTabs[1] & 0xFFFFFF, 1440);
+    const char* refused[] = {"SET TABSIZE 0", "SET TABSIZE -1", "SET TABSIZE 1e9"};
+    int dialogs = 0;
+    for (const char* line : refused) {
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+        EXPECT_EQ(JournalPrefs().tabSize, 0.5f) << line;
+    }
+    JournalPrefs().tabSize = kept;
+}
+
+TEST_F(GetSetWords, BitmapImageReplacesAButtonPictureOrReportsTheFile) {
+    // A 3 x 2 picture written as a bitmap file.
+    const std::string file = InFolder("face.bmp");
+    {
+        BITMAPINFOHEADER bi{};
+        bi.biSize = sizeof bi;
+        bi.biWidth = 3;
+        bi.biHeight = 2;
+        bi.biPlanes = 1;
+        bi.biBitCount = 24;
+        const DWORD row = 12, pixels = row * 2;
+        BITMAPFILEHEADER bf{};
+        bf.bfType = 0x4D42;
+        bf.bfOffBits = sizeof bf + sizeof bi;
+        bf.bfSize = bf.bfOffBits + pixels;
+        std::string bytes(reinterpret_cast<const char*>(&bf), sizeof bf);
+        bytes.append(reinterpret_cast<const char*>(&bi), sizeof bi);
+        bytes.append(pixels, '\x40');
+        FILE* f = std::fopen(file.c_str(), "wb");
+        ASSERT_TRUE(f);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    ASSERT_EQ(Run({"SET BitmapImage 6, \"" + file + "\""}), kScriptGoOn);
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectA(m_MLBitmap.Get(MLBMP_EXTRA), sizeof bm, &bm));
+    EXPECT_EQ(bm.bmWidth, 3);
+    EXPECT_EQ(bm.bmHeight, 2);
+
+    BoxCapture boxes;
+    EXPECT_EQ(Run({"SET BitmapImage 6, \"no such.bmp\""}), kScriptStop);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_EQ(boxes.boxes[0].text, "Can't load image - no such.bmp.");
+    ASSERT_TRUE(GetObjectA(m_MLBitmap.Get(MLBMP_EXTRA), sizeof bm, &bm));
+    EXPECT_EQ(bm.bmWidth, 3) << "a failed load keeps the picture";
+    for (const char* line : {"SET BitmapImage 7, \"x.bmp\"", "SET BitmapImage -1, \"x.bmp\"",
+                             "SET BitmapImage 1.5, \"x.bmp\""})
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+    EXPECT_EQ(boxes.boxes.size(), 1u) << "a slot outside the seven is refused before any load";
+    m_MLBitmap.InitFromResource();
 }

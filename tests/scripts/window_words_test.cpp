@@ -9,9 +9,11 @@
 #include "base/lesson.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
+#include "documents/markers/markers.h"
 #include "graph/dialogs/toolbar.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/engine/script_engine.h"
+#include "shell/help.h"
 #include "shell/startup.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/shell/shell_fixture.h"
@@ -86,6 +88,7 @@ TEST_F(WindowWords, ClickTargetsSwitchTheirOwnPermissionAndNoOther) {
         {"measurements", kPermMeasurements}, {"VSCROLLBAR", kPermVScrollBar}, {"HSCROLLBAR", kPermHScrollBar},
         {"SIZEWINDOW", kPermSizeWindow},   {"DRAGWINDOW", kPermDragWindow}, {"ZOOMWINDOW", kPermZoomWindow},
         {"CLOSEWINDOW", kPermCloseWindow}, {"RMOUSEBUTTON", kPermRMouseButton}, {"SIZEJOURNAL", kPermSizeJournal},
+        {"TOOLS", kPermTools},
     };
     for (const auto& c : cases) {
         ResetScriptPermissions();
@@ -338,6 +341,94 @@ TEST_F(WindowWords, SelectCursorToolPicksOneOfTheGraphsThreeTools) {
 }
 
 // ---- Files ----
+
+TEST_F(WindowWords, WithoutTheToolsPermissionTheGraphsToolButtonsStayDisabled) {
+    tagGS* gs = NewGraph("Tools");
+    ASSERT_TRUE(gs);
+    auto enabledButtons = [gs] {
+        int n = 0;
+        for (HWND b : gs->toolButtons) n += b && IsWindowEnabled(b);
+        return n;
+    };
+    ASSERT_EQ(enabledButtons(), 3);
+    ASSERT_EQ(Run({"DISABLE CLICK TOOLS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons(), 0);
+    // Other toolbar refreshes (here a display switch) keep them disabled.
+    ASSERT_EQ(Run({"HIDE MEASUREMENTS", "SHOW MEASUREMENTS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons(), 0);
+    ASSERT_EQ(Run({"ENABLE CLICK TOOLS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons(), 3);
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
+
+TEST_F(WindowWords, SelectMarkerMakesANumberedMarkerTheCurrentOne) {
+    tagGS* gs = NewGraph("Marked");
+    ASSERT_TRUE(gs);
+    gs->sampleInterval = 1.0;
+    EXPECT_EQ(Run({"SELECT MARKER 1"}), kScriptGoOn) << "no markers: nothing to select";
+    ASSERT_EQ(Run({"SET MARKER 1, \"one\"", "SET MARKER 2, \"two\"", "SET MARKER 3, \"three\""}), kScriptGoOn);
+    ASSERT_TRUE(gs->markers && gs->markers->count == 3);
+    const struct {
+        const char* line;
+        const char* current;
+    } cases[] = {
+        {"SELECT MARKER 1", "one"}, {"SELECT MARKER 0", "three"}, {"SELECT MARKER 2", "two"},
+        {"SELECT MARKER 4", "two"},  // past the last: the current one stays
+        {"SELECT MARKER -1", "two"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Run({c.line}), kScriptGoOn) << c.line;
+        ASSERT_TRUE(gs->markers->current) << c.line;
+        EXPECT_STREQ(gs->markers->current->label, c.current) << c.line;
+    }
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
+
+namespace {
+std::vector<std::string> g_helpOpened;
+INT_PTR RecordHelpOpen(HWND, const char* file, const char*) {
+    g_helpOpened.push_back(file ? file : "");
+    return 42;
+}
+BOOL AnyProgramFor(const char*) { return TRUE; }
+
+UINT HelpState(UINT command) { return HelpMenu() ? GetMenuState(HelpMenu(), command, MF_BYCOMMAND) : ~0u; }
+}  // namespace
+
+TEST_F(WindowWords, MenuWordsReachTheHelpMenuItems) {
+    g_helpOpened.clear();
+    SetHelpShell({RecordHelpOpen, AnyProgramFor});
+    ShowAllHelpItems();
+    InitHelpMenu();
+    ASSERT_TRUE(HelpMenu());
+    uint32_t item = 0;
+    for (uint32_t id = 1052; id <= 1057; ++id)
+        if (GetHelpItemCommand(id) == IDM_HELP_QUICK_GUIDE) item = id;
+    ASSERT_NE(item, 0u);
+    const std::string n = std::to_string(item);
+    ASSERT_NE(HelpState(IDM_HELP_QUICK_GUIDE), ~0u);
+
+    ASSERT_EQ(Run({"DISABLE MENU " + n}), kScriptGoOn);
+    EXPECT_TRUE(HelpState(IDM_HELP_QUICK_GUIDE) & MF_GRAYED);
+    ASSERT_EQ(Run({"ENABLE MENU " + n}), kScriptGoOn);
+    EXPECT_FALSE(HelpState(IDM_HELP_QUICK_GUIDE) & MF_GRAYED);
+    ASSERT_EQ(Run({"REMOVEMENU " + n}), kScriptGoOn);
+    EXPECT_EQ(HelpState(IDM_HELP_QUICK_GUIDE), ~0u) << "left out of the Help menu";
+    EXPECT_NE(HelpState(IDM_HELP_ABOUT), ~0u) << "the others stay";
+    ASSERT_EQ(Run({"ENABLE ALL"}), kScriptGoOn);
+    EXPECT_NE(HelpState(IDM_HELP_QUICK_GUIDE), ~0u) << "the menu reset shows every Help item again";
+    EXPECT_NE(GetMenuState(FrameMenu(), IDM_HELP_ABOUT, MF_BYCOMMAND), ~0u) << "on the frame's new menu bar";
+
+    // SET HELPMENUITEM gives an item by its command a new target, which the menu then opens.
+    const std::string guide = std::to_string(IDM_HELP_QUICK_GUIDE);
+    ASSERT_EQ(Run({"SET HELPMENUITEM " + guide + ", \"Guides\\Other.pdf\", 0, 0"}), kScriptGoOn);
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_HELP_QUICK_GUIDE, 0);
+    ASSERT_EQ(g_helpOpened.size(), 1u);
+    EXPECT_EQ(g_helpOpened[0], "Guides\\Other.pdf");
+    ASSERT_EQ(Run({"SET HELPMENUITEM 1, \"Elsewhere.pdf\", 0, 0, 0"}), kScriptGoOn) << "no item has that command";
+    SetHelpShell({nullptr, nullptr});
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
 
 TEST_F(WindowWords, FileCopyHonoursTheFailIfExistsFlagAndReportsThroughItsVariable) {
     const std::string source = InFolder("source.txt"), target = InFolder("target.txt");
