@@ -5,6 +5,7 @@
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "documents/measurements/measure_box.h"
 #include "graph/document/channel_edits.h"
 #include "graph/document/sample_store.h"
 #include "graph/view/channel_selection.h"
@@ -201,4 +202,13 @@ void FinishTransform(tagGS* gs) {
     if (gs->autoscaleMode) AutoScaleGraph(gs, gs->autoscaleMode == 1);
     UpdateGraphScrollBars(gs);
     if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+}
+
+void SetResultMeasurements(tagGS* gs, const int types[5]) {
+    if (!gs || !types) return;
+    const int boxes = GetMeasurementCount(gs->measureGrid);
+    if (boxes <= 2) return;
+    for (int b = 0; b < 5 && b < boxes; ++b)
+        if (stMeasure* box = GetMeasurementAt(gs->measureGrid, b)) SetMeasurementType(box, types[b]);
+    SetMeasurementCaptions(gs);
 }

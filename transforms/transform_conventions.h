@@ -120,6 +120,12 @@ int32_t DestinationWriteStart(uint32_t oldCount, int32_t first);
 // Grows the destination's block (doubles, zero-filled) to count samples. 1 on success.
 int GrowChannelTo(tagGS* gs, int slot, uint32_t count);
 
+// ---- Result graphs ----
+// A new result graph's measurement boxes 0..4 get types (measure::Type numbers) when it has more
+// than two boxes, on the boxes it has; their captions then follow its horizontal unit, so set
+// that first.
+void SetResultMeasurements(tagGS* gs, const int types[5]);
+
 // ---- Afterwards ----
 // Marks the document changed, autoscales when its setting asks (all channels for 1), and
 // brings the scroll bars and the graph window up to date.

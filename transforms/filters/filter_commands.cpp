@@ -15,6 +15,8 @@
 #include "base/resource.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/measurements/measure_calc.h"
 #include "graph/document/graph_doc.h"
 #include <cstring>
 #include <vector>
@@ -343,8 +345,12 @@ void StoreSection(const IirSection& from, double coefficients[5], double state[4
     for (int i = 0; i < 4; ++i) state[i] = st[i];
 }
 
-// The magnitude of the filter in a new graph: channel "Magnitude" in dB over frequency.
+}  // namespace
+
+// ---- Filter response ----
+
 int ShowFilterResponse(tagGS* doc, const double* h, int32_t m, int type) {
+    if (!doc || !h || m < 1 || type < kFirLowPass || type > 5) return 0;
     const uint32_t size = NextPowerOfTwo(static_cast<uint32_t>(m));
     std::vector<double> db;
     try {
@@ -366,6 +372,9 @@ int ShowFilterResponse(tagGS* doc, const double* h, int32_t m, int type) {
     g->gridMinorColor = 0xC0C0C0;
     const uint16_t gridOptions[4] = {0, 2, 1, 1};
     std::memcpy(g->gridOptions, gridOptions, sizeof gridOptions);
+    // A gain is read at a point, between two points, and at its frequency.
+    const int boxes[5] = {measure::kValue, measure::kDelta, measure::kHAbs, measure::kNone, measure::kNone};
+    SetResultMeasurements(g, boxes);
     TransformDestination dest;
     if (!OpenDestination(g, -1, &dest) || !GrowChannelTo(g, dest.slot, size / 2)) {
         CloseGraph(g, nullptr);
@@ -381,11 +390,10 @@ int ShowFilterResponse(tagGS* doc, const double* h, int32_t m, int type) {
     UpdateGraphLength(g);
     AutoScaleGraph(g, 1);
     UpdateGraphScrollBars(g);
+    UpdateAllMeasurements(g);
     InvalidateRect(hwnd, nullptr, FALSE);
     return 1;
 }
-
-}  // namespace
 
 // ---- FIR entry points ----
 

@@ -38,6 +38,11 @@ extern IirSettings g_iirSettings;
 // 36 no valid selection, or a refused parameter (BadParameterCode).
 int FirFilterChannel(tagGS* gs, int type, int withDialog);
 
+// The gain of the m coefficients h in a new graph: channel "Magnitude" in dB over frequency,
+// named for the filter type (1..4, 5 the derivative), on the frequency axis of doc's sampling
+// rate. 1 when the graph was made, 0 when it could not be (nothing is left open).
+int ShowFilterResponse(tagGS* doc, const double* h, int32_t m, int type);
+
 // The FIR dialog (its band form for types 3 and 4) over a working record whose type and
 // rangeSampleCount are set; entire is the in-out "Filter entire wave" flag, derivative gives the
 // caption "Derivative". 0 after OK, 1 after Cancel, 30 when the dialog cannot be made.

@@ -72,20 +72,23 @@ int OnDerivativeCommand(tagGS* gs) {
     }
     if (m < 1 || !DesignDerivative(w.lowCutoff, fs, m, h.data())) return kTransformNoMemory;
     ApplyWindow(h.data(), m, w.window);
-    if (w.flags & kFirDontModify) return kTransformDone;
-    if (!SaveTransformUndo(gs, range, "Derivative")) return kTransformNoMemory;
-    int result;
-    {
-        TransformProgress progress("Filtering: %3lu%% completed", 0, range.Count() - 1);
-        FilterProgress step;
-        step.step = DerivativeStep;
-        step.context = &progress;
-        result = ApplyFirFilter(x + range.first, range.Count(), h.data(), m, step);
+    int result = kFilterDone;
+    if (!(w.flags & kFirDontModify)) {
+        if (!SaveTransformUndo(gs, range, "Derivative")) return kTransformNoMemory;
+        {
+            TransformProgress progress("Filtering: %3lu%% completed", 0, range.Count() - 1);
+            FilterProgress step;
+            step.step = DerivativeStep;
+            step.context = &progress;
+            result = ApplyFirFilter(x + range.first, range.Count(), h.data(), m, step);
+        }
+        if (result == kFilterDone)
+            for (int64_t i = 0; i < range.Count(); ++i) x[range.first + i] *= fs;
+        else if (result != kFilterStopped)
+            ClearUndo();
+        FinishTransform(gs);
     }
-    if (result == kFilterDone)
-        for (int64_t i = 0; i < range.Count(); ++i) x[range.first + i] *= fs;
-    else if (result != kFilterStopped)
-        ClearUndo();
-    FinishTransform(gs);
+    // Given up with Escape: no response follows, as with the filters.
+    if (result == kFilterDone && (w.flags & kFirShowResponse)) ShowFilterResponse(gs, h.data(), m, 5);
     return result == kFilterNoMemory ? kTransformNoMemory : kTransformDone;
 }

@@ -10,6 +10,8 @@
 #include "base/resource.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/measurements/measure_calc.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/view/channel_selection.h"
@@ -112,6 +114,9 @@ tagGS* MakeResultGraph(int visible) {
     result->gridMinorColor = 0xC0C0C0;
     const uint16_t gridOptions[4] = {0, 2, 1, 1};
     std::memcpy(result->gridOptions, gridOptions, sizeof gridOptions);
+    // A spectrum is read at a frequency, across a band, and at its peak.
+    const int boxes[5] = {measure::kHAbs, measure::kDeltaH, measure::kMax, measure::kNone, measure::kNone};
+    SetResultMeasurements(result, boxes);
     return result;
 }
 
@@ -202,6 +207,7 @@ void FillResultGraph(tagGS* gs, tagGS* result, const FftSettingsRecord& s, const
     RebuildChannelItems(result);
     AutoScaleGraph(result, 1);
     UpdateGraphScrollBars(result);
+    UpdateAllMeasurements(result);
     if (result->hwnd) InvalidateRect(result->hwnd, nullptr, FALSE);
 }
 }  // namespace

@@ -5,11 +5,16 @@
 #include "base/app.h"
 #include "base/locked_block.h"
 #include "base/resource.h"
+#include "controls/popup_button.h"
 #include "devlib/vk40.h"
+#include "documents/documents_api.h"
+#include "documents/measurements/measure_box.h"
+#include "documents/measurements/measure_calc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "shell/commands/status.h"
+#include "transforms/filters/filters.h"
 #include "transforms/spectral/fft_channel.h"
 #include "transforms/transform_conventions.h"
 #include "transforms/transforms_api.h"
@@ -361,3 +366,86 @@ TEST_F(Transforms, ASixteenBitChannelTakesResultsBeyondItsRange) {
     }
     ExpectNear(after, before, "after Undo");
 }
+
+namespace {
+
+// The graphs a transform makes open with the measurement boxes that suit them, captioned for
+// their frequency axis; the derivative's "Show Filter Response" makes its graph like the filters'.
+TEST_F(Transforms, ResultGraphsOpenWithTheirMeasurementBoxes) {
+    const std::vector<int> responseTypes = {measure::kValue, measure::kDelta, measure::kHAbs, measure::kNone,
+                                            measure::kNone};
+    const std::vector<std::string> responseCaptions = {"value", "delta", "x-axis: F", "none", "none"};
+    struct Row {
+        UINT command;
+        bool response, dontModify;
+        const char* title;  // of the new graph; none when no graph should open
+        std::vector<int> types;
+        std::vector<std::string> captions;
+    } rows[] = {
+        {IDM_FIR_LOW_PASS, true, true, "Low Pass Filter", responseTypes, responseCaptions},
+        {IDM_TRANSFORM_DERIVATIVE, true, false, "Derivative", responseTypes, responseCaptions},
+        {IDM_TRANSFORM_DERIVATIVE, true, true, "Derivative", responseTypes, responseCaptions},
+        {IDM_TRANSFORM_DERIVATIVE, false, false, nullptr, {}, {}},
+        {IDM_TRANSFORM_FFT, false, false, "FFT",
+         {measure::kHAbs, measure::kDeltaH, measure::kMax, measure::kNone, measure::kNone},
+         {"x-axis: F", "delta F", "max", "none", "none"}},
+    };
+    for (const Row& row : rows) {
+        const std::string what = std::to_string(row.command) + (row.response ? " response" : "") +
+                                 (row.dontModify ? " unmodified" : "");
+        std::vector<double> in(2000);
+        for (size_t i = 0; i < in.size(); ++i) in[i] = std::sin(2 * kPi * 20 * i / 1000.0);
+        Fill(in);
+        g_firSettings = FirSettings();
+        DialogDriver driver({[&](HWND dlg) {
+            if (row.command != IDM_TRANSFORM_FFT) {
+                TypeInto(dlg, IDC_FIR_CUTOFF, "125");
+                TypeInto(dlg, IDC_FIR_TAPS, "101");
+                if (row.response) Click(dlg, IDC_FIR_RESPONSE);
+                if (row.dontModify) Click(dlg, IDC_FIR_DONT_MODIFY);
+            }
+            Click(dlg, IDOK);
+        }});
+        const int before = GraphWindowCount();
+        Command(row.command);
+        ASSERT_EQ(driver.Runs(), 1) << what;
+        if (row.command != IDM_TRANSFORM_FFT) {
+            const bool unchanged = Values(gs) == in;
+            EXPECT_EQ(unchanged, row.dontModify) << what;
+        }
+        if (!row.title) {
+            EXPECT_EQ(GraphWindowCount(), before) << what;
+            continue;
+        }
+        ASSERT_EQ(GraphWindowCount(), before + 1) << what;
+        tagGS* made = GraphTitled(row.title);
+        ASSERT_TRUE(made && made != gs) << what;
+        EXPECT_STREQ(made->title, row.title) << what;
+        EXPECT_EQ(made->hUnitKind, 1u) << what;
+        const int boxes = GetMeasurementCount(made->measureGrid);
+        ASSERT_GT(boxes, 2) << what;
+        for (int b = 0; b < 5 && b < boxes; ++b) {
+            stMeasure* box = GetMeasurementAt(made->measureGrid, b);
+            ASSERT_TRUE(box && box->typeButton) << what << " box " << b;
+            EXPECT_EQ(GetMeasurementType(box), row.types[b]) << what << " box " << b;
+            // The button shows its chosen item's text, numbered from 1 in its menu.
+            char caption[64] = "";
+            GetMenuStringA(box->typeButton->GetItemMenu(), GetMeasurementType(box) + kMeasureTypeIdBase + 1, caption,
+                           sizeof caption, MF_BYCOMMAND);
+            EXPECT_EQ(caption, row.captions[b]) << what << " box " << b;
+        }
+        if (row.command == IDM_TRANSFORM_DERIVATIVE) {
+            // A differentiator's gain grows with frequency: 6 dB an octave inside its band.
+            const std::vector<double> db = Values(made, static_cast<int>(made->selectedChan));
+            ASSERT_EQ(db.size(), 64u) << what;  // 101 taps: 128 points, half of them
+            EXPECT_NEAR(db[8] - db[4], 20 * std::log10(2.0), 0.5) << what;
+            EXPECT_NEAR(db[8], 20 * std::log10(2 * kPi * 8 / 128), 0.5) << what;
+        }
+        made->modified = 0;
+        SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(made->hwnd), 0);
+        ASSERT_EQ(GraphWindowCount(), before) << what;
+        ASSERT_EQ(Graph(), gs) << what;
+    }
+}
+
+}  // namespace
