@@ -199,6 +199,49 @@ RECT PictureRect(tagGS* gs, int32_t room) {
     return RECT{0, 0, std::max<int32_t>(width, 1), std::max<int32_t>(height, 1)};
 }
 
+// The view fields a picture narrowed to the selection changes, put back when it goes.
+class CNarrowedView {
+public:
+    explicit CNarrowedView(tagGS* gs) : m_gs(gs) {}
+    ~CNarrowedView() { Restore(); }
+    CNarrowedView(const CNarrowedView&) = delete;
+    CNarrowedView& operator=(const CNarrowedView&) = delete;
+    // Narrows the view to the selected columns when there are any; 1 when it did.
+    int Narrow() {
+        tagGS* gs = m_gs;
+        const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
+        const int32_t selWidth = gs->selX2 - gs->selX1;
+        if (gs->selStart == gs->selEnd || selWidth <= 0 || selWidth >= plotWidth) return 0;
+        m_hStart = gs->hStart;
+        m_hDivisions = gs->hDivisions;
+        m_plot = gs->plotRect;
+        m_narrowed = true;
+        gs->hStart = std::min(gs->selStart, gs->selEnd);
+        gs->plotRect.right -= plotWidth - selWidth;
+        ComputeChannelRects(gs, 1);
+        const int32_t axisHeight = gs->hAxisRect.bottom - gs->hAxisRect.top;
+        const int32_t axisTop = gs->hAxisRect.top;
+        gs->hAxisRect = RECT{gs->plotRect.left, axisTop - 1, gs->plotRect.right, gs->plotRect.bottom + axisHeight - 1};
+        // Same pixels per division as in the window.
+        gs->hDivisions = m_hDivisions * selWidth / plotWidth;
+        return 1;
+    }
+    void Restore() {
+        if (!m_narrowed) return;
+        m_narrowed = false;
+        m_gs->hStart = m_hStart;
+        m_gs->hDivisions = m_hDivisions;
+        m_gs->plotRect = m_plot;
+        ComputeChannelRects(m_gs, 1);
+    }
+
+private:
+    tagGS* m_gs;
+    bool m_narrowed = false;
+    double m_hStart = 0.0, m_hDivisions = 0.0;
+    RECT m_plot{};
+};
+
 }  // namespace
 
 // Rows of marker labels: each label goes on the first row whose last label ends left of it, or
@@ -225,15 +268,18 @@ int32_t PlaceMarkerLabelRows(const int32_t* lefts, const int32_t* rights, int32_
 
 // The graph into a Windows metafile on disk (or in memory for an empty path).
 int DrawGraphToMetafile(tagGS* gs, int colour, const char* path, HMETAFILE* metafile, RECT* picture, int selectionOnly) {
-    (void)selectionOnly;
     if (!gs || !gs->hwnd) return 0;
     HDC dc = CreateMetaFileA(path && *path ? path : nullptr);
     if (!dc) return 0;
     CWhiteStrips white;
+    CNarrowedView view(gs);
+    const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
+    const int narrowed = selectionOnly ? view.Narrow() : 0;
     HDC screen = GetDC(gs->hwnd);
     int32_t room = HasMarkerRows(gs) ? MarkerRoom(screen, gs) : 0;
     ReleaseDC(gs->hwnd, screen);
     RECT r = PictureRect(gs, room);
+    if (narrowed) r.right -= plotWidth - (gs->plotRect.right - gs->plotRect.left);
     if (picture) *picture = r;
     SetWindowExtEx(dc, r.right, r.bottom, nullptr);
     SetWindowOrgEx(dc, 0, gs->plotRect.top - room, nullptr);
@@ -250,9 +296,13 @@ int CopyGraphToClipboard(tagGS* gs) {
     if (!OpenClipboard(g_app ? g_app->hwndFrame : nullptr)) return 1;
     if (EmptyClipboard()) {
         CWhiteStrips white;
+        CNarrowedView view(gs);
+        const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
+        const int narrowed = view.Narrow();
         HDC ref = GetDC(gs->hwnd);
         int32_t room = HasMarkerRows(gs) ? MarkerRoom(ref, gs) : 0;
         RECT r = PictureRect(gs, room);
+        if (narrowed) r.right -= plotWidth - (gs->plotRect.right - gs->plotRect.left);
         RECT frame{0, 0, MulDiv(r.right, GetDeviceCaps(ref, HORZSIZE) * 100, GetDeviceCaps(ref, HORZRES)),
                    MulDiv(r.bottom, GetDeviceCaps(ref, VERTSIZE) * 100, GetDeviceCaps(ref, VERTRES))};
         HDC dc = CreateEnhMetaFileA(ref, nullptr, &frame, nullptr);

@@ -165,6 +165,60 @@ TEST_F(GraphPicture, CopyGraphReplaysTheWindowLayout) {
     }
 }
 
+// Copy Graph after a drag across the plot: the picture is only as wide as the selected part and
+// starts at the selection's start, the marker inside it moved left with it.
+TEST_F(GraphPicture, CopyGraphWithASelectionShowsOnlyTheSelectedPart) {
+    g_app->bClipboardColor = 1;
+    const int x1 = static_cast<int>(GraphTimeToX(gs_, 1000.0)), x2 = static_cast<int>(GraphTimeToX(gs_, 3000.0));
+    const int y = (gs_->plotRect.top + gs_->plotRect.bottom) / 2;
+    SendMessageA(graph_, WM_COMMAND, MAKEWPARAM(IDC_TOOL_IBEAM, 0), 0);
+    SendMessageA(graph_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y));
+    SendMessageA(graph_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x2, y));
+    SendMessageA(graph_, WM_LBUTTONUP, 0, MAKELPARAM(x2, y));
+    PumpMessages();
+    ASSERT_NE(gs_->selStart, gs_->selEnd) << "the drag selected nothing";
+    const RECT window = gs_->plotRect;
+    const int selWidth = gs_->selX2 - gs_->selX1, skipped = gs_->selX1 - window.left;
+    const int markerX = static_cast<int>(GraphTimeToX(gs_, kMarkerTime));
+    ASSERT_GT(selWidth, 100);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    // The frame before Copy Graph: nothing on the clipboard must pass for the new picture.
+    EmptyClipboard();
+    CloseClipboard();
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_CLIPBOARD_GRAPH, 0), 0);
+    PumpMessages();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto meta = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+    HENHMETAFILE copy = meta ? CopyEnhMetaFileA(meta, nullptr) : nullptr;
+    CloseClipboard();
+    ASSERT_TRUE(copy);
+    ENHMETAHEADER head{};
+    ASSERT_TRUE(GetEnhMetaFileHeader(copy, sizeof head, &head));
+    HDC screen = GetDC(graph_);
+    const int w = MulDiv(head.rclFrame.right, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, HORZSIZE) * 100);
+    const int h = MulDiv(head.rclFrame.bottom, GetDeviceCaps(screen, VERTRES), GetDeviceCaps(screen, VERTSIZE) * 100);
+    ReleaseDC(graph_, screen);
+    RECT client{};
+    GetClientRect(graph_, &client);
+    EXPECT_NEAR(w, client.right - GetSystemMetrics(SM_CXVSCROLL) - (window.right - window.left - selWidth), 2);
+    CDibSurface pic(w, h);
+    ASSERT_TRUE(pic.Ok());
+    RECT dest{0, 0, w, h};
+    ASSERT_TRUE(PlayEnhMetaFile(pic.Dc(), copy, &dest));
+    DeleteEnhMetaFile(copy);
+    const int dy = window.top - (h - (client.bottom - window.top - GetSystemMetrics(SM_CYHSCROLL)));
+    // The marker at the same distance from the selection's start as in the window.
+    const int mx = markerX - skipped;
+    EXPECT_GT(DarkInColumn(pic, mx, window.top - dy + 2, window.bottom - dy), (window.bottom - window.top) / 4);
+    EXPECT_TRUE(IsDark(pic.At(mx, window.top - dy - 2))) << "no marker triangle at " << mx;
+    // The plot's right edge closes the picture's plot where the selection ended.
+    const int right = window.left + selWidth;
+    EXPECT_GT(DarkInColumn(pic, right, window.top - dy, window.bottom - dy), (window.bottom - window.top) * 9 / 10);
+    // The view is the window's again.
+    EXPECT_EQ(gs_->plotRect.right, window.right);
+    EXPECT_EQ(static_cast<int>(GraphTimeToX(gs_, kMarkerTime)), markerX);
+}
+
 // The picture file's metafile, saved to disk and read back, shows the same layout.
 TEST_F(GraphPicture, MetafileOnDiskShowsTheWindowLayout) {
     char path[MAX_PATH];
