@@ -12,6 +12,7 @@
 #include "base/app.h"
 #include "base/resource.h"
 #include "graph/document/graph_doc.h"
+#include "graph/files/file_save.h"
 #include "graph/render/printing.h"
 #include "graph/render/waveforms.h"
 #include "graph/view/channel_selection.h"
@@ -237,6 +238,37 @@ TEST_F(GraphPicture, MetafileOnDiskShowsTheWindowLayout) {
     DeleteFileA(path);
     RECT client{};
     GetClientRect(graph_, &client);
+    const int room = picture.bottom - (client.bottom - gs_->plotRect.top - GetSystemMetrics(SM_CYHSCROLL));
+    ExpectSameLayout(pic, gs_->plotRect.top - room, gs_->chanColor[0]);
+}
+
+// The picture file: the placeable header, then a metafile that plays to the window's layout.
+TEST_F(GraphPicture, PictureFileHoldsAPlaceableMetafileOfTheGraph) {
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "picture_file_%lu.wmf", GetCurrentProcessId());
+    ASSERT_TRUE(SaveAsMetafile(gs_, path));
+    std::vector<uint8_t> bytes;
+    if (FILE* f = std::fopen(path, "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(f);
+    }
+    DeleteFileA(path);
+    ASSERT_GT(bytes.size(), 22u + sizeof(METAHEADER));
+    EXPECT_EQ(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24), 0x9AC6CDD7u);
+    HMETAFILE meta = SetMetaFileBitsEx(static_cast<UINT>(bytes.size() - 22), bytes.data() + 22);
+    ASSERT_TRUE(meta);
+    RECT client{};
+    GetClientRect(graph_, &client);
+    const int w = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    CDibSurface pic(w, client.bottom);
+    ASSERT_TRUE(pic.Ok());
+    ASSERT_TRUE(PlayMetaFile(pic.Dc(), meta));
+    DeleteMetaFile(meta);
+    HMETAFILE again = nullptr;
+    RECT picture{};
+    ASSERT_EQ(DrawGraphToMetafile(gs_, 1, "", &again, &picture, 0), 1);
+    DeleteMetaFile(again);
     const int room = picture.bottom - (client.bottom - gs_->plotRect.top - GetSystemMetrics(SM_CYHSCROLL));
     ExpectSameLayout(pic, gs_->plotRect.top - room, gs_->chanColor[0]);
 }
