@@ -56,6 +56,7 @@ protected:
         gs_->chanVPerDiv[0] = 5.0;
         gs_->chanVDivisions[0] = 4.0;
         gs_->chanVCenter[0] = 0.0;
+        gs_->chanColor[0] = RGB(0, 0, 255);  // blue, so that a black-and-white picture differs
         gs_->selectedChan = 0;
         gs_->sampleInterval = kInterval;
         gs_->hPerDiv = 1000.0;
