@@ -1,0 +1,378 @@
+// Picture export of a graph: the same layout as the window (time axis, channel scales, markers,
+// grid and waveforms) drawn into a Windows metafile or a clipboard enhanced metafile, and the
+// packed device-independent bitmap of a bitmap.
+#include "graph/render/printing.h"
+#include <algorithm>
+#include <cstring>
+#include <vector>
+#include "base/app.h"
+#include "common/tagGS.h"
+#include "documents/documents_api.h"
+#include "documents/markers/markers.h"
+#include "graph/document/graph_doc.h"
+#include "graph/render/grid_lines.h"
+#include "graph/render/render_api.h"
+#include "graph/render/waveforms.h"
+#include "graph/view/axes.h"
+#include "graph/view/display_modes.h"
+#include "graph/view/layout.h"
+
+namespace {
+
+constexpr int kColourOwn = 4;        // plot colour mode: each channel's own colour
+constexpr int kColourPen = 0;        // plot colour mode: the context's (black) pen
+constexpr size_t kPrintedLabelMax = 43;
+
+// Text line height of the picture's labels (the screen's, as the window lays itself out).
+int32_t LineHeight() { return g_app && g_app->cyText > 0 ? g_app->cyText : 16; }
+
+// Keeps the toolbar brush white while a picture draws, so strips print on white.
+class CWhiteStrips {
+public:
+    CWhiteStrips() : m_saved(g_app ? g_app->hbrToolbar : nullptr) {
+        if (g_app) g_app->hbrToolbar = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    }
+    ~CWhiteStrips() {
+        if (g_app) g_app->hbrToolbar = m_saved;
+    }
+    CWhiteStrips(const CWhiteStrips&) = delete;
+    CWhiteStrips& operator=(const CWhiteStrips&) = delete;
+
+private:
+    HBRUSH m_saved;
+};
+
+// Whether the picture gets a row of marker labels above the plot.
+bool HasMarkerRows(const tagGS* gs) {
+    return gs->displayMode == kModeXY || (gs->markerBarShown && gs->markers && gs->markers->first);
+}
+
+// The markers of the visible span with their columns and label texts.
+struct stPlacedMarker {
+    const stMarkerNode* node;
+    int32_t x;
+    int32_t labelRight;
+    int32_t row;
+    char text[kPrintedLabelMax + 2];
+};
+
+// Markers inside the view, their columns, labels and label rows; the rows used come back.
+int32_t CollectMarkers(HDC dc, tagGS* gs, std::vector<stPlacedMarker>* out) {
+    out->clear();
+    if (!gs->markers || gs->sampleInterval <= 0.0) return 0;
+    const double span = gs->hPerDiv * gs->hDivisions;
+    if (span <= 0.0) return 0;
+    const double first = static_cast<double>(static_cast<int64_t>(gs->hStart / gs->sampleInterval));
+    const double last = first + static_cast<double>(static_cast<int64_t>(span / gs->sampleInterval));
+    const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
+    std::vector<int32_t> lefts, rights;
+    for (const stMarkerNode* node = gs->markers->first; node; node = node->next) {
+        double pos = node->position;
+        if (pos < first || pos > last) continue;
+        stPlacedMarker m{};
+        m.node = node;
+        m.x = static_cast<int32_t>((pos - first) * plotWidth / span * gs->sampleInterval) + gs->plotRect.left;
+        char label[kMarkerLabelMax + 64] = "";
+        if (gs->markerManager) BuildMarkerLabelText(gs->markerManager, node, label, sizeof label);
+        size_t n = std::min(std::strlen(label), kPrintedLabelMax);
+        std::memcpy(m.text, label, n);
+        m.text[n] = ' ';
+        m.text[n + 1] = 0;
+        SIZE size{};
+        GetTextExtentPoint32A(dc, m.text, static_cast<int>(n + 1), &size);
+        lefts.push_back(m.x);
+        rights.push_back(m.x + size.cx);
+        out->push_back(m);
+    }
+    std::vector<int32_t> rows(out->size());
+    int32_t used = PlaceMarkerLabelRows(lefts.data(), rights.data(), static_cast<int32_t>(out->size()), rows.data());
+    for (size_t i = 0; i < out->size(); ++i) (*out)[i].row = rows[i];
+    return used;
+}
+
+// Room above the plot the marker labels take: their rows plus the triangle's height.
+int32_t MarkerRoom(HDC dc, tagGS* gs) {
+    if (!HasMarkerRows(gs)) return 0;
+    std::vector<stPlacedMarker> markers;
+    HGDIOBJ old = g_app && g_app->hfontText ? SelectObject(dc, g_app->hfontText) : nullptr;
+    int32_t rows = gs->displayMode == kModeXY ? 0 : CollectMarkers(dc, gs, &markers);
+    if (old) SelectObject(dc, old);
+    return std::max<int32_t>(LineHeight() * 3 / 2, rows * LineHeight() + LineHeight() / 2);
+}
+
+// The markers of the view: a triangle at the plot's top with the label on its row above
+// (lines 0), or the dotted lines down to the plot's bottom, drawn over the plot (lines 1).
+void DrawPictureMarkers(HDC dc, tagGS* gs, int lines) {
+    std::vector<stPlacedMarker> markers;
+    HGDIOBJ oldFont = g_app && g_app->hfontText ? SelectObject(dc, g_app->hfontText) : nullptr;
+    CollectMarkers(dc, gs, &markers);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    const int32_t half = std::max<int32_t>(1, tm.tmAveCharWidth / 2), tri = std::max<int32_t>(2, LineHeight() / 2);
+    const int32_t top = gs->plotRect.top;
+    SetTextColor(dc, RGB(0, 0, 0));
+    HPEN dotted = CreatePen(PS_DOT, 1, RGB(0, 0, 0));
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    for (const stPlacedMarker& m : markers) {
+        if (!lines && IsEventMarker(m.node)) {
+            POINT p[3] = {{m.x - half, top - tri}, {m.x + half, top - tri}, {m.x, top}};
+            Polygon(dc, p, 3);
+            if (MarkerType(m.node) == kMarkerPlaced) Rectangle(dc, m.x - half, top - tri - 3, m.x + half + 1, top - tri);
+            int32_t y = top - tri - (m.row + 1) * LineHeight();
+            RECT clip{m.x + half + 1, y, gs->plotRect.right, y + LineHeight()};
+            ExtTextOutA(dc, clip.left, y, ETO_CLIPPED, &clip, m.text, static_cast<UINT>(std::strlen(m.text)), nullptr);
+        }
+        if (!lines) continue;
+        if (dotted) SelectObject(dc, dotted);
+        MoveToEx(dc, m.x, top, nullptr);
+        LineTo(dc, m.x, gs->plotRect.bottom);
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    if (dotted) DeleteObject(dotted);
+    if (oldFont) SelectObject(dc, oldFont);
+}
+
+// Grids and waveforms of Scope and Chart modes in black on white: every shown channel with the
+// context's pen, each clipped to its band in Chart mode.
+void DrawPlotInBlack(HDC dc, tagGS* gs) {
+    const RECT plot = gs->plotRect;
+    FillRect(dc, &plot, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const double span = gs->hPerDiv * gs->hDivisions;
+    for (int slot = 0; slot < kMaxChannels; ++slot) {
+        if (!ViewSlotShown(gs, slot)) continue;
+        if (gs->displayMode == kModeChart || static_cast<uint32_t>(slot) == gs->selectedChan)
+            DrawChannelGrid(dc, gs, slot, 0, 0, 1, 1);
+    }
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    for (int slot = 0; slot < kMaxChannels; ++slot) {
+        if (!ViewSlotShown(gs, slot)) continue;
+        double end = gs->chanCount[slot] * gs->sampleInterval - gs->hStart;
+        double length = std::min(span + gs->sampleInterval, end);
+        if (length <= 0.0) continue;
+        int saved = SaveDC(dc);
+        if (gs->displayMode == kModeChart) {
+            const RECT band = gs->chanBandRects[slot];
+            IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
+        }
+        DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), gs->hStart, length, kColourPen, 1, 1, 0, 0);
+        RestoreDC(dc, saved);
+    }
+    DrawGraphItemsScaled(gs, dc, 0, 1.0, 1.0);
+}
+
+// The whole picture of the graph into dc, whose window origin is already set.
+void DrawGraphPicture(HDC dc, tagGS* gs, int colour) {
+    int saved = SaveDC(dc);
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    DrawTimeAxis(dc, gs);
+    DrawChannelScales(dc, gs);
+    if (gs->displayMode == kModeXY) DrawXLabelBox(dc, gs);
+    else if (gs->markerBarShown) DrawPictureMarkers(dc, gs, 0);
+    const RECT plot = gs->plotRect;
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, plot.left - 1, plot.top - 1, plot.right + 1, plot.bottom + 1);
+    IntersectClipRect(dc, plot.left, plot.top, plot.right, plot.bottom);
+    if (gs->displayMode == kModeXY) {
+        PaintPlotArea(dc, gs);
+    } else if (colour) {
+        DrawVisibleRange(dc, gs->hStart, gs->hPerDiv * gs->hDivisions, gs, &plot);
+        DrawGraphItemsScaled(gs, dc, 0, 1.0, 1.0);
+    } else {
+        DrawPlotInBlack(dc, gs);
+    }
+    if (gs->displayMode != kModeXY && gs->markerBarShown) DrawPictureMarkers(dc, gs, 1);
+    RestoreDC(dc, saved);
+}
+
+// Picture rectangle of the graph: the client less the scroll bars and the journal pane, from
+// the plot's top down, with room for the marker labels above it.
+RECT PictureRect(tagGS* gs, int32_t room) {
+    RECT client{};
+    GetClientRect(gs->hwnd, &client);
+    int32_t width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    int32_t height = client.bottom - gs->plotRect.top - GetSystemMetrics(SM_CYHSCROLL) + room;
+    if (gs->journalWnd && gs->journalShown) height -= gs->journalHeight;
+    return RECT{0, 0, std::max<int32_t>(width, 1), std::max<int32_t>(height, 1)};
+}
+
+// The view fields a picture narrowed to the selection changes, put back when it goes.
+class CNarrowedView {
+public:
+    explicit CNarrowedView(tagGS* gs) : m_gs(gs) {}
+    ~CNarrowedView() { Restore(); }
+    CNarrowedView(const CNarrowedView&) = delete;
+    CNarrowedView& operator=(const CNarrowedView&) = delete;
+    // Narrows the view to the selected columns when there are any; 1 when it did.
+    int Narrow() {
+        tagGS* gs = m_gs;
+        const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
+        const int32_t selWidth = gs->selX2 - gs->selX1;
+        if (gs->selStart == gs->selEnd || selWidth <= 0 || selWidth >= plotWidth) return 0;
+        m_hStart = gs->hStart;
+        m_hDivisions = gs->hDivisions;
+        m_plot = gs->plotRect;
+        m_narrowed = true;
+        gs->hStart = std::min(gs->selStart, gs->selEnd);
+        gs->plotRect.right -= plotWidth - selWidth;
+        ComputeChannelRects(gs, 1);
+        const int32_t axisHeight = gs->hAxisRect.bottom - gs->hAxisRect.top;
+        const int32_t axisTop = gs->hAxisRect.top;
+        gs->hAxisRect = RECT{gs->plotRect.left, axisTop - 1, gs->plotRect.right, gs->plotRect.bottom + axisHeight - 1};
+        // Same pixels per division as in the window.
+        gs->hDivisions = m_hDivisions * selWidth / plotWidth;
+        return 1;
+    }
+    void Restore() {
+        if (!m_narrowed) return;
+        m_narrowed = false;
+        m_gs->hStart = m_hStart;
+        m_gs->hDivisions = m_hDivisions;
+        m_gs->plotRect = m_plot;
+        ComputeChannelRects(m_gs, 1);
+    }
+
+private:
+    tagGS* m_gs;
+    bool m_narrowed = false;
+    double m_hStart = 0.0, m_hDivisions = 0.0;
+    RECT m_plot{};
+};
+
+}  // namespace
+
+// Rows of marker labels: each label goes on the first row whose last label ends left of it, or
+// else on the row whose last label ends furthest left; rows() gets the row of each, and the
+// number of rows used comes back.
+int32_t PlaceMarkerLabelRows(const int32_t* lefts, const int32_t* rights, int32_t count, int32_t* rows) {
+    int32_t ends[kMaxMarkerRows];
+    int32_t used = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t row = -1;
+        for (int32_t r = 0; r < used && row < 0; ++r)
+            if (ends[r] < lefts[i]) row = r;
+        if (row < 0 && used < kMaxMarkerRows) row = used++;
+        if (row < 0) {
+            row = 0;
+            for (int32_t r = 1; r < used; ++r)
+                if (ends[r] < ends[row]) row = r;
+        }
+        ends[row] = rights[i];
+        rows[i] = row;
+    }
+    return used;
+}
+
+// The graph into a Windows metafile on disk (or in memory for an empty path).
+int DrawGraphToMetafile(tagGS* gs, int colour, const char* path, HMETAFILE* metafile, RECT* picture, int selectionOnly) {
+    if (!gs || !gs->hwnd) return 0;
+    HDC dc = CreateMetaFileA(path && *path ? path : nullptr);
+    if (!dc) return 0;
+    CWhiteStrips white;
+    CNarrowedView view(gs);
+    const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
+    const int narrowed = selectionOnly ? view.Narrow() : 0;
+    HDC screen = GetDC(gs->hwnd);
+    int32_t room = HasMarkerRows(gs) ? MarkerRoom(screen, gs) : 0;
+    ReleaseDC(gs->hwnd, screen);
+    RECT r = PictureRect(gs, room);
+    if (narrowed) r.right -= plotWidth - (gs->plotRect.right - gs->plotRect.left);
+    if (picture) *picture = r;
+    SetWindowExtEx(dc, r.right, r.bottom, nullptr);
+    SetWindowOrgEx(dc, 0, gs->plotRect.top - room, nullptr);
+    DrawGraphPicture(dc, gs, colour);
+    HMETAFILE done = CloseMetaFile(dc);
+    if (metafile) *metafile = done;
+    else if (done) DeleteMetaFile(done);
+    return done ? 1 : 0;
+}
+
+// The graph onto the clipboard as an enhanced metafile measured in the window's own pixels.
+int CopyGraphToClipboard(tagGS* gs) {
+    if (!gs || !gs->hwnd) return 1;
+    if (!OpenClipboard(g_app ? g_app->hwndFrame : nullptr)) return 1;
+    if (EmptyClipboard()) {
+        CWhiteStrips white;
+        CNarrowedView view(gs);
+        const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
+        const int narrowed = view.Narrow();
+        HDC ref = GetDC(gs->hwnd);
+        int32_t room = HasMarkerRows(gs) ? MarkerRoom(ref, gs) : 0;
+        RECT r = PictureRect(gs, room);
+        if (narrowed) r.right -= plotWidth - (gs->plotRect.right - gs->plotRect.left);
+        RECT frame{0, 0, MulDiv(r.right, GetDeviceCaps(ref, HORZSIZE) * 100, GetDeviceCaps(ref, HORZRES)),
+                   MulDiv(r.bottom, GetDeviceCaps(ref, VERTSIZE) * 100, GetDeviceCaps(ref, VERTRES))};
+        HDC dc = CreateEnhMetaFileA(ref, nullptr, &frame, nullptr);
+        if (dc) {
+            SetWindowOrgEx(dc, 0, gs->plotRect.top - room, nullptr);
+            DrawGraphPicture(dc, gs, g_app && g_app->bClipboardColor ? 1 : 0);
+            HENHMETAFILE done = CloseEnhMetaFile(dc);
+            if (done && !SetClipboardData(CF_ENHMETAFILE, done)) DeleteEnhMetaFile(done);
+        }
+        ReleaseDC(gs->hwnd, ref);
+    }
+    CloseClipboard();
+    return 1;
+}
+
+// Colour-table entries of a header: the used-colour count when given, else 2, 16 or 256 for
+// 1, 4 or 8 bits per pixel, none above.
+static DWORD ColourTableEntries(const BITMAPINFOHEADER& h) {
+    if (h.biClrUsed) return h.biClrUsed;
+    return h.biBitCount <= 8 ? (DWORD{1} << h.biBitCount) : 0;
+}
+
+// The bitmap as a packed device-independent bitmap in a moveable block.
+HGLOBAL BitmapToDIB(HBITMAP bitmap, DWORD compression, WORD bitsPerPixel, HPALETTE palette) {
+    BITMAP bm{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof bm, &bm)) return nullptr;
+    BITMAPINFOHEADER head{};
+    head.biSize = sizeof head;
+    head.biWidth = bm.bmWidth;
+    head.biHeight = bm.bmHeight;
+    head.biPlanes = 1;
+    head.biBitCount = bitsPerPixel ? bitsPerPixel : static_cast<WORD>(bm.bmPlanes * bm.bmBitsPixel);
+    head.biCompression = compression;
+    if (!palette) palette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    HDC screen = GetDC(nullptr);
+    HPALETTE oldPalette = SelectPalette(screen, palette, FALSE);
+    RealizePalette(screen);
+    HGLOBAL block = nullptr;
+    size_t tableBytes = ColourTableEntries(head) * sizeof(RGBQUAD);
+    block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, head.biSize + tableBytes);
+    bool ok = block != nullptr;
+    if (ok) {
+        auto* info = static_cast<BITMAPINFO*>(GlobalLock(block));
+        info->bmiHeader = head;
+        ok = GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight), nullptr, info, DIB_RGB_COLORS) != 0;
+        head = info->bmiHeader;
+        GlobalUnlock(block);
+    }
+    if (ok && head.biSizeImage == 0) {
+        head.biSizeImage = ((static_cast<DWORD>(head.biWidth) * head.biBitCount + 31) / 32) * 4 * bm.bmHeight;
+        if (compression != BI_RGB) head.biSizeImage = head.biSizeImage * 3 / 2;
+    }
+    tableBytes = ColourTableEntries(head) * sizeof(RGBQUAD);
+    if (ok) {
+        HGLOBAL grown = GlobalReAlloc(block, head.biSize + tableBytes + head.biSizeImage, GMEM_MOVEABLE);
+        ok = grown != nullptr;
+        if (grown) block = grown;
+    }
+    if (ok) {
+        auto* info = static_cast<BITMAPINFO*>(GlobalLock(block));
+        info->bmiHeader = head;
+        BYTE* bits = reinterpret_cast<BYTE*>(info) + head.biSize + tableBytes;
+        ok = GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight), bits, info, DIB_RGB_COLORS) != 0;
+        GlobalUnlock(block);
+    }
+    SelectPalette(screen, oldPalette, FALSE);
+    ReleaseDC(nullptr, screen);
+    if (!ok && block) {
+        GlobalFree(block);
+        block = nullptr;
+    }
+    return block;
+}
