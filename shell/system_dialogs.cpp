@@ -117,8 +117,28 @@ void EndSplash() {
     g_splash.window = nullptr;
 }
 
-void IdentifyProcessor() {
-    g_cpu = stProcessorInfo{};
+namespace {
+HANDLE g_processorThread = nullptr;
+
+DWORD WINAPI MeasureProcessor(void*) {
     g_cpu.nCpuMHz =
         GetProcessorInfo(&g_cpu.nCpuVendor, g_cpu.szCpuVendor, &g_cpu.nCpuModel, &g_cpu.nCpuType, g_cpu.szCpuBrand);
+    return 0;
+}
+}  // namespace
+
+// The clock measurement spins for several milliseconds: it runs beside start-up, and whoever
+// reads the description waits for it first.
+void IdentifyProcessor() {
+    AwaitProcessorInfo();
+    g_cpu = stProcessorInfo{};
+    g_processorThread = CreateThread(nullptr, 0, MeasureProcessor, nullptr, 0, nullptr);
+    if (!g_processorThread) MeasureProcessor(nullptr);
+}
+
+void AwaitProcessorInfo() {
+    if (!g_processorThread) return;
+    WaitForSingleObject(g_processorThread, INFINITE);
+    CloseHandle(g_processorThread);
+    g_processorThread = nullptr;
 }

@@ -14,8 +14,10 @@ constexpr DWORD kSplashHoldMs = 2000;
 void SetSplashHoldMs(DWORD ms);
 // Tests: a later splash thread waits until `gate` is set before it makes its window (null: none).
 void SetSplashGate(HANDLE gate);
-// Fills the processor description once, at start-up.
+// Starts filling the processor description (g_cpu), at start-up; it is measured beside.
 void IdentifyProcessor();
+// Waits until the processor description is filled; read g_cpu only after it.
+void AwaitProcessorInfo();
 
 struct tagGS;
 // Resize Window: the active graph window's restored size; 1 after OK, 0 after Cancel or without
