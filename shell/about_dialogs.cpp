@@ -2,6 +2,7 @@
 // (Windows, owner, processor, memory).
 #include "shell/about_dialogs.h"
 #include "shell/help.h"
+#include "shell/system_dialogs.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "base/system_queries.h"
@@ -121,6 +122,7 @@ void InitSystemInfo(HWND dlg) {
     ReadRegisteredOwner(HKEY_LOCAL_MACHINE, kProductKey, platform, owner, organisation);
     std::snprintf(text, sizeof text, "%s\r\n%s", owner, organisation);
     SetDlgItemTextA(dlg, IDC_SI_OWNER, text);
+    AwaitProcessorInfo();
     const int useBrand = g_cpu.nCpuVendor == kCpuVendorAmd && g_cpu.szCpuBrand[0] ? 1 : 0;
     GetProcessorName(text, sizeof text, g_cpu.nCpuType, g_cpu.nCpuModel, useBrand, g_cpu.szCpuBrand);
     SetDlgItemTextA(dlg, IDC_SI_PROCESSOR, text);

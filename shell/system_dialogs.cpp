@@ -5,7 +5,6 @@
 #include "base/system_queries.h"
 #include "controls/utilities.h"
 #include <atomic>
-#include <initializer_list>
 
 namespace {
 
@@ -14,8 +13,8 @@ constexpr SIZE_T kSplashStack = 1024;  // the first commit; the stack grows as i
 
 struct stSplash {
     HANDLE thread;
-    HANDLE ready;  // set once the window shows (or could not be made)
     HANDLE stop;   // set by EndSplash
+    HANDLE gate;   // when set (tests), the thread waits for it before making its window
     HINSTANCE instance;
     DWORD holdMs = kSplashHoldMs;
     std::atomic<HWND> window{nullptr};
@@ -46,14 +45,21 @@ void HoldSplash(HANDLE stop, DWORD holdMs) {
     }
 }
 
+// A held gate is waited for at most this long, so that a start-up that waited for the window
+// would still come back, late and with the splash already up.
+constexpr DWORD kGateLimitMs = 10000;
+
 DWORD WINAPI SplashThread(void*) {
+    if (g_splash.gate) {
+        const HANDLE either[2] = {g_splash.gate, g_splash.stop};
+        if (WaitForMultipleObjects(2, either, FALSE, kGateLimitMs) == WAIT_OBJECT_0 + 1) return 0;
+    }
     HWND dlg = CreateDialogParamA(g_splash.instance, MAKEINTRESOURCEA(IDD_SPLASH), nullptr, SplashProc, 0);
     if (dlg) {
         ShowWindow(dlg, SW_SHOWNOACTIVATE);
         UpdateWindow(dlg);
     }
     g_splash.window = dlg;
-    SetEvent(g_splash.ready);
     if (!dlg) return 0;
     HoldSplash(g_splash.stop, g_splash.holdMs);
     g_splash.window = nullptr;
@@ -82,39 +88,57 @@ void SetSplashHoldMs(DWORD ms) { g_splash.holdMs = ms; }
 
 HWND SplashWindow() { return g_splash.window; }
 
+void SetSplashGate(HANDLE gate) { g_splash.gate = gate; }
+
+// Start-up does not wait for the splash to come up: making its window costs the window system
+// as much as the frame's first graph, and the main thread goes on with that meanwhile.
 void ShowSplash(HWND) {
     if (g_splash.thread || g_splash.holdMs == 0 || !g_app) return;
     g_splash.instance = g_app->hInstance;
     if (!RegisterSplashClass(g_splash.instance)) return;
-    g_splash.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_splash.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (g_splash.ready && g_splash.stop)
-        g_splash.thread = CreateThread(nullptr, kSplashStack, SplashThread, nullptr, 0, nullptr);
-    if (!g_splash.thread) {
-        EndSplash();
-        return;
-    }
-    // While the splash comes up, messages its making sends to this thread's windows are answered.
-    while (MsgWaitForMultipleObjects(1, &g_splash.ready, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    if (g_splash.stop) g_splash.thread = CreateThread(nullptr, kSplashStack, SplashThread, nullptr, 0, nullptr);
+    if (!g_splash.thread) EndSplash();
 }
 
+// Messages the splash's making or taking down sends to this thread's windows are answered while
+// its thread is waited for, or the two would wait on each other.
 void EndSplash() {
     if (g_splash.stop) SetEvent(g_splash.stop);
     if (g_splash.thread) {
-        WaitForSingleObject(g_splash.thread, INFINITE);
+        while (MsgWaitForMultipleObjects(1, &g_splash.thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
         CloseHandle(g_splash.thread);
     }
-    for (HANDLE* h : {&g_splash.ready, &g_splash.stop})
-        if (*h) CloseHandle(*h);
-    g_splash.thread = g_splash.ready = g_splash.stop = nullptr;
+    if (g_splash.stop) CloseHandle(g_splash.stop);
+    g_splash.thread = g_splash.stop = nullptr;
     g_splash.window = nullptr;
 }
 
-void IdentifyProcessor() {
-    g_cpu = stProcessorInfo{};
+namespace {
+HANDLE g_processorThread = nullptr;
+
+DWORD WINAPI MeasureProcessor(void*) {
     g_cpu.nCpuMHz =
         GetProcessorInfo(&g_cpu.nCpuVendor, g_cpu.szCpuVendor, &g_cpu.nCpuModel, &g_cpu.nCpuType, g_cpu.szCpuBrand);
+    return 0;
+}
+}  // namespace
+
+// The clock measurement spins for several milliseconds: it runs beside start-up, and whoever
+// reads the description waits for it first.
+void IdentifyProcessor() {
+    AwaitProcessorInfo();
+    g_cpu = stProcessorInfo{};
+    g_processorThread = CreateThread(nullptr, 0, MeasureProcessor, nullptr, 0, nullptr);
+    if (!g_processorThread) MeasureProcessor(nullptr);
+}
+
+void AwaitProcessorInfo() {
+    if (!g_processorThread) return;
+    WaitForSingleObject(g_processorThread, INFINITE);
+    CloseHandle(g_processorThread);
+    g_processorThread = nullptr;
 }

@@ -2,8 +2,8 @@
 #pragma once
 #include <windows.h>
 
-// Shows the splash on a thread of its own and returns once it is up, so that start-up goes on
-// while it shows; it goes by itself after its hold time.
+// Starts the splash on a thread of its own and returns at once, so that start-up goes on while
+// it comes up and shows; it goes by itself after its hold time.
 void ShowSplash(HWND frame);
 // Takes the splash down now if it still shows and waits for its thread; shut-down calls it.
 void EndSplash();
@@ -12,8 +12,12 @@ HWND SplashWindow();
 // How long the splash stays, in milliseconds (INFINITE: until EndSplash; 0: no splash at all).
 constexpr DWORD kSplashHoldMs = 2000;
 void SetSplashHoldMs(DWORD ms);
-// Fills the processor description once, at start-up.
+// Tests: a later splash thread waits until `gate` is set before it makes its window (null: none).
+void SetSplashGate(HANDLE gate);
+// Starts filling the processor description (g_cpu), at start-up; it is measured beside.
 void IdentifyProcessor();
+// Waits until the processor description is filled; read g_cpu only after it.
+void AwaitProcessorInfo();
 
 struct tagGS;
 // Resize Window: the active graph window's restored size; 1 after OK, 0 after Cancel or without

@@ -291,6 +291,13 @@ void DrawFillGauge(stAcq* acq, uint32_t bytes) {
 
 namespace {
 
+// A bitmap resource kept as stored: converting it to the screen's format, as LoadBitmap does,
+// costs round trips to the window system at start-up, and blitting converts anyway.
+HBITMAP LoadStoredBitmap(int id) {
+    return static_cast<HBITMAP>(
+        LoadImageA(g_lib.instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
 // The image of each status state (state 10 has none); the library keeps and frees them.
 void LoadStatusImages(stAcqRun& run) {
     static constexpr uint16_t kImages[kStatusBitmaps] = {
@@ -300,7 +307,7 @@ void LoadStatusImages(stAcqRun& run) {
     };
     for (int32_t i = 0; i < kStatusBitmaps; ++i) {
         if (g_statusObjects[i]) DeleteObject(g_statusObjects[i]);
-        run.statusBitmaps[i] = kImages[i] ? LoadBitmapA(g_lib.instance, MAKEINTRESOURCEA(kImages[i])) : nullptr;
+        run.statusBitmaps[i] = kImages[i] ? LoadStoredBitmap(kImages[i]) : nullptr;
         g_statusObjects[i] = run.statusBitmaps[i];
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cpuid.h>
 #include <cstdio>
 #include <string>
 
@@ -120,6 +121,42 @@ TEST_F(AboutInProgram, SystemInfoButtonShowsTheMachine) {
     ASSERT_EQ(std::sscanf(memory.c_str(), "%llu K", &kilobytes), 1) << memory;
     EXPECT_GT(kilobytes, 0u);
     EXPECT_EQ(memory, std::to_string(kilobytes) + " K");
+}
+
+// The processor's own identification, answered after a pause on the first question: the clock
+// is still being measured when the dialog comes unless the dialog waits for it.
+void LateCpuid(uint32_t leaf, uint32_t regs[4]) {
+    static bool paused = false;
+    if (!paused) {
+        paused = true;
+        Sleep(1000);  // only makes the measurement late; the dialog must wait however long it takes
+    }
+    __cpuid_count(leaf, 0, regs[0], regs[1], regs[2], regs[3]);
+}
+
+TEST_F(AboutInProgram, SystemInfoWaitsForTheMeasuredProcessor) {
+    SetCpuidReader(LateCpuid);
+    IdentifyProcessor();
+    std::string processor, clock, vendor;
+    DialogDriver driver({[](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDC_PA_SYSTEM_INFO, 0); },
+                         [&](HWND dlg) {
+                             processor = ItemText(dlg, IDC_SI_PROCESSOR);
+                             clock = ItemText(dlg, IDC_SI_CLOCK);
+                             vendor = ItemText(dlg, IDC_SI_VENDOR);
+                             Click(dlg, IDOK);
+                         }});
+    OpenAbout();
+    AwaitProcessorInfo();
+    SetCpuidReader(nullptr);
+    ASSERT_EQ(driver.Runs(), 2);
+    ASSERT_GT(g_cpu.nCpuMHz, 0u);
+    EXPECT_EQ(clock, std::to_string(g_cpu.nCpuMHz) + " MHz");
+    EXPECT_EQ(vendor, g_cpu.szCpuVendor);
+    EXPECT_NE(vendor, "Unknown");
+    char expected[256] = "";
+    GetProcessorName(expected, sizeof expected, g_cpu.nCpuType, g_cpu.nCpuModel,
+                     g_cpu.nCpuVendor == kCpuVendorAmd ? 1 : 0, g_cpu.szCpuBrand);
+    EXPECT_EQ(processor, expected);
 }
 
 TEST(WindowsVersionTexts, NamesAndBuildsOfTheKnownVersions) {

@@ -14,13 +14,26 @@ namespace {
 class SplashAtStartUp : public ::testing::Test {
 protected:
     void SetUp() override { DeleteIni(); }
-    void TearDown() override { ShutShell(); }
+    void TearDown() override {
+        ShutShell();
+        SetSplashGate(nullptr);
+    }
 };
+
+// The splash once its thread has made it, answering this thread's messages meanwhile; null if it
+// never comes within a long bound (not a timing: it normally comes at once).
+HWND AwaitSplash() {
+    for (int waits = 0; waits < 1500 && !SplashWindow(); ++waits) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return SplashWindow();
+}
 
 TEST_F(SplashAtStartUp, StartUpGoesOnWhileItShows) {
     // Held until taken down: whatever start-up did meanwhile, it did while the splash showed.
     ASSERT_TRUE(BootShell(INFINITE));
-    HWND splash = SplashWindow();
+    HWND splash = AwaitSplash();
     ASSERT_TRUE(IsWindow(splash));
     EXPECT_TRUE(IsWindowVisible(splash));
     char cls[32] = "";
@@ -46,6 +59,39 @@ TEST_F(SplashAtStartUp, StartUpGoesOnWhileItShows) {
     EndSplash();
     EXPECT_FALSE(IsWindow(splash));
     EXPECT_EQ(SplashWindow(), nullptr);
+}
+
+// Start-up does not wait for the splash's window: with the splash thread held before it makes
+// it, start-up still finishes, and the splash comes once the thread goes on.
+TEST_F(SplashAtStartUp, StartUpDoesNotWaitForItsWindow) {
+    HANDLE gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(gate);
+    SetSplashGate(gate);
+    ASSERT_TRUE(BootShell(INFINITE));
+    EXPECT_EQ(SplashWindow(), nullptr) << "start-up waited for the splash window";
+    EXPECT_TRUE(IsWindowVisible(g_app->hwndFrame));
+    EXPECT_TRUE(IsWindow(g_app->hwndActiveGraph));
+    EXPECT_TRUE(GetMenu(g_app->hwndFrame));
+
+    SetEvent(gate);
+    HWND splash = AwaitSplash();
+    ASSERT_TRUE(IsWindow(splash));
+    EXPECT_TRUE(IsWindowVisible(splash));
+    EndSplash();
+    EXPECT_FALSE(IsWindow(splash));
+    CloseHandle(gate);
+}
+
+// Taken down while its thread is still held: no window ever comes and shut-down does not hang.
+TEST_F(SplashAtStartUp, EndedBeforeItsWindowCame) {
+    HANDLE gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(gate);
+    SetSplashGate(gate);
+    ASSERT_TRUE(BootShell(INFINITE));
+    EndSplash();
+    EXPECT_EQ(SplashWindow(), nullptr);
+    EXPECT_EQ(FindWindowA("acqsplash", nullptr), nullptr);
+    CloseHandle(gate);
 }
 
 // Nothing takes it down here: a splash that stayed would keep its window past the long bound.
