@@ -10,6 +10,10 @@ DialogDriver::DialogDriver(std::vector<Step> steps) : steps_(std::move(steps)) {
     hook_ = SetWindowsHookExA(WH_MSGFILTER, Filter, nullptr, GetCurrentThreadId());
 }
 
+DialogDriver::DialogDriver(std::vector<Step> steps, std::string caption) : DialogDriver(std::move(steps)) {
+    caption_ = std::move(caption);
+}
+
 DialogDriver::~DialogDriver() {
     if (hook_) UnhookWindowsHookEx(hook_);
     g_driver = nullptr;
@@ -22,7 +26,8 @@ LRESULT CALLBACK DialogDriver::Filter(int code, WPARAM wParam, LPARAM lParam) {
         HWND dlg = GetActiveWindow();
         char cls[16] = "";
         if (dlg && dlg != d->last_ && GetWindowThreadProcessId(dlg, nullptr) == GetCurrentThreadId() &&
-            GetClassNameA(dlg, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(dlg)) {
+            GetClassNameA(dlg, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(dlg) &&
+            d->Answers(dlg)) {
             d->last_ = dlg;
             d->busy_ = true;
             const size_t index = static_cast<size_t>(d->runs_++);
@@ -36,6 +41,13 @@ LRESULT CALLBACK DialogDriver::Filter(int code, WPARAM wParam, LPARAM lParam) {
         }
     }
     return CallNextHookEx(d ? d->hook_ : nullptr, code, wParam, lParam);
+}
+
+bool DialogDriver::Answers(HWND dlg) const {
+    if (caption_.empty()) return true;
+    char title[256] = "";
+    GetWindowTextA(dlg, title, sizeof title);
+    return caption_ == title;
 }
 
 void TypeInto(HWND dlg, int id, const std::string& text) {
