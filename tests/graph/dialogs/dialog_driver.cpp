@@ -23,7 +23,8 @@ DialogDriver::~DialogDriver() {
 LRESULT CALLBACK DialogDriver::Filter(int code, WPARAM wParam, LPARAM lParam) {
     DialogDriver* d = g_driver;
     if (d && code == MSGF_DIALOGBOX && !d->busy_) {
-        HWND dlg = GetActiveWindow();
+        // A dialog named by its caption is found by it: activation can lag behind on a busy display.
+        HWND dlg = d->caption_.empty() ? GetActiveWindow() : FindWindowA("#32770", d->caption_.c_str());
         char cls[16] = "";
         if (dlg && dlg != d->last_ && GetWindowThreadProcessId(dlg, nullptr) == GetCurrentThreadId() &&
             GetClassNameA(dlg, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(dlg) &&

@@ -351,7 +351,8 @@ TEST_F(AnalysisCommands, FindPeakDialogSearchesWithWhatWasTyped) {
             ChooseEntry(dlg, IDC_FP_PLACEMENT, row.placement);
             TypeInto(dlg, IDC_FP_OFFSET2, "0");
             Click(dlg, row.button);
-        }});
+        }},
+                        "Find Peak");
         Command(IDM_TRANSFORM_FIND_PEAK);
         EXPECT_EQ(driver.Runs(), 1);
         EXPECT_EQ(driver.LeftOpen(), 0);
@@ -411,7 +412,8 @@ TEST_F(AnalysisCommands, FindPeakDialogFollowsTheChoices) {
         EXPECT_EQ(ItemText(dlg, IDOK), "&Start Averaging");
         EXPECT_EQ(ItemText(dlg, IDC_FP_CONTROL_CHANNEL).rfind("CH 0 - ", 0), 0u);
         Click(dlg, IDCANCEL);
-    }});
+    }},
+                        "Find Peak");
     Command(IDM_TRANSFORM_FIND_PEAK);
     EXPECT_EQ(driver.Runs(), 1);
     EXPECT_EQ(g_findPeak.offlineAveraging, 0) << "Cancel stores nothing";
@@ -489,7 +491,8 @@ TEST_F(AnalysisCommands, FindPeakDialogRefusesBadFields) {
             Click(dlg, IDOK);
             stayed = StillOpen(dlg);
             Click(dlg, IDCANCEL);
-        }});
+        }},
+                        "Find Peak");
         Command(IDM_TRANSFORM_FIND_PEAK);
         EXPECT_TRUE(stayed);
         ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -557,7 +560,8 @@ TEST_F(AnalysisCommands, OfflineAveragingMakesTheMeanPassGraph) {
                                      EXPECT_EQ(options.Runs(), 1);
                                  }
                                  Click(dlg, IDOK);
-                             }});
+                             }},
+                        "Find Peak");
         Command(IDM_TRANSFORM_FIND_PEAK);
         EXPECT_EQ(driver.Runs(), 1);
         EXPECT_EQ(static_cast<int>(boxes.boxes.size()), row.extraBoxes);
@@ -622,7 +626,8 @@ TEST_F(AnalysisCommands, AveragingOptionsRefuseTooFewPassesAndEqualLimits) {
                                  "Off-line Averaging Options");
             Click(dlg, IDC_FP_SETUP_AVERAGING);
             Click(dlg, IDCANCEL);
-        }});
+        }},
+                        "Find Peak");
         Command(IDM_TRANSFORM_FIND_PEAK);
         EXPECT_TRUE(stayed);
         ASSERT_EQ(boxes.boxes.size(), 1u);
