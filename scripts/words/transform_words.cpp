@@ -9,6 +9,8 @@
 #include "graph/document/channel_edits.h"
 #include "graph/document/sample_store.h"
 #include "graph/view/channel_selection.h"
+#include "transforms/analysis/find_peak.h"
+#include "transforms/analysis/peak_search.h"
 #include "transforms/analysis/rate_core.h"
 #include "transforms/filters/filters.h"
 #include "transforms/spectral/fft_channel.h"
@@ -352,6 +354,50 @@ bool RateWord(tagGS* gs, const char* rest) {
     return true;
 }
 
+// FINDPEAK t, kind: NEG and POS search for a valley or a peak at level t; any other kind (or
+// none) steps by the interval, with t as the positive level. The search runs once on the
+// selected channel; finding nothing is no failure of the lesson.
+bool PeakWord(tagGS* gs, const char* rest) {
+    const std::vector<std::string> f = CommaFields(rest);
+    double level = 0.0;
+    const int slot = SelectedSlot(gs);
+    if (slot < 0 || FieldAt(f, 0).empty() || !FieldNumber(FieldAt(f, 0), &level)) return false;
+    const int kind = WordIndex(FieldAt(f, 1), {"POS", "NEG"});
+    if (kind == 1) {
+        g_findPeak.negativeLevel = level;
+        g_findPeak.mode = kPeakNegative;
+    } else {
+        g_findPeak.positiveLevel = level;
+        g_findPeak.mode = kind == 0 ? kPeakPositive : kPeakInterval;
+    }
+    const uint32_t count = gs->chanCount[slot];
+    FindPeakInChannel(gs, count ? static_cast<int32_t>(count - 1) : 0, -1);
+    return true;
+}
+
+// FINDPEAKOPTIONS kind, p, q and FINDPEAKOPTIONSINTERVAL kind, i, p, q: the cursor placement
+// and the two cursor offsets (and the interval, which then starts at the cursor). The interval
+// search knows only two placements, so its threshold words fold onto them. An unknown kind keeps
+// the placement; an empty number field keeps its setting.
+bool PeakOptionsWord(const char* rest, bool interval) {
+    const std::vector<std::string> f = CommaFields(rest);
+    double values[3] = {g_findPeak.interval, g_findPeak.firstOffset, g_findPeak.secondOffset};
+    const size_t first = interval ? 0 : 1;
+    for (size_t i = first; i < 3; ++i) {
+        const std::string text = FieldAt(f, 1 + i - first);
+        if (!text.empty() && !FieldNumber(text, &values[i])) return false;
+    }
+    const int kind = WordIndex(FieldAt(f, 0), {"FINDPREVPEAK", "FINDPEAK", "FINDPREVTHRESHOLD", "FINDTHRESHOLD"});
+    if (kind >= 0) g_findPeak.placement = static_cast<int16_t>(interval ? kind % 2 : kind);
+    g_findPeak.firstOffset = values[1];
+    g_findPeak.secondOffset = values[2];
+    if (interval) {
+        g_findPeak.interval = values[0];
+        g_findPeak.startFromStartTime = 0;
+    }
+    return true;
+}
+
 }  // namespace
 
 // TRANSFORM word, fields. A word that none of the transforms knows does nothing; a failure is
@@ -383,11 +429,12 @@ int16_t ExecTransformWord(stScriptCall& call, tagGS* gs, CWordFields& fields) {
         done = IirWord(gs, fields.Position());
     } else if (ScriptWordIs(word, "FINDRATE")) {
         done = RateWord(gs, fields.Position());
-    } else if (ScriptWordIs(word, "FINDPEAK") || ScriptWordIs(word, "FINDPEAKOPTIONS") ||
-               ScriptWordIs(word, "FINDPEAKOPTIONSINTERVAL")) {
-        // Their settings records belong to transforms that are not built yet: a lesson that
-        // uses one meets the error dialog rather than a silent nothing.
-        done = false;
+    } else if (ScriptWordIs(word, "FINDPEAK")) {
+        done = PeakWord(gs, fields.Position());
+    } else if (ScriptWordIs(word, "FINDPEAKOPTIONS")) {
+        done = PeakOptionsWord(fields.Position(), false);
+    } else if (ScriptWordIs(word, "FINDPEAKOPTIONSINTERVAL")) {
+        done = PeakOptionsWord(fields.Position(), true);
     }
     if (CWordFields::Bad()) return kScriptStop;
     if (!done) ShowScriptError(call.line, "TRANSFORM");

@@ -24,6 +24,8 @@
 #include "scripts/engine/script_engine.h"
 #include "scripts/words/graph_words.h"
 #include "scripts/words/word_fields.h"
+#include "transforms/analysis/find_peak.h"
+#include "transforms/analysis/peak_search.h"
 #include "transforms/analysis/rate_core.h"
 #include "transforms/filters/filters.h"
 #include "transforms/spectral/fft_channel.h"
@@ -730,6 +732,75 @@ TEST_F(GraphWords, TransformFindRateKeepsEmptyFieldsAndRefusesUnknownWords) {
     EXPECT_EQ(s.windowMin, 0.5);
     EXPECT_EQ(s.windowMax, 3.0);
     EXPECT_EQ(slotsInUse(), used + 1) << "the detector's result channel";
+}
+
+// FINDPEAK moves the cursors to the peak or valley at the level, or one interval on; the option
+// words set placement, offsets and interval for the next search without running one.
+TEST_F(GraphWords, TransformFindPeakWordsSetTheSearchAndMoveTheCursors) {
+    ASSERT_EQ(gs->storageKind, kStoreMemory);
+    ASSERT_EQ(gs->chanType[0], 1);
+    const double bumps[10] = {0, 1, 6, 7, 3, 0, 8, 2, -5, 0};
+    std::memcpy(gs->chanBlock[0], bumps, sizeof bumps);
+    gs->selectedChan = 0;
+    const stFindPeakSettings kept = g_findPeak;
+    g_findPeak.placement = kPlacePreviousPeak;
+    g_findPeak.firstOffset = g_findPeak.secondOffset = 0.0;
+    g_findPeak.tracking = 0;
+    g_findPeak.pasteToJournal = 0;
+    g_findPeak.unitFactor = 1.0;
+    struct {
+        const char* line;
+        double selStart;  // the selection before the statement
+        int32_t mode;
+        double first, second;  // the cursors after it
+    } cases[] = {
+        // above the level at the start: waits for the fall, then the run 6 .. 6 peaks at 6
+        {"TRANSFORM FINDPEAK 5, POS", 2.0, kPeakPositive, 6.0, 2.0},
+        {"TRANSFORM FINDPEAK 0.5, NEG", 3.0, kPeakNegative, 5.0, 3.0},
+        {"TRANSFORM FINDPEAK 9, POS", 2.0, kPeakPositive, 2.0, 6.0},  // nothing that high: no move
+        {"TRANSFORM FINDPEAK 1", 1.0, kPeakInterval, 4.0, 1.0},       // the interval, 3 samples
+    };
+    g_findPeak.interval = 3.0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        g_errorDialogs = 0;
+        gs->selStart = c.selStart;
+        gs->selEnd = 6.0;
+        ASSERT_EQ(Run({c.line}), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(g_findPeak.mode, c.mode);
+        EXPECT_EQ(gs->selStart, c.first);
+        EXPECT_EQ(gs->selEnd, c.second);
+    }
+    EXPECT_EQ(g_findPeak.positiveLevel, 1.0) << "the interval word still sets the positive level";
+    EXPECT_EQ(g_findPeak.negativeLevel, 0.5);
+
+    ASSERT_EQ(Run({"TRANSFORM FINDPEAKOPTIONS FINDTHRESHOLD, 0.5, 2"}), kScriptGoOn);
+    EXPECT_EQ(g_findPeak.placement, kPlaceThreshold);
+    EXPECT_EQ(g_findPeak.firstOffset, 0.5);
+    EXPECT_EQ(g_findPeak.secondOffset, 2.0);
+    g_findPeak.startFromStartTime = 1;
+    ASSERT_EQ(Run({"TRANSFORM FINDPEAKOPTIONSINTERVAL FINDPREVTHRESHOLD, 4, , 1"}), kScriptGoOn);
+    EXPECT_EQ(g_findPeak.placement, kPlacePreviousPeak) << "threshold words fold onto the two interval placements";
+    EXPECT_EQ(g_findPeak.interval, 4.0);
+    EXPECT_EQ(g_findPeak.firstOffset, 0.5) << "an empty field keeps its setting";
+    EXPECT_EQ(g_findPeak.secondOffset, 1.0);
+    EXPECT_EQ(g_findPeak.startFromStartTime, 0);
+    ASSERT_EQ(Run({"TRANSFORM FINDPEAKOPTIONSINTERVAL SIDEWAYS, 2, 0, 0"}), kScriptGoOn);
+    EXPECT_EQ(g_findPeak.placement, kPlacePreviousPeak) << "an unknown kind keeps the placement";
+    EXPECT_EQ(g_findPeak.interval, 2.0);
+    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(gs->selStart, 4.0) << "the option words run no search";
+
+    for (const char* bad : {"TRANSFORM FINDPEAK", "TRANSFORM FINDPEAK , POS"}) {
+        SCOPED_TRACE(bad);
+        g_errorDialogs = 0;
+        gs->selStart = 2.0;
+        EXPECT_EQ(Run({bad}), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(gs->selStart, 2.0);
+    }
+    g_findPeak = kept;
 }
 
 // A selected channel that names no slot is refused, not indexed.

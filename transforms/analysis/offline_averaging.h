@@ -1,6 +1,7 @@
 // Off-line averaging's parts: one pass read from the selected channel where the peak search
 // left the second cursor, the running sum of accepted passes, and the graph of their mean.
 #pragma once
+#include <windows.h>
 #include <cstdint>
 #include <vector>
 
@@ -56,3 +57,19 @@ int ExtractAveragingPass(tagGS* gs, double* pass, int32_t n, int* rejected);
 // A new graph "Averaging" with the channel "Waveform" holding the n averaged samples at the
 // source's sample interval and in its selected channel's units. 1 when made.
 int MakeAverageGraph(tagGS* source, const double* samples, int32_t n);
+
+// The averaging run: passes read where the peak search in the control channel leaves the second
+// cursor, summed and shown as a new graph "Averaging". 1 when the graph was made.
+int RunOfflineAveraging(tagGS* gs);
+
+// The options dialog over the document, owned by the Find Peak dialog; the reject limits are in
+// the units of the control channel. 1 when its choices were stored.
+int OpenAveragingOptions(HWND owner, tagGS* gs, int control);
+
+// The Find Peak dialog's control-channel list: one entry per channel in use, the given one chosen.
+void FillControlChannelList(HWND dlg, tagGS* gs, int control);
+// The slot of the n-th channel in use, counting from 0 in slot order; -1 when there is none.
+int ChannelSlotFromListIndex(const tagGS* gs, int index);
+// The level edit from the channel's selection (three quarters up for a positive search, a
+// quarter up otherwise) and its units beside it.
+void PrefillPeakLevel(HWND dlg, int levelId, int unitsId, tagGS* gs, int slot);

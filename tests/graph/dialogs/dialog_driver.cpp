@@ -3,11 +3,38 @@
 
 namespace {
 DialogDriver* g_driver = nullptr;
+
+// This thread's visible dialog with the caption. FindWindow would search the whole desktop and
+// could answer with another test program's dialog of the same name, leaving ours unanswered.
+struct CaptionSearch {
+    const std::string* caption;
+    HWND found;
+};
+BOOL CALLBACK MatchCaption(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<CaptionSearch*>(lParam);
+    char cls[16] = "", title[256] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, title, sizeof title);
+    if (std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd) && *search->caption == title) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
 }
+HWND ThreadDialogWithCaption(const std::string& caption) {
+    CaptionSearch search{&caption, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchCaption, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+}  // namespace
 
 DialogDriver::DialogDriver(std::vector<Step> steps) : steps_(std::move(steps)) {
     g_driver = this;
     hook_ = SetWindowsHookExA(WH_MSGFILTER, Filter, nullptr, GetCurrentThreadId());
+}
+
+DialogDriver::DialogDriver(std::vector<Step> steps, std::string caption) : DialogDriver(std::move(steps)) {
+    caption_ = std::move(caption);
 }
 
 DialogDriver::~DialogDriver() {
@@ -19,10 +46,12 @@ DialogDriver::~DialogDriver() {
 LRESULT CALLBACK DialogDriver::Filter(int code, WPARAM wParam, LPARAM lParam) {
     DialogDriver* d = g_driver;
     if (d && code == MSGF_DIALOGBOX && !d->busy_) {
-        HWND dlg = GetActiveWindow();
+        // A dialog named by its caption is found by it: activation can lag behind on a busy display.
+        HWND dlg = d->caption_.empty() ? GetActiveWindow() : ThreadDialogWithCaption(d->caption_);
         char cls[16] = "";
         if (dlg && dlg != d->last_ && GetWindowThreadProcessId(dlg, nullptr) == GetCurrentThreadId() &&
-            GetClassNameA(dlg, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(dlg)) {
+            GetClassNameA(dlg, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(dlg) &&
+            d->Answers(dlg)) {
             d->last_ = dlg;
             d->busy_ = true;
             const size_t index = static_cast<size_t>(d->runs_++);
@@ -36,6 +65,13 @@ LRESULT CALLBACK DialogDriver::Filter(int code, WPARAM wParam, LPARAM lParam) {
         }
     }
     return CallNextHookEx(d ? d->hook_ : nullptr, code, wParam, lParam);
+}
+
+bool DialogDriver::Answers(HWND dlg) const {
+    if (caption_.empty()) return true;
+    char title[256] = "";
+    GetWindowTextA(dlg, title, sizeof title);
+    return caption_ == title;
 }
 
 void TypeInto(HWND dlg, int id, const std::string& text) {

@@ -13,6 +13,9 @@ public:
     // Each dialog that opens takes the next step; a dialog beyond the steps, or one that a step
     // leaves open, is cancelled.
     explicit DialogDriver(std::vector<Step> steps);
+    // Only dialogs of this caption are answered, so that a driver for a dialog opened from
+    // another one leaves the one it was opened from alone.
+    DialogDriver(std::vector<Step> steps, std::string caption);
     ~DialogDriver();
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;
@@ -21,6 +24,7 @@ public:
     int LeftOpen() const { return leftOpen_; }
 
 private:
+    bool Answers(HWND dlg) const;
     static LRESULT CALLBACK Filter(int code, WPARAM wParam, LPARAM lParam);
     std::vector<Step> steps_;
     int runs_ = 0;
@@ -28,6 +32,7 @@ private:
     bool busy_ = false;
     HWND last_ = nullptr;
     HHOOK hook_ = nullptr;
+    std::string caption_;
 };
 
 // Types the text into an edit as keys would: the old text selected and replaced.

@@ -15,12 +15,15 @@
 #include "shell/commands/status.h"
 #include "transforms/analysis/find_peak.h"
 #include "transforms/analysis/histogram.h"
+#include "transforms/analysis/offline_averaging.h"
 #include "transforms/analysis/integrate.h"
 #include "transforms/expression_transform.h"
 #include "box_capture.h"
 #include "transforms/analysis/peak_search.h"
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -292,6 +295,347 @@ TEST_F(AnalysisCommands, FindAllCountsThePeaksIntoTheJournal) {
         ASSERT_GE(journal.size(), std::string(row.line).size());
         EXPECT_EQ(journal.substr(journal.size() - std::string(row.line).size()), row.line) << journal;
         EXPECT_DOUBLE_EQ(gs->selStart, row.lastPeak * kInterval);
+    }
+}
+
+// One sample in the Find Peak dialog's time unit, as its "Min. interval" shows it.
+double DialogSample(HWND dlg) { return std::strtod(ItemText(dlg, IDC_FP_MIN_INTERVAL).c_str(), nullptr); }
+
+std::string Text(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+// Find Peak answered as typed over an empty selection: the search runs over the whole channel
+// and puts the cursors on the peak, valley, threshold or interval step; with no offsets the
+// selection is one screen pixel wide. Don't Find keeps the settings without a search; Cancel
+// keeps nothing.
+TEST_F(AnalysisCommands, FindPeakDialogSearchesWithWhatWasTyped) {
+    struct Row {
+        const char* name;
+        int modeButton;
+        const char* level;  // null: the interval, in samples
+        int placement;
+        int button;
+        int32_t storedMode;
+        double first;  // the first cursor after it, in samples; -1 stays at 0
+    } rows[] = {
+        {"positive peak", IDC_FP_POSITIVE, "5", kPlacePreviousPeak, IDOK, kPeakPositive, 2},
+        {"negative peak", IDC_FP_NEGATIVE, "0.5", kPlacePreviousPeak, IDOK, kPeakNegative, 4},
+        {"threshold of the positive peak", IDC_FP_POSITIVE, "5", kPlaceThreshold, IDOK, kPeakPositive, 1},
+        {"three samples on", IDC_FP_INTERVAL_MODE, nullptr, kPlacePreviousPeak, IDOK, kPeakInterval, 3},
+        {"don't find", IDC_FP_NEGATIVE, "0.5", kPlacePreviousPeak, IDC_FP_DONT_FIND, kPeakNegative, -1},
+        {"cancel", IDC_FP_NEGATIVE, "0.5", kPlacePreviousPeak, IDCANCEL, kPeakPositive, -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill(kThreeExcursions);
+        ASSERT_TRUE(gs);
+        g_findPeak.mode = kPeakPositive;
+        g_findPeak.positiveLevel = g_findPeak.negativeLevel = 100;
+        g_findPeak.tracking = 0;
+        g_findPeak.offlineAveraging = 0;
+        g_findPeak.placement = kPlacePreviousPeak;
+        g_findPeak.firstOffset = g_findPeak.secondOffset = 0;
+        Select(gs, 0, 0);
+        gs->hPerDiv = kThreeExcursions.size() * kInterval / gs->hDivisions;  // the whole channel in view
+        DialogDriver driver({[&](HWND dlg) {
+            Click(dlg, row.modeButton);
+            if (row.level) {
+                TypeInto(dlg, IDC_FP_LEVEL, row.level);
+            } else {
+                TypeInto(dlg, IDC_FP_INTERVAL, Text(3 * DialogSample(dlg)));
+                Click(dlg, IDC_FP_FROM_CURSOR);
+            }
+            ChooseEntry(dlg, IDC_FP_PLACEMENT, row.placement);
+            TypeInto(dlg, IDC_FP_OFFSET2, "0");
+            Click(dlg, row.button);
+        }},
+                        "Find Peak");
+        Command(IDM_TRANSFORM_FIND_PEAK);
+        EXPECT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(driver.LeftOpen(), 0);
+        EXPECT_EQ(g_findPeak.mode, row.storedMode);
+        if (row.first < 0) {
+            EXPECT_EQ(gs->selStart, 0.0);
+            EXPECT_EQ(gs->selEnd, 0.0);
+            EXPECT_EQ(g_findPeak.negativeLevel, row.button == IDCANCEL ? 100.0 : 0.5);
+            continue;
+        }
+        EXPECT_DOUBLE_EQ(gs->selStart, row.first * kInterval);
+        const double pixel = gs->hPerDiv * gs->hDivisions / (gs->plotRect.right - gs->plotRect.left);
+        EXPECT_GT(pixel, 0.0);
+        EXPECT_DOUBLE_EQ(gs->selEnd, gs->selStart + pixel);
+    }
+}
+
+// The dialog as it opens and as the user switches it: levels from the selection, each mode's
+// own controls, the placements a mode allows.
+TEST_F(AnalysisCommands, FindPeakDialogFollowsTheChoices) {
+    tagGS* gs = Fill(kThreeExcursions);
+    ASSERT_TRUE(gs);
+    std::snprintf(gs->chanUnits[0], sizeof gs->chanUnits[0], "mV");
+    g_findPeak.mode = kPeakPositive;
+    g_findPeak.offlineAveraging = 0;
+    g_findPeak.placement = kPlaceThreshold;
+    Select(gs, 0, 12);  // min 0, max 9.5
+    auto enabled = [](HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; };
+    auto number = [](HWND dlg, int id) { return std::strtod(ItemText(dlg, id).c_str(), nullptr); };
+    DialogDriver driver({[&](HWND dlg) {
+        EXPECT_DOUBLE_EQ(number(dlg, IDC_FP_LEVEL), 7.125);
+        EXPECT_EQ(ItemText(dlg, IDC_FP_LEVEL_UNITS), "mV");
+        EXPECT_TRUE(enabled(dlg, IDC_FP_LEVEL));
+        EXPECT_FALSE(enabled(dlg, IDC_FP_INTERVAL));
+        EXPECT_FALSE(enabled(dlg, IDC_FP_SETUP_AVERAGING));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg, IDC_FP_OFFSET1))) << "the threshold placement moves the first cursor";
+        Click(dlg, IDC_FP_NEGATIVE);
+        EXPECT_DOUBLE_EQ(number(dlg, IDC_FP_LEVEL), 2.375);
+        Click(dlg, IDC_FP_INTERVAL_MODE);
+        EXPECT_FALSE(enabled(dlg, IDC_FP_LEVEL));
+        EXPECT_TRUE(enabled(dlg, IDC_FP_INTERVAL));
+        EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_FP_PLACEMENT, CB_GETCURSEL, 0, 0), kPlacePeak)
+            << "an interval step has no threshold";
+        Click(dlg, IDC_FP_FROM_CURSOR);
+        EXPECT_FALSE(enabled(dlg, IDC_FP_START_TIME));
+        Click(dlg, IDC_FP_FROM_START_TIME);
+        EXPECT_TRUE(enabled(dlg, IDC_FP_START_TIME));
+        ChooseEntry(dlg, IDC_FP_PLACEMENT, kPlacePreviousThreshold);
+        EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_FP_PLACEMENT, CB_GETCURSEL, 0, 0), kPlacePreviousPeak);
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, IDC_FP_OFFSET1)));
+        Click(dlg, IDC_FP_POSITIVE);
+        Click(dlg, IDC_FP_AVERAGING);
+        EXPECT_TRUE(enabled(dlg, IDC_FP_SETUP_AVERAGING));
+        EXPECT_TRUE(enabled(dlg, IDC_FP_CONTROL_CHANNEL));
+        EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_FP_PLACEMENT, CB_GETCURSEL, 0, 0), kPlacePeak)
+            << "averaging needs the pass after the peak";
+        EXPECT_EQ(ItemText(dlg, IDOK), "&Start Averaging");
+        EXPECT_EQ(ItemText(dlg, IDC_FP_CONTROL_CHANNEL).rfind("CH 0 - ", 0), 0u);
+        Click(dlg, IDCANCEL);
+    }},
+                        "Find Peak");
+    Command(IDM_TRANSFORM_FIND_PEAK);
+    EXPECT_EQ(driver.Runs(), 1);
+    EXPECT_EQ(g_findPeak.offlineAveraging, 0) << "Cancel stores nothing";
+    EXPECT_EQ(g_findPeak.placement, kPlaceThreshold);
+}
+
+// Each refused field keeps the dialog open with its warning, stores nothing and moves nothing.
+TEST_F(AnalysisCommands, FindPeakDialogRefusesBadFields) {
+    struct Row {
+        const char* name;
+        std::function<void(HWND)> fill;
+        const char* warning;
+    } rows[] = {
+        {"negative start time",
+         [](HWND dlg) {
+             Click(dlg, IDC_FP_INTERVAL_MODE);
+             TypeInto(dlg, IDC_FP_INTERVAL, Text(3 * DialogSample(dlg)));
+             Click(dlg, IDC_FP_FROM_START_TIME);
+             TypeInto(dlg, IDC_FP_START_TIME, "-1");
+         },
+         "Start point must be greater than 0"},
+        {"interval under one sample",
+         [](HWND dlg) {
+             Click(dlg, IDC_FP_INTERVAL_MODE);
+             TypeInto(dlg, IDC_FP_INTERVAL, Text(0.5 * DialogSample(dlg)));
+         },
+         "Step value must be at least min value"},
+        {"negative percentage",
+         [](HWND dlg) {
+             Click(dlg, IDC_FP_TRACKING);
+             TypeInto(dlg, IDC_FP_PERCENT, "-5");
+         },
+         "Percent value must be greater than 0"},
+        {"negative peak offset",
+         [](HWND dlg) {
+             ChooseEntry(dlg, IDC_FP_PLACEMENT, kPlacePeak);
+             TypeInto(dlg, IDC_FP_OFFSET1, "-1");
+         },
+         "Peak offset must be positive"},
+        {"averaging pass under one sample",
+         [](HWND dlg) {
+             Click(dlg, IDC_FP_AVERAGING);
+             TypeInto(dlg, IDC_FP_OFFSET1, Text(0.5 * DialogSample(dlg)));
+             TypeInto(dlg, IDC_FP_OFFSET2, "0");
+         },
+         "Averaging interval should be at least 1 sample long"},
+        {"short control channel",
+         [](HWND dlg) {
+             Click(dlg, IDC_FP_AVERAGING);
+             ChooseEntry(dlg, IDC_FP_CONTROL_CHANNEL, 1);
+             TypeInto(dlg, IDC_FP_OFFSET1, Text(2 * DialogSample(dlg)));
+             TypeInto(dlg, IDC_FP_OFFSET2, "0");
+         },
+         "Length of control channel less then source channel"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill(kThreeExcursions);
+        ASSERT_TRUE(gs);
+        FillControl(gs, {0, 9, 0});
+        g_findPeak.mode = kPeakPositive;
+        g_findPeak.positiveLevel = 5;
+        g_findPeak.tracking = 0;
+        g_findPeak.percent = 90;
+        g_findPeak.offlineAveraging = 0;
+        g_findPeak.placement = kPlacePreviousPeak;
+        g_findPeak.firstOffset = g_findPeak.secondOffset = 0;
+        const stFindPeakSettings before = g_findPeak;
+        Select(gs, 0, 0);
+        BoxCapture boxes;
+        boxes.caption = "Warning";
+        bool stayed = false;
+        DialogDriver driver({[&](HWND dlg) {
+            row.fill(dlg);
+            Click(dlg, IDOK);
+            stayed = StillOpen(dlg);
+            Click(dlg, IDCANCEL);
+        }},
+                        "Find Peak");
+        Command(IDM_TRANSFORM_FIND_PEAK);
+        EXPECT_TRUE(stayed);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, row.warning);
+        EXPECT_EQ(g_findPeak.mode, before.mode);
+        EXPECT_EQ(g_findPeak.offlineAveraging, 0);
+        EXPECT_EQ(g_findPeak.percent, before.percent);
+        EXPECT_EQ(gs->selStart, 0.0);
+    }
+}
+
+// Off-line averaging from the Find Peak dialog: four events in the control channel, each pass of
+// the source carrying the clean shape plus or minus 1; their mean is the clean shape, in a new
+// graph. With a target of more passes than there are events, no graph and the warning.
+TEST_F(AnalysisCommands, OfflineAveragingMakesTheMeanPassGraph) {
+    const double clean[4] = {1, 5, 3, 2};
+    const int events[4] = {10, 20, 30, 40};
+    struct Row {
+        const char* name;
+        int rangeButton;
+        const char* count;
+        int extraBoxes;  // warnings
+        bool graph;
+    } rows[] = {
+        {"entire waveform", IDC_AVG_ENTIRE, nullptr, 0, true},
+        {"five passes from the start", IDC_AVG_COUNT_RANGE, "5", 1, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<double> source(50, 0.0), control(50, 0.0);
+        for (int k = 0; k < 4; ++k) {
+            control[events[k]] = 10;
+            for (int i = 0; i < 4; ++i) source[events[k] - 1 + i] = clean[i] + (k % 2 ? 1 : -1);
+        }
+        tagGS* gs = Fill(source);
+        ASSERT_TRUE(gs);
+        FillControl(gs, control);
+        std::snprintf(gs->chanUnits[0], sizeof gs->chanUnits[0], "mV");
+        g_findPeak.mode = kPeakPositive;
+        g_findPeak.tracking = 0;
+        g_findPeak.offlineAveraging = 0;
+        g_findPeak.pasteToJournal = 0;
+        g_findPeak.startFromStartTime = 0;
+        g_averagingSettings = {0, 2, 0, 10.0, -10.0};
+        Select(gs, 0, 0);
+        const int windows = GraphWindowCount();
+        BoxCapture boxes;
+        boxes.caption = "Warning";
+        DialogDriver driver({[&](HWND dlg) {
+                                 Click(dlg, IDC_FP_AVERAGING);
+                                 ChooseEntry(dlg, IDC_FP_CONTROL_CHANNEL, 1);
+                                 TypeInto(dlg, IDC_FP_LEVEL, "5");
+                                 TypeInto(dlg, IDC_FP_OFFSET1, Text(3 * DialogSample(dlg)));
+                                 TypeInto(dlg, IDC_FP_OFFSET2, Text(-1 * DialogSample(dlg)));
+                                 {
+                                     DialogDriver options({[&](HWND opt) {
+                                         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(opt, IDC_AVG_SELECTED)))
+                                             << "nothing is selected";
+                                         Click(opt, row.rangeButton);
+                                         if (row.count) TypeInto(opt, IDC_AVG_COUNT, row.count);
+                                         Click(opt, IDOK);
+                                     }},
+                                                          "Off-line Averaging Options");
+                                     Click(dlg, IDC_FP_SETUP_AVERAGING);
+                                     EXPECT_EQ(options.Runs(), 1);
+                                 }
+                                 Click(dlg, IDOK);
+                             }},
+                        "Find Peak");
+        Command(IDM_TRANSFORM_FIND_PEAK);
+        EXPECT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(static_cast<int>(boxes.boxes.size()), row.extraBoxes);
+        if (!row.graph) {
+            EXPECT_EQ(GraphWindowCount(), windows);
+            if (!boxes.boxes.empty()) {
+                EXPECT_EQ(boxes.boxes[0].text, "There is not enough data to perform the averaging function");
+            }
+            continue;
+        }
+        ASSERT_EQ(GraphWindowCount(), windows + 1);
+        tagGS* mean = OtherGraph(gs);
+        ASSERT_TRUE(mean);
+        EXPECT_STREQ(mean->title, "Averaging");
+        const int slot = static_cast<int>(mean->selectedChan);
+        EXPECT_STREQ(mean->chanUnits[slot], "mV");
+        EXPECT_EQ(Values(mean, slot), std::vector<double>(clean, clean + 4));
+        setDirtyGraphFlag(mean, 0);
+        SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(mean->hwnd), 0);
+    }
+}
+
+// The options dialog keeps its choices only when they pass: fewer than two passes and equal
+// reject limits are refused with the dialog kept open.
+TEST_F(AnalysisCommands, AveragingOptionsRefuseTooFewPassesAndEqualLimits) {
+    struct Row {
+        const char* name;
+        std::function<void(HWND)> fill;
+        const char* warning;
+    } rows[] = {
+        {"one pass",
+         [](HWND dlg) {
+             Click(dlg, IDC_AVG_COUNT_RANGE);
+             TypeInto(dlg, IDC_AVG_COUNT, "1");
+         },
+         "Number of averages must be at least 2"},
+        {"equal limits",
+         [](HWND dlg) {
+             Click(dlg, IDC_AVG_REJECT);
+             TypeInto(dlg, IDC_AVG_REJECT_HIGH, "3");
+             TypeInto(dlg, IDC_AVG_REJECT_LOW, "3");
+         },
+         "Check reject values"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        tagGS* gs = Fill(kThreeExcursions);
+        ASSERT_TRUE(gs);
+        g_findPeak.offlineAveraging = 1;
+        g_averagingSettings = {0, 2, 0, 10.0, -10.0};
+        Select(gs, 0, 0);
+        BoxCapture boxes;
+        boxes.caption = "Warning";
+        bool stayed = false;
+        DialogDriver driver({[&](HWND dlg) {
+            DialogDriver options({[&](HWND opt) {
+                row.fill(opt);
+                Click(opt, IDOK);
+                stayed = StillOpen(opt);
+                Click(opt, IDCANCEL);
+            }},
+                                 "Off-line Averaging Options");
+            Click(dlg, IDC_FP_SETUP_AVERAGING);
+            Click(dlg, IDCANCEL);
+        }},
+                        "Find Peak");
+        Command(IDM_TRANSFORM_FIND_PEAK);
+        EXPECT_TRUE(stayed);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, row.warning);
+        EXPECT_EQ(g_averagingSettings.rangeMode, 0);
+        EXPECT_EQ(g_averagingSettings.numAverages, 2);
+        EXPECT_EQ(g_averagingSettings.artifactRejection, 0);
+        EXPECT_EQ(g_averagingSettings.rejectLow, -10.0);
     }
 }
 
