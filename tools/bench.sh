@@ -18,6 +18,17 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   wineserver -k 2>/dev/null || true
   wineserver -p
   wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+  # Ours under Wine and the reference beside it in the same run: both outputs, then the ratio of
+  # the two keyed figures (k ours, r the reference) as the expression says.
+  beside() {
+    echo "== $1"
+    ours=$(wine "$1" | tr -d "\r")
+    ref=$($2)
+    printf "%s\n%s\n" "$ours" "$ref" | grep -v _per_s
+    k=$(printf "%s\n" "$ours" | awk -v key="$3" "\$1 == key {print \$2}")
+    r=$(printf "%s\n" "$ref" | awk -v key="$4" "\$1 == key {print \$2}")
+    awk -v k="$k" -v r="$r" "BEGIN { printf \"$5\\n\", $6 }"
+  }
   for b in "$@"; do
     if [ "$b" = idle ]; then
       echo "== idle"
@@ -25,39 +36,17 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
       continue
     fi
     b=${b%.exe}; b=${b%_bench}_bench.exe
-    if [ "$b" = script_bench.exe ]; then
-      # The engine under Wine beside the same loop in Lua 5.4, and how far apart they are.
-      echo "== $b"
-      ours=$(wine "$b" | tr -d "\r")
-      lua=$(lua5.4 "$root/tests/bench/script_bench.lua")
-      printf "%s\n%s\n" "$ours" "$lua" | grep -v _per_s
-      k=$(printf "%s\n" "$ours" | awk "/kymora_statements_per_s/ {print \$2}")
-      l=$(printf "%s\n" "$lua" | awk "/lua_statements_per_s/ {print \$2}")
-      awk -v k="$k" -v l="$l" "BEGIN { printf \"ratio: Lua 5.4 is %.1f times as fast (target: at most 10)\\n\", l / k }"
-      continue
-    fi
-    if [ "$b" = fft_bench.exe ]; then
+    case "$b" in
+      # The engine under Wine beside the same loop in Lua 5.4.
+      script_bench.exe) beside "$b" "lua5.4 $root/tests/bench/script_bench.lua" kymora_statements_per_s \
+        lua_statements_per_s "ratio: Lua 5.4 is %.1f times as fast (target: at most 10)" r/k; continue ;;
       # Our real transform of 2^20 points beside numpy.fft.rfft on the same data.
-      echo "== $b"
-      ours=$(wine "$b" | tr -d "\r")
-      numpy=$(/usr/bin/python3 "$root/tests/bench/fft_bench.py")
-      printf "%s\n%s\n" "$ours" "$numpy"
-      k=$(printf "%s\n" "$ours" | awk "/kymora_fft_ms/ {print \$2}")
-      n=$(printf "%s\n" "$numpy" | awk "/numpy_fft_ms/ {print \$2}")
-      awk -v k="$k" -v n="$n" "BEGIN { printf \"ratio: ours takes %.2f times as long as numpy (target: at most 3)\\n\", k / n }"
-      continue
-    fi
-    if [ "$b" = fir_bench.exe ]; then
-      # The same filter over the same samples in scipy.signal, and how far apart they are.
-      echo "== $b"
-      ours=$(wine "$b" | tr -d "\r")
-      py=$(/usr/bin/python3 "$root/tests/bench/fir_bench.py")
-      printf "%s\n%s\n" "$ours" "$py"
-      k=$(printf "%s\n" "$ours" | awk "/fir_1001_taps_10M_s/ {print \$2}")
-      s=$(printf "%s\n" "$py" | awk "/scipy_best_s/ {print \$2}")
-      awk -v k="$k" -v s="$s" "BEGIN { printf \"ratio: ours takes %.2f times the scipy best (target: at most 3)\\n\", k / s }"
-      continue
-    fi
+      fft_bench.exe) beside "$b" "/usr/bin/python3 $root/tests/bench/fft_bench.py" kymora_fft_ms numpy_fft_ms \
+        "ratio: ours takes %.2f times as long as numpy (target: at most 3)" k/r; continue ;;
+      # The same filter over the same samples in scipy.signal.
+      fir_bench.exe) beside "$b" "/usr/bin/python3 $root/tests/bench/fir_bench.py" fir_1001_taps_10M_s scipy_best_s \
+        "ratio: ours takes %.2f times the scipy best (target: at most 3)" k/r; continue ;;
+    esac
     echo "== $b"; wine "$b"
   done
   wineserver -k || true
