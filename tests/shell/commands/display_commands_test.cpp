@@ -6,6 +6,7 @@
 #include "devlib/vk40.h"
 #include "common/tagGS.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
 #include "graph/view/axis_units.h"
 #include "shell/commands/status.h"
 #include "tests/graph/dialogs/dialog_driver.h"
@@ -13,6 +14,10 @@
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
+#include <commdlg.h>
+#include <richedit.h>
+#include <dlgs.h>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -309,6 +314,70 @@ TEST_F(DisplayCommands, MarkerBarControlsFollowTheSwitchAndTheMarkers) {
         DestroyWindow(*slots[i]);
         *slots[i] = nullptr;
     }
+}
+
+// The journal's right-click menu, as the mouse opens it: Change Font is chosen by its mnemonic
+// while the menu is open, the font dialog is answered with a new size, and the journal of every
+// graph takes the font, which is also written to the settings file for the next start.
+UINT g_menuKey = 0;
+HHOOK g_menuHook = nullptr;
+LRESULT CALLBACK ChooseByMnemonic(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && g_menuKey) {
+        PostMessageA(m->hwnd, WM_CHAR, g_menuKey, 0);
+        g_menuKey = 0;
+    }
+    return CallNextHookEx(g_menuHook, code, wParam, lParam);
+}
+
+TEST_F(DisplayCommands, TheJournalMenusChangeFontReachesEveryJournalAndIsKept) {
+    Command(IDM_FILE_NEW);
+    ASSERT_GE(GraphWindowCount(), 2);
+    std::vector<tagGS*> graphs;
+    for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (tagGS* g = GetWindowGraph(w)) graphs.push_back(g);
+    ASSERT_GE(graphs.size(), 2u);
+    tagGS* gs = Graph();
+    if (!gs->journalShown) Command(IDM_SHOW_JOURNAL);
+    HWND edit = GetJournalHwnd(gs->journalWnd);
+    ASSERT_TRUE(edit && IsWindowVisible(edit));
+    RECT rc;
+    GetClientRect(edit, &rc);
+    POINT at{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    MapWindowPoints(edit, gs->hwnd, &at, 1);
+    const LONG before = g_app->lfJournal.lfHeight;
+    DialogDriver driver({[](HWND dlg) {
+        HWND size = GetDlgItem(dlg, cmb3);
+        SendMessageA(size, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("26"));
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(cmb3, CBN_SELCHANGE), reinterpret_cast<LPARAM>(size));
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    }});
+    g_menuKey = 'f';
+    g_menuHook = SetWindowsHookExA(WH_CALLWNDPROC, ChooseByMnemonic, nullptr, GetCurrentThreadId());
+    SendMessageA(gs->hwnd, WM_PARENTNOTIFY, MAKEWPARAM(WM_RBUTTONDOWN, 0), MAKELPARAM(at.x, at.y));
+    UnhookWindowsHookEx(g_menuHook);
+    ASSERT_EQ(driver.Runs(), 1) << "the font dialog opened from the menu";
+    EXPECT_NE(g_app->lfJournal.lfHeight, before);
+    LOGFONTA shown{};
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    for (tagGS* g : graphs) {
+        HWND e = GetJournalHwnd(g->journalWnd);
+        ASSERT_TRUE(e);
+        CHARFORMATA cf{};
+        cf.cbSize = sizeof cf;
+        SendMessageA(e, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+        EXPECT_STREQ(cf.szFaceName, g_app->lfJournal.lfFaceName) << g->hwnd;
+        // The text is shown at the chosen size: 26 points are 520 twips, and the pixel height
+        // chosen is rounded, so the size read back is within a pixel of it.
+        EXPECT_NEAR(cf.yHeight, 520, 1440 / dpi) << g->hwnd;
+    }
+    ASSERT_TRUE(GetObjectA(g_app->hfontJournal, sizeof shown, &shown));
+    EXPECT_EQ(shown.lfHeight, g_app->lfJournal.lfHeight);
+    char kept[16] = "";
+    GetPrivateProfileStringA("Font Information", "FontHeight", "", kept, sizeof kept, "NORVANE.INI");
+    EXPECT_EQ(std::atol(kept), g_app->lfJournal.lfHeight) << kept;
 }
 
 }  // namespace
