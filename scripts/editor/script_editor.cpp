@@ -16,6 +16,7 @@
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/dialogs/script_dialogs.h"
+#include "scripts/editor/new_lesson.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/words/word_fields.h"
 
@@ -600,6 +601,23 @@ bool AskToSaveChanges(CScriptEditor& ed) {
     return true;
 }
 
+// A lesson's script is named after its folder without extension, as the lesson list and New
+// lesson name it: that file is the script when there is no ".SCR" beside the graph.
+void UseLessonListScript(char* scriptPath, size_t stem) {
+    if (GetFileAttributesA(scriptPath) != INVALID_FILE_ATTRIBUTES) return;
+    scriptPath[stem] = 0;
+    const DWORD plain = GetFileAttributesA(scriptPath);
+    if (plain == INVALID_FILE_ATTRIBUTES || (plain & FILE_ATTRIBUTE_DIRECTORY)) lstrcpyA(scriptPath + stem, ".SCR");
+}
+
+void OpenLessonScript(CScriptEditor& ed, const char* given);
+
+// New lesson: the lesson is made, then opened as Open opens a script.
+void NewLessonCommand(CScriptEditor& ed) {
+    char path[MAX_PATH] = "";
+    if (MakeNewLesson(path, sizeof path)) OpenLessonScript(ed, path);
+}
+
 // Opens the lesson's graph (the path with ".acq") and its script (with ".SCR"); an empty path
 // asks through the open dialog first.
 void OpenLessonScript(CScriptEditor& ed, const char* given) {
@@ -628,6 +646,7 @@ void OpenLessonScript(CScriptEditor& ed, const char* given) {
     ed.document = doc;
     ed.currentName[0] = 0;
     lstrcpyA(ed.scriptPath + stem, ".SCR");
+    UseLessonListScript(ed.scriptPath, stem);
     int stored = 0;
     if (!ReplaceLoadedScript(ed.scriptPath, &stored)) return;
     FillPaneFromFile(ed.textPane, ed.scriptPath);
@@ -644,6 +663,7 @@ void OpenLessonScript(CScriptEditor& ed, const char* given) {
 
 void OnCommand(CScriptEditor& ed, int id, int code) {
     switch (id) {
+    case IDM_SCRIPT_NEW: NewLessonCommand(ed); break;
     case IDM_SCRIPT_OPEN: OpenLessonScript(ed, ""); break;
     case IDM_SCRIPT_SAVE:
         if (ed.toolState == 1) SaveScript(ed);
