@@ -230,6 +230,7 @@ TEST_F(NewLesson, FailuresAreReportedOnceAndLeaveNothingBehind) {
         const char* existing;  // a folder there before
         int failingWrite;      // the write that finds the disk full (1 the graph, 2 the script), 0 none
         const char* message;   // the start of the one message, null for none
+        bool noLessonsFolder = false;
     };
     const Case cases[] = {
         {"cancel at the folder", nullptr, "unused", nullptr, 0, nullptr},
@@ -239,9 +240,13 @@ TEST_F(NewLesson, FailuresAreReportedOnceAndLeaveNothingBehind) {
         {"folder cannot be made", "Bad*Name", "Lesson", nullptr, 0, "The new lesson could not be made.\n"},
         {"disk full in the graph", "FullOne", "Lesson", nullptr, 1, "The disk is full.\n"},
         {"disk full in the script", "FullTwo", "Lesson", nullptr, 2, "The disk is full.\n"},
+        {"no Lessons folder", "Nowhere", "Lesson", nullptr, 0, nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        if (c.noLessonsFolder) {
+            ASSERT_TRUE(RemoveDirectoryA(Lessons().c_str()));
+        }
         if (c.existing) {
             ASSERT_TRUE(CreateDirectoryA((Lessons() + "\\" + c.existing).c_str(), nullptr));
         }
@@ -264,6 +269,10 @@ TEST_F(NewLesson, FailuresAreReportedOnceAndLeaveNothingBehind) {
         const std::vector<std::string> expected =
             c.existing ? std::vector<std::string>{c.existing} : std::vector<std::string>{};
         EXPECT_EQ(FolderNames(Lessons()), expected);
+        EXPECT_FALSE(Exists(program.File("Nowhere")));
+        EXPECT_EQ(FolderNames(program.path),
+                  c.noLessonsFolder ? std::vector<std::string>{} : std::vector<std::string>{"Lessons"})
+            << "nothing beside the lessons";
         if (c.existing) {
             EXPECT_TRUE(FolderNames(Lessons() + "\\" + c.existing).empty());
         }
@@ -271,5 +280,6 @@ TEST_F(NewLesson, FailuresAreReportedOnceAndLeaveNothingBehind) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDM_SCRIPT_SAVE)));
         SetCurrentDirectoryA(program.path.c_str());
         if (c.existing) RemoveDirectoryA((Lessons() + "\\" + c.existing).c_str());
+        if (c.noLessonsFolder) CreateDirectoryA(Lessons().c_str(), nullptr);
     }
 }

@@ -632,10 +632,16 @@ TEST_F(ScriptEditor, TheCurrentLineMarkFollowsTheStepsAndBreakpointsShowBesideTh
     int ink = 0;
     for (uint32_t px : strip) ink += (px & 0xFFFFFF) != Rgb(GetSysColor(COLOR_WINDOW));
     EXPECT_EQ(ink, 0);
-    for (int line = 0; line < 11; ++line) {
-        POINTL at{};
-        SendMessageA(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at),
-                     SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
-        EXPECT_GE(at.x, kPaneGutter + kGap) << "line " << line;
+    // Also after the author resizes the editor, which lays the pane's text out again.
+    for (const SIZE& size : {SIZE{600, 480}, SIZE{300, 260}}) {
+        SetWindowPos(editor, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PumpMessages();
+        for (int line = 0; line < 11; ++line) {
+            POINTL at{};
+            SendMessageA(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at),
+                         SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+            EXPECT_GE(at.x, kPaneGutter + kGap) << "line " << line << " at width " << size.cx;
+        }
     }
+    EXPECT_EQ(linesWith(kPaneMarkColour), Lines{9});
 }
