@@ -122,6 +122,11 @@ int MakeNewLesson(char* scriptPath, size_t size) {
         ReportNotMade(folder, ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
+    // A name, not a path: "..\\x" would make the lesson beside the Lessons folder.
+    if (std::strpbrk(folderName, "\\/:")) {
+        ReportNotMade(folder, ERROR_INVALID_NAME);
+        return 0;
+    }
     if (!CreateDirectoryA(folderName, nullptr)) {
         const DWORD error = GetLastError();
         if (error == ERROR_ALREADY_EXISTS) ShowLessonMessage(getMsgBoxText("Lesson already exists"));

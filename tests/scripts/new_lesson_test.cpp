@@ -238,6 +238,8 @@ TEST_F(NewLesson, FailuresAreReportedOnceAndLeaveNothingBehind) {
         {"folder exists", "Exists", "Lesson", "Exists", 0, "Lesson already exists"},
         {"cut name exists", "Existing1", "Lesson", "Existing", 0, "Lesson already exists"},
         {"folder cannot be made", "Bad*Name", "Lesson", nullptr, 0, "The new lesson could not be made.\n"},
+        {"a path, not a name", "..\\Out", "Lesson", nullptr, 0, "The new lesson could not be made.\n"},
+        {"a drive's folder, not a name", "C:Abc", "Lesson", nullptr, 0, "The new lesson could not be made.\n"},
         {"disk full in the graph", "FullOne", "Lesson", nullptr, 1, "The disk is full.\n"},
         {"disk full in the script", "FullTwo", "Lesson", nullptr, 2, "The disk is full.\n"},
         {"no Lessons folder", "Nowhere", "Lesson", nullptr, 0, nullptr, true},
@@ -270,6 +272,7 @@ TEST_F(NewLesson, FailuresAreReportedOnceAndLeaveNothingBehind) {
             c.existing ? std::vector<std::string>{c.existing} : std::vector<std::string>{};
         EXPECT_EQ(FolderNames(Lessons()), expected);
         EXPECT_FALSE(Exists(program.File("Nowhere")));
+        EXPECT_FALSE(Exists(program.File("Out")));
         EXPECT_EQ(FolderNames(program.path),
                   c.noLessonsFolder ? std::vector<std::string>{} : std::vector<std::string>{"Lessons"})
             << "nothing beside the lessons";
