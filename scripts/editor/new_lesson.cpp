@@ -3,7 +3,6 @@
 // lesson list never meets a lesson without its graph or its script.
 #include "scripts/editor/new_lesson.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -22,9 +21,15 @@ constexpr char kScriptBody[] = "\r\nOnOpenFile\r\nEnd\r\n";
 
 LessonFileWriter g_writer = WriteFile;
 
+// A keyed text; the key itself when the tables do not hold it.
+const char* Keyed(const char* key) {
+    const char* text = getMsgBoxText(key);
+    return text ? text : key;
+}
+
 // A keyed message without owner, as the lesson's other messages.
 void ShowLessonMessage(const std::string& text) {
-    MessageBoxA(nullptr, text.c_str(), getMsgBoxText("Wavemind"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(nullptr, text.c_str(), Keyed("Wavemind"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // The system's own words for an error, without the line end.
@@ -39,10 +44,10 @@ std::string SystemText(DWORD error) {
 // A folder or file that could not be made: the disk is full, or the name and the system's reason.
 void ReportNotMade(const std::string& path, DWORD error) {
     if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) {
-        ShowLessonMessage(std::string(getMsgBoxText("KEY Disk full")) + "\n" + path);
+        ShowLessonMessage(std::string(Keyed("KEY Disk full")) + "\n" + path);
         return;
     }
-    std::string text = std::string(getMsgBoxText("KEY Lesson not made")) + "\n" + path;
+    std::string text = std::string(Keyed("KEY Lesson not made")) + "\n" + path;
     const std::string cause = SystemText(error);
     if (!cause.empty()) text += "\n" + cause;
     ShowLessonMessage(text);
@@ -129,7 +134,7 @@ int MakeNewLesson(char* scriptPath, size_t size) {
     }
     if (!CreateDirectoryA(folderName, nullptr)) {
         const DWORD error = GetLastError();
-        if (error == ERROR_ALREADY_EXISTS) ShowLessonMessage(getMsgBoxText("Lesson already exists"));
+        if (error == ERROR_ALREADY_EXISTS) ShowLessonMessage(Keyed("Lesson already exists"));
         else ReportNotMade(folder, error);
         return 0;
     }
