@@ -1022,3 +1022,6 @@
 #define IDC_AVG_HIGH_UNITS 1429
 #define IDC_AVG_LOW_LABEL 1430
 #define IDC_AVG_LOW_UNITS 1431
+
+// The script editor's new lesson: the empty graph it copies (user-defined type "EMPTY40").
+#define IDR_EMPTY_GRAPH 9001

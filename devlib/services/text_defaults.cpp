@@ -82,6 +82,7 @@ const stTextDefault kMessageDefaults[] = {
     {"mV", "mV"},
     {"microV", "microV"},
     {"Lesson already exists", "Lesson already exists"},
+    {"KEY Lesson not made", "The new lesson could not be made."},
     {"KEY Script has been changed", "The script has been changed.\nDo you want to save the changes?"},
     {"Transform entire wave ?", "Transform entire wave ?"},
     {"Frequency is out of range.", "Frequency is out of range."},

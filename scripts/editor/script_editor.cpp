@@ -4,6 +4,7 @@
 #include "scripts/editor/script_editor.h"
 
 #include <richedit.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -16,6 +17,7 @@
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/dialogs/script_dialogs.h"
+#include "scripts/editor/new_lesson.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/words/word_fields.h"
 
@@ -33,6 +35,9 @@ constexpr LPARAM kMarkBase = 0x40000000;  // mark handles: never a character pos
 constexpr LONG kPaneTextLimit = 16 * 1024 * 1024;
 constexpr COLORREF kHintGrey = RGB(0xC0, 0xC0, 0xC0);
 constexpr int kWatchValues = 26;
+constexpr int kGutterGap = 2;             // between the gutter's marks and the text
+constexpr int kFallbackLineHeight = 16;   // a pane of one line has no neighbour to measure by
+constexpr COLORREF kBreakpointRim = RGB(0x80, 0, 0);
 
 struct stToolRow {
     int id;
@@ -117,6 +122,87 @@ void SetPaneCaret(HWND pane, LONG position) {
     SendMessageA(pane, EM_SCROLLCARET, 0, 0);
 }
 
+// The top and height of a line in the pane's client area; false for a line the pane does not hold.
+bool PaneLineBand(HWND pane, LONG line, int* top, int* height) {
+    const LRESULT start = SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+    if (start < 0) return false;
+    POINTL at{}, other{};
+    SendMessageA(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), start);
+    *top = at.y;
+    *height = kFallbackLineHeight;
+    const LRESULT next = SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line + 1), 0);
+    const LRESULT previous = line > 0 ? SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line - 1), 0) : -1;
+    if (next > start) {
+        SendMessageA(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&other), next);
+        if (other.y > at.y) *height = other.y - at.y;
+    } else if (previous >= 0) {
+        SendMessageA(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&other), previous);
+        if (at.y > other.y) *height = at.y - other.y;
+    }
+    return true;
+}
+
+// A breakpoint: a red dot in the gutter, centred on its line.
+void DrawBreakpointDot(HDC dc, int top, int height) {
+    const int size = std::min(kPaneGutter - 4, std::max(height - 2, 4));
+    const int y = top + (height - size) / 2;
+    HBRUSH fill = CreateSolidBrush(kPaneBreakpointColour);
+    HPEN rim = CreatePen(PS_SOLID, 1, kBreakpointRim);
+    HGDIOBJ oldBrush = SelectObject(dc, fill), oldPen = SelectObject(dc, rim);
+    Ellipse(dc, 2, y, 2 + size, y + size);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(fill);
+    DeleteObject(rim);
+}
+
+// The current line: a yellow arrow in the gutter pointing at the statement that runs next.
+void DrawLineMarkArrow(HDC dc, int top, int height) {
+    const int half = std::min(5, std::max(height / 2 - 1, 2));
+    const int middle = top + height / 2;
+    const POINT arrow[] = {{1, middle - half / 2}, {6, middle - half / 2}, {6, middle - half},
+                           {kPaneGutter - 2, middle}, {6, middle + half}, {6, middle + half / 2},
+                           {1, middle + half / 2}};
+    HBRUSH fill = CreateSolidBrush(kPaneMarkColour);
+    HGDIOBJ oldBrush = SelectObject(dc, fill), oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    Polygon(dc, arrow, static_cast<int>(sizeof arrow / sizeof arrow[0]));
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(fill);
+}
+
+// The gutter left of the text: cleared whole on every paint (scrolling moves its old pixels),
+// then the breakpoints and, over them, the current-line mark.
+void PaintPaneGutter(HWND pane, const stPaneLines& lines) {
+    RECT client;
+    GetClientRect(pane, &client);
+    HDC dc = GetDC(pane);
+    const RECT gutter{0, 0, kPaneGutter, client.bottom};
+    FillRect(dc, &gutter, GetSysColorBrush(COLOR_WINDOW));
+    int top = 0, height = 0;
+    for (LONG line : lines.breakpoints)
+        if (PaneLineBand(pane, line, &top, &height)) DrawBreakpointDot(dc, top, height);
+    if (lines.markedLine >= 0 && PaneLineBand(pane, lines.markedLine, &top, &height))
+        DrawLineMarkArrow(dc, top, height);
+    ReleaseDC(pane, dc);
+}
+
+// The text is laid out right of the gutter; the control lays it out over its whole client area
+// again whenever it is resized.
+void KeepTextRightOfGutter(HWND pane) {
+    RECT text;
+    GetClientRect(pane, &text);
+    text.left = kPaneGutter + kGutterGap;
+    SendMessageA(pane, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
+}
+
+void InvalidateGutter(HWND pane) {
+    RECT client;
+    GetClientRect(pane, &client);
+    client.right = kPaneGutter;
+    InvalidateRect(pane, &client, FALSE);
+}
+
 // The pane's answers to the editor's requests; everything else goes to the rich-edit control.
 LRESULT CALLBACK ScriptPaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam) {
     stPaneLines* lines = PaneLinesOf(pane);
@@ -124,16 +210,23 @@ LRESULT CALLBACK ScriptPaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lPara
     const WNDPROC base = lines->base;
     switch (msg) {
     case kPaneMarkLine:
+        InvalidateGutter(pane);
         if (wParam) {
             lines->markedLine = PaneLineOf(pane, PaneCaret(pane));
             return kMarkBase + lines->markedLine;
         }
         if (lParam == kMarkBase + lines->markedLine) lines->markedLine = -1;
         return 0;
-    case kPaneClearMarks: lines->markedLine = -1; return 0;
+    case kPaneClearMarks:
+        lines->markedLine = -1;
+        InvalidateGutter(pane);
+        return 0;
     case kPaneBreakpointAt: return lines->breakpoints.count(PaneLineOf(pane, static_cast<LONG>(lParam))) ? 1 : 0;
     case kPaneCaretLineAt: return PaneLineOf(pane, static_cast<LONG>(lParam)) == PaneLineOf(pane, PaneCaret(pane)) ? 1 : 0;
-    case kPaneDeleteBreakpoints: lines->breakpoints.clear(); return 0;
+    case kPaneDeleteBreakpoints:
+        lines->breakpoints.clear();
+        InvalidateGutter(pane);
+        return 0;
     case EM_SETSEL:
         // Refreshing the mark names the mark, not a character range: the caret stays.
         if (static_cast<LPARAM>(wParam) >= kMarkBase && lParam == 1) {
@@ -145,9 +238,20 @@ LRESULT CALLBACK ScriptPaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lPara
         if (wParam == VK_F5) {
             const LONG line = PaneLineOf(pane, PaneCaret(pane));
             if (!lines->breakpoints.erase(line)) lines->breakpoints.insert(line);
+            InvalidateGutter(pane);
             return 0;
         }
         break;
+    case WM_PAINT: {
+        const LRESULT result = CallWindowProcA(base, pane, msg, wParam, lParam);
+        PaintPaneGutter(pane, *lines);
+        return result;
+    }
+    case WM_SIZE: {
+        const LRESULT result = CallWindowProcA(base, pane, msg, wParam, lParam);
+        KeepTextRightOfGutter(pane);
+        return result;
+    }
     case WM_NCDESTROY: {
         SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
         RemovePropA(pane, kPaneProp);
@@ -600,6 +704,23 @@ bool AskToSaveChanges(CScriptEditor& ed) {
     return true;
 }
 
+// A lesson's script is named after its folder without extension, as the lesson list and New
+// lesson name it: that file is the script when there is no ".SCR" beside the graph.
+void UseLessonListScript(char* scriptPath, size_t stem) {
+    if (GetFileAttributesA(scriptPath) != INVALID_FILE_ATTRIBUTES) return;
+    scriptPath[stem] = 0;
+    const DWORD plain = GetFileAttributesA(scriptPath);
+    if (plain == INVALID_FILE_ATTRIBUTES || (plain & FILE_ATTRIBUTE_DIRECTORY)) lstrcpyA(scriptPath + stem, ".SCR");
+}
+
+void OpenLessonScript(CScriptEditor& ed, const char* given);
+
+// New lesson: the lesson is made, then opened as Open opens a script.
+void NewLessonCommand(CScriptEditor& ed) {
+    char path[MAX_PATH] = "";
+    if (MakeNewLesson(path, sizeof path)) OpenLessonScript(ed, path);
+}
+
 // Opens the lesson's graph (the path with ".acq") and its script (with ".SCR"); an empty path
 // asks through the open dialog first.
 void OpenLessonScript(CScriptEditor& ed, const char* given) {
@@ -628,6 +749,7 @@ void OpenLessonScript(CScriptEditor& ed, const char* given) {
     ed.document = doc;
     ed.currentName[0] = 0;
     lstrcpyA(ed.scriptPath + stem, ".SCR");
+    UseLessonListScript(ed.scriptPath, stem);
     int stored = 0;
     if (!ReplaceLoadedScript(ed.scriptPath, &stored)) return;
     FillPaneFromFile(ed.textPane, ed.scriptPath);
@@ -644,6 +766,7 @@ void OpenLessonScript(CScriptEditor& ed, const char* given) {
 
 void OnCommand(CScriptEditor& ed, int id, int code) {
     switch (id) {
+    case IDM_SCRIPT_NEW: NewLessonCommand(ed); break;
     case IDM_SCRIPT_OPEN: OpenLessonScript(ed, ""); break;
     case IDM_SCRIPT_SAVE:
         if (ed.toolState == 1) SaveScript(ed);

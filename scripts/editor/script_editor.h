@@ -16,3 +16,8 @@ constexpr UINT kPaneCaretLineAt = WM_USER + 1004;       // lParam position: non-
 constexpr UINT kPaneDeleteBreakpoints = WM_USER + 1005;
 // The hint request the tools send their editor: wParam is the tool's window.
 constexpr UINT kEditorShowHint = WM_USER + 1;
+// The pane's gutter left of the text: breakpoints are red dots there, and the line whose
+// statement runs next carries a yellow arrow while a subroutine is stepped or run.
+constexpr int kPaneGutter = 14;
+constexpr COLORREF kPaneMarkColour = RGB(255, 224, 0);
+constexpr COLORREF kPaneBreakpointColour = RGB(224, 0, 0);

@@ -5,9 +5,11 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/app.h"
@@ -18,7 +20,9 @@
 #include "scripts/editor/script_editor.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/words/word_fields.h"
+#include "button/lumikey.h"
 #include "tests/documents/acq_builder.h"
+#include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/shell/box_capture.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -453,4 +457,191 @@ TEST_F(ScriptEditor, TheLessonChoosersEditScriptButtonOpensTheEditor) {
     EXPECT_STREQ(title, "Script[]");
     EXPECT_TRUE(IsWindowVisible(editors[0]));
     editor = editors[0];
+}
+
+namespace {
+
+// The tools with pictures, the hidden Insert tool last.
+const int kPictureTools[] = {IDM_SCRIPT_NEW, IDM_SCRIPT_OPEN, IDM_SCRIPT_SAVE, IDM_SCRIPT_SAVE_AS, IDM_SCRIPT_PRINT,
+                             IDM_SCRIPT_RUN, IDM_SCRIPT_STEP_OVER, IDM_SCRIPT_STEP_INTO, IDM_SCRIPT_RUN_TO_CURSOR,
+                             IDM_SCRIPT_TOGGLE_BREAKPOINT, IDM_SCRIPT_DELETE_BREAKPOINTS, IDM_SCRIPT_WATCH,
+                             IDM_SCRIPT_INSERT};
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, top row first
+};
+
+Picture PixelsOf(HBITMAP bitmap) {
+    Picture p;
+    BITMAP bm{};
+    if (!GetObjectA(bitmap, sizeof bm, &bm)) return p;
+    p.width = bm.bmWidth;
+    p.height = bm.bmHeight;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = p.width;
+    bi.bmiHeader.biHeight = -p.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    p.pixels.resize(size_t(p.width) * p.height);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, p.height, p.pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& px : p.pixels) px &= 0xFFFFFF;
+    return p;
+}
+
+// Whether the picture stands whole somewhere in the captured square.
+bool Shows(const std::vector<uint32_t>& shot, int size, const Picture& p) {
+    for (int oy = 0; oy + p.height <= size; ++oy)
+        for (int ox = 0; ox + p.width <= size; ++ox) {
+            bool all = true;
+            for (int y = 0; all && y < p.height; ++y)
+                for (int x = 0; all && x < p.width; ++x)
+                    all = (shot[size_t(oy + y) * size + ox + x] & 0xFFFFFF) == p.pixels[size_t(y) * p.width + x];
+            if (all) return true;
+        }
+    return false;
+}
+
+uint32_t Rgb(COLORREF c) { return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c); }
+
+}  // namespace
+
+TEST_F(ScriptEditor, EveryToolShowsItsOwnPicture) {
+    std::vector<std::vector<uint32_t>> seen;
+    for (int id : kPictureTools) {
+        HBITMAP loaded = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+        ASSERT_NE(loaded, nullptr) << id;
+        const Picture picture = PixelsOf(loaded);
+        DeleteObject(loaded);
+        EXPECT_EQ(picture.width, 16) << id;
+        EXPECT_EQ(picture.height, 15) << id;
+        for (const auto& other : seen) EXPECT_NE(other, picture.pixels) << id << ": two tools share a picture";
+        seen.push_back(picture.pixels);
+        const auto held = reinterpret_cast<HBITMAP>(SendMessageA(Tool(id), LKM_GETENABLEBITMAP, 0, 0));
+        ASSERT_NE(held, nullptr) << id;
+        EXPECT_EQ(PixelsOf(held).pixels, picture.pixels) << id;
+    }
+
+    // Before a script is open the later tools are greyed: their pictures are etched, not gone.
+    const uint32_t face = Rgb(GetSysColor(COLOR_BTNFACE));
+    const uint32_t highlight = Rgb(GetSysColor(COLOR_BTNHIGHLIGHT));
+    for (int id : {IDM_SCRIPT_SAVE, IDM_SCRIPT_RUN, IDM_SCRIPT_TOGGLE_BREAKPOINT}) {
+        const std::vector<uint32_t> shot = Capture(Tool(id), RECT{0, 0, 22, 22});
+        ASSERT_EQ(shot.size(), 22u * 22u);
+        int etched = 0;
+        for (int y = 3; y < 19; ++y)
+            for (int x = 3; x < 19; ++x) etched += (shot[size_t(y) * 22 + x] & 0xFFFFFF) == highlight;
+        EXPECT_GT(etched, 5) << id;
+    }
+
+    // Enabled, each visible tool draws its picture whole.
+    OpenLesson();
+    for (size_t i = 0; i + 1 < sizeof kPictureTools / sizeof kPictureTools[0]; ++i) {
+        const int id = kPictureTools[i];
+        ASSERT_TRUE(IsWindowEnabled(Tool(id))) << id;
+        const std::vector<uint32_t> shot = Capture(Tool(id), RECT{0, 0, 22, 22});
+        ASSERT_EQ(shot.size(), 22u * 22u);
+        Picture picture;
+        picture.width = 16;
+        picture.height = 15;
+        picture.pixels = seen[i];
+        EXPECT_TRUE(Shows(shot, 22, picture)) << id;
+        int inked = 0;
+        for (uint32_t px : shot) inked += (px & 0xFFFFFF) != face;
+        EXPECT_GT(inked, 60) << id;
+    }
+}
+
+TEST_F(ScriptEditor, TheCurrentLineMarkFollowsTheStepsAndBreakpointsShowBesideTheirLines) {
+    OpenLesson();
+    // The pane's lines as drawn: top and bottom of each.
+    auto band = [&](int line) {
+        const LONG start = static_cast<LONG>(SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+        const LONG next = static_cast<LONG>(SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line + 1), 0));
+        POINTL a{}, b{};
+        SendMessageA(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&a), start);
+        SendMessageA(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&b), next);
+        return std::make_pair(static_cast<int>(a.y), static_cast<int>(b.y));
+    };
+    // The lines whose band holds a pixel of the colour in the gutter.
+    auto linesWith = [&](COLORREF colour) {
+        RECT client;
+        GetClientRect(pane, &client);
+        const std::vector<uint32_t> shot = Capture(pane, RECT{0, 0, kPaneGutter, client.bottom});
+        std::vector<int> found;
+        for (int line = 0; line < 11; ++line) {
+            const auto rows = band(line);
+            bool any = false;
+            for (int y = std::max(rows.first, 0); y < rows.second && y < client.bottom; ++y)
+                for (int x = 0; x < kPaneGutter; ++x) any = any || (shot[size_t(y) * kPaneGutter + x] & 0xFFFFFF) == Rgb(colour);
+            if (any) found.push_back(line);
+        }
+        // Nothing of the colour outside the lines' bands either.
+        int outside = 0;
+        const int last = band(10).second;
+        for (int y = last; y < client.bottom; ++y)
+            for (int x = 0; x < kPaneGutter; ++x) outside += (shot[size_t(y) * kPaneGutter + x] & 0xFFFFFF) == Rgb(colour);
+        EXPECT_EQ(outside, 0);
+        return found;
+    };
+    using Lines = std::vector<int>;
+    ASSERT_LT(band(0).first, band(1).first) << "the pane's lines have heights";
+
+    Pick("Main");
+    EXPECT_EQ(linesWith(kPaneMarkColour), Lines{1}) << "the chosen subroutine's name line";
+    struct Step {
+        int tool;
+        int line;  // where the caret and the mark stand afterwards
+    };
+    const Step steps[] = {
+        {IDM_SCRIPT_STEP_INTO, 2}, {IDM_SCRIPT_STEP_INTO, 3}, {IDM_SCRIPT_STEP_INTO, 4}, {IDM_SCRIPT_STEP_INTO, 8},
+        {IDM_SCRIPT_STEP_INTO, 9}, {IDM_SCRIPT_STEP_INTO, 10}, {IDM_SCRIPT_STEP_INTO, 5}, {IDM_SCRIPT_STEP_OVER, 6},
+    };
+    for (const Step& s : steps) {
+        Click(s.tool);
+        ASSERT_EQ(CaretLine(), s.line);
+        EXPECT_EQ(linesWith(kPaneMarkColour), Lines{s.line}) << "after the step to line " << s.line;
+    }
+    EXPECT_TRUE(linesWith(kPaneBreakpointColour).empty());
+
+    // Breakpoints show beside their lines; a run stops at one with the mark on it.
+    PutCaretOnLine(9);
+    SendMessageA(pane, WM_KEYDOWN, VK_F5, 0);
+    PutCaretOnLine(3);
+    Click(IDM_SCRIPT_TOGGLE_BREAKPOINT);
+    EXPECT_EQ(linesWith(kPaneBreakpointColour), (Lines{3, 9}));
+    Pick("Main");
+    Click(IDM_SCRIPT_RUN);
+    ASSERT_EQ(CaretLine(), 3);
+    EXPECT_EQ(linesWith(kPaneMarkColour), Lines{3});
+    EXPECT_EQ(linesWith(kPaneBreakpointColour), (Lines{3, 9})) << "the dot stays under the mark";
+    Click(IDM_SCRIPT_RUN);
+    ASSERT_EQ(CaretLine(), 9);
+    EXPECT_EQ(linesWith(kPaneMarkColour), Lines{9});
+    Click(IDM_SCRIPT_DELETE_BREAKPOINTS);
+    EXPECT_TRUE(linesWith(kPaneBreakpointColour).empty());
+    EXPECT_EQ(linesWith(kPaneMarkColour), Lines{9});
+
+    // The text starts right of the gutter, so that the marks never cover a character: no ink in
+    // the gap between the gutter and the text on any line.
+    constexpr int kGap = 2;
+    const std::vector<uint32_t> strip = Capture(pane, RECT{kPaneGutter, 0, kPaneGutter + kGap, band(10).second});
+    int ink = 0;
+    for (uint32_t px : strip) ink += (px & 0xFFFFFF) != Rgb(GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(ink, 0);
+    // Also after the author resizes the editor, which lays the pane's text out again.
+    for (const SIZE& size : {SIZE{600, 480}, SIZE{300, 260}}) {
+        SetWindowPos(editor, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PumpMessages();
+        for (int line = 0; line < 11; ++line) {
+            POINTL at{};
+            SendMessageA(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at),
+                         SendMessageA(pane, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+            EXPECT_GE(at.x, kPaneGutter + kGap) << "line " << line << " at width " << size.cx;
+        }
+    }
+    EXPECT_EQ(linesWith(kPaneMarkColour), Lines{9});
 }
