@@ -44,6 +44,15 @@ void UpdateSegmentButtons(tagGS* gs, bool xy, bool recording) {
 }
 }  // namespace
 
+void ApplyGraphToolPermission(tagGS* gs) {
+    if (!gs) return;
+    // A lesson may take the cursor tools away; during a recording they need both permissions.
+    const bool tools = g_script.permissions[kPermTools] &&
+                       (!gs->acquiring || (gs->toolsWhileRecording && g_script.cursorToolsAllowed));
+    for (HWND b : gs->toolButtons)
+        if (b) EnableWindow(b, tools ? TRUE : FALSE);
+}
+
 void UpdateGraphToolbar() {
     tagGS* gs = ActiveGraph();
     if (!gs) {
@@ -68,11 +77,7 @@ void UpdateGraphToolbar() {
     CheckButton(IDM_SHOW_CHANNEL_NUMBERS, IsChanButtonsShown(gs));
     CheckButton(IDM_SHOW_MARKERS, gs->markerBarShown != 0);
     CheckButton(IDM_SHOW_JOURNAL, gs->journalShown != 0);
-    // A lesson may take the cursor tools away; during a recording they need both permissions.
-    const bool tools = g_script.permissions[kPermTools] &&
-                       (!recording || (gs->toolsWhileRecording && g_script.cursorToolsAllowed));
-    for (HWND b : gs->toolButtons)
-        if (b) EnableWindow(b, tools ? TRUE : FALSE);
+    ApplyGraphToolPermission(gs);
     bool anyChannel = false;
     for (int slot = 0; slot < kMaxChannels && !anyChannel; ++slot) anyChannel = SlotHoldsChannel(gs, slot);
     EnableButton(IDM_TRANSFORM_FIND_PEAK, !recording && anyChannel);
