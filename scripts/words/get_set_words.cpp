@@ -659,8 +659,24 @@ int16_t SetWaveColor(CWordFields& fields, tagGS* gs) {
     return kScriptGoOn;
 }
 
+// One range bar solid or not, or all of them for -1; any other number names no bar and is refused.
+int16_t SetRangeBar(CWordFields& fields, tagGS* gs) {
+    char word[kScriptWordChars];
+    const double n = fields.Number();
+    fields.Word(word);
+    if (CWordFields::Bad() || !(n >= -1 && n < kRangeBars) || n != std::floor(n)) return kScriptStop;
+    const uint32_t solid = ScriptWordIs(word, "SOLID") ? 1 : 0;
+    if (n < 0) {
+        for (uint32_t& bar : gs->rangeBarSolid) bar = solid;
+    } else {
+        gs->rangeBarSolid[static_cast<int>(n)] = solid;
+    }
+    return kScriptGoOn;
+}
+
 int16_t SetWithDocument(CWordFields& fields, const char* target, tagGS* gs) {
     if (ScriptWordIs(target, "WAVEDATA")) return SetWaveData(fields, gs);
+    if (ScriptWordIs(target, "RANGEBAR")) return SetRangeBar(fields, gs);
     if (ScriptWordIs(target, "HCURSOR")) {
         const double f = HorizontalFactor(gs);
         const double a = fields.Number() * f, b = fields.Number() * f;

@@ -622,3 +622,39 @@ TEST_F(GetSetWords, BitmapImageReplacesAButtonPictureOrReportsTheFile) {
     EXPECT_EQ(boxes.boxes.size(), 1u) << "a slot outside the seven is refused before any load";
     m_MLBitmap.InitFromResource();
 }
+
+TEST_F(GetSetWords, RangeBarMarksOneBarOrAllSolidAndRefusesNumbersThatNameNoBar) {
+    tagGS* gs = NewGraph("Bars");
+    ASSERT_TRUE(gs);
+    // Each line starts from bars alternating solid and not, and must change only its own bars.
+    const struct {
+        const char* line;
+        int bar;  // -1: all of them
+        uint32_t solid;
+    } cases[] = {
+        {"SET RANGEBAR -1, SOLID", -1, 1}, {"SET RANGEBAR -1, HOLLOW", -1, 0}, {"SET RANGEBAR 0, solid", 0, 1},
+        {"SET RANGEBAR 1, LINE", 1, 0},    {"SET RANGEBAR 39, SOLID", 39, 1},  {"SET RANGEBAR 2", 2, 0},
+    };
+    auto alternate = [gs] {
+        for (int i = 0; i < kRangeBars; ++i) gs->rangeBarSolid[i] = i % 2;
+    };
+    for (const auto& c : cases) {
+        alternate();
+        ASSERT_EQ(Run({c.line}), kScriptGoOn) << c.line;
+        for (int i = 0; i < kRangeBars; ++i) {
+            const uint32_t expected = c.bar < 0 || c.bar == i ? c.solid : static_cast<uint32_t>(i % 2);
+            EXPECT_EQ(gs->rangeBarSolid[i], expected) << c.line << ", bar " << i;
+        }
+    }
+    EXPECT_EQ(ErrorDialogs(), 0);
+    const char* refused[] = {"SET RANGEBAR 40, SOLID", "SET RANGEBAR -2, SOLID", "SET RANGEBAR 1.5, SOLID",
+                             "SET RANGEBAR 1e9, SOLID"};
+    int dialogs = 0;
+    for (const char* line : refused) {
+        alternate();
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+        for (int i = 0; i < kRangeBars; ++i) EXPECT_EQ(gs->rangeBarSolid[i], static_cast<uint32_t>(i % 2)) << line;
+    }
+}
+
