@@ -16,6 +16,8 @@
 #include "graph/document/sample_store.h"
 #include "graph/render/grid_lines.h"
 #include "graph/view/channel_selection.h"
+#include "controls/utilities.h"
+#include "scripts/words/graph_words.h"
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -674,9 +676,25 @@ int16_t SetRangeBar(CWordFields& fields, tagGS* gs) {
     return kScriptGoOn;
 }
 
+// The picture behind XY plots; a file that cannot be read is reported, and leaves no picture.
+int16_t SetPictureFile(CWordFields& fields) {
+    char path[kScriptWordChars];
+    fields.Text(path);
+    if (CWordFields::Bad()) return kScriptStop;
+    if (!SetBackgroundPictureFile(path)) {
+        const char* key = "Can't open the file '%s'";
+        const char* format = getMsgBoxText(key);
+        char text[512];
+        FormatKeyedText(text, sizeof text, format ? format : key, path);
+        MessageBoxA(nullptr, text, "Error", MB_OK);
+    }
+    return kScriptGoOn;
+}
+
 int16_t SetWithDocument(CWordFields& fields, const char* target, tagGS* gs) {
     if (ScriptWordIs(target, "WAVEDATA")) return SetWaveData(fields, gs);
     if (ScriptWordIs(target, "RANGEBAR")) return SetRangeBar(fields, gs);
+    if (ScriptWordIs(target, "PICTFILE")) return SetPictureFile(fields);
     if (ScriptWordIs(target, "HCURSOR")) {
         const double f = HorizontalFactor(gs);
         const double a = fields.Number() * f, b = fields.Number() * f;

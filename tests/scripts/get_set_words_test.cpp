@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <richedit.h>
+#include <utility>
+#include <vector>
 
 #include "base/app.h"
 #include "base/lesson.h"
@@ -16,7 +18,9 @@
 #include "documents/measurements/measure_box.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
+#include "graph/render/waveforms.h"
 #include "scripts/engine/script_engine.h"
+#include "scripts/script_api.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/shell/box_capture.h"
 
@@ -34,6 +38,44 @@ void FillChannel(tagGS* gs, int n) {
     for (int i = 0; i < n; ++i) ASSERT_TRUE(PutChannelSample(gs, i, 0, i));
     gs->totalSamples = n;
     gs->selectedChan = 0;
+}
+
+// A 24-bit bitmap file of one row of pixels, left to right.
+bool WriteBitmapRow(const std::string& path, const std::vector<COLORREF>& row) {
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof bi;
+    bi.biWidth = static_cast<LONG>(row.size());
+    bi.biHeight = 1;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    std::string pixels;
+    for (COLORREF c : row)
+        pixels += {static_cast<char>(GetBValue(c)), static_cast<char>(GetGValue(c)), static_cast<char>(GetRValue(c))};
+    pixels.resize((pixels.size() + 3) / 4 * 4, '\0');
+    BITMAPFILEHEADER bf{};
+    bf.bfType = 0x4D42;
+    bf.bfOffBits = sizeof bf + sizeof bi;
+    bf.bfSize = static_cast<DWORD>(bf.bfOffBits + pixels.size());
+    std::string bytes(reinterpret_cast<const char*>(&bf), sizeof bf);
+    bytes.append(reinterpret_cast<const char*>(&bi), sizeof bi);
+    bytes += pixels;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
+}
+
+// The colours of the graph window's plot at fractions of its width and height, as painted.
+std::vector<COLORREF> PlotColours(tagGS* gs, const std::vector<std::pair<double, double>>& at) {
+    RedrawWindow(gs->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const RECT plot = gs->plotRect;
+    std::vector<COLORREF> colours;
+    HDC dc = GetDC(gs->hwnd);
+    for (const auto& p : at)
+        colours.push_back(GetPixel(dc, plot.left + static_cast<int>((plot.right - plot.left) * p.first),
+                                   plot.top + static_cast<int>((plot.bottom - plot.top) * p.second)));
+    ReleaseDC(gs->hwnd, dc);
+    return colours;
 }
 
 }  // namespace
@@ -656,5 +698,53 @@ TEST_F(GetSetWords, RangeBarMarksOneBarOrAllSolidAndRefusesNumbersThatNameNoBar)
         EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
         for (int i = 0; i < kRangeBars; ++i) EXPECT_EQ(gs->rangeBarSolid[i], static_cast<uint32_t>(i % 2)) << line;
     }
+}
+
+TEST_F(GetSetWords, PictFileStretchesAPictureBehindTheXYPlotUntilTheNextLessonOpens) {
+    const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+    const std::string file = InFolder("halves.bmp");
+    ASSERT_TRUE(WriteBitmapRow(file, {red, blue}));
+    tagGS* gs = NewGraph("Background");
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(Run({"DISPLAY XY", "SET PICTFILE \"" + file + "\""}), kScriptGoOn);
+    HBITMAP picture = GetXYBackgroundPicture();
+    ASSERT_TRUE(picture);
+    // Points off the grid lines: the picture's two pixels are stretched over the two halves.
+    const std::vector<std::pair<double, double>> points = {{0.1, 0.4}, {0.4, 0.6}, {0.6, 0.4}, {0.9, 0.6}};
+    EXPECT_EQ(PlotColours(gs, points), (std::vector<COLORREF>{red, red, blue, blue}));
+    ASSERT_EQ(Run({"DISPLAY SCOPE"}), kScriptGoOn);
+    EXPECT_EQ(PlotColours(gs, points), std::vector<COLORREF>(4, white)) << "only the XY plot has the picture";
+
+    // A file that cannot be read is told, and the old picture is gone with it.
+    BoxCapture boxes;
+    ASSERT_EQ(Run({"DISPLAY XY", "SET PICTFILE \"no such.bmp\""}), kScriptGoOn);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_EQ(boxes.boxes[0].text, "Can't open the file 'no such.bmp'");
+    EXPECT_FALSE(GetXYBackgroundPicture());
+    BITMAP bm{};
+    EXPECT_EQ(GetObjectA(picture, sizeof bm, &bm), 0) << "the old bitmap was deleted";
+    EXPECT_EQ(PlotColours(gs, points), std::vector<COLORREF>(4, white));
+
+    // Opening a lesson starts without a picture.
+    ASSERT_EQ(Run({"SET PICTFILE \"" + file + "\""}), kScriptGoOn);
+    picture = GetXYBackgroundPicture();
+    ASSERT_TRUE(picture);
+    gs->modified = 0;
+    const std::string lesson = InFolder("next.txt");
+    {
+        FILE* f = std::fopen(lesson.c_str(), "wb");
+        ASSERT_TRUE(f);
+        std::fputs("Next lesson\r\nMain\r\nEND\r\n", f);
+        std::fclose(f);
+    }
+    ASSERT_TRUE(OpenScript(lesson.c_str()));
+    EXPECT_FALSE(GetXYBackgroundPicture());
+    EXPECT_EQ(GetObjectA(picture, sizeof bm, &bm), 0) << "the lesson's bitmap was deleted";
+    gs = NewGraph("After");
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(Run({"DISPLAY XY"}), kScriptGoOn);
+    EXPECT_EQ(PlotColours(gs, points), std::vector<COLORREF>(4, white));
+    EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
