@@ -72,6 +72,8 @@ void ShowTextError(const char* format, const char* value) {
     MessageBoxA(nullptr, text, "Error", MB_OK);
 }
 constexpr const char* kNoSuchKey = "Please check the following key value-%s. There is no such key in the resource database";
+constexpr const char* kNoSuchJournalKey =
+    "Please check the following key value - %s. There is no such key in the resource database";
 
 // ---- GET ----
 
@@ -199,17 +201,33 @@ int16_t GetWithDocument(stScriptCall& call, CWordFields& fields, const char* tar
 // ---- SET without a document ----
 
 // The keyed-text targets: a key and its new text; a refused key is reported and fails.
-int16_t SetKeyedText(CWordFields& fields, int32_t (*set)(const char*, const char*)) {
+int16_t SetKeyedText(CWordFields& fields, int32_t (*set)(const char*, const char*),
+                     const char* noSuchKey = kNoSuchKey) {
     char key[kScriptWordChars], text[kScriptWordChars];
     fields.Text(key);
     fields.Text(text);
     if (CWordFields::Bad()) return kScriptStop;
     if (set(key, text)) return kScriptGoOn;
-    ShowTextError(kNoSuchKey, key);
+    ShowTextError(noSuchKey, key);
     return kScriptStop;
 }
 
 int32_t SetToolbarHint(const char* key, const char* text) { return SetHintText(g_app->hwndToolbar, key, text); }
+int32_t SetJournalHint(const char* key, const char* text) { return m_JnlHintText.SetText(key, text); }
+
+// A dialog's or a control's resource id: a whole number that fits one.
+bool IsResourceId(double n) { return n >= 0 && n <= 0xFFFF && n == std::floor(n); }
+
+// The text the dialog-text store gives one control of one dialog whenever that dialog opens.
+int16_t SetDialogText(CWordFields& fields) {
+    char text[kScriptWordChars];
+    const double dialog = fields.Number(), control = fields.Number();
+    fields.Text(text);
+    if (CWordFields::Bad() || !IsResourceId(dialog) || !IsResourceId(control)) return kScriptStop;
+    if (SetOrAdd(static_cast<uint32_t>(dialog), static_cast<uint32_t>(control), text)) return kScriptGoOn;
+    MessageBoxA(nullptr, "There is no free space in the resource database", "Error", MB_OK);
+    return kScriptStop;
+}
 
 // Tab stops further apart than a page is wide are no use and overflow the edit's twips.
 constexpr double kMaxTabInches = 100.0;
@@ -260,6 +278,10 @@ bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result
         *result = SetKeyedText(fields, setMsgBoxText);
     } else if (ScriptWordIs(target, "HintText")) {
         *result = SetKeyedText(fields, SetToolbarHint);
+    } else if (ScriptWordIs(target, "DialogText")) {
+        *result = SetDialogText(fields);
+    } else if (ScriptWordIs(target, "JnlHint")) {
+        *result = SetKeyedText(fields, SetJournalHint, kNoSuchJournalKey);
     } else if (ScriptWordIs(target, "HELPMENUITEM")) {
         // id, path, the three flags; the last flag may be left out.
         char path[kScriptWordChars];

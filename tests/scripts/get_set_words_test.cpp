@@ -11,17 +11,20 @@
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
+#include "button/lumikey.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"
 #include "documents/markers/markers.h"
 #include "documents/measurements/measure_box.h"
+#include "graph/dialogs/dialogs_api.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/render/waveforms.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/script_api.h"
 #include "tests/documents/acq_builder.h"
+#include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/shell/box_capture.h"
 
 namespace {
@@ -748,3 +751,84 @@ TEST_F(GetSetWords, PictFileStretchesAPictureBehindTheXYPlotUntilTheNextLessonOp
     EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
+TEST_F(GetSetWords, DialogTextRelabelsAControlEachTimeItsDialogOpens) {
+    tagGS* gs = NewGraph("Labels");
+    ASSERT_TRUE(gs);
+    const std::string dialog = std::to_string(IDD_CHANNEL_LABEL);
+    auto okButtonText = [gs] {
+        std::string text;
+        DialogDriver driver({[&](HWND dlg) {
+            text = ItemText(dlg, IDOK);
+            Click(dlg, IDCANCEL);
+        }});
+        ChannelLabelDialog(gs->hwnd, gs, 0, 1);
+        return text;
+    };
+    const std::string untranslated = okButtonText();
+    ASSERT_FALSE(untranslated.empty());
+    ASSERT_EQ(Run({"SET DialogText " + dialog + ", 1, \"Fertig\""}), kScriptGoOn);
+    EXPECT_EQ(okButtonText(), "Fertig");
+    ASSERT_EQ(Run({"SET DialogText " + dialog + ", 1, \"Gut\""}), kScriptGoOn);
+    EXPECT_EQ(okButtonText(), "Gut") << "a second text replaces the first";
+    EXPECT_STREQ(getDlgCtrlText(IDD_CHANNEL_LABEL, IDOK), "Gut");
+
+    // Ids that name no resource are refused before the store is touched.
+    const std::string refused[] = {"SET DialogText -1, 1, \"x\"", "SET DialogText " + dialog + ", 65536, \"x\"",
+                                   "SET DialogText 1.5, 1, \"x\"", "SET DialogText " + dialog + ", 1e12, \"x\""};
+    BoxCapture boxes;
+    boxes.caption = "Error";  // the label dialog is the driver's
+    int dialogs = 0;
+    for (const std::string& line : refused) {
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(okButtonText(), "Gut");
+
+    // A full store: a new control is refused with the message, a known one still takes its text.
+    int added = 0;
+    while (added < 10000 && SetOrAdd(60000, static_cast<uint32_t>(added), "filler")) ++added;
+    ASSERT_LT(added, 10000);
+    EXPECT_EQ(Run({"SET DialogText " + dialog + ", 2, \"Abbrechen\""}), kScriptStop);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_EQ(boxes.boxes[0].text, "There is no free space in the resource database");
+    EXPECT_EQ(getDlgCtrlText(IDD_CHANNEL_LABEL, IDCANCEL), nullptr);
+    EXPECT_EQ(Run({"SET DialogText " + dialog + ", 1, \"Weiter\""}), kScriptGoOn);
+    EXPECT_EQ(okButtonText(), "Weiter");
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
+TEST_F(GetSetWords, JnlHintGivesAJournalButtonItsTipOrReportsTheKey) {
+    tagGS* gs = NewGraph("Hints");
+    ASSERT_TRUE(gs);
+    auto tip = [](tagGS* g, int id) -> std::string {
+        tagLUMIKEY* button = LumikeyRecord(GetDlgItem(g->hwnd, id));
+        return button ? button->szTip : "(no button)";
+    };
+    ASSERT_EQ(tip(gs, IDC_JOURNAL_INSERT_TIME), "Insert Time");
+    ASSERT_EQ(Run({"SET JnlHint \"Insert Time\", \"Zeit einfuegen\"", "SET JnlHint \"Save Text\", \"Sichern\""}),
+              kScriptGoOn);
+    const struct {
+        int id;
+        const char* tip;
+    } tips[] = {{IDC_JOURNAL_INSERT_TIME, "Zeit einfuegen"},
+                {IDC_JOURNAL_INSERT_DATE, "Insert Date"},
+                {IDC_JOURNAL_SAVE, "Sichern"},
+                {IDC_JOURNAL_PRINT, "Print Journal"}};
+    for (const auto& t : tips) EXPECT_EQ(tip(gs, t.id), t.tip) << t.id;
+    tagGS* later = NewGraph("Later");
+    ASSERT_TRUE(later);
+    EXPECT_EQ(tip(later, IDC_JOURNAL_INSERT_TIME), "Zeit einfuegen") << "a new journal takes the translation";
+
+    BoxCapture boxes;
+    for (const char* key : {"Insert time", "No such button"}) {
+        EXPECT_EQ(Run({std::string("SET JnlHint \"") + key + "\", \"x\""}), kScriptStop) << key;
+        ASSERT_FALSE(boxes.boxes.empty());
+        EXPECT_EQ(boxes.boxes.back().caption, "Error");
+        EXPECT_EQ(boxes.boxes.back().text, std::string("Please check the following key value - ") + key +
+                                               ". There is no such key in the resource database");
+    }
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(tip(later, IDC_JOURNAL_INSERT_TIME), "Zeit einfuegen");
+}
