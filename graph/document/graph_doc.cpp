@@ -320,6 +320,8 @@ HWND CreateGraphWindow(tagGS* gs, int maximised) {
         if (IsWindow(hwnd)) SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
         return nullptr;
     }
+    // Its tool buttons came after its activation: they take the lesson's permission now.
+    notify::UpdateGraphToolbar();
     return hwnd;
 }
 

@@ -20,8 +20,6 @@ void EnableGraphToolButtons(tagGS* gs);
 void DisableGraphToolButtons();
 // The graph toolbar's buttons after every display change of the active graph.
 void UpdateGraphToolbar();
-// The graph's own cursor tool buttons as the lesson's permissions allow them.
-void ApplyGraphToolPermission(tagGS* gs);
 void MakeColorMenuOwnerDrawn(HMENU menu);
 void DrawColorMenuItem(DRAWITEMSTRUCT* dis);
 void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis);

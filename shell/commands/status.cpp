@@ -172,9 +172,6 @@ int32_t WINAPI OnGraphChanged(tagGS* gs, int32_t, int32_t, int32_t) {
         }
     }
     UpdateGraphToolbar();
-    // The library enables the tool buttons of the graph it stopped recording into, which need
-    // not be the active one.
-    ApplyGraphToolPermission(gs);
     SetStatusText(nullptr);
     if (g_app->hAcq) DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
     return 1;

@@ -361,6 +361,31 @@ TEST_F(WindowWords, WithoutTheToolsPermissionTheGraphsToolButtonsStayDisabled) {
     EXPECT_EQ(ErrorDialogs(), 0) << LastError();
 }
 
+// The permission is the lesson's, not one graph's: every graph window obeys it, also one made or
+// brought forward while the tools are withheld.
+TEST_F(WindowWords, WithoutTheToolsPermissionNoGraphWindowOffersItsTools) {
+    tagGS* behind = NewGraph("Behind");
+    tagGS* front = NewGraph("Front");
+    ASSERT_TRUE(behind && front);
+    auto enabledButtons = [](const std::vector<tagGS*>& graphs) {
+        int n = 0;
+        for (tagGS* gs : graphs)
+            for (HWND b : gs->toolButtons) n += b && IsWindowEnabled(b);
+        return n;
+    };
+    ASSERT_EQ(enabledButtons({behind, front}), 6);
+    ASSERT_EQ(Run({"DISABLE CLICK TOOLS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons({behind, front}), 0);
+    tagGS* made = NewGraph("Made later");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(enabledButtons({made}), 0) << "a graph made while the tools are withheld";
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(behind->hwnd), 0);
+    EXPECT_EQ(enabledButtons({behind, front, made}), 0) << "a graph brought forward";
+    ASSERT_EQ(Run({"ENABLE CLICK TOOLS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons({behind, front, made}), 9);
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
+
 TEST_F(WindowWords, SelectMarkerMakesANumberedMarkerTheCurrentOne) {
     tagGS* gs = NewGraph("Marked");
     ASSERT_TRUE(gs);
