@@ -249,7 +249,7 @@ int InitNewGraph(tagGS* gs) {
     gs->unitModel = 0;
     gs->saveAsType = 1;
     gs->gridShown = 1;
-    for (uint32_t& solid : gs->rangeBarSolid) solid = 0;
+    for (uint32_t& solid : gs->rangeBarSolid) solid = 0;  // no range bar of a new graph is solid
     StoreZoomLevelZero(gs);
     setDirtyGraphFlag(gs, 0);
     if (gs->foreignData) {

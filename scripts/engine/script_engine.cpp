@@ -443,6 +443,7 @@ int RunScriptMessageTurn() { return notify::RunMessageTurn(); }
 
 void FreeScriptResources() {
     ClearLoadedScript();
+    ClearBackgroundPicture();
     std::free(g_script.text);
     g_script.text = nullptr;
 }

@@ -749,6 +749,14 @@ TEST_F(GetSetWords, PictFileStretchesAPictureBehindTheXYPlotUntilTheNextLessonOp
     ASSERT_EQ(Run({"DISPLAY XY"}), kScriptGoOn);
     EXPECT_EQ(PlotColours(gs, points), std::vector<COLORREF>(4, white));
     EXPECT_EQ(boxes.boxes.size(), 1u);
+
+    // The program's end deletes the picture with the lesson's other resources.
+    ASSERT_EQ(Run({"SET PICTFILE \"" + file + "\""}), kScriptGoOn);
+    picture = GetXYBackgroundPicture();
+    ASSERT_TRUE(picture);
+    FreeScriptResources();
+    EXPECT_FALSE(GetXYBackgroundPicture());
+    EXPECT_EQ(GetObjectA(picture, sizeof bm, &bm), 0);
 }
 
 TEST_F(GetSetWords, DialogTextRelabelsAControlEachTimeItsDialogOpens) {
