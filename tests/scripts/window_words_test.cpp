@@ -386,6 +386,29 @@ TEST_F(WindowWords, WithoutTheToolsPermissionNoGraphWindowOffersItsTools) {
     EXPECT_EQ(ErrorDialogs(), 0) << LastError();
 }
 
+// The graph toolbar shows the display of whichever graph is brought forward.
+TEST_F(WindowWords, TheToolbarFollowsTheGraphBroughtForward) {
+    tagGS* xy = NewGraph("XY graph");
+    ASSERT_TRUE(xy);
+    ASSERT_EQ(Run({"DISPLAY XY"}), kScriptGoOn);
+    tagGS* chart = NewGraph("Chart graph");
+    ASSERT_TRUE(chart);
+    ASSERT_EQ(Run({"DISPLAY CHART"}), kScriptGoOn);
+    auto checked = [](UINT id) {
+        return SendMessageA(GetDlgItem(g_app->hwndToolbar, static_cast<int>(id)), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    const struct {
+        const char* name;
+        tagGS* graph;
+        UINT mode;
+    } steps[] = {{"XY", xy, IDM_SHOW_XY}, {"Chart", chart, IDM_SHOW_CHART}, {"XY again", xy, IDM_SHOW_XY}};
+    for (const auto& step : steps) {
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(step.graph->hwnd), 0);
+        for (UINT id = IDM_SHOW_SCOPE; id <= IDM_SHOW_XY; ++id)
+            EXPECT_EQ(checked(id), id == step.mode) << step.name << ", button " << id;
+    }
+}
+
 TEST_F(WindowWords, SelectMarkerMakesANumberedMarkerTheCurrentOne) {
     tagGS* gs = NewGraph("Marked");
     ASSERT_TRUE(gs);
