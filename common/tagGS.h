@@ -15,6 +15,7 @@ struct stMarkerList;
 constexpr int kMaxChannels = 60;
 constexpr int kMaxMeasureBoxes = 40;
 constexpr int kZoomLevels = 6;
+constexpr int kRangeBars = 40;
 constexpr uint32_t kPagingWindow = 8192;
 
 // chanFlags: bits 0-1 hold the slot state (2 = holds a channel); bit value 4 hides it.
@@ -199,6 +200,10 @@ struct tagGS {
     double chanRefDisplayOffset[kMaxChannels];
     double chanRefUnitsOffset[kMaxChannels];
     double chanRefUnitsRange[kMaxChannels];
+
+    // Per input slot, whether a lesson asked for its range bar solid (kept with the document in
+    // memory; the graph file has no place for it).
+    uint32_t rangeBarSolid[kRangeBars];
 };
 // A zero-filled moveable block that both modules write field by field: it stays a plain record.
 static_assert(std::is_standard_layout_v<tagGS> && std::is_trivially_copyable_v<tagGS>, "tagGS is a plain record");

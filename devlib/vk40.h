@@ -286,5 +286,37 @@ private:
 
 extern VK40_CLASS CMLBitmap m_MLBitmap;
 
+// ---- The dialog-text store and the journal buttons' hints (lessons translate both) ----
+// Sets or adds the text that HandleTheDialog gives a dialog's control; 0 when the store is full.
+VK40_CLASS int32_t SetOrAdd(uint32_t dlgId, uint32_t ctrlId, const char* text);
+
+struct tagLUMIKEY;
+
+// The journal tool strip's tooltip texts, translatable.
+class VK40_CLASS CJnlHintText {
+public:
+    static constexpr int kEntries = 7;
+    static constexpr int kTextSize = 64;
+
+    CJnlHintText();
+    // Gives each journal button whose tip is a key the key's translated text.
+    void TranslateAll(HWND toolStrip);
+    // 1, or 0 when the key is missing.
+    int SetText(const char* key, const char* text);
+
+private:
+    struct stEntry {
+        HWND button;
+        char key[kTextSize];
+        char text[kTextSize];
+    };
+    int FindKey(const char* key) const;
+    static tagLUMIKEY* GetLKBtn(HWND button);
+
+    stEntry m_entries[kEntries];
+};
+
+extern VK40_CLASS CJnlHintText m_JnlHintText;
+
 // ---- Outputs: preferences, preference sets and the output controllers ----
 #include "devlib/outputs.h"

@@ -53,6 +53,5 @@ private:
 
 extern VK40_CPP_API CDlgResource m_DlgResourceStorage;
 
-// The store's set-or-add, for callers without the object.
-VK40_CPP_API int32_t SetOrAdd(uint32_t dlgId, uint32_t ctrlId, const char* text);
+// The store's set-or-add, for callers without the object (the by-id form is in devlib/vk40.h).
 VK40_CPP_API int32_t SetOrAdd(uint32_t dlgId, const char* name, const char* text);

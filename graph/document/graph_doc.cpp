@@ -249,6 +249,7 @@ int InitNewGraph(tagGS* gs) {
     gs->unitModel = 0;
     gs->saveAsType = 1;
     gs->gridShown = 1;
+    for (uint32_t& solid : gs->rangeBarSolid) solid = 0;  // no range bar of a new graph is solid
     StoreZoomLevelZero(gs);
     setDirtyGraphFlag(gs, 0);
     if (gs->foreignData) {
@@ -319,6 +320,8 @@ HWND CreateGraphWindow(tagGS* gs, int maximised) {
         if (IsWindow(hwnd)) SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
         return nullptr;
     }
+    // Its tool buttons came after its activation: they take the lesson's permission now.
+    notify::UpdateGraphToolbar();
     return hwnd;
 }
 

@@ -280,6 +280,7 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
     if (g_app->hAcq) DrvGraphActivated(&g_app->driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
     notify::UpdateTransformMenu(g_app->hwndFrame, activated);
+    notify::UpdateGraphToolbar();
     notify::SetStatusText(nullptr);
 }
 

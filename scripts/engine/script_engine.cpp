@@ -3,6 +3,7 @@
 // a subroutine that is running: it is retired until its last run ends, and the runs of an older
 // script unwind with kScriptReplaced at their next statement.
 #include "scripts/engine/script_engine.h"
+#include "scripts/words/graph_words.h"
 #include "transforms/expression/expression.h"
 #include "base/app.h"
 #include "base/notify.h"
@@ -383,6 +384,7 @@ static int LoadLesson(const char* fileName, bool closeGraphs) {
     g_script.permissions[kPermSizeJournal] = journalSizing;
     ShowAllToolbarButtons();
     HideDevicePanels();
+    ClearBackgroundPicture();
     int stored = 0;
     if (!ReplaceLoadedScript(g_lastScriptPath.c_str(), &stored)) return 0;
     if (!stored) return 1;
@@ -441,6 +443,7 @@ int RunScriptMessageTurn() { return notify::RunMessageTurn(); }
 
 void FreeScriptResources() {
     ClearLoadedScript();
+    ClearBackgroundPicture();
     std::free(g_script.text);
     g_script.text = nullptr;
 }

@@ -16,6 +16,8 @@
 #include "graph/document/sample_store.h"
 #include "graph/render/grid_lines.h"
 #include "graph/view/channel_selection.h"
+#include "controls/utilities.h"
+#include "scripts/words/graph_words.h"
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -70,6 +72,8 @@ void ShowTextError(const char* format, const char* value) {
     MessageBoxA(nullptr, text, "Error", MB_OK);
 }
 constexpr const char* kNoSuchKey = "Please check the following key value-%s. There is no such key in the resource database";
+constexpr const char* kNoSuchJournalKey =
+    "Please check the following key value - %s. There is no such key in the resource database";
 
 // ---- GET ----
 
@@ -197,17 +201,33 @@ int16_t GetWithDocument(stScriptCall& call, CWordFields& fields, const char* tar
 // ---- SET without a document ----
 
 // The keyed-text targets: a key and its new text; a refused key is reported and fails.
-int16_t SetKeyedText(CWordFields& fields, int32_t (*set)(const char*, const char*)) {
+int16_t SetKeyedText(CWordFields& fields, int32_t (*set)(const char*, const char*),
+                     const char* noSuchKey = kNoSuchKey) {
     char key[kScriptWordChars], text[kScriptWordChars];
     fields.Text(key);
     fields.Text(text);
     if (CWordFields::Bad()) return kScriptStop;
     if (set(key, text)) return kScriptGoOn;
-    ShowTextError(kNoSuchKey, key);
+    ShowTextError(noSuchKey, key);
     return kScriptStop;
 }
 
 int32_t SetToolbarHint(const char* key, const char* text) { return SetHintText(g_app->hwndToolbar, key, text); }
+int32_t SetJournalHint(const char* key, const char* text) { return m_JnlHintText.SetText(key, text); }
+
+// A dialog's or a control's resource id: a whole number that fits one.
+bool IsResourceId(double n) { return n >= 0 && n <= 0xFFFF && n == std::floor(n); }
+
+// The text the dialog-text store gives one control of one dialog whenever that dialog opens.
+int16_t SetDialogText(CWordFields& fields) {
+    char text[kScriptWordChars];
+    const double dialog = fields.Number(), control = fields.Number();
+    fields.Text(text);
+    if (CWordFields::Bad() || !IsResourceId(dialog) || !IsResourceId(control)) return kScriptStop;
+    if (SetOrAdd(static_cast<uint32_t>(dialog), static_cast<uint32_t>(control), text)) return kScriptGoOn;
+    MessageBoxA(nullptr, "There is no free space in the resource database", "Error", MB_OK);
+    return kScriptStop;
+}
 
 // Tab stops further apart than a page is wide are no use and overflow the edit's twips.
 constexpr double kMaxTabInches = 100.0;
@@ -258,6 +278,10 @@ bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result
         *result = SetKeyedText(fields, setMsgBoxText);
     } else if (ScriptWordIs(target, "HintText")) {
         *result = SetKeyedText(fields, SetToolbarHint);
+    } else if (ScriptWordIs(target, "DialogText")) {
+        *result = SetDialogText(fields);
+    } else if (ScriptWordIs(target, "JnlHint")) {
+        *result = SetKeyedText(fields, SetJournalHint, kNoSuchJournalKey);
     } else if (ScriptWordIs(target, "HELPMENUITEM")) {
         // id, path, the three flags; the last flag may be left out.
         char path[kScriptWordChars];
@@ -659,8 +683,40 @@ int16_t SetWaveColor(CWordFields& fields, tagGS* gs) {
     return kScriptGoOn;
 }
 
+// One range bar solid or not, or all of them for -1; any other number names no bar and is refused.
+int16_t SetRangeBar(CWordFields& fields, tagGS* gs) {
+    char word[kScriptWordChars];
+    const double n = fields.Number();
+    fields.Word(word);
+    if (CWordFields::Bad() || !(n >= -1 && n < kRangeBars) || n != std::floor(n)) return kScriptStop;
+    const uint32_t solid = ScriptWordIs(word, "SOLID") ? 1 : 0;
+    if (n < 0) {
+        for (uint32_t& bar : gs->rangeBarSolid) bar = solid;
+    } else {
+        gs->rangeBarSolid[static_cast<int>(n)] = solid;
+    }
+    return kScriptGoOn;
+}
+
+// The picture behind XY plots; a file that cannot be read is reported, and leaves no picture.
+int16_t SetPictureFile(CWordFields& fields) {
+    char path[kScriptWordChars];
+    fields.Text(path);
+    if (CWordFields::Bad()) return kScriptStop;
+    if (!SetBackgroundPictureFile(path)) {
+        const char* key = "Can't open the file '%s'";
+        const char* format = getMsgBoxText(key);
+        char text[512];
+        FormatKeyedText(text, sizeof text, format ? format : key, path);
+        MessageBoxA(nullptr, text, "Error", MB_OK);
+    }
+    return kScriptGoOn;
+}
+
 int16_t SetWithDocument(CWordFields& fields, const char* target, tagGS* gs) {
     if (ScriptWordIs(target, "WAVEDATA")) return SetWaveData(fields, gs);
+    if (ScriptWordIs(target, "RANGEBAR")) return SetRangeBar(fields, gs);
+    if (ScriptWordIs(target, "PICTFILE")) return SetPictureFile(fields);
     if (ScriptWordIs(target, "HCURSOR")) {
         const double f = HorizontalFactor(gs);
         const double a = fields.Number() * f, b = fields.Number() * f;

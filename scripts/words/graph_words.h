@@ -25,3 +25,10 @@ int16_t ExecTransformWord(stScriptCall& call, tagGS* gs, CWordFields& fields);
 // The executor's words other than SAVE and SAVECOPY (graph_words.cpp); *handled is 0 for a word
 // it does not know.
 int16_t ExecGraphWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled);
+
+// SET PICTFILE's picture behind the XY plots of every graph window (background_picture.cpp).
+// The old picture is deleted first; the file is then read as a bitmap. 1 when it was read, or
+// when the path is empty (no picture); 0 when it could not be (no picture either).
+int SetBackgroundPictureFile(const char* path);
+// No picture (opening a lesson starts without one).
+void ClearBackgroundPicture();

@@ -42,9 +42,24 @@ void UpdateSegmentButtons(tagGS* gs, bool xy, bool recording) {
     if (segmentView) EnableButton(IDM_SHOW_XY, false);
     EnableButton(IDM_ERASE_SEGMENT, offered && !recording && (!segmentView || ActiveSegmentIsLast(gs)));
 }
+
+// A graph's own cursor tool buttons as the lesson allows them; during a recording they need
+// both permissions.
+void ApplyGraphToolPermission(tagGS* gs) {
+    if (!gs) return;
+    const bool tools = g_script.permissions[kPermTools] &&
+                       (!gs->acquiring || (gs->toolsWhileRecording && g_script.cursorToolsAllowed));
+    for (HWND b : gs->toolButtons)
+        if (b) EnableWindow(b, tools ? TRUE : FALSE);
+}
 }  // namespace
 
 void UpdateGraphToolbar() {
+    // The lesson's tool permission holds in every graph window, not only in the active one: the
+    // device library enables the tools of the graph a run ended in, which may be behind others.
+    if (g_app->hwndClient)
+        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            ApplyGraphToolPermission(GetWindowGraph(w));
     tagGS* gs = ActiveGraph();
     if (!gs) {
         DisableGraphToolButtons();
@@ -68,11 +83,7 @@ void UpdateGraphToolbar() {
     CheckButton(IDM_SHOW_CHANNEL_NUMBERS, IsChanButtonsShown(gs));
     CheckButton(IDM_SHOW_MARKERS, gs->markerBarShown != 0);
     CheckButton(IDM_SHOW_JOURNAL, gs->journalShown != 0);
-    // A lesson may take the cursor tools away; during a recording they need both permissions.
-    const bool tools = g_script.permissions[kPermTools] &&
-                       (!recording || (gs->toolsWhileRecording && g_script.cursorToolsAllowed));
-    for (HWND b : gs->toolButtons)
-        if (b) EnableWindow(b, tools ? TRUE : FALSE);
+    ApplyGraphToolPermission(gs);
     bool anyChannel = false;
     for (int slot = 0; slot < kMaxChannels && !anyChannel; ++slot) anyChannel = SlotHoldsChannel(gs, slot);
     EnableButton(IDM_TRANSFORM_FIND_PEAK, !recording && anyChannel);

@@ -5,19 +5,26 @@
 #include <cstdio>
 #include <cstring>
 #include <richedit.h>
+#include <utility>
+#include <vector>
 
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
+#include "button/lumikey.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"
 #include "documents/markers/markers.h"
 #include "documents/measurements/measure_box.h"
+#include "graph/dialogs/dialogs_api.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
+#include "graph/render/waveforms.h"
 #include "scripts/engine/script_engine.h"
+#include "scripts/script_api.h"
 #include "tests/documents/acq_builder.h"
+#include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/shell/box_capture.h"
 
 namespace {
@@ -34,6 +41,44 @@ void FillChannel(tagGS* gs, int n) {
     for (int i = 0; i < n; ++i) ASSERT_TRUE(PutChannelSample(gs, i, 0, i));
     gs->totalSamples = n;
     gs->selectedChan = 0;
+}
+
+// A 24-bit bitmap file of one row of pixels, left to right.
+bool WriteBitmapRow(const std::string& path, const std::vector<COLORREF>& row) {
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof bi;
+    bi.biWidth = static_cast<LONG>(row.size());
+    bi.biHeight = 1;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    std::string pixels;
+    for (COLORREF c : row)
+        pixels += {static_cast<char>(GetBValue(c)), static_cast<char>(GetGValue(c)), static_cast<char>(GetRValue(c))};
+    pixels.resize((pixels.size() + 3) / 4 * 4, '\0');
+    BITMAPFILEHEADER bf{};
+    bf.bfType = 0x4D42;
+    bf.bfOffBits = sizeof bf + sizeof bi;
+    bf.bfSize = static_cast<DWORD>(bf.bfOffBits + pixels.size());
+    std::string bytes(reinterpret_cast<const char*>(&bf), sizeof bf);
+    bytes.append(reinterpret_cast<const char*>(&bi), sizeof bi);
+    bytes += pixels;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
+}
+
+// The colours of the graph window's plot at fractions of its width and height, as painted.
+std::vector<COLORREF> PlotColours(tagGS* gs, const std::vector<std::pair<double, double>>& at) {
+    RedrawWindow(gs->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const RECT plot = gs->plotRect;
+    std::vector<COLORREF> colours;
+    HDC dc = GetDC(gs->hwnd);
+    for (const auto& p : at)
+        colours.push_back(GetPixel(dc, plot.left + static_cast<int>((plot.right - plot.left) * p.first),
+                                   plot.top + static_cast<int>((plot.bottom - plot.top) * p.second)));
+    ReleaseDC(gs->hwnd, dc);
+    return colours;
 }
 
 }  // namespace
@@ -621,4 +666,177 @@ TEST_F(GetSetWords, BitmapImageReplacesAButtonPictureOrReportsTheFile) {
         EXPECT_EQ(Run({line}), kScriptStop) << line;
     EXPECT_EQ(boxes.boxes.size(), 1u) << "a slot outside the seven is refused before any load";
     m_MLBitmap.InitFromResource();
+}
+
+TEST_F(GetSetWords, RangeBarMarksOneBarOrAllSolidAndRefusesNumbersThatNameNoBar) {
+    tagGS* gs = NewGraph("Bars");
+    ASSERT_TRUE(gs);
+    // Each line starts from bars alternating solid and not, and must change only its own bars.
+    const struct {
+        const char* line;
+        int bar;  // -1: all of them
+        uint32_t solid;
+    } cases[] = {
+        {"SET RANGEBAR -1, SOLID", -1, 1}, {"SET RANGEBAR -1, HOLLOW", -1, 0}, {"SET RANGEBAR 0, solid", 0, 1},
+        {"SET RANGEBAR 1, LINE", 1, 0},    {"SET RANGEBAR 39, SOLID", 39, 1},  {"SET RANGEBAR 2", 2, 0},
+    };
+    auto alternate = [gs] {
+        for (int i = 0; i < kRangeBars; ++i) gs->rangeBarSolid[i] = i % 2;
+    };
+    for (const auto& c : cases) {
+        alternate();
+        ASSERT_EQ(Run({c.line}), kScriptGoOn) << c.line;
+        for (int i = 0; i < kRangeBars; ++i) {
+            const uint32_t expected = c.bar < 0 || c.bar == i ? c.solid : static_cast<uint32_t>(i % 2);
+            EXPECT_EQ(gs->rangeBarSolid[i], expected) << c.line << ", bar " << i;
+        }
+    }
+    EXPECT_EQ(ErrorDialogs(), 0);
+    const char* refused[] = {"SET RANGEBAR 40, SOLID", "SET RANGEBAR -2, SOLID", "SET RANGEBAR 1.5, SOLID",
+                             "SET RANGEBAR 1e9, SOLID"};
+    int dialogs = 0;
+    for (const char* line : refused) {
+        alternate();
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+        for (int i = 0; i < kRangeBars; ++i) EXPECT_EQ(gs->rangeBarSolid[i], static_cast<uint32_t>(i % 2)) << line;
+    }
+}
+
+TEST_F(GetSetWords, PictFileStretchesAPictureBehindTheXYPlotUntilTheNextLessonOpens) {
+    const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+    const std::string file = InFolder("halves.bmp");
+    ASSERT_TRUE(WriteBitmapRow(file, {red, blue}));
+    tagGS* gs = NewGraph("Background");
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(Run({"DISPLAY XY", "SET PICTFILE \"" + file + "\""}), kScriptGoOn);
+    HBITMAP picture = GetXYBackgroundPicture();
+    ASSERT_TRUE(picture);
+    // Points off the grid lines: the picture's two pixels are stretched over the two halves.
+    const std::vector<std::pair<double, double>> points = {{0.1, 0.4}, {0.4, 0.6}, {0.6, 0.4}, {0.9, 0.6}};
+    EXPECT_EQ(PlotColours(gs, points), (std::vector<COLORREF>{red, red, blue, blue}));
+    ASSERT_EQ(Run({"DISPLAY SCOPE"}), kScriptGoOn);
+    EXPECT_EQ(PlotColours(gs, points), std::vector<COLORREF>(4, white)) << "only the XY plot has the picture";
+
+    // A file that cannot be read is told, and the old picture is gone with it.
+    BoxCapture boxes;
+    ASSERT_EQ(Run({"DISPLAY XY", "SET PICTFILE \"no such.bmp\""}), kScriptGoOn);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_EQ(boxes.boxes[0].text, "Can't open the file 'no such.bmp'");
+    EXPECT_FALSE(GetXYBackgroundPicture());
+    BITMAP bm{};
+    EXPECT_EQ(GetObjectA(picture, sizeof bm, &bm), 0) << "the old bitmap was deleted";
+    EXPECT_EQ(PlotColours(gs, points), std::vector<COLORREF>(4, white));
+
+    // Opening a lesson starts without a picture.
+    ASSERT_EQ(Run({"SET PICTFILE \"" + file + "\""}), kScriptGoOn);
+    picture = GetXYBackgroundPicture();
+    ASSERT_TRUE(picture);
+    gs->modified = 0;
+    const std::string lesson = InFolder("next.txt");
+    {
+        FILE* f = std::fopen(lesson.c_str(), "wb");
+        ASSERT_TRUE(f);
+        std::fputs("Next lesson\r\nMain\r\nEND\r\n", f);
+        std::fclose(f);
+    }
+    ASSERT_TRUE(OpenScript(lesson.c_str()));
+    EXPECT_FALSE(GetXYBackgroundPicture());
+    EXPECT_EQ(GetObjectA(picture, sizeof bm, &bm), 0) << "the lesson's bitmap was deleted";
+    gs = NewGraph("After");
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(Run({"DISPLAY XY"}), kScriptGoOn);
+    EXPECT_EQ(PlotColours(gs, points), std::vector<COLORREF>(4, white));
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+
+    // The program's end deletes the picture with the lesson's other resources.
+    ASSERT_EQ(Run({"SET PICTFILE \"" + file + "\""}), kScriptGoOn);
+    picture = GetXYBackgroundPicture();
+    ASSERT_TRUE(picture);
+    FreeScriptResources();
+    EXPECT_FALSE(GetXYBackgroundPicture());
+    EXPECT_EQ(GetObjectA(picture, sizeof bm, &bm), 0);
+}
+
+TEST_F(GetSetWords, DialogTextRelabelsAControlEachTimeItsDialogOpens) {
+    tagGS* gs = NewGraph("Labels");
+    ASSERT_TRUE(gs);
+    const std::string dialog = std::to_string(IDD_CHANNEL_LABEL);
+    auto okButtonText = [gs] {
+        std::string text;
+        DialogDriver driver({[&](HWND dlg) {
+            text = ItemText(dlg, IDOK);
+            Click(dlg, IDCANCEL);
+        }});
+        ChannelLabelDialog(gs->hwnd, gs, 0, 1);
+        return text;
+    };
+    const std::string untranslated = okButtonText();
+    ASSERT_FALSE(untranslated.empty());
+    ASSERT_EQ(Run({"SET DialogText " + dialog + ", 1, \"Fertig\""}), kScriptGoOn);
+    EXPECT_EQ(okButtonText(), "Fertig");
+    ASSERT_EQ(Run({"SET DialogText " + dialog + ", 1, \"Gut\""}), kScriptGoOn);
+    EXPECT_EQ(okButtonText(), "Gut") << "a second text replaces the first";
+    EXPECT_STREQ(getDlgCtrlText(IDD_CHANNEL_LABEL, IDOK), "Gut");
+
+    // Ids that name no resource are refused before the store is touched.
+    const std::string refused[] = {"SET DialogText -1, 1, \"x\"", "SET DialogText " + dialog + ", 65536, \"x\"",
+                                   "SET DialogText 1.5, 1, \"x\"", "SET DialogText " + dialog + ", 1e12, \"x\""};
+    BoxCapture boxes;
+    boxes.caption = "Error";  // the label dialog is the driver's
+    int dialogs = 0;
+    for (const std::string& line : refused) {
+        EXPECT_EQ(Run({line}), kScriptStop) << line;
+        EXPECT_EQ(ErrorDialogs(), ++dialogs) << line;
+    }
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(okButtonText(), "Gut");
+
+    // A full store: a new control is refused with the message, a known one still takes its text.
+    int added = 0;
+    while (added < 10000 && SetOrAdd(60000, static_cast<uint32_t>(added), "filler")) ++added;
+    ASSERT_LT(added, 10000);
+    EXPECT_EQ(Run({"SET DialogText " + dialog + ", 2, \"Abbrechen\""}), kScriptStop);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_EQ(boxes.boxes[0].text, "There is no free space in the resource database");
+    EXPECT_EQ(getDlgCtrlText(IDD_CHANNEL_LABEL, IDCANCEL), nullptr);
+    EXPECT_EQ(Run({"SET DialogText " + dialog + ", 1, \"Weiter\""}), kScriptGoOn);
+    EXPECT_EQ(okButtonText(), "Weiter");
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
+TEST_F(GetSetWords, JnlHintGivesAJournalButtonItsTipOrReportsTheKey) {
+    tagGS* gs = NewGraph("Hints");
+    ASSERT_TRUE(gs);
+    auto tip = [](tagGS* g, int id) -> std::string {
+        tagLUMIKEY* button = LumikeyRecord(GetDlgItem(g->hwnd, id));
+        return button ? button->szTip : "(no button)";
+    };
+    ASSERT_EQ(tip(gs, IDC_JOURNAL_INSERT_TIME), "Insert Time");
+    ASSERT_EQ(Run({"SET JnlHint \"Insert Time\", \"Zeit einfuegen\"", "SET JnlHint \"Save Text\", \"Sichern\""}),
+              kScriptGoOn);
+    const struct {
+        int id;
+        const char* tip;
+    } tips[] = {{IDC_JOURNAL_INSERT_TIME, "Zeit einfuegen"},
+                {IDC_JOURNAL_INSERT_DATE, "Insert Date"},
+                {IDC_JOURNAL_SAVE, "Sichern"},
+                {IDC_JOURNAL_PRINT, "Print Journal"}};
+    for (const auto& t : tips) EXPECT_EQ(tip(gs, t.id), t.tip) << t.id;
+    tagGS* later = NewGraph("Later");
+    ASSERT_TRUE(later);
+    EXPECT_EQ(tip(later, IDC_JOURNAL_INSERT_TIME), "Zeit einfuegen") << "a new journal takes the translation";
+
+    BoxCapture boxes;
+    for (const char* key : {"Insert time", "No such button"}) {
+        EXPECT_EQ(Run({std::string("SET JnlHint \"") + key + "\", \"x\""}), kScriptStop) << key;
+        ASSERT_FALSE(boxes.boxes.empty());
+        EXPECT_EQ(boxes.boxes.back().caption, "Error");
+        EXPECT_EQ(boxes.boxes.back().text, std::string("Please check the following key value - ") + key +
+                                               ". There is no such key in the resource database");
+    }
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(tip(later, IDC_JOURNAL_INSERT_TIME), "Zeit einfuegen");
 }

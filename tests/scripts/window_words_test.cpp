@@ -361,6 +361,54 @@ TEST_F(WindowWords, WithoutTheToolsPermissionTheGraphsToolButtonsStayDisabled) {
     EXPECT_EQ(ErrorDialogs(), 0) << LastError();
 }
 
+// The permission is the lesson's, not one graph's: every graph window obeys it, also one made or
+// brought forward while the tools are withheld.
+TEST_F(WindowWords, WithoutTheToolsPermissionNoGraphWindowOffersItsTools) {
+    tagGS* behind = NewGraph("Behind");
+    tagGS* front = NewGraph("Front");
+    ASSERT_TRUE(behind && front);
+    auto enabledButtons = [](const std::vector<tagGS*>& graphs) {
+        int n = 0;
+        for (tagGS* gs : graphs)
+            for (HWND b : gs->toolButtons) n += b && IsWindowEnabled(b);
+        return n;
+    };
+    ASSERT_EQ(enabledButtons({behind, front}), 6);
+    ASSERT_EQ(Run({"DISABLE CLICK TOOLS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons({behind, front}), 0);
+    tagGS* made = NewGraph("Made later");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(enabledButtons({made}), 0) << "a graph made while the tools are withheld";
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(behind->hwnd), 0);
+    EXPECT_EQ(enabledButtons({behind, front, made}), 0) << "a graph brought forward";
+    ASSERT_EQ(Run({"ENABLE CLICK TOOLS"}), kScriptGoOn);
+    EXPECT_EQ(enabledButtons({behind, front, made}), 9);
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+}
+
+// The graph toolbar shows the display of whichever graph is brought forward.
+TEST_F(WindowWords, TheToolbarFollowsTheGraphBroughtForward) {
+    tagGS* xy = NewGraph("XY graph");
+    ASSERT_TRUE(xy);
+    ASSERT_EQ(Run({"DISPLAY XY"}), kScriptGoOn);
+    tagGS* chart = NewGraph("Chart graph");
+    ASSERT_TRUE(chart);
+    ASSERT_EQ(Run({"DISPLAY CHART"}), kScriptGoOn);
+    auto checked = [](UINT id) {
+        return SendMessageA(GetDlgItem(g_app->hwndToolbar, static_cast<int>(id)), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    const struct {
+        const char* name;
+        tagGS* graph;
+        UINT mode;
+    } steps[] = {{"XY", xy, IDM_SHOW_XY}, {"Chart", chart, IDM_SHOW_CHART}, {"XY again", xy, IDM_SHOW_XY}};
+    for (const auto& step : steps) {
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(step.graph->hwnd), 0);
+        for (UINT id = IDM_SHOW_SCOPE; id <= IDM_SHOW_XY; ++id)
+            EXPECT_EQ(checked(id), id == step.mode) << step.name << ", button " << id;
+    }
+}
+
 TEST_F(WindowWords, SelectMarkerMakesANumberedMarkerTheCurrentOne) {
     tagGS* gs = NewGraph("Marked");
     ASSERT_TRUE(gs);

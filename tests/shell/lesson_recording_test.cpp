@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/app.h"
+#include "base/resource.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
@@ -126,6 +127,70 @@ TEST_F(LessonRecording, ResetGraphStartsTheGraphOverForTheNextRecording) {
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(gs->chanCount[0], 200u);
     EXPECT_EQ(gs->chanCount[1], 200u);
+}
+
+// A click at the middle of a graph's tool button, delivered where the system delivers it: to the
+// enabled, visible child under the point (a disabled button lets it through to the graph).
+void ClickToolButton(HWND graph, HWND button) {
+    RECT r{};
+    GetWindowRect(button, &r);
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ScreenToClient(graph, &at);
+    HWND target = ChildWindowFromPointEx(graph, at, CWP_SKIPDISABLED | CWP_SKIPINVISIBLE);
+    if (!target) return;
+    MapWindowPoints(graph, target, &at, 1);
+    SendMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    SendMessageA(target, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
+// A lesson that withholds the cursor tools keeps them withheld when its recording ends, however
+// the run ends (on its own, by the lesson's STOPACQ) and whichever graph is active by then.
+TEST_F(LessonRecording, ToolsALessonWithholdsStayWithheldWhenItsRecordingEnds) {
+    const HWND zoom = gs->toolButtons[2];
+    ASSERT_TRUE(zoom);
+    ASSERT_EQ(gs->currentTool, IDC_TOOL_ARROW);
+    // The click reaches an enabled button: it chooses the zoom tool.
+    ClickToolButton(first, zoom);
+    ASSERT_EQ(gs->currentTool, IDC_TOOL_ZOOM);
+    ClickToolButton(first, gs->toolButtons[0]);
+    ASSERT_EQ(gs->currentTool, IDC_TOOL_ARROW);
+    // A second graph, to be the active one while the first records.
+    ASSERT_NE(RunLesson({"NEW \"Other\""}), 0);
+    const HWND other = g_app->hwndActiveGraph;
+    ASSERT_TRUE(other && other != first);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+    ASSERT_EQ(g_app->hwndActiveGraph, first);
+
+    const struct {
+        const char* name;
+        bool stopped;      // ended by the lesson before its length
+        bool otherActive;  // the other graph is active when the run ends
+    } runs[] = {{"to its length", false, false}, {"by STOPACQ", true, false}, {"behind another graph", false, true}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.name);
+        ASSERT_NE(RunLesson({"DISABLE CLICK TOOLS", "VK40 SET RATE 1000", "VK40 SET LENGTH 300",
+                             "VK40 SET STORAGE MEMORY ONCE KEEPALL NEW", "VK40 SET CHANNEL ALLOFF",
+                             "VK40 SET CHANNEL 2, ANALOG ENABLE PLOT OFF", "VK40 STARTACQ"}),
+                  0);
+        ASSERT_EQ(Running(), 1);
+        Advance(100);
+        if (run.otherActive) SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(other), 0);
+        if (run.stopped) RunLesson({"VK40 STOPACQ"});
+        RunToEnd(50);
+        ASSERT_EQ(Running(), 0);
+        EXPECT_EQ(g_error, "");
+        EXPECT_GT(gs->chanCount[0], 0u);
+        for (HWND b : gs->toolButtons) EXPECT_FALSE(IsWindowEnabled(b)) << "tool button " << GetDlgCtrlID(b);
+        ClickToolButton(first, zoom);
+        EXPECT_EQ(gs->currentTool, IDC_TOOL_ARROW) << "a withheld tool cannot be chosen";
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+        gs->modified = 0;
+    }
+    // The lesson gives the tools back: the same click chooses the tool again.
+    ASSERT_NE(RunLesson({"ENABLE CLICK TOOLS"}), 0);
+    for (HWND b : gs->toolButtons) EXPECT_TRUE(IsWindowEnabled(b));
+    ClickToolButton(first, zoom);
+    EXPECT_EQ(gs->currentTool, IDC_TOOL_ZOOM);
 }
 
 }  // namespace
