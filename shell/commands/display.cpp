@@ -98,6 +98,10 @@ void ToggleScale(tagGS* gs, int which) {
 
 // The cursor tools: the graph window gets the tool's radio button command.
 void ChooseTool(tagGS* gs, UINT tool) {
+    // The graph's own tool button carries what the lesson and a running recording allow; the
+    // menu and its accelerators obey it too.
+    HWND button = gs->toolButtons[tool - IDC_TOOL_ARROW];
+    if (button && !IsWindowEnabled(button)) return;
     if (gs->hwnd)
         SendMessageA(gs->hwnd, WM_COMMAND, tool, reinterpret_cast<LPARAM>(gs->toolButtons[tool - IDC_TOOL_ARROW]));
     notify::UpdateGraphToolbar();

@@ -117,6 +117,9 @@ void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
     Check(menu, IDM_TOOL_ARROW, gs->currentTool == IDC_TOOL_ARROW);
     Check(menu, IDM_TOOL_SELECTION, gs->currentTool == IDC_TOOL_IBEAM);
     Check(menu, IDM_TOOL_ZOOM, gs->currentTool == IDC_TOOL_ZOOM);
+    const UINT toolItems[3] = {IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL_ZOOM};
+    for (int i = 0; i < 3; ++i)
+        Enable(menu, toolItems[i], !gs->toolButtons[i] || IsWindowEnabled(gs->toolButtons[i]));
     HMENU show = GetSubMenu(GetFramePopup(menu, kDisplayPopup), kShowPosition);
     EnableAt(show, kDotSizePosition, gs->chanDrawStyle[chan] == 2);
 }

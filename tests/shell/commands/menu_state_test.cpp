@@ -2,6 +2,7 @@
 // the keyboard focus and the lesson's command permissions; menu help; hot keys; Lessons menu.
 #include "commands_fixture.h"
 #include "base/app.h"
+#include "base/lesson.h"
 #include "base/resource.h"
 #include "shell/startup.h"
 #include "shell/commands/menus.h"
@@ -209,6 +210,27 @@ TEST_F(MenuState, SelectionEditsAskThePermissionTable) {
     gs->selEnd = gs->selStart;
     InitMenu();
     for (UINT id : {514u, 515u, 517u, 518u}) EXPECT_TRUE(Grayed(id)) << id;
+}
+
+// A lesson that withholds the cursor tools holds them on every way in: the Display menu greys the
+// three tools, and their commands (the menu items, their accelerators, the toolbar) choose nothing.
+TEST_F(MenuState, WithheldToolsCannotBeChosenByMenuOrAccelerator) {
+    tagGS* gs = GraphWithChannel();
+    Command(IDM_TOOL_ARROW);
+    ASSERT_EQ(gs->currentTool, static_cast<uint16_t>(IDC_TOOL_ARROW));
+    g_script.permissions[kPermTools] = 0;
+    UpdateGraphToolbar();
+    InitMenu();
+    for (UINT id : {IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL_ZOOM}) EXPECT_TRUE(Grayed(id)) << id;
+    Command(IDM_TOOL_ZOOM);
+    Command(IDM_TOOL_SELECTION, 1);  // as an accelerator sends it
+    EXPECT_EQ(gs->currentTool, static_cast<uint16_t>(IDC_TOOL_ARROW));
+    g_script.permissions[kPermTools] = 1;
+    UpdateGraphToolbar();
+    InitMenu();
+    for (UINT id : {IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL_ZOOM}) EXPECT_FALSE(Grayed(id)) << id;
+    Command(IDM_TOOL_ZOOM, 1);
+    EXPECT_EQ(gs->currentTool, static_cast<uint16_t>(IDC_TOOL_ZOOM));
 }
 
 TEST_F(MenuState, UndoAndPasteFollowTheUndoStoreAndTheChannelClipboard) {
