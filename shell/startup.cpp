@@ -429,7 +429,6 @@ int RunLoopTurn() {
 // Releases what start-up made, in the reverse order that matters.
 void ReleaseAppResources() {
     EndSplash();
-    AwaitProcessorInfo();
     SaveRecentFiles();
     if (g_app->hwndVarsBrowser && IsWindow(g_app->hwndVarsBrowser)) EndDialog(g_app->hwndVarsBrowser, 0);
     if (g_app->hButtonLib) FreeLibrary(g_app->hButtonLib);
