@@ -73,7 +73,7 @@ struct stApp {
     HMENU hmenuFrame;             // the frame menu (resource 1)
     uint32_t bFrameMenuAttached;  // the frame owns hmenuFrame; until then exit destroys it
     HBITMAP hbmLessonPrompt;      // the lesson prompt picture, or null
-    HWND hwndVarsBrowser;         // the modeless variables browser, or null
+    HWND hwndVarsBrowser;         // the modeless variables browser, null until first shown
     HACCEL hAccelMarker;          // the marker accelerators (resource 270), or null
     uint16_t nWaitCount;          // nesting of SetWaitCursor
     HCURSOR hcurBeforeWait;       // the cursor the wait cursor replaced

@@ -53,7 +53,7 @@ struct tagLUMIKEY {
     HBITMAP hbmDisable;          // null: the enabled bitmap is drawn embossed
     std::uint32_t dwAutoDelete;  // non-zero: bitmaps are deleted with the button
     char szTip[LK_TIP_SIZE];
-    HWND hwndTip;  // the button's own tooltip
+    HWND hwndTip;  // the button's own tooltip, made when the pointer first moves over it
 };
 
 // The record of a Lumikey button (null while it is being created or after it is gone).

@@ -76,8 +76,26 @@ LRESULT OnCreate(HWND hwnd, tagLUMIKEY& lk, const CREATESTRUCTA& cs) {
     lk.hbmDisable = g_library.hbmDefaultDisable;
     lk.dwAutoDelete = 0;
     CopyCut(lk.szTip, LK_TIP_SIZE, static_cast<const char*>(cs.lpCreateParams));
-    lk.hwndTip = CreateTip(hwnd);
+    lk.hwndTip = nullptr;  // made when the pointer first comes over the button (ShowTipWhenHovered)
     return 0;
+}
+
+// A tooltip is a window of its own, and a screen of buttons made each one up front cost more
+// than anything else in showing them: the tip is made the first time the pointer moves over its
+// button, and is handed that first move, after which it follows the pointer by itself.
+void ShowTipWhenHovered(HWND hwnd, tagLUMIKEY& lk, WPARAM wParam, LPARAM lParam) {
+    if (lk.hwndTip) return;
+    lk.hwndTip = CreateTip(hwnd);
+    if (!lk.hwndTip) return;
+    MSG move{};
+    move.hwnd = hwnd;
+    move.message = WM_MOUSEMOVE;
+    move.wParam = wParam;
+    move.lParam = lParam;
+    move.time = static_cast<DWORD>(GetMessageTime());
+    move.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(hwnd, &move.pt);
+    SendMessageA(lk.hwndTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
 }
 
 // WM_SIZE: the tool keeps covering the whole client area.
@@ -285,7 +303,10 @@ LRESULT CALLBACK LumikeyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_PRINTCLIENT: return OnPrintClient(hwnd, lk, reinterpret_cast<HDC>(wParam));
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: OnButtonDown(hwnd); return 0;
-    case WM_MOUSEMOVE: OnMouseMove(hwnd, lParam); return 0;
+    case WM_MOUSEMOVE:
+        ShowTipWhenHovered(hwnd, lk, wParam, lParam);
+        OnMouseMove(hwnd, lParam);
+        return 0;
     case WM_LBUTTONUP: OnButtonUp(hwnd); return 0;
     case WM_KEYDOWN:
         if (wParam == VK_SPACE) return SetLook(hwnd, lk, LKST_PRESSED, true);

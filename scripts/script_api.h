@@ -22,6 +22,10 @@ void ClearScriptMenuBlocks();
 BOOL CALLBACK IsGraphChildWindow(HWND hwnd, LPARAM lParam);
 int GetScriptNumericVariable(void* frame, char letter, double* out, int macro);
 HWND CreateVariablesBrowser(HINSTANCE inst, HWND owner);
+// The program's browser: owner and instance given at start-up, the window made when first asked
+// for (null until then when none was prepared).
+void PrepareVariablesBrowser(HINSTANCE inst, HWND owner);
+HWND VariablesBrowserWindow();
 void ShowVarsBrowser(int show);
 LRESULT CALLBACK ScriptWndProc(HWND, UINT, WPARAM, LPARAM);
 void FreeScriptResources();

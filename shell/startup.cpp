@@ -429,7 +429,6 @@ int RunLoopTurn() {
 // Releases what start-up made, in the reverse order that matters.
 void ReleaseAppResources() {
     EndSplash();
-    AwaitProcessorInfo();
     SaveRecentFiles();
     if (g_app->hwndVarsBrowser && IsWindow(g_app->hwndVarsBrowser)) EndDialog(g_app->hwndVarsBrowser, 0);
     if (g_app->hButtonLib) FreeLibrary(g_app->hButtonLib);
@@ -455,6 +454,19 @@ void ReleaseAppResources() {
     FreeScriptResources();
 }
 
+// The frame ends start-up maximised whatever it was first shown with, so it is shown maximised
+// at once: each showing lays out and repaints the frame, its client and the first graph. Shown
+// minimised it stays so until then, without the splash.
+int FirstFrameShow(int show) {
+    switch (show) {
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+    case SW_FORCEMINIMIZE: return show;
+    default: return SW_SHOWMAXIMIZED;
+    }
+}
+
 int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     if (cmdLine && *cmdLine) return 0;
     CreateEventA(nullptr, TRUE, TRUE, "TVX LESSONS");
@@ -467,7 +479,7 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
 
     if (FindWindowA("acqframe", nullptr)) return 0;  // one instance; the running one is left alone
     if (!RegisterAppClasses()) return 0;
-    if (!CreateFrameAndBind(cmdLine, show)) return 0;
+    if (!CreateFrameAndBind(cmdLine, FirstFrameShow(show))) return 0;
 
     g_app->uFrameTimer = SetTimer(g_app->hwndFrame, kFrameTimerId, 500, nullptr);
     std::setlocale(LC_TIME, "");
@@ -492,7 +504,7 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     char prompt[MAX_PATH + 32];
     std::snprintf(prompt, sizeof prompt, "%s\\Lessons\\LessonPrompt.bmp", g_app->szAppFolder);
     g_app->hbmLessonPrompt = LoadDibFile(prompt);
-    g_app->hwndVarsBrowser = CreateVariablesBrowser(g_app->hInstance, g_app->hwndFrame);
+    PrepareVariablesBrowser(g_app->hInstance, g_app->hwndFrame);
 
     if (!StartLessons(g_app->hwndFrame, cmdLine)) {
         SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);

@@ -6,6 +6,8 @@
 struct tagGS;
 
 int KymoraMain(HINSTANCE instance, const char* cmdLine, int show);
+// The show command the frame is first shown with at start-up, given the one the program got.
+int FirstFrameShow(int show);
 
 void InstallFaultHandlers();
 void InitClassNames();

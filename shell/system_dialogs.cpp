@@ -118,27 +118,19 @@ void EndSplash() {
 }
 
 namespace {
-HANDLE g_processorThread = nullptr;
-
-DWORD WINAPI MeasureProcessor(void*) {
-    g_cpu.nCpuMHz =
-        GetProcessorInfo(&g_cpu.nCpuVendor, g_cpu.szCpuVendor, &g_cpu.nCpuModel, &g_cpu.nCpuType, g_cpu.szCpuBrand);
-    return 0;
-}
+bool g_processorPending = false;
 }  // namespace
 
-// The clock measurement spins for several milliseconds: it runs beside start-up, and whoever
-// reads the description waits for it first.
+// Only System Information shows the description, and the clock measurement spins for tens of
+// milliseconds at the highest priority: start-up only asks for it, and the first reader measures.
 void IdentifyProcessor() {
-    AwaitProcessorInfo();
     g_cpu = stProcessorInfo{};
-    g_processorThread = CreateThread(nullptr, 0, MeasureProcessor, nullptr, 0, nullptr);
-    if (!g_processorThread) MeasureProcessor(nullptr);
+    g_processorPending = true;
 }
 
 void AwaitProcessorInfo() {
-    if (!g_processorThread) return;
-    WaitForSingleObject(g_processorThread, INFINITE);
-    CloseHandle(g_processorThread);
-    g_processorThread = nullptr;
+    if (!g_processorPending) return;
+    g_processorPending = false;
+    g_cpu.nCpuMHz =
+        GetProcessorInfo(&g_cpu.nCpuVendor, g_cpu.szCpuVendor, &g_cpu.nCpuModel, &g_cpu.nCpuType, g_cpu.szCpuBrand);
 }

@@ -14,9 +14,10 @@ constexpr DWORD kSplashHoldMs = 2000;
 void SetSplashHoldMs(DWORD ms);
 // Tests: a later splash thread waits until `gate` is set before it makes its window (null: none).
 void SetSplashGate(HANDLE gate);
-// Starts filling the processor description (g_cpu), at start-up; it is measured beside.
+// Asks for the processor description (g_cpu) afresh, at start-up; it is measured when first read.
 void IdentifyProcessor();
-// Waits until the processor description is filled; read g_cpu only after it.
+// Fills the processor description when it was asked for and not measured yet; read g_cpu only
+// after it.
 void AwaitProcessorInfo();
 
 struct tagGS;

@@ -20,18 +20,24 @@ TTTOOLINFOA ToolOf(HWND hwndButton, char* pszText) {
     return ti;
 }
 
+// The pointer moves over the button, as it does before a tip can show; answers the tooltip.
+HWND Hover(HWND hwndButton) {
+    SendMessageA(hwndButton, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    return LumikeyRecord(hwndButton)->hwndTip;
+}
+
 // The text the tooltip would show, fetched through the tooltip itself.
 std::string ShownText(HWND hwndButton) {
     char szText[256] = {};
     TTTOOLINFOA ti = ToolOf(hwndButton, szText);
-    SendMessageA(LumikeyRecord(hwndButton)->hwndTip, TTM_GETTEXTA, sizeof(szText), reinterpret_cast<LPARAM>(&ti));
+    SendMessageA(Hover(hwndButton), TTM_GETTEXTA, sizeof(szText), reinterpret_cast<LPARAM>(&ti));
     return szText;
 }
 
 RECT ToolRect(HWND hwndButton) {
     char szText[256] = {};
     TTTOOLINFOA ti = ToolOf(hwndButton, szText);
-    SendMessageA(LumikeyRecord(hwndButton)->hwndTip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageA(Hover(hwndButton), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti));
     return ti.rect;
 }
 
@@ -41,10 +47,23 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 }  // namespace
 
+// A tooltip is a window of its own: it is made when the pointer first moves over its button, and
+// then stays with it.
+TEST(LumikeyTooltip, IsMadeWhenThePointerFirstComesOverTheButton) {
+    TestParent parent;
+    Window button = CreateButton(parent.Get(), {"", "Zero the input", 0, 40, 30});
+    EXPECT_EQ(LumikeyRecord(button.Get())->hwndTip, nullptr) << "no tooltip before the pointer comes";
+    HWND hwndTip = Hover(button.Get());
+    ASSERT_TRUE(IsWindow(hwndTip));
+    EXPECT_EQ(Hover(button.Get()), hwndTip) << "later moves keep the one tooltip";
+    EXPECT_EQ(SendMessageA(hwndTip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(ShownText(button.Get()), "Zero the input");
+}
+
 TEST(LumikeyTooltip, IsSetUpOverTheWholeButton) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"", "Zero the input", 0, 40, 30});
-    HWND hwndTip = LumikeyRecord(button.Get())->hwndTip;
+    HWND hwndTip = Hover(button.Get());
     ASSERT_TRUE(IsWindow(hwndTip));
 
     char szClass[64] = {};
@@ -91,7 +110,7 @@ TEST(LumikeyTooltip, TextComesFromTheRecordOnDemand) {
 TEST(LumikeyTooltip, AnswersWideRequestsAndIgnoresOtherSenders) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"", "Hold"});
-    HWND hwndTip = LumikeyRecord(button.Get())->hwndTip;
+    HWND hwndTip = Hover(button.Get());
 
     NMTTDISPINFOW wide{};
     wide.hdr = NMHDR{hwndTip, 0, TTN_NEEDTEXTW};
@@ -119,7 +138,7 @@ TEST(LumikeyTooltip, ToolFollowsResize) {
 TEST(LumikeyTooltip, GoesWithItsButton) {
     TestParent parent;
     Window button = CreateButton(parent.Get(), {"", "Bye"});
-    HWND hwndTip = LumikeyRecord(button.Get())->hwndTip;
+    HWND hwndTip = Hover(button.Get());
     ASSERT_TRUE(IsWindow(hwndTip));
     button.Reset();
     EXPECT_FALSE(IsWindow(hwndTip));

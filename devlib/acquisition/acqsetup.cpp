@@ -13,6 +13,7 @@
 #include "devlib/acquisition/chansetup.h"
 #include "devlib/acquisition/channels.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/panelplaces.h"
 #include "devlib/acquisition/prefs.h"
 #include "devlib/acquisition/trigger.h"
 #include "devlib/acquisition/utilities.h"
@@ -433,11 +434,21 @@ void ShowLengthTexts(HWND dlg, stAcq* acq) {
     SetDlgItemTextA(dlg, IDC_SIZE_NEEDED, text);
 }
 
-// Every control from the record, after a new maximum.
-void RefreshAcquisitionSetup(HWND dlg, stAcq* acq) {
-    if (!dlg || !acq) return;
+// The record's part of a refresh: the maximum, the storage, the modes it allows and the length
+// within the maximum. It holds whether or not the window has been made.
+void SettleAcquisitionRecord(stAcq* acq) {
     UpdateMaxLength(acq);
     if (acq->storageKind > kStorageKindUnit) acq->storageKind = kStorageKindUnit;
+    acq->dataMode = AllowedDataMode(acq->dataMode, acq->storageKind);
+    acq->repeatMode = AllowedRepeatMode(acq->repeatMode, acq->storageKind, acq->dataMode, acq->autoRestart);
+    acq->acqLength = std::clamp(acq->acqLength, 1, std::max(1, acq->maxLength));
+}
+
+// Every control from the record, after a new maximum.
+void RefreshAcquisitionSetup(HWND dlg, stAcq* acq) {
+    if (!acq) return;
+    SettleAcquisitionRecord(acq);
+    if (!dlg) return;
     FillStorageList(dlg, acq);
     if (SendDlgItemMessageA(dlg, IDC_SAMPLE_RATE, CB_GETCOUNT, 0, 0) != g_unit.rateCount) FillRateList(dlg);
     if (g_unit.rateCount > 0)
@@ -445,9 +456,29 @@ void RefreshAcquisitionSetup(HWND dlg, stAcq* acq) {
     ShowRestart(dlg, acq);
     Select(dlg, IDC_LENGTH_UNIT, std::clamp<int32_t>(acq->settingTwo, kLenSamples, kLenHours));
     UpdateModes(dlg, acq);
-    acq->acqLength = std::clamp(acq->acqLength, 1, std::max(1, acq->maxLength));
     ShowLength(dlg, acq);
     ShowLengthTexts(dlg, acq);
+}
+
+// Start-up settles the record; the window waits until it is first needed.
+void PrepareAcquisitionSetup(HGLOBAL hAcq) {
+    AcqLock acq(hAcq);
+    if (!acq) return;
+    acq->acqSetupShown = 0;
+    SettleAcquisitionRecord(acq.get());
+}
+
+// The window, made hidden on the first call and placed where the record says.
+HWND AcquisitionSetupWindow(HGLOBAL hAcq) {
+    {
+        AcqLock acq(hAcq);
+        if (!acq) return nullptr;
+        if (IsWindow(acq->hwndAcqSetup)) return acq->hwndAcqSetup;
+    }
+    HWND dlg = CreateAcquisitionSetup(g_lib.hostFrame, hAcq);
+    AcqLock acq(hAcq);
+    if (acq && dlg) PlaceSetupPanel(acq.get(), dlg);
+    return dlg;
 }
 
 // Hidden until the menu shows it; the record keeps the window.
@@ -464,11 +495,10 @@ HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq) {
 
 // Showing refreshes it (WM_SHOWWINDOW).
 void ShowAcquisitionSetup(HGLOBAL hAcq) {
-    HWND dlg = nullptr;
+    HWND dlg = AcquisitionSetupWindow(hAcq);
     {
         AcqLock acq(hAcq);
-        if (!acq || !IsWindow(acq->hwndAcqSetup)) return;
-        dlg = acq->hwndAcqSetup;
+        if (!acq || !IsWindow(dlg)) return;
         acq->acqSetupShown = 1;
     }
     ShowWindow(dlg, SW_SHOWNORMAL);

@@ -11,6 +11,10 @@ struct stAcq;
 HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq);
 void ShowAcquisitionSetup(HGLOBAL hAcq);
 void RefreshAcquisitionSetup(HWND dlg, stAcq* acq);
+// Start-up's part: the record settled, no window yet.
+void PrepareAcquisitionSetup(HGLOBAL hAcq);
+// The window, made hidden over the frame on the first call.
+HWND AcquisitionSetupWindow(HGLOBAL hAcq);
 // Recomputes, stores and answers the longest recording in frames.
 int32_t UpdateMaxLength(stAcq* acq);
 // The idle step's refresh of the maximum and size texts; at most every 2,500 ms while shown.

@@ -17,6 +17,7 @@
 #include "devlib/acquisition/chansetup_rows.h"
 #include "devlib/acquisition/channels.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/panelplaces.h"
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/scaling.h"
 #include "devlib/resource.h"
@@ -566,27 +567,51 @@ void TranslateChannelSetup(HWND window, stAcq* acq) {
 }
 
 HWND ChannelRowWindow(int32_t kind, int32_t number) {
+    if (!IsWindow(g_window.wnd)) ChannelSetupWindow(g_lib.hAcq);
     for (const stRow& row : g_window.rows)
         if (row.kind == kind && row.number == number) return row.wnd;
     return nullptr;
 }
 
-// Start-up: the channel records get their defaults, then the window is made, hidden.
-HWND CreateChannelSetup(HWND frame, HGLOBAL hAcq, int32_t writePresets) {
-    {
-        AcqLock acq(hAcq);
-        if (!acq) return nullptr;
-        SetChannelDefaults(acq.get(), NDChan, writePresets);
-    }
+// The channel records get their defaults and the counts the window would show; the window itself
+// is made when first needed (ChannelSetupWindow).
+void PrepareChannelSetup(HGLOBAL hAcq, int32_t writePresets) {
+    AcqLock acq(hAcq);
+    if (!acq) return;
+    SetChannelDefaults(acq.get(), NDChan, writePresets);
+    CountEnabledChannels(acq.get());
+    if (IsVK40() && acq->channelSetupFocusGroup == kGroupDigital) acq->channelSetupFocusGroup = kGroupAnalog;
+}
+
+// The hidden window over the record as it is, for the connected model; one made before for
+// another model goes.
+static HWND MakeChannelSetupWindow(HWND frame, HGLOBAL hAcq) {
     if (IsWindow(g_window.wnd)) DestroyWindow(g_window.wnd);
     HWND wnd = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IsVK40() ? IDD_CHANNEL_SETUP : IDD_CHANNEL_SETUP_OTHER),
                                   frame, WindowProc, reinterpret_cast<LPARAM>(hAcq));
     AcqLock acq(hAcq);
-    if (acq) acq->hwndChannelSetup = wnd;
+    if (!acq) return wnd;
+    acq->hwndChannelSetup = wnd;
+    if (wnd) PlaceSetupPanel(acq.get(), wnd);
     return wnd;
 }
 
+HWND CreateChannelSetup(HWND frame, HGLOBAL hAcq, int32_t writePresets) {
+    PrepareChannelSetup(hAcq, writePresets);
+    return MakeChannelSetupWindow(frame, hAcq);
+}
+
+HWND ChannelSetupWindow(HGLOBAL hAcq) {
+    {
+        AcqLock acq(hAcq);
+        if (!acq) return nullptr;
+        if (IsWindow(acq->hwndChannelSetup)) return acq->hwndChannelSetup;
+    }
+    return MakeChannelSetupWindow(g_lib.hostFrame, hAcq);
+}
+
 void ShowChannelSetup(HGLOBAL hAcq) {
+    ChannelSetupWindow(hAcq);
     AcqLock acq(hAcq);
     if (!acq || !IsWindow(acq->hwndChannelSetup)) return;
     RefreshChannelSetup(acq->hwndChannelSetup, acq.get());

@@ -12,18 +12,21 @@ bool Placed(const RECT& r) { return r.left || r.top || r.right || r.bottom; }
 
 }  // namespace
 
-void PlaceSetupPanels(stAcq* acq) {
+void PlaceSetupPanels(stAcq* acq) { PlaceSetupPanel(acq, nullptr); }
+
+void PlaceSetupPanel(stAcq* acq, HWND only) {
     if (!acq) return;
+    auto chosen = [only](HWND w) { return w && IsWindow(w) && (!only || w == only); };
     // These two keep their places in the frame's client coordinates.
     const struct {
         HWND window;
         RECT* place;
     } owned[] = {{acq->hwndAcqSetup, &acq->acqSetupPlacement}, {acq->hwndTrigger, &acq->triggerPlacement}};
     for (const auto& p : owned)
-        if (p.window && IsWindow(p.window) && Placed(*p.place)) PositionPopup(p.window, p.place, 0, 0);
+        if (chosen(p.window) && Placed(*p.place)) PositionPopup(p.window, p.place, 0, 0);
     // The Setup Channels window keeps its place on the screen.
     HWND channels = acq->hwndChannelSetup;
     const RECT r = acq->channelSetupPlacement;
-    if (channels && IsWindow(channels) && Placed(r))
+    if (chosen(channels) && Placed(r))
         SetWindowPos(channels, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -186,6 +186,16 @@ HWND PanelWindow(const stAcq* acq, Panel panel) {
     }
 }
 
+// The panel's window for a word that changes it: a set-up window not made yet is made now.
+HWND PanelWindowMade(stWordCall& c, Panel panel) {
+    switch (panel) {
+    case Panel::AcquisitionMode: return AcquisitionSetupWindow(c.hAcq);
+    case Panel::TriggerMode: return TriggerSetupWindow(c.hAcq);
+    case Panel::SetupChannels: return ChannelSetupWindow(c.hAcq);
+    default: return PanelWindow(c.acq, panel);
+    }
+}
+
 void CheckElectrodeMenuItem(const stAcq* acq, bool checked) {
     HWND parent = acq->hwndElectrodeCheck ? GetParent(acq->hwndElectrodeCheck) : nullptr;
     if (!parent) parent = g_lib.hostFrame;
@@ -667,7 +677,7 @@ int32_t SetPosition(stWordCall& c, const char* name) {
         if (!c.in.Integer(&e)) return 0;
     const Panel panel = PanelNamed(name);
     if (panel == Panel::Stimulator || panel == Panel::StartButton || panel == Panel::InputValuesOptions) return 1;
-    HWND w = PanelWindow(c.acq, panel);
+    HWND w = PanelWindowMade(c, panel);
     if (!w || !IsWindow(w)) return 1;
     const int32_t m = GetSystemMetrics(SM_CYMENU) + GetSystemMetrics(SM_CYCAPTION) + kPositionExtra;
     int32_t x = edge[0] + 2, y = edge[1] + m, width = edge[2] - edge[0], height = edge[3] - edge[1];

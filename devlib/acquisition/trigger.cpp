@@ -9,6 +9,7 @@
 #include "common/stAcq.h"
 #include "devlib/acquisition/acqsetup_rules.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/panelplaces.h"
 #include "devlib/acquisition/scaling.h"
 #include "devlib/acquisition/utilities.h"
 #include "devlib/resource.h"
@@ -245,27 +246,33 @@ int32_t ClampTriggerDelay(stAcq* acq, int32_t samples) {
     return delay;
 }
 
-// Once at start-up: the start-up values, then the hidden window.
+// The hidden window over the record; start-up gives the record its values (SetTriggerDefaults)
+// and the window is made when first needed (TriggerSetupWindow).
 HWND CreateTriggerSetup(HWND parent, HGLOBAL hAcq) {
-    {
-        AcqLock acq(hAcq);
-        if (!acq) return nullptr;
-        SetTriggerDefaults(acq.get());
-    }
     HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_TRIGGER_SETUP), parent, TriggerProc,
                                   reinterpret_cast<LPARAM>(hAcq));
     AcqLock acq(hAcq);
+    if (!acq) return dlg;
     acq->hwndTrigger = dlg;
+    if (dlg) PlaceSetupPanel(acq.get(), dlg);
     return dlg;
+}
+
+HWND TriggerSetupWindow(HGLOBAL hAcq) {
+    {
+        AcqLock acq(hAcq);
+        if (!acq) return nullptr;
+        if (IsWindow(acq->hwndTrigger)) return acq->hwndTrigger;
+    }
+    return CreateTriggerSetup(g_lib.hostFrame, hAcq);
 }
 
 // Filled from the record before it shows.
 void ShowTriggerSetup(HGLOBAL hAcq) {
-    HWND dlg = nullptr;
+    HWND dlg = TriggerSetupWindow(hAcq);
     {
         AcqLock acq(hAcq);
-        if (!acq || !IsWindow(acq->hwndTrigger)) return;
-        dlg = acq->hwndTrigger;
+        if (!acq || !IsWindow(dlg)) return;
         FillTriggerSetup(dlg, acq.get());
     }
     ShowWindow(dlg, SW_SHOWNORMAL);

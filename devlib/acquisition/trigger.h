@@ -21,6 +21,8 @@ constexpr int32_t kTrigDelayLimit = 8388608;
 // The trigger fields' start-up values.
 void SetTriggerDefaults(stAcq* acq);
 HWND CreateTriggerSetup(HWND parent, HGLOBAL hAcq);
+// The window, made hidden over the frame on the first call.
+HWND TriggerSetupWindow(HGLOBAL hAcq);
 void ShowTriggerSetup(HGLOBAL hAcq);
 void FillTriggerSetup(HWND dlg, stAcq* acq);
 // Stores and answers the delay as the flags, the length and the storage bound it.

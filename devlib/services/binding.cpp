@@ -7,6 +7,7 @@
 #include "devlib/acquisition/presets.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/scaling.h"
+#include "devlib/acquisition/trigger.h"
 #include "common/stAcq.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
@@ -50,15 +51,16 @@ void FillDriverOps(stDriverOps* ops) {
     ops->onWriteFile = OnWriteFile;
 }
 
-// The modeless panels, each owned by the frame; a panel that does not come up is left out.
+// The modeless panels, each owned by the frame; a panel that does not come up is left out. The
+// three set-up windows get their records ready here and are made when first needed.
 void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
-    CreateTriggerSetup(frame, hAcq);
+    SetTriggerDefaults(acq);
     CreateElectrodeChecker(frame, hAcq);
-    CreateAcquisitionSetup(frame, hAcq);
+    PrepareAcquisitionSetup(hAcq);
     CreateInputValuesPane(frame, hAcq);
     CreateManualControl(frame, hAcq);
     InitAcquisitionState(frame, acq);
-    CreateChannelSetup(frame, hAcq, 0);
+    PrepareChannelSetup(hAcq, 0);
     CreateStimulatorPanel(frame, hAcq);
 }
 

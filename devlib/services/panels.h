@@ -8,13 +8,23 @@
 struct stAcq;
 
 // Creators, run once by vk40_Initialize; each answers the panel's window.
-HWND CreateTriggerSetup(HWND parent, HGLOBAL hAcq);
 HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq);
-HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq);
 HWND CreateInputValuesPane(HWND frame, HGLOBAL hAcq);
 HWND CreateManualControl(HWND parent, HGLOBAL hAcq);
-HWND CreateChannelSetup(HWND frame, HGLOBAL hAcq, int32_t option);
 HWND CreateStimulatorPanel(HWND parent, HGLOBAL hAcq);
+
+// The three set-up windows cost most of the library's start: vk40_Initialize prepares their
+// records, and each window is made, hidden, the first time it is asked for (by its menu command,
+// a lesson word or a caller that needs the window). Each getter answers the window, null when
+// the record cannot be had.
+HWND CreateTriggerSetup(HWND parent, HGLOBAL hAcq);
+HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq);
+HWND CreateChannelSetup(HWND frame, HGLOBAL hAcq, int32_t option);  // the defaults, then the window
+void PrepareAcquisitionSetup(HGLOBAL hAcq);
+void PrepareChannelSetup(HGLOBAL hAcq, int32_t writePresets);
+HWND TriggerSetupWindow(HGLOBAL hAcq);
+HWND AcquisitionSetupWindow(HGLOBAL hAcq);
+HWND ChannelSetupWindow(HGLOBAL hAcq);
 
 // Menu commands that show a panel.
 void ShowChannelSetup(HGLOBAL hAcq);

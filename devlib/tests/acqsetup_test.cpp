@@ -16,6 +16,8 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/acqsetup.h"
+#include "devlib/acquisition/trigger.h"
+#include "devlib/services/panels.h"
 #include "devlib/acquisition/acqsetup_rules.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/driverchoice.h"
@@ -832,10 +834,56 @@ TEST_F(AcqSetupWindows, ActivatingAGraphPutsThePanelsWhereThatGraphLeftThem) {
         if (graph->setupBlock) GlobalFree(graph->setupBlock), graph->setupBlock = nullptr;
 }
 
+// Start-up readies the three set-up windows' records but makes none of them: each is made, hidden,
+// the first time it is asked for, where a placement loaded before then puts it, and stays.
+TEST_F(AcqSetupWindows, TheSetUpWindowsAreMadeWhenFirstAskedForWhereTheirPlacementsSay) {
+    stAcq* acq = Start("VKUSB");
+    SetWindowPos(frame, nullptr, 20, 30, 900, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+    POINT setupAt{40, 50}, triggerAt{60, 70};
+    ClientToScreen(frame, &setupAt);
+    ClientToScreen(frame, &triggerAt);
+    const POINT channelsAt{300, 200};
+    {
+        EXPECT_EQ(acq->hwndAcqSetup, nullptr);
+        EXPECT_EQ(acq->hwndTrigger, nullptr);
+        EXPECT_EQ(acq->hwndChannelSetup, nullptr);
+        for (HWND made : {acq->run.hwndInputValues, acq->hwndManualControl, acq->hwndStimulator, acq->hwndElectrodeCheck})
+            EXPECT_TRUE(IsWindow(made));
+        EXPECT_EQ(acq->unitMode, static_cast<int16_t>(kTrigStartFlags)) << "the trigger's values are set";
+        EXPECT_GT(acq->maxLength, 0) << "the longest recording is known before the dialog is made";
+        EXPECT_GE(acq->enabledAnalog, 1) << "the channel counts are kept before the window is made";
+        // Placements as a graph's set-up brings them (owner client coordinates; the channels'
+        // window on the screen); an empty size keeps the window's own.
+        acq->acqSetupPlacement = RECT{40, 50, 40, 50};
+        acq->triggerPlacement = RECT{60, 70, 60, 70};
+        acq->channelSetupPlacement = RECT{channelsAt.x, channelsAt.y, channelsAt.x + 500, channelsAt.y + 400};
+    }
+    const struct {
+        const char* name;
+        HWND (*get)(HGLOBAL);
+        HWND stAcq::*window;
+        POINT at;
+    } cases[] = {{"Acquisition Setup", AcquisitionSetupWindow, &stAcq::hwndAcqSetup, setupAt},
+                 {"Setup Triggering", TriggerSetupWindow, &stAcq::hwndTrigger, triggerAt},
+                 {"Setup Channels", ChannelSetupWindow, &stAcq::hwndChannelSetup, channelsAt}};
+    for (const auto& c : cases) {
+        HWND w = c.get(hAcq);
+        ASSERT_TRUE(IsWindow(w)) << c.name;
+        EXPECT_EQ(acq->*c.window, w) << c.name;
+        EXPECT_FALSE(IsWindowVisible(w)) << c.name;
+        RECT rc{};
+        GetWindowRect(w, &rc);
+        EXPECT_EQ(rc.left, c.at.x) << c.name;
+        EXPECT_EQ(rc.top, c.at.y) << c.name;
+        EXPECT_EQ(c.get(hAcq), w) << c.name << ": made once";
+    }
+}
+
 TEST_F(AcqSetupWindows, TheIdleStepRefreshesTheMaximumOnlyWhileTheDialogIsShown) {
     stAcq* acq = Start("VKUSB");
-    HWND dlg = acq->hwndAcqSetup;
+    HWND dlg = AcquisitionSetupWindow(hAcq);  // made hidden when first asked for
     ASSERT_TRUE(IsWindow(dlg));
+    EXPECT_EQ(acq->hwndAcqSetup, dlg);
     SetDlgItemTextA(dlg, IDC_MAX_LENGTH, "stale");
     acq->nextSizeRefresh = 0;
     RefreshSampleCount(acq);

@@ -91,7 +91,7 @@ protected:
         acq->samplePeriodMs = 1.0;
         acq->storageKind = 0;
         for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags = i == 0 ? kChanAllOn : 0;
-        ASSERT_TRUE(IsWindow(acq->hwndChannelSetup));
+        ASSERT_TRUE(IsWindow(ChannelSetupWindow(hAcq)));  // made hidden when first asked for
     }
 
     void TearDown() override {

@@ -618,9 +618,9 @@ TEST_F(ScriptWords, ShowHideAndPlaceTheLibrarysWindows) {
     EXPECT_EQ(Exec("VK40 HIDE INPUTVALUES"), 1);
     EXPECT_FALSE(IsWindowVisible(pane));
 
-    HWND setup = acq->hwndAcqSetup;
-    ASSERT_TRUE(IsWindow(setup));
     EXPECT_EQ(Exec("VK40 SHOW ACQUISITIONMODE"), 1);
+    HWND setup = acq->hwndAcqSetup;  // made by the first word that needs it
+    ASSERT_TRUE(IsWindow(setup));
     EXPECT_TRUE(IsWindowVisible(setup));
     EXPECT_EQ(Exec("VK40 SET ACQUISITIONMODE POSITION 100, 50, 500, 450"), 1);
     RECT rc{};
@@ -637,6 +637,35 @@ TEST_F(ScriptWords, ShowHideAndPlaceTheLibrarysWindows) {
     GetWindowRect(pane, &rc);
     EXPECT_EQ(rc.top, 100 + m - 50);
     EXPECT_EQ(rc.bottom - rc.top, 200 + 50 + m);
+}
+
+// The set-up windows are made when a word first needs one: hiding one that was never made makes
+// nothing, and placing one makes it, hidden, where the lesson put it.
+TEST_F(ScriptWords, PlacingASetUpWindowNeverShownMakesItWhereTheLessonSays) {
+    const struct {
+        const char* name;
+        HWND stAcq::*window;
+    } panels[] = {{"ACQUISITIONMODE", &stAcq::hwndAcqSetup},
+                  {"TRIGGERMODE", &stAcq::hwndTrigger},
+                  {"SETUPCHANNELS", &stAcq::hwndChannelSetup}};
+    const int m = GetSystemMetrics(SM_CYMENU) + GetSystemMetrics(SM_CYCAPTION) + 36;
+    for (const auto& p : panels) {
+        ASSERT_EQ(acq->*p.window, nullptr) << p.name << ": not made at start-up";
+        EXPECT_EQ(Exec(std::string("VK40 HIDE ") + p.name), 1);
+        EXPECT_EQ(acq->*p.window, nullptr) << p.name << ": hiding makes nothing";
+        EXPECT_EQ(Exec(std::string("VK40 SET ") + p.name + " POSITION 60, 40, 460, 400"), 1);
+        HWND w = acq->*p.window;
+        ASSERT_TRUE(IsWindow(w)) << p.name;
+        EXPECT_FALSE(IsWindowVisible(w)) << p.name;
+        RECT rc{};
+        GetWindowRect(w, &rc);
+        EXPECT_EQ(rc.left, 62) << p.name;
+        EXPECT_EQ(rc.top, 40 + m) << p.name;
+        EXPECT_EQ(Exec(std::string("VK40 SHOW ") + p.name), 1);
+        EXPECT_EQ(acq->*p.window, w) << p.name << ": the same window shows";
+        EXPECT_TRUE(IsWindowVisible(w)) << p.name;
+        EXPECT_EQ(Exec(std::string("VK40 HIDE ") + p.name), 1);
+    }
 }
 
 TEST_F(ScriptWords, TheElectrodeCheckerFollowsWithItsMenuItem) {

@@ -111,6 +111,35 @@ int ChannelsInUse(const tagGS* gs, int* out) {
     return n;
 }
 
+// A box's result field as a tool of the grid's tooltip, with the text it shows.
+void AddBoxTool(HWND tip, const stMeasure* box) {
+    char text[48] = "";
+    GetMeasurementDisplayText(box, text, sizeof text);
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = box->wnd;
+    ti.uId = 1;
+    ti.rect = box->result;
+    ti.lpszText = text;
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+// The grid's tooltip is a window of its own, made when the pointer first moves over one of its
+// boxes rather than with every graph: a box's full result shows only to a pointer over it.
+HWND GridTip(stMeasureGrid* grid) {
+    if (grid->tip) return grid->tip;
+    grid->tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, grid->parent, nullptr, g_app ? g_app->hInstance : nullptr,
+                                nullptr);
+    if (!grid->tip) return nullptr;
+    SendMessageA(grid->tip, TTM_SETDELAYTIME, TTDT_INITIAL, 50);
+    SendMessageA(grid->tip, TTM_SETDELAYTIME, TTDT_RESHOW, 0);
+    SendMessageA(grid->tip, TTM_ACTIVATE, TRUE, 0);
+    for (const stMeasure* box : grid->boxes)
+        if (box->wnd) AddBoxTool(grid->tip, box);
+    return grid->tip;
+}
+
 stMeasure* NewBox(stMeasureGrid* grid, tagGS* gs, int index, int left, int top) {
     auto* box = new (std::nothrow) stMeasure{};
     if (!box) return nullptr;
@@ -139,15 +168,7 @@ stMeasure* NewBox(stMeasureGrid* grid, tagGS* gs, int index, int left, int top) 
     SetMeasurementType(box, measure::kNone);
     SetMeasurementChannel(box, -1);
     FitBox(box);
-    if (grid->tip) {
-        TOOLINFOA ti{};
-        ti.cbSize = sizeof ti;
-        ti.hwnd = box->wnd;
-        ti.uId = 1;
-        ti.rect = box->result;
-        ti.lpszText = const_cast<char*>("");
-        SendMessageA(grid->tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    }
+    if (grid->tip) AddBoxTool(grid->tip, box);
     return box;
 }
 
@@ -195,9 +216,9 @@ LRESULT CALLBACK MeasureWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-        if (stMeasureGrid* grid = GridOf(box->doc); grid && grid->tip) {
+        if (stMeasureGrid* grid = GridOf(box->doc)) {
             MSG m{hwnd, msg, wParam, lParam, 0, {}};
-            SendMessageA(grid->tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+            if (HWND tip = GridTip(grid)) SendMessageA(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
         }
         break;
     default: break;
@@ -406,13 +427,7 @@ stMeasureGrid* CreateMeasurementBoxes(HWND parent, tagGS* gs, int left, int top,
     grid->cellWidth = static_cast<int16_t>(cellWidth);
     grid->autoHeight = cellHeight == -1;
     grid->autoWidth = cellWidth == -1;
-    grid->tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, g_app ? g_app->hInstance : nullptr, nullptr);
-    if (grid->tip) {
-        SendMessageA(grid->tip, TTM_SETDELAYTIME, TTDT_INITIAL, 50);
-        SendMessageA(grid->tip, TTM_SETDELAYTIME, TTDT_RESHOW, 0);
-        SendMessageA(grid->tip, TTM_ACTIVATE, TRUE, 0);
-    }
+    grid->tip = nullptr;  // made when the pointer first comes (GridTip)
     const int n = rows * cols < kMaxMeasureBoxes ? rows * cols : kMaxMeasureBoxes;
     for (int i = 0; i < n; ++i) {
         stMeasure* box = NewBox(grid, gs, i, left, top);

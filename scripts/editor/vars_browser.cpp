@@ -336,12 +336,32 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-// Created hidden at start-up and kept until the program ends.
+// Created hidden and kept until the program ends.
 HWND CreateVariablesBrowser(HINSTANCE inst, HWND owner) {
     return CreateDialogParamA(inst, MAKEINTRESOURCEA(IDD_VARS_BROWSER), owner, BrowserProc, 0);
 }
 
-// Shows or hides the browser when it exists.
+namespace {
+struct BrowserHome {
+    HINSTANCE instance = nullptr;
+    HWND owner = nullptr;
+} g_browserHome;
+}  // namespace
+
+// Start-up names where the browser belongs; its window is made the first time it is asked for,
+// since its values live apart from it and are read afresh whenever it shows.
+void PrepareVariablesBrowser(HINSTANCE inst, HWND owner) { g_browserHome = {inst, owner}; }
+
+HWND VariablesBrowserWindow() {
+    if (!Browser().dialog && g_browserHome.instance) {
+        HWND dlg = CreateVariablesBrowser(g_browserHome.instance, g_browserHome.owner);
+        if (g_app) g_app->hwndVarsBrowser = dlg;
+    }
+    return Browser().dialog;
+}
+
+// Shows or hides the browser; showing makes it when it does not exist yet.
 void ShowVarsBrowser(int show) {
-    if (Browser().dialog) ShowWindow(Browser().dialog, show);
+    HWND dlg = show == SW_HIDE ? Browser().dialog : VariablesBrowserWindow();
+    if (dlg) ShowWindow(dlg, show);
 }

@@ -448,6 +448,57 @@ TEST_F(MeasureBoxes, BoxesLieInARowFromTheGridsOrigin) {
 }
 
 // The Waveform Arithmetic dialog lists the boxes that measure, naming them 5 to a row.
+// Tooltips of this thread owned by the window.
+std::vector<HWND> TipsOf(HWND owner) {
+    struct Search {
+        HWND owner;
+        std::vector<HWND> found;
+    } s{owner, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            char cls[32] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0 && GetWindow(h, GW_OWNER) == s->owner) s->found.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// The row's tooltip is made when the pointer first moves over a box, with a tool for every box
+// that shows what the box shows, and it follows the results from then on.
+TEST_F(MeasureBoxes, TheTooltipIsMadeWhenThePointerFirstComesOverABox) {
+    Set(0, measure::kMean, 1);
+    Set(3, measure::kMax, 2);
+    UpdateAllMeasurements(gs());
+    EXPECT_TRUE(TipsOf(host_).empty()) << "no tooltip before the pointer comes";
+    SendMessageA(Box(3)->wnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    std::vector<HWND> tips = TipsOf(host_);
+    ASSERT_EQ(tips.size(), 1u);
+    HWND tip = tips[0];
+    EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 5);
+    auto toolText = [&](int i) {
+        char text[80] = "";
+        TOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = Box(i)->wnd;
+        ti.uId = 1;
+        ti.lpszText = text;
+        SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+        return std::string(text);
+    };
+    EXPECT_EQ(toolText(0), "9.50 mV");
+    EXPECT_EQ(toolText(3), "3.00 V");
+    gs()->selEnd = 15;
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(toolText(0), Shown(0)) << "a new result reaches the tooltip";
+    EXPECT_NE(Shown(0), "9.50 mV");
+    SendMessageA(Box(0)->wnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(TipsOf(host_), tips) << "one tooltip for the row";
+}
+
 TEST(MeasureCalculationSources, SkipBoxesThatDoNotMeasure) {
     const int types[] = {measure::kMax, measure::kNone, measure::kCalculate, measure::kMean, measure::kNone,
                          measure::kFrequency, measure::kValue};

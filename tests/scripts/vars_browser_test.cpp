@@ -13,6 +13,7 @@
 #include "base/resource.h"
 #include "scripts/editor/vars_browser.h"
 #include "scripts/engine/script_engine.h"
+#include "scripts/script_api.h"
 
 namespace {
 
@@ -255,6 +256,46 @@ TEST_F(VarsBrowser, ShowHideAndCloseOnlyHideTheWindow) {
     EXPECT_TRUE(IsWindow(browser_)) << "the window lives on";
     ShowVarsBrowser(SW_SHOW);
     EXPECT_TRUE(IsWindowVisible(browser_));
+}
+
+// Dialogs of this thread: the browser is one of them once it is made.
+int ThreadDialogs() {
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            char cls[16] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (std::strcmp(cls, "#32770") == 0) ++*reinterpret_cast<int*>(lp);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// The program's browser is prepared at start-up and made when it is first shown: a lesson's
+// assignments before then are listed, a hide asks for nothing, and later showings reuse it.
+TEST_F(VarsBrowser, APreparedBrowserIsMadeWhenFirstShownWithTheValuesSoFar) {
+    DestroyWindow(browser_);
+    const int before = ThreadDialogs();
+    PrepareVariablesBrowser(GetModuleHandleA(nullptr), nullptr);
+    ASSERT_EQ(Run("A = 42\n"), 1);
+    ShowVarsBrowser(SW_HIDE);
+    EXPECT_EQ(ThreadDialogs(), before) << "nothing is made before it is shown";
+    ShowVarsBrowser(SW_SHOW);
+    browser_ = VariablesBrowserWindow();
+    PrepareVariablesBrowser(nullptr, nullptr);
+    ASSERT_NE(browser_, nullptr);
+    EXPECT_EQ(ThreadDialogs(), before + 1);
+    EXPECT_TRUE(IsWindowVisible(browser_));
+    combo_ = GetDlgItem(browser_, IDC_VARS_CATEGORY);
+    list_ = GetDlgItem(browser_, IDC_VARS_LIST);
+    Choose(kVarCategoryApplication);
+    EXPECT_EQ(Row("A"), "42.000");
+    ShowVarsBrowser(SW_HIDE);
+    ShowVarsBrowser(SW_SHOW);
+    EXPECT_EQ(VariablesBrowserWindow(), browser_) << "one browser for the program's life";
+    EXPECT_EQ(ThreadDialogs(), before + 1);
 }
 
 }  // namespace

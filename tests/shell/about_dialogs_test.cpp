@@ -159,6 +159,33 @@ TEST_F(AboutInProgram, SystemInfoWaitsForTheMeasuredProcessor) {
     EXPECT_EQ(processor, expected);
 }
 
+int g_cpuidCalls = 0;
+void CountedCpuid(uint32_t leaf, uint32_t regs[4]) {
+    ++g_cpuidCalls;
+    __cpuid_count(leaf, 0, regs[0], regs[1], regs[2], regs[3]);
+}
+
+// Start-up only asks for the description: the processor is questioned and its clock measured
+// when the description is first read, once, and again only after a new request.
+TEST(ProcessorDescription, IsMeasuredWhenFirstReadNotWhenAskedFor) {
+    SetCpuidReader(CountedCpuid);
+    g_cpuidCalls = 0;
+    IdentifyProcessor();
+    EXPECT_EQ(g_cpuidCalls, 0) << "asking measures nothing";
+    EXPECT_EQ(g_cpu.nCpuMHz, 0u);
+    AwaitProcessorInfo();
+    const int firstRead = g_cpuidCalls;
+    EXPECT_GT(firstRead, 0);
+    EXPECT_GT(g_cpu.nCpuMHz, 0u);
+    EXPECT_NE(std::string(g_cpu.szCpuVendor), "");
+    AwaitProcessorInfo();
+    EXPECT_EQ(g_cpuidCalls, firstRead) << "read again, it is not measured again";
+    IdentifyProcessor();
+    AwaitProcessorInfo();
+    EXPECT_GT(g_cpuidCalls, firstRead) << "a new request is measured afresh";
+    SetCpuidReader(nullptr);
+}
+
 TEST(WindowsVersionTexts, NamesAndBuildsOfTheKnownVersions) {
     struct {
         DWORD platform, major, minor, build;

@@ -728,6 +728,21 @@ TEST_F(SharedRoutines, WaitCursorNests) {
     SetWaitCursor(0);  // more offs than ons are ignored
 }
 
+// Start-up maximises the frame in the end; it is first shown so at once, not laid out and painted
+// in another state before, unless it was asked to start minimised (which shows no splash).
+TEST(Placement, TheFrameIsFirstShownMaximisedUnlessStartedMinimised) {
+    const struct {
+        int given, first;
+    } cases[] = {
+        {SW_SHOWNORMAL, SW_SHOWMAXIMIZED},      {SW_SHOW, SW_SHOWMAXIMIZED},
+        {SW_SHOWDEFAULT, SW_SHOWMAXIMIZED},     {SW_SHOWMAXIMIZED, SW_SHOWMAXIMIZED},
+        {SW_SHOWNOACTIVATE, SW_SHOWMAXIMIZED},  {SW_RESTORE, SW_SHOWMAXIMIZED},
+        {SW_HIDE, SW_SHOWMAXIMIZED},            {SW_SHOWMINIMIZED, SW_SHOWMINIMIZED},
+        {SW_SHOWMINNOACTIVE, SW_SHOWMINNOACTIVE}, {SW_MINIMIZE, SW_MINIMIZE},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FirstFrameShow(c.given), c.first) << c.given;
+}
+
 TEST(Placement, NewIniGetsDefaultsAndMissingClipboardReadsMono) {
     DeleteIni();
     stApp app{};
