@@ -193,23 +193,34 @@ void PopupButton::SetColors(const stColor16& first, const stColor16& frame, cons
     if (m_hwnd) InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
-void PopupButton::FitWidth() {
+// Wine asks its server on every SetWindowPos, even one that changes nothing; the graph lays its
+// buttons and boxes out again and again with the same rectangles.
+void PlaceChildWindow(HWND hwnd, int x, int y, int width, int height, UINT flags) {
+    RECT now;
+    GetWindowRect(hwnd, &now);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&now), 2);
+    const bool moves = !(flags & SWP_NOMOVE) && (now.left != x || now.top != y);
+    const bool sizes = !(flags & SWP_NOSIZE) && (now.right - now.left != width || now.bottom - now.top != height);
+    if (moves || sizes) SetWindowPos(hwnd, nullptr, x, y, width, height, flags);
+}
+
+void PopupButton::FitWidth(int extra) {
     if (!m_autoWidth) return;
-    m_rect.right = m_rect.left + kAutoWidthChars * (g_app ? g_app->cxText : 0);
+    m_rect.right = m_rect.left + kAutoWidthChars * (g_app ? g_app->cxText : 0) + extra;
     if (m_hwnd)
-        SetWindowPos(m_hwnd, nullptr, 0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PlaceChildWindow(m_hwnd, 0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top,
+                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Only the window moves: drawing and the menu stay relative to the button's own client area.
 void PopupButton::Move(int x, int y) {
-    if (m_hwnd) SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_hwnd) PlaceChildWindow(m_hwnd, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PopupButton::Resize(int width, int height) {
     m_rect.right = m_rect.left + width;
     m_rect.bottom = m_rect.top + height;
-    if (m_hwnd) SetWindowPos(m_hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_hwnd) PlaceChildWindow(m_hwnd, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PopupButton::GetRect(RECT* out) const {

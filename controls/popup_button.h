@@ -19,6 +19,9 @@ COLORREF PackColor16(const stColor16& c);
 
 int RegisterPopupButtonClass(HINSTANCE instance);
 
+// SetWindowPos for a child window, skipped when the window already has that place and size.
+void PlaceChildWindow(HWND hwnd, int x, int y, int width, int height, UINT flags);
+
 class PopupButton {
 public:
     PopupButton();
@@ -39,7 +42,8 @@ public:
     int GetSelectedIndex() const { return m_checkedId - 1; }
     void SelectItem(int index);
     void SetColors(const stColor16& first, const stColor16& frame, const stColor16& third);
-    void FitWidth();
+    // The width of its automatic size, plus `extra` pixels; nothing without automatic width.
+    void FitWidth(int extra = 0);
     void Move(int x, int y);
     void Resize(int width, int height);
     void GetRect(RECT* out) const;

@@ -73,11 +73,9 @@ void FitBox(stMeasure* box) {
     if (!box->channelButton || !box->typeButton) return;
     const int cx = g_app ? g_app->cxText : 8;
     box->channelButton->FitWidth();
-    box->typeButton->FitWidth();
+    box->typeButton->FitWidth(20);  // room for the menu mark
     RECT c{}, t{};
     box->channelButton->GetRect(&c);
-    box->typeButton->GetRect(&t);
-    box->typeButton->Resize(t.right - t.left + 20, t.bottom - t.top);
     box->typeButton->GetRect(&t);
     const int cw = c.right - c.left, tw = t.right - t.left, h = t.bottom - t.top;
     const int width = (cw + 3) + (tw + 3) + 14 * cx;
@@ -86,7 +84,7 @@ void FitBox(stMeasure* box) {
     box->channelButton->Move(0, 0);
     box->typeButton->Move(cw + 3, 0);
     box->result = RECT{cw + 6 + tw, 0, width - 3, h};
-    if (box->wnd) MoveWindow(box->wnd, box->box.left, box->box.top, width, h, TRUE);
+    if (box->wnd) PlaceChildWindow(box->wnd, box->box.left, box->box.top, width, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FillChannelList(stMeasure* box, const int* channels, int count) {
@@ -453,8 +451,8 @@ void LayoutMeasurementGrid(stMeasureGrid* grid) {
         const int x = grid->rect.left + col * grid->cellWidth, y = grid->rect.top + row * grid->cellHeight + 3;
         OffsetRect(&box->box, x - box->box.left, y - box->box.top);
         if (box->wnd)
-            SetWindowPos(box->wnd, nullptr, x, y, box->box.right - box->box.left, box->box.bottom - box->box.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceChildWindow(box->wnd, x, y, box->box.right - box->box.left, box->box.bottom - box->box.top,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
