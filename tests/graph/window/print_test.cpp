@@ -1,0 +1,601 @@
+// Printing a graph in the running program: the page layout as plain values, the print dialog's
+// strip options, and whole jobs printed into a memory page through a replaced device, whose pages
+// are read back pixel by pixel: header, plot frame, waveform, time axis and marker where the
+// layout puts them; a spooler that fails at each step and a job cancelled from its progress
+// dialog leave the program as it was.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <dlgs.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+#include "tests/shell/shell_fixture.h"
+#include "tests/graph/dialogs/dialog_driver.h"
+#include "tests/graph/render/render_test_support.h"
+#include "base/app.h"
+#include "base/resource.h"
+#include "graph/document/graph_doc.h"
+#include "graph/render/printing.h"
+#include "graph/render/waveforms.h"
+#include "graph/view/channel_selection.h"
+#include "graph/window/graph_window.h"
+#include "documents/markers/markers.h"
+
+namespace {
+
+// ---- The page layout as plain values ----
+
+TEST(PrintLayout, StripsShareTheAreaTopToBottom) {
+    struct Case {
+        RECT area;
+        int32_t n, k;
+        RECT want;
+    } cases[] = {
+        {{0, 100, 500, 700}, 1, 0, {0, 100, 500, 700}},
+        {{0, 100, 500, 700}, 2, 0, {0, 100, 500, 400}},
+        {{0, 100, 500, 700}, 2, 1, {0, 400, 500, 700}},
+        {{10, 0, 500, 100}, 3, 2, {10, 66, 500, 99}},  // height / n, integer division
+        {{0, 0, 500, 600}, 0, 0, {0, 0, 500, 600}},    // below 1 counts as 1
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "n=" << c.n << " k=" << c.k);
+        RECT r = PrintStripRect(c.area, c.n, c.k);
+        EXPECT_EQ(r.left, c.want.left);
+        EXPECT_EQ(r.top, c.want.top);
+        EXPECT_EQ(r.right, c.want.right);
+        EXPECT_EQ(r.bottom, c.want.bottom);
+    }
+}
+
+// Plots per page 2 and fit to 3 pages: six consecutive strips of a sixth of the span each.
+TEST(PrintLayout, StripsFollowEachOtherAcrossPages) {
+    const double span = 6000.0, start = 1000.0;
+    const double strip = PrintStripSpan(span, 2, 3);
+    EXPECT_DOUBLE_EQ(strip, 1000.0);
+    struct Case {
+        int32_t page, k;
+        double want;
+    } cases[] = {{0, 0, 1000.0}, {0, 1, 2000.0}, {1, 0, 3000.0}, {1, 1, 4000.0}, {2, 0, 5000.0}, {2, 1, 6000.0}};
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(PrintStripStart(start, strip, c.page, 2, c.k), c.want) << c.page;
+    EXPECT_DOUBLE_EQ(PrintStripSpan(span, 0, -2), span);
+}
+
+TEST(PrintLayout, PlotSitsInsideItsStrip) {
+    struct Case {
+        RECT strip;
+        int32_t room, cyVertical, cxScale, cyAxis;
+        RECT want;
+    } cases[] = {
+        {{0, 0, 1000, 500}, 0, 12, 60, 15, {14, 1, 939, 469}},
+        {{0, 500, 1000, 1000}, 18, 12, 60, 15, {14, 519, 939, 969}},
+        {{0, 0, 50, 40}, 30, 12, 60, 15, {14, 31, 14, 31}},  // too small: an empty plot, never inverted
+    };
+    for (const Case& c : cases) {
+        RECT r = PrintPlotRect(c.strip, c.room, c.cyVertical, c.cxScale, c.cyAxis);
+        EXPECT_EQ(r.left, c.want.left);
+        EXPECT_EQ(r.top, c.want.top);
+        EXPECT_EQ(r.right, c.want.right);
+        EXPECT_EQ(r.bottom, c.want.bottom);
+    }
+}
+
+TEST(PrintLayout, HeaderStandsOneLineDownAndTheBodyStartsTwoLinesDown) {
+    struct Case {
+        RECT page;
+        int32_t line, rightWidth;
+        RECT title, right, body;
+    } cases[] = {
+        {{0, 0, 2400, 3500}, 40, 700, {0, 40, 1680, 80}, {1700, 40, 2400, 80}, {0, 80, 2400, 3500}},
+        {{0, 0, 600, 800}, 15, 300, {0, 15, 280, 30}, {300, 15, 600, 30}, {0, 30, 600, 800}},
+        // A right-hand text wider than the page leaves the title no room, not a negative one.
+        {{0, 0, 200, 800}, 15, 300, {0, 15, 0, 30}, {0, 15, 200, 30}, {0, 30, 200, 800}},
+    };
+    for (const Case& c : cases) {
+        stPrintHeader h = PlanPrintHeader(c.page, c.line, c.rightWidth);
+        const RECT* got[] = {&h.title, &h.right, &h.body};
+        const RECT* want[] = {&c.title, &c.right, &c.body};
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(got[i]->left, want[i]->left);
+            EXPECT_EQ(got[i]->top, want[i]->top);
+            EXPECT_EQ(got[i]->right, want[i]->right);
+            EXPECT_EQ(got[i]->bottom, want[i]->bottom);
+        }
+    }
+}
+
+TEST(PrintLayout, HeaderAndProgressTexts) {
+    SYSTEMTIME when{};
+    when.wYear = 2026;
+    when.wMonth = 3;
+    when.wDay = 5;
+    when.wHour = 14;
+    when.wMinute = 7;
+    when.wSecond = 9;
+    char text[128];
+    FormatPrintHeader(text, sizeof text, 3, 3, when);
+    EXPECT_STREQ(text, "Page 3 of 3     March 05, 2026 14:07:09");
+    // Never more than 59 characters, whatever the numbers.
+    when.wMonth = 9;
+    FormatPrintHeader(text, sizeof text, 2147483647, 2147483647, when);
+    EXPECT_EQ(std::strlen(text), 59u);
+    struct Case {
+        int32_t page, total;
+        const char* want;
+    } cases[] = {{0, 3, "Now printing Page 0 of 3"},
+                 {2, 6, "Now printing Page 2 of 6"},
+                 {4, 0, "Now printing Page 4"},
+                 {1, -1, "Now printing Page 1"},
+                 {1, 1, "Now printing Page 1 of 1"}};
+    for (const Case& c : cases) {
+        FormatPrintProgress(text, sizeof text, c.page, c.total);
+        EXPECT_STREQ(text, c.want);
+    }
+}
+
+// ---- Printing into memory ----
+
+constexpr double kInterval = 5.0;  // ms per sample
+constexpr int kSamples = 1000;     // 5 s, the whole view
+constexpr double kStepTime = 2900.0;
+constexpr double kMarkerTime = 2000.0;
+constexpr COLORREF kWaveColour = RGB(0, 0, 255);
+const char kAppCaption[] = "Norvane Tessaly";
+
+// Keeps a printed page as a .bmp under artefacts/ of the working directory.
+void SaveArtefact(const CDibSurface& s, const char* name) {
+    CreateDirectoryA("artefacts", nullptr);
+    std::string path = std::string("artefacts\\") + name + ".bmp";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    const int w = s.Width(), h = s.Height();
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + static_cast<uint32_t>(w) * h * 4;
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = -h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 32;
+    std::fwrite(&fh, sizeof fh, 1, f);
+    std::fwrite(&ih, sizeof ih, 1, f);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            COLORREF c = s.At(x, y);
+            const uint8_t px[4] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
+            std::fwrite(px, 4, 1, f);
+        }
+    std::fclose(f);
+}
+
+bool IsDark(COLORREF c) { return GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80; }
+bool IsWave(COLORREF c) { return GetBValue(c) > 180 && GetRValue(c) < 90 && GetGValue(c) < 90; }
+
+// The replaced device: a white memory page; each page the job ends is copied aside. A step can
+// be made to fail, and the job can be cancelled from its progress dialog at the end of a page.
+struct stMemoryPrinter {
+    std::unique_ptr<CDibSurface> surface;
+    std::vector<std::unique_ptr<CDibSurface>> pages;
+    std::vector<std::string> progress;  // the progress line as each page ended
+    std::string docName;
+    DWORD dialogError = 0;
+    bool cancelDialog = false;
+    int copies = 1;
+    int failStep = 0;     // 1 StartDoc, 2 StartPage, 3 EndPage, 4 EndDoc
+    int cancelAfter = 0;  // the page after which the user presses Cancel
+    int startDocs = 0, endDocs = 0, abortDocs = 0, deletes = 0;
+    bool frameEnabledDuringJob = true;
+    bool printingFlagDuringJob = false;
+};
+stMemoryPrinter* g_printer = nullptr;
+
+BOOL MemoryDialog(PRINTDLGA* pd, DWORD* error) {
+    *error = g_printer->dialogError;
+    if (g_printer->dialogError || g_printer->cancelDialog) return FALSE;
+    pd->hDC = g_printer->surface->Dc();
+    pd->nCopies = static_cast<WORD>(g_printer->copies);
+    return TRUE;
+}
+int MemoryStartDoc(HDC, const DOCINFOA* doc) {
+    ++g_printer->startDocs;
+    g_printer->docName = doc && doc->lpszDocName ? doc->lpszDocName : "";
+    return g_printer->failStep == 1 ? SP_ERROR : 1;
+}
+int MemoryStartPage(HDC dc) {
+    PatBlt(dc, 0, 0, g_printer->surface->Width(), g_printer->surface->Height(), WHITENESS);
+    g_printer->frameEnabledDuringJob = g_printer->frameEnabledDuringJob && IsWindowEnabled(g_app->hwndFrame);
+    g_printer->printingFlagDuringJob = g_app->bPrinting != 0;
+    return g_printer->failStep == 2 ? SP_ERROR : 1;
+}
+int MemoryEndPage(HDC dc) {
+    const int w = g_printer->surface->Width(), h = g_printer->surface->Height();
+    auto page = std::make_unique<CDibSurface>(w, h);
+    BitBlt(page->Dc(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    g_printer->pages.push_back(std::move(page));
+    char line[64] = "";
+    GetDlgItemTextA(PrintProgressWindow(), IDC_PRINT_PAGE, line, sizeof line);
+    g_printer->progress.push_back(line);
+    if (g_printer->cancelAfter == static_cast<int>(g_printer->pages.size())) {
+        // The user's click on Cancel waits in the queue; the spooler's call of the abort
+        // procedure hands it to the dialog.
+        PostMessageA(GetDlgItem(PrintProgressWindow(), IDCANCEL), BM_CLICK, 0, 0);
+        PrintAbortProc(dc, 0);
+    }
+    return g_printer->failStep == 3 ? SP_ERROR : 1;
+}
+int MemoryEndDoc(HDC) {
+    ++g_printer->endDocs;
+    return g_printer->failStep == 4 ? SP_ERROR : 1;
+}
+int MemoryAbortDoc(HDC) {
+    ++g_printer->abortDocs;
+    return 1;
+}
+BOOL MemoryDelete(HDC) {
+    ++g_printer->deletes;
+    return TRUE;
+}
+const stPrintDevice kMemoryDevice{MemoryDialog, nullptr,       MemoryStartDoc, MemoryStartPage,
+                                  MemoryEndPage, MemoryEndDoc, MemoryAbortDoc, MemoryDelete};
+
+// The plot of one printed strip as the page shows it: the frame found by its lines.
+struct stFoundPlot {
+    bool found;
+    RECT r;
+};
+
+class GraphPrinting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteIni();
+        ASSERT_TRUE(BootShell());
+        graph_ = g_app->hwndActiveGraph;
+        ASSERT_TRUE(graph_);
+        gs_ = GetWindowGraph(graph_);
+        ASSERT_TRUE(gs_);
+        SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
+        MoveWindow(graph_, 0, 0, 820, 600, TRUE);
+        // One channel on a +-10 band: 5 for the first half of the view, -5 after it, so each
+        // strip's waveform says which part of the view it shows.
+        for (int s = 0; s < kMaxChannels; ++s) gs_->chanFlags[s] = 0;
+        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kSamples * 8 + 8);
+        ASSERT_TRUE(h);
+        auto* p = static_cast<double*>(GlobalLock(h));
+        for (int i = 0; i < kSamples; ++i) p[i] = i * kInterval < kStepTime ? 5.0 : -5.0;
+        gs_->chanBlock[0] = p;
+        gs_->chanFlags[0] = 2;
+        gs_->chanType[0] = 1;
+        gs_->chanBytes[0] = 8;
+        gs_->chanCount[0] = kSamples;
+        gs_->chanVPerDiv[0] = 5.0;
+        gs_->chanVDivisions[0] = 4.0;
+        gs_->chanVCenter[0] = 0.0;
+        gs_->chanColor[0] = kWaveColour;
+        gs_->selectedChan = 0;
+        gs_->sampleInterval = kInterval;
+        gs_->hPerDiv = 1000.0;
+        gs_->hDivisions = 5.0;
+        gs_->hStart = 0.0;
+        gs_->selStart = gs_->selEnd = 0.0;
+        UpdateGraphLength(gs_);
+        ASSERT_TRUE(InsertMarker(gs_, gs_->markers, kMarkerTime, 1, "Drug", 0));
+        gs_->markerBarShown = 1;
+        RECT client{};
+        GetClientRect(graph_, &client);
+        SendMessageA(graph_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+        RebuildChannelItems(gs_);
+        std::snprintf(gs_->title, sizeof gs_->title, "Print test %lu", GetCurrentProcessId());
+        SetWindowTextA(graph_, gs_->title);
+        InvalidateRect(graph_, nullptr, TRUE);
+        UpdateWindow(graph_);
+        PumpMessages();
+
+        // A page the size the context reports, as a printer's page would be.
+        CDibSurface probe(1, 1);
+        pageW_ = GetDeviceCaps(probe.Dc(), HORZRES);
+        pageH_ = GetDeviceCaps(probe.Dc(), VERTRES);
+        printer_.surface = std::make_unique<CDibSurface>(pageW_, pageH_);
+        ASSERT_TRUE(printer_.surface->Ok());
+        g_printer = &printer_;
+        SetPrintDevice(&kMemoryDevice);
+        SetPrintOptions(1, 1);
+    }
+    void TearDown() override {
+        SetPrintDevice(nullptr);
+        SetPrintOptions(1, 1);
+        g_printer = nullptr;
+        ShutShell();
+    }
+
+    // What the document and the program hold, before and after a job.
+    struct stState {
+        double hStart, hPerDiv, hDivisions;
+        RECT plot;
+        HFONT text;
+        int32_t cyText;
+        HBRUSH toolbar;
+    };
+    stState State() const {
+        return {gs_->hStart, gs_->hPerDiv, gs_->hDivisions, gs_->plotRect, g_app->hfontText, g_app->cyText,
+                g_app->hbrToolbar};
+    }
+    void ExpectSameState(const stState& before) const {
+        EXPECT_DOUBLE_EQ(gs_->hStart, before.hStart);
+        EXPECT_DOUBLE_EQ(gs_->hPerDiv, before.hPerDiv);
+        EXPECT_DOUBLE_EQ(gs_->hDivisions, before.hDivisions);
+        EXPECT_TRUE(EqualRect(&gs_->plotRect, &before.plot)) << "the window's plot is not laid out as before";
+        EXPECT_EQ(g_app->hfontText, before.text) << "the screen font is not back";
+        EXPECT_EQ(g_app->cyText, before.cyText);
+        EXPECT_EQ(g_app->hbrToolbar, before.toolbar);
+        EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame)) << "the frame stays disabled";
+        EXPECT_EQ(g_app->bPrinting, 0u);
+        EXPECT_EQ(PrintProgressWindow(), nullptr) << "the progress dialog is still there";
+        EXPECT_EQ(gs_->chanCount[0], static_cast<uint32_t>(kSamples));
+        EXPECT_DOUBLE_EQ(gs_->chanBlock[0] ? static_cast<double*>(gs_->chanBlock[0])[10] : 0.0, 5.0);
+    }
+
+    // Dark pixels in a rectangle of a page.
+    static int DarkIn(const CDibSurface& s, int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += IsDark(s.At(x, y)) ? 1 : 0;
+        return n;
+    }
+    // The plot frame around row y: its left line is the first dark pixel on that row, its top
+    // and bottom the ends of that line, its right line the rightmost column dark from top to
+    // bottom (only the plot's frame has lines that long).
+    static stFoundPlot FindPlot(const CDibSurface& s, int y) {
+        stFoundPlot f{false, {}};
+        int left = -1;
+        for (int x = 0; x < s.Width() && left < 0; ++x)
+            if (IsDark(s.At(x, y))) left = x;
+        if (left < 0) return f;
+        int top = y, bottom = y;
+        while (top > 0 && IsDark(s.At(left, top - 1))) --top;
+        while (bottom + 1 < s.Height() && IsDark(s.At(left, bottom + 1))) ++bottom;
+        if (bottom - top < 20) return f;
+        int right = -1;
+        for (int x = s.Width() - 1; x > left && right < 0; --x) {
+            int dark = 0;
+            for (int row = top; row <= bottom; ++row) dark += IsDark(s.At(x, row)) ? 1 : 0;
+            if (dark > (bottom - top) * 9 / 10) right = x;
+        }
+        if (right < 0) return f;
+        f.found = true;
+        f.r = RECT{left + 1, top + 1, right, bottom};  // inside the frame lines
+        return f;
+    }
+    // Row of the waveform in column x of a plot, -1 when there is none.
+    static int WaveRow(const CDibSurface& s, int x, const RECT& plot) {
+        for (int y = plot.top; y < plot.bottom; ++y)
+            if (IsWave(s.At(x, y))) return y;
+        return -1;
+    }
+
+    int pageW_ = 0, pageH_ = 0;
+    stMemoryPrinter printer_;
+    HWND graph_ = nullptr;
+    tagGS* gs_ = nullptr;
+};
+
+// One plot on one page: the header line at the top, the plot frame below it, the waveform at a
+// quarter of the plot's height before the step and three quarters after it, the time axis under
+// the plot, the marker's dotted line and triangle in the marker's column.
+TEST_F(GraphPrinting, OnePageShowsHeaderPlotWaveformAxisAndMarker) {
+    const stState before = State();
+    BoxCapture boxes;
+    boxes.caption = kAppCaption;
+    PrintGraph(graph_, gs_);
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    ASSERT_EQ(printer_.pages.size(), 1u);
+    EXPECT_EQ(printer_.endDocs, 1);
+    EXPECT_EQ(printer_.abortDocs, 0);
+    EXPECT_EQ(printer_.deletes, 1);
+    EXPECT_EQ(printer_.docName, std::string("Norvane Tessaly - ") + std::string(gs_->title).substr(0, 13));
+    EXPECT_FALSE(printer_.frameEnabledDuringJob) << "the frame takes commands while the job prints";
+    EXPECT_TRUE(printer_.printingFlagDuringJob);
+    EXPECT_EQ(printer_.progress.front(), "Now printing Page 1 of 1");
+    ExpectSameState(before);
+
+    const CDibSurface& page = *printer_.pages[0];
+    SaveArtefact(page, "printed_page");
+    const stFoundPlot plot = FindPlot(page, pageH_ / 2);
+    ASSERT_TRUE(plot.found) << "no plot frame on the page";
+    const RECT& r = plot.r;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    EXPECT_GT(w, pageW_ * 3 / 4);
+    EXPECT_GT(h, pageH_ * 3 / 4);
+    // The header: text in the line above the plot, at both ends, nothing in the first line.
+    const int line = r.top / 4;
+    EXPECT_GT(DarkIn(page, 0, 0, pageW_ / 3, r.top), 20) << "no title in the header";
+    EXPECT_GT(DarkIn(page, pageW_ * 2 / 3, 0, pageW_, r.top), 20) << "no page number and date in the header";
+    EXPECT_EQ(DarkIn(page, 0, 0, pageW_, line), 0) << "the header is not one line down";
+    // The waveform: a quarter down the plot before the step, three quarters after it.
+    const int early = r.left + w / 4, late = r.left + w * 4 / 5;
+    EXPECT_NEAR(WaveRow(page, early, r), r.top + h / 4, 3);
+    EXPECT_NEAR(WaveRow(page, late, r), r.top + h * 3 / 4, 3);
+    // The time axis: numbers under the plot.
+    EXPECT_GT(DarkIn(page, r.left, r.bottom + 2, r.right, std::min<int>(pageH_, r.bottom + 40)), 30) << "no axis labels";
+    // The marker two fifths along: its dotted line down the plot, its triangle above it.
+    const int mx = r.left + static_cast<int>(w * kMarkerTime / 5000.0);
+    int dots = 0, beside = 0;
+    for (int dx = -1; dx <= 1; ++dx) dots = std::max(dots, DarkIn(page, mx + dx, r.top + 2, mx + dx + 1, r.bottom));
+    beside = DarkIn(page, mx + 30, r.top + 2, mx + 31, r.bottom);
+    EXPECT_GT(dots, h / 4) << "no marker line at column " << mx;
+    EXPECT_LT(beside, dots / 2);
+    EXPECT_GT(DarkIn(page, mx - 3, r.top - 6, mx + 4, r.top - 1), 3) << "no marker triangle";
+    EXPECT_GT(DarkIn(page, mx, r.top - 40, mx + 60, r.top - 4), 10) << "no marker label";
+}
+
+// Plots per page 2 and fit to 3 pages: three pages of two strips, the six strips showing the
+// view in order, and the pages' progress counting up to 3 of 3.
+TEST_F(GraphPrinting, TwoPlotsPerPageFitToThreePagesPrintSixConsecutiveStrips) {
+    const stState before = State();
+    SetPrintOptions(2, 3);
+    BoxCapture boxes;
+    boxes.caption = kAppCaption;
+    PrintGraph(graph_, gs_);
+    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_EQ(printer_.pages.size(), 3u);
+    EXPECT_EQ(printer_.progress[2], "Now printing Page 3 of 3");
+    ExpectSameState(before);
+    // Each strip shows a sixth of the view, 833 ms: the step at 2900 ms is inside strip 3 (the
+    // second page's second strip); strips 0-2 stay high and strips 4-5 low.
+    int strip = 0;
+    for (size_t p = 0; p < printer_.pages.size(); ++p) {
+        const CDibSurface& page = *printer_.pages[p];
+        SaveArtefact(page, p == 0 ? "printed_strips_1" : p == 1 ? "printed_strips_2" : "printed_strips_3");
+        for (int k = 0; k < 2; ++k, ++strip) {
+            SCOPED_TRACE(testing::Message() << "page " << p << " strip " << k);
+            const stFoundPlot plot = FindPlot(page, pageH_ / 4 + k * pageH_ / 2);
+            ASSERT_TRUE(plot.found);
+            const RECT& r = plot.r;
+            const int h = r.bottom - r.top, w = r.right - r.left;
+            EXPECT_LT(h, pageH_ / 2);
+            EXPECT_GT(h, pageH_ / 3);
+            const int x = strip == 3 ? r.left + w / 10 : r.left + w / 2;
+            const int want = strip <= 3 ? r.top + h / 4 : r.top + h * 3 / 4;
+            EXPECT_NEAR(WaveRow(page, x, r), want, 3);
+            if (strip == 3) {
+                EXPECT_NEAR(WaveRow(page, r.right - w / 10, r), r.top + h * 3 / 4, 3);
+            }
+        }
+    }
+}
+
+// Two copies print the same strips twice: the second copy starts again at the view's start.
+TEST_F(GraphPrinting, EveryCopyStartsAtTheViewsStart) {
+    SetPrintOptions(1, 2);
+    printer_.copies = 2;
+    PrintGraph(graph_, gs_);
+    ASSERT_EQ(printer_.pages.size(), 4u);
+    EXPECT_EQ(printer_.progress[3], "Now printing Page 4 of 4");
+    for (int p = 0; p < 2; ++p) {
+        SCOPED_TRACE(p);
+        const stFoundPlot a = FindPlot(*printer_.pages[p], pageH_ / 2), b = FindPlot(*printer_.pages[p + 2], pageH_ / 2);
+        ASSERT_TRUE(a.found && b.found);
+        const int x = (a.r.left + a.r.right) / 3;
+        EXPECT_EQ(WaveRow(*printer_.pages[p], x, a.r), WaveRow(*printer_.pages[p + 2], x, b.r));
+    }
+    // The first page shows the high part, the second the low part.
+    const RECT r0 = FindPlot(*printer_.pages[0], pageH_ / 2).r;
+    const RECT r1 = FindPlot(*printer_.pages[1], pageH_ / 2).r;
+    EXPECT_LT(WaveRow(*printer_.pages[0], (r0.left + r0.right) / 3, r0), (r0.top + r0.bottom) / 2);
+    EXPECT_GT(WaveRow(*printer_.pages[1], (r1.left + r1.right) * 2 / 3, r1), (r1.top + r1.bottom) / 2);
+}
+
+// A spooler that fails at any step, and a print dialog that finds no printer: "Cannot print"
+// with the graph's title, the job aborted once it had started, and the program as it was.
+TEST_F(GraphPrinting, AFailingPrinterIsReportedAndLeavesTheProgramAsItWas) {
+    struct Case {
+        const char* name;
+        DWORD dialogError;
+        int failStep;
+        int startDocs, abortDocs, deletes;
+    } cases[] = {
+        {"no default printer", PDERR_NODEFAULTPRN, 0, 0, 0, 0},
+        {"StartDoc fails", 0, 1, 1, 0, 1},
+        {"StartPage fails", 0, 2, 1, 1, 1},
+        {"EndPage fails", 0, 3, 1, 1, 1},
+        {"EndDoc fails", 0, 4, 1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        printer_.dialogError = c.dialogError;
+        printer_.failStep = c.failStep;
+        printer_.startDocs = printer_.abortDocs = printer_.deletes = printer_.endDocs = 0;
+        const stState before = State();
+        BoxCapture boxes;
+        boxes.caption = kAppCaption;
+        PrintGraph(graph_, gs_);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, std::string("Cannot print ") + gs_->title + "!");
+        EXPECT_EQ(printer_.startDocs, c.startDocs);
+        EXPECT_EQ(printer_.abortDocs, c.abortDocs);
+        EXPECT_EQ(printer_.deletes, c.deletes);
+        ExpectSameState(before);
+    }
+    // The printer works again: the next job prints.
+    printer_.dialogError = 0;
+    printer_.failStep = 0;
+    printer_.endDocs = 0;
+    printer_.pages.clear();
+    PrintGraph(graph_, gs_);
+    EXPECT_EQ(printer_.pages.size(), 1u);
+    EXPECT_EQ(printer_.endDocs, 1);
+}
+
+// Cancel in the progress dialog after the first of three pages: that page ended, the job
+// aborted, no message; Cancel in the print dialog: no job at all and no message either.
+TEST_F(GraphPrinting, CancelEndsTheJobQuietly) {
+    SetPrintOptions(1, 3);
+    printer_.cancelAfter = 1;
+    const stState before = State();
+    {
+        BoxCapture boxes;
+        boxes.caption = kAppCaption;
+        PrintGraph(graph_, gs_);
+        EXPECT_TRUE(boxes.boxes.empty());
+    }
+    EXPECT_EQ(printer_.pages.size(), 1u);
+    EXPECT_EQ(printer_.abortDocs, 1);
+    EXPECT_EQ(printer_.endDocs, 0);
+    EXPECT_EQ(printer_.deletes, 1);
+    EXPECT_EQ(PrintAbortFlag(), 1);
+    ExpectSameState(before);
+
+    printer_ = stMemoryPrinter{};
+    printer_.surface = std::make_unique<CDibSurface>(pageW_, pageH_);
+    printer_.cancelDialog = true;
+    BoxCapture boxes;
+    boxes.caption = kAppCaption;
+    PrintGraph(graph_, gs_);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(printer_.startDocs, 0);
+    EXPECT_EQ(printer_.deletes, 0);
+    ExpectSameState(before);
+}
+
+// The print dialog's own controls: the page range is hidden, the boxes show the options, and a
+// number below 1 (or none) keeps 1.
+INT_PTR CALLBACK HostOfHook(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const UINT_PTR r = PrintGraphDlgProc(dlg, msg, wParam, lParam);
+    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) EndDialog(dlg, LOWORD(wParam));
+    return msg == WM_INITDIALOG ? TRUE : static_cast<INT_PTR>(r);
+}
+
+TEST_F(GraphPrinting, PrintDialogKeepsPlotsPerPageAndPagesToFitOfAtLeastOne) {
+    struct Case {
+        const char *plots, *fit;
+        int32_t wantPlots, wantFit;
+    } cases[] = {{"2", "3", 2, 3}, {"0", "-4", 1, 1}, {"", "abc", 1, 1}, {"12", "1", 12, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.plots << " / " << c.fit);
+        SetPrintOptions(5, 7);
+        std::string shownPlots, shownFit;
+        bool rangeHidden = false;
+        DialogDriver driver({[&](HWND dlg) {
+            shownPlots = ItemText(dlg, IDC_PRINT_PLOTS);
+            shownFit = ItemText(dlg, IDC_PRINT_FIT);
+            rangeHidden = !IsWindowVisible(GetDlgItem(dlg, rad1)) && !IsWindowVisible(GetDlgItem(dlg, edt1)) &&
+                          !IsWindowVisible(GetDlgItem(dlg, rad3));
+            TypeInto(dlg, IDC_PRINT_PLOTS, c.plots);
+            TypeInto(dlg, IDC_PRINT_FIT, c.fit);
+            Click(dlg, IDOK);
+        }});
+        DialogBoxParamA(g_app->hInstance, "PRINTDLG", g_app->hwndFrame, HostOfHook, 0);
+        EXPECT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(shownPlots, "5");
+        EXPECT_EQ(shownFit, "7");
+        EXPECT_TRUE(rangeHidden);
+        EXPECT_EQ(PrintPlotsPerPage(), c.wantPlots);
+        EXPECT_EQ(PrintPagesToFit(), c.wantFit);
+    }
+}
+
+}  // namespace
