@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
@@ -23,6 +25,7 @@
 #include "graph/view/channel_selection.h"
 #include "graph/window/graph_window.h"
 #include "documents/markers/markers.h"
+#include <winspool.h>
 
 namespace {
 
@@ -596,6 +599,235 @@ TEST_F(GraphPrinting, PrintDialogKeepsPlotsPerPageAndPagesToFitOfAtLeastOne) {
         EXPECT_EQ(PrintPlotsPerPage(), c.wantPlots);
         EXPECT_EQ(PrintPagesToFit(), c.wantFit);
     }
+}
+
+// ---- The real printer: CUPS with its PDF back-end, read back with pdftoppm ----
+
+constexpr char kPdfPrinter[] = "KymoraPDF";
+
+bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// The host's path of a file of this process's view.
+std::string UnixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    wchar_t wide[MAX_PATH];
+    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+    char* unix = toUnix(wide);
+    std::string out = unix ? unix : "";
+    if (unix) HeapFree(GetProcessHeap(), 0, unix);
+    return out;
+}
+
+// Why this machine cannot print to the PDF printer, or nothing when it can.
+std::string WhyNoPdfPrinter() {
+    if (!FileExists("Z:\\usr\\bin\\pdftoppm")) return "pdftoppm is missing (package poppler-utils)";
+    if (!FileExists("Z:\\bin\\sh")) return "no /bin/sh to run pdftoppm with";
+    if (UnixPath("C:\\").empty()) return "not running under Wine";
+    char name[256] = "";
+    DWORD size = sizeof name;
+    if (!GetDefaultPrinterA(name, &size))
+        return "Wine sees no default printer: CUPS is not running or has no printer (tools/printer.sh sets up the PDF "
+               "printer as root; a Wine prefix made before it existed does not list it)";
+    if (std::strcmp(name, kPdfPrinter) != 0)
+        return std::string("the default printer is ") + name + ", not the PDF printer " + kPdfPrinter;
+    return "";
+}
+
+// What the page's layout was, taken as the real printer's page ends.
+struct stPrintedLayout {
+    bool seen;
+    RECT plot, axis;
+    int horzRes, vertRes, physWidth, physHeight, offsetX, offsetY, headerLine;
+};
+stPrintedLayout g_layout{};
+tagGS* g_layoutGraph = nullptr;
+
+int RecordingEndPage(HDC dc) {
+    g_layout.seen = true;
+    g_layout.plot = g_layoutGraph->plotRect;
+    g_layout.axis = g_layoutGraph->hAxisRect;
+    g_layout.horzRes = GetDeviceCaps(dc, HORZRES);
+    g_layout.vertRes = GetDeviceCaps(dc, VERTRES);
+    g_layout.physWidth = GetDeviceCaps(dc, PHYSICALWIDTH);
+    g_layout.physHeight = GetDeviceCaps(dc, PHYSICALHEIGHT);
+    g_layout.offsetX = GetDeviceCaps(dc, PHYSICALOFFSETX);
+    g_layout.offsetY = GetDeviceCaps(dc, PHYSICALOFFSETY);
+    // The header's line: 10-point Arial on this printer.
+    HFONT font = CreateFontA(-MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0,
+                             VARIABLE_PITCH | FF_SWISS, "Arial");
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    g_layout.headerLine = tm.tmHeight + tm.tmExternalLeading;
+    return EndPage(dc);
+}
+
+// A binary PPM page as pdftoppm writes it.
+struct stPpm {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    COLORREF At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return RGB(255, 255, 255);
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return RGB(p[0], p[1], p[2]);
+    }
+};
+bool ReadPpm(const std::string& path, stPpm* out) {
+    std::ifstream f(path, std::ios::binary);
+    std::string magic;
+    int maxval = 0;
+    if (!(f >> magic >> out->width >> out->height >> maxval) || magic != "P6" || maxval != 255) return false;
+    f.get();
+    out->rgb.resize(static_cast<size_t>(out->width) * out->height * 3);
+    f.read(reinterpret_cast<char*>(out->rgb.data()), static_cast<std::streamsize>(out->rgb.size()));
+    return static_cast<size_t>(f.gcount()) == out->rgb.size();
+}
+
+// Waits for the job's PDF (until the printer's queue is empty), renders its first page at the
+// printer's own resolution (and a small picture of it) and drops the PDF; the page appears whole (renamed into place) or a .fail file says what went wrong.
+const char kRenderScript[] = R"sh(tag=$1; out=$2; f=
+for i in $(seq 1 1800); do
+  f=$(ls -t "$HOME"/PDF/*"$tag"*.pdf 2>/dev/null | head -n 1)
+  if [ -n "$f" ] && [ -z "$(lpstat -o KymoraPDF 2>/dev/null)" ]; then break; fi
+  f=; sleep 0.1
+done
+if [ -z "$f" ]; then echo "no PDF of the job in $HOME/PDF" > "$out.fail"; exit 1; fi
+pdftoppm -r 300 -aa no -aaVector no -singlefile -f 1 -l 1 "$f" "$out.part" && mv "$out.part.ppm" "$out.ppm" ||
+  echo "pdftoppm failed on $f" > "$out.fail"
+pdftoppm -r 100 -png -singlefile -f 1 -l 1 "$f" "$out" 2>/dev/null
+rm -f "$f"
+)sh";
+
+// The graph printed on the PDF printer through the print dialog and the spooler: the PDF's page
+// shows the header, the plot's frame, the waveform in its colour, the axis numbers and the marker
+// where the printed layout put them.
+TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
+    const std::string why = WhyNoPdfPrinter();
+    if (!why.empty()) GTEST_SKIP() << "cannot print here: " << why;
+    SetPrintDevice(nullptr);
+    stPrintDevice recording{};
+    recording.endPage = RecordingEndPage;
+    SetPrintDevice(&recording);
+    g_layout = stPrintedLayout{};
+    g_layoutGraph = gs_;
+    char tag[64];
+    std::snprintf(tag, sizeof tag, "P%lux%lu", GetCurrentProcessId(), GetTickCount() % 100000);
+    lstrcpynA(gs_->title, tag, sizeof gs_->title);
+    SetWindowTextA(graph_, tag);
+
+    const stState before = State();
+    std::string printerShown;
+    {
+        BoxCapture boxes;
+        boxes.caption = kAppCaption;
+        DialogDriver driver({[&](HWND dlg) {
+                                 printerShown = ItemText(dlg, cmb4);
+                                 TypeInto(dlg, IDC_PRINT_PLOTS, "1");
+                                 TypeInto(dlg, IDC_PRINT_FIT, "1");
+                                 Click(dlg, IDOK);
+                             }},
+                            "Print Graph");
+        PrintGraph(graph_, gs_);
+        EXPECT_EQ(driver.Runs(), 1) << "the print dialog did not open";
+        ASSERT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    }
+    SetPrintDevice(&kMemoryDevice);
+    EXPECT_NE(printerShown.find(kPdfPrinter), std::string::npos) << printerShown;
+    ASSERT_TRUE(g_layout.seen) << "no page was printed";
+    ExpectSameState(before);
+
+    // The spooler hands the job to CUPS; the PDF comes a few seconds later.
+    CreateDirectoryA("artefacts", nullptr);
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    const std::string script = std::string(cwd) + "\\print_pdf_" + tag + ".sh";
+    const std::string out = std::string(cwd) + "\\artefacts\\printed_pdf_page";
+    DeleteFileA((out + ".ppm").c_str());
+    DeleteFileA((out + ".fail").c_str());
+    {
+        std::ofstream f(script, std::ios::binary);
+        f << kRenderScript;
+    }
+    std::string command = "Z:\\bin\\sh " + UnixPath(script) + " " + tag + " " + UnixPath(out);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    // Bounded polling: the script gives up on its own after three minutes.
+    bool done = false;
+    for (int i = 0; i < 1000 && !done; ++i) {
+        done = FileExists((out + ".ppm").c_str()) || FileExists((out + ".fail").c_str());
+        if (!done) Sleep(200);
+    }
+    DeleteFileA(script.c_str());
+    ASSERT_TRUE(done) << "the page was not rendered";
+    std::ifstream fail(out + ".fail");
+    std::string reason;
+    std::getline(fail, reason);
+    ASSERT_TRUE(reason.empty()) << reason;
+    stPpm page;
+    ASSERT_TRUE(ReadPpm(out + ".ppm", &page));
+    ASSERT_GT(page.width, 100);
+
+    const stPrintedLayout& L = g_layout;
+    auto px = [&](int x) { return static_cast<int>(static_cast<double>(x + L.offsetX) * page.width / L.physWidth); };
+    auto py = [&](int y) { return static_cast<int>(static_cast<double>(y + L.offsetY) * page.height / L.physHeight); };
+    auto darkIn = [&](int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += IsDark(page.At(x, y)) ? 1 : 0;
+        return n;
+    };
+    const RECT& r = L.plot;
+    const int top = py(r.top), bottom = py(r.bottom), left = px(r.left), right = px(r.right);
+    const int h = bottom - top;
+    ASSERT_GT(h, page.height / 2);
+    // The plot's frame: a line down its left edge (at this resolution the grid's first line
+    // falls on the same pixels, so it may show grey), a dark line along its bottom.
+    auto inkIn = [&](int x, int from, int to) {
+        int n = 0;
+        for (int y = from; y < to; ++y) {
+            const COLORREF c = page.At(x, y);
+            n += GetRValue(c) < 200 || GetGValue(c) < 200 || GetBValue(c) < 200 ? 1 : 0;
+        }
+        return n;
+    };
+    int frame = 0;
+    for (int x = left - 2; x <= left + 1; ++x) frame = std::max(frame, inkIn(x, top, bottom));
+    EXPECT_GT(frame, h * 9 / 10) << "no plot frame at column " << left;
+    int base = 0;
+    for (int y = bottom - 2; y <= bottom + 1; ++y) base = std::max(base, darkIn(left, y, right, y + 1));
+    EXPECT_GT(base, (right - left) * 9 / 10) << "no frame along the plot's bottom at row " << bottom;
+    // The waveform in the channel's colour: a quarter down before the step, three after it.
+    const int w = right - left;
+    auto waveRow = [&](int x) {
+        for (int y = top; y < bottom; ++y)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (IsWave(page.At(x + dx, y))) return y;
+        return -1;
+    };
+    EXPECT_NEAR(waveRow(left + w / 4), top + h / 4, 3);
+    EXPECT_NEAR(waveRow(left + w * 4 / 5), top + h * 3 / 4, 3);
+    // The time axis: numbers under the plot.
+    EXPECT_GT(darkIn(left, bottom + 1, right, py(L.axis.bottom) + 2), 20) << "no axis numbers";
+    // The marker two fifths along: its line down the plot and its triangle above it.
+    const int mx = px(r.left + static_cast<int>((r.right - r.left) * kMarkerTime / 5000.0));
+    int line = 0;
+    for (int x = mx - 1; x <= mx + 1; ++x) line = std::max(line, darkIn(x, top + 2, x + 1, bottom));
+    EXPECT_GT(line, h / 5) << "no marker line at column " << mx;
+    EXPECT_LT(darkIn(mx + 15, top + 2, mx + 16, bottom), line / 2);
+    EXPECT_GT(darkIn(mx - 3, top - 5, mx + 4, top), 2) << "no marker triangle";
+    // The header: text on the second line of the page, at both ends; the first line is empty.
+    const int headTop = py(L.headerLine), headBottom = py(2 * L.headerLine) + 1;
+    EXPECT_GT(darkIn(0, headTop, page.width / 3, headBottom), 10) << "no title in the header";
+    EXPECT_GT(darkIn(page.width * 2 / 3, headTop, page.width, headBottom), 10) << "no page and date in the header";
+    EXPECT_EQ(darkIn(0, 0, page.width, py(L.headerLine * 3 / 4)), 0) << "text above the header's line";
 }
 
 }  // namespace
