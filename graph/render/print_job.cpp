@@ -143,12 +143,7 @@ public:
         m_hPerDiv = gs->hPerDiv;
         m_hDivisions = gs->hDivisions;
         m_plot = gs->plotRect;
-        g_progress = CreateDialogParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_PRINT_PROGRESS), parent,
-                                        PrintProgressDlgProc, reinterpret_cast<LPARAM>(parent));
-        if (g_progress) {
-            ShowWindow(g_progress, SW_SHOW);
-            SendMessageA(g_progress, WM_USER, 0, total);
-        }
+        if (HWND progress = OpenPrintProgress(parent)) SendMessageA(progress, WM_USER, 0, total);
         SetWaitCursor(1);
         g_app->bPrinting = 1;
         PrepareFontsForDevice(dc, 1);
@@ -170,8 +165,7 @@ public:
             InvalidateRect(m_gs->hwnd, nullptr, TRUE);
             LayoutGraphWindow(m_gs);
         }
-        if (g_progress) DestroyWindow(g_progress);
-        g_progress = nullptr;
+        ClosePrintProgress();
         SetWaitCursor(0);
     }
     CPrintSession(const CPrintSession&) = delete;
@@ -232,6 +226,22 @@ void SetPrintOptions(int32_t plotsPerPage, int32_t pagesToFit) {
     g_pagesToFit = ClampPrintOption(pagesToFit);
 }
 int PrintAbortFlag() { return g_abort ? 1 : 0; }
+
+HWND OpenPrintProgress(HWND owner) {
+    ClosePrintProgress();
+    if (!g_app) return nullptr;
+    g_progress = CreateDialogParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_PRINT_PROGRESS), owner, PrintProgressDlgProc,
+                                    reinterpret_cast<LPARAM>(owner));
+    if (g_progress) ShowWindow(g_progress, SW_SHOW);
+    return g_progress;
+}
+
+void ClosePrintProgress() {
+    if (g_progress && IsWindow(g_progress)) DestroyWindow(g_progress);
+    g_progress = nullptr;
+}
+
+void ClearPrintAbort() { InterlockedExchange(&g_abort, 0); }
 HWND PrintProgressWindow() { return g_progress; }
 
 stPrintHeader PlanPrintHeader(const RECT& page, int32_t lineHeight, int32_t rightTextWidth) {
@@ -414,7 +424,7 @@ void PrintGraph(HWND parent, tagGS* gs) {
     HDC dc = DoPrinterSetup();
     if (dc == PrintCancelled()) return;
     bool failed = true;
-    InterlockedExchange(&g_abort, 0);
+    ClearPrintAbort();
     if (dc) {
         const int32_t copies = std::max<int32_t>(1, pd.nCopies);
         EnableWindow(g_app->hwndFrame, FALSE);

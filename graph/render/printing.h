@@ -63,6 +63,12 @@ void SetPrintOptions(int32_t plotsPerPage, int32_t pagesToFit);
 int PrintAbortFlag();
 // The progress dialog of the running job, or null.
 HWND PrintProgressWindow();
+// The progress dialog of a job over the owner, whose title it names; the abort procedure hands
+// it its messages until it is closed.
+HWND OpenPrintProgress(HWND owner);
+void ClosePrintProgress();
+// A new job starts without the last one's Cancel.
+void ClearPrintAbort();
 
 // What a print job asks of the system. Tests put their own in place to print into memory or to
 // make a step fail; a null entry is the system's.
