@@ -24,6 +24,7 @@
 #include "graph/render/waveforms.h"
 #include "graph/view/channel_selection.h"
 #include "graph/window/graph_window.h"
+#include "graph/view/layout.h"
 #include "documents/markers/markers.h"
 #include <winspool.h>
 
@@ -562,6 +563,102 @@ TEST_F(GraphPrinting, CancelEndsTheJobQuietly) {
     EXPECT_EQ(printer_.startDocs, 0);
     EXPECT_EQ(printer_.deletes, 0);
     ExpectSameState(before);
+}
+
+// Printer Setup from the File menu: the set-up form of the dialog, the print block's own flags
+// kept; the printer chosen there is the one the next job opens, by its driver, name and port,
+// and the progress dialog names it.
+std::vector<DWORD> g_askedFlags;
+std::string g_openedPrinter;
+CDibSurface* g_namedPage = nullptr;
+BOOL ChoosePrinterByName(PRINTDLGA* pd, DWORD* error) {
+    *error = 0;
+    g_askedFlags.push_back(pd->Flags);
+    if (pd->Flags & PD_PRINTSETUP) {
+        // The dialog hands back the printer's names; the old block is the dialog's to drop.
+        const char names[] = "memdrv\0Bench Printer\0MEM7:\0";
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DEVNAMES) + sizeof names);
+        auto* dn = static_cast<DEVNAMES*>(GlobalLock(block));
+        std::memcpy(reinterpret_cast<char*>(dn) + sizeof(DEVNAMES), names, sizeof names);
+        dn->wDriverOffset = sizeof(DEVNAMES);
+        dn->wDeviceOffset = sizeof(DEVNAMES) + 7;
+        dn->wOutputOffset = sizeof(DEVNAMES) + 7 + 14;
+        GlobalUnlock(block);
+        if (pd->hDevNames) GlobalFree(pd->hDevNames);
+        pd->hDevNames = block;
+    }
+    return TRUE;
+}
+HDC OpenNamedPrinter(const char* driver, const char* device, const char* port, const DEVMODEA*) {
+    g_openedPrinter = std::string(driver) + "|" + device + "|" + port;
+    return g_namedPage->Dc();
+}
+std::string g_progressPrinter;
+int NamedPrinterEndPage(HDC) {
+    char text[128] = "";
+    GetDlgItemTextA(PrintProgressWindow(), IDC_PRINT_PRINTER, text, sizeof text);
+    g_progressPrinter = text;
+    return 1;
+}
+
+TEST_F(GraphPrinting, PrinterSetupChoosesThePrinterTheNextJobOpens) {
+    g_askedFlags.clear();
+    g_openedPrinter.clear();
+    g_progressPrinter.clear();
+    g_namedPage = printer_.surface.get();
+    stPrintDevice device = kMemoryDevice;
+    device.printDialog = ChoosePrinterByName;
+    device.createDC = OpenNamedPrinter;
+    device.endPage = NamedPrinterEndPage;
+    SetPrintDevice(&device);
+    const DWORD flags = g_app->pd.Flags;
+    EXPECT_TRUE(flags & PD_ENABLEPRINTHOOK) << "the print block is the graph's";
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_FILE_PRINTER_SETUP, 0), 0);
+    ASSERT_EQ(g_askedFlags.size(), 1u);
+    EXPECT_TRUE(g_askedFlags[0] & PD_PRINTSETUP);
+    EXPECT_EQ(g_app->pd.Flags, flags);
+    ASSERT_TRUE(g_app->pd.hDevNames);
+    BoxCapture boxes;
+    boxes.caption = kAppCaption;
+    PrintGraph(graph_, gs_);
+    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_EQ(g_askedFlags.size(), 2u);
+    EXPECT_FALSE(g_askedFlags[1] & PD_PRINTSETUP);
+    EXPECT_TRUE(g_askedFlags[1] & PD_ENABLEPRINTTEMPLATE);
+    EXPECT_EQ(g_openedPrinter, "memdrv|Bench Printer|MEM7:");
+    EXPECT_EQ(g_progressPrinter, "Bench Printer on MEM7:");
+    EXPECT_EQ(printer_.endDocs, 1);
+    g_namedPage = nullptr;
+}
+
+// Printing in black and white (a printer of one colour bit) draws the waveform in black where a
+// colour printer draws it in the channel's colour; the layout is the same.
+TEST_F(GraphPrinting, BlackAndWhitePrintsTheWaveformInBlack) {
+    int rows[2] = {-1, -1};
+    for (int black = 0; black < 2; ++black) {
+        SCOPED_TRACE(black);
+        CDibSurface page(pageW_, pageH_);
+        const double start = gs_->hStart;
+        PrepareFontsForDevice(page.Dc(), 1);
+        SetPrintBlack(black);
+        RECT area{0, 0, pageW_, pageH_};
+        PrintPageBody(page.Dc(), gs_, 0, &area, 1, 1);
+        SetPrintBlack(0);
+        PrepareFontsForDevice(nullptr, 0);
+        gs_->hStart = start;
+        const RECT r = gs_->plotRect;
+        LayoutGraphWindow(gs_);
+        const int x = r.left + (r.right - r.left) / 4;
+        for (int y = r.top + 2; y < r.bottom && rows[black] < 0; ++y) {
+            const COLORREF c = page.At(x, y);
+            if (black ? c == RGB(0, 0, 0) : IsWave(c)) rows[black] = y;
+        }
+        EXPECT_NEAR(rows[black], r.top + (r.bottom - r.top) / 4, 3);
+        int wave = 0;
+        for (int y = r.top; y < r.bottom; ++y) wave += IsWave(page.At(x, y)) ? 1 : 0;
+        EXPECT_EQ(wave > 0, black == 0) << "channel colour on the page";
+    }
+    EXPECT_EQ(rows[0], rows[1]);
 }
 
 // The print dialog's own controls: the page range is hidden, the boxes show the options, and a
