@@ -26,6 +26,8 @@
 #include "graph/window/graph_window.h"
 #include "graph/view/layout.h"
 #include "documents/markers/markers.h"
+#include "documents/journal/journal.h"
+#include "documents/documents_api.h"
 #include <winspool.h>
 
 namespace {
@@ -784,24 +786,65 @@ bool ReadPpm(const std::string& path, stPpm* out) {
     return static_cast<size_t>(f.gcount()) == out->rgb.size();
 }
 
-// Waits for the job's PDF (until the printer's queue is empty), renders its first page at the
-// printer's own resolution (and a small picture of it) and drops the PDF; the page appears whole (renamed into place) or a .fail file says what went wrong.
-const char kRenderScript[] = R"sh(tag=$1; out=$2; f=
+// Waits for the newest PDF whose name holds the tag (until the printer's queue is empty), turns
+// it into the page at the printer's own resolution (mode "page", with a small picture of it) or
+// into its text (mode "text"), and drops the PDF; the result appears whole (renamed into place)
+// or a .fail file says what went wrong.
+const char kRenderScript[] = R"sh(tag=$1; out=$2; mode=$3; f=
 for i in $(seq 1 1800); do
   f=$(ls -t "$HOME"/PDF/*"$tag"*.pdf 2>/dev/null | head -n 1)
   if [ -n "$f" ] && [ -z "$(lpstat -o KymoraPDF 2>/dev/null)" ]; then break; fi
   f=; sleep 0.1
 done
 if [ -z "$f" ]; then echo "no PDF of the job in $HOME/PDF" > "$out.fail"; exit 1; fi
-pdftoppm -r 300 -aa no -aaVector no -singlefile -f 1 -l 1 "$f" "$out.part" && mv "$out.part.ppm" "$out.ppm" ||
-  echo "pdftoppm failed on $f" > "$out.fail"
-pdftoppm -r 100 -png -singlefile -f 1 -l 1 "$f" "$out" 2>/dev/null
+if [ "$mode" = text ]; then
+  pdftotext "$f" "$out.part" && mv "$out.part" "$out.txt" || echo "pdftotext failed on $f" > "$out.fail"
+else
+  pdftoppm -r 300 -aa no -aaVector no -singlefile -f 1 -l 1 "$f" "$out.part" && mv "$out.part.ppm" "$out.ppm" ||
+    echo "pdftoppm failed on $f" > "$out.fail"
+  pdftoppm -r 100 -png -singlefile -f 1 -l 1 "$f" "$out" 2>/dev/null
+fi
 rm -f "$f"
 )sh";
 
+// Renders the job's PDF through the script above into out + ".ppm" or ".txt"; what went wrong,
+// or nothing.
+std::string RenderPrintedJob(const std::string& tag, const std::string& out, const char* mode) {
+    const std::string done = out + (std::strcmp(mode, "text") == 0 ? ".txt" : ".ppm"), fail = out + ".fail";
+    DeleteFileA(done.c_str());
+    DeleteFileA(fail.c_str());
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    const std::string script = std::string(cwd) + "\\print_pdf_" + std::to_string(GetCurrentProcessId()) + ".sh";
+    {
+        std::ofstream f(script, std::ios::binary);
+        f << kRenderScript;
+    }
+    std::string command = "Z:\\bin\\sh " + UnixPath(script) + " " + tag + " " + UnixPath(out) + " " + mode;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        return "cannot run /bin/sh";
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    // Bounded polling: the script gives up on its own after three minutes.
+    bool finished = false;
+    for (int i = 0; i < 1000 && !finished; ++i) {
+        finished = FileExists(done.c_str()) || FileExists(fail.c_str());
+        if (!finished) Sleep(200);
+    }
+    DeleteFileA(script.c_str());
+    if (!finished) return "the PDF was not rendered in time";
+    std::ifstream failed(fail);
+    std::string reason;
+    std::getline(failed, reason);
+    return reason;
+}
+
 // The graph printed on the PDF printer through the print dialog and the spooler: the PDF's page
 // shows the header, the plot's frame, the waveform in its colour, the axis numbers and the marker
-// where the printed layout put them.
+// where the printed layout put them. Then its journal, whose text the next PDF holds.
 TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
     const std::string why = WhyNoPdfPrinter();
     if (!why.empty()) GTEST_SKIP() << "cannot print here: " << why;
@@ -841,35 +884,13 @@ TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
     CreateDirectoryA("artefacts", nullptr);
     char cwd[MAX_PATH];
     GetCurrentDirectoryA(sizeof cwd, cwd);
-    const std::string script = std::string(cwd) + "\\print_pdf_" + tag + ".sh";
     const std::string out = std::string(cwd) + "\\artefacts\\printed_pdf_page";
-    DeleteFileA((out + ".ppm").c_str());
-    DeleteFileA((out + ".fail").c_str());
-    {
-        std::ofstream f(script, std::ios::binary);
-        f << kRenderScript;
-    }
-    std::string command = "Z:\\bin\\sh " + UnixPath(script) + " " + tag + " " + UnixPath(out);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    // Bounded polling: the script gives up on its own after three minutes.
-    bool done = false;
-    for (int i = 0; i < 1000 && !done; ++i) {
-        done = FileExists((out + ".ppm").c_str()) || FileExists((out + ".fail").c_str());
-        if (!done) Sleep(200);
-    }
-    DeleteFileA(script.c_str());
-    ASSERT_TRUE(done) << "the page was not rendered";
-    std::ifstream fail(out + ".fail");
-    std::string reason;
-    std::getline(fail, reason);
-    ASSERT_TRUE(reason.empty()) << reason;
+    const std::string failed = RenderPrintedJob(tag, out, "page");
+    ASSERT_TRUE(failed.empty()) << failed;
     stPpm page;
-    ASSERT_TRUE(ReadPpm(out + ".ppm", &page));
+    const bool read = ReadPpm(out + ".ppm", &page);
+    DeleteFileA((out + ".ppm").c_str());  // the small picture of the page stays
+    ASSERT_TRUE(read);
     ASSERT_GT(page.width, 100);
 
     const stPrintedLayout& L = g_layout;
@@ -925,6 +946,27 @@ TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
     EXPECT_GT(darkIn(0, headTop, page.width / 3, headBottom), 10) << "no title in the header";
     EXPECT_GT(darkIn(page.width * 2 / 3, headTop, page.width, headBottom), 10) << "no page and date in the header";
     EXPECT_EQ(darkIn(0, 0, page.width, py(L.headerLine * 3 / 4)), 0) << "text above the header's line";
+
+    // The graph's journal on the same printer, through the system's print dialog: the PDF's text
+    // is the journal's.
+    ASSERT_TRUE(gs_->journal && gs_->journal->window && gs_->journal->window->edit);
+    const std::string written = std::string("Journal of ") + tag + " printed";
+    SetWindowTextA(gs_->journal->window->edit, written.c_str());
+    {
+        BoxCapture boxes;
+        boxes.caption = kAppCaption;
+        DialogDriver driver({[](HWND dlg) { Click(dlg, IDOK); }}, "Print");
+        JournalPrint(gs_->journal);
+        EXPECT_EQ(driver.Runs(), 1) << "the journal's print dialog did not open";
+        EXPECT_TRUE(boxes.boxes.empty());
+    }
+    const std::string text = std::string(cwd) + "\\artefacts\\printed_pdf_journal";
+    const std::string journalFailed = RenderPrintedJob("Journal", text, "text");
+    ASSERT_TRUE(journalFailed.empty()) << journalFailed;
+    std::ifstream printed(text + ".txt");
+    std::stringstream all;
+    all << printed.rdbuf();
+    EXPECT_NE(all.str().find(written), std::string::npos) << all.str();
 }
 
 }  // namespace
