@@ -719,21 +719,6 @@ std::string UnixPath(const std::string& path) {
     return out;
 }
 
-// Why this machine cannot print to the PDF printer, or nothing when it can.
-std::string WhyNoPdfPrinter() {
-    if (!FileExists("Z:\\usr\\bin\\pdftoppm")) return "pdftoppm is missing (package poppler-utils)";
-    if (!FileExists("Z:\\bin\\sh")) return "no /bin/sh to run pdftoppm with";
-    if (UnixPath("C:\\").empty()) return "not running under Wine";
-    char name[256] = "";
-    DWORD size = sizeof name;
-    if (!GetDefaultPrinterA(name, &size))
-        return "Wine sees no default printer: CUPS is not running or has no printer (tools/printer.sh sets up the PDF "
-               "printer as root; a Wine prefix made before it existed does not list it)";
-    if (std::strcmp(name, kPdfPrinter) != 0)
-        return std::string("the default printer is ") + name + ", not the PDF printer " + kPdfPrinter;
-    return "";
-}
-
 // What the page's layout was, taken as the real printer's page ends.
 struct stPrintedLayout {
     bool seen;
@@ -807,20 +792,20 @@ fi
 rm -f "$f"
 )sh";
 
-// Renders the job's PDF through the script above into out + ".ppm" or ".txt"; what went wrong,
-// or nothing.
-std::string RenderPrintedJob(const std::string& tag, const std::string& out, const char* mode) {
-    const std::string done = out + (std::strcmp(mode, "text") == 0 ? ".txt" : ".ppm"), fail = out + ".fail";
+// Runs a shell script of the host with its arguments and waits (bounded) until it has made the
+// file done or the file fail; what went wrong, or nothing.
+std::string RunHostScript(const char* body, const std::string& args, const std::string& done, const std::string& fail,
+                          int polls) {
     DeleteFileA(done.c_str());
     DeleteFileA(fail.c_str());
     char cwd[MAX_PATH];
     GetCurrentDirectoryA(sizeof cwd, cwd);
-    const std::string script = std::string(cwd) + "\\print_pdf_" + std::to_string(GetCurrentProcessId()) + ".sh";
+    const std::string script = std::string(cwd) + "\\print_host_" + std::to_string(GetCurrentProcessId()) + ".sh";
     {
         std::ofstream f(script, std::ios::binary);
-        f << kRenderScript;
+        f << body;
     }
-    std::string command = "Z:\\bin\\sh " + UnixPath(script) + " " + tag + " " + UnixPath(out) + " " + mode;
+    std::string command = "Z:\\bin\\sh " + UnixPath(script) + " " + args;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -828,18 +813,65 @@ std::string RenderPrintedJob(const std::string& tag, const std::string& out, con
         return "cannot run /bin/sh";
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    // Bounded polling: the script gives up on its own after three minutes.
+    // Wine cannot wait for a host process: its files say when it is done.
     bool finished = false;
-    for (int i = 0; i < 1000 && !finished; ++i) {
+    for (int i = 0; i < polls && !finished; ++i) {
         finished = FileExists(done.c_str()) || FileExists(fail.c_str());
         if (!finished) Sleep(200);
     }
     DeleteFileA(script.c_str());
-    if (!finished) return "the PDF was not rendered in time";
+    if (!finished) return "the host's script did not finish in time";
     std::ifstream failed(fail);
     std::string reason;
     std::getline(failed, reason);
     return reason;
+}
+
+// Renders the job's PDF into out + ".ppm" or ".txt"; what went wrong, or nothing. The script gives
+// up on its own after three minutes.
+std::string RenderPrintedJob(const std::string& tag, const std::string& out, const char* mode) {
+    const std::string done = out + (std::strcmp(mode, "text") == 0 ? ".txt" : ".ppm");
+    return RunHostScript(kRenderScript, tag + " " + UnixPath(out) + " " + mode, done, out + ".fail", 1000);
+}
+
+// What CUPS says of its scheduler and its default printer.
+const char kCupsProbe[] = R"sh(out=$1
+{ lpstat -r; lpstat -d; } > "$out.part" 2>&1
+mv "$out.part" "$out.txt"
+)sh";
+
+std::string FileText(const std::string& path) {
+    std::ifstream f(path);
+    std::stringstream all;
+    all << f.rdbuf();
+    return all.str();
+}
+
+// Why this machine cannot print to the PDF printer, or nothing when it can.
+std::string WhyNoPdfPrinter() {
+    if (!FileExists("Z:\\usr\\bin\\pdftoppm") || !FileExists("Z:\\usr\\bin\\pdftotext"))
+        return "pdftoppm or pdftotext is missing (package poppler-utils)";
+    if (!FileExists("Z:\\bin\\sh")) return "no /bin/sh to run them with";
+    if (UnixPath("C:\\").empty()) return "not running under Wine";
+    if (!FileExists("Z:\\usr\\bin\\lpstat")) return "CUPS is not installed";
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    const std::string out = std::string(cwd) + "\\cups_probe_" + std::to_string(GetCurrentProcessId());
+    const std::string failed = RunHostScript(kCupsProbe, UnixPath(out), out + ".txt", out + ".fail", 150);
+    const std::string cups = FileText(out + ".txt");
+    DeleteFileA((out + ".txt").c_str());
+    if (!failed.empty()) return "lpstat did not answer: " + failed;
+    if (cups.find("scheduler is running") == std::string::npos)
+        return "the CUPS scheduler is not running (tools/printer.sh starts it when run as root)";
+    if (cups.find(std::string(": ") + kPdfPrinter) == std::string::npos)
+        return std::string("CUPS's default printer is not the PDF printer ") + kPdfPrinter + " (tools/printer.sh)";
+    char name[256] = "";
+    DWORD size = sizeof name;
+    if (!GetDefaultPrinterA(name, &size))
+        return "Wine sees no default printer: a Wine prefix made before the PDF printer existed does not list it";
+    if (std::strcmp(name, kPdfPrinter) != 0)
+        return std::string("Wine's default printer is ") + name + ", not the PDF printer " + kPdfPrinter;
+    return "";
 }
 
 // The graph printed on the PDF printer through the print dialog and the spooler: the PDF's page
