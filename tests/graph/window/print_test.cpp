@@ -25,6 +25,7 @@
 #include "graph/view/channel_selection.h"
 #include "graph/window/graph_window.h"
 #include "graph/view/layout.h"
+#include "graph/view/display_modes.h"
 #include "documents/markers/markers.h"
 #include "documents/journal/journal.h"
 #include "documents/documents_api.h"
@@ -188,6 +189,8 @@ struct stMemoryPrinter {
     std::unique_ptr<CDibSurface> surface;
     std::vector<std::unique_ptr<CDibSurface>> pages;
     std::vector<std::string> progress;  // the progress line as each page ended
+    std::vector<RECT> plots;            // the last strip's plot as each page ended
+    tagGS* graph = nullptr;
     std::string docName;
     DWORD dialogError = 0;
     bool cancelDialog = false;
@@ -223,6 +226,7 @@ int MemoryEndPage(HDC dc) {
     auto page = std::make_unique<CDibSurface>(w, h);
     BitBlt(page->Dc(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
     g_printer->pages.push_back(std::move(page));
+    if (g_printer->graph) g_printer->plots.push_back(g_printer->graph->plotRect);
     char line[64] = "";
     GetDlgItemTextA(PrintProgressWindow(), IDC_PRINT_PAGE, line, sizeof line);
     g_printer->progress.push_back(line);
@@ -307,6 +311,7 @@ protected:
         pageH_ = GetDeviceCaps(probe.Dc(), VERTRES);
         printer_.surface = std::make_unique<CDibSurface>(pageW_, pageH_);
         ASSERT_TRUE(printer_.surface->Ok());
+        printer_.graph = gs_;
         g_printer = &printer_;
         SetPrintDevice(&kMemoryDevice);
         SetPrintOptions(1, 1);
@@ -661,6 +666,39 @@ TEST_F(GraphPrinting, BlackAndWhitePrintsTheWaveformInBlack) {
         EXPECT_EQ(wave > 0, black == 0) << "channel colour on the page";
     }
     EXPECT_EQ(rows[0], rows[1]);
+}
+
+// XY mode: the channel against itself is a line from (-5, -5) to (5, 5). Fit to two pages, each
+// page shows half of the horizontal channel's range: the first the left half with (-5, -5) in its
+// middle column, the second the right half with (5, 5) in its middle column.
+TEST_F(GraphPrinting, XYModeSpreadsTheHorizontalRangeOverThePages) {
+    SetDisplayMode(gs_, static_cast<int16_t>(kModeXY));
+    ASSERT_EQ(gs_->xyXChan, 0u);
+    LayoutGraphWindow(gs_);
+    SetPrintOptions(1, 2);
+    BoxCapture boxes;
+    boxes.caption = kAppCaption;
+    PrintGraph(graph_, gs_);
+    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_EQ(printer_.pages.size(), 2u);
+    SaveArtefact(*printer_.pages[0], "printed_xy_1");
+    SaveArtefact(*printer_.pages[1], "printed_xy_2");
+    const struct {
+        int page;
+        int quarter;  // the row of the point: 1 a quarter down, 3 three quarters down
+    } points[] = {{0, 3}, {1, 1}};
+    for (const auto& point : points) {
+        SCOPED_TRACE(point.page);
+        const CDibSurface& page = *printer_.pages[point.page];
+        const RECT r = printer_.plots[static_cast<size_t>(point.page)];
+        // The frame one pixel outside the plot.
+        EXPECT_GT(DarkIn(page, r.left - 1, r.top, r.left, r.bottom), (r.bottom - r.top) * 9 / 10);
+        const int x = (r.left + r.right) / 2, y = r.top + (r.bottom - r.top) * point.quarter / 4;
+        EXPECT_GT(DarkIn(page, x - 3, y - 3, x + 4, y + 4), 0) << "no plot at " << x << "," << y;
+        // The other end of the line is off this page: nothing at the mirrored row.
+        const int other = r.top + (r.bottom - r.top) * (4 - point.quarter) / 4;
+        EXPECT_EQ(DarkIn(page, x - 3, other - 3, x + 4, other + 4), 0) << "a plot at " << x << "," << other;
+    }
 }
 
 // The print dialog's own controls: the page range is hidden, the boxes show the options, and a
