@@ -172,7 +172,9 @@ void DrawGraphPicture(HDC dc, tagGS* gs, int colour) {
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, GetStockObject(BLACK_PEN));
     DrawTimeAxis(dc, gs);
+    SetScaleLabelsInColour(colour);
     DrawChannelScales(dc, gs);
+    SetScaleLabelsInColour(0);
     if (gs->displayMode == kModeXY) DrawXLabelBox(dc, gs);
     else if (gs->markerBarShown) DrawPictureMarkers(dc, gs, 0, ViewSpan(gs));
     const RECT plot = gs->plotRect;
@@ -549,7 +551,9 @@ void PrintPageBody(HDC dc, tagGS* gs, int32_t page, RECT* area, int32_t plotsPer
         else if (markers) DrawPictureMarkers(dc, gs, 0, stripSpan);
         DrawStripAxis(dc, gs, page * n + k, n * m);
         DrawStripUnits(dc, gs);
+        SetScaleLabelsInColour(colour);
         DrawChannelScales(dc, gs);
+        SetScaleLabelsInColour(0);
         const RECT plot = gs->plotRect;
         SelectObject(dc, GetStockObject(BLACK_PEN));
         SelectObject(dc, GetStockObject(NULL_BRUSH));

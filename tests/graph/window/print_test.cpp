@@ -432,6 +432,11 @@ TEST_F(GraphPrinting, OnePageShowsHeaderPlotWaveformAxisAndMarker) {
     EXPECT_NEAR(WaveRow(page, late, r), r.top + h * 3 / 4, 3);
     // The time axis: numbers under the plot.
     EXPECT_GT(DarkIn(page, r.left, r.bottom + 2, r.right, std::min<int>(pageH_, r.bottom + 40)), 30) << "no axis labels";
+    // The scale's numbers right of the plot, in the channel's colour on a colour printer.
+    int scaleInk = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.right + 2; x < pageW_; ++x) scaleInk += IsWave(page.At(x, y)) ? 1 : 0;
+    EXPECT_GT(scaleInk, 30) << "no scale numbers in the channel's colour";
     // The marker two fifths along: its dotted line down the plot, its triangle above it.
     const int mx = r.left + static_cast<int>(w * kMarkerTime / 5000.0);
     int dots = 0, beside = 0;
@@ -664,6 +669,15 @@ TEST_F(GraphPrinting, BlackAndWhitePrintsTheWaveformInBlack) {
         int wave = 0;
         for (int y = r.top; y < r.bottom; ++y) wave += IsWave(page.At(x, y)) ? 1 : 0;
         EXPECT_EQ(wave > 0, black == 0) << "channel colour on the page";
+        // The scale's numbers too: in the channel's colour, or black.
+        const int colouredScale = [&] {
+            int n = 0;
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int sx = r.right + 2; sx < pageW_; ++sx) n += IsWave(page.At(sx, y)) ? 1 : 0;
+            return n;
+        }();
+        EXPECT_EQ(colouredScale > 30, black == 0) << colouredScale << " scale pixels in the channel's colour";
+        EXPECT_GT(DarkIn(page, r.right + 2, r.top, pageW_, r.bottom), black ? 30 : 0);
     }
     EXPECT_EQ(rows[0], rows[1]);
 }
