@@ -126,16 +126,14 @@ RECT DrawPageHeader(HDC dc, const RECT& page, const char* title, int32_t pageNum
     GetTextExtentPoint32A(dc, right, static_cast<int>(std::strlen(right)), &size);
     stPrintHeader plan = PlanPrintHeader(page, line, size.cx);
     DrawTextA(dc, right, -1, &plan.right, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
-    char name[MAX_PATH];
-    lstrcpynA(name, title, sizeof name);
-    DrawTextA(dc, name, -1, &plan.title, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+    DrawTextA(dc, title, -1, &plan.title, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
     if (old) SelectObject(dc, old);
     if (font) DeleteObject(font);
     return plan.body;
 }
 
-// Everything a job changes for its duration, put back when it goes: the frame disabled, the
-// wait cursor, the progress dialog, the view, the printing flag, the fonts and the colour flag.
+// Everything the pages of a job change, put back when it goes: the wait cursor, the progress
+// dialog, the view, the printing flag, the fonts and the colour flag.
 class CPrintSession {
 public:
     CPrintSession(HWND parent, tagGS* gs, HDC dc, int32_t total) : m_gs(gs) {
