@@ -195,6 +195,9 @@ bool PrintPages(HDC dc, tagGS* gs, const CPrintSession& session, int32_t copies)
             area = DrawPageHeader(dc, area, title, page + 1, m);
             PrintPageBody(dc, gs, page, &area, n, m);
             if (g_device.endPage(dc) <= 0) return false;
+            // Not every driver calls the abort procedure: the progress dialog's Cancel is
+            // looked at between pages in any case.
+            PrintAbortProc(dc, 0);
         }
     }
     return true;

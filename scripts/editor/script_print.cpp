@@ -40,6 +40,8 @@ bool PrintLines(HDC dc, HWND pane, HWND progress) {
     for (int i = 0; i < count && !PrintAbortFlag(); ++i) {
         if (places[i].page != page) {
             if (page >= 0 && device.endPage(dc) <= 0) return false;
+            // Cancel is looked at between pages whether or not the driver calls the abort procedure.
+            PrintAbortProc(dc, 0);
             if (PrintAbortFlag()) return true;
             if (device.startPage(dc) <= 0) return false;
             page = places[i].page;
