@@ -953,6 +953,17 @@ TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
     SetWindowTextA(graph_, tag);
 
     const stState before = State();
+    {
+        // Cancel in the print dialog: no job, no message.
+        BoxCapture boxes;
+        boxes.caption = kAppCaption;
+        DialogDriver driver({[](HWND dlg) { Click(dlg, IDCANCEL); }}, "Print Graph");
+        PrintGraph(graph_, gs_);
+        EXPECT_EQ(driver.Runs(), 1) << "the print dialog did not open";
+        EXPECT_TRUE(boxes.boxes.empty());
+        EXPECT_FALSE(g_layout.seen) << "a page was printed after Cancel";
+        ExpectSameState(before);
+    }
     std::string printerShown;
     {
         BoxCapture boxes;
