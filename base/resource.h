@@ -1025,3 +1025,15 @@
 
 // The script editor's new lesson: the empty graph it copies (user-defined type "EMPTY40").
 #define IDR_EMPTY_GRAPH 9001
+// Printing of graphs: the progress dialog, the print dialog's own controls, the failure text.
+#define IDS_CANNOT_PRINT 25
+#define IDD_PRINT_PROGRESS 125
+#define IDC_PRINT_PAGE 126
+#define IDC_PRINT_GRAPH_NAME 127
+#define IDC_PRINT_PRINTER 128
+#define IDC_PRINT_PLOTS 1780
+#define IDC_PRINT_FIT 1781
+#define IDC_PRINT_PLOTS_LABEL 1782
+#define IDC_PRINT_FIT_LABEL 1783
+#define IDC_PRINT_PLOTS_UNITS 1784
+#define IDC_PRINT_FIT_UNITS 1785

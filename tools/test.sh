@@ -4,6 +4,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/deps.sh"
 "$root/tools/build.sh"
+# The PDF printer the printing test uses, before the prefix is made (Wine lists printers then).
+"$root/tools/printer.sh"
 build=${KYMORA_BUILD:-$root/build}
 prefix=$build/wineprefix
 # A fresh prefix every run: nothing a previous run left (INI files, registry) leaks into this one.

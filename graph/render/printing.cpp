@@ -14,6 +14,7 @@
 #include "graph/render/render_api.h"
 #include "graph/render/waveforms.h"
 #include "graph/view/axes.h"
+#include "graph/view/axis_units.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
 
@@ -56,12 +57,15 @@ struct stPlacedMarker {
     char text[kPrintedLabelMax + 2];
 };
 
-// Markers inside the view, their columns, labels and label rows; the rows used come back.
-int32_t CollectMarkers(HDC dc, tagGS* gs, std::vector<stPlacedMarker>* out) {
+// The time the plot's width shows in the window.
+double ViewSpan(const tagGS* gs) { return gs->hPerDiv * gs->hDivisions; }
+
+// Markers inside the span from hStart, their columns, labels and label rows; the rows used
+// come back.
+int32_t CollectMarkers(HDC dc, tagGS* gs, double span, std::vector<stPlacedMarker>* out) {
     out->clear();
     if (!gs->markers || gs->sampleInterval <= 0.0) return 0;
-    const double span = gs->hPerDiv * gs->hDivisions;
-    if (span <= 0.0) return 0;
+    if (!(span > 0.0)) return 0;
     const double first = static_cast<double>(static_cast<int64_t>(gs->hStart / gs->sampleInterval));
     const double last = first + static_cast<double>(static_cast<int64_t>(span / gs->sampleInterval));
     const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
@@ -91,21 +95,20 @@ int32_t CollectMarkers(HDC dc, tagGS* gs, std::vector<stPlacedMarker>* out) {
 }
 
 // Room above the plot the marker labels take: their rows plus the triangle's height.
-int32_t MarkerRoom(HDC dc, tagGS* gs) {
-    if (!HasMarkerRows(gs)) return 0;
+int32_t MarkerRoom(HDC dc, tagGS* gs, double span) {
     std::vector<stPlacedMarker> markers;
     HGDIOBJ old = g_app && g_app->hfontText ? SelectObject(dc, g_app->hfontText) : nullptr;
-    int32_t rows = gs->displayMode == kModeXY ? 0 : CollectMarkers(dc, gs, &markers);
+    int32_t rows = gs->displayMode == kModeXY ? 0 : CollectMarkers(dc, gs, span, &markers);
     if (old) SelectObject(dc, old);
     return std::max<int32_t>(LineHeight() * 3 / 2, rows * LineHeight() + LineHeight() / 2);
 }
 
 // The markers of the view: a triangle at the plot's top with the label on its row above
 // (lines 0), or the dotted lines down to the plot's bottom, drawn over the plot (lines 1).
-void DrawPictureMarkers(HDC dc, tagGS* gs, int lines) {
+void DrawPictureMarkers(HDC dc, tagGS* gs, int lines, double span) {
     std::vector<stPlacedMarker> markers;
     HGDIOBJ oldFont = g_app && g_app->hfontText ? SelectObject(dc, g_app->hfontText) : nullptr;
-    CollectMarkers(dc, gs, &markers);
+    CollectMarkers(dc, gs, span, &markers);
     TEXTMETRICA tm{};
     GetTextMetricsA(dc, &tm);
     const int32_t half = std::max<int32_t>(1, tm.tmAveCharWidth / 2), tri = std::max<int32_t>(2, LineHeight() / 2);
@@ -169,9 +172,11 @@ void DrawGraphPicture(HDC dc, tagGS* gs, int colour) {
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, GetStockObject(BLACK_PEN));
     DrawTimeAxis(dc, gs);
+    SetScaleLabelsInColour(colour);
     DrawChannelScales(dc, gs);
+    SetScaleLabelsInColour(0);
     if (gs->displayMode == kModeXY) DrawXLabelBox(dc, gs);
-    else if (gs->markerBarShown) DrawPictureMarkers(dc, gs, 0);
+    else if (gs->markerBarShown) DrawPictureMarkers(dc, gs, 0, ViewSpan(gs));
     const RECT plot = gs->plotRect;
     SelectObject(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, plot.left - 1, plot.top - 1, plot.right + 1, plot.bottom + 1);
@@ -184,7 +189,7 @@ void DrawGraphPicture(HDC dc, tagGS* gs, int colour) {
     } else {
         DrawPlotInBlack(dc, gs);
     }
-    if (gs->displayMode != kModeXY && gs->markerBarShown) DrawPictureMarkers(dc, gs, 1);
+    if (gs->displayMode != kModeXY && gs->markerBarShown) DrawPictureMarkers(dc, gs, 1, ViewSpan(gs));
     RestoreDC(dc, saved);
 }
 
@@ -242,6 +247,113 @@ private:
     RECT m_plot{};
 };
 
+// Whether a printed strip keeps room above its plot: the graph has markers, or is in XY mode.
+bool PrintsMarkerRows(const tagGS* gs) {
+    return gs->displayMode == kModeXY || (gs->markers && gs->markers->first);
+}
+
+// The whole horizontal range the printout spreads over its strips: the visible span, or in XY
+// mode the horizontal channel's full scale.
+double PrintedSpan(const tagGS* gs) {
+    if (gs->displayMode != kModeXY) return ViewSpan(gs);
+    const uint32_t x = gs->xyXChan;
+    if (x >= static_cast<uint32_t>(kMaxChannels)) return 0.0;
+    return gs->chanVPerDiv[x] * gs->chanVDivisions[x];
+}
+
+// Lays the graph out for a printed plot rectangle: the channel strips and the pixel maps.
+void LayOutForPlot(tagGS* gs, const RECT& plot) {
+    gs->plotRect = plot;
+    ComputeChannelRects(gs, 1);
+    // The axis strip ends with the plot; the window's tool buttons are not on paper.
+    gs->hAxisRect.right = plot.right;
+    ComputeChannelTransforms(gs);
+}
+
+// The time axis of one strip: the axis routine sees the strip's share of the view (in XY mode
+// the strip's share of the horizontal channel's range), and the view is put back after.
+void DrawStripAxis(HDC dc, tagGS* gs, int32_t stripIndex, int32_t shares) {
+    if (gs->displayMode == kModeXY) {
+        const uint32_t x = gs->xyXChan;
+        if (x >= static_cast<uint32_t>(kMaxChannels)) return;
+        const double center = gs->chanVCenter[x], divisions = gs->chanVDivisions[x];
+        const double full = gs->chanVPerDiv[x] * divisions, share = full / shares;
+        gs->chanVCenter[x] = center - full / 2 + (stripIndex + 0.5) * share;
+        gs->chanVDivisions[x] = divisions / shares;
+        DrawTimeAxis(dc, gs);
+        gs->chanVCenter[x] = center;
+        gs->chanVDivisions[x] = divisions;
+        return;
+    }
+    const double divisions = gs->hDivisions;
+    gs->hDivisions = divisions / shares;
+    DrawTimeAxis(dc, gs);
+    gs->hDivisions = divisions;
+}
+
+// The axis's unit name centred under its labels: the time unit, or the X channel's units.
+void DrawStripUnits(HDC dc, tagGS* gs) {
+    if (!IsHScaleShown(gs) || !g_app) return;
+    char name[kUnitNameLen] = "";
+    if (gs->displayMode == kModeXY) {
+        if (gs->xyXChan < static_cast<uint32_t>(kMaxChannels))
+            lstrcpynA(name, gs->chanUnits[gs->xyXChan], static_cast<int>(std::min(sizeof name, sizeof gs->chanUnits[0])));
+    } else {
+        double size = 1.0;
+        if (!ChooseTimeUnits(gs, gs->hPerDiv, name, gs->hUnitKind, &size, 0)) name[0] = 0;
+    }
+    const int len = static_cast<int>(std::strlen(name));
+    if (!len) return;
+    const int saved = SaveDC(dc);
+    if (g_app->hfontAxis) SelectObject(dc, g_app->hfontAxis);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetTextAlign(dc, TA_CENTER | TA_TOP);
+    const RECT& axis = gs->hAxisRect;
+    TextOutA(dc, (gs->plotRect.left + gs->plotRect.right) / 2, axis.bottom, name, len);
+    RestoreDC(dc, saved);
+}
+
+// Grids, waveforms and graph items of one printed strip, inside the clipped plot.
+void DrawPrintedPlot(HDC dc, tagGS* gs, int32_t page, int32_t strip, int32_t n, int32_t m, double stripSpan,
+                     int colour) {
+    const int16_t mode = static_cast<int16_t>(colour ? kColourOwn : kColourPen);
+    if (gs->displayMode == kModeXY) {
+        if (gs->selectedChan >= static_cast<uint32_t>(kMaxChannels) || gs->xyXChan >= static_cast<uint32_t>(kMaxChannels))
+            return;
+        DrawChannelGrid(dc, gs, static_cast<int>(gs->selectedChan), page, strip, m, n);
+        int32_t first = 0, last = -1;
+        if (gs->selStart != gs->selEnd && gs->sampleInterval > 0.0) {
+            first = static_cast<int32_t>(std::min(gs->selStart, gs->selEnd) / gs->sampleInterval);
+            last = static_cast<int32_t>(std::max(gs->selStart, gs->selEnd) / gs->sampleInterval);
+        }
+        DrawGraphWaveforms2(dc, gs, first, last, kColourPen, page * n + strip, m, n);
+        DrawGraphItemsScaled(gs, dc, page * n + strip, m, n);
+        return;
+    }
+    for (int slot = 0; slot < kMaxChannels; ++slot) {
+        if (!ViewSlotShown(gs, slot)) continue;
+        if (gs->displayMode == kModeChart || static_cast<uint32_t>(slot) == gs->selectedChan)
+            DrawChannelGrid(dc, gs, slot, page, strip, m, n);
+    }
+    for (int slot = 0; slot < kMaxChannels; ++slot) {
+        if (!ViewSlotShown(gs, slot)) continue;
+        const double length = std::min(stripSpan + gs->sampleInterval, gs->chanCount[slot] * gs->sampleInterval - gs->hStart);
+        if (!(length > 0.0)) continue;
+        int saved = SaveDC(dc);
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        if (gs->displayMode == kModeChart) {
+            const RECT band = gs->chanBandRects[slot];
+            IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
+        }
+        DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), gs->hStart, length, mode, m, n, 0, 0);
+        RestoreDC(dc, saved);
+    }
+}
+
+// Whether printed waveforms come out in black (a printer of one colour bit).
+int g_printBlack = 0;
+
 }  // namespace
 
 // Rows of marker labels: each label goes on the first row whose last label ends left of it, or
@@ -276,7 +388,7 @@ int DrawGraphToMetafile(tagGS* gs, int colour, const char* path, HMETAFILE* meta
     const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
     const int narrowed = selectionOnly ? view.Narrow() : 0;
     HDC screen = GetDC(gs->hwnd);
-    int32_t room = HasMarkerRows(gs) ? MarkerRoom(screen, gs) : 0;
+    int32_t room = HasMarkerRows(gs) ? MarkerRoom(screen, gs, ViewSpan(gs)) : 0;
     ReleaseDC(gs->hwnd, screen);
     RECT r = PictureRect(gs, room);
     if (narrowed) r.right -= plotWidth - (gs->plotRect.right - gs->plotRect.left);
@@ -300,7 +412,7 @@ int CopyGraphToClipboard(tagGS* gs) {
         const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
         const int narrowed = view.Narrow();
         HDC ref = GetDC(gs->hwnd);
-        int32_t room = HasMarkerRows(gs) ? MarkerRoom(ref, gs) : 0;
+        int32_t room = HasMarkerRows(gs) ? MarkerRoom(ref, gs, ViewSpan(gs)) : 0;
         RECT r = PictureRect(gs, room);
         if (narrowed) r.right -= plotWidth - (gs->plotRect.right - gs->plotRect.left);
         RECT frame{0, 0, MulDiv(r.right, GetDeviceCaps(ref, HORZSIZE) * 100, GetDeviceCaps(ref, HORZRES)),
@@ -375,4 +487,82 @@ HGLOBAL BitmapToDIB(HBITMAP bitmap, DWORD compression, WORD bitsPerPixel, HPALET
         block = nullptr;
     }
     return block;
+}
+
+// ---- Printed pages ----
+
+RECT PrintStripRect(const RECT& area, int32_t plotsPerPage, int32_t strip) {
+    const int32_t n = ClampPrintOption(plotsPerPage);
+    const int32_t height = (area.bottom - area.top) / n;
+    return RECT{area.left, area.top + strip * height, area.right, area.top + (strip + 1) * height};
+}
+
+double PrintStripSpan(double span, int32_t plotsPerPage, int32_t pagesToFit) {
+    return span / (static_cast<double>(ClampPrintOption(plotsPerPage)) * ClampPrintOption(pagesToFit));
+}
+
+double PrintStripStart(double viewStart, double stripSpan, int32_t page, int32_t plotsPerPage, int32_t strip) {
+    return viewStart + (static_cast<double>(page) * ClampPrintOption(plotsPerPage) + strip) * stripSpan;
+}
+
+RECT PrintPlotRect(const RECT& strip, int32_t labelRoom, int32_t cyVertical, int32_t cxScaleStrip, int32_t cyAxisLine) {
+    RECT r = strip;
+    InflateRect(&r, -1, -1);
+    r.top += labelRoom;
+    r.left += 1 + cyVertical;
+    r.right -= cxScaleStrip;
+    r.bottom -= 2 * cyAxisLine;
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
+    return r;
+}
+
+int32_t ClampPrintOption(int32_t value) { return value < 1 ? 1 : value; }
+
+void SetPrintBlack(int black) { g_printBlack = black ? 1 : 0; }
+
+// Strip by strip down the page: the plot laid out in its strip, the markers or the XY title
+// above it, its axis and scales, its frame, then the clipped grids and waveforms.
+void PrintPageBody(HDC dc, tagGS* gs, int32_t page, RECT* area, int32_t plotsPerPage, int32_t pagesToFit) {
+    if (!dc || !gs || !area || !g_app) return;
+    const int32_t n = ClampPrintOption(plotsPerPage), m = ClampPrintOption(pagesToFit);
+    const double stripSpan = PrintStripSpan(PrintedSpan(gs), n, m);
+    const RECT pageArea = *area;
+    const int32_t height = (pageArea.bottom - pageArea.top) / n;
+    const int colour = g_printBlack ? 0 : 1;
+    for (int32_t k = 0; k < n; ++k) {
+        const RECT strip = PrintStripRect(pageArea, n, k);
+        const int32_t baseRoom = PrintsMarkerRows(gs) ? LineHeight() * 3 / 2 : 0;
+        LayOutForPlot(gs, PrintPlotRect(strip, baseRoom, g_app->cyVertical, g_app->cxScaleStrip, g_app->cyAxisLine));
+        const bool markers = gs->displayMode != kModeXY && gs->markers && gs->markers->first;
+        if (markers) {
+            // The label rows need more room than the line and a half: the plot moves down.
+            const int32_t room = MarkerRoom(dc, gs, stripSpan);
+            if (room > baseRoom) {
+                RECT plot = gs->plotRect;
+                plot.top = std::min<int32_t>(plot.top + room - baseRoom, plot.bottom);
+                LayOutForPlot(gs, plot);
+            }
+        }
+        int saved = SaveDC(dc);
+        SetBkMode(dc, TRANSPARENT);
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        if (gs->displayMode == kModeXY) DrawXLabelBox(dc, gs);
+        else if (markers) DrawPictureMarkers(dc, gs, 0, stripSpan);
+        DrawStripAxis(dc, gs, page * n + k, n * m);
+        DrawStripUnits(dc, gs);
+        SetScaleLabelsInColour(colour);
+        DrawChannelScales(dc, gs);
+        SetScaleLabelsInColour(0);
+        const RECT plot = gs->plotRect;
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Rectangle(dc, plot.left - 1, plot.top - 1, plot.right + 1, plot.bottom + 1);
+        IntersectClipRect(dc, plot.left, plot.top, plot.right, plot.bottom);
+        DrawPrintedPlot(dc, gs, page, k, n, m, stripSpan, colour);
+        if (markers) DrawPictureMarkers(dc, gs, 1, stripSpan);
+        RestoreDC(dc, saved);
+        area->top += height;
+        if (gs->displayMode != kModeXY) gs->hStart += stripSpan;
+    }
 }

@@ -1,6 +1,8 @@
 // Printing and picture export of a graph.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
+#include <cstddef>
 #include <cstdint>
 
 struct tagGS;
@@ -24,3 +26,89 @@ int32_t PlaceMarkerLabelRows(const int32_t* lefts, const int32_t* rights, int32_
 // global block; bitsPerPixel 0 keeps the bitmap's own, palette 0 takes the default palette.
 // 0 on failure.
 HGLOBAL BitmapToDIB(HBITMAP bitmap, DWORD compression, WORD bitsPerPixel, HPALETTE palette);
+
+// ---- Printing ----
+
+// Prints the graph in strips, with a header line on every page, through the print dialog, the
+// progress dialog and the spooler; a job that fails says so itself.
+void PrintGraph(HWND parent, tagGS* gs);
+
+// Runs the print dialog on the application's print block: the printer context; 0 when none was
+// obtained; PrintCancelled() (all bits set) when the user cancelled.
+HDC DoPrinterSetup();
+inline HDC PrintCancelled() { return reinterpret_cast<HDC>(static_cast<intptr_t>(-1)); }
+
+// Hook of the print dialog ("PRINTDLG"): shows and keeps the plots per page and the pages to fit.
+UINT_PTR CALLBACK PrintGraphDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
+// Abort procedure of every print job: pumps the queue; 0 once the user pressed Cancel.
+BOOL CALLBACK PrintAbortProc(HDC dc, int error);
+// The modeless progress dialog of a print job; WM_USER carries the page and the total.
+INT_PTR CALLBACK PrintProgressDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// One page's strips into the area (moved down strip by strip): plots per page strips, the
+// visible span spread over pagesToFit pages.
+void PrintPageBody(HDC dc, tagGS* gs, int32_t page, RECT* area, int32_t plotsPerPage, int32_t pagesToFit);
+// Makes the text fonts 8 points high on the device and lays the graph out with them (on 1), or
+// gives the screen fonts back (on 0).
+void PrepareFontsForDevice(HDC dc, int on);
+
+// Printed waveforms in black (1, for a printer of one colour bit) or in the channel colours.
+void SetPrintBlack(int black);
+
+// The process-wide print options, never below 1.
+int32_t PrintPlotsPerPage();
+int32_t PrintPagesToFit();
+void SetPrintOptions(int32_t plotsPerPage, int32_t pagesToFit);
+// 1 once the user pressed Cancel in the progress dialog of the running job.
+int PrintAbortFlag();
+// The progress dialog of the running job, or null.
+HWND PrintProgressWindow();
+// The progress dialog of a job over the owner, whose title it names; the abort procedure hands
+// it its messages until it is closed.
+HWND OpenPrintProgress(HWND owner);
+void ClosePrintProgress();
+// A new job starts without the last one's Cancel.
+void ClearPrintAbort();
+
+// What a print job asks of the system. Tests put their own in place to print into memory or to
+// make a step fail; a null entry is the system's.
+struct stPrintDevice {
+    // FALSE with *error 0 when the user cancelled, with the dialog's error code otherwise.
+    BOOL (*printDialog)(PRINTDLGA* pd, DWORD* error);
+    HDC (*createDC)(const char* driver, const char* device, const char* port, const DEVMODEA* mode);
+    int (*startDoc)(HDC dc, const DOCINFOA* doc);
+    int (*startPage)(HDC dc);
+    int (*endPage)(HDC dc);
+    int (*endDoc)(HDC dc);
+    int (*abortDoc)(HDC dc);
+    BOOL (*deleteDC)(HDC dc);
+};
+// Null puts the system's back.
+void SetPrintDevice(const stPrintDevice* device);
+const stPrintDevice& PrintDevice();
+
+// ---- Page layout, as plain values ----
+
+// Strip k of n equal strips (height / n, integer division) of the area, top to bottom.
+RECT PrintStripRect(const RECT& area, int32_t plotsPerPage, int32_t strip);
+// Time one strip shows: the span over plots per page x pages to fit.
+double PrintStripSpan(double span, int32_t plotsPerPage, int32_t pagesToFit);
+// Where strip k of page p starts: strips follow each other from the view's start.
+double PrintStripStart(double viewStart, double stripSpan, int32_t page, int32_t plotsPerPage, int32_t strip);
+// The plot inside a strip: shrunk by one pixel, lowered by the label room, the vertical-text
+// column at the left, the scale at the right and two axis lines below.
+RECT PrintPlotRect(const RECT& strip, int32_t labelRoom, int32_t cyVertical, int32_t cxScaleStrip, int32_t cyAxisLine);
+// The header line of a page one line below the top: the right-hand text ends at the page's
+// right edge, the title ends 20 pixels before it; the body starts two lines below the top.
+struct stPrintHeader {
+    RECT title;
+    RECT right;
+    RECT body;
+};
+stPrintHeader PlanPrintHeader(const RECT& page, int32_t lineHeight, int32_t rightTextWidth);
+// "Page %d of %d     <date>", at most 59 characters; date is "%B %d, %Y %X" of the moment.
+void FormatPrintHeader(char* buffer, size_t size, int32_t page, int32_t pages, const SYSTEMTIME& when);
+// The progress line: "Now printing Page %d of %d", or without the total when it is below 1.
+void FormatPrintProgress(char* buffer, size_t size, int32_t page, int32_t total);
+// The options as the print dialog reads them: a number below 1 (or none) keeps 1.
+int32_t ClampPrintOption(int32_t value);

@@ -649,8 +649,11 @@ int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t 
     const double xScale2 = std::isfinite(XScaleOf(gs, xSlot)) ? 2.0 * XScaleOf(gs, xSlot) : 0.0;
     const stRowMap yMap = ValueRowMap(YZeroOf(gs, ySlot), YScaleOf(gs, ySlot));
     const int64_t pageShift = static_cast<int64_t>(PlotWidth(gs)) * pageIndex;
+    // The plot is widened from its left edge, so that page 0 starts where the plot starts.
+    const int64_t left2 = 2 * static_cast<int64_t>(gs->plotRect.left);
     auto columnOf = [&](double x) {
-        double widened = static_cast<double>(x0 + CutToward0(x * xScale2, int64_t(1) << 40)) * factorA * factorB;
+        double widened =
+            static_cast<double>(x0 - left2 + CutToward0(x * xScale2, int64_t(1) << 40)) * factorA * factorB + left2;
         return static_cast<int32_t>((Saturate16(CutToward0(widened, int64_t(1) << 40)) >> 1) - pageShift);
     };
 

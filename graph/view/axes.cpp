@@ -29,6 +29,9 @@ constexpr double kFixedRangeTop = 5.0;
 
 bool Finite(double v) { return std::isfinite(v); }
 
+// Scale labels in their channel's colour (colour printouts and pictures) or in black (the window).
+int g_scaleLabelsInColour = 0;
+
 // Integer part of a pixel coordinate, clamped so that the conversion is defined.
 int32_t PixelOf(double v) {
     if (std::isnan(v)) return 0;
@@ -421,6 +424,8 @@ void DrawChannelLabel(HDC dc, tagGS* gs, int slot) {
              static_cast<int>(TextLen(label, sizeof gs->chanLabel[0])));
 }
 
+void SetScaleLabelsInColour(int colour) { g_scaleLabelsInColour = colour ? 1 : 0; }
+
 // Scale strips: every shown slot with its edge lines and range bar in Chart mode, the selected
 // one otherwise.
 void DrawChannelScales(HDC dc, tagGS* gs) {
@@ -456,7 +461,7 @@ void DrawVerticalScale(HDC dc, tagGS* gs, int slot) {
         return;
     CSavedDC saved(dc);
     SelectFont(dc, g_app->hfontText);
-    SetTextColor(dc, 0);
+    SetTextColor(dc, g_scaleLabelsInColour ? gs->chanColor[slot] : 0);
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
     int16_t decimals = static_cast<int16_t>(gs->chanDecimals[slot]);

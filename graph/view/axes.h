@@ -79,6 +79,8 @@ void PaintGraphPlotArea(HDC dc, tagGS* gs);
 void DrawChannelLabels(HDC dc, tagGS* gs);
 void DrawChannelLabel(HDC dc, tagGS* gs, int slot);
 void DrawChannelScales(HDC dc, tagGS* gs);
+// Scale labels in each channel's colour (1) or in black (0, the window's), until set again.
+void SetScaleLabelsInColour(int colour);
 void DrawVerticalScale(HDC dc, tagGS* gs, int slot);
 void DrawTimeAxis(HDC dc, tagGS* gs);
 void DrawXLabelBox(HDC dc, tagGS* gs);

@@ -19,6 +19,7 @@
 #include "scripts/dialogs/script_dialogs.h"
 #include "scripts/editor/new_lesson.h"
 #include "scripts/engine/script_engine.h"
+#include "scripts/editor/script_print.h"
 #include "scripts/words/word_fields.h"
 
 namespace {
@@ -784,6 +785,9 @@ void OnCommand(CScriptEditor& ed, int id, int code) {
     case IDM_SCRIPT_TOGGLE_BREAKPOINT: SendMessageA(ed.textPane, WM_KEYDOWN, VK_F5, 0); break;
     case IDM_SCRIPT_DELETE_BREAKPOINTS: SendMessageA(ed.textPane, kPaneDeleteBreakpoints, 0, 0); break;
     case IDM_SCRIPT_WATCH: ShowWatchWindow(ed); break;
+    case IDM_SCRIPT_PRINT:
+        if (ed.toolState == 1) PrintScriptPane(ed.window, ed.textPane, ed.scriptPath);
+        break;
     case IDM_SCRIPT_INSERT:
         MessageBoxA(ed.window, getMsgBoxText("Insert"), getMsgBoxText("Not implemented"), MB_OK);
         break;

@@ -8,6 +8,7 @@
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "graph/files/file_save.h"
+#include "graph/render/printing.h"
 #include <cstring>
 
 namespace {
@@ -126,6 +127,15 @@ int16_t ExecGraphStatement(stScriptCall& call, const char* word, int* handled) {
     if (ScriptWordIs(word, "SAVECOPY")) {
         *handled = 1;
         return WordSaveCopy(call, gs, fields);
+    }
+    if (ScriptWordIs(word, "PRINTGRAPH")) {
+        // The active graph window prints, as File > Print would (the start-up script has no
+        // graph of its own).
+        *handled = 1;
+        tagGS* active = g_app && g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
+        CDialogWaitCursor off;
+        PrintGraph(active ? g_app->hwndActiveGraph : gs->hwnd, active ? active : gs);
+        return kScriptGoOn;
     }
     // The other words act on the script's own graph only.
     if (g_script.graph) return ExecGraphWord(call, g_script.graph, word, fields, handled);

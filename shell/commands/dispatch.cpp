@@ -14,6 +14,7 @@
 #include "controls/script_button.h"
 #include "graph/document/graph_doc.h"
 #include "graph/files/file_save.h"
+#include "graph/render/printing.h"
 #include "graph/window/tracking.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
@@ -165,12 +166,14 @@ void NewGraphOrReport(HWND frame) {
     if (!NewGraph(1)) ReportNewGraphFailure(frame);
 }
 
-// Printer set-up on the print dialog block, whose own flags stay as they were.
+// Printer set-up on the print dialog block, whose own flags stay as they were; the printer
+// chosen is the one the next print job uses.
 void ShowPrinterSetup() {
     PRINTDLGA& pd = g_app->pd;
     const DWORD flags = pd.Flags;
     pd.Flags |= PD_PRINTSETUP;
-    PrintDlgA(&pd);
+    DWORD error = 0;
+    PrintDevice().printDialog(&pd, &error);
     pd.Flags = flags;
 }
 

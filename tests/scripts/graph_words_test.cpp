@@ -33,6 +33,8 @@
 #include "tests/documents/test_doc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/shell/box_capture.h"
+#include "tests/graph/render/render_test_support.h"
+#include "graph/render/printing.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {
@@ -156,8 +158,8 @@ protected:
     }
 
     // Loads a lesson whose subroutine "Main" holds the lines (and the extra subroutines), and
-    // runs Main to its end.
-    int16_t Run(const std::vector<std::string>& lines, const std::string& more = "") {
+    // runs Main to its end (with the lesson's wait cursor when asked).
+    int16_t Run(const std::vector<std::string>& lines, const std::string& more = "", int waitCursor = 0) {
         std::string text = "Graph words lesson\r\nMain\r\n";
         for (const std::string& line : lines) text += line + "\r\n";
         text += "END\r\n" + more;
@@ -165,7 +167,7 @@ protected:
         int stored = 0;
         if (!ReplaceLoadedScript(ScriptPath().c_str(), &stored) || !stored) return -101;
         g_script.graph = gs;
-        return RunScriptSubroutine(LoadedScript(), "Main", 0);
+        return RunScriptSubroutine(LoadedScript(), "Main", waitCursor);
     }
 
     std::vector<std::string> MarkerLabels() const {
@@ -850,6 +852,74 @@ TEST_F(GraphWords, CloseGraphClosesTheActiveGraphWhateverTheWindowPermissions) {
     for (ScriptPermission p : {kPermCloseWindow, kPermSizeWindow, kPermDragWindow, kPermZoomWindow})
         g_script.permissions[p] = 1;
     gs = nullptr;
+}
+
+// PRINTGRAPH: the script's graph printed (here into a memory page) with the lesson's wait cursor
+// off meanwhile; a printer that fails is reported with its message, and the lesson goes on.
+CDibSurface* g_printPage = nullptr;
+int g_printedPages = 0, g_endedDocs = 0, g_waitDuringPrint = -1;
+bool g_printerFails = false;
+BOOL PrintIntoMemory(PRINTDLGA* pd, DWORD* error) {
+    *error = 0;
+    pd->hDC = g_printPage->Dc();
+    return TRUE;
+}
+int MemoryDoc(HDC, const DOCINFOA*) { return g_printerFails ? SP_ERROR : 1; }
+int MemoryPage(HDC) {
+    g_waitDuringPrint = g_app->nWaitCount;
+    return 1;
+}
+int EndMemoryPage(HDC) {
+    ++g_printedPages;
+    return 1;
+}
+int EndMemoryDoc(HDC) {
+    ++g_endedDocs;
+    return 1;
+}
+BOOL KeepMemoryDC(HDC) { return TRUE; }
+
+TEST_F(GraphWords, PrintGraphPrintsTheScriptsGraph) {
+    CDibSurface page(800, 600);
+    ASSERT_TRUE(page.Ok());
+    g_printPage = &page;
+    const stPrintDevice device{PrintIntoMemory, nullptr, MemoryDoc, MemoryPage, EndMemoryPage, EndMemoryDoc, nullptr,
+                               KeepMemoryDC};
+    SetPrintDevice(&device);
+    SetPrintOptions(1, 2);
+    struct Case {
+        bool fails, waitCursor;
+        int pages, docs;
+        size_t boxes;
+    } cases[] = {{false, false, 2, 1, 0}, {false, true, 2, 1, 0}, {true, true, 0, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "fails " << c.fails << " wait cursor " << c.waitCursor);
+        g_printerFails = c.fails;
+        g_printedPages = g_endedDocs = 0;
+        g_waitDuringPrint = -1;
+        BoxCapture boxes;
+        boxes.caption = "Norvane Tessaly";
+        AssignScriptNumericVariable(nullptr, "Z", 0.0);
+        const uint16_t waitBefore = g_app->nWaitCount;
+        EXPECT_EQ(Run({"PRINTGRAPH", "Z = 1"}, "", c.waitCursor ? 1 : 0), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(Var('Z'), 1.0);
+        EXPECT_EQ(g_printedPages, c.pages);
+        EXPECT_EQ(g_endedDocs, c.docs);
+        ASSERT_EQ(boxes.boxes.size(), c.boxes);
+        if (c.boxes) {
+            EXPECT_EQ(boxes.boxes[0].text, std::string("Cannot print ") + gs->title + "!");
+        }
+        // Printing counts one wait cursor of its own; the lesson's is off meanwhile.
+        if (c.pages) {
+            EXPECT_EQ(g_waitDuringPrint, waitBefore + 1);
+        }
+        EXPECT_EQ(g_app->nWaitCount, waitBefore);
+    }
+    EXPECT_GT(page.CountNotWhite(), 1000) << "nothing was drawn on the page";
+    SetPrintDevice(nullptr);
+    SetPrintOptions(1, 1);
+    g_printPage = nullptr;
 }
 
 TEST_F(GraphWords, ClipboardWaveDataIsTheSelectedSamplesAsText) {

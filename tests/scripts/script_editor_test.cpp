@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include <string>
 #include <utility>
@@ -18,6 +19,9 @@
 #include "graph/document/graph_doc.h"
 #include "scripts/dialogs/script_dialogs.h"
 #include "scripts/editor/script_editor.h"
+#include "scripts/editor/script_print.h"
+#include "graph/render/printing.h"
+#include "tests/graph/render/render_test_support.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/words/word_fields.h"
 #include "button/lumikey.h"
@@ -644,4 +648,148 @@ TEST_F(ScriptEditor, TheCurrentLineMarkFollowsTheStepsAndBreakpointsShowBesideTh
         }
     }
     EXPECT_EQ(linesWith(kPaneMarkColour), Lines{9});
+}
+
+// ---- Print Script ----
+
+TEST(ScriptPrintLayout, LinesFillPagesFromTheTop) {
+    struct Case {
+        int32_t count, line, page;
+        std::vector<stScriptLinePlace> want;
+    } cases[] = {
+        {3, 10, 100, {{0, 0}, {0, 10}, {0, 20}}},
+        {4, 10, 30, {{0, 0}, {0, 10}, {0, 20}, {1, 0}}},  // 30 + 10 would pass the bottom
+        {3, 10, 25, {{0, 0}, {0, 10}, {1, 0}}},
+        {2, 50, 20, {{0, 0}, {1, 0}}},  // a line taller than the page still gets one
+    };
+    for (const Case& c : cases) {
+        std::vector<stScriptLinePlace> got(static_cast<size_t>(c.count));
+        PlaceScriptLines(c.count, c.line, c.page, got.data());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].page, c.want[i].page) << c.count << "/" << c.page << " line " << i;
+            EXPECT_EQ(got[i].y, c.want[i].y) << c.count << "/" << c.page << " line " << i;
+        }
+    }
+}
+
+namespace {
+
+// The printer of the editor's tests: a memory page, each ended page copied aside.
+struct stScriptPrinter {
+    std::unique_ptr<CDibSurface> surface;
+    std::vector<std::unique_ptr<CDibSurface>> pages;
+    std::vector<std::string> progress;
+    DWORD askedFlags = 0;
+    int failStep = 0;     // 2 StartPage fails
+    int cancelAfter = 0;  // Cancel pressed in the progress dialog as this page ends
+    int endDocs = 0, abortDocs = 0;
+} g_scriptPrinter;
+
+BOOL ScriptPrintDialog(PRINTDLGA* pd, DWORD* error) {
+    *error = 0;
+    g_scriptPrinter.askedFlags = pd->Flags;
+    pd->hDC = g_scriptPrinter.surface->Dc();
+    return TRUE;
+}
+int ScriptStartDoc(HDC, const DOCINFOA*) { return 1; }
+int ScriptStartPage(HDC dc) {
+    PatBlt(dc, 0, 0, g_scriptPrinter.surface->Width(), g_scriptPrinter.surface->Height(), WHITENESS);
+    return g_scriptPrinter.failStep == 2 ? SP_ERROR : 1;
+}
+int ScriptEndPage(HDC dc) {
+    const int w = g_scriptPrinter.surface->Width(), h = g_scriptPrinter.surface->Height();
+    auto page = std::make_unique<CDibSurface>(w, h);
+    BitBlt(page->Dc(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    g_scriptPrinter.pages.push_back(std::move(page));
+    char line[64] = "";
+    GetDlgItemTextA(PrintProgressWindow(), IDC_PRINT_PAGE, line, sizeof line);
+    g_scriptPrinter.progress.push_back(line);
+    if (g_scriptPrinter.cancelAfter == static_cast<int>(g_scriptPrinter.pages.size())) {
+        PostMessageA(GetDlgItem(PrintProgressWindow(), IDCANCEL), BM_CLICK, 0, 0);
+        PrintAbortProc(dc, 0);
+    }
+    return 1;
+}
+int ScriptEndDoc(HDC) {
+    ++g_scriptPrinter.endDocs;
+    return 1;
+}
+int ScriptAbortDoc(HDC) {
+    ++g_scriptPrinter.abortDocs;
+    return 1;
+}
+BOOL ScriptKeepDC(HDC) { return TRUE; }
+const stPrintDevice kScriptDevice{ScriptPrintDialog, nullptr,      ScriptStartDoc, ScriptStartPage,
+                                  ScriptEndPage,     ScriptEndDoc, ScriptAbortDoc, ScriptKeepDC};
+
+bool RowHasInk(const CDibSurface& s, int top, int bottom) {
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < s.Width() / 2; ++x)
+            if (s.At(x, y) != RGB(255, 255, 255)) return true;
+    return false;
+}
+
+}  // namespace
+
+// Print Script: the plain print dialog (the graph's options not on it), every line of the pane
+// on as many pages as it takes, the progress dialog counting the pages; a printer that fails is
+// reported with the script's name; Cancel in the progress dialog stops quietly.
+TEST_F(ScriptEditor, PrintScriptPrintsEveryLineOnAsManyPagesAsItTakes) {
+    std::string text = kScript;
+    for (int i = 0; i < 150; ++i) text += "C = " + std::to_string(i) + "\r\n";
+    WriteScript(text);
+    OpenLesson();
+    CDibSurface probe(1, 1);
+    const int w = GetDeviceCaps(probe.Dc(), HORZRES), h = GetDeviceCaps(probe.Dc(), VERTRES);
+    SIZE cc{};
+    GetTextExtentPoint32A(probe.Dc(), "CC", 2, &cc);
+    const int count = static_cast<int>(SendMessageA(pane, EM_GETLINECOUNT, 0, 0));
+    ASSERT_GE(count, 160);
+    std::vector<stScriptLinePlace> places(static_cast<size_t>(count));
+    PlaceScriptLines(count, cc.cy, h, places.data());
+    const size_t pages = static_cast<size_t>(places.back().page + 1);
+    ASSERT_GE(pages, 2u);
+    SetPrintDevice(&kScriptDevice);
+    const DWORD flags = g_app->pd.Flags;
+    struct Case {
+        int failStep, cancelAfter;
+        size_t pages, boxes;
+        int endDocs, abortDocs;
+    } cases[] = {{0, 0, pages, 0, 1, 0}, {2, 0, 0, 1, 0, 1}, {0, 1, 1, 0, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "fail " << c.failStep << " cancel " << c.cancelAfter);
+        g_scriptPrinter = stScriptPrinter{};
+        g_scriptPrinter.surface = std::make_unique<CDibSurface>(w, h);
+        g_scriptPrinter.failStep = c.failStep;
+        g_scriptPrinter.cancelAfter = c.cancelAfter;
+        BoxCapture boxes;
+        boxes.caption = "Norvane Tessaly";
+        Click(IDM_SCRIPT_PRINT);
+        EXPECT_EQ(g_scriptPrinter.askedFlags & (PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE), 0u);
+        EXPECT_EQ(g_app->pd.Flags, flags) << "the print block keeps the graph's options";
+        ASSERT_EQ(boxes.boxes.size(), c.boxes);
+        if (c.boxes) {
+            EXPECT_EQ(boxes.boxes[0].text, "Cannot print " + ScriptPath() + "!");
+        }
+        ASSERT_EQ(g_scriptPrinter.pages.size(), c.pages);
+        EXPECT_EQ(g_scriptPrinter.endDocs, c.endDocs);
+        EXPECT_EQ(g_scriptPrinter.abortDocs, c.abortDocs);
+        EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame));
+        EXPECT_EQ(PrintProgressWindow(), nullptr);
+        for (size_t p = 0; p < g_scriptPrinter.pages.size(); ++p) {
+            EXPECT_EQ(g_scriptPrinter.progress[p], "Now printing Page " + std::to_string(p + 1));
+            // The page's first and last rows of text are inked, nothing below the last.
+            const CDibSurface& page = *g_scriptPrinter.pages[p];
+            int first = -1, last = -1;
+            for (int i = 0; i < count - 1; ++i)  // the pane's last line is the empty one after the last line end
+                if (places[i].page == static_cast<int>(p)) {
+                    if (first < 0) first = i;
+                    last = i;
+                }
+            EXPECT_TRUE(RowHasInk(page, places[first].y, places[first].y + cc.cy)) << "page " << p;
+            EXPECT_TRUE(RowHasInk(page, places[last].y, places[last].y + cc.cy)) << "page " << p;
+            EXPECT_FALSE(RowHasInk(page, places[last].y + cc.cy, h)) << "page " << p;
+        }
+    }
+    SetPrintDevice(nullptr);
 }

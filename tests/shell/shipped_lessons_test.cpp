@@ -25,6 +25,7 @@
 #include "scripts/words/word_fields.h"
 #include "tests/documents/test_doc.h"
 #include "tests/shell/box_capture.h"
+#include "graph/render/printing.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"
 
@@ -283,6 +284,64 @@ TEST_F(ShippedLessons, FileSaveAndSaveAsThroughTheStartUpScriptWriteTheGraphFile
         SendMessageA(g_app->hwndActiveGraph, WM_CLOSE, 0, 0);
         PumpMessages();
     }
+}
+
+// File > Print through the start-up script prints the graph the user works on (here into a
+// memory page, through the replaced printer).
+HDC g_memoryPage = nullptr;
+int g_pagesPrinted = 0, g_docsEnded = 0;
+BOOL PrintOnMemoryPage(PRINTDLGA* pd, DWORD* error) {
+    *error = 0;
+    pd->hDC = g_memoryPage;
+    return TRUE;
+}
+int OpenMemoryDoc(HDC, const DOCINFOA*) { return 1; }
+int CountMemoryPage(HDC) {
+    ++g_pagesPrinted;
+    return 1;
+}
+int EndMemoryDoc(HDC) {
+    ++g_docsEnded;
+    return 1;
+}
+BOOL KeepMemoryPage(HDC) { return TRUE; }
+
+TEST_F(ShippedLessons, FilePrintThroughTheStartUpScriptPrintsTheActiveGraph) {
+    g_user = stUser{};
+    g_user.name = "Di";
+    ChooseReflexes();
+    ASSERT_EQ(Running(), 1);
+    RunToEnd(50);
+    SetCurrentDirectoryA(folder.c_str());
+    ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
+    ASSERT_TRUE(FindScriptSubroutine(LoadedScript(), "OnPrint"));
+    ASSERT_TRUE(ActiveGraph());
+    HDC screen = GetDC(nullptr);
+    g_memoryPage = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES));
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(g_memoryPage, bitmap);
+    const stPrintDevice device{PrintOnMemoryPage, nullptr, OpenMemoryDoc, nullptr, CountMemoryPage, EndMemoryDoc,
+                               nullptr, KeepMemoryPage};
+    SetPrintDevice(&device);
+    SetPrintOptions(1, 1);
+    g_pagesPrinted = g_docsEnded = 0;
+    g_user.prompts.clear();
+    {
+        BoxCapture boxes;
+        boxes.caption = "Norvane Tessaly";
+        Command(IDM_FILE_PRINT);
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    }
+    SetPrintDevice(nullptr);
+    SelectObject(g_memoryPage, old);
+    DeleteObject(bitmap);
+    DeleteDC(g_memoryPage);
+    EXPECT_EQ(g_pagesPrinted, 1);
+    EXPECT_EQ(g_docsEnded, 1);
+    EXPECT_TRUE(g_user.errors.empty()) << g_user.errors.front();
+    EXPECT_TRUE(g_user.prompts.empty()) << "the lesson prompted instead of printing";
+    ActiveGraph()->modified = 0;
 }
 
 // ---- The grip fatigue lesson ----

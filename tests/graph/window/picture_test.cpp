@@ -164,6 +164,13 @@ TEST_F(GraphPicture, CopyGraphReplaysTheWindowLayout) {
         const int room = h - (client.bottom - gs_->plotRect.top - GetSystemMetrics(SM_CYHSCROLL));
         EXPECT_GE(room, g_app->cyText);
         ExpectSameLayout(pic, gs_->plotRect.top - room, c.black ? RGB(0, 0, 0) : gs_->chanColor[0]);
+        // The scale's numbers: in the channel's colour in a colour picture, black otherwise.
+        RECT scale = gs_->chanScaleRects[0];
+        OffsetRect(&scale, 0, -(gs_->plotRect.top - room));
+        int coloured = 0;
+        for (int y = scale.top; y < scale.bottom; ++y)
+            for (int x = scale.left; x < scale.right; ++x) coloured += Near(pic.At(x, y), gs_->chanColor[0]) ? 1 : 0;
+        EXPECT_EQ(coloured > 20, !c.black) << coloured << " scale pixels in the channel's colour";
     }
 }
 

@@ -1,2 +1,0 @@
-// Placeholder of printing, which is not built.
-#include "graph/render/printing.h"
