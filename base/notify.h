@@ -53,6 +53,12 @@ struct stNotifications {
     void (*changeHelpItem)(UINT command, int action);
     void (*setHelpItem)(UINT command, const char* target, uint32_t a, uint32_t b, uint32_t c);
     void (*showAllHelpItems)();
+    // The print progress dialog of every print job and its abort procedure: the journal's job
+    // (below the graph) shows the same dialog as the graph's.
+    HWND (*openPrintProgress)(HWND owner, HGLOBAL devNames);
+    void (*closePrintProgress)();
+    ABORTPROC printAbortProc;
+    int (*printAborted)();
 };
 
 extern stNotifications g_notify;
@@ -141,4 +147,12 @@ inline void SetHelpItem(UINT command, const char* target, uint32_t a, uint32_t b
 inline void ShowAllHelpItems() {
     if (g_notify.showAllHelpItems) g_notify.showAllHelpItems();
 }
+inline HWND OpenPrintProgress(HWND owner, HGLOBAL devNames) {
+    return g_notify.openPrintProgress ? g_notify.openPrintProgress(owner, devNames) : nullptr;
+}
+inline void ClosePrintProgress() {
+    if (g_notify.closePrintProgress) g_notify.closePrintProgress();
+}
+inline ABORTPROC PrintAbortProcedure() { return g_notify.printAbortProc; }
+inline int PrintAborted() { return g_notify.printAborted ? g_notify.printAborted() : 0; }
 }  // namespace notify

@@ -12,6 +12,7 @@
 #include "graph/document/marker_walks.h"
 #include "documents/markers/markers.h"
 #include "shell/recent_files.h"
+#include "graph/render/printing.h"
 
 namespace {
 int HasRecordingSegments(tagGS* gs) { return FirstMarkerOfType(gs, kMarkerAppend) ? 1 : 0; }
@@ -45,4 +46,8 @@ void InitNotifications() {
     g_notify.changeHelpItem = ChangeHelpItem;
     g_notify.setHelpItem = SetHelpItemOfCommand;
     g_notify.showAllHelpItems = ShowAllHelpItems;
+    g_notify.openPrintProgress = BeginPrintProgress;
+    g_notify.closePrintProgress = ClosePrintProgress;
+    g_notify.printAbortProc = PrintAbortProc;
+    g_notify.printAborted = PrintAbortFlag;
 }

@@ -5,6 +5,7 @@
 #include "base/app.h"
 #include "base/resource.h"
 #include "base/services.h"
+#include "base/notify.h"
 #include <commdlg.h>
 #include <algorithm>
 #include <cstring>
@@ -50,14 +51,24 @@ std::vector<std::string> ControlLines(HWND edit) {
 }
 
 // Draws the laid-out pages; false when the job was aborted.
-bool DrawPages(HDC dc, const std::vector<stJournalPrintOp>& ops, int tabSpacing) {
-    int page = 1;
+bool Aborted() { return g_printAborted || notify::PrintAborted(); }
+
+// The pages, Esc and the progress dialog's Cancel asked between lines; the dialog is told each
+// new page.
+bool DrawPages(HDC dc, const std::vector<stJournalPrintOp>& ops, int tabSpacing, HWND progress) {
+    int page = 1, y = -1;
     for (const stJournalPrintOp& op : ops) {
         while (op.page > page) {
             EndPage(dc);
-            if (g_printAborted) return false;
-            StartPage(dc);
+            if (Aborted()) return false;
             ++page;
+            if (progress) SendMessageA(progress, WM_USER, static_cast<WPARAM>(page), 0);
+            StartPage(dc);
+        }
+        if (op.y != y) {
+            y = op.y;
+            if (IsEscapeKeyDown()) g_printAborted = true;
+            if (Aborted()) return false;
         }
         if (op.tabbed) {
             int stop = std::max(tabSpacing, 1);
@@ -67,6 +78,13 @@ bool DrawPages(HDC dc, const std::vector<stJournalPrintOp>& ops, int tabSpacing)
         }
     }
     return true;
+}
+
+// The graph window the journal belongs to: the progress dialog names it.
+HWND GraphWindowOf(HWND edit) {
+    HWND w = edit;
+    while (w && GetParent(w) && GetParent(w) != g_app->hwndClient) w = GetParent(w);
+    return w && GetParent(w) == g_app->hwndClient ? w : g_app->hwndFrame;
 }
 
 }  // namespace
@@ -140,21 +158,31 @@ void JournalPrint(CJournal* journal) {
     pd.nCopies = 1;
     const BOOL chosen = g_printDialog ? g_printDialog(&pd) : PrintDlgA(&pd);
     HDC dc = chosen ? pd.hDC : nullptr;
-    if (pd.hDevMode && pd.hDevMode != kept.hDevMode) GlobalFree(pd.hDevMode);
-    if (pd.hDevNames && pd.hDevNames != kept.hDevNames) GlobalFree(pd.hDevNames);
+    const PRINTDLGA asked = pd;
     g_app->pd = kept;
-    if (!dc) return;
+    // The dialog's own blocks go on every path; the names serve the progress dialog first.
+    auto freeBlocks = [&] {
+        if (asked.hDevMode && asked.hDevMode != kept.hDevMode) GlobalFree(asked.hDevMode);
+        if (asked.hDevNames && asked.hDevNames != kept.hDevNames) GlobalFree(asked.hDevNames);
+    };
+    if (!dc) {
+        freeBlocks();
+        return;
+    }
 
     char title[128] = "";
     if (!LoadStringA(g_app->hInstance, IDS_PRINT_TITLE, title, sizeof title - 8)) title[0] = 0;
     lstrcatA(title, "Journal");
     EnableWindow(g_app->hwndFrame, FALSE);
     g_printAborted = false;
-    SetAbortProc(dc, JournalAbortProc);
+    ABORTPROC abortProc = notify::PrintAbortProcedure();
+    SetAbortProc(dc, abortProc ? abortProc : JournalAbortProc);
     DOCINFOA doc{};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = title;
     if (StartDocA(dc, &doc) > 0) {
+        HWND progress = notify::OpenPrintProgress(GraphWindowOf(edit), asked.hDevNames);
+        if (progress) SendMessageA(progress, WM_USER, 1, 0);
         LOGFONTA lf = g_app->lfJournal;
         lf.lfHeight = -MulDiv(g_app->lfJournal.lfHeight, GetDeviceCaps(dc, LOGPIXELSY), kPointsPerInch);
         HFONT font = CreateFontIndirectA(&lf);
@@ -171,7 +199,7 @@ void JournalPrint(CJournal* journal) {
         CJournalPrintLayout layout(metrics);
         for (const std::string& line : ControlLines(edit)) layout.AddLine(line);
         StartPage(dc);
-        if (DrawPages(dc, layout.Ops(), tabSpacing) && !g_printAborted) {
+        if (DrawPages(dc, layout.Ops(), tabSpacing, progress) && !Aborted()) {
             EndPage(dc);
             EndDoc(dc);
         } else {
@@ -179,7 +207,9 @@ void JournalPrint(CJournal* journal) {
         }
         if (oldFont) SelectObject(dc, oldFont);
         if (font) DeleteObject(font);
+        notify::ClosePrintProgress();
     }
+    freeBlocks();
     EnableWindow(g_app->hwndFrame, TRUE);
     DeleteDC(dc);
 }

@@ -237,6 +237,12 @@ HWND OpenPrintProgress(HWND owner) {
     return g_progress;
 }
 
+HWND BeginPrintProgress(HWND owner, HGLOBAL devNames) {
+    CopyPrinterNames(devNames);
+    ClearPrintAbort();
+    return OpenPrintProgress(owner);
+}
+
 void ClosePrintProgress() {
     if (g_progress && IsWindow(g_progress)) DestroyWindow(g_progress);
     g_progress = nullptr;

@@ -66,6 +66,9 @@ HWND PrintProgressWindow();
 // The progress dialog of a job over the owner, whose title it names; the abort procedure hands
 // it its messages until it is closed.
 HWND OpenPrintProgress(HWND owner);
+// A job of another part (the journal's): the printer's names for the dialog, a clear abort flag,
+// and the dialog shown over owner.
+HWND BeginPrintProgress(HWND owner, HGLOBAL devNames);
 void ClosePrintProgress();
 // A new job starts without the last one's Cancel.
 void ClearPrintAbort();

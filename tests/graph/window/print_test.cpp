@@ -18,6 +18,7 @@
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/graph/render/render_test_support.h"
 #include "base/app.h"
+#include "base/notify.h"
 #include "base/resource.h"
 #include "graph/document/graph_doc.h"
 #include "graph/render/printing.h"
@@ -1060,9 +1061,42 @@ TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
         BoxCapture boxes;
         boxes.caption = kAppCaption;
         DialogDriver driver({[](HWND dlg) { Click(dlg, IDOK); }}, "Print");
+        // The journal's job shows the graphs' progress dialog, as the shell wires it; what the
+        // dialog said is read as it opens and as it closes.
+        static std::vector<std::string> said;
+        said.clear();
+        const stNotifications saved = g_notify;
+        g_notify.openPrintProgress = [](HWND owner, HGLOBAL names) {
+            HWND dlg = BeginPrintProgress(owner, names);
+            char text[256] = "";
+            GetDlgItemTextA(dlg, IDC_PRINT_GRAPH_NAME, text, sizeof text);
+            said.push_back(text);
+            GetDlgItemTextA(dlg, IDC_PRINT_PRINTER, text, sizeof text);
+            said.push_back(text);
+            return dlg;
+        };
+        g_notify.closePrintProgress = [] {
+            char text[256] = "";
+            GetDlgItemTextA(PrintProgressWindow(), IDC_PRINT_PAGE, text, sizeof text);
+            said.push_back(text);
+            said.push_back(IsWindowEnabled(g_app->hwndFrame) ? "frame enabled" : "frame disabled");
+            ClosePrintProgress();
+        };
+        g_notify.printAbortProc = PrintAbortProc;
+        g_notify.printAborted = PrintAbortFlag;
         JournalPrint(gs_->journal);
+        g_notify = saved;
         EXPECT_EQ(driver.Runs(), 1) << "the journal's print dialog did not open";
         EXPECT_TRUE(boxes.boxes.empty());
+        char title[MAX_PATH] = "";
+        GetWindowTextA(gs_->hwnd, title, sizeof title);
+        ASSERT_EQ(said.size(), 4u);
+        EXPECT_EQ(said[0], "'" + std::string(title) + "' on the");
+        EXPECT_EQ(said[1].rfind("KymoraPDF on ", 0), 0u) << said[1];
+        EXPECT_EQ(said[2], "Now printing Page 1");
+        EXPECT_EQ(said[3], "frame disabled");
+        EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame));
+        EXPECT_FALSE(PrintProgressWindow());
     }
     const std::string text = std::string(cwd) + "\\artefacts\\printed_pdf_journal";
     const std::string journalFailed = RenderPrintedJob("Journal", text, "text");
