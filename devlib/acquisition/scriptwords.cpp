@@ -192,6 +192,7 @@ HWND PanelWindowMade(stWordCall& c, Panel panel) {
     case Panel::AcquisitionMode: return AcquisitionSetupWindow(c.hAcq);
     case Panel::TriggerMode: return TriggerSetupWindow(c.hAcq);
     case Panel::SetupChannels: return ChannelSetupWindow(c.hAcq);
+    case Panel::Stimulator: return StimulatorWindow(c.hAcq);
     default: return PanelWindow(c.acq, panel);
     }
 }

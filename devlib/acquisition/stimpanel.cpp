@@ -373,22 +373,31 @@ int32_t ShowStimulatorPreferences(HWND owner, stAcq* acq) {
                : 0;
 }
 
-HWND CreateStimulatorPanel(HWND parent, HGLOBAL hAcq) {
+// Start-up readies the record as the panel's making would; the window waits for its first use.
+void PrepareStimulatorPanel(HGLOBAL hAcq) {
+    AcqLock acq(hAcq);
+    if (!acq) return;
+    SetStimulatorDefaults(&acq->stim);
+    acq->stim.panelCreated[0] = acq->stim.panelCreated[1] = 1;
+    acq->stim.active = 0;
+}
+
+// The panel, made hidden over the record's settings the first time it is needed.
+HWND StimulatorWindow(HGLOBAL hAcq) {
     {
         AcqLock acq(hAcq);
         if (!acq) return nullptr;
-        SetStimulatorDefaults(&acq->stim);
+        if (IsWindow(acq->hwndStimulator)) return acq->hwndStimulator;
     }
-    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_STIMULATOR), parent, StimulatorProc,
+    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_STIMULATOR), g_lib.hostFrame, StimulatorProc,
                                   reinterpret_cast<LPARAM>(hAcq));
     AcqLock acq(hAcq);
-    acq->hwndStimulator = dlg;
-    acq->stim.active = 0;
+    if (acq) acq->hwndStimulator = dlg;
     return dlg;
 }
 
 void ShowStimulatorPanel(HGLOBAL hAcq) {
-    HWND dlg = nullptr;
+    HWND dlg = StimulatorWindow(hAcq);
     {
         AcqLock acq(hAcq);
         if (!acq || !IsWindow(acq->hwndStimulator)) return;

@@ -52,7 +52,7 @@ void FillDriverOps(stDriverOps* ops) {
 }
 
 // The modeless panels, each owned by the frame; a panel that does not come up is left out. The
-// three set-up windows get their records ready here and are made when first needed.
+// three set-up windows and the stimulator get their records ready here and are made when first needed.
 void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
     SetTriggerDefaults(acq);
     CreateElectrodeChecker(frame, hAcq);
@@ -61,7 +61,7 @@ void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
     CreateManualControl(frame, hAcq);
     InitAcquisitionState(frame, acq);
     PrepareChannelSetup(hAcq, 0);
-    CreateStimulatorPanel(frame, hAcq);
+    PrepareStimulatorPanel(hAcq);
 }
 
 // The acquisition settings of a new record: a 6,000-frame recording into memory at 5 ms a

@@ -11,7 +11,9 @@ struct stAcq;
 HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq);
 HWND CreateInputValuesPane(HWND frame, HGLOBAL hAcq);
 HWND CreateManualControl(HWND parent, HGLOBAL hAcq);
-HWND CreateStimulatorPanel(HWND parent, HGLOBAL hAcq);
+// The stimulator panel likewise: its record readied at start-up, its window made when first needed.
+void PrepareStimulatorPanel(HGLOBAL hAcq);
+HWND StimulatorWindow(HGLOBAL hAcq);
 
 // The three set-up windows cost most of the library's start: vk40_Initialize prepares their
 // records, and each window is made, hidden, the first time it is asked for (by its menu command,

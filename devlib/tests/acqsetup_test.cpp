@@ -847,7 +847,9 @@ TEST_F(AcqSetupWindows, TheSetUpWindowsAreMadeWhenFirstAskedForWhereTheirPlaceme
         EXPECT_EQ(acq->hwndAcqSetup, nullptr);
         EXPECT_EQ(acq->hwndTrigger, nullptr);
         EXPECT_EQ(acq->hwndChannelSetup, nullptr);
-        for (HWND made : {acq->run.hwndInputValues, acq->hwndManualControl, acq->hwndStimulator, acq->hwndElectrodeCheck})
+        EXPECT_EQ(acq->hwndStimulator, nullptr);
+        EXPECT_EQ(acq->stim.panelCreated[0], 1) << "the stimulator's record is ready as if its panel were made";
+        for (HWND made : {acq->run.hwndInputValues, acq->hwndManualControl, acq->hwndElectrodeCheck})
             EXPECT_TRUE(IsWindow(made));
         EXPECT_EQ(acq->unitMode, static_cast<int16_t>(kTrigStartFlags)) << "the trigger's values are set";
         EXPECT_GT(acq->maxLength, 0) << "the longest recording is known before the dialog is made";

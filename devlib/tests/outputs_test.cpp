@@ -938,9 +938,12 @@ TEST_F(Outputs, TheStimulatorPanelHoldsTypedValuesAndItsButtonStartsATrain) {
     stAcq* acq = StartQuiet();
     std::unique_ptr<COutCtl> pulse = Make(kOutTypePulse);
     ShowAsActive(pulse.get(), kOutTypePulse);
+    // Made with its first showing, over the settings the record already holds.
+    EXPECT_EQ(acq->hwndStimulator, nullptr);
+    ShowStimulatorPanel(hAcq);
     HWND dlg = acq->hwndStimulator;
     ASSERT_TRUE(IsWindow(dlg));
-    ShowStimulatorPanel(hAcq);
+    EXPECT_TRUE(IsWindowVisible(dlg));
     EXPECT_EQ(acq->stim.active, 1);
     EXPECT_EQ(TakeSent(), Lines{Sent(62, {4})}) << "showing chooses the pulse output";
     EXPECT_EQ(Field(dlg, IDC_STIM_WIDTH), " 1.000");

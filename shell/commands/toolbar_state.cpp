@@ -14,9 +14,13 @@ constexpr int16_t kDataModeAppend = 3;
 
 HWND Button(UINT id) { return g_app->hwndToolbar ? GetDlgItem(g_app->hwndToolbar, static_cast<int>(id)) : nullptr; }
 
-void EnableButton(UINT id, bool on) {
-    if (HWND b = Button(id)) EnableWindow(b, on ? TRUE : FALSE);
+// The toolbar follows the graph at every change; under Wine even an EnableWindow that changes
+// nothing asks the window server, so a button already in that state is left alone.
+void SetEnabled(HWND b, bool on) {
+    if (b && (IsWindowEnabled(b) != FALSE) != on) EnableWindow(b, on ? TRUE : FALSE);
 }
+
+void EnableButton(UINT id, bool on) { SetEnabled(Button(id), on); }
 
 void CheckButton(UINT id, bool on) {
     if (HWND b = Button(id)) SendMessageA(b, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -50,7 +54,7 @@ void ApplyGraphToolPermission(tagGS* gs) {
     const bool tools = g_script.permissions[kPermTools] &&
                        (!gs->acquiring || (gs->toolsWhileRecording && g_script.cursorToolsAllowed));
     for (HWND b : gs->toolButtons)
-        if (b) EnableWindow(b, tools ? TRUE : FALSE);
+        SetEnabled(b, tools);
 }
 }  // namespace
 
@@ -72,7 +76,7 @@ void UpdateGraphToolbar() {
     const bool xy = gs->displayMode == 2, recording = gs->acquiring != 0;
     for (UINT id = IDM_SHOW_SCOPE; id <= IDM_SHOW_XY; ++id) {
         HWND b = Button(id);
-        if (b) EnableWindow(b, IsWindowVisible(b));
+        SetEnabled(b, IsWindowVisible(b) != FALSE);
         CheckButton(id, id == IDM_SHOW_SCOPE + gs->displayMode);
     }
     for (UINT id : {IDM_SHOW_GRID, IDM_SHOW_MEASUREMENTS, IDM_SHOW_CHANNEL_NUMBERS, IDM_SHOW_JOURNAL})
