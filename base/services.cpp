@@ -101,6 +101,18 @@ void OnMenuSelectMessage(WPARAM wParam, LPARAM lParam) {
     notify::OnMenuSelect(menu, item, popup, flags);
 }
 
+HFONT CreateMeasuredFont(HDC dc, const LOGFONTA* lf, int32_t* lineHeight, int32_t* charWidth) {
+    HFONT font = CreateFontIndirectA(lf);
+    if (!font) return nullptr;
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    *lineHeight = tm.tmHeight + tm.tmExternalLeading;
+    *charWidth = tm.tmAveCharWidth;
+    return font;
+}
+
 bool IsEscapeKeyDown() {
     GetQueueStatus(QS_KEY);
     return GetAsyncKeyState(VK_ESCAPE) < 0;

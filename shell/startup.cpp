@@ -1,5 +1,6 @@
 // Kymora's life from its first instruction to its exit.
 #include "shell/startup.h"
+#include "base/services.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "shell/binding.h"
@@ -183,19 +184,6 @@ int RegisterAppClasses() {
     return 1;
 }
 
-// Creates a font on a device context and measures its line height and average width.
-static HFONT MakeMeasuredFont(HDC dc, LOGFONTA* lf, int32_t* cy, int32_t* cx) {
-    HFONT font = CreateFontIndirectA(lf);
-    if (!font) return nullptr;
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    *cy = tm.tmHeight + tm.tmExternalLeading;
-    *cx = tm.tmAveCharWidth;
-    return font;
-}
-
 static void InitArialLogFont(LOGFONTA* lf, HDC dc, BYTE charset) {
     std::memset(lf, 0, sizeof *lf);
     lf->lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
@@ -220,7 +208,7 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     HDC screen = GetDC(nullptr);
     InitArialLogFont(&g_app->lfText, screen, 1);
     if (GetUserDefaultLCID() == 1041) g_app->lfText.lfCharSet = SHIFTJIS_CHARSET;
-    g_app->hfontText = MakeMeasuredFont(screen, &g_app->lfText, &g_app->cyText, &g_app->cxText);
+    g_app->hfontText = CreateMeasuredFont(screen, &g_app->lfText, &g_app->cyText, &g_app->cxText);
     ReleaseDC(nullptr, screen);
 
     g_app->hwndFrame = CreateWindowExA(WS_EX_ACCEPTFILES, g_app->szClassNames[kClassFrame], g_app->szAppTitle,
@@ -233,12 +221,12 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
 
     HDC dc = GetDC(g_app->hwndFrame);
     g_app->lfStatus = g_app->lfText;
-    g_app->hfontStatus = MakeMeasuredFont(dc, &g_app->lfStatus, &g_app->cyStatus, &g_app->cxStatus);
+    g_app->hfontStatus = CreateMeasuredFont(dc, &g_app->lfStatus, &g_app->cyStatus, &g_app->cxStatus);
     g_app->hfontAxis = g_app->hfontText;
     InitArialLogFont(&g_app->lfVertical, dc, 0);
     g_app->lfVertical.lfEscapement = 900;
     g_app->lfVertical.lfOrientation = 900;
-    g_app->hfontVertical = MakeMeasuredFont(dc, &g_app->lfVertical, &g_app->cyVertical, &g_app->cxVertical);
+    g_app->hfontVertical = CreateMeasuredFont(dc, &g_app->lfVertical, &g_app->cyVertical, &g_app->cxVertical);
     ReleaseDC(g_app->hwndFrame, dc);
 
     SetDefaultFont();

@@ -95,15 +95,7 @@ HFONT DeviceFont(HDC dc, const LOGFONTA& description, int points, int32_t* cx, i
     LOGFONTA lf = description;
     lf.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), kPointsPerInch);
     lf.lfWidth = 0;
-    HFONT font = CreateFontIndirectA(&lf);
-    if (!font) return nullptr;
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    *cx = tm.tmAveCharWidth;
-    *cy = tm.tmHeight + tm.tmExternalLeading;
-    return font;
+    return CreateMeasuredFont(dc, &lf, cy, cx);
 }
 
 // The header line of a page: the page number and the moment at the right, the graph's title

@@ -1,7 +1,9 @@
 // Drawing targets for render tests.
 #include "render_test_support.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 CDibSurface::CDibSurface(int width, int height)
     : m_width(width), m_height(height), m_dc(nullptr), m_bitmap(nullptr), m_oldBitmap(nullptr), m_bits(nullptr) {
@@ -75,4 +77,34 @@ std::vector<const stMetaRecord*> RecordsOf(const std::vector<stMetaRecord>& reco
     for (const stMetaRecord& r : records)
         if (r.type == type) out.push_back(&r);
     return out;
+}
+
+// Keeps a drawing as a .bmp under artefacts/ of the working directory.
+void SaveArtefact(const CDibSurface& s, const char* name) {
+    CreateDirectoryA("artefacts", nullptr);
+    std::string path = std::string("artefacts\\") + name + ".bmp";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    const int w = s.Width(), h = s.Height();
+    const uint32_t imageBytes = static_cast<uint32_t>(w) * h * 4;
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + imageBytes;
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = -h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 32;
+    ih.biCompression = BI_RGB;
+    std::fwrite(&fh, sizeof fh, 1, f);
+    std::fwrite(&ih, sizeof ih, 1, f);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            COLORREF c = s.At(x, y);
+            const uint8_t px[4] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
+            std::fwrite(px, 4, 1, f);
+        }
+    std::fclose(f);
 }

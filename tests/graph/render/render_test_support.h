@@ -31,6 +31,9 @@ private:
     const uint32_t* m_bits;
 };
 
+// Keeps a drawing as a .bmp under artefacts/ of the working directory, for a person to look at.
+void SaveArtefact(const CDibSurface& s, const char* name);
+
 // One metafile record: its type and its bytes (header included).
 struct stMetaRecord {
     DWORD type;

@@ -153,33 +153,6 @@ constexpr double kMarkerTime = 2000.0;
 constexpr COLORREF kWaveColour = RGB(0, 0, 255);
 const char kAppCaption[] = "Norvane Tessaly";
 
-// Keeps a printed page as a .bmp under artefacts/ of the working directory.
-void SaveArtefact(const CDibSurface& s, const char* name) {
-    CreateDirectoryA("artefacts", nullptr);
-    std::string path = std::string("artefacts\\") + name + ".bmp";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    const int w = s.Width(), h = s.Height();
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + static_cast<uint32_t>(w) * h * 4;
-    ih.biSize = sizeof ih;
-    ih.biWidth = w;
-    ih.biHeight = -h;
-    ih.biPlanes = 1;
-    ih.biBitCount = 32;
-    std::fwrite(&fh, sizeof fh, 1, f);
-    std::fwrite(&ih, sizeof ih, 1, f);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            COLORREF c = s.At(x, y);
-            const uint8_t px[4] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
-            std::fwrite(px, 4, 1, f);
-        }
-    std::fclose(f);
-}
 
 bool IsDark(COLORREF c) { return GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80; }
 bool IsWave(COLORREF c) { return GetBValue(c) > 180 && GetRValue(c) < 90 && GetGValue(c) < 90; }
