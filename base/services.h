@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <string>
 
 // Nested calls keep the hourglass until the last one ends.
 void SetWaitCursor(int on);
@@ -16,6 +17,8 @@ bool IsEscapeKeyDown();
 // A font made on a device context with its line height and average character width there;
 // null when the font cannot be made.
 HFONT CreateMeasuredFont(HDC dc, const LOGFONTA* lf, int32_t* lineHeight, int32_t* charWidth);
+// The system's own words for an error code, without the line end.
+std::string SystemText(DWORD error);
 // The key-marker accelerators (F2-F9, F11, F12 to commands 392-401), loaded once for the whole
 // process by the first marker manager; the loop translates them for the active graph window.
 void LoadMarkerAccelerators();

@@ -147,15 +147,6 @@ bool AskForName(tagGS* gs, const char* proposed, int lockName, const char* title
     return true;
 }
 
-// The system's own words for an error, without the line end.
-std::string SystemText(DWORD error) {
-    char text[512] = "";
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ')) text[--n] = 0;
-    return text;
-}
-
 void ReportSaveFailure(HWND owner, const char* path, DWORD error) {
     const char* key = SaveFailureKey(error);
     if (std::strcmp(key, "Not enough disk space to save data") == 0) {

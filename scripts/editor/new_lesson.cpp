@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/services.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
@@ -30,15 +31,6 @@ const char* Keyed(const char* key) {
 // A keyed message without owner, as the lesson's other messages.
 void ShowLessonMessage(const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), Keyed("Wavemind"), MB_OK | MB_ICONEXCLAMATION);
-}
-
-// The system's own words for an error, without the line end.
-std::string SystemText(DWORD error) {
-    char text[512] = "";
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ')) text[--n] = 0;
-    return text;
 }
 
 // A folder or file that could not be made: the disk is full, or the name and the system's reason.
