@@ -118,24 +118,27 @@ void ThresholdValues(double* values, size_t n, double lower, double upper) {
     }
 }
 
-int LimitWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper) {
+namespace {
+
+// Limit and Threshold: the selected channel's range in place, with its undo.
+int BoundWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper, const char* undo,
+              void (*apply)(double*, size_t, double, double)) {
     const int slot = static_cast<int>(gs->selectedChan);
     if (first > last || !ConvertChannelToDouble(gs, slot)) return 1;
-    SaveUndo(gs, slot, kUndoInPlace, "Undo Limit");
-    if (double* values = SelectedValues(gs, slot, first))
-        LimitValues(values, static_cast<size_t>(last - first) + 1, lower, upper);
+    SaveUndo(gs, slot, kUndoInPlace, undo);
+    if (double* values = SelectedValues(gs, slot, first)) apply(values, static_cast<size_t>(last - first) + 1, lower, upper);
     setDirtyGraphFlag(gs, 1);
     return 1;
 }
 
+}  // namespace
+
+int LimitWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper) {
+    return BoundWave(gs, first, last, lower, upper, "Undo Limit", LimitValues);
+}
+
 int ThresholdWave(tagGS* gs, int32_t first, int32_t last, double lower, double upper) {
-    const int slot = static_cast<int>(gs->selectedChan);
-    if (first > last || !ConvertChannelToDouble(gs, slot)) return 1;
-    SaveUndo(gs, slot, kUndoInPlace, "Undo Threshold");
-    if (double* values = SelectedValues(gs, slot, first))
-        ThresholdValues(values, static_cast<size_t>(last - first) + 1, lower, upper);
-    setDirtyGraphFlag(gs, 1);
-    return 1;
+    return BoundWave(gs, first, last, lower, upper, "Undo Threshold", ThresholdValues);
 }
 
 // Conversion and range first; Limit and Threshold ask their two numbers, the rest run at once.

@@ -12,6 +12,7 @@
 #include "graph/view/display_modes.h"
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -202,6 +203,16 @@ void FinishTransform(tagGS* gs) {
     if (gs->autoscaleMode) AutoScaleGraph(gs, gs->autoscaleMode == 1);
     UpdateGraphScrollBars(gs);
     if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+}
+
+void SetFrequencyResultGrid(tagGS* gs, bool gridShown) {
+    gs->hUnitKind = 1;
+    gs->gridShown = gridShown ? 1 : 0;
+    SetGridFine(gs, gridShown);
+    gs->gridColor = 0x8F8F8F;
+    gs->gridMinorColor = 0xC0C0C0;
+    const uint16_t gridOptions[4] = {0, 2, 1, 1};
+    std::memcpy(gs->gridOptions, gridOptions, sizeof gridOptions);
 }
 
 void SetResultMeasurements(tagGS* gs, const int types[5]) {

@@ -125,6 +125,9 @@ int GrowChannelTo(tagGS* gs, int slot, uint32_t count);
 // than two boxes, on the boxes it has; their captions then follow its horizontal unit, so set
 // that first.
 void SetResultMeasurements(tagGS* gs, const int types[5]);
+// A new result graph over frequency (the FIR response, the FFT): Hz across, and the grid grey,
+// major lines solid and fine lines dotted; the grid shown or not.
+void SetFrequencyResultGrid(tagGS* gs, bool gridShown);
 
 // ---- Afterwards ----
 // Marks the document changed, autoscales when its setting asks (all channels for 1), and

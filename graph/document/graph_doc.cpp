@@ -261,6 +261,17 @@ int InitNewGraph(tagGS* gs) {
 }
 
 // A new document in its own window, reported to the device library.
+HWND OpenGraphWindow(tagGS* gs, int maximised) {
+    HWND hwnd = CreateGraphWindow(gs, maximised);
+    if (!hwnd) return nullptr;
+    if (g_app->hAcq) {
+        int32_t created = DrvGraphCreated(&g_app->driverOps, g_app->hAcq, hwnd, gs, 0, 1);
+        DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, created);
+    }
+    LayoutGraphWindow(gs);
+    return hwnd;
+}
+
 HWND NewGraph(int maximised) {
     tagGS* gs = nullptr;
     if (AllocGraph(&gs, 0) < 1) return nullptr;
@@ -269,13 +280,8 @@ HWND NewGraph(int maximised) {
     gs->storageKind = kStoreMemory;
     gs->winFirst = 0;
     gs->winRingBase = gs->winLen = 0;
-    HWND hwnd = CreateGraphWindow(gs, maximised);
+    HWND hwnd = OpenGraphWindow(gs, maximised);
     if (!hwnd) return nullptr;  // the document went with the window that failed
-    if (g_app->hAcq) {
-        int32_t created = DrvGraphCreated(&g_app->driverOps, g_app->hAcq, hwnd, gs, 0, 1);
-        DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, created);
-    }
-    LayoutGraphWindow(gs);
     notify::UpdateTransformMenu(g_app->hwndFrame, hwnd);
     notify::UpdateGraphEditMenus(gs);
     notify::UpdateGraphMenus(gs);

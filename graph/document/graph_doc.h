@@ -11,6 +11,9 @@ struct stMarkerNode;
 int AllocGraph(tagGS** out, int checkReview);  // 1; 0 no memory; -1 refused in review-saved-data mode
 int InitNewGraph(tagGS* gs);
 HWND NewGraph(int maximised);
+// A made document's window: created, announced to the device library, laid out; null when the
+// window failed (the document went with it).
+HWND OpenGraphWindow(tagGS* gs, int maximised);
 HWND CreateGraphWindow(tagGS* gs, int maximised);
 int CloseGraph(tagGS* gs, HWND parent);  // 1 when the document is gone; 0 refused or cancelled
 // Frees everything a document holds and its record, without questions: the channel clipboard at

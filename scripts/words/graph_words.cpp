@@ -30,13 +30,16 @@ bool IsFieldPresent(const char* pos) {
     return *pos && *pos != ',' && *pos != '\r' && *pos != '\n' && *pos != ';';
 }
 
-void ExpandClipboardEscapes(const char* in, char* out, size_t size) {
+void ExpandLessonEscapes(const char* in, char* out, size_t size, const char* lineEnd, bool anyCase) {
+    const size_t endLength = std::strlen(lineEnd);
+    auto is = [anyCase](char c, char lower) { return c == lower || (anyCase && c == lower - 'a' + 'A'); };
     size_t n = 0;
-    for (const char* p = in; *p && n + 1 < size; ++p) {
-        if (p[0] == '\\' && (p[1] == 'r' || p[1] == 'R')) {
-            out[n++] = '\r';
+    for (const char* p = in; *p && n + endLength < size; ++p) {
+        if (p[0] == '\\' && is(p[1], 'r')) {
+            std::memcpy(out + n, lineEnd, endLength);
+            n += endLength;
             ++p;
-        } else if (p[0] == '\\' && (p[1] == 't' || p[1] == 'T')) {
+        } else if (p[0] == '\\' && is(p[1], 't')) {
             out[n++] = '\t';
             ++p;
         } else if (p[0] == '\\' && p[1] == '\\') {
@@ -48,6 +51,8 @@ void ExpandClipboardEscapes(const char* in, char* out, size_t size) {
     }
     out[n] = 0;
 }
+
+void ExpandClipboardEscapes(const char* in, char* out, size_t size) { ExpandLessonEscapes(in, out, size, "\r", true); }
 
 namespace {
 

@@ -13,6 +13,9 @@ class CWordFields;
 bool IsTextField(const char* pos);
 // A number field that holds something: only an empty field counts as absent.
 bool IsFieldPresent(const char* pos);
+// A lesson text's escapes: "\r" becomes lineEnd, "\t" a tab, "\\" one backslash; with anyCase the
+// letters may also be capitals. Every other character as it is; out holds at most size - 1.
+void ExpandLessonEscapes(const char* in, char* out, size_t size, const char* lineEnd, bool anyCase);
 // CLIPBOARD WRITE's escapes: "\r" a carriage return alone, "\t" a tab, "\\" one backslash (each
 // letter in either case except the backslash); every other character as it is.
 void ExpandClipboardEscapes(const char* in, char* out, size_t size);

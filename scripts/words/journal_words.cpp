@@ -15,25 +15,7 @@
 namespace {
 
 // JOURNAL WRITE's escapes: "\r" ends the line (CR LF), "\t" is a tab, "\\" one backslash.
-void ExpandJournalEscapes(const char* in, char* out, size_t size) {
-    size_t n = 0;
-    for (const char* p = in; *p && n + 2 < size; ++p) {
-        if (p[0] == '\\' && p[1] == 'r') {
-            out[n++] = '\r';
-            out[n++] = '\n';
-            ++p;
-        } else if (p[0] == '\\' && p[1] == 't') {
-            out[n++] = '\t';
-            ++p;
-        } else if (p[0] == '\\' && p[1] == '\\') {
-            out[n++] = '\\';
-            ++p;
-        } else {
-            out[n++] = *p;
-        }
-    }
-    out[n] = 0;
-}
+void ExpandJournalEscapes(const char* in, char* out, size_t size) { ExpandLessonEscapes(in, out, size, "\r\n", false); }
 
 // WRITE and APPEND: a quoted field or a string variable is text, anything else a number shown
 // with the graph's precision. The journal pane comes up first when it is hidden.

@@ -84,13 +84,8 @@ int MakeAverageGraph(tagGS* source, const double* samples, int32_t n) {
     gs->gridShown = 1;
     gs->gridColor = 0x8F8F8F;
     gs->selectedChan = 0;
-    HWND hwnd = CreateGraphWindow(gs, 1);
+    HWND hwnd = OpenGraphWindow(gs, 1);
     if (!hwnd) return 0;
-    if (g_app->hAcq) {
-        int32_t created = DrvGraphCreated(&g_app->driverOps, g_app->hAcq, hwnd, gs, 0, 1);
-        DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, created);
-    }
-    LayoutGraphWindow(gs);
     ShowGraphControls(gs, 1);
     SetAverageMeasurements(gs);
     int slot = 0;

@@ -141,13 +141,8 @@ int MakeRateGraph(tagGS* source, int32_t function, const std::vector<double>& ti
     gs->storageKind = kStoreMemory;
     gs->winFirst = 0;
     gs->winRingBase = gs->winLen = 0;
-    HWND hwnd = CreateGraphWindow(gs, 1);  // shown at once, as a new graph of the File menu
+    HWND hwnd = OpenGraphWindow(gs, 1);  // shown at once, as a new graph of the File menu
     if (!hwnd) return 0;
-    if (g_app->hAcq) {
-        int32_t created = DrvGraphCreated(&g_app->driverOps, g_app->hAcq, hwnd, gs, 0, 1);
-        DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, created);
-    }
-    LayoutGraphWindow(gs);
     ShowGraphControls(gs, 1);
     const int boxes = GetMeasurementCount(gs->measureGrid);
     if (boxes >= 3) {

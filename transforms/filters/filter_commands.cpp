@@ -365,13 +365,7 @@ int ShowFilterResponse(tagGS* doc, const double* h, int32_t m, int type) {
     const char* name = getDlgCtrlText(kFirTextKeys[type], IDC_FIR_NAME);
     std::snprintf(g->title, sizeof g->title, "%s", name && *name ? name : kFirNames[type]);
     SetWindowTextA(hwnd, g->title);
-    g->hUnitKind = 1;
-    g->gridShown = 0;
-    SetGridFine(g, false);
-    g->gridColor = 0x8F8F8F;
-    g->gridMinorColor = 0xC0C0C0;
-    const uint16_t gridOptions[4] = {0, 2, 1, 1};
-    std::memcpy(g->gridOptions, gridOptions, sizeof gridOptions);
+    SetFrequencyResultGrid(g, false);
     // A gain is read at a point, between two points, and at its frequency.
     const int boxes[5] = {measure::kValue, measure::kDelta, measure::kHAbs, measure::kNone, measure::kNone};
     SetResultMeasurements(g, boxes);

@@ -105,15 +105,9 @@ tagGS* MakeResultGraph(int visible) {
     std::snprintf(result->title, sizeof result->title, "FFT");
     SetWindowTextA(hwnd, result->title);
     result->sampleInterval = 1.0;
-    result->hUnitKind = 1;
     result->selectedChan = 0;
-    // A spectrum is read against its grid: major and fine lines, grey, solid and dotted.
-    result->gridShown = 1;
-    SetGridFine(result, true);
-    result->gridColor = 0x8F8F8F;
-    result->gridMinorColor = 0xC0C0C0;
-    const uint16_t gridOptions[4] = {0, 2, 1, 1};
-    std::memcpy(result->gridOptions, gridOptions, sizeof gridOptions);
+    // A spectrum is read against its grid, major and fine lines.
+    SetFrequencyResultGrid(result, true);
     // A spectrum is read at a frequency, across a band, and at its peak.
     const int boxes[5] = {measure::kHAbs, measure::kDeltaH, measure::kMax, measure::kNone, measure::kNone};
     SetResultMeasurements(result, boxes);
