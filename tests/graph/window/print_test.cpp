@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
+#include "tests/graph/window/one_channel_graph.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/graph/render/render_test_support.h"
 #include "base/app.h"
@@ -239,41 +240,11 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        graph_ = g_app->hwndActiveGraph;
-        ASSERT_TRUE(graph_);
-        gs_ = GetWindowGraph(graph_);
-        ASSERT_TRUE(gs_);
-        SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
-        MoveWindow(graph_, 0, 0, 820, 600, TRUE);
         // One channel on a +-10 band: 5 for the first half of the view, -5 after it, so each
         // strip's waveform says which part of the view it shows.
-        for (int s = 0; s < kMaxChannels; ++s) gs_->chanFlags[s] = 0;
-        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kSamples * 8 + 8);
-        ASSERT_TRUE(h);
-        auto* p = static_cast<double*>(GlobalLock(h));
-        for (int i = 0; i < kSamples; ++i) p[i] = i * kInterval < kStepTime ? 5.0 : -5.0;
-        gs_->chanBlock[0] = p;
-        gs_->chanFlags[0] = 2;
-        gs_->chanType[0] = 1;
-        gs_->chanBytes[0] = 8;
-        gs_->chanCount[0] = kSamples;
-        gs_->chanVPerDiv[0] = 5.0;
-        gs_->chanVDivisions[0] = 4.0;
-        gs_->chanVCenter[0] = 0.0;
-        gs_->chanColor[0] = kWaveColour;
-        gs_->selectedChan = 0;
-        gs_->sampleInterval = kInterval;
-        gs_->hPerDiv = 1000.0;
-        gs_->hDivisions = 5.0;
-        gs_->hStart = 0.0;
-        gs_->selStart = gs_->selEnd = 0.0;
-        UpdateGraphLength(gs_);
-        ASSERT_TRUE(InsertMarker(gs_, gs_->markers, kMarkerTime, 1, "Drug", 0));
-        gs_->markerBarShown = 1;
-        RECT client{};
-        GetClientRect(graph_, &client);
-        SendMessageA(graph_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-        RebuildChannelItems(gs_);
+        ASSERT_TRUE(SetUpOneChannelGraph(
+            &graph_, &gs_, kSamples, kInterval, [](int i) { return i * kInterval < kStepTime ? 5.0 : -5.0; },
+            kWaveColour, kMarkerTime));
         std::snprintf(gs_->title, sizeof gs_->title, "Print test %lu", GetCurrentProcessId());
         SetWindowTextA(graph_, gs_->title);
         InvalidateRect(graph_, nullptr, TRUE);
