@@ -111,13 +111,7 @@ std::time_t FixedClock() { return 1700000000; }  // a Tuesday afternoon in Novem
 class GraphWords : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof temp, temp);
-        GetCurrentDirectoryA(sizeof previous, previous);
-        folder = std::string(temp) + "kymora_gwords_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
+        folder = EnterOwnFolder("kymora_gwords_", previous, sizeof previous);
         DeleteIni();
         ASSERT_TRUE(BootShell());
         lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);

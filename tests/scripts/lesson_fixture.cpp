@@ -17,12 +17,7 @@ int16_t CountErrorDialog(const char* message) {
 }  // namespace
 
 void LessonWords::SetUp() {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
-    GetCurrentDirectoryA(sizeof previous, previous);
-    folder = std::string(temp) + "kymora_lesson_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder.c_str(), nullptr);
-    SetCurrentDirectoryA(folder.c_str());
+    folder = EnterOwnFolder("kymora_lesson_", previous, sizeof previous);
     DeleteIni();
     ASSERT_TRUE(BootShell());
     lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);

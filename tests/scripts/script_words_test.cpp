@@ -159,13 +159,7 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 class ScriptWords : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string id = std::to_string(GetCurrentProcessId());
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof temp, temp);
-        GetCurrentDirectoryA(sizeof previous, previous);
-        folder = std::string(temp) + "kymora_words_" + id;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        SetCurrentDirectoryA(folder.c_str());
+        folder = EnterOwnFolder("kymora_words_", previous, sizeof previous);
         DeleteIni();
         ASSERT_TRUE(BootShell());
         lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);

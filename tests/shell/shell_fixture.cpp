@@ -51,3 +51,13 @@ void ShutShell() {
 std::string RecentFilesTestKey() {
     return "Software\\Norvane\\KymoraTests\\MRU" + std::to_string(GetCurrentProcessId());
 }
+
+std::string EnterOwnFolder(const char* prefix, char* previous, size_t previousSize) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    GetCurrentDirectoryA(static_cast<DWORD>(previousSize), previous);
+    const std::string folder = std::string(temp) + prefix + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    SetCurrentDirectoryA(folder.c_str());
+    return folder;
+}

@@ -15,3 +15,6 @@ void ShutShell();
 std::string RecentFilesTestKey();
 // Dispatches what is queued without waiting.
 void PumpMessages();
+// Makes the temporary folder "<prefix><process id>", keeps the current folder in previous and
+// enters the new one; its path comes back.
+std::string EnterOwnFolder(const char* prefix, char* previous, size_t previousSize);
