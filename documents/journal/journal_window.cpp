@@ -153,14 +153,14 @@ HWND CreateJournalButton(HWND graph, const ButtonDef& b) {
 
 HWND CreateJournalEdit(CJournalWindow* w, HWND graph) {
     const bool rich = w->richEditLibrary != nullptr;
-    HWND edit = CreateWindowExA(0, rich ? "RICHEDIT" : "EDIT", "", rich ? kEditStyle : kEditStyle & ~kSelectionBar, 0,
-                                0, 100, 100, graph, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_JOURNAL_EDIT)),
-                                g_app->hInstance, nullptr);
+    // The rich pane takes dropped files by its style, as DragAcceptFiles would set it: the shell
+    // library is then loaded only when a file is dropped.
+    HWND edit = CreateWindowExA(rich ? WS_EX_ACCEPTFILES : 0, rich ? "RICHEDIT" : "EDIT", "",
+                                rich ? kEditStyle : kEditStyle & ~kSelectionBar, 0, 0, 100, 100, graph,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_JOURNAL_EDIT)), g_app->hInstance,
+                                nullptr);
     if (!edit) return nullptr;
-    if (rich) {
-        DragAcceptFiles(edit, TRUE);
-        SendMessageA(edit, EM_SETTARGETDEVICE, 0, w->wordWrap ? 0 : 1);
-    }
+    if (rich) SendMessageA(edit, EM_SETTARGETDEVICE, 0, w->wordWrap ? 0 : 1);
     WNDPROC previous =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(JournalEditProc)));
     WNDPROC& saved = rich ? g_richEditProc : g_plainEditProc;
