@@ -14,6 +14,7 @@ constexpr SIZE_T kSplashStack = 1024;  // the first commit; the stack grows as i
 struct stSplash {
     HANDLE thread;
     HANDLE stop;   // set by EndSplash
+    HANDLE ready;  // set once the frame is up with its menu
     HANDLE gate;   // when set (tests), the thread waits for it before making its window
     HINSTANCE instance;
     DWORD holdMs = kSplashHoldMs;
@@ -50,6 +51,8 @@ void HoldSplash(HANDLE stop, DWORD holdMs) {
 constexpr DWORD kGateLimitMs = 10000;
 
 DWORD WINAPI SplashThread(void*) {
+    const HANDLE readyOrStop[2] = {g_splash.ready, g_splash.stop};
+    if (WaitForMultipleObjects(2, readyOrStop, FALSE, INFINITE) != WAIT_OBJECT_0) return 0;
     if (g_splash.gate) {
         const HANDLE either[2] = {g_splash.gate, g_splash.stop};
         if (WaitForMultipleObjects(2, either, FALSE, kGateLimitMs) == WAIT_OBJECT_0 + 1) return 0;
@@ -90,15 +93,22 @@ HWND SplashWindow() { return g_splash.window; }
 
 void SetSplashGate(HANDLE gate) { g_splash.gate = gate; }
 
-// Start-up does not wait for the splash to come up: making its window costs the window system
-// as much as the frame's first graph, and the main thread goes on with that meanwhile.
+// Start-up does not wait for the splash: making its window costs the window system as much as
+// the frame's first graph, so its thread waits until the frame is up with its menu, and the
+// splash then shows over the ready frame for its hold time.
 void ShowSplash(HWND) {
     if (g_splash.thread || g_splash.holdMs == 0 || !g_app) return;
     g_splash.instance = g_app->hInstance;
     if (!RegisterSplashClass(g_splash.instance)) return;
     g_splash.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (g_splash.stop) g_splash.thread = CreateThread(nullptr, kSplashStack, SplashThread, nullptr, 0, nullptr);
+    g_splash.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (g_splash.stop && g_splash.ready)
+        g_splash.thread = CreateThread(nullptr, kSplashStack, SplashThread, nullptr, 0, nullptr);
     if (!g_splash.thread) EndSplash();
+}
+
+void FrameReadyForSplash() {
+    if (g_splash.ready) SetEvent(g_splash.ready);
 }
 
 // Messages the splash's making or taking down sends to this thread's windows are answered while
@@ -113,7 +123,8 @@ void EndSplash() {
         CloseHandle(g_splash.thread);
     }
     if (g_splash.stop) CloseHandle(g_splash.stop);
-    g_splash.thread = g_splash.stop = nullptr;
+    if (g_splash.ready) CloseHandle(g_splash.ready);
+    g_splash.thread = g_splash.stop = g_splash.ready = nullptr;
     g_splash.window = nullptr;
 }
 

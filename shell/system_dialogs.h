@@ -2,9 +2,12 @@
 #pragma once
 #include <windows.h>
 
-// Starts the splash on a thread of its own and returns at once, so that start-up goes on while
-// it comes up and shows; it goes by itself after its hold time.
+// Starts the splash on a thread of its own and returns at once; its window comes once the frame
+// is up with its menu (FrameReadyForSplash), so that making it costs start-up nothing, and goes
+// by itself after its hold time.
 void ShowSplash(HWND frame);
+// The frame has its menu: a splash started and waiting may come now.
+void FrameReadyForSplash();
 // Takes the splash down now if it still shows and waits for its thread; shut-down calls it.
 void EndSplash();
 // The splash window while it shows, else null.

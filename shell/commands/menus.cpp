@@ -3,6 +3,7 @@
 #include "shell/recent_files.h"
 #include "shell/help.h"
 #include "shell/commands/menus.h"
+#include "shell/system_dialogs.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/status.h"
 #include "base/resource.h"
@@ -195,6 +196,7 @@ void AttachFrameMenu() {
     // Only a maximised graph changes the bar again (its system menu and buttons join it).
     if (maximised) DrawMenuBar(g_app->hwndFrame);
     g_app->bFrameMenuAttached = 1;
+    FrameReadyForSplash();
 }
 
 void UpdateFrameMenus(HWND, HMENU) {

@@ -6,7 +6,9 @@
 
 #include "base/app.h"
 #include "base/resource.h"
+#include "shell/startup.h"
 #include "shell/system_dialogs.h"
+#include "shell/commands/menus.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {
@@ -80,6 +82,30 @@ TEST_F(SplashAtStartUp, StartUpDoesNotWaitForItsWindow) {
     EndSplash();
     EXPECT_FALSE(IsWindow(splash));
     CloseHandle(gate);
+}
+
+// The splash comes over the ready frame: not while the frame still lacks its menu, at once after.
+TEST_F(SplashAtStartUp, ComesOnceTheFrameHasItsMenu) {
+    SetSplashHoldMs(INFINITE);
+    g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
+    ASSERT_TRUE(g_app);
+    InitClassNames();
+    InitNotifications();
+    g_app->hInstance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(RegisterAppClasses());
+    ASSERT_TRUE(CreateFrameAndBind("", SW_SHOWNORMAL));
+    ASSERT_FALSE(GetMenu(g_app->hwndFrame));
+    // Bounded turns of the loop: a splash made early would be up well within them.
+    for (int turn = 0; turn < 25 && !SplashWindow(); ++turn) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+    EXPECT_EQ(SplashWindow(), nullptr) << "the splash came before the frame had its menu";
+    AttachFrameMenu();
+    HWND splash = AwaitSplash();
+    ASSERT_TRUE(IsWindow(splash));
+    EXPECT_TRUE(IsWindowVisible(splash));
+    EndSplash();
 }
 
 // Taken down while its thread is still held: no window ever comes and shut-down does not hang.
