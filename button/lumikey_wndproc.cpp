@@ -15,8 +15,10 @@ constexpr int kTipDelayMs = 550;
 constexpr int kTipTextBuffer = 80;  // what a tooltip hands out for TTM_GETTOOLINFOA text
 constexpr char kDialogClass[] = "#32770";
 
-// Invalidates the whole button and paints it before returning.
+// Invalidates the whole button and paints it before returning. A hidden button is painted whole
+// when it shows, so it is left alone: under Wine both calls ask the window server.
 void Repaint(HWND hwnd) {
+    if (!IsWindowVisible(hwnd)) return;
     InvalidateRect(hwnd, nullptr, TRUE);
     UpdateWindow(hwnd);
 }
@@ -191,8 +193,11 @@ void OnButtonUp(HWND hwnd) {
 
 // WM_CANCELMODE: drop a press without a click.
 void OnCancelMode(HWND hwnd, tagLUMIKEY& lk) {
+    // Only a press takes the mouse; every disabling sends this message, and asking for the
+    // capture costs a trip to the window server.
+    const bool fPressed = (lk.wState & LKST_PRESSED) != 0;
     const bool fChanged = SetStateBits(lk, LKST_PRESSED | LKST_OUTSIDE, false);
-    if (GetCapture() == hwnd) ReleaseCapture();
+    if (fPressed && GetCapture() == hwnd) ReleaseCapture();
     if (fChanged) Repaint(hwnd);
 }
 

@@ -276,12 +276,13 @@ public:
     HBITMAP LoadNewImage(EMLBITMAP image, const char* file);
     // asButton: the Lumikey enabled bitmap, else BM_SETIMAGE. Returns the message result.
     LRESULT SetBitmap(HWND window, EMLBITMAP image, int asButton);
+    // The slot's bitmap; a slot not filled yet takes its picture from the library's resources.
     HBITMAP Get(EMLBITMAP image) const;
 
 private:
     static uint16_t GetResource(EMLBITMAP image);
 
-    HBITMAP m_bitmaps[MLBMP_COUNT];
+    mutable HBITMAP m_bitmaps[MLBMP_COUNT];
 };
 
 extern VK40_CLASS CMLBitmap m_MLBitmap;

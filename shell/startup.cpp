@@ -1,5 +1,6 @@
 // Kymora's life from its first instruction to its exit.
 #include "shell/startup.h"
+#include "base/ini_section.h"
 #include "base/services.h"
 #include "base/app.h"
 #include "base/resource.h"
@@ -260,7 +261,10 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     SetStatusText(nullptr);
     lstrcpyA(g_app->szUndoText, "Can't Undo");
     g_app->bUndoEnabled = 0;
+    SendMessageA(g_app->hwndClient, WM_SETREDRAW, FALSE, 0);
     SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_NEW, 0);
+    SendMessageA(g_app->hwndClient, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(g_app->hwndClient, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 
     InitPrintSetup();
     return 1;
@@ -292,11 +296,10 @@ static RECT WorkAreaNear(const RECT& rc) {
 
 // The frame placement and picture colour settings in the INI file.
 void LoadWindowPlacement() {
-    char keys[64] = "";
-    if (GetPrivateProfileStringA(kIniSection, nullptr, "", keys, sizeof keys, kIniFile) == 0)
-        SaveWindowPlacement();  // a new file gets the current values
+    if (!CIniSection(kIniSection, kIniFile).HasKeys()) SaveWindowPlacement();  // a new file gets the current values
+    const CIniSection ini(kIniSection, kIniFile);
     char buf[63];
-    GetPrivateProfileStringA(kIniSection, "Window", "0 0 0 0 1", buf, sizeof buf, kIniFile);
+    ini.Get("Window", "0 0 0 0 1", buf, sizeof buf);
     int left = 0, top = 0, width = 0, height = 0, state = 1;
     if (std::sscanf(buf, "%d %d %d %d %d", &left, &top, &width, &height, &state) == 5) {
         // Kept within a range where the edges' sums and differences cannot overflow.
@@ -309,9 +312,9 @@ void LoadWindowPlacement() {
         g_app->rcFrame = FitPlacementToWorkArea(stored, WorkAreaNear(stored));
         g_app->nFrameShow = static_cast<uint32_t>(state);
     }
-    GetPrivateProfileStringA(kIniSection, "Clipboard", "Mono", buf, sizeof buf, kIniFile);
+    ini.Get("Clipboard", "Mono", buf, sizeof buf);
     g_app->bClipboardColor = std::toupper(static_cast<unsigned char>(buf[0])) == 'C';
-    GetPrivateProfileStringA(kIniSection, "Metafile", "Color", buf, sizeof buf, kIniFile);
+    ini.Get("Metafile", "Color", buf, sizeof buf);
     g_app->bMetafileColor = std::toupper(static_cast<unsigned char>(buf[0])) == 'C';
     LoadJournalSettings();
 }

@@ -35,7 +35,9 @@ HWND ForgottenButton(HWND graph) {
 void MoveStartButton(stAcq* acq, tagGS* gs) {
     HWND old = acq->run.hwndStartButton;
     if (!old || !IsWindow(old)) old = ForgottenButton(gs->hwnd);
-    const bool visible = !old || !IsWindow(old) || IsWindowVisible(old);
+    // The button's own flag: a hidden Start button stays hidden, while one on a graph window that
+    // is not showing (minimised, or drawn later) is still a shown button.
+    const bool visible = !old || !IsWindow(old) || (GetWindowLongA(old, GWL_STYLE) & WS_VISIBLE) != 0;
     if (old && IsWindow(old)) DestroyWindow(old);
     acq->run.hwndStartButton = nullptr;
     if (!gs->hwnd || !IsWindow(gs->hwnd)) return;
@@ -45,8 +47,7 @@ void MoveStartButton(stAcq* acq, tagGS* gs) {
                                   nullptr);
     acq->run.hwndStartButton = button;
     if (!button) return;
-    m_MLBitmap.InitFromResource();
-    m_MLBitmap.SetBitmap(button, IdleImage(gs), 1);
+    m_MLBitmap.SetBitmap(button, IdleImage(gs), 1);  // its picture is loaded when first asked for
 }
 
 }  // namespace

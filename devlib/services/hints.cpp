@@ -90,14 +90,20 @@ uint16_t CMLBitmap::GetResource(EMLBITMAP image) {
     return image >= 0 && image < MLBMP_COUNT ? kBitmapResources[image] : 0;
 }
 
-HBITMAP CMLBitmap::Get(EMLBITMAP image) const { return image >= 0 && image < MLBMP_COUNT ? m_bitmaps[image] : nullptr; }
+// Each picture is loaded when first asked for: the Start button needs one of them at start-up,
+// and under Wine every bitmap made asks the window server several times.
+HBITMAP CMLBitmap::Get(EMLBITMAP image) const {
+    if (image < 0 || image >= MLBMP_COUNT) return nullptr;
+    if (!m_bitmaps[image])
+        m_bitmaps[image] = static_cast<HBITMAP>(
+            LoadImageA(g_lib.instance, MAKEINTRESOURCEA(GetResource(image)), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    return m_bitmaps[image];
+}
 
 void CMLBitmap::InitFromResource() {
     for (int i = 0; i < MLBMP_COUNT; ++i) {
         if (m_bitmaps[i]) return;
-        m_bitmaps[i] =
-            static_cast<HBITMAP>(LoadImageA(g_lib.instance, MAKEINTRESOURCEA(GetResource(static_cast<EMLBITMAP>(i))),
-                                            IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        Get(static_cast<EMLBITMAP>(i));
     }
 }
 

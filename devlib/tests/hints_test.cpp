@@ -232,4 +232,13 @@ TEST(VK40Hints, SharedFacesComeFromTheLibrarysResources) {
     }
 }
 
+// A Start button made before anything loaded the shared faces still gets its picture: each slot
+// takes its face from the resources when first asked for.
+TEST(VK40Hints, EachSharedFaceLoadsWhenFirstAskedFor) {
+    for (const stFaceCase& c : kFaceCases) {
+        SCOPED_TRACE(c.image);
+        ExpectFace(m_MLBitmap.Get(c.image), c);
+    }
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include "base/notify.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include "base/ini_section.h"
 #include <commdlg.h>
 #include <cstdio>
 #include <cstdlib>
@@ -93,15 +94,15 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
                              written == bytes.size());
 }
 
-bool IniFlag(const char* section, const char* key) {
+bool IniFlag(const CIniSection& ini, const char* key) {
     char value[kIniValueChars + 1] = "";
-    GetPrivateProfileStringA(section, key, "No", value, kIniValueChars, kIniFile);
+    ini.Get(key, "No", value, kIniValueChars);
     return (value[0] & ~0x20) == 'Y';
 }
 
-int IniNumber(const char* key, const char* byDefault) {
+int IniNumber(const CIniSection& ini, const char* key, const char* byDefault) {
     char value[kIniValueChars + 1] = "";
-    GetPrivateProfileStringA(kFontSection, key, byDefault, value, kIniValueChars, kIniFile);
+    ini.Get(key, byDefault, value, kIniValueChars);
     return std::atoi(value);
 }
 
@@ -205,21 +206,22 @@ void SetDefaultFont() {
 void LoadFontSettings() {
     if (!g_app) return;
     LOGFONTA& lf = g_app->lfJournal;
+    const CIniSection ini(kFontSection, kIniFile);
     char face[kIniValueChars + 1] = "";
-    GetPrivateProfileStringA(kFontSection, "FontFace", "Arial", face, kIniValueChars, kIniFile);
+    ini.Get("FontFace", "Arial", face, kIniValueChars);
     lstrcpynA(lf.lfFaceName, face[0] ? face : "Arial", LF_FACESIZE);
-    lf.lfItalic = IniFlag(kFontSection, "FontItalic");
-    lf.lfUnderline = IniFlag(kFontSection, "FontUnderline");
-    lf.lfStrikeOut = IniFlag(kFontSection, "FontStrikeout");
+    lf.lfItalic = IniFlag(ini, "FontItalic");
+    lf.lfUnderline = IniFlag(ini, "FontUnderline");
+    lf.lfStrikeOut = IniFlag(ini, "FontStrikeout");
     lf.lfCharSet = GetUserDefaultLCID() == kJapaneseLocale ? SHIFTJIS_CHARSET
-                                                            : static_cast<BYTE>(IniNumber("FontCharSet", "1"));
-    lf.lfOutPrecision = static_cast<BYTE>(IniNumber("FontOutPrecision", "0"));
-    lf.lfClipPrecision = static_cast<BYTE>(IniNumber("FontClipPrecision", "0"));
-    lf.lfQuality = static_cast<BYTE>(IniNumber("FontQuality", "0"));
+                                                            : static_cast<BYTE>(IniNumber(ini, "FontCharSet", "1"));
+    lf.lfOutPrecision = static_cast<BYTE>(IniNumber(ini, "FontOutPrecision", "0"));
+    lf.lfClipPrecision = static_cast<BYTE>(IniNumber(ini, "FontClipPrecision", "0"));
+    lf.lfQuality = static_cast<BYTE>(IniNumber(ini, "FontQuality", "0"));
     lf.lfPitchAndFamily = 0;
-    lf.lfHeight = IniNumber("FontHeight", "-13");
-    lf.lfWidth = IniNumber("FontWidth", "0");
-    lf.lfWeight = IniNumber("FontWeight", "400");
+    lf.lfHeight = IniNumber(ini, "FontHeight", "-13");
+    lf.lfWidth = IniNumber(ini, "FontWidth", "0");
+    lf.lfWeight = IniNumber(ini, "FontWeight", "400");
     HFONT font = CreateFontIndirectA(&lf);
     if (!font) return;
     if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
@@ -243,13 +245,14 @@ void SaveFontSettings() {
 }
 
 void LoadJournalSettings() {
-    g_prefs.measurementName = IniFlag(kPrefsSection, "MeasurementName");
-    g_prefs.measurementUnit = IniFlag(kPrefsSection, "MeasurementUnit");
-    g_prefs.measurementPerLine = IniFlag(kPrefsSection, "MeasurementPerLine");
-    g_prefs.waveTimeValues = IniFlag(kPrefsSection, "WaveTimeValues");
-    g_prefs.channelNumbers = IniFlag(kPrefsSection, "ChannelNumbers");
+    const CIniSection ini(kPrefsSection, kIniFile);
+    g_prefs.measurementName = IniFlag(ini, "MeasurementName");
+    g_prefs.measurementUnit = IniFlag(ini, "MeasurementUnit");
+    g_prefs.measurementPerLine = IniFlag(ini, "MeasurementPerLine");
+    g_prefs.waveTimeValues = IniFlag(ini, "WaveTimeValues");
+    g_prefs.channelNumbers = IniFlag(ini, "ChannelNumbers");
     char value[kIniValueChars + 1] = "";
-    GetPrivateProfileStringA(kPrefsSection, "TabSize", "1", value, kIniValueChars, kIniFile);
+    ini.Get("TabSize", "1", value, kIniValueChars);
     g_prefs.tabSize = static_cast<float>(std::atof(value));
     LoadFontSettings();
 }

@@ -8,6 +8,7 @@
 #include "devlib/vk40.h"
 #include <cstring>
 #include <iterator>
+#include <unordered_map>
 
 namespace {
 
@@ -171,6 +172,24 @@ LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 // The window keeps a pointer to the toolbar record.
+HWND ToolbarButton(unsigned id) {
+    static std::unordered_map<unsigned, HWND> known;
+    HWND toolbar = g_app ? g_app->hwndToolbar : nullptr;
+    if (!toolbar) return nullptr;
+    auto it = known.find(id);
+    // A remembered window still counts while it is that toolbar's child with that id; buttons
+    // that lessons add and remove, or a new toolbar, are looked up again.
+    if (it != known.end() && IsWindow(it->second) && GetParent(it->second) == toolbar &&
+        static_cast<unsigned>(GetDlgCtrlID(it->second)) == id)
+        return it->second;
+    HWND button = GetDlgItem(toolbar, static_cast<int>(id));
+    if (button)
+        known[id] = button;
+    else
+        known.erase(id);
+    return button;
+}
+
 int RegisterToolbarClass(HINSTANCE inst) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = ToolbarWndProc;

@@ -14,6 +14,7 @@
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
 #include "graph/window/support.h"
+#include "graph/dialogs/toolbar.h"
 
 namespace {
 constexpr double kFill = 0.75;  // the data fill this share of a channel's height
@@ -293,7 +294,7 @@ void OptimizeRanges() {
 
 void UpdateOptimizeRangesItems() {
     if (!g_app) return;
-    HWND control = g_app->hwndToolbar ? GetDlgItem(g_app->hwndToolbar, IDM_DISPLAY_OPTIMIZE_RANGE) : nullptr;
+    HWND control = ToolbarButton(IDM_DISPLAY_OPTIMIZE_RANGE);
     if (control) EnableWindow(control, FALSE);
     HMENU menu = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
     if (menu) EnableMenuItem(menu, IDM_DISPLAY_OPTIMIZE_RANGES, MF_BYCOMMAND | MF_GRAYED);

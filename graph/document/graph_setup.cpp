@@ -9,6 +9,7 @@
 #include "base/resource.h"
 #include "graph/view/channel_items.h"
 #include "button/lumikey.h"
+#include "graph/dialogs/toolbar.h"
 #include <new>
 
 namespace {
@@ -38,7 +39,7 @@ HWND CreateToolButton(HWND parent, int index) {
 
 // Copies the tip of the frame toolbar's matching button, when it has one.
 void CopyToolTip(HWND button, int index) {
-    HWND source = g_app->hwndToolbar ? GetDlgItem(g_app->hwndToolbar, kToolbarToolIds[index]) : nullptr;
+    HWND source = ToolbarButton(kToolbarToolIds[index]);
     tagLUMIKEY* from = source ? LumikeyRecord(source) : nullptr;
     tagLUMIKEY* to = LumikeyRecord(button);
     if (from && to) lstrcpynA(to->szTip, from->szTip, LK_TIP_SIZE);

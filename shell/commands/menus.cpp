@@ -15,6 +15,7 @@
 #include "outputs/outputs_api.h"
 #include "transforms/transforms_api.h"
 #include "common/stAcq.h"
+#include "graph/dialogs/toolbar.h"
 #include <richedit.h>
 #include <cstdio>
 #include <initializer_list>
@@ -433,7 +434,7 @@ void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis) {
 
 namespace {
 void EnableToolButton(UINT id, bool on) {
-    if (HWND button = g_app->hwndToolbar ? GetDlgItem(g_app->hwndToolbar, static_cast<int>(id)) : nullptr)
+    if (HWND button = ToolbarButton(id))
         EnableWindow(button, on ? TRUE : FALSE);
 }
 

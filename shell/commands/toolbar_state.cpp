@@ -6,13 +6,14 @@
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"
 #include "common/stAcq.h"
+#include "graph/dialogs/toolbar.h"
 #include <initializer_list>
 
 namespace {
 constexpr int kSegmentMarker = 3;
 constexpr int16_t kDataModeAppend = 3;
 
-HWND Button(UINT id) { return g_app->hwndToolbar ? GetDlgItem(g_app->hwndToolbar, static_cast<int>(id)) : nullptr; }
+HWND Button(UINT id) { return ToolbarButton(id); }
 
 // The toolbar follows the graph at every change; under Wine even an EnableWindow that changes
 // nothing asks the window server, so a button already in that state is left alone.

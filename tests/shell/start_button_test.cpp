@@ -184,6 +184,24 @@ TEST_F(StartButton, ActivatingAnotherGraphMovesTheAttachmentAndTheButton) {
     EXPECT_FALSE(ButtonOn(second));
 }
 
+// A graph minimised while it carries the button hands on a shown button: the old one was only
+// out of sight with its window.
+TEST_F(StartButton, MinimisingTheAttachedGraphHandsOnAShownButton) {
+    HWND second = NewActiveGraph();
+    ASSERT_TRUE(second);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+    PumpMessages();
+    ASSERT_EQ(Attached(), GetWindowGraph(first));
+    ShowWindow(first, SW_MINIMIZE);
+    PumpMessages();
+    ASSERT_TRUE(IsIconic(first));
+    ASSERT_EQ(g_app->hwndActiveGraph, second);
+    EXPECT_EQ(Attached(), GetWindowGraph(second));
+    HWND button = ButtonOn(second);
+    ASSERT_TRUE(button);
+    EXPECT_TRUE(IsWindowVisible(button));
+}
+
 TEST_F(StartButtonWithUnit, WhenARecordingEndsBehindTheActiveGraphThatGraphTakesTheButton) {
     UnitReady();
     Click(ButtonOn(first));
