@@ -168,6 +168,13 @@ int PopupButton::SetItemText(int position, const char* text) {
 }
 
 void PopupButton::ResetMenu() {
+    // A menu of its own is emptied rather than made again: under Wine each menu made or
+    // destroyed asks the window server.
+    if (m_hMenu && !m_menuFromResource) {
+        while (GetMenuItemCount(m_hMenu) > 0 && DeleteMenu(m_hMenu, 0, MF_BYPOSITION)) {
+        }
+        return;
+    }
     if (m_hMenu) DestroyMenu(m_hMenu);
     m_hMenu = CreatePopupMenu();
     m_menuFromResource = 0;
@@ -190,7 +197,7 @@ void PopupButton::SetColors(const stColor16& first, const stColor16& frame, cons
     m_color1 = first;
     m_colorFrame = frame;
     m_color3 = third;
-    if (m_hwnd) InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateIfShown(m_hwnd, nullptr, FALSE);
 }
 
 // Wine asks its server on every SetWindowPos, even one that changes nothing; the graph lays its
@@ -202,6 +209,10 @@ void PlaceChildWindow(HWND hwnd, int x, int y, int width, int height, UINT flags
     const bool moves = !(flags & SWP_NOMOVE) && (now.left != x || now.top != y);
     const bool sizes = !(flags & SWP_NOSIZE) && (now.right - now.left != width || now.bottom - now.top != height);
     if (moves || sizes) SetWindowPos(hwnd, nullptr, x, y, width, height, flags);
+}
+
+void InvalidateIfShown(HWND hwnd, const RECT* rc, BOOL erase) {
+    if (hwnd && IsWindowVisible(hwnd)) InvalidateRect(hwnd, rc, erase);
 }
 
 void PopupButton::FitWidth(int extra) {

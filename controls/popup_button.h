@@ -21,6 +21,9 @@ int RegisterPopupButtonClass(HINSTANCE instance);
 
 // SetWindowPos for a child window, skipped when the window already has that place and size.
 void PlaceChildWindow(HWND hwnd, int x, int y, int width, int height, UINT flags);
+// InvalidateRect for a window that shows; one that does not is painted whole when it comes into
+// sight, and under Wine every invalidation asks the window server.
+void InvalidateIfShown(HWND hwnd, const RECT* rc, BOOL erase);
 
 class PopupButton {
 public:

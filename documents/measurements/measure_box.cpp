@@ -237,7 +237,7 @@ int GetMeasurementType(const stMeasure* box) {
 void SetMeasurementType(stMeasure* box, int type) {
     if (!box || !box->typeButton) return;
     box->typeButton->SelectItem(type + kMeasureTypeIdBase);
-    if (box->parent) InvalidateRect(box->parent, &box->box, FALSE);
+    InvalidateIfShown(box->parent, &box->box, FALSE);
 }
 
 int GetMeasurementChannel(const stMeasure* box) {
@@ -249,7 +249,7 @@ int GetMeasurementChannel(const stMeasure* box) {
 void SetMeasurementChannel(stMeasure* box, int channel) {
     if (!box || !box->channelButton) return;
     box->channelButton->SelectItem(channel < 0 ? kMeasureSelectedChannelItem : channel);
-    if (box->parent) InvalidateRect(box->parent, &box->box, FALSE);
+    InvalidateIfShown(box->parent, &box->box, FALSE);
 }
 
 void SetMeasurementShown(stMeasure* box, int shown) {

@@ -132,6 +132,10 @@ void PaintToolbar(HWND hwnd) {
 }
 
 // Until the record exists every message is the default one's.
+// Counts the toolbar's children coming and going, so that what was looked up among them holds
+// until then without asking the window server again.
+unsigned g_childGeneration = 0;
+
 LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE && !g_toolbarBlock) {
         g_toolbarBlock = GlobalAlloc(GHND, sizeof(stToolbar));
@@ -152,6 +156,9 @@ LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_CREATE: CreateButtons(hwnd, tb); return 0;
     case WM_PAINT: PaintToolbar(hwnd); return 0;
     case WM_COMMAND: SendMessageA(GetParent(hwnd), WM_COMMAND, wParam, lParam); return 0;
+    case WM_PARENTNOTIFY:
+        if (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY) ++g_childGeneration;
+        return 0;
     case WM_MEASUREITEM: {
         auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         mi->itemWidth = static_cast<UINT>(32 * g_app->cxText);
@@ -172,22 +179,47 @@ LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 // The window keeps a pointer to the toolbar record.
+namespace {
+// What was looked up among one toolbar's children while none came or went.
+struct stChildLookups {
+    HWND toolbar = nullptr;
+    unsigned generation = 0;
+    std::unordered_map<unsigned, HWND> byId;  // null: no such button
+    std::vector<HWND> children;
+    bool walked = false;
+};
+stChildLookups& Lookups(HWND toolbar) {
+    static stChildLookups lookups;
+    if (lookups.toolbar != toolbar || lookups.generation != g_childGeneration) {
+        lookups = stChildLookups{};
+        lookups.toolbar = toolbar;
+        lookups.generation = g_childGeneration;
+    }
+    return lookups;
+}
+}  // namespace
+
 HWND ToolbarButton(unsigned id) {
-    static std::unordered_map<unsigned, HWND> known;
     HWND toolbar = g_app ? g_app->hwndToolbar : nullptr;
     if (!toolbar) return nullptr;
-    auto it = known.find(id);
-    // A remembered window still counts while it is that toolbar's child with that id; buttons
-    // that lessons add and remove, or a new toolbar, are looked up again.
-    if (it != known.end() && IsWindow(it->second) && GetParent(it->second) == toolbar &&
-        static_cast<unsigned>(GetDlgCtrlID(it->second)) == id)
-        return it->second;
+    stChildLookups& lookups = Lookups(toolbar);
+    auto it = lookups.byId.find(id);
+    // A button found while it was being destroyed is looked up again.
+    if (it != lookups.byId.end() && (!it->second || IsWindow(it->second))) return it->second;
     HWND button = GetDlgItem(toolbar, static_cast<int>(id));
-    if (button)
-        known[id] = button;
-    else
-        known.erase(id);
+    lookups.byId[id] = button;
     return button;
+}
+
+std::vector<HWND> ToolbarChildren() {
+    HWND toolbar = g_app ? g_app->hwndToolbar : nullptr;
+    if (!toolbar) return {};
+    stChildLookups& lookups = Lookups(toolbar);
+    if (!lookups.walked) {
+        for (HWND b = GetWindow(toolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) lookups.children.push_back(b);
+        lookups.walked = true;
+    }
+    return lookups.children;
 }
 
 int RegisterToolbarClass(HINSTANCE inst) {

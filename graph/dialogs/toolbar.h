@@ -3,11 +3,15 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <vector>
 
 int RegisterToolbarClass(HINSTANCE inst);
 // The toolbar's button of a command id, or null: looked up once and remembered, since the
 // toolbar follows the active graph at every change and each GetDlgItem asks the window server.
 HWND ToolbarButton(unsigned id);
+// The toolbar's child windows in their order, walked once and remembered until a child comes or
+// goes (the toolbar hears of both).
+std::vector<HWND> ToolbarChildren();
 // Hides every toolbar button and group that lesson scripts control and clears their shown flags.
 void HideScriptToolbarButtons();
 // Shows or hides the button a lesson script names ("SCOPEMODE", "GRID", ...) and sets its shown

@@ -10,6 +10,7 @@
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "devlib/resource.h"
+#include "graph/dialogs/toolbar.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -197,7 +198,7 @@ uint32_t ScriptGeneration() { return g_script.generation; }
 void ShowAllToolbarButtons() {
     if (!g_app || !g_app->hwndToolbar) return;
     ShowWindow(g_app->hwndToolbar, SW_SHOWNA);
-    for (HWND b = GetWindow(g_app->hwndToolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) ShowWindow(b, SW_SHOWNA);
+    for (HWND b : ToolbarChildren()) ShowWindow(b, SW_SHOWNA);
 }
 
 // The whole file, line feeds left out (a 0 byte ends it), ending with a CR.

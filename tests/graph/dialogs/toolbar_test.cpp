@@ -5,6 +5,8 @@
 #include "button/lumikey.h"
 #include "base/notify.h"
 
+#include <algorithm>
+
 namespace {
 
 class Toolbar : public GraphDialogs {
@@ -133,6 +135,32 @@ TEST_F(Toolbar, FacesAreDrawnAndGreyedAndTheStripHasItsTopLine) {
     const COLORREF hi = GetSysColor(COLOR_BTNHIGHLIGHT);
     const uint32_t rgb = (GetRValue(hi) << 16) | (GetGValue(hi) << 8) | GetBValue(hi);
     EXPECT_EQ(CountColor(line, rgb), 200);
+}
+
+}  // namespace
+
+namespace {
+
+// What the toolbar's lookups remember follows its children as they come and go.
+TEST_F(Toolbar, LookupsFollowButtonsThatComeAndGo) {
+    constexpr UINT kLateId = 31999;
+    ASSERT_EQ(ToolbarButton(IDM_SHOW_SCOPE), Button(IDM_SHOW_SCOPE));
+    const std::vector<HWND> before = ToolbarChildren();
+    EXPECT_EQ(ToolbarButton(kLateId), nullptr);
+
+    HWND late = CreateWindowExA(0, LUMIKEY_CLASSNAME, "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, g_app->hwndToolbar,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLateId)), GetModuleHandleA(nullptr),
+                                nullptr);
+    ASSERT_TRUE(late);
+    EXPECT_EQ(ToolbarButton(kLateId), late) << "a button that came after an empty look is found";
+    const std::vector<HWND> with = ToolbarChildren();
+    EXPECT_EQ(with.size(), before.size() + 1);
+    EXPECT_NE(std::find(with.begin(), with.end(), late), with.end());
+
+    DestroyWindow(late);
+    EXPECT_EQ(ToolbarButton(kLateId), nullptr);
+    EXPECT_EQ(ToolbarChildren(), before);
+    EXPECT_EQ(ToolbarButton(IDM_SHOW_SCOPE), Button(IDM_SHOW_SCOPE));
 }
 
 }  // namespace
