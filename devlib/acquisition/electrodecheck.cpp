@@ -185,22 +185,32 @@ void UpdateElectrodeChecker(HWND, stAcq* acq) {
     UpdateWindow(dlg);
 }
 
-// At start-up, hidden; the program sends the model-40 window's timer ticks to its idle step.
-// The second model gets the two-input check, which refreshes itself; a unit not known yet none.
-HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq) {
-    g_electrodeReadout = stElectrodeReadout{};
+// Start-up forgets the readings; the checker's window waits for its first use.
+void PrepareElectrodeChecker(HGLOBAL) { g_electrodeReadout = stElectrodeReadout{}; }
+
+// Made hidden the first time it is needed, by the unit's model: the program sends the model-40
+// window's timer ticks to its idle step; the second model gets the two-input check, which
+// refreshes itself; a unit not known yet gets none.
+HWND ElectrodeCheckerWindow(HGLOBAL hAcq) {
+    {
+        AcqLock acq(hAcq);
+        if (!acq) return nullptr;
+        if (IsWindow(acq->hwndElectrodeCheck)) return acq->hwndElectrodeCheck;
+    }
     if (g_unitModel == kModelVK45) {
-        HWND dual = CreateDualElectrodeChecker(frame);
+        HWND dual = CreateDualElectrodeChecker(g_lib.hostFrame);
         AcqLock acq(hAcq);
         if (acq) acq->hwndElectrodeCheck = dual;
         return dual;
     }
     if (!IsVK40()) return nullptr;
-    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_ELECTRODE_CHECK_VK40), frame,
+    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_ELECTRODE_CHECK_VK40), g_lib.hostFrame,
                                   ElectrodeCheckerProc, reinterpret_cast<LPARAM>(hAcq));
     AcqLock acq(hAcq);
     if (acq) acq->hwndElectrodeCheck = acq->hwndElectrodeReadout = dlg;
-    if (dlg) SetCheckerTitle(dlg);
+    if (!dlg) return nullptr;
+    HandleTheDialog(dlg, IDD_ELECTRODE_CHECK_VK40);  // texts loaded before it was made
+    SetCheckerTitle(dlg);
     return dlg;
 }
 
@@ -209,7 +219,9 @@ void RetitleElectrodeChecker(HWND checker) {
 }
 
 // Device menu command 5015: the flag and the check mark are already set by the caller.
+// Hiding one never made makes nothing.
 void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show) {
+    if (show) ElectrodeCheckerWindow(hAcq);
     AcqLock acq(hAcq);
     HWND dlg = acq ? acq->hwndElectrodeCheck : nullptr;
     if (!dlg || !IsWindow(dlg)) return;

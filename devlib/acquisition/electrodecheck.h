@@ -31,7 +31,8 @@ RECT ElectrodeMeterRect(const RECT& client);
 // Draws the meter at a fraction: a frame, quarter ticks and the filled share from the left.
 void DrawElectrodeMeter(HDC dc, const RECT& meter, double fraction);
 
-HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq);
+void PrepareElectrodeChecker(HGLOBAL hAcq);
+HWND ElectrodeCheckerWindow(HGLOBAL hAcq);
 void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show);
 
 // ---- The second model's check of two electrode inputs (dialog 183) ----

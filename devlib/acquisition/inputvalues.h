@@ -89,7 +89,8 @@ COLORREF LevelBarColour(const tagGS* gs, int32_t slot, int32_t id, int32_t scree
 RECT FilledPartOfBar(const RECT& bar, double fraction, int32_t stacked);
 
 // The pane window (dialog 1218) and its drawing.
-HWND CreateInputValuesPane(HWND frame, HGLOBAL hAcq);
+void PrepareInputValues(HGLOBAL hAcq);
+HWND InputValuesWindow(HGLOBAL hAcq);
 void ShowInputValues(HGLOBAL hAcq);
 void RelayoutInputValues(stAcq* acq);
 void RepaintInputValues(stAcq* acq);

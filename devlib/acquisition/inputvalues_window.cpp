@@ -16,6 +16,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/services/panels.h"
+#include "devlib/vk40.h"
 
 namespace {
 
@@ -55,15 +56,14 @@ void DrawTextAt(HDC dc, int32_t x, int32_t y, const char* text) {
 }
 
 // The font the pane writes with: fixed pitch, Shift-JIS under a Japanese locale.
-void MakePaneFont() {
-    LOGFONTA& lf = g_inputValues.logFont;
-    lf = LOGFONTA{};
+LOGFONTA PaneLogFont() {
+    LOGFONTA lf{};
     lf.lfHeight = kFontHeight;
     lf.lfWeight = FW_NORMAL;
     lf.lfPitchAndFamily = kFontPitchFamily;
     lf.lfCharSet = GetUserDefaultLCID() == kJapaneseLocale ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
     lstrcpynA(lf.lfFaceName, "Courier", LF_FACESIZE);
-    g_inputValues.font = CreateFontIndirectA(&lf);
+    return lf;
 }
 
 // The text list's columns follow from the widest name, value and units.
@@ -370,26 +370,36 @@ void PaintInputValues(HWND pane, HDC dc, stAcq* acq) {
     if (oldFont) SelectObject(dc, oldFont);
 }
 
-// Created hidden with the frame as parent; the settings take their first values.
-HWND CreateInputValuesPane(HWND frame, HGLOBAL hAcq) {
+// Start-up gives the settings their first values; the pane waits for its first use.
+void PrepareInputValues(HGLOBAL) {
     g_inputValues = stInputValuesPane{};
-    MakePaneFont();
-    HWND pane = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_INPUT_VALUES), frame, InputValuesProc,
-                                   reinterpret_cast<LPARAM>(hAcq));
+    g_inputValues.logFont = PaneLogFont();
+}
+
+// Made hidden, with the frame as parent, the first time it is needed; its font is made with it.
+HWND InputValuesWindow(HGLOBAL hAcq) {
+    {
+        AcqLock acq(hAcq);
+        if (!acq) return nullptr;
+        if (IsWindow(acq->run.hwndInputValues)) return acq->run.hwndInputValues;
+    }
+    if (!g_inputValues.font) g_inputValues.font = CreateFontIndirectA(&g_inputValues.logFont);
+    HWND pane = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_INPUT_VALUES), g_lib.hostFrame,
+                                   InputValuesProc, reinterpret_cast<LPARAM>(hAcq));
     AcqLock acq(hAcq);
     if (acq) acq->run.hwndInputValues = pane;
     if (!pane) return nullptr;
+    HandleTheDialog(pane, IDD_INPUT_VALUES);  // texts loaded before it was made
     if (acq) RelayoutInputValues(acq.get());
     return pane;
 }
 
 // Device menu command 5003.
 void ShowInputValues(HGLOBAL hAcq) {
-    HWND pane = nullptr;
+    HWND pane = InputValuesWindow(hAcq);
     {
         AcqLock acq(hAcq);
-        if (!acq || !IsWindow(acq->run.hwndInputValues)) return;
-        pane = acq->run.hwndInputValues;
+        if (!acq || !IsWindow(pane)) return;
         g_inputValues.shown = 1;
         acq->run.inputValuesShown = 1;
         RelayoutInputValues(acq.get());

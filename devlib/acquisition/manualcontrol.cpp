@@ -178,25 +178,37 @@ int32_t SetManualOutputLevel(stAcq* acq, HWND scroll, int32_t counts, HWND edit,
     return g_unitLink.SetCommand(kCmdAnalogOut, sizeof(data), data) ? 1 : 0;
 }
 
-HWND CreateManualControl(HWND parent, HGLOBAL hAcq) {
-    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_MANUAL_CONTROL), parent, ManualControlProc,
-                                  reinterpret_cast<LPARAM>(hAcq));
+// Start-up readies the record as the panel's making would; the window waits for its first use.
+void PrepareManualControl(HGLOBAL hAcq) {
+    AcqLock acq(hAcq);
+    if (!acq) return;
+    acq->manualScratch[0] = acq->manualScratch[1] = 0;
+    acq->manualScratchShort = 0;
+    acq->manualControlShown = 0;
+}
+
+// The panel, made hidden with the frame as its owner the first time it is needed, showing the
+// level and output the record holds by then.
+HWND ManualControlWindow(HGLOBAL hAcq) {
+    {
+        AcqLock acq(hAcq);
+        if (!acq) return nullptr;
+        if (IsWindow(acq->hwndManualControl)) return acq->hwndManualControl;
+    }
+    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_MANUAL_CONTROL), g_lib.hostFrame,
+                                  ManualControlProc, reinterpret_cast<LPARAM>(hAcq));
     AcqLock acq(hAcq);
     if (!acq) return dlg;
     acq->hwndManualControl = dlg;
-    acq->manualScratch[0] = acq->manualScratch[1] = 0;
-    acq->manualScratchShort = 0;
     if (dlg) RefreshManualControl(dlg, acq.get());
-    acq->manualControlShown = 0;
     return dlg;
 }
 
 void ShowManualControl(HGLOBAL hAcq) {
-    HWND dlg = nullptr;
+    HWND dlg = ManualControlWindow(hAcq);
     {
         AcqLock acq(hAcq);
-        if (!acq || !IsWindow(acq->hwndManualControl)) return;
-        dlg = acq->hwndManualControl;
+        if (!acq || !IsWindow(dlg)) return;
         RefreshManualControl(dlg, acq.get());
     }
     HandleTheDialog(dlg, IDD_MANUAL_CONTROL);

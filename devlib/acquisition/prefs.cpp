@@ -9,6 +9,7 @@
 #include "devlib/acquisition/acqsetup.h"
 #include "devlib/acquisition/chansetup.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/manualcontrol.h"
 #include "devlib/resource.h"
 #include "devlib/services/panels.h"
 #include "devlib/services/binding.h"
@@ -131,11 +132,13 @@ int32_t ManualOutputCounts(double volts) {
     return static_cast<int32_t>(std::trunc(volts * kCountsPerVolt)) - kCountsAtZero;
 }
 
-// Only the panel sends the output, so without it the value waits in the record.
+// The level goes to the unit through the Manual Control panel; a panel not made yet shows it
+// when it is made, and the level is sent without it.
 int32_t SetManualOutputVolts(stAcq* acq, int32_t queryOnly, double volts, int32_t* counts) {
     const int32_t value = ManualOutputCounts(volts);
     if (counts) *counts = value;
     if (queryOnly || !acq) return 0;
     acq->manualValue = value;
-    return acq->hwndManualControl ? ApplyManualControlValue(acq->hwndManualControl, acq) : 0;
+    if (IsWindow(acq->hwndManualControl)) return ApplyManualControlValue(acq->hwndManualControl, acq);
+    return SetManualOutputLevel(acq, nullptr, value, nullptr, 0);
 }

@@ -21,5 +21,5 @@ void NormaliseAutosaveName(const char* typed, char* out, int32_t size);
 // The Manual Control output count of a voltage: trunc(volts x 6553.6) - 16383.
 int32_t ManualOutputCounts(double volts);
 // counts (when not null) receives the count; unless queryOnly it becomes the Manual Control
-// value and the panel sends it. 1 only when the panel sent it.
+// value and is sent to the unit, through the panel once it is made. 1 when the unit took it.
 int32_t SetManualOutputVolts(stAcq* acq, int32_t queryOnly, double volts, int32_t* counts);

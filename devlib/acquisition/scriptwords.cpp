@@ -186,9 +186,12 @@ HWND PanelWindow(const stAcq* acq, Panel panel) {
     }
 }
 
-// The panel's window for a word that changes it: a set-up window not made yet is made now.
+// The panel's window for a word that changes it: a panel not made yet is made now.
 HWND PanelWindowMade(stWordCall& c, Panel panel) {
     switch (panel) {
+    case Panel::InputValues: return InputValuesWindow(c.hAcq);
+    case Panel::ManualControl: return ManualControlWindow(c.hAcq);
+    case Panel::ElectrodeChecker: return ElectrodeCheckerWindow(c.hAcq);
     case Panel::AcquisitionMode: return AcquisitionSetupWindow(c.hAcq);
     case Panel::TriggerMode: return TriggerSetupWindow(c.hAcq);
     case Panel::SetupChannels: return ChannelSetupWindow(c.hAcq);

@@ -51,14 +51,14 @@ void FillDriverOps(stDriverOps* ops) {
     ops->onWriteFile = OnWriteFile;
 }
 
-// The modeless panels, each owned by the frame; a panel that does not come up is left out. The
-// three set-up windows and the stimulator get their records ready here and are made when first needed.
-void CreatePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
+// The modeless panels, each owned by the frame when it is made: here every panel's state is
+// readied as its making would, and each window is made the first time it is needed.
+void PreparePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
     SetTriggerDefaults(acq);
-    CreateElectrodeChecker(frame, hAcq);
+    PrepareElectrodeChecker(hAcq);
     PrepareAcquisitionSetup(hAcq);
-    CreateInputValuesPane(frame, hAcq);
-    CreateManualControl(frame, hAcq);
+    PrepareInputValues(hAcq);
+    PrepareManualControl(hAcq);
     InitAcquisitionState(frame, acq);
     PrepareChannelSetup(hAcq, 0);
     PrepareStimulatorPanel(hAcq);
@@ -100,7 +100,7 @@ int32_t InitializeRecord(HWND frame, HGLOBAL hAcq) {
     SetAnalogInputReader(ReadInputVoltsForScaling);
 
     LoadPresetsFile(acq.get());
-    CreatePanels(frame, hAcq, acq.get());
+    PreparePanels(frame, hAcq, acq.get());
     SetFocus(frame);
     return 1;
 }

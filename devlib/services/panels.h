@@ -7,12 +7,17 @@
 
 struct stAcq;
 
-// Creators, run once by vk40_Initialize; each answers the panel's window.
-HWND CreateElectrodeChecker(HWND frame, HGLOBAL hAcq);
-HWND CreateInputValuesPane(HWND frame, HGLOBAL hAcq);
-HWND CreateManualControl(HWND parent, HGLOBAL hAcq);
-// The stimulator panel likewise: its record readied at start-up, its window made when first needed.
+// The modeless panels: vk40_Initialize readies the state each one's making sets, and each window
+// is made, hidden, the first time it is asked for (by its menu command, a lesson word or a caller
+// that needs the window). Each getter answers the window, null when it cannot be had (the
+// electrode checker also while the unit's model is not known).
+void PrepareElectrodeChecker(HGLOBAL hAcq);
+void PrepareInputValues(HGLOBAL hAcq);
+void PrepareManualControl(HGLOBAL hAcq);
 void PrepareStimulatorPanel(HGLOBAL hAcq);
+HWND ElectrodeCheckerWindow(HGLOBAL hAcq);
+HWND InputValuesWindow(HGLOBAL hAcq);
+HWND ManualControlWindow(HGLOBAL hAcq);
 HWND StimulatorWindow(HGLOBAL hAcq);
 
 // The three set-up windows cost most of the library's start: vk40_Initialize prepares their

@@ -178,7 +178,7 @@ TEST(AcqSetupRules, ManualOutputVoltsBecomeCountsAndOnlyASetStoresThem) {
         EXPECT_EQ(SetManualOutputVolts(acq, 1, c.volts, &counts), 0);
         EXPECT_EQ(counts, c.counts) << c.volts;
         EXPECT_EQ(acq->manualValue, 99) << "a query stores nothing";
-        EXPECT_EQ(SetManualOutputVolts(acq, 0, c.volts, nullptr), 0) << "no panel: nothing was sent";
+        EXPECT_EQ(SetManualOutputVolts(acq, 0, c.volts, nullptr), 0) << "no unit: the level was not taken";
         EXPECT_EQ(acq->manualValue, c.counts);
     }
     delete acq;
@@ -849,8 +849,8 @@ TEST_F(AcqSetupWindows, TheSetUpWindowsAreMadeWhenFirstAskedForWhereTheirPlaceme
         EXPECT_EQ(acq->hwndChannelSetup, nullptr);
         EXPECT_EQ(acq->hwndStimulator, nullptr);
         EXPECT_EQ(acq->stim.panelCreated[0], 1) << "the stimulator's record is ready as if its panel were made";
-        for (HWND made : {acq->run.hwndInputValues, acq->hwndManualControl, acq->hwndElectrodeCheck})
-            EXPECT_TRUE(IsWindow(made));
+        for (HWND notYet : {acq->run.hwndInputValues, acq->hwndManualControl, acq->hwndElectrodeCheck})
+            EXPECT_EQ(notYet, nullptr) << "no panel is made at start-up";
         EXPECT_EQ(acq->unitMode, static_cast<int16_t>(kTrigStartFlags)) << "the trigger's values are set";
         EXPECT_GT(acq->maxLength, 0) << "the longest recording is known before the dialog is made";
         EXPECT_GE(acq->enabledAnalog, 1) << "the channel counts are kept before the window is made";

@@ -889,8 +889,9 @@ std::string Field(HWND dlg, int id) {
 
 TEST_F(Outputs, ManualControlSendsTheTypedAndScrolledLevel) {
     stAcq* acq = StartQuiet();
-    HWND dlg = acq->hwndManualControl;
+    HWND dlg = ManualControlWindow(hAcq);
     ASSERT_TRUE(IsWindow(dlg));
+    EXPECT_EQ(acq->hwndManualControl, dlg);
     ShowManualControl(hAcq);
     EXPECT_TRUE(IsWindowVisible(dlg));
     EXPECT_EQ(acq->manualControlShown, 1);

@@ -545,8 +545,9 @@ TEST_F(ScriptWords, AFailedUnitCommandIsReportedAndMarksTheUnitLost) {
 
 // ---- Outputs ----
 
+// The level reaches the unit whether or not the Manual Control panel was ever made.
 TEST_F(ScriptWords, ManualOutputIsHeldInThePanelsRange) {
-    ASSERT_TRUE(IsWindow(acq->hwndManualControl));
+    ASSERT_EQ(acq->hwndManualControl, nullptr) << "the panel is not made at start-up";
     const struct {
         const char* statement;
         int32_t counts;  // trunc(volts x 6553.6) - 16383, the volts held in 0 .. 4.9987
@@ -569,6 +570,29 @@ TEST_F(ScriptWords, ManualOutputIsHeldInThePanelsRange) {
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_NE(sent[0].find(bytes), std::string::npos) << sent[0] << " for" << bytes;
     }
+    EXPECT_EQ(acq->hwndManualControl, nullptr) << "no panel was needed to send the level";
+}
+
+// A panel made after the lesson set the level shows it; once made, the panel sends the next one.
+TEST_F(ScriptWords, TheManualControlPanelMadeLaterShowsTheLessonsLevel) {
+    ASSERT_EQ(Exec("VK40 SET OUT0 3.75"), 1);
+    ASSERT_EQ(acq->hwndManualControl, nullptr);
+    ASSERT_EQ(Exec("VK40 SET MANUALCONTROL POSITION 60, 40, 460, 400"), 1);
+    HWND dlg = acq->hwndManualControl;
+    ASSERT_TRUE(IsWindow(dlg));
+    EXPECT_FALSE(IsWindowVisible(dlg));
+    char text[32] = "";
+    GetDlgItemTextA(dlg, IDC_MANUAL_VOLTS, text, sizeof text);
+    EXPECT_STREQ(text, "3.7500");
+    EXPECT_EQ(GetScrollPos(GetDlgItem(dlg, IDC_MANUAL_SCROLL), SB_CTL), ManualScrollPosition(acq->manualValue));
+    DeleteFileA(logFile.c_str());
+    StartLog();
+    ASSERT_EQ(Exec("VK40 SET OUT0 1.25"), 1);
+    GetDlgItemTextA(dlg, IDC_MANUAL_VOLTS, text, sizeof text);
+    EXPECT_STREQ(text, "1.2500");
+    EXPECT_EQ(GetScrollPos(GetDlgItem(dlg, IDC_MANUAL_SCROLL), SB_CTL), ManualScrollPosition(acq->manualValue));
+    EXPECT_EQ(Sent(kCmdAnalogOut).size(), 1u);
+    EXPECT_EQ(acq->hwndManualControl, dlg) << "made once";
 }
 
 TEST_F(ScriptWords, OutputModeSelectsTheUnitsOutput) {
@@ -611,9 +635,9 @@ TEST_F(ScriptWords, StimulatorRecordsAnswerThroughTheirResultVariable) {
 // ---- Windows ----
 
 TEST_F(ScriptWords, ShowHideAndPlaceTheLibrarysWindows) {
-    HWND pane = acq->run.hwndInputValues;
-    ASSERT_TRUE(IsWindow(pane));
     EXPECT_EQ(Exec("VK40 SHOW INPUTVALUES"), 1);
+    HWND pane = acq->run.hwndInputValues;  // made by the first word that needs it
+    ASSERT_TRUE(IsWindow(pane));
     EXPECT_TRUE(IsWindowVisible(pane));
     EXPECT_EQ(Exec("VK40 HIDE INPUTVALUES"), 1);
     EXPECT_FALSE(IsWindowVisible(pane));
@@ -639,39 +663,45 @@ TEST_F(ScriptWords, ShowHideAndPlaceTheLibrarysWindows) {
     EXPECT_EQ(rc.bottom - rc.top, 200 + 50 + m);
 }
 
-// The set-up windows are made when a word first needs one: hiding one that was never made makes
-// nothing, and placing one makes it, hidden, where the lesson put it.
-TEST_F(ScriptWords, PlacingASetUpWindowNeverShownMakesItWhereTheLessonSays) {
+// The set-up windows and panels are made when a word first needs one: hiding or closing one that
+// was never made makes nothing, and placing one makes it, hidden, where the lesson put it.
+TEST_F(ScriptWords, PlacingAWindowNeverShownMakesItWhereTheLessonSays) {
     const struct {
         const char* name;
-        HWND stAcq::*window;
-    } panels[] = {{"ACQUISITIONMODE", &stAcq::hwndAcqSetup},
-                  {"TRIGGERMODE", &stAcq::hwndTrigger},
-                  {"SETUPCHANNELS", &stAcq::hwndChannelSetup}};
+        HWND* window;
+        int raise;  // the Input Values pane is placed higher and taller
+    } panels[] = {{"ACQUISITIONMODE", &acq->hwndAcqSetup, 0},
+                  {"TRIGGERMODE", &acq->hwndTrigger, 0},
+                  {"SETUPCHANNELS", &acq->hwndChannelSetup, 0},
+                  {"INPUTVALUES", &acq->run.hwndInputValues, 50},
+                  {"MANUALCONTROL", &acq->hwndManualControl, 0},
+                  {"ELECTRODECHECKER", &acq->hwndElectrodeCheck, 0}};
     const int m = GetSystemMetrics(SM_CYMENU) + GetSystemMetrics(SM_CYCAPTION) + 36;
     for (const auto& p : panels) {
-        ASSERT_EQ(acq->*p.window, nullptr) << p.name << ": not made at start-up";
+        ASSERT_EQ(*p.window, nullptr) << p.name << ": not made at start-up";
         EXPECT_EQ(Exec(std::string("VK40 HIDE ") + p.name), 1);
-        EXPECT_EQ(acq->*p.window, nullptr) << p.name << ": hiding makes nothing";
+        EXPECT_EQ(Exec(std::string("VK40 CLOSE ") + p.name), 1);
+        EXPECT_EQ(*p.window, nullptr) << p.name << ": hiding makes nothing";
         EXPECT_EQ(Exec(std::string("VK40 SET ") + p.name + " POSITION 60, 40, 460, 400"), 1);
-        HWND w = acq->*p.window;
+        HWND w = *p.window;
         ASSERT_TRUE(IsWindow(w)) << p.name;
         EXPECT_FALSE(IsWindowVisible(w)) << p.name;
+        EXPECT_EQ(GetWindow(w, GW_OWNER), frame) << p.name;
         RECT rc{};
         GetWindowRect(w, &rc);
         EXPECT_EQ(rc.left, 62) << p.name;
-        EXPECT_EQ(rc.top, 40 + m) << p.name;
+        EXPECT_EQ(rc.top, 40 + m - p.raise) << p.name;
         EXPECT_EQ(Exec(std::string("VK40 SHOW ") + p.name), 1);
-        EXPECT_EQ(acq->*p.window, w) << p.name << ": the same window shows";
+        EXPECT_EQ(*p.window, w) << p.name << ": the same window shows";
         EXPECT_TRUE(IsWindowVisible(w)) << p.name;
         EXPECT_EQ(Exec(std::string("VK40 HIDE ") + p.name), 1);
     }
 }
 
 TEST_F(ScriptWords, TheElectrodeCheckerFollowsWithItsMenuItem) {
+    EXPECT_EQ(Exec("VK40 SHOW ELECTRODECHECKER"), 1);
     HWND checker = acq->hwndElectrodeCheck;
     ASSERT_TRUE(IsWindow(checker));
-    EXPECT_EQ(Exec("VK40 SHOW ELECTRODECHECKER"), 1);
     EXPECT_TRUE(IsWindowVisible(checker));
     EXPECT_EQ(g_lib.electrodeShown, 1);
     EXPECT_TRUE(IsMenuItemChecked(frame, IDM_ELECTRODE));
@@ -845,11 +875,11 @@ TEST_F(ScriptWords, ResetGraphLeavesARunningRecordingAndNeedsAGraph) {
 // ---- The Input Values pane ----
 
 TEST_F(ScriptWords, UnholdInputValuesLetsThePaneTakeNewValues) {
-    HWND pane = acq->run.hwndInputValues;
-    ASSERT_TRUE(IsWindow(pane));
     ASSERT_EQ(Exec("VK40 CHECKACQ"), 1);
     ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit is ready";
     ASSERT_EQ(Exec("VK40 SHOW INPUTVALUES"), 1);
+    HWND pane = acq->run.hwndInputValues;
+    ASSERT_TRUE(IsWindow(pane));
     auto tick = [pane] { SendMessageA(pane, WM_TIMER, IDT_INPUT_VALUES, 0); };
     constexpr double kStale = 12345.0;
     g_inputValues.analog[0] = kStale;

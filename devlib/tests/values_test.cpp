@@ -22,6 +22,7 @@
 #include "devlib/acquisition/electrode.h"
 #include "devlib/acquisition/electrodecheck.h"
 #include "devlib/acquisition/inputvalues.h"
+#include "devlib/acquisition/prefs.h"
 #include "devlib/acquisition/recording.h"
 #include "devlib/acquisition/runcontrol.h"
 #include "devlib/acquisition/unitcmd.h"
@@ -30,6 +31,8 @@
 #include "devlib/acquisition/valuesoptions.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
+#include "devlib/services/dlgresource.h"
+#include "devlib/services/panels.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
@@ -378,7 +381,8 @@ protected:
         return acq;
     }
 
-    HWND Pane() const { return lock->get()->run.hwndInputValues; }
+    // The pane as its first need makes it.
+    HWND Pane() const { return InputValuesWindow(hAcq); }
 
     // A timer tick of the shown pane, as its timer sends it.
     void Tick() { SendMessageA(Pane(), WM_TIMER, IDT_INPUT_VALUES, 0); }
@@ -539,7 +543,7 @@ TEST_F(ValuesWindows, WhileRecordingThePaneShowsEachChannelsNewestSample) {
 TEST_F(ValuesWindows, TheElectrodeCheckerShowsTheSimulatedImpedanceFromTheIdleStep) {
     SimControlSetDword(kSimImpedance1, 20000);
     stAcq* acq = Start();
-    HWND checker = acq->hwndElectrodeCheck;
+    HWND checker = ElectrodeCheckerWindow(hAcq);
     ASSERT_TRUE(IsWindow(checker));
     EXPECT_EQ(acq->hwndElectrodeReadout, checker) << "the program routes this window's timer to the idle step";
     EXPECT_FALSE(IsWindowVisible(checker));
@@ -618,8 +622,9 @@ TEST_F(ValuesWindows, TheSecondModelsCheckShowsBothSimulatedInputsAsNumbersAndBa
     SimControlSetDword(kSimImpedance1, 20000);
     SimControlSetDword(kSimImpedance2, 250000);
     stAcq* acq = Start("VKUSB45");
-    HWND check = acq->hwndElectrodeCheck;
+    HWND check = ElectrodeCheckerWindow(hAcq);
     ASSERT_TRUE(IsWindow(check));
+    EXPECT_EQ(acq->hwndElectrodeCheck, check);
     EXPECT_FALSE(IsWindowVisible(check));
     ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
     EXPECT_TRUE(IsWindowVisible(check));
@@ -647,6 +652,72 @@ TEST_F(ValuesWindows, TheSecondModelsCheckShowsBothSimulatedInputsAsNumbersAndBa
     EXPECT_EQ(g_lib.electrodeShown, 0);
     EXPECT_FALSE(IsMenuItemChecked(frame, IDM_ELECTRODE));
     EXPECT_FALSE(KillTimer(check, IDT_ELECTRODE_CHECK));
+}
+
+// ---- Panels made when first needed ----
+
+std::string WindowTitle(HWND window) {
+    char text[128] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Start-up makes none of the three panels; each menu command makes its own, owned by the frame,
+// over what was set before: the pane's settings, the lesson's output level, texts already loaded.
+TEST_F(ValuesWindows, EachPanelIsMadeByItsFirstMenuCommandOverWhatWasSetBefore) {
+    stAcq* acq = Start();
+    const struct {
+        const char* name;
+        int command;
+        HWND stAcq::*window;
+        HWND stAcqRun::*runWindow;
+    } panels[] = {{"Input Values", IDM_INPUTVALUES, nullptr, &stAcqRun::hwndInputValues},
+                  {"Manual Control", IDM_MANUAL, &stAcq::hwndManualControl, nullptr},
+                  {"Electrode Checker", IDM_ELECTRODE, &stAcq::hwndElectrodeCheck, nullptr}};
+    auto windowOf = [acq](const auto& p) { return p.window ? acq->*p.window : acq->run.*p.runWindow; };
+    for (const auto& p : panels) EXPECT_EQ(windowOf(p), nullptr) << p.name << ": not made at start-up";
+    EXPECT_EQ(acq->hwndElectrodeReadout, nullptr);
+    // The program's refresh and idle turns need no window.
+    ops.refreshInputValues(hAcq, 0);
+    ops.onIdleAcquisition(hAcq, nullptr);
+    for (const auto& p : panels) EXPECT_EQ(windowOf(p), nullptr) << p.name << ": made by no refresh";
+
+    g_inputValues.decimals = 3;
+    g_inputValues.style = kValuesStyleList;
+    EXPECT_EQ(SetManualOutputVolts(acq, 0, 3.75, nullptr), 1) << "the unit takes the level without the panel";
+    EXPECT_EQ(acq->hwndManualControl, nullptr);
+    ASSERT_EQ(m_DlgResourceStorage.SetOrAdd(IDD_INPUT_VALUES, 0u, "Eingangswerte"), 1);
+    ASSERT_EQ(m_DlgResourceStorage.SetOrAdd(IDD_MANUAL_CONTROL, 0u, "Handsteuerung"), 1);
+    ASSERT_EQ(m_DlgResourceStorage.SetOrAdd(IDD_ELECTRODE_CHECK_VK40, IDC_ELECTRODE_UNITS, "kOhm (de)"), 1);
+
+    for (const auto& p : panels) {
+        SCOPED_TRACE(p.name);
+        ops.onDriverCommand(hAcq, frame, p.command, nullptr, 0);
+        HWND w = windowOf(p);
+        ASSERT_TRUE(IsWindow(w));
+        EXPECT_TRUE(IsWindowVisible(w));
+        EXPECT_EQ(GetWindow(w, GW_OWNER), frame);
+    }
+    HWND pane = acq->run.hwndInputValues, manual = acq->hwndManualControl, checker = acq->hwndElectrodeCheck;
+    EXPECT_EQ(WindowTitle(pane), "Eingangswerte");
+    EXPECT_EQ(g_inputValues.decimals, 3) << "making the pane keeps its settings";
+    EXPECT_EQ(g_inputValues.style, kValuesStyleList);
+    EXPECT_NE(g_inputValues.font, nullptr) << "the pane's font is made with it";
+    EXPECT_EQ(WindowTitle(manual), "Handsteuerung");
+    EXPECT_EQ(ControlText(manual, IDC_MANUAL_VOLTS), "3.7500") << "the level the lesson set";
+    EXPECT_EQ(ControlText(checker, IDC_ELECTRODE_UNITS), "kOhm (de)");
+    EXPECT_EQ(acq->hwndElectrodeReadout, checker) << "the program routes this window's timer to the idle step";
+
+    // Asked again, each is the same window.
+    ops.onDriverCommand(hAcq, frame, IDM_ELECTRODE, nullptr, 0);
+    EXPECT_FALSE(IsWindowVisible(checker));
+    for (const auto& p : panels) ops.onDriverCommand(hAcq, frame, p.command, nullptr, 0);
+    EXPECT_EQ(acq->run.hwndInputValues, pane);
+    EXPECT_EQ(acq->hwndManualControl, manual);
+    EXPECT_EQ(acq->hwndElectrodeCheck, checker);
+    EXPECT_TRUE(IsWindowVisible(checker));
+    ops.hideDriverPanels(hAcq);
+    for (HWND w : {pane, manual, checker}) EXPECT_FALSE(IsWindowVisible(w));
 }
 
 // ---- Direct readouts ----

@@ -74,9 +74,10 @@ std::vector<COLORREF> Render(HWND window, int* width, int* height) {
 
 TEST_F(ValuesPanels, TheElectrodeCheckerShowsTheUnitsImpedanceFromTheIdleLoop) {
     SimControlSetDword(kSimImpedance1, 12000);
+    EXPECT_EQ(Window(&stAcq::hwndElectrodeCheck), nullptr) << "made when the menu first asks for it";
+    Menu(IDM_ELECTRODE);
     HWND checker = Window(&stAcq::hwndElectrodeCheck);
     ASSERT_TRUE(IsWindow(checker));
-    Menu(IDM_ELECTRODE);
     EXPECT_TRUE(IsWindowVisible(checker));
     EXPECT_EQ(Text(checker, IDC_ELECTRODE_VALUE), "12.00");
     SimControlSetDword(kSimImpedance1, 33000);
