@@ -220,9 +220,9 @@ TEST_F(Transforms, EscapeEndsALongIntegralAndUndoRestoresTheRest) {
 }
 
 // The key itself, as the keyboard sends it, read through the program's own keyboard check: the
-// press is sent when the FFT first asks, so no window activation in between (another test's, or
-// the dialog's closing) can resync the key state and lose it. It stops the FFT, which leaves no
-// result graph and the source as it was.
+// press is sent when the FFT asks, so no window activation in between (the dialog's closing) can
+// resync the key state and lose it. It stops the FFT, which leaves no result graph and the source
+// as it was.
 TEST_F(Transforms, EscapeHeldStopsTheFftWithoutAResultGraph) {
     std::vector<double> in(1u << 16);
     for (size_t i = 0; i < in.size(); ++i) in[i] = std::cos(2 * kPi * 5 * i / 1024.0);
@@ -230,13 +230,15 @@ TEST_F(Transforms, EscapeHeldStopsTheFftWithoutAResultGraph) {
     const int before = GraphWindowCount();
     static int asks;
     asks = 0;
+    // Tests running beside this one share the display, and a window of theirs taking the focus
+    // makes Wine read the keyboard's state afresh, which can lose a press on the way: the press
+    // is sent again at each ask until the program's check sees it.
     SetTransformEscapeProbe([] {
-        if (asks++ == 0) {
-            INPUT key{};
-            key.type = INPUT_KEYBOARD;
-            key.ki.wVk = VK_ESCAPE;
-            SendInput(1, &key, sizeof key);
-        }
+        ++asks;
+        INPUT key{};
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = VK_ESCAPE;
+        SendInput(1, &key, sizeof key);
         return IsEscapeKeyDown();
     });
     DialogDriver driver({[&](HWND dlg) {
@@ -252,7 +254,7 @@ TEST_F(Transforms, EscapeHeldStopsTheFftWithoutAResultGraph) {
     MSG m;
     while (PeekMessageA(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
     }
-    EXPECT_EQ(asks, 1) << "the first ask saw the key";
+    EXPECT_GE(asks, 1) << "the FFT asks for the key";
     EXPECT_EQ(driver.Runs(), 1);
     EXPECT_EQ(FftSettings.scale, 0) << "the dialog was answered with OK";
     EXPECT_EQ(GraphWindowCount(), before);
