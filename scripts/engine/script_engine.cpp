@@ -197,8 +197,12 @@ uint32_t ScriptGeneration() { return g_script.generation; }
 // The toolbar and every button on it are shown again.
 void ShowAllToolbarButtons() {
     if (!g_app || !g_app->hwndToolbar) return;
-    ShowWindow(g_app->hwndToolbar, SW_SHOWNA);
-    for (HWND b : ToolbarChildren()) ShowWindow(b, SW_SHOWNA);
+    // Only what is hidden is shown: under Wine a window shown again still asks the window server.
+    auto show = [](HWND w) {
+        if (!(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE)) ShowWindow(w, SW_SHOWNA);
+    };
+    show(g_app->hwndToolbar);
+    for (HWND b : ToolbarChildren()) show(b);
 }
 
 // The whole file, line feeds left out (a 0 byte ends it), ending with a CR.
