@@ -1,6 +1,6 @@
 // The journal of a document and the journal pane of a graph window. The document's CJournal keeps
-// the auto-time flag, and the text while no window shows it; once a pane shows the journal, the
-// pane's text control holds the text.
+// the auto-time flag, and the text while no text control holds it; once the pane's text control
+// is made (when first needed, not with the pane), the control holds the text.
 #pragma once
 #include <windows.h>
 #include <cstdint>
