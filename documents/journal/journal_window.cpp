@@ -157,9 +157,9 @@ HWND CreateJournalEdit(CJournalWindow* w, HWND graph) {
     // library is then loaded only when a file is dropped. It is made hidden and shown once it is
     // set up and in its place.
     const DWORD style = (rich ? kEditStyle : kEditStyle & ~kSelectionBar) & ~WS_VISIBLE;
-    HWND edit = CreateWindowExA(rich ? WS_EX_ACCEPTFILES : 0, rich ? "RICHEDIT" : "EDIT", "", style, 0, 0, 100, 100, graph,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_JOURNAL_EDIT)), g_app->hInstance,
-                                nullptr);
+    HWND edit = CreateWindowExA(rich ? WS_EX_ACCEPTFILES : 0, rich ? "RICHEDIT" : "EDIT", "", style, 0, 0, 100, 100,
+                                graph, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_JOURNAL_EDIT)),
+                                g_app->hInstance, nullptr);
     if (!edit) return nullptr;
     if (rich) SendMessageA(edit, EM_SETTARGETDEVICE, 0, w->wordWrap ? 0 : 1);
     WNDPROC previous =
