@@ -59,6 +59,7 @@ void JournalSetAutoTime(CJournal* journal, uint16_t on);
 void SaveFontSettings();
 
 // Markers, segments, journal and clipboard operations of the frame's Edit and marker commands.
+// The document's journal text control, made when needed (see GetJournalHwnd).
 HWND GetJournalWindow(tagGS* gs);
 int IsSegmentViewOn(tagGS* gs);
 void ToggleSegmentView(tagGS* gs);
@@ -181,14 +182,15 @@ void SetJournalRichEditLibrary(const char* name);
 // The common file dialogs of Load Text and Save Text; null restores the system's.
 using JournalFileDialogProc = BOOL (*)(OPENFILENAMEA* ofn);
 void SetJournalFileDialogProcs(JournalFileDialogProc open, JournalFileDialogProc save);
-// The pane's edit control and its word-wrap setting.
+// The pane's text control, made (with the rich edit library loaded) when the pane has none yet:
+// for whatever reads or changes the text, focuses or prints it. Null when it cannot be made.
 HWND GetJournalHwnd(void* pane);
+// The pane's text control only when made already: for questions about its state (focus,
+// selection, modified) and for clearing that state, which a control yet to be made has not.
+HWND JournalHwndIfMade(void* pane);
 int GetJournalWordWrap(void* pane);
 // Destroys the pane's window and detaches its journal.
 void JournalDestroy(void* pane);
-// The journal pane's edit control (null without one) and its word-wrap flag.
-HWND GetJournalHwnd(void* pane);
-int GetJournalWordWrap(void* pane);
 void DeleteJournalWindow(void* pane, int flags);
 // The document's graph items: into a context of its graph window (clipped to the plot), and into
 // a printer's or picture's context with its page shift and factors.

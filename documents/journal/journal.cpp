@@ -112,6 +112,9 @@ void JournalAttachDocument(void* pane, CJournal* journal) {
     if (w) {
         w->journal = journal;
         JournalSyncText(journal);
+        // Text to show needs the text control (which takes the stored text as it is made); an
+        // empty journal leaves it to be made when first needed.
+        if (journal->storedText && !GetJournalHwnd(w)) return;  // kept for the file until it can show
     }
     journal->FreeStoredText();
 }
@@ -181,7 +184,8 @@ int JournalSaveBlock(tagGS* gs, CByteWriter& out) {
     CJournal* j = gs->journal;
     std::string text;
     // The control keeps its modified flag: copies (autosaves, selections) leave the journal
-    // unsaved; the document's own save clears it.
+    // unsaved; the document's own save clears it. A pane whose control is yet to be made holds
+    // no text but the stored one.
     if (j && j->window && j->window->edit) {
         text = ControlText(j->window->edit);
     } else if (j && j->storedText) {

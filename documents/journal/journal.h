@@ -1,10 +1,11 @@
 // The journal of a document and the journal pane of a graph window. The document's CJournal keeps
-// the auto-time flag, and the text while no window shows it; once a pane shows the journal, the
-// pane's text control holds the text.
+// the auto-time flag, and the text while no text control holds it; once the pane's text control
+// is made (when first needed, not with the pane), the control holds the text.
 #pragma once
 #include <windows.h>
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 class CJournalWindow;
 
@@ -35,11 +36,17 @@ public:
     HWND insertTimeButton = nullptr, insertDateButton = nullptr, autoTimeButton = nullptr;
     HWND newButton = nullptr;  // no such button is made
     HWND loadTextButton = nullptr, saveTextButton = nullptr, printButton = nullptr;
-    HWND edit = nullptr;
+    HWND edit = nullptr;  // made when first needed (see GetJournalHwnd); null until then
     int16_t paneLeft = 0, paneTop = 0, paneWidth = 0, paneHeight = 0;
     int32_t shown = 0;
-    HMODULE richEditLibrary = nullptr;
+    HMODULE richEditLibrary = nullptr;  // loaded with the text control
+    std::string richEditName;           // the library the text control loads, chosen with the pane
     int32_t wordWrap = 0;
+    // What the pane was told while it had no text control, for the control made later.
+    bool laidOut = false;
+    int32_t showCommand = SW_SHOW;
+    bool tabStopsSet = false;
+    float tabSize = 0.0f;  // inches
     double heightRatio = 3.0;
     CJournal* journal = nullptr;
 };

@@ -145,7 +145,7 @@ void CJournalPrintLayout::AddLine(const std::string& line) {
 void SetJournalPrintDialogProc(JournalPrintDialogProc proc) { g_printDialog = proc; }
 
 void JournalPrint(CJournal* journal) {
-    HWND edit = journal && journal->window ? journal->window->edit : nullptr;
+    HWND edit = journal && journal->window ? GetJournalHwnd(journal->window) : nullptr;
     if (!edit || !g_app) return;
     const PRINTDLGA kept = g_app->pd;
     PRINTDLGA& pd = g_app->pd;

@@ -30,7 +30,8 @@ stJournalPrefs g_prefs = {0, 0, 0, 0, 0, 1.0f};
 
 HWND Frame() { return g_app ? g_app->hwndFrame : nullptr; }
 
-HWND EditOf(CJournal* journal) { return journal && journal->window ? journal->window->edit : nullptr; }
+// The journal's text control, made if its pane has none yet.
+HWND EditOf(CJournal* journal) { return journal && journal->window ? GetJournalHwnd(journal->window) : nullptr; }
 
 // The two rows of both text dialogs: translated name and pattern, then the pattern.
 std::string BuildJournalFileFilter() {

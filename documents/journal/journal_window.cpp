@@ -154,11 +154,12 @@ HWND CreateJournalButton(HWND graph, const ButtonDef& b) {
 HWND CreateJournalEdit(CJournalWindow* w, HWND graph) {
     const bool rich = w->richEditLibrary != nullptr;
     // The rich pane takes dropped files by its style, as DragAcceptFiles would set it: the shell
-    // library is then loaded only when a file is dropped.
-    HWND edit = CreateWindowExA(rich ? WS_EX_ACCEPTFILES : 0, rich ? "RICHEDIT" : "EDIT", "",
-                                rich ? kEditStyle : kEditStyle & ~kSelectionBar, 0, 0, 100, 100, graph,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_JOURNAL_EDIT)), g_app->hInstance,
-                                nullptr);
+    // library is then loaded only when a file is dropped. It is made hidden and shown once it is
+    // set up and in its place.
+    const DWORD style = (rich ? kEditStyle : kEditStyle & ~kSelectionBar) & ~WS_VISIBLE;
+    HWND edit = CreateWindowExA(rich ? WS_EX_ACCEPTFILES : 0, rich ? "RICHEDIT" : "EDIT", "", style, 0, 0, 100, 100,
+                                graph, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_JOURNAL_EDIT)),
+                                g_app->hInstance, nullptr);
     if (!edit) return nullptr;
     if (rich) SendMessageA(edit, EM_SETTARGETDEVICE, 0, w->wordWrap ? 0 : 1);
     WNDPROC previous =
@@ -166,6 +167,63 @@ HWND CreateJournalEdit(CJournalWindow* w, HWND graph) {
     WNDPROC& saved = rich ? g_richEditProc : g_plainEditProc;
     if (!saved) saved = previous;
     SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FONT)), 0);
+    return edit;
+}
+
+// Tab stops every `inches` across the whole text.
+void ApplyTabStops(HWND edit, float inches) {
+    if (IsRichJournalEdit(edit)) {
+        PARAFORMAT pf{};
+        pf.cbSize = sizeof pf;
+        pf.dwMask = PFM_TABSTOPS;
+        pf.cTabCount = MAX_TAB_STOPS;
+        const float step = inches * 1440.0f;
+        for (int i = 1; i <= MAX_TAB_STOPS; ++i) pf.rgxTabs[i - 1] = static_cast<LONG>(i * step);
+        CHARRANGE all{0, -1}, caret{0, 0};
+        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+        SendMessageA(edit, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    } else {
+        HDC screen = GetDC(nullptr);
+        const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+        if (screen) ReleaseDC(nullptr, screen);
+        // The font's stored width is 0 unless the settings give one: the average width stands in.
+        int width = g_app ? static_cast<int>(g_app->lfJournal.lfWidth) : 0;
+        if (width <= 0) width = LOWORD(GetDialogBaseUnits());
+        int stop = static_cast<int>(4.0f * (static_cast<float>(dpi) * inches) / static_cast<float>(width));
+        SendMessageA(edit, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
+    }
+    UpdateWindow(edit);
+}
+
+// The text control's place in the pane: under the button row, a pixel past either side.
+void PlaceEdit(CJournalWindow* w, HWND insertAfter, UINT flags) {
+    SetWindowPos(w->edit, insertAfter, -1, w->paneTop + kEditTop, w->paneWidth + 2, w->paneHeight - kEditTop, flags);
+}
+
+// The pane's text control, made the first time something needs it: a new graph's journal is
+// hidden and empty, so the rich edit library and the control are not worth their cost before.
+// The control then takes everything the pane was told meanwhile, as if made with the buttons.
+HWND MakeJournalEdit(CJournalWindow* w) {
+    if (w->edit) return w->edit;
+    if (!g_app || !w->parent || !IsWindow(w->parent)) return nullptr;
+    if (!w->richEditLibrary) w->richEditLibrary = LoadLibraryA(w->richEditName.c_str());
+    HWND edit = CreateJournalEdit(w, w->parent);
+    if (!edit) return nullptr;
+    w->edit = edit;
+    JournalApplyFont(w);
+    if (w->journal && w->journal->window == w) {
+        JournalSyncText(w->journal);
+        w->journal->FreeStoredText();
+    }
+    if (w->tabStopsSet) ApplyTabStops(edit, w->tabSize);
+    SendMessageA(edit, EM_SETMODIFY, 0, 0);
+    EnableWindow(edit, w->shown);
+    // Next after the last button among the graph's children, so in the tab order too.
+    UINT flags = SWP_NOACTIVATE | (w->showCommand == SW_HIDE ? 0 : SWP_SHOWWINDOW);
+    if (!w->laidOut) flags |= SWP_NOMOVE | SWP_NOSIZE;
+    if (!w->printButton) flags |= SWP_NOZORDER;
+    PlaceEdit(w, w->printButton, flags);
     return edit;
 }
 
@@ -206,7 +264,8 @@ void JournalFormatClock(const char* format, char* out, size_t size) {
 // ---- The pane object ----
 
 CJournalWindow::CJournalWindow() {
-    richEditLibrary = LoadLibraryA(g_richEditLibrary ? g_richEditLibrary : "RICHED32.DLL");
+    // The library is chosen now and loaded when the text control is made.
+    richEditName = g_richEditLibrary ? g_richEditLibrary : "RICHED32.DLL";
     g_panes.push_back(this);
 }
 
@@ -243,8 +302,6 @@ int CreateJournalWindow(void* pane, HWND graph) {
         if (!*ButtonSlot(w, i)) return 0;
     }
     TranslateJournalHints(graph);
-    w->edit = CreateJournalEdit(w, graph);
-    if (!w->edit) return 0;
     w->paneWidth = 60;
     w->paneHeight = 128;
     return 1;
@@ -269,7 +326,8 @@ void JournalDestroy(void* pane) {
     w->journal = nullptr;
 }
 
-HWND GetJournalHwnd(void* pane) { return pane ? Pane(pane)->edit : nullptr; }
+HWND GetJournalHwnd(void* pane) { return pane ? MakeJournalEdit(Pane(pane)) : nullptr; }
+HWND JournalHwndIfMade(void* pane) { return pane ? Pane(pane)->edit : nullptr; }
 int GetJournalWordWrap(void* pane) { return pane ? Pane(pane)->wordWrap : 0; }
 HWND GetJournalWindow(tagGS* gs) { return gs ? GetJournalHwnd(gs->journalWnd) : nullptr; }
 
@@ -280,9 +338,10 @@ void JournalLayoutButtons(void* pane, int left, int top) {
     if (!w) return;
     w->paneLeft = static_cast<int16_t>(left);
     w->paneTop = static_cast<int16_t>(top);
+    w->laidOut = true;
     for (int i = 0; i < 6; ++i)
         if (HWND b = *ButtonSlot(w, i)) MoveWindow(b, kButtons[i].x, top + kButtonTop, kButtonWidth, kButtonHeight, TRUE);
-    if (w->edit) MoveWindow(w->edit, -1, top + kEditTop, w->paneWidth + 2, w->paneHeight - kEditTop, TRUE);
+    if (w->edit) PlaceEdit(w, nullptr, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void JournalSetHeightRatio(void* pane, int total, int paneHeight) {
@@ -324,6 +383,7 @@ void JournalShowButtons(void* pane, int showCommand) {
     if (!w) return;
     for (int i = 0; i < 6; ++i)
         if (HWND b = *ButtonSlot(w, i)) ShowWindow(b, showCommand);
+    w->showCommand = showCommand;
     if (w->edit) ShowWindow(w->edit, showCommand);
 }
 
@@ -334,6 +394,8 @@ int JournalEnableButtons(void* pane, int enable) {
     w->shown = enable ? 1 : 0;
     for (int i = 0; i < 6; ++i)
         if (HWND b = *ButtonSlot(w, i)) EnableWindow(b, w->shown);
+    // A shown journal needs its text control; a hidden one does without until it is used.
+    if (w->shown) MakeJournalEdit(w);
     if (w->edit) EnableWindow(w->edit, w->shown);
     return previous;
 }
@@ -391,31 +453,11 @@ void JournalSetTabStops(tagGS* gs, float tabSize) {
 }
 
 void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize) {
-    HWND edit = pane ? pane->edit : nullptr;
-    if (!edit) return;
+    if (!pane) return;
     if (tabSize == kJournalTabSizePreference) tabSize = JournalPrefs().tabSize;
-    if (IsRichJournalEdit(edit)) {
-        PARAFORMAT pf{};
-        pf.cbSize = sizeof pf;
-        pf.dwMask = PFM_TABSTOPS;
-        pf.cTabCount = MAX_TAB_STOPS;
-        const float step = tabSize * 1440.0f;
-        for (int i = 1; i <= MAX_TAB_STOPS; ++i) pf.rgxTabs[i - 1] = static_cast<LONG>(i * step);
-        CHARRANGE all{0, -1}, caret{0, 0};
-        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
-        SendMessageA(edit, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
-        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-    } else {
-        HDC screen = GetDC(nullptr);
-        const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
-        // The font's stored width is 0 unless the settings give one: the average width stands in.
-        int width = g_app ? static_cast<int>(g_app->lfJournal.lfWidth) : 0;
-        if (width <= 0) width = LOWORD(GetDialogBaseUnits());
-        int stop = static_cast<int>(4.0f * (static_cast<float>(dpi) * tabSize) / static_cast<float>(width));
-        SendMessageA(edit, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
-    }
-    UpdateWindow(edit);
+    pane->tabStopsSet = true;
+    pane->tabSize = tabSize;
+    if (pane->edit) ApplyTabStops(pane->edit, tabSize);
 }
 
 void JournalAppendText(tagGS* gs, const char* text) {

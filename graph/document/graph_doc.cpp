@@ -349,10 +349,9 @@ int OpenGraphFile(const char* path) {
     const uint32_t repaired = gs->modified;
     if (journalHeight) gs->journalHeight = journalHeight;
     // Filling the journal and applying the channels mark it modified; the file is unchanged.
-    HWND edit = gs->journalWnd ? GetJournalHwnd(gs->journalWnd) : nullptr;
-    if (edit) SendMessageA(edit, EM_SETMODIFY, 0, 0);
+    if (HWND edit = JournalHwndIfMade(gs->journalWnd)) SendMessageA(edit, EM_SETMODIFY, 0, 0);
     ApplyChannelParams();
-    if (edit) SendMessageA(edit, EM_SETMODIFY, 0, 0);
+    if (HWND edit = JournalHwndIfMade(gs->journalWnd)) SendMessageA(edit, EM_SETMODIFY, 0, 0);
     setDirtyGraphFlag(gs, repaired);
     return 1;
 }
@@ -377,7 +376,7 @@ int CloseGraph(tagGS* gs, HWND parent) {
         return 0;
     }
     if (!gs->modified && gs->journalWnd) {
-        HWND edit = GetJournalHwnd(gs->journalWnd);
+        HWND edit = JournalHwndIfMade(gs->journalWnd);
         if (edit && SendMessageA(edit, EM_GETMODIFY, 0, 0)) setDirtyGraphFlag(gs, 1);
     }
     if (gs->modified && g_script.savePromptEnabled && !AskToSave(gs, parent)) return 0;

@@ -99,7 +99,7 @@ int CreateGraphJournal(tagGS* gs, HWND hwnd) {
     JournalAttachDocument(pane, gs->journal);
     gs->journalHeight = JournalPaneHeight(pane);
     JournalEnableButtons(pane, 0);
-    if (HWND edit = GetJournalHwnd(pane)) SendMessageA(edit, EM_SETMODIFY, 0, 0);
+    if (HWND edit = JournalHwndIfMade(pane)) SendMessageA(edit, EM_SETMODIFY, 0, 0);
     return 1;
 }
 

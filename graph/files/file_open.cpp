@@ -244,7 +244,7 @@ int FindReusableUntitled(tagGS** out) {
         GetWindowTextA(child, title, sizeof title);
         tagGS* doc = GetWindowGraph(child);
         // Text typed into its journal counts as a change even before the menus take it over.
-        HWND journal = doc ? GetJournalWindow(doc) : nullptr;
+        HWND journal = doc ? JournalHwndIfMade(doc->journalWnd) : nullptr;
         const bool typedInto = journal && SendMessageA(journal, EM_GETMODIFY, 0, 0);
         if (doc && IsUntitledTitle(title) && !doc->modified && !typedInto && !doc->acquiring) gs = doc;
     }

@@ -446,7 +446,7 @@ int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const ch
             setDirtyGraphFlag(gs, 0);
             notify::GraphFileUsed(gs->filePath[0] ? gs->filePath : target);
             // The journal's text is in the file now.
-            if (HWND journal = GetJournalWindow(gs)) SendMessageA(journal, EM_SETMODIFY, 0, 0);
+            if (HWND journal = JournalHwndIfMade(gs->journalWnd)) SendMessageA(journal, EM_SETMODIFY, 0, 0);
         }
     }
     return 1;

@@ -470,7 +470,8 @@ void SetJournalShown(tagGS* gs, int on) {
     if (gs->journalWnd) {
         JournalEnableButtons(gs->journalWnd, gs->journalShown);
         JournalSetTabStops(gs, kJournalTabSizePreference);
-        if (HWND edit = GetJournalHwnd(gs->journalWnd)) {
+        // Showing made the text control; a hidden journal's is left unmade.
+        if (HWND edit = JournalHwndIfMade(gs->journalWnd)) {
             if (g_app->hfontJournal) SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
             UpdateWindow(edit);
             SendMessageA(edit, EM_SCROLL, SB_PAGEDOWN, 0);
@@ -512,7 +513,7 @@ void ChangeJournalFont(HWND owner) {
 void ShowJournalContextMenu(HWND hwnd, POINT pt) {
     tagGS* gs = GetWindowGraph(hwnd);
     if (!gs) return;
-    HWND edit = GetJournalHwnd(gs->journalWnd);
+    HWND edit = JournalHwndIfMade(gs->journalWnd);  // no control, nothing under the mouse
     if (!edit) return;
     char cls[32] = "";
     GetClassNameA(edit, cls, sizeof cls);

@@ -172,7 +172,7 @@ int16_t JournalObjectWord(stScriptCall& call, tagGS* gs, const char* word, CWord
         const int x1 = static_cast<int>(fields.Number()), y1 = static_cast<int>(fields.Number());
         const int x2 = static_cast<int>(fields.Number()), y2 = static_cast<int>(fields.Number());
         if (CWordFields::Bad()) return kScriptStop;
-        if (gs->journalWnd && GetJournalHwnd(gs->journalWnd)) {
+        if (gs->journalWnd) {
             gs->journalHeight = static_cast<uint16_t>(y2 - y1);
             JournalResize(gs->journalWnd, x2 - x1, y2 - y1);
         }

@@ -59,7 +59,7 @@ bool EnableSavePrompt(uint16_t on) {
     tagGS* gs = g_script.graph;
     if (!gs) return false;
     setDirtyGraphFlag(gs, 0);
-    if (HWND journal = GetJournalWindow(gs)) SendMessageA(journal, EM_SETMODIFY, FALSE, 0);
+    if (HWND journal = JournalHwndIfMade(gs->journalWnd)) SendMessageA(journal, EM_SETMODIFY, FALSE, 0);
     g_script.savePromptEnabled = 1;
     return true;
 }

@@ -331,7 +331,7 @@ void OnEditCommand(HWND frame, UINT id, HWND, UINT) {
         return;
     }
     tagGS* gs = ActiveGraph();
-    HWND journal = gs ? GetJournalWindow(gs) : nullptr;
+    HWND journal = gs ? JournalHwndIfMade(gs->journalWnd) : nullptr;
     HWND label = gs ? gs->markerLabelEdit : nullptr;
     const bool journalFocus = HasFocus(journal), labelFocus = HasFocus(label);
     if (id == IDM_EDIT_CLEAR_ALL) {

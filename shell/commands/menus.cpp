@@ -54,7 +54,7 @@ void SetLabel(HMENU menu, UINT id, uint32_t key) {
 bool ClipboardHoldsSamples() { return g_app->gsClipboard && g_app->gsClipboard->chanCount[0] > 0; }
 
 bool JournalModified(tagGS* gs) {
-    HWND journal = GetJournalWindow(gs);
+    HWND journal = JournalHwndIfMade(gs->journalWnd);
     return journal && SendMessageA(journal, EM_GETMODIFY, 0, 0) != 0;
 }
 
@@ -211,7 +211,7 @@ void UpdateFrameMenus(HWND, HMENU) {
         UpdateGraphEditMenus(nullptr);
         return;
     }
-    HWND journal = GetJournalWindow(gs);
+    HWND journal = JournalHwndIfMade(gs->journalWnd);
     if (HasFocus(gs->markerLabelEdit)) {
         UpdateTextEditMenus(gs, gs->markerLabelEdit);
     } else if (HasFocus(journal)) {
@@ -283,7 +283,7 @@ void UpdateEditMenu(tagGS* gs, int hasShownChannels) {
     HMENU menu = FrameMenu();
     if (!menu) return;
     if (gs && HasFocus(gs->markerLabelEdit)) return;
-    HWND journal = gs ? GetJournalWindow(gs) : nullptr;
+    HWND journal = gs ? JournalHwndIfMade(gs->journalWnd) : nullptr;
     const bool journalFocus = HasFocus(journal);
     for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_CLEAR, IDM_EDIT_CLEAR_ALL}) Enable(menu, id, false);
     const bool shown = gs && hasShownChannels;

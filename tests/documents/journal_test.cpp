@@ -200,6 +200,230 @@ TEST_F(Journal, EveryGraphWindowHasTheSixButtonsOverItsTextControl) {
     }
 }
 
+// The rich edit library and the journal's text control wait until the journal is shown: a new
+// graph's journal is hidden and empty, and start-up makes one.
+TEST_F(Journal, ANewGraphMakesNoTextControlNorLoadsTheRichEditLibraryUntilItsJournalShows) {
+    TempFolder folder("kymora-journal-lazy");
+    const char* const kLibraries[] = {"RICHED32.DLL", "RICHED20.DLL"};
+    Command(IDM_FILE_NEW);
+    tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(gs->journalShown, 0u);
+    // The frame's own untitled graph and the new one alike; menus and a save ask about the
+    // journal's state without making it.
+    SendMessageA(g_app->hwndFrame, WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(g_app->hwndFrame)), 0);
+    ASSERT_EQ(SaveGraph(gs, folder.File("empty.acq")), 1);
+    std::string stored = "?";
+    uint16_t flag = 9;
+    ASSERT_TRUE(JournalInFile(ReadWholeFile(folder.File("empty.acq")), &stored, &flag));
+    EXPECT_EQ(stored, "");
+    for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        tagGS* g = GetWindowGraph(w);
+        if (!g) continue;
+        EXPECT_EQ(JournalHwndIfMade(g->journalWnd), nullptr) << g->title;
+        EXPECT_EQ(GetDlgItem(w, IDC_JOURNAL_EDIT), nullptr) << g->title;
+        EXPECT_TRUE(GetDlgItem(w, IDC_JOURNAL_PRINT)) << "the buttons are made with the window";
+    }
+    for (const char* name : kLibraries) EXPECT_EQ(GetModuleHandleA(name), nullptr) << name;
+
+    Command(IDM_SHOW_JOURNAL);
+    HWND edit = JournalHwndIfMade(gs->journalWnd);
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(GetDlgItem(gs->hwnd, IDC_JOURNAL_EDIT), edit);
+    EXPECT_EQ(ClassOf(edit), "RICHEDIT");
+    EXPECT_TRUE(GetModuleHandleA("RICHED32.DLL"));
+}
+
+// The state a journal's text control shows, read back from the control.
+struct JournalControlState {
+    LONG_PTR style, exStyle, atom, proc, autoTime, modified, limit, font;
+    int id, next;
+    bool enabled, visible;
+    RECT place;  // in the graph window's client coordinates
+    std::string face, text;
+    LONG firstTab;
+    LRESULT lines;
+};
+
+JournalControlState ReadJournalControl(HWND edit, bool rich) {
+    JournalControlState s{};
+    s.style = GetWindowLongPtrA(edit, GWL_STYLE);
+    s.exStyle = GetWindowLongPtrA(edit, GWL_EXSTYLE);
+    s.atom = static_cast<LONG_PTR>(GetClassLongPtrA(edit, GCW_ATOM));
+    s.proc = GetWindowLongPtrA(edit, GWLP_WNDPROC);
+    s.autoTime = reinterpret_cast<LONG_PTR>(GetPropA(edit, "AutoTime"));
+    s.modified = SendMessageA(edit, EM_GETMODIFY, 0, 0);
+    s.limit = SendMessageA(edit, EM_GETLIMITTEXT, 0, 0);
+    s.font = rich ? 0 : SendMessageA(edit, WM_GETFONT, 0, 0);
+    s.id = GetDlgCtrlID(edit);
+    s.next = GetDlgCtrlID(GetWindow(edit, GW_HWNDPREV));  // the control it follows
+    s.enabled = IsWindowEnabled(edit) != 0;
+    s.visible = (GetWindowLongPtrA(edit, GWL_STYLE) & WS_VISIBLE) != 0;
+    GetWindowRect(edit, &s.place);
+    MapWindowPoints(nullptr, GetParent(edit), reinterpret_cast<POINT*>(&s.place), 2);
+    s.text = Text(edit);
+    s.lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+    if (rich) {
+        CHARFORMATA cf{};
+        cf.cbSize = sizeof cf;
+        SendMessageA(edit, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+        s.face = cf.szFaceName;
+        CHARRANGE kept{}, start{0, 0};
+        SendMessageA(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+        PARAFORMAT pf{};
+        pf.cbSize = sizeof pf;
+        SendMessageA(edit, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+        s.firstTab = pf.cTabCount ? pf.rgxTabs[0] & 0xFFFFFF : 0;
+        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    }
+    return s;
+}
+
+void ExpectSameJournalControl(const JournalControlState& early, const JournalControlState& late) {
+    EXPECT_EQ(late.style, early.style);
+    EXPECT_EQ(late.exStyle, early.exStyle);
+    EXPECT_EQ(late.atom, early.atom) << "class";
+    EXPECT_EQ(late.proc, early.proc) << "window procedure";
+    EXPECT_EQ(late.autoTime, early.autoTime);
+    EXPECT_EQ(late.modified, early.modified);
+    EXPECT_EQ(late.limit, early.limit);
+    EXPECT_EQ(late.font, early.font);
+    EXPECT_EQ(late.id, early.id);
+    EXPECT_EQ(late.next, early.next) << "Z order";
+    EXPECT_EQ(late.enabled, early.enabled);
+    EXPECT_EQ(late.visible, early.visible);
+    EXPECT_TRUE(EqualRect(&late.place, &early.place))
+        << late.place.left << "," << late.place.top << "," << late.place.right << "," << late.place.bottom << " vs "
+        << early.place.left << "," << early.place.top << "," << early.place.right << "," << early.place.bottom;
+    EXPECT_EQ(late.face, early.face);
+    EXPECT_EQ(late.text, early.text);
+    EXPECT_EQ(late.firstTab, early.firstTab);
+    EXPECT_EQ(late.lines, early.lines) << "wrap";
+}
+
+// A control made when first needed takes what the pane was told while it had none: the same
+// calls give the same control as one made with the window.
+TEST_F(Journal, AJournalControlMadeWhenFirstNeededMatchesOneMadeWithTheWindow) {
+    std::string written = "x\ty";
+    for (int i = 0; i < 60; ++i) written += " word";
+    for (bool rich : kBothControls) {
+        SCOPED_TRACE(rich ? "rich" : "plain");
+        tagGS* graphs[2] = {};
+        for (tagGS*& gs : graphs) {
+            SetJournalRichEditLibrary(rich ? nullptr : "kymora-missing-riched.dll");
+            Command(IDM_FILE_NEW);
+            SetJournalRichEditLibrary(nullptr);
+            gs = GetWindowGraph(g_app->hwndActiveGraph);
+            ASSERT_TRUE(gs);
+            ASSERT_EQ(gs->journalShown, 0u);
+            SetWindowPos(gs->hwnd, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        tagGS* early = graphs[0];
+        tagGS* late = graphs[1];
+        ASSERT_NE(early, late);
+        ASSERT_TRUE(GetJournalHwnd(early->journalWnd));  // made at once, as with the window
+        for (tagGS* gs : graphs) {
+            JournalSetWordWrap(gs->journalWnd, 1);
+            JournalSetTabStops(gs, 0.5f);
+            JournalSetAutoTime(gs->journal, 1);
+        }
+        EXPECT_EQ(JournalHwndIfMade(late->journalWnd), nullptr) << "nothing needed the control yet";
+        // Asked for while hidden (as a lesson's SELECT JOURNAL asks): made in its place under the
+        // client area, disabled, with the settings.
+        HWND a = JournalHwndIfMade(early->journalWnd), b = GetJournalHwnd(late->journalWnd);
+        ASSERT_TRUE(b);
+        const JournalControlState hiddenLate = ReadJournalControl(b, rich);
+        ExpectSameJournalControl(ReadJournalControl(a, rich), hiddenLate);
+        EXPECT_FALSE(hiddenLate.enabled);
+        EXPECT_EQ(hiddenLate.next, IDC_JOURNAL_PRINT);
+        EXPECT_EQ(hiddenLate.autoTime, 1);
+        EXPECT_EQ(hiddenLate.modified, 0);
+        RECT client{}, button{};
+        GetClientRect(late->hwnd, &client);
+        GetWindowRect(Button(late, IDC_JOURNAL_PRINT), &button);
+        MapWindowPoints(nullptr, late->hwnd, reinterpret_cast<POINT*>(&button), 2);
+        EXPECT_EQ(hiddenLate.place.left, -1);
+        EXPECT_EQ(hiddenLate.place.right, client.right + 1);
+        EXPECT_EQ(hiddenLate.place.top, button.top + 25);
+        EXPECT_GE(hiddenLate.place.top, client.bottom) << "under the client area";
+        EXPECT_EQ(hiddenLate.place.bottom - hiddenLate.place.top, late->journalHeight - 30);
+        if (rich) {
+            EXPECT_EQ(hiddenLate.face, g_app->lfJournal.lfFaceName);
+            EXPECT_EQ(hiddenLate.firstTab, 720);
+        } else {
+            EXPECT_EQ(reinterpret_cast<HFONT>(hiddenLate.font), g_app->hfontJournal);
+        }
+        // Written to: a long line wraps in both.
+        for (tagGS* gs : graphs) JournalAppendText(gs, written.c_str());
+        const JournalControlState writtenLate = ReadJournalControl(b, rich);
+        ExpectSameJournalControl(ReadJournalControl(a, rich), writtenLate);
+        if (rich) {
+            EXPECT_GT(writtenLate.lines, 1);
+        }
+        // Shown: enabled, over the bottom of the window.
+        for (tagGS* gs : graphs) {
+            SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
+            Command(IDM_SHOW_JOURNAL);
+            ASSERT_EQ(gs->journalShown, 1u);
+        }
+        const JournalControlState shownLate = ReadJournalControl(b, rich);
+        ExpectSameJournalControl(ReadJournalControl(a, rich), shownLate);
+        EXPECT_TRUE(shownLate.enabled);
+        EXPECT_TRUE(IsWindowVisible(b));
+        GetClientRect(late->hwnd, &client);
+        EXPECT_EQ(shownLate.place.left, -1);
+        EXPECT_EQ(shownLate.place.right, client.right + 1);
+        EXPECT_EQ(shownLate.place.bottom, client.bottom + 1);
+        EXPECT_EQ(shownLate.place.bottom - shownLate.place.top, late->journalHeight - 30);
+        if (rich) {
+            EXPECT_EQ(shownLate.face, g_app->lfJournal.lfFaceName);
+        }
+        // And it types as the other: Enter with Autotime on stamps the line.
+        SetWindowTextA(b, "");
+        Type(b, "noted\r");
+        EXPECT_EQ(Text(b), Stamp("%X") + "noted\r\n");
+    }
+}
+
+// A graph file's journal text waits in a hidden journal without being lost: saved again as it
+// is, shown when the journal is.
+TEST_F(Journal, AGraphOpenedWithJournalTextSavesItAndShowsItWhenTheJournalIsShown) {
+    TempFolder folder("kymora-journal-opened");
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 1;
+    for (int i = 0; i < 4; ++i) c.raw.push_back(static_cast<int16_t>(i));
+    recipe.channels = {c};
+    recipe.journalShown = 0;
+    recipe.tail = JournalBlock(1, "from the file\r\nsecond line");
+    const std::string path = folder.File("opened.acq");
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph);
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(gs->journalShown, 0u);
+    EXPECT_EQ(gs->modified, 0u);
+    CByteWriter copy;
+    ASSERT_EQ(WriteGraphStream(gs, copy, kWriteWhole, 0), 1);
+    std::string stored;
+    uint16_t flag = 0;
+    ASSERT_TRUE(JournalInFile(copy.Bytes(), &stored, &flag));
+    EXPECT_EQ(stored, "from the file\r\nsecond line");
+    EXPECT_EQ(flag, 1);
+    EXPECT_EQ(gs->modified, 0u);
+    if (HWND made = JournalHwndIfMade(gs->journalWnd)) {
+        EXPECT_EQ(SendMessageA(made, EM_GETMODIFY, 0, 0), 0);
+    }
+    Command(IDM_SHOW_JOURNAL);
+    HWND edit = JournalHwndIfMade(gs->journalWnd);
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(Text(edit), "from the file\r\nsecond line");
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropA(edit, "AutoTime")), 1);
+    EXPECT_TRUE(IsWindowEnabled(edit));
+    EXPECT_EQ(SendMessageA(edit, EM_GETMODIFY, 0, 0), 0);
+}
+
 TEST_F(Journal, EnterStampsTheLineItEndsOnlyWithAutotimeOn) {
     for (bool rich : kBothControls) {
         tagGS* gs = NewGraph(rich);

@@ -497,6 +497,39 @@ TEST_F(GraphWords, JournalStampsSavesAndLoadsItsText) {
     EXPECT_EQ(g_errorDialogs, 0);
 }
 
+// The opened graph's journal is hidden and empty: no text control until a word writes to it,
+// and what was written before the journal is shown is in the saved file and shows with it.
+TEST_F(GraphWords, JournalTextPastedWhileTheJournalIsHiddenIsSavedAndShowsWhenShown) {
+    ASSERT_EQ(gs->journalShown, 0u);
+    EXPECT_EQ(JournalHwndIfMade(gs->journalWnd), nullptr);
+    InFolder("noted.acq");
+    ASSERT_EQ(Run({"JOURNAL PASTETIME", "SAVECOPY \"noted.acq\", \"\", KeepName, R"}), kScriptGoOn);
+    EXPECT_EQ(Var('R'), 1.0);
+    EXPECT_EQ(gs->journalShown, 0u) << "pasting the time leaves the journal hidden";
+    HWND edit = JournalHwndIfMade(gs->journalWnd);
+    ASSERT_TRUE(edit) << "written to, the control is made";
+    EXPECT_FALSE(IsWindowEnabled(edit)) << "as the hidden journal's buttons";
+    char time[64];
+    JournalFormatClock("%I:%M:%S %p", time, sizeof time);
+    const std::string stamp = std::string(time) + "\r\n";
+    const Bytes bytes = ReadWholeFile(folder + "\\noted.acq");
+    TestDoc doc;
+    stGraphReadReport report{};
+    ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1);
+    ASSERT_TRUE(doc.gs->journal && doc.gs->journal->storedText);
+    const char* saved = static_cast<const char*>(GlobalLock(doc.gs->journal->storedText));
+    EXPECT_STREQ(saved, stamp.c_str());
+    GlobalUnlock(doc.gs->journal->storedText);
+
+    ASSERT_EQ(Run({"SHOW JOURNAL"}), kScriptGoOn);
+    EXPECT_EQ(gs->journalShown, 1u);
+    EXPECT_EQ(JournalHwndIfMade(gs->journalWnd), edit);
+    EXPECT_TRUE(IsWindowEnabled(edit));
+    EXPECT_TRUE(IsWindowVisible(edit));
+    EXPECT_EQ(JournalText(), stamp);
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
 TEST_F(GraphWords, JournalPreferencesSetThePasteOptionsAndTheFont) {
     stJournalPrefs& prefs = JournalPrefs();
     prefs.measurementPerLine = prefs.waveTimeValues = 1;

@@ -1,6 +1,7 @@
 // The program as a user starts it: exit codes, the single instance, the frame after start-up.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <psapi.h>
 #include <cstring>
 #include <algorithm>
 #include <cctype>
@@ -132,6 +133,40 @@ TEST(Program, StartsMaximisedAndClosesCleanly) {
     int v[5];
     ASSERT_EQ(std::sscanf(IniValue("Window").c_str(), "%d %d %d %d %d", &v[0], &v[1], &v[2], &v[3], &v[4]), 5);
     EXPECT_EQ(v[4], 3);  // closed while maximised
+}
+
+// Whether the process has the module of that name loaded.
+bool HasModule(HANDLE process, const char* name) {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!K32EnumProcessModules(process, modules, sizeof modules, &bytes)) return false;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+        char base[MAX_PATH] = "";
+        if (K32GetModuleBaseNameA(process, modules[i], base, sizeof base) && lstrcmpiA(base, name) == 0) return true;
+    }
+    return false;
+}
+
+TEST(Program, StartsWithoutTheJournalsTextControlUntilTheJournalIsShown) {
+    // The first graph's journal is hidden and empty: its rich edit control and library wait.
+    constexpr int kJournalEdit = 401, kJournalPrint = 407, kShowJournal = 2091;
+    Process p;
+    ASSERT_TRUE(p.started);
+    HWND frame = p.Frame();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(p.AnswerNoUnit());
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    HWND graph = client ? FindWindowExA(client, nullptr, "acqchild", nullptr) : nullptr;
+    ASSERT_TRUE(graph);
+    EXPECT_TRUE(HasModule(p.pi.hProcess, "user32.dll")) << "the module list is readable";
+    EXPECT_TRUE(GetDlgItem(graph, kJournalPrint)) << "the buttons come with the window";
+    EXPECT_FALSE(GetDlgItem(graph, kJournalEdit));
+    EXPECT_FALSE(HasModule(p.pi.hProcess, "riched32.dll"));
+    EXPECT_FALSE(HasModule(p.pi.hProcess, "riched20.dll"));
+    SendMessageA(frame, WM_COMMAND, kShowJournal, 0);
+    EXPECT_TRUE(GetDlgItem(graph, kJournalEdit));
+    EXPECT_TRUE(HasModule(p.pi.hProcess, "riched32.dll"));
+    // Showing the journal changed the untitled graph: its save question would hold the close.
 }
 
 TEST(Program, SecondStartLeavesTheFirstUntouched) {

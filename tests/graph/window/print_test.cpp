@@ -998,9 +998,11 @@ TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
 
     // The graph's journal on the same printer, through the system's print dialog: the PDF's text
     // is the journal's.
-    ASSERT_TRUE(gs_->journal && gs_->journal->window && gs_->journal->window->edit);
+    ASSERT_TRUE(gs_->journal && gs_->journal->window);
+    HWND journalEdit = GetJournalHwnd(gs_->journal->window);
+    ASSERT_TRUE(journalEdit);
     const std::string written = std::string("Journal of ") + tag + " printed";
-    SetWindowTextA(gs_->journal->window->edit, written.c_str());
+    SetWindowTextA(journalEdit, written.c_str());
     {
         BoxCapture boxes;
         boxes.caption = kAppCaption;
