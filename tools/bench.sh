@@ -46,6 +46,19 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
       # The same filter over the same samples in scipy.signal.
       fir_bench.exe) beside "$b" "/usr/bin/python3 $root/tests/bench/fir_bench.py" fir_1001_taps_10M_s scipy_best_s \
         "ratio: ours takes %.2f times the scipy best (target: at most 3)" k/r; continue ;;
+      # Start-ups with the Wine server and both programs on one processor: each start asks the server
+      # thousands of times, and on an idle machine every request may wake a sleeping processor,
+      # which then measures how deeply the processors sleep more than the programs.
+      startup_bench.exe)
+        cpu=$(( $(nproc) - 1 ))
+        echo "== $b (Wine server and programs on processor $cpu)"
+        wineserver -k || true
+        taskset -c "$cpu" wineserver -p
+        taskset -c "$cpu" wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+        taskset -c "$cpu" wine "$b"
+        wineserver -k || true
+        wineserver -p
+        continue ;;
     esac
     echo "== $b"; wine "$b"
   done

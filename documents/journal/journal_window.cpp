@@ -7,6 +7,7 @@
 #include "base/resource.h"
 #include "button/lumikey.h"
 #include "devlib/vk40.h"
+#include "controls/popup_button.h"
 #include <richedit.h>
 #include <shellapi.h>
 #include <cstring>
@@ -340,7 +341,9 @@ void JournalLayoutButtons(void* pane, int left, int top) {
     w->paneTop = static_cast<int16_t>(top);
     w->laidOut = true;
     for (int i = 0; i < 6; ++i)
-        if (HWND b = *ButtonSlot(w, i)) MoveWindow(b, kButtons[i].x, top + kButtonTop, kButtonWidth, kButtonHeight, TRUE);
+        if (HWND b = *ButtonSlot(w, i))
+            PlaceChildWindow(b, kButtons[i].x, top + kButtonTop, kButtonWidth, kButtonHeight,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
     if (w->edit) PlaceEdit(w, nullptr, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
