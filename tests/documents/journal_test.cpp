@@ -386,17 +386,23 @@ TEST_F(Journal, AJournalControlMadeWhenFirstNeededMatchesOneMadeWithTheWindow) {
     }
 }
 
-// A graph file's journal text waits in a hidden journal without being lost: saved again as it
-// is, shown when the journal is.
-TEST_F(Journal, AGraphOpenedWithJournalTextSavesItAndShowsItWhenTheJournalIsShown) {
-    TempFolder folder("kymora-journal-opened");
+// A graph file of one four-sample channel whose journal block holds the text.
+AcqRecipe FourSamplesWithJournal(uint16_t autoTime, const char* text) {
     AcqRecipe recipe;
     AcqChannel c;
     c.slot = 1;
     for (int i = 0; i < 4; ++i) c.raw.push_back(static_cast<int16_t>(i));
     recipe.channels = {c};
+    recipe.tail = JournalBlock(autoTime, text);
+    return recipe;
+}
+
+// A graph file's journal text waits in a hidden journal without being lost: saved again as it
+// is, shown when the journal is.
+TEST_F(Journal, AGraphOpenedWithJournalTextSavesItAndShowsItWhenTheJournalIsShown) {
+    TempFolder folder("kymora-journal-opened");
+    AcqRecipe recipe = FourSamplesWithJournal(1, "from the file\r\nsecond line");
     recipe.journalShown = 0;
-    recipe.tail = JournalBlock(1, "from the file\r\nsecond line");
     const std::string path = folder.File("opened.acq");
     ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
     ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
@@ -890,12 +896,7 @@ TEST_F(Journal, AppendedTextReplacesTheSelectionAndCanBeUndone) {
 
 TEST_F(Journal, AnUntitledGraphWithTypedJournalTextIsNotReusedForAFile) {
     TempFolder folder("kymora-journal-reuse");
-    AcqRecipe recipe;
-    AcqChannel c;
-    c.slot = 1;
-    for (int i = 0; i < 4; ++i) c.raw.push_back(static_cast<int16_t>(i));
-    recipe.channels = {c};
-    recipe.tail = JournalBlock(0, "from the file");
+    AcqRecipe recipe = FourSamplesWithJournal(0, "from the file");
     const std::string path = folder.File("opened.acq");
     ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
     tagGS* untitled = GetWindowGraph(g_app->hwndActiveGraph);
