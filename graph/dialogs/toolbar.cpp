@@ -184,7 +184,7 @@ namespace {
 struct stChildLookups {
     HWND toolbar = nullptr;
     unsigned generation = 0;
-    std::unordered_map<unsigned, HWND> byId;  // null: no such button
+    std::unordered_map<unsigned, HWND> byId;
     std::vector<HWND> children;
     bool walked = false;
 };
@@ -199,15 +199,29 @@ stChildLookups& Lookups(HWND toolbar) {
 }
 }  // namespace
 
+namespace {
+// One walk over the children serves both lookups; a child's id is read without the server.
+void WalkChildren(HWND toolbar, stChildLookups& lookups) {
+    if (lookups.walked) return;
+    for (HWND b = GetWindow(toolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) {
+        lookups.children.push_back(b);
+        lookups.byId.emplace(static_cast<unsigned>(GetDlgCtrlID(b)), b);  // the first of an id, as GetDlgItem
+    }
+    lookups.walked = true;
+}
+}  // namespace
+
 HWND ToolbarButton(unsigned id) {
     HWND toolbar = g_app ? g_app->hwndToolbar : nullptr;
     if (!toolbar) return nullptr;
     stChildLookups& lookups = Lookups(toolbar);
+    WalkChildren(toolbar, lookups);
     auto it = lookups.byId.find(id);
+    if (it == lookups.byId.end()) return nullptr;
     // A button found while it was being destroyed is looked up again.
-    if (it != lookups.byId.end() && (!it->second || IsWindow(it->second))) return it->second;
+    if (IsWindow(it->second)) return it->second;
     HWND button = GetDlgItem(toolbar, static_cast<int>(id));
-    lookups.byId[id] = button;
+    it->second = button;
     return button;
 }
 
@@ -215,10 +229,7 @@ std::vector<HWND> ToolbarChildren() {
     HWND toolbar = g_app ? g_app->hwndToolbar : nullptr;
     if (!toolbar) return {};
     stChildLookups& lookups = Lookups(toolbar);
-    if (!lookups.walked) {
-        for (HWND b = GetWindow(toolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) lookups.children.push_back(b);
-        lookups.walked = true;
-    }
+    WalkChildren(toolbar, lookups);
     return lookups.children;
 }
 
