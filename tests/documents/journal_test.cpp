@@ -386,6 +386,17 @@ TEST_F(Journal, AJournalControlMadeWhenFirstNeededMatchesOneMadeWithTheWindow) {
     }
 }
 
+// A copy of the document written as a file writes it carries the journal's text and Autotime flag.
+void ExpectJournalInCopy(tagGS* gs, const std::string& text, uint16_t autoTime) {
+    CByteWriter copy;
+    ASSERT_EQ(WriteGraphStream(gs, copy, kWriteWhole, 0), 1);
+    std::string stored;
+    uint16_t flag = 9;
+    ASSERT_TRUE(JournalInFile(copy.Bytes(), &stored, &flag));
+    EXPECT_EQ(stored, text);
+    EXPECT_EQ(flag, autoTime);
+}
+
 // A graph file of one four-sample channel whose journal block holds the text.
 AcqRecipe FourSamplesWithJournal(uint16_t autoTime, const char* text) {
     AcqRecipe recipe;
@@ -410,13 +421,7 @@ TEST_F(Journal, AGraphOpenedWithJournalTextSavesItAndShowsItWhenTheJournalIsShow
     ASSERT_TRUE(gs);
     ASSERT_EQ(gs->journalShown, 0u);
     EXPECT_EQ(gs->modified, 0u);
-    CByteWriter copy;
-    ASSERT_EQ(WriteGraphStream(gs, copy, kWriteWhole, 0), 1);
-    std::string stored;
-    uint16_t flag = 0;
-    ASSERT_TRUE(JournalInFile(copy.Bytes(), &stored, &flag));
-    EXPECT_EQ(stored, "from the file\r\nsecond line");
-    EXPECT_EQ(flag, 1);
+    ExpectJournalInCopy(gs, "from the file\r\nsecond line", 1);
     EXPECT_EQ(gs->modified, 0u);
     if (HWND made = JournalHwndIfMade(gs->journalWnd)) {
         EXPECT_EQ(SendMessageA(made, EM_GETMODIFY, 0, 0), 0);
@@ -916,13 +921,7 @@ TEST_F(Journal, OnlyTheDocumentsOwnSaveMarksItsJournalSaved) {
     Type(edit, "unsaved words");
     ASSERT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
     // A copy written elsewhere (as an autosave writes one) carries the text but saves nothing.
-    CByteWriter copy;
-    ASSERT_EQ(WriteGraphStream(gs, copy, kWriteWhole, 0), 1);
-    std::string stored;
-    uint16_t flag = 9;
-    ASSERT_TRUE(JournalInFile(copy.Bytes(), &stored, &flag));
-    EXPECT_EQ(stored, "unsaved words");
-    EXPECT_EQ(flag, 0);
+    ExpectJournalInCopy(gs, "unsaved words", 0);
     EXPECT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
     ASSERT_EQ(SaveGraph(gs, folder.File("own.acq")), 1);
     EXPECT_FALSE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
