@@ -9,7 +9,8 @@ made from the enabled ones: the picture in shadow grey over a white copy one pix
 Run from anywhere: python3 tools/make_button_faces.py
 """
 import os
-import struct
+
+from pixel_bmp import bmp_bytes
 
 WIDTH, HEIGHT = 16, 15
 
@@ -231,19 +232,8 @@ def disabled(face):
 
 
 def bitmap_bytes(face):
-    """An 8-bit bottom-up BMP of the face with the small palette above."""
     assert len(face) == HEIGHT and all(len(r) == WIDTH for r in face), "faces are 16 x 15"
-    stride = (WIDTH + 3) & ~3
-    pixels = bytearray()
-    for row in reversed(face):
-        line = bytes(ORDER.index(c) for c in row)
-        pixels += line + bytes(stride - WIDTH)
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in (PALETTE[c] for c in ORDER))
-    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 8, 0, len(pixels), 2835, 2835, len(ORDER), 0)
-    offset = 14 + len(info) + len(palette)
-    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
-    return header + info + palette + bytes(pixels)
-
+    return bmp_bytes(face, ORDER, [PALETTE[c] for c in ORDER])
 
 # Resource number -> face, in the order the program loads them: enabled arrow, I-beam, XY
 # I-beam, zoom, then their disabled faces, then the toolbar's I-beam and XY I-beam pairs.

@@ -9,7 +9,8 @@ disabled look from it by etching the picture's dark pixels.
 Run from anywhere: python3 tools/make_editor_tool_bitmaps.py
 """
 import os
-import struct
+
+from pixel_bmp import bmp_bytes
 
 WIDTH, HEIGHT = 16, 15
 
@@ -284,18 +285,7 @@ INSERT = [
 
 def bitmap_bytes(picture):
     assert len(picture) == HEIGHT and all(len(r) == WIDTH for r in picture), "pictures are 16 x 15"
-    stride = ((WIDTH * 4 + 31) // 32) * 4
-    pixels = bytearray()
-    for row in reversed(picture):
-        indices = [ORDER.index(c) for c in row]
-        line = bytes((indices[i] << 4) | indices[i + 1] for i in range(0, WIDTH, 2))
-        pixels += line + bytes(stride - len(line))
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for _, (r, g, b) in PALETTE)
-    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 4, 0, len(pixels), 2835, 2835, 16, 0)
-    offset = 14 + len(info) + len(palette)
-    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
-    return header + info + palette + bytes(pixels)
-
+    return bmp_bytes(picture, ORDER, [rgb for _, rgb in PALETTE], bits=4)
 
 # Command id of the tool -> its picture.
 PICTURES = {

@@ -7,7 +7,8 @@ Each picture is drawn below as text, one character per pixel, and written as an 
 Run from anywhere: python3 tools/make_graph_dialog_bitmaps.py
 """
 import os
-import struct
+
+from pixel_bmp import bmp_bytes
 
 PALETTE = {
     ".": (192, 192, 192),  # button face
@@ -351,18 +352,7 @@ TOOLBAR = {
 
 def bitmap_bytes(face):
     """An 8-bit bottom-up BMP of the picture with the small palette above."""
-    width, height = len(face[0]), len(face)
-    assert all(len(r) == width for r in face)
-    stride = (width + 3) & ~3
-    pixels = bytearray()
-    for row in reversed(face):
-        pixels += bytes(ORDER.index(c) for c in row) + bytes(stride - width)
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in (PALETTE[c] for c in ORDER))
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(pixels), 2835, 2835, len(ORDER), 0)
-    offset = 14 + len(info) + len(palette)
-    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
-    return header + info + palette + bytes(pixels)
-
+    return bmp_bytes(face, ORDER, [PALETTE[c] for c in ORDER])
 
 PICTURES = {"check.bmp": CHECK}
 PICTURES.update({"tb%d.bmp" % n: f for n, f in TOOLBAR.items()})

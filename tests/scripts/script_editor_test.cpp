@@ -471,30 +471,7 @@ const int kPictureTools[] = {IDM_SCRIPT_NEW, IDM_SCRIPT_OPEN, IDM_SCRIPT_SAVE, I
                              IDM_SCRIPT_TOGGLE_BREAKPOINT, IDM_SCRIPT_DELETE_BREAKPOINTS, IDM_SCRIPT_WATCH,
                              IDM_SCRIPT_INSERT};
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, top row first
-};
-
-Picture PixelsOf(HBITMAP bitmap) {
-    Picture p;
-    BITMAP bm{};
-    if (!GetObjectA(bitmap, sizeof bm, &bm)) return p;
-    p.width = bm.bmWidth;
-    p.height = bm.bmHeight;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = p.width;
-    bi.bmiHeader.biHeight = -p.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    p.pixels.resize(size_t(p.width) * p.height);
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, p.height, p.pixels.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    for (uint32_t& px : p.pixels) px &= 0xFFFFFF;
-    return p;
-}
+using Picture = stBitmapPixels;
 
 // Whether the picture stands whole somewhere in the captured square.
 bool Shows(const std::vector<uint32_t>& shot, int size, const Picture& p) {
@@ -518,7 +495,7 @@ TEST_F(ScriptEditor, EveryToolShowsItsOwnPicture) {
     for (int id : kPictureTools) {
         HBITMAP loaded = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
         ASSERT_NE(loaded, nullptr) << id;
-        const Picture picture = PixelsOf(loaded);
+        const Picture picture = BitmapPixels(loaded);
         DeleteObject(loaded);
         EXPECT_EQ(picture.width, 16) << id;
         EXPECT_EQ(picture.height, 15) << id;
@@ -526,7 +503,7 @@ TEST_F(ScriptEditor, EveryToolShowsItsOwnPicture) {
         seen.push_back(picture.pixels);
         const auto held = reinterpret_cast<HBITMAP>(SendMessageA(Tool(id), LKM_GETENABLEBITMAP, 0, 0));
         ASSERT_NE(held, nullptr) << id;
-        EXPECT_EQ(PixelsOf(held).pixels, picture.pixels) << id;
+        EXPECT_EQ(BitmapPixels(held).pixels, picture.pixels) << id;
     }
 
     // Before a script is open the later tools are greyed: their pictures are etched, not gone.

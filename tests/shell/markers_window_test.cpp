@@ -27,6 +27,7 @@
 #include "graph/files/file_save.h"
 #include "graph/render/waveforms.h"
 #include "shell/startup.h"
+#include "tests/graph/render/render_test_support.h"
 
 namespace {
 
@@ -211,20 +212,13 @@ TEST_F(MarkerWindows, MarkersTravelThroughASavedAndReopenedGraphUnchanged) {
     EXPECT_EQ(ReadWholeFile(again), saved);
 }
 
-// The pixels of a 32-bit bitmap resource of the program, by name.
+// The pixels of a bitmap resource of the program, by name.
 std::vector<uint32_t> ImagePixels(const char* name, int* width) {
     HBITMAP bmp = LoadBitmapA(g_app->hInstance, name);
-    BITMAP info{};
-    if (!bmp || !GetObjectA(bmp, sizeof info, &info)) return {};
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, info.bmWidth, -info.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint32_t> out(static_cast<size_t>(info.bmWidth) * info.bmHeight);
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, bmp, 0, info.bmHeight, out.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(bmp);
-    *width = info.bmWidth;
-    return out;
+    const stBitmapPixels read = BitmapPixels(bmp);
+    if (bmp) DeleteObject(bmp);
+    *width = read.width;
+    return read.pixels;
 }
 
 TEST_F(MarkerWindows, BothRowsPaintEachMarkerTypeWithItsImageWhereItsTimeIs) {

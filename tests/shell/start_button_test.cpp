@@ -17,25 +17,12 @@
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "shell/startup.h"
+#include "tests/graph/render/render_test_support.h"
 
 namespace {
 
 // The pixels of a bitmap as 32-bit rows; empty for no bitmap.
-std::vector<uint32_t> Pixels(HBITMAP bmp) {
-    BITMAP info{};
-    if (!bmp || !GetObjectA(bmp, sizeof info, &info)) return {};
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = info.bmWidth;
-    bi.bmiHeader.biHeight = -info.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::vector<uint32_t> out(static_cast<size_t>(info.bmWidth) * info.bmHeight);
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, bmp, 0, info.bmHeight, out.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    return out;
-}
+std::vector<uint32_t> Pixels(HBITMAP bmp) { return BitmapPixels(bmp).pixels; }
 
 // The library's own image of that resource id.
 std::vector<uint32_t> LibraryImage(int id) {

@@ -108,3 +108,19 @@ void SaveArtefact(const CDibSurface& s, const char* name) {
         }
     std::fclose(f);
 }
+
+stBitmapPixels BitmapPixels(HBITMAP bitmap) {
+    stBitmapPixels p;
+    BITMAP bm{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof bm, &bm)) return p;
+    p.width = bm.bmWidth;
+    p.height = bm.bmHeight;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, p.width, -p.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    p.pixels.resize(static_cast<size_t>(p.width) * p.height);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(p.height), p.pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& px : p.pixels) px &= 0xFFFFFF;
+    return p;
+}

@@ -34,6 +34,13 @@ private:
 // Keeps a drawing as a .bmp under artefacts/ of the working directory, for a person to look at.
 void SaveArtefact(const CDibSurface& s, const char* name);
 
+// A bitmap's pixels read back as 0x00RRGGBB, top row first; empty for no bitmap.
+struct stBitmapPixels {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+};
+stBitmapPixels BitmapPixels(HBITMAP bitmap);
+
 // One metafile record: its type and its bytes (header included).
 struct stMetaRecord {
     DWORD type;

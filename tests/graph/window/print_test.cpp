@@ -117,13 +117,7 @@ TEST(PrintLayout, HeaderStandsOneLineDownAndTheBodyStartsTwoLinesDown) {
 }
 
 TEST(PrintLayout, HeaderAndProgressTexts) {
-    SYSTEMTIME when{};
-    when.wYear = 2026;
-    when.wMonth = 3;
-    when.wDay = 5;
-    when.wHour = 14;
-    when.wMinute = 7;
-    when.wSecond = 9;
+    SYSTEMTIME when{2026, 3, 0, 5, 14, 7, 9, 0};
     char text[128];
     FormatPrintHeader(text, sizeof text, 3, 3, when);
     EXPECT_STREQ(text, "Page 3 of 3     March 05, 2026 14:07:09");
@@ -281,6 +275,13 @@ protected:
         return {gs_->hStart, gs_->hPerDiv, gs_->hDivisions, gs_->plotRect, g_app->hfontText, g_app->cyText,
                 g_app->hbrToolbar};
     }
+    // Prints the graph as File > Print does, with no message box on the way.
+    void PrintWithoutMessages() {
+        BoxCapture boxes;
+        boxes.caption = kAppCaption;
+        PrintGraph(graph_, gs_);
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    }
     void ExpectSameState(const stState& before) const {
         EXPECT_DOUBLE_EQ(gs_->hStart, before.hStart);
         EXPECT_DOUBLE_EQ(gs_->hPerDiv, before.hPerDiv);
@@ -345,10 +346,7 @@ protected:
 // the plot, the marker's dotted line and triangle in the marker's column.
 TEST_F(GraphPrinting, OnePageShowsHeaderPlotWaveformAxisAndMarker) {
     const stState before = State();
-    BoxCapture boxes;
-    boxes.caption = kAppCaption;
-    PrintGraph(graph_, gs_);
-    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    PrintWithoutMessages();
     ASSERT_EQ(printer_.pages.size(), 1u);
     EXPECT_EQ(printer_.endDocs, 1);
     EXPECT_EQ(printer_.abortDocs, 0);
@@ -399,10 +397,7 @@ TEST_F(GraphPrinting, OnePageShowsHeaderPlotWaveformAxisAndMarker) {
 TEST_F(GraphPrinting, TwoPlotsPerPageFitToThreePagesPrintSixConsecutiveStrips) {
     const stState before = State();
     SetPrintOptions(2, 3);
-    BoxCapture boxes;
-    boxes.caption = kAppCaption;
-    PrintGraph(graph_, gs_);
-    EXPECT_TRUE(boxes.boxes.empty());
+    PrintWithoutMessages();
     ASSERT_EQ(printer_.pages.size(), 3u);
     EXPECT_EQ(printer_.progress[2], "Now printing Page 3 of 3");
     ExpectSameState(before);
@@ -505,12 +500,7 @@ TEST_F(GraphPrinting, CancelEndsTheJobQuietly) {
         printer_.graph = gs_;
         printer_.cancelAfter = 2;
         printer_.driverAsks = driverAsks;
-        {
-            BoxCapture boxes;
-            boxes.caption = kAppCaption;
-            PrintGraph(graph_, gs_);
-            EXPECT_TRUE(boxes.boxes.empty());
-        }
+        PrintWithoutMessages();
         EXPECT_EQ(printer_.pages.size(), 2u);
         EXPECT_EQ(printer_.abortDocs, 1);
         EXPECT_EQ(printer_.endDocs, 0);
@@ -522,10 +512,7 @@ TEST_F(GraphPrinting, CancelEndsTheJobQuietly) {
     printer_ = stMemoryPrinter{};
     printer_.surface = std::make_unique<CDibSurface>(pageW_, pageH_);
     printer_.cancelDialog = true;
-    BoxCapture boxes;
-    boxes.caption = kAppCaption;
-    PrintGraph(graph_, gs_);
-    EXPECT_TRUE(boxes.boxes.empty());
+    PrintWithoutMessages();
     EXPECT_EQ(printer_.startDocs, 0);
     EXPECT_EQ(printer_.deletes, 0);
     ExpectSameState(before);
@@ -584,10 +571,7 @@ TEST_F(GraphPrinting, PrinterSetupChoosesThePrinterTheNextJobOpens) {
     EXPECT_TRUE(g_askedFlags[0] & PD_PRINTSETUP);
     EXPECT_EQ(g_app->pd.Flags, flags);
     ASSERT_TRUE(g_app->pd.hDevNames);
-    BoxCapture boxes;
-    boxes.caption = kAppCaption;
-    PrintGraph(graph_, gs_);
-    EXPECT_TRUE(boxes.boxes.empty());
+    PrintWithoutMessages();
     ASSERT_EQ(g_askedFlags.size(), 2u);
     EXPECT_FALSE(g_askedFlags[1] & PD_PRINTSETUP);
     EXPECT_TRUE(g_askedFlags[1] & PD_ENABLEPRINTTEMPLATE);
@@ -644,10 +628,7 @@ TEST_F(GraphPrinting, XYModeSpreadsTheHorizontalRangeOverThePages) {
     ASSERT_EQ(gs_->xyXChan, 0u);
     LayoutGraphWindow(gs_);
     SetPrintOptions(1, 2);
-    BoxCapture boxes;
-    boxes.caption = kAppCaption;
-    PrintGraph(graph_, gs_);
-    EXPECT_TRUE(boxes.boxes.empty());
+    PrintWithoutMessages();
     ASSERT_EQ(printer_.pages.size(), 2u);
     SaveArtefact(*printer_.pages[0], "printed_xy_1");
     SaveArtefact(*printer_.pages[1], "printed_xy_2");
