@@ -422,26 +422,30 @@ void PrintGraph(HWND parent, tagGS* gs) {
 
     HDC dc = DoPrinterSetup();
     if (dc == PrintCancelled()) return;
-    bool failed = true;
+    const int32_t copies = std::max<int32_t>(1, pd.nCopies);
+    const bool ended = RunPrintJob(dc, docName, [&](HDC printer) {
+        CPrintSession session(parent, gs, printer, g_pagesToFit * copies);
+        return PrintPages(printer, gs, session, copies);
+    });
+    if (!ended && !g_abort) MessageBoxFromStringTable(parent, MB_ICONEXCLAMATION, IDS_CANNOT_PRINT, title);
+}
+
+bool RunPrintJob(HDC dc, const char* docName, const std::function<bool(HDC)>& pages) {
     ClearPrintAbort();
-    if (dc) {
-        const int32_t copies = std::max<int32_t>(1, pd.nCopies);
-        EnableWindow(g_app->hwndFrame, FALSE);
-        SetAbortProc(dc, PrintAbortProc);
-        DOCINFOA doc{};
-        doc.cbSize = sizeof doc;
-        doc.lpszDocName = docName;
-        if (g_device.startDoc(dc, &doc) > 0) {
-            bool pages = false;
-            {
-                CPrintSession session(parent, gs, dc, g_pagesToFit * copies);
-                pages = PrintPages(dc, gs, session, copies);
-            }
-            if (pages && !g_abort && g_device.endDoc(dc) > 0) failed = false;
-            else g_device.abortDoc(dc);
-        }
-        EnableWindow(g_app->hwndFrame, TRUE);
-        g_device.deleteDC(dc);
+    if (!dc) return false;
+    bool ended = false;
+    EnableWindow(g_app->hwndFrame, FALSE);
+    SetAbortProc(dc, PrintAbortProc);
+    DOCINFOA doc{};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = docName;
+    if (g_device.startDoc(dc, &doc) > 0) {
+        if (pages(dc) && !g_abort && g_device.endDoc(dc) > 0)
+            ended = true;
+        else
+            g_device.abortDoc(dc);
     }
-    if (failed && !g_abort) MessageBoxFromStringTable(parent, MB_ICONEXCLAMATION, IDS_CANNOT_PRINT, title);
+    EnableWindow(g_app->hwndFrame, TRUE);
+    g_device.deleteDC(dc);
+    return ended;
 }

@@ -1,6 +1,8 @@
 // Printing and picture export of a graph.
 #pragma once
 #include <windows.h>
+
+#include <functional>
 #include <commdlg.h>
 #include <cstddef>
 #include <cstdint>
@@ -72,6 +74,11 @@ HWND BeginPrintProgress(HWND owner, HGLOBAL devNames);
 void ClosePrintProgress();
 // A new job starts without the last one's Cancel.
 void ClearPrintAbort();
+// One spooler job on a printer context that DoPrinterSetup gave (null: none): a clear abort
+// flag, the frame disabled, the abort procedure set and `pages` drawing the pages between
+// StartDoc and EndDoc; a job that fails or is cancelled is aborted, and the context is deleted.
+// True when the job was ended.
+bool RunPrintJob(HDC dc, const char* docName, const std::function<bool(HDC)>& pages);
 
 // What a print job asks of the system. Tests put their own in place to print into memory or to
 // make a step fail; a null entry is the system's.

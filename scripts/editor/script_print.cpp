@@ -80,23 +80,10 @@ void PrintScriptPane(HWND editor, HWND pane, const char* name) {
     pd.hDevMode = mode;
     pd.hDevNames = names;
     if (dc == PrintCancelled()) return;
-    const stPrintDevice& device = PrintDevice();
-    bool failed = true;
-    ClearPrintAbort();
-    if (dc) {
-        EnableWindow(g_app->hwndFrame, FALSE);
-        SetAbortProc(dc, PrintAbortProc);
-        DOCINFOA doc{};
-        doc.cbSize = sizeof doc;
-        doc.lpszDocName = "Printing Script";
-        if (device.startDoc(dc, &doc) > 0) {
-            const bool printed = PrintLines(dc, pane, OpenPrintProgress(editor));
-            if (printed && !PrintAbortFlag() && device.endDoc(dc) > 0) failed = false;
-            else device.abortDoc(dc);
-        }
+    const bool ended = RunPrintJob(dc, "Printing Script", [&](HDC printer) {
+        const bool printed = PrintLines(printer, pane, OpenPrintProgress(editor));
         ClosePrintProgress();
-        EnableWindow(g_app->hwndFrame, TRUE);
-        device.deleteDC(dc);
-    }
-    if (failed && !PrintAbortFlag()) MessageBoxFromStringTable(editor, MB_ICONEXCLAMATION, IDS_CANNOT_PRINT, name);
+        return printed;
+    });
+    if (!ended && !PrintAbortFlag()) MessageBoxFromStringTable(editor, MB_ICONEXCLAMATION, IDS_CANNOT_PRINT, name);
 }
