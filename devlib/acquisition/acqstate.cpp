@@ -119,10 +119,14 @@ bool HasPlaybackSource(const stAcq* acq) {
     return acq->run.attachedGraph && PlaybackServesGraph(acq->run.attachedGraph);
 }
 
+// Once start-up is done and the lesson asked for it, the idle step keeps checking the unit,
+// unless the user chose to work without it.
+bool UnitChecksOn() { return GetStartupFlag() && g_lib.readStatusEnable && !g_lib.unitCheckSuppressed; }
+
 // The automatic restart's turn: counts the restarts down and starts the next run when due.
 void AdvanceAutoRestart(stAcq* acq) {
     const uint32_t intervalMs = static_cast<uint32_t>(acq->restartInterval * 1000.0);
-    if (GetTickCount() - acq->startTick < intervalMs) return;
+    if (g_unitLink.ClockMs() - acq->startTick < intervalMs) return;
     if (!acq->endlessRestart) {
         const int32_t before = acq->restartCountdown--;
         if (before <= 1) {
@@ -150,8 +154,7 @@ void PollAcquisitionState(stAcq* acq) {
         run.statusState = run.dataStarted ? kStatusDataFlowing : kStatusWaitingForData;
     } else if (run.timingKind <= 1) {
         run.statusState = kStatusNoUnit;
-        const bool mayAsk = GetStartupFlag() && g_lib.readStatusEnable && !g_lib.unitCheckSuppressed;
-        if (mayAsk || HasPlaybackSource(acq)) CheckUnitPresent(acq);
+        if (UnitChecksOn() || HasPlaybackSource(acq)) CheckUnitPresent(acq);
     }
     if (run.statusState != g_lib.lastDrawnState) {
         DrawAcquisitionStatus(acq, run.attachedGraph);
@@ -198,6 +201,12 @@ int32_t CheckUnitPresent(stAcq* acq) {
     return 1;
 }
 
+bool UnitReadyForStart(stAcq* acq) {
+    if (acq->run.running || acq->run.unitInitialised || HasPlaybackSource(acq) || !UnitChecksOn()) return true;
+    CheckUnitPresent(acq);
+    return acq->run.unitInitialised != 0;
+}
+
 // Reaches the unit and, with setUp, loads its firmware, puts it into run mode and calibrates it.
 int32_t ConnectUnit(stAcq* acq, int32_t setUp) {
     ReadStatusLoosely();
@@ -223,6 +232,7 @@ int32_t ToggleAcquisition(stAcq* acq, int32_t wait) {
         return 1;
     }
     if (!acq->run.running) {
+        if (!UnitReadyForStart(acq)) return 1;  // the check said why
         acq->restartCountdown = acq->restartCount;
         StartAcquisition(acq, wait);
     } else {

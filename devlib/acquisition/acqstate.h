@@ -17,6 +17,9 @@ constexpr UINT kMsgWorkWithoutUnit = 0x8001;
 int32_t CheckUnitPresent(stAcq* acq);
 // 1 when the unit answered and, with setUp, was set up.
 int32_t ConnectUnit(stAcq* acq, int32_t setUp);
+// Before a start: a unit that is not set up (unplugged and back while a modal loop held the idle
+// turns) is checked and set up now, as the idle step would. False when it still cannot record.
+bool UnitReadyForStart(stAcq* acq);
 void DrawFillGauge(stAcq* acq, uint32_t bytes);
 // Whether the graph shows the status strip: not the averaging and rate views, and only in
 // horizontal modes 0 and 2.

@@ -34,6 +34,11 @@ int32_t g_endSeen = 0;
 
 namespace {
 
+uint32_t g_dataStartMs = 0;       // the unit's clock when the run's frames began
+bool g_pollUnderWay = false;      // a poll is on the stack (its message boxes run modal loops)
+UINT_PTR g_runPollTimer = 0;      // keeps a run read while a modal loop holds the program
+constexpr UINT kRunPollTimerMs = 50;
+
 constexpr int32_t kStorageDisk = 1;
 constexpr int32_t kStorageMemory = 2;
 constexpr int16_t kDataOverwrite = 1;
@@ -140,7 +145,7 @@ void CopyRunSettings(stAcq* acq) {
     acq->runDelay = acq->preStartDelay;
     acq->runAutoRestart = acq->autoRestart;
     acq->runAutosaveEnable = acq->autosaveEnable;
-    acq->restartCountdown = acq->restartCount;
+    // The restart countdown is the Start's to set: an automatic restart copies the settings too.
 }
 
 // Reference, period and channel set-up of a host-paced run, then the start.
@@ -178,6 +183,20 @@ int32_t FramesToRead(uint32_t bytes, int32_t frameSize, int32_t rest, int32_t re
     if (frameSize <= 0) return 0;
     const int32_t frames = static_cast<int32_t>(bytes / static_cast<uint32_t>(frameSize));
     return repeat ? frames : std::max(0, std::min(frames, rest));
+}
+
+double UnitFramePeriodMs(double periodMs, bool highSpeed) {
+    if (highSpeed) return HighSpeedFramePeriodMs(periodMs);
+    const uint32_t halves = static_cast<uint32_t>(periodMs * 2 + 0.5) & 0xFFFFu;
+    return halves ? halves / 2.0 : periodMs;
+}
+
+bool FramesFellBehind(uint32_t elapsedMs, double framePeriodMs, uint64_t framesWritten, int32_t frameSize,
+                      uint32_t ringBytes) {
+    if (!(framePeriodMs > 0) || frameSize <= 0) return false;
+    const uint64_t due = static_cast<uint64_t>(elapsedMs / framePeriodMs);
+    if (due <= framesWritten) return false;
+    return (due - framesWritten) * static_cast<uint64_t>(frameSize) > ringBytes;
 }
 
 // The oldest sample sits at the write position once the ring is full; rotate it to the front.
@@ -314,6 +333,7 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs) {
         return true;
     }
     acq->run.dataStarted = 1;
+    g_dataStartMs = g_unitLink.ClockMs();
     if (PrepareRecordingBuffers(gs, acq)) return true;
     ReleaseCalcChannels(acq);
     HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
@@ -337,7 +357,7 @@ int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
         return 0;
     const bool append = appendChosen && acq->repeatMode != kRepeatRing;
     acq->forcedNew = 0;
-    acq->startTick = GetTickCount();
+    acq->startTick = g_unitLink.ClockMs();
     if ((acq->storageKind == kStorageDisk && !gs->filePath[0] && !SaveAcqAs(gs)) ||
         (acq->dataMode == kDataAutosave && !MakeAcqFileName(acq, gs))) {
         ReleaseCalcChannels(acq);
@@ -381,18 +401,21 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     if (!unitPaced && !BeginHostPacedData(acq, gs)) return 0;
     SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, unitPaced ? 1 : 0, 0);
     acq->run.running = 1;
+    if (acq->runAutoRestart) g_lib.autoRestartPending = 1;
     gs->acquiring = 1;
     ShowStartFace(acq, true);
     for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
     HostOnGraphChanged(Host(), gs, 0, 0, 0);
+    KeepRunPolled();
     return 1;
 }
 
 namespace {
 
-// Any failed exchange ends the run keeping what came, then says so.
+// Any failed exchange ends the run keeping what came, then says so; no restart follows.
 void EndOnCommunicationError(stAcq* acq) {
     tagGS* gs = acq->run.attachedGraph;
+    g_lib.autoRestartPending = 0;
     EndAcquisition(acq, 1);
     MessageBeep(MB_ICONEXCLAMATION);
     ShowRunMessage(gs, "KEY Communications error, terminated");
@@ -418,9 +441,28 @@ bool PollStartSignal(stAcq* acq) {
     if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kStatusBytes, status)) return false;
     if (!(status[1] & kStatusStartSeen)) return true;
     acq->run.dataStarted = 1;
+    g_dataStartMs = g_unitLink.ClockMs();
     acq->run.readPosition = 0;
     acq->run.nextAddress = 0;
     return PrepareRecordingBuffers(acq->run.attachedGraph, acq) != 0;
+}
+
+// The unit wrote fewer frames than the run's time asks for, by more than its ring holds: frames
+// were lost as surely as in an overflow (it stopped writing for a while, or the host fell so far
+// behind that the write address came round again).
+bool UnitFellBehind(const stAcq* acq, uint32_t count) {
+    const stAcqRun& run = acq->run;
+    if (run.frameSize <= 0) return false;
+    const uint64_t written = static_cast<uint64_t>(std::max(run.frameCounter, 0)) + count / run.frameSize;
+    return FramesFellBehind(g_unitLink.ClockMs() - g_dataStartMs, UnitFramePeriodMs(acq->runSamplePeriod, g_highSpeedRun),
+                            written, run.frameSize, g_unitRingBytes);
+}
+
+// Frames were lost: the run ends keeping what was read, and says so.
+void EndOnOverflow(stAcq* acq) {
+    ShowRunMessage(acq->run.attachedGraph, "KEY Buffer overflow");
+    MessageBeep(MB_ICONEXCLAMATION);
+    EndAcquisition(acq, 0);
 }
 
 // The frames that arrived since the last poll; false on a failed exchange.
@@ -438,13 +480,11 @@ bool TakeNewFrames(stAcq* acq) {
         if (!g_unitLink.QueryCommand(kCmdWriteAddress, 0, none, kWriteAddressBytes, where)) return false;
         count = NewRingBytes(RingWriteAddress(where), run.readPosition);
     }
-    if (count == 0) return true;
-    if (count > g_unitRingBytes) {
-        ShowRunMessage(gs, "KEY Buffer overflow");
-        MessageBeep(MB_ICONEXCLAMATION);
-        EndAcquisition(acq, 0);
+    if (count > g_unitRingBytes || (!PlaybackServesGraph(gs) && UnitFellBehind(acq, count))) {
+        EndOnOverflow(acq);
         return true;
     }
+    if (count == 0) return true;
     DrawFillGauge(acq, count);
     const bool repeat = acq->runRepeatMode == kRepeatRing;
     const int32_t rest = acq->runLength + acq->runStartCount - static_cast<int32_t>(gs->chanCount[0]);
@@ -469,12 +509,39 @@ bool TakeNewFrames(stAcq* acq) {
     return true;
 }
 
+// Marks a poll as under way for its length.
+class CPollScope {
+public:
+    CPollScope() { g_pollUnderWay = true; }
+    ~CPollScope() { g_pollUnderWay = false; }
+    CPollScope(const CPollScope&) = delete;
+    CPollScope& operator=(const CPollScope&) = delete;
+};
+
+// Menus, message boxes and dialogs run loops of their own that give the program's loop no idle
+// turn but still dispatch timer messages: the run is read on this timer meanwhile. It goes when
+// the run has ended; a read-back runs its own loop and is left alone.
+void CALLBACK PollRunOnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    AcqLock acq(g_lib.hAcq);
+    if (!acq || !acq->run.running) {
+        KillTimer(nullptr, g_runPollTimer);
+        g_runPollTimer = 0;
+        return;
+    }
+    if (!UnitMemoryReadBackActive()) CheckAcquisitionStatus(acq.get());
+}
+
 }  // namespace
+
+void KeepRunPolled() {
+    if (!g_runPollTimer) g_runPollTimer = SetTimer(nullptr, 0, kRunPollTimerMs, PollRunOnTimer);
+}
 
 // One idle poll of a host-paced run.
 void CheckAcquisitionStatus(stAcq* acq) {
     stAcqRun& run = acq->run;
-    if (!run.running || !run.attachedGraph) return;
+    if (!run.running || !run.attachedGraph || g_pollUnderWay) return;
+    CPollScope scope;
     if (g_scriptStopRequest) {
         g_scriptStopRequest = 0;
         EndAcquisition(acq, 0);

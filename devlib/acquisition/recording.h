@@ -16,6 +16,9 @@ constexpr uint32_t kUnitAddressSpan = 0x800000;
 
 int32_t StartAcquisition(stAcq* acq, int32_t wait);
 void CheckAcquisitionStatus(stAcq* acq);
+// Keeps the running recording read on a timer, so that a modal loop (a menu, a message box, a
+// dialog) does not starve it; the timer goes once the run has ended.
+void KeepRunPolled();
 void EndAcquisition(stAcq* acq, int32_t failed);
 int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq);
 // Lays the graph out for the set-up's channels with no samples; 0 while a run is under way or
@@ -35,6 +38,13 @@ uint32_t NewRingBytes(uint32_t writeAddress, uint32_t readPosition);
 // Frames of this batch to read: the whole frames of bytes, no more than the rest of a run that
 // does not repeat.
 int32_t FramesToRead(uint32_t bytes, int32_t frameSize, int32_t rest, int32_t repeat);
+// The frame period the unit was told: command 54's half milliseconds, or command 71's rate
+// steps in a high-speed run.
+double UnitFramePeriodMs(double periodMs, bool highSpeed);
+// Whether the frames the unit wrote lag the frames due after elapsedMs by more bytes than its ring
+// holds.
+bool FramesFellBehind(uint32_t elapsedMs, double framePeriodMs, uint64_t framesWritten, int32_t frameSize,
+                      uint32_t ringBytes);
 // Turns a ring of capacity samples of width bytes, written up to write and holding fill samples,
 // into a plain block oldest first; the samples kept are min(fill, capacity).
 void UnrollRing(uint8_t* block, uint32_t width, uint32_t capacity, uint32_t write, uint32_t fill);

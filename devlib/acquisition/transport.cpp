@@ -22,4 +22,4 @@ void DriverClose(void*, HANDLE device) { CloseHandle(device); }
 
 }  // namespace
 
-const stTransportOps g_driverTransport = {DriverOpen, DriverControl, DriverClose, nullptr};
+const stTransportOps g_driverTransport = {DriverOpen, DriverControl, DriverClose, nullptr, nullptr};

@@ -1,6 +1,6 @@
 // The operations through which the unit link reaches a unit. The unit's kernel-mode driver is one
 // implementation; anything else that answers the unit's protocol is another table of the same
-// three operations, and the link does not know which one it talks to.
+// operations, and the link does not know which one it talks to.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +16,9 @@ struct stTransportOps {
                        uint32_t outSize, uint32_t* returned);
     void (*close)(void* context, HANDLE device);
     void* context;  // handed back as the first argument of every operation
+    // The time the unit samples by, in milliseconds: a run's elapsed time and the wait before an
+    // automatic restart are measured on it. Null: the system's tick.
+    uint32_t (*clockMs)(void* context);
 };
 
 // The driver's control codes. Unless a code says otherwise it goes to the unit's device handle.
@@ -54,4 +57,8 @@ inline int32_t TransportControl(const stTransportOps* t, HANDLE device, uint32_t
 
 inline void TransportClose(const stTransportOps* t, HANDLE device) {
     if (t && t->close && device) t->close(t->context, device);
+}
+
+inline uint32_t TransportClockMs(const stTransportOps* t) {
+    return t && t->clockMs ? t->clockMs(t->context) : GetTickCount();
 }

@@ -80,6 +80,9 @@ public:
     void Wait(uint32_t ms) const;
     WaitFn SetWait(WaitFn wait);
 
+    // The unit's clock in milliseconds (the transport's; the system tick for the driver).
+    uint32_t ClockMs() const { return TransportClockMs(m_transport); }
+
 private:
     int32_t Exchange(uint8_t command, uint16_t dataLength, const uint8_t* data, uint16_t replyLength, bool set,
                      uint8_t* reply);

@@ -210,6 +210,11 @@ uint8_t HighSpeedRateCode(double periodMs) {
     return static_cast<uint8_t>(std::clamp(code, 0.0, 255.0));
 }
 
+double HighSpeedFramePeriodMs(double periodMs) {
+    const uint8_t code = HighSpeedRateCode(periodMs);
+    return code ? 1000.0 / (code * kRateStepHz) : periodMs;
+}
+
 uint32_t HighSpeedRingBytes(uint32_t memoryBytes, int32_t analogCount, int32_t digitalCount) {
     const uint32_t words = static_cast<uint32_t>(std::max(1, analogCount + (digitalCount ? 1 : 0)));
     return words * (memoryBytes / (2 * words)) * 2;

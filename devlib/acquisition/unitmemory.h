@@ -20,6 +20,8 @@ bool IsUnitMemoryStorage(int32_t kind);
 
 // The rate byte of command 71: the rate in steps of 2,500 Hz.
 uint8_t HighSpeedRateCode(double periodMs);
+// The frame period a high-speed run gets from that byte.
+double HighSpeedFramePeriodMs(double periodMs);
 // The high-speed ring in the unit's memory: whole frames of E words, E = analog count (+ 1 for
 // the digital word).
 uint32_t HighSpeedRingBytes(uint32_t memoryBytes, int32_t analogCount, int32_t digitalCount);

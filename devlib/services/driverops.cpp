@@ -3,6 +3,7 @@
 #include "devlib/services/binding.h"
 
 #include "devlib/resource.h"
+#include "devlib/acquisition/acqstate.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/driverchoice.h"
 #include "devlib/acquisition/presets.h"
@@ -69,6 +70,7 @@ void OnStartButton(HGLOBAL hAcq) {
     AcqLock acq(hAcq);
     if (!acq) return;
     const stAcqRun& run = acq->run;
+    if (run.statusState == kStatusNoUnit) UnitReadyForStart(acq.get());
     if (run.statusState == kStatusNoUnit) return;
     if (run.statusState != kStatusReady) g_stoppedByButton = 1;
     if (!run.running || acq->restartCountdown < 1 || run.statusState == kStatusWaitingForData)

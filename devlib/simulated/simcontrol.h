@@ -69,7 +69,8 @@ constexpr char kSimFrequencyPrefix[] = "Frequency";
 constexpr char kSimSignalDigital[] = "SignalDigital";
 constexpr char kSimFrequencyDigital[] = "FrequencyDigital";
 // 1: the unit's clock is "ClockUs" (REG_QWORD or REG_DWORD, microseconds) instead of the
-// high-resolution counter, so time advances only when a test writes a larger value.
+// high-resolution counter, so time advances only when a test writes a larger value. The
+// transport's clock answers the same time, so the library's run timing follows it too.
 constexpr char kSimVirtualClock[] = "VirtualClock";
 constexpr char kSimClockUs[] = "ClockUs";
 // Fault injection: "Fault" (a kSimFault code) for the command "FaultCommand" (0-255; absent or

@@ -597,7 +597,21 @@ void SimClose(void*, HANDLE h) {
     *handle = stSimHandle{};
 }
 
-const stTransportOps kSimTransport = {SimOpen, SimControl, SimClose, nullptr};
+// The clock the unit samples by, so a run's elapsed time follows a virtual clock too.
+uint32_t SimClockMs(void*) {
+    CSimLock lock;
+    stSimControls c;
+    const CControlKey key(KEY_QUERY_VALUE);
+    if (key) {
+        uint32_t flag = 0;
+        key.Read(kSimVirtualClock, &flag);
+        c.virtualClock = flag != 0;
+        key.Read(kSimClockUs, &c.clockUs);
+    }
+    return static_cast<uint32_t>(NowNs(c) / 1000000ull);
+}
+
+const stTransportOps kSimTransport = {SimOpen, SimControl, SimClose, nullptr, SimClockMs};
 
 }  // namespace
 

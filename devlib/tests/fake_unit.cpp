@@ -40,7 +40,7 @@ std::string Hex(uint32_t value) {
     return text;
 }
 
-stTransportOps CFakeUnit::Table() { return {Open, Control, Close, this}; }
+stTransportOps CFakeUnit::Table() { return {Open, Control, Close, this, nullptr}; }
 
 uint8_t CFakeUnit::Checksum(const uint8_t* bytes, size_t count) {
     unsigned sum = 0;

@@ -10,6 +10,7 @@
 #include "base/resource.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
@@ -127,6 +128,27 @@ TEST_F(LessonRecording, ResetGraphStartsTheGraphOverForTheNextRecording) {
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(gs->chanCount[0], 200u);
     EXPECT_EQ(gs->chanCount[1], 200u);
+}
+
+// The unit unplugged (the idle turns ask for it, and Retry is chosen) and plugged back while no idle
+// turn has run since: the lesson's STARTACQ sets the unit up again and its first run records.
+TEST_F(LessonRecording, TheFirstStartAcqAfterTheUnitIsPluggedBackRecords) {
+    BoxCapture boxes;
+    boxes.answer = IDRETRY;
+    SimControlSetDword(kSimAbsent, 1);
+    for (int i = 0; i < 3; ++i) Advance(100);
+    ASSERT_FALSE(boxes.boxes.empty());
+    EXPECT_NE(boxes.boxes.back().text.find("cannot find the VK40"), std::string::npos) << boxes.boxes.back().text;
+    const size_t asked = boxes.boxes.size();
+    SimControlSetDword(kSimAbsent, 0);
+    EXPECT_NE(RunLesson({"VK40 SET RATE 1000", "VK40 SET LENGTH 400", "VK40 SET STORAGE MEMORY ONCE KEEPALL NEW",
+                         "VK40 SET CHANNEL ALLOFF", "VK40 SET CHANNEL 2, ANALOG ENABLE PLOT OFF", "VK40 STARTACQ"}),
+              0);
+    EXPECT_EQ(g_error, "");
+    ASSERT_EQ(Running(), 1) << "the first STARTACQ after the unit's return records";
+    RunToEnd(50);
+    EXPECT_EQ(gs->totalSamples, 400);
+    EXPECT_EQ(boxes.boxes.size(), asked) << "nothing more to say";
 }
 
 // A click at the middle of a graph's tool button, delivered where the system delivers it: to the
