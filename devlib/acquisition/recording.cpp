@@ -35,7 +35,7 @@ int32_t g_endSeen = 0;
 namespace {
 
 uint32_t g_dataStartMs = 0;       // the unit's clock when the run's frames began
-bool g_pollUnderWay = false;      // a poll is on the stack (its message boxes run modal loops)
+int32_t g_pollDepth = 0;          // polls on the stack (their message boxes run modal loops)
 UINT_PTR g_runPollTimer = 0;      // keeps a run read while a modal loop holds the program
 constexpr UINT kRunPollTimerMs = 50;
 
@@ -509,18 +509,18 @@ bool TakeNewFrames(stAcq* acq) {
     return true;
 }
 
-// Marks a poll as under way for its length.
+// Counts a poll as under way for its length.
 class CPollScope {
 public:
-    CPollScope() { g_pollUnderWay = true; }
-    ~CPollScope() { g_pollUnderWay = false; }
+    CPollScope() { ++g_pollDepth; }
+    ~CPollScope() { --g_pollDepth; }
     CPollScope(const CPollScope&) = delete;
     CPollScope& operator=(const CPollScope&) = delete;
 };
 
 // Menus, message boxes and dialogs run loops of their own that give the program's loop no idle
 // turn but still dispatch timer messages: the run is read on this timer meanwhile. It goes when
-// the run has ended; a read-back runs its own loop and is left alone.
+// the run has ended. The loop of a poll's own message box, and a read-back's loop, are left alone.
 void CALLBACK PollRunOnTimer(HWND, UINT, UINT_PTR, DWORD) {
     AcqLock acq(g_lib.hAcq);
     if (!acq || !acq->run.running) {
@@ -528,7 +528,7 @@ void CALLBACK PollRunOnTimer(HWND, UINT, UINT_PTR, DWORD) {
         g_runPollTimer = 0;
         return;
     }
-    if (!UnitMemoryReadBackActive()) CheckAcquisitionStatus(acq.get());
+    if (g_pollDepth == 0 && !UnitMemoryReadBackActive()) CheckAcquisitionStatus(acq.get());
 }
 
 }  // namespace
@@ -540,8 +540,8 @@ void KeepRunPolled() {
 // One idle poll of a host-paced run.
 void CheckAcquisitionStatus(stAcq* acq) {
     stAcqRun& run = acq->run;
-    if (!run.running || !run.attachedGraph || g_pollUnderWay) return;
-    CPollScope scope;
+    if (!run.running || !run.attachedGraph) return;
+    const CPollScope scope;
     if (g_scriptStopRequest) {
         g_scriptStopRequest = 0;
         EndAcquisition(acq, 0);
