@@ -728,6 +728,35 @@ TEST_F(AcqSetupWindows, AChannelTriggerSendsItsInputAndLevel) {
     EXPECT_EQ(gs->chanCount[0], 400u);
 }
 
+// The first model has one trigger input, its fourth: the one the window offers as "CH 4" and
+// scales the level with. With input 3 flat and input 4 counting up through the level, the run
+// starts on input 4's crossing.
+TEST_F(AcqSetupWindows, TheFirstModelStartsOnTheCrossingOfTheInputTheWindowOffers) {
+    stAcq* acq = Start("VKUSB");
+    Enable(acq, {1});
+    SimControlSetDword((std::string(kSimSignalPrefix) + "3").c_str(), kSimSignalNone);
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 400;
+    acq->dataMode = 1;
+    HWND dlg = Open(IDM_TRIGGERING);
+    ASSERT_EQ(Items(dlg, IDC_TRIGGER_SOURCE), "Off|CH 4");
+    Choose(dlg, IDC_TRIGGER_SOURCE, 1);
+    Choose(dlg, IDC_TRIGGER_SLOPE, 1);
+    HWND bar = GetDlgItem(dlg, IDC_TRIGGER_SCROLL);
+    for (int i = 0; i < 4; ++i) SendMessageA(dlg, WM_HSCROLL, SB_PAGERIGHT, reinterpret_cast<LPARAM>(bar));
+    EXPECT_DOUBLE_EQ(acq->refVoltage, 4.0);
+    DeleteFileA(logFile.c_str());
+    ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 50, 400);  // input 4 (counting from 0x3000) reaches 4 V in its 820th frame
+    SimControlSetString(kSimLogFile, "");
+    EXPECT_EQ(Sent(28), "33 33 03") << "4 V in counts, then the channel the window stores";
+    EXPECT_EQ(Sent(2).substr(0, 2), "F3") << "wait, positive slope, a channel";
+    EXPECT_EQ(acq->run.running, 0) << "the start signal came";
+    EXPECT_EQ(acq->run.dataStarted, 1);
+    EXPECT_EQ(gs->totalSamples, 400);
+}
+
 // The set-up windows show the set-up of the graph attached: the one activated, or one opened
 // from a file. Closing Setup Channels writes back what the user changed in it, never rows it
 // showed of another set-up, nor over a change a lesson made meanwhile.
