@@ -294,16 +294,15 @@ int32_t PrepareRateState(stRateParams* p, double samplePeriodMs) {
         p->maxInterval = lower > 0 ? TruncSamples(perUnit / lower / samplePeriodMs) : INT32_MAX;
         p->minInterval = upper > 0 ? TruncSamples(perUnit / upper / samplePeriodMs) : 0;
     }
-    // At least one sample back: at periods above 25 ms a lag of 0 would subtract each sample
-    // from itself and leave nothing to detect.
-    p->baselineLag = std::max(1, TruncSamples(kBaselineLagMs / samplePeriodMs));
+    // 0 at periods above 25 ms: no earlier sample lies within the baseline's reach.
+    p->baselineLag = TruncSamples(kBaselineLagMs / samplePeriodMs);
     p->ringCapacity = std::max(1, std::min(p->maxInterval, kMaxRateRing));
     p->ringSum = 0;
     p->ringFill = p->ringPos = 0;
     p->initialised = p->autoThreshold ? 0 : 1;
     p->band = 0;
-    // No event yet: a negative time keeps the first event from giving a rate against time 0.
-    p->previousTime = -1.0;
+    // The first event is timed from the start of the run.
+    p->previousTime = 0.0;
     p->lastEvent = p->maxIndex = p->minIndex = p->peakCycleStart = p->valleyCycleStart = 0;
     p->phase = 0;
     p->result = -1.0;
@@ -315,12 +314,11 @@ namespace {
 // The result of an event at sample k.
 void RateEvent(stRateParams* p, const stCalcBlock& b, int32_t k, int32_t cycleStart) {
     const double t = k * b.intervalMs * 0.001;
-    const bool hasPrevious = p->previousTime >= 0;
     const double dt = t - p->previousTime;
     switch (p->function) {
-    case kRateHz: if (hasPrevious) p->result = dt != 0 ? 1.0 / dt : 0.0; break;
-    case kRateBpm: if (hasPrevious) p->result = dt != 0 ? 60.0 / dt : 0.0; break;
-    case kRateInterval: if (hasPrevious) p->result = dt; break;
+    case kRateHz: p->result = dt != 0 ? 1.0 / dt : 0.0; break;
+    case kRateBpm: p->result = dt != 0 ? 60.0 / dt : 0.0; break;
+    case kRateInterval: p->result = dt; break;
     case kRatePeakTime: p->result = t; break;
     case kRateCountPeaks: p->result += 1.0; break;
     case kRatePeakMinimum: if (p->polarity < 0) p->result = p->currentMin; break;
@@ -396,7 +394,8 @@ int32_t CalcRate(stRateParams* p, double* ring, stCalcBlock* b) {
         const int32_t i = b->first + k;
         double x = 0, base = 0;
         if (!b->Read(i, p->source, &x)) return 0;
-        if (p->baselineRemoval) {
+        // Without a lag the sample would be taken from itself: it is taken as it is.
+        if (p->baselineRemoval && p->baselineLag > 0) {
             if (!b->Read(std::max(0, i - p->baselineLag), p->source, &base)) return 0;
             x -= base;
         }

@@ -41,6 +41,7 @@ struct stRow {
     int32_t number = 0;  // within its kind
     int32_t index = 0;   // into stAcq::chans
     int32_t topDlu = 0;  // its place with the group scrolled to the top
+    uint32_t shown = 0;  // the state bits it last showed from its record
 };
 
 // The window exists once, from start-up to shut-down.
@@ -76,10 +77,11 @@ bool CalcOn(const stAcq* acq, const stRow& row) {
 void OffLabel(int32_t number, char* out, size_t size) { snprintf(out, size, Keyed("C%d - calculation - OFF"), number + 1); }
 
 // The row shows its record: three boxes, the label and which buttons may be used.
-void RefreshRow(const stRow& row, stAcq* acq) {
+void RefreshRow(stRow& row, stAcq* acq) {
     stAcqChan& rec = acq->chans[row.index];
     const bool calcOn = CalcOn(acq, row);
     const bool on = (rec.flags & kChanEnabled) != 0;
+    row.shown = rec.flags & kChanAllOn;
     Check(row.wnd, IDC_ROW_ACQUIRE, on);
     Check(row.wnd, IDC_ROW_PLOT, (rec.flags & kChanPlot) != 0);
     Check(row.wnd, IDC_ROW_VALUES, (rec.flags & kChanValues) != 0);
@@ -97,12 +99,20 @@ void RefreshRow(const stRow& row, stAcq* acq) {
     EnableWindow(GetDlgItem(row.wnd, IDC_ROW_PRESETS), rec.paramsFixed == 0);
 }
 
-// The boxes into the state bits, and a label the user edited.
-void StoreRow(const stRow& row, stAcq* acq) {
+// The state bits the three boxes stand for.
+uint32_t BoxFlags(const stRow& row) {
+    return RowFlagsFromBoxes(Checked(row.wnd, IDC_ROW_ACQUIRE), Checked(row.wnd, IDC_ROW_PLOT),
+                             Checked(row.wnd, IDC_ROW_VALUES));
+}
+
+void StoreRowBoxes(const stRow& row, stAcq* acq) {
     stAcqChan& rec = acq->chans[row.index];
-    rec.flags = (rec.flags & ~kChanAllOn) |
-                RowFlagsFromBoxes(Checked(row.wnd, IDC_ROW_ACQUIRE), Checked(row.wnd, IDC_ROW_PLOT),
-                                  Checked(row.wnd, IDC_ROW_VALUES));
+    rec.flags = (rec.flags & ~kChanAllOn) | BoxFlags(row);
+}
+
+// A label the user edited.
+void StoreRowLabel(const stRow& row, stAcq* acq) {
+    stAcqChan& rec = acq->chans[row.index];
     if (SendDlgItemMessageA(row.wnd, IDC_ROW_LABEL, EM_GETMODIFY, 0, 0)) {
         char label[sizeof(rec.label) + 1] = {};
         GetDlgItemTextA(row.wnd, IDC_ROW_LABEL, label, sizeof(label));
@@ -110,6 +120,19 @@ void StoreRow(const stRow& row, stAcq* acq) {
         memcpy(rec.label, label, strlen(label));
         SendDlgItemMessageA(row.wnd, IDC_ROW_LABEL, EM_SETMODIFY, FALSE, 0);
     }
+}
+
+// The boxes into the state bits, and a label the user edited.
+void StoreRow(const stRow& row, stAcq* acq) {
+    StoreRowBoxes(row, acq);
+    StoreRowLabel(row, acq);
+}
+
+// Only what the user changed since the row last showed its record: the record may hold another
+// graph's set-up by now, or a change a lesson made, which boxes left as they were must not undo.
+void StoreRowChanges(const stRow& row, stAcq* acq) {
+    if (BoxFlags(row) != row.shown) StoreRowBoxes(row, acq);
+    StoreRowLabel(row, acq);
 }
 
 // The model-40 unit's fastest rates take one analog channel (100,000/s) or the first two
@@ -318,8 +341,8 @@ void RowSetupClicked(const stRow& row, stAcq* acq) {
     const int32_t accepted = row.kind == kGroupAnalog ? EditInputChannelParams(owner, acq, row.number)
                              : row.kind == kGroupCalc ? ShowCalcDialog(owner, acq, row.number)
                                                       : 0;
+    // The dialog leaves the channel's units as it means them (a Rate's "BPM", units the user set).
     if (accepted) {
-        if (row.kind == kGroupCalc) CopyCalcChannelUnits(acq, row.number);
         RelayoutInputValues(acq);
         RefreshAcquisitionSetup(acq->hwndAcqSetup, acq);
     }
@@ -442,11 +465,12 @@ void WindowInit(HWND wnd, HGLOBAL hAcq) {
     }
 }
 
-// Closing stores every row, lets the Acquisition Setup follow and hides the window.
+// Closing stores what the user changed in the rows, lets the Acquisition Setup follow and hides
+// the window.
 void WindowClose(HWND wnd) {
     AcqLock acq(g_window.hAcq);
     if (acq) {
-        for (const stRow& row : g_window.rows) StoreRow(row, acq.get());
+        for (const stRow& row : g_window.rows) StoreRowChanges(row, acq.get());
         CountEnabledChannels(acq.get());
         RefreshAcquisitionSetup(acq->hwndAcqSetup, acq.get());
         acq->channelSetupShown = 0;
@@ -542,7 +566,7 @@ INT_PTR CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam
 
 void RefreshChannelSetup(HWND, stAcq* acq) {
     CountEnabledChannels(acq);
-    for (const stRow& row : g_window.rows)
+    for (stRow& row : g_window.rows)
         if (row.wnd) RefreshRow(row, acq);
 }
 

@@ -1,9 +1,13 @@
-// Re-placing the set-up panels when another graph's set-up is taken up.
+// Re-placing and refilling the set-up panels when another graph's set-up is taken up.
 #include "devlib/acquisition/panelplaces.h"
 
 #include <windows.h>
 
 #include "common/stAcq.h"
+#include "devlib/acquisition/acqsetup.h"
+#include "devlib/acquisition/chansetup.h"
+#include "devlib/acquisition/inputvalues.h"
+#include "devlib/acquisition/trigger.h"
 #include "devlib/acquisition/utilities.h"
 
 namespace {
@@ -29,4 +33,15 @@ void PlaceSetupPanel(stAcq* acq, HWND only) {
     const RECT r = acq->channelSetupPlacement;
     if (chosen(channels) && Placed(r))
         SetWindowPos(channels, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Rows left showing another set-up would write it back when the window closes. A hidden
+// Acquisition Setup refreshes itself when it shows; refreshing it settles the record.
+void RefreshSetupPanels(stAcq* acq) {
+    if (!acq) return;
+    if (IsWindow(acq->hwndChannelSetup)) RefreshChannelSetup(acq->hwndChannelSetup, acq);
+    if (IsWindow(acq->hwndTrigger)) FillTriggerSetup(acq->hwndTrigger, acq);
+    if (IsWindow(acq->hwndAcqSetup) && IsWindowVisible(acq->hwndAcqSetup))
+        RefreshAcquisitionSetup(acq->hwndAcqSetup, acq);
+    RelayoutInputValues(acq);
 }

@@ -3,6 +3,7 @@
 // and it is replaced only by a complete new file, so the user never ends up without presets.
 #include "devlib/acquisition/presets.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -49,7 +50,7 @@ T* LockAs(HGLOBAL h) {
 
 bool InRange(int32_t v, int32_t low, int32_t high) { return v >= low && v <= high; }
 
-// The header's sizes, checked; the file's exact length follows from them.
+// The header's sizes, checked; the length the file needs follows from them.
 struct stPresetsHeader {
     int32_t format, count, calcCount, recordBytes, calcBytes;
 
@@ -71,7 +72,8 @@ int32_t CheckHeader(const uint8_t* data, size_t size, stPresetsHeader* h) {
     if (h->format < 1 || !InRange(h->count, 0, kMaxPresets) || !InRange(h->calcCount, 0, kMaxPresets) ||
         !InRange(h->recordBytes, 1, kChanRecordBytes) || !InRange(h->calcBytes, 0, kCalcPresetBytes))
         return kPresetsDamaged;
-    return h->FileBytes() == size ? kPresetsRead : kPresetsDamaged;
+    // Bytes after what the header asks for are not the presets' and are left unread.
+    return h->FileBytes() <= size ? kPresetsRead : kPresetsDamaged;
 }
 
 // A shorter stored record or block fills the start of the full one; the rest stays zero.
@@ -259,9 +261,9 @@ int32_t ReadPresetsFrom(const char* path, stPresetStore* out, int32_t* readOnly)
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size)) return kPresetsDamaged;
-    // An oversized file is refused before anything of it is read into memory.
-    if (size.QuadPart < 0 || uint64_t(size.QuadPart) > kMaxPresetsFileBytes) return kPresetsDamaged;
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    // No header asks for more than the largest store: the bytes beyond it stay on the disk.
+    if (size.QuadPart < 0) return kPresetsDamaged;
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(uint64_t(size.QuadPart), kMaxPresetsFileBytes)));
     if (!ReadAll(file.get(), &bytes)) return kPresetsDamaged;
     return ParsePresets(bytes.data(), bytes.size(), out);
 }

@@ -17,7 +17,7 @@ constexpr size_t kPresetsHeaderBytes = 20;
 // What reading a presets image or file found.
 constexpr int32_t kPresetsRead = 1;
 constexpr int32_t kPresetsMissing = 0;   // no file: nothing to refuse
-constexpr int32_t kPresetsDamaged = -1;  // header out of range, truncated or oversized
+constexpr int32_t kPresetsDamaged = -1;  // header out of range, or shorter than the header asks
 constexpr int32_t kPresetsNewer = -2;    // a format number above ours
 
 // The store's five arrays, locked together for one operation and unlocked on every path.
@@ -48,8 +48,9 @@ bool IsPresetStoreAllocated(const stPresetStore& store);
 // The store holds the built-in presets and nothing else; 0 when memory is short.
 int32_t FillBuiltinPresets(stPresetStore* store);
 
-// A whole presets file in memory. Parsing checks the header and the exact size before anything
-// is taken and fills out (freed first) only for kPresetsRead.
+// A whole presets file in memory. Parsing checks the header and that the size holds what it asks
+// for (bytes after that are ignored) before anything is taken, and fills out (freed first) only
+// for kPresetsRead.
 int32_t ParsePresets(const uint8_t* data, size_t size, stPresetStore* out);
 int32_t EncodePresets(const stPresetStore& store, std::vector<uint8_t>* out);
 

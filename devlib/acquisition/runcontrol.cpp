@@ -1,5 +1,7 @@
-// Run control as far as it exists: CalcChannelsNeedSlowPath and AbortAcquisition are real; the
-// rest of these entries only note that they ran.
+// Entries of run control that other parts call: the Start button's stop of a unit-paced run, the
+// choice of reading short auto-restarting runs whole at their end, and the Acquisition Setup's
+// size texts on the idle step. It also holds g_runTrace, where the run-control entries count
+// their calls for diagnostics.
 #include "devlib/acquisition/runcontrol.h"
 
 #include "devlib/acquisition/acqsetup.h"

@@ -10,6 +10,7 @@
 #include "devlib/acquisition/channels.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/lebytes.h"
+#include "devlib/acquisition/panelplaces.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -351,5 +352,7 @@ int32_t RestoreAcquisitionSetup(stAcq* acq, tagGS* gs) {
     const stSetupRead read = DecodeSetupBlock(block, size, NChanTotal, NDChan, Desktop(), gs->filePath[0] == '\0', acq);
     GlobalUnlock(h);
     if (read.otherModelDigital) SetModelMismatch(gs, 1);
-    return read.version ? 1 : 0;
+    if (!read.version) return 0;
+    RefreshSetupPanels(acq);
+    return 1;
 }

@@ -41,5 +41,6 @@ stSetupRead DecodeSetupBlock(const uint8_t* block, size_t size, int32_t records,
 // The document's block from stAcq: (re)allocated to the current size, zero-filled where new.
 int32_t SaveAcquisitionSetup(stAcq* acq, tagGS* gs);
 // The document's block into stAcq, after the conversion check for a graph of the other model;
-// a stored graph's foreign block becomes its set-up block. 0 when nothing was read.
+// a stored graph's foreign block becomes its set-up block; the set-up panels then show what was
+// read. 0 when nothing was read.
 int32_t RestoreAcquisitionSetup(stAcq* acq, tagGS* gs);

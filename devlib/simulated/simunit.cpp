@@ -83,6 +83,7 @@ constexpr uint32_t kStreamLimit = 65536;
 constexpr uint8_t kModeWaitForStart = 0x80;
 constexpr uint8_t kModeRisingSlope = 0x40;
 constexpr uint8_t kModeChannelTrigger = 0x10;
+constexpr uint32_t kTriggerInput40 = 3;  // the first model's trigger input: its fourth
 
 // Status byte 1 of command 51.
 constexpr uint8_t kStatusReady = 0x80;
@@ -540,11 +541,12 @@ void CSimUnit::WriteFrames(uint64_t first, uint64_t end, const stSimControls& c)
 }
 
 // The start signal: a crossing of the reference level by the reference input in the slope's
-// direction, or the external signal at its frame.
+// direction, or the external signal at its frame. The first model has one trigger input, its
+// fourth; the second takes the input the reference byte names.
 bool CSimUnit::Triggered(uint64_t frame, const stSimControls& c) {
     if (!(m_mode & kModeChannelTrigger)) return frame >= c.externalTriggerFrame;
-    uint32_t input = 2;  // the model-40 trigger input
-    InputIndex(m_referenceByte, &input);
+    uint32_t input = kTriggerInput40;
+    if (m_model == 45) InputIndex(m_referenceByte, &input);
     const int16_t word = InputWord(input, FrameInstant(frame), c);
     const int16_t last = m_haveTriggerWord ? m_lastTriggerWord : word;
     m_lastTriggerWord = word;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -19,10 +20,14 @@
 #include "devlib/acquisition/trigger.h"
 #include "devlib/services/panels.h"
 #include "devlib/acquisition/acqsetup_rules.h"
+#include "devlib/acquisition/calcsettings.h"
+#include "devlib/acquisition/channels.h"
+#include "devlib/acquisition/chansetup_rows.h"
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/driverchoice.h"
 #include "devlib/acquisition/prefs.h"
 #include "devlib/acquisition/recording.h"
+#include "devlib/acquisition/setupblock.h"
 #include "devlib/acquisition/trigger.h"
 #include "devlib/acquisition/unitlink.h"
 #include "devlib/resource.h"
@@ -721,6 +726,140 @@ TEST_F(AcqSetupWindows, AChannelTriggerSendsItsInputAndLevel) {
     EXPECT_EQ(Sent(2).substr(0, 2), "F3") << "wait, positive slope, a channel";
     EXPECT_EQ(acq->run.dataStarted, 1);
     EXPECT_EQ(gs->chanCount[0], 400u);
+}
+
+// The first model has one trigger input, its fourth: the one the window offers as "CH 4" and
+// scales the level with. With input 3 flat and input 4 counting up through the level, the run
+// starts on input 4's crossing.
+TEST_F(AcqSetupWindows, TheFirstModelStartsOnTheCrossingOfTheInputTheWindowOffers) {
+    stAcq* acq = Start("VKUSB");
+    Enable(acq, {1});
+    SimControlSetDword((std::string(kSimSignalPrefix) + "3").c_str(), kSimSignalNone);
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 400;
+    acq->dataMode = 1;
+    HWND dlg = Open(IDM_TRIGGERING);
+    ASSERT_EQ(Items(dlg, IDC_TRIGGER_SOURCE), "Off|CH 4");
+    Choose(dlg, IDC_TRIGGER_SOURCE, 1);
+    Choose(dlg, IDC_TRIGGER_SLOPE, 1);
+    HWND bar = GetDlgItem(dlg, IDC_TRIGGER_SCROLL);
+    for (int i = 0; i < 4; ++i) SendMessageA(dlg, WM_HSCROLL, SB_PAGERIGHT, reinterpret_cast<LPARAM>(bar));
+    EXPECT_DOUBLE_EQ(acq->refVoltage, 4.0);
+    DeleteFileA(logFile.c_str());
+    ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 50, 400);  // input 4 (counting from 0x3000) reaches 4 V in its 820th frame
+    SimControlSetString(kSimLogFile, "");
+    EXPECT_EQ(Sent(28), "33 33 03") << "4 V in counts, then the channel the window stores";
+    EXPECT_EQ(Sent(2).substr(0, 2), "F3") << "wait, positive slope, a channel";
+    EXPECT_EQ(acq->run.running, 0) << "the start signal came";
+    EXPECT_EQ(acq->run.dataStarted, 1);
+    EXPECT_EQ(gs->totalSamples, 400);
+}
+
+// The set-up windows show the set-up of the graph attached: the one activated, or one opened
+// from a file. Closing Setup Channels writes back what the user changed in it, never rows it
+// showed of another set-up, nor over a change a lesson made meanwhile.
+TEST_F(AcqSetupWindows, EveryAttachShowsTheGraphsSetUpAndClosingWritesNothingStale) {
+    stAcq* acq = Start("VKUSB");
+    const int c1 = kAnalogChannels + NDChan, c2 = c1 + 1;
+    struct SetUp {
+        std::vector<int> analog;
+        int16_t c1Kind, c2Kind;
+        double periodMs;
+        int32_t length;
+        bool trigger;
+        const char* rate;
+        const char* lengthText;
+        const char* source;
+    };
+    const SetUp first{{0, 1}, kCalcRate, 0, 1.0, 1500, true, "1000.0", "1500", "CH 4"};
+    const SetUp second{{0, 2}, 0, kCalcMath, 5.0, 6000, false, "200.0", "6000", "Off"};
+    auto take = [&](const SetUp& u) {
+        for (int i = 0; i < kAnalogChannels; ++i)
+            acq->chans[i].flags = std::count(u.analog.begin(), u.analog.end(), i) ? kChanAllOn : 0;
+        CalcSettings(acq)->kind[0] = u.c1Kind;
+        CalcSettings(acq)->kind[1] = u.c2Kind;
+        acq->chans[c1].flags = u.c1Kind ? kChanAllOn : 0;
+        acq->chans[c2].flags = u.c2Kind ? kChanAllOn : 0;
+        acq->samplePeriodMs = u.periodMs;
+        acq->acqLength = u.length;
+        acq->settingTwo = kLenSamples;
+        acq->unitMode = static_cast<int16_t>(u.trigger ? kTrigStartFlags | kTrigOn | kTrigBoth | kTrigChannel
+                                                       : kTrigStartFlags);
+        acq->refCommand = 3;
+    };
+    auto flags = [&] {
+        std::vector<uint32_t> f;
+        for (int i : {0, 1, 2, 3, c1, c2}) f.push_back(acq->chans[i].flags);
+        return f;
+    };
+    take(second);
+    const std::vector<uint32_t> secondFlags = flags();
+    std::unique_ptr<tagGS> other = MakeGraph();
+    ASSERT_EQ(SaveAcquisitionSetup(acq, other.get()), 1);
+    take(first);
+    const std::vector<uint32_t> firstFlags = flags();
+    std::unique_ptr<tagGS> opened = MakeGraph();
+    ASSERT_EQ(SaveAcquisitionSetup(acq, opened.get()), 1);
+    strcpy(opened->filePath, "C:\\Stored.acq");
+
+    HWND setup = Open(IDM_ACQUISITION);
+    HWND trigger = Open(IDM_TRIGGERING);
+    ops.onDriverCommand(hAcq, frame, IDM_CHANNELS, nullptr, 0);
+    HWND channels = acq->hwndChannelSetup;
+    ASSERT_TRUE(IsWindowVisible(setup) && IsWindowVisible(trigger) && IsWindowVisible(channels));
+    auto boxOn = [](int kind, int number) {
+        return IsDlgButtonChecked(ChannelRowWindow(kind, number), IDC_ROW_ACQUIRE) == BST_CHECKED;
+    };
+    auto expectShown = [&](const SetUp& u, const char* when) {
+        SCOPED_TRACE(when);
+        for (int n = 0; n < kAnalogChannels; ++n)
+            EXPECT_EQ(boxOn(kGroupAnalog, n), std::count(u.analog.begin(), u.analog.end(), n) == 1) << "CH" << n + 1;
+        EXPECT_EQ(boxOn(kGroupCalc, 0), u.c1Kind != 0);
+        EXPECT_EQ(boxOn(kGroupCalc, 1), u.c2Kind != 0);
+        if (!u.c1Kind) {
+            EXPECT_EQ(ControlText(ChannelRowWindow(kGroupCalc, 0), IDC_ROW_LABEL), "C1 - calculation - OFF");
+        }
+        EXPECT_EQ(SelectedText(setup, IDC_SAMPLE_RATE), u.rate);
+        EXPECT_EQ(ControlText(setup, IDC_LENGTH), u.lengthText);
+        EXPECT_EQ(SelectedText(trigger, IDC_TRIGGER_SOURCE), u.source);
+    };
+    expectShown(first, "the first graph's set-up, as the windows opened");
+
+    // Activating the other graph: the windows follow, and closing keeps its set-up as it is.
+    ASSERT_EQ(ops.onGraphActivated(hAcq, other.get(), 0), 1);
+    expectShown(second, "after the other graph was activated");
+    SendMessageA(channels, WM_CLOSE, 0, 0);
+    EXPECT_EQ(flags(), secondFlags);
+    EXPECT_EQ(CalcSettings(acq)->kind[0], 0);
+
+    // A lesson switches CH2 on while the window shows it off: closing leaves it on.
+    ops.onDriverCommand(hAcq, frame, IDM_CHANNELS, nullptr, 0);
+    acq->chans[1].flags = kChanAllOn;
+    SendMessageA(channels, WM_CLOSE, 0, 0);
+    EXPECT_EQ(acq->chans[1].flags, kChanAllOn);
+    acq->chans[1].flags = 0;
+
+    // Back to the first graph, and on to the other again: each kept its own set-up.
+    ops.onDriverCommand(hAcq, frame, IDM_CHANNELS, nullptr, 0);
+    ASSERT_EQ(ops.onGraphActivated(hAcq, gs.get(), 0), 1);
+    expectShown(first, "after the first graph was activated again");
+    SendMessageA(channels, WM_CLOSE, 0, 0);
+    EXPECT_EQ(flags(), firstFlags);
+    ASSERT_EQ(ops.onGraphActivated(hAcq, other.get(), 0), 1);
+    EXPECT_EQ(flags(), secondFlags);
+
+    // A stored graph opened: its set-up is taken up and shown.
+    ops.onDriverCommand(hAcq, frame, IDM_CHANNELS, nullptr, 0);
+    ASSERT_EQ(ops.onGraphCreated(hAcq, frame, opened.get(), 1, 0), 1);
+    expectShown(first, "after a stored graph was opened");
+    SendMessageA(channels, WM_CLOSE, 0, 0);
+    EXPECT_EQ(flags(), firstFlags);
+
+    acq->run.attachedGraph = gs.get();
+    for (tagGS* graph : {gs.get(), other.get(), opened.get()})
+        if (graph->setupBlock) GlobalFree(graph->setupBlock), graph->setupBlock = nullptr;
 }
 
 HWND g_activeDialog = reinterpret_cast<HWND>(1);

@@ -442,23 +442,23 @@ std::vector<double> RunRate(stRateParams* p, Series* s, double periodMs, int32_t
     return RunBlocks([&](stCalcBlock* b) { return CalcRate(p, ring.data(), b); }, s, total, sizes, base);
 }
 
-TEST(CalcRate, APulseTrainOfKnownPeriodGivesItsRateFromTheSecondEventOn) {
+TEST(CalcRate, APulseTrainGivesItsRateFromTheFirstEventTimedFromTheStartOfTheRun) {
     // Pulses every 500 ms at 1 ms, rising at 600, 1100, ...: peaks (with the 25 ms baseline
-    // removal) at each rise, the first of them reported without a rate.
+    // removal) at each rise. The first event (600, seen at 650) is timed from the start of the
+    // run; from the second (1100, seen 25 ms after it) on, the pulses' own period shows.
     struct Case {
         int16_t function;
-        double expected;
-    } cases[] = {{kRateBpm, 120.0}, {kRateHz, 2.0}, {kRateInterval, 0.5}};
+        double first, later;
+    } cases[] = {{kRateBpm, 60.0 / 0.6, 120.0}, {kRateHz, 1.0 / 0.6, 2.0}, {kRateInterval, 0.6, 0.5}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.function);
         stRateParams p = RateFor(c.function);
         Series s;
         s.channel[1] = Pulses(3000, 500, 50, 100);
         const auto out = RunRate(&p, &s, 1.0, 3000, {3000});
-        // The first event (the rise at 600) is seen at 650 and gives no rate against time 0; the
-        // second (1100) is seen 25 ms after it, when the baseline catches up with the pulse.
-        for (int32_t i = 0; i < 1125; ++i) ASSERT_EQ(out[size_t(i)], -1.0) << i;
-        for (int32_t i = 1125; i < 3000; ++i) ASSERT_NEAR(out[size_t(i)], c.expected, 1e-9) << i;
+        for (int32_t i = 0; i < 650; ++i) ASSERT_EQ(out[size_t(i)], -1.0) << i;
+        for (int32_t i = 650; i < 1125; ++i) ASSERT_NEAR(out[size_t(i)], c.first, 1e-9) << i;
+        for (int32_t i = 1125; i < 3000; ++i) ASSERT_NEAR(out[size_t(i)], c.later, 1e-9) << i;
     }
 }
 
@@ -477,15 +477,25 @@ TEST(CalcRate, CountingPeaksStartsAtZeroAndPeakTimesAreTheRises) {
     EXPECT_NEAR(times[2199], 2.1, 1e-12);
 }
 
-TEST(CalcRate, AtLongPeriodsTheBaselineLagIsStillOneSample) {
-    // 50 ms per sample: 25 ms is less than a sample, and a lag of 0 would subtract every sample
-    // from itself. Pulses of 5 samples every 20 samples (1 s) are 60 per minute.
-    stRateParams p = RateFor(kRateBpm);
-    Series s;
-    s.channel[1] = Pulses(300, 20, 5, 3);
-    const auto out = RunRate(&p, &s, 50.0, 300, {300});
-    EXPECT_EQ(p.baselineLag, 1);
-    EXPECT_NEAR(out[299], 60.0, 1e-9);
+TEST(CalcRate, TheBaselineLagIsTwentyFiveMsInWholeSamplesAndNoneAtLongerPeriods) {
+    // Pulses of a fifth of every 1 s (60 per minute) at each period. Above 25 ms a sample has no
+    // earlier one within the baseline's reach: the lag is 0 and the signal is taken as it is,
+    // so the pulses are still found.
+    struct Case {
+        double periodMs;
+        int32_t lag;
+    } cases[] = {{1.0, 25}, {5.0, 5}, {10.0, 2}, {20.0, 1}, {25.0, 1}, {30.0, 0}, {50.0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.periodMs);
+        stRateParams p = RateFor(kRateBpm);
+        const int32_t perSecond = static_cast<int32_t>(1000.0 / c.periodMs);
+        const int32_t total = 15 * perSecond;
+        Series s;
+        s.channel[1] = Pulses(total, perSecond, std::max(1, perSecond / 5), 3);
+        const auto out = RunRate(&p, &s, c.periodMs, total, {total});
+        EXPECT_EQ(p.baselineLag, c.lag);
+        EXPECT_NEAR(out[size_t(total - 1)], 60.0, 60.0 * c.periodMs / 1000.0 + 1e-9);
+    }
 }
 
 TEST(CalcRate, LimitsBecomeIntervalsInSamplesInEachUnit) {

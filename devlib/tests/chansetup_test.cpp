@@ -25,6 +25,7 @@
 #include "devlib/acquisition/device.h"
 #include "devlib/acquisition/presetorganiser.h"
 #include "devlib/acquisition/presets.h"
+#include "devlib/acquisition/setupblock.h"
 #include "devlib/resource.h"
 #include "devlib/services/binding.h"
 #include "devlib/services/panels.h"
@@ -617,6 +618,50 @@ TEST_F(ChannelSetup, ACalculationRowsSetUpButtonOpensItsKindsDialog) {
     EXPECT_TRUE(opened);
     EXPECT_EQ(FIELD(Record(kAnalogChannels + NDChan).label), "Smoothed CH1");
     EXPECT_EQ(ItemText(c1, IDC_ROW_LABEL), "Smoothed CH1") << "the window follows";
+}
+
+// The Rate dialog gives the channel the units of its result; the row's set-up button keeps
+// them, and the graph's stored set-up carries them.
+TEST_F(ChannelSetup, ARateRowKeepsTheUnitsItsDialogGaveIntoTheStoredSetUp) {
+    const int c1 = kAnalogChannels + NDChan;
+    const struct {
+        const char* function;
+        const char* units;
+    } cases[] = {{"Rate (BPM)", "BPM"}, {"Rate (Hz)", "Hertz"}, {"Interval (sec)", "Seconds"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.function);
+        {
+            AcqView acq(hAcq);
+            strcpy(acq->chans[0].units, "mV");
+            SetCalcChannelKind(acq.get(), &acq->chans[c1], kCalcRate);
+            acq->chans[c1].flags = kChanAllOn;
+            RefreshChannelSetup(acq->hwndChannelSetup, acq.get());
+        }
+        bool opened = false;
+        WithDialogs(
+            [&](HWND dlg) {
+                if (!GetDlgItem(dlg, IDC_RATE_FUNCTION)) return;
+                opened = true;
+                const LRESULT at = SendDlgItemMessageA(dlg, IDC_RATE_FUNCTION, CB_FINDSTRINGEXACT, WPARAM(-1),
+                                                       reinterpret_cast<LPARAM>(c.function));
+                ASSERT_NE(at, CB_ERR);
+                Choose(dlg, IDC_RATE_FUNCTION, static_cast<int>(at));
+                SendClick(dlg, IDOK);
+            },
+            [&] { Click(Row(kGroupCalc, 0), IDC_ROW_SETUP); });
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(FIELD(Record(c1).units), c.units);
+        std::unique_ptr<tagGS> graph = MakeGraph();
+        {
+            AcqView acq(hAcq);
+            ASSERT_EQ(SaveAcquisitionSetup(acq.get(), graph.get()), 1);
+        }
+        const auto* block = static_cast<const char*>(GlobalLock(graph->setupBlock));
+        ASSERT_NE(block, nullptr);
+        EXPECT_EQ(std::string(block + kSetupHeaderBytes + c1 * kSetupRecordBytes + 50), c.units);
+        GlobalUnlock(graph->setupBlock);
+        GlobalFree(graph->setupBlock);
+    }
 }
 
 TEST_F(ChannelSetup, TheExportsSetDefaultsAndTheStimulatorReference) {

@@ -511,11 +511,11 @@ struct stDamageCase {
 };
 
 TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay) {
-    const long kHuge = 1600000;
     const stDamageCase cases[] = {
         {"format 11", 0, 11, 0, true},
         {"format 0", 0, 0, 0, false},
-        {"count 0 with its records still there", 4, 0, 0, false},
+        {"count 2 with one record there", 4, 2, 0, false},
+        {"second count 3 with two entries there", 8, 3, 0, false},
         {"negative count", 4, -1, 0, false},
         {"count far too large", 4, 0x7FFFFFFF, 0, false},
         {"count 1001", 4, 1001, 0, false},
@@ -528,8 +528,6 @@ TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay) {
         {"negative block size", 16, -1, 0, false},
         {"truncated inside a record", SIZE_MAX, 0, -2000, false},
         {"last byte missing", SIZE_MAX, 0, -1, false},
-        {"one byte too many", SIZE_MAX, 0, 1, false},
-        {"far too large", SIZE_MAX, 0, kHuge, false},
         {"header cut short", SIZE_MAX, 0, -(20 + 3 * 512 + 2 * 476 - 12), false},
     };
     const Bytes good = HandMadeFile(1, 2, 496, 472);
@@ -553,6 +551,40 @@ TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay) {
     for (const Bytes& file : {negativeFirst, negativeSecond}) {
         SCOPED_TRACE(file.size());
         ExpectRefused(file, false);
+    }
+}
+
+// The header says how much the file must hold; bytes after that belong to no preset and are
+// left alone, however many there are.
+TEST_F(PresetsFiles, AFileLongerThanItsHeaderAsksForIsReadWithoutAWord) {
+    const Bytes good = HandMadeFile(1, 2, 496, 472);
+    const struct {
+        const char* what;
+        size_t extra;
+    } cases[] = {{"one byte more", 1}, {"a record more", 512}, {"more than any store", 1600000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes file = good;
+        file.resize(file.size() + c.extra, 0x5A);
+        Put(path, file);
+        DeleteFileA((path + ".bad").c_str());
+        CBoxCapture boxes;
+        ASSERT_EQ(LoadPresetsFrom(acq.get(), path.c_str(), nullptr), 1);
+        EXPECT_TRUE(boxes.boxes.empty());
+        EXPECT_FALSE(Exists(path + ".bad")) << "nothing was refused";
+        const stPresetStore& store = acq->presets;
+        ASSERT_EQ(store.count, 1);
+        ASSERT_EQ(store.calcCount, 2);
+        {
+            CPresetStoreLock lock(store);
+            ASSERT_TRUE(lock);
+            EXPECT_EQ(lock.second[2], 1.0) << "the last preset's second value";
+            EXPECT_EQ(lock.calcKinds[1], 2);
+            EXPECT_EQ(lock.calcBlocks[kCalcPresetBytes + 471], static_cast<uint8_t>(471 ^ 1));
+        }
+        // Saved again, the file is what the header described.
+        ASSERT_EQ(SavePresetsTo(acq.get(), path.c_str()), 1);
+        EXPECT_EQ(Get(path), good);
     }
 }
 

@@ -265,33 +265,62 @@ TEST(SimUnit, StatusReportsArmingSamplingAndTheControls) {
     EXPECT_EQ(u.Send(kSimCmdStatus), (Bytes{0, 0x00, 0x12, 0x34}));
 }
 
-// Channel trigger: the data starts at the first frame whose word on the reference input
-// reaches the reference level from below; the frames before it are not written.
-TEST(SimUnit, AChannelTriggerStartsTheDataAtTheCrossing) {
-    stSimControls c = Counting();
-    c.signal[0] = kSimSignalSine;  // 1 mV, 10 Hz: 3277 words at x1000
-    Unit u(40, c);
-    ASSERT_TRUE(u.Set(kSimCmdReference, {0x0B, 0xB8, 1}));  // 3000 counts, input 1
-    u.Record(0x03, 1, 0x80 | 0x40 | 0x10 | 3);              // rising edge on a channel
-    // Sine samples at 0.5 ms: the first at or above 3000 after one below.
-    uint32_t trigger = 0;
-    for (uint32_t f = 1; f < 200 && !trigger; ++f) {
-        const double prev = SimVoltsToWord(1e-3 * std::sin(2 * kPi * 10 * (f - 1) * 0.0005), 1000);
-        const double cur = SimVoltsToWord(1e-3 * std::sin(2 * kPi * 10 * f * 0.0005), 1000);
-        if (prev < 3000 && cur >= 3000) trigger = f;
+// Channel trigger: the data starts at the first frame whose word on the trigger input reaches
+// the reference level from below; the frames before it are not written. The first model's
+// trigger input is its fourth, whatever the reference byte says; the second model's is the input
+// the byte names. A sine on another input is not watched: the counting inputs, always above the
+// level, never cross it.
+TEST(SimUnit, AChannelTriggerStartsTheDataAtTheCrossingOfTheTriggerInput) {
+    const struct {
+        const char* what;
+        int32_t model;
+        uint8_t reference;
+        uint32_t sineInput;  // 0-3
+        bool starts;
+    } cases[] = {
+        {"model 40, the fourth input", 40, 3, 3, true},
+        {"model 40, the third input is not its trigger", 40, 3, 2, false},
+        {"model 40, whatever the byte", 40, 1, 3, true},
+        {"model 45, input 1", 45, 1, 0, true},
+        {"model 45, input 3", 45, 3, 2, true},
+        {"model 45, another input than the byte's", 45, 2, 0, false},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        stSimControls c = Counting();
+        c.signal[0] = kSimSignalNone;  // the only counting input that would cross 3000
+        c.signal[k.sineInput] = kSimSignalSine;  // 1 mV, 10 Hz: 3277 words at x1000
+        Unit u(k.model, c);
+        ASSERT_TRUE(u.Set(kSimCmdReference, {0x0B, 0xB8, k.reference}));  // 3000 counts
+        const uint32_t counting = k.sineInput == 1 ? 2 : 1;
+        const uint8_t mask = static_cast<uint8_t>((1u << k.sineInput) | (1u << counting));
+        u.Record(mask, 1, 0x80 | 0x40 | 0x10 | 3);  // rising edge on a channel
+        // Sine samples at 0.5 ms: the first at or above 3000 after one below.
+        uint32_t trigger = 0;
+        for (uint32_t f = 1; f < 200 && !trigger; ++f) {
+            const double prev = SimVoltsToWord(1e-3 * std::sin(2 * kPi * 10 * (f - 1) * 0.0005), 1000);
+            const double cur = SimVoltsToWord(1e-3 * std::sin(2 * kPi * 10 * f * 0.0005), 1000);
+            if (prev < 3000 && cur >= 3000) trigger = f;
+        }
+        ASSERT_GT(trigger, 0u);
+        u.Wait(trigger * kMs / 2);
+        EXPECT_EQ(u.WriteAddress(), 0u) << "the crossing frame has not fallen due yet";
+        EXPECT_EQ(u.Send(kSimCmdStatus)[1], 0x85) << "waiting for the start signal";
+        u.Wait(kMs / 2 * 5);
+        if (!k.starts) {
+            EXPECT_EQ(u.Send(kSimCmdStatus)[1], 0x85) << "still waiting";
+            EXPECT_EQ(u.WriteAddress(), 0u);
+            continue;
+        }
+        EXPECT_EQ(u.Send(kSimCmdStatus)[1], 0x87) << "data flowing";
+        EXPECT_EQ(u.WriteAddress(), 5u * 4);
+        const Bytes ring = u.ReadRing(0, 20);
+        const size_t sineAt = k.sineInput < counting ? 0 : 2, countingAt = 2 - sineAt;
+        EXPECT_GE(WordAt(ring, sineAt), 3000) << "the first frame is the crossing";
+        for (uint32_t f = 0; f < 5; ++f)
+            EXPECT_EQ(static_cast<uint16_t>(WordAt(ring, 4 * f + countingAt)), SimCountingWord(f, counting))
+                << "counted from the start signal";
     }
-    ASSERT_GT(trigger, 0u);
-    u.Wait(trigger * kMs / 2);
-    EXPECT_EQ(u.WriteAddress(), 0u) << "the crossing frame has not fallen due yet";
-    EXPECT_EQ(u.Send(kSimCmdStatus)[1], 0x85) << "waiting for the start signal";
-    u.Wait(kMs / 2 * 5);
-    EXPECT_EQ(u.Send(kSimCmdStatus)[1], 0x87) << "data flowing";
-    EXPECT_EQ(u.WriteAddress(), 5u * 4);
-    const Bytes ring = u.ReadRing(0, 20);
-    EXPECT_GE(WordAt(ring, 0), 3000) << "the first frame is the crossing";
-    for (uint32_t k = 0; k < 5; ++k)
-        EXPECT_EQ(static_cast<uint16_t>(WordAt(ring, 4 * k + 2)), SimCountingWord(k, 1))
-            << "counted from the start signal";
 }
 
 TEST(SimUnit, AnExternalStartSignalArrivesAtItsFrame) {
