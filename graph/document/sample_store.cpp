@@ -171,6 +171,14 @@ bool AskEscapeKey(const tagGS* gs) {
     return down;
 }
 
+bool EscapeHeldByTick(uint64_t* askedAt) {
+    uint64_t now = *g_escapeTick;
+    if (now == *askedAt) return false;
+    bool down = g_escapeSource->keyDown() != 0;
+    *askedAt = down ? kEscapeAskEveryRead : now;
+    return down;
+}
+
 int ReadChannelSample(tagGS* gs, int index, int slot, double* out) {
     if (!gs || !out || slot < 0 || slot >= kMaxChannels || index < 0) return 0;
     int64_t pos;

@@ -44,6 +44,10 @@ constexpr uint64_t kEscapeAskEveryRead = ~0ull;  // g_escapeAskedAt while Escape
 // Unless the document is recording, asks the key and notes the tick: whether Escape is held.
 bool AskEscapeKey(const tagGS* gs);
 
+// For loops other than reads (a redraw): whether Escape is held, asking the keyboard only when
+// the tick has moved on since *askedAt, which it updates.
+bool EscapeHeldByTick(uint64_t* askedAt);
+
 // Whether Escape ends a read of the document now; a load and a compare until the tick moves on.
 inline bool EscapeEndsRead(const tagGS* gs) {
     if (__builtin_expect(*g_escapeTick == g_escapeAskedAt, 1)) return false;

@@ -9,6 +9,7 @@
 #include "documents/documents_api.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/marker_walks.h"
+#include "graph/document/sample_store.h"
 #include "graph/render/drawing_port.h"
 #include "graph/render/grid_lines.h"
 #include "graph/render/render_api.h"
@@ -43,10 +44,13 @@ WaveEscapeProbe g_escapeProbe = nullptr;
 POINT g_xyLastDot = {0, 0};
 bool g_xyLastDotHeld = false;
 
+// The tick at which a redraw last asked the keyboard; kEscapeAskEveryRead while Escape is held.
+uint64_t g_drawEscapeAskedAt = kEscapeAskEveryRead;
+
+// A redraw checks thousands of times: the keyboard is asked only once the tick has moved on.
 int EscapeDown() {
     if (g_escapeProbe) return g_escapeProbe();
-    stEscapeCheck status{};
-    return CheckEscape(&status);
+    return EscapeHeldByTick(&g_drawEscapeAskedAt) ? 1 : 0;
 }
 
 bool Positive(double v) { return std::isfinite(v) && v > 0.0; }

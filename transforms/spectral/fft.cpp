@@ -78,6 +78,32 @@ bool ShowFftProgress(void* context, uint32_t percent) {
 }
 }  // namespace
 
+namespace {
+// exp(+i pi k / n) for k < n (n a power of two), from cosines and sines of the first octant
+// alone: the other angles are reflections of those, so the table costs n / 4 evaluations.
+void HalfTurnTable(uint32_t n, double* t) {
+    const uint32_t quarter = n / 4, half = n / 2;
+    for (uint32_t k = 0; k <= quarter || k == 0; ++k) {
+        t[2 * k] = std::cos(kPi * k / n);
+        t[2 * k + 1] = std::sin(kPi * k / n);
+    }
+    if (n < 4) {
+        for (uint32_t k = 1; k < n; ++k) t[2 * k] = std::cos(kPi * k / n), t[2 * k + 1] = std::sin(kPi * k / n);
+        return;
+    }
+    // pi/4 < angle <= pi/2: cos(pi/2 - f) = sin f, sin(pi/2 - f) = cos f.
+    for (uint32_t k = quarter + 1; k <= half; ++k) {
+        t[2 * k] = t[2 * (half - k) + 1];
+        t[2 * k + 1] = t[2 * (half - k)];
+    }
+    // pi/2 < angle < pi: cos(pi/2 + f) = -sin f, sin(pi/2 + f) = cos f.
+    for (uint32_t k = half + 1; k < n; ++k) {
+        t[2 * k] = -t[2 * (k - half) + 1];
+        t[2 * k + 1] = t[2 * (k - half)];
+    }
+}
+}  // namespace
+
 int FftPlan::Make(uint32_t n) {
     m_n = 0;
     if (!IsPowerOfTwo(n)) return 0;
@@ -93,18 +119,18 @@ int FftPlan::Make(uint32_t n) {
             for (; bit && (j & bit); bit >>= 1) j ^= bit;
             j |= bit;
         }
+        // The split of the real transform reads exp(+i pi k / n); each pass of half-span m reads
+        // exp(+i pi j / m), every (n / m)-th entry of the same table.
+        m_unpack.assign(2 * static_cast<size_t>(n), 0.0);
+        HalfTurnTable(n, m_unpack.data());
         m_twiddles.assign(2 * static_cast<size_t>(n > 1 ? n - 1 : 1), 0.0);
         for (uint32_t m = 1; m < n; m <<= 1) {
             double* w = &m_twiddles[2 * static_cast<size_t>(m - 1)];
+            const uint32_t stride = n / m;
             for (uint32_t j = 0; j < m; ++j) {
-                w[2 * j] = std::cos(kPi * j / m);
-                w[2 * j + 1] = std::sin(kPi * j / m);
+                w[2 * j] = m_unpack[2 * static_cast<size_t>(j) * stride];
+                w[2 * j + 1] = m_unpack[2 * static_cast<size_t>(j) * stride + 1];
             }
-        }
-        m_unpack.assign(n, 0.0);
-        for (uint32_t k = 0; k < n / 2; ++k) {
-            m_unpack[2 * k] = std::cos(kPi * k / n);
-            m_unpack[2 * k + 1] = std::sin(kPi * k / n);
         }
     } catch (const std::bad_alloc&) {
         return 0;
@@ -177,9 +203,22 @@ int FftPlan::Real(double* d, FftProbe probe, void* context) const {
     return 1;
 }
 
+const FftPlan* SharedFftPlan(uint32_t n) {
+    // The plans of the last sizes used: a menu's transforms repeat their sizes, and making the
+    // tables of a large one costs as much as the transform itself.
+    static FftPlan plans[2];
+    static uint32_t next = 0;
+    for (const FftPlan& p : plans)
+        if (p.Size() == n) return &p;
+    FftPlan& slot = plans[next];
+    next = (next + 1) % 2;
+    return slot.Make(n) ? &slot : nullptr;
+}
+
 int ComplexFft(double* data, uint32_t n, int direction) {
-    FftPlan plan;
-    if (!plan.Make(n)) return 0;
+    const FftPlan* shared = SharedFftPlan(n);
+    if (!shared) return 0;
+    const FftPlan& plan = *shared;
     StatusProbe status{direction >= 0 ? "FFT: %3lu%% completed" : "IIFT: %3lu%% completed", 0};
     notify::SetStatusTextFmt(status.key, 0);
     if (!plan.Complex(data, direction, ShowFftProgress, &status)) return 0;
@@ -192,11 +231,11 @@ int ComplexFft(double* data, uint32_t n, int direction) {
 }
 
 int RealFft(double* data, uint32_t nr, int) {
-    FftPlan plan;
-    if (nr < 4 || !plan.Make(nr / 2)) return 0;
+    const FftPlan* plan = nr < 4 ? nullptr : SharedFftPlan(nr / 2);
+    if (!plan) return 0;
     StatusProbe status{"FFT: %3lu%% completed", 0};
     notify::SetStatusTextFmt(status.key, 0);
-    if (!plan.Real(data, ShowFftProgress, &status)) return 0;
+    if (!plan->Real(data, ShowFftProgress, &status)) return 0;
     notify::SetStatusText("Ready");
     return 1;
 }

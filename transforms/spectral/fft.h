@@ -28,8 +28,12 @@ private:
     uint32_t m_log2 = 0;
     std::vector<uint32_t> m_swaps;  // index pairs exchanged by the bit reversal
     std::vector<double> m_twiddles; // pass of half-span m: m complex values from element m - 1
-    std::vector<double> m_unpack;   // exp(+i pi k / n) for the real transform's split, k < n / 2
+    std::vector<double> m_unpack;   // exp(+i pi k / n), k < n: the real split and every pass read it
 };
+
+// The plan for n complex points, kept for the next transforms of that size; null for a size that
+// is not a power of two or no memory.
+const FftPlan* SharedFftPlan(uint32_t n);
 
 // The whole-run forms: N complex values (direction +1 forward, -1 inverse with 1/N), or Nr real
 // values (a power of two, at least 4) forward. They show "FFT: %3lu%% completed" ("IIFT" for the

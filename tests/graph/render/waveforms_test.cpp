@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
 #include "graph/render/render_api.h"
 #include "render_test_support.h"
 #include "controls/utilities.h"
@@ -812,6 +813,46 @@ TEST_F(Waveforms, EscapeEndsThePlotEarlyAndCountsAsDrawn) {
     SetRaw(gs.get(), 1, Sine(26000, 20), kInk1);
     EXPECT_EQ(Draw(1, 0.0, Visible()), 1);
     EXPECT_EQ(surface.CountNotWhite(), 0);
+}
+
+// A keyboard behind a clock the test moves: each ask is counted.
+struct TickedKey {
+    static uint64_t tick;
+    static int down, asks;
+    static int Key() {
+        ++asks;
+        return down;
+    }
+};
+uint64_t TickedKey::tick = 0;
+int TickedKey::down = 0;
+int TickedKey::asks = 0;
+const stEscapeSource kTickedKey = {&TickedKey::tick, TickedKey::Key};
+
+// Asking the keyboard is a round trip to the window system: a redraw of thousands of column
+// groups asks it once while the clock stands still, and a press ends it once the clock moves.
+TEST_F(Waveforms, RedrawAsksTheKeyboardOnlyWhenTheClockMovesOn) {
+    struct Restore {
+        ~Restore() { SetSampleEscapeSource(nullptr); }
+    } restore;
+    TickedKey::tick = 100;
+    TickedKey::down = 0;
+    TickedKey::asks = 0;
+    SetSampleEscapeSource(&kTickedKey);
+    gs->hPerDiv = 25600.0;  // 640 samples a column: many column groups
+    SetRaw(gs.get(), 0, Sine(260000, 997), kInk0);
+    ASSERT_EQ(Draw(0, 0.0, Visible()), 1);
+    EXPECT_LE(TickedKey::asks, 1);
+    const int drawn = surface.CountNotWhite();
+    EXPECT_GT(drawn, 0);
+
+    // Escape held and the clock moved on: the next redraw stops at its first check.
+    PatBlt(surface.Dc(), 0, 0, surface.Width(), surface.Height(), WHITENESS);
+    TickedKey::down = 1;
+    ++TickedKey::tick;
+    EXPECT_EQ(Draw(0, 0.0, Visible()), 1);
+    EXPECT_GE(TickedKey::asks, 2);
+    EXPECT_LT(surface.CountNotWhite(), drawn);
 }
 
 // A recording to disk keeps its samples in a ring: index i at (base + i - first) mod length.
