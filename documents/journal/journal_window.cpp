@@ -180,10 +180,13 @@ void ApplyTabStops(HWND edit, float inches) {
         pf.cTabCount = MAX_TAB_STOPS;
         const float step = inches * 1440.0f;
         for (int i = 1; i <= MAX_TAB_STOPS; ++i) pf.rgxTabs[i - 1] = static_cast<LONG>(i * step);
-        CHARRANGE all{0, -1}, caret{0, 0};
+        // The whole text takes them through a selection of it; the user's caret and selection
+        // come back afterwards, so that text written next goes where it would have gone.
+        CHARRANGE kept{0, 0}, all{0, -1};
+        SendMessageA(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&kept));
         SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
         SendMessageA(edit, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
-        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&kept));
     } else {
         HDC screen = GetDC(nullptr);
         const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
@@ -445,7 +448,7 @@ void JournalApplyFont(void* pane) {
         SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         SendMessageA(edit, EM_SETSEL, 0, -1);
         SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
-        SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageA(edit, EM_SETSEL, start, end);
     }
     InvalidateRect(edit, nullptr, TRUE);
     UpdateWindow(edit);

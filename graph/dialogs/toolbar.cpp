@@ -257,6 +257,24 @@ void HideScriptToolbarButtons() {
     }
 }
 
+// A lesson's start: every button and group scripts control is shown and marked shown. The tool
+// buttons under the mode buttons are not among them and stay hidden.
+void ShowScriptToolbarButtons() {
+    if (!g_toolbar) return;
+    // Only what is hidden is shown: under Wine a window shown again still asks the window server.
+    auto show = [](HWND w) {
+        if (w && !(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE)) ShowWindow(w, SW_SHOWNA);
+    };
+    for (int i = 0; i < kScriptSlots; ++i) {
+        show(g_toolbar->buttons[i]);
+        g_toolbar->shown[i] = 1;
+    }
+    for (auto& e : g_toolbar->extra) {
+        show(e.button);
+        e.shown = 1;
+    }
+}
+
 // The lesson statements' way to a button.
 int SetScriptToolbarButton(const char* name, int shown) {
     const int slot = SlotOfName(name);

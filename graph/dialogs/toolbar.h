@@ -14,6 +14,8 @@ HWND ToolbarButton(unsigned id);
 std::vector<HWND> ToolbarChildren();
 // Hides every toolbar button and group that lesson scripts control and clears their shown flags.
 void HideScriptToolbarButtons();
+// Shows every toolbar button and group that lesson scripts control and sets their shown flags.
+void ShowScriptToolbarButtons();
 // Shows or hides the button a lesson script names ("SCOPEMODE", "GRID", ...) and sets its shown
 // flag; "OPTRANGE" and "RECENT" keep a flag without a button. 0 for an unknown name.
 int SetScriptToolbarButton(const char* name, int shown);

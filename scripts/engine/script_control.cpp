@@ -269,14 +269,18 @@ int16_t ScriptWordGoto(stScriptCall& call) {
     return GotoScriptLabel(call.frame, call.rest, call.position) ? kScriptGoOn : kScriptStop;
 }
 
+// CALL name: the callee's result is the statement's, so a callee that stopped brings the error
+// dialog up on the CALL line too, and its answer decides whether the caller goes on.
 int16_t ScriptWordCall(stScriptCall& call) {
     char name[kScriptWordChars];
     EvaluateScriptExpression(call.rest, name);
     if (ScriptFieldFailed()) return kScriptStop;
-    const int16_t result = RunScriptSubroutine(LoadedScript(), name, 0);
-    // A callee that stopped has had its say (its own error dialog, or a stop the user chose):
-    // the failure is reported once, on the line where it happened.
-    return result == kScriptStop ? int16_t{kScriptStopWithoutDialog} : result;
+    if (GetScriptNestingDepth() >= kScriptNestingLimit) {
+        // Runaway recursion: one dialog, and a stop unwinds the whole nest at once rather than
+        // asking again on every CALL line below.
+        return ShowScriptError(call.line, "CALL") == kScriptGoOn ? int16_t{kScriptGoOn} : int16_t{kScriptHalted};
+    }
+    return RunScriptSubroutine(LoadedScript(), name, 0);
 }
 
 // WAIT n milliseconds, turning the message loop meanwhile so a recording and the window go on.

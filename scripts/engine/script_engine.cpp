@@ -11,6 +11,7 @@
 #include "devlib/vk40.h"
 #include "devlib/resource.h"
 #include "graph/dialogs/toolbar.h"
+#include "controls/utilities.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,7 @@ CCursorList g_loadedScript;   // the loaded script, from start to exit
 CCursorList g_retiredScript;  // records a load dropped while a run of them was in progress
 std::string g_lastScriptPath;
 ScriptErrorHook g_errorHook = nullptr;
+ShortString g_lessonFolder;  // the name of the folder that holds the opened lesson's script
 
 struct AtStart {
     AtStart() {
@@ -156,6 +158,17 @@ int CloseAllGraphWindows() {
     return g_script.closeCancelled ? 0 : 1;
 }
 
+// The lesson's pictures are found under "Lessons" by the name of the folder its script is in.
+void TakeLessonFolder(const char* scriptPath) {
+    char full[MAX_PATH];
+    char* file = nullptr;
+    const DWORD n = GetFullPathNameA(scriptPath, sizeof full, full, &file);
+    if (n == 0 || n >= sizeof full || !file || file == full) return;
+    file[-1] = 0;
+    const char* slash = std::strrchr(full, '\\');
+    if (g_lessonFolder.Assign(slash ? slash + 1 : full)) g_script.lessonFolder = &g_lessonFolder;
+}
+
 void HideDevicePanels() {
     if (g_app && g_app->hAcq) DrvHidePanels(&g_app->driverOps, g_app->hAcq);
 }
@@ -194,15 +207,11 @@ void RunStartupScript() {
 CCursorList* LoadedScript() { return &g_loadedScript; }
 uint32_t ScriptGeneration() { return g_script.generation; }
 
-// The toolbar and every button on it are shown again.
+// The toolbar and its standard buttons are shown again and marked shown.
 void ShowAllToolbarButtons() {
     if (!g_app || !g_app->hwndToolbar) return;
-    // Only what is hidden is shown: under Wine a window shown again still asks the window server.
-    auto show = [](HWND w) {
-        if (!(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE)) ShowWindow(w, SW_SHOWNA);
-    };
-    show(g_app->hwndToolbar);
-    for (HWND b : ToolbarChildren()) show(b);
+    if (!(GetWindowLongA(g_app->hwndToolbar, GWL_STYLE) & WS_VISIBLE)) ShowWindow(g_app->hwndToolbar, SW_SHOWNA);
+    ShowScriptToolbarButtons();
 }
 
 // The whole file, line feeds left out (a 0 byte ends it), ending with a CR.
@@ -308,6 +317,7 @@ int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
     if (list->Count() == 0) return kScriptGoOn;
     CScriptSubroutine* sub = FindScriptSubroutine(list, name);
     if (!sub) return kScriptNotFound;
+    if (g_script.nestingDepth >= kScriptNestingLimit) return kScriptStop;
     void* const caller = g_script.currentSubroutine;
     g_script.waitCursorFlag = static_cast<int16_t>(waitCursor);
     // Turns are owed to long runs: an event's few lines (one per idle step during a recording)
@@ -392,6 +402,7 @@ static int LoadLesson(const char* fileName, bool closeGraphs) {
     ClearBackgroundPicture();
     int stored = 0;
     if (!ReplaceLoadedScript(g_lastScriptPath.c_str(), &stored)) return 0;
+    TakeLessonFolder(g_lastScriptPath.c_str());
     if (!stored) return 1;
     return RunScriptSubroutine(&g_loadedScript, "OnOpenFile", 0);
 }

@@ -27,6 +27,9 @@ enum ScriptResult : int16_t {
 constexpr int kScriptWordChars = 256;    // word, field and string buffers, terminator included
 constexpr int kScriptStringChars = 255;  // longest string value
 constexpr int kScriptLoopSlots = 8;      // nested FOR loops
+// Subroutine runs in progress at once (CALL, events, the editor's steps). Each costs the main
+// thread's stack some kilobytes; past this a CALL fails instead of overflowing it.
+constexpr int16_t kScriptNestingLimit = 200;
 
 // What a word's handler gets. A handler returns kScriptGoOn when done and kScriptStop when the
 // statement failed: the engine then shows the error dialog on the line, whose answer becomes the
@@ -69,7 +72,8 @@ int ReplaceLoadedScript(const char* path, int* stored);
 // A run of an older script than the loaded one is to unwind with kScriptReplaced.
 uint32_t ScriptGeneration();
 int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, char* outName);
-// The toolbar and every button on it are shown again.
+// The toolbar and its standard buttons are shown again and marked shown (the row of lesson
+// buttons starts after them).
 void ShowAllToolbarButtons();
 // The error and break point dialog: 1 when the user chose Continue, else 0.
 int16_t ShowScriptError(const char* firstText, const char* secondText);

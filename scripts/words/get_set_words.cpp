@@ -150,12 +150,6 @@ int16_t GetWithDocument(stScriptCall& call, CWordFields& fields, const char* tar
         if (gs->displayMode > 2) return kScriptStop;
         return AssignNumber(call, fields, gs->displayMode + 1.0) ? kScriptGoOn : kScriptStop;
     }
-    if (ScriptWordIs(target, "ACTIVEWNDTITLE")) {
-        char title[MAX_PATH] = "";
-        if (g_app->hwndActiveGraph && IsWindow(g_app->hwndActiveGraph))
-            GetWindowTextA(g_app->hwndActiveGraph, title, sizeof title);
-        return AssignText(fields, title) ? kScriptGoOn : kScriptStop;
-    }
     if (ScriptWordIs(target, "GRIDOPTIONS")) return GetGridOptions(call, fields, gs);
     if (ScriptWordIs(target, "HGRID")) {
         const bool ok = AssignNumber(call, fields, gs->hPerDiv) && AssignNumber(call, fields, gs->gridExtraValue);
@@ -866,6 +860,14 @@ int16_t ScriptWordGet(stScriptCall& call) {
     if (ScriptWordIs(target, "VKMODELNUM"))
         return AssignNumber(call, fields, CVKDevice::GetDeviceNum()) ? kScriptGoOn : kScriptStop;
     if (ScriptWordIs(target, "DRIVERINFO")) return GetDriverInfo(call, fields);
+    // The active graph window's title, whether or not the script has a graph of its own: the
+    // start-up script's File menu subroutines save the graph the user works on.
+    if (ScriptWordIs(target, "ACTIVEWNDTITLE")) {
+        char title[MAX_PATH] = "";
+        if (g_app->hwndActiveGraph && IsWindow(g_app->hwndActiveGraph))
+            GetWindowTextA(g_app->hwndActiveGraph, title, sizeof title);
+        return AssignText(fields, title) ? kScriptGoOn : kScriptStop;
+    }
     tagGS* gs = g_script.graph;
     if (!gs) return ScriptWordIs(target, "DISPLAYMODE") ? kScriptStop : kScriptGoOn;
     return GetWithDocument(call, fields, target, gs);

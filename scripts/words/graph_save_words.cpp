@@ -30,15 +30,23 @@ tagGS* SavingGraph() {
     return g_app && g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
 }
 
-// The graph's title, put back when a save does not happen.
+// The graph's title and its window's text, put back when a save does not happen or wrote only
+// a copy (a lesson may have given the window a text of its own).
 class CKeptTitle {
 public:
-    explicit CKeptTitle(tagGS* gs) : m_gs(gs) { lstrcpynA(m_title, gs->title, sizeof m_title); }
-    void PutBack() { lstrcpynA(m_gs->title, m_title, sizeof m_gs->title); }
+    explicit CKeptTitle(tagGS* gs) : m_gs(gs) {
+        lstrcpynA(m_title, gs->title, sizeof m_title);
+        if (gs->hwnd) GetWindowTextA(gs->hwnd, m_shown, sizeof m_shown);
+    }
+    void PutBack() {
+        lstrcpynA(m_gs->title, m_title, sizeof m_gs->title);
+        if (m_gs->hwnd) SetWindowTextA(m_gs->hwnd, m_shown);
+    }
 
 private:
     tagGS* m_gs;
     char m_title[sizeof(tagGS::title)];
+    char m_shown[sizeof(tagGS::title)] = "";
 };
 
 // 0 when the file can be opened for reading with no sharing, else the system's error.
@@ -73,9 +81,9 @@ int16_t WordSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     return kScriptGoOn;
 }
 
-// SAVECOPY name, text, word, var [, folder]: writes a copy and leaves the graph's title and its
-// changed mark; an empty text writes to the name without questions, another one asks with it as
-// the caption.
+// SAVECOPY name, text, word, var [, folder]: writes a copy, then the graph keeps its title and
+// counts as saved; an empty text writes to the name without questions, another one asks with it
+// as the caption.
 int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     char name[kScriptWordChars], text[kScriptWordChars], word[kScriptWordChars], var[kScriptWordChars];
     char folder[kScriptWordChars] = "";
@@ -86,8 +94,6 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     fields.Text(folder);
     if (CWordFields::Bad()) return kScriptStop;
     CKeptTitle kept(gs);
-    // A copy saves the graph elsewhere, not the graph itself: its changes stay unsaved.
-    const int32_t modified = gs->modified ? 1 : 0;
     int ask = 1;
     if (!text[0]) {
         SetResult(call, var, kSaved);
@@ -107,7 +113,7 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
         kept.PutBack();
         return kScriptGoOn;
     }
-    setDirtyGraphFlag(gs, modified);
+    setDirtyGraphFlag(gs, 0);
     kept.PutBack();
     SetResult(call, var, kSaved);
     return kScriptGoOn;

@@ -23,6 +23,9 @@ void ExpandClipboardEscapes(const char* in, char* out, size_t size);
 // The lesson buttons on the frame toolbar (script_buttons.cpp): CREATEBUTTON, REMOVEBUTTON,
 // REMOVEALLBUTTONS and RENAMEBUTTON. *handled is 1 when the word was one of them.
 int16_t ExecButtonWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled);
+// The first slot whose button's caption (its text, or its picture's name) is the caption, ignoring
+// case; -1 when none is.
+int FindScriptButton(tagGS* gs, const char* caption);
 // TRANSFORM's second word and its fields (transform_words.cpp).
 int16_t ExecTransformWord(stScriptCall& call, tagGS* gs, CWordFields& fields);
 // The executor's words other than SAVE and SAVECOPY (graph_words.cpp); *handled is 0 for a word

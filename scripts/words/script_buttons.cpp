@@ -19,25 +19,6 @@ constexpr int kBitmapWidth = 80, kLeastTextWidth = 50;
 
 CScriptButton* Slot(tagGS* gs, int i) { return static_cast<CScriptButton*>(gs->scriptButtons[i]); }
 
-// A button's caption: the picture's name in bitmap mode, else its text.
-void ButtonCaption(CScriptButton* button, char* out, int size) {
-    out[0] = 0;
-    if (button->GetCaption()[0])
-        lstrcpynA(out, button->GetCaption(), size);
-    else if (button->GetWindow())
-        GetWindowTextA(button->GetWindow(), out, size);
-}
-
-int FindButton(tagGS* gs, const char* caption) {
-    for (int i = 0; i < kSlots; ++i) {
-        CScriptButton* button = Slot(gs, i);
-        if (!button) continue;
-        char text[kScriptCaptionMax];
-        ButtonCaption(button, text, sizeof text);
-        if (lstrcmpiA(text, caption) == 0) return i;
-    }
-    return -1;
-}
 
 // The caption's width on the screen, at least the narrowest button.
 int TextWidth(const char* caption) {
@@ -98,10 +79,11 @@ int16_t CreateButton(const stScriptCall& call, tagGS* gs, CWordFields& fields) {
     const RECT rc{left, kTop, left + width, kBottom};
     auto* button = new CScriptButton();
     button->Create(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + slot, &rc);
+    // The button keeps its caption in either mode: the words that name a button find it by that.
     if (pictures)
         button->SetBitmap(caption);
-    else if (button->GetWindow())
-        SetWindowTextA(button->GetWindow(), caption);
+    else
+        button->SetText(caption);
     gs->scriptButtons[slot] = button;
     lstrcpynA(gs->scriptButtonText[slot], subroutine, sizeof gs->scriptButtonText[slot]);
     ++gs->scriptButtonCount;
@@ -122,7 +104,7 @@ void RenameButton(tagGS* gs, int i, const char* caption, const char* subroutine)
     if (g_script.lessonButtonMode) {
         button->SetBitmap(caption);
     } else {
-        if (button->GetWindow()) SetWindowTextA(button->GetWindow(), caption);
+        button->SetText(caption);
         RECT rc;
         button->GetRect(&rc);
         const int grow = TextWidth(caption) - (rc.right - rc.left);
@@ -142,6 +124,13 @@ void RenameButton(tagGS* gs, int i, const char* caption, const char* subroutine)
 }
 
 }  // namespace
+
+int FindScriptButton(tagGS* gs, const char* caption) {
+    for (int i = 0; i < kSlots; ++i)
+        if (CScriptButton* button = Slot(gs, i))
+            if (lstrcmpiA(button->GetCaption(), caption) == 0) return i;
+    return -1;
+}
 
 int16_t ExecButtonWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled) {
     *handled = 1;
@@ -168,7 +157,7 @@ int16_t ExecButtonWord(stScriptCall& call, tagGS* gs, const char* word, CWordFie
         ShowScriptError(call.line, word);
         return kScriptGoOn;
     }
-    const int i = FindButton(gs, caption);
+    const int i = FindScriptButton(gs, caption);
     if (i < 0) return kScriptGoOn;
     if (remove) {
         FreeSlot(gs, i);

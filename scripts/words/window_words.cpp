@@ -1,6 +1,7 @@
 // The lesson words that decide what the user may touch: ENABLE, DISABLE, SHOW, HIDE and SELECT,
 // the file words FileCopy, SplitPath and GetCurrentDirectory, and the reset of the frame menu.
 #include "scripts/words/word_fields.h"
+#include "scripts/words/graph_words.h"
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/resource.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int kScriptButtonSlots = 10;
 constexpr int kJournalPrefsDialog = 350;
 
 struct stClickTarget {
@@ -67,13 +67,10 @@ bool EnableSavePrompt(uint16_t on) {
 bool EnableUserButton(const char* caption, bool on) {
     tagGS* gs = g_script.graph;
     if (!gs) return true;
-    for (int i = 0; i < kScriptButtonSlots; ++i) {
-        auto* button = static_cast<CScriptButton*>(gs->scriptButtons[i]);
-        if (!button || lstrcmpiA(button->GetCaption(), caption) != 0) continue;
-        EnableWindow(button->GetWindow(), on);
-        return true;
-    }
-    return false;
+    const int i = FindScriptButton(gs, caption);
+    if (i < 0) return false;
+    EnableWindow(static_cast<CScriptButton*>(gs->scriptButtons[i])->GetWindow(), on);
+    return true;
 }
 
 int16_t EnableOrDisable(stScriptCall& call, uint16_t on) {

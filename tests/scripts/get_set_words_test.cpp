@@ -150,6 +150,12 @@ TEST_F(GetSetWords, GetReportsTheUnitModelTheDriverAndTheActiveWindowTitle) {
     EXPECT_EQ(Var('N'), named ? kind : 255);
     EXPECT_EQ(Str('B'), GetConnectToVK40IsDesired() ? "YES" : "NO");
     EXPECT_EQ(Str('T'), "Title here");
+    // The start-up script, which has no graph of its own, reads the title of the one in front.
+    g_script.graph = nullptr;
+    AssignScriptStringVariable('T' - 'A', "", 0);
+    ASSERT_EQ(Run({"GET ACTIVEWNDTITLE T$"}), kScriptGoOn);
+    EXPECT_EQ(Str('T'), "Title here");
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // ---- SET without a graph ----

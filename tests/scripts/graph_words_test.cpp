@@ -979,6 +979,37 @@ TEST_F(GraphWords, JournalPaneWordsShowPlaceAndFillIt) {
     EXPECT_EQ(g_errorDialogs, 0);
 }
 
+// Showing or hiding the journal, by a word or by the Display menu, leaves its caret where it
+// was: what is written next follows what was written before.
+TEST_F(GraphWords, ShowingOrHidingTheJournalKeepsItsCaret) {
+    const std::vector<std::vector<std::string>> toggles = {
+        {"JOURNAL CLOSE"},                    // hidden: the next write shows it again
+        {"HIDE JOURNAL", "SHOW JOURNAL"},
+        {"SHOW JOURNAL"},                     // shown again while shown
+        {"JOURNAL TABSIZE 0.75"},             // the tab stops are set the same way
+        {"menu", "menu"},                     // Display > Show > Journal twice
+    };
+    for (const auto& lines : toggles) {
+        SCOPED_TRACE(lines.front());
+        ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL WRITE \"first\\r\""}), kScriptGoOn);
+        std::vector<std::string> words;
+        for (const std::string& line : lines) {
+            if (line == "menu") {
+                SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_SHOW_JOURNAL, 0);
+                PumpMessages();
+            } else {
+                words.push_back(line);
+            }
+        }
+        if (!words.empty()) {
+            ASSERT_EQ(Run(words), kScriptGoOn);
+        }
+        ASSERT_EQ(Run({"JOURNAL WRITE \"second\""}), kScriptGoOn);
+        EXPECT_EQ(JournalText(), "first\r\nsecond");
+    }
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
 // The row starts after the last standard button group that is shown.
 TEST_F(LessonButtons, TheRowStartsAfterTheShownStandardButtons) {
     g_script.lessonButtonMode = 0;
@@ -998,6 +1029,64 @@ TEST_F(LessonButtons, TheRowStartsAfterTheShownStandardButtons) {
         EXPECT_EQ(Place(go).left, c.left);
     }
     HideScriptToolbarButtons();
+}
+
+// A lesson starts with every standard button shown and marked shown: its row of buttons then
+// starts past all of them and covers none, and the tool buttons under the mode buttons, which
+// are never shown, stay hidden.
+TEST_F(LessonButtons, ALessonsButtonsStandClearOfTheStandardButtonsItStartsWith) {
+    g_script.lessonButtonMode = 0;
+    HideScriptToolbarButtons();
+    ShowAllToolbarButtons();
+    for (const char* name : {"SCOPEMODE", "CHARTMODE", "XYMODE", "VAUTOSCALE", "OPTRANGE", "HAUTOSCALE", "VCENTER",
+                             "HCENTER", "FINDPEAK", "FINDNEXTPEAK", "GRID", "MARKER", "MEASUREMENTS", "CHANNELS",
+                             "JOURNAL", "RECENT"})
+        EXPECT_EQ(GetScriptToolbarButton(name), 1) << name;
+    for (UINT id : {IDM_SHOW_SCOPE, IDM_SHOW_XY, IDM_SHOW_JOURNAL, IDM_SEGMENT_VIEW}) {
+        ASSERT_TRUE(ToolbarButton(id)) << id;
+        EXPECT_TRUE(IsWindowVisible(ToolbarButton(id))) << id;
+    }
+    for (UINT id : {IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL_ZOOM}) {
+        ASSERT_TRUE(ToolbarButton(id)) << id;
+        EXPECT_FALSE(IsWindowVisible(ToolbarButton(id))) << id << " lies under a mode button";
+    }
+    ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Measure\", \"Pressed\", V"}, subs), kScriptGoOn);
+    HWND measure = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
+    ASSERT_TRUE(measure);
+    const RECT at = Place(measure);
+    EXPECT_EQ(at.left, 430);
+    for (HWND b : ToolbarChildren()) {
+        if (b == measure || !IsWindowVisible(b)) continue;
+        RECT other = Place(b), overlap{};
+        EXPECT_FALSE(IntersectRect(&overlap, &at, &other)) << "covers the button " << GetDlgCtrlID(b);
+    }
+    HideScriptToolbarButtons();
+}
+
+// ENABLE and DISABLE USERBUTTON find a lesson button by its caption, ignoring case, whether it
+// shows that caption as text or took its picture by it; a caption no button has fails.
+TEST_F(LessonButtons, EnableAndDisableUserButtonFindTheButtonByItsCaption) {
+    for (int pictures : {0, 1}) {
+        SCOPED_TRACE(pictures ? "bitmap buttons" : "text buttons");
+        g_script.lessonButtonMode = pictures;
+        ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V", "CREATEBUTTON \"Stop\", \"Other\", V"},
+                      subs),
+                  kScriptGoOn);
+        HWND go = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
+        HWND stop = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 1);
+        ASSERT_TRUE(go && stop);
+        g_errorDialogs = 0;
+        ASSERT_EQ(Run({"DISABLE USERBUTTON \"go\""}, subs), kScriptGoOn);
+        EXPECT_FALSE(IsWindowEnabled(go));
+        EXPECT_TRUE(IsWindowEnabled(stop));
+        ASSERT_EQ(Run({"ENABLE USERBUTTON \"GO\""}, subs), kScriptGoOn);
+        EXPECT_TRUE(IsWindowEnabled(go));
+        EXPECT_EQ(g_errorDialogs, 0);
+        Run({"DISABLE USERBUTTON \"Nobody\""}, subs);
+        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_TRUE(IsWindowEnabled(go) && IsWindowEnabled(stop));
+    }
+    g_script.lessonButtonMode = 0;
 }
 
 // In bitmap mode a button is 80 pixels wide and is found by the caption it took its picture by.

@@ -19,6 +19,7 @@
 #include "base/lesson.h"
 #include "base/notify.h"
 #include "base/resource.h"
+#include "controls/script_button.h"
 #include "controls/utilities.h"
 #include "devlib/vk40.h"
 #include "scripts/dialogs/script_dialogs.h"
@@ -685,6 +686,73 @@ TEST_F(ScriptDialogs, LessonChooserQuitClosesTheFrameAndOpeningModeOpensTheLesso
     EXPECT_FALSE(PeekMessageA(&msg, frame, WM_CLOSE, WM_CLOSE, PM_REMOVE));
     app_.hwndFrame = nullptr;
     DestroyWindow(frame);
+}
+
+// ---- The pictures of the lesson that is opened ----
+
+// A lesson opened as the Lessons menu opens it, from its folder under "Lessons", shows the
+// pictures of its own "Prompts" and "Buttons": in its prompts, number and text prompts, item
+// chooser and bitmap script buttons. Another lesson does not see them.
+TEST_F(ScriptDialogs, AnOpenedLessonShowsThePicturesOfItsOwnFolder) {
+    g_script.lessonFolder = nullptr;  // only the opening of a lesson names it
+    WriteScript(lessons_ + "\\Alpha\\Alpha",
+                "Alpha\nOnOpenFile\nSET VISUALMODE GRAPHICS\nPROMPT \"Question.bmp\", \"Yes.bmp\", \"No.bmp\", \"\", P\n"
+                "GETNUMBER \"Question.bmp\", \"Label.bmp\", N, R\nGETSTRING \"Small.bmp\", S$, Q\n"
+                "I = 1\nC = 2\nCHOOSEITEM \"Small.bmp\", I, C, 1, \"Red.bmp\", \"Green.bmp\"\nEND\n");
+    SIZE prompt{}, yes{}, numberPicture{}, label{}, ok{}, textPicture{}, items[2]{};
+    User([&](HWND dlg) {
+        prompt = StaticImage(dlg, IDC_PROMPT_PICTURE);
+        yes = ButtonImage(dlg, IDOK);
+        Press(dlg, IDOK);
+    });
+    User([&](HWND dlg) {
+        numberPicture = StaticImage(dlg, IDC_NUMBER_PICTURE);
+        label = StaticImage(dlg, IDC_NUMBER_LABEL);
+        ok = ButtonImage(dlg, IDOK);
+        Press(dlg, IDOK);
+    });
+    User([&](HWND dlg) {
+        textPicture = StaticImage(dlg, IDC_TEXT_PROMPT_PICTURE);
+        Press(dlg, IDOK);
+    });
+    User([&](HWND dlg) {
+        HWND list = GetDlgItem(dlg, IDC_SCRIPT_PICTURE_LIST);
+        for (int i = 0; i < 2; ++i)
+            items[i] = ImageSize(reinterpret_cast<HANDLE>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
+        Press(dlg, IDOK);
+    });
+    SetCurrentDirectoryA(folder_.c_str());
+    const char* alpha = GetLessonFileName("Alpha");
+    ASSERT_TRUE(alpha);
+    EXPECT_EQ(OpenScript(alpha), 1);
+    EXPECT_EQ(prompt.cx, 300) << "the prompt shows Prompts\\Question.bmp";
+    EXPECT_EQ(yes.cx, 64) << "its first button Buttons\\Yes.bmp";
+    EXPECT_EQ(numberPicture.cx, 300);
+    EXPECT_EQ(label.cx, 50);
+    EXPECT_EQ(ok.cx, 56) << "OK shows Buttons\\Ok_button.bmp";
+    EXPECT_EQ(textPicture.cx, 40);
+    EXPECT_EQ(items[0].cx, 30);
+    EXPECT_EQ(items[1].cy, 24);
+
+    // A script button of the lesson takes its face from the lesson's "Buttons".
+    HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(parent);
+    const RECT at{0, 0, 80, 20};
+    {
+        CScriptButton button;
+        ASSERT_EQ(button.Create(parent, 12000, &at), 1);
+        EXPECT_EQ(button.SetBitmap("Yes.bmp"), 1);
+        EXPECT_EQ(ImageSize(button.GetBitmap()).cx, 64);
+    }
+    // Beta has no pictures: its button finds none of Alpha's.
+    SetCurrentDirectoryA(folder_.c_str());
+    EXPECT_EQ(OpenScript(GetLessonFileName("Beta")), 1);
+    {
+        CScriptButton button;
+        ASSERT_EQ(button.Create(parent, 12000, &at), 1);
+        EXPECT_EQ(button.SetBitmap("Yes.bmp"), 0);
+    }
+    DestroyWindow(parent);
 }
 
 // ---- The words that ask through the dialogs ----

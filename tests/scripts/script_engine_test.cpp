@@ -259,7 +259,12 @@ const RunCase kRunCases[] = {
     {"a long subroutine name finds its record",
      "CALL \"AVeryLongSubroutineNameIndeed\"\nEND\nAVeryLongSubroutineNameIndeed\nA = 1\n", 1, {{'A', 1}}, {}, 0, {}},
     {"BREAK asks; Continue goes on", "BREAK\nA = 1\n", 1, {{'A', 1}}, {}, 1, {1}},
-    {"a failure inside a callee is reported once", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {}, 1, {}},
+    {"a stop inside a callee asks again on the CALL line", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {}, 2,
+     {0, 0}},
+    {"Continue on the CALL line after a callee's stop goes on", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\nB = 1\n", 1,
+     {{'A', 1}, {'B', 0}}, {}, 2, {0, 1}},
+    {"a callee's Continue answers only its own line", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\nB = 1\n", 1,
+     {{'A', 1}, {'B', 1}}, {}, 1, {1}},
     {"a ninth nested loop fails",
      "FOR a = 1 TO 1\nFOR b = 1 TO 1\nFOR c = 1 TO 1\nFOR d = 1 TO 1\nFOR e = 1 TO 1\nFOR f = 1 TO 1\n"
      "FOR g = 1 TO 1\nFOR h = 1 TO 1\nFOR k = 1 TO 1\n",
@@ -372,10 +377,52 @@ TEST_F(ScriptEngine, TheErrorDialogNamesSubroutineLineAndWord) {
     };
     for (const Case& c : cases) {
         SetUp();
+        ErrorDialogs::answers = {1};
         ScriptFile file(std::string("test script\nMain\n") + c.body + "END\n");
         Run(file);
         ASSERT_EQ(ErrorDialogs::shown.size(), 1u) << c.body;
         EXPECT_EQ(ErrorDialogs::shown[0], c.message);
+    }
+    // A callee stopped with No: the caller's CALL line is reported in its turn.
+    SetUp();
+    ScriptFile file("test script\nMain\n  CALL \"Inner\"\nEND\nInner\nBREAK\nEND\n");
+    EXPECT_EQ(Run(file), kScriptStop);
+    ASSERT_EQ(ErrorDialogs::shown.size(), 2u);
+    EXPECT_EQ(ErrorDialogs::shown[1],
+              "Script Error or Break Point\r\n\r\nSubroutine name: Main;\r\nLINE: CALL \"Inner\";\r\nWORD: CALL");
+}
+
+// Runaway recursion ends in one error dialog on the CALL line that went too deep; the program
+// and its stack live on. No unwinds every level at once, Continue lets each level go on.
+TEST_F(ScriptEngine, DeepRecursionFailsItsCallInsteadOfOverflowingTheStack) {
+    struct Case {
+        const char* what;
+        const char* subs;  // after Main, which calls "Rec" and then sets A
+        const char* deepLine;
+    };
+    const Case cases[] = {
+        {"1,500 self-calls", "Rec\nN = N + 1\nIF N < 1500\nCALL \"Rec\"\nENDIF\nEND\n", "CALL \"Rec\""},
+        {"unbounded self-calls", "Rec\nN = N + 1\nCALL \"Rec\"\nEND\n", "CALL \"Rec\""},
+        {"two subroutines calling each other",
+         "Rec\nN = N + 1\nCALL \"Other\"\nEND\nOther\nCALL \"Rec\"\nEND\n", ""},
+    };
+    for (const Case& c : cases) {
+        for (int16_t answer : {0, 1}) {
+            SCOPED_TRACE(std::string(c.what) + (answer ? ", Continue" : ", No"));
+            SetUp();
+            ErrorDialogs::answers = {answer};
+            ScriptFile file(std::string("t\nMain\nCALL \"Rec\"\nA = 1\nEND\n") + c.subs);
+            EXPECT_EQ(Run(file), answer ? kScriptGoOn : kScriptHalted);
+            ASSERT_EQ(ErrorDialogs::shown.size(), 1u);
+            EXPECT_NE(ErrorDialogs::shown[0].find(std::string("LINE: ") + c.deepLine), std::string::npos)
+                << ErrorDialogs::shown[0];
+            EXPECT_NE(ErrorDialogs::shown[0].find("WORD: CALL"), std::string::npos) << ErrorDialogs::shown[0];
+            EXPECT_GT(Var('N'), 50) << "ordinary nesting is not refused";
+            EXPECT_LT(Var('N'), 1500);
+            EXPECT_EQ(Var('A'), answer ? 1 : 0);
+            EXPECT_EQ(g_script.nestingDepth, 0);
+            EXPECT_EQ(GetScriptNestingDepth(), 0);
+        }
     }
 }
 

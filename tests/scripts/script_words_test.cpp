@@ -324,8 +324,9 @@ TEST_F(ScriptWords, OpenAndOpenModReportWhetherTheGraphOpened) {
     EXPECT_TRUE(boxes.boxes.empty()) << "the graph words ask no questions";
 }
 
-// SAVE writes over an existing file only and renames the graph; SAVECOPY writes a new file and
-// leaves the graph's name; both write the graph file, which reads back with the same channels.
+// SAVE writes over an existing file only and renames the graph; SAVECOPY writes a new file, and
+// the graph keeps its name (its window too) and counts as saved; both write the graph file,
+// which reads back with the same channels.
 TEST_F(ScriptWords, SaveAndSaveCopyWriteTheGraphFileAndReportThroughTheirVariable) {
     const std::string lab = InFolder("lab.acq");
     ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
@@ -345,7 +346,7 @@ TEST_F(ScriptWords, SaveAndSaveCopyWriteTheGraphFileAndReportThroughTheirVariabl
     };
     const Case cases[] = {
         {"SAVE \"missing.acq\", R", 3.0, "", false, 1},
-        {"SAVECOPY \"copy.acq\", \"\", KeepName, R", 1.0, "copy.acq", false, 1},
+        {"SAVECOPY \"copy.acq\", \"\", KeepName, R", 1.0, "copy.acq", false, 0},
         {"SAVE \"copy.acq\", R", 1.0, "copy.acq", true, 0},
     };
     for (const Case& c : cases) {
@@ -353,6 +354,7 @@ TEST_F(ScriptWords, SaveAndSaveCopyWriteTheGraphFileAndReportThroughTheirVariabl
         DeleteFileA((folder + "\\missing.acq").c_str());
         gs->modified = 1;
         lstrcpynA(gs->title, title.c_str(), sizeof gs->title);
+        SetWindowTextA(gs->hwnd, title.c_str());
         EXPECT_EQ(Run({c.line}), kScriptGoOn);
         EXPECT_EQ(Var('R'), c.result);
         EXPECT_EQ(GetFileAttributesA((folder + "\\missing.acq").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -364,9 +366,10 @@ TEST_F(ScriptWords, SaveAndSaveCopyWriteTheGraphFileAndReportThroughTheirVariabl
             ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1);
             for (int s = 0; s < kMaxChannels; ++s) EXPECT_EQ(doc.gs->chanCount[s], gs->chanCount[s]) << s;
         }
-        EXPECT_EQ(gs->modified, c.modified) << "only saving the graph itself leaves nothing unsaved";
+        EXPECT_EQ(gs->modified, c.modified) << "a graph that was not saved stays unsaved";
         EXPECT_EQ(std::string(gs->title).find(c.written[0] ? c.written : "none") != std::string::npos, c.renamed)
             << gs->title;
+        EXPECT_EQ(WindowText(gs->hwnd), gs->title) << "the window shows the graph's name";
     }
     EXPECT_EQ(g_errorDialogs, 0);
     EXPECT_TRUE(boxes.boxes.empty());

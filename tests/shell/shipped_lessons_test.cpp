@@ -60,23 +60,26 @@ int16_t KeepError(const char* message) {
     return 0;
 }
 
-// The user of the save dialog: types a name into the explorer dialog's name box and presses OK.
+// The user of a save dialog: types a name into the explorer dialog's name box and presses OK
+// when the box takes typing; a box that is disabled cannot be typed into, and the user cancels.
 struct Typist {
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-        if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_done) {
+        if (code == HC_ACTION && call->message == WM_INITDIALOG) {
             HWND common = GetParent(call->hwnd);
             HWND name = common ? GetDlgItem(common, 1148) : nullptr;
             if (name) {
-                g_done = true;
-                SetWindowTextA(name, g_name.c_str());
-                PostMessageA(common, WM_COMMAND, IDOK, 0);
+                ++g_dialogs;
+                g_typeable = IsWindowEnabled(name) != FALSE;
+                if (g_typeable) SetWindowTextA(name, g_name.c_str());
+                PostMessageA(common, WM_COMMAND, g_typeable ? IDOK : IDCANCEL, 0);
             }
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
     static inline std::string g_name;
-    static inline bool g_done = false;
+    static inline int g_dialogs = 0;
+    static inline bool g_typeable = false;
 };
 
 std::string ProgramFolder() {
@@ -189,21 +192,19 @@ TEST_F(ShippedLessons, ReflexesRecordsFromTheUnitAndKeepsTheRecordingUnderTheSub
         const char* file;  // "" when nothing is recorded
     };
     const Case cases[] = {{"Ada", 1, "Ada.acq"}, {"", 1, "Subject.acq"}, {"Bo", 2, ""}};
-    bool recorded = false;  // the graph of the case before holds a recording kept only as a copy
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("typed \"") + c.typed + "\", button " + std::to_string(c.button));
         g_user = stUser{};
         g_user.name = c.typed;
         g_user.firstButton = c.button;
         {
-            // Opening the lesson again closes the last graph: its unsaved recording is asked
-            // about, and the user does not save it.
+            // Opening the lesson again closes the last graph: a recording it kept needs no
+            // question about saving.
             BoxCapture boxes;
             boxes.answer = IDNO;
             ChooseReflexes();
-            EXPECT_EQ(boxes.boxes.size(), recorded ? 1u : 0u);
+            EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
         }
-        recorded = c.file[0] != 0;
         ASSERT_TRUE(g_user.errors.empty()) << g_user.errors.front() << " / " << LastOpenedScriptPath();
         ASSERT_EQ(g_user.asked.size(), 1u) << LastOpenedScriptPath();
         EXPECT_EQ(g_user.asked[0], "Type the name of the subject.");
@@ -238,52 +239,78 @@ TEST_F(ShippedLessons, ReflexesRecordsFromTheUnitAndKeepsTheRecordingUnderTheSub
         files.push_back(saved);
         ASSERT_TRUE(Exists(saved)) << saved;
         ExpectFileHoldsChannel(saved, graph);
-        EXPECT_EQ(graph->modified, 1u) << "a kept copy does not save the graph itself";
+        EXPECT_EQ(graph->modified, 0u) << "the kept copy holds everything the graph holds";
+        char shown[64] = "";
+        GetWindowTextA(graph->hwnd, shown, sizeof shown);
+        EXPECT_STREQ(shown, "Reflexes") << "the graph keeps its name";
         ASSERT_EQ(g_user.prompts.size(), 2u);
         EXPECT_EQ(g_user.prompts[1], std::string("The recording is saved as ") + c.file);
     }
 }
 
-// Outside any lesson the File menu's Save and Save As run the start-up script, which writes the
-// active graph as a graph file under the name the user gives the save dialog.
-TEST_F(ShippedLessons, FileSaveAndSaveAsThroughTheStartUpScriptWriteTheGraphFile) {
-    const UINT commands[] = {IDM_FILE_SAVE, IDM_FILE_SAVE_AS};
-    for (UINT command : commands) {
-        SCOPED_TRACE(command);
-        // A recording made in the lesson, then the start-up script back as at the program's start.
-        g_user = stUser{};
-        g_user.name = "Cy";
-        ChooseReflexes();
-        ASSERT_EQ(Running(), 1);
-        RunToEnd(50);
-        char now[MAX_PATH] = "";
-        GetCurrentDirectoryA(sizeof now, now);
-        files.push_back(std::string(now) + "\\Cy.acq");
-        SetCurrentDirectoryA(folder.c_str());
-        ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
-        ASSERT_TRUE(FindScriptSubroutine(LoadedScript(), "OnFileSave"));
-        tagGS* graph = ActiveGraph();
-        ASSERT_TRUE(graph);
-        ASSERT_EQ(graph->chanCount[0], 1000u);
+// Outside any lesson the File menu's Save and Save As run the start-up script: Save As asks for
+// a name the user types, Save does the same for a graph never saved and writes a saved one to
+// its file without asking; the graph then bears the file's name and counts as saved.
+TEST_F(ShippedLessons, FileSaveAndSaveAsThroughTheStartUpScriptWriteTheGraphFileUnderATypedName) {
+    // A recording made in the lesson, then the start-up script back as at the program's start.
+    g_user = stUser{};
+    g_user.name = "Cy";
+    ChooseReflexes();
+    ASSERT_EQ(Running(), 1);
+    RunToEnd(50);
+    char now[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof now, now);
+    files.push_back(std::string(now) + "\\Cy.acq");
+    SetCurrentDirectoryA(folder.c_str());
+    ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
+    ASSERT_TRUE(FindScriptSubroutine(LoadedScript(), "OnFileSave"));
+    tagGS* graph = ActiveGraph();
+    ASSERT_TRUE(graph);
+    ASSERT_EQ(graph->chanCount[0], 1000u);
+    const std::string first = folder + "\\first.acq", second = folder + "\\second.acq";
+    files.push_back(first);
+    files.push_back(second);
+    struct Step {
+        UINT command;
+        const char* typed;  // "" when no dialog is to be asked
+        std::string file;   // where the graph is written
+    };
+    const Step steps[] = {
+        {IDM_FILE_SAVE, "first", first},  // never saved: asked, and the graph file's extension added
+        {IDM_FILE_SAVE, "", first},       // saved: written there again
+        {IDM_FILE_SAVE_AS, "second.acq", second},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.command == IDM_FILE_SAVE ? "Save " : "Save As ") + step.typed);
         graph->modified = 1;
-
-        const std::string target = folder + "\\saved" + std::to_string(command) + ".acq";
-        files.push_back(target);
-        Typist::g_name = target;
-        Typist::g_done = false;
+        // An empty file in its place: what the save writes is then all there is in it.
+        if (Exists(step.file)) {
+            HANDLE f = CreateFileA(step.file.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+            ASSERT_NE(f, INVALID_HANDLE_VALUE);
+            CloseHandle(f);
+        }
+        Typist::g_name = step.typed[0] ? folder + "\\" + step.typed : "";
+        Typist::g_dialogs = 0;
         HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Typist::Hook, nullptr, GetCurrentThreadId());
-        Command(command);
+        Command(step.command);
         UnhookWindowsHookEx(hook);
-        EXPECT_TRUE(Typist::g_done) << "the save dialog was shown";
         EXPECT_TRUE(g_user.errors.empty()) << g_user.errors.front();
-        ASSERT_TRUE(Exists(target)) << target;
-        ExpectFileHoldsChannel(target, graph);
+        if (step.typed[0]) {
+            EXPECT_EQ(Typist::g_dialogs, 1) << "the save dialog was shown";
+            EXPECT_TRUE(Typist::g_typeable) << "its name box takes the name the user types";
+        } else {
+            EXPECT_EQ(Typist::g_dialogs, 0) << "a graph saved before is not asked about";
+        }
+        ASSERT_TRUE(Exists(step.file)) << step.file;
+        ExpectFileHoldsChannel(step.file, graph);
         EXPECT_EQ(graph->modified, 0u);
-        EXPECT_NE(std::string(graph->title).find(std::string("saved") + std::to_string(command)), std::string::npos)
-            << graph->title;
-        SendMessageA(g_app->hwndActiveGraph, WM_CLOSE, 0, 0);
-        PumpMessages();
+        char shown[MAX_PATH] = "";
+        GetWindowTextA(graph->hwnd, shown, sizeof shown);
+        EXPECT_EQ(lstrcmpiA(graph->title, step.file.c_str()), 0) << graph->title;
+        EXPECT_STREQ(shown, graph->title) << "the window bears the file's name";
     }
+    SendMessageA(g_app->hwndActiveGraph, WM_CLOSE, 0, 0);
+    PumpMessages();
 }
 
 // File > Print through the start-up script prints the graph the user works on (here into a
@@ -346,8 +373,8 @@ TEST_F(ShippedLessons, FilePrintThroughTheStartUpScriptPrintsTheActiveGraph) {
 
 // ---- The grip fatigue lesson ----
 
-// The operator at the fatigue lesson: the buttons pressed in the prompts in turn, the measurement
-// boxes chosen when the lesson asks for them, and what the lesson said.
+// The operator at the fatigue lesson: the buttons pressed in the prompts in turn, and what the
+// lesson said.
 struct stOperator {
     std::vector<int> buttons;
     std::vector<std::string> prompts;
@@ -358,12 +385,6 @@ struct stOperator {
 int OperatorPrompt(const char* message, const char*, const char*, const char*) {
     const std::string text = message ? message : "";
     g_operator.prompts.push_back(text);
-    if (text.rfind("Choose Max and Mean", 0) == 0 && g_app->hwndActiveGraph) {
-        tagGS* graph = GetWindowGraph(g_app->hwndActiveGraph);
-        const uint16_t options[3] = {0, 0, 0};
-        SetMeasurementBox(graph->measureGrid, 0, measure::kMax, 0, options, 0.0, "", 0, 1);
-        SetMeasurementBox(graph->measureGrid, 1, measure::kMean, 0, options, 0.0, "", 0, 1);
-    }
     const size_t i = g_operator.prompts.size() - 1;
     return i < g_operator.buttons.size() ? g_operator.buttons[i] : 1;
 }
@@ -461,7 +482,8 @@ TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
     ASSERT_EQ(g_operator.prompts.size(), 3u);
     EXPECT_EQ(g_operator.prompts[2].rfind("Select the squeezes", 0), 0u);
 
-    // The operator selects the whole recording and clicks Measure.
+    // The operator selects the whole recording and clicks Measure, which stands on the toolbar
+    // clear of every standard button; the tool buttons under the mode buttons stay hidden.
     graph->selStart = 0.0;
     graph->selEnd = 1499.0;
     HWND measure = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
@@ -469,6 +491,19 @@ TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
     char caption[32] = "";
     GetWindowTextA(measure, caption, sizeof caption);
     EXPECT_STREQ(caption, "Measure");
+    for (UINT tool : {IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL_ZOOM}) {
+        HWND button = GetDlgItem(g_app->hwndToolbar, static_cast<int>(tool));
+        ASSERT_TRUE(button) << tool;
+        EXPECT_FALSE(IsWindowVisible(button)) << tool;
+    }
+    RECT measureAt{}, overlap{};
+    GetWindowRect(measure, &measureAt);
+    for (HWND b = GetWindow(g_app->hwndToolbar, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) {
+        if (b == measure || !IsWindowVisible(b)) continue;
+        RECT at{};
+        GetWindowRect(b, &at);
+        EXPECT_FALSE(IntersectRect(&overlap, &measureAt, &at)) << "Measure covers the button " << GetDlgCtrlID(b);
+    }
     SendMessageA(measure, BM_CLICK, 0, 0);
     PumpMessages();
     EXPECT_TRUE(g_operator.errors.empty()) << g_operator.errors.front();
@@ -484,9 +519,15 @@ TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
     double top = -1e300, y = 0;
     for (uint32_t i = 0; i < graph->chanCount[0]; ++i)
         if (GetChannelSample(graph, static_cast<int>(i), 0, &y) && y > top) top = y;
-    char maximum[64];
+    // The lesson set the boxes to the force's maximum and mean, and their values went in.
+    double sum = 0;
+    for (uint32_t i = 0; i < graph->chanCount[0]; ++i)
+        if (GetChannelSample(graph, static_cast<int>(i), 0, &y)) sum += y;
+    char maximum[64], mean[64];
     measure::FormatValue(maximum, sizeof maximum, top, 3);
+    measure::FormatValue(mean, sizeof mean, sum / graph->chanCount[0], 3);
     EXPECT_NE(text.find(maximum), std::string::npos) << "the Max box: " << maximum << " in " << text;
+    EXPECT_NE(text.find(mean), std::string::npos) << "the Mean box: " << mean << " in " << text;
     ASSERT_EQ(g_operator.prompts.size(), 4u);
     EXPECT_EQ(g_operator.prompts[3], "The recording and its journal are kept under the name Ada");
 }
