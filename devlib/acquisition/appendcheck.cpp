@@ -25,7 +25,8 @@ constexpr double kUnitMemoryPeriodMs = 0.4;  // at this period and below the fir
 
 const stHostCallbacks* Host() { return &g_lib.host; }
 
-// The channel record of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j).
+// The channel record of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j),
+// which is also its graph slot; -1 for a slot that belongs to no channel.
 int32_t RecordOfNumber(const stAcq* acq, int32_t number) {
     const int32_t group = number >= kChanCalcBase ? 2 : number >= kChanDigitalBase ? 1 : 0;
     const int32_t index = group == 2 ? number - kChanCalcBase : group == 1 ? number - kChanDigitalBase : number - 1;
@@ -120,11 +121,15 @@ stAppendDifference CompareGraphWithSetup(stAcq* acq, const tagGS* gs) {
         if (common < 0) common = static_cast<int32_t>(gs->chanCount[s]);
         const uint16_t width = gs->chanNumber[s] >= kChanCalcBase ? 8 : 2;
         if (static_cast<int32_t>(gs->chanCount[s]) != common || gs->chanBytes[s] != width) d.edited = true;
+        // A channel outside the slots of the channels (moved, or laid out by another program)
+        // cannot be continued in place.
+        if (RecordOfNumber(acq, s) < 0) d.edited = true;
     }
     d.setupChanged = inUse != n || !Same(gs->sampleInterval, acq->samplePeriodMs);
-    for (int32_t s = 0; s < n && !d.setupChanged; ++s) {
-        const int32_t r = RecordOfNumber(acq, run.chanOrder[s]);
-        d.setupChanged = !ChannelInUse(gs, s) || gs->chanNumber[s] != run.chanOrder[s] || r < 0 ||
+    for (int32_t i = 0; i < n && !d.setupChanged; ++i) {
+        const int32_t s = RunChannelSlot(run, i);
+        const int32_t r = RecordOfNumber(acq, run.chanOrder[i]);
+        d.setupChanged = !ChannelInUse(gs, s) || gs->chanNumber[s] != run.chanOrder[i] || r < 0 ||
                          !Same(gs->chanScale[s], acq->chanMultiplier[r]) ||
                          !Same(gs->chanOffset[s], acq->chanAddend[r]);
     }
@@ -147,7 +152,7 @@ void RevertSetupToGraph(stAcq* acq, const tagGS* gs) {
     for (stAcqChan& c : acq->chans) c.flags &= ~kChanEnabled;
     for (int32_t s = 0; s < kMaxChannels; ++s) {
         if (!ChannelInUse(gs, s)) continue;
-        const int32_t r = RecordOfNumber(acq, gs->chanNumber[s]);
+        const int32_t r = RecordOfNumber(acq, s);
         if (r < 0) continue;
         acq->chans[r].flags |= kChanEnabled;
         acq->chanMultiplier[r] = gs->chanScale[s];

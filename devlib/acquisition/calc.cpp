@@ -55,14 +55,11 @@ int32_t RecordIndexOfId(const stAcq* acq, int32_t id) {
     return FindRecordIndex(acq, kGroupAnalog, id - acq->firstAnalogNumber);
 }
 
-// The run's graph slot of a source identifier (the run order numbers analog channels 1-4).
+// The run's graph slot of a source identifier (the run numbers analog channels 1-4); -1 when
+// the run does not record it.
 int32_t RunSlotOf(const stAcq* acq, int32_t id) {
     const int32_t number = id >= kChanDigitalBase ? id : id - acq->firstAnalogNumber + 1;
-    const stAcqRun& run = acq->run;
-    const int32_t n = std::min(run.analogCount + run.digitalCount + run.calcCount, kMaxChanRecords);
-    for (int32_t s = 0; s < n; ++s)
-        if (run.chanOrder[s] == number) return s;
-    return -1;
+    return RunSlotOfNumber(acq->run, number);
 }
 
 // ---- The warning dialog ----
@@ -256,10 +253,10 @@ int32_t RunKind(stAcq* acq, stCalcSettings* run, int32_t c, tagGS* gs, stCalcBlo
     case kCalcDelay: return CalcDelay(&run->delay[c], b);
     case kCalcControl: return CalcControl(&run->control[c], b, RefreshManualControl, acq);
     case kCalcExpression: {
-        // The stored text is read within its 200 bytes, terminated or not.
-        char stored[kExpressionBytes], text[2 * kExpressionBytes];
-        lstrcpynA(stored, run->expression[c], sizeof(stored));
-        ChannelReferencesToSlots(acq, stored, text, sizeof(text));
+        // The stored text is read within its 200 bytes, terminated or not; its "CH" references
+        // name the channels' own slots.
+        char text[kExpressionBytes];
+        lstrcpynA(text, run->expression[c], sizeof(text));
         int32_t status = 0;
         if (CalcExpression(text, EvaluateHost, gs, b, &status)) return 1;
         // An evaluation error stops this channel; the run control reports it and ends the run.
@@ -302,33 +299,6 @@ const char* CalcKindName(int32_t kind) {
                                          "Function", "Filter", "Expression", "Delay", "Custom setting"};
     if (kind < kCalcIntegrate || kind > kCalcKinds) return nullptr;
     return Text(kNames[kind - 1]);
-}
-
-// The run packs its channels into the graph's slots in run order, while an expression names them
-// by identifier ("CH" and the identifier, as the Expression dialog writes them); the evaluator
-// reads "CH<n>" as slot n, so each reference becomes the slot of its channel in this run. A
-// channel the run does not record becomes a slot the evaluator refuses. References start where a
-// name starts: "CH" after a character that is not a letter, and a digit after it. Slots are
-// written with two digits, so a digit after the reference stays outside it as it was.
-void ChannelReferencesToSlots(const stAcq* acq, const char* text, char* out, size_t size) {
-    auto letter = [](char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); };
-    size_t o = 0;
-    for (size_t i = 0; text[i] && o + 1 < size;) {
-        const bool starts = text[i] == 'C' && text[i + 1] == 'H' && (i == 0 || !letter(text[i - 1])) &&
-                            text[i + 2] >= '0' && text[i + 2] <= '9';
-        if (!starts) {
-            out[o++] = text[i++];
-            continue;
-        }
-        int32_t id = text[i + 2] - '0';
-        i += 3;
-        if (text[i] >= '0' && text[i] <= '9') id = id * 10 + (text[i++] - '0');
-        const int32_t slot = RunSlotOf(acq, id);
-        const int written = snprintf(out + o, size - o, "CH%02d", slot >= 0 ? slot : 99);
-        if (written < 0 || static_cast<size_t>(written) >= size - o) break;
-        o += static_cast<size_t>(written);
-    }
-    out[o] = '\0';
 }
 
 // The kind's record at its defaults is taken from a freshly reset block, so the defaults are

@@ -43,9 +43,5 @@ constexpr size_t kCalcPresetSecondAt = 340;
 int32_t MakeCalcPresetBlock(const stAcq* acq, const stCalcSettings& params, int32_t channel, int32_t kind,
                             uint8_t* block);
 
-// An expression's channel references ("CH" and an identifier) as the slots of the run's graph,
-// which the evaluator reads; a channel outside the run becomes a slot it refuses.
-void ChannelReferencesToSlots(const stAcq* acq, const char* text, char* out, size_t size);
-
 // The message keys of the run's calculation failures.
 constexpr const char* kCalcErrorKey = "KEY An error occured on channel";

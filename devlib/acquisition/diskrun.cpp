@@ -1,6 +1,6 @@
 // Recordings to disk. The file is the graph file the program reads: its head (written by the
 // program through host slot 14) with the run's channels, then one record per frame, each
-// channel's sample in run order (16-bit little-endian, or an 8-byte double), then at the end
+// channel's sample in slot order (16-bit little-endian, or an 8-byte double), then at the end
 // the markers and blocks behind the samples. While the run goes on, the graph holds only a ring
 // of the newest frames, which the program draws from.
 #include "devlib/acquisition/diskrun.h"
@@ -108,6 +108,10 @@ void FreeRingBlock(void** block) {
     *block = nullptr;
 }
 
+void FreeRunBlocks(const stAcqRun& run, tagGS* gs) {
+    for (int32_t i = 0; i < RunChannels(run); ++i) FreeRingBlock(&gs->chanBlock[RunChannelSlot(run, i)]);
+}
+
 // The folder of the most recent file, or of the graph's own file; empty when neither is known.
 void StartingFolder(const tagGS* gs, char* folder, DWORD size) {
     folder[0] = '\0';
@@ -204,9 +208,10 @@ int32_t SaveAcqAs(tagGS* gs) {
 int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
     const int32_t n = RunChannels(acq->run);
     g_conversion.assign(g_highSpeedRun ? kDiskConversionBytesFast : kDiskConversionBytes, 0);
-    for (int32_t s = 0; s < n; ++s) {
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t s = RunChannelSlot(acq->run, i);
         if (!MakeRingBlock(&gs->chanBlock[s], static_cast<size_t>(kDiskRingSamples) * gs->chanBytes[s])) {
-            for (int32_t k = 0; k < n; ++k) FreeRingBlock(&gs->chanBlock[k]);
+            FreeRunBlocks(acq->run, gs);
             g_conversion = std::vector<uint8_t>();
             ShowDiskMessage(gs, "KEY Not enough memory");
             g_unitLink.SetCommand(kCmdStop, 0, nullptr);
@@ -231,7 +236,7 @@ int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
         written = file && HostWriteAcqFile(Host(), gs, file.get(), kWriteHead) && gs->dataOffset > 0;
     }
     if (!written) {
-        for (int32_t k = 0; k < n; ++k) FreeRingBlock(&gs->chanBlock[k]);
+        FreeRunBlocks(acq->run, gs);
         g_conversion = std::vector<uint8_t>();
         gs->storageKind = kStoreMemory;
         gs->winSize = 0;
@@ -264,9 +269,9 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
     const bool analogOnly = run.digitalCount == 0 && run.calcCount == 0;
     void* blocks[kMaxChanRecords] = {};
     uint16_t widths[kMaxChanRecords] = {};
-    for (int32_t i = 0; i < channels && i < kMaxChannels; ++i) {
-        blocks[i] = gs->chanBlock[i];
-        widths[i] = gs->chanBytes[i];
+    for (int32_t i = 0; i < channels && i < kMaxChanRecords; ++i) {
+        blocks[i] = gs->chanBlock[RunChannelSlot(run, i)];
+        widths[i] = gs->chanBytes[RunChannelSlot(run, i)];
     }
     if (!analogOnly && static_cast<int64_t>(gs->winFirst) + gs->winLen != gs->totalSamples) {
         gs->winLen = 0;
@@ -287,8 +292,8 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
         const int32_t got = length / frameSize;
         const uint32_t at = AdvanceSampleRing(gs, static_cast<uint32_t>(got));
         StoreFrames(buffer, got, run, blocks, at, gs->winSize);
-        for (int32_t i = 0; i < channels; ++i) gs->chanCount[i] += static_cast<uint32_t>(got);
-        gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+        for (int32_t i = 0; i < channels; ++i) gs->chanCount[RunChannelSlot(run, i)] += static_cast<uint32_t>(got);
+        gs->totalSamples = static_cast<int32_t>(gs->chanCount[FirstRunSlot(run)]);
         if (run.calcCount) ComputeCalcChannels(acq, gs, got);
         if (analogOnly) {
             SwapFrameWords(buffer, static_cast<size_t>(length));

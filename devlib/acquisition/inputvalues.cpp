@@ -51,13 +51,7 @@ int32_t CollectShownChannels(const stAcq* acq, int32_t running, stShownChannel o
     return count;
 }
 
-int32_t RunSlotOfChannel(const stAcqRun& run, int32_t id) {
-    const int32_t n = run.analogCount + run.digitalCount + run.calcCount;
-    for (int32_t s = 0; s < n && s < kMaxChanRecords; ++s) {
-        if (run.chanOrder[s] == id) return s;
-    }
-    return -1;
-}
+int32_t RunSlotOfChannel(const stAcqRun& run, int32_t id) { return RunSlotOfNumber(run, id); }
 
 // Half the range is the divisions' quarter times the scale per division, twice.
 void ChannelDisplayRange(const tagGS* gs, int32_t slot, int32_t id, double* minimum, double* maximum) {

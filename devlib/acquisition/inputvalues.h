@@ -57,7 +57,7 @@ constexpr double kDigitalSetLevel = 5.0;
 int32_t CollectShownChannels(const stAcq* acq, int32_t running, stShownChannel out[kMaxChanRecords]);
 // The identifier of a channel record (0 when it is no channel).
 int32_t ChannelIdOfRecord(const stAcqChan& rec);
-// The run slot of an identifier in the running order; -1 when the run has no such channel.
+// The graph slot of an identifier in the run; -1 when the run has no such channel.
 int32_t RunSlotOfChannel(const stAcqRun& run, int32_t id);
 
 // The range a channel shows over: from the graph's slot (centre +- divisions x 0.25 x scale

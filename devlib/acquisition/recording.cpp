@@ -84,6 +84,10 @@ int32_t RecordOf(const stAcq* acq, int32_t number) {
 
 int32_t RunChannels(const stAcq* acq) { return acq->run.analogCount + acq->run.digitalCount + acq->run.calcCount; }
 
+int32_t FirstCount(const stAcq* acq, const tagGS* gs) {
+    return static_cast<int32_t>(gs->chanCount[FirstRunSlot(acq->run)]);
+}
+
 bool GraphHoldsData(const tagGS* gs) {
     for (int32_t s = 0; s < kMaxChannels; ++s)
         if (ChannelInUse(gs, s) && gs->chanCount[s] > 0) return true;
@@ -211,13 +215,15 @@ static void MarkSegmentStart(tagGS* gs, const stAcq* acq) {
     HostInsertMarker(Host(), gs, acq->runStartCount * acq->runSamplePeriod, 1, "", 3);
 }
 
-// The graph's channels for this run and their blocks, at the first data of the run.
+// The graph's channels for this run and their blocks, at the first data of the run: each channel
+// in the slot of its number.
 int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     const int32_t n = RunChannels(acq);
     const bool fresh = acq->runDataMode != kDataAppend;
     for (uint32_t& flags : gs->chanFlags) flags &= ~kChanSlotMask;
-    for (int32_t s = 0; s < n; ++s) {
-        const int32_t number = acq->run.chanOrder[s];
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t number = acq->run.chanOrder[i];
+        const int32_t s = RunChannelSlot(acq->run, i);
         const int32_t r = RecordOf(acq, number);
         const bool isDouble = number >= kChanCalcBase;
         gs->chanFlags[s] |= kSlotShown;
@@ -233,7 +239,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
         }
         if (fresh) gs->chanCount[s] = 0;
     }
-    acq->runStartCount = static_cast<int32_t>(gs->chanCount[0]);
+    acq->runStartCount = FirstCount(acq, gs);
     gs->sampleInterval = acq->runSamplePeriod;
     if (acq->runStorageKind == kStorageDisk) {
         if (!PrepareDiskRecording(gs, acq)) return 0;
@@ -242,11 +248,12 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     }
     const bool ring = acq->runRepeatMode == kRepeatRing;
     const uint32_t length = static_cast<uint32_t>(acq->runLength);
-    for (int32_t s = 0; s < n; ++s) {
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t s = RunChannelSlot(acq->run, i);
         const size_t samples = ring ? length : static_cast<size_t>(gs->chanCount[s]) + length;
         if (!SizeBlock(&gs->chanBlock[s], samples * gs->chanBytes[s])) {
-            for (int32_t k = 0; k < n; ++k) FreeBlock(&gs->chanBlock[k]);
-            for (int32_t k = 0; k < n; ++k) gs->chanCount[k] = 0;
+            for (int32_t k = 0; k < n; ++k) FreeBlock(&gs->chanBlock[RunChannelSlot(acq->run, k)]);
+            for (int32_t k = 0; k < n; ++k) gs->chanCount[RunChannelSlot(acq->run, k)] = 0;
             ShowRunMessage(gs, "KEY Not enough memory");
             Command(kCmdStop, 0, nullptr);
             return 0;
@@ -254,10 +261,10 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     }
     gs->storageKind = ring ? kStoreDiskRecording : kStoreMemory;
     gs->winFirst = 0;
-    gs->winRingBase = ring ? 0 : gs->chanCount[0];
+    gs->winRingBase = ring ? 0 : static_cast<uint32_t>(FirstCount(acq, gs));
     gs->winLen = 0;
     gs->winSize = ring ? length : 0;
-    gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+    gs->totalSamples = FirstCount(acq, gs);
     if (fresh) {
         gs->hStart = 0;
         HostOnGraphViewChanged(Host(), gs, static_cast<int32_t>(gs->storageKind));
@@ -316,7 +323,8 @@ int32_t ResetGraphForSetup(tagGS* gs, stAcq* acq) {
     acq->runLength = std::max(acq->runLength, 1);
     const int32_t prepared = PrepareRecordingBuffers(gs, acq);
     RestoreRunFields(acq, last);
-    for (int32_t s = RunChannels(acq); s < kMaxChannels; ++s) gs->chanCount[s] = 0;
+    for (int32_t s = 0; s < kMaxChannels; ++s)
+        if (!ChannelInUse(gs, s)) gs->chanCount[s] = 0;
     gs->totalSamples = 0;
     if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
     return prepared;
@@ -364,7 +372,7 @@ int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
         return 0;
     }
     CopyRunSettings(acq);
-    acq->runStartCount = append ? static_cast<int32_t>(gs->chanCount[0]) : 0;
+    acq->runStartCount = append ? FirstCount(acq, gs) : 0;
     acq->run.readPosition = 0;
     acq->run.nextAddress = 0;
     acq->run.frameCounter = 0;
@@ -487,7 +495,7 @@ bool TakeNewFrames(stAcq* acq) {
     if (count == 0) return true;
     DrawFillGauge(acq, count);
     const bool repeat = acq->runRepeatMode == kRepeatRing;
-    const int32_t rest = acq->runLength + acq->runStartCount - static_cast<int32_t>(gs->chanCount[0]);
+    const int32_t rest = acq->runLength + acq->runStartCount - FirstCount(acq, gs);
     const int32_t frames = FramesToRead(count, run.frameSize, rest, repeat);
     int32_t bytes = frames * run.frameSize;
     if (bytes == 0) return true;
@@ -578,7 +586,8 @@ namespace {
 void FinishRingBlocks(stAcq* acq, tagGS* gs) {
     const int32_t n = RunChannels(acq);
     const uint32_t kept = std::min<uint32_t>(gs->winLen, gs->winSize);
-    for (int32_t s = 0; s < n; ++s) {
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t s = RunChannelSlot(acq->run, i);
         UnrollRing(static_cast<uint8_t*>(gs->chanBlock[s]), gs->chanBytes[s], gs->winSize, gs->winRingBase, gs->winLen);
         gs->chanCount[s] = kept;
     }
@@ -592,7 +601,8 @@ void FinishRingBlocks(stAcq* acq, tagGS* gs) {
 
 // Every run block shrinks to its samples; an empty one goes.
 void FinishPlainBlocks(stAcq* acq, tagGS* gs) {
-    for (int32_t s = 0; s < RunChannels(acq); ++s) {
+    for (int32_t i = 0; i < RunChannels(acq); ++i) {
+        const int32_t s = RunChannelSlot(acq->run, i);
         if (gs->chanCount[s] == 0)
             FreeBlock(&gs->chanBlock[s]);
         else if (gs->chanBlock[s])
@@ -610,7 +620,7 @@ void FinishRecordedBlocks(stAcq* acq, tagGS* gs) {
         FinishRingBlocks(acq, gs);
     else
         FinishPlainBlocks(acq, gs);
-    gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+    gs->totalSamples = FirstCount(acq, gs);
     gs->modified = 1;
 }
 
@@ -645,7 +655,7 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     ReleaseCalcChannels(acq);
     if (acq->runStorageKind == kStorageDisk && run.dataStarted) {
         EndDiskRecording(acq, gs, failed);
-        gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+        gs->totalSamples = FirstCount(acq, gs);
         gs->modified = 1;
     } else {
         FinishRecordedBlocks(acq, gs);

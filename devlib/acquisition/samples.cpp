@@ -114,7 +114,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
     const int32_t chunk = ReadChunkBytes(frameSize, g_highSpeedRun, secondModel);
     const int32_t channels = run.analogCount + run.digitalCount + run.calcCount;
     void* blocks[kMaxChanRecords] = {};
-    for (int32_t i = 0; i < channels && i < kMaxChannels; ++i) blocks[i] = gs->chanBlock[i];
+    for (int32_t i = 0; i < channels && i < kMaxChanRecords; ++i) blocks[i] = gs->chanBlock[RunChannelSlot(run, i)];
 
     uint32_t writeAt = gs->winRingBase;
     if (!ring) gs->winRingBase += static_cast<uint32_t>(frames);
@@ -129,14 +129,28 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
         const uint32_t at = ring ? AdvanceSampleRing(gs, static_cast<uint32_t>(got)) : writeAt;
         StoreFrames(buffer, got, run, blocks, at, ring ? gs->winSize : 0);
         writeAt += static_cast<uint32_t>(got);
-        for (int32_t i = 0; i < channels; ++i) gs->chanCount[i] += static_cast<uint32_t>(got);
-        gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+        for (int32_t i = 0; i < channels; ++i) gs->chanCount[RunChannelSlot(run, i)] += static_cast<uint32_t>(got);
+        gs->totalSamples = static_cast<int32_t>(gs->chanCount[FirstRunSlot(run)]);
         if (run.calcCount) ComputeCalcChannels(acq, gs, got);
         address = NextRingAddress(address, static_cast<uint32_t>(length), g_unitRingBytes);
         done += length;
     }
     *count = bytes;
     return 1;
+}
+
+int32_t RunChannelSlot(const stAcqRun& run, int32_t i) {
+    const int32_t slot = i >= 0 && i < kMaxChanRecords ? run.chanOrder[i] : -1;
+    return slot >= 0 && slot < kMaxChannels ? slot : 0;
+}
+
+int32_t FirstRunSlot(const stAcqRun& run) { return RunChannelSlot(run, 0); }
+
+int32_t RunSlotOfNumber(const stAcqRun& run, int32_t number) {
+    const int32_t n = std::min(run.analogCount + run.digitalCount + run.calcCount, kMaxChanRecords);
+    for (int32_t i = 0; i < n; ++i)
+        if (run.chanOrder[i] == number) return RunChannelSlot(run, i);
+    return -1;
 }
 
 // Analog first, then digital, then calculation channels; unit-memory runs put the digital

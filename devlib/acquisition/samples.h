@@ -11,7 +11,7 @@ struct tagGS;
 constexpr uint32_t kHostRingBytes = 32768;      // the unit's ring in a host-paced run
 constexpr int32_t kReadChunkBytes = 250;        // one ring request
 constexpr int32_t kReadChunkBytesFast = 16382;  // one request of a high-speed run
-constexpr int32_t kChanDigitalBase = 20;        // run order numbers: analog 1-4, digital 20 + j
+constexpr int32_t kChanDigitalBase = 20;        // channel numbers: analog 1-4, digital 20 + j
 constexpr int32_t kChanCalcBase = 40;           // calculation 40 + j
 constexpr uint16_t kDigitalHigh = 0x4000;       // a digital channel's sample while its bit is set
 
@@ -44,6 +44,14 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address);
 // The run order and frame size from the channel records; 1 when some channel is recorded.
 // The analog inputs are set as bits 1 << number in *analogMask.
 int32_t BuildChannelOrder(stAcq* acq, uint16_t* analogMask);
+
+// The graph slot of run channel i: the channel's number, so each slot keeps its own channel
+// (analog 1-4, digital 20 + j, calculation 40 + j) whatever else the run records.
+int32_t RunChannelSlot(const stAcqRun& run, int32_t i);
+// The slot of the run's first channel, whose count is the graph's.
+int32_t FirstRunSlot(const stAcqRun& run);
+// The run's slot of a channel number; -1 when the run does not record it.
+int32_t RunSlotOfNumber(const stAcqRun& run, int32_t number);
 
 // Draws the frames of the newest bytes into the graph window: the new stretch of each shown
 // channel through the program's renderer; past the view's end the view moves on (scrolling) or

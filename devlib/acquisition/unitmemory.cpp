@@ -121,7 +121,8 @@ ReadBackEnd ReadBackLoop(stAcq* acq, tagGS* gs, stReadBack* rb, HWND dialog, uin
     const int32_t secondModel = g_unitModel == kModelVK45;
     const int32_t chunk = ReadChunkBytes(run.frameSize, 1, secondModel);
     void* blocks[kMaxChanRecords] = {};
-    for (int32_t i = 0; i < run.analogCount + run.digitalCount && i < kMaxChannels; ++i) blocks[i] = gs->chanBlock[i];
+    for (int32_t i = 0; i < run.analogCount + run.digitalCount && i < kMaxChanRecords; ++i)
+        blocks[i] = gs->chanBlock[RunChannelSlot(run, i)];
     static uint8_t buffer[kReadChunkBytesFast];
     bool quit = false;
     WPARAM quitCode = 0;
@@ -184,8 +185,9 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     // Only the frames that came count; a Cancel leaves the rest in the unit.
     const uint32_t got = static_cast<uint32_t>(done / run.frameSize);
     gs->winRingBase = writeAt + got;
-    for (int32_t i = 0; i < run.analogCount + run.digitalCount + run.calcCount; ++i) gs->chanCount[i] += got;
-    gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+    for (int32_t i = 0; i < run.analogCount + run.digitalCount + run.calcCount; ++i)
+        gs->chanCount[RunChannelSlot(run, i)] += got;
+    gs->totalSamples = static_cast<int32_t>(gs->chanCount[FirstRunSlot(run)]);
     // The calculation channels follow the frames read back, as a host-paced run computes them.
     if (run.calcCount && got) ComputeCalcChannels(acq, gs, static_cast<int32_t>(got));
     return end;

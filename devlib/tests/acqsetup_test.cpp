@@ -349,10 +349,10 @@ TEST_F(AcqSetupWindows, TheNextRecordingFollowsRateLengthAndModes) {
 
     Record(acq);
     EXPECT_EQ(Sent(54), "00 02") << "the period in half milliseconds";
-    EXPECT_EQ(gs->chanCount[0], 1500u);
     EXPECT_EQ(gs->chanCount[1], 1500u);
+    EXPECT_EQ(gs->chanCount[3], 1500u);
     EXPECT_DOUBLE_EQ(gs->sampleInterval, 1.0);
-    const auto* first = static_cast<const uint16_t*>(gs->chanBlock[0]);
+    const auto* first = static_cast<const uint16_t*>(gs->chanBlock[1]);
     ASSERT_NE(first, nullptr);
     for (uint32_t i : {0u, 749u, 1499u}) EXPECT_EQ(first[i], SimCountingWord(i, 0)) << i;
 }
@@ -382,8 +382,8 @@ TEST_F(AcqSetupWindows, ARingChosenInTheDialogKeepsTheLastLength) {
     ASSERT_EQ(acq->run.running, 0);
     const uint32_t recorded = acq->run.readPosition / 2;
     ASSERT_GT(recorded, 2400u);
-    ASSERT_EQ(gs->chanCount[0], 700u);
-    const auto* samples = static_cast<const uint16_t*>(gs->chanBlock[0]);
+    ASSERT_EQ(gs->chanCount[1], 700u);
+    const auto* samples = static_cast<const uint16_t*>(gs->chanBlock[1]);
     for (uint32_t i : {0u, 350u, 699u}) EXPECT_EQ(samples[i], SimCountingWord(recorded - 700 + i, 0)) << i;
 }
 
@@ -696,7 +696,7 @@ TEST_F(AcqSetupWindows, TheNextRecordingWaitsForTheChosenTrigger) {
     ASSERT_GE(arm.size(), 2u);
     EXPECT_EQ(arm.substr(0, 2), "E3") << "wait, positive slope, both sources";
     EXPECT_EQ(acq->run.dataStarted, 1);
-    EXPECT_EQ(gs->chanCount[0], 1000u);
+    EXPECT_EQ(gs->chanCount[2], 1000u);
     EXPECT_EQ(Sent(28).substr(6), "FF") << "the external source's channel";
 
     // Off again: the next run starts at once.
@@ -725,7 +725,7 @@ TEST_F(AcqSetupWindows, AChannelTriggerSendsItsInputAndLevel) {
     EXPECT_EQ(Sent(28), "19 99 02") << "2 V in counts, then the input";
     EXPECT_EQ(Sent(2).substr(0, 2), "F3") << "wait, positive slope, a channel";
     EXPECT_EQ(acq->run.dataStarted, 1);
-    EXPECT_EQ(gs->chanCount[0], 400u);
+    EXPECT_EQ(gs->chanCount[2], 400u);
 }
 
 // The first model has one trigger input, its fourth: the one the window offers as "CH 4" and

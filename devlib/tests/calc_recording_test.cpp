@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,10 @@ int32_t WINAPI TestGetSample(tagGS* gs, int32_t index, int32_t slot, double* out
 
 // Host slot 18, a small evaluator of "CH<n>*<k>" (trailing spaces allowed) that reads "CH<n>" as
 // the graph's slot n, as the program's evaluator does; anything else is an error (status 0).
+// Every text it was given is kept.
+std::set<std::string> g_evaluated;
 int32_t WINAPI TestEvaluate(tagGS* gs, int32_t index, const char* text, double* out) {
+    g_evaluated.insert(text);
     int32_t slot = 0, used = 0;
     double k = 0, v = 0;
     if (sscanf(text, "CH%d*%lf%n", &slot, &k, &used) != 2 || text[used + strspn(text + used, " ")] != '\0') return 0;
@@ -103,10 +107,11 @@ protected:
             if (rec.group == 2 && rec.number == c) rec.flags |= 2u;
     }
 
-    // The run slot of a channel identifier.
+    // The graph slot of a channel the run records: its own number (analog 1-4, calculation
+    // 40 + j); -1 when the run does not record it.
     static int32_t Slot(const stAcq* acq, int32_t number) {
-        for (int32_t s = 0; s < acq->run.analogCount + acq->run.calcCount; ++s)
-            if (acq->run.chanOrder[s] == number) return s;
+        for (int32_t i = 0; i < acq->run.analogCount + acq->run.digitalCount + acq->run.calcCount; ++i)
+            if (acq->run.chanOrder[i] == number) return number;
         return -1;
     }
 
@@ -261,6 +266,85 @@ TEST_F(CalcRecording, AMemoryRunLandsEveryCalculationChannelsValuesAsDoubles) {
     }
 }
 
+// CH1, CH3, two digital and two calculation channels, from the counting pattern: in a memory, a
+// ring and a unit-memory run (whose frames name the channels in another order) each lands in the
+// slot of its number, and nowhere else, with its own samples.
+TEST_F(CalcRecording, EveryChannelLandsInTheSlotOfItsNumberInEveryRunKind) {
+    struct Kind {
+        const char* name;
+        int32_t storage;
+        int16_t repeat;
+        double periodMs;
+        int32_t length;
+    } kinds[] = {
+        {"memory", 2, 1, 1.0, 600},
+        {"ring", 2, 2, 1.0, 300},
+        {"unit memory", 3, 1, 0.04, 1500},
+    };
+    stAcq* acq = Start();
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        Enable(acq, {0, 2}, {0, 2});
+        Use(acq, 0, kCalcMath);  // C1 = CH1 + CH3
+        CalcSettings(acq)->math[0] = stMathParams{kMathAdd, 1, 3, {}, 0};
+        Use(acq, 1, kCalcExpression);
+        strcpy(CalcSettings(acq)->expression[1], "CH3*2");
+        acq->storageKind = kind.storage;
+        acq->repeatMode = kind.repeat;
+        acq->samplePeriodMs = kind.periodMs;
+        acq->acqLength = kind.length;
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        if (kind.repeat == 2) {
+            for (int i = 0; i < 10; ++i) {
+                AdvanceClock(100);
+                CheckAcquisitionStatus(acq);
+            }
+            g_scriptStopRequest = 1;
+            CheckAcquisitionStatus(acq);
+        } else {
+            Run(acq, 97);
+        }
+        ASSERT_EQ(acq->run.running, 0);
+        EXPECT_TRUE(boxes->boxes.empty());
+        // A ring keeps the last frames of those it read; the others hold the run from its start.
+        const uint32_t count = uint32_t(kind.length);
+        const uint32_t recorded = kind.repeat == 2 ? acq->run.readPosition / uint32_t(acq->run.frameSize) : count;
+        ASSERT_GE(recorded, count);
+        const uint32_t first = recorded - count;
+
+        std::vector<int> inUse;
+        for (int s = 0; s < kMaxChannels; ++s)
+            if (ChannelInUse(gs.get(), s)) inUse.push_back(s);
+        ASSERT_EQ(inUse, (std::vector<int>{1, 3, 20, 22, 40, 41}));
+        for (int s : inUse) {
+            SCOPED_TRACE("slot " + std::to_string(s));
+            EXPECT_EQ(gs->chanNumber[s], s);
+            ASSERT_EQ(gs->chanCount[s], count);
+            ASSERT_NE(gs->chanBlock[s], nullptr);
+        }
+        EXPECT_STREQ(gs->chanLabel[40], acq->chans[4].label);  // C1's own record
+        auto raw = [&](int s, uint32_t k) { return static_cast<const int16_t*>(gs->chanBlock[s])[k]; };
+        auto units = [&](int s, uint32_t k) { return raw(s, k) * gs->chanScale[s] + gs->chanOffset[s]; };
+        const auto* c1 = static_cast<const double*>(gs->chanBlock[40]);
+        const auto* c2 = static_cast<const double*>(gs->chanBlock[41]);
+        int bad = 0;
+        for (uint32_t k = 0; k < count && bad < 5; ++k) {
+            const uint32_t f = first + k;
+            const uint16_t digital = SimCountingWord(f, 4);
+            const bool ok =
+                uint16_t(raw(1, k)) == SimCountingWord(f, 0) && uint16_t(raw(3, k)) == SimCountingWord(f, 2) &&
+                uint16_t(raw(20, k)) == (digital & 1 ? kDigitalHigh : 0) &&
+                uint16_t(raw(22, k)) == (digital & 4 ? kDigitalHigh : 0) &&
+                std::fabs(c1[k] - (units(1, k) + units(3, k))) < 1e-9 && std::fabs(c2[k] - 2 * units(3, k)) < 1e-9;
+            if (!ok) {
+                ADD_FAILURE() << "frame " << f << ": CH1 " << raw(1, k) << ", CH3 " << raw(3, k) << ", D1 "
+                              << raw(20, k) << ", D3 " << raw(22, k) << ", C1 " << c1[k] << ", C2 " << c2[k];
+                ++bad;
+            }
+        }
+    }
+}
+
 TEST_F(CalcRecording, ARingRunKeepsTheLastValuesOfEachCalculationChannelOldestFirst) {
     stAcq* acq = Start();
     UseEveryKind(acq);
@@ -300,45 +384,43 @@ TEST_F(CalcRecording, AnExpressionErrorEndsTheRunNamingItsChannel) {
     EXPECT_NE(boxes->boxes[0].text.find("Check the syntax of the expression."), std::string::npos);
     EXPECT_EQ(acq->calcFailedChannel, 0);
     // The other channel computed its block; the failing one wrote no value it did not have.
-    ASSERT_GT(gs->chanCount[0], 0u);
+    ASSERT_GT(gs->chanCount[1], 0u);
     const double* c1 = Block(acq, 40);
     ASSERT_NE(c1, nullptr);
     TakeScales(acq);
     EXPECT_DOUBLE_EQ(c1[10], Counting(10, 0) + Counting(10, 1));
     const double* failed = Block(acq, 44);
-    for (uint32_t i = 0; i < gs->chanCount[0]; ++i) ASSERT_EQ(failed[i], 0.0) << i;
+    for (uint32_t i = 0; i < gs->chanCount[1]; ++i) ASSERT_EQ(failed[i], 0.0) << i;
 }
 
-// The evaluator reads "CH<n>" as graph slot n; a run packs CH1, CH2, C1 and C3 into slots 0-3.
-TEST_F(CalcRecording, ExpressionReferencesBecomeTheSlotsOfTheRun) {
+// The evaluator reads "CH<n>" as graph slot n, and every channel sits in the slot of its
+// identifier: the expression goes to it as the user wrote it.
+TEST_F(CalcRecording, AnExpressionReachesTheEvaluatorAsWrittenAndReadsTheChannelsOwnSlots) {
     stAcq* acq = Start();
-    Use(acq, 0, kCalcMath);
-    Use(acq, 2, kCalcMath);
-    acq->acqLength = 1000;
+    Use(acq, 0, kCalcMath);  // C1 = CH1 + CH2
+    CalcSettings(acq)->math[0] = stMathParams{kMathAdd, 1, 2, {}, 0};
+    Use(acq, 2, kCalcExpression);
+    strcpy(CalcSettings(acq)->expression[2], "CH40*3");
+    Use(acq, 3, kCalcExpression);
+    strcpy(CalcSettings(acq)->expression[3], "CH2*2");
+    acq->acqLength = 400;
     acq->repeatMode = 1;
-    ASSERT_EQ(acq->firstAnalogNumber, 1);
+    g_evaluated.clear();
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
-    const struct {
-        const char *text, *slots;
-    } cases[] = {
-        {"CH1*2", "CH00*2"},
-        {"CH2+CH40", "CH01+CH02"},
-        {"2*CH42^2", "2*CH03^2"},
-        {"SQRT(CH3)", "SQRT(CH99)"},  // not recorded: a slot the evaluator refuses
-        {"CH41", "CH99"},
-        {"CH401", "CH021"},           // the third digit stays a token of its own, an error as before
-        {"XCH1+ch1", "XCH1+ch1"},     // inside a name, and small letters: no channel
-        {"CH+CHx", "CH+CHx"},
-        {"", ""},
-    };
-    for (const auto& c : cases) {
-        char out[2 * kExpressionBytes];
-        ChannelReferencesToSlots(acq, c.text, out, sizeof(out));
-        EXPECT_STREQ(out, c.slots) << c.text;
+    Run(acq, 100);
+    ASSERT_EQ(acq->run.running, 0);
+    EXPECT_TRUE(boxes->boxes.empty());
+    EXPECT_EQ(g_evaluated, (std::set<std::string>{"CH40*3", "CH2*2"}));
+    TakeScales(acq);
+    const double* c3 = static_cast<const double*>(gs->chanBlock[42]);
+    const double* c4 = static_cast<const double*>(gs->chanBlock[43]);
+    ASSERT_TRUE(c3 && c4);
+    ASSERT_EQ(gs->chanCount[42], 400u);
+    ASSERT_EQ(gs->chanCount[43], 400u);
+    for (uint32_t i : {0u, 1u, 250u, 399u}) {
+        EXPECT_DOUBLE_EQ(c3[i], 3 * (Counting(i, 0) + Counting(i, 1))) << i;
+        EXPECT_DOUBLE_EQ(c4[i], 2 * Counting(i, 1)) << i;
     }
-    char tiny[6];
-    ChannelReferencesToSlots(acq, "CH1+CH2", tiny, sizeof(tiny));
-    EXPECT_STREQ(tiny, "CH00+") << "cut within its buffer";
 }
 
 TEST_F(CalcRecording, TheExpressionTextIsReadWithinItsTwoHundredBytes) {
@@ -576,7 +658,7 @@ TEST_F(CalcRecording, AChosenKindNamesTheChannelInTheListsAndTheGraph) {
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 50);
     ASSERT_EQ(acq->run.running, 0);
-    ASSERT_EQ(gs->chanCount[2], 200u);
+    ASSERT_EQ(gs->chanCount[40], 200u);
     EXPECT_STREQ(gs->chanLabel[Slot(acq, 40)], "C1 - Math");
     EXPECT_STREQ(gs->chanLabel[Slot(acq, 41)], "C2 - Filter");
     EXPECT_STREQ(gs->chanUnits[Slot(acq, 41)], "Volts");

@@ -111,11 +111,11 @@ TEST_F(SetupThenRecord, TheNextRecordingTakesTheChannelsGainsLabelsAndUnitsSetIn
     EXPECT_EQ(acq->run.analogCount, 2);
     EXPECT_EQ(std::vector<int32_t>(acq->run.chanOrder, acq->run.chanOrder + 2), (std::vector<int32_t>{2, 3}));
     EXPECT_EQ(gs->totalSamples, 300);
-    EXPECT_STREQ(gs->chanLabel[0], "Biceps");
-    EXPECT_STREQ(gs->chanUnits[0], "mV");
-    EXPECT_STREQ(gs->chanLabel[1], "EMG");
-    EXPECT_STREQ(gs->chanUnits[1], "mV");
-    EXPECT_EQ(gs->chanFlags[0] & 1, 1u) << "CH2 is plotted";
+    EXPECT_STREQ(gs->chanLabel[2], "Biceps");
+    EXPECT_STREQ(gs->chanUnits[2], "mV");
+    EXPECT_STREQ(gs->chanLabel[3], "EMG");
+    EXPECT_STREQ(gs->chanUnits[3], "mV");
+    EXPECT_EQ(gs->chanFlags[2] & 1, 1u) << "CH2 is plotted";
     EXPECT_EQ(SentGainCodes(), (std::multiset<int>{GainCodeOf(1000.0), GainCodeOf(2500.0)}))
         << "the recorded channels' gains, nothing for the channels that are off";
 }

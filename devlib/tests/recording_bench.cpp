@@ -181,24 +181,24 @@ int RunOnce(const stBenchRun& r) {
             }
         }
         const double cpu = CpuSeconds() - cpu0;
-        const uint32_t frames = gs->chanCount[0];
+        // Every channel sits in the slot of its number: analog 1-4, calculation 40 + j.
+        const uint32_t frames = gs->chanCount[1];
         uint32_t dropped = static_cast<uint32_t>(acq->acqLength) - frames;
         for (int c = 0; c < kAnalogChannels; ++c) {
-            const auto* block = static_cast<const uint16_t*>(gs->chanBlock[c]);
+            const auto* block = static_cast<const uint16_t*>(gs->chanBlock[c + 1]);
             for (uint32_t i = 0; block && i < frames; ++i)
                 if (block[i] != SimCountingWord(i, static_cast<uint32_t>(c))) ++dropped;
         }
         // Every calculation channel holds a value for every frame.
-        for (int s = kAnalogChannels; r.withCalc && s < kAnalogChannels + kCalcChannels; ++s)
+        for (int s = 40; r.withCalc && s < 40 + kCalcChannels; ++s)
             if (gs->chanCount[s] != frames || gs->chanBytes[s] != 8) ++dropped;
         // The Expression channel (C9) holds the evaluator's value of its text at every frame.
         uint32_t wrong = 0;
-        const auto* expr = r.withCalc ? static_cast<const double*>(gs->chanBlock[kAnalogChannels + 8]) : nullptr;
+        const auto* expr = r.withCalc ? static_cast<const double*>(gs->chanBlock[48]) : nullptr;
         for (uint32_t i = 0; expr && i < frames; ++i) {
             double ch1 = 0, ch2 = 0;
-            // Every analog input is recorded: identifier n is in slot n - the first analog number.
-            BenchGetSample(gs.get(), static_cast<int32_t>(i), 1 - acq->firstAnalogNumber, &ch1);
-            BenchGetSample(gs.get(), static_cast<int32_t>(i), 2 - acq->firstAnalogNumber, &ch2);
+            BenchGetSample(gs.get(), static_cast<int32_t>(i), 1, &ch1);
+            BenchGetSample(gs.get(), static_cast<int32_t>(i), 2, &ch2);
             if (std::fabs(expr[i] - (ch1 * 2 + std::sqrt(std::fabs(ch2)))) > 1e-9 * (1 + std::fabs(expr[i]))) ++wrong;
         }
         const double seconds = frames * r.periodMs / 1000.0;

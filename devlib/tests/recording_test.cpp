@@ -152,15 +152,18 @@ class Recording : public SimulatedRunTest {
 protected:
     Recording() : SimulatedRunTest("Recording") {}
 
-    // Every run channel holds the counting pattern from frame `first` on, count samples.
+    // Every run channel holds the counting pattern from frame `first` on, count samples, in the
+    // slot of its number (analog 1-4, digital 20 + j).
     void ExpectCounting(const stAcq* acq, uint32_t first, uint32_t count) {
         const stAcqRun& run = acq->run;
-        for (int s = 0; s < run.analogCount + run.digitalCount; ++s) {
+        for (int i = 0; i < run.analogCount + run.digitalCount; ++i) {
+            const int32_t number = run.chanOrder[i];
+            const int s = number;
             SCOPED_TRACE("slot " + std::to_string(s));
+            ASSERT_TRUE(ChannelInUse(gs.get(), s));
             ASSERT_EQ(gs->chanCount[s], count);
             ASSERT_NE(gs->chanBlock[s], nullptr);
             const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
-            const int32_t number = run.chanOrder[s];
             int bad = 0;
             for (uint32_t i = 0; i < count && bad < 3; ++i) {
                 uint16_t want = 0;
@@ -260,7 +263,7 @@ TEST_F(Recording, AFailedExchangeEndsTheRunKeepingEveryFrameThatCame) {
         AdvanceClock(50);
         CheckAcquisitionStatus(acq);
     }
-    const uint32_t before = gs->chanCount[0];
+    const uint32_t before = gs->chanCount[1];
     ASSERT_GT(before, 0u);
     const size_t shown = boxes->boxes.size();
     SimControlSetDword(kSimFaultCommand, 19);
@@ -271,8 +274,8 @@ TEST_F(Recording, AFailedExchangeEndsTheRunKeepingEveryFrameThatCame) {
     ASSERT_EQ(boxes->boxes.size(), shown + 1);
     EXPECT_NE(boxes->boxes.back().text.find("Communications error"), std::string::npos);
     EXPECT_NE(boxes->boxes.back().text.find("Acquisition terminated"), std::string::npos);
-    EXPECT_GE(gs->chanCount[0], before);
-    ExpectCounting(acq, 0, gs->chanCount[0]);
+    EXPECT_GE(gs->chanCount[1], before);
+    ExpectCounting(acq, 0, gs->chanCount[1]);
     EXPECT_EQ(Recorder().scriptCalls.back().name, "OnEndAcquisition");
 }
 
@@ -286,7 +289,7 @@ TEST_F(Recording, AnOverrunRingEndsTheRunWithBufferOverflow) {
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     AdvanceClock(100);
     CheckAcquisitionStatus(acq);
-    const uint32_t before = gs->chanCount[0];
+    const uint32_t before = gs->chanCount[1];
     const size_t shown = boxes->boxes.size();
     AdvanceClock(5000);  // 40,000 bytes: more than the unit's ring holds
     CheckAcquisitionStatus(acq);
@@ -308,7 +311,7 @@ TEST_F(Recording, AStartTheUnitRefusesChangesNothingInTheGraph) {
     EXPECT_EQ(StartAcquisition(acq, 0), 0);
     EXPECT_EQ(acq->run.running, 0);
     EXPECT_EQ(gs->acquiring, 0u);
-    EXPECT_EQ(gs->chanBlock[0], nullptr);
+    EXPECT_EQ(gs->chanBlock[1], nullptr);
     ASSERT_EQ(boxes->boxes.size(), shown + 1);
     EXPECT_NE(boxes->boxes.back().text.find("Acquisition not performed"), std::string::npos);
     // No channel at all: refused before the unit hears of it.
@@ -331,10 +334,10 @@ TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     ExpectCounting(acq, 0, 300);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 40);
-    ASSERT_EQ(gs->chanCount[0], 600u);
     ASSERT_EQ(gs->chanCount[1], 600u);
+    ASSERT_EQ(gs->chanCount[3], 600u);
     // The second run counts from its own first frame again, behind the first run's frames.
-    const auto* block = static_cast<const uint16_t*>(gs->chanBlock[1]);
+    const auto* block = static_cast<const uint16_t*>(gs->chanBlock[3]);
     EXPECT_EQ(block[299], SimCountingWord(299, 2));
     EXPECT_EQ(block[300], SimCountingWord(0, 2));
     EXPECT_EQ(block[599], SimCountingWord(299, 2));
@@ -345,7 +348,7 @@ TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     EXPECT_EQ(StartAcquisition(acq, 0), 0);
     ASSERT_EQ(boxes->boxes.size(), shown + 1);
     EXPECT_EQ(boxes->boxes.back().text, "Overwrite existing data?");
-    EXPECT_EQ(gs->chanCount[0], 600u);
+    EXPECT_EQ(gs->chanCount[1], 600u);
     // Without the warning it replaces.
     acq->warnOnOverwrite = 0;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
@@ -366,7 +369,7 @@ TEST_F(Recording, ARunThatWaitsForTheStartSignalRecordsFromItsFrameOn) {
     acq->preStartDelay = 0;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     EXPECT_EQ(acq->run.dataStarted, 0);
-    EXPECT_EQ(gs->chanBlock[0], nullptr);  // no blocks before the signal
+    EXPECT_EQ(gs->chanBlock[2], nullptr);  // no blocks before the signal
     AdvanceClock(1000);
     CheckAcquisitionStatus(acq);
     EXPECT_EQ(acq->run.dataStarted, 0);
@@ -409,14 +412,15 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
         g_drawCalls.clear();
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         Run(acq, 97);
-        ASSERT_EQ(gs->chanCount[0], 2500u);
-        // The first page is drawn piece by piece, each stretch joining the last, for both channels.
+        ASSERT_EQ(gs->chanCount[1], 2500u);
+        // The first page is drawn piece by piece, each stretch joining the last, for both channels
+        // (slots 1 and 2).
         double end0 = 0;
         int calls0 = 0, calls1 = 0;
         for (const stDrawCall& c : g_drawCalls) {
             if (c.first + c.span > 1000.0) continue;  // later pages, after the view moved on
-            if (c.chan == 1) ++calls1;
-            if (c.chan != 0) continue;
+            if (c.chan == 2) ++calls1;
+            if (c.chan != 1) continue;
             ++calls0;
             EXPECT_LE(c.first, end0);
             EXPECT_GE(c.first + 1.0, end0);
@@ -435,7 +439,7 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
 
 // Marks every 100 ms of the drawn stretch as a black column, where the view puts it.
 int32_t WINAPI DrawTimeMarks(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t) {
-    if (chan != 0) return 1;
+    if (chan != 1) return 1;
     const double msPerPixel = gs->hPerDiv * gs->hDivisions / (gs->plotRect.right - gs->plotRect.left);
     for (double t = std::ceil(first / 100.0) * 100.0; t <= first + span; t += 100.0) {
         const int x = gs->plotRect.left + static_cast<int>(std::llround((t - gs->hStart) / msPerPixel));
@@ -482,7 +486,7 @@ TEST_F(Recording, PastTheViewsEndThePlotMovesInPlaceKeepingWhatWasDrawnAtItsTime
         gs->displayMode = 1;
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         Run(acq, 97);
-        ASSERT_EQ(gs->chanCount[0], 2500u);
+        ASSERT_EQ(gs->chanCount[1], 2500u);
         ASSERT_DOUBLE_EQ(gs->hStart, mode.start);
         RECT pending{};
         EXPECT_FALSE(GetUpdateRect(window, &pending, FALSE));
@@ -710,17 +714,19 @@ protected:
         return polls;
     }
 
-    // Each run channel k holds the table's column k from row 0 on, count samples.
+    // Each run analog channel k holds the table's column k from row 0 on, count samples, in the
+    // slot of its number.
     void ExpectTable(const stAcq* acq, uint32_t count) {
-        for (int s = 0; s < acq->run.analogCount; ++s) {
+        for (int k = 0; k < acq->run.analogCount; ++k) {
+            const int s = acq->run.chanOrder[k];
             SCOPED_TRACE("slot " + std::to_string(s));
             ASSERT_EQ(gs->chanCount[s], count);
             const auto* block = static_cast<const int16_t*>(gs->chanBlock[s]);
             ASSERT_NE(block, nullptr);
             int bad = 0;
             for (uint32_t r = 0; r < count && bad < 3; ++r) {
-                if (block[r] != static_cast<int16_t>(r * 10 + s)) {
-                    ADD_FAILURE() << "sample " << r << " is " << block[r] << ", not " << r * 10 + s;
+                if (block[r] != static_cast<int16_t>(r * 10 + k)) {
+                    ADD_FAILURE() << "sample " << r << " is " << block[r] << ", not " << r * 10 + k;
                     ++bad;
                 }
             }
@@ -795,7 +801,7 @@ TEST_F(PlaybackRecording, WithTheDigitalWordTheAnalogChannelsKeepTheirColumnsAnd
     Play(acq, 9);
     ASSERT_EQ(acq->run.running, 0);
     ExpectTable(acq, 300);
-    for (int s = 2; s < 4; ++s) {
+    for (int s : {20, 23}) {
         const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
         ASSERT_EQ(gs->chanCount[s], 300u);
         for (uint32_t i = 0; i < 300; ++i) ASSERT_EQ(block[i], 0) << "slot " << s << " sample " << i;
@@ -819,8 +825,8 @@ TEST_F(PlaybackRecording, ARingRunFromASourceKeepsTheLastLengthAndStopsOnRequest
     g_scriptStopRequest = 1;
     CheckAcquisitionStatus(acq);
     ASSERT_EQ(acq->run.running, 0);
-    ASSERT_EQ(gs->chanCount[0], 100u);
-    const auto* block = static_cast<const int16_t*>(gs->chanBlock[1]);
+    ASSERT_EQ(gs->chanCount[1], 100u);
+    const auto* block = static_cast<const int16_t*>(gs->chanBlock[2]);
     for (uint32_t i = 0; i < 100; ++i) ASSERT_EQ(block[i], static_cast<int16_t>((200 + i) * 10 + 1)) << i;
     EXPECT_DOUBLE_EQ(gs->hOffset, 200.0);
 }
@@ -834,7 +840,7 @@ TEST_F(PlaybackRecording, MoreChannelsThanTheSourceHasColumnsAreRefused) {
     EXPECT_EQ(StartAcquisition(acq, 0), 0);
     EXPECT_EQ(acq->run.running, 0);
     EXPECT_EQ(gs->acquiring, 0u);
-    EXPECT_EQ(gs->chanBlock[0], nullptr);
+    for (int s : {1, 2, 3}) EXPECT_EQ(gs->chanBlock[s], nullptr);
     ASSERT_EQ(boxes->boxes.size(), 1u);
     EXPECT_EQ(boxes->boxes[0].caption, "VK40");
     EXPECT_EQ(boxes->boxes[0].text, getMsgBoxText("TOO MANY CHANNELS"));
@@ -845,13 +851,13 @@ TEST_F(PlaybackRecording, MoreChannelsThanTheSourceHasColumnsAreRefused) {
     ExpectTable(acq, 20);
 }
 
-// Host entry 14 as the program's file writer would use it: here the mode and the first channel's
-// samples are written, so a test can tell the files apart.
+// Host entry 14 as the program's file writer would use it: here the mode and CH1's samples
+// (slot 1) are written, so a test can tell the files apart.
 std::vector<int32_t> g_writeModes;
 int32_t WINAPI WriteSamplesFile(tagGS* gs, HANDLE file, int32_t mode) {
     g_writeModes.push_back(mode);
     DWORD written = 0;
-    return WriteFile(file, gs->chanBlock[0], gs->chanCount[0] * gs->chanBytes[0], &written, nullptr);
+    return WriteFile(file, gs->chanBlock[1], gs->chanCount[1] * gs->chanBytes[1], &written, nullptr);
 }
 
 std::string FileText(const char* name) {
@@ -884,9 +890,9 @@ TEST_F(PlaybackRecording, EveryAutosavedRunWritesANewNumberedFileAndTheSourceFol
         EXPECT_EQ(std::string(gs->title), name);
         EXPECT_NE(SrcNavFindNavigator(name.c_str()), nullptr);  // the source serves the renamed graph
         Play(acq, 5);
-        ASSERT_EQ(gs->chanCount[0], 10u + run);
+        ASSERT_EQ(gs->chanCount[1], 10u + run);
         // Written whole at the end: exactly this run's samples.
-        EXPECT_EQ(FileText(name.c_str()), std::string(static_cast<const char*>(gs->chanBlock[0]), 2 * (10 + run)));
+        EXPECT_EQ(FileText(name.c_str()), std::string(static_cast<const char*>(gs->chanBlock[1]), 2 * (10 + run)));
     }
     EXPECT_EQ(g_writeModes, (std::vector<int32_t>{0, 0}));
     EXPECT_EQ(acq->autosaveNumber, 2);
@@ -921,7 +927,7 @@ TEST_F(Recording, AnAutosaveNameIsRefusedWhenAutosavingIsOffOrTheUserKeepsTheFil
     EXPECT_EQ(boxes->boxes[1].text, "The file KEEP0007.acq already exists.  Press OK to overwrite.");
     EXPECT_EQ(acq->run.running, 0);
     EXPECT_EQ(acq->autosaveNumber, 8);  // the number is taken even when the file is kept
-    EXPECT_EQ(gs->chanBlock[0], nullptr);
+    EXPECT_EQ(gs->chanBlock[1], nullptr);
     DeleteFileA("KEEP0007.acq");
 
     char name[16] = "";

@@ -765,16 +765,16 @@ TEST_F(ScriptWords, StartAcqRecordsAndStopAcqEndsTheRun) {
     EXPECT_EQ(acq->run.running, 1);  // it ends at the next status check
     Run(acq, 20, 10);
     EXPECT_EQ(acq->run.running, 0);
-    EXPECT_GT(gs->chanCount[0], 0u);
-    EXPECT_LT(gs->chanCount[0], 100000u);
+    EXPECT_GT(gs->chanCount[1], 0u);
+    EXPECT_LT(gs->chanCount[1], 100000u);
 }
 
 // ---- Resetting the graph between runs ----
 
 TEST_F(ScriptWords, ResetGraphTakesTheSetUpsChannelsAndTheNextRunRecordsWithoutAsking) {
     RecordShortRun({0, 1}, 60);
-    ASSERT_EQ(gs->chanCount[0], 60u);
-    ASSERT_EQ(gs->chanNumber[1], 2);
+    ASSERT_EQ(gs->chanCount[1], 60u);
+    ASSERT_EQ(gs->chanNumber[2], 2);
 
     Enable(acq, {2}, {});
     acq->samplePeriodMs = 2.0;
@@ -782,14 +782,14 @@ TEST_F(ScriptWords, ResetGraphTakesTheSetUpsChannelsAndTheNextRunRecordsWithoutA
     acq->warnOnOverwrite = 1;
     boxes->answer = IDNO;
     ASSERT_EQ(Exec("VK40 RESETGRAPH"), 1);
-    EXPECT_EQ(gs->chanFlags[0] & kChanSlotMask, 2u);
-    EXPECT_EQ(gs->chanNumber[0], 3);
-    EXPECT_EQ(gs->chanFlags[1] & kChanSlotMask, 0u);
-    for (int s = 0; s < 2; ++s) EXPECT_EQ(gs->chanCount[s], 0u) << s;
+    EXPECT_EQ(gs->chanFlags[3] & kChanSlotMask, 2u);
+    EXPECT_EQ(gs->chanNumber[3], 3);
+    for (int s : {1, 2}) EXPECT_EQ(gs->chanFlags[s] & kChanSlotMask, 0u) << s;
+    for (int s : {1, 2, 3}) EXPECT_EQ(gs->chanCount[s], 0u) << s;
     EXPECT_EQ(gs->totalSamples, 0);
     EXPECT_DOUBLE_EQ(gs->sampleInterval, 2.0);
     EXPECT_EQ(gs->storageKind, kStoreMemory);
-    EXPECT_NE(gs->chanBlock[0], nullptr);
+    EXPECT_NE(gs->chanBlock[3], nullptr);
     // The last run's fields stay what that run recorded with.
     EXPECT_DOUBLE_EQ(acq->runSamplePeriod, 1.0);
     EXPECT_EQ(acq->runLength, 60);
@@ -800,8 +800,8 @@ TEST_F(ScriptWords, ResetGraphTakesTheSetUpsChannelsAndTheNextRunRecordsWithoutA
     ASSERT_EQ(acq->run.running, 1);
     Run(acq, 20);
     EXPECT_EQ(acq->run.running, 0);
-    EXPECT_EQ(gs->chanNumber[0], 3);
-    EXPECT_EQ(gs->chanCount[0], 40u);
+    EXPECT_EQ(gs->chanNumber[3], 3);
+    EXPECT_EQ(gs->chanCount[3], 40u);
 }
 
 // The layout follows the set-up as it is now, whatever the last run did; a disk set-up gets no
@@ -825,7 +825,7 @@ TEST_F(ScriptWords, ResetGraphFollowsTheCurrentStorageAndMakesNoFile) {
         SCOPED_TRACE(c.name);
         DeleteFileA(file.c_str());
         lstrcpynA(gs->filePath, file.c_str(), sizeof gs->filePath);
-        gs->chanCount[0] = gs->chanCount[1] = 7;
+        gs->chanCount[1] = gs->chanCount[4] = 7;
         acq->storageKind = c.storage;
         acq->repeatMode = static_cast<int16_t>(c.repeat);
         acq->dataMode = 3;  // append: a reset still leaves no samples
@@ -834,10 +834,10 @@ TEST_F(ScriptWords, ResetGraphFollowsTheCurrentStorageAndMakesNoFile) {
         EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
         EXPECT_EQ(gs->storageKind, c.graphStorage);
         EXPECT_EQ(gs->winSize, c.window);
-        EXPECT_EQ(gs->chanNumber[0], 1);
-        EXPECT_EQ(gs->chanNumber[1], 4);
-        EXPECT_EQ(gs->chanCount[0], 0u);
+        EXPECT_EQ(gs->chanNumber[1], 1);
+        EXPECT_EQ(gs->chanNumber[4], 4);
         EXPECT_EQ(gs->chanCount[1], 0u);
+        EXPECT_EQ(gs->chanCount[4], 0u);
         EXPECT_EQ(acq->runStorageKind, c.lastRunStorage);
     }
     EXPECT_TRUE(boxes->boxes.empty());
@@ -855,21 +855,21 @@ TEST_F(ScriptWords, ResetGraphLeavesARunningRecordingAndNeedsAGraph) {
         AdvanceClock(20);
         CheckAcquisitionStatus(acq);
     }
-    const uint32_t recorded = gs->chanCount[0];
+    const uint32_t recorded = gs->chanCount[1];
     ASSERT_GT(recorded, 0u);
     EXPECT_EQ(Exec("VK40 RESETGRAPH"), 1);
-    EXPECT_EQ(gs->chanCount[0], recorded);
+    EXPECT_EQ(gs->chanCount[1], recorded);
     EXPECT_EQ(acq->run.running, 1);
     EXPECT_EQ(Exec("VK40 STOPACQ"), 1);
     Run(acq, 20, 10);
     ASSERT_EQ(acq->run.running, 0);
 
     // A statement without a graph document changes nothing.
-    const uint32_t kept = gs->chanCount[0];
+    const uint32_t kept = gs->chanCount[1];
     const std::string text = "VK40 RESETGRAPH\r\n";
     stScriptStatement st{text.c_str(), nullptr, &g_context, nullptr};
     EXPECT_EQ(DrvExecScriptLine(&ops, hAcq, &st), 1);
-    EXPECT_EQ(gs->chanCount[0], kept);
+    EXPECT_EQ(gs->chanCount[1], kept);
 }
 
 // ---- The Input Values pane ----

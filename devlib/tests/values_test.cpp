@@ -89,8 +89,10 @@ TEST(InputValuesPane, ShownChannelsFollowTheValuesBitAndWhileRecordingTheOnBitIn
     run.calcCount = 1;
     const int32_t order[] = {1, 3, 23, 45};
     memcpy(run.chanOrder, order, sizeof(order));
-    EXPECT_EQ(RunSlotOfChannel(run, 23), 2);
-    EXPECT_EQ(RunSlotOfChannel(run, 45), 3);
+    // Each channel the run records sits in the slot of its number.
+    EXPECT_EQ(RunSlotOfChannel(run, 3), 3);
+    EXPECT_EQ(RunSlotOfChannel(run, 23), 23);
+    EXPECT_EQ(RunSlotOfChannel(run, 45), 45);
     EXPECT_EQ(RunSlotOfChannel(run, 2), -1);
 }
 
@@ -441,13 +443,14 @@ TEST_F(ValuesWindows, LevelBarsFillTheValuesShareOfTheGraphsRangeInTheChannelCol
     const COLORREF colours[] = {RGB(200, 0, 0), RGB(0, 170, 0), RGB(0, 0, 210), RGB(190, 0, 190)};
     SetDc(dc);
     stAcq* acq = Start();
-    // The graph the last run filled: slots in input order, -10..10 mV each.
+    // The graph the last run filled: input n in slot n, -10..10 mV each.
     acq->run.analogCount = 4;
-    for (int s = 0; s < 4; ++s) {
-        acq->run.chanOrder[s] = s + 1;
+    for (int i = 0; i < 4; ++i) {
+        const int s = i + 1;
+        acq->run.chanOrder[i] = s;
         gs->chanVDivisions[s] = 8;
         gs->chanVPerDiv[s] = 2.5;
-        gs->chanColor[s] = colours[s];
+        gs->chanColor[s] = colours[i];
     }
     g_inputValues.style = kValuesStyleBars;
     ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
@@ -525,10 +528,10 @@ TEST_F(ValuesWindows, WhileRecordingThePaneShowsEachChannelsNewestSample) {
         CheckAcquisitionStatus(acq);
         ASSERT_EQ(acq->run.running, 1);
         ops.onIdleAcquisition(hAcq, nullptr);  // the idle step repaints the pane while recording
-        for (int s = 0; s < 2; ++s) {
+        for (int s : {2, 4}) {
             const uint32_t n = gs->chanCount[s];
             ASSERT_GT(n, 0u);
-            const int32_t input = acq->run.chanOrder[s] - 1;
+            const int32_t input = s - 1;
             const auto* block = static_cast<const int16_t*>(gs->chanBlock[s]);
             ASSERT_EQ(uint16_t(block[n - 1]), SimCountingWord(n - 1, uint32_t(input)));
             EXPECT_DOUBLE_EQ(g_inputValues.analog[input], block[n - 1] * gs->chanScale[s] + gs->chanOffset[s])

@@ -180,6 +180,16 @@ int32_t WINAPI OnGraphChanged(tagGS* gs, int32_t, int32_t, int32_t) {
 // The device library reset a graph's view for a new recording or play-back.
 void WINAPI OnGraphViewChanged(tagGS* gs, int32_t) {
     if (!gs) return;
+    // Each channel of the recording sits in the slot of its number: a selection left on a slot the
+    // recording does not use moves to its first channel.
+    if (gs->selectedChan >= static_cast<uint32_t>(kMaxChannels) || !(gs->chanFlags[gs->selectedChan] & kChanSlotMask)) {
+        for (int s = 0; s < kMaxChannels; ++s) {
+            if (gs->chanFlags[s] & kChanSlotMask) {
+                gs->selectedChan = static_cast<uint32_t>(s);
+                break;
+            }
+        }
+    }
     UpdateGraphScrollBars(gs);
     UpdateHScrollBar(gs);
     if (g_app->hAcq) {

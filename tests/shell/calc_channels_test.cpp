@@ -66,7 +66,7 @@ protected:
         });
     }
 
-    // A memory run of length 1 ms frames over analog inputs 1-3 (slots 0-2); no calculation channel yet.
+    // A memory run of length 1 ms frames over analog inputs 1-3 (slots 1-3); no calculation channel yet.
     int32_t SetUpRun(int32_t length) {
         AcqLock acq(g_app->hAcq);
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
@@ -133,17 +133,17 @@ TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {
     ASSERT_EQ(Running(), 1);
     RunToEnd(137);
     EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
-    ASSERT_EQ(gs->chanCount[0], kFrames);
+    ASSERT_EQ(gs->chanCount[1], kFrames);
 
-    // Slots 0-2 are the inputs; C1-C12 follow in their order, as doubles.
-    const std::vector<double> x0 = Values(0, kFrames), x1 = Values(1, kFrames), x2 = Values(2, kFrames);
+    // Slots 1-3 are the inputs; C1-C12 are in slots 40-51, as doubles.
+    const std::vector<double> x0 = Values(1, kFrames), x1 = Values(2, kFrames), x2 = Values(3, kFrames);
     for (uint32_t i = 0; i < kFrames; ++i)
-        ASSERT_EQ(x0[i], RawToValue(static_cast<int16_t>(SimCountingWord(i, 0)), gs->chanScale[0], gs->chanOffset[0]));
+        ASSERT_EQ(x0[i], RawToValue(static_cast<int16_t>(SimCountingWord(i, 0)), gs->chanScale[1], gs->chanOffset[1]));
     std::vector<std::vector<double>> c(12);
     for (int j = 0; j < 12; ++j) {
-        ASSERT_EQ(gs->chanBytes[3 + j], 8u) << "C" << j + 1;
-        ASSERT_EQ(gs->chanCount[3 + j], kFrames) << "C" << j + 1;
-        c[j] = Values(3 + j, kFrames);
+        ASSERT_EQ(gs->chanBytes[40 + j], 8u) << "C" << j + 1;
+        ASSERT_EQ(gs->chanCount[40 + j], kFrames) << "C" << j + 1;
+        c[j] = Values(40 + j, kFrames);
     }
     const std::vector<double> filtered = LowPass(x0, 20.0, 0.707, 1.0);
     // The square wave's falls through 0: a peak's event is found where the signal falls, at the
@@ -189,7 +189,7 @@ TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {
     for (int j = 0; j < 12; ++j) {
         for (const stAcqChan& rec : acq->chans) {
             if (rec.group == 2 && rec.number == j) {
-                EXPECT_EQ(strncmp(gs->chanLabel[3 + j], rec.label, sizeof rec.label), 0) << "C" << j + 1;
+                EXPECT_EQ(strncmp(gs->chanLabel[40 + j], rec.label, sizeof rec.label), 0) << "C" << j + 1;
             }
         }
     }
@@ -226,22 +226,22 @@ TEST_F(CalcChannels, ARepeatingRunComputesOverItsRingAndKeepsTheNewestValues) {
     Press();
     ASSERT_EQ(Running(), 0);
     EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
-    ASSERT_EQ(gs->chanCount[0], kRing);
-    const std::vector<double> x0 = Values(0, kRing), x1 = Values(1, kRing);
+    ASSERT_EQ(gs->chanCount[1], kRing);
+    const std::vector<double> x0 = Values(1, kRing), x1 = Values(2, kRing);
     std::vector<std::vector<double>> c(5);
     for (int j = 0; j < 5; ++j) {
-        ASSERT_EQ(gs->chanCount[3 + j], kRing) << "C" << j + 1;
-        c[j] = Values(3 + j, kRing);
+        ASSERT_EQ(gs->chanCount[40 + j], kRing) << "C" << j + 1;
+        c[j] = Values(40 + j, kRing);
     }
     // The kept frames are consecutive frames of the counting pattern, past the run's start.
-    const uint32_t frame0 = static_cast<uint32_t>(x0[0] / gs->chanScale[0] + 0.5) & 0xFFF;
+    const uint32_t frame0 = static_cast<uint32_t>(x0[0] / gs->chanScale[1] + 0.5) & 0xFFF;
     ASSERT_GT(gs->hOffset, 0.0) << "the ring let frames go";
     const double k = std::tan(6.2831852 * 20.0 * 0.001 * 0.5), k2 = k * k, l = 1.0 / (k / 0.707 + k2 + 1.0);
     const double a1 = 2 * l * (1 - k2), a2 = -l * (k2 + 1 - k / 0.707), b0 = l * k2;
     int bad = 0;
     for (uint32_t i = 5; i < kRing && bad < 8; ++i) {
-        ASSERT_EQ(x0[i], RawToValue(static_cast<int16_t>(SimCountingWord(frame0 + i, 0)), gs->chanScale[0],
-                                    gs->chanOffset[0]));
+        ASSERT_EQ(x0[i], RawToValue(static_cast<int16_t>(SimCountingWord(frame0 + i, 0)), gs->chanScale[1],
+                                    gs->chanOffset[1]));
         const double expected[5] = {
             x1[i] * 2 + 1,
             x0[i] - x0[i - 3],
@@ -288,23 +288,24 @@ TEST_F(CalcChannels, AnExpressionErrorPartWayThroughEndsTheRunAndKeepsItsFrames)
     EXPECT_NE(boxes.boxes[0].text.find("An error occured on channel C3."), std::string::npos) << boxes.boxes[0].text;
 
     // The frames that came are kept, the inputs exactly, C3 computed up to the turn.
-    const uint32_t frames = gs->chanCount[0];
+    const uint32_t frames = gs->chanCount[1];
     ASSERT_LT(frames, 20000u);
-    ASSERT_EQ(gs->chanCount[4], frames);
-    const std::vector<double> x0 = Values(0, frames);
+    ASSERT_EQ(gs->chanCount[42], frames);
+    const std::vector<double> x0 = Values(1, frames);
     uint32_t turn = 0;  // the last frame at which A is not above the constant
     while (turn + 1 < frames && x0[turn + 1] <= constant) ++turn;
     ASSERT_GT(turn, 100u);
     ASSERT_LT(turn + 1, frames) << "the run went on past the turn";
     int bad = 0;
     for (uint32_t i = 0; i < frames && bad < 5; ++i) {
-        const double want = RawToValue(static_cast<int16_t>(SimCountingWord(i, 0)), gs->chanScale[0], gs->chanOffset[0]);
+        const double want =
+            RawToValue(static_cast<int16_t>(SimCountingWord(i, 0)), gs->chanScale[1], gs->chanOffset[1]);
         if (x0[i] != want) {
             ADD_FAILURE() << "input at frame " << i << " is " << x0[i] << ", not " << want;
             ++bad;
         }
     }
-    const auto* c3 = static_cast<const double*>(gs->chanBlock[4]);
+    const auto* c3 = static_cast<const double*>(gs->chanBlock[42]);
     ASSERT_TRUE(c3);
     for (uint32_t i = 0; i <= turn && bad < 5; ++i) {
         const double want = 2 * std::sqrt(constant - x0[i]);

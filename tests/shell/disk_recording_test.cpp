@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 #include "shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"
@@ -52,6 +53,7 @@ struct Layout {
 };
 
 // The run channel numbers in frame order: analog 1-4, then digital 20 + j, calculation 40 + j.
+// Each is also the graph slot the channel is recorded into.
 std::vector<int> RunNumbers(const Layout& layout) {
     std::vector<int> numbers;
     for (int a = 0; a < 4; ++a)
@@ -87,8 +89,8 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
     return bytes;
 }
 
-// Reads the file with the program's reader: every channel of the layout holds exactly frames
-// samples, each the counting pattern's from frame 0 on.
+// Reads the file with the program's reader: every channel of the layout is in the slot of its
+// number and holds exactly frames samples, each the counting pattern's from frame 0 on.
 void ExpectFileHoldsCounting(const std::string& path, const Layout& layout, uint32_t frames) {
     const std::vector<uint8_t> bytes = FileBytes(path);
     ASSERT_FALSE(bytes.empty()) << path;
@@ -99,24 +101,26 @@ void ExpectFileHoldsCounting(const std::string& path, const Layout& layout, uint
     EXPECT_EQ(report.repaired, 0) << "the head counts what the file holds";
     EXPECT_TRUE(doc.gs->setupBlock || doc.gs->foreignData) << "the acquisition set-up is stored with the file";
     const std::vector<int> numbers = RunNumbers(layout);
-    for (size_t s = 0; s < kMaxChannels; ++s) {
-        if (s >= numbers.size()) {
-            EXPECT_FALSE(ChannelInUse(doc.gs, static_cast<int>(s))) << "slot " << s;
+    const int lead = numbers.front();  // the run's first analog channel
+    for (int s = 0; s < kMaxChannels; ++s) {
+        if (std::find(numbers.begin(), numbers.end(), s) == numbers.end()) {
+            EXPECT_FALSE(ChannelInUse(doc.gs, s)) << "slot " << s;
             continue;
         }
         SCOPED_TRACE("slot " + std::to_string(s));
-        ASSERT_TRUE(ChannelInUse(doc.gs, static_cast<int>(s)));
+        ASSERT_TRUE(ChannelInUse(doc.gs, s));
+        EXPECT_EQ(doc.gs->chanNumber[s], s);
         ASSERT_EQ(doc.gs->chanCount[s], frames);
-        if (numbers[s] >= 40) {
+        if (s >= 40) {
             // Calculation channels are doubles in every record: the first analog channel of the run
-            // (slot 0) in its units + 0.5.
+            // in its units + 0.5.
             ASSERT_EQ(doc.gs->chanBytes[s], 8u);
             EXPECT_EQ(doc.gs->chanType[s], 1u);
             const auto* values = static_cast<const double*>(doc.gs->chanBlock[s]);
-            const auto* first = static_cast<const int16_t*>(doc.gs->chanBlock[0]);
+            const auto* first = static_cast<const int16_t*>(doc.gs->chanBlock[lead]);
             int bad = 0;
             for (uint32_t i = 0; i < frames && bad < 3; ++i) {
-                const double want = first[i] * doc.gs->chanScale[0] + doc.gs->chanOffset[0] + 0.5;
+                const double want = first[i] * doc.gs->chanScale[lead] + doc.gs->chanOffset[lead] + 0.5;
                 if (std::abs(values[i] - want) > 1e-6 * (1 + std::abs(want))) {
                     ADD_FAILURE() << "calculated sample " << i << " is " << values[i] << ", not " << want;
                     ++bad;
@@ -129,7 +133,7 @@ void ExpectFileHoldsCounting(const std::string& path, const Layout& layout, uint
         ASSERT_TRUE(block || frames == 0);
         int bad = 0;
         for (uint32_t i = 0; i < frames && bad < 3; ++i) {
-            const uint16_t want = CountingSample(numbers[s], i);
+            const uint16_t want = CountingSample(s, i);
             if (block[i] != want) {
                 ADD_FAILURE() << "sample " << i << " is " << block[i] << ", not " << want;
                 ++bad;
@@ -307,18 +311,18 @@ TEST_F(DiskRecording, TheFileHoldsEveryFrameOfTheRunForEachLayout) {
         const std::string path = NameGraph(("disk" + std::to_string(run++) + ".acq").c_str());
         SetUpRun(layout, 1, 1, 12001);  // longer than the graph's ring and the unit's ring
         Record();
-        ASSERT_EQ(gs->chanCount[0], 12001u);
+        const std::vector<int> numbers = RunNumbers(layout);
+        ASSERT_EQ(gs->chanCount[numbers.front()], 12001u);
         ExpectFileHoldsCounting(path, layout, 12001);
         // The graph now pages its samples from the file it wrote.
         EXPECT_EQ(gs->storageKind, kStoreDiskPaged);
-        const std::vector<int> numbers = RunNumbers(layout);
-        for (size_t s = 0; s < numbers.size(); ++s) {
-            if (numbers[s] >= 40) continue;
+        for (int s : numbers) {
+            if (s >= 40) continue;
             for (uint32_t i : {0u, 8191u, 8192u, 12000u}) {
                 double v = 0;
-                ASSERT_EQ(GetChannelSample(gs, static_cast<int>(i), static_cast<int>(s), &v), 1);
-                EXPECT_EQ(v, RawToValue(static_cast<int16_t>(CountingSample(numbers[s], i)), gs->chanScale[s],
-                                        gs->chanOffset[s]))
+                ASSERT_EQ(GetChannelSample(gs, static_cast<int>(i), s, &v), 1);
+                EXPECT_EQ(v,
+                          RawToValue(static_cast<int16_t>(CountingSample(s, i)), gs->chanScale[s], gs->chanOffset[s]))
                     << "slot " << s << " sample " << i;
             }
         }
@@ -339,13 +343,12 @@ TEST_F(DiskRecording, WhileItRecordsTheGraphReadsItsNewestFramesFromItsRing) {
     const int total = gs->totalSamples;
     ASSERT_GT(total, 12000);
     RedrawWindow(first, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const std::vector<int> numbers = RunNumbers(layout);
-    for (int s = 0; s < 3; ++s) {
+    for (int s : RunNumbers(layout)) {
         for (int i : {total - 1, total - 100, total - 8192}) {
             double v = 0;
             ASSERT_EQ(GetChannelSample(gs, i, s, &v), 1) << "sample " << i;
-            EXPECT_EQ(v, RawToValue(static_cast<int16_t>(CountingSample(numbers[s], static_cast<uint32_t>(i))),
-                                    gs->chanScale[s], gs->chanOffset[s]))
+            EXPECT_EQ(v, RawToValue(static_cast<int16_t>(CountingSample(s, static_cast<uint32_t>(i))), gs->chanScale[s],
+                                    gs->chanOffset[s]))
                 << "slot " << s << " sample " << i;
         }
         double v = 0;
@@ -354,7 +357,7 @@ TEST_F(DiskRecording, WhileItRecordsTheGraphReadsItsNewestFramesFromItsRing) {
     // Stopped by the button, the file holds every frame that came.
     Press();
     ASSERT_EQ(Running(), 0);
-    ExpectFileHoldsCounting(path, layout, gs->chanCount[0]);
+    ExpectFileHoldsCounting(path, layout, gs->chanCount[1]);
 }
 
 TEST_F(DiskRecording, ANeverSavedGraphAsksForItsFileBeforeTheRunAndCancelStartsNothing) {
@@ -404,7 +407,7 @@ TEST_F(DiskRecording, AFileThatCannotBeMadeRefusesTheStartAndSaysSo) {
     EXPECT_EQ(gs->acquiring, 0u);
     ASSERT_EQ(answers.shown.size(), 1u);
     EXPECT_EQ(answers.shown[0].text, "The recording file cannot be written\nAcquisition not performed");
-    EXPECT_EQ(gs->chanBlock[0], nullptr);
+    EXPECT_EQ(gs->chanBlock[1], nullptr);
 }
 
 // Each fault, injected after some frames came: the run ends with its message, and the file reads
@@ -434,7 +437,7 @@ TEST_F(DiskRecording, AUnitFaultMidRunLeavesAReadableFileOfEveryFrameReceived) {
         Press();
         ASSERT_EQ(Running(), 1);
         for (int i = 0; i < 12; ++i) Advance(97);
-        const uint32_t before = gs->chanCount[0];
+        const uint32_t before = gs->chanCount[1];
         ASSERT_GT(before, 1000u);
         {
             DialogAnswers answers(IDOK);
@@ -446,8 +449,8 @@ TEST_F(DiskRecording, AUnitFaultMidRunLeavesAReadableFileOfEveryFrameReceived) {
             SimControlSetDword(kSimFault, kSimFaultNone);
             SimControlSetDword(kSimAbsent, 0);
         }
-        EXPECT_GE(gs->chanCount[0], before);
-        ExpectFileHoldsCounting(path, layout, gs->chanCount[0]);
+        EXPECT_GE(gs->chanCount[1], before);
+        ExpectFileHoldsCounting(path, layout, gs->chanCount[1]);
     }
 }
 
@@ -500,12 +503,11 @@ TEST_F(DiskRecording, AMemoryRunAppendsToTheDataOfADiskRun) {
     Record(40);
     EXPECT_TRUE(answers.shown.empty());
     EXPECT_EQ(gs->storageKind, kStoreMemory);
-    const std::vector<int> numbers = RunNumbers(layout);
-    for (int s = 0; s < 2; ++s) {
+    for (int s : RunNumbers(layout)) {
         ASSERT_EQ(gs->chanCount[s], 9500u);
         const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
         for (uint32_t i = 0; i < 9500; ++i)
-            ASSERT_EQ(block[i], CountingSample(numbers[s], i < 9000 ? i : i - 9000)) << "slot " << s << " sample " << i;
+            ASSERT_EQ(block[i], CountingSample(s, i < 9000 ? i : i - 9000)) << "slot " << s << " sample " << i;
     }
 }
 
@@ -517,18 +519,19 @@ protected:
     void FirstRun() {
         SetUpRun(kTwo, 2, 1, 300);
         Record(40);
-        ASSERT_EQ(gs->chanCount[0], 300u);
+        ASSERT_EQ(gs->chanCount[1], 300u);
         AcqLock acq(g_app->hAcq);
         acq->dataMode = 3;
     }
-    // Both channels hold the pattern run after run: each run counts from its first frame again.
+    // Both channels (CH1 and CH3) hold the pattern run after run: each run counts from its first
+    // frame again.
     void ExpectSegments(uint32_t runs) {
-        ASSERT_EQ(gs->chanCount[0], 300u * runs);
         ASSERT_EQ(gs->chanCount[1], 300u * runs);
-        for (int s = 0; s < 2; ++s) {
+        ASSERT_EQ(gs->chanCount[3], 300u * runs);
+        for (int s : {1, 3}) {
             const auto* block = static_cast<const uint16_t*>(gs->chanBlock[s]);
             for (uint32_t i = 0; i < 300u * runs; ++i)
-                ASSERT_EQ(block[i], CountingSample(s == 0 ? 1 : 3, i % 300)) << "slot " << s << " sample " << i;
+                ASSERT_EQ(block[i], CountingSample(s, i % 300)) << "slot " << s << " sample " << i;
         }
     }
     const Layout kTwo{"two analog", {0, 2}, {}};
@@ -558,7 +561,7 @@ TEST_F(AppendCheck, EditedDataAsksReplaceOrAbortAndEachAnswerDoesWhatItSays) {
     for (const auto& c : answersTable) {
         SCOPED_TRACE(c.name);
         FirstRun();
-        gs->chanCount[1] = 250;  // an edit shortened one channel
+        gs->chanCount[3] = 250;  // an edit shortened one channel
         DialogAnswers answers(c.button);
         Press();
         ASSERT_EQ(answers.shown.size(), 1u);
@@ -575,10 +578,34 @@ TEST_F(AppendCheck, EditedDataAsksReplaceOrAbortAndEachAnswerDoesWhatItSays) {
             RunToEnd(40);
             ExpectSegments(1);  // replaced: only the new run
         } else {
-            EXPECT_EQ(gs->chanCount[0], 300u);
-            EXPECT_EQ(gs->chanCount[1], 250u);
+            EXPECT_EQ(gs->chanCount[1], 300u);
+            EXPECT_EQ(gs->chanCount[3], 250u);
         }
     }
+}
+
+// A graph whose channel lies in a slot that belongs to no channel of the unit (slot 0, as files
+// laid out by other means have it) cannot be continued in place: the edited-data question.
+TEST_F(AppendCheck, AChannelOutsideItsOwnSlotAsksReplaceOrAbort) {
+    FirstRun();
+    // CH1's channel moves from slot 1 to slot 0.
+    std::swap(gs->chanFlags[0], gs->chanFlags[1]);
+    std::swap(gs->chanBlock[0], gs->chanBlock[1]);
+    std::swap(gs->chanCount[0], gs->chanCount[1]);
+    std::swap(gs->chanBytes[0], gs->chanBytes[1]);
+    std::swap(gs->chanType[0], gs->chanType[1]);
+    std::swap(gs->chanScale[0], gs->chanScale[1]);
+    std::swap(gs->chanOffset[0], gs->chanOffset[1]);
+    std::swap(gs->chanNumber[0], gs->chanNumber[1]);
+    DialogAnswers answers(IDCANCEL);
+    Press();
+    ASSERT_EQ(answers.shown.size(), 1u);
+    EXPECT_EQ(answers.shown[0].text,
+              "You have modified or edited data in a way which prevents appending acquisitions. You can replace "
+              "the existing data or abort.");
+    EXPECT_EQ(Running(), 0);
+    EXPECT_EQ(gs->chanCount[0], 300u);
+    EXPECT_EQ(gs->chanCount[3], 300u);
 }
 
 TEST_F(AppendCheck, ADifferentPeriodAsksRevertReplaceOrAbortBeforeStarting) {
@@ -670,7 +697,7 @@ TEST_F(AppendCheck, AGraphOfTheOtherModelGetsTheModelQuestion) {
             EXPECT_EQ(gs->unitModel, 30u);
         } else {
             EXPECT_EQ(Running(), 0);
-            EXPECT_EQ(gs->chanCount[0], 300u);
+            EXPECT_EQ(gs->chanCount[1], 300u);
         }
     }
 }

@@ -57,11 +57,12 @@ protected:
         const double seconds = Now() - t0;
         EXPECT_EQ(Running(), 0);
         *outOfPlace = 0;
-        if (gs->chanCount[0] != static_cast<uint32_t>(kFrames)) *outOfPlace = kFrames;
-        for (uint32_t i = 1; i < gs->chanCount[0]; ++i) {
+        // CH1 is in slot 1.
+        if (gs->chanCount[1] != static_cast<uint32_t>(kFrames)) *outOfPlace = kFrames;
+        for (uint32_t i = 1; i < gs->chanCount[1]; ++i) {
             double a = 0, b = 0;
-            GetChannelSample(gs, static_cast<int32_t>(i - 1), 0, &a);
-            GetChannelSample(gs, static_cast<int32_t>(i), 0, &b);
+            GetChannelSample(gs, static_cast<int32_t>(i - 1), 1, &a);
+            GetChannelSample(gs, static_cast<int32_t>(i), 1, &b);
             if (a == b) ++*outOfPlace;  // the counting pattern steps at every frame
         }
         return seconds;

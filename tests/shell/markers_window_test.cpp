@@ -104,17 +104,17 @@ protected:
         Press();
         ASSERT_EQ(Running(), 1);
         Advance(100);
-        *f9At = gs->chanCount[0];
+        *f9At = gs->chanCount[1];
         Key(VK_F9);
         Advance(50);
-        *f2At = gs->chanCount[0];
+        *f2At = gs->chanCount[1];
         Key(VK_F2);
         Key(VK_F3);
         RunToEnd();
         SetUpRun(3, 300);
         Press();
         RunToEnd();
-        ASSERT_EQ(gs->chanCount[0], 600u);
+        ASSERT_EQ(gs->chanCount[1], 600u);
     }
 
     HWND graph = nullptr;
@@ -348,7 +348,7 @@ TEST_F(MarkerWindows, ErasingAsksFirstWhileTheAcquisitionRecordWantsConfirmation
         EXPECT_EQ(boxes.boxes[0].text, c.question);
         EXPECT_EQ(CountMarkersOfType(gs, kMarkerAppend), c.appendsLeft) << c.question;
     }
-    EXPECT_EQ(gs->chanCount[0], 0u);
+    EXPECT_EQ(gs->chanCount[1], 0u);
     AcqLock acq(g_app->hAcq);
     EXPECT_EQ(acq->confirmErase, 1) << "the flag is restored after erasing all data";
 }
@@ -359,7 +359,7 @@ TEST_F(MarkerWindows, ErasingAsksNothingWithoutTheConfirmationFlag) {
     BoxCapture boxes;
     Command(IDM_ERASE_SEGMENT);
     EXPECT_EQ(CountMarkersOfType(gs, kMarkerAppend), 1);
-    EXPECT_EQ(gs->chanCount[0], 300u);
+    EXPECT_EQ(gs->chanCount[1], 300u);
     {
         CtrlDown ctrl;
         Command(IDM_ERASE_SEGMENT);

@@ -28,7 +28,7 @@ protected:
         if (HasFatalFailure()) return;
         ASSERT_TRUE(gs && gs->measureGrid);
     }
-    // A memory run of 1 ms frames over analog input 1 (slot 0).
+    // A memory run of 1 ms frames over analog input 1 (slot 1).
     void SetUpRun(int32_t length) {
         AcqLock acq(g_app->hAcq);
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
@@ -43,7 +43,7 @@ protected:
     }
     void Box(int i, int type) {
         const uint16_t options[3] = {0, 0, 0};
-        SetMeasurementBox(gs->measureGrid, i, static_cast<uint16_t>(type), 0, options, 0.0, "", 0, 1);
+        SetMeasurementBox(gs->measureGrid, i, static_cast<uint16_t>(type), 1, options, 0.0, "", 0, 1);
     }
     std::string Shown(int i) {
         char text[64];
@@ -68,16 +68,16 @@ TEST_F(MeasureLive, BoxesFollowTheSamplesAsTheyArrive) {
     for (int step = 0; step < 40 && Running() == 1; ++step) {
         unit.AdvanceClock(97);
         RunIdleStep();
-        const uint32_t n = gs->chanCount[0];
+        const uint32_t n = gs->chanCount[1];
         if (n < 2) continue;
         ++batches;
         EXPECT_EQ(Shown(0), std::to_string(n) + " samples") << "after " << n;
         double top = -1e300, y = 0;
         for (uint32_t i = 0; i < n; ++i)
-            if (GetChannelSample(gs, static_cast<int>(i), 0, &y)) top = std::max(top, y);
+            if (GetChannelSample(gs, static_cast<int>(i), 1, &y)) top = std::max(top, y);
         char expected[64];
         measure::FormatValue(expected, sizeof expected, top, 3);
-        EXPECT_EQ(Shown(1), std::string(expected) + " " + gs->chanUnits[0]) << "after " << n;
+        EXPECT_EQ(Shown(1), std::string(expected) + " " + gs->chanUnits[1]) << "after " << n;
     }
     EXPECT_GT(batches, 5);
 }

@@ -103,7 +103,7 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
     return bytes;
 }
 
-// The file, read back with the program's reader, holds the graph's first channel sample for
+// The file, read back with the program's reader, holds the graph's CH1 (slot 1) sample for
 // sample, under its label.
 void ExpectFileHoldsChannel(const std::string& path, tagGS* recorded) {
     const std::vector<uint8_t> bytes = FileBytes(path);
@@ -111,14 +111,14 @@ void ExpectFileHoldsChannel(const std::string& path, tagGS* recorded) {
     TestDoc doc;
     stGraphReadReport report{};
     ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1) << (report.refusal ? report.refusal : "");
-    ASSERT_EQ(doc.gs->chanCount[0], recorded->chanCount[0]);
-    EXPECT_STREQ(doc.gs->chanLabel[0], recorded->chanLabel[0]);
+    ASSERT_EQ(doc.gs->chanCount[1], recorded->chanCount[1]);
+    EXPECT_STREQ(doc.gs->chanLabel[1], recorded->chanLabel[1]);
     EXPECT_DOUBLE_EQ(doc.gs->sampleInterval, recorded->sampleInterval);
     int differing = 0;
-    for (uint32_t i = 0; i < recorded->chanCount[0]; ++i) {
+    for (uint32_t i = 0; i < recorded->chanCount[1]; ++i) {
         double a = 0, b = 0;
-        GetChannelSample(recorded, static_cast<int>(i), 0, &a);
-        GetChannelSample(doc.gs, static_cast<int>(i), 0, &b);
+        GetChannelSample(recorded, static_cast<int>(i), 1, &a);
+        GetChannelSample(doc.gs, static_cast<int>(i), 1, &b);
         if (a != b) ++differing;
     }
     EXPECT_EQ(differing, 0);
@@ -218,19 +218,19 @@ TEST_F(ShippedLessons, ReflexesRecordsFromTheUnitAndKeepsTheRecordingUnderTheSub
         if (!c.file[0]) {
             EXPECT_EQ(Running(), 0);
             EXPECT_EQ(g_user.prompts.size(), 1u);
-            EXPECT_EQ(graph->chanCount[0], 0u);
+            EXPECT_EQ(graph->chanCount[1], 0u);
             EXPECT_TRUE(g_user.errors.empty());
             continue;
         }
         ASSERT_EQ(Running(), 1) << "the lesson started the run";
         RunToEnd(50);
         EXPECT_TRUE(g_user.errors.empty()) << g_user.errors.front();
-        EXPECT_EQ(graph->chanCount[0], 1000u);
+        EXPECT_EQ(graph->chanCount[1], 1000u);
         EXPECT_DOUBLE_EQ(graph->sampleInterval, 1.0);
-        EXPECT_STREQ(graph->chanLabel[0], "Response");
+        EXPECT_STREQ(graph->chanLabel[1], "Response");
         double a = 0, b = 0;
-        ASSERT_EQ(GetChannelSample(graph, 10, 0, &a), 1);
-        ASSERT_EQ(GetChannelSample(graph, 11, 0, &b), 1);
+        ASSERT_EQ(GetChannelSample(graph, 10, 1, &a), 1);
+        ASSERT_EQ(GetChannelSample(graph, 11, 1, &b), 1);
         EXPECT_NE(a, b) << "input 1 carries the unit's counting signal";
         // The end of the run kept it beside the lesson's working folder, and said so.
         char now[MAX_PATH] = "";
@@ -266,7 +266,7 @@ TEST_F(ShippedLessons, FileSaveAndSaveAsThroughTheStartUpScriptWriteTheGraphFile
     ASSERT_TRUE(FindScriptSubroutine(LoadedScript(), "OnFileSave"));
     tagGS* graph = ActiveGraph();
     ASSERT_TRUE(graph);
-    ASSERT_EQ(graph->chanCount[0], 1000u);
+    ASSERT_EQ(graph->chanCount[1], 1000u);
     const std::string first = folder + "\\first.acq", second = folder + "\\second.acq";
     files.push_back(first);
     files.push_back(second);
@@ -474,7 +474,7 @@ TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
     }
     RunToEnd(50);
     EXPECT_TRUE(g_operator.errors.empty()) << g_operator.errors.front();
-    EXPECT_EQ(graph->chanCount[0], 1500u);
+    EXPECT_EQ(graph->chanCount[1], 1500u);
     int squeezes = 0;
     for (stMarkerNode* n = graph->markers ? graph->markers->first : nullptr; n; n = n->next) squeezes += IsEventMarker(n);
     EXPECT_EQ(squeezes, 2);
@@ -517,15 +517,15 @@ TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
     EXPECT_EQ(text.rfind("Grip fatigue\r\n", 0), 0u) << text;
     EXPECT_NE(text.find("Subject: Ada\r\nSqueezes marked: 2\r\n"), std::string::npos) << text;
     double top = -1e300, y = 0;
-    for (uint32_t i = 0; i < graph->chanCount[0]; ++i)
-        if (GetChannelSample(graph, static_cast<int>(i), 0, &y) && y > top) top = y;
+    for (uint32_t i = 0; i < graph->chanCount[1]; ++i)
+        if (GetChannelSample(graph, static_cast<int>(i), 1, &y) && y > top) top = y;
     // The lesson set the boxes to the force's maximum and mean, and their values went in.
     double sum = 0;
-    for (uint32_t i = 0; i < graph->chanCount[0]; ++i)
-        if (GetChannelSample(graph, static_cast<int>(i), 0, &y)) sum += y;
+    for (uint32_t i = 0; i < graph->chanCount[1]; ++i)
+        if (GetChannelSample(graph, static_cast<int>(i), 1, &y)) sum += y;
     char maximum[64], mean[64];
     measure::FormatValue(maximum, sizeof maximum, top, 3);
-    measure::FormatValue(mean, sizeof mean, sum / graph->chanCount[0], 3);
+    measure::FormatValue(mean, sizeof mean, sum / graph->chanCount[1], 3);
     EXPECT_NE(text.find(maximum), std::string::npos) << "the Max box: " << maximum << " in " << text;
     EXPECT_NE(text.find(mean), std::string::npos) << "the Mean box: " << mean << " in " << text;
     ASSERT_EQ(g_operator.prompts.size(), 4u);
@@ -542,7 +542,7 @@ TEST_F(FatigueLesson, QuitAtEitherPromptRecordsNothing) {
         EXPECT_EQ(g_operator.prompts.size(), buttons.size());
         EXPECT_EQ(Running(), 0);
         ASSERT_TRUE(ActiveGraph());
-        EXPECT_EQ(ActiveGraph()->chanCount[0], 0u);
+        EXPECT_EQ(ActiveGraph()->chanCount[1], 0u);
     }
 }
 

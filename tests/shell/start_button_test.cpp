@@ -243,7 +243,7 @@ TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
     // The unit's frames come into the attached graph while it records.
     Advance(500);
     ASSERT_EQ(Running(), 1);
-    const uint32_t during = gs->chanCount[0];
+    const uint32_t during = gs->chanCount[1];  // CH1, on from start-up
     EXPECT_GT(during, 0u);
     // The command a keyboard press of the button sends reaches the library the same way.
     SendMessageA(first, WM_COMMAND, MAKEWPARAM(IDC_START_BUTTON, BN_CLICKED),
@@ -251,10 +251,10 @@ TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
     EXPECT_EQ(Running(), 0);
     EXPECT_EQ(gs->acquiring, 0u);
     // Stopped, the graph keeps what came, and the unit's later frames no longer reach it.
-    EXPECT_GE(gs->chanCount[0], during);
-    const uint32_t kept = gs->chanCount[0];
+    EXPECT_GE(gs->chanCount[1], during);
+    const uint32_t kept = gs->chanCount[1];
     Advance(500);
-    EXPECT_EQ(gs->chanCount[0], kept);
+    EXPECT_EQ(gs->chanCount[1], kept);
 }
 
 TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
@@ -343,12 +343,13 @@ TEST_F(StartButtonWithUnit, WhileAUnitMemoryRunIsReadBackTheGraphAndTheProgramSt
     ASSERT_TRUE(IsWindow(g_app->hwndFrame));
     EXPECT_EQ(GetWindowGraph(first), gs);
     // The read-back went on to the end: every frame of the run, each channel its own input.
-    EXPECT_EQ(gs->chanCount[0], 25000u);
     AcqLock acq(g_app->hAcq);
     ASSERT_TRUE(acq);
-    const int32_t input = acq->run.chanOrder[0] - 1;
-    ASSERT_GE(input, 0);
-    const auto* block = static_cast<const uint16_t*>(gs->chanBlock[0]);
+    const int32_t slot = acq->run.chanOrder[0];
+    ASSERT_GE(slot, 1);
+    EXPECT_EQ(gs->chanCount[slot], 25000u);
+    const int32_t input = slot - 1;  // analog channel n sits in slot n
+    const auto* block = static_cast<const uint16_t*>(gs->chanBlock[slot]);
     ASSERT_NE(block, nullptr);
     int bad = 0;
     for (uint32_t i = 0; i < 25000 && bad < 3; ++i)
@@ -422,7 +423,7 @@ TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
     EXPECT_EQ(gs->acquiring, 1u);
     EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_RUNNING));
     // The file is played at the recording's rate: the frames come as the idle turns go by.
-    for (int turn = 0; turn < 2000 && gs->chanCount[0] < 50; ++turn) {
+    for (int turn = 0; turn < 2000 && gs->chanCount[1] < 50; ++turn) {
         Sleep(5);
         RunIdleStep();
     }
@@ -430,11 +431,11 @@ TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
     ASSERT_EQ(Running(), 0);
     EXPECT_EQ(gs->acquiring, 0u);
     EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_IDLE));
-    const uint32_t count = gs->chanCount[0];
+    const uint32_t count = gs->chanCount[1];
     ASSERT_GE(count, 50u);
-    ASSERT_EQ(gs->chanCount[1], count);
-    const auto* a = static_cast<const int16_t*>(gs->chanBlock[0]);
-    const auto* b = static_cast<const int16_t*>(gs->chanBlock[1]);
+    ASSERT_EQ(gs->chanCount[2], count);
+    const auto* a = static_cast<const int16_t*>(gs->chanBlock[1]);
+    const auto* b = static_cast<const int16_t*>(gs->chanBlock[2]);
     for (uint32_t i = 0; i < count && i < 3000; ++i) {
         ASSERT_EQ(a[i], static_cast<int16_t>(i)) << i;
         ASSERT_EQ(b[i], static_cast<int16_t>(-static_cast<int>(i))) << i;
@@ -492,9 +493,9 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
     ASSERT_TRUE(CopyFileA(file.c_str(), copy.c_str(), FALSE));
     tagGS* opened = OpenGraphFileQuiet(copy.c_str(), 0, nullptr);
     ASSERT_TRUE(opened) << "the graph file reader takes the autosaved file";
-    ASSERT_EQ(opened->chanCount[0], 700u);
+    ASSERT_EQ(opened->chanCount[2], 700u);  // CH2 in its own slot
     EXPECT_DOUBLE_EQ(opened->sampleInterval, 1.0);
-    const auto* samples = static_cast<const uint16_t*>(opened->chanBlock[0]);
+    const auto* samples = static_cast<const uint16_t*>(opened->chanBlock[2]);
     ASSERT_TRUE(samples);
     for (uint32_t i = 0; i < 700; ++i) ASSERT_EQ(samples[i], SimCountingWord(i, 1)) << i;
     {

@@ -105,14 +105,14 @@ TEST_F(ValuesPanels, WhileRecordingTheBarsFollowTheNewestSamplesInTheGraphsColou
                  reinterpret_cast<LPARAM>(GetDlgItem(graph, IDC_START_BUTTON)));
     tagGS* gs = GetWindowGraph(graph);
     ASSERT_EQ(gs->acquiring, 1u);
-    gs->chanColor[0] = RGB(200, 0, 0);  // colours apart from the frame's black and from each other
-    gs->chanColor[1] = RGB(0, 170, 0);
+    gs->chanColor[1] = RGB(200, 0, 0);  // colours apart from the frame's black and from each other
+    gs->chanColor[2] = RGB(0, 170, 0);
     SendMessageA(pane, WM_COMMAND, IDC_VALUES_RELAYOUT, 0);  // the recorded channels' ranges
     for (uint32_t step : {130u, 270u}) {
         Advance(step);
         int w = 0, h = 0;
         const std::vector<COLORREF> px = Render(pane, &w, &h);
-        for (int slot = 0; slot < 2; ++slot) {
+        for (int slot : {1, 2}) {
             SCOPED_TRACE("slot " + std::to_string(slot));
             double newest = 0;
             ASSERT_TRUE(GetChannelSample(gs, int(gs->chanCount[slot]) - 1, slot, &newest));
