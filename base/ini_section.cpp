@@ -1,6 +1,23 @@
 #include "base/ini_section.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+
+namespace {
+
+constexpr DWORD kValueChars = 63;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Nothing but blanks from here to the end.
+bool OnlyBlanks(const char* p) {
+    while (IsBlank(*p)) ++p;
+    return *p == 0;
+}
+
+}  // namespace
 
 std::vector<std::pair<std::string, std::string>> ParseIniSection(const char* block, size_t length) {
     std::vector<std::pair<std::string, std::string>> entries;
@@ -50,4 +67,43 @@ DWORD CIniSection::Get(const char* key, const char* byDefault, char* out, DWORD 
     }
     lstrcpynA(out, value, static_cast<int>(size));
     return static_cast<DWORD>(std::strlen(out));
+}
+
+bool ParseIniInteger(const char* text, long lo, long hi, long* out) {
+    while (IsBlank(*text)) ++text;
+    if (!*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || errno == ERANGE || !OnlyBlanks(end) || value < lo || value > hi) return false;
+    *out = value;
+    return true;
+}
+
+bool ParseIniNumber(const char* text, double lo, double hi, double* out) {
+    while (IsBlank(*text)) ++text;
+    // Decimal spellings only: no hexadecimal, infinity or not-a-number.
+    for (const char* p = text; *p && !IsBlank(*p); ++p)
+        if (!std::strchr("0123456789.+-eE", *p)) return false;
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text, &end);
+    if (end == text || errno == ERANGE || !OnlyBlanks(end) || !std::isfinite(value) || value < lo || value > hi)
+        return false;
+    *out = value;
+    return true;
+}
+
+long CIniSection::GetInteger(const char* key, long byDefault, long lo, long hi) const {
+    char value[kValueChars + 1] = "";
+    Get(key, "", value, sizeof value);
+    long number = byDefault;
+    return ParseIniInteger(value, lo, hi, &number) ? number : byDefault;
+}
+
+double CIniSection::GetNumber(const char* key, double byDefault, double lo, double hi) const {
+    char value[kValueChars + 1] = "";
+    Get(key, "", value, sizeof value);
+    double number = byDefault;
+    return ParseIniNumber(value, lo, hi, &number) ? number : byDefault;
 }

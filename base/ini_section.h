@@ -14,6 +14,10 @@ public:
     // characters; the characters copied.
     DWORD Get(const char* key, const char* byDefault, char* out, DWORD size) const;
     bool HasKeys() const { return !m_entries.empty(); }
+    // The key's value as a whole decimal number from lo to hi; `byDefault` for anything else.
+    long GetInteger(const char* key, long byDefault, long lo, long hi) const;
+    // The key's value as a finite decimal number from lo to hi; `byDefault` for anything else.
+    double GetNumber(const char* key, double byDefault, double lo, double hi) const;
 
 private:
     std::vector<std::pair<std::string, std::string>> m_entries;
@@ -23,3 +27,7 @@ private:
 std::vector<std::pair<std::string, std::string>> ParseIniSection(const char* block, size_t length);
 // A value as GetPrivateProfileStringA gives it: one pair of matching quotes around it taken off.
 std::string UnquoteIniValue(const std::string& value);
+// A whole decimal number from lo to hi, blanks around it allowed; false for anything else.
+bool ParseIniInteger(const char* text, long lo, long hi, long* out);
+// A finite decimal number from lo to hi, blanks around it allowed; false for anything else.
+bool ParseIniNumber(const char* text, double lo, double hi, double* out);

@@ -204,6 +204,13 @@ struct tagGS {
     // Per input slot, whether a lesson asked for its range bar solid (kept with the document in
     // memory; the graph file has no place for it).
     uint32_t rangeBarSolid[kRangeBars];
+
+    // A graph file's per-channel value 1 or vertical display value 1 that the display cannot
+    // use (not above 0, or not a number) leaves the slot's own value in place. The stored value
+    // is kept here with the value it left, and written back while the slot still has that value.
+    uint8_t chanStoredUnused[kMaxChannels];  // bit 0 per-channel value 1, bit 1 vertical display value 1
+    double chanStoredValue1[kMaxChannels], chanLeftValue1[kMaxChannels];
+    double chanStoredVDisplay1[kMaxChannels], chanLeftVDisplay1[kMaxChannels];
 };
 // A zero-filled moveable block that both modules write field by field: it stays a plain record.
 static_assert(std::is_standard_layout_v<tagGS> && std::is_trivially_copyable_v<tagGS>, "tagGS is a plain record");

@@ -161,6 +161,8 @@ void JournalShowButtons(void* pane, int showCommand);
 void JournalSetHeightRatio(void* pane, int total, int paneHeight);
 // Tab stops every tabSize inches; kJournalTabSizePreference takes the preference.
 constexpr float kJournalTabSizePreference = 3.402823466e+38f;
+// The tab sizes the journal takes, in inches: all 32 stops stay within a rich edit line's reach.
+constexpr double kJournalTabSizeMin = 0.01, kJournalTabSizeMax = 100.0;
 void JournalSetTabStops(tagGS* gs, float tabSize);
 // Replaces the journal's selection with the text (undoable) and scrolls the caret into view.
 void JournalAppendText(tagGS* gs, const char* text);
@@ -176,6 +178,9 @@ void JournalFormatClock(const char* format, char* out, size_t size);
 void LoadFontSettings();
 // After text went into a journal control: room for 4096 more characters, else its limit grows.
 void JournalEnsureCapacity(HWND edit);
+// Before a paste into a journal control: its limit becomes its length + the clipboard's text
+// block + 32,768. Every paste route of the control takes it.
+void JournalMakeRoomForPaste(HWND edit);
 // The library the journal panes made from now on load for their rich edit control; null restores
 // the usual one. A name that does not load gives them the plain edit control.
 void SetJournalRichEditLibrary(const char* name);

@@ -17,8 +17,10 @@
 #include "devlib/vk40.h"
 #include "common/stAcq.h"
 #include <shellapi.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 int StatusStripHeight() { return g_app->cyStatus + 5; }
 
@@ -100,8 +102,24 @@ void OnFramePaint(HWND hwnd) {
     SetStatusText(nullptr);
 }
 
-// The frame's destruction ends the device library, the timer and the loop.
+// The MDI children go while their client still keeps its list of them: destroyed with the
+// frame, they would be taken down after the client had let its list go.
+void DestroyMdiChildren() {
+    HWND client = FrameClient();
+    if (!client) return;
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(client, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_MDICHILD) children.push_back(child);
+    // The active one last, so that no other is activated in its place meanwhile.
+    HWND active = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
+    std::stable_partition(children.begin(), children.end(), [active](HWND w) { return w != active; });
+    for (HWND child : children)
+        if (IsWindow(child)) SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+}
+
+// The frame's destruction ends the graph windows, the device library, the timer and the loop.
 void OnFrameDestroy(HWND hwnd) {
+    DestroyMdiChildren();
     UnbindDeviceLibrary();
     if (g_app->uFrameTimer) {
         KillTimer(hwnd, kFrameTimerId);

@@ -15,26 +15,21 @@ namespace {
 
 constexpr char kFilesSubkey[] = "Recent Files";
 constexpr char kVanishedKey[] = "KEY Recent file vanished";
-constexpr char kDamagedKey[] = "KEY Recent files damaged";
 
 char g_key[MAX_PATH] = "Software\\Norvane\\MRU";
 CRecentFiles g_recent;
 
-enum class ValueState { Missing, Damaged, Read };
-
-// A text value as the store writes it (with or without its end mark); any other type, a text
-// that does not fit a path, or an empty one is damaged.
-ValueState ReadText(HKEY key, const char* name, char* out) {
+// A text value as the store writes it (with or without its end mark); false for a missing
+// value, one of another type, and a text that does not fit a path.
+bool ReadText(HKEY key, const char* name, char* out) {
     char buf[MAX_PATH + 1] = "";
     DWORD type = 0, bytes = MAX_PATH;
     const LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &bytes);
-    if (result == ERROR_FILE_NOT_FOUND) return ValueState::Missing;
-    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return ValueState::Damaged;
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
     buf[bytes] = 0;
-    const size_t length = std::strlen(buf);
-    if (length >= MAX_PATH) return ValueState::Damaged;
+    if (std::strlen(buf) >= MAX_PATH) return false;
     lstrcpynA(out, buf, MAX_PATH);
-    return ValueState::Read;
+    return true;
 }
 
 // The text without its end mark, as the store has always been written.
@@ -79,36 +74,33 @@ void Refresh() {
 
 int CRecentFiles::Load(const char* key) {
     *this = CRecentFiles{};
-    int damaged = 0;
     HKEY hkey;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &hkey) == ERROR_SUCCESS) {
         for (int slot = 0; slot < kRecentFolderSlots; ++slot) {
             const char name[2] = {static_cast<char>('0' + slot), 0};
-            if (ReadText(hkey, name, m_folders[slot]) == ValueState::Damaged) ++damaged;
+            if (!ReadText(hkey, name, m_folders[slot])) m_folders[slot][0] = 0;
         }
         RegCloseKey(hkey);
     }
     if (RegOpenKeyExA(HKEY_CURRENT_USER, SubkeyPath(key).c_str(), 0, KEY_READ, &hkey) == ERROR_SUCCESS) {
-        // A missing value ends the list; a damaged one is passed over, so the files after it stay.
+        // The list ends at the first value that cannot be read; the values after it are not ours
+        // to list or to clear.
         for (int slot = 0; slot < kRecentFileSlots; ++slot) {
             const char name[2] = {static_cast<char>('0' + slot), 0};
             char path[MAX_PATH];
-            const ValueState state = ReadText(hkey, name, path);
-            if (state == ValueState::Missing) break;
-            if (state == ValueState::Damaged || !path[0]) {
-                ++damaged;
-                continue;
-            }
+            if (!ReadText(hkey, name, path) || !path[0]) break;
             bool seen = false;
             for (int i = 0; i < m_count; ++i) seen = seen || lstrcmpiA(m_files[i], path) == 0;
             if (!seen) lstrcpynA(m_files[m_count++], path, MAX_PATH);
         }
         RegCloseKey(hkey);
     }
-    return damaged;
+    m_written = m_count;
+    return m_count;
 }
 
-// The values beyond the count go: a file taken off the list must not come back with the next run.
+// A value this run listed and then took off the list goes, so the file does not come back with
+// the next run; values beyond what this run read or listed stay as they are.
 void CRecentFiles::Save(const char* key) const {
     HKEY hkey;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &hkey, nullptr) == ERROR_SUCCESS) {
@@ -123,7 +115,7 @@ void CRecentFiles::Save(const char* key) const {
         const char name[2] = {static_cast<char>('0' + slot), 0};
         if (slot < m_count)
             WriteText(hkey, name, m_files[slot]);
-        else
+        else if (slot < m_written)
             RegDeleteValueA(hkey, name);
     }
     RegCloseKey(hkey);
@@ -137,6 +129,7 @@ void CRecentFiles::Add(const char* path) {
     for (int i = 0; i < m_count; ++i)
         if (lstrcmpiA(m_files[i], full) == 0) at = i;
     if (at == m_count) ++m_count;
+    if (m_written < m_count) m_written = m_count;
     for (int i = at; i > 0; --i) std::memcpy(m_files[i], m_files[i - 1], MAX_PATH);
     lstrcpynA(m_files[0], full, MAX_PATH);
 }
@@ -156,9 +149,8 @@ void SetRecentFilesKey(const char* key) { lstrcpynA(g_key, key, sizeof g_key); }
 CRecentFiles& RecentFiles() { return g_recent; }
 
 void LoadRecentFiles() {
-    const int damaged = g_recent.Load(g_key);
+    g_recent.Load(g_key);
     for (int slot = 0; slot < kRecentFolderSlots; ++slot) SetRememberedFolder(slot, g_recent.Folder(slot));
-    if (damaged) ShowMessage(Keyed(kDamagedKey));
 }
 
 void SaveRecentFiles() {

@@ -9,7 +9,8 @@ constexpr int kRecentFolderSlots = 2;  // 0: last opened from, 1: last saved to
 
 class CRecentFiles {
 public:
-    // Reads the store; returns how many values were present but unreadable (wrong type, too long).
+    // Reads the store, the files up to the first value that cannot be read (missing, of another
+    // type, too long for a path); returns how many were listed.
     int Load(const char* key);
     void Save(const char* key) const;
     // Puts a file at the head of the list, once; the fifth drops off.
@@ -24,6 +25,7 @@ private:
     char m_folders[kRecentFolderSlots][MAX_PATH] = {};
     char m_files[kRecentFileSlots][MAX_PATH] = {};
     uint8_t m_count = 0;
+    uint8_t m_written = 0;  // the values this run read or wrote: Save clears those beyond the count
 };
 
 // The registry key of the store under HKEY_CURRENT_USER; tests give their own.
@@ -31,7 +33,7 @@ constexpr char kRecentFilesKey[] = "Software\\Norvane\\MRU";
 void SetRecentFilesKey(const char* key);
 CRecentFiles& RecentFiles();
 
-// Start-up: loads the store, hands the folders to the file dialogs, reports a damaged store.
+// Start-up: loads the store and hands the folders to the file dialogs.
 void LoadRecentFiles();
 // Shut-down: takes the folders back from the file dialogs and writes the store.
 void SaveRecentFiles();

@@ -28,6 +28,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <float.h>
 
@@ -270,6 +271,27 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     return 1;
 }
 
+bool ParseWindowValue(const char* text, long* left, long* top, long* width, long* height, long* show) {
+    long long n[5] = {};
+    const char* p = text;
+    for (long long& value : n) {
+        char* end = nullptr;
+        value = std::strtoll(p, &end, 10);  // beyond its range: the end of the range, held below
+        if (end == p) return false;
+        p = end;
+    }
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p) return false;
+    // Kept within a range where the edges' sums and differences cannot overflow.
+    constexpr long long kFar = 1 << 29;
+    *left = static_cast<long>(std::max(-kFar, std::min(n[0], kFar)));
+    *top = static_cast<long>(std::max(-kFar, std::min(n[1], kFar)));
+    *width = static_cast<long>(std::max(0LL, std::min(n[2], kFar)));
+    *height = static_cast<long>(std::max(0LL, std::min(n[3], kFar)));
+    *show = n[4] >= SW_HIDE && n[4] <= SW_MAX ? static_cast<long>(n[4]) : SW_SHOWNORMAL;
+    return true;
+}
+
 RECT FitPlacementToWorkArea(const RECT& rc, const RECT& work) {
     // The caption counts as reachable while its top edge is inside the area and this much of it.
     constexpr LONG kGrip = 32;
@@ -300,14 +322,8 @@ void LoadWindowPlacement() {
     const CIniSection ini(kIniSection, kIniFile);
     char buf[63];
     ini.Get("Window", "0 0 0 0 1", buf, sizeof buf);
-    int left = 0, top = 0, width = 0, height = 0, state = 1;
-    if (std::sscanf(buf, "%d %d %d %d %d", &left, &top, &width, &height, &state) == 5) {
-        // Kept within a range where the edges' sums and differences cannot overflow.
-        constexpr int kFar = 1 << 29;
-        left = std::max(-kFar, std::min(left, kFar));
-        top = std::max(-kFar, std::min(top, kFar));
-        width = std::max(0, std::min(width, kFar));
-        height = std::max(0, std::min(height, kFar));
+    long left = 0, top = 0, width = 0, height = 0, state = SW_SHOWNORMAL;
+    if (ParseWindowValue(buf, &left, &top, &width, &height, &state)) {
         const RECT stored{left, top, left + width, top + height};
         g_app->rcFrame = FitPlacementToWorkArea(stored, WorkAreaNear(stored));
         g_app->nFrameShow = static_cast<uint32_t>(state);

@@ -20,6 +20,10 @@ void ReleaseAppResources();
 
 void LoadWindowPlacement();
 void SaveWindowPlacement();
+// The INI file's "Window" value: five whole numbers, the position and size held within reach of
+// every sum of them, a show state outside the known ones read as SW_SHOWNORMAL. False when it
+// is not five numbers.
+bool ParseWindowValue(const char* text, long* left, long* top, long* width, long* height, long* show);
 // A stored frame rectangle whose caption would lie outside the work area (a hand-edited INI file,
 // a screen that is gone) moved back into it, its size capped at the area's; others unchanged.
 RECT FitPlacementToWorkArea(const RECT& placement, const RECT& workArea);

@@ -56,6 +56,8 @@ const stTextDefault kMessageDefaults[] = {
      "A channel of the graph file names a channel slot that does not exist or is used twice."},
     {"KEY Sample size damaged", "The graph file gives a sample size that its channels cannot have."},
     {"KEY Graph file too short", "The graph file ends before all of its samples."},
+    {"KEY Graph file empty", "The file is empty."},
+    {"KEY Graph file ends in its header", "The graph file ends inside its header."},
     {"KEY Graph file block damaged", "A block of the graph file is damaged; what follows it was not read."},
     {"KEY Setup block damaged", "The acquisition set-up stored in the graph file is damaged."},
     {"KEY Not enough memory for the samples", "There is not enough memory for the samples of this graph."},
@@ -611,9 +613,6 @@ const stTextDefault kMessageDefaults[] = {
     {"%6.2f msec pulse width, %6.2f msec period", "%6.2f msec pulse width, %6.2f msec period"},
     // The recent files of the File menu.
     {"KEY Recent file vanished", "The file '%s' cannot be found.\nIt is taken off the list of recent files."},
-    {"KEY Recent files damaged",
-     "Some entries of the list of recent files could not be read.\nThey are left out; the other files stay on the "
-     "list."},
     // The Help menu's documents.
     {"KEY Help document missing", "The document '%s' cannot be found.\nPlease install Norvane Tessaly again."},
     {"%d pulses, %6.2f msec width, %6.2f msec period", "%d pulses, %6.2f msec width, %6.2f msec period"},

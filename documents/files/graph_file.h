@@ -12,6 +12,8 @@ class CByteWriter;
 
 // Keys of the reasons a file is refused or read only in part (the keyed texts give the words).
 extern const char* const kKeyFileTooShort;
+extern const char* const kKeyFileEmpty;
+extern const char* const kKeyHeaderCut;
 extern const char* const kKeyHeaderDamaged;
 extern const char* const kKeyTooManyChannels;
 extern const char* const kKeyChannelHeaderDamaged;

@@ -19,6 +19,8 @@
 #include <new>
 
 const char* const kKeyFileTooShort = "KEY Graph file too short";
+const char* const kKeyFileEmpty = "KEY Graph file empty";
+const char* const kKeyHeaderCut = "KEY Graph file ends in its header";
 const char* const kKeyHeaderDamaged = "KEY Graph header damaged";
 const char* const kKeyTooManyChannels = "Too many data channels in file";
 const char* const kKeyChannelHeaderDamaged = "KEY Channel header damaged";
@@ -78,11 +80,11 @@ const char* ReadGraphHeader(ReadState& st, uint32_t* length) {
     std::memset(buf + gh::PerChanWord2, 0xFF, kMaxChannels * 2);
     std::memset(buf + gh::DocWord9, 0xFF, 2);
     uint8_t lengthBytes[4];
-    if (!st.in.Read(lengthBytes, 4)) return kKeyFileTooShort;
+    if (!st.in.Read(lengthBytes, 4)) return kKeyHeaderCut;
     *length = st.swapped ? GetBeU32(lengthBytes) : GetLeU32(lengthBytes);
     if (*length < gh::ChannelsInUse) return kKeyHeaderDamaged;
     const uint32_t take = (*length < kHeaderBytes ? *length : kHeaderBytes) - gh::ChannelsInUse;
-    if (!st.in.Read(buf + gh::ChannelsInUse, take)) return kKeyFileTooShort;
+    if (!st.in.Read(buf + gh::ChannelsInUse, take)) return kKeyHeaderCut;
     PutLeU32(buf + gh::Version, st.version);
     PutLeU32(buf + gh::HeaderLength, *length);
     // A header that ends before the channel count has no channels.
@@ -144,7 +146,7 @@ void NumberFreeSlots(tagGS* gs) {
 const char* ReadForeignBlock(ReadState& st) {
     const uint64_t start = st.in.Tell();
     uint8_t head[kForeignHeadBytes];
-    if (!st.in.Read(head, sizeof head)) return kKeyFileTooShort;
+    if (!st.in.Read(head, sizeof head)) return kKeyHeaderCut;
     const uint32_t length = st.swapped ? GetBeU16(head) : GetLeU16(head);
     const uint16_t tag = st.swapped ? GetBeU16(head + 2) : GetLeU16(head + 2);
     if (length < kForeignHeadBytes || start + length > st.in.Size()) return kKeyForeignBlockDamaged;
@@ -160,7 +162,7 @@ const char* ReadForeignBlock(ReadState& st) {
         GlobalUnlock(block);
         if (!read) {
             GlobalFree(block);
-            return kKeyFileTooShort;
+            return kKeyHeaderCut;
         }
         if (st.gs->foreignData) GlobalFree(st.gs->foreignData);
         st.gs->foreignData = block;
@@ -174,7 +176,7 @@ const char* ReadTypeTable(ReadState& st) {
     for (int s = 0; s < kMaxChannels; ++s) {
         if (!ChannelInUse(st.gs, s)) continue;
         uint8_t entry[kTypeEntryBytes];
-        if (!st.in.Read(entry, sizeof entry)) return kKeyFileTooShort;
+        if (!st.in.Read(entry, sizeof entry)) return kKeyHeaderCut;
         const uint16_t size = st.swapped ? GetBeU16(entry) : GetLeU16(entry);
         const uint16_t type = st.swapped ? GetBeU16(entry + 2) : GetLeU16(entry + 2);
         if (type != 1 && size != 2) return kKeySampleSizeBad;
@@ -267,7 +269,10 @@ void ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal) {
 // samples. Sets the data offset.
 const char* ReadFileHead(ReadState& st) {
     if (!st.in.Ok()) return kKeyFileTooShort;
-    if (!ReadHead(st)) return kKeyFileTooShort;
+    if (st.in.Size() == 0) return kKeyFileEmpty;
+    if (!ReadHead(st)) return kKeyHeaderCut;
+    // A version word of 0 names no version, in either byte order.
+    if (st.version == 0) return kKeySwappedVersion;
     if (st.swapped) {
         notify::SetStatusText(kKeySwappedFile);
         if (st.version > kMaxSwappedVersion) return kKeySwappedVersion;
@@ -277,7 +282,7 @@ const char* ReadFileHead(ReadState& st) {
     if (const char* fault = ReadGraphHeader(st, &headerLength)) return fault;
     if (const char* fault = ReadChannelHeaders(st, headerLength, &end)) return fault;
     NumberFreeSlots(st.gs);
-    if (!st.in.Seek(end)) return kKeyFileTooShort;
+    if (!st.in.Seek(end)) return kKeyHeaderCut;
     if (const char* fault = ReadForeignBlock(st)) return fault;
     if (const char* fault = ReadTypeTable(st)) return fault;
     if (st.in.Tell() > 0xFFFFFFFFu) return kKeyHeaderDamaged;
@@ -386,7 +391,8 @@ int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* repor
     ReadState st{gs, in, report};
     // A template is read as little-endian whatever its version word says.
     uint8_t version[4];
-    if (!in.Ok() || !ReadHead(st) || !in.Seek(2) || !in.Read(version, 4)) return Refuse(st, kKeyFileTooShort);
+    if (in.Ok() && in.Size() == 0) return Refuse(st, kKeyFileEmpty);
+    if (!in.Ok() || !ReadHead(st) || !in.Seek(2) || !in.Read(version, 4)) return Refuse(st, kKeyHeaderCut);
     st.swapped = false;
     st.version = GetLeU32(version);
     report->version = st.version;
@@ -397,7 +403,7 @@ int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* repor
     if (!fault) fault = ReadChannelHeaders(st, headerLength, &end);
     if (fault) return Refuse(st, fault);
     NumberFreeSlots(gs);
-    if (!in.Seek(end)) return Refuse(st, kKeyFileTooShort);
+    if (!in.Seek(end)) return Refuse(st, kKeyHeaderCut);
     if ((fault = ReadForeignBlock(st)) != nullptr || (fault = ReadTypeTable(st)) != nullptr) return Refuse(st, fault);
     gs->dataOffset = static_cast<uint32_t>(in.Tell() > 0xFFFFFFFFu ? 0 : in.Tell());
     gs->byteSwapped = 0;

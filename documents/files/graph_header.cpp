@@ -46,8 +46,30 @@ void TakeFinite(double v, double* field) {
 void TakePositive(double v, double* field) {
     if (std::isfinite(v) && v > 0.0) *field = v;
 }
-void TakeNonZero(double v, double* field) {
-    if (std::isfinite(v) && v != 0.0) *field = v;
+
+constexpr uint8_t kStoredValue1 = 1, kStoredVDisplay1 = 2;
+
+// A stored value the display can use becomes the slot's; one it cannot is kept beside the
+// slot's own value, which stays.
+void TakeCarried(tagGS* gs, int s, double v, bool usable, uint8_t bit, double* field, double* stored, double* left) {
+    if (usable) {
+        *field = v;
+        gs->chanStoredUnused[s] = static_cast<uint8_t>(gs->chanStoredUnused[s] & ~bit);
+        return;
+    }
+    gs->chanStoredUnused[s] = static_cast<uint8_t>(gs->chanStoredUnused[s] | bit);
+    *stored = v;
+    *left = *field;
+}
+
+// A header without per-channel values 1 (older and byte-swapped files) leaves none kept.
+void ForgetStoredValue1(tagGS* gs) {
+    for (uint8_t& bits : gs->chanStoredUnused) bits = static_cast<uint8_t>(bits & ~kStoredValue1);
+}
+
+// What goes back into the file: the kept stored value while the slot's value is the one it left.
+double Carried(const tagGS* gs, int s, uint8_t bit, double field, double stored, double left) {
+    return (gs->chanStoredUnused[s] & bit) && field == left ? stored : field;
 }
 
 // A stored slot number, 0xFFFF for none.
@@ -126,7 +148,8 @@ void EncodeDocumentSettings(const tagGS* gs, uint8_t* out) {
     PutLeU32(out + gh::Setting9, gs->plotBackColor);
     PutLeU32(out + gh::Setting10, gs->toolsWhileRecording);
     for (int s = 0; s < kMaxChannels; ++s) {
-        PutLeF64(out + gh::PerChanValue1 + 8 * s, gs->chanVDivisions[s]);
+        PutLeF64(out + gh::PerChanValue1 + 8 * s, Carried(gs, s, kStoredValue1, gs->chanVDivisions[s],
+                                                          gs->chanStoredValue1[s], gs->chanLeftValue1[s]));
         PutLeF64(out + gh::PerChanValue2 + 8 * s, gs->chanVOffsetDiv[s]);
     }
     PutLeF64(out + gh::HScaleFactor, gs->hDivisions);
@@ -143,7 +166,9 @@ void DecodeDocumentSettings(const uint8_t* in, tagGS* gs) {
     gs->plotBackColor = GetLeU32(in + gh::Setting9);
     gs->toolsWhileRecording = GetLeU32(in + gh::Setting10);
     for (int s = 0; s < kMaxChannels; ++s) {
-        TakePositive(GetLeF64(in + gh::PerChanValue1 + 8 * s), &gs->chanVDivisions[s]);
+        const double value1 = GetLeF64(in + gh::PerChanValue1 + 8 * s);
+        TakeCarried(gs, s, value1, std::isfinite(value1) && value1 > 0.0, kStoredValue1, &gs->chanVDivisions[s],
+                    &gs->chanStoredValue1[s], &gs->chanLeftValue1[s]);
         TakeFinite(GetLeF64(in + gh::PerChanValue2 + 8 * s), &gs->chanVOffsetDiv[s]);
     }
     TakePositive(GetLeF64(in + gh::HScaleFactor), &gs->hDivisions);
@@ -237,6 +262,7 @@ void EncodeGraphHeader(const tagGS* gs, const stHeaderOptions& o, uint8_t out[kH
 }
 
 void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* gs, int screenWidth, int screenHeight) {
+    ForgetStoredValue1(gs);
     uint16_t hUnit = GetLeU16(in + gh::HUnit);
     if (hUnit <= 3) gs->hUnitKind = hUnit;
     gs->selectedChan = TakeSlot(GetLeU16(in + gh::SelectedChannel), gs->selectedChan);
@@ -275,6 +301,7 @@ void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* 
 }
 
 void DecodeSwappedHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* gs) {
+    ForgetStoredValue1(gs);
     uint16_t hUnit = GetBeU16(in + 12);
     if (hUnit <= 3) gs->hUnitKind = hUnit;
     gs->selectedChan = TakeSlot(GetBeU16(in + 14), gs->selectedChan);
@@ -319,7 +346,8 @@ void EncodeChannelHeader(const tagGS* gs, int s, uint32_t count, uint8_t out[kCh
     PutText(out + ch::Label, gs->chanLabel[s], 40);  // byte 45 stays 0
     PutLeU32(out + ch::Colour, gs->chanColor[s]);
     PutLeU16(out + ch::Flags, static_cast<uint16_t>(gs->chanFlags[s]));
-    PutLeF64(out + ch::VDisplay1, gs->chanVPerDiv[s]);
+    PutLeF64(out + ch::VDisplay1, Carried(gs, s, kStoredVDisplay1, gs->chanVPerDiv[s], gs->chanStoredVDisplay1[s],
+                                          gs->chanLeftVDisplay1[s]));
     PutLeF64(out + ch::VDisplay2, gs->chanVCenter[s]);
     PutText(out + ch::Units, gs->chanUnits[s], 20);  // byte 87 stays 0
     PutLeU32(out + ch::Count, count);
@@ -341,7 +369,9 @@ void DecodeChannelHeader(const uint8_t in[kChannelHeaderBytes], uint32_t version
     GetText(gs->chanLabel[s], sizeof gs->chanLabel[s], in + ch::Label, 40);
     gs->chanColor[s] = GetLeU32(in + ch::Colour);
     gs->chanFlags[s] = InUseFlags(GetLeU16(in + ch::Flags));
-    TakeNonZero(GetLeF64(in + ch::VDisplay1), &gs->chanVPerDiv[s]);
+    const double display1 = GetLeF64(in + ch::VDisplay1);
+    TakeCarried(gs, s, display1, std::isfinite(display1) && display1 != 0.0, kStoredVDisplay1, &gs->chanVPerDiv[s],
+                &gs->chanStoredVDisplay1[s], &gs->chanLeftVDisplay1[s]);
     TakeFinite(GetLeF64(in + ch::VDisplay2), &gs->chanVCenter[s]);
     GetText(gs->chanUnits[s], sizeof gs->chanUnits[s], in + ch::Units, 20);
     gs->chanCount[s] = GetLeU32(in + ch::Count);
@@ -363,7 +393,9 @@ void DecodeSwappedChannelHeader(const uint8_t in[kChannelHeaderBytes], uint32_t 
     GetText(gs->chanLabel[s], sizeof gs->chanLabel[s], in + sch::Label, 40);
     uint32_t colour = GetBeU32(in + sch::Colour);
     gs->chanFlags[s] = InUseFlags(GetBeU16(in + sch::Flags));
-    TakeNonZero(GetBeF64(in + sch::VDisplay1), &gs->chanVPerDiv[s]);
+    const double display1 = GetBeF64(in + sch::VDisplay1);
+    TakeCarried(gs, s, display1, std::isfinite(display1) && display1 != 0.0, kStoredVDisplay1, &gs->chanVPerDiv[s],
+                &gs->chanStoredVDisplay1[s], &gs->chanLeftVDisplay1[s]);
     TakeFinite(GetBeF64(in + sch::VDisplay2), &gs->chanVCenter[s]);
     GetText(gs->chanUnits[s], sizeof gs->chanUnits[s], in + sch::Units, 20);
     gs->chanCount[s] = GetBeU32(in + sch::Count);

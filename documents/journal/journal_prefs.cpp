@@ -3,6 +3,7 @@
 #include "documents/journal/journal.h"
 #include "documents/documents_api.h"
 #include "base/app.h"
+#include "base/ini_section.h"
 #include "base/resource.h"
 #include "devlib/vk40.h"
 #include <commdlg.h>
@@ -50,8 +51,10 @@ void OnOk(HWND dlg) {
     for (const PrefBox& b : kBoxes) prefs.*b.flag = IsDlgButtonChecked(dlg, b.id) == BST_CHECKED;
     char text[kTabReadChars + 1] = "";
     GetDlgItemTextA(dlg, IDC_JOURNAL_PREF_TABS, text, sizeof text);
-    const float tab = static_cast<float>(std::atof(text));
-    if (tab != prefs.tabSize && tab > 0.0f) {
+    double typed = 0.0;
+    const float tab = ParseIniNumber(text, kJournalTabSizeMin, kJournalTabSizeMax, &typed) ? static_cast<float>(typed)
+                                                                                         : prefs.tabSize;
+    if (tab != prefs.tabSize) {
         prefs.tabSize = tab;
         ForEachJournalPane([](CJournalWindow* pane) { JournalSetPaneTabStops(pane, kJournalTabSizePreference); });
     }

@@ -23,6 +23,7 @@ constexpr char kPrefsSection[] = "Wavemind";
 constexpr char kFontSection[] = "Font Information";
 constexpr int kIniValueChars = 63;
 constexpr LCID kJapaneseLocale = 1041;
+constexpr long kFontPixelsMax = 2048;  // beyond the largest size the font chooser offers
 
 JournalFileDialogProc g_openProc = nullptr, g_saveProc = nullptr;
 
@@ -101,11 +102,20 @@ bool IniFlag(const CIniSection& ini, const char* key) {
     return (value[0] & ~0x20) == 'Y';
 }
 
-int IniNumber(const CIniSection& ini, const char* key, const char* byDefault) {
-    char value[kIniValueChars + 1] = "";
-    ini.Get(key, byDefault, value, kIniValueChars);
-    return std::atoi(value);
-}
+// The font's numbers as the font chooser can give them; anything else keeps the default.
+struct FontNumber {
+    const char* key;
+    long byDefault, lo, hi;
+};
+constexpr FontNumber kFontCharSet{"FontCharSet", 1, 0, 255};
+constexpr FontNumber kFontOutPrecision{"FontOutPrecision", 0, 0, OUT_PS_ONLY_PRECIS};
+constexpr FontNumber kFontClipPrecision{"FontClipPrecision", 0, 0, 255};
+constexpr FontNumber kFontQuality{"FontQuality", 0, 0, CLEARTYPE_NATURAL_QUALITY};
+constexpr FontNumber kFontHeight{"FontHeight", -13, -kFontPixelsMax, kFontPixelsMax};
+constexpr FontNumber kFontWidth{"FontWidth", 0, 0, kFontPixelsMax};
+constexpr FontNumber kFontWeight{"FontWeight", FW_NORMAL, 0, FW_HEAVY};
+
+long IniNumber(const CIniSection& ini, const FontNumber& n) { return ini.GetInteger(n.key, n.byDefault, n.lo, n.hi); }
 
 void WriteIniFlag(const char* section, const char* key, bool on) {
     WritePrivateProfileStringA(section, key, on ? "Yes" : "No", kIniFile);
@@ -215,14 +225,14 @@ void LoadFontSettings() {
     lf.lfUnderline = IniFlag(ini, "FontUnderline");
     lf.lfStrikeOut = IniFlag(ini, "FontStrikeout");
     lf.lfCharSet = GetUserDefaultLCID() == kJapaneseLocale ? SHIFTJIS_CHARSET
-                                                            : static_cast<BYTE>(IniNumber(ini, "FontCharSet", "1"));
-    lf.lfOutPrecision = static_cast<BYTE>(IniNumber(ini, "FontOutPrecision", "0"));
-    lf.lfClipPrecision = static_cast<BYTE>(IniNumber(ini, "FontClipPrecision", "0"));
-    lf.lfQuality = static_cast<BYTE>(IniNumber(ini, "FontQuality", "0"));
+                                                            : static_cast<BYTE>(IniNumber(ini, kFontCharSet));
+    lf.lfOutPrecision = static_cast<BYTE>(IniNumber(ini, kFontOutPrecision));
+    lf.lfClipPrecision = static_cast<BYTE>(IniNumber(ini, kFontClipPrecision));
+    lf.lfQuality = static_cast<BYTE>(IniNumber(ini, kFontQuality));
     lf.lfPitchAndFamily = 0;
-    lf.lfHeight = IniNumber(ini, "FontHeight", "-13");
-    lf.lfWidth = IniNumber(ini, "FontWidth", "0");
-    lf.lfWeight = IniNumber(ini, "FontWeight", "400");
+    lf.lfHeight = IniNumber(ini, kFontHeight);
+    lf.lfWidth = IniNumber(ini, kFontWidth);
+    lf.lfWeight = IniNumber(ini, kFontWeight);
     HFONT font = CreateFontIndirectA(&lf);
     if (!font) return;
     if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
@@ -252,9 +262,7 @@ void LoadJournalSettings() {
     g_prefs.measurementPerLine = IniFlag(ini, "MeasurementPerLine");
     g_prefs.waveTimeValues = IniFlag(ini, "WaveTimeValues");
     g_prefs.channelNumbers = IniFlag(ini, "ChannelNumbers");
-    char value[kIniValueChars + 1] = "";
-    ini.Get("TabSize", "1", value, kIniValueChars);
-    g_prefs.tabSize = static_cast<float>(std::atof(value));
+    g_prefs.tabSize = static_cast<float>(ini.GetNumber("TabSize", 1.0, kJournalTabSizeMin, kJournalTabSizeMax));
     LoadFontSettings();
 }
 

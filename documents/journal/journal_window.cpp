@@ -128,7 +128,18 @@ void EnableEditPopup(HWND edit) {
     DrawMenuBar(frame);
 }
 
+// The keys with which the control pastes by itself: Shift+Insert, and Ctrl+V, which the rich
+// edit control takes as the key and the plain one as the character it gives.
+bool IsPasteKey(HWND edit, UINT msg, WPARAM key) {
+    const bool rich = IsRichJournalEdit(edit);
+    if (msg == WM_CHAR) return !rich && key == 0x16;
+    if (msg != WM_KEYDOWN) return false;
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+    return (rich && key == 'V' && ctrl && !shift) || (key == VK_INSERT && shift && !ctrl);
+}
+
 LRESULT CALLBACK JournalEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PASTE || IsPasteKey(edit, msg, wParam)) JournalMakeRoomForPaste(edit);
     switch (msg) {
     case WM_CHAR: JournalOnChar(edit, wParam, lParam); return 0;
     case WM_SETFOCUS: EnableEditPopup(edit); break;
@@ -246,6 +257,15 @@ void JournalSetLimit(HWND edit, size_t limit) {
         SendMessageA(edit, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(limit));
     else
         SendMessageA(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
+}
+
+void JournalMakeRoomForPaste(HWND edit) {
+    size_t clip = 0;
+    if (OpenClipboard(edit)) {
+        if (HANDLE text = GetClipboardData(CF_TEXT)) clip = GlobalSize(text);
+        CloseClipboard();
+    }
+    JournalSetLimit(edit, static_cast<size_t>(GetWindowTextLengthA(edit)) + clip + kLimitSlack);
 }
 
 void JournalEnsureCapacity(HWND edit) {

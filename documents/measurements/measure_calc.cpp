@@ -342,29 +342,26 @@ int Arithmetic(uint16_t source1, uint16_t source2, uint16_t op, double k, const 
                int boxes, double* out) {
     *out = 0.0;
     // A source's value, or false when the source names nothing. Frequencies are stored per base
-    // unit; both sides count them in Hz so that two frequencies combine as frequencies.
-    auto source = [&](uint16_t s, double* v) {
+    // unit; the first source counts them in Hz, the second as stored.
+    auto source = [&](uint16_t s, bool inHz, double* v) {
         if (s == 1) {
             *v = k;
             return true;
         }
         if (s < 2 || s > 41 || s - 2 >= boxes) return false;
         *v = results[s - 2];
-        if (*v != kNoValue && types[s - 2] == kFrequency) *v *= 1000.0;
+        if (inHz && *v != kNoValue && types[s - 2] == kFrequency) *v *= 1000.0;
         return true;
     };
     double a = 0.0, b = 0.0;
-    const bool hasA = source(source1, &a), hasB = source(source2, &b);
+    const bool hasA = source(source1, true, &a), hasB = source(source2, false, &b);
     if ((hasA && a == kNoValue) || (hasB && b == kNoValue)) return 0;
     if (hasA && hasB) {
         switch (op) {
         case 0: *out = a + b; break;
         case 1: *out = a - b; break;
         case 2: *out = a * b; break;
-        case 3:
-            if (b == 0.0) return 0;
-            *out = a / b;
-            break;
+        case 3: *out = b == 0.0 ? 0.0 : a / b; break;
         case 4: *out = std::pow(a, b); break;
         default: return 0;
         }

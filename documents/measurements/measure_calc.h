@@ -87,8 +87,8 @@ void SetMedianBufferFailedHandler(void (*handler)());
 double Sum(const ChannelView& ch, const Frame& f);
 
 // A "calculate" box: sources 0 none, 1 the constant k, 2.. the stored result of box (source - 2);
-// op 0 +, 1 -, 2 x, 3 /, 4 power. A "freq" source counts in Hz. 1 with *out, else 0 (*out 0).
-// Division by zero has no value.
+// op 0 +, 1 -, 2 x, 3 /, 4 power. A "freq" box as the first source counts in Hz. 1 with *out,
+// else 0 (*out 0). Division by zero gives 0.
 int Arithmetic(uint16_t source1, uint16_t source2, uint16_t op, double k, const double* results, const int* types,
                int boxes, double* out);
 

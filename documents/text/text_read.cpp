@@ -26,6 +26,7 @@ namespace {
 const char kNumberChars[] = "0123456789.+-Ee";
 const char kDelimiters[] = {'\t', ',', ' '};
 constexpr uint32_t kPollEveryLines = 64;
+constexpr char kUtf8Mark[3] = {'\xEF', '\xBB', '\xBF'};
 
 bool IsNumberChar(char c) { return c != 0 && std::strchr(kNumberChars, c) != nullptr; }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
@@ -123,6 +124,11 @@ TextParse ParseTextColumns(const char* data, size_t size, const stTextReadOption
                            bool (*poll)(uint32_t lines)) {
     *out = stTextColumns{};
     const uint32_t mode = options.delimiter <= kTextNoDelimiter ? options.delimiter : kTextTab;
+    // Editors that save UTF-8 may put a byte-order mark before the first line.
+    if (size >= sizeof kUtf8Mark && std::memcmp(data, kUtf8Mark, sizeof kUtf8Mark) == 0) {
+        data += sizeof kUtf8Mark;
+        size -= sizeof kUtf8Mark;
+    }
     LineSource lines(data, size);
     Line line{};
     uint32_t number = 0;  // the number of the line in hand, from 1

@@ -277,23 +277,6 @@ INT_PTR CALLBACK GridProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// Whole-number divisions for a grid that becomes locked: every shown channel (or, in XY mode,
-// the two plotted ones) and, outside XY mode, the time axis.
-void RoundScalesForNewLock(tagGS* gs, bool xyOnly) {
-    if (xyOnly) {
-        RoundChannelScale(gs, static_cast<int>(gs->selectedChan));
-        RoundChannelScale(gs, static_cast<int>(gs->xyXChan));
-        return;
-    }
-    for (int s = 0; s < kMaxChannels; ++s)
-        if (IsChannelShown(gs, s)) RoundChannelScale(gs, s);
-    gs->hPerDiv = gs->sampleInterval >= 0.5 ? 1000.0 : 50.0;
-    const double start = GraphXToTime(gs, gs->plotRect.left);
-    gs->hStart = start > 0.0 ? start : 0.0;
-    gs->hDivisions = (GraphXToTime(gs, gs->plotRect.right) - gs->hStart) / gs->hPerDiv;
-    gs->gridExtraValue = 0.0;
-}
-
 // The visible ranges stay; unlocking divides them into 4 divisions again.
 void AdjustScalesForLock(tagGS* gs, bool wasLocked) {
     const bool xy = gs->displayMode == kXYMode;
@@ -314,12 +297,12 @@ void AdjustScalesForLock(tagGS* gs, bool wasLocked) {
             gs->gridExtra = 1;
         }
     } else if (xy) {
-        if (!wasLocked && gs->gridExtra == 0) RoundScalesForNewLock(gs, true);
+        if (!wasLocked && gs->gridExtra == 0) RoundScalesForGrid(gs, 1);
     } else if (gs->gridExtra == 1 || wasLocked) {
         if (gs->hDivisions > 0.0)
             gs->hPerDiv = (GraphXToTime(gs, gs->plotRect.right) - GraphXToTime(gs, gs->plotRect.left)) / gs->hDivisions;
     } else {
-        RoundScalesForNewLock(gs, false);
+        RoundScalesForGrid(gs, 0);
     }
 }
 

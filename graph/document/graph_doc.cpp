@@ -57,6 +57,7 @@ void FillChannelDefaults(tagGS* gs, int slot) {
     gs->chanVCenterRef[slot] = 0.0;
     gs->chanScale[slot] = 10.0 / 32768.0;
     gs->chanOffset[slot] = 0.0;
+    gs->chanStoredUnused[slot] = 0;
 }
 
 // The creation values are zoom level 0.
@@ -84,7 +85,9 @@ void CreateSubObjects(tagGS* gs) {
 void FreeDocumentParts(tagGS* gs) {
     for (void*& block : gs->chanBlock) FreeLockedBlock(block);
     if (gs->markers) {
-        FreeMarkerList(gs->markers);
+        FreeMarkerList(gs->markers);  // the nodes; the list's own block follows
+        void* list = gs->markers;
+        FreeLockedBlock(list);
         gs->markers = nullptr;
     }
     if (gs->markerManager) {
@@ -117,6 +120,11 @@ void FreeDocumentParts(tagGS* gs) {
     if (gs->foreignData) {
         GlobalFree(gs->foreignData);
         gs->foreignData = nullptr;
+    }
+    // The acquisition set-up the device library keeps with the document is the document's.
+    if (gs->setupBlock) {
+        GlobalFree(gs->setupBlock);
+        gs->setupBlock = nullptr;
     }
     if (gs->graphItems) {
         DeleteGraphItemList(gs->graphItems, 1);

@@ -15,6 +15,7 @@
 #include "base/resource.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -112,6 +113,9 @@ void PlaceGraphWindow(tagGS* gs, HWND hwnd) {
     if (IsZoomed(hwnd)) SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(hwnd), 0);
     POINT corner = {r.left, r.top};
     MapWindowPoints(g_app->hwndFrame, g_app->hwndClient, &corner, 1);
+    RECT client{};
+    GetClientRect(g_app->hwndClient, &client);
+    corner = ReachableCorner(corner, r.right - r.left, client);
     MoveWindow(hwnd, corner.x, corner.y, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
@@ -176,6 +180,15 @@ tagGS* OpenFromDialog() {
 }
 
 }  // namespace
+
+POINT ReachableCorner(POINT corner, LONG width, const RECT& client) {
+    // This much of the caption's width stays inside the client.
+    constexpr LONG kGrip = 32;
+    if (client.right <= client.left || client.bottom <= client.top) return corner;
+    corner.y = std::max(client.top, std::min(corner.y, client.bottom - kGrip));
+    corner.x = std::max(client.left + kGrip - std::max(width, kGrip), std::min(corner.x, client.right - kGrip));
+    return corner;
+}
 
 uint16_t CurrentFileKind() { return g_fileKind; }
 int IsOpeningGraph() { return g_openingGraph; }
@@ -295,7 +308,11 @@ int OpenDataFile(tagGS* gs, const char* path, int mode) {
             read = ReadGraphTemplateStream(gs, in, &report);
         }
         SetWaitCursor(0);
-        if (read) gs->isTemplate = 1;
+        // A document made from a template has never been saved: closing it asks.
+        if (read) {
+            gs->isTemplate = 1;
+            setDirtyGraphFlag(gs, 1);
+        }
     }
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (read)

@@ -34,6 +34,10 @@ int OpenDataFile(tagGS* gs, const char* path, int mode);
 // Gives the document its window (or the reused one), places and activates it. 0 when no window
 // could be made (the new document is then freed).
 int ShowOpenedGraph(tagGS* gs, int reused);
+// The corner, in the MDI client, of an opened window of that width placed at its stored corner
+// as far as its caption stays within reach: its top inside the client and 32 pixels of its
+// width in view (a file saved with another frame layout, a stored top of 0 above the toolbar).
+POINT ReachableCorner(POINT corner, LONG width, const RECT& client);
 // Non-zero while ShowOpenedGraph brings a document up.
 int IsOpeningGraph();
 // The kind of file the last OpenDataFile opened.

@@ -28,6 +28,8 @@ constexpr uint16_t kPictureUnitsPerInch = 1000;
 constexpr DWORD kCopyBlock = 4096;
 constexpr int kFileNameField = 1152;  // the common dialog's file-name edit
 constexpr int kFileNameCombo = 1148;  // and its combo form
+constexpr int kFileTypeLabel = 1089;  // the common dialog's "Save as type" label
+constexpr int kFileTypeList = 1136;   // and its list
 
 int g_selectionOnly = 0;
 
@@ -40,6 +42,8 @@ const stFilterRow kSaveFilter[] = {
     {"All NORVANE Files", " (*.ACQ;*Ldd;*.TXT;*.GTL)", "*.acq;*-L??;*.txt;*.gtl"},
 };
 constexpr unsigned kSaveFilterAll = 5;
+// The extension of each filter row but the last.
+const char* const kSaveExtension[] = {".acq", ".txt", ".wmf", ".gtl"};
 
 // What the save dialog's hook needs.
 struct stSaveRequest {
@@ -85,14 +89,38 @@ void RecordPlacement(tagGS* gs) {
 // The text file type of the save dialog's filter, whose options the page's button opens.
 constexpr DWORD kSaveTypeText = 2;
 
+// A chosen file type gives the typed name its extension, so that a text, picture or template
+// never goes under the graph's name unless the user types that name after choosing the type.
+void FollowTypeExtension(HWND dlg, DWORD filterIndex) {
+    if (filterIndex < 1 || filterIndex > sizeof kSaveExtension / sizeof kSaveExtension[0]) return;
+    HWND common = GetParent(dlg);
+    const int id = GetDlgItem(common, kFileNameCombo) ? kFileNameCombo : kFileNameField;
+    HWND field = GetDlgItem(common, id);
+    char name[MAX_PATH] = "";
+    if (!field || !IsWindowEnabled(field) || !GetWindowTextA(field, name, sizeof name - 4)) return;
+    char* dot = nullptr;
+    for (char* p = name; *p; ++p) {
+        if (*p == '.') dot = p;
+        if (*p == '\\' || *p == '/') dot = nullptr;
+    }
+    if (dot) *dot = 0;
+    lstrcatA(name, kSaveExtension[filterIndex - 1]);
+    SendMessageA(common, CDM_SETCONTROLTEXT, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(name));
+}
+
 UINT_PTR CALLBACK SaveDialogHook(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
         const auto* request = reinterpret_cast<const stSaveRequest*>(ofn->lCustData);
         HWND common = GetParent(dlg);
         if (request && request->lockName) {
+            // A locked name is saved as what it names: no other type is offered.
             EnableWindow(GetDlgItem(common, kFileNameField), FALSE);
             EnableWindow(GetDlgItem(common, kFileNameCombo), FALSE);
+            for (int id : {kFileTypeLabel, kFileTypeList}) {
+                EnableWindow(GetDlgItem(common, id), FALSE);
+                ShowWindow(GetDlgItem(common, id), SW_HIDE);
+            }
         }
         HandleTheDialog(dlg, IDD_SAVE_OPTIONS);
         CheckDlgButton(dlg, IDC_SAVE_SELECTION_ONLY, g_selectionOnly ? BST_CHECKED : BST_UNCHECKED);
@@ -101,8 +129,10 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
         const auto* n = reinterpret_cast<const OFNOTIFYA*>(lParam);
         if (n->hdr.code == CDN_FILEOK)
             g_selectionOnly = IsDlgButtonChecked(dlg, IDC_SAVE_SELECTION_ONLY) == BST_CHECKED ? 1 : 0;
-        else if (n->hdr.code == CDN_TYPECHANGE && n->lpOFN)
+        else if (n->hdr.code == CDN_TYPECHANGE && n->lpOFN) {
             EnableWindow(GetDlgItem(dlg, IDC_SAVE_TEXT_OPTIONS), n->lpOFN->nFilterIndex == kSaveTypeText);
+            FollowTypeExtension(dlg, n->lpOFN->nFilterIndex);
+        }
     } else if (msg == WM_COMMAND && LOWORD(wParam) == IDC_SAVE_TEXT_OPTIONS && HIWORD(wParam) == BN_CLICKED) {
         // The Save Options dialog holds the selection flag too: the page's box follows it.
         int selection = IsDlgButtonChecked(dlg, IDC_SAVE_SELECTION_ONLY) == BST_CHECKED ? 1 : 0;
@@ -262,7 +292,8 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
             unsigned index = kSaveFilterAll;
             if (!AskForName(gs, proposed, lockName, title, folder, target, &index)) return false;
             gs->saveAsType = index;
-            *type = SaveTypeOfFilter(index, target);
+            // A locked name offers no type: its own extension tells what is written.
+            *type = SaveTypeOfFilter(lockName ? kSaveFilterAll : index, target);
         } else {
             lstrcpynA(target, proposed, MAX_PATH);
         }

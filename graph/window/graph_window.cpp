@@ -452,13 +452,7 @@ void OnJournalEditNotify(HWND frame, HWND edit, UINT code) {
 }
 
 void JournalPaste(HWND edit) {
-    LRESULT length = GetWindowTextLengthA(edit);
-    SIZE_T clip = 0;
-    if (OpenClipboard(edit)) {
-        if (HANDLE h = GetClipboardData(CF_TEXT)) clip = GlobalSize(h);
-        CloseClipboard();
-    }
-    SendMessageA(edit, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(length + clip + 32768));
+    JournalMakeRoomForPaste(edit);
     SendMessageA(edit, WM_PASTE, 0, 0);
 }
 

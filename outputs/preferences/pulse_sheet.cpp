@@ -369,7 +369,8 @@ int RunPulsePrefsSheet(COutCtlView* panel) {
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK;
-    header.hwndParent = panel->Window();
+    // Modal to the frame: with only the panel disabled, the graph could be closed under the sheet.
+    header.hwndParent = GetAncestor(panel->Window(), GA_ROOT);
     header.hInstance = inst;
     header.pszCaption = caption.c_str();
     header.nPages = static_cast<UINT>(pageCount);

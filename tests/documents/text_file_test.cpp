@@ -81,6 +81,10 @@ TEST(TextParse, LinesBecomeColumnsWhateverTheirEndsAndLengths) {
         {"infinity", "inf\n", kTextTab, 1, 0, TextParse::NotNumber, {}},
         {"a number too large for a double", "1e999\n", kTextTab, 1, 0, TextParse::NotNumber, {}},
         {"a lone sign without delimiters", "1 - 2\n", kTextNoDelimiter, 1, 0, TextParse::NotNumber, {}},
+        {"a UTF-8 byte-order mark before the first line", "\xEF\xBB\xBF" "1\t2\r\n3\t4\r\n", kTextTab, 1, 0,
+         TextParse::Read, {{1, 3}, {2, 4}}},
+        {"a byte-order mark before a header line", "\xEF\xBB\xBF" "Title\n5\n", kTextTab, 2, 0, TextParse::Read, {{5}}},
+        {"a byte-order mark alone", "\xEF\xBB\xBF", kTextTab, 1, 0, TextParse::Empty, {}},
     };
     for (const ParseCase& c : cases) {
         stTextReadOptions options;

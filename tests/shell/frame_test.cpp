@@ -233,6 +233,47 @@ TEST_F(Frame, CloseRefusedWhileRecordingThenSavesPlacement) {
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
 }
 
+// The MDI client watched through a subclass: the children it still had when it went, and any
+// access fault meanwhile (the system swallows those raised in window procedures).
+WNDPROC g_clientProc = nullptr;
+int g_childrenAtClientEnd = -1;
+LRESULT CALLBACK WatchClient(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) {
+        g_childrenAtClientEnd = 0;
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_MDICHILD) ++g_childrenAtClientEnd;
+    }
+    return CallWindowProcA(g_clientProc, hwnd, msg, wParam, lParam);
+}
+LONG g_faults = 0;
+LONG CALLBACK CountFault(EXCEPTION_POINTERS* e) {
+    if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) ++g_faults;
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// Closing the program takes every graph window down while the MDI client still keeps its list
+// of them: a child destroyed after its client is removed from a list the client let go.
+TEST_F(Frame, ClosingTakesTheGraphWindowsDownBeforeTheMdiClient) {
+    ASSERT_TRUE(NewGraph(1)) << "a lesson's NEW: a maximised graph beside the first";
+    std::vector<HWND> graphs;
+    for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetWindowGraph(child)) graphs.push_back(child);
+    ASSERT_EQ(graphs.size(), 2u);
+    g_clientProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(g_app->hwndClient, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchClient)));
+    g_childrenAtClientEnd = -1;
+    g_faults = 0;
+    PVOID handler = AddVectoredExceptionHandler(1, CountFault);
+    HWND frame = g_app->hwndFrame;
+    SendMessageA(frame, WM_CLOSE, 0, 0);
+    PumpMessages();
+    RemoveVectoredExceptionHandler(handler);
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(g_childrenAtClientEnd, 0);
+    for (HWND w : graphs) EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(g_faults, 0);
+}
+
 TEST_F(Frame, AGraphThatObjectsKeepsTheFrameOpen) {
     tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph);
     ASSERT_TRUE(gs);
@@ -767,6 +808,44 @@ TEST(Placement, NewIniGetsDefaultsAndMissingClipboardReadsMono) {
     EXPECT_EQ(app.rcFrame.left, 10);
     EXPECT_EQ(app.rcFrame.right, 310);
     EXPECT_EQ(app.rcFrame.bottom, 220);
+    g_app = nullptr;
+    DeleteIni();
+}
+
+TEST(Placement, AWindowValueOutOfItsBoundsIsHeldOrKeepsItsDefault) {
+    struct Row {
+        const char* stored;
+        bool read;
+        long left, top, width, height, show;
+    } rows[] = {
+        {"10 20 300 200 3", true, 10, 20, 300, 200, 3},
+        {"10 20 300 200 2147483648", true, 10, 20, 300, 200, SW_SHOWNORMAL},
+        {"10 20 300 200 -1", true, 10, 20, 300, 200, SW_SHOWNORMAL},
+        {"10 20 300 200 12", true, 10, 20, 300, 200, SW_SHOWNORMAL},
+        {"99999999999999999999 -99999999999999999999 300 -5 0", true, 1 << 29, -(1 << 29), 300, 0, 0},
+        {"10 20 300 200", false, 0, 0, 0, 0, 0},
+        {"10 20 300 200 1e308", false, 0, 0, 0, 0, 0},
+        {"10,20,300,200,1", false, 0, 0, 0, 0, 0},
+        {"", false, 0, 0, 0, 0, 0},
+    };
+    for (const Row& r : rows) {
+        long got[5] = {};
+        ASSERT_EQ(ParseWindowValue(r.stored, &got[0], &got[1], &got[2], &got[3], &got[4]), r.read) << r.stored;
+        if (!r.read) continue;
+        const long want[5] = {r.left, r.top, r.width, r.height, r.show};
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(got[i], want[i]) << r.stored << " number " << i;
+    }
+    // Read and written back: the show state is one the frame can take.
+    stApp app{};
+    g_app = &app;
+    DeleteIni();
+    WritePrivateProfileStringA("Wavemind", "Window", "10 20 300 200 2147483648", "NORVANE.INI");
+    LoadWindowPlacement();
+    EXPECT_EQ(app.nFrameShow, static_cast<uint32_t>(SW_SHOWNORMAL));
+    SaveWindowPlacement();
+    char buf[64] = "";
+    GetPrivateProfileStringA("Wavemind", "Window", "", buf, sizeof buf, "NORVANE.INI");
+    EXPECT_STREQ(buf, "10 20 300 200 1");
     g_app = nullptr;
     DeleteIni();
 }

@@ -102,14 +102,18 @@ protected:
         ASSERT_TRUE(BootShell());
         SetFileDialogProcs(ChooseFile, nullptr);
     }
-    // The program ends (writing its store) and starts again.
-    void Restart() {
+    // The program ends, writing its store.
+    void End() {
         DestroyWindow(g_app->hwndFrame);
         PumpMessages();
         ReleaseAppResources();
         // A new process would find the program's classes unregistered.
         for (const char* name : {"acqframe", "acqchild", "acqScript", "acqdirector", "acqMeasure", "acqPopup", "acqToolbar"})
             UnregisterClassA(name, GetModuleHandleA(nullptr));
+    }
+    // The program ends and starts again.
+    void Restart() {
+        End();
         Boot();
     }
     static void Command(UINT id) {
@@ -204,41 +208,57 @@ TEST_F(RecentFilesInProgram, AFileThatIsGoneIsReportedAndDropped) {
     EXPECT_EQ(ReadFileMenu().labels, (std::vector<std::string>{Label(1, files[0])})) << "and it stays dropped";
 }
 
-// Values of the wrong type or too long for a path: reported once, the good ones kept in order,
-// the damaged ones cleared when the store is written back.
-TEST_F(RecentFilesInProgram, ADamagedStoreKeepsItsGoodEntries) {
+// A value of the wrong type or too long for a path ends the list without a word; the values
+// from it on stay in the store as they were.
+TEST_F(RecentFilesInProgram, AnUnreadableValueEndsTheListAndTheValuesAfterItStay) {
     const std::string sub = RecentFilesTestKey() + "\\Recent Files";
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
     const DWORD number = 7;
     const std::string tooLong(300, 'x');
-    RegSetValueExA(key, "0", 0, REG_SZ, reinterpret_cast<const BYTE*>(files[0].c_str()),
-                   static_cast<DWORD>(files[0].size() + 1));
-    RegSetValueExA(key, "1", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-    RegSetValueExA(key, "2", 0, REG_SZ, reinterpret_cast<const BYTE*>(tooLong.c_str()),
-                   static_cast<DWORD>(tooLong.size()));
-    RegSetValueExA(key, "3", 0, REG_BINARY, reinterpret_cast<const BYTE*>(files[1].c_str()),
-                   static_cast<DWORD>(files[1].size()));
-    RegCloseKey(key);
-    {
-        BoxCapture boxes;
-        boxes.caption = std::string("Norvane Tessaly") + static_cast<char>(0xAE);  // the program's own boxes
-        Boot();
-        ASSERT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_EQ(boxes.boxes[0].text.rfind("Some entries of the list of recent files could not be read.", 0), 0u);
+    struct Case {
+        const char* what;
+        DWORD type;
+        const BYTE* data;
+        DWORD size;
+    } cases[] = {
+        {"a number", REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number},
+        {"a text too long for a path", REG_SZ, reinterpret_cast<const BYTE*>(tooLong.c_str()),
+         static_cast<DWORD>(tooLong.size())},
+        {"bytes", REG_BINARY, reinterpret_cast<const BYTE*>(files[4].c_str()), static_cast<DWORD>(files[4].size())},
+    };
+    for (const Case& c : cases) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, RecentFilesTestKey().c_str());
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, "0", 0, REG_SZ, reinterpret_cast<const BYTE*>(files[0].c_str()),
+                       static_cast<DWORD>(files[0].size() + 1));
+        RegSetValueExA(key, "1", 0, c.type, c.data, c.size);
+        RegSetValueExA(key, "2", 0, REG_SZ, reinterpret_cast<const BYTE*>(files[1].c_str()),
+                       static_cast<DWORD>(files[1].size()));
+        RegCloseKey(key);
+        {
+            BoxCapture boxes;
+            Boot();
+            EXPECT_TRUE(boxes.boxes.empty()) << c.what;
+        }
+        EXPECT_EQ(ReadFileMenu().labels, (std::vector<std::string>{Label(1, files[0])})) << c.what;
+        SaveRecentFiles();
+        DWORD type = 0;
+        EXPECT_EQ(ReadValue(sub, "0"), files[0]) << c.what;
+        EXPECT_NE(ReadValue(sub, "1", &type), "<none>") << c.what;
+        EXPECT_EQ(type, c.type) << c.what;
+        EXPECT_EQ(ReadValue(sub, "2"), files[1]) << c.what << ": a value after the gap stays";
+        // A file opened now takes the places from the head; the value after them stays.
+        OpenThroughDialog(files[2]);
+        EXPECT_EQ(ReadFileMenu().labels, (std::vector<std::string>{Label(1, files[2]), Label(2, files[0])}))
+            << c.what;
+        SaveRecentFiles();
+        EXPECT_EQ(ReadValue(sub, "0"), files[2]) << c.what;
+        EXPECT_EQ(ReadValue(sub, "1"), files[0]) << c.what;
+        EXPECT_EQ(ReadValue(sub, "2"), files[1]) << c.what;
+        End();
     }
-    EXPECT_EQ(ReadFileMenu().labels, (std::vector<std::string>{Label(1, files[0])}));
-    OpenThroughDialog(files[2]);
-    EXPECT_EQ(ReadFileMenu().labels, (std::vector<std::string>{Label(1, files[2]), Label(2, files[0])}));
-    {
-        BoxCapture boxes;
-        boxes.caption = std::string("Norvane Tessaly") + static_cast<char>(0xAE);
-        Restart();
-        EXPECT_TRUE(boxes.boxes.empty()) << "the damaged values are gone from the store";
-    }
-    EXPECT_EQ(ReadValue(sub, "1"), files[0]);
-    EXPECT_EQ(ReadValue(sub, "3"), "<none>");
+    Boot();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "tests/graph/dialogs/dialog_fixture.h"
 #include "tests/shell/box_capture.h"
 #include "graph/view/display_modes.h"
+#include "graph/render/waveforms.h"
 
 namespace {
 
@@ -145,9 +146,40 @@ TEST_F(DisplayDialogs, GridOptionsCancelLeavesTheGridAndLockAdjustsTheScales) {
     EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[1], 1.0);
     EXPECT_DOUBLE_EQ(gs_->chanVDivisions[1], 5.0);
     EXPECT_DOUBLE_EQ(gs_->hPerDiv, 1000.0);
-    // The time axis takes whole seconds per division over the plot's present divisions.
-    EXPECT_NEAR(gs_->hDivisions, 4.0, 4.0 / (gs_->plotRect.right - gs_->plotRect.left) + 1e-9);
+    // The time axis takes whole seconds per division over the second the plot showed.
+    EXPECT_NEAR(gs_->hDivisions, 1.0, 4.0 / (gs_->plotRect.right - gs_->plotRect.left) + 1e-9);
     EXPECT_DOUBLE_EQ(gs_->hStart, 0.0);
+}
+
+TEST_F(DisplayDialogs, LockingTheGridKeepsTheTimeTheViewShows) {
+    struct Case {
+        double hStart, hPerDiv, hDivisions;  // the unlocked view
+        double perDiv;                       // the locked division
+    } cases[] = {
+        {0.0, 2000.0, 4.0, 1000.0},     // 0-8 s: eight divisions of a second
+        {3000.0, 500.0, 4.0, 1000.0},   // 3-5 s
+        {0.0, 7500.0, 4.0, 1000.0},     // 0-30 s
+    };
+    for (const Case& c : cases) {
+        gs_->gridLocked = 0;
+        gs_->gridExtra = 0;
+        gs_->hStart = c.hStart;
+        gs_->hPerDiv = c.hPerDiv;
+        gs_->hDivisions = c.hDivisions;
+        Relayout();
+        const double shownStart = GraphXToTime(gs_, gs_->plotRect.left);
+        const double shownEnd = GraphXToTime(gs_, gs_->plotRect.right);
+        DialogDriver lock({[&](HWND dlg) {
+            Click(dlg, IDC_GRID_LOCK);
+            Click(dlg, IDOK);
+        }});
+        ASSERT_EQ(GridOptionsDialog(graph_, gs_), 1);
+        EXPECT_EQ(gs_->gridLocked, 1u);
+        EXPECT_DOUBLE_EQ(gs_->hPerDiv, c.perDiv) << c.hStart;
+        EXPECT_NEAR(gs_->hStart, shownStart, 1e-9) << c.hStart;
+        EXPECT_NEAR(gs_->hStart + gs_->hPerDiv * gs_->hDivisions, shownEnd, 1e-6) << c.hStart;
+        EXPECT_NEAR(GraphXToTime(gs_, gs_->plotRect.right), shownEnd, 1e-6) << c.hStart;
+    }
 }
 
 TEST_F(DisplayDialogs, GridColourChosenShowsInThePlot) {

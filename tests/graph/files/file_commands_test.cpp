@@ -178,17 +178,29 @@ TEST_F(FileCommands, AChangedUntitledGraphIsNotReused) {
 
 TEST_F(FileCommands, AFileThatCannotBeReadIsReportedWithItsReasonAndLeavesNoGraph) {
     TempFolder folder("kymora-bad");
-    Bytes bad = SmallFile(4);
-    PutU16(bad, 10, 61);
-    const std::string path = folder.File("bad.acq");
-    ASSERT_TRUE(WriteWholeFile(path, bad));
-    BoxCapture boxes;
-    EXPECT_EQ(OpenGraphFile(path.c_str()), 0);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_NE(boxes.boxes[0].text.find("Can't open the file '" + path + "'"), std::string::npos);
-    EXPECT_NE(boxes.boxes[0].text.find("Too many data channels in file"), std::string::npos);
-    EXPECT_FALSE(GraphShowing(path));
-    // The Untitled graph it was read into is a new graph again.
+    struct Case {
+        const char* name;
+        void (*damage)(Bytes&);
+        const char* reason;
+    } cases[] = {
+        {"channels.acq", [](Bytes& f) { PutU16(f, 10, 61); }, "Too many data channels in file"},
+        {"empty.acq", [](Bytes& f) { f.clear(); }, "The file is empty."},
+        {"head.acq", [](Bytes& f) { f.resize(4); }, "The graph file ends inside its header."},
+        {"header.acq", [](Bytes& f) { f.resize(1500); }, "The graph file ends inside its header."},
+        {"version.acq", [](Bytes& f) { PutU32(f, 2, 0); }, "Can't read in this file"},
+    };
+    for (const Case& c : cases) {
+        Bytes bad = SmallFile(4);
+        c.damage(bad);
+        const std::string path = folder.File(c.name);
+        ASSERT_TRUE(WriteWholeFile(path, bad));
+        BoxCapture boxes;
+        EXPECT_EQ(OpenGraphFile(path.c_str()), 0) << c.name;
+        ASSERT_EQ(boxes.boxes.size(), 1u) << c.name;
+        EXPECT_EQ(boxes.boxes[0].text, "Can't open the file '" + path + "'\n" + c.reason) << c.name;
+        EXPECT_FALSE(GraphShowing(path)) << c.name;
+    }
+    // The Untitled graph each was read into is a new graph again.
     ASSERT_EQ(GraphWindows().size(), 1u);
     tagGS* gs = GetWindowGraph(GraphWindows()[0]);
     for (int s = 0; s < kMaxChannels; ++s) EXPECT_FALSE(ChannelInUse(gs, s)) << s;
@@ -215,7 +227,7 @@ TEST_F(FileCommands, TheStoredPlacementComesBackAndIsSavedAgain) {
     TempFolder folder("kymora-place");
     const std::string path = folder.File("placed.acq");
     Bytes f = SmallFile(5);
-    const int16_t placed[4] = {10, 20, 650, 560};  // in the frame's client area, above its minimum size
+    const int16_t placed[4] = {10, 40, 650, 580};  // in the frame's client area, above its minimum size
     for (int i = 0; i < 4; ++i) PutU16(f, 56 + 2 * i, static_cast<uint16_t>(placed[i]));
     ASSERT_TRUE(WriteWholeFile(path, f));
     ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
@@ -225,17 +237,78 @@ TEST_F(FileCommands, TheStoredPlacementComesBackAndIsSavedAgain) {
     GetWindowRect(w, &rc);
     MapWindowPoints(nullptr, g_app->hwndFrame, reinterpret_cast<POINT*>(&rc), 2);
     EXPECT_EQ(rc.left, 10);
-    EXPECT_EQ(rc.top, 20);
+    EXPECT_EQ(rc.top, 40);
     EXPECT_EQ(rc.right, 650);
-    EXPECT_EQ(rc.bottom, 560);
+    EXPECT_EQ(rc.bottom, 580);
     const std::string copy = folder.File("copy.acq");
     ASSERT_EQ(SaveDocumentAs(GetWindowGraph(w), 0, 0, nullptr, copy.c_str(), nullptr), 1);
     const Bytes saved = ReadWholeFile(copy);
     ASSERT_GT(saved.size(), 64u);
     EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 56)), 10);
-    EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 58)), 20);
+    EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 58)), 40);
     EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 60)), 650);
-    EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 62)), 560);
+    EXPECT_EQ(static_cast<int16_t>(GetU16(saved, 62)), 580);
+}
+
+// A stored placement whose caption would lie outside the MDI client opens with its caption in
+// reach, whichever way the file is opened; its size stays.
+TEST_F(FileCommands, AStoredPlacementOutOfReachOpensWithItsCaptionInReach) {
+    TempFolder folder("kymora-reach");
+    RECT client{};
+    GetClientRect(g_app->hwndClient, &client);
+    ASSERT_GT(client.right, 400);
+    ASSERT_GT(client.bottom, 300);
+    POINT origin{0, 0};
+    MapWindowPoints(g_app->hwndClient, g_app->hwndFrame, &origin, 1);
+    ASSERT_GT(origin.y, 0) << "the toolbar lies above the client";
+    struct Row {
+        const char* name;
+        int16_t left, top;
+    } rows[] = {
+        {"top0.acq", 0, 0},                                 // the caption behind the toolbar
+        {"above.acq", 40, -300},                            // far above
+        {"left.acq", -2000, 60},                            // far to the left
+        {"right.acq", static_cast<int16_t>(client.right + 500), 60},
+        {"below.acq", 40, static_cast<int16_t>(origin.y + client.bottom + 200)},
+    };
+    int n = 0;
+    for (const Row& r : rows) {
+        const std::string path = folder.File(r.name);
+        Bytes f = SmallFile(5);
+        // Above the graph window's smallest size.
+        const int16_t placed[4] = {r.left, r.top, static_cast<int16_t>(r.left + 640), static_cast<int16_t>(r.top + 520)};
+        for (int i = 0; i < 4; ++i) PutU16(f, 56 + 2 * i, static_cast<uint16_t>(placed[i]));
+        ASSERT_TRUE(WriteWholeFile(path, f));
+        // By path (a drop, a recent file) and through File Open.
+        if (n++ % 2 == 0) {
+            ASSERT_EQ(OpenGraphFile(path.c_str()), 1) << r.name;
+        } else {
+            g_open.names = {path};
+            Command(IDM_FILE_OPEN);
+        }
+        HWND w = WindowShowing(path);
+        ASSERT_TRUE(w) << r.name;
+        RECT rc;
+        GetWindowRect(w, &rc);
+        MapWindowPoints(nullptr, g_app->hwndClient, reinterpret_cast<POINT*>(&rc), 2);
+        EXPECT_GE(rc.top, 0) << r.name;
+        EXPECT_LE(rc.top, client.bottom - 32) << r.name;
+        EXPECT_GE(rc.right, 32) << r.name;
+        EXPECT_LE(rc.left, client.right - 32) << r.name;
+        EXPECT_EQ(rc.right - rc.left, 640) << r.name;
+        EXPECT_EQ(rc.bottom - rc.top, 520) << r.name;
+    }
+    const RECT box{0, 0, 800, 600};
+    struct Corner {
+        POINT stored, placed;
+    } corners[] = {
+        {{10, 40}, {10, 40}}, {{10, -26}, {10, 0}}, {{-290, 5}, {-268, 5}}, {{790, 5}, {768, 5}}, {{10, 900}, {10, 568}},
+    };
+    for (const Corner& c : corners) {
+        const POINT got = ReachableCorner(c.stored, 300, box);
+        EXPECT_EQ(got.x, c.placed.x) << c.stored.x << "," << c.stored.y;
+        EXPECT_EQ(got.y, c.placed.y) << c.stored.x << "," << c.stored.y;
+    }
 }
 
 TEST_F(FileCommands, AGraphSavedMaximisedOpensMaximised) {
@@ -344,6 +417,78 @@ TEST_F(FileCommands, TheCommonDialogsWithTheProgramsPagesOpenAndSave) {
     EXPECT_EQ(std::string(gs->title), path);  // a selection saved alone leaves the name
 }
 
+// The user of the save dialog who, once it is up, tells what the type list and the name field
+// offer, chooses "Metafile (*.WMF)" in the type list (as the keyboard can even when it is not
+// shown) and presses Save.
+struct TypeChooser {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_done) {
+            HWND common = GetParent(call->hwnd);
+            HWND list = common ? GetDlgItem(common, 1136) : nullptr;  // the explorer dialog's type list
+            if (list) {
+                g_done = true;
+                // The dialog itself is not shown yet: the controls' own styles tell.
+                auto shown = [](HWND w) { return w && (GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE) != 0; };
+                g_listShown = shown(list) && shown(GetDlgItem(common, 1089));
+                g_nameEnabled = IsWindowEnabled(GetDlgItem(common, 1148)) != FALSE;
+                PostMessageA(list, CB_SETCURSEL, 2, 0);
+                // A choice in the list: the selection changes, then ends there.
+                for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+                    PostMessageA(common, WM_COMMAND, MAKEWPARAM(1136, code), reinterpret_cast<LPARAM>(list));
+                PostMessageA(common, WM_COMMAND, IDOK, 0);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline bool g_done = false, g_listShown = false, g_nameEnabled = false;
+};
+
+// Save As with the name locked (a lesson's SAVE "", R) writes the graph under its name whatever
+// type is chosen; with the name free, choosing a type gives the name that type's extension, so
+// the graph's file is never overwritten with a picture.
+TEST_F(FileCommands, APictureIsNeverWrittenOverTheGraphsOwnFile) {
+    SetFileDialogProcs(nullptr, nullptr);
+    TempFolder folder("kymora-savetype");
+    struct Case {
+        int lockName;
+        bool listShown, nameEnabled;
+    } cases[] = {{1, false, false}, {0, true, true}};
+    for (const Case& c : cases) {
+        const std::string path = folder.File(c.lockName ? "locked.acq" : "free.acq");
+        const std::string picture = folder.File(c.lockName ? "locked.wmf" : "free.wmf");
+        ASSERT_TRUE(WriteWholeFile(path, SmallFile(30)));
+        ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+        tagGS* gs = GraphShowing(path);
+        ASSERT_TRUE(gs);
+        setDirtyGraphFlag(gs, 1);
+        TypeChooser::g_done = false;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, TypeChooser::Hook, nullptr, GetCurrentThreadId());
+        {
+            BoxCapture boxes;
+            boxes.answer = IDYES;  // "... already exists. Do you want to replace it?"
+            EXPECT_EQ(SaveDocumentAs(gs, 1, c.lockName, nullptr, nullptr, nullptr), 1) << c.lockName;
+        }
+        UnhookWindowsHookEx(hook);
+        ASSERT_TRUE(TypeChooser::g_done) << c.lockName;
+        EXPECT_EQ(TypeChooser::g_listShown, c.listShown) << c.lockName;
+        EXPECT_EQ(TypeChooser::g_nameEnabled, c.nameEnabled) << c.lockName;
+        const Bytes graph = ReadWholeFile(path);
+        ASSERT_GT(graph.size(), 3000u) << c.lockName;
+        EXPECT_NE(GetU32(graph, 0), 0x9AC6CDD7u) << c.lockName << ": no picture under the graph's name";
+        EXPECT_EQ(GetU32(graph, 2), 42u) << c.lockName;
+        EXPECT_EQ(std::string(gs->title), path) << c.lockName;
+        const Bytes drawn = ReadWholeFile(picture);
+        if (c.lockName) {
+            EXPECT_TRUE(drawn.empty()) << "a locked name saves the graph, not a picture";
+            EXPECT_EQ(gs->modified, 0u);
+        } else {
+            ASSERT_GT(drawn.size(), 22u) << "the picture went under the name of its type";
+            EXPECT_EQ(GetU32(drawn, 0), 0x9AC6CDD7u);
+        }
+    }
+}
+
 // The user of the chooser who first browses to another folder, then picks its second file.
 struct Browser {
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
@@ -385,6 +530,76 @@ TEST_F(FileCommands, TheChoosersBrowseStepChangesTheFolderItLists) {
     tagGS* gs = GraphShowing(second.File("y.acq"));
     ASSERT_TRUE(gs);
     EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[0], 23);
+}
+
+// ---- What a graph window leaves behind ----
+
+// The objects of this process: GDI objects, windows, menus, and the bytes and blocks taken from
+// its heaps (global blocks included). Wine answers GetGuiResources with nothing; its handle
+// tables take a handle's index alone, so every index is asked.
+struct ObjectCount {
+    long gdi = 0, windows = 0, menus = 0, heapBlocks = 0;
+    long long heapBytes = 0;
+};
+
+BOOL CALLBACK CountWindow(HWND w, LPARAM l) {
+    auto* n = reinterpret_cast<long*>(l);
+    ++*n;
+    EnumChildWindows(w, [](HWND, LPARAM c) -> BOOL { return ++*reinterpret_cast<long*>(c), TRUE; }, l);
+    return TRUE;
+}
+
+ObjectCount CountObjects() {
+    ObjectCount c;
+    c.gdi = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    if (c.gdi == 0)
+        for (uintptr_t i = 1; i < 0x10000; ++i) c.gdi += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&c.windows));
+    for (uintptr_t h = 0x20; h < 0x10000; h += 2) c.menus += IsMenu(reinterpret_cast<HMENU>(h)) ? 1 : 0;
+    HANDLE heaps[64];
+    const DWORD n = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < n && i < 64; ++i) {
+        PROCESS_HEAP_ENTRY e{};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &e))
+            if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
+                ++c.heapBlocks;
+                c.heapBytes += e.cbData;
+            }
+        HeapUnlock(heaps[i]);
+    }
+    return c;
+}
+
+// Every graph window opened from a file and closed again gives back all it took: GDI objects,
+// windows, menus, heap and global blocks. (The document's acquisition set-up, some 15 KB, and its
+// marker list's block once stayed behind with every graph.)
+TEST_F(FileCommands, OpeningAndClosingAGraphLeavesNothingBehind) {
+    TempFolder folder("kymora-cycles");
+    const std::string path = folder.File("cycle.acq");
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(RichRecipe())));
+    auto cycle = [&] {
+        ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+        HWND w = WindowShowing(path);
+        ASSERT_TRUE(w);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+        PumpMessages();
+        Command(IDM_FILE_CLOSE);
+        PumpMessages();
+        ASSERT_FALSE(IsWindow(w));
+    };
+    for (int i = 0; i < 5; ++i) cycle();  // libraries and caches settle
+    const ObjectCount before = CountObjects();
+    ASSERT_GT(before.gdi, 0) << "the GDI objects can be counted";
+    ASSERT_GT(before.menus, 0) << "the menus can be counted";
+    constexpr int kCycles = 20;
+    for (int i = 0; i < kCycles; ++i) cycle();
+    const ObjectCount after = CountObjects();
+    EXPECT_LE(after.gdi, before.gdi);
+    EXPECT_LE(after.windows, before.windows);
+    EXPECT_LE(after.menus, before.menus);
+    EXPECT_LT(after.heapBlocks - before.heapBlocks, kCycles) << "not one block a graph";
+    EXPECT_LT(after.heapBytes - before.heapBytes, 1024LL * kCycles) << "not a kilobyte a graph";
 }
 
 // ---- Saving ----
@@ -637,6 +852,16 @@ TEST_F(FileCommands, ATemplateIsSavedAndOpensWithoutSamplesAskingForAName) {
     EXPECT_TRUE(ChannelInUse(fromTemplate, 2));
     EXPECT_EQ(fromTemplate->chanCount[2], 0u);
     EXPECT_TRUE(SaveNameMustBeAsked(fromTemplate->title, fromTemplate->isTemplate));
+    // It opens changed: closing it asks whether to save, and Cancel keeps it.
+    EXPECT_EQ(fromTemplate->modified, 1u);
+    HWND w = WindowShowing(templ);
+    {
+        BoxCapture boxes;
+        boxes.answer = IDCANCEL;
+        SendMessageA(w, WM_CLOSE, 0, 0);
+        EXPECT_EQ(boxes.boxes.size(), 1u);
+    }
+    EXPECT_TRUE(IsWindow(w));
 }
 
 TEST(FileSaveParts, FailuresAreToldByTheirCause) {
