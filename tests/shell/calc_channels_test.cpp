@@ -147,7 +147,7 @@ TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {
     }
     const std::vector<double> filtered = LowPass(x0, 20.0, 0.707, 1.0);
     // The square wave's falls through 0: a peak's event is found where the signal falls, at the
-    // peak's first sample; the first event has no interval before it.
+    // peak's first sample.
     std::vector<uint32_t> falls;
     for (uint32_t i = 1; i < kFrames; ++i)
         if (x2[i - 1] >= 0 && x2[i] < 0) falls.push_back(i);
@@ -161,7 +161,9 @@ TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {
         for (int64_t k = 0; k < n; ++k) mean4 += x1[i - k];
         double window = 0;  // the samples before i while the window fills, then the last three
         for (int64_t k = i >= 3 ? i - 2 : 0; k < (i >= 3 ? int64_t(i) + 1 : int64_t(i)); ++k) window += x0[k];
-        const double rate = i < falls[1] ? -1.0 : 1.0;  // -1 until an interval is known
+        // -1 until the first event; that one is timed from the run's start, and the wave's first
+        // peak is its first frame (no interval: 0).
+        const double rate = i < falls[0] ? -1.0 : i < falls[1] ? 0.0 : 1.0;
         const double expected[12] = {
             x0[i] + x1[i],
             x0[i] - x0[i >= 3 ? i - 3 : 0],
