@@ -219,6 +219,11 @@ const RunCase kRunCases[] = {
      "C$ = \"xyz\"\nA$ = MID$(\"abcdef\",2,4)\nB$ = LEFT$(C$,2)\nD$ = RIGHT$(C$,1)\nE$ = mid$(LEFT$(\"abcdef\",5),4,9)\n"
      "F$ = STR$(3.14159,2)\nG$ = STR$(2,0)\n",
      1, {}, {{'A', "bcd"}, {'B', "xy"}, {'D', "z"}, {'E', "de"}, {'F', "3.14"}, {'G', "2"}}, 0, {}},
+    {"STR$ rounds at its decimals, halves away from zero",
+     "A$ = STR$(2.5,0)\nB$ = STR$(3.14159,3)\nC$ = STR$(-2.5,0)\nD$ = STR$(0.125,2)\nE$ = STR$(-1.005,2)\n"
+     "F$ = STR$(2.675,2)\nG$ = STR$(1E10,2)\nH$ = STR$(-3E9,1)\nI$ = STR$(7,3)\n",
+     1, {}, {{'A', "3"}, {'B', "3.142"}, {'C', "-3"}, {'D', "0.13"}, {'E', "-1.01"}, {'F', "2.68"},
+             {'G', "1.00E+10"}, {'H', "-3.00E+09"}, {'I', "7.000"}}, 0, {}},
     {"FOR 1 TO 3 runs three times and leaves 4", "FOR i = 1 TO 3\nN = N + 1\nNEXT i\nI = i\n", 1, {{'N', 3}, {'I', 4}}, {}, 0, {}},
     {"FOR 5 TO 1 runs once and leaves 6", "FOR i = 5 TO 1\nN = N + 1\nNEXT i\nI = i\n", 1, {{'N', 1}, {'I', 6}}, {}, 0, {}},
     {"FOR with a negative STEP", "FOR i = 3 TO 1 STEP -1\nS = S + i\nNEXT i\nI = i\n", 1, {{'S', 6}, {'I', 0}}, {}, 0, {}},
