@@ -625,6 +625,35 @@ TEST_F(ScriptEngine, VariableFilesRoundTripEveryValueExactly) {
     g_app = savedApp;
 }
 
+// Each number is written as the shortest text that reads back to the same double.
+TEST_F(ScriptEngine, VariableFilesWriteTheShortestExactNumbers) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {0.181, "0.181"}, {0.1, "0.1"}, {1.0 / 3.0, "0.3333333333333333"}, {42, "42"}, {-2.5, "-2.5"},
+        {0.0, "0"}, {-0.0, "-0"}, {1e-300, "1E-300"}, {6.02214076e23, "6.02214076E+23"}, {123456.789, "123456.789"},
+        {0.1 + 0.2, "0.30000000000000004"}, {1e21, "1E+21"}, {-123456789.123456789, "-123456789.12345679"},
+    };
+    constexpr int kCases = static_cast<int>(sizeof cases / sizeof cases[0]);
+    for (int i = 0; i < 26; ++i) g_script.macroVariables[i] = i < kCases ? cases[i].value : 0.0;
+    const std::string name = "kyvars_short_" + std::to_string(GetCurrentProcessId()) + ".txt";
+    ScriptFile save("save\nMain\nSAVELVARS \"" + name + "\"\nEND\n");
+    EXPECT_EQ(Run(save), 1);
+    std::string text;
+    if (FILE* f = std::fopen(name.c_str(), "rb")) {
+        char buffer[4096];
+        text.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
+        std::fclose(f);
+    }
+    DeleteFileA(name.c_str());
+    for (int i = 0; i < 26; ++i) {
+        const char letter = static_cast<char>('A' + i);
+        const std::string line = std::string(1, letter) + "# = " + (i < kCases ? cases[i].text : "0") + "\r";
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    }
+}
+
 TEST_F(ScriptEngine, VariableFileFailuresReportThemselves) {
     ScriptFile missing("t\nMain\nLOADLVARS \"no such folder\\none.txt\", R\nA = 1\nEND\n");
     EXPECT_EQ(Run(missing), 1);
