@@ -72,7 +72,7 @@ void OnExpressionInit(HWND dlg, stExpressionDialog* d) {
     AddEntry(sources, time ? time : gs->hUnitKind == 1 ? "Freq" : "Time", -1);
     for (const char* f : kFunctionEntries) AddEntry(GetDlgItem(dlg, IDC_XF_FUNCTIONS), f, 0);
     for (const char* o : kOperatorEntries) AddEntry(GetDlgItem(dlg, IDC_XF_OPERATORS), o, 0);
-    FillDestinationList(GetDlgItem(dlg, IDC_XF_DEST), gs, static_cast<int>(gs->selectedChan));
+    FillDestinationList(GetDlgItem(dlg, IDC_XF_DEST), gs, static_cast<int>(gs->selectedChan), true);
     CheckDlgButton(dlg, IDC_XF_ENTIRE, d->useSelection ? BST_UNCHECKED : BST_CHECKED);
     HandleTheDialog(dlg, IDD_EXPRESSION);
     SetFocus(edit);
@@ -165,20 +165,16 @@ int ExpressionRange(tagGS* gs, const stExpressionDialog& d, int32_t shortest, bo
     return *last > 0;
 }
 
-// Every result is computed before any is stored: Escape during the pass stores nothing.
-bool EvaluateRange(tagGS* gs, int32_t first, int32_t last, std::vector<double>* out) {
-    out->resize(static_cast<size_t>(last - first) + 1);
+// Every index is evaluated, Escape or not; an evaluation that fails (a channel read refused
+// while Escape is held) stores what the evaluator gave.
+void EvaluateRange(tagGS* gs, int32_t first, int32_t last, double* out) {
     TransformProgress progress("Expression: %3lu%% completed", first, last);
     for (int32_t i = first; i <= last; ++i) {
         SetExpressionContext(gs, i);
         int16_t error = kExpressionAccepted;
-        const double v = EvaluateExpression(g_expressionText, &error);
-        // A read refused for Escape makes the expression fail: the whole pass is given up.
-        if (error != kExpressionAccepted && AskEscapeKey(gs)) return false;
-        (*out)[static_cast<size_t>(i - first)] = v;
-        if (!progress.Step(i)) return false;
+        out[i - first] = EvaluateExpression(g_expressionText, &error);
+        progress.Show(i);
     }
-    return true;
 }
 
 }  // namespace
@@ -215,7 +211,7 @@ int CheckWaveformExpression(tagGS* gs, char* text, int16_t* errorPos, int32_t* s
 }
 
 // The dialog until the expression checks, then the range, the pass, and the results stored with
-// their undo entry; a failure or Escape leaves the data as it was and removes a new channel.
+// their undo entry; a failure leaves the data as it was and removes a new channel.
 int RunWaveformExpression(tagGS* gs, int, int) {
     if (!gs) return 0;
     SetExpressionContext(gs, 0);
@@ -235,11 +231,12 @@ int RunWaveformExpression(tagGS* gs, int, int) {
     const bool existed = !d.dest.created && gs->chanCount[slot] > 0;
     int32_t first = 0, last = 0;
     std::vector<double> results;
-    if (!ConvertChannelToDouble(gs, slot) || !ExpressionRange(gs, d, shortest, existed, &first, &last) ||
-        !EvaluateRange(gs, first, last, &results)) {
+    if (!ConvertChannelToDouble(gs, slot) || !ExpressionRange(gs, d, shortest, existed, &first, &last)) {
         AbandonDestination(gs, &d.dest);
         return 0;
     }
+    results.resize(static_cast<size_t>(last - first) + 1);
+    EvaluateRange(gs, first, last, results.data());
     const uint32_t oldCount = gs->chanCount[slot];
     const uint32_t newCount = GrownDestinationCount(oldCount, first, last);
     if (oldCount) {

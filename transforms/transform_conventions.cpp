@@ -118,6 +118,11 @@ bool TransformProgress::Advance(int64_t index) {
         m_stopped = true;
         return false;
     }
+    ShowPercent(index);
+    return true;
+}
+
+void TransformProgress::ShowPercent(int64_t index) {
     const uint32_t pct = ProgressPercent(index, m_first, m_last);
     if (pct != m_shown) {
         m_shown = pct;
@@ -128,17 +133,20 @@ bool TransformProgress::Advance(int64_t index) {
     const int64_t need = (static_cast<int64_t>(pct) + 1) * n;
     m_next = m_first + (need + 99) / 100;
     if (m_next <= index) m_next = index + 1;
-    return true;
 }
 
-void FillDestinationList(HWND combo, const tagGS* gs, int select) {
+void FillDestinationList(HWND combo, const tagGS* gs, int select, bool numbered) {
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     int inUse = 0;
     for (int slot = 0; slot < kMaxChannels; ++slot) {
         if (!ChannelInUse(gs, slot)) continue;
         ++inUse;
-        char text[64];
-        std::snprintf(text, sizeof text, "%s", gs->chanLabel[slot][0] ? gs->chanLabel[slot] : "");
+        char text[80];
+        const int label = static_cast<int>(sizeof gs->chanLabel[slot]);
+        if (numbered)
+            std::snprintf(text, sizeof text, "CH%2d, %.*s", slot, label, gs->chanLabel[slot]);
+        else
+            std::snprintf(text, sizeof text, "%.*s", label, gs->chanLabel[slot]);
         if (!text[0]) std::snprintf(text, sizeof text, "%d", slot + 1);
         const LRESULT at = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
         SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(at), slot);

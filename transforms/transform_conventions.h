@@ -88,10 +88,15 @@ public:
         if (index < m_next) return true;
         return Advance(index);
     }
+    // For a loop that Escape does not stop: the percentage only.
+    void Show(int64_t index) {
+        if (index >= m_next) ShowPercent(index);
+    }
     bool Stopped() const { return m_stopped; }
 
 private:
     bool Advance(int64_t index);
+    void ShowPercent(int64_t index);
     const char* m_key;
     int64_t m_first, m_last, m_next;
     uint32_t m_shown;
@@ -99,9 +104,10 @@ private:
 };
 
 // ---- Destination channels ----
-// Fills a combo box with the channels in use (their labels, item data the slot) and, while fewer
-// than 59 are in use, a last entry "New" (item data -1). Selects the entry of select (a slot).
-void FillDestinationList(HWND combo, const tagGS* gs, int select);
+// Fills a combo box with the channels in use (their labels, or with numbered "CH%2d, label" as
+// the Expression dialog names them; item data the slot) and, while fewer than 59 are in use, a
+// last entry "New" (item data -1). Selects the entry of select (a slot).
+void FillDestinationList(HWND combo, const tagGS* gs, int select, bool numbered = false);
 
 struct TransformDestination {
     int slot = -1;

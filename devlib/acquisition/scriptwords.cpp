@@ -630,7 +630,7 @@ int32_t SetDspFilter(stWordCall& c) {
         if (Is(word, kTypes[i])) type = static_cast<int16_t>(i + 1);
     double f1 = 0, f2 = 0;
     if (!c.in.Number(&f1) || !c.in.Number(&f2)) return 0;
-    if (type != 0 && (f1 < 0 || !(f2 > 0))) return 0;  // no filter has such a section
+    if (type != 0 && !(f1 >= 0 && f2 >= 0)) return 0;  // no filter has such a section
     c.status = static_cast<int16_t>(SetInputFilter(c.acq, channel, k - 1, type, f1, f2));
     return 1;
 }

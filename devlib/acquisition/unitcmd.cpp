@@ -95,18 +95,23 @@ int32_t DesignFilter(int16_t type, double hz, double q, double periodMs, stBiqua
     *out = stBiquad{1, 0, 0, 0, 0};
     if (type == kTypeBandStopLine) type = kTypeBandStop;
     if (type <= 0 || type > kTypeBandStop) return 1;
-    if (!(q > 0)) return 0;  // K / Q has no value
+    if (q < 0 || std::isnan(q)) return 0;
     const double k = std::tan(kPi * hz * periodMs / 1000.0);
-    const double n = 1.0 / (1.0 + k / q + k * k);
-    if (!std::isfinite(k) || !std::isfinite(n)) return 0;
+    // N and K/Q x N; a Q of 0 is their limit as Q falls to 0 (N 0 and K/Q x N 1, unless K is 0).
+    double n = k == 0 ? 1.0 : 0.0, kqn = k == 0 ? 0.0 : 1.0;
+    if (q > 0) {
+        n = 1.0 / (1.0 + k / q + k * k);
+        kqn = k / q * n;
+    }
+    if (!std::isfinite(k) || !std::isfinite(n) || !std::isfinite(kqn)) return 0;
     switch (type) {
     case 1: *out = {k * k * n, 2 * k * k * n, k * k * n, 0, 0}; break;
     case 2: *out = {n, -2 * n, n, 0, 0}; break;
-    case 3: *out = {k / q * n, 0, -k / q * n, 0, 0}; break;
+    case 3: *out = {kqn, 0, -kqn, 0, 0}; break;
     default: *out = {(1 + k * k) * n, 2 * (k * k - 1) * n, (1 + k * k) * n, 0, 0}; break;
     }
     out->a1 = 2 * (1 - k * k) * n;
-    out->a2 = -(1 - k / q + k * k) * n;
+    out->a2 = -(n - kqn + k * k * n);
     return 1;
 }
 

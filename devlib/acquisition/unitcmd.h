@@ -73,7 +73,8 @@ struct stBiquad {
     double b0, b1, b2, a1, a2;
 };
 // The section for a filter type (0 none, 1 low pass, 2 high pass, 3 band pass, 4 and 5 band
-// stop) at a sampling step of periodMs; 0 when no section can be made (a Q of 0 or less).
+// stop) at a sampling step of periodMs; a Q of 0 is the formulas' limit as Q falls to 0. 0 when
+// no section can be made (a negative Q, or values the formulas give no number for).
 int32_t DesignFilter(int16_t type, double hz, double q, double periodMs, stBiquad* out);
 // The data of command 53 (first model, 12 bytes) or 181 (second model, 22 bytes); its length.
 uint16_t FilterCommandData(bool vk45, uint8_t channel, uint8_t index, const stBiquad& f, uint8_t* out);

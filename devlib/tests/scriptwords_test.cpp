@@ -338,7 +338,6 @@ TEST_F(ScriptWords, BadFieldsAreRefusedAndChangeNothing) {
         "VK40 SET SCALING ANALOG 1, 0, 0, 1",
         "VK40 SET TRIGGER 2, 10, POS",
         "VK40 SET DSPFILTER 1, 1, LowPass, 100",
-        "VK40 SET DSPFILTER 1, 1, BandPass, 100, 0",
         "VK40 SET DSPFILTER 1, 1, HighPass, -5, 0.7",
         "VK40 SET VK40TEST 256",
         "VK40 SET OUT0",
@@ -420,6 +419,33 @@ TEST_F(ScriptWords, UnitWordsSendTheirCommands) {
     for (int i = 0; i < kAnalogChannels; ++i) EXPECT_EQ(acq->chans[i].inputOption4, 1) << i;
     EXPECT_EQ(acq->chans[2].filters[1].type, 1);
     EXPECT_DOUBLE_EQ(acq->chans[2].filters[1].frequencyHz, 100.0);
+}
+
+// A Q of 0 is the widest section the formulas reach (K/Q x N becomes 1, N becomes 0): the word
+// takes it and sends that section, b2 b1 b0 a2 a1 at x 16384.
+TEST_F(ScriptWords, DspFilterTakesAQOfZero) {
+    const struct {
+        const char* statement;
+        int channel, index, type;
+        std::vector<int> data;
+    } cases[] = {
+        {"VK40 SET DSPFILTER 2, 1, BandPass, 100, 0", 2, 0, 3, {2, 0, 0xC0, 0x00, 0, 0, 0x40, 0x00, 0x40, 0x00, 0, 0}},
+        {"VK40 SET DSPFILTER 4, 3, LowPass, 50, 0", 4, 2, 1, {4, 2, 0, 0, 0, 0, 0, 0, 0x40, 0x00, 0, 0}},
+        {"VK40 SET DSPFILTER 1, 2, HighPass, 100, 0", 1, 1, 2, {1, 1, 0, 0, 0, 0, 0, 0, 0x40, 0x00, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statement);
+        DeleteFileA(logFile.c_str());
+        StartLog();
+        EXPECT_EQ(Exec(c.statement), 1);
+        const std::vector<std::string> sent = Sent(kCmdFilterVK40);
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(DataOf(sent[0]), c.data);
+        const stFilterSlot& slot = acq->chans[c.channel - 1].filters[c.index];
+        EXPECT_EQ(slot.type, c.type);
+        EXPECT_EQ(slot.q, 0.0);
+    }
+    EXPECT_TRUE(boxes->boxes.empty()) << "no failure report";
 }
 
 TEST_F(ScriptWords, GainAndOffsetGoToTheNamedInputAndRescaleIt) {

@@ -130,8 +130,36 @@ TEST(UnitCommandData, FilterSectionsFollowTheirFormulas) {
     ASSERT_EQ(DesignFilter(5, 60, 5, 0.5, &stop5), 1);
     ASSERT_EQ(DesignFilter(4, 60, 5, 0.5, &stop4), 1);
     EXPECT_EQ(memcmp(&stop4, &stop5, sizeof(stop4)), 0) << "type 5 is type 4";
-    EXPECT_EQ(DesignFilter(1, 100, 0, 0.5, &f), 0) << "a Q of 0 makes no filter";
-    EXPECT_EQ(DesignFilter(2, 100, -1, 0.5, &f), 0);
+    EXPECT_EQ(DesignFilter(2, 100, -1, 0.5, &f), 0) << "a negative Q makes no filter";
+}
+
+// Q -> 0 takes N to 0 and K/Q x N to 1 (at 0 Hz, where K is 0, N stays 1 and K/Q x N 0): the
+// formulas' limits are the section.
+TEST(UnitCommandData, AQOfZeroIsTheLimitOfTheFormulas) {
+    const struct {
+        int16_t type;
+        double hz;
+        stBiquad want;  // b0 b1 b2 a1 a2
+    } cases[] = {
+        {1, 100, {0, 0, 0, 0, 1}},  {2, 100, {0, 0, 0, 0, 1}}, {3, 100, {1, 0, -1, 0, 1}},
+        {4, 100, {0, 0, 0, 0, 1}},  {5, 60, {0, 0, 0, 0, 1}},  {3, 0, {0, 0, 0, 2, -1}},
+        {4, 0, {1, -2, 1, 2, -1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << " at " << c.hz << " Hz");
+        stBiquad f{};
+        ASSERT_EQ(DesignFilter(c.type, c.hz, 0, 0.5, &f), 1);
+        EXPECT_EQ(f.b0, c.want.b0);
+        EXPECT_EQ(f.b1, c.want.b1);
+        EXPECT_EQ(f.b2, c.want.b2);
+        EXPECT_EQ(f.a1, c.want.a1);
+        EXPECT_EQ(f.a2, c.want.a2);
+        // Approached from above, the section tends to the same values.
+        stBiquad approached{};
+        ASSERT_EQ(DesignFilter(c.type, c.hz, 1e-9, 0.5, &approached), 1);
+        for (double stBiquad::*m : {&stBiquad::b0, &stBiquad::b1, &stBiquad::b2, &stBiquad::a1, &stBiquad::a2})
+            EXPECT_NEAR(approached.*m, c.want.*m, 1e-6);
+    }
 }
 
 TEST(UnitCommandData, FilterDataOrderAndWidthFollowTheModel) {

@@ -372,14 +372,18 @@ int Arithmetic(uint16_t source1, uint16_t source2, uint16_t op, double k, const 
     return 1;
 }
 
+// The nudge of a hundredth of the last decimal takes the value's sign, so that a half rounds away
+// from zero either way (2.5 and -2.5 with no decimals show 3 and -3).
 void FormatValue(char* out, size_t size, double value, int precision) {
     if (!out || size == 0) return;
-    if (value > 999999999.0 || value < -999999999.0) {
+    if (!std::isfinite(value) || value > 999999999.0 || value < -999999999.0) {
         std::snprintf(out, size, "%4.2E", value);
         return;
     }
     if (precision < 0) precision = 0;
-    value += 1.0 / std::pow(10.0, precision + 2);
+    if (precision > kMaxValueDecimals) precision = kMaxValueDecimals;
+    const double nudge = 1.0 / std::pow(10.0, precision + 2);
+    value += value < 0.0 ? -nudge : nudge;
     std::snprintf(out, size, "%0.*f", precision, value);
     // Cut after `precision` digits behind the last point.
     if (char* dot = std::strrchr(out, '.')) {

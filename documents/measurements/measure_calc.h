@@ -92,7 +92,10 @@ double Sum(const ChannelView& ch, const Frame& f);
 int Arithmetic(uint16_t source1, uint16_t source2, uint16_t op, double k, const double* results, const int* types,
                int boxes, double* out);
 
-// The number text of a result with `precision` decimals; the exponent form beyond +-999999999.
+// The one number text of measurement results, dialogs and lesson scripts: `precision` decimals
+// (0..kMaxValueDecimals), a half rounded away from zero; the exponent form beyond +-999999999
+// and for values that are no finite number.
+constexpr int kMaxValueDecimals = 12;
 void FormatValue(char* out, size_t size, double value, int precision);
 
 }  // namespace measure

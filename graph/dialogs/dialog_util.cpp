@@ -1,5 +1,6 @@
 // Small pieces the graph dialogs share.
 #include "graph/dialogs/dialog_util.h"
+#include "documents/measurements/measure_calc.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,21 +8,9 @@
 
 namespace gdlg {
 
-// The nudge lifts a value that lies on a rounding edge (2.5 with no decimals shows 3).
-void FormatValue(char* out, size_t size, double value, int decimals) {
-    if (!out || size == 0) return;
-    if (decimals < 0) decimals = 0;
-    if (decimals > 12) decimals = 12;
-    if (!std::isfinite(value) || value > 999999999.0 || value < -999999999.0) {
-        std::snprintf(out, size, "%4.2E", value);
-        return;
-    }
-    std::snprintf(out, size, "%0.*f", decimals, value + std::pow(10.0, -(decimals + 2)));
-}
-
 void SetEditValue(HWND dlg, int id, double value, int decimals) {
     char text[64];
-    FormatValue(text, sizeof text, value, decimals);
+    measure::FormatValue(text, sizeof text, value, decimals);
     SetDlgItemTextA(dlg, id, text);
 }
 

@@ -6,9 +6,7 @@
 
 namespace gdlg {
 
-// The measurement number text: beyond +-999999999 in exponent form, else with the given
-// decimals after a nudge of 10^-(decimals+2).
-void FormatValue(char* out, size_t size, double value, int decimals);
+// The value as the measurement number text (measure::FormatValue) with the given decimals.
 void SetEditValue(HWND dlg, int id, double value, int decimals);
 // The edit's text read as a number by the atof rules (text that is no number gives 0).
 double ReadNumber(HWND dlg, int id, int maxChars = 63);

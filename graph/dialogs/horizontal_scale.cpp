@@ -10,6 +10,7 @@
 #include "controls/utilities.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "documents/measurements/measure_calc.h"
 #include "documents/markers/markers.h"
 #include "graph/render/waveforms.h"
 #include "graph/view/axis_units.h"
@@ -79,7 +80,7 @@ void SetKeyed(HWND dlg, int id, uint32_t dlgId, const char* key) {
 // A value as the dialog shows it, read back.
 double AsShown(double value, int decimals) {
     char text[64];
-    gdlg::FormatValue(text, sizeof text, value, decimals);
+    measure::FormatValue(text, sizeof text, value, decimals);
     return std::atof(text);
 }
 

@@ -4,6 +4,7 @@
 #include "scripts/engine/script_engine.h"
 #include "scripts/engine/script_plans.h"
 #include "transforms/expression/expression.h"
+#include "documents/measurements/measure_calc.h"
 #include "common/tagGS.h"
 #include <cstdio>
 #include <cstring>
@@ -39,19 +40,6 @@ int32_t ScriptSampleIndex(const tagGS* gs) {
     return index > 2147483647.0 ? 2147483647 : static_cast<int32_t>(index);
 }
 
-// Fixed with the given decimals, a hundredth of the last one added against binary fractions and
-// the rest cut; exponent form beyond nine digits.
-void FormatScriptNumber(char* out, size_t size, double value, int decimals) {
-    if (decimals < 0) decimals = 0;
-    if (decimals > 12) decimals = 12;
-    if (value > 999999999.0 || value < -999999999.0 || !std::isfinite(value)) {
-        std::snprintf(out, size, "%4.2E", value);
-        return;
-    }
-    std::snprintf(out, size, "%0.*f", decimals + 3, value + std::pow(10.0, -(decimals + 2)));
-    if (char* dot = std::strchr(out, '.')) dot[decimals ? decimals + 1 : 0] = 0;
-}
-
 // Finds the closing parenthesis of a call whose "(" is at open; null when the line ends first.
 const char* MatchingParen(const char* open) {
     int depth = 0;
@@ -74,7 +62,11 @@ int StringFunction(int which, const char* args, char* out) {
         p += GetScriptNumber(p, &a);
         GetScriptNumber(p, &b);
         char buf[64];
-        FormatScriptNumber(buf, sizeof buf, a, static_cast<int>(b));
+        // Kept within the formatter's decimals before it becomes an int (any number may be given).
+        const int decimals = b >= measure::kMaxValueDecimals ? measure::kMaxValueDecimals
+                             : b > 0                         ? static_cast<int>(b)
+                                                             : 0;
+        measure::FormatValue(buf, sizeof buf, a, decimals);
         CopyCut(out, buf, std::strlen(buf));
         return 1;
     }

@@ -1,7 +1,9 @@
-// The variable files: the application or macro tables as lines of text. Numbers keep every
-// digit, and a string keeps its quotes and semicolons: its text runs to the last quote of its line.
+// The variable files: the application or macro tables as lines of text. Numbers are written
+// with as few digits as read back exactly, and a string keeps its quotes and semicolons: its text
+// runs to the last quote of its line.
 #include "scripts/engine/script_control.h"
 #include "base/app.h"
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,9 +56,19 @@ void LineString(const char* line, const char* end, char* out) {
     out[n] = 0;
 }
 
+// The fewest significant digits that read back as the same double (17 always do).
+void ShortestNumber(double value, char* out, size_t size) {
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(out, size, "%.*G", digits, value);
+        const double back = std::strtod(out, nullptr);
+        if (back == value && std::signbit(back) == std::signbit(value)) return;
+    }
+}
+
 std::string NumberLine(char letter, const char* suffix, double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%c%s = %.17G\r", letter, suffix, value);
+    char number[40], buf[64];
+    ShortestNumber(value, number, sizeof number);
+    std::snprintf(buf, sizeof buf, "%c%s = %s\r", letter, suffix, number);
     return buf;
 }
 

@@ -314,6 +314,9 @@ TEST(MeasureCalc, NumberText) {
     const Case cases[] = {
         {2.5, 0, "3"},           {1.23456, 2, "1.23"},      {-1.5, 1, "-1.5"},         {0.0, 3, "0.000"},
         {1e10, 2, "1.00E+10"},   {-2.5e9, 2, "-2.50E+09"},  {999999999.0, 0, "999999999"},
+        // the nudge takes the value's sign, so halves go away from zero either way
+        {-2.5, 0, "-3"},         {3.14159, 3, "3.142"},     {-0.125, 2, "-0.13"},      {2.675, 2, "2.68"},
+        {-999999999.0, 0, "-999999999"},
     };
     for (const Case& c : cases) {
         char text[64];

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -317,6 +318,46 @@ TEST_F(CalcChannels, AnExpressionErrorPartWayThroughEndsTheRunAndKeepsItsFrames)
         }
     }
     EXPECT_EQ(c3[turn + 1], 0.0) << "no value where the expression failed";
+}
+
+// C1 = SQRT(constant - A) through the program's evaluator: once A passes the constant the root is
+// of a negative number, which is 0, not an error; the run goes on to its end.
+TEST_F(CalcChannels, AnExpressionOfNoNumberGivesZeroAndTheRunGoesOn) {
+    constexpr uint32_t kFrames = 3000;
+    const int32_t fa = SetUpRun(static_cast<int32_t>(kFrames));
+    double constant = 0;
+    {
+        AcqLock acq(g_app->hAcq);
+        // Written without an exponent (the language has no small "e"), and read back as written.
+        char number[64];
+        snprintf(number, sizeof number, "%.17f",
+                 RawToValue(static_cast<int16_t>(SimCountingWord(1500, 0)), acq->chanMultiplier[0],
+                            acq->chanAddend[0]));
+        constant = strtod(number, nullptr);
+        stCalcSettings* s = Settings(acq.get());
+        Use(acq.get(), 0, kCalcExpression);
+        snprintf(s->expression[0], kExpressionBytes, "SQRT(%s-CH%d)", number, fa);
+    }
+    BoxCapture boxes;
+    Press();
+    ASSERT_EQ(Running(), 1);
+    RunToEnd(137);
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    ASSERT_EQ(gs->chanCount[0], kFrames) << "the run kept going past the turn";
+    ASSERT_EQ(gs->chanCount[3], kFrames);
+    const std::vector<double> x0 = Values(0, kFrames), c1 = Values(3, kFrames);
+    uint32_t negative = 0;
+    int bad = 0;
+    for (uint32_t i = 0; i < kFrames && bad < 5; ++i) {
+        const double d = constant - x0[i];
+        const double want = d >= 0 ? std::sqrt(d) : 0.0;
+        negative += d < 0;
+        if (!(std::fabs(c1[i] - want) <= 1e-9 * (1 + want))) {
+            ADD_FAILURE() << "C1 at " << i << " is " << c1[i] << ", not " << want;
+            ++bad;
+        }
+    }
+    EXPECT_GT(negative, 1000u) << "the source went past the constant";
 }
 
 }  // namespace

@@ -123,10 +123,11 @@ TEST_F(ExpressionNames, HorizontalMeasurementsInTheAxisUnit) {
     }
 }
 
-// A measurement without a value is DBL_MAX and is carried as a number, until it overflows.
+// A measurement without a value is DBL_MAX and is carried as a number; a result that overflowed
+// is 0.
 TEST_F(ExpressionNames, NoValueIsCarriedUntilItOverflows) {
     g_noValue = true;
-    ExpectCases({{"MIN", DBL_MAX, kOk}, {"MIN-MAX", 0, kOk}, {"MIN*2", 0, 5}, {"BPM", 0, 3}});
+    ExpectCases({{"MIN", DBL_MAX, kOk}, {"MIN-MAX", 0, kOk}, {"MIN*2", 0, kOk}, {"BPM", 0, kOk}});
 }
 
 // MARKER(n): the n-th marker's time in seconds, for n from 1 to the count; 0 otherwise.
@@ -142,7 +143,7 @@ TEST_F(ExpressionNames, MarkerTimes) {
         {"MARKER(0-1)", 0, kOk},
         {"MARKER(1E10)", 0, kOk},
         {"MARKER(0-1E10)", 0, kOk},
-        {"MARKER(SQRT(0-1))", 0, 17},
+        {"MARKER(SQRT(0-1))", 0, kOk},
         {"MARKER 1", 0, 8},
     });
 }

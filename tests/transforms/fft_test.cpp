@@ -187,7 +187,7 @@ TEST(Derivative, OfASineIsItsCosineTimesTheAngularFrequency) {
     for (const Case& c : cases) {
         std::vector<double> h(c.m);
         ASSERT_EQ(DesignDerivative(c.rate / 8, c.rate, c.m, h.data()), 1);
-        ApplyWindow(h.data(), c.m, c.window);
+        ApplySymmetricWindow(h.data(), c.m, c.window);
         const double w = 2 * kPi * c.frequency;
         std::vector<double> x(4000);
         for (size_t i = 0; i < x.size(); ++i) x[i] = std::sin(w * i / c.rate);
@@ -199,4 +199,25 @@ TEST(Derivative, OfASineIsItsCosineTimesTheAngularFrequency) {
     }
     std::vector<double> h(40);
     EXPECT_EQ(DesignDerivative(100, 1000, 40, h.data()), 0) << "an even length";
+}
+
+// Every window laid symmetrically keeps the taps odd about the middle one, so their sum (the
+// response to a constant) is 0 and the first moment (to a ramp) is the slope.
+TEST(Derivative, WindowedTapsStayOdd) {
+    for (int32_t m : {3, 39, 101}) {
+        for (int window = 0; window < 10; ++window) {
+            SCOPED_TRACE(testing::Message() << m << " taps, window " << window);
+            std::vector<double> h(m);
+            ASSERT_EQ(DesignDerivative(125, 1000, m, h.data()), 1);
+            ApplySymmetricWindow(h.data(), m, window);
+            double sum = 0, scale = 0;
+            for (int32_t t = 0; t < m; ++t) {
+                EXPECT_EQ(h[m - 1 - t], -h[t]) << t;
+                sum += h[t];
+                scale += std::fabs(h[t]);
+            }
+            EXPECT_NEAR(sum, 0.0, 1e-15 * scale);
+            EXPECT_EQ(SymmetricWindowWeight(window, 0, m), SymmetricWindowWeight(window, m - 1, m));
+        }
+    }
 }

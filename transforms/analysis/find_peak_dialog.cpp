@@ -11,6 +11,7 @@
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/measurements/measurements.h"
+#include "documents/measurements/measure_calc.h"
 #include "graph/dialogs/dialog_util.h"
 #include "graph/view/axis_units.h"
 #include <cmath>
@@ -121,7 +122,7 @@ void OnPeakInit(HWND dlg, PeakDialog* d) {
     gdlg::SetEditValue(dlg, IDC_FP_START_TIME, s.startTime, 4);
     gdlg::SetEditValue(dlg, IDC_FP_INTERVAL, s.interval, 4);
     char text[64];
-    gdlg::FormatValue(text, sizeof text, gs->sampleInterval / s.unitFactor, 9);
+    measure::FormatValue(text, sizeof text, gs->sampleInterval / s.unitFactor, 9);
     SetDlgItemTextA(dlg, IDC_FP_MIN_INTERVAL, text);
     for (int id : {IDC_FP_START_UNITS, IDC_FP_INTERVAL_UNITS, IDC_FP_MIN_INTERVAL_UNITS, IDC_FP_OFFSET1_UNITS,
                    IDC_FP_OFFSET2_UNITS})

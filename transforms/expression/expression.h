@@ -59,7 +59,8 @@ void SetExpressionContext(tagGS* gs, int32_t index);
 void SetExpressionScope(void* frame);
 
 // Evaluates a NUL-terminated text. *errorPos is kExpressionAccepted on success, otherwise the
-// offset of the read position at which the text was refused; the result then is 0.
+// offset of the read position at which the text was refused; the result then is 0. An accepted
+// text whose result is no finite number (a domain error, an overflow) gives 0.
 double EvaluateExpression(const char* text, int16_t* errorPos);
 
 // Host callback slot 18: evaluates a text of at most kHostExpressionBytes bytes for the document

@@ -32,10 +32,12 @@ bool Measured(tagGS* gs, Measure which, double* out) {
     return gs && MeasureSelection(gs, static_cast<int>(gs->selectedChan), which, out) == 1;
 }
 
-// The horizontal position of the current sample.
+// The horizontal position of the current sample: x 1000 on a frequency axis, / 1000 on every
+// other, an arbitrary one too (unlike the measurements' horizontal conversion).
 bool CurrentTime(tagGS* gs, double* out) {
     if (!gs) return false;
-    *out = Horizontal(gs, g_expression.sampleIndex * gs->sampleInterval);
+    const double position = g_expression.sampleIndex * gs->sampleInterval;
+    *out = gs->hUnitKind == 1 ? position * 1000.0 : position / 1000.0;
     return true;
 }
 
@@ -197,9 +199,8 @@ void ReadNumber(ExpressionLexItem* item, const char* base, const char* p) {
     if (*p == 'E') {
         ++p;
         if (*p == '+' || *p == '-') ++p;
-        int digits = 0;
-        while (digits < 3 && IsDigit(*p)) ++p, ++digits;
-        if (!digits) return ErrorItem(item, base, p);  // an exponent without digits is no number
+        // Without digits the characters taken still convert: "2E" and "2E+" are 2.
+        for (int digits = 0; digits < 3 && IsDigit(*p); ++digits) ++p;
     }
     size_t length = static_cast<size_t>(p - start);
     if (length > static_cast<size_t>(kMaxNumberChars)) return ErrorItem(item, base, p);

@@ -151,6 +151,10 @@ void ReduceRule(int rule) {
     PushParseEntry(result, next);
 }
 
+// Not-a-number (a domain error) and the infinities (an overflow) are carried through the
+// operators; a final result that is no finite number is 0.
+double FiniteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
+
 // The error position: the read position's offset, or accepted.
 int16_t ErrorPosition() {
     if (!g_expression.error) return kExpressionAccepted;
@@ -189,11 +193,8 @@ double Parse(int16_t* errorPos) {
             c.error = 1;
         if (c.error) break;
     }
-    double value = c.stack[c.top].number;
-    // Not-a-number (a domain error) and the infinities (an overflow) are no value: refused at the end.
-    if (!c.error && !std::isfinite(value)) c.error = 1;
     *errorPos = ErrorPosition();
-    return c.error ? 0.0 : value;
+    return c.error ? 0.0 : FiniteOrZero(c.stack[c.top].number);
 }
 
 // Starts an evaluation of the text; false (with the position set) when it is too long to point into.
@@ -227,7 +228,7 @@ enum ProgramCode : uint8_t {
     kOpReduce,      // arg: rule
     kOpCall,        // arg: function; pos: where a failing call is refused
     kOpFail,        // pos
-    kOpAccept,      // pos: where a value that is no number is refused
+    kOpAccept,
 };
 
 struct ProgramStep {
@@ -345,13 +346,8 @@ double RunSteps(const char* text, const ExpressionLexItem* items, const ProgramS
         }
         case kOpFail: g_expression.readPos = text + s->pos; break;
         case kOpAccept:
-            // Not-a-number (a domain error) and the infinities (an overflow) are no value: refused at the end.
-            if (!std::isfinite(stack[top])) {
-                g_expression.readPos = text + s->pos;
-                break;
-            }
             *errorPos = kExpressionAccepted;
-            return stack[top];
+            return FiniteOrZero(stack[top]);
         }
         // Every break above is a refusal, the read position set.
         g_expression.error = 1;

@@ -67,6 +67,23 @@ void ApplyWindow(double* values, int32_t n, int window) {
     for (int32_t i = 0; i < n; ++i) values[i] *= WindowWeight(window, i, n);
 }
 
+// Tap i and tap n - 1 - i get the very same weight: it is worked out from the nearer end.
+double SymmetricWindowWeight(int window, int32_t i, int32_t n) {
+    if (!Weighted(window) || n <= 1 || i < 0 || i >= n) return 1.0;
+    const int32_t span = n - 1;
+    if (i > span - i) i = span - i;
+    if (window == kWindowBartlett) return 1.0 - 2.0 * std::fabs(i - span / 2.0) / span;
+    const double* a = kWindows[window].a;
+    const double x = static_cast<double>(i) / span;
+    return a[0] - a[1] * std::cos(6.283185307 * x) + a[2] * std::cos(12.566370614 * x) -
+           a[3] * std::cos(18.849555921 * x);
+}
+
+void ApplySymmetricWindow(double* values, int32_t n, int window) {
+    if (!values || !Weighted(window)) return;
+    for (int32_t i = 0; i < n; ++i) values[i] *= SymmetricWindowWeight(window, i, n);
+}
+
 uint32_t NextPowerOfTwo(uint32_t n) {
     if (n > 0x80000000u) return 0;
     uint32_t p = 1;

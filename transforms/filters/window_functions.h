@@ -28,5 +28,10 @@ int WindowFromScriptWord(const char* word);
 double WindowWeight(int window, int32_t i, int32_t n);
 // Multiplies values[0..n-1] by the window's weights; numbers outside 1..9 leave them unchanged.
 void ApplyWindow(double* values, int32_t n, int window);
+// The same weightings laid symmetrically over n taps about the middle one (divisor n - 1, the
+// triangle centred on (n - 1) / 2), so that an odd-symmetric filter stays odd-symmetric;
+// numbers outside 1..9 leave the values unchanged.
+double SymmetricWindowWeight(int window, int32_t i, int32_t n);
+void ApplySymmetricWindow(double* values, int32_t n, int window);
 // The smallest power of two not below n (1 for n of 1 or less); 0 when it would not fit.
 uint32_t NextPowerOfTwo(uint32_t n);

@@ -35,6 +35,14 @@ int DesignDerivative(double cutoff, double rate, int32_t m, double* h) {
         h[t] = spectrum[2 * static_cast<size_t>(k - half + t)];
         h[half + 1 + t] = spectrum[2 * static_cast<size_t>(t + 1)];
     }
+    // The response is odd, so are the taps: what the transform's rounding left of the mirror
+    // image is evened out, and the middle tap is 0. A constant then has no slope at all.
+    h[half] = 0.0;
+    for (int32_t t = 0; t < half; ++t) {
+        const double odd = (h[m - 1 - t] - h[t]) / 2;
+        h[t] = -odd;
+        h[m - 1 - t] = odd;
+    }
     return 1;
 }
 
@@ -71,7 +79,9 @@ int OnDerivativeCommand(tagGS* gs) {
         return kTransformNoMemory;
     }
     if (m < 1 || !DesignDerivative(w.lowCutoff, fs, m, h.data())) return kTransformNoMemory;
-    ApplyWindow(h.data(), m, w.window);
+    // Laid symmetrically over the taps, the window keeps them odd (the filters' lopsided window
+    // would leave a constant a slope).
+    ApplySymmetricWindow(h.data(), m, w.window);
     int result = kFilterDone;
     if (!(w.flags & kFirDontModify)) {
         if (!SaveTransformUndo(gs, range, "Derivative")) return kTransformNoMemory;

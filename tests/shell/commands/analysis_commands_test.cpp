@@ -18,6 +18,7 @@
 #include "transforms/analysis/offline_averaging.h"
 #include "transforms/analysis/integrate.h"
 #include "transforms/expression_transform.h"
+#include "transforms/transform_conventions.h"
 #include "box_capture.h"
 #include "transforms/analysis/peak_search.h"
 #include <cmath>
@@ -872,14 +873,6 @@ TEST_F(AnalysisCommands, WaveformMathWritesTheDestination) {
     }
 }
 
-// Escape as the sample reads see it: held from the first read on.
-struct HeldEscape {
-    static uint64_t tick;
-    static int Key() { return 1; }
-};
-uint64_t HeldEscape::tick = 1;
-const stEscapeSource kHeldEscape = {&HeldEscape::tick, HeldEscape::Key};
-
 // The Expression dialog answered as typed: the destination gets the results over the referenced
 // channels' shortest length, or the length asked for (kept within 16 bits); a new channel is named
 // after the expression; nothing computed removes it again.
@@ -980,10 +973,19 @@ TEST_F(AnalysisCommands, ExpressionDialogTypesAndComesBack) {
     for (int slot = 3; slot < kMaxChannels; ++slot) EXPECT_FALSE(ChannelInUse(gs, slot)) << slot;
 }
 
-// Escape held through the pass: nothing is stored, a new channel goes, no Undo entry is made.
-TEST_F(AnalysisCommands, ExpressionGivenUpWithEscapeStoresNothing) {
-    for (int dest : {1, 2}) {
-        SCOPED_TRACE(dest == 1 ? "existing destination" : "new destination");
+// Escape held through the pass does not stop it: every index is evaluated and stored, with its
+// undo entry when the destination held samples.
+TEST_F(AnalysisCommands, ExpressionRunsToItsEndWithEscapeHeld) {
+    const struct {
+        const char* name;
+        int dest;  // 1 CH 1, 2 "New"
+        const char* undo;
+    } rows[] = {
+        {"existing destination", 1, "Undo Expression\tCtrl+Z"},
+        {"new destination", 2, "Can't Undo"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         tagGS* gs = Fill({1, 2, 3, 4});
         ASSERT_TRUE(gs);
         FillControl(gs, {7, 7, 7, 7});
@@ -992,22 +994,62 @@ TEST_F(AnalysisCommands, ExpressionGivenUpWithEscapeStoresNothing) {
         setDirtyGraphFlag(gs, 0);
         DialogDriver driver({[&](HWND dlg) {
             TypeInto(dlg, IDC_XF_EDIT, "CH0*2");
-            ChooseEntry(dlg, IDC_XF_DEST, dest);
+            ChooseEntry(dlg, IDC_XF_DEST, row.dest);
             Click(dlg, IDOK);
             // The hand goes to Escape once the dialog has gone.
-            HeldEscape::tick += 100;
-            SetSampleEscapeSource(&kHeldEscape);
+            SetTransformEscapeProbe([] { return true; });
         }});
         Command(IDM_TRANSFORM_EXPRESSION);
-        SetSampleEscapeSource(nullptr);
-        EXPECT_EQ(Values(gs, 1), (std::vector<double>{7, 7, 7, 7}));
-        EXPECT_FALSE(ChannelInUse(gs, 2));
-        EXPECT_EQ(UndoLabel(), "Can't Undo");
-        if (dest == 1) {
-            EXPECT_EQ(gs->modified, 0u);
-        }
+        SetTransformEscapeProbe(nullptr);
+        EXPECT_EQ(driver.Runs(), 1);
+        EXPECT_EQ(Values(gs, row.dest), (std::vector<double>{2, 4, 6, 8}));
+        EXPECT_EQ(UndoLabel(), row.undo);
+        EXPECT_NE(gs->modified, 0u);
+        DeleteChannelData(gs, 2);
         DeleteChannelData(gs, 1);
     }
+}
+
+// A result that is no finite number is 0: the square root of a channel with negative samples
+// runs as any other expression (the check at the first sample passes), 0 where they are negative.
+TEST_F(AnalysisCommands, ExpressionOfNegativeSamplesGivesZeroThere) {
+    tagGS* gs = Fill({-4, 9, -16, 1, 0});
+    ASSERT_TRUE(gs);
+    RebuildChannelItems(gs);
+    DialogDriver driver({[&](HWND dlg) {
+        TypeInto(dlg, IDC_XF_EDIT, "SQRT(CH0)");
+        ChooseEntry(dlg, IDC_XF_DEST, 1);  // "New"
+        Click(dlg, IDOK);
+    }});
+    Command(IDM_TRANSFORM_EXPRESSION);
+    EXPECT_EQ(driver.Runs(), 1) << "the dialog does not come back";
+    ASSERT_TRUE(ChannelInUse(gs, 1));
+    EXPECT_EQ(Values(gs, 1), (std::vector<double>{0, 3, 0, 1, 0}));
+    DeleteChannelData(gs, 1);
+}
+
+// The destination list names each channel in use by number and label, then offers "New".
+TEST_F(AnalysisCommands, ExpressionDestinationsAreNumberedChannels) {
+    tagGS* gs = Fill({1, 2, 3});
+    ASSERT_TRUE(gs);
+    FillControl(gs, {4, 5, 6}, 12);
+    std::snprintf(gs->chanLabel[0], sizeof gs->chanLabel[0], "%s", "Pressure");
+    std::snprintf(gs->chanLabel[12], sizeof gs->chanLabel[12], "%s", "Flow");
+    RebuildChannelItems(gs);
+    std::vector<std::string> entries;
+    DialogDriver driver({[&](HWND dlg) {
+        HWND combo = GetDlgItem(dlg, IDC_XF_DEST);
+        const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[128] = "";
+            SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            entries.push_back(text);
+        }
+        Click(dlg, IDCANCEL);
+    }});
+    Command(IDM_TRANSFORM_EXPRESSION);
+    EXPECT_EQ(entries, (std::vector<std::string>{"CH 0, Pressure", "CH12, Flow", "New"}));
+    DeleteChannelData(gs, 12);
 }
 
 }  // namespace

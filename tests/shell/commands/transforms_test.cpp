@@ -349,6 +349,42 @@ TEST_F(Transforms, DerivativeOfASineThroughItsDialogAndUndo) {
     ExpectNear(Values(gs), in, "after Undo");
 }
 
+// With the dialog's defaults (39 taps, the -61 dB window, a band of fs/8), a constant has no
+// slope and a ramp has its own: the windowed differentiator stays odd about its middle tap. A
+// constant has none under any window. Edge samples are repeated, so a ramp is read away from its
+// ends.
+TEST_F(Transforms, DerivativeOfAConstantIsZeroAndOfARampItsSlope) {
+    const struct {
+        const char* what;
+        double level, slope;  // x = level + slope * seconds
+        int window;
+    } rows[] = {
+        {"a constant", 1.0, 0.0, 5},
+        {"a ramp of slope 1", 0.0, 1.0, 5},
+        {"a ramp of slope -250", 3.0, -250.0, 5},
+        {"a constant, no window", -7.5, 0.0, 0},
+        {"a constant, Bartlett", 2.0, 0.0, 1},
+        {"a ramp, Hanning", 0.0, 1.0, 2},
+        {"a ramp, Blackman -92dB", 0.0, 1.0, 8},
+        {"a ramp, KaiserBessel", 0.0, 1.0, 9},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<double> in(400);
+        for (size_t i = 0; i < in.size(); ++i) in[i] = row.level + row.slope * i * kInterval / 1000.0;
+        Fill(in);
+        g_firSettings = FirSettings();
+        g_firSettings.window = row.window;
+        DialogDriver driver({[&](HWND dlg) { Click(dlg, IDOK); }});
+        Command(IDM_TRANSFORM_DERIVATIVE);
+        EXPECT_EQ(driver.Runs(), 1);
+        const std::vector<double> out = Values(gs);
+        ASSERT_EQ(out.size(), in.size());
+        const double tolerance = row.slope == 0.0 ? 1e-9 : 0.01 * std::fabs(row.slope);
+        for (size_t i = 40; i < in.size() - 40; ++i) ASSERT_NEAR(out[i], row.slope, tolerance) << i;
+    }
+}
+
 // A channel of 16-bit samples is turned into doubles first, so results beyond the 16-bit range
 // are kept whole, and Undo brings back the values it had.
 TEST_F(Transforms, ASixteenBitChannelTakesResultsBeyondItsRange) {
