@@ -10,11 +10,13 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/calc.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/inputvalues.h"
 #include "devlib/acquisition/lebytes.h"
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/setupblock.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/unitmemory.h"
 #include "devlib/services/binding.h"
 #include "devlib/vk40.h"
 
@@ -30,7 +32,6 @@ namespace {
 constexpr int32_t kWriteHead = 1;         // host slot 14: the head of a recording to disk
 constexpr int32_t kWriteHeadAndTail = 2;  // the head again, then what follows the samples
 constexpr uint16_t kTypeDouble = 1;
-constexpr uint32_t kMaxRecordBytes = 8 * kMaxChanRecords;
 
 // The conversion buffer of the run; freed at its end.
 std::vector<uint8_t> g_conversion;
@@ -78,6 +79,13 @@ public:
         used_ = 0;
         return ok;
     }
+    // Room for n bytes at the buffer's end, flushed first when short; null when n exceeds the
+    // buffer or the flush failed. Took counts what was put there.
+    uint8_t* Room(size_t n) {
+        if (n > buffer_.size() || (used_ + n > buffer_.size() && !Flush())) return nullptr;
+        return buffer_.data() + used_;
+    }
+    void Took(size_t n) { used_ += n; }
 
 private:
     bool WriteAll(const uint8_t* bytes, size_t n) {
@@ -128,12 +136,42 @@ void StartingFolder(const tagGS* gs, char* folder, DWORD size) {
         folder[0] = '\0';
 }
 
-// One request of the unit's ring into buffer.
-bool RequestChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer) {
-    uint8_t request[kRingRequestBytes];
-    PutBE16(request, address & 0x7FFFu);
-    PutBE16(request + 2, static_cast<uint32_t>(length));
-    return g_unitLink.ReadSamples(request, static_cast<uint16_t>(length), buffer, acq) != 0;
+// The graph slot that receives run channel i: the run's channel list names it.
+int32_t SlotOfRunChannel(const stAcqRun& run, int32_t i) { return RunSlotOfChannel(run, run.chanOrder[i]); }
+
+// The run channels' blocks and sample widths in run order, from their graph slots.
+void RunChannelBlocks(const stAcqRun& run, const tagGS* gs, void** blocks, uint16_t* widths) {
+    for (int32_t i = 0; i < RunChannels(run) && i < kMaxChanRecords; ++i) {
+        const int32_t slot = SlotOfRunChannel(run, i);
+        const bool held = slot >= 0 && slot < kMaxChannels;
+        blocks[i] = held ? gs->chanBlock[slot] : nullptr;
+        widths[i] = held ? gs->chanBytes[slot] : 2;
+    }
+}
+
+// Every run channel's block goes.
+void FreeRunBlocks(const stAcqRun& run, tagGS* gs) {
+    for (int32_t i = 0; i < RunChannels(run); ++i) {
+        const int32_t s = SlotOfRunChannel(run, i);
+        if (s >= 0 && s < kMaxChannels) FreeRingBlock(&gs->chanBlock[s]);
+    }
+}
+
+// The file records of frames in pieces that fit the conversion buffer; false when a write failed.
+bool AppendFileRecords(CFileAppender& out, size_t capacity, const stAcqRun& run, void* const* blocks,
+                       const uint16_t* widths, uint32_t at, uint32_t wrap, int32_t frames) {
+    size_t recordBytes = 0;
+    for (int32_t i = 0; i < RunChannels(run); ++i) recordBytes += widths[i] == 8 ? 8 : 2;
+    if (recordBytes == 0) return true;
+    const int32_t perPiece = static_cast<int32_t>(std::max<size_t>(1, capacity / recordBytes));
+    for (int32_t done = 0; done < frames;) {
+        const int32_t n = std::min(frames - done, perPiece);
+        uint8_t* to = out.Room(static_cast<size_t>(n) * recordBytes);
+        if (!to) return false;
+        out.Took(PackFileRecords(run, blocks, widths, at + static_cast<uint32_t>(done), wrap, n, to));
+        done += n;
+    }
+    return true;
 }
 
 }  // namespace
@@ -202,11 +240,14 @@ int32_t SaveAcqAs(tagGS* gs) {
 
 // Step 3 of the buffers at the first data: the run channels' rings, the file and its head.
 int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
-    const int32_t n = RunChannels(acq->run);
+    const stAcqRun& run = acq->run;
+    const int32_t n = RunChannels(run);
     g_conversion.assign(g_highSpeedRun ? kDiskConversionBytesFast : kDiskConversionBytes, 0);
-    for (int32_t s = 0; s < n; ++s) {
-        if (!MakeRingBlock(&gs->chanBlock[s], static_cast<size_t>(kDiskRingSamples) * gs->chanBytes[s])) {
-            for (int32_t k = 0; k < n; ++k) FreeRingBlock(&gs->chanBlock[k]);
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t s = SlotOfRunChannel(run, i);
+        if (s < 0 || s >= kMaxChannels ||
+            !MakeRingBlock(&gs->chanBlock[s], static_cast<size_t>(kDiskRingSamples) * gs->chanBytes[s])) {
+            FreeRunBlocks(run, gs);
             g_conversion = std::vector<uint8_t>();
             ShowDiskMessage(gs, "KEY Not enough memory");
             g_unitLink.SetCommand(kCmdStop, 0, nullptr);
@@ -231,7 +272,7 @@ int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
         written = file && HostWriteAcqFile(Host(), gs, file.get(), kWriteHead) && gs->dataOffset > 0;
     }
     if (!written) {
-        for (int32_t k = 0; k < n; ++k) FreeRingBlock(&gs->chanBlock[k]);
+        FreeRunBlocks(run, gs);
         g_conversion = std::vector<uint8_t>();
         gs->storageKind = kStoreMemory;
         gs->winSize = 0;
@@ -264,9 +305,11 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
     const bool analogOnly = run.digitalCount == 0 && run.calcCount == 0;
     void* blocks[kMaxChanRecords] = {};
     uint16_t widths[kMaxChanRecords] = {};
-    for (int32_t i = 0; i < channels && i < kMaxChannels; ++i) {
-        blocks[i] = gs->chanBlock[i];
-        widths[i] = gs->chanBytes[i];
+    RunChannelBlocks(run, gs, blocks, widths);
+    const int32_t first = channels > 0 ? SlotOfRunChannel(run, 0) : -1;
+    if (first < 0 || first >= kMaxChannels) {
+        *count = 0;
+        return 0;
     }
     if (!analogOnly && static_cast<int64_t>(gs->winFirst) + gs->winLen != gs->totalSamples) {
         gs->winLen = 0;
@@ -274,27 +317,30 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
         gs->winFirst = gs->totalSamples;
     }
     CFileAppender out(file.get(), g_conversion);
-    uint8_t buffer[kReadChunkBytes];
-    uint8_t records[kReadChunkBytes / 2 * kMaxRecordBytes];
+    // A high-speed request is long: the buffer is the library's, not the stack's.
+    static uint8_t buffer[kReadChunkBytesFast];
     bool ok = true;
     int32_t done = 0;
     while (ok && done < bytes) {
         const int32_t length = TrimLastChunk(std::min(chunk, bytes - done), frameSize, secondModel);
-        if (!RequestChunk(acq, address, length, buffer)) {
+        if (!RequestRingChunk(acq, address, length, buffer)) {
             ok = false;
             break;
         }
         const int32_t got = length / frameSize;
         const uint32_t at = AdvanceSampleRing(gs, static_cast<uint32_t>(got));
         StoreFrames(buffer, got, run, blocks, at, gs->winSize);
-        for (int32_t i = 0; i < channels; ++i) gs->chanCount[i] += static_cast<uint32_t>(got);
-        gs->totalSamples = static_cast<int32_t>(gs->chanCount[0]);
+        for (int32_t i = 0; i < channels; ++i) {
+            const int32_t s = SlotOfRunChannel(run, i);
+            if (s >= 0 && s < kMaxChannels) gs->chanCount[s] += static_cast<uint32_t>(got);
+        }
+        gs->totalSamples = static_cast<int32_t>(gs->chanCount[first]);
         if (run.calcCount) ComputeCalcChannels(acq, gs, got);
         if (analogOnly) {
             SwapFrameWords(buffer, static_cast<size_t>(length));
             ok = out.Append(buffer, static_cast<size_t>(length));
         } else {
-            ok = out.Append(records, PackFileRecords(run, blocks, widths, at, gs->winSize, got, records));
+            ok = AppendFileRecords(out, g_conversion.size(), run, blocks, widths, at, gs->winSize, got);
         }
         address = NextRingAddress(address, static_cast<uint32_t>(length), g_unitRingBytes);
         done += length;
