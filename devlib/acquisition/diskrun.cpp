@@ -10,11 +10,13 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/calc.h"
 #include "devlib/acquisition/device.h"
+#include "devlib/acquisition/inputvalues.h"
 #include "devlib/acquisition/lebytes.h"
 #include "devlib/acquisition/samples.h"
 #include "devlib/acquisition/setupblock.h"
 #include "devlib/acquisition/unitcmd.h"
 #include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/unitmemory.h"
 #include "devlib/services/binding.h"
 #include "devlib/vk40.h"
 
@@ -30,7 +32,6 @@ namespace {
 constexpr int32_t kWriteHead = 1;         // host slot 14: the head of a recording to disk
 constexpr int32_t kWriteHeadAndTail = 2;  // the head again, then what follows the samples
 constexpr uint16_t kTypeDouble = 1;
-constexpr uint32_t kMaxRecordBytes = 8 * kMaxChanRecords;
 
 // The conversion buffer of the run; freed at its end.
 std::vector<uint8_t> g_conversion;
@@ -78,6 +79,13 @@ public:
         used_ = 0;
         return ok;
     }
+    // Room for n bytes at the buffer's end, flushed first when short; null when n exceeds the
+    // buffer or the flush failed. Took counts what was put there.
+    uint8_t* Room(size_t n) {
+        if (n > buffer_.size() || (used_ + n > buffer_.size() && !Flush())) return nullptr;
+        return buffer_.data() + used_;
+    }
+    void Took(size_t n) { used_ += n; }
 
 private:
     bool WriteAll(const uint8_t* bytes, size_t n) {
@@ -132,12 +140,21 @@ void StartingFolder(const tagGS* gs, char* folder, DWORD size) {
         folder[0] = '\0';
 }
 
-// One request of the unit's ring into buffer.
-bool RequestChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer) {
-    uint8_t request[kRingRequestBytes];
-    PutBE16(request, address & 0x7FFFu);
-    PutBE16(request + 2, static_cast<uint32_t>(length));
-    return g_unitLink.ReadSamples(request, static_cast<uint16_t>(length), buffer, acq) != 0;
+// The file records of frames in pieces that fit the conversion buffer; false when a write failed.
+bool AppendFileRecords(CFileAppender& out, size_t capacity, const stAcqRun& run, void* const* blocks,
+                       const uint16_t* widths, uint32_t at, uint32_t wrap, int32_t frames) {
+    size_t recordBytes = 0;
+    for (int32_t i = 0; i < RunChannels(run); ++i) recordBytes += widths[i] == 8 ? 8 : 2;
+    if (recordBytes == 0) return true;
+    const int32_t perPiece = static_cast<int32_t>(std::max<size_t>(1, capacity / recordBytes));
+    for (int32_t done = 0; done < frames;) {
+        const int32_t n = std::min(frames - done, perPiece);
+        uint8_t* to = out.Room(static_cast<size_t>(n) * recordBytes);
+        if (!to) return false;
+        out.Took(PackFileRecords(run, blocks, widths, at + static_cast<uint32_t>(done), wrap, n, to));
+        done += n;
+    }
+    return true;
 }
 
 }  // namespace
@@ -206,7 +223,8 @@ int32_t SaveAcqAs(tagGS* gs) {
 
 // Step 3 of the buffers at the first data: the run channels' rings, the file and its head.
 int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
-    const int32_t n = RunChannels(acq->run);
+    const stAcqRun& run = acq->run;
+    const int32_t n = RunChannels(run);
     g_conversion.assign(g_highSpeedRun ? kDiskConversionBytesFast : kDiskConversionBytes, 0);
     for (int32_t i = 0; i < n; ++i) {
         const int32_t s = RunChannelSlot(acq->run, i);
@@ -279,13 +297,13 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
         gs->winFirst = gs->totalSamples;
     }
     CFileAppender out(file.get(), g_conversion);
-    uint8_t buffer[kReadChunkBytes];
-    uint8_t records[kReadChunkBytes / 2 * kMaxRecordBytes];
+    // A high-speed request is long: the buffer is the library's, not the stack's.
+    static uint8_t buffer[kReadChunkBytesFast];
     bool ok = true;
     int32_t done = 0;
     while (ok && done < bytes) {
         const int32_t length = TrimLastChunk(std::min(chunk, bytes - done), frameSize, secondModel);
-        if (!RequestChunk(acq, address, length, buffer)) {
+        if (!RequestRingChunk(acq, address, length, buffer)) {
             ok = false;
             break;
         }
@@ -299,7 +317,7 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
             SwapFrameWords(buffer, static_cast<size_t>(length));
             ok = out.Append(buffer, static_cast<size_t>(length));
         } else {
-            ok = out.Append(records, PackFileRecords(run, blocks, widths, at, gs->winSize, got, records));
+            ok = AppendFileRecords(out, g_conversion.size(), run, blocks, widths, at, gs->winSize, got);
         }
         address = NextRingAddress(address, static_cast<uint32_t>(length), g_unitRingBytes);
         done += length;

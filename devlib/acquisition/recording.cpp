@@ -117,10 +117,10 @@ void FreeBlock(void** block) {
 }
 
 bool RecordedHere(const stAcq* acq) {
-    // Memory runs of 16-bit frames (host-paced, or high speed on the second model), unit-memory
-    // runs, and disk runs at host-paced rates; the doubles layout is refused.
-    if (acq->storageKind == kStorageMemory || IsUnitMemoryStorage(acq->storageKind)) return true;
-    return acq->storageKind == kStorageDisk && (IsVK40() || acq->samplePeriodMs >= kFastPeriodMs);
+    // Memory and disk runs of 16-bit frames (host-paced, or high speed on the second model) and
+    // unit-memory runs; the doubles layout is refused.
+    return acq->storageKind == kStorageMemory || acq->storageKind == kStorageDisk ||
+           IsUnitMemoryStorage(acq->storageKind);
 }
 
 // The hardware of every enabled analog input (not for a play-back run, which needs no unit),
@@ -493,7 +493,8 @@ bool TakeNewFrames(stAcq* acq) {
         return true;
     }
     if (count == 0) return true;
-    DrawFillGauge(acq, count);
+    // The high-speed ring is far larger than the gauge: its fill is shown to scale.
+    DrawFillGauge(acq, g_highSpeedRun ? HighSpeedGaugeBytes(count, g_unitRingBytes) : count);
     const bool repeat = acq->runRepeatMode == kRepeatRing;
     const int32_t rest = acq->runLength + acq->runStartCount - FirstCount(acq, gs);
     const int32_t frames = FramesToRead(count, run.frameSize, rest, repeat);

@@ -230,6 +230,12 @@ uint32_t HighSpeedNewBytes(uint32_t position, uint32_t wraps, uint32_t readPosit
     return count < 0 ? 0 : static_cast<uint32_t>(count);
 }
 
+uint32_t HighSpeedGaugeBytes(uint32_t count, uint32_t ringBytes) {
+    const uint32_t kilobytes = ringBytes / 1024;
+    if (kilobytes == 0) return count;
+    return static_cast<uint32_t>(static_cast<uint64_t>(count) * 32 / kilobytes);
+}
+
 // The unit's count is not trusted: a larger one would write past the blocks made for the run.
 int32_t ReadBackBytes(uint32_t reported, int32_t runLength, int32_t frameSize) {
     if (frameSize <= 0 || runLength <= 0) return 0;

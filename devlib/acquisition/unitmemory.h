@@ -29,6 +29,9 @@ uint32_t HighSpeedRingBytes(uint32_t memoryBytes, int32_t analogCount, int32_t d
 // read; two or more passes behind gives 2R (an overflow).
 uint32_t HighSpeedNewBytes(uint32_t position, uint32_t wraps, uint32_t readPosition, uint32_t lastWraps,
                            uint32_t ringBytes);
+// What the fill gauge shows of count new bytes in a high-speed ring: count x 32 / (R / 1024),
+// so that a full ring rises 16 pixels.
+uint32_t HighSpeedGaugeBytes(uint32_t count, uint32_t ringBytes);
 // The bytes to read back after a unit-paced run: the unit's count, but never more than the whole
 // frames of the run's blocks hold.
 int32_t ReadBackBytes(uint32_t reported, int32_t runLength, int32_t frameSize);

@@ -62,6 +62,19 @@ TEST(UnitMemoryArithmetic, HighSpeedNewBytesCountThePassesOfTheRing) {
             << c.position << " " << c.wraps;
 }
 
+// The gauge rises a pixel per 2,048 bytes: a whole high-speed ring is 16 pixels of it.
+TEST(UnitMemoryArithmetic, TheFillGaugeShowsAHighSpeedRingToScale) {
+    const struct {
+        uint32_t count, ring, expected;
+    } cases[] = {
+        {4194304, 4194304, 32768},  // the whole 4 MB ring
+        {560000, 4194304, 4375},
+        {8388608, 4194304, 65536},  // two rings behind: an overflow, shown as twice the ring
+        {700, 1000, 700},           // a ring below 1 KB is shown as it is
+    };
+    for (const auto& c : cases) EXPECT_EQ(HighSpeedGaugeBytes(c.count, c.ring), c.expected) << c.count;
+}
+
 TEST(UnitMemoryArithmetic, TheReadBackNeverTakesMoreThanTheRunsBlocksHold) {
     const struct {
         uint32_t reported;

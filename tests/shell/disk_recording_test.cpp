@@ -245,8 +245,8 @@ protected:
         LeaveFolder();
     }
 
-    // The set-up of the next run: the channels, storage kind, data mode and length, 1 ms frames.
-    void SetUpRun(const Layout& layout, int32_t storage, int16_t dataMode, int32_t length) {
+    // The set-up of the next run: the channels, storage kind, data mode, length and period.
+    void SetUpRun(const Layout& layout, int32_t storage, int16_t dataMode, int32_t length, double periodMs = 1.0) {
         AcqLock acq(g_app->hAcq);
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
         for (int i = 0; i < kAnalogChannels; ++i)
@@ -267,7 +267,7 @@ protected:
                     SetCalcToSourcePlusHalf(acq.get(), n, layout.analog.front() + 1);
                 }
         acq->storageKind = storage;
-        acq->samplePeriodMs = 1.0;
+        acq->samplePeriodMs = periodMs;
         acq->acqLength = length;
         acq->repeatMode = 1;
         acq->dataMode = dataMode;
@@ -509,6 +509,132 @@ TEST_F(DiskRecording, AMemoryRunAppendsToTheDataOfADiskRun) {
         for (uint32_t i = 0; i < 9500; ++i)
             ASSERT_EQ(block[i], CountingSample(s, i < 9000 ? i : i - 9000)) << "slot " << s << " sample " << i;
     }
+}
+
+// ---- High-speed runs on the second model ----
+
+// The program over a simulated model-45 unit: at periods below 0.5 ms the unit fills a ring in
+// its own memory, which the host reads with long requests as the run goes.
+class FastDiskRecording : public DiskRecording {
+protected:
+    void SetUp() override {
+        Boot(
+            "diskfast", true, [] { SimControlSetDword(kSimSignalDigital, kSimSignalCounting); }, "VKUSB45");
+    }
+    // A combo box choice as the user makes it.
+    static bool Choose(HWND dlg, int id, const char* text) {
+        HWND combo = GetDlgItem(dlg, id);
+        const LRESULT at =
+            SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+        if (at == CB_ERR) return false;
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        return true;
+    }
+    // Typed over the field's text, then the focus leaves it.
+    static void Type(HWND dlg, int id, const char* text) {
+        HWND edit = GetDlgItem(dlg, id);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+        for (const char* p = text; *p; ++p) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(*p), 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), reinterpret_cast<LPARAM>(edit));
+    }
+};
+
+// Every frame of the counting pattern is in the file once, in its place: at 100 kHz past the end
+// of the unit's ring, in batches too large to draw and in small ones drawn as they come, with
+// digital and calculation channels, and at a slower high-speed rate.
+TEST_F(FastDiskRecording, TheFileHoldsEveryFrameAtTheHighSpeedRates) {
+    const struct {
+        Layout layout;
+        double periodMs;
+        int32_t length;
+        uint32_t stepMs;
+    } cases[] = {
+        {{"100K, all analog, past the ring's end", {0, 1, 2, 3}, {}}, 0.01, 600001, 700},  // 4.8 MB
+        {{"100K, all analog, drawn as it comes", {0, 1, 2, 3}, {}}, 0.01, 60001, 40},
+        {{"100K, analog, digital and a calculation channel", {0, 3}, {0, 2}, {0}}, 0.01, 250001, 300},
+        {{"25K, one analog", {2}, {}}, 0.04, 100001, 250},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.layout.name);
+        const std::string path = NameGraph(("fast" + std::to_string(run++) + ".acq").c_str());
+        SetUpRun(c.layout, 1, 1, c.length, c.periodMs);
+        DialogAnswers answers(IDOK);
+        Press();
+        ASSERT_EQ(Running(), 1) << "the run starts";
+        RunToEnd(c.stepMs);
+        EXPECT_TRUE(answers.shown.empty()) << (answers.shown.empty() ? "" : answers.shown.front().text);
+        EXPECT_EQ(gs->totalSamples, c.length);
+        EXPECT_EQ(gs->sampleInterval, c.periodMs);
+        EXPECT_EQ(gs->storageKind, kStoreDiskPaged);
+        ExpectFileHoldsCounting(path, c.layout, static_cast<uint32_t>(c.length));
+    }
+}
+
+// In every high-speed run the fill gauge shows a batch against the unit's large ring:
+// x 32 / (ring / 1024) bytes, two pixels for 560 KB of a 4 MB ring rather than a full column.
+TEST_F(FastDiskRecording, TheFillGaugeShowsTheBatchAgainstTheHighSpeedRing) {
+    SetUpRun({"all analog", {0, 1, 2, 3}, {}}, 2, 1, 200000, 0.01);
+    Press();
+    ASSERT_EQ(Running(), 1);
+    // The first poll's new status image is drawn over the gauge: the second one's gauge stays.
+    Advance(700);
+    Advance(700);  // 70,000 frames of 8 bytes
+    ASSERT_EQ(Running(), 1);
+    const RECT box = gs->statusBoxRect;
+    ASSERT_GT(box.bottom - box.top, 6);
+    HDC dc = GetDC(first);
+    const int x = box.right - 20;
+    // The strip's last row lies below the client area: the column is read from the row above.
+    const COLORREF bottom = GetPixel(dc, x, box.bottom - 2), above = GetPixel(dc, x, box.bottom - 4);
+    ReleaseDC(first, dc);
+    EXPECT_EQ(bottom, RGB(0, 0, 0));
+    EXPECT_NE(above, RGB(0, 0, 0)) << "the column stays low";
+    Press();
+    EXPECT_EQ(Running(), 0);
+}
+
+// As a user does it: Acquisition Setup's 100K and "Hard Disk" and a length in samples, then
+// Start on a graph never saved: the save dialog names the file and the run records into it.
+TEST_F(FastDiskRecording, HardDiskAt100KChosenInAcquisitionSetupRecordsFromTheStartButton) {
+    const Layout layout{"two analog", {0, 1}, {}};
+    SetUpRun(layout, 2, 1, 6000, 5.0);  // memory at 5 ms, as a new set-up has it
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_ACQUISITION, 0);
+    HWND dlg = nullptr;
+    {
+        AcqLock acq(g_app->hAcq);
+        dlg = acq->hwndAcqSetup;
+    }
+    ASSERT_TRUE(dlg && IsWindowVisible(dlg));
+    ASSERT_TRUE(Choose(dlg, IDC_SAMPLE_RATE, "100K"));
+    ASSERT_TRUE(Choose(dlg, IDC_STORAGE, "Hard Disk"));
+    SendDlgItemMessageA(dlg, IDC_LENGTH_UNIT, CB_SETCURSEL, 0, 0);  // samples
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_LENGTH_UNIT, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_LENGTH_UNIT)));
+    Type(dlg, IDC_LENGTH, "150000");
+    {
+        AcqLock acq(g_app->hAcq);
+        ASSERT_EQ(acq->samplePeriodMs, 0.01);
+        ASSERT_EQ(acq->storageKind, 1);
+        ASSERT_EQ(acq->acqLength, 150000);
+    }
+    lstrcpynA(gs->title, "Untitled1", sizeof gs->title);
+    gs->filePath[0] = '\0';
+    const std::string path = folder + "\\fast.ACQ";
+    files.push_back(path);
+    {
+        DialogAnswers answers(IDCANCEL);
+        answers.fileName = folder + "\\fast";
+        Press();
+        ASSERT_EQ(answers.shown.size(), 1u) << "the save dialog, and no message";
+        EXPECT_EQ(answers.shown[0].text, "Untitled1.ACQ");
+        ASSERT_EQ(Running(), 1);
+    }
+    RunToEnd(250);
+    EXPECT_EQ(lstrcmpiA(gs->filePath, path.c_str()), 0) << gs->filePath;
+    ExpectFileHoldsCounting(path, layout, 150000);
 }
 
 // ---- The append check, in memory runs ----

@@ -9,7 +9,8 @@
 #include "shell/startup.h"
 #include "tests/shell/shell_fixture.h"
 
-void ProgramWithUnit::Boot(const char* name, bool counting, const std::function<void()>& signals) {
+void ProgramWithUnit::Boot(const char* name, bool counting, const std::function<void()>& signals,
+                           const char* driverName) {
     const std::string id = std::to_string(GetCurrentProcessId());
     char temp[MAX_PATH] = "";
     GetTempPathA(sizeof temp, temp);
@@ -18,7 +19,7 @@ void ProgramWithUnit::Boot(const char* name, bool counting, const std::function<
     CreateDirectoryA(folder.c_str(), nullptr);
     SetCurrentDirectoryA(folder.c_str());
     DeleteIni();
-    ASSERT_TRUE(unit.Install(name, counting));
+    ASSERT_TRUE(unit.Install(name, counting, driverName));
     if (signals) signals();
     ASSERT_TRUE(BootShell());
     first = g_app->hwndActiveGraph;

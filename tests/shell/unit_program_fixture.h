@@ -16,8 +16,10 @@ struct tagGS;
 class ProgramWithUnit : public ::testing::Test {
 protected:
     // name keeps this test program's folder and keys apart; signals sets the unit's inputs
-    // before the program starts (counting puts the counting pattern on all four first).
-    void Boot(const char* name, bool counting, const std::function<void()>& signals = {});
+    // before the program starts (counting puts the counting pattern on all four first);
+    // driverName picks the model ("VKUSB" 40, "VKUSB45" 45).
+    void Boot(const char* name, bool counting, const std::function<void()>& signals = {},
+              const char* driverName = "VKUSB");
     void TearDown() override;
     // The two halves of TearDown, for fixtures with files of their own to remove in between.
     void ShutProgram();
