@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -394,7 +395,32 @@ TEST_F(ScriptEngine, TheErrorDialogNamesSubroutineLineAndWord) {
 
 // Runaway recursion ends in one error dialog on the CALL line that went too deep; the program
 // and its stack live on. No unwinds every level at once, Continue lets each level go on.
+// A process whose stack overflows may end under Wine with exit code 0, which would pass for a
+// test that passed: the cases run in a copy of this program, which must end with its own code.
+constexpr char kRecursionChild[] = "KYMORA_SCRIPT_RECURSION_CHILD";
+constexpr DWORD kRecursionChildDone = 77;
+
 TEST_F(ScriptEngine, DeepRecursionFailsItsCallInsteadOfOverflowingTheStack) {
+    if (!std::getenv(kRecursionChild)) {
+        char exe[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, exe, sizeof exe);
+        const ::testing::TestInfo* self = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string command = std::string("\"") + exe + "\" --gtest_filter=" + self->test_suite_name() + "." + self->name();
+        SetEnvironmentVariableA(kRecursionChild, "1");
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        SetEnvironmentVariableA(kRecursionChild, nullptr);
+        ASSERT_TRUE(started);
+        DWORD code = 0;
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 100000), WAIT_OBJECT_0);
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        EXPECT_EQ(code, kRecursionChildDone) << "the copy running the lessons did not live to its end";
+        return;
+    }
     struct Case {
         const char* what;
         const char* subs;  // after Main, which calls "Rec" and then sets A
@@ -424,6 +450,8 @@ TEST_F(ScriptEngine, DeepRecursionFailsItsCallInsteadOfOverflowingTheStack) {
             EXPECT_EQ(GetScriptNestingDepth(), 0);
         }
     }
+    std::fflush(stdout);
+    ExitProcess(::testing::Test::HasFailure() ? 1 : kRecursionChildDone);
 }
 
 // ---- The editor's single steps ----
