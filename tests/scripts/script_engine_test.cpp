@@ -260,8 +260,8 @@ const RunCase kRunCases[] = {
     {"a long subroutine name finds its record",
      "CALL \"AVeryLongSubroutineNameIndeed\"\nEND\nAVeryLongSubroutineNameIndeed\nA = 1\n", 1, {{'A', 1}}, {}, 0, {}},
     {"BREAK asks; Continue goes on", "BREAK\nA = 1\n", 1, {{'A', 1}}, {}, 1, {1}},
-    {"a stop inside a callee asks again on the CALL line", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {}, 2,
-     {0, 0}},
+    {"a stop inside a callee asks again on the CALL line", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {},
+     2, {0, 0}},
     {"Continue on the CALL line after a callee's stop goes on", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\nB = 1\n", 1,
      {{'A', 1}, {'B', 0}}, {}, 2, {0, 1}},
     {"a callee's Continue answers only its own line", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\nB = 1\n", 1,
@@ -405,12 +405,14 @@ TEST_F(ScriptEngine, DeepRecursionFailsItsCallInsteadOfOverflowingTheStack) {
         char exe[MAX_PATH] = "";
         GetModuleFileNameA(nullptr, exe, sizeof exe);
         const ::testing::TestInfo* self = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string command = std::string("\"") + exe + "\" --gtest_filter=" + self->test_suite_name() + "." + self->name();
+        std::string command =
+            std::string("\"") + exe + "\" --gtest_filter=" + self->test_suite_name() + "." + self->name();
         SetEnvironmentVariableA(kRecursionChild, "1");
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        const BOOL started =
+            CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
         SetEnvironmentVariableA(kRecursionChild, nullptr);
         ASSERT_TRUE(started);
         DWORD code = 0;
