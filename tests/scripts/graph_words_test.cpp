@@ -1069,9 +1069,9 @@ TEST_F(LessonButtons, EnableAndDisableUserButtonFindTheButtonByItsCaption) {
     for (int pictures : {0, 1}) {
         SCOPED_TRACE(pictures ? "bitmap buttons" : "text buttons");
         g_script.lessonButtonMode = pictures;
-        ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V", "CREATEBUTTON \"Stop\", \"Other\", V"},
-                      subs),
-                  kScriptGoOn);
+        const std::vector<std::string> make = {"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V",
+                                               "CREATEBUTTON \"Stop\", \"Other\", V"};
+        ASSERT_EQ(Run(make, subs), kScriptGoOn);
         HWND go = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
         HWND stop = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 1);
         ASSERT_TRUE(go && stop);

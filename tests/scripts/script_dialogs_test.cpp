@@ -696,7 +696,8 @@ TEST_F(ScriptDialogs, LessonChooserQuitClosesTheFrameAndOpeningModeOpensTheLesso
 TEST_F(ScriptDialogs, AnOpenedLessonShowsThePicturesOfItsOwnFolder) {
     g_script.lessonFolder = nullptr;  // only the opening of a lesson names it
     WriteScript(lessons_ + "\\Alpha\\Alpha",
-                "Alpha\nOnOpenFile\nSET VISUALMODE GRAPHICS\nPROMPT \"Question.bmp\", \"Yes.bmp\", \"No.bmp\", \"\", P\n"
+                "Alpha\nOnOpenFile\nSET VISUALMODE GRAPHICS\n"
+                "PROMPT \"Question.bmp\", \"Yes.bmp\", \"No.bmp\", \"\", P\n"
                 "GETNUMBER \"Question.bmp\", \"Label.bmp\", N, R\nGETSTRING \"Small.bmp\", S$, Q\n"
                 "I = 1\nC = 2\nCHOOSEITEM \"Small.bmp\", I, C, 1, \"Red.bmp\", \"Green.bmp\"\nEND\n");
     SIZE prompt{}, yes{}, numberPicture{}, label{}, ok{}, textPicture{}, items[2]{};
@@ -735,7 +736,8 @@ TEST_F(ScriptDialogs, AnOpenedLessonShowsThePicturesOfItsOwnFolder) {
     EXPECT_EQ(items[1].cy, 24);
 
     // A script button of the lesson takes its face from the lesson's "Buttons".
-    HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND parent =
+        CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(parent);
     const RECT at{0, 0, 80, 20};
     {

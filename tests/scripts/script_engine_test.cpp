@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -264,8 +265,8 @@ const RunCase kRunCases[] = {
     {"a long subroutine name finds its record",
      "CALL \"AVeryLongSubroutineNameIndeed\"\nEND\nAVeryLongSubroutineNameIndeed\nA = 1\n", 1, {{'A', 1}}, {}, 0, {}},
     {"BREAK asks; Continue goes on", "BREAK\nA = 1\n", 1, {{'A', 1}}, {}, 1, {1}},
-    {"a stop inside a callee asks again on the CALL line", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {}, 2,
-     {0, 0}},
+    {"a stop inside a callee asks again on the CALL line", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\n", 0, {{'A', 0}}, {},
+     2, {0, 0}},
     {"Continue on the CALL line after a callee's stop goes on", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\nB = 1\n", 1,
      {{'A', 1}, {'B', 0}}, {}, 2, {0, 1}},
     {"a callee's Continue answers only its own line", "CALL \"Bad\"\nA = 1\nEND\nBad\nFROG\nB = 1\n", 1,
@@ -406,7 +407,34 @@ TEST_F(ScriptEngine, TheErrorDialogNamesSubroutineLineAndWord) {
 
 // Runaway recursion ends in one error dialog on the CALL line that went too deep; the program
 // and its stack live on. No unwinds every level at once, Continue lets each level go on.
+// A process whose stack overflows may end under Wine with exit code 0, which would pass for a
+// test that passed: the cases run in a copy of this program, which must end with its own code.
+constexpr char kRecursionChild[] = "KYMORA_SCRIPT_RECURSION_CHILD";
+constexpr DWORD kRecursionChildDone = 77;
+
 TEST_F(ScriptEngine, DeepRecursionFailsItsCallInsteadOfOverflowingTheStack) {
+    if (!std::getenv(kRecursionChild)) {
+        char exe[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, exe, sizeof exe);
+        const ::testing::TestInfo* self = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string command =
+            std::string("\"") + exe + "\" --gtest_filter=" + self->test_suite_name() + "." + self->name();
+        SetEnvironmentVariableA(kRecursionChild, "1");
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        const BOOL started =
+            CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        SetEnvironmentVariableA(kRecursionChild, nullptr);
+        ASSERT_TRUE(started);
+        DWORD code = 0;
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 100000), WAIT_OBJECT_0);
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        EXPECT_EQ(code, kRecursionChildDone) << "the copy running the lessons did not live to its end";
+        return;
+    }
     struct Case {
         const char* what;
         const char* subs;  // after Main, which calls "Rec" and then sets A
@@ -436,6 +464,8 @@ TEST_F(ScriptEngine, DeepRecursionFailsItsCallInsteadOfOverflowingTheStack) {
             EXPECT_EQ(GetScriptNestingDepth(), 0);
         }
     }
+    std::fflush(stdout);
+    ExitProcess(::testing::Test::HasFailure() ? 1 : kRecursionChildDone);
 }
 
 // ---- The editor's single steps ----
