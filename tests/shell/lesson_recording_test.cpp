@@ -12,10 +12,7 @@
 #include "base/resource.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-<<<<<<< HEAD
-=======
 #include "devlib/acquisition/calcsettings.h"
->>>>>>> slots
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
