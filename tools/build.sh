@@ -3,9 +3,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KYMORA_BUILD:-$root/build}
-# ccache, when a developer has it, shares compiled objects between build trees.
+# KYMORA_CCACHE=1 shares compiled objects between a developer's build trees through ccache.
 launcher=()
-if command -v ccache >/dev/null; then
+if [ "${KYMORA_CCACHE:-0}" = 1 ] && command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$root")}
 fi
