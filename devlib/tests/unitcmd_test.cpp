@@ -222,7 +222,7 @@ TEST_F(UnitCommands, FilterCommandsFollowTheModel) {
     EXPECT_EQ(DataOf(unit.Packets()[0]), (Bytes{1, 2, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 0}))
         << "filter type 0 sends b0 = 16384 and zeros";
     unit.Clear();
-    EXPECT_EQ(SetInputFilter(acq, 1, 0, 1, 100, 0), 0);
+    EXPECT_EQ(SetInputFilter(acq, 1, 0, 1, 100, -1), 0);
     EXPECT_TRUE(unit.calls.empty()) << "nothing is sent for a filter that cannot be made";
 
     Open("\\\\.\\VKUSB45");
