@@ -343,9 +343,9 @@ TEST_F(CalcChannels, AnExpressionOfNoNumberGivesZeroAndTheRunGoesOn) {
     ASSERT_EQ(Running(), 1);
     RunToEnd(137);
     EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
-    ASSERT_EQ(gs->chanCount[0], kFrames) << "the run kept going past the turn";
-    ASSERT_EQ(gs->chanCount[3], kFrames);
-    const std::vector<double> x0 = Values(0, kFrames), c1 = Values(3, kFrames);
+    ASSERT_EQ(gs->chanCount[1], kFrames) << "the run kept going past the turn";
+    ASSERT_EQ(gs->chanCount[40], kFrames);
+    const std::vector<double> x0 = Values(1, kFrames), c1 = Values(40, kFrames);
     uint32_t negative = 0;
     int bad = 0;
     for (uint32_t i = 0; i < kFrames && bad < 5; ++i) {
