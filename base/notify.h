@@ -21,6 +21,7 @@ struct stNotifications {
     void (*updateFrameMenus)(HWND frame, HMENU menu);
     void (*updateGraphMenus)(tagGS* gs);
     void (*updateGraphEditMenus)(tagGS* gs);
+    void (*updateEditMenu)(tagGS* gs, int hasShownChannels);
     void (*updateTransformMenu)(HWND frame, HWND graphWindow);
     void (*enableGraphToolButtons)(tagGS* gs);
     void (*updateGraphToolbar)();
@@ -84,6 +85,9 @@ inline void UpdateGraphMenus(tagGS* gs) {
 }
 inline void UpdateGraphEditMenus(tagGS* gs) {
     if (g_notify.updateGraphEditMenus) g_notify.updateGraphEditMenus(gs);
+}
+inline void UpdateEditMenu(tagGS* gs, int hasShownChannels) {
+    if (g_notify.updateEditMenu) g_notify.updateEditMenu(gs, hasShownChannels);
 }
 inline void UpdateTransformMenu(HWND frame, HWND graphWindow) {
     if (g_notify.updateTransformMenu) g_notify.updateTransformMenu(frame, graphWindow);

@@ -7,6 +7,8 @@
 #include "base/notify.h"
 #include "controls/frame3d.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -308,6 +310,27 @@ void PopupButton::Draw(HDC given, const RECT* /*rc*/) {
     if (m_owner) AdjustMenuByContainerData(kMeasureMenuKey, GetItemMenu());
     char text[kButtonTextMax];
     if (GetCheckedText(text, kButtonTextMax) > 0) DrawCenteredText(dc.Get(), &face, text);
+}
+
+void ChannelPopupButton::ShortText(const char* itemText, int selectedIndex, char* out, int size) {
+    if (!out || size <= 0) return;
+    out[0] = 0;
+    if (!itemText) return;
+    if (selectedIndex == kSelectedChannelItem)
+        lstrcpynA(out, itemText, size < 3 ? size : 3);
+    else if (std::strlen(itemText) >= 2)
+        std::snprintf(out, static_cast<size_t>(size), "%d", std::atoi(itemText + 2));
+}
+
+void ChannelPopupButton::Draw(HDC given, const RECT* /*rc*/) {
+    DrawDC dc(m_hwnd, given);
+    if (!dc.Get()) return;
+    const RECT face = DrawFrame(dc.Get());
+    if (!m_visible) return;
+    char text[kButtonTextMax], shown[16];
+    if (GetCheckedText(text, kButtonTextMax) <= 0) return;
+    ShortText(text, GetSelectedIndex(), shown, sizeof shown);
+    DrawCenteredText(dc.Get(), &face, shown);
 }
 
 // A menu choice: check it, show it, and tell the parent.

@@ -88,3 +88,13 @@ private:
     void RunCalculation();
     void ShowMenuAt(POINT clientPt);
 };
+
+// The channel variant of a measurement box: its items read "SC, ..." (the selected channel,
+// item 60) or "Ch<n>, <label>", and the face shows only "SC" or the number.
+class ChannelPopupButton : public PopupButton {
+public:
+    static constexpr int kSelectedChannelItem = 60;
+    void Draw(HDC dc, const RECT* rc) override;
+    // The short text of an item's text for the selected index.
+    static void ShortText(const char* itemText, int selectedIndex, char* out, int size);
+};

@@ -204,6 +204,9 @@ void DrawGraphItemsScaled(tagGS* gs, HDC dc, int pageShift, double factor1, doub
 // The lesson statements "PLOTLINE" and "PLOTDOT" on a document: 1 added.
 int ScriptPlotLine(tagGS* gs, int32_t width, const char* colour, double x1, double y1, double x2, double y2);
 int ScriptPlotDot(tagGS* gs, int32_t size, const char* colour, double x, double y);
+// The document's horizontal units (milliseconds, or kilohertz for a frequency axis) in one unit
+// of the values lessons and graph items give: seconds, hertz, or the axis' own unit.
+double HorizontalUnitSize(const tagGS* gs);
 // Text files of number columns: the reader fills the document from an open file (closing it),
 // the writer writes the document (or its selection) into one. 1 done, 0 failed.
 int ReadTextFile(tagGS* gs, HANDLE* file);

@@ -70,6 +70,20 @@ void PaintProductName(HWND dlg) {
     DeleteObject(small);
 }
 
+// A multi-line edit breaks lines only at "\r\n": the unit's lines may end in a lone "\r" or "\n".
+std::string WithEditLineBreaks(const char* text) {
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\r' || *p == '\n') {
+            out += "\r\n";
+            if (*p == '\r' && p[1] == '\n') ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
 void InitAbout(HWND dlg, stAboutState* state) {
     HandleTheDialog(dlg, IDD_PROGRAM_ABOUT);
     if (CVKDevice::GetDeviceNum() == 45) {
@@ -86,7 +100,7 @@ void InitAbout(HWND dlg, stAboutState* state) {
     SetDlgItemTextA(dlg, IDC_PA_LINE_FREQUENCY, text);
     text[0] = 0;
     GetVK40Info(text);
-    SetDlgItemTextA(dlg, IDC_PA_UNIT_INFO, text);
+    SetDlgItemTextA(dlg, IDC_PA_UNIT_INFO, WithEditLineBreaks(text).c_str());
     CVersionInfo version;
     version.Query(nullptr);
     SetDlgItemTextA(dlg, IDC_PA_FILE_VERSION, version.Get(VI_FILEVERSION));
@@ -99,7 +113,9 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
         SetWindowLongPtrA(dlg, DWLP_USER, lParam);
         InitAbout(dlg, reinterpret_cast<stAboutState*>(lParam));
-        return TRUE;
+        // The focus on OK: the unit's information would come up all selected.
+        SetFocus(GetDlgItem(dlg, IDOK));
+        return FALSE;
     case WM_SHOWWINDOW: HandleShowMessage(dlg, IDD_PROGRAM_ABOUT); return FALSE;
     case WM_PAINT: PaintProductName(dlg); return TRUE;
     case WM_COMMAND:

@@ -26,6 +26,7 @@ void InitNotifications() {
     g_notify.updateFrameMenus = UpdateFrameMenus;
     g_notify.updateGraphMenus = UpdateGraphMenus;
     g_notify.updateGraphEditMenus = UpdateGraphEditMenus;
+    g_notify.updateEditMenu = UpdateEditMenu;
     g_notify.updateTransformMenu = UpdateTransformMenu;
     g_notify.enableGraphToolButtons = EnableGraphToolButtons;
     g_notify.updateGraphToolbar = UpdateGraphToolbar;

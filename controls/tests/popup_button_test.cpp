@@ -438,6 +438,44 @@ TEST_F(ControlsPopupButton, ATextWiderThanTheFaceKeepsItsStart) {
     EXPECT_LE(bottom - top, 3) << "a dot ends the text";
 }
 
+// The channel variant shows only "SC" or the channel's number: its face is drawn as a plain
+// button's whose item reads just that.
+TEST_F(ControlsPopupButton, TheChannelVariantShowsSCOrTheChannelNumber) {
+    struct Row {
+        const char* item;
+        int index;
+        const char* shortText;
+    } rows[] = {{"SC, Selected Channel", ChannelPopupButton::kSelectedChannelItem, "SC"},
+                {"Ch3, Respiration", 3, "3"},
+                {"Ch12, Sine", 12, "12"},
+                {"Ch0, ", 0, "0"}};
+    for (const Row& r : rows) {
+        char shown[16] = "?";
+        ChannelPopupButton::ShortText(r.item, r.index, shown, sizeof shown);
+        EXPECT_STREQ(shown, r.shortText) << r.item;
+
+        ChannelPopupButton channel;
+        CreateButton(channel);
+        channel.AppendItem(r.item, r.index);
+        channel.SelectItem(r.index);
+        channel.SetColors(stColor16{}, kFrame, stColor16{});
+        PopupButton plain;
+        CreateButton(plain);
+        plain.AppendItem(r.shortText, 0);
+        plain.SelectItem(0);
+        plain.SetColors(stColor16{}, kFrame, stColor16{});
+        Canvas drawn(kWidth, kHeight), expected(kWidth, kHeight);
+        const RECT client{0, 0, kWidth, kHeight};
+        channel.Draw(drawn.dc(), &client);
+        plain.Draw(expected.dc(), &client);
+        int differ = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) differ += drawn.At(x, y) != expected.At(x, y);
+        EXPECT_EQ(differ, 0) << r.item;
+        EXPECT_GT(Classify(drawn).other, 4) << r.item << ": the short text is drawn";
+    }
+}
+
 // The channel variant overrides Draw; the window must paint through the override.
 class RecordingPopup : public PopupButton {
 public:

@@ -56,6 +56,8 @@ void* __imp_HandleTheToolBar = reinterpret_cast<void*>(&HandleTheToolBar);
 void* __imp_mlgetName = reinterpret_cast<void*>(&mlgetName);
 void* __imp_SrcNavRelease = reinterpret_cast<void*>(&SrcNavRelease);
 void* __imp_ApplyChannelParams = reinterpret_cast<void*>(&ApplyChannelParams);
+void* __imp__Z8SetOrAddjjPKc =
+    reinterpret_cast<void*>(static_cast<int32_t (*)(uint32_t, uint32_t, const char*)>(&SetOrAdd));
 }
 // Members of the library's bitmap object: their import pointers are written out by hand, since a
 // member function's address cannot be cast to a plain pointer in C++.

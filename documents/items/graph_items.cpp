@@ -16,6 +16,7 @@ namespace {
 
 // The rows of the document's pixel map: x scale, x zero, y scale, y zero.
 constexpr int kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3;
+constexpr uint32_t kDisplayXY = 2;
 
 const struct {
     const char* name;
@@ -51,16 +52,35 @@ void ClipToPlot(HDC dc, const tagGS* gs) {
 
 }  // namespace
 
+double HorizontalUnitSize(const tagGS* gs) {
+    switch (gs ? gs->hUnitKind : 0) {
+    case 0:
+    case 2: return 1000.0;
+    case 1: return 0.001;
+    default: return 1.0;
+    }
+}
+
 stItemMapping ItemMappingOf(const tagGS* gs) {
     const uint32_t h = gs->xyXChan < kMaxChannels ? gs->xyXChan : 0;
     const uint32_t s = gs->selectedChan < kMaxChannels ? gs->selectedChan : 0;
-    return stItemMapping{gs->chanPixelMap[kMapXScale][h], gs->chanPixelMap[kMapXZero][h],
-                         gs->chanPixelMap[kMapYScale][s], gs->chanPixelMap[kMapYZero][s],
-                         gs->plotRect.right - gs->plotRect.left};
+    const int32_t width = gs->plotRect.right - gs->plotRect.left;
+    stItemMapping m{gs->chanPixelMap[kMapXScale][h], gs->chanPixelMap[kMapXZero][h],
+                    gs->chanPixelMap[kMapYScale][s], gs->chanPixelMap[kMapYZero][s], width};
+    if (gs->displayMode == kDisplayXY) return m;
+    // The time axis, as the waveforms are drawn against it.
+    const double visible = gs->hPerDiv * gs->hDivisions, unit = HorizontalUnitSize(gs);
+    const bool overlap = gs->markerManager && IsSegmentViewOn(const_cast<tagGS*>(gs));
+    const double origin = gs->hStart + (overlap ? gs->segmentTimeOffset : 0.0);
+    m.xScale = visible > 0.0 && std::isfinite(visible) ? width / visible * unit : 0.0;
+    m.xZero = gs->plotRect.left;
+    m.xOrigin = origin / unit;
+    return m;
 }
 
 POINT ItemPixel(const stItemMapping& m, double x, double y, int pageShift, double factor1, double factor2) {
-    const double px = x * m.xScale * factor1 * factor2 + m.xZero - static_cast<double>(pageShift) * m.plotWidth;
+    const double px =
+        (x - m.xOrigin) * m.xScale * factor1 * factor2 + m.xZero - static_cast<double>(pageShift) * m.plotWidth;
     const double py = m.yZero - y * m.yScale;
     return POINT{Truncated(px), Truncated(py)};
 }

@@ -12,11 +12,14 @@ class CByteReader;
 class CByteWriter;
 class CGraphItemList;
 
-// Where items land: graph units to pixels with the document's display mapping.
+// Where items land: graph units to pixels with the document's display mapping. In XY mode x is
+// a value of the horizontal reference channel; in Scope and Chart modes it is a time on the
+// axis, counted from the view's start (xOrigin).
 struct stItemMapping {
-    double xScale, xZero;  // of the horizontal reference channel
+    double xScale, xZero;  // of the horizontal reference channel, or of the time axis
     double yScale, yZero;  // of the selected channel
     int32_t plotWidth;
+    double xOrigin = 0.0;
 };
 stItemMapping ItemMappingOf(const tagGS* gs);
 // Pixels of a point, truncated toward zero; page shift and factors as printing passes them.

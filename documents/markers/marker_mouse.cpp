@@ -203,6 +203,9 @@ HMENU BuildMarkerMenu(CMarkerManager* m) {
     if (show) {
         if (eventList) AddMenuText(show, MF_POPUP | on(events), reinterpret_cast<UINT_PTR>(eventList), "Event Marker");
         if (appendList) AddMenuText(show, MF_POPUP | on(appends), reinterpret_cast<UINT_PTR>(appendList), "Append Marker");
+        // Every marker in one list, beyond the menu's 247 as well.
+        AppendMenuA(show, MF_SEPARATOR, 0, nullptr);
+        AddMenuText(show, MF_STRING | on(any), IDM_MARKER_SELECT, "Select Marker...");
         AddMenuText(menu, MF_POPUP | on(any), reinterpret_cast<UINT_PTR>(show), "Show");
     }
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);

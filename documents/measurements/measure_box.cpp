@@ -20,6 +20,7 @@ namespace {
 
 constexpr char kMeasureClass[] = "acqMeasure";
 constexpr int kChannelButtonId = IDC_MEASURE_POPUP_FIRST;
+static_assert(kMeasureSelectedChannelItem == ChannelPopupButton::kSelectedChannelItem, "one selected-channel item");
 constexpr int kTypeButtonId = IDC_MEASURE_POPUP_FIRST + 1;
 constexpr stColor16 kBlack{0, 0, 0};
 constexpr stColor16 kWhite{255, 255, 255};
@@ -150,12 +151,12 @@ stMeasure* NewBox(stMeasureGrid* grid, tagGS* gs, int index, int left, int top) 
     box->box = RECT{left, top + 3, left + 16, top + 3 + h};
     box->wnd = CreateWindowExA(0, kMeasureClass, "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, box->box.left,
                                box->box.top, 16, h, grid->parent, nullptr, g_app ? g_app->hInstance : nullptr, box);
-    box->channelButton = new (std::nothrow) PopupButton;
+    box->channelButton = new (std::nothrow) ChannelPopupButton;
     box->typeButton = new (std::nothrow) PopupButton;
     if (!box->wnd || !box->channelButton || !box->typeButton) return box;
     const int cx = g_app ? g_app->cxText : 8;
     RECT cr{0, 0, 3 + 4 * cx, h};
-    box->channelButton->Create(box->wnd, &cr, kChannelButtonId, nullptr, 1);
+    box->channelButton->Create(box->wnd, &cr, kChannelButtonId, nullptr, 0);  // "SC" or a number fits
     RECT tr{0, 0, 16, h};
     box->typeButton->Create(box->wnd, &tr, kTypeButtonId, MAKEINTRESOURCEA(IDR_MEASURE_TYPES), 1);
     box->typeButton->SetUserData(box);

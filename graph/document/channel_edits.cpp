@@ -366,7 +366,11 @@ int DeleteChannelData(tagGS* doc, int slot) {
 namespace {
 // The number prompt, starting at the rate given and refusing less than the smallest.
 int AskWithNumberPrompt(tagGS* doc, double* rate, double minRate) {
-    return PromptForNumber(doc->hwnd, rate, "", "&samples/second", nullptr, nullptr, 0, &minRate) == 1 ? 1 : 0;
+    // The label picks the prompt's sample-rate texts, the minimum-rate note among them.
+    return PromptForNumber(doc->hwnd, rate, "&samples/second", "Enter new sample rate", nullptr, nullptr, 0, &minRate) ==
+                   1
+               ? 1
+               : 0;
 }
 SampleRatePromptProc g_ratePrompt = AskWithNumberPrompt;
 

@@ -166,12 +166,36 @@ void DrawPlotInBlack(HDC dc, tagGS* gs) {
     DrawGraphItemsScaled(gs, dc, 0, 1.0, 1.0);
 }
 
+// The axis's unit name centred under its labels: the time unit, or the X channel's units.
+void DrawStripUnits(HDC dc, tagGS* gs) {
+    if (!IsHScaleShown(gs) || !g_app) return;
+    char name[kUnitNameLen] = "";
+    if (gs->displayMode == kModeXY) {
+        if (gs->xyXChan < static_cast<uint32_t>(kMaxChannels))
+            lstrcpynA(name, gs->chanUnits[gs->xyXChan], static_cast<int>(std::min(sizeof name, sizeof gs->chanUnits[0])));
+    } else {
+        double size = 1.0;
+        if (!ChooseTimeUnits(gs, gs->hPerDiv, name, gs->hUnitKind, &size, 0)) name[0] = 0;
+    }
+    const int len = static_cast<int>(std::strlen(name));
+    if (!len) return;
+    const int saved = SaveDC(dc);
+    if (g_app->hfontAxis) SelectObject(dc, g_app->hfontAxis);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetTextAlign(dc, TA_CENTER | TA_TOP);
+    const RECT& axis = gs->hAxisRect;
+    TextOutA(dc, (gs->plotRect.left + gs->plotRect.right) / 2, axis.bottom, name, len);
+    RestoreDC(dc, saved);
+}
+
 // The whole picture of the graph into dc, whose window origin is already set.
 void DrawGraphPicture(HDC dc, tagGS* gs, int colour) {
     int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, GetStockObject(BLACK_PEN));
     DrawTimeAxis(dc, gs);
+    DrawStripUnits(dc, gs);
     SetScaleLabelsInColour(colour);
     DrawChannelScales(dc, gs);
     SetScaleLabelsInColour(0);
@@ -291,29 +315,6 @@ void DrawStripAxis(HDC dc, tagGS* gs, int32_t stripIndex, int32_t shares) {
     gs->hDivisions = divisions;
 }
 
-// The axis's unit name centred under its labels: the time unit, or the X channel's units.
-void DrawStripUnits(HDC dc, tagGS* gs) {
-    if (!IsHScaleShown(gs) || !g_app) return;
-    char name[kUnitNameLen] = "";
-    if (gs->displayMode == kModeXY) {
-        if (gs->xyXChan < static_cast<uint32_t>(kMaxChannels))
-            lstrcpynA(name, gs->chanUnits[gs->xyXChan], static_cast<int>(std::min(sizeof name, sizeof gs->chanUnits[0])));
-    } else {
-        double size = 1.0;
-        if (!ChooseTimeUnits(gs, gs->hPerDiv, name, gs->hUnitKind, &size, 0)) name[0] = 0;
-    }
-    const int len = static_cast<int>(std::strlen(name));
-    if (!len) return;
-    const int saved = SaveDC(dc);
-    if (g_app->hfontAxis) SelectObject(dc, g_app->hfontAxis);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
-    SetTextAlign(dc, TA_CENTER | TA_TOP);
-    const RECT& axis = gs->hAxisRect;
-    TextOutA(dc, (gs->plotRect.left + gs->plotRect.right) / 2, axis.bottom, name, len);
-    RestoreDC(dc, saved);
-}
-
 // Grids, waveforms and graph items of one printed strip, inside the clipped plot.
 void DrawPrintedPlot(HDC dc, tagGS* gs, int32_t page, int32_t strip, int32_t n, int32_t m, double stripSpan,
                      int colour) {
@@ -349,6 +350,8 @@ void DrawPrintedPlot(HDC dc, tagGS* gs, int32_t page, int32_t strip, int32_t n, 
         DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), gs->hStart, length, mode, m, n, 0, 0);
         RestoreDC(dc, saved);
     }
+    // The strip starts at the view's start, so the items need no page shift.
+    DrawGraphItemsScaled(gs, dc, 0, m, n);
 }
 
 // Whether printed waveforms come out in black (a printer of one colour bit).

@@ -437,7 +437,7 @@ void SetDisplayMode(tagGS* gs, int16_t mode) {
     }
     notify::UpdateGraphToolbar();
     if (first >= 0) notify::EnableGraphToolButtons(gs);
-    notify::UpdateGraphEditMenus(gs);
+    notify::UpdateEditMenu(gs, first >= 0 ? 1 : 0);
     if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
     LayoutGraphWindow(gs);
     RebuildChannelItems(gs);

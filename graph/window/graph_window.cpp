@@ -2,6 +2,7 @@
 // messages to the view, the renderer, the mouse tools and the journal, and reports activation
 // and commands to the device library.
 #include "graph/window/graph_window.h"
+#include "graph/window/tracking.h"
 #include "graph/window/mouse_tools.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/view_api.h"
@@ -123,7 +124,10 @@ void OnChildMove(GraphWindowData* data) {
 void OnChildPaint(GraphWindowData* data) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(data->hwnd, &ps);
-    if (!g_app->bPrinting && data->doc) PaintGraphClient(dc, data->doc, 1);
+    if (!g_app->bPrinting && data->doc) {
+        PaintGraphClient(dc, data->doc, 1);
+        RedrawTrackLines(dc, data->doc);
+    }
     EndPaint(data->hwnd, &ps);
 }
 
@@ -276,7 +280,11 @@ int CloseGraphWindow(GraphWindowData* data) {
 // Every graph window sees both sides of an activation; both report the same pair.
 void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated) {
     g_app->hwndActiveGraph = activated;
-    if (!activated) return;
+    if (!activated) {
+        // The last graph went: the toolbar has nothing left to act on.
+        notify::UpdateGraphToolbar();
+        return;
+    }
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
     if (g_app->hAcq) DrvGraphActivated(&g_app->driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
     notify::UpdateTransformMenu(g_app->hwndFrame, activated);

@@ -14,6 +14,7 @@
 #include "base/app.h"
 #include "base/resource.h"
 #include "common/tagGS.h"
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -48,9 +49,11 @@ void BeginTrackingDraw(tagGS* gs) {
     RECT client{};
     GetClientRect(gs->hwnd, &client);
     RECT& r = g_track.readout;
-    // Without a measurement row the band is one text line high, so the readout still shows.
+    // Without a measurement row the band is one text line high, so the readout still shows. The
+    // band covers the row from the window's left edge: left of the text, the first measurement
+    // box would otherwise peek out beside the readout.
     int32_t height = gs->measureRowHeight > 0 ? gs->measureRowHeight : (g_app ? g_app->cyText : 0) + 2;
-    r = RECT{gs->xLabelRect.left, 0, client.right, height};
+    r = RECT{0, 0, client.right, height};
     r.top += 1;
     r.bottom -= 1;
 }
@@ -70,18 +73,21 @@ void EndTrackingDraw() {
 }
 
 // Inverts the tracking column; never on the plot's border.
-void DrawTrackColumn() {
+void InvertTrackColumn(HDC dc) {
     const RECT& plot = g_track.doc->plotRect;
-    if (g_track.dc && g_track.lineX > plot.left && g_track.lineX < plot.right)
-        PatBlt(g_track.dc, g_track.lineX, plot.top, 1, plot.bottom - plot.top, DSTINVERT);
+    if (dc && g_track.lineX > plot.left && g_track.lineX < plot.right)
+        PatBlt(dc, g_track.lineX, plot.top, 1, plot.bottom - plot.top, DSTINVERT);
 }
 
 // Inverts the tracking row; never on the plot's border.
-void DrawTrackRow() {
+void InvertTrackRow(HDC dc) {
     const RECT& plot = g_track.doc->plotRect;
-    if (g_track.dc && g_track.lineY > plot.top && g_track.lineY < plot.bottom)
-        PatBlt(g_track.dc, plot.left, g_track.lineY, plot.right - plot.left, 1, DSTINVERT);
+    if (dc && g_track.lineY > plot.top && g_track.lineY < plot.bottom)
+        PatBlt(dc, plot.left, g_track.lineY, plot.right - plot.left, 1, DSTINVERT);
 }
+
+void DrawTrackColumn() { InvertTrackColumn(g_track.dc); }
+void DrawTrackRow() { InvertTrackRow(g_track.dc); }
 
 // The pixel of an XY point, held to values GDI takes.
 POINT ValueToPixel(const tagGS* gs, double x, double y) {
@@ -148,6 +154,7 @@ void DrawReadout(double x, double y) {
     char text[256];
     FormatReadout(text, sizeof text, gs, x, y);
     RECT r = g_track.readout;
+    r.left = gs->xLabelRect.left;  // the text starts above the plot
     DrawTextA(g_track.dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
 }
 
@@ -264,10 +271,36 @@ void EndTracking() {
     if (g_track.savedStart != -1.0 || g_track.savedEnd != -1.0) {
         gs->selStart = g_track.savedStart;
         gs->selEnd = g_track.savedEnd;
+        // A paint during the tracking took the band's columns from the collapsed selection.
+        gs->selX1 = static_cast<int32_t>(GraphTimeToX(gs, std::fmin(gs->selStart, gs->selEnd)));
+        gs->selX2 = static_cast<int32_t>(GraphTimeToX(gs, std::fmax(gs->selStart, gs->selEnd)));
         if (gs->measureShown) UpdateAllMeasurements(gs);
         g_track.savedStart = g_track.savedEnd = -1.0;
     }
     EndTrackingDraw();
+}
+
+// The band of the selection saved at the press, as the plot shows it.
+void InvertSavedSelection(HDC dc) {
+    tagGS* gs = g_track.doc;
+    const double a = std::fmin(g_track.savedStart, g_track.savedEnd);
+    const double b = std::fmax(g_track.savedStart, g_track.savedEnd);
+    if ((g_track.savedStart == -1.0 && g_track.savedEnd == -1.0) || a == b) return;
+    const RECT& plot = gs->plotRect;
+    const int32_t left = std::max(static_cast<int32_t>(GraphTimeToX(gs, a)), static_cast<int32_t>(plot.left));
+    const int32_t right = std::min(static_cast<int32_t>(GraphTimeToX(gs, b)), static_cast<int32_t>(plot.right));
+    const int32_t top = plot.top + 1, bottom = plot.bottom - 1;
+    if (left < right && top < bottom) PatBlt(dc, left, top, right - left, bottom - top, DSTINVERT);
+}
+
+// A paint of the tracked graph draws its plot afresh where it paints, with the selection
+// collapsed onto the tracked point: the lines and the band of the selection that comes back
+// at the release are inverted again there, as they stood before the paint.
+void RedrawTrackLines(HDC paintDc, tagGS* gs) {
+    if (!g_track.on || !gs || g_track.doc != gs || !paintDc) return;
+    InvertTrackColumn(paintDc);
+    InvertTrackRow(paintDc);
+    InvertSavedSelection(paintDc);
 }
 
 // The I-beam's live XY readout at the mouse, cleared when it leaves the plot.

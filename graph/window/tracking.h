@@ -15,6 +15,9 @@ void TrackTo(POINT point);
 void EndTracking();
 // The live XY readout at the mouse; null inside a tracking that already holds the context.
 void ShowReadoutAtCursor(tagGS* gs);
+// After the graph painted with the given paint context: the tracking lines drawn again where it
+// painted over them.
+void RedrawTrackLines(HDC paintDc, tagGS* gs);
 
 // Writes the values under the cursor line into the graph's journal.
 void PasteValuesToJournal(tagGS* gs);

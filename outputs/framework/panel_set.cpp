@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kDeviceMenuPos = 5;
-constexpr int kOutputSubmenuPos = 4;
 constexpr int kFilePreferencesPos = 10;
 constexpr int kMenuTextChars = 127;
 constexpr UINT kMsgStimulatorReset = 0x8004;
@@ -133,6 +131,33 @@ void ClearOutputPanelsPendingStart(COutCtlViewSet*) { PanelState().stoppedByUser
 
 namespace {
 
+// Whether a popup holds one of the output-panel commands.
+bool HoldsOutputCommands(HMENU popup) {
+    for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id)
+        if (GetMenuState(popup, id, MF_BYCOMMAND) != 0xFFFFFFFFu) return true;
+    return false;
+}
+
+// The device menu's output-control submenu, wherever the lessons and a maximised graph put the
+// device menu on the bar: its parent popup and its place there; false when the bar has none.
+bool FindOutputSubmenu(HMENU bar, HMENU* parent, int* position) {
+    const int popups = GetMenuItemCount(bar);
+    for (int i = 0; i < popups; ++i) {
+        HMENU menu = GetSubMenu(bar, i);
+        if (!menu) continue;
+        const int items = GetMenuItemCount(menu);
+        for (int k = 0; k < items; ++k) {
+            HMENU sub = GetSubMenu(menu, k);
+            if (sub && HoldsOutputCommands(sub)) {
+                *parent = menu;
+                *position = k;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // The channel panel's item reads "CH3 to Output" with the channel its controller routes.
 void SetChannelItemText(HMENU menu, COutCtlViewSet* set) {
     COutCtlView* ch3 = set->FindPanelByType(0);
@@ -162,13 +187,15 @@ void UpdateOutputMenu(HMENU menu) {
     if (!menu) return;
     RemoveMenu(menu, IDM_OUTPUT_PANEL_DIALOG, MF_BYCOMMAND);
     for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id) CheckMenuItem(menu, id, MF_BYCOMMAND | MF_UNCHECKED);
-    HMENU device = GetSubMenu(menu, kDeviceMenuPos);
+    HMENU device = nullptr;
+    int outputs = -1;
+    const bool found = FindOutputSubmenu(menu, &device, &outputs);
     const HWND graph = g_app ? g_app->hwndActiveGraph : nullptr;
     if (!graph || !IsWindow(graph)) {
-        if (device) EnableMenuItem(device, kOutputSubmenuPos, MF_BYPOSITION | MF_GRAYED);
+        if (found) EnableMenuItem(device, static_cast<UINT>(outputs), MF_BYPOSITION | MF_GRAYED);
         return;
     }
-    if (device) EnableMenuItem(device, kOutputSubmenuPos, MF_BYPOSITION | MF_ENABLED);
+    if (found) EnableMenuItem(device, static_cast<UINT>(outputs), MF_BYPOSITION | MF_ENABLED);
     COutCtlViewSet* set = SetOfWindow(graph);
     if (!set) return;
     SetChannelItemText(menu, set);

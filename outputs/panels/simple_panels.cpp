@@ -14,6 +14,7 @@ namespace {
 constexpr int kTitleChars = 127;
 constexpr int kVoltsChars = 7;
 constexpr int kBits = 8;
+constexpr char kChannelTitleFormat[] = "CH%d to Output";
 
 // ---- Channel to output ----
 
@@ -21,6 +22,10 @@ class COutCH3View : public COutCtlView {
 public:
     explicit COutCH3View(COutCtlViewSet* set) : COutCtlView(set) {
         SetUp(IDD_OUT_CH3, 0, IDM_OUTPUT_CHANNEL);
+        // The frame's output menu builds its item from this text before the panel has a window;
+        // a lesson's translation stays.
+        if (!getDlgCtrlText(IDD_OUT_CH3, IDC_OUT_TITLE_FORMAT))
+            SetOrAdd(IDD_OUT_CH3, IDC_OUT_TITLE_FORMAT, kChannelTitleFormat);
     }
     int Enable(int enable) override {
         COutCtlView::Enable(enable);

@@ -303,9 +303,12 @@ LRESULT CALLBACK SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallWindowProcA(g_sheet.sheetProc, sheet, msg, wParam, lParam);
 }
 
-HWND AddButton(HWND sheet, const char* text, int id, int x, const RECT& size) {
-    RECT at{x, 219, x, 219};
+// A button on the row of the sheet's own buttons (the Apply button's rectangle), below the tab.
+HWND AddButton(HWND sheet, const char* text, int id, int x, const RECT& apply) {
+    RECT at{x, 0, x, 0};
     MapDialogRect(sheet, &at);
+    at.top = apply.top;
+    const RECT& size = apply;
     const int w = (size.right - size.left) * 5 / 4;
     HWND b = CreateWindowExA(0, "Button", text, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, at.left, at.top, w,
                              size.bottom - size.top, sheet, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);

@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include "outputs/preferences/preset_dialogs.h"
+#include "tests/graph/dialogs/text_fit.h"
 
 namespace {
 
@@ -206,21 +207,44 @@ TEST_F(PanelsTest, AMenuCommandShowsItsPanelHidesTheShownOneAndHidesItselfWhenCh
     EXPECT_GE(MadeFor(3).deactivated, 1);  // the voltage panel was hidden
 }
 
-TEST_F(PanelsTest, TheFrameMenuChecksTheShownPanelAndOffersItsPreferences) {
+// The frame's bar as the lessons leave it: File, Edit, Transform, Display, Window, Lessons, the
+// device menu and Help; a maximised graph's system menu comes first.
+struct FakeBar {
     HMENU bar = CreateMenu();
-    HMENU file = CreatePopupMenu();
-    for (int i = 0; i < 10; ++i) AppendMenuA(file, MF_STRING, 100 + i, "item");
     HMENU prefs = CreatePopupMenu();
-    AppendMenuA(file, MF_POPUP, reinterpret_cast<UINT_PTR>(prefs), "&Preferences");
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-    for (int i = 1; i < 5; ++i) AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "menu");
     HMENU device = CreatePopupMenu();
-    for (int i = 0; i < 4; ++i) AppendMenuA(device, MF_STRING, 200 + i, "device item");
-    HMENU outputs = CreatePopupMenu();
-    for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id) AppendMenuA(outputs, MF_STRING, id, "output");
-    AppendMenuA(device, MF_POPUP, reinterpret_cast<UINT_PTR>(outputs), "Output Control");
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(device), "Device");
+    explicit FakeBar(bool maximised) {
+        if (maximised) AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "system");
+        HMENU file = CreatePopupMenu();
+        for (int i = 0; i < 10; ++i) AppendMenuA(file, MF_STRING, 100 + i, "item");
+        AppendMenuA(file, MF_POPUP, reinterpret_cast<UINT_PTR>(prefs), "&Preferences");
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+        for (const char* name : {"&Edit", "&Transform", "&Display", "&Window"}) AppendMenuA(bar, MF_POPUP, Popup(), name);
+        HMENU lessons = CreatePopupMenu();
+        for (int i = 0; i < 6; ++i) AppendMenuA(lessons, MF_STRING, 322 + i, "lesson");
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons), "&Lessons");
+        for (int i = 0; i < 4; ++i) AppendMenuA(device, MF_STRING, 200 + i, "device item");
+        HMENU outputs = CreatePopupMenu();
+        for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id)
+            AppendMenuA(outputs, MF_STRING, id, id == IDM_OUTPUT_CHANNEL ? "CH#" : "output");
+        AppendMenuA(device, MF_POPUP, reinterpret_cast<UINT_PTR>(outputs), "O&utput Control");
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(device), "&VK40");
+        AppendMenuA(bar, MF_POPUP, Popup(), "&Help");
+    }
+    ~FakeBar() { DestroyMenu(bar); }
+    FakeBar(const FakeBar&) = delete;
+    FakeBar& operator=(const FakeBar&) = delete;
+    static UINT_PTR Popup() {
+        HMENU p = CreatePopupMenu();
+        AppendMenuA(p, MF_STRING, 900, "item");
+        return reinterpret_cast<UINT_PTR>(p);
+    }
+    bool OutputsGrayed() const { return (GetMenuState(device, 4, MF_BYPOSITION) & MF_GRAYED) != 0; }
+};
 
+TEST_F(PanelsTest, TheFrameMenuChecksTheShownPanelAndOffersItsPreferences) {
+    FakeBar fake(false);
+    HMENU bar = fake.bar, prefs = fake.prefs;
     Shown(1);
     UpdateOutputMenu(bar);
     for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id)
@@ -232,15 +256,35 @@ TEST_F(PanelsTest, TheFrameMenuChecksTheShownPanelAndOffersItsPreferences) {
     EXPECT_EQ(GetMenuItemCount(prefs), 1);
     UpdateOutputMenu(bar);  // the item is replaced, not added twice
     EXPECT_EQ(GetMenuItemCount(prefs), 1);
+    // The channel panel's item names its channel although its panel has never been shown.
+    GetMenuStringA(bar, IDM_OUTPUT_CHANNEL, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "CH3 to Output");
 
     // Without a graph window the output submenu is grayed and nothing is checked.
     app_->hwndActiveGraph = nullptr;
     UpdateOutputMenu(bar);
-    EXPECT_NE(GetMenuState(device, 4, MF_BYPOSITION) & MF_GRAYED, 0u);
+    EXPECT_TRUE(fake.OutputsGrayed());
     for (UINT id = IDM_OUTPUT_FIRST; id <= IDM_OUTPUT_LAST; ++id)
         EXPECT_EQ(GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED, 0u) << id;
     EXPECT_EQ(GetMenuItemCount(prefs), 0);
-    DestroyMenu(bar);
+}
+
+// The device menu is found wherever it stands on the bar, and only its output submenu follows
+// the graph: the Lessons menu at the device menu's usual place keeps its items.
+TEST_F(PanelsTest, TheOutputSubmenuIsGrayedWithoutAGraphWhereverTheDeviceMenuStands) {
+    for (bool maximised : {false, true}) {
+        FakeBar fake(maximised);
+        const int lessonsAt = maximised ? 6 : 5;
+        HMENU lessons = GetSubMenu(fake.bar, lessonsAt);
+        app_->hwndActiveGraph = nullptr;
+        UpdateOutputMenu(fake.bar);
+        EXPECT_TRUE(fake.OutputsGrayed()) << maximised;
+        for (int i = 0; i < GetMenuItemCount(lessons); ++i)
+            EXPECT_EQ(GetMenuState(lessons, i, MF_BYPOSITION) & MF_GRAYED, 0u) << maximised << " lesson " << i;
+        app_->hwndActiveGraph = graph_;
+        UpdateOutputMenu(fake.bar);
+        EXPECT_FALSE(fake.OutputsGrayed()) << maximised;
+    }
 }
 
 TEST_F(PanelsTest, APanelIsDisabledWithoutOutputsAndDuringAnotherGraphsRecording) {
@@ -1117,6 +1161,46 @@ TEST_F(LibraryPanelsTest, TheRJ72CSheetHasALevelPageWhoseLimitsBindThePanel) {
     // A level typed below the new lower limit is held at it.
     Type(p->Window(), IDC_OUT_VOLTS, "-9");
     EXPECT_EQ(Text(p->Window(), IDC_OUT_VOLTS), "-3.235");
+}
+
+// The RJ72C panel and every page of its preferences sheet show their texts whole, and the
+// sheet's two buttons of its own stand on the row of its others, below the tab.
+TEST_F(LibraryPanelsTest, TheRJ72CPanelAndItsSheetShowEveryTextWhole) {
+    for (int type : {2, 4, 5}) EXPECT_EQ(JoinedProblems(TextFitProblems(Shown(type)->Window())), "") << type;
+    COutCtlView* p = Shown(6);
+    SaveWindowPicture(p->Window(), "rj72c_panel");
+    EXPECT_EQ(JoinedProblems(TextFitProblems(p->Window())), "");
+    {
+        // The panel's right part, where the reference channel stands, moved into the window.
+        RECT r{};
+        GetWindowRect(p->Window(), &r);
+        MapWindowPoints(nullptr, graph_, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(p->Window(), nullptr, r.left - 700, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SaveWindowPicture(p->Window(), "rj72c_panel_right");
+        SetWindowPos(p->Window(), nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    Driver driver;
+    std::vector<std::string> problems;
+    driver.Then([&] {
+        HWND sheet = ThreadWindow("Output Preferences");
+        ASSERT_NE(sheet, nullptr);
+        const char* names[4] = {"rj72c_sheet_general", "rj72c_sheet_advanced", "rj72c_sheet_level",
+                                "rj72c_sheet_reference"};
+        for (int page = 0; page < 4; ++page) {
+            ASSERT_NE(SheetPage(sheet, page), nullptr) << page;
+            SaveWindowPicture(sheet, names[page]);
+            for (const std::string& problem : TextFitProblems(sheet)) problems.push_back(names[page] + (": " + problem));
+        }
+        HWND ok = GetDlgItem(sheet, IDOK), save = GetDlgItem(sheet, IDC_OUT_SAVE_SETTINGS);
+        RECT okRect{}, saveRect{};
+        GetWindowRect(ok, &okRect);
+        GetWindowRect(save, &saveRect);
+        EXPECT_EQ(saveRect.top, okRect.top) << "Save Settings on the row of OK and Cancel";
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    SendMessageA(p->Window(), WM_COMMAND, IDM_OUTPUT_PANEL_DIALOG, 0);
+    EXPECT_EQ(driver.ran, 1);
+    EXPECT_EQ(JoinedProblems(problems), "");
 }
 
 // The message box's own text, read from its static.

@@ -25,7 +25,9 @@ constexpr uint32_t kLastDotOnly = 0x80000000u;
 
 // Scope, Chart and XY are modes 0 to 2; choosing the mode the graph is in changes nothing.
 void ChooseDisplayMode(tagGS* gs, UINT mode) {
-    if (gs->displayMode != mode) SetDisplayMode(gs, static_cast<int16_t>(mode));
+    if (gs->displayMode == mode) return;
+    SetDisplayMode(gs, static_cast<int16_t>(mode));
+    notify::SetStatusText(nullptr);  // the panes name the mode
 }
 
 uint32_t ActiveChannel(const tagGS* gs) { return gs->selectedChan < kMaxChannels ? gs->selectedChan : 0; }

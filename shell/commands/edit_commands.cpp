@@ -416,6 +416,7 @@ void OnMarkerCommand(HWND, UINT id) {
     case IDM_MARKER_SUMMARY_EVENTS:
     case IDM_MARKER_SUMMARY_APPENDS: MarkerSummaryToJournal(gs, id, 1); break;
     case IDM_MARKER_PREFERENCES: DoMarkerPreferences(gs); break;
+    case IDM_MARKER_SELECT: ChooseMarkerDialog(gs); break;
     default: break;
     }
 }

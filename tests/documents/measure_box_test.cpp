@@ -447,6 +447,23 @@ TEST_F(MeasureBoxes, BoxesLieInARowFromTheGridsOrigin) {
     EXPECT_EQ(m4.left - m0.left, b4.left - b0.left);
 }
 
+// The channel button is as narrow as "SC" or a channel number needs: 3 + 4 average character
+// widths; the box is the two buttons and the result.
+TEST_F(MeasureBoxes, TheChannelButtonKeepsItsNarrowWidth) {
+    Set(1, measure::kMean, 2);
+    UpdateAllMeasurements(gs());
+    for (int i = 0; i < 5; ++i) {
+        RECT channel{}, type{}, box{};
+        GetWindowRect(Box(i)->channelButton->GetWindow(), &channel);
+        GetWindowRect(Box(i)->typeButton->GetWindow(), &type);
+        GetWindowRect(Box(i)->wnd, &box);
+        EXPECT_EQ(channel.right - channel.left, 3 + 4 * g_app->cxText) << i;
+        EXPECT_EQ(box.right - box.left,
+                  (channel.right - channel.left + 3) + (type.right - type.left + 3) + 14 * g_app->cxText)
+            << i;
+    }
+}
+
 // The Waveform Arithmetic dialog lists the boxes that measure, naming them 5 to a row.
 // Tooltips of this thread owned by the window.
 std::vector<HWND> TipsOf(HWND owner) {

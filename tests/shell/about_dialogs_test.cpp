@@ -6,6 +6,8 @@
 #include <cpuid.h>
 #include <cstdio>
 #include <string>
+#include <vector>
+#include <cstring>
 
 #include "base/app.h"
 #include "base/resource.h"
@@ -14,6 +16,7 @@
 #include "shell/about_dialogs.h"
 #include "shell/system_dialogs.h"
 #include "tests/graph/dialogs/dialog_driver.h"
+#include "tests/graph/dialogs/text_fit.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {
@@ -56,15 +59,31 @@ TEST_F(AboutInProgram, ShowsTheProgramTheMainsAndTheUnit) {
     } cases[] = {{nullptr, "60Hz"}, {&fifty, "50Hz"}, {&five, " 5Hz"}};
     char unit[kVK40InfoChars] = "";
     GetVK40Info(unit);
+    // The unit's lines, each ended by a line break the edit shows ("\r\n").
+    std::string shownUnit;
+    for (const char* p = unit; *p; ++p) {
+        if (*p == '\r' || *p == '\n') {
+            shownUnit += "\r\n";
+            if (*p == '\r' && p[1] == '\n') ++p;
+        } else {
+            shownUnit += *p;
+        }
+    }
     for (const auto& c : cases) {
         SetLineFrequency(c.stored);
-        std::string frequency, info, version, build;
+        std::string frequency, version, build, problems;
+        std::string info;
+        DWORD selStart = 1, selEnd = 2;
         bool iconKept = false, namePainted = false;
         DialogDriver driver({[&](HWND dlg) {
             frequency = ItemText(dlg, IDC_PA_LINE_FREQUENCY);
-            char text[kVK40InfoChars] = "";
+            HWND edit = GetDlgItem(dlg, IDC_PA_UNIT_INFO);
+            char text[kVK40InfoChars + 64] = "";
             GetDlgItemTextA(dlg, IDC_PA_UNIT_INFO, text, sizeof text);
             info = text;
+            SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+            problems = JoinedProblems(TextFitProblems(dlg));
+            SaveWindowPicture(dlg, "about_box");
             version = ItemText(dlg, IDC_PA_FILE_VERSION);
             build = ItemText(dlg, IDC_PA_SPECIAL_BUILD);
             iconKept = SendDlgItemMessageA(dlg, IDC_PA_PICTURE, STM_GETICON, 0, 0) != 0;
@@ -79,7 +98,9 @@ TEST_F(AboutInProgram, ShowsTheProgramTheMainsAndTheUnit) {
         EXPECT_EQ(driver.Runs(), 1);
         EXPECT_EQ(driver.LeftOpen(), 0);
         EXPECT_EQ(frequency, c.shown);
-        EXPECT_EQ(info, unit) << "the unit's information as the device library gives it";
+        EXPECT_EQ(info, shownUnit) << "the unit's information as the device library gives it";
+        EXPECT_EQ(selStart, selEnd) << "nothing of it is highlighted";
+        EXPECT_EQ(problems, "");
         EXPECT_EQ(version, "3.7.0.1");
         EXPECT_EQ(build, "x86-64");
         EXPECT_TRUE(iconKept) << "without the newer unit the template's picture stays";
@@ -89,7 +110,7 @@ TEST_F(AboutInProgram, ShowsTheProgramTheMainsAndTheUnit) {
 
 TEST_F(AboutInProgram, SystemInfoButtonShowsTheMachine) {
     IdentifyProcessor();
-    std::string windows, buildText, owner, processor, clock, vendor, memory;
+    std::string windows, buildText, owner, processor, clock, vendor, memory, problems;
     DialogDriver driver({[](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDC_PA_SYSTEM_INFO, 0); },
                          [&](HWND dlg) {
                              windows = ItemText(dlg, IDC_SI_WINDOWS);
@@ -99,10 +120,13 @@ TEST_F(AboutInProgram, SystemInfoButtonShowsTheMachine) {
                              clock = ItemText(dlg, IDC_SI_CLOCK);
                              vendor = ItemText(dlg, IDC_SI_VENDOR);
                              memory = ItemText(dlg, IDC_SI_MEMORY);
+                             problems = JoinedProblems(TextFitProblems(dlg));
+                             SaveWindowPicture(dlg, "system_information");
                              Click(dlg, IDOK);
                          }});
     OpenAbout();
     ASSERT_EQ(driver.Runs(), 2) << "the System Info button opened the second dialog over the About box";
+    EXPECT_EQ(problems, "") << "every label and value shows whole";
 
     char expected[256] = "";
     DWORD platform = 0;

@@ -557,7 +557,7 @@ TEST_F(MarkerWindows, SelectMarkerListsEveryLabelAndSelectsTheChosenOne) {
         g_choose.line = c.line;
         g_choose.doubleClick = c.doubleClick;
         g_choose.button = c.button;
-        ChooseMarkerDialog(gs);
+        Command(IDM_MARKER_SELECT);  // the marker menu's "Show", "Select Marker..."
         EXPECT_EQ(g_choose.listed, (std::vector<std::string>{"Rest", "Drug A", "(no label)", "rest again", "drug B",
                                                             "(first selected)"}));
         EXPECT_EQ(CurrentLabel(gs), c.current) << c.line;
@@ -652,6 +652,12 @@ TEST_F(MarkerWindows, TheMarkerMenuOffersWhatTheMarkersAllow) {
     EXPECT_TRUE(Grey(empty, 4));
     EXPECT_TRUE(Grey(empty, 6));
     EXPECT_FALSE(Grey(empty, 8));
+    // The Select Marker dialog's place: last under "Show", after a separator.
+    HMENU emptyShow = GetSubMenu(empty, 6);
+    ASSERT_EQ(GetMenuItemCount(emptyShow), 4);
+    EXPECT_EQ(GetMenuItemID(emptyShow, 3), static_cast<UINT>(IDM_MARKER_SELECT));
+    EXPECT_EQ(ItemText(emptyShow, 3), "Select Marker...");
+    EXPECT_TRUE(Grey(emptyShow, 3));
     DestroyMenu(empty);
     const std::string long46(46, 'x'), long45(45, 'y');
     InsertMarker(gs, 0.0, 1, "", kMarkerAppend);
@@ -672,6 +678,7 @@ TEST_F(MarkerWindows, TheMarkerMenuOffersWhatTheMarkersAllow) {
     EXPECT_TRUE(GetMenuState(events, 2, MF_BYPOSITION) & MF_CHECKED);
     ASSERT_EQ(GetMenuItemCount(appends), 1);
     EXPECT_EQ(ItemText(appends, 0), "Segment 1");
+    EXPECT_FALSE(Grey(GetSubMenu(menu, 6), 3)) << "Select Marker... with markers to choose from";
     DestroyMenu(menu);
     // Choosing a listed marker from the frame selects it.
     Command(IDM_MARKER_LISTED_FIRST + 1);

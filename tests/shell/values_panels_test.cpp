@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "shell/startup.h"
 #include "shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"
+#include "tests/graph/dialogs/dialog_driver.h"
+#include "base/resource.h"
 
 namespace {
 
@@ -70,6 +73,44 @@ std::vector<COLORREF> Render(HWND window, int* width, int* height) {
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     return px;
+}
+
+// The About box over a unit: each line of the unit's information on a line of its own (the
+// driver's revision ends a line with a lone carriage return), and nothing of it highlighted.
+TEST_F(ValuesPanels, TheAboutBoxShowsTheUnitsInformationLineByLine) {
+    char unit[kVK40InfoChars] = "";
+    ASSERT_EQ(GetVK40Info(unit), 1);
+    std::vector<std::string> lines;
+    for (const char* p = unit; *p;) {
+        const size_t n = std::strcspn(p, "\r\n");
+        lines.emplace_back(p, n);
+        p += n;
+        if (*p == '\r') ++p;
+        if (*p == '\n') ++p;
+    }
+    ASSERT_GE(lines.size(), 3u) << unit;
+    std::vector<std::string> shown;
+    DWORD from = 1, to = 2;
+    DialogDriver driver({[&](HWND dlg) {
+        HWND edit = GetDlgItem(dlg, IDC_PA_UNIT_INFO);
+        char text[kVK40InfoChars + 64] = "";
+        GetWindowTextA(edit, text, sizeof text);
+        const std::string all = text;
+        for (const std::string& line : lines) {
+            const size_t at = all.find(line);
+            const LRESULT row = SendMessageA(edit, EM_LINEFROMCHAR, at, 0);
+            const bool starts = at != std::string::npos && SendMessageA(edit, EM_LINEINDEX, row, 0) == LRESULT(at);
+            const bool ends = at != std::string::npos && (at + line.size() == all.size() ||
+                                                          all.compare(at + line.size(), 2, "\r\n") == 0);
+            if (starts && ends) shown.push_back(line);
+        }
+        SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        Click(dlg, IDOK);
+    }});
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_HELP_ABOUT, 0);
+    EXPECT_EQ(driver.Runs(), 1);
+    EXPECT_EQ(shown, lines) << "every line of the unit's information stands on a line of its own";
+    EXPECT_EQ(from, to) << "nothing is highlighted";
 }
 
 TEST_F(ValuesPanels, TheElectrodeCheckerShowsTheUnitsImpedanceFromTheIdleLoop) {

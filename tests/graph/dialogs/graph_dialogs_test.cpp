@@ -2,6 +2,7 @@
 // are set with the messages a user's typing and clicks send, OK or Cancel is pressed, and the
 // graph's fields and the pixels that must change are read back.
 #include "tests/graph/dialogs/dialog_fixture.h"
+#include "tests/graph/dialogs/text_fit.h"
 
 namespace {
 
@@ -81,17 +82,25 @@ TEST_F(GraphDialogs, ResampleAsksTheNewRateWithTheNumberPrompt) {
     Channel(1, 200);
     gs_->sampleInterval = 1.0;  // 1000 samples a second
     UpdateGraphLength(gs_);
-    std::string shown, label;
+    std::string shown, label, units, note, problems;
     DialogDriver driver({[&](HWND dlg) {
+        problems = JoinedProblems(TextFitProblems(dlg));
+        SaveWindowPicture(dlg, "resample_prompt");
         shown = ItemText(dlg, IDC_PROMPT_EDIT);
         label = ItemText(dlg, IDC_PROMPT_LABEL);
+        units = ItemText(dlg, IDC_PROMPT_UNITS);
+        note = ItemText(dlg, IDC_PROMPT_NOTE);
         TypeInto(dlg, IDC_PROMPT_EDIT, "500");
         Click(dlg, IDOK);
     }});
     SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_TRANSFORM_RESAMPLE, 0);
     EXPECT_EQ(driver.Runs(), 1);
     EXPECT_EQ(shown, "1000.000000");
-    EXPECT_EQ(label, "&samples/second");
+    EXPECT_EQ(label, "Enter new sample rate");
+    EXPECT_EQ(units, "&samples/second");
+    // 1000 samples a second over 200 samples: at least 5 a second, and a little more.
+    EXPECT_EQ(note, "(minimum rate >= 5.000001)");
+    EXPECT_EQ(problems, "");
     EXPECT_DOUBLE_EQ(gs_->sampleInterval, 2.0);
     EXPECT_NEAR(gs_->chanCount[1], 100.0, 1.0) << "half as many samples";
 }

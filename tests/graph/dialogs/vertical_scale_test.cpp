@@ -1,5 +1,6 @@
 // The vertical scale dialogs, free and locked, on a real graph window.
 #include "tests/graph/dialogs/dialog_fixture.h"
+#include "tests/graph/dialogs/text_fit.h"
 
 namespace {
 
@@ -141,6 +142,26 @@ TEST_F(VerticalScale, XYModeGreysTheAllChannelsBoxesAndSlotsTwentyToFortyHaveNoS
         EXPECT_EQ(scaling, r.scaling) << r.slot;
         EXPECT_EQ(lockedScaling, r.scaling) << r.slot;
     }
+}
+
+// Both dialogs show all they hold: every text whole, every list inside its group.
+TEST_F(VerticalScale, BothDialogsShowEveryTextWholeAndEveryControlInsideItsGroup) {
+    std::string free, locked;
+    DialogDriver driver({[&](HWND dlg) {
+                             free = JoinedProblems(TextFitProblems(dlg));
+                             SaveWindowPicture(dlg, "vertical_scale");
+                             Click(dlg, IDCANCEL);
+                         },
+                         [&](HWND dlg) {
+                             locked = JoinedProblems(TextFitProblems(dlg));
+                             SaveWindowPicture(dlg, "vertical_scale_locked");
+                             Click(dlg, IDCANCEL);
+                         }});
+    EXPECT_EQ(VerticalScaleDialog(graph_, gs_, 2, 0), 0);
+    EXPECT_EQ(LockedVerticalScaleDialog(graph_, gs_, 2, 0), 0);
+    EXPECT_EQ(driver.Runs(), 2);
+    EXPECT_EQ(free, "");
+    EXPECT_EQ(locked, "");
 }
 
 TEST_F(VerticalScale, LockedDialogTakesLimitsOrRangeAndRefusesEmptyRanges) {

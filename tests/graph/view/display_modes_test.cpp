@@ -238,10 +238,12 @@ void RecordToolButtons(tagGS* gs) {
     g_told.push_back("tool buttons");
     g_toldAbout.push_back(gs);
 }
-void RecordEditMenus(tagGS* gs) {
-    g_told.push_back("edit menus");
+// The Edit menu alone: the graph's other menus and the toolbar's scale and peak buttons stay.
+void RecordEditMenu(tagGS* gs, int shown) {
+    g_told.push_back(shown ? "edit menu, shown" : "edit menu, none shown");
     g_toldAbout.push_back(gs);
 }
+void RecordGraphEditMenus(tagGS*) { g_told.push_back("graph edit menus"); }
 
 TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
     struct Case {
@@ -249,10 +251,10 @@ TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
         uint32_t flags;  // of slot 3, the only one in use
         std::vector<std::string> told;
     } cases[] = {
-        {0, 2, {"toolbar", "tool buttons", "edit menus"}},
-        {2, 3, {"toolbar", "tool buttons", "edit menus"}},
-        {1, 2 | kChanHidden, {"toolbar", "edit menus"}},  // no channel shown: the tool buttons stay
-        {0, 0, {"toolbar", "edit menus"}},
+        {0, 2, {"toolbar", "tool buttons", "edit menu, shown"}},
+        {2, 3, {"toolbar", "tool buttons", "edit menu, shown"}},
+        {1, 2 | kChanHidden, {"toolbar", "edit menu, none shown"}},  // no channel shown: the tool buttons stay
+        {0, 0, {"toolbar", "edit menu, none shown"}},
         {3, 2, {}},  // no such mode: nothing changes, nobody is told
     };
     const stNotifications saved = g_notify;
@@ -264,7 +266,8 @@ TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
         g_notify = stNotifications{};
         g_notify.updateGraphToolbar = RecordToolbar;
         g_notify.enableGraphToolButtons = RecordToolButtons;
-        g_notify.updateGraphEditMenus = RecordEditMenus;
+        g_notify.updateEditMenu = RecordEditMenu;
+        g_notify.updateGraphEditMenus = RecordGraphEditMenus;
         g_told.clear();
         g_toldAbout.clear();
         SetDisplayMode(gs.get(), c.mode);

@@ -8,6 +8,10 @@
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
+#include "graph/view/layout.h"
+#include "documents/measurements/measure_box.h"
+#include "documents/documents_api.h"
+#include "tests/graph/dialogs/text_fit.h"
 #include "scripts/script_api.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
@@ -85,6 +89,29 @@ protected:
     HWND graph_ = nullptr;
     tagGS* gs_ = nullptr;
 };
+
+// The measurement row of a graph maximised in a frame on a screen 1024 pixels wide: all five
+// boxes inside the window, each channel button showing "SC" whole.
+TEST_F(GraphWindow, FiveMeasurementBoxesFitAMaximisedGraphOfASmallScreen) {
+    ShowWindow(g_app->hwndFrame, SW_RESTORE);
+    MoveWindow(g_app->hwndFrame, 0, 0, 1024, 768, TRUE);
+    SendMessageA(g_app->hwndClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(graph_), 0);
+    gs_->measureShown = 1;
+    LayoutGraphWindow(gs_);
+    PumpMessages();
+    ASSERT_TRUE(gs_->measureGrid);
+    RECT client{};
+    GetClientRect(graph_, &client);
+    SaveWindowPicture(graph_, "graph_measurement_row");
+    for (int i = 0; i < 5; ++i) {
+        stMeasure* box = GetMeasurementAt(gs_->measureGrid, i);
+        ASSERT_TRUE(box) << i;
+        RECT r{};
+        GetWindowRect(box->wnd, &r);
+        MapWindowPoints(nullptr, graph_, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_LE(r.right, client.right) << "box " << i << " of a window " << client.right << " wide";
+    }
+}
 
 TEST_F(GraphWindow, DataBlockHoldsWindowDocumentAndDirector) {
     GraphWindowData* data = GetGraphWindowData(graph_);

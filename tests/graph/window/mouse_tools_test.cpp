@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
+#include "tests/graph/render/render_test_support.h"
+#include "tests/graph/dialogs/text_fit.h"
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
@@ -130,6 +132,18 @@ protected:
         return c;
     }
     const RECT& Plot() const { return gs_->plotRect; }
+    // The window's pixels in a rectangle of its client area, as they stand on screen.
+    std::vector<uint32_t> Capture(const RECT& r) {
+        CDibSurface copy(r.right - r.left, r.bottom - r.top);
+        std::vector<uint32_t> pixels;
+        if (!copy.Ok()) return pixels;
+        HDC dc = GetDC(graph_);
+        BitBlt(copy.Dc(), 0, 0, copy.Width(), copy.Height(), dc, r.left, r.top, SRCCOPY);
+        ReleaseDC(graph_, dc);
+        for (int y = 0; y < copy.Height(); ++y)
+            for (int x = 0; x < copy.Width(); ++x) pixels.push_back(copy.At(x, y));
+        return pixels;
+    }
     int L() const { return gs_->plotRect.left; }
     int Mid() const { return (gs_->plotRect.top + gs_->plotRect.bottom) / 2; }
     // The sample-grid column nearest x, where a press lands.
@@ -616,6 +630,57 @@ TEST_F(MouseTools, TheArrowTracksTheSampleGridAndGivesTheSelectionBack) {
     EXPECT_EQ(Pixel(lineX, y), at1);
 }
 
+// A tracking drawn, moved and ended with the window's paints in between, as a user's press, drag
+// and release come: the plot is left as a fresh paint draws it, without a line at any column.
+TEST_F(MouseTools, TheArrowLeavesNoLineBehindWhenThePlotRepaintsDuringTheTracking) {
+    struct Row {
+        const char* what;
+        bool otherChannel;  // the press picks another channel, which repaints the plot
+        bool move;
+    } rows[] = {{"press and release", false, false},
+                {"press, drag and release", false, true},
+                {"a press that selects another channel", true, false},
+                {"a press that selects another channel, then a drag", true, true}};
+    for (const Row& r : rows) {
+        Channels({Level(400, 5.0), Level(400, -5.0)}, {1, 3});
+        gs_->gridShown = 1;
+        gs_->measureShown = 1;
+        Mode(kModeScope);
+        Tool(IDC_TOOL_ARROW);
+        gs_->selectedChan = 1;
+        gs_->selStart = 100.0;
+        gs_->selEnd = 300.0;
+        Settle();
+        const int rowOf3 = static_cast<int>(gs_->chanPixelMap[kMapYZero][3] + 5.0 * gs_->chanPixelMap[kMapYScale][3]);
+        const int y = r.otherChannel ? rowOf3 - 2 : Mid();
+        const int x0 = L() + 90, x1 = L() + 160;
+        Press(x0, y);
+        PumpMessages();
+        if (r.move) {
+            Move(x1, y);
+            PumpMessages();
+        }
+        Release(r.move ? x1 : x0, y);
+        PumpMessages();
+        EXPECT_EQ(gs_->selectedChan, r.otherChannel ? 3u : 1u) << r.what;
+        const RECT plot = Plot();
+        const std::vector<uint32_t> after = Capture(plot);
+        InvalidateRect(graph_, nullptr, TRUE);
+        UpdateWindow(graph_);
+        const std::vector<uint32_t> fresh = Capture(plot);
+        ASSERT_EQ(after.size(), fresh.size());
+        int changed = 0, firstColumn = -1;
+        const int width = plot.right - plot.left;
+        for (size_t i = 0; i < after.size(); ++i)
+            if (after[i] != fresh[i]) {
+                if (!changed) firstColumn = static_cast<int>(i % width) + plot.left;
+                ++changed;
+            }
+        EXPECT_EQ(changed, 0) << r.what << ": first changed column " << firstColumn << " (press at " << Snap(x0)
+                              << ")";
+    }
+}
+
 TEST_F(MouseTools, TheMeasurementBoxesShowTheTrackedPointAndThenTheSelectionAgain) {
     Channels({Ramp(400, 0.01)}, {1});  // sample i has the value i / 100
     gs_->measureShown = 1;
@@ -753,7 +818,18 @@ TEST_F(MouseTools, InXYTheIBeamShowsTheValuesUnderTheMouseWithoutAButton) {
     const auto before = band();
     hover(Plot().left + 50, Mid());
     const auto shown = band();
+    SaveWindowPicture(graph_, "xy_readout");
     EXPECT_GT(changed(before, shown), 20);  // the text
+    // Left of the text the band is plain: nothing of the first measurement box peeks out.
+    {
+        HDC dc = GetDC(graph_);
+        const COLORREF plain = GetPixel(dc, client.right - 3, height / 2);
+        int other = 0;
+        for (int y = 1; y < height - 1; ++y)
+            for (int x = 0; x < gs_->xLabelRect.left; ++x) other += GetPixel(dc, x, y) != plain;
+        ReleaseDC(graph_, dc);
+        EXPECT_EQ(other, 0) << "pixels beside the readout";
+    }
     hover(2, Plot().top - 5);               // out of the plot again: the readout goes
     EXPECT_EQ(changed(before, band()), 0);
 }

@@ -86,6 +86,9 @@ protected:
         RECT axis = gs_->hAxisRect;
         OffsetRect(&axis, 0, -dy);
         EXPECT_GT(DarkInRect(pic, axis), 20) << "no axis labels";
+        // And under them the name of its unit, as the printout has it.
+        RECT units{plot.left, axis.bottom + 1, plot.right, gs_->hUnitsRect.bottom - dy};
+        EXPECT_GT(DarkInRect(pic, units), 10) << "no unit name under the axis";
         // The marker: a dotted line in its column down the plot, a triangle above the plot.
         const int mx = static_cast<int>(GraphTimeToX(gs_, kMarkerTime));
         const int dots = DarkInColumn(pic, mx, plot.top - dy + 2, plot.bottom - dy);

@@ -735,6 +735,60 @@ TEST_F(MenuState, ToolbarFollowsTheActiveGraph) {
     for (UINT id : ids) EXPECT_FALSE(on(id)) << id;
 }
 
+// Closing the last graph turns off every toolbar button that acts on a graph, with nothing else
+// asked to refresh the toolbar: the user sees greyed buttons at once.
+TEST_F(MenuState, ClosingTheLastGraphGraysTheToolbarsGraphButtons) {
+    const UINT ids[] = {2082, 2083, 2084, 2085, 2089, 2090, 2087, 2091, 2053, 2098, 1067, 1068};
+    for (UINT id : ids) {
+        HWND b = GetDlgItem(g_app->hwndToolbar, static_cast<int>(id));
+        ASSERT_TRUE(b) << id;
+        ShowWindow(b, SW_SHOW);  // as the start-up lesson shows them
+    }
+    auto on = [](UINT id) { return IsWindowEnabled(GetDlgItem(g_app->hwndToolbar, static_cast<int>(id))) != 0; };
+    tagGS* gs = GraphWithChannel();
+    ASSERT_TRUE(gs);
+    InitMenu();
+    UpdateGraphToolbar();
+    for (UINT id : ids) ASSERT_TRUE(on(id)) << id << " with a graph";
+    for (UINT close : {static_cast<UINT>(IDM_FILE_CLOSE), static_cast<UINT>(IDM_WINDOW_CLOSE_ALL)}) {
+        if (!Graph()) Command(IDM_FILE_NEW);
+        ASSERT_TRUE(Graph());
+        UpdateGraphToolbar();
+        setDirtyGraphFlag(Graph(), 0);  // nothing to save: no question
+        Command(close);
+        PumpMessages();
+        ASSERT_EQ(GraphWindowCount(), 0) << close;
+        for (UINT id : ids) EXPECT_FALSE(on(id)) << id << " after command " << close;
+    }
+}
+
+// Switching the display mode from the toolbar keeps the scale and peak buttons as the mode
+// wants them, and the status line names the new mode at once.
+TEST_F(MenuState, ModeButtonsKeepTheScaleAndPeakButtonsAndTheStatusNamesTheMode) {
+    tagGS* gs = GraphWithChannel();
+    ASSERT_TRUE(gs);
+    auto button = [](UINT id) { return GetDlgItem(g_app->hwndToolbar, static_cast<int>(id)); };
+    auto on = [&](UINT id) { return IsWindowEnabled(button(id)) != 0; };
+    for (UINT id : {2082u, 2083u, 2084u}) ShowWindow(button(id), SW_SHOW);
+    InitMenu();
+    SetStatusText(nullptr);
+    struct Row {
+        UINT mode;
+        const char* name;
+        bool peaks;  // Find Peak and Find Next Peak work outside XY mode
+    } rows[] = {{IDM_SHOW_CHART, "Chart", true}, {IDM_SHOW_XY, "XY", false}, {IDM_SHOW_SCOPE, "Scope", true},
+                {IDM_SHOW_CHART, "Chart", true}};
+    for (const Row& r : rows) {
+        Command(r.mode, BN_CLICKED, button(r.mode));
+        EXPECT_TRUE(on(IDM_DISPLAY_AUTOSCALE_ACTIVE)) << r.name;
+        EXPECT_TRUE(on(IDM_DISPLAY_AUTOSCALE_HORIZONTAL)) << r.name;
+        EXPECT_EQ(on(IDM_TRANSFORM_FIND_PEAK), r.peaks) << r.name;
+        EXPECT_EQ(on(IDM_TRANSFORM_FIND_NEXT_PEAK), r.peaks) << r.name;
+        const std::string shown = GetStatusTextShown();
+        EXPECT_NE(shown.find(std::string("|") + r.name + "|"), std::string::npos) << shown;
+    }
+}
+
 // The device menu's Warn On Overwrite follows the graph, and the acquisition record takes its word.
 TEST_F(MenuState, OverwriteWarningGoesFromTheGraphToTheDeviceMenu) {
     tagGS* gs = Graph();
