@@ -592,7 +592,7 @@ TEST_F(FileCommands, OpeningAndClosingAGraphLeavesNothingBehind) {
     const ObjectCount before = CountObjects();
     ASSERT_GT(before.gdi, 0) << "the GDI objects can be counted";
     ASSERT_GT(before.menus, 0) << "the menus can be counted";
-    constexpr int kCycles = 20;
+    constexpr int kCycles = 10;
     for (int i = 0; i < kCycles; ++i) cycle();
     const ObjectCount after = CountObjects();
     EXPECT_LE(after.gdi, before.gdi);
