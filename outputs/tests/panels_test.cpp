@@ -24,7 +24,7 @@
 #include <functional>
 #include <memory>
 #include "outputs/preferences/preset_dialogs.h"
-#include "tests/graph/dialogs/text_fit.h"
+#include "controls/tests/text_fit.h"
 
 namespace {
 

@@ -33,7 +33,7 @@
 #include "tests/documents/test_doc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/shell/box_capture.h"
-#include "tests/graph/render/render_test_support.h"
+#include "controls/tests/render_test_support.h"
 #include "graph/render/printing.h"
 #include "tests/shell/shell_fixture.h"
 

@@ -21,7 +21,7 @@
 #include "scripts/editor/script_editor.h"
 #include "scripts/editor/script_print.h"
 #include "graph/render/printing.h"
-#include "tests/graph/render/render_test_support.h"
+#include "controls/tests/render_test_support.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/words/word_fields.h"
 #include "button/lumikey.h"

@@ -16,7 +16,7 @@
 #include "shell/about_dialogs.h"
 #include "shell/system_dialogs.h"
 #include "tests/graph/dialogs/dialog_driver.h"
-#include "tests/graph/dialogs/text_fit.h"
+#include "controls/tests/text_fit.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {

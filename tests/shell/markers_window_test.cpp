@@ -27,7 +27,7 @@
 #include "graph/files/file_save.h"
 #include "graph/render/waveforms.h"
 #include "shell/startup.h"
-#include "tests/graph/render/render_test_support.h"
+#include "controls/tests/render_test_support.h"
 
 namespace {
 

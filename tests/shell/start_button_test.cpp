@@ -17,7 +17,7 @@
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "shell/startup.h"
-#include "tests/graph/render/render_test_support.h"
+#include "controls/tests/render_test_support.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // are set with the messages a user's typing and clicks send, OK or Cancel is pressed, and the
 // graph's fields and the pixels that must change are read back.
 #include "tests/graph/dialogs/dialog_fixture.h"
-#include "tests/graph/dialogs/text_fit.h"
+#include "controls/tests/text_fit.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The vertical scale dialogs, free and locked, on a real graph window.
 #include "tests/graph/dialogs/dialog_fixture.h"
-#include "tests/graph/dialogs/text_fit.h"
+#include "controls/tests/text_fit.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "render_test_support.h"
+#include "controls/tests/render_test_support.h"
 #include "common/color.h"
 
 namespace {

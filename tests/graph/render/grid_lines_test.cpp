@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/tagGS.h"
-#include "render_test_support.h"
+#include "controls/tests/render_test_support.h"
 
 namespace {
 

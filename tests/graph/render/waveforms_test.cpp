@@ -18,7 +18,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/render/render_api.h"
-#include "render_test_support.h"
+#include "controls/tests/render_test_support.h"
 #include "controls/utilities.h"
 #include "documents/documents_api.h"
 #include "documents/items/graph_items.h"

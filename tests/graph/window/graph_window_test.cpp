@@ -11,7 +11,7 @@
 #include "graph/view/layout.h"
 #include "documents/measurements/measure_box.h"
 #include "documents/documents_api.h"
-#include "tests/graph/dialogs/text_fit.h"
+#include "controls/tests/text_fit.h"
 #include "scripts/script_api.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"

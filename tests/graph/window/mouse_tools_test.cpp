@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 #include "tests/shell/shell_fixture.h"
-#include "tests/graph/render/render_test_support.h"
-#include "tests/graph/dialogs/text_fit.h"
+#include "controls/tests/render_test_support.h"
+#include "controls/tests/text_fit.h"
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"

@@ -9,7 +9,7 @@
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "tests/graph/window/one_channel_graph.h"
-#include "tests/graph/render/render_test_support.h"
+#include "controls/tests/render_test_support.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "graph/document/graph_doc.h"

@@ -17,7 +17,7 @@
 #include "tests/shell/shell_fixture.h"
 #include "tests/graph/window/one_channel_graph.h"
 #include "tests/graph/dialogs/dialog_driver.h"
-#include "tests/graph/render/render_test_support.h"
+#include "controls/tests/render_test_support.h"
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/resource.h"

@@ -1,5 +1,5 @@
 // Drawing targets for render tests.
-#include "render_test_support.h"
+#include "controls/tests/render_test_support.h"
 
 #include <cstdio>
 #include <cstring>

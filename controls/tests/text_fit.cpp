@@ -1,7 +1,7 @@
 // Measures each control's text with the control's own font against the room the control gives
 // it, as the system's static and button controls draw them.
-#include "tests/graph/dialogs/text_fit.h"
-#include "tests/graph/render/render_test_support.h"
+#include "controls/tests/text_fit.h"
+#include "controls/tests/render_test_support.h"
 #include <commctrl.h>
 #include <cstring>
 
