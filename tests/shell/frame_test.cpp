@@ -984,4 +984,70 @@ TEST_F(Frame, AWaitingLessonKeepsTheMessageLoopTurning) {
     DestroyWindow(probe);
     DeleteFileA(path.c_str());
 }
+
+LRESULT CALLBACK MarkA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP) {
+        g_depthAtMessage = g_script.nestingDepth;
+        g_script.variables[0] = 1;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// A long loop of statements leaves the program's loop turning, however seldom it looks: a
+// message posted before the loop is handled during it, the idle step still comes (and runs the
+// lesson's idle subroutine), and the quit message ends the lesson and stays for the loop. The
+// lesson's loop ends as soon as A or N is set, so it ends only if they are.
+TEST_F(Frame, ALongLessonLoopKeepsTheMessageLoopTurning) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = MarkA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "LoopProbe";
+    RegisterClassA(&wc);
+    HWND probe = CreateWindowA("LoopProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(probe);
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    const std::string path = std::string(dir) + "loop_lesson_" + std::to_string(GetCurrentProcessId()) + ".scr";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fputs("loop lesson\r\nMain\r\nFOR i = 1 TO 100000000\r\nIF A + N > 0\r\nExitFor\r\nENDIF\r\nNEXT i\r\n"
+               "B = 1\r\nEND\r\nOnIdleAcquisition\r\nN = N + 1\r\nEND\r\n", f);
+    std::fclose(f);
+    int stored = 0;
+    ASSERT_EQ(ReplaceLoadedScript(path.c_str(), &stored), 1);
+    struct Case {
+        const char* what;
+        void (*during)(HWND probe);  // before the run: what comes while it runs
+        int16_t result;
+        double a, b;  // A and B after the run
+        bool idle;    // the idle subroutine ran
+    };
+    const Case cases[] = {
+        {"a posted message", [](HWND p) { PostMessageA(p, WM_APP, 0, 0); }, kScriptGoOn, 1, 1, false},
+        {"the idle step", [](HWND) {}, kScriptGoOn, 0, 1, true},
+        {"the quit message", [](HWND) { PostQuitMessage(0); }, kScriptHalted, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (char v : {'A', 'B', 'N'}) g_script.variables[v - 'A'] = 0;
+        g_depthAtMessage = -1;
+        c.during(probe);
+        EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 0), c.result);
+        EXPECT_EQ(g_script.variables[0], c.a);
+        EXPECT_EQ(g_script.variables[1], c.b);
+        if (c.a) {
+            EXPECT_EQ(g_depthAtMessage, 1) << "handled while the lesson ran";
+        }
+        if (c.idle) {
+            EXPECT_GT(g_script.variables['N' - 'A'], 0);
+        }
+        if (c.result == kScriptHalted) {
+            MSG msg;
+            EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop still gets to quit";
+        }
+    }
+    SplitScriptIntoSubroutines(LoadedScript(), nullptr);
+    DestroyWindow(probe);
+    DeleteFileA(path.c_str());
+}
 }  // namespace
