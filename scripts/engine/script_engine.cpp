@@ -126,11 +126,10 @@ bool StepRun(stScriptRun& run) {
     g_script.currentSubroutine = run.sub;
     SetExpressionScope(run.sub);
     g_expression.document = g_script.graph;
-    // Ctrl+Break ends the run, the last result standing.
-    if ((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 && BreakKeyHeld()) {
-        g_script.statementsSinceTurn = 0;  // so each caller asks again at its next line
+    // Ctrl+Break ends the run, the last result standing; held, it ends each caller at its next line.
+    if (((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 || g_breakAskedAt == kAskAtEveryLine) &&
+        BreakKeyHeld())
         return true;
-    }
     const char* position = run.line;
     run.result = ExecScriptStatement(run.sub, &position);
     if (run.result == kScriptGoOn && g_script.generation != run.generation) run.result = kScriptReplaced;
