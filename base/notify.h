@@ -35,6 +35,9 @@ struct stNotifications {
     // One turn of the program's message loop for a statement that takes long (WAIT): pending
     // messages, then the idle step. 0 when the quit message came (it is posted again).
     int (*runMessageTurn)();
+    // The turn a long run of lesson statements is offered every few hundred statements: the
+    // same, but it may pass when nothing can have come since the last one. Unset: runMessageTurn.
+    int (*runStatementTurn)();
     // The measurement box that owns a popup button.
     int (*showCalculationDialog)(stMeasure* box, HWND popup);
     void (*formatMeasurementResult)(stMeasure* box);
@@ -113,6 +116,7 @@ inline int GetScriptNumericVariable(void* frame, char letter, double* out, int m
 }
 // Without a message loop (tests of the lower parts) there is nothing to turn.
 inline int RunMessageTurn() { return g_notify.runMessageTurn ? g_notify.runMessageTurn() : 1; }
+inline int RunStatementTurn() { return g_notify.runStatementTurn ? g_notify.runStatementTurn() : RunMessageTurn(); }
 inline int ShowCalculationDialog(stMeasure* box, HWND popup) {
     return g_notify.showCalculationDialog ? g_notify.showCalculationDialog(box, popup) : 0;
 }

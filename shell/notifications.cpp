@@ -35,6 +35,7 @@ void InitNotifications() {
     g_notify.runScriptSubroutine = RunScriptSubroutine;
     g_notify.getScriptNumericVariable = GetScriptNumericVariable;
     g_notify.runMessageTurn = RunLoopTurn;
+    g_notify.runStatementTurn = RunStatementTurn;
     g_notify.showCalculationDialog = ShowCalculationDialog;
     g_notify.formatMeasurementResult = FormatMeasurementResult;
     g_notify.getMeasurementDocument = GetMeasurementDocument;

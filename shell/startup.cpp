@@ -347,9 +347,15 @@ void SaveWindowPlacement() {
     SaveJournalSettings();
 }
 
+namespace {
+uint64_t g_idleStepAt = 0;       // the tick of the last idle step
+uint64_t g_statementLookAt = 0;  // the tick at which a statement turn last looked at the queue
+}  // namespace
+
 void RunIdleStep() {
     if (g_app->bInIdle || !g_app->hAcq) return;
     g_app->bInIdle = 1;
+    g_idleStepAt = GetTickCount64();
     DrvIdle(&g_app->driverOps, g_app->hAcq, g_app->hwndActiveGraph);
     g_app->bInIdle = 0;
 }
@@ -430,6 +436,27 @@ int RunLoopTurn() {
         }
     }
     RunIdleStep();
+    return 1;
+}
+
+// A look at the queue is a request to the window server that costs as much as hundreds of
+// statements, and the idle step (the unit's poll) thousands: within one tick nothing a user did
+// can be missed, and the idle step is owed only when the loop would have run it, after messages
+// or once the wait on an empty queue has passed (every tick while a recording runs).
+int RunStatementTurn() {
+    const uint64_t now = GetTickCount64();
+    if (now == g_statementLookAt) return 1;
+    g_statementLookAt = now;
+    bool dispatched = false;
+    MSG msg;
+    for (int i = 0; i < kMessagesPerTurn && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (!DispatchLoopMessage(msg)) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop still ends
+            return 0;
+        }
+        dispatched = true;
+    }
+    if (dispatched || now - g_idleStepAt >= IdleWaitMs()) RunIdleStep();
     return 1;
 }
 

@@ -36,6 +36,9 @@ void DeleteAppBrushes();
 void RunIdleStep();
 // One turn for a lesson statement that waits; 0 once the quit message came.
 int RunLoopTurn();
+// The turn a long run of lesson statements is offered: the same, looked at only when the tick
+// has moved on since the last look, the idle step only as often as the loop's own wait has it.
+int RunStatementTurn();
 constexpr int kMessagesPerTurn = 64;
 // One filtered turn of the loop for a message already removed from the queue; false for WM_QUIT.
 bool DispatchLoopMessage(MSG& msg);

@@ -24,6 +24,8 @@ namespace {
 // The statements a run takes between two turns of the message loop.
 constexpr uint32_t kStatementsPerTurn = 256;
 constexpr uint32_t kStatementsPerKeyCheck = 64;  // a power of two
+constexpr uint64_t kAskAtEveryLine = ~0ull;       // g_breakAskedAt while Ctrl+Break is held
+uint64_t g_breakAskedAt = kAskAtEveryLine;        // the tick at which the key was last asked
 
 CCursorList g_loadedScript;   // the loaded script, from start to exit
 CCursorList g_retiredScript;  // records a load dropped while a run of them was in progress
@@ -105,6 +107,16 @@ struct stScriptRun {
     int16_t result;
 };
 
+// Asking for the key is a request to the window server that costs more than a hundred statements:
+// it is asked once a tick, and at every line while it is held, so that each caller ends too.
+bool BreakKeyHeld() {
+    const uint64_t now = GetTickCount64();
+    if (now == g_breakAskedAt) return false;
+    const bool down = (GetAsyncKeyState(VK_CANCEL) & 0x8000) != 0;
+    g_breakAskedAt = down ? kAskAtEveryLine : now;
+    return down;
+}
+
 // Runs the statement at the run's line; true when the run is over (its result set).
 bool StepRun(stScriptRun& run) {
     if (*run.line == 0 || LineIsEnd(run.line)) {
@@ -114,12 +126,10 @@ bool StepRun(stScriptRun& run) {
     g_script.currentSubroutine = run.sub;
     SetExpressionScope(run.sub);
     g_expression.document = g_script.graph;
-    // Ctrl+Break ends the run, the last result standing. The key is asked every few statements:
-    // asking costs more than a statement.
-    if ((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 && (GetAsyncKeyState(VK_CANCEL) & 0x8000)) {
-        g_script.statementsSinceTurn = 0;  // so each caller asks again at its next line
+    // Ctrl+Break ends the run, the last result standing; held, it ends each caller at its next line.
+    if (((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 || g_breakAskedAt == kAskAtEveryLine) &&
+        BreakKeyHeld())
         return true;
-    }
     const char* position = run.line;
     run.result = ExecScriptStatement(run.sub, &position);
     if (run.result == kScriptGoOn && g_script.generation != run.generation) run.result = kScriptReplaced;
@@ -128,7 +138,7 @@ bool StepRun(stScriptRun& run) {
     if (!run.line) return true;
     if (++g_script.statementsSinceTurn >= kStatementsPerTurn) {
         g_script.statementsSinceTurn = 0;
-        if (!RunScriptMessageTurn()) {
+        if (!notify::RunStatementTurn()) {
             run.result = kScriptHalted;
             return true;
         }

@@ -984,4 +984,91 @@ TEST_F(Frame, AWaitingLessonKeepsTheMessageLoopTurning) {
     DestroyWindow(probe);
     DeleteFileA(path.c_str());
 }
+
+void PressCtrlBreak(bool down) {
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = VK_CANCEL;
+    key.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &key, sizeof key);
+}
+
+// WM_APP sets A; WM_APP + 1 presses Ctrl+Break.
+LRESULT CALLBACK LoopProbe(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP) {
+        g_depthAtMessage = g_script.nestingDepth;
+        g_script.variables[0] = 1;
+    }
+    if (msg == WM_APP + 1) PressCtrlBreak(true);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// A long loop of statements leaves the program's loop turning, however seldom it looks: a
+// message posted before the loop is handled during it, the idle step still comes (and runs the
+// lesson's idle subroutine), the quit message ends the lesson and stays for the loop, and
+// Ctrl+Break pressed during the loop ends it and its caller. Each loop ends by itself as soon as
+// what it waits for is set (A or N; A alone for Ctrl+Break), and after 10^8 turns otherwise.
+TEST_F(Frame, ALongLessonLoopKeepsTheMessageLoopTurning) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = LoopProbe;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "LoopProbe";
+    RegisterClassA(&wc);
+    HWND probe = CreateWindowA("LoopProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(probe);
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    const std::string path = std::string(dir) + "loop_lesson_" + std::to_string(GetCurrentProcessId()) + ".scr";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fputs("loop lesson\r\nOuter\r\nCALL \"Main\"\r\nC = 1\r\nEND\r\n"
+               "Main\r\nFOR i = 1 TO 100000000\r\nIF A + N > 0\r\nExitFor\r\nENDIF\r\nNEXT i\r\nB = 1\r\nEND\r\n"
+               "OuterA\r\nCALL \"MainA\"\r\nC = 1\r\nEND\r\n"
+               "MainA\r\nFOR i = 1 TO 100000000\r\nIF A > 0\r\nExitFor\r\nENDIF\r\nNEXT i\r\nB = 1\r\nEND\r\n"
+               "OnIdleAcquisition\r\nN = N + 1\r\nEND\r\n",
+               f);
+    std::fclose(f);
+    int stored = 0;
+    ASSERT_EQ(ReplaceLoadedScript(path.c_str(), &stored), 1);
+    struct Case {
+        const char* what;
+        void (*before)(HWND probe);  // what is sent before the run, to come while it runs
+        const char* run;
+        int16_t result;
+        double a, b, c;  // A, B and C after the run
+        bool idle;       // the idle subroutine ran
+    };
+    const Case cases[] = {
+        {"a posted message", [](HWND p) { PostMessageA(p, WM_APP, 0, 0); }, "Outer", kScriptGoOn, 1, 1, 1, false},
+        {"the idle step", [](HWND) {}, "Outer", kScriptGoOn, 0, 1, 1, true},
+        {"the quit message", [](HWND) { PostQuitMessage(0); }, "Outer", kScriptHalted, 0, 0, 0, false},
+        {"Ctrl+Break", [](HWND p) { PostMessageA(p, WM_APP + 1, 0, 0); }, "OuterA", kScriptGoOn, 0, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (char v : {'A', 'B', 'C', 'N'}) g_script.variables[v - 'A'] = 0;
+        g_depthAtMessage = -1;
+        c.before(probe);
+        EXPECT_EQ(RunScriptSubroutine(LoadedScript(), c.run, 0), c.result);
+        MSG msg;
+        if (c.result == kScriptHalted) {
+            EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop still gets to quit";
+        }
+        PressCtrlBreak(false);
+        while (PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        }
+        EXPECT_EQ(g_script.variables[0], c.a);
+        EXPECT_EQ(g_script.variables[1], c.b);
+        EXPECT_EQ(g_script.variables[2], c.c);
+        if (c.a) {
+            EXPECT_EQ(g_depthAtMessage, 2) << "handled while the lesson ran";
+        }
+        if (c.idle) {
+            EXPECT_GT(g_script.variables['N' - 'A'], 0);
+        }
+    }
+    SplitScriptIntoSubroutines(LoadedScript(), nullptr);
+    DestroyWindow(probe);
+    DeleteFileA(path.c_str());
+}
 }  // namespace
