@@ -595,7 +595,9 @@ TEST_F(FileCommands, OpeningAndClosingAGraphLeavesNothingBehind) {
     constexpr int kCycles = 10;
     for (int i = 0; i < kCycles; ++i) cycle();
     const ObjectCount after = CountObjects();
-    EXPECT_LE(after.gdi, before.gdi);
+    // The system makes and drops a cached object or two of its own now and then: a graph that kept
+    // any of its own would show one for every cycle.
+    EXPECT_LT(after.gdi - before.gdi, kCycles / 2) << "GDI objects";
     EXPECT_LE(after.windows, before.windows);
     EXPECT_LE(after.menus, before.menus);
     EXPECT_LT(after.heapBlocks - before.heapBlocks, kCycles) << "not one block a graph";
