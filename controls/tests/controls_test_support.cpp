@@ -13,7 +13,6 @@
 #include "base/notify.h"
 #include "common/tagGS.h"
 #include "controls/popup_button.h"
-#include "controls/utilities.h"
 
 namespace testsupport {
 namespace {

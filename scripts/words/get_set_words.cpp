@@ -17,7 +17,7 @@
 #include "graph/document/sample_store.h"
 #include "graph/render/grid_lines.h"
 #include "graph/view/channel_selection.h"
-#include "controls/utilities.h"
+#include "controls/keyed_format.h"
 #include "scripts/words/graph_words.h"
 #include <cmath>
 #include <cstdio>
