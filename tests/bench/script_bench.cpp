@@ -36,7 +36,7 @@ double Now() {
 }  // namespace
 
 int main() {
-    g_notify.getScriptNumericVariable = GetScriptNumericVariable;  // as the program fills it
+    g_scriptHostCalls.getScriptNumericVariable = GetScriptNumericVariable;  // as the program fills it
     char dir[MAX_PATH];
     GetTempPathA(sizeof dir, dir);
     const std::string path = std::string(dir) + "script_bench_" + std::to_string(GetCurrentProcessId()) + ".scr";
