@@ -122,7 +122,9 @@ inline int GetScriptNumericVariable(void* frame, char letter, double* out, int m
 // Without a message loop (tests of the lower parts) there is nothing to turn.
 inline int RunMessageTurn() { return g_scriptHostCalls.runMessageTurn(); }
 
-inline int ShowCalculationDialog(stMeasure* box, HWND popup) { return g_measureCalls.showCalculationDialog(box, popup); }
+inline int ShowCalculationDialog(stMeasure* box, HWND popup) {
+    return g_measureCalls.showCalculationDialog(box, popup);
+}
 inline void FormatMeasurementResult(stMeasure* box) { g_measureCalls.formatMeasurementResult(box); }
 inline tagGS* GetMeasurementDocument(stMeasure* box) { return g_measureCalls.getMeasurementDocument(box); }
 inline void SetMeasurementCaptions(tagGS* gs) { g_measureCalls.setMeasurementCaptions(gs); }
