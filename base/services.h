@@ -1,5 +1,5 @@
 // The shared services every part of the program calls: the wait cursor and the message boxes.
-// Status text goes through the notification table (base/notify.h), since the shell draws it.
+// Status text goes through the notification tables (base/notify.h), since the shell draws it.
 #pragma once
 #include <windows.h>
 #include <cstdint>

@@ -5,7 +5,8 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
-#include "controls/utilities.h"
+#include "controls/dib_file.h"
+#include "controls/short_string.h"
 
 namespace {
 

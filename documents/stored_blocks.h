@@ -1,8 +1,7 @@
 // The stored forms that the graph file carries for a document's parts: the journal block, the
 // markers of the marker section with the marker-manager block, the graph-item block and the
-// standard-curve settings. The file module frames them; each part reads and writes its own.
-// Parts that are not built keep what the file gave them byte for byte and write it back, so
-// that a file read and saved again loses nothing; a part takes its block over when it is built.
+// standard-curve settings. The file module frames them; each part reads and writes its own, so
+// that a file read and saved again loses nothing.
 #pragma once
 #include <cstdint>
 

@@ -6,7 +6,7 @@
 #include "base/app.h"
 #include "base/resource.h"
 #include "base/system_queries.h"
-#include "controls/utilities.h"
+#include "controls/window_center.h"
 #include "devlib/vk40.h"
 #include <cstdio>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include "base/app.h"
 #include "base/resource.h"
 #include "common/tagGS.h"
-#include "controls/utilities.h"
+#include "controls/window_center.h"
 #include "devlib/vk40.h"
 #include "documents/measurements/doc_measure.h"
 #include "graph/view/axis_units.h"

@@ -3,7 +3,7 @@
 #include "shell/help.h"
 #include "base/app.h"
 #include "base/resource.h"
-#include "controls/utilities.h"
+#include "controls/keyed_format.h"
 #include "devlib/vk40.h"
 #include <shellapi.h>
 #include <cstring>

@@ -1,4 +1,4 @@
-// Fills the notification table with the shell's handlers and those of the parts above the
+// Fills the notification tables with the shell's handlers and those of the parts above the
 // callers, the first thing start-up does after the application record.
 #include "shell/startup.h"
 #include "base/notify.h"
@@ -16,40 +16,66 @@
 
 namespace {
 int HasRecordingSegments(tagGS* gs) { return FirstMarkerOfType(gs, kMarkerAppend) ? 1 : 0; }
+
+// The status strip, the menus and the toolbar are the shell's; the recent files follow the graphs.
+void InstallStatusMenuCalls() {
+    g_statusMenuCalls.setStatusText = SetStatusText;
+    g_statusMenuCalls.setStatusTextFmt = SetStatusTextFmt;
+    g_statusMenuCalls.onMenuSelect = OnFrameMenuSelect;
+    g_statusMenuCalls.showPopupItemHelp = ShowPopupItemHelp;
+    g_statusMenuCalls.updateFrameMenus = UpdateFrameMenus;
+    g_statusMenuCalls.updateGraphMenus = UpdateGraphMenus;
+    g_statusMenuCalls.updateGraphEditMenus = UpdateGraphEditMenus;
+    g_statusMenuCalls.updateEditMenu = UpdateEditMenu;
+    g_statusMenuCalls.updateTransformMenu = UpdateTransformMenu;
+    g_statusMenuCalls.enableGraphToolButtons = EnableGraphToolButtons;
+    g_statusMenuCalls.updateGraphToolbar = UpdateGraphToolbar;
+    g_statusMenuCalls.attachFrameMenu = AttachFrameMenu;
+    g_statusMenuCalls.buildLessonsMenu = BuildLessonsMenu;
+    g_statusMenuCalls.graphFileUsed = AddRecentFile;
+}
+
+// The lesson engine's subroutines and variables, and the program's message loop.
+void InstallScriptHostCalls() {
+    g_scriptHostCalls.runScriptSubroutine = RunScriptSubroutine;
+    g_scriptHostCalls.getScriptNumericVariable = GetScriptNumericVariable;
+    g_scriptHostCalls.runMessageTurn = RunLoopTurn;
+    g_scriptHostCalls.runStatementTurn = RunStatementTurn;
+}
+
+// The measurement boxes, and the graph view's time units, scroll bar and segments.
+void InstallMeasureCalls() {
+    g_measureCalls.showCalculationDialog = ShowCalculationDialog;
+    g_measureCalls.formatMeasurementResult = FormatMeasurementResult;
+    g_measureCalls.getMeasurementDocument = GetMeasurementDocument;
+    g_measureCalls.setMeasurementCaptions = SetMeasurementCaptions;
+    g_measureCalls.chooseTimeUnits = ChooseTimeUnits;
+    g_measureCalls.updateHScrollBar = UpdateHScrollBar;
+    g_measureCalls.hasRecordingSegments = HasRecordingSegments;
+}
+
+// The graph's print progress dialog, which the journal's job shows too.
+void InstallPrintCalls() {
+    g_printCalls.openPrintProgress = BeginPrintProgress;
+    g_printCalls.closePrintProgress = ClosePrintProgress;
+    g_printCalls.printAbortProc = PrintAbortProc;
+    g_printCalls.printAborted = PrintAbortFlag;
+}
+
+// The Help menu's items.
+void InstallHelpCalls() {
+    g_helpCalls.helpItemCommand = GetHelpItemCommand;
+    g_helpCalls.changeHelpItem = ChangeHelpItem;
+    g_helpCalls.setHelpItem = SetHelpItemOfCommand;
+    g_helpCalls.showAllHelpItems = ShowAllHelpItems;
+}
+
 }  // namespace
 
 void InitNotifications() {
-    g_notify.setStatusText = SetStatusText;
-    g_notify.setStatusTextFmt = SetStatusTextFmt;
-    g_notify.onMenuSelect = OnFrameMenuSelect;
-    g_notify.showPopupItemHelp = ShowPopupItemHelp;
-    g_notify.updateFrameMenus = UpdateFrameMenus;
-    g_notify.updateGraphMenus = UpdateGraphMenus;
-    g_notify.updateGraphEditMenus = UpdateGraphEditMenus;
-    g_notify.updateEditMenu = UpdateEditMenu;
-    g_notify.updateTransformMenu = UpdateTransformMenu;
-    g_notify.enableGraphToolButtons = EnableGraphToolButtons;
-    g_notify.updateGraphToolbar = UpdateGraphToolbar;
-    g_notify.attachFrameMenu = AttachFrameMenu;
-    g_notify.buildLessonsMenu = BuildLessonsMenu;
-    g_notify.runScriptSubroutine = RunScriptSubroutine;
-    g_notify.getScriptNumericVariable = GetScriptNumericVariable;
-    g_notify.runMessageTurn = RunLoopTurn;
-    g_notify.runStatementTurn = RunStatementTurn;
-    g_notify.showCalculationDialog = ShowCalculationDialog;
-    g_notify.formatMeasurementResult = FormatMeasurementResult;
-    g_notify.getMeasurementDocument = GetMeasurementDocument;
-    g_notify.setMeasurementCaptions = SetMeasurementCaptions;
-    g_notify.chooseTimeUnits = ChooseTimeUnits;
-    g_notify.updateHScrollBar = UpdateHScrollBar;
-    g_notify.hasRecordingSegments = HasRecordingSegments;
-    g_notify.graphFileUsed = AddRecentFile;
-    g_notify.helpItemCommand = GetHelpItemCommand;
-    g_notify.changeHelpItem = ChangeHelpItem;
-    g_notify.setHelpItem = SetHelpItemOfCommand;
-    g_notify.showAllHelpItems = ShowAllHelpItems;
-    g_notify.openPrintProgress = BeginPrintProgress;
-    g_notify.closePrintProgress = ClosePrintProgress;
-    g_notify.printAbortProc = PrintAbortProc;
-    g_notify.printAborted = PrintAbortFlag;
+    InstallStatusMenuCalls();
+    InstallScriptHostCalls();
+    InstallMeasureCalls();
+    InstallPrintCalls();
+    InstallHelpCalls();
 }

@@ -3,7 +3,7 @@
 #include "shell/recent_files.h"
 #include "base/app.h"
 #include "base/resource.h"
-#include "controls/utilities.h"
+#include "controls/keyed_format.h"
 #include "graph/document/graph_doc.h"
 #include "graph/files/file_open.h"
 #include "devlib/vk40.h"

@@ -20,7 +20,7 @@
 #include "outputs/outputs_api.h"
 #include "devlib/vk40.h"
 #include "common/stAcq.h"
-#include "controls/utilities.h"
+#include "controls/dib_file.h"
 #include <commctrl.h>
 #include <algorithm>
 #include <cctype>

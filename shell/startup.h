@@ -11,7 +11,7 @@ int FirstFrameShow(int show);
 
 void InstallFaultHandlers();
 void InitClassNames();
-// Fills the notification table through which the lower parts reach the shell (base/notify.h).
+// Fills the notification tables through which the lower parts reach the shell (base/notify.h).
 void InitNotifications();
 int RegisterAppClasses();
 int CreateFrameAndBind(const char* cmdLine, int show);

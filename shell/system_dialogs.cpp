@@ -3,7 +3,7 @@
 #include "base/app.h"
 #include "base/resource.h"
 #include "base/system_queries.h"
-#include "controls/utilities.h"
+#include "controls/window_center.h"
 #include <atomic>
 
 namespace {

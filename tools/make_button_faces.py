@@ -9,8 +9,10 @@ made from the enabled ones: the picture in shadow grey over a white copy one pix
 Run from anywhere: python3 tools/make_button_faces.py
 """
 import os
+import sys
 
-from pixel_bmp import bmp_bytes
+sys.dont_write_bytecode = True  # the shared canvas is imported; no cache in tools/
+from canvas import bmp_bytes, disabled
 
 WIDTH, HEIGHT = 16, 15
 
@@ -215,20 +217,6 @@ PRINT = [
     "....KKKKKKK.....",
     "................",
 ]
-
-
-def disabled(face):
-    """The picture in shadow grey, with a white copy one pixel down and right behind it."""
-    out = [["."] * WIDTH for _ in range(HEIGHT)]
-    for y, row in enumerate(face):
-        for x, c in enumerate(row):
-            if c != "." and x + 1 < WIDTH and y + 1 < HEIGHT:
-                out[y + 1][x + 1] = "W"
-    for y, row in enumerate(face):
-        for x, c in enumerate(row):
-            if c != "." and c != "W":
-                out[y][x] = "G"
-    return ["".join(r) for r in out]
 
 
 def bitmap_bytes(face):

@@ -18,81 +18,27 @@ Run from anywhere: python3 tools/make_devlib_bitmaps.py. The output is committed
 only reads it. The probe points the tests check are noted beside each face.
 """
 import os
-import struct
+import sys
 
-FACE = (192, 192, 192)
-BLACK = (0, 0, 0)
-WHITE = (255, 255, 255)
-GREEN = (0, 160, 0)
-RED = (200, 0, 0)
-BLUE = (0, 64, 200)
-AMBER = (255, 176, 0)
-GREY = (128, 128, 128)
+sys.dont_write_bytecode = True  # the shared canvas is imported; no cache in tools/
+from canvas import AMBER, BLACK, BLUE, Canvas, FACE, GREEN, GREY, RED, WHITE
 
 START_SIZE = (40, 18)
 TOGGLE_SIZE = (32, 18)
 
 
-class Canvas:
-    def __init__(self, width, height):
-        self.width = width
-        self.height = height
-        self.pixels = [[FACE] * width for _ in range(height)]
-
-    def put(self, x, y, colour):
-        if 0 <= x < self.width and 0 <= y < self.height:
-            self.pixels[y][x] = colour
-
-    def rect(self, left, top, right, bottom, fill, outline=None):
-        """Fills [left, right) x [top, bottom), with a one-pixel outline when given."""
-        for y in range(top, bottom):
-            for x in range(left, right):
-                edge = x in (left, right - 1) or y in (top, bottom - 1)
-                self.put(x, y, outline if (outline and edge) else fill)
-
-    def triangle_right(self, left, top, bottom, fill, outline):
-        """A play triangle: the left edge from top to bottom, the point to the right."""
-        half = (bottom - top) / 2.0
-        mid = top + half
-        for y in range(top, bottom + 1):
-            reach = int(round((half - abs(y - mid)) * 1.7))
-            for x in range(left, left + reach + 1):
-                edge = x in (left, left + reach) or y in (top, bottom)
-                self.put(x, y, outline if edge else fill)
-
-    def disc(self, cx, cy, radius, fill, outline):
-        for y in range(cy - radius, cy + radius + 1):
-            for x in range(cx - radius, cx + radius + 1):
-                d2 = (x - cx) ** 2 + (y - cy) ** 2
-                if d2 <= radius * radius + radius:
-                    inner = d2 <= (radius - 1) * (radius - 1) + (radius - 1)
-                    self.put(x, y, fill if inner else outline)
-
-    def page(self, left, top, right, bottom):
-        """A sheet with a folded corner and a few text lines."""
-        self.rect(left, top, right, bottom, WHITE, BLACK)
-        fold = 3
-        for i in range(fold):
-            for j in range(fold - i):
-                self.put(right - 1 - j, top + i, FACE)
-        for i in range(fold + 1):
-            self.put(right - 1 - fold + i, top + i, BLACK)
-        for y in range(top + 4, bottom - 2, 2):
-            for x in range(left + 2, right - 2):
-                self.put(x, y, GREY)
-
-    def bmp(self):
-        row_bytes = (self.width * 3 + 3) & ~3
-        image = bytearray()
-        for y in range(self.height - 1, -1, -1):  # bottom-up
-            row = bytearray()
-            for (r, g, b) in self.pixels[y]:
-                row += bytes((b, g, r))
-            row += bytes(row_bytes - len(row))
-            image += row
-        header = struct.pack('<IiiHHIIiiII', 40, self.width, self.height, 1, 24, 0, len(image), 2835, 2835, 0, 0)
-        file_header = struct.pack('<2sIHHI', b'BM', 14 + len(header) + len(image), 0, 0, 14 + len(header))
-        return file_header + header + bytes(image)
+def page(c, left, top, right, bottom):
+    """A sheet with a folded corner and a few text lines."""
+    c.rect(left, top, right, bottom, WHITE, BLACK)
+    fold = 3
+    for i in range(fold):
+        for j in range(fold - i):
+            c.put(right - 1 - j, top + i, FACE)
+    for i in range(fold + 1):
+        c.put(right - 1 - fold + i, top + i, BLACK)
+    for y in range(top + 4, bottom - 2, 2):
+        for x in range(left + 2, right - 2):
+            c.put(x, y, GREY)
 
 
 def start_idle():
@@ -113,7 +59,7 @@ def start_running():
 def playback_idle():
     # probes: (7, 4) white page, (23, 9) blue, (36, 1) face
     c = Canvas(*START_SIZE)
-    c.page(3, 2, 14, 16)
+    page(c, 3, 2, 14, 16)
     c.triangle_right(19, 2, 15, BLUE, BLACK)
     return c
 
@@ -121,7 +67,7 @@ def playback_idle():
 def playback_running():
     # probes: (7, 4) white page, (25, 9) blue, (36, 1) face
     c = Canvas(*START_SIZE)
-    c.page(3, 2, 14, 16)
+    page(c, 3, 2, 14, 16)
     c.rect(19, 3, 32, 16, BLUE, BLACK)
     return c
 

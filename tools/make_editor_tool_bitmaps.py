@@ -9,8 +9,10 @@ disabled look from it by etching the picture's dark pixels.
 Run from anywhere: python3 tools/make_editor_tool_bitmaps.py
 """
 import os
+import sys
 
-from pixel_bmp import bmp_bytes
+sys.dont_write_bytecode = True  # the shared canvas is imported; no cache in tools/
+from canvas import bmp_bytes
 
 WIDTH, HEIGHT = 16, 15
 

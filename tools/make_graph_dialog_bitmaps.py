@@ -7,8 +7,10 @@ Each picture is drawn below as text, one character per pixel, and written as an 
 Run from anywhere: python3 tools/make_graph_dialog_bitmaps.py
 """
 import os
+import sys
 
-from pixel_bmp import bmp_bytes
+sys.dont_write_bytecode = True  # the shared canvas is imported; no cache in tools/
+from canvas import bmp_bytes, disabled
 
 PALETTE = {
     ".": (192, 192, 192),  # button face
@@ -41,19 +43,6 @@ def face(*rows):
     out += ["." * 16] * (15 - len(out))
     assert len(out) == 15 and all(len(r) == 16 for r in out), rows
     return out
-
-
-def disabled(picture):
-    out = [["."] * 16 for _ in range(15)]
-    for y, row in enumerate(picture):
-        for x, c in enumerate(row):
-            if c != "." and x + 1 < 16 and y + 1 < 15:
-                out[y + 1][x + 1] = "W"
-    for y, row in enumerate(picture):
-        for x, c in enumerate(row):
-            if c != "." and c != "W":
-                out[y][x] = "G"
-    return ["".join(r) for r in out]
 
 
 # Scope: one trace across a screen.

@@ -13,11 +13,10 @@ The tests probe the pixel (4, 0) of each image against the loaded resource. Run 
 python3 tools/make_marker_bitmaps.py. The output is committed; the build only reads it.
 """
 import os
-import struct
 import sys
 
-sys.dont_write_bytecode = True
-from make_devlib_bitmaps import Canvas
+sys.dont_write_bytecode = True  # the shared canvas is imported; no cache in tools/
+from canvas import Canvas, icon_bytes
 
 GREY = (192, 192, 192)
 GREEN, DARK_GREEN = (0, 200, 0), (0, 96, 0)
@@ -25,9 +24,7 @@ MAGENTA, PURPLE = (200, 0, 200), (96, 0, 128)
 
 
 def canvas(size=9):
-    c = Canvas(size, size)
-    c.pixels = [[GREY] * size for _ in range(size)]
-    return c
+    return Canvas(size, size, GREY)
 
 
 def post(colour):
@@ -50,8 +47,7 @@ def append(colour):
 
 
 def search():
-    c = Canvas(20, 21)
-    c.pixels = [[GREY] * 20 for _ in range(21)]
+    c = Canvas(20, 21, GREY)
     for y in range(21):
         for x in range(20):
             d2 = (x - 8) ** 2 + (y - 8) ** 2
@@ -73,15 +69,8 @@ def icon(pointing_right):
             dx = (x - 5) if pointing_right else (10 - x)
             row.append(0 <= dx <= reach * 1.2 and 2 <= y <= 13)
         rows.append(row)
-    # 32-bit icon: header, directory entry, BITMAPINFOHEADER (double height), pixels, AND mask.
-    pixels = b''.join(bytes((0, 0, 0, 255) if rows[y][x] else (0, 0, 0, 0)) for y in reversed(range(size))
-                      for x in range(size))
-    mask = b''.join(bytes([0, 0, 0, 0]) for _ in range(size))
-    info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
-    image = info + pixels + mask
-    head = struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', size, size, 0, 0, 1, 32, len(image), 22)
-    return head + image
-
+    # Black where the triangle is, transparent elsewhere.
+    return icon_bytes([[(0, 0, 0, 255) if on else (0, 0, 0, 0) for on in row] for row in rows], sized=True)
 
 IMAGES = {
     'mark_post.bmp': lambda: post(GREEN),

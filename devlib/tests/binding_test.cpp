@@ -321,11 +321,11 @@ TEST_F(VK40Bound, HideGraphButtonHidesTheStartButton) {
     DestroyWindow(button);
 }
 
-// What these entries answer is all they do so far: the device script words, the Input Values
-// pane and the graphs' set-up blocks are not built, and OnWriteFile has nothing to do. The
-// device menu's merge is checked by the menus test; the stored value and the face brush by the
-// internals test.
-TEST_F(VK40Bound, OperationsWithoutWorkYetAnswerWhatTheTableSays) {
+// The entries given nothing of theirs to act on: no statement, no Input Values pane, a graph
+// that is not the attached one, and the file write, which the library leaves alone. What they do
+// with work to do is checked by the script words, values and set-up block tests; the device
+// menu's merge by the menus test; the stored value and the face brush by the internals test.
+TEST_F(VK40Bound, OperationsWithNothingToActOnAnswerWhatTheTableSays) {
     ASSERT_EQ(result, 1);
     auto gs = MakeGraph();
     EXPECT_EQ(ops.onWriteFile(0), 1);

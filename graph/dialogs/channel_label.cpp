@@ -5,7 +5,7 @@
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/resource.h"
-#include "controls/utilities.h"
+#include "controls/window_center.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
 #include "graph/view/channel_selection.h"

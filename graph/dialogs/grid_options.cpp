@@ -9,7 +9,7 @@
 #include "graph/render/grid_lines.h"
 #include "graph/render/waveforms.h"
 #include "graph/view/display_modes.h"
-#include "graph/window/support.h"
+#include "graph/window/scale_rounding.h"
 #include <cmath>
 #include <initializer_list>
 

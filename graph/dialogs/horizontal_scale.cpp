@@ -7,7 +7,7 @@
 #include "base/notify.h"
 #include "base/resource.h"
 #include "common/stAcq.h"
-#include "controls/utilities.h"
+#include "controls/window_center.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_calc.h"

@@ -13,7 +13,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
-#include "graph/window/support.h"
+#include "graph/window/saved_selection.h"
 #include "graph/dialogs/toolbar.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "documents/text/text_file.h"
 #include "documents/files/graph_file.h"
 #include "outputs/outputs_api.h"
-#include "controls/utilities.h"
+#include "controls/keyed_format.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
 #include "base/notify.h"

@@ -8,7 +8,7 @@
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
 #include "documents/text/text_file.h"
-#include "controls/utilities.h"
+#include "controls/keyed_format.h"
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/byte_stream.h"

@@ -16,7 +16,7 @@
 #include "graph/window/graph_window.h"
 #include "graph/window/mouse_tools.h"
 #include "controls/popup_button.h"
-#include "controls/utilities.h"
+#include "controls/hls_color.h"
 #include "common/color.h"
 #include "base/services.h"
 

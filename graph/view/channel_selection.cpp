@@ -5,7 +5,7 @@
 #include "graph/view/axes.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
-#include "graph/window/support.h"
+#include "graph/window/channel_slots.h"
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_box.h"
 #include "base/app.h"

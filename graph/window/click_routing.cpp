@@ -9,7 +9,7 @@
 #include "graph/render/waveforms.h"
 #include "graph/document/marker_walks.h"
 #include "graph/dialogs/dialogs_api.h"
-#include "graph/window/support.h"
+#include "graph/window/channel_slots.h"
 #include "documents/documents_api.h"
 #include "documents/markers/markers.h"
 #include "base/app.h"

@@ -6,7 +6,7 @@
 #include "graph/window/click_routing.h"
 #include "graph/window/graph_window.h"
 #include "graph/window/tracking.h"
-#include "graph/window/support.h"
+#include "graph/window/channel_slots.h"
 #include "graph/view/channel_selection.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/view_api.h"

@@ -1314,8 +1314,8 @@ int g_segments = 0;
 
 TEST_F(LibraryPanelsTest, ThePreferencesCommandReadiesTheReferenceSlotUntilTheFirstRecording) {
     COutCtlView* p = Shown(6);
-    const stNotifications saved = g_notify;
-    g_notify.hasRecordingSegments = [](tagGS*) { return g_segments; };
+    const stMeasureCalls saved = g_measureCalls;
+    g_measureCalls.hasRecordingSegments = [](tagGS*) { return g_segments; };
     struct Case {
         int ref, segments, slot;
         double offset, range;
@@ -1347,7 +1347,7 @@ TEST_F(LibraryPanelsTest, ThePreferencesCommandReadiesTheReferenceSlotUntilTheFi
         EXPECT_DOUBLE_EQ(gs_->chanRefUnitsOffset[c.slot], c.offset) << c.ref;
         EXPECT_DOUBLE_EQ(gs_->chanRefDisplayOffset[c.slot], c.readied ? c.offset : -1.0) << c.ref;
     }
-    g_notify = saved;
+    g_measureCalls = saved;
 }
 
 TEST_F(LibraryPanelsTest, TheSheetPagesShowThePicturesOfWhatTheySet) {

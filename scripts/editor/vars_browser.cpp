@@ -11,7 +11,7 @@
 
 #include "base/app.h"
 #include "base/resource.h"
-#include "controls/utilities.h"
+#include "controls/window_center.h"
 #include "devlib/vk40.h"
 #include "scripts/engine/script_engine.h"
 

@@ -11,7 +11,7 @@
 #include "devlib/vk40.h"
 #include "devlib/resource.h"
 #include "graph/dialogs/toolbar.h"
-#include "controls/utilities.h"
+#include "controls/short_string.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

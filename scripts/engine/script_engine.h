@@ -113,8 +113,7 @@ int SaveScriptVariables(const char* path, int macro);
 int LoadScriptVariables(const char* path, int macro);
 
 // ---- The words of the other parts of the lesson language (scripts/words/) ----
-// The words the engine's dispatch hands on; each is a ScriptWordHandler. Words that are not built
-// yet stay in their folder's placeholder, which fails the statement.
+// The words the engine's dispatch hands on; each is a ScriptWordHandler.
 int16_t ScriptWordFileDialogPrompt(stScriptCall& call);
 int16_t ScriptWordFileCopy(stScriptCall& call);
 int16_t ScriptWordSplitPath(stScriptCall& call);

@@ -2,7 +2,7 @@
 // graph windows only borrow it, and opening the next lesson takes it away.
 #include "scripts/words/graph_words.h"
 #include "base/app.h"
-#include "controls/utilities.h"
+#include "controls/dib_file.h"
 #include "graph/render/waveforms.h"
 #include <windows.h>
 

@@ -2,6 +2,7 @@
 // its current graph, and runs the channel edits of the Edit menu on it. Every channel index a
 // lesson gives is checked before it is used; a lesson cannot reach outside the channel slots.
 #include "scripts/words/word_fields.h"
+#include "scripts/words/word_table.h"
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/resource.h"
@@ -16,7 +17,7 @@
 #include "graph/document/sample_store.h"
 #include "graph/render/grid_lines.h"
 #include "graph/view/channel_selection.h"
-#include "controls/utilities.h"
+#include "controls/keyed_format.h"
 #include "scripts/words/graph_words.h"
 #include <cmath>
 #include <cstdio>
@@ -145,52 +146,67 @@ int16_t GetGridOptions(stScriptCall& call, CWordFields& fields, const tagGS* gs)
     return kScriptGoOn;
 }
 
-int16_t GetWithDocument(stScriptCall& call, CWordFields& fields, const char* target, tagGS* gs) {
-    if (ScriptWordIs(target, "DISPLAYMODE")) {
-        if (gs->displayMode > 2) return kScriptStop;
-        return AssignNumber(call, fields, gs->displayMode + 1.0) ? kScriptGoOn : kScriptStop;
-    }
-    if (ScriptWordIs(target, "GRIDOPTIONS")) return GetGridOptions(call, fields, gs);
-    if (ScriptWordIs(target, "HGRID")) {
-        const bool ok = AssignNumber(call, fields, gs->hPerDiv) && AssignNumber(call, fields, gs->gridExtraValue);
-        return ok ? kScriptGoOn : kScriptStop;
-    }
-    if (ScriptWordIs(target, "VGRID")) {
-        const int c = ChannelOf(fields.Number());
-        if (c < 0 || CWordFields::Bad()) return kScriptStop;
-        const bool ok = AssignNumber(call, fields, gs->chanVDivisions[c]) &&
-                        AssignNumber(call, fields, gs->chanVOffsetDiv[c]);
-        return ok ? kScriptGoOn : kScriptStop;
-    }
-    if (ScriptWordIs(target, "HSCALE")) {
-        double a = gs->hPerDiv, b = gs->hStart;
-        if (gs->gridLocked && IsGridMidpoint(gs)) {
-            a = gs->hDivisions * gs->hPerDiv;
-            b = a / 2 + gs->hStart;
-        } else if (gs->gridLocked) {
-            a = gs->hStart + gs->hDivisions * gs->hPerDiv;
-        }
-        const bool ok = AssignNumber(call, fields, a) && AssignNumber(call, fields, b) &&
-                        AssignText(fields, HorizontalUnitName(gs));
-        return ok ? kScriptGoOn : kScriptStop;
-    }
-    if (ScriptWordIs(target, "VSCALE")) {
-        const int c = ChannelOf(fields.Number());
-        if (c < 0 || CWordFields::Bad()) return kScriptStop;
-        double a = gs->chanVPerDiv[c], b = gs->chanVCenter[c];
-        if (gs->gridLocked && IsGridMidpoint(gs)) {
-            a = gs->chanVDivisions[c] * gs->chanVPerDiv[c];
-        } else if (gs->gridLocked) {
-            const double half = gs->chanVDivisions[c] * gs->chanVPerDiv[c] / 2;
-            a = gs->chanVCenter[c] + half;
-            b = gs->chanVCenter[c] - half;
-        }
-        const bool ok =
-            AssignNumber(call, fields, a) && AssignNumber(call, fields, b) && AssignText(fields, gs->chanUnits[c]);
-        return ok ? kScriptGoOn : kScriptStop;
-    }
-    return kScriptStop;
+using GetHandler = int16_t (*)(stScriptCall& call, CWordFields& fields, tagGS* gs);
+
+// DISPLAYMODE var: 1 scope, 2 chart, 3 XY.
+int16_t GetDisplayMode(stScriptCall& call, CWordFields& fields, tagGS* gs) {
+    if (gs->displayMode > 2) return kScriptStop;
+    return AssignNumber(call, fields, gs->displayMode + 1.0) ? kScriptGoOn : kScriptStop;
 }
+
+int16_t GetHorizontalGrid(stScriptCall& call, CWordFields& fields, tagGS* gs) {
+    const bool ok = AssignNumber(call, fields, gs->hPerDiv) && AssignNumber(call, fields, gs->gridExtraValue);
+    return ok ? kScriptGoOn : kScriptStop;
+}
+
+int16_t GetVerticalGrid(stScriptCall& call, CWordFields& fields, tagGS* gs) {
+    const int c = ChannelOf(fields.Number());
+    if (c < 0 || CWordFields::Bad()) return kScriptStop;
+    const bool ok =
+        AssignNumber(call, fields, gs->chanVDivisions[c]) && AssignNumber(call, fields, gs->chanVOffsetDiv[c]);
+    return ok ? kScriptGoOn : kScriptStop;
+}
+
+// HSCALE a, b, unit$: per division and start, a range about a midpoint, or start and end.
+int16_t GetHorizontalScale(stScriptCall& call, CWordFields& fields, tagGS* gs) {
+    double a = gs->hPerDiv, b = gs->hStart;
+    if (gs->gridLocked && IsGridMidpoint(gs)) {
+        a = gs->hDivisions * gs->hPerDiv;
+        b = a / 2 + gs->hStart;
+    } else if (gs->gridLocked) {
+        a = gs->hStart + gs->hDivisions * gs->hPerDiv;
+    }
+    const bool ok = AssignNumber(call, fields, a) && AssignNumber(call, fields, b) &&
+                    AssignText(fields, HorizontalUnitName(gs));
+    return ok ? kScriptGoOn : kScriptStop;
+}
+
+// VSCALE channel, a, b, unit$: as HSCALE, for one channel.
+int16_t GetVerticalScale(stScriptCall& call, CWordFields& fields, tagGS* gs) {
+    const int c = ChannelOf(fields.Number());
+    if (c < 0 || CWordFields::Bad()) return kScriptStop;
+    double a = gs->chanVPerDiv[c], b = gs->chanVCenter[c];
+    if (gs->gridLocked && IsGridMidpoint(gs)) {
+        a = gs->chanVDivisions[c] * gs->chanVPerDiv[c];
+    } else if (gs->gridLocked) {
+        const double half = gs->chanVDivisions[c] * gs->chanVPerDiv[c] / 2;
+        a = gs->chanVCenter[c] + half;
+        b = gs->chanVCenter[c] - half;
+    }
+    const bool ok =
+        AssignNumber(call, fields, a) && AssignNumber(call, fields, b) && AssignText(fields, gs->chanUnits[c]);
+    return ok ? kScriptGoOn : kScriptStop;
+}
+
+// GET's targets on the script's graph; an unknown one fails.
+const stWordRow<GetHandler> kGetWithDocument[] = {
+    {"DISPLAYMODE", GetDisplayMode},
+    {"GRIDOPTIONS", [](stScriptCall& c, CWordFields& f, tagGS* gs) { return GetGridOptions(c, f, gs); }},
+    {"HGRID", GetHorizontalGrid},
+    {"VGRID", GetVerticalGrid},
+    {"HSCALE", GetHorizontalScale},
+    {"VSCALE", GetVerticalScale},
+};
 
 // ---- SET without a document ----
 
@@ -226,103 +242,122 @@ int16_t SetDialogText(CWordFields& fields) {
 // Tab stops further apart than a page is wide are no use and overflow the edit's twips.
 constexpr double kMaxTabInches = 100.0;
 
-// 1 when handled (*result set), 0 when the target needs a document or is unknown.
-bool SetWithoutDocument(CWordFields& fields, const char* target, int16_t* result) {
+using SetHandler = int16_t (*)(CWordFields& fields);
+
+// ReadConnectionStatus Enable | Disable: whether the unit library reports lost connections.
+int16_t SetReadConnectionStatus(CWordFields& fields) {
     char word[kScriptWordChars];
-    *result = kScriptGoOn;
-    if (ScriptWordIs(target, "ReadConnectionStatus")) {
-        fields.Word(word);
-        if (ScriptWordIs(word, "Enable") || ScriptWordIs(word, "Disable"))
-            SetReadStatusEnable(ScriptWordIs(word, "Enable") ? 1 : 0);
-        else
-            *result = kScriptStop;
-    } else if (ScriptWordIs(target, "FOLDER")) {
-        const char* at = fields.Position();
-        char folder[kScriptWordChars], var[kScriptWordChars];
-        CWordFields peek(at);
-        peek.Word(word);
-        if (ScriptWordIs(word, "PARENT")) {
-            SetCurrentDirectoryA("..\\");
-        } else if (ScriptWordIs(word, "WAVEMIND")) {
-            SetCurrentDirectoryA(g_app->szAppFolder);
-        } else {
-            fields.Text(folder);
-            if (CWordFields::Bad()) {
-                *result = kScriptStop;
-                return true;
-            }
-            const bool done = SetCurrentDirectoryA(folder) != 0;
-            if (fields.Word(var)) {
-                if (!IsNumericVariableName(var)) {
-                    *result = kScriptStop;
-                    return true;
-                }
-                AssignScriptNumericVariable(nullptr, var, done ? 1.0 : 0.0);
-            }
-        }
-    } else if (ScriptWordIs(target, "VISUALMODE")) {
-        fields.Word(word);
-        g_script.lessonButtonMode = ScriptWordIs(word, "GRAPHICS") ? 1 : 0;
-    } else if (ScriptWordIs(target, "HScaleLabel")) {
-        *result = SetKeyedText(fields, setHLabelText);
-    } else if (ScriptWordIs(target, "ErrorPromptText")) {
-        *result = SetKeyedText(fields, setMsgBoxText);
-    } else if (ScriptWordIs(target, "DialogMultiText")) {
-        fields.Number();
-        *result = SetKeyedText(fields, setMsgBoxText);
-    } else if (ScriptWordIs(target, "HintText")) {
-        *result = SetKeyedText(fields, SetToolbarHint);
-    } else if (ScriptWordIs(target, "DialogText")) {
-        *result = SetDialogText(fields);
-    } else if (ScriptWordIs(target, "JnlHint")) {
-        *result = SetKeyedText(fields, SetJournalHint, kNoSuchJournalKey);
-    } else if (ScriptWordIs(target, "HELPMENUITEM")) {
-        // id, path, the three flags; the last flag may be left out.
-        char path[kScriptWordChars];
-        const double id = fields.Number();
-        fields.Text(path);
-        const double a = fields.Number(), b = fields.Number();
-        const double c = CWordFields(fields.Position()).Word(word) ? fields.Number() : 0.0;
-        if (CWordFields::Bad() || !(id >= 0 && id <= 0xFFFF)) *result = kScriptStop;
-        else notify::SetHelpItem(static_cast<UINT>(id), path, a != 0, b != 0, c != 0);
-    } else if (ScriptWordIs(target, "TABSIZE")) {
-        // Inches between the journal's tab stops: the journals' setting, applied to the lesson's graph.
-        const double inches = fields.Number();
-        if (CWordFields::Bad() || !(inches > 0 && inches <= kMaxTabInches)) {
-            *result = kScriptStop;
-        } else {
-            JournalPrefs().tabSize = static_cast<float>(inches);
-            if (g_script.graph) JournalSetTabStops(g_script.graph, kJournalTabSizePreference);
-        }
-    } else if (ScriptWordIs(target, "BitmapImage")) {
-        // One of the unit library's seven button pictures from a file; a failed load keeps the old.
-        char path[kScriptWordChars];
-        const double slot = fields.Number();
-        fields.Text(path);
-        if (CWordFields::Bad() || !(slot >= 0 && slot < MLBMP_COUNT) || slot != std::floor(slot)) {
-            *result = kScriptStop;
-        } else if (!m_MLBitmap.LoadNewImage(static_cast<EMLBITMAP>(slot), path)) {
-            ShowTextError("Can't load image - %s.", path);
-            *result = kScriptStop;
-        }
-    } else if (ScriptWordIs(target, "WINDOWCAPTION")) {
-        char text[kScriptWordChars], caption[256];
-        fields.Text(text);
-        if (CWordFields::Bad()) {
-            *result = kScriptStop;
-            return true;
-        }
-        std::snprintf(caption, sizeof caption, "%s - %s", g_app->szAppTitle, text);
-        if (g_app->hwndFrame) SetWindowTextA(g_app->hwndFrame, caption);
-    } else if (ScriptWordIs(target, "KEYBOARDENTRY")) {
-        const double n = fields.Number();
-        if (CWordFields::Bad()) *result = kScriptStop;
-        else g_app->bMenusUnlocked = n >= 1.0 && n < 4294967296.0 ? static_cast<uint32_t>(n) : 0u;
-    } else {
-        return false;
-    }
-    return true;
+    fields.Word(word);
+    if (!ScriptWordIs(word, "Enable") && !ScriptWordIs(word, "Disable")) return kScriptStop;
+    SetReadStatusEnable(ScriptWordIs(word, "Enable") ? 1 : 0);
+    return kScriptGoOn;
 }
+
+// FOLDER PARENT | WAVEMIND | path [, var]: the current folder; var is 1 when a path was made current.
+int16_t SetFolder(CWordFields& fields) {
+    char word[kScriptWordChars];
+    const char* at = fields.Position();
+    char folder[kScriptWordChars], var[kScriptWordChars];
+    CWordFields peek(at);
+    peek.Word(word);
+    if (ScriptWordIs(word, "PARENT")) {
+        SetCurrentDirectoryA("..\\");
+    } else if (ScriptWordIs(word, "WAVEMIND")) {
+        SetCurrentDirectoryA(g_app->szAppFolder);
+    } else {
+        fields.Text(folder);
+        if (CWordFields::Bad()) return kScriptStop;
+        const bool done = SetCurrentDirectoryA(folder) != 0;
+        if (fields.Word(var)) {
+            if (!IsNumericVariableName(var)) return kScriptStop;
+            AssignScriptNumericVariable(nullptr, var, done ? 1.0 : 0.0);
+        }
+    }
+    return kScriptGoOn;
+}
+
+int16_t SetVisualMode(CWordFields& fields) {
+    char word[kScriptWordChars];
+    fields.Word(word);
+    g_script.lessonButtonMode = ScriptWordIs(word, "GRAPHICS") ? 1 : 0;
+    return kScriptGoOn;
+}
+
+// DialogMultiText n, key, text: the number is read and has no use.
+int16_t SetDialogMultiText(CWordFields& fields) {
+    fields.Number();
+    return SetKeyedText(fields, setMsgBoxText);
+}
+
+// HELPMENUITEM id, path, the three flags; the last flag may be left out.
+int16_t SetHelpMenuItem(CWordFields& fields) {
+    char word[kScriptWordChars], path[kScriptWordChars];
+    const double id = fields.Number();
+    fields.Text(path);
+    const double a = fields.Number(), b = fields.Number();
+    const double c = CWordFields(fields.Position()).Word(word) ? fields.Number() : 0.0;
+    if (CWordFields::Bad() || !(id >= 0 && id <= 0xFFFF)) return kScriptStop;
+    notify::SetHelpItem(static_cast<UINT>(id), path, a != 0, b != 0, c != 0);
+    return kScriptGoOn;
+}
+
+// TABSIZE inches: between the journal's tab stops; the journals' setting, applied to the lesson's graph.
+int16_t SetTabSize(CWordFields& fields) {
+    const double inches = fields.Number();
+    if (CWordFields::Bad() || !(inches > 0 && inches <= kMaxTabInches)) return kScriptStop;
+    JournalPrefs().tabSize = static_cast<float>(inches);
+    if (g_script.graph) JournalSetTabStops(g_script.graph, kJournalTabSizePreference);
+    return kScriptGoOn;
+}
+
+// BitmapImage slot, path: one of the unit library's seven button pictures from a file; a failed
+// load keeps the old.
+int16_t SetBitmapImage(CWordFields& fields) {
+    char path[kScriptWordChars];
+    const double slot = fields.Number();
+    fields.Text(path);
+    if (CWordFields::Bad() || !(slot >= 0 && slot < MLBMP_COUNT) || slot != std::floor(slot)) return kScriptStop;
+    if (!m_MLBitmap.LoadNewImage(static_cast<EMLBITMAP>(slot), path)) {
+        ShowTextError("Can't load image - %s.", path);
+        return kScriptStop;
+    }
+    return kScriptGoOn;
+}
+
+// WINDOWCAPTION text: the frame's caption, after the program's title.
+int16_t SetWindowCaption(CWordFields& fields) {
+    char text[kScriptWordChars], caption[256];
+    fields.Text(text);
+    if (CWordFields::Bad()) return kScriptStop;
+    std::snprintf(caption, sizeof caption, "%s - %s", g_app->szAppTitle, text);
+    if (g_app->hwndFrame) SetWindowTextA(g_app->hwndFrame, caption);
+    return kScriptGoOn;
+}
+
+int16_t SetKeyboardEntry(CWordFields& fields) {
+    const double n = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    g_app->bMenusUnlocked = n >= 1.0 && n < 4294967296.0 ? static_cast<uint32_t>(n) : 0u;
+    return kScriptGoOn;
+}
+
+// SET's targets that need no document.
+const stWordRow<SetHandler> kSetWithoutDocument[] = {
+    {"ReadConnectionStatus", SetReadConnectionStatus},
+    {"FOLDER", SetFolder},
+    {"VISUALMODE", SetVisualMode},
+    {"HScaleLabel", [](CWordFields& f) { return SetKeyedText(f, setHLabelText); }},
+    {"ErrorPromptText", [](CWordFields& f) { return SetKeyedText(f, setMsgBoxText); }},
+    {"DialogMultiText", SetDialogMultiText},
+    {"HintText", [](CWordFields& f) { return SetKeyedText(f, SetToolbarHint); }},
+    {"DialogText", SetDialogText},
+    {"JnlHint", [](CWordFields& f) { return SetKeyedText(f, SetJournalHint, kNoSuchJournalKey); }},
+    {"HELPMENUITEM", SetHelpMenuItem},
+    {"TABSIZE", SetTabSize},
+    {"BitmapImage", SetBitmapImage},
+    {"WINDOWCAPTION", SetWindowCaption},
+    {"KEYBOARDENTRY", SetKeyboardEntry},
+};
 
 // ---- SET with a document ----
 
@@ -707,67 +742,83 @@ int16_t SetPictureFile(CWordFields& fields) {
     return kScriptGoOn;
 }
 
-int16_t SetWithDocument(CWordFields& fields, const char* target, tagGS* gs) {
-    if (ScriptWordIs(target, "WAVEDATA")) return SetWaveData(fields, gs);
-    if (ScriptWordIs(target, "RANGEBAR")) return SetRangeBar(fields, gs);
-    if (ScriptWordIs(target, "PICTFILE")) return SetPictureFile(fields);
-    if (ScriptWordIs(target, "HCURSOR")) {
-        const double f = HorizontalFactor(gs);
-        const double a = fields.Number() * f, b = fields.Number() * f;
-        if (CWordFields::Bad()) return kScriptStop;
-        gs->selStart = a;
-        gs->selEnd = b;
-        if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
-        notify::UpdateGraphEditMenus(gs);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(target, "WINDOW")) return SetWindowPosition(fields, gs);
-    if (ScriptWordIs(target, "PLOTTYPE")) return SetPlotType(fields, gs);
-    if (ScriptWordIs(target, "HSCALE")) return SetHorizontalScale(fields, gs);
-    if (ScriptWordIs(target, "GRIDOPTIONS")) return SetGridOptions(fields, gs);
-    if (ScriptWordIs(target, "MARKER")) return SetMarker(fields, gs);
-    if (ScriptWordIs(target, "MEASUREMENT")) return SetMeasureBox(fields, gs, false);
-    if (ScriptWordIs(target, "MEASUREMENTCHANNEL")) return SetMeasureBox(fields, gs, true);
-    if (ScriptWordIs(target, "MEASUREMENTROWS")) return SetMeasureRows(fields, gs);
-    if (ScriptWordIs(target, "HGRID")) return SetHorizontalGrid(fields, gs);
-    if (ScriptWordIs(target, "VGRID")) return SetVerticalGrid(fields, gs);
-    if (ScriptWordIs(target, "HOFFSET")) {
-        const double t = fields.Number() * HorizontalFactor(gs);
-        if (CWordFields::Bad()) return kScriptStop;
-        gs->hStart = ClampedStart(gs, t);
-        Refresh(gs);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(target, "VSCALE")) return SetVerticalScale(fields, gs);
-    if (ScriptWordIs(target, "VOFFSET")) {
-        const double v = fields.Number();
-        const int slot = SelectedChannel(gs);
-        if (CWordFields::Bad() || slot < 0) return kScriptStop;
-        gs->chanVCenter[slot] = v;
-        Refresh(gs);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(target, "CHANNEL")) return SetChannel(fields, gs);
-    if (ScriptWordIs(target, "WAVECOLOR")) return SetWaveColor(fields, gs);
-    if (ScriptWordIs(target, "PRECISION")) {
-        char word[kScriptWordChars];
-        fields.Word(word);
-        const int c = ChannelOf(fields.Number());
-        const double digits = fields.Number();
-        if (CWordFields::Bad() || c < 0 || !(digits >= 0 && digits <= 15)) return kScriptStop;
-        if (ScriptWordIs(word, "VSCALE")) gs->chanDecimals[c] = static_cast<uint16_t>(digits);
-        else if (ScriptWordIs(word, "HSCALE")) gs->precisionDigits = static_cast<uint16_t>(digits);
-        Refresh(gs);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(target, "PASTEINTERPOLATE")) {
-        char word[kScriptWordChars];
-        fields.Word(word);
-        g_app->bInterpolatePaste = ScriptWordIs(word, "ON") ? 1 : 0;
-        return kScriptGoOn;
-    }
-    return kScriptStop;
+using DocumentSetHandler = int16_t (*)(CWordFields& fields, tagGS* gs);
+
+// HCURSOR a, b: the selection, in the axis' display unit.
+int16_t SetHorizontalCursors(CWordFields& fields, tagGS* gs) {
+    const double f = HorizontalFactor(gs);
+    const double a = fields.Number() * f, b = fields.Number() * f;
+    if (CWordFields::Bad()) return kScriptStop;
+    gs->selStart = a;
+    gs->selEnd = b;
+    if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+    notify::UpdateGraphEditMenus(gs);
+    return kScriptGoOn;
 }
+
+// HOFFSET t: the view starts at t, in the axis' display unit.
+int16_t SetHorizontalOffset(CWordFields& fields, tagGS* gs) {
+    const double t = fields.Number() * HorizontalFactor(gs);
+    if (CWordFields::Bad()) return kScriptStop;
+    gs->hStart = ClampedStart(gs, t);
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+// VOFFSET v: the selected channel's centre.
+int16_t SetVerticalOffset(CWordFields& fields, tagGS* gs) {
+    const double v = fields.Number();
+    const int slot = SelectedChannel(gs);
+    if (CWordFields::Bad() || slot < 0) return kScriptStop;
+    gs->chanVCenter[slot] = v;
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+// PRECISION VSCALE | HSCALE, channel, digits.
+int16_t SetPrecision(CWordFields& fields, tagGS* gs) {
+    char word[kScriptWordChars];
+    fields.Word(word);
+    const int c = ChannelOf(fields.Number());
+    const double digits = fields.Number();
+    if (CWordFields::Bad() || c < 0 || !(digits >= 0 && digits <= 15)) return kScriptStop;
+    if (ScriptWordIs(word, "VSCALE")) gs->chanDecimals[c] = static_cast<uint16_t>(digits);
+    else if (ScriptWordIs(word, "HSCALE")) gs->precisionDigits = static_cast<uint16_t>(digits);
+    Refresh(gs);
+    return kScriptGoOn;
+}
+
+int16_t SetPasteInterpolate(CWordFields& fields, tagGS*) {
+    char word[kScriptWordChars];
+    fields.Word(word);
+    g_app->bInterpolatePaste = ScriptWordIs(word, "ON") ? 1 : 0;
+    return kScriptGoOn;
+}
+
+// SET's targets on the script's graph; an unknown one fails.
+const stWordRow<DocumentSetHandler> kSetWithDocument[] = {
+    {"WAVEDATA", SetWaveData},
+    {"RANGEBAR", SetRangeBar},
+    {"PICTFILE", [](CWordFields& f, tagGS*) { return SetPictureFile(f); }},
+    {"HCURSOR", SetHorizontalCursors},
+    {"WINDOW", SetWindowPosition},
+    {"PLOTTYPE", SetPlotType},
+    {"HSCALE", SetHorizontalScale},
+    {"GRIDOPTIONS", SetGridOptions},
+    {"MARKER", SetMarker},
+    {"MEASUREMENT", [](CWordFields& f, tagGS* gs) { return SetMeasureBox(f, gs, false); }},
+    {"MEASUREMENTCHANNEL", [](CWordFields& f, tagGS* gs) { return SetMeasureBox(f, gs, true); }},
+    {"MEASUREMENTROWS", SetMeasureRows},
+    {"HGRID", SetHorizontalGrid},
+    {"VGRID", SetVerticalGrid},
+    {"HOFFSET", SetHorizontalOffset},
+    {"VSCALE", SetVerticalScale},
+    {"VOFFSET", SetVerticalOffset},
+    {"CHANNEL", SetChannel},
+    {"WAVECOLOR", SetWaveColor},
+    {"PRECISION", SetPrecision},
+    {"PASTEINTERPOLATE", SetPasteInterpolate},
+};
 
 // ---- EDIT ----
 
@@ -801,51 +852,105 @@ void ClearAllChannels(tagGS* gs) {
     }
 }
 
-int16_t Edit(const char* target, tagGS* gs) {
-    const int slot = SelectedChannel(gs);
-    const bool selection = gs->selStart != gs->selEnd;
-    tagGS* clip = g_app->gsClipboard;
-    if (ScriptWordIs(target, "SELECTALL")) {
-        gs->selStart = WholeLength(gs);
-        gs->selEnd = 0;
-        notify::UpdateGraphEditMenus(gs);
-    } else if (ScriptWordIs(target, "DUPLICATE")) {
-        int fresh = -1;
-        if (slot < 0 || !NewChannelSlot(gs, &fresh)) return kScriptStop;
-        const double t0 = selection ? gs->selStart : 0.0, t1 = selection ? gs->selEnd : WholeLength(gs);
-        if (!DuplicateChannelRange(gs, slot, t0, t1, fresh)) DeleteChannelData(gs, fresh);
-        RebuildChannelItems(gs);
-    } else if (ScriptWordIs(target, "CUT") || ScriptWordIs(target, "CLEAR")) {
-        if (slot < 0 || !selection) return kScriptGoOn;
-        const bool cut = ScriptWordIs(target, "CUT");
-        SaveUndo(gs, slot, kUndoCut, cut ? "Undo Cut" : "Undo Clear");
-        if (cut && clip) CopyChannelRange(gs, slot, gs->selStart, gs->selEnd, clip);
-        DeleteChannelRange(gs, slot, gs->selStart, gs->selEnd);
-    } else if (ScriptWordIs(target, "COPY")) {
-        if (slot >= 0 && selection && clip) CopyChannelRange(gs, slot, gs->selStart, gs->selEnd, clip);
-        return kScriptGoOn;
-    } else if (ScriptWordIs(target, "PASTE")) {
-        if (!AnySlotInUse(gs)) {
-            ClearUndo();
-            PasteIntoNewSlot(gs, clip);
-        } else if (slot >= 0 && clip) {
-            SaveUndo(gs, slot, kUndoPaste, "Undo Paste");
-            if (selection) DeleteChannelRange(gs, slot, gs->selStart, gs->selEnd);
-            PasteChannelRange(clip, gs, slot, std::fmin(gs->selStart, gs->selEnd));
-        }
-        RebuildChannelItems(gs);
-    } else if (ScriptWordIs(target, "INSERT")) {
-        PasteIntoNewSlot(gs, clip);
-        RebuildChannelItems(gs);
-    } else if (ScriptWordIs(target, "CLEARALL")) {
-        if (!selection) return kScriptGoOn;
-        ClearAllChannels(gs);
-    } else if (ScriptWordIs(target, "REMOVE")) {
-        if (slot >= 0) DeleteChannelData(gs, slot);
-        RebuildChannelItems(gs);
-    } else {
-        return kScriptStop;
+// What the graph's Edit word found: the selected channel, whether a range is selected, the clipboard.
+struct stEditCall {
+    tagGS* gs;
+    int slot;
+    bool selection;
+    tagGS* clip;
+};
+
+// What an edit did: nothing to show, a change to show, or a refusal.
+enum class EditResult { Unchanged, Changed, Refused };
+using EditHandler = EditResult (*)(const stEditCall& e);
+
+EditResult EditSelectAll(const stEditCall& e) {
+    e.gs->selStart = WholeLength(e.gs);
+    e.gs->selEnd = 0;
+    notify::UpdateGraphEditMenus(e.gs);
+    return EditResult::Changed;
+}
+
+// DUPLICATE: the selected range, or the whole channel, into a new slot.
+EditResult EditDuplicate(const stEditCall& e) {
+    tagGS* gs = e.gs;
+    int fresh = -1;
+    if (e.slot < 0 || !NewChannelSlot(gs, &fresh)) return EditResult::Refused;
+    const double t0 = e.selection ? gs->selStart : 0.0, t1 = e.selection ? gs->selEnd : WholeLength(gs);
+    if (!DuplicateChannelRange(gs, e.slot, t0, t1, fresh)) DeleteChannelData(gs, fresh);
+    RebuildChannelItems(gs);
+    return EditResult::Changed;
+}
+
+// CUT and CLEAR: the selected range goes, with undo; CUT copies it to the clipboard first.
+EditResult EditCutOrClear(const stEditCall& e, bool cut) {
+    tagGS* gs = e.gs;
+    if (e.slot < 0 || !e.selection) return EditResult::Unchanged;
+    SaveUndo(gs, e.slot, kUndoCut, cut ? "Undo Cut" : "Undo Clear");
+    if (cut && e.clip) CopyChannelRange(gs, e.slot, gs->selStart, gs->selEnd, e.clip);
+    DeleteChannelRange(gs, e.slot, gs->selStart, gs->selEnd);
+    return EditResult::Changed;
+}
+
+EditResult EditCopy(const stEditCall& e) {
+    tagGS* gs = e.gs;
+    if (e.slot >= 0 && e.selection && e.clip) CopyChannelRange(gs, e.slot, gs->selStart, gs->selEnd, e.clip);
+    return EditResult::Unchanged;
+}
+
+// PASTE: into a new slot when no slot is in use, else over the selection of the selected channel.
+EditResult EditPaste(const stEditCall& e) {
+    tagGS* gs = e.gs;
+    if (!AnySlotInUse(gs)) {
+        ClearUndo();
+        PasteIntoNewSlot(gs, e.clip);
+    } else if (e.slot >= 0 && e.clip) {
+        SaveUndo(gs, e.slot, kUndoPaste, "Undo Paste");
+        if (e.selection) DeleteChannelRange(gs, e.slot, gs->selStart, gs->selEnd);
+        PasteChannelRange(e.clip, gs, e.slot, std::fmin(gs->selStart, gs->selEnd));
     }
+    RebuildChannelItems(gs);
+    return EditResult::Changed;
+}
+
+EditResult EditInsert(const stEditCall& e) {
+    PasteIntoNewSlot(e.gs, e.clip);
+    RebuildChannelItems(e.gs);
+    return EditResult::Changed;
+}
+
+EditResult EditClearAll(const stEditCall& e) {
+    if (!e.selection) return EditResult::Unchanged;
+    ClearAllChannels(e.gs);
+    return EditResult::Changed;
+}
+
+EditResult EditRemove(const stEditCall& e) {
+    if (e.slot >= 0) DeleteChannelData(e.gs, e.slot);
+    RebuildChannelItems(e.gs);
+    return EditResult::Changed;
+}
+
+// EDIT's targets: the channel edits of the Edit menu.
+const stWordRow<EditHandler> kEditWords[] = {
+    {"SELECTALL", EditSelectAll},
+    {"DUPLICATE", EditDuplicate},
+    {"CUT", [](const stEditCall& e) { return EditCutOrClear(e, true); }},
+    {"CLEAR", [](const stEditCall& e) { return EditCutOrClear(e, false); }},
+    {"COPY", EditCopy},
+    {"PASTE", EditPaste},
+    {"INSERT", EditInsert},
+    {"CLEARALL", EditClearAll},
+    {"REMOVE", EditRemove},
+};
+
+int16_t Edit(const char* target, tagGS* gs) {
+    const auto* row = FindWordRow(kEditWords, target);
+    if (!row) return kScriptStop;
+    const stEditCall e{gs, SelectedChannel(gs), gs->selStart != gs->selEnd, g_app->gsClipboard};
+    const EditResult result = row->run(e);
+    if (result == EditResult::Refused) return kScriptStop;
+    if (result == EditResult::Unchanged) return kScriptGoOn;
     Refresh(gs);
     notify::UpdateGraphEditMenus(gs);
     return kScriptGoOn;
@@ -870,18 +975,19 @@ int16_t ScriptWordGet(stScriptCall& call) {
     }
     tagGS* gs = g_script.graph;
     if (!gs) return ScriptWordIs(target, "DISPLAYMODE") ? kScriptStop : kScriptGoOn;
-    return GetWithDocument(call, fields, target, gs);
+    if (const auto* row = FindWordRow(kGetWithDocument, target)) return row->run(call, fields, gs);
+    return kScriptStop;
 }
 
 int16_t ScriptWordSet(stScriptCall& call) {
     CWordFields fields(call.rest);
     char target[kScriptWordChars];
     if (!fields.Word(target)) return kScriptStop;
-    int16_t result = kScriptGoOn;
-    if (SetWithoutDocument(fields, target, &result)) return result;
+    if (const auto* row = FindWordRow(kSetWithoutDocument, target)) return row->run(fields);
     tagGS* gs = g_script.graph;
     if (!gs) return kScriptGoOn;
-    return SetWithDocument(fields, target, gs);
+    if (const auto* row = FindWordRow(kSetWithDocument, target)) return row->run(fields, gs);
+    return kScriptStop;
 }
 
 int16_t ScriptWordEdit(stScriptCall& call) {

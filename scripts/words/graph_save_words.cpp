@@ -2,6 +2,7 @@
 // through the graph file writer, with or without the save dialog. The executor's other words
 // are in graph_words.cpp.
 #include "scripts/words/word_fields.h"
+#include "scripts/words/word_table.h"
 #include "scripts/words/graph_words.h"
 #include "base/app.h"
 #include "common/tagGS.h"
@@ -119,6 +120,24 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     return kScriptGoOn;
 }
 
+// PRINTGRAPH: the active graph window prints, as File > Print would (the start-up script has no
+// graph of its own).
+int16_t WordPrintGraph(stScriptCall&, tagGS* gs, CWordFields&) {
+    tagGS* active = g_app && g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
+    CDialogWaitCursor off;
+    PrintGraph(active ? g_app->hwndActiveGraph : gs->hwnd, active ? active : gs);
+    return kScriptGoOn;
+}
+
+using SaveWordHandler = int16_t (*)(stScriptCall& call, tagGS* gs, CWordFields& fields);
+
+// The words on the graph being saved: the script's own, or the active one for the start-up script.
+const stWordRow<SaveWordHandler> kSaveWords[] = {
+    {"SAVE", WordSave},
+    {"SAVECOPY", WordSaveCopy},
+    {"PRINTGRAPH", WordPrintGraph},
+};
+
 }  // namespace
 
 int16_t ExecGraphStatement(stScriptCall& call, const char* word, int* handled) {
@@ -126,22 +145,9 @@ int16_t ExecGraphStatement(stScriptCall& call, const char* word, int* handled) {
     tagGS* gs = SavingGraph();
     if (!gs) return kScriptGoOn;
     CWordFields fields(call.rest);
-    if (ScriptWordIs(word, "SAVE")) {
+    if (const auto* row = FindWordRow(kSaveWords, word)) {
         *handled = 1;
-        return WordSave(call, gs, fields);
-    }
-    if (ScriptWordIs(word, "SAVECOPY")) {
-        *handled = 1;
-        return WordSaveCopy(call, gs, fields);
-    }
-    if (ScriptWordIs(word, "PRINTGRAPH")) {
-        // The active graph window prints, as File > Print would (the start-up script has no
-        // graph of its own).
-        *handled = 1;
-        tagGS* active = g_app && g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
-        CDialogWaitCursor off;
-        PrintGraph(active ? g_app->hwndActiveGraph : gs->hwnd, active ? active : gs);
-        return kScriptGoOn;
+        return row->run(call, gs, fields);
     }
     // The other words act on the script's own graph only.
     if (g_script.graph) return ExecGraphWord(call, g_script.graph, word, fields, handled);

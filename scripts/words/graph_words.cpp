@@ -3,6 +3,7 @@
 // current folder, renaming and closing the graph.
 #include "scripts/words/graph_words.h"
 #include "scripts/words/word_fields.h"
+#include "scripts/words/word_table.h"
 #include "base/app.h"
 #include "base/lesson.h"
 #include "common/tagGS.h"
@@ -148,17 +149,29 @@ int16_t ClipboardValue(tagGS* gs, CWordFields& fields, bool append) {
     return kScriptGoOn;
 }
 
+using ClipboardHandler = int16_t (*)(tagGS* gs, CWordFields& fields);
+
+// A clipboard word without fields; what the copy answers is not the statement's result.
+template <auto Copy>
+int16_t ClipboardAction(tagGS* gs, CWordFields&) {
+    Copy(gs);
+    return kScriptGoOn;
+}
+
+const stWordRow<ClipboardHandler> kClipboardWords[] = {
+    {"COPYGRAPH", ClipboardAction<CopyGraphToClipboard>},
+    {"COPYWAVEDATA", ClipboardAction<CopySelectionTextToClipboard>},
+    {"APPENDWAVEDATA", ClipboardAction<AppendGraphTextToClipboard>},
+    {"COPYMEASUREMENTS", ClipboardAction<CopyMeasurementsToClipboard>},
+    {"WRITE", [](tagGS* gs, CWordFields& f) { return ClipboardValue(gs, f, false); }},
+    {"APPEND", [](tagGS* gs, CWordFields& f) { return ClipboardValue(gs, f, true); }},
+};
+
 int16_t ClipboardWord(const stScriptCall& call, tagGS* gs, CWordFields& fields) {
     char word[kScriptWordChars];
     fields.Word(word);
-    if (ScriptWordIs(word, "COPYGRAPH")) CopyGraphToClipboard(gs);
-    else if (ScriptWordIs(word, "COPYWAVEDATA")) CopySelectionTextToClipboard(gs);
-    else if (ScriptWordIs(word, "APPENDWAVEDATA")) AppendGraphTextToClipboard(gs);
-    else if (ScriptWordIs(word, "COPYMEASUREMENTS")) CopyMeasurementsToClipboard(gs);
-    else if (ScriptWordIs(word, "WRITE")) return ClipboardValue(gs, fields, false);
-    else if (ScriptWordIs(word, "APPEND")) return ClipboardValue(gs, fields, true);
-    else return GraphWordError(call, "CLIPBOARD");
-    return kScriptGoOn;
+    if (const auto* row = FindWordRow(kClipboardWords, word)) return row->run(gs, fields);
+    return GraphWordError(call, "CLIPBOARD");
 }
 
 // RENAME text: the graph's title and window text, a colon being no part of a file name.
@@ -184,55 +197,80 @@ void CloseActiveGraph() {
     for (int i = 0; i < 4; ++i) g_script.permissions[kept[i]] = before[i];
 }
 
-// The words without fields, or with one number or text, on markers and the display.
-int16_t MarkerWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled) {
-    *handled = 1;
+using GraphWordHandler = int16_t (*)(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields);
+
+// ---- Markers ----
+
+int16_t NameAppendMarker(stScriptCall&, tagGS* gs, const char*, CWordFields& fields) {
     char text[kScriptWordChars];
-    if (ScriptWordIs(word, "NAMEAPPENDMARKER")) {
-        fields.Text(text);
-        if (CWordFields::Bad()) return kScriptStop;
-        if (gs->markerManager) AddMarkerLabelPreset(gs->markerManager, kMarkerAppend, text, 0);
-    } else if (ScriptWordIs(word, "REWIND")) {
-        EraseLastSegment(gs);
-    } else if (ScriptWordIs(word, "INSERTMARKER")) {
-        fields.Text(text);
-        if (CWordFields::Bad()) return kScriptStop;
-        InsertScriptMarker(gs, text);
-    } else if (ScriptWordIs(word, "RENAMEMARKER")) {
-        const double number = fields.Number();
-        fields.Text(text);
-        if (CWordFields::Bad()) return kScriptStop;
-        RenameScriptMarker(gs, number, text);
-    } else if (ScriptWordIs(word, "DELETEMARKER")) {
-        const double number = fields.Number();
-        if (CWordFields::Bad()) return kScriptStop;
-        DeleteScriptMarker(gs, number);
-    } else if (ScriptWordIs(word, "CLEARALLMARKERS")) {
-        if (HasMarkers(gs)) ClearAllMarkers(gs);
-    } else if (ScriptWordIs(word, "GETCURRENTMARKERNUMBER")) {
-        fields.Word(text);
-        if (!IsNumericVariableName(text)) return kScriptStop;
-        const double number = HasMarkers(gs) ? GetCurrentMarkerNumber(gs->markers) : -1.0;
-        AssignScriptNumericVariable(call.frame, text, number);
-    } else if (ScriptWordIs(word, "ENABLEMARKERMENU")) {
-        const double mode = fields.Number();
-        if (CWordFields::Bad()) return kScriptStop;
-        SetMarkerMenuMode(gs, static_cast<uint32_t>(static_cast<int32_t>(mode)));
-    } else if (ScriptWordIs(word, "ENABLEWAVEFORMREGIONRESIZE")) {
-        const double on = fields.Number();
-        if (CWordFields::Bad()) return kScriptStop;
-        gs->waveformRegionResize = static_cast<uint32_t>(static_cast<int32_t>(on));
-    } else {
-        *handled = 0;
-    }
+    fields.Text(text);
+    if (CWordFields::Bad()) return kScriptStop;
+    if (gs->markerManager) AddMarkerLabelPreset(gs->markerManager, kMarkerAppend, text, 0);
     return kScriptGoOn;
 }
 
+int16_t Rewind(stScriptCall&, tagGS* gs, const char*, CWordFields&) {
+    EraseLastSegment(gs);
+    return kScriptGoOn;
+}
+
+int16_t InsertMarkerWord(stScriptCall&, tagGS* gs, const char*, CWordFields& fields) {
+    char text[kScriptWordChars];
+    fields.Text(text);
+    if (CWordFields::Bad()) return kScriptStop;
+    InsertScriptMarker(gs, text);
+    return kScriptGoOn;
+}
+
+int16_t RenameMarkerWord(stScriptCall&, tagGS* gs, const char*, CWordFields& fields) {
+    char text[kScriptWordChars];
+    const double number = fields.Number();
+    fields.Text(text);
+    if (CWordFields::Bad()) return kScriptStop;
+    RenameScriptMarker(gs, number, text);
+    return kScriptGoOn;
+}
+
+int16_t DeleteMarkerWord(stScriptCall&, tagGS* gs, const char*, CWordFields& fields) {
+    const double number = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    DeleteScriptMarker(gs, number);
+    return kScriptGoOn;
+}
+
+int16_t ClearAllMarkersWord(stScriptCall&, tagGS* gs, const char*, CWordFields&) {
+    if (HasMarkers(gs)) ClearAllMarkers(gs);
+    return kScriptGoOn;
+}
+
+// GETCURRENTMARKERNUMBER var: the current marker's number, -1 without markers.
+int16_t GetCurrentMarkerNumberWord(stScriptCall& call, tagGS* gs, const char*, CWordFields& fields) {
+    char text[kScriptWordChars];
+    fields.Word(text);
+    if (!IsNumericVariableName(text)) return kScriptStop;
+    const double number = HasMarkers(gs) ? GetCurrentMarkerNumber(gs->markers) : -1.0;
+    AssignScriptNumericVariable(call.frame, text, number);
+    return kScriptGoOn;
+}
+
+int16_t EnableMarkerMenu(stScriptCall&, tagGS* gs, const char*, CWordFields& fields) {
+    const double mode = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    SetMarkerMenuMode(gs, static_cast<uint32_t>(static_cast<int32_t>(mode)));
+    return kScriptGoOn;
+}
+
+int16_t EnableWaveformRegionResize(stScriptCall&, tagGS* gs, const char*, CWordFields& fields) {
+    const double on = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    gs->waveformRegionResize = static_cast<uint32_t>(static_cast<int32_t>(on));
+    return kScriptGoOn;
+}
+
+// ---- Lines and dots on the plot ----
+
 // PLOTDOT size, colour, x, y and PLOTLINE width, colour, x1, y1, x2, y2.
-int16_t PlotWord(tagGS* gs, const char* word, CWordFields& fields, int* handled) {
-    const bool dot = ScriptWordIs(word, "PLOTDOT");
-    if (!dot && !ScriptWordIs(word, "PLOTLINE")) return kScriptGoOn;
-    *handled = 1;
+int16_t PlotWord(tagGS* gs, bool dot, CWordFields& fields) {
     char colour[kScriptWordChars];
     const double size = fields.Number();
     fields.Text(colour);
@@ -258,71 +296,109 @@ int16_t DisplayWord(const stScriptCall& call, tagGS* gs, CWordFields& fields) {
     return GraphWordError(call, "DISPLAY");
 }
 
-// The display, message, clipboard, folder and window words.
-int16_t ViewWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled) {
-    *handled = 1;
+// ---- The display, message, clipboard, folder and window words ----
+
+// UPDATE [MMTS | NONPLOT | PLOT].
+int16_t UpdateWord(stScriptCall&, tagGS* gs, const char*, CWordFields& fields) {
     char text[kScriptWordChars];
-    if (ScriptWordIs(word, "UPDATE")) {
-        fields.Word(text);
-        UpdateGraph(gs, text);
-    } else if (ScriptWordIs(word, "REFRESHGRAPH")) {
-        if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
-    } else if (ScriptWordIs(word, "DISPLAYSTRING")) {
-        fields.Text(text);
-        if (CWordFields::Bad()) return kScriptStop;
-        ShowInformation(text);
-    } else if (ScriptWordIs(word, "DISPLAYNUMBER")) {
-        const double value = fields.Number();
-        if (CWordFields::Bad()) return kScriptStop;
-        measure::FormatValue(text, sizeof text, value, 9);
-        ShowInformation(text);
-    } else if (ScriptWordIs(word, "COMPARE")) {
-        CompareWaveforms(gs);
-    } else if (ScriptWordIs(word, "AUTOHORIZ")) {
-        SetSegmentTimeScale(gs, static_cast<uint16_t>(gs->selectedChan));
-    } else if (ScriptWordIs(word, "AUTOSCALE")) {
-        return ScaleWord(call, gs, word, fields, 1);
-    } else if (ScriptWordIs(word, "TILE")) {
-        return ScaleWord(call, gs, word, fields, 0);
-    } else if (ScriptWordIs(word, "OVERLAP")) {
-        OverlapWaveforms(gs);
-    } else if (ScriptWordIs(word, "RESETCHART")) {
-        ResetChartDisplay(gs);
-    } else if (ScriptWordIs(word, "CLIPBOARD")) {
-        return ClipboardWord(call, gs, fields);
-    } else if (ScriptWordIs(word, "SAVECURRENTFOLDER")) {
-        GetCurrentDirectoryA(sizeof g_app->szSavedFolder, g_app->szSavedFolder);
-    } else if (ScriptWordIs(word, "RESTORECURRENTFOLDER")) {
-        SetCurrentDirectoryA(g_app->szSavedFolder);
-    } else if (ScriptWordIs(word, "RENAME")) {
-        fields.Text(text);
-        if (CWordFields::Bad()) return kScriptStop;
-        RenameGraph(gs, text);
-    } else if (ScriptWordIs(word, "CLOSEGRAPH")) {
-        CloseActiveGraph();
-    } else if (ScriptWordIs(word, "DISPLAY")) {
-        return DisplayWord(call, gs, fields);
-    } else {
-        *handled = 0;
-    }
+    fields.Word(text);
+    UpdateGraph(gs, text);
     return kScriptGoOn;
 }
+
+int16_t RefreshGraph(stScriptCall&, tagGS* gs, const char*, CWordFields&) {
+    if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
+    return kScriptGoOn;
+}
+
+int16_t DisplayString(stScriptCall&, tagGS*, const char*, CWordFields& fields) {
+    char text[kScriptWordChars];
+    fields.Text(text);
+    if (CWordFields::Bad()) return kScriptStop;
+    ShowInformation(text);
+    return kScriptGoOn;
+}
+
+int16_t DisplayNumber(stScriptCall&, tagGS*, const char*, CWordFields& fields) {
+    char text[kScriptWordChars];
+    const double value = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    measure::FormatValue(text, sizeof text, value, 9);
+    ShowInformation(text);
+    return kScriptGoOn;
+}
+
+// A word that acts on the graph alone, with no fields.
+template <auto Act>
+int16_t GraphAction(stScriptCall&, tagGS* gs, const char*, CWordFields&) {
+    Act(gs);
+    return kScriptGoOn;
+}
+
+void AutoHorizontal(tagGS* gs) { SetSegmentTimeScale(gs, static_cast<uint16_t>(gs->selectedChan)); }
+
+int16_t SaveCurrentFolder(stScriptCall&, tagGS*, const char*, CWordFields&) {
+    GetCurrentDirectoryA(sizeof g_app->szSavedFolder, g_app->szSavedFolder);
+    return kScriptGoOn;
+}
+
+int16_t RestoreCurrentFolder(stScriptCall&, tagGS*, const char*, CWordFields&) {
+    SetCurrentDirectoryA(g_app->szSavedFolder);
+    return kScriptGoOn;
+}
+
+int16_t RenameWord(stScriptCall&, tagGS* gs, const char*, CWordFields& fields) {
+    char text[kScriptWordChars];
+    fields.Text(text);
+    if (CWordFields::Bad()) return kScriptStop;
+    RenameGraph(gs, text);
+    return kScriptGoOn;
+}
+
+int16_t CloseGraphWord(stScriptCall&, tagGS*, const char*, CWordFields&) {
+    CloseActiveGraph();
+    return kScriptGoOn;
+}
+
+// The executor's words on the script's graph, other than the saving and button words.
+const stWordRow<GraphWordHandler> kGraphWords[] = {
+    {"NAMEAPPENDMARKER", NameAppendMarker},
+    {"REWIND", Rewind},
+    {"INSERTMARKER", InsertMarkerWord},
+    {"RENAMEMARKER", RenameMarkerWord},
+    {"DELETEMARKER", DeleteMarkerWord},
+    {"CLEARALLMARKERS", ClearAllMarkersWord},
+    {"GETCURRENTMARKERNUMBER", GetCurrentMarkerNumberWord},
+    {"ENABLEMARKERMENU", EnableMarkerMenu},
+    {"ENABLEWAVEFORMREGIONRESIZE", EnableWaveformRegionResize},
+    {"PLOTDOT", [](stScriptCall&, tagGS* gs, const char*, CWordFields& f) { return PlotWord(gs, true, f); }},
+    {"PLOTLINE", [](stScriptCall&, tagGS* gs, const char*, CWordFields& f) { return PlotWord(gs, false, f); }},
+    {"UPDATE", UpdateWord},
+    {"REFRESHGRAPH", RefreshGraph},
+    {"DISPLAYSTRING", DisplayString},
+    {"DISPLAYNUMBER", DisplayNumber},
+    {"COMPARE", GraphAction<CompareWaveforms>},
+    {"AUTOHORIZ", GraphAction<AutoHorizontal>},
+    {"AUTOSCALE", [](stScriptCall& c, tagGS* gs, const char* w, CWordFields& f) { return ScaleWord(c, gs, w, f, 1); }},
+    {"TILE", [](stScriptCall& c, tagGS* gs, const char* w, CWordFields& f) { return ScaleWord(c, gs, w, f, 0); }},
+    {"OVERLAP", GraphAction<OverlapWaveforms>},
+    {"RESETCHART", GraphAction<ResetChartDisplay>},
+    {"CLIPBOARD", [](stScriptCall& c, tagGS* gs, const char*, CWordFields& f) { return ClipboardWord(c, gs, f); }},
+    {"SAVECURRENTFOLDER", SaveCurrentFolder},
+    {"RESTORECURRENTFOLDER", RestoreCurrentFolder},
+    {"RENAME", RenameWord},
+    {"CLOSEGRAPH", CloseGraphWord},
+    {"DISPLAY", [](stScriptCall& c, tagGS* gs, const char*, CWordFields& f) { return DisplayWord(c, gs, f); }},
+    {"TRANSFORM", [](stScriptCall& c, tagGS* gs, const char*, CWordFields& f) { return ExecTransformWord(c, gs, f); }},
+};
 
 }  // namespace
 
 // The executor's words other than the saving ones; *handled is 0 for a word it does not know.
 int16_t ExecGraphWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields, int* handled) {
-    int16_t result = MarkerWord(call, gs, word, fields, handled);
-    if (*handled) return result;
-    result = PlotWord(gs, word, fields, handled);
-    if (*handled) return result;
-    result = ViewWord(call, gs, word, fields, handled);
-    if (*handled) return result;
-    result = ExecButtonWord(call, gs, word, fields, handled);
-    if (*handled) return result;
-    if (ScriptWordIs(word, "TRANSFORM")) {
+    if (const auto* row = FindWordRow(kGraphWords, word)) {
         *handled = 1;
-        return ExecTransformWord(call, gs, fields);
+        return row->run(call, gs, word, fields);
     }
-    return kScriptGoOn;
+    return ExecButtonWord(call, gs, word, fields, handled);
 }

@@ -2,6 +2,7 @@
 // time stamps into it, loads, saves and prints it, and arranges its pane and tool buttons.
 #include "scripts/words/word_fields.h"
 #include "scripts/words/graph_words.h"
+#include "scripts/words/word_table.h"
 #include "base/app.h"
 #include "base/services.h"
 #include "common/tagGS.h"
@@ -38,15 +39,18 @@ int16_t JournalWrite(tagGS* gs, CWordFields& fields) {
 
 // PREFERENCES w1, w2, w3, w4 [, face [, size]]: the paste options, then the journal's font.
 int16_t JournalPreferences(tagGS* gs, CWordFields& fields) {
+    static const stWordRow<int stJournalPrefs::*> kPasteOptions[] = {
+        {"NAMES", &stJournalPrefs::measurementName},
+        {"UNITS", &stJournalPrefs::measurementUnit},
+        {"LINES", &stJournalPrefs::measurementPerLine},
+        {"HVALUES", &stJournalPrefs::waveTimeValues},
+    };
     stJournalPrefs& prefs = JournalPrefs();
-    prefs.measurementName = prefs.measurementUnit = prefs.measurementPerLine = prefs.waveTimeValues = 0;
+    for (const auto& option : kPasteOptions) prefs.*(option.run) = 0;
     for (int i = 0; i < 4; ++i) {
         char word[kScriptWordChars];
         fields.Word(word);
-        if (ScriptWordIs(word, "NAMES")) prefs.measurementName = 1;
-        else if (ScriptWordIs(word, "UNITS")) prefs.measurementUnit = 1;
-        else if (ScriptWordIs(word, "LINES")) prefs.measurementPerLine = 1;
-        else if (ScriptWordIs(word, "HVALUES")) prefs.waveTimeValues = 1;
+        if (const auto* option = FindWordRow(kPasteOptions, word)) prefs.*(option->run) = 1;
     }
     char face[kScriptWordChars];
     fields.Text(face);
@@ -136,53 +140,138 @@ void JournalPasteClock(tagGS* gs, const char* format) {
     setDirtyGraphFlag(gs, 1);
 }
 
-// The words that need the graph's journal object; without one they are handled and do nothing.
-int16_t JournalObjectWord(stScriptCall& call, tagGS* gs, const char* word, CWordFields& fields) {
-    CJournal* journal = gs->journal;
-    if (ScriptWordIs(word, "SHOW")) return JournalToolButtonShown(gs, fields, 1);
-    if (ScriptWordIs(word, "HIDE")) return JournalToolButtonShown(gs, fields, 0);
-    if (ScriptWordIs(word, "SETCURSOR")) return journal ? JournalSetCursor(call, gs, fields) : int16_t{kScriptGoOn};
-    if (!journal) return kScriptGoOn;
-    if (ScriptWordIs(word, "CLOSE")) {
-        if (gs->journalShown) SetJournalShown(gs, 0);
-    } else if (ScriptWordIs(word, "TABSIZE")) {
-        const double size = fields.Number();
-        if (CWordFields::Bad()) return kScriptStop;
-        JournalSetTabStops(gs, static_cast<float>(size));
-    } else if (ScriptWordIs(word, "SAVE")) {
-        char name[kScriptWordChars], var[kScriptWordChars];
-        fields.Text(name);
-        fields.Word(var);
-        if (CWordFields::Bad() || !AreOptionalVariables({var})) return kScriptStop;
-        const int saved = JournalSaveText(journal, name[0] ? 0 : 1, name);
-        if (var[0]) AssignScriptNumericVariable(call.frame, var, saved > 0 ? 1.0 : 0.0);
-    } else if (ScriptWordIs(word, "PASTEMEASUREMENTS")) {
-        JournalPasteMeasurements(gs);
-        JournalSyncText(journal);
-    } else if (ScriptWordIs(word, "PASTEWAVEDATA")) {
-        JournalPasteWaveData(gs);
-    } else if (ScriptWordIs(word, "PASTETIME")) {
-        JournalPasteClock(gs, "%I:%M:%S %p");
-    } else if (ScriptWordIs(word, "PASTEDATE")) {
-        JournalPasteClock(gs, "%A, %B %d, %Y");
-    } else if (ScriptWordIs(word, "PRINT")) {
-        CDialogWaitCursor off;
-        JournalPrint(journal);
-    } else if (ScriptWordIs(word, "POSITION")) {
-        const int x1 = static_cast<int>(fields.Number()), y1 = static_cast<int>(fields.Number());
-        const int x2 = static_cast<int>(fields.Number()), y2 = static_cast<int>(fields.Number());
-        if (CWordFields::Bad()) return kScriptStop;
-        if (gs->journalWnd) {
-            gs->journalHeight = static_cast<uint16_t>(y2 - y1);
-            JournalResize(gs->journalWnd, x2 - x1, y2 - y1);
-        }
-    } else if (ScriptWordIs(word, "UPDATE")) {
-        JournalSyncText(journal);
-    } else {
-        return kScriptStop;
+using JournalWordHandler = int16_t (*)(stScriptCall& call, tagGS* gs, CWordFields& fields);
+
+// NEW [HIDE]: an empty journal, its pane shown unless asked otherwise.
+int16_t JournalNew(stScriptCall&, tagGS* gs, CWordFields& fields) {
+    char mode[kScriptWordChars];
+    fields.Word(mode);
+    JournalClear(gs->journal);
+    SetJournalShown(gs, ScriptWordIs(mode, "HIDE") ? 0 : 1);
+    return kScriptGoOn;
+}
+
+// OPEN name: a text file into the journal; an empty name asks for one.
+int16_t JournalOpen(stScriptCall&, tagGS* gs, CWordFields& fields) {
+    char name[kScriptWordChars];
+    fields.Text(name);
+    if (CWordFields::Bad()) return kScriptStop;
+    CDialogWaitCursor off;
+    off.KeepOff();
+    JournalLoadText(gs->journal, name[0] ? 0 : 1, name);
+    return kScriptGoOn;
+}
+
+// PRECISION digits: the graph's precision for numbers written into the journal.
+int16_t JournalPrecision(stScriptCall&, tagGS* gs, CWordFields& fields) {
+    const double digits = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    gs->precisionDigits = static_cast<uint16_t>(static_cast<int16_t>(digits));
+    return kScriptGoOn;
+}
+
+// SETDEFAULTFONT: the system font for the journal.
+int16_t JournalDefaultFont(stScriptCall&, tagGS* gs, CWordFields&) {
+    g_app->hfontJournal = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    if (HWND edit = GetJournalHwnd(gs->journalWnd))
+        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
+    return kScriptGoOn;
+}
+
+int16_t JournalClose(stScriptCall&, tagGS* gs, CWordFields&) {
+    if (gs->journalShown) SetJournalShown(gs, 0);
+    return kScriptGoOn;
+}
+
+int16_t JournalTabSize(stScriptCall&, tagGS* gs, CWordFields& fields) {
+    const double size = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    JournalSetTabStops(gs, static_cast<float>(size));
+    return kScriptGoOn;
+}
+
+// SAVE name [, var]: an empty name asks for one; var is 1 when the text was written.
+int16_t JournalSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
+    char name[kScriptWordChars], var[kScriptWordChars];
+    fields.Text(name);
+    fields.Word(var);
+    if (CWordFields::Bad() || !AreOptionalVariables({var})) return kScriptStop;
+    const int saved = JournalSaveText(gs->journal, name[0] ? 0 : 1, name);
+    if (var[0]) AssignScriptNumericVariable(call.frame, var, saved > 0 ? 1.0 : 0.0);
+    return kScriptGoOn;
+}
+
+int16_t JournalPasteMeasurementsWord(stScriptCall&, tagGS* gs, CWordFields&) {
+    JournalPasteMeasurements(gs);
+    JournalSyncText(gs->journal);
+    return kScriptGoOn;
+}
+
+int16_t JournalPasteWaveDataWord(stScriptCall&, tagGS* gs, CWordFields&) {
+    JournalPasteWaveData(gs);
+    return kScriptGoOn;
+}
+
+int16_t JournalPasteTime(stScriptCall&, tagGS* gs, CWordFields&) {
+    JournalPasteClock(gs, "%I:%M:%S %p");
+    return kScriptGoOn;
+}
+
+int16_t JournalPasteDate(stScriptCall&, tagGS* gs, CWordFields&) {
+    JournalPasteClock(gs, "%A, %B %d, %Y");
+    return kScriptGoOn;
+}
+
+int16_t JournalPrintWord(stScriptCall&, tagGS* gs, CWordFields&) {
+    CDialogWaitCursor off;
+    JournalPrint(gs->journal);
+    return kScriptGoOn;
+}
+
+// POSITION x1, y1, x2, y2: the pane's size.
+int16_t JournalPosition(stScriptCall&, tagGS* gs, CWordFields& fields) {
+    const int x1 = static_cast<int>(fields.Number()), y1 = static_cast<int>(fields.Number());
+    const int x2 = static_cast<int>(fields.Number()), y2 = static_cast<int>(fields.Number());
+    if (CWordFields::Bad()) return kScriptStop;
+    if (gs->journalWnd) {
+        gs->journalHeight = static_cast<uint16_t>(y2 - y1);
+        JournalResize(gs->journalWnd, x2 - x1, y2 - y1);
     }
     return kScriptGoOn;
 }
+
+int16_t JournalUpdate(stScriptCall&, tagGS* gs, CWordFields&) {
+    JournalSyncText(gs->journal);
+    return kScriptGoOn;
+}
+
+// The words that act without the graph's journal object.
+const stWordRow<JournalWordHandler> kPaneWords[] = {
+    {"APPEND", [](stScriptCall&, tagGS* gs, CWordFields& f) { return JournalWrite(gs, f); }},
+    {"WRITE", [](stScriptCall&, tagGS* gs, CWordFields& f) { return JournalWrite(gs, f); }},
+    {"NEW", JournalNew},
+    {"OPEN", JournalOpen},
+    {"PRECISION", JournalPrecision},
+    {"PREFERENCES", [](stScriptCall&, tagGS* gs, CWordFields& f) { return JournalPreferences(gs, f); }},
+    {"SETDEFAULTFONT", JournalDefaultFont},
+    {"SHOW", [](stScriptCall&, tagGS* gs, CWordFields& f) { return JournalToolButtonShown(gs, f, 1); }},
+    {"HIDE", [](stScriptCall&, tagGS* gs, CWordFields& f) { return JournalToolButtonShown(gs, f, 0); }},
+};
+
+// The words that need the graph's journal object; without one they are handled and do nothing.
+const stWordRow<JournalWordHandler> kJournalObjectWords[] = {
+    {"SETCURSOR", JournalSetCursor},
+    {"CLOSE", JournalClose},
+    {"TABSIZE", JournalTabSize},
+    {"SAVE", JournalSave},
+    {"PASTEMEASUREMENTS", JournalPasteMeasurementsWord},
+    {"PASTEWAVEDATA", JournalPasteWaveDataWord},
+    {"PASTETIME", JournalPasteTime},
+    {"PASTEDATE", JournalPasteDate},
+    {"PRINT", JournalPrintWord},
+    {"POSITION", JournalPosition},
+    {"UPDATE", JournalUpdate},
+};
 
 }  // namespace
 
@@ -193,35 +282,8 @@ int16_t ScriptWordJournal(stScriptCall& call) {
     CWordFields fields(call.rest);
     char word[kScriptWordChars];
     fields.Word(word);
-    if (ScriptWordIs(word, "APPEND") || ScriptWordIs(word, "WRITE")) return JournalWrite(gs, fields);
-    if (ScriptWordIs(word, "NEW")) {
-        char mode[kScriptWordChars];
-        fields.Word(mode);
-        JournalClear(gs->journal);
-        SetJournalShown(gs, ScriptWordIs(mode, "HIDE") ? 0 : 1);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(word, "OPEN")) {
-        char name[kScriptWordChars];
-        fields.Text(name);
-        if (CWordFields::Bad()) return kScriptStop;
-        CDialogWaitCursor off;
-        off.KeepOff();
-        JournalLoadText(gs->journal, name[0] ? 0 : 1, name);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(word, "PRECISION")) {
-        const double digits = fields.Number();
-        if (CWordFields::Bad()) return kScriptStop;
-        gs->precisionDigits = static_cast<uint16_t>(static_cast<int16_t>(digits));
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(word, "PREFERENCES")) return JournalPreferences(gs, fields);
-    if (ScriptWordIs(word, "SETDEFAULTFONT")) {
-        g_app->hfontJournal = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-        if (HWND edit = GetJournalHwnd(gs->journalWnd))
-            SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
-        return kScriptGoOn;
-    }
-    return JournalObjectWord(call, gs, word, fields);
+    if (const auto* row = FindWordRow(kPaneWords, word)) return row->run(call, gs, fields);
+    if (!gs->journal) return kScriptGoOn;
+    if (const auto* row = FindWordRow(kJournalObjectWords, word)) return row->run(call, gs, fields);
+    return kScriptStop;
 }

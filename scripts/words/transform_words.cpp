@@ -2,6 +2,7 @@
 // channel number a statement names is checked against the graph's slots before it is used.
 #include "scripts/words/graph_words.h"
 #include "scripts/words/word_fields.h"
+#include "scripts/words/word_table.h"
 #include "base/resource.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
@@ -143,28 +144,36 @@ bool MathFunction(tagGS* gs, CWordFields& fields) {
 }
 
 // SMOOTHING n, kind; EXPSMOOTHING f; LINEARAPPROX: in place on the cleaned range, with undo.
-bool Smoothing(tagGS* gs, const char* word, CWordFields& fields) {
+bool SmoothingWord(tagGS* gs, CWordFields& fields) {
     const int slot = SelectedSlot(gs);
     int32_t first = 0, last = 0;
-    if (ScriptWordIs(word, "SMOOTHING")) {
-        const double width = fields.Number();
-        char kind[kScriptWordChars];
-        fields.Word(kind);
-        if (CWordFields::Bad() || !CleanedRange(gs, slot, &first, &last) || !(width >= 2.0)) return false;
-        const int32_t n = width > 2147483647.0 ? 2147483647 : static_cast<int32_t>(width);
-        SaveUndo(gs, slot, kUndoSamples, "Smoothing");
-        SmoothChannel(gs, first, last, n, ScriptWordIs(kind, "MEAN") ? 0 : 1);
-    } else if (ScriptWordIs(word, "EXPSMOOTHING")) {
-        const double damping = fields.Number();
-        if (CWordFields::Bad() || !CleanedRange(gs, slot, &first, &last) || !(damping > 0.0 && damping < 1.0))
-            return false;
-        SaveUndo(gs, slot, kUndoSamples, "Smoothing");
-        ExpSmoothChannel(gs, first, last, damping);
-    } else {
-        if (!CleanedRange(gs, slot, &first, &last)) return false;
-        SaveUndo(gs, slot, kUndoSamples, "Undo Approximation");
-        ApproximateChannel(gs, first, last);
-    }
+    const double width = fields.Number();
+    char kind[kScriptWordChars];
+    fields.Word(kind);
+    if (CWordFields::Bad() || !CleanedRange(gs, slot, &first, &last) || !(width >= 2.0)) return false;
+    const int32_t n = width > 2147483647.0 ? 2147483647 : static_cast<int32_t>(width);
+    SaveUndo(gs, slot, kUndoSamples, "Smoothing");
+    SmoothChannel(gs, first, last, n, ScriptWordIs(kind, "MEAN") ? 0 : 1);
+    return true;
+}
+
+bool ExpSmoothingWord(tagGS* gs, CWordFields& fields) {
+    const int slot = SelectedSlot(gs);
+    int32_t first = 0, last = 0;
+    const double damping = fields.Number();
+    if (CWordFields::Bad() || !CleanedRange(gs, slot, &first, &last) || !(damping > 0.0 && damping < 1.0))
+        return false;
+    SaveUndo(gs, slot, kUndoSamples, "Smoothing");
+    ExpSmoothChannel(gs, first, last, damping);
+    return true;
+}
+
+bool LinearApproxWord(tagGS* gs, CWordFields&) {
+    const int slot = SelectedSlot(gs);
+    int32_t first = 0, last = 0;
+    if (!CleanedRange(gs, slot, &first, &last)) return false;
+    SaveUndo(gs, slot, kUndoSamples, "Undo Approximation");
+    ApproximateChannel(gs, first, last);
     return true;
 }
 
@@ -398,6 +407,28 @@ bool PeakOptionsWord(const char* rest, bool interval) {
     return true;
 }
 
+using TransformHandler = bool (*)(tagGS* gs, CWordFields& fields);
+
+// TRANSFORM's words; each answers whether it could run.
+const stWordRow<TransformHandler> kTransformWords[] = {
+    {"MATH", WaveformMath},
+    {"FUNCTION", MathFunction},
+    {"SMOOTHING", SmoothingWord},
+    {"EXPSMOOTHING", ExpSmoothingWord},
+    {"LINEARAPPROX", LinearApproxWord},
+    {"INTEGRATESAMPLES", IntegrateSamples},
+    {"INTEGRATECTRLCHAN", IntegrateWithControl},
+    {"INTEGRAL", [](tagGS* gs, CWordFields&) { OnIntegralCommand(gs); return true; }},
+    {"DIFFERENCE", [](tagGS* gs, CWordFields&) { DifferenceChannel(gs); return true; }},
+    {"FFT", [](tagGS* gs, CWordFields& f) { return FftWord(gs, f.Position()); }},
+    {"FILTER", [](tagGS* gs, CWordFields& f) { return FirWord(gs, f.Position()); }},
+    {"IFILTER", [](tagGS* gs, CWordFields& f) { return IirWord(gs, f.Position()); }},
+    {"FINDRATE", [](tagGS* gs, CWordFields& f) { return RateWord(gs, f.Position()); }},
+    {"FINDPEAK", [](tagGS* gs, CWordFields& f) { return PeakWord(gs, f.Position()); }},
+    {"FINDPEAKOPTIONS", [](tagGS*, CWordFields& f) { return PeakOptionsWord(f.Position(), false); }},
+    {"FINDPEAKOPTIONSINTERVAL", [](tagGS*, CWordFields& f) { return PeakOptionsWord(f.Position(), true); }},
+};
+
 }  // namespace
 
 // TRANSFORM word, fields. A word that none of the transforms knows does nothing; a failure is
@@ -405,37 +436,8 @@ bool PeakOptionsWord(const char* rest, bool interval) {
 int16_t ExecTransformWord(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     char word[kScriptWordChars];
     fields.Word(word);
-    bool done = true;
-    if (ScriptWordIs(word, "MATH")) {
-        done = WaveformMath(gs, fields);
-    } else if (ScriptWordIs(word, "FUNCTION")) {
-        done = MathFunction(gs, fields);
-    } else if (ScriptWordIs(word, "SMOOTHING") || ScriptWordIs(word, "EXPSMOOTHING") ||
-               ScriptWordIs(word, "LINEARAPPROX")) {
-        done = Smoothing(gs, word, fields);
-    } else if (ScriptWordIs(word, "INTEGRATESAMPLES")) {
-        done = IntegrateSamples(gs, fields);
-    } else if (ScriptWordIs(word, "INTEGRATECTRLCHAN")) {
-        done = IntegrateWithControl(gs, fields);
-    } else if (ScriptWordIs(word, "INTEGRAL")) {
-        OnIntegralCommand(gs);
-    } else if (ScriptWordIs(word, "DIFFERENCE")) {
-        DifferenceChannel(gs);
-    } else if (ScriptWordIs(word, "FFT")) {
-        done = FftWord(gs, fields.Position());
-    } else if (ScriptWordIs(word, "FILTER")) {
-        done = FirWord(gs, fields.Position());
-    } else if (ScriptWordIs(word, "IFILTER")) {
-        done = IirWord(gs, fields.Position());
-    } else if (ScriptWordIs(word, "FINDRATE")) {
-        done = RateWord(gs, fields.Position());
-    } else if (ScriptWordIs(word, "FINDPEAK")) {
-        done = PeakWord(gs, fields.Position());
-    } else if (ScriptWordIs(word, "FINDPEAKOPTIONS")) {
-        done = PeakOptionsWord(fields.Position(), false);
-    } else if (ScriptWordIs(word, "FINDPEAKOPTIONSINTERVAL")) {
-        done = PeakOptionsWord(fields.Position(), true);
-    }
+    const auto* row = FindWordRow(kTransformWords, word);
+    const bool done = row ? row->run(gs, fields) : true;
     if (CWordFields::Bad()) return kScriptStop;
     if (!done) ShowScriptError(call.line, "TRANSFORM");
     return kScriptGoOn;

@@ -2,6 +2,7 @@
 // the file words FileCopy, SplitPath and GetCurrentDirectory, and the reset of the frame menu.
 #include "scripts/words/word_fields.h"
 #include "scripts/words/graph_words.h"
+#include "scripts/words/word_table.h"
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/resource.h"
@@ -73,36 +74,71 @@ bool EnableUserButton(const char* caption, bool on) {
     return true;
 }
 
+using EnableHandler = int16_t (*)(CWordFields& fields, uint16_t on);
+
+// MENU id: one entry of the lesson menu, enabled or grayed.
+int16_t EnableMenu(CWordFields& fields, uint16_t on) {
+    const double id = fields.Number();
+    if (CWordFields::Bad() || id < 0 || id > 0xFFFFFFFF) return kScriptStop;
+    ApplyScriptMenuChange(static_cast<uint32_t>(id), "", on ? 0 : 1);
+    return kScriptGoOn;
+}
+
+int16_t EnableAllMenus(CWordFields&, uint16_t on) {
+    HMENU bar = g_app && g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
+    if (bar) {
+        EnableAllMenuItems(bar, on != 0);
+        DrawMenuBar(g_app->hwndFrame);
+    }
+    return kScriptGoOn;
+}
+
+// CLICK target: what a click on a part of the graph window may do.
+int16_t EnableClick(CWordFields& fields, uint16_t on) {
+    char arg[kScriptWordChars];
+    if (fields.Word(arg)) SetClickPermission(arg, on);
+    // The tool buttons show the permission at once.
+    if (ScriptWordIs(arg, "TOOLS")) notify::UpdateGraphToolbar();
+    return kScriptGoOn;
+}
+
+int16_t EnableSavePromptWord(CWordFields&, uint16_t on) { return EnableSavePrompt(on) ? kScriptGoOn : kScriptStop; }
+
+int16_t EnableAll(CWordFields&, uint16_t) {
+    ResetMenuAndToolbar();
+    EnableAllHotKeys();
+    return kScriptGoOn;
+}
+
+int16_t EnableUserButtonWord(CWordFields& fields, uint16_t on) {
+    char arg[kScriptWordChars];
+    fields.Text(arg);
+    if (CWordFields::Bad() || !EnableUserButton(arg, on != 0)) return kScriptStop;
+    return kScriptGoOn;
+}
+
+int16_t EnableJournalEditing(CWordFields&, uint16_t on) {
+    if (HWND journal = g_script.graph ? GetJournalWindow(g_script.graph) : nullptr)
+        SendMessageA(journal, EM_SETREADONLY, on ? FALSE : TRUE, 0);
+    return kScriptGoOn;
+}
+
+// ENABLE's and DISABLE's targets; an unknown one changes nothing.
+const stWordRow<EnableHandler> kEnableWords[] = {
+    {"MENU", EnableMenu},
+    {"ALLMENUS", EnableAllMenus},
+    {"CLICK", EnableClick},
+    {"SAVEPROMPT", EnableSavePromptWord},
+    {"ALL", EnableAll},
+    {"USERBUTTON", EnableUserButtonWord},
+    {"JOURNALEDITING", EnableJournalEditing},
+};
+
 int16_t EnableOrDisable(stScriptCall& call, uint16_t on) {
     CWordFields fields(call.rest);
-    char word[kScriptWordChars], arg[kScriptWordChars];
+    char word[kScriptWordChars];
     if (!fields.Word(word)) return kScriptGoOn;
-    if (ScriptWordIs(word, "MENU")) {
-        const double id = fields.Number();
-        if (CWordFields::Bad() || id < 0 || id > 0xFFFFFFFF) return kScriptStop;
-        ApplyScriptMenuChange(static_cast<uint32_t>(id), "", on ? 0 : 1);
-    } else if (ScriptWordIs(word, "ALLMENUS")) {
-        HMENU bar = g_app && g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
-        if (bar) {
-            EnableAllMenuItems(bar, on != 0);
-            DrawMenuBar(g_app->hwndFrame);
-        }
-    } else if (ScriptWordIs(word, "CLICK")) {
-        if (fields.Word(arg)) SetClickPermission(arg, on);
-        // The tool buttons show the permission at once.
-        if (ScriptWordIs(arg, "TOOLS")) notify::UpdateGraphToolbar();
-    } else if (ScriptWordIs(word, "SAVEPROMPT")) {
-        if (!EnableSavePrompt(on)) return kScriptStop;
-    } else if (ScriptWordIs(word, "ALL")) {
-        ResetMenuAndToolbar();
-        EnableAllHotKeys();
-    } else if (ScriptWordIs(word, "USERBUTTON")) {
-        fields.Text(arg);
-        if (CWordFields::Bad() || !EnableUserButton(arg, on != 0)) return kScriptStop;
-    } else if (ScriptWordIs(word, "JOURNALEDITING")) {
-        if (HWND journal = g_script.graph ? GetJournalWindow(g_script.graph) : nullptr)
-            SendMessageA(journal, EM_SETREADONLY, on ? FALSE : TRUE, 0);
-    }
+    if (const auto* row = FindWordRow(kEnableWords, word)) return row->run(fields, on);
     return kScriptGoOn;
 }
 
@@ -124,86 +160,118 @@ void ShowHideAll(tagGS* gs, int on) {
 
 // FILEGROUP: the buttons from GRID on and the file buttons; a group word its buttons; else one.
 void ShowToolbarButtons(const char* word, int on) {
+    struct stButtonGroup {
+        const char* const* names;
+        size_t count;
+    };
     static const char* const kModeGroup[] = {"SCOPEMODE", "CHARTMODE", "XYMODE"};
     static const char* const kAutoscaleGroup[] = {"VAUTOSCALE", "OPTRANGE", "HAUTOSCALE", "VCENTER", "HCENTER"};
     static const char* const kPeakGroup[] = {"FINDPEAK", "FINDNEXTPEAK"};
     static const char* const kFileGroup[] = {"GRID", "MARKER", "MEASUREMENTS", "CHANNELS", "JOURNAL", "RECENT"};
-    auto each = [on](const char* const* names, size_t n) {
-        for (size_t i = 0; i < n; ++i) SetScriptToolbarButton(names[i], on);
+    static const stWordRow<stButtonGroup> kGroups[] = {
+        {"MODEGROUP", {kModeGroup, 3}},
+        {"AUTOSCALEGROUP", {kAutoscaleGroup, 5}},
+        {"PEAKGROUP", {kPeakGroup, 2}},
+        {"FILEGROUP", {kFileGroup, 6}},
+        {"FINDFILE", {nullptr, 0}},  // no button of its own
     };
-    if (ScriptWordIs(word, "MODEGROUP"))
-        each(kModeGroup, 3);
-    else if (ScriptWordIs(word, "AUTOSCALEGROUP"))
-        each(kAutoscaleGroup, 5);
-    else if (ScriptWordIs(word, "PEAKGROUP"))
-        each(kPeakGroup, 2);
-    else if (ScriptWordIs(word, "FILEGROUP"))
-        each(kFileGroup, 6);
-    else if (!ScriptWordIs(word, "FINDFILE"))
+    const auto* group = FindWordRow(kGroups, word);
+    if (!group) {
         SetScriptToolbarButton(word, on);
+        return;
+    }
+    for (size_t i = 0; i < group->run.count; ++i) SetScriptToolbarButton(group->run.names[i], on);
 }
 
-// The words that act on the current graph; false for a word that is none of them.
-bool ShowGraphPart(CWordFields& fields, const char* word, int on) {
-    tagGS* gs = g_script.graph;
-    char arg[kScriptWordChars];
-    if (ScriptWordIs(word, "TOOLBARBUTTON")) {
-        if (fields.Word(arg) && gs) ShowToolbarButtons(arg, on);
-    } else if (ScriptWordIs(word, "VSCALE") || ScriptWordIs(word, "HSCALE")) {
-        if (gs) gs->lessonFlags[ScriptWordIs(word, "VSCALE") ? 0 : 1] = static_cast<uint32_t>(on);
-        if (gs && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
-    } else if (ScriptWordIs(word, "MARKERS")) {
-        if (gs) SetGraphToolsShown(gs, on);
-    } else if (ScriptWordIs(word, "MEASUREMENTS")) {
-        if (gs) SetMeasurementsShown(gs, on);
-    } else if (ScriptWordIs(word, "CHANNELBUTTONS")) {
-        if (gs) SetGraphDisplayFlag(gs, on);
-    } else if (ScriptWordIs(word, "GRID")) {
-        if (gs) SetGraphPlotMode(gs, on, static_cast<int>(gs->gridOptions2));
-    } else if (ScriptWordIs(word, "GRAPH")) {
-        if (gs && gs->hwnd) ShowWindow(gs->hwnd, on ? SW_SHOW : SW_HIDE);
-    } else if (ScriptWordIs(word, "JOURNAL")) {
-        if (gs) SetJournalShown(gs, on);
-    } else if (ScriptWordIs(word, "ALL")) {
-        if (gs) ShowHideAll(gs, on);
-    } else {
-        return false;
-    }
-    return true;
+using ShowHandler = int16_t (*)(CWordFields& fields, int on);
+
+// DIALOGCTRLITEM dialog, control: whether the control shows whenever that dialog opens.
+int16_t ShowDialogControl(CWordFields& fields, int on) {
+    const double dialog = fields.Number(), control = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    return SetShowFlagDlgCtrlItem(static_cast<uint32_t>(dialog), static_cast<uint32_t>(control), on) ? kScriptGoOn
+                                                                                                   : kScriptStop;
 }
+
+// ERRORPROMPTTEXT key, caption key: a message box of keyed texts, for SHOW and HIDE alike.
+int16_t ShowErrorPromptText(CWordFields& fields, int) {
+    char a[kScriptWordChars], b[kScriptWordChars];
+    fields.Text(a);
+    fields.Text(b);
+    if (CWordFields::Bad()) return kScriptStop;
+    const char* text = getMsgBoxText(a);
+    const char* caption = getMsgBoxText(b);
+    HWND owner = GetActiveWindow();
+    MessageBoxA(owner, text ? text : a, caption ? caption : b, MB_OK | MB_ICONINFORMATION);
+    return kScriptGoOn;
+}
+
+int16_t ShowToolbar(CWordFields&, int on) {
+    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, on ? SW_SHOW : SW_HIDE);
+    return kScriptGoOn;
+}
+
+// DIALOG id: SHOW opens the journal preferences; any other id is accepted and does nothing.
+int16_t ShowDialog(CWordFields& fields, int) {
+    const double id = fields.Number();
+    if (CWordFields::Bad() || id == 0) return kScriptStop;
+    if (id == kJournalPrefsDialog) DoJournalPrefsDialog(g_app->hwndFrame);
+    return kScriptGoOn;
+}
+
+// ---- The parts of the current graph; without one they do nothing ----
+
+int16_t ShowToolbarButton(CWordFields& fields, int on) {
+    char arg[kScriptWordChars];
+    if (fields.Word(arg) && g_script.graph) ShowToolbarButtons(arg, on);
+    return kScriptGoOn;
+}
+
+// VSCALE and HSCALE: the lesson's flag for that axis' scale.
+int16_t ShowScale(int axis, int on) {
+    tagGS* gs = g_script.graph;
+    if (gs) gs->lessonFlags[axis] = static_cast<uint32_t>(on);
+    if (gs && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
+    return kScriptGoOn;
+}
+
+// A part that a setter of the graph shows or hides.
+template <void (*Set)(tagGS*, int)>
+int16_t ShowPart(CWordFields&, int on) {
+    if (tagGS* gs = g_script.graph) Set(gs, on);
+    return kScriptGoOn;
+}
+
+void SetGridShown(tagGS* gs, int on) { SetGraphPlotMode(gs, on, static_cast<int>(gs->gridOptions2)); }
+void SetGraphWindowShown(tagGS* gs, int on) {
+    if (gs->hwnd) ShowWindow(gs->hwnd, on ? SW_SHOW : SW_HIDE);
+}
+
+// SHOW's and HIDE's targets; an unknown one fails.
+const stWordRow<ShowHandler> kShowWords[] = {
+    {"DIALOGCTRLITEM", ShowDialogControl},
+    {"ERRORPROMPTTEXT", ShowErrorPromptText},
+    {"TOOLBAR", ShowToolbar},
+    {"VSCALEBUTTONS", [](CWordFields&, int) { return int16_t{kScriptGoOn}; }},
+    {"DIALOG", ShowDialog},
+    {"TOOLBARBUTTON", ShowToolbarButton},
+    {"VSCALE", [](CWordFields&, int on) { return ShowScale(0, on); }},
+    {"HSCALE", [](CWordFields&, int on) { return ShowScale(1, on); }},
+    {"MARKERS", ShowPart<SetGraphToolsShown>},
+    {"MEASUREMENTS", ShowPart<SetMeasurementsShown>},
+    {"CHANNELBUTTONS", ShowPart<SetGraphDisplayFlag>},
+    {"GRID", ShowPart<SetGridShown>},
+    {"GRAPH", ShowPart<SetGraphWindowShown>},
+    {"JOURNAL", ShowPart<SetJournalShown>},
+    {"ALL", ShowPart<ShowHideAll>},
+};
 
 int16_t ShowOrHide(stScriptCall& call, int on) {
     CWordFields fields(call.rest);
-    char word[kScriptWordChars], a[kScriptWordChars], b[kScriptWordChars];
+    char word[kScriptWordChars];
     if (!fields.Word(word)) return kScriptStop;
-    if (ScriptWordIs(word, "DIALOGCTRLITEM")) {
-        const double dialog = fields.Number(), control = fields.Number();
-        if (CWordFields::Bad()) return kScriptStop;
-        return SetShowFlagDlgCtrlItem(static_cast<uint32_t>(dialog), static_cast<uint32_t>(control), on) ? kScriptGoOn
-                                                                                                       : kScriptStop;
-    }
-    if (ScriptWordIs(word, "ERRORPROMPTTEXT")) {
-        fields.Text(a);
-        fields.Text(b);
-        if (CWordFields::Bad()) return kScriptStop;
-        const char* text = getMsgBoxText(a);
-        const char* caption = getMsgBoxText(b);
-        HWND owner = GetActiveWindow();
-        MessageBoxA(owner, text ? text : a, caption ? caption : b, MB_OK | MB_ICONINFORMATION);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(word, "TOOLBAR")) {
-        if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, on ? SW_SHOW : SW_HIDE);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(word, "VSCALEBUTTONS")) return kScriptGoOn;
-    if (ScriptWordIs(word, "DIALOG")) {
-        const double id = fields.Number();
-        if (CWordFields::Bad() || id == 0) return kScriptStop;
-        if (id == kJournalPrefsDialog) DoJournalPrefsDialog(g_app->hwndFrame);
-        return kScriptGoOn;
-    }
-    return ShowGraphPart(fields, word, on) ? kScriptGoOn : kScriptStop;
+    if (const auto* row = FindWordRow(kShowWords, word)) return row->run(fields, on);
+    return kScriptStop;
 }
 
 // A text field must be written as text: a quoted literal or a string variable.
@@ -234,6 +302,68 @@ int16_t SelectWindow(const char* title) {
     return search.found ? kScriptGoOn : kScriptStop;
 }
 
+using SelectHandler = int16_t (*)(CWordFields& fields, tagGS* gs);
+
+int16_t SelectJournal(CWordFields&, tagGS* gs) {
+    if (HWND journal = gs ? GetJournalWindow(gs) : nullptr) SetFocus(journal);
+    return kScriptGoOn;
+}
+
+int16_t SelectWindowWord(CWordFields& fields, tagGS*) {
+    char text[kScriptWordChars];
+    fields.Text(text);
+    if (CWordFields::Bad()) return kScriptStop;
+    return SelectWindow(text);
+}
+
+// WAVE n and XWAVE n: the selected channel, or the channel along the horizontal axis of XY plots.
+int16_t SelectChannel(CWordFields& fields, tagGS* gs, uint32_t tagGS::*channel) {
+    const double n = fields.Number();
+    if (CWordFields::Bad() || !(n >= 0 && n < kMaxChannels)) return kScriptStop;
+    if (!gs) return kScriptGoOn;
+    gs->*channel = static_cast<uint32_t>(n);
+    if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
+    return kScriptGoOn;
+}
+
+// Marker n, or the last for 0, becomes the current one as a click on it would make it.
+int16_t SelectMarker(CWordFields& fields, tagGS* gs) {
+    const double n = fields.Number();
+    if (CWordFields::Bad()) return kScriptStop;
+    if (!gs || !gs->markers || !gs->markers->first || !(n >= 0 && n <= gs->markers->count)) return kScriptGoOn;
+    if (stMarkerNode* node = GetMarkerByNumber(gs->markers->first, static_cast<uint32_t>(n)))
+        CommitMarkerLabel(gs, node, 0, 1, 0);
+    return kScriptGoOn;
+}
+
+// Only the three tools the graph window has buttons for.
+int16_t SelectCursorTool(CWordFields& fields, tagGS* gs) {
+    static const stWordRow<UINT> kTools[] = {
+        {"ARROW", IDC_TOOL_ARROW},
+        {"SELECTION", IDC_TOOL_IBEAM},
+        {"ZOOM", IDC_TOOL_ZOOM},
+    };
+    char text[kScriptWordChars];
+    fields.Word(text);
+    const auto* tool = FindWordRow(kTools, text);
+    if (!tool) return kScriptStop;
+    if (gs && gs->hwnd) {
+        SendMessageA(gs->hwnd, WM_COMMAND, tool->run, 0);
+        InvalidateRect(gs->hwnd, nullptr, TRUE);
+    }
+    return kScriptGoOn;
+}
+
+// SELECT's targets; an unknown one fails while the script has a graph.
+const stWordRow<SelectHandler> kSelectWords[] = {
+    {"JOURNAL", SelectJournal},
+    {"WINDOW", SelectWindowWord},
+    {"WAVE", [](CWordFields& f, tagGS* gs) { return SelectChannel(f, gs, &tagGS::selectedChan); }},
+    {"XWAVE", [](CWordFields& f, tagGS* gs) { return SelectChannel(f, gs, &tagGS::xyXChan); }},
+    {"MARKER", SelectMarker},
+    {"CURSORTOOL", SelectCursorTool},
+};
+
 }  // namespace
 
 int16_t ScriptWordEnable(stScriptCall& call) { return EnableOrDisable(call, 1); }
@@ -243,50 +373,10 @@ int16_t ScriptWordHide(stScriptCall& call) { return ShowOrHide(call, 0); }
 
 int16_t ScriptWordSelect(stScriptCall& call) {
     CWordFields fields(call.rest);
-    char word[kScriptWordChars], text[kScriptWordChars];
+    char word[kScriptWordChars];
     if (!fields.Word(word)) return g_script.graph ? kScriptStop : kScriptGoOn;
     tagGS* gs = g_script.graph;
-    if (ScriptWordIs(word, "JOURNAL")) {
-        if (HWND journal = gs ? GetJournalWindow(gs) : nullptr) SetFocus(journal);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(word, "WINDOW")) {
-        fields.Text(text);
-        if (CWordFields::Bad()) return kScriptStop;
-        return SelectWindow(text);
-    }
-    if (ScriptWordIs(word, "WAVE") || ScriptWordIs(word, "XWAVE")) {
-        const double n = fields.Number();
-        if (CWordFields::Bad() || !(n >= 0 && n < kMaxChannels)) return kScriptStop;
-        if (!gs) return kScriptGoOn;
-        uint32_t& channel = ScriptWordIs(word, "WAVE") ? gs->selectedChan : gs->xyXChan;
-        channel = static_cast<uint32_t>(n);
-        if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(word, "MARKER")) {
-        // Marker n, or the last for 0, becomes the current one as a click on it would make it.
-        const double n = fields.Number();
-        if (CWordFields::Bad()) return kScriptStop;
-        if (!gs || !gs->markers || !gs->markers->first || !(n >= 0 && n <= gs->markers->count)) return kScriptGoOn;
-        if (stMarkerNode* node = GetMarkerByNumber(gs->markers->first, static_cast<uint32_t>(n)))
-            CommitMarkerLabel(gs, node, 0, 1, 0);
-        return kScriptGoOn;
-    }
-    if (ScriptWordIs(word, "CURSORTOOL")) {
-        // Only the three tools the graph window has buttons for.
-        fields.Word(text);
-        const UINT tool = ScriptWordIs(text, "ARROW")       ? IDC_TOOL_ARROW
-                          : ScriptWordIs(text, "SELECTION") ? IDC_TOOL_IBEAM
-                          : ScriptWordIs(text, "ZOOM")      ? IDC_TOOL_ZOOM
-                                                            : 0;
-        if (!tool) return kScriptStop;
-        if (gs && gs->hwnd) {
-            SendMessageA(gs->hwnd, WM_COMMAND, tool, 0);
-            InvalidateRect(gs->hwnd, nullptr, TRUE);
-        }
-        return kScriptGoOn;
-    }
+    if (const auto* row = FindWordRow(kSelectWords, word)) return row->run(fields, gs);
     return gs ? kScriptStop : kScriptGoOn;
 }
 

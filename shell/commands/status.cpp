@@ -8,7 +8,7 @@
 #include "graph/document/channel_edits.h"
 #include "documents/documents_api.h"
 #include "devlib/vk40.h"
-#include "controls/utilities.h"
+#include "controls/keyed_format.h"
 #include <cstdio>
 #include <cstring>
 #include <string>

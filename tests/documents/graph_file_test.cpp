@@ -139,7 +139,7 @@ TEST(GraphFileRoundTrip, TheDocumentTakesEveryFieldAndSampleBitForBit) {
     EXPECT_EQ(gs->measureType[4], 6);
     EXPECT_STREQ(gs->measureLabel[3], "mV/3");
     EXPECT_EQ(gs->lessonFlags[1], 0u);
-    // The blocks of the parts that are not built are kept.
+    // The set-up block as the file gave it, and the markers with the identities of their block.
     ASSERT_TRUE(gs->foreignData);
     EXPECT_EQ(GlobalSize(gs->foreignData), 64u);
     ASSERT_EQ(StoredMarkerCount(gs), 3u);

@@ -20,7 +20,8 @@
 #include "base/notify.h"
 #include "base/resource.h"
 #include "controls/script_button.h"
-#include "controls/utilities.h"
+#include "controls/short_string.h"
+#include "controls/dib_file.h"
 #include "devlib/vk40.h"
 #include "scripts/dialogs/script_dialogs.h"
 #include "scripts/editor/vars_browser.h"
@@ -170,8 +171,8 @@ protected:
         g_script.lessonButtonMode = 0;
         for (double& v : g_script.variables) v = 0;
         SplitScriptIntoSubroutines(LoadedScript(), nullptr);
-        savedNotify_ = g_notify;
-        g_notify.getScriptNumericVariable = GetScriptNumericVariable;  // as the program fills it
+        savedNotify_ = g_scriptHostCalls;
+        g_scriptHostCalls.getScriptNumericVariable = GetScriptNumericVariable;  // as the program fills it
         errors_.clear();
         SetScriptErrorHook(RecordError);
         DialogUser::actions.clear();
@@ -184,7 +185,7 @@ protected:
         EXPECT_TRUE(DialogUser::actions.empty()) << "a dialog the test expected did not open";
         EXPECT_TRUE(errors_.empty()) << "a script statement failed: " << (errors_.empty() ? "" : errors_[0]);
         SetScriptErrorHook(nullptr);
-        g_notify = savedNotify_;
+        g_scriptHostCalls = savedNotify_;
         SplitScriptIntoSubroutines(LoadedScript(), nullptr);
         g_script.lessonFolder = nullptr;
         g_script.lessonButtonMode = 0;
@@ -208,7 +209,7 @@ protected:
         errors_.emplace_back(message);
         return 0;
     }
-    stNotifications savedNotify_{};
+    stScriptHostCalls savedNotify_{};
     char cwd_[MAX_PATH] = "";
     std::string folder_, lessons_;
     stApp app_{};

@@ -76,9 +76,9 @@ void (*LoopTurns::action)() = nullptr;
 class ScriptEngine : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = g_notify;
-        g_notify.runMessageTurn = LoopTurns::Turn;
-        g_notify.getScriptNumericVariable = GetScriptNumericVariable;  // as the program fills it
+        saved_ = g_scriptHostCalls;
+        g_scriptHostCalls.runMessageTurn = LoopTurns::Turn;
+        g_scriptHostCalls.getScriptNumericVariable = GetScriptNumericVariable;  // as the program fills it
         LoopTurns::count = 0;
         LoopTurns::action = nullptr;
         ErrorDialogs::shown.clear();
@@ -97,7 +97,7 @@ protected:
     void TearDown() override {
         SplitScriptIntoSubroutines(LoadedScript(), nullptr);
         SetScriptErrorHook(nullptr);
-        g_notify = saved_;
+        g_scriptHostCalls = saved_;
     }
     // Loads a script file and runs one of its subroutines.
     static int16_t Run(const ScriptFile& file, const char* name = "Main") {
@@ -108,7 +108,7 @@ protected:
     }
     static double Var(char letter) { return g_script.variables[letter - 'A']; }
     static std::string Str(char letter) { return g_script.strings[letter - 'A']; }
-    stNotifications saved_;
+    stScriptHostCalls saved_;
 };
 
 // ---- Loading ----
@@ -529,7 +529,7 @@ TEST_F(ScriptEngine, WaitTurnsTheMessageLoopAndZeroDoesNot) {
 }
 
 TEST_F(ScriptEngine, AQuitMessageDuringWaitStopsTheRun) {
-    g_notify.runMessageTurn = [] { return 0; };
+    g_scriptHostCalls.runMessageTurn = [] { return 0; };
     ScriptFile file("test\nMain\nWAIT 100\nA = 1\nEND\n");
     EXPECT_EQ(Run(file), kScriptHalted);
     EXPECT_EQ(Var('A'), 0);

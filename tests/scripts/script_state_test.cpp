@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "scripts/script_api.h"
-#include "controls/utilities.h"
+#include "controls/short_string.h"
 
 namespace {
 

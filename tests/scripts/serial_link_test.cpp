@@ -188,8 +188,8 @@ int16_t StopOnError(const char*) { return 0; }
 class SerialWords : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = g_notify;
-        g_notify.getScriptNumericVariable = GetScriptNumericVariable;
+        saved_ = g_scriptHostCalls;
+        g_scriptHostCalls.getScriptNumericVariable = GetScriptNumericVariable;
         SetScriptErrorHook(StopOnError);
         for (int i = 0; i < 26; ++i) {
             g_script.variables[i] = -1.0;
@@ -201,7 +201,7 @@ protected:
     void TearDown() override {
         SplitScriptIntoSubroutines(LoadedScript(), nullptr);
         SetScriptErrorHook(nullptr);
-        g_notify = saved_;
+        g_scriptHostCalls = saved_;
     }
     // Runs the lines as the body of Main; the run's result.
     static int16_t RunLines(const std::string& body) {
@@ -212,7 +212,7 @@ protected:
     }
     static double Var(char letter) { return g_script.variables[letter - 'A']; }
     static std::string Str(char letter) { return g_script.strings[letter - 'A']; }
-    stNotifications saved_;
+    stScriptHostCalls saved_;
 };
 
 }  // namespace

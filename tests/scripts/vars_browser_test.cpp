@@ -120,8 +120,8 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&icc);
-        saved_ = g_notify;
-        g_notify.getScriptNumericVariable = GetScriptNumericVariable;
+        saved_ = g_scriptHostCalls;
+        g_scriptHostCalls.getScriptNumericVariable = GetScriptNumericVariable;
         SetScriptErrorHook(NoErrors);
         browser_ = CreateVariablesBrowser(GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(browser_, nullptr);
@@ -132,7 +132,7 @@ protected:
         DestroyWindow(browser_);
         SplitScriptIntoSubroutines(LoadedScript(), nullptr);
         SetScriptErrorHook(nullptr);
-        g_notify = saved_;
+        g_scriptHostCalls = saved_;
     }
     static int16_t NoErrors(const char* message) {
         ADD_FAILURE() << "script error: " << message;
@@ -172,7 +172,7 @@ protected:
         return result;
     }
     HWND browser_ = nullptr, combo_ = nullptr, list_ = nullptr;
-    stNotifications saved_{};
+    stScriptHostCalls saved_{};
 };
 
 TEST_F(VarsBrowser, OpensHiddenWithTheCategoriesAndTwoColumns) {

@@ -22,7 +22,7 @@
 #include "graph/document/sample_store.h"
 #include "graph/view/channel_items.h"
 #include "graph/view/channel_selection.h"
-#include "graph/window/support.h"
+#include "graph/window/channel_slots.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/script_api.h"
 #include "tests/shell/box_capture.h"

@@ -53,8 +53,8 @@ std::vector<std::string> Texts() {
 class ExpressionCache : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = g_notify;
-        g_notify.getScriptNumericVariable = Vars::Read;
+        saved_ = g_scriptHostCalls;
+        g_scriptHostCalls.getScriptNumericVariable = Vars::Read;
         SetExpressionScope(nullptr);
         doc_.SetChannel(1, {1.0, 2.0, 4.0, 8.0});
         doc_.SetChannel(2, {-1.0, 0.5, 7.0, 9.0});
@@ -65,10 +65,10 @@ protected:
         ClearExpressionCache();
     }
     void TearDown() override {
-        g_notify = saved_;
+        g_scriptHostCalls = saved_;
         SetExpressionContext(nullptr, 0);
     }
-    stNotifications saved_;
+    stScriptHostCalls saved_;
     ExpressionDoc doc_;
 };
 
@@ -92,7 +92,7 @@ TEST_F(ExpressionCache, CompiledAndReadEvaluationsAgree) {
         Vars::A = s.A;
         Vars::i = s.i;
         Vars::aMacro = s.aMacro;
-        g_notify.getScriptNumericVariable = s.variables ? Vars::Read : nullptr;
+        g_scriptHostCalls.getScriptNumericVariable = s.variables ? Vars::Read : kNoScriptHostCalls.getScriptNumericVariable;
         SetExpressionContext(s.document ? doc_.gs : nullptr, s.index);
         for (const std::string& text : texts) {
             int16_t readPos = 1234, firstPos = 1234, againPos = 1234;
@@ -150,7 +150,7 @@ TEST_F(ExpressionCache, NamesAreReadAtEveryEvaluation) {
     SetExpressionContext(doc_.gs, 0);
     int16_t position = 0;
     EXPECT_EQ(EvaluateExpression("2+i", &position), 2 + Vars::i);
-    g_notify.getScriptNumericVariable = nullptr;
+    g_scriptHostCalls.getScriptNumericVariable = kNoScriptHostCalls.getScriptNumericVariable;
     EXPECT_EQ(EvaluateExpression("2+i", &position), 0.0);
     EXPECT_EQ(position, 2);
 }

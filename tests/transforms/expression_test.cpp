@@ -46,15 +46,15 @@ protected:
     void SetUp() override {
         SetExpressionContext(nullptr, 0);
         SetExpressionScope(nullptr);
-        saved_ = g_notify;
-        g_notify.getScriptNumericVariable = nullptr;
+        saved_ = g_scriptHostCalls;
+        g_scriptHostCalls.getScriptNumericVariable = kNoScriptHostCalls.getScriptNumericVariable;
     }
     void TearDown() override {
-        g_notify = saved_;
+        g_scriptHostCalls = saved_;
         SetExpressionPlatform(nullptr);
         SetSampleEscapeSource(nullptr);
     }
-    stNotifications saved_;
+    stScriptHostCalls saved_;
 };
 
 TEST_F(Expression, PrecedenceAndAssociativity) {
@@ -451,7 +451,7 @@ void* FakeVariables::frame = nullptr;
 int FakeVariables::calls = 0;
 
 TEST_F(Expression, ScriptVariables) {
-    g_notify.getScriptNumericVariable = FakeVariables::Read;
+    g_scriptHostCalls.getScriptNumericVariable = FakeVariables::Read;
     int scope = 0;
     SetExpressionScope(&scope);
     ExpectCases({
@@ -469,7 +469,7 @@ TEST_F(Expression, ScriptVariables) {
     });
     EXPECT_EQ(FakeVariables::frame, &scope) << "variables are looked up in the context's scope";
     // Without the lesson engine's reader there are no variables at all.
-    g_notify.getScriptNumericVariable = nullptr;
+    g_scriptHostCalls.getScriptNumericVariable = kNoScriptHostCalls.getScriptNumericVariable;
     ExpectCases({{"A", 0, 0}, {"A#", 0, 0}});
 }
 

@@ -7,7 +7,7 @@
 #include "base/notify.h"
 #include "base/resource.h"
 #include "base/services.h"
-#include "controls/utilities.h"
+#include "controls/window_center.h"
 #include "devlib/vk40.h"
 #include "graph/dialogs/dialog_util.h"
 #include "graph/dialogs/dialogs_api.h"

@@ -19,7 +19,7 @@
 #include "graph/document/sample_store.h"
 #include "graph/render/render_api.h"
 #include "controls/tests/render_test_support.h"
-#include "controls/utilities.h"
+#include "controls/hls_color.h"
 #include "documents/documents_api.h"
 #include "documents/items/graph_items.h"
 

@@ -257,17 +257,17 @@ TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
         {0, 0, {"toolbar", "edit menu, none shown"}},
         {3, 2, {}},  // no such mode: nothing changes, nobody is told
     };
-    const stNotifications saved = g_notify;
+    const stStatusMenuCalls saved = g_statusMenuCalls;
     for (const Case& c : cases) {
         auto gs = std::make_unique<tagGS>();
         std::memset(gs.get(), 0, sizeof(tagGS));
         gs->chanFlags[3] = c.flags;
         gs->displayMode = 1;
-        g_notify = stNotifications{};
-        g_notify.updateGraphToolbar = RecordToolbar;
-        g_notify.enableGraphToolButtons = RecordToolButtons;
-        g_notify.updateEditMenu = RecordEditMenu;
-        g_notify.updateGraphEditMenus = RecordGraphEditMenus;
+        g_statusMenuCalls = kNoStatusMenuCalls;
+        g_statusMenuCalls.updateGraphToolbar = RecordToolbar;
+        g_statusMenuCalls.enableGraphToolButtons = RecordToolButtons;
+        g_statusMenuCalls.updateEditMenu = RecordEditMenu;
+        g_statusMenuCalls.updateGraphEditMenus = RecordGraphEditMenus;
         g_told.clear();
         g_toldAbout.clear();
         SetDisplayMode(gs.get(), c.mode);
@@ -278,15 +278,15 @@ TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
             EXPECT_EQ(gs->modified, 1u);
         }
     }
-    // An empty table: the change is made all the same.
-    g_notify = stNotifications{};
+    // A table that does nothing: the change is made all the same.
+    g_statusMenuCalls = kNoStatusMenuCalls;
     auto gs = std::make_unique<tagGS>();
     std::memset(gs.get(), 0, sizeof(tagGS));
     gs->chanFlags[0] = 2;
     SetDisplayMode(gs.get(), 2);
     EXPECT_EQ(gs->displayMode, 2u);
     EXPECT_EQ(gs->modified, 1u);
-    g_notify = saved;
+    g_statusMenuCalls = saved;
 }
 
 TEST(DisplayModesAutoscale, SegmentStartTime) {

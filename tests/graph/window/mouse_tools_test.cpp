@@ -20,7 +20,7 @@
 #include "graph/window/graph_window.h"
 #include "graph/window/mouse_tools.h"
 #include "graph/window/tracking.h"
-#include "graph/window/support.h"
+#include "graph/window/channel_slots.h"
 #include "graph/view/channel_selection.h"
 #include "graph/view/channel_items.h"
 #include "graph/view/display_modes.h"

@@ -992,8 +992,8 @@ TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
         // dialog said is read as it opens and as it closes.
         static std::vector<std::string> said;
         said.clear();
-        const stNotifications saved = g_notify;
-        g_notify.openPrintProgress = [](HWND owner, HGLOBAL names) {
+        const stPrintCalls saved = g_printCalls;
+        g_printCalls.openPrintProgress = [](HWND owner, HGLOBAL names) {
             HWND dlg = BeginPrintProgress(owner, names);
             char text[256] = "";
             GetDlgItemTextA(dlg, IDC_PRINT_GRAPH_NAME, text, sizeof text);
@@ -1002,17 +1002,17 @@ TEST_F(GraphPrinting, PdfPrinterPrintsTheGraphWhereTheLayoutPutsIt) {
             said.push_back(text);
             return dlg;
         };
-        g_notify.closePrintProgress = [] {
+        g_printCalls.closePrintProgress = [] {
             char text[256] = "";
             GetDlgItemTextA(PrintProgressWindow(), IDC_PRINT_PAGE, text, sizeof text);
             said.push_back(text);
             said.push_back(IsWindowEnabled(g_app->hwndFrame) ? "frame enabled" : "frame disabled");
             ClosePrintProgress();
         };
-        g_notify.printAbortProc = PrintAbortProc;
-        g_notify.printAborted = PrintAbortFlag;
+        g_printCalls.printAbortProc = PrintAbortProc;
+        g_printCalls.printAborted = PrintAbortFlag;
         JournalPrint(gs_->journal);
-        g_notify = saved;
+        g_printCalls = saved;
         EXPECT_EQ(driver.Runs(), 1) << "the journal's print dialog did not open";
         EXPECT_TRUE(boxes.boxes.empty());
         char title[MAX_PATH] = "";
