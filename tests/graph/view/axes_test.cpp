@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "../render/render_test_support.h"
+#include "controls/tests/render_test_support.h"
 #include "common/tagGS.h"
 #include "graph/view/axis_units.h"
 #include "base/app.h"
