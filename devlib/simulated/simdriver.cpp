@@ -1,7 +1,7 @@
 // The simulated unit's driver: the device names it opens, the control codes it answers and the
 // packets it carries to the unit, as the unit's kernel-mode driver would. It reads the test
 // controls at every call, keeps the unit's clock and writes the packet log.
-#include "devlib/acquisition/transport.h"
+#include "devlib/acquisition/unit/transport.h"
 
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/simulated/simpacket.h"

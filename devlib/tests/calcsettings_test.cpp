@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "devlib/acquisition/calcsettings.h"
-#include "devlib/acquisition/lebytes.h"
-#include "devlib/acquisition/setupblock.h"
+#include "devlib/acquisition/channels/calc_settings.h"
+#include "devlib/services/le_bytes.h"
+#include "devlib/acquisition/run/setup_block.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "common/stAcq.h"
-#include "devlib/acquisition/channels.h"
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/lebytes.h"
-#include "devlib/acquisition/presets.h"
+#include "devlib/acquisition/channels/channels.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/services/le_bytes.h"
+#include "devlib/acquisition/channels/presets.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 

@@ -11,10 +11,10 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/channels.h"
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/lebytes.h"
-#include "devlib/acquisition/setupblock.h"
+#include "devlib/acquisition/channels/channels.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/services/le_bytes.h"
+#include "devlib/acquisition/run/setup_block.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
