@@ -13,7 +13,7 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/calc/calc_compute.h"
 #include "devlib/acquisition/channels/channels.h"
-#include "devlib/services/le_bytes.h"
+#include "devlib/services/byte_cursor.h"
 #include "devlib/acquisition/channels/presets.h"
 #include "devlib/acquisition/channels/run_slots.h"
 #include "devlib/resource.h"
@@ -444,12 +444,12 @@ void KindSources(const stCalcSettings& p, int32_t c, int32_t kind, int32_t* firs
 void PutPresetSource(const stAcq* acq, int32_t id, uint8_t* at) {
     const int32_t i = id == kNoSource ? -1 : RecordIndexOfId(acq, id);
     if (i < 0) {
-        PutLE16(at, 0xFFFF);
-        PutLE16(at + 2, 0xFFFF);
+        PutLeU16(at, 0xFFFF);
+        PutLeU16(at + 2, 0xFFFF);
         return;
     }
-    PutLE16(at, static_cast<uint16_t>(acq->chans[i].group));
-    PutLE16(at + 2, static_cast<uint16_t>(acq->chans[i].number));
+    PutLeU16(at, static_cast<uint16_t>(acq->chans[i].group));
+    PutLeU16(at + 2, static_cast<uint16_t>(acq->chans[i].number));
     lstrcpynA(reinterpret_cast<char*>(at + 4), acq->chans[i].presetName, sizeof(acq->chans[i].presetName));
 }
 

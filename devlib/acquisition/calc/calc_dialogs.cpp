@@ -11,7 +11,7 @@
 #include "devlib/acquisition/calc/calc_dialogs_frame.h"
 #include "devlib/acquisition/channels/calc_settings.h"
 #include "devlib/acquisition/channels/channels.h"
-#include "devlib/services/le_bytes.h"
+#include "devlib/services/byte_cursor.h"
 #include "devlib/acquisition/channels/presets.h"
 #include "devlib/acquisition/channels/scaling.h"
 #include "devlib/resource.h"
@@ -175,13 +175,13 @@ bool FrameApply(HWND dlg, stCalcDlg* st) {
 void PutSourceEntry(const stAcq* acq, int32_t id, uint8_t* at) {
     const int32_t index = SourceRecordIndex(acq, id);
     if (index < 0) {
-        PutLE16(at, static_cast<uint16_t>(-1));
-        PutLE16(at + 2, static_cast<uint16_t>(-1));
+        PutLeU16(at, static_cast<uint16_t>(-1));
+        PutLeU16(at + 2, static_cast<uint16_t>(-1));
         return;
     }
     const stAcqChan& rec = acq->chans[index];
-    PutLE16(at, static_cast<uint16_t>(rec.group));
-    PutLE16(at + 2, static_cast<uint16_t>(rec.number));
+    PutLeU16(at, static_cast<uint16_t>(rec.group));
+    PutLeU16(at + 2, static_cast<uint16_t>(rec.number));
     memcpy(at + 4, rec.presetName, kSourceEntryBytes - 4);
 }
 

@@ -7,7 +7,7 @@
 #include <new>
 #include <type_traits>
 
-#include "devlib/services/le_bytes.h"
+#include "devlib/services/byte_cursor.h"
 
 namespace {
 
@@ -271,14 +271,14 @@ const uint8_t* RecordOf(const stCalcSettings& s, int32_t kind, int32_t c) {
 
 // A record field as a 64-bit pattern (integers widened with their sign) and back.
 int64_t FieldBits(const uint8_t* at, uint8_t size) {
-    if (size == 2) return static_cast<int16_t>(GetLE16(at));
-    if (size == 4) return static_cast<int32_t>(GetLE32(at));
-    return static_cast<int64_t>(GetLE64(at));
+    if (size == 2) return static_cast<int16_t>(GetLeU16(at));
+    if (size == 4) return static_cast<int32_t>(GetLeU32(at));
+    return static_cast<int64_t>(GetLeU64(at));
 }
 void PutField(uint8_t* at, uint8_t size, int64_t v) {
-    if (size == 2) PutLE16(at, static_cast<uint16_t>(v));
-    else if (size == 4) PutLE32(at, static_cast<uint32_t>(v));
-    else PutLE64(at, static_cast<uint64_t>(v));
+    if (size == 2) PutLeU16(at, static_cast<uint16_t>(v));
+    else if (size == 4) PutLeU32(at, static_cast<uint32_t>(v));
+    else PutLeU64(at, static_cast<uint64_t>(v));
 }
 
 // Sources of the blocks that counted analog channels from 0 name them as the preference does.
@@ -297,7 +297,7 @@ void ShiftOldSources(stCalcSettings* s, int32_t firstAnalog, int32_t c) {
 
 void EncodeCalcSetup(const stCalcSettings& s, uint8_t* block) {
     for (int32_t c = 0; c < kCalcChannels; ++c) {
-        PutLE16(block + kSetupKindsAt + 2 * c, static_cast<uint16_t>(s.kind[c]));
+        PutLeU16(block + kSetupKindsAt + 2 * c, static_cast<uint16_t>(s.kind[c]));
         memcpy(block + kSetupTextsAt + size_t(c) * kExpressionBytes, s.expression[c], kExpressionBytes);
         block[kSetupTextsAt + size_t(c) * kExpressionBytes + kExpressionBytes - 1] = 0;
         for (const stSetupArray& a : kSetupArrays) {
@@ -310,7 +310,7 @@ void EncodeCalcSetup(const stCalcSettings& s, uint8_t* block) {
 void DecodeCalcSetup(const uint8_t* block, int32_t version, int32_t firstAnalog, stCalcSettings* s) {
     const bool second = version >= kSetupCalcSecondGroupFrom;
     for (int32_t c = 0; c < kCalcChannels; ++c) {
-        int16_t kind = static_cast<int16_t>(GetLE16(block + kSetupKindsAt + 2 * c));
+        int16_t kind = static_cast<int16_t>(GetLeU16(block + kSetupKindsAt + 2 * c));
         if (!second && (kind & 0xFF) > 1) ++kind;  // a kind was inserted after the first
         s->kind[c] = kind;
         memcpy(s->expression[c], block + kSetupTextsAt + size_t(c) * kExpressionBytes, kExpressionBytes);

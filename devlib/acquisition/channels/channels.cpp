@@ -7,7 +7,7 @@
 
 #include "common/tagGS.h"
 #include "devlib/acquisition/channels/calc_settings.h"
-#include "devlib/services/le_bytes.h"
+#include "devlib/services/byte_cursor.h"
 #include "devlib/acquisition/channels/presets.h"
 #include "devlib/acquisition/channels/run_slots.h"
 #include "devlib/acquisition/channels/scaling.h"

@@ -11,7 +11,7 @@
 
 #include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/model/device.h"
-#include "devlib/services/le_bytes.h"
+#include "devlib/services/byte_cursor.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
 

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/byte_order.h"
+
 namespace {
 
 // The set-up block's header.
@@ -48,31 +50,6 @@ constexpr uint16_t kModeWaitBits = 0x90;
 constexpr uint16_t kModeOtherBits = 0xA0;
 constexpr uint16_t kModeConverted = 0xB0;
 
-int16_t Get16(const uint8_t* at) { return static_cast<int16_t>(at[0] | (at[1] << 8)); }
-void Put16(uint8_t* at, int32_t v) {
-    at[0] = static_cast<uint8_t>(v);
-    at[1] = static_cast<uint8_t>(v >> 8);
-}
-int32_t Get32(const uint8_t* at) {
-    return static_cast<int32_t>(static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
-                                (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24));
-}
-void Put32(uint8_t* at, int32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-}
-double GetDouble(const uint8_t* at) {
-    uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) bits = (bits << 8) | at[i];
-    double v;
-    memcpy(&v, &bits, sizeof(v));
-    return v;
-}
-void PutDouble(uint8_t* at, double v) {
-    uint64_t bits;
-    memcpy(&bits, &v, sizeof(bits));
-    for (int i = 0; i < 8; ++i) at[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
-
 // The block being converted, with what has changed so far.
 struct stConverter {
     uint8_t* block;
@@ -87,25 +64,25 @@ struct stConverter {
         if (mark && !result.mismatch) result.mismatch = mark;
     }
     void Set16(uint8_t* at, int32_t v, int32_t mark = 0) {
-        if (Get16(at) != v) {
-            Put16(at, v);
+        if (GetLeI16(at) != v) {
+            PutLeU16(at, v);
             Mark(mark);
         }
     }
     void Set32(uint8_t* at, int32_t v) {
-        if (Get32(at) != v) {
-            Put32(at, v);
+        if (GetLeI32(at) != v) {
+            PutLeU32(at, v);
             Mark(0);
         }
     }
     void SetDouble(uint8_t* at, double v, int32_t mark = 0) {
-        if (GetDouble(at) != v) {
-            PutDouble(at, v);
+        if (GetLeF64(at) != v) {
+            PutLeF64(at, v);
             Mark(mark);
         }
     }
     long RateHz() const {
-        const double period = GetDouble(block + kPeriodAt);
+        const double period = GetLeF64(block + kPeriodAt);
         return period > 0 && std::isfinite(period) ? std::lround(1000.0 / period) : 0;
     }
 };
@@ -113,12 +90,12 @@ struct stConverter {
 // The analog channel records, found by the header's offset and each record's own length.
 void FindAnalogRecords(stConverter& c) {
     c.analogCount = 0;
-    size_t at = static_cast<uint32_t>(Get32(c.block + kFirstRecordAt));
-    const int32_t count = Get16(c.block + kRecordCountAt);
+    size_t at = static_cast<uint32_t>(GetLeI32(c.block + kFirstRecordAt));
+    const int32_t count = GetLeI16(c.block + kRecordCountAt);
     for (int32_t i = 0; i < count && c.analogCount < kAnalogRecords; ++i) {
         if (at < kHeaderBytes || at > c.size || c.size - at < kRecUsedBytes) return;
-        const int32_t length = Get32(c.block + at);
-        if (Get16(c.block + at + kRecKind) == 0) c.analog[c.analogCount++] = c.block + at;
+        const int32_t length = GetLeI32(c.block + at);
+        if (GetLeI16(c.block + at + kRecKind) == 0) c.analog[c.analogCount++] = c.block + at;
         if (length < static_cast<int32_t>(kRecUsedBytes)) return;
         at += static_cast<size_t>(length);
     }
@@ -127,10 +104,10 @@ void FindAnalogRecords(stConverter& c) {
 // The first model samples one channel at 100 kHz and at most two at 50 kHz.
 void LimitFastChannels(stConverter& c, long rate) {
     int32_t enabled = 0;
-    for (int32_t i = 0; i < c.analogCount; ++i) enabled += (Get16(c.analog[i] + kRecFlags) & kEnabled) ? 1 : 0;
+    for (int32_t i = 0; i < c.analogCount; ++i) enabled += (GetLeI16(c.analog[i] + kRecFlags) & kEnabled) ? 1 : 0;
     int32_t seen = 0;
     for (int32_t i = 0; i < c.analogCount; ++i) {
-        const int16_t flags = Get16(c.analog[i] + kRecFlags);
+        const int16_t flags = GetLeI16(c.analog[i] + kRecFlags);
         if (!(flags & kEnabled)) continue;
         ++seen;
         const bool drop = (rate == 100000 && seen > 1) || (rate == 50000 && enabled > 1 && i >= 2);
@@ -152,11 +129,11 @@ double MapGain(bool vk40, double gain) {
 
 // One analog channel: gains, hardware offset, hardware filters and digital filters.
 void ConvertChannel(stConverter& c, uint8_t* rec, long rate) {
-    const double gain = GetDouble(rec + kRecGain);
+    const double gain = GetLeF64(rec + kRecGain);
     c.SetDouble(rec + kRecGain, MapGain(c.vk40, gain), kMarkGains);
 
-    const double newGain = GetDouble(rec + kRecGain);
-    const double offset = GetDouble(rec + kRecOffset);
+    const double newGain = GetLeF64(rec + kRecGain);
+    const double offset = GetLeF64(rec + kRecOffset);
     const double limit = c.vk40 ? 0.01 : (newGain >= 1000 ? 0.005 : HUGE_VAL);
     if (offset > limit)
         c.SetDouble(rec + kRecOffset, limit);
@@ -164,20 +141,20 @@ void ConvertChannel(stConverter& c, uint8_t* rec, long rate) {
         c.SetDouble(rec + kRecOffset, -limit);
 
     if (c.vk40) {
-        if (Get16(rec + kRecHighPass) == 2) c.Set16(rec + kRecHighPass, 1);
+        if (GetLeI16(rec + kRecHighPass) == 2) c.Set16(rec + kRecHighPass, 1);
         for (int32_t f = 0; f < kFilterSlots; ++f) {
             if (rate > kFastRateHz) {
                 c.Set16(rec + kRecFilterTypes + 2 * f, 0);
                 continue;
             }
             uint8_t* freq = rec + kRecFilterFreqs + 8 * f;
-            const double hz = GetDouble(freq);
+            const double hz = GetLeF64(freq);
             if (hz < 30)
                 c.SetDouble(freq, 30);
             else if (hz > 1000)
                 c.SetDouble(freq, 1000);
         }
-    } else if (Get16(rec + kRecLowPass) != 0) {
+    } else if (GetLeI16(rec + kRecLowPass) != 0) {
         c.Set16(rec + kRecLowPass, 0);
     }
 }
@@ -198,8 +175,8 @@ void ConvertRate(stConverter& c) {
 
 // The pre-start delay as the trigger set-up limits it: none with storage kind 4, never negative.
 void RecomputeDelay(stConverter& c) {
-    int32_t delay = Get32(c.block + kDelayAt);
-    if (Get16(c.block + kStorageAt) == kStorageFastVK40 || delay < 0)
+    int32_t delay = GetLeI32(c.block + kDelayAt);
+    if (GetLeI16(c.block + kStorageAt) == kStorageFastVK40 || delay < 0)
         delay = 0;
     else if (delay > kDelayLimit)
         delay = kDelayLimit;
@@ -208,9 +185,9 @@ void RecomputeDelay(stConverter& c) {
 
 // Lengths, and the start-signal modes of one model recorded with the other.
 void ConvertModes(stConverter& c, int32_t graphModel) {
-    if (c.vk40 && c.RateHz() > kFastRateHz && Get32(c.block + kLengthAt) > kFastLengthLimit)
+    if (c.vk40 && c.RateHz() > kFastRateHz && GetLeI32(c.block + kLengthAt) > kFastLengthLimit)
         c.Set32(c.block + kLengthAt, kFastLengthLimit);
-    const uint16_t mode = static_cast<uint16_t>(Get16(c.block + kModeAt));
+    const uint16_t mode = static_cast<uint16_t>(GetLeI16(c.block + kModeAt));
     if (c.vk40 && graphModel == kModelVK45) {
         if ((mode & kModeWaitBits) == kModeWaitBits) {
             c.Set16(c.block + kReferenceAt, 3);
@@ -230,7 +207,7 @@ void ConvertModes(stConverter& c, int32_t graphModel) {
 // Channels first (they depend on the stored rate), then the rate and storage, then lengths and modes.
 stSetupConversion ConvertSetupForUnit(uint8_t* block, size_t size, int32_t unitModel, int32_t graphModel) {
     stConverter c{};
-    if (!block || size < kHeaderBytes || Get16(block + kVersionAt) <= kOldestVersion ||
+    if (!block || size < kHeaderBytes || GetLeI16(block + kVersionAt) <= kOldestVersion ||
         (unitModel != kModelVK40 && unitModel != kModelVK45))
         return c.result;
     c.block = block;

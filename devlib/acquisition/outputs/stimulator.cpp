@@ -44,11 +44,6 @@ constexpr stStimError kStimErrors[] = {
     {34, "STIM ERR PULSE NUMBER ZERO Key"},
 };
 
-void PutBE16(uint8_t* at, uint16_t v) {
-    at[0] = static_cast<uint8_t>(v >> 8);
-    at[1] = static_cast<uint8_t>(v & 0xFF);
-}
-
 // The stimulator command with its ten bytes and eight-byte reply.
 int32_t StimCommand(const uint8_t data[kStimDataBytes], uint8_t reply[kStimReplyBytes]) {
     return g_unitLink.QueryCommand(kCmdStimulator, kStimDataBytes, data, kStimReplyBytes, reply) ? 1 : 0;
@@ -134,9 +129,9 @@ int32_t StimulatorStartData(const stStimSetup& s, uint8_t out[kStimDataBytes]) {
     out[1] = 0;
     out[2] = s.continuous ? kStimContinuousCount : static_cast<uint8_t>(std::clamp<int>(s.count, 0, 255));
     out[3] = c.hundreds;
-    PutBE16(out + 4, c.off);
-    PutBE16(out + 6, c.width);
-    PutBE16(out + 8, c.delay);
+    PutBeU16(out + 4, c.off);
+    PutBeU16(out + 6, c.width);
+    PutBeU16(out + 8, c.delay);
     return 1;
 }
 

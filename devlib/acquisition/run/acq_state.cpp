@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/byte_order.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/unit/driver_choice.h"
@@ -112,7 +113,7 @@ bool EnterRunMode() {
 void ReadUnitMemorySize() {
     uint8_t reply[kMemorySizeBytes] = {};
     if (g_unitLink.QueryCommand(kCmdMemorySize, 0, nullptr, kMemorySizeBytes, reply))
-        g_lib.unitMemoryBytes = (uint32_t{reply[0]} << 16) | (uint32_t{reply[1]} << 8) | reply[2];
+        g_lib.unitMemoryBytes = GetBeU24(reply);
 }
 
 bool HasPlaybackSource(const stAcq* acq) {

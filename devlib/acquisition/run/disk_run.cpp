@@ -10,7 +10,7 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/model/device.h"
-#include "devlib/services/le_bytes.h"
+#include "devlib/services/byte_cursor.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/run/setup_block.h"
 #include "devlib/acquisition/unit/unit_cmd.h"

@@ -156,16 +156,16 @@ void CopyRunSettings(stAcq* acq) {
 bool SendHostPacedStart(stAcq* acq, uint16_t analogMask, int32_t wait) {
     const bool slowRate = IsVK40() || acq->runSamplePeriod >= kFastPeriodMs;
     uint8_t ref[3];
-    PutBE16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
+    PutBeU16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
     ref[2] = acq->refCommand;
     if (!Command(kCmdReference, sizeof(ref), ref)) return false;
     if (slowRate) {
         uint8_t period[2];
-        PutBE16(period, static_cast<uint32_t>(acq->runSamplePeriod * 2 + 0.5));
+        PutBeU16(period, static_cast<uint32_t>(acq->runSamplePeriod * 2 + 0.5));
         if (!Command(kCmdSamplePeriod, sizeof(period), period)) return false;
     }
     uint8_t arm[6] = {static_cast<uint8_t>((acq->runModeByte & 0xF0) | (slowRate ? 3 : 2)), 0, 0, 0, 0, 0};
-    PutBE16(arm + 2, analogMask);
+    PutBeU16(arm + 2, analogMask);
     arm[4] = acq->run.digitalCount ? 0xFF : 0;
     if (!Command(kCmdArm, sizeof(arm), arm)) return false;
     HostRunScriptSubroutine(Host(), "OnStartAcquisition", 0);

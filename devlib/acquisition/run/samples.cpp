@@ -75,10 +75,10 @@ void StoreFrames(const uint8_t* bytes, int32_t frames, const stAcqRun& run, void
             const int32_t number = run.chanOrder[i];
             if (!block || number >= kChanCalcBase) continue;
             if (number >= kChanDigitalBase) {
-                const uint32_t digital = GetBE16(frame + digitalAt);
+                const uint32_t digital = GetBeU16(frame + digitalAt);
                 block[index] = (digital >> (number - kChanDigitalBase)) & 1u ? kDigitalHigh : 0;
             } else {
-                block[index] = static_cast<uint16_t>(GetBE16(frame + 2 * word++));
+                block[index] = static_cast<uint16_t>(GetBeU16(frame + 2 * word++));
             }
         }
     }

@@ -10,7 +10,7 @@
 #include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/run/run_control.h"
-#include "devlib/services/le_bytes.h"
+#include "devlib/services/byte_cursor.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -55,23 +55,23 @@ constexpr int32_t kRecordsModelVK45 = 24;
 
 void PutRect(uint8_t* at, RECT r, const RECT& desktop) {
     CentreRectOnArea(&r, desktop);
-    PutLE16(at, static_cast<uint16_t>(r.left));
-    PutLE16(at + 2, static_cast<uint16_t>(r.top));
-    PutLE16(at + 4, static_cast<uint16_t>(r.right));
-    PutLE16(at + 6, static_cast<uint16_t>(r.bottom));
+    PutLeU16(at, static_cast<uint16_t>(r.left));
+    PutLeU16(at + 2, static_cast<uint16_t>(r.top));
+    PutLeU16(at + 4, static_cast<uint16_t>(r.right));
+    PutLeU16(at + 6, static_cast<uint16_t>(r.bottom));
 }
 
 RECT GetRect(const uint8_t* at, const RECT& desktop) {
-    RECT r{static_cast<int16_t>(GetLE16(at)), static_cast<int16_t>(GetLE16(at + 2)),
-           static_cast<int16_t>(GetLE16(at + 4)), static_cast<int16_t>(GetLE16(at + 6))};
+    RECT r{static_cast<int16_t>(GetLeU16(at)), static_cast<int16_t>(GetLeU16(at + 2)),
+           static_cast<int16_t>(GetLeU16(at + 4)), static_cast<int16_t>(GetLeU16(at + 6))};
     CentreRectOnArea(&r, desktop);
     return r;
 }
 
-int16_t GetI16(const uint8_t* at) { return static_cast<int16_t>(GetLE16(at)); }
-int32_t GetI32(const uint8_t* at) { return static_cast<int32_t>(GetLE32(at)); }
-void PutI16(uint8_t* at, int32_t v) { PutLE16(at, static_cast<uint16_t>(v)); }
-void PutI32(uint8_t* at, int32_t v) { PutLE32(at, static_cast<uint32_t>(v)); }
+int16_t GetI16(const uint8_t* at) { return static_cast<int16_t>(GetLeU16(at)); }
+int32_t GetI32(const uint8_t* at) { return static_cast<int32_t>(GetLeU32(at)); }
+void PutI16(uint8_t* at, int32_t v) { PutLeU16(at, static_cast<uint16_t>(v)); }
+void PutI32(uint8_t* at, int32_t v) { PutLeU32(at, static_cast<uint32_t>(v)); }
 
 // A text field of n bytes, always terminated in the record.
 void GetText(const uint8_t* at, size_t n, char* to, size_t toSize) {
@@ -94,17 +94,17 @@ void EncodeRecord(const stAcq& acq, int i, uint8_t* at) {
     PutText(at + kRecLabelAt, kTextBytes, c.label);
     PutText(at + kRecUnitsAt, kTextBytes, c.units);
     const double points[4] = {c.inValue1, c.unitValue1, c.inValue2, c.unitValue2};
-    for (int k = 0; k < 4; ++k) PutLEDouble(at + kRecPointsAt + 8 * k, points[k]);
-    PutLEDouble(at + kRecMultiplierAt, acq.chanMultiplier[i]);
-    PutLEDouble(at + kRecAddendAt, acq.chanAddend[i]);
-    PutLEDouble(at + kRecGainAt, c.gain);
-    PutLEDouble(at + kRecOffsetAt, c.inputOffset);
+    for (int k = 0; k < 4; ++k) PutLeF64(at + kRecPointsAt + 8 * k, points[k]);
+    PutLeF64(at + kRecMultiplierAt, acq.chanMultiplier[i]);
+    PutLeF64(at + kRecAddendAt, acq.chanAddend[i]);
+    PutLeF64(at + kRecGainAt, c.gain);
+    PutLeF64(at + kRecOffsetAt, c.inputOffset);
     const int16_t words[5] = {c.coupling, c.highPass, c.lowPass, c.inputOption4, c.filterSelected};
     for (int k = 0; k < 5; ++k) PutI16(at + kRecInputWordsAt + 2 * k, words[k]);
     for (int k = 0; k < kFilterSlots; ++k) {
         PutI16(at + kRecFilterTypesAt + 2 * k, c.filters[k].type);
-        PutLEDouble(at + kRecFilterFreqsAt + 8 * k, c.filters[k].frequencyHz);
-        PutLEDouble(at + kRecFilterQsAt + 8 * k, c.filters[k].q);
+        PutLeF64(at + kRecFilterFreqsAt + 8 * k, c.filters[k].frequencyHz);
+        PutLeF64(at + kRecFilterQsAt + 8 * k, c.filters[k].q);
     }
     PutText(at + kRecPresetAt, kPresetBytes, c.presetName);
     memcpy(at + kRecTailAt, &c.unitsSetByUser, kTailBytes);
@@ -135,21 +135,21 @@ void DecodeRecord(const uint8_t* at, int32_t version, stAcq* acq, int i) {
         GetText(at + kRecPresetAt, kPresetBytes, c.presetName, sizeof(c.presetName));
     if (version >= kPresetTailFrom) memcpy(&c.unitsSetByUser, at + kRecTailAt, kTailBytes);
     double* points[4] = {&c.inValue1, &c.unitValue1, &c.inValue2, &c.unitValue2};
-    for (int k = 0; k < 4; ++k) *points[k] = GetLEDouble(at + kRecPointsAt + 8 * k);
-    acq->chanMultiplier[i] = GetLEDouble(at + kRecMultiplierAt);
-    acq->chanAddend[i] = GetLEDouble(at + kRecAddendAt);
+    for (int k = 0; k < 4; ++k) *points[k] = GetLeF64(at + kRecPointsAt + 8 * k);
+    acq->chanMultiplier[i] = GetLeF64(at + kRecMultiplierAt);
+    acq->chanAddend[i] = GetLeF64(at + kRecAddendAt);
     if (version < kInputWordsFrom || (version & 0xF) != 2) {
         DefaultInputSettings(&c);
         return;
     }
-    c.gain = GetLEDouble(at + kRecGainAt);
-    c.inputOffset = GetLEDouble(at + kRecOffsetAt);
+    c.gain = GetLeF64(at + kRecGainAt);
+    c.inputOffset = GetLeF64(at + kRecOffsetAt);
     int16_t* words[5] = {&c.coupling, &c.highPass, &c.lowPass, &c.inputOption4, &c.filterSelected};
     for (int k = 0; k < 5; ++k) *words[k] = GetI16(at + kRecInputWordsAt + 2 * k);
     for (int k = 0; k < kFilterSlots; ++k) {
         c.filters[k].type = GetI16(at + kRecFilterTypesAt + 2 * k);
-        c.filters[k].frequencyHz = GetLEDouble(at + kRecFilterFreqsAt + 8 * k);
-        c.filters[k].q = GetLEDouble(at + kRecFilterQsAt + 8 * k);
+        c.filters[k].frequencyHz = GetLeF64(at + kRecFilterFreqsAt + 8 * k);
+        c.filters[k].q = GetLeF64(at + kRecFilterQsAt + 8 * k);
     }
 }
 
@@ -183,7 +183,7 @@ void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, ui
     PutI32(b + kFirstRecordAt, static_cast<int32_t>(kSetupHeaderBytes));
     PutI16(b + kRecordCountAt, records);
     PutI32(b + kDelayAt, acq.preStartDelay);
-    PutLEDouble(b + kPeriodAt, acq.samplePeriodMs);
+    PutLeF64(b + kPeriodAt, acq.samplePeriodMs);
     PutI32(b + kLengthAt, acq.acqLength);
     PutI16(b + kStorageAt, acq.storageKind);
     PutI16(b + kModeAt, acq.unitMode);
@@ -197,8 +197,8 @@ void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, ui
     PutRect(b + kAcqSetupPlaceAt, acq.acqSetupPlacement, desktop);
     PutRect(b + kChanSetupPlaceAt, acq.channelSetupPlacement, desktop);
     PutI16(b + kDataModeAt, acq.dataMode);
-    PutLEDouble(b + kRestartIntervalAt, acq.restartInterval);
-    PutLEDouble(b + kSetupDoubleAt, acq.settingOne);
+    PutLeF64(b + kRestartIntervalAt, acq.restartInterval);
+    PutLeF64(b + kSetupDoubleAt, acq.settingOne);
     PutI32(b + kRestartCountAt, acq.restartCount);
     PutI16(b + kEndlessAt, acq.endlessRestart);
     PutI16(b + kAutosaveAt, acq.autosaveEnable);
@@ -226,7 +226,7 @@ stSetupRead DecodeSetupBlock(const uint8_t* b, size_t size, int32_t records, int
                        : read.storedRecords == kRecordsModelVK45 ? kModelVK45
                                                                  : 0;
     acq->preStartDelay = GetI32(b + kDelayAt);
-    acq->samplePeriodMs = GetLEDouble(b + kPeriodAt);
+    acq->samplePeriodMs = GetLeF64(b + kPeriodAt);
     acq->acqLength = GetI32(b + kLengthAt);
     acq->storageKind = GetI16(b + kStorageAt);
     acq->unitMode = GetI16(b + kModeAt);
@@ -240,8 +240,8 @@ stSetupRead DecodeSetupBlock(const uint8_t* b, size_t size, int32_t records, int
     acq->acqSetupPlacement = GetRect(b + kAcqSetupPlaceAt, desktop);
     acq->channelSetupPlacement = GetRect(b + kChanSetupPlaceAt, desktop);
     acq->dataMode = GetI16(b + kDataModeAt);
-    acq->restartInterval = GetLEDouble(b + kRestartIntervalAt);
-    acq->settingOne = GetLEDouble(b + kSetupDoubleAt);
+    acq->restartInterval = GetLeF64(b + kRestartIntervalAt);
+    acq->settingOne = GetLeF64(b + kSetupDoubleAt);
     acq->restartCount = GetI32(b + kRestartCountAt);
     acq->endlessRestart = GetI16(b + kEndlessAt);
     acq->autosaveEnable = GetI16(b + kAutosaveAt);

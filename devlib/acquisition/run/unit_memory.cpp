@@ -105,8 +105,8 @@ bool GraphGone(const stAcq* acq, const tagGS* gs, HWND window) {
 // One request of the unit's memory (command 74): 24-bit address, 16-bit length.
 bool RequestMemory(uint32_t address, int32_t length, uint8_t* buffer) {
     uint8_t request[kFastRequestBytes];
-    PutBE24(request, address & kHighSpeedAddressMask);
-    PutBE16(request + 3, static_cast<uint32_t>(length));
+    PutBeU24(request, address & kHighSpeedAddressMask);
+    PutBeU16(request + 3, static_cast<uint32_t>(length));
     return g_unitLink.QueryCommand(kCmdReadRingHighSpeed, kFastRequestBytes, request, static_cast<uint16_t>(length),
                                    buffer) != 0;
 }
@@ -255,16 +255,16 @@ int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     stAcqRun& run = acq->run;
     g_endSeen = 0;
     uint8_t ref[3];
-    PutBE16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
+    PutBeU16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
     ref[2] = acq->refCommand;
     if (!Command(kCmdReference, sizeof(ref), ref)) return 0;
     uint8_t arm[6] = {static_cast<uint8_t>((acq->runModeByte & kModeUnitPacedKeep) | kModeUnitPaced), 0, 0, 0, 0, 0};
-    PutBE16(arm + 2, analogMask);
+    PutBeU16(arm + 2, analogMask);
     arm[4] = run.digitalCount ? 0xFF : 0;
     if (!Command(kCmdArm, sizeof(arm), arm)) return 0;
     run.timingKind = kTimingUnitPaced;
     uint8_t setup[4] = {HighSpeedRateCode(acq->runSamplePeriod), 0, 0, 0};
-    PutBE24(setup + 1, static_cast<uint32_t>(run.frameSize) * static_cast<uint32_t>(acq->runLength));
+    PutBeU24(setup + 1, static_cast<uint32_t>(run.frameSize) * static_cast<uint32_t>(acq->runLength));
     if (!Accepted(kCmdHighSpeedSetup, sizeof(setup), setup)) return 0;
     HostRunScriptSubroutine(&g_lib.host, "OnStartAcquisition", 0);
     const uint8_t go = kGoUnitPaced;
@@ -277,10 +277,10 @@ int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
 int32_t StartHighSpeedRing(stAcq* acq) {
     uint8_t memory[kCountBytes] = {};
     if (!g_unitLink.QueryCommand(kCmdMemorySize, 0, nullptr, kCountBytes, memory)) return 0;
-    g_unitMemorySize = GetBE24(memory);
+    g_unitMemorySize = GetBeU24(memory);
     const uint32_t ring = HighSpeedRingBytes(g_unitMemorySize, acq->run.analogCount, acq->run.digitalCount);
     uint8_t setup[4] = {HighSpeedRateCode(acq->runSamplePeriod), 0, 0, 0};
-    PutBE24(setup + 1, ring);
+    PutBeU24(setup + 1, ring);
     if (!Accepted(kCmdHighSpeedSetup, sizeof(setup), setup)) return 0;
     const uint8_t go = kGoHighSpeed;
     if (!Accepted(kCmdHighSpeedGo, 1, &go)) return 0;
@@ -317,7 +317,7 @@ bool QueryHighSpeedBytes(const stAcq* acq, uint32_t* count) {
     uint8_t progress[kProgressBytes] = {};
     *count = 0;
     if (!g_unitLink.QueryCommand(kCmdHighSpeedProgress, 0, nullptr, kProgressBytes, progress)) return false;
-    *count = HighSpeedNewBytes(GetBE32(progress), GetBE32(progress + 4), acq->run.readPosition, g_lastWrapCount,
+    *count = HighSpeedNewBytes(GetBeU32(progress), GetBeU32(progress + 4), acq->run.readPosition, g_lastWrapCount,
                                g_unitRingBytes);
     return true;
 }
@@ -336,8 +336,8 @@ void AdvanceHighSpeedPosition(stAcq* acq, uint32_t bytes) {
 int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer) {
     if (g_highSpeedRun) return RequestMemory(address, length, buffer) ? 1 : 0;
     uint8_t request[kRingRequestBytes];
-    PutBE16(request, address & 0x7FFFu);
-    PutBE16(request + 2, static_cast<uint32_t>(length));
+    PutBeU16(request, address & 0x7FFFu);
+    PutBeU16(request + 2, static_cast<uint32_t>(length));
     return g_unitLink.ReadSamples(request, static_cast<uint16_t>(length), buffer, acq);
 }
 
@@ -368,7 +368,7 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     int32_t count = 0;
     bool ok = g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded) != 0;
     if (ok) {
-        count = ReadBackBytes(GetBE24(recorded), acq->runLength, run.frameSize);
+        count = ReadBackBytes(GetBeU24(recorded), acq->runLength, run.frameSize);
         ok = ReadRecordedSamples(acq, &count, 0) != 0;
         if (g_readBackLostGraph) {
             DropRun(acq, gs);

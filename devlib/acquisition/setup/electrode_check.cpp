@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "common/binding.h"
+#include "common/byte_order.h"
 #include "common/stAcq.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/run/run_control.h"
@@ -133,7 +134,7 @@ double ReadElectrodeImpedance(stAcq* acq) {
     if (!acq || acq->run.running) return g_electrodeReadout.lastRead;
     uint8_t reply[2] = {};
     if (!g_unitLink.QueryCommand(kCmdElectrodeVK40, 0, nullptr, sizeof(reply), reply)) return g_electrodeReadout.lastRead;
-    const int16_t n = static_cast<int16_t>((reply[0] << 8) | reply[1]);
+    const int16_t n = static_cast<int16_t>(GetBeU16(reply));
     g_electrodeReadout.lastRead = ElectrodeImpedanceFromReply(n);
     return g_electrodeReadout.lastRead;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "common/byte_order.h"
 #include "common/stAcq.h"
 #include "devlib/acquisition/setup/electrode.h"
 #include "devlib/acquisition/unit/unit_link.h"
@@ -118,8 +119,8 @@ int32_t QueryElectrodeUnit(void*, uint8_t second, int32_t readings[2]) {
     const uint8_t data[2] = {0x00, second};
     uint8_t reply[4] = {};
     if (!g_unitLink.QueryCommand(kCmdElectrodeCheck, sizeof(data), data, sizeof(reply), reply)) return 0;
-    readings[0] = (reply[0] << 8) | reply[1];
-    readings[1] = (reply[2] << 8) | reply[3];
+    readings[0] = GetBeU16(reply);
+    readings[1] = GetBeU16(reply + 2);
     return 1;
 }
 

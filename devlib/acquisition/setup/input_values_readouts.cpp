@@ -17,8 +17,6 @@ constexpr DWORD kArmSettleMs = 10, kSamplingMs = 20;
 
 bool IsInput(int32_t input) { return input >= 1 && input <= kAnalogChannels; }
 
-uint16_t BigEndianWord(const uint8_t* bytes) { return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]); }
-
 // Command 52, then the status until the conversion is done or the wait runs out.
 bool ConvertInputs() {
     if (!g_unitLink.SetCommand(kCmdConvertInputs, 0, nullptr)) return false;
@@ -37,7 +35,7 @@ int32_t ReadAnalogInputWord(stAcq* acq, int32_t input, uint16_t* word) {
     if (!acq || !IsInput(input) || !word || !ConvertInputs()) return 0;
     uint8_t words[2 * kAnalogChannels] = {};
     if (!g_unitLink.QueryCommand(kCmdConversionWords, 0, nullptr, sizeof(words), words)) return 0;
-    *word = BigEndianWord(words + 2 * (input - 1));
+    *word = GetBeU16(words + 2 * (input - 1));
     return 1;
 }
 
@@ -46,7 +44,7 @@ int32_t ReadAnalogInputValue(stAcq* acq, int32_t input, uint16_t* word) {
     const uint8_t which = static_cast<uint8_t>(input);
     uint8_t reply[2] = {};
     if (!g_unitLink.QueryCommand(kCmdReadInputWord, 1, &which, sizeof(reply), reply)) return 0;
-    *word = BigEndianWord(reply);
+    *word = GetBeU16(reply);
     return 1;
 }
 
@@ -62,7 +60,7 @@ int32_t ReadDigitalInputsNow(uint16_t* bits) {
     if (!g_unitLink.SetCommand(kCmdSampling, 1, &kSamplingStop)) return 0;
     uint8_t word[2] = {};
     if (!ReadUnitRingTail(word, sizeof(word), sizeof(word))) return 0;
-    *bits = BigEndianWord(word);
+    *bits = GetBeU16(word);
     return 1;
 }
 

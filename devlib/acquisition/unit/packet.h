@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/byte_order.h"  // the fields of command data and replies are big-endian
+
 constexpr uint8_t kPacketStart = 0x01;
 constexpr uint8_t kPacketAck = 0x06;         // the data byte of a set command's reply
 constexpr size_t kPacketBufferSize = 16400;  // outgoing packets and replies both fit this
@@ -25,28 +27,3 @@ size_t FramePacket(int32_t kind, uint8_t command, const uint8_t* data, size_t da
 // A reply of replyLength data bytes: count bytes that start with 0x01 and end with the
 // checksum of the bytes before it.
 bool ReplyChecks(const uint8_t* reply, size_t count, size_t replyLength);
-
-// Big-endian fields of command data and replies.
-inline void PutBE16(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value >> 8);
-    at[1] = static_cast<uint8_t>(value);
-}
-inline void PutBE24(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value >> 16);
-    at[1] = static_cast<uint8_t>(value >> 8);
-    at[2] = static_cast<uint8_t>(value);
-}
-inline void PutBE32(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value >> 24);
-    at[1] = static_cast<uint8_t>(value >> 16);
-    at[2] = static_cast<uint8_t>(value >> 8);
-    at[3] = static_cast<uint8_t>(value);
-}
-inline uint32_t GetBE16(const uint8_t* at) { return (static_cast<uint32_t>(at[0]) << 8) | at[1]; }
-inline uint32_t GetBE24(const uint8_t* at) {
-    return (static_cast<uint32_t>(at[0]) << 16) | (static_cast<uint32_t>(at[1]) << 8) | at[2];
-}
-inline uint32_t GetBE32(const uint8_t* at) {
-    return (static_cast<uint32_t>(at[0]) << 24) | (static_cast<uint32_t>(at[1]) << 16) |
-           (static_cast<uint32_t>(at[2]) << 8) | at[3];
-}

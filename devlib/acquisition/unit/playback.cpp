@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/byte_order.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/services/library.h"
@@ -145,8 +146,7 @@ uint32_t PlaybackFillSamples(const double* values, uint32_t columns, uint32_t ro
             *cursor = 0;
         v = std::clamp(v, -kSampleLimit, kSampleLimit);
         const uint16_t word = static_cast<uint16_t>(static_cast<int16_t>(v));
-        buffer[2 * i] = static_cast<uint8_t>(word >> 8);
-        buffer[2 * i + 1] = static_cast<uint8_t>(word & 0xFF);
+        PutBeU16(buffer + 2 * i, word);
         if (col == channels - 1 && *cursor < rows) ++*cursor;
     }
     return samples * 2;

@@ -123,10 +123,10 @@ uint16_t FilterCommandData(bool vk45, uint8_t channel, uint8_t index, const stBi
     uint8_t* at = out + 2;
     for (double c : order) {
         if (vk45) {
-            PutBE32(at, static_cast<uint32_t>(Saturate(c * kScaleVK45, -2147483648.0, 2147483647.0)));
+            PutBeU32(at, static_cast<uint32_t>(Saturate(c * kScaleVK45, -2147483648.0, 2147483647.0)));
             at += 4;
         } else {
-            PutBE16(at, static_cast<uint32_t>(Saturate(c * kScaleVK40, -32768, 32767)));
+            PutBeU16(at, static_cast<uint32_t>(Saturate(c * kScaleVK40, -32768, 32767)));
             at += 2;
         }
     }
@@ -138,7 +138,7 @@ uint32_t RingWriteAddress(const uint8_t reply[3]) { return reply[0] * 256u + rep
 double MeanOfSamples(const uint8_t* bytes, int32_t count) {
     if (count <= 0) return 0;
     double sum = 0;
-    for (int32_t i = 0; i < count; ++i) sum += static_cast<int16_t>(GetBE16(bytes + 2 * i));
+    for (int32_t i = 0; i < count; ++i) sum += static_cast<int16_t>(GetBeU16(bytes + 2 * i));
     return sum / count;
 }
 
@@ -171,7 +171,7 @@ int32_t SetInputOffset(stAcq* acq, int32_t channel, double volts) {
     if (!acq || !IsAnalogChannel(channel)) return 0;
     stAcqChan& rec = acq->chans[channel - 1];
     uint8_t data[3];
-    PutBE16(data, static_cast<uint16_t>(OffsetCounts(volts, OffsetScaleOf(rec), FindGainRow(rec.gain)->offsetStep)));
+    PutBeU16(data, static_cast<uint16_t>(OffsetCounts(volts, OffsetScaleOf(rec), FindGainRow(rec.gain)->offsetStep)));
     data[2] = UnitInput(channel);
     if (!Set(kCmdInputOffset, sizeof(data), data)) return 0;
     rec.inputOffset = volts;
@@ -242,7 +242,7 @@ int32_t NewestRecordedSample(stAcq* acq, int32_t channel, double* value) {
 // Period 0.5 ms and the one channel armed.
 int32_t ArmSingleChannel(int32_t channel) {
     uint8_t period[2];
-    PutBE16(period, kOneShotPeriod);
+    PutBeU16(period, kOneShotPeriod);
     const uint16_t mask = InputMaskBit(channel);
     const uint8_t arm[6] = {kModeSingle, 0, static_cast<uint8_t>(mask >> 8), static_cast<uint8_t>(mask), 0, 0};
     return Set(kCmdSamplePeriod, sizeof(period), period) && Set(kCmdArm, sizeof(arm), arm);
@@ -257,8 +257,8 @@ int32_t ReadRingTail(uint8_t* out, int32_t bytes, int32_t chunk) {
     ok = ok && end >= static_cast<uint32_t>(bytes) && end - static_cast<uint32_t>(bytes) + bytes - chunk <= 0xFFFF;
     for (int32_t at = 0; ok && at < bytes; at += chunk) {
         uint8_t request[kRingRequestBytes];
-        PutBE16(request, end - static_cast<uint32_t>(bytes) + static_cast<uint32_t>(at));
-        PutBE16(request + 2, static_cast<uint32_t>(chunk));
+        PutBeU16(request, end - static_cast<uint32_t>(bytes) + static_cast<uint32_t>(at));
+        PutBeU16(request + 2, static_cast<uint32_t>(chunk));
         ok = Link().QueryCommand(kCmdReadRing, sizeof(request), request, static_cast<uint16_t>(chunk), out + at);
     }
     const int32_t stopped = Set(kCmdStop, 0, nullptr);

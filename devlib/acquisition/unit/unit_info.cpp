@@ -56,7 +56,7 @@ int32_t DownloadFirmwareImage(const uint8_t* image, size_t size) {
     if (!image || size == 0 || size > kMaxFirmwareBytes) return 0;
     for (size_t offset = 0; offset < size; offset += kFirmwareBlockBytes) {
         uint8_t data[2 + kFirmwareBlockBytes] = {};
-        PutBE16(data, static_cast<uint32_t>(offset));
+        PutBeU16(data, static_cast<uint32_t>(offset));
         // The last block carries what is left of the image and zeros after it.
         const size_t take = size - offset < kFirmwareBlockBytes ? size - offset : kFirmwareBlockBytes;
         memcpy(data + 2, image + offset, take);
@@ -85,8 +85,8 @@ int32_t DumpUnitMemoryTo(const char* file, int32_t bytes) {
     int32_t ok = 1;
     for (int32_t address = 0; ok && address < bytes; address += kMemoryBlockBytes) {
         uint8_t request[4];
-        PutBE16(request, static_cast<uint32_t>(address));
-        PutBE16(request + 2, kMemoryBlockBytes);
+        PutBeU16(request, static_cast<uint32_t>(address));
+        PutBeU16(request + 2, kMemoryBlockBytes);
         uint8_t block[kMemoryBlockBytes];
         ok = g_unitLink.QueryCommand(kCmdReadMemory, sizeof(request), request, sizeof(block), block);
         const int32_t left = bytes - address;
@@ -117,7 +117,8 @@ int32_t FormatUnitInfo(char* text, size_t size) {
     if (g_unitLink.QueryCommand(kCmdDescription2, 0, nullptr, sizeof(second), second))
         info += "\r\n" + ReplyText(second, sizeof(second));
     uint8_t memory[3];
-    if (g_unitLink.QueryCommand(kCmdMemorySize, 0, nullptr, sizeof(memory), memory)) g_unitMemorySize = GetBE24(memory);
+    if (g_unitLink.QueryCommand(kCmdMemorySize, 0, nullptr, sizeof(memory), memory))
+        g_unitMemorySize = GetBeU24(memory);
     char line[96];
     std::snprintf(line, sizeof(line), "%ld", static_cast<long>(g_unitMemorySize));
     info += std::string("\r\n") + KeyedText("VK40 Internal Buffer size: ") + line + " bytes";
