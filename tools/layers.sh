@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the layers by their includes: every file of a library names only headers of its own
 # folder and of the folders below it, and of the device and button libraries only their public
-# headers. The device library's own folders are layers in the same way. The build enforces the same order (cmake/KymoraLayers.cmake); this check also covers
-# headers that nothing compiles, and says in words what is wrong. Run by ctest as "Layers".
+# headers; the device library's own folders are layers in the same way. The build enforces the
+# same order (cmake/KymoraLayers.cmake); this check also covers headers that nothing compiles,
+# and says in words what is wrong. Run by ctest as "Layers".
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

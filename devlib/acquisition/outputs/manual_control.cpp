@@ -14,6 +14,7 @@
 #include "devlib/services/utilities.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
+#include "devlib/services/modeless_panel.h"
 #include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 
@@ -28,8 +29,6 @@ constexpr int32_t kPageStep = 1000;
 constexpr int32_t kTypedChars = 40;
 constexpr int kVoltageControls[] = {IDC_MANUAL_SCROLL, IDC_MANUAL_VOLTS, IDC_MANUAL_OUTPUT_GROUP,
                                     IDC_MANUAL_VOLTS_LABEL};
-
-HGLOBAL RecordOf(HWND dlg) { return reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(dlg, GWLP_USERDATA)); }
 
 void EnableVoltageControls(HWND dlg, bool enable) {
     for (int id : kVoltageControls) EnableWindow(GetDlgItem(dlg, id), enable);
@@ -97,16 +96,14 @@ void OnShown(HWND dlg, stAcq* acq) {
 
 INT_PTR CALLBACK ManualControlProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
+        KeepPanelRecord(dlg, lParam);
         SetScrollRange(GetDlgItem(dlg, IDC_MANUAL_SCROLL), SB_CTL, -kScrollTop, kManualCountsMax, FALSE);
         SendDlgItemMessageA(dlg, IDC_MANUAL_VOLTS, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)),
                             FALSE);
         HandleTheDialog(dlg, IDD_MANUAL_CONTROL);
         return FALSE;
     }
-    HGLOBAL hAcq = RecordOf(dlg);
-    if (!hAcq) return FALSE;
-    AcqLock acq(hAcq);
+    AcqLock acq(PanelRecord(dlg));
     if (!acq) return FALSE;
     switch (message) {
     case WM_COMMAND: OnCommand(dlg, acq.get(), LOWORD(wParam), HIWORD(wParam)); return TRUE;
@@ -120,12 +117,9 @@ INT_PTR CALLBACK ManualControlProc(HWND dlg, UINT message, WPARAM wParam, LPARAM
     case WM_SHOWWINDOW:
         if (wParam) OnShown(dlg, acq.get());
         return FALSE;
-    case WM_MOVE:
-        PlaceChildWindow(dlg, &acq->manualControlPlacement, static_cast<int16_t>(LOWORD(lParam)),
-                         static_cast<int16_t>(HIWORD(lParam)));
-        return TRUE;
+    case WM_MOVE: FollowPanelMove(dlg, &acq->manualControlPlacement, lParam); return TRUE;
     case WM_ACTIVATE:
-        HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) == WA_INACTIVE ? nullptr : dlg);
+        RoutePanelKeys(dlg, wParam);
         return FALSE;
     case WM_CLOSE:
         ShowWindow(dlg, SW_HIDE);
@@ -190,18 +184,12 @@ void PrepareManualControl(HGLOBAL hAcq) {
 // The panel, made hidden with the frame as its owner the first time it is needed, showing the
 // level and output the record holds by then.
 HWND ManualControlWindow(HGLOBAL hAcq) {
-    {
-        AcqLock acq(hAcq);
-        if (!acq) return nullptr;
-        if (IsWindow(acq->hwndManualControl)) return acq->hwndManualControl;
-    }
-    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_MANUAL_CONTROL), g_lib.hostFrame,
-                                  ManualControlProc, reinterpret_cast<LPARAM>(hAcq));
-    AcqLock acq(hAcq);
-    if (!acq) return dlg;
-    acq->hwndManualControl = dlg;
-    if (dlg) RefreshManualControl(dlg, acq.get());
-    return dlg;
+    HWND dlg;
+    if (KeptPanel(hAcq, &stAcq::hwndManualControl, &dlg)) return dlg;
+    return MakePanel(hAcq, &stAcq::hwndManualControl, IDD_MANUAL_CONTROL, g_lib.hostFrame, ManualControlProc,
+                     [](HWND made, stAcq* acq) {
+                         if (made) RefreshManualControl(made, acq);
+                     });
 }
 
 void ShowManualControl(HGLOBAL hAcq) {

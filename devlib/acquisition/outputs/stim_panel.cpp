@@ -14,6 +14,7 @@
 #include "devlib/services/utilities.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
+#include "devlib/services/modeless_panel.h"
 #include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 
@@ -43,8 +44,6 @@ const char* Keyed(const char* key) {
 
 // The highest rate a width leaves room for.
 double MaxRateForWidth(double width) { return 1000.0 / (width + 0.1); }
-
-HGLOBAL RecordOf(HWND dlg) { return reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(dlg, GWLP_USERDATA)); }
 
 double FieldNumber(HWND dlg, int id) {
     char text[kFieldChars] = "";
@@ -194,7 +193,7 @@ void OnCommand(HWND dlg, stAcq* acq, int id, UINT code) {
 
 INT_PTR CALLBACK StimulatorProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
+        KeepPanelRecord(dlg, lParam);
         SetScrollRange(GetDlgItem(dlg, IDC_STIM_SCROLL), SB_CTL, 0, kScrollMax, FALSE);
         HandleTheDialog(dlg, IDD_STIMULATOR);
         AcqLock acq(reinterpret_cast<HGLOBAL>(lParam));
@@ -204,9 +203,7 @@ INT_PTR CALLBACK StimulatorProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lP
         }
         return FALSE;
     }
-    HGLOBAL hAcq = RecordOf(dlg);
-    if (!hAcq) return FALSE;
-    AcqLock acq(hAcq);
+    AcqLock acq(PanelRecord(dlg));
     if (!acq) return FALSE;
     switch (message) {
     case WM_COMMAND: OnCommand(dlg, acq.get(), LOWORD(wParam), HIWORD(wParam)); return TRUE;
@@ -223,12 +220,9 @@ INT_PTR CALLBACK StimulatorProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lP
         if (wParam) RefreshStimulatorPanel(dlg, acq->stim, false);
         return TRUE;
     case WM_DESTROY: StopStimulator(acq.get(), 1); return FALSE;
-    case WM_MOVE:
-        PlaceChildWindow(dlg, &acq->stimulatorPlacement, static_cast<int16_t>(LOWORD(lParam)),
-                         static_cast<int16_t>(HIWORD(lParam)));
-        return TRUE;
+    case WM_MOVE: FollowPanelMove(dlg, &acq->stimulatorPlacement, lParam); return TRUE;
     case WM_ACTIVATE:
-        HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) == WA_INACTIVE ? nullptr : dlg);
+        RoutePanelKeys(dlg, wParam);
         return FALSE;
     case WM_CLOSE: OnCommand(dlg, acq.get(), IDCANCEL, 0); return TRUE;
     default: return FALSE;
@@ -384,16 +378,10 @@ void PrepareStimulatorPanel(HGLOBAL hAcq) {
 
 // The panel, made hidden over the record's settings the first time it is needed.
 HWND StimulatorWindow(HGLOBAL hAcq) {
-    {
-        AcqLock acq(hAcq);
-        if (!acq) return nullptr;
-        if (IsWindow(acq->hwndStimulator)) return acq->hwndStimulator;
-    }
-    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_STIMULATOR), g_lib.hostFrame, StimulatorProc,
-                                  reinterpret_cast<LPARAM>(hAcq));
-    AcqLock acq(hAcq);
-    if (acq) acq->hwndStimulator = dlg;
-    return dlg;
+    HWND dlg;
+    if (KeptPanel(hAcq, &stAcq::hwndStimulator, &dlg)) return dlg;
+    return MakePanel(hAcq, &stAcq::hwndStimulator, IDD_STIMULATOR, g_lib.hostFrame, StimulatorProc,
+                     [](HWND, stAcq*) {});
 }
 
 void ShowStimulatorPanel(HGLOBAL hAcq) {

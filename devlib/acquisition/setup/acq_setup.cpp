@@ -19,6 +19,7 @@
 #include "devlib/services/utilities.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
+#include "devlib/services/modeless_panel.h"
 #include "devlib/services/run_state.h"
 #include "devlib/vk40.h"
 
@@ -42,8 +43,6 @@ const char* Keyed(const char* key) {
 void Tell(HWND dlg, const char* key, const char* captionKey, UINT icon) {
     MessageBoxA(dlg, Keyed(key), Keyed(captionKey), MB_OK | icon);
 }
-
-HGLOBAL RecordOf(HWND dlg) { return reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(dlg, GWLP_USERDATA)); }
 
 int32_t Selection(HWND dlg, int id) { return static_cast<int32_t>(SendDlgItemMessageA(dlg, id, CB_GETCURSEL, 0, 0)); }
 
@@ -362,7 +361,7 @@ void OnScroll(HWND dlg, stAcq* acq, UINT code, int position) {
 // The record is locked for each message; its handle is the window's user data.
 INT_PTR CALLBACK AcqSetupProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
+        KeepPanelRecord(dlg, lParam);
         const HGDIOBJ font = GetStockObject(ANSI_VAR_FONT);
         for (int id : {IDC_SAMPLE_RATE, IDC_STORAGE, IDC_LENGTH, IDC_MAX_LENGTH, IDC_SIZE_NEEDED})
             SendDlgItemMessageA(dlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -371,20 +370,15 @@ INT_PTR CALLBACK AcqSetupProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lPar
         HandleTheDialog(dlg, IDD_ACQUISITION_SETUP);
         return FALSE;  // a hidden window takes no focus
     }
-    HGLOBAL hAcq = RecordOf(dlg);
-    if (!hAcq) return FALSE;
-    AcqLock acq(hAcq);
+    AcqLock acq(PanelRecord(dlg));
     if (!acq) return FALSE;
     switch (message) {
     case WM_COMMAND: OnCommand(dlg, acq.get(), LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_HSCROLL:
     case WM_VSCROLL: OnScroll(dlg, acq.get(), LOWORD(wParam), static_cast<int16_t>(HIWORD(wParam))); return TRUE;
-    case WM_MOVE:
-        PlaceChildWindow(dlg, &acq->acqSetupPlacement, static_cast<int16_t>(LOWORD(lParam)),
-                         static_cast<int16_t>(HIWORD(lParam)));
-        return TRUE;
+    case WM_MOVE: FollowPanelMove(dlg, &acq->acqSetupPlacement, lParam); return TRUE;
     case WM_ACTIVATE:
-        HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) == WA_INACTIVE ? nullptr : dlg);
+        RoutePanelKeys(dlg, wParam);
         if (LOWORD(wParam) == WA_CLICKACTIVE) RefreshAcquisitionSetup(dlg, acq.get());
         return FALSE;
     case WM_SHOWWINDOW:
@@ -471,12 +465,9 @@ void PrepareAcquisitionSetup(HGLOBAL hAcq) {
 
 // The window, made hidden on the first call and placed where the record says.
 HWND AcquisitionSetupWindow(HGLOBAL hAcq) {
-    {
-        AcqLock acq(hAcq);
-        if (!acq) return nullptr;
-        if (IsWindow(acq->hwndAcqSetup)) return acq->hwndAcqSetup;
-    }
-    HWND dlg = CreateAcquisitionSetup(g_lib.hostFrame, hAcq);
+    HWND dlg;
+    if (KeptPanel(hAcq, &stAcq::hwndAcqSetup, &dlg)) return dlg;
+    dlg = CreateAcquisitionSetup(g_lib.hostFrame, hAcq);
     AcqLock acq(hAcq);
     if (acq && dlg) PlaceSetupPanel(acq.get(), dlg);
     return dlg;
@@ -484,14 +475,10 @@ HWND AcquisitionSetupWindow(HGLOBAL hAcq) {
 
 // Hidden until the menu shows it; the record keeps the window.
 HWND CreateAcquisitionSetup(HWND frame, HGLOBAL hAcq) {
-    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_ACQUISITION_SETUP), frame, AcqSetupProc,
-                                  reinterpret_cast<LPARAM>(hAcq));
-    AcqLock acq(hAcq);
-    if (!acq) return dlg;
-    acq->hwndAcqSetup = dlg;
-    acq->acqSetupShown = 0;
-    if (dlg) RefreshAcquisitionSetup(dlg, acq.get());
-    return dlg;
+    return MakePanel(hAcq, &stAcq::hwndAcqSetup, IDD_ACQUISITION_SETUP, frame, AcqSetupProc, [](HWND dlg, stAcq* acq) {
+        acq->acqSetupShown = 0;
+        if (dlg) RefreshAcquisitionSetup(dlg, acq);
+    });
 }
 
 // Showing refreshes it (WM_SHOWWINDOW).

@@ -14,6 +14,7 @@
 #include "devlib/services/utilities.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
+#include "devlib/services/modeless_panel.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -33,8 +34,6 @@ const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);
     return text ? text : key;
 }
-
-HGLOBAL RecordOf(HWND dlg) { return reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(dlg, GWLP_USERDATA)); }
 
 // The channel record whose scale the level uses: the fixed trigger input on the first model.
 int32_t TriggerChannelIndex(const stAcq* acq) {
@@ -130,7 +129,7 @@ void OnCommand(HWND dlg, stAcq* acq, int id, UINT code) {
 // The record is locked for each message; its handle is the window's user data.
 INT_PTR CALLBACK TriggerProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
+        KeepPanelRecord(dlg, lParam);
         const HGDIOBJ font = GetStockObject(ANSI_VAR_FONT);
         for (int id : {IDC_TRIGGER_SOURCE, IDC_TRIGGER_SLOPE, IDC_TRIGGER_LEVEL})
             SendDlgItemMessageA(dlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -139,19 +138,14 @@ INT_PTR CALLBACK TriggerProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lPara
         HandleTheDialog(dlg, IDD_TRIGGER_SETUP);
         return FALSE;  // a hidden window takes no focus
     }
-    HGLOBAL hAcq = RecordOf(dlg);
-    if (!hAcq) return FALSE;
-    AcqLock acq(hAcq);
+    AcqLock acq(PanelRecord(dlg));
     if (!acq) return FALSE;
     switch (message) {
     case WM_COMMAND: OnCommand(dlg, acq.get(), LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_HSCROLL: OnLevelScrolled(dlg, acq.get(), LOWORD(wParam), static_cast<int16_t>(HIWORD(wParam))); return TRUE;
-    case WM_MOVE:
-        PlaceChildWindow(dlg, &acq->triggerPlacement, static_cast<int16_t>(LOWORD(lParam)),
-                         static_cast<int16_t>(HIWORD(lParam)));
-        return TRUE;
+    case WM_MOVE: FollowPanelMove(dlg, &acq->triggerPlacement, lParam); return TRUE;
     case WM_ACTIVATE:
-        HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) == WA_INACTIVE ? nullptr : dlg);
+        RoutePanelKeys(dlg, wParam);
         return FALSE;
     case WM_CLOSE: ShowWindow(dlg, SW_HIDE); return TRUE;
     default: return FALSE;
@@ -249,21 +243,14 @@ int32_t ClampTriggerDelay(stAcq* acq, int32_t samples) {
 // The hidden window over the record; start-up gives the record its values (SetTriggerDefaults)
 // and the window is made when first needed (TriggerSetupWindow).
 HWND CreateTriggerSetup(HWND parent, HGLOBAL hAcq) {
-    HWND dlg = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_TRIGGER_SETUP), parent, TriggerProc,
-                                  reinterpret_cast<LPARAM>(hAcq));
-    AcqLock acq(hAcq);
-    if (!acq) return dlg;
-    acq->hwndTrigger = dlg;
-    if (dlg) PlaceSetupPanel(acq.get(), dlg);
-    return dlg;
+    return MakePanel(hAcq, &stAcq::hwndTrigger, IDD_TRIGGER_SETUP, parent, TriggerProc, [](HWND dlg, stAcq* acq) {
+        if (dlg) PlaceSetupPanel(acq, dlg);
+    });
 }
 
 HWND TriggerSetupWindow(HGLOBAL hAcq) {
-    {
-        AcqLock acq(hAcq);
-        if (!acq) return nullptr;
-        if (IsWindow(acq->hwndTrigger)) return acq->hwndTrigger;
-    }
+    HWND dlg;
+    if (KeptPanel(hAcq, &stAcq::hwndTrigger, &dlg)) return dlg;
     return CreateTriggerSetup(g_lib.hostFrame, hAcq);
 }
 
