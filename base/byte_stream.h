@@ -9,60 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#include "common/byte_order.h"
+
 // Bulk copies of sample frames rely on the host storing numbers as the file does.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the host stores numbers little-endian");
-
-// ---- Fields inside a byte array ----
-
-inline uint16_t GetLeU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-inline uint32_t GetLeU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-inline int16_t GetLeI16(const uint8_t* p) { return static_cast<int16_t>(GetLeU16(p)); }
-inline int32_t GetLeI32(const uint8_t* p) { return static_cast<int32_t>(GetLeU32(p)); }
-inline double GetLeF64(const uint8_t* p) {
-    uint64_t bits = static_cast<uint64_t>(GetLeU32(p)) | static_cast<uint64_t>(GetLeU32(p + 4)) << 32;
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-inline uint16_t GetBeU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
-inline uint32_t GetBeU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
-           static_cast<uint32_t>(p[3]);
-}
-inline double GetBeF64(const uint8_t* p) {
-    uint64_t bits = static_cast<uint64_t>(GetBeU32(p)) << 32 | static_cast<uint64_t>(GetBeU32(p + 4));
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
-inline void PutLeU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutLeU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void PutLeF64(uint8_t* p, double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
-inline void PutBeU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v >> 8);
-    p[1] = static_cast<uint8_t>(v);
-}
-inline void PutBeU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-inline void PutBeF64(uint8_t* p, double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
-}
 
 // ---- Reading ----
 

@@ -5,7 +5,7 @@
 
 #include "button/lumikey.h"
 #include "devlib/resource.h"
-#include "devlib/services/binding.h"
+#include "devlib/services/library.h"
 
 CJnlHintText m_JnlHintText;
 CMLBitmap m_MLBitmap;

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "devlib/acquisition/device.h"
-#include "devlib/services/dlgresource.h"
-#include "devlib/services/keyedtexts.h"
+#include "devlib/services/library.h"
+#include "devlib/services/dlg_resource.h"
+#include "devlib/services/keyed_texts.h"
 #include "devlib/services/text_defaults.h"
 #include "button/lumikey.h"
 

@@ -33,7 +33,7 @@
 
 // --- The library and its one export ---
 // VKSim.dll lies beside VK40.dll; its export hands out the transport table of
-// devlib/acquisition/transport.h that answers for the driver and the unit.
+// devlib/acquisition/unit/transport.h that answers for the driver and the unit.
 struct stTransportOps;
 constexpr char kSimLibrary[] = "VKSim.dll";
 constexpr char kSimTransportExport[] = "VKSimTransport";

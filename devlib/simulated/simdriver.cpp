@@ -1,7 +1,7 @@
 // The simulated unit's driver: the device names it opens, the control codes it answers and the
 // packets it carries to the unit, as the unit's kernel-mode driver would. It reads the test
 // controls at every call, keeps the unit's clock and writes the packet log.
-#include "devlib/acquisition/transport.h"
+#include "devlib/acquisition/unit/transport.h"
 
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/simulated/simpacket.h"
@@ -385,10 +385,6 @@ bool ReadCall(stSimCall& call) {
     return true;
 }
 
-void PutLE32(uint8_t* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 bool Answer(stSimCall& call, const uint8_t* bytes, uint32_t count) {
     if (!call.out || call.outSize < count) return Fail(call, kSimErrBadRequest);
     memcpy(call.out, bytes, count);
@@ -398,7 +394,7 @@ bool Answer(stSimCall& call, const uint8_t* bytes, uint32_t count) {
 
 bool AnswerLE32(stSimCall& call, uint32_t value) {
     uint8_t bytes[4];
-    PutLE32(bytes, value);
+    PutLeU32(bytes, value);
     return Answer(call, bytes, 4);
 }
 
@@ -426,8 +422,7 @@ bool UsbCall(stSimCall& call) {
     }
     case kIoctlSetValue:
         if (call.inSize < 4) return Fail(call, kSimErrBadRequest);
-        port.driverValue =
-            call.in[0] | (call.in[1] << 8) | (call.in[2] << 16) | (static_cast<uint32_t>(call.in[3]) << 24);
+        port.driverValue = GetLeU32(call.in);
         return true;
     case kIoctlVendorInfo: {
         const uint16_t product = static_cast<uint16_t>(call.device.model == 45 ? 0x0045 : 0x0040);

@@ -36,22 +36,3 @@ void SimWriteAddress(uint64_t total, uint8_t out[3]) {
 }
 
 uint64_t SimFramesDue(uint64_t elapsedNs, uint64_t periodNs) { return periodNs ? elapsedNs / periodNs : 0; }
-
-void SimPutBE16(uint8_t* out, uint32_t value) {
-    out[0] = static_cast<uint8_t>(value >> 8);
-    out[1] = static_cast<uint8_t>(value);
-}
-
-void SimPutBE24(uint8_t* out, uint32_t value) {
-    out[0] = static_cast<uint8_t>(value >> 16);
-    SimPutBE16(out + 1, value);
-}
-
-void SimPutBE32(uint8_t* out, uint32_t value) {
-    out[0] = static_cast<uint8_t>(value >> 24);
-    SimPutBE24(out + 1, value);
-}
-
-uint32_t SimGetBE16(const uint8_t* in) { return (static_cast<uint32_t>(in[0]) << 8) | in[1]; }
-
-uint32_t SimGetBE24(const uint8_t* in) { return (static_cast<uint32_t>(in[0]) << 16) | SimGetBE16(in + 1); }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "common/byte_order.h"  // the unit's multi-byte values are big-endian
+
 // Appends bytes at the ring position total % size and advances total; a frame that does not fit
 // before the end continues at the start.
 void SimRingWrite(uint8_t* ring, uint32_t size, uint64_t* total, const uint8_t* bytes, uint32_t count);
@@ -18,10 +20,3 @@ void SimWriteAddress(uint64_t total, uint8_t out[3]);
 
 // Frames that fall due after elapsed nanoseconds at the given period; 0 for a zero period.
 uint64_t SimFramesDue(uint64_t elapsedNs, uint64_t periodNs);
-
-// Big-endian stores of the unit's multi-byte values.
-void SimPutBE16(uint8_t* out, uint32_t value);
-void SimPutBE24(uint8_t* out, uint32_t value);
-void SimPutBE32(uint8_t* out, uint32_t value);
-uint32_t SimGetBE16(const uint8_t* in);
-uint32_t SimGetBE24(const uint8_t* in);

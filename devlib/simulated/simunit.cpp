@@ -180,7 +180,7 @@ bool InputIndex(uint8_t channel, uint32_t* index) {
     return true;
 }
 
-int16_t Signed16(const uint8_t* in) { return static_cast<int16_t>(SimGetBE16(in)); }
+int16_t Signed16(const uint8_t* in) { return static_cast<int16_t>(GetBeU16(in)); }
 
 }  // namespace
 
@@ -257,32 +257,32 @@ uint32_t CSimUnit::SamplingCommand(uint8_t command, const uint8_t* data, uint64_
     case kSimCmdWriteAddress: SimWriteAddress(m_ringTotal, reply); return 3;
     case kSimCmdStop: return Stop(reply);
     case kSimCmdReadRing: {
-        const uint32_t count = SimGetBE16(data + 2);
+        const uint32_t count = GetBeU16(data + 2);
         if (count == 0 || count > capacity || count > kSimMaxReply) return 0;
-        SimRingRead(m_ring.data(), kSimRingBytes, SimGetBE16(data), reply, count);
+        SimRingRead(m_ring.data(), kSimRingBytes, GetBeU16(data), reply, count);
         return count;
     }
     case kSimCmdStatus: return Status(c, reply);
     case kSimCmdPeriod:
-        if (SimGetBE16(data) == 0) return 0;
-        m_periodSteps = SimGetBE16(data);
+        if (GetBeU16(data) == 0) return 0;
+        m_periodSteps = GetBeU16(data);
         return Ack(reply);
     case kSimCmdSampling: return Sample(data[0], nowNs, c, reply);
-    case kSimCmdMemorySize: SimPutBE24(reply, MemoryBytes()); return 3;
+    case kSimCmdMemorySize: PutBeU24(reply, MemoryBytes()); return 3;
     case kSimCmdRunSetup: return HighSpeedSetup(data, reply);
     case kSimCmdGo: return Go(data[0], nowNs, reply);
     case kSimCmdRecorded:
-        SimPutBE24(reply, static_cast<uint32_t>(std::min<uint64_t>(m_memoryTotal, m_runBytes) + c.recordedBytesExtra));
+        PutBeU24(reply, static_cast<uint32_t>(std::min<uint64_t>(m_memoryTotal, m_runBytes) + c.recordedBytesExtra));
         return 3;
     case kSimCmdReadMemoryFast: {
-        const uint32_t count = SimGetBE16(data + 3);
+        const uint32_t count = GetBeU16(data + 3);
         if (count == 0 || count > capacity || count > kSimMaxReply) return 0;
-        SimRingRead(m_memory.data(), fastRing, SimGetBE24(data), reply, count);
+        SimRingRead(m_memory.data(), fastRing, GetBeU24(data), reply, count);
         return count;
     }
     case kSimCmdProgress:
-        SimPutBE32(reply, static_cast<uint32_t>(m_memoryTotal % fastRing));
-        SimPutBE32(reply + 4, static_cast<uint32_t>(m_memoryTotal / fastRing));
+        PutBeU32(reply, static_cast<uint32_t>(m_memoryTotal % fastRing));
+        PutBeU32(reply + 4, static_cast<uint32_t>(m_memoryTotal / fastRing));
         return 8;
     default: return 0;
     }
@@ -311,7 +311,7 @@ uint32_t CSimUnit::InputCommand(uint8_t command, const uint8_t* data, uint8_t* r
         for (uint32_t k = 0; k < 5; ++k) {
             const uint8_t* at = data + 2 + k * (wide ? 4 : 2);
             m_filter[input][data[1]][k] =
-                wide ? static_cast<int32_t>((SimGetBE16(at) << 16) | SimGetBE16(at + 2)) : Signed16(at);
+                wide ? static_cast<int32_t>(GetBeU32(at)) : Signed16(at);
         }
         return Ack(reply);
     }
@@ -328,14 +328,14 @@ uint32_t CSimUnit::InputCommand(uint8_t command, const uint8_t* data, uint8_t* r
 uint32_t CSimUnit::MemoryCommand(uint8_t command, const uint8_t* data, uint8_t* reply, uint32_t capacity) {
     switch (command) {
     case kSimCmdReadMemory: {
-        const uint32_t address = SimGetBE16(data);
-        const uint32_t count = SimGetBE16(data + 2);
+        const uint32_t address = GetBeU16(data);
+        const uint32_t count = GetBeU16(data + 2);
         if (count == 0 || count > capacity || address + count > m_program.size()) return 0;
         memcpy(reply, m_program.data() + address, count);
         return count;
     }
     case kSimCmdFirmwareBlock: {
-        const uint32_t offset = SimGetBE16(data);
+        const uint32_t offset = GetBeU16(data);
         if (offset + kFirmwareBlock > m_program.size()) return 0;
         memcpy(m_program.data() + offset, data + 2, kFirmwareBlock);
         return Ack(reply);
@@ -392,7 +392,7 @@ uint32_t CSimUnit::ReadingCommand(uint8_t command, const uint8_t* data, uint64_t
     case kSimCmdElectrode40: {
         const double z = c.impedanceOhms[0] / 1000.0;
         const double v = kElectrodeCeiling * z / (kElectrodeReferenceKOhm + z);
-        SimPutBE16(reply, static_cast<uint16_t>(
+        PutBeU16(reply, static_cast<uint16_t>(
                               static_cast<int16_t>(std::lround((v - kElectrodeMid) * 32767.0 / kElectrodeMid))));
         return 2;
     }
@@ -402,17 +402,17 @@ uint32_t CSimUnit::ReadingCommand(uint8_t command, const uint8_t* data, uint64_t
             const double z = c.impedanceOhms[i] / 1000.0;
             const double reading =
                 data[1] ? kElectrodeReference45 * z / (kElectrodeReferenceKOhm + z) : kElectrodeReference45;
-            SimPutBE16(reply + 2 * i, static_cast<uint32_t>(std::lround(reading)));
+            PutBeU16(reply + 2 * i, static_cast<uint32_t>(std::lround(reading)));
         }
         return 4;
     case kSimCmdConversion:
         m_converting = false;
         for (uint32_t i = 0; i < kSimInputs; ++i)
-            SimPutBE16(reply + 2 * i, static_cast<uint16_t>(InputWord(i, now, c)));
+            PutBeU16(reply + 2 * i, static_cast<uint16_t>(InputWord(i, now, c)));
         return 8;
     case kSimCmdReadInput:
         if (!InputIndex(data[0], &input)) return 0;
-        SimPutBE16(reply, static_cast<uint16_t>(InputWord(input, now, c)));
+        PutBeU16(reply, static_cast<uint16_t>(InputWord(input, now, c)));
         return 2;
     default: return 0;
     }
@@ -420,7 +420,7 @@ uint32_t CSimUnit::ReadingCommand(uint8_t command, const uint8_t* data, uint64_t
 
 // Command 2: mode byte, 0, the analog mask (inputs 1-4 as bits 0-3), the digital byte, 0.
 uint32_t CSimUnit::Arm(const uint8_t* data) {
-    const uint32_t mask = SimGetBE16(data + 2);
+    const uint32_t mask = GetBeU16(data + 2);
     if (mask & ~0xFu) return 0;
     m_mode = data[0];
     m_analogMask = static_cast<uint16_t>(mask);
@@ -469,7 +469,7 @@ uint32_t CSimUnit::Status(const stSimControls& c, uint8_t* reply) {
     m_converting = false;  // a conversion is done by the time anyone asks twice
     reply[0] = sampling ? 1 : 0;
     reply[1] = bits;
-    SimPutBE16(reply + 2, c.statusError);
+    PutBeU16(reply + 2, c.statusError);
     return 4;
 }
 
@@ -477,7 +477,7 @@ uint32_t CSimUnit::Status(const stSimControls& c, uint8_t* reply) {
 // run, the whole recording of a unit-paced one). The 1-byte answer is 0 when accepted.
 uint32_t CSimUnit::HighSpeedSetup(const uint8_t* data, uint8_t* reply) {
     const uint8_t rate = data[0];
-    const uint32_t bytes = SimGetBE24(data + 1);
+    const uint32_t bytes = GetBeU24(data + 1);
     uint8_t code = 0;
     if (rate == 0 || rate > kMaxRateCode)
         code = kSetupBadRate;
@@ -607,11 +607,11 @@ uint32_t CSimUnit::FrameBytes() const { return 2 * BitCount(m_analogMask & 0xFu)
 void CSimUnit::BuildFrame(const stInstant& at, const stSimControls& c, uint8_t* out) const {
     for (uint32_t i = 0; i < kSimInputs; ++i) {
         if (m_analogMask & (1u << i)) {
-            SimPutBE16(out, static_cast<uint16_t>(InputWord(i, at, c)));
+            PutBeU16(out, static_cast<uint16_t>(InputWord(i, at, c)));
             out += 2;
         }
     }
-    if (m_digitalMask) SimPutBE16(out, DigitalWord(at, c));
+    if (m_digitalMask) PutBeU16(out, DigitalWord(at, c));
 }
 
 stSimSignal CSimUnit::SignalOf(uint32_t input, const stSimControls& c) const {
@@ -710,9 +710,9 @@ uint32_t CSimUnit::StimulatorPulses(uint64_t unitNs) const {
 // A start's settings against the model's limits: 0 or the refusal code.
 uint8_t CSimUnit::StimulatorCheck(const uint8_t* data) const {
     const uint64_t r = StimulatorResolutionPs();
-    const uint32_t off = SimGetBE16(data + 4);
-    const uint32_t width = SimGetBE16(data + 6);
-    const uint32_t delay = SimGetBE16(data + 8);
+    const uint32_t off = GetBeU16(data + 4);
+    const uint32_t width = GetBeU16(data + 6);
+    const uint32_t delay = GetBeU16(data + 8);
     const uint32_t offMin = m_model == 45 ? kOffMin45 : kOffMin40;
     const uint32_t offMax = m_model == 45 ? kOffMax45 : kOffMax40;
     if (data[2] == 0) return kStimErrNoPulses;
@@ -739,9 +739,9 @@ uint32_t CSimUnit::Stimulator(const uint8_t* data, uint64_t nowNs, const stSimCo
         if (code == 0) {
             m_stim.count = data[2];
             m_stim.hundreds = data[3];
-            m_stim.offCount = SimGetBE16(data + 4);
-            m_stim.widthCount = SimGetBE16(data + 6);
-            m_stim.delayCount = SimGetBE16(data + 8);
+            m_stim.offCount = GetBeU16(data + 4);
+            m_stim.widthCount = GetBeU16(data + 6);
+            m_stim.delayCount = GetBeU16(data + 8);
             m_stim.startNs = nowNs;
             m_stim.mode = (mode == kStimStart || m_run != Run::Idle) ? kStimStart : kStimWithSampling;
         }
@@ -751,7 +751,7 @@ uint32_t CSimUnit::Stimulator(const uint8_t* data, uint64_t nowNs, const stSimCo
         return 0;
     }
     reply[1] = StimulatorRunning(nowNs) ? 1 : 0;
-    SimPutBE16(reply + 2, StimulatorPulses(nowNs));
+    PutBeU16(reply + 2, StimulatorPulses(nowNs));
     return 8;
 }
 

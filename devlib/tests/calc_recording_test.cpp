@@ -19,15 +19,15 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/calc.h"
-#include "devlib/acquisition/calccompute.h"
-#include "devlib/acquisition/driverchoice.h"
-#include "devlib/acquisition/lebytes.h"
-#include "devlib/acquisition/recording.h"
-#include "devlib/acquisition/samples.h"
-#include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/calc/calc.h"
+#include "devlib/acquisition/calc/calc_compute.h"
+#include "devlib/acquisition/unit/driver_choice.h"
+#include "devlib/services/byte_cursor.h"
+#include "devlib/acquisition/run/recording.h"
+#include "devlib/acquisition/run/samples.h"
+#include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/resource.h"
-#include "devlib/services/binding.h"
+#include "devlib/binding/binding.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/sim_run_fixture.h"
@@ -690,17 +690,17 @@ TEST_F(CalcRecording, APresetBlockNamesItsSourceChannelsByTheirRecords) {
         uint8_t block[472];
         memset(block, 0xAA, sizeof(block));
         ASSERT_EQ(MakeCalcPresetBlock(acq, *s, 3, c.kind, block), 1);
-        EXPECT_EQ(int16_t(GetLE16(block + 208)), c.firstGroup);
-        EXPECT_EQ(int16_t(GetLE16(block + 210)), c.firstNumber);
+        EXPECT_EQ(int16_t(GetLeU16(block + 208)), c.firstGroup);
+        EXPECT_EQ(int16_t(GetLeU16(block + 210)), c.firstNumber);
         EXPECT_STREQ(reinterpret_cast<const char*>(block + 212), c.firstName);
-        EXPECT_EQ(int16_t(GetLE16(block + 340)), c.secondGroup);
-        EXPECT_EQ(int16_t(GetLE16(block + 342)), c.secondNumber);
+        EXPECT_EQ(int16_t(GetLeU16(block + 340)), c.secondGroup);
+        EXPECT_EQ(int16_t(GetLeU16(block + 342)), c.secondNumber);
         EXPECT_STREQ(reinterpret_cast<const char*>(block + 344), c.secondName);
         EXPECT_EQ(block[471], 0);
     }
     uint8_t block[472];
     ASSERT_EQ(MakeCalcPresetBlock(acq, *s, 3, kCalcDelay, block), 1);
-    EXPECT_EQ(GetLE32(block + 16), 12u);  // the record leads the block
+    EXPECT_EQ(GetLeU32(block + 16), 12u);  // the record leads the block
     EXPECT_EQ(MakeCalcPresetBlock(acq, *s, 3, kCalcNone, block), 0);
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "devlib/acquisition/calccompute.h"
+#include "devlib/acquisition/calc/calc_compute.h"
 
 namespace {
 

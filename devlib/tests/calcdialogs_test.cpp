@@ -13,14 +13,14 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/calcdialogs.h"
-#include "devlib/acquisition/calcsettings.h"
-#include "devlib/acquisition/channels.h"
-#include "devlib/acquisition/lebytes.h"
-#include "devlib/acquisition/presets.h"
+#include "devlib/acquisition/calc/calc_dialogs.h"
+#include "devlib/acquisition/channels/calc_settings.h"
+#include "devlib/acquisition/channels/channels.h"
+#include "devlib/services/byte_cursor.h"
+#include "devlib/acquisition/channels/presets.h"
 #include "devlib/resource.h"
-#include "devlib/services/binding.h"
-#include "devlib/services/dlgresource.h"
+#include "devlib/binding/binding.h"
+#include "devlib/services/dlg_resource.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/vk40_test_util.h"
@@ -804,11 +804,11 @@ TEST_F(CalcDialogs, NewPresetRulesAndTheGrownTable) {
     EXPECT_EQ(lock.second[last], 0.0);
     EXPECT_EQ(lock.calcKinds[calcBefore], kCalcSmoothing);
     const uint8_t* block = lock.calcBlocks + size_t(calcBefore) * kCalcPresetBytes;
-    EXPECT_EQ(int16_t(GetLE16(block)), 1) << "source CH1";
-    EXPECT_EQ(GetLE32(block + 8), 9u) << "the factor";
-    EXPECT_EQ(int16_t(GetLE16(block + 208)), kGroupAnalog);
-    EXPECT_EQ(int16_t(GetLE16(block + 210)), 0);
-    EXPECT_EQ(int16_t(GetLE16(block + 340)), -1) << "one source";
+    EXPECT_EQ(int16_t(GetLeU16(block)), 1) << "source CH1";
+    EXPECT_EQ(GetLeU32(block + 8), 9u) << "the factor";
+    EXPECT_EQ(int16_t(GetLeU16(block + 208)), kGroupAnalog);
+    EXPECT_EQ(int16_t(GetLeU16(block + 210)), 0);
+    EXPECT_EQ(int16_t(GetLeU16(block + 340)), -1) << "one source";
     EXPECT_EQ(CalcSettings(acq.get())->smoothing[2].factor, 3) << "the settings are not touched";
 }
 
@@ -961,10 +961,10 @@ TEST_F(CalcDialogs, PresetBlocksRecordTheirSources) {
         EXPECT_EQ(lock.calcKinds[last], c.kind);
         EXPECT_STREQ(lock.records[acq->presets.count + last].presetName, name.c_str());
         const uint8_t* block = lock.calcBlocks + size_t(last) * 472;
-        EXPECT_EQ(int16_t(GetLE16(block + 208)), c.firstGroup);
-        EXPECT_EQ(int16_t(GetLE16(block + 210)), c.firstNumber);
-        EXPECT_EQ(int16_t(GetLE16(block + 340)), c.secondGroup);
-        EXPECT_EQ(int16_t(GetLE16(block + 342)), c.secondNumber);
+        EXPECT_EQ(int16_t(GetLeU16(block + 208)), c.firstGroup);
+        EXPECT_EQ(int16_t(GetLeU16(block + 210)), c.firstNumber);
+        EXPECT_EQ(int16_t(GetLeU16(block + 340)), c.secondGroup);
+        EXPECT_EQ(int16_t(GetLeU16(block + 342)), c.secondNumber);
         EXPECT_STREQ(reinterpret_cast<const char*>(block + 344), c.secondName);
     }
     EXPECT_EQ(boxes.boxes.size(), 4u) << "each addition is confirmed";

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "devlib/acquisition/calcsettings.h"
-#include "devlib/acquisition/lebytes.h"
-#include "devlib/acquisition/setupblock.h"
+#include "devlib/acquisition/channels/calc_settings.h"
+#include "devlib/services/byte_cursor.h"
+#include "devlib/acquisition/run/setup_block.h"
 
 namespace {
 
@@ -35,18 +35,18 @@ TEST(CalcSettings, FieldsLandAtTheirOffsetsInTheImage) {
     std::vector<uint8_t> image(kCalcSettingsBytes, 0xEE);
     EncodeCalcSettings(*s, image.data());
     const uint8_t* b = image.data();
-    EXPECT_EQ(int16_t(GetLE16(b + 22)), kCalcFilter);
-    EXPECT_EQ(GetLE32(b + 24 + 8), 0x01020304u);
-    EXPECT_EQ(GetLEDouble(b + 72 + 128 + 48), 2.5);
-    EXPECT_EQ(GetLE32(b + 1608 + 3 * 20 + 12), 7u);
-    EXPECT_EQ(int16_t(GetLE16(b + 1848 + 4 * 208 + 204)), -2);
-    EXPECT_EQ(GetLEDouble(b + 4344 + 5 * 24 + 16), -3.25);
-    EXPECT_EQ(GetLEDouble(b + 4632 + 6 * 32 + 16), 0.125);
-    EXPECT_EQ(GetLEDouble(b + 5016 + 7 * 184 + 176), 9.0);
+    EXPECT_EQ(int16_t(GetLeU16(b + 22)), kCalcFilter);
+    EXPECT_EQ(GetLeU32(b + 24 + 8), 0x01020304u);
+    EXPECT_EQ(GetLeF64(b + 72 + 128 + 48), 2.5);
+    EXPECT_EQ(GetLeU32(b + 1608 + 3 * 20 + 12), 7u);
+    EXPECT_EQ(int16_t(GetLeU16(b + 1848 + 4 * 208 + 204)), -2);
+    EXPECT_EQ(GetLeF64(b + 4344 + 5 * 24 + 16), -3.25);
+    EXPECT_EQ(GetLeF64(b + 4632 + 6 * 32 + 16), 0.125);
+    EXPECT_EQ(GetLeF64(b + 5016 + 7 * 184 + 176), 9.0);
     EXPECT_STREQ(reinterpret_cast<const char*>(b + 7224 + 8 * 200), "CH1*2");
-    EXPECT_EQ(GetLE16(b + 9624 + 9 * 24 + 20), uint16_t(kDelayUnitSeconds));
-    EXPECT_EQ(GetLE16(b + 9912 + 10 * 40 + 32), 3u);
-    EXPECT_EQ(GetLE32(b + 10392 + 11 * 16 + 12), 1u);
+    EXPECT_EQ(GetLeU16(b + 9624 + 9 * 24 + 20), uint16_t(kDelayUnitSeconds));
+    EXPECT_EQ(GetLeU16(b + 9912 + 10 * 40 + 32), 3u);
+    EXPECT_EQ(GetLeU32(b + 10392 + 11 * 16 + 12), 1u);
     // Reserved bytes are written as zero, not left as they were.
     EXPECT_EQ(b[72 + 10], 0);
     EXPECT_EQ(b[1848 + 4], 0);
@@ -86,7 +86,7 @@ TEST(CalcSettings, APresetBlockCarriesOneRecordAndItsTextWithinBounds) {
     uint8_t block[472];
     memset(block, 0xAA, sizeof(block));
     ASSERT_EQ(EncodeCalcParams(*s, 2, kCalcDelay, block), 1);
-    EXPECT_EQ(GetLE32(block + 16), 123u);
+    EXPECT_EQ(GetLeU32(block + 16), 123u);
     for (int i = 24; i < 208; ++i) ASSERT_EQ(block[i], 0) << i;
     EXPECT_EQ(block[208], 0xAA);  // the source entries beyond the record are the caller's
     EXPECT_EQ(EncodeCalcParams(*s, 2, kCalcNone, block), 0);
@@ -117,19 +117,19 @@ TEST(CalcSettings, TheStoredSetUpCarriesEachFieldInItsArray) {
     std::vector<uint8_t> block(7724, 0);
     EncodeCalcSetup(*s, block.data());
     const uint8_t* b = block.data();
-    EXPECT_EQ(GetLE16(b + 142 + 2 * 3), uint16_t(kCalcRate));
-    EXPECT_EQ(GetLE16(b + 174), 2u);
-    EXPECT_EQ(GetLE16(b + 238 + 2 * 11), 1u);
-    EXPECT_EQ(GetLEDouble(b + 334 + 8 * 3), 0.75);
-    EXPECT_EQ(GetLEDouble(b + 462 + 8 * 3), 0.75);
-    EXPECT_EQ(GetLE16(b + 750 + 2 * 5), 0xFFFFu);  // the low half of -1
-    EXPECT_EQ(GetLEDouble(b + 1102 + 8 * 1), 2.5);
-    EXPECT_EQ(GetLEDouble(b + 2254 + 8 * 7), 300.0);
+    EXPECT_EQ(GetLeU16(b + 142 + 2 * 3), uint16_t(kCalcRate));
+    EXPECT_EQ(GetLeU16(b + 174), 2u);
+    EXPECT_EQ(GetLeU16(b + 238 + 2 * 11), 1u);
+    EXPECT_EQ(GetLeF64(b + 334 + 8 * 3), 0.75);
+    EXPECT_EQ(GetLeF64(b + 462 + 8 * 3), 0.75);
+    EXPECT_EQ(GetLeU16(b + 750 + 2 * 5), 0xFFFFu);  // the low half of -1
+    EXPECT_EQ(GetLeF64(b + 1102 + 8 * 1), 2.5);
+    EXPECT_EQ(GetLeF64(b + 2254 + 8 * 7), 300.0);
     EXPECT_STREQ(reinterpret_cast<const char*>(b + 2382 + 200 * 9), "CH1+CH2");
-    EXPECT_EQ(GetLE32(b + 6022 + 4 * 2), 9u);
-    EXPECT_EQ(GetLEDouble(b + 6470 + 8 * 4), -1.5);
-    EXPECT_EQ(GetLE32(b + 7014 + 4 * 6), 77u);
-    EXPECT_EQ(GetLEDouble(b + 7430 + 8 * 10), 4.0);
+    EXPECT_EQ(GetLeU32(b + 6022 + 4 * 2), 9u);
+    EXPECT_EQ(GetLeF64(b + 6470 + 8 * 4), -1.5);
+    EXPECT_EQ(GetLeU32(b + 7014 + 4 * 6), 77u);
+    EXPECT_EQ(GetLeF64(b + 7430 + 8 * 10), 4.0);
     EXPECT_EQ(b[2381], 0);  // between the arrays nothing is written
     EXPECT_EQ(b[5989], 0);
 
@@ -144,7 +144,7 @@ TEST(CalcSettings, TheStoredSetUpCarriesEachFieldInItsArray) {
     EXPECT_EQ(back->control[10].level2, 4.0);
     EXPECT_STREQ(back->expression[9], "CH1+CH2");
     // The second copy of the Rate level is the one read.
-    PutLEDouble(block.data() + 334 + 8 * 3, 9.0);
+    PutLeF64(block.data() + 334 + 8 * 3, 9.0);
     DecodeCalcSetup(b, 0x0A02, 1, back.get());
     EXPECT_EQ(back->rate[3].level, 0.75);
 }

@@ -11,9 +11,9 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/utilities.h"
-#include "devlib/services/binding.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/services/utilities.h"
+#include "devlib/binding/binding.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/vk40.h"
 

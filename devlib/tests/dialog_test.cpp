@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "button/lumikey.h"
-#include "devlib/services/tvxdlg.h"
+#include "devlib/services/tvx_dlg.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/vk40_dialog_test_res.h"
 #include "devlib/tests/vk40_test_util.h"

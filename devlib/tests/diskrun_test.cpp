@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/stAcq.h"
-#include "devlib/acquisition/diskrun.h"
+#include "devlib/acquisition/run/disk_run.h"
 
 namespace {
 

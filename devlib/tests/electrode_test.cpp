@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "devlib/acquisition/electrode.h"
+#include "devlib/acquisition/setup/electrode.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "devlib/acquisition/transport.h"
+#include "devlib/acquisition/unit/transport.h"
 
 namespace vk40test {
 

@@ -7,11 +7,12 @@
 #include <cmath>
 #include <limits>
 
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/runcontrol.h"
-#include "devlib/services/binding.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/acquisition/run/run_control.h"
+#include "devlib/binding/binding.h"
+#include "devlib/services/math_err.h"
 #include "devlib/resource.h"
-#include "devlib/services/keyedtexts.h"
+#include "devlib/services/keyed_texts.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 

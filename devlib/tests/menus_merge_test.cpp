@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "devlib/acquisition/device.h"
-#include "devlib/services/binding.h"
-#include "devlib/services/menus.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/binding/binding.h"
+#include "devlib/binding/menus.h"
 #include "devlib/resource.h"
 
 namespace {

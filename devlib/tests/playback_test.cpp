@@ -12,9 +12,9 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/playback.h"
-#include "devlib/acquisition/unitlink.h"
-#include "devlib/services/binding.h"
+#include "devlib/acquisition/unit/playback.h"
+#include "devlib/acquisition/unit/unit_link.h"
+#include "devlib/binding/binding.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "common/stAcq.h"
-#include "devlib/acquisition/channels.h"
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/lebytes.h"
-#include "devlib/acquisition/presets.h"
+#include "devlib/acquisition/channels/channels.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/services/byte_cursor.h"
+#include "devlib/acquisition/channels/presets.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 
@@ -61,18 +61,18 @@ TEST(ChannelRecord, StoredFieldsSitAtTheirOffsetsLittleEndian) {
 
     uint8_t out[kChanRecordBytes];
     EncodeChanRecord(rec, out);
-    EXPECT_EQ(GetLE32(out + 0), 14u);
-    EXPECT_EQ(static_cast<int32_t>(GetLE32(out + 4)), -2);
-    EXPECT_EQ(GetLE32(out + 8), 2u);
+    EXPECT_EQ(GetLeU32(out + 0), 14u);
+    EXPECT_EQ(static_cast<int32_t>(GetLeU32(out + 4)), -2);
+    EXPECT_EQ(GetLeU32(out + 8), 2u);
     EXPECT_STREQ(reinterpret_cast<const char*>(out + 12), "ECG");
     EXPECT_STREQ(reinterpret_cast<const char*>(out + 52), "mV");
-    EXPECT_EQ(GetLEDouble(out + 96), -0.01);
-    EXPECT_EQ(GetLEDouble(out + 128), 2000.0);
-    EXPECT_EQ(GetLEDouble(out + 144), 1.0);
-    EXPECT_EQ(GetLE16(out + 152), 1u);
-    EXPECT_EQ(static_cast<int16_t>(GetLE16(out + 160)), -3);
-    EXPECT_EQ(GetLE16(out + 192), static_cast<uint16_t>(kFilterBandStop));
-    EXPECT_EQ(GetLEDouble(out + 216 + 16), 0.707);
+    EXPECT_EQ(GetLeF64(out + 96), -0.01);
+    EXPECT_EQ(GetLeF64(out + 128), 2000.0);
+    EXPECT_EQ(GetLeF64(out + 144), 1.0);
+    EXPECT_EQ(GetLeU16(out + 152), 1u);
+    EXPECT_EQ(static_cast<int16_t>(GetLeU16(out + 160)), -3);
+    EXPECT_EQ(GetLeU16(out + 192), static_cast<uint16_t>(kFilterBandStop));
+    EXPECT_EQ(GetLeF64(out + 216 + 16), 0.707);
     EXPECT_STREQ(reinterpret_cast<const char*>(out + 240), "Stimulator (0-10V)");
     EXPECT_EQ(out[368], 1);
     EXPECT_EQ(out[370], 0xA5);
@@ -271,22 +271,22 @@ Bytes Encode(const stPresetStore& store) {
 // values, then the calculation entries of calcBytes.
 Bytes HandMadeFile(int32_t count, int32_t calc, int32_t recordBytes, int32_t calcBytes, int32_t format = 10) {
     Bytes file(20);
-    PutLE32(&file[0], static_cast<uint32_t>(format));
-    PutLE32(&file[4], static_cast<uint32_t>(count));
-    PutLE32(&file[8], static_cast<uint32_t>(calc));
-    PutLE32(&file[12], static_cast<uint32_t>(recordBytes));
-    PutLE32(&file[16], static_cast<uint32_t>(calcBytes));
+    PutLeU32(&file[0], static_cast<uint32_t>(format));
+    PutLeU32(&file[4], static_cast<uint32_t>(count));
+    PutLeU32(&file[8], static_cast<uint32_t>(calc));
+    PutLeU32(&file[12], static_cast<uint32_t>(recordBytes));
+    PutLeU32(&file[16], static_cast<uint32_t>(calcBytes));
     for (int32_t i = 0; i < count + calc; ++i) {
         for (int32_t b = 0; b < recordBytes; ++b) file.push_back(static_cast<uint8_t>(i * 31 + b * 5 + 1));
         memcpy(&file[file.size() - recordBytes + 12], "Preset", 7);  // the label at offset 12
         uint8_t values[16];
-        PutLEDouble(values, 100.0 + i);
-        PutLEDouble(values + 8, 0.5 * i);
+        PutLeF64(values, 100.0 + i);
+        PutLeF64(values + 8, 0.5 * i);
         file.insert(file.end(), values, values + 16);
     }
     for (int32_t i = 0; i < calc; ++i) {
         uint8_t key[4];
-        PutLE32(key, static_cast<uint32_t>(i + 1));
+        PutLeU32(key, static_cast<uint32_t>(i + 1));
         file.insert(file.end(), key, key + 4);
         for (int32_t b = 0; b < calcBytes; ++b) file.push_back(static_cast<uint8_t>(b ^ i));
     }
@@ -297,13 +297,13 @@ TEST(PresetsImage, RoundTripsByteForByteWithTheHeaderInPlace) {
     stPresetStore store = PatternStore(3, 2);
     const Bytes bytes = Encode(store);
     ASSERT_EQ(bytes.size(), 20u + 5 * (496 + 16) + 2 * (4 + 472));
-    EXPECT_EQ(GetLE32(&bytes[0]), 10u);
-    EXPECT_EQ(GetLE32(&bytes[4]), 3u);
-    EXPECT_EQ(GetLE32(&bytes[8]), 2u);
-    EXPECT_EQ(GetLE32(&bytes[12]), 496u);
-    EXPECT_EQ(GetLE32(&bytes[16]), 472u);
-    EXPECT_EQ(GetLEDouble(&bytes[20 + 2 * 512 + 496]), 3.0) << "third preset's first value";
-    EXPECT_EQ(GetLE32(&bytes[20 + 5 * 512 + 476]), 4u) << "second calculation preset's kind";
+    EXPECT_EQ(GetLeU32(&bytes[0]), 10u);
+    EXPECT_EQ(GetLeU32(&bytes[4]), 3u);
+    EXPECT_EQ(GetLeU32(&bytes[8]), 2u);
+    EXPECT_EQ(GetLeU32(&bytes[12]), 496u);
+    EXPECT_EQ(GetLeU32(&bytes[16]), 472u);
+    EXPECT_EQ(GetLeF64(&bytes[20 + 2 * 512 + 496]), 3.0) << "third preset's first value";
+    EXPECT_EQ(GetLeU32(&bytes[20 + 5 * 512 + 476]), 4u) << "second calculation preset's kind";
 
     stPresetStore back{};
     ASSERT_EQ(ParsePresets(bytes.data(), bytes.size(), &back), kPresetsRead);
@@ -327,8 +327,8 @@ TEST(PresetsImage, EmptyStoreIsATwentyByteFileAndReadsBack) {
     ASSERT_EQ(AllocPresetStore(&store, 0, 0), 1);
     const Bytes bytes = Encode(store);
     ASSERT_EQ(bytes.size(), 20u);
-    EXPECT_EQ(GetLE32(&bytes[4]), 0u);
-    EXPECT_EQ(GetLE32(&bytes[8]), 0u);
+    EXPECT_EQ(GetLeU32(&bytes[4]), 0u);
+    EXPECT_EQ(GetLeU32(&bytes[8]), 0u);
     stPresetStore back{};
     EXPECT_EQ(ParsePresets(bytes.data(), bytes.size(), &back), kPresetsRead);
     EXPECT_TRUE(IsPresetStoreAllocated(back));
@@ -534,7 +534,7 @@ TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay) {
     for (const stDamageCase& c : cases) {
         SCOPED_TRACE(c.what);
         Bytes file = good;
-        if (c.offset != SIZE_MAX) PutLE32(&file[c.offset], static_cast<uint32_t>(c.value));
+        if (c.offset != SIZE_MAX) PutLeU32(&file[c.offset], static_cast<uint32_t>(c.value));
         if (c.sizeChange < 0)
             file.resize(file.size() + c.sizeChange);
         else
@@ -546,7 +546,7 @@ TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay) {
     Bytes negativeFirst = HandMadeFile(-1, 2, 496, 472);
     ASSERT_EQ(negativeFirst.size(), 20u + 512 + 2 * 476);
     Bytes negativeSecond = HandMadeFile(2, 0, 496, 472);
-    PutLE32(&negativeSecond[8], static_cast<uint32_t>(-1));
+    PutLeU32(&negativeSecond[8], static_cast<uint32_t>(-1));
     negativeSecond.resize(20 + 512 - 476);
     for (const Bytes& file : {negativeFirst, negativeSecond}) {
         SCOPED_TRACE(file.size());

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "common/stAcq.h"
-#include "devlib/acquisition/channels.h"
-#include "devlib/acquisition/scaling.h"
+#include "devlib/acquisition/channels/channels.h"
+#include "devlib/acquisition/channels/scaling.h"
 #include "devlib/resource.h"
-#include "devlib/services/binding.h"
-#include "devlib/services/dlgresource.h"
+#include "devlib/binding/binding.h"
+#include "devlib/services/dlg_resource.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 

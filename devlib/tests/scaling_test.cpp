@@ -7,8 +7,8 @@
 #include <string>
 
 #include "common/stAcq.h"
-#include "devlib/acquisition/channels.h"
-#include "devlib/acquisition/scaling.h"
+#include "devlib/acquisition/channels/channels.h"
+#include "devlib/acquisition/channels/scaling.h"
 #include "devlib/vk40.h"
 
 namespace {

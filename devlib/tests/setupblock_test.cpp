@@ -11,10 +11,10 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/channels.h"
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/lebytes.h"
-#include "devlib/acquisition/setupblock.h"
+#include "devlib/acquisition/channels/channels.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/services/byte_cursor.h"
+#include "devlib/acquisition/run/setup_block.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
@@ -94,14 +94,14 @@ TEST(SetupBlock, AReadAndWrittenBlockIsTheSameByteForByte) {
         const int32_t records = 16 + digital;
         const Bytes first = Encode(*MakeChangedAcq(digital), records);
         EXPECT_EQ(first.size(), 7724u + records * 474u);
-        EXPECT_EQ(GetLE16(first.data()), 0x0A02);
-        EXPECT_EQ(GetLE32(first.data() + 2), first.size());
-        EXPECT_EQ(GetLE32(first.data() + 6), 7724u);
-        EXPECT_EQ(GetLE16(first.data() + 10), records);
-        EXPECT_EQ(GetLEDouble(first.data() + 16), 0.25);
-        EXPECT_EQ(static_cast<int16_t>(GetLE16(first.data() + 34)), 8191);  // 2.5 V x 3276.75
-        EXPECT_EQ(GetLE32(first.data() + 7724 + 474), 474u);                // second record's length
-        EXPECT_EQ(GetLEDouble(first.data() + 7724 + 474 + 138), 200.0);     // its gain
+        EXPECT_EQ(GetLeU16(first.data()), 0x0A02);
+        EXPECT_EQ(GetLeU32(first.data() + 2), first.size());
+        EXPECT_EQ(GetLeU32(first.data() + 6), 7724u);
+        EXPECT_EQ(GetLeU16(first.data() + 10), records);
+        EXPECT_EQ(GetLeF64(first.data() + 16), 0.25);
+        EXPECT_EQ(static_cast<int16_t>(GetLeU16(first.data() + 34)), 8191);  // 2.5 V x 3276.75
+        EXPECT_EQ(GetLeU32(first.data() + 7724 + 474), 474u);                // second record's length
+        EXPECT_EQ(GetLeF64(first.data() + 7724 + 474 + 138), 200.0);     // its gain
 
         auto read = MakeAcq(digital);
         const stSetupRead r =
@@ -139,7 +139,7 @@ TEST(SetupBlock, TheVersionDecidesWhatIsRead) {
     Bytes block = Encode(*stored, 16);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        PutLE16(block.data(), static_cast<uint16_t>(c.version));
+        PutLeU16(block.data(), static_cast<uint16_t>(c.version));
         auto acq = MakeAcq(0);
         acq->chans[1].gain = 5;
         acq->chans[1].highPass = 7;
@@ -161,7 +161,7 @@ TEST(SetupBlock, TheVersionDecidesWhatIsRead) {
 TEST(SetupBlock, OldBlocksGiveTheDefaultInputSettings) {
     auto stored = MakeChangedAcq(0);
     Bytes block = Encode(*stored, 16);
-    PutLE16(block.data(), 1792);
+    PutLeU16(block.data(), 1792);
     auto acq = MakeAcq(0);
     ASSERT_EQ(DecodeSetupBlock(block.data(), block.size(), 16, 0, kDesktop, true, acq.get()).version, 1792);
     const stAcqChan& c = acq->chans[2];
@@ -227,8 +227,8 @@ TEST(SetupBlock, WindowsOffTheDesktopAreCentredOnIt) {
     auto acq = MakeChangedAcq(0);
     acq->acqSetupPlacement = RECT{-500, 10, -400, 60};
     const Bytes b = Encode(*acq, 16);
-    EXPECT_EQ(static_cast<int16_t>(GetLE16(b.data() + 122)), 590);
-    EXPECT_EQ(static_cast<int16_t>(GetLE16(b.data() + 124)), 487);
+    EXPECT_EQ(static_cast<int16_t>(GetLeU16(b.data() + 122)), 590);
+    EXPECT_EQ(static_cast<int16_t>(GetLeU16(b.data() + 124)), 487);
 }
 
 // ---- The document's block ----
@@ -282,7 +282,7 @@ TEST_F(SetupDocument, AStoredGraphsForeignBlockIsRestoredAndSavedBackWithWhatThe
     acq->acqLength = 500;
     ASSERT_EQ(SaveAcquisitionSetup(acq.get(), gs.get()), 1);
     const Bytes saved = BlockBytes();
-    EXPECT_EQ(GetLE32(saved.data() + 24), 500u);
+    EXPECT_EQ(GetLeU32(saved.data() + 24), 500u);
     for (size_t i = 5920; i < 5968; ++i) ASSERT_EQ(saved[i], static_cast<uint8_t>(i)) << i;
 }
 
@@ -318,15 +318,15 @@ TEST_F(SetupDocument, EveryByteTheLibraryDoesNotKeepRoundTripsThroughAGraph) {
 // A block with calculation channel C(i + 1) set up through its entry i of each array.
 Bytes OldCalcBlock(int16_t version) {
     Bytes b = Encode(*MakeChangedAcq(0), 16);
-    PutLE16(b.data(), static_cast<uint16_t>(version));
+    PutLeU16(b.data(), static_cast<uint16_t>(version));
     const int16_t kinds[12] = {0, 1, 2, 3, 0x0102, 0x0201, 5, 0, 0, 0, 0, 0};
     for (int i = 0; i < 12; ++i) {
-        PutLE16(b.data() + 142 + 2 * i, static_cast<uint16_t>(kinds[i]));
-        PutLE16(b.data() + 174 + 2 * i, static_cast<uint16_t>(i));  // Integrate source
+        PutLeU16(b.data() + 142 + 2 * i, static_cast<uint16_t>(kinds[i]));
+        PutLeU16(b.data() + 174 + 2 * i, static_cast<uint16_t>(i));  // Integrate source
         for (size_t array : {302, 718, 750, 1230, 1806})
-            PutLE16(b.data() + array + 2 * i, static_cast<uint16_t>(i - 2));  // -2 .. 9
-        PutLE16(b.data() + 6118 + 2 * i, 0x7777);
-        PutLE32(b.data() + 6150 + 4 * i, 0x55555555);
+            PutLeU16(b.data() + array + 2 * i, static_cast<uint16_t>(i - 2));  // -2 .. 9
+        PutLeU16(b.data() + 6118 + 2 * i, 0x7777);
+        PutLeU32(b.data() + 6150 + 4 * i, 0x55555555);
     }
     return b;
 }
@@ -338,10 +338,10 @@ TEST_F(SetupDocument, AnOldBlockIsWrittenBackConvertedOnceAndThenRoundTrips) {
     ASSERT_EQ(RestoreAcquisitionSetup(acq.get(), gs.get()), 1);
     ASSERT_EQ(SaveAcquisitionSetup(acq.get(), gs.get()), 1);
     const Bytes first = BlockBytes();
-    EXPECT_EQ(GetLE16(first.data()), 0x0A02);
-    EXPECT_EQ(GetLE16(first.data() + 142 + 2 * 2), 3);      // C3's kind moved up
-    EXPECT_EQ(GetLE16(first.data() + 302 + 2 * 2), 1);      // its Rate source 0 is channel 1
-    EXPECT_EQ(GetLE16(first.data() + 6118 + 2 * 5), 5);     // C6's Integrate control is its source
+    EXPECT_EQ(GetLeU16(first.data()), 0x0A02);
+    EXPECT_EQ(GetLeU16(first.data() + 142 + 2 * 2), 3);      // C3's kind moved up
+    EXPECT_EQ(GetLeU16(first.data() + 302 + 2 * 2), 1);      // its Rate source 0 is channel 1
+    EXPECT_EQ(GetLeU16(first.data() + 6118 + 2 * 5), 5);     // C6's Integrate control is its source
     // Read and written again at the current version, nothing moves a second time.
     ASSERT_EQ(RestoreAcquisitionSetup(acq.get(), gs.get()), 1);
     ASSERT_EQ(SaveAcquisitionSetup(acq.get(), gs.get()), 1);
@@ -350,7 +350,7 @@ TEST_F(SetupDocument, AnOldBlockIsWrittenBackConvertedOnceAndThenRoundTrips) {
 
 TEST_F(SetupDocument, ABlockOfVersion1535IsFreedAndTheSetUpKept) {
     Bytes stored = Encode(*MakeChangedAcq(0), 16);
-    PutLE16(stored.data(), 1535);
+    PutLeU16(stored.data(), 1535);
     gs->setupBlock = BlockOf(stored);
     auto acq = MakeAcq(0);
     EXPECT_EQ(RestoreAcquisitionSetup(acq.get(), gs.get()), 0);
@@ -367,7 +367,7 @@ TEST_F(SetupDocument, SavingMakesOrGrowsTheBlockToTheUnitsSize) {
     ASSERT_EQ(SaveAcquisitionSetup(acq.get(), gs.get()), 1);
     EXPECT_GE(GlobalSize(gs->setupBlock), SetupBlockSize(24));
     const Bytes b = BlockBytes();
-    EXPECT_EQ(GetLE16(b.data() + 10), 24);
+    EXPECT_EQ(GetLeU16(b.data() + 10), 24);
     EXPECT_EQ(b, Encode(*acq, 24));
 }
 

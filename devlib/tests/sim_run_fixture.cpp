@@ -3,11 +3,11 @@
 #include <cstring>
 #include <new>
 
-#include "devlib/acquisition/calc.h"
-#include "devlib/acquisition/driverchoice.h"
-#include "devlib/acquisition/recording.h"
-#include "devlib/acquisition/unitlink.h"
-#include "devlib/services/binding.h"
+#include "devlib/acquisition/calc/calc.h"
+#include "devlib/acquisition/unit/driver_choice.h"
+#include "devlib/acquisition/run/recording.h"
+#include "devlib/acquisition/unit/unit_link.h"
+#include "devlib/binding/binding.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "button/lumikey.h"
-#include "devlib/services/dlgresource.h"
-#include "devlib/services/keyedtexts.h"
+#include "devlib/services/dlg_resource.h"
+#include "devlib/services/keyed_texts.h"
 #include "devlib/services/text_defaults.h"
 #include "devlib/vk40.h"
 

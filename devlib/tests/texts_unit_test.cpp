@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "devlib/acquisition/device.h"
+#include "devlib/acquisition/model/device.h"
 #include "devlib/vk40.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "common/stAcq.h"
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/driverchoice.h"
-#include "devlib/acquisition/unitcmd.h"
-#include "devlib/acquisition/unitlink.h"
-#include "devlib/services/binding.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/acquisition/unit/driver_choice.h"
+#include "devlib/acquisition/unit/unit_cmd.h"
+#include "devlib/acquisition/unit/unit_link.h"
+#include "devlib/binding/binding.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 

@@ -11,13 +11,13 @@
 
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/driverchoice.h"
-#include "devlib/acquisition/packet.h"
-#include "devlib/acquisition/unitcmd.h"
-#include "devlib/acquisition/unitlink.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/acquisition/unit/driver_choice.h"
+#include "devlib/acquisition/unit/packet.h"
+#include "devlib/acquisition/unit/unit_cmd.h"
+#include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/resource.h"
-#include "devlib/services/binding.h"
+#include "devlib/binding/binding.h"
 #include "devlib/services/panels.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/fake_unit.h"
@@ -234,7 +234,7 @@ TEST_F(UnitCommands, FilterCommandsFollowTheModel) {
     // The second model filters at 0.05 ms at most: a high pass at 1 kHz has b0 = N.
     const double k = std::tan(3.14159265358979323846 * 1000 * 0.05 / 1000);
     const double n = 1 / (1 + k / 0.707 + k * k);
-    const int32_t b0 = static_cast<int32_t>(GetBE32(packet.data() + 2 + 2 + 8));
+    const int32_t b0 = static_cast<int32_t>(GetBeU32(packet.data() + 2 + 2 + 8));
     EXPECT_EQ(b0, std::lround(n * 1073741824.0));
 }
 
@@ -394,7 +394,7 @@ TEST_F(UnitCommands, FirmwareGoesInBlocksOf120AndTheLastIsFilledWithZeros) {
         SCOPED_TRACE(b);
         ASSERT_EQ(packets[b].size(), 125u) << "122 data bytes, also in the last block";
         EXPECT_EQ(packets[b][1], kCmdFirmwareBlock);
-        EXPECT_EQ(GetBE16(packets[b].data() + 2), b * 120);
+        EXPECT_EQ(GetBeU16(packets[b].data() + 2), b * 120);
     }
     const Bytes last = DataOf(packets[2]);
     EXPECT_EQ(Bytes(last.begin() + 2, last.begin() + 12), Bytes(memory.begin() + 240, memory.begin() + 250));
@@ -410,7 +410,7 @@ TEST_F(UnitCommands, TheLibrarysImageGoesIn100BlocksWhateverItHolds) {
     ASSERT_EQ(DownloadFirmware(acq), 1);
     const auto packets = unit.Packets();
     ASSERT_EQ(packets.size(), 100u);
-    EXPECT_EQ(GetBE16(packets.back().data() + 2), 11880u);
+    EXPECT_EQ(GetBeU16(packets.back().data() + 2), 11880u);
     Bytes sent;
     for (const Bytes& p : packets) {
         const Bytes data = DataOf(p);

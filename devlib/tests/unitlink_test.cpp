@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "common/stAcq.h"
-#include "devlib/acquisition/device.h"
-#include "devlib/acquisition/packet.h"
-#include "devlib/acquisition/transport.h"
-#include "devlib/acquisition/unitcmd.h"
-#include "devlib/acquisition/unitlink.h"
-#include "devlib/services/binding.h"
+#include "devlib/acquisition/model/device.h"
+#include "devlib/acquisition/unit/packet.h"
+#include "devlib/acquisition/unit/transport.h"
+#include "devlib/acquisition/unit/unit_cmd.h"
+#include "devlib/acquisition/unit/unit_link.h"
+#include "devlib/binding/binding.h"
 #include "devlib/tests/fake_unit.h"
 #include "devlib/vk40.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "devlib/acquisition/driverchoice.h"
+#include "devlib/acquisition/unit/driver_choice.h"
 
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this
 // thread's own windows are the test's.

@@ -16,7 +16,7 @@
 #include "base/app.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/calcsettings.h"
+#include "devlib/acquisition/channels/calc_settings.h"
 #include "devlib/resource.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"

@@ -13,7 +13,7 @@
 #include "base/resource.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
-#include "devlib/acquisition/calcsettings.h"
+#include "devlib/acquisition/channels/calc_settings.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

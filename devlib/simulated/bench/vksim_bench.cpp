@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "devlib/acquisition/transport.h"
+#include "devlib/acquisition/unit/transport.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/simulated/simpacket.h"
 

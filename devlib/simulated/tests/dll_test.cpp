@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "devlib/acquisition/transport.h"
+#include "devlib/acquisition/unit/transport.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/simulated/simpacket.h"
 

@@ -135,14 +135,4 @@ TEST(SimRing, FramesFallDueAtWholePeriods) {
     EXPECT_EQ(SimFramesDue(123, 0), 0u) << "no period, no frames";
 }
 
-TEST(SimRing, BigEndianNumbers) {
-    uint8_t b[4];
-    SimPutBE32(b, 0x12345678);
-    EXPECT_EQ(Bytes(b, b + 4), (Bytes{0x12, 0x34, 0x56, 0x78}));
-    SimPutBE24(b, 0xABCDEF);
-    EXPECT_EQ(SimGetBE24(b), 0xABCDEFu);
-    SimPutBE16(b, 0xFFFF8000u);
-    EXPECT_EQ(SimGetBE16(b), 0x8000u);
-}
-
 }  // namespace

@@ -1,0 +1,18 @@
+// The graph slots of a run's channels, which the run, its calculation channels and the panels
+// that show its values all read.
+#pragma once
+
+#include <cstdint>
+
+struct stAcqRun;
+
+constexpr int32_t kChanDigitalBase = 20;  // channel numbers: analog 1-4, digital 20 + j
+constexpr int32_t kChanCalcBase = 40;     // calculation 40 + j
+
+// The graph slot of run channel i: the channel's number, so each slot keeps its own channel
+// (analog 1-4, digital 20 + j, calculation 40 + j) whatever else the run records.
+int32_t RunChannelSlot(const stAcqRun& run, int32_t i);
+// The slot of the run's first channel, whose count is the graph's.
+int32_t FirstRunSlot(const stAcqRun& run);
+// The run's slot of a channel number; -1 when the run does not record it.
+int32_t RunSlotOfNumber(const stAcqRun& run, int32_t number);

@@ -1,0 +1,35 @@
+// Entries of run control that other parts call: the Start button's stop of a unit-paced run, the
+// choice of reading short auto-restarting runs whole at their end, and
+// the hooks through which a run tells the set-up panels above it.
+#include "devlib/acquisition/run/run_control.h"
+
+#include "devlib/acquisition/run/unit_memory.h"
+
+int32_t g_stoppedByButton = 0;
+HGDIOBJ g_statusObjects[kStatusBitmaps] = {};
+
+namespace {
+
+constexpr int16_t kDataModeAutosave = 2;
+constexpr double kFastRestartSeconds = 1.0;
+constexpr double kShortRunMs = 1000.0;
+
+void NoPanel(stAcq*) {}
+
+}  // namespace
+
+stRunPanelHooks g_runPanels = {NoPanel, NoPanel, NoPanel};
+
+// The Start button's stop of a unit-paced run.
+void AbortAcquisition(stAcq* acq) {
+    ++g_runTrace.abort;
+    AbortUnitPacedRun(acq);
+}
+
+// Short auto-restarting runs are read whole at their end rather than while they run.
+int32_t CalcChannelsNeedSlowPath(const stAcq* acq) {
+    return acq->runAutoRestart != 0 && acq->restartInterval <= kFastRestartSeconds &&
+           acq->dataMode != kDataModeAutosave &&
+           static_cast<double>(acq->acqLength) * acq->samplePeriodMs <= kShortRunMs;
+}
+
