@@ -7,6 +7,7 @@
 #include "transforms/transform_conventions.h"
 #include "common/tagGS.h"
 #include "base/app.h"
+#include "base/locked_block.h"
 #include "base/resource.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
@@ -138,14 +139,14 @@ int AddResultChannel(tagGS* result, const char* label, const char* units, uint32
 }
 
 // The prepared values as a new channel of the source graph.
-void AddModifiedInput(tagGS* gs, int source, const std::vector<double>& x) {
+void AddModifiedInput(tagGS* gs, int source, const double* x, uint32_t k) {
     TransformDestination dest;
     if (!OpenDestination(gs, -1, &dest)) return;
-    if (!GrowChannelTo(gs, dest.slot, static_cast<uint32_t>(x.size()))) {
+    if (!GrowChannelTo(gs, dest.slot, k)) {
         AbandonDestination(gs, &dest);
         return;
     }
-    std::memcpy(gs->chanBlock[dest.slot], x.data(), x.size() * sizeof(double));
+    std::memcpy(gs->chanBlock[dest.slot], x, static_cast<size_t>(k) * sizeof(double));
     std::snprintf(gs->chanLabel[dest.slot], sizeof gs->chanLabel[dest.slot], "Modified input - CH %2d", source);
     std::snprintf(gs->chanUnits[dest.slot], sizeof gs->chanUnits[dest.slot], "%s", gs->chanUnits[source]);
     RebuildChannelItems(gs);
@@ -230,12 +231,14 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
             return kTransformCancelled;
         s.outputs &= ~kFftModifiedInput;
     }
-    std::vector<double> x;
-    try {
-        x.resize(k);
-    } catch (const std::bad_alloc&) {
-        return kTransformNoMemory;
-    }
+    // A locked block rather than the heap: one of a size asked for before comes back without
+    // the cost of fresh pages.
+    struct WorkBlock {
+        void* p;
+        ~WorkBlock() { FreeLockedBlock(p); }
+    } work{AllocLockedBlock(static_cast<size_t>(k) * sizeof(double))};
+    if (!work.p) return kTransformNoMemory;
+    double* const x = static_cast<double*>(work.p);
     tagGS* result = nullptr;
     int magnitude = -1, phase = -1;
     if (s.outputs & (kFftMagnitude | kFftPhase)) {
@@ -254,15 +257,15 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
         }
     }
     SetWaitCursor(1);
-    const int read = ReadInput(gs, slot, range.first, n, x.data());
-    if (read) Prepare(s, x.data(), n, k);
-    if (read && (s.outputs & kFftModifiedInput)) AddModifiedInput(gs, slot, x);
-    const int done = read && (!result || RealFft(x.data(), k, 1));
+    const int read = ReadInput(gs, slot, range.first, n, x);
+    if (read) Prepare(s, x, n, k);
+    if (read && (s.outputs & kFftModifiedInput)) AddModifiedInput(gs, slot, x, k);
+    const int done = read && (!result || RealFft(x, k, 1));
     SetWaitCursor(0);
     if (!read || !done) {
         CloseResultGraph(result);
         return read ? kTransformCancelled : kTransformNoMemory;
     }
-    if (result) FillResultGraph(gs, result, s, x.data(), k, magnitude, phase);
+    if (result) FillResultGraph(gs, result, s, x, k, magnitude, phase);
     return kTransformDone;
 }
