@@ -548,8 +548,9 @@ bool AllFinite(const double* x, int n) {
 
 // The samples of a channel at first .. first + n - 1, as GetChannelSample reads them one by one;
 // failed[i] set where a read is refused. Memory documents are read straight from the block, with
-// the Escape check once for the run.
-void ChannelRun(tagGS* gs, int slot, int32_t first, int n, double* out, uint8_t* failed) {
+// the Escape check once for the run; where the block holds the whole run as doubles it is read
+// in place. Answers where the values are: in the block, or in out.
+const double* ChannelRun(tagGS* gs, int slot, int32_t first, int n, double* out, uint8_t* failed) {
     if (gs && gs->storageKind == kStoreMemory && first >= 0) {
         const void* block = gs->chanBlock[slot];
         const uint32_t count = gs->chanCount[slot];
@@ -558,11 +559,15 @@ void ChannelRun(tagGS* gs, int slot, int32_t first, int n, double* out, uint8_t*
             inside = static_cast<int>(count - static_cast<uint32_t>(first) < static_cast<uint32_t>(n)
                                           ? count - static_cast<uint32_t>(first)
                                           : static_cast<uint32_t>(n));
+        const double* values = out;
         if (gs->chanType[slot] == 1) {
             const double* p = static_cast<const double*>(block) + (inside ? first : 0);
-            if (inside) std::memcpy(out, p, static_cast<size_t>(inside) * sizeof(double));
-            if (!AllFinite(out, inside))
-                for (int i = 0; i < inside; ++i) failed[i] |= !std::isfinite(out[i]);
+            if (inside == n)
+                values = p;
+            else if (inside)
+                std::memcpy(out, p, static_cast<size_t>(inside) * sizeof(double));
+            if (!AllFinite(values, inside))
+                for (int i = 0; i < inside; ++i) failed[i] |= !std::isfinite(values[i]);
         } else {
             const int16_t* p = static_cast<const int16_t*>(block) + (inside ? first : 0);
             const double scale = gs->chanScale[slot], offset = gs->chanOffset[slot];
@@ -572,10 +577,11 @@ void ChannelRun(tagGS* gs, int slot, int32_t first, int n, double* out, uint8_t*
             }
         }
         for (int i = inside; i < n; ++i) failed[i] = 1;
-        return;
+        return values;
     }
     for (int i = 0; i < n; ++i)
         if (!GetChannelSample(gs, first + i, slot, &out[i])) failed[i] = 1;
+    return out;
 }
 
 }  // namespace
@@ -687,12 +693,16 @@ void ExpressionRuns::Evaluate(tagGS* gs, int32_t first, int32_t count, double* o
         return;
     }
     std::memset(m_failed, 0, static_cast<size_t>(n));
+    // Where each register's values are: its own storage, or a channel's block read in place.
+    const double* values[kParseStackSize];
     for (int k = 0; k < m_count; ++k) {
         const Step& s = m_steps[k];
         double* dst = m_regs[s.dst];
-        const double* a = s.a.reg >= 0 ? m_regs[s.a.reg] : nullptr;
+        const double* a = s.a.reg >= 0 ? values[s.a.reg] : nullptr;
+        const double* b = s.b.reg >= 0 ? values[s.b.reg] : nullptr;
+        values[s.dst] = dst;
         switch (s.code) {
-        case kRunChannel: ChannelRun(gs, s.arg, first, n, dst, m_failed); break;
+        case kRunChannel: values[s.dst] = ChannelRun(gs, s.arg, first, n, dst, m_failed); break;
         case kRunTime:
             // TIME as the lexer reads it at each index.
             if (!gs) {
@@ -705,7 +715,6 @@ void ExpressionRuns::Evaluate(tagGS* gs, int32_t first, int32_t count, double* o
             }
             break;
         case kRunBinary: {
-            const double* b = s.b.reg >= 0 ? m_regs[s.b.reg] : nullptr;
             switch (s.arg) {
             case 1: BinaryRun<1>(s.a, s.b, a, b, n, dst); break;
             case 2: BinaryRun<2>(s.a, s.b, a, b, n, dst); break;
@@ -727,13 +736,15 @@ void ExpressionRuns::Evaluate(tagGS* gs, int32_t first, int32_t count, double* o
             break;
         }
     }
+    const bool anyFailed = std::memchr(m_failed, 1, static_cast<size_t>(n)) != nullptr;
     if (m_result.reg < 0) {
         const double v = FiniteOrZero(m_result.constant);
-        for (int i = 0; i < n; ++i) out[i] = m_failed[i] ? 0.0 : v;
-        return;
+        for (int i = 0; i < n; ++i) out[i] = v;
+    } else {
+        const double* r = values[m_result.reg];
+        for (int i = 0; i < n; ++i) out[i] = std::fabs(r[i]) <= DBL_MAX ? r[i] : 0.0;  // NaN compares false
     }
-    const double* r = m_regs[m_result.reg];
-    for (int i = 0; i < n; ++i) out[i] = std::fabs(r[i]) <= DBL_MAX ? r[i] : 0.0;  // NaN compares false
-    for (int i = 0; i < n; ++i)
-        if (m_failed[i]) out[i] = 0.0;
+    if (anyFailed)
+        for (int i = 0; i < n; ++i)
+            if (m_failed[i]) out[i] = 0.0;
 }
