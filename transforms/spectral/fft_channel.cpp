@@ -98,9 +98,10 @@ INT_PTR CALLBACK FftDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-// The result graph: a new memory graph named "FFT" on a frequency axis.
-tagGS* MakeResultGraph(int visible) {
-    HWND hwnd = NewGraph(visible ? 1 : 0);
+// The result graph: a new memory graph named "FFT" on a frequency axis. It is made hidden: a
+// shown window would have its panes, bars and boxes drawn again at each step of filling it.
+tagGS* MakeResultGraph() {
+    HWND hwnd = NewGraph(0);
     tagGS* result = hwnd ? GetWindowGraph(hwnd) : nullptr;
     if (!result) return nullptr;
     std::snprintf(result->title, sizeof result->title, "FFT");
@@ -113,6 +114,19 @@ tagGS* MakeResultGraph(int visible) {
     const int boxes[5] = {measure::kHAbs, measure::kDeltaH, measure::kMax, measure::kNone, measure::kNone};
     SetResultMeasurements(result, boxes);
     return result;
+}
+
+// The filled result graph shown and made the active one, as a graph made visible would be: a
+// maximised active graph is restored first.
+void ShowResultGraph(HWND hwnd) {
+    if (!g_app || !hwnd || !IsWindow(hwnd)) return;
+    BOOL zoomed = FALSE;
+    auto active = reinterpret_cast<HWND>(
+        SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
+    if (active && active != hwnd && zoomed) ShowWindow(active, SW_SHOWNORMAL);
+    ShowWindow(hwnd, SW_SHOW);
+    SendMessageA(g_app->hwndClient, WM_MDIREFRESHMENU, 0, 0);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
 }
 
 // A half-made result graph goes without questions: its window takes the document with it.
@@ -242,7 +256,7 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
     tagGS* result = nullptr;
     int magnitude = -1, phase = -1;
     if (s.outputs & (kFftMagnitude | kFftPhase)) {
-        if (!(result = MakeResultGraph(visible))) return kTransformNoMemory;
+        if (!(result = MakeResultGraph())) return kTransformNoMemory;
         if (s.outputs & kFftMagnitude) {
             magnitude = AddResultChannel(result, "Magnitude", s.scale ? "dbV" : gs->chanUnits[slot], k / 2);
             if (magnitude < 0) {
@@ -267,5 +281,6 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
         return read ? kTransformCancelled : kTransformNoMemory;
     }
     if (result) FillResultGraph(gs, result, s, x, k, magnitude, phase);
+    if (result && visible) ShowResultGraph(result->hwnd);
     return kTransformDone;
 }

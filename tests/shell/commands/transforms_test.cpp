@@ -301,6 +301,76 @@ TEST_F(Transforms, FftOfAToneMakesAGraphWithItsBin) {
     ExpectNear(Values(gs), in, "the source is left as it was");
 }
 
+namespace {
+// Each graph window coming into view while the FFT runs, and whether it held the finished
+// spectrum at that moment (its frequency axis is set once the spectrum is in).
+struct Showings {
+    HWND source = nullptr;
+    double interval = 0.0;
+    int shown = 0, shownFilled = 0;
+};
+Showings* g_showings = nullptr;
+
+LRESULT CALLBACK RecordShowing(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_showings && m->message == WM_SHOWWINDOW && m->wParam &&
+        GetParent(m->hwnd) == g_app->hwndClient && m->hwnd != g_showings->source) {
+        ++g_showings->shown;
+        const tagGS* doc = GetWindowGraph(m->hwnd);
+        if (doc && doc->chanCount[doc->selectedChan] == 512 && doc->sampleInterval == g_showings->interval)
+            ++g_showings->shownFilled;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool BarEnabled(HWND bar) {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetScrollBarInfo(bar, OBJID_CLIENT, &info)) return IsWindowEnabled(bar) != FALSE;
+    return !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) && IsWindowEnabled(bar);
+}
+}  // namespace
+
+// The result comes into view once, already filled, as the active graph; a maximised source is
+// restored as it is for any new graph. The whole spectrum is in view: the time bar is off.
+TEST_F(Transforms, FftResultGraphIsShownOnceFilledAndActive) {
+    for (const bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised ? "from a maximised graph" : "from a graph in its frame");
+        std::vector<double> in(1024);
+        for (size_t i = 0; i < in.size(); ++i) in[i] = std::sin(0.3 * i);
+        Fill(in, 0, 1023);
+        if (maximised) SendMessageA(g_app->hwndClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
+        ASSERT_EQ(IsZoomed(gs->hwnd) != FALSE, maximised);
+        Showings showings;
+        showings.source = gs->hwnd;
+        showings.interval = 1.0 / 1024;
+        g_showings = &showings;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordShowing, nullptr, GetCurrentThreadId());
+        ASSERT_NE(hook, nullptr);
+        DialogDriver driver({[](HWND dlg) { Click(dlg, IDOK); }});
+        const int before = GraphWindowCount();
+        Command(IDM_TRANSFORM_FFT);
+        UnhookWindowsHookEx(hook);
+        g_showings = nullptr;
+        ASSERT_EQ(GraphWindowCount(), before + 1);
+        tagGS* result = Graph();
+        ASSERT_NE(result, gs);
+        EXPECT_EQ(result->hwnd, g_app->hwndActiveGraph);
+        EXPECT_TRUE(IsWindowVisible(result->hwnd));
+        EXPECT_EQ(showings.shown, 1) << "the result graph came into view once";
+        EXPECT_EQ(showings.shownFilled, 1) << "with its spectrum already in";
+        EXPECT_FALSE(IsZoomed(result->hwnd));
+        EXPECT_FALSE(IsZoomed(gs->hwnd));
+        EXPECT_FALSE(BarEnabled(result->hScrollBar));
+        EXPECT_TRUE(BarEnabled(result->vScrollBar));
+        EXPECT_TRUE(IsWindowVisible(result->hScrollBar));
+        result->modified = 0;
+        SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(result->hwnd), 0);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
+        ASSERT_EQ(Graph(), gs);
+    }
+}
+
 TEST_F(Transforms, FftOfSilenceInDecibelsGetsAFloorNotAHugeLevel) {
     Fill(std::vector<double>(256, 0.0));
     FftSettings = FftSettingsRecord{1, kFftMagnitude, 0, 0, 0};
