@@ -139,6 +139,25 @@ TEST(FftSpectrum, AnAllZeroInputGetsAFloorBelowZeroNotAHugeLevel) {
     EXPECT_LT(SilentFloorDb(), -300.0);
 }
 
+// Terms whose squares overflow or fall below the normal range keep their magnitude.
+TEST(FftSpectrum, MagnitudesOfHugeAndTinyTermsAreKept) {
+    struct Case {
+        double re, im, magnitude;
+    } cases[] = {{3e300, 4e300, 5e300}, {3e-300, 4e-300, 5e-300}, {-3e-320, 4e-320, 5e-320},
+                 {3.0, -4.0, 5.0},      {1e200, 1e-200, 1e200},   {0.0, 0.0, 0.0}};
+    for (const Case& c : cases) {
+        // K = 4: term 0 real, term 1 the case; the magnitude is |X| / K.
+        const double packed[4] = {0.0, 0.0, 4 * c.re, 4 * c.im};
+        double out[2];
+        MagnitudeSpectrum(packed, 4, 0, out);
+        EXPECT_NEAR(out[1], c.magnitude, 1e-12 * c.magnitude) << c.re << " " << c.im;
+    }
+    const double inf = HUGE_VAL, packed[4] = {0.0, 0.0, inf, 1.0};
+    double out[2];
+    MagnitudeSpectrum(packed, 4, 0, out);
+    EXPECT_EQ(out[1], inf);
+}
+
 TEST(FftSpectrum, ZerosSitTwentyDecibelsBelowTheSmallestMagnitude) {
     // Packed spectrum of K = 8: term 0 and 2 zero, term 1 of magnitude 8 * 0.1, term 3 of 8 * 0.01.
     const double packed[8] = {0, 0, 0.8, 0, 0, 0, 0, 0.08};
