@@ -16,6 +16,8 @@
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/view/channel_selection.h"
+#include "base/notify.h"
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -202,6 +204,96 @@ void Prepare(const FftSettingsRecord& s, double* x, int64_t n, int64_t k) {
     FillUp(x, n, k, s.padMode);
 }
 
+// The preparation and the transform on a thread of their own while the result graph is made.
+// The thread touches no window: the caller shows its progress and reads Escape while it waits.
+class TransformThread {
+public:
+    // Below this many points the transform is over sooner than a thread is worth: it runs in
+    // Wait, asking for Escape before each pass.
+    static constexpr uint32_t kThreadPoints = 1u << 18;
+
+    TransformThread(const FftSettingsRecord& s, double* x, int64_t n, uint32_t k) : m_s(s), m_x(x), m_n(n), m_k(k) {
+        if (k >= kThreadPoints) m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    ~TransformThread() {
+        m_stop = true;
+        Join();
+    }
+    TransformThread(const TransformThread&) = delete;
+    TransformThread& operator=(const TransformThread&) = delete;
+
+    // 1 when the spectrum is in x; 0 when Escape stopped it or its tables could not be had.
+    int Wait() {
+        if (!m_thread) {
+            Prepare(m_s, m_x, m_n, m_k);
+            return RealFft(m_x, m_k, 1);
+        }
+        notify::SetStatusTextFmt(kProgress, 0);
+        uint32_t shown = 0;
+        for (bool running = true; running;) {
+            if (TransformEscapeHeld()) m_stop = true;
+            running = WaitForSingleObject(m_thread, kPollMs) == WAIT_TIMEOUT;
+            const uint32_t percent = m_percent;
+            if (running && !m_stop && percent != shown) notify::SetStatusTextFmt(kProgress, static_cast<int32_t>(shown = percent));
+        }
+        Join();
+        notify::SetStatusText("Ready");
+        return m_stop ? 0 : m_done;
+    }
+
+private:
+    static constexpr const char* kProgress = "FFT: %3lu%% completed";
+    static constexpr DWORD kPollMs = 20;
+
+    static DWORD WINAPI Run(void* context) {
+        auto* t = static_cast<TransformThread*>(context);
+        Prepare(t->m_s, t->m_x, t->m_n, t->m_k);
+        const FftPlan* plan = t->m_k < 4 || t->m_stop ? nullptr : SharedFftPlan(t->m_k / 2);
+        t->m_done = plan && plan->Real(t->m_x, Probe, t) ? 1 : 0;
+        return 0;
+    }
+    static bool Probe(void* context, uint32_t percent) {
+        auto* t = static_cast<TransformThread*>(context);
+        t->m_percent = percent;
+        return !t->m_stop;
+    }
+    void Join() {
+        if (!m_thread) return;
+        WaitForSingleObject(m_thread, INFINITE);
+        CloseHandle(m_thread);
+        m_thread = nullptr;
+    }
+
+    const FftSettingsRecord m_s;
+    double* const m_x;
+    const int64_t m_n;
+    const uint32_t m_k;
+    HANDLE m_thread = nullptr;
+    std::atomic<bool> m_stop{false};
+    std::atomic<uint32_t> m_percent{0};
+    int m_done = 0;
+};
+
+// The result graph with a channel for each spectrum asked for; 0 (nothing left made) when it
+// could not be had.
+int OpenResultGraph(const FftSettingsRecord& s, const char* units, uint32_t k, tagGS** result, int* magnitude,
+                    int* phase) {
+    if (!(*result = MakeResultGraph())) return 0;
+    if (s.outputs & kFftMagnitude) {
+        *magnitude = AddResultChannel(*result, "Magnitude", s.scale ? "dbV" : units, k / 2);
+        if (*magnitude < 0) {
+            CloseResultGraph(*result);
+            return 0;
+        }
+    }
+    if (s.outputs & kFftPhase) *phase = AddResultChannel(*result, "Phase", "degrees", k / 2);
+    if (*magnitude < 0 && *phase < 0) {
+        CloseResultGraph(*result);
+        return 0;
+    }
+    return 1;
+}
+
 // The spectra into the result graph's channels, and its axis: K/2 points (1 / interval) / K apart.
 void FillResultGraph(tagGS* gs, tagGS* result, const FftSettingsRecord& s, const double* packed, uint32_t k,
                      int magnitude, int phase) {
@@ -255,27 +347,31 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
     double* const x = static_cast<double*>(work.p);
     tagGS* result = nullptr;
     int magnitude = -1, phase = -1;
-    if (s.outputs & (kFftMagnitude | kFftPhase)) {
-        if (!(result = MakeResultGraph())) return kTransformNoMemory;
-        if (s.outputs & kFftMagnitude) {
-            magnitude = AddResultChannel(result, "Magnitude", s.scale ? "dbV" : gs->chanUnits[slot], k / 2);
-            if (magnitude < 0) {
-                CloseResultGraph(result);
-                return kTransformNoMemory;
-            }
-        }
-        if (s.outputs & kFftPhase) phase = AddResultChannel(result, "Phase", "degrees", k / 2);
-        if (magnitude < 0 && phase < 0) {
-            CloseResultGraph(result);
+    const bool spectra = (s.outputs & (kFftMagnitude | kFftPhase)) != 0;
+    struct WaitCursor {
+        WaitCursor() { SetWaitCursor(1); }
+        ~WaitCursor() { SetWaitCursor(0); }
+    };
+    int read = 0, done = 0;
+    if (s.outputs & kFftModifiedInput) {
+        // The prepared input joins the source graph before it is transformed in place.
+        if (spectra && !OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase))
             return kTransformNoMemory;
+        WaitCursor wait;
+        read = ReadInput(gs, slot, range.first, n, x);
+        if (read) Prepare(s, x, n, k);
+        if (read) AddModifiedInput(gs, slot, x, k);
+        done = read && (!result || RealFft(x, k, 1));
+    } else {
+        WaitCursor wait;
+        read = ReadInput(gs, slot, range.first, n, x);
+        if (read) {
+            // The transform runs while the result graph's window is made.
+            TransformThread transform(s, x, n, k);
+            if (!OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase)) return kTransformNoMemory;
+            done = transform.Wait();
         }
     }
-    SetWaitCursor(1);
-    const int read = ReadInput(gs, slot, range.first, n, x);
-    if (read) Prepare(s, x, n, k);
-    if (read && (s.outputs & kFftModifiedInput)) AddModifiedInput(gs, slot, x, k);
-    const int done = read && (!result || RealFft(x, k, 1));
-    SetWaitCursor(0);
     if (!read || !done) {
         CloseResultGraph(result);
         return read ? kTransformCancelled : kTransformNoMemory;

@@ -371,6 +371,51 @@ TEST_F(Transforms, FftResultGraphIsShownOnceFilledAndActive) {
     }
 }
 
+// A long transform runs while its graph is made: the same spectrum, "Ready" in the status strip
+// after it, and Escape held while it runs stops it with no result graph left.
+TEST_F(Transforms, LongFftGivesItsBinOrStopsOnEscape) {
+    const uint32_t n = 1u << 18, bin = 3000;
+    std::vector<double> in(n);
+    for (uint32_t i = 0; i < n; ++i) in[i] = 2.0 * std::cos(2 * kPi * bin * i / n);
+    Fill(in);
+    static int asks;
+    static bool escape;
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "Escape held" : "no key");
+        asks = 0;
+        escape = held;
+        SetTransformEscapeProbe([] {
+            ++asks;
+            return escape;
+        });
+        // Linear magnitude of the input as it is.
+        FftSettings = FftSettingsRecord{0, kFftMagnitude, 0, 0, 0};
+        DialogDriver driver({[](HWND dlg) { Click(dlg, IDOK); }});
+        const int before = GraphWindowCount();
+        Command(IDM_TRANSFORM_FFT);
+        SetTransformEscapeProbe(nullptr);
+        EXPECT_GE(asks, 1);
+        EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << GetStatusTextShown();
+        if (held) {
+            EXPECT_EQ(GraphWindowCount(), before);
+            EXPECT_EQ(Graph(), gs);
+            ExpectNear(Values(gs), in, "the source");
+            continue;
+        }
+        ASSERT_EQ(GraphWindowCount(), before + 1);
+        tagGS* result = Graph();
+        ASSERT_NE(result, gs);
+        const std::vector<double> mag = Values(result, static_cast<int>(result->selectedChan));
+        ASSERT_EQ(mag.size(), n / 2);
+        for (uint32_t k = 0; k < n / 2; ++k) ASSERT_NEAR(mag[k], k == bin ? 1.0 : 0.0, 1e-9) << k;
+        ExpectNear(Values(gs), in, "the source");
+        result->modified = 0;
+        SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(result->hwnd), 0);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
+        ASSERT_EQ(Graph(), gs);
+    }
+}
+
 TEST_F(Transforms, FftOfSilenceInDecibelsGetsAFloorNotAHugeLevel) {
     Fill(std::vector<double>(256, 0.0));
     FftSettings = FftSettingsRecord{1, kFftMagnitude, 0, 0, 0};
