@@ -158,6 +158,20 @@ TEST(FftSpectrum, MagnitudesOfHugeAndTinyTermsAreKept) {
     EXPECT_EQ(out[1], inf);
 }
 
+// Worked out over the packed spectrum itself, the magnitudes are those worked out beside it.
+TEST(FftSpectrum, MagnitudesInPlaceMatchThoseBeside) {
+    std::vector<double> x = Noise(1u << 12, 5);
+    x[0] = 0.0;
+    ASSERT_EQ(RealFft(x.data(), 1u << 12, 1), 1);
+    x[6] = x[7] = 0.0;  // a zero term takes the floor
+    for (const int dB : {0, 1}) {
+        std::vector<double> beside(x.size() / 2), inPlace = x;
+        MagnitudeSpectrum(x.data(), 1u << 12, dB, beside.data());
+        MagnitudeSpectrum(inPlace.data(), 1u << 12, dB, inPlace.data());
+        for (size_t k = 0; k < beside.size(); ++k) ASSERT_EQ(inPlace[k], beside[k]) << dB << " " << k;
+    }
+}
+
 TEST(FftSpectrum, ZerosSitTwentyDecibelsBelowTheSmallestMagnitude) {
     // Packed spectrum of K = 8: term 0 and 2 zero, term 1 of magnitude 8 * 0.1, term 3 of 8 * 0.01.
     const double packed[8] = {0, 0, 0.8, 0, 0, 0, 0, 0.08};

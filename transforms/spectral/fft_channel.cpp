@@ -204,15 +204,17 @@ void Prepare(const FftSettingsRecord& s, double* x, int64_t n, int64_t k) {
     FillUp(x, n, k, s.padMode);
 }
 
-// The preparation and the transform on a thread of their own while the result graph is made.
-// The thread touches no window: the caller shows its progress and reads Escape while it waits.
+// The preparation and the transform on a thread of their own while the result graph is made,
+// and, when it is the only spectrum asked for, the magnitude spectrum in place over the first K/2
+// values. The thread touches no window: the caller shows its progress and reads Escape while it waits.
 class TransformThread {
 public:
     // Below this many points the transform is over sooner than a thread is worth: it runs in
     // Wait, asking for Escape before each pass.
     static constexpr uint32_t kThreadPoints = 1u << 18;
 
-    TransformThread(const FftSettingsRecord& s, double* x, int64_t n, uint32_t k) : m_s(s), m_x(x), m_n(n), m_k(k) {
+    TransformThread(const FftSettingsRecord& s, double* x, int64_t n, uint32_t k)
+        : m_s(s), m_x(x), m_n(n), m_k(k), m_magnitudeOnly((s.outputs & (kFftMagnitude | kFftPhase)) == kFftMagnitude) {
         if (k >= kThreadPoints) m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
     }
     ~TransformThread() {
@@ -222,11 +224,16 @@ public:
     TransformThread(const TransformThread&) = delete;
     TransformThread& operator=(const TransformThread&) = delete;
 
+    // Whether x holds the magnitudes rather than the packed spectrum once Wait has given 1.
+    bool MagnitudeOnly() const { return m_magnitudeOnly; }
+
     // 1 when the spectrum is in x; 0 when Escape stopped it or its tables could not be had.
     int Wait() {
         if (!m_thread) {
             Prepare(m_s, m_x, m_n, m_k);
-            return RealFft(m_x, m_k, 1);
+            if (!RealFft(m_x, m_k, 1)) return 0;
+            if (m_magnitudeOnly) MagnitudeSpectrum(m_x, m_k, m_s.scale, m_x);
+            return 1;
         }
         notify::SetStatusTextFmt(kProgress, 0);
         uint32_t shown = 0;
@@ -250,6 +257,7 @@ private:
         Prepare(t->m_s, t->m_x, t->m_n, t->m_k);
         const FftPlan* plan = t->m_k < 4 || t->m_stop ? nullptr : SharedFftPlan(t->m_k / 2);
         t->m_done = plan && plan->Real(t->m_x, Probe, t) ? 1 : 0;
+        if (t->m_done && t->m_magnitudeOnly) MagnitudeSpectrum(t->m_x, t->m_k, t->m_s.scale, t->m_x);
         return 0;
     }
     static bool Probe(void* context, uint32_t percent) {
@@ -268,6 +276,7 @@ private:
     double* const m_x;
     const int64_t m_n;
     const uint32_t m_k;
+    const bool m_magnitudeOnly;
     HANDLE m_thread = nullptr;
     std::atomic<bool> m_stop{false};
     std::atomic<uint32_t> m_percent{0};
@@ -294,11 +303,15 @@ int OpenResultGraph(const FftSettingsRecord& s, const char* units, uint32_t k, t
     return 1;
 }
 
-// The spectra into the result graph's channels, and its axis: K/2 points (1 / interval) / K apart.
-void FillResultGraph(tagGS* gs, tagGS* result, const FftSettingsRecord& s, const double* packed, uint32_t k,
-                     int magnitude, int phase) {
-    if (magnitude >= 0) MagnitudeSpectrum(packed, k, s.scale, static_cast<double*>(result->chanBlock[magnitude]));
-    if (phase >= 0) PhaseSpectrum(packed, k, static_cast<double*>(result->chanBlock[phase]));
+// The spectra into the result graph's channels (the magnitudes copied when x already holds them),
+// and its axis: K/2 points (1 / interval) / K apart.
+void FillResultGraph(tagGS* gs, tagGS* result, const FftSettingsRecord& s, const double* x, bool magnitudes,
+                     uint32_t k, int magnitude, int phase) {
+    if (magnitude >= 0 && magnitudes)
+        std::memcpy(result->chanBlock[magnitude], x, static_cast<size_t>(k / 2) * sizeof(double));
+    else if (magnitude >= 0)
+        MagnitudeSpectrum(x, k, s.scale, static_cast<double*>(result->chanBlock[magnitude]));
+    if (phase >= 0) PhaseSpectrum(x, k, static_cast<double*>(result->chanBlock[phase]));
     result->sampleInterval = gs->sampleInterval > 0.0 ? (1.0 / gs->sampleInterval) / k : 1.0;
     result->selectedChan = static_cast<uint32_t>(magnitude >= 0 ? magnitude : phase);
     // The whole spectrum in view, with a little room at its right end.
@@ -353,6 +366,7 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
         ~WaitCursor() { SetWaitCursor(0); }
     };
     int read = 0, done = 0;
+    bool magnitudes = false;
     if (s.outputs & kFftModifiedInput) {
         // The prepared input joins the source graph before it is transformed in place.
         if (spectra && !OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase))
@@ -370,13 +384,14 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
             TransformThread transform(s, x, n, k);
             if (!OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase)) return kTransformNoMemory;
             done = transform.Wait();
+            magnitudes = transform.MagnitudeOnly();
         }
     }
     if (!read || !done) {
         CloseResultGraph(result);
         return read ? kTransformCancelled : kTransformNoMemory;
     }
-    if (result) FillResultGraph(gs, result, s, x, k, magnitude, phase);
+    if (result) FillResultGraph(gs, result, s, x, magnitudes, k, magnitude, phase);
     if (result && visible) ShowResultGraph(result->hwnd);
     return kTransformDone;
 }
