@@ -126,9 +126,9 @@ void ShowResultGraph(HWND hwnd) {
     auto active = reinterpret_cast<HWND>(
         SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
     if (active && active != hwnd && zoomed) ShowWindow(active, SW_SHOWNORMAL);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
     ShowWindow(hwnd, SW_SHOW);
     SendMessageA(g_app->hwndClient, WM_MDIREFRESHMENU, 0, 0);
-    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
 }
 
 // A half-made result graph goes without questions: its window takes the document with it.

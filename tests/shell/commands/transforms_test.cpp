@@ -13,6 +13,7 @@
 #include "documents/measurements/measure_calc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
 #include "graph/document/sample_store.h"
 #include "shell/commands/status.h"
 #include "transforms/filters/filters.h"
@@ -356,7 +357,9 @@ TEST_F(Transforms, FftResultGraphIsShownOnceFilledAndActive) {
         tagGS* result = Graph();
         ASSERT_NE(result, gs);
         EXPECT_EQ(result->hwnd, g_app->hwndActiveGraph);
+        EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), result->hwnd);
         EXPECT_TRUE(IsWindowVisible(result->hwnd));
+        EXPECT_EQ(GetFocus(), GetGraphWindowData(result->hwnd)->hwndFocus) << "its channel director has the keys";
         EXPECT_EQ(showings.shown, 1) << "the result graph came into view once";
         EXPECT_EQ(showings.shownFilled, 1) << "with its spectrum already in";
         EXPECT_FALSE(IsZoomed(result->hwnd));
