@@ -361,23 +361,22 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
     tagGS* result = nullptr;
     int magnitude = -1, phase = -1;
     const bool spectra = (s.outputs & (kFftMagnitude | kFftPhase)) != 0;
+    // One wait cursor over the whole run: the steps that set their own find it already shown.
     struct WaitCursor {
         WaitCursor() { SetWaitCursor(1); }
         ~WaitCursor() { SetWaitCursor(0); }
-    };
+    } wait;
     int read = 0, done = 0;
     bool magnitudes = false;
     if (s.outputs & kFftModifiedInput) {
         // The prepared input joins the source graph before it is transformed in place.
         if (spectra && !OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase))
             return kTransformNoMemory;
-        WaitCursor wait;
         read = ReadInput(gs, slot, range.first, n, x);
         if (read) Prepare(s, x, n, k);
         if (read) AddModifiedInput(gs, slot, x, k);
         done = read && (!result || RealFft(x, k, 1));
     } else {
-        WaitCursor wait;
         read = ReadInput(gs, slot, range.first, n, x);
         if (read) {
             // The transform runs while the result graph's window is made.
