@@ -204,7 +204,7 @@ void Prepare(const FftSettingsRecord& s, double* x, int64_t n, int64_t k) {
     FillUp(x, n, k, s.padMode);
 }
 
-// The preparation and the transform on a thread of their own while the result graph is made,
+// The preparation and the transform on a pool thread while the result graph is made,
 // and, when it is the only spectrum asked for, the magnitude spectrum in place over the first K/2
 // values. The thread touches no window: the caller shows its progress and reads Escape while it waits.
 class TransformThread {
@@ -215,7 +215,12 @@ public:
 
     TransformThread(const FftSettingsRecord& s, double* x, int64_t n, uint32_t k)
         : m_s(s), m_x(x), m_n(n), m_k(k), m_magnitudeOnly((s.outputs & (kFftMagnitude | kFftPhase)) == kFftMagnitude) {
-        if (k >= kThreadPoints) m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        // A pool thread, kept from one transform to the next, rather than a new thread each time.
+        if (k < kThreadPoints || !(m_finished = CreateEventA(nullptr, TRUE, FALSE, nullptr))) return;
+        if (!TrySubmitThreadpoolCallback(Run, this, nullptr)) {
+            CloseHandle(m_finished);
+            m_finished = nullptr;
+        }
     }
     ~TransformThread() {
         m_stop = true;
@@ -229,7 +234,7 @@ public:
 
     // 1 when the spectrum is in x; 0 when Escape stopped it or its tables could not be had.
     int Wait() {
-        if (!m_thread) {
+        if (!m_finished) {
             Prepare(m_s, m_x, m_n, m_k);
             if (!RealFft(m_x, m_k, 1)) return 0;
             if (m_magnitudeOnly) MagnitudeSpectrum(m_x, m_k, m_s.scale, m_x);
@@ -239,7 +244,7 @@ public:
         uint32_t shown = 0;
         for (bool running = true; running;) {
             if (TransformEscapeHeld()) m_stop = true;
-            running = WaitForSingleObject(m_thread, kPollMs) == WAIT_TIMEOUT;
+            running = WaitForSingleObject(m_finished, kPollMs) == WAIT_TIMEOUT;
             const uint32_t percent = m_percent;
             if (running && !m_stop && percent != shown) notify::SetStatusTextFmt(kProgress, static_cast<int32_t>(shown = percent));
         }
@@ -252,13 +257,14 @@ private:
     static constexpr const char* kProgress = "FFT: %3lu%% completed";
     static constexpr DWORD kPollMs = 20;
 
-    static DWORD WINAPI Run(void* context) {
+    static void CALLBACK Run(PTP_CALLBACK_INSTANCE instance, void* context) {
         auto* t = static_cast<TransformThread*>(context);
         Prepare(t->m_s, t->m_x, t->m_n, t->m_k);
         const FftPlan* plan = t->m_k < 4 || t->m_stop ? nullptr : SharedFftPlan(t->m_k / 2);
         t->m_done = plan && plan->Real(t->m_x, Probe, t) ? 1 : 0;
         if (t->m_done && t->m_magnitudeOnly) MagnitudeSpectrum(t->m_x, t->m_k, t->m_s.scale, t->m_x);
-        return 0;
+        // Set as the callback returns: the waiter may free everything the moment it is set.
+        SetEventWhenCallbackReturns(instance, t->m_finished);
     }
     static bool Probe(void* context, uint32_t percent) {
         auto* t = static_cast<TransformThread*>(context);
@@ -266,10 +272,10 @@ private:
         return !t->m_stop;
     }
     void Join() {
-        if (!m_thread) return;
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-        m_thread = nullptr;
+        if (!m_finished) return;
+        WaitForSingleObject(m_finished, INFINITE);
+        CloseHandle(m_finished);
+        m_finished = nullptr;
     }
 
     const FftSettingsRecord m_s;
@@ -277,7 +283,7 @@ private:
     const int64_t m_n;
     const uint32_t m_k;
     const bool m_magnitudeOnly;
-    HANDLE m_thread = nullptr;
+    HANDLE m_finished = nullptr;  // set once the pool's run is over
     std::atomic<bool> m_stop{false};
     std::atomic<uint32_t> m_percent{0};
     int m_done = 0;
