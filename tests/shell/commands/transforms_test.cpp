@@ -383,8 +383,13 @@ TEST_F(Transforms, LongFftGivesItsBinOrStopsOnEscape) {
     Fill(in);
     static int asks;
     static bool escape;
-    for (const bool held : {false, true}) {
-        SCOPED_TRACE(held ? "Escape held" : "no key");
+    struct Case {
+        bool held;
+        uint32_t outputs;
+    } cases[] = {{false, kFftMagnitude}, {false, kFftMagnitude | kFftPhase}, {true, kFftMagnitude}};
+    for (const Case& c : cases) {
+        const bool held = c.held;
+        SCOPED_TRACE(held ? "Escape held" : c.outputs & kFftPhase ? "magnitude and phase" : "magnitude");
         asks = 0;
         escape = held;
         SetTransformEscapeProbe([] {
@@ -392,7 +397,7 @@ TEST_F(Transforms, LongFftGivesItsBinOrStopsOnEscape) {
             return escape;
         });
         // Linear magnitude of the input as it is.
-        FftSettings = FftSettingsRecord{0, kFftMagnitude, 0, 0, 0};
+        FftSettings = FftSettingsRecord{0, c.outputs, 0, 0, 0};
         DialogDriver driver({[](HWND dlg) { Click(dlg, IDOK); }});
         const int before = GraphWindowCount();
         Command(IDM_TRANSFORM_FFT);
@@ -411,6 +416,15 @@ TEST_F(Transforms, LongFftGivesItsBinOrStopsOnEscape) {
         const std::vector<double> mag = Values(result, static_cast<int>(result->selectedChan));
         ASSERT_EQ(mag.size(), n / 2);
         for (uint32_t k = 0; k < n / 2; ++k) ASSERT_NEAR(mag[k], k == bin ? 1.0 : 0.0, 1e-9) << k;
+        if (c.outputs & kFftPhase) {
+            int phase = -1;
+            for (int slot = 0; slot < kMaxChannels; ++slot)
+                if (result->chanCount[slot] && std::string(result->chanLabel[slot]) == "Phase") phase = slot;
+            ASSERT_GE(phase, 0);
+            const std::vector<double> degrees = Values(result, phase);
+            ASSERT_EQ(degrees.size(), n / 2);
+            EXPECT_NEAR(degrees[bin], 0.0, 1e-6) << "a cosine starts at phase 0";
+        }
         ExpectNear(Values(gs), in, "the source");
         result->modified = 0;
         SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(result->hwnd), 0);
