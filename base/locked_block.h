@@ -6,7 +6,8 @@
 
 // A moveable, zeroed block, locked; null when either step fails.
 void* AllocLockedBlock(size_t bytes);
-// Unlocks and frees a block from AllocLockedBlock, and forgets it.
+// Unlocks and frees a block from AllocLockedBlock, and forgets it. Blocks of a megabyte and more
+// may be kept a while and handed out again, zeroed, for the next block of their size.
 void FreeLockedBlock(void*& p);
 // The block's size in bytes; 0 for null.
 size_t LockedBlockBytes(const void* p);

@@ -3,6 +3,7 @@
 #include "transforms/transform_conventions.h"
 #include "transforms/transforms_api.h"
 #include "transforms/expression/expression.h"
+#include "transforms/expression/expression_compiled.h"
 #include "base/app.h"
 #include "base/resource.h"
 #include "base/services.h"
@@ -14,10 +15,13 @@
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/view/channel_selection.h"
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 char g_expressionText[kExpressionTextChars + 1] = "";
@@ -166,9 +170,18 @@ int ExpressionRange(tagGS* gs, const stExpressionDialog& d, int32_t shortest, bo
 }
 
 // Every index is evaluated, Escape or not; an evaluation that fails (a channel read refused
-// while Escape is held) stores what the evaluator gave.
-void EvaluateRange(tagGS* gs, int32_t first, int32_t last, double* out) {
+// while Escape is held) stores what the evaluator gave. With runs (a text of channels and TIME)
+// a run of indices is evaluated at a time; otherwise index by index.
+void EvaluateRange(tagGS* gs, int32_t first, int32_t last, ExpressionRuns* runs, double* out) {
     TransformProgress progress("Expression: %3lu%% completed", first, last);
+    if (runs) {
+        for (int64_t i = first; i <= last; i += ExpressionRuns::kRun) {
+            const int32_t count = static_cast<int32_t>(std::min<int64_t>(ExpressionRuns::kRun, last - i + 1));
+            runs->Evaluate(gs, static_cast<int32_t>(i), count, out + (i - first));
+            progress.Show(i + count - 1);
+        }
+        return;
+    }
     for (int32_t i = first; i <= last; ++i) {
         SetExpressionContext(gs, i);
         int16_t error = kExpressionAccepted;
@@ -235,8 +248,15 @@ int RunWaveformExpression(tagGS* gs, int, int) {
         AbandonDestination(gs, &d.dest);
         return 0;
     }
-    results.resize(static_cast<size_t>(last - first) + 1);
-    EvaluateRange(gs, first, last, results.data());
+    std::unique_ptr<ExpressionRuns> runs(new (std::nothrow) ExpressionRuns);
+    if (runs && !runs->Compile(g_expressionText)) runs.reset();
+    // A text that does not read the destination is evaluated straight into it once it is grown;
+    // otherwise every value is had before the first is stored.
+    const bool direct = runs && !runs->Reads(slot);
+    if (!direct) {
+        results.resize(static_cast<size_t>(last - first) + 1);
+        EvaluateRange(gs, first, last, runs.get(), results.data());
+    }
     const uint32_t oldCount = gs->chanCount[slot];
     const uint32_t newCount = GrownDestinationCount(oldCount, first, last);
     if (oldCount) {
@@ -250,7 +270,10 @@ int RunWaveformExpression(tagGS* gs, int, int) {
     }
     gs->chanType[slot] = 1;
     auto* out = static_cast<double*>(gs->chanBlock[slot]) + DestinationWriteStart(oldCount, first);
-    std::memcpy(out, results.data(), results.size() * sizeof(double));
+    if (direct)
+        EvaluateRange(gs, first, last, runs.get(), out);
+    else
+        std::memcpy(out, results.data(), results.size() * sizeof(double));
     if (d.dest.created) RebuildChannelItems(gs);
     FinishTransform(gs);
     return 1;

@@ -391,11 +391,11 @@ int PutChannelSample(tagGS* gs, int index, int slot, double value, int) {
                 return 0;
             }
             p = q;
+            std::memset(static_cast<uint8_t*>(p) + oldBytes, 0, bytes - oldBytes);
         } else {
-            p = AllocLockedBlock(bytes);
+            p = AllocLockedBlock(bytes);  // zeroed
             if (!p) return 0;
         }
-        std::memset(static_cast<uint8_t*>(p) + oldBytes, 0, bytes - oldBytes);
         gs->chanBlock[slot] = p;
         gs->chanCount[slot] = static_cast<uint32_t>(index) + 1;
     }

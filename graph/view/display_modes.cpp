@@ -65,8 +65,9 @@ void SetHorizontalRange(tagGS* gs) {
     if (lo != want || hi != kTimeThumbMax) SetScrollRange(bar, SB_CTL, want, kTimeThumbMax, TRUE);
 }
 
+// A thumb already in place is left alone: setting it redraws the bar at once.
 void SetThumb(HWND bar, int32_t pos) {
-    if (bar && IsWindow(bar)) SetScrollPos(bar, SB_CTL, pos, TRUE);
+    if (bar && IsWindow(bar) && GetScrollPos(bar, SB_CTL) != pos) SetScrollPos(bar, SB_CTL, pos, TRUE);
 }
 
 void RefreshInputValues() {

@@ -1,5 +1,6 @@
-# numpy.fft on the data the FFT benchmark wrote: the best of several runs of rfft, and the
-# largest difference from our transform (whose forward sign is positive: numpy's conjugate).
+# numpy.fft on the data the FFT benchmark wrote: the best of several runs of rfft, and the largest
+# difference of the program's magnitude spectrum (Hamming-weighted input, dB of |X| / N) from the
+# same worked out here.
 import sys, time
 import numpy as np
 
@@ -11,14 +12,11 @@ for _ in range(15):
     start = time.perf_counter()
     np.fft.rfft(x)
     best = min(best, time.perf_counter() - start)
-ref = np.conj(np.fft.rfft(x))
 n = len(x)
-packed = np.empty(n)
-packed[0] = ref[0].real
-packed[1] = ref[n // 2].real
-packed[2::2] = ref[1:n // 2].real
-packed[3::2] = ref[1:n // 2].imag
-err = np.max(np.abs(packed - ours)) / np.max(np.abs(packed))
+# The program's weights: its own truncated constant for 2 pi.
+w = 0.54 - 0.46 * np.cos(6.283185307 * (np.arange(n) / n))
+ref = 20 * np.log10(np.abs(np.fft.rfft(x * w)[: n // 2]) / n)
+err = np.max(np.abs(ref - ours))
 print("numpy_fft_ms %.3f" % (best * 1e3))
-print("relative_difference %.2e" % err)
-sys.exit(0 if err < 1e-9 else 1)
+print("largest_difference_db %.2e" % err)
+sys.exit(0 if len(ours) == n // 2 and err < 1e-6 else 1)

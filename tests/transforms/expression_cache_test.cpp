@@ -3,9 +3,11 @@
 // change between evaluations; and a buffer whose characters change is never given an old form.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 #include "transforms/expression/expression.h"
@@ -190,3 +192,78 @@ TEST_F(ExpressionCache, RewrittenBufferIsNeverGivenAnOldForm) {
 }
 
 }  // namespace
+
+// A text of channels and TIME evaluated a run of indices at a time gives, bit for bit, what it
+// gives index by index: over runs that start off the run grid and end past the shortest
+// channel, over samples that are NaN or infinite, 16-bit samples, results that go non-finite
+// and functions of all of these. Texts that name anything else are left to the index-by-index
+// evaluation.
+TEST_F(ExpressionCache, RunsOfIndicesAgreeWithIndexByIndex) {
+    constexpr int kRun = ExpressionRuns::kRun;
+    const int n1 = 2 * kRun + 37, n2 = kRun + 100, n3 = 2 * kRun;
+    std::vector<double> ch1(n1), ch2(n2);
+    for (int i = 0; i < n1; ++i) {
+        ch1[i] = i % 7 == 0 ? 0.0 : std::sin(i * 0.1) * 3.0 - 0.5;
+        if (i % 97 == 5) ch1[i] = NAN;
+        if (i % 89 == 7) ch1[i] = INFINITY;
+        if (i % 83 == 3) ch1[i] = -INFINITY;
+    }
+    for (int i = 0; i < n2; ++i) ch2[i] = i % 11 == 0 ? 0.0 : std::cos(i * 0.07) * 200.0;
+    doc_.SetChannel(1, ch1);
+    doc_.SetChannel(2, ch2);
+    std::vector<int16_t> raw(n3);
+    for (int i = 0; i < n3; ++i) raw[i] = static_cast<int16_t>((i * 977) % 65536 - 32768);
+    tagGS* gs = doc_.gs;
+    gs->chanFlags[3] = 2;
+    gs->chanType[3] = 0;
+    gs->chanBytes[3] = 2;
+    gs->chanScale[3] = 0.25;
+    gs->chanOffset[3] = -3.0;
+    gs->chanCount[3] = static_cast<uint32_t>(n3);
+    gs->chanBlock[3] = raw.data();
+
+    // Each text, and whether it gives something other than 0 somewhere (the refused ones do not).
+    const struct {
+        const char* text;
+        bool computes;
+    } taken[] = {
+        {"CH1*2+1", true}, {"SQRT(SQR(CH1)+SQR(CH2))", true}, {"(CH1-CH2)/(CH1+CH2)*100", true},
+        {"LOG10(ABS(CH1))*20-TIME", true}, {"SQRT(CH1)", true}, {"LOG(CH1)", true}, {"CH1/CH2", true},
+        {"1/(CH2-CH2)", false}, {"CH1^CH2", true}, {"1^CH1", true}, {"0^CH1", true}, {"EXP(CH2)", true},
+        {"-CH1", true}, {"-(CH2-3)*-2", true}, {"TRUNC(CH2*1000)", true}, {"ROUND(CH3)", true},
+        {"SIN(TIME)+COS(CH3)", true}, {"ACOS(CH1)+ASIN(CH1/3)", true}, {"CH3*CH1-CH3", true},
+        {"TANH(CH2)+SINH(CH2/100)+COSH(ATAN(CH1))", true}, {"TAN(CH2)/CH3", true}, {"((CH1+1))*((CH2))", true},
+        {"TIME*1000-TIME^2", true}, {"2*3+4", true}, {"ABS(-2)^0.5", true}, {"SQRT(-1)", false}, {"1/0", false},
+        {"CH1 +", false}, {"CH1 CH2", false}, {"(CH1", false}, {"CH59", false},
+    };
+    const char* notTaken[] = {"A+CH1", "CH1*VSCALE", "RANDOM", "FREQ*2", "i"};
+    const int32_t first = 3, last = n1 + 5;
+    for (int axis : {0, 1}) {
+        gs->hUnitKind = axis;
+        for (const auto& row : taken) {
+            const char* text = row.text;
+            SCOPED_TRACE(std::string("\"") + text + "\" on axis kind " + std::to_string(axis));
+            ExpressionRuns& runs = *new ExpressionRuns;
+            std::unique_ptr<ExpressionRuns> owner(&runs);
+            ASSERT_TRUE(runs.Compile(text));
+            std::vector<double> got(last - first + 1, 1234.5);
+            for (int32_t i = first; i <= last; i += kRun)
+                runs.Evaluate(gs, i, std::min<int32_t>(kRun, last - i + 1), &got[i - first]);
+            int nonzero = 0;
+            for (int32_t i = first; i <= last; ++i) {
+                SetExpressionContext(gs, i);
+                int16_t position = 0;
+                const double want = EvaluateExpression(text, &position);
+                const double value = got[i - first];
+                ASSERT_EQ(std::memcmp(&value, &want, sizeof want), 0) << "index " << i << ": " << value << " against " << want;
+                nonzero += want != 0.0;
+            }
+            EXPECT_EQ(nonzero > 0, row.computes);
+        }
+    }
+    std::unique_ptr<ExpressionRuns> runs(new ExpressionRuns);
+    for (const char* text : notTaken) EXPECT_FALSE(runs->Compile(text)) << text;
+    EXPECT_FALSE(runs->Compile((std::string(170, ' ') + "CH1").c_str())) << "longer than a compiled text";
+    gs->chanBlock[3] = nullptr;
+    gs->chanCount[3] = 0;
+}

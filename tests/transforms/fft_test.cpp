@@ -139,6 +139,39 @@ TEST(FftSpectrum, AnAllZeroInputGetsAFloorBelowZeroNotAHugeLevel) {
     EXPECT_LT(SilentFloorDb(), -300.0);
 }
 
+// Terms whose squares overflow or fall below the normal range keep their magnitude.
+TEST(FftSpectrum, MagnitudesOfHugeAndTinyTermsAreKept) {
+    struct Case {
+        double re, im, magnitude;
+    } cases[] = {{3e300, 4e300, 5e300}, {3e-300, 4e-300, 5e-300}, {-3e-320, 4e-320, 5e-320},
+                 {3.0, -4.0, 5.0},      {1e200, 1e-200, 1e200},   {0.0, 0.0, 0.0}};
+    for (const Case& c : cases) {
+        // K = 4: term 0 real, term 1 the case; the magnitude is |X| / K.
+        const double packed[4] = {0.0, 0.0, 4 * c.re, 4 * c.im};
+        double out[2];
+        MagnitudeSpectrum(packed, 4, 0, out);
+        EXPECT_NEAR(out[1], c.magnitude, 1e-12 * c.magnitude) << c.re << " " << c.im;
+    }
+    const double inf = HUGE_VAL, packed[4] = {0.0, 0.0, inf, 1.0};
+    double out[2];
+    MagnitudeSpectrum(packed, 4, 0, out);
+    EXPECT_EQ(out[1], inf);
+}
+
+// Worked out over the packed spectrum itself, the magnitudes are those worked out beside it.
+TEST(FftSpectrum, MagnitudesInPlaceMatchThoseBeside) {
+    std::vector<double> x = Noise(1u << 12, 5);
+    x[0] = 0.0;
+    ASSERT_EQ(RealFft(x.data(), 1u << 12, 1), 1);
+    x[6] = x[7] = 0.0;  // a zero term takes the floor
+    for (const int dB : {0, 1}) {
+        std::vector<double> beside(x.size() / 2), inPlace = x;
+        MagnitudeSpectrum(x.data(), 1u << 12, dB, beside.data());
+        MagnitudeSpectrum(inPlace.data(), 1u << 12, dB, inPlace.data());
+        for (size_t k = 0; k < beside.size(); ++k) ASSERT_EQ(inPlace[k], beside[k]) << dB << " " << k;
+    }
+}
+
 TEST(FftSpectrum, ZerosSitTwentyDecibelsBelowTheSmallestMagnitude) {
     // Packed spectrum of K = 8: term 0 and 2 zero, term 1 of magnitude 8 * 0.1, term 3 of 8 * 0.01.
     const double packed[8] = {0, 0, 0.8, 0, 0, 0, 0, 0.08};

@@ -1,5 +1,6 @@
 // The weighting windows against values worked out by hand from their definitions.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 #include "transforms/filters/window_functions.h"
@@ -43,6 +44,20 @@ TEST(WindowFunctions, WeightsAtKnownPoints) {
         std::vector<double> values(p.n, 2.0);
         ApplyWindow(values.data(), p.n, p.window);
         EXPECT_NEAR(values[p.i], 2.0 * p.weight, 2e-8) << WindowListText(p.window);
+    }
+}
+
+// A long run is weighted as its points' own weights say, to rounding: every window, lengths of
+// powers of two and others, each point checked.
+TEST(WindowFunctions, LongRunsFollowTheirWeights) {
+    for (int window = 1; window < kWindowCount; ++window) {
+        for (int32_t n : {128, 129, 1000, 4099, 65536}) {
+            std::vector<double> values(n, 1.0);
+            ApplyWindow(values.data(), n, window);
+            double worst = 0.0;
+            for (int32_t i = 0; i < n; ++i) worst = std::max(worst, std::fabs(values[i] - WindowWeight(window, i, n)));
+            EXPECT_LT(worst, 1e-13) << WindowListText(window) << " n=" << n;
+        }
     }
 }
 

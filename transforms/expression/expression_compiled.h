@@ -52,3 +52,38 @@ struct ExpressionKeep {
 };
 // As EvaluateExpression; `text` must not change while `keep` is used with it.
 double EvaluateKeptExpression(const char* text, ExpressionKeep* keep, int16_t* errorPos);
+
+// An expression evaluated over runs of consecutive sample indices of one document, each step an
+// operation over the whole run, giving the values EvaluateExpression gives index by index. Only
+// texts whose names are channels and TIME are taken: every other name reads state (variables,
+// measurements, the machine) that the index-by-index evaluation reads again at every index.
+class ExpressionRuns {
+public:
+    static constexpr int kRun = 512;  // indices per run: every register of a run stays in the caches
+    // false when the text is not taken (too long, or a name other than channels and TIME).
+    bool Compile(const char* text);
+    // The values at indices first .. first + count - 1 (count <= kRun) into out.
+    void Evaluate(tagGS* gs, int32_t first, int32_t count, double* out);
+    // Whether the compiled text reads the channel.
+    bool Reads(int slot) const;
+
+    struct Operand {
+        int8_t reg;  // -1: the constant
+        double constant;
+    };
+    struct Step {
+        uint8_t code;
+        uint8_t arg;  // the rule, the function or the channel
+        int8_t dst;
+        Operand a, b;
+    };
+
+private:
+    static constexpr int kSteps = 2 * kCompiledExpressionItems;
+    Step m_steps[kSteps];
+    int m_count = 0;
+    bool m_refused = false;  // every evaluation is refused: all values are 0
+    Operand m_result{};
+    double m_regs[kParseStackSize][kRun];
+    uint8_t m_failed[kRun];
+};

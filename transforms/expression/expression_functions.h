@@ -15,6 +15,9 @@ int FindExpressionFunction(const char* name);
 // The value of the function at x; 0 when it cannot be had (MARKER with the document's markers
 // unreadable), which ends the evaluation as an error.
 int ApplyExpressionFunction(int index, double x, tagGS* gs, double* out);
+// The same over n values: out[i] from x[i] (they may be the same array); failed[i] set to 1 where
+// the value cannot be had.
+void ApplyExpressionFunctionToRun(int index, const double* x, int n, tagGS* gs, double* out, uint8_t* failed);
 
 // TRUNC: x toward zero, as a 16-bit signed integer (wrapping modulo 65536).
 double TruncTo16Bits(double x);

@@ -7,6 +7,7 @@
 #include "transforms/transform_conventions.h"
 #include "common/tagGS.h"
 #include "base/app.h"
+#include "base/locked_block.h"
 #include "base/resource.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
@@ -15,6 +16,8 @@
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/view/channel_selection.h"
+#include "base/notify.h"
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -97,9 +100,10 @@ INT_PTR CALLBACK FftDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-// The result graph: a new memory graph named "FFT" on a frequency axis.
-tagGS* MakeResultGraph(int visible) {
-    HWND hwnd = NewGraph(visible ? 1 : 0);
+// The result graph: a new memory graph named "FFT" on a frequency axis. It is made hidden: a
+// shown window would have its panes, bars and boxes drawn again at each step of filling it.
+tagGS* MakeResultGraph() {
+    HWND hwnd = NewGraph(0);
     tagGS* result = hwnd ? GetWindowGraph(hwnd) : nullptr;
     if (!result) return nullptr;
     std::snprintf(result->title, sizeof result->title, "FFT");
@@ -112,6 +116,19 @@ tagGS* MakeResultGraph(int visible) {
     const int boxes[5] = {measure::kHAbs, measure::kDeltaH, measure::kMax, measure::kNone, measure::kNone};
     SetResultMeasurements(result, boxes);
     return result;
+}
+
+// The filled result graph shown and made the active one, as a graph made visible would be: a
+// maximised active graph is restored first.
+void ShowResultGraph(HWND hwnd) {
+    if (!g_app || !hwnd || !IsWindow(hwnd)) return;
+    BOOL zoomed = FALSE;
+    auto active = reinterpret_cast<HWND>(
+        SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
+    if (active && active != hwnd && zoomed) ShowWindow(active, SW_SHOWNORMAL);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
+    ShowWindow(hwnd, SW_SHOW);
+    SendMessageA(g_app->hwndClient, WM_MDIREFRESHMENU, 0, 0);
 }
 
 // A half-made result graph goes without questions: its window takes the document with it.
@@ -138,14 +155,14 @@ int AddResultChannel(tagGS* result, const char* label, const char* units, uint32
 }
 
 // The prepared values as a new channel of the source graph.
-void AddModifiedInput(tagGS* gs, int source, const std::vector<double>& x) {
+void AddModifiedInput(tagGS* gs, int source, const double* x, uint32_t k) {
     TransformDestination dest;
     if (!OpenDestination(gs, -1, &dest)) return;
-    if (!GrowChannelTo(gs, dest.slot, static_cast<uint32_t>(x.size()))) {
+    if (!GrowChannelTo(gs, dest.slot, k)) {
         AbandonDestination(gs, &dest);
         return;
     }
-    std::memcpy(gs->chanBlock[dest.slot], x.data(), x.size() * sizeof(double));
+    std::memcpy(gs->chanBlock[dest.slot], x, static_cast<size_t>(k) * sizeof(double));
     std::snprintf(gs->chanLabel[dest.slot], sizeof gs->chanLabel[dest.slot], "Modified input - CH %2d", source);
     std::snprintf(gs->chanUnits[dest.slot], sizeof gs->chanUnits[dest.slot], "%s", gs->chanUnits[source]);
     RebuildChannelItems(gs);
@@ -187,11 +204,120 @@ void Prepare(const FftSettingsRecord& s, double* x, int64_t n, int64_t k) {
     FillUp(x, n, k, s.padMode);
 }
 
-// The spectra into the result graph's channels, and its axis: K/2 points (1 / interval) / K apart.
-void FillResultGraph(tagGS* gs, tagGS* result, const FftSettingsRecord& s, const double* packed, uint32_t k,
-                     int magnitude, int phase) {
-    if (magnitude >= 0) MagnitudeSpectrum(packed, k, s.scale, static_cast<double*>(result->chanBlock[magnitude]));
-    if (phase >= 0) PhaseSpectrum(packed, k, static_cast<double*>(result->chanBlock[phase]));
+// The preparation and the transform on a pool thread while the result graph is made,
+// and, when it is the only spectrum asked for, the magnitude spectrum in place over the first K/2
+// values. The thread touches no window: the caller shows its progress and reads Escape while it waits.
+class TransformThread {
+public:
+    // Below this many points the transform is over sooner than a thread is worth: it runs in
+    // Wait, asking for Escape before each pass.
+    static constexpr uint32_t kThreadPoints = 1u << 18;
+
+    TransformThread(const FftSettingsRecord& s, double* x, int64_t n, uint32_t k)
+        : m_s(s), m_x(x), m_n(n), m_k(k), m_magnitudeOnly((s.outputs & (kFftMagnitude | kFftPhase)) == kFftMagnitude) {
+        // A pool thread, kept from one transform to the next, rather than a new thread each time.
+        if (k < kThreadPoints || !(m_finished = CreateEventA(nullptr, TRUE, FALSE, nullptr))) return;
+        if (!TrySubmitThreadpoolCallback(Run, this, nullptr)) {
+            CloseHandle(m_finished);
+            m_finished = nullptr;
+        }
+    }
+    ~TransformThread() {
+        m_stop = true;
+        Join();
+    }
+    TransformThread(const TransformThread&) = delete;
+    TransformThread& operator=(const TransformThread&) = delete;
+
+    // Whether x holds the magnitudes rather than the packed spectrum once Wait has given 1.
+    bool MagnitudeOnly() const { return m_magnitudeOnly; }
+
+    // 1 when the spectrum is in x; 0 when Escape stopped it or its tables could not be had.
+    int Wait() {
+        if (!m_finished) {
+            Prepare(m_s, m_x, m_n, m_k);
+            if (!RealFft(m_x, m_k, 1)) return 0;
+            if (m_magnitudeOnly) MagnitudeSpectrum(m_x, m_k, m_s.scale, m_x);
+            return 1;
+        }
+        notify::SetStatusTextFmt(kProgress, 0);
+        uint32_t shown = 0;
+        for (bool running = true; running;) {
+            if (TransformEscapeHeld()) m_stop = true;
+            running = WaitForSingleObject(m_finished, kPollMs) == WAIT_TIMEOUT;
+            const uint32_t percent = m_percent;
+            if (running && !m_stop && percent != shown) notify::SetStatusTextFmt(kProgress, static_cast<int32_t>(shown = percent));
+        }
+        Join();
+        notify::SetStatusText("Ready");
+        return m_stop ? 0 : m_done;
+    }
+
+private:
+    static constexpr const char* kProgress = "FFT: %3lu%% completed";
+    static constexpr DWORD kPollMs = 20;
+
+    static void CALLBACK Run(PTP_CALLBACK_INSTANCE instance, void* context) {
+        auto* t = static_cast<TransformThread*>(context);
+        Prepare(t->m_s, t->m_x, t->m_n, t->m_k);
+        const FftPlan* plan = t->m_k < 4 || t->m_stop ? nullptr : SharedFftPlan(t->m_k / 2);
+        t->m_done = plan && plan->Real(t->m_x, Probe, t) ? 1 : 0;
+        if (t->m_done && t->m_magnitudeOnly) MagnitudeSpectrum(t->m_x, t->m_k, t->m_s.scale, t->m_x);
+        // Set as the callback returns: the waiter may free everything the moment it is set.
+        SetEventWhenCallbackReturns(instance, t->m_finished);
+    }
+    static bool Probe(void* context, uint32_t percent) {
+        auto* t = static_cast<TransformThread*>(context);
+        t->m_percent = percent;
+        return !t->m_stop;
+    }
+    void Join() {
+        if (!m_finished) return;
+        WaitForSingleObject(m_finished, INFINITE);
+        CloseHandle(m_finished);
+        m_finished = nullptr;
+    }
+
+    const FftSettingsRecord m_s;
+    double* const m_x;
+    const int64_t m_n;
+    const uint32_t m_k;
+    const bool m_magnitudeOnly;
+    HANDLE m_finished = nullptr;  // set once the pool's run is over
+    std::atomic<bool> m_stop{false};
+    std::atomic<uint32_t> m_percent{0};
+    int m_done = 0;
+};
+
+// The result graph with a channel for each spectrum asked for; 0 (nothing left made) when it
+// could not be had.
+int OpenResultGraph(const FftSettingsRecord& s, const char* units, uint32_t k, tagGS** result, int* magnitude,
+                    int* phase) {
+    if (!(*result = MakeResultGraph())) return 0;
+    if (s.outputs & kFftMagnitude) {
+        *magnitude = AddResultChannel(*result, "Magnitude", s.scale ? "dbV" : units, k / 2);
+        if (*magnitude < 0) {
+            CloseResultGraph(*result);
+            return 0;
+        }
+    }
+    if (s.outputs & kFftPhase) *phase = AddResultChannel(*result, "Phase", "degrees", k / 2);
+    if (*magnitude < 0 && *phase < 0) {
+        CloseResultGraph(*result);
+        return 0;
+    }
+    return 1;
+}
+
+// The spectra into the result graph's channels (the magnitudes copied when x already holds them),
+// and its axis: K/2 points (1 / interval) / K apart.
+void FillResultGraph(tagGS* gs, tagGS* result, const FftSettingsRecord& s, const double* x, bool magnitudes,
+                     uint32_t k, int magnitude, int phase) {
+    if (magnitude >= 0 && magnitudes)
+        std::memcpy(result->chanBlock[magnitude], x, static_cast<size_t>(k / 2) * sizeof(double));
+    else if (magnitude >= 0)
+        MagnitudeSpectrum(x, k, s.scale, static_cast<double*>(result->chanBlock[magnitude]));
+    if (phase >= 0) PhaseSpectrum(x, k, static_cast<double*>(result->chanBlock[phase]));
     result->sampleInterval = gs->sampleInterval > 0.0 ? (1.0 / gs->sampleInterval) / k : 1.0;
     result->selectedChan = static_cast<uint32_t>(magnitude >= 0 ? magnitude : phase);
     // The whole spectrum in view, with a little room at its right end.
@@ -230,39 +356,47 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
             return kTransformCancelled;
         s.outputs &= ~kFftModifiedInput;
     }
-    std::vector<double> x;
-    try {
-        x.resize(k);
-    } catch (const std::bad_alloc&) {
-        return kTransformNoMemory;
-    }
+    // A locked block rather than the heap: one of a size asked for before comes back without
+    // the cost of fresh pages.
+    struct WorkBlock {
+        void* p;
+        ~WorkBlock() { FreeLockedBlock(p); }
+    } work{AllocLockedBlock(static_cast<size_t>(k) * sizeof(double))};
+    if (!work.p) return kTransformNoMemory;
+    double* const x = static_cast<double*>(work.p);
     tagGS* result = nullptr;
     int magnitude = -1, phase = -1;
-    if (s.outputs & (kFftMagnitude | kFftPhase)) {
-        if (!(result = MakeResultGraph(visible))) return kTransformNoMemory;
-        if (s.outputs & kFftMagnitude) {
-            magnitude = AddResultChannel(result, "Magnitude", s.scale ? "dbV" : gs->chanUnits[slot], k / 2);
-            if (magnitude < 0) {
-                CloseResultGraph(result);
-                return kTransformNoMemory;
-            }
-        }
-        if (s.outputs & kFftPhase) phase = AddResultChannel(result, "Phase", "degrees", k / 2);
-        if (magnitude < 0 && phase < 0) {
-            CloseResultGraph(result);
+    const bool spectra = (s.outputs & (kFftMagnitude | kFftPhase)) != 0;
+    // One wait cursor over the whole run: the steps that set their own find it already shown.
+    struct WaitCursor {
+        WaitCursor() { SetWaitCursor(1); }
+        ~WaitCursor() { SetWaitCursor(0); }
+    } wait;
+    int read = 0, done = 0;
+    bool magnitudes = false;
+    if (s.outputs & kFftModifiedInput) {
+        // The prepared input joins the source graph before it is transformed in place.
+        if (spectra && !OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase))
             return kTransformNoMemory;
+        read = ReadInput(gs, slot, range.first, n, x);
+        if (read) Prepare(s, x, n, k);
+        if (read) AddModifiedInput(gs, slot, x, k);
+        done = read && (!result || RealFft(x, k, 1));
+    } else {
+        read = ReadInput(gs, slot, range.first, n, x);
+        if (read) {
+            // The transform runs while the result graph's window is made.
+            TransformThread transform(s, x, n, k);
+            if (!OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase)) return kTransformNoMemory;
+            done = transform.Wait();
+            magnitudes = transform.MagnitudeOnly();
         }
     }
-    SetWaitCursor(1);
-    const int read = ReadInput(gs, slot, range.first, n, x.data());
-    if (read) Prepare(s, x.data(), n, k);
-    if (read && (s.outputs & kFftModifiedInput)) AddModifiedInput(gs, slot, x);
-    const int done = read && (!result || RealFft(x.data(), k, 1));
-    SetWaitCursor(0);
     if (!read || !done) {
         CloseResultGraph(result);
         return read ? kTransformCancelled : kTransformNoMemory;
     }
-    if (result) FillResultGraph(gs, result, s, x.data(), k, magnitude, phase);
+    if (result) FillResultGraph(gs, result, s, x, magnitudes, k, magnitude, phase);
+    if (result && visible) ShowResultGraph(result->hwnd);
     return kTransformDone;
 }

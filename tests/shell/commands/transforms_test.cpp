@@ -13,6 +13,7 @@
 #include "documents/measurements/measure_calc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
 #include "graph/document/sample_store.h"
 #include "shell/commands/status.h"
 #include "transforms/filters/filters.h"
@@ -299,6 +300,137 @@ TEST_F(Transforms, FftOfAToneMakesAGraphWithItsBin) {
     }
     EXPECT_NEAR(mag[8], 0.5 * 1000 / 1024, 0.01);
     ExpectNear(Values(gs), in, "the source is left as it was");
+}
+
+namespace {
+// Each graph window coming into view while the FFT runs, and whether it held the finished
+// spectrum at that moment (its frequency axis is set once the spectrum is in).
+struct Showings {
+    HWND source = nullptr;
+    double interval = 0.0;
+    int shown = 0, shownFilled = 0;
+};
+Showings* g_showings = nullptr;
+
+LRESULT CALLBACK RecordShowing(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_showings && m->message == WM_SHOWWINDOW && m->wParam &&
+        GetParent(m->hwnd) == g_app->hwndClient && m->hwnd != g_showings->source) {
+        ++g_showings->shown;
+        const tagGS* doc = GetWindowGraph(m->hwnd);
+        if (doc && doc->chanCount[doc->selectedChan] == 512 && doc->sampleInterval == g_showings->interval)
+            ++g_showings->shownFilled;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool BarEnabled(HWND bar) {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetScrollBarInfo(bar, OBJID_CLIENT, &info)) return IsWindowEnabled(bar) != FALSE;
+    return !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) && IsWindowEnabled(bar);
+}
+}  // namespace
+
+// The result comes into view once, already filled, as the active graph; a maximised source is
+// restored as it is for any new graph. The whole spectrum is in view: the time bar is off.
+TEST_F(Transforms, FftResultGraphIsShownOnceFilledAndActive) {
+    for (const bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised ? "from a maximised graph" : "from a graph in its frame");
+        std::vector<double> in(1024);
+        for (size_t i = 0; i < in.size(); ++i) in[i] = std::sin(0.3 * i);
+        Fill(in, 0, 1023);
+        if (maximised) SendMessageA(g_app->hwndClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
+        ASSERT_EQ(IsZoomed(gs->hwnd) != FALSE, maximised);
+        Showings showings;
+        showings.source = gs->hwnd;
+        showings.interval = 1.0 / 1024;
+        g_showings = &showings;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordShowing, nullptr, GetCurrentThreadId());
+        ASSERT_NE(hook, nullptr);
+        DialogDriver driver({[](HWND dlg) { Click(dlg, IDOK); }});
+        const int before = GraphWindowCount();
+        Command(IDM_TRANSFORM_FFT);
+        UnhookWindowsHookEx(hook);
+        g_showings = nullptr;
+        ASSERT_EQ(GraphWindowCount(), before + 1);
+        tagGS* result = Graph();
+        ASSERT_NE(result, gs);
+        EXPECT_EQ(result->hwnd, g_app->hwndActiveGraph);
+        EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), result->hwnd);
+        EXPECT_TRUE(IsWindowVisible(result->hwnd));
+        EXPECT_EQ(GetFocus(), GetGraphWindowData(result->hwnd)->hwndFocus) << "its channel director has the keys";
+        EXPECT_EQ(showings.shown, 1) << "the result graph came into view once";
+        EXPECT_EQ(showings.shownFilled, 1) << "with its spectrum already in";
+        EXPECT_FALSE(IsZoomed(result->hwnd));
+        EXPECT_FALSE(IsZoomed(gs->hwnd));
+        EXPECT_FALSE(BarEnabled(result->hScrollBar));
+        EXPECT_TRUE(BarEnabled(result->vScrollBar));
+        EXPECT_TRUE(IsWindowVisible(result->hScrollBar));
+        result->modified = 0;
+        SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(result->hwnd), 0);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
+        ASSERT_EQ(Graph(), gs);
+    }
+}
+
+// A long transform runs while its graph is made: the same spectrum, "Ready" in the status strip
+// after it, and Escape held while it runs stops it with no result graph left.
+TEST_F(Transforms, LongFftGivesItsBinOrStopsOnEscape) {
+    const uint32_t n = 1u << 18, bin = 3000;
+    std::vector<double> in(n);
+    for (uint32_t i = 0; i < n; ++i) in[i] = 2.0 * std::cos(2 * kPi * bin * i / n);
+    Fill(in);
+    static int asks;
+    static bool escape;
+    struct Case {
+        bool held;
+        uint32_t outputs;
+    } cases[] = {{false, kFftMagnitude}, {false, kFftMagnitude | kFftPhase}, {true, kFftMagnitude}};
+    for (const Case& c : cases) {
+        const bool held = c.held;
+        SCOPED_TRACE(held ? "Escape held" : c.outputs & kFftPhase ? "magnitude and phase" : "magnitude");
+        asks = 0;
+        escape = held;
+        SetTransformEscapeProbe([] {
+            ++asks;
+            return escape;
+        });
+        // Linear magnitude of the input as it is.
+        FftSettings = FftSettingsRecord{0, c.outputs, 0, 0, 0};
+        DialogDriver driver({[](HWND dlg) { Click(dlg, IDOK); }});
+        const int before = GraphWindowCount();
+        Command(IDM_TRANSFORM_FFT);
+        SetTransformEscapeProbe(nullptr);
+        EXPECT_GE(asks, 1);
+        EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << GetStatusTextShown();
+        if (held) {
+            EXPECT_EQ(GraphWindowCount(), before);
+            EXPECT_EQ(Graph(), gs);
+            ExpectNear(Values(gs), in, "the source");
+            continue;
+        }
+        ASSERT_EQ(GraphWindowCount(), before + 1);
+        tagGS* result = Graph();
+        ASSERT_NE(result, gs);
+        const std::vector<double> mag = Values(result, static_cast<int>(result->selectedChan));
+        ASSERT_EQ(mag.size(), n / 2);
+        for (uint32_t k = 0; k < n / 2; ++k) ASSERT_NEAR(mag[k], k == bin ? 1.0 : 0.0, 1e-9) << k;
+        if (c.outputs & kFftPhase) {
+            int phase = -1;
+            for (int slot = 0; slot < kMaxChannels; ++slot)
+                if (result->chanCount[slot] && std::string(result->chanLabel[slot]) == "Phase") phase = slot;
+            ASSERT_GE(phase, 0);
+            const std::vector<double> degrees = Values(result, phase);
+            ASSERT_EQ(degrees.size(), n / 2);
+            EXPECT_NEAR(degrees[bin], 0.0, 1e-6) << "a cosine starts at phase 0";
+        }
+        ExpectNear(Values(gs), in, "the source");
+        result->modified = 0;
+        SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(result->hwnd), 0);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
+        ASSERT_EQ(Graph(), gs);
+    }
 }
 
 TEST_F(Transforms, FftOfSilenceInDecibelsGetsAFloorNotAHugeLevel) {
