@@ -26,6 +26,6 @@ kill "$program"
 wait "$program" 2>/dev/null || true
 awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v hz="$(getconf CLK_TCK)" -v t0="$t0" -v t1="$t1" -v target="$target" 'BEGIN {
   secs = t1 - t0; prog = 100 * p / hz / secs; serv = 100 * s / hz / secs
-  printf "idle for %.0f s after start-up: Kymora %.2f%% of a core, wineserver %.2f%%, together %.2f%% (target under %.1f%%)\n",
-         secs, prog, serv, prog + serv, target
+  printf "idle for %.0f s after start-up: Kymora %.2f%% of a core, wineserver %.2f%%, together %.2f%% (target under %.1f%%): %s\n",
+         secs, prog, serv, prog + serv, target, prog + serv < target ? "met" : "missed"
 }'
