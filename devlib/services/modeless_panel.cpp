@@ -3,7 +3,7 @@
 
 #include "common/binding.h"
 #include "devlib/services/library.h"
-#include "devlib/services/utilities.h"
+#include "devlib/services/popup_place.h"
 
 void KeepPanelRecord(HWND dlg, LPARAM hAcq) { SetWindowLongPtrA(dlg, GWLP_USERDATA, hAcq); }
 

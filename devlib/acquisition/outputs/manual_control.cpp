@@ -11,7 +11,7 @@
 #include "devlib/acquisition/outputs/out_ctl.h"
 #include "devlib/acquisition/outputs/stimulator.h"
 #include "devlib/acquisition/unit/unit_link.h"
-#include "devlib/services/utilities.h"
+#include "devlib/services/value_text.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/services/modeless_panel.h"

@@ -11,7 +11,7 @@
 #include "common/stAcq.h"
 #include "devlib/acquisition/outputs/out_ctl.h"
 #include "devlib/acquisition/outputs/stimulator.h"
-#include "devlib/services/utilities.h"
+#include "devlib/services/step_rounding.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/services/modeless_panel.h"

@@ -16,7 +16,7 @@
 #include "devlib/acquisition/setup/panel_places.h"
 #include "devlib/acquisition/setup/prefs.h"
 #include "devlib/acquisition/setup/trigger.h"
-#include "devlib/services/utilities.h"
+#include "devlib/services/value_text.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/services/modeless_panel.h"

@@ -8,7 +8,8 @@
 #include "common/stAcq.h"
 #include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/model/device.h"
-#include "devlib/services/utilities.h"
+#include "devlib/services/free_room.h"
+#include "devlib/services/value_text.h"
 #include "devlib/services/library.h"
 
 namespace {

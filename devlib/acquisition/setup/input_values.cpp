@@ -13,7 +13,7 @@
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/unit/unit_cmd.h"
 #include "devlib/acquisition/unit/unit_link.h"
-#include "devlib/services/utilities.h"
+#include "devlib/services/value_text.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 

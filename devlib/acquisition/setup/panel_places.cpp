@@ -10,7 +10,7 @@
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/setup/trigger.h"
 #include "devlib/services/panels.h"
-#include "devlib/services/utilities.h"
+#include "devlib/services/popup_place.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/setup/panel_places.h"
 #include "devlib/acquisition/channels/scaling.h"
-#include "devlib/services/utilities.h"
+#include "devlib/services/value_text.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/services/modeless_panel.h"
