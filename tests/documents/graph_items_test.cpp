@@ -16,8 +16,7 @@
 #include "documents/stored_blocks.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
-#include "base/resource.h"
-
+#include "documents/documents_ids.h"
 namespace {
 
 // A document with its item list and curve settings, as a new graph has them.
