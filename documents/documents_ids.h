@@ -3,8 +3,8 @@
 // Only #defines: the resource compiler reads this file too.
 #pragma once
 
-// The file dialogs: the ".acq" chooser, and the templates added to the common open, save and
-// browse dialogs (a dialog template shares no name space with the menu of the same number)
+// The template added to the common open dialog, and the Journal Preferences dialog (a dialog
+// template shares no name space with the menu of the same number)
 #define IDD_OPEN_OPTIONS 167
 #define IDD_JOURNAL_PREFS 350
 
@@ -20,7 +20,7 @@
 #define IDS_PRINT_TITLE 24
 #define IDS_TOO_MANY_CHANNELS 47
 
-// Controls of the frame and of the graph window
+// Controls of the graph window's measurement popup, marker bar and journal
 #define IDC_MEASURE_POPUP_FIRST 32
 #define IDC_MEASURE_POPUP_LAST 38
 #define IDC_MARKER_PREVIOUS 64

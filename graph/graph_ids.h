@@ -5,8 +5,8 @@
 
 // Resources
 #define IDR_JOURNAL_MENU 168
-// The file dialogs: the ".acq" chooser, and the templates added to the common open, save and
-// browse dialogs (a dialog template shares no name space with the menu of the same number)
+// The file dialogs: the ".acq" chooser, and the templates added to the common save and browse
+// dialogs (a dialog template shares no name space with the menu of the same number)
 #define IDD_FILE_CHOOSER 129
 #define IDD_SAVE_OPTIONS 168
 #define IDD_BROWSE_FOLDER 170
@@ -31,7 +31,7 @@
 #define IDC_GRAPH_SCROLLBAR 20
 #define IDC_JOURNAL_NEW 408
 #define IDC_CHANNEL_DIRECTOR 665
-// The Journal Preferences dialog
+// The file chooser's controls, and those of the templates added to the browse and save dialogs
 #define IDC_CHOOSER_LIST 1044
 #define IDC_CHOOSER_BROWSE 1432
 #define IDC_BROWSE_OK 1120
