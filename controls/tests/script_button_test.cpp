@@ -8,6 +8,7 @@
 #include "controls/tests/controls_test_support.h"
 #include "controls/short_string.h"
 #include "base/resource.h"
+
 using testsupport::CurrentDirectory;
 using testsupport::TempFolder;
 using testsupport::TestParent;

@@ -5,6 +5,7 @@
 #include <string>
 #include "outputs/framework/controller.h"
 #include "outputs/outputs_ids.h"
+
 // The sheet's edit fields.
 enum PulseSheetField : int {
     kFieldLockedWidth = IDC_OUT_LOCKED_WIDTH,

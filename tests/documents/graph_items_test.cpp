@@ -17,6 +17,7 @@
 #include "base/app.h"
 #include "base/byte_stream.h"
 #include "documents/documents_ids.h"
+
 namespace {
 
 // A document with its item list and curve settings, as a new graph has them.

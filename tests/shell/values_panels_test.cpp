@@ -21,6 +21,7 @@
 #include "tests/shell/unit_program_fixture.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "shell/shell_ids.h"
+
 namespace {
 
 
