@@ -4,7 +4,7 @@
 #include "shell/help.h"
 #include "shell/system_dialogs.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "base/system_queries.h"
 #include "controls/window_center.h"
 #include "devlib/vk40.h"

@@ -1,7 +1,7 @@
 // The frame window: MDI client, graph toolbar strip, status strip, closing and dropped files.
 #include "shell/frame.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "base/services.h"
 #include "shell/binding.h"
 #include "shell/startup.h"

@@ -2,7 +2,7 @@
 #include "shell/system_dialogs.h"
 #include "shell/commands/status.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "controls/window_center.h"
 #include "devlib/vk40.h"

@@ -2,7 +2,7 @@
 // the About box; built at run time, leaving out what this machine cannot open.
 #include "shell/help.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "controls/keyed_format.h"
 #include "devlib/vk40.h"
 #include <shellapi.h>

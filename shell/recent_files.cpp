@@ -2,7 +2,8 @@
 // folders the file dialogs start in; all kept per user in the registry.
 #include "shell/recent_files.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
+#include "shell/shell_ids.h"
 #include "controls/keyed_format.h"
 #include "graph/document/graph_doc.h"
 #include "graph/files/file_open.h"

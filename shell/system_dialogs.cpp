@@ -1,7 +1,7 @@
 // The splash screen and the processor description.
 #include "shell/system_dialogs.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "base/system_queries.h"
 #include "controls/window_center.h"
 #include <atomic>

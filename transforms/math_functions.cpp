@@ -1,7 +1,7 @@
 // The Transform menu's math functions, in place on the selected channel's selection.
 #include "transforms/math_functions.h"
 #include "transforms/transforms_api.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "base/services.h"
 #include "common/tagGS.h"
 #include "documents/documents_api.h"

@@ -8,7 +8,7 @@
 #include "base/app.h"
 #include "base/locked_block.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "devlib/vk40.h"
 #include <commctrl.h>
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "common/binding.h"
 #include "common/tagGS.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "devlib/vk40.h"
 #include <commctrl.h>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "documents/documents_api.h"
 #include "base/app.h"
 #include "base/ini_section.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "devlib/vk40.h"
 #include <commdlg.h>
 #include <cstdio>

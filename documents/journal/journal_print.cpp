@@ -3,7 +3,7 @@
 #include "documents/journal/journal.h"
 #include "documents/documents_api.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "base/services.h"
 #include "base/notify.h"
 #include <commdlg.h>

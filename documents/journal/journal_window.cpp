@@ -4,7 +4,7 @@
 #include "documents/documents_api.h"
 #include "common/tagGS.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "button/lumikey.h"
 #include "devlib/vk40.h"
 #include "controls/popup_button.h"

@@ -7,6 +7,7 @@
 #include "base/locked_block.h"
 #include "base/notify.h"
 #include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "base/services.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

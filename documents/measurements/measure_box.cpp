@@ -7,7 +7,7 @@
 #include <new>
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "common/tagGS.h"
 #include "controls/frame3d.h"
 #include "controls/popup_button.h"

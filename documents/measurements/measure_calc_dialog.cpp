@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 #include "base/app.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_box.h"

@@ -1,7 +1,7 @@
 // The text files' option dialogs and the File Open hook that offers the reader's options.
 #include "documents/text/text_file.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "devlib/vk40.h"
 #include <commdlg.h>
 #include <cmath>

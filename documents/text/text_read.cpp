@@ -5,6 +5,7 @@
 #include "base/locked_block.h"
 #include "base/notify.h"
 #include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include <algorithm>

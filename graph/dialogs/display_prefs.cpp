@@ -3,7 +3,7 @@
 #include "graph/dialogs/dialogs_api.h"
 #include "graph/dialogs/dialog_util.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

@@ -4,7 +4,7 @@
 #include "graph/dialogs/dialogs_api.h"
 #include "graph/dialogs/dialog_util.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/layout.h"

@@ -4,7 +4,7 @@
 #include "graph/dialogs/dialogs_api.h"
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "devlib/vk40.h"
 #include "graph/render/grid_lines.h"
 #include "graph/render/waveforms.h"

@@ -4,7 +4,7 @@
 #include "graph/dialogs/dialog_util.h"
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "controls/window_center.h"
 #include "devlib/vk40.h"
 #include <cstdio>

@@ -3,7 +3,7 @@
 // active graph, lesson scripts show and hide them. The toolbar record exists once per process.
 #include "graph/dialogs/toolbar.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "button/lumikey.h"
 #include "devlib/vk40.h"
 #include <cstring>

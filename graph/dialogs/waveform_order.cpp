@@ -3,7 +3,7 @@
 // graph's channel order and the channels' hidden bits.
 #include "graph/dialogs/dialogs_api.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "devlib/vk40.h"
 #include <cstdio>
 

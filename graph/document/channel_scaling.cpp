@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "base/services.h"
 #include "common/binding.h"
 #include "devlib/vk40.h"

@@ -11,7 +11,7 @@
 #include "controls/keyed_format.h"
 #include "base/app.h"
 #include "base/locked_block.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "devlib/vk40.h"
 #include "base/lesson.h"
 #include "base/notify.h"

@@ -6,7 +6,7 @@
 #include "graph/view/channel_selection.h"
 #include "documents/documents_api.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "graph/view/channel_items.h"
 #include "button/lumikey.h"
 #include "graph/dialogs/toolbar.h"

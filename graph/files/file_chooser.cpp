@@ -3,7 +3,7 @@
 #include "graph/files/file_open.h"
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "devlib/vk40.h"
 #include <cstring>
 #include <initializer_list>

@@ -13,6 +13,7 @@
 #include "base/byte_stream.h"
 #include "base/notify.h"
 #include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include <algorithm>

@@ -13,6 +13,7 @@
 #include "base/notify.h"
 #include "base/byte_stream.h"
 #include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include <cstdio>

@@ -7,7 +7,8 @@
 #include <cstring>
 #include <ctime>
 #include "base/app.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
+#include "graph/graph_ids.h"
 #include "base/services.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"

@@ -10,7 +10,7 @@
 #include "documents/measurements/measure_box.h"
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"

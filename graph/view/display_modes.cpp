@@ -11,7 +11,7 @@
 #include "documents/documents_api.h"
 #include "devlib/vk40.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "base/lesson.h"
 #include "base/notify.h"
 #include "base/services.h"

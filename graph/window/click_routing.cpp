@@ -14,7 +14,7 @@
 #include "documents/markers/markers.h"
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include <cmath>

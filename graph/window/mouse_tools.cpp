@@ -13,7 +13,7 @@
 #include "graph/view/axes.h"
 #include "graph/view/layout.h"
 #include "graph/document/graph_doc.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "graph/render/waveforms.h"
 #include "documents/documents_api.h"
 #include "base/app.h"

@@ -12,7 +12,7 @@
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_calc.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "common/tagGS.h"
 #include <algorithm>
 #include <cfloat>

@@ -5,7 +5,7 @@
 #include "outputs/panels/panels.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
-#include "base/resource.h"
+#include "outputs/outputs_ids.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/resource.h"

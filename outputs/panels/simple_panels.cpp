@@ -4,7 +4,7 @@
 #include "outputs/panels/stimulator_panels.h"
 #include "outputs/framework/panel.h"
 #include "outputs/framework/panel_util.h"
-#include "base/resource.h"
+#include "outputs/outputs_ids.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
 #include <cstdio>

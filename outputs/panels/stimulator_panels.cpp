@@ -8,7 +8,7 @@
 #include "base/app.h"
 #include "base/notify.h"
 #include "common/tagGS.h"
-#include "base/resource.h"
+#include "outputs/outputs_ids.h"
 #include "common/stAcq.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"

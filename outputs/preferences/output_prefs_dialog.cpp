@@ -3,7 +3,7 @@
 #include "outputs/preferences/output_prefs_dialog.h"
 #include "outputs/framework/panel.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "outputs/outputs_ids.h"
 #include "devlib/vk40.h"
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 #include "outputs/preferences/preset_dialogs.h"
 #include "outputs/framework/panel.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "outputs/outputs_ids.h"
 #include "devlib/vk40.h"
 
 namespace {

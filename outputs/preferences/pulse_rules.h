@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 #include "outputs/framework/controller.h"
-#include "base/resource.h"
+#include "outputs/outputs_ids.h"
 
 // The sheet's edit fields.
 enum PulseSheetField : int {

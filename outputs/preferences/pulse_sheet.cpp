@@ -6,7 +6,7 @@
 #include "outputs/framework/panel.h"
 #include "outputs/framework/panel_util.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "outputs/outputs_ids.h"
 #include "devlib/vk40.h"
 #include <commctrl.h>
 #include <prsht.h>

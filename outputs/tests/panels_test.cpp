@@ -11,7 +11,7 @@
 #include "base/app.h"
 #include "base/byte_stream.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "outputs/outputs_ids.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/resource.h"

@@ -9,7 +9,7 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
 #include "controls/dib_file.h"
 #include "controls/short_string.h"
 #include "controls/window_center.h"

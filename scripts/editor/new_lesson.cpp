@@ -8,7 +8,7 @@
 
 #include "base/services.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
 #include "devlib/vk40.h"
 #include "scripts/dialogs/script_dialogs.h"
 

@@ -12,7 +12,7 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
 #include "button/lumikey.h"
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "base/services.h"
 #include "graph/render/printing.h"
 

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
 #include "controls/window_center.h"
 #include "devlib/vk40.h"
 #include "scripts/engine/script_engine.h"

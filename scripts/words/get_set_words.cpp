@@ -5,7 +5,7 @@
 #include "scripts/words/word_table.h"
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

@@ -3,7 +3,7 @@
 #include "scripts/words/graph_words.h"
 #include "scripts/words/word_fields.h"
 #include "scripts/words/word_table.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

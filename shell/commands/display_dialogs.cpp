@@ -1,7 +1,7 @@
 // The Display menu's commands that open a graph dialog, and what follows when it is accepted.
 #include "shell/commands/display.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "graph/dialogs/dialogs_api.h"

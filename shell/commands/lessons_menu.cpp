@@ -3,7 +3,9 @@
 #include "shell/commands/menus.h"
 #include "base/app.h"
 #include "shell/commands/status.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
+#include "scripts/scripts_ids.h"
+#include "shell/shell_ids.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
 #include <cstdio>

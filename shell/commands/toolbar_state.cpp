@@ -1,7 +1,8 @@
 // The graph toolbar's buttons follow the active graph like the frame menu does.
 #include "shell/commands/menus.h"
 #include "shell/commands/command_target.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
+#include "shell/shell_ids.h"
 #include "graph/document/marker_walks.h"
 #include "documents/documents_api.h"
 #include "scripts/script_api.h"

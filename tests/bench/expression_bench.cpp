@@ -12,7 +12,8 @@
 
 #include "base/app.h"
 #include "base/locked_block.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
+#include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "graph/document/channel_edits.h"
 #include "graph/document/graph_doc.h"

@@ -14,7 +14,7 @@
 
 #include "base/app.h"
 #include "base/locked_block.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "graph/document/graph_doc.h"
 #include "tests/graph/dialogs/dialog_driver.h"

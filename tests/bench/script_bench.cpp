@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "devlib/vk40.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/script_api.h"

@@ -16,7 +16,7 @@
 #include "documents/stored_blocks.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 #include "base/app.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include "controls/popup_button.h"
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"

@@ -11,7 +11,7 @@
 #include "documents/text/text_file.h"
 #include "base/app.h"
 #include "base/byte_stream.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
 #include <commdlg.h>
 #include <functional>
 

@@ -10,7 +10,9 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "documents/documents_ids.h"
+#include "graph/graph_ids.h"
+#include "scripts/scripts_ids.h"
 #include "button/lumikey.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

@@ -12,6 +12,8 @@
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/resource.h"
+#include "graph/graph_ids.h"
+#include "transforms/transforms_ids.h"
 #include "common/tagGS.h"
 #include "controls/script_button.h"
 #include "documents/documents_api.h"

@@ -10,7 +10,7 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/dialogs/script_dialogs.h"
 #include "scripts/editor/new_lesson.h"

@@ -18,7 +18,7 @@
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
 #include "controls/script_button.h"
 #include "controls/short_string.h"
 #include "controls/dib_file.h"

@@ -15,7 +15,8 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
+#include "scripts/scripts_ids.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/dialogs/script_dialogs.h"
 #include "scripts/editor/script_editor.h"

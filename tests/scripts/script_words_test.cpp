@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "base/services.h"
 #include "base/lesson.h"
 #include "common/stAcq.h"

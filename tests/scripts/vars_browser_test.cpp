@@ -10,7 +10,7 @@
 
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
 #include "scripts/editor/vars_browser.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/script_api.h"

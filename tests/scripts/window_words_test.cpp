@@ -7,7 +7,8 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
+#include "shell/shell_ids.h"
 #include "devlib/vk40.h"
 #include "documents/markers/markers.h"
 #include "graph/dialogs/toolbar.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "base/system_queries.h"
 #include "devlib/vk40.h"
 #include "shell/about_dialogs.h"

@@ -7,7 +7,7 @@
 #include "shell/frame.h"
 #include "shell/startup.h"
 #include "base/services.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"

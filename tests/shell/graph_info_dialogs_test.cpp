@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "graph/document/graph_doc.h"
 #include "shell/system_dialogs.h"

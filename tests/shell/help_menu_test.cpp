@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "shell/help.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/shell/box_capture.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/channels/calc_settings.h"

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "scripts/scripts_ids.h"
+#include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "graph/document/graph_doc.h"
 #include "graph/files/file_open.h"

@@ -10,6 +10,8 @@
 
 #include "base/app.h"
 #include "base/resource.h"
+#include "graph/graph_ids.h"
+#include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "devlib/resource.h"

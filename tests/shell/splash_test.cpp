@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/app.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 #include "shell/startup.h"
 #include "shell/system_dialogs.h"
 #include "shell/commands/menus.h"

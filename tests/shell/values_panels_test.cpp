@@ -20,7 +20,7 @@
 #include "shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"
 #include "tests/graph/dialogs/dialog_driver.h"
-#include "base/resource.h"
+#include "shell/shell_ids.h"
 
 namespace {
 

@@ -8,7 +8,9 @@
 #include <vector>
 #include "base/app.h"
 #include "base/locked_block.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
+#include "transforms/transforms_ids.h"
+#include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"

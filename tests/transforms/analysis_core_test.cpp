@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <vector>
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "transforms/analysis/histogram_core.h"
 #include "transforms/analysis/integrate_core.h"
 #include "transforms/analysis/peak_search.h"

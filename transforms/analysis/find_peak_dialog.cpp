@@ -5,7 +5,7 @@
 #include "transforms/analysis/offline_averaging.h"
 #include "transforms/analysis/peak_search.h"
 #include "transforms/transforms_api.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "base/services.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"

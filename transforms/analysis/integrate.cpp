@@ -4,7 +4,7 @@
 #include "transforms/transforms_api.h"
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "base/services.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include "transforms/analysis/rate_detector.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "base/services.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"

@@ -12,7 +12,7 @@
 #include "transforms/transform_conventions.h"
 #include "transforms/transforms_api.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

@@ -5,7 +5,7 @@
 #include "common/tagGS.h"
 #include "base/app.h"
 #include "base/notify.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "base/services.h"
 #include "controls/window_center.h"
 #include "devlib/vk40.h"

@@ -8,7 +8,7 @@
 #include "common/tagGS.h"
 #include "base/app.h"
 #include "base/locked_block.h"
-#include "base/resource.h"
+#include "transforms/transforms_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"

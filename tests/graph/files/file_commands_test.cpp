@@ -16,7 +16,8 @@
 #include "documents/text/text_file.h"
 #include "graph/document/sample_store.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
+#include "shell/shell_ids.h"
 #include "devlib/vk40.h"
 
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this

@@ -6,7 +6,7 @@
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/layout.h"
 #include "graph/view/display_modes.h"

@@ -11,7 +11,7 @@
 #include "graph/window/tracking.h"
 #include "graph/view/channel_selection.h"
 #include "graph/view/display_modes.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "common/tagGS.h"
 
 namespace {

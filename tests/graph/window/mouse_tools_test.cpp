@@ -12,7 +12,7 @@
 #include "controls/tests/text_fit.h"
 #include "base/app.h"
 #include "base/lesson.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
 #include "common/binding.h"
 #include "common/stAcq.h"
 #include "shell/commands/status.h"

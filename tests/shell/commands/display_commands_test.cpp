@@ -2,7 +2,9 @@
 // setting, the menu check follows, and only the settings kept with the document mark it changed.
 #include "commands_fixture.h"
 #include "base/app.h"
-#include "base/resource.h"
+#include "graph/graph_ids.h"
+#include "scripts/scripts_ids.h"
+#include "shell/shell_ids.h"
 #include "devlib/vk40.h"
 #include "common/tagGS.h"
 #include "graph/document/graph_doc.h"

@@ -1,0 +1,239 @@
+// Ids of the shell: the frame's menus, accelerators and strings, and the system dialogs, shared
+// by kymora.rc and the code.
+// Only #defines: the resource compiler reads this file too.
+#pragma once
+
+// Resources
+#define IDI_KYMORA 1
+#define IDR_FRAME_ACCELERATORS 1
+#define IDI_GRAPH 108
+#define IDR_SCRIPT_MENU 163
+// The menu bar's right-click menu is built in code; its translated texts are kept under this key
+#define IDR_TOOLBAR_MENU 5002
+
+// Faces of the tool buttons, in the order of the application record's button bitmaps
+#define IDB_FACE_ARROW 115
+#define IDB_FACE_IBEAM 114
+#define IDB_FACE_IBEAM_XY 123
+#define IDB_FACE_ZOOM 113
+#define IDB_FACE_ARROW_OFF 187
+#define IDB_FACE_IBEAM_OFF 188
+#define IDB_FACE_IBEAM_XY_OFF 189
+#define IDB_FACE_ZOOM_OFF 190
+#define IDB_FACE_IBEAM_XY_BAR 225
+#define IDB_FACE_IBEAM_XY_BAR_OFF 226
+
+// Keys of the device library's menu labels that replace item texts: Undo, the colours, and the
+// display items, whose keys run on by one for Scope and by two for XY mode
+#define IDS_LABEL_COLOR_BLACK 1450
+#define IDS_LABEL_UNDO 2200
+#define IDS_LABEL_TILE 2400
+#define IDS_LABEL_AUTOSCALE 2410
+#define IDS_LABEL_COMPARE 2420
+#define IDS_LABEL_AUTOSCALE_HORIZONTAL 2430
+
+// Menu help of the popups, one below each popup's first item
+#define IDS_FILE_POPUP 256
+#define IDS_EDIT_POPUP 512
+#define IDS_CLIPBOARD_POPUP 523
+#define IDS_JOURNAL_POPUP 527
+#define IDS_TRANSFORM_POPUP 1024
+#define IDS_FILTERS_POPUP 1025
+#define IDS_MATH_POPUP 1030
+#define IDS_TEMPLATE_POPUP 1045
+#define IDS_DISPLAY_POPUP 2048
+#define IDS_WAVE_COLOR_POPUP 2064
+#define IDS_SHOW_POPUP 2081
+#define IDS_CURSOR_TOOLS_POPUP 2129
+#define IDS_PREFERENCES_POPUP 2134
+#define IDS_DOT_SIZE_POPUP 2136
+#define IDS_WINDOW_POPUP 4096
+#define IDS_HELP_POPUP 4352
+#define IDS_MARKERS_POPUP 4606
+
+// Controls of the frame and of the graph window
+#define IDC_MDI_CLIENT 1
+
+// The menu bar's right-click menu
+#define IDM_TOOLBAR_SHOW 14
+#define IDM_TOOLBAR_HIDE 15
+
+// File
+#define IDM_FILE_FIRST 257
+#define IDM_FILE_NEW 257
+#define IDM_FILE_OPEN 258
+#define IDM_FILE_SAVE 259
+#define IDM_FILE_SAVE_AS 260
+#define IDM_FILE_PRINT 261
+#define IDM_FILE_PRINTER_SETUP 263
+#define IDM_FILE_USER_ITEM1 264
+#define IDM_FILE_USER_ITEM2 265
+#define IDM_FILE_USER_ITEM_UNUSED 266
+#define IDM_FILE_USER_ITEM3 267
+#define IDM_FILE_CLOSE 268
+#define IDM_FILE_LAST 268
+
+// The Lessons menu's entries, one per lesson folder
+#define IDM_LESSON_FIRST 322
+#define IDM_LESSON_LAST 386
+
+// Edit, with its Clipboard and Journal popups
+#define IDM_EDIT_FIRST 513
+#define IDM_EDIT_CUT 514
+#define IDM_EDIT_COPY 515
+#define IDM_EDIT_PASTE 516
+#define IDM_EDIT_CLEAR 517
+#define IDM_EDIT_INSERT_WAVEFORM 519
+#define IDM_EDIT_DUPLICATE_WAVEFORM 520
+#define IDM_EDIT_SELECT_ALL 521
+#define IDM_EDIT_REMOVE_WAVEFORM 522
+#define IDM_CLIPBOARD_FIRST 524
+#define IDM_CLIPBOARD_MEASUREMENT 524
+#define IDM_CLIPBOARD_WAVE_DATA 525
+#define IDM_CLIPBOARD_GRAPH 526
+#define IDM_CLIPBOARD_LAST 526
+#define IDM_JOURNAL_FIRST 528
+#define IDM_JOURNAL_PASTE_MEASUREMENT 528
+#define IDM_JOURNAL_PASTE_WAVE_DATA 529
+#define IDM_JOURNAL_PREFERENCES 535
+#define IDM_JOURNAL_LAST 535
+#define IDM_EDIT_LAST 535
+#define IDM_JOURNAL_PASTE_VALUES 402
+
+// Transform
+#define IDM_TRANSFORM_FIRST 1026
+#define IDM_FIR_LOW_PASS 1026
+#define IDM_FIR_HIGH_PASS 1027
+#define IDM_FIR_BAND_PASS 1028
+#define IDM_FIR_BAND_STOP 1029
+#define IDM_TRANSFORM_INTEGRAL 1056
+#define IDM_TRANSFORM_DERIVATIVE 1057
+#define IDM_TRANSFORM_INTEGRATE 1058
+#define IDM_TRANSFORM_SMOOTHING 1059
+#define IDM_TRANSFORM_DIFFERENCE 1060
+#define IDM_TRANSFORM_HISTOGRAM 1061
+#define IDM_TRANSFORM_RESAMPLE 1062
+#define IDM_TRANSFORM_EXPRESSION 1063
+#define IDM_TRANSFORM_WAVEFORM_MATH 1064
+#define IDM_TRANSFORM_FFT 1065
+#define IDM_TRANSFORM_FIND_RATE 1066
+#define IDM_TRANSFORM_FIND_ALL_PEAKS 1069
+#define IDM_TRANSFORM_EXP_SMOOTHING 1070
+#define IDM_TRANSFORM_LEAST_SQUARES 1071
+#define IDM_IIR_LOW_PASS 1073
+#define IDM_IIR_HIGH_PASS 1074
+#define IDM_IIR_BAND_PASS_LOW_HIGH 1075
+#define IDM_IIR_BAND_PASS 1076
+#define IDM_IIR_BAND_STOP 1077
+#define IDM_TRANSFORM_LAST 1077
+
+// Display, with its Wave color, Show and Dot size popups
+#define IDM_DISPLAY_FIRST 2049
+#define IDM_DISPLAY_TILE 2049
+#define IDM_DISPLAY_AUTOSCALE 2050
+#define IDM_DISPLAY_OVERLAP 2051
+#define IDM_DISPLAY_COMPARE 2052
+#define IDM_DISPLAY_ZOOM_PREVIOUS 2054
+#define IDM_DISPLAY_WAVE_POSITION 2055
+#define IDM_DISPLAY_RESET_CHART 2056
+#define IDM_DISPLAY_ZOOM_NEXT 2057
+#define IDM_COLOR_BLACK 2065
+#define IDM_COLOR_RED 2066
+#define IDM_COLOR_GREEN 2067
+#define IDM_COLOR_BLUE 2068
+#define IDM_COLOR_CYAN 2069
+#define IDM_COLOR_MAGENTA 2070
+#define IDM_COLOR_BURGUNDY 2071
+#define IDM_COLOR_OTHER 2072
+#define IDM_DISPLAY_HORIZONTAL_AXIS 2080
+#define IDM_SHOW_GRID_OPTIONS 2086
+#define IDM_SHOW_TOOLBAR 2088
+#define IDM_SHOW_LINE_PLOT 2092
+#define IDM_SHOW_STEP_PLOT 2093
+#define IDM_DISPLAY_STATISTICS 2094
+#define IDM_DISPLAY_SIZE_WINDOW 2096
+#define IDM_DISPLAY_FONT 2097
+#define IDM_SHOW_DOT_PLOT 2101
+#define IDM_DOT_SIZE_3 2105
+#define IDM_DOT_SIZE_5 2106
+#define IDM_DOT_SIZE_7 2107
+#define IDM_DOT_SIZE_9 2108
+#define IDM_DOT_SIZE_11 2109
+#define IDM_DOT_SIZE_13 2110
+#define IDM_DOT_SIZE_15 2111
+#define IDM_DOT_SIZE_17 2112
+#define IDM_DOT_SIZE_19 2113
+#define IDM_DOT_SIZE_21 2114
+#define IDM_DISPLAY_VARS_BROWSER 2115
+#define IDM_DISPLAY_RESET_MENU 2116
+#define IDM_SHOW_X_SCALE 2119
+#define IDM_SHOW_Y_SCALE 2120
+#define IDM_SHOW_X_SCALE_SECOND 2121
+#define IDM_SHOW_Y_SCALE_SECOND 2128
+#define IDM_FILE_CHOOSER 2133
+#define IDM_PREFERENCES_GENERAL 2135
+#define IDM_DOT_SIZE_1 2137
+#define IDM_DISPLAY_REFRESH 2138
+#define IDM_DISPLAY_LAST 2138
+
+// Window; the MDI client numbers its window list from IDM_WINDOW_CHILD_FIRST
+#define IDM_WINDOW_FIRST 4097
+#define IDM_WINDOW_TILE_HORIZONTAL 4097
+#define IDM_WINDOW_TILE_VERTICAL 4098
+#define IDM_WINDOW_CASCADE 4099
+#define IDM_WINDOW_CLOSE_ALL 4100
+#define IDM_WINDOW_ARRANGE_ICONS 4101
+#define IDM_WINDOW_CHILD_FIRST 4112
+#define IDM_WINDOW_LAST 4351
+
+// Help
+#define IDM_HELP_FIRST 4353
+#define IDM_HELP_CONTENTS 4353
+#define IDM_HELP_ABOUT 4357
+#define IDM_HELP_POPUP 4358
+#define IDM_HELP_QUICK_GUIDE 4359
+#define IDM_HELP_VIDEO_FILES 4360
+#define IDM_HELP_TUTORIAL 4362
+#define IDM_HELP_SUPPORT_WEB 4363
+#define IDM_HELP_LAST 4363
+
+// The graph toolbar's own buttons
+#define IDM_STANDARD_CURVE 4880
+#define IDM_ERASE_SEGMENT 4882
+
+// The recent-file entries
+#define IDM_RECENT_FILE_FIRST 10000
+#define IDM_RECENT_FILE_LAST 10004
+
+// The shell's system dialogs: the splash, Resize Window, Waveform Statistics, About and System
+// Information; the recent files' keyed texts use no ids of their own.
+#define IDD_SPLASH 135
+#define IDC_SPLASH_PICTURE 1403
+#define IDB_SPLASH 211
+#define IDB_ABOUT_VK45 286
+#define IDD_PROGRAM_ABOUT 100
+#define IDC_PA_PICTURE 1402
+#define IDC_PA_LINE_FREQUENCY 1134
+#define IDC_PA_UNIT_INFO 1265
+#define IDC_PA_FILE_VERSION 1293
+#define IDC_PA_SPECIAL_BUILD 1140
+#define IDC_PA_SYSTEM_INFO 1262
+#define IDD_SYSTEM_INFO 207
+#define IDC_SI_WINDOWS 103
+#define IDC_SI_BUILD 107
+#define IDC_SI_OWNER 1139
+#define IDC_SI_PROCESSOR 106
+#define IDC_SI_CLOCK 109
+#define IDC_SI_VENDOR 110
+#define IDC_SI_MEMORY 104
+#define IDD_RESIZE_WINDOW 850
+#define IDC_RESIZE_WIDTH 851
+#define IDC_RESIZE_HEIGHT 852
+#define IDC_RESIZE_RESET_CHART 853
+#define IDD_WAVEFORM_STATISTICS 250
+#define IDC_STATS_CHANNEL 1031
+#define IDC_STATS_INTERVAL 253
+#define IDC_STATS_LENGTH 254
+#define IDC_STATS_MIN 255
+#define IDC_STATS_MAX 256
+#define IDC_STATS_MEAN 257
