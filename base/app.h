@@ -14,6 +14,14 @@ constexpr UINT_PTR kFrameTimerId = 100;
 // The device library's units set-up dialog, looked up by name beside its initialisation.
 using SetupUnitsDlgProc = int(WINAPI*)(HWND parent, HGLOBAL hAcq, unsigned slot);
 
+// The one-level undo store of the channel edits; only graph/document/channel_edits reaches it.
+struct stUndoStore {
+    tagGS gs;          // the snapshot: its samples in slot 0, the document and selection they came from
+    uint32_t nKind;    // what the snapshot was taken before; 0 when there is nothing to undo
+    char szText[64];   // the Undo item's text ("Undo Cut\tCtrl+Z")
+    uint32_t bEnabled;
+};
+
 struct stApp {
     char szAppTitle[128];
     char szAppFolder[260];
@@ -56,10 +64,7 @@ struct stApp {
     uint32_t nFrameShow;  // 1 normal, 2 minimised, 3 maximised
     HMODULE hButtonLib;
     HBITMAP hbmButtons[12];
-    tagGS gsUndo;
-    uint32_t nUndoKind;
-    char szUndoText[64];
-    uint32_t bUndoEnabled;
+    stUndoStore undo;
     LOGFONTA lfGraph;
     int32_t cxScaleStrip, cyAxisStrip, cyAxisLine;
     PRINTDLGA pd;

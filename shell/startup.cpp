@@ -13,6 +13,7 @@
 #include "controls/popup_button.h"
 #include "shell/help.h"
 #include "graph/document/graph_doc.h"
+#include "graph/document/channel_edits.h"
 #include "graph/window/graph_window.h"
 #include "graph/dialogs/toolbar.h"
 #include "documents/documents_api.h"
@@ -260,8 +261,7 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     SetStatusText("Initializing acquisition system...");
     if (AllocGraph(&g_app->gsClipboard, 0) < 1) return 0;
     SetStatusText(nullptr);
-    lstrcpyA(g_app->szUndoText, "Can't Undo");
-    g_app->bUndoEnabled = 0;
+    InitUndoStore();
     SendMessageA(g_app->hwndClient, WM_SETREDRAW, FALSE, 0);
     SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_NEW, 0);
     SendMessageA(g_app->hwndClient, WM_SETREDRAW, TRUE, 0);

@@ -176,9 +176,7 @@ int AskToSave(tagGS* gs, HWND parent) {
 
 // The undo snapshot belongs to this document while its window still shows it.
 void DropUndoOf(tagGS* gs) {
-    if (!g_app) return;
-    HWND owner = g_app->gsUndo.hwnd;
-    if (!owner || !IsWindow(owner) || GetWindowGraph(owner) != gs) return;
+    if (!g_app || !UndoHeldFor(gs)) return;
     ClearUndo();
     if (g_app->hmenuFrame) {
         const char* label = mlgetName(IDS_LABEL_CANT_UNDO, 0);

@@ -6,6 +6,7 @@
 #include "shell/system_dialogs.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/status.h"
+#include "graph/document/channel_edits.h"
 #include "base/resource.h"
 #include "devlib/resource.h"
 #include "shell/startup.h"
@@ -79,13 +80,13 @@ void SetUndoItem(HMENU menu, bool canUndo) {
 
 // The graph's Undo names the change it would take back ("Undo Cut\tCtrl+Z").
 void SetGraphUndoItem(HMENU menu) {
-    const bool canUndo = g_app->nUndoKind != 0;
-    if (!canUndo || g_app->szUndoText[0] == 0) {
+    const bool canUndo = UndoKind() != 0;
+    if (!canUndo || UndoText()[0] == 0) {
         SetUndoItem(menu, canUndo);
         return;
     }
     const UINT state = GetMenuState(menu, IDM_EDIT_UNDO, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-    ModifyMenuA(menu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING | state, IDM_EDIT_UNDO, g_app->szUndoText);
+    ModifyMenuA(menu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING | state, IDM_EDIT_UNDO, UndoText());
     Enable(menu, IDM_EDIT_UNDO, true);
 }
 

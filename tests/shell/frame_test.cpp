@@ -65,7 +65,7 @@ TEST_F(Frame, HasTitleClientToolbarMenuAndFirstGraph) {
     GetWindowTextA(graph, title, sizeof title);
     EXPECT_EQ(std::string(title).rfind("Untitled", 0), 0u);
     EXPECT_EQ(g_app->hwndActiveGraph, graph);
-    EXPECT_STREQ(g_app->szUndoText, "Can't Undo");
+    EXPECT_STREQ(g_app->undo.szText, "Can't Undo");
 }
 
 TEST_F(Frame, StartUpLessonStandInMergesTheDeviceMenu) {
