@@ -22,6 +22,13 @@ struct stUndoStore {
     uint32_t bEnabled;
 };
 
+// The printer set-up every print job shares (graphs, the journal, scripts), and whether a graph
+// is being printed.
+struct stPrintSetup {
+    PRINTDLGA pd;
+    uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
+};
+
 struct stApp {
     char szAppTitle[128];
     char szAppFolder[260];
@@ -67,10 +74,9 @@ struct stApp {
     stUndoStore undo;
     LOGFONTA lfGraph;
     int32_t cxScaleStrip, cyAxisStrip, cyAxisLine;
-    PRINTDLGA pd;
+    stPrintSetup print;
     uint32_t bToolbarVisible;
     uint32_t bMenusUnlocked;
-    uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
     LOGFONTA lfJournal;  // description of hfontJournal
     // What start-up makes for the whole run, and the shared routines' state.
     tagGS* gsClipboard;           // the channel clipboard: what Copy put there

@@ -323,7 +323,7 @@ void OnFrameSysColorChange() {
 
 // The print dialog block: the graph's print dialog with its strip options.
 void InitPrintSetup() {
-    PRINTDLGA& pd = g_app->pd;
+    PRINTDLGA& pd = g_app->print.pd;
     std::memset(&pd, 0, sizeof pd);
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = g_app->hwndFrame;
@@ -336,12 +336,12 @@ void InitPrintSetup() {
     pd.nMaxPage = 1;
     pd.nCopies = 1;
     pd.hInstance = g_app->hInstance;
-    g_app->bPrinting = 0;
+    g_app->print.bPrinting = 0;
 }
 
 void FreePrintSetup() {
-    if (g_app->pd.hDevMode) GlobalFree(g_app->pd.hDevMode);
-    if (g_app->pd.hDevNames) GlobalFree(g_app->pd.hDevNames);
-    g_app->pd.hDevMode = g_app->pd.hDevNames = nullptr;
+    if (g_app->print.pd.hDevMode) GlobalFree(g_app->print.pd.hDevMode);
+    if (g_app->print.pd.hDevNames) GlobalFree(g_app->print.pd.hDevNames);
+    g_app->print.pd.hDevMode = g_app->print.pd.hDevNames = nullptr;
     SubclassScrollBarClass(0);
 }

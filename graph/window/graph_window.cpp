@@ -124,7 +124,7 @@ void OnChildMove(GraphWindowData* data) {
 void OnChildPaint(GraphWindowData* data) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(data->hwnd, &ps);
-    if (!g_app->bPrinting && data->doc) {
+    if (!g_app->print.bPrinting && data->doc) {
         PaintGraphClient(dc, data->doc, 1);
         RedrawTrackLines(dc, data->doc);
     }

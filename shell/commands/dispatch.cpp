@@ -169,7 +169,7 @@ void NewGraphOrReport(HWND frame) {
 // Printer set-up on the print dialog block, whose own flags stay as they were; the printer
 // chosen is the one the next print job uses.
 void ShowPrinterSetup() {
-    PRINTDLGA& pd = g_app->pd;
+    PRINTDLGA& pd = g_app->print.pd;
     const DWORD flags = pd.Flags;
     pd.Flags |= PD_PRINTSETUP;
     DWORD error = 0;
