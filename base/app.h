@@ -29,6 +29,13 @@ struct stPrintSetup {
     uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
 };
 
+// The modeless find dialog over marker labels (at most one for the process); only the marker
+// search reaches it.
+struct stFindDialog {
+    UINT uMsg;  // the registered message the dialog sends its owner
+    HWND hwnd;  // null while closed
+};
+
 struct stApp {
     char szAppTitle[128];
     char szAppFolder[260];
@@ -59,8 +66,7 @@ struct stApp {
     LOGFONTA lfVertical;
     int32_t cyVertical, cxVertical;
     HFONT hfontJournal;
-    UINT uFindReplaceMsg;
-    HWND hwndFind;
+    stFindDialog find;
     HGLOBAL hAcq;
     uint32_t bInIdle;
     HWND hwndActiveDlg;

@@ -10,6 +10,7 @@
 #include "shell/commands/status.h"
 #include "controls/frame3d.h"
 #include "graph/document/graph_doc.h"
+#include "documents/documents_api.h"
 #include "graph/dialogs/toolbar.h"
 #include "graph/render/printing.h"
 #include "graph/window/mouse_tools.h"
@@ -59,7 +60,7 @@ LRESULT OnFrameCreate(HWND hwnd) {
         DeleteMenu(menu, IDM_SHOW_X_SCALE_SECOND, MF_BYCOMMAND);
         DeleteMenu(menu, IDM_SHOW_Y_SCALE_SECOND, MF_BYCOMMAND);
     }
-    g_app->uFindReplaceMsg = RegisterWindowMessageA("commdlg_FindReplace");
+    RegisterFindMessage();
     return 0;
 }
 

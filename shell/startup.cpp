@@ -393,7 +393,7 @@ bool DispatchLoopMessage(MSG& msg) {
         return true;
     }
     if (active && IsWindow(active) && IsDialogMessageA(active, &msg)) return true;
-    if (g_app->hwndFind && IsWindow(g_app->hwndFind) && IsDialogMessageA(g_app->hwndFind, &msg)) return true;
+    if (FindDialogMessage(&msg)) return true;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;

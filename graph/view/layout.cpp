@@ -306,7 +306,7 @@ void LayoutGraphWindow(tagGS* gs) {
         HideWindowIf(gs->segPrevButton);
         HideWindowIf(gs->segNextButton);
         HideWindowIf(gs->markerLabelEdit);
-        if (g_app->hwndFind && IsWindow(g_app->hwndFind)) SendMessageA(g_app->hwndFind, WM_COMMAND, IDCANCEL, 0);
+        CloseFindDialog();
     }
     g_app->cxScaleStrip = plan.cxScaleStrip;
     g_app->cyAxisStrip = plan.cyAxisStrip;

@@ -609,7 +609,7 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
         return DefMDIChildProcA(hwnd, msg, wParam, lParam);
     }
-    if (msg == g_app->uFindReplaceMsg && msg) {
+    if (IsFindMessage(msg)) {
         OnFindMarkerText(data->doc, reinterpret_cast<FINDREPLACE*>(lParam));
         return 0;
     }

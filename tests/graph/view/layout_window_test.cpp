@@ -235,7 +235,7 @@ TEST_F(LayoutWindow, MarkerBarControlsFollowTheBarAndHidingItClosesFind) {
     RegisterClassA(&wc);
     HWND find = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(find);
-    g_app->hwndFind = find;
+    g_app->find.hwnd = find;
     g_findCancels = 0;
 
     gs_->markerBarShown = 1;
@@ -273,7 +273,7 @@ TEST_F(LayoutWindow, MarkerBarControlsFollowTheBarAndHidingItClosesFind) {
     for (HWND c : controls) EXPECT_TRUE(IsWindowVisible(c));
     EXPECT_EQ(gs_->plotRect.top, bar.bottom);
 
-    g_app->hwndFind = nullptr;
+    g_app->find.hwnd = nullptr;
     DestroyWindow(find);
     gs_->segPrevButton = gs_->segNextButton = gs_->markerLabelEdit = nullptr;
     for (HWND c : controls) DestroyWindow(c);
