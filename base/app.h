@@ -36,14 +36,20 @@ struct stFindDialog {
     HWND hwnd;  // null while closed
 };
 
+// The device library as the shell binds it at start-up: its module, its entry points and the
+// two call tables exchanged with it.
+struct stDeviceBinding {
+    HMODULE hLib;
+    SetupUnitsDlgProc pfnSetupUnitsDlg;  // null without the library or the export
+    stHostCallbacks hostCallbacks;
+    stDriverOps driverOps;
+};
+
 struct stApp {
     char szAppTitle[128];
     char szAppFolder[260];
     char szClassNames[5][20];
-    HMODULE hDeviceLib;
-    SetupUnitsDlgProc pfnSetupUnitsDlg;  // null without the library or the export
-    stHostCallbacks hostCallbacks;
-    stDriverOps driverOps;
+    stDeviceBinding device;
     HBRUSH hbrFace, hbrShadow, hbrHighlight;
     HINSTANCE hInstance;
     HACCEL hAccelFrame;

@@ -356,7 +356,7 @@ void RunIdleStep() {
     if (g_app->bInIdle || !g_app->hAcq) return;
     g_app->bInIdle = 1;
     g_idleStepAt = GetTickCount64();
-    DrvIdle(&g_app->driverOps, g_app->hAcq, g_app->hwndActiveGraph);
+    DrvIdle(&g_app->device.driverOps, g_app->hAcq, g_app->hwndActiveGraph);
     g_app->bInIdle = 0;
 }
 

@@ -341,5 +341,5 @@ void LayoutGraphWindow(tagGS* gs) {
         JournalResize(gs->journalWnd, client.right, gs->journalHeight);
     }
 
-    if (g_app->hAcq) DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
+    if (g_app->hAcq) DrvGraphResized(&g_app->device.driverOps, g_app->hAcq, gs);
 }

@@ -146,7 +146,7 @@ void RepaintPlot(tagGS* gs, HDC dc, int slot) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
 }
 
 // The visible span as it maps onto the horizontal thumb's 0-1000 range.
@@ -218,7 +218,7 @@ void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code
     if (!g_app->hAcq) return;
     HWND hwnd = data->hwnd;
     // The library answers every command with 1; 0 means it has no command operation to reach.
-    if (!DrvCommand(&g_app->driverOps, g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
+    if (!DrvCommand(&g_app->device.driverOps, g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
                     static_cast<int32_t>(code)))
         return;
     if (id != IDC_START_BUTTON) return;
@@ -286,7 +286,7 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
         return;
     }
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
-    if (g_app->hAcq) DrvGraphActivated(&g_app->driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
+    if (g_app->hAcq) DrvGraphActivated(&g_app->device.driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
     notify::UpdateTransformMenu(g_app->hwndFrame, activated);
     notify::UpdateGraphToolbar();
     notify::SetStatusText(nullptr);

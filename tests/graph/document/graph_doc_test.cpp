@@ -373,10 +373,10 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        saved_ = g_app->driverOps;
-        g_app->driverOps.onGraphCreated = FakeCreated;
-        g_app->driverOps.onGraphActivated = FakeActivated;
-        g_app->driverOps.onGraphClosed = FakeClosed;
+        saved_ = g_app->device.driverOps;
+        g_app->device.driverOps.onGraphCreated = FakeCreated;
+        g_app->device.driverOps.onGraphActivated = FakeActivated;
+        g_app->device.driverOps.onGraphClosed = FakeClosed;
         g_calls.clear();
         g_closing = nullptr;
         g_partsFreedWhenLibraryTold = false;
@@ -386,7 +386,7 @@ protected:
     void TearDown() override {
         g_script.savePromptEnabled = 1;
         g_script.closeCancelled = 0;
-        g_app->driverOps = saved_;
+        g_app->device.driverOps = saved_;
         ShutShell();
     }
     HWND FileNew() {

@@ -40,9 +40,9 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        saved_ = g_app->driverOps;
-        g_app->driverOps.refreshInputValues = FakeRefreshInputValues;
-        g_app->driverOps.onGraphResized = FakeResized;
+        saved_ = g_app->device.driverOps;
+        g_app->device.driverOps.refreshInputValues = FakeRefreshInputValues;
+        g_app->device.driverOps.onGraphResized = FakeResized;
         g_refreshes = 0;
         g_resized.clear();
         graph_ = g_app->hwndActiveGraph;
@@ -55,7 +55,7 @@ protected:
     void TearDown() override {
         ClearKeys();
         ResetScriptPermissions();
-        g_app->driverOps = saved_;
+        g_app->device.driverOps = saved_;
         ShutShell();
     }
 
