@@ -14,14 +14,42 @@ constexpr UINT_PTR kFrameTimerId = 100;
 // The device library's units set-up dialog, looked up by name beside its initialisation.
 using SetupUnitsDlgProc = int(WINAPI*)(HWND parent, HGLOBAL hAcq, unsigned slot);
 
+// The one-level undo store of the channel edits; only graph/document/channel_edits reaches it.
+struct stUndoStore {
+    tagGS gs;          // the snapshot: its samples in slot 0, the document and selection they came from
+    uint32_t nKind;    // what the snapshot was taken before; 0 when there is nothing to undo
+    char szText[64];   // the Undo item's text ("Undo Cut\tCtrl+Z")
+    uint32_t bEnabled;
+};
+
+// The printer set-up every print job shares (graphs, the journal, scripts), and whether a graph
+// is being printed.
+struct stPrintSetup {
+    PRINTDLGA pd;
+    uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
+};
+
+// The modeless find dialog over marker labels (at most one for the process); only the marker
+// search reaches it.
+struct stFindDialog {
+    UINT uMsg;  // the registered message the dialog sends its owner
+    HWND hwnd;  // null while closed
+};
+
+// The device library as the shell binds it at start-up: its module, its entry points and the
+// two call tables exchanged with it.
+struct stDeviceBinding {
+    HMODULE hLib;
+    SetupUnitsDlgProc pfnSetupUnitsDlg;  // null without the library or the export
+    stHostCallbacks hostCallbacks;
+    stDriverOps driverOps;
+};
+
 struct stApp {
     char szAppTitle[128];
     char szAppFolder[260];
     char szClassNames[5][20];
-    HMODULE hDeviceLib;
-    SetupUnitsDlgProc pfnSetupUnitsDlg;  // null without the library or the export
-    stHostCallbacks hostCallbacks;
-    stDriverOps driverOps;
+    stDeviceBinding device;
     HBRUSH hbrFace, hbrShadow, hbrHighlight;
     HINSTANCE hInstance;
     HACCEL hAccelFrame;
@@ -44,8 +72,7 @@ struct stApp {
     LOGFONTA lfVertical;
     int32_t cyVertical, cxVertical;
     HFONT hfontJournal;
-    UINT uFindReplaceMsg;
-    HWND hwndFind;
+    stFindDialog find;
     HGLOBAL hAcq;
     uint32_t bInIdle;
     HWND hwndActiveDlg;
@@ -56,16 +83,12 @@ struct stApp {
     uint32_t nFrameShow;  // 1 normal, 2 minimised, 3 maximised
     HMODULE hButtonLib;
     HBITMAP hbmButtons[12];
-    tagGS gsUndo;
-    uint32_t nUndoKind;
-    char szUndoText[64];
-    uint32_t bUndoEnabled;
+    stUndoStore undo;
     LOGFONTA lfGraph;
     int32_t cxScaleStrip, cyAxisStrip, cyAxisLine;
-    PRINTDLGA pd;
+    stPrintSetup print;
     uint32_t bToolbarVisible;
     uint32_t bMenusUnlocked;
-    uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
     LOGFONTA lfJournal;  // description of hfontJournal
     // What start-up makes for the whole run, and the shared routines' state.
     tagGS* gsClipboard;           // the channel clipboard: what Copy put there

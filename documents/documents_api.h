@@ -87,6 +87,13 @@ void ClearAllMarkers(tagGS* gs);
 void MarkerSummaryToJournal(tagGS* gs, uint32_t id, int flags);
 void DoMarkerPreferences(tagGS* gs);
 void ShowFindDialog(HWND graphWindow);
+// The find dialog's registered message, made once by the frame; whether msg is it.
+void RegisterFindMessage();
+int IsFindMessage(UINT msg);
+// Whether the find dialog is open; closing it as its Cancel does; its keyboard handling.
+int FindDialogOpen();
+void CloseFindDialog();
+int FindDialogMessage(MSG* msg);
 // The Select Marker dialog over the document's markers.
 void ChooseMarkerDialog(tagGS* gs);
 void CopyMeasurementsToClipboard(tagGS* gs);

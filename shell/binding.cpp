@@ -90,7 +90,7 @@ void WINAPI CbRedrawMarkerBar(tagGS* gs) { RedrawMarkerBar(gs); }
 
 // Fills every slot of the host table; called once, before the binding.
 void InitDriverCallbacks() {
-    stHostCallbacks& t = g_app->hostCallbacks;
+    stHostCallbacks& t = g_app->device.hostCallbacks;
     t.syncChannelDisplayFlags = CbSyncChannelDisplayFlags;
     t.updateAllMeasurements = CbUpdateAllMeasurements;
     t.getSegmentEnd = CbGetSegmentEnd;
@@ -131,33 +131,33 @@ void InitDriverCallbacks() {
 int BindDeviceLibrary(HWND hwndFrame) { return BindDeviceLibraryFrom("vk40.dll", hwndFrame); }
 
 int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
-    g_app->hDeviceLib = LoadLibraryA(fileName);
-    if (!g_app->hDeviceLib) return 0;
+    g_app->device.hLib = LoadLibraryA(fileName);
+    if (!g_app->device.hLib) return 0;
     auto init = reinterpret_cast<drvop::Initialize>(
-        reinterpret_cast<void*>(GetProcAddress(g_app->hDeviceLib, "vk40_Initialize")));
-    g_app->driverOps.initialize = init;
+        reinterpret_cast<void*>(GetProcAddress(g_app->device.hLib, "vk40_Initialize")));
+    g_app->device.driverOps.initialize = init;
     int result = 0;
     if (init) {
         result =
-            DrvInitialize(&g_app->driverOps, hwndFrame, &g_app->hostCallbacks, &g_app->cxStatusStrip, &g_app->hAcq, 1);
+            DrvInitialize(&g_app->device.driverOps, hwndFrame, &g_app->device.hostCallbacks, &g_app->cxStatusStrip, &g_app->hAcq, 1);
     } else {
-        FreeLibrary(g_app->hDeviceLib);
-        g_app->hDeviceLib = nullptr;
+        FreeLibrary(g_app->device.hLib);
+        g_app->device.hLib = nullptr;
     }
-    g_app->pfnSetupUnitsDlg = g_app->hDeviceLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
-                                                      GetProcAddress(g_app->hDeviceLib, "VK40SetupUnitsDlg")))
+    g_app->device.pfnSetupUnitsDlg = g_app->device.hLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
+                                                      GetProcAddress(g_app->device.hLib, "VK40SetupUnitsDlg")))
                                                 : nullptr;
     return result;
 }
 
 // The library's shut-down, then unloading; after this no device operation is called.
 void UnbindDeviceLibrary() {
-    if (!g_app->hDeviceLib) return;
-    DrvShutdown(&g_app->driverOps);
-    FreeLibrary(g_app->hDeviceLib);
-    g_app->hDeviceLib = nullptr;
-    g_app->pfnSetupUnitsDlg = nullptr;
+    if (!g_app->device.hLib) return;
+    DrvShutdown(&g_app->device.driverOps);
+    FreeLibrary(g_app->device.hLib);
+    g_app->device.hLib = nullptr;
+    g_app->device.pfnSetupUnitsDlg = nullptr;
     // The record and the entry points are gone with the library: nothing may reach them later.
     g_app->hAcq = nullptr;
-    g_app->driverOps = stDriverOps{};
+    g_app->device.driverOps = stDriverOps{};
 }

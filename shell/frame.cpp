@@ -10,6 +10,7 @@
 #include "shell/commands/status.h"
 #include "controls/frame3d.h"
 #include "graph/document/graph_doc.h"
+#include "documents/documents_api.h"
 #include "graph/dialogs/toolbar.h"
 #include "graph/render/printing.h"
 #include "graph/window/mouse_tools.h"
@@ -59,7 +60,7 @@ LRESULT OnFrameCreate(HWND hwnd) {
         DeleteMenu(menu, IDM_SHOW_X_SCALE_SECOND, MF_BYCOMMAND);
         DeleteMenu(menu, IDM_SHOW_Y_SCALE_SECOND, MF_BYCOMMAND);
     }
-    g_app->uFindReplaceMsg = RegisterWindowMessageA("commdlg_FindReplace");
+    RegisterFindMessage();
     return 0;
 }
 
@@ -269,7 +270,7 @@ int MayCloseFrame() {
 // Opens a file outside lesson mode, as a free document.
 int OpenDroppedFile(const char* path) {
     ResetMenuAndToolbar();
-    if (g_app->hAcq) DrvHidePanels(&g_app->driverOps, g_app->hAcq);
+    if (g_app->hAcq) DrvHidePanels(&g_app->device.driverOps, g_app->hAcq);
     g_script.graphWindowExists = 0;
     if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, IsGraphChildWindow, 0);
     OpenGraphFile(path);
@@ -285,7 +286,7 @@ int OpenDroppedFile(const char* path) {
     g_script.permissions[kPermVLabel] = 0;
     g_script.permissions[kPermHScaleUnits] = 0;
     g_script.permissions[kPermHLabel] = 0;
-    if (g_app->hAcq) DrvHideGraphButton(&g_app->driverOps, g_app->hAcq);
+    if (g_app->hAcq) DrvHideGraphButton(&g_app->device.driverOps, g_app->hAcq);
     return 1;
 }
 
@@ -318,12 +319,12 @@ LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void OnFrameSysColorChange() {
     DeleteAppBrushes();
     CreateAppBrushes();
-    if (g_app->hAcq) DrvSysColorChange(&g_app->driverOps);
+    if (g_app->hAcq) DrvSysColorChange(&g_app->device.driverOps);
 }
 
 // The print dialog block: the graph's print dialog with its strip options.
 void InitPrintSetup() {
-    PRINTDLGA& pd = g_app->pd;
+    PRINTDLGA& pd = g_app->print.pd;
     std::memset(&pd, 0, sizeof pd);
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = g_app->hwndFrame;
@@ -336,12 +337,12 @@ void InitPrintSetup() {
     pd.nMaxPage = 1;
     pd.nCopies = 1;
     pd.hInstance = g_app->hInstance;
-    g_app->bPrinting = 0;
+    g_app->print.bPrinting = 0;
 }
 
 void FreePrintSetup() {
-    if (g_app->pd.hDevMode) GlobalFree(g_app->pd.hDevMode);
-    if (g_app->pd.hDevNames) GlobalFree(g_app->pd.hDevNames);
-    g_app->pd.hDevMode = g_app->pd.hDevNames = nullptr;
+    if (g_app->print.pd.hDevMode) GlobalFree(g_app->print.pd.hDevMode);
+    if (g_app->print.pd.hDevNames) GlobalFree(g_app->print.pd.hDevNames);
+    g_app->print.pd.hDevMode = g_app->print.pd.hDevNames = nullptr;
     SubclassScrollBarClass(0);
 }

@@ -16,6 +16,7 @@
 #include "controls/popup_button.h"
 #include "shell/help.h"
 #include "graph/document/graph_doc.h"
+#include "graph/document/channel_edits.h"
 #include "graph/window/graph_window.h"
 #include "graph/dialogs/toolbar.h"
 #include "documents/documents_api.h"
@@ -263,8 +264,7 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     SetStatusText("Initializing acquisition system...");
     if (AllocGraph(&g_app->gsClipboard, 0) < 1) return 0;
     SetStatusText(nullptr);
-    lstrcpyA(g_app->szUndoText, "Can't Undo");
-    g_app->bUndoEnabled = 0;
+    InitUndoStore();
     SendMessageA(g_app->hwndClient, WM_SETREDRAW, FALSE, 0);
     SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_NEW, 0);
     SendMessageA(g_app->hwndClient, WM_SETREDRAW, TRUE, 0);
@@ -359,7 +359,7 @@ void RunIdleStep() {
     if (g_app->bInIdle || !g_app->hAcq) return;
     g_app->bInIdle = 1;
     g_idleStepAt = GetTickCount64();
-    DrvIdle(&g_app->driverOps, g_app->hAcq, g_app->hwndActiveGraph);
+    DrvIdle(&g_app->device.driverOps, g_app->hAcq, g_app->hwndActiveGraph);
     g_app->bInIdle = 0;
 }
 
@@ -396,7 +396,7 @@ bool DispatchLoopMessage(MSG& msg) {
         return true;
     }
     if (active && IsWindow(active) && IsDialogMessageA(active, &msg)) return true;
-    if (g_app->hwndFind && IsWindow(g_app->hwndFind) && IsDialogMessageA(g_app->hwndFind, &msg)) return true;
+    if (FindDialogMessage(&msg)) return true;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;

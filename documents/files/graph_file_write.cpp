@@ -180,8 +180,8 @@ bool WriteSamples(const tagGS* gs, const WritePlan& p, CByteWriter& out) {
 // without one writes the bare head. Returns the block's length in the file.
 uint32_t WriteForeignBlock(tagGS* gs, CByteWriter& out) {
     if ((gs->setupBlock || gs->foreignData) && g_app && g_app->hAcq) {
-        DrvWriteFile(&g_app->driverOps);
-        DrvStoreSetupInGraph(&g_app->driverOps, g_app->hAcq, gs);
+        DrvWriteFile(&g_app->device.driverOps);
+        DrvStoreSetupInGraph(&g_app->device.driverOps, g_app->hAcq, gs);
     }
     HGLOBAL block = gs->setupBlock ? gs->setupBlock : gs->foreignData;
     const SIZE_T size = block ? GlobalSize(block) : 0;

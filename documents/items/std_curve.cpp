@@ -58,7 +58,7 @@ void Standards(const CGraphItemList& list, std::vector<double>& x, std::vector<d
 // The graph shows the change: layout, menus, scroll bars and the plot.
 void ShowChange(tagGS* gs) {
     setDirtyGraphFlag(gs, 1);
-    if (g_app) HostOnGraphChanged(&g_app->hostCallbacks, gs, 0, 0, 0);
+    if (g_app) HostOnGraphChanged(&g_app->device.hostCallbacks, gs, 0, 0, 0);
     notify::UpdateGraphMenus(gs);
     if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
 }

@@ -156,7 +156,7 @@ INT_PTR CALLBACK CurveProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_ACTIVATE:
-        if (g_app) HostSetActiveModelessDialog(&g_app->hostCallbacks, LOWORD(wParam) == WA_INACTIVE ? nullptr : dlg);
+        if (g_app) HostSetActiveModelessDialog(&g_app->device.hostCallbacks, LOWORD(wParam) == WA_INACTIVE ? nullptr : dlg);
         return FALSE;
     case WM_COMMAND: {
         tagGS* gs = DocumentOf(dlg);
@@ -180,7 +180,7 @@ INT_PTR CALLBACK CurveProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NCDESTROY: {
         auto* d = reinterpret_cast<CStdCurveDlg*>(GetWindowLongPtrA(dlg, DWLP_USER));
-        if (g_app && g_app->hwndActiveDlg == dlg) HostSetActiveModelessDialog(&g_app->hostCallbacks, nullptr);
+        if (g_app && g_app->hwndActiveDlg == dlg) HostSetActiveModelessDialog(&g_app->device.hostCallbacks, nullptr);
         if (d) {
             if (d->list) d->list->dialog = nullptr;
             if (d->bold) DeleteObject(d->bold);

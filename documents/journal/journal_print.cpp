@@ -147,8 +147,8 @@ void SetJournalPrintDialogProc(JournalPrintDialogProc proc) { g_printDialog = pr
 void JournalPrint(CJournal* journal) {
     HWND edit = journal && journal->window ? GetJournalHwnd(journal->window) : nullptr;
     if (!edit || !g_app) return;
-    const PRINTDLGA kept = g_app->pd;
-    PRINTDLGA& pd = g_app->pd;
+    const PRINTDLGA kept = g_app->print.pd;
+    PRINTDLGA& pd = g_app->print.pd;
     pd = PRINTDLGA{};
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = g_app->hwndFrame;
@@ -159,7 +159,7 @@ void JournalPrint(CJournal* journal) {
     const BOOL chosen = g_printDialog ? g_printDialog(&pd) : PrintDlgA(&pd);
     HDC dc = chosen ? pd.hDC : nullptr;
     const PRINTDLGA asked = pd;
-    g_app->pd = kept;
+    g_app->print.pd = kept;
     // The dialog's own blocks go on every path; the names serve the progress dialog first.
     auto freeBlocks = [&] {
         if (asked.hDevMode && asked.hDevMode != kept.hDevMode) GlobalFree(asked.hDevMode);

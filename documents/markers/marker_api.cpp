@@ -52,7 +52,7 @@ void DropGraphMarkers(tagGS* gs) {
         SetWindowTextA(gs->markerLabelEdit, "");
         EnableWindow(gs->markerLabelEdit, FALSE);
     }
-    if (g_app && g_app->hwndFind && IsWindow(g_app->hwndFind)) SendMessageA(g_app->hwndFind, WM_COMMAND, IDCANCEL, 0);
+    CloseFindDialog();
     RedrawMarkerBar(gs);
 }
 

@@ -175,7 +175,7 @@ HMENU BuildMarkerMenu(CMarkerManager* m) {
     const bool appends = CountMarkersOfType(m, kMarkerAppend) > 0;
     const stMarkerNode* current = list ? list->current : nullptr;
     auto on = [](bool b) { return b ? MF_ENABLED : MF_GRAYED; };
-    const bool findOpen = g_app && g_app->hwndFind && IsWindow(g_app->hwndFind);
+    const bool findOpen = FindDialogOpen() != 0;
     AddMenuText(menu, MF_STRING | on(any && !findOpen), IDM_MARKER_FIND, "Find...");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     HMENU clear = CreatePopupMenu();

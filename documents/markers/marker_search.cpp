@@ -86,7 +86,7 @@ void HighlightFoundText(HWND box, const char* text) {
 }
 
 void ShowFindDialog(HWND graphWindow) {
-    if (!g_app || (g_app->hwndFind && IsWindow(g_app->hwndFind))) return;
+    if (!g_app || (g_app->find.hwnd && IsWindow(g_app->find.hwnd))) return;
     FreeFindBlock();
     g_findBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stFindBlock));
     auto* b = g_findBlock ? static_cast<stFindBlock*>(GlobalLock(g_findBlock)) : nullptr;
@@ -101,14 +101,14 @@ void ShowFindDialog(HWND graphWindow) {
     b->fr.lpstrFindWhat = b->what;
     b->fr.wFindWhatLen = kFindText;
     b->fr.lCustData = reinterpret_cast<LPARAM>(b->last);
-    g_app->hwndFind = FindTextA(&b->fr);
-    if (!g_app->hwndFind) FreeFindBlock();
+    g_app->find.hwnd = FindTextA(&b->fr);
+    if (!g_app->find.hwnd) FreeFindBlock();
 }
 
 void OnFindMarkerText(tagGS* gs, FINDREPLACE* fr) {
     if (!fr) return;
     if (fr->Flags & FR_DIALOGTERM) {
-        if (g_app) g_app->hwndFind = nullptr;
+        if (g_app) g_app->find.hwnd = nullptr;
         FreeFindBlock();
         return;
     }
@@ -122,7 +122,7 @@ void OnFindMarkerText(tagGS* gs, FINDREPLACE* fr) {
     }
     stMarkerList* list = gs ? gs->markers : nullptr;
     if (!list || !list->first) return;
-    HWND owner = g_app ? g_app->hwndFind : nullptr;
+    HWND owner = g_app ? g_app->find.hwnd : nullptr;
     stMarkerNode* start = list->current ? list->current : list->first;
     if (!changed && g_search.hits > 0) start = start->next;
     if (start != list->first) {
@@ -200,3 +200,17 @@ void ChooseMarkerDialog(tagGS* gs) {
     DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_SELECT_MARKER), gs->hwnd, ChooseMarkerProc,
                     reinterpret_cast<LPARAM>(gs));
 }
+
+void RegisterFindMessage() {
+    if (g_app) g_app->find.uMsg = RegisterWindowMessageA("commdlg_FindReplace");
+}
+
+int IsFindMessage(UINT msg) { return g_app && msg && msg == g_app->find.uMsg ? 1 : 0; }
+
+int FindDialogOpen() { return g_app && g_app->find.hwnd && IsWindow(g_app->find.hwnd) ? 1 : 0; }
+
+void CloseFindDialog() {
+    if (FindDialogOpen()) SendMessageA(g_app->find.hwnd, WM_COMMAND, IDCANCEL, 0);
+}
+
+int FindDialogMessage(MSG* msg) { return FindDialogOpen() && IsDialogMessageA(g_app->find.hwnd, msg) ? 1 : 0; }

@@ -261,8 +261,7 @@ int DeleteMarker(CMarkerManager* m, stMarkerNode* node) {
     stMarkerList* list = gs->markers;
     if (!list || !node || !IsEventMarker(node)) return 0;
     RemoveMarker(m, node);
-    if (g_app && g_app->hwndFind && IsWindow(g_app->hwndFind) && list->count == 0)
-        SendMessageA(g_app->hwndFind, WM_COMMAND, IDCANCEL, 0);
+    if (list->count == 0) CloseFindDialog();
     stMarkerNode* chosen = nullptr;
     for (stMarkerNode* n = list->current; n && !chosen; n = n->next)
         if (IsEventMarker(n)) chosen = n;

@@ -43,7 +43,7 @@ void OnLabelOk(HWND dlg, stLabelDialog* d) {
     char* field = d->isLabel ? gs->chanLabel[d->channel] : gs->chanUnits[d->channel];
     const int size = d->isLabel ? kLabelChars + 1 : kUnitsChars + 1;
     GetDlgItemTextA(dlg, IDC_LABEL_EDIT, field, size);
-    DrvCommand(&g_app->driverOps, g_app->hAcq, nullptr, d->isLabel ? IDM_CHANNEL_LABEL : IDM_CHANNEL_UNITS, field,
+    DrvCommand(&g_app->device.driverOps, g_app->hAcq, nullptr, d->isLabel ? IDM_CHANNEL_LABEL : IDM_CHANNEL_UNITS, field,
                d->channel);
     EndDialog(dlg, 1);
 }

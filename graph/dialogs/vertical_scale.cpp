@@ -77,7 +77,7 @@ bool EditModified(HWND dlg, int id) { return SendDlgItemMessageA(dlg, id, EM_GET
 
 // The device library's units set-up, when it has one.
 void RunUnitsSetup(HWND dlg, int slot) {
-    if (g_app->pfnSetupUnitsDlg) g_app->pfnSetupUnitsDlg(dlg, g_app->hAcq, static_cast<unsigned>(slot));
+    if (g_app->device.pfnSetupUnitsDlg) g_app->device.pfnSetupUnitsDlg(dlg, g_app->hAcq, static_cast<unsigned>(slot));
 }
 
 // ---- the free dialog (118) ----
@@ -367,7 +367,7 @@ void FinishWriteBack(tagGS* gs, int channel, bool anyAll) {
         r.right = gs->chanScaleRects[channel].right;
     }
     InvalidateRect(gs->hwnd, &r, FALSE);
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
 }
 
 // The chosen channel alone, or every shown channel for the ticked quantities only.

@@ -446,7 +446,7 @@ int PromptForSampleRate(tagGS* doc, int ask, double rate) {
         UpdateGraphLength(doc);
         setDirtyGraphFlag(doc, 1);
         // The snapshot's sample positions belong to the old rate.
-        if (g_app && g_app->nUndoKind && g_app->gsUndo.hwnd == doc->hwnd) ClearUndo();
+        if (g_app && g_app->undo.nKind && g_app->undo.gs.hwnd == doc->hwnd) ClearUndo();
     }
     if (doc->hwnd) RedrawWindow(doc->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE);
     return done ? 1 : 0;
@@ -457,7 +457,7 @@ int PromptForSampleRate(tagGS* doc, int ask, double rate) {
 int SaveUndo(tagGS* doc, int slot, int kind, const char* text) {
     if (!g_app || !doc || !ValidSlot(slot) || kind < kUndoCut || kind > kUndoReplace || doc->acquiring) return 0;
     if (!LoadSampleWindow(doc, 0, doc->totalSamples)) return 0;
-    tagGS& store = g_app->gsUndo;
+    tagGS& store = g_app->undo.gs;
     const uint32_t count = doc->chanCount[slot];
     const bool point = doc->selStart == doc->selEnd;
     int first = 0, last = 0;
@@ -496,17 +496,17 @@ int SaveUndo(tagGS* doc, int slot, int kind, const char* text) {
     store.totalSamples = static_cast<int32_t>(kind == kUndoPaste ? PastedCount(clip, doc, slot) : clip->chanCount[0]);
     store.sampleInterval = doc->sampleInterval;
     if (g_app->hmenuFrame) {
-        wsprintfA(g_app->szUndoText, "%.50s\tCtrl+Z", text ? text : "Undo");
-        g_app->bUndoEnabled = 1;
+        wsprintfA(g_app->undo.szText, "%.50s\tCtrl+Z", text ? text : "Undo");
+        g_app->undo.bEnabled = 1;
     }
-    g_app->nUndoKind = static_cast<uint32_t>(kind);
+    g_app->undo.nKind = static_cast<uint32_t>(kind);
     return 1;
 }
 
 namespace {
 // The saved samples written over n samples of the slot from pos, in the slot's own form.
 void PutSavedSamples(tagGS* doc, int slot, uint32_t pos) {
-    const tagGS& store = g_app->gsUndo;
+    const tagGS& store = g_app->undo.gs;
     const uint32_t n = store.chanCount[0];
     const size_t w = SlotWidth(doc, slot);
     auto* to = static_cast<uint8_t*>(doc->chanBlock[slot]) + pos * w;
@@ -523,7 +523,7 @@ void PutSavedSamples(tagGS* doc, int slot, uint32_t pos) {
 
 // Whether the channel still has the places the snapshot's samples go back to.
 bool SnapshotFits(const tagGS* doc, int s, uint32_t kind) {
-    const tagGS& store = g_app->gsUndo;
+    const tagGS& store = g_app->undo.gs;
     const uint64_t c = doc->chanCount[s], n = store.chanCount[0], at = static_cast<uint32_t>(store.winFirst);
     const uint64_t k = static_cast<uint32_t>(store.totalSamples);
     switch (kind) {
@@ -536,7 +536,7 @@ bool SnapshotFits(const tagGS* doc, int s, uint32_t kind) {
 
 // Puts the saved samples back by kind; false (no memory) leaves the document as it was.
 bool RestoreSamples(tagGS* doc, int s, uint32_t kind) {
-    tagGS& store = g_app->gsUndo;
+    tagGS& store = g_app->undo.gs;
     const uint32_t c = doc->chanCount[s], n = store.chanCount[0];
     const uint32_t k = static_cast<uint32_t>(store.totalSamples);
     const uint32_t at = static_cast<uint32_t>(store.winFirst);
@@ -585,8 +585,8 @@ bool RestoreSamples(tagGS* doc, int s, uint32_t kind) {
 
 int ExecuteUndo() {
     if (!g_app) return 0;
-    tagGS& store = g_app->gsUndo;
-    const uint32_t kind = g_app->nUndoKind;
+    tagGS& store = g_app->undo.gs;
+    const uint32_t kind = g_app->undo.nKind;
     tagGS* doc = store.hwnd && IsWindow(store.hwnd) ? GetWindowGraph(store.hwnd) : nullptr;
     const int s = static_cast<int>(store.selectedChan);
     if (!doc || kind == 0 || !ValidSlot(s)) {
@@ -629,11 +629,42 @@ int ExecuteUndo() {
 
 void ClearUndo() {
     if (!g_app) return;
-    FreeLockedBlock(g_app->gsUndo.chanBlock[0]);
-    g_app->gsUndo.chanCount[0] = 0;
+    FreeLockedBlock(g_app->undo.gs.chanBlock[0]);
+    g_app->undo.gs.chanCount[0] = 0;
     if (g_app->hmenuFrame) {
-        lstrcpyA(g_app->szUndoText, "Can't Undo");
-        g_app->bUndoEnabled = 0;
+        lstrcpyA(g_app->undo.szText, "Can't Undo");
+        g_app->undo.bEnabled = 0;
     }
-    g_app->nUndoKind = 0;
+    g_app->undo.nKind = 0;
+}
+
+void InitUndoStore() {
+    if (!g_app) return;
+    lstrcpyA(g_app->undo.szText, "Can't Undo");
+    g_app->undo.bEnabled = 0;
+}
+
+int UndoKind() { return g_app ? static_cast<int>(g_app->undo.nKind) : 0; }
+
+const char* UndoText() { return g_app ? g_app->undo.szText : ""; }
+
+int UndoHeldFor(const tagGS* doc) {
+    if (!g_app) return 0;
+    HWND owner = g_app->undo.gs.hwnd;
+    return owner && IsWindow(owner) && GetWindowGraph(owner) == doc ? 1 : 0;
+}
+
+void ClearUndoOfSlot(const tagGS* doc, uint32_t slot) {
+    if (!g_app || !doc) return;
+    const tagGS& store = g_app->undo.gs;
+    if (g_app->undo.nKind && store.hwnd == doc->hwnd && store.selectedChan == slot) ClearUndo();
+}
+
+void UndoFailedPaste() {
+    if (!g_app) return;
+    g_app->undo.gs.totalSamples = 0;
+    if (g_app->undo.nKind == kUndoPaste)
+        ExecuteUndo();
+    else
+        ClearUndo();
 }

@@ -41,6 +41,18 @@ int SaveUndo(tagGS* doc, int slot, int kind, const char* text);
 int ExecuteUndo();
 // Empties the undo store and grays the Undo item.
 void ClearUndo();
+// The Undo item's text before anything was saved.
+void InitUndoStore();
+// What the snapshot was taken before (kUndo...), 0 with nothing to undo; the Undo item's text.
+int UndoKind();
+const char* UndoText();
+// Whether the snapshot came from doc, whose window still shows it.
+int UndoHeldFor(const tagGS* doc);
+// Drops the snapshot when it was taken of this slot of doc.
+void ClearUndoOfSlot(const tagGS* doc, uint32_t slot);
+// After a paste that put nothing in: a paste snapshot puts back what the paste took out; any
+// other snapshot is dropped.
+void UndoFailedPaste();
 
 // ---- Pure parts ----
 // x rounded to the nearest multiple of inc (halves away from zero); x itself for inc 0.

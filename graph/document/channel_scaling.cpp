@@ -245,7 +245,7 @@ void RedrawAfterScale(tagGS* doc) {
         if (labels.right > rc.right) rc.right = labels.right;
         InvalidateRect(doc->hwnd, &rc, FALSE);
     }
-    if (g_app && g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
+    if (g_app && g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
 }
 
 void AutoScaleOneChannel(tagGS* doc, int, int flag, int slot) {
@@ -282,7 +282,7 @@ void ApplyChannelScaling(tagGS* doc, int slot) {
         InvalidateRect(doc->hwnd, &doc->chanLabelRects[slot], FALSE);
         InvalidateRect(doc->hwnd, &doc->chanBandRects[slot], FALSE);
     }
-    if (g_app && g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
+    if (g_app && g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
 }
 
 void OptimizeRanges() {

@@ -176,9 +176,7 @@ int AskToSave(tagGS* gs, HWND parent) {
 
 // The undo snapshot belongs to this document while its window still shows it.
 void DropUndoOf(tagGS* gs) {
-    if (!g_app) return;
-    HWND owner = g_app->gsUndo.hwnd;
-    if (!owner || !IsWindow(owner) || GetWindowGraph(owner) != gs) return;
+    if (!g_app || !UndoHeldFor(gs)) return;
     ClearUndo();
     if (g_app->hmenuFrame) {
         const char* label = mlgetName(IDS_LABEL_CANT_UNDO, 0);
@@ -273,8 +271,8 @@ HWND OpenGraphWindow(tagGS* gs, int maximised) {
     HWND hwnd = CreateGraphWindow(gs, maximised);
     if (!hwnd) return nullptr;
     if (g_app->hAcq) {
-        int32_t created = DrvGraphCreated(&g_app->driverOps, g_app->hAcq, hwnd, gs, 0, 1);
-        DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, created);
+        int32_t created = DrvGraphCreated(&g_app->device.driverOps, g_app->hAcq, hwnd, gs, 0, 1);
+        DrvGraphActivated(&g_app->device.driverOps, g_app->hAcq, gs, created);
     }
     LayoutGraphWindow(gs);
     return hwnd;
@@ -391,7 +389,7 @@ int CloseGraph(tagGS* gs, HWND parent) {
     if (g_script.graph == gs) g_script.graph = nullptr;
     SrcNavRelease(gs->title);  // a later graph of the same name must not inherit the file
     FreeDocumentParts(gs);
-    if (g_app && g_app->hAcq) DrvGraphClosed(&g_app->driverOps, g_app->hAcq);
+    if (g_app && g_app->hAcq) DrvGraphClosed(&g_app->device.driverOps, g_app->hAcq);
     DropUndoOf(gs);
     FreeRecord(gs);
     return 1;

@@ -341,8 +341,8 @@ int ShowOpenedGraph(tagGS* gs, int reused) {
     ShowWindow(hwnd, SW_SHOW);
     SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
     if (g_app->hAcq) {
-        DrvGraphCreated(&g_app->driverOps, g_app->hAcq, hwnd, gs, static_cast<int16_t>(reused), 0);
-        DrvGraphActivated(&g_app->driverOps, g_app->hAcq, gs, 0);
+        DrvGraphCreated(&g_app->device.driverOps, g_app->hAcq, hwnd, gs, static_cast<int16_t>(reused), 0);
+        DrvGraphActivated(&g_app->device.driverOps, g_app->hAcq, gs, 0);
     }
     notify::UpdateTransformMenu(g_app->hwndFrame, hwnd);
     bool withChannels = false;

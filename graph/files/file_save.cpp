@@ -282,7 +282,7 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
                   char* target, SaveType* type) {
     for (;;) {
         g_selectionOnly = 0;
-        if (g_app && g_app->hAcq) DrvStoreSetupInGraph(&g_app->driverOps, g_app->hAcq, gs);
+        if (g_app && g_app->hAcq) DrvStoreSetupInGraph(&g_app->device.driverOps, g_app->hAcq, gs);
         char proposed[MAX_PATH];
         lstrcpynA(proposed, gs->title, sizeof proposed);
         const bool mustAsk = ask || SaveNameMustBeAsked(gs->title, gs->isTemplate);

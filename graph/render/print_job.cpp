@@ -136,14 +136,14 @@ public:
         m_plot = gs->plotRect;
         if (HWND progress = OpenPrintProgress(parent)) SendMessageA(progress, WM_USER, 0, total);
         SetWaitCursor(1);
-        g_app->bPrinting = 1;
+        g_app->print.bPrinting = 1;
         PrepareFontsForDevice(dc, 1);
         SetBkMode(dc, TRANSPARENT);
         SetPrintBlack(GetDeviceCaps(dc, COLORRES) == 1);
     }
     ~CPrintSession() {
         PrepareFontsForDevice(nullptr, 0);
-        g_app->bPrinting = 0;
+        g_app->print.bPrinting = 0;
         SetPrintBlack(0);
         if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, GiveScreenFont, 0);
         m_gs->hStart = m_hStart;
@@ -278,7 +278,7 @@ void FormatPrintProgress(char* buffer, size_t size, int32_t page, int32_t total)
 // The print dialog; its context, or one made from the printer it names.
 HDC DoPrinterSetup() {
     if (!g_app) return nullptr;
-    PRINTDLGA& pd = g_app->pd;
+    PRINTDLGA& pd = g_app->print.pd;
     DWORD error = 0;
     if (!g_device.printDialog(&pd, &error)) return error ? nullptr : PrintCancelled();
     if (pd.hDC) {
@@ -410,7 +410,7 @@ void PrintGraph(HWND parent, tagGS* gs) {
     lstrcatA(full, title);
     lstrcpynA(docName, full, sizeof docName);
 
-    PRINTDLGA& pd = g_app->pd;
+    PRINTDLGA& pd = g_app->print.pd;
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = g_app->hwndFrame;
     pd.Flags = (pd.Flags & ~(PD_PRINTSETUP | PD_RETURNDC)) | PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE;

@@ -135,7 +135,7 @@ void DrawPlotBottomLine(HDC dc, const tagGS* gs, const RECT& client) {
 void PaintStatusBox(HDC dc, tagGS* gs) {
     if (!Visible(dc, gs->statusBoxRect)) return;
     FillRect(dc, &gs->statusBoxRect, StripBrush());
-    if (g_app && g_app->hAcq) DrvPaintGraphStatus(&g_app->driverOps, g_app->hAcq, gs);
+    if (g_app && g_app->hAcq) DrvPaintGraphStatus(&g_app->device.driverOps, g_app->hAcq, gs);
 }
 
 // The horizontal units label, centred under the axis numbers.

@@ -71,7 +71,7 @@ void SetThumb(HWND bar, int32_t pos) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
 }
 
 void SetIBeamFaces(tagGS* gs, int on, int off) {

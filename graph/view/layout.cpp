@@ -306,7 +306,7 @@ void LayoutGraphWindow(tagGS* gs) {
         HideWindowIf(gs->segPrevButton);
         HideWindowIf(gs->segNextButton);
         HideWindowIf(gs->markerLabelEdit);
-        if (g_app->hwndFind && IsWindow(g_app->hwndFind)) SendMessageA(g_app->hwndFind, WM_COMMAND, IDCANCEL, 0);
+        CloseFindDialog();
     }
     g_app->cxScaleStrip = plan.cxScaleStrip;
     g_app->cyAxisStrip = plan.cyAxisStrip;
@@ -341,5 +341,5 @@ void LayoutGraphWindow(tagGS* gs) {
         JournalResize(gs->journalWnd, client.right, gs->journalHeight);
     }
 
-    if (g_app->hAcq) DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
+    if (g_app->hAcq) DrvGraphResized(&g_app->device.driverOps, g_app->hAcq, gs);
 }

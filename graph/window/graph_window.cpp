@@ -125,7 +125,7 @@ void OnChildMove(GraphWindowData* data) {
 void OnChildPaint(GraphWindowData* data) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(data->hwnd, &ps);
-    if (!g_app->bPrinting && data->doc) {
+    if (!g_app->print.bPrinting && data->doc) {
         PaintGraphClient(dc, data->doc, 1);
         RedrawTrackLines(dc, data->doc);
     }
@@ -147,7 +147,7 @@ void RepaintPlot(tagGS* gs, HDC dc, int slot) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
 }
 
 // The visible span as it maps onto the horizontal thumb's 0-1000 range.
@@ -219,7 +219,7 @@ void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code
     if (!g_app->hAcq) return;
     HWND hwnd = data->hwnd;
     // The library answers every command with 1; 0 means it has no command operation to reach.
-    if (!DrvCommand(&g_app->driverOps, g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
+    if (!DrvCommand(&g_app->device.driverOps, g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
                     static_cast<int32_t>(code)))
         return;
     if (id != IDC_START_BUTTON) return;
@@ -287,7 +287,7 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
         return;
     }
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
-    if (g_app->hAcq) DrvGraphActivated(&g_app->driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
+    if (g_app->hAcq) DrvGraphActivated(&g_app->device.driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
     notify::UpdateTransformMenu(g_app->hwndFrame, activated);
     notify::UpdateGraphToolbar();
     notify::SetStatusText(nullptr);
@@ -610,7 +610,7 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
         return DefMDIChildProcA(hwnd, msg, wParam, lParam);
     }
-    if (msg == g_app->uFindReplaceMsg && msg) {
+    if (IsFindMessage(msg)) {
         OnFindMarkerText(data->doc, reinterpret_cast<FINDREPLACE*>(lParam));
         return 0;
     }

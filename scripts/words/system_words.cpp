@@ -45,7 +45,7 @@ double FreeDiskOfProgramFolder() {
 int16_t RunDeviceScriptLine(stScriptCall& call) {
     stScriptStatement statement{call.line, g_script.variables, call.frame, g_script.graph};
     if (!g_app->hAcq) return kScriptStop;
-    const int32_t result = DrvExecScriptLine(&g_app->driverOps, g_app->hAcq, &statement);
+    const int32_t result = DrvExecScriptLine(&g_app->device.driverOps, g_app->hAcq, &statement);
     if (result == 0) return kScriptStop;
     return static_cast<int16_t>(result);
 }

@@ -102,7 +102,7 @@ void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
         HWND button = graphWnd ? GetDlgItem(graphWnd, IDC_START_BUTTON) : nullptr;
         if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return;
     }
-    DrvCommand(&g_app->driverOps, g_app->hAcq, frame, static_cast<int32_t>(id), reinterpret_cast<const char*>(control),
+    DrvCommand(&g_app->device.driverOps, g_app->hAcq, frame, static_cast<int32_t>(id), reinterpret_cast<const char*>(control),
                static_cast<int32_t>(code));
     if (id != IDC_START_BUTTON) return;
     // A recording may have started: the cursor tools fall back to the arrow unless kept usable.
@@ -173,7 +173,7 @@ void NewGraphOrReport(HWND frame) {
 // Printer set-up on the print dialog block, whose own flags stay as they were; the printer
 // chosen is the one the next print job uses.
 void ShowPrinterSetup() {
-    PRINTDLGA& pd = g_app->pd;
+    PRINTDLGA& pd = g_app->print.pd;
     const DWORD flags = pd.Flags;
     pd.Flags |= PD_PRINTSETUP;
     DWORD error = 0;

@@ -75,7 +75,7 @@ void SetChannelColour(tagGS* gs, COLORREF color) {
     LayoutGraphWindow(gs);
     RefreshChannel(gs, static_cast<int>(active));
     setDirtyGraphFlag(gs, 1);
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
+    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
 }
 
 // The toolbar's 26 pixels go to the MDI client while it is hidden.

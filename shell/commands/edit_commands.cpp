@@ -143,11 +143,7 @@ void PasteClipboard(HWND frame, tagGS* gs) {
         const double at = gs->selStart;
         if (!PasteChannelRange(g_app->gsClipboard, gs, chan, at)) {
             // Nothing went in: the snapshot puts back what the paste took out.
-            g_app->gsUndo.totalSamples = 0;
-            if (g_app->nUndoKind == kUndoPaste)
-                ExecuteUndo();
-            else
-                ClearUndo();
+            UndoFailedPaste();
             ShowSelectionError(frame, IDS_NO_MEMORY, "Paste");
         } else if (!AnyOtherChannel(gs, chan)) {
             int p = 0, unused = 0;
@@ -252,8 +248,7 @@ void SelectAllSamples(tagGS* gs) {
 void RemoveWaveform(tagGS* gs) {
     const int chan = static_cast<int>(gs->selectedChan);
     if (!DeleteChannelData(gs, chan)) return;
-    if (g_app->nUndoKind && g_app->gsUndo.hwnd == gs->hwnd && g_app->gsUndo.selectedChan == gs->selectedChan)
-        ClearUndo();
+    ClearUndoOfSlot(gs, gs->selectedChan);
     DeleteMarkersPastEnd(gs);
     AutoScaleIfSet(gs);
     RebuildChannelItems(gs);

@@ -75,7 +75,7 @@ void SortLessonNames(int count) {
 int LoadMenuHelpString(uint16_t id, char* buffer, int size) {
     if (!buffer || size <= 0) return 0;
     buffer[0] = 0;
-    HMODULE module = id >= IDM_DEVICE_FIRST ? g_app->hDeviceLib : g_app->hInstance;
+    HMODULE module = id >= IDM_DEVICE_FIRST ? g_app->device.hLib : g_app->hInstance;
     if (!module) return 0;
     return LoadStringA(module, id, buffer, size < 96 ? size : 96);
 }

@@ -8,6 +8,7 @@
 #include "shell/commands/status.h"
 #include "documents/documents_ids.h"
 #include "graph/graph_ids.h"
+#include "graph/document/channel_edits.h"
 #include "transforms/transforms_ids.h"
 #include "scripts/scripts_ids.h"
 #include "shell/shell_ids.h"
@@ -83,13 +84,13 @@ void SetUndoItem(HMENU menu, bool canUndo) {
 
 // The graph's Undo names the change it would take back ("Undo Cut\tCtrl+Z").
 void SetGraphUndoItem(HMENU menu) {
-    const bool canUndo = g_app->nUndoKind != 0;
-    if (!canUndo || g_app->szUndoText[0] == 0) {
+    const bool canUndo = UndoKind() != 0;
+    if (!canUndo || UndoText()[0] == 0) {
         SetUndoItem(menu, canUndo);
         return;
     }
     const UINT state = GetMenuState(menu, IDM_EDIT_UNDO, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-    ModifyMenuA(menu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING | state, IDM_EDIT_UNDO, g_app->szUndoText);
+    ModifyMenuA(menu, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING | state, IDM_EDIT_UNDO, UndoText());
     Enable(menu, IDM_EDIT_UNDO, true);
 }
 

@@ -173,7 +173,7 @@ int32_t WINAPI OnGraphChanged(tagGS* gs, int32_t, int32_t, int32_t) {
     }
     UpdateGraphToolbar();
     SetStatusText(nullptr);
-    if (g_app->hAcq) DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
+    if (g_app->hAcq) DrvGraphResized(&g_app->device.driverOps, g_app->hAcq, gs);
     return 1;
 }
 
@@ -193,8 +193,8 @@ void WINAPI OnGraphViewChanged(tagGS* gs, int32_t) {
     UpdateGraphScrollBars(gs);
     UpdateHScrollBar(gs);
     if (g_app->hAcq) {
-        DrvGraphResized(&g_app->driverOps, g_app->hAcq, gs);
-        DrvRefreshInputValues(&g_app->driverOps, g_app->hAcq);
+        DrvGraphResized(&g_app->device.driverOps, g_app->hAcq, gs);
+        DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
     }
     RebuildChannelItems(gs);
     if (gs->hwnd) {

@@ -152,7 +152,7 @@ TEST(GraphFilePaging, MeasurementsReadAPagedDocumentWholly) {
     stApp* saved = g_app;
     auto* app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
     g_app = app;
-    g_app->hostCallbacks.getChannelSample = [](tagGS* gs, int32_t i, int32_t slot, double* out) -> int32_t {
+    g_app->device.hostCallbacks.getChannelSample = [](tagGS* gs, int32_t i, int32_t slot, double* out) -> int32_t {
         return GetChannelSample(gs, i, slot, out);
     };
     {

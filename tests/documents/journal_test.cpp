@@ -1120,7 +1120,7 @@ TEST_F(Journal, PrintAsksForThePrinterAndACancelPrintsNothing) {
     tagGS* gs = NewGraph(true);
     Type(Edit(gs), "to print");
     ShowWindow(Button(gs, IDC_JOURNAL_PRINT), SW_SHOW);
-    const PRINTDLGA before = g_app->pd;
+    const PRINTDLGA before = g_app->print.pd;
     g_printAsked = 0;
     SetJournalPrintDialogProc(CancelPrint);
     Click(Button(gs, IDC_JOURNAL_PRINT));
@@ -1130,7 +1130,7 @@ TEST_F(Journal, PrintAsksForThePrinterAndACancelPrintsNothing) {
     EXPECT_EQ(g_askedPrint.nCopies, 1);
     EXPECT_EQ(g_askedPrint.nMinPage, 1);
     EXPECT_EQ(g_askedPrint.hwndOwner, g_app->hwndFrame);
-    EXPECT_EQ(std::memcmp(&before, &g_app->pd, sizeof before), 0);  // the set-up record is as it was
+    EXPECT_EQ(std::memcmp(&before, &g_app->print.pd, sizeof before), 0);  // the set-up record is as it was
     EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame));
     EXPECT_EQ(Text(Edit(gs)), "to print");
 }

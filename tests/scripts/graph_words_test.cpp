@@ -643,12 +643,12 @@ TEST_F(GraphWords, TransformSmoothingChecksItsWidthAndFactorBeforeItChangesAnyth
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         g_errorDialogs = 0;
-        g_app->szUndoText[0] = 0;
+        g_app->undo.szText[0] = 0;
         EXPECT_EQ(Run({c.line}), kScriptGoOn);
         EXPECT_EQ(g_errorDialogs, c.refused ? 1 : 0);
-        EXPECT_EQ(std::string(g_app->szUndoText).substr(0, std::strlen(c.undo)), c.undo);
+        EXPECT_EQ(std::string(g_app->undo.szText).substr(0, std::strlen(c.undo)), c.undo);
         if (c.refused) {
-            EXPECT_EQ(g_app->szUndoText[0], 0) << "nothing to undo";
+            EXPECT_EQ(g_app->undo.szText[0], 0) << "nothing to undo";
         }
     }
 }

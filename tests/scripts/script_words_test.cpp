@@ -774,8 +774,8 @@ TEST_F(ScriptWords, AppExitAsksTheFrameToClose) {
 
 TEST_F(ScriptWords, DeviceLinesReachTheLibraryWithTheVariablesFrameAndDocument) {
     ASSERT_TRUE(g_app->hAcq);
-    const auto saved = g_app->driverOps.execDriverScriptLine;
-    g_app->driverOps.execDriverScriptLine = RecordDeviceLine;
+    const auto saved = g_app->device.driverOps.execDriverScriptLine;
+    g_app->device.driverOps.execDriverScriptLine = RecordDeviceLine;
     g_script.graph = GetWindowGraph(g_app->hwndActiveGraph);
     struct {
         const char* word;
@@ -808,16 +808,16 @@ TEST_F(ScriptWords, DeviceLinesReachTheLibraryWithTheVariablesFrameAndDocument) 
             EXPECT_EQ(Var('Y'), 20.0) << "the library wrote a local of the running subroutine";
         }
     }
-    g_app->driverOps.execDriverScriptLine = saved;
+    g_app->device.driverOps.execDriverScriptLine = saved;
 }
 
 TEST_F(ScriptWords, ADeviceLineWithoutTheLibraryShowsTheErrorDialog) {
-    const auto saved = g_app->driverOps.execDriverScriptLine;
-    g_app->driverOps.execDriverScriptLine = nullptr;
+    const auto saved = g_app->device.driverOps.execDriverScriptLine;
+    g_app->device.driverOps.execDriverScriptLine = nullptr;
     EXPECT_EQ(Run({"VK40 START", "Z = 1"}), kScriptStop);
     EXPECT_EQ(g_errorDialogs, 1);
     EXPECT_EQ(Var('Z'), -99.0);
-    g_app->driverOps.execDriverScriptLine = saved;
+    g_app->device.driverOps.execDriverScriptLine = saved;
 
     const HGLOBAL acq = g_app->hAcq;
     g_app->hAcq = nullptr;

@@ -445,11 +445,11 @@ void MarkSearchDocument(tagGS* gs) {
 TEST_F(MarkerWindows, FindSearchesTheLabelsAndAsksBeforeWrappingToTheFirstMarker) {
     MarkSearchDocument(gs);
     Command(IDM_MARKER_FIND);
-    HWND find = g_app->hwndFind;
+    HWND find = g_app->find.hwnd;
     ASSERT_TRUE(find && IsWindow(find));
     // A second Find while one is open opens nothing more.
     Command(IDM_MARKER_FIND);
-    EXPECT_EQ(g_app->hwndFind, find);
+    EXPECT_EQ(g_app->find.hwnd, find);
     BoxCapture boxes;
     struct Step {
         const char* text;
@@ -492,7 +492,7 @@ TEST_F(MarkerWindows, FindSearchesTheLabelsAndAsksBeforeWrappingToTheFirstMarker
     // Closing the dialog forgets it.
     SendMessageA(find, WM_COMMAND, IDCANCEL, 0);
     PumpMessages();
-    EXPECT_EQ(g_app->hwndFind, nullptr);
+    EXPECT_EQ(g_app->find.hwnd, nullptr);
 }
 
 // The Select Marker dialog as the user meets it: what it lists, then a line chosen (or none).

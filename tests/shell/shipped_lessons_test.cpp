@@ -480,7 +480,7 @@ TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
     int squeezes = 0;
     for (stMarkerNode* n = graph->markers ? graph->markers->first : nullptr; n; n = n->next) squeezes += IsEventMarker(n);
     EXPECT_EQ(squeezes, 2);
-    EXPECT_EQ(std::string(g_app->szUndoText).rfind("Smoothing", 0), 0u) << "the force was smoothed with an undo entry";
+    EXPECT_EQ(std::string(g_app->undo.szText).rfind("Smoothing", 0), 0u) << "the force was smoothed with an undo entry";
     ASSERT_EQ(g_operator.prompts.size(), 3u);
     EXPECT_EQ(g_operator.prompts[2].rfind("Select the squeezes", 0), 0u);
 

@@ -561,7 +561,7 @@ protected:
         savedApp_ = g_app;
         g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
         InitDriverCallbacks();
-        table_ = &g_app->hostCallbacks;
+        table_ = &g_app->device.hostCallbacks;
     }
     void TearDown() override {
         HeapFree(GetProcessHeap(), 0, g_app);

@@ -44,9 +44,9 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        saved_ = g_app->driverOps;
-        g_app->driverOps.onDriverCommand = FakeDriverCommand;
-        g_app->driverOps.refreshInputValues = FakeRefresh;
+        saved_ = g_app->device.driverOps;
+        g_app->device.driverOps.onDriverCommand = FakeDriverCommand;
+        g_app->device.driverOps.refreshInputValues = FakeRefresh;
         g_driverCalls.clear();
         g_refreshes = 0;
         graph_ = g_app->hwndActiveGraph;
@@ -57,7 +57,7 @@ protected:
         for (uint32_t& f : gs_->chanFlags) f = 0;
     }
     void TearDown() override {
-        g_app->driverOps = saved_;
+        g_app->device.driverOps = saved_;
         ShutShell();
     }
     // A channel of a ramp of count samples in the slot, shown.

@@ -374,10 +374,10 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        saved_ = g_app->driverOps;
-        g_app->driverOps.onGraphCreated = FakeCreated;
-        g_app->driverOps.onGraphActivated = FakeActivated;
-        g_app->driverOps.onGraphClosed = FakeClosed;
+        saved_ = g_app->device.driverOps;
+        g_app->device.driverOps.onGraphCreated = FakeCreated;
+        g_app->device.driverOps.onGraphActivated = FakeActivated;
+        g_app->device.driverOps.onGraphClosed = FakeClosed;
         g_calls.clear();
         g_closing = nullptr;
         g_partsFreedWhenLibraryTold = false;
@@ -387,7 +387,7 @@ protected:
     void TearDown() override {
         g_script.savePromptEnabled = 1;
         g_script.closeCancelled = 0;
-        g_app->driverOps = saved_;
+        g_app->device.driverOps = saved_;
         ShutShell();
     }
     HWND FileNew() {
@@ -779,7 +779,7 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     ASSERT_EQ(PutChannelSample(gs, 99, 3, 1.0), 1);
     setDirtyGraphFlag(gs, 0);
     g_script.graph = gs;
-    g_app->gsUndo.hwnd = hwnd;  // the pending undo belongs to this graph
+    g_app->undo.gs.hwnd = hwnd;  // the pending undo belongs to this graph
     ASSERT_TRUE(g_app->hmenuFrame);
     EnableMenuItem(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
     g_closing = gs;
@@ -793,7 +793,7 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     EXPECT_TRUE(g_partsFreedWhenLibraryTold);
     EXPECT_EQ(g_script.graph, nullptr);
     EXPECT_EQ(GetMenuState(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
-    g_app->gsUndo.hwnd = nullptr;
+    g_app->undo.gs.hwnd = nullptr;
 }
 
 TEST_F(GraphDocFrame, ClosingAGraphReleasesItsPlaybackSourceUnlessTheCloseIsRefused) {
@@ -835,13 +835,13 @@ TEST_F(GraphDocFrame, UndoOfAnotherGraphStays) {
     HWND first = FileNew();
     HWND second = FileNew();
     ASSERT_TRUE(first && second && first != second);
-    g_app->gsUndo.hwnd = first;
+    g_app->undo.gs.hwnd = first;
     ASSERT_TRUE(g_app->hmenuFrame);
     EnableMenuItem(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
     SendMessageA(second, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(second));
     EXPECT_EQ(GetMenuState(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, 0u);
-    g_app->gsUndo.hwnd = nullptr;
+    g_app->undo.gs.hwnd = nullptr;
 }
 
 }  // namespace

@@ -40,9 +40,9 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        saved_ = g_app->driverOps;
-        g_app->driverOps.refreshInputValues = FakeRefreshInputValues;
-        g_app->driverOps.onGraphResized = FakeResized;
+        saved_ = g_app->device.driverOps;
+        g_app->device.driverOps.refreshInputValues = FakeRefreshInputValues;
+        g_app->device.driverOps.onGraphResized = FakeResized;
         g_refreshes = 0;
         g_resized.clear();
         graph_ = g_app->hwndActiveGraph;
@@ -55,7 +55,7 @@ protected:
     void TearDown() override {
         ClearKeys();
         ResetScriptPermissions();
-        g_app->driverOps = saved_;
+        g_app->device.driverOps = saved_;
         ShutShell();
     }
 
@@ -235,7 +235,7 @@ TEST_F(LayoutWindow, MarkerBarControlsFollowTheBarAndHidingItClosesFind) {
     RegisterClassA(&wc);
     HWND find = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(find);
-    g_app->hwndFind = find;
+    g_app->find.hwnd = find;
     g_findCancels = 0;
 
     gs_->markerBarShown = 1;
@@ -273,7 +273,7 @@ TEST_F(LayoutWindow, MarkerBarControlsFollowTheBarAndHidingItClosesFind) {
     for (HWND c : controls) EXPECT_TRUE(IsWindowVisible(c));
     EXPECT_EQ(gs_->plotRect.top, bar.bottom);
 
-    g_app->hwndFind = nullptr;
+    g_app->find.hwnd = nullptr;
     DestroyWindow(find);
     gs_->segPrevButton = gs_->segNextButton = gs_->markerLabelEdit = nullptr;
     for (HWND c : controls) DestroyWindow(c);

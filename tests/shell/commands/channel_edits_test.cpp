@@ -167,7 +167,7 @@ TEST_F(ChannelEdits, EditsChangeTheirRangeAndUndoRestoresEverySample) {
         // One level only: a second Undo changes nothing.
         Command(IDM_EDIT_UNDO);
         EXPECT_EQ(Values(gs, 0), before);
-        EXPECT_EQ(g_app->nUndoKind, 0u);
+        EXPECT_EQ(g_app->undo.nKind, 0u);
     }
 }
 
@@ -207,7 +207,7 @@ TEST_F(ChannelEdits, ClearAllTakesTheRangeOutOfEveryChannel) {
     gs->selectedChan = 1;
     Select(gs, 0, 3);
     Command(IDM_EDIT_CUT);  // leaves a snapshot that Clear All must drop
-    ASSERT_NE(g_app->nUndoKind, 0u);
+    ASSERT_NE(g_app->undo.nKind, 0u);
     FillChannel(gs, 1, Kind::F64, 12);
     Select(gs, 11, 0);
     Command(IDM_EDIT_CLEAR_ALL);
@@ -246,7 +246,7 @@ TEST_F(ChannelEdits, EditsOfAnEmptyChannelAreRefusedOrChangeNothing) {
         } else {
             EXPECT_TRUE(boxes.boxes.empty()) << row.command;
         }
-        EXPECT_EQ(g_app->nUndoKind, 0u) << row.command;
+        EXPECT_EQ(g_app->undo.nKind, 0u) << row.command;
         gs->chanFlags[2] = 0;
     }
 }

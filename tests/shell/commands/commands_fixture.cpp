@@ -22,12 +22,12 @@ void CommandsTest::SetUp() {
     ASSERT_TRUE(BootShell());
     RegisterCommandHotKeys();
     s_deviceCalls.clear();
-    m_savedOps = g_app->driverOps;
-    g_app->driverOps.onDriverCommand = RecordDeviceCommand;
+    m_savedOps = g_app->device.driverOps;
+    g_app->device.driverOps.onDriverCommand = RecordDeviceCommand;
 }
 
 void CommandsTest::TearDown() {
-    if (g_app) g_app->driverOps = m_savedOps;
+    if (g_app) g_app->device.driverOps = m_savedOps;
     ShutShell();
 }
 

@@ -237,12 +237,12 @@ TEST_F(MenuState, WithheldToolsCannotBeChosenByMenuOrAccelerator) {
 
 TEST_F(MenuState, UndoAndPasteFollowTheUndoStoreAndTheChannelClipboard) {
     GraphWithChannel();
-    g_app->nUndoKind = 1;
-    lstrcpyA(g_app->szUndoText, "Undo Cut\tCtrl+Z");
+    g_app->undo.nKind = 1;
+    lstrcpyA(g_app->undo.szText, "Undo Cut\tCtrl+Z");
     InitMenu();
     EXPECT_FALSE(Grayed(513));
     EXPECT_EQ(Label(513), "Undo Cut\tCtrl+Z");
-    g_app->nUndoKind = 0;
+    g_app->undo.nKind = 0;
     InitMenu();
     EXPECT_TRUE(Grayed(513));
     EXPECT_EQ(Label(513), Keyed(2201, "Can't Undo"));
