@@ -45,62 +45,109 @@ struct stDeviceBinding {
     stDriverOps driverOps;
 };
 
-struct stApp {
-    char szAppTitle[128];
-    char szAppFolder[260];
-    char szClassNames[5][20];
-    stDeviceBinding device;
-    HBRUSH hbrFace, hbrShadow, hbrHighlight;
-    HINSTANCE hInstance;
-    HACCEL hAccelFrame;
-    HWND hwndFrame;
-    HWND hwndClient;
-    HWND hwndToolbar;
-    HCURSOR hcurArrow, hcurIBeam, hcurZoom, hcurDrag;
-    HBITMAP hbmMark, hbmMark0;
-    HWND hwndActiveGraph;
-    HBRUSH hbrToolbar;
-    int32_t cxStatusStrip;  // written by the device library's initialisation
-    HFONT hfontText;
+// The fonts start-up makes from the INI file and the system, with their measures; the font
+// commands replace them. Everything that draws text reads them.
+struct stAppFonts {
+    HFONT hfontText;  // dialogs, boxes and labels
     LOGFONTA lfText;
     int32_t cyText, cxText;
-    HFONT hfontStatus;
+    HFONT hfontStatus;  // the status line
     LOGFONTA lfStatus;
     int32_t cyStatus, cxStatus;
-    HFONT hfontAxis;
-    HFONT hfontVertical;
+    HFONT hfontAxis;      // axis numbers
+    HFONT hfontVertical;  // channel labels, turned a quarter
     LOGFONTA lfVertical;
     int32_t cyVertical, cxVertical;
     HFONT hfontJournal;
-    stFindDialog find;
-    HGLOBAL hAcq;
-    uint32_t bInIdle;
-    HWND hwndActiveDlg;
-    uint32_t bClipboardColor, bMetafileColor;
-    uint32_t bInterpolatePaste;
-    HBITMAP hbmCheck;
-    RECT rcFrame;
-    uint32_t nFrameShow;  // 1 normal, 2 minimised, 3 maximised
-    HMODULE hButtonLib;
-    HBITMAP hbmButtons[12];
-    stUndoStore undo;
-    LOGFONTA lfGraph;
-    int32_t cxScaleStrip, cyAxisStrip, cyAxisLine;
-    stPrintSetup print;
-    uint32_t bToolbarVisible;
-    uint32_t bMenusUnlocked;
     LOGFONTA lfJournal;  // description of hfontJournal
-    // What start-up makes for the whole run, and the shared routines' state.
-    tagGS* gsClipboard;           // the channel clipboard: what Copy put there
+    LOGFONTA lfGraph;
+};
+
+// The cursors of the graph tools, loaded at start-up.
+struct stAppCursors {
+    HCURSOR hcurArrow, hcurIBeam, hcurZoom, hcurDrag;
+};
+
+// The bitmaps start-up loads (the lesson prompt's is a lesson's own, loaded when it asks).
+struct stAppBitmaps {
+    HBITMAP hbmMark, hbmMark0;  // the marker bar's marks
+    HBITMAP hbmCheck;
+    HBITMAP hbmButtons[12];   // the graph toolbar's faces
+    HBITMAP hbmLessonPrompt;  // the lesson prompt picture, or null
+};
+
+// The brushes of the system colours, made again when they change.
+struct stAppBrushes {
+    HBRUSH hbrFace, hbrShadow, hbrHighlight;
+    HBRUSH hbrToolbar;
+};
+
+// The graph window's strips as measured from the fonts; the device library writes its status
+// box's width at its initialisation.
+struct stGraphStrips {
+    int32_t cxScaleStrip, cyAxisStrip, cyAxisLine;
+    int32_t cxStatusStrip;
+};
+
+// The frame window's own state: its placement, menu, accelerators, timer and toolbar; the shell
+// keeps it.
+struct stFrameState {
+    HACCEL hAccelFrame;
+    RECT rcFrame;
+    uint32_t nFrameShow;          // 1 normal, 2 minimised, 3 maximised
     UINT_PTR uFrameTimer;         // timer kFrameTimerId of the frame, 0 when stopped
     HMENU hmenuFrame;             // the frame menu (resource 1)
     uint32_t bFrameMenuAttached;  // the frame owns hmenuFrame; until then exit destroys it
-    HBITMAP hbmLessonPrompt;      // the lesson prompt picture, or null
-    HWND hwndVarsBrowser;         // the modeless variables browser, null until first shown
-    HACCEL hAccelMarker;          // the marker accelerators (resource 270), or null
-    uint16_t nWaitCount;          // nesting of SetWaitCursor
-    HCURSOR hcurBeforeWait;       // the cursor the wait cursor replaced
-    char szSavedFolder[260];      // the folder a lesson kept with SAVECURRENTFOLDER
+    uint32_t bToolbarVisible;
+    uint32_t bMenusUnlocked;
+};
+
+// The user's choices kept in the INI file that the edit commands follow.
+struct stUserOptions {
+    uint32_t bClipboardColor, bMetafileColor;
+    uint32_t bInterpolatePaste;
+};
+
+// The wait cursor's nesting; only SetWaitCursor reaches it.
+struct stWaitCursor {
+    uint16_t nWaitCount;
+    HCURSOR hcurBeforeWait;  // the cursor the wait cursor replaced
+};
+
+struct stApp {
+    // The process: its module, title, folder and window classes.
+    HINSTANCE hInstance;
+    char szAppTitle[128];
+    char szAppFolder[260];
+    char szClassNames[5][20];
+    // The windows every part reaches.
+    HWND hwndFrame;
+    HWND hwndClient;
+    HWND hwndToolbar;
+    HWND hwndActiveGraph;
+    HWND hwndActiveDlg;    // the modeless dialog that gets the keyboard's dialog messages
+    HWND hwndVarsBrowser;  // the modeless variables browser, null until first shown
+    // The libraries bound at start-up.
+    HGLOBAL hAcq;  // the device library's acquisition record; null without a unit library
+    stDeviceBinding device;
+    HMODULE hButtonLib;
+    // Records of their own, each described above.
+    stFrameState frame;
+    stAppFonts fonts;
+    stAppCursors cursors;
+    stAppBitmaps bitmaps;
+    stAppBrushes brushes;
+    stGraphStrips strips;
+    stUserOptions options;
+    stWaitCursor wait;
+    stUndoStore undo;
+    stFindDialog find;
+    stPrintSetup print;
+    // The rest of the shared routines' state.
+    tagGS* gsClipboard;       // the channel clipboard: what Copy put there
+    uint32_t bInIdle;         // the message loop is in its idle turn
+    HACCEL hAccelMarker;      // the marker accelerators (resource 270), or null
+    char szSavedFolder[260];  // the folder a lesson kept with SAVECURRENTFOLDER
 };
 
 extern stApp* g_app;

@@ -40,12 +40,15 @@ void ReportBadParameter(HWND hwnd, uint32_t code) {
 void SetWaitCursor(int on) {
     if (!g_app) return;
     if (on) {
-        if (g_app->nWaitCount == 0) g_app->hcurBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
-        ++g_app->nWaitCount;
-    } else if (g_app->nWaitCount > 0) {
-        if (--g_app->nWaitCount == 0) SetCursor(g_app->hcurBeforeWait);
+        if (g_app->wait.nWaitCount == 0)
+            g_app->wait.hcurBeforeWait = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+        ++g_app->wait.nWaitCount;
+    } else if (g_app->wait.nWaitCount > 0) {
+        if (--g_app->wait.nWaitCount == 0) SetCursor(g_app->wait.hcurBeforeWait);
     }
 }
+
+uint16_t WaitCursorDepth() { return g_app ? g_app->wait.nWaitCount : 0; }
 
 int MessageBoxFromStringTable(HWND, UINT style, UINT id, ...) {
     char format[129];

@@ -7,6 +7,8 @@
 
 // Nested calls keep the hourglass until the last one ends.
 void SetWaitCursor(int on);
+// How many SetWaitCursor(1) calls are still open.
+uint16_t WaitCursorDepth();
 // The string-table entry as a format; the caption is the program's title (string 18).
 int MessageBoxFromStringTable(HWND ignored, UINT style, UINT id, ...);
 // Reports why an operation on the selection could not run.

@@ -143,7 +143,7 @@ int PopupButton::LoadMenu(const char* name) {
 int PopupButton::AppendItem(const char* text, int index) {
     HMENU menu = GetItemMenu();
     if (!menu || !AppendMenuA(menu, MF_STRING, index + 1, text ? text : "")) return 0;
-    SetMenuItemBitmaps(menu, index + 1, MF_BYCOMMAND, nullptr, g_app ? g_app->hbmCheck : nullptr);
+    SetMenuItemBitmaps(menu, index + 1, MF_BYCOMMAND, nullptr, g_app ? g_app->bitmaps.hbmCheck : nullptr);
     return 1;
 }
 
@@ -219,7 +219,7 @@ void InvalidateIfShown(HWND hwnd, const RECT* rc, BOOL erase) {
 
 void PopupButton::FitWidth(int extra) {
     if (!m_autoWidth) return;
-    m_rect.right = m_rect.left + kAutoWidthChars * (g_app ? g_app->cxText : 0) + extra;
+    m_rect.right = m_rect.left + kAutoWidthChars * (g_app ? g_app->fonts.cxText : 0) + extra;
     if (m_hwnd)
         PlaceChildWindow(m_hwnd, 0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top,
                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -257,7 +257,7 @@ void PopupButton::ShowMenuAt(POINT clientPt) {
 RECT PopupButton::DrawFrame(HDC dc) const {
     RECT face = m_rect;
     InflateRect(&face, -2, -2);
-    HBRUSH brush = (g_app && g_app->hbrFace) ? g_app->hbrFace : GetSysColorBrush(COLOR_BTNFACE);
+    HBRUSH brush = (g_app && g_app->brushes.hbrFace) ? g_app->brushes.hbrFace : GetSysColorBrush(COLOR_BTNFACE);
     FillRect(dc, &face, brush);
     DrawFrame3D(dc, &face, 0);
 
@@ -284,7 +284,7 @@ int PopupButton::GetCheckedText(char* buffer, int size) const {
 }
 
 void PopupButton::DrawCenteredText(HDC dc, const RECT* rc, const char* text) const {
-    HGDIOBJ oldFont = (g_app && g_app->hfontText) ? SelectObject(dc, g_app->hfontText) : nullptr;
+    HGDIOBJ oldFont = (g_app && g_app->fonts.hfontText) ? SelectObject(dc, g_app->fonts.hfontText) : nullptr;
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     RECT area = *rc;
     // A text wider than the face keeps its start, where the item's short name stands, and ends

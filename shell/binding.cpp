@@ -138,8 +138,8 @@ int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
     g_app->device.driverOps.initialize = init;
     int result = 0;
     if (init) {
-        result =
-            DrvInitialize(&g_app->device.driverOps, hwndFrame, &g_app->device.hostCallbacks, &g_app->cxStatusStrip, &g_app->hAcq, 1);
+        result = DrvInitialize(&g_app->device.driverOps, hwndFrame, &g_app->device.hostCallbacks,
+                               &g_app->strips.cxStatusStrip, &g_app->hAcq, 1);
     } else {
         FreeLibrary(g_app->device.hLib);
         g_app->device.hLib = nullptr;

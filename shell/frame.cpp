@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-int StatusStripHeight() { return g_app->cyStatus + 5; }
+int StatusStripHeight() { return g_app->fonts.cyStatus + 5; }
 
 namespace {
 HWND FrameClient() { return g_app ? g_app->hwndClient : nullptr; }
@@ -51,7 +51,7 @@ LRESULT OnFrameCreate(HWND hwnd) {
     RunClientScrollCalculation();
     g_app->hwndToolbar = CreateWindowExA(0, g_app->szClassNames[kClassToolbar], nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0,
                                          0, hwnd, nullptr, g_app->hInstance, nullptr);
-    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
+    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->frame.bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
     if (g_app->hwndClient) ShowWindow(g_app->hwndClient, SW_SHOW);
     UpdateTransformMenu(hwnd, nullptr);
     if (menu) {
@@ -67,12 +67,12 @@ LRESULT OnFrameCreate(HWND hwnd) {
 // Places the toolbar strip and the MDI client below it.
 void OnFrameSize(HWND hwnd, WPARAM type) {
     if (type == SIZE_RESTORED) {
-        g_app->nFrameShow = 1;
-        GetWindowRect(hwnd, &g_app->rcFrame);
+        g_app->frame.nFrameShow = 1;
+        GetWindowRect(hwnd, &g_app->frame.rcFrame);
     } else if (type == SIZE_MINIMIZED) {
-        g_app->nFrameShow = 2;
+        g_app->frame.nFrameShow = 2;
     } else if (type == SIZE_MAXIMIZED) {
-        g_app->nFrameShow = 3;
+        g_app->frame.nFrameShow = 3;
     }
     InvalidateRect(hwnd, nullptr, TRUE);
     RECT rc;
@@ -81,7 +81,7 @@ void OnFrameSize(HWND hwnd, WPARAM type) {
     if (!g_app->hwndClient) return;
     // The client stops above the status strip, which the frame paints itself.
     const int bottom = rc.bottom - StatusStripHeight();
-    if (g_app->bToolbarVisible > 0)
+    if (g_app->frame.bToolbarVisible > 0)
         MoveWindow(g_app->hwndClient, 0, kToolbarHeight, rc.right, bottom - kToolbarHeight, TRUE);
     else
         MoveWindow(g_app->hwndClient, 0, 0, rc.right, bottom, TRUE);
@@ -94,7 +94,7 @@ void OnFramePaint(HWND hwnd) {
     RECT rc;
     GetClientRect(hwnd, &rc);
     RECT strip{0, rc.bottom - StatusStripHeight(), rc.right, rc.bottom};
-    FillRect(dc, &strip, g_app->hbrToolbar);
+    FillRect(dc, &strip, g_app->brushes.hbrToolbar);
     MoveToEx(dc, strip.left, strip.top, nullptr);
     LineTo(dc, strip.right, strip.top);
     RECT frame{strip.left + 1, strip.top + 1 + 2, strip.right - 1, strip.bottom + 1 - 2};
@@ -122,9 +122,9 @@ void DestroyMdiChildren() {
 void OnFrameDestroy(HWND hwnd) {
     DestroyMdiChildren();
     UnbindDeviceLibrary();
-    if (g_app->uFrameTimer) {
+    if (g_app->frame.uFrameTimer) {
         KillTimer(hwnd, kFrameTimerId);
-        g_app->uFrameTimer = 0;
+        g_app->frame.uFrameTimer = 0;
     }
     PostQuitMessage(0);
     g_app->hwndFrame = nullptr;
@@ -140,7 +140,7 @@ LRESULT OnFrameRightClick(HWND hwnd, WPARAM hitTest, LPARAM lParam) {
     if (!popup) return 0;
     AppendMenuA(popup, MF_STRING, IDM_TOOLBAR_SHOW, "Show Toolbar");
     AppendMenuA(popup, MF_STRING, IDM_TOOLBAR_HIDE, "Hide Toolbar");
-    bool shown = g_app->bToolbarVisible > 0;
+    bool shown = g_app->frame.bToolbarVisible > 0;
     CheckMenuItem(popup, IDM_TOOLBAR_SHOW, shown ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(popup, IDM_TOOLBAR_HIDE, shown ? MF_UNCHECKED : MF_CHECKED);
     AdjustMenuByContainerData(IDR_TOOLBAR_MENU, popup);
@@ -148,7 +148,7 @@ LRESULT OnFrameRightClick(HWND hwnd, WPARAM hitTest, LPARAM lParam) {
                                 static_cast<short>(HIWORD(lParam)), 0, hwnd, nullptr);
     DestroyMenu(popup);
     if (choice) ApplyToolbarChoice(choice == IDM_TOOLBAR_SHOW);
-    ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
+    ShowWindow(g_app->hwndToolbar, g_app->frame.bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
     return 0;
 }
 
@@ -197,11 +197,11 @@ void OnFrameDrawItem(DRAWITEMSTRUCT* dis) {
 // The owner-drawn colour items of the menu, and the toolbar's channel list items.
 void OnFrameMeasureItem(MEASUREITEMSTRUCT* mis) {
     if (mis->CtlType == ODT_MENU) {
-        mis->itemWidth = 10 * g_app->cxText;
-        mis->itemHeight = g_app->cyText + g_app->cyText / 2;
+        mis->itemWidth = 10 * g_app->fonts.cxText;
+        mis->itemHeight = g_app->fonts.cyText + g_app->fonts.cyText / 2;
     } else {
-        mis->itemWidth = 32 * g_app->cxText;
-        mis->itemHeight = g_app->cyText;
+        mis->itemWidth = 32 * g_app->fonts.cxText;
+        mis->itemHeight = g_app->fonts.cyText;
     }
 }
 
@@ -209,7 +209,7 @@ void OnFrameMeasureItem(MEASUREITEMSTRUCT* mis) {
 void OnFrameWindowPosChanged(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);
     if (!(wp->flags & (SWP_FRAMECHANGED | SWP_NOACTIVATE)) && (!(wp->flags & SWP_NOSIZE) || !(wp->flags & SWP_NOMOVE)))
-        GetWindowRect(hwnd, &g_app->rcFrame);
+        GetWindowRect(hwnd, &g_app->frame.rcFrame);
     DefFrameProcA(hwnd, FrameClient(), WM_WINDOWPOSCHANGED, wParam, lParam);
 }
 
@@ -239,7 +239,7 @@ LRESULT OnFrameSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam) {
 
 // Moves the MDI client for a toolbar shown or hidden from the menu bar's right-click menu.
 void ApplyToolbarChoice(bool show) {
-    g_app->bToolbarVisible = show ? 1 : 0;
+    g_app->frame.bToolbarVisible = show ? 1 : 0;
     if (!g_app->hwndClient) return;
     RECT rc;
     GetWindowRect(g_app->hwndClient, &rc);

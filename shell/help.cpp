@@ -116,7 +116,7 @@ const char* Label(const HelpItem& item) {
 int DropHelpMenu() {
     if (!g_popup) return -1;
     HMENU bar = g_app && g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
-    if (!bar && g_app) bar = g_app->hmenuFrame;
+    if (!bar && g_app) bar = g_app->frame.hmenuFrame;
     int position = -1;
     for (int i = bar ? GetMenuItemCount(bar) - 1 : -1; i >= 0; --i)
         if (GetSubMenu(bar, i) == g_popup) {
@@ -159,7 +159,7 @@ void InitHelpMenu() {
         AppendMenuA(popup, MF_STRING, g_items[kAboutRow].id, Label(g_items[kAboutRow]));
     }
     // The held frame menu first: while a reset attaches a fresh one, the frame still shows the old.
-    HMENU bar = g_app->hmenuFrame;
+    HMENU bar = g_app->frame.hmenuFrame;
     if (!bar && g_app->hwndFrame) bar = GetMenu(g_app->hwndFrame);
     const UINT at = position >= 0 ? static_cast<UINT>(position) : static_cast<UINT>(-1);
     if (GetMenuItemCount(popup) < 1 || !bar ||
@@ -222,7 +222,7 @@ void ChangeHelpItem(UINT command, int action) {
     if (!RowOfCommand(command) || !g_app) return;
     if (action == 0 || action == 1) {
         HMENU bar = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
-        if (!bar) bar = g_app->hmenuFrame;
+        if (!bar) bar = g_app->frame.hmenuFrame;
         if (bar) EnableMenuCommand(bar, command, action == 0);
         return;
     }

@@ -68,7 +68,7 @@ void Refresh() {
     g_recent.Save(g_key);
     if (!g_app) return;
     HMENU shown = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
-    UpdateRecentFilesMenu(shown ? shown : g_app->hmenuFrame);
+    UpdateRecentFilesMenu(shown ? shown : g_app->frame.hmenuFrame);
 }
 
 }  // namespace

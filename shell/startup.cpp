@@ -56,12 +56,12 @@ void InstallFaultHandlers() { std::signal(SIGFPE, OnFloatingPointSignal); }
 void InitClassNames() {
     static const char* const names[5] = {"acqframe", "acqchild", "LumikeyButton", "acqToolbar", "acqMeasure"};
     for (int i = 0; i < 5; ++i) lstrcpynA(g_app->szClassNames[i], names[i], sizeof g_app->szClassNames[i]);
-    g_app->bClipboardColor = 1;
-    g_app->bMetafileColor = 1;
-    g_app->bInterpolatePaste = 1;
-    g_app->nFrameShow = 1;
-    g_app->bToolbarVisible = 1;
-    g_app->bMenusUnlocked = 1;
+    g_app->options.bClipboardColor = 1;
+    g_app->options.bMetafileColor = 1;
+    g_app->options.bInterpolatePaste = 1;
+    g_app->frame.nFrameShow = 1;
+    g_app->frame.bToolbarVisible = 1;
+    g_app->frame.bMenusUnlocked = 1;
 }
 
 // The check-mark bitmap of the radio-style Display items: a round dot.
@@ -90,17 +90,17 @@ HBITMAP MakeCheckBitmap() {
 
 // The brushes of the system colours that the frame, toolbar and status strip paint with.
 void CreateAppBrushes() {
-    g_app->hbrToolbar = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-    g_app->hbrFace = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-    g_app->hbrShadow = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
-    g_app->hbrHighlight = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
+    g_app->brushes.hbrToolbar = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    g_app->brushes.hbrFace = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    g_app->brushes.hbrShadow = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+    g_app->brushes.hbrHighlight = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
 }
 
 void DeleteAppBrushes() {
-    DeleteObject(g_app->hbrToolbar);
-    DeleteObject(g_app->hbrFace);
-    DeleteObject(g_app->hbrShadow);
-    DeleteObject(g_app->hbrHighlight);
+    DeleteObject(g_app->brushes.hbrToolbar);
+    DeleteObject(g_app->brushes.hbrFace);
+    DeleteObject(g_app->brushes.hbrShadow);
+    DeleteObject(g_app->brushes.hbrHighlight);
 }
 
 // A bitmap resource kept as it is stored: converting it to the screen's format, as LoadBitmap
@@ -161,7 +161,7 @@ int RegisterAppClasses() {
     wc.hIcon = graphIcon.large;
     wc.hIconSm = graphIcon.small;
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    wc.hbrBackground = g_app->hbrToolbar;
+    wc.hbrBackground = g_app->brushes.hbrToolbar;
     wc.lpszMenuName = MAKEINTRESOURCEA(IDR_SCRIPT_MENU);
     wc.lpszClassName = "acqScript";
     if (!RegisterClassExA(&wc)) return 0;
@@ -173,20 +173,20 @@ int RegisterAppClasses() {
 
     g_app->hButtonLib = LoadLibraryA("lumikey.dll");  // registers "LumikeyButton"; optional
 
-    g_app->hbmCheck = MakeCheckBitmap();
-    g_app->hcurArrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    g_app->hcurIBeam = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513));
-    g_app->hcurZoom = LoadCursorA(inst, "zoom");
-    g_app->hcurDrag = LoadCursorA(inst, "drag");
-    g_app->hbmMark = LoadAppBitmap(inst, "mark");
-    g_app->hbmMark0 = LoadAppBitmap(inst, "mark0");
+    g_app->bitmaps.hbmCheck = MakeCheckBitmap();
+    g_app->cursors.hcurArrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    g_app->cursors.hcurIBeam = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513));
+    g_app->cursors.hcurZoom = LoadCursorA(inst, "zoom");
+    g_app->cursors.hcurDrag = LoadCursorA(inst, "drag");
+    g_app->bitmaps.hbmMark = LoadAppBitmap(inst, "mark");
+    g_app->bitmaps.hbmMark0 = LoadAppBitmap(inst, "mark0");
     // The faces are drawn on the classic button greys, which take the system's button colours.
     static const int buttonIds[12] = {IDB_FACE_ARROW,         IDB_FACE_IBEAM,        IDB_FACE_IBEAM_XY,
                                       IDB_FACE_ZOOM,          IDB_FACE_ARROW_OFF,    IDB_FACE_IBEAM_OFF,
                                       IDB_FACE_IBEAM_XY_OFF,  IDB_FACE_ZOOM_OFF,     IDB_FACE_IBEAM_BAR,
                                       IDB_FACE_IBEAM_BAR_OFF, IDB_FACE_IBEAM_XY_BAR, IDB_FACE_IBEAM_XY_BAR_OFF};
     for (int i = 0; i < 12; ++i)
-        g_app->hbmButtons[i] = LoadAppBitmap(inst, MAKEINTRESOURCEA(buttonIds[i]), LR_LOADMAP3DCOLORS);
+        g_app->bitmaps.hbmButtons[i] = LoadAppBitmap(inst, MAKEINTRESOURCEA(buttonIds[i]), LR_LOADMAP3DCOLORS);
     return 1;
 }
 
@@ -212,9 +212,10 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     lstrcpynA(g_app->szAppTitle, title, sizeof g_app->szAppTitle);
 
     HDC screen = GetDC(nullptr);
-    InitArialLogFont(&g_app->lfText, screen, 1);
-    if (GetUserDefaultLCID() == 1041) g_app->lfText.lfCharSet = SHIFTJIS_CHARSET;
-    g_app->hfontText = CreateMeasuredFont(screen, &g_app->lfText, &g_app->cyText, &g_app->cxText);
+    InitArialLogFont(&g_app->fonts.lfText, screen, 1);
+    if (GetUserDefaultLCID() == 1041) g_app->fonts.lfText.lfCharSet = SHIFTJIS_CHARSET;
+    g_app->fonts.hfontText =
+        CreateMeasuredFont(screen, &g_app->fonts.lfText, &g_app->fonts.cyText, &g_app->fonts.cxText);
     ReleaseDC(nullptr, screen);
 
     g_app->hwndFrame = CreateWindowExA(WS_EX_ACCEPTFILES, g_app->szClassNames[kClassFrame], g_app->szAppTitle,
@@ -222,25 +223,27 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
                                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, inst, nullptr);
     if (!g_app->hwndFrame || !g_app->hwndClient) return 0;
     SubclassScrollBarClass(1);
-    g_app->hAccelFrame = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDR_FRAME_ACCELERATORS));
-    if (!g_app->hAccelFrame) return 0;
+    g_app->frame.hAccelFrame = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDR_FRAME_ACCELERATORS));
+    if (!g_app->frame.hAccelFrame) return 0;
 
     HDC dc = GetDC(g_app->hwndFrame);
-    g_app->lfStatus = g_app->lfText;
-    g_app->hfontStatus = CreateMeasuredFont(dc, &g_app->lfStatus, &g_app->cyStatus, &g_app->cxStatus);
-    g_app->hfontAxis = g_app->hfontText;
-    InitArialLogFont(&g_app->lfVertical, dc, 0);
-    g_app->lfVertical.lfEscapement = 900;
-    g_app->lfVertical.lfOrientation = 900;
-    g_app->hfontVertical = CreateMeasuredFont(dc, &g_app->lfVertical, &g_app->cyVertical, &g_app->cxVertical);
+    g_app->fonts.lfStatus = g_app->fonts.lfText;
+    g_app->fonts.hfontStatus =
+        CreateMeasuredFont(dc, &g_app->fonts.lfStatus, &g_app->fonts.cyStatus, &g_app->fonts.cxStatus);
+    g_app->fonts.hfontAxis = g_app->fonts.hfontText;
+    InitArialLogFont(&g_app->fonts.lfVertical, dc, 0);
+    g_app->fonts.lfVertical.lfEscapement = 900;
+    g_app->fonts.lfVertical.lfOrientation = 900;
+    g_app->fonts.hfontVertical =
+        CreateMeasuredFont(dc, &g_app->fonts.lfVertical, &g_app->fonts.cyVertical, &g_app->fonts.cxVertical);
     ReleaseDC(g_app->hwndFrame, dc);
 
     SetDefaultFont();
     LoadWindowPlacement();
-    const RECT& rc = g_app->rcFrame;
+    const RECT& rc = g_app->frame.rcFrame;
     if (!IsRectEmpty(&rc)) {
-        if ((show == SW_SHOW || show == SW_SHOWNORMAL) && g_app->nFrameShow != 2)
-            show = static_cast<int>(g_app->nFrameShow);
+        if ((show == SW_SHOW || show == SW_SHOWNORMAL) && g_app->frame.nFrameShow != 2)
+            show = static_cast<int>(g_app->frame.nFrameShow);
         SetWindowPos(g_app->hwndFrame, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER);
     }
     SetRadioCheckBitmaps();
@@ -250,12 +253,12 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
 
     // Hold the class menu (IDR_FRAME_MENU, already prepared by the frame's creation) detached
     // until the start-up lesson attaches it.
-    g_app->hmenuFrame = GetMenu(g_app->hwndFrame);
-    if (!g_app->hmenuFrame) g_app->hmenuFrame = LoadMenuA(inst, MAKEINTRESOURCEA(IDR_FRAME_MENU));
+    g_app->frame.hmenuFrame = GetMenu(g_app->hwndFrame);
+    if (!g_app->frame.hmenuFrame) g_app->frame.hmenuFrame = LoadMenuA(inst, MAKEINTRESOURCEA(IDR_FRAME_MENU));
     SetMenu(g_app->hwndFrame, nullptr);
-    g_app->bFrameMenuAttached = 0;
+    g_app->frame.bFrameMenuAttached = 0;
     LoadRecentFiles();
-    UpdateRecentFilesMenu(g_app->hmenuFrame);
+    UpdateRecentFilesMenu(g_app->frame.hmenuFrame);
 
     ShowWindow(g_app->hwndFrame, show);
     UpdateWindow(g_app->hwndFrame);
@@ -328,25 +331,25 @@ void LoadWindowPlacement() {
     long left = 0, top = 0, width = 0, height = 0, state = SW_SHOWNORMAL;
     if (ParseWindowValue(buf, &left, &top, &width, &height, &state)) {
         const RECT stored{left, top, left + width, top + height};
-        g_app->rcFrame = FitPlacementToWorkArea(stored, WorkAreaNear(stored));
-        g_app->nFrameShow = static_cast<uint32_t>(state);
+        g_app->frame.rcFrame = FitPlacementToWorkArea(stored, WorkAreaNear(stored));
+        g_app->frame.nFrameShow = static_cast<uint32_t>(state);
     }
     ini.Get("Clipboard", "Mono", buf, sizeof buf);
-    g_app->bClipboardColor = std::toupper(static_cast<unsigned char>(buf[0])) == 'C';
+    g_app->options.bClipboardColor = std::toupper(static_cast<unsigned char>(buf[0])) == 'C';
     ini.Get("Metafile", "Color", buf, sizeof buf);
-    g_app->bMetafileColor = std::toupper(static_cast<unsigned char>(buf[0])) == 'C';
+    g_app->options.bMetafileColor = std::toupper(static_cast<unsigned char>(buf[0])) == 'C';
     LoadJournalSettings();
 }
 
 void SaveWindowPlacement() {
     char buf[80];
-    const RECT& rc = g_app->rcFrame;
+    const RECT& rc = g_app->frame.rcFrame;
     std::snprintf(buf, sizeof buf, "%d %d %d %d %d", static_cast<int>(rc.left), static_cast<int>(rc.top),
                   static_cast<int>(rc.right - rc.left), static_cast<int>(rc.bottom - rc.top),
-                  static_cast<int>(g_app->nFrameShow));
+                  static_cast<int>(g_app->frame.nFrameShow));
     WritePrivateProfileStringA(kIniSection, "Window", buf, kIniFile);
-    WritePrivateProfileStringA(kIniSection, "Clipboard", g_app->bClipboardColor ? "Color" : "Mono", kIniFile);
-    WritePrivateProfileStringA(kIniSection, "Metafile", g_app->bMetafileColor ? "Color" : "Mono", kIniFile);
+    WritePrivateProfileStringA(kIniSection, "Clipboard", g_app->options.bClipboardColor ? "Color" : "Mono", kIniFile);
+    WritePrivateProfileStringA(kIniSection, "Metafile", g_app->options.bMetafileColor ? "Color" : "Mono", kIniFile);
     SaveJournalSettings();
 }
 
@@ -389,9 +392,10 @@ bool DispatchLoopMessage(MSG& msg) {
     }
     if (g_app->hwndActiveDlg && IsWindow(g_app->hwndActiveDlg) && IsDialogMessageA(g_app->hwndActiveDlg, &msg))
         return true;
-    if (g_app->bMenusUnlocked) {
+    if (g_app->frame.bMenusUnlocked) {
         if (g_app->hwndClient && TranslateMDISysAccel(g_app->hwndClient, &msg)) return true;
-        if (g_app->hAccelFrame && TranslateAcceleratorA(g_app->hwndFrame, g_app->hAccelFrame, &msg)) return true;
+        if (g_app->frame.hAccelFrame && TranslateAcceleratorA(g_app->hwndFrame, g_app->frame.hAccelFrame, &msg))
+            return true;
     } else if (msg.message == WM_SYSCOMMAND) {
         return true;
     }
@@ -469,23 +473,23 @@ void ReleaseAppResources() {
     SaveRecentFiles();
     if (g_app->hwndVarsBrowser && IsWindow(g_app->hwndVarsBrowser)) EndDialog(g_app->hwndVarsBrowser, 0);
     if (g_app->hButtonLib) FreeLibrary(g_app->hButtonLib);
-    DeleteObject(g_app->hfontText);
-    DeleteObject(g_app->hfontVertical);
-    DeleteObject(g_app->hfontStatus);
-    if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
-    DeleteObject(g_app->hbmMark);
-    DeleteObject(g_app->hbmMark0);
-    for (HBITMAP bm : g_app->hbmButtons)
+    DeleteObject(g_app->fonts.hfontText);
+    DeleteObject(g_app->fonts.hfontVertical);
+    DeleteObject(g_app->fonts.hfontStatus);
+    if (g_app->fonts.hfontJournal) DeleteObject(g_app->fonts.hfontJournal);
+    DeleteObject(g_app->bitmaps.hbmMark);
+    DeleteObject(g_app->bitmaps.hbmMark0);
+    for (HBITMAP bm : g_app->bitmaps.hbmButtons)
         if (bm) DeleteObject(bm);
-    if (g_app->hbmCheck) DeleteObject(g_app->hbmCheck);
+    if (g_app->bitmaps.hbmCheck) DeleteObject(g_app->bitmaps.hbmCheck);
     DeleteAppBrushes();
-    if (g_app->hbmLessonPrompt) DeleteObject(g_app->hbmLessonPrompt);
+    if (g_app->bitmaps.hbmLessonPrompt) DeleteObject(g_app->bitmaps.hbmLessonPrompt);
     if (g_app->gsClipboard) {
         FreeGraphRecord(g_app->gsClipboard);
         g_app->gsClipboard = nullptr;
     }
     FreePrintSetup();
-    if (g_app->hmenuFrame && !g_app->bFrameMenuAttached) DestroyMenu(g_app->hmenuFrame);
+    if (g_app->frame.hmenuFrame && !g_app->frame.bFrameMenuAttached) DestroyMenu(g_app->frame.hmenuFrame);
     HeapFree(GetProcessHeap(), 0, g_app);
     g_app = nullptr;
     FreeScriptResources();
@@ -518,7 +522,7 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     if (!RegisterAppClasses()) return 0;
     if (!CreateFrameAndBind(cmdLine, FirstFrameShow(show))) return 0;
 
-    g_app->uFrameTimer = SetTimer(g_app->hwndFrame, kFrameTimerId, 500, nullptr);
+    g_app->frame.uFrameTimer = SetTimer(g_app->hwndFrame, kFrameTimerId, 500, nullptr);
     std::setlocale(LC_TIME, "");
     IdentifyProcessor();
     char path[MAX_PATH] = "";
@@ -540,7 +544,7 @@ int KymoraMain(HINSTANCE instance, const char* cmdLine, int show) {
     FillUpLessonDescriptions(lessons);
     char prompt[MAX_PATH + 32];
     std::snprintf(prompt, sizeof prompt, "%s\\Lessons\\LessonPrompt.bmp", g_app->szAppFolder);
-    g_app->hbmLessonPrompt = LoadDibFile(prompt);
+    g_app->bitmaps.hbmLessonPrompt = LoadDibFile(prompt);
     PrepareVariablesBrowser(g_app->hInstance, g_app->hwndFrame);
 
     if (!StartLessons(g_app->hwndFrame, cmdLine)) {

@@ -49,19 +49,19 @@ struct TestApp {
     TestApp() {
         g_app = static_cast<stApp*>(std::calloc(1, sizeof(stApp)));
         g_app->hInstance = GetModuleHandleA(nullptr);
-        g_app->hfontText = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                       CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial");
+        g_app->fonts.hfontText = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                             CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, "Arial");
         HDC screen = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(screen, g_app->hfontText);
+        HGDIOBJ old = SelectObject(screen, g_app->fonts.hfontText);
         TEXTMETRICA tm{};
         GetTextMetricsA(screen, &tm);
         SelectObject(screen, old);
         ReleaseDC(nullptr, screen);
-        g_app->cxText = tm.tmAveCharWidth;
-        g_app->cyText = tm.tmHeight + tm.tmExternalLeading;
-        g_app->hbrFace = CreateSolidBrush(kFaceColor);
+        g_app->fonts.cxText = tm.tmAveCharWidth;
+        g_app->fonts.cyText = tm.tmHeight + tm.tmExternalLeading;
+        g_app->brushes.hbrFace = CreateSolidBrush(kFaceColor);
         static const WORD kCheckBits[8] = {0xFF, 0x81, 0x81, 0x81, 0x81, 0x81, 0x81, 0xFF};
-        g_app->hbmCheck = CreateBitmap(8, 8, 1, 1, kCheckBits);
+        g_app->bitmaps.hbmCheck = CreateBitmap(8, 8, 1, 1, kCheckBits);
 
         WNDCLASSA wc{};
         wc.lpfnWndProc = ParentProc;

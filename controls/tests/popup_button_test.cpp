@@ -242,7 +242,7 @@ TEST_F(ControlsPopupButton, MenuChoiceChecksItAndNotifiesParent) {
     mii.fMask = MIIM_CHECKMARKS | MIIM_ID;
     ASSERT_TRUE(GetMenuItemInfoA(menu, 2, TRUE, &mii));
     EXPECT_EQ(mii.wID, 3u) << "items take index + 1 as id";
-    EXPECT_EQ(mii.hbmpChecked, g_app->hbmCheck);
+    EXPECT_EQ(mii.hbmpChecked, g_app->bitmaps.hbmCheck);
 
     b.SelectItem(1);
     EXPECT_TRUE(IsChecked(menu, 2));
@@ -316,10 +316,10 @@ TEST_F(ControlsPopupButton, LoadMenuRenumbersItemsAndKeepsTheChoice) {
     // Auto width: ten average characters of the application font.
     RECT rc;
     b.GetRect(&rc);
-    EXPECT_EQ(rc.right - rc.left, 10 * g_app->cxText);
+    EXPECT_EQ(rc.right - rc.left, 10 * g_app->fonts.cxText);
     RECT wr;
     GetWindowRect(b.GetWindow(), &wr);
-    EXPECT_EQ(wr.right - wr.left, 10 * g_app->cxText);
+    EXPECT_EQ(wr.right - wr.left, 10 * g_app->fonts.cxText);
     EXPECT_EQ(wr.bottom - wr.top, kHeight);
 
     // A reload checks the chosen id again.

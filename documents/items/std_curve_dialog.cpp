@@ -91,7 +91,7 @@ void InitCurveDialog(HWND dlg, CStdCurveDlg* d) {
     if (HFONT font = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0)))
         GetObjectA(font, sizeof lf, &lf);
     else if (g_app)
-        lf = g_app->lfText;
+        lf = g_app->fonts.lfText;
     lf.lfWeight = FW_BOLD;
     d->bold = CreateFontIndirectA(&lf);
     for (int id : {IDC_CURVE_Y_CAPTION, IDC_CURVE_X_CAPTION})

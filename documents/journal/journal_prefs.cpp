@@ -31,7 +31,7 @@ constexpr PrefBox kBoxes[] = {
 
 void ChangeFont(HWND dlg) {
     if (!g_app) return;
-    LOGFONTA lf = g_app->lfJournal;
+    LOGFONTA lf = g_app->fonts.lfJournal;
     CHOOSEFONTA cf{};
     cf.lStructSize = sizeof cf;
     cf.hwndOwner = dlg;
@@ -40,9 +40,9 @@ void ChangeFont(HWND dlg) {
     if (!ChooseFontA(&cf)) return;
     HFONT font = CreateFontIndirectA(&lf);
     if (!font) return;
-    if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
-    g_app->hfontJournal = font;
-    g_app->lfJournal = lf;
+    if (g_app->fonts.hfontJournal) DeleteObject(g_app->fonts.hfontJournal);
+    g_app->fonts.hfontJournal = font;
+    g_app->fonts.lfJournal = lf;
     g_fontChanged = true;
 }
 

@@ -183,8 +183,8 @@ void JournalPrint(CJournal* journal) {
     if (StartDocA(dc, &doc) > 0) {
         HWND progress = notify::OpenPrintProgress(GraphWindowOf(edit), asked.hDevNames);
         if (progress) SendMessageA(progress, WM_USER, 1, 0);
-        LOGFONTA lf = g_app->lfJournal;
-        lf.lfHeight = -MulDiv(g_app->lfJournal.lfHeight, GetDeviceCaps(dc, LOGPIXELSY), kPointsPerInch);
+        LOGFONTA lf = g_app->fonts.lfJournal;
+        lf.lfHeight = -MulDiv(g_app->fonts.lfJournal.lfHeight, GetDeviceCaps(dc, LOGPIXELSY), kPointsPerInch);
         HFONT font = CreateFontIndirectA(&lf);
         HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
         const int tabSpacing = static_cast<int>(GetDeviceCaps(dc, LOGPIXELSX) * JournalPrefs().tabSize);

@@ -206,7 +206,7 @@ int JournalSaveText(CJournal* journal, int ask, const char* path) {
 
 void SetDefaultFont() {
     if (!g_app) return;
-    LOGFONTA& lf = g_app->lfJournal;
+    LOGFONTA& lf = g_app->fonts.lfJournal;
     lf = LOGFONTA{};
     lf.lfHeight = -13;
     lf.lfWeight = FW_NORMAL;
@@ -216,7 +216,7 @@ void SetDefaultFont() {
 
 void LoadFontSettings() {
     if (!g_app) return;
-    LOGFONTA& lf = g_app->lfJournal;
+    LOGFONTA& lf = g_app->fonts.lfJournal;
     const CIniSection ini(kFontSection, kIniFile);
     char face[kIniValueChars + 1] = "";
     ini.Get("FontFace", "Arial", face, kIniValueChars);
@@ -235,13 +235,13 @@ void LoadFontSettings() {
     lf.lfWeight = IniNumber(ini, kFontWeight);
     HFONT font = CreateFontIndirectA(&lf);
     if (!font) return;
-    if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
-    g_app->hfontJournal = font;
+    if (g_app->fonts.hfontJournal) DeleteObject(g_app->fonts.hfontJournal);
+    g_app->fonts.hfontJournal = font;
 }
 
 void SaveFontSettings() {
     if (!g_app) return;
-    const LOGFONTA& lf = g_app->lfJournal;
+    const LOGFONTA& lf = g_app->fonts.lfJournal;
     WritePrivateProfileStringA(kFontSection, "FontFace", lf.lfFaceName, kIniFile);
     WriteIniFlag(kFontSection, "FontItalic", lf.lfItalic != 0);
     WriteIniFlag(kFontSection, "FontUnderline", lf.lfUnderline != 0);

@@ -203,7 +203,7 @@ void ApplyTabStops(HWND edit, float inches) {
         const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
         if (screen) ReleaseDC(nullptr, screen);
         // The font's stored width is 0 unless the settings give one: the average width stands in.
-        int width = g_app ? static_cast<int>(g_app->lfJournal.lfWidth) : 0;
+        int width = g_app ? static_cast<int>(g_app->fonts.lfJournal.lfWidth) : 0;
         if (width <= 0) width = LOWORD(GetDialogBaseUnits());
         int stop = static_cast<int>(4.0f * (static_cast<float>(dpi) * inches) / static_cast<float>(width));
         SendMessageA(edit, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
@@ -451,9 +451,9 @@ void JournalApplyFont(void* pane) {
     CJournalWindow* w = Pane(pane);
     if (!w || !w->edit || !g_app) return;
     HWND edit = w->edit;
-    const LOGFONTA& lf = g_app->lfJournal;
+    const LOGFONTA& lf = g_app->fonts.lfJournal;
     if (IsRichJournalEdit(edit)) {
-        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
+        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->fonts.hfontJournal), 0);
         CHARFORMATA cf{};
         cf.cbSize = sizeof cf;
         cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_FACE | CFM_CHARSET;
@@ -467,7 +467,7 @@ void JournalApplyFont(void* pane) {
         DWORD start = 0, end = 0;
         SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         SendMessageA(edit, EM_SETSEL, 0, -1);
-        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
+        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->fonts.hfontJournal), 0);
         SendMessageA(edit, EM_SETSEL, start, end);
     }
     InvalidateRect(edit, nullptr, TRUE);

@@ -69,7 +69,7 @@ void MarkerRows(const tagGS* gs, RECT* upper, RECT* lower) {
     const RECT& bar = gs->markerBarRect;
     *upper = RECT{gs->plotRect.left - 4, bar.top + 1, gs->plotRect.right + 4, bar.top + 10};
     *lower = *upper;
-    OffsetRect(lower, 0, (g_app ? g_app->cyText : 0) + 18);
+    OffsetRect(lower, 0, (g_app ? g_app->fonts.cyText : 0) + 18);
 }
 
 void SetFocusAtEnd(HWND edit) {
@@ -264,7 +264,7 @@ int CreateMarkerBarControls(tagGS* gs, HWND graph) {
         HANDLE icon = LoadImageA(inst, MAKEINTRESOURCEA(b.icon), IMAGE_ICON, 0, 0, LR_SHARED);
         if (icon) SendMessageA(*b.out, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
     }
-    gs->markerBarHeight = static_cast<uint16_t>((g_app ? g_app->cyText : 8) + 28);
+    gs->markerBarHeight = static_cast<uint16_t>((g_app ? g_app->fonts.cyText : 8) + 28);
     return 1;
 }
 

@@ -44,7 +44,7 @@ RECT UpperRow(const tagGS* gs) {
 }
 RECT LowerRow(const tagGS* gs) {
     RECT r = UpperRow(gs);
-    OffsetRect(&r, 0, (g_app ? g_app->cyText : 0) + 18);
+    OffsetRect(&r, 0, (g_app ? g_app->fonts.cyText : 0) + 18);
     return r;
 }
 
@@ -127,11 +127,11 @@ void DragMarker(tagGS* gs, int32_t x, int32_t, UINT message) {
     if (!dc) return;
     if (message == WM_LBUTTONDOWN) {
         notify::SetStatusText(getMsgBoxText("Drag marker to desired location"));
-        RECT clip{gs->plotRect.left, gs->markerBarRect.top + (g_app ? g_app->cyText : 0) + 12, gs->plotRect.right,
+        RECT clip{gs->plotRect.left, gs->markerBarRect.top + (g_app ? g_app->fonts.cyText : 0) + 12, gs->plotRect.right,
                   gs->markerBarRect.bottom};
         MapWindowPoints(gs->hwnd, nullptr, reinterpret_cast<POINT*>(&clip), 2);
         ClipCursor(&clip);
-        if (g_app && g_app->hcurDrag) SetCursor(g_app->hcurDrag);
+        if (g_app && g_app->cursors.hcurDrag) SetCursor(g_app->cursors.hcurDrag);
         g_placing.x = x;
         DrawDragImage(dc, gs, x);
         g_placing.guide = !gs->acquiring;

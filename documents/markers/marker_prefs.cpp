@@ -360,7 +360,7 @@ void DoMarkerPreferences(tagGS* gs) {
     sheet->gs = gs;
     sheet->work.CopyFrom(gs->markerManager->settings);
     LOGFONTA font{};
-    if (g_app->hfontText && GetObjectA(g_app->hfontText, sizeof font, &font)) {
+    if (g_app->fonts.hfontText && GetObjectA(g_app->fonts.hfontText, sizeof font, &font)) {
         font.lfWeight = FW_BOLD;
         sheet->bold = CreateFontIndirectA(&font);
     }

@@ -72,7 +72,7 @@ void UpdateTip(const stMeasure* box) {
 // Sizes the buttons to their texts and the box around them.
 void FitBox(stMeasure* box) {
     if (!box->channelButton || !box->typeButton) return;
-    const int cx = g_app ? g_app->cxText : 8;
+    const int cx = g_app ? g_app->fonts.cxText : 8;
     box->channelButton->FitWidth();
     box->typeButton->FitWidth(20);  // room for the menu mark
     RECT c{}, t{};
@@ -147,14 +147,14 @@ stMeasure* NewBox(stMeasureGrid* grid, tagGS* gs, int index, int left, int top) 
     box->index = index;
     box->second = kWhite;
     box->text = kBlack;
-    const int h = (g_app ? g_app->cyText : 14) + 4;
+    const int h = (g_app ? g_app->fonts.cyText : 14) + 4;
     box->box = RECT{left, top + 3, left + 16, top + 3 + h};
     box->wnd = CreateWindowExA(0, kMeasureClass, "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, box->box.left,
                                box->box.top, 16, h, grid->parent, nullptr, g_app ? g_app->hInstance : nullptr, box);
     box->channelButton = new (std::nothrow) ChannelPopupButton;
     box->typeButton = new (std::nothrow) PopupButton;
     if (!box->wnd || !box->channelButton || !box->typeButton) return box;
-    const int cx = g_app ? g_app->cxText : 8;
+    const int cx = g_app ? g_app->fonts.cxText : 8;
     RECT cr{0, 0, 3 + 4 * cx, h};
     box->channelButton->Create(box->wnd, &cr, kChannelButtonId, nullptr, 0);  // "SC" or a number fits
     RECT tr{0, 0, 16, h};
@@ -288,7 +288,7 @@ void PaintMeasurementBox(stMeasure* box, HDC dc) {
     DrawFrame3D(dc, &r, 1);
     char text[48];
     GetMeasurementDisplayText(box, text, sizeof text);
-    HGDIOBJ oldFont = g_app && g_app->hfontText ? SelectObject(dc, g_app->hfontText) : nullptr;
+    HGDIOBJ oldFont = g_app && g_app->fonts.hfontText ? SelectObject(dc, g_app->fonts.hfontText) : nullptr;
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColor = SetTextColor(dc, PackColor16(box->text));
     RECT t = r;

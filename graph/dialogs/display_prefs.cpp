@@ -25,7 +25,7 @@ void OnPrefsInit(HWND dlg, tagGS* gs) {
     Check(dlg, IDC_PREFS_TILE, gs->afterTransformAction == 2);
     Check(dlg, IDC_PREFS_ALL_MEMORY, gs->useAllMemory != 0);
     Check(dlg, IDC_PREFS_DRAFT, gs->draftCompressed != 0);
-    Check(dlg, IDC_PREFS_INTERPOLATE, g_app->bInterpolatePaste != 0);
+    Check(dlg, IDC_PREFS_INTERPOLATE, g_app->options.bInterpolatePaste != 0);
     Check(dlg, IDC_PREFS_TOOLS, gs->toolsWhileRecording != 0);
     const int rows = gs->measureRows >= 1 && gs->measureRows <= 8 ? gs->measureRows : 1;
     gdlg::FillDigits(dlg, IDC_PREFS_ROWS, rows);
@@ -44,7 +44,7 @@ void OnPrefsOk(HWND dlg, tagGS* gs) {
     gs->draftCompressed = Checked(dlg, IDC_PREFS_DRAFT);
     gs->useAllMemory = Checked(dlg, IDC_PREFS_ALL_MEMORY);
     gs->grayNonSelected = Checked(dlg, IDC_PREFS_GRAY);
-    g_app->bInterpolatePaste = Checked(dlg, IDC_PREFS_INTERPOLATE);
+    g_app->options.bInterpolatePaste = Checked(dlg, IDC_PREFS_INTERPOLATE);
     gs->toolsWhileRecording = Checked(dlg, IDC_PREFS_TOOLS);
     if (gs->grayNonSelected != before[0]) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
     const uint32_t after[5] = {gs->grayNonSelected, gs->draftCompressed, gs->useAllMemory, gs->afterTransformAction,

@@ -310,7 +310,7 @@ void AdjustScalesForLock(tagGS* gs, bool wasLocked) {
 void InvalidateGridAreas(tagGS* gs) {
     RECT band = gs->plotRect;
     band.top = gs->plotRect.bottom;
-    band.bottom = gs->plotRect.bottom + 2 * g_app->cyText;
+    band.bottom = gs->plotRect.bottom + 2 * g_app->fonts.cyText;
     InvalidateRect(gs->hwnd, &band, FALSE);
     InvalidateRect(gs->hwnd, &gs->hAxisRect, FALSE);
     InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);

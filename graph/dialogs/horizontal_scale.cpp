@@ -88,7 +88,7 @@ double AsShown(double value, int decimals) {
 void InvalidateTimeView(tagGS* gs) {
     RECT strip = gs->plotRect;
     strip.top = gs->plotRect.bottom;
-    strip.bottom = gs->plotRect.bottom + 2 * g_app->cyText;
+    strip.bottom = gs->plotRect.bottom + 2 * g_app->fonts.cyText;
     InvalidateRect(gs->hwnd, &strip, FALSE);
     InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
     InvalidateRect(gs->hwnd, &gs->markerBarRect, FALSE);

@@ -161,8 +161,8 @@ LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_MEASUREITEM: {
         auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        mi->itemWidth = static_cast<UINT>(32 * g_app->cxText);
-        mi->itemHeight = static_cast<UINT>(g_app->cyText);
+        mi->itemWidth = static_cast<UINT>(32 * g_app->fonts.cxText);
+        mi->itemHeight = static_cast<UINT>(g_app->fonts.cyText);
         return TRUE;
     }
     case WM_NCDESTROY:

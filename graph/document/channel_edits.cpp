@@ -140,7 +140,7 @@ double IntervalAfterPaste(const tagGS* clip, const tagGS* doc, int slot) {
 
 double PasteFactor(const tagGS* clip, const tagGS* doc, int slot) {
     const double after = IntervalAfterPaste(clip, doc, slot);
-    if (!g_app || !g_app->bInterpolatePaste || !(after > 0.0) || !(clip->sampleInterval > 0.0)) return 1.0;
+    if (!g_app || !g_app->options.bInterpolatePaste || !(after > 0.0) || !(clip->sampleInterval > 0.0)) return 1.0;
     return clip->sampleInterval / after;
 }
 
@@ -495,7 +495,7 @@ int SaveUndo(tagGS* doc, int slot, int kind, const char* text) {
     store.hwnd = doc->hwnd;
     store.totalSamples = static_cast<int32_t>(kind == kUndoPaste ? PastedCount(clip, doc, slot) : clip->chanCount[0]);
     store.sampleInterval = doc->sampleInterval;
-    if (g_app->hmenuFrame) {
+    if (g_app->frame.hmenuFrame) {
         wsprintfA(g_app->undo.szText, "%.50s\tCtrl+Z", text ? text : "Undo");
         g_app->undo.bEnabled = 1;
     }
@@ -631,7 +631,7 @@ void ClearUndo() {
     if (!g_app) return;
     FreeLockedBlock(g_app->undo.gs.chanBlock[0]);
     g_app->undo.gs.chanCount[0] = 0;
-    if (g_app->hmenuFrame) {
+    if (g_app->frame.hmenuFrame) {
         lstrcpyA(g_app->undo.szText, "Can't Undo");
         g_app->undo.bEnabled = 0;
     }

@@ -178,10 +178,10 @@ int AskToSave(tagGS* gs, HWND parent) {
 void DropUndoOf(tagGS* gs) {
     if (!g_app || !UndoHeldFor(gs)) return;
     ClearUndo();
-    if (g_app->hmenuFrame) {
+    if (g_app->frame.hmenuFrame) {
         const char* label = mlgetName(IDS_LABEL_CANT_UNDO, 0);
-        if (label) ModifyMenuA(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING, IDM_EDIT_UNDO, label);
-        EnableMenuItem(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_GRAYED);
+        if (label) ModifyMenuA(g_app->frame.hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_STRING, IDM_EDIT_UNDO, label);
+        EnableMenuItem(g_app->frame.hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_GRAYED);
     }
 }
 

@@ -52,9 +52,9 @@ void CopyToolTip(HWND button, int index) {
 void ComputePlotRect(tagGS* gs, HWND hwnd) {
     RECT rc{};
     GetClientRect(hwnd, &rc);
-    rc.top += 2 * g_app->cyText + 14;
-    rc.right -= GetSystemMetrics(SM_CXVSCROLL) + g_app->cxScaleStrip;
-    rc.bottom -= GetSystemMetrics(SM_CYHSCROLL) + g_app->cyAxisStrip;
+    rc.top += 2 * g_app->fonts.cyText + 14;
+    rc.right -= GetSystemMetrics(SM_CXVSCROLL) + g_app->strips.cxScaleStrip;
+    rc.bottom -= GetSystemMetrics(SM_CYHSCROLL) + g_app->strips.cyAxisStrip;
     if (rc.right < rc.left) rc.right = rc.left;
     if (rc.bottom < rc.top) rc.bottom = rc.top;
     gs->plotRect = rc;
@@ -65,8 +65,10 @@ int CreateToolButtons(tagGS* gs, HWND hwnd) {
         HWND button = CreateToolButton(hwnd, i);
         if (!button) return 0;
         gs->toolButtons[i] = button;
-        SendMessageA(button, LKM_SETENABLEBITMAP, reinterpret_cast<WPARAM>(g_app->hbmButtons[kToolFaces[i][0]]), 0);
-        SendMessageA(button, LKM_SETDISABLEBITMAP, reinterpret_cast<WPARAM>(g_app->hbmButtons[kToolFaces[i][1]]), 0);
+        SendMessageA(button, LKM_SETENABLEBITMAP, reinterpret_cast<WPARAM>(g_app->bitmaps.hbmButtons[kToolFaces[i][0]]),
+                     0);
+        SendMessageA(button, LKM_SETDISABLEBITMAP,
+                     reinterpret_cast<WPARAM>(g_app->bitmaps.hbmButtons[kToolFaces[i][1]]), 0);
     }
     gs->currentTool = IDC_TOOL_ARROW;
     for (int i = 0; i < 3; ++i) CopyToolTip(gs->toolButtons[i], i);
@@ -118,7 +120,7 @@ int SetUpGraphWindow(tagGS* gs, HWND hwnd) {
         auto* grid = new (std::nothrow) CChannelButtonGrid;
         if (!grid) break;
         grid->SetSpacing(2, kChannelGridVSpacing);
-        grid->SetLayout(0, 0, 1, kChannelCells, g_app->cyText + 4, 2 * g_app->cxText + 6);
+        grid->SetLayout(0, 0, 1, kChannelCells, g_app->fonts.cyText + 4, 2 * g_app->fonts.cxText + 6);
         gs->channelItems = grid;
         if (!CreateMarkerBarControls(gs, hwnd)) break;
         if (!CreateToolButtons(gs, hwnd)) break;
@@ -126,7 +128,8 @@ int SetUpGraphWindow(tagGS* gs, HWND hwnd) {
         SetMeasurementCaptions(gs);
         if (!CreateGraphJournal(gs, hwnd)) break;
         if (!SetWindowGraph(hwnd, gs)) break;
-        if (g_app->hfontText) SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontText), FALSE);
+        if (g_app->fonts.hfontText)
+            SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->fonts.hfontText), FALSE);
         ok = 1;
     } while (false);
     RebuildChannelItems(gs);

@@ -232,7 +232,7 @@ DWORD WritePictureInto(HANDLE file, void* context) {
     if (n == 0 || n > sizeof folder || !GetTempFileNameA(folder, "ACQ", 0, drawn)) return GetLastError();
     HMETAFILE metafile = nullptr;
     RECT picture{};
-    if (!DrawGraphToMetafile(gs, g_app && g_app->bMetafileColor ? 1 : 0, drawn, &metafile, &picture, 0)) {
+    if (!DrawGraphToMetafile(gs, g_app && g_app->options.bMetafileColor ? 1 : 0, drawn, &metafile, &picture, 0)) {
         DWORD error = GetLastError();
         DeleteFileA(drawn);
         return error ? error : ERROR_NOT_SUPPORTED;

@@ -165,7 +165,7 @@ public:
 
 private:
     static BOOL CALLBACK GiveScreenFont(HWND child, LPARAM) {
-        if (GetParent(child) == g_app->hwndClient) ApplyFontToGraphWindow(child, g_app->hfontText);
+        if (GetParent(child) == g_app->hwndClient) ApplyFontToGraphWindow(child, g_app->fonts.hfontText);
         return TRUE;
     }
     tagGS* m_gs;
@@ -364,39 +364,40 @@ void PrepareFontsForDevice(HDC dc, int on) {
     if (on) {
         if (g_screen.held || !dc) return;
         g_screen = stScreenFonts{true,
-                                 g_app->hbrToolbar,
-                                 g_app->hfontText,
-                                 g_app->hfontVertical,
-                                 g_app->hfontAxis,
-                                 g_app->cyText,
-                                 g_app->cxText,
-                                 g_app->cyVertical,
-                                 g_app->cxVertical,
-                                 g_app->cxScaleStrip,
-                                 g_app->cyAxisStrip,
-                                 g_app->cyAxisLine};
-        g_app->hbrToolbar = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        HFONT text = DeviceFont(dc, g_app->lfText, kDeviceFontPoints, &g_app->cxText, &g_app->cyText);
-        HFONT vertical = DeviceFont(dc, g_app->lfVertical, kDeviceFontPoints, &g_app->cxVertical, &g_app->cyVertical);
-        if (text) g_app->hfontText = g_app->hfontAxis = text;
-        if (vertical) g_app->hfontVertical = vertical;
-        MeasureAxisText(dc, g_app->hfontText);
+                                 g_app->brushes.hbrToolbar,
+                                 g_app->fonts.hfontText,
+                                 g_app->fonts.hfontVertical,
+                                 g_app->fonts.hfontAxis,
+                                 g_app->fonts.cyText,
+                                 g_app->fonts.cxText,
+                                 g_app->fonts.cyVertical,
+                                 g_app->fonts.cxVertical,
+                                 g_app->strips.cxScaleStrip,
+                                 g_app->strips.cyAxisStrip,
+                                 g_app->strips.cyAxisLine};
+        g_app->brushes.hbrToolbar = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        HFONT text = DeviceFont(dc, g_app->fonts.lfText, kDeviceFontPoints, &g_app->fonts.cxText, &g_app->fonts.cyText);
+        HFONT vertical = DeviceFont(dc, g_app->fonts.lfVertical, kDeviceFontPoints, &g_app->fonts.cxVertical,
+                                    &g_app->fonts.cyVertical);
+        if (text) g_app->fonts.hfontText = g_app->fonts.hfontAxis = text;
+        if (vertical) g_app->fonts.hfontVertical = vertical;
+        MeasureAxisText(dc, g_app->fonts.hfontText);
         return;
     }
     if (!g_screen.held) return;
-    if (g_app->hfontText != g_screen.text) DeleteObject(g_app->hfontText);
-    if (g_app->hfontVertical != g_screen.vertical) DeleteObject(g_app->hfontVertical);
-    g_app->hbrToolbar = g_screen.toolbar;
-    g_app->hfontText = g_screen.text;
-    g_app->hfontVertical = g_screen.vertical;
-    g_app->hfontAxis = g_screen.axis;
-    g_app->cyText = g_screen.cyText;
-    g_app->cxText = g_screen.cxText;
-    g_app->cyVertical = g_screen.cyVertical;
-    g_app->cxVertical = g_screen.cxVertical;
-    g_app->cxScaleStrip = g_screen.cxScaleStrip;
-    g_app->cyAxisStrip = g_screen.cyAxisStrip;
-    g_app->cyAxisLine = g_screen.cyAxisLine;
+    if (g_app->fonts.hfontText != g_screen.text) DeleteObject(g_app->fonts.hfontText);
+    if (g_app->fonts.hfontVertical != g_screen.vertical) DeleteObject(g_app->fonts.hfontVertical);
+    g_app->brushes.hbrToolbar = g_screen.toolbar;
+    g_app->fonts.hfontText = g_screen.text;
+    g_app->fonts.hfontVertical = g_screen.vertical;
+    g_app->fonts.hfontAxis = g_screen.axis;
+    g_app->fonts.cyText = g_screen.cyText;
+    g_app->fonts.cxText = g_screen.cxText;
+    g_app->fonts.cyVertical = g_screen.cyVertical;
+    g_app->fonts.cxVertical = g_screen.cxVertical;
+    g_app->strips.cxScaleStrip = g_screen.cxScaleStrip;
+    g_app->strips.cyAxisStrip = g_screen.cyAxisStrip;
+    g_app->strips.cyAxisLine = g_screen.cyAxisLine;
     g_screen = stScreenFonts{};
 }
 

@@ -25,16 +25,16 @@ constexpr int kColourPen = 0;        // plot colour mode: the context's (black) 
 constexpr size_t kPrintedLabelMax = 43;
 
 // Text line height of the picture's labels (the screen's, as the window lays itself out).
-int32_t LineHeight() { return g_app && g_app->cyText > 0 ? g_app->cyText : 16; }
+int32_t LineHeight() { return g_app && g_app->fonts.cyText > 0 ? g_app->fonts.cyText : 16; }
 
 // Keeps the toolbar brush white while a picture draws, so strips print on white.
 class CWhiteStrips {
 public:
-    CWhiteStrips() : m_saved(g_app ? g_app->hbrToolbar : nullptr) {
-        if (g_app) g_app->hbrToolbar = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    CWhiteStrips() : m_saved(g_app ? g_app->brushes.hbrToolbar : nullptr) {
+        if (g_app) g_app->brushes.hbrToolbar = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     }
     ~CWhiteStrips() {
-        if (g_app) g_app->hbrToolbar = m_saved;
+        if (g_app) g_app->brushes.hbrToolbar = m_saved;
     }
     CWhiteStrips(const CWhiteStrips&) = delete;
     CWhiteStrips& operator=(const CWhiteStrips&) = delete;
@@ -97,7 +97,7 @@ int32_t CollectMarkers(HDC dc, tagGS* gs, double span, std::vector<stPlacedMarke
 // Room above the plot the marker labels take: their rows plus the triangle's height.
 int32_t MarkerRoom(HDC dc, tagGS* gs, double span) {
     std::vector<stPlacedMarker> markers;
-    HGDIOBJ old = g_app && g_app->hfontText ? SelectObject(dc, g_app->hfontText) : nullptr;
+    HGDIOBJ old = g_app && g_app->fonts.hfontText ? SelectObject(dc, g_app->fonts.hfontText) : nullptr;
     int32_t rows = gs->displayMode == kModeXY ? 0 : CollectMarkers(dc, gs, span, &markers);
     if (old) SelectObject(dc, old);
     return std::max<int32_t>(LineHeight() * 3 / 2, rows * LineHeight() + LineHeight() / 2);
@@ -107,7 +107,7 @@ int32_t MarkerRoom(HDC dc, tagGS* gs, double span) {
 // (lines 0), or the dotted lines down to the plot's bottom, drawn over the plot (lines 1).
 void DrawPictureMarkers(HDC dc, tagGS* gs, int lines, double span) {
     std::vector<stPlacedMarker> markers;
-    HGDIOBJ oldFont = g_app && g_app->hfontText ? SelectObject(dc, g_app->hfontText) : nullptr;
+    HGDIOBJ oldFont = g_app && g_app->fonts.hfontText ? SelectObject(dc, g_app->fonts.hfontText) : nullptr;
     CollectMarkers(dc, gs, span, &markers);
     TEXTMETRICA tm{};
     GetTextMetricsA(dc, &tm);
@@ -180,7 +180,7 @@ void DrawStripUnits(HDC dc, tagGS* gs) {
     const int len = static_cast<int>(std::strlen(name));
     if (!len) return;
     const int saved = SaveDC(dc);
-    if (g_app->hfontAxis) SelectObject(dc, g_app->hfontAxis);
+    if (g_app->fonts.hfontAxis) SelectObject(dc, g_app->fonts.hfontAxis);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
     SetTextAlign(dc, TA_CENTER | TA_TOP);
@@ -423,7 +423,7 @@ int CopyGraphToClipboard(tagGS* gs) {
         HDC dc = CreateEnhMetaFileA(ref, nullptr, &frame, nullptr);
         if (dc) {
             SetWindowOrgEx(dc, 0, gs->plotRect.top - room, nullptr);
-            DrawGraphPicture(dc, gs, g_app && g_app->bClipboardColor ? 1 : 0);
+            DrawGraphPicture(dc, gs, g_app && g_app->options.bClipboardColor ? 1 : 0);
             HENHMETAFILE done = CloseEnhMetaFile(dc);
             if (done && !SetClipboardData(CF_ENHMETAFILE, done)) DeleteEnhMetaFile(done);
         }
@@ -536,7 +536,8 @@ void PrintPageBody(HDC dc, tagGS* gs, int32_t page, RECT* area, int32_t plotsPer
     for (int32_t k = 0; k < n; ++k) {
         const RECT strip = PrintStripRect(pageArea, n, k);
         const int32_t baseRoom = PrintsMarkerRows(gs) ? LineHeight() * 3 / 2 : 0;
-        LayOutForPlot(gs, PrintPlotRect(strip, baseRoom, g_app->cyVertical, g_app->cxScaleStrip, g_app->cyAxisLine));
+        LayOutForPlot(gs, PrintPlotRect(strip, baseRoom, g_app->fonts.cyVertical, g_app->strips.cxScaleStrip,
+                                        g_app->strips.cyAxisLine));
         const bool markers = gs->displayMode != kModeXY && gs->markers && gs->markers->first;
         if (markers) {
             // The label rows need more room than the line and a half: the plot moves down.

@@ -77,7 +77,8 @@ private:
 };
 
 HBRUSH StripBrush() {
-    return g_app && g_app->hbrToolbar ? g_app->hbrToolbar : static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+    return g_app && g_app->brushes.hbrToolbar ? g_app->brushes.hbrToolbar
+                                              : static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
 }
 
 void SelectFont(HDC dc, HFONT font) {
@@ -155,7 +156,7 @@ void PaintUnitsLabel(HDC dc, tagGS* gs) {
         if (!ChooseTimeUnits(gs, gs->hPerDiv, name, gs->hUnitKind, &size, 0)) name[0] = '\0';
     }
     CSavedDC saved(dc);
-    SelectFont(dc, g_app ? g_app->hfontAxis : nullptr);
+    SelectFont(dc, g_app ? g_app->fonts.hfontAxis : nullptr);
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
     int len = static_cast<int>(strlen(name));
@@ -414,13 +415,13 @@ void DrawChannelLabel(HDC dc, tagGS* gs, int slot) {
     LineTo(dc, r.right - 1, r.bottom);
     LineTo(dc, r.left - 1, r.bottom);
     if (!g_app) return;
-    SelectFont(dc, g_app->hfontVertical);
+    SelectFont(dc, g_app->fonts.hfontVertical);
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
     SetTextAlign(dc, TA_CENTER | TA_TOP);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, textColor);
     const char* label = gs->chanLabel[slot];
-    TextOutA(dc, r.right - g_app->cyVertical - 1, r.top + (r.bottom - r.top) / 2, label,
+    TextOutA(dc, r.right - g_app->fonts.cyVertical - 1, r.top + (r.bottom - r.top) / 2, label,
              static_cast<int>(TextLen(label, sizeof gs->chanLabel[0])));
 }
 
@@ -457,10 +458,10 @@ void DrawVerticalScale(HDC dc, tagGS* gs, int slot) {
     FillRect(dc, &r, StripBrush());
     stAxisTicks ticks{};
     if (!ComputeVerticalTicks(gs->chanVCenter[slot], gs->chanVPerDiv[slot], gs->chanVDivisions[slot],
-                              gs->chanVOffsetDiv[slot], r.top, r.bottom, g_app->cyText, &ticks))
+                              gs->chanVOffsetDiv[slot], r.top, r.bottom, g_app->fonts.cyText, &ticks))
         return;
     CSavedDC saved(dc);
-    SelectFont(dc, g_app->hfontText);
+    SelectFont(dc, g_app->fonts.hfontText);
     SetTextColor(dc, g_scaleLabelsInColour ? gs->chanColor[slot] : 0);
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
@@ -469,14 +470,14 @@ void DrawVerticalScale(HDC dc, tagGS* gs, int slot) {
         double y = ticks.firstPos - i * ticks.pixelStep;
         char text[kAxisNumberLen];
         FormatAxisNumber(text, ticks.firstValue + i * ticks.valueStep, decimals);
-        TextOutA(dc, r.left + 10, ScaleLabelTop(y, r.top, r.bottom, g_app->cyText), text,
+        TextOutA(dc, r.left + 10, ScaleLabelTop(y, r.top, r.bottom, g_app->fonts.cyText), text,
                  static_cast<int>(strlen(text)));
     }
-    SelectFont(dc, g_app->hfontVertical);
-    IntersectClipRect(dc, r.right - g_app->cyVertical, r.top, r.right, r.bottom);
+    SelectFont(dc, g_app->fonts.hfontVertical);
+    IntersectClipRect(dc, r.right - g_app->fonts.cyVertical, r.top, r.right, r.bottom);
     SetTextAlign(dc, TA_CENTER | TA_TOP);
     const char* units = gs->chanUnits[slot];
-    TextOutA(dc, r.right - g_app->cyVertical, r.top + (r.bottom - r.top) / 2, units,
+    TextOutA(dc, r.right - g_app->fonts.cyVertical, r.top + (r.bottom - r.top) / 2, units,
              static_cast<int>(TextLen(units, sizeof gs->chanUnits[0])));
 }
 
@@ -490,7 +491,7 @@ void DrawTimeAxis(HDC dc, tagGS* gs) {
     FillRect(dc, &strip, StripBrush());
     const RECT& axis = gs->hAxisRect;
     const int16_t decimals = static_cast<int16_t>(gs->viewFlags0);
-    const double cxText = g_app->cxText;
+    const double cxText = g_app->fonts.cxText;
     const int32_t plotWidth = gs->plotRect.right - gs->plotRect.left;
     bool clock = false;
     stAxisTicks ticks{};
@@ -521,7 +522,7 @@ void DrawTimeAxis(HDC dc, tagGS* gs) {
         if (!ComputeTimeAxisTicks(&in, &ticks)) return;
     }
     CSavedDC saved(dc);
-    SelectFont(dc, g_app->hfontAxis);
+    SelectFont(dc, g_app->fonts.hfontAxis);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, 0);
     SetTextAlign(dc, TA_CENTER | TA_TOP);
@@ -545,7 +546,7 @@ void DrawXLabelBox(HDC dc, tagGS* gs) {
     uint32_t x = gs->xyXChan;
     if (x >= static_cast<uint32_t>(kMaxChannels) || !g_app) return;
     CSavedDC saved(dc);
-    SelectFont(dc, g_app->hfontText);
+    SelectFont(dc, g_app->fonts.hfontText);
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_CENTER | TA_TOP);
     const char* label = gs->chanLabel[x];

@@ -42,7 +42,7 @@ void CChannelItem::Draw() {
     HDC dc = GetDC(m_parent);
     if (!dc) return;
     int oldMode = SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = g_app && g_app->hfontText ? SelectObject(dc, g_app->hfontText) : nullptr;
+    HGDIOBJ oldFont = g_app && g_app->fonts.hfontText ? SelectObject(dc, g_app->fonts.hfontText) : nullptr;
     if (m_hatched) {
         HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, RGB(0, 0, 0));
         COLORREF oldBk = SetBkColor(dc, kHatchBack);
@@ -52,7 +52,8 @@ void CChannelItem::Draw() {
         SetBkColor(dc, oldBk);
         DeleteObject(hatch);
     } else {
-        FillRect(dc, &m_rect, g_app && g_app->hbrFace ? g_app->hbrFace : GetSysColorBrush(COLOR_BTNFACE));
+        FillRect(dc, &m_rect,
+                 g_app && g_app->brushes.hbrFace ? g_app->brushes.hbrFace : GetSysColorBrush(COLOR_BTNFACE));
     }
     RECT inner = m_rect;
     InflateRect(&inner, -kFaceInset, -kFaceInset);

@@ -221,7 +221,8 @@ void ShowChannelPopup(tagGS* gs, HWND owner, int list, int x, int y, int shownOn
     for (int i = 0; i < n; ++i) {
         AppendMenuA(menu, items[i].flags & ~MF_CHECKED, items[i].id, items[i].text);
         if (!(items[i].flags & MF_CHECKED)) continue;
-        if (g_app && g_app->hbmCheck) SetMenuItemBitmaps(menu, items[i].id, MF_BYCOMMAND, nullptr, g_app->hbmCheck);
+        if (g_app && g_app->bitmaps.hbmCheck)
+            SetMenuItemBitmaps(menu, items[i].id, MF_BYCOMMAND, nullptr, g_app->bitmaps.hbmCheck);
         CheckMenuItem(menu, items[i].id, MF_BYCOMMAND | MF_CHECKED);
     }
     POINT p{x + 1, y + 1};

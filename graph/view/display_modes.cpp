@@ -77,8 +77,8 @@ void RefreshInputValues() {
 void SetIBeamFaces(tagGS* gs, int on, int off) {
     HWND button = gs->toolButtons[1];
     if (!button || !IsWindow(button)) return;
-    SendMessageA(button, LKM_SETENABLEBITMAP, reinterpret_cast<WPARAM>(g_app->hbmButtons[on]), 0);
-    SendMessageA(button, LKM_SETDISABLEBITMAP, reinterpret_cast<WPARAM>(g_app->hbmButtons[off]), 0);
+    SendMessageA(button, LKM_SETENABLEBITMAP, reinterpret_cast<WPARAM>(g_app->bitmaps.hbmButtons[on]), 0);
+    SendMessageA(button, LKM_SETDISABLEBITMAP, reinterpret_cast<WPARAM>(g_app->bitmaps.hbmButtons[off]), 0);
     InvalidateRect(button, nullptr, FALSE);
 }
 

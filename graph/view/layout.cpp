@@ -59,14 +59,14 @@ int MarkerTotal(tagGS* gs) {
 
 stLayoutMetrics ScreenMetrics() {
     stLayoutMetrics m{};
-    m.cyText = g_app->cyText;
-    m.cyVertical = g_app->cyVertical;
+    m.cyText = g_app->fonts.cyText;
+    m.cyVertical = g_app->fonts.cyVertical;
     m.cxVScroll = GetSystemMetrics(SM_CXVSCROLL);
     m.cyHScroll = GetSystemMetrics(SM_CYHSCROLL);
-    m.cxStatusStrip = static_cast<int16_t>(g_app->cxStatusStrip);  // the library writes 16 bits
+    m.cxStatusStrip = static_cast<int16_t>(g_app->strips.cxStatusStrip);  // the library writes 16 bits
     m.cxScaleStrip = g_measuredScaleStrip;
-    m.cyAxisLine = g_app->cyAxisLine;
-    m.cyAxisStrip = 2 * g_app->cyAxisLine;
+    m.cyAxisLine = g_app->strips.cyAxisLine;
+    m.cyAxisStrip = 2 * g_app->strips.cyAxisLine;
     return m;
 }
 
@@ -253,9 +253,9 @@ void MeasureAxisText(HDC dc, HFONT font) {
     SIZE scale{}, digits{};
     GetTextExtentPoint32A(dc, "0.0+E000", 8, &scale);
     GetTextExtentPoint32A(dc, "0123456789", 10, &digits);
-    AxisMetricsFromText(scale.cx, digits.cy, g_app->cyVertical, GetSystemMetrics(SM_CXVSCROLL), &g_app->cxScaleStrip,
-                        &g_app->cyAxisLine, &g_app->cyAxisStrip);
-    g_measuredScaleStrip = g_app->cxScaleStrip;
+    AxisMetricsFromText(scale.cx, digits.cy, g_app->fonts.cyVertical, GetSystemMetrics(SM_CXVSCROLL),
+                        &g_app->strips.cxScaleStrip, &g_app->strips.cyAxisLine, &g_app->strips.cyAxisStrip);
+    g_measuredScaleStrip = g_app->strips.cxScaleStrip;
     if (old) SelectObject(dc, old);
 }
 
@@ -264,14 +264,15 @@ void ComputeChannelRects(tagGS* gs, int32_t factor) {
     RECT client{};
     if (gs->hwnd) GetClientRect(gs->hwnd, &client);
     int32_t tw = ToolWidth(g_measuredScaleStrip, GetSystemMetrics(SM_CXVSCROLL));
-    PlanChannelRects(gs, factor, g_app->cxScaleStrip, g_app->cyAxisLine, g_app->cyText, client.right, tw);
+    PlanChannelRects(gs, factor, g_app->strips.cxScaleStrip, g_app->strips.cyAxisLine, g_app->fonts.cyText,
+                     client.right, tw);
 }
 
 void LayoutGraphWindow(tagGS* gs) {
     if (!gs || !g_app || !gs->hwnd || !IsWindow(gs->hwnd)) return;
     HWND hwnd = gs->hwnd;
     if (HDC dc = GetDC(hwnd)) {
-        MeasureAxisText(dc, g_app->hfontText);
+        MeasureAxisText(dc, g_app->fonts.hfontText);
         ReleaseDC(hwnd, dc);
     }
     RECT client{};
@@ -308,8 +309,8 @@ void LayoutGraphWindow(tagGS* gs) {
         HideWindowIf(gs->markerLabelEdit);
         CloseFindDialog();
     }
-    g_app->cxScaleStrip = plan.cxScaleStrip;
-    g_app->cyAxisStrip = plan.cyAxisStrip;
+    g_app->strips.cxScaleStrip = plan.cxScaleStrip;
+    g_app->strips.cyAxisStrip = plan.cyAxisStrip;
     gs->plotRect = plan.plot;
     UpdateGraphScrollBars(gs);
     const RECT& plot = gs->plotRect;

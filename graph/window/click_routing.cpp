@@ -113,7 +113,7 @@ void ScaleOrAxisClick(GraphWindowData* data, tagGS* gs, int x, int y, int ctrl) 
         return;
     }
     const RECT& plot = gs->plotRect;
-    int32_t cy = g_app ? g_app->cyText : 0;
+    int32_t cy = g_app ? g_app->fonts.cyText : 0;
     RECT axis{plot.left, plot.bottom, plot.right, plot.bottom + (gs->displayMode == kModeXY ? cy : 2 * cy)};
     if (InRect(axis, x, y)) {
         if (Allowed(kPermHScale)) OpenHorizontalScale(data, gs, ctrl);

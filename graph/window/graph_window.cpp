@@ -111,7 +111,7 @@ void OnChildCreate(GraphWindowData* data, const CREATESTRUCTA* cs) {
         data->doc = reinterpret_cast<tagGS*>(mcs->lParam);
         data->doc->hwnd = data->hwnd;
     }
-    SetCursor(g_app->hcurArrow);
+    SetCursor(g_app->cursors.hcurArrow);
     ++g_graphWindowCount;
     data->hwndFocus =
         CreateWindowExA(0, "acqdirector", "", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, 0, 1, 0, 0, data->hwnd,
@@ -294,7 +294,7 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
 }
 
 void OnChildGetMinMaxInfo(MINMAXINFO* mmi) {
-    int h = g_app->cyText, w = g_app->cxText;
+    int h = g_app->fonts.cyText, w = g_app->fonts.cxText;
     mmi->ptMinTrackSize.x = 64 * w;
     // Measurement row, channel buttons, marker bar and a plot of useful height.
     mmi->ptMinTrackSize.y = (10 * h + 14) + (5 * h + 46) + 2 + 110;
@@ -475,7 +475,8 @@ void SetJournalShown(tagGS* gs, int on) {
         JournalSetTabStops(gs, kJournalTabSizePreference);
         // Showing made the text control; a hidden journal's is left unmade.
         if (HWND edit = JournalHwndIfMade(gs->journalWnd)) {
-            if (g_app->hfontJournal) SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
+            if (g_app->fonts.hfontJournal)
+                SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->fonts.hfontJournal), 0);
             UpdateWindow(edit);
             SendMessageA(edit, EM_SCROLL, SB_PAGEDOWN, 0);
             SendMessageA(edit, EM_SCROLL, SB_PAGEUP, 0);
@@ -503,10 +504,10 @@ BOOL CALLBACK ApplyJournalFontToGraph(HWND hwnd, LPARAM) {
 // One journal font for every graph; it is kept in the application record and saved.
 void ChangeJournalFont(HWND owner) {
     int32_t width = 0, height = 0;
-    HFONT old = g_app->hfontJournal;
-    HFONT font = ChooseGraphFont(owner, old, 0, &g_app->lfJournal, &width, &height);
+    HFONT old = g_app->fonts.hfontJournal;
+    HFONT font = ChooseGraphFont(owner, old, 0, &g_app->fonts.lfJournal, &width, &height);
     if (!font || font == old) return;
-    g_app->hfontJournal = font;
+    g_app->fonts.hfontJournal = font;
     if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, ApplyJournalFontToGraph, 0);
     SaveFontSettings();
 }

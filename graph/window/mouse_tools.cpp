@@ -125,9 +125,9 @@ void DrawDragLine(HDC dc, int32_t y, int32_t right) {
 HCURSOR ToolCursor(const tagGS* gs) {
     switch (gs->currentTool) {
     case IDC_TOOL_IBEAM:
-        return gs->displayMode == kModeXY ? LoadCursorA(nullptr, MAKEINTRESOURCEA(32515)) : g_app->hcurIBeam;
-    case IDC_TOOL_ZOOM: return g_app->hcurZoom;
-    default: return g_app->hcurArrow;
+        return gs->displayMode == kModeXY ? LoadCursorA(nullptr, MAKEINTRESOURCEA(32515)) : g_app->cursors.hcurIBeam;
+    case IDC_TOOL_ZOOM: return g_app->cursors.hcurZoom;
+    default: return g_app->cursors.hcurArrow;
     }
 }
 
@@ -499,21 +499,21 @@ bool InBoundaryGrip(const tagGS* gs, int s, int x, int y) {
 void SetHoverCursor(tagGS* gs, int x, int y) {
     RECT edge{};
     if (JournalEdgeBand(gs, &edge) && InRect(edge, x, y)) {
-        SetCursorIf(g_app->hcurDrag);
+        SetCursorIf(g_app->cursors.hcurDrag);
         return;
     }
     if (gs->waveformRegionResize && gs->displayMode == kModeChart) {
         for (int s = 0; s < kMaxChannels; ++s) {
             if (!InBoundaryGrip(gs, s, x, y)) continue;
-            SetCursorIf(g_app->hcurDrag);
+            SetCursorIf(g_app->cursors.hcurDrag);
             return;
         }
     }
     if (gs->displayMode == kModeXY && gs->currentTool == IDC_TOOL_IBEAM) ShowReadoutAtCursor(gs);
     if (g_toolMode == kToolModeBoundary || g_toolMode == kToolModeJournal)
-        SetCursorIf(g_app->hcurDrag);
+        SetCursorIf(g_app->cursors.hcurDrag);
     else
-        SetCursorIf(InRect(gs->plotRect, x, y) ? ToolCursor(gs) : g_app->hcurArrow);
+        SetCursorIf(InRect(gs->plotRect, x, y) ? ToolCursor(gs) : g_app->cursors.hcurArrow);
 }
 
 // Hands a move or release to the drag in progress.
@@ -712,7 +712,7 @@ void DragJournalEdge(tagGS* gs, int /*x*/, int y, UINT msg) {
 int HitTestChannelArea(tagGS* gs, int x, int y, int kind) {
     if (!gs) return -1;
     const RECT& plot = gs->plotRect;
-    const int32_t cyV = g_app ? g_app->cyVertical : 0;
+    const int32_t cyV = g_app ? g_app->fonts.cyVertical : 0;
     RECT area = plot;
     switch (kind) {
     case kAreaPlot: break;
@@ -731,9 +731,9 @@ int HitTestChannelArea(tagGS* gs, int x, int y, int kind) {
         return IsShown(gs, sel) ? sel : -1;
     }
     int32_t unitsWidth = cyV;
-    if (kind == kAreaUnits && g_app && g_app->hfontVertical) {
+    if (kind == kAreaUnits && g_app && g_app->fonts.hfontVertical) {
         HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, g_app->hfontVertical);
+        HGDIOBJ old = SelectObject(dc, g_app->fonts.hfontVertical);
         SIZE size{};
         GetTextExtentPoint32A(dc, "MMMMMMMM", 8, &size);
         SelectObject(dc, old);
@@ -924,8 +924,8 @@ void OnChildButtonUp(GraphWindowData* data, int x, int y, UINT keys) {
         return;
     }
     if (g_toolMode == kToolModeBoundary || g_toolMode == kToolModeJournal)
-        SetCursorIf(g_app->hcurArrow);
+        SetCursorIf(g_app->cursors.hcurArrow);
     else
-        SetCursorIf(InRect(gs->plotRect, x, y) ? ToolCursor(gs) : g_app->hcurArrow);
+        SetCursorIf(InRect(gs->plotRect, x, y) ? ToolCursor(gs) : g_app->cursors.hcurArrow);
     RunDrag(gs, x, y, keys, WM_LBUTTONUP);
 }

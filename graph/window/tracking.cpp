@@ -44,7 +44,7 @@ void BeginTrackingDraw(tagGS* gs) {
     g_track.dc = GetDC(gs->hwnd);
     if (!g_track.dc) return;
     g_track.oldRop = SetROP2(g_track.dc, R2_XORPEN);
-    g_track.oldFont = g_app && g_app->hfontText ? SelectObject(g_track.dc, g_app->hfontText) : nullptr;
+    g_track.oldFont = g_app && g_app->fonts.hfontText ? SelectObject(g_track.dc, g_app->fonts.hfontText) : nullptr;
     g_track.oldBkMode = SetBkMode(g_track.dc, TRANSPARENT);
     RECT client{};
     GetClientRect(gs->hwnd, &client);
@@ -52,7 +52,7 @@ void BeginTrackingDraw(tagGS* gs) {
     // Without a measurement row the band is one text line high, so the readout still shows. The
     // band covers the row from the window's left edge: left of the text, the first measurement
     // box would otherwise peek out beside the readout.
-    int32_t height = gs->measureRowHeight > 0 ? gs->measureRowHeight : (g_app ? g_app->cyText : 0) + 2;
+    int32_t height = gs->measureRowHeight > 0 ? gs->measureRowHeight : (g_app ? g_app->fonts.cyText : 0) + 2;
     r = RECT{0, 0, client.right, height};
     r.top += 1;
     r.bottom -= 1;
@@ -143,7 +143,7 @@ int FindNearestXYSample(tagGS* gs, POINT p, POINT* pixel, double* xv, double* yv
 void EraseReadout() {
     if (!g_track.dc || IsRectEmpty(&g_track.readout)) return;
     FillRect(g_track.dc, &g_track.readout,
-             g_app && g_app->hbrToolbar ? g_app->hbrToolbar : GetSysColorBrush(COLOR_BTNFACE));
+             g_app && g_app->brushes.hbrToolbar ? g_app->brushes.hbrToolbar : GetSysColorBrush(COLOR_BTNFACE));
 }
 
 // Writes the readout of two values into its band.

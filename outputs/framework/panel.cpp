@@ -27,7 +27,8 @@ void MakeSharedDrawingObjects() {
     if (!s.framePen) s.framePen = CreatePen(PS_SOLID, kFramePenWidth, RGB(255, 0, 0));
     if (!s.boldFont) {
         LOGFONTA lf{};
-        if (g_app) lf = g_app->lfText;
+        if (g_app)
+            lf = g_app->fonts.lfText;
         else GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
         lf.lfWeight = kBoldWeight;
         s.boldFont = CreateFontIndirectA(&lf);

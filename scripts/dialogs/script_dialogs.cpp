@@ -631,7 +631,8 @@ void CheckLessonTitles() {
 // OK or a double click opens the chosen lesson or hands its script's path out; Quit closes the program.
 INT_PTR CALLBACK LessonProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* rec = reinterpret_cast<stLessonRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
-    if (BitmapLook() && g_app && HandleCaptionPaint(dlg, msg, wParam, lParam, g_app->hbmLessonPrompt)) return TRUE;
+    if (BitmapLook() && g_app && HandleCaptionPaint(dlg, msg, wParam, lParam, g_app->bitmaps.hbmLessonPrompt))
+        return TRUE;
     switch (msg) {
     case WM_INITDIALOG:
         rec = reinterpret_cast<stLessonRecord*>(lParam);

@@ -341,7 +341,7 @@ void CreateTools(CScriptEditor& ed) {
             ed.tools[i] = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST,
                                           row.x, 1, kComboWidth, kComboDrop, ed.window,
                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), g_app->hInstance, nullptr);
-            SendMessageA(ed.tools[i], WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontText), 0);
+            SendMessageA(ed.tools[i], WM_SETFONT, reinterpret_cast<WPARAM>(g_app->fonts.hfontText), 0);
             continue;
         }
         const DWORD visible = row.id == IDM_SCRIPT_INSERT ? 0 : WS_VISIBLE;
@@ -381,7 +381,7 @@ void PaintHintLine(CScriptEditor& ed, HDC dc) {
     MoveToEx(dc, 0, 0, nullptr);
     LineTo(dc, client.right, 0);
     SelectObject(dc, oldPen);
-    HGDIOBJ oldFont = SelectObject(dc, g_app->hfontText);
+    HGDIOBJ oldFont = SelectObject(dc, g_app->fonts.hfontText);
     SetBkColor(dc, kHintGrey);
     TextOutA(dc, 10, top + 4, ed.hintText, lstrlenA(ed.hintText));
     SelectObject(dc, oldFont);

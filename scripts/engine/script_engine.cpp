@@ -185,11 +185,11 @@ void HideDevicePanels() {
 
 // Opens "StartUp" from the current folder and attaches the frame menu.
 void RunStartupScript() {
-    const bool attached = g_app && g_app->bFrameMenuAttached;
+    const bool attached = g_app && g_app->frame.bFrameMenuAttached;
     HMENU lessons = nullptr;
-    if (!attached && g_app && g_app->hmenuFrame && (lessons = CreatePopupMenu())) {
+    if (!attached && g_app && g_app->frame.hmenuFrame && (lessons = CreatePopupMenu())) {
         const char* title = GetMenuStrKey(10000);
-        AppendMenuA(g_app->hmenuFrame, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons),
+        AppendMenuA(g_app->frame.hmenuFrame, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons),
                     title && *title ? title : "&Lessons");
     }
     if (!LoadLesson("StartUp", false)) {

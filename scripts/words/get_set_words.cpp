@@ -337,7 +337,7 @@ int16_t SetWindowCaption(CWordFields& fields) {
 int16_t SetKeyboardEntry(CWordFields& fields) {
     const double n = fields.Number();
     if (CWordFields::Bad()) return kScriptStop;
-    g_app->bMenusUnlocked = n >= 1.0 && n < 4294967296.0 ? static_cast<uint32_t>(n) : 0u;
+    g_app->frame.bMenusUnlocked = n >= 1.0 && n < 4294967296.0 ? static_cast<uint32_t>(n) : 0u;
     return kScriptGoOn;
 }
 
@@ -414,7 +414,7 @@ int16_t SetPlotType(CWordFields& fields, tagGS* gs) {
     const int slot = SelectedChannel(gs);
     if (CWordFields::Bad() || slot < 0) return kScriptStop;
     const uint32_t size = static_cast<uint32_t>(n >= 0 && n <= 255 ? n : 0) & 0xFF;
-    HMENU menu = g_app->hmenuFrame;
+    HMENU menu = g_app->frame.hmenuFrame;
     if (ScriptWordIs(word, "LINE")) {
         gs->chanDrawStyle[slot] = 0;
     } else if (ScriptWordIs(word, "STEP")) {
@@ -791,7 +791,7 @@ int16_t SetPrecision(CWordFields& fields, tagGS* gs) {
 int16_t SetPasteInterpolate(CWordFields& fields, tagGS*) {
     char word[kScriptWordChars];
     fields.Word(word);
-    g_app->bInterpolatePaste = ScriptWordIs(word, "ON") ? 1 : 0;
+    g_app->options.bInterpolatePaste = ScriptWordIs(word, "ON") ? 1 : 0;
     return kScriptGoOn;
 }
 

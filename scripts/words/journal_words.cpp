@@ -56,19 +56,19 @@ int16_t JournalPreferences(tagGS* gs, CWordFields& fields) {
     fields.Text(face);
     if (CWordFields::Bad()) return kScriptStop;
     if (!face[0]) return kScriptGoOn;
-    lstrcpynA(g_app->lfJournal.lfFaceName, face, LF_FACESIZE);
+    lstrcpynA(g_app->fonts.lfJournal.lfFaceName, face, LF_FACESIZE);
     const double size = fields.Number();
     if (CWordFields::Bad()) return kScriptStop;
     if (size != 0.0) {
         HDC dc = GetDC(gs->hwnd);
         const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
         if (dc) ReleaseDC(gs->hwnd, dc);
-        g_app->lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
+        g_app->fonts.lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
     }
-    HFONT font = CreateFontIndirectA(&g_app->lfJournal);
+    HFONT font = CreateFontIndirectA(&g_app->fonts.lfJournal);
     if (!font) return kScriptGoOn;
-    if (g_app->hfontJournal) DeleteObject(g_app->hfontJournal);
-    g_app->hfontJournal = font;
+    if (g_app->fonts.hfontJournal) DeleteObject(g_app->fonts.hfontJournal);
+    g_app->fonts.hfontJournal = font;
     JournalApplyFont(gs->journalWnd);
     return kScriptGoOn;
 }
@@ -172,9 +172,9 @@ int16_t JournalPrecision(stScriptCall&, tagGS* gs, CWordFields& fields) {
 
 // SETDEFAULTFONT: the system font for the journal.
 int16_t JournalDefaultFont(stScriptCall&, tagGS* gs, CWordFields&) {
-    g_app->hfontJournal = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    g_app->fonts.hfontJournal = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
     if (HWND edit = GetJournalHwnd(gs->journalWnd))
-        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->hfontJournal), 0);
+        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->fonts.hfontJournal), 0);
     return kScriptGoOn;
 }
 

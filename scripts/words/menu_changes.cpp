@@ -201,7 +201,7 @@ void ChangeItem(HMENU menu, uint32_t id, UINT command, const char* text, int act
 }  // namespace
 
 void ApplyScriptMenuChange(uint32_t id, const char* text, int action) {
-    HMENU menu = g_app ? g_app->hmenuFrame : nullptr;
+    HMENU menu = g_app ? g_app->frame.hmenuFrame : nullptr;
     if (!menu) return;
     const char* title = nullptr;
     const int32_t help = id >= kHelpItemFirst && id <= kHelpItemLast ? notify::HelpItemCommand(id) : -1;

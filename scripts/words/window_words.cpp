@@ -429,22 +429,22 @@ int16_t ScriptWordGetCurrentDirectory(stScriptCall& call) {
 // allowed again and the menus unlocked.
 void ResetFrameMenu() {
     if (!g_app) return;
-    g_app->bMenusUnlocked = 1;
+    g_app->frame.bMenusUnlocked = 1;
     for (ScriptPermission p : {kPermVScale, kPermVScaleUnits, kPermVLabel, kPermHScale, kPermHScaleUnits, kPermHLabel,
                                kPermMeasurements, kPermSizeWindow, kPermDragWindow, kPermZoomWindow, kPermCloseWindow})
         g_script.permissions[p] = 1;
     ClearScriptMenuBlocks();
     // Before the menu is attached it is still the one start-up loaded; only an attached menu
     // can carry a lesson's changes.
-    if (g_app->bFrameMenuAttached && g_app->hwndFrame) {
+    if (g_app->frame.bFrameMenuAttached && g_app->hwndFrame) {
         if (HMENU fresh = LoadMenuA(g_app->hInstance, MAKEINTRESOURCEA(IDR_FRAME_MENU))) {
             if (HMENU lessons = CreatePopupMenu()) {
                 notify::BuildLessonsMenu(lessons);
                 const char* title = GetMenuStrKey(10000);
                 AppendMenuA(fresh, MF_POPUP, reinterpret_cast<UINT_PTR>(lessons), title && *title ? title : "&Lessons");
             }
-            HMENU old = g_app->hmenuFrame;
-            g_app->hmenuFrame = fresh;
+            HMENU old = g_app->frame.hmenuFrame;
+            g_app->frame.hmenuFrame = fresh;
             notify::ShowAllHelpItems();
             notify::AttachFrameMenu();
             if (old && old != fresh) DestroyMenu(old);

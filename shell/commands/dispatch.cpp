@@ -118,7 +118,7 @@ void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
 // A Lessons menu entry: its text names the lesson, with the first doubled "&" undone.
 void OnLessonCommand(HWND frame, UINT id) {
     HMENU menu = GetMenu(frame);
-    if (!menu) menu = g_app->hmenuFrame;
+    if (!menu) menu = g_app->frame.hmenuFrame;
     char text[256] = "";
     if (!menu || GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND) <= 0) return;
     if (char* pair = std::strstr(text, "&&")) std::memmove(pair, pair + 1, std::strlen(pair + 1) + 1);

@@ -80,16 +80,16 @@ void SetChannelColour(tagGS* gs, COLORREF color) {
 
 // The toolbar's 26 pixels go to the MDI client while it is hidden.
 void ToggleToolbar() {
-    g_app->bToolbarVisible = g_app->bToolbarVisible ? 0 : 1;
+    g_app->frame.bToolbarVisible = g_app->frame.bToolbarVisible ? 0 : 1;
     RECT rc{};
     GetWindowRect(g_app->hwndClient, &rc);
     MapWindowPoints(nullptr, GetParent(g_app->hwndClient), reinterpret_cast<POINT*>(&rc), 2);
     const int width = rc.right - rc.left, height = rc.bottom - rc.top;
-    if (g_app->bToolbarVisible)
+    if (g_app->frame.bToolbarVisible)
         MoveWindow(g_app->hwndClient, rc.left, kToolbarHeight, width, height - kToolbarHeight, TRUE);
     else
         MoveWindow(g_app->hwndClient, rc.left, 0, width, height + kToolbarHeight, TRUE);
-    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->bToolbarVisible ? SW_SHOW : SW_HIDE);
+    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->frame.bToolbarVisible ? SW_SHOW : SW_HIDE);
 }
 
 // The X and Y scales are the lesson's view switches: not saved as a change of the document.

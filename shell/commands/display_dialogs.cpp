@@ -49,15 +49,16 @@ BOOL CALLBACK ApplyTextFont(HWND child, LPARAM font) {
 
 // The text font, its turned copy for the vertical labels and the axis font change together.
 void ChooseTextFont(HWND frame) {
-    HFONT font = ChooseGraphFont(frame, g_app->hfontText, 0, &g_app->lfText, &g_app->cxText, &g_app->cyText);
-    if (!font || font == g_app->hfontText) return;
-    g_app->hfontText = font;
-    g_app->hfontAxis = font;
-    g_app->lfVertical = g_app->lfText;
-    g_app->lfVertical.lfEscapement = g_app->lfVertical.lfOrientation = 900;
-    if (HFONT vertical =
-            ChooseGraphFont(frame, g_app->hfontVertical, 1, &g_app->lfVertical, &g_app->cxVertical, &g_app->cyVertical))
-        g_app->hfontVertical = vertical;
+    HFONT font = ChooseGraphFont(frame, g_app->fonts.hfontText, 0, &g_app->fonts.lfText, &g_app->fonts.cxText,
+                                 &g_app->fonts.cyText);
+    if (!font || font == g_app->fonts.hfontText) return;
+    g_app->fonts.hfontText = font;
+    g_app->fonts.hfontAxis = font;
+    g_app->fonts.lfVertical = g_app->fonts.lfText;
+    g_app->fonts.lfVertical.lfEscapement = g_app->fonts.lfVertical.lfOrientation = 900;
+    if (HFONT vertical = ChooseGraphFont(frame, g_app->fonts.hfontVertical, 1, &g_app->fonts.lfVertical,
+                                         &g_app->fonts.cxVertical, &g_app->fonts.cyVertical))
+        g_app->fonts.hfontVertical = vertical;
     if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, ApplyTextFont, reinterpret_cast<LPARAM>(font));
 }
 

@@ -35,7 +35,7 @@ constexpr uint32_t kHorizontalFrequency = 1, kHorizontalUser = 3;  // hUnitKind
 
 HMENU FrameMenu() {
     HMENU menu = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
-    return menu ? menu : g_app->hmenuFrame;
+    return menu ? menu : g_app->frame.hmenuFrame;
 }
 
 void Enable(HMENU menu, UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); }
@@ -111,7 +111,7 @@ void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
     Check(menu, IDM_SHOW_MARKERS, gs->markerBarShown != 0);
     Check(menu, IDM_SHOW_GRID, gs->gridShown != 0);
     Check(menu, IDM_SHOW_JOURNAL, gs->journalShown != 0);
-    Check(menu, IDM_SHOW_TOOLBAR, g_app->bToolbarVisible != 0);
+    Check(menu, IDM_SHOW_TOOLBAR, g_app->frame.bToolbarVisible != 0);
     Check(menu, IDM_SHOW_MEASUREMENTS, gs->measureShown != 0);
     Check(menu, IDM_SHOW_CHANNEL_NUMBERS, IsChanButtonsShown(gs));
     Check(menu, IDM_SHOW_LINE_PLOT, gs->chanDrawStyle[chan] == 0);
@@ -190,18 +190,18 @@ HMENU GetFramePopup(HMENU menu, int position) {
 
 // Attaches the held frame menu and hands its Window menu to the MDI client.
 void AttachFrameMenu() {
-    if (!g_app->hmenuFrame || !g_app->hwndFrame) return;
+    if (!g_app->frame.hmenuFrame || !g_app->hwndFrame) return;
     InitHelpMenu();
-    SetMenu(g_app->hwndFrame, g_app->hmenuFrame);  // lays out and draws the new bar
+    SetMenu(g_app->hwndFrame, g_app->frame.hmenuFrame);  // lays out and draws the new bar
     BOOL maximised = FALSE;
     if (g_app->hwndClient) {
-        SendMessageA(g_app->hwndClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_app->hmenuFrame),
-                     reinterpret_cast<LPARAM>(GetSubMenu(g_app->hmenuFrame, 4)));
+        SendMessageA(g_app->hwndClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_app->frame.hmenuFrame),
+                     reinterpret_cast<LPARAM>(GetSubMenu(g_app->frame.hmenuFrame, 4)));
         SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
     }
     // Only a maximised graph changes the bar again (its system menu and buttons join it).
     if (maximised) DrawMenuBar(g_app->hwndFrame);
-    g_app->bFrameMenuAttached = 1;
+    g_app->frame.bFrameMenuAttached = 1;
     FrameReadyForSplash();
 }
 
@@ -375,7 +375,7 @@ void SetRadioCheckBitmaps() {
     if (!menu) return;
     for (UINT id : {IDM_SHOW_SCOPE, IDM_SHOW_CHART, IDM_SHOW_XY, IDM_SHOW_LINE_PLOT, IDM_SHOW_STEP_PLOT,
                     IDM_SHOW_DOT_PLOT, IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL_ZOOM})
-        SetMenuItemBitmaps(menu, id, MF_BYCOMMAND, nullptr, g_app->hbmCheck);
+        SetMenuItemBitmaps(menu, id, MF_BYCOMMAND, nullptr, g_app->bitmaps.hbmCheck);
 }
 
 // The Wave Color items draw themselves in their colours; the colour index is the item data.

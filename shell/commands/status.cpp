@@ -26,18 +26,18 @@ const char* Translated(const char* key) {
 bool PrepareStrip(HDC dc, RECT* strip) {
     RECT rc;
     GetClientRect(g_app->hwndFrame, &rc);
-    rc.top = rc.bottom - (g_app->cyStatus + 5);
+    rc.top = rc.bottom - (g_app->fonts.cyStatus + 5);
     OffsetRect(&rc, 0, 1);
     InflateRect(&rc, 1, 1);
     rc.bottom -= 1;
     InflateRect(&rc, -2, -2);
-    FillRect(dc, &rc, g_app->hbrFace);
+    FillRect(dc, &rc, g_app->brushes.hbrFace);
     *strip = rc;
     return true;
 }
 
 void DrawStripText(HDC dc, RECT rc, const char* text) {
-    HGDIOBJ oldFont = SelectObject(dc, g_app->hfontStatus);
+    HGDIOBJ oldFont = SelectObject(dc, g_app->fonts.hfontStatus);
     int oldMode = SetBkMode(dc, TRANSPARENT);
     DrawTextA(dc, text, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_LEFT);
     SetBkMode(dc, oldMode);
@@ -136,11 +136,11 @@ void DrawStatusPanes(HDC dc, const RECT* strip) {
                             gs->acquiring ? Translated("Acquire") : ""};
     const int widths[4] = {40, 7, 9, 9};
     int left = 12;
-    HGDIOBJ oldFont = SelectObject(dc, g_app->hfontStatus);
+    HGDIOBJ oldFont = SelectObject(dc, g_app->fonts.hfontStatus);
     int oldMode = SetBkMode(dc, TRANSPARENT);
     g_shown.clear();
     for (int i = 0; i < 4; ++i) {
-        RECT pane{left, strip->top + 2, left + widths[i] * g_app->cxStatus, strip->bottom - 2};
+        RECT pane{left, strip->top + 2, left + widths[i] * g_app->fonts.cxStatus, strip->bottom - 2};
         DrawFrame3D(dc, &pane, 1);
         RECT text = pane;
         if (i == 0) {

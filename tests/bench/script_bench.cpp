@@ -99,7 +99,7 @@ protected:
         lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);
         PrepareVariablesBrowser(g_app->hInstance, g_app->hwndFrame);
         ASSERT_EQ(FillUpLessonDescriptions((folder + "\\Lessons").c_str()), 1);
-        g_app->bFrameMenuAttached = 0;
+        g_app->frame.bFrameMenuAttached = 0;
         ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
         PumpMessages();
     }

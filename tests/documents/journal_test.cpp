@@ -353,10 +353,10 @@ TEST_F(Journal, AJournalControlMadeWhenFirstNeededMatchesOneMadeWithTheWindow) {
         EXPECT_GE(hiddenLate.place.top, client.bottom) << "under the client area";
         EXPECT_EQ(hiddenLate.place.bottom - hiddenLate.place.top, late->journalHeight - 30);
         if (rich) {
-            EXPECT_EQ(hiddenLate.face, g_app->lfJournal.lfFaceName);
+            EXPECT_EQ(hiddenLate.face, g_app->fonts.lfJournal.lfFaceName);
             EXPECT_EQ(hiddenLate.firstTab, 720);
         } else {
-            EXPECT_EQ(reinterpret_cast<HFONT>(hiddenLate.font), g_app->hfontJournal);
+            EXPECT_EQ(reinterpret_cast<HFONT>(hiddenLate.font), g_app->fonts.hfontJournal);
         }
         // Written to: a long line wraps in both.
         for (tagGS* gs : graphs) JournalAppendText(gs, written.c_str());
@@ -381,7 +381,7 @@ TEST_F(Journal, AJournalControlMadeWhenFirstNeededMatchesOneMadeWithTheWindow) {
         EXPECT_EQ(shownLate.place.bottom, client.bottom + 1);
         EXPECT_EQ(shownLate.place.bottom - shownLate.place.top, late->journalHeight - 30);
         if (rich) {
-            EXPECT_EQ(shownLate.face, g_app->lfJournal.lfFaceName);
+            EXPECT_EQ(shownLate.face, g_app->fonts.lfJournal.lfFaceName);
         }
         // And it types as the other: Enter with Autotime on stamps the line.
         SetWindowTextA(b, "");
@@ -776,10 +776,10 @@ TEST_F(Journal, TheSettingsComeFromTheIniFileAndGoBack) {
     EXPECT_EQ(JournalPrefs().measurementName, 1);
     EXPECT_EQ(JournalPrefs().measurementUnit, 0);
     EXPECT_FLOAT_EQ(JournalPrefs().tabSize, 0.75f);
-    EXPECT_STREQ(g_app->lfJournal.lfFaceName, "Courier New");
-    EXPECT_EQ(g_app->lfJournal.lfWeight, 700);
-    EXPECT_EQ(g_app->lfJournal.lfItalic, 1);
-    EXPECT_EQ(g_app->lfJournal.lfHeight, -13);
+    EXPECT_STREQ(g_app->fonts.lfJournal.lfFaceName, "Courier New");
+    EXPECT_EQ(g_app->fonts.lfJournal.lfWeight, 700);
+    EXPECT_EQ(g_app->fonts.lfJournal.lfItalic, 1);
+    EXPECT_EQ(g_app->fonts.lfJournal.lfHeight, -13);
     tagGS* gs = NewGraph(true);
     HWND edit = Edit(gs);
     Type(edit, "x\ty");
@@ -1141,7 +1141,7 @@ TEST_F(Journal, TheTextControlTakesDialogKeysTheFontAndOpensTheEditMenu) {
         HWND edit = Edit(gs);
         EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_WANTTAB);
         if (!rich) {
-            EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)), g_app->hfontJournal);
+            EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)), g_app->fonts.hfontJournal);
         }
         HMENU menu = GetMenu(g_app->hwndFrame);
         ASSERT_TRUE(menu);

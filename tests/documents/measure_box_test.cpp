@@ -47,9 +47,9 @@ protected:
         app_ = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
         g_app = app_;
         g_app->hInstance = GetModuleHandleA(nullptr);
-        g_app->cxText = 7;
-        g_app->cyText = 14;
-        g_app->hfontText = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        g_app->fonts.cxText = 7;
+        g_app->fonts.cyText = 14;
+        g_app->fonts.hfontText = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&icc);
         RegisterPopupButtonClass(g_app->hInstance);
@@ -457,9 +457,9 @@ TEST_F(MeasureBoxes, TheChannelButtonKeepsItsNarrowWidth) {
         GetWindowRect(Box(i)->channelButton->GetWindow(), &channel);
         GetWindowRect(Box(i)->typeButton->GetWindow(), &type);
         GetWindowRect(Box(i)->wnd, &box);
-        EXPECT_EQ(channel.right - channel.left, 3 + 4 * g_app->cxText) << i;
+        EXPECT_EQ(channel.right - channel.left, 3 + 4 * g_app->fonts.cxText) << i;
         EXPECT_EQ(box.right - box.left,
-                  (channel.right - channel.left + 3) + (type.right - type.left + 3) + 14 * g_app->cxText)
+                  (channel.right - channel.left + 3) + (type.right - type.left + 3) + 14 * g_app->fonts.cxText)
             << i;
     }
 }

@@ -172,7 +172,7 @@ TEST_F(GetSetWords, SetChangesTheFrameAndTheProgramWithoutAGraph) {
                    "SET PLOTTYPE LINE 3"}),  // needs a graph: nothing
               kScriptGoOn);
     EXPECT_EQ(FrameCaption(), std::string(g_app->szAppTitle) + " - Heart lab");
-    EXPECT_EQ(g_app->bMenusUnlocked, 0u);
+    EXPECT_EQ(g_app->frame.bMenusUnlocked, 0u);
     EXPECT_EQ(g_script.lessonButtonMode, 1);
     EXPECT_EQ(Var('R'), 1.0);
     EXPECT_EQ(Var('Q'), 0.0);
@@ -182,7 +182,7 @@ TEST_F(GetSetWords, SetChangesTheFrameAndTheProgramWithoutAGraph) {
     ASSERT_EQ(Run({"SET FOLDER PARENT", "SET KEYBOARDENTRY 1", "SET VISUALMODE TEXT"}), kScriptGoOn);
     GetCurrentDirectoryA(sizeof here, here);
     EXPECT_EQ(std::string(here), folder);
-    EXPECT_EQ(g_app->bMenusUnlocked, 1u);
+    EXPECT_EQ(g_app->frame.bMenusUnlocked, 1u);
     EXPECT_EQ(g_script.lessonButtonMode, 0);
     EXPECT_EQ(Run({"SET ReadConnectionStatus Sometimes"}), kScriptStop);
     EXPECT_EQ(ErrorDialogs(), 1);
@@ -267,10 +267,10 @@ TEST_F(GetSetWords, ChannelColourAndPlotTypeChangeTheChannel) {
     EXPECT_EQ(gs->chanColor[5], 0x030201u) << "green and blue masked to 8 bits";
     EXPECT_EQ(gs->chanDrawStyle[0], 2);
     EXPECT_EQ(gs->chanPlotStyle[0] & 0x8000FFFFu, 0x80000404u);
-    EXPECT_TRUE(GetMenuState(g_app->hmenuFrame, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(g_app->frame.hmenuFrame, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND) & MF_CHECKED);
     ASSERT_EQ(Run({"SET PLOTTYPE DOT 2"}), kScriptGoOn);
     EXPECT_EQ(gs->chanPlotStyle[0], 0x0202u);
-    EXPECT_FALSE(GetMenuState(g_app->hmenuFrame, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(g_app->frame.hmenuFrame, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND) & MF_CHECKED);
 
     // ON and OFF change a slot in use only; NOTILE is set either way.
     gs->chanFlags[3] = 0;

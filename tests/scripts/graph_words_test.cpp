@@ -11,6 +11,7 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
+#include "base/services.h"
 #include "base/resource.h"
 #include "graph/graph_ids.h"
 #include "transforms/transforms_ids.h"
@@ -540,8 +541,8 @@ TEST_F(GraphWords, JournalPreferencesSetThePasteOptionsAndTheFont) {
     EXPECT_EQ(prefs.measurementUnit, 1);
     EXPECT_EQ(prefs.measurementPerLine, 0);
     EXPECT_EQ(prefs.waveTimeValues, 0);
-    EXPECT_STREQ(g_app->lfJournal.lfFaceName, "Courier New");
-    EXPECT_LT(g_app->lfJournal.lfHeight, 0);
+    EXPECT_STREQ(g_app->fonts.lfJournal.lfFaceName, "Courier New");
+    EXPECT_LT(g_app->fonts.lfJournal.lfHeight, 0);
     ASSERT_EQ(Run({"JOURNAL PREFERENCES HVALUES, LINES, NAMES, OTHER"}), kScriptGoOn);
     EXPECT_EQ(prefs.measurementName, 1);
     EXPECT_EQ(prefs.measurementUnit, 0);
@@ -550,7 +551,7 @@ TEST_F(GraphWords, JournalPreferencesSetThePasteOptionsAndTheFont) {
     ASSERT_EQ(Run({"JOURNAL PREFERENCES UNITS"}), kScriptGoOn);
     EXPECT_EQ(prefs.measurementName + prefs.measurementPerLine + prefs.waveTimeValues, 0);
     EXPECT_EQ(prefs.measurementUnit, 1);
-    EXPECT_STREQ(g_app->lfJournal.lfFaceName, "Courier New") << "no face name, no font change";
+    EXPECT_STREQ(g_app->fonts.lfJournal.lfFaceName, "Courier New") << "no face name, no font change";
     EXPECT_EQ(g_errorDialogs, 0);
 }
 
@@ -895,7 +896,7 @@ BOOL PrintIntoMemory(PRINTDLGA* pd, DWORD* error) {
 }
 int MemoryDoc(HDC, const DOCINFOA*) { return g_printerFails ? SP_ERROR : 1; }
 int MemoryPage(HDC) {
-    g_waitDuringPrint = g_app->nWaitCount;
+    g_waitDuringPrint = WaitCursorDepth();
     return 1;
 }
 int EndMemoryPage(HDC) {
@@ -929,7 +930,7 @@ TEST_F(GraphWords, PrintGraphPrintsTheScriptsGraph) {
         BoxCapture boxes;
         boxes.caption = "Norvane Tessaly";
         AssignScriptNumericVariable(nullptr, "Z", 0.0);
-        const uint16_t waitBefore = g_app->nWaitCount;
+        const uint16_t waitBefore = WaitCursorDepth();
         EXPECT_EQ(Run({"PRINTGRAPH", "Z = 1"}, "", c.waitCursor ? 1 : 0), kScriptGoOn);
         EXPECT_EQ(g_errorDialogs, 0);
         EXPECT_EQ(Var('Z'), 1.0);
@@ -943,7 +944,7 @@ TEST_F(GraphWords, PrintGraphPrintsTheScriptsGraph) {
         if (c.pages) {
             EXPECT_EQ(g_waitDuringPrint, waitBefore + 1);
         }
-        EXPECT_EQ(g_app->nWaitCount, waitBefore);
+        EXPECT_EQ(WaitCursorDepth(), waitBefore);
     }
     EXPECT_GT(page.CountNotWhite(), 1000) << "nothing was drawn on the page";
     SetPrintDevice(nullptr);

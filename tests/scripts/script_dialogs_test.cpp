@@ -966,8 +966,8 @@ TEST_F(ScriptDialogs, ScriptErrorAsksThroughThePromptWithTheVariablesBrowserAtHa
 
 // The lesson chooser's picture look paints the start-up caption picture; the text look does not.
 TEST_F(ScriptDialogs, LessonChooserPaintsTheLessonCaptionPictureInThePictureLook) {
-    app_.hbmLessonPrompt = LoadDibFile((lessons_ + "\\Alpha\\Prompts\\Red.bmp").c_str());
-    ASSERT_NE(app_.hbmLessonPrompt, nullptr);
+    app_.bitmaps.hbmLessonPrompt = LoadDibFile((lessons_ + "\\Alpha\\Prompts\\Red.bmp").c_str());
+    ASSERT_NE(app_.bitmaps.hbmLessonPrompt, nullptr);
     for (int mode : {1, 0}) {
         g_script.lessonButtonMode = mode;
         COLORREF caption = 0;
@@ -986,8 +986,8 @@ TEST_F(ScriptDialogs, LessonChooserPaintsTheLessonCaptionPictureInThePictureLook
         EXPECT_EQ(ShowLessonChooser(file), 1);
         EXPECT_EQ(caption == RGB(255, 0, 0), mode == 1) << "mode " << mode;
     }
-    DeleteObject(app_.hbmLessonPrompt);
-    app_.hbmLessonPrompt = nullptr;
+    DeleteObject(app_.bitmaps.hbmLessonPrompt);
+    app_.bitmaps.hbmLessonPrompt = nullptr;
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ std::vector<int> g_waitCounts;  // the wait cursor's count while each dialog was
 
 int AnswerPrompt(const char* message, const char* b1, const char* b2, const char* b3) {
     ++g_answers.calls;
-    g_waitCounts.push_back(g_app->nWaitCount);
+    g_waitCounts.push_back(WaitCursorDepth());
     g_answers.message = message;
     g_answers.text1 = b1;
     g_answers.text2 = b2;
@@ -65,7 +65,7 @@ int AnswerPrompt(const char* message, const char* b1, const char* b2, const char
 }
 int AnswerNumber(const char* message, const char* label, char* text) {
     ++g_answers.calls;
-    g_waitCounts.push_back(g_app->nWaitCount);
+    g_waitCounts.push_back(WaitCursorDepth());
     g_answers.message = message;
     g_answers.text1 = label;
     g_answers.initialText = text;
@@ -510,7 +510,7 @@ TEST_F(ScriptWords, TheWaitCursorIsOffWhileADialogIsUpAndPromptLeavesItOff) {
     SetWaitCursor(1);  // a wait cursor of the caller's, under the run's own
     EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 1), kScriptGoOn);
     EXPECT_EQ(g_waitCounts, (std::vector<int>{1, 1, 0}));
-    EXPECT_EQ(g_app->nWaitCount, 0);
+    EXPECT_EQ(WaitCursorDepth(), 0);
 
     // Without the run's wait cursor the dialogs leave the count alone.
     SetWaitCursor(1);
@@ -724,7 +724,7 @@ int TopLevelPosition(HMENU bar, const char* text) {
 }
 
 TEST_F(ScriptWords, MenuWordsChangeTheEntriesTheLessonsMenuIdsName) {
-    HMENU menu = g_app->hmenuFrame;
+    HMENU menu = g_app->frame.hmenuFrame;
     ASSERT_TRUE(menu);
     ASSERT_GE(TopLevelPosition(menu, "&File"), 0);
     ASSERT_GE(TopLevelPosition(menu, "&Display"), 0);
@@ -862,7 +862,7 @@ TEST_F(ScriptWords, ABadFieldShowsTheErrorDialogOnceAndTheWordChangesNothing) {
     InFolder("made2");
     ASSERT_TRUE(WriteWholeFile(doomed, Bytes{'x'}));
     ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
-    HMENU menu = g_app->hmenuFrame;
+    HMENU menu = g_app->frame.hmenuFrame;
     char newText[64] = "";
     GetMenuStringA(menu, IDM_FILE_NEW, newText, sizeof newText, MF_BYCOMMAND);
     const size_t graphs = GraphWindows().size();

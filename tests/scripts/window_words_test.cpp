@@ -213,17 +213,17 @@ TEST_F(WindowWords, TheMenuResetUndoesWhatALessonDidToTheMenu) {
               kScriptGoOn);
     ASSERT_EQ(TopLevel("&Transform"), -1);
     ASSERT_EQ(GetMenuState(FrameMenu(), IDM_FILE_OPEN, MF_BYCOMMAND), static_cast<UINT>(-1));
-    g_app->bMenusUnlocked = 0;
+    g_app->frame.bMenusUnlocked = 0;
     ChooseMenuCommand(IDM_DISPLAY_RESET_MENU);  // not withdrawn: it is the way back
     EXPECT_GE(TopLevel("&Transform"), 0);
     EXPECT_GE(TopLevel("&Lessons"), 0);
     EXPECT_NE(GetMenuState(FrameMenu(), IDM_FILE_OPEN, MF_BYCOMMAND), static_cast<UINT>(-1));
     EXPECT_FALSE(Grayed(FrameMenu(), static_cast<UINT>(TopLevel("&Window")), MF_BYPOSITION));
-    EXPECT_EQ(g_app->hmenuFrame, FrameMenu());
+    EXPECT_EQ(g_app->frame.hmenuFrame, FrameMenu());
     EXPECT_TRUE(ScriptCommandAllowed(IDM_FILE_OPEN));
     EXPECT_TRUE(ScriptCommandAllowed(IDM_TRANSFORM_FIND_RATE));
     EXPECT_TRUE(ScriptCommandAllowed(IDM_WINDOW_CASCADE));
-    EXPECT_EQ(g_app->bMenusUnlocked, 1u);
+    EXPECT_EQ(g_app->frame.bMenusUnlocked, 1u);
     EXPECT_EQ(g_script.permissions[kPermVScale], 1);
     EXPECT_EQ(g_script.permissions[kPermRMouseButton], 0) << "the right button is the lesson's to give back";
 }

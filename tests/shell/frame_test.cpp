@@ -72,7 +72,7 @@ TEST_F(Frame, StartUpLessonStandInMergesTheDeviceMenu) {
     HMENU menu = GetMenu(g_app->hwndFrame);
     ASSERT_TRUE(menu);
     EXPECT_EQ(GetMenuState(menu, 5001, MF_BYCOMMAND), static_cast<UINT>(-1));
-    g_app->bFrameMenuAttached = 0;  // as the program's start-up leaves it: the lesson attaches it
+    g_app->frame.bFrameMenuAttached = 0;  // as the program's start-up leaves it: the lesson attaches it
     ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
     menu = GetMenu(g_app->hwndFrame);
     EXPECT_NE(GetMenuState(menu, 5001, MF_BYCOMMAND), static_cast<UINT>(-1));  // Setup Channels
@@ -118,13 +118,13 @@ TEST_F(Frame, AttachingTheMenuLaysTheFrameOutOnce) {
     HWND frame = g_app->hwndFrame;
     ShowWindow(frame, SW_SHOWNORMAL);
     SetMenu(frame, nullptr);
-    g_app->bFrameMenuAttached = 0;
+    g_app->frame.bFrameMenuAttached = 0;
     g_frameLayouts = 0;
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountFrameLayouts, nullptr, GetCurrentThreadId());
     AttachFrameMenu();
     UnhookWindowsHookEx(hook);
-    EXPECT_EQ(GetMenu(frame), g_app->hmenuFrame);
-    EXPECT_EQ(g_app->bFrameMenuAttached, 1);
+    EXPECT_EQ(GetMenu(frame), g_app->frame.hmenuFrame);
+    EXPECT_EQ(g_app->frame.bFrameMenuAttached, 1);
     EXPECT_EQ(g_frameLayouts, 1);
 }
 
@@ -162,9 +162,9 @@ TEST_F(Frame, BitmapsAreKeptInTheirStoredFormat) {
         LONG width, height;
     };
     const Case cases[] = {
-        {g_app->hbmButtons[0], MAKEINTRESOURCEA(IDB_FACE_ARROW), 16, 15},
-        {g_app->hbmButtons[3], MAKEINTRESOURCEA(IDB_FACE_ZOOM), 16, 15},
-        {g_app->hbmMark, "mark", 9, 9},
+        {g_app->bitmaps.hbmButtons[0], MAKEINTRESOURCEA(IDB_FACE_ARROW), 16, 15},
+        {g_app->bitmaps.hbmButtons[3], MAKEINTRESOURCEA(IDB_FACE_ZOOM), 16, 15},
+        {g_app->bitmaps.hbmMark, "mark", 9, 9},
     };
     for (const Case& c : cases) {
         DIBSECTION dib{};
@@ -176,7 +176,7 @@ TEST_F(Frame, BitmapsAreKeptInTheirStoredFormat) {
         EXPECT_EQ(dib.dsBm.bmBitsPixel, stored);
     }
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, g_app->hbmMark);
+    HGDIOBJ old = SelectObject(dc, g_app->bitmaps.hbmMark);
     EXPECT_EQ(GetPixel(dc, 4, 4), RGB(200, 0, 0));
     SelectObject(dc, old);
     DeleteDC(dc);
@@ -185,7 +185,7 @@ TEST_F(Frame, BitmapsAreKeptInTheirStoredFormat) {
 TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
     EXPECT_TRUE(g_app->device.hLib);
     EXPECT_TRUE(g_app->hAcq);
-    EXPECT_EQ(g_app->cxStatusStrip, 80);
+    EXPECT_EQ(g_app->strips.cxStatusStrip, 80);
     EXPECT_TRUE(g_app->device.driverOps.initialize);
     EXPECT_TRUE(g_app->device.driverOps.onIdleAcquisition);
     EXPECT_TRUE(g_app->device.driverOps.shutdownDriver);
@@ -287,11 +287,11 @@ TEST_F(Frame, ShowStateFollowsMinimiseMaximiseRestore) {
     HWND frame = g_app->hwndFrame;
     ShowWindow(frame, SW_SHOWNORMAL);
     ShowWindow(frame, SW_MINIMIZE);
-    EXPECT_EQ(g_app->nFrameShow, 2u);
+    EXPECT_EQ(g_app->frame.nFrameShow, 2u);
     ShowWindow(frame, SW_MAXIMIZE);
-    EXPECT_EQ(g_app->nFrameShow, 3u);
+    EXPECT_EQ(g_app->frame.nFrameShow, 3u);
     ShowWindow(frame, SW_RESTORE);
-    EXPECT_EQ(g_app->nFrameShow, 1u);
+    EXPECT_EQ(g_app->frame.nFrameShow, 1u);
     SaveWindowPlacement();
     EXPECT_EQ(Ini("Window").back(), '1');
 }
@@ -651,11 +651,11 @@ TEST_F(Frame, LoopRunsTheIdleStepOnAnEmptyQueueAndWakesForTheNextMessage) {
 TEST_F(Frame, LockedMenusDropSystemCommands) {
     HWND frame = g_app->hwndFrame;
     ShowWindow(frame, SW_SHOWNORMAL);
-    g_app->bMenusUnlocked = 0;
+    g_app->frame.bMenusUnlocked = 0;
     MSG sys{frame, WM_SYSCOMMAND, SC_MINIMIZE, 0, 0, {0, 0}};
     EXPECT_TRUE(DispatchLoopMessage(sys));
     EXPECT_FALSE(IsIconic(frame));
-    g_app->bMenusUnlocked = 1;
+    g_app->frame.bMenusUnlocked = 1;
     MSG quit{nullptr, WM_QUIT, 0, 0, 0, {0, 0}};
     EXPECT_FALSE(DispatchLoopMessage(quit));
 }
@@ -788,8 +788,8 @@ TEST(Placement, NewIniGetsDefaultsAndMissingClipboardReadsMono) {
     DeleteIni();
     stApp app{};
     g_app = &app;
-    app.nFrameShow = 1;
-    app.bClipboardColor = app.bMetafileColor = 1;
+    app.frame.nFrameShow = 1;
+    app.options.bClipboardColor = app.options.bMetafileColor = 1;
     LoadWindowPlacement();
     char buf[64];
     GetPrivateProfileStringA("Wavemind", "Window", "", buf, sizeof buf, "NORVANE.INI");
@@ -802,12 +802,12 @@ TEST(Placement, NewIniGetsDefaultsAndMissingClipboardReadsMono) {
     DeleteIni();
     WritePrivateProfileStringA("Wavemind", "Window", "10 20 300 200 3", "NORVANE.INI");
     LoadWindowPlacement();
-    EXPECT_EQ(app.bClipboardColor, 0u);
-    EXPECT_EQ(app.bMetafileColor, 1u);
-    EXPECT_EQ(app.nFrameShow, 3u);
-    EXPECT_EQ(app.rcFrame.left, 10);
-    EXPECT_EQ(app.rcFrame.right, 310);
-    EXPECT_EQ(app.rcFrame.bottom, 220);
+    EXPECT_EQ(app.options.bClipboardColor, 0u);
+    EXPECT_EQ(app.options.bMetafileColor, 1u);
+    EXPECT_EQ(app.frame.nFrameShow, 3u);
+    EXPECT_EQ(app.frame.rcFrame.left, 10);
+    EXPECT_EQ(app.frame.rcFrame.right, 310);
+    EXPECT_EQ(app.frame.rcFrame.bottom, 220);
     g_app = nullptr;
     DeleteIni();
 }
@@ -841,7 +841,7 @@ TEST(Placement, AWindowValueOutOfItsBoundsIsHeldOrKeepsItsDefault) {
     DeleteIni();
     WritePrivateProfileStringA("Wavemind", "Window", "10 20 300 200 2147483648", "NORVANE.INI");
     LoadWindowPlacement();
-    EXPECT_EQ(app.nFrameShow, static_cast<uint32_t>(SW_SHOWNORMAL));
+    EXPECT_EQ(app.frame.nFrameShow, static_cast<uint32_t>(SW_SHOWNORMAL));
     SaveWindowPlacement();
     char buf[64] = "";
     GetPrivateProfileStringA("Wavemind", "Window", "", buf, sizeof buf, "NORVANE.INI");
@@ -895,9 +895,9 @@ TEST(Placement, StoredPlacementsAreReadIntoTheWorkArea) {
         DeleteIni();
         WritePrivateProfileStringA("Wavemind", "Window", row.stored, "NORVANE.INI");
         LoadWindowPlacement();
-        EXPECT_TRUE(EqualRect(&app.rcFrame, &row.frame))
-            << row.stored << " -> " << app.rcFrame.left << "," << app.rcFrame.top << "," << app.rcFrame.right << ","
-            << app.rcFrame.bottom;
+        EXPECT_TRUE(EqualRect(&app.frame.rcFrame, &row.frame))
+            << row.stored << " -> " << app.frame.rcFrame.left << "," << app.frame.rcFrame.top << "," << app.frame.rcFrame.right << ","
+            << app.frame.rcFrame.bottom;
     }
     g_app = nullptr;
     DeleteIni();

@@ -145,7 +145,7 @@ protected:
         lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);
         ASSERT_EQ(FillUpLessonDescriptions((folder + "\\Lessons").c_str()), 1);
         // As the program starts: the start-up script runs and attaches the menus.
-        g_app->bFrameMenuAttached = 0;
+        g_app->frame.bFrameMenuAttached = 0;
         ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
         EXPECT_TRUE(FindScriptSubroutine(LoadedScript(), "OnFileSave"));
     }
@@ -423,7 +423,7 @@ protected:
         ASSERT_EQ(FillUpLessonDescriptions((folder + "\\Lessons").c_str()), 1);
         // As the program starts: the start-up script runs and the Lessons menu is made.
         ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\StartUp").c_str(), (folder + "\\StartUp").c_str(), FALSE));
-        g_app->bFrameMenuAttached = 0;
+        g_app->frame.bFrameMenuAttached = 0;
         ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
     }
     void TearDown() override {

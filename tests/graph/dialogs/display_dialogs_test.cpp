@@ -446,7 +446,7 @@ TEST_F(DisplayDialogs, DisplayPreferencesStoreTheOptionsAndMarkOnlyGraphChanges)
         gs_->afterTransformAction = 1;
         gs_->draftCompressed = gs_->useAllMemory = 0;
         gs_->toolsWhileRecording = 1;
-        g_app->bInterpolatePaste = 0;
+        g_app->options.bInterpolatePaste = 0;
         g_nPageDivisor = 4;
         setDirtyGraphFlag(gs_, 0);
         bool autoscaleShown = false, quarterShown = false;
@@ -465,7 +465,7 @@ TEST_F(DisplayDialogs, DisplayPreferencesStoreTheOptionsAndMarkOnlyGraphChanges)
         EXPECT_EQ(gs_->draftCompressed, r.draft);
         EXPECT_EQ(gs_->useAllMemory, r.memory);
         EXPECT_EQ(gs_->toolsWhileRecording, r.tools);
-        EXPECT_EQ(g_app->bInterpolatePaste, r.interpolate);
+        EXPECT_EQ(g_app->options.bInterpolatePaste, r.interpolate);
         EXPECT_EQ(g_nPageDivisor, r.pageDivisor);
         EXPECT_EQ(gs_->modified, r.modified) << r.clicks.size() << " " << r.button;
     }
@@ -634,13 +634,13 @@ TEST_F(DisplayDialogs, ANewWaveformOrderMovesTheChartBands) {
 }
 
 TEST_F(DisplayDialogs, ACancelledFontChoiceKeepsTheTextFont) {
-    HFONT font = g_app->hfontText;
-    const int32_t height = g_app->cyText;
+    HFONT font = g_app->fonts.hfontText;
+    const int32_t height = g_app->fonts.cyText;
     DialogDriver driver({[](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); }});
     SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_DISPLAY_FONT, 0), 0);
     EXPECT_EQ(driver.Runs(), 1);
-    EXPECT_EQ(g_app->hfontText, font);
-    EXPECT_EQ(g_app->cyText, height);
+    EXPECT_EQ(g_app->fonts.hfontText, font);
+    EXPECT_EQ(g_app->fonts.cyText, height);
 }
 
 }  // namespace

@@ -271,7 +271,7 @@ TEST_F(HorizontalScale, XYDialogsScaleTheXChannel) {
 TEST_F(HorizontalScale, ANewStartMovesTheAxisNumbers) {
     RECT strip = gs_->plotRect;
     strip.top = gs_->plotRect.bottom;
-    strip.bottom = gs_->plotRect.bottom + 2 * g_app->cyText;
+    strip.bottom = gs_->plotRect.bottom + 2 * g_app->fonts.cyText;
     const std::vector<uint32_t> before = Capture(graph_, strip);
     DialogDriver driver({[&](HWND dlg) {
         TypeInto(dlg, IDC_HS_START, Typed(5000.0));

@@ -431,7 +431,8 @@ TEST_F(GraphDocFrame, FileNewMakesAWindowedDocument) {
         EXPECT_EQ(GetDlgCtrlID(button), 16 + i);
         EXPECT_EQ(GetParent(button), hwnd);
         EXPECT_EQ(GetWindowLongA(button, GWL_STYLE) & 0x0200, 0x0200);
-        EXPECT_EQ(SendMessageA(button, LKM_GETENABLEBITMAP, 0, 0) != 0, g_app->hbmButtons[i == 2 ? 3 : i] != nullptr);
+        EXPECT_EQ(SendMessageA(button, LKM_GETENABLEBITMAP, 0, 0) != 0,
+                  g_app->bitmaps.hbmButtons[i == 2 ? 3 : i] != nullptr);
     }
     EXPECT_EQ(gs->currentTool, 16);
     int lo = 1, hi = 1;
@@ -780,8 +781,8 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     setDirtyGraphFlag(gs, 0);
     g_script.graph = gs;
     g_app->undo.gs.hwnd = hwnd;  // the pending undo belongs to this graph
-    ASSERT_TRUE(g_app->hmenuFrame);
-    EnableMenuItem(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
+    ASSERT_TRUE(g_app->frame.hmenuFrame);
+    EnableMenuItem(g_app->frame.hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
     g_closing = gs;
     g_calls.clear();
     AnsweringBoxes boxes(IDCANCEL);
@@ -792,7 +793,8 @@ TEST_F(GraphDocFrame, ClosingFreesEverythingBeforeTellingTheLibraryAndDropsItsUn
     EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "closed"), 1);
     EXPECT_TRUE(g_partsFreedWhenLibraryTold);
     EXPECT_EQ(g_script.graph, nullptr);
-    EXPECT_EQ(GetMenuState(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+    EXPECT_EQ(GetMenuState(g_app->frame.hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED,
+              static_cast<UINT>(MF_GRAYED));
     g_app->undo.gs.hwnd = nullptr;
 }
 
@@ -836,11 +838,11 @@ TEST_F(GraphDocFrame, UndoOfAnotherGraphStays) {
     HWND second = FileNew();
     ASSERT_TRUE(first && second && first != second);
     g_app->undo.gs.hwnd = first;
-    ASSERT_TRUE(g_app->hmenuFrame);
-    EnableMenuItem(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
+    ASSERT_TRUE(g_app->frame.hmenuFrame);
+    EnableMenuItem(g_app->frame.hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND | MF_ENABLED);
     SendMessageA(second, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(second));
-    EXPECT_EQ(GetMenuState(g_app->hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(g_app->frame.hmenuFrame, IDM_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED, 0u);
     g_app->undo.gs.hwnd = nullptr;
 }
 

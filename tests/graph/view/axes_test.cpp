@@ -319,15 +319,15 @@ protected:
         vertical_ = MakeFont(900);
         brush_ = CreateSolidBrush(kStrip);
         ASSERT_TRUE(text_ && vertical_ && brush_);
-        g_app->hfontText = g_app->hfontAxis = text_.get();
-        g_app->hfontVertical = vertical_.get();
-        g_app->hbrToolbar = brush_;
+        g_app->fonts.hfontText = g_app->fonts.hfontAxis = text_.get();
+        g_app->fonts.hfontVertical = vertical_.get();
+        g_app->brushes.hbrToolbar = brush_;
         TEXTMETRICA tm{};
         HGDIOBJ old = SelectObject(surface_.Dc(), text_.get());
         GetTextMetricsA(surface_.Dc(), &tm);
         SelectObject(surface_.Dc(), old);
-        g_app->cyText = g_app->cyVertical = tm.tmHeight;
-        g_app->cxText = tm.tmAveCharWidth;
+        g_app->fonts.cyText = g_app->fonts.cyVertical = tm.tmHeight;
+        g_app->fonts.cxText = tm.tmAveCharWidth;
         ASSERT_GT(tm.tmHeight, 8);
         gs_.reset(new tagGS);
         memset(gs_.get(), 0, sizeof(tagGS));
@@ -406,7 +406,7 @@ TEST_F(AxesDraw, VerticalScaleLabelsStandOnTheirRows) {
     const RECT strip = {300, 20, 383, 220};
     gs_->chanScaleRects[1] = strip;
     DrawVerticalScale(surface_.Dc(), gs_.get(), 1);
-    const int cy = g_app->cyText;
+    const int cy = g_app->fonts.cyText;
     // The strip is filled; nothing outside it changes.
     EXPECT_EQ(surface_.At(303, 100), kStrip);
     EXPECT_EQ(Count(0, 0, 500, 300, kWhite), 500 * 300 - 83 * 200);
@@ -473,12 +473,12 @@ TEST_F(AxesDraw, VerticalScaleSkipsWhatItCannotDraw) {
 
 TEST_F(AxesDraw, TimeAxisNumbersCentredOnTheirColumns) {
     gs_->plotRect = {50, 10, 450, 229};
-    gs_->hAxisRect = {49, 230, 450, 230 + g_app->cyText};
+    gs_->hAxisRect = {49, 230, 450, 230 + g_app->fonts.cyText};
     gs_->hPerDiv = 1000.0;
     gs_->hDivisions = 4.0;
     gs_->viewFlags0 = 1;
     DrawTimeAxis(surface_.Dc(), gs_.get());
-    const int top = 230, bottom = 230 + g_app->cyText;
+    const int top = 230, bottom = 230 + g_app->fonts.cyText;
     // The strip is filled from 5 pixels left of the axis rectangle.
     EXPECT_EQ(surface_.At(44, top + 1), kStrip);
     EXPECT_EQ(surface_.At(43, top + 1), kWhite);
@@ -502,11 +502,11 @@ TEST_F(AxesDraw, TimeAxisNumbersCentredOnTheirColumns) {
 
 TEST_F(AxesDraw, ClockTimeAndXYAxesAndHiddenAxis) {
     gs_->plotRect = {50, 10, 450, 229};
-    gs_->hAxisRect = {49, 230, 450, 230 + g_app->cyText};
+    gs_->hAxisRect = {49, 230, 450, 230 + g_app->fonts.cyText};
     gs_->hPerDiv = 1000.0;
     gs_->hDivisions = 4.0;
     gs_->viewFlags0 = 1;
-    const int top = 230, bottom = 230 + g_app->cyText;
+    const int top = 230, bottom = 230 + g_app->fonts.cyText;
     int first = 0, last = 0;
 
     // Clock time: "00:00:02" centred on column 250.
@@ -595,8 +595,8 @@ TEST_F(AxesDraw, LabelBoxesFilledFramedAndLabelled) {
 TEST_F(AxesDraw, XLabelBoxFramedAroundItsRectangle) {
     gs_->displayMode = 2;
     gs_->xyXChan = 1;
-    gs_->xLabelRect = {50, 5, 450, 5 + g_app->cyText};
-    const int bottom = 5 + g_app->cyText;
+    gs_->xLabelRect = {50, 5, 450, 5 + g_app->fonts.cyText};
+    const int bottom = 5 + g_app->fonts.cyText;
     DrawXLabelBox(surface_.Dc(), gs_.get());
     EXPECT_EQ(Count(49, 4, 451, 5, kBlack), 402);
     EXPECT_EQ(Count(49, bottom, 451, bottom + 1, kBlack), 402);
@@ -721,8 +721,8 @@ TEST_F(AxesDraw, ClientPaintPutsEveryStripInPlace) {
     gs_->plotRect = {21, 10, 300, 229};
     gs_->chanLabelRects[1] = {0, 11, 21, 228};
     gs_->chanScaleRects[1] = {301, 11, 383, 228};
-    gs_->hAxisRect = {20, 230, 300, 230 + g_app->cyText};
-    gs_->hUnitsRect = {21, 229 + g_app->cyText, 300, 228 + 2 * g_app->cyText};
+    gs_->hAxisRect = {20, 230, 300, 230 + g_app->fonts.cyText};
+    gs_->hUnitsRect = {21, 229 + g_app->fonts.cyText, 300, 228 + 2 * g_app->fonts.cyText};
     gs_->hPerDiv = 1000.0;
     gs_->hDivisions = 4.0;
     gs_->viewFlags0 = 1;
@@ -748,8 +748,8 @@ TEST_F(AxesDraw, ClientPaintPutsEveryStripInPlace) {
     EXPECT_EQ(surface_.At(2, 20), GetSysColor(COLOR_ACTIVECAPTION));
     EXPECT_EQ(surface_.At(303, 100), kStrip);
     EXPECT_GT(Count(311, 11, 360, 228, kBlack), 20);
-    EXPECT_GT(Ink(20, 230, 300, 230 + g_app->cyText), 20);
-    EXPECT_GT(Ink(21, 230 + g_app->cyText, 300, 228 + 2 * g_app->cyText), 10);
+    EXPECT_GT(Ink(20, 230, 300, 230 + g_app->fonts.cyText), 20);
+    EXPECT_GT(Ink(21, 230 + g_app->fonts.cyText, 300, 228 + 2 * g_app->fonts.cyText), 10);
 
     // A window without a client area paints nothing.
     PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);

@@ -124,7 +124,7 @@ using DisplayModesWindow = GraphViewTest;
 
 TEST_F(LayoutWindow, ResizePlacesThePlotStripsAndControls) {
     const int cxV = GetSystemMetrics(SM_CXVSCROLL), cyH = GetSystemMetrics(SM_CYHSCROLL);
-    const int status = static_cast<int16_t>(g_app->cxStatusStrip);
+    const int status = static_cast<int16_t>(g_app->strips.cxStatusStrip);
     struct Size {
         int w, h;
     } sizes[] = {{700, 520}, {820, 610}, {760, 700}};
@@ -134,13 +134,13 @@ TEST_F(LayoutWindow, ResizePlacesThePlotStripsAndControls) {
         const int cw = client_.right, ch = client_.bottom;
         ASSERT_GT(cw, 0);
         const RECT& plot = gs_->plotRect;
-        const int scale = g_app->cxScaleStrip;
+        const int scale = g_app->strips.cxScaleStrip;
         EXPECT_GE(scale + cxV, 83);
-        EXPECT_EQ(g_app->cyAxisStrip, 2 * g_app->cyAxisLine);
-        EXPECT_EQ(plot.left, 1 + g_app->cyVertical) << s.w;
+        EXPECT_EQ(g_app->strips.cyAxisStrip, 2 * g_app->strips.cyAxisLine);
+        EXPECT_EQ(plot.left, 1 + g_app->fonts.cyVertical) << s.w;
         EXPECT_EQ(plot.top, gs_->markerBarRect.bottom) << s.w;
         EXPECT_EQ(plot.right, cw - (scale + cxV)) << s.w;
-        EXPECT_EQ(plot.bottom, ch - (g_app->cyAxisStrip + cyH)) << s.w;
+        EXPECT_EQ(plot.bottom, ch - (g_app->strips.cyAxisStrip + cyH)) << s.w;
 
         RECT h = ChildRect(gs_->hScrollBar);
         EXPECT_EQ(h.left, -1);
@@ -166,7 +166,7 @@ TEST_F(LayoutWindow, ResizePlacesThePlotStripsAndControls) {
         EXPECT_EQ(gs_->hAxisRect.top, plot.bottom + 2);
         EXPECT_EQ(gs_->hAxisRect.right, plot.right);
         EXPECT_EQ(gs_->hUnitsRect.top, gs_->hAxisRect.bottom - 1);
-        EXPECT_EQ(gs_->hUnitsRect.bottom, plot.bottom - 1 + g_app->cyAxisStrip);
+        EXPECT_EQ(gs_->hUnitsRect.bottom, plot.bottom - 1 + g_app->strips.cyAxisStrip);
         EXPECT_EQ(gs_->xLabelRect.bottom, plot.top);
         EXPECT_EQ(gs_->chanBandRects[0].top, plot.top + 1);
         EXPECT_EQ(gs_->chanScaleRects[0].left, plot.right + 1);
@@ -179,7 +179,7 @@ TEST_F(LayoutWindow, ResizePlacesThePlotStripsAndControls) {
 TEST_F(LayoutWindow, ScaleOptionsMoveThePlotEdgesAndHideTheTools) {
     const int cxV = GetSystemMetrics(SM_CXVSCROLL), cyH = GetSystemMetrics(SM_CYHSCROLL);
     Resize(760, 560);
-    const int measured = g_app->cxScaleStrip;
+    const int measured = g_app->strips.cxScaleStrip;
     const int tw = (measured + 1 + cxV) / 3;
     struct Case {
         uint32_t vScale, hScale;
@@ -189,9 +189,9 @@ TEST_F(LayoutWindow, ScaleOptionsMoveThePlotEdgesAndHideTheTools) {
         SetHScaleShown(gs_, c.hScale);
         Relayout();
         const RECT& plot = gs_->plotRect;
-        EXPECT_EQ(g_app->cxScaleStrip, c.vScale ? measured : 0);
+        EXPECT_EQ(g_app->strips.cxScaleStrip, c.vScale ? measured : 0);
         EXPECT_EQ(plot.right, client_.right - ((c.vScale ? measured : 0) + cxV)) << c.vScale;
-        EXPECT_EQ(plot.bottom, client_.bottom - ((c.hScale ? 2 * g_app->cyAxisLine : 1) + cyH)) << c.hScale;
+        EXPECT_EQ(plot.bottom, client_.bottom - ((c.hScale ? 2 * g_app->strips.cyAxisLine : 1) + cyH)) << c.hScale;
         // Without the vertical scale the axis strip ends before the three tools.
         EXPECT_EQ(gs_->hAxisRect.right, c.vScale ? plot.right : client_.right - 3 * tw - 8);
         for (HWND tool : gs_->toolButtons) EXPECT_EQ(IsWindowVisible(tool) != FALSE, c.hScale != 0);
@@ -320,7 +320,7 @@ TEST_F(LayoutWindow, ChannelButtonRowSitsUnderTheMeasurementRow) {
     auto* grid = static_cast<CButtonGrid*>(gs_->channelItems);
     ASSERT_TRUE(grid);
     Resize(760, 560);
-    const int row = g_app->cyText + 12;  // one row of cells with a spacing above and below
+    const int row = g_app->fonts.cyText + 12;  // one row of cells with a spacing above and below
     EXPECT_EQ(gs_->chanButtonRowHeight, row);
     struct Case {
         uint32_t measure, buttons;
@@ -387,10 +387,10 @@ TEST_F(DisplayModesWindow, SwitchingModesPicksChannelsFacesAndRows) {
     EXPECT_EQ(gs_->xyXChan, 3u);
     EXPECT_EQ(gs_->cursorShown, 2u);
     EXPECT_EQ(gs_->modified, 1u);
-    EXPECT_EQ(SendMessageA(ibeam, LKM_GETENABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->hbmButtons[2]));
-    EXPECT_EQ(SendMessageA(ibeam, LKM_GETDISABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->hbmButtons[6]));
+    EXPECT_EQ(SendMessageA(ibeam, LKM_GETENABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->bitmaps.hbmButtons[2]));
+    EXPECT_EQ(SendMessageA(ibeam, LKM_GETDISABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->bitmaps.hbmButtons[6]));
     // XY: a one-line measurement row and the X title above the plot, no marker bar.
-    EXPECT_EQ(gs_->plotRect.top, (g_app->cyText + 5) + (g_app->cyText + 1));
+    EXPECT_EQ(gs_->plotRect.top, (g_app->fonts.cyText + 5) + (g_app->fonts.cyText + 1));
     EXPECT_EQ(gs_->markerBarRect.bottom, gs_->markerBarRect.top);
     // The X channel's horizontal thumb runs from -1000: its midpoint at the reference is 0.
     int lo = 0, hi = 0;
@@ -402,8 +402,8 @@ TEST_F(DisplayModesWindow, SwitchingModesPicksChannelsFacesAndRows) {
     gs_->currentTool = IDC_TOOL_IBEAM;
     SetDisplayMode(gs_, 0);
     EXPECT_EQ(gs_->cursorShown, 0u);
-    EXPECT_EQ(SendMessageA(ibeam, LKM_GETENABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->hbmButtons[1]));
-    EXPECT_EQ(SendMessageA(ibeam, LKM_GETDISABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->hbmButtons[5]));
+    EXPECT_EQ(SendMessageA(ibeam, LKM_GETENABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->bitmaps.hbmButtons[1]));
+    EXPECT_EQ(SendMessageA(ibeam, LKM_GETDISABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->bitmaps.hbmButtons[5]));
     EXPECT_EQ(gs_->plotRect.top, scopeTop);
     EXPECT_EQ(gs_->selectedChan, 3u);
     GetScrollRange(gs_->hScrollBar, SB_CTL, &lo, &hi);

@@ -385,15 +385,16 @@ TEST_F(GraphWindow, LessonPermissionsPinPositionAndSize) {
 TEST_F(GraphWindow, MinimumTrackingSizeFollowsTheTextMetrics) {
     MINMAXINFO mmi{};
     SendMessageA(graph_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    EXPECT_EQ(mmi.ptMinTrackSize.x, 64 * g_app->cxText);
-    EXPECT_EQ(mmi.ptMinTrackSize.y, 15 * g_app->cyText + 172);
-    ASSERT_GT(g_app->cxText, 0);
+    EXPECT_EQ(mmi.ptMinTrackSize.x, 64 * g_app->fonts.cxText);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 15 * g_app->fonts.cyText + 172);
+    ASSERT_GT(g_app->fonts.cxText, 0);
     // Sizing below that width is not possible.
     SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
-    SetWindowPos(graph_, nullptr, 0, 0, 64 * g_app->cxText - 1, 15 * g_app->cyText + 172, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(graph_, nullptr, 0, 0, 64 * g_app->fonts.cxText - 1, 15 * g_app->fonts.cyText + 172,
+                 SWP_NOMOVE | SWP_NOZORDER);
     RECT rc;
     GetWindowRect(graph_, &rc);
-    EXPECT_GE(rc.right - rc.left, 64 * g_app->cxText);
+    EXPECT_GE(rc.right - rc.left, 64 * g_app->fonts.cxText);
 }
 
 TEST_F(GraphWindow, VerticalThumbSetsTheSelectedChannelsMidpoint) {

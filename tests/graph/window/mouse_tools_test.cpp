@@ -764,7 +764,7 @@ TEST_F(MouseTools, InXYTheReadoutIsWrittenWhileTheButtonIsHeldAndErasedAfter) {
     // The band above the plot where the readout stands.
     RECT client{};
     GetClientRect(graph_, &client);
-    const int height = gs_->measureRowHeight > 0 ? gs_->measureRowHeight : g_app->cyText + 2;
+    const int height = gs_->measureRowHeight > 0 ? gs_->measureRowHeight : g_app->fonts.cyText + 2;
     const RECT band{gs_->xLabelRect.left, 1, client.right, height - 1};
     ASSERT_GT(band.bottom, band.top);
     auto dark = [&]() {
@@ -793,7 +793,7 @@ TEST_F(MouseTools, InXYTheIBeamShowsTheValuesUnderTheMouseWithoutAButton) {
     Tool(IDC_TOOL_IBEAM);
     RECT client{};
     GetClientRect(graph_, &client);
-    const int height = gs_->measureRowHeight > 0 ? gs_->measureRowHeight : g_app->cyText + 2;
+    const int height = gs_->measureRowHeight > 0 ? gs_->measureRowHeight : g_app->fonts.cyText + 2;
     auto band = [&]() {
         std::vector<COLORREF> px;
         HDC dc = GetDC(graph_);
@@ -913,12 +913,12 @@ TEST_F(MouseTools, TheCursorShowsTheToolInThePlotAndTheGripsOnTheirEdges) {
         int x, y;
         HCURSOR cursor;
     } cases[] = {
-        {IDC_TOOL_ARROW, L() + 40, inBand, g_app->hcurArrow},
-        {IDC_TOOL_IBEAM, L() + 40, inBand, g_app->hcurIBeam},
-        {IDC_TOOL_ZOOM, L() + 40, inBand, g_app->hcurZoom},
-        {IDC_TOOL_ZOOM, 2, Plot().top - 3, g_app->hcurArrow},  // outside the plot
-        {IDC_TOOL_IBEAM, L() + 40, gripY, g_app->hcurDrag},    // a band boundary
-        {IDC_TOOL_ARROW, 100, bar.top, g_app->hcurDrag},       // the journal's edge
+        {IDC_TOOL_ARROW, L() + 40, inBand, g_app->cursors.hcurArrow},
+        {IDC_TOOL_IBEAM, L() + 40, inBand, g_app->cursors.hcurIBeam},
+        {IDC_TOOL_ZOOM, L() + 40, inBand, g_app->cursors.hcurZoom},
+        {IDC_TOOL_ZOOM, 2, Plot().top - 3, g_app->cursors.hcurArrow},  // outside the plot
+        {IDC_TOOL_IBEAM, L() + 40, gripY, g_app->cursors.hcurDrag},    // a band boundary
+        {IDC_TOOL_ARROW, 100, bar.top, g_app->cursors.hcurDrag},       // the journal's edge
     };
     for (const Case& c : cases) {
         Tool(c.tool);

@@ -111,7 +111,7 @@ TEST_F(GraphPicture, CopyGraphReplaysTheWindowLayout) {
     } cases[] = {{1, false}, {0, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.colour);
-        g_app->bClipboardColor = c.colour;
+        g_app->options.bClipboardColor = c.colour;
         SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_CLIPBOARD_GRAPH, 0), 0);
         PumpMessages();
         ASSERT_TRUE(OpenClipboard(nullptr));
@@ -137,7 +137,7 @@ TEST_F(GraphPicture, CopyGraphReplaysTheWindowLayout) {
         DeleteEnhMetaFile(copy);
         // The picture ends at the scroll bar: its top is the plot's top less the label room.
         const int room = h - (client.bottom - gs_->plotRect.top - GetSystemMetrics(SM_CYHSCROLL));
-        EXPECT_GE(room, g_app->cyText);
+        EXPECT_GE(room, g_app->fonts.cyText);
         ExpectSameLayout(pic, gs_->plotRect.top - room, c.black ? RGB(0, 0, 0) : gs_->chanColor[0]);
         // The scale's numbers: in the channel's colour in a colour picture, black otherwise.
         RECT scale = gs_->chanScaleRects[0];
@@ -152,7 +152,7 @@ TEST_F(GraphPicture, CopyGraphReplaysTheWindowLayout) {
 // Copy Graph after a drag across the plot: the picture is only as wide as the selected part and
 // starts at the selection's start, the marker inside it moved left with it.
 TEST_F(GraphPicture, CopyGraphWithASelectionShowsOnlyTheSelectedPart) {
-    g_app->bClipboardColor = 1;
+    g_app->options.bClipboardColor = 1;
     const int x1 = static_cast<int>(GraphTimeToX(gs_, 1000.0)), x2 = static_cast<int>(GraphTimeToX(gs_, 3000.0));
     const int y = (gs_->plotRect.top + gs_->plotRect.bottom) / 2;
     SendMessageA(graph_, WM_COMMAND, MAKEWPARAM(IDC_TOOL_IBEAM, 0), 0);

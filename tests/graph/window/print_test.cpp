@@ -273,8 +273,13 @@ protected:
         HBRUSH toolbar;
     };
     stState State() const {
-        return {gs_->hStart, gs_->hPerDiv, gs_->hDivisions, gs_->plotRect, g_app->hfontText, g_app->cyText,
-                g_app->hbrToolbar};
+        return {gs_->hStart,
+                gs_->hPerDiv,
+                gs_->hDivisions,
+                gs_->plotRect,
+                g_app->fonts.hfontText,
+                g_app->fonts.cyText,
+                g_app->brushes.hbrToolbar};
     }
     // Prints the graph as File > Print does, with no message box on the way.
     void PrintWithoutMessages() {
@@ -288,9 +293,9 @@ protected:
         EXPECT_DOUBLE_EQ(gs_->hPerDiv, before.hPerDiv);
         EXPECT_DOUBLE_EQ(gs_->hDivisions, before.hDivisions);
         EXPECT_TRUE(EqualRect(&gs_->plotRect, &before.plot)) << "the window's plot is not laid out as before";
-        EXPECT_EQ(g_app->hfontText, before.text) << "the screen font is not back";
-        EXPECT_EQ(g_app->cyText, before.cyText);
-        EXPECT_EQ(g_app->hbrToolbar, before.toolbar);
+        EXPECT_EQ(g_app->fonts.hfontText, before.text) << "the screen font is not back";
+        EXPECT_EQ(g_app->fonts.cyText, before.cyText);
+        EXPECT_EQ(g_app->brushes.hbrToolbar, before.toolbar);
         EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame)) << "the frame stays disabled";
         EXPECT_EQ(g_app->print.bPrinting, 0u);
         EXPECT_EQ(PrintProgressWindow(), nullptr) << "the progress dialog is still there";

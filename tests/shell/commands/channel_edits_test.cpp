@@ -327,7 +327,7 @@ TEST_F(ChannelEdits, PasteFromAnotherRateKeepsItsDuration) {
     gs->sampleInterval = 1.0;  // twice the rate of the copy
     UpdateGraphLength(gs);
     gs->selStart = gs->selEnd = 4.0;
-    ASSERT_EQ(g_app->bInterpolatePaste, 1u);
+    ASSERT_EQ(g_app->options.bInterpolatePaste, 1u);
     Command(IDM_EDIT_PASTE);
     const std::vector<double> v = Values(gs, 0);
     ASSERT_EQ(v.size(), 4u + 21u);

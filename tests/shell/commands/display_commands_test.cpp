@@ -250,11 +250,11 @@ TEST_F(DisplayCommands, ColourCommandsRecolourTheBoxesOfTheSelectedChannel) {
 TEST_F(DisplayCommands, ToolbarToggleMovesTheClientArea) {
     RECT before{};
     GetWindowRect(g_app->hwndClient, &before);
-    const uint32_t visible = g_app->bToolbarVisible;
+    const uint32_t visible = g_app->frame.bToolbarVisible;
     Command(IDM_SHOW_TOOLBAR);
     RECT hidden{};
     GetWindowRect(g_app->hwndClient, &hidden);
-    EXPECT_EQ(g_app->bToolbarVisible, visible ? 0u : 1u);
+    EXPECT_EQ(g_app->frame.bToolbarVisible, visible ? 0u : 1u);
     const int change = visible ? 26 : -26;
     EXPECT_EQ(hidden.top, before.top - change);
     EXPECT_EQ(hidden.bottom, before.bottom);
@@ -347,7 +347,7 @@ TEST_F(DisplayCommands, TheJournalMenusChangeFontReachesEveryJournalAndIsKept) {
     GetClientRect(edit, &rc);
     POINT at{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
     MapWindowPoints(edit, gs->hwnd, &at, 1);
-    const LONG before = g_app->lfJournal.lfHeight;
+    const LONG before = g_app->fonts.lfJournal.lfHeight;
     DialogDriver driver({[](HWND dlg) {
         HWND size = GetDlgItem(dlg, cmb3);
         SendMessageA(size, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("26"));
@@ -359,7 +359,7 @@ TEST_F(DisplayCommands, TheJournalMenusChangeFontReachesEveryJournalAndIsKept) {
     SendMessageA(gs->hwnd, WM_PARENTNOTIFY, MAKEWPARAM(WM_RBUTTONDOWN, 0), MAKELPARAM(at.x, at.y));
     UnhookWindowsHookEx(g_menuHook);
     ASSERT_EQ(driver.Runs(), 1) << "the font dialog opened from the menu";
-    EXPECT_NE(g_app->lfJournal.lfHeight, before);
+    EXPECT_NE(g_app->fonts.lfJournal.lfHeight, before);
     LOGFONTA shown{};
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -370,16 +370,16 @@ TEST_F(DisplayCommands, TheJournalMenusChangeFontReachesEveryJournalAndIsKept) {
         CHARFORMATA cf{};
         cf.cbSize = sizeof cf;
         SendMessageA(e, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
-        EXPECT_STREQ(cf.szFaceName, g_app->lfJournal.lfFaceName) << g->hwnd;
+        EXPECT_STREQ(cf.szFaceName, g_app->fonts.lfJournal.lfFaceName) << g->hwnd;
         // The text is shown at the chosen size: 26 points are 520 twips, and the pixel height
         // chosen is rounded, so the size read back is within a pixel of it.
         EXPECT_NEAR(cf.yHeight, 520, 1440 / dpi) << g->hwnd;
     }
-    ASSERT_TRUE(GetObjectA(g_app->hfontJournal, sizeof shown, &shown));
-    EXPECT_EQ(shown.lfHeight, g_app->lfJournal.lfHeight);
+    ASSERT_TRUE(GetObjectA(g_app->fonts.hfontJournal, sizeof shown, &shown));
+    EXPECT_EQ(shown.lfHeight, g_app->fonts.lfJournal.lfHeight);
     char kept[16] = "";
     GetPrivateProfileStringA("Font Information", "FontHeight", "", kept, sizeof kept, "NORVANE.INI");
-    EXPECT_EQ(std::atol(kept), g_app->lfJournal.lfHeight) << kept;
+    EXPECT_EQ(std::atol(kept), g_app->fonts.lfJournal.lfHeight) << kept;
 }
 
 }  // namespace

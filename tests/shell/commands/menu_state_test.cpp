@@ -116,9 +116,10 @@ TEST_F(MenuState, FlagsOfTheGraphBecomeChecks) {
     struct Row {
         uint32_t* flag;
         UINT id;
-    } rows[] = {{&gs->gridShown, 2085},      {&gs->journalShown, 2091},      {&gs->measureShown, 2089},
-                {&gs->viewFlags2, 2090},     {&gs->lessonFlags[1], 2119},    {&gs->lessonFlags[0], 2120},
-                {&gs->markerBarShown, 2087}, {&g_app->bToolbarVisible, 2088}};
+    } rows[] = {{&gs->gridShown, 2085},      {&gs->journalShown, 2091},
+                {&gs->measureShown, 2089},   {&gs->viewFlags2, 2090},
+                {&gs->lessonFlags[1], 2119}, {&gs->lessonFlags[0], 2120},
+                {&gs->markerBarShown, 2087}, {&g_app->frame.bToolbarVisible, 2088}};
     for (uint32_t on : {1u, 0u}) {
         for (const Row& row : rows) *row.flag = on;
         InitMenu();
@@ -815,7 +816,7 @@ TEST_F(MenuState, StartUpAppendsTheLessonsPopupOfTheShippedLessons) {
     const std::string lessonsFolder = std::string(exe) + "\\Lessons";
     ASSERT_EQ(FillUpLessonDescriptions(lessonsFolder.c_str()), 1);
     const int before = GetMenuItemCount(Menu());
-    g_app->bFrameMenuAttached = 0;  // as the program's start-up leaves it: the lesson attaches it
+    g_app->frame.bFrameMenuAttached = 0;  // as the program's start-up leaves it: the lesson attaches it
     ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
     SetReadStatusEnable(0);  // the unit check it turned on would ask at an idle turn of a later test
     ASSERT_EQ(GetMenuItemCount(Menu()), before + 2);  // the Lessons popup, then the device menu
