@@ -22,13 +22,6 @@ struct stUndoStore {
     uint32_t bEnabled;
 };
 
-// The printer set-up every print job shares (graphs, the journal, scripts), and whether a graph
-// is being printed.
-struct stPrintSetup {
-    PRINTDLGA pd;
-    uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
-};
-
 // The modeless find dialog over marker labels (at most one for the process); only the marker
 // search reaches it.
 struct stFindDialog {
@@ -86,7 +79,6 @@ struct stApp {
     stUndoStore undo;
     LOGFONTA lfGraph;
     int32_t cxScaleStrip, cyAxisStrip, cyAxisLine;
-    stPrintSetup print;
     uint32_t bToolbarVisible;
     uint32_t bMenusUnlocked;
     LOGFONTA lfJournal;  // description of hfontJournal

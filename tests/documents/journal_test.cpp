@@ -20,6 +20,7 @@
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"
 #include "documents/journal/journal_print.h"
+#include "graph/render/printing.h"
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
 #include "controls/popup_button.h"
@@ -1120,7 +1121,7 @@ TEST_F(Journal, PrintAsksForThePrinterAndACancelPrintsNothing) {
     tagGS* gs = NewGraph(true);
     Type(Edit(gs), "to print");
     ShowWindow(Button(gs, IDC_JOURNAL_PRINT), SW_SHOW);
-    const PRINTDLGA before = g_app->print.pd;
+    const PRINTDLGA before = PrintSetupForTests();
     g_printAsked = 0;
     SetJournalPrintDialogProc(CancelPrint);
     Click(Button(gs, IDC_JOURNAL_PRINT));
@@ -1130,7 +1131,7 @@ TEST_F(Journal, PrintAsksForThePrinterAndACancelPrintsNothing) {
     EXPECT_EQ(g_askedPrint.nCopies, 1);
     EXPECT_EQ(g_askedPrint.nMinPage, 1);
     EXPECT_EQ(g_askedPrint.hwndOwner, g_app->hwndFrame);
-    EXPECT_EQ(std::memcmp(&before, &g_app->print.pd, sizeof before), 0);  // the set-up record is as it was
+    EXPECT_EQ(std::memcmp(&before, &PrintSetupForTests(), sizeof before), 0);  // the set-up record is as it was
     EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame));
     EXPECT_EQ(Text(Edit(gs)), "to print");
 }
