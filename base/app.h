@@ -22,13 +22,6 @@ struct stUndoStore {
     uint32_t bEnabled;
 };
 
-// The printer set-up every print job shares (graphs, the journal, scripts), and whether a graph
-// is being printed.
-struct stPrintSetup {
-    PRINTDLGA pd;
-    uint32_t bPrinting;  // a graph is being printed: its window does not paint meanwhile
-};
-
 // The modeless find dialog over marker labels (at most one for the process); only the marker
 // search reaches it.
 struct stFindDialog {
@@ -142,7 +135,6 @@ struct stApp {
     stWaitCursor wait;
     stUndoStore undo;
     stFindDialog find;
-    stPrintSetup print;
     // The rest of the shared routines' state.
     tagGS* gsClipboard;       // the channel clipboard: what Copy put there
     uint32_t bInIdle;         // the message loop is in its idle turn

@@ -12,7 +12,6 @@
 #include "graph/document/graph_doc.h"
 #include "documents/documents_api.h"
 #include "graph/dialogs/toolbar.h"
-#include "graph/render/printing.h"
 #include "graph/window/mouse_tools.h"
 #include "scripts/script_api.h"
 #include "devlib/vk40.h"
@@ -322,27 +321,3 @@ void OnFrameSysColorChange() {
     if (g_app->hAcq) DrvSysColorChange(&g_app->device.driverOps);
 }
 
-// The print dialog block: the graph's print dialog with its strip options.
-void InitPrintSetup() {
-    PRINTDLGA& pd = g_app->print.pd;
-    std::memset(&pd, 0, sizeof pd);
-    pd.lStructSize = sizeof pd;
-    pd.hwndOwner = g_app->hwndFrame;
-    pd.Flags = PD_NOSELECTION | PD_NOPAGENUMS | PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE;
-    pd.lpfnPrintHook = PrintGraphDlgProc;
-    pd.lpPrintTemplateName = "PRINTDLG";
-    pd.nFromPage = 0xFFFF;
-    pd.nToPage = 0xFFFF;
-    pd.nMinPage = 1;
-    pd.nMaxPage = 1;
-    pd.nCopies = 1;
-    pd.hInstance = g_app->hInstance;
-    g_app->print.bPrinting = 0;
-}
-
-void FreePrintSetup() {
-    if (g_app->print.pd.hDevMode) GlobalFree(g_app->print.pd.hDevMode);
-    if (g_app->print.pd.hDevNames) GlobalFree(g_app->print.pd.hDevNames);
-    g_app->print.pd.hDevMode = g_app->print.pd.hDevNames = nullptr;
-    SubclassScrollBarClass(0);
-}

@@ -5,7 +5,6 @@
 LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 int MayCloseFrame();
 int OpenDroppedFile(const char* path);
-void InitPrintSetup();
 void OnFrameSysColorChange();
 void ApplyToolbarChoice(bool show);
 int StatusStripHeight();

@@ -16,6 +16,7 @@
 #include "controls/popup_button.h"
 #include "shell/help.h"
 #include "graph/document/graph_doc.h"
+#include "graph/render/printing.h"
 #include "graph/document/channel_edits.h"
 #include "graph/window/graph_window.h"
 #include "graph/dialogs/toolbar.h"
@@ -489,6 +490,7 @@ void ReleaseAppResources() {
         g_app->gsClipboard = nullptr;
     }
     FreePrintSetup();
+    SubclassScrollBarClass(0);
     if (g_app->frame.hmenuFrame && !g_app->frame.bFrameMenuAttached) DestroyMenu(g_app->frame.hmenuFrame);
     HeapFree(GetProcessHeap(), 0, g_app);
     g_app = nullptr;

@@ -27,7 +27,6 @@ bool ParseWindowValue(const char* text, long* left, long* top, long* width, long
 // A stored frame rectangle whose caption would lie outside the work area (a hand-edited INI file,
 // a screen that is gone) moved back into it, its size capped at the area's; others unchanged.
 RECT FitPlacementToWorkArea(const RECT& placement, const RECT& workArea);
-void FreePrintSetup();
 HBITMAP MakeCheckBitmap();
 void CreateAppBrushes();
 void DeleteAppBrushes();

@@ -147,9 +147,8 @@ void SetJournalPrintDialogProc(JournalPrintDialogProc proc) { g_printDialog = pr
 void JournalPrint(CJournal* journal) {
     HWND edit = journal && journal->window ? GetJournalHwnd(journal->window) : nullptr;
     if (!edit || !g_app) return;
-    const PRINTDLGA kept = g_app->print.pd;
-    PRINTDLGA& pd = g_app->print.pd;
-    pd = PRINTDLGA{};
+    // A block of its own: the journal's dialog neither uses nor changes the graphs' printer set-up.
+    PRINTDLGA pd{};
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = g_app->hwndFrame;
     pd.Flags = PD_NOSELECTION | PD_NOPAGENUMS | PD_RETURNDC;
@@ -158,12 +157,10 @@ void JournalPrint(CJournal* journal) {
     pd.nCopies = 1;
     const BOOL chosen = g_printDialog ? g_printDialog(&pd) : PrintDlgA(&pd);
     HDC dc = chosen ? pd.hDC : nullptr;
-    const PRINTDLGA asked = pd;
-    g_app->print.pd = kept;
     // The dialog's own blocks go on every path; the names serve the progress dialog first.
     auto freeBlocks = [&] {
-        if (asked.hDevMode && asked.hDevMode != kept.hDevMode) GlobalFree(asked.hDevMode);
-        if (asked.hDevNames && asked.hDevNames != kept.hDevNames) GlobalFree(asked.hDevNames);
+        if (pd.hDevMode) GlobalFree(pd.hDevMode);
+        if (pd.hDevNames) GlobalFree(pd.hDevNames);
     };
     if (!dc) {
         freeBlocks();
@@ -181,7 +178,7 @@ void JournalPrint(CJournal* journal) {
     doc.cbSize = sizeof doc;
     doc.lpszDocName = title;
     if (StartDocA(dc, &doc) > 0) {
-        HWND progress = notify::OpenPrintProgress(GraphWindowOf(edit), asked.hDevNames);
+        HWND progress = notify::OpenPrintProgress(GraphWindowOf(edit), pd.hDevNames);
         if (progress) SendMessageA(progress, WM_USER, 1, 0);
         LOGFONTA lf = g_app->fonts.lfJournal;
         lf.lfHeight = -MulDiv(g_app->fonts.lfJournal.lfHeight, GetDeviceCaps(dc, LOGPIXELSY), kPointsPerInch);

@@ -32,6 +32,13 @@ int32_t g_plotsPerPage = 1;
 int32_t g_pagesToFit = 1;
 volatile LONG g_abort = 0;
 HWND g_progress = nullptr;
+// The printer set-up the graph's and the scripts' jobs share: the print dialog's block, whose
+// printer stays chosen from job to job, and whether a graph is being printed.
+struct stPrintSetup {
+    PRINTDLGA pd;
+    uint32_t bPrinting;  // a graph's window does not paint meanwhile
+};
+stPrintSetup g_setup{};
 char g_printerDevice[64] = "";
 char g_printerPort[64] = "";
 
@@ -136,14 +143,14 @@ public:
         m_plot = gs->plotRect;
         if (HWND progress = OpenPrintProgress(parent)) SendMessageA(progress, WM_USER, 0, total);
         SetWaitCursor(1);
-        g_app->print.bPrinting = 1;
+        g_setup.bPrinting = 1;
         PrepareFontsForDevice(dc, 1);
         SetBkMode(dc, TRANSPARENT);
         SetPrintBlack(GetDeviceCaps(dc, COLORRES) == 1);
     }
     ~CPrintSession() {
         PrepareFontsForDevice(nullptr, 0);
-        g_app->print.bPrinting = 0;
+        g_setup.bPrinting = 0;
         SetPrintBlack(0);
         if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, GiveScreenFont, 0);
         m_gs->hStart = m_hStart;
@@ -194,6 +201,23 @@ bool PrintPages(HDC dc, tagGS* gs, const CPrintSession& session, int32_t copies)
         }
     }
     return true;
+}
+
+// The print dialog on the shared block; its context, or one made from the printer it names; 0
+// when none was obtained; PrintCancelled() when the user cancelled.
+HDC DoPrinterSetup() {
+    if (!g_app) return nullptr;
+    PRINTDLGA& pd = g_setup.pd;
+    DWORD error = 0;
+    if (!g_device.printDialog(&pd, &error)) return error ? nullptr : PrintCancelled();
+    if (pd.hDC) {
+        HDC dc = pd.hDC;
+        pd.hDC = nullptr;
+        CopyPrinterNames(pd.hDevNames);
+        return dc;
+    }
+    if (!pd.hDevNames) return nullptr;
+    return CreatePrinterContext(pd.hDevNames, pd.hDevMode);
 }
 
 }  // namespace
@@ -273,22 +297,6 @@ void FormatPrintProgress(char* buffer, size_t size, int32_t page, int32_t total)
     if (!buffer || size == 0) return;
     if (total < 1) std::snprintf(buffer, size, "Now printing Page %d", static_cast<int>(page));
     else std::snprintf(buffer, size, "Now printing Page %d of %d", static_cast<int>(page), static_cast<int>(total));
-}
-
-// The print dialog; its context, or one made from the printer it names.
-HDC DoPrinterSetup() {
-    if (!g_app) return nullptr;
-    PRINTDLGA& pd = g_app->print.pd;
-    DWORD error = 0;
-    if (!g_device.printDialog(&pd, &error)) return error ? nullptr : PrintCancelled();
-    if (pd.hDC) {
-        HDC dc = pd.hDC;
-        pd.hDC = nullptr;
-        CopyPrinterNames(pd.hDevNames);
-        return dc;
-    }
-    if (!pd.hDevNames) return nullptr;
-    return CreatePrinterContext(pd.hDevNames, pd.hDevMode);
 }
 
 UINT_PTR CALLBACK PrintGraphDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
@@ -411,7 +419,7 @@ void PrintGraph(HWND parent, tagGS* gs) {
     lstrcatA(full, title);
     lstrcpynA(docName, full, sizeof docName);
 
-    PRINTDLGA& pd = g_app->print.pd;
+    PRINTDLGA& pd = g_setup.pd;
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = g_app->hwndFrame;
     pd.Flags = (pd.Flags & ~(PD_PRINTSETUP | PD_RETURNDC)) | PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE;
@@ -451,3 +459,52 @@ bool RunPrintJob(HDC dc, const char* docName, const std::function<bool(HDC)>& pa
     g_device.deleteDC(dc);
     return ended;
 }
+
+void InitPrintSetup() {
+    if (!g_app) return;
+    PRINTDLGA& pd = g_setup.pd;
+    std::memset(&pd, 0, sizeof pd);
+    pd.lStructSize = sizeof pd;
+    pd.hwndOwner = g_app->hwndFrame;
+    pd.Flags = PD_NOSELECTION | PD_NOPAGENUMS | PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE;
+    pd.lpfnPrintHook = PrintGraphDlgProc;
+    pd.lpPrintTemplateName = "PRINTDLG";
+    pd.nFromPage = kAllPages;
+    pd.nToPage = kAllPages;
+    pd.nMinPage = 1;
+    pd.nMaxPage = 1;
+    pd.nCopies = 1;
+    pd.hInstance = g_app->hInstance;
+    g_setup.bPrinting = 0;
+}
+
+void FreePrintSetup() {
+    if (g_setup.pd.hDevMode) GlobalFree(g_setup.pd.hDevMode);
+    if (g_setup.pd.hDevNames) GlobalFree(g_setup.pd.hDevNames);
+    g_setup = stPrintSetup{};
+}
+
+void ShowPrinterSetup() {
+    PRINTDLGA& pd = g_setup.pd;
+    const DWORD flags = pd.Flags;
+    pd.Flags |= PD_PRINTSETUP;
+    DWORD error = 0;
+    g_device.printDialog(&pd, &error);
+    pd.Flags = flags;
+}
+
+HDC DoPlainPrinterSetup() {
+    PRINTDLGA& pd = g_setup.pd;
+    const PRINTDLGA kept = pd;
+    pd.Flags &= ~static_cast<DWORD>(PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE);
+    HDC dc = DoPrinterSetup();
+    const HGLOBAL mode = pd.hDevMode, names = pd.hDevNames;
+    pd = kept;
+    pd.hDevMode = mode;
+    pd.hDevNames = names;
+    return dc;
+}
+
+int IsPrintingGraph() { return g_setup.bPrinting ? 1 : 0; }
+
+const PRINTDLGA& PrintSetupForTests() { return g_setup.pd; }

@@ -35,10 +35,22 @@ HGLOBAL BitmapToDIB(HBITMAP bitmap, DWORD compression, WORD bitsPerPixel, HPALET
 // progress dialog and the spooler; a job that fails says so itself.
 void PrintGraph(HWND parent, tagGS* gs);
 
-// Runs the print dialog on the application's print block: the printer context; 0 when none was
-// obtained; PrintCancelled() (all bits set) when the user cancelled.
-HDC DoPrinterSetup();
+// The printer set-up the graph's and the scripts' jobs share. Made at start-up as the graph's
+// print dialog with its strip options, freed at exit.
+void InitPrintSetup();
+void FreePrintSetup();
+// Printer Setup on the shared block, whose own flags stay as they were; the printer chosen is
+// the one the next print job uses.
+void ShowPrinterSetup();
+// The plain print dialog (without the graph's strip options) on the shared block: the printer
+// the user picks stays chosen, the rest of the block comes back as it was. The printer context;
+// 0 when none was obtained; PrintCancelled() (all bits set) when the user cancelled.
+HDC DoPlainPrinterSetup();
 inline HDC PrintCancelled() { return reinterpret_cast<HDC>(static_cast<intptr_t>(-1)); }
+// 1 while a graph is being printed: graph windows do not paint meanwhile.
+int IsPrintingGraph();
+// The shared block as it stands, for tests to look at.
+const PRINTDLGA& PrintSetupForTests();
 
 // Hook of the print dialog ("PRINTDLG"): shows and keeps the plots per page and the pages to fit.
 UINT_PTR CALLBACK PrintGraphDlgProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -74,7 +86,7 @@ HWND BeginPrintProgress(HWND owner, HGLOBAL devNames);
 void ClosePrintProgress();
 // A new job starts without the last one's Cancel.
 void ClearPrintAbort();
-// One spooler job on a printer context that DoPrinterSetup gave (null: none): a clear abort
+// One spooler job on a printer context that a print dialog gave (null: none): a clear abort
 // flag, the frame disabled, the abort procedure set and `pages` drawing the pages between
 // StartDoc and EndDoc; a job that fails or is cancelled is aborted, and the context is deleted.
 // True when the job was ended.

@@ -7,6 +7,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/view/view_api.h"
 #include "graph/view/channel_selection.h"
+#include "graph/render/printing.h"
 #include "graph/render/render_api.h"
 #include "graph/dialogs/dialogs_api.h"
 #include "documents/documents_api.h"
@@ -125,7 +126,7 @@ void OnChildMove(GraphWindowData* data) {
 void OnChildPaint(GraphWindowData* data) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(data->hwnd, &ps);
-    if (!g_app->print.bPrinting && data->doc) {
+    if (!IsPrintingGraph() && data->doc) {
         PaintGraphClient(dc, data->doc, 1);
         RedrawTrackLines(dc, data->doc);
     }

@@ -71,14 +71,7 @@ void PrintScriptPane(HWND editor, HWND pane, const char* name) {
     if (!g_app || !pane) return;
     // The plain print dialog: the graph's strip options do not belong to a script. The printer
     // the user picks stays chosen; the rest of the print block comes back as it was.
-    PRINTDLGA& pd = g_app->print.pd;
-    const PRINTDLGA kept = pd;
-    pd.Flags &= ~static_cast<DWORD>(PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE);
-    HDC dc = DoPrinterSetup();
-    const HGLOBAL mode = pd.hDevMode, names = pd.hDevNames;
-    pd = kept;
-    pd.hDevMode = mode;
-    pd.hDevNames = names;
+    HDC dc = DoPlainPrinterSetup();
     if (dc == PrintCancelled()) return;
     const bool ended = RunPrintJob(dc, "Printing Script", [&](HDC printer) {
         const bool printed = PrintLines(printer, pane, OpenPrintProgress(editor));

@@ -170,17 +170,6 @@ void NewGraphOrReport(HWND frame) {
     if (!NewGraph(1)) ReportNewGraphFailure(frame);
 }
 
-// Printer set-up on the print dialog block, whose own flags stay as they were; the printer
-// chosen is the one the next print job uses.
-void ShowPrinterSetup() {
-    PRINTDLGA& pd = g_app->print.pd;
-    const DWORD flags = pd.Flags;
-    pd.Flags |= PD_PRINTSETUP;
-    DWORD error = 0;
-    PrintDevice().printDialog(&pd, &error);
-    pd.Flags = flags;
-}
-
 // A lesson's own File menu entry runs only over a graph.
 void RunUserItem(const char* subroutine) {
     if (ActiveGraphWindow()) RunLessonSubroutine(subroutine);

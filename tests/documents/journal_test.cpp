@@ -20,6 +20,7 @@
 #include "documents/documents_api.h"
 #include "documents/journal/journal.h"
 #include "documents/journal/journal_print.h"
+#include "graph/render/printing.h"
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
 #include "controls/popup_button.h"
@@ -1116,21 +1117,45 @@ BOOL CancelPrint(PRINTDLGA* pd) {
     return FALSE;
 }
 
+// Printer Setup's dialog: it hands back a printer by name.
+BOOL ChooseBenchPrinter(PRINTDLGA* pd, DWORD* error) {
+    *error = 0;
+    const char names[] = "memdrv\0Bench Printer\0MEM7:\0";
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DEVNAMES) + sizeof names);
+    auto* dn = static_cast<DEVNAMES*>(GlobalLock(block));
+    std::memcpy(reinterpret_cast<char*>(dn) + sizeof(DEVNAMES), names, sizeof names);
+    dn->wDriverOffset = sizeof(DEVNAMES);
+    GlobalUnlock(block);
+    if (pd->hDevNames) GlobalFree(pd->hDevNames);
+    pd->hDevNames = block;
+    return TRUE;
+}
+
 TEST_F(Journal, PrintAsksForThePrinterAndACancelPrintsNothing) {
     tagGS* gs = NewGraph(true);
     Type(Edit(gs), "to print");
     ShowWindow(Button(gs, IDC_JOURNAL_PRINT), SW_SHOW);
-    const PRINTDLGA before = g_app->print.pd;
+    // A printer chosen for the graphs is not the journal's: its dialog starts from nothing.
+    stPrintDevice setup{};
+    setup.printDialog = ChooseBenchPrinter;
+    SetPrintDevice(&setup);
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_FILE_PRINTER_SETUP, 0), 0);
+    SetPrintDevice(nullptr);
+    ASSERT_TRUE(PrintSetupForTests().hDevNames);
+    const PRINTDLGA before = PrintSetupForTests();
     g_printAsked = 0;
     SetJournalPrintDialogProc(CancelPrint);
     Click(Button(gs, IDC_JOURNAL_PRINT));
     SetJournalPrintDialogProc(nullptr);
     EXPECT_EQ(g_printAsked, 1);
-    EXPECT_EQ(g_askedPrint.Flags & (PD_NOSELECTION | PD_NOPAGENUMS), DWORD(PD_NOSELECTION | PD_NOPAGENUMS));
+    EXPECT_EQ(g_askedPrint.Flags, DWORD(PD_NOSELECTION | PD_NOPAGENUMS | PD_RETURNDC));
+    EXPECT_EQ(g_askedPrint.lpfnPrintHook, nullptr);
+    EXPECT_EQ(g_askedPrint.hDevNames, nullptr);
+    EXPECT_EQ(g_askedPrint.hDevMode, nullptr);
     EXPECT_EQ(g_askedPrint.nCopies, 1);
     EXPECT_EQ(g_askedPrint.nMinPage, 1);
     EXPECT_EQ(g_askedPrint.hwndOwner, g_app->hwndFrame);
-    EXPECT_EQ(std::memcmp(&before, &g_app->print.pd, sizeof before), 0);  // the set-up record is as it was
+    EXPECT_EQ(std::memcmp(&before, &PrintSetupForTests(), sizeof before), 0);  // the set-up record is as it was
     EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame));
     EXPECT_EQ(Text(Edit(gs)), "to print");
 }

@@ -728,7 +728,7 @@ TEST_F(ScriptEditor, PrintScriptPrintsEveryLineOnAsManyPagesAsItTakes) {
     const size_t pages = static_cast<size_t>(places.back().page + 1);
     ASSERT_GE(pages, 2u);
     SetPrintDevice(&kScriptDevice);
-    const DWORD flags = g_app->print.pd.Flags;
+    const DWORD flags = PrintSetupForTests().Flags;
     struct Case {
         int failStep, cancelAfter;
         size_t pages, boxes;
@@ -744,7 +744,7 @@ TEST_F(ScriptEditor, PrintScriptPrintsEveryLineOnAsManyPagesAsItTakes) {
         boxes.caption = "Norvane Tessaly";
         Click(IDM_SCRIPT_PRINT);
         EXPECT_EQ(g_scriptPrinter.askedFlags & (PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE), 0u);
-        EXPECT_EQ(g_app->print.pd.Flags, flags) << "the print block keeps the graph's options";
+        EXPECT_EQ(PrintSetupForTests().Flags, flags) << "the print block keeps the graph's options";
         ASSERT_EQ(boxes.boxes.size(), c.boxes);
         if (c.boxes) {
             EXPECT_EQ(boxes.boxes[0].text, "Cannot print " + ScriptPath() + "!");

@@ -189,7 +189,7 @@ int MemoryStartDoc(HDC, const DOCINFOA* doc) {
 int MemoryStartPage(HDC dc) {
     PatBlt(dc, 0, 0, g_printer->surface->Width(), g_printer->surface->Height(), WHITENESS);
     g_printer->frameEnabledDuringJob = g_printer->frameEnabledDuringJob && IsWindowEnabled(g_app->hwndFrame);
-    g_printer->printingFlagDuringJob = g_app->print.bPrinting != 0;
+    g_printer->printingFlagDuringJob = IsPrintingGraph() != 0;
     return g_printer->failStep == 2 ? SP_ERROR : 1;
 }
 int MemoryEndPage(HDC dc) {
@@ -297,7 +297,7 @@ protected:
         EXPECT_EQ(g_app->fonts.cyText, before.cyText);
         EXPECT_EQ(g_app->brushes.hbrToolbar, before.toolbar);
         EXPECT_TRUE(IsWindowEnabled(g_app->hwndFrame)) << "the frame stays disabled";
-        EXPECT_EQ(g_app->print.bPrinting, 0u);
+        EXPECT_EQ(IsPrintingGraph(), 0);
         EXPECT_EQ(PrintProgressWindow(), nullptr) << "the progress dialog is still there";
         EXPECT_EQ(gs_->chanCount[0], static_cast<uint32_t>(kSamples));
         EXPECT_DOUBLE_EQ(gs_->chanBlock[0] ? static_cast<double*>(gs_->chanBlock[0])[10] : 0.0, 5.0);
@@ -570,13 +570,13 @@ TEST_F(GraphPrinting, PrinterSetupChoosesThePrinterTheNextJobOpens) {
     device.createDC = OpenNamedPrinter;
     device.endPage = NamedPrinterEndPage;
     SetPrintDevice(&device);
-    const DWORD flags = g_app->print.pd.Flags;
+    const DWORD flags = PrintSetupForTests().Flags;
     EXPECT_TRUE(flags & PD_ENABLEPRINTHOOK) << "the print block is the graph's";
     SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_FILE_PRINTER_SETUP, 0), 0);
     ASSERT_EQ(g_askedFlags.size(), 1u);
     EXPECT_TRUE(g_askedFlags[0] & PD_PRINTSETUP);
-    EXPECT_EQ(g_app->print.pd.Flags, flags);
-    ASSERT_TRUE(g_app->print.pd.hDevNames);
+    EXPECT_EQ(PrintSetupForTests().Flags, flags);
+    ASSERT_TRUE(PrintSetupForTests().hDevNames);
     PrintWithoutMessages();
     ASSERT_EQ(g_askedFlags.size(), 2u);
     EXPECT_FALSE(g_askedFlags[1] & PD_PRINTSETUP);
