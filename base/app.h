@@ -11,9 +11,6 @@ constexpr int kClassFrame = 0, kClassChild = 1, kClassButton = 2, kClassToolbar 
 constexpr int kToolbarHeight = 26;
 constexpr UINT_PTR kFrameTimerId = 100;
 
-// The device library's units set-up dialog, looked up by name beside its initialisation.
-using SetupUnitsDlgProc = int(WINAPI*)(HWND parent, HGLOBAL hAcq, unsigned slot);
-
 // The one-level undo store of the channel edits; only graph/document/channel_edits reaches it.
 struct stUndoStore {
     tagGS gs;          // the snapshot: its samples in slot 0, the document and selection they came from
@@ -36,20 +33,10 @@ struct stFindDialog {
     HWND hwnd;  // null while closed
 };
 
-// The device library as the shell binds it at start-up: its module, its entry points and the
-// two call tables exchanged with it.
-struct stDeviceBinding {
-    HMODULE hLib;
-    SetupUnitsDlgProc pfnSetupUnitsDlg;  // null without the library or the export
-    stHostCallbacks hostCallbacks;
-    stDriverOps driverOps;
-};
-
 struct stApp {
     char szAppTitle[128];
     char szAppFolder[260];
     char szClassNames[5][20];
-    stDeviceBinding device;
     HBRUSH hbrFace, hbrShadow, hbrHighlight;
     HINSTANCE hInstance;
     HACCEL hAccelFrame;
@@ -73,7 +60,7 @@ struct stApp {
     int32_t cyVertical, cxVertical;
     HFONT hfontJournal;
     stFindDialog find;
-    HGLOBAL hAcq;
+    HGLOBAL hAcq;  // the device library's unit record; null while no unit is bound (base/device.h)
     uint32_t bInIdle;
     HWND hwndActiveDlg;
     uint32_t bClipboardColor, bMetafileColor;
