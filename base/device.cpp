@@ -14,21 +14,20 @@ void DeviceSetHostCallbacks(const stHostCallbacks& table) { g_device.hostCallbac
 int DeviceBind(const char* fileName, HWND frame) {
     g_device.hLib = LoadLibraryA(fileName);
     if (!g_device.hLib) return 0;
-    auto init = reinterpret_cast<drvop::Initialize>(
-        reinterpret_cast<void*>(GetProcAddress(g_device.hLib, "vk40_Initialize")));
+    auto init =
+        reinterpret_cast<drvop::Initialize>(reinterpret_cast<void*>(GetProcAddress(g_device.hLib, "vk40_Initialize")));
     g_device.driverOps.initialize = init;
     int result = 0;
     if (init) {
-        result = DrvInitialize(&g_device.driverOps, frame, &g_device.hostCallbacks, &g_app->cxStatusStrip,
-                               &g_app->hAcq, 1);
+        result =
+            DrvInitialize(&g_device.driverOps, frame, &g_device.hostCallbacks, &g_app->cxStatusStrip, &g_app->hAcq, 1);
     } else {
         FreeLibrary(g_device.hLib);
         g_device.hLib = nullptr;
     }
-    g_device.pfnSetupUnitsDlg =
-        g_device.hLib
-            ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(GetProcAddress(g_device.hLib, "VK40SetupUnitsDlg")))
-            : nullptr;
+    g_device.pfnSetupUnitsDlg = g_device.hLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
+                                                    GetProcAddress(g_device.hLib, "VK40SetupUnitsDlg")))
+                                              : nullptr;
     return result;
 }
 
@@ -73,9 +72,7 @@ int32_t DevicePaintGraphStatus(tagGS* gs) { return Acq() ? DrvPaintGraphStatus(&
 
 int32_t DeviceRefreshInputValues() { return Acq() ? DrvRefreshInputValues(&g_device.driverOps, Acq()) : 0; }
 
-int32_t DeviceStoreSetupInGraph(tagGS* gs) {
-    return Acq() ? DrvStoreSetupInGraph(&g_device.driverOps, Acq(), gs) : 0;
-}
+int32_t DeviceStoreSetupInGraph(tagGS* gs) { return Acq() ? DrvStoreSetupInGraph(&g_device.driverOps, Acq(), gs) : 0; }
 
 int32_t DeviceWriteFile() { return Acq() ? DrvWriteFile(&g_device.driverOps) : 0; }
 

@@ -78,11 +78,17 @@ HGLOBAL const kUnit = reinterpret_cast<HGLOBAL>(0x7000);
 
 struct Operation {
     const char* name;
-    bool needsUnit;   // does nothing while no unit is bound
-    bool passesAcq;   // hands the unit record to the library
+    bool needsUnit;  // does nothing while no unit is bound
+    bool passesAcq;  // hands the unit record to the library
     std::function<int32_t()> call;
     int32_t answerWhenCalled;
 };
+
+// The operations without an answer, as ones that answer 0.
+int32_t Answering(void (*operation)()) {
+    operation();
+    return 0;
+}
 
 std::vector<Operation> Operations() {
     static stScriptStatement statement{"VK40 X\r", nullptr, nullptr, kGraph};
@@ -101,8 +107,8 @@ std::vector<Operation> Operations() {
         {"ExecScriptLine", true, true, [] { return DeviceExecScriptLine(&statement); }, kAnswer},
         {"AppendMenu", true, false, [] { return DeviceAppendMenu(kWindow); }, kAnswer},
         {"SysColorChange", true, false, [] { return DeviceSysColorChange(); }, kAnswer},
-        {"HidePanels", true, true, [] { DeviceHidePanels(); return 0; }, 0},
-        {"HideGraphButton", true, true, [] { DeviceHideGraphButton(); return 0; }, 0},
+        {"HidePanels", true, true, [] { return Answering(DeviceHidePanels); }, 0},
+        {"HideGraphButton", true, true, [] { return Answering(DeviceHideGraphButton); }, 0},
     };
 }
 

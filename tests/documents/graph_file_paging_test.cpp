@@ -154,7 +154,8 @@ TEST(GraphFilePaging, MeasurementsReadAPagedDocumentWholly) {
     auto* app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
     g_app = app;
     const hostcb::GetChannelSample savedSampler = DeviceBindingForTests().hostCallbacks.getChannelSample;
-    DeviceBindingForTests().hostCallbacks.getChannelSample = [](tagGS* gs, int32_t i, int32_t slot, double* out) -> int32_t {
+    DeviceBindingForTests().hostCallbacks.getChannelSample = [](tagGS* gs, int32_t i, int32_t slot,
+                                                                double* out) -> int32_t {
         return GetChannelSample(gs, i, slot, out);
     };
     {
