@@ -11,9 +11,6 @@ constexpr int kClassFrame = 0, kClassChild = 1, kClassButton = 2, kClassToolbar 
 constexpr int kToolbarHeight = 26;
 constexpr UINT_PTR kFrameTimerId = 100;
 
-// The device library's units set-up dialog, looked up by name beside its initialisation.
-using SetupUnitsDlgProc = int(WINAPI*)(HWND parent, HGLOBAL hAcq, unsigned slot);
-
 // The one-level undo store of the channel edits; only graph/document/channel_edits reaches it.
 struct stUndoStore {
     tagGS gs;          // the snapshot: its samples in slot 0, the document and selection they came from
@@ -27,15 +24,6 @@ struct stUndoStore {
 struct stFindDialog {
     UINT uMsg;  // the registered message the dialog sends its owner
     HWND hwnd;  // null while closed
-};
-
-// The device library as the shell binds it at start-up: its module, its entry points and the
-// two call tables exchanged with it.
-struct stDeviceBinding {
-    HMODULE hLib;
-    SetupUnitsDlgProc pfnSetupUnitsDlg;  // null without the library or the export
-    stHostCallbacks hostCallbacks;
-    stDriverOps driverOps;
 };
 
 // The fonts start-up makes from the INI file and the system, with their measures; the font
@@ -121,8 +109,7 @@ struct stApp {
     HWND hwndActiveDlg;    // the modeless dialog that gets the keyboard's dialog messages
     HWND hwndVarsBrowser;  // the modeless variables browser, null until first shown
     // The libraries bound at start-up.
-    HGLOBAL hAcq;  // the device library's acquisition record; null without a unit library
-    stDeviceBinding device;
+    HGLOBAL hAcq;  // the device library's acquisition record; null without a unit library (base/device.h)
     HMODULE hButtonLib;
     // Records of their own, each described above.
     stFrameState frame;

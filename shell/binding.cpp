@@ -1,6 +1,7 @@
 // The host callbacks the device library calls, and loading and binding the library.
 #include "shell/binding.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "shell/commands/status.h"
 #include "shell/startup.h"
 #include "graph/document/graph_doc.h"
@@ -90,7 +91,7 @@ void WINAPI CbRedrawMarkerBar(tagGS* gs) { RedrawMarkerBar(gs); }
 
 // Fills every slot of the host table; called once, before the binding.
 void InitDriverCallbacks() {
-    stHostCallbacks& t = g_app->device.hostCallbacks;
+    stHostCallbacks t{};
     t.syncChannelDisplayFlags = CbSyncChannelDisplayFlags;
     t.updateAllMeasurements = CbUpdateAllMeasurements;
     t.getSegmentEnd = CbGetSegmentEnd;
@@ -125,39 +126,13 @@ void InitDriverCallbacks() {
     t.runScriptSubroutine = CbRunScriptSubroutine;
     t.redrawMarkerBar = CbRedrawMarkerBar;
     t.scriptObject = g_script.script;
+    DeviceSetHostCallbacks(t);
 }
 
 // Loads the device library and exchanges the tables; the program runs on without it.
 int BindDeviceLibrary(HWND hwndFrame) { return BindDeviceLibraryFrom("vk40.dll", hwndFrame); }
 
-int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) {
-    g_app->device.hLib = LoadLibraryA(fileName);
-    if (!g_app->device.hLib) return 0;
-    auto init = reinterpret_cast<drvop::Initialize>(
-        reinterpret_cast<void*>(GetProcAddress(g_app->device.hLib, "vk40_Initialize")));
-    g_app->device.driverOps.initialize = init;
-    int result = 0;
-    if (init) {
-        result = DrvInitialize(&g_app->device.driverOps, hwndFrame, &g_app->device.hostCallbacks,
-                               &g_app->strips.cxStatusStrip, &g_app->hAcq, 1);
-    } else {
-        FreeLibrary(g_app->device.hLib);
-        g_app->device.hLib = nullptr;
-    }
-    g_app->device.pfnSetupUnitsDlg = g_app->device.hLib ? reinterpret_cast<SetupUnitsDlgProc>(reinterpret_cast<void*>(
-                                                      GetProcAddress(g_app->device.hLib, "VK40SetupUnitsDlg")))
-                                                : nullptr;
-    return result;
-}
+int BindDeviceLibraryFrom(const char* fileName, HWND hwndFrame) { return DeviceBind(fileName, hwndFrame); }
 
 // The library's shut-down, then unloading; after this no device operation is called.
-void UnbindDeviceLibrary() {
-    if (!g_app->device.hLib) return;
-    DrvShutdown(&g_app->device.driverOps);
-    FreeLibrary(g_app->device.hLib);
-    g_app->device.hLib = nullptr;
-    g_app->device.pfnSetupUnitsDlg = nullptr;
-    // The record and the entry points are gone with the library: nothing may reach them later.
-    g_app->hAcq = nullptr;
-    g_app->device.driverOps = stDriverOps{};
-}
+void UnbindDeviceLibrary() { DeviceUnbind(); }

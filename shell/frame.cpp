@@ -1,6 +1,7 @@
 // The frame window: MDI client, graph toolbar strip, status strip, closing and dropped files.
 #include "shell/frame.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "shell/shell_ids.h"
 #include "base/services.h"
 #include "shell/binding.h"
@@ -269,7 +270,7 @@ int MayCloseFrame() {
 // Opens a file outside lesson mode, as a free document.
 int OpenDroppedFile(const char* path) {
     ResetMenuAndToolbar();
-    if (g_app->hAcq) DrvHidePanels(&g_app->device.driverOps, g_app->hAcq);
+    DeviceHidePanels();
     g_script.graphWindowExists = 0;
     if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, IsGraphChildWindow, 0);
     OpenGraphFile(path);
@@ -285,7 +286,7 @@ int OpenDroppedFile(const char* path) {
     g_script.permissions[kPermVLabel] = 0;
     g_script.permissions[kPermHScaleUnits] = 0;
     g_script.permissions[kPermHLabel] = 0;
-    if (g_app->hAcq) DrvHideGraphButton(&g_app->device.driverOps, g_app->hAcq);
+    DeviceHideGraphButton();
     return 1;
 }
 
@@ -318,6 +319,6 @@ LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void OnFrameSysColorChange() {
     DeleteAppBrushes();
     CreateAppBrushes();
-    if (g_app->hAcq) DrvSysColorChange(&g_app->device.driverOps);
+    DeviceSysColorChange();
 }
 

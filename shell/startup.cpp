@@ -3,6 +3,7 @@
 #include "base/ini_section.h"
 #include "base/services.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/resource.h"
 #include "graph/graph_ids.h"
 #include "scripts/scripts_ids.h"
@@ -363,7 +364,7 @@ void RunIdleStep() {
     if (g_app->bInIdle || !g_app->hAcq) return;
     g_app->bInIdle = 1;
     g_idleStepAt = GetTickCount64();
-    DrvIdle(&g_app->device.driverOps, g_app->hAcq, g_app->hwndActiveGraph);
+    DeviceIdle(g_app->hwndActiveGraph);
     g_app->bInIdle = 0;
 }
 
@@ -494,6 +495,7 @@ void ReleaseAppResources() {
     if (g_app->frame.hmenuFrame && !g_app->frame.bFrameMenuAttached) DestroyMenu(g_app->frame.hmenuFrame);
     HeapFree(GetProcessHeap(), 0, g_app);
     g_app = nullptr;
+    DeviceClearBinding();
     FreeScriptResources();
 }
 

@@ -8,7 +8,7 @@
 #include "documents/files/sample_frames.h"
 #include "documents/stored_blocks.h"
 #include "outputs/outputs_api.h"
-#include "base/app.h"
+#include "base/device.h"
 #include "base/byte_stream.h"
 #include "base/notify.h"
 #include "common/tagGS.h"
@@ -179,9 +179,9 @@ bool WriteSamples(const tagGS* gs, const WritePlan& p, CByteWriter& out) {
 // The acquisition set-up block (tag 100), refreshed by the device library first; a document
 // without one writes the bare head. Returns the block's length in the file.
 uint32_t WriteForeignBlock(tagGS* gs, CByteWriter& out) {
-    if ((gs->setupBlock || gs->foreignData) && g_app && g_app->hAcq) {
-        DrvWriteFile(&g_app->device.driverOps);
-        DrvStoreSetupInGraph(&g_app->device.driverOps, g_app->hAcq, gs);
+    if (gs->setupBlock || gs->foreignData) {
+        DeviceWriteFile();
+        DeviceStoreSetupInGraph(gs);
     }
     HGLOBAL block = gs->setupBlock ? gs->setupBlock : gs->foreignData;
     const SIZE_T size = block ? GlobalSize(block) : 0;

@@ -6,6 +6,7 @@
 #include "common/binding.h"
 #include "common/tagGS.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/locked_block.h"
 #include "base/notify.h"
 #include "documents/documents_ids.h"
@@ -58,7 +59,7 @@ void Standards(const CGraphItemList& list, std::vector<double>& x, std::vector<d
 // The graph shows the change: layout, menus, scroll bars and the plot.
 void ShowChange(tagGS* gs) {
     setDirtyGraphFlag(gs, 1);
-    if (g_app) HostOnGraphChanged(&g_app->device.hostCallbacks, gs, 0, 0, 0);
+    if (g_app) DeviceGraphChanged(gs);
     notify::UpdateGraphMenus(gs);
     if (gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
 }

@@ -6,6 +6,7 @@
 #include "common/binding.h"
 #include "common/tagGS.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "documents/documents_ids.h"
 #include "devlib/vk40.h"
 #include <commctrl.h>
@@ -156,7 +157,7 @@ INT_PTR CALLBACK CurveProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_ACTIVATE:
-        if (g_app) HostSetActiveModelessDialog(&g_app->device.hostCallbacks, LOWORD(wParam) == WA_INACTIVE ? nullptr : dlg);
+        if (g_app) DeviceSetActiveModelessDialog(LOWORD(wParam) == WA_INACTIVE ? nullptr : dlg);
         return FALSE;
     case WM_COMMAND: {
         tagGS* gs = DocumentOf(dlg);
@@ -180,7 +181,7 @@ INT_PTR CALLBACK CurveProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NCDESTROY: {
         auto* d = reinterpret_cast<CStdCurveDlg*>(GetWindowLongPtrA(dlg, DWLP_USER));
-        if (g_app && g_app->hwndActiveDlg == dlg) HostSetActiveModelessDialog(&g_app->device.hostCallbacks, nullptr);
+        if (g_app && g_app->hwndActiveDlg == dlg) DeviceSetActiveModelessDialog(nullptr);
         if (d) {
             if (d->list) d->list->dialog = nullptr;
             if (d->bold) DeleteObject(d->bold);

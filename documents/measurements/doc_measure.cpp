@@ -4,6 +4,7 @@
 #include "common/tagGS.h"
 #include "common/binding.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 
@@ -25,7 +26,7 @@ int StoredInMemory(const void* ctx, int32_t slot, int32_t i, double* out) {
 int StoredThroughHost(const void* ctx, int32_t slot, int32_t i, double* out) {
     auto* gs = const_cast<tagGS*>(static_cast<const tagGS*>(ctx));
     double y = 0.0;
-    if (!g_app || !HostGetChannelSample(&g_app->device.hostCallbacks, gs, i, slot, &y)) return 0;
+    if (!g_app || !DeviceGetChannelSample(gs, i, slot, &y)) return 0;
     if (!std::isfinite(y) || y == measure::kNoValue) return 0;
     const double scale = gs->chanScale[slot];
     *out = gs->chanType[slot] == 1 || scale == 0.0 ? y : std::round((y - gs->chanOffset[slot]) / scale);

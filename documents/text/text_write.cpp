@@ -5,6 +5,7 @@
 #include "common/binding.h"
 #include "common/tagGS.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/byte_stream.h"
 #include "base/notify.h"
 #include "devlib/vk40.h"
@@ -33,8 +34,7 @@ int32_t SampleIndexOf(double timeMs, double interval) {
 // One sample: through the host's sample store when it is bound (any storage kind), else from a
 // document held in memory.
 bool SampleAt(tagGS* gs, int32_t index, int slot, double* out) {
-    if (g_app && g_app->device.hostCallbacks.getChannelSample)
-        return HostGetChannelSample(&g_app->device.hostCallbacks, gs, index, slot, out) != 0;
+    if (g_app && DeviceHasSampleStore()) return DeviceGetChannelSample(gs, index, slot, out) != 0;
     if (gs->storageKind != kStoreMemory || index < 0 || static_cast<uint32_t>(index) >= gs->chanCount[slot]) return false;
     const void* block = gs->chanBlock[slot];
     if (!block) return false;

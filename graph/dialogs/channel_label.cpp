@@ -3,6 +3,7 @@
 #include "graph/dialogs/dialogs_api.h"
 #include "graph/dialogs/dialog_util.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/notify.h"
 #include "graph/graph_ids.h"
 #include "controls/window_center.h"
@@ -43,8 +44,7 @@ void OnLabelOk(HWND dlg, stLabelDialog* d) {
     char* field = d->isLabel ? gs->chanLabel[d->channel] : gs->chanUnits[d->channel];
     const int size = d->isLabel ? kLabelChars + 1 : kUnitsChars + 1;
     GetDlgItemTextA(dlg, IDC_LABEL_EDIT, field, size);
-    DrvCommand(&g_app->device.driverOps, g_app->hAcq, nullptr, d->isLabel ? IDM_CHANNEL_LABEL : IDM_CHANNEL_UNITS, field,
-               d->channel);
+    DeviceCommand(nullptr, d->isLabel ? IDM_CHANNEL_LABEL : IDM_CHANNEL_UNITS, field, d->channel);
     EndDialog(dlg, 1);
 }
 

@@ -4,6 +4,7 @@
 #include "graph/dialogs/dialogs_api.h"
 #include "graph/dialogs/dialog_util.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/notify.h"
 #include "graph/graph_ids.h"
 #include "controls/window_center.h"
@@ -77,7 +78,7 @@ bool EditModified(HWND dlg, int id) { return SendDlgItemMessageA(dlg, id, EM_GET
 
 // The device library's units set-up, when it has one.
 void RunUnitsSetup(HWND dlg, int slot) {
-    if (g_app->device.pfnSetupUnitsDlg) g_app->device.pfnSetupUnitsDlg(dlg, g_app->hAcq, static_cast<unsigned>(slot));
+    DeviceSetupUnits(dlg, slot);
 }
 
 // ---- the free dialog (118) ----
@@ -367,7 +368,7 @@ void FinishWriteBack(tagGS* gs, int channel, bool anyAll) {
         r.right = gs->chanScaleRects[channel].right;
     }
     InvalidateRect(gs->hwnd, &r, FALSE);
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
+    DeviceRefreshInputValues();
 }
 
 // The chosen channel alone, or every shown channel for the ticked quantities only.

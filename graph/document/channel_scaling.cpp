@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 #include "base/app.h"
+#include "base/device.h"
 #include "graph/graph_ids.h"
 #include "base/services.h"
 #include "common/binding.h"
@@ -245,7 +246,7 @@ void RedrawAfterScale(tagGS* doc) {
         if (labels.right > rc.right) rc.right = labels.right;
         InvalidateRect(doc->hwnd, &rc, FALSE);
     }
-    if (g_app && g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
+    DeviceRefreshInputValues();
 }
 
 void AutoScaleOneChannel(tagGS* doc, int, int flag, int slot) {
@@ -282,7 +283,7 @@ void ApplyChannelScaling(tagGS* doc, int slot) {
         InvalidateRect(doc->hwnd, &doc->chanLabelRects[slot], FALSE);
         InvalidateRect(doc->hwnd, &doc->chanBandRects[slot], FALSE);
     }
-    if (g_app && g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
+    DeviceRefreshInputValues();
 }
 
 void OptimizeRanges() {

@@ -10,6 +10,7 @@
 #include "controls/script_button.h"
 #include "controls/keyed_format.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/locked_block.h"
 #include "graph/graph_ids.h"
 #include "devlib/vk40.h"
@@ -270,10 +271,8 @@ int InitNewGraph(tagGS* gs) {
 HWND OpenGraphWindow(tagGS* gs, int maximised) {
     HWND hwnd = CreateGraphWindow(gs, maximised);
     if (!hwnd) return nullptr;
-    if (g_app->hAcq) {
-        int32_t created = DrvGraphCreated(&g_app->device.driverOps, g_app->hAcq, hwnd, gs, 0, 1);
-        DrvGraphActivated(&g_app->device.driverOps, g_app->hAcq, gs, created);
-    }
+    const int32_t created = DeviceGraphCreated(hwnd, gs, 0, 1);
+    DeviceGraphActivated(gs, created);
     LayoutGraphWindow(gs);
     return hwnd;
 }
@@ -389,7 +388,7 @@ int CloseGraph(tagGS* gs, HWND parent) {
     if (g_script.graph == gs) g_script.graph = nullptr;
     SrcNavRelease(gs->title);  // a later graph of the same name must not inherit the file
     FreeDocumentParts(gs);
-    if (g_app && g_app->hAcq) DrvGraphClosed(&g_app->device.driverOps, g_app->hAcq);
+    DeviceGraphClosed();
     DropUndoOf(gs);
     FreeRecord(gs);
     return 1;

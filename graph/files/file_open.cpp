@@ -10,6 +10,7 @@
 #include "outputs/outputs_api.h"
 #include "controls/keyed_format.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/byte_stream.h"
 #include "base/notify.h"
 #include "base/resource.h"
@@ -340,10 +341,8 @@ int ShowOpenedGraph(tagGS* gs, int reused) {
     PlaceGraphWindow(gs, hwnd);
     ShowWindow(hwnd, SW_SHOW);
     SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
-    if (g_app->hAcq) {
-        DrvGraphCreated(&g_app->device.driverOps, g_app->hAcq, hwnd, gs, static_cast<int16_t>(reused), 0);
-        DrvGraphActivated(&g_app->device.driverOps, g_app->hAcq, gs, 0);
-    }
+    DeviceGraphCreated(hwnd, gs, static_cast<int16_t>(reused), 0);
+    DeviceGraphActivated(gs, 0);
     notify::UpdateTransformMenu(g_app->hwndFrame, hwnd);
     bool withChannels = false;
     for (int s = 0; s < kMaxChannels; ++s) withChannels = withChannels || ChannelInUse(gs, s);

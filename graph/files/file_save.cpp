@@ -10,6 +10,7 @@
 #include "documents/text/text_file.h"
 #include "controls/keyed_format.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/notify.h"
 #include "base/byte_stream.h"
 #include "base/resource.h"
@@ -282,7 +283,7 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
                   char* target, SaveType* type) {
     for (;;) {
         g_selectionOnly = 0;
-        if (g_app && g_app->hAcq) DrvStoreSetupInGraph(&g_app->device.driverOps, g_app->hAcq, gs);
+        DeviceStoreSetupInGraph(gs);
         char proposed[MAX_PATH];
         lstrcpynA(proposed, gs->title, sizeof proposed);
         const bool mustAsk = ask || SaveNameMustBeAsked(gs->title, gs->isTemplate);

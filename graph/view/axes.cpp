@@ -11,6 +11,7 @@
 #include "graph/render/render_api.h"
 #include "graph/view/axis_units.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "controls/button_grid.h"
 
 namespace {
@@ -136,7 +137,7 @@ void DrawPlotBottomLine(HDC dc, const tagGS* gs, const RECT& client) {
 void PaintStatusBox(HDC dc, tagGS* gs) {
     if (!Visible(dc, gs->statusBoxRect)) return;
     FillRect(dc, &gs->statusBoxRect, StripBrush());
-    if (g_app && g_app->hAcq) DrvPaintGraphStatus(&g_app->device.driverOps, g_app->hAcq, gs);
+    DevicePaintGraphStatus(gs);
 }
 
 // The horizontal units label, centred under the axis numbers.

@@ -11,6 +11,7 @@
 #include "documents/documents_api.h"
 #include "devlib/vk40.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "graph/graph_ids.h"
 #include "base/lesson.h"
 #include "base/notify.h"
@@ -71,7 +72,7 @@ void SetThumb(HWND bar, int32_t pos) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
+    DeviceRefreshInputValues();
 }
 
 void SetIBeamFaces(tagGS* gs, int on, int off) {

@@ -5,6 +5,7 @@
 #include "graph/document/graph_doc.h"
 #include "documents/documents_api.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "controls/button_grid.h"
 #include "outputs/framework/panel.h"
 #include <cmath>
@@ -342,5 +343,5 @@ void LayoutGraphWindow(tagGS* gs) {
         JournalResize(gs->journalWnd, client.right, gs->journalHeight);
     }
 
-    if (g_app->hAcq) DrvGraphResized(&g_app->device.driverOps, g_app->hAcq, gs);
+    DeviceGraphResized(gs);
 }

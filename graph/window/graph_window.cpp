@@ -13,6 +13,7 @@
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "documents/documents_ids.h"
 #include "graph/graph_ids.h"
 #include "common/stAcq.h"
@@ -148,7 +149,7 @@ void RepaintPlot(tagGS* gs, HDC dc, int slot) {
 }
 
 void RefreshInputValues() {
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
+    DeviceRefreshInputValues();
 }
 
 // The visible span as it maps onto the horizontal thumb's 0-1000 range.
@@ -220,8 +221,7 @@ void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code
     if (!g_app->hAcq) return;
     HWND hwnd = data->hwnd;
     // The library answers every command with 1; 0 means it has no command operation to reach.
-    if (!DrvCommand(&g_app->device.driverOps, g_app->hAcq, hwnd, id, reinterpret_cast<const char*>(control),
-                    static_cast<int32_t>(code)))
+    if (!DeviceCommand(hwnd, id, reinterpret_cast<const char*>(control), static_cast<int32_t>(code)))
         return;
     if (id != IDC_START_BUTTON) return;
     // The library's dialogs pump messages, so the graph may be gone by now.
@@ -288,7 +288,7 @@ void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated)
         return;
     }
     if (data->doc && data->doc->outPanels) OutputPanelsOnMdiActivate(deactivated, activated);
-    if (g_app->hAcq) DrvGraphActivated(&g_app->device.driverOps, g_app->hAcq, GetWindowGraph(activated), 0);
+    DeviceGraphActivated(GetWindowGraph(activated), 0);
     notify::UpdateTransformMenu(g_app->hwndFrame, activated);
     notify::UpdateGraphToolbar();
     notify::SetStatusText(nullptr);

@@ -6,6 +6,7 @@
 #include "scripts/words/graph_words.h"
 #include "transforms/expression/expression.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/notify.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
@@ -180,7 +181,7 @@ void TakeLessonFolder(const char* scriptPath) {
 }
 
 void HideDevicePanels() {
-    if (g_app && g_app->hAcq) DrvHidePanels(&g_app->device.driverOps, g_app->hAcq);
+    DeviceHidePanels();
 }
 
 // Opens "StartUp" from the current folder and attaches the frame menu.
@@ -194,10 +195,10 @@ void RunStartupScript() {
     }
     if (!LoadLesson("StartUp", false)) {
         char text[256] = "The StartUp script has not been found.", caption[64] = "Warning", loaded[256];
-        if (g_app && g_app->device.hLib) {
-            if (LoadStringA(g_app->device.hLib, IDS_STARTUP_MISSING, loaded, sizeof loaded) > 0)
+        if (HMODULE device = g_app ? DeviceModule() : nullptr) {
+            if (LoadStringA(device, IDS_STARTUP_MISSING, loaded, sizeof loaded) > 0)
                 lstrcpynA(text, loaded, sizeof text);
-            if (LoadStringA(g_app->device.hLib, IDS_CONVERT_SETUP_CAPTION, loaded, sizeof loaded) > 0)
+            if (LoadStringA(device, IDS_CONVERT_SETUP_CAPTION, loaded, sizeof loaded) > 0)
                 lstrcpynA(caption, loaded, sizeof caption);
         }
         MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION);
@@ -207,7 +208,7 @@ void RunStartupScript() {
         if (lessons) notify::BuildLessonsMenu(lessons);
         notify::AttachFrameMenu();
         // The device library's menu joins the frame menu once it is attached, as at every reset.
-        if (g_app->hAcq) DrvAppendMenu(&g_app->device.driverOps, g_app->hwndFrame);
+        DeviceAppendMenu(g_app->hwndFrame);
     }
     SetStartupFlag(1);
 }

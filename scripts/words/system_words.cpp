@@ -2,6 +2,7 @@
 // menu, end the program, and hand "VK40", "LNX2W" and "PlayBack" statements to the device library.
 #include "scripts/words/word_fields.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/notify.h"
 #include "devlib/vk40.h"
 #include <climits>
@@ -44,8 +45,7 @@ double FreeDiskOfProgramFolder() {
 // Hands a VK40 or LNX2W statement to the device library's script-line operation.
 int16_t RunDeviceScriptLine(stScriptCall& call) {
     stScriptStatement statement{call.line, g_script.variables, call.frame, g_script.graph};
-    if (!g_app->hAcq) return kScriptStop;
-    const int32_t result = DrvExecScriptLine(&g_app->device.driverOps, g_app->hAcq, &statement);
+    const int32_t result = DeviceExecScriptLine(&statement);
     if (result == 0) return kScriptStop;
     return static_cast<int16_t>(result);
 }

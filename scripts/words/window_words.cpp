@@ -4,6 +4,7 @@
 #include "scripts/words/graph_words.h"
 #include "scripts/words/word_table.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/notify.h"
 #include "graph/graph_ids.h"
 #include "scripts/scripts_ids.h"
@@ -299,7 +300,7 @@ int16_t SelectWindow(const char* title) {
     if (g_app->hwndClient) EnumChildWindows(g_app->hwndClient, SelectGraphWindowCallback, reinterpret_cast<LPARAM>(&search));
     if (search.found && g_app->hwndClient && g_app->hwndActiveGraph)
         SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(g_app->hwndActiveGraph), 0);
-    if (g_app->hAcq && g_script.graph) DrvGraphActivated(&g_app->device.driverOps, g_app->hAcq, g_script.graph, 0);
+    if (g_script.graph) DeviceGraphActivated(g_script.graph, 0);
     return search.found ? kScriptGoOn : kScriptStop;
 }
 
@@ -448,7 +449,7 @@ void ResetFrameMenu() {
             notify::ShowAllHelpItems();
             notify::AttachFrameMenu();
             if (old && old != fresh) DestroyMenu(old);
-            if (g_app->hAcq) DrvAppendMenu(&g_app->device.driverOps, g_app->hwndFrame);
+            DeviceAppendMenu(g_app->hwndFrame);
             notify::UpdateFrameMenus(g_app->hwndFrame, fresh);
         }
     }

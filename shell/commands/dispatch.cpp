@@ -8,6 +8,7 @@
 #include "shell/shell_ids.h"
 #include "devlib/resource.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "shell/startup.h"
 #include "base/services.h"
 #include "shell/commands/display.h"
@@ -102,8 +103,7 @@ void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
         HWND button = graphWnd ? GetDlgItem(graphWnd, IDC_START_BUTTON) : nullptr;
         if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return;
     }
-    DrvCommand(&g_app->device.driverOps, g_app->hAcq, frame, static_cast<int32_t>(id), reinterpret_cast<const char*>(control),
-               static_cast<int32_t>(code));
+    DeviceCommand(frame, static_cast<int32_t>(id), reinterpret_cast<const char*>(control), static_cast<int32_t>(code));
     if (id != IDC_START_BUTTON) return;
     // A recording may have started: the cursor tools fall back to the arrow unless kept usable.
     if (tagGS* gs = GetWindowGraph(graphWnd)) {

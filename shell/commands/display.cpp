@@ -3,6 +3,7 @@
 // toggles, cursor tools, zoom steps, Reset Chart Display and Refresh Graph do not.
 #include "shell/commands/display.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/notify.h"
 #include "graph/graph_ids.h"
 #include "scripts/scripts_ids.h"
@@ -75,7 +76,7 @@ void SetChannelColour(tagGS* gs, COLORREF color) {
     LayoutGraphWindow(gs);
     RefreshChannel(gs, static_cast<int>(active));
     setDirtyGraphFlag(gs, 1);
-    if (g_app->hAcq) DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
+    DeviceRefreshInputValues();
 }
 
 // The toolbar's 26 pixels go to the MDI client while it is hidden.

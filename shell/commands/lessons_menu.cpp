@@ -2,6 +2,7 @@
 // commands that lessons may restrict.
 #include "shell/commands/menus.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "shell/commands/status.h"
 #include "documents/documents_ids.h"
 #include "scripts/scripts_ids.h"
@@ -75,7 +76,7 @@ void SortLessonNames(int count) {
 int LoadMenuHelpString(uint16_t id, char* buffer, int size) {
     if (!buffer || size <= 0) return 0;
     buffer[0] = 0;
-    HMODULE module = id >= IDM_DEVICE_FIRST ? g_app->device.hLib : g_app->hInstance;
+    HMODULE module = id >= IDM_DEVICE_FIRST ? DeviceModule() : g_app->hInstance;
     if (!module) return 0;
     return LoadStringA(module, id, buffer, size < 96 ? size : 96);
 }

@@ -2,6 +2,7 @@
 #include "shell/commands/status.h"
 #include "controls/frame3d.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/channel_selection.h"
@@ -173,7 +174,7 @@ int32_t WINAPI OnGraphChanged(tagGS* gs, int32_t, int32_t, int32_t) {
     }
     UpdateGraphToolbar();
     SetStatusText(nullptr);
-    if (g_app->hAcq) DrvGraphResized(&g_app->device.driverOps, g_app->hAcq, gs);
+    DeviceGraphResized(gs);
     return 1;
 }
 
@@ -192,10 +193,8 @@ void WINAPI OnGraphViewChanged(tagGS* gs, int32_t) {
     }
     UpdateGraphScrollBars(gs);
     UpdateHScrollBar(gs);
-    if (g_app->hAcq) {
-        DrvGraphResized(&g_app->device.driverOps, g_app->hAcq, gs);
-        DrvRefreshInputValues(&g_app->device.driverOps, g_app->hAcq);
-    }
+    DeviceGraphResized(gs);
+    DeviceRefreshInputValues();
     RebuildChannelItems(gs);
     if (gs->hwnd) {
         InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);

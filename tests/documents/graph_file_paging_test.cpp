@@ -9,6 +9,7 @@
 #include "documents/stored_blocks.h"
 #include "base/byte_stream.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "documents/measurements/measurements.h"
 
 namespace {
@@ -152,7 +153,9 @@ TEST(GraphFilePaging, MeasurementsReadAPagedDocumentWholly) {
     stApp* saved = g_app;
     auto* app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
     g_app = app;
-    g_app->device.hostCallbacks.getChannelSample = [](tagGS* gs, int32_t i, int32_t slot, double* out) -> int32_t {
+    const hostcb::GetChannelSample savedSampler = DeviceBindingForTests().hostCallbacks.getChannelSample;
+    DeviceBindingForTests().hostCallbacks.getChannelSample = [](tagGS* gs, int32_t i, int32_t slot,
+                                                                double* out) -> int32_t {
         return GetChannelSample(gs, i, slot, out);
     };
     {
@@ -183,6 +186,7 @@ TEST(GraphFilePaging, MeasurementsReadAPagedDocumentWholly) {
             EXPECT_DOUBLE_EQ(v, c.expected) << "slot " << c.slot << " measure " << static_cast<int>(c.which);
         }
     }
+    DeviceBindingForTests().hostCallbacks.getChannelSample = savedSampler;
     g_app = saved;
     HeapFree(GetProcessHeap(), 0, app);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/app.h"
+#include "base/device.h"
 #include "shell/shell_ids.h"
 #include "base/services.h"
 #include "base/lesson.h"
@@ -774,8 +775,8 @@ TEST_F(ScriptWords, AppExitAsksTheFrameToClose) {
 
 TEST_F(ScriptWords, DeviceLinesReachTheLibraryWithTheVariablesFrameAndDocument) {
     ASSERT_TRUE(g_app->hAcq);
-    const auto saved = g_app->device.driverOps.execDriverScriptLine;
-    g_app->device.driverOps.execDriverScriptLine = RecordDeviceLine;
+    const auto saved = DeviceBindingForTests().driverOps.execDriverScriptLine;
+    DeviceBindingForTests().driverOps.execDriverScriptLine = RecordDeviceLine;
     g_script.graph = GetWindowGraph(g_app->hwndActiveGraph);
     struct {
         const char* word;
@@ -808,16 +809,16 @@ TEST_F(ScriptWords, DeviceLinesReachTheLibraryWithTheVariablesFrameAndDocument) 
             EXPECT_EQ(Var('Y'), 20.0) << "the library wrote a local of the running subroutine";
         }
     }
-    g_app->device.driverOps.execDriverScriptLine = saved;
+    DeviceBindingForTests().driverOps.execDriverScriptLine = saved;
 }
 
 TEST_F(ScriptWords, ADeviceLineWithoutTheLibraryShowsTheErrorDialog) {
-    const auto saved = g_app->device.driverOps.execDriverScriptLine;
-    g_app->device.driverOps.execDriverScriptLine = nullptr;
+    const auto saved = DeviceBindingForTests().driverOps.execDriverScriptLine;
+    DeviceBindingForTests().driverOps.execDriverScriptLine = nullptr;
     EXPECT_EQ(Run({"VK40 START", "Z = 1"}), kScriptStop);
     EXPECT_EQ(g_errorDialogs, 1);
     EXPECT_EQ(Var('Z'), -99.0);
-    g_app->device.driverOps.execDriverScriptLine = saved;
+    DeviceBindingForTests().driverOps.execDriverScriptLine = saved;
 
     const HGLOBAL acq = g_app->hAcq;
     g_app->hAcq = nullptr;

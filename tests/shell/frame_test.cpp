@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "shell_fixture.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/lesson.h"
 #include "shell/binding.h"
 #include "shell/frame.h"
@@ -183,33 +184,33 @@ TEST_F(Frame, BitmapsAreKeptInTheirStoredFormat) {
 }
 
 TEST_F(Frame, BindsTheDeviceLibraryWithoutAUnit) {
-    EXPECT_TRUE(g_app->device.hLib);
+    EXPECT_TRUE(DeviceBindingForTests().hLib);
     EXPECT_TRUE(g_app->hAcq);
     EXPECT_EQ(g_app->strips.cxStatusStrip, 80);
-    EXPECT_TRUE(g_app->device.driverOps.initialize);
-    EXPECT_TRUE(g_app->device.driverOps.onIdleAcquisition);
-    EXPECT_TRUE(g_app->device.driverOps.shutdownDriver);
-    EXPECT_TRUE(g_app->device.pfnSetupUnitsDlg);
+    EXPECT_TRUE(DeviceBindingForTests().driverOps.initialize);
+    EXPECT_TRUE(DeviceBindingForTests().driverOps.onIdleAcquisition);
+    EXPECT_TRUE(DeviceBindingForTests().driverOps.shutdownDriver);
+    EXPECT_TRUE(DeviceBindingForTests().pfnSetupUnitsDlg);
 }
 
 TEST_F(Frame, LibraryWithoutInitialisationIsUnloaded) {
-    HMODULE bound = g_app->device.hLib;
+    HMODULE bound = DeviceBindingForTests().hLib;
     HGLOBAL acq = g_app->hAcq;
-    stDriverOps saved = g_app->device.driverOps;
+    stDriverOps saved = DeviceBindingForTests().driverOps;
     g_app->hAcq = nullptr;
-    g_app->device.driverOps = stDriverOps{};
+    DeviceBindingForTests().driverOps = stDriverOps{};
     EXPECT_EQ(BindDeviceLibraryFrom("NoInitLib.dll", g_app->hwndFrame), 0);
-    EXPECT_EQ(g_app->device.hLib, nullptr);
+    EXPECT_EQ(DeviceBindingForTests().hLib, nullptr);
     EXPECT_EQ(g_app->hAcq, nullptr);
-    EXPECT_EQ(g_app->device.driverOps.initialize, nullptr);
-    EXPECT_EQ(g_app->device.pfnSetupUnitsDlg, nullptr);
+    EXPECT_EQ(DeviceBindingForTests().driverOps.initialize, nullptr);
+    EXPECT_EQ(DeviceBindingForTests().pfnSetupUnitsDlg, nullptr);
     EXPECT_EQ(GetModuleHandleA("NoInitLib.dll"), nullptr);
     // Without acquisition the idle step never runs and closing is allowed.
     RunIdleStep();
     EXPECT_EQ(MayCloseFrame(), 1);
-    g_app->device.hLib = bound;
+    DeviceBindingForTests().hLib = bound;
     g_app->hAcq = acq;
-    g_app->device.driverOps = saved;
+    DeviceBindingForTests().driverOps = saved;
 }
 
 TEST_F(Frame, CloseRefusedWhileRecordingThenSavesPlacement) {
@@ -222,7 +223,7 @@ TEST_F(Frame, CloseRefusedWhileRecordingThenSavesPlacement) {
     HWND frame = g_app->hwndFrame;
     SendMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(g_app->device.hLib, nullptr);
+    EXPECT_EQ(DeviceBindingForTests().hLib, nullptr);
     EXPECT_EQ(g_app->hAcq, nullptr);  // freed with the library: nothing may reach it later
     int v[5];
     ASSERT_EQ(std::sscanf(Ini("Window").c_str(), "%d %d %d %d %d", &v[0], &v[1], &v[2], &v[3], &v[4]), 5);
@@ -523,7 +524,7 @@ TEST_F(Frame, StatusLineWithoutAGraphSaysReady) {
 // The device library reads a lesson line's numbers through the host: a field that fails to read
 // answers nothing, so that a word changes nothing with it.
 TEST_F(Frame, HostNumberReaderAnswersNothingForAFieldThatFailsToRead) {
-    stHostCallbacks& t = g_app->device.hostCallbacks;
+    stHostCallbacks& t = DeviceBindingForTests().hostCallbacks;
     g_script.fieldFailed = 0;
     double value = -1;
     EXPECT_GT(t.getScriptNumber("1+2, 5\r", &value), 0);
@@ -534,7 +535,7 @@ TEST_F(Frame, HostNumberReaderAnswersNothingForAFieldThatFailsToRead) {
 }
 
 TEST_F(Frame, HostSlotsForDialogAndChannelClipboard) {
-    stHostCallbacks& t = g_app->device.hostCallbacks;
+    stHostCallbacks& t = DeviceBindingForTests().hostCallbacks;
     HWND dlg = g_app->hwndToolbar;
     EXPECT_EQ(t.setActiveModelessDialog(dlg), static_cast<void*>(g_app));
     EXPECT_EQ(g_app->hwndActiveDlg, dlg);
@@ -574,8 +575,8 @@ TEST_F(Frame, TimerOfTheInputValuesPaneRunsTheIdleStepOnce) {
         ASSERT_TRUE(acq);
         acq->run.hwndInputValues = g_timerWindow;
     }
-    auto saved = g_app->device.driverOps.onIdleAcquisition;
-    g_app->device.driverOps.onIdleAcquisition = FakeIdle;
+    auto saved = DeviceBindingForTests().driverOps.onIdleAcquisition;
+    DeviceBindingForTests().driverOps.onIdleAcquisition = FakeIdle;
     MSG timer{g_timerWindow, WM_TIMER, 257, 0, 0, {0, 0}};
     DispatchLoopMessage(timer);
     EXPECT_EQ(g_idleCalls, 1);
@@ -584,7 +585,7 @@ TEST_F(Frame, TimerOfTheInputValuesPaneRunsTheIdleStepOnce) {
     MSG other{g_app->hwndToolbar, WM_TIMER, 5, 0, 0, {0, 0}};
     DispatchLoopMessage(other);
     EXPECT_EQ(g_idleCalls, 1);
-    g_app->device.driverOps.onIdleAcquisition = saved;
+    DeviceBindingForTests().driverOps.onIdleAcquisition = saved;
     AcqLock acq(g_app->hAcq);
     acq->run.hwndInputValues = nullptr;
 }
@@ -639,13 +640,13 @@ int32_t WINAPI QuitOnIdle(HGLOBAL, HWND) {
 }
 
 TEST_F(Frame, LoopRunsTheIdleStepOnAnEmptyQueueAndWakesForTheNextMessage) {
-    auto saved = g_app->device.driverOps.onIdleAcquisition;
-    g_app->device.driverOps.onIdleAcquisition = QuitOnIdle;
+    auto saved = DeviceBindingForTests().driverOps.onIdleAcquisition;
+    DeviceBindingForTests().driverOps.onIdleAcquisition = QuitOnIdle;
     g_idleCalls = 0;
     RunMessageLoop();  // returns only when the wait after the idle step saw the posted quit
     EXPECT_EQ(g_idleCalls, 1);
     EXPECT_EQ(g_app->bInIdle, 0u);
-    g_app->device.driverOps.onIdleAcquisition = saved;
+    DeviceBindingForTests().driverOps.onIdleAcquisition = saved;
 }
 
 TEST_F(Frame, LockedMenusDropSystemCommands) {

@@ -13,6 +13,7 @@
 #include "shell/startup.h"
 #include "scripts/script_api.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/notify.h"
 #include "tests/transforms/expression_doc.h"
 #include "documents/documents_api.h"
@@ -559,16 +560,19 @@ protected:
     void SetUp() override {
         ExpressionDocument::SetUp();
         savedApp_ = g_app;
+        savedDevice_ = DeviceBindingForTests();
         g_app = static_cast<stApp*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(stApp)));
         InitDriverCallbacks();
-        table_ = &g_app->device.hostCallbacks;
+        table_ = &DeviceBindingForTests().hostCallbacks;
     }
     void TearDown() override {
         HeapFree(GetProcessHeap(), 0, g_app);
         g_app = savedApp_;
+        DeviceBindingForTests() = savedDevice_;
         ExpressionDocument::TearDown();
     }
     stApp* savedApp_ = nullptr;
+    stDeviceBinding savedDevice_{};
     const stHostCallbacks* table_ = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include "tests/shell/shell_fixture.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "graph/graph_ids.h"
 #include "shell/shell_ids.h"
 #include "devlib/resource.h"
@@ -44,9 +45,9 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        saved_ = g_app->device.driverOps;
-        g_app->device.driverOps.onDriverCommand = FakeDriverCommand;
-        g_app->device.driverOps.refreshInputValues = FakeRefresh;
+        saved_ = DeviceBindingForTests().driverOps;
+        DeviceBindingForTests().driverOps.onDriverCommand = FakeDriverCommand;
+        DeviceBindingForTests().driverOps.refreshInputValues = FakeRefresh;
         g_driverCalls.clear();
         g_refreshes = 0;
         graph_ = g_app->hwndActiveGraph;
@@ -57,7 +58,7 @@ protected:
         for (uint32_t& f : gs_->chanFlags) f = 0;
     }
     void TearDown() override {
-        g_app->device.driverOps = saved_;
+        DeviceBindingForTests().driverOps = saved_;
         ShutShell();
     }
     // A channel of a ramp of count samples in the slot, shown.

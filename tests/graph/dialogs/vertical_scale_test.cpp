@@ -285,8 +285,8 @@ int WINAPI FakeUnitsSetup(HWND, HGLOBAL, unsigned slot) {
 }
 
 TEST_F(VerticalScale, ScalingButtonOpensTheUnitsSetUpOfTheChosenChannel) {
-    const SetupUnitsDlgProc saved = g_app->device.pfnSetupUnitsDlg;
-    g_app->device.pfnSetupUnitsDlg = FakeUnitsSetup;
+    const SetupUnitsDlgProc saved = DeviceBindingForTests().pfnSetupUnitsDlg;
+    DeviceBindingForTests().pfnSetupUnitsDlg = FakeUnitsSetup;
     g_unitsCalls = 0;
     std::string minor;
     DialogDriver driver({[&](HWND dlg) {
@@ -302,7 +302,7 @@ TEST_F(VerticalScale, ScalingButtonOpensTheUnitsSetUpOfTheChosenChannel) {
     SetGridFine(gs_, true);
     EXPECT_EQ(VerticalScaleDialog(graph_, gs_, 0, 0), 0);
     EXPECT_EQ(LockedVerticalScaleDialog(graph_, gs_, 2, 0), 0);
-    g_app->device.pfnSetupUnitsDlg = saved;
+    DeviceBindingForTests().pfnSetupUnitsDlg = saved;
     EXPECT_EQ(g_unitsCalls, 2);
     EXPECT_EQ(g_unitsSlot, 2u);
     EXPECT_EQ(minor, "ON");

@@ -16,6 +16,7 @@
 #include "graph/view/display_modes.h"
 #include "documents/documents_api.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "graph/graph_ids.h"
 #include "shell/shell_ids.h"
 #include "shell/startup.h"
@@ -374,10 +375,10 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        saved_ = g_app->device.driverOps;
-        g_app->device.driverOps.onGraphCreated = FakeCreated;
-        g_app->device.driverOps.onGraphActivated = FakeActivated;
-        g_app->device.driverOps.onGraphClosed = FakeClosed;
+        saved_ = DeviceBindingForTests().driverOps;
+        DeviceBindingForTests().driverOps.onGraphCreated = FakeCreated;
+        DeviceBindingForTests().driverOps.onGraphActivated = FakeActivated;
+        DeviceBindingForTests().driverOps.onGraphClosed = FakeClosed;
         g_calls.clear();
         g_closing = nullptr;
         g_partsFreedWhenLibraryTold = false;
@@ -387,7 +388,7 @@ protected:
     void TearDown() override {
         g_script.savePromptEnabled = 1;
         g_script.closeCancelled = 0;
-        g_app->device.driverOps = saved_;
+        DeviceBindingForTests().driverOps = saved_;
         ShutShell();
     }
     HWND FileNew() {

@@ -6,6 +6,7 @@
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "graph/graph_ids.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/layout.h"
@@ -40,9 +41,9 @@ protected:
     void SetUp() override {
         DeleteIni();
         ASSERT_TRUE(BootShell());
-        saved_ = g_app->device.driverOps;
-        g_app->device.driverOps.refreshInputValues = FakeRefreshInputValues;
-        g_app->device.driverOps.onGraphResized = FakeResized;
+        saved_ = DeviceBindingForTests().driverOps;
+        DeviceBindingForTests().driverOps.refreshInputValues = FakeRefreshInputValues;
+        DeviceBindingForTests().driverOps.onGraphResized = FakeResized;
         g_refreshes = 0;
         g_resized.clear();
         graph_ = g_app->hwndActiveGraph;
@@ -55,7 +56,7 @@ protected:
     void TearDown() override {
         ClearKeys();
         ResetScriptPermissions();
-        g_app->device.driverOps = saved_;
+        DeviceBindingForTests().driverOps = saved_;
         ShutShell();
     }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "tests/shell/shell_fixture.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/resource.h"
 #include "documents/documents_ids.h"
 #include "graph/graph_ids.h"
@@ -53,10 +54,10 @@ protected:
         DeleteIni();
         ASSERT_TRUE(BootShell());
         ASSERT_TRUE(g_app->hAcq);
-        saved_ = g_app->device.driverOps;
-        g_app->device.driverOps.onGraphActivated = FakeActivated;
-        g_app->device.driverOps.onDriverCommand = FakeCommand;
-        g_app->device.driverOps.refreshInputValues = FakeRefreshInputValues;
+        saved_ = DeviceBindingForTests().driverOps;
+        DeviceBindingForTests().driverOps.onGraphActivated = FakeActivated;
+        DeviceBindingForTests().driverOps.onDriverCommand = FakeCommand;
+        DeviceBindingForTests().driverOps.refreshInputValues = FakeRefreshInputValues;
         g_activated.clear();
         g_commands.clear();
         g_inputValueRefreshes = 0;
@@ -68,7 +69,7 @@ protected:
     void TearDown() override {
         ResetScriptPermissions();
         SetRun(0, 0, 1);
-        g_app->device.driverOps = saved_;
+        DeviceBindingForTests().driverOps = saved_;
         ShutShell();
     }
 
@@ -123,7 +124,7 @@ TEST_F(GraphWindow, DataBlockHoldsWindowDocumentAndDirector) {
     EXPECT_EQ(data->created, 1u);
     EXPECT_EQ(data->doc, gs_);
     EXPECT_EQ(gs_->hwnd, graph_);
-    EXPECT_EQ(g_app->device.hostCallbacks.getWindowGraph(graph_), gs_);
+    EXPECT_EQ(DeviceBindingForTests().hostCallbacks.getWindowGraph(graph_), gs_);
 
     HWND director = data->hwndFocus;
     ASSERT_TRUE(director);
@@ -159,7 +160,7 @@ TEST_F(GraphWindow, ActivationReachesBothWindowsAndAttachesTheNewGraph) {
     EXPECT_EQ(g_activated[1], gs_);
 
     // Without the library's operation nothing is called, but the active graph still follows.
-    g_app->device.driverOps.onGraphActivated = nullptr;
+    DeviceBindingForTests().driverOps.onGraphActivated = nullptr;
     SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(second), 0);
     EXPECT_EQ(g_app->hwndActiveGraph, second);
     EXPECT_EQ(g_activated.size(), 2u);
@@ -231,7 +232,7 @@ TEST_F(GraphWindow, CommandsFromFiveThousandUpGoToTheLibrary) {
     g_app->hAcq = nullptr;
     Command(IDM_DEVICE_FIRST);
     g_app->hAcq = acq;
-    g_app->device.driverOps.onDriverCommand = nullptr;
+    DeviceBindingForTests().driverOps.onDriverCommand = nullptr;
     Command(IDM_DEVICE_FIRST);
     EXPECT_TRUE(g_commands.empty());
 }

@@ -11,6 +11,7 @@
 #include "controls/tests/render_test_support.h"
 #include "controls/tests/text_fit.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "base/lesson.h"
 #include "graph/graph_ids.h"
 #include "common/binding.h"
@@ -1113,7 +1114,7 @@ TEST_F(ChannelButtons, TheLibrarysSyncShowsEachChannelAsItsSetUpSays) {
             entry->flags = shown ? (entry->flags | 4u) : (entry->flags & ~4u);
         }
     };
-    ASSERT_TRUE(g_app->device.hostCallbacks.syncChannelDisplayFlags);
+    ASSERT_TRUE(DeviceBindingForTests().hostCallbacks.syncChannelDisplayFlags);
     Press(ButtonCentre(2).x, ButtonCentre(2).y);
     ASSERT_EQ(gs_->selectedChan, 2u);
     struct Case {
@@ -1129,7 +1130,7 @@ TEST_F(ChannelButtons, TheLibrarysSyncShowsEachChannelAsItsSetUpSays) {
     for (const Case& c : cases) {
         setUnitBits({{1, c.unit1}, {2, c.unit2}, {4, c.unit4}});
         // The library calls host entry 0 with the graph it compared.
-        HostSyncChannelDisplayFlags(&g_app->device.hostCallbacks, gs_);
+        HostSyncChannelDisplayFlags(&DeviceBindingForTests().hostCallbacks, gs_);
         EXPECT_EQ(State(1), c.state1);
         EXPECT_EQ(State(2), c.state2);
         EXPECT_EQ(State(4), c.state4);

@@ -1,5 +1,6 @@
 #include "commands_fixture.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
 
@@ -22,12 +23,12 @@ void CommandsTest::SetUp() {
     ASSERT_TRUE(BootShell());
     RegisterCommandHotKeys();
     s_deviceCalls.clear();
-    m_savedOps = g_app->device.driverOps;
-    g_app->device.driverOps.onDriverCommand = RecordDeviceCommand;
+    m_savedOps = DeviceBindingForTests().driverOps;
+    DeviceBindingForTests().driverOps.onDriverCommand = RecordDeviceCommand;
 }
 
 void CommandsTest::TearDown() {
-    if (g_app) g_app->device.driverOps = m_savedOps;
+    if (g_app) DeviceBindingForTests().driverOps = m_savedOps;
     ShutShell();
 }
 
