@@ -209,7 +209,7 @@
 #define IDM_PRESET_DELETE 5017
 #define IDM_CHANNEL_LABEL 5018
 #define IDM_CHANNEL_UNITS 5019
-#define IDM_DEVICE_LAST 10000
+#define IDM_DEVICE_LAST 9999  // 10000 on are the program's recent files
 
 // Output Control; the program hands these to the active graph's output panels
 #define IDM_OUTPUT_PANEL_DIALOG 5029

@@ -767,7 +767,7 @@ TEST_F(CalcDialogs, NewPresetRulesAndTheGrownTable) {
     } names[] = {{"Smoothing", false}, {"Off", false}, {"New", false}, {"", false}, {"Smooth EMG", true}};
     std::vector<bool> states;
     CBoxCapture boxes;
-    bool enabledAfterAdding = true;
+    bool enabledAfterAdding = true, enabledOtherCase = true;
     Open(2, [&](HWND dlg) {
         for (const Probe& p : names) {
             Type(dlg, IDC_CALC_PRESET_NAME, p.name);
@@ -782,6 +782,10 @@ TEST_F(CalcDialogs, NewPresetRulesAndTheGrownTable) {
         Type(dlg, IDC_CALC_LABEL, "EMG envelope");
         Click(dlg, IDC_CALC_NEW_PRESET);
         enabledAfterAdding = Enabled(dlg, IDC_CALC_NEW_PRESET);
+        Type(dlg, IDC_CALC_PRESET_NAME, "SMOOTH emg");
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CALC_PRESET_NAME, EN_KILLFOCUS),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_CALC_PRESET_NAME)));
+        enabledOtherCase = Enabled(dlg, IDC_CALC_NEW_PRESET);
         Click(dlg, IDCANCEL);
     });
     for (size_t i = 0; i < states.size(); ++i) EXPECT_EQ(states[i], names[i].enabled) << names[i].name;
@@ -790,6 +794,7 @@ TEST_F(CalcDialogs, NewPresetRulesAndTheGrownTable) {
     EXPECT_EQ(boxes.boxes[1].text, "Preset has been added successfully");
     EXPECT_EQ(boxes.boxes[1].caption, "Channel Setup");
     EXPECT_FALSE(enabledAfterAdding) << "the name now names a preset";
+    EXPECT_FALSE(enabledOtherCase) << "names of presets are told apart in no case";
 
     AcqView acq(hAcq);
     ASSERT_EQ(acq->presets.count, countBefore);

@@ -1017,6 +1017,66 @@ TEST_F(PresetStore, DeleteRemovesThePresetWithItsEntriesOnlyWhenTheDescriptionMa
     EXPECT_FALSE(IsPresetStoreAllocated(store));
 }
 
+TEST_F(PresetStore, AppendingAddsOneRowToItsKindAndLeavesEveryOtherRowOrNothingAtAll) {
+    uint8_t block[kCalcPresetBytes];
+    memset(block, 'x', sizeof block);
+    stPresetRow input{};
+    strcpy(input.record.presetName, "A4");
+    input.first = 40;
+    input.second = 140;
+    stPresetRow calc = input;
+    strcpy(calc.record.presetName, "C3");
+    calc.calcKind = 30;
+    calc.calcBlock = block;
+    const std::vector<std::string> old = Entries();
+    auto with = [&](size_t at, const std::string& entry) {
+        std::vector<std::string> e = old;
+        e.insert(e.begin() + at, entry);
+        return e;
+    };
+    enum Before { kAsMade, kPartFull, kOldRowsGone };
+    struct Case {
+        const char* what;
+        bool calc;
+        Before before;
+        int32_t index;  // of the new row, -1 refused
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"input", false, kAsMade, 4, with(4, "A4:40:140")},
+        {"calculation", true, kAsMade, 7, with(7, "C3:40:140:30:xx")},
+        {"input part full", false, kPartFull, -1, {}},
+        {"calculation part full", true, kPartFull, -1, {}},
+        {"old rows unreadable", false, kOldRowsGone, -1, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        if (c.before == kPartFull) {
+            // Zeroed rows up to the limit, as a loaded file could have them.
+            FreePresetStore(&store);
+            ASSERT_EQ(AllocPresetStore(&store, c.calc ? 1 : kMaxPresets, c.calc ? kMaxPresets : 1), 1);
+        } else if (c.before == kOldRowsGone) {
+            ASSERT_NE(GlobalDiscard(store.hRecords), nullptr);  // the copy cannot be made
+        }
+        store.readOnly = 1;
+        const stPresetStore before = store;
+        const std::vector<std::string> entriesBefore = c.before == kOldRowsGone ? c.entries : Entries();
+        EXPECT_EQ(AppendPreset(&store, c.calc, c.calc ? calc : input), c.index);
+        EXPECT_EQ(store.readOnly, 1) << "the file's read-only mark stays";
+        if (c.index < 0) {
+            EXPECT_EQ(memcmp(&store, &before, sizeof before), 0) << "the same arrays and counts";
+            if (c.before != kOldRowsGone) {
+                EXPECT_EQ(Entries(), entriesBefore);
+            }
+            continue;
+        }
+        EXPECT_EQ(store.count, before.count + (c.calc ? 0 : 1));
+        EXPECT_EQ(store.calcCount, before.calcCount + (c.calc ? 1 : 0));
+        EXPECT_EQ(Entries(), c.entries);
+    }
+}
+
 TEST_F(ChannelSetup, TheOrganiserReordersRenamesAndDeletesThroughItsControls) {
     std::vector<std::string> listed, afterTop, boxTexts;
     int images = 0;

@@ -1,4 +1,4 @@
-// Every frame command goes through here; the device library owns 5000 to 10000.
+// Every frame command goes through here; the device library owns 5000 to 9999.
 #include "shell/commands/dispatch.h"
 #include "shell/commands/command_target.h"
 #include "base/resource.h"
@@ -41,8 +41,8 @@ struct CommandRange {
 };
 
 // The frame's routing, tried in order: the first range that holds an id wins. The output panels'
-// ids lie inside the device library's range and 10000 is both its last id and recent file 0, so
-// the panels and the recent files come before it.
+// ids lie inside the device library's range, so the panels come before it.
+static_assert(IDM_DEVICE_LAST < IDM_RECENT_FILE_FIRST, "a recent file must never reach the device library");
 constexpr CommandRange kCommandRanges[] = {
     {IDM_OUTPUT_PANEL_DIALOG, IDM_OUTPUT_PANEL_DIALOG, CommandHandler::OutputPanels},
     {IDM_OUTPUT_FIRST, IDM_OUTPUT_LAST, CommandHandler::OutputPanels},

@@ -21,10 +21,11 @@ int32_t SourceRecordIndex(const stAcq* acq, int32_t id);
 
 // ---- Presets ----
 // 1 when the field's text may name a new preset: not empty, not "Off" or "New", no kind name and
-// no preset of the table.
+// no preset of the table (any case).
 int32_t IsNewPresetName(HWND dlg, int field, const stAcq* acq);
 // Appends a calculation preset (the channel's record with the dialog's name and label, the kind
-// and its 472-byte block) to the preset table and confirms it; 0 when memory is short.
+// and its 472-byte block) to the preset table and confirms it; 0 when the table is full or memory
+// is short.
 int32_t AddCalcPreset(HWND dlg, int nameField, int labelField, stAcq* acq, int32_t channel, int32_t kind,
                       const uint8_t* block);
 

@@ -1,5 +1,5 @@
 // What the calculation dialogs share apart from windows: the source channel lists, the new-preset
-// rules and the preset table's growth, the expression text's two forms and the Rate window's units.
+// rules and the new calculation preset, the expression text's two forms and the Rate window's units.
 #include "devlib/acquisition/calc/calc_dialogs.h"
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 
 #include "devlib/acquisition/channels/calc_settings.h"
 #include "devlib/acquisition/channels/channels.h"
+#include "devlib/acquisition/channels/preset_organiser.h"
 #include "devlib/acquisition/channels/presets.h"
 #include "devlib/vk40.h"
 
@@ -33,12 +34,6 @@ const char* Keyed(const char* key) {
 
 // The name matches a key's own text or the text it stands for now.
 bool IsKeyedName(const char* name, const char* key) { return strcmp(name, key) == 0 || strcmp(name, Keyed(key)) == 0; }
-
-// A preset name of a record, terminated even when the stored one fills its field.
-void RecordPresetName(const stAcqChan& rec, char* out) {
-    memcpy(out, rec.presetName, sizeof(rec.presetName));
-    out[sizeof(rec.presetName)] = '\0';
-}
 
 void CopyText(char* field, size_t size, const char* text) {
     memset(field, 0, size);
@@ -67,59 +62,21 @@ int32_t IsNewPresetName(HWND dlg, int field, const stAcq* acq) {
                                             "Math", "Function", "Filter",    "Expression", "Delay"};
     for (const char* key : kReserved)
         if (IsKeyedName(name, key)) return 0;
-    if (!IsPresetStoreAllocated(acq->presets)) return 1;
-    CPresetStoreLock lock(acq->presets);
-    if (!lock) return 0;
-    for (int32_t i = 0; i < acq->presets.count + acq->presets.calcCount; ++i) {
-        char existing[kPresetNameChars + 1];
-        RecordPresetName(lock.records[i], existing);
-        if (strcmp(existing, name) == 0) return 0;
-    }
-    return 1;
+    return IsUnusedPresetName(acq->presets, name);
 }
 
-// A store one calculation preset longer: the old arrays copied in, the new entry last.
+// The dialog's preset name and label on this channel's record, after the last calculation preset.
 int32_t AddCalcPreset(HWND dlg, int nameField, int labelField, stAcq* acq, int32_t channel, int32_t kind,
                       const uint8_t* block) {
     if (!acq || channel < 0 || channel >= kCalcChannels || !block) return 0;
-    const stPresetStore& old = acq->presets;
-    const int32_t all = old.count + old.calcCount;
-    stPresetStore grown{};
-    if (!AllocPresetStore(&grown, old.count, old.calcCount + 1)) return 0;
-    {
-        CPresetStoreLock to(grown);
-        if (!to) {
-            FreePresetStore(&grown);
-            return 0;
-        }
-        if (IsPresetStoreAllocated(old)) {
-            CPresetStoreLock from(old);
-            if (!from) {
-                FreePresetStore(&grown);
-                return 0;
-            }
-            memcpy(to.records, from.records, size_t(all) * sizeof(stAcqChan));
-            memcpy(to.first, from.first, size_t(all) * sizeof(double));
-            memcpy(to.second, from.second, size_t(all) * sizeof(double));
-            memcpy(to.calcKinds, from.calcKinds, size_t(old.calcCount) * sizeof(int32_t));
-            memcpy(to.calcBlocks, from.calcBlocks, size_t(old.calcCount) * kCalcPresetBytes);
-        }
-        stAcqChan rec = acq->chans[kAnalogChannels + NDChan + channel];
-        rec.group = kGroupCalc;
-        char text[kPresetNameChars + 1] = {};
-        GetDlgItemTextA(dlg, nameField, text, sizeof(text));
-        CopyText(rec.presetName, sizeof(rec.presetName), text);
-        GetDlgItemTextA(dlg, labelField, text, static_cast<int>(sizeof(rec.label)) + 1);
-        CopyText(rec.label, sizeof(rec.label), text);
-        to.records[all] = rec;
-        to.first[all] = acq->samplePeriodMs;
-        to.second[all] = 0.0;
-        to.calcKinds[old.calcCount] = kind;
-        memcpy(to.calcBlocks + size_t(old.calcCount) * kCalcPresetBytes, block, kCalcPresetBytes);
-    }
-    grown.readOnly = old.readOnly;
-    FreePresetStore(&acq->presets);
-    acq->presets = grown;
+    stPresetRow row{acq->chans[kAnalogChannels + NDChan + channel], acq->samplePeriodMs, 0.0, kind, block};
+    row.record.group = kGroupCalc;
+    char text[kPresetNameChars + 1] = {};
+    GetDlgItemTextA(dlg, nameField, text, sizeof(text));
+    CopyText(row.record.presetName, sizeof(row.record.presetName), text);
+    GetDlgItemTextA(dlg, labelField, text, static_cast<int>(sizeof(row.record.label)) + 1);
+    CopyText(row.record.label, sizeof(row.record.label), text);
+    if (AppendPreset(&acq->presets, true, row) < 0) return 0;
     MessageBoxA(dlg, Keyed("Preset has been added successfully"), Keyed("Channel Setup"), MB_OK | MB_ICONINFORMATION);
     return 1;
 }

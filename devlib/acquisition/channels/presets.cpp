@@ -200,6 +200,49 @@ int32_t FillBuiltinPresets(stPresetStore* store) {
     return 1;
 }
 
+int32_t AppendPreset(stPresetStore* store, bool calc, const stPresetRow& row) {
+    const stPresetStore& old = *store;
+    if ((calc ? old.calcCount : old.count) >= kMaxPresets) return -1;
+    stPresetStore grown{};
+    if (!AllocPresetStore(&grown, old.count + (calc ? 0 : 1), old.calcCount + (calc ? 1 : 0))) return -1;
+    // Input presets come first, so a new one moves every calculation preset's record one on.
+    const size_t n = size_t(old.count), c = size_t(old.calcCount), shift = calc ? 0 : 1;
+    const size_t at = calc ? n + c : n;
+    {
+        CPresetStoreLock to(grown);
+        if (!to) {
+            FreePresetStore(&grown);
+            return -1;
+        }
+        if (IsPresetStoreAllocated(old)) {
+            CPresetStoreLock from(old);
+            if (!from) {
+                FreePresetStore(&grown);
+                return -1;
+            }
+            memcpy(to.records, from.records, n * sizeof(stAcqChan));
+            memcpy(to.records + n + shift, from.records + n, c * sizeof(stAcqChan));
+            memcpy(to.first, from.first, n * sizeof(double));
+            memcpy(to.first + n + shift, from.first + n, c * sizeof(double));
+            memcpy(to.second, from.second, n * sizeof(double));
+            memcpy(to.second + n + shift, from.second + n, c * sizeof(double));
+            memcpy(to.calcKinds, from.calcKinds, c * sizeof(int32_t));
+            memcpy(to.calcBlocks, from.calcBlocks, c * kCalcPresetBytes);
+        }
+        to.records[at] = row.record;
+        to.first[at] = row.first;
+        to.second[at] = row.second;
+        if (calc) {
+            to.calcKinds[c] = row.calcKind;
+            if (row.calcBlock) memcpy(to.calcBlocks + c * kCalcPresetBytes, row.calcBlock, kCalcPresetBytes);
+        }
+    }
+    grown.readOnly = old.readOnly;
+    FreePresetStore(store);
+    *store = grown;
+    return static_cast<int32_t>(at);
+}
+
 int32_t ParsePresets(const uint8_t* data, size_t size, stPresetStore* out) {
     stPresetsHeader h{};
     const int32_t checked = data ? CheckHeader(data, size, &h) : kPresetsDamaged;

@@ -48,6 +48,20 @@ bool IsPresetStoreAllocated(const stPresetStore& store);
 // The store holds the built-in presets and nothing else; 0 when memory is short.
 int32_t FillBuiltinPresets(stPresetStore* store);
 
+// One preset's entries across the store's arrays; the kind and block belong to calculation presets.
+struct stPresetRow {
+    stAcqChan record;
+    double first;
+    double second;
+    int32_t calcKind;
+    const uint8_t* calcBlock;  // kCalcPresetBytes, or null for a zero block
+};
+// The store one preset longer: an input preset goes after the input presets, a calculation preset
+// (calc) after the calculation presets, and every other preset keeps its entries and place. The
+// new preset's record index, or -1 with the store untouched when its part is full or memory is
+// short.
+int32_t AppendPreset(stPresetStore* store, bool calc, const stPresetRow& row);
+
 // A whole presets file in memory. Parsing checks the header and that the size holds what it asks
 // for (bytes after that are ignored) before anything is taken, and fills out (freed first) only
 // for kPresetsRead.

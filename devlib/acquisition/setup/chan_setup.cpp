@@ -14,6 +14,7 @@
 #include "devlib/acquisition/channels/calc_settings.h"
 #include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/model/device.h"
+#include "devlib/acquisition/channels/preset_organiser.h"
 #include "devlib/acquisition/channels/presets.h"
 #include "devlib/acquisition/channels/scaling.h"
 #include "devlib/acquisition/setup/trigger.h"
@@ -291,53 +292,13 @@ bool IsNewInputPresetName(const stAcq* acq, const char* text) {
         snprintf(own, sizeof(own), "CH%d - %s", n, Keyed("Input"));
         if (lstrcmpiA(text, own) == 0) return false;
     }
-    const stPresetStore& store = acq->presets;
-    if (!IsPresetStoreAllocated(store)) return true;
-    CPresetStoreLock lock(store);
-    if (!lock) return false;
-    for (int32_t i = 0; i < store.count + store.calcCount; ++i) {
-        char name[sizeof(lock.records[i].presetName) + 1] = {};
-        memcpy(name, lock.records[i].presetName, sizeof(lock.records[i].presetName));
-        if (lstrcmpiA(text, name) == 0) return false;
-    }
-    return true;
+    return IsUnusedPresetName(acq->presets, text) != 0;
 }
 
 int32_t AppendInputPreset(stAcq* acq, const stAcqChan& rec, double first, double second) {
-    const stPresetStore& old = acq->presets;
-    stPresetStore grown{};
-    if (old.count >= kMaxPresets || !AllocPresetStore(&grown, old.count + 1, old.calcCount)) return 0;
-    {
-        CPresetStoreLock to(grown);
-        if (!to) {
-            FreePresetStore(&grown);
-            return 0;
-        }
-        if (IsPresetStoreAllocated(old)) {
-            CPresetStoreLock from(old);
-            if (!from) {
-                FreePresetStore(&grown);
-                return 0;
-            }
-            const size_t n = size_t(old.count), c = size_t(old.calcCount);
-            memcpy(to.records, from.records, n * sizeof(stAcqChan));
-            memcpy(to.records + n + 1, from.records + n, c * sizeof(stAcqChan));
-            memcpy(to.first, from.first, n * sizeof(double));
-            memcpy(to.first + n + 1, from.first + n, c * sizeof(double));
-            memcpy(to.second, from.second, n * sizeof(double));
-            memcpy(to.second + n + 1, from.second + n, c * sizeof(double));
-            memcpy(to.calcKinds, from.calcKinds, c * sizeof(int32_t));
-            memcpy(to.calcBlocks, from.calcBlocks, c * kCalcPresetBytes);
-        }
-        to.records[old.count] = rec;
-        to.records[old.count].group = kGroupAnalog;
-        to.first[old.count] = first;
-        to.second[old.count] = second;
-    }
-    grown.readOnly = old.readOnly;
-    FreePresetStore(&acq->presets);
-    acq->presets = grown;
-    return 1;
+    stPresetRow row{rec, first, second, 0, nullptr};
+    row.record.group = kGroupAnalog;
+    return AppendPreset(&acq->presets, false, row) >= 0 ? 1 : 0;
 }
 
 // ---- Exports ----

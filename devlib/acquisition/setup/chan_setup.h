@@ -72,5 +72,5 @@ double OffsetFromUnits(double units, const stAcqChan& rec, double rangeVolts);
 // no preset of the store has it (any case).
 bool IsNewInputPresetName(const stAcq* acq, const char* text);
 // Appends rec as an input preset after the existing ones (before the calculation presets) with its
-// two values; 0 when memory is short.
+// two values; 0 when the input presets are full or memory is short.
 int32_t AppendInputPreset(stAcq* acq, const stAcqChan& rec, double first, double second);

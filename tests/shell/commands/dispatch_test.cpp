@@ -112,9 +112,10 @@ TEST(DispatchTable, BoundaryIdsReachTheirHandlers) {
         {IDM_OUTPUT_LAST, H::OutputPanels},
         {IDM_OUTPUT_LAST + 1, H::Device},
         {IDC_START_BUTTON, H::Device},
+        {IDM_DEVICE_LAST, H::Device},
         {IDM_RECENT_FILE_FIRST - 1, H::Device},
         {IDM_RECENT_FILE_FIRST, H::RecentFile},
-        {IDM_DEVICE_LAST, H::RecentFile},
+        {10000, H::RecentFile},
         {IDM_RECENT_FILE_LAST, H::RecentFile},
         {IDM_RECENT_FILE_LAST + 1, H::Default},
         {IDC_SCRIPT_BUTTON_FIRST - 1, H::Default},
@@ -133,7 +134,8 @@ TEST_F(Dispatch, DeviceRangeReachesTheLibraryAndNothingElse) {
     } rows[] = {
         {IDM_DEVICE_FIRST, true},      {IDM_CHANNELS, true},
         {IDM_INPUTVALUES, true},       {7777, true},
-        {IDM_DEVICE_LAST - 1, true},   {IDM_RECENT_FILE_FIRST, false},    // also the device range's last id
+        {IDM_DEVICE_LAST, true},       {9999, true},
+        {IDM_RECENT_FILE_FIRST, false}, {10000, false},                   // recent file 0
         {IDM_RECENT_FILE_LAST, false}, {IDM_OUTPUT_PANEL_DIALOG, false},  // output panels of a graph that has none
         {IDM_OUTPUT_FIRST, false},     {IDM_OUTPUT_LAST, false},
         {IDC_START_BUTTON, false},  // the Start button is not on the graph
