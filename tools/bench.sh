@@ -18,6 +18,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   wineserver -k 2>/dev/null || true
   wineserver -p
   wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+  bash "$root/tools/hold_desktop.sh" "$build"
   # Ours under Wine and the reference beside it in the same run: both outputs, then the ratio of
   # the two keyed figures (k ours, r the reference) as the expression says.
   beside() {

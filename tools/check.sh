@@ -11,18 +11,13 @@ prefix=$build/wineprefix
 "$root/tools/wineprefix.sh" "$prefix"
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  build=$1; shift
+  build=$1 root=$2; shift 2
   wineserver -k 2>/dev/null || true
   wineserver -p
   wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
-  # Whoever first needs the desktop starts its process, which keeps the error output of that program
-  # open while the desktop lives: a test doing so would end only at its timeout. The keeper needs
-  # it first, with its own output going nowhere, and holds it to the end.
-  exec 3< <(wine "$build/bin/desktop_keeper.exe" </dev/null 2>/dev/null)
-  read -r -t 60 _ <&3 || true
-  exec 3<&-
+  bash "$root/tools/hold_desktop.sh" "$build"
   rc=0
   (cd "$build" && ctest --output-on-failure --timeout 300 "$@") || rc=$?
   wineserver -k || true
   exit $rc
-' _ "$build" "$@"
+' _ "$build" "$root" "$@"

@@ -16,12 +16,7 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -e
   wineserver -p
   wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
-  # Whoever first needs the desktop starts its process, which keeps the error output of that program
-  # open while the desktop lives: a test doing so would end only at its timeout. The keeper needs
-  # it first, with its own output going nowhere, and holds it to the end.
-  exec 3< <(wine "$1/bin/desktop_keeper.exe" </dev/null 2>/dev/null)
-  read -r -t 60 _ <&3 || true
-  exec 3<&-
+  bash "$2/tools/hold_desktop.sh" "$1"
   rc=0
   # A test that fails is run once more: under load a Wine process now and then dies before it
   # starts (no output at all); a real fault fails both times, and both runs are in the log.
