@@ -271,8 +271,8 @@ const uint8_t* RecordOf(const stCalcSettings& s, int32_t kind, int32_t c) {
 
 // A record field as a 64-bit pattern (integers widened with their sign) and back.
 int64_t FieldBits(const uint8_t* at, uint8_t size) {
-    if (size == 2) return static_cast<int16_t>(GetLeU16(at));
-    if (size == 4) return static_cast<int32_t>(GetLeU32(at));
+    if (size == 2) return GetLeI16(at);
+    if (size == 4) return GetLeI32(at);
     return static_cast<int64_t>(GetLeU64(at));
 }
 void PutField(uint8_t* at, uint8_t size, int64_t v) {
@@ -310,7 +310,7 @@ void EncodeCalcSetup(const stCalcSettings& s, uint8_t* block) {
 void DecodeCalcSetup(const uint8_t* block, int32_t version, int32_t firstAnalog, stCalcSettings* s) {
     const bool second = version >= kSetupCalcSecondGroupFrom;
     for (int32_t c = 0; c < kCalcChannels; ++c) {
-        int16_t kind = static_cast<int16_t>(GetLeU16(block + kSetupKindsAt + 2 * c));
+        int16_t kind = GetLeI16(block + kSetupKindsAt + 2 * c);
         if (!second && (kind & 0xFF) > 1) ++kind;  // a kind was inserted after the first
         s->kind[c] = kind;
         memcpy(s->expression[c], block + kSetupTextsAt + size_t(c) * kExpressionBytes, kExpressionBytes);

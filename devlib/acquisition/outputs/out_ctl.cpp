@@ -6,6 +6,7 @@
 #include <cmath>
 #include <new>
 
+#include "common/byte_order.h"
 #include "common/stAcq.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/outputs/stim_ctl.h"
@@ -153,7 +154,8 @@ int32_t LevelCodeForVolts(double volts, double middle) {
 
 int32_t SendAnalogCode(stAcq* acq, int32_t code) {
     const uint16_t word = static_cast<uint16_t>(static_cast<int16_t>(code));
-    const uint8_t data[3] = {static_cast<uint8_t>(word >> 8), static_cast<uint8_t>(word & 0xFF), 0};
+    uint8_t data[3] = {};
+    PutBeU16(data, word);
     if (!g_unitLink.SetCommand(kCmdAnalogOut, sizeof(data), data)) return 0;
     acq->manualValue = code;
     return 1;

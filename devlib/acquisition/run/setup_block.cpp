@@ -62,14 +62,11 @@ void PutRect(uint8_t* at, RECT r, const RECT& desktop) {
 }
 
 RECT GetRect(const uint8_t* at, const RECT& desktop) {
-    RECT r{static_cast<int16_t>(GetLeU16(at)), static_cast<int16_t>(GetLeU16(at + 2)),
-           static_cast<int16_t>(GetLeU16(at + 4)), static_cast<int16_t>(GetLeU16(at + 6))};
+    RECT r{GetLeI16(at), GetLeI16(at + 2), GetLeI16(at + 4), GetLeI16(at + 6)};
     CentreRectOnArea(&r, desktop);
     return r;
 }
 
-int16_t GetI16(const uint8_t* at) { return static_cast<int16_t>(GetLeU16(at)); }
-int32_t GetI32(const uint8_t* at) { return static_cast<int32_t>(GetLeU32(at)); }
 void PutI16(uint8_t* at, int32_t v) { PutLeU16(at, static_cast<uint16_t>(v)); }
 void PutI32(uint8_t* at, int32_t v) { PutLeU32(at, static_cast<uint32_t>(v)); }
 
@@ -128,7 +125,7 @@ void DefaultInputSettings(stAcqChan* c) {
 
 void DecodeRecord(const uint8_t* at, int32_t version, stAcq* acq, int i) {
     stAcqChan& c = acq->chans[i];
-    c.flags = static_cast<uint16_t>(GetI16(at + kRecFlagsAt));
+    c.flags = static_cast<uint16_t>(GetLeI16(at + kRecFlagsAt));
     GetText(at + kRecLabelAt, kTextBytes, c.label, sizeof(c.label));
     GetText(at + kRecUnitsAt, kTextBytes, c.units, sizeof(c.units));
     if (version >= kPresetTailFrom || c.group != kGroupCalc)
@@ -145,9 +142,9 @@ void DecodeRecord(const uint8_t* at, int32_t version, stAcq* acq, int i) {
     c.gain = GetLeF64(at + kRecGainAt);
     c.inputOffset = GetLeF64(at + kRecOffsetAt);
     int16_t* words[5] = {&c.coupling, &c.highPass, &c.lowPass, &c.inputOption4, &c.filterSelected};
-    for (int k = 0; k < 5; ++k) *words[k] = GetI16(at + kRecInputWordsAt + 2 * k);
+    for (int k = 0; k < 5; ++k) *words[k] = GetLeI16(at + kRecInputWordsAt + 2 * k);
     for (int k = 0; k < kFilterSlots; ++k) {
-        c.filters[k].type = GetI16(at + kRecFilterTypesAt + 2 * k);
+        c.filters[k].type = GetLeI16(at + kRecFilterTypesAt + 2 * k);
         c.filters[k].frequencyHz = GetLeF64(at + kRecFilterFreqsAt + 8 * k);
         c.filters[k].q = GetLeF64(at + kRecFilterQsAt + 8 * k);
     }
@@ -218,59 +215,59 @@ stSetupRead DecodeSetupBlock(const uint8_t* b, size_t size, int32_t records, int
                              bool neverSaved, stAcq* acq) {
     stSetupRead read{};
     if (!b || size < kSetupHeaderBytes) return read;
-    const int32_t v = GetI16(b + kVersionAt);
+    const int32_t v = GetLeI16(b + kVersionAt);
     if (v <= kSetupOldestVersion) return read;
     read.version = v;
-    read.storedRecords = GetI16(b + kRecordCountAt);
+    read.storedRecords = GetLeI16(b + kRecordCountAt);
     read.storedModel = read.storedRecords == kRecordsModelVK40   ? kModelVK40
                        : read.storedRecords == kRecordsModelVK45 ? kModelVK45
                                                                  : 0;
-    acq->preStartDelay = GetI32(b + kDelayAt);
+    acq->preStartDelay = GetLeI32(b + kDelayAt);
     acq->samplePeriodMs = GetLeF64(b + kPeriodAt);
-    acq->acqLength = GetI32(b + kLengthAt);
-    acq->storageKind = GetI16(b + kStorageAt);
-    acq->unitMode = GetI16(b + kModeAt);
-    acq->refCommand = static_cast<uint8_t>(GetI16(b + kRefCommandAt));
-    acq->refVoltage = GetI16(b + kRefVoltageAt) * kRefVoltageUnscale;
-    acq->settingTwo = GetI16(b + kSetupWordAt);
-    acq->repeatMode = static_cast<int16_t>(GetI16(b + kRepeatAt) + (v <= kRepeatShiftedUpTo ? 1 : 0));
-    acq->autoRestart = GetI16(b + kAutoRestartAt);
+    acq->acqLength = GetLeI32(b + kLengthAt);
+    acq->storageKind = GetLeI16(b + kStorageAt);
+    acq->unitMode = GetLeI16(b + kModeAt);
+    acq->refCommand = static_cast<uint8_t>(GetLeI16(b + kRefCommandAt));
+    acq->refVoltage = GetLeI16(b + kRefVoltageAt) * kRefVoltageUnscale;
+    acq->settingTwo = GetLeI16(b + kSetupWordAt);
+    acq->repeatMode = static_cast<int16_t>(GetLeI16(b + kRepeatAt) + (v <= kRepeatShiftedUpTo ? 1 : 0));
+    acq->autoRestart = GetLeI16(b + kAutoRestartAt);
     acq->manualControlPlacement = GetRect(b + kManualPlaceAt, desktop);
     acq->statusRect = GetRect(b + kStatusRectAt, desktop);
     acq->acqSetupPlacement = GetRect(b + kAcqSetupPlaceAt, desktop);
     acq->channelSetupPlacement = GetRect(b + kChanSetupPlaceAt, desktop);
-    acq->dataMode = GetI16(b + kDataModeAt);
+    acq->dataMode = GetLeI16(b + kDataModeAt);
     acq->restartInterval = GetLeF64(b + kRestartIntervalAt);
     acq->settingOne = GetLeF64(b + kSetupDoubleAt);
-    acq->restartCount = GetI32(b + kRestartCountAt);
-    acq->endlessRestart = GetI16(b + kEndlessAt);
-    acq->autosaveEnable = GetI16(b + kAutosaveAt);
-    acq->autosaveNumber = GetI16(b + kAutosaveNumberAt);
+    acq->restartCount = GetLeI32(b + kRestartCountAt);
+    acq->endlessRestart = GetLeI16(b + kEndlessAt);
+    acq->autosaveEnable = GetLeI16(b + kAutosaveAt);
+    acq->autosaveNumber = GetLeI16(b + kAutosaveNumberAt);
     acq->triggerPlacement = GetRect(b + kTriggerPlaceAt, desktop);
-    acq->run.inputValuesShown = GetI16(b + kInputValuesShownAt);
+    acq->run.inputValuesShown = GetLeI16(b + kInputValuesShownAt);
     RECT stim = GetRect(b + kStimPlaceAt, desktop);
     const LONG maxLeft = (desktop.right - desktop.left) * 8 / 10, maxTop = (desktop.bottom - desktop.top) * 8 / 10;
     OffsetRect(&stim, std::clamp(stim.left, 0L, maxLeft) - stim.left, std::clamp(stim.top, 0L, maxTop) - stim.top);
     acq->stimulatorPlacement = stim;
     DecodeCalcSetup(b, v, acq->firstAnalogNumber, CalcSettings(acq));
     if (v >= kPresetTailFrom && neverSaved) {
-        acq->channelSetupShown = GetI32(b + kChanSetupShownAt);
-        acq->acqSetupShown = GetI32(b + kAcqSetupShownAt);
-        acq->inputValuesRelayout = GetI32(b + kRelayoutAt);
+        acq->channelSetupShown = GetLeI32(b + kChanSetupShownAt);
+        acq->acqSetupShown = GetLeI32(b + kAcqSetupShownAt);
+        acq->inputValuesRelayout = GetLeI32(b + kRelayoutAt);
     }
 
-    const size_t first = static_cast<size_t>(GetI32(b + kFirstRecordAt));
+    const size_t first = static_cast<size_t>(GetLeI32(b + kFirstRecordAt));
     const int32_t count = std::min(read.storedRecords, records);
     size_t at = first;
     for (int32_t n = 0; n < count && at + kSetupRecordBytes <= size; ++n) {
         stAcqChan key{};
-        key.group = GetI16(b + at + kRecKindAt);
-        key.number = GetI16(b + at + kRecNumberAt);
+        key.group = GetLeI16(b + at + kRecKindAt);
+        key.number = GetLeI16(b + at + kRecNumberAt);
         const int32_t i = ChannelTableIndex(key, digitalCount);
-        if (key.group == kGroupDigital && (GetI16(b + at + kRecFlagsAt) & kChanEnabled) && i < 0)
+        if (key.group == kGroupDigital && (GetLeI16(b + at + kRecFlagsAt) & kChanEnabled) && i < 0)
             read.otherModelDigital = 1;
         if (i >= 0) DecodeRecord(b + at, v, acq, i);
-        const int32_t step = GetI32(b + at + kRecLengthAt);
+        const int32_t step = GetLeI32(b + at + kRecLengthAt);
         if (step <= 0) break;
         at += static_cast<size_t>(step);
     }
@@ -333,8 +330,8 @@ int32_t RestoreAcquisitionSetup(stAcq* acq, tagGS* gs) {
             GlobalUnlock(h);
             return 0;
         }
-        const int32_t v = GetI16(block + kVersionAt);
-        const int32_t stored = GetI16(block + kRecordCountAt);
+        const int32_t v = GetLeI16(block + kVersionAt);
+        const int32_t stored = GetLeI16(block + kRecordCountAt);
         GlobalUnlock(h);
         if (v <= kSetupOldestVersion) {
             GlobalFree(h);

@@ -22,6 +22,7 @@
 #include "devlib/acquisition/channels/scaling.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
+#include "devlib/services/modeless_panel.h"
 #include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 
@@ -533,7 +534,7 @@ INT_PTR CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_ACTIVATE:
         // A hidden window is activated only while windows are being torn down: nothing to report.
         if (IsWindowVisible(wnd))
-            HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) != WA_INACTIVE ? wnd : nullptr);
+            RoutePanelKeys(wnd, wParam);
         return FALSE;
     case WM_MOVE: StorePlacement(wnd); return FALSE;
     case WM_SIZE:

@@ -14,6 +14,7 @@
 #include "devlib/vk40.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
+#include "devlib/services/modeless_panel.h"
 #include "devlib/services/panels.h"
 
 stElectrodeReadout g_electrodeReadout;
@@ -97,7 +98,7 @@ INT_PTR CALLBACK ElectrodeCheckerProc(HWND dlg, UINT message, WPARAM wParam, LPA
         CentreOnDesktop(dlg);
         return FALSE;  // created hidden: the focus stays with the frame
     case WM_ACTIVATE:
-        HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) != WA_INACTIVE ? dlg : nullptr);
+        RoutePanelKeys(dlg, wParam);
         return FALSE;
     case WM_SIZE: PlaceFields(dlg, LOWORD(lParam), HIWORD(lParam)); return FALSE;
     case WM_PAINT: {

@@ -2,6 +2,7 @@
 // all four inputs, read back as raw words.
 #include "devlib/acquisition/setup/input_values.h"
 
+#include "common/byte_order.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/unit/unit_cmd.h"
 #include "devlib/acquisition/unit/unit_link.h"
@@ -50,7 +51,8 @@ int32_t ReadAnalogInputValue(stAcq* acq, int32_t input, uint16_t* word) {
 
 // Period, arming of the digital word alone, a short burst of sampling and the ring's newest word.
 int32_t ReadDigitalInputsNow(uint16_t* bits) {
-    const uint8_t period[2] = {static_cast<uint8_t>(kDigitalPeriod >> 8), static_cast<uint8_t>(kDigitalPeriod)};
+    uint8_t period[2];
+    PutBeU16(period, kDigitalPeriod);
     if (!bits || !g_unitLink.SetCommand(kCmdSamplePeriod, sizeof(period), period) ||
         !g_unitLink.SetCommand(kCmdArm, sizeof(kArmDigitalOnly), kArmDigitalOnly))
         return 0;

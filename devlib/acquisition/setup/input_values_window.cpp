@@ -15,6 +15,7 @@
 #include "devlib/acquisition/setup/values_options.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
+#include "devlib/services/modeless_panel.h"
 #include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 
@@ -291,7 +292,7 @@ INT_PTR CALLBACK InputValuesProc(HWND pane, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_INITDIALOG: SetWindowLongPtrA(pane, DWLP_USER, lParam); return FALSE;  // created hidden: the focus stays with the frame
     case WM_ACTIVATE:
-        HostSetActiveModelessDialog(&g_lib.host, LOWORD(wParam) != WA_INACTIVE ? pane : nullptr);
+        RoutePanelKeys(pane, wParam);
         return FALSE;
     case WM_SHOWWINDOW:
         if (wParam) {

@@ -244,7 +244,8 @@ int32_t ArmSingleChannel(int32_t channel) {
     uint8_t period[2];
     PutBeU16(period, kOneShotPeriod);
     const uint16_t mask = InputMaskBit(channel);
-    const uint8_t arm[6] = {kModeSingle, 0, static_cast<uint8_t>(mask >> 8), static_cast<uint8_t>(mask), 0, 0};
+    uint8_t arm[6] = {kModeSingle, 0, 0, 0, 0, 0};
+    PutBeU16(arm + 2, mask);
     return Set(kCmdSamplePeriod, sizeof(period), period) && Set(kCmdArm, sizeof(arm), arm);
 }
 
