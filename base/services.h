@@ -9,6 +9,14 @@
 void SetWaitCursor(int on);
 // How many SetWaitCursor(1) calls are still open.
 uint16_t WaitCursorDepth();
+// The wait cursor for the life of a scope, given back on every way out.
+class CWaitCursor {
+public:
+    CWaitCursor() { SetWaitCursor(1); }
+    ~CWaitCursor() { SetWaitCursor(0); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
 // The string-table entry as a format; the caption is the program's title (string 18).
 int MessageBoxFromStringTable(HWND ignored, UINT style, UINT id, ...);
 // Reports why an operation on the selection could not run.

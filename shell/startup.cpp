@@ -434,16 +434,27 @@ void RunMessageLoop() {
     }
 }
 
-// One turn of the loop for a lesson statement that takes long: the waiting messages through the
-// same filters, then the idle step, so a recording goes on while a lesson waits.
-int RunLoopTurn() {
+namespace {
+// Up to kMessagesPerTurn waiting messages through the loop's filters; false when the quit
+// message came (posted again, so the outer loop still ends). *dispatched tells whether any came.
+bool DispatchWaitingMessages(bool* dispatched) {
     MSG msg;
     for (int i = 0; i < kMessagesPerTurn && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
         if (!DispatchLoopMessage(msg)) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop still ends
-            return 0;
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
         }
+        *dispatched = true;
     }
+    return true;
+}
+}  // namespace
+
+// One turn of the loop for a lesson statement that takes long: the waiting messages through the
+// same filters, then the idle step, so a recording goes on while a lesson waits.
+int RunLoopTurn() {
+    bool dispatched = false;
+    if (!DispatchWaitingMessages(&dispatched)) return 0;
     RunIdleStep();
     return 1;
 }
@@ -457,14 +468,7 @@ int RunStatementTurn() {
     if (now == g_statementLookAt) return 1;
     g_statementLookAt = now;
     bool dispatched = false;
-    MSG msg;
-    for (int i = 0; i < kMessagesPerTurn && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-        if (!DispatchLoopMessage(msg)) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop still ends
-            return 0;
-        }
-        dispatched = true;
-    }
+    if (!DispatchWaitingMessages(&dispatched)) return 0;
     if (dispatched || now - g_idleStepAt >= IdleWaitMs()) RunIdleStep();
     return 1;
 }

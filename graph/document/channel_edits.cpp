@@ -367,10 +367,9 @@ namespace {
 // The number prompt, starting at the rate given and refusing less than the smallest.
 int AskWithNumberPrompt(tagGS* doc, double* rate, double minRate) {
     // The label picks the prompt's sample-rate texts, the minimum-rate note among them.
-    return PromptForNumber(doc->hwnd, rate, "&samples/second", "Enter new sample rate", nullptr, nullptr, 0, &minRate) ==
-                   1
-               ? 1
-               : 0;
+    const int answer =
+        PromptForNumber(doc->hwnd, rate, "&samples/second", "Enter new sample rate", nullptr, nullptr, 0, &minRate);
+    return answer == 1 ? 1 : 0;
 }
 SampleRatePromptProc g_ratePrompt = AskWithNumberPrompt;
 

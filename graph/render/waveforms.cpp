@@ -110,15 +110,6 @@ private:
     HGDIOBJ m_pen;
 };
 
-// The counted wait cursor for the length of a paint.
-class CWaitCursor {
-public:
-    CWaitCursor() { SetWaitCursor(1); }
-    ~CWaitCursor() { SetWaitCursor(0); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
-
 // ---- One run of DrawGraphWaveforms ----
 
 struct stPlotRun {

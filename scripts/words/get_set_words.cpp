@@ -39,17 +39,6 @@ int SelectedChannel(const tagGS* gs) {
     return gs->selectedChan < static_cast<uint32_t>(kMaxChannels) ? static_cast<int>(gs->selectedChan) : -1;
 }
 
-// Horizontal values come in the axis' display unit; the document keeps milliseconds (time) or
-// kilohertz (frequency).
-double HorizontalFactor(const tagGS* gs) {
-    switch (gs->hUnitKind) {
-    case 0:
-    case 2: return 1000.0;
-    case 1: return 0.001;
-    default: return 1.0;
-    }
-}
-
 // The view's start for a time: past the data's end less the visible span it cannot go, nor below 0.
 double ClampedStart(const tagGS* gs, double t) {
     double s = t - gs->hOffset;
@@ -433,7 +422,7 @@ int16_t SetPlotType(CWordFields& fields, tagGS* gs) {
 }
 
 int16_t SetHorizontalScale(CWordFields& fields, tagGS* gs) {
-    const double f = HorizontalFactor(gs);
+    const double f = HorizontalUnitSize(gs);
     const double a = fields.Number() * f, b = fields.Number() * f;
     if (CWordFields::Bad()) return kScriptStop;
     if (!gs->gridLocked) {
@@ -543,7 +532,7 @@ int16_t SetGridOptions(CWordFields& fields, tagGS* gs) {
 
 // A locked grid's line spacing and origin; the span shown stays, so the divisions follow.
 int16_t SetHorizontalGrid(CWordFields& fields, tagGS* gs) {
-    const double f = HorizontalFactor(gs);
+    const double f = HorizontalUnitSize(gs);
     const double spacing = fields.Number() * f, origin = fields.Number() * f;
     if (CWordFields::Bad() || !(spacing > 0)) return kScriptStop;
     if (!gs->gridLocked) return kScriptGoOn;
@@ -746,7 +735,7 @@ using DocumentSetHandler = int16_t (*)(CWordFields& fields, tagGS* gs);
 
 // HCURSOR a, b: the selection, in the axis' display unit.
 int16_t SetHorizontalCursors(CWordFields& fields, tagGS* gs) {
-    const double f = HorizontalFactor(gs);
+    const double f = HorizontalUnitSize(gs);
     const double a = fields.Number() * f, b = fields.Number() * f;
     if (CWordFields::Bad()) return kScriptStop;
     gs->selStart = a;
@@ -758,7 +747,7 @@ int16_t SetHorizontalCursors(CWordFields& fields, tagGS* gs) {
 
 // HOFFSET t: the view starts at t, in the axis' display unit.
 int16_t SetHorizontalOffset(CWordFields& fields, tagGS* gs) {
-    const double t = fields.Number() * HorizontalFactor(gs);
+    const double t = fields.Number() * HorizontalUnitSize(gs);
     if (CWordFields::Bad()) return kScriptStop;
     gs->hStart = ClampedStart(gs, t);
     Refresh(gs);

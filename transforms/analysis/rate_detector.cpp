@@ -118,12 +118,6 @@ rate::Params ParamsFor(const tagGS* gs, const RateDetectorSettings& s, int mode)
     return p;
 }
 
-// The run's wait cursor, restored on every way out.
-struct WaitCursor {
-    WaitCursor() { SetWaitCursor(1); }
-    ~WaitCursor() { SetWaitCursor(0); }
-};
-
 // The new XY graph "Rate": event times against values. 0 when it cannot be made.
 int MakeRateGraph(tagGS* source, int32_t function, const std::vector<double>& times,
                   const std::vector<double>& values) {
@@ -236,7 +230,7 @@ int RunRateDetector(tagGS* gs, int mode, int ask) {
             return 0;
         }
     }
-    WaitCursor wait;
+    CWaitCursor wait;  // restored on every way out
     rate::Sink sink;
     std::vector<double> times, values;
     if (slot >= 0) {

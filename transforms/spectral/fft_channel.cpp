@@ -368,10 +368,7 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
     int magnitude = -1, phase = -1;
     const bool spectra = (s.outputs & (kFftMagnitude | kFftPhase)) != 0;
     // One wait cursor over the whole run: the steps that set their own find it already shown.
-    struct WaitCursor {
-        WaitCursor() { SetWaitCursor(1); }
-        ~WaitCursor() { SetWaitCursor(0); }
-    } wait;
+    CWaitCursor wait;
     int read = 0, done = 0;
     bool magnitudes = false;
     if (s.outputs & kFftModifiedInput) {
