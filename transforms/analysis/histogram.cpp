@@ -3,6 +3,7 @@
 #include "transforms/analysis/histogram_core.h"
 #include "transforms/transforms_api.h"
 #include "base/app.h"
+#include "transforms/transform_conventions.h"
 #include "base/notify.h"
 #include "transforms/transforms_ids.h"
 #include "base/services.h"
@@ -179,6 +180,6 @@ int HistogramTransform(HWND frame, tagGS* gs) {
     notify::UpdateGraphMenus(gs);
     notify::SetStatusText("Ready");
     SetWaitCursor(0);
-    if (out->hwnd) InvalidateRect(out->hwnd, nullptr, FALSE);
+    ShowResultGraph(out->hwnd);
     return 1;
 }
