@@ -16,6 +16,7 @@
 #include "graph/document/channel_edits.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/channel_selection.h"
+#include "graph/view/display_modes.h"
 #include <cstdio>
 #include <vector>
 
@@ -174,6 +175,8 @@ int HistogramTransform(HWND frame, tagGS* gs) {
     out->hOffset = g_histogram.lowest;
     RebuildChannelItems(out);
     UpdateGraphLength(out);
+    // Every bin in view, from the lowest across.
+    SetSegmentTimeScale(out, static_cast<uint16_t>(slot));
     AutoScaleGraph(out, 1);
     UpdateAllMeasurements(out);
     setDirtyGraphFlag(out, 1);

@@ -693,6 +693,8 @@ TEST_F(AnalysisCommands, HistogramMakesAGraphOfTheCounts) {
         EXPECT_EQ(Values(hist, slot), row.counts);
         EXPECT_DOUBLE_EQ(hist->hOffset, row.lowestBin);
         EXPECT_DOUBLE_EQ(hist->sampleInterval, row.width);
+        EXPECT_EQ(hist->hStart, 0.0);
+        EXPECT_NEAR(hist->hPerDiv * hist->hDivisions, row.counts.size() * row.width, 1e-9) << "every bin in view";
         EXPECT_EQ(status, "Enter histogram parameters");
         EXPECT_EQ(NewGraphProblems(hist->hwnd, gs->hwnd), "");
         setDirtyGraphFlag(hist, 0);
