@@ -241,7 +241,7 @@ TEST_F(ChannelEdits, EditsOfAnEmptyChannelAreRefusedOrChangeNothing) {
         Command(row.command);
         EXPECT_EQ(gs->chanCount[2], 0u) << row.command;
         EXPECT_EQ(gs->chanCount[0], 10u) << row.command;
-        EXPECT_EQ(gs->chanFlags[1] & kChanSlotMask, 0u) << row.command << " made a channel";
+        EXPECT_EQ(gs->chanFlags[1] & kChanSlotMask, 0u) << row.command << " left a channel";
         if (row.box) {
             ASSERT_EQ(boxes.boxes.size(), 1u) << row.command;
             EXPECT_EQ(boxes.boxes[0].text, row.box);
