@@ -162,7 +162,7 @@ int ExpressionRange(tagGS* gs, const stExpressionDialog& d, int32_t shortest, bo
         return *last > 0;
     }
     double length = 100.0;
-    if (PromptForNumber(gs->hwnd, &length, "", "Enter destination length", nullptr, nullptr, 0, nullptr) != 1)
+    if (PromptForNumber(gs->hwnd, &length, "&Samples", "Enter destination length", nullptr, nullptr, 0, nullptr) != 1)
         return 0;
     *first = 0;
     *last = ExpressionDestinationLength(length) - 1;

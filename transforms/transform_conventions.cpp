@@ -1,6 +1,7 @@
 // What every transform shares: its range, undo entry, progress, Escape, destination and finish.
 #include "transforms/transform_conventions.h"
 #include "common/tagGS.h"
+#include "base/app.h"
 #include "base/notify.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
@@ -221,6 +222,17 @@ void SetFrequencyResultGrid(tagGS* gs, bool gridShown) {
     gs->gridMinorColor = 0xC0C0C0;
     const uint16_t gridOptions[4] = {0, 2, 1, 1};
     std::memcpy(gs->gridOptions, gridOptions, sizeof gridOptions);
+}
+
+void ShowResultGraph(HWND hwnd) {
+    if (!g_app || !hwnd || !IsWindow(hwnd)) return;
+    BOOL zoomed = FALSE;
+    auto active = reinterpret_cast<HWND>(
+        SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
+    if (active && active != hwnd && zoomed) ShowWindow(active, SW_SHOWNORMAL);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
+    ShowWindow(hwnd, SW_SHOW);
+    SendMessageA(g_app->hwndClient, WM_MDIREFRESHMENU, 0, 0);
 }
 
 void SetResultMeasurements(tagGS* gs, const int types[5]) {

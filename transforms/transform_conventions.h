@@ -134,6 +134,10 @@ void SetResultMeasurements(tagGS* gs, const int types[5]);
 // A new result graph over frequency (the FIR response, the FFT): Hz across, and the grid grey,
 // major lines solid and fine lines dotted; the grid shown or not.
 void SetFrequencyResultGrid(tagGS* gs, bool gridShown);
+// A result graph is made hidden, so that filling it draws nothing; once filled it is shown and
+// made the active graph, which takes the Start button with it. A maximised active graph is
+// restored first, as for any new graph.
+void ShowResultGraph(HWND hwnd);
 
 // ---- Afterwards ----
 // Marks the document changed, autoscales when its setting asks (all channels for 1), and

@@ -206,6 +206,7 @@ const stTextDefault kMessageDefaults[] = {
     {"Enter new horizontal scale parameters - LOCKED", "Enter new horizontal scale parameters - LOCKED"},
     {"Enter new channel labels", "Enter new channel labels"},
     {"Enter Integrate parameters", "Enter Integrate parameters"},
+    {"Enter histogram parameters", "Enter histogram parameters"},
     {"Drag marker to desired location", "Drag marker to desired location"},
     {"Drag chart boundary to new location", "Drag chart boundary to new location"},
     {"Drag to resize journal size", "Drag to resize journal size"},

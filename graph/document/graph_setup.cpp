@@ -71,6 +71,8 @@ int CreateToolButtons(tagGS* gs, HWND hwnd) {
                      reinterpret_cast<WPARAM>(g_app->bitmaps.hbmButtons[kToolFaces[i][1]]), 0);
     }
     gs->currentTool = IDC_TOOL_ARROW;
+    // The current tool's button shows pressed from the start, as a later choice marks it.
+    CheckRadioButton(hwnd, IDC_TOOL_ARROW, IDC_TOOL_ZOOM, gs->currentTool);
     for (int i = 0; i < 3; ++i) CopyToolTip(gs->toolButtons[i], i);
     return 1;
 }

@@ -53,9 +53,21 @@ HDC SystemCreateDC(const char* driver, const char* device, const char* port, con
 }
 int SystemStartDoc(HDC dc, const DOCINFOA* doc) { return StartDocA(dc, doc); }
 int SystemEndDoc(HDC dc) { return EndDoc(dc); }
+// Asked of the dialog library without showing anything: it names a default printer whenever
+// there is any printer.
+BOOL SystemHasPrinter() {
+    PRINTDLGA pd{};
+    pd.lStructSize = sizeof pd;
+    pd.Flags = PD_RETURNDEFAULT;
+    const BOOL found = PrintDlgA(&pd);
+    if (pd.hDevMode) GlobalFree(pd.hDevMode);
+    if (pd.hDevNames) GlobalFree(pd.hDevNames);
+    return found;
+}
+BOOL DialogsOwnPrinter() { return TRUE; }
 
-const stPrintDevice kSystemDevice{SystemPrintDialog, SystemCreateDC, SystemStartDoc, StartPage,
-                                  EndPage,           SystemEndDoc,   AbortDoc,       DeleteDC};
+const stPrintDevice kSystemDevice{SystemPrintDialog, SystemCreateDC, SystemStartDoc, StartPage,       EndPage,
+                                  SystemEndDoc,      AbortDoc,       DeleteDC,       SystemHasPrinter};
 stPrintDevice g_device = kSystemDevice;
 
 // The printer's name and port out of a device-names block.
@@ -207,6 +219,9 @@ bool PrintPages(HDC dc, tagGS* gs, const CPrintSession& session, int32_t copies)
 // when none was obtained; PrintCancelled() when the user cancelled.
 HDC DoPrinterSetup() {
     if (!g_app) return nullptr;
+    // Without any printer the dialog has nothing to offer, and under Wine it ends as if
+    // cancelled: the job is a failure to report, not a choice of the user's.
+    if (!g_device.hasPrinter()) return nullptr;
     PRINTDLGA& pd = g_setup.pd;
     DWORD error = 0;
     if (!g_device.printDialog(&pd, &error)) return error ? nullptr : PrintCancelled();
@@ -225,7 +240,11 @@ HDC DoPrinterSetup() {
 void SetPrintDevice(const stPrintDevice* device) {
     g_device = kSystemDevice;
     if (!device) return;
-    if (device->printDialog) g_device.printDialog = device->printDialog;
+    if (device->printDialog) {
+        g_device.printDialog = device->printDialog;
+        g_device.hasPrinter = DialogsOwnPrinter;
+    }
+    if (device->hasPrinter) g_device.hasPrinter = device->hasPrinter;
     if (device->createDC) g_device.createDC = device->createDC;
     if (device->startDoc) g_device.startDoc = device->startDoc;
     if (device->startPage) g_device.startPage = device->startPage;

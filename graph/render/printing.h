@@ -104,6 +104,9 @@ struct stPrintDevice {
     int (*endDoc)(HDC dc);
     int (*abortDoc)(HDC dc);
     BOOL (*deleteDC)(HDC dc);
+    // TRUE when there is a printer to print on. A device with a print dialog of its own and no
+    // answer here has one: its dialog stands for the system's printers.
+    BOOL (*hasPrinter)();
 };
 // Null puts the system's back.
 void SetPrintDevice(const stPrintDevice* device);

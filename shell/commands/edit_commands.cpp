@@ -212,8 +212,17 @@ void InsertWaveform(HWND frame, tagGS* gs) {
 
 // Duplicate: the selection of the active channel, or all of it, into a new slot.
 void DuplicateWaveform(HWND frame, tagGS* gs) {
+    const uint32_t wasModified = gs->modified;
     int slot = -1;
     const bool made = NewChannelSlot(gs, &slot) != 0;
+    // A channel without samples has nothing to copy: that is no shortage of memory.
+    const uint32_t chan = gs->selectedChan;
+    if (made && (chan >= static_cast<uint32_t>(kMaxChannels) || gs->chanCount[chan] == 0)) {
+        DeleteChannelData(gs, slot);
+        setDirtyGraphFlag(gs, wasModified);
+        MessageBoxA(frame, MsgText("You have no data to perform the selected operation"), MsgText("Warning"), MB_OK);
+        return;
+    }
     double t0 = gs->selStart, t1 = gs->selEnd;
     if (SelectionEmpty(gs)) {
         t0 = 0.0;

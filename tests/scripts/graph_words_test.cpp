@@ -915,7 +915,7 @@ TEST_F(GraphWords, PrintGraphPrintsTheScriptsGraph) {
     ASSERT_TRUE(page.Ok());
     g_printPage = &page;
     const stPrintDevice device{PrintIntoMemory, nullptr, MemoryDoc, MemoryPage, EndMemoryPage, EndMemoryDoc, nullptr,
-                               KeepMemoryDC};
+                               KeepMemoryDC, nullptr};
     SetPrintDevice(&device);
     SetPrintOptions(1, 2);
     struct Case {

@@ -699,7 +699,7 @@ int ScriptAbortDoc(HDC) {
 }
 BOOL ScriptKeepDC(HDC) { return TRUE; }
 const stPrintDevice kScriptDevice{ScriptPrintDialog, nullptr,      ScriptStartDoc, ScriptStartPage,
-                                  ScriptEndPage,     ScriptEndDoc, ScriptAbortDoc, ScriptKeepDC};
+                                  ScriptEndPage,     ScriptEndDoc, ScriptAbortDoc, ScriptKeepDC, nullptr};
 
 bool RowHasInk(const CDibSurface& s, int top, int bottom) {
     for (int y = top; y < bottom; ++y)

@@ -352,7 +352,7 @@ TEST_F(ShippedLessons, FilePrintThroughTheStartUpScriptPrintsTheActiveGraph) {
     ReleaseDC(nullptr, screen);
     HGDIOBJ old = SelectObject(g_memoryPage, bitmap);
     const stPrintDevice device{PrintOnMemoryPage, nullptr, OpenMemoryDoc, nullptr, CountMemoryPage, EndMemoryDoc,
-                               nullptr, KeepMemoryPage};
+                               nullptr, KeepMemoryPage, nullptr};
     SetPrintDevice(&device);
     SetPrintOptions(1, 1);
     g_pagesPrinted = g_docsEnded = 0;

@@ -164,6 +164,7 @@ TEST_F(AnalysisCommands, RateDetectorPlotsTheRatesInANewXYGraph) {
     ASSERT_TRUE(rate);
     ASSERT_NE(rate, gs);
     EXPECT_STREQ(rate->title, "Rate");
+    EXPECT_EQ(NewGraphProblems(rate->hwnd, gs->hwnd), "");
     EXPECT_EQ(rate->displayMode, 2u);
     EXPECT_EQ(rate->modified, 1u);
     const int tSlot = static_cast<int>(rate->xyXChan), vSlot = static_cast<int>(rate->selectedChan);

@@ -5,6 +5,7 @@
 #include "transforms/analysis/histogram_core.h"
 #include "transforms/transforms_api.h"
 #include "base/app.h"
+#include "transforms/transform_conventions.h"
 #include "base/notify.h"
 #include "transforms/transforms_ids.h"
 #include "base/services.h"
@@ -17,6 +18,7 @@
 #include "graph/document/channel_edits.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/channel_selection.h"
+#include "graph/view/display_modes.h"
 #include <cstdio>
 #include <vector>
 
@@ -175,12 +177,14 @@ int HistogramTransform(HWND frame, tagGS* gs) {
     out->hOffset = g_histogram.lowest;
     RebuildChannelItems(out);
     UpdateGraphLength(out);
+    // Every bin in view, from the lowest across.
+    SetSegmentTimeScale(out, static_cast<uint16_t>(slot));
     AutoScaleGraph(out, 1);
     UpdateAllMeasurements(out);
     setDirtyGraphFlag(out, 1);
     notify::UpdateGraphMenus(gs);
     notify::SetStatusText("Ready");
     SetWaitCursor(0);
-    if (out->hwnd) InvalidateRect(out->hwnd, nullptr, FALSE);
+    ShowResultGraph(out->hwnd);
     return 1;
 }

@@ -387,7 +387,7 @@ int ShowFilterResponse(tagGS* doc, const double* h, int32_t m, int type) {
     AutoScaleGraph(g, 1);
     UpdateGraphScrollBars(g);
     UpdateAllMeasurements(g);
-    InvalidateRect(hwnd, nullptr, FALSE);
+    ShowResultGraph(hwnd);
     return 1;
 }
 

@@ -120,19 +120,6 @@ tagGS* MakeResultGraph() {
     return result;
 }
 
-// The filled result graph shown and made the active one, as a graph made visible would be: a
-// maximised active graph is restored first.
-void ShowResultGraph(HWND hwnd) {
-    if (!g_app || !hwnd || !IsWindow(hwnd)) return;
-    BOOL zoomed = FALSE;
-    auto active = reinterpret_cast<HWND>(
-        SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)));
-    if (active && active != hwnd && zoomed) ShowWindow(active, SW_SHOWNORMAL);
-    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
-    ShowWindow(hwnd, SW_SHOW);
-    SendMessageA(g_app->hwndClient, WM_MDIREFRESHMENU, 0, 0);
-}
-
 // A half-made result graph goes without questions: its window takes the document with it.
 void CloseResultGraph(tagGS* result) {
     if (!result || !g_app) return;

@@ -16,10 +16,12 @@
 #include "documents/measurements/measure_box.h"
 #include "documents/documents_api.h"
 #include "controls/tests/text_fit.h"
+#include "controls/tests/render_test_support.h"
 #include "scripts/script_api.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
 #include <richedit.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -274,6 +276,48 @@ TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
     EXPECT_EQ(gs_->cursorShown, 0u);
     Command(IDC_TOOL_ARROW);
     EXPECT_EQ(gs_->cursorShown, 2u);
+}
+
+// Which tool buttons draw themselves pressed, "1" for pressed, arrow first. A raised button has
+// its highlight down the left edge and its shadow down the right one; a pressed one its shadow
+// down the left and the face at the right.
+std::string PressedToolButtons(const tagGS* gs) {
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    std::string pressed;
+    for (HWND button : gs->toolButtons) {
+        RECT rc{};
+        GetClientRect(button, &rc);
+        CDibSurface picture(rc.right, rc.bottom);
+        if (!picture.Ok()) return "no picture";
+        SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()), PRF_CLIENT);
+        const int y = rc.bottom / 2;
+        const bool sunken = picture.At(1, y) == shadow && picture.At(rc.right - 2, y) != shadow;
+        const bool raised = picture.At(1, y) != shadow && picture.At(rc.right - 2, y) == shadow;
+        pressed += sunken ? "1" : raised ? "0" : "?";
+    }
+    return pressed;
+}
+
+// The current tool's button is drawn pressed: a graph starts with the arrow pressed, and a
+// click on another tool moves the pressed look to that one.
+TEST_F(GraphWindow, TheCurrentToolsButtonIsDrawnPressed) {
+    EXPECT_EQ(gs_->currentTool, IDC_TOOL_ARROW);
+    EXPECT_EQ(PressedToolButtons(gs_), "100");
+    const struct {
+        int index;
+        const char* pressed;
+    } clicks[] = {{1, "010"}, {2, "001"}, {0, "100"}};
+    for (const auto& c : clicks) {
+        HWND button = gs_->toolButtons[c.index];
+        RECT rc{};
+        GetClientRect(button, &rc);
+        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(button, WM_LBUTTONUP, 0, at);
+        PumpMessages();
+        EXPECT_EQ(gs_->currentTool, IDC_TOOL_ARROW + c.index);
+        EXPECT_EQ(PressedToolButtons(gs_), c.pressed) << "after a click on tool " << c.index;
+    }
 }
 
 TEST_F(GraphWindow, JournalAutoTimeMarksTheDocumentModified) {

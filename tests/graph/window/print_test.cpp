@@ -164,6 +164,8 @@ struct stMemoryPrinter {
     std::string docName;
     DWORD dialogError = 0;
     bool cancelDialog = false;
+    bool printerExists = true;  // the system has a printer at all
+    int dialogs = 0;            // print dialogs shown
     int copies = 1;
     int failStep = 0;     // 1 StartDoc, 2 StartPage, 3 EndPage, 4 EndDoc
     int cancelAfter = 0;     // the page after which the user presses Cancel
@@ -175,6 +177,7 @@ struct stMemoryPrinter {
 stMemoryPrinter* g_printer = nullptr;
 
 BOOL MemoryDialog(PRINTDLGA* pd, DWORD* error) {
+    ++g_printer->dialogs;
     *error = g_printer->dialogError;
     if (g_printer->dialogError || g_printer->cancelDialog) return FALSE;
     pd->hDC = g_printer->surface->Dc();
@@ -221,8 +224,9 @@ BOOL MemoryDelete(HDC) {
     ++g_printer->deletes;
     return TRUE;
 }
-const stPrintDevice kMemoryDevice{MemoryDialog, nullptr,       MemoryStartDoc, MemoryStartPage,
-                                  MemoryEndPage, MemoryEndDoc, MemoryAbortDoc, MemoryDelete};
+BOOL MemoryHasPrinter() { return g_printer->printerExists ? TRUE : FALSE; }
+const stPrintDevice kMemoryDevice{MemoryDialog,  nullptr,      MemoryStartDoc, MemoryStartPage, MemoryEndPage,
+                                  MemoryEndDoc, MemoryAbortDoc, MemoryDelete,  MemoryHasPrinter};
 
 // The plot of one printed strip as the page shows it: the frame found by its lines.
 struct stFoundPlot {
@@ -452,30 +456,35 @@ TEST_F(GraphPrinting, EveryCopyStartsAtTheViewsStart) {
     EXPECT_GT(WaveRow(*printer_.pages[1], (r1.left + r1.right) * 2 / 3, r1), (r1.top + r1.bottom) / 2);
 }
 
-// A spooler that fails at any step, and a print dialog that finds no printer: "Cannot print"
-// with the graph's title, the job aborted once it had started, and the program as it was.
+// No printer at all, a spooler that fails at any step, and a print dialog that finds no
+// printer: "Cannot print" with the graph's title, the job aborted once it had started, and the
+// program as it was. Without a printer there is no dialog to choose one in.
 TEST_F(GraphPrinting, AFailingPrinterIsReportedAndLeavesTheProgramAsItWas) {
     struct Case {
         const char* name;
+        bool printer;
         DWORD dialogError;
         int failStep;
-        int startDocs, abortDocs, deletes;
+        int dialogs, startDocs, abortDocs, deletes;
     } cases[] = {
-        {"no default printer", PDERR_NODEFAULTPRN, 0, 0, 0, 0},
-        {"StartDoc fails", 0, 1, 1, 0, 1},
-        {"StartPage fails", 0, 2, 1, 1, 1},
-        {"EndPage fails", 0, 3, 1, 1, 1},
-        {"EndDoc fails", 0, 4, 1, 1, 1},
+        {"no printer at all", false, 0, 0, 0, 0, 0, 0},
+        {"no default printer", true, PDERR_NODEFAULTPRN, 0, 1, 0, 0, 0},
+        {"StartDoc fails", true, 0, 1, 1, 1, 0, 1},
+        {"StartPage fails", true, 0, 2, 1, 1, 1, 1},
+        {"EndPage fails", true, 0, 3, 1, 1, 1, 1},
+        {"EndDoc fails", true, 0, 4, 1, 1, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        printer_.printerExists = c.printer;
         printer_.dialogError = c.dialogError;
         printer_.failStep = c.failStep;
-        printer_.startDocs = printer_.abortDocs = printer_.deletes = printer_.endDocs = 0;
+        printer_.dialogs = printer_.startDocs = printer_.abortDocs = printer_.deletes = printer_.endDocs = 0;
         const stState before = State();
         BoxCapture boxes;
         boxes.caption = kAppCaption;
         PrintGraph(graph_, gs_);
+        EXPECT_EQ(printer_.dialogs, c.dialogs);
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].text, std::string("Cannot print ") + gs_->title + "!");
         EXPECT_EQ(printer_.startDocs, c.startDocs);
@@ -484,6 +493,7 @@ TEST_F(GraphPrinting, AFailingPrinterIsReportedAndLeavesTheProgramAsItWas) {
         ExpectSameState(before);
     }
     // The printer works again: the next job prints.
+    printer_.printerExists = true;
     printer_.dialogError = 0;
     printer_.failStep = 0;
     printer_.endDocs = 0;

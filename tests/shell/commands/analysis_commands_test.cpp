@@ -25,6 +25,7 @@
 #include "transforms/transform_conventions.h"
 #include "box_capture.h"
 #include "transforms/analysis/peak_search.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -584,8 +585,10 @@ TEST_F(AnalysisCommands, OfflineAveragingMakesTheMeanPassGraph) {
         const int slot = static_cast<int>(mean->selectedChan);
         EXPECT_STREQ(mean->chanUnits[slot], "mV");
         EXPECT_EQ(Values(mean, slot), std::vector<double>(clean, clean + 4));
+        EXPECT_EQ(NewGraphProblems(mean->hwnd, gs->hwnd), "");
         setDirtyGraphFlag(mean, 0);
         SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(mean->hwnd), 0);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
     }
 }
 
@@ -666,7 +669,9 @@ TEST_F(AnalysisCommands, HistogramMakesAGraphOfTheCounts) {
         std::snprintf(gs->chanUnits[0], sizeof gs->chanUnits[0], "mV");
         Select(gs, 0, 0);
         const int windows = GraphWindowCount();
+        std::string status;
         DialogDriver driver({[&](HWND dlg) {
+            status = GetStatusTextShown();
             TypeInto(dlg, IDC_HIST_BINS, row.bins);
             const bool autorange = IsDlgButtonChecked(dlg, IDC_HIST_AUTORANGE) == BST_CHECKED;
             if (autorange != (row.lowest == nullptr)) Click(dlg, IDC_HIST_AUTORANGE);
@@ -691,9 +696,17 @@ TEST_F(AnalysisCommands, HistogramMakesAGraphOfTheCounts) {
         EXPECT_EQ(Values(hist, slot), row.counts);
         EXPECT_DOUBLE_EQ(hist->hOffset, row.lowestBin);
         EXPECT_DOUBLE_EQ(hist->sampleInterval, row.width);
+        EXPECT_EQ(hist->hStart, 0.0);
+        // Every bin in view, and little more: a division shows at least one bin.
+        const double span = hist->hPerDiv * hist->hDivisions, bins = static_cast<double>(row.counts.size());
+        EXPECT_GE(span, bins * row.width - 1e-9);
+        EXPECT_LE(span, std::max(bins, hist->hDivisions) * row.width + 1e-9);
+        EXPECT_EQ(status, "Enter histogram parameters");
+        EXPECT_EQ(NewGraphProblems(hist->hwnd, gs->hwnd), "");
         setDirtyGraphFlag(hist, 0);
         SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hist->hwnd), 0);
         ASSERT_EQ(GraphWindowCount(), windows);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(gs->hwnd), 0);
     }
 }
 
@@ -911,14 +924,21 @@ TEST_F(AnalysisCommands, ExpressionWritesTheDestination) {
             ChooseEntry(dlg, IDC_XF_DEST, row.dest);
             Click(dlg, IDOK);
         }};
+        std::string prompt, field;
         if (row.length)
             steps.push_back([&](HWND dlg) {
+                prompt = ItemText(dlg, IDC_PROMPT_LABEL);
+                field = ItemText(dlg, IDC_PROMPT_UNITS);
                 TypeInto(dlg, IDC_PROMPT_EDIT, row.length);
                 Click(dlg, IDOK);
             });
         DialogDriver driver(steps);
         Command(IDM_TRANSFORM_EXPRESSION);
         EXPECT_EQ(driver.Runs(), static_cast<int>(steps.size()));
+        if (row.length) {
+            EXPECT_EQ(prompt, "Enter destination length");
+            EXPECT_EQ(field, "&Samples");
+        }
         const int slot = row.dest == 2 ? 2 : row.dest;
         EXPECT_EQ(ChannelInUse(gs, slot), row.made || row.dest < 2);
         if (row.made) {

@@ -219,8 +219,8 @@ TEST_F(ChannelEdits, ClearAllTakesTheRangeOutOfEveryChannel) {
     EXPECT_EQ(UndoLabel(), "Can't Undo");
 }
 
-// A channel without samples: Cut and Copy are refused with their message, Clear does nothing,
-// and nothing is left to undo.
+// A channel without samples: Cut and Copy are refused with their message, Duplicate says there
+// is no data (and makes no channel), Clear does nothing, and nothing is left to undo.
 TEST_F(ChannelEdits, EditsOfAnEmptyChannelAreRefusedOrChangeNothing) {
     struct Row {
         UINT command;
@@ -228,6 +228,7 @@ TEST_F(ChannelEdits, EditsOfAnEmptyChannelAreRefusedOrChangeNothing) {
     } rows[] = {
         {IDM_EDIT_CUT, "Not enough memory for Cut"},
         {IDM_EDIT_COPY, "Not enough memory for Copy"},
+        {IDM_EDIT_DUPLICATE_WAVEFORM, "You have no data to perform the selected operation"},
         {IDM_EDIT_CLEAR, nullptr},
     };
     for (const Row& row : rows) {
@@ -241,6 +242,7 @@ TEST_F(ChannelEdits, EditsOfAnEmptyChannelAreRefusedOrChangeNothing) {
         Command(row.command);
         EXPECT_EQ(gs->chanCount[2], 0u) << row.command;
         EXPECT_EQ(gs->chanCount[0], 10u) << row.command;
+        EXPECT_EQ(gs->chanFlags[1] & kChanSlotMask, 0u) << row.command << " left a channel";
         if (row.box) {
             ASSERT_EQ(boxes.boxes.size(), 1u) << row.command;
             EXPECT_EQ(boxes.boxes[0].text, row.box);

@@ -4,6 +4,7 @@
 #include "graph/window/graph_window.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
+#include "devlib/resource.h"
 
 std::vector<DeviceCall> CommandsTest::s_deviceCalls;
 
@@ -65,4 +66,19 @@ int CommandsTest::GraphWindowCount() {
 
 void CommandsTest::ShowChannel(tagGS* gs, int slot) {
     gs->chanFlags[slot] = (gs->chanFlags[slot] & ~kChanSlotMask) | 2;
+}
+
+std::string CommandsTest::NewGraphProblems(HWND made, HWND source) {
+    std::string problems;
+    auto note = [&](bool ok, const char* what) {
+        if (!ok) problems += (problems.empty() ? "" : "; ") + std::string(what);
+    };
+    note(made && IsWindowVisible(made), "not shown");
+    note(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)) == made,
+         "not the active MDI child");
+    note(g_app->hwndActiveGraph == made, "not the frame's active graph");
+    HWND start = made ? GetDlgItem(made, IDC_START_BUTTON) : nullptr;
+    note(start && IsWindowVisible(start), "no Start button shown on it");
+    note(!source || !GetDlgItem(source, IDC_START_BUTTON), "the Start button still on the source");
+    return problems;
 }

@@ -34,6 +34,10 @@ protected:
     static int GraphWindowCount();
     // Makes a slot hold a shown channel.
     static void ShowChannel(tagGS* gs, int slot);
+    // What keeps a graph that a command just made from being the one the user looks at: shown,
+    // the active MDI child and the frame's active graph, with the Start button on it and no
+    // longer on the graph the command came from. Empty when nothing does.
+    static std::string NewGraphProblems(HWND made, HWND source);
 
 public:
     static std::vector<DeviceCall> s_deviceCalls;

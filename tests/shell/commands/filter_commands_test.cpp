@@ -409,6 +409,7 @@ TEST_F(FilterCommands, ResponseGraphShowsTheGainAndDontModifyKeepsTheData) {
     EXPECT_NEAR(db[0], 0.0, 0.1);                     // the pass band at 0 dB
     EXPECT_LT(db[64 * 300 / 500], -40.0);             // 300 Hz well down
     EXPECT_NEAR(response->sampleInterval, 1.0 / 128, 1e-12);  // 1000/128 Hz a point, in kHz
+    EXPECT_EQ(NewGraphProblems(response->hwnd, gs_->hwnd), "");
 }
 
 }  // namespace

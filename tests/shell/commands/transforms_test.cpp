@@ -362,6 +362,7 @@ TEST_F(Transforms, FftResultGraphIsShownOnceFilledAndActive) {
         EXPECT_EQ(result->hwnd, g_app->hwndActiveGraph);
         EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), result->hwnd);
         EXPECT_TRUE(IsWindowVisible(result->hwnd));
+        EXPECT_EQ(NewGraphProblems(result->hwnd, gs->hwnd), "");
         EXPECT_EQ(GetFocus(), GetGraphWindowData(result->hwnd)->hwndFocus) << "its channel director has the keys";
         EXPECT_EQ(showings.shown, 1) << "the result graph came into view once";
         EXPECT_EQ(showings.shownFilled, 1) << "with its spectrum already in";
