@@ -10,6 +10,7 @@
 #include "outputs/outputs_api.h"
 #include "base/device.h"
 #include "base/byte_stream.h"
+#include "base/safe_file.h"
 #include "base/notify.h"
 #include "common/tagGS.h"
 #include <cmath>
@@ -336,18 +337,19 @@ int WriteTemplateStream(tagGS* gs, CByteWriter& out) {
     return 1;
 }
 
+namespace {
+
+// The template into the file being saved; 0 or the system's reason.
+DWORD WriteTemplateInto(HANDLE file, void* context) {
+    CByteWriter out(file);
+    if (WriteTemplateStream(static_cast<tagGS*>(context), out) && out.Flush()) return 0;
+    return out.Error() ? out.Error() : ERROR_WRITE_FAULT;
+}
+
+}  // namespace
+
 int WriteTemplateFile(tagGS* gs, const char* path) {
-    HANDLE file =
-        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    int written;
-    DWORD error;
-    {
-        CByteWriter out(file);
-        written = WriteTemplateStream(gs, out);
-        error = out.Error();
-    }
-    CloseHandle(file);
-    if (!written) SetLastError(error);
-    return written;
+    const DWORD error = WriteFileThroughTemporary(path, WriteTemplateInto, gs);
+    SetLastError(error);
+    return error ? 0 : 1;
 }
