@@ -428,7 +428,9 @@ TEST_F(ScriptWords, AJournalOrVariableFileThatCannotBeWrittenKeepsTheOldFileAndT
             SCOPED_TRACE(std::string(c.line) + (exists ? " over a file" : " under a new name"));
             const std::string path = InFolder(c.file);
             DeleteFileA(path.c_str());
-            if (exists) ASSERT_TRUE(WriteWholeFile(path, old));
+            if (exists) {
+                ASSERT_TRUE(WriteWholeFile(path, old));
+            }
             BoxCapture boxes;
             SetFileWriteFailureForTests(ERROR_DISK_FULL);
             EXPECT_EQ(Run({c.line}), kScriptGoOn);

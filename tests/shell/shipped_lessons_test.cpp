@@ -308,7 +308,9 @@ TEST_F(ShippedLessons, ReflexesNeverReplacesARecordingWithoutAsking) {
         } else {
             EXPECT_EQ(g_user.prompts.back().rfind("The recording was not saved", 0), 0u) << g_user.prompts.back();
         }
-        if (c.mineExists && std::string(c.savedAs) != "Reflexes Ada.acq") EXPECT_EQ(FileBytes(mine), earlier);
+        if (c.mineExists && std::string(c.savedAs) != "Reflexes Ada.acq") {
+            EXPECT_EQ(FileBytes(mine), earlier);
+        }
         if (std::string(c.savedAs) == "Ada.acq") {
             ASSERT_EQ(g_user.asked.size(), 2u);
             EXPECT_EQ(g_user.asked[1], "Type the name to keep this recording under.");
