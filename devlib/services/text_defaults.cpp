@@ -71,6 +71,7 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Save failed", "The graph could not be saved."},
     {"KEY Save folder not found", "The folder to save in cannot be found."},
     {"KEY Save type not available", "Graphs cannot be saved in this file type yet."},
+    {"KEY File not written", "The file %s could not be written."},
     {"KEY Button library missing",
      "The button library Lumikey.dll is missing or damaged, so no graph can be shown.\nPlease install Norvane Tessaly "
      "again."},

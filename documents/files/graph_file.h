@@ -66,6 +66,8 @@ int WriteAcqFile(tagGS* gs, HANDLE file, int mode, int keepDataOffset);
 int WriteGraphStream(tagGS* gs, CByteWriter& out, int mode, int keepDataOffset);
 // A ".GTL" template of the document.
 int WriteTemplateStream(tagGS* gs, CByteWriter& out);
+// Written whole through a temporary file; 1 written, 0 failed (the reason is the thread's last error).
+int WriteTemplateFile(tagGS* gs, const char* path);
 
 // Frees the samples and the blocks a read put into the document and marks every slot free.
 void ClearDocumentData(tagGS* gs);

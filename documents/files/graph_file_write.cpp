@@ -10,6 +10,7 @@
 #include "outputs/outputs_api.h"
 #include "base/device.h"
 #include "base/byte_stream.h"
+#include "base/safe_file.h"
 #include "base/notify.h"
 #include "common/tagGS.h"
 #include <cmath>
@@ -336,3 +337,19 @@ int WriteTemplateStream(tagGS* gs, CByteWriter& out) {
     return 1;
 }
 
+namespace {
+
+// The template into the file being saved; 0 or the system's reason.
+DWORD WriteTemplateInto(HANDLE file, void* context) {
+    CByteWriter out(file);
+    if (WriteTemplateStream(static_cast<tagGS*>(context), out) && out.Flush()) return 0;
+    return out.Error() ? out.Error() : ERROR_WRITE_FAULT;
+}
+
+}  // namespace
+
+int WriteTemplateFile(tagGS* gs, const char* path) {
+    const DWORD error = WriteFileThroughTemporary(path, WriteTemplateInto, gs);
+    SetLastError(error);
+    return error ? 0 : 1;
+}

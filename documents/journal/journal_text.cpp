@@ -6,6 +6,7 @@
 #include "base/app.h"
 #include "base/notify.h"
 #include "base/services.h"
+#include "base/safe_file.h"
 #include "devlib/vk40.h"
 #include "base/ini_section.h"
 #include <commdlg.h>
@@ -90,10 +91,24 @@ std::string ControlLine(HWND edit, int index) {
     return line;
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
-    DWORD written = 0;
-    return bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                             written == bytes.size());
+// Writes the control's lines into the file being saved; Escape stops it, and then nothing is kept.
+DWORD WriteJournalLines(HANDLE file, void* context) {
+    HWND edit = static_cast<HWND>(context);
+    const int lines = static_cast<int>(SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
+    int shownPercent = -1;
+    // Lines are joined by CR LF; the last keeps what it has, so a text read back is the same.
+    for (int i = 0; i < lines; ++i) {
+        std::string line = ControlLine(edit, i);
+        if (i + 1 < lines) line += "\r\n";
+        if (const DWORD error = WriteAllBytes(file, line.data(), line.size())) return error;
+        if (IsEscapeKeyDown()) return ERROR_CANCELLED;
+        const int percent = static_cast<int>((i + 1) * 100LL / lines);
+        if (percent != shownPercent) {
+            shownPercent = percent;
+            notify::SetStatusTextFmt("Writing text: %3lu%% completed", percent);
+        }
+    }
+    return 0;
 }
 
 bool IniFlag(const CIniSection& ini, const char* key) {
@@ -177,27 +192,16 @@ int JournalSaveText(CJournal* journal, int ask, const char* path) {
         path = chosen;
     }
     if (!path || !edit) return 0;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    SetWaitCursor(1);
-    const int lines = static_cast<int>(SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
-    int shownPercent = -1;
-    bool ok = true;
-    // Lines are joined by CR LF; the last keeps what it has, so a text read back is the same.
-    for (int i = 0; i < lines && ok; ++i) {
-        std::string line = ControlLine(edit, i);
-        if (i + 1 < lines) line += "\r\n";
-        ok = WriteAll(file, line);
-        if (IsEscapeKeyDown()) break;
-        const int percent = static_cast<int>((i + 1) * 100LL / lines);
-        if (percent != shownPercent) {
-            shownPercent = percent;
-            notify::SetStatusTextFmt("Writing text: %3lu%% completed", percent);
-        }
+    DWORD error;
+    {
+        CWaitCursor wait;
+        error = WriteFileThroughTemporary(path, WriteJournalLines, edit);
     }
-    CloseHandle(file);
-    SetWaitCursor(0);
-    if (!ok) return 0;
+    if (error) {
+        // A stopped save keeps the old file as a failed one does, and needs no message.
+        if (error != ERROR_CANCELLED) ReportFileNotWritten(Frame(), path, error);
+        return 0;
+    }
     SendMessageA(edit, EM_SETMODIFY, 0, 0);
     return 1;
 }

@@ -13,6 +13,7 @@
 #include "base/device.h"
 #include "base/notify.h"
 #include "base/byte_stream.h"
+#include "base/safe_file.h"
 #include "base/resource.h"
 #include "graph/graph_ids.h"
 #include "base/services.h"
@@ -45,7 +46,7 @@ const stFilterRow kSaveFilter[] = {
     {"All NORVANE Files", " (*.ACQ;*Ldd;*.TXT;*.GTL)", "*.acq;*-L??;*.txt;*.gtl"},
 };
 constexpr unsigned kSaveFilterAll = 5;
-// The extension of each filter row but the last.
+// The extension of each filter row but the last, in the order of SaveType.
 const char* const kSaveExtension[] = {".acq", ".txt", ".wmf", ".gtl"};
 
 // What the save dialog's hook needs.
@@ -180,18 +181,6 @@ bool AskForName(tagGS* gs, const char* proposed, int lockName, const char* title
     return true;
 }
 
-void ReportSaveFailure(HWND owner, const char* path, DWORD error) {
-    const char* key = SaveFailureKey(error);
-    if (std::strcmp(key, "Not enough disk space to save data") == 0) {
-        MessageBoxFromStringTable(owner, MB_OK | MB_ICONEXCLAMATION, IDS_NO_DISK_SPACE);
-        return;
-    }
-    std::string text = std::string(Keyed(key)) + "\n" + path;
-    std::string cause = SystemText(error);
-    if (!cause.empty()) text += "\n" + cause;
-    MessageBoxA(owner, text.c_str(), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
-}
-
 struct GraphWrite {
     tagGS* gs;
     int mode;
@@ -220,12 +209,6 @@ DWORD WriteTextInto(HANDLE file, void* context) {
     return error ? error : ERROR_WRITE_FAULT;
 }
 
-DWORD WriteTemplateInto(HANDLE file, void* context) {
-    CByteWriter out(file);
-    if (WriteTemplateStream(static_cast<tagGS*>(context), out)) return 0;
-    return out.Error() ? out.Error() : ERROR_WRITE_FAULT;
-}
-
 // The placeable header, then the metafile the graph was drawn into.
 DWORD WritePictureInto(HANDLE file, void* context) {
     auto* gs = static_cast<tagGS*>(context);
@@ -246,16 +229,14 @@ DWORD WritePictureInto(HANDLE file, void* context) {
     uint8_t header[kPictureHeaderBytes];
     BuildPlaceableHeader(static_cast<int16_t>((picture.right - picture.left) * 1000 / (dpiX ? dpiX : 96)),
                          static_cast<int16_t>((picture.bottom - picture.top) * 1000 / (dpiY ? dpiY : 96)), header);
-    DWORD error = 0, done = 0;
-    if (!WriteFile(file, header, sizeof header, &done, nullptr)) error = GetLastError();
+    DWORD error = WriteAllBytes(file, header, sizeof header);
     HANDLE source =
         CreateFileA(drawn, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!error && source == INVALID_HANDLE_VALUE) error = GetLastError();
     char block[kCopyBlock];
     DWORD got = 0;
     while (!error && ReadFile(source, block, sizeof block, &got, nullptr) && got > 0)
-        if (!WriteFile(file, block, got, &done, nullptr) || done != got)
-            error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
+        error = WriteAllBytes(file, block, got);
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     DeleteFileA(drawn);
     return error;
@@ -276,6 +257,48 @@ void TakeNewName(tagGS* gs, const char* target, uint32_t dataOffset) {
     } else if (gs->storageKind == kStoreMemory) {
         lstrcpynA(gs->filePath, full, sizeof gs->filePath);
     }
+}
+
+// Whether the file is the one the document or another graph window shows.
+bool IsAGraphsFile(const tagGS* gs, const char* path, bool own) {
+    char full[MAX_PATH] = "";
+    if (!GetFullPathNameA(path, sizeof full, full, nullptr)) full[0] = 0;
+    if (own && (lstrcmpiA(path, gs->title) == 0 || (full[0] && lstrcmpiA(full, gs->filePath) == 0))) return true;
+    if (!g_app || !g_app->hwndClient) return false;
+    for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        tagGS* other = GetWindowGraph(child);
+        if (!other || other == gs) continue;
+        char title[MAX_PATH + 8] = "";
+        GetWindowTextA(child, title, sizeof title);
+        if (lstrcmpiA(title, path) == 0 || (full[0] && lstrcmpiA(other->filePath, full) == 0)) return true;
+    }
+    return false;
+}
+
+void RefuseName(const tagGS* gs, const char* path) {
+    char text[1024];
+    FormatKeyedText(text, sizeof text, Keyed("KEY Same document"), path);
+    MessageBoxA(Owner(gs), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A text, picture or template goes under its own type's extension; a file the dialog did not
+// ask about is replaced only after asking, and never the file an open graph came from.
+bool AcceptOtherFormatName(const tagGS* gs, SaveType type, char* target) {
+    const std::string named = NameForSaveType(target, type);
+    if (named.size() >= MAX_PATH) {
+        RefuseName(gs, target);
+        return false;
+    }
+    const bool renamed = named != target;
+    lstrcpynA(target, named.c_str(), MAX_PATH);
+    if (IsAGraphsFile(gs, target, true)) {
+        RefuseName(gs, target);
+        return false;
+    }
+    if (!renamed || GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) return true;
+    char text[1024];
+    FormatKeyedText(text, sizeof text, Keyed("The file %s already exists.  Press OK to overwrite."), target);
+    return MessageBoxA(Owner(gs), text, ProgramTitle(), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
 }
 
 // Picks the name: asks when it must, refuses one another window shows. False when cancelled or
@@ -300,7 +323,9 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
         } else {
             lstrcpynA(target, proposed, MAX_PATH);
         }
-        if (*type == SaveType::Picture || *type == SaveType::Template || CheckSameDocument(gs, target)) return true;
+        const bool accepted = *type == SaveType::Graph ? CheckSameDocument(gs, target) != 0
+                                                       : AcceptOtherFormatName(gs, *type, target);
+        if (accepted) return true;
         if (!mustAsk) return false;
     }
 }
@@ -337,6 +362,33 @@ SaveType SaveTypeOfFilter(unsigned filterIndex, const char* path) {
     }
 }
 
+void ReportSaveFailure(HWND owner, const char* path, DWORD error) {
+    const char* key = SaveFailureKey(error);
+    if (std::strcmp(key, "Not enough disk space to save data") == 0) {
+        MessageBoxFromStringTable(owner, MB_OK | MB_ICONEXCLAMATION, IDS_NO_DISK_SPACE);
+        return;
+    }
+    std::string text = std::string(Keyed(key)) + "\n" + path;
+    std::string cause = SystemText(error);
+    if (!cause.empty()) text += "\n" + cause;
+    MessageBoxA(owner, text.c_str(), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::string NameForSaveType(const char* name, SaveType type) {
+    std::string named = name;
+    if (type == SaveType::Graph) return named;
+    const char* own = kSaveExtension[static_cast<int>(type)];
+    const size_t slash = named.find_last_of("\\/");
+    const size_t dot = named.find_last_of('.');
+    const bool hasDot = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    if (hasDot && lstrcmpiA(named.c_str() + dot, own) == 0) return named;
+    // The dialog's own extensions are swapped; any other is kept, as part of the name.
+    bool known = false;
+    for (const char* ext : kSaveExtension) known = known || (hasDot && lstrcmpiA(named.c_str() + dot, ext) == 0);
+    if (known) named.erase(dot);
+    return named + own;
+}
+
 const char* SaveFailureKey(DWORD error) {
     switch (error) {
     case ERROR_DISK_FULL:
@@ -361,6 +413,8 @@ const char* SaveFailureKey(DWORD error) {
     }
 }
 
+bool IsSaveFolderMissing(DWORD error) { return std::strcmp(SaveFailureKey(error), "KEY Save folder not found") == 0; }
+
 void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]) {
     std::memset(out, 0, kPictureHeaderBytes);
     PutLeU32(out, kPlaceableKey);
@@ -372,50 +426,13 @@ void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]) {
     PutLeU16(out + 20, sum);
 }
 
-DWORD WriteFileThroughTemporary(const char* target, SaveWriter writer, void* context) {
-    char full[MAX_PATH], folder[MAX_PATH], temporary[MAX_PATH];
-    char* name = nullptr;
-    if (!GetFullPathNameA(target, sizeof full, full, &name) || !name) return ERROR_INVALID_NAME;
-    const DWORD attributes = GetFileAttributesA(full);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return ERROR_ACCESS_DENIED;
-    lstrcpynA(folder, full, static_cast<int>(name - full) + 1);
-    if (!GetTempFileNameA(folder, "ACQ", 0, temporary)) return GetLastError();
-    HANDLE file =
-        CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        DeleteFileA(temporary);
-        return error;
-    }
-    DWORD error = writer(file, context);
-    if (!error && !FlushFileBuffers(file)) error = GetLastError();
-    CloseHandle(file);
-    if (!error && !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error) DeleteFileA(temporary);
-    return error;
-}
-
 int CheckSameDocument(tagGS* gs, const char* path) {
     char full[MAX_PATH] = "";
     if (!GetFullPathNameA(path, sizeof full, full, nullptr)) full[0] = 0;
     const bool own = lstrcmpiA(path, gs->title) == 0 || (full[0] && lstrcmpiA(full, gs->filePath) == 0);
-    bool refuse = own && g_selectionOnly;
-    if (!own && g_app && g_app->hwndClient) {
-        for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child && !refuse;
-             child = GetWindow(child, GW_HWNDNEXT)) {
-            tagGS* other = GetWindowGraph(child);
-            if (!other || other == gs) continue;
-            char title[MAX_PATH + 8] = "";
-            GetWindowTextA(child, title, sizeof title);
-            refuse = lstrcmpiA(title, path) == 0 || (full[0] && lstrcmpiA(other->filePath, full) == 0);
-        }
-    }
-    if (!refuse) return 1;
-    char text[1024];
-    FormatKeyedText(text, sizeof text, Keyed("KEY Same document"), path);
-    MessageBoxA(Owner(gs), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+    // The document's own name is refused only for a part of it, which would cut the whole short.
+    if (own ? !g_selectionOnly : !IsAGraphsFile(gs, path, false)) return 1;
+    RefuseName(gs, path);
     return 0;
 }
 
@@ -462,7 +479,7 @@ int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const ch
             break;
         }
         case SaveType::Picture: error = SaveAsMetafile(gs, target) ? 0 : GetLastError(); break;
-        case SaveType::Template: error = WriteFileThroughTemporary(target, WriteTemplateInto, gs); break;
+        case SaveType::Template: error = WriteTemplateFile(gs, target) ? 0 : GetLastError(); break;
         }
     }
     SetWaitCursor(0);

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <string>
 
 struct tagGS;
 
@@ -18,6 +19,10 @@ int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const ch
 int CheckSameDocument(tagGS* gs, const char* path);
 // 1 when the target's drive has room for the document's samples (1,024 bytes to spare).
 int HasDiskSpaceFor(tagGS* gs, const char* path);
+// Tells why a save failed, in the words of SaveFailureKey, with the path and the system's text.
+void ReportSaveFailure(HWND owner, const char* path, DWORD error);
+// Whether a save's error means that the folder to save in is not there.
+bool IsSaveFolderMissing(DWORD error);
 // Writes the graph's picture as a placeable metafile; 1 written, 0 failed (the reason is the
 // thread's last error).
 int SaveAsMetafile(tagGS* gs, const char* path);
@@ -33,11 +38,10 @@ void SetSaveSelectionOnly(int on);
 bool SaveNameMustBeAsked(const char* name, int fromTemplate);
 // The writer a save dialog's filter row (1-5) chooses; row 5 goes by the name's extension.
 SaveType SaveTypeOfFilter(unsigned filterIndex, const char* path);
+// The name a type is written under: a text, picture or template gets its own extension in place
+// of the graph's or another type's, or added to the name, so File Open never takes it for a graph.
+std::string NameForSaveType(const char* name, SaveType type);
 // The message key that tells the cause of a failed save.
 const char* SaveFailureKey(DWORD error);
 // The 22-byte header of a placeable metafile of the given size in thousandths of an inch.
 void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]);
-// Writes through a temporary file in the target's folder and moves it over the target once the
-// writer returned 0; the writer returns a system error code. Returns 0 or the error.
-using SaveWriter = DWORD (*)(HANDLE file, void* context);
-DWORD WriteFileThroughTemporary(const char* target, SaveWriter writer, void* context);

@@ -12,6 +12,7 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
+#include "base/safe_file.h"
 #include "graph/window/graph_window.h"
 #include "scripts/scripts_ids.h"
 #include "button/lumikey.h"
@@ -645,14 +646,13 @@ void RunCommand(CScriptEditor& ed, bool toCursor) {
 
 // ---- Open and save ----
 
+// A script with no file yet says nothing; one whose file cannot be written tells why.
 bool WriteScriptFile(const char* path, HWND pane) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (!path[0]) return false;
     const std::string text = PaneText(pane);
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == text.size();
+    const DWORD error = WriteBytesThroughTemporary(path, text.data(), text.size());
+    if (error) ReportFileNotWritten(GetParent(pane), path, error);
+    return error == 0;
 }
 
 // After a save the engine runs what the pane holds: the script is loaded again from its file.

@@ -3,6 +3,7 @@
 // runs to the last quote of its line.
 #include "scripts/engine/script_control.h"
 #include "base/app.h"
+#include "base/safe_file.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,13 +14,11 @@ namespace {
 
 constexpr double kLoaded = 1.0, kNotLoaded = 3.0;
 
+// The old file stays whole when the new one cannot be written, and the user is told why.
 bool WriteWholeFile(const char* path, const std::string& text) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == text.size();
+    const DWORD error = WriteBytesThroughTemporary(path, text.data(), text.size());
+    if (error) ReportFileNotWritten(g_app ? g_app->hwndFrame : nullptr, path, error);
+    return error == 0;
 }
 
 bool ReadWholeFile(const char* path, std::string* text) {

@@ -18,7 +18,7 @@ namespace {
 // What SAVE and SAVECOPY write to their result variable.
 constexpr double kSaved = 1.0;
 constexpr double kCopyNotSaved = 2.0;
-constexpr double kSaveFailed = 3.0;
+constexpr double kSaveFailed = 3.0;  // SAVECOPY too, when the name's folder is not there
 constexpr double kCopyTargetLocked = 4.0;
 
 void SetResult(stScriptCall& call, const char* name, double value) {
@@ -59,6 +59,14 @@ DWORD OpenExclusively(const char* path) {
     return 0;
 }
 
+// A name whose folder is not there: the user is told, as a save into it would, and both words
+// report 3.
+bool ReportedMissingFolder(const char* name, DWORD error) {
+    if (!IsSaveFolderMissing(error)) return false;
+    ReportSaveFailure(g_app ? g_app->hwndFrame : nullptr, name, error);
+    return true;
+}
+
 // SAVE name, var: an empty name asks through the save dialog; a name must be an existing file,
 // which is written over without questions.
 int16_t WordSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
@@ -70,7 +78,8 @@ int16_t WordSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
     int ask = 1;
     if (name[0]) {
         lstrcpynA(gs->title, name, sizeof gs->title);
-        if (OpenExclusively(name) != 0) {
+        if (const DWORD error = OpenExclusively(name)) {
+            ReportedMissingFolder(name, error);
             SetResult(call, var, kSaveFailed);
             kept.PutBack();
             return kScriptGoOn;
@@ -101,7 +110,7 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
         SetResult(call, var, kSaved);
         const DWORD error = OpenExclusively(name);
         if (error != 0 && error != ERROR_FILE_NOT_FOUND) {
-            SetResult(call, var, kCopyTargetLocked);
+            SetResult(call, var, ReportedMissingFolder(name, error) ? kSaveFailed : kCopyTargetLocked);
             kept.PutBack();
             return kScriptGoOn;
         }

@@ -14,6 +14,7 @@
 #include "graph/window/graph_window.h"
 #include "shell/shell_ids.h"
 #include "base/services.h"
+#include "base/safe_file.h"
 #include "base/lesson.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
@@ -376,6 +377,84 @@ TEST_F(ScriptWords, SaveAndSaveCopyWriteTheGraphFileAndReportThroughTheirVariabl
     EXPECT_EQ(g_errorDialogs, 0);
     EXPECT_TRUE(boxes.boxes.empty());
     gs->modified = 0;
+}
+
+bool BoxSays(const BoxCapture& boxes, const std::string& part) {
+    for (const auto& b : boxes.boxes)
+        if (b.text.find(part) != std::string::npos) return true;
+    return false;
+}
+
+// A name in a folder that is not there: both words tell the user and report 3, and nothing is made.
+TEST_F(ScriptWords, SaveAndSaveCopyIntoAMissingFolderTellTheUserAndReportThree) {
+    const std::string lab = InFolder("lab.acq");
+    ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
+    ASSERT_EQ(Run({"OPEN \"lab.acq\", R"}), kScriptGoOn);
+    ASSERT_NE(g_script.graph, nullptr);
+    const std::string title = g_script.graph->title;
+    for (const char* word : {"SAVE \"gone\\x.acq\", R", "SAVECOPY \"gone\\x.acq\", \"\", KeepName, R"}) {
+        SCOPED_TRACE(word);
+        BoxCapture boxes;
+        g_script.variables['R' - 'A'] = 0;
+        EXPECT_EQ(Run({word}), kScriptGoOn);
+        EXPECT_EQ(Var('R'), 3.0);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_TRUE(BoxSays(boxes, "The folder to save in cannot be found.\ngone\\x.acq")) << boxes.boxes[0].text;
+        EXPECT_EQ(std::string(g_script.graph->title), title);
+    }
+    EXPECT_EQ(GetFileAttributesA((folder + "\\gone").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// Journal text and variable files are written whole or not at all: a write that fails (here the
+// disk fills up) keeps the file that was there, leaves no partial file under a new name, and
+// tells the user which file and why; the words report the failure.
+TEST_F(ScriptWords, AJournalOrVariableFileThatCannotBeWrittenKeepsTheOldFileAndTellsWhy) {
+    const std::string lab = InFolder("lab.acq");
+    ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
+    ASSERT_EQ(Run({"OPEN \"lab.acq\", R", "JOURNAL NEW", "JOURNAL WRITE \"new text\""}), kScriptGoOn);
+    const Bytes old(20 * 1024, 'j');
+    struct Case {
+        const char* file;
+        const char* line;  // the word, with its result in V
+        double failed;     // V after the failure
+    } cases[] = {
+        {"journal.txt", "JOURNAL SAVE \"journal.txt\", V", 0.0},
+        {"vars.txt", "SAVELVARS \"vars.txt\", V", 3.0},
+    };
+    const std::string cause = SystemText(ERROR_DISK_FULL);
+    ASSERT_FALSE(cause.empty());
+    for (const Case& c : cases) {
+        for (const bool exists : {true, false}) {
+            SCOPED_TRACE(std::string(c.line) + (exists ? " over a file" : " under a new name"));
+            const std::string path = InFolder(c.file);
+            DeleteFileA(path.c_str());
+            if (exists) {
+                ASSERT_TRUE(WriteWholeFile(path, old));
+            }
+            BoxCapture boxes;
+            SetFileWriteFailureForTests(ERROR_DISK_FULL);
+            EXPECT_EQ(Run({c.line}), kScriptGoOn);
+            SetFileWriteFailureForTests(0);
+            EXPECT_EQ(Var('V'), c.failed);
+            if (exists)
+                EXPECT_EQ(ReadWholeFile(path), old);
+            else
+                EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+            ASSERT_EQ(boxes.boxes.size(), 1u);
+            EXPECT_TRUE(BoxSays(boxes, c.file)) << boxes.boxes[0].text;
+            EXPECT_TRUE(BoxSays(boxes, cause)) << boxes.boxes[0].text;
+            // With room again the same word writes the file.
+            EXPECT_EQ(Run({c.line}), kScriptGoOn);
+            EXPECT_EQ(Var('V'), 1.0);
+            EXPECT_NE(ReadWholeFile(path), old);
+        }
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\ACQ*.TMP").c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "no temporary file is left: " << found.cFileName;
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    EXPECT_EQ(g_errorDialogs, 0);
 }
 
 TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwo) {

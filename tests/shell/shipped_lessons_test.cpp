@@ -40,12 +40,15 @@ struct stUser {
     std::vector<std::string> asked;
     std::string name;      // typed into the text entry
     int firstButton = 1;   // pressed in the first prompt; every later one gets its first button
+    std::vector<int> buttons;  // when given, the buttons pressed in the prompts in turn
     std::vector<std::string> errors;
 } g_user;
 
 int AnswerPrompt(const char* message, const char*, const char*, const char*) {
     g_user.prompts.push_back(message ? message : "");
-    return g_user.prompts.size() == 1 ? g_user.firstButton : 1;
+    const size_t i = g_user.prompts.size() - 1;
+    if (i < g_user.buttons.size()) return g_user.buttons[i];
+    return i == 0 ? g_user.firstButton : 1;
 }
 int AnswerNumber(const char*, const char*, char*) { return 1; }
 int AnswerText(const char* message, const char*, char* out256) {
@@ -187,14 +190,14 @@ TEST_F(ShippedLessons, TheStartUpScriptTurnsTheUnitCheckOn) {
 }
 
 // The lesson asks for the subject's name and whether to record; a recording is kept under the
-// name (a default one when none was typed), Quit records nothing.
+// lesson's and the subject's name (a default one when none was typed), Quit records nothing.
 TEST_F(ShippedLessons, ReflexesRecordsFromTheUnitAndKeepsTheRecordingUnderTheSubjectsName) {
     struct Case {
         const char* typed;
         int button;
         const char* file;  // "" when nothing is recorded
     };
-    const Case cases[] = {{"Ada", 1, "Ada.acq"}, {"", 1, "Subject.acq"}, {"Bo", 2, ""}};
+    const Case cases[] = {{"Ada", 1, "Reflexes Ada.acq"}, {"", 1, "Reflexes Subject.acq"}, {"Bo", 2, ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("typed \"") + c.typed + "\", button " + std::to_string(c.button));
         g_user = stUser{};
@@ -251,6 +254,71 @@ TEST_F(ShippedLessons, ReflexesRecordsFromTheUnitAndKeepsTheRecordingUnderTheSub
     }
 }
 
+// Another lesson's recording of the same subject is never touched; a recording of this lesson's
+// under the same name is replaced only when the operator says so, and can be kept under another.
+TEST_F(ShippedLessons, ReflexesNeverReplacesARecordingWithoutAsking) {
+    char now[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof now, now);
+    const std::string here = std::string(now) + "\\";
+    const std::string fatigue = here + "Fatigue Ada.acq", mine = here + "Reflexes Ada.acq", other = here + "Ada.acq";
+    files = {fatigue, mine, other};
+    const std::vector<uint8_t> earlier(4000, 0x5A);
+    auto put = [](const std::string& path, const std::vector<uint8_t>& bytes) {
+        HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD done = 0;
+        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        CloseHandle(f);
+    };
+    put(fatigue, earlier);
+    const std::string question = "Reflexes Ada.acq already holds a recording.";
+    struct Case {
+        const char* what;
+        bool mineExists;
+        std::vector<int> buttons;  // Record, then the answer to the question
+        const char* savedAs;       // "" when nothing is written
+    } cases[] = {
+        {"no recording of this lesson yet", false, {1}, "Reflexes Ada.acq"},
+        {"Don't save", true, {1, 3}, ""},
+        {"Other name", true, {1, 2}, "Ada.acq"},
+        {"Replace", true, {1, 1}, "Reflexes Ada.acq"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(mine.c_str());
+        DeleteFileA(other.c_str());
+        if (c.mineExists) put(mine, earlier);
+        g_user = stUser{};
+        g_user.name = "Ada";
+        g_user.buttons = c.buttons;
+        {
+            BoxCapture boxes;
+            boxes.answer = IDNO;
+            ChooseReflexes();
+        }
+        ASSERT_EQ(Running(), 1);
+        RunToEnd(50);
+        EXPECT_TRUE(g_user.errors.empty()) << g_user.errors.front();
+        tagGS* graph = ActiveGraph();
+        ASSERT_TRUE(graph);
+        EXPECT_EQ(FileBytes(fatigue), earlier) << "the other lesson's recording is untouched";
+        ASSERT_GE(g_user.prompts.size(), 2u);
+        EXPECT_EQ(g_user.prompts[1].rfind(question, 0) == 0, c.mineExists) << g_user.prompts[1];
+        if (c.savedAs[0]) {
+            ExpectFileHoldsChannel(here + c.savedAs, graph);
+            EXPECT_EQ(g_user.prompts.back(), std::string("The recording is saved as ") + c.savedAs);
+        } else {
+            EXPECT_EQ(g_user.prompts.back().rfind("The recording was not saved", 0), 0u) << g_user.prompts.back();
+        }
+        if (c.mineExists && std::string(c.savedAs) != "Reflexes Ada.acq") {
+            EXPECT_EQ(FileBytes(mine), earlier);
+        }
+        if (std::string(c.savedAs) == "Ada.acq") {
+            ASSERT_EQ(g_user.asked.size(), 2u);
+            EXPECT_EQ(g_user.asked[1], "Type the name to keep this recording under.");
+        }
+    }
+}
+
 // Outside any lesson the File menu's Save and Save As run the start-up script: Save As asks for
 // a name the user types, Save does the same for a graph never saved and writes a saved one to
 // its file without asking; the graph then bears the file's name and counts as saved.
@@ -263,7 +331,7 @@ TEST_F(ShippedLessons, FileSaveAndSaveAsThroughTheStartUpScriptWriteTheGraphFile
     RunToEnd(50);
     char now[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof now, now);
-    files.push_back(std::string(now) + "\\Cy.acq");
+    files.push_back(std::string(now) + "\\Reflexes Cy.acq");
     SetCurrentDirectoryA(folder.c_str());
     ASSERT_EQ(StartLessons(g_app->hwndFrame, ""), 1);
     ASSERT_TRUE(FindScriptSubroutine(LoadedScript(), "OnFileSave"));
@@ -512,7 +580,7 @@ TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
     EXPECT_TRUE(g_operator.errors.empty()) << g_operator.errors.front();
     EXPECT_FALSE(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST)) << "the button went with its work";
 
-    const std::string acq = Kept("Ada.acq"), journal = Kept("Ada journal.txt");
+    const std::string acq = Kept("Fatigue Ada.acq"), journal = Kept("Fatigue Ada journal.txt");
     ASSERT_TRUE(Exists(acq));
     ExpectFileHoldsChannel(acq, graph);
     ASSERT_TRUE(Exists(journal));
@@ -532,7 +600,7 @@ TEST_F(FatigueLesson, ARecordedSubjectIsMarkedMeasuredAndKeptWithItsJournal) {
     EXPECT_NE(text.find(maximum), std::string::npos) << "the Max box: " << maximum << " in " << text;
     EXPECT_NE(text.find(mean), std::string::npos) << "the Mean box: " << mean << " in " << text;
     ASSERT_EQ(g_operator.prompts.size(), 4u);
-    EXPECT_EQ(g_operator.prompts[3], "The recording and its journal are kept under the name Ada");
+    EXPECT_EQ(g_operator.prompts[3], "The recording and its journal are kept under the name Fatigue Ada");
 }
 
 TEST_F(FatigueLesson, QuitAtEitherPromptRecordsNothing) {

@@ -17,6 +17,7 @@
 #include "documents/text/text_file.h"
 #include "graph/document/sample_store.h"
 #include "base/app.h"
+#include "base/safe_file.h"
 #include "graph/graph_ids.h"
 #include "shell/shell_ids.h"
 #include "devlib/vk40.h"
@@ -866,6 +867,157 @@ TEST_F(FileCommands, ATemplateIsSavedAndOpensWithoutSamplesAskingForAName) {
         EXPECT_EQ(boxes.boxes.size(), 1u);
     }
     EXPECT_TRUE(IsWindow(w));
+}
+
+// A text, picture or template never goes over a graph file or under a name File Open takes for
+// one: the name gets the chosen type's extension, and the graph's file keeps its recording.
+TEST_F(FileCommands, AnotherTypeIsWrittenUnderItsOwnExtensionNeverOverTheGraphsFile) {
+    TempFolder folder("kymora-types");
+    const std::string victim = folder.File("victim.acq");
+    const Bytes recording = SmallFile(15);
+    ASSERT_TRUE(WriteWholeFile(victim, recording));
+    ASSERT_EQ(OpenGraphFile(victim.c_str()), 1);
+    tagGS* gs = GraphShowing(victim);
+    ASSERT_TRUE(gs);
+    struct Case {
+        DWORD filterIndex;
+        const char* typed;
+        const char* written;
+    } cases[] = {
+        {3, "victim.acq", "victim.wmf"}, {4, "victim.acq", "victim.gtl"}, {2, "victim.acq", "victim.txt"},
+        {3, "plain", "plain.wmf"},       {4, "other.ACQ", "other.gtl"},   {2, "report.csv", "report.csv.txt"},
+        {2, "notes.TXT", "notes.TXT"},   {3, "picture.txt", "picture.wmf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " as type " + std::to_string(c.filterIndex));
+        g_save = DialogAnswer{};
+        g_save.names = {folder.File(c.typed)};
+        g_save.filterIndex = c.filterIndex;
+        BoxCapture boxes;
+        ASSERT_EQ(SaveDocumentAs(gs, 1, 0, nullptr, nullptr, nullptr), 1);
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+        EXPECT_EQ(ReadWholeFile(victim), recording) << "the graph's file keeps its recording";
+        const Bytes written = ReadWholeFile(folder.File(c.written));
+        ASSERT_FALSE(written.empty());
+        if (c.filterIndex == 3) {
+            EXPECT_EQ(GetU32(written, 0), 0x9AC6CDD7u);
+        }
+        if (c.filterIndex == 4) {
+            EXPECT_EQ(GetU32(written, 2), 37u);
+        }
+        if (std::string(c.typed) != c.written && folder.File(c.typed) != victim) {
+            EXPECT_EQ(GetFileAttributesA(folder.File(c.typed).c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+        EXPECT_EQ(std::string(gs->title), victim) << "the window still shows the graph's own file";
+    }
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+}
+
+// The name a type's extension gave was not the one the dialog asked about: replacing a file of
+// that name is asked first, and a Cancel shows the dialog again. A graph opened from a file that
+// now would be written in another format is refused.
+TEST_F(FileCommands, AnotherTypesNameThatHoldsAFileIsAskedAboutAndAnOpenGraphsFileIsRefused) {
+    TempFolder folder("kymora-typeask");
+    const std::string victim = folder.File("victim.acq"), picture = folder.File("victim.wmf");
+    ASSERT_TRUE(WriteWholeFile(victim, SmallFile(16)));
+    const Bytes old(300, 0x55);
+    ASSERT_TRUE(WriteWholeFile(picture, old));
+    ASSERT_EQ(OpenGraphFile(victim.c_str()), 1);
+    tagGS* gs = GraphShowing(victim);
+    ASSERT_TRUE(gs);
+    struct Twice {
+        static BOOL Proc(OPENFILENAMEA* ofn) {
+            if (g_save.calls >= 1) g_save.cancel = true;
+            return Answer(g_save, ofn);
+        }
+    };
+    SetFileDialogProcs(OpenAnswer, Twice::Proc);
+    g_save.names = {victim};
+    g_save.filterIndex = 3;
+    {
+        BoxCapture boxes;
+        boxes.answer = IDCANCEL;
+        EXPECT_EQ(SaveDocumentAs(gs, 1, 0, nullptr, nullptr, nullptr), 0);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_TRUE(ContainsBox(boxes, picture + " already exists")) << boxes.boxes[0].text;
+        EXPECT_EQ(g_save.calls, 2) << "a Cancel asks for the name again";
+    }
+    EXPECT_EQ(ReadWholeFile(picture), old);
+    SetFileDialogProcs(OpenAnswer, SaveAnswer);
+    g_save = DialogAnswer{};
+    g_save.names = {victim};
+    g_save.filterIndex = 3;
+    {
+        BoxCapture boxes;
+        boxes.answer = IDOK;
+        EXPECT_EQ(SaveDocumentAs(gs, 1, 0, nullptr, nullptr, nullptr), 1);
+        EXPECT_EQ(boxes.boxes.size(), 1u);
+    }
+    EXPECT_EQ(GetU32(ReadWholeFile(picture), 0), 0x9AC6CDD7u);
+
+    // File Open takes a ".wmf" that holds a graph for a graph: no picture goes over it.
+    const std::string shown = folder.File("shown.wmf");
+    ASSERT_TRUE(WriteWholeFile(shown, SmallFile(17)));
+    ASSERT_EQ(OpenGraphFile(shown.c_str()), 1);
+    tagGS* opened = GraphShowing(shown);
+    ASSERT_TRUE(opened);
+    SetFileDialogProcs(OpenAnswer, Twice::Proc);
+    for (tagGS* saving : {opened, gs}) {
+        g_save = DialogAnswer{};
+        g_save.names = {shown};
+        g_save.filterIndex = 3;
+        BoxCapture boxes;
+        EXPECT_EQ(SaveDocumentAs(saving, 1, 0, nullptr, nullptr, nullptr), 0);
+        EXPECT_EQ(g_save.calls, 2) << "the refusal asks for another name";
+        EXPECT_TRUE(ContainsBox(boxes, "is already open")) << (boxes.boxes.empty() ? "" : boxes.boxes[0].text);
+        EXPECT_EQ(ReadWholeFile(shown), SmallFile(17));
+    }
+}
+
+// Whatever is written, a write that fails keeps the file that was there whole and tells why.
+TEST_F(FileCommands, EveryTypeThatFailsToBeWrittenKeepsTheOldFile) {
+    TempFolder folder("kymora-typefail");
+    const std::string path = folder.File("source.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(18)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    const Bytes old(20 * 1024, 0x66);
+    const struct {
+        DWORD filterIndex;
+        const char* name;
+    } cases[] = {{1, "kept.acq"}, {2, "kept.txt"}, {3, "kept.wmf"}, {4, "kept.gtl"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string target = folder.File(c.name);
+        ASSERT_TRUE(WriteWholeFile(target, old));
+        g_save = DialogAnswer{};
+        g_save.names = {target};
+        g_save.filterIndex = c.filterIndex;
+        BoxCapture boxes;
+        SetFileWriteFailureForTests(ERROR_DISK_FULL);
+        EXPECT_EQ(SaveDocumentAs(gs, 1, 0, nullptr, nullptr, nullptr), 0);
+        SetFileWriteFailureForTests(0);
+        EXPECT_EQ(ReadWholeFile(target), old);
+        EXPECT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(gs->modified, 1u);
+    }
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+}
+
+TEST(FileSaveParts, AnotherTypeTakesItsOwnExtension) {
+    struct Case {
+        SaveType type;
+        const char* name;
+        const char* named;
+    } cases[] = {
+        {SaveType::Graph, "C:\\a\\run", "C:\\a\\run"},        {SaveType::Graph, "run.txt", "run.txt"},
+        {SaveType::Picture, "C:\\a\\run.acq", "C:\\a\\run.wmf"}, {SaveType::Picture, "run", "run.wmf"},
+        {SaveType::Picture, "run.WMF", "run.WMF"},            {SaveType::Text, "run.gtl", "run.txt"},
+        {SaveType::Template, "run.acq", "run.gtl"},           {SaveType::Text, "Smith J. trial", "Smith J. trial.txt"},
+        {SaveType::Text, "C:\\v1.2\\run", "C:\\v1.2\\run.txt"}, {SaveType::Template, "run-L01", "run-L01.gtl"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NameForSaveType(c.name, c.type), c.named) << c.name;
 }
 
 TEST(FileSaveParts, FailuresAreToldByTheirCause) {

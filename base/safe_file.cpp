@@ -1,0 +1,85 @@
+// The one way files are written: through a temporary file that replaces the target when complete.
+#include "base/safe_file.h"
+#include "base/app.h"
+#include "base/services.h"
+#include "devlib/vk40.h"
+#include <string>
+
+namespace {
+
+DWORD g_failureForTests = 0;
+
+struct stBytes {
+    const void* data;
+    size_t size;
+};
+
+DWORD WriteHeldBytes(HANDLE file, void* context) {
+    const auto* bytes = static_cast<const stBytes*>(context);
+    return WriteAllBytes(file, bytes->data, bytes->size);
+}
+
+const char* Keyed(const char* key) {
+    const char* text = getMsgBoxText(key);
+    return text ? text : key;
+}
+
+}  // namespace
+
+DWORD WriteAllBytes(HANDLE file, const void* data, size_t size) {
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        DWORD done = 0;
+        if (!WriteFile(file, p, chunk, &done, nullptr)) return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        if (done == 0) return ERROR_DISK_FULL;
+        p += done;
+        size -= done;
+    }
+    return 0;
+}
+
+DWORD WriteFileThroughTemporary(const char* target, SafeFileWriter writer, void* context) {
+    char full[MAX_PATH], folder[MAX_PATH], temporary[MAX_PATH];
+    char* name = nullptr;
+    if (!target || !target[0] || !GetFullPathNameA(target, sizeof full, full, &name) || !name)
+        return ERROR_INVALID_NAME;
+    const DWORD attributes = GetFileAttributesA(full);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return ERROR_ACCESS_DENIED;
+    lstrcpynA(folder, full, static_cast<int>(name - full) + 1);
+    if (!GetTempFileNameA(folder, "ACQ", 0, temporary)) return GetLastError();
+    HANDLE file =
+        CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        DeleteFileA(temporary);
+        return error;
+    }
+    DWORD error = writer(file, context);
+    if (!error && g_failureForTests) error = g_failureForTests;
+    if (!error && !FlushFileBuffers(file)) error = GetLastError();
+    CloseHandle(file);
+    if (!error && !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error) DeleteFileA(temporary);
+    return error;
+}
+
+DWORD WriteBytesThroughTemporary(const char* target, const void* data, size_t size) {
+    stBytes bytes{data, size};
+    return WriteFileThroughTemporary(target, WriteHeldBytes, &bytes);
+}
+
+void ReportFileNotWritten(HWND owner, const char* path, DWORD error) {
+    // The keyed text may be replaced by a lesson: only its "%s" is filled in, never read as a format.
+    std::string text = Keyed("KEY File not written");
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, path ? path : "");
+    const std::string cause = SystemText(error);
+    if (!cause.empty()) text += "\n" + cause;
+    const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly");
+    MessageBoxA(owner ? owner : g_app ? g_app->hwndFrame : nullptr, text.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void SetFileWriteFailureForTests(DWORD error) { g_failureForTests = error; }

@@ -1,0 +1,24 @@
+// Writing a file whole or not at all. Every file the program writes goes through here: the bytes
+// go into a temporary file beside the target, which replaces the target only once it is complete,
+// so a write that fails or is stopped leaves the old file as it was and no partial new one.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+// Fills the open temporary file; returns 0 or the system's error code.
+using SafeFileWriter = DWORD (*)(HANDLE file, void* context);
+
+// Writes the target through a temporary file in its folder and moves it over the target once the
+// writer returned 0. Returns 0, or the error; on any error the target keeps its contents.
+DWORD WriteFileThroughTemporary(const char* target, SafeFileWriter writer, void* context);
+// The same for bytes already held in memory.
+DWORD WriteBytesThroughTemporary(const char* target, const void* data, size_t size);
+// Writes all n bytes at the file's position; 0 or the error (a short write counts as a full disk).
+DWORD WriteAllBytes(HANDLE file, const void* data, size_t size);
+
+// Tells why a file could not be written: the file's name, then the system's own words for the cause.
+void ReportFileNotWritten(HWND owner, const char* path, DWORD error);
+
+// For tests: every later write through a temporary file fails with this error once its writer has
+// run, as if the writer's last write had failed (0 ends it).
+void SetFileWriteFailureForTests(DWORD error);
