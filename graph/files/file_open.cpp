@@ -90,7 +90,7 @@ void ReportLeftOut(uint32_t leftOut) {
     char text[1024];
     FormatKeyedText(text, sizeof text, Keyed(g_openQuietly ? kKeyPartsLeftOutStatus : kKeyPartsLeftOut), parts.c_str());
     if (g_openQuietly)
-        notify::SetStatusText(text);
+        notify::SetStatusShownText(text);
     else
         MessageBoxA(Frame(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
 }
