@@ -41,7 +41,7 @@ void NoHelpItem(UINT, const char*, uint32_t, uint32_t, uint32_t) {}
 // Constant tables, so that the installed ones hold them before any code runs.
 constexpr stStatusMenuCalls kNothingStatusMenu = {
     NoText, NoKeyedText, NoMenuSelect, NoPopupItemHelp, NoFrameMenus, NoGraph, NoGraph, NoEditMenu,
-    NoTransformMenu, NoGraph, Nothing, Nothing, NoLessonsMenu, NoText,
+    NoTransformMenu, NoGraph, Nothing, Nothing, NoLessonsMenu, NoText, NoText,
 };
 constexpr stScriptHostCalls kNothingScriptHost = {NoSubroutine, NoVariable, NoMessageLoop, MessageTurnForStatements};
 constexpr stMeasureCalls kNothingMeasure = {

@@ -29,6 +29,8 @@ struct stStatusMenuCalls {
     int (*buildLessonsMenu)(HMENU popup);
     // A graph file was opened or saved under a name: it heads the recent files.
     void (*graphFileUsed)(const char* path);
+    // A text already translated and filled in, shown in the status strip as it is.
+    void (*setStatusShownText)(const char* text);
 };
 
 // The lesson script.
@@ -99,6 +101,7 @@ void ResetNotifications();
 namespace notify {
 inline void SetStatusText(const char* text) { g_statusMenuCalls.setStatusText(text); }
 inline void SetStatusTextFmt(const char* key, int32_t number) { g_statusMenuCalls.setStatusTextFmt(key, number); }
+inline void SetStatusShownText(const char* text) { g_statusMenuCalls.setStatusShownText(text); }
 inline void OnMenuSelect(HMENU menu, UINT item, HMENU popup, UINT flags) {
     g_statusMenuCalls.onMenuSelect(menu, item, popup, flags);
 }

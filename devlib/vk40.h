@@ -39,6 +39,9 @@ VK40_API int32_t GetConnectToVK40IsDesired();
 
 // ---- Documents ----
 VK40_API int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified);
+// 0 when a graph file's acquisition set-up block (size bytes) cannot be a sound one: a version
+// that is none, or channel records that lie outside the block. Old and short blocks are sound.
+VK40_API int32_t IsSetupBlockSound(const void* block, uint32_t size);
 
 // ---- Analog channel scaling (channel numbers 1-4; anything else answers 0.0) ----
 VK40_API double getOffsetByScalingInUnits(uint32_t channel);

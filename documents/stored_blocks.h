@@ -4,6 +4,7 @@
 // that a file read and saved again loses nothing.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct tagGS;
 class CByteReader;
@@ -13,6 +14,7 @@ class CByteWriter;
 constexpr int kBlockRead = 1;
 constexpr int kBlockAbsent = 0;    // the tag was not there; the position is where it was
 constexpr int kBlockDamaged = -1;  // the block is unsound; the position is back at its tag, nothing kept
+constexpr int kBlockCut = 2;       // read as far as it is sound; what follows the damage is left out
 
 // ---- Markers ----
 
@@ -38,8 +40,10 @@ void StoredMarkerIdentity(const tagGS* gs, uint32_t index, int32_t* type, int32_
 
 enum class MarkerBlockForm { Normal, SettingsOnly, SelectionOnly };
 // Reads the marker-manager block at the reader's position; the n-th record belongs to the n-th
-// stored marker. With settingsOnly no records are read (templates).
-int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly);
+// stored marker. With settingsOnly no records are read (templates). When the marker section
+// left some of its records out, keptInFile holds one flag per record it held (in the order the
+// file holds them): the block has a record for each, and those of the left-out ones are passed over.
+int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly, const std::vector<uint8_t>* keptInFile = nullptr);
 // SelectionOnly writes the counters 0, 0, 0, 1 and one record, that of marker `selected` (an
 // index) as the active append marker number 1; with -1 all counters are 0 and no record
 // follows. 1 written, 0 failed.
@@ -56,7 +60,8 @@ int JournalSaveBlock(tagGS* gs, CByteWriter& out);
 
 // ---- Graph items ----
 
-// Items are read until one of an unknown kind; those before it stay.
+// Items are read until one of an unknown kind; those before it stay (kBlockCut when the block
+// named more items than were read).
 int GraphItemsLoad(tagGS* gs, CByteReader& in);
 int GraphItemsSave(tagGS* gs, CByteWriter& out);
 

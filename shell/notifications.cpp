@@ -34,6 +34,7 @@ void InstallStatusMenuCalls() {
     g_statusMenuCalls.attachFrameMenu = AttachFrameMenu;
     g_statusMenuCalls.buildLessonsMenu = BuildLessonsMenu;
     g_statusMenuCalls.graphFileUsed = AddRecentFile;
+    g_statusMenuCalls.setStatusShownText = SetStatusHelpText;
 }
 
 // The lesson engine's subroutines and variables, and the program's message loop.

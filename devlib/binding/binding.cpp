@@ -6,6 +6,7 @@
 #include "devlib/acquisition/unit/driver_choice.h"
 #include "devlib/acquisition/channels/presets.h"
 #include "devlib/acquisition/run/run_control.h"
+#include "devlib/acquisition/run/setup_block.h"
 #include "devlib/acquisition/channels/scaling.h"
 #include "devlib/acquisition/setup/trigger.h"
 #include "common/stAcq.h"
@@ -147,6 +148,10 @@ int32_t WINAPI vk40_Initialize(HWND frame, stHostCallbacks* host, stDriverOps* o
 // Lesson scripts turn on the "unit not found" question.
 void SetReadStatusEnable(int32_t enable) { g_lib.readStatusEnable = enable; }
 int32_t GetReadStatusEnable() { return g_lib.readStatusEnable; }
+
+int32_t IsSetupBlockSound(const void* block, uint32_t size) {
+    return SetupBlockIsSound(static_cast<const uint8_t*>(block), size) ? 1 : 0;
+}
 
 // Marks a graph changed (1) or clean (0); answers the value stored.
 int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified) {

@@ -26,11 +26,29 @@ extern const char* const kKeyMarkersCorrupted;
 extern const char* const kKeyRepaired;
 extern const char* const kKeyBlockDamaged;
 extern const char* const kKeySwappedFile;
+extern const char* const kKeyVersionMissing;
+extern const char* const kKeyNotGraphFile;
+
+// Parts of a file that a read left out or mended because they were damaged (bits of
+// stGraphReadReport::leftOut); the document read is then marked changed.
+constexpr uint32_t kLeftOutJournal = 1;
+constexpr uint32_t kLeftOutMarkerSettings = 2;
+constexpr uint32_t kLeftOutOutputPanels = 4;
+constexpr uint32_t kLeftOutGraphItems = 8;
+constexpr uint32_t kLeftOutSetup = 16;
+constexpr uint32_t kLeftOutMarkers = 32;
+constexpr uint32_t kLeftOutMarkerLabels = 64;
+constexpr int kLeftOutParts = 7;
+// The key naming a part, by its bit's number (0 to kLeftOutParts - 1).
+const char* LeftOutPartKey(int bitNumber);
+extern const char* const kKeyPartsLeftOut;        // a box: "%s" the parts, one a line
+extern const char* const kKeyPartsLeftOutStatus;  // the status line: "%s" the parts
 
 // What a read found.
 struct stGraphReadReport {
     const char* refusal;  // why the file was refused; null when it was read
     const char* notice;   // damage that the read went around (markers, tagged blocks); or null
+    uint32_t leftOut;     // kLeftOut... bits: what of the file was left out or mended
     uint32_t version;
     int swapped;   // a byte-swapped file
     int repaired;  // the sample counts were cut to what the file holds

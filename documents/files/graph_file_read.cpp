@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 const char* const kKeyFileTooShort = "KEY Graph file too short";
 const char* const kKeyFileEmpty = "KEY Graph file empty";
@@ -33,6 +34,18 @@ const char* const kKeyMarkersCorrupted = "Marker information was corrupted";
 const char* const kKeyRepaired = "Repairing file...";
 const char* const kKeyBlockDamaged = "KEY Graph file block damaged";
 const char* const kKeySwappedFile = "Mac file detected...";
+const char* const kKeyVersionMissing = "KEY Graph file version missing";
+const char* const kKeyNotGraphFile = "KEY Not a graph file";
+const char* const kKeyPartsLeftOut = "KEY Graph file parts left out";
+const char* const kKeyPartsLeftOutStatus = "KEY Graph file parts left out, status";
+
+const char* LeftOutPartKey(int bitNumber) {
+    static const char* const keys[kLeftOutParts] = {
+        "KEY Left out journal", "KEY Left out marker settings", "KEY Left out output panels",
+        "KEY Left out graph items", "KEY Left out setup", "KEY Left out markers", "KEY Left out marker labels",
+    };
+    return bitNumber >= 0 && bitNumber < kLeftOutParts ? keys[bitNumber] : nullptr;
+}
 
 namespace {
 using namespace acqfile;
@@ -40,6 +53,7 @@ using namespace acqfile;
 constexpr size_t kSampleChunkBytes = 1 << 20;
 
 struct ReadState {
+    ReadState(tagGS* doc, CByteReader& reader, stGraphReadReport* out) : gs(doc), in(reader), report(out) {}
     tagGS* gs;
     CByteReader& in;
     stGraphReadReport* report;
@@ -47,6 +61,7 @@ struct ReadState {
     uint32_t version = 0;
     bool swapped = false;
     uint16_t channels = 0;
+    std::vector<uint8_t> keptMarkers;  // when the marker section left markers out: a flag per record
 };
 
 int Refuse(ReadState& st, const char* key) {
@@ -57,6 +72,24 @@ int Refuse(ReadState& st, const char* key) {
 
 void Notice(ReadState& st, const char* key) {
     if (!st.report->notice) st.report->notice = key;
+}
+
+// A damaged part of the file that the read went around; the document no longer matches its file.
+void LeftOut(ReadState& st, uint32_t part, const char* key) {
+    Notice(st, key);
+    st.report->leftOut |= part;
+    setDirtyGraphFlag(st.gs, 1);
+}
+
+// A graph file's first twelve bytes hold a NUL (its first word, the high bytes of its lengths
+// and counts); text has none.
+bool LooksLikeText(CByteReader& in) {
+    uint8_t head[12];
+    const size_t n = in.Size() < sizeof head ? static_cast<size_t>(in.Size()) : sizeof head;
+    if (n == 0 || !in.Seek(0) || !in.Read(head, n) || !in.Seek(0)) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (head[i] < 0x20 && head[i] != '\t' && head[i] != '\n' && head[i] != '\r') return false;
+    return true;
 }
 
 // The first word and the version; a version whose low half is zero marks a byte-swapped file.
@@ -149,6 +182,8 @@ const char* ReadForeignBlock(ReadState& st) {
     const uint16_t tag = st.swapped ? GetBeU16(head + 2) : GetLeU16(head + 2);
     if (length < kForeignHeadBytes || start + length > st.in.Size()) return kKeyForeignBlockDamaged;
     const uint32_t size = length - kForeignHeadBytes;
+    // Only the acquisition set-up is stored here: a block of another tag is a damaged one.
+    if (tag != kForeignTag && size > 0) LeftOut(st, kLeftOutSetup, kKeyForeignBlockDamaged);
     if (tag == kForeignTag && size > 0) {
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
         void* p = block ? GlobalLock(block) : nullptr;
@@ -161,6 +196,17 @@ const char* ReadForeignBlock(ReadState& st) {
         if (!read) {
             GlobalFree(block);
             return kKeyHeaderCut;
+        }
+        // A set-up whose version or records cannot be sound is not restored, nor written back.
+        bool sound = false;
+        if (const void* p = GlobalLock(block)) {
+            sound = IsSetupBlockSound(p, size) != 0;
+            GlobalUnlock(block);
+        }
+        if (!sound) {
+            GlobalFree(block);
+            LeftOut(st, kLeftOutSetup, kKeyForeignBlockDamaged);
+            block = nullptr;
         }
         if (st.gs->foreignData) GlobalFree(st.gs->foreignData);
         st.gs->foreignData = block;
@@ -236,13 +282,14 @@ const char* LoadSamples(ReadState& st) {
     return nullptr;
 }
 
-// The output-panel block has no length: after a damaged one the graph items are found by their
-// tag, so that they are not lost with it.
-void SkipToGraphItems(CByteReader& in) {
+// The marker-manager and output-panel blocks have no length: after a damaged one the blocks
+// that follow are found by their tags, so that they are not lost with it.
+void SkipToBlockAfter(CByteReader& in, uint32_t damagedTag) {
     const uint64_t start = in.Tell();
     for (uint64_t at = start + 4; at + 4 <= in.Size(); ++at) {
         uint32_t tag = 0;
-        if (in.Seek(at) && in.U32(&tag) && tag == kGraphItemsTag) {
+        if (!in.Seek(at) || !in.U32(&tag)) break;
+        if (tag == kGraphItemsTag || (damagedTag == kMarkerManagerTag && tag == kOutputPanelsTag)) {
             in.Seek(at);
             return;
         }
@@ -253,14 +300,19 @@ void SkipToGraphItems(CByteReader& in) {
 // The journal, marker-manager, output-panel and graph-item blocks, each found by its tag.
 void ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal) {
     tagGS* gs = st.gs;
-    if (JournalLoadBlock(gs, st.in, wideJournal) == kBlockDamaged) Notice(st, kKeyBlockDamaged);
-    if (MarkerManagerLoad(gs, st.in, settingsOnly ? 1 : 0) == kBlockDamaged) Notice(st, kKeyBlockDamaged);
+    if (JournalLoadBlock(gs, st.in, wideJournal) == kBlockDamaged) LeftOut(st, kLeftOutJournal, kKeyBlockDamaged);
+    const std::vector<uint8_t>* kept = st.keptMarkers.empty() ? nullptr : &st.keptMarkers;
+    if (MarkerManagerLoad(gs, st.in, settingsOnly ? 1 : 0, kept) == kBlockDamaged) {
+        LeftOut(st, kLeftOutMarkerSettings, kKeyBlockDamaged);
+        SkipToBlockAfter(st.in, kMarkerManagerTag);
+    }
     if (!gs->outPanels) gs->outPanels = NewOutCtlViewSet(gs);
     if (gs->outPanels && ReadOutputPanels(gs->outPanels, st.in) < 0) {
-        Notice(st, kKeyBlockDamaged);
-        SkipToGraphItems(st.in);
+        LeftOut(st, kLeftOutOutputPanels, kKeyBlockDamaged);
+        SkipToBlockAfter(st.in, kOutputPanelsTag);
     }
-    if (GraphItemsLoad(gs, st.in) == kBlockDamaged) Notice(st, kKeyBlockDamaged);
+    const int items = GraphItemsLoad(gs, st.in);
+    if (items == kBlockDamaged || items == kBlockCut) LeftOut(st, kLeftOutGraphItems, kKeyBlockDamaged);
 }
 
 // Head, graph header, channel headers, set-up block and type table: everything before the
@@ -268,9 +320,10 @@ void ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal) {
 const char* ReadFileHead(ReadState& st) {
     if (!st.in.Ok()) return kKeyFileTooShort;
     if (st.in.Size() == 0) return kKeyFileEmpty;
+    if (LooksLikeText(st.in)) return kKeyNotGraphFile;
     if (!ReadHead(st)) return kKeyHeaderCut;
     // A version word of 0 names no version, in either byte order.
-    if (st.version == 0) return kKeySwappedVersion;
+    if (st.version == 0) return kKeyVersionMissing;
     if (st.swapped) {
         notify::SetStatusText(kKeySwappedFile);
         if (st.version > kMaxSwappedVersion) return kKeySwappedVersion;
@@ -331,7 +384,12 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
         MarkerSectionForm form = st.swapped                              ? MarkerSectionForm::Swapped
                                  : st.version == 35 && st.firstWord == 1 ? MarkerSectionForm::Wide35
                                                                          : MarkerSectionForm::Standard;
-        fault = ReadMarkerSection(gs, in, form);
+        const uint32_t endOfData = gs->totalSamples > 0 ? static_cast<uint32_t>(gs->totalSamples) : 0;
+        stMarkerSectionRead read;
+        fault = ReadMarkerSection(gs, in, form, endOfData, &read);
+        st.keptMarkers.swap(read.keptInFile);
+        if (fault == MarkerSectionFault::None && read.leftOut) LeftOut(st, kLeftOutMarkers, kKeyPartsLeftOut);
+        if (fault == MarkerSectionFault::None && read.labelsCut) LeftOut(st, kLeftOutMarkerLabels, kKeyPartsLeftOut);
     }
     if (fault == MarkerSectionFault::None) {
         if (!st.swapped && st.version >= 34) ReadTaggedBlocks(st, false, st.version == 35 && st.firstWord == 1);
@@ -387,6 +445,7 @@ int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* repor
     // A template is read as little-endian whatever its version word says.
     uint8_t version[4];
     if (in.Ok() && in.Size() == 0) return Refuse(st, kKeyFileEmpty);
+    if (in.Ok() && LooksLikeText(in)) return Refuse(st, kKeyNotGraphFile);
     if (!in.Ok() || !ReadHead(st) || !in.Seek(2) || !in.Read(version, 4)) return Refuse(st, kKeyHeaderCut);
     st.swapped = false;
     st.version = GetLeU32(version);

@@ -13,6 +13,8 @@ using namespace acqfile;
 constexpr uint32_t kMaxLabel = kMarkerLabelField - 1;
 constexpr uint32_t kSwappedFixedBytes = 10;
 
+enum class RecordRead { Bad, Sound, LabelCut };
+
 // The version-35 variant may hold the record's four 16-bit fields in 32 bits each; the first
 // record decides for the whole section.
 bool FirstRecordIsWide(CByteReader& in, uint64_t end) {
@@ -24,11 +26,32 @@ bool FirstRecordIsWide(CByteReader& in, uint64_t end) {
     return wide;
 }
 
-// One record of the little-endian forms; false when it contradicts the section.
-bool ReadStandardRecord(CByteReader& in, uint64_t end, bool wide, stStoredMarker* m) {
+// The label and its NUL. The label ends at its first NUL: a stored length that runs past it over
+// more than NUL padding, or stops short of it, swallowed or split the next record, and the next
+// record starts after the NUL.
+RecordRead ReadLabel(CByteReader& in, uint64_t end, uint32_t length, stStoredMarker* m) {
+    const uint64_t at = in.Tell();
+    char bytes[kMarkerLabelField];
+    const size_t room = static_cast<size_t>(end - at < sizeof bytes ? end - at : sizeof bytes);
+    if (length > kMaxLabel || room == 0 || !in.Read(bytes, room)) return RecordRead::Bad;
+    const char* nul = static_cast<const char*>(std::memchr(bytes, 0, room));
+    if (!nul) return RecordRead::Bad;
+    const uint32_t text = static_cast<uint32_t>(nul - bytes);
+    bool padded = text <= length && length < room;
+    for (uint32_t i = text; padded && i <= length; ++i) padded = bytes[i] == 0;
+    const uint32_t taken = padded ? length : text;
+    std::memcpy(m->label, bytes, taken);
+    m->label[taken] = 0;
+    m->labelLength = static_cast<uint16_t>(taken);
+    in.Seek(at + taken + 1);
+    return padded ? RecordRead::Sound : RecordRead::LabelCut;
+}
+
+// One record of the little-endian forms.
+RecordRead ReadStandardRecord(CByteReader& in, uint64_t end, bool wide, stStoredMarker* m) {
     uint8_t r[kMarkerWideFixedBytes];
     const uint32_t fixed = wide ? kMarkerWideFixedBytes : kMarkerFixedBytes;
-    if (end - in.Tell() < fixed || !in.Read(r, fixed)) return false;
+    if (end - in.Tell() < fixed || !in.Read(r, fixed)) return RecordRead::Bad;
     m->position = GetLeU32(r);
     uint32_t length;
     if (wide) {
@@ -42,27 +65,23 @@ bool ReadStandardRecord(CByteReader& in, uint64_t end, bool wide, stStoredMarker
         m->word2 = GetLeU16(r + 8);
         length = GetLeU16(r + 10);
     }
-    // The label and its NUL must fit the node's label field and the section.
-    if (length > kMaxLabel || end - in.Tell() < length + 1u || !in.Read(m->label, length + 1)) return false;
-    m->label[length] = 0;
-    m->labelLength = static_cast<uint16_t>(length);
-    return true;
+    return ReadLabel(in, end, length, m);
 }
 
 // One record of the byte-swapped form: position, three single bytes and one skipped, the
 // label's length, and the label without its NUL.
-bool ReadSwappedRecord(CByteReader& in, uint64_t end, stStoredMarker* m) {
+RecordRead ReadSwappedRecord(CByteReader& in, uint64_t end, stStoredMarker* m) {
     uint8_t r[kSwappedFixedBytes];
-    if (end - in.Tell() < sizeof r || !in.Read(r, sizeof r)) return false;
+    if (end - in.Tell() < sizeof r || !in.Read(r, sizeof r)) return RecordRead::Bad;
     m->position = GetBeU32(r);
     m->labelOpen = r[4];
     m->word1 = r[5];
     m->word2 = r[6];
     uint32_t length = GetBeU16(r + 8);
-    if (length > kMaxLabel || end - in.Tell() < length || !in.Read(m->label, length)) return false;
+    if (length > kMaxLabel || end - in.Tell() < length || !in.Read(m->label, length)) return RecordRead::Bad;
     m->label[length] = 0;
     m->labelLength = static_cast<uint16_t>(length);
-    return true;
+    return RecordRead::Sound;
 }
 
 bool WriteRecord(CByteWriter& out, const stStoredMarker& m, uint32_t position) {
@@ -78,7 +97,9 @@ bool WriteRecord(CByteWriter& out, const stStoredMarker& m, uint32_t position) {
 
 }  // namespace
 
-MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionForm form) {
+MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionForm form, uint32_t endOfData,
+                                     stMarkerSectionRead* read) {
+    *read = stMarkerSectionRead{};
     const bool swapped = form == MarkerSectionForm::Swapped;
     uint32_t length = 0, count = 0;
     const uint64_t start = in.Tell();
@@ -96,14 +117,23 @@ MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionFo
     const bool wide = form == MarkerSectionForm::Wide35 && FirstRecordIsWide(in, end);
     // Records are taken as they prove sound, so that a count the file cannot hold costs nothing.
     std::vector<stStoredMarker> markers;
+    std::vector<uint8_t> kept;
     markers.reserve(count < 4096 ? count : 4096);
     for (uint32_t i = 0; i < count; ++i) {
         stStoredMarker m{};
-        bool sound = swapped ? ReadSwappedRecord(in, end, &m) : ReadStandardRecord(in, end, wide, &m);
-        if (!sound) return MarkerSectionFault::Corrupted;
-        markers.push_back(m);
+        const RecordRead got = swapped ? ReadSwappedRecord(in, end, &m) : ReadStandardRecord(in, end, wide, &m);
+        if (got == RecordRead::Bad) return MarkerSectionFault::Corrupted;
+        if (got == RecordRead::LabelCut) ++read->labelsCut;
+        // A marker placed beyond the data marks nothing.
+        const bool inData = m.position <= endOfData;
+        kept.push_back(inData ? 1 : 0);
+        if (inData)
+            markers.push_back(m);
+        else
+            ++read->leftOut;
     }
-    if (!StoreMarkers(gs, markers.data(), count)) return MarkerSectionFault::NoMemory;
+    if (!StoreMarkers(gs, markers.data(), static_cast<uint32_t>(markers.size()))) return MarkerSectionFault::NoMemory;
+    if (read->leftOut) read->keptInFile.swap(kept);
     in.Seek(end);
     return MarkerSectionFault::None;
 }

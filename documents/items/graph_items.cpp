@@ -272,26 +272,31 @@ int CGraphItemList::Load(CByteReader& in) {
     shown = flag;
     items.clear();
     // Items are read until one of an unknown kind or the end; the reader stands after the last
-    // whole item.
-    for (int32_t i = 0; i <= last; ++i) {
+    // whole item. Fewer items than the block names: the rest was damaged and is left out.
+    bool whole = true;
+    for (int32_t i = 0; i <= last && whole; ++i) {
         const uint64_t at = in.Tell();
         uint8_t kind = 0;
-        if (!in.U8(&kind)) break;
+        if (!in.U8(&kind)) {
+            whole = false;
+            break;
+        }
         std::unique_ptr<CGraphItem> item;
         if (kind == 'L') item.reset(new (std::nothrow) CGraphLine);
         else if (kind == 'D') item.reset(new (std::nothrow) CGraphPoint);
         if (!item || !item->Load(in, this)) {
             in.Seek(at);
+            whole = false;
             break;
         }
         try {
             items.push_back(std::move(item));
         } catch (const std::bad_alloc&) {
             in.Seek(at);
-            break;
+            whole = false;
         }
     }
-    return kBlockRead;
+    return whole ? kBlockRead : kBlockCut;
 }
 
 // ---- What the document and the file module call ----

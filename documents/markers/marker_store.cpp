@@ -152,7 +152,7 @@ void StoredMarkerIdentity(const tagGS* gs, uint32_t index, int32_t* type, int32_
     *number = node->marker->number;
 }
 
-int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly) {
+int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly, const std::vector<uint8_t>* keptInFile) {
     const uint64_t start = in.Tell();
     uint32_t tag = 0;
     if (!in.U32(&tag) || tag != acqfile::kMarkerManagerTag) {
@@ -167,10 +167,17 @@ int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly) {
     sound = sound && ReadSettings(in, settings.get());
     std::vector<stRecord> records;
     if (sound && !settingsOnly) {
-        const uint64_t n = GetMarkerCount(gs);
+        const uint64_t n = keptInFile ? keptInFile->size() : GetMarkerCount(gs);
         sound = n * kMarkerRecordBytes <= in.Remaining();
         records.resize(sound ? static_cast<size_t>(n) : 0);
         for (stRecord& r : records) sound = sound && ReadRecord(in, &r);
+        // The records of markers the section left out go with them.
+        if (sound && keptInFile) {
+            size_t kept = 0;
+            for (size_t i = 0; i < records.size(); ++i)
+                if ((*keptInFile)[i]) records[kept++] = records[i];
+            records.resize(kept);
+        }
     }
     if (!sound) {
         in.Seek(start);

@@ -32,8 +32,9 @@ constexpr char kUtf8Mark[3] = {'\xEF', '\xBB', '\xBF'};
 bool IsNumberChar(char c) { return c != 0 && std::strchr(kNumberChars, c) != nullptr; }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// One line of the buffer: up to and including its LF, at most kTextLineBytes bytes; the last
-// line needs no LF. The text excludes the line end.
+// One line of the buffer: up to and including its line end, at most kTextLineBytes bytes; the
+// last line needs none. A line ends with LF, with CRs and LF, or (as some editors save) with a
+// lone CR. The text excludes the line end.
 struct Line {
     const char* text;
     size_t length;
@@ -46,11 +47,17 @@ public:
         if (m_pos >= m_size) return false;
         const size_t room = std::min(m_size - m_pos, kTextLineBytes);
         const char* start = m_data + m_pos;
-        const void* lf = std::memchr(start, '\n', room);
-        size_t taken = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) + 1 : room;
+        size_t length = 0;
+        while (length < room && start[length] != '\n' && start[length] != '\r') ++length;
+        size_t taken = length;
+        if (taken < room) {
+            // CRs before an LF end the line with it; a CR that no LF follows ends it alone.
+            size_t crs = 0;
+            while (taken + crs < room && start[taken + crs] == '\r') ++crs;
+            const bool lf = taken + crs < room && start[taken + crs] == '\n';
+            taken += lf ? crs + 1 : 1;
+        }
         m_pos += taken;
-        size_t length = lf ? taken - 1 : taken;
-        while (length > 0 && start[length - 1] == '\r') --length;
         *line = Line{start, length};
         return true;
     }

@@ -363,7 +363,7 @@ int OpenGraphFile(const char* path) {
 
 tagGS* OpenGraphFileQuiet(const char* path, int, int* incompatible) {
     uint16_t journalHeight = 0;
-    tagGS* gs = path ? DoFileOpen(path, &journalHeight) : nullptr;
+    tagGS* gs = path ? DoFileOpenQuietly(path, &journalHeight) : nullptr;
     if (!gs) {
         if (incompatible) *incompatible = 1;
         return nullptr;

@@ -33,6 +33,8 @@ uint16_t g_fileKind = kFileKindGraph;
 char g_rememberedFolder[2][MAX_PATH];
 FileDialogProc g_openProc = nullptr;
 FileDialogProc g_saveProc = nullptr;
+int g_openQuietly = 0;        // a lesson's open: what was left out goes to the status line
+uint32_t g_pendingLeftOut = 0;  // what the last read left out, told once its window shows
 
 // The rows of the open dialog's filter; a row's number is the file type it opens.
 const stFilterRow kOpenFilter[] = {
@@ -64,13 +66,32 @@ void ReportCannotOpen(const char* path, const char* reason) {
     MessageBoxA(Frame(), text, Keyed("Norvane Tessaly"), MB_OK | MB_ICONSTOP);
 }
 
-// Damage the reader went around: a broken marker section is told in a box, the rest in the status line.
+// Damage the reader went around: a broken marker section is told in a box, the rest in the
+// status line; the parts left out are told once the window shows (ReportLeftOut).
 void ReportReadNotice(const stGraphReadReport& report) {
     if (!report.notice) return;
     if (std::strcmp(report.notice, kKeyMarkersCorrupted) == 0)
         MessageBoxA(Frame(), Keyed(report.notice), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
     else
         notify::SetStatusText(report.notice);
+}
+
+// The damaged parts a read left out, one a line in a box for a file the user opened, in the
+// status line for a lesson's open, which must not wait for an answer.
+void ReportLeftOut(uint32_t leftOut) {
+    if (!leftOut) return;
+    std::string parts;
+    for (int bit = 0; bit < kLeftOutParts; ++bit) {
+        if (!(leftOut & (1u << bit))) continue;
+        if (!parts.empty()) parts += g_openQuietly ? ", " : "\n";
+        parts += Keyed(LeftOutPartKey(bit));
+    }
+    char text[1024];
+    FormatKeyedText(text, sizeof text, Keyed(g_openQuietly ? kKeyPartsLeftOutStatus : kKeyPartsLeftOut), parts.c_str());
+    if (g_openQuietly)
+        notify::SetStatusShownText(text);
+    else
+        MessageBoxA(Frame(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool IsGraphWindow(HWND hwnd) {
@@ -138,7 +159,10 @@ tagGS* OpenOneFile(const char* path, int mode, bool byPath) {
     }
     DWORD type = byPath ? TypeOfKind(g_fileKind) : static_cast<DWORD>(mode);
     if (byPath) SetRememberedFileType(type, kRememberOpen);
+    const uint32_t leftOut = g_pendingLeftOut;
+    g_pendingLeftOut = 0;
     if (!ShowOpenedGraph(gs, reused)) return nullptr;
+    ReportLeftOut(leftOut);
     gs->saveAsType = type == 3 ? 1 : type;
     if (g_fileKind == kFileKindGraph) notify::GraphFileUsed(gs->filePath[0] ? gs->filePath : path);
     return gs;
@@ -223,6 +247,13 @@ tagGS* DoFileOpen(const char* path, uint16_t* journalHeight) {
     if (journalHeight) *journalHeight = 0;
     if (!g_app || !g_app->hwndClient) return nullptr;
     return path ? OpenOneFile(path, kOpenGraph, true) : OpenFromDialog();
+}
+
+tagGS* DoFileOpenQuietly(const char* path, uint16_t* journalHeight) {
+    ++g_openQuietly;
+    tagGS* gs = DoFileOpen(path, journalHeight);
+    --g_openQuietly;
+    return gs;
 }
 
 int IsFileAlreadyOpen(const char* path) {
@@ -314,6 +345,7 @@ int OpenDataFile(tagGS* gs, const char* path, int mode) {
         }
     }
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    g_pendingLeftOut = read ? report.leftOut : 0;
     if (read)
         ReportReadNotice(report);
     else if (g_fileKind != kFileKindText)

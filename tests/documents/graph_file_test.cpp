@@ -550,6 +550,14 @@ TEST(GraphFileSwapped, SwappedFilesAbove35AreRefused) {
 
 // ---- Damaged files ----
 
+Bytes TextBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+std::string LongJson() {
+    std::string json = "{\n  \"samples\": [";
+    while (json.size() < 4000) json += "0.125, ";
+    return json + "0]\n}\n";
+}
+
 struct Damage {
     const char* what;
     std::function<void(Bytes&, const AcqRecipe&)> patch;
@@ -566,7 +574,13 @@ TEST(GraphFileDamage, UnsoundFilesAreRefusedWithTheKeyOfTheirFault) {
          kKeyHeaderCut},
         {"ends in its type table", [](Bytes& f, const AcqRecipe& s) { f.resize(TypeTableAt(s) + 2); },
          kKeyHeaderCut},
-        {"version word 0", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2, 0); }, kKeySwappedVersion},
+        {"version word 0", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2, 0); }, kKeyVersionMissing},
+        {"a short JSON file", [](Bytes& f, const AcqRecipe&) { f = TextBytes("{\"channels\": [1, 2]}\n"); },
+         kKeyNotGraphFile},
+        {"a JSON file longer than a header", [](Bytes& f, const AcqRecipe&) { f = TextBytes(LongJson()); },
+         kKeyNotGraphFile},
+        {"a text file of CR-only lines", [](Bytes& f, const AcqRecipe&) { f = TextBytes("1\t2\r3\t4\r"); },
+         kKeyNotGraphFile},
         {"header length 9", [](Bytes& f, const AcqRecipe&) { PutU32(f, 6, 9); }, kKeyHeaderDamaged},
         {"61 channels", [](Bytes& f, const AcqRecipe&) { PutU16(f, 10, 61); }, kKeyTooManyChannels},
         {"sample interval 0", [](Bytes& f, const AcqRecipe&) { PutF64(f, 16, 0.0); }, kKeyHeaderDamaged},
@@ -732,7 +746,8 @@ TEST(GraphFileDamage, DamageBehindTheSamplesIsReadAsFarAsItIsSound) {
         {"journal length 0xFFFFFFFF", [journal](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, 0xFFFFFFFF); },
          kKeyBlockDamaged, 10, 3, 0},
         {"no tagged blocks", [journal](Bytes& f, const AcqRecipe&) { f.resize(journal); }, nullptr, 10, 3, 0},
-        {"an unknown graph item", [](Bytes& f, const AcqRecipe&) { f[f.size() - 25] = 'Q'; }, nullptr, 10, 3, 0},
+        {"an unknown graph item", [](Bytes& f, const AcqRecipe&) { f[f.size() - 25] = 'Q'; }, kKeyBlockDamaged, 10, 3,
+         0},
     };
     for (const Repair& c : cases) {
         Bytes f = BuildAcq(recipe);
@@ -744,7 +759,8 @@ TEST(GraphFileDamage, DamageBehindTheSamplesIsReadAsFarAsItIsSound) {
         EXPECT_EQ(report.repaired, c.repaired) << c.what;
         EXPECT_EQ(d.gs->chanCount[0], c.count0) << c.what;
         EXPECT_EQ(StoredMarkerCount(d.gs), c.markers) << c.what;
-        EXPECT_EQ(d.gs->modified, static_cast<uint32_t>(c.repaired)) << c.what;
+        // Whatever the read repaired or left out, the document no longer matches its file.
+        EXPECT_EQ(d.gs->modified, c.notice ? 1u : 0u) << c.what;
         // What was read can be written and read again.
         CByteWriter out;
         EXPECT_EQ(WriteGraphStream(d.gs, out, kWriteWhole, 0), 1) << c.what;
@@ -787,6 +803,129 @@ TEST(GraphFileDamage, ACountTheFileCannotHoldIsCutToWhatItHolds) {
     EXPECT_EQ(d.gs->chanCount[0], room / 2);
     EXPECT_EQ(d.gs->chanCount[5], 6u);
     EXPECT_EQ(d.gs->totalSamples, static_cast<int32_t>(room / 2));
+}
+
+// ---- Damaged parts left out ----
+
+Bytes ManagerOf(TestDoc& d) {
+    CByteWriter out;
+    MarkerManagerSave(d.gs, out, MarkerBlockForm::Normal, -1);
+    return out.Bytes();
+}
+
+Bytes ItemsOf(TestDoc& d) {
+    CByteWriter out;
+    GraphItemsSave(d.gs, out);
+    return out.Bytes();
+}
+
+std::string MarkersOf(const tagGS* gs) {
+    std::string all;
+    for (uint32_t i = 0; i < StoredMarkerCount(gs); ++i) {
+        int32_t type = 0, number = 0;
+        StoredMarkerIdentity(gs, i, &type, &number);
+        const stStoredMarker* m = StoredMarkerAt(gs, i);
+        all += std::to_string(m->position) + " t" + std::to_string(type) + "#" + std::to_string(number) + " " +
+               m->label + "(" + std::to_string(m->labelLength) + ");";
+    }
+    return all;
+}
+
+// A set-up block of the library's layout: the header and 16 channel records.
+Bytes SetupLikeBlock() {
+    Bytes b(7724 + 16 * 474, 0);
+    PutU16(b, 0, 0x0A02);
+    PutU32(b, 2, static_cast<uint32_t>(b.size()));
+    PutU32(b, 6, 7724);
+    PutU16(b, 10, 16);
+    for (int i = 0; i < 16; ++i) PutU32(b, 7724 + i * 474, 474);
+    return b;
+}
+
+struct LeftOutCase {
+    const char* what;
+    std::function<void(Bytes&, const AcqRecipe&)> patch;
+    uint32_t leftOut;
+    std::string markers;  // the markers kept, or empty for those of the sound file
+};
+
+// Surgical damage to a sound file behind its samples: the read keeps what is sound, says what
+// it left out, and marks the document changed; a save then writes only the sound parts, which
+// read again without a word.
+TEST(GraphFileDamage, DamagedPartsAreLeftOutToldAndTheDocumentMarkedChanged) {
+    AcqRecipe recipe = RichRecipe();
+    recipe.foreignData = SetupLikeBlock();
+    const Bytes whole = BuildAcq(recipe);
+    const size_t m = MarkerSectionAt(recipe);
+    const size_t journal = m + 8 + 3 * 13 + 9 + 6 + 9;
+    const size_t items = whole.size() - GraphItemsBlock().size();
+    const size_t panels = items - OutputPanelsBlock().size();
+    const size_t setup = ForeignBlockAt(recipe) + 4;
+    TestDoc sound;
+    stGraphReadReport soundReport{};
+    ASSERT_EQ(Read(sound, whole, &soundReport), 1);
+    ASSERT_EQ(soundReport.leftOut, 0u);
+    ASSERT_EQ(sound.gs->modified, 0u);
+    ASSERT_TRUE(sound.gs->foreignData);
+    const std::string soundMarkers = MarkersOf(sound.gs);
+    ASSERT_EQ(soundMarkers, "0 t3#1 Segment 1(9);3 t0#1 twitch(6);6 t3#2 Segment 2(9);");
+    const LeftOutCase cases[] = {
+        {"journal length past the end", [&](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, 0xFFFFFFFF); },
+         kLeftOutJournal, ""},
+        {"a marker record of type 9", [&](Bytes& f, const AcqRecipe&) { PutU32(f, panels - 3 * 28, 9); },
+         kLeftOutMarkerSettings, "0 t0#1 Segment 1(9);3 t0#2 twitch(6);6 t0#3 Segment 2(9);"},
+        {"output panel preset count", [&](Bytes& f, const AcqRecipe&) { PutU32(f, panels + 58, 0x00FFFFFF); },
+         kLeftOutOutputPanels, ""},
+        {"an unknown graph item", [](Bytes& f, const AcqRecipe&) { f[f.size() - 25] = 'Q'; }, kLeftOutGraphItems, ""},
+        {"set-up block of another tag", [&](Bytes& f, const AcqRecipe&) { PutU16(f, setup - 2, 101); }, kLeftOutSetup,
+         ""},
+        {"set-up version 0", [&](Bytes& f, const AcqRecipe&) { PutU16(f, setup, 0); }, kLeftOutSetup, ""},
+        {"set-up records past its end", [&](Bytes& f, const AcqRecipe&) { PutU16(f, setup + 10, 40); }, kLeftOutSetup,
+         ""},
+        {"set-up record length 0", [&](Bytes& f, const AcqRecipe&) { PutU32(f, setup + 7724 + 474, 0); }, kLeftOutSetup,
+         ""},
+        {"a marker beyond the data", [&](Bytes& f, const AcqRecipe&) { PutU32(f, m + 8 + 22, 11); }, kLeftOutMarkers,
+         "0 t3#1 Segment 1(9);6 t3#2 Segment 2(9);"},
+        {"a marker at 0xFFFFFFFF", [&](Bytes& f, const AcqRecipe&) { PutU32(f, m + 8, 0xFFFFFFFF); }, kLeftOutMarkers,
+         "3 t0#1 twitch(6);6 t3#1 Segment 1(9);"},
+        {"a label that swallowed the next record", [&](Bytes& f, const AcqRecipe&) { PutU16(f, m + 8 + 10, 28); },
+         kLeftOutMarkerLabels, ""},
+        {"a label length short of its end", [&](Bytes& f, const AcqRecipe&) { PutU16(f, m + 8 + 22 + 10, 3); },
+         kLeftOutMarkerLabels, ""},
+    };
+    for (const LeftOutCase& c : cases) {
+        Bytes f = whole;
+        c.patch(f, recipe);
+        TestDoc d;
+        stGraphReadReport report{};
+        ASSERT_EQ(Read(d, f, &report), 1) << c.what;
+        EXPECT_EQ(report.leftOut, c.leftOut) << c.what;
+        EXPECT_EQ(report.repaired, 0) << c.what;
+        EXPECT_EQ(d.gs->modified, 1u) << c.what;
+        // The sound parts are all there.
+        EXPECT_EQ(MarkersOf(d.gs), c.markers.empty() ? soundMarkers : c.markers) << c.what;
+        EXPECT_EQ(d.gs->chanCount[0], 10u) << c.what;
+        if (c.leftOut != kLeftOutJournal) {
+            EXPECT_EQ(JournalOf(d), JournalOf(sound)) << c.what;
+        }
+        if (c.leftOut != kLeftOutGraphItems) {
+            EXPECT_EQ(ItemsOf(d), ItemsOf(sound)) << c.what;
+        }
+        if (!(c.leftOut & (kLeftOutMarkerSettings | kLeftOutMarkers))) {
+            EXPECT_EQ(ManagerOf(d), ManagerOf(sound)) << c.what;
+        }
+        EXPECT_EQ(d.gs->foreignData == nullptr, c.leftOut == kLeftOutSetup) << c.what;
+        // Saved and read again: only sound parts, nothing to tell.
+        const Bytes saved = Write(d);
+        TestDoc e;
+        stGraphReadReport again{};
+        ASSERT_EQ(Read(e, saved, &again), 1) << c.what;
+        EXPECT_EQ(again.leftOut, 0u) << c.what;
+        EXPECT_EQ(again.notice, nullptr) << c.what;
+        EXPECT_EQ(e.gs->modified, 0u) << c.what;
+        EXPECT_EQ(MarkersOf(e.gs), MarkersOf(d.gs)) << c.what;
+        EXPECT_EQ(Write(e), saved) << c.what;
+    }
 }
 
 }  // namespace

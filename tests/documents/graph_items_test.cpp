@@ -75,6 +75,7 @@ TEST(GraphItemBlock, LinesAndDotsAreWrittenInTheirRecordsAndReadBackAlike) {
     EXPECT_EQ(Saved(e.gs), b);
 }
 
+// Damage is reported as such (kBlockCut), so that the file's reader can tell the user.
 TEST(GraphItemBlock, DamagedBlocksKeepTheItemsBeforeTheDamage) {
     const Bytes sound = GraphItemsBlock();  // a line, then a dot
     struct Case {
@@ -98,10 +99,10 @@ TEST(GraphItemBlock, DamagedBlocksKeepTheItemsBeforeTheDamage) {
     other[0] = 0x23;
     const Case cases[] = {
         {"sound", sound, kBlockRead, 2, sound.size()},
-        {"an unknown kind", unknown, kBlockRead, 1, 12 + 41},
-        {"a record cut short", cut, kBlockRead, 1, 12 + 41},
+        {"an unknown kind", unknown, kBlockCut, 1, 12 + 41},
+        {"a record cut short", cut, kBlockCut, 1, 12 + 41},
         {"a count of one", fewer, kBlockRead, 1, 12 + 41},
-        {"a count past the records", more, kBlockRead, 2, sound.size()},
+        {"a count past the records", more, kBlockCut, 2, sound.size()},
         {"a count below -1", badCount, kBlockDamaged, 0, 0},
         {"another tag", other, kBlockAbsent, 0, 0},
         {"nothing", Bytes{}, kBlockAbsent, 0, 0},

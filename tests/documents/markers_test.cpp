@@ -308,7 +308,8 @@ Bytes SaveBoth(MarkerDoc& d, bool selection = false, int32_t kept = -1) {
 
 void LoadBoth(MarkerDoc& d, const Bytes& b, bool withManager = true) {
     CByteReader in(b.data(), b.size());
-    ASSERT_EQ(ReadMarkerSection(d.gs, in, MarkerSectionForm::Standard), MarkerSectionFault::None);
+    stMarkerSectionRead read;
+    ASSERT_EQ(ReadMarkerSection(d.gs, in, MarkerSectionForm::Standard, 0xFFFFFFFEu, &read), MarkerSectionFault::None);
     if (withManager) {
         ASSERT_EQ(MarkerManagerLoad(d.gs, in, 0), kBlockRead);
     }

@@ -85,6 +85,11 @@ TEST(TextParse, LinesBecomeColumnsWhateverTheirEndsAndLengths) {
          TextParse::Read, {{1, 3}, {2, 4}}},
         {"a byte-order mark before a header line", "\xEF\xBB\xBF" "Title\n5\n", kTextTab, 2, 0, TextParse::Read, {{5}}},
         {"a byte-order mark alone", "\xEF\xBB\xBF", kTextTab, 1, 0, TextParse::Empty, {}},
+        {"CR-only lines", "1\t2\r3\t4\r", kTextTab, 1, 0, TextParse::Read, {{1, 3}, {2, 4}}},
+        {"CR-only lines after header lines", "Title\rmV\tmV\r1\t2\r3\t4", kTextTab, 3, 0, TextParse::Read,
+         {{1, 3}, {2, 4}}},
+        {"CRs before an LF end one line", "1\r\r\n2\r\n", kTextTab, 1, 0, TextParse::Read, {{1, 2}}},
+        {"CR-only lines in comma mode", "1,2\r3,4\r", kTextComma, 1, 0, TextParse::Read, {{1, 3}, {2, 4}}},
     };
     for (const ParseCase& c : cases) {
         stTextReadOptions options;
@@ -95,6 +100,19 @@ TEST(TextParse, LinesBecomeColumnsWhateverTheirEndsAndLengths) {
         EXPECT_EQ(ParseTextColumns(c.text.data(), c.text.size(), options, &got), c.result) << c.name;
         EXPECT_EQ(ColumnsOf(got), c.columns) << c.name;
     }
+}
+
+// A file saved with CR-only line ends is many lines, not one line of many columns.
+TEST(TextParse, ALongFileWithCROnlyLineEndsKeepsItsTwoColumns) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += std::to_string(i) + "\t" + std::to_string(-i) + "\r";
+    stTextReadOptions options;
+    stTextColumns got;
+    ASSERT_EQ(ParseTextColumns(text.data(), text.size(), options, &got), TextParse::Read);
+    ASSERT_EQ(got.columns, 2);
+    ASSERT_EQ(got.values[0].size(), 100u);
+    EXPECT_EQ(got.values[0][99], 99.0);
+    EXPECT_EQ(got.values[1][99], -99.0);
 }
 
 TEST(TextParse, TheLineNumberOfAFieldThatIsNotANumberIsKept) {

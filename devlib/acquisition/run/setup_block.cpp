@@ -210,6 +210,25 @@ void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, ui
     for (int32_t i = 0; i < records; ++i) EncodeRecord(acq, i, b + kSetupHeaderBytes + i * kSetupRecordBytes);
 }
 
+bool SetupBlockIsSound(const uint8_t* b, size_t size) {
+    if (!b || size < 2) return size == 0;
+    const int32_t v = GetLeI16(b + kVersionAt);
+    if (v <= 0) return false;
+    if (v <= kSetupOldestVersion || size < kSetupHeaderBytes) return true;
+    const int32_t first = GetLeI32(b + kFirstRecordAt);
+    const int32_t count = GetLeI16(b + kRecordCountAt);
+    if (count < 0 || (count > 0 && first < static_cast<int32_t>(kSetupHeaderBytes))) return false;
+    // Each record whole inside the block, the next at its stored length.
+    size_t at = static_cast<size_t>(first);
+    for (int32_t n = 0; n < count; ++n) {
+        if (at > size || size - at < kSetupRecordBytes) return false;
+        const int32_t step = GetLeI32(b + at + kRecLengthAt);
+        if (step < static_cast<int32_t>(kSetupRecordBytes)) return false;
+        at += static_cast<size_t>(step);
+    }
+    return true;
+}
+
 // The header, then the records of the smaller count, each placed by its kind and number.
 stSetupRead DecodeSetupBlock(const uint8_t* b, size_t size, int32_t records, int32_t digitalCount, const RECT& desktop,
                              bool neverSaved, stAcq* acq) {
@@ -259,7 +278,7 @@ stSetupRead DecodeSetupBlock(const uint8_t* b, size_t size, int32_t records, int
     const size_t first = static_cast<size_t>(GetLeI32(b + kFirstRecordAt));
     const int32_t count = std::min(read.storedRecords, records);
     size_t at = first;
-    for (int32_t n = 0; n < count && at + kSetupRecordBytes <= size; ++n) {
+    for (int32_t n = 0; n < count && at <= size && size - at >= kSetupRecordBytes; ++n) {
         stAcqChan key{};
         key.group = GetLeI16(b + at + kRecKindAt);
         key.number = GetLeI16(b + at + kRecNumberAt);

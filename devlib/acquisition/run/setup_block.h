@@ -30,6 +30,12 @@ struct stSetupRead {
 // A rectangle not wholly on the area is centred on it (no larger than the area).
 void CentreRectOnArea(RECT* r, const RECT& area);
 
+// False when the block cannot be a sound set-up: a version word of 0 or below, or, in a block
+// long enough for the header, channel records that do not lie whole inside it. A block of the
+// oldest versions (discarded when restored) and one too short for the header (another
+// program's) are not judged.
+bool SetupBlockIsSound(const uint8_t* block, size_t size);
+
 // Writes the set-up into block (size bytes, at least SetupBlockSize(records)); the listed fields
 // the library keeps no copy of are left as the block holds them.
 void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, uint8_t* block, size_t size);

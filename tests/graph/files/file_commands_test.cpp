@@ -9,6 +9,7 @@
 #include "graph/window/graph_window.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/documents/acq_builder.h"
+#include "tests/documents/test_doc.h"
 #include "graph/files/file_open.h"
 #include "graph/files/file_save.h"
 #include "graph/document/graph_doc.h"
@@ -20,6 +21,7 @@
 #include "base/safe_file.h"
 #include "graph/graph_ids.h"
 #include "shell/shell_ids.h"
+#include "shell/commands/status.h"
 #include "devlib/vk40.h"
 
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this
@@ -190,7 +192,14 @@ TEST_F(FileCommands, AFileThatCannotBeReadIsReportedWithItsReasonAndLeavesNoGrap
         {"empty.acq", [](Bytes& f) { f.clear(); }, "The file is empty."},
         {"head.acq", [](Bytes& f) { f.resize(4); }, "The graph file ends inside its header."},
         {"header.acq", [](Bytes& f) { f.resize(1500); }, "The graph file ends inside its header."},
-        {"version.acq", [](Bytes& f) { PutU32(f, 2, 0); }, "Can't read in this file"},
+        {"version.acq", [](Bytes& f) { PutU32(f, 2, 0); }, "The graph file gives no version: it is damaged."},
+        {"data.json",
+         [](Bytes& f) {
+             std::string json = "{\"samples\": [";
+             while (json.size() < 4000) json += "1.5, ";
+             f.assign(json.begin(), json.end());
+         },
+         "The file holds text, not a graph."},
     };
     for (const Case& c : cases) {
         Bytes bad = SmallFile(4);
@@ -210,6 +219,58 @@ TEST_F(FileCommands, AFileThatCannotBeReadIsReportedWithItsReasonAndLeavesNoGrap
     char title[64] = "";
     GetWindowTextA(GraphWindows()[0], title, sizeof title);
     EXPECT_EQ(std::string(title).rfind("Untitled", 0), 0u);
+}
+
+// A small file whose one marker lies beyond its data.
+Bytes FileWithAMarkerBeyondItsData() {
+    Bytes f = SmallFile(30);
+    const size_t markers = f.size() - (10 + 4) - (8 + 13 + 3);  // before the journal block
+    PutU32(f, markers + 8, 0xFFFFFFFF);
+    return f;
+}
+
+TEST_F(FileCommands, ADamagedFileOpensTellingWhatWasLeftOutAndChanged) {
+    TempFolder folder("kymora-leftout");
+    const std::string path = folder.File("marker.acq");
+    ASSERT_TRUE(WriteWholeFile(path, FileWithAMarkerBeyondItsData()));
+    BoxCapture boxes;
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              "Parts of this graph file were damaged and have been left out:\nmarkers placed beyond the end of the "
+              "data\n\nThe graph is marked as changed: saving it keeps only the sound parts.");
+    EXPECT_EQ(boxes.boxes[0].caption, g_app->szAppTitle);
+    EXPECT_EQ(gs->modified, 1u);
+    EXPECT_EQ(StoredMarkerCount(gs), 0u);
+    EXPECT_EQ(gs->chanCount[2], 6u);
+    // Saved, it holds only what was sound and reads again without a word.
+    const std::string copy = folder.File("copy.acq");
+    ASSERT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, copy.c_str(), nullptr), 1);
+    const Bytes saved = ReadWholeFile(copy);
+    TestDoc again;
+    stGraphReadReport report{};
+    ASSERT_EQ(ReadGraphBuffer(again.gs, saved.data(), saved.size(), &report), 1);
+    EXPECT_EQ(report.leftOut, 0u);
+    EXPECT_EQ(StoredMarkerCount(again.gs), 0u);
+    EXPECT_EQ(again.gs->chanCount[2], 6u);
+}
+
+// A lesson's open asks nothing: what was left out is told in the status line.
+TEST_F(FileCommands, ALessonsOpenOfADamagedFileTellsItInTheStatusLine) {
+    TempFolder folder("kymora-leftout-quiet");
+    const std::string path = folder.File("marker.acq");
+    ASSERT_TRUE(WriteWholeFile(path, FileWithAMarkerBeyondItsData()));
+    BoxCapture boxes;
+    int incompatible = 0;
+    tagGS* gs = OpenGraphFileQuiet(path.c_str(), 1, &incompatible);
+    ASSERT_TRUE(gs);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(gs->modified, 1u);
+    EXPECT_STREQ(GetStatusTextShown(), "Damaged parts of the graph file were left out: markers placed beyond the end of "
+                                       "the data");
 }
 
 TEST_F(FileCommands, AFileEndingInsideItsSamplesOpensRepairedAndChanged) {
