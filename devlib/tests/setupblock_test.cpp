@@ -116,6 +116,35 @@ TEST(SetupBlock, AReadAndWrittenBlockIsTheSameByteForByte) {
     }
 }
 
+// A graph file's block is judged before it is kept: what the library writes is sound, and so are
+// old and short blocks; a version that is none or records outside the block are not.
+TEST(SetupBlock, ABlockWhoseVersionOrRecordsCannotBeIsNotSound) {
+    const Bytes written = Encode(*MakeChangedAcq(0), 16);
+    struct Case {
+        const char* what;
+        void (*patch)(Bytes&);
+        bool sound;
+    } cases[] = {
+        {"as written", [](Bytes&) {}, true},
+        {"an old version", [](Bytes& b) { PutLeU16(b.data(), 1200); }, true},
+        {"too short for the header", [](Bytes& b) { b.resize(64); }, true},
+        {"version 0", [](Bytes& b) { PutLeU16(b.data(), 0); }, false},
+        {"a negative version", [](Bytes& b) { PutLeU16(b.data(), 0x8001); }, false},
+        {"more records than it holds", [](Bytes& b) { PutLeU16(b.data() + 10, 17); }, false},
+        {"a negative record count", [](Bytes& b) { PutLeU16(b.data() + 10, 0xFFFF); }, false},
+        {"records inside the header", [](Bytes& b) { PutLeU32(b.data() + 6, 100); }, false},
+        {"a negative first record", [](Bytes& b) { PutLeU32(b.data() + 6, 0xFFFFFF00u); }, false},
+        {"a record length of 0", [](Bytes& b) { PutLeU32(b.data() + 7724 + 3 * 474, 0); }, false},
+        {"cut inside its last record", [](Bytes& b) { b.resize(b.size() - 1); }, false},
+    };
+    for (const Case& c : cases) {
+        Bytes b = written;
+        c.patch(b);
+        EXPECT_EQ(SetupBlockIsSound(b.data(), b.size()), c.sound) << c.what;
+        EXPECT_EQ(IsSetupBlockSound(b.data(), static_cast<uint32_t>(b.size())), c.sound ? 1 : 0) << c.what;
+    }
+}
+
 struct stVersionCase {
     const char* what;
     int16_t version;

@@ -80,8 +80,12 @@ RecordRead ReadSwappedRecord(CByteReader& in, uint64_t end, stStoredMarker* m) {
     uint32_t length = GetBeU16(r + 8);
     if (length > kMaxLabel || end - in.Tell() < length || !in.Read(m->label, length)) return RecordRead::Bad;
     m->label[length] = 0;
-    m->labelLength = static_cast<uint16_t>(length);
-    return RecordRead::Sound;
+    // A NUL inside the label ends it; what follows it, unless NUL padding, is not label.
+    const uint32_t text = static_cast<uint32_t>(std::strlen(m->label));
+    bool padded = true;
+    for (uint32_t i = text; i < length; ++i) padded = padded && m->label[i] == 0;
+    m->labelLength = static_cast<uint16_t>(padded ? length : text);
+    return padded ? RecordRead::Sound : RecordRead::LabelCut;
 }
 
 bool WriteRecord(CByteWriter& out, const stStoredMarker& m, uint32_t position) {

@@ -69,8 +69,9 @@ void ReportCannotOpen(const char* path, const char* reason) {
 // Damage the reader went around: a broken marker section is told in a box, the rest in the
 // status line; the parts left out are told once the window shows (ReportLeftOut).
 void ReportReadNotice(const stGraphReadReport& report) {
-    if (!report.notice) return;
-    if (std::strcmp(report.notice, kKeyMarkersCorrupted) == 0)
+    const bool markers = report.notice && std::strcmp(report.notice, kKeyMarkersCorrupted) == 0;
+    if (!report.notice || (report.leftOut && !markers)) return;
+    if (markers)
         MessageBoxA(Frame(), Keyed(report.notice), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
     else
         notify::SetStatusText(report.notice);

@@ -241,6 +241,13 @@ int MakeCorpus(const std::string& folder) {
         templ.tail.insert(templ.tail.end(), block.begin(), block.end());
     Bytes truncated = BuildAcq(rich);
     truncated.resize(SamplesAt(rich) + 30);
+    // Damage behind the samples that the reader goes around: a marker beyond the data, a label
+    // whose length runs into the next record, and an unknown graph item.
+    Bytes damagedTail = BuildAcq(rich);
+    const size_t markers = MarkerSectionAt(rich);
+    PutU32(damagedTail, markers + 8 + 22, 0xFFFFFFFF);
+    PutU16(damagedTail, markers + 8 + 10, 28);
+    damagedTail[damagedTail.size() - 25] = 'Q';
     struct Seed {
         const char* name;
         Bytes bytes;
@@ -254,10 +261,12 @@ int MakeCorpus(const std::string& folder) {
         {"swapped-v34.acq", BuildSwappedAcq(swapped)},
         {"swapped-v33.acq", BuildSwappedAcq(swappedOld)},
         {"truncated.acq", truncated},
+        {"damaged-tail.acq", damagedTail},
         {"settings.gtl", BuildAcq(templ)},
         {"columns.txt", TextBytes("Pulse.acq\r\n5.000000 msec/sample\r\n2 channels\r\nFinger\r\nmV\r\nEar\r\nV\r\n"
                                   "CH1\tCH2\t\r\n3\t4\t\r\n1\t10\t\r\n2.5\t-20\t\r\n3E-05\t30\t\r\n\t40\t\r\n")},
         {"ragged.txt", TextBytes("1,,3\n4,5,6\n7\n\n8,9,10,11\n-1.5e2,+.5,0")},
+        {"cr-only.txt", TextBytes("Pulse\rmV\r1\t2\r3\t4\r5\t6\r")},
     };
     for (const Seed& s : seeds)
         if (!WriteWholeFile(folder + "\\" + s.name, s.bytes)) return 1;

@@ -243,6 +243,7 @@ TEST_F(FileCommands, ADamagedFileOpensTellingWhatWasLeftOutAndChanged) {
               "Parts of this graph file were damaged and have been left out:\nmarkers placed beyond the end of the "
               "data\n\nThe graph is marked as changed: saving it keeps only the sound parts.");
     EXPECT_EQ(boxes.boxes[0].caption, g_app->szAppTitle);
+    EXPECT_EQ(std::string(GetStatusTextShown()).find("%s"), std::string::npos) << "no unfilled text in the strip";
     EXPECT_EQ(gs->modified, 1u);
     EXPECT_EQ(StoredMarkerCount(gs), 0u);
     EXPECT_EQ(gs->chanCount[2], 6u);
