@@ -8,6 +8,7 @@
 #include "base/system_queries.h"
 #include "controls/window_center.h"
 #include "devlib/vk40.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -84,10 +85,32 @@ std::string WithEditLineBreaks(const char* text) {
     return out;
 }
 
+// The unit picture's room, in dialog units: left of the labels' column (80) and above the unit's
+// box (72), each with a gap of 4.
+constexpr RECT kPictureRoomDlu = {8, 26, 76, 68};
+
+// The newer unit's picture, shrunk (its shape kept) to fit its room, so that it covers no label
+// whatever the dialog font makes of the room.
+HBITMAP LoadUnitPicture(HWND dlg) {
+    HBITMAP picture = LoadBitmapA(g_app->hInstance, MAKEINTRESOURCEA(IDB_ABOUT_VK45));
+    BITMAP size{};
+    if (!picture || !GetObjectA(picture, sizeof size, &size) || size.bmWidth <= 0 || size.bmHeight <= 0)
+        return picture;
+    RECT room = kPictureRoomDlu;
+    MapDialogRect(dlg, &room);
+    const double scale = std::min({1.0, double(room.right - room.left) / size.bmWidth,
+                                   double(room.bottom - room.top) / size.bmHeight});
+    if (scale >= 1.0) return picture;
+    const int width = std::max(1, static_cast<int>(size.bmWidth * scale));
+    const int height = std::max(1, static_cast<int>(size.bmHeight * scale));
+    HANDLE fitted = CopyImage(picture, IMAGE_BITMAP, width, height, LR_COPYDELETEORG);
+    return fitted ? static_cast<HBITMAP>(fitted) : picture;
+}
+
 void InitAbout(HWND dlg, stAboutState* state) {
     HandleTheDialog(dlg, IDD_PROGRAM_ABOUT);
     if (CVKDevice::GetDeviceNum() == 45) {
-        state->unitPicture = LoadBitmapA(g_app->hInstance, MAKEINTRESOURCEA(IDB_ABOUT_VK45));
+        state->unitPicture = LoadUnitPicture(dlg);
         HWND picture = GetDlgItem(dlg, IDC_PA_PICTURE);
         if (state->unitPicture && picture) {
             SetWindowLongPtrA(picture, GWL_STYLE, (GetWindowLongPtrA(picture, GWL_STYLE) & ~SS_TYPEMASK) | SS_BITMAP);

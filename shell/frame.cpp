@@ -184,8 +184,22 @@ void OnFrameDropFiles(HDROP drop) {
     DragFinish(drop);
 }
 
-// Closing: refused while a recording runs or a graph objects; the placement is kept.
+constexpr char kStopRecordingFirstKey[] = "KEY Stop the recording first";
+
+// Whether a recording runs; the frame cannot close then.
+bool RecordingRuns() {
+    AcqLock acq(g_app->hAcq);
+    return acq && acq->run.running;
+}
+
+// Closing: refused while a recording runs (the user is told why, as nothing on the screen would
+// show it) or a graph objects; the placement is kept.
 void OnFrameClose(HWND hwnd) {
+    if (RecordingRuns()) {
+        const char* text = getMsgBoxText(kStopRecordingFirstKey);
+        MessageBoxA(hwnd, text ? text : kStopRecordingFirstKey, g_app->szAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     if (!MayCloseFrame()) return;
     SaveWindowPlacement();
     DestroyWindow(hwnd);
@@ -254,10 +268,7 @@ void ApplyToolbarChoice(bool show) {
 
 // 1 when the frame may close: no recording runs and no graph window objects.
 int MayCloseFrame() {
-    {
-        AcqLock acq(g_app->hAcq);
-        if (acq && acq->run.running) return 0;
-    }
+    if (RecordingRuns()) return 0;
     bool objected = false;
     if (g_app->hwndClient) {
         for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -73,13 +73,13 @@ void ToggleWarnOnOverwrite(HGLOBAL hAcq, HWND frame) {
     SetMenuCheck(MenuOwner(frame), IDM_WARNINGONOVERWRITE, acq->warnOnOverwrite != 0);
 }
 
-// The Start button: starts or stops a run, or stops an auto-restarting one at once.
+// The Start button: starts or stops a run, or stops an auto-restarting one at once. Whether a
+// start can record is the toggle's to find out, as for "STARTACQ".
 void OnStartButton(HGLOBAL hAcq) {
     AcqLock acq(hAcq);
     if (!acq) return;
     const stAcqRun& run = acq->run;
-    if (run.statusState == kStatusNoUnit) UnitReadyForStart(acq.get());
-    if (run.statusState == kStatusNoUnit) return;
+    if (!run.running) ResumeUnitChecks();
     if (run.statusState != kStatusReady) g_stoppedByButton = 1;
     if (!run.running || acq->restartCountdown < 1 || run.statusState == kStatusWaitingForData)
         ToggleAcquisition(acq.get(), 1);

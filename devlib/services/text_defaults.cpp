@@ -106,6 +106,10 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Buffer overflow", "Buffer overflow\nAcquisition terminated"},
     {"Norvane Tessaly", "Norvane Tessaly"},
     {"KEY Communications error, terminated", "Communications error\nAcquisition terminated"},
+    {"KEY Stop the recording first", "A recording is running.\nStop the recording before closing."},
+    {"KEY Unit count overstated",
+     "The unit reported more samples than the run can have recorded.\nOnly the samples the run recorded were read "
+     "back."},
     {"KEY An error occured on channel", "An error occured on channel C%ld.\nCheck the syntax of the expression."},
     {"KEY Filter frequency out of range", "The filter frequency must be above 0 and below half the sample rate."},
     {"KEY Can NOT get data from VK40", "Can NOT get data from the VK40.\nCheck connections and power."},

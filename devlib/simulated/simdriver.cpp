@@ -593,7 +593,7 @@ void SimClose(void*, HANDLE h) {
 }
 
 // The clock the unit samples by, so a run's elapsed time follows a virtual clock too.
-uint32_t SimClockMs(void*) {
+uint64_t SimClockUs(void*) {
     CSimLock lock;
     stSimControls c;
     const CControlKey key(KEY_QUERY_VALUE);
@@ -603,10 +603,10 @@ uint32_t SimClockMs(void*) {
         c.virtualClock = flag != 0;
         key.Read(kSimClockUs, &c.clockUs);
     }
-    return static_cast<uint32_t>(NowNs(c) / 1000000ull);
+    return NowNs(c) / 1000ull;
 }
 
-const stTransportOps kSimTransport = {SimOpen, SimControl, SimClose, nullptr, SimClockMs};
+const stTransportOps kSimTransport = {SimOpen, SimControl, SimClose, nullptr, SimClockUs};
 
 }  // namespace
 

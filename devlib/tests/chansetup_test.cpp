@@ -577,23 +577,65 @@ TEST_F(ChannelSetup, CalculationChannelsTakeTheUnitsOfTheirSourceOrOfTheFirstAna
     strcpy(acq->chans[0].units, "mV");
     strcpy(acq->chans[1].units, "cm");
     stCalcSettings* s = CalcSettings(acq.get());
+    // A Rate channel's units follow its result function: a rate, an interval or a count keeps
+    // units of its own; the peak, mean and area functions are in their source's units.
     struct Case {
-        int16_t kind;
+        int16_t kind, rateFunction;
         const char* units;
-    } cases[] = {{kCalcIntegrate, "cm"}, {kCalcSmoothing, "cm"}, {kCalcDifference, "cm"}, {kCalcFunction, "cm"},
-                 {kCalcFilter, "cm"},    {kCalcDelay, "cm"},     {kCalcControl, "cm"},    {kCalcRate, "mV"},
-                 {kCalcMath, "mV"},      {kCalcExpression, "mV"}, {0, "mV"}};
+    } cases[] = {{kCalcIntegrate, 0, "cm"},        {kCalcSmoothing, 0, "cm"},        {kCalcDifference, 0, "cm"},
+                 {kCalcFunction, 0, "cm"},         {kCalcFilter, 0, "cm"},           {kCalcDelay, 0, "cm"},
+                 {kCalcControl, 0, "cm"},          {kCalcRate, kRateBpm, "BPM"},     {kCalcRate, kRateHz, "Hertz"},
+                 {kCalcRate, kRateInterval, "Seconds"}, {kCalcRate, kRateCountPeaks, "none"},
+                 {kCalcRate, kRatePeakMaximum, "cm"},   {kCalcRate, kRateArea, "cm"},
+                 {kCalcMath, 0, "mV"},             {kCalcExpression, 0, "mV"},       {0, 0, "mV"}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.kind);
+        SCOPED_TRACE(std::to_string(c.kind) + " " + std::to_string(c.rateFunction));
         s->kind[4] = c.kind;
         s->integrate[4].source = s->smoothing[4].source = s->difference[4].source = 2;
         s->function[4].source = 2;
         s->filter[4].source = s->delay[4].source = s->control[4].source = 2;
         s->rate[4].source = s->math[4].first = 2;
+        s->rate[4].function = c.rateFunction;
         strcpy(acq->chans[kAnalogChannels + NDChan + 4].units, "none");
         CopyAllCalcChannelUnits(acq.get());
         EXPECT_EQ(FIELD(acq->chans[kAnalogChannels + NDChan + 4].units), c.units);
     }
+    // Units the user set in the scaling dialog stay.
+    s->kind[4] = kCalcRate;
+    s->rate[4].function = kRateBpm;
+    strcpy(acq->chans[kAnalogChannels + NDChan + 4].units, "beats");
+    acq->chans[kAnalogChannels + NDChan + 4].unitsSetByUser = 1;
+    CopyAllCalcChannelUnits(acq.get());
+    EXPECT_EQ(FIELD(acq->chans[kAnalogChannels + NDChan + 4].units), "beats");
+    acq->chans[kAnalogChannels + NDChan + 4].unitsSetByUser = 0;
+}
+
+// The path: an input preset applied to the source of a Rate channel. The Rate channel's
+// axis and stored set-up keep "BPM"; a Smoothing channel of the same source follows the preset.
+TEST_F(ChannelSetup, AnInputPresetOnARatesSourceLeavesTheRatesOwnUnits) {
+    const int c1 = kAnalogChannels + NDChan, c2 = c1 + 1;
+    int32_t temperature = 0;
+    {
+        AcqView acq(hAcq);
+        SetCalcChannelKind(acq.get(), &acq->chans[c1], kCalcRate);
+        SetCalcChannelKind(acq.get(), &acq->chans[c2], kCalcSmoothing);
+        stCalcSettings* s = CalcSettings(acq.get());
+        s->rate[0].source = 1;
+        s->rate[0].function = kRateBpm;
+        s->smoothing[1].source = 1;
+        CopyAllCalcChannelUnits(acq.get());
+        EXPECT_EQ(FIELD(acq->chans[c1].units), "BPM");
+        CPresetStoreLock lock(acq->presets);
+        ASSERT_TRUE(lock);
+        for (int32_t i = 0; i < acq->presets.count && !temperature; ++i)
+            if (FIELD(lock.records[i].presetName) == "Temperature") temperature = i + 1;
+    }
+    ASSERT_GT(temperature, 0) << "the built-in Temperature preset";
+    ASSERT_EQ(GetAnalogChannelParams(0, temperature), 1);
+    const stAcqChan ch1 = Record(0);
+    EXPECT_NE(FIELD(ch1.units), "mV");
+    EXPECT_EQ(FIELD(Record(c1).units), "BPM") << "beats per minute, whatever the source measures";
+    EXPECT_EQ(FIELD(Record(c2).units), FIELD(ch1.units)) << "a smoothed temperature is a temperature";
 }
 
 TEST_F(ChannelSetup, ACalculationRowsSetUpButtonOpensItsKindsDialog) {

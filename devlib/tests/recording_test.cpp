@@ -251,6 +251,52 @@ TEST_F(Recording, ARingRunKeepsTheLastLengthOfFramesOldestFirst) {
     }
 }
 
+// A ring run that outlasted its view: the view followed the newest frame, and at the end it shows
+// the frames the ring kept rather than the time after them.
+TEST_F(Recording, AfterARingRunTheViewShowsTheFramesKept) {
+    EXPECT_DOUBLE_EQ(ViewStartWithin(-300, 700, 1000), 0.0);
+    EXPECT_DOUBLE_EQ(ViewStartWithin(2300, 700, 200), 500.0);
+    EXPECT_DOUBLE_EQ(ViewStartWithin(100, 700, 200), 100.0);  // a view within the data stays
+    stAcq* acq = Start();
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    Enable(acq, {0}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 700;
+    acq->storageKind = 2;
+    acq->repeatMode = 2;
+    acq->dataMode = 1;
+    g_lib.scrolling = 1;
+    g_lib.autoPlotting = 1;
+    const struct {
+        double perDiv, start;
+    } views[] = {{100, 0.0}, {20, 500.0}};  // 1 s: longer than the 0.7 s kept; 0.2 s: its last fifth
+    for (const auto& v : views) {
+        SCOPED_TRACE(v.perDiv);
+        gs->hwnd = window;
+        gs->plotRect = RECT{0, 0, 400, 200};
+        gs->hPerDiv = v.perDiv;
+        gs->hDivisions = 10;
+        gs->hStart = 0;
+        gs->hOffset = 0;
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        for (int i = 0; i < 25; ++i) {
+            AdvanceClock(100);
+            CheckAcquisitionStatus(acq);
+        }
+        EXPECT_GT(gs->hStart, 1000.0) << "the view followed the newest frame";
+        g_scriptStopRequest = 1;
+        CheckAcquisitionStatus(acq);
+        ASSERT_EQ(acq->run.running, 0);
+        ASSERT_EQ(gs->chanCount[1], 700u);
+        EXPECT_DOUBLE_EQ(gs->hStart, v.start);
+        EXPECT_LT(gs->hStart, 700.0) << "the view shows frames kept";
+    }
+    gs->hwnd = nullptr;
+    DestroyWindow(window);
+}
+
 TEST_F(Recording, AFailedExchangeEndsTheRunKeepingEveryFrameThatCame) {
     stAcq* acq = Start();
     Enable(acq, {0, 1}, {1});

@@ -554,6 +554,30 @@ TEST_F(PresetsFiles, DamagedFilesAreRefusedWithTheirMessageAndTheBuiltinsStay) {
     }
 }
 
+// Each refused file is kept under a name of its own: a second refusal neither overwrites the
+// first copy nor is lost, and the message names the copy it made.
+TEST_F(PresetsFiles, EveryRefusedFileKeepsItsOwnNumberedCopy) {
+    const Bytes good = HandMadeFile(1, 2, 496, 472);
+    std::vector<Bytes> refused;
+    for (uint32_t format : {11u, 12u, 0u}) {
+        Bytes file = good;
+        PutLeU32(&file[0], format);
+        refused.push_back(file);
+    }
+    const std::vector<std::string> names = {path + ".bad", path + ".bad2", path + ".bad3"};
+    for (size_t i = 0; i < refused.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        Put(path, refused[i]);
+        CBoxCapture boxes;
+        EXPECT_EQ(LoadPresetsFrom(acq.get(), path.c_str(), nullptr), 0);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        const std::string& text = boxes.boxes[0].text;
+        EXPECT_EQ(text.substr(text.size() - names[i].size() - 1), names[i] + ".");
+        for (size_t k = 0; k <= i; ++k) EXPECT_EQ(Get(names[k]), refused[k]) << "copy " << k << " kept as it was";
+    }
+    EXPECT_FALSE(Exists(path + ".bad4"));
+}
+
 // The header says how much the file must hold; bytes after that belong to no preset and are
 // left alone, however many there are.
 TEST_F(PresetsFiles, AFileLongerThanItsHeaderAsksForIsReadWithoutAWord) {

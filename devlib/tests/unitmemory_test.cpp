@@ -89,6 +89,17 @@ TEST(UnitMemoryArithmetic, TheReadBackNeverTakesMoreThanTheRunsBlocksHold) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReadBackBytes(c.reported, c.runLength, c.frameSize), c.expected) << c.reported;
+    // A stopped run can have recorded the frames that fell due at whole periods since its go; the
+    // clock read before the go and after the count may be up to a microsecond short.
+    const struct {
+        uint64_t elapsedUs;
+        double periodMs;
+        int32_t frames;
+    } due[] = {
+        {3000000, 0.04, 75000}, {3000039, 0.04, 75000}, {3000040, 0.04, 75001}, {39, 0.04, 0},
+        {40, 0.04, 1},           {999, 1.0, 0},          {1000, 1.0, 1},         {1000, 0.0, 0},
+    };
+    for (const auto& d : due) EXPECT_EQ(RecordableFrames(d.elapsedUs, d.periodMs), d.frames) << d.elapsedUs;
     char line[96];
     FormatReadBackProgress(line, sizeof(line), "%ld Bytes of %ld Total Bytes, %d%%", 16380, 49140);
     EXPECT_STREQ(line, "16380 Bytes of 49140 Total Bytes, 33%");
@@ -332,6 +343,36 @@ TEST_F(UnitMemory, AUnitOverstatingItsRecordingGetsOnlyTheRunsFramesRead) {
     ExpectCounting(acq, 2000);
     ASSERT_FALSE(g_progress.empty());
     EXPECT_EQ(g_progress.back().done, 2000 * 6);
+    ASSERT_EQ(Boxes(), 1u) << "the unit's claim is not passed over in silence";
+    EXPECT_NE(LastBox().find("more samples than the run can have recorded"), std::string::npos) << LastBox();
+}
+
+// Stopped by the Start button after 3 s of the unit's time, a run into the unit's memory gets the
+// frames of those 3 s read back, however many more the unit claims; without such a claim it says
+// nothing.
+TEST_F(UnitMemory, AStoppedRunReadsBackNoMoreThanItsTimeOnTheUnitsClockRecorded) {
+    stAcq* acq = Start("VKUSB");
+    for (const uint32_t extra : {4000u, 0u}) {
+        SCOPED_TRACE(extra);
+        Enable(acq, {0, 1}, {});
+        Setup(acq, 3, 0.04, 100000);                         // 4 s at 25 kHz
+        SimControlSetDword(kSimRecordedBytesExtra, extra);  // a thousand frames never recorded
+        const size_t shown = Boxes();
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        for (int i = 0; i < 30; ++i) {
+            AdvanceClock(100);
+            CheckAcquisitionStatus(acq);
+        }
+        ASSERT_EQ(acq->run.running, 1);
+        AbortAcquisition(acq);
+        ASSERT_EQ(acq->run.running, 0);
+        ExpectCounting(acq, 75000);
+        EXPECT_EQ(gs->totalSamples, 75000);
+        ASSERT_EQ(Boxes(), shown + (extra ? 1u : 0u));
+        if (extra) {
+            EXPECT_NE(LastBox().find("more samples than the run can have recorded"), std::string::npos);
+        }
+    }
 }
 
 // The packets of the log file that begin with prefix (the checksum left off).

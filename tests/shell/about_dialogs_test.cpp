@@ -108,6 +108,66 @@ TEST_F(AboutInProgram, ShowsTheProgramTheMainsAndTheUnit) {
     }
 }
 
+// The program bound to the newer unit's driver (no unit needs to answer: the model follows the
+// driver's name).
+class AboutWithNewerUnit : public AboutInProgram {
+protected:
+    void SetUp() override {
+        settings = "Software\\NORVANE\\TVX3x\\DriverSettings\\AboutTest" + std::to_string(GetCurrentProcessId());
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const char driver[] = "VKUSB45";
+        const DWORD type = 3;
+        RegSetValueExA(key, "DriverName", 0, REG_SZ, reinterpret_cast<const BYTE*>(driver), sizeof driver);
+        RegSetValueExA(key, "DriverType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
+        RegCloseKey(key);
+        SetEnvironmentVariableA("VK40_DRIVER_SETTINGS_KEY", settings.c_str());
+        AboutInProgram::SetUp();
+    }
+    void TearDown() override {
+        AboutInProgram::TearDown();
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), KEY_WOW64_64KEY, 0);
+        SetEnvironmentVariableA("VK40_DRIVER_SETTINGS_KEY", nullptr);
+    }
+    std::string settings;
+};
+
+// The newer unit's picture stands beside the labels and above the unit's box, covering none of
+// them.
+TEST_F(AboutWithNewerUnit, TheUnitPictureCoversNoOtherControl) {
+    ASSERT_EQ(CVKDevice::GetDeviceNum(), 45);
+    bool shown = false;
+    RECT picture{};
+    std::vector<std::pair<std::string, RECT>> others;
+    DialogDriver driver({[&](HWND dlg) {
+        HWND pic = GetDlgItem(dlg, IDC_PA_PICTURE);
+        shown = SendMessageA(pic, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0 && IsWindowVisible(pic);
+        GetWindowRect(pic, &picture);
+        for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (child == pic || !IsWindowVisible(child)) continue;
+            char text[128] = "";
+            GetWindowTextA(child, text, sizeof text);
+            RECT rc{};
+            GetWindowRect(child, &rc);
+            others.push_back({std::to_string(GetDlgCtrlID(child)) + " \"" + text + "\"", rc});
+        }
+        SaveWindowPicture(dlg, "about_box_vk45");
+        Click(dlg, IDOK);
+    }});
+    OpenAbout();
+    ASSERT_EQ(driver.Runs(), 1);
+    EXPECT_TRUE(shown) << "the unit's picture in place of the icon";
+    EXPECT_GT(picture.right - picture.left, 32) << "a picture, not a dot";
+    EXPECT_GT(picture.bottom - picture.top, 16);
+    ASSERT_GE(others.size(), 9u);
+    for (const auto& other : others) {
+        RECT overlap{};
+        EXPECT_FALSE(IntersectRect(&overlap, &picture, &other.second)) << other.first;
+    }
+}
+
 TEST_F(AboutInProgram, SystemInfoButtonShowsTheMachine) {
     IdentifyProcessor();
     std::string windows, buildText, owner, processor, clock, vendor, memory, problems;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -329,6 +330,56 @@ TEST_F(LessonRecording, TheFirstStartAcqAfterTheUnitIsPluggedBackRecords) {
     RunToEnd(50);
     EXPECT_EQ(gs->totalSamples, 400);
     EXPECT_EQ(boxes.boxes.size(), asked) << "nothing more to say";
+}
+
+// A lesson that turns the unit check off ("SET ReadConnectionStatus Disable") leaves the Start
+// button recording whenever the lesson's STARTACQ would.
+TEST_F(LessonRecording, AfterTheLessonTurnsTheUnitCheckOffTheStartButtonStillRecords) {
+    BoxCapture boxes;
+    EXPECT_NE(RunLesson({"SET ReadConnectionStatus Disable"}), 0);
+    EXPECT_EQ(g_error, "");
+    Advance(100);  // idle turns with the check off
+    Press();
+    ASSERT_EQ(Running(), 1) << "the button starts a run, as STARTACQ does";
+    Advance(200);
+    EXPECT_GT(gs->chanCount[1], 0u);
+    Press();
+    EXPECT_EQ(Running(), 0);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// "Cannot find the unit" answered Cancel, then the unit plugged back: the user's Start, and a
+// lesson's CHECKACQ before its STARTACQ, look for it again and record; while it is still missing
+// they say so.
+TEST_F(LessonRecording, AfterWorkingWithoutTheUnitStartAndCheckAcqLookForItAgain) {
+    const std::vector<std::function<void()>> starts = {
+        [this] { Press(); },
+        [this] { EXPECT_NE(RunLesson({"VK40 CHECKACQ", "VK40 STARTACQ"}), 0); },
+    };
+    for (size_t i = 0; i < starts.size(); ++i) {
+        SCOPED_TRACE(i == 0 ? "Start button" : "CHECKACQ and STARTACQ");
+        BoxCapture boxes;
+        boxes.answer = IDCANCEL;
+        SimControlSetDword(kSimAbsent, 1);
+        for (int k = 0; k < 3; ++k) Advance(100);
+        ASSERT_EQ(boxes.boxes.size(), 1u) << "asked once; Cancel works on without the unit";
+        EXPECT_NE(boxes.boxes.back().text.find("cannot find the VK40"), std::string::npos);
+        // Still missing: the start looks for it and says so.
+        starts[i]();
+        EXPECT_EQ(Running(), 0);
+        ASSERT_EQ(boxes.boxes.size(), 2u) << "the start says the unit is still missing";
+        EXPECT_NE(boxes.boxes.back().text.find("cannot find the VK40"), std::string::npos);
+        // Plugged back: the start finds it and records.
+        SimControlSetDword(kSimAbsent, 0);
+        starts[i]();
+        EXPECT_EQ(g_error, "");
+        ASSERT_EQ(Running(), 1) << "the unit plugged back is used again";
+        Advance(200);
+        EXPECT_GT(gs->chanCount[1], 0u);
+        Press();
+        ASSERT_EQ(Running(), 0);
+        EXPECT_EQ(boxes.boxes.size(), 2u) << "nothing more to say";
+    }
 }
 
 // A click at the middle of a graph's tool button, delivered where the system delivers it: to the

@@ -304,6 +304,27 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
     EXPECT_TRUE(ButtonOn(second));
 }
 
+// Closing the program while it records is refused, and the user is told why.
+TEST_F(StartButtonWithUnit, ClosingTheFrameWhileItRecordsSaysToStopTheRecordingFirst) {
+    UnitReady();
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    {
+        BoxCapture boxes;
+        SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);
+        PumpMessages();
+        ASSERT_TRUE(IsWindow(g_app->hwndFrame));
+        EXPECT_EQ(Running(), 1);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, "A recording is running.\nStop the recording before closing.");
+        // Ending the session asks no one: it is only refused.
+        EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_QUERYENDSESSION, 0, 0), 0);
+        EXPECT_EQ(boxes.boxes.size(), 1u);
+    }
+    Click(ButtonOn(first));
+    EXPECT_EQ(Running(), 0);
+}
+
 // What the user tries while a unit-memory run is read back, seen from the progress dialog's
 // steps: closing the graph and the program, both refused while the read-back runs.
 HHOOK g_readBackHook = nullptr;
@@ -336,7 +357,13 @@ TEST_F(StartButtonWithUnit, WhileAUnitMemoryRunIsReadBackTheGraphAndTheProgramSt
     EXPECT_EQ(g_readBackSteps, 0) << "nothing is read while the unit records";
     g_closeTarget = first;
     g_readBackHook = SetWindowsHookExA(WH_CALLWNDPROCRET, CloseDuringReadBack, nullptr, GetCurrentThreadId());
-    Advance(600);  // the unit is done; the idle turn reads its memory back
+    {
+        BoxCapture boxes;
+        boxes.caption = g_app->szAppTitle;  // the read-back's progress dialog is left alone
+        Advance(600);  // the unit is done; the idle turn reads its memory back
+        ASSERT_EQ(boxes.boxes.size(), 1u) << "the program's close says why it stays";
+        EXPECT_EQ(boxes.boxes[0].text, "A recording is running.\nStop the recording before closing.");
+    }
     UnhookWindowsHookEx(g_readBackHook);
     EXPECT_GT(g_readBackSteps, 1);
     EXPECT_EQ(Running(), 0);

@@ -42,12 +42,10 @@ const char* LimitUnitKey(int16_t unit) {
 
 // The units a result function gives the channel; none keeps the channel's own.
 std::optional<std::string> FunctionUnits(HWND dlg, const stCalcDlg* st, int16_t function) {
-    switch (function) {
-    case kRateHz: return std::string(Keyed("Hertz"));
-    case kRateBpm: return std::string(Keyed("BPM"));
-    case kRateInterval:
-    case kRatePeakTime: return std::string(Keyed("Seconds"));
-    case kRateCountPeaks: return std::nullopt;
+    const char* key = nullptr;
+    switch (RateFunctionUnits(function, &key)) {
+    case RateUnitsFrom::Own: return std::string(Keyed(key));
+    case RateUnitsFrom::Kept: return std::nullopt;
     default: return SourceUnits(st, ShownSource(dlg, st));
     }
 }

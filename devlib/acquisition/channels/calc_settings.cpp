@@ -327,3 +327,15 @@ void DecodeCalcSetup(const uint8_t* block, int32_t version, int32_t firstAnalog,
         if (version <= kSetupCalcOldSourcesUpTo) ShiftOldSources(s, firstAnalog, c);
     }
 }
+
+RateUnitsFrom RateFunctionUnits(int16_t function, const char** key) {
+    *key = nullptr;
+    switch (function) {
+    case kRateHz: *key = "Hertz"; return RateUnitsFrom::Own;
+    case kRateBpm: *key = "BPM"; return RateUnitsFrom::Own;
+    case kRateInterval:
+    case kRatePeakTime: *key = "Seconds"; return RateUnitsFrom::Own;
+    case kRateCountPeaks: return RateUnitsFrom::Kept;
+    default: return RateUnitsFrom::Source;
+    }
+}

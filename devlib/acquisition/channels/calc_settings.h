@@ -115,6 +115,12 @@ constexpr int16_t kRateUnitSeconds = 3;
 constexpr int16_t kRateOutputResult = 0;
 constexpr int16_t kRateOutputThreshold = 1;
 
+// Where the values of a Rate result function take their units from: units of their own (*key
+// names the text: "Hertz", "BPM" or "Seconds"), none ("Count Peaks": the channel keeps what it
+// has), or the source channel (the peak, mean and area functions).
+enum class RateUnitsFrom { Own, Kept, Source };
+RateUnitsFrom RateFunctionUnits(int16_t function, const char** key);
+
 struct stRateParams {
     int16_t function;  // result function 1-10
     int16_t source;

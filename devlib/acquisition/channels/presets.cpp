@@ -18,6 +18,7 @@
 
 namespace {
 
+constexpr int32_t kMaxRefusedCopies = 999;  // numbered copies of refused files kept beside them
 constexpr size_t kPresetValueBytes = 16;  // the two doubles after each record
 constexpr uint64_t kMaxPresetsFileBytes = kPresetsHeaderBytes +
                                           uint64_t{2 * kMaxPresets} * (kChanRecordBytes + kPresetValueBytes) +
@@ -85,12 +86,23 @@ std::string KeyedTextWith(const char* key, const std::string& arg) {
     return text.substr(0, at) + arg + text.substr(at + 2);
 }
 
+// The copy of a refused file goes beside it under the first free name of "<file>.bad",
+// "<file>.bad2", "<file>.bad3" and on, so no earlier copy is overwritten; empty when none is free.
+std::string KeepRefusedCopy(const char* path) {
+    for (int32_t n = 1; n <= kMaxRefusedCopies; ++n) {
+        const std::string copy = std::string(path) + ".bad" + (n > 1 ? std::to_string(n) : std::string());
+        if (CopyFileA(path, copy.c_str(), TRUE)) return copy;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    return {};
+}
+
 // Keeps a copy of the refused file, since the next save replaces it, and tells the user.
 void ReportRefusedFile(const char* path, int32_t result, HWND owner) {
-    const std::string copy = std::string(path) + ".bad";
     std::string text =
         KeyedTextWith(result == kPresetsNewer ? "KEY Presets file newer" : "KEY Presets file damaged", path);
-    if (CopyFileA(path, copy.c_str(), FALSE)) text += "\n\n" + KeyedTextWith("KEY Presets file copy kept", copy);
+    const std::string copy = KeepRefusedCopy(path);
+    if (!copy.empty()) text += "\n\n" + KeyedTextWith("KEY Presets file copy kept", copy);
     const char* caption = getMsgBoxText("Warning");
     MessageBoxA(owner, text.c_str(), caption ? caption : "Warning", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -201,6 +201,12 @@ int32_t CheckUnitPresent(stAcq* acq) {
     return 1;
 }
 
+// A unit the user chose to work without is looked for again; one the machine's switch keeps out
+// of use stays unasked.
+void ResumeUnitChecks() {
+    if (g_lib.unitCheckSuppressed && GetConnectToVK40IsDesired()) g_lib.unitCheckSuppressed = 0;
+}
+
 bool UnitReadyForStart(stAcq* acq) {
     if (acq->run.running || acq->run.unitInitialised || HasPlaybackSource(acq) || !UnitChecksOn()) return true;
     CheckUnitPresent(acq);

@@ -17,6 +17,9 @@ constexpr UINT kMsgWorkWithoutUnit = 0x8001;
 int32_t CheckUnitPresent(stAcq* acq);
 // 1 when the unit answered and, with setUp, was set up.
 int32_t ConnectUnit(stAcq* acq, int32_t setUp);
+// A user's Start and a lesson's "CHECKACQ": after the user chose to work without the unit, the
+// unit is looked for again (the "not found" question says so when it is still missing).
+void ResumeUnitChecks();
 // Before a start: a unit that is not set up (unplugged and back while a modal loop held the idle
 // turns) is checked and set up now, as the idle step would. False when it still cannot record.
 bool UnitReadyForStart(stAcq* acq);

@@ -203,6 +203,10 @@ bool FramesFellBehind(uint32_t elapsedMs, double framePeriodMs, uint64_t framesW
     return (due - framesWritten) * static_cast<uint64_t>(frameSize) > ringBytes;
 }
 
+double ViewStartWithin(double startMs, double dataMs, double viewMs) {
+    return std::max(0.0, std::min(startMs, dataMs - viewMs));
+}
+
 // The oldest sample sits at the write position once the ring is full; rotate it to the front.
 void UnrollRing(uint8_t* block, uint32_t width, uint32_t capacity, uint32_t write, uint32_t fill) {
     if (!block || fill < capacity || capacity == 0 || write % capacity == 0) return;
@@ -592,7 +596,11 @@ void FinishRingBlocks(stAcq* acq, tagGS* gs) {
         UnrollRing(static_cast<uint8_t*>(gs->chanBlock[s]), gs->chanBytes[s], gs->winSize, gs->winRingBase, gs->winLen);
         gs->chanCount[s] = kept;
     }
-    gs->hOffset += gs->winFirst * acq->runSamplePeriod;
+    // The samples let go move the time origin on; the view keeps its place in the run's time but
+    // never lies past the samples kept.
+    const double droppedMs = gs->winFirst * acq->runSamplePeriod;
+    gs->hOffset += droppedMs;
+    gs->hStart = ViewStartWithin(gs->hStart - droppedMs, kept * acq->runSamplePeriod, gs->hPerDiv * gs->hDivisions);
     gs->winFirst = 0;
     gs->winRingBase = 0;
     gs->winLen = 0;

@@ -45,6 +45,9 @@ double UnitFramePeriodMs(double periodMs, bool highSpeed);
 // holds.
 bool FramesFellBehind(uint32_t elapsedMs, double framePeriodMs, uint64_t framesWritten, int32_t frameSize,
                       uint32_t ringBytes);
+// The start of a view of viewMs that shows data of dataMs: startMs kept where it lies within
+// them, else the last full view of the data (from 0 when the data is shorter than the view).
+double ViewStartWithin(double startMs, double dataMs, double viewMs);
 // Turns a ring of capacity samples of width bytes, written up to write and holding fill samples,
 // into a plain block oldest first; the samples kept are min(fill, capacity).
 void UnrollRing(uint8_t* block, uint32_t width, uint32_t capacity, uint32_t write, uint32_t fill);

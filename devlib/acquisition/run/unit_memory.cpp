@@ -26,6 +26,8 @@ uint32_t g_lastWrapCount = 0;
 
 namespace {
 
+uint64_t g_unitPacedGoUs = 0;  // the unit's clock just before a unit-paced run was told to go
+
 constexpr int32_t kStorageUnitMemory = 3;
 constexpr int32_t kStorageFastUnitMemory = 4;
 constexpr uint8_t kModeWaitForStart = 0x80;
@@ -236,6 +238,15 @@ uint32_t HighSpeedGaugeBytes(uint32_t count, uint32_t ringBytes) {
     return static_cast<uint32_t>(static_cast<uint64_t>(count) * 32 / kilobytes);
 }
 
+// Frames fall due at whole periods from the run's go; the clock was read before the go and after
+// the count, so the run lasted less than one microsecond more than the clock says.
+int32_t RecordableFrames(uint64_t elapsedUs, double framePeriodMs) {
+    if (!(framePeriodMs > 0)) return 0;
+    const double periodUs = framePeriodMs * 1000.0;
+    const double frames = std::ceil((static_cast<double>(elapsedUs) + 1.0) / periodUs - 1e-9) - 1.0;
+    return static_cast<int32_t>(std::clamp(frames, 0.0, static_cast<double>(INT32_MAX)));
+}
+
 // The unit's count is not trusted: a larger one would write past the blocks made for the run.
 int32_t ReadBackBytes(uint32_t reported, int32_t runLength, int32_t frameSize) {
     if (frameSize <= 0 || runLength <= 0) return 0;
@@ -268,6 +279,7 @@ int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     if (!Accepted(kCmdHighSpeedSetup, sizeof(setup), setup)) return 0;
     HostRunScriptSubroutine(&g_lib.host, "OnStartAcquisition", 0);
     const uint8_t go = kGoUnitPaced;
+    g_unitPacedGoUs = g_unitLink.ClockUs();
     if (!Accepted(kCmdHighSpeedGo, 1, &go)) return 0;
     run.dataStarted = (acq->runModeByte & kModeWaitForStart) ? 0 : 1;
     run.statusState = run.dataStarted ? kStatusDataFlowing : kStatusNoDataYet;
@@ -366,9 +378,15 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     if (!PrepareRecordingBuffers(gs, acq)) return 1;
     uint8_t recorded[kCountBytes] = {};
     int32_t count = 0;
+    bool overstated = false;
     bool ok = g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded) != 0;
     if (ok) {
-        count = ReadBackBytes(GetBeU24(recorded), acq->runLength, run.frameSize);
+        // No more than the run's length, nor than the frames that fell due on the unit's clock.
+        const int32_t due = RecordableFrames(g_unitLink.ClockUs() - g_unitPacedGoUs,
+                                             HighSpeedFramePeriodMs(acq->runSamplePeriod));
+        const uint32_t reported = GetBeU24(recorded);
+        count = ReadBackBytes(reported, std::min(acq->runLength, due), run.frameSize);
+        overstated = reported >= static_cast<uint32_t>(count) + static_cast<uint32_t>(run.frameSize);
         ok = ReadRecordedSamples(acq, &count, 0) != 0;
         if (g_readBackLostGraph) {
             DropRun(acq, gs);
@@ -379,6 +397,8 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     if (!ok) {
         MessageBeep(MB_ICONEXCLAMATION);
         ShowMessage(gs, "KEY Communications error, terminated");
+    } else if (overstated) {
+        ShowMessage(gs, "KEY Unit count overstated");
     }
     return 1;
 }

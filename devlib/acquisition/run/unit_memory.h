@@ -32,6 +32,9 @@ uint32_t HighSpeedNewBytes(uint32_t position, uint32_t wraps, uint32_t readPosit
 // What the fill gauge shows of count new bytes in a high-speed ring: count x 32 / (R / 1024),
 // so that a full ring rises 16 pixels.
 uint32_t HighSpeedGaugeBytes(uint32_t count, uint32_t ringBytes);
+// The frames a unit-paced run can have recorded in elapsedUs on the unit's clock (measured from
+// just before its go), at its frame period.
+int32_t RecordableFrames(uint64_t elapsedUs, double framePeriodMs);
 // The bytes to read back after a unit-paced run: the unit's count, but never more than the whole
 // frames of the run's blocks hold.
 int32_t ReadBackBytes(uint32_t reported, int32_t runLength, int32_t frameSize);

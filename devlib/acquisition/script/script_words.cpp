@@ -257,6 +257,7 @@ int32_t HidePanel(stWordCall& c, Panel panel) {
 int32_t WordCheckAcq(stWordCall& c) {
     if (c.acq->run.running) CheckAcquisitionStatus(c.acq);
     if (!c.acq->run.running && c.acq->run.timingKind <= 1) {
+        ResumeUnitChecks();
         CheckUnitPresent(c.acq);
         DrawAcquisitionStatus(c.acq, c.acq->run.attachedGraph);
     }

@@ -222,12 +222,31 @@ int32_t SetDigitalChannelParams(stAcq* acq, int32_t channel, int32_t source) {
     return 1;
 }
 
-// Rate, Math and Expression (and a channel of no kind) take the first analog channel's units.
+// A Rate channel's units follow its result function: a rate, an interval or a count is not in
+// its source's units, so those keep units of their own, as do units the user set.
+static bool RateKeepsOwnUnits(stAcqChan* rec, const stRateParams& rate, int32_t* id) {
+    if (rec->unitsSetByUser == 1) return true;
+    const char* key = nullptr;
+    switch (RateFunctionUnits(rate.function, &key)) {
+    case RateUnitsFrom::Own:
+        memset(rec->units, 0, sizeof(rec->units));
+        lstrcpynA(rec->units, Keyed(key), sizeof(rec->units));
+        return true;
+    case RateUnitsFrom::Kept: return true;
+    default: *id = rate.source; return false;
+    }
+}
+
+// Math and Expression (and a channel of no kind) take the first analog channel's units.
 void CopyCalcChannelUnits(stAcq* acq, int32_t n) {
     if (n < 0 || n >= kCalcChannels) return;
     const stCalcSettings* s = CalcSettings(acq);
+    stAcqChan& rec = acq->chans[CalcRecordIndex(n)];
     int32_t id = acq->firstAnalogNumber;
     switch (s->kind[n]) {
+    case kCalcRate:
+        if (RateKeepsOwnUnits(&rec, s->rate[n], &id)) return;
+        break;
     case kCalcIntegrate: id = s->integrate[n].source; break;
     case kCalcSmoothing: id = s->smoothing[n].source; break;
     case kCalcDifference: id = s->difference[n].source; break;
@@ -239,7 +258,6 @@ void CopyCalcChannelUnits(stAcq* acq, int32_t n) {
     }
     const int32_t from = SourceRecordIndex(acq, id);
     if (from < 0) return;
-    stAcqChan& rec = acq->chans[CalcRecordIndex(n)];
     memcpy(rec.units, acq->chans[from].units, sizeof(rec.units));
 }
 

@@ -16,9 +16,10 @@ struct stTransportOps {
                        uint32_t outSize, uint32_t* returned);
     void (*close)(void* context, HANDLE device);
     void* context;  // handed back as the first argument of every operation
-    // The time the unit samples by, in milliseconds: a run's elapsed time and the wait before an
-    // automatic restart are measured on it. Null: the system's tick.
-    uint32_t (*clockMs)(void* context);
+    // The time the unit samples by, in microseconds: a run's elapsed time, the frames a stopped
+    // run can have recorded and the wait before an automatic restart are measured on it. Null:
+    // the system's performance counter.
+    uint64_t (*clockUs)(void* context);
 };
 
 // The driver's control codes. Unless a code says otherwise it goes to the unit's device handle.
@@ -59,6 +60,11 @@ inline void TransportClose(const stTransportOps* t, HANDLE device) {
     if (t && t->close && device) t->close(t->context, device);
 }
 
-inline uint32_t TransportClockMs(const stTransportOps* t) {
-    return t && t->clockMs ? t->clockMs(t->context) : GetTickCount();
+inline uint64_t TransportClockUs(const stTransportOps* t) {
+    if (t && t->clockUs) return t->clockUs(t->context);
+    LARGE_INTEGER now{}, frequency{};
+    if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 || !QueryPerformanceCounter(&now))
+        return GetTickCount64() * 1000ull;
+    const uint64_t ticks = static_cast<uint64_t>(now.QuadPart), perSecond = static_cast<uint64_t>(frequency.QuadPart);
+    return ticks / perSecond * 1000000ull + ticks % perSecond * 1000000ull / perSecond;
 }

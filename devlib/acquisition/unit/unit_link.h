@@ -80,8 +80,10 @@ public:
     void Wait(uint32_t ms) const;
     WaitFn SetWait(WaitFn wait);
 
-    // The unit's clock in milliseconds (the transport's; the system tick for the driver).
-    uint32_t ClockMs() const { return TransportClockMs(m_transport); }
+    // The unit's clock (the transport's; the system's performance counter for the driver), in
+    // microseconds and in milliseconds that wrap as a tick count does.
+    uint64_t ClockUs() const { return TransportClockUs(m_transport); }
+    uint32_t ClockMs() const { return static_cast<uint32_t>(ClockUs() / 1000u); }
 
 private:
     int32_t Exchange(uint8_t command, uint16_t dataLength, const uint8_t* data, uint16_t replyLength, bool set,
