@@ -462,6 +462,8 @@ TEST_F(GraphWords, JournalWritesTextsAndNumbersAtTheCaret) {
         {{"JOURNAL WRITE \"a\\rb\""}, "a\r\nb"},
         {{"JOURNAL APPEND \"t\\tu\\\\v\""}, "t\tu\\v"},
         {{"JOURNAL PRECISION 2", "JOURNAL APPEND 3.14159"}, "3.14"},
+        {{"JOURNAL PRECISION 15", "JOURNAL APPEND 0.3333333333333333"}, "0.333333333333333"},
+        {{"JOURNAL PRECISION -2", "JOURNAL APPEND 2.5"}, "3"},
         {{"S$ = \"from a variable\"", "JOURNAL WRITE S$"}, "from a variable"},
         {{"JOURNAL WRITE \"x\"", "JOURNAL NEW", "JOURNAL WRITE \"y\""}, "y"},
     };
