@@ -34,6 +34,7 @@ char g_rememberedFolder[2][MAX_PATH];
 FileDialogProc g_openProc = nullptr;
 FileDialogProc g_saveProc = nullptr;
 int g_openingGraph = 0;
+int g_quietOpen = 0;  // open quiet scopes
 
 // The rows of the open dialog's filter; a row's number is the file type it opens.
 const stFilterRow kOpenFilter[] = {
@@ -55,6 +56,7 @@ HWND Frame() { return g_app ? g_app->hwndFrame : nullptr; }
 
 // "Can't open the file '...'", with the reason the reader gave on a second line.
 void ReportCannotOpen(const char* path, const char* reason) {
+    if (g_quietOpen) return;
     char text[1024];
     FormatKeyedText(text, sizeof text, Keyed("Can't open the file '%s'"), path);
     if (reason) {
@@ -68,10 +70,11 @@ void ReportCannotOpen(const char* path, const char* reason) {
 // Damage the reader went around: a broken marker section is told in a box, the rest in the status line.
 void ReportReadNotice(const stGraphReadReport& report) {
     if (!report.notice) return;
-    if (std::strcmp(report.notice, kKeyMarkersCorrupted) == 0)
-        MessageBoxA(Frame(), Keyed(report.notice), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
-    else
+    if (std::strcmp(report.notice, kKeyMarkersCorrupted) == 0) {
+        if (!g_quietOpen) MessageBoxA(Frame(), Keyed(report.notice), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+    } else {
         notify::SetStatusText(report.notice);
+    }
 }
 
 bool IsGraphWindow(HWND hwnd) {
@@ -192,6 +195,9 @@ POINT ReachableCorner(POINT corner, LONG width, const RECT& client) {
     return corner;
 }
 
+CQuietFileOpen::CQuietFileOpen() { ++g_quietOpen; }
+CQuietFileOpen::~CQuietFileOpen() { --g_quietOpen; }
+
 uint16_t CurrentFileKind() { return g_fileKind; }
 int IsOpeningGraph() { return g_openingGraph; }
 
@@ -242,6 +248,7 @@ int IsFileAlreadyOpen(const char* path) {
         if (!same) continue;
         if (IsIconic(child)) ShowWindow(child, SW_SHOWNORMAL);
         SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+        if (g_quietOpen) return 1;
         char text[1024];
         FormatKeyedText(text, sizeof text, Keyed("The file: '%s' is already open."), path);
         MessageBoxA(Frame(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
@@ -300,7 +307,7 @@ int OpenDataFile(tagGS* gs, const char* path, int mode) {
         if (read) gs->isTemplate = 0;
     } else if (g_fileKind == kFileKindText) {
         SetWaitCursor(1);
-        read = ReadTextFile(gs, &file);
+        read = ReadTextFile(gs, &file, g_quietOpen);
         SetWaitCursor(0);
         if (read) gs->isTemplate = 0;
     } else {

@@ -20,6 +20,16 @@ constexpr int kOpenTemplate = 4;
 constexpr int kRememberOpen = 0;
 constexpr int kRememberSave = 1;
 
+// While one lives, the files opened ask and tell nothing: a file refused, damaged or already open
+// is reported through the opener's result alone (lesson scripts open so). They nest.
+class CQuietFileOpen {
+public:
+    CQuietFileOpen();
+    ~CQuietFileOpen();
+    CQuietFileOpen(const CQuietFileOpen&) = delete;
+    CQuietFileOpen& operator=(const CQuietFileOpen&) = delete;
+};
+
 // With a path, opens that file; without, runs the File Open dialog (one window per chosen file).
 // Returns the (last) opened document, or null. A file that cannot be read is reported and its
 // document closed (a reused "Untitled" graph is made new again).

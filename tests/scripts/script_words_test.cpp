@@ -377,17 +377,33 @@ TEST_F(ScriptWords, SaveAndSaveCopyWriteTheGraphFileAndReportThroughTheirVariabl
     gs->modified = 0;
 }
 
-TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwo) {
-    const std::string file = InFolder("broken.acq");
-    ASSERT_TRUE(WriteWholeFile(file, Bytes(64, 0xEE)));
-    const size_t graphs = GraphWindows().size();
-    BoxCapture boxes;
-    EXPECT_EQ(Run({"OPEN \"broken.acq\", R, N"}), kScriptGoOn);
-    EXPECT_EQ(Var('R'), 2.0);
-    EXPECT_EQ(Str('N'), "");
-    EXPECT_EQ(g_script.graph, nullptr);
-    EXPECT_EQ(GraphWindows().size(), graphs);
-    EXPECT_EQ(g_errorDialogs, 0);
+// A graph file or text file the reader refuses is reported through the result alone: no box
+// holds up the lesson, and no window is left behind.
+TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwoWithoutABox) {
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } cases[] = {
+        {"broken.acq", Bytes(64, 0xEE)},
+        {"letters.txt", Bytes{'1', '\t', '2', '\r', '\n', '3', '\t', 'x', '\r', '\n'}},
+        {"first.txt", Bytes{'a', 'b', 'c', '\r', '\n'}},
+        {"empty.txt", Bytes{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteWholeFile(InFolder(c.name), c.bytes));
+        const size_t graphs = GraphWindows().size();
+        BoxCapture boxes;
+        g_errorDialogs = 0;
+        EXPECT_EQ(Run({std::string("OPEN \"") + c.name + "\", R, N"}), kScriptGoOn);
+        PumpMessages();
+        EXPECT_EQ(Var('R'), 2.0);
+        EXPECT_EQ(Str('N'), "");
+        EXPECT_EQ(g_script.graph, nullptr);
+        EXPECT_EQ(GraphWindows().size(), graphs);
+        EXPECT_EQ(g_errorDialogs, 0);
+        for (const auto& box : boxes.boxes) ADD_FAILURE() << "a box: " << box.text;
+    }
 }
 
 TEST_F(ScriptWords, OpenWithoutANameAsksForTheFileAndACancelReportsTwo) {
