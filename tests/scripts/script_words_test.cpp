@@ -290,7 +290,23 @@ TEST_F(ScriptWords, NewMakesATitledGraphThatBecomesTheCurrentDocument) {
     for (HWND w : after)
         if (WindowText(w) == "Heart rate") made = w;
     ASSERT_TRUE(made);
-    EXPECT_EQ(g_script.graph, GetWindowGraph(made));
+    tagGS* gs = GetWindowGraph(made);
+    EXPECT_EQ(g_script.graph, gs);
+    ASSERT_NE(gs, nullptr);
+    EXPECT_STREQ(gs->title, "Heart rate") << "the document is named as its window";
+    // The save question names the graph as its caption does.
+    gs->modified = 1;
+    g_script.savePromptEnabled = 1;
+    g_script.permissions[kPermCloseWindow] = 1;
+    BoxCapture boxes;
+    boxes.answer = IDNO;
+    SendMessageA(made, WM_CLOSE, 0, 0);
+    PumpMessages();
+    g_script.savePromptEnabled = 0;
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("Heart rate"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_EQ(boxes.boxes[0].text.find("Untitled"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_FALSE(IsWindow(made));
 }
 
 TEST_F(ScriptWords, OpenAndOpenModReportWhetherTheGraphOpened) {
