@@ -112,6 +112,9 @@ int16_t ScriptWordNew(stScriptCall& call) {
     tagGS* gs = GetWindowGraph(hwnd);
     if (gs) lstrcpynA(gs->title, title, sizeof gs->title);
     SetWindowTextA(hwnd, title);
+    // The Window menu's list is not redrawn for a new window text everywhere: asked for at once.
+    if (g_app->hwndClient) SendMessageA(g_app->hwndClient, WM_MDIREFRESHMENU, 0, 0);
+    if (g_app->hwndFrame) DrawMenuBar(g_app->hwndFrame);
     if (gs) g_script.graph = gs;
     return kScriptGoOn;
 }

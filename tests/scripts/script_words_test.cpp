@@ -294,6 +294,19 @@ TEST_F(ScriptWords, NewMakesATitledGraphThatBecomesTheCurrentDocument) {
     EXPECT_EQ(g_script.graph, gs);
     ASSERT_NE(gs, nullptr);
     EXPECT_STREQ(gs->title, "Heart rate") << "the document is named as its window";
+    // The frame's Window menu lists the graph by that name.
+    bool listed = false;
+    HMENU bar = GetMenu(g_app->hwndFrame);
+    for (int i = 0; bar && i < GetMenuItemCount(bar); ++i) {
+        HMENU popup = GetSubMenu(bar, i);
+        for (int j = 0; popup && j < GetMenuItemCount(popup); ++j) {
+            char item[128] = "";
+            GetMenuStringA(popup, j, item, sizeof item, MF_BYPOSITION);
+            const std::string text = item;
+            if (text.size() >= 10 && text.compare(text.size() - 10, 10, "Heart rate") == 0) listed = true;
+        }
+    }
+    EXPECT_TRUE(listed) << "the Window menu names the graph as its caption";
     // The save question names the graph as its caption does.
     gs->modified = 1;
     g_script.savePromptEnabled = 1;
