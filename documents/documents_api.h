@@ -208,6 +208,7 @@ int ScriptPlotDot(tagGS* gs, int32_t size, const char* colour, double x, double 
 // of the values lessons and graph items give: seconds, hertz, or the axis' own unit.
 double HorizontalUnitSize(const tagGS* gs);
 // Text files of number columns: the reader fills the document from an open file (closing it),
-// the writer writes the document (or its selection) into one. 1 done, 0 failed.
-int ReadTextFile(tagGS* gs, HANDLE* file);
+// the writer writes the document (or its selection) into one. 1 done, 0 failed. A quiet read
+// shows no box for a file it refuses.
+int ReadTextFile(tagGS* gs, HANDLE* file, int quiet = 0);
 int WriteTextFile(tagGS* gs, HANDLE file, int selectionOnly);

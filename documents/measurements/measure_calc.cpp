@@ -392,4 +392,9 @@ void FormatValue(char* out, size_t size, double value, int precision) {
     }
 }
 
+int ValueDecimals(double asked) {
+    if (!(asked > 0)) return 0;  // a negative number or none
+    return asked >= kMaxValueDecimals ? kMaxValueDecimals : static_cast<int>(asked);
+}
+
 }  // namespace measure

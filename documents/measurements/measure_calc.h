@@ -93,9 +93,13 @@ int Arithmetic(uint16_t source1, uint16_t source2, uint16_t op, double k, const 
                int boxes, double* out);
 
 // The one number text of measurement results, dialogs and lesson scripts: `precision` decimals
-// (0..kMaxValueDecimals), a half rounded away from zero; the exponent form beyond +-999999999
-// and for values that are no finite number.
-constexpr int kMaxValueDecimals = 12;
+// (0..kMaxValueDecimals, more than the seventeen significant digits a double carries), a half
+// rounded away from zero; the exponent form beyond +-999999999 and for values that are no finite
+// number.
+constexpr int kMaxValueDecimals = 30;
 void FormatValue(char* out, size_t size, double value, int precision);
+// The decimals a lesson asks for (STR$, JOURNAL PRECISION) as the formatter takes them: truncated
+// to an integer, a negative number none, at most kMaxValueDecimals.
+int ValueDecimals(double asked);
 
 }  // namespace measure

@@ -265,9 +265,22 @@ const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);
     return text ? text : key;
 }
+
+// Why the file was refused, in a box; a line number goes into the texts that name one.
+void ShowTextRefusal(const char* refusal, uint32_t line) {
+    HWND owner = g_app ? g_app->hwndFrame : nullptr;
+    if (refusal == kTextRefusalTooMany) {
+        MessageBoxFromStringTable(owner, MB_OK | MB_ICONEXCLAMATION, IDS_TOO_MANY_CHANNELS);
+        return;
+    }
+    char text[512];
+    std::snprintf(text, sizeof text, Keyed(refusal), static_cast<unsigned long>(line));
+    MessageBoxA(owner, text, g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"),
+                MB_OK | MB_ICONEXCLAMATION);
+}
 }  // namespace
 
-int ReadTextFile(tagGS* gs, HANDLE* file) {
+int ReadTextFile(tagGS* gs, HANDLE* file, int quiet) {
     LARGE_INTEGER size{}, here{}, zero{};
     if (!GetFileSizeEx(*file, &size) || !SetFilePointerEx(*file, zero, &here, FILE_CURRENT)) return 0;
     const uint64_t bytes = static_cast<uint64_t>(size.QuadPart - std::min(here.QuadPart, size.QuadPart));
@@ -290,14 +303,6 @@ int ReadTextFile(tagGS* gs, HANDLE* file) {
     uint32_t line = 0;
     const char* refusal = ReadTextBuffer(gs, buffer.data(), got, &line);
     notify::SetStatusText(Keyed("Ready"));
-    HWND owner = g_app ? g_app->hwndFrame : nullptr;
-    if (refusal == kTextRefusalTooMany) {
-        MessageBoxFromStringTable(owner, MB_OK | MB_ICONEXCLAMATION, IDS_TOO_MANY_CHANNELS);
-    } else if (refusal) {
-        char text[512];
-        std::snprintf(text, sizeof text, Keyed(refusal), static_cast<unsigned long>(line));
-        MessageBoxA(owner, text, g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"),
-                    MB_OK | MB_ICONEXCLAMATION);
-    }
+    if (refusal && !quiet) ShowTextRefusal(refusal, line);
     return refusal ? 0 : 1;
 }

@@ -361,9 +361,14 @@ int OpenGraphFile(const char* path) {
     return 1;
 }
 
+// A failure is told through the result alone: the lesson or editor that opens asks nobody.
 tagGS* OpenGraphFileQuiet(const char* path, int, int* incompatible) {
     uint16_t journalHeight = 0;
-    tagGS* gs = path ? DoFileOpenQuietly(path, &journalHeight) : nullptr;
+    tagGS* gs = nullptr;
+    if (path) {
+        CQuietFileOpen quiet;
+        gs = DoFileOpen(path, &journalHeight);
+    }
     if (!gs) {
         if (incompatible) *incompatible = 1;
         return nullptr;

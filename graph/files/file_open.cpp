@@ -33,7 +33,7 @@ uint16_t g_fileKind = kFileKindGraph;
 char g_rememberedFolder[2][MAX_PATH];
 FileDialogProc g_openProc = nullptr;
 FileDialogProc g_saveProc = nullptr;
-int g_openQuietly = 0;        // a lesson's open: what was left out goes to the status line
+int g_quietOpen = 0;  // open quiet scopes: a lesson's open asks and tells nothing
 uint32_t g_pendingLeftOut = 0;  // what the last read left out, told once its window shows
 
 // The rows of the open dialog's filter; a row's number is the file type it opens.
@@ -56,6 +56,7 @@ HWND Frame() { return g_app ? g_app->hwndFrame : nullptr; }
 
 // "Can't open the file '...'", with the reason the reader gave on a second line.
 void ReportCannotOpen(const char* path, const char* reason) {
+    if (g_quietOpen) return;
     char text[1024];
     FormatKeyedText(text, sizeof text, Keyed("Can't open the file '%s'"), path);
     if (reason) {
@@ -71,10 +72,11 @@ void ReportCannotOpen(const char* path, const char* reason) {
 void ReportReadNotice(const stGraphReadReport& report) {
     const bool markers = report.notice && std::strcmp(report.notice, kKeyMarkersCorrupted) == 0;
     if (!report.notice || (report.leftOut && !markers)) return;
-    if (markers)
-        MessageBoxA(Frame(), Keyed(report.notice), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
-    else
+    if (markers) {
+        if (!g_quietOpen) MessageBoxA(Frame(), Keyed(report.notice), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+    } else {
         notify::SetStatusText(report.notice);
+    }
 }
 
 // The damaged parts a read left out, one a line in a box for a file the user opened, in the
@@ -84,12 +86,12 @@ void ReportLeftOut(uint32_t leftOut) {
     std::string parts;
     for (int bit = 0; bit < kLeftOutParts; ++bit) {
         if (!(leftOut & (1u << bit))) continue;
-        if (!parts.empty()) parts += g_openQuietly ? ", " : "\n";
+        if (!parts.empty()) parts += g_quietOpen ? ", " : "\n";
         parts += Keyed(LeftOutPartKey(bit));
     }
     char text[1024];
-    FormatKeyedText(text, sizeof text, Keyed(g_openQuietly ? kKeyPartsLeftOutStatus : kKeyPartsLeftOut), parts.c_str());
-    if (g_openQuietly)
+    FormatKeyedText(text, sizeof text, Keyed(g_quietOpen ? kKeyPartsLeftOutStatus : kKeyPartsLeftOut), parts.c_str());
+    if (g_quietOpen)
         notify::SetStatusShownText(text);
     else
         MessageBoxA(Frame(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
@@ -216,6 +218,8 @@ POINT ReachableCorner(POINT corner, LONG width, const RECT& client) {
     return corner;
 }
 
+CQuietFileOpen::CQuietFileOpen() { ++g_quietOpen; }
+CQuietFileOpen::~CQuietFileOpen() { --g_quietOpen; }
 
 void SetFileDialogProcs(FileDialogProc open, FileDialogProc save) {
     g_openProc = open;
@@ -250,13 +254,6 @@ tagGS* DoFileOpen(const char* path, uint16_t* journalHeight) {
     return path ? OpenOneFile(path, kOpenGraph, true) : OpenFromDialog();
 }
 
-tagGS* DoFileOpenQuietly(const char* path, uint16_t* journalHeight) {
-    ++g_openQuietly;
-    tagGS* gs = DoFileOpen(path, journalHeight);
-    --g_openQuietly;
-    return gs;
-}
-
 int IsFileAlreadyOpen(const char* path) {
     if (!g_app || !g_app->hwndClient) return 0;
     char full[MAX_PATH] = "";
@@ -271,6 +268,7 @@ int IsFileAlreadyOpen(const char* path) {
         if (!same) continue;
         if (IsIconic(child)) ShowWindow(child, SW_SHOWNORMAL);
         SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+        if (g_quietOpen) return 1;
         char text[1024];
         FormatKeyedText(text, sizeof text, Keyed("The file: '%s' is already open."), path);
         MessageBoxA(Frame(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
@@ -329,7 +327,7 @@ int OpenDataFile(tagGS* gs, const char* path, int mode) {
         if (read) gs->isTemplate = 0;
     } else if (g_fileKind == kFileKindText) {
         SetWaitCursor(1);
-        read = ReadTextFile(gs, &file);
+        read = ReadTextFile(gs, &file, g_quietOpen);
         SetWaitCursor(0);
         if (read) gs->isTemplate = 0;
     } else {

@@ -20,13 +20,21 @@ constexpr int kOpenTemplate = 4;
 constexpr int kRememberOpen = 0;
 constexpr int kRememberSave = 1;
 
+// While one lives, the files opened ask and tell nothing: a file refused, damaged or already open
+// is reported through the opener's result alone, the parts a read left out in the status line
+// (lesson scripts open so). They nest.
+class CQuietFileOpen {
+public:
+    CQuietFileOpen();
+    ~CQuietFileOpen();
+    CQuietFileOpen(const CQuietFileOpen&) = delete;
+    CQuietFileOpen& operator=(const CQuietFileOpen&) = delete;
+};
+
 // With a path, opens that file; without, runs the File Open dialog (one window per chosen file).
 // Returns the (last) opened document, or null. A file that cannot be read is reported and its
 // document closed (a reused "Untitled" graph is made new again).
 tagGS* DoFileOpen(const char* path, uint16_t* journalHeight);
-// The same for a lesson: the damaged parts a read left out are told in the status line, not in
-// a box that would hold the lesson up.
-tagGS* DoFileOpenQuietly(const char* path, uint16_t* journalHeight);
 // 1 when a graph window shows the file; that window is then activated and the user told.
 int IsFileAlreadyOpen(const char* path);
 // Takes an untouched "Untitled" graph (1) or a new document (0) and makes it a new graph;

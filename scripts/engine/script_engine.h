@@ -3,6 +3,7 @@
 // All of the interpreter's state lives in g_script (base/lesson.h).
 #pragma once
 #include <windows.h>
+#include <cstddef>
 #include <cstdint>
 #include "scripts/script_api.h"
 #include "scripts/engine/script_list.h"
@@ -109,6 +110,12 @@ int ParseScriptStringVariable(const char* name, int* index, int* macro);
 // Writes and reads the application (A..Z, A$..Z$) or macro (A#..Z#, A@..Z@) tables as text.
 int SaveScriptVariables(const char* path, int macro);
 int LoadScriptVariables(const char* path, int macro);
+// A number's text in a variable file: the general format ("%G") where that reads back exactly,
+// else the fewest significant digits (7 to 17) that do, in the same style; "INF", "-INF" and
+// "NAN" for the values that are no finite number.
+void FormatVariableNumber(double value, char* out, size_t size);
+// A number of a variable file's line, the general format's texts of infinity and NaN included.
+double ReadVariableNumber(const char* text);
 
 // ---- The words of the other parts of the lesson language (scripts/words/) ----
 // The words the engine's dispatch hands on; each is a ScriptWordHandler.

@@ -61,12 +61,8 @@ int StringFunction(int which, const char* args, char* out) {
     if (which == 0) {  // STR$(number, digits)
         p += GetScriptNumber(p, &a);
         GetScriptNumber(p, &b);
-        char buf[64];
-        // Kept within the formatter's decimals before it becomes an int (any number may be given).
-        const int decimals = b >= measure::kMaxValueDecimals ? measure::kMaxValueDecimals
-                             : b > 0                         ? static_cast<int>(b)
-                                                             : 0;
-        measure::FormatValue(buf, sizeof buf, a, decimals);
+        char buf[kScriptWordChars];
+        measure::FormatValue(buf, sizeof buf, a, measure::ValueDecimals(b));
         CopyCut(out, buf, std::strlen(buf));
         return 1;
     }

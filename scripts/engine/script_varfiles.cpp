@@ -1,6 +1,6 @@
-// The variable files: the application or macro tables as lines of text. Numbers are written
-// with as few digits as read back exactly, and a string keeps its quotes and semicolons: its text
-// runs to the last quote of its line.
+// The variable files: the application or macro tables as lines of text. Numbers are written in
+// the general format, with more digits only where its six do not read back exactly, and a string
+// keeps its quotes and semicolons: its text runs to the last quote of its line.
 #include "scripts/engine/script_control.h"
 #include "base/app.h"
 #include "base/safe_file.h"
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace {
@@ -37,8 +38,8 @@ bool ReadWholeFile(const char* path, std::string* text) {
 bool LineNumber(const char* line, const char* end, double* out) {
     const char* eq = static_cast<const char*>(std::memchr(line, '=', static_cast<size_t>(end - line)));
     if (!eq) return false;
-    std::string digits(eq + 1, end);
-    *out = std::strtod(digits.c_str(), nullptr);
+    const std::string digits(eq + 1, end);
+    *out = ReadVariableNumber(digits.c_str());
     return true;
 }
 
@@ -55,18 +56,9 @@ void LineString(const char* line, const char* end, char* out) {
     out[n] = 0;
 }
 
-// The fewest significant digits that read back as the same double (17 always do).
-void ShortestNumber(double value, char* out, size_t size) {
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(out, size, "%.*G", digits, value);
-        const double back = std::strtod(out, nullptr);
-        if (back == value && std::signbit(back) == std::signbit(value)) return;
-    }
-}
-
 std::string NumberLine(char letter, const char* suffix, double value) {
     char number[40], buf[64];
-    ShortestNumber(value, number, sizeof number);
+    FormatVariableNumber(value, number, sizeof number);
     std::snprintf(buf, sizeof buf, "%c%s = %s\r", letter, suffix, number);
     return buf;
 }
@@ -96,6 +88,33 @@ int16_t VariableFileWord(stScriptCall& call, bool macro, bool load) {
 }
 
 }  // namespace
+
+void FormatVariableNumber(double value, char* out, size_t size) {
+    // The general format's own texts for the values that are no finite number.
+    if (std::isnan(value)) {
+        lstrcpynA(out, std::signbit(value) ? "-NAN" : "NAN", static_cast<int>(size));
+        return;
+    }
+    if (std::isinf(value)) {
+        lstrcpynA(out, value < 0 ? "-INF" : "INF", static_cast<int>(size));
+        return;
+    }
+    auto exact = [&] {
+        const double back = std::strtod(out, nullptr);
+        return back == value && std::signbit(back) == std::signbit(value);
+    };
+    std::snprintf(out, size, "%G", value);
+    for (int digits = 7; digits <= 17 && !exact(); ++digits) std::snprintf(out, size, "%.*G", digits, value);
+}
+
+double ReadVariableNumber(const char* text) {
+    while (*text == ' ' || *text == '\t') ++text;
+    const char* word = text + (*text == '-' || *text == '+' ? 1 : 0);
+    const double sign = *text == '-' ? -1.0 : 1.0;
+    if (_strnicmp(word, "INF", 3) == 0) return sign * HUGE_VAL;
+    if (_strnicmp(word, "NAN", 3) == 0) return std::copysign(std::numeric_limits<double>::quiet_NaN(), sign);
+    return std::strtod(text, nullptr);
+}
 
 int SaveScriptVariables(const char* path, int macro) {
     std::string text;

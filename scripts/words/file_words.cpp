@@ -102,15 +102,21 @@ void AppendGraphTextToClipboard(tagGS* gs) {
     GlobalFree(block);
 }
 
-// NEW title: a new empty graph window under the title, its document the current one.
+// NEW title: a new empty graph window under the title, its document the current one. The
+// document takes the title too, so the Window menu and the save question name it as its caption.
 int16_t ScriptWordNew(stScriptCall& call) {
     char title[kScriptWordChars];
     CWordFields(call.rest).Text(title);
     if (CWordFields::Bad()) return kScriptStop;
     HWND hwnd = NewGraph(1);
     if (!hwnd) return kScriptGoOn;
+    tagGS* gs = GetWindowGraph(hwnd);
+    if (gs) lstrcpynA(gs->title, title, sizeof gs->title);
     SetWindowTextA(hwnd, title);
-    if (tagGS* gs = GetWindowGraph(hwnd)) g_script.graph = gs;
+    // The Window menu's list is not redrawn for a new window text everywhere: asked for at once.
+    if (g_app->hwndClient) SendMessageA(g_app->hwndClient, WM_MDIREFRESHMENU, 0, 0);
+    if (g_app->hwndFrame) DrawMenuBar(g_app->hwndFrame);
+    if (gs) g_script.graph = gs;
     return kScriptGoOn;
 }
 

@@ -162,11 +162,12 @@ int16_t JournalOpen(stScriptCall&, tagGS* gs, CWordFields& fields) {
     return kScriptGoOn;
 }
 
-// PRECISION digits: the graph's precision for numbers written into the journal.
+// PRECISION digits: the graph's precision for numbers written into the journal, taken as STR$
+// takes its decimals.
 int16_t JournalPrecision(stScriptCall&, tagGS* gs, CWordFields& fields) {
     const double digits = fields.Number();
     if (CWordFields::Bad()) return kScriptStop;
-    gs->precisionDigits = static_cast<uint16_t>(static_cast<int16_t>(digits));
+    gs->precisionDigits = static_cast<uint16_t>(measure::ValueDecimals(digits));
     return kScriptGoOn;
 }
 

@@ -1,5 +1,5 @@
-// The lesson's push buttons: a row on the frame toolbar after the standard buttons that are
-// shown, each running a subroutine of the script when clicked (its command id 12000 + slot).
+// The lesson's push buttons: a row on the frame toolbar right of the buttons it shows, each
+// running a subroutine of the script when clicked (its command id 12000 + slot).
 #include "scripts/words/graph_words.h"
 #include "scripts/words/word_fields.h"
 #include "base/app.h"
@@ -30,28 +30,26 @@ int TextWidth(const char* caption) {
     return extent.cx > kLeastTextWidth ? extent.cx : kLeastTextWidth;
 }
 
-// Where the row starts: after the last standard button group that is shown.
-int RowStart() {
-    struct Group {
-        const char* name;
-        int x;
-    };
-    static const Group kGroups[] = {{"RECENT", 420}, {"FINDNEXTPEAK", 252}, {"HCENTER", 196}, {"XYMODE", 84}};
-    for (const Group& g : kGroups)
-        if (GetScriptToolbarButton(g.name) == 1) return g.x;
-    return 4;
-}
-
-// A new button goes right of the rightmost one, or where the row starts.
+// A new button goes right of the rightmost button: every lesson button, shown or not, and every
+// standard button the toolbar shows. A shown RECENT keeps its room up to 420; an empty toolbar
+// starts the row at 4.
 int NextLeft(tagGS* gs) {
-    int right = -1;
+    constexpr int kRecentRight = 420, kEmptyRight = 4;
+    int right = GetScriptToolbarButton("RECENT") == 1 ? kRecentRight : kEmptyRight;
     for (int i = 0; i < kSlots; ++i)
         if (CScriptButton* button = Slot(gs, i)) {
             RECT rc;
             button->GetRect(&rc);
             if (rc.right > right) right = rc.right;
         }
-    return (right >= 0 ? right : RowStart()) + kGap;
+    for (HWND b : ToolbarChildren()) {
+        if (!(GetWindowLongA(b, GWL_STYLE) & WS_VISIBLE)) continue;
+        RECT rc;
+        GetWindowRect(b, &rc);
+        MapWindowPoints(nullptr, g_app->hwndToolbar, reinterpret_cast<POINT*>(&rc), 2);
+        if (rc.right > right) right = rc.right;
+    }
+    return right + kGap;
 }
 
 void RepaintToolbar() {

@@ -325,6 +325,21 @@ TEST(MeasureCalc, NumberText) {
     }
 }
 
+// A lesson's decimals: truncated, a negative number none, at most the formatter's; the text then
+// has as many decimals as asked.
+TEST(MeasureCalc, DecimalsALessonAsksFor) {
+    const struct {
+        double asked;
+        int decimals;
+    } cases[] = {{-1, 0}, {-0.5, 0}, {0, 0}, {2.9, 2}, {15, 15}, {1e9, kMaxValueDecimals}, {std::nan(""), 0}};
+    for (const auto& c : cases) EXPECT_EQ(ValueDecimals(c.asked), c.decimals) << c.asked;
+    char text[64];
+    FormatValue(text, sizeof text, 1.0 / 3.0, 15);
+    EXPECT_STREQ(text, "0.333333333333333");
+    FormatValue(text, sizeof text, 1.0 / 3.0, 17);
+    EXPECT_STREQ(text, "0.33333333333333331");
+}
+
 TEST(MeasureResultText, NumberAndUnitByTypeAndAxis) {
     struct Case {
         const char* name;

@@ -463,6 +463,8 @@ TEST_F(GraphWords, JournalWritesTextsAndNumbersAtTheCaret) {
         {{"JOURNAL WRITE \"a\\rb\""}, "a\r\nb"},
         {{"JOURNAL APPEND \"t\\tu\\\\v\""}, "t\tu\\v"},
         {{"JOURNAL PRECISION 2", "JOURNAL APPEND 3.14159"}, "3.14"},
+        {{"JOURNAL PRECISION 15", "JOURNAL APPEND 0.3333333333333333"}, "0.333333333333333"},
+        {{"JOURNAL PRECISION -2", "JOURNAL APPEND 2.5"}, "3"},
         {{"S$ = \"from a variable\"", "JOURNAL WRITE S$"}, "from a variable"},
         {{"JOURNAL WRITE \"x\"", "JOURNAL NEW", "JOURNAL WRITE \"y\""}, "y"},
     };
@@ -1014,14 +1016,15 @@ TEST_F(GraphWords, ShowingOrHidingTheJournalKeepsItsCaret) {
     EXPECT_EQ(g_errorDialogs, 0);
 }
 
-// The row starts after the last standard button group that is shown.
+// The row starts right of the rightmost standard button that is shown (RECENT, which has no
+// button, keeps its room up to 420).
 TEST_F(LessonButtons, TheRowStartsAfterTheShownStandardButtons) {
     g_script.lessonButtonMode = 0;
     struct {
         std::vector<const char*> shown;
         int left;
     } const cases[] = {
-        {{}, 14}, {{"XYMODE"}, 94}, {{"XYMODE", "HCENTER"}, 206}, {{"FINDNEXTPEAK"}, 262}, {{"RECENT", "XYMODE"}, 430},
+        {{}, 14}, {{"XYMODE"}, 90}, {{"XYMODE", "HCENTER"}, 226}, {{"FINDNEXTPEAK"}, 284}, {{"RECENT", "XYMODE"}, 430},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.left);
@@ -1032,6 +1035,49 @@ TEST_F(LessonButtons, TheRowStartsAfterTheShownStandardButtons) {
         ASSERT_TRUE(go);
         EXPECT_EQ(Place(go).left, c.left);
     }
+    HideScriptToolbarButtons();
+}
+
+// A lesson that starts with every button shown and hides some groups puts its buttons where no
+// two shown buttons overlap.
+TEST_F(LessonButtons, NoTwoShownButtonsOverlapWhateverGroupsTheLessonHides) {
+    g_script.lessonButtonMode = 0;
+    const std::vector<std::vector<const char*>> cases = {
+        {},
+        {"RECENT"},
+        {"PEAKGROUP", "FILEGROUP"},
+        {"PEAKGROUP", "FILEGROUP", "AUTOSCALEGROUP"},
+        {"MODEGROUP"},
+        {"AUTOSCALEGROUP"},
+        {"MODEGROUP", "AUTOSCALEGROUP", "PEAKGROUP", "FILEGROUP"},
+    };
+    for (const auto& hidden : cases) {
+        std::string trace = "hidden:";
+        for (const char* group : hidden) trace += std::string(" ") + group;
+        SCOPED_TRACE(trace);
+        HideScriptToolbarButtons();
+        ShowAllToolbarButtons();
+        std::vector<std::string> lines;
+        for (const char* group : hidden) lines.push_back(std::string("HIDE TOOLBARBUTTON ") + group);
+        lines.push_back("REMOVEALLBUTTONS");
+        for (const char* caption : {"One", "Two", "Three", "Four"})
+            lines.push_back(std::string("CREATEBUTTON \"") + caption + "\", \"Pressed\", V");
+        ASSERT_EQ(Run(lines, subs), kScriptGoOn);
+        EXPECT_EQ(g_errorDialogs, 0);
+        ASSERT_EQ(Buttons().size(), 4u);
+        std::vector<HWND> shown;
+        for (HWND b : ToolbarChildren())
+            if (IsWindowVisible(b)) shown.push_back(b);
+        for (size_t i = 0; i < shown.size(); ++i)
+            for (size_t j = i + 1; j < shown.size(); ++j) {
+                const RECT a = Place(shown[i]), b = Place(shown[j]);
+                RECT overlap{};
+                EXPECT_FALSE(IntersectRect(&overlap, &a, &b))
+                    << Text(shown[i]) << " (" << GetDlgCtrlID(shown[i]) << ") and " << Text(shown[j]) << " ("
+                    << GetDlgCtrlID(shown[j]) << ")";
+            }
+    }
+    ASSERT_EQ(Run({"REMOVEALLBUTTONS"}), kScriptGoOn);
     HideScriptToolbarButtons();
 }
 

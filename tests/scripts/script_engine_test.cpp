@@ -225,6 +225,9 @@ const RunCase kRunCases[] = {
      "F$ = STR$(2.675,2)\nG$ = STR$(1E10,2)\nH$ = STR$(-3E9,1)\nI$ = STR$(7,3)\n",
      1, {}, {{'A', "3"}, {'B', "3.142"}, {'C', "-3"}, {'D', "0.13"}, {'E', "-1.01"}, {'F', "2.68"},
              {'G', "1.00E+10"}, {'H', "-3.00E+09"}, {'I', "7.000"}}, 0, {}},
+    {"STR$ gives the decimals asked, a negative number none",
+     "A$ = STR$(1/3,15)\nB$ = STR$(2/3,16)\nC$ = STR$(2.5,-3)\nD$ = STR$(1.25,-0.5)\n", 1, {},
+     {{'A', "0.333333333333333"}, {'B', "0.6666666666666666"}, {'C', "3"}, {'D', "1"}}, 0, {}},
     {"FOR 1 TO 3 runs three times and leaves 4", "FOR i = 1 TO 3\nN = N + 1\nNEXT i\nI = i\n", 1, {{'N', 3}, {'I', 4}}, {}, 0, {}},
     {"FOR 5 TO 1 runs once and leaves 6", "FOR i = 5 TO 1\nN = N + 1\nNEXT i\nI = i\n", 1, {{'N', 1}, {'I', 6}}, {}, 0, {}},
     {"FOR with a negative STEP", "FOR i = 3 TO 1 STEP -1\nS = S + i\nNEXT i\nI = i\n", 1, {{'S', 6}, {'I', 0}}, {}, 0, {}},
@@ -729,6 +732,49 @@ TEST_F(ScriptEngine, VariableFilesWriteTheShortestExactNumbers) {
         const std::string line = std::string(1, letter) + "# = " + (i < kCases ? cases[i].text : "0") + "\r";
         EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
     }
+}
+
+// The general format's own text wherever it reads back exactly; otherwise the fewest
+// significant digits that do, in the same style.
+TEST(VariableFileNumbers, TheGeneralFormatWhereItReadsBackElseTheFewestExactDigits) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {100, "100"}, {5050, "5050"}, {250, "250"}, {200000, "200000"}, {5000050000.0, "5.00005E+09"},
+        {2.123456789, "2.123456789"}, {0.1, "0.1"}, {1.0 / 3.0, "0.3333333333333333"}, {-2.5, "-2.5"},
+        {1e21, "1E+21"}, {1234567, "1234567"}, {0.0001, "0.0001"}, {0.00001, "1E-05"}, {-0.0, "-0"},
+        {HUGE_VAL, "INF"}, {-HUGE_VAL, "-INF"}, {std::nan(""), "NAN"},
+    };
+    for (const auto& c : cases) {
+        char text[40];
+        FormatVariableNumber(c.value, text, sizeof text);
+        EXPECT_STREQ(text, c.text) << c.value;
+        const double back = ReadVariableNumber(text);
+        if (std::isnan(c.value))
+            EXPECT_TRUE(std::isnan(back)) << text;
+        else
+            EXPECT_EQ(std::memcmp(&back, &c.value, sizeof back), 0) << text;
+    }
+}
+
+// What SAVELVARS writes for the values that are no finite number, LOADLVARS reads back.
+TEST_F(ScriptEngine, VariableFilesReadBackInfinityAndNotANumber) {
+    const double values[] = {HUGE_VAL, -HUGE_VAL, std::nan(""), 1.5};
+    for (int i = 0; i < 4; ++i) g_script.macroVariables[i] = values[i];
+    const std::string name = "kyvars_inf_" + std::to_string(GetCurrentProcessId()) + ".txt";
+    ScriptFile save("save\nMain\nSAVELVARS \"" + name + "\", R\nEND\n");
+    EXPECT_EQ(Run(save), 1);
+    EXPECT_EQ(Var('R'), 1);
+    for (int i = 0; i < 4; ++i) g_script.macroVariables[i] = 0.0;
+    ScriptFile load("load\nMain\nLOADLVARS \"" + name + "\", R\nEND\n");
+    EXPECT_EQ(Run(load), 1);
+    DeleteFileA(name.c_str());
+    EXPECT_EQ(Var('R'), 1);
+    EXPECT_EQ(g_script.macroVariables[0], HUGE_VAL);
+    EXPECT_EQ(g_script.macroVariables[1], -HUGE_VAL);
+    EXPECT_TRUE(std::isnan(g_script.macroVariables[2])) << g_script.macroVariables[2];
+    EXPECT_EQ(g_script.macroVariables[3], 1.5);
 }
 
 TEST_F(ScriptEngine, VariableFileFailuresReportThemselves) {

@@ -292,7 +292,36 @@ TEST_F(ScriptWords, NewMakesATitledGraphThatBecomesTheCurrentDocument) {
     for (HWND w : after)
         if (WindowText(w) == "Heart rate") made = w;
     ASSERT_TRUE(made);
-    EXPECT_EQ(g_script.graph, GetWindowGraph(made));
+    tagGS* gs = GetWindowGraph(made);
+    EXPECT_EQ(g_script.graph, gs);
+    ASSERT_NE(gs, nullptr);
+    EXPECT_STREQ(gs->title, "Heart rate") << "the document is named as its window";
+    // The frame's Window menu lists the graph by that name.
+    bool listed = false;
+    HMENU bar = GetMenu(g_app->hwndFrame);
+    for (int i = 0; bar && i < GetMenuItemCount(bar); ++i) {
+        HMENU popup = GetSubMenu(bar, i);
+        for (int j = 0; popup && j < GetMenuItemCount(popup); ++j) {
+            char item[128] = "";
+            GetMenuStringA(popup, j, item, sizeof item, MF_BYPOSITION);
+            const std::string text = item;
+            if (text.size() >= 10 && text.compare(text.size() - 10, 10, "Heart rate") == 0) listed = true;
+        }
+    }
+    EXPECT_TRUE(listed) << "the Window menu names the graph as its caption";
+    // The save question names the graph as its caption does.
+    gs->modified = 1;
+    g_script.savePromptEnabled = 1;
+    g_script.permissions[kPermCloseWindow] = 1;
+    BoxCapture boxes;
+    boxes.answer = IDNO;
+    SendMessageA(made, WM_CLOSE, 0, 0);
+    PumpMessages();
+    g_script.savePromptEnabled = 0;
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("Heart rate"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_EQ(boxes.boxes[0].text.find("Untitled"), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_FALSE(IsWindow(made));
 }
 
 TEST_F(ScriptWords, OpenAndOpenModReportWhetherTheGraphOpened) {
@@ -468,6 +497,34 @@ TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwo) {
     EXPECT_EQ(g_script.graph, nullptr);
     EXPECT_EQ(GraphWindows().size(), graphs);
     EXPECT_EQ(g_errorDialogs, 0);
+
+// A graph file or text file the reader refuses is reported through the result alone: no box
+// holds up the lesson, and no window is left behind.
+TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwoWithoutABox) {
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } cases[] = {
+        {"broken.acq", Bytes(64, 0xEE)},
+        {"letters.txt", Bytes{'1', '\t', '2', '\r', '\n', '3', '\t', 'x', '\r', '\n'}},
+        {"first.txt", Bytes{'a', 'b', 'c', '\r', '\n'}},
+        {"empty.txt", Bytes{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteWholeFile(InFolder(c.name), c.bytes));
+        const size_t graphs = GraphWindows().size();
+        BoxCapture boxes;
+        g_errorDialogs = 0;
+        EXPECT_EQ(Run({std::string("OPEN \"") + c.name + "\", R, N"}), kScriptGoOn);
+        PumpMessages();
+        EXPECT_EQ(Var('R'), 2.0);
+        EXPECT_EQ(Str('N'), "");
+        EXPECT_EQ(g_script.graph, nullptr);
+        EXPECT_EQ(GraphWindows().size(), graphs);
+        EXPECT_EQ(g_errorDialogs, 0);
+        for (const auto& box : boxes.boxes) ADD_FAILURE() << "a box: " << box.text;
+    }
 }
 
 TEST_F(ScriptWords, OpenWithoutANameAsksForTheFileAndACancelReportsTwo) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -526,13 +527,13 @@ TEST_F(Expression, MachineNames) {
     ExpectCases({{"XMOUSE", 0, 0}, {"1+YMOUSE", 0, 2}, {"VERSION", 0, 0}});
 }
 
-// The system's answers: the screen as the display reports it, no button held, and a test
-// program without version information.
+// The system's answers: the screen as the display reports it, no button held, and the major
+// version of the test program's own version block (a Unicode table, as the program's is).
 TEST_F(Expression, MachineNamesFromTheSystem) {
     ExpectCases({
         {"SCREENRIGHT", static_cast<double>(GetSystemMetrics(SM_CXSCREEN)), kOk},
         {"MOUSEBUTTON", 0, kOk},
-        {"VERSION", 0, 0},
+        {"VERSION", 5, kOk},
     });
     int16_t position = 0;
     for (int i = 0; i < 50; ++i) {
@@ -551,6 +552,21 @@ TEST(ExpressionVersion, LeadingNumberOfTheVersionText) {
         int32_t major;
     } cases[] = {{"4.1.2", 4}, {"12", 12}, {"3.0", 3}, {"", 0}, {"10 beta", 10}};
     for (const V& v : cases) EXPECT_EQ(LeadingVersionNumber(v.text), v.major) << v.text;
+}
+
+// A file without version information has no product version.
+TEST(ExpressionVersion, AFileWithoutVersionInformationHasNone) {
+    char folder[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::snprintf(path, sizeof path, "%sversionless-%lu.txt", folder, GetCurrentProcessId());
+    if (FILE* f = std::fopen(path, "wb")) {
+        std::fputs("no version here", f);
+        std::fclose(f);
+    }
+    int32_t major = -1;
+    EXPECT_EQ(FileProductVersion(path, &major), 0);
+    EXPECT_EQ(major, -1);
+    DeleteFileA(path);
 }
 
 // ---- Host callback slot 18 ----

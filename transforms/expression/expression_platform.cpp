@@ -1,5 +1,6 @@
 // The system's answers behind the machine names of expressions.
 #include "transforms/expression/expression_platform.h"
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -35,19 +36,7 @@ int SystemScreenBottom() {
 int SystemProductVersion(int32_t* major) {
     char path[MAX_PATH];
     if (!GetModuleFileNameA(nullptr, path, sizeof path)) return 0;
-    DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &handle);
-    if (!size) return 0;
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(path, 0, size, block.data())) return 0;
-    char* text = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\ProductVersion", reinterpret_cast<void**>(&text),
-                        &length) ||
-        !text)
-        return 0;
-    *major = LeadingVersionNumber(text);
-    return 1;
+    return FileProductVersion(path, major);
 }
 
 const stExpressionPlatform kSystemPlatform = {SystemTickCount,   SystemRandom,       SystemLeftButtonDown,
@@ -62,6 +51,30 @@ void SetExpressionPlatform(const stExpressionPlatform* platform) {
 }
 
 const stExpressionPlatform& ExpressionPlatform() { return *g_platform; }
+
+// The string table is the one the file's first translation names; a file that lists none is
+// looked up under US English in the Windows ANSI code page.
+int FileProductVersion(const char* path, int32_t* major) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (!size) return 0;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(path, 0, size, block.data())) return 0;
+    struct Translation {
+        WORD language, codePage;
+    } table = {0x0409, 1252};
+    Translation* first = nullptr;
+    UINT length = 0;
+    if (VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&first), &length) &&
+        first && length >= sizeof *first)
+        table = *first;
+    char key[64];
+    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\ProductVersion", table.language, table.codePage);
+    char* text = nullptr;
+    if (!VerQueryValueA(block.data(), key, reinterpret_cast<void**>(&text), &length) || !text) return 0;
+    *major = LeadingVersionNumber(text);
+    return 1;
+}
 
 // The text up to its first "." read as a decimal integer.
 int32_t LeadingVersionNumber(const char* version) { return static_cast<int32_t>(std::strtol(version, nullptr, 10)); }

@@ -20,3 +20,6 @@ const stExpressionPlatform& ExpressionPlatform();
 
 // The leading integer of a version text ("4.1.2" gives 4), as a decimal conversion reads it.
 int32_t LeadingVersionNumber(const char* version);
+// The leading integer of the ProductVersion text of a file's version resource; 0 when the file
+// has none.
+int FileProductVersion(const char* path, int32_t* major);
