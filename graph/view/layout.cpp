@@ -85,7 +85,8 @@ void PlanScrollBarsAndTools(const tagGS* gs, const stLayoutMetrics& m, stLayoutP
     int32_t toolTop = yb - p->plot.bottom < kToolRoom ? p->plot.bottom - 1 : yb - 25;
     int32_t tw = ToolWidth(m.cxScaleStrip, m.cxVScroll);
     int32_t x0 = r.right + 1 - 3 * tw;
-    for (int i = 0; i < 3; ++i) p->tools[i] = MakeRect(x0 + i * tw, toolTop, x0 + (i + 1) * tw, yb + 1);
+    // The buttons end on the row above the scroll bar and the Start button beside it.
+    for (int i = 0; i < 3; ++i) p->tools[i] = MakeRect(x0 + i * tw, toolTop, x0 + (i + 1) * tw, yb);
     p->toolsShown = IsHScaleShown(gs);
 }
 

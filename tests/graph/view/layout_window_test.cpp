@@ -158,7 +158,7 @@ TEST_F(LayoutWindow, ResizePlacesThePlotStripsAndControls) {
             RECT t = ChildRect(gs_->toolButtons[i]);
             EXPECT_EQ(t.left, cw + 1 - 3 * tw + i * tw) << i;
             EXPECT_EQ(t.right - t.left, tw) << i;
-            EXPECT_EQ(t.bottom, h.top + 1) << i;
+            EXPECT_EQ(t.bottom, h.top) << i;  // down to the scroll bar, not over its top row
             EXPECT_TRUE(IsWindowVisible(gs_->toolButtons[i])) << i;
         }
         // Derived rectangles around the plot.
@@ -196,6 +196,17 @@ TEST_F(LayoutWindow, ScaleOptionsMoveThePlotEdgesAndHideTheTools) {
         // Without the vertical scale the axis strip ends before the three tools.
         EXPECT_EQ(gs_->hAxisRect.right, c.vScale ? plot.right : client_.right - 3 * tw - 8);
         for (HWND tool : gs_->toolButtons) EXPECT_EQ(IsWindowVisible(tool) != FALSE, c.hScale != 0);
+    }
+    // The tool buttons stand on the scroll bar and the Start button without covering a row of them.
+    HWND start = GetDlgItem(graph_, IDC_START_BUTTON);
+    ASSERT_TRUE(start);
+    const RECT bar = ChildRect(gs_->hScrollBar), startRect = ChildRect(start);
+    for (HWND tool : gs_->toolButtons) {
+        const RECT t = ChildRect(tool);
+        RECT common{};
+        EXPECT_FALSE(IntersectRect(&common, &t, &bar)) << t.bottom << " " << bar.top;
+        EXPECT_FALSE(IntersectRect(&common, &t, &startRect)) << t.bottom << " " << startRect.top;
+        EXPECT_EQ(t.bottom, bar.top);
     }
 }
 
