@@ -341,6 +341,9 @@ int ShowOpenedGraph(tagGS* gs, int reused) {
     PlaceGraphWindow(gs, hwnd);
     ShowWindow(hwnd, SW_SHOW);
     SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
+    // A reused window that was active already gets no activation: its status panes name the new
+    // document's mode and storage only when drawn again.
+    if (reused) notify::SetStatusText(nullptr);
     DeviceGraphCreated(hwnd, gs, static_cast<int16_t>(reused), 0);
     DeviceGraphActivated(gs, 0);
     notify::UpdateTransformMenu(g_app->hwndFrame, hwnd);

@@ -18,6 +18,7 @@
 #include "base/app.h"
 #include "graph/graph_ids.h"
 #include "shell/shell_ids.h"
+#include "shell/commands/status.h"
 #include "devlib/vk40.h"
 
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this
@@ -163,6 +164,30 @@ TEST_F(FileCommands, SeveralChosenFilesOpenOneWindowEachAndAnOpenFileIsOnlyActiv
     EXPECT_TRUE(ContainsBox(boxes, "is already open"));
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)),
               WindowShowing(folder.File("a.acq")));
+}
+
+// The status line names the mode of the document that came into the reused window, as the
+// menus and the toolbar do.
+TEST_F(FileCommands, TheStatusLineNamesTheModeOfAFileOpenedIntoTheUntitledGraph) {
+    TempFolder folder("kymora-status");
+    const std::string path = folder.File("scope.acq");
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 0;
+    c.raw = {1, 2, 3, 4};
+    recipe.channels = {c};
+    recipe.displayMode = 0;
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    HWND untitled = GraphWindows()[0];
+    ASSERT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), untitled);
+    ASSERT_EQ(GetWindowGraph(untitled)->displayMode, 1u);
+    SetStatusText(nullptr);
+    ASSERT_NE(std::string(GetStatusTextShown()).find("|Chart|"), std::string::npos) << GetStatusTextShown();
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    ASSERT_EQ(WindowShowing(path), untitled);
+    EXPECT_EQ(GetWindowGraph(untitled)->displayMode, 0u);
+    EXPECT_NE(std::string(GetStatusTextShown()).find("|Scope|"), std::string::npos) << GetStatusTextShown();
 }
 
 TEST_F(FileCommands, AChangedUntitledGraphIsNotReused) {
