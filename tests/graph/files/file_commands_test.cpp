@@ -282,7 +282,7 @@ TEST_F(FileCommands, AStoredPlacementOutOfReachOpensWithItsCaptionInReach) {
     TempFolder folder("kymora-reach");
     RECT client{};
     GetClientRect(g_app->hwndClient, &client);
-    ASSERT_GT(client.right, 400);
+    ASSERT_GT(client.right, 640);
     ASSERT_GT(client.bottom, 300);
     POINT origin{0, 0};
     MapWindowPoints(g_app->hwndClient, g_app->hwndFrame, &origin, 1);
@@ -296,6 +296,7 @@ TEST_F(FileCommands, AStoredPlacementOutOfReachOpensWithItsCaptionInReach) {
         {"left.acq", -2000, 60},                            // far to the left
         {"right.acq", static_cast<int16_t>(client.right + 500), 60},
         {"below.acq", 40, static_cast<int16_t>(origin.y + client.bottom + 200)},
+        {"far.acq", 3000, 2500},                            // far to the right and below
     };
     int n = 0;
     for (const Row& r : rows) {
@@ -317,21 +318,29 @@ TEST_F(FileCommands, AStoredPlacementOutOfReachOpensWithItsCaptionInReach) {
         RECT rc;
         GetWindowRect(w, &rc);
         MapWindowPoints(nullptr, g_app->hwndClient, reinterpret_cast<POINT*>(&rc), 2);
+        // The whole caption inside the client: its full width, and its height down to the
+        // window's client area.
+        POINT inner{0, 0};
+        MapWindowPoints(w, g_app->hwndClient, &inner, 1);
         EXPECT_GE(rc.top, 0) << r.name;
-        EXPECT_LE(rc.top, client.bottom - 32) << r.name;
-        EXPECT_GE(rc.right, 32) << r.name;
-        EXPECT_LE(rc.left, client.right - 32) << r.name;
+        EXPECT_LE(inner.y, client.bottom) << r.name;
+        EXPECT_GT(inner.y, rc.top) << r.name;
+        EXPECT_GE(rc.left, 0) << r.name;
+        EXPECT_LE(rc.right, client.right) << r.name;
         EXPECT_EQ(rc.right - rc.left, 640) << r.name;
         EXPECT_EQ(rc.bottom - rc.top, 520) << r.name;
     }
     const RECT box{0, 0, 800, 600};
     struct Corner {
         POINT stored, placed;
+        LONG width;
     } corners[] = {
-        {{10, 40}, {10, 40}}, {{10, -26}, {10, 0}}, {{-290, 5}, {-268, 5}}, {{790, 5}, {768, 5}}, {{10, 900}, {10, 568}},
+        {{10, 40}, {10, 40}, 300},     {{10, -26}, {10, 0}, 300},      {{-290, 5}, {0, 5}, 300},
+        {{790, 5}, {500, 5}, 300},     {{10, 900}, {10, 576}, 300},    {{3000, 2500}, {160, 576}, 640},
+        {{600, 5}, {0, 5}, 900},  // wider than the client: from its left edge
     };
     for (const Corner& c : corners) {
-        const POINT got = ReachableCorner(c.stored, 300, box);
+        const POINT got = ReachableCorner(c.stored, c.width, 24, box);
         EXPECT_EQ(got.x, c.placed.x) << c.stored.x << "," << c.stored.y;
         EXPECT_EQ(got.y, c.placed.y) << c.stored.x << "," << c.stored.y;
     }
