@@ -8,6 +8,7 @@
 #include <vector>
 #include "tests/shell/shell_fixture.h"
 #include "tests/documents/acq_builder.h"
+#include "tests/graph/dialogs/dialog_driver.h"
 #include "graph/files/file_open.h"
 #include "graph/files/file_save.h"
 #include "graph/document/graph_doc.h"
@@ -522,6 +523,61 @@ TEST_F(FileCommands, APictureIsNeverWrittenOverTheGraphsOwnFile) {
             EXPECT_EQ(GetU32(drawn, 0), 0x9AC6CDD7u);
         }
     }
+}
+
+// The user of the save dialog with a locked name who, once the dialog has set itself up,
+// presses one key.
+struct KeyPresser {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_common) {
+            HWND common = GetParent(call->hwnd);
+            if (common && GetDlgItem(common, 1136)) {
+                g_common = common;
+                PressKeyWhenSetUp(common, g_key);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline HWND g_common = nullptr;
+    static inline WPARAM g_key = 0;
+};
+
+// With the name locked, Enter saves under that name and Escape cancels, as with a free name.
+TEST_F(FileCommands, TheLockedNameSaveDialogAnswersEnterAndEscape) {
+    SetFileDialogProcs(nullptr, nullptr);
+    TempFolder folder("kymora-lockkeys");
+    const std::string path = folder.File("keys.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(30)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    struct Case {
+        WPARAM key;
+        int saved;
+    } cases[] = {{VK_ESCAPE, 0}, {VK_RETURN, 1}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteWholeFile(path, Bytes(16, 0x11)));  // what a cancel leaves
+        setDirtyGraphFlag(gs, 1);
+        KeyPresser::g_common = nullptr;
+        KeyPresser::g_key = c.key;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, KeyPresser::Hook, nullptr, GetCurrentThreadId());
+        int result = -1;
+        {
+            BoxCapture boxes;
+            boxes.answer = IDYES;
+            result = SaveDocumentAs(gs, 1, 1, nullptr, nullptr, nullptr);
+        }
+        UnhookWindowsHookEx(hook);
+        ASSERT_TRUE(KeyPresser::g_common) << c.key;
+        const KeyPressSeen seen = LastKeyPress();
+        ASSERT_TRUE(seen.pressed) << c.key;
+        EXPECT_TRUE(seen.focusInDialog) << c.key << ": a control of the dialog has the focus";
+        EXPECT_EQ(result, c.saved) << c.key;
+        EXPECT_EQ(ReadWholeFile(path).size() > 3000u, c.saved == 1) << c.key;
+        EXPECT_EQ(ReadWholeFile(path) == Bytes(16, 0x11), c.saved == 0) << c.key;
+    }
+    setDirtyGraphFlag(gs, 0);
 }
 
 // The user of the chooser who first browses to another folder, then picks its second file.
