@@ -25,6 +25,8 @@ constexpr int kTypeButtonId = IDC_MEASURE_POPUP_FIRST + 1;
 constexpr stColor16 kBlack{0, 0, 0};
 constexpr stColor16 kWhite{255, 255, 255};
 constexpr stColor16 kGrey{127, 127, 127};
+// The room above the boxes, inside the row's strip of a graph window.
+constexpr int kRowTopMargin = 4;
 
 stColor16 UnpackColor(COLORREF c) {
     return stColor16{GetRValue(c), GetGValue(c), GetBValue(c)};
@@ -512,7 +514,7 @@ int RegisterMeasureClass(HINSTANCE inst) {
 }
 
 void* CreateMeasurementRow(HWND graph, int rows, int cols, int16_t* height) {
-    stMeasureGrid* grid = CreateMeasurementBoxes(graph, nullptr, 5, 4, rows, cols, -1, -1);
+    stMeasureGrid* grid = CreateMeasurementBoxes(graph, nullptr, 5, kRowTopMargin, rows, cols, -1, -1);
     if (!grid) {
         *height = 0;
         return nullptr;
@@ -543,6 +545,28 @@ void RefillMeasurementRowChannels(void* row, const int* slots, int count) {
 
 void SetMeasurementRowOrigin(void* row, int left, int top) {
     SetMeasurementGridOrigin(static_cast<stMeasureGrid*>(row), left, top);
+}
+
+int16_t GetMeasurementRowHeight(void* row) {
+    auto* grid = static_cast<stMeasureGrid*>(row);
+    if (!grid) return 0;
+    RECT r;
+    GetMeasurementGridRect(grid, &r);
+    return static_cast<int16_t>(r.bottom - r.top + kRowTopMargin);
+}
+
+void ShowMeasurementRowBoxes(void* row, int show, int clientRight) {
+    auto* grid = static_cast<stMeasureGrid*>(row);
+    if (!grid) return;
+    for (stMeasure* box : grid->boxes) {
+        if (show && box->box.right < clientRight) {
+            SetMeasurementShown(box, 1);
+            FormatMeasurementResult(box);
+        } else {
+            box->shown = 0;
+            ShowMeasurementBox(box, 0);
+        }
+    }
 }
 
 void SetMeasurementGridDocument(void* row, tagGS* gs) {

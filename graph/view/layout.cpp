@@ -296,6 +296,10 @@ void LayoutGraphWindow(tagGS* gs) {
             rows.outPanel = panel.bottom - panel.top;
             active->Reposition();
         }
+    // XY mode keeps one text line for the readout in place of the boxes.
+    if (gs->measureGrid)
+        gs->measureRowHeight =
+            static_cast<int16_t>(xy ? g_app->fonts.cyText + 5 : GetMeasurementRowHeight(gs->measureGrid));
     rows.measureRow = gs->measureRowHeight;
     rows.chanButtonRow = gs->chanButtonRowHeight;
     stLayoutMetrics m = ScreenMetrics();
@@ -345,4 +349,6 @@ void LayoutGraphWindow(tagGS* gs) {
     }
 
     DeviceGraphResized(gs);
+    // The boxes the row has room for; none in XY mode, where the row holds the readout.
+    ShowMeasurementRowBoxes(gs->measureGrid, gs->measureShown && !xy, client.right);
 }

@@ -334,12 +334,14 @@ TEST_F(LayoutWindow, ChannelButtonRowSitsUnderTheMeasurementRow) {
     Resize(760, 560);
     const int row = g_app->fonts.cyText + 12;  // one row of cells with a spacing above and below
     EXPECT_EQ(gs_->chanButtonRowHeight, row);
+    // The measurement row is as high as its boxes with their margins.
+    const int m = gs_->measureRowHeight;
+    ASSERT_GT(m, row);
     struct Case {
         uint32_t measure, buttons;
         int gridTop, barTop;
-    } cases[] = {{1, 1, 30, 30 + row}, {1, 0, 30, 30}, {0, 1, 0, row}, {0, 0, 0, 0}};
+    } cases[] = {{1, 1, m, m + row}, {1, 0, m, m}, {0, 1, 0, row}, {0, 0, 0, 0}};
     for (const Case& c : cases) {
-        gs_->measureRowHeight = 30;
         gs_->measureShown = c.measure;
         SetChanButtonsShown(gs_, c.buttons);
         Relayout();

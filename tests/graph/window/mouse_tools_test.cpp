@@ -785,6 +785,42 @@ TEST_F(MouseTools, InXYTheReadoutIsWrittenWhileTheButtonIsHeldAndErasedAfter) {
     EXPECT_GT(during, after + 20);  // the text's pixels
 }
 
+// In XY mode the measurement row is one readout line above the X channel's caption: no box
+// stands in it, and an arrow drag leaves the row and the caption as they were before it.
+TEST_F(MouseTools, InXYTheMeasurementRowIsAReadoutLineThatADragLeavesAsItWas) {
+    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
+    gs_->xyXChan = 1;
+    gs_->selectedChan = 2;
+    gs_->measureShown = 1;
+    Mode(kModeXY);
+    Tool(IDC_TOOL_ARROW);
+    EXPECT_EQ(gs_->measureRowHeight, g_app->fonts.cyText + 5);
+    const int boxes = GetMeasurementCount(gs_->measureGrid);
+    ASSERT_GT(boxes, 0);
+    for (int i = 0; i < boxes; ++i) EXPECT_FALSE(IsWindowVisible(GetMeasurementAt(gs_->measureGrid, i)->wnd)) << i;
+    RECT client{};
+    GetClientRect(graph_, &client);
+    const RECT row{0, 1, client.right, gs_->measureRowHeight - 1};
+    const RECT caption = gs_->xLabelRect;
+    ASSERT_LE(row.bottom, caption.top);
+    const std::vector<uint32_t> rowBefore = Capture(row), captionBefore = Capture(caption);
+    // The row between its separator lines is the strip's colour: no white box field in it.
+    size_t white = 0;
+    for (uint32_t px : rowBefore) white += (px & 0xFFFFFF) == 0xFFFFFF;
+    EXPECT_EQ(white, 0u);
+    const POINT p{static_cast<LONG>(3 * gs_->chanPixelMap[kMapXScale][1] + gs_->chanPixelMap[kMapXZero][1]),
+                  static_cast<LONG>(gs_->chanPixelMap[kMapYZero][2] - 2 * gs_->chanPixelMap[kMapYScale][2])};
+    Press(p.x, p.y);
+    Move(p.x + 5, p.y + 5);
+    Release(p.x + 5, p.y + 5);
+    EXPECT_TRUE(Capture(row) == rowBefore);
+    EXPECT_TRUE(Capture(caption) == captionBefore);
+    // Back in Scope mode the boxes stand in the row again.
+    Mode(kModeScope);
+    EXPECT_GT(gs_->measureRowHeight, g_app->fonts.cyText + 5);
+    EXPECT_TRUE(IsWindowVisible(GetMeasurementAt(gs_->measureGrid, 0)->wnd));
+}
+
 TEST_F(MouseTools, InXYTheIBeamShowsTheValuesUnderTheMouseWithoutAButton) {
     Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
     gs_->xyXChan = 1;
