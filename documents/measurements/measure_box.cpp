@@ -71,6 +71,24 @@ void UpdateTip(const stMeasure* box) {
     SendMessageA(grid->tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+// The buttons and the result field inside the box. A "calculate" box measures no channel and
+// hides its channel button: the type button takes that place and the result field the room
+// it leaves, so that a result with the user's unit shows whole.
+void PlaceBoxParts(stMeasure* box) {
+    if (!box->channelButton || !box->typeButton) return;
+    RECT c{}, t{};
+    box->channelButton->GetRect(&c);
+    box->typeButton->GetRect(&t);
+    const int cw = c.right - c.left, tw = t.right - t.left, h = t.bottom - t.top;
+    const int typeLeft = GetMeasurementType(box) == measure::kCalculate ? 0 : cw + 3;
+    const RECT result{typeLeft + tw + 3, 0, box->box.right - box->box.left - 3, h};
+    box->channelButton->Move(0, 0);
+    box->typeButton->Move(typeLeft, 0);
+    if (EqualRect(&result, &box->result)) return;
+    box->result = result;
+    if (box->wnd) InvalidateRect(box->wnd, nullptr, TRUE);
+}
+
 // Sizes the buttons to their texts and the box around them.
 void FitBox(stMeasure* box) {
     if (!box->channelButton || !box->typeButton) return;
@@ -84,9 +102,7 @@ void FitBox(stMeasure* box) {
     const int width = (cw + 3) + (tw + 3) + 14 * cx;
     box->box.right = box->box.left + width;
     box->box.bottom = box->box.top + h;
-    box->channelButton->Move(0, 0);
-    box->typeButton->Move(cw + 3, 0);
-    box->result = RECT{cw + 6 + tw, 0, width - 3, h};
+    PlaceBoxParts(box);
     if (box->wnd) PlaceChildWindow(box->wnd, box->box.left, box->box.top, width, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -349,6 +365,7 @@ void FormatMeasurementResult(stMeasure* box) {
     const int type = GetMeasurementType(box);
     if (box->channelButton && box->channelButton->GetWindow())
         ShowWindow(box->channelButton->GetWindow(), type == measure::kCalculate ? SW_HIDE : SW_SHOWNA);
+    PlaceBoxParts(box);
     const int slot = SlotOf(box);
     const bool slotOk = slot >= 0 && slot < kMaxChannels;
     measure::ResultContext c;

@@ -30,6 +30,8 @@
 #include "documents/documents_api.h"
 #include "documents/markers/markers.h"
 #include "documents/measurements/measure_box.h"
+#include "documents/measurements/measure_calc.h"
+#include "controls/popup_button.h"
 #include "scripts/script_api.h"
 
 namespace {
@@ -783,6 +785,39 @@ TEST_F(MouseTools, InXYTheReadoutIsWrittenWhileTheButtonIsHeldAndErasedAfter) {
     Release(p.x, p.y);
     const int after = dark();
     EXPECT_GT(during, after + 20);  // the text's pixels
+}
+
+// A "calculate" box has no channel button: its result with the user's unit shows whole in the
+// program's measurement font.
+TEST_F(MouseTools, ACalculateBoxShowsItsResultAndUnitWhole) {
+    Channels({Level(100, 0.5)}, {0});
+    gs_->selEnd = 200.0;
+    gs_->measureShown = 1;
+    Settle();
+    const uint16_t none[3] = {0, 0, 0}, half[3] = {2, 1, 2};  // box 0 times the constant
+    SetMeasurementBox(gs_->measureGrid, 0, measure::kMean, 0, none, 0.0, "", 0, 1);
+    SetMeasurementBox(gs_->measureGrid, 1, measure::kCalculate, -1, half, 1.0, "u/zero", 0, 1);
+    UpdateAllMeasurements(gs_);
+    stMeasure* box = GetMeasurementAt(gs_->measureGrid, 1);
+    char text[64] = "";
+    GetMeasurementDisplayText(box, text, sizeof text);
+    ASSERT_STREQ(text, "0.500000 u/zero");
+    // Where PaintMeasurementBox writes: the field less its 2-pixel frame, 2 more at the left.
+    RECT room = box->result;
+    InflateRect(&room, -2, -2);
+    room.left += 2;
+    HDC dc = GetDC(box->wnd);
+    HGDIOBJ old = SelectObject(dc, g_app->fonts.hfontText);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+    SelectObject(dc, old);
+    ReleaseDC(box->wnd, dc);
+    EXPECT_LE(size.cx, room.right - room.left) << text;
+    EXPECT_LE(size.cy, room.bottom - room.top) << text;
+    // The type button stands clear of the field it leaves the room to.
+    RECT type{};
+    box->typeButton->GetRect(&type);
+    EXPECT_LE(type.right, box->result.left);
 }
 
 // In XY mode the measurement row is one readout line above the X channel's caption: no box
