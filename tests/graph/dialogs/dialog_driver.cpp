@@ -144,6 +144,14 @@ constexpr int kIdleTurnsBeforeCancel = 300;
 // one still shown and enabled (not behind a question of its own) after many turns is cancelled.
 void CALLBACK KeyTick(HWND, UINT, UINT_PTR id, DWORD) {
     if (!g_keySeen.pressed) {
+        // Tests share one desktop: a window of another program may hold the activation, and
+        // with it this thread's focus. The user's keys go to the dialog in front of them: wait
+        // for it to be active, and only when it stays behind bring it forward.
+        if (GetActiveWindow() != g_keyDialog) {
+            if (++g_keyTurns == kIdleTurnsBeforeCancel / 3) SetActiveWindow(g_keyDialog);
+            if (g_keyTurns < kIdleTurnsBeforeCancel) return;
+        }
+        g_keyTurns = 0;
         g_keySeen.pressed = true;
         HWND focus = GetFocus();
         g_keySeen.focusInDialog = focus && IsWindowEnabled(focus) && IsChild(g_keyDialog, focus);
