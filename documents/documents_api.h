@@ -128,6 +128,12 @@ void RefreshMeasurementDisplay(tagGS* gs);
 void RefillMeasurementRowChannels(void* row, const int* slots, int count);
 // Moves the measurement row's top-left corner; the boxes are laid out again only when it moved.
 void SetMeasurementRowOrigin(void* row, int left, int top);
+// The height of the row's strip in a graph window: its boxes with the margins above and below
+// them, wherever the row stands (what CreateMeasurementRow reports).
+int16_t GetMeasurementRowHeight(void* row);
+// With show, the boxes whose right edge lies left of clientRight are shown with their results
+// rebuilt; every other box is hidden (all of them without show).
+void ShowMeasurementRowBoxes(void* row, int show, int clientRight);
 // Gives a graph's measurement row its document, fills the channel lists and lays the boxes out.
 void SetMeasurementGridDocument(void* row, tagGS* gs);
 // Shows a value set in the measurement boxes without measuring (the tracking readout): box i

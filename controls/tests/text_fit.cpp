@@ -104,6 +104,26 @@ void CheckButton(HWND w, std::vector<std::string>* out) {
     if (s.cx > room) out->push_back(Name(w) + " needs " + std::to_string(s.cx) + " pixels, has " + std::to_string(room));
 }
 
+// A report list's header items: each text whole between the header's margins.
+void CheckListHeader(HWND w, std::vector<std::string>* out) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(w, LVM_GETHEADER, 0, 0));
+    if (!header || (GetWindowLongA(w, GWL_STYLE) & LVS_TYPEMASK) != LVS_REPORT) return;
+    const int margin = static_cast<int>(SendMessageA(header, HDM_GETBITMAPMARGIN, 0, 0));
+    const int n = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        char text[256] = "";
+        HDITEMA item{};
+        item.mask = HDI_TEXT | HDI_WIDTH;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        if (!SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item)) || !text[0]) continue;
+        const SIZE s = Measure(header, text, DT_SINGLELINE | DT_NOPREFIX, 0);
+        if (s.cx + 2 * margin > item.cxy)
+            out->push_back(Name(w) + " column " + std::to_string(i) + " \"" + text + "\" needs " +
+                           std::to_string(s.cx + 2 * margin) + " pixels, has " + std::to_string(item.cxy));
+    }
+}
+
 bool IsGroupBox(HWND w) {
     return ClassOf(w) == "Button" && (GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
@@ -160,6 +180,7 @@ std::vector<std::string> ControlTextProblems(HWND control) {
     const std::string cls = ClassOf(control);
     if (cls == "Static") CheckStatic(control, &out);
     else if (cls == "Button") CheckButton(control, &out);
+    else if (cls == WC_LISTVIEWA) CheckListHeader(control, &out);
     return out;
 }
 

@@ -1,5 +1,5 @@
 // What a dialog shows of its texts: controls whose text is wider (or, wrapped, taller) than the
-// control, controls that reach over the edge of the group box or tab they stand on or out of
+// control, report list columns whose header text is cut, controls that reach over the edge of the group box or tab they stand on or out of
 // the window. Each problem comes back as one line naming the control and its text; none means
 // the dialog shows all it holds. Visible child dialogs (property sheet pages) are looked at too.
 #pragma once

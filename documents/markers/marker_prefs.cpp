@@ -87,6 +87,26 @@ void UpdateEnabling(HWND page) {
     }
 }
 
+// The width a header item needs for its whole text between the header's margins.
+int HeaderTextWidth(HWND list, int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    if (!header) return 0;
+    char text[64] = "";
+    HDITEMA item{};
+    item.mask = HDI_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    if (!SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) return 0;
+    HDC dc = GetDC(header);
+    if (!dc) return 0;
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(header, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(header, dc);
+    return size.cx + 2 * static_cast<int>(SendMessageA(header, HDM_GETBITMAPMARGIN, 0, 0));
+}
+
 // The list view again from the working copy, its last item selected.
 void FillList(HWND page) {
     const int p = PageOf(page);
@@ -111,7 +131,12 @@ void FillList(HWND page) {
     RECT rc;
     GetClientRect(list, &rc);
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
-    const LRESULT firstWidth = SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0);
+    // The list's own fit to the header can leave its text a pixel short of the margins.
+    LRESULT firstWidth = SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0);
+    if (firstWidth < HeaderTextWidth(list, 0)) {
+        firstWidth = HeaderTextWidth(list, 0);
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, firstWidth);
+    }
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, rc.right - firstWidth - 5);
     if (presets.Last() >= 0) SelectItem(page, presets.Last());
     UpdateEnabling(page);

@@ -25,6 +25,8 @@ constexpr int kTypeButtonId = IDC_MEASURE_POPUP_FIRST + 1;
 constexpr stColor16 kBlack{0, 0, 0};
 constexpr stColor16 kWhite{255, 255, 255};
 constexpr stColor16 kGrey{127, 127, 127};
+// The room above the boxes, inside the row's strip of a graph window.
+constexpr int kRowTopMargin = 4;
 
 stColor16 UnpackColor(COLORREF c) {
     return stColor16{GetRValue(c), GetGValue(c), GetBValue(c)};
@@ -69,6 +71,24 @@ void UpdateTip(const stMeasure* box) {
     SendMessageA(grid->tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+// The buttons and the result field inside the box. A "calculate" box measures no channel and
+// hides its channel button: the type button takes that place and the result field the room
+// it leaves, so that a result with the user's unit shows whole.
+void PlaceBoxParts(stMeasure* box) {
+    if (!box->channelButton || !box->typeButton) return;
+    RECT c{}, t{};
+    box->channelButton->GetRect(&c);
+    box->typeButton->GetRect(&t);
+    const int cw = c.right - c.left, tw = t.right - t.left, h = t.bottom - t.top;
+    const int typeLeft = GetMeasurementType(box) == measure::kCalculate ? 0 : cw + 3;
+    const RECT result{typeLeft + tw + 3, 0, box->box.right - box->box.left - 3, h};
+    box->channelButton->Move(0, 0);
+    box->typeButton->Move(typeLeft, 0);
+    if (EqualRect(&result, &box->result)) return;
+    box->result = result;
+    if (box->wnd) InvalidateRect(box->wnd, nullptr, TRUE);
+}
+
 // Sizes the buttons to their texts and the box around them.
 void FitBox(stMeasure* box) {
     if (!box->channelButton || !box->typeButton) return;
@@ -82,9 +102,7 @@ void FitBox(stMeasure* box) {
     const int width = (cw + 3) + (tw + 3) + 14 * cx;
     box->box.right = box->box.left + width;
     box->box.bottom = box->box.top + h;
-    box->channelButton->Move(0, 0);
-    box->typeButton->Move(cw + 3, 0);
-    box->result = RECT{cw + 6 + tw, 0, width - 3, h};
+    PlaceBoxParts(box);
     if (box->wnd) PlaceChildWindow(box->wnd, box->box.left, box->box.top, width, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -347,6 +365,7 @@ void FormatMeasurementResult(stMeasure* box) {
     const int type = GetMeasurementType(box);
     if (box->channelButton && box->channelButton->GetWindow())
         ShowWindow(box->channelButton->GetWindow(), type == measure::kCalculate ? SW_HIDE : SW_SHOWNA);
+    PlaceBoxParts(box);
     const int slot = SlotOf(box);
     const bool slotOk = slot >= 0 && slot < kMaxChannels;
     measure::ResultContext c;
@@ -512,7 +531,7 @@ int RegisterMeasureClass(HINSTANCE inst) {
 }
 
 void* CreateMeasurementRow(HWND graph, int rows, int cols, int16_t* height) {
-    stMeasureGrid* grid = CreateMeasurementBoxes(graph, nullptr, 5, 4, rows, cols, -1, -1);
+    stMeasureGrid* grid = CreateMeasurementBoxes(graph, nullptr, 5, kRowTopMargin, rows, cols, -1, -1);
     if (!grid) {
         *height = 0;
         return nullptr;
@@ -543,6 +562,28 @@ void RefillMeasurementRowChannels(void* row, const int* slots, int count) {
 
 void SetMeasurementRowOrigin(void* row, int left, int top) {
     SetMeasurementGridOrigin(static_cast<stMeasureGrid*>(row), left, top);
+}
+
+int16_t GetMeasurementRowHeight(void* row) {
+    auto* grid = static_cast<stMeasureGrid*>(row);
+    if (!grid) return 0;
+    RECT r;
+    GetMeasurementGridRect(grid, &r);
+    return static_cast<int16_t>(r.bottom - r.top + kRowTopMargin);
+}
+
+void ShowMeasurementRowBoxes(void* row, int show, int clientRight) {
+    auto* grid = static_cast<stMeasureGrid*>(row);
+    if (!grid) return;
+    for (stMeasure* box : grid->boxes) {
+        if (show && box->box.right < clientRight) {
+            SetMeasurementShown(box, 1);
+            FormatMeasurementResult(box);
+        } else {
+            box->shown = 0;
+            ShowMeasurementBox(box, 0);
+        }
+    }
 }
 
 void SetMeasurementGridDocument(void* row, tagGS* gs) {

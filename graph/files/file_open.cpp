@@ -140,7 +140,11 @@ void PlaceGraphWindow(tagGS* gs, HWND hwnd) {
     MapWindowPoints(g_app->hwndFrame, g_app->hwndClient, &corner, 1);
     RECT client{};
     GetClientRect(g_app->hwndClient, &client);
-    corner = ReachableCorner(corner, r.right - r.left, client);
+    // The caption's height with the border above it: what must stay inside the client.
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)));
+    corner = ReachableCorner(corner, r.right - r.left, -frame.top, client);
     MoveWindow(hwnd, corner.x, corner.y, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
@@ -209,12 +213,11 @@ tagGS* OpenFromDialog() {
 
 }  // namespace
 
-POINT ReachableCorner(POINT corner, LONG width, const RECT& client) {
-    // This much of the caption's width stays inside the client.
-    constexpr LONG kGrip = 32;
+POINT ReachableCorner(POINT corner, LONG width, LONG captionHeight, const RECT& client) {
     if (client.right <= client.left || client.bottom <= client.top) return corner;
-    corner.y = std::max(client.top, std::min(corner.y, client.bottom - kGrip));
-    corner.x = std::max(client.left + kGrip - std::max(width, kGrip), std::min(corner.x, client.right - kGrip));
+    // The whole caption in view: its full width where the client is wide enough, else from the left.
+    corner.x = std::max(client.left, std::min(corner.x, client.right - width));
+    corner.y = std::max(client.top, std::min(corner.y, client.bottom - std::max(captionHeight, 0L)));
     return corner;
 }
 
@@ -365,6 +368,9 @@ int ShowOpenedGraph(tagGS* gs, int reused) {
     PlaceGraphWindow(gs, hwnd);
     ShowWindow(hwnd, SW_SHOW);
     SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
+    // A reused window that was active already gets no activation: its status panes name the new
+    // document's mode and storage only when drawn again.
+    if (reused) notify::SetStatusText(nullptr);
     DeviceGraphCreated(hwnd, gs, static_cast<int16_t>(reused), 0);
     DeviceGraphActivated(gs, 0);
     notify::UpdateTransformMenu(g_app->hwndFrame, hwnd);

@@ -46,9 +46,9 @@ int OpenDataFile(tagGS* gs, const char* path, int mode);
 // could be made (the new document is then freed).
 int ShowOpenedGraph(tagGS* gs, int reused);
 // The corner, in the MDI client, of an opened window of that width placed at its stored corner
-// as far as its caption stays within reach: its top inside the client and 32 pixels of its
-// width in view (a file saved with another frame layout, a stored top of 0 above the toolbar).
-POINT ReachableCorner(POINT corner, LONG width, const RECT& client);
+// as far as its whole caption (captionHeight high, the border above it included) stays inside
+// the client (a file saved with another frame layout, a stored top of 0 above the toolbar).
+POINT ReachableCorner(POINT corner, LONG width, LONG captionHeight, const RECT& client);
 // The file kind of a path opened with a mode.
 uint16_t FileKindOf(const char* path, int mode);
 

@@ -125,6 +125,9 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
                 EnableWindow(GetDlgItem(common, id), FALSE);
                 ShowWindow(GetDlgItem(common, id), SW_HIDE);
             }
+            // The disabled name field took the focus with it, and keys without a focus reach no
+            // control: Save takes it once the dialog has set itself up, so Enter and Escape work.
+            PostMessageA(common, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(common, IDOK)), TRUE);
         }
         HandleTheDialog(dlg, IDD_SAVE_OPTIONS);
         CheckDlgButton(dlg, IDC_SAVE_SELECTION_ONLY, g_selectionOnly ? BST_CHECKED : BST_UNCHECKED);

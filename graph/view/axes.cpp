@@ -339,8 +339,10 @@ int ComputeRangeBarRect(double range, const RECT* strip, double center, double p
 
 // ---- Drawing ----
 
-// Everything of the client area around the plot, and the plot when asked.
-void PaintGraphClient(HDC dc, tagGS* gs, int paintPlot) {
+// The paint order of the client area. The whole client draws everything around the plot and
+// the plot when asked; a lesson's repaint of the plot area (frameOnly) draws the frame lines,
+// the status box, the units label and the plot only.
+static void PaintGraphParts(HDC dc, tagGS* gs, bool frameOnly, bool paintPlot) {
     if (!dc || !gs) return;
     RECT client{};
     if (!GetClientRect(gs->hwnd, &client) || IsRectEmpty(&client)) return;
@@ -349,38 +351,31 @@ void PaintGraphClient(HDC dc, tagGS* gs, int paintPlot) {
     SelectObject(dc, GetStockObject(BLACK_PEN));
     if (gs->measureGrid && gs->measureShown) DrawMeasureSeparator(dc, gs, client);
     DrawPlotTopLine(dc, gs);
-    RefreshChannelButtons(dc, gs);
-    DrawChannelLabels(dc, gs);
+    if (!frameOnly) {
+        RefreshChannelButtons(dc, gs);
+        DrawChannelLabels(dc, gs);
+    }
     DrawPlotRightLines(dc, gs, client);
-    DrawChannelScales(dc, gs);
+    if (!frameOnly) DrawChannelScales(dc, gs);
     DrawPlotBottomLine(dc, gs, client);
-    DrawTimeAxis(dc, gs);
-    if (gs->journalWnd) JournalDrawSeparator(gs->journalWnd, dc);
-    RedrawMarkerBar(gs);
+    if (!frameOnly) {
+        DrawTimeAxis(dc, gs);
+        if (gs->journalWnd) JournalDrawSeparator(gs->journalWnd, dc);
+        RedrawMarkerBar(gs);
+    }
     PaintStatusBox(dc, gs);
     PaintUnitsLabel(dc, gs);
     if (paintPlot && Visible(dc, gs->plotRect)) {
         PaintPlotArea(dc, gs);
-        DrawTimeAxis(dc, gs);
+        if (!frameOnly) DrawTimeAxis(dc, gs);
     }
 }
 
+// Everything of the client area around the plot, and the plot when asked.
+void PaintGraphClient(HDC dc, tagGS* gs, int paintPlot) { PaintGraphParts(dc, gs, false, paintPlot != 0); }
+
 // A lesson's repaint of the plot area: the frame lines, status box, units label and plot only.
-void PaintGraphPlotArea(HDC dc, tagGS* gs) {
-    if (!dc || !gs) return;
-    RECT client{};
-    if (!GetClientRect(gs->hwnd, &client) || IsRectEmpty(&client)) return;
-    CSavedDC saved(dc);
-    SetBkMode(dc, TRANSPARENT);
-    SelectObject(dc, GetStockObject(BLACK_PEN));
-    if (gs->measureGrid && gs->measureShown) DrawMeasureSeparator(dc, gs, client);
-    DrawPlotTopLine(dc, gs);
-    DrawPlotRightLines(dc, gs, client);
-    DrawPlotBottomLine(dc, gs, client);
-    PaintStatusBox(dc, gs);
-    PaintUnitsLabel(dc, gs);
-    if (Visible(dc, gs->plotRect)) PaintPlotArea(dc, gs);
-}
+void PaintGraphPlotArea(HDC dc, tagGS* gs) { PaintGraphParts(dc, gs, true, true); }
 
 // Label boxes: every shown slot in Chart mode, the selected one otherwise; XY adds its X box.
 void DrawChannelLabels(HDC dc, tagGS* gs) {

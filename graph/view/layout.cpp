@@ -85,7 +85,8 @@ void PlanScrollBarsAndTools(const tagGS* gs, const stLayoutMetrics& m, stLayoutP
     int32_t toolTop = yb - p->plot.bottom < kToolRoom ? p->plot.bottom - 1 : yb - 25;
     int32_t tw = ToolWidth(m.cxScaleStrip, m.cxVScroll);
     int32_t x0 = r.right + 1 - 3 * tw;
-    for (int i = 0; i < 3; ++i) p->tools[i] = MakeRect(x0 + i * tw, toolTop, x0 + (i + 1) * tw, yb + 1);
+    // The buttons end on the row above the scroll bar and the Start button beside it.
+    for (int i = 0; i < 3; ++i) p->tools[i] = MakeRect(x0 + i * tw, toolTop, x0 + (i + 1) * tw, yb);
     p->toolsShown = IsHScaleShown(gs);
 }
 
@@ -295,6 +296,10 @@ void LayoutGraphWindow(tagGS* gs) {
             rows.outPanel = panel.bottom - panel.top;
             active->Reposition();
         }
+    // XY mode keeps one text line for the readout in place of the boxes.
+    if (gs->measureGrid)
+        gs->measureRowHeight =
+            static_cast<int16_t>(xy ? g_app->fonts.cyText + 5 : GetMeasurementRowHeight(gs->measureGrid));
     rows.measureRow = gs->measureRowHeight;
     rows.chanButtonRow = gs->chanButtonRowHeight;
     stLayoutMetrics m = ScreenMetrics();
@@ -344,4 +349,6 @@ void LayoutGraphWindow(tagGS* gs) {
     }
 
     DeviceGraphResized(gs);
+    // The boxes the row has room for; none in XY mode, where the row holds the readout.
+    ShowMeasurementRowBoxes(gs->measureGrid, gs->measureShown && !xy, client.right);
 }

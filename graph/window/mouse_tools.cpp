@@ -781,10 +781,8 @@ int SelectNearestChannel(tagGS* gs, int x, int y) {
     return 1;
 }
 
-// Zoom Previous: one level back in the history.
-void ZoomBack(tagGS* gs) {
-    if (!gs || gs->zoomLevel == 0) return;
-    --gs->zoomLevel;
+// The view of the history's current level, with its scroll bars and the repaint it needs.
+static void ShowZoomLevel(tagGS* gs) {
     RestoreZoomLevel(gs, gs->zoomLevel);
     SetScrollPos(gs->hScrollBar, SB_CTL, ScrollTimeView(gs, kScrollNone), TRUE);
     SetScrollPos(gs->vScrollBar, SB_CTL, ScrollChannelValue(gs, kScrollNone), TRUE);
@@ -797,20 +795,18 @@ void ZoomBack(tagGS* gs) {
     }
 }
 
+// Zoom Previous: one level back in the history.
+void ZoomBack(tagGS* gs) {
+    if (!gs || gs->zoomLevel == 0) return;
+    --gs->zoomLevel;
+    ShowZoomLevel(gs);
+}
+
 // Zoom Next: one level on, up to the last zoom made.
 void ZoomForward(tagGS* gs) {
     if (!gs || gs->zoomLevel >= gs->zoomCount) return;
     ++gs->zoomLevel;
-    RestoreZoomLevel(gs, gs->zoomLevel);
-    SetScrollPos(gs->hScrollBar, SB_CTL, ScrollTimeView(gs, kScrollNone), TRUE);
-    SetScrollPos(gs->vScrollBar, SB_CTL, ScrollChannelValue(gs, kScrollNone), TRUE);
-    ComputeChannelTransforms(gs);
-    UpdateHScrollBar(gs);
-    setDirtyGraphFlag(gs, 1);
-    if (gs->hwnd) {
-        InvalidateRect(gs->hwnd, nullptr, FALSE);
-        InvalidateRect(gs->hwnd, &gs->markerBarRect, FALSE);
-    }
+    ShowZoomLevel(gs);
 }
 
 // After a channel's colour or scale changed, everything that shows it is drawn again.

@@ -57,6 +57,9 @@ UINT_PTR CALLBACK LockedNameHook(HWND hook, UINT msg, WPARAM, LPARAM lParam) {
         CommDlg_OpenSave_SetControlText(dialog, edt1, lock->name);
         EnableWindow(GetDlgItem(dialog, cmb13), FALSE);
         EnableWindow(GetDlgItem(dialog, edt1), FALSE);
+        // Keys reach no control while the disabled name field is left with the focus: OK takes
+        // it once the dialog has set itself up, so Enter and Escape work.
+        PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
         break;
     case CDN_SELCHANGE:
         CommDlg_OpenSave_SetControlText(dialog, cmb13, lock->name);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/graph/dialogs/dialog_driver.h"
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/notify.h"
@@ -848,6 +849,28 @@ TEST_F(ScriptDialogs, FileDialogPromptPutsTheChosenPathIntoItsStringVariable) {
         EXPECT_EQ(RunScript("main\nMain\n" + line + "\nEND\n"), 1);
         EXPECT_EQ(std::string(g_script.strings['F' - 'A']), c.expected);
         EXPECT_TRUE(title == "Pick" || title == "Save") << title;
+    }
+}
+
+// With LockName the name box is disabled; Enter still saves under the locked name and Escape
+// still cancels, the keys going to the control that has the focus.
+TEST_F(ScriptDialogs, FileDialogPromptWithALockedNameAnswersEnterAndEscape) {
+    struct Case {
+        WPARAM key;
+        std::string expected;
+    } cases[] = {{VK_ESCAPE, ""}, {VK_RETURN, folder_ + "\\locked.txt"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        User([&](HWND dlg) { PressKeyWhenSetUp(dlg, c.key); });
+        std::strcpy(g_script.strings['F' - 'A'], "before");
+        std::string line = "FileDialogPrompt \"SaveAsFileMode\", \"%F\\\", \"Save\", \"locked.txt\", "
+                           "\"Text\\*.txt\\\", \"\", F$, LockName";
+        line.replace(line.find("%F"), 2, folder_);
+        EXPECT_EQ(RunScript("main\nMain\n" + line + "\nEND\n"), 1);
+        const KeyPressSeen seen = LastKeyPress();
+        ASSERT_TRUE(seen.pressed);
+        EXPECT_TRUE(seen.focusInDialog) << "a control of the dialog has the focus";
+        EXPECT_EQ(std::string(g_script.strings['F' - 'A']), c.expected);
     }
 }
 

@@ -31,6 +31,7 @@
 #include "graph/render/waveforms.h"
 #include "shell/startup.h"
 #include "controls/tests/render_test_support.h"
+#include "controls/tests/text_fit.h"
 
 namespace {
 
@@ -874,6 +875,11 @@ TEST_F(MarkerWindows, ThePreferencesSheetEditsTheSettingsOnlyWhenApplied) {
         PressIn(append, IDC_MARKER_PREF_TOP);
         SendMessageA(append, WM_VSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(GetDlgItem(append, IDC_MARKER_PREF_MOVE)));
         seen.push_back(Cell(append, 0, 1) + "," + Cell(append, 1, 1) + "," + Cell(append, 2, 1));
+        // Each list's header shows its whole texts ("Segment #:", "Key:", "Event #:", "Label:").
+        for (int p = 0; p < 3; ++p) {
+            HWND page = Page(sheet, p);
+            seen.push_back(JoinedProblems(ControlTextProblems(GetDlgItem(page, IDC_MARKER_PREF_LIST))));
+        }
         // Journal summary by label.
         HWND summary = Page(sheet, 3);
         PressIn(summary, IDC_MARKER_PREF_BY_LABEL);
@@ -882,7 +888,7 @@ TEST_F(MarkerWindows, ThePreferencesSheetEditsTheSettingsOnlyWhenApplied) {
     ASSERT_TRUE(script.ran);
     EXPECT_EQ(script.caption, "Marker Preferences");
     EXPECT_EQ(seen, (std::vector<std::string>{"add off", "add on", "F5=Tone", "F5 again off", "bottom off",
-                                             "Baseline,Washout,Drug"}));
+                                             "Baseline,Washout,Drug", "", "", ""}));
     const MarkerTypeSettings& s = m->settings;
     EXPECT_EQ(s.usePresets[kMarkerFixed], 1u);
     ASSERT_EQ(s.presets[kMarkerFixed].Last(), 0);

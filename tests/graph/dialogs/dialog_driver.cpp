@@ -132,3 +132,54 @@ std::vector<uint32_t> Capture(HWND window, const RECT& r) {
     ReleaseDC(window, screen);
     return pixels;
 }
+
+namespace {
+HWND g_keyDialog = nullptr;
+WPARAM g_key = 0;
+int g_keyTurns = 0;
+KeyPressSeen g_keySeen;
+constexpr int kIdleTurnsBeforeCancel = 300;
+
+// First turn: the key goes to the focus. Later turns only guard against a dialog left standing:
+// one still shown and enabled (not behind a question of its own) after many turns is cancelled.
+void CALLBACK KeyTick(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!g_keySeen.pressed) {
+        // Tests share one desktop: a window of another program may hold the activation, and
+        // with it this thread's focus. The user's keys go to the dialog in front of them: wait
+        // for it to be active, and only when it stays behind bring it forward.
+        if (GetActiveWindow() != g_keyDialog) {
+            if (++g_keyTurns == kIdleTurnsBeforeCancel / 3) SetActiveWindow(g_keyDialog);
+            if (g_keyTurns < kIdleTurnsBeforeCancel) return;
+        }
+        g_keyTurns = 0;
+        g_keySeen.pressed = true;
+        HWND focus = GetFocus();
+        g_keySeen.focusInDialog = focus && IsWindowEnabled(focus) && IsChild(g_keyDialog, focus);
+        if (!focus) {
+            KillTimer(nullptr, id);
+            PostMessageA(g_keyDialog, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        PostMessageA(focus, WM_KEYDOWN, g_key, 1);
+        PostMessageA(focus, WM_KEYUP, g_key, 0xC0000001);
+        return;
+    }
+    const bool standing = IsWindow(g_keyDialog) && IsWindowVisible(g_keyDialog);
+    if (!standing) {
+        KillTimer(nullptr, id);
+    } else if (IsWindowEnabled(g_keyDialog) && ++g_keyTurns > kIdleTurnsBeforeCancel) {
+        KillTimer(nullptr, id);
+        PostMessageA(g_keyDialog, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+}  // namespace
+
+void PressKeyWhenSetUp(HWND dlg, WPARAM key) {
+    g_keyDialog = dlg;
+    g_key = key;
+    g_keySeen = KeyPressSeen{};
+    g_keyTurns = 0;
+    SetTimer(nullptr, 0, 10, KeyTick);
+}
+
+KeyPressSeen LastKeyPress() { return g_keySeen; }

@@ -46,3 +46,14 @@ std::string ItemText(HWND dlg, int id);
 bool StillOpen(HWND dlg);
 // The window's pixels in the rectangle (client coordinates), after it has painted.
 std::vector<uint32_t> Capture(HWND window, const RECT& r);
+
+// A key pressed at a dialog once it has set itself up: posted to the window with the focus, as
+// the keyboard sends it. LastKeyPress tells whether it was pressed and whether an enabled
+// control of the dialog had the focus; the caller sees from the dialog's result what it did.
+// Without a focus nothing can take the key and the dialog is cancelled; one the key leaves
+// standing idle is cancelled after some hundred timer turns, so that a fault ends the test.
+struct KeyPressSeen {
+    bool pressed = false, focusInDialog = false;
+};
+void PressKeyWhenSetUp(HWND dlg, WPARAM key);
+KeyPressSeen LastKeyPress();

@@ -10,6 +10,7 @@
 #include "tests/shell/shell_fixture.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/documents/test_doc.h"
+#include "tests/graph/dialogs/dialog_driver.h"
 #include "graph/files/file_open.h"
 #include "graph/files/file_save.h"
 #include "graph/document/graph_doc.h"
@@ -169,6 +170,30 @@ TEST_F(FileCommands, SeveralChosenFilesOpenOneWindowEachAndAnOpenFileIsOnlyActiv
               WindowShowing(folder.File("a.acq")));
 }
 
+// The status line names the mode of the document that came into the reused window, as the
+// menus and the toolbar do.
+TEST_F(FileCommands, TheStatusLineNamesTheModeOfAFileOpenedIntoTheUntitledGraph) {
+    TempFolder folder("kymora-status");
+    const std::string path = folder.File("scope.acq");
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 0;
+    c.raw = {1, 2, 3, 4};
+    recipe.channels = {c};
+    recipe.displayMode = 0;
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    HWND untitled = GraphWindows()[0];
+    ASSERT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), untitled);
+    ASSERT_EQ(GetWindowGraph(untitled)->displayMode, 1u);
+    SetStatusText(nullptr);
+    ASSERT_NE(std::string(GetStatusTextShown()).find("|Chart|"), std::string::npos) << GetStatusTextShown();
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    ASSERT_EQ(WindowShowing(path), untitled);
+    EXPECT_EQ(GetWindowGraph(untitled)->displayMode, 0u);
+    EXPECT_NE(std::string(GetStatusTextShown()).find("|Scope|"), std::string::npos) << GetStatusTextShown();
+}
+
 TEST_F(FileCommands, AChangedUntitledGraphIsNotReused) {
     TempFolder folder("kymora-changed");
     ASSERT_TRUE(WriteWholeFile(folder.File("c.acq"), SmallFile(3)));
@@ -321,7 +346,7 @@ TEST_F(FileCommands, AStoredPlacementOutOfReachOpensWithItsCaptionInReach) {
     TempFolder folder("kymora-reach");
     RECT client{};
     GetClientRect(g_app->hwndClient, &client);
-    ASSERT_GT(client.right, 400);
+    ASSERT_GT(client.right, 640);
     ASSERT_GT(client.bottom, 300);
     POINT origin{0, 0};
     MapWindowPoints(g_app->hwndClient, g_app->hwndFrame, &origin, 1);
@@ -335,6 +360,7 @@ TEST_F(FileCommands, AStoredPlacementOutOfReachOpensWithItsCaptionInReach) {
         {"left.acq", -2000, 60},                            // far to the left
         {"right.acq", static_cast<int16_t>(client.right + 500), 60},
         {"below.acq", 40, static_cast<int16_t>(origin.y + client.bottom + 200)},
+        {"far.acq", 3000, 2500},                            // far to the right and below
     };
     int n = 0;
     for (const Row& r : rows) {
@@ -356,21 +382,29 @@ TEST_F(FileCommands, AStoredPlacementOutOfReachOpensWithItsCaptionInReach) {
         RECT rc;
         GetWindowRect(w, &rc);
         MapWindowPoints(nullptr, g_app->hwndClient, reinterpret_cast<POINT*>(&rc), 2);
+        // The whole caption inside the client: its full width, and its height down to the
+        // window's client area.
+        POINT inner{0, 0};
+        MapWindowPoints(w, g_app->hwndClient, &inner, 1);
         EXPECT_GE(rc.top, 0) << r.name;
-        EXPECT_LE(rc.top, client.bottom - 32) << r.name;
-        EXPECT_GE(rc.right, 32) << r.name;
-        EXPECT_LE(rc.left, client.right - 32) << r.name;
+        EXPECT_LE(inner.y, client.bottom) << r.name;
+        EXPECT_GT(inner.y, rc.top) << r.name;
+        EXPECT_GE(rc.left, 0) << r.name;
+        EXPECT_LE(rc.right, client.right) << r.name;
         EXPECT_EQ(rc.right - rc.left, 640) << r.name;
         EXPECT_EQ(rc.bottom - rc.top, 520) << r.name;
     }
     const RECT box{0, 0, 800, 600};
     struct Corner {
         POINT stored, placed;
+        LONG width;
     } corners[] = {
-        {{10, 40}, {10, 40}}, {{10, -26}, {10, 0}}, {{-290, 5}, {-268, 5}}, {{790, 5}, {768, 5}}, {{10, 900}, {10, 568}},
+        {{10, 40}, {10, 40}, 300},     {{10, -26}, {10, 0}, 300},      {{-290, 5}, {0, 5}, 300},
+        {{790, 5}, {500, 5}, 300},     {{10, 900}, {10, 576}, 300},    {{3000, 2500}, {160, 576}, 640},
+        {{600, 5}, {0, 5}, 900},  // wider than the client: from its left edge
     };
     for (const Corner& c : corners) {
-        const POINT got = ReachableCorner(c.stored, 300, box);
+        const POINT got = ReachableCorner(c.stored, c.width, 24, box);
         EXPECT_EQ(got.x, c.placed.x) << c.stored.x << "," << c.stored.y;
         EXPECT_EQ(got.y, c.placed.y) << c.stored.x << "," << c.stored.y;
     }
@@ -552,6 +586,61 @@ TEST_F(FileCommands, APictureIsNeverWrittenOverTheGraphsOwnFile) {
             EXPECT_EQ(GetU32(drawn, 0), 0x9AC6CDD7u);
         }
     }
+}
+
+// The user of the save dialog with a locked name who, once the dialog has set itself up,
+// presses one key.
+struct KeyPresser {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_common) {
+            HWND common = GetParent(call->hwnd);
+            if (common && GetDlgItem(common, 1136)) {
+                g_common = common;
+                PressKeyWhenSetUp(common, g_key);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline HWND g_common = nullptr;
+    static inline WPARAM g_key = 0;
+};
+
+// With the name locked, Enter saves under that name and Escape cancels, as with a free name.
+TEST_F(FileCommands, TheLockedNameSaveDialogAnswersEnterAndEscape) {
+    SetFileDialogProcs(nullptr, nullptr);
+    TempFolder folder("kymora-lockkeys");
+    const std::string path = folder.File("keys.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(30)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    struct Case {
+        WPARAM key;
+        int saved;
+    } cases[] = {{VK_ESCAPE, 0}, {VK_RETURN, 1}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteWholeFile(path, Bytes(16, 0x11)));  // what a cancel leaves
+        setDirtyGraphFlag(gs, 1);
+        KeyPresser::g_common = nullptr;
+        KeyPresser::g_key = c.key;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, KeyPresser::Hook, nullptr, GetCurrentThreadId());
+        int result = -1;
+        {
+            BoxCapture boxes;
+            boxes.answer = IDYES;
+            result = SaveDocumentAs(gs, 1, 1, nullptr, nullptr, nullptr);
+        }
+        UnhookWindowsHookEx(hook);
+        ASSERT_TRUE(KeyPresser::g_common) << c.key;
+        const KeyPressSeen seen = LastKeyPress();
+        ASSERT_TRUE(seen.pressed) << c.key;
+        EXPECT_TRUE(seen.focusInDialog) << c.key << ": a control of the dialog has the focus";
+        EXPECT_EQ(result, c.saved) << c.key;
+        EXPECT_EQ(ReadWholeFile(path).size() > 3000u, c.saved == 1) << c.key;
+        EXPECT_EQ(ReadWholeFile(path) == Bytes(16, 0x11), c.saved == 0) << c.key;
+    }
+    setDirtyGraphFlag(gs, 0);
 }
 
 // The user of the chooser who first browses to another folder, then picks its second file.

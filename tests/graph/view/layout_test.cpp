@@ -112,13 +112,13 @@ TEST(LayoutPlan, PlotStripsScrollBarsAndToolsFollowTheScaleOptions) {
         RECT arrowTool;
         bool toolsShown;
     } cases[] = {
-        {"both scales", 1, 1, 26, {15, 88, 717, 558}, 67, 26, {717, 557, 745, 586}, true},
+        {"both scales", 1, 1, 26, {15, 88, 717, 558}, 67, 26, {717, 557, 745, 585}, true},
         // Without the vertical scale the plot reaches the vertical scroll bar.
-        {"no vertical scale", 0, 1, 26, {15, 88, 784, 558}, 0, 26, {717, 557, 745, 586}, true},
+        {"no vertical scale", 0, 1, 26, {15, 88, 784, 558}, 0, 26, {717, 557, 745, 585}, true},
         // Without the horizontal axis the plot comes down to the scroll bar; the tools hide.
-        {"no horizontal axis", 1, 0, 26, {15, 88, 717, 583}, 67, 1, {717, 582, 745, 586}, false},
+        {"no horizontal axis", 1, 0, 26, {15, 88, 717, 583}, 67, 1, {717, 582, 745, 585}, false},
         // A tall axis strip leaves the tools 25 pixels above the scroll bar.
-        {"tall axis strip", 1, 1, 40, {15, 88, 717, 544}, 67, 40, {717, 560, 745, 586}, true},
+        {"tall axis strip", 1, 1, 40, {15, 88, 717, 544}, 67, 40, {717, 560, 745, 585}, true},
     };
     for (const Case& c : cases) {
         GsPtr gs = FullGraph();
@@ -143,6 +143,12 @@ TEST(LayoutPlan, PlotStripsScrollBarsAndToolsFollowTheScaleOptions) {
         EXPECT_TRUE(SameRect(plan.tools[1], ibeam)) << c.name;
         EXPECT_TRUE(SameRect(plan.tools[2], zoom)) << c.name;
         EXPECT_EQ(plan.toolsShown, c.toolsShown) << c.name;
+        // No tool button covers a row of the scroll bar or of the status box (the Start button).
+        for (const RECT& tool : plan.tools) {
+            RECT common{};
+            EXPECT_FALSE(IntersectRect(&common, &tool, &plan.hScroll)) << c.name;
+            EXPECT_FALSE(IntersectRect(&common, &tool, &plan.statusBox)) << c.name;
+        }
     }
 }
 

@@ -159,7 +159,7 @@ TEST_F(LayoutWindow, ResizePlacesThePlotStripsAndControls) {
             RECT t = ChildRect(gs_->toolButtons[i]);
             EXPECT_EQ(t.left, cw + 1 - 3 * tw + i * tw) << i;
             EXPECT_EQ(t.right - t.left, tw) << i;
-            EXPECT_EQ(t.bottom, h.top + 1) << i;
+            EXPECT_EQ(t.bottom, h.top) << i;  // down to the scroll bar, not over its top row
             EXPECT_TRUE(IsWindowVisible(gs_->toolButtons[i])) << i;
         }
         // Derived rectangles around the plot.
@@ -197,6 +197,17 @@ TEST_F(LayoutWindow, ScaleOptionsMoveThePlotEdgesAndHideTheTools) {
         // Without the vertical scale the axis strip ends before the three tools.
         EXPECT_EQ(gs_->hAxisRect.right, c.vScale ? plot.right : client_.right - 3 * tw - 8);
         for (HWND tool : gs_->toolButtons) EXPECT_EQ(IsWindowVisible(tool) != FALSE, c.hScale != 0);
+    }
+    // The tool buttons stand on the scroll bar and the Start button without covering a row of them.
+    HWND start = GetDlgItem(graph_, IDC_START_BUTTON);
+    ASSERT_TRUE(start);
+    const RECT bar = ChildRect(gs_->hScrollBar), startRect = ChildRect(start);
+    for (HWND tool : gs_->toolButtons) {
+        const RECT t = ChildRect(tool);
+        RECT common{};
+        EXPECT_FALSE(IntersectRect(&common, &t, &bar)) << t.bottom << " " << bar.top;
+        EXPECT_FALSE(IntersectRect(&common, &t, &startRect)) << t.bottom << " " << startRect.top;
+        EXPECT_EQ(t.bottom, bar.top);
     }
 }
 
@@ -324,12 +335,14 @@ TEST_F(LayoutWindow, ChannelButtonRowSitsUnderTheMeasurementRow) {
     Resize(760, 560);
     const int row = g_app->fonts.cyText + 12;  // one row of cells with a spacing above and below
     EXPECT_EQ(gs_->chanButtonRowHeight, row);
+    // The measurement row is as high as its boxes with their margins.
+    const int m = gs_->measureRowHeight;
+    ASSERT_GT(m, row);
     struct Case {
         uint32_t measure, buttons;
         int gridTop, barTop;
-    } cases[] = {{1, 1, 30, 30 + row}, {1, 0, 30, 30}, {0, 1, 0, row}, {0, 0, 0, 0}};
+    } cases[] = {{1, 1, m, m + row}, {1, 0, m, m}, {0, 1, 0, row}, {0, 0, 0, 0}};
     for (const Case& c : cases) {
-        gs_->measureRowHeight = 30;
         gs_->measureShown = c.measure;
         SetChanButtonsShown(gs_, c.buttons);
         Relayout();

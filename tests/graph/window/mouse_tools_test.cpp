@@ -30,6 +30,8 @@
 #include "documents/documents_api.h"
 #include "documents/markers/markers.h"
 #include "documents/measurements/measure_box.h"
+#include "documents/measurements/measure_calc.h"
+#include "controls/popup_button.h"
 #include "scripts/script_api.h"
 
 namespace {
@@ -783,6 +785,75 @@ TEST_F(MouseTools, InXYTheReadoutIsWrittenWhileTheButtonIsHeldAndErasedAfter) {
     Release(p.x, p.y);
     const int after = dark();
     EXPECT_GT(during, after + 20);  // the text's pixels
+}
+
+// A "calculate" box has no channel button: its result with the user's unit shows whole in the
+// program's measurement font.
+TEST_F(MouseTools, ACalculateBoxShowsItsResultAndUnitWhole) {
+    Channels({Level(100, 0.5)}, {0});
+    gs_->selEnd = 200.0;
+    gs_->measureShown = 1;
+    Settle();
+    const uint16_t none[3] = {0, 0, 0}, half[3] = {2, 1, 2};  // box 0 times the constant
+    SetMeasurementBox(gs_->measureGrid, 0, measure::kMean, 0, none, 0.0, "", 0, 1);
+    SetMeasurementBox(gs_->measureGrid, 1, measure::kCalculate, -1, half, 1.0, "u/zero", 0, 1);
+    UpdateAllMeasurements(gs_);
+    stMeasure* box = GetMeasurementAt(gs_->measureGrid, 1);
+    char text[64] = "";
+    GetMeasurementDisplayText(box, text, sizeof text);
+    ASSERT_STREQ(text, "0.500000 u/zero");
+    // Where PaintMeasurementBox writes: the field less its 2-pixel frame, 2 more at the left.
+    RECT room = box->result;
+    InflateRect(&room, -2, -2);
+    room.left += 2;
+    HDC dc = GetDC(box->wnd);
+    HGDIOBJ old = SelectObject(dc, g_app->fonts.hfontText);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+    SelectObject(dc, old);
+    ReleaseDC(box->wnd, dc);
+    EXPECT_LE(size.cx, room.right - room.left) << text;
+    EXPECT_LE(size.cy, room.bottom - room.top) << text;
+    // The type button stands clear of the field it leaves the room to.
+    RECT type{};
+    box->typeButton->GetRect(&type);
+    EXPECT_LE(type.right, box->result.left);
+}
+
+// In XY mode the measurement row is one readout line above the X channel's caption: no box
+// stands in it, and an arrow drag leaves the row and the caption as they were before it.
+TEST_F(MouseTools, InXYTheMeasurementRowIsAReadoutLineThatADragLeavesAsItWas) {
+    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
+    gs_->xyXChan = 1;
+    gs_->selectedChan = 2;
+    gs_->measureShown = 1;
+    Mode(kModeXY);
+    Tool(IDC_TOOL_ARROW);
+    EXPECT_EQ(gs_->measureRowHeight, g_app->fonts.cyText + 5);
+    const int boxes = GetMeasurementCount(gs_->measureGrid);
+    ASSERT_GT(boxes, 0);
+    for (int i = 0; i < boxes; ++i) EXPECT_FALSE(IsWindowVisible(GetMeasurementAt(gs_->measureGrid, i)->wnd)) << i;
+    RECT client{};
+    GetClientRect(graph_, &client);
+    const RECT row{0, 1, client.right, gs_->measureRowHeight - 1};
+    const RECT caption = gs_->xLabelRect;
+    ASSERT_LE(row.bottom, caption.top);
+    const std::vector<uint32_t> rowBefore = Capture(row), captionBefore = Capture(caption);
+    // The row between its separator lines is the strip's colour: no white box field in it.
+    size_t white = 0;
+    for (uint32_t px : rowBefore) white += (px & 0xFFFFFF) == 0xFFFFFF;
+    EXPECT_EQ(white, 0u);
+    const POINT p{static_cast<LONG>(3 * gs_->chanPixelMap[kMapXScale][1] + gs_->chanPixelMap[kMapXZero][1]),
+                  static_cast<LONG>(gs_->chanPixelMap[kMapYZero][2] - 2 * gs_->chanPixelMap[kMapYScale][2])};
+    Press(p.x, p.y);
+    Move(p.x + 5, p.y + 5);
+    Release(p.x + 5, p.y + 5);
+    EXPECT_TRUE(Capture(row) == rowBefore);
+    EXPECT_TRUE(Capture(caption) == captionBefore);
+    // Back in Scope mode the boxes stand in the row again.
+    Mode(kModeScope);
+    EXPECT_GT(gs_->measureRowHeight, g_app->fonts.cyText + 5);
+    EXPECT_TRUE(IsWindowVisible(GetMeasurementAt(gs_->measureGrid, 0)->wnd));
 }
 
 TEST_F(MouseTools, InXYTheIBeamShowsTheValuesUnderTheMouseWithoutAButton) {

@@ -11,6 +11,7 @@
 #include "shell/shell_ids.h"
 #include "graph/document/graph_doc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
+#include "controls/tests/text_fit.h"
 #include "transforms/filters/filters.h"
 #include "transforms/transform_conventions.h"
 #include <cmath>
@@ -295,6 +296,8 @@ TEST_F(FilterCommands, IirFiltersOnTwoTonesAndUndo) {
             char text[128] = "";
             GetWindowTextA(dlg, text, sizeof text);
             caption = text;
+            // Every label shows whole: "Low Frequency (Hz):" of the band pass included.
+            EXPECT_EQ(JoinedProblems(TextFitProblems(dlg)), "") << row.command;
             TypeInto(dlg, IDC_IIR_FREQ, row.freq);
             if (row.high) TypeInto(dlg, IDC_IIR_HIGH, row.high);
             TypeInto(dlg, IDC_IIR_Q, row.q);

@@ -15,6 +15,7 @@
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
+#include "controls/tests/text_fit.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
 #include "graph/document/sample_store.h"
@@ -92,6 +93,8 @@ void ExpectNear(const std::vector<double>& got, const std::vector<double>& want,
 
 DialogDriver::Step Number(const char* text, bool entire = false) {
     return [text, entire](HWND dlg) {
+        // The prompt's texts show whole, the unit beside the field ("intervals between samples") too.
+        EXPECT_EQ(JoinedProblems(TextFitProblems(dlg)), "");
         TypeInto(dlg, IDC_PROMPT_EDIT, text);
         if (entire && IsDlgButtonChecked(dlg, IDC_PROMPT_CHECK) != BST_CHECKED) Click(dlg, IDC_PROMPT_CHECK);
         Click(dlg, IDOK);
