@@ -34,7 +34,6 @@ void DropGraphMarkers(tagGS* gs);
 class CMarkerManager;
 class CJournal;
 struct GraphWindowData;
-void InsertKeyMarker(CMarkerManager* manager, int id);
 void OnFindMarkerText(tagGS* gs, FINDREPLACE* fr);
 int GetMeasurementCount(void* grid);
 stMeasure* GetMeasurementAt(void* grid, int index);
@@ -68,7 +67,6 @@ void EraseAllData(tagGS* gs);
 // The active segment's first and end sample index; 0 without a segment view.
 int GetActiveSegmentSampleRange(tagGS* gs, uint32_t* first, uint32_t* end);
 stMarkerNode* GetActiveSegmentMarker(tagGS* gs);
-int SelectMarker(tagGS* gs, stMarkerNode* node, int flags);
 stMarkerNode* MarkerAtPosition(tagGS* gs, int index);
 int CountMarkersOfType(tagGS* gs, int32_t type);
 // The markers follow a cut of [t0, t1] milliseconds from every channel: those inside it go (an
@@ -77,8 +75,6 @@ void AdjustSegmentsForCut(tagGS* gs, double t0, double t1);
 // The markers after an edit of the whole document's time line at sample at: a positive delta
 // inserted that many samples there, a negative one removed [at, at - delta) (markers inside go to at).
 void ShiftMarkersForEdit(tagGS* gs, uint32_t at, int64_t delta);
-// Every marker's sample position multiplied by factor (the document was resampled).
-void ScaleMarkerPositions(tagGS* gs, double factor);
 // The markers follow samples inserted into every channel at atMs: those at or after it move right.
 void AdjustMarkersForInsert(tagGS* gs, double atMs, uint32_t samples);
 void DeleteMarkersPastEnd(tagGS* gs);

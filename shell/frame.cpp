@@ -2,6 +2,7 @@
 #include "shell/frame.h"
 #include "base/app.h"
 #include "base/device.h"
+#include "graph/window/graph_window.h"
 #include "shell/shell_ids.h"
 #include "base/services.h"
 #include "shell/binding.h"

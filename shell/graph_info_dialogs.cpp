@@ -1,4 +1,5 @@
 // The Resize Window and Waveform Statistics dialogs of the Display menu.
+#include "graph/window/graph_window.h"
 #include "shell/system_dialogs.h"
 #include "shell/commands/status.h"
 #include "base/app.h"

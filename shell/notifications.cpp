@@ -1,5 +1,6 @@
 // Fills the notification tables with the shell's handlers and those of the parts above the
 // callers, the first thing start-up does after the application record.
+#include "graph/view/display_modes.h"
 #include "shell/startup.h"
 #include "base/notify.h"
 #include "shell/commands/menus.h"

@@ -1,5 +1,6 @@
 // The Transform menu's math functions, in place on the selected channel's selection.
 #include "transforms/math_functions.h"
+#include "graph/view/display_modes.h"
 #include "transforms/transforms_api.h"
 #include "transforms/transforms_ids.h"
 #include "base/services.h"

@@ -1,5 +1,6 @@
 // Waveform Math: the five operators, the computation on a document and its dialog.
 #include "transforms/waveform_math.h"
+#include "graph/view/display_modes.h"
 #include "transforms/transform_conventions.h"
 #include "transforms/transforms_api.h"
 #include "base/app.h"

@@ -14,7 +14,14 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/binding/menus.h"
-#include "devlib/services/panels.h"
+#include "devlib/acquisition/channels/preset_organiser.h"
+#include "devlib/acquisition/outputs/manual_control.h"
+#include "devlib/acquisition/outputs/stim_panel.h"
+#include "devlib/acquisition/setup/chan_setup.h"
+#include "devlib/acquisition/setup/electrode_check.h"
+#include "devlib/acquisition/setup/input_values.h"
+#include "devlib/acquisition/setup/trigger.h"
+#include "devlib/acquisition/unit/unit_cmd.h"
 #include "devlib/vk40.h"
 
 namespace {

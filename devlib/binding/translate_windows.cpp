@@ -10,7 +10,8 @@
 #include "devlib/acquisition/setup/trigger.h"
 #include "common/stAcq.h"
 #include "devlib/binding/binding.h"
-#include "devlib/services/panels.h"
+#include "devlib/acquisition/setup/electrode_check.h"
+#include "devlib/acquisition/setup/input_values.h"
 
 namespace {
 

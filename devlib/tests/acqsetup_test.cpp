@@ -18,7 +18,7 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/setup/acq_setup.h"
 #include "devlib/acquisition/setup/trigger.h"
-#include "devlib/services/panels.h"
+#include "devlib/acquisition/setup/chan_setup.h"
 #include "devlib/acquisition/setup/acq_setup_rules.h"
 #include "devlib/acquisition/channels/calc_settings.h"
 #include "devlib/acquisition/channels/channels.h"

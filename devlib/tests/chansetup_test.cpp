@@ -28,7 +28,6 @@
 #include "devlib/acquisition/run/setup_block.h"
 #include "devlib/resource.h"
 #include "devlib/binding/binding.h"
-#include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/vk40_test_util.h"

@@ -28,7 +28,6 @@
 #include "devlib/acquisition/outputs/stimulator.h"
 #include "devlib/resource.h"
 #include "devlib/binding/binding.h"
-#include "devlib/services/panels.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/sim_run_fixture.h"

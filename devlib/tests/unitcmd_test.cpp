@@ -18,7 +18,6 @@
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/resource.h"
 #include "devlib/binding/binding.h"
-#include "devlib/services/panels.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/fake_unit.h"
 #include "devlib/vk40.h"

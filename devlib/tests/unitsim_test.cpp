@@ -27,7 +27,6 @@
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/resource.h"
 #include "devlib/binding/binding.h"
-#include "devlib/services/panels.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/vk40_test_util.h"

@@ -32,7 +32,6 @@
 #include "devlib/resource.h"
 #include "devlib/binding/binding.h"
 #include "devlib/services/dlg_resource.h"
-#include "devlib/services/panels.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"

@@ -112,6 +112,7 @@ stMarkerNode* UnlinkMarkerNode(stMarkerNode* node);
 uint32_t GetMarkerCount(const tagGS* gs);
 stMarkerNode* GetMarkerByNumber(stMarkerNode* first, uint32_t n);
 int32_t GetCurrentMarkerNumber(const stMarkerList* list);
+// Every marker's sample position multiplied by factor (the document was resampled).
 void ScaleMarkerPositions(tagGS* gs, double factor);
 int IsEventMarker(const stMarkerNode* node);
 uint32_t CountMarkersOfType(CMarkerManager* m, int32_t type);

@@ -8,6 +8,7 @@
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/layout.h"
+#include "graph/window/graph_window.h"
 #include <commdlg.h>
 #include <cstdio>
 #include <cstring>

@@ -14,10 +14,12 @@
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
+#include "documents/markers/markers.h"
 #include "graph/dialogs/dialogs_api.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
+#include "graph/window/graph_window.h"
 
 // ---- Pure parts ----
 

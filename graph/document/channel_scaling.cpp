@@ -14,6 +14,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
+#include "graph/window/graph_window.h"
 #include "graph/window/saved_selection.h"
 #include "graph/dialogs/toolbar.h"
 

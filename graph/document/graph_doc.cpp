@@ -3,7 +3,7 @@
 #include "graph/document/channel_edits.h"
 #include "documents/documents_api.h"
 #include "outputs/outputs_api.h"
-#include "graph/view/view_api.h"
+#include "graph/view/layout.h"
 #include "graph/window/graph_window.h"
 #include "graph/files/file_open.h"
 #include "controls/button_grid.h"

@@ -34,19 +34,6 @@ void ResetMeasurementGrid(tagGS* gs, uint16_t rows, uint16_t cols);
 // The document counter behind "Untitled%d"; it never goes back.
 int GetUntitledCounter();
 
-// The document kept in a graph window's data.
-tagGS* GetWindowGraph(HWND hwnd);
-int SetWindowGraph(HWND hwnd, tagGS* gs);  // 0 when hwnd is no graph window
-
-// Graph window and drawing entry points the shell and the device library reach.
+// The graph window procedure and the scroll bars' subclass, as the shell reaches them.
 LRESULT CALLBACK GraphWndProc(HWND, UINT, WPARAM, LPARAM);
 void SubclassScrollBarClass(int on);
-int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t step, int a, int b, int c,
-                       int d);
-int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t firstFrame, int32_t lastFrame, int16_t option, int a, int b, int c);
-void DrawTimeAxis(HDC dc, tagGS* gs);
-void DrawChannelGrid(HDC dc, tagGS* gs, int slot, int page, int strip, int sx, int sy);
-void UpdateHScrollBar(tagGS* gs);
-void UpdateGraphLength(tagGS* gs);
-void UpdateGraphScrollBars(tagGS* gs);
-void AutoScaleGraph(tagGS* gs, int flag);

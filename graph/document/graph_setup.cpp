@@ -2,7 +2,7 @@
 // journal, made once when the document gets its window.
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
-#include "graph/view/view_api.h"
+#include "graph/view/layout.h"
 #include "graph/view/channel_selection.h"
 #include "documents/documents_api.h"
 #include "base/app.h"

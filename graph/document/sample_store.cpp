@@ -6,7 +6,7 @@
 #include "base/services.h"
 #include "base/locked_block.h"
 #include "base/notify.h"
-#include "graph/view/view_api.h"
+#include "graph/view/layout.h"
 #include <cmath>
 #include <cstdio>
 #include <cstring>

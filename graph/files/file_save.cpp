@@ -17,6 +17,7 @@
 #include "graph/graph_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include "graph/window/graph_window.h"
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>

@@ -1,7 +1,7 @@
 // Display modes, autoscaling, the visible time span and the scroll bars of a graph window.
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
-#include "graph/view/view_api.h"
+#include "graph/view/axes.h"
 #include "graph/view/channel_selection.h"
 #include "graph/document/graph_doc.h"
 #include "graph/render/render_api.h"

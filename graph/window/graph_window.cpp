@@ -2,10 +2,13 @@
 // messages to the view, the renderer, the mouse tools and the journal, and reports activation
 // and commands to the device library.
 #include "graph/window/graph_window.h"
+#include "documents/markers/markers.h"
+#include "graph/view/axes.h"
+#include "graph/view/display_modes.h"
 #include "graph/window/tracking.h"
 #include "graph/window/mouse_tools.h"
 #include "graph/document/graph_doc.h"
-#include "graph/view/view_api.h"
+#include "graph/view/layout.h"
 #include "graph/view/channel_selection.h"
 #include "graph/render/printing.h"
 #include "graph/render/render_api.h"

@@ -9,7 +9,6 @@
 #include "graph/window/channel_slots.h"
 #include "graph/view/channel_selection.h"
 #include "graph/view/display_modes.h"
-#include "graph/view/view_api.h"
 #include "graph/view/axes.h"
 #include "graph/view/layout.h"
 #include "graph/document/graph_doc.h"

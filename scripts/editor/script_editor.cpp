@@ -12,6 +12,7 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
+#include "graph/window/graph_window.h"
 #include "scripts/scripts_ids.h"
 #include "button/lumikey.h"
 #include "devlib/vk40.h"

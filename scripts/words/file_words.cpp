@@ -1,5 +1,6 @@
 // The lesson words that make, open and close graphs and test, delete and make files and folders,
 // and the small routines beside them (the graph search by title, name filters, clipboard text).
+#include "graph/window/graph_window.h"
 #include "scripts/words/word_fields.h"
 #include "base/app.h"
 #include "base/services.h"

@@ -1,6 +1,7 @@
 // GET, SET and EDIT: the lesson reads and changes the program's state and the display settings of
 // its current graph, and runs the channel edits of the Edit menu on it. Every channel index a
 // lesson gives is checked before it is used; a lesson cannot reach outside the channel slots.
+#include "graph/view/display_modes.h"
 #include "scripts/words/word_fields.h"
 #include "scripts/words/word_table.h"
 #include "base/app.h"

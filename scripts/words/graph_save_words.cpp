@@ -1,6 +1,7 @@
 // The second statement executor's saving words: SAVE and SAVECOPY write the script's graph
 // through the graph file writer, with or without the save dialog. The executor's other words
 // are in graph_words.cpp.
+#include "graph/window/graph_window.h"
 #include "scripts/words/word_fields.h"
 #include "scripts/words/word_table.h"
 #include "scripts/words/graph_words.h"

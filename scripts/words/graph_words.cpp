@@ -16,7 +16,7 @@
 #include "graph/render/printing.h"
 #include "graph/view/axes.h"
 #include "graph/view/display_modes.h"
-#include "graph/view/view_api.h"
+#include "graph/view/layout.h"
 #include <cstring>
 
 bool IsTextField(const char* pos) {

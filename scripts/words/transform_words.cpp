@@ -3,6 +3,10 @@
 #include "scripts/words/graph_words.h"
 #include "scripts/words/word_fields.h"
 #include "scripts/words/word_table.h"
+#include "transforms/analysis/integrate.h"
+#include "transforms/analysis/rate_detector.h"
+#include "transforms/math_functions.h"
+#include "transforms/smoothing/smoothing.h"
 #include "transforms/transforms_ids.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
@@ -16,6 +20,7 @@
 #include "transforms/filters/filters.h"
 #include "transforms/spectral/fft_channel.h"
 #include "transforms/transforms_api.h"
+#include "transforms/waveform_math.h"
 #include <cstring>
 #include <string>
 #include <vector>

@@ -4,6 +4,7 @@
 #include "base/app.h"
 #include "graph/document/graph_doc.h"
 #include "devlib/vk40.h"
+#include "graph/window/graph_window.h"
 
 inline HWND ActiveGraphWindow() {
     HWND w = g_app->hwndActiveGraph;

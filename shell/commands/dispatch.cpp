@@ -1,5 +1,6 @@
 // Every frame command goes through here; the device library owns 5000 to 9999.
 #include "shell/commands/dispatch.h"
+#include "graph/window/graph_window.h"
 #include "shell/commands/command_target.h"
 #include "base/resource.h"
 #include "documents/documents_ids.h"

@@ -3,6 +3,8 @@
 #include "controls/frame3d.h"
 #include "base/app.h"
 #include "base/device.h"
+#include "graph/view/display_modes.h"
+#include "graph/window/graph_window.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
 #include "graph/view/channel_selection.h"

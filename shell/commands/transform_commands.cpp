@@ -1,8 +1,12 @@
 // The Transform menu: filters, math and template functions, and the whole-channel transforms.
+#include "graph/view/display_modes.h"
 #include "shell/commands/dispatch.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/menus.h"
 #include "graph/graph_ids.h"
+#include "transforms/analysis/rate_detector.h"
+#include "transforms/analysis/template_functions.h"
+#include "transforms/math_functions.h"
 #include "transforms/transforms_ids.h"
 #include "shell/shell_ids.h"
 #include "shell/startup.h"

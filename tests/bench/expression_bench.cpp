@@ -12,6 +12,8 @@
 
 #include "base/app.h"
 #include "base/locked_block.h"
+#include "graph/view/display_modes.h"
+#include "graph/window/graph_window.h"
 #include "transforms/transforms_ids.h"
 #include "shell/shell_ids.h"
 #include "common/tagGS.h"

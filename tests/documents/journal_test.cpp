@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "graph/window/graph_window.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/documents/acq_builder.h"
 #include "graph/document/graph_doc.h"

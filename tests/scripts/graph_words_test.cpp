@@ -14,6 +14,7 @@
 #include "base/services.h"
 #include "base/resource.h"
 #include "graph/graph_ids.h"
+#include "graph/window/graph_window.h"
 #include "transforms/transforms_ids.h"
 #include "common/tagGS.h"
 #include "controls/script_button.h"

@@ -2,6 +2,7 @@
 #include "base/app.h"
 #include "base/lesson.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
 #include "scripts/engine/script_engine.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/shell/shell_fixture.h"

@@ -10,6 +10,7 @@
 
 #include "base/app.h"
 #include "base/lesson.h"
+#include "graph/window/graph_window.h"
 #include "scripts/scripts_ids.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/dialogs/script_dialogs.h"

@@ -11,6 +11,7 @@
 
 #include "base/app.h"
 #include "base/device.h"
+#include "graph/window/graph_window.h"
 #include "shell/shell_ids.h"
 #include "base/services.h"
 #include "base/lesson.h"

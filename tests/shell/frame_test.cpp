@@ -1,5 +1,6 @@
 // The frame, its binding and the loop's filters, driven inside the test process.
 #include <gtest/gtest.h>
+#include "graph/window/graph_window.h"
 #include "shell_fixture.h"
 #include "base/app.h"
 #include "base/device.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/app.h"
+#include "graph/window/graph_window.h"
 #include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "graph/document/graph_doc.h"

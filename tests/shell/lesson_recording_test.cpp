@@ -23,6 +23,7 @@
 #include "graph/view/channel_items.h"
 #include "graph/view/channel_selection.h"
 #include "graph/window/channel_slots.h"
+#include "graph/window/graph_window.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/script_api.h"
 #include "tests/shell/box_capture.h"

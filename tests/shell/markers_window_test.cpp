@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "graph/window/graph_window.h"
 #include "shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"
 #include "tests/shell/box_capture.h"

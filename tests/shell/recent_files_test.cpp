@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/app.h"
+#include "graph/window/graph_window.h"
 #include "scripts/scripts_ids.h"
 #include "shell/shell_ids.h"
 #include "common/tagGS.h"

@@ -11,6 +11,7 @@
 #include "base/app.h"
 #include "base/resource.h"
 #include "graph/graph_ids.h"
+#include "graph/window/graph_window.h"
 #include "shell/shell_ids.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"

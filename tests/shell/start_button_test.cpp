@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "graph/window/graph_window.h"
 #include "shell_fixture.h"
 #include "tests/shell/test_unit.h"
 #include "box_capture.h"

@@ -6,6 +6,7 @@
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
+#include "graph/window/graph_window.h"
 #include "shell/startup.h"
 #include "tests/shell/shell_fixture.h"
 

@@ -16,6 +16,7 @@
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
+#include "graph/window/graph_window.h"
 #include "shell/startup.h"
 #include "shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"

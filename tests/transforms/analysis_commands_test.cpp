@@ -1,6 +1,7 @@
 // The Rate Detector and the template functions as the user reaches them: Transform menu
 // commands sent to the frame, the dialog answered as typing and clicks would, the graph read
 // back afterwards.
+#include "graph/view/display_modes.h"
 #include "tests/shell/commands/commands_fixture.h"
 #include <cmath>
 #include <cstring>

@@ -1,5 +1,7 @@
 // The Histogram transform and its options dialog.
 #include "transforms/analysis/histogram.h"
+#include "graph/view/display_modes.h"
+#include "graph/window/graph_window.h"
 #include "transforms/analysis/histogram_core.h"
 #include "transforms/transforms_api.h"
 #include "base/app.h"

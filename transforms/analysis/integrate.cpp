@@ -1,5 +1,6 @@
 // Integrate: its setup dialog and the two ways of integrating on the document.
 #include "transforms/analysis/integrate.h"
+#include "graph/view/display_modes.h"
 #include "transforms/analysis/integrate_core.h"
 #include "transforms/transforms_api.h"
 #include "base/app.h"

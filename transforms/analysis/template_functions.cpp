@@ -7,6 +7,7 @@
 #include "base/app.h"
 #include "base/locked_block.h"
 #include "base/notify.h"
+#include "graph/view/display_modes.h"
 #include "transforms/transforms_ids.h"
 #include "base/services.h"
 #include "common/tagGS.h"

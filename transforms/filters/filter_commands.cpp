@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <memory>
 #include <new>
+#include "graph/view/display_modes.h"
+#include "graph/window/graph_window.h"
 #include "transforms/filters/filters.h"
 #include "transforms/filters/filter_cores.h"
 #include "transforms/filters/window_functions.h"

@@ -1,5 +1,7 @@
 // The FFT transform: preparation of the selected samples, the transform, and the result graph.
 #include "transforms/spectral/fft_channel.h"
+#include "graph/view/display_modes.h"
+#include "graph/window/graph_window.h"
 #include "transforms/spectral/fft.h"
 #include "transforms/spectral/spectrum.h"
 #include "transforms/filters/window_functions.h"

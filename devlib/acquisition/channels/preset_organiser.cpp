@@ -11,7 +11,6 @@
 #include "devlib/acquisition/channels/presets.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
-#include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 
 namespace {

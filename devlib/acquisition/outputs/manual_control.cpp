@@ -15,7 +15,6 @@
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/services/modeless_panel.h"
-#include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 
 namespace {

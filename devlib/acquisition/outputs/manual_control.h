@@ -28,3 +28,12 @@ void ManualLevelData(int32_t counts, uint8_t out[3]);
 // Stores the level, moves the scroll bar and (with updateText) the volts field when the panel is
 // there, and sends the level; 1 when the unit acknowledged it.
 int32_t SetManualOutputLevel(stAcq* acq, HWND scroll, int32_t counts, HWND edit, int32_t updateText);
+
+// The panel: vk40_Initialize readies its state, and the window is made, hidden, the first time it
+// is asked for; the getter answers null when it cannot be had.
+void PrepareManualControl(HGLOBAL hAcq);
+HWND ManualControlWindow(HGLOBAL hAcq);
+void ShowManualControl(HGLOBAL hAcq);
+// The panel takes a new output value: its scroll bar and field follow and the output is sent; 1
+// when it was sent.
+int32_t ApplyManualControlValue(HWND panel, stAcq* acq);

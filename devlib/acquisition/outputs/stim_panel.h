@@ -36,3 +36,9 @@ int32_t ShowStimulatorPreferences(HWND owner, stAcq* acq);
 
 // The panel's own message: refresh its fields (wParam 1 also rewrites the count).
 constexpr UINT kStimPanelRefreshMsg = WM_APP;
+
+// The panel: vk40_Initialize readies its state, and the window is made, hidden, the first time it
+// is asked for; the getter answers null when it cannot be had.
+void PrepareStimulatorPanel(HGLOBAL hAcq);
+HWND StimulatorWindow(HGLOBAL hAcq);
+void ShowStimulatorPanel(HGLOBAL hAcq);

@@ -28,7 +28,10 @@
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
-#include "devlib/services/panels.h"
+#include "devlib/acquisition/outputs/stim_panel.h"
+#include "devlib/acquisition/setup/acq_setup.h"
+#include "devlib/acquisition/setup/chan_setup.h"
+#include "devlib/acquisition/setup/electrode_check.h"
 #include "devlib/vk40.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "devlib/acquisition/setup/trigger.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
-#include "devlib/services/panels.h"
+#include "devlib/acquisition/setup/input_values.h"
 #include "devlib/vk40.h"
 
 namespace {

@@ -51,6 +51,14 @@ void RefreshChannelViews(stAcq* acq);
 
 // ---- Windows ----
 
+// The Setup Channels window: vk40_Initialize prepares its record (the channel defaults, with
+// writePresets as SetChannelDefaults takes it), and the window is made, hidden, the first time it
+// is asked for. The getter answers null when the record cannot be had.
+HWND CreateChannelSetup(HWND frame, HGLOBAL hAcq, int32_t writePresets);  // the defaults, then the window
+void PrepareChannelSetup(HGLOBAL hAcq, int32_t writePresets);
+HWND ChannelSetupWindow(HGLOBAL hAcq);
+void ShowChannelSetup(HGLOBAL hAcq);
+
 // After a change of language: the analog and digital channels are named again in it, every
 // record's preset name takes its label, and the window's texts and rows follow.
 void TranslateChannelSetup(HWND window, stAcq* acq);

@@ -23,7 +23,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/services/modeless_panel.h"
-#include "devlib/services/panels.h"
+#include "devlib/acquisition/setup/input_values.h"
 #include "devlib/vk40.h"
 
 namespace {

@@ -34,6 +34,8 @@ void DrawElectrodeMeter(HDC dc, const RECT& meter, double fraction);
 void PrepareElectrodeChecker(HGLOBAL hAcq);
 HWND ElectrodeCheckerWindow(HGLOBAL hAcq);
 void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show);
+// The checker's title again after its texts were translated (the first model's checker only).
+void RetitleElectrodeChecker(HWND checker);
 
 // ---- The second model's check of two electrode inputs (dialog 183) ----
 constexpr int32_t kElectrodeCheckTimerMs = 500;

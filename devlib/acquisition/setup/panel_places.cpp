@@ -9,7 +9,6 @@
 #include "devlib/acquisition/setup/input_values.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/setup/trigger.h"
-#include "devlib/services/panels.h"
 #include "devlib/services/popup_place.h"
 
 namespace {

@@ -11,7 +11,6 @@
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/outputs/manual_control.h"
 #include "devlib/resource.h"
-#include "devlib/services/panels.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
 

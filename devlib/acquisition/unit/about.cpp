@@ -6,7 +6,6 @@
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
-#include "devlib/services/panels.h"
 #include "devlib/vk40.h"
 
 #include <cstdio>

@@ -120,3 +120,6 @@ int32_t FormatUnitInfo(char* text, size_t size);
 
 // The firmware length prompt (dialog 129): 1 OK with the text in the buffer, 0 Cancel.
 int32_t AskFirmwareLength(char* text, int32_t size);
+
+// The library's About box (dialog 1200) over the locked record.
+int32_t ShowDriverAbout(HINSTANCE instance, HWND owner, stAcq* acq);

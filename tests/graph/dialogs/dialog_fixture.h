@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "graph/window/graph_window.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "base/app.h"

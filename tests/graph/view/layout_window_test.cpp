@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#include "graph/window/graph_window.h"
 #include "tests/shell/shell_fixture.h"
 #include "base/app.h"
 #include "base/device.h"

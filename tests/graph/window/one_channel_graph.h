@@ -2,6 +2,7 @@
 // doubles on a +-10 band in the given colour, five seconds in view, and the fixed marker "Drug".
 #pragma once
 #include <windows.h>
+#include "graph/view/display_modes.h"
 #include "tests/shell/shell_fixture.h"
 #include "base/app.h"
 #include "common/tagGS.h"

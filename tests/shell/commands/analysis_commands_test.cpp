@@ -5,6 +5,8 @@
 #include "base/app.h"
 #include "base/locked_block.h"
 #include "graph/graph_ids.h"
+#include "graph/view/display_modes.h"
+#include "graph/window/graph_window.h"
 #include "transforms/transforms_ids.h"
 #include "shell/shell_ids.h"
 #include "devlib/vk40.h"

@@ -6,6 +6,7 @@
 #include "base/locked_block.h"
 #include "documents/documents_ids.h"
 #include "graph/graph_ids.h"
+#include "graph/view/display_modes.h"
 #include "shell/shell_ids.h"
 #include "devlib/vk40.h"
 #include "documents/stored_blocks.h"

@@ -3,6 +3,7 @@
 #include "base/app.h"
 #include "base/locked_block.h"
 #include "graph/graph_ids.h"
+#include "graph/view/display_modes.h"
 #include "shell/shell_ids.h"
 #include "devlib/vk40.h"
 #include "graph/document/channel_scaling.h"

@@ -1,6 +1,7 @@
 #include "commands_fixture.h"
 #include "base/app.h"
 #include "base/device.h"
+#include "graph/window/graph_window.h"
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
 

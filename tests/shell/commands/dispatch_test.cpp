@@ -5,6 +5,7 @@
 #include "base/resource.h"
 #include "documents/documents_ids.h"
 #include "graph/graph_ids.h"
+#include "graph/window/graph_window.h"
 #include "scripts/scripts_ids.h"
 #include "shell/shell_ids.h"
 #include "devlib/resource.h"
