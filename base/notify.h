@@ -33,7 +33,7 @@ struct stStatusMenuCalls {
 
 // The lesson script.
 struct stScriptHostCalls {
-    int16_t (*runScriptSubroutine)(void* script, const char* name, int flags);
+    int16_t (*runScriptSubroutine)(void* script, const char* name, int waitCursor);
     // A numeric variable: small letters are the frame's locals, capitals the application's;
     // with the macro flag, the macro table's. 1 with *out set, 0 when there is no such variable.
     int (*getScriptNumericVariable)(void* frame, char letter, double* out, int macro);
@@ -118,8 +118,8 @@ inline void AttachFrameMenu() { g_statusMenuCalls.attachFrameMenu(); }
 inline int BuildLessonsMenu(HMENU popup) { return g_statusMenuCalls.buildLessonsMenu(popup); }
 inline void GraphFileUsed(const char* path) { g_statusMenuCalls.graphFileUsed(path); }
 
-inline int16_t RunScriptSubroutine(void* script, const char* name, int flags) {
-    return g_scriptHostCalls.runScriptSubroutine(script, name, flags);
+inline int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
+    return g_scriptHostCalls.runScriptSubroutine(script, name, waitCursor);
 }
 // Without an answer the variable reads 0.0 and the result is 0.
 inline int GetScriptNumericVariable(void* frame, char letter, double* out, int macro) {

@@ -26,8 +26,8 @@ using FirstMarkerOfType = stMarkerNode*(WINAPI*)(tagGS*, int32_t type);
 using NextMarkerOfType = stMarkerNode*(WINAPI*)(tagGS*, stMarkerNode*, int32_t type);
 using GetChannelSample = int32_t(WINAPI*)(tagGS*, int32_t index, int32_t slot, double* out);
 using PutChannelSample = int32_t(WINAPI*)(tagGS*, int32_t index, int32_t slot, double value, int32_t grow);
-using DrawGraphWaveforms = int32_t(WINAPI*)(HDC, tagGS*, int16_t chan, double first, double span, int16_t step);
-using DrawGraphWaveforms2 = int32_t(WINAPI*)(HDC, tagGS*, int32_t firstFrame, int32_t lastFrame, int16_t option);
+using DrawGraphWaveforms = int32_t(WINAPI*)(HDC, tagGS*, int16_t chan, double first, double span, int16_t colorMode);
+using DrawGraphWaveforms2 = int32_t(WINAPI*)(HDC, tagGS*, int32_t firstFrame, int32_t lastFrame, int16_t colorMode);
 using DrawTimeAxis = void(WINAPI*)(HDC, tagGS*);
 using OnGraphChanged = int32_t(WINAPI*)(tagGS*, int32_t, int32_t, int32_t);
 using OnGraphViewChanged = void(WINAPI*)(tagGS*, int32_t storageKind);
@@ -49,7 +49,7 @@ using GetScriptNumber = int32_t(WINAPI*)(const char* pos, double* out);
 using EvaluateScriptExpression = int32_t(WINAPI*)(const char* pos, char* out);
 using AssignScriptStringVariable = void(WINAPI*)(int32_t letter, const char* text, int32_t macroLocal);
 using AssignScriptNumericVariable = void(WINAPI*)(void* context, const char* name, double value);
-using RunScriptSubroutine = int32_t(WINAPI*)(void* script, const char* name, int32_t flags);
+using RunScriptSubroutine = int32_t(WINAPI*)(void* script, const char* name, int32_t waitCursor);
 using RedrawMarkerBar = void(WINAPI*)(tagGS*);
 }  // namespace hostcb
 
@@ -126,12 +126,12 @@ inline int32_t HostPutChannelSample(const stHostCallbacks* t, tagGS* gs, int32_t
     return t && t->putChannelSample ? t->putChannelSample(gs, index, slot, value, grow) : 0;
 }
 inline int32_t HostDrawGraphWaveforms(const stHostCallbacks* t, HDC dc, tagGS* gs, int16_t chan, double first,
-                                      double span, int16_t step) {
-    return t && t->drawGraphWaveforms ? t->drawGraphWaveforms(dc, gs, chan, first, span, step) : 0;
+                                      double span, int16_t colorMode) {
+    return t && t->drawGraphWaveforms ? t->drawGraphWaveforms(dc, gs, chan, first, span, colorMode) : 0;
 }
 inline int32_t HostDrawGraphWaveforms2(const stHostCallbacks* t, HDC dc, tagGS* gs, int32_t firstFrame,
-                                       int32_t lastFrame, int16_t option) {
-    return t && t->drawGraphWaveforms2 ? t->drawGraphWaveforms2(dc, gs, firstFrame, lastFrame, option) : 0;
+                                       int32_t lastFrame, int16_t colorMode) {
+    return t && t->drawGraphWaveforms2 ? t->drawGraphWaveforms2(dc, gs, firstFrame, lastFrame, colorMode) : 0;
 }
 inline void HostDrawTimeAxis(const stHostCallbacks* t, HDC dc, tagGS* gs) {
     if (t && t->drawTimeAxis) t->drawTimeAxis(dc, gs);
@@ -198,8 +198,8 @@ inline void HostAssignScriptNumericVariable(const stHostCallbacks* t, void* cont
     if (t && t->assignScriptNumericVariable) t->assignScriptNumericVariable(context, name, value);
 }
 // Runs a subroutine of the loaded lesson script, which the table carries in its last entry.
-inline int32_t HostRunScriptSubroutine(const stHostCallbacks* t, const char* name, int32_t flags) {
-    return t && t->runScriptSubroutine ? t->runScriptSubroutine(t->scriptObject, name, flags) : 0;
+inline int32_t HostRunScriptSubroutine(const stHostCallbacks* t, const char* name, int32_t waitCursor) {
+    return t && t->runScriptSubroutine ? t->runScriptSubroutine(t->scriptObject, name, waitCursor) : 0;
 }
 inline void HostRedrawMarkerBar(const stHostCallbacks* t, tagGS* gs) {
     if (t && t->redrawMarkerBar) t->redrawMarkerBar(gs);

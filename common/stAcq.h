@@ -184,7 +184,7 @@ struct stAcq {
     int32_t manualControlShown;
 
     // Run copies
-    int16_t drawStep;  // host slot 9's drawing step; 8 at start-up
+    int16_t drawColorMode;  // host slot 9's colour mode for live drawing; 8 at start-up (see DrawGraphWaveforms)
     double refVoltage;
     uint8_t refCommand;
     int32_t runDelay;

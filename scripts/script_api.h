@@ -39,4 +39,6 @@ int32_t GetScriptNumber(const char* pos, double* out);
 int32_t EvaluateScriptExpression(const char* pos, char* out);
 void AssignScriptStringVariable(int letter, const char* text, int macroLocal);
 void AssignScriptNumericVariable(void* context, const char* name, double value);
-int16_t RunScriptSubroutine(void* script, const char* name, int flags);
+// A subroutine of script (null: the loaded lesson) run to its END; non-zero waitCursor shows the
+// wait cursor meanwhile.
+int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor);

@@ -39,11 +39,11 @@ int32_t WINAPI CbGetChannelSample(tagGS* gs, int32_t index, int32_t slot, double
 int32_t WINAPI CbPutChannelSample(tagGS* gs, int32_t index, int32_t slot, double value, int32_t grow) {
     return PutChannelSample(gs, index, slot, value, grow);
 }
-int32_t WINAPI CbDrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t step) {
-    return DrawGraphWaveforms(dc, gs, chan, first, span, step, 1, 1, 0, 0);
+int32_t WINAPI CbDrawGraphWaveforms(HDC dc, tagGS* gs, int16_t chan, double first, double span, int16_t colorMode) {
+    return DrawGraphWaveforms(dc, gs, chan, first, span, colorMode, 1, 1, 0, 0);
 }
-int32_t WINAPI CbDrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t firstFrame, int32_t lastFrame, int16_t option) {
-    return DrawGraphWaveforms2(dc, gs, firstFrame, lastFrame, option, 0, 1, 1);
+int32_t WINAPI CbDrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t firstFrame, int32_t lastFrame, int16_t colorMode) {
+    return DrawGraphWaveforms2(dc, gs, firstFrame, lastFrame, colorMode, 0, 1, 1);
 }
 void WINAPI CbDrawTimeAxis(HDC dc, tagGS* gs) { DrawTimeAxis(dc, gs); }
 int32_t WINAPI CbWriteAcqFile(tagGS* gs, HANDLE file, int32_t mode) { return WriteAcqFile(gs, file, mode, 1); }
@@ -88,8 +88,8 @@ void WINAPI CbAssignScriptStringVariable(int32_t letter, const char* text, int32
 void WINAPI CbAssignScriptNumericVariable(void* ctx, const char* name, double value) {
     AssignScriptNumericVariable(ctx, name, value);
 }
-int32_t WINAPI CbRunScriptSubroutine(void* script, const char* name, int32_t flags) {
-    return RunScriptSubroutine(script, name, flags);
+int32_t WINAPI CbRunScriptSubroutine(void* script, const char* name, int32_t waitCursor) {
+    return RunScriptSubroutine(script, name, waitCursor);
 }
 void WINAPI CbRedrawMarkerBar(tagGS* gs) { RedrawMarkerBar(gs); }
 }  // namespace

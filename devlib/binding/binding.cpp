@@ -26,7 +26,8 @@
 
 namespace {
 
-constexpr int16_t kInitialDrawStep = 8;
+// Any mode but 4 (the channel's own colour): live drawing keeps the pen its context holds.
+constexpr int16_t kInitialDrawColorMode = 8;
 
 // The entries the library owns; the program keeps entry 0 and every other one is left alone.
 void FillDriverOps(stDriverOps* ops) {
@@ -84,7 +85,7 @@ void SetCreationSettings(stAcq* acq) {
 int32_t InitializeRecord(HWND frame, HGLOBAL hAcq) {
     AcqLock acq(hAcq);
     if (!acq) return 0;
-    acq->drawStep = kInitialDrawStep;
+    acq->drawColorMode = kInitialDrawColorMode;
     acq->warnOnOverwrite = 1;
     SetCreationSettings(acq.get());
 

@@ -102,7 +102,7 @@ TEST_F(VK40Bound, InitializeWithoutUnitAnswersLevelAndAnUnlockedMoveableRecord) 
     AcqView acq(hAcq);
     ASSERT_NE(acq.get(), nullptr);
     EXPECT_NE(static_cast<void*>(acq.get()), static_cast<void*>(hAcq)) << "a moveable block's handle is no pointer";
-    EXPECT_EQ(acq->drawStep, 8);
+    EXPECT_EQ(acq->drawColorMode, 8);
     EXPECT_EQ(acq->warnOnOverwrite, 1);
     EXPECT_EQ(acq->run.attachedGraph, nullptr);
     EXPECT_EQ(acq->run.running, 0);

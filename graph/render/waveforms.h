@@ -15,13 +15,15 @@ struct tagGS;
 double GraphTimeToX(tagGS* gs, double time);
 double GraphXToTime(tagGS* gs, int32_t x);
 
-// One channel over [start, start + length] ms. colorMode 4 draws in the channel's colour, a
-// lower mode with the context's own pen; factorA x factorB widen the horizontal scale (1 x 1 on
-// screen). insideSegment and emphasis serve the overlapped segments (0 from every caller).
-// 1 drawn (also when Escape ended it), 0 a sample read failed.
+// One channel over [start, start + length] ms. colorMode 4 draws in the channel's colour; any
+// other value (live drawing passes 8, the device library's start-up value) with the pen the
+// context holds. factorA x factorB widen the horizontal scale (1 x 1 on screen). insideSegment
+// and emphasis serve the overlapped segments (0 from every caller). 1 drawn (also when Escape
+// ended it), 0 a sample read failed.
 int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double length, int16_t colorMode, int factorA,
                        int factorB, int insideSegment, int emphasis);
-// The XY plot of selectedChan (vertical) against xyXChan over samples first .. last.
+// The XY plot of selectedChan (vertical) against xyXChan over samples first .. last; colorMode 4
+// draws in the channel's colour, any other value in black.
 // 1 drawn, 0 nothing drawn or a read failed.
 int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t colorMode, int pageIndex, int factorA,
                         int factorB);

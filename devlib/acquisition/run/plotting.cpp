@@ -32,14 +32,14 @@ RECT ChannelClip(const tagGS* gs, int slot, const RECT& plot) {
 bool Displayed(const tagGS* gs, int slot) { return ChannelInUse(gs, slot) && !(gs->chanFlags[slot] & kChanHidden); }
 
 // Each displayed channel from `from` to the newest sample, clipped to its band.
-void DrawStretch(HDC dc, tagGS* gs, const RECT& plot, double from, double newestMs, int16_t step) {
+void DrawStretch(HDC dc, tagGS* gs, const RECT& plot, double from, double newestMs, int16_t colorMode) {
     const stHostCallbacks* host = &g_lib.host;
     for (int16_t s = 0; s < kMaxChannels; ++s) {
         if (!Displayed(gs, s)) continue;
         const RECT clip = ChannelClip(gs, s, plot);
         const int saved = SaveDC(dc);
         IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
-        HostDrawGraphWaveforms(host, dc, gs, s, from, newestMs - from, step);
+        HostDrawGraphWaveforms(host, dc, gs, s, from, newestMs - from, colorMode);
         RestoreDC(dc, saved);
     }
 }
@@ -71,27 +71,27 @@ void RedrawGrids(HDC dc, tagGS* gs, const RECT& area, bool boundBands) {
 }
 
 // A whole new page of the plot from the view's start to the newest sample.
-void DrawNewPage(HDC dc, tagGS* gs, const RECT& plot, double newestMs, int16_t step) {
+void DrawNewPage(HDC dc, tagGS* gs, const RECT& plot, double newestMs, int16_t colorMode) {
     RedrawGrids(dc, gs, plot, true);
     HostDrawTimeAxis(&g_lib.host, dc, gs);
     HostUpdateHScrollBar(&g_lib.host, gs);
-    DrawStretch(dc, gs, plot, std::max(0.0, gs->hStart - gs->sampleInterval), newestMs, step);
+    DrawStretch(dc, gs, plot, std::max(0.0, gs->hStart - gs->sampleInterval), newestMs, colorMode);
 }
 
 // Scrolling: the newest frame stays at the right edge. The image moves by whole pixels measured
 // from the time origin, so rounding never accumulates over a long run.
-void ScrollOn(HDC dc, tagGS* gs, const RECT& plot, double firstMs, double newestMs, double viewMs, int16_t step) {
+void ScrollOn(HDC dc, tagGS* gs, const RECT& plot, double firstMs, double newestMs, double viewMs, int16_t colorMode) {
     const int32_t width = plot.right - plot.left;
     const double msPerPixel = viewMs / width;
     const double oldStart = gs->hStart;
     gs->hStart = newestMs - viewMs;
     const int64_t dx = std::llround(oldStart / msPerPixel) - std::llround(gs->hStart / msPerPixel);
     if (dx == 0) {  // less than a pixel: the new stretch is drawn at the edge, clipped
-        DrawStretch(dc, gs, plot, std::max(0.0, firstMs - gs->sampleInterval), newestMs, step);
+        DrawStretch(dc, gs, plot, std::max(0.0, firstMs - gs->sampleInterval), newestMs, colorMode);
         return;
     }
     if (dx <= -width || dx > 0) {
-        DrawNewPage(dc, gs, plot, newestMs, step);
+        DrawNewPage(dc, gs, plot, newestMs, colorMode);
         return;
     }
     RECT uncovered{};
@@ -103,7 +103,7 @@ void ScrollOn(HDC dc, tagGS* gs, const RECT& plot, double firstMs, double newest
     // The strip may begin before the batch when the pixels rounded the other way.
     const double stripMs = gs->hStart + (strip.left - plot.left) * msPerPixel;
     const double from = std::max(0.0, std::min(firstMs, stripMs) - gs->sampleInterval);
-    DrawStretch(dc, gs, plot, from, newestMs, step);
+    DrawStretch(dc, gs, plot, from, newestMs, colorMode);
     // Windows over the plot moved with it: what they covered is painted by the window itself.
     if (kind == COMPLEXREGION) InvalidateRect(gs->hwnd, &uncovered, FALSE);
 }
@@ -134,17 +134,17 @@ void PlotNewSamples(int32_t newBytes, stAcq* acq, tagGS* gs) {
     } else if (viewMs > 0 && newestMs > gs->hStart + viewMs) {
         if (g_lib.scrolling && g_lib.autoPlotting) {
             if (drawable)
-                ScrollOn(dc, gs, plot, firstMs, newestMs, viewMs, acq->drawStep);
+                ScrollOn(dc, gs, plot, firstMs, newestMs, viewMs, acq->drawColorMode);
             else
                 gs->hStart = newestMs - viewMs;
         } else if (g_lib.autoPlotting) {
             gs->hStart = firstMs;  // a new page begins with the batch that passed the end
-            if (drawable) DrawNewPage(dc, gs, plot, newestMs, acq->drawStep);
+            if (drawable) DrawNewPage(dc, gs, plot, newestMs, acq->drawColorMode);
         }
         if (!drawable) HostUpdateHScrollBar(&g_lib.host, gs);
     } else if (drawable) {
         // One frame back, so the new stretch joins the line already drawn.
-        DrawStretch(dc, gs, plot, std::max(0.0, firstMs - period), newestMs, acq->drawStep);
+        DrawStretch(dc, gs, plot, std::max(0.0, firstMs - period), newestMs, acq->drawColorMode);
     }
     ReleaseDC(gs->hwnd, dc);
 }
