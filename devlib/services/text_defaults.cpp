@@ -102,6 +102,7 @@ const stTextDefault kMessageDefaults[] = {
      "Not enough memory\nAcquisition not performed\n(Reduce acquisition length and try again)"},
     {"Overwrite existing data?", "Overwrite existing data?"},
     {"KEY The recording file cannot be written", "The recording file cannot be written\nAcquisition not performed"},
+    // The key's spelling is the one the text files store: it stays as it is.
     {"KEY Communications error, not perfromed", "Communications error\nAcquisition not performed"},
     {"Request to perform a critical operation", "Request to perform a critical operation"},
     {"Sample rate has been changed!", "Sample rate has been changed!"},

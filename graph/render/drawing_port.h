@@ -6,7 +6,6 @@
 
 struct stColor16;
 
-// The context a port draws through; releases it to its window only when it got it itself.
 // Restores the context's objects, clipping, colours and alignment when the scope ends.
 class CSavedDC {
 public:
@@ -22,6 +21,7 @@ private:
     int m_id;
 };
 
+// The context a port draws through; releases it to its window only when it got it itself.
 class CPortDC {
 public:
     explicit CPortDC(HDC dc);
