@@ -122,13 +122,6 @@ bool CByteReader::F64(double* v) {
     return true;
 }
 
-bool CByteReader::U16Be(uint16_t* v) {
-    uint8_t b[2];
-    if (!Read(b, 2)) return false;
-    *v = GetBeU16(b);
-    return true;
-}
-
 bool CByteReader::U32Be(uint32_t* v) {
     uint8_t b[4];
     if (!Read(b, 4)) return false;

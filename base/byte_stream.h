@@ -46,7 +46,6 @@ public:
     bool U32(uint32_t* v);
     bool I32(int32_t* v);
     bool F64(double* v);
-    bool U16Be(uint16_t* v);
     bool U32Be(uint32_t* v);
 
 private:

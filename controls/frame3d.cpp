@@ -45,12 +45,3 @@ void DrawSunkenBox(HDC dc, const RECT* r, int grey) {
     DeleteObject(pen);
 }
 
-void DrawSeparator3D(HDC dc, const RECT* r, int sunken) {
-    Pens pens(dc);
-    SelectObject(dc, sunken ? pens.shadow : pens.highlight);
-    MoveToEx(dc, r->left, r->top, nullptr);
-    LineTo(dc, r->right, r->top);
-    SelectObject(dc, sunken ? pens.highlight : pens.shadow);
-    MoveToEx(dc, r->left, r->bottom - 1, nullptr);
-    LineTo(dc, r->right, r->bottom - 1);
-}

@@ -7,5 +7,3 @@
 void DrawFrame3D(HDC dc, const RECT* rc, int sunken);
 // A raised frame, or with grey a plain grey edge on the top and left.
 void DrawSunkenBox(HDC dc, const RECT* rc, int grey);
-// A line along the rectangle's top edge and one along its bottom edge.
-void DrawSeparator3D(HDC dc, const RECT* rc, int sunken);

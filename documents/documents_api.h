@@ -160,7 +160,6 @@ void JournalResize(void* pane, int width, int height);
 void JournalButtonBarLayout(void* pane, RECT* out);
 // The pane's top edge, drawn while it is shown.
 void JournalDrawSeparator(void* pane, HDC dc);
-void JournalShowButtons(void* pane, int showCommand);
 void JournalSetHeightRatio(void* pane, int total, int paneHeight);
 // Tab stops every tabSize inches; kJournalTabSizePreference takes the preference.
 constexpr float kJournalTabSizePreference = 3.402823466e+38f;
@@ -200,9 +199,7 @@ int GetJournalWordWrap(void* pane);
 // Destroys the pane's window and detaches its journal.
 void JournalDestroy(void* pane);
 void DeleteJournalWindow(void* pane, int flags);
-// The document's graph items: into a context of its graph window (clipped to the plot), and into
-// a printer's or picture's context with its page shift and factors.
-void DrawGraphItems(tagGS* gs, HDC dc);
+// The document's graph items into a printer's or picture's context with its page shift and factors.
 void DrawGraphItemsScaled(tagGS* gs, HDC dc, int pageShift, double factor1, double factor2);
 // The lesson statements "PLOTLINE" and "PLOTDOT" on a document: 1 added.
 int ScriptPlotLine(tagGS* gs, int32_t width, const char* colour, double x1, double y1, double x2, double y2);

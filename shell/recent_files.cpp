@@ -147,8 +147,6 @@ void CRecentFiles::SetFolder(int slot, const char* folder) {
 
 void SetRecentFilesKey(const char* key) { lstrcpynA(g_key, key, sizeof g_key); }
 
-CRecentFiles& RecentFiles() { return g_recent; }
-
 void LoadRecentFiles() {
     g_recent.Load(g_key);
     for (int slot = 0; slot < kRecentFolderSlots; ++slot) SetRememberedFolder(slot, g_recent.Folder(slot));

@@ -31,7 +31,6 @@ private:
 // The registry key of the store under HKEY_CURRENT_USER; tests give their own.
 constexpr char kRecentFilesKey[] = "Software\\Norvane\\MRU";
 void SetRecentFilesKey(const char* key);
-CRecentFiles& RecentFiles();
 
 // Start-up: loads the store and hands the folders to the file dialogs.
 void LoadRecentFiles();

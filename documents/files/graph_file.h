@@ -43,13 +43,11 @@ constexpr int kReadPageLong = 1;  // a file longer than the sample window keeps 
 // Reads the open file from its start into the document, whose filePath names the file (a long
 // file is paged from it), and closes the file (the handle becomes INVALID_HANDLE_VALUE).
 // 1 read, 0 refused; on refusal the document holds no samples and no file blocks.
-int ReadGraphFile(tagGS* gs, HANDLE* file);
 int ReadGraphFileReport(tagGS* gs, HANDLE* file, stGraphReadReport* report);
 // The same from a memory buffer; every sample is read into memory.
 int ReadGraphBuffer(tagGS* gs, const void* data, size_t size, stGraphReadReport* report);
 int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* report);
 // A ".GTL" template: the head and the tagged blocks, without samples or markers.
-int ReadGraphTemplate(tagGS* gs, HANDLE* file);
 int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* report);
 
 // Where the marker section of the document's file begins: the data offset and the samples of
@@ -68,7 +66,6 @@ int WriteAcqFile(tagGS* gs, HANDLE file, int mode, int keepDataOffset);
 int WriteGraphStream(tagGS* gs, CByteWriter& out, int mode, int keepDataOffset);
 // A ".GTL" template of the document.
 int WriteTemplateStream(tagGS* gs, CByteWriter& out);
-int WriteTemplateFile(tagGS* gs, const char* path);
 
 // Frees the samples and the blocks a read put into the document and marks every slot free.
 void ClearDocumentData(tagGS* gs);
@@ -81,5 +78,3 @@ void SelectionSampleRange(const tagGS* gs, uint32_t* first, uint32_t* last);
 // The first append marker whose segment holds the selection's start, or -1: the marker a
 // selection-only save keeps.
 int32_t SelectionSegmentMarker(const tagGS* gs);
-// The program-wide display word the last file read set.
-int16_t ProgramDisplayWord();

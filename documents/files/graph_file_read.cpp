@@ -38,7 +38,6 @@ namespace {
 using namespace acqfile;
 
 constexpr size_t kSampleChunkBytes = 1 << 20;
-int16_t g_programDisplayWord = 0;
 
 struct ReadState {
     tagGS* gs;
@@ -95,7 +94,6 @@ const char* ReadGraphHeader(ReadState& st, uint32_t* length) {
         DecodeSwappedHeader(buf, st.version, st.gs);
     } else {
         DecodeGraphHeader(buf, st.version, st.gs, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        g_programDisplayWord = st.gs->fileProgramWord;
     }
     const double interval = st.gs->sampleInterval;
     if (!std::isfinite(interval) || interval <= 0.0) return kKeyHeaderDamaged;
@@ -294,8 +292,6 @@ const char* ReadFileHead(ReadState& st) {
 
 }  // namespace
 
-int16_t ProgramDisplayWord() { return g_programDisplayWord; }
-
 void ClearDocumentData(tagGS* gs) {
     for (int s = 0; s < kMaxChannels; ++s) {
         FreeLockedBlock(gs->chanBlock[s]);
@@ -376,7 +372,6 @@ int ReadGraphFileReport(tagGS* gs, HANDLE* file, stGraphReadReport* report) {
     return result;
 }
 
-int ReadGraphFile(tagGS* gs, HANDLE* file) { return ReadGraphFileReport(gs, file, nullptr); }
 
 int ReadGraphBuffer(tagGS* gs, const void* data, size_t size, stGraphReadReport* report) {
     CByteReader in(data, size);
@@ -414,13 +409,3 @@ int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* repor
     return 1;
 }
 
-int ReadGraphTemplate(tagGS* gs, HANDLE* file) {
-    int result;
-    {
-        CByteReader in(*file);
-        result = ReadGraphTemplateStream(gs, in, nullptr);
-    }
-    if (*file != INVALID_HANDLE_VALUE) CloseHandle(*file);
-    *file = INVALID_HANDLE_VALUE;
-    return result;
-}

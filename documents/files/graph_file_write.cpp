@@ -336,18 +336,3 @@ int WriteTemplateStream(tagGS* gs, CByteWriter& out) {
     return 1;
 }
 
-int WriteTemplateFile(tagGS* gs, const char* path) {
-    HANDLE file =
-        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    int written;
-    DWORD error;
-    {
-        CByteWriter out(file);
-        written = WriteTemplateStream(gs, out);
-        error = out.Error();
-    }
-    CloseHandle(file);
-    if (!written) SetLastError(error);
-    return written;
-}

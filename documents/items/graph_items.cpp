@@ -330,10 +330,6 @@ void ClearGraphItems(tagGS* gs) {
     }
 }
 
-void DrawGraphItems(tagGS* gs, HDC dc) {
-    if (gs && gs->graphItems) gs->graphItems->Draw(dc);
-}
-
 void DrawGraphItemsScaled(tagGS* gs, HDC dc, int pageShift, double factor1, double factor2) {
     if (gs && gs->graphItems) gs->graphItems->DrawItems(dc, pageShift, factor1, factor2);
 }

@@ -404,15 +404,6 @@ void JournalButtonBarLayout(void* pane, RECT* out) {
     SetRect(out, w->paneLeft, w->paneTop, w->paneLeft + w->paneWidth, bottom);
 }
 
-void JournalShowButtons(void* pane, int showCommand) {
-    CJournalWindow* w = Pane(pane);
-    if (!w) return;
-    for (int i = 0; i < 6; ++i)
-        if (HWND b = *ButtonSlot(w, i)) ShowWindow(b, showCommand);
-    w->showCommand = showCommand;
-    if (w->edit) ShowWindow(w->edit, showCommand);
-}
-
 int JournalEnableButtons(void* pane, int enable) {
     CJournalWindow* w = Pane(pane);
     if (!w) return 0;

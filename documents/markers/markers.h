@@ -128,7 +128,6 @@ int GetActiveSegmentRange(CMarkerManager* m, uint32_t* first, uint32_t* last);
 int GetActiveSegmentTimes(CMarkerManager* m, double* start, double* end);
 uint32_t GetActiveSegmentLength(CMarkerManager* m);
 void SelectSegmentByMarker(CMarkerManager* m, const stMarkerNode* node);
-int IsSelectionInSegment(CMarkerManager* m, const stMarkerNode* append);
 void StoreSegmentSelection(CMarkerManager* m, const stMarkerNode* append);
 // Every marker follows a cut of [t0, t1] (milliseconds): those inside go, those after move left.
 void AdjustMarkersForCut(CMarkerManager* m, double t0, double t1);

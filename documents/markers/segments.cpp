@@ -88,15 +88,6 @@ void SelectSegmentByMarker(CMarkerManager* m, const stMarkerNode* node) {
     if (chosen) SetActiveSegmentMarker(m, chosen);
 }
 
-int IsSelectionInSegment(CMarkerManager* m, const stMarkerNode* append) {
-    const tagGS* gs = m->owner;
-    const stMarkerNode* next = NextAppend(append);
-    if (!next) return 1;
-    const double s = RoundUpToIncrement(gs->selStart / gs->sampleInterval, 1.0);
-    const double e = RoundUpToIncrement(gs->selEnd / gs->sampleInterval, 1.0);
-    const double low = std::min(s, e);
-    return append->position <= low && low < next->position ? 1 : 0;
-}
 
 void StoreSegmentSelection(CMarkerManager* m, const stMarkerNode* append) {
     tagGS* gs = m->owner;

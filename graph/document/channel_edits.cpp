@@ -201,12 +201,6 @@ int RangeToSamples(const tagGS* gs, double t0, double t1, uint32_t limit, int* f
 }
 }  // namespace
 
-int TimeRangeToSampleRange(tagGS* doc, double t0, double t1, int* first, int* last) {
-    if (!doc || !first || !last) return 0;
-    const uint32_t total = doc->totalSamples > 0 ? static_cast<uint32_t>(doc->totalSamples) : 0;
-    return RangeToSamples(doc, t0, t1, total, first, last);
-}
-
 int ChannelRangeToSamples(tagGS* doc, int slot, double t0, double t1, int* first, int* last) {
     if (!doc || !first || !last || !ValidSlot(slot)) return 0;
     return RangeToSamples(doc, t0, t1, doc->chanCount[slot], first, last);

@@ -5,10 +5,9 @@
 
 struct tagGS;
 
-// Time ranges as sample ranges: both times rounded up to whole samples, ordered, the end limited
-// to the recording (TimeRange...) or to the slot's count (ChannelRange...), the start to the end.
-// The range is the half-open [first, last). 1 when that count is not 0.
-int TimeRangeToSampleRange(tagGS* doc, double t0, double t1, int* first, int* last);
+// A time range as a sample range: both times rounded up to whole samples, ordered, the end
+// limited to the slot's count, the start to the end. The range is the half-open [first, last).
+// 1 when that count is not 0.
 int ChannelRangeToSamples(tagGS* doc, int slot, double t0, double t1, int* first, int* last);
 
 int CopyChannelRange(tagGS* doc, int slot, double t0, double t1, tagGS* clip);

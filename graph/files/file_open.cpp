@@ -33,7 +33,6 @@ uint16_t g_fileKind = kFileKindGraph;
 char g_rememberedFolder[2][MAX_PATH];
 FileDialogProc g_openProc = nullptr;
 FileDialogProc g_saveProc = nullptr;
-int g_openingGraph = 0;
 
 // The rows of the open dialog's filter; a row's number is the file type it opens.
 const stFilterRow kOpenFilter[] = {
@@ -192,8 +191,6 @@ POINT ReachableCorner(POINT corner, LONG width, const RECT& client) {
     return corner;
 }
 
-uint16_t CurrentFileKind() { return g_fileKind; }
-int IsOpeningGraph() { return g_openingGraph; }
 
 void SetFileDialogProcs(FileDialogProc open, FileDialogProc save) {
     g_openProc = open;
@@ -325,15 +322,11 @@ int OpenDataFile(tagGS* gs, const char* path, int mode) {
 }
 
 int ShowOpenedGraph(tagGS* gs, int reused) {
-    ++g_openingGraph;
     const uint32_t wasModified = gs->modified;
     const RECT r = gs->winPlacement;
     const bool maximised = r.left == -1 && r.right == -1;
     HWND hwnd = reused ? gs->hwnd : CreateGraphWindow(gs, maximised ? 1 : 0);
-    if (!hwnd) {  // the window's failure took the new document with it
-        --g_openingGraph;
-        return 0;
-    }
+    if (!hwnd) return 0;  // the window's failure took the new document with it
     if (reused) {
         SetWindowTextA(hwnd, gs->title);
         if (gs->journalWnd) JournalAttachDocument(gs->journalWnd, gs->journal);
@@ -360,7 +353,6 @@ int ShowOpenedGraph(tagGS* gs, int reused) {
     if (gs->outPanels) ShowOpenedOutputPanel(gs->outPanels);
     setDirtyGraphFlag(gs, wasModified);
     ShowGraphControls(gs, 1);
-    --g_openingGraph;
     return 1;
 }
 

@@ -38,10 +38,6 @@ int ShowOpenedGraph(tagGS* gs, int reused);
 // as far as its caption stays within reach: its top inside the client and 32 pixels of its
 // width in view (a file saved with another frame layout, a stored top of 0 above the toolbar).
 POINT ReachableCorner(POINT corner, LONG width, const RECT& client);
-// Non-zero while ShowOpenedGraph brings a document up.
-int IsOpeningGraph();
-// The kind of file the last OpenDataFile opened.
-uint16_t CurrentFileKind();
 // The file kind of a path opened with a mode.
 uint16_t FileKindOf(const char* path, int mode);
 

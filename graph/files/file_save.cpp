@@ -308,7 +308,6 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
 }  // namespace
 
 void SetSaveSelectionOnly(int on) { g_selectionOnly = on ? 1 : 0; }
-int GetSaveSelectionOnly() { return g_selectionOnly; }
 
 bool SaveNameMustBeAsked(const char* name, int fromTemplate) {
     if (fromTemplate) return true;

@@ -25,7 +25,6 @@ int SaveAsMetafile(tagGS* gs, const char* path);
 // "Selected section only": the next save writes the selection alone. Each Save As starts
 // with it cleared; the save dialog's check box sets it.
 void SetSaveSelectionOnly(int on);
-int GetSaveSelectionOnly();
 
 // ---- Pure parts ----
 

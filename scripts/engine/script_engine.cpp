@@ -216,7 +216,6 @@ void RunStartupScript() {
 }  // namespace
 
 CCursorList* LoadedScript() { return &g_loadedScript; }
-uint32_t ScriptGeneration() { return g_script.generation; }
 
 // The toolbar and its standard buttons are shown again and marked shown.
 void ShowAllToolbarButtons() {

@@ -69,8 +69,6 @@ CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name);
 // runs of them are in progress; those runs then end with kScriptReplaced). 1 when loaded and
 // split, 0 when the file cannot be read; *stored receives whether any subroutine was found.
 int ReplaceLoadedScript(const char* path, int* stored);
-// A run of an older script than the loaded one is to unwind with kScriptReplaced.
-uint32_t ScriptGeneration();
 int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, char* outName);
 // The toolbar and its standard buttons are shown again and marked shown (the row of lesson
 // buttons starts after them).

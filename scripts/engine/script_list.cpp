@@ -84,11 +84,6 @@ CListItem* CCursorList::MoveNext() {
     return Current();
 }
 
-CListItem* CCursorList::MovePrev() {
-    if (m_cursor) m_cursor = m_cursor->prev;
-    return Current();
-}
-
 CListItem* CCursorList::Current() const { return m_cursor ? m_cursor->item : nullptr; }
 
 // The first position holding the current item; the cursor ends there (-1 without a cursor).

@@ -32,7 +32,6 @@ public:
     CListItem* MoveFirst();
     CListItem* MoveLast();
     CListItem* MoveNext();
-    CListItem* MovePrev();
     CListItem* Current() const;
     int32_t IndexOfCurrent();
     CListItem* MoveTo(int32_t index);

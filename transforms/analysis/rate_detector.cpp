@@ -183,18 +183,6 @@ double MeanOfSamples(tagGS* gs, int16_t chan, int32_t a, int32_t b) {
     return rate::MeanOf(read, a, b, &mean) ? mean : 0.0;
 }
 
-double SlopeOfSamples(tagGS* gs, int16_t chan, int32_t a, int32_t b) {
-    ChannelReader read{gs, chan};
-    double slope = 0.0;
-    return rate::SlopeOf(read, a, b, SampleStepInUnit(gs), &slope) ? slope : 0.0;
-}
-
-double AreaAboveChord(tagGS* gs, int16_t chan, int32_t a, int32_t b) {
-    ChannelReader read{gs, chan};
-    double area = 0.0;
-    return rate::AreaAboveChordOf(read, a, b, SampleStepInUnit(gs), &area) ? area : 0.0;
-}
-
 int RunRateDetector(tagGS* gs, int mode, int ask) {
     if (!gs) return 0;
     const int source = static_cast<int>(gs->selectedChan);

@@ -16,7 +16,5 @@ int ShowRateDetectorDialog(HWND owner, tagGS* gs, int* wholeWave);
 
 // Over samples a..b of a channel; 0.0 when a sample cannot be read.
 double MeanOfSamples(tagGS* gs, int16_t chan, int32_t a, int32_t b);
-double SlopeOfSamples(tagGS* gs, int16_t chan, int32_t a, int32_t b);
-double AreaAboveChord(tagGS* gs, int16_t chan, int32_t a, int32_t b);
 // The sample interval in the document's horizontal unit: seconds, kilohertz or user units.
 double SampleStepInUnit(const tagGS* gs);
