@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "common/scoped_handle.h"
 #include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/services/byte_cursor.h"
@@ -21,25 +22,6 @@ constexpr size_t kPresetValueBytes = 16;  // the two doubles after each record
 constexpr uint64_t kMaxPresetsFileBytes = kPresetsHeaderBytes +
                                           uint64_t{2 * kMaxPresets} * (kChanRecordBytes + kPresetValueBytes) +
                                           uint64_t{kMaxPresets} * (4 + kCalcPresetBytes);
-
-// Closes a file handle on every path.
-class CFile {
-public:
-    explicit CFile(HANDLE h) : m_h(h) {}
-    ~CFile() { Close(); }
-    CFile(const CFile&) = delete;
-    CFile& operator=(const CFile&) = delete;
-    HANDLE get() const { return m_h; }
-    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE; }
-    bool Close() {
-        const bool ok = m_h == INVALID_HANDLE_VALUE || CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE m_h;
-};
 
 HGLOBAL AllocZeroed(size_t bytes) { return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes ? bytes : 1); }
 
@@ -300,8 +282,8 @@ int32_t ReadPresetsFrom(const char* path, stPresetStore* out, int32_t* readOnly)
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kPresetsDamaged;
     *readOnly = (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
 
-    CFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    CScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size)) return kPresetsDamaged;
     // No header asks for more than the largest store: the bytes beyond it stay on the disk.
@@ -320,7 +302,7 @@ int32_t WritePresetsTo(const char* path, const stPresetStore& store) {
 
     char temp[MAX_PATH + 32];
     snprintf(temp, sizeof(temp), "%s.%lu.tmp", path, static_cast<unsigned long>(GetCurrentProcessId()));
-    CFile file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CScopedHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
     const bool written = WriteAll(file.get(), bytes);
     if (!file.Close() || !written || !MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

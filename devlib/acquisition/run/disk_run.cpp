@@ -6,6 +6,7 @@
 #include "devlib/acquisition/run/disk_run.h"
 
 #include "common/binding.h"
+#include "common/scoped_handle.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/calc/calc.h"
@@ -45,22 +46,10 @@ void ShowDiskMessage(tagGS* gs, const char* key) {
 
 int32_t RunChannels(const stAcqRun& run) { return run.analogCount + run.digitalCount + run.calcCount; }
 
-// A file handle closed on every path.
-class CDiskFile {
-public:
-    CDiskFile(const char* path, DWORD access, DWORD disposition)
-        : h_(CreateFileA(path, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~CDiskFile() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    CDiskFile(const CDiskFile&) = delete;
-    CDiskFile& operator=(const CDiskFile&) = delete;
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE h_;
-};
+// The recording file, shared for reading while it is open.
+HANDLE OpenRecordingFile(const char* path, DWORD access, DWORD disposition) {
+    return CreateFileA(path, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 // Bytes appended to a file through the conversion buffer: few writes for many small chunks.
 class CFileAppender {
@@ -249,7 +238,7 @@ int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
     SaveAcquisitionSetup(acq, gs);
     bool written = false;
     {
-        CDiskFile file(gs->filePath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+        CScopedHandle file(OpenRecordingFile(gs->filePath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS));
         written = file && HostWriteAcqFile(Host(), gs, file.get(), kWriteHead) && gs->dataOffset > 0;
     }
     if (!written) {
@@ -273,7 +262,7 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     const int32_t frameSize = run.frameSize;
-    CDiskFile file(gs ? gs->filePath : "", GENERIC_WRITE, OPEN_EXISTING);
+    CScopedHandle file(OpenRecordingFile(gs ? gs->filePath : "", GENERIC_WRITE, OPEN_EXISTING));
     if (!gs || frameSize <= 0 || *count < 0 || g_conversion.empty() || !file ||
         SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
         *count = 0;
@@ -334,7 +323,7 @@ void EndDiskRecording(stAcq* acq, tagGS* gs, int32_t failed) {
     g_conversion = std::vector<uint8_t>();
     gs->storageKind = kStoreDiskPaged;
     gs->winSize = kDiskRingSamples;
-    CDiskFile file(gs->filePath, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    CScopedHandle file(OpenRecordingFile(gs->filePath, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
     if (file) {
         SaveAcquisitionSetup(acq, gs);
         if (HostWriteAcqFile(Host(), gs, file.get(), kWriteHeadAndTail)) return;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "common/scoped_handle.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/services/library.h"
@@ -53,14 +54,6 @@ uint32_t RunAnalogCount(const stAcq* acq) {
         if (acq->chans[k].group == 0 && (acq->chans[k].flags & 2)) ++n;
     return n;
 }
-
-// Closes a file or mapping handle on every path of the load.
-struct HandleCloser {
-    HANDLE h;
-    ~HandleCloser() {
-        if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-};
 
 void CopyResult(char* result, const char* text) {
     if (!result) return;
@@ -162,15 +155,15 @@ CSourceNavigator::~CSourceNavigator() { Release(); }
 // The file is mapped only while it is parsed; the table lives in a moveable block kept locked.
 int32_t CSourceNavigator::Load(const char* dataFile) {
     m_state = kStateAssigned;
-    HandleCloser file{
-        CreateFileA(dataFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    CScopedHandle file(
+        CreateFileA(dataFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (file.h == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.h, &size) || size.HighPart != 0 || size.LowPart == 0) {
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.HighPart != 0 || size.LowPart == 0) {
         Release();
         return 0;
     }
-    HandleCloser mapping{CreateFileMappingA(file.h, nullptr, PAGE_READONLY, 0, 0, nullptr)};
-    const void* view = mapping.h ? MapViewOfFile(mapping.h, FILE_MAP_READ, 0, 0, 0) : nullptr;
+    CScopedHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    const void* view = mapping ? MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
     std::vector<double> values;
     uint32_t columns = 0, rows = 0;
     const bool parsed =
