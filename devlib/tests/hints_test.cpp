@@ -225,19 +225,23 @@ TEST(VK40Hints, SharedFacesComeFromTheLibrarysResources) {
         ExpectFace(bitmap, c);
         if (bitmap) DeleteObject(bitmap);
     }
-    m_MLBitmap.InitFromResource();
+    // A set of faces of its own: the shared set may hold pictures other cases loaded from files.
+    CMLBitmap faces;
+    faces.InitFromResource();
     for (const stFaceCase& c : kFaceCases) {
         SCOPED_TRACE(c.image);
-        ExpectFace(m_MLBitmap.Get(c.image), c);
+        ExpectFace(faces.Get(c.image), c);
     }
 }
 
 // A Start button made before anything loaded the shared faces still gets its picture: each slot
-// takes its face from the resources when first asked for.
+// takes its face from the resources when first asked for. A set of faces of its own, nothing
+// loaded yet, so the case holds whatever the shared set loaded or replaced before it.
 TEST(VK40Hints, EachSharedFaceLoadsWhenFirstAskedFor) {
+    CMLBitmap faces;
     for (const stFaceCase& c : kFaceCases) {
         SCOPED_TRACE(c.image);
-        ExpectFace(m_MLBitmap.Get(c.image), c);
+        ExpectFace(faces.Get(c.image), c);
     }
 }
 

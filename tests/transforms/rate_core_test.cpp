@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <vector>
+#include "common/tagGS.h"
 #include "transforms/analysis/rate_core.h"
+#include "transforms/analysis/rate_detector.h"
 
 namespace {
 
@@ -53,16 +55,13 @@ RateDetectorSettings Settings(int32_t function, int32_t polarity, double level) 
     return s;
 }
 
+// The parameters the menu's run takes over a document of kDtMs samples in seconds.
 rate::Params ParamsOf(const RateDetectorSettings& s, int32_t n) {
-    rate::Params p;
-    p.function = rate::ValidFunction(s.function);
-    p.polarity = rate::EffectivePolarity(p.function, s.polarity);
-    p.autoThreshold = s.autoThreshold != 0;
-    p.removeBaseline = s.removeBaseline != 0;
-    p.thresholdLevel = s.thresholdLevel;
-    p.noiseRejectionPercent = s.noiseRejectionPercent;
-    p.dtMs = kDtMs;
-    p.stepInUnit = kDtMs / 1000.0;
+    static tagGS doc{};
+    doc.sampleInterval = kDtMs;
+    doc.hUnitKind = 0;
+    rate::Params p = ParamsFor(&doc, s, 0);
+    EXPECT_EQ(p.stepInUnit, kDtMs / 1000.0);
     EXPECT_TRUE(rate::WindowInSamples(s, kDtMs, n, &p.window));
     return p;
 }

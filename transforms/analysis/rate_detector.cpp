@@ -104,20 +104,6 @@ bool MakeDoubleChannel(tagGS* gs, int slot, uint32_t count) {
     return true;
 }
 
-rate::Params ParamsFor(const tagGS* gs, const RateDetectorSettings& s, int mode) {
-    rate::Params p;
-    p.function = rate::ValidFunction(s.function);
-    p.polarity = rate::EffectivePolarity(p.function, s.polarity);
-    p.autoThreshold = s.autoThreshold != 0;
-    p.removeBaseline = s.removeBaseline != 0;
-    p.thresholdLevel = s.thresholdLevel;
-    p.noiseRejectionPercent = s.noiseRejectionPercent;
-    p.dtMs = gs->sampleInterval;
-    p.stepInUnit = SampleStepInUnit(gs);
-    p.outMode = mode;
-    return p;
-}
-
 // The new XY graph "Rate": event times against values. 0 when it cannot be made.
 int MakeRateGraph(tagGS* source, int32_t function, const std::vector<double>& times,
                   const std::vector<double>& values) {
@@ -168,6 +154,20 @@ int MakeRateGraph(tagGS* source, int32_t function, const std::vector<double>& ti
 }
 
 }  // namespace
+
+rate::Params ParamsFor(const tagGS* gs, const RateDetectorSettings& s, int mode) {
+    rate::Params p;
+    p.function = rate::ValidFunction(s.function);
+    p.polarity = rate::EffectivePolarity(p.function, s.polarity);
+    p.autoThreshold = s.autoThreshold != 0;
+    p.removeBaseline = s.removeBaseline != 0;
+    p.thresholdLevel = s.thresholdLevel;
+    p.noiseRejectionPercent = s.noiseRejectionPercent;
+    p.dtMs = gs->sampleInterval;
+    p.stepInUnit = SampleStepInUnit(gs);
+    p.outMode = mode;
+    return p;
+}
 
 double SampleStepInUnit(const tagGS* gs) {
     switch (gs->hUnitKind) {
