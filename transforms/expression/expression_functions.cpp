@@ -4,15 +4,33 @@
 #include "common/tagGS.h"
 #include <cmath>
 #include <cstring>
-
-const char* const kExpressionFunctionNames[kExpressionFunctionCount] = {
-    "ABS", "ACOS",  "ASIN", "ATAN", "COSH", "COS", "EXP",  "LOG10", "LOG",
-    "ROUND", "SINH", "SIN", "SQRT", "SQR",  "TANH", "TAN", "TRUNC", "MARKER"};
+#include <utility>
 
 namespace {
 
-enum Function { kAbs, kAcos, kAsin, kAtan, kCosh, kCos, kExp, kLog10, kLog, kRound, kSinh, kSin, kSqrt, kSqr,
-                kTanh, kTan, kTrunc, kMarker };
+struct stFunctionName {
+    ExpressionFunction function;
+    const char* name;
+};
+constexpr stFunctionName kNames[] = {
+    {kFnAbs, "ABS"},   {kFnAcos, "ACOS"},   {kFnAsin, "ASIN"},     {kFnAtan, "ATAN"}, {kFnCosh, "COSH"},
+    {kFnCos, "COS"},   {kFnExp, "EXP"},     {kFnLog10, "LOG10"},   {kFnLog, "LOG"},   {kFnRound, "ROUND"},
+    {kFnSinh, "SINH"}, {kFnSin, "SIN"},     {kFnSqrt, "SQRT"},     {kFnSqr, "SQR"},   {kFnTanh, "TANH"},
+    {kFnTan, "TAN"},   {kFnTrunc, "TRUNC"}, {kFnMarker, "MARKER"},
+};
+static_assert(sizeof kNames / sizeof kNames[0] == kExpressionFunctionCount, "a name for every function");
+
+constexpr bool NamesAtTheirIndices() {
+    for (int i = 0; i < kExpressionFunctionCount; ++i)
+        if (kNames[i].function != i) return false;
+    return true;
+}
+static_assert(NamesAtTheirIndices(), "each name at its function's index");
+
+template <size_t... I>
+constexpr std::array<const char*, sizeof...(I)> NameTable(std::index_sequence<I...>) {
+    return {{kNames[I].name...}};
+}
 
 // MARKER: the n-th marker's time in seconds; 0 without such a marker.
 int MarkerTime(double x, tagGS* gs, double* out) {
@@ -34,6 +52,9 @@ int MarkerTime(double x, tagGS* gs, double* out) {
 
 }  // namespace
 
+const std::array<const char*, kExpressionFunctionCount> kExpressionFunctionNames =
+    NameTable(std::make_index_sequence<kExpressionFunctionCount>{});
+
 int FindExpressionFunction(const char* name) {
     for (int i = 0; i < kExpressionFunctionCount; ++i)
         if (std::strcmp(name, kExpressionFunctionNames[i]) == 0) return i;
@@ -49,84 +70,65 @@ double TruncTo16Bits(double x) {
 
 namespace {
 
-// The value of every function but MARKER: one definition for one value and for a run of them.
-template <Function F>
+// The value of every function but MARKER (which reads the document: MarkerTime): one definition
+// for one value and for a run of them. No default, so a function without its case is a warning.
+template <ExpressionFunction F>
 inline double Value(double x) {
     switch (F) {
-    case kAbs: return std::fabs(x);
-    case kAcos: return std::acos(x);
-    case kAsin: return std::asin(x);
-    case kAtan: return std::atan(x);
-    case kCosh: return std::cosh(x);
-    case kCos: return std::cos(x);
-    case kExp: return std::exp(x);
-    case kLog10: return x > 0 ? std::log10(x) : 0.0;
-    case kLog: return x > 0 ? std::log(x) : 0.0;
-    case kRound: return std::floor(x + 0.5);
-    case kSinh: return std::sinh(x);
-    case kSin: return std::sin(x);
-    case kSqrt: return std::sqrt(x);
-    case kSqr: return x * x;
-    case kTanh: return std::tanh(x);
-    case kTan: return std::tan(x);
-    case kTrunc: return TruncTo16Bits(x);
-    default: return 0.0;
+    case kFnAbs: return std::fabs(x);
+    case kFnAcos: return std::acos(x);
+    case kFnAsin: return std::asin(x);
+    case kFnAtan: return std::atan(x);
+    case kFnCosh: return std::cosh(x);
+    case kFnCos: return std::cos(x);
+    case kFnExp: return std::exp(x);
+    case kFnLog10: return x > 0 ? std::log10(x) : 0.0;
+    case kFnLog: return x > 0 ? std::log(x) : 0.0;
+    case kFnRound: return std::floor(x + 0.5);
+    case kFnSinh: return std::sinh(x);
+    case kFnSin: return std::sin(x);
+    case kFnSqrt: return std::sqrt(x);
+    case kFnSqr: return x * x;
+    case kFnTanh: return std::tanh(x);
+    case kFnTan: return std::tan(x);
+    case kFnTrunc: return TruncTo16Bits(x);
+    case kFnMarker:
+    case kExpressionFunctionCount: return 0.0;
     }
+    return 0.0;
 }
 
-template <Function F>
+template <ExpressionFunction F>
 void Each(const double* x, int n, double* out) {
     for (int i = 0; i < n; ++i) out[i] = Value<F>(x[i]);
 }
 
+// Each function's value and run by its index, made from the list of functions.
+using ValueProc = double (*)(double);
+using RunProc = void (*)(const double*, int, double*);
+template <size_t... I>
+constexpr std::array<ValueProc, sizeof...(I)> ValueTable(std::index_sequence<I...>) {
+    return {{&Value<static_cast<ExpressionFunction>(I)>...}};
+}
+template <size_t... I>
+constexpr std::array<RunProc, sizeof...(I)> RunTable(std::index_sequence<I...>) {
+    return {{&Each<static_cast<ExpressionFunction>(I)>...}};
+}
+constexpr auto kValues = ValueTable(std::make_index_sequence<kExpressionFunctionCount>{});
+constexpr auto kRuns = RunTable(std::make_index_sequence<kExpressionFunctionCount>{});
+
 }  // namespace
 
 int ApplyExpressionFunction(int index, double x, tagGS* gs, double* out) {
-    switch (index) {
-    case kAbs: *out = Value<kAbs>(x); return 1;
-    case kAcos: *out = Value<kAcos>(x); return 1;
-    case kAsin: *out = Value<kAsin>(x); return 1;
-    case kAtan: *out = Value<kAtan>(x); return 1;
-    case kCosh: *out = Value<kCosh>(x); return 1;
-    case kCos: *out = Value<kCos>(x); return 1;
-    case kExp: *out = Value<kExp>(x); return 1;
-    case kLog10: *out = Value<kLog10>(x); return 1;
-    case kLog: *out = Value<kLog>(x); return 1;
-    case kRound: *out = Value<kRound>(x); return 1;
-    case kSinh: *out = Value<kSinh>(x); return 1;
-    case kSin: *out = Value<kSin>(x); return 1;
-    case kSqrt: *out = Value<kSqrt>(x); return 1;
-    case kSqr: *out = Value<kSqr>(x); return 1;
-    case kTanh: *out = Value<kTanh>(x); return 1;
-    case kTan: *out = Value<kTan>(x); return 1;
-    case kTrunc: *out = Value<kTrunc>(x); return 1;
-    case kMarker: return MarkerTime(x, gs, out);
-    default: return 0;
-    }
+    if (index == kFnMarker) return MarkerTime(x, gs, out);
+    if (index < 0 || index >= kExpressionFunctionCount) return 0;
+    *out = kValues[static_cast<size_t>(index)](x);
+    return 1;
 }
 
 void ApplyExpressionFunctionToRun(int index, const double* x, int n, tagGS* gs, double* out, uint8_t* failed) {
-    switch (index) {
-    case kAbs: return Each<kAbs>(x, n, out);
-    case kAcos: return Each<kAcos>(x, n, out);
-    case kAsin: return Each<kAsin>(x, n, out);
-    case kAtan: return Each<kAtan>(x, n, out);
-    case kCosh: return Each<kCosh>(x, n, out);
-    case kCos: return Each<kCos>(x, n, out);
-    case kExp: return Each<kExp>(x, n, out);
-    case kLog10: return Each<kLog10>(x, n, out);
-    case kLog: return Each<kLog>(x, n, out);
-    case kRound: return Each<kRound>(x, n, out);
-    case kSinh: return Each<kSinh>(x, n, out);
-    case kSin: return Each<kSin>(x, n, out);
-    case kSqrt: return Each<kSqrt>(x, n, out);
-    case kSqr: return Each<kSqr>(x, n, out);
-    case kTanh: return Each<kTanh>(x, n, out);
-    case kTan: return Each<kTan>(x, n, out);
-    case kTrunc: return Each<kTrunc>(x, n, out);
-    default:
-        for (int i = 0; i < n; ++i)
-            if (!ApplyExpressionFunction(index, x[i], gs, &out[i])) failed[i] = 1;
-        return;
-    }
+    if (index >= 0 && index < kExpressionFunctionCount && index != kFnMarker)
+        return kRuns[static_cast<size_t>(index)](x, n, out);
+    for (int i = 0; i < n; ++i)
+        if (!ApplyExpressionFunction(index, x[i], gs, &out[i])) failed[i] = 1;
 }

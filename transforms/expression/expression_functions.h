@@ -1,13 +1,36 @@
 // The functions an expression can call, shared by the lexer (their names) and the parser (their
-// values).
+// values). A new function is a name here, its name in the table and its value beside the others
+// in expression_functions.cpp; the compiler checks that the three agree.
 #pragma once
+#include <array>
 #include <cstdint>
 
 struct tagGS;
 
-constexpr int kExpressionFunctionCount = 18;
-// In the order the lexer tries them: a longer name before its own prefix.
-extern const char* const kExpressionFunctionNames[kExpressionFunctionCount];
+// In the order the lexer tries their names: a longer name before its own prefix.
+enum ExpressionFunction : uint8_t {
+    kFnAbs,
+    kFnAcos,
+    kFnAsin,
+    kFnAtan,
+    kFnCosh,
+    kFnCos,
+    kFnExp,
+    kFnLog10,
+    kFnLog,
+    kFnRound,
+    kFnSinh,
+    kFnSin,
+    kFnSqrt,
+    kFnSqr,
+    kFnTanh,
+    kFnTan,
+    kFnTrunc,
+    kFnMarker,
+    kExpressionFunctionCount
+};
+// Each function's name at its index.
+extern const std::array<const char*, kExpressionFunctionCount> kExpressionFunctionNames;
 
 // The function's index by its full name; -1 for none.
 int FindExpressionFunction(const char* name);
