@@ -1,5 +1,6 @@
 // The Edit menu, its Clipboard and Journal entries, and the marker commands.
 #include "documents/markers/markers.h"
+#include "graph/view/display_modes.h"
 #include "shell/commands/dispatch.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/menus.h"

@@ -1,4 +1,5 @@
 // The Transform menu: filters, math and template functions, and the whole-channel transforms.
+#include "graph/view/display_modes.h"
 #include "shell/commands/dispatch.h"
 #include "shell/commands/command_target.h"
 #include "shell/commands/menus.h"

@@ -1,6 +1,7 @@
 // The graph dialogs on a real graph of the running program: each dialog is opened, its controls
 // are set with the messages a user's typing and clicks send, OK or Cancel is pressed, and the
 // graph's fields and the pixels that must change are read back.
+#include "graph/view/display_modes.h"
 #include "tests/graph/dialogs/dialog_fixture.h"
 #include "controls/tests/text_fit.h"
 
