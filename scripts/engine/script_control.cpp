@@ -142,15 +142,14 @@ int16_t ScriptWordBreak(stScriptCall& call) {
 int16_t ScriptWordHalt(stScriptCall&) { return kScriptHalted; }
 int16_t ScriptWordEndIf(stScriptCall&) { return kScriptGoOn; }
 
-// FOR opens a loop, or, reached again from its NEXT, takes the loop's next turn.
+// FOR opens a loop, or takes the next turn of the innermost loop when it names that loop's letter:
+// reached again from its NEXT, or a FOR of the same letter inside the loop's body.
 int16_t ScriptWordFor(stScriptCall& call) {
     char word[kScriptWordChars];
     const char* p = call.rest + GetScriptToken(call.rest, word);
     if (!IsLetter(word[0]) || word[1]) return kScriptStop;
     stScriptState::stLoop* loop = InnermostLoop();
-    const uint32_t here = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
-    if (!loop || loop->letter != word[0] || !LoopBelongsTo(*loop, call.frame) || loop->lineOffset != here)
-        return OpenLoop(call, word[0], p);
+    if (!loop || loop->letter != word[0] || !LoopBelongsTo(*loop, call.frame)) return OpenLoop(call, word[0], p);
     return TakeLoopTurn(call, *loop);
 }
 
@@ -276,9 +275,9 @@ int16_t ScriptWordCall(stScriptCall& call) {
     EvaluateScriptExpression(call.rest, name);
     if (ScriptFieldFailed()) return kScriptStop;
     if (GetScriptNestingDepth() >= kScriptNestingLimit) {
-        // Runaway recursion: one dialog, and a stop unwinds the whole nest at once rather than
-        // asking again on every CALL line below.
-        return ShowScriptError(call.line, "CALL") == kScriptGoOn ? int16_t{kScriptGoOn} : int16_t{kScriptHalted};
+        // Runaway recursion: said once, and the whole nest unwinds at once.
+        ShowScriptNestingError(call.line);
+        return kScriptHalted;
     }
     return RunScriptSubroutine(LoadedScript(), name, 0);
 }
@@ -346,8 +345,6 @@ int16_t RunPlannedIf(stScriptCall& call, stIfPlan& plan) {
 
 int16_t RunPlannedFor(stScriptCall& call, char letter) {
     stScriptState::stLoop* loop = InnermostLoop();
-    const uint32_t here = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
-    if (!loop || loop->letter != letter || !LoopBelongsTo(*loop, call.frame) || loop->lineOffset != here)
-        return ScriptWordFor(call);
+    if (!loop || loop->letter != letter || !LoopBelongsTo(*loop, call.frame)) return ScriptWordFor(call);
     return TakeLoopTurn(call, *loop);
 }

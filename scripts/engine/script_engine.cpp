@@ -433,8 +433,11 @@ int StartLessons(HWND, const char* path) {
     return 1;
 }
 
-// "Script Error or Break Point" with the subroutine, the line and the word; 1 for Continue.
-int16_t ShowScriptError(const char* firstText, const char* secondText) {
+namespace {
+
+// A script message: the title, then the current subroutine, the line (30 characters) and the
+// word (20), each line ended with CR LF.
+std::string ComposeScriptMessage(const char* title, const char* firstText, const char* secondText) {
     auto copyLine = [](char* out, const char* text, size_t most) {
         size_t n = 0;
         if (text) {
@@ -449,19 +452,44 @@ int16_t ShowScriptError(const char* firstText, const char* secondText) {
     copyLine(word, secondText, 20);
     const auto* sub = static_cast<const CScriptSubroutine*>(g_script.currentSubroutine);
     char message[1024];
-    std::snprintf(message, sizeof message, "%s\r\r%s: %s;\r%s: %s;\r%s: %s", "Script Error or Break Point",
-                  "Subroutine name", sub ? sub->Name() : "", "LINE", line, "WORD", word);
+    std::snprintf(message, sizeof message, "%s\r\r%s: %s;\r%s: %s;\r%s: %s", title, "Subroutine name",
+                  sub ? sub->Name() : "", "LINE", line, "WORD", word);
     std::string shown;
     for (const char* c = message; *c && shown.size() < 2047; ++c) {
         shown += *c;
         if (*c == '\r') shown += '\n';
     }
+    return shown;
+}
+
+// The prompt over the frame (or the tests' hook) with the wait cursor off meanwhile: 1 for the
+// first button.
+int16_t AskScriptUser(const std::string& message, const char* button1, const char* button2, const char* button3) {
     if (g_script.waitCursorFlag) SetWaitCursor(0);
     int16_t answer;
-    if (g_errorHook) answer = g_errorHook(shown.c_str());
-    else answer = ShowScriptPrompt(shown.c_str(), "Continue", "No", "Show VarsBrowser") == 1 ? 1 : 0;
+    if (g_errorHook) answer = g_errorHook(message.c_str());
+    else answer = ShowScriptPrompt(message.c_str(), button1, button2, button3) == 1 ? 1 : 0;
     if (g_script.waitCursorFlag) SetWaitCursor(1);
-    return answer == 1 ? kScriptGoOn : kScriptStop;
+    return answer;
+}
+
+}  // namespace
+
+// "Script Error or Break Point" with the subroutine, the line and the word; 1 for Continue.
+int16_t ShowScriptError(const char* firstText, const char* secondText) {
+    const std::string shown = ComposeScriptMessage("Script Error or Break Point", firstText, secondText);
+    return AskScriptUser(shown, "Continue", "No", "Show VarsBrowser") == 1 ? kScriptGoOn : kScriptStop;
+}
+
+// Subroutines that call one another without end: said once, with the one answer that ends the
+// lesson (asking at every level on the way back would ask hundreds of times).
+void ShowScriptNestingError(const char* line) {
+    const char* format = getMsgBoxText("KEY Subroutines nested too deeply");
+    const char* button = getMsgBoxText("KEY End the lesson");
+    char title[256] = "";
+    if (format) std::snprintf(title, sizeof title, format, static_cast<int>(kScriptNestingLimit));
+    const std::string shown = ComposeScriptMessage(title, line, "CALL");
+    AskScriptUser(shown, button ? button : "", "", "");
 }
 
 void SetScriptErrorHook(ScriptErrorHook hook) { g_errorHook = hook; }

@@ -77,6 +77,9 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
 void ShowAllToolbarButtons();
 // The error and break point dialog: 1 when the user chose Continue, else 0.
 int16_t ShowScriptError(const char* firstText, const char* secondText);
+// Subroutines nested past kScriptNestingLimit: the message that says so, with one answer; the
+// CALL then ends every run of the nest.
+void ShowScriptNestingError(const char* line);
 // Tests answer the error dialog here: the hook gets the composed message and returns the
 // dialog's answer (1 Continue, 0 stop). Null restores the dialog.
 using ScriptErrorHook = int16_t (*)(const char* message);
