@@ -58,6 +58,7 @@ struct stScriptState {
     uint32_t generation;           // + 1 at every load: runs of an older script unwind
     uint32_t statementsSinceTurn;  // statements run since the message loop last turned
     uint16_t fieldFailed;          // a reader met a malformed field in the current statement
+    uint16_t steppedStatement;     // the editor's single step runs the statement: NEXT stops at its FOR line
     // The loop stack, shared by every subroutine; a left-open loop stays open.
     struct stLoop {
         char letter;        // the loop variable as written (a..z local, A..Z application)
@@ -65,7 +66,12 @@ struct stScriptState {
         void* owner;        // the CScriptSubroutine whose text holds the FOR line
         uint32_t lineOffset;  // the FOR line's offset in that text
         uint32_t generation;  // the load the owner belongs to
+        // The NEXT line past which the loop ends, as the walk from the FOR line finds it: found
+        // once, at its first NEXT. kLoopEndUnknown until then, kLoopEndMissing when END comes first.
+        int64_t endOffset;
     };
+    static constexpr int64_t kLoopEndUnknown = -1;
+    static constexpr int64_t kLoopEndMissing = -2;
     int16_t loopDepth;
     stLoop loops[8];
     // The other variable tables (the locals live in the subroutine records).

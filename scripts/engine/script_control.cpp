@@ -67,22 +67,28 @@ bool LoopBelongsTo(const stScriptState::stLoop& loop, const CScriptSubroutine* f
     return loop.owner == frame && loop.generation == g_script.generation && loop.lineOffset < frame->TextLength();
 }
 
+// The first NEXT line from `from` on whose word begins with the letter; null when END comes first.
+const char* FindLoopEnd(const char* from, char letter) {
+    char word[kScriptWordChars];
+    for (const char* line = from; line && *line; line = NextLine(line)) {
+        const char* p = line + GetScriptToken(line, word);
+        if (ScriptWordIs(word, "END")) return nullptr;
+        if (!ScriptWordIs(word, "NEXT")) continue;
+        GetScriptToken(p, word);
+        if (word[0] == letter) return line;
+    }
+    return nullptr;
+}
+
 // The loop ends: the run goes on after the first NEXT that names its letter.
 int16_t LeaveLoop(stScriptCall& call) {
     stScriptState::stLoop* loop = InnermostLoop();
     if (!loop) return kScriptStop;
-    char word[kScriptWordChars];
-    for (const char* line = LineStart(call.frame, *call.position); line && *line; line = NextLine(line)) {
-        const char* p = line + GetScriptToken(line, word);
-        if (ScriptWordIs(word, "END")) return kScriptStop;
-        if (!ScriptWordIs(word, "NEXT")) continue;
-        GetScriptToken(p, word);
-        if (word[0] != loop->letter) continue;
-        --g_script.loopDepth;
-        *call.position = line;
-        return kScriptGoOn;
-    }
-    return kScriptStop;
+    const char* end = FindLoopEnd(LineStart(call.frame, *call.position), loop->letter);
+    if (!end) return kScriptStop;
+    --g_script.loopDepth;
+    *call.position = end;
+    return kScriptGoOn;
 }
 
 void AssignLoopVariable(stScriptCall& call, char letter, double value) {
@@ -129,7 +135,43 @@ int16_t OpenLoop(stScriptCall& call, char letter, const char* p) {
     loop.owner = call.frame;
     loop.generation = g_script.generation;
     loop.lineOffset = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
+    loop.endOffset = stScriptState::kLoopEndUnknown;
     AssignLoopVariable(call, letter, start);
+    return kScriptGoOn;
+}
+
+// NEXT takes the turn that its FOR line would take when run next, without running that line: on
+// with the line after the FOR line, or past the NEXT where the FOR line's walk would end the loop.
+// False, having changed nothing, when that walk finds no end: the FOR line then runs and says so.
+bool TakeTurnAtNext(stScriptCall& call, stScriptState::stLoop& loop) {
+    const char* text = call.frame->Text();
+    if (loop.endOffset == stScriptState::kLoopEndUnknown) {
+        const char* end = FindLoopEnd(text + loop.lineOffset, loop.letter);
+        loop.endOffset = end ? end - text : stScriptState::kLoopEndMissing;
+    }
+    if (loop.endOffset == stScriptState::kLoopEndMissing) return false;
+    loop.value += loop.step;
+    AssignLoopVariable(call, loop.letter, loop.value);
+    const bool goOn = loop.step > 0 ? loop.value <= loop.limit : loop.value >= loop.limit;
+    if (goOn) {
+        *call.position = text + loop.lineOffset;
+    } else {
+        --g_script.loopDepth;
+        *call.position = text + loop.endOffset;
+    }
+    // The FOR line's turn counts as the statement it stands for: the message loop and the break
+    // key are asked as often as before.
+    ++g_script.statementsSinceTurn;
+    return true;
+}
+
+int16_t NextWithLetter(stScriptCall& call, char letter) {
+    stScriptState::stLoop* loop = InnermostLoop();
+    if (!loop || letter != loop->letter) return kScriptStop;
+    if (!LoopBelongsTo(*loop, call.frame)) return kScriptStop;  // a loop of another subroutine
+    if (!g_script.steppedStatement && TakeTurnAtNext(call, *loop)) return kScriptGoOn;
+    // The end of the line before the FOR line: every text keeps a CR in front of its first line.
+    *call.position = call.frame->Text() + loop->lineOffset - 1;
     return kScriptGoOn;
 }
 
@@ -153,16 +195,12 @@ int16_t ScriptWordFor(stScriptCall& call) {
     return TakeLoopTurn(call, *loop);
 }
 
-// NEXT v sends the run back to the FOR line of the innermost loop.
+// NEXT v: the innermost loop's next turn, as its FOR line takes it.
 int16_t ScriptWordNext(stScriptCall& call) {
-    stScriptState::stLoop* loop = InnermostLoop();
     char word[kScriptWordChars];
     GetScriptToken(call.rest, word);
-    if (!loop || !word[0] || word[1] || word[0] != loop->letter) return kScriptStop;
-    if (!LoopBelongsTo(*loop, call.frame)) return kScriptStop;  // a loop of another subroutine
-    // The end of the line before the FOR line: every text keeps a CR in front of its first line.
-    *call.position = call.frame->Text() + loop->lineOffset - 1;
-    return kScriptGoOn;
+    if (!word[0] || word[1]) return kScriptStop;
+    return NextWithLetter(call, word[0]);
 }
 
 int16_t ScriptWordExitFor(stScriptCall& call) { return LeaveLoop(call); }
@@ -348,3 +386,5 @@ int16_t RunPlannedFor(stScriptCall& call, char letter) {
     if (!loop || loop->letter != letter || !LoopBelongsTo(*loop, call.frame)) return ScriptWordFor(call);
     return TakeLoopTurn(call, *loop);
 }
+
+int16_t RunPlannedNext(stScriptCall& call, char letter) { return NextWithLetter(call, letter); }

@@ -338,8 +338,11 @@ int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
     ++sub->m_activeRuns;
     if (waitCursor) SetWaitCursor(1);
     stScriptRun run{sub, sub->Text(), g_script.generation, kScriptStop};
+    const uint16_t stepped = g_script.steppedStatement;  // a run called from a stepped line runs whole
+    g_script.steppedStatement = 0;
     while (!StepRun(run)) {
     }
+    g_script.steppedStatement = stepped;
     if (waitCursor) SetWaitCursor(0);
     --g_script.nestingDepth;
     ReleaseRun(sub);
@@ -382,7 +385,9 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
             }
         } else {
             const char* position = line;
+            g_script.steppedStatement = 1;
             result = ExecScriptStatement(sub, &position);
+            g_script.steppedStatement = 0;
             const char* after = result == kScriptGoOn ? NextLine(position) : nullptr;
             if (result == kScriptGoOn) sub->SetResumeOffset(after ? static_cast<uint32_t>(after - sub->Text()) : 0);
         }

@@ -180,6 +180,13 @@ std::unique_ptr<stLinePlan> MakePlan(CScriptSubroutine* frame, const char* line)
             plan->kind = stLinePlan::kFor;
             plan->letter = letter[0];
         }
+    } else if (handler == ScriptWordNext) {
+        char letter[kScriptWordChars];
+        GetScriptToken(rest, letter);
+        if (letter[0] && !letter[1]) {
+            plan->kind = stLinePlan::kNext;
+            plan->letter = letter[0];
+        }
     } else if (handler == ScriptWordIf && PlanScriptIf(frame, line, rest, &plan->test)) {
         plan->kind = stLinePlan::kIf;
     }
@@ -230,6 +237,7 @@ bool RunPlan(stLinePlan& plan, CScriptSubroutine* frame, const char** position, 
     }
     case stLinePlan::kWord: *result = SettlePlanned(call, plan.handler(call)); return true;
     case stLinePlan::kFor: *result = SettlePlanned(call, RunPlannedFor(call, plan.letter)); return true;
+    case stLinePlan::kNext: *result = SettlePlanned(call, RunPlannedNext(call, plan.letter)); return true;
     case stLinePlan::kIf: *result = SettlePlanned(call, RunPlannedIf(call, plan.test)); return true;
     }
     return false;
