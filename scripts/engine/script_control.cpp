@@ -10,7 +10,6 @@ namespace {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 inline bool AtLineEnd(char c) { return c == '\r' || c == 0; }
-inline bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 const char* NextLine(const char* p) {
     while (!AtLineEnd(*p)) ++p;
@@ -189,7 +188,7 @@ int16_t ScriptWordEndIf(stScriptCall&) { return kScriptGoOn; }
 int16_t ScriptWordFor(stScriptCall& call) {
     char word[kScriptWordChars];
     const char* p = call.rest + GetScriptToken(call.rest, word);
-    if (!IsLetter(word[0]) || word[1]) return kScriptStop;
+    if (!IsAsciiLetter(word[0]) || word[1]) return kScriptStop;
     stScriptState::stLoop* loop = InnermostLoop();
     if (!loop || loop->letter != word[0] || !LoopBelongsTo(*loop, call.frame)) return OpenLoop(call, word[0], p);
     return TakeLoopTurn(call, *loop);
@@ -233,7 +232,7 @@ bool SplitIf(const char* rest, IfParts* parts) {
     return false;
 }
 
-bool IsStringIf(const char* p) { return IsLetter(p[0]) && (p[1] == '$' || p[1] == '@'); }
+bool IsStringIf(const char* p) { return IsAsciiLetter(p[0]) && (p[1] == '$' || p[1] == '@'); }
 
 // A side of a test as EvaluateText reads it: cut at the word buffer's length.
 std::string IfSide(const char* from, const char* to) {

@@ -25,21 +25,20 @@ namespace {
 // The statements a run takes between two turns of the message loop.
 constexpr uint32_t kStatementsPerTurn = 256;
 constexpr uint32_t kStatementsPerKeyCheck = 64;  // a power of two
-constexpr uint64_t kAskAtEveryLine = ~0ull;       // g_breakAskedAt while Ctrl+Break is held
-uint64_t g_breakAskedAt = kAskAtEveryLine;        // the tick at which the key was last asked
+constexpr uint64_t kAskAtEveryLine = ~0ull;       // breakAskedAt while Ctrl+Break is held
 
-CCursorList g_loadedScript;   // the loaded script, from start to exit
-CCursorList g_retiredScript;  // records a load dropped while a run of them was in progress
-std::string g_lastScriptPath;
-ScriptErrorHook g_errorHook = nullptr;
-ShortString g_lessonFolder;  // the name of the folder that holds the opened lesson's script
-
+// The loaded script and the records a load dropped while a run of them was in progress: made
+// once, for the whole process.
 struct AtStart {
     AtStart() {
-        g_script.script = &g_loadedScript;
-        g_script.retired = &g_retiredScript;
+        g_script.script = new CCursorList;
+        g_script.retired = new CCursorList;
+        g_script.breakAskedAt = kAskAtEveryLine;
     }
 } g_atStart;
+
+CCursorList& Loaded() { return *static_cast<CCursorList*>(g_script.script); }
+CCursorList& Retired() { return *static_cast<CCursorList*>(g_script.retired); }
 
 inline bool IsWordEnd(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == 0; }
 inline bool IsSkip(char c) { return c == ' ' || c == '\t' || c == ','; }
@@ -74,8 +73,8 @@ bool LineIsEnd(const char* p) {
 // pointing at a deleted one.
 void DropSubroutine(CScriptSubroutine* sub) {
     if (sub->m_activeRuns > 0) {
-        g_retiredScript.MoveLast();
-        g_retiredScript.InsertAfterCursor(sub);
+        Retired().MoveLast();
+        Retired().InsertAfterCursor(sub);
         return;
     }
     if (g_script.currentSubroutine == sub) g_script.currentSubroutine = nullptr;
@@ -85,16 +84,16 @@ void DropSubroutine(CScriptSubroutine* sub) {
 
 // Empties the loaded script; the runs of it unwind at their next statement.
 void ClearLoadedScript() {
-    while (g_loadedScript.MoveFirst()) DropSubroutine(static_cast<CScriptSubroutine*>(g_loadedScript.DetachCurrent()));
+    while (Loaded().MoveFirst()) DropSubroutine(static_cast<CScriptSubroutine*>(Loaded().DetachCurrent()));
     ++g_script.generation;
 }
 
 // A run is over: a retired record whose last run this was goes now.
 void ReleaseRun(CScriptSubroutine* sub) {
     if (--sub->m_activeRuns > 0) return;
-    for (CListItem* item = g_retiredScript.MoveFirst(); item; item = g_retiredScript.MoveNext()) {
+    for (CListItem* item = Retired().MoveFirst(); item; item = Retired().MoveNext()) {
         if (item != sub) continue;
-        g_retiredScript.DetachCurrent();
+        Retired().DetachCurrent();
         DropSubroutine(sub);
         return;
     }
@@ -112,9 +111,9 @@ struct stScriptRun {
 // it is asked once a tick, and at every line while it is held, so that each caller ends too.
 bool BreakKeyHeld() {
     const uint64_t now = GetTickCount64();
-    if (now == g_breakAskedAt) return false;
+    if (now == g_script.breakAskedAt) return false;
     const bool down = (GetAsyncKeyState(VK_CANCEL) & 0x8000) != 0;
-    g_breakAskedAt = down ? kAskAtEveryLine : now;
+    g_script.breakAskedAt = down ? kAskAtEveryLine : now;
     return down;
 }
 
@@ -128,7 +127,7 @@ bool StepRun(stScriptRun& run) {
     SetExpressionScope(run.sub);
     g_expression.document = g_script.graph;
     // Ctrl+Break ends the run, the last result standing; held, it ends each caller at its next line.
-    if (((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 || g_breakAskedAt == kAskAtEveryLine) &&
+    if (((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 || g_script.breakAskedAt == kAskAtEveryLine) &&
         BreakKeyHeld())
         return true;
     const char* position = run.line;
@@ -177,7 +176,9 @@ void TakeLessonFolder(const char* scriptPath) {
     if (n == 0 || n >= sizeof full || !file || file == full) return;
     file[-1] = 0;
     const char* slash = std::strrchr(full, '\\');
-    if (g_lessonFolder.Assign(slash ? slash + 1 : full)) g_script.lessonFolder = &g_lessonFolder;
+    ShortString* folder = g_script.lessonFolder ? g_script.lessonFolder : new ShortString;
+    if (folder->Assign(slash ? slash + 1 : full)) g_script.lessonFolder = folder;
+    else if (folder != g_script.lessonFolder) delete folder;
 }
 
 void HideDevicePanels() {
@@ -215,7 +216,7 @@ void RunStartupScript() {
 
 }  // namespace
 
-CCursorList* LoadedScript() { return &g_loadedScript; }
+CCursorList* LoadedScript() { return &Loaded(); }
 uint32_t ScriptGeneration() { return g_script.generation; }
 
 // The toolbar and its standard buttons are shown again and marked shown.
@@ -254,7 +255,7 @@ int LoadScriptFile(char** text, const char* path) {
 
 // Header line, then subroutines: a name line, body lines (labels end with ":"), an END line.
 int SplitScriptIntoSubroutines(CCursorList* script, const char* text) {
-    if (script == &g_loadedScript) ClearLoadedScript();
+    if (script == &Loaded()) ClearLoadedScript();
     else script->RemoveAll();
     if (!text) return 0;
     char word[kScriptWordChars];
@@ -318,13 +319,13 @@ CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name) {
 int ReplaceLoadedScript(const char* path, int* stored) {
     *stored = 0;
     if (!LoadScriptFile(&g_script.text, path)) return 0;
-    *stored = SplitScriptIntoSubroutines(&g_loadedScript, g_script.text);
+    *stored = SplitScriptIntoSubroutines(&Loaded(), g_script.text);
     return 1;
 }
 
 // Runs a subroutine to its END; the record stays alive until the run is over.
 int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
-    auto* list = script ? static_cast<CCursorList*>(script) : &g_loadedScript;
+    auto* list = script ? static_cast<CCursorList*>(script) : &Loaded();
     if (list->Count() == 0) return kScriptGoOn;
     CScriptSubroutine* sub = FindScriptSubroutine(list, name);
     if (!sub) return kScriptNotFound;
@@ -354,7 +355,7 @@ int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
 
 // The script editor's single step: one line of the named subroutine from its resume offset.
 int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, char* outName) {
-    auto* list = script ? static_cast<CCursorList*>(script) : &g_loadedScript;
+    auto* list = script ? static_cast<CCursorList*>(script) : &Loaded();
     if (list->Count() == 0) return kScriptGoOn;
     CScriptSubroutine* sub = FindScriptSubroutine(list, name);
     if (!sub) return kScriptNotFound;
@@ -408,7 +409,7 @@ int16_t GetScriptNestingDepth() { return g_script.nestingDepth; }
 // Resets what a lesson may change, loads the script and runs "OnOpenFile"; a lesson first closes
 // the graphs, the start-up script keeps the first graph that start-up made.
 static int LoadLesson(const char* fileName, bool closeGraphs) {
-    g_lastScriptPath = fileName ? fileName : "";
+    lstrcpynA(g_script.lastScriptPath, fileName ? fileName : "", sizeof g_script.lastScriptPath);
     if (closeGraphs && !CloseAllGraphWindows()) return 0;
     const uint16_t journalSizing = g_script.permissions[kPermSizeJournal];
     ResetScriptState();
@@ -417,15 +418,15 @@ static int LoadLesson(const char* fileName, bool closeGraphs) {
     HideDevicePanels();
     ClearBackgroundPicture();
     int stored = 0;
-    if (!ReplaceLoadedScript(g_lastScriptPath.c_str(), &stored)) return 0;
-    TakeLessonFolder(g_lastScriptPath.c_str());
+    if (!ReplaceLoadedScript(g_script.lastScriptPath, &stored)) return 0;
+    TakeLessonFolder(g_script.lastScriptPath);
     if (!stored) return 1;
-    return RunScriptSubroutine(&g_loadedScript, "OnOpenFile", 0);
+    return RunScriptSubroutine(&Loaded(), "OnOpenFile", 0);
 }
 
 int OpenScript(const char* fileName) { return LoadLesson(fileName, true); }
 
-const char* LastOpenedScriptPath() { return g_lastScriptPath.c_str(); }
+const char* LastOpenedScriptPath() { return g_script.lastScriptPath; }
 
 // The first lesson start. Without a lesson named, the start-up script runs over the first graph.
 int StartLessons(HWND, const char* path) {
@@ -472,7 +473,7 @@ std::string ComposeScriptMessage(const char* title, const char* firstText, const
 int16_t AskScriptUser(const std::string& message, const char* button1, const char* button2, const char* button3) {
     if (g_script.waitCursorFlag) SetWaitCursor(0);
     int16_t answer;
-    if (g_errorHook) answer = g_errorHook(message.c_str());
+    if (g_script.errorHook) answer = g_script.errorHook(message.c_str());
     else answer = ShowScriptPrompt(message.c_str(), button1, button2, button3) == 1 ? 1 : 0;
     if (g_script.waitCursorFlag) SetWaitCursor(1);
     return answer;
@@ -497,7 +498,7 @@ void ShowScriptNestingError(const char* line) {
     AskScriptUser(shown, button ? button : "", "", "");
 }
 
-void SetScriptErrorHook(ScriptErrorHook hook) { g_errorHook = hook; }
+void SetScriptErrorHook(ScriptErrorHook hook) { g_script.errorHook = hook; }
 
 int RunScriptMessageTurn() { return notify::RunMessageTurn(); }
 

@@ -82,12 +82,10 @@ bool AssignText(CWordFields& fields, const char* text) {
     return true;
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 int16_t GetDriverInfo(stScriptCall& call, CWordFields& fields) {
     char path[kScriptWordChars], number[kScriptWordChars], answer[kScriptWordChars];
     if (!fields.Word(path) || !fields.Word(number) || !fields.Word(answer)) return kScriptStop;
-    if (!IsLetter(path[0]) || !IsLetter(number[0]) || !IsLetter(answer[0])) return kScriptStop;
+    if (!IsAsciiLetter(path[0]) || !IsAsciiLetter(number[0]) || !IsAsciiLetter(answer[0])) return kScriptStop;
     char driver[MAX_PATH] = "";
     int32_t kind = 0;
     if (!GetDriverName(driver, &kind)) {
