@@ -236,6 +236,8 @@ const RunCase kRunCases[] = {
     {"a FOR of the loop's letter inside it is the loop's next turn",
      "FOR i = 1 TO 3\nFOR i = 10 TO 20\nQ = Q + 1\nNEXT i\nI = i\nGOTO Done\nA = 1\nDone:\n", 1,
      {{'Q', 1}, {'I', 4}, {'A', 0}}, {}, 0, {}},
+    {"a loop ends past the first NEXT of its letter after its FOR line",
+     "FOR i = 1 TO 3\nIF 0 = 1\nNEXT i\nENDIF\nN = N + 1\nNEXT i\nA = 1\n", 0, {{'N', 4}, {'A', 0}}, {}, 1, {}},
     {"the inner FOR of the letter ends the loop at the first NEXT after it",
      "FOR K = 1 TO 5\nN = N + 1\nFOR K = 7 TO 9 STEP 2\nM = M + 1\nNEXT K\nGOTO Done\nA = 1\nDone:\n", 1,
      {{'N', 3}, {'M', 2}, {'K', 6}, {'A', 0}}, {}, 0, {}},
@@ -507,6 +509,23 @@ TEST_F(ScriptEngine, SteppingGoesIntoACallAndBackToTheCaller) {
     char next[kScriptNameChars] = "";
     EXPECT_EQ(StepScriptSubroutine(LoadedScript(), 0, "Nowhere", next), kScriptNotFound);
     EXPECT_EQ(g_script.nestingDepth, 0);
+}
+
+// Stepping a loop shows each of its turns on the FOR line, as a run takes them.
+TEST_F(ScriptEngine, SteppingALoopStopsOnItsForLineAtEveryTurn) {
+    ScriptFile file("t\nMain\nFOR I = 1 TO 2\nA = A + 1\nNEXT I\nB = 1\nEND\n");
+    int stored = 0;
+    ASSERT_EQ(ReplaceLoadedScript(file.Path(), &stored), 1);
+    // After each step: I, A, B.
+    const double after[][3] = {{1, 0, 0}, {1, 1, 0}, {1, 1, 0}, {2, 1, 0}, {2, 2, 0}, {2, 2, 0}, {3, 2, 0}, {3, 2, 1}};
+    for (const auto& want : after) {
+        char next[kScriptNameChars] = "Main";
+        EXPECT_EQ(StepScriptSubroutine(LoadedScript(), 0, "Main", next), kScriptGoOn);
+        EXPECT_EQ(Var('I'), want[0]);
+        EXPECT_EQ(Var('A'), want[1]);
+        EXPECT_EQ(Var('B'), want[2]);
+    }
+    EXPECT_EQ(g_script.loopDepth, 0);
 }
 
 // ---- The run loop turns the message loop ----
