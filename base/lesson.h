@@ -44,8 +44,11 @@ struct stScriptState {
     tagGS* graph;             // the current document, or null
     char* text;               // the loaded script's text (heap), or null
     // Kept from one load to the next.
-    void* script;               // the loaded lesson script object (host slot 33)
+    void* script;               // the loaded lesson script object (host slot 33), from start to exit
     ShortString* lessonFolder;  // the running lesson's folder, or null
+    char lastScriptPath[260];   // the path of the script the latest lesson start opened
+    // Tests answer the error dialog here (1 Continue, 0 stop); null: the dialog asks.
+    int16_t (*errorHook)(const char* message);
     double variables[26];       // the application variables A-Z
     bool variableSet[26];       // assigned at least once since the program started
 
@@ -58,6 +61,8 @@ struct stScriptState {
     uint32_t generation;           // + 1 at every load: runs of an older script unwind
     uint32_t statementsSinceTurn;  // statements run since the message loop last turned
     uint16_t fieldFailed;          // a reader met a malformed field in the current statement
+    uint64_t breakAskedAt;         // the tick Ctrl+Break was last asked at; ~0 while it is held
+    uint16_t steppedStatement;     // the editor's single step runs the statement: NEXT stops at its FOR line
     // The loop stack, shared by every subroutine; a left-open loop stays open.
     struct stLoop {
         char letter;        // the loop variable as written (a..z local, A..Z application)
@@ -65,7 +70,12 @@ struct stScriptState {
         void* owner;        // the CScriptSubroutine whose text holds the FOR line
         uint32_t lineOffset;  // the FOR line's offset in that text
         uint32_t generation;  // the load the owner belongs to
+        // The NEXT line past which the loop ends, as the walk from the FOR line finds it: found
+        // once, at its first NEXT. kLoopEndUnknown until then, kLoopEndMissing when END comes first.
+        int64_t endOffset;
     };
+    static constexpr int64_t kLoopEndUnknown = -1;
+    static constexpr int64_t kLoopEndMissing = -2;
     int16_t loopDepth;
     stLoop loops[8];
     // The other variable tables (the locals live in the subroutine records).

@@ -39,9 +39,14 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     b=${b%.exe}; b=${b%_bench}_bench.exe
     case "$b" in
       # A lesson started in the program under Wine beside the same loop in Lua 5.4.
+      # Then the one-statement loop, where FOR and NEXT are two of every three statements.
       script_bench.exe) beside "$b" "lua5.4 $root/tests/bench/script_bench.lua" kymora_statements_per_s \
         lua_statements_per_s "ratio: Lua 5.4 is %.1f times as fast (target: at most 10): %s" \
-        "r/k, (k > 0 && r/k <= 10 ? \"met\" : \"missed\")"; continue ;;
+        "r/k, (k > 0 && r/k <= 10 ? \"met\" : \"missed\")"
+        k=$(printf "%s\n" "$ours" | awk "\$1 == \"kymora_sum_loop_ms\" {print \$2}")
+        r=$(printf "%s\n" "$ref" | awk "\$1 == \"lua_sum_loop_ms\" {print \$2}")
+        awk -v k="$k" -v r="$r" "BEGIN { printf \"one-statement loop ratio: ours takes %.1f times as long as Lua 5.4 (target: at most 10): %s\\n\", k/r, (r > 0 && k/r <= 10 ? \"met\" : \"missed\") }"
+        continue ;;
       # The menu FFT of 2^20 points (tables kept from the first run) beside numpy.fft.rfft on the same data.
       fft_bench.exe) beside "$b" "/usr/bin/python3 $root/tests/bench/fft_bench.py" kymora_fft_ms numpy_fft_ms \
         "ratio: ours takes %.2f times as long as numpy (target: at most 1.0): %s" "k/r, k/r <= 1.0 ? \"met\" : \"missed\""

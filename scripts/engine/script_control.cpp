@@ -10,7 +10,6 @@ namespace {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 inline bool AtLineEnd(char c) { return c == '\r' || c == 0; }
-inline bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 const char* NextLine(const char* p) {
     while (!AtLineEnd(*p)) ++p;
@@ -67,22 +66,28 @@ bool LoopBelongsTo(const stScriptState::stLoop& loop, const CScriptSubroutine* f
     return loop.owner == frame && loop.generation == g_script.generation && loop.lineOffset < frame->TextLength();
 }
 
+// The first NEXT line from `from` on whose word begins with the letter; null when END comes first.
+const char* FindLoopEnd(const char* from, char letter) {
+    char word[kScriptWordChars];
+    for (const char* line = from; line && *line; line = NextLine(line)) {
+        const char* p = line + GetScriptToken(line, word);
+        if (ScriptWordIs(word, "END")) return nullptr;
+        if (!ScriptWordIs(word, "NEXT")) continue;
+        GetScriptToken(p, word);
+        if (word[0] == letter) return line;
+    }
+    return nullptr;
+}
+
 // The loop ends: the run goes on after the first NEXT that names its letter.
 int16_t LeaveLoop(stScriptCall& call) {
     stScriptState::stLoop* loop = InnermostLoop();
     if (!loop) return kScriptStop;
-    char word[kScriptWordChars];
-    for (const char* line = LineStart(call.frame, *call.position); line && *line; line = NextLine(line)) {
-        const char* p = line + GetScriptToken(line, word);
-        if (ScriptWordIs(word, "END")) return kScriptStop;
-        if (!ScriptWordIs(word, "NEXT")) continue;
-        GetScriptToken(p, word);
-        if (word[0] != loop->letter) continue;
-        --g_script.loopDepth;
-        *call.position = line;
-        return kScriptGoOn;
-    }
-    return kScriptStop;
+    const char* end = FindLoopEnd(LineStart(call.frame, *call.position), loop->letter);
+    if (!end) return kScriptStop;
+    --g_script.loopDepth;
+    *call.position = end;
+    return kScriptGoOn;
 }
 
 void AssignLoopVariable(stScriptCall& call, char letter, double value) {
@@ -129,7 +134,43 @@ int16_t OpenLoop(stScriptCall& call, char letter, const char* p) {
     loop.owner = call.frame;
     loop.generation = g_script.generation;
     loop.lineOffset = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
+    loop.endOffset = stScriptState::kLoopEndUnknown;
     AssignLoopVariable(call, letter, start);
+    return kScriptGoOn;
+}
+
+// NEXT takes the turn that its FOR line would take when run next, without running that line: on
+// with the line after the FOR line, or past the NEXT where the FOR line's walk would end the loop.
+// False, having changed nothing, when that walk finds no end: the FOR line then runs and says so.
+bool TakeTurnAtNext(stScriptCall& call, stScriptState::stLoop& loop) {
+    const char* text = call.frame->Text();
+    if (loop.endOffset == stScriptState::kLoopEndUnknown) {
+        const char* end = FindLoopEnd(text + loop.lineOffset, loop.letter);
+        loop.endOffset = end ? end - text : stScriptState::kLoopEndMissing;
+    }
+    if (loop.endOffset == stScriptState::kLoopEndMissing) return false;
+    loop.value += loop.step;
+    AssignLoopVariable(call, loop.letter, loop.value);
+    const bool goOn = loop.step > 0 ? loop.value <= loop.limit : loop.value >= loop.limit;
+    if (goOn) {
+        *call.position = text + loop.lineOffset;
+    } else {
+        --g_script.loopDepth;
+        *call.position = text + loop.endOffset;
+    }
+    // The FOR line's turn counts as the statement it stands for: the message loop and the break
+    // key are asked as often as before.
+    ++g_script.statementsSinceTurn;
+    return true;
+}
+
+int16_t NextWithLetter(stScriptCall& call, char letter) {
+    stScriptState::stLoop* loop = InnermostLoop();
+    if (!loop || letter != loop->letter) return kScriptStop;
+    if (!LoopBelongsTo(*loop, call.frame)) return kScriptStop;  // a loop of another subroutine
+    if (!g_script.steppedStatement && TakeTurnAtNext(call, *loop)) return kScriptGoOn;
+    // The end of the line before the FOR line: every text keeps a CR in front of its first line.
+    *call.position = call.frame->Text() + loop->lineOffset - 1;
     return kScriptGoOn;
 }
 
@@ -142,28 +183,23 @@ int16_t ScriptWordBreak(stScriptCall& call) {
 int16_t ScriptWordHalt(stScriptCall&) { return kScriptHalted; }
 int16_t ScriptWordEndIf(stScriptCall&) { return kScriptGoOn; }
 
-// FOR opens a loop, or, reached again from its NEXT, takes the loop's next turn.
+// FOR opens a loop, or takes the next turn of the innermost loop when it names that loop's letter:
+// reached again from its NEXT, or a FOR of the same letter inside the loop's body.
 int16_t ScriptWordFor(stScriptCall& call) {
     char word[kScriptWordChars];
     const char* p = call.rest + GetScriptToken(call.rest, word);
-    if (!IsLetter(word[0]) || word[1]) return kScriptStop;
+    if (!IsAsciiLetter(word[0]) || word[1]) return kScriptStop;
     stScriptState::stLoop* loop = InnermostLoop();
-    const uint32_t here = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
-    if (!loop || loop->letter != word[0] || !LoopBelongsTo(*loop, call.frame) || loop->lineOffset != here)
-        return OpenLoop(call, word[0], p);
+    if (!loop || loop->letter != word[0] || !LoopBelongsTo(*loop, call.frame)) return OpenLoop(call, word[0], p);
     return TakeLoopTurn(call, *loop);
 }
 
-// NEXT v sends the run back to the FOR line of the innermost loop.
+// NEXT v: the innermost loop's next turn, as its FOR line takes it.
 int16_t ScriptWordNext(stScriptCall& call) {
-    stScriptState::stLoop* loop = InnermostLoop();
     char word[kScriptWordChars];
     GetScriptToken(call.rest, word);
-    if (!loop || !word[0] || word[1] || word[0] != loop->letter) return kScriptStop;
-    if (!LoopBelongsTo(*loop, call.frame)) return kScriptStop;  // a loop of another subroutine
-    // The end of the line before the FOR line: every text keeps a CR in front of its first line.
-    *call.position = call.frame->Text() + loop->lineOffset - 1;
-    return kScriptGoOn;
+    if (!word[0] || word[1]) return kScriptStop;
+    return NextWithLetter(call, word[0]);
 }
 
 int16_t ScriptWordExitFor(stScriptCall& call) { return LeaveLoop(call); }
@@ -196,7 +232,7 @@ bool SplitIf(const char* rest, IfParts* parts) {
     return false;
 }
 
-bool IsStringIf(const char* p) { return IsLetter(p[0]) && (p[1] == '$' || p[1] == '@'); }
+bool IsStringIf(const char* p) { return IsAsciiLetter(p[0]) && (p[1] == '$' || p[1] == '@'); }
 
 // A side of a test as EvaluateText reads it: cut at the word buffer's length.
 std::string IfSide(const char* from, const char* to) {
@@ -276,9 +312,9 @@ int16_t ScriptWordCall(stScriptCall& call) {
     EvaluateScriptExpression(call.rest, name);
     if (ScriptFieldFailed()) return kScriptStop;
     if (GetScriptNestingDepth() >= kScriptNestingLimit) {
-        // Runaway recursion: one dialog, and a stop unwinds the whole nest at once rather than
-        // asking again on every CALL line below.
-        return ShowScriptError(call.line, "CALL") == kScriptGoOn ? int16_t{kScriptGoOn} : int16_t{kScriptHalted};
+        // Runaway recursion: said once, and the whole nest unwinds at once.
+        ShowScriptNestingError(call.line);
+        return kScriptHalted;
     }
     return RunScriptSubroutine(LoadedScript(), name, 0);
 }
@@ -346,8 +382,8 @@ int16_t RunPlannedIf(stScriptCall& call, stIfPlan& plan) {
 
 int16_t RunPlannedFor(stScriptCall& call, char letter) {
     stScriptState::stLoop* loop = InnermostLoop();
-    const uint32_t here = static_cast<uint32_t>(LineStart(call.frame, *call.position) - call.frame->Text());
-    if (!loop || loop->letter != letter || !LoopBelongsTo(*loop, call.frame) || loop->lineOffset != here)
-        return ScriptWordFor(call);
+    if (!loop || loop->letter != letter || !LoopBelongsTo(*loop, call.frame)) return ScriptWordFor(call);
     return TakeLoopTurn(call, *loop);
 }
+
+int16_t RunPlannedNext(stScriptCall& call, char letter) { return NextWithLetter(call, letter); }

@@ -25,21 +25,20 @@ namespace {
 // The statements a run takes between two turns of the message loop.
 constexpr uint32_t kStatementsPerTurn = 256;
 constexpr uint32_t kStatementsPerKeyCheck = 64;  // a power of two
-constexpr uint64_t kAskAtEveryLine = ~0ull;       // g_breakAskedAt while Ctrl+Break is held
-uint64_t g_breakAskedAt = kAskAtEveryLine;        // the tick at which the key was last asked
+constexpr uint64_t kAskAtEveryLine = ~0ull;       // breakAskedAt while Ctrl+Break is held
 
-CCursorList g_loadedScript;   // the loaded script, from start to exit
-CCursorList g_retiredScript;  // records a load dropped while a run of them was in progress
-std::string g_lastScriptPath;
-ScriptErrorHook g_errorHook = nullptr;
-ShortString g_lessonFolder;  // the name of the folder that holds the opened lesson's script
-
+// The loaded script and the records a load dropped while a run of them was in progress: made
+// once, for the whole process.
 struct AtStart {
     AtStart() {
-        g_script.script = &g_loadedScript;
-        g_script.retired = &g_retiredScript;
+        g_script.script = new CCursorList;
+        g_script.retired = new CCursorList;
+        g_script.breakAskedAt = kAskAtEveryLine;
     }
 } g_atStart;
+
+CCursorList& Loaded() { return *static_cast<CCursorList*>(g_script.script); }
+CCursorList& Retired() { return *static_cast<CCursorList*>(g_script.retired); }
 
 inline bool IsWordEnd(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == 0; }
 inline bool IsSkip(char c) { return c == ' ' || c == '\t' || c == ','; }
@@ -74,8 +73,8 @@ bool LineIsEnd(const char* p) {
 // pointing at a deleted one.
 void DropSubroutine(CScriptSubroutine* sub) {
     if (sub->m_activeRuns > 0) {
-        g_retiredScript.MoveLast();
-        g_retiredScript.InsertAfterCursor(sub);
+        Retired().MoveLast();
+        Retired().InsertAfterCursor(sub);
         return;
     }
     if (g_script.currentSubroutine == sub) g_script.currentSubroutine = nullptr;
@@ -85,16 +84,16 @@ void DropSubroutine(CScriptSubroutine* sub) {
 
 // Empties the loaded script; the runs of it unwind at their next statement.
 void ClearLoadedScript() {
-    while (g_loadedScript.MoveFirst()) DropSubroutine(static_cast<CScriptSubroutine*>(g_loadedScript.DetachCurrent()));
+    while (Loaded().MoveFirst()) DropSubroutine(static_cast<CScriptSubroutine*>(Loaded().DetachCurrent()));
     ++g_script.generation;
 }
 
 // A run is over: a retired record whose last run this was goes now.
 void ReleaseRun(CScriptSubroutine* sub) {
     if (--sub->m_activeRuns > 0) return;
-    for (CListItem* item = g_retiredScript.MoveFirst(); item; item = g_retiredScript.MoveNext()) {
+    for (CListItem* item = Retired().MoveFirst(); item; item = Retired().MoveNext()) {
         if (item != sub) continue;
-        g_retiredScript.DetachCurrent();
+        Retired().DetachCurrent();
         DropSubroutine(sub);
         return;
     }
@@ -112,9 +111,9 @@ struct stScriptRun {
 // it is asked once a tick, and at every line while it is held, so that each caller ends too.
 bool BreakKeyHeld() {
     const uint64_t now = GetTickCount64();
-    if (now == g_breakAskedAt) return false;
+    if (now == g_script.breakAskedAt) return false;
     const bool down = (GetAsyncKeyState(VK_CANCEL) & 0x8000) != 0;
-    g_breakAskedAt = down ? kAskAtEveryLine : now;
+    g_script.breakAskedAt = down ? kAskAtEveryLine : now;
     return down;
 }
 
@@ -128,7 +127,7 @@ bool StepRun(stScriptRun& run) {
     SetExpressionScope(run.sub);
     g_expression.document = g_script.graph;
     // Ctrl+Break ends the run, the last result standing; held, it ends each caller at its next line.
-    if (((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 || g_breakAskedAt == kAskAtEveryLine) &&
+    if (((g_script.statementsSinceTurn & (kStatementsPerKeyCheck - 1)) == 0 || g_script.breakAskedAt == kAskAtEveryLine) &&
         BreakKeyHeld())
         return true;
     const char* position = run.line;
@@ -177,7 +176,9 @@ void TakeLessonFolder(const char* scriptPath) {
     if (n == 0 || n >= sizeof full || !file || file == full) return;
     file[-1] = 0;
     const char* slash = std::strrchr(full, '\\');
-    if (g_lessonFolder.Assign(slash ? slash + 1 : full)) g_script.lessonFolder = &g_lessonFolder;
+    ShortString* folder = g_script.lessonFolder ? g_script.lessonFolder : new ShortString;
+    if (folder->Assign(slash ? slash + 1 : full)) g_script.lessonFolder = folder;
+    else if (folder != g_script.lessonFolder) delete folder;
 }
 
 void HideDevicePanels() {
@@ -215,7 +216,7 @@ void RunStartupScript() {
 
 }  // namespace
 
-CCursorList* LoadedScript() { return &g_loadedScript; }
+CCursorList* LoadedScript() { return &Loaded(); }
 
 // The toolbar and its standard buttons are shown again and marked shown.
 void ShowAllToolbarButtons() {
@@ -253,7 +254,7 @@ int LoadScriptFile(char** text, const char* path) {
 
 // Header line, then subroutines: a name line, body lines (labels end with ":"), an END line.
 int SplitScriptIntoSubroutines(CCursorList* script, const char* text) {
-    if (script == &g_loadedScript) ClearLoadedScript();
+    if (script == &Loaded()) ClearLoadedScript();
     else script->RemoveAll();
     if (!text) return 0;
     char word[kScriptWordChars];
@@ -317,13 +318,13 @@ CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name) {
 int ReplaceLoadedScript(const char* path, int* stored) {
     *stored = 0;
     if (!LoadScriptFile(&g_script.text, path)) return 0;
-    *stored = SplitScriptIntoSubroutines(&g_loadedScript, g_script.text);
+    *stored = SplitScriptIntoSubroutines(&Loaded(), g_script.text);
     return 1;
 }
 
 // Runs a subroutine to its END; the record stays alive until the run is over.
 int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
-    auto* list = script ? static_cast<CCursorList*>(script) : &g_loadedScript;
+    auto* list = script ? static_cast<CCursorList*>(script) : &Loaded();
     if (list->Count() == 0) return kScriptGoOn;
     CScriptSubroutine* sub = FindScriptSubroutine(list, name);
     if (!sub) return kScriptNotFound;
@@ -337,8 +338,11 @@ int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
     ++sub->m_activeRuns;
     if (waitCursor) SetWaitCursor(1);
     stScriptRun run{sub, sub->Text(), g_script.generation, kScriptStop};
+    const uint16_t stepped = g_script.steppedStatement;  // a run called from a stepped line runs whole
+    g_script.steppedStatement = 0;
     while (!StepRun(run)) {
     }
+    g_script.steppedStatement = stepped;
     if (waitCursor) SetWaitCursor(0);
     --g_script.nestingDepth;
     ReleaseRun(sub);
@@ -350,7 +354,7 @@ int16_t RunScriptSubroutine(void* script, const char* name, int waitCursor) {
 
 // The script editor's single step: one line of the named subroutine from its resume offset.
 int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, char* outName) {
-    auto* list = script ? static_cast<CCursorList*>(script) : &g_loadedScript;
+    auto* list = script ? static_cast<CCursorList*>(script) : &Loaded();
     if (list->Count() == 0) return kScriptGoOn;
     CScriptSubroutine* sub = FindScriptSubroutine(list, name);
     if (!sub) return kScriptNotFound;
@@ -381,7 +385,9 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
             }
         } else {
             const char* position = line;
+            g_script.steppedStatement = 1;
             result = ExecScriptStatement(sub, &position);
+            g_script.steppedStatement = 0;
             const char* after = result == kScriptGoOn ? NextLine(position) : nullptr;
             if (result == kScriptGoOn) sub->SetResumeOffset(after ? static_cast<uint32_t>(after - sub->Text()) : 0);
         }
@@ -402,7 +408,7 @@ int16_t GetScriptNestingDepth() { return g_script.nestingDepth; }
 // Resets what a lesson may change, loads the script and runs "OnOpenFile"; a lesson first closes
 // the graphs, the start-up script keeps the first graph that start-up made.
 static int LoadLesson(const char* fileName, bool closeGraphs) {
-    g_lastScriptPath = fileName ? fileName : "";
+    lstrcpynA(g_script.lastScriptPath, fileName ? fileName : "", sizeof g_script.lastScriptPath);
     if (closeGraphs && !CloseAllGraphWindows()) return 0;
     const uint16_t journalSizing = g_script.permissions[kPermSizeJournal];
     ResetScriptState();
@@ -411,15 +417,15 @@ static int LoadLesson(const char* fileName, bool closeGraphs) {
     HideDevicePanels();
     ClearBackgroundPicture();
     int stored = 0;
-    if (!ReplaceLoadedScript(g_lastScriptPath.c_str(), &stored)) return 0;
-    TakeLessonFolder(g_lastScriptPath.c_str());
+    if (!ReplaceLoadedScript(g_script.lastScriptPath, &stored)) return 0;
+    TakeLessonFolder(g_script.lastScriptPath);
     if (!stored) return 1;
-    return RunScriptSubroutine(&g_loadedScript, "OnOpenFile", 0);
+    return RunScriptSubroutine(&Loaded(), "OnOpenFile", 0);
 }
 
 int OpenScript(const char* fileName) { return LoadLesson(fileName, true); }
 
-const char* LastOpenedScriptPath() { return g_lastScriptPath.c_str(); }
+const char* LastOpenedScriptPath() { return g_script.lastScriptPath; }
 
 // The first lesson start. Without a lesson named, the start-up script runs over the first graph.
 int StartLessons(HWND, const char* path) {
@@ -432,8 +438,11 @@ int StartLessons(HWND, const char* path) {
     return 1;
 }
 
-// "Script Error or Break Point" with the subroutine, the line and the word; 1 for Continue.
-int16_t ShowScriptError(const char* firstText, const char* secondText) {
+namespace {
+
+// A script message: the title, then the current subroutine, the line (30 characters) and the
+// word (20), each line ended with CR LF.
+std::string ComposeScriptMessage(const char* title, const char* firstText, const char* secondText) {
     auto copyLine = [](char* out, const char* text, size_t most) {
         size_t n = 0;
         if (text) {
@@ -448,22 +457,47 @@ int16_t ShowScriptError(const char* firstText, const char* secondText) {
     copyLine(word, secondText, 20);
     const auto* sub = static_cast<const CScriptSubroutine*>(g_script.currentSubroutine);
     char message[1024];
-    std::snprintf(message, sizeof message, "%s\r\r%s: %s;\r%s: %s;\r%s: %s", "Script Error or Break Point",
-                  "Subroutine name", sub ? sub->Name() : "", "LINE", line, "WORD", word);
+    std::snprintf(message, sizeof message, "%s\r\r%s: %s;\r%s: %s;\r%s: %s", title, "Subroutine name",
+                  sub ? sub->Name() : "", "LINE", line, "WORD", word);
     std::string shown;
     for (const char* c = message; *c && shown.size() < 2047; ++c) {
         shown += *c;
         if (*c == '\r') shown += '\n';
     }
-    if (g_script.waitCursorFlag) SetWaitCursor(0);
-    int16_t answer;
-    if (g_errorHook) answer = g_errorHook(shown.c_str());
-    else answer = ShowScriptPrompt(shown.c_str(), "Continue", "No", "Show VarsBrowser") == 1 ? 1 : 0;
-    if (g_script.waitCursorFlag) SetWaitCursor(1);
-    return answer == 1 ? kScriptGoOn : kScriptStop;
+    return shown;
 }
 
-void SetScriptErrorHook(ScriptErrorHook hook) { g_errorHook = hook; }
+// The prompt over the frame (or the tests' hook) with the wait cursor off meanwhile: 1 for the
+// first button.
+int16_t AskScriptUser(const std::string& message, const char* button1, const char* button2, const char* button3) {
+    if (g_script.waitCursorFlag) SetWaitCursor(0);
+    int16_t answer;
+    if (g_script.errorHook) answer = g_script.errorHook(message.c_str());
+    else answer = ShowScriptPrompt(message.c_str(), button1, button2, button3) == 1 ? 1 : 0;
+    if (g_script.waitCursorFlag) SetWaitCursor(1);
+    return answer;
+}
+
+}  // namespace
+
+// "Script Error or Break Point" with the subroutine, the line and the word; 1 for Continue.
+int16_t ShowScriptError(const char* firstText, const char* secondText) {
+    const std::string shown = ComposeScriptMessage("Script Error or Break Point", firstText, secondText);
+    return AskScriptUser(shown, "Continue", "No", "Show VarsBrowser") == 1 ? kScriptGoOn : kScriptStop;
+}
+
+// Subroutines that call one another without end: said once, with the one answer that ends the
+// lesson (asking at every level on the way back would ask hundreds of times).
+void ShowScriptNestingError(const char* line) {
+    const char* format = getMsgBoxText("KEY Subroutines nested too deeply");
+    const char* button = getMsgBoxText("KEY End the lesson");
+    char title[256] = "";
+    if (format) std::snprintf(title, sizeof title, format, static_cast<int>(kScriptNestingLimit));
+    const std::string shown = ComposeScriptMessage(title, line, "CALL");
+    AskScriptUser(shown, button ? button : "", "", "");
+}
+
+void SetScriptErrorHook(ScriptErrorHook hook) { g_script.errorHook = hook; }
 
 int RunScriptMessageTurn() { return notify::RunMessageTurn(); }
 

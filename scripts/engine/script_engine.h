@@ -1,12 +1,13 @@
 // The lesson-script engine as the words, dialogs and editor of the lesson language see it: result
 // codes, how a word's handler is called, the field readers, the variables, the running script.
-// All of the interpreter's state lives in g_script (base/lesson.h).
+// All of the interpreter's state lives in g_script (base/lesson.h), the loaded script's list too.
 #pragma once
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
 #include "scripts/script_api.h"
 #include "scripts/engine/script_list.h"
+#include "transforms/expression/expression.h"
 
 struct tagGS;
 
@@ -76,6 +77,9 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
 void ShowAllToolbarButtons();
 // The error and break point dialog: 1 when the user chose Continue, else 0.
 int16_t ShowScriptError(const char* firstText, const char* secondText);
+// Subroutines nested past kScriptNestingLimit: the message that says so, with one answer; the
+// CALL then ends every run of the nest.
+void ShowScriptNestingError(const char* line);
 // Tests answer the error dialog here: the hook gets the composed message and returns the
 // dialog's answer (1 Continue, 0 stop). Null restores the dialog.
 using ScriptErrorHook = int16_t (*)(const char* message);
@@ -99,6 +103,10 @@ void SetScriptFieldFailed();
 const char* ScriptLineEnd(const char* pos);
 
 // ---- Variables (script_variables.cpp) ----
+// A numeric variable's name: a letter, optionally followed by "#".
+inline bool IsNumericVariableName(const char* name) {
+    return IsAsciiLetter(name[0]) && (!name[1] || (name[1] == '#' && !name[2]));
+}
 // A string variable's text: index 0..25 (A..Z), macro 1 for A@..Z@, 0 for A$..Z$.
 const char* GetScriptStringVariable(int index, int macro);
 // Parses a string variable's name ("A$", "Q@"); 1 with *index and *macro set, 0 otherwise.

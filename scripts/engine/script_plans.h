@@ -24,11 +24,12 @@ struct stLinePlan {
         kAssignNumber,  // letter = number field
         kWord,          // a word of the first rows, its handler known
         kFor,           // FOR letter ...
+        kNext,          // NEXT letter
         kIf,            // IF over numbers
     };
     uint32_t offset = 0;  // the line's position in the subroutine's text
     Kind kind = kRead;
-    char letter = 0;             // kAssignNumber, kFor
+    char letter = 0;             // kFor, kNext
     char name[3] = {0, 0, 0};    // kAssignNumber: the variable as written
     uint32_t lineOffset = 0;     // the statement's first word
     uint32_t restOffset = 0;     // the text after the word
@@ -54,5 +55,7 @@ int PlanScriptIf(const CScriptSubroutine* frame, const char* lineStart, const ch
 int16_t RunPlannedIf(stScriptCall& call, stIfPlan& plan);
 // A FOR line's later turns without reading it; its first pass goes to the word's handler.
 int16_t RunPlannedFor(stScriptCall& call, char letter);
+// NEXT of a one-letter name without reading it.
+int16_t RunPlannedNext(stScriptCall& call, char letter);
 // What a number field of a statement reads from: the graph and its sample index.
 void SetScriptExpressionContext();

@@ -3,14 +3,12 @@
 #include "scripts/engine/script_engine.h"
 #include "scripts/engine/script_control.h"
 #include "scripts/engine/script_plans.h"
+#include "scripts/words/word_table.h"
 #include <cstring>
 
 namespace {
 
-struct WordRow {
-    const char* word;
-    ScriptWordHandler handler;
-};
+using WordRow = stWordRow<ScriptWordHandler>;
 
 // The handlers of words whose check belongs to the executor.
 int16_t WordJournal(stScriptCall& call) { return g_script.graph ? ScriptWordJournal(call) : int16_t{kScriptGoOn}; }
@@ -82,11 +80,11 @@ const WordRow kLaterWords[] = {
     {"SAVELVARS", ScriptWordSaveLVars},
 };
 
+// The handler of the first row naming the word; null when no row does.
 template <size_t N>
-ScriptWordHandler FindWord(const WordRow (&rows)[N], const char* word) {
-    for (const WordRow& row : rows)
-        if (ScriptWordIs(row.word, word)) return row.handler;
-    return nullptr;
+ScriptWordHandler HandlerOf(const WordRow (&rows)[N], const char* word) {
+    const WordRow* row = FindWordRow(rows, word);
+    return row ? row->run : nullptr;
 }
 
 // NAME = value: a number field, or a string expression with at most one "+" and a second one.
@@ -113,9 +111,7 @@ int16_t ExecAssignment(stScriptCall& call, const char* name) {
         AssignScriptStringVariable(index, value, macro);
         return kScriptGoOn;
     }
-    const char letter = name[0];
-    const bool isLetter = (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
-    if (!isLetter || (name[1] && (name[1] != '#' || name[2]))) return kScriptStop;
+    if (!IsNumericVariableName(name)) return kScriptStop;
     double value = 0.0;
     GetScriptNumber(p, &value);
     if (ScriptFieldFailed()) return kScriptStop;
@@ -133,12 +129,6 @@ int16_t Settle(const stScriptCall& call, const char* word, int16_t result) {
 }
 
 // ---- Plans: a line's reading done once ----
-
-bool IsNumericVariableName(const char* name) {
-    const char letter = name[0];
-    const bool isLetter = (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
-    return isLetter && (!name[1] || (name[1] == '#' && !name[2]));
-}
 
 // What the line at `line` is, as far as its later runs can skip reading it. Anything unusual is
 // left to the reading, so a plan never changes what a line does.
@@ -168,16 +158,22 @@ std::unique_ptr<stLinePlan> MakePlan(CScriptSubroutine* frame, const char* line)
         plan->field = field;
         return plan;
     }
-    const ScriptWordHandler handler = FindWord(kFirstWords, word);
+    const ScriptWordHandler handler = HandlerOf(kFirstWords, word);
     if (!handler) return plan;
     plan->handler = handler;
     plan->kind = stLinePlan::kWord;
     if (handler == ScriptWordFor) {
         char letter[kScriptWordChars];
         GetScriptToken(rest, letter);
-        const bool ok = (letter[0] >= 'a' && letter[0] <= 'z') || (letter[0] >= 'A' && letter[0] <= 'Z');
-        if (ok && !letter[1]) {
+        if (IsAsciiLetter(letter[0]) && !letter[1]) {
             plan->kind = stLinePlan::kFor;
+            plan->letter = letter[0];
+        }
+    } else if (handler == ScriptWordNext) {
+        char letter[kScriptWordChars];
+        GetScriptToken(rest, letter);
+        if (letter[0] && !letter[1]) {
+            plan->kind = stLinePlan::kNext;
             plan->letter = letter[0];
         }
     } else if (handler == ScriptWordIf && PlanScriptIf(frame, line, rest, &plan->test)) {
@@ -230,6 +226,7 @@ bool RunPlan(stLinePlan& plan, CScriptSubroutine* frame, const char** position, 
     }
     case stLinePlan::kWord: *result = SettlePlanned(call, plan.handler(call)); return true;
     case stLinePlan::kFor: *result = SettlePlanned(call, RunPlannedFor(call, plan.letter)); return true;
+    case stLinePlan::kNext: *result = SettlePlanned(call, RunPlannedNext(call, plan.letter)); return true;
     case stLinePlan::kIf: *result = SettlePlanned(call, RunPlannedIf(call, plan.test)); return true;
     }
     return false;
@@ -249,7 +246,7 @@ int16_t ExecuteLine(CScriptSubroutine* frame, const char** position) {
     stScriptCall call{frame, position, line, *position + used};
     if (word[0] && (!word[1] || word[1] == '$' || word[1] == '@' || word[1] == '#'))
         return Settle(call, word, ExecAssignment(call, word));
-    if (ScriptWordHandler handler = FindWord(kFirstWords, word)) return Settle(call, word, handler(call));
+    if (ScriptWordHandler handler = HandlerOf(kFirstWords, word)) return Settle(call, word, handler(call));
     if (word[0]) {
         HWND focus = GetFocus();
         int handled = 0;
@@ -259,7 +256,7 @@ int16_t ExecuteLine(CScriptSubroutine* frame, const char** position) {
             return Settle(call, word, result);
         }
     }
-    if (ScriptWordHandler handler = FindWord(kLaterWords, word)) return Settle(call, word, handler(call));
+    if (ScriptWordHandler handler = HandlerOf(kLaterWords, word)) return Settle(call, word, handler(call));
     const size_t n = std::strlen(word);
     if (n == 0 || word[n - 1] == ':') return kScriptGoOn;  // an empty line or a label
     return Settle(call, word, kScriptStop);

@@ -2,6 +2,7 @@
 // its variables. Every channel index a lesson gives is checked before it is used.
 #include "scripts/words/word_fields.h"
 #include "scripts/words/word_table.h"
+#include "transforms/expression/expression.h"
 #include "base/app.h"
 #include "base/notify.h"
 #include "scripts/scripts_ids.h"
@@ -42,12 +43,10 @@ bool AssignText(CWordFields& fields, const char* text) {
     return true;
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 int16_t GetDriverInfo(stScriptCall& call, CWordFields& fields) {
     char path[kScriptWordChars], number[kScriptWordChars], answer[kScriptWordChars];
     if (!fields.Word(path) || !fields.Word(number) || !fields.Word(answer)) return kScriptStop;
-    if (!IsLetter(path[0]) || !IsLetter(number[0]) || !IsLetter(answer[0])) return kScriptStop;
+    if (!IsAsciiLetter(path[0]) || !IsAsciiLetter(number[0]) || !IsAsciiLetter(answer[0])) return kScriptStop;
     char driver[MAX_PATH] = "";
     int32_t kind = 0;
     if (!GetDriverName(driver, &kind)) {

@@ -30,12 +30,6 @@ private:
     const char* m_pos;
 };
 
-// A numeric variable's name: a letter, optionally followed by "#".
-inline bool IsNumericVariableName(const char* name) {
-    const char c = name[0];
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    return letter && (!name[1] || (name[1] == '#' && !name[2]));
-}
 // Result variables that may be left out: empty, or a numeric variable's name.
 inline bool AreOptionalVariables(std::initializer_list<const char*> names) {
     for (const char* name : names)

@@ -234,6 +234,16 @@ const RunCase kRunCases[] = {
     {"STEP 0 turns until ExitFor",
      "FOR i = 5 TO 1 STEP 0\nN = N + 1\nIF N = 4\nExitFor\nENDIF\nNEXT i\nD = 1\n", 1, {{'N', 4}, {'D', 1}}, {}, 0, {}},
     {"nested loops", "FOR i = 1 TO 3\nFOR j = 1 TO 4\nN = N + 1\nNEXT j\nNEXT i\n", 1, {{'N', 12}}, {}, 0, {}},
+    // A FOR of the open loop's own letter is that loop's next turn: no second loop stays open
+    // to refuse the GOTO after it.
+    {"a FOR of the loop's letter inside it is the loop's next turn",
+     "FOR i = 1 TO 3\nFOR i = 10 TO 20\nQ = Q + 1\nNEXT i\nI = i\nGOTO Done\nA = 1\nDone:\n", 1,
+     {{'Q', 1}, {'I', 4}, {'A', 0}}, {}, 0, {}},
+    {"a loop ends past the first NEXT of its letter after its FOR line",
+     "FOR i = 1 TO 3\nIF 0 = 1\nNEXT i\nENDIF\nN = N + 1\nNEXT i\nA = 1\n", 0, {{'N', 4}, {'A', 0}}, {}, 1, {}},
+    {"the inner FOR of the letter ends the loop at the first NEXT after it",
+     "FOR K = 1 TO 5\nN = N + 1\nFOR K = 7 TO 9 STEP 2\nM = M + 1\nNEXT K\nGOTO Done\nA = 1\nDone:\n", 1,
+     {{'N', 3}, {'M', 2}, {'K', 6}, {'A', 0}}, {}, 0, {}},
     {"a loop on the first line of a subroutine",
      "CALL \"Loop\"\nEND\nLoop\nFOR K = 1 TO 3\nN = N + K\nNEXT K\n", 1, {{'N', 6}, {'K', 4}}, {}, 0, {}},
     {"false IF with nested blocks goes to its own ELSE",
@@ -408,8 +418,8 @@ TEST_F(ScriptEngine, TheErrorDialogNamesSubroutineLineAndWord) {
               "Script Error or Break Point\r\n\r\nSubroutine name: Main;\r\nLINE: CALL \"Inner\";\r\nWORD: CALL");
 }
 
-// Runaway recursion ends in one error dialog on the CALL line that went too deep; the program
-// and its stack live on. No unwinds every level at once, Continue lets each level go on.
+// Runaway recursion ends in one message on the CALL line that went too deep, saying so; the
+// program and its stack live on, and whatever the answer, every level unwinds at once.
 // A process whose stack overflows may end under Wine with exit code 0, which would pass for a
 // test that passed: the cases run in a copy of this program, which must end with its own code.
 constexpr char kRecursionChild[] = "KYMORA_SCRIPT_RECURSION_CHILD";
@@ -448,6 +458,7 @@ TEST_F(ScriptEngine, DeepRecursionFailsItsCallInsteadOfOverflowingTheStack) {
         {"unbounded self-calls", "Rec\nN = N + 1\nCALL \"Rec\"\nEND\n", "CALL \"Rec\""},
         {"two subroutines calling each other",
          "Rec\nN = N + 1\nCALL \"Other\"\nEND\nOther\nCALL \"Rec\"\nEND\n", ""},
+        {"two self-calls a level", "Rec\nN = N + 1\nCALL \"Rec\"\nCALL \"Rec\"\nEND\n", "CALL \"Rec\""},
     };
     for (const Case& c : cases) {
         for (int16_t answer : {0, 1}) {
@@ -455,14 +466,16 @@ TEST_F(ScriptEngine, DeepRecursionFailsItsCallInsteadOfOverflowingTheStack) {
             SetUp();
             ErrorDialogs::answers = {answer};
             ScriptFile file(std::string("t\nMain\nCALL \"Rec\"\nA = 1\nEND\n") + c.subs);
-            EXPECT_EQ(Run(file), answer ? kScriptGoOn : kScriptHalted);
+            EXPECT_EQ(Run(file), kScriptHalted);
             ASSERT_EQ(ErrorDialogs::shown.size(), 1u);
+            EXPECT_EQ(ErrorDialogs::shown[0].rfind("Script Error: the subroutines call one another too deeply (200 levels)", 0),
+                      0u) << ErrorDialogs::shown[0];
             EXPECT_NE(ErrorDialogs::shown[0].find(std::string("LINE: ") + c.deepLine), std::string::npos)
                 << ErrorDialogs::shown[0];
             EXPECT_NE(ErrorDialogs::shown[0].find("WORD: CALL"), std::string::npos) << ErrorDialogs::shown[0];
             EXPECT_GT(Var('N'), 50) << "ordinary nesting is not refused";
             EXPECT_LT(Var('N'), 1500);
-            EXPECT_EQ(Var('A'), answer ? 1 : 0);
+            EXPECT_EQ(Var('A'), 0) << "the lesson ended";
             EXPECT_EQ(g_script.nestingDepth, 0);
             EXPECT_EQ(GetScriptNestingDepth(), 0);
         }
@@ -499,6 +512,23 @@ TEST_F(ScriptEngine, SteppingGoesIntoACallAndBackToTheCaller) {
     char next[kScriptNameChars] = "";
     EXPECT_EQ(StepScriptSubroutine(LoadedScript(), 0, "Nowhere", next), kScriptNotFound);
     EXPECT_EQ(g_script.nestingDepth, 0);
+}
+
+// Stepping a loop shows each of its turns on the FOR line, as a run takes them.
+TEST_F(ScriptEngine, SteppingALoopStopsOnItsForLineAtEveryTurn) {
+    ScriptFile file("t\nMain\nFOR I = 1 TO 2\nA = A + 1\nNEXT I\nB = 1\nEND\n");
+    int stored = 0;
+    ASSERT_EQ(ReplaceLoadedScript(file.Path(), &stored), 1);
+    // After each step: I, A, B.
+    const double after[][3] = {{1, 0, 0}, {1, 1, 0}, {1, 1, 0}, {2, 1, 0}, {2, 2, 0}, {2, 2, 0}, {3, 2, 0}, {3, 2, 1}};
+    for (const auto& want : after) {
+        char next[kScriptNameChars] = "Main";
+        EXPECT_EQ(StepScriptSubroutine(LoadedScript(), 0, "Main", next), kScriptGoOn);
+        EXPECT_EQ(Var('I'), want[0]);
+        EXPECT_EQ(Var('A'), want[1]);
+        EXPECT_EQ(Var('B'), want[2]);
+    }
+    EXPECT_EQ(g_script.loopDepth, 0);
 }
 
 // ---- The run loop turns the message loop ----

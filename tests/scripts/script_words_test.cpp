@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/engine/script_engine.h"
+#include "scripts/scripts_ids.h"
 #include "scripts/words/word_fields.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/documents/test_doc.h"
@@ -906,6 +908,78 @@ TEST_F(ScriptWords, AppExitAsksTheFrameToClose) {
     EXPECT_EQ(Run({"APPEXIT"}), kScriptGoOn);
     PumpMessages();
     EXPECT_FALSE(IsWindow(frame));
+}
+
+// ---- Subroutines that call one another without end ----
+
+// The prompt dialogs this thread shows, seen as they become active; each one gets the action.
+struct PromptWatch {
+    static HHOOK hook;
+    static std::vector<HWND> seen;
+    static std::string message;
+    static void (*act)(HWND dialog);
+    static LRESULT CALLBACK Cbt(int code, WPARAM wParam, LPARAM lParam) {
+        HWND w = reinterpret_cast<HWND>(wParam);
+        char cls[16] = "";
+        if (code == HCBT_ACTIVATE && GetClassNameA(w, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0 &&
+            GetDlgItem(w, IDC_PROMPT_MESSAGE) && std::find(seen.begin(), seen.end(), w) == seen.end()) {
+            seen.push_back(w);
+            message = WindowText(GetDlgItem(w, IDC_PROMPT_MESSAGE));
+            act(w);
+        }
+        return CallNextHookEx(hook, code, wParam, lParam);
+    }
+};
+HHOOK PromptWatch::hook = nullptr;
+std::vector<HWND> PromptWatch::seen;
+std::string PromptWatch::message;
+void (*PromptWatch::act)(HWND) = nullptr;
+
+// The real question box, asked once at the depth where the subroutines went too deep; its one
+// answer, or the frame closed from outside while it is up, ends the whole lesson. Closing the
+// frame ends the program too: the frame is gone and the loop's quit message waits.
+TEST_F(ScriptWords, ARunawayRecursionAsksOnceAndItsAnswerOrAClosedFrameEndsTheLesson) {
+    struct Case {
+        const char* what;
+        void (*act)(HWND dialog);
+        bool frameCloses;
+    };
+    const Case cases[] = {
+        {"the button clicked",
+         [](HWND d) { PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK))); },
+         false},
+        {"Esc pressed", [](HWND d) { PostMessageA(d, WM_COMMAND, IDCANCEL, 0); }, false},
+        {"the frame closed from outside", [](HWND) { PostMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0); }, true},
+    };
+    // Two calls a level: answering each level in turn would take 2^200 answers.
+    const std::vector<std::string> lesson = {"CALL \"Rec\"", "A = 1", "END", "Rec", "N = N + 1", "CALL \"Rec\"",
+                                             "CALL \"Rec\""};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(IsWindow(g_app->hwndFrame)) << "the frame is closed by the last case only";
+        SetScriptErrorHook(nullptr);
+        HWND frame = g_app->hwndFrame;
+        AssignScriptNumericVariable(nullptr, "A", 0.0);
+        AssignScriptNumericVariable(nullptr, "N", 0.0);
+        PromptWatch::seen.clear();
+        PromptWatch::act = c.act;
+        PromptWatch::hook = SetWindowsHookExA(WH_CBT, PromptWatch::Cbt, nullptr, GetCurrentThreadId());
+        ASSERT_TRUE(PromptWatch::hook);
+        const int16_t result = Run(lesson);
+        UnhookWindowsHookEx(PromptWatch::hook);
+        EXPECT_EQ(result, kScriptHalted);
+        EXPECT_EQ(PromptWatch::seen.size(), 1u) << "asked once";
+        EXPECT_NE(PromptWatch::message.find("too deeply"), std::string::npos) << PromptWatch::message;
+        EXPECT_NE(PromptWatch::message.find("LINE: CALL \"Rec\""), std::string::npos) << PromptWatch::message;
+        EXPECT_EQ(Var('A'), 0) << "the caller did not go on";
+        EXPECT_GT(Var('N'), 50);
+        EXPECT_EQ(GetScriptNestingDepth(), 0);
+        for (HWND d : PromptWatch::seen) EXPECT_FALSE(IsWindow(d)) << "no dialog is left, shown or hidden";
+        EXPECT_EQ(IsWindow(frame) == FALSE, c.frameCloses);
+        MSG msg;
+        EXPECT_EQ(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, c.frameCloses)
+            << "the program's loop ends";
+    }
 }
 
 // ---- The device library ----

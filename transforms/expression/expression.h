@@ -7,6 +7,10 @@
 
 struct tagGS;
 
+// A letter of the expression language, and of the lesson language's variable names: ASCII only,
+// whatever the locale.
+inline bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 // Token kinds of the lexer (5 and 9 are not used).
 enum ExpressionToken : int16_t {
     kTokPlus = 0,

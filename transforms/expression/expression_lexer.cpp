@@ -15,7 +15,6 @@
 
 namespace {
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A horizontal value in the axis' display unit: seconds for the time formats, and the document's
@@ -296,9 +295,9 @@ void ScanExpressionToken(const char* base, const char* from, ExpressionLexItem* 
     item->start = static_cast<uint16_t>(p - base);
     if (!*p) return StaticToken(item, kTokEnd, base, p);
     if (IsDigit(*p) || *p == '.') return ReadNumber(item, base, p);
-    if (!IsLetter(*p)) return ReadOperator(item, base, p);
+    if (!IsAsciiLetter(*p)) return ReadOperator(item, base, p);
     if (p[1] == '#') return ReadVariable(item, base, p, 1);
-    if (!IsLetter(p[1])) return ReadVariable(item, base, p, 0);
+    if (!IsAsciiLetter(p[1])) return ReadVariable(item, base, p, 0);
     if (p[0] == 'C' && p[1] == 'H') return ReadChannel(item, base, p);
     ReadName(item, base, p);
 }
