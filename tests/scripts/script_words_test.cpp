@@ -488,18 +488,6 @@ TEST_F(ScriptWords, AJournalOrVariableFileThatCannotBeWrittenKeepsTheOldFileAndT
     EXPECT_EQ(g_errorDialogs, 0);
 }
 
-TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwo) {
-    const std::string file = InFolder("broken.acq");
-    ASSERT_TRUE(WriteWholeFile(file, Bytes(64, 0xEE)));
-    const size_t graphs = GraphWindows().size();
-    BoxCapture boxes;
-    EXPECT_EQ(Run({"OPEN \"broken.acq\", R, N"}), kScriptGoOn);
-    EXPECT_EQ(Var('R'), 2.0);
-    EXPECT_EQ(Str('N'), "");
-    EXPECT_EQ(g_script.graph, nullptr);
-    EXPECT_EQ(GraphWindows().size(), graphs);
-    EXPECT_EQ(g_errorDialogs, 0);
-
 // A graph file or text file the reader refuses is reported through the result alone: no box
 // holds up the lesson, and no window is left behind.
 TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwoWithoutABox) {
