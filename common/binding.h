@@ -16,6 +16,14 @@ struct stScriptStatement {
     tagGS* document;      // the script's current document, or null
 };
 
+// The modes of the host's WriteAcqFile (slot 14) and of the program's graph file writer.
+enum AcqFileWrite : int32_t {
+    kWriteWhole = 0,
+    kWriteHead = 1,         // head only: a recording to disk at its first data
+    kWriteHeadAndTail = 2,  // head, then markers and blocks behind the file's samples
+    kWriteSelection = 3,    // the selected range only
+};
+
 // ---- Host callbacks (filled by the program, copied by the library) ----
 namespace hostcb {
 using SyncChannelDisplayFlags = void(WINAPI*)(tagGS*);

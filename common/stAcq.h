@@ -14,6 +14,34 @@ constexpr int kMaxChanRecords = kAnalogChannels + kMaxDigitalChannels + kCalcCha
 constexpr int kStatusBitmaps = 11;
 constexpr int kCalcSettingsBytes = 10584;  // the calculation settings block (devlib's stCalcSettings)
 
+// stAcqChan::flags bits.
+constexpr uint32_t kChanEnabled = 2;
+constexpr uint32_t kChanPlot = 4;
+constexpr uint32_t kChanValues = 8;
+constexpr uint32_t kChanAllOn = kChanEnabled | kChanPlot | kChanValues;
+
+// stAcqChan::group
+enum ChanGroup : int32_t { kGroupAnalog = 0, kGroupDigital = 1, kGroupCalc = 2 };
+
+// stAcqRun::timingKind: the host paces the run, the run has finished, or the unit paces it.
+enum TimingKind : int32_t { kTimingHostPaced = 0, kTimingFinished = 1, kTimingUnitPaced = 2 };
+
+// storageKind and runStorageKind; the fast unit memory is the model 45's high-speed ring, and
+// the last kind keeps the samples as doubles.
+enum StorageKind : int32_t {
+    kStorageDisk = 1,
+    kStorageMemory = 2,
+    kStorageUnitMemory = 3,
+    kStorageFastUnitMemory = 4,
+    kStorageDoubles = 5,
+};
+
+// repeatMode and runRepeatMode: one pass, or round a ring until stopped.
+enum RepeatMode : int16_t { kRepeatOnce = 1, kRepeatRing = 2 };
+
+// dataMode and runDataMode: what a new recording does with the graph's data.
+enum DataMode : int16_t { kDataOverwrite = 1, kDataAutosave = 2, kDataAppend = 3 };
+
 // A digital filter slot of a channel record (24 bytes on disk).
 struct stFilterSlot {
     int16_t type;
@@ -53,6 +81,18 @@ static_assert(offsetof(stAcqChan, coupling) == 152 && offsetof(stAcqChan, filter
               "channel record option offsets");
 static_assert(offsetof(stAcqChan, presetName) == 240 && offsetof(stAcqChan, unitsSetByUser) == 368,
               "channel record tail offsets");
+
+// stAcqRun::statusState, which also picks the status area's bitmap.
+enum StatusState : int32_t {
+    kStatusNoUnit = 0,
+    kStatusReady = 1,
+    kStatusDataFlowing = 2,     // recording or playing back
+    kStatusWaitingForData = 3,  // started, no data yet
+    kStatusUnitBusy = 4,
+    kStatusRestartPending = 6,
+    kStatusFinishing = 9,       // the unit's memory is read back
+    kStatusNotReporting = 10,
+};
 
 // The run state the status area and the main loop read.
 struct stAcqRun {

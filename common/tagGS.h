@@ -27,6 +27,24 @@ constexpr uint32_t kStoreMemory = 0;
 constexpr uint32_t kStoreDiskRecording = 1;
 constexpr uint32_t kStoreDiskPaged = 2;
 
+// The slots of the unit's channels: analog 1-4, digital from 20, calculation 40-51; a run's
+// channel keeps the slot of its number.
+constexpr int32_t kFirstAnalogSlot = 1, kLastAnalogSlot = 4;
+constexpr int32_t kFirstDigitalSlot = 20;
+constexpr int32_t kFirstCalcSlot = 40, kLastCalcSlot = 51;
+
+// chanType: a slot's samples are doubles; any other type holds 16-bit samples.
+constexpr uint16_t kTypeDouble = 1;
+
+// displayMode
+enum GraphDisplayMode : uint32_t { kModeScope = 0, kModeChart = 1, kModeXY = 2 };
+
+// cursorShown: the time cursor is not drawn, drawn, or off (XY mode and the tools without it).
+enum CursorState : uint32_t { kCursorHidden = 0, kCursorDrawn = 1, kCursorOff = 2 };
+
+// The four arrays of chanPixelMap: column = x zero + value x x scale, row = y zero - value x y scale.
+enum PixelMapRow : int { kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3 };
+
 struct tagGS {
     // Identity and file
     HWND hwnd;

@@ -67,11 +67,11 @@ void PreparePanels(HWND frame, HGLOBAL hAcq, stAcq* acq) {
 // The acquisition settings of a new record: a 6,000-frame recording into memory at 5 ms a
 // frame, appended to the graph's data, and "UNTI" numbered files when autosaving.
 void SetCreationSettings(stAcq* acq) {
-    acq->storageKind = 2;
+    acq->storageKind = kStorageMemory;
     acq->samplePeriodMs = 5.0;
     acq->acqLength = 6000;
-    acq->dataMode = 3;
-    acq->repeatMode = 1;
+    acq->dataMode = kDataAppend;
+    acq->repeatMode = kRepeatOnce;
     acq->restartCount = 1;
     acq->restartInterval = 0;
     acq->settingOne = 1.0;

@@ -1,7 +1,10 @@
-// What every part that looks at a run reads: its status states and the run-control trace.
+// What every part that looks at a run reads: its status states (in the run record's header) and
+// the run-control trace.
 #pragma once
 
 #include <cstdint>
+
+#include "common/stAcq.h"
 
 // How often each run-control entry ran; a cheap trace for diagnostics and the tests.
 struct stRunControlTrace {
@@ -16,7 +19,3 @@ struct stRunControlTrace {
 };
 extern stRunControlTrace g_runTrace;
 
-// Status states the binding tests.
-constexpr int32_t kStatusNoUnit = 0;
-constexpr int32_t kStatusReady = 1;
-constexpr int32_t kStatusWaitingForData = 3;

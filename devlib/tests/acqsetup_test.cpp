@@ -81,14 +81,14 @@ TEST(AcqSetupRules, MaximumLengthFollowsStorageRepeatAndChannels) {
         double disk, unitMemory, period;
         int32_t frames;
     } cases[] = {
-        {"disk: the reserve is kept", kStorageKindDisk, 1, 2, 0, 0, 44000, 1048576, 1, 999},
-        {"disk at the reserve", kStorageKindDisk, 1, 2, 0, 0, 40000, 1048576, 1, 0},
-        {"memory", kStorageKindMemory, 1, 2, 0, 0, 0, 1048576, 1, 999},
-        {"a ring takes half", kStorageKindMemory, 2, 2, 0, 0, 0, 1048576, 1, 499},
-        {"a calculation channel counts four", kStorageKindMemory, 1, 1, 0, 1, 0, 1048576, 1, 399},
-        {"unit memory: the smaller", kStorageKindUnit, 1, 2, 0, 0, 0, 2000, 1, 500},
-        {"unit memory at 100K, one channel", kStorageKindUnit, 1, 1, 0, 0, 0, 1048576, 0.01, 1992},
-        {"no channel still takes two bytes", kStorageKindMemory, 1, 0, 0, 0, 0, 1048576, 1, 1999},
+        {"disk: the reserve is kept", kStorageDisk, 1, 2, 0, 0, 44000, 1048576, 1, 999},
+        {"disk at the reserve", kStorageDisk, 1, 2, 0, 0, 40000, 1048576, 1, 0},
+        {"memory", kStorageMemory, 1, 2, 0, 0, 0, 1048576, 1, 999},
+        {"a ring takes half", kStorageMemory, 2, 2, 0, 0, 0, 1048576, 1, 499},
+        {"a calculation channel counts four", kStorageMemory, 1, 1, 0, 1, 0, 1048576, 1, 399},
+        {"unit memory: the smaller", kStorageUnitMemory, 1, 2, 0, 0, 0, 2000, 1, 500},
+        {"unit memory at 100K, one channel", kStorageUnitMemory, 1, 1, 0, 0, 0, 1048576, 0.01, 1992},
+        {"no channel still takes two bytes", kStorageMemory, 1, 0, 0, 0, 0, 1048576, 1, 1999},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -104,7 +104,7 @@ TEST(AcqSetupRules, MaximumLengthFollowsStorageRepeatAndChannels) {
         EXPECT_EQ(ComputeMaxLength(in), c.frames);
     }
     stMaxLengthInputs huge = base;
-    huge.storage = kStorageKindDisk;
+    huge.storage = kStorageDisk;
     huge.freeDiskBytes = 1e15;
     EXPECT_EQ(ComputeMaxLength(huge), 2147483647) << "held at the largest 32-bit length";
 }
@@ -134,9 +134,9 @@ TEST(AcqSetupRules, ModesExcludeWhatTheStorageCannotDo) {
         int32_t storage, autoRestart;
         int16_t wantRepeat, wantData;
     } cases[] = {
-        {2, 1, kStorageKindMemory, 0, 2, 1}, {2, 3, kStorageKindMemory, 0, 1, 3}, {2, 1, kStorageKindDisk, 0, 1, 1},
-        {2, 1, kStorageKindUnit, 0, 1, 1},   {2, 1, kStorageKindFifth, 1, 1, 1},  {2, 2, kStorageKindFifth, 0, 2, 2},
-        {1, 3, kStorageKindDisk, 0, 1, 1},   {1, 3, kStorageKindFifth, 0, 1, 1},  {1, 3, kStorageKindUnit, 0, 1, 3},
+        {2, 1, kStorageMemory, 0, 2, 1}, {2, 3, kStorageMemory, 0, 1, 3}, {2, 1, kStorageDisk, 0, 1, 1},
+        {2, 1, kStorageUnitMemory, 0, 1, 1},   {2, 1, kStorageDoubles, 1, 1, 1},  {2, 2, kStorageDoubles, 0, 2, 2},
+        {1, 3, kStorageDisk, 0, 1, 1},   {1, 3, kStorageDoubles, 0, 1, 1},  {1, 3, kStorageUnitMemory, 0, 1, 3},
     };
     for (const auto& c : cases) {
         const int16_t data = AllowedDataMode(c.data, c.storage);
@@ -146,12 +146,12 @@ TEST(AcqSetupRules, ModesExcludeWhatTheStorageCannotDo) {
 }
 
 TEST(AcqSetupRules, TheFirstModelsChannelsSetTheShortestPeriod) {
-    EXPECT_NEAR(ChannelMinimumPeriod(kStorageKindMemory, 4, 1), 5 * 0.0545 + 0.0364, 1e-12);
-    EXPECT_NEAR(ChannelMinimumPeriod(kStorageKindDisk, 1, 0), 0.0909, 1e-12);
-    EXPECT_EQ(ChannelMinimumPeriod(kStorageKindMemory, 0, 0), 0);
-    EXPECT_EQ(ChannelMinimumPeriod(kStorageKindUnit, 1, 0), 0);
-    EXPECT_EQ(ChannelMinimumPeriod(kStorageKindUnit, 3, 0), 0.02);
-    EXPECT_EQ(ChannelMinimumPeriod(kStorageKindFastUnit, 4, 0), 0.04);
+    EXPECT_NEAR(ChannelMinimumPeriod(kStorageMemory, 4, 1), 5 * 0.0545 + 0.0364, 1e-12);
+    EXPECT_NEAR(ChannelMinimumPeriod(kStorageDisk, 1, 0), 0.0909, 1e-12);
+    EXPECT_EQ(ChannelMinimumPeriod(kStorageMemory, 0, 0), 0);
+    EXPECT_EQ(ChannelMinimumPeriod(kStorageUnitMemory, 1, 0), 0);
+    EXPECT_EQ(ChannelMinimumPeriod(kStorageUnitMemory, 3, 0), 0.02);
+    EXPECT_EQ(ChannelMinimumPeriod(kStorageFastUnitMemory, 4, 0), 0.04);
 }
 
 TEST(AcqSetupRules, NamesAndLevelsAreNormalised) {
@@ -436,7 +436,7 @@ TEST_F(AcqSetupWindows, FastRatesOnTheFirstModelFollowItsChannelAndStorageRules)
     Enable(acq, {0});
     ASSERT_TRUE(ChooseText(dlg, IDC_SAMPLE_RATE, "10K"));
     EXPECT_DOUBLE_EQ(acq->samplePeriodMs, 0.1);
-    EXPECT_EQ(acq->storageKind, kStorageKindUnit);
+    EXPECT_EQ(acq->storageKind, kStorageUnitMemory);
     ASSERT_EQ(boxes->boxes.size(), 3u);
     EXPECT_NE(boxes->boxes[2].text.find("High Speed"), std::string::npos);
     EXPECT_EQ(Items(dlg, IDC_STORAGE), "Hard Disk|PC Memory|VK40 Memory");
@@ -445,7 +445,7 @@ TEST_F(AcqSetupWindows, FastRatesOnTheFirstModelFollowItsChannelAndStorageRules)
     // 2K: back to memory, said once.
     ASSERT_TRUE(ChooseText(dlg, IDC_SAMPLE_RATE, "2000.0"));
     EXPECT_DOUBLE_EQ(acq->samplePeriodMs, 0.5);
-    EXPECT_EQ(acq->storageKind, kStorageKindMemory);
+    EXPECT_EQ(acq->storageKind, kStorageMemory);
     ASSERT_EQ(boxes->boxes.size(), 4u);
     EXPECT_NE(boxes->boxes[3].text.find("Low Speed"), std::string::npos);
     EXPECT_EQ(Items(dlg, IDC_STORAGE), "Hard Disk|PC Memory");
@@ -457,7 +457,7 @@ TEST_F(AcqSetupWindows, AFastRateTurnsOffTheChannelsBeyondItsLimitAndRaisesThePe
     Enable(acq, {0, 1, 2, 3});
     HWND dlg = Open(IDM_ACQUISITION);
     ASSERT_TRUE(ChooseText(dlg, IDC_SAMPLE_RATE, "25K"));
-    EXPECT_EQ(acq->storageKind, kStorageKindUnit);
+    EXPECT_EQ(acq->storageKind, kStorageUnitMemory);
     EXPECT_DOUBLE_EQ(acq->samplePeriodMs, 0.04) << "four channels in unit memory need 0.04 ms";
     ASSERT_TRUE(ChooseText(dlg, IDC_SAMPLE_RATE, "10K"));
     EXPECT_DOUBLE_EQ(acq->samplePeriodMs, 0.1);
@@ -471,7 +471,7 @@ TEST_F(AcqSetupWindows, AFastRateTurnsOffTheChannelsBeyondItsLimitAndRaisesThePe
     const size_t before = boxes->boxes.size();
     SendDlgItemMessageA(dlg, IDC_STORAGE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("VK40 Memory"));
     Choose(dlg, IDC_STORAGE, 2);
-    EXPECT_EQ(acq->storageKind, kStorageKindMemory);
+    EXPECT_EQ(acq->storageKind, kStorageMemory);
     ASSERT_EQ(boxes->boxes.size(), before + 1);
     EXPECT_EQ(boxes->boxes.back().text, "User can not select VK40 mode. Change sample rate to higher value.");
     EXPECT_EQ(SelectedText(dlg, IDC_STORAGE), "PC Memory");
@@ -486,7 +486,7 @@ TEST_F(AcqSetupWindows, TheOneChannelRateIsTakenWithOneChannelAndItsLengthKeepsI
     EXPECT_EQ(acq->acqLength, 4);
     ASSERT_TRUE(ChooseText(dlg, IDC_SAMPLE_RATE, "100K"));
     EXPECT_DOUBLE_EQ(acq->samplePeriodMs, 0.01);
-    EXPECT_EQ(acq->storageKind, kStorageKindUnit);
+    EXPECT_EQ(acq->storageKind, kStorageUnitMemory);
     EXPECT_EQ(acq->acqLength, 2000) << "20 ms at 0.01 ms a frame";
     EXPECT_EQ(ControlText(dlg, IDC_LENGTH), "20.000");
     ASSERT_EQ(boxes->boxes.size(), 1u) << "only the storage change is told";
@@ -511,7 +511,7 @@ TEST_F(AcqSetupWindows, ModesDependOnStorageAndTheButtonsFollowTheDataMode) {
     const int32_t memoryMax = acq->maxLength;
     EXPECT_EQ(memoryMax, UpdateMaxLength(acq));
     Choose(dlg, IDC_STORAGE, 0);
-    EXPECT_EQ(acq->storageKind, kStorageKindDisk);
+    EXPECT_EQ(acq->storageKind, kStorageDisk);
     EXPECT_EQ(acq->repeatMode, 1) << "disk runs go once";
     EXPECT_EQ(acq->unitMode & 0xFF00, 0x200) << "512 on the mode word, its low byte kept";
     EXPECT_EQ(acq->unitMode & 0xFF, kTrigStartFlags & 0xFF);

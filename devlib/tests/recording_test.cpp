@@ -167,8 +167,8 @@ protected:
             int bad = 0;
             for (uint32_t i = 0; i < count && bad < 3; ++i) {
                 uint16_t want = 0;
-                if (number >= kChanDigitalBase)
-                    want = (SimCountingWord(first + i, 4) >> (number - kChanDigitalBase)) & 1 ? kDigitalHigh : 0;
+                if (number >= kFirstDigitalSlot)
+                    want = (SimCountingWord(first + i, 4) >> (number - kFirstDigitalSlot)) & 1 ? kDigitalHigh : 0;
                 else
                     want = SimCountingWord(first + i, static_cast<uint32_t>(number - 1));
                 if (block[i] != want) {

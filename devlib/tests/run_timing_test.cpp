@@ -102,8 +102,8 @@ protected:
             int bad = 0;
             for (uint32_t i = 0; i < count && bad < 3; ++i) {
                 const uint16_t want =
-                    number >= kChanDigitalBase
-                        ? ((SimCountingWord(i, 4) >> (number - kChanDigitalBase)) & 1 ? kDigitalHigh : 0)
+                    number >= kFirstDigitalSlot
+                        ? ((SimCountingWord(i, 4) >> (number - kFirstDigitalSlot)) & 1 ? kDigitalHigh : 0)
                         : SimCountingWord(i, static_cast<uint32_t>(number - 1));
                 if (block[i] != want) {
                     ADD_FAILURE() << "sample " << i << " is " << block[i] << ", not " << want;

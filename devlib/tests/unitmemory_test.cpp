@@ -215,8 +215,8 @@ protected:
             int bad = 0;
             for (uint32_t i = 0; i < count && bad < 3; ++i) {
                 uint16_t want = 0;
-                if (number >= kChanDigitalBase)
-                    want = (SimCountingWord(i, 4) >> (number - kChanDigitalBase)) & 1 ? kDigitalHigh : 0;
+                if (number >= kFirstDigitalSlot)
+                    want = (SimCountingWord(i, 4) >> (number - kFirstDigitalSlot)) & 1 ? kDigitalHigh : 0;
                 else
                     want = SimCountingWord(i, static_cast<uint32_t>(number - 1));
                 if (block[i] != want) {
@@ -306,7 +306,7 @@ TEST_F(UnitMemory, AnAppendedUnitMemoryRunIsReadBackBehindTheFirst) {
         const int32_t number = s;
         for (uint32_t i : {0u, 1499u, 1500u, 2999u}) {
             const uint32_t f = i % 1500;  // the second run counts from its own first frame
-            const uint16_t want = number >= kChanDigitalBase ? ((SimCountingWord(f, 4) & 1) ? kDigitalHigh : 0)
+            const uint16_t want = number >= kFirstDigitalSlot ? ((SimCountingWord(f, 4) & 1) ? kDigitalHigh : 0)
                                                              : SimCountingWord(f, static_cast<uint32_t>(number - 1));
             EXPECT_EQ(block[i], want) << i;
         }

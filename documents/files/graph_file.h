@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
+#include "common/binding.h"
 
 struct tagGS;
 class CByteReader;
@@ -71,12 +72,6 @@ int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* repor
 // Where the marker section of the document's file begins: the data offset and the samples of
 // every channel in use.
 uint64_t LocateMarkerSection(const tagGS* gs);
-
-// Writing modes.
-constexpr int kWriteWhole = 0;
-constexpr int kWriteHead = 1;         // head only: a recording to disk at its first data
-constexpr int kWriteHeadAndTail = 2;  // head, then markers and blocks behind the file's samples
-constexpr int kWriteSelection = 3;    // the selected range only
 
 // Writes the document from the file's start; 1 written, 0 failed (the system's reason is the
 // thread's last error). Without keepDataOffset the document's data offset stays as it was.

@@ -220,7 +220,7 @@ uint32_t WriteHead(tagGS* gs, const WritePlan& p, const stHeaderOptions& options
     for (int k = 0; k < p.written.slots; ++k) {
         const int s = p.written.slot[k];
         out.U16(static_cast<uint16_t>(p.written.width[k]));
-        out.U16(gs->chanType[s] == 1 ? 1 : gs->chanType[s] ? gs->chanType[s] : 2);
+        out.U16(gs->chanType[s] == kTypeDouble ? 1 : gs->chanType[s] ? gs->chanType[s] : 2);
     }
     return kHeaderBytes + (kChannelHeaderBytes + kTypeEntryBytes) * p.written.slots + foreign;
 }

@@ -4,6 +4,7 @@
 // layout differs between builds); the asserts keep every field's end at the next one's start.
 #pragma once
 #include <cstdint>
+#include "outputs/framework/out_block.h"  // the output panels code their own block
 
 namespace acqfile {
 
@@ -26,7 +27,7 @@ constexpr uint32_t kMeasureUnitBytes = 20;
 
 constexpr uint32_t kJournalTag = 0x11223344;
 constexpr uint32_t kMarkerManagerTag = 0x08102002;
-constexpr uint32_t kOutputPanelsTag = 0x12042002;
+using ::kOutputPanelsTag;
 constexpr uint32_t kGraphItemsTag = 0x22333322;
 
 // Graph header.

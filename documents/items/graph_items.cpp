@@ -14,10 +14,6 @@ stCurveSettings g_defaultCurveSettings{0.0, 1.0, 100, 0x008000, 7};
 
 namespace {
 
-// The rows of the document's pixel map: x scale, x zero, y scale, y zero.
-constexpr int kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3;
-constexpr uint32_t kDisplayXY = 2;
-
 const struct {
     const char* name;
     COLORREF colour;
@@ -67,7 +63,7 @@ stItemMapping ItemMappingOf(const tagGS* gs) {
     const int32_t width = gs->plotRect.right - gs->plotRect.left;
     stItemMapping m{gs->chanPixelMap[kMapXScale][h], gs->chanPixelMap[kMapXZero][h],
                     gs->chanPixelMap[kMapYScale][s], gs->chanPixelMap[kMapYZero][s], width};
-    if (gs->displayMode == kDisplayXY) return m;
+    if (gs->displayMode == kModeXY) return m;
     // The time axis, as the waveforms are drawn against it.
     const double visible = gs->hPerDiv * gs->hDivisions, unit = HorizontalUnitSize(gs);
     const bool overlap = gs->markerManager && IsSegmentViewOn(const_cast<tagGS*>(gs));

@@ -204,7 +204,7 @@ int SelectMarker(tagGS* gs, stMarkerNode* node, int flag) {
 }
 
 void PaintMarkerBar(HDC dc, tagGS* gs) {
-    if (!dc || !gs || !gs->markerBarShown || gs->displayMode == 2 || !gs->markerManager) return;
+    if (!dc || !gs || !gs->markerBarShown || gs->displayMode == kModeXY || !gs->markerManager) return;
     RECT upper, lower;
     MarkerRows(gs, &upper, &lower);
     HBRUSH back = GetSysColorBrush(COLOR_BTNFACE);

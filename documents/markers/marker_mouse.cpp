@@ -226,7 +226,7 @@ void ShowMarkerMenu(CMarkerManager* m, int32_t x, int32_t y) {
 }
 
 void DrawMarkerSearchButton(HDC dc, tagGS* gs) {
-    if (!dc || !gs || !gs->markerBarShown || gs->displayMode == 2) return;
+    if (!dc || !gs || !gs->markerBarShown || gs->displayMode == kModeXY) return;
     const RECT& bar = gs->markerBarRect;
     RECT line{bar.left, bar.bottom - 1, bar.right, bar.bottom + 1};
     DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);

@@ -9,10 +9,8 @@
 struct tagGS;
 struct stMarker;
 
-constexpr int32_t kMarkerSequential = 0;
-constexpr int32_t kMarkerFixed = 1;
-constexpr int32_t kMarkerPlaced = 2;
-constexpr int32_t kMarkerAppend = 3;
+// stMarker::type: the three event kinds, then the append marker that starts a recording segment.
+enum MarkerKind : int32_t { kMarkerSequential = 0, kMarkerFixed = 1, kMarkerPlaced = 2, kMarkerAppend = 3 };
 constexpr int32_t kRenumberAll = 5;
 constexpr int32_t kRenumberEvents = 6;
 constexpr uint32_t kMarkerLabelMax = 127;

@@ -15,7 +15,7 @@ int StoredInMemory(const void* ctx, int32_t slot, int32_t i, double* out) {
     const auto* gs = static_cast<const tagGS*>(ctx);
     const void* block = gs->chanBlock[slot];
     if (!block || i < 0 || static_cast<uint32_t>(i) >= gs->chanCount[slot]) return 0;
-    double v = gs->chanType[slot] == 1 ? static_cast<const double*>(block)[i]
+    double v = gs->chanType[slot] == kTypeDouble ? static_cast<const double*>(block)[i]
                                             : static_cast<double>(static_cast<const int16_t*>(block)[i]);
     if (!std::isfinite(v) || v == measure::kNoValue) return 0;
     *out = v;
@@ -29,7 +29,7 @@ int StoredThroughHost(const void* ctx, int32_t slot, int32_t i, double* out) {
     if (!g_app || !DeviceGetChannelSample(gs, i, slot, &y)) return 0;
     if (!std::isfinite(y) || y == measure::kNoValue) return 0;
     const double scale = gs->chanScale[slot];
-    *out = gs->chanType[slot] == 1 || scale == 0.0 ? y : std::round((y - gs->chanOffset[slot]) / scale);
+    *out = gs->chanType[slot] == kTypeDouble || scale == 0.0 ? y : std::round((y - gs->chanOffset[slot]) / scale);
     return 1;
 }
 

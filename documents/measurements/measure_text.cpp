@@ -92,10 +92,6 @@ std::string ValueText(const tagGS* gs, const stMeasure* box, int type, int units
 WaveTextEscapeProbe g_escapeProbe = nullptr;
 PointerProbe g_pointerProbe = nullptr;
 
-// The scale entries of a slot's display mapping: column = x zero + value x x scale, row = y zero
-// - value x y scale.
-constexpr int kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3;
-
 // One channel's part of the XY text: its name or number, the value and its unit.
 std::string XYPart(const tagGS* gs, int slot, double value, int names, int units, int numbers) {
     std::string part;
@@ -165,7 +161,7 @@ char TextSeparatorChar(int setting) {
 void FormatMeasurementsText(tagGS* gs, char* out, size_t size, int names, int units, int perLine, int channelNumbers) {
     if (!out || size == 0) return;
     out[0] = 0;
-    if (gs && gs->displayMode == 2) {
+    if (gs && gs->displayMode == kModeXY) {
         double x = 0.0, y = 0.0;
         if (!gs->measureShown || !GetXYCursorValues(gs, &x, &y)) return;
         const std::string text = XYPart(gs, static_cast<int>(gs->xyXChan), x, names, units, channelNumbers) +

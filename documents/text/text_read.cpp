@@ -224,7 +224,7 @@ bool StoreColumns(tagGS* gs, stTextColumns& cols) {
         if (!blocks[c]) continue;
         gs->chanBlock[c] = blocks[c];
         gs->chanCount[c] = static_cast<uint32_t>(cols.values[c - 1].size());
-        gs->chanType[c] = 1;
+        gs->chanType[c] = kTypeDouble;
         gs->chanBytes[c] = sizeof(double);
         gs->chanFlags[c] = 2;
         longest = std::max(longest, gs->chanCount[c]);

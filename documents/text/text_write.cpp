@@ -38,7 +38,7 @@ bool SampleAt(tagGS* gs, int32_t index, int slot, double* out) {
     if (gs->storageKind != kStoreMemory || index < 0 || static_cast<uint32_t>(index) >= gs->chanCount[slot]) return false;
     const void* block = gs->chanBlock[slot];
     if (!block) return false;
-    *out = gs->chanType[slot] == 1 ? static_cast<const double*>(block)[index]
+    *out = gs->chanType[slot] == kTypeDouble ? static_cast<const double*>(block)[index]
                                    : RawToValue(static_cast<const int16_t*>(block)[index], gs->chanScale[slot],
                                                 gs->chanOffset[slot]);
     return std::isfinite(*out);

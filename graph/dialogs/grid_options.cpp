@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr uint32_t kXYMode = 2;
 constexpr auto& kStyles = kGridStyles;
 constexpr auto& kWidths = kGridWidths;
 constexpr auto& kColors = kGridColors;
@@ -72,7 +71,7 @@ void ApplyMinorState(HWND dlg, const stGridDialog* d) {
 
 // The parameter choice only means something for a locked grid.
 void ApplyLockState(HWND dlg, const stGridDialog* d) {
-    const bool midRange = d->locked ? d->gs->gridExtra != 0 : d->gs->displayMode == kXYMode;
+    const bool midRange = d->locked ? d->gs->gridExtra != 0 : d->gs->displayMode == kModeXY;
     CheckRadioButton(dlg, IDC_GRID_START_END, IDC_GRID_MID_RANGE, midRange ? IDC_GRID_MID_RANGE : IDC_GRID_START_END);
     for (int id : {IDC_GRID_START_END, IDC_GRID_MID_RANGE, IDC_GRID_LOCK_TEXT})
         EnableWindow(GetDlgItem(dlg, id), d->locked != 0);
@@ -279,7 +278,7 @@ INT_PTR CALLBACK GridProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // The visible ranges stay; unlocking divides them into 4 divisions again.
 void AdjustScalesForLock(tagGS* gs, bool wasLocked) {
-    const bool xy = gs->displayMode == kXYMode;
+    const bool xy = gs->displayMode == kModeXY;
     auto unlockSlot = [gs](int s) {
         gs->chanVOffsetDiv[s] = gs->chanVCenter[s];
         gs->chanVPerDiv[s] = gs->chanVPerDiv[s] * gs->chanVDivisions[s] / 4.0;

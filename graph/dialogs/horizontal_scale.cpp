@@ -22,9 +22,8 @@
 
 namespace {
 
-constexpr uint32_t kXYMode = 2, kClockKind = 2;
+constexpr uint32_t kClockKind = 2;
 constexpr int16_t kHoldNotOffered = 32767;
-constexpr int16_t kDataModeAppend = 3;
 constexpr int kThumbCode = 4;
 
 // The unit the axis shows for the graph's scale: its name and its size in milliseconds.
@@ -51,7 +50,7 @@ bool SegmentView(tagGS* gs) { return gs->markerManager && IsSegmentViewOn(gs); }
 int16_t OfferedHold(const tagGS* gs) {
     if (!gs->markerManager || !g_app->hAcq) return kHoldNotOffered;
     AcqLock acq(g_app->hAcq);
-    if (!acq || acq->dataMode != kDataModeAppend) return kHoldNotOffered;
+    if (!acq || acq->dataMode != kDataAppend) return kHoldNotOffered;
     return gs->markerManager->holdRelative ? 1 : 0;
 }
 
@@ -694,7 +693,7 @@ int LockedXYHorizontalScaleDialog(HWND parent, tagGS* gs) { return RunLocked(par
 int OpenHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) {
     if (!gs) return 0;
     const bool locked = gs->gridLocked != 0;
-    if (gs->displayMode == kXYMode)
+    if (gs->displayMode == kModeXY)
         return locked ? LockedXYHorizontalScaleDialog(parent, gs) : XYHorizontalScaleDialog(parent, gs, focusStart);
     if (gs->hUnitKind == kClockKind)
         return locked ? LockedHorizontalScaleHmsDialog(parent, gs) : HorizontalScaleHmsDialog(parent, gs, focusStart);

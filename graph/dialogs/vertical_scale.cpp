@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr uint32_t kXYMode = 2, kChartMode = 1;
 
 struct stVScale {
     tagGS* gs;
@@ -105,7 +104,7 @@ void ReadModifiedFree(HWND dlg, stVScale* d) {
 // The all-channel boxes mean nothing in XY mode.
 void OnFreeInit(HWND dlg, stVScale* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
-    if (d->gs->displayMode == kXYMode)
+    if (d->gs->displayMode == kModeXY)
         for (int id : {IDC_VS_ALL_SCALE, IDC_VS_ALL_MIDPOINT, IDC_VS_ALL_DECIMALS})
             EnableWindow(GetDlgItem(dlg, id), FALSE);
     d->allScale = d->allMidpoint = 0;
@@ -209,7 +208,7 @@ void OnLockedInit(HWND dlg, stLockedVScale* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     for (int id : {IDC_VL_LOWER, IDC_VL_UPPER, IDC_VL_MAJOR, IDC_VL_BASE})
         SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, 20, 0);
-    if (d->gs->displayMode == kXYMode)
+    if (d->gs->displayMode == kModeXY)
         for (int id : {IDC_VL_ALL_LIMITS, IDC_VL_ALL_MAJOR, IDC_VL_ALL_DECIMALS})
             EnableWindow(GetDlgItem(dlg, id), FALSE);
     d->allScale = d->allMidpoint = 0;
@@ -361,7 +360,7 @@ void FinishWriteBack(tagGS* gs, int channel, bool anyAll) {
     UpdateGraphScrollBars(gs);
     setDirtyGraphFlag(gs, 1);
     RECT r;
-    if (gs->displayMode == kChartMode && !anyAll) {
+    if (gs->displayMode == kModeChart && !anyAll) {
         UnionRect(&r, &gs->chanBandRects[channel], &gs->chanScaleRects[channel]);
     } else {
         r = gs->plotRect;

@@ -118,7 +118,7 @@ bool EnsureDouble(tagGS* gs, int slot) {
     if (gs->chanCount[slot] == 0) {
         if (!LoadSampleWindow(gs, 0, gs->totalSamples)) return false;
         FreeLockedBlock(gs->chanBlock[slot]);
-        gs->chanType[slot] = 1;
+        gs->chanType[slot] = kTypeDouble;
         gs->chanBytes[slot] = sizeof(double);
         return true;
     }
@@ -338,7 +338,7 @@ int DeleteChannelData(tagGS* doc, int slot) {
     doc->chanFlags[slot] = 0;
     doc->chanCount[slot] = 0;
     UpdateGraphLength(doc);
-    doc->chanType[slot] = 1;
+    doc->chanType[slot] = kTypeDouble;
     doc->chanBytes[slot] = sizeof(double);
     int held = -1;
     for (int s = 0; s < kMaxChannels && held < 0; ++s)

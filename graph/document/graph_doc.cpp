@@ -230,7 +230,7 @@ int InitNewGraph(tagGS* gs) {
     gs->hDivisions = 4.0;
     gs->plotBackColor = 0xFFFFFF;
     gs->toolsWhileRecording = 1;
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     gs->selectedChan = 0;
     gs->xyXChan = 1;
     gs->viewState[0] = gs->viewState[1] = 0;

@@ -351,7 +351,7 @@ int LoadSampleWindow(tagGS* gs, int first, int count) {
 int ConvertChannelToDouble(tagGS* gs, int slot) {
     if (!gs || slot < 0 || slot >= kMaxChannels) return 0;
     if (!LoadSampleWindow(gs, 0, gs->totalSamples)) return 0;
-    if (gs->chanType[slot] == 1) return 1;
+    if (gs->chanType[slot] == kTypeDouble) return 1;
     uint32_t count = gs->chanCount[slot];
     auto* values = static_cast<double*>(AllocLockedBlock(static_cast<size_t>(count) * sizeof(double)));
     if (!values) return 0;
@@ -362,7 +362,7 @@ int ConvertChannelToDouble(tagGS* gs, int slot) {
     }
     FreeLockedBlock(gs->chanBlock[slot]);
     gs->chanBlock[slot] = values;
-    gs->chanType[slot] = 1;
+    gs->chanType[slot] = kTypeDouble;
     gs->chanBytes[slot] = sizeof(double);
     // The drawing folds scale and offset into raw samples only; values map differently.
     if (gs->hwnd) ComputeChannelTransforms(gs);

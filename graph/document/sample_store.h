@@ -63,7 +63,7 @@ int ReadChannelSample(tagGS* gs, int index, int slot, double* out);
 inline int SampleValueAt(const tagGS* gs, int slot, size_t pos, double* out) {
     const void* block = gs->chanBlock[slot];
     if (!block) return 0;
-    double v = gs->chanType[slot] == 1
+    double v = gs->chanType[slot] == kTypeDouble
                    ? static_cast<const double*>(block)[pos]
                    : RawToValue(static_cast<const int16_t*>(block)[pos], gs->chanScale[slot], gs->chanOffset[slot]);
     if (!std::isfinite(v)) return 0;

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFFu;
-constexpr uint32_t kModeXY = 2;
 // Lines per direction never exceed this, whatever the record holds.
 constexpr int kMaxLines = 65536;
 

@@ -19,18 +19,15 @@
 #include "controls/hls_color.h"
 #include "common/color.h"
 #include "base/services.h"
+#include "documents/markers/markers.h"
 
 namespace {
 
-constexpr uint32_t kModeScope = 0;
-constexpr uint32_t kModeChart = 1;
-constexpr uint32_t kModeXY = 2;
 constexpr uint16_t kStyleLine = 0;
 constexpr uint16_t kStyleStep = 1;
 constexpr uint16_t kStyleDots = 2;
 constexpr int16_t kColorModeOwn = 4;
 constexpr uint32_t kLatestDotOnly = 0x80000000u;
-constexpr int32_t kSegmentMarker = 3;
 constexpr uint32_t kNoChannel = 0xFFFFFFFFu;
 // Samples a paged window keeps in reserve at each end.
 constexpr uint32_t kWindowMargin = 4;
@@ -335,8 +332,8 @@ int DrawOverlappedSegments(HDC dc, tagGS* gs, int16_t slot, int16_t colorMode, i
     static stSegmentMark marks[kMaxSegments];
     static stSegmentDraw draws[kMaxSegments];
     int n = 0;
-    for (stMarkerNode* node = FirstMarkerOfType(gs, kSegmentMarker); node && n < kMaxSegments;
-         node = NextMarkerOfType(gs, node, kSegmentMarker))
+    for (stMarkerNode* node = FirstMarkerOfType(gs, kMarkerAppend); node && n < kMaxSegments;
+         node = NextMarkerOfType(gs, node, kMarkerAppend))
         marks[n++] = stSegmentMark{MarkerSamplePosition(node), GetSegmentEnd(gs, node), MarkerIsActive(node) ? 1u : 0u};
     int count = PlanSegmentDraws(marks, n, gs->sampleInterval, gs->segmentTimeOffset, draws);
     for (int i = 0; i < count; ++i) {

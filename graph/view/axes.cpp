@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kModeChart = 1;
-constexpr uint32_t kModeXY = 2;
 // Doublings of a label step before the spacing is given up as unreachable.
 constexpr int kMaxDoublings = 64;
 // Single division steps towards the lowest value before the distance is closed in one jump.

@@ -17,6 +17,7 @@
 #include "base/notify.h"
 #include "base/services.h"
 #include "button/lumikey.h"
+#include "documents/markers/markers.h"
 #include <cfloat>
 #include <utility>
 #include <cmath>
@@ -26,8 +27,6 @@ uint16_t g_nPageDivisor = 4;
 
 namespace {
 
-constexpr uint32_t kCursorDrawn = 1, kCursorXY = 2;
-constexpr int32_t kSegmentMarker = 3;
 // Faces of the I-beam tool in the application's button bitmaps: the readout of XY mode and the
 // range selection of the other modes.
 constexpr int kIBeamFaceXY = 2, kIBeamFaceXYOff = 6, kIBeamFace = 1, kIBeamFaceOff = 5;
@@ -48,7 +47,7 @@ int FirstShownSlot(const tagGS* gs) {
 
 bool SlotUsed(const tagGS* gs, int s) { return (gs->chanFlags[s] & kChanSlotMask) > 1; }
 
-bool HasSegments(tagGS* gs) { return gs->markers && CountMarkersOfType(gs, kSegmentMarker) > 0; }
+bool HasSegments(tagGS* gs) { return gs->markers && CountMarkersOfType(gs, kMarkerAppend) > 0; }
 
 // Enables or disables both arrows; a bar that changed is updated at once.
 void SetBarEnabled(HWND bar, bool on) {
@@ -432,10 +431,10 @@ void SetDisplayMode(tagGS* gs, int16_t mode) {
                 ReleaseDC(gs->hwnd, dc);
             }
         }
-        gs->cursorShown = kCursorXY;
+        gs->cursorShown = kCursorOff;
     } else {
         SetIBeamFaces(gs, kIBeamFace, kIBeamFaceOff);
-        if (gs->currentTool == IDC_TOOL_IBEAM && gs->cursorShown == kCursorXY) gs->cursorShown = 0;
+        if (gs->currentTool == IDC_TOOL_IBEAM && gs->cursorShown == kCursorOff) gs->cursorShown = 0;
     }
     notify::UpdateGraphToolbar();
     if (first >= 0) notify::EnableGraphToolButtons(gs);

@@ -4,10 +4,8 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
+#include "common/tagGS.h"
 
-struct tagGS;
-
-constexpr uint32_t kModeScope = 0, kModeChart = 1, kModeXY = 2;
 // Scroll codes of ScrollTimeView, ScrollChannelValue and ScrollXChannelValue (the SB_ line and
 // page codes); kScrollNone only reports the thumb.
 constexpr int kScrollLineBack = 0, kScrollLineOn = 1, kScrollPageBack = 2, kScrollPageOn = 3, kScrollNone = 4;

@@ -5,9 +5,6 @@
 #include <cstdint>
 #include "common/tagGS.h"
 
-// The four arrays of chanPixelMap.
-constexpr int kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3;
-
 // The marker bar's height when a document does not carry one: the buttons stand 10 pixels
 // down and are 22 high.
 constexpr int32_t kDefaultMarkerBarHeight = 36;

@@ -4,12 +4,6 @@
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
 
-namespace {
-constexpr int kFirstAnalogSlot = 1, kLastAnalogSlot = 4;
-constexpr int kFirstDigitalSlot = 20;
-constexpr int kFirstCalcSlot = 40, kLastCalcSlot = 51;
-}  // namespace
-
 bool IsChannelSlot(int slot) { return slot >= 0 && slot < kMaxChannels; }
 
 int IsChannelShown(const tagGS* gs, int slot) {

@@ -25,7 +25,6 @@ namespace {
 constexpr uint32_t kUnitShownFlag = 4;
 
 constexpr int kBoundaryGrip = 2;
-constexpr int32_t kSegmentMarker = 3;
 
 bool Allowed(ScriptPermission p) { return g_script.permissions[p] != 0; }
 // PtInRect for a point given as two numbers.
@@ -186,8 +185,8 @@ int SelectSegmentAtX(tagGS* gs, int x) {
     if (!(t > 0)) t = 0.0;
     uint32_t index = static_cast<uint32_t>(t / gs->sampleInterval);
     // The segment becomes active and current without moving the view: the click was inside it.
-    stMarkerNode* found = FindMarkerAtOrBefore(gs->markers->first, index, kSegmentMarker);
-    if (!found || MarkerType(found) != kSegmentMarker || !gs->markerManager) return 1;
+    stMarkerNode* found = FindMarkerAtOrBefore(gs->markers->first, index, kMarkerAppend);
+    if (!found || MarkerType(found) != kMarkerAppend || !gs->markerManager) return 1;
     SetActiveSegmentMarker(gs->markerManager, found);
     CommitMarkerLabel(gs, found, 0, 1, 0);
     if (gs->hwnd) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);  // overlapped segments mark the active one

@@ -34,7 +34,6 @@ uint32_t g_graphWindowCount = 0;
 
 namespace {
 
-constexpr int kCursorOff = 2;
 constexpr int kMarkerLabelLen = 128;
 constexpr UINT kPopupItemChosen = 9;
 // What the journal's Load Text reports besides success.
@@ -66,7 +65,7 @@ void SelectTool(tagGS* gs, HWND hwnd, int id) {
 
 // Whether the active graph may be attached again after the library's end-of-recording message.
 bool MayReattachAfterRecording(const stAcq& acq) {
-    return acq.run.running == 0 || (acq.run.dataStarted == 0 && acq.run.statusState <= 1);
+    return acq.run.running == 0 || (acq.run.dataStarted == 0 && acq.run.statusState <= kStatusReady);
 }
 
 HWND ActiveMdiChild() {

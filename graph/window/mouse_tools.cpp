@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int kCursorOff = 2;
 constexpr int kClickSlop = 4;          // a zoom drag smaller than this both ways is a click
 constexpr int kBoundaryGrip = 2;       // half height of a Chart boundary's grip band
 constexpr int kBoundaryMargin = 8;     // a boundary stays this far from the bands' other edges

@@ -6,6 +6,7 @@
 #include "base/app.h"
 #include "base/byte_stream.h"
 #include "outputs/outputs_ids.h"
+#include "devlib/resource.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/resource.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr int kFilePreferencesPos = 10;
 constexpr int kMenuTextChars = 127;
-constexpr UINT kMsgStimulatorReset = 0x8004;
 
 // Every live set, so that a graph window leads to its document's panels without the graph layer.
 std::vector<COutCtlViewSet*>& LiveSets() {
@@ -247,7 +247,7 @@ void NotifyOutputPanels(LPARAM first, WPARAM second, UINT msg) {
             if (second != 0 || graph != active) panel->Enable(0);
             if (c) c->ApplyPrefs();
         }
-        if (msg == kMsgStimulatorReset) s.stoppedByUser = 0;
+        if (msg == WM_VK_RUN_STOPPED) s.stoppedByUser = 0;
         if (panel->Window() && IsWindowEnabled(panel->Window())) panel->Refresh();
     }
 }

@@ -48,8 +48,6 @@ constexpr int kWidthChars = 10;
 constexpr int kRepetitionChars = 64;
 constexpr int kNameChars = 64;
 constexpr int kLevelChars = 10;
-constexpr UINT kMsgRunning = 0x8001;
-constexpr UINT kMsgStimulatorReset = 0x8004;
 
 double Clamp(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
@@ -82,7 +80,7 @@ public:
         return 1;
     }
     int OnAppMsg(UINT msg, WPARAM, LPARAM) override {
-        if (msg != kMsgRunning) return 0;
+        if (msg != kOutCtlRunningMsg) return 0;
         if (!IsShortTrain()) Refresh();
         return 1;
     }
@@ -279,11 +277,11 @@ void COutSTMView::Refresh() {
     int face = kFaceOn;
     if (!running) {
         if (!withRecording) face = kFaceOff;
-        else if (PanelState().notifyMsg == kMsgStimulatorReset || !PanelState().stoppedByUser) face = kFaceArmed;
+        else if (PanelState().notifyMsg == WM_VK_RUN_STOPPED || !PanelState().stoppedByUser) face = kFaceArmed;
         else if (g_app) {
             AcqLock acq(g_app->hAcq);
             if (!acq) face = kFaceArmed;
-            else if (!acq->autoRestart) face = acq->run.statusState == 1 ? kFaceArmed : kFaceOff;
+            else if (!acq->autoRestart) face = acq->run.statusState == kStatusReady ? kFaceArmed : kFaceOff;
             else face = acq->restartCountdown >= 1 ? kFaceOff : kFaceArmed;
         }
     }

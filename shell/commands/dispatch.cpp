@@ -34,7 +34,6 @@ HWND g_commandWindow = nullptr;
 
 namespace {
 constexpr int kScriptButtonSlots = 10;
-constexpr int16_t kNoSuchSubroutine = 4;
 
 struct CommandRange {
     UINT first, last;
@@ -137,7 +136,7 @@ void OnScriptButtonCommand(UINT id) {
         auto* button = static_cast<CScriptButton*>(gs->scriptButtons[i]);
         if (!button || static_cast<UINT>(button->GetId()) != id) continue;
         const char* name = gs->scriptButtonText[i];
-        if (RunScriptSubroutine(g_script.script, name, 0) == kNoSuchSubroutine)
+        if (RunScriptSubroutine(g_script.script, name, 0) == kScriptNotFound)
             MessageBoxA(nullptr, name, MsgText("Error: Script not found"), MB_ICONEXCLAMATION);
         return;
     }

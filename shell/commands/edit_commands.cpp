@@ -21,7 +21,6 @@
 #include <initializer_list>
 
 namespace {
-constexpr int kSegmentMarker = 3;
 
 void AutoScaleIfSet(tagGS* gs) {
     if (gs->autoscaleMode != 0) AutoScaleGraph(gs, gs->autoscaleMode == 1);
@@ -74,7 +73,7 @@ void StepAwayFromActiveSegment(tagGS* gs) {
     stMarkerNode* active = GetActiveSegmentMarker(gs);
     stMarkerNode *before = nullptr, *after = nullptr;
     bool seen = false;
-    for (stMarkerNode* n = FirstMarkerOfType(gs, kSegmentMarker); n; n = NextMarkerOfType(gs, n, kSegmentMarker)) {
+    for (stMarkerNode* n = FirstMarkerOfType(gs, kMarkerAppend); n; n = NextMarkerOfType(gs, n, kMarkerAppend)) {
         if (n == active)
             seen = true;
         else if (!seen)
@@ -170,7 +169,7 @@ void PasteClipboard(HWND frame, tagGS* gs) {
 }
 
 void ClearSelection(HWND frame, tagGS* gs) {
-    if (CountSlots(gs, SlotShown) == 1 && CountMarkersOfType(gs, kSegmentMarker) > 1) {
+    if (CountSlots(gs, SlotShown) == 1 && CountMarkersOfType(gs, kMarkerAppend) > 1) {
         SendMessageA(frame, WM_COMMAND, IDM_EDIT_CLEAR_ALL, 0);
         return;
     }

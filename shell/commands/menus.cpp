@@ -21,6 +21,7 @@
 #include "transforms/transforms_api.h"
 #include "common/stAcq.h"
 #include "graph/dialogs/toolbar.h"
+#include "documents/markers/markers.h"
 #include <richedit.h>
 #include <cstdio>
 #include <initializer_list>
@@ -30,7 +31,6 @@ constexpr int kEditPopup = 1, kTransformPopup = 2, kDisplayPopup = 3;
 constexpr int kClipboardPosition = 13;  // in the Edit popup
 constexpr int kShowPosition = 13;       // in the Display popup
 constexpr int kDotSizePosition = 15;    // in the Show popup
-constexpr int kSegmentMarker = 3;
 constexpr uint32_t kHorizontalFrequency = 1, kHorizontalUser = 3;  // hUnitKind
 
 HMENU FrameMenu() {
@@ -103,9 +103,9 @@ void UpdateSaveItem(HMENU menu, tagGS* gs) {
 // The Display popup's checks for the graph.
 void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
     const uint32_t chan = gs->selectedChan < kMaxChannels ? gs->selectedChan : 0;
-    const bool xy = gs->displayMode == 2;
-    Check(menu, IDM_SHOW_SCOPE, gs->displayMode == 0);
-    Check(menu, IDM_SHOW_CHART, gs->displayMode == 1);
+    const bool xy = gs->displayMode == kModeXY;
+    Check(menu, IDM_SHOW_SCOPE, gs->displayMode == kModeScope);
+    Check(menu, IDM_SHOW_CHART, gs->displayMode == kModeChart);
     Check(menu, IDM_SHOW_XY, xy);
     Enable(menu, IDM_SHOW_MARKERS, !xy);
     Check(menu, IDM_SHOW_MARKERS, gs->markerBarShown != 0);
@@ -155,7 +155,7 @@ void UpdateSelectionItems(HMENU menu, tagGS* gs, bool journalFocus) {
     }
     Enable(menu, IDM_EDIT_CLEAR, true);
     Enable(menu, IDM_EDIT_CLEAR_ALL, false);
-    const bool oneSegment = !gs->markerManager || CountMarkersOfType(gs, kSegmentMarker) == 1;
+    const bool oneSegment = !gs->markerManager || CountMarkersOfType(gs, kMarkerAppend) == 1;
     Enable(menu, IDM_EDIT_CUT, Permitted(IDM_EDIT_CUT) && oneSegment);
 }
 
@@ -163,7 +163,7 @@ void UpdateSelectionItems(HMENU menu, tagGS* gs, bool journalFocus) {
 void UpdateDisplayLabels(HMENU menu, tagGS* gs, bool shown) {
     static const uint32_t keys[4] = {IDS_LABEL_TILE, IDS_LABEL_AUTOSCALE, IDS_LABEL_COMPARE,
                                      IDS_LABEL_AUTOSCALE_HORIZONTAL};
-    const uint32_t modeOffset = !gs ? 1 : gs->displayMode == 1 ? 0 : gs->displayMode == 0 ? 1 : 2;
+    const uint32_t modeOffset = !gs ? 1 : gs->displayMode == kModeChart ? 0 : gs->displayMode == kModeScope ? 1 : 2;
     static const UINT ids[4] = {IDM_DISPLAY_TILE, IDM_DISPLAY_AUTOSCALE, IDM_DISPLAY_COMPARE,
                                 IDM_DISPLAY_AUTOSCALE_HORIZONTAL};
     for (int i = 0; i < 4; ++i) SetLabel(menu, ids[i], keys[i] + modeOffset);
@@ -265,7 +265,7 @@ void UpdateGraphMenus(tagGS* gs) {
         Enable(menu, id, true);
     Enable(menu, IDM_DISPLAY_RESET_CHART, !gs->acquiring);
     Enable(menu, IDM_DISPLAY_WAVE_POSITION, !gs->acquiring);
-    Enable(menu, IDM_DISPLAY_OVERLAP, gs->displayMode == 0);
+    Enable(menu, IDM_DISPLAY_OVERLAP, gs->displayMode == kModeScope);
     UpdateOptimizeRangesItems();
     Enable(menu, IDM_DISPLAY_ZOOM_NEXT, gs->zoomLevel != gs->zoomCount);
     Enable(menu, IDM_DISPLAY_ZOOM_PREVIOUS, gs->zoomLevel != 0);
@@ -451,7 +451,7 @@ void RepaintToolbar() {
 // The toolbar's scale and peak buttons for a graph with shown channels; XY mode has its own pair.
 void EnableGraphToolButtons(tagGS* gs) {
     if (!gs) return;
-    const bool xy = gs->displayMode == 2;
+    const bool xy = gs->displayMode == kModeXY;
     EnableToolButton(IDM_DISPLAY_AUTOSCALE_HORIZONTAL, true);
     EnableToolButton(IDM_DISPLAY_AUTOSCALE_ACTIVE, true);
     EnableToolButton(IDM_TRANSFORM_FIND_PEAK, !xy && !gs->acquiring);

@@ -8,11 +8,10 @@
 #include "scripts/script_api.h"
 #include "common/stAcq.h"
 #include "graph/dialogs/toolbar.h"
+#include "documents/markers/markers.h"
 #include <initializer_list>
 
 namespace {
-constexpr int kSegmentMarker = 3;
-constexpr int16_t kDataModeAppend = 3;
 
 HWND Button(UINT id) { return ToolbarButton(id); }
 
@@ -31,18 +30,18 @@ void CheckButton(UINT id, bool on) {
 // Recordings append as segments only in the set-up's append mode.
 bool RecordingAppends() {
     AcqLock acq(g_app->hAcq);
-    return acq && acq->dataMode == kDataModeAppend;
+    return acq && acq->dataMode == kDataAppend;
 }
 
 // Erasing in segment view takes only the last segment.
 bool ActiveSegmentIsLast(tagGS* gs) {
     stMarkerNode* active = GetActiveSegmentMarker(gs);
-    return !active || !NextMarkerOfType(gs, active, kSegmentMarker);
+    return !active || !NextMarkerOfType(gs, active, kMarkerAppend);
 }
 
 void UpdateSegmentButtons(tagGS* gs, bool xy, bool recording) {
     const bool segmentView = gs->markerManager && IsSegmentViewOn(gs);
-    const bool offered = !xy && CountMarkersOfType(gs, kSegmentMarker) > 0 && RecordingAppends();
+    const bool offered = !xy && CountMarkersOfType(gs, kMarkerAppend) > 0 && RecordingAppends();
     EnableButton(IDM_SEGMENT_VIEW, offered);
     CheckButton(IDM_SEGMENT_VIEW, offered && segmentView);
     if (segmentView) EnableButton(IDM_SHOW_XY, false);
@@ -75,7 +74,7 @@ void UpdateGraphToolbar() {
             EnableButton(id, false);
         return;
     }
-    const bool xy = gs->displayMode == 2, recording = gs->acquiring != 0;
+    const bool xy = gs->displayMode == kModeXY, recording = gs->acquiring != 0;
     for (UINT id = IDM_SHOW_SCOPE; id <= IDM_SHOW_XY; ++id) {
         HWND b = Button(id);
         SetEnabled(b, IsWindowVisible(b) != FALSE);

@@ -21,7 +21,7 @@ namespace {
 // What changed: the whole plot in Scope mode, else only the active channel's band.
 void RepaintChangedArea(tagGS* gs) {
     if (!gs->hwnd) return;
-    if (gs->displayMode == 0)
+    if (gs->displayMode == kModeScope)
         InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
     else
         InvalidateRect(gs->hwnd, &gs->chanBandRects[gs->selectedChan], FALSE);

@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int16_t kRepeatRing = 2;
 constexpr uint32_t kLowFlagBits = 0xF;
 constexpr INT_PTR kWarningDisable = IDOK;   // result 1
 constexpr INT_PTR kWarningAbort = IDCANCEL;  // result 2
@@ -50,15 +49,15 @@ stAcqChan* FindRecord(stAcq* acq, int32_t group, int32_t number) {
 // A source identifier as the index of the record it names: calculation from 40, digital from
 // 20, analog below.
 int32_t RecordIndexOfId(const stAcq* acq, int32_t id) {
-    if (id >= kChanCalcBase) return FindRecordIndex(acq, kGroupCalc, id - kChanCalcBase);
-    if (id >= kChanDigitalBase) return FindRecordIndex(acq, kGroupDigital, id - kChanDigitalBase);
+    if (id >= kFirstCalcSlot) return FindRecordIndex(acq, kGroupCalc, id - kFirstCalcSlot);
+    if (id >= kFirstDigitalSlot) return FindRecordIndex(acq, kGroupDigital, id - kFirstDigitalSlot);
     return FindRecordIndex(acq, kGroupAnalog, id - acq->firstAnalogNumber);
 }
 
 // The run's graph slot of a source identifier (the run numbers analog channels 1-4); -1 when
 // the run does not record it.
 int32_t RunSlotOf(const stAcq* acq, int32_t id) {
-    const int32_t number = id >= kChanDigitalBase ? id : id - acq->firstAnalogNumber + 1;
+    const int32_t number = id >= kFirstDigitalSlot ? id : id - acq->firstAnalogNumber + 1;
     return RunSlotOfNumber(acq->run, number);
 }
 
@@ -269,7 +268,7 @@ int32_t RunKind(stAcq* acq, stCalcSettings* run, int32_t c, tagGS* gs, stCalcBlo
 }
 
 int32_t ComputeChannel(stAcq* acq, stCalcSettings* run, int32_t c, tagGS* gs, int32_t n, std::vector<double>* out) {
-    const int32_t slot = RunSlotOf(acq, kChanCalcBase + c);
+    const int32_t slot = RunSlotOf(acq, kFirstCalcSlot + c);
     if (slot < 0) return 0;
     if (n <= 0) return 1;
     const int32_t r = FindRecordIndex(acq, kGroupCalc, c);
@@ -399,8 +398,8 @@ void FillSourceChannelList(const stAcq* acq, int32_t selectedId, int32_t ownChan
         if (!(rec.flags & kChanEnabled) || rec.number < 0) continue;
         int32_t id;
         if (rec.group == kGroupAnalog) id = acq->firstAnalogNumber + rec.number;
-        else if (rec.group == kGroupDigital) id = kChanDigitalBase + rec.number;
-        else if (rec.group == kGroupCalc && rec.number < ownChannel) id = kChanCalcBase + rec.number;
+        else if (rec.group == kGroupDigital) id = kFirstDigitalSlot + rec.number;
+        else if (rec.group == kGroupCalc && rec.number < ownChannel) id = kFirstCalcSlot + rec.number;
         else continue;
         char row[80];
         FormatChannelHeading(rec, acq->firstAnalogNumber, row, sizeof(row));

@@ -10,17 +10,6 @@
 constexpr int32_t kChanRecordBytes = 496;  // one record in the presets file and the set-up block
 constexpr int32_t kBuiltinPresets = 16;
 
-// Flag bits of a channel record.
-constexpr uint32_t kChanEnabled = 2;
-constexpr uint32_t kChanPlot = 4;
-constexpr uint32_t kChanValues = 8;
-constexpr uint32_t kChanAllOn = kChanEnabled | kChanPlot | kChanValues;
-
-// Groups of a channel record.
-constexpr int32_t kGroupAnalog = 0;
-constexpr int32_t kGroupDigital = 1;
-constexpr int32_t kGroupCalc = 2;
-
 // Digital filter slot types.
 constexpr int16_t kFilterNone = 0;
 constexpr int16_t kFilterLowPass = 1;

@@ -4,10 +4,9 @@
 
 #include <cstdint>
 
-struct stAcqRun;
+#include "common/tagGS.h"
 
-constexpr int32_t kChanDigitalBase = 20;  // channel numbers: analog 1-4, digital 20 + j
-constexpr int32_t kChanCalcBase = 40;     // calculation 40 + j
+struct stAcqRun;
 
 // The graph slot of run channel i: the channel's number, so each slot keeps its own channel
 // (analog 1-4, digital 20 + j, calculation 40 + j) whatever else the run records.

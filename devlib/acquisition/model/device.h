@@ -14,11 +14,6 @@ struct tagGS;
 // The model as texts show it: 40 or 45 (0 before the probe).
 int32_t PrintedModel(int32_t model);
 
-// Graph channel slots of the unit's channels: analog 1-4, digital from 20, calculation 40-51.
-constexpr int32_t kFirstAnalogSlot = 1;
-constexpr int32_t kFirstDigitalSlot = 20;
-constexpr int32_t kFirstCalcSlot = 40;
-
 // Storage allowances of a sample rate (the Acquisition Setup dialog's storage list).
 constexpr int32_t kStorageUnitMemoryOnly = 1;
 constexpr int32_t kStorageUnitOrMemory = 2;

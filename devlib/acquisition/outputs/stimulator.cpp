@@ -23,7 +23,6 @@ namespace {
 constexpr int32_t kMessageChars = 256;
 constexpr int32_t kLabelChars = 128;
 constexpr uint8_t kRefFirstDigital = 12;  // a reference channel beyond the analog ones is sent + 12
-constexpr int32_t kStatusRecording = 2;
 
 const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);
@@ -231,7 +230,7 @@ int32_t StimulatorEvent(HWND panel, stAcq* acq, int32_t event) {
     case kStimEvRecordingStarts:
         if (s.withAcquisition && s.active) {
             StartStimulator(acq);
-        } else if (!(s.continuous && acq->run.statusState < kStatusRecording)) {
+        } else if (!(s.continuous && acq->run.statusState < kStatusDataFlowing)) {
             s.on = 1;
             RefreshPanelFields(panel, acq);
         }
@@ -276,7 +275,7 @@ void RaiseRunStimulatorEvent(stAcq* acq, int32_t event) {
 int32_t PollOutputControlState(stAcq* acq) {
     ++g_runTrace.outputPoll;
     stStimSetup& s = acq->stim;
-    if (acq->run.statusState == kStatusRecording) return 0;
+    if (acq->run.statusState == kStatusDataFlowing) return 0;
     if (!s.panelCreated[0]) {
         const int32_t requested = s.startRequested;
         s.startRequested = 0;

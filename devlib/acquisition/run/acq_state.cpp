@@ -22,10 +22,6 @@
 
 namespace {
 
-constexpr int32_t kStatusDataFlowing = 2;
-constexpr int32_t kStatusUnitBusy = 4;
-constexpr int32_t kStatusRestartPending = 6;
-constexpr int32_t kStatusNotReporting = 10;
 constexpr uint8_t kStatusValid = 0x80;
 constexpr uint8_t kStatusRunBits = 0x07;
 constexpr uint8_t kProgramModeRun = 2;
@@ -150,9 +146,9 @@ void PollAcquisitionState(stAcq* acq) {
         CheckAcquisitionStatus(acq);
     else if (g_lib.autoRestartPending)
         AdvanceAutoRestart(acq);
-    if (run.timingKind == 0 && run.running) {
+    if (run.timingKind == kTimingHostPaced && run.running) {
         run.statusState = run.dataStarted ? kStatusDataFlowing : kStatusWaitingForData;
-    } else if (run.timingKind <= 1) {
+    } else if (run.timingKind != kTimingUnitPaced) {
         run.statusState = kStatusNoUnit;
         if (UnitChecksOn() || HasPlaybackSource(acq)) CheckUnitPresent(acq);
     }
@@ -338,7 +334,7 @@ int32_t InitAcquisitionState(HWND, stAcq* acq) {
     run.statusState = kStatusNoUnit;
     run.unitInitialised = 0;
     run.running = 0;
-    run.timingKind = 0;
+    run.timingKind = kTimingHostPaced;
     run.spareRunWord = 0;
     run.attachedGraph = nullptr;
     run.dataStarted = 1;

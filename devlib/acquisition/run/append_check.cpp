@@ -17,10 +17,6 @@
 
 namespace {
 
-constexpr int16_t kDataAppend = 3;
-constexpr uint32_t kChanEnabled = 2;
-constexpr int32_t kStorageUnitMemory = 3;
-constexpr int32_t kStorageMemory = 2;
 constexpr double kUnitMemoryPeriodMs = 0.4;  // at this period and below the first model records into its memory
 
 const stHostCallbacks* Host() { return &g_lib.host; }
@@ -28,8 +24,8 @@ const stHostCallbacks* Host() { return &g_lib.host; }
 // The channel record of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j),
 // which is also its graph slot; -1 for a slot that belongs to no channel.
 int32_t RecordOfNumber(const stAcq* acq, int32_t number) {
-    const int32_t group = number >= kChanCalcBase ? 2 : number >= kChanDigitalBase ? 1 : 0;
-    const int32_t index = group == 2 ? number - kChanCalcBase : group == 1 ? number - kChanDigitalBase : number - 1;
+    const int32_t group = number >= kFirstCalcSlot ? 2 : number >= kFirstDigitalSlot ? 1 : 0;
+    const int32_t index = group == 2 ? number - kFirstCalcSlot : group == 1 ? number - kFirstDigitalSlot : number - 1;
     for (int32_t i = 0; i < kMaxChanRecords; ++i)
         if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
     return -1;
@@ -119,7 +115,7 @@ stAppendDifference CompareGraphWithSetup(stAcq* acq, const tagGS* gs) {
         if (!ChannelInUse(gs, s)) continue;
         ++inUse;
         if (common < 0) common = static_cast<int32_t>(gs->chanCount[s]);
-        const uint16_t width = gs->chanNumber[s] >= kChanCalcBase ? 8 : 2;
+        const uint16_t width = gs->chanNumber[s] >= kFirstCalcSlot ? 8 : 2;
         if (static_cast<int32_t>(gs->chanCount[s]) != common || gs->chanBytes[s] != width) d.edited = true;
         // A channel outside the slots of the channels (moved, or laid out by another program)
         // cannot be continued in place.

@@ -18,7 +18,6 @@
 namespace {
 
 constexpr int16_t kAutosaveOn = 1;
-constexpr int32_t kWriteWhole = 0;
 
 const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);

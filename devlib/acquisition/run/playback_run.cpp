@@ -22,10 +22,6 @@
 
 namespace {
 
-constexpr int32_t kStorageMemory = 2;
-constexpr int32_t kTimingHostPaced = 0;
-constexpr int32_t kTimingFinished = 1;
-constexpr int16_t kDataAutosave = 2;
 
 // The running program's clock: milliseconds since the system started.
 uint32_t TickClock() { return GetTickCount(); }

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr uint32_t kModeScope = 0;
-constexpr uint32_t kModeXY = 2;
 
 // The part of the plot a channel draws into: its band in the banded modes, else the plot.
 RECT ChannelClip(const tagGS* gs, int slot, const RECT& plot) {

@@ -39,22 +39,9 @@ int32_t g_pollDepth = 0;          // polls on the stack (their message boxes run
 UINT_PTR g_runPollTimer = 0;      // keeps a run read while a modal loop holds the program
 constexpr UINT kRunPollTimerMs = 50;
 
-constexpr int32_t kStorageDisk = 1;
-constexpr int32_t kStorageMemory = 2;
-constexpr int16_t kDataOverwrite = 1;
-constexpr int16_t kDataAutosave = 2;
-constexpr int16_t kDataAppend = 3;
-constexpr int16_t kRepeatOnce = 1;
-constexpr int16_t kRepeatRing = 2;
-constexpr uint8_t kModeWaitForStart = 0x80;
 constexpr double kReferenceCounts = 3276.75;
 constexpr double kFastPeriodMs = 0.5;
-constexpr uint32_t kChanEnabled = 2;
-constexpr uint32_t kChanPlot = 4;
 constexpr uint32_t kSlotShown = 2;
-constexpr uint16_t kTypeDouble = 1;
-constexpr int32_t kTimingHostPaced = 0;
-constexpr int32_t kTimingFinished = 1;
 constexpr uint32_t kReadPositionMask = 0x7FFFFF;
 constexpr uint8_t kStatusBusy = 0x01;       // byte 0: sampling
 constexpr uint8_t kStatusStartSeen = 0x02;  // byte 1: the start signal came
@@ -75,8 +62,8 @@ bool Command(uint8_t command, uint16_t length, const uint8_t* data) {
 
 // The record index of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j).
 int32_t RecordOf(const stAcq* acq, int32_t number) {
-    const int32_t group = number >= kChanCalcBase ? 2 : number >= kChanDigitalBase ? 1 : 0;
-    const int32_t index = group == 2 ? number - kChanCalcBase : group == 1 ? number - kChanDigitalBase : number - 1;
+    const int32_t group = number >= kFirstCalcSlot ? 2 : number >= kFirstDigitalSlot ? 1 : 0;
+    const int32_t index = group == 2 ? number - kFirstCalcSlot : group == 1 ? number - kFirstDigitalSlot : number - 1;
     for (int32_t i = 0; i < kMaxChanRecords; ++i)
         if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
     return -1;
@@ -229,7 +216,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
         const int32_t number = acq->run.chanOrder[i];
         const int32_t s = RunChannelSlot(acq->run, i);
         const int32_t r = RecordOf(acq, number);
-        const bool isDouble = number >= kChanCalcBase;
+        const bool isDouble = number >= kFirstCalcSlot;
         gs->chanFlags[s] |= kSlotShown;
         gs->chanNumber[s] = number;
         if (r >= 0 && (acq->chans[r].flags & kChanPlot)) gs->chanFlags[s] |= 1;
@@ -402,7 +389,7 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     uint16_t analogMask = 0;
     if (!PrepareRunStart(acq, gs, &analogMask)) return 0;
     const bool unitPaced = IsUnitMemoryStorage(acq->runStorageKind);
-    if (unitPaced) acq->runRepeatMode = 1;  // the unit's memory is no ring
+    if (unitPaced) acq->runRepeatMode = kRepeatOnce;  // the unit's memory is no ring
     RaiseRunStimulatorEvent(acq, kStimEvRecordingStarts);
     if (!(unitPaced ? StartUnitPacedRun(acq, analogMask) : SendHostPacedStart(acq, analogMask, wait))) {
         ReleaseCalcChannels(acq);

@@ -10,7 +10,6 @@ HGDIOBJ g_statusObjects[kStatusBitmaps] = {};
 
 namespace {
 
-constexpr int16_t kDataModeAutosave = 2;
 constexpr double kFastRestartSeconds = 1.0;
 constexpr double kShortRunMs = 1000.0;
 
@@ -29,7 +28,7 @@ void AbortAcquisition(stAcq* acq) {
 // Short auto-restarting runs are read whole at their end rather than while they run.
 int32_t CalcChannelsNeedSlowPath(const stAcq* acq) {
     return acq->runAutoRestart != 0 && acq->restartInterval <= kFastRestartSeconds &&
-           acq->dataMode != kDataModeAutosave &&
+           acq->dataMode != kDataAutosave &&
            static_cast<double>(acq->acqLength) * acq->samplePeriodMs <= kShortRunMs;
 }
 

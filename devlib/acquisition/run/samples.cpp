@@ -21,16 +21,6 @@ int32_t g_highSpeedRun = 0;
 
 namespace {
 
-constexpr uint32_t kChanEnabled = 2;
-constexpr int32_t kGroupAnalog = 0;
-constexpr int32_t kGroupDigital = 1;
-constexpr int32_t kGroupCalc = 2;
-constexpr int32_t kStorageDisk = 1;
-constexpr int32_t kStorageMemory = 2;
-constexpr int32_t kStorageUnitMemory = 3;
-constexpr int32_t kStorageFastMemory = 4;
-constexpr int32_t kStorageDoubles = 5;
-constexpr int16_t kRepeatRing = 2;
 constexpr int32_t kUsbPacketBytes = 64;
 constexpr int32_t kReplyFraming = 2;
 
@@ -73,10 +63,10 @@ void StoreFrames(const uint8_t* bytes, int32_t frames, const stAcqRun& run, void
         for (int32_t i = 0; i < channels; ++i) {
             auto* block = static_cast<uint16_t*>(blocks[i]);
             const int32_t number = run.chanOrder[i];
-            if (!block || number >= kChanCalcBase) continue;
-            if (number >= kChanDigitalBase) {
+            if (!block || number >= kFirstCalcSlot) continue;
+            if (number >= kFirstDigitalSlot) {
                 const uint32_t digital = GetBeU16(frame + digitalAt);
-                block[index] = (digital >> (number - kChanDigitalBase)) & 1u ? kDigitalHigh : 0;
+                block[index] = (digital >> (number - kFirstDigitalSlot)) & 1u ? kDigitalHigh : 0;
             } else {
                 block[index] = static_cast<uint16_t>(GetBeU16(frame + 2 * word++));
             }
@@ -156,15 +146,15 @@ int32_t BuildChannelOrder(stAcq* acq, uint16_t* analogMask) {
         if (analogSeen & (1u << i)) analog[na++] = i + 1;
     int32_t lead = na;
     if (acq->storageKind == kStorageUnitMemory) lead = na >= 2 ? na - 1 : na;
-    if (acq->storageKind == kStorageFastMemory) lead = na >= 3 ? na - 2 : na;
+    if (acq->storageKind == kStorageFastUnitMemory) lead = na >= 3 ? na - 2 : na;
     stAcqRun& run = acq->run;
     int32_t n = 0;
     for (int32_t i = 0; i < lead; ++i) run.chanOrder[n++] = analog[i];
     for (int32_t i = 0; i < kMaxDigitalChannels; ++i)
-        if (digitalSeen & (1u << i)) run.chanOrder[n++] = kChanDigitalBase + i, ++nd;
+        if (digitalSeen & (1u << i)) run.chanOrder[n++] = kFirstDigitalSlot + i, ++nd;
     for (int32_t i = lead; i < na; ++i) run.chanOrder[n++] = analog[i];
     for (int32_t i = 0; i < kCalcChannels; ++i)
-        if (calcSeen & (1u << i)) run.chanOrder[n++] = kChanCalcBase + i, ++nc;
+        if (calcSeen & (1u << i)) run.chanOrder[n++] = kFirstCalcSlot + i, ++nc;
     *analogMask = static_cast<uint16_t>(analogSeen);
     run.analogCount = na;
     run.digitalCount = nd;

@@ -28,20 +28,12 @@ namespace {
 
 uint64_t g_unitPacedGoUs = 0;  // the unit's clock just before a unit-paced run was told to go
 
-constexpr int32_t kStorageUnitMemory = 3;
-constexpr int32_t kStorageFastUnitMemory = 4;
-constexpr uint8_t kModeWaitForStart = 0x80;
 constexpr uint8_t kModeUnitPacedKeep = 0xF2;
 constexpr uint8_t kModeUnitPaced = 2;
 constexpr double kReferenceCounts = 3276.75;
 constexpr double kRateStepHz = 2500.0;
 constexpr uint8_t kGoUnitPaced = 1;
 constexpr uint8_t kGoHighSpeed = 2;
-constexpr uint8_t kStreamRunComplete = 6;
-constexpr uint8_t kStreamStartSignal = 7;
-constexpr int32_t kStatusDataFlowing = 2;
-constexpr int32_t kTimingFinished = 1;
-constexpr int32_t kStatusNoDataYet = 3;
 constexpr uint32_t kHighSpeedAddressMask = 0xFFFFFF;
 constexpr uint16_t kProgressBytes = 8;
 constexpr uint16_t kCountBytes = 3;
@@ -282,7 +274,7 @@ int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     g_unitPacedGoUs = g_unitLink.ClockUs();
     if (!Accepted(kCmdHighSpeedGo, 1, &go)) return 0;
     run.dataStarted = (acq->runModeByte & kModeWaitForStart) ? 0 : 1;
-    run.statusState = run.dataStarted ? kStatusDataFlowing : kStatusNoDataYet;
+    run.statusState = run.dataStarted ? kStatusDataFlowing : kStatusWaitingForData;
     return 1;
 }
 
@@ -318,7 +310,7 @@ bool PollUnitPacedRun(stAcq* acq) {
             run.statusState = kStatusDataFlowing;
         } else if (byte == kStreamStartSignal) {
             run.dataStarted = 2;
-            run.statusState = kStatusNoDataYet;
+            run.statusState = kStatusWaitingForData;
         }
     }
     DrawAcquisitionStatus(acq, run.attachedGraph);

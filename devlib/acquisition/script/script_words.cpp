@@ -256,7 +256,7 @@ int32_t HidePanel(stWordCall& c, Panel panel) {
 
 int32_t WordCheckAcq(stWordCall& c) {
     if (c.acq->run.running) CheckAcquisitionStatus(c.acq);
-    if (!c.acq->run.running && c.acq->run.timingKind <= 1) {
+    if (!c.acq->run.running && c.acq->run.timingKind != kTimingUnitPaced) {
         ResumeUnitChecks();
         CheckUnitPresent(c.acq);
         DrawAcquisitionStatus(c.acq, c.acq->run.attachedGraph);
@@ -395,7 +395,7 @@ int32_t SetVariable(stWordCall& c, const char* name) {
         if (!c.status) return 1;
         value = word;
     } else if (Is(kind, "STATUS")) {
-        if (!c.acq->run.running && c.acq->run.timingKind <= 1) {
+        if (!c.acq->run.running && c.acq->run.timingKind != kTimingUnitPaced) {
             if (!c.acq->run.unitInitialised) ConnectUnit(c.acq, 1);
             CheckUnitPresent(c.acq);
         }
@@ -447,9 +447,9 @@ int32_t SetStorage(stWordCall& c) {
     stAcq* acq = c.acq;
     acq->autoRestart = Is(repeat, "REPEAT") ? 1 : 0;
     if (Is(mode, "DISK")) {
-        acq->storageKind = kStorageKindDisk;
+        acq->storageKind = kStorageDisk;
     } else if (Is(mode, "MEMORY")) {
-        acq->storageKind = kStorageKindMemory;
+        acq->storageKind = kStorageMemory;
         acq->repeatMode = static_cast<int16_t>(Is(keep, "SAVELAST") ? 2 : 1);
     }
     if (Is(append, "APPEND")) {

@@ -52,25 +52,25 @@ void AddItem(HWND dlg, int id, const char* key) {
     SendDlgItemMessageA(dlg, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Keyed(key)));
 }
 
-bool IsUnitMemory(int32_t storage) { return storage == kStorageKindUnit || storage == kStorageKindFastUnit; }
+bool IsUnitMemory(int32_t storage) { return storage == kStorageUnitMemory || storage == kStorageFastUnitMemory; }
 
 // The enabled analog channels, which the fast rates limit.
 int32_t EnabledAnalog(const stAcq* acq) {
     int32_t n = 0;
     for (int i = 0; i < kAnalogChannels; ++i)
-        if ((acq->chans[i].flags & kChanEnabled) && acq->chans[i].group == 0) ++n;
+        if ((acq->chans[i].flags & kChanEnabled) && acq->chans[i].group == kGroupAnalog) ++n;
     return n;
 }
 
 bool DigitalEnabled(const stAcq* acq) {
     for (const stAcqChan& c : acq->chans)
-        if ((c.flags & kChanEnabled) && c.group == 1) return true;
+        if ((c.flags & kChanEnabled) && c.group == kGroupDigital) return true;
     return false;
 }
 
 bool AnalogEnabled(const stAcq* acq, int32_t number) {
     for (int i = 0; i < kAnalogChannels; ++i)
-        if ((acq->chans[i].flags & kChanEnabled) && acq->chans[i].group == 0 && acq->chans[i].number == number)
+        if ((acq->chans[i].flags & kChanEnabled) && acq->chans[i].group == kGroupAnalog && acq->chans[i].number == number)
             return true;
     return false;
 }
@@ -112,8 +112,8 @@ void UpdateModes(HWND dlg, stAcq* acq) {
     Select(dlg, IDC_REPEAT_MODE, acq->repeatMode - 1);
     Select(dlg, IDC_DATA_MODE, acq->dataMode - 1);
     ShowWindow(GetDlgItem(dlg, IDC_ACQ_RESET),
-               acq->storageKind == kStorageKindFifth || acq->dataMode == 3 ? SW_SHOW : SW_HIDE);
-    ShowWindow(GetDlgItem(dlg, IDC_ACQ_FILE), acq->dataMode == 2 ? SW_SHOW : SW_HIDE);
+               acq->storageKind == kStorageDoubles || acq->dataMode == kDataAppend ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(dlg, IDC_ACQ_FILE), acq->dataMode == kDataAutosave ? SW_SHOW : SW_HIDE);
 }
 
 // The length between 1 and the maximum, the trigger delay after it, and the field.
@@ -154,7 +154,7 @@ void LimitAnalogChannels(HWND dlg, stAcq* acq, int32_t limit) {
     bool changed = false;
     for (int i = 0; i < kAnalogChannels; ++i) {
         stAcqChan& c = acq->chans[i];
-        if (!(c.flags & kChanEnabled) || c.group != 0) continue;
+        if (!(c.flags & kChanEnabled) || c.group != kGroupAnalog) continue;
         if (++kept > limit) {
             c.flags &= ~kChanEnabled;
             changed = true;
@@ -184,13 +184,13 @@ bool RateAllowedByChannels(HWND dlg, const stAcq* acq, double period) {
 void StorageForRate(HWND dlg, stAcq* acq, double period) {
     if (period > kHighSpeedLimitMs || !IsVK40()) {
         if (IsUnitMemory(acq->storageKind)) {
-            acq->storageKind = kStorageKindMemory;
+            acq->storageKind = kStorageMemory;
             Tell(dlg, "KEY Low Speed", "Acquisition Setup", MB_ICONINFORMATION);
         }
         return;
     }
     if (!IsUnitMemory(acq->storageKind)) {
-        acq->storageKind = kStorageKindUnit;
+        acq->storageKind = kStorageUnitMemory;
         Tell(dlg, "KEY High Speed", "Acquisition Setup", MB_ICONINFORMATION);
     }
     LimitAnalogChannels(dlg, acq, AnalogLimitForPeriod(period));
@@ -238,7 +238,7 @@ void OnStorageChosen(HWND dlg, stAcq* acq) {
         return;
     }
     acq->storageKind = StorageOfSelection(selection);
-    if (acq->storageKind == kStorageKindDisk || acq->storageKind == kStorageKindMemory)
+    if (acq->storageKind == kStorageDisk || acq->storageKind == kStorageMemory)
         acq->unitMode = static_cast<int16_t>((acq->unitMode & 0xFF) + kModeMemoryBits);
     if (acq->hwndTrigger) FillTriggerSetup(acq->hwndTrigger, acq);
     UpdateMaxLength(acq);
@@ -257,7 +257,7 @@ void OnModeChosen(HWND dlg, stAcq* acq, int id) {
     UpdateModes(dlg, acq);
     // The graph's segment view follows: off for data that replaces, the plain notice otherwise.
     if (tagGS* gs = acq->run.attachedGraph; gs && id == IDC_DATA_MODE && IsWindow(gs->hwnd)) {
-        const bool replaces = acq->dataMode != 3 && gs->segmentsShown;
+        const bool replaces = acq->dataMode != kDataAppend && gs->segmentsShown;
         SendMessageA(gs->hwnd, WM_COMMAND, MAKEWPARAM(IDM_GRAPH_SEGMENT_VIEW, replaces ? 0 : 1), 0);
     }
     UpdateMaxLength(acq);
@@ -433,7 +433,7 @@ void ShowLengthTexts(HWND dlg, stAcq* acq) {
 // within the maximum. It holds whether or not the window has been made.
 void SettleAcquisitionRecord(stAcq* acq) {
     UpdateMaxLength(acq);
-    if (acq->storageKind > kStorageKindUnit) acq->storageKind = kStorageKindUnit;
+    if (acq->storageKind > kStorageUnitMemory) acq->storageKind = kStorageUnitMemory;
     acq->dataMode = AllowedDataMode(acq->dataMode, acq->storageKind);
     acq->repeatMode = AllowedRepeatMode(acq->repeatMode, acq->storageKind, acq->dataMode, acq->autoRestart);
     acq->acqLength = std::clamp(acq->acqLength, 1, std::max(1, acq->maxLength));

@@ -53,13 +53,13 @@ int32_t FrameBytes(int32_t analog, int32_t digital, int32_t calc) {
 // which reads into a second buffer), unit-memory runs to the smaller of both.
 int32_t ComputeMaxLength(const stMaxLengthInputs& in) {
     const double n = FrameBytes(in.analog, in.digital, in.calc);
-    if (in.storage == kStorageKindDisk) {
+    if (in.storage == kStorageDisk) {
         if (in.freeDiskBytes <= kDiskReserveBytes) return 0;
         return ClampToLength(std::floor((in.freeDiskBytes - kDiskReserveBytes) / n) - 1);
     }
-    if (in.storage == kStorageKindMemory || in.storage == kStorageKindFifth) {
+    if (in.storage == kStorageMemory || in.storage == kStorageDoubles) {
         double frames = std::floor(in.memoryBytes / n) - 1;
-        if (in.repeatMode == 2) frames = std::floor(frames / 2);
+        if (in.repeatMode == kRepeatRing) frames = std::floor(frames / 2);
         return ClampToLength(frames);
     }
     const double m = std::max(2, 2 * (in.analog + (in.digitalPresent ? 1 : 0)));
@@ -75,7 +75,7 @@ stMaxLengthInputs MaxLengthInputsOf(const stAcq* acq) {
     in.repeatMode = acq->repeatMode;
     for (const stAcqChan& c : acq->chans) {
         if (!(c.flags & kChanEnabled)) continue;
-        if (c.group == 0) ++in.analog;
+        if (c.group == kGroupAnalog) ++in.analog;
         if (c.group == 1) ++in.digital;
         if (c.group == 2) ++in.calc;
     }
@@ -83,7 +83,7 @@ stMaxLengthInputs MaxLengthInputsOf(const stAcq* acq) {
     char root[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof root, root);
     if (root[0] && root[1] == ':') root[3] = '\0';
-    in.freeDiskBytes = in.storage == kStorageKindDisk ? GetFreeDiskSpace(root) : 0;
+    in.freeDiskBytes = in.storage == kStorageDisk ? GetFreeDiskSpace(root) : 0;
     in.memoryBytes = GetFreeMemoryForRecording();
     in.unitMemoryBytes = g_lib.unitMemoryBytes ? g_lib.unitMemoryBytes : kDefaultUnitMemoryBytes;
     in.periodMs = acq->samplePeriodMs;
@@ -129,7 +129,7 @@ double LengthFromValue(double value, int32_t unit, double periodMs) {
 
 // The first model converts channel after channel: more channels need a longer frame.
 double ChannelMinimumPeriod(int32_t storage, int32_t analog, int32_t digitalPresent) {
-    if (storage == kStorageKindDisk || storage == kStorageKindMemory) {
+    if (storage == kStorageDisk || storage == kStorageMemory) {
         const int32_t channels = analog + (digitalPresent ? 1 : 0);
         return channels > 0 ? channels * kPerChannelMs + kFrameOverheadMs : 0;
     }
@@ -141,16 +141,16 @@ double ChannelMinimumPeriod(int32_t storage, int32_t analog, int32_t digitalPres
 // A ring runs only in memory and never appends.
 int16_t AllowedRepeatMode(int16_t repeat, int32_t storage, int16_t dataMode, int32_t autoRestart) {
     if (repeat != 2) return 1;
-    if (storage != kStorageKindMemory && storage != kStorageKindFifth) return 1;
+    if (storage != kStorageMemory && storage != kStorageDoubles) return 1;
     if (dataMode == 3) return 1;
-    if (storage == kStorageKindFifth && autoRestart) return 1;
+    if (storage == kStorageDoubles && autoRestart) return 1;
     return 2;
 }
 
 // Disk runs and storage 5 write files of their own: they cannot append.
 int16_t AllowedDataMode(int16_t dataMode, int32_t storage) {
     if (dataMode < 1 || dataMode > 3) return 1;
-    if (dataMode == 3 && (storage == kStorageKindDisk || storage == kStorageKindFifth)) return 1;
+    if (dataMode == 3 && (storage == kStorageDisk || storage == kStorageDoubles)) return 1;
     return dataMode;
 }
 
@@ -171,9 +171,9 @@ int32_t AnalogLimitForPeriod(double periodMs) {
 // The list holds disk, memory and, only while it is the storage, unit memory; a fourth entry
 // stands for storage 5.
 int32_t StorageSelection(int32_t storage) {
-    if (storage == kStorageKindFifth) return 3;
-    if (storage >= kStorageKindUnit) return 2;
+    if (storage == kStorageDoubles) return 3;
+    if (storage >= kStorageUnitMemory) return 2;
     return std::max(0, storage - 1);
 }
 
-int32_t StorageOfSelection(int32_t selection) { return selection == 3 ? kStorageKindFifth : selection + 1; }
+int32_t StorageOfSelection(int32_t selection) { return selection == 3 ? kStorageDoubles : selection + 1; }

@@ -7,13 +7,6 @@
 struct stAcq;
 struct stRateRow;
 
-// Storage kinds of stAcq::storageKind.
-constexpr int32_t kStorageKindDisk = 1;
-constexpr int32_t kStorageKindMemory = 2;
-constexpr int32_t kStorageKindUnit = 3;
-constexpr int32_t kStorageKindFastUnit = 4;
-constexpr int32_t kStorageKindFifth = 5;
-
 // Length units of the length combo (stAcq::settingTwo).
 constexpr int32_t kLenSamples = 0;
 constexpr int32_t kLenMs = 1;

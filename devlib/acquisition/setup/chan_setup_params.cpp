@@ -21,7 +21,6 @@ namespace {
 constexpr int kLabelChars = 40;
 constexpr int kPresetChars = 128;
 constexpr double kLineQ = 5.0;
-constexpr int32_t kStorageUnitMemory = 3;
 constexpr int32_t kOffsetCountsReach = 32767;
 
 const char* const kSlotKeys[3] = {"Filter 1", "Filter 2", "Filter 3"};

@@ -23,7 +23,6 @@ namespace {
 
 constexpr uint32_t kFlagOn = 2;
 constexpr uint32_t kFlagValues = 8;
-constexpr int32_t kGroupAnalog = 0, kGroupDigital = 1, kGroupCalc = 2;
 constexpr int32_t kValueWidth = 17;
 constexpr int32_t kFewestColours = 4;  // fewer screen colours draw the bars black
 constexpr COLORREF kOwnBarColours[] = {RGB(0, 0, 255), RGB(255, 0, 0), RGB(0, 128, 0), RGB(128, 0, 128)};
@@ -33,8 +32,8 @@ constexpr COLORREF kOwnBarColours[] = {RGB(0, 0, 255), RGB(255, 0, 0), RGB(0, 12
 int32_t ChannelIdOfRecord(const stAcqChan& rec) {
     switch (rec.group) {
     case kGroupAnalog: return rec.number >= 0 && rec.number < kAnalogChannels ? rec.number + 1 : 0;
-    case kGroupDigital: return rec.number >= 0 && rec.number < kMaxDigitalChannels ? kChanDigitalBase + rec.number : 0;
-    case kGroupCalc: return rec.number >= 0 && rec.number < kCalcChannels ? kChanCalcBase + rec.number : 0;
+    case kGroupDigital: return rec.number >= 0 && rec.number < kMaxDigitalChannels ? kFirstDigitalSlot + rec.number : 0;
+    case kGroupCalc: return rec.number >= 0 && rec.number < kCalcChannels ? kFirstCalcSlot + rec.number : 0;
     default: return 0;
     }
 }
@@ -80,18 +79,18 @@ int32_t FormatPaneValue(double value, int32_t decimals, char* text, size_t size)
 
 void ListChannelName(int32_t id, char* text, size_t size) {
     if (IsCalcId(id))
-        snprintf(text, size, "C%-2d= ", id - kChanCalcBase);
+        snprintf(text, size, "C%-2d= ", id - kFirstCalcSlot);
     else if (IsDigitalId(id))
-        snprintf(text, size, "D%-2d= ", id - kChanDigitalBase + 1);
+        snprintf(text, size, "D%-2d= ", id - kFirstDigitalSlot + 1);
     else
         snprintf(text, size, "A%-2d= ", id);
 }
 
 void BarChannelName(int32_t id, char* text, size_t size) {
     if (IsCalcId(id))
-        snprintf(text, size, "C%-2d", id - kChanCalcBase);
+        snprintf(text, size, "C%-2d", id - kFirstCalcSlot);
     else if (IsDigitalId(id))
-        snprintf(text, size, "D%-2d", id - kChanDigitalBase + 1);
+        snprintf(text, size, "D%-2d", id - kFirstDigitalSlot + 1);
     else
         snprintf(text, size, "CH%-2d", id);
 }
@@ -166,9 +165,9 @@ int32_t ReadRecordedValues(stAcq* acq) {
         double v = 0;
         if (!NewestSample(acq, RunSlotOfChannel(acq->run, id), &v)) continue;
         if (IsCalcId(id)) {
-            p.calc[id - kChanCalcBase] = v;
+            p.calc[id - kFirstCalcSlot] = v;
         } else if (IsDigitalId(id)) {
-            const uint16_t bit = static_cast<uint16_t>(1u << (id - kChanDigitalBase));
+            const uint16_t bit = static_cast<uint16_t>(1u << (id - kFirstDigitalSlot));
             p.digitalBits = DigitalSampleSet(v) ? (p.digitalBits | bit) : (p.digitalBits & ~bit);
         } else {
             p.analog[id - 1] = v;

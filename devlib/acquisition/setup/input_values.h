@@ -48,8 +48,8 @@ struct stShownChannel {
 };
 
 // Kinds of channel identifier, and the level a set digital bit stands at on its bar.
-inline bool IsDigitalId(int32_t id) { return id >= kChanDigitalBase && id < kChanCalcBase; }
-inline bool IsCalcId(int32_t id) { return id >= kChanCalcBase; }
+inline bool IsDigitalId(int32_t id) { return id >= kFirstDigitalSlot && id < kFirstCalcSlot; }
+inline bool IsCalcId(int32_t id) { return id >= kFirstCalcSlot; }
 constexpr double kDigitalSetLevel = 5.0;
 
 // The channels the pane shows, in record order: idle, those with the values bit (8); while a

@@ -31,8 +31,8 @@ HGLOBAL PaneRecord(HWND pane) { return reinterpret_cast<HGLOBAL>(GetWindowLongPt
 
 double ShownValue(int32_t id) {
     const stInputValuesPane& p = g_inputValues;
-    if (IsCalcId(id)) return p.calc[id - kChanCalcBase];
-    if (IsDigitalId(id)) return (p.digitalBits >> (id - kChanDigitalBase)) & 1u ? kDigitalSetLevel : 0.0;
+    if (IsCalcId(id)) return p.calc[id - kFirstCalcSlot];
+    if (IsDigitalId(id)) return (p.digitalBits >> (id - kFirstDigitalSlot)) & 1u ? kDigitalSetLevel : 0.0;
     return p.analog[id - 1];
 }
 

@@ -235,7 +235,7 @@ int32_t ClampTriggerDelay(stAcq* acq, int32_t samples) {
     const uint16_t flags = static_cast<uint16_t>(acq->unitMode);
     int32_t limit = (flags >> 8) == 1 ? acq->acqLength : kTrigDelayLimit;
     int32_t delay = std::min(samples, limit);
-    if (acq->storageKind == kStorageKindFastUnit || delay < 0) delay = 0;
+    if (acq->storageKind == kStorageFastUnitMemory || delay < 0) delay = 0;
     acq->preStartDelay = delay;
     return delay;
 }

@@ -14,6 +14,12 @@ constexpr size_t kPcCardHeaderSize = 4;      // [0x01][0x00][reply length + 2][p
 constexpr size_t kPacketOverhead = 3;        // start byte, command, checksum
 constexpr size_t kReplyOverhead = 2;         // start byte, checksum
 
+// The mode byte of command 2: the run waits for the start signal.
+constexpr uint8_t kModeWaitForStart = 0x80;
+// Bytes the unit sends unasked on the data stream.
+constexpr uint8_t kStreamRunComplete = 6;
+constexpr uint8_t kStreamStartSignal = 7;
+
 // Two's complement of the 8-bit sum of the bytes.
 uint8_t PacketChecksum(const uint8_t* bytes, size_t count);
 

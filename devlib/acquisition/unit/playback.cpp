@@ -25,8 +25,6 @@ constexpr int16_t kFreeSetupWord = 116;
 constexpr int16_t kAssignedSetupWord = 9;
 constexpr int32_t kStateFree = 4;
 constexpr int32_t kStateAssigned = 1;
-constexpr int32_t kStatusPlaying = 2;
-constexpr int32_t kStatusReady = 1;
 
 const char kUnknownResult[] = "Unknown result.";
 const char kNoFreeStorage[] = "There is no free storage for source file, Please release any assigned data file first.";
@@ -51,7 +49,7 @@ uint32_t RunAnalogCount(const stAcq* acq) {
     if (acq->run.analogCount > 0) return static_cast<uint32_t>(acq->run.analogCount);
     uint32_t n = 0;
     for (int k = 0; k < kAnalogChannels; ++k)
-        if (acq->chans[k].group == 0 && (acq->chans[k].flags & 2)) ++n;
+        if (acq->chans[k].group == kGroupAnalog && (acq->chans[k].flags & kChanEnabled)) ++n;
     return n;
 }
 
@@ -259,13 +257,13 @@ int32_t CSourceNavigator::OnBeginAcquisition(stAcq* acq) {
     if (m_columns <= kPlaybackMaxFactors) {
         uint32_t k = 0;
         for (int c = 0; c < kAnalogChannels && k < m_columns; ++c)
-            if (acq->chans[c].group == 0 && (acq->chans[c].flags & 2))
+            if (acq->chans[c].group == kGroupAnalog && (acq->chans[c].flags & kChanEnabled))
                 m_factors[k++] = PlaybackColumnFactor(acq->chans[c].gain);
     }
     m_clockStarted = 0;
     m_lastTick = m_originTick = 0;
     m_framesDelivered = 0;
-    acq->run.statusState = kStatusPlaying;
+    acq->run.statusState = kStatusDataFlowing;
     return 1;
 }
 

@@ -203,7 +203,7 @@ int32_t SetInputFilter(stAcq* acq, int32_t channel, int32_t index, int16_t type,
 // Mode, gain, offset and the three filters of an analog channel, stopping at the first failure.
 int32_t ApplyChannelHardware(const stAcqChan* record, stAcq* acq) {
     if (!record || !acq) return 0;
-    if (record->group != 0 || record->number < 0 || record->number >= kAnalogChannels) return 1;
+    if (record->group != kGroupAnalog || record->number < 0 || record->number >= kAnalogChannels) return 1;
     const stAcqChan rec = *record;  // the commands store into the record it may be
     const int32_t channel = rec.number + 1;
     if (!SetInputMode(acq, channel, rec.coupling, rec.highPass, rec.inputOption4, rec.lowPass) ||
