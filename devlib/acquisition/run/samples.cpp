@@ -7,6 +7,7 @@
 #include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/run/disk_run.h"
+#include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/unit/unit_cmd.h"
 #include "devlib/acquisition/unit/unit_link.h"
@@ -15,9 +16,6 @@
 #include "common/binding.h"
 
 #include <algorithm>
-
-uint32_t g_unitRingBytes = kHostRingBytes;
-int32_t g_highSpeedRun = 0;
 
 namespace {
 
@@ -111,7 +109,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
     const int32_t bytes = frames * frameSize;
     const bool ring = acq->runRepeatMode == kRepeatRing;
     const int32_t secondModel = g_unitModel == kModelVK45;
-    const int32_t chunk = ReadChunkBytes(frameSize, g_highSpeedRun, secondModel);
+    const int32_t chunk = ReadChunkBytes(frameSize, g_runLayer.highSpeedRun, secondModel);
     const int32_t channels = run.analogCount + run.digitalCount + run.calcCount;
     void* blocks[kMaxChanRecords] = {};
     for (int32_t i = 0; i < channels && i < kMaxChanRecords; ++i) blocks[i] = gs->chanBlock[RunChannelSlot(run, i)];
@@ -132,7 +130,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
         for (int32_t i = 0; i < channels; ++i) gs->chanCount[RunChannelSlot(run, i)] += static_cast<uint32_t>(got);
         gs->totalSamples = static_cast<int32_t>(gs->chanCount[FirstRunSlot(run)]);
         if (run.calcCount) ComputeCalcChannels(acq, gs, got);
-        address = NextRingAddress(address, static_cast<uint32_t>(length), g_unitRingBytes);
+        address = NextRingAddress(address, static_cast<uint32_t>(length), g_runLayer.unitRingBytes);
         done += length;
     }
     *count = bytes;

@@ -15,9 +15,6 @@ constexpr int32_t kReadChunkBytes = 250;        // one ring request
 constexpr int32_t kReadChunkBytesFast = 16382;  // one request of a high-speed run
 constexpr uint16_t kDigitalHigh = 0x4000;       // a digital channel's sample while its bit is set
 
-extern uint32_t g_unitRingBytes;  // the ring the run reads (kHostRingBytes unless high speed)
-extern int32_t g_highSpeedRun;
-
 // Bytes of one request: whole frames only; on the second model a chunk whose length plus the
 // reply's two framing bytes is a multiple of 64 is one frame shorter (the USB pipe would wait
 // for a short packet that never comes).

@@ -22,11 +22,7 @@
 #include <cmath>
 #include <cstdio>
 
-uint32_t g_lastWrapCount = 0;
-
 namespace {
-
-uint64_t g_unitPacedGoUs = 0;  // the unit's clock just before a unit-paced run was told to go
 
 constexpr int32_t kStorageUnitMemory = 3;
 constexpr int32_t kStorageFastUnitMemory = 4;
@@ -63,14 +59,16 @@ void ShowMessage(tagGS* gs, const char* key) {
                 getMsgBoxText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
 }
 
+}  // namespace
+
 // The state of one read-back, shared with its dialog.
 struct stReadBack {
     int32_t total;
     int32_t stop;  // any button of the dialog, or a second end of the run
     char format[kFormatChars];
 };
-stReadBack* g_readBack = nullptr;
-bool g_readBackLostGraph = false;
+
+namespace {
 
 void ShowProgress(HWND dialog, const stReadBack* rb, int32_t done) {
     char line[kFormatChars + 64];
@@ -173,13 +171,13 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     gs->winRingBase += static_cast<uint32_t>(frames);
     const HWND window = gs->hwnd;
     if (window) EnableWindow(window, FALSE);
-    g_readBack = &rb;
+    g_runLayer.readBack = &rb;
     HWND dialog = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_READ_BACK), window, ReadBackProc,
                                      reinterpret_cast<LPARAM>(&rb));
     if (dialog) ShowWindow(dialog, SW_SHOW);
     int32_t done = 0;
     const ReadBackEnd end = ReadBackLoop(acq, gs, &rb, dialog, writeAt, &done);
-    g_readBack = nullptr;
+    g_runLayer.readBack = nullptr;
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
     *count = done;
     if (window && IsWindow(window)) EnableWindow(window, TRUE);
@@ -201,7 +199,6 @@ void DropRun(stAcq* acq, const tagGS* gs) {
     acq->run.timingKind = kTimingFinished;
     acq->run.statusState = kStatusReady;
     if (acq->run.attachedGraph == gs) acq->run.attachedGraph = nullptr;
-    g_endSeen = 1;
 }
 
 }  // namespace
@@ -264,7 +261,6 @@ void FormatReadBackProgress(char* out, size_t size, const char* format, int32_t 
 // its frames too, and the size names every byte of the frames.
 int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     stAcqRun& run = acq->run;
-    g_endSeen = 0;
     uint8_t ref[3];
     PutBeU16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
     ref[2] = acq->refCommand;
@@ -279,7 +275,7 @@ int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     if (!Accepted(kCmdHighSpeedSetup, sizeof(setup), setup)) return 0;
     HostRunScriptSubroutine(&g_lib.host, "OnStartAcquisition", 0);
     const uint8_t go = kGoUnitPaced;
-    g_unitPacedGoUs = g_unitLink.ClockUs();
+    g_runLayer.unitPacedGoUs = g_unitLink.ClockUs();
     if (!Accepted(kCmdHighSpeedGo, 1, &go)) return 0;
     run.dataStarted = (acq->runModeByte & kModeWaitForStart) ? 0 : 1;
     run.statusState = run.dataStarted ? kStatusDataFlowing : kStatusNoDataYet;
@@ -296,9 +292,9 @@ int32_t StartHighSpeedRing(stAcq* acq) {
     if (!Accepted(kCmdHighSpeedSetup, sizeof(setup), setup)) return 0;
     const uint8_t go = kGoHighSpeed;
     if (!Accepted(kCmdHighSpeedGo, 1, &go)) return 0;
-    g_unitRingBytes = ring;
-    g_highSpeedRun = 1;
-    g_lastWrapCount = 0;
+    g_runLayer.unitRingBytes = ring;
+    g_runLayer.highSpeedRun = 1;
+    g_runLayer.lastWrapCount = 0;
     return 1;
 }
 
@@ -311,7 +307,6 @@ bool PollUnitPacedRun(stAcq* acq) {
     if (got == 1) {
         if (run.dataStarted && byte == kStreamRunComplete) {
             EndAcquisition(acq, 0);
-            g_endSeen = 1;
             return true;
         }
         if (run.dataStarted) {
@@ -329,8 +324,8 @@ bool QueryHighSpeedBytes(const stAcq* acq, uint32_t* count) {
     uint8_t progress[kProgressBytes] = {};
     *count = 0;
     if (!g_unitLink.QueryCommand(kCmdHighSpeedProgress, 0, nullptr, kProgressBytes, progress)) return false;
-    *count = HighSpeedNewBytes(GetBeU32(progress), GetBeU32(progress + 4), acq->run.readPosition, g_lastWrapCount,
-                               g_unitRingBytes);
+    *count = HighSpeedNewBytes(GetBeU32(progress), GetBeU32(progress + 4), acq->run.readPosition, g_runLayer.lastWrapCount,
+                               g_runLayer.unitRingBytes);
     return true;
 }
 
@@ -338,15 +333,15 @@ bool QueryHighSpeedBytes(const stAcq* acq, uint32_t* count) {
 void AdvanceHighSpeedPosition(stAcq* acq, uint32_t bytes) {
     stAcqRun& run = acq->run;
     run.readPosition += bytes;
-    while (g_unitRingBytes && run.readPosition >= g_unitRingBytes) {
-        run.readPosition -= g_unitRingBytes;
-        ++g_lastWrapCount;
+    while (g_runLayer.unitRingBytes && run.readPosition >= g_runLayer.unitRingBytes) {
+        run.readPosition -= g_runLayer.unitRingBytes;
+        ++g_runLayer.lastWrapCount;
     }
     run.nextAddress = run.readPosition;
 }
 
 int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer) {
-    if (g_highSpeedRun) return RequestMemory(address, length, buffer) ? 1 : 0;
+    if (g_runLayer.highSpeedRun) return RequestMemory(address, length, buffer) ? 1 : 0;
     uint8_t request[kRingRequestBytes];
     PutBeU16(request, address & 0x7FFFu);
     PutBeU16(request + 2, static_cast<uint32_t>(length));
@@ -354,13 +349,13 @@ int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* 
 }
 
 int32_t ReadUnitMemorySamples(stAcq* acq, int32_t* count) {
-    g_readBackLostGraph = false;
+    g_runLayer.readBackLostGraph = false;
     if (!acq->run.attachedGraph || acq->run.frameSize <= 0 || *count < 0) {
         *count = 0;
         return 0;
     }
     const ReadBackEnd end = ReadBack(acq, count);
-    g_readBackLostGraph = end == ReadBackEnd::LostGraph;
+    g_runLayer.readBackLostGraph = end == ReadBackEnd::LostGraph;
     return end == ReadBackEnd::Done ? 1 : 0;
 }
 
@@ -369,7 +364,7 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     tagGS* gs = run.attachedGraph;
     if (!run.dataStarted || failed) {
         // Nothing recorded yet, or the unit no longer answers: there is nothing to read back.
-        g_stoppedByButton = 0;
+        g_runLayer.stoppedByButton = 0;
         Command(kCmdStop, 0, nullptr);
         return 1;
     }
@@ -382,13 +377,13 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     bool ok = g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded) != 0;
     if (ok) {
         // No more than the run's length, nor than the frames that fell due on the unit's clock.
-        const int32_t due = RecordableFrames(g_unitLink.ClockUs() - g_unitPacedGoUs,
+        const int32_t due = RecordableFrames(g_unitLink.ClockUs() - g_runLayer.unitPacedGoUs,
                                              HighSpeedFramePeriodMs(acq->runSamplePeriod));
         const uint32_t reported = GetBeU24(recorded);
         count = ReadBackBytes(reported, std::min(acq->runLength, due), run.frameSize);
         overstated = reported >= static_cast<uint32_t>(count) + static_cast<uint32_t>(run.frameSize);
         ok = ReadRecordedSamples(acq, &count, 0) != 0;
-        if (g_readBackLostGraph) {
+        if (g_runLayer.readBackLostGraph) {
             DropRun(acq, gs);
             return 0;
         }
@@ -403,10 +398,10 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     return 1;
 }
 
-bool UnitMemoryReadBackActive() { return g_readBack != nullptr; }
+bool UnitMemoryReadBackActive() { return g_runLayer.readBack != nullptr; }
 
 void RequestReadBackStop() {
-    if (g_readBack) g_readBack->stop = 1;
+    if (g_runLayer.readBack) g_runLayer.readBack->stop = 1;
 }
 
 void AbortUnitPacedRun(stAcq* acq) {

@@ -11,8 +11,6 @@ constexpr int32_t kTimingUnitPaced = 2;
 constexpr int32_t kBatchLimitBytesFast = 80000;  // high-speed batches larger than this are not drawn
 constexpr int32_t kStatusFinishing = 9;
 
-extern uint32_t g_lastWrapCount;  // the unit's ring passes the host has caught up with
-
 // Storage kinds 3 and 4: the unit records into its own memory.
 bool IsUnitMemoryStorage(int32_t kind);
 
