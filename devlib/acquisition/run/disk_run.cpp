@@ -34,9 +34,6 @@ constexpr int32_t kWriteHead = 1;         // host slot 14: the head of a recordi
 constexpr int32_t kWriteHeadAndTail = 2;  // the head again, then what follows the samples
 constexpr uint16_t kTypeDouble = 1;
 
-// The conversion buffer of the run; freed at its end.
-std::vector<uint8_t> g_runLayer.diskConversion;
-
 const stHostCallbacks* Host() { return &g_lib.host; }
 
 void ShowDiskMessage(tagGS* gs, const char* key) {
