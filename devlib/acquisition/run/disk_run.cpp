@@ -12,6 +12,7 @@
 #include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/services/byte_cursor.h"
+#include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/run/setup_block.h"
@@ -33,16 +34,6 @@ namespace {
 constexpr int32_t kWriteHead = 1;         // host slot 14: the head of a recording to disk
 constexpr int32_t kWriteHeadAndTail = 2;  // the head again, then what follows the samples
 constexpr uint16_t kTypeDouble = 1;
-
-const stHostCallbacks* Host() { return &g_lib.host; }
-
-void ShowDiskMessage(tagGS* gs, const char* key) {
-    const char* text = getMsgBoxText(key);
-    const char* caption = getMsgBoxText("Norvane Tessaly");
-    MessageBoxA(gs ? gs->hwnd : nullptr, text ? text : key, caption ? caption : "VK40", MB_OK | MB_ICONEXCLAMATION);
-}
-
-int32_t RunChannels(const stAcqRun& run) { return run.analogCount + run.digitalCount + run.calcCount; }
 
 // The recording file, shared for reading while it is open.
 HANDLE OpenRecordingFile(const char* path, DWORD access, DWORD disposition) {
@@ -217,7 +208,7 @@ int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
         if (!MakeRingBlock(&gs->chanBlock[s], static_cast<size_t>(kDiskRingSamples) * gs->chanBytes[s])) {
             FreeRunBlocks(acq->run, gs);
             g_runLayer.diskConversion = std::vector<uint8_t>();
-            ShowDiskMessage(gs, "KEY Not enough memory");
+            ShowRunMessage(gs, "KEY Not enough memory");
             g_unitLink.SetCommand(kCmdStop, 0, nullptr);
             return 0;
         }
@@ -244,7 +235,7 @@ int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
         g_runLayer.diskConversion = std::vector<uint8_t>();
         gs->storageKind = kStoreMemory;
         gs->winSize = 0;
-        ShowDiskMessage(gs, "KEY The recording file cannot be written");
+        ShowRunMessage(gs, "KEY The recording file cannot be written");
         g_unitLink.SetCommand(kCmdStop, 0, nullptr);
         return 0;
     }
@@ -326,5 +317,5 @@ void EndDiskRecording(stAcq* acq, tagGS* gs, int32_t failed) {
         SaveAcquisitionSetup(acq, gs);
         if (HostWriteAcqFile(Host(), gs, file.get(), kWriteHeadAndTail)) return;
     }
-    ShowDiskMessage(gs, "KEY The recording file cannot be written");
+    ShowRunMessage(gs, "KEY The recording file cannot be written");
 }

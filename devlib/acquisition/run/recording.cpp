@@ -14,6 +14,7 @@
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/unit/playback.h"
 #include "devlib/acquisition/run/playback_run.h"
+#include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/outputs/stimulator.h"
@@ -54,18 +55,6 @@ constexpr uint8_t kStatusStartSeen = 0x02;  // byte 1: the start signal came
 constexpr uint16_t kStatusBytes = 4;
 constexpr uint16_t kWriteAddressBytes = 3;
 
-const stHostCallbacks* Host() { return &g_lib.host; }
-
-// One message box of a run, in the library's caption.
-void ShowRunMessage(tagGS* gs, const char* key) {
-    MessageBoxA(gs ? gs->hwnd : nullptr, getMsgBoxText(key) ? getMsgBoxText(key) : key,
-                getMsgBoxText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
-}
-
-bool Command(uint8_t command, uint16_t length, const uint8_t* data) {
-    return g_unitLink.SetCommand(command, length, data) != 0;
-}
-
 // The record index of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j).
 int32_t RecordOf(const stAcq* acq, int32_t number) {
     const int32_t group = number >= kChanCalcBase ? 2 : number >= kChanDigitalBase ? 1 : 0;
@@ -74,8 +63,6 @@ int32_t RecordOf(const stAcq* acq, int32_t number) {
         if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
     return -1;
 }
-
-int32_t RunChannels(const stAcq* acq) { return acq->run.analogCount + acq->run.digitalCount + acq->run.calcCount; }
 
 int32_t FirstCount(const stAcq* acq, const tagGS* gs) {
     return static_cast<int32_t>(gs->chanCount[FirstRunSlot(acq->run)]);
@@ -215,7 +202,7 @@ static void MarkSegmentStart(tagGS* gs, const stAcq* acq) {
 // The graph's channels for this run and their blocks, at the first data of the run: each channel
 // in the slot of its number.
 int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
-    const int32_t n = RunChannels(acq);
+    const int32_t n = RunChannels(acq->run);
     const bool fresh = acq->runDataMode != kDataAppend;
     for (uint32_t& flags : gs->chanFlags) flags &= ~kChanSlotMask;
     for (int32_t i = 0; i < n; ++i) {
@@ -578,7 +565,7 @@ namespace {
 // Each block of a ring run becomes a plain block of what the ring holds, oldest first; the time
 // origin moves on by the frames the ring let go.
 void FinishRingBlocks(stAcq* acq, tagGS* gs) {
-    const int32_t n = RunChannels(acq);
+    const int32_t n = RunChannels(acq->run);
     const uint32_t kept = std::min<uint32_t>(gs->winLen, gs->winSize);
     for (int32_t i = 0; i < n; ++i) {
         const int32_t s = RunChannelSlot(acq->run, i);
@@ -599,7 +586,7 @@ void FinishRingBlocks(stAcq* acq, tagGS* gs) {
 
 // Every run block shrinks to its samples; an empty one goes.
 void FinishPlainBlocks(stAcq* acq, tagGS* gs) {
-    for (int32_t i = 0; i < RunChannels(acq); ++i) {
+    for (int32_t i = 0; i < RunChannels(acq->run); ++i) {
         const int32_t s = RunChannelSlot(acq->run, i);
         if (gs->chanCount[s] == 0)
             FreeBlock(&gs->chanBlock[s]);

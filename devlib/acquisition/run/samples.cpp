@@ -7,6 +7,7 @@
 #include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/run/disk_run.h"
+#include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/unit/unit_cmd.h"
@@ -110,7 +111,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
     const bool ring = acq->runRepeatMode == kRepeatRing;
     const int32_t secondModel = g_unitModel == kModelVK45;
     const int32_t chunk = ReadChunkBytes(frameSize, g_runLayer.highSpeedRun, secondModel);
-    const int32_t channels = run.analogCount + run.digitalCount + run.calcCount;
+    const int32_t channels = RunChannels(run);
     void* blocks[kMaxChanRecords] = {};
     for (int32_t i = 0; i < channels && i < kMaxChanRecords; ++i) blocks[i] = gs->chanBlock[RunChannelSlot(run, i)];
 

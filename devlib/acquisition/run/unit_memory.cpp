@@ -10,6 +10,7 @@
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/run/recording.h"
+#include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/unit/unit_cmd.h"
@@ -44,19 +45,10 @@ constexpr uint16_t kCountBytes = 3;
 constexpr uint16_t kFastRequestBytes = 5;
 constexpr size_t kFormatChars = 96;
 
-bool Command(uint8_t command, uint16_t length, const uint8_t* data) {
-    return g_unitLink.SetCommand(command, length, data) != 0;
-}
-
 // A one-byte answer that must be 0.
 bool Accepted(uint8_t command, uint16_t length, const uint8_t* data) {
     uint8_t answer = 0xFF;
     return g_unitLink.QueryCommand(command, length, data, 1, &answer) && answer == 0;
-}
-
-void ShowMessage(tagGS* gs, const char* key) {
-    MessageBoxA(gs ? gs->hwnd : nullptr, getMsgBoxText(key) ? getMsgBoxText(key) : key,
-                getMsgBoxText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
@@ -185,7 +177,7 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     // Only the frames that came count; a Cancel leaves the rest in the unit.
     const uint32_t got = static_cast<uint32_t>(done / run.frameSize);
     gs->winRingBase = writeAt + got;
-    for (int32_t i = 0; i < run.analogCount + run.digitalCount + run.calcCount; ++i)
+    for (int32_t i = 0; i < RunChannels(run); ++i)
         gs->chanCount[RunChannelSlot(run, i)] += got;
     gs->totalSamples = static_cast<int32_t>(gs->chanCount[FirstRunSlot(run)]);
     // The calculation channels follow the frames read back, as a host-paced run computes them.
@@ -391,9 +383,9 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     gs->hOffset = 0;
     if (!ok) {
         MessageBeep(MB_ICONEXCLAMATION);
-        ShowMessage(gs, "KEY Communications error, terminated");
+        ShowRunMessage(gs, "KEY Communications error, terminated");
     } else if (overstated) {
-        ShowMessage(gs, "KEY Unit count overstated");
+        ShowRunMessage(gs, "KEY Unit count overstated");
     }
     return 1;
 }
