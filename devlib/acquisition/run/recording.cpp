@@ -14,6 +14,7 @@
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/unit/playback.h"
 #include "devlib/acquisition/run/playback_run.h"
+#include "devlib/acquisition/run/plotting.h"
 #include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/samples.h"

@@ -41,8 +41,3 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address);
 // The run order and frame size from the channel records; 1 when some channel is recorded.
 // The analog inputs are set as bits 1 << number in *analogMask.
 int32_t BuildChannelOrder(stAcq* acq, uint16_t* analogMask);
-
-// Draws the frames of the newest bytes into the graph window: the new stretch of each shown
-// channel through the program's renderer; past the view's end the view moves on (scrolling) or
-// a new page starts (sweep) and the window is redrawn whole.
-void PlotNewSamples(int32_t newBytes, stAcq* acq, tagGS* gs);
