@@ -481,7 +481,9 @@ bool TakeNewFrames(stAcq* acq) {
     const int32_t frames = FramesToRead(count, run.frameSize, rest, repeat);
     int32_t bytes = frames * run.frameSize;
     if (bytes == 0) return true;
-    if (!ReadRecordedSamples(acq, &bytes, run.nextAddress)) return false;
+    const int32_t read = acq->runStorageKind == kStorageDisk ? ReadDiskSamples(acq, &bytes, run.nextAddress)
+                                                             : ReadMemorySamples(acq, &bytes, run.nextAddress);
+    if (!read) return false;
     // Only whole frames were taken: a part frame stays in the unit for the next poll.
     if (g_runLayer.highSpeedRun) {
         AdvanceHighSpeedPosition(acq, static_cast<uint32_t>(bytes));

@@ -41,7 +41,6 @@ struct stRunLayerState {
     int32_t pollDepth = 0;          // polls on the stack (their message boxes run modal loops)
     UINT_PTR pollTimer = 0;         // keeps a run read while a modal loop holds the program
     stReadBack* readBack = nullptr;  // the unit memory's read-back under way, or null
-    bool readBackLostGraph = false;  // the last read-back's graph went away meanwhile
     HGDIOBJ statusObjects[kStatusBitmaps] = {};  // the status images; deleted at shut-down
 };
 extern stRunLayerState g_runLayer;

@@ -6,7 +6,6 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/model/device.h"
-#include "devlib/acquisition/run/disk_run.h"
 #include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/unit/packet.h"
@@ -95,13 +94,19 @@ uint32_t AdvanceSampleRing(tagGS* gs, uint32_t frames) {
     return start;
 }
 
+int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer) {
+    if (g_runLayer.highSpeedRun) return RequestUnitMemory(address, length, buffer) ? 1 : 0;
+    uint8_t request[kRingRequestBytes];
+    PutBeU16(request, address & 0x7FFFu);
+    PutBeU16(request + 2, static_cast<uint32_t>(length));
+    return g_unitLink.ReadSamples(request, static_cast<uint16_t>(length), buffer, acq);
+}
+
 // One batch from the unit's ring into the graph: whole frames only, in short requests.
-int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
+int32_t ReadMemorySamples(stAcq* acq, int32_t* count, uint32_t address) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     const int32_t frameSize = run.frameSize;
-    if (gs && IsUnitMemoryStorage(acq->runStorageKind)) return ReadUnitMemorySamples(acq, count);
-    if (acq->runStorageKind == kStorageDisk) return ReadDiskSamples(acq, count, address);
     if (!gs || frameSize <= 0 || *count < 0 || acq->runStorageKind != kStorageMemory) {
         *count = 0;
         return 0;

@@ -34,9 +34,13 @@ void StoreFrames(const uint8_t* bytes, int32_t frames, const stAcqRun& run, void
 // first frame goes.
 uint32_t AdvanceSampleRing(tagGS* gs, uint32_t frames);
 
+// One request of a host-paced read: command 19, or 74 in a high-speed run.
+int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer);
+
 // Reads *count bytes (cut to whole frames) from the unit's ring at address into the attached
-// graph; *count becomes the bytes taken. 1 on success; 0 with *count = 0 on a failed request.
-int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address);
+// graph's memory blocks (storage kind 2); *count becomes the bytes taken. 1 on success; 0 with
+// *count = 0 on a failed request or another storage kind.
+int32_t ReadMemorySamples(stAcq* acq, int32_t* count, uint32_t address);
 
 // The run order and frame size from the channel records; 1 when some channel is recorded.
 // The analog inputs are set as bits 1 << number in *analogMask.

@@ -94,15 +94,6 @@ bool GraphGone(const stAcq* acq, const tagGS* gs, HWND window) {
     return acq->run.attachedGraph != gs || (window && !IsWindow(window));
 }
 
-// One request of the unit's memory (command 74): 24-bit address, 16-bit length.
-bool RequestMemory(uint32_t address, int32_t length, uint8_t* buffer) {
-    uint8_t request[kFastRequestBytes];
-    PutBeU24(request, address & kHighSpeedAddressMask);
-    PutBeU16(request + 3, static_cast<uint32_t>(length));
-    return g_unitLink.QueryCommand(kCmdReadRingHighSpeed, kFastRequestBytes, request, static_cast<uint16_t>(length),
-                                   buffer) != 0;
-}
-
 enum class ReadBackEnd { Done, Failed, LostGraph };
 
 // The private loop: window messages first, a chunk whenever none waits. WM_QUIT stops it and is
@@ -138,7 +129,7 @@ ReadBackEnd ReadBackLoop(stAcq* acq, tagGS* gs, stReadBack* rb, HWND dialog, uin
             continue;
         }
         const int32_t length = TrimLastChunk(std::min(chunk, rb->total - *done), run.frameSize, secondModel);
-        if (length <= 0 || !RequestMemory(static_cast<uint32_t>(*done), length, buffer)) {
+        if (length <= 0 || !RequestUnitMemory(static_cast<uint32_t>(*done), length, buffer)) {
             end = ReadBackEnd::Failed;
             break;
         }
@@ -185,6 +176,16 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     return end;
 }
 
+// The read-back of a unit-memory run into the attached graph from the memory's start, under the
+// progress dialog; *count becomes the bytes read.
+ReadBackEnd ReadUnitMemorySamples(stAcq* acq, int32_t* count) {
+    if (!acq->run.attachedGraph || acq->run.frameSize <= 0 || *count < 0) {
+        *count = 0;
+        return ReadBackEnd::Failed;
+    }
+    return ReadBack(acq, count);
+}
+
 // The run ends without its graph: nothing of the graph may be touched.
 void DropRun(stAcq* acq, const tagGS* gs) {
     acq->run.running = 0;
@@ -194,6 +195,15 @@ void DropRun(stAcq* acq, const tagGS* gs) {
 }
 
 }  // namespace
+
+// Command 74: 24-bit address, 16-bit length.
+bool RequestUnitMemory(uint32_t address, int32_t length, uint8_t* buffer) {
+    uint8_t request[kFastRequestBytes];
+    PutBeU24(request, address & kHighSpeedAddressMask);
+    PutBeU16(request + 3, static_cast<uint32_t>(length));
+    return g_unitLink.QueryCommand(kCmdReadRingHighSpeed, kFastRequestBytes, request, static_cast<uint16_t>(length),
+                                   buffer) != 0;
+}
 
 bool IsUnitMemoryStorage(int32_t kind) { return kind == kStorageUnitMemory || kind == kStorageFastUnitMemory; }
 
@@ -332,25 +342,6 @@ void AdvanceHighSpeedPosition(stAcq* acq, uint32_t bytes) {
     run.nextAddress = run.readPosition;
 }
 
-int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer) {
-    if (g_runLayer.highSpeedRun) return RequestMemory(address, length, buffer) ? 1 : 0;
-    uint8_t request[kRingRequestBytes];
-    PutBeU16(request, address & 0x7FFFu);
-    PutBeU16(request + 2, static_cast<uint32_t>(length));
-    return g_unitLink.ReadSamples(request, static_cast<uint16_t>(length), buffer, acq);
-}
-
-int32_t ReadUnitMemorySamples(stAcq* acq, int32_t* count) {
-    g_runLayer.readBackLostGraph = false;
-    if (!acq->run.attachedGraph || acq->run.frameSize <= 0 || *count < 0) {
-        *count = 0;
-        return 0;
-    }
-    const ReadBackEnd end = ReadBack(acq, count);
-    g_runLayer.readBackLostGraph = end == ReadBackEnd::LostGraph;
-    return end == ReadBackEnd::Done ? 1 : 0;
-}
-
 int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
@@ -374,11 +365,12 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
         const uint32_t reported = GetBeU24(recorded);
         count = ReadBackBytes(reported, std::min(acq->runLength, due), run.frameSize);
         overstated = reported >= static_cast<uint32_t>(count) + static_cast<uint32_t>(run.frameSize);
-        ok = ReadRecordedSamples(acq, &count, 0) != 0;
-        if (g_runLayer.readBackLostGraph) {
+        const ReadBackEnd end = ReadUnitMemorySamples(acq, &count);
+        if (end == ReadBackEnd::LostGraph) {
             DropRun(acq, gs);
             return 0;
         }
+        ok = end == ReadBackEnd::Done;
     }
     gs->hOffset = 0;
     if (!ok) {
