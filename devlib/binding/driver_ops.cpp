@@ -80,7 +80,7 @@ void OnStartButton(HGLOBAL hAcq) {
     if (!acq) return;
     const stAcqRun& run = acq->run;
     if (!run.running) ResumeUnitChecks();
-    if (run.statusState != kStatusReady) g_stoppedByButton = 1;
+    if (run.statusState != kStatusReady) g_runLayer.stoppedByButton = 1;
     if (!run.running || acq->restartCountdown < 1 || run.statusState == kStatusWaitingForData)
         ToggleAcquisition(acq.get(), 1);
     else if (!CalcChannelsNeedSlowPath(acq.get()))
@@ -166,7 +166,7 @@ int32_t WINAPI RefreshInputValues(HGLOBAL hAcq, int32_t) {
 int32_t WINAPI ShutdownDriver() {
     g_unitLink.Close();
     ReleaseUnitTransport(g_unitLink);
-    for (HGDIOBJ& object : g_statusObjects) {
+    for (HGDIOBJ& object : g_runLayer.statusObjects) {
         if (object) {
             DeleteObject(object);
             object = nullptr;

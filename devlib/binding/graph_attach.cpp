@@ -123,6 +123,6 @@ int32_t WINAPI OnGraphClosed(HGLOBAL hAcq) {
         // The button goes with the closing window.
         acq->run.hwndStartButton = nullptr;
     }
-    g_stoppedByButton = 0;
+    g_runLayer.stoppedByButton = 0;
     return 1;
 }

@@ -27,6 +27,7 @@
 #include "devlib/acquisition/unit/driver_choice.h"
 #include "devlib/acquisition/setup/prefs.h"
 #include "devlib/acquisition/run/recording.h"
+#include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/setup_block.h"
 #include "devlib/acquisition/setup/trigger.h"
 #include "devlib/acquisition/unit/unit_link.h"
@@ -376,9 +377,9 @@ TEST_F(AcqSetupWindows, ARingChosenInTheDialogKeepsTheLastLength) {
         CheckAcquisitionStatus(acq);
     }
     ASSERT_EQ(acq->run.running, 1) << "a ring is not ended by its length";
-    g_scriptStopRequest = 1;
+    g_runLayer.scriptStopRequest = 1;
     CheckAcquisitionStatus(acq);
-    g_scriptStopRequest = 0;
+    g_runLayer.scriptStopRequest = 0;
     ASSERT_EQ(acq->run.running, 0);
     const uint32_t recorded = acq->run.readPosition / 2;
     ASSERT_GT(recorded, 2400u);

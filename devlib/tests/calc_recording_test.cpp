@@ -24,6 +24,7 @@
 #include "devlib/acquisition/unit/driver_choice.h"
 #include "devlib/services/byte_cursor.h"
 #include "devlib/acquisition/run/recording.h"
+#include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/resource.h"
@@ -299,7 +300,7 @@ TEST_F(CalcRecording, EveryChannelLandsInTheSlotOfItsNumberInEveryRunKind) {
                 AdvanceClock(100);
                 CheckAcquisitionStatus(acq);
             }
-            g_scriptStopRequest = 1;
+            g_runLayer.scriptStopRequest = 1;
             CheckAcquisitionStatus(acq);
         } else {
             Run(acq, 97);
@@ -356,7 +357,7 @@ TEST_F(CalcRecording, ARingRunKeepsTheLastValuesOfEachCalculationChannelOldestFi
         CheckAcquisitionStatus(acq);
     }
     ASSERT_EQ(acq->run.running, 1);
-    g_scriptStopRequest = 1;
+    g_runLayer.scriptStopRequest = 1;
     CheckAcquisitionStatus(acq);
     ASSERT_EQ(acq->run.running, 0);
     const uint32_t recorded = acq->run.readPosition / uint32_t(acq->run.frameSize);

@@ -28,7 +28,7 @@ protected:
         host = MakeRecordingHost(nullptr);
         ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
         g_runTrace = stRunControlTrace{};
-        g_stoppedByButton = 0;
+        g_runLayer.stoppedByButton = 0;
     }
 
     void TearDown() override {
@@ -71,7 +71,7 @@ TEST_F(VK40Internals, StartButtonChoosesBetweenToggleAndAbort) {
     for (const stStartCase& c : cases) {
         SCOPED_TRACE(c.what);
         g_runTrace = stRunControlTrace{};
-        g_stoppedByButton = 0;
+        g_runLayer.stoppedByButton = 0;
         {
             AcqView acq(hAcq);
             acq->run.statusState = c.status;
@@ -86,7 +86,7 @@ TEST_F(VK40Internals, StartButtonChoosesBetweenToggleAndAbort) {
         EXPECT_EQ(OnDriverCommand(hAcq, frame, IDC_START_BUTTON, nullptr, 0), 1);
         EXPECT_EQ(g_runTrace.toggle, c.toggles);
         EXPECT_EQ(g_runTrace.abort, c.aborts);
-        EXPECT_EQ(g_stoppedByButton, c.stoppedByButton);
+        EXPECT_EQ(g_runLayer.stoppedByButton, c.stoppedByButton);
     }
 }
 

@@ -240,7 +240,7 @@ TEST_F(Recording, ARingRunKeepsTheLastLengthOfFramesOldestFirst) {
             CheckAcquisitionStatus(acq);
         }
         ASSERT_EQ(acq->run.running, 1);
-        g_scriptStopRequest = 1;  // "STOPACQ"
+        g_runLayer.scriptStopRequest = 1;  // "STOPACQ"
         CheckAcquisitionStatus(acq);
         ASSERT_EQ(acq->run.running, 0);
         const uint32_t recorded = acq->run.readPosition / static_cast<uint32_t>(layout.frameSize);
@@ -286,7 +286,7 @@ TEST_F(Recording, AfterARingRunTheViewShowsTheFramesKept) {
             CheckAcquisitionStatus(acq);
         }
         EXPECT_GT(gs->hStart, 1000.0) << "the view followed the newest frame";
-        g_scriptStopRequest = 1;
+        g_runLayer.scriptStopRequest = 1;
         CheckAcquisitionStatus(acq);
         ASSERT_EQ(acq->run.running, 0);
         ASSERT_EQ(gs->chanCount[1], 700u);
@@ -868,7 +868,7 @@ TEST_F(PlaybackRecording, ARingRunFromASourceKeepsTheLastLengthAndStopsOnRequest
         g_playbackMs += 10;
     }
     ASSERT_EQ(acq->run.running, 1);
-    g_scriptStopRequest = 1;
+    g_runLayer.scriptStopRequest = 1;
     CheckAcquisitionStatus(acq);
     ASSERT_EQ(acq->run.running, 0);
     ASSERT_EQ(gs->chanCount[1], 100u);

@@ -6,6 +6,7 @@
 #include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/unit/driver_choice.h"
 #include "devlib/acquisition/run/recording.h"
+#include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/binding/binding.h"
 #include "devlib/simulated/simcontrol.h"
@@ -44,7 +45,7 @@ void SimulatedRunTest::SetUp() {
     new (&g_unitLink) CUnitLink();
     g_unitLink.SetWait(AdvanceClock);
     g_lib.instance = GetModuleHandleA(nullptr);
-    g_scriptStopRequest = 0;
+    g_runLayer.scriptStopRequest = 0;
     Recorder() = stHostRecorder{};
 }
 

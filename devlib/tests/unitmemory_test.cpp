@@ -690,12 +690,12 @@ TEST_F(UnitMemory, AHighSpeedRunOnTheSecondModelHoldsEveryFrameAcrossTheRingsEnd
             Enable(acq, layout.analog, layout.digital);
             Setup(acq, 2, 0.01, 750001);  // 7.5 s at 100 kHz: more than the unit's 4 MB ring
             ASSERT_EQ(StartAcquisition(acq, 0), 1);
-            EXPECT_EQ(g_highSpeedRun, 1);
-            EXPECT_EQ(g_unitRingBytes, HighSpeedRingBytes(kSimMemoryBytes45, static_cast<int32_t>(layout.analog.size()),
+            EXPECT_EQ(g_runLayer.highSpeedRun, 1);
+            EXPECT_EQ(g_runLayer.unitRingBytes, HighSpeedRingBytes(kSimMemoryBytes45, static_cast<int32_t>(layout.analog.size()),
                                                           static_cast<int32_t>(layout.digital.size())));
             Run(acq, stepMs, 1000);
             ASSERT_EQ(acq->run.running, 0);
-            EXPECT_GE(g_lastWrapCount, 1u);  // the ring's end was passed
+            EXPECT_GE(g_runLayer.lastWrapCount, 1u);  // the ring's end was passed
             ExpectCounting(acq, 750001);
         }
     }

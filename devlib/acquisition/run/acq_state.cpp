@@ -318,9 +318,9 @@ void LoadStatusImages(stAcqRun& run) {
         IDB_STATUS_NO_UNIT, IDB_STATUS_FINISHING, 0,
     };
     for (int32_t i = 0; i < kStatusBitmaps; ++i) {
-        if (g_statusObjects[i]) DeleteObject(g_statusObjects[i]);
+        if (g_runLayer.statusObjects[i]) DeleteObject(g_runLayer.statusObjects[i]);
         run.statusBitmaps[i] = kImages[i] ? LoadStoredBitmap(kImages[i]) : nullptr;
-        g_statusObjects[i] = run.statusBitmaps[i];
+        g_runLayer.statusObjects[i] = run.statusBitmaps[i];
     }
 }
 

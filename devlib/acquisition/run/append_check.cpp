@@ -6,6 +6,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/model/device.h"
+#include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
@@ -18,8 +19,6 @@
 namespace {
 
 constexpr double kUnitMemoryPeriodMs = 0.4;  // at this period and below the first model records into its memory
-
-const stHostCallbacks* Host() { return &g_lib.host; }
 
 // The channel record of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j),
 // which is also its graph slot; -1 for a slot that belongs to no channel.
@@ -108,7 +107,7 @@ stAppendDifference CompareGraphWithSetup(stAcq* acq, const tagGS* gs) {
     uint16_t analogMask = 0;
     BuildChannelOrder(acq, &analogMask);
     const stAcqRun& run = acq->run;
-    const int32_t n = run.analogCount + run.digitalCount + run.calcCount;
+    const int32_t n = RunChannels(run);
     int32_t inUse = 0;
     int32_t common = -1;
     for (int32_t s = 0; s < kMaxChannels; ++s) {

@@ -12,6 +12,8 @@
 #include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/services/byte_cursor.h"
+#include "devlib/acquisition/run/run_common.h"
+#include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/run/setup_block.h"
 #include "devlib/acquisition/unit/unit_cmd.h"
@@ -29,19 +31,6 @@
 
 namespace {
 
-
-// The conversion buffer of the run; freed at its end.
-std::vector<uint8_t> g_conversion;
-
-const stHostCallbacks* Host() { return &g_lib.host; }
-
-void ShowDiskMessage(tagGS* gs, const char* key) {
-    const char* text = getMsgBoxText(key);
-    const char* caption = getMsgBoxText("Norvane Tessaly");
-    MessageBoxA(gs ? gs->hwnd : nullptr, text ? text : key, caption ? caption : "VK40", MB_OK | MB_ICONEXCLAMATION);
-}
-
-int32_t RunChannels(const stAcqRun& run) { return run.analogCount + run.digitalCount + run.calcCount; }
 
 // The recording file, shared for reading while it is open.
 HANDLE OpenRecordingFile(const char* path, DWORD access, DWORD disposition) {
@@ -210,13 +199,13 @@ int32_t SaveAcqAs(tagGS* gs) {
 int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
     const stAcqRun& run = acq->run;
     const int32_t n = RunChannels(run);
-    g_conversion.assign(g_highSpeedRun ? kDiskConversionBytesFast : kDiskConversionBytes, 0);
+    g_runLayer.diskConversion.assign(g_runLayer.highSpeedRun ? kDiskConversionBytesFast : kDiskConversionBytes, 0);
     for (int32_t i = 0; i < n; ++i) {
         const int32_t s = RunChannelSlot(acq->run, i);
         if (!MakeRingBlock(&gs->chanBlock[s], static_cast<size_t>(kDiskRingSamples) * gs->chanBytes[s])) {
             FreeRunBlocks(acq->run, gs);
-            g_conversion = std::vector<uint8_t>();
-            ShowDiskMessage(gs, "KEY Not enough memory");
+            g_runLayer.diskConversion = std::vector<uint8_t>();
+            ShowRunMessage(gs, "KEY Not enough memory");
             g_unitLink.SetCommand(kCmdStop, 0, nullptr);
             return 0;
         }
@@ -240,10 +229,10 @@ int32_t PrepareDiskRecording(tagGS* gs, stAcq* acq) {
     }
     if (!written) {
         FreeRunBlocks(acq->run, gs);
-        g_conversion = std::vector<uint8_t>();
+        g_runLayer.diskConversion = std::vector<uint8_t>();
         gs->storageKind = kStoreMemory;
         gs->winSize = 0;
-        ShowDiskMessage(gs, "KEY The recording file cannot be written");
+        ShowRunMessage(gs, "KEY The recording file cannot be written");
         g_unitLink.SetCommand(kCmdStop, 0, nullptr);
         return 0;
     }
@@ -260,14 +249,14 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
     tagGS* gs = run.attachedGraph;
     const int32_t frameSize = run.frameSize;
     CScopedHandle file(OpenRecordingFile(gs ? gs->filePath : "", GENERIC_WRITE, OPEN_EXISTING));
-    if (!gs || frameSize <= 0 || *count < 0 || g_conversion.empty() || !file ||
+    if (!gs || frameSize <= 0 || *count < 0 || g_runLayer.diskConversion.empty() || !file ||
         SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
         *count = 0;
         return 0;
     }
     const int32_t bytes = *count / frameSize * frameSize;
     const int32_t secondModel = g_unitModel == kModelVK45;
-    const int32_t chunk = ReadChunkBytes(frameSize, g_highSpeedRun, secondModel);
+    const int32_t chunk = ReadChunkBytes(frameSize, g_runLayer.highSpeedRun, secondModel);
     const int32_t channels = RunChannels(run);
     const bool analogOnly = run.digitalCount == 0 && run.calcCount == 0;
     void* blocks[kMaxChanRecords] = {};
@@ -281,7 +270,7 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
         gs->winRingBase = 0;
         gs->winFirst = gs->totalSamples;
     }
-    CFileAppender out(file.get(), g_conversion);
+    CFileAppender out(file.get(), g_runLayer.diskConversion);
     // A high-speed request is long: the buffer is the library's, not the stack's.
     static uint8_t buffer[kReadChunkBytesFast];
     bool ok = true;
@@ -302,9 +291,9 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
             SwapFrameWords(buffer, static_cast<size_t>(length));
             ok = out.Append(buffer, static_cast<size_t>(length));
         } else {
-            ok = AppendFileRecords(out, g_conversion.size(), run, blocks, widths, at, gs->winSize, got);
+            ok = AppendFileRecords(out, g_runLayer.diskConversion.size(), run, blocks, widths, at, gs->winSize, got);
         }
-        address = NextRingAddress(address, static_cast<uint32_t>(length), g_unitRingBytes);
+        address = NextRingAddress(address, static_cast<uint32_t>(length), g_runLayer.unitRingBytes);
         done += length;
     }
     // What was counted is in the file even when the batch fails part-way.
@@ -317,7 +306,7 @@ int32_t ReadDiskSamples(stAcq* acq, int32_t* count, uint32_t address) {
 // holds are only readable once the head counts them.
 void EndDiskRecording(stAcq* acq, tagGS* gs, int32_t failed) {
     (void)failed;
-    g_conversion = std::vector<uint8_t>();
+    g_runLayer.diskConversion = std::vector<uint8_t>();
     gs->storageKind = kStoreDiskPaged;
     gs->winSize = kDiskRingSamples;
     CScopedHandle file(OpenRecordingFile(gs->filePath, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
@@ -325,5 +314,5 @@ void EndDiskRecording(stAcq* acq, tagGS* gs, int32_t failed) {
         SaveAcquisitionSetup(acq, gs);
         if (HostWriteAcqFile(Host(), gs, file.get(), kWriteHeadAndTail)) return;
     }
-    ShowDiskMessage(gs, "KEY The recording file cannot be written");
+    ShowRunMessage(gs, "KEY The recording file cannot be written");
 }

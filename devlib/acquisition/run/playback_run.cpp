@@ -113,15 +113,14 @@ int32_t OnEndAcquisition(stAcq* acq) {
     ShowStartFace(acq, false);
     ReleaseCalcChannels(acq);
     FinishRecordedBlocks(acq, gs);
-    g_endSeen = 1;
     HostOnGraphChanged(&g_lib.host, gs, 0, 0, 0);
-    if (g_redrawAllAtEnd && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
-    g_redrawAllAtEnd = 0;
+    if (g_runLayer.redrawAllAtEnd && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
+    g_runLayer.redrawAllAtEnd = 0;
     CheckUnitPresent(acq);
     DrawAcquisitionStatus(acq, gs);
     if (acq->runDataMode == kDataAutosave) WriteAutosaveFile(acq, gs);
     HostRunScriptSubroutine(&g_lib.host, "OnEndAcquisition", 0);
-    SendMessageA(gs->hwnd, g_stoppedByButton ? WM_VK_RUN_STOPPED : WM_VK_RUN_ENDED, 0, 0);
+    SendMessageA(gs->hwnd, g_runLayer.stoppedByButton ? WM_VK_RUN_STOPPED : WM_VK_RUN_ENDED, 0, 0);
     return 1;
 }
 

@@ -1,7 +1,7 @@
 // Incremental drawing of a running recording: only the new stretch is drawn, and past the
 // view's end the plot is scrolled (or a new page begun) in place, so the graph window's own
 // controls are never painted over and the plot never flickers through a whole repaint.
-#include "devlib/acquisition/run/samples.h"
+#include "devlib/acquisition/run/plotting.h"
 
 #include <algorithm>
 #include <cmath>

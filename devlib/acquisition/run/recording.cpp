@@ -14,6 +14,8 @@
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/unit/playback.h"
 #include "devlib/acquisition/run/playback_run.h"
+#include "devlib/acquisition/run/plotting.h"
+#include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/outputs/stimulator.h"
@@ -28,15 +30,8 @@
 #include <cstdio>
 #include <cstring>
 
-int32_t g_scriptStopRequest = 0;
-int32_t g_redrawAllAtEnd = 0;
-int32_t g_endSeen = 0;
-
 namespace {
 
-uint32_t g_dataStartMs = 0;       // the unit's clock when the run's frames began
-int32_t g_pollDepth = 0;          // polls on the stack (their message boxes run modal loops)
-UINT_PTR g_runPollTimer = 0;      // keeps a run read while a modal loop holds the program
 constexpr UINT kRunPollTimerMs = 50;
 
 constexpr double kReferenceCounts = 3276.75;
@@ -48,18 +43,6 @@ constexpr uint8_t kStatusStartSeen = 0x02;  // byte 1: the start signal came
 constexpr uint16_t kStatusBytes = 4;
 constexpr uint16_t kWriteAddressBytes = 3;
 
-const stHostCallbacks* Host() { return &g_lib.host; }
-
-// One message box of a run, in the library's caption.
-void ShowRunMessage(tagGS* gs, const char* key) {
-    MessageBoxA(gs ? gs->hwnd : nullptr, getMsgBoxText(key) ? getMsgBoxText(key) : key,
-                getMsgBoxText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
-}
-
-bool Command(uint8_t command, uint16_t length, const uint8_t* data) {
-    return g_unitLink.SetCommand(command, length, data) != 0;
-}
-
 // The record index of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j).
 int32_t RecordOf(const stAcq* acq, int32_t number) {
     const int32_t group = number >= kFirstCalcSlot ? 2 : number >= kFirstDigitalSlot ? 1 : 0;
@@ -68,8 +51,6 @@ int32_t RecordOf(const stAcq* acq, int32_t number) {
         if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
     return -1;
 }
-
-int32_t RunChannels(const stAcq* acq) { return acq->run.analogCount + acq->run.digitalCount + acq->run.calcCount; }
 
 int32_t FirstCount(const stAcq* acq, const tagGS* gs) {
     return static_cast<int32_t>(gs->chanCount[FirstRunSlot(acq->run)]);
@@ -209,7 +190,7 @@ static void MarkSegmentStart(tagGS* gs, const stAcq* acq) {
 // The graph's channels for this run and their blocks, at the first data of the run: each channel
 // in the slot of its number.
 int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
-    const int32_t n = RunChannels(acq);
+    const int32_t n = RunChannels(acq->run);
     const bool fresh = acq->runDataMode != kDataAppend;
     for (uint32_t& flags : gs->chanFlags) flags &= ~kChanSlotMask;
     for (int32_t i = 0; i < n; ++i) {
@@ -332,7 +313,7 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs) {
         return true;
     }
     acq->run.dataStarted = 1;
-    g_dataStartMs = g_unitLink.ClockMs();
+    g_runLayer.dataStartMs = g_unitLink.ClockMs();
     if (PrepareRecordingBuffers(gs, acq)) return true;
     ReleaseCalcChannels(acq);
     HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
@@ -373,10 +354,7 @@ int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
 
 // Starts a recording into memory, to disk or into the unit's memory; 1 when the unit runs.
 int32_t StartAcquisition(stAcq* acq, int32_t wait) {
-    g_stoppedByButton = 0;
-    g_highSpeedRun = 0;
-    g_unitRingBytes = kHostRingBytes;
-    g_redrawAllAtEnd = 0;
+    ResetRunLayerState();
     tagGS* gs = acq->run.attachedGraph;
     // A read-back still runs its own message loop: no new run may take the graph's blocks.
     if (!gs || acq->run.running || UnitMemoryReadBackActive()) return 0;
@@ -394,7 +372,6 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     if (!(unitPaced ? StartUnitPacedRun(acq, analogMask) : SendHostPacedStart(acq, analogMask, wait))) {
         ReleaseCalcChannels(acq);
         ShowRunMessage(gs, "KEY Communications error, not perfromed");
-        g_endSeen = 1;
         return 0;
     }
     if (!unitPaced && !BeginHostPacedData(acq, gs)) return 0;
@@ -440,7 +417,7 @@ bool PollStartSignal(stAcq* acq) {
     if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kStatusBytes, status)) return false;
     if (!(status[1] & kStatusStartSeen)) return true;
     acq->run.dataStarted = 1;
-    g_dataStartMs = g_unitLink.ClockMs();
+    g_runLayer.dataStartMs = g_unitLink.ClockMs();
     acq->run.readPosition = 0;
     acq->run.nextAddress = 0;
     return PrepareRecordingBuffers(acq->run.attachedGraph, acq) != 0;
@@ -453,8 +430,8 @@ bool UnitFellBehind(const stAcq* acq, uint32_t count) {
     const stAcqRun& run = acq->run;
     if (run.frameSize <= 0) return false;
     const uint64_t written = static_cast<uint64_t>(std::max(run.frameCounter, 0)) + count / run.frameSize;
-    return FramesFellBehind(g_unitLink.ClockMs() - g_dataStartMs, UnitFramePeriodMs(acq->runSamplePeriod, g_highSpeedRun),
-                            written, run.frameSize, g_unitRingBytes);
+    return FramesFellBehind(g_unitLink.ClockMs() - g_runLayer.dataStartMs, UnitFramePeriodMs(acq->runSamplePeriod, g_runLayer.highSpeedRun),
+                            written, run.frameSize, g_runLayer.unitRingBytes);
 }
 
 // Frames were lost: the run ends keeping what was read, and says so.
@@ -471,7 +448,7 @@ bool TakeNewFrames(stAcq* acq) {
     uint32_t count = 0;
     if (PlaybackServesGraph(gs)) {
         count = PlaybackRunBytes(acq);
-    } else if (g_highSpeedRun) {
+    } else if (g_runLayer.highSpeedRun) {
         if (!QueryHighSpeedBytes(acq, &count)) return false;
     } else {
         const uint8_t none[1] = {0};
@@ -479,31 +456,33 @@ bool TakeNewFrames(stAcq* acq) {
         if (!g_unitLink.QueryCommand(kCmdWriteAddress, 0, none, kWriteAddressBytes, where)) return false;
         count = NewRingBytes(RingWriteAddress(where), run.readPosition);
     }
-    if (count > g_unitRingBytes || (!PlaybackServesGraph(gs) && UnitFellBehind(acq, count))) {
+    if (count > g_runLayer.unitRingBytes || (!PlaybackServesGraph(gs) && UnitFellBehind(acq, count))) {
         EndOnOverflow(acq);
         return true;
     }
     if (count == 0) return true;
     // The high-speed ring is far larger than the gauge: its fill is shown to scale.
-    DrawFillGauge(acq, g_highSpeedRun ? HighSpeedGaugeBytes(count, g_unitRingBytes) : count);
+    DrawFillGauge(acq, g_runLayer.highSpeedRun ? HighSpeedGaugeBytes(count, g_runLayer.unitRingBytes) : count);
     const bool repeat = acq->runRepeatMode == kRepeatRing;
     const int32_t rest = acq->runLength + acq->runStartCount - FirstCount(acq, gs);
     const int32_t frames = FramesToRead(count, run.frameSize, rest, repeat);
     int32_t bytes = frames * run.frameSize;
     if (bytes == 0) return true;
-    if (!ReadRecordedSamples(acq, &bytes, run.nextAddress)) return false;
+    const int32_t read = acq->runStorageKind == kStorageDisk ? ReadDiskSamples(acq, &bytes, run.nextAddress)
+                                                             : ReadMemorySamples(acq, &bytes, run.nextAddress);
+    if (!read) return false;
     // Only whole frames were taken: a part frame stays in the unit for the next poll.
-    if (g_highSpeedRun) {
+    if (g_runLayer.highSpeedRun) {
         AdvanceHighSpeedPosition(acq, static_cast<uint32_t>(bytes));
     } else {
         run.readPosition = (run.readPosition + static_cast<uint32_t>(bytes)) & 0xFFFFFFu;
-        run.nextAddress = (run.nextAddress + static_cast<uint32_t>(bytes)) % g_unitRingBytes;
+        run.nextAddress = (run.nextAddress + static_cast<uint32_t>(bytes)) % g_runLayer.unitRingBytes;
     }
     run.frameCounter += frames;
-    if (bytes < (g_highSpeedRun ? kBatchLimitBytesFast : kBatchLimitBytes))
+    if (bytes < (g_runLayer.highSpeedRun ? kBatchLimitBytesFast : kBatchLimitBytes))
         PlotNewSamples(bytes, acq, gs);
     else
-        g_redrawAllAtEnd = 1;
+        g_runLayer.redrawAllAtEnd = 1;
     HostUpdateAllMeasurements(&g_lib.host, gs);
     if (!repeat && frames >= rest) EndAcquisition(acq, 0);
     return true;
@@ -512,8 +491,8 @@ bool TakeNewFrames(stAcq* acq) {
 // Counts a poll as under way for its length.
 class CPollScope {
 public:
-    CPollScope() { ++g_pollDepth; }
-    ~CPollScope() { --g_pollDepth; }
+    CPollScope() { ++g_runLayer.pollDepth; }
+    ~CPollScope() { --g_runLayer.pollDepth; }
     CPollScope(const CPollScope&) = delete;
     CPollScope& operator=(const CPollScope&) = delete;
 };
@@ -524,17 +503,17 @@ public:
 void CALLBACK PollRunOnTimer(HWND, UINT, UINT_PTR, DWORD) {
     AcqLock acq(g_lib.hAcq);
     if (!acq || !acq->run.running) {
-        KillTimer(nullptr, g_runPollTimer);
-        g_runPollTimer = 0;
+        KillTimer(nullptr, g_runLayer.pollTimer);
+        g_runLayer.pollTimer = 0;
         return;
     }
-    if (g_pollDepth == 0 && !UnitMemoryReadBackActive()) CheckAcquisitionStatus(acq.get());
+    if (g_runLayer.pollDepth == 0 && !UnitMemoryReadBackActive()) CheckAcquisitionStatus(acq.get());
 }
 
 }  // namespace
 
 void KeepRunPolled() {
-    if (!g_runPollTimer) g_runPollTimer = SetTimer(nullptr, 0, kRunPollTimerMs, PollRunOnTimer);
+    if (!g_runLayer.pollTimer) g_runLayer.pollTimer = SetTimer(nullptr, 0, kRunPollTimerMs, PollRunOnTimer);
 }
 
 // One idle poll of a host-paced run.
@@ -542,8 +521,8 @@ void CheckAcquisitionStatus(stAcq* acq) {
     stAcqRun& run = acq->run;
     if (!run.running || !run.attachedGraph) return;
     const CPollScope scope;
-    if (g_scriptStopRequest) {
-        g_scriptStopRequest = 0;
+    if (g_runLayer.scriptStopRequest) {
+        g_runLayer.scriptStopRequest = 0;
         EndAcquisition(acq, 0);
         return;
     }
@@ -576,7 +555,7 @@ namespace {
 // Each block of a ring run becomes a plain block of what the ring holds, oldest first; the time
 // origin moves on by the frames the ring let go.
 void FinishRingBlocks(stAcq* acq, tagGS* gs) {
-    const int32_t n = RunChannels(acq);
+    const int32_t n = RunChannels(acq->run);
     const uint32_t kept = std::min<uint32_t>(gs->winLen, gs->winSize);
     for (int32_t i = 0; i < n; ++i) {
         const int32_t s = RunChannelSlot(acq->run, i);
@@ -597,7 +576,7 @@ void FinishRingBlocks(stAcq* acq, tagGS* gs) {
 
 // Every run block shrinks to its samples; an empty one goes.
 void FinishPlainBlocks(stAcq* acq, tagGS* gs) {
-    for (int32_t i = 0; i < RunChannels(acq); ++i) {
+    for (int32_t i = 0; i < RunChannels(acq->run); ++i) {
         const int32_t s = RunChannelSlot(acq->run, i);
         if (gs->chanCount[s] == 0)
             FreeBlock(&gs->chanBlock[s]);
@@ -656,11 +635,10 @@ void EndAcquisition(stAcq* acq, int32_t failed) {
     } else {
         FinishRecordedBlocks(acq, gs);
     }
-    g_endSeen = 1;
     HostOnGraphChanged(Host(), gs, 0, 0, 0);
-    if (g_redrawAllAtEnd && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
-    g_redrawAllAtEnd = 0;
+    if (g_runLayer.redrawAllAtEnd && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, TRUE);
+    g_runLayer.redrawAllAtEnd = 0;
     if (acq->runDataMode == kDataAutosave) WriteAutosaveFile(acq, gs);
     HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
-    SendMessageA(gs->hwnd, g_stoppedByButton ? WM_VK_RUN_STOPPED : WM_VK_RUN_ENDED, 0, 0);
+    SendMessageA(gs->hwnd, g_runLayer.stoppedByButton ? WM_VK_RUN_STOPPED : WM_VK_RUN_ENDED, 0, 0);
 }

@@ -7,10 +7,6 @@
 struct stAcq;
 struct tagGS;
 
-extern int32_t g_scriptStopRequest;  // "STOPACQ": end the run at the next poll
-extern int32_t g_redrawAllAtEnd;     // a batch was too large to draw as it came
-extern int32_t g_endSeen;
-
 constexpr int32_t kBatchLimitBytes = 8000;  // larger batches are not drawn as they come
 constexpr uint32_t kUnitAddressSpan = 0x800000;
 

@@ -5,8 +5,7 @@
 
 #include "devlib/acquisition/run/unit_memory.h"
 
-int32_t g_stoppedByButton = 0;
-HGDIOBJ g_statusObjects[kStatusBitmaps] = {};
+stRunLayerState g_runLayer;
 
 namespace {
 
@@ -18,6 +17,14 @@ void NoPanel(stAcq*) {}
 }  // namespace
 
 stRunPanelHooks g_runPanels = {NoPanel, NoPanel, NoPanel};
+
+void ResetRunLayerState() {
+    g_runLayer.stoppedByButton = 0;
+    g_runLayer.redrawAllAtEnd = 0;
+    g_runLayer.highSpeedRun = 0;
+    g_runLayer.unitRingBytes = kHostRingBytes;
+    g_runLayer.lastWrapCount = 0;
+}
 
 // The Start button's stop of a unit-paced run.
 void AbortAcquisition(stAcq* acq) {

@@ -4,11 +4,14 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "common/stAcq.h"
+#include "devlib/acquisition/run/samples.h"
 #include "devlib/services/run_state.h"
 
 struct tagGS;
+struct stReadBack;
 
 // What a run tells the set-up panels above it; the panels fill the table in as the library is
 // loaded, and until then each entry does nothing.
@@ -19,8 +22,31 @@ struct stRunPanelHooks {
 };
 extern stRunPanelHooks g_runPanels;
 
-extern int32_t g_stoppedByButton;                // set by the Start button unless the state is 1
-extern HGDIOBJ g_statusObjects[kStatusBitmaps];  // the status images; deleted at shut-down
+// The run layer's process-wide state, in one record. Every start begins from ResetRunLayerState,
+// so nothing of the previous run lingers; what serves every run stays. (The panel hooks above and
+// the play-back clock are tables the layers around fill in, not state.)
+struct stRunLayerState {
+    // Reset by every start.
+    int32_t stoppedByButton = 0;              // set by the Start button unless the state is 1
+    int32_t redrawAllAtEnd = 0;               // a batch was too large to draw as it came
+    int32_t highSpeedRun = 0;                 // the model-45 ring in the unit's memory is read
+    uint32_t unitRingBytes = kHostRingBytes;  // the ring the run reads (kHostRingBytes unless high speed)
+    uint32_t lastWrapCount = 0;               // the unit's ring passes the host has caught up with
+    // Set by each run before it reads them.
+    uint32_t dataStartMs = 0;              // the unit's clock when the run's frames began
+    uint64_t unitPacedGoUs = 0;            // the unit's clock just before a unit-paced run was told to go
+    std::vector<uint8_t> diskConversion;  // a disk run's write buffer; freed at its end
+    // Kept from one run to the next.
+    int32_t scriptStopRequest = 0;  // "STOPACQ": end the run at the next poll
+    int32_t pollDepth = 0;          // polls on the stack (their message boxes run modal loops)
+    UINT_PTR pollTimer = 0;         // keeps a run read while a modal loop holds the program
+    stReadBack* readBack = nullptr;  // the unit memory's read-back under way, or null
+    HGDIOBJ statusObjects[kStatusBitmaps] = {};  // the status images; deleted at shut-down
+};
+extern stRunLayerState g_runLayer;
+
+// The state a run starts from: not stopped by the button, nothing to redraw, the host-paced ring.
+void ResetRunLayerState();
 
 int32_t InitAcquisitionState(HWND frame, stAcq* acq);
 void PollAcquisitionState(stAcq* acq);

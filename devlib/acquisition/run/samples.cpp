@@ -6,7 +6,8 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/model/device.h"
-#include "devlib/acquisition/run/disk_run.h"
+#include "devlib/acquisition/run/run_common.h"
+#include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/unit/unit_cmd.h"
 #include "devlib/acquisition/unit/unit_link.h"
@@ -15,9 +16,6 @@
 #include "common/binding.h"
 
 #include <algorithm>
-
-uint32_t g_unitRingBytes = kHostRingBytes;
-int32_t g_highSpeedRun = 0;
 
 namespace {
 
@@ -86,13 +84,19 @@ uint32_t AdvanceSampleRing(tagGS* gs, uint32_t frames) {
     return start;
 }
 
+int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer) {
+    if (g_runLayer.highSpeedRun) return RequestUnitMemory(address, length, buffer) ? 1 : 0;
+    uint8_t request[kRingRequestBytes];
+    PutBeU16(request, address & 0x7FFFu);
+    PutBeU16(request + 2, static_cast<uint32_t>(length));
+    return g_unitLink.ReadSamples(request, static_cast<uint16_t>(length), buffer, acq);
+}
+
 // One batch from the unit's ring into the graph: whole frames only, in short requests.
-int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
+int32_t ReadMemorySamples(stAcq* acq, int32_t* count, uint32_t address) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     const int32_t frameSize = run.frameSize;
-    if (gs && IsUnitMemoryStorage(acq->runStorageKind)) return ReadUnitMemorySamples(acq, count);
-    if (acq->runStorageKind == kStorageDisk) return ReadDiskSamples(acq, count, address);
     if (!gs || frameSize <= 0 || *count < 0 || acq->runStorageKind != kStorageMemory) {
         *count = 0;
         return 0;
@@ -101,8 +105,8 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
     const int32_t bytes = frames * frameSize;
     const bool ring = acq->runRepeatMode == kRepeatRing;
     const int32_t secondModel = g_unitModel == kModelVK45;
-    const int32_t chunk = ReadChunkBytes(frameSize, g_highSpeedRun, secondModel);
-    const int32_t channels = run.analogCount + run.digitalCount + run.calcCount;
+    const int32_t chunk = ReadChunkBytes(frameSize, g_runLayer.highSpeedRun, secondModel);
+    const int32_t channels = RunChannels(run);
     void* blocks[kMaxChanRecords] = {};
     for (int32_t i = 0; i < channels && i < kMaxChanRecords; ++i) blocks[i] = gs->chanBlock[RunChannelSlot(run, i)];
 
@@ -122,7 +126,7 @@ int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address) {
         for (int32_t i = 0; i < channels; ++i) gs->chanCount[RunChannelSlot(run, i)] += static_cast<uint32_t>(got);
         gs->totalSamples = static_cast<int32_t>(gs->chanCount[FirstRunSlot(run)]);
         if (run.calcCount) ComputeCalcChannels(acq, gs, got);
-        address = NextRingAddress(address, static_cast<uint32_t>(length), g_unitRingBytes);
+        address = NextRingAddress(address, static_cast<uint32_t>(length), g_runLayer.unitRingBytes);
         done += length;
     }
     *count = bytes;

@@ -15,9 +15,6 @@ constexpr int32_t kReadChunkBytes = 250;        // one ring request
 constexpr int32_t kReadChunkBytesFast = 16382;  // one request of a high-speed run
 constexpr uint16_t kDigitalHigh = 0x4000;       // a digital channel's sample while its bit is set
 
-extern uint32_t g_unitRingBytes;  // the ring the run reads (kHostRingBytes unless high speed)
-extern int32_t g_highSpeedRun;
-
 // Bytes of one request: whole frames only; on the second model a chunk whose length plus the
 // reply's two framing bytes is a multiple of 64 is one frame shorter (the USB pipe would wait
 // for a short packet that never comes).
@@ -37,15 +34,14 @@ void StoreFrames(const uint8_t* bytes, int32_t frames, const stAcqRun& run, void
 // first frame goes.
 uint32_t AdvanceSampleRing(tagGS* gs, uint32_t frames);
 
+// One request of a host-paced read: command 19, or 74 in a high-speed run.
+int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer);
+
 // Reads *count bytes (cut to whole frames) from the unit's ring at address into the attached
-// graph; *count becomes the bytes taken. 1 on success; 0 with *count = 0 on a failed request.
-int32_t ReadRecordedSamples(stAcq* acq, int32_t* count, uint32_t address);
+// graph's memory blocks (storage kind 2); *count becomes the bytes taken. 1 on success; 0 with
+// *count = 0 on a failed request or another storage kind.
+int32_t ReadMemorySamples(stAcq* acq, int32_t* count, uint32_t address);
 
 // The run order and frame size from the channel records; 1 when some channel is recorded.
 // The analog inputs are set as bits 1 << number in *analogMask.
 int32_t BuildChannelOrder(stAcq* acq, uint16_t* analogMask);
-
-// Draws the frames of the newest bytes into the graph window: the new stretch of each shown
-// channel through the program's renderer; past the view's end the view moves on (scrolling) or
-// a new page starts (sweep) and the window is redrawn whole.
-void PlotNewSamples(int32_t newBytes, stAcq* acq, tagGS* gs);

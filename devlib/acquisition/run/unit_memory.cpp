@@ -10,6 +10,7 @@
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/run/recording.h"
+#include "devlib/acquisition/run/run_common.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/unit/unit_cmd.h"
@@ -22,11 +23,7 @@
 #include <cmath>
 #include <cstdio>
 
-uint32_t g_lastWrapCount = 0;
-
 namespace {
-
-uint64_t g_unitPacedGoUs = 0;  // the unit's clock just before a unit-paced run was told to go
 
 constexpr uint8_t kModeUnitPacedKeep = 0xF2;
 constexpr uint8_t kModeUnitPaced = 2;
@@ -40,20 +37,13 @@ constexpr uint16_t kCountBytes = 3;
 constexpr uint16_t kFastRequestBytes = 5;
 constexpr size_t kFormatChars = 96;
 
-bool Command(uint8_t command, uint16_t length, const uint8_t* data) {
-    return g_unitLink.SetCommand(command, length, data) != 0;
-}
-
 // A one-byte answer that must be 0.
 bool Accepted(uint8_t command, uint16_t length, const uint8_t* data) {
     uint8_t answer = 0xFF;
     return g_unitLink.QueryCommand(command, length, data, 1, &answer) && answer == 0;
 }
 
-void ShowMessage(tagGS* gs, const char* key) {
-    MessageBoxA(gs ? gs->hwnd : nullptr, getMsgBoxText(key) ? getMsgBoxText(key) : key,
-                getMsgBoxText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
-}
+}  // namespace
 
 // The state of one read-back, shared with its dialog.
 struct stReadBack {
@@ -61,8 +51,8 @@ struct stReadBack {
     int32_t stop;  // any button of the dialog, or a second end of the run
     char format[kFormatChars];
 };
-stReadBack* g_readBack = nullptr;
-bool g_readBackLostGraph = false;
+
+namespace {
 
 void ShowProgress(HWND dialog, const stReadBack* rb, int32_t done) {
     char line[kFormatChars + 64];
@@ -94,15 +84,6 @@ INT_PTR CALLBACK ReadBackProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 // The graph was closed or another attached while messages ran: it may be freed already.
 bool GraphGone(const stAcq* acq, const tagGS* gs, HWND window) {
     return acq->run.attachedGraph != gs || (window && !IsWindow(window));
-}
-
-// One request of the unit's memory (command 74): 24-bit address, 16-bit length.
-bool RequestMemory(uint32_t address, int32_t length, uint8_t* buffer) {
-    uint8_t request[kFastRequestBytes];
-    PutBeU24(request, address & kHighSpeedAddressMask);
-    PutBeU16(request + 3, static_cast<uint32_t>(length));
-    return g_unitLink.QueryCommand(kCmdReadRingHighSpeed, kFastRequestBytes, request, static_cast<uint16_t>(length),
-                                   buffer) != 0;
 }
 
 enum class ReadBackEnd { Done, Failed, LostGraph };
@@ -140,7 +121,7 @@ ReadBackEnd ReadBackLoop(stAcq* acq, tagGS* gs, stReadBack* rb, HWND dialog, uin
             continue;
         }
         const int32_t length = TrimLastChunk(std::min(chunk, rb->total - *done), run.frameSize, secondModel);
-        if (length <= 0 || !RequestMemory(static_cast<uint32_t>(*done), length, buffer)) {
+        if (length <= 0 || !RequestUnitMemory(static_cast<uint32_t>(*done), length, buffer)) {
             end = ReadBackEnd::Failed;
             break;
         }
@@ -165,13 +146,13 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     gs->winRingBase += static_cast<uint32_t>(frames);
     const HWND window = gs->hwnd;
     if (window) EnableWindow(window, FALSE);
-    g_readBack = &rb;
+    g_runLayer.readBack = &rb;
     HWND dialog = CreateDialogParamA(g_lib.instance, MAKEINTRESOURCEA(IDD_READ_BACK), window, ReadBackProc,
                                      reinterpret_cast<LPARAM>(&rb));
     if (dialog) ShowWindow(dialog, SW_SHOW);
     int32_t done = 0;
     const ReadBackEnd end = ReadBackLoop(acq, gs, &rb, dialog, writeAt, &done);
-    g_readBack = nullptr;
+    g_runLayer.readBack = nullptr;
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
     *count = done;
     if (window && IsWindow(window)) EnableWindow(window, TRUE);
@@ -179,12 +160,22 @@ ReadBackEnd ReadBack(stAcq* acq, int32_t* count) {
     // Only the frames that came count; a Cancel leaves the rest in the unit.
     const uint32_t got = static_cast<uint32_t>(done / run.frameSize);
     gs->winRingBase = writeAt + got;
-    for (int32_t i = 0; i < run.analogCount + run.digitalCount + run.calcCount; ++i)
+    for (int32_t i = 0; i < RunChannels(run); ++i)
         gs->chanCount[RunChannelSlot(run, i)] += got;
     gs->totalSamples = static_cast<int32_t>(gs->chanCount[FirstRunSlot(run)]);
     // The calculation channels follow the frames read back, as a host-paced run computes them.
     if (run.calcCount && got) ComputeCalcChannels(acq, gs, static_cast<int32_t>(got));
     return end;
+}
+
+// The read-back of a unit-memory run into the attached graph from the memory's start, under the
+// progress dialog; *count becomes the bytes read.
+ReadBackEnd ReadUnitMemorySamples(stAcq* acq, int32_t* count) {
+    if (!acq->run.attachedGraph || acq->run.frameSize <= 0 || *count < 0) {
+        *count = 0;
+        return ReadBackEnd::Failed;
+    }
+    return ReadBack(acq, count);
 }
 
 // The run ends without its graph: nothing of the graph may be touched.
@@ -193,10 +184,18 @@ void DropRun(stAcq* acq, const tagGS* gs) {
     acq->run.timingKind = kTimingFinished;
     acq->run.statusState = kStatusReady;
     if (acq->run.attachedGraph == gs) acq->run.attachedGraph = nullptr;
-    g_endSeen = 1;
 }
 
 }  // namespace
+
+// Command 74: 24-bit address, 16-bit length.
+bool RequestUnitMemory(uint32_t address, int32_t length, uint8_t* buffer) {
+    uint8_t request[kFastRequestBytes];
+    PutBeU24(request, address & kHighSpeedAddressMask);
+    PutBeU16(request + 3, static_cast<uint32_t>(length));
+    return g_unitLink.QueryCommand(kCmdReadRingHighSpeed, kFastRequestBytes, request, static_cast<uint16_t>(length),
+                                   buffer) != 0;
+}
 
 bool IsUnitMemoryStorage(int32_t kind) { return kind == kStorageUnitMemory || kind == kStorageFastUnitMemory; }
 
@@ -256,7 +255,6 @@ void FormatReadBackProgress(char* out, size_t size, const char* format, int32_t 
 // its frames too, and the size names every byte of the frames.
 int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     stAcqRun& run = acq->run;
-    g_endSeen = 0;
     uint8_t ref[3];
     PutBeU16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
     ref[2] = acq->refCommand;
@@ -271,7 +269,7 @@ int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     if (!Accepted(kCmdHighSpeedSetup, sizeof(setup), setup)) return 0;
     HostRunScriptSubroutine(&g_lib.host, "OnStartAcquisition", 0);
     const uint8_t go = kGoUnitPaced;
-    g_unitPacedGoUs = g_unitLink.ClockUs();
+    g_runLayer.unitPacedGoUs = g_unitLink.ClockUs();
     if (!Accepted(kCmdHighSpeedGo, 1, &go)) return 0;
     run.dataStarted = (acq->runModeByte & kModeWaitForStart) ? 0 : 1;
     run.statusState = run.dataStarted ? kStatusDataFlowing : kStatusWaitingForData;
@@ -288,9 +286,9 @@ int32_t StartHighSpeedRing(stAcq* acq) {
     if (!Accepted(kCmdHighSpeedSetup, sizeof(setup), setup)) return 0;
     const uint8_t go = kGoHighSpeed;
     if (!Accepted(kCmdHighSpeedGo, 1, &go)) return 0;
-    g_unitRingBytes = ring;
-    g_highSpeedRun = 1;
-    g_lastWrapCount = 0;
+    g_runLayer.unitRingBytes = ring;
+    g_runLayer.highSpeedRun = 1;
+    g_runLayer.lastWrapCount = 0;
     return 1;
 }
 
@@ -303,7 +301,6 @@ bool PollUnitPacedRun(stAcq* acq) {
     if (got == 1) {
         if (run.dataStarted && byte == kStreamRunComplete) {
             EndAcquisition(acq, 0);
-            g_endSeen = 1;
             return true;
         }
         if (run.dataStarted) {
@@ -321,8 +318,8 @@ bool QueryHighSpeedBytes(const stAcq* acq, uint32_t* count) {
     uint8_t progress[kProgressBytes] = {};
     *count = 0;
     if (!g_unitLink.QueryCommand(kCmdHighSpeedProgress, 0, nullptr, kProgressBytes, progress)) return false;
-    *count = HighSpeedNewBytes(GetBeU32(progress), GetBeU32(progress + 4), acq->run.readPosition, g_lastWrapCount,
-                               g_unitRingBytes);
+    *count = HighSpeedNewBytes(GetBeU32(progress), GetBeU32(progress + 4), acq->run.readPosition, g_runLayer.lastWrapCount,
+                               g_runLayer.unitRingBytes);
     return true;
 }
 
@@ -330,30 +327,11 @@ bool QueryHighSpeedBytes(const stAcq* acq, uint32_t* count) {
 void AdvanceHighSpeedPosition(stAcq* acq, uint32_t bytes) {
     stAcqRun& run = acq->run;
     run.readPosition += bytes;
-    while (g_unitRingBytes && run.readPosition >= g_unitRingBytes) {
-        run.readPosition -= g_unitRingBytes;
-        ++g_lastWrapCount;
+    while (g_runLayer.unitRingBytes && run.readPosition >= g_runLayer.unitRingBytes) {
+        run.readPosition -= g_runLayer.unitRingBytes;
+        ++g_runLayer.lastWrapCount;
     }
     run.nextAddress = run.readPosition;
-}
-
-int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer) {
-    if (g_highSpeedRun) return RequestMemory(address, length, buffer) ? 1 : 0;
-    uint8_t request[kRingRequestBytes];
-    PutBeU16(request, address & 0x7FFFu);
-    PutBeU16(request + 2, static_cast<uint32_t>(length));
-    return g_unitLink.ReadSamples(request, static_cast<uint16_t>(length), buffer, acq);
-}
-
-int32_t ReadUnitMemorySamples(stAcq* acq, int32_t* count) {
-    g_readBackLostGraph = false;
-    if (!acq->run.attachedGraph || acq->run.frameSize <= 0 || *count < 0) {
-        *count = 0;
-        return 0;
-    }
-    const ReadBackEnd end = ReadBack(acq, count);
-    g_readBackLostGraph = end == ReadBackEnd::LostGraph;
-    return end == ReadBackEnd::Done ? 1 : 0;
 }
 
 int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
@@ -361,7 +339,7 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     tagGS* gs = run.attachedGraph;
     if (!run.dataStarted || failed) {
         // Nothing recorded yet, or the unit no longer answers: there is nothing to read back.
-        g_stoppedByButton = 0;
+        g_runLayer.stoppedByButton = 0;
         Command(kCmdStop, 0, nullptr);
         return 1;
     }
@@ -374,31 +352,32 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     bool ok = g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded) != 0;
     if (ok) {
         // No more than the run's length, nor than the frames that fell due on the unit's clock.
-        const int32_t due = RecordableFrames(g_unitLink.ClockUs() - g_unitPacedGoUs,
+        const int32_t due = RecordableFrames(g_unitLink.ClockUs() - g_runLayer.unitPacedGoUs,
                                              HighSpeedFramePeriodMs(acq->runSamplePeriod));
         const uint32_t reported = GetBeU24(recorded);
         count = ReadBackBytes(reported, std::min(acq->runLength, due), run.frameSize);
         overstated = reported >= static_cast<uint32_t>(count) + static_cast<uint32_t>(run.frameSize);
-        ok = ReadRecordedSamples(acq, &count, 0) != 0;
-        if (g_readBackLostGraph) {
+        const ReadBackEnd end = ReadUnitMemorySamples(acq, &count);
+        if (end == ReadBackEnd::LostGraph) {
             DropRun(acq, gs);
             return 0;
         }
+        ok = end == ReadBackEnd::Done;
     }
     gs->hOffset = 0;
     if (!ok) {
         MessageBeep(MB_ICONEXCLAMATION);
-        ShowMessage(gs, "KEY Communications error, terminated");
+        ShowRunMessage(gs, "KEY Communications error, terminated");
     } else if (overstated) {
-        ShowMessage(gs, "KEY Unit count overstated");
+        ShowRunMessage(gs, "KEY Unit count overstated");
     }
     return 1;
 }
 
-bool UnitMemoryReadBackActive() { return g_readBack != nullptr; }
+bool UnitMemoryReadBackActive() { return g_runLayer.readBack != nullptr; }
 
 void RequestReadBackStop() {
-    if (g_readBack) g_readBack->stop = 1;
+    if (g_runLayer.readBack) g_runLayer.readBack->stop = 1;
 }
 
 void AbortUnitPacedRun(stAcq* acq) {

@@ -9,8 +9,6 @@ struct stAcq;
 
 constexpr int32_t kBatchLimitBytesFast = 80000;  // high-speed batches larger than this are not drawn
 
-extern uint32_t g_lastWrapCount;  // the unit's ring passes the host has caught up with
-
 // Storage kinds 3 and 4: the unit records into its own memory.
 bool IsUnitMemoryStorage(int32_t kind);
 
@@ -51,11 +49,8 @@ bool PollUnitPacedRun(stAcq* acq);
 bool QueryHighSpeedBytes(const stAcq* acq, uint32_t* count);
 // The read position after bytes were taken from the high-speed ring.
 void AdvanceHighSpeedPosition(stAcq* acq, uint32_t bytes);
-// One request of a host-paced read: command 19, or 74 in a high-speed run.
-int32_t RequestRingChunk(stAcq* acq, uint32_t address, int32_t length, uint8_t* buffer);
-// The read-back of a unit-memory run into the attached graph from the memory's start, under the
-// progress dialog; *count becomes the bytes read. 1 on success (also after Cancel), 0 otherwise.
-int32_t ReadUnitMemorySamples(stAcq* acq, int32_t* count);
+// One request of the unit's memory (command 74) from address; true when the unit answered.
+bool RequestUnitMemory(uint32_t address, int32_t length, uint8_t* buffer);
 // The end of a unit-paced run before the graph is released: the blocks, the unit's count and the
 // read-back. 0 when the graph went away meanwhile (the run state is then cleared and the caller
 // must not touch the graph), else 1.

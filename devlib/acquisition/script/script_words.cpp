@@ -312,7 +312,7 @@ int32_t WordStartAcq(stWordCall& c) {
 // runs there is nothing to stop, and a request left standing would end the next run at once.
 int32_t WordStopAcq(stWordCall& c) {
     g_lib.autoRestartPending = 0;
-    if (c.acq->run.running) g_scriptStopRequest = 1;
+    if (c.acq->run.running) g_runLayer.scriptStopRequest = 1;
     return 1;
 }
 
