@@ -117,6 +117,16 @@ protected:
         PumpMessages();
     }
     void Tool(int id) { SendMessageA(graph_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // Channel 2 plotted against channel 1 in XY mode, with the given tool on (and the
+    // measurement row shown or not; -1 leaves it as the graph has it).
+    void XYOfTwoChannels(int tool, int measureShown = -1) {
+        Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
+        gs_->xyXChan = 1;
+        gs_->selectedChan = 2;
+        if (measureShown >= 0) gs_->measureShown = measureShown;
+        Mode(kModeXY);
+        Tool(tool);
+    }
     void Press(int x, int y, UINT keys = 0) {
         SendMessageA(graph_, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
     }
@@ -758,12 +768,7 @@ TEST_F(MouseTools, InXYTheCrossHairMarksTheNearestRecordedPoint) {
 }
 
 TEST_F(MouseTools, InXYTheReadoutIsWrittenWhileTheButtonIsHeldAndErasedAfter) {
-    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
-    gs_->xyXChan = 1;
-    gs_->selectedChan = 2;
-    gs_->measureShown = 1;
-    Mode(kModeXY);
-    Tool(IDC_TOOL_ARROW);
+    XYOfTwoChannels(IDC_TOOL_ARROW, 1);
     // The band above the plot where the readout stands.
     RECT client{};
     GetClientRect(graph_, &client);
@@ -823,12 +828,7 @@ TEST_F(MouseTools, ACalculateBoxShowsItsResultAndUnitWhole) {
 // In XY mode the measurement row is one readout line above the X channel's caption: no box
 // stands in it, and an arrow drag leaves the row and the caption as they were before it.
 TEST_F(MouseTools, InXYTheMeasurementRowIsAReadoutLineThatADragLeavesAsItWas) {
-    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
-    gs_->xyXChan = 1;
-    gs_->selectedChan = 2;
-    gs_->measureShown = 1;
-    Mode(kModeXY);
-    Tool(IDC_TOOL_ARROW);
+    XYOfTwoChannels(IDC_TOOL_ARROW, 1);
     EXPECT_EQ(gs_->measureRowHeight, g_app->fonts.cyText + 5);
     const int boxes = GetMeasurementCount(gs_->measureGrid);
     ASSERT_GT(boxes, 0);
@@ -857,12 +857,7 @@ TEST_F(MouseTools, InXYTheMeasurementRowIsAReadoutLineThatADragLeavesAsItWas) {
 }
 
 TEST_F(MouseTools, InXYTheIBeamShowsTheValuesUnderTheMouseWithoutAButton) {
-    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
-    gs_->xyXChan = 1;
-    gs_->selectedChan = 2;
-    gs_->measureShown = 1;
-    Mode(kModeXY);
-    Tool(IDC_TOOL_IBEAM);
+    XYOfTwoChannels(IDC_TOOL_IBEAM, 1);
     RECT client{};
     GetClientRect(graph_, &client);
     const int height = gs_->measureRowHeight > 0 ? gs_->measureRowHeight : g_app->fonts.cyText + 2;
@@ -913,11 +908,7 @@ int EscapeKey() { return g_escDown; }
 const stEscapeSource kHeldEscape = {&g_escTick, EscapeKey};
 
 TEST_F(MouseTools, EscapeHeldDuringAnXYStepLeavesTheCrossHairWhereItWas) {
-    Channels({{-5, -2, 0, 3, 6}, {-4, 1, 0, 2, 5}}, {1, 2});
-    gs_->xyXChan = 1;
-    gs_->selectedChan = 2;
-    Mode(kModeXY);
-    Tool(IDC_TOOL_ARROW);
+    XYOfTwoChannels(IDC_TOOL_ARROW);
     auto pixelOf = [&](double x, double y) {
         return POINT{static_cast<LONG>(x * gs_->chanPixelMap[kMapXScale][1] + gs_->chanPixelMap[kMapXZero][1]),
                      static_cast<LONG>(gs_->chanPixelMap[kMapYZero][2] - y * gs_->chanPixelMap[kMapYScale][2])};
