@@ -635,11 +635,11 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Recent file vanished", "The file '%s' cannot be found.\nIt is taken off the list of recent files."},
     // The Help menu's documents.
     {"KEY Help document missing", "The document '%s' cannot be found.\nPlease install Norvane Tessaly again."},
-    {"%d pulses, %6.2f msec width, %6.2f msec period", "%d pulses, %6.2f msec width, %6.2f msec period"},
     // A lesson whose subroutines call one another without end.
     {"KEY Subroutines nested too deeply",
      "Script Error: the subroutines call one another too deeply (%d levels). The lesson ends."},
     {"KEY End the lesson", "End Lesson"},
+    {"%d pulses, %6.2f msec width, %6.2f msec period", "%d pulses, %6.2f msec width, %6.2f msec period"},
 };
 const int32_t kMessageDefaultCount = static_cast<int32_t>(sizeof(kMessageDefaults) / sizeof(kMessageDefaults[0]));
 
