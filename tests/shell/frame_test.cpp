@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "graph/window/graph_window.h"
 #include "shell_fixture.h"
+#include "box_capture.h"
 #include "base/app.h"
 #include "base/device.h"
 #include "base/lesson.h"
@@ -216,7 +217,13 @@ TEST_F(Frame, LibraryWithoutInitialisationIsUnloaded) {
 
 TEST_F(Frame, CloseRefusedWhileRecordingThenSavesPlacement) {
     SetRunning(1);
-    SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);
+    {
+        // The user is told why the frame stays.
+        BoxCapture boxes;
+        SendMessageA(g_app->hwndFrame, WM_CLOSE, 0, 0);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_NE(boxes.boxes[0].text.find("Stop the recording"), std::string::npos) << boxes.boxes[0].text;
+    }
     EXPECT_TRUE(IsWindow(g_app->hwndFrame));
     EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_QUERYENDSESSION, 0, 0), 0);
     SetRunning(0);
