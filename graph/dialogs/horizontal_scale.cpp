@@ -105,6 +105,49 @@ double RecordEnd(const tagGS* gs) {
     return gs->chanCount[sel] * gs->sampleInterval;
 }
 
+// The view pulled back so that it does not run past the end of the record.
+void PullBackToEnd(tagGS* gs) {
+    const double end = RecordEnd(gs), span = gs->hDivisions * gs->hPerDiv;
+    if (end < gs->hStart + span) gs->hStart = end - span > 0.0 ? end - span : 0.0;
+    UpdateTimeScrollBar(gs);
+}
+
+// A new start (as shown, with the offset), held between 0 and the latest full view.
+void MoveStart(tagGS* gs, double newStart) {
+    double s = newStart - gs->hOffset;
+    const double latest = RecordEnd(gs) - gs->hDivisions * gs->hPerDiv;
+    if (s > latest) s = latest;
+    gs->hStart = s > 0.0 ? s : 0.0;
+    gs->gridExtraValue = gs->hStart;
+    UpdateTimeScrollBar(gs);
+    setDirtyGraphFlag(gs, 1);
+    InvalidateTimeView(gs);
+}
+
+// The graph's X channel in XY mode, channel 0 when the stored one is out of range.
+int XChannel(const tagGS* gs) {
+    return gs->xyXChan < static_cast<uint32_t>(kMaxChannels) ? static_cast<int>(gs->xyXChan) : 0;
+}
+
+// Dialog 952 or 202 on its working record; after OK the XY or the time variant applies it
+// (the time variant with the hold setting).
+template <typename Rec>
+int RunAndApply(HWND parent, int dlgId, DLGPROC proc, Rec& d, void (*applyXY)(tagGS*, const Rec&),
+                void (*applyTime)(tagGS*, const Rec&)) {
+    const INT_PTR result =
+        DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(dlgId), parent, proc, reinterpret_cast<LPARAM>(&d));
+    if (result == 1) {
+        if (d.xy) {
+            applyXY(d.gs, d);
+        } else {
+            StoreHold(d.gs, d.hold);
+            applyTime(d.gs, d);
+        }
+    }
+    if (!d.xy) notify::SetStatusText("Ready");
+    return result == 1 ? 1 : 0;
+}
+
 // ---- dialog 952 ----
 
 struct stHScale {
@@ -194,9 +237,7 @@ void ApplyHScale(tagGS* gs, const stHScale& d) {
     if (newScale != oldScale && newScale > 0.0) {
         SetTimePerDivision(gs, newScale);
         if (!segment) {
-            const double end = RecordEnd(gs), span = gs->hDivisions * gs->hPerDiv;
-            if (end < gs->hStart + span) gs->hStart = end - span > 0.0 ? end - span : 0.0;
-            UpdateTimeScrollBar(gs);
+            PullBackToEnd(gs);
         }
         setDirtyGraphFlag(gs, 1);
         InvalidateTimeView(gs);
@@ -204,14 +245,7 @@ void ApplyHScale(tagGS* gs, const stHScale& d) {
     if (segment) return;
     const double newStart = d.start * mult, oldStart = AsShown((gs->hStart + gs->hOffset) / mult, decimals) * mult;
     if (newStart != oldStart) {
-        double s = newStart - gs->hOffset;
-        const double latest = RecordEnd(gs) - gs->hDivisions * gs->hPerDiv;
-        if (s > latest) s = latest;
-        gs->hStart = s > 0.0 ? s : 0.0;
-        gs->gridExtraValue = gs->hStart;
-        UpdateTimeScrollBar(gs);
-        setDirtyGraphFlag(gs, 1);
-        InvalidateTimeView(gs);
+        MoveStart(gs, newStart);
     }
 }
 
@@ -235,7 +269,7 @@ int RunHScale(HWND parent, tagGS* gs, int32_t focusStart, bool xy) {
     d.xy = xy;
     d.hold = kHoldNotOffered;
     if (xy) {
-        d.xChan = gs->xyXChan < static_cast<uint32_t>(kMaxChannels) ? static_cast<int>(gs->xyXChan) : 0;
+        d.xChan = XChannel(gs);
         d.scale = gs->chanVPerDiv[d.xChan];
         d.start = gs->chanVCenter[d.xChan];
     } else {
@@ -245,18 +279,7 @@ int RunHScale(HWND parent, tagGS* gs, int32_t focusStart, bool xy) {
         d.hold = OfferedHold(gs);
         notify::SetStatusText("Enter new horizontal scale parameters");
     }
-    const INT_PTR result = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_HSCALE), parent, HScaleProc,
-                                           reinterpret_cast<LPARAM>(&d));
-    if (result == 1) {
-        if (xy) {
-            ApplyXYScale(gs, d);
-        } else {
-            StoreHold(gs, d.hold);
-            ApplyHScale(gs, d);
-        }
-    }
-    if (!xy) notify::SetStatusText("Ready");
-    return result == 1 ? 1 : 0;
+    return RunAndApply(parent, IDD_HSCALE, HScaleProc, d, ApplyXYScale, ApplyHScale);
 }
 
 // ---- dialog 202 ----
@@ -432,7 +455,7 @@ int RunLocked(HWND parent, tagGS* gs, bool xy) {
     d.hold = kHoldNotOffered;
     d.unit.size = 1.0;
     if (xy) {
-        d.xChan = gs->xyXChan < static_cast<uint32_t>(kMaxChannels) ? static_cast<int>(gs->xyXChan) : 0;
+        d.xChan = XChannel(gs);
         const double half = gs->chanVPerDiv[d.xChan] * gs->chanVDivisions[d.xChan] / 2.0;
         d.end = gs->chanVCenter[d.xChan] + half;
         d.start = gs->chanVCenter[d.xChan] - half;
@@ -447,18 +470,7 @@ int RunLocked(HWND parent, tagGS* gs, bool xy) {
         d.hold = OfferedHold(gs);
         notify::SetStatusText("Enter new horizontal scale parameters - LOCKED");
     }
-    const INT_PTR result = DialogBoxParamA(g_app->hInstance, MAKEINTRESOURCEA(IDD_HSCALE_LOCKED), parent, LockedProc,
-                                           reinterpret_cast<LPARAM>(&d));
-    if (result == 1) {
-        if (xy) {
-            ApplyLockedXY(gs, d);
-        } else {
-            StoreHold(gs, d.hold);
-            ApplyLocked(gs, d);
-        }
-    }
-    if (!xy) notify::SetStatusText("Ready");
-    return result == 1 ? 1 : 0;
+    return RunAndApply(parent, IDD_HSCALE_LOCKED, LockedProc, d, ApplyLockedXY, ApplyLocked);
 }
 
 // ---- hours, minutes and seconds: dialogs 953 and 203 ----
@@ -525,22 +537,13 @@ void ApplyHms(tagGS* gs, const stHmsScale& d) {
     const double newScale = d.scale * mult;
     if (newScale != gs->hPerDiv && newScale > 0.0) {
         SetTimePerDivision(gs, newScale);
-        const double end = RecordEnd(gs), span = gs->hDivisions * gs->hPerDiv;
-        if (end < gs->hStart + span) gs->hStart = end - span > 0.0 ? end - span : 0.0;
-        UpdateTimeScrollBar(gs);
+        PullBackToEnd(gs);
         setDirtyGraphFlag(gs, 1);
         InvalidateTimeView(gs);
     }
     const double newStart = d.start * mult;
     if (newStart != gs->hStart) {
-        double s = newStart - gs->hOffset;
-        const double latest = RecordEnd(gs) - gs->hDivisions * gs->hPerDiv;
-        if (s > latest) s = latest;
-        gs->hStart = s > 0.0 ? s : 0.0;
-        gs->gridExtraValue = gs->hStart;
-        UpdateTimeScrollBar(gs);
-        setDirtyGraphFlag(gs, 1);
-        InvalidateTimeView(gs);
+        MoveStart(gs, newStart);
     }
 }
 
