@@ -114,7 +114,7 @@ TEST(CalcSettings, TheStoredSetUpCarriesEachFieldInItsArray) {
     s->delay[6].samples = 77;
     s->control[10].level2 = 4.0;
     strcpy(s->expression[9], "CH1+CH2");
-    std::vector<uint8_t> block(7724, 0);
+    std::vector<uint8_t> block(kSetupHeaderBytes, 0);
     EncodeCalcSetup(*s, block.data());
     const uint8_t* b = block.data();
     EXPECT_EQ(GetLeU16(b + 142 + 2 * 3), uint16_t(kCalcRate));
@@ -169,7 +169,7 @@ TEST(CalcSettings, OlderSetUpsAreConvertedAsTheyWereWritten) {
         s->integrate[0].source = 1, s->integrate[0].control = 3, s->integrate[0].averaging = 0;
         s->math[0].first = 2, s->math[0].second = kMathConstant;
         s->rate[0].source = 4;
-        std::vector<uint8_t> block(7724, 0);
+        std::vector<uint8_t> block(kSetupHeaderBytes, 0);
         EncodeCalcSetup(*s, block.data());
         auto back = Defaults();
         back->smoothing[0].factor = 5;

@@ -12,6 +12,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/model/device.h"
+#include "devlib/acquisition/model/setup_layout.h"
 #include "devlib/services/free_room.h"
 #include "devlib/services/popup_place.h"
 #include "devlib/services/step_rounding.h"
@@ -160,8 +161,8 @@ TEST(UnitIdentity, AMismatchMarkKeepsTheFirstUntilCleared) {
 // A set-up block as graphs store it: header, then 474-byte channel records (4 analog first).
 class SetupBlock {
 public:
-    static constexpr size_t kFirst = 7724;
-    static constexpr size_t kRecord = 474;
+    static constexpr size_t kFirst = kSetupHeaderBytes;
+    static constexpr size_t kRecord = kSetupRecordBytes;
 
     explicit SetupBlock(int records = 16) : bytes(kFirst + records * kRecord) {
         Put(0, int16_t{0x0A02});

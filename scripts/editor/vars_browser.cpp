@@ -124,7 +124,7 @@ int VarCategory::SetValueText(VarEntry& entry, const char* text) {
 // The number as the browser writes it.
 int VarCategory::SetValueNumber(VarEntry& entry, double value, int digits) {
     char text[64];
-    FormatVariableNumber(text, sizeof text, value, digits);
+    FormatNumberToDigits(text, sizeof text, value, digits);
     return SetValueText(entry, text);
 }
 
@@ -153,7 +153,7 @@ VarCategory* VarCategorySet::CategoryAt(int index) {
 }
 
 // The exponent is read from the rounded exponent form, so 99999.9 at 5 digits counts as 1e+05.
-void FormatVariableNumber(char* out, size_t size, double value, int digits) {
+void FormatNumberToDigits(char* out, size_t size, double value, int digits) {
     if (digits < 1) digits = 1;
     if (digits > 17) digits = 17;
     char scientific[64];

@@ -52,7 +52,7 @@ private:
 
 // The value written with `digits` significant digits: fixed notation when the decimal exponent
 // lies between -1 and digits - 1, else exponent notation with a two-digit exponent at least.
-void FormatVariableNumber(char* out, size_t size, double value, int digits);
+void FormatNumberToDigits(char* out, size_t size, double value, int digits);
 
 // The browser's copy as the tests and the dialog read it.
 VarCategorySet& VariableCategories();

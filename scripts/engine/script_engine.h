@@ -121,7 +121,7 @@ int LoadScriptVariables(const char* path, int macro);
 // A number's text in a variable file: the general format ("%G") where that reads back exactly,
 // else the fewest significant digits (7 to 17) that do, in the same style; "INF", "-INF" and
 // "NAN" for the values that are no finite number.
-void FormatVariableNumber(double value, char* out, size_t size);
+void FormatVariableFileNumber(char* out, size_t size, double value);
 // A number of a variable file's line, the general format's texts of infinity and NaN included.
 double ReadVariableNumber(const char* text);
 

@@ -58,7 +58,7 @@ void LineString(const char* line, const char* end, char* out) {
 
 std::string NumberLine(char letter, const char* suffix, double value) {
     char number[40], buf[64];
-    FormatVariableNumber(value, number, sizeof number);
+    FormatVariableFileNumber(number, sizeof number, value);
     std::snprintf(buf, sizeof buf, "%c%s = %s\r", letter, suffix, number);
     return buf;
 }
@@ -89,7 +89,7 @@ int16_t VariableFileWord(stScriptCall& call, bool macro, bool load) {
 
 }  // namespace
 
-void FormatVariableNumber(double value, char* out, size_t size) {
+void FormatVariableFileNumber(char* out, size_t size, double value) {
     // The general format's own texts for the values that are no finite number.
     if (std::isnan(value)) {
         lstrcpynA(out, std::signbit(value) ? "-NAN" : "NAN", static_cast<int>(size));

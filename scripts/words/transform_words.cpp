@@ -5,6 +5,7 @@
 #include "scripts/words/word_table.h"
 #include "transforms/analysis/integrate.h"
 #include "transforms/analysis/rate_detector.h"
+#include "transforms/filters/window_functions.h"
 #include "transforms/math_functions.h"
 #include "transforms/smoothing/smoothing.h"
 #include "transforms/transforms_ids.h"
@@ -268,9 +269,7 @@ bool FftWord(tagGS* gs, const char* rest) {
     const char* after = rest + GetScriptToken(rest, form);
     const std::vector<std::string> f = CommaFields(after);
     if (ScriptWordIs(form, "OPTIONS")) {
-        const int window = WordIndex(FieldAt(f, 0), {"RECTANGLE", "BARTLETT", "HANNING", "HAMMING", "BLACKMAN",
-                                                      "BLACKMAN61", "BLACKMAN67", "BLACKMAN74", "BLACKMAN92",
-                                                      "KAISERBESSEL"});
+        const int window = FindWindowScriptWord(FieldAt(f, 0).c_str());
         FftSettings.window = window;
         FftSettings.options = (ScriptWordIs(FieldAt(f, 1).c_str(), "MEAN") ? kFftRemoveMean : 0) |
                               (ScriptWordIs(FieldAt(f, 2).c_str(), "TREND") ? kFftRemoveTrend : 0) |
@@ -292,9 +291,7 @@ bool FirWord(tagGS* gs, const char* rest) {
     FirSettings& s = g_firSettings;
     const int kind = WordIndex(FieldAt(f, 0), {"LOWPASS", "HIGHPASS", "BANDPASS", "BANDSTOP"});
     if (kind >= 0) s.type = kind + 1;
-    const int window = WordIndex(FieldAt(f, 1), {"BARTLETT", "HANNING", "HAMMING", "BLACKMAN", "BLACKMAN61",
-                                                 "BLACKMAN67", "BLACKMAN74", "BLACKMAN92", "KAISERBESSEL"});
-    s.window = window + 1;  // another word: 0
+    s.window = WindowFromScriptWord(FieldAt(f, 1).c_str());
     size_t i = 2;
     double f1 = 0.0, f2 = 0.0, n = 0.0;
     if (!FieldNumber(FieldAt(f, i++), &f1)) return false;

@@ -714,6 +714,12 @@ TEST_F(GraphWords, TransformFilterAndFftWordsSetTheirTransformsAndRunThem) {
     EXPECT_EQ(FftSettings.window, 2);
     EXPECT_EQ(FftSettings.options, kFftRemoveTrend | kFftApplyWindow);
     EXPECT_EQ(FftSettings.padMode, 0);
+    // The window words are the transform's own list, the rectangle included, in any case.
+    ASSERT_EQ(Run({"TRANSFORM FFT OPTIONS RECTANGLE, , , ZEROS"}), kScriptGoOn);
+    EXPECT_EQ(FftSettings.window, 0);
+    EXPECT_EQ(FftSettings.options, kFftApplyWindow);
+    ASSERT_EQ(Run({"TRANSFORM FFT OPTIONS kaiserBessel, , , ZEROS"}), kScriptGoOn);
+    EXPECT_EQ(FftSettings.window, 9);
     ASSERT_EQ(Run({"TRANSFORM FFT OPTIONS NONE, MEAN, NO, LAST"}), kScriptGoOn);
     EXPECT_EQ(FftSettings.window, -1);
     EXPECT_EQ(FftSettings.options, kFftRemoveMean);

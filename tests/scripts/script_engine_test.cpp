@@ -778,7 +778,7 @@ TEST(VariableFileNumbers, TheGeneralFormatWhereItReadsBackElseTheFewestExactDigi
     };
     for (const auto& c : cases) {
         char text[40];
-        FormatVariableNumber(c.value, text, sizeof text);
+        FormatVariableFileNumber(text, sizeof text, c.value);
         EXPECT_STREQ(text, c.text) << c.value;
         const double back = ReadVariableNumber(text);
         if (std::isnan(c.value))

@@ -30,7 +30,7 @@ TEST(VariableNumberText, SignificantDigitsInFixedOrExponentNotation) {
     };
     for (const Case& c : cases) {
         char text[64];
-        FormatVariableNumber(text, sizeof text, c.value, c.digits);
+        FormatNumberToDigits(text, sizeof text, c.value, c.digits);
         EXPECT_STREQ(text, c.text) << c.value << " with " << c.digits << " digits";
     }
 }

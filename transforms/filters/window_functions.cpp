@@ -40,13 +40,18 @@ const char* WindowScriptWord(int window) {
     return window >= 0 && window < kWindowCount ? kWindows[window].scriptWord : nullptr;
 }
 
-// Unknown words fall back to the rectangle, as scripts have always been allowed to write.
-int WindowFromScriptWord(const char* word) {
-    if (!word) return kWindowRectangle;
+int FindWindowScriptWord(const char* word) {
+    if (!word) return -1;
     for (int w = 0; w < kWindowCount; ++w) {
         if (_stricmp(word, kWindows[w].scriptWord) == 0) return w;
     }
-    return kWindowRectangle;
+    return -1;
+}
+
+// Unknown words fall back to the rectangle, as scripts have always been allowed to write.
+int WindowFromScriptWord(const char* word) {
+    const int window = FindWindowScriptWord(word);
+    return window < 0 ? kWindowRectangle : window;
 }
 
 // The triangle's centre is n/2 - 1 (integer division), so it leans one point to the left.

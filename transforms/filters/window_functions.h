@@ -21,7 +21,9 @@ constexpr int kWindowCount = 10;
 const char* WindowListText(int window);
 // The script word of a window number ("RECTANGLE".."KAISERBESSEL"); null outside 0..9.
 const char* WindowScriptWord(int window);
-// The window number of a script word, any case; any word not in the list is the rectangle (0).
+// The window number of a script word, any case; -1 for a word not in the list.
+int FindWindowScriptWord(const char* word);
+// The same, with any word not in the list the rectangle (0).
 int WindowFromScriptWord(const char* word);
 
 // The weight of point i of an n-point window; 1 for the rectangle and numbers outside 1..9.

@@ -7,35 +7,16 @@
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "common/stAcq.h"
+#include "devlib/acquisition/model/setup_layout.h"
 
 namespace {
 
-// The set-up block's header.
-constexpr size_t kVersionAt = 0;
-constexpr size_t kFirstRecordAt = 6;
-constexpr size_t kRecordCountAt = 10;
-constexpr size_t kDelayAt = 12;
-constexpr size_t kPeriodAt = 16;
-constexpr size_t kLengthAt = 24;
-constexpr size_t kStorageAt = 28;
-constexpr size_t kModeAt = 30;
-constexpr size_t kReferenceAt = 32;
-constexpr size_t kHeaderBytes = 7724;
-constexpr int32_t kOldestVersion = 1535;  // blocks of this version and below are not read
+using namespace setup_layout;
 
-// A channel record of the block.
-constexpr size_t kRecFlags = 4;
-constexpr size_t kRecKind = 8;
-constexpr size_t kRecGain = 138;
-constexpr size_t kRecOffset = 146;
-constexpr size_t kRecHighPass = 156;
-constexpr size_t kRecLowPass = 158;
-constexpr size_t kRecFilterTypes = 164;
-constexpr size_t kRecFilterFreqs = 170;
-constexpr size_t kRecUsedBytes = 218;  // the fields above end before this
-constexpr int32_t kFilterSlots = 3;
-constexpr int32_t kAnalogRecords = 4;
-constexpr uint16_t kEnabled = 2;
+constexpr size_t kRecUsedBytes = kRecPresetAt;  // the fields converted end before this
+constexpr int32_t kAnalogRecords = kAnalogChannels;
+constexpr uint16_t kEnabled = kChanEnabled;
 
 constexpr int32_t kMarkChannels = 1;
 constexpr int32_t kMarkGains = 2;
@@ -44,8 +25,8 @@ constexpr int32_t kMarkRate = 3;
 constexpr long kFastRateHz = 2000;
 constexpr int32_t kFastLengthLimit = 100000;
 constexpr int32_t kDelayLimit = 8388608;
-constexpr int16_t kStorageFastVK40 = 4;
-constexpr int16_t kStorageFastVK45 = 2;
+constexpr int16_t kStorageFastVK40 = kStorageFastUnitMemory;
+constexpr int16_t kStorageFastVK45 = kStorageMemory;
 constexpr uint16_t kModeWaitBits = 0x90;
 constexpr uint16_t kModeOtherBits = 0xA0;
 constexpr uint16_t kModeConverted = 0xB0;
@@ -93,9 +74,9 @@ void FindAnalogRecords(stConverter& c) {
     size_t at = static_cast<uint32_t>(GetLeI32(c.block + kFirstRecordAt));
     const int32_t count = GetLeI16(c.block + kRecordCountAt);
     for (int32_t i = 0; i < count && c.analogCount < kAnalogRecords; ++i) {
-        if (at < kHeaderBytes || at > c.size || c.size - at < kRecUsedBytes) return;
+        if (at < kSetupHeaderBytes || at > c.size || c.size - at < kRecUsedBytes) return;
         const int32_t length = GetLeI32(c.block + at);
-        if (GetLeI16(c.block + at + kRecKind) == 0) c.analog[c.analogCount++] = c.block + at;
+        if (GetLeI16(c.block + at + kRecKindAt) == 0) c.analog[c.analogCount++] = c.block + at;
         if (length < static_cast<int32_t>(kRecUsedBytes)) return;
         at += static_cast<size_t>(length);
     }
@@ -104,14 +85,14 @@ void FindAnalogRecords(stConverter& c) {
 // The first model samples one channel at 100 kHz and at most two at 50 kHz.
 void LimitFastChannels(stConverter& c, long rate) {
     int32_t enabled = 0;
-    for (int32_t i = 0; i < c.analogCount; ++i) enabled += (GetLeI16(c.analog[i] + kRecFlags) & kEnabled) ? 1 : 0;
+    for (int32_t i = 0; i < c.analogCount; ++i) enabled += (GetLeI16(c.analog[i] + kRecFlagsAt) & kEnabled) ? 1 : 0;
     int32_t seen = 0;
     for (int32_t i = 0; i < c.analogCount; ++i) {
-        const int16_t flags = GetLeI16(c.analog[i] + kRecFlags);
+        const int16_t flags = GetLeI16(c.analog[i] + kRecFlagsAt);
         if (!(flags & kEnabled)) continue;
         ++seen;
         const bool drop = (rate == 100000 && seen > 1) || (rate == 50000 && enabled > 1 && i >= 2);
-        if (drop) c.Set16(c.analog[i] + kRecFlags, flags & ~kEnabled, kMarkChannels);
+        if (drop) c.Set16(c.analog[i] + kRecFlagsAt, flags & ~kEnabled, kMarkChannels);
     }
 }
 
@@ -129,33 +110,33 @@ double MapGain(bool vk40, double gain) {
 
 // One analog channel: gains, hardware offset, hardware filters and digital filters.
 void ConvertChannel(stConverter& c, uint8_t* rec, long rate) {
-    const double gain = GetLeF64(rec + kRecGain);
-    c.SetDouble(rec + kRecGain, MapGain(c.vk40, gain), kMarkGains);
+    const double gain = GetLeF64(rec + kRecGainAt);
+    c.SetDouble(rec + kRecGainAt, MapGain(c.vk40, gain), kMarkGains);
 
-    const double newGain = GetLeF64(rec + kRecGain);
-    const double offset = GetLeF64(rec + kRecOffset);
+    const double newGain = GetLeF64(rec + kRecGainAt);
+    const double offset = GetLeF64(rec + kRecOffsetAt);
     const double limit = c.vk40 ? 0.01 : (newGain >= 1000 ? 0.005 : HUGE_VAL);
     if (offset > limit)
-        c.SetDouble(rec + kRecOffset, limit);
+        c.SetDouble(rec + kRecOffsetAt, limit);
     else if (offset < -limit)
-        c.SetDouble(rec + kRecOffset, -limit);
+        c.SetDouble(rec + kRecOffsetAt, -limit);
 
     if (c.vk40) {
-        if (GetLeI16(rec + kRecHighPass) == 2) c.Set16(rec + kRecHighPass, 1);
+        if (GetLeI16(rec + kRecHighPassAt) == 2) c.Set16(rec + kRecHighPassAt, 1);
         for (int32_t f = 0; f < kFilterSlots; ++f) {
             if (rate > kFastRateHz) {
-                c.Set16(rec + kRecFilterTypes + 2 * f, 0);
+                c.Set16(rec + kRecFilterTypesAt + 2 * f, 0);
                 continue;
             }
-            uint8_t* freq = rec + kRecFilterFreqs + 8 * f;
+            uint8_t* freq = rec + kRecFilterFreqsAt + 8 * f;
             const double hz = GetLeF64(freq);
             if (hz < 30)
                 c.SetDouble(freq, 30);
             else if (hz > 1000)
                 c.SetDouble(freq, 1000);
         }
-    } else if (GetLeI16(rec + kRecLowPass) != 0) {
-        c.Set16(rec + kRecLowPass, 0);
+    } else if (GetLeI16(rec + kRecLowPassAt) != 0) {
+        c.Set16(rec + kRecLowPassAt, 0);
     }
 }
 
@@ -190,15 +171,15 @@ void ConvertModes(stConverter& c, int32_t graphModel) {
     const uint16_t mode = static_cast<uint16_t>(GetLeI16(c.block + kModeAt));
     if (c.vk40 && graphModel == kModelVK45) {
         if ((mode & kModeWaitBits) == kModeWaitBits) {
-            c.Set16(c.block + kReferenceAt, 3);
+            c.Set16(c.block + kRefCommandAt, 3);
             RecomputeDelay(c);
         } else if ((mode & kModeOtherBits) == kModeOtherBits) {
             c.Set16(c.block + kModeAt, mode | kModeConverted);
-            c.Set16(c.block + kReferenceAt, 3);
+            c.Set16(c.block + kRefCommandAt, 3);
             RecomputeDelay(c);
         }
     } else if (!c.vk40 && graphModel == kModelVK40 && (mode & kModeWaitBits) == kModeWaitBits) {
-        c.Set16(c.block + kReferenceAt, 4);
+        c.Set16(c.block + kRefCommandAt, 4);
     }
 }
 
@@ -207,7 +188,7 @@ void ConvertModes(stConverter& c, int32_t graphModel) {
 // Channels first (they depend on the stored rate), then the rate and storage, then lengths and modes.
 stSetupConversion ConvertSetupForUnit(uint8_t* block, size_t size, int32_t unitModel, int32_t graphModel) {
     stConverter c{};
-    if (!block || size < kHeaderBytes || GetLeI16(block + kVersionAt) <= kOldestVersion ||
+    if (!block || size < kSetupHeaderBytes || GetLeI16(block + kVersionAt) <= kSetupOldestVersion ||
         (unitModel != kModelVK40 && unitModel != kModelVK45))
         return c.result;
     c.block = block;

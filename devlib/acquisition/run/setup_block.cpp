@@ -15,33 +15,8 @@
 
 namespace {
 
-// Header.
-constexpr size_t kVersionAt = 0, kSizeAt = 2, kFirstRecordAt = 6, kRecordCountAt = 10;
-constexpr size_t kDelayAt = 12, kPeriodAt = 16, kLengthAt = 24, kStorageAt = 28, kModeAt = 30;
-constexpr size_t kRefCommandAt = 32, kRefVoltageAt = 34, kSetupWordAt = 42, kRepeatAt = 44;
-constexpr size_t kAutoRestartAt = 46, kManualPlaceAt = 82, kStatusRectAt = 102;
-constexpr size_t kAcqSetupPlaceAt = 122, kChanSetupPlaceAt = 130;
-constexpr size_t kDataModeAt = 5582, kRestartIntervalAt = 5584, kSetupDoubleAt = 5592;
-constexpr size_t kRestartCountAt = 5600, kEndlessAt = 5604, kAutosaveAt = 5606, kAutosaveNumberAt = 5608;
-constexpr size_t kTriggerPlaceAt = 5610, kInputValuesShownAt = 5892, kStimPlaceAt = 5912;
-constexpr size_t kChanSetupShownAt = 7700, kAcqSetupShownAt = 7704, kRelayoutAt = 7708;
-static_assert(kRestartIntervalAt == kDataModeAt + 2 && kSetupDoubleAt == kRestartIntervalAt + 8 &&
-                  kRestartCountAt == kSetupDoubleAt + 8 && kEndlessAt == kRestartCountAt + 4,
-              "the restart fields follow the data mode without gaps");
-static_assert(kRelayoutAt + 4 + 3 * 4 == kSetupHeaderBytes, "three visibility words end the header");
+using namespace setup_layout;
 
-// Channel record.
-constexpr size_t kRecLengthAt = 0, kRecFlagsAt = 4, kRecNumberAt = 6, kRecKindAt = 8, kRecLabelAt = 10;
-constexpr size_t kRecUnitsAt = 50, kRecPointsAt = 90, kRecMultiplierAt = 122, kRecAddendAt = 130;
-constexpr size_t kRecGainAt = 138, kRecOffsetAt = 146, kRecInputWordsAt = 154, kRecFilterTypesAt = 164;
-constexpr size_t kRecFilterFreqsAt = 170, kRecFilterQsAt = 194, kRecPresetAt = 218, kRecTailAt = 346;
-constexpr size_t kTextBytes = 40, kPresetBytes = 128, kTailBytes = 128;
-constexpr int kFilterSlots = 3;
-static_assert(kRecUnitsAt == kRecLabelAt + kTextBytes && kRecPointsAt == kRecUnitsAt + kTextBytes, "texts");
-static_assert(kRecFilterQsAt == kRecFilterFreqsAt + 8 * kFilterSlots &&
-                  kRecPresetAt == kRecFilterQsAt + 8 * kFilterSlots,
-              "filter slots");
-static_assert(kRecTailAt + kTailBytes == kSetupRecordBytes, "the record's tail ends it");
 static_assert(kTailBytes == sizeof(stAcqChan) - offsetof(stAcqChan, unitsSetByUser),
               "the tail is the record's last bytes");
 

@@ -7,17 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "devlib/acquisition/model/setup_layout.h"
+
 struct stAcq;
 struct tagGS;
-
-constexpr size_t kSetupHeaderBytes = 7724;
-constexpr size_t kSetupRecordBytes = 474;
-constexpr int16_t kSetupVersion = 0x0A02;
-constexpr int32_t kSetupOldestVersion = 1535;  // blocks of this version and below are discarded
-
-constexpr size_t SetupBlockSize(int32_t records) {
-    return kSetupHeaderBytes + static_cast<size_t>(records) * kSetupRecordBytes;
-}
 
 // What a read found besides the set-up itself.
 struct stSetupRead {
