@@ -13,6 +13,7 @@
 #include "graph/render/drawing_port.h"
 #include "graph/render/grid_lines.h"
 #include "graph/render/render_api.h"
+#include "graph/render/waveforms_internal.h"
 #include "graph/window/graph_window.h"
 #include "graph/window/mouse_tools.h"
 #include "controls/popup_button.h"
@@ -21,18 +22,15 @@
 #include "base/services.h"
 #include "documents/markers/markers.h"
 
+using namespace waveform_internal;
+
 namespace {
 
 constexpr uint16_t kStyleLine = 0;
 constexpr uint16_t kStyleStep = 1;
 constexpr uint16_t kStyleDots = 2;
-constexpr int16_t kColorModeOwn = 4;
 constexpr uint32_t kLatestDotOnly = 0x80000000u;
 constexpr uint32_t kNoChannel = 0xFFFFFFFFu;
-// Samples a paged window keeps in reserve at each end.
-constexpr uint32_t kWindowMargin = 4;
-// Positions beyond this many pixels from the origin are held there; GDI keeps to 27 bits.
-constexpr int64_t kMaxPixel = int64_t(1) << 26;
 constexpr int kGroupBatch = 256;
 
 HBITMAP g_xyBackground = nullptr;
@@ -43,25 +41,6 @@ bool g_xyLastDotHeld = false;
 
 // The tick at which a redraw last asked the keyboard; kEscapeAskEveryRead while Escape is held.
 uint64_t g_drawEscapeAskedAt = kEscapeAskEveryRead;
-
-// A redraw checks thousands of times: the keyboard is asked only once the tick has moved on.
-int EscapeDown() {
-    if (g_escapeProbe) return g_escapeProbe();
-    return EscapeHeldByTick(&g_drawEscapeAskedAt) ? 1 : 0;
-}
-
-bool Positive(double v) { return std::isfinite(v) && v > 0.0; }
-
-int64_t CutToward0(double v, int64_t limit) {
-    if (!(v == v)) return 0;
-    if (v >= static_cast<double>(limit)) return limit;
-    if (v <= -static_cast<double>(limit)) return -limit;
-    return static_cast<int64_t>(v);
-}
-
-int32_t Saturate16(int64_t v) {
-    return static_cast<int32_t>(v < INT16_MIN ? INT16_MIN : (v > INT16_MAX ? INT16_MAX : v));
-}
 
 // x rounded up to a whole multiple of inc, unless it already lies within 1e-5 of one.
 double RoundUpToStep(double x, double inc) {
@@ -77,11 +56,6 @@ double XZeroOf(const tagGS* gs, int slot) { return PixelMapOf(gs, 1, slot); }
 double YScaleOf(const tagGS* gs, int slot) { return PixelMapOf(gs, 2, slot); }
 double YZeroOf(const tagGS* gs, int slot) { return PixelMapOf(gs, 3, slot); }
 
-bool OverlapMode(tagGS* gs) { return gs->markerManager && IsSegmentViewOn(gs); }
-
-// As the layout counts it: a slot holding a channel that the hide bit does not hide.
-bool ChannelShown(const tagGS* gs, int slot) { return ChannelInUse(gs, slot) && !(gs->chanFlags[slot] & kChanHidden); }
-
 int32_t PlotWidth(const tagGS* gs) { return gs->plotRect.right - gs->plotRect.left; }
 
 // Milliseconds per pixel of the screen view; 0 when the view has no width or scale.
@@ -91,21 +65,6 @@ double ViewMsPerPixel(const tagGS* gs) {
 }
 
 stColor16 Color16(COLORREF c) { return stColor16{GetRValue(c), GetGValue(c), GetBValue(c)}; }
-
-// Puts the context's pen back after a port replaced it with its own.
-class CPenKeeper {
-public:
-    explicit CPenKeeper(HDC dc) : m_dc(dc), m_pen(GetCurrentObject(dc, OBJ_PEN)) {}
-    ~CPenKeeper() {
-        if (m_pen) SelectObject(m_dc, m_pen);
-    }
-    CPenKeeper(const CPenKeeper&) = delete;
-    CPenKeeper& operator=(const CPenKeeper&) = delete;
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_pen;
-};
 
 // ---- One run of DrawGraphWaveforms ----
 
@@ -344,58 +303,22 @@ int DrawOverlappedSegments(HDC dc, tagGS* gs, int16_t slot, int16_t colorMode, i
     return 1;
 }
 
-// Fills a rectangle with a solid colour.
-void FillSolid(HDC dc, const RECT& rc, COLORREF color) {
-    HBRUSH brush = CreateSolidBrush(color);
-    if (!brush) return;
-    FillRect(dc, &rc, brush);
-    DeleteObject(brush);
+}  // namespace
+
+namespace waveform_internal {
+
+// A redraw checks thousands of times: the keyboard is asked only once the tick has moved on.
+int EscapeDown() {
+    if (g_escapeProbe) return g_escapeProbe();
+    return EscapeHeldByTick(&g_drawEscapeAskedAt) ? 1 : 0;
 }
 
-// A horizontal line across [left, right) on row y in black.
-void HorizontalRule(HDC dc, int32_t left, int32_t right, int32_t y) {
-    CPenKeeper keep(dc);
-    SelectObject(dc, GetStockObject(BLACK_PEN));
-    MoveToEx(dc, left, y, nullptr);
-    LineTo(dc, right, y);
-}
+bool Positive(double v) { return std::isfinite(v) && v > 0.0; }
 
-// One channel of a painted range: its band's edge lines and clip in Chart mode, then the plot.
-int DrawOneChannel(HDC dc, tagGS* gs, int slot, double start, double length, const RECT& rc) {
-    CSavedDC saved(dc);
-    if (gs->displayMode == kModeChart) {
-        const RECT& band = gs->chanBandRects[slot];
-        HorizontalRule(dc, rc.left, rc.right, band.top - 1);
-        HorizontalRule(dc, rc.left, rc.right, band.bottom);
-        IntersectClipRect(dc, rc.left, band.top, rc.right, band.bottom);
-    }
-    return DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), start, length, kColorModeOwn, 1, 1, 0, 0);
-}
+bool OverlapMode(tagGS* gs) { return gs->markerManager && IsSegmentViewOn(gs); }
 
-// First sample of a window loaded for a range starting at index: the margin back, then back
-// again by what the re-centre policy asks, held inside the document.
-int32_t RangeWindowStart(const tagGS* gs, int64_t index) {
-    int64_t first = index - kWindowMargin;
-    if (first < 0) first = 0;
-    if (g_pagingPolicy == 0)
-        first -= kWindowMargin;
-    else if (g_pagingPolicy == 1)
-        first -= gs->winSize / 2;
-    else
-        first -= static_cast<int64_t>(gs->winSize) * 4 / 5;
-    int64_t last = static_cast<int64_t>(gs->totalSamples) - gs->winSize;
-    if (first > last) first = last;
-    if (first < 0) first = 0;
-    return static_cast<int32_t>(first);
-}
-
-int LoadWindowFor(tagGS* gs, int64_t index) {
-    return LoadSampleWindow(gs, RangeWindowStart(gs, index), PagingWindowCount(gs->winSize, gs->totalSamples));
-}
-
-bool WindowHolds(const tagGS* gs, int64_t first, int64_t last) {
-    return first >= gs->winFirst && last < static_cast<int64_t>(gs->winFirst) + gs->winLen;
-}
+// As the layout counts it: a slot holding a channel that the hide bit does not hide.
+bool ChannelShown(const tagGS* gs, int slot) { return ChannelInUse(gs, slot) && !(gs->chanFlags[slot] & kChanHidden); }
 
 int64_t SampleIndexOf(double time, double interval) {
     double i = std::trunc(time / interval);
@@ -403,119 +326,7 @@ int64_t SampleIndexOf(double time, double interval) {
     return i > 2e9 ? 2000000000 : static_cast<int64_t>(i);
 }
 
-}  // namespace
-
-// ---- Pure parts ----
-
-stRowMap ValueRowMap(double yZero, double yScale) {
-    stRowMap m{};
-    m.y0 = CutToward0(2.0 * yZero, kMaxPixel);
-    m.scale2 = std::isfinite(yScale) ? 2.0 * yScale : 0.0;
-    return m;
-}
-
-stRowMap RawRowMap(double yZero, double yScale, double scale, double offset) {
-    if (!std::isfinite(yScale)) yScale = 0.0;
-    if (!std::isfinite(scale)) scale = 0.0;
-    if (!std::isfinite(offset)) offset = 0.0;
-    stRowMap m = ValueRowMap(yZero, yScale);
-    m.y0 -= CutToward0(2.0 * yScale * offset, kMaxPixel);
-    // |k| x 32768 stays far inside 64 bits.
-    m.k = CutToward0(2.0 * yScale * scale * 16384.0 + 0.5, int64_t(1) << 40);
-    return m;
-}
-
-int32_t RowOfValue(const stRowMap& map, double value) {
-    if (!std::isfinite(value)) return Saturate16(map.y0 >> 1);
-    return Saturate16((map.y0 - CutToward0(value * map.scale2, int64_t(1) << 40)) >> 1);
-}
-
-int32_t RowOfRaw(const stRowMap& map, int16_t raw) { return Saturate16((map.y0 - ((raw * map.k) >> 14)) >> 1); }
-
-namespace {
-
-// End of the group that starts at sample i of column col: the first index whose position lies
-// in a later column, at most n.
-size_t GroupEnd(size_t i, size_t n, int32_t col, int64_t pos0, int64_t step) {
-    if (step <= 0) return n;
-    int64_t need = static_cast<int64_t>(col + 1) * (int64_t(1) << kFixShift) - pos0;
-    int64_t j = need / step + (need % step != 0);
-    if (j <= static_cast<int64_t>(i)) j = static_cast<int64_t>(i) + 1;
-    return j > static_cast<int64_t>(n) ? n : static_cast<size_t>(j);
-}
-
-}  // namespace
-
-size_t CompressColumns(const int16_t* samples, size_t n, int64_t pos0, int64_t step, stColumnMinMax16* out,
-                       size_t maxOut, size_t* written) {
-    size_t i = 0, w = 0;
-    while (i < n && w < maxOut) {
-        int32_t col = FixColumn(pos0 + static_cast<int64_t>(i) * step);
-        size_t end = GroupEnd(i, n, col, pos0, step);
-        int16_t lo = samples[i], hi = samples[i];
-        for (size_t j = i + 1; j < end; ++j) {
-            int16_t v = samples[j];
-            lo = v < lo ? v : lo;
-            hi = v > hi ? v : hi;
-        }
-        out[w++] = stColumnMinMax16{col, static_cast<uint32_t>(end - i), lo, hi, samples[i], samples[end - 1], 0, 0};
-        i = end;
-    }
-    *written = w;
-    return i;
-}
-
-size_t CompressColumns(const double* samples, size_t n, int64_t pos0, int64_t step, stColumnMinMaxF* out, size_t maxOut,
-                       size_t* written) {
-    size_t i = 0, w = 0;
-    while (i < n && w < maxOut) {
-        int32_t col = FixColumn(pos0 + static_cast<int64_t>(i) * step);
-        size_t end = GroupEnd(i, n, col, pos0, step);
-        stColumnMinMaxF g{col, 0, 0.0, 0.0, 0.0, 0.0, 0, 0};
-        for (size_t j = i; j < end; ++j) {
-            double v = samples[j];
-            if (!std::isfinite(v)) {
-                if (g.count)
-                    g.tailGap = 1;
-                else
-                    g.leadGap = 1;
-                continue;
-            }
-            if (g.count == 0) {
-                g.lo = g.hi = g.first = v;
-            } else {
-                g.lo = v < g.lo ? v : g.lo;
-                g.hi = v > g.hi ? v : g.hi;
-            }
-            g.last = v;
-            g.tailGap = 0;
-            ++g.count;
-        }
-        out[w++] = g;
-        i = end;
-    }
-    *written = w;
-    return i;
-}
-
-int PlanSegmentDraws(const stSegmentMark* marks, int n, double interval, double timeOffset, stSegmentDraw* out) {
-    int active = -1;
-    for (int i = 0; i < n && active < 0; ++i)
-        if (marks[i].active) active = i;
-    auto drawOf = [&](int i, stSegmentDraw* d) {
-        double pos = marks[i].position > 0 ? marks[i].position - 1.0 : 0.0;
-        double start = pos * interval + timeOffset;
-        d->start = start;
-        d->length = (static_cast<double>(marks[i].end) - 1.0) * interval - start;
-        d->emphasis = marks[i].active;
-        return d->length >= 0.0;
-    };
-    int count = 0;
-    for (int i = 0; i < n; ++i)
-        if (i != active && drawOf(i, &out[count])) ++count;
-    if (active >= 0 && drawOf(active, &out[count])) ++count;
-    return count;
-}
+}  // namespace waveform_internal
 
 // ---- Document entry points ----
 
@@ -528,7 +339,7 @@ double GraphTimeToX(tagGS* gs, double time) {
     if (ms == 0.0 || !std::isfinite(time)) return gs->plotRect.left;
     double origin = gs->hStart + (OverlapMode(gs) ? gs->segmentTimeOffset : 0.0);
     double x = std::round((time - origin) / ms + gs->plotRect.left);
-    double limit = static_cast<double>(kMaxPixel);
+    double limit = static_cast<double>(kMaxColumn);
     return x > limit ? limit : (x < -limit ? -limit : x);
 }
 
@@ -588,7 +399,7 @@ int DrawGraphWaveforms(HDC dc, tagGS* gs, int16_t slot, double start, double len
     run.last = lastD > lastIndex ? lastIndex : (lastD < first ? run.first : static_cast<int32_t>(lastD));
     double msPerPixel = gs->hPerDiv / pixPerDiv;
     double x0 = insideSegment ? gs->plotRect.left : (first * interval - gs->hStart) / msPerPixel + gs->plotRect.left;
-    double maxFix = static_cast<double>(kMaxPixel) * 65536.0;
+    double maxFix = static_cast<double>(kMaxColumn) * 65536.0;
     double pos = x0 * 65536.0;
     run.pos0 = static_cast<int64_t>(pos > maxFix ? maxFix : (pos < -maxFix ? -maxFix : pos));
     double step = pixPerSample * 65536.0;
@@ -637,7 +448,7 @@ int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t 
     if (static_cast<uint32_t>(last) >= shorter || last < 0) last = static_cast<int32_t>(shorter - 1);
     if (first >= last) return 0;
 
-    const int64_t x0 = CutToward0(2.0 * XZeroOf(gs, xSlot), kMaxPixel);
+    const int64_t x0 = CutToward0(2.0 * XZeroOf(gs, xSlot), kMaxColumn);
     const double xScale2 = std::isfinite(XScaleOf(gs, xSlot)) ? 2.0 * XScaleOf(gs, xSlot) : 0.0;
     const stRowMap yMap = ValueRowMap(YZeroOf(gs, ySlot), YScaleOf(gs, ySlot));
     const int64_t pageShift = static_cast<int64_t>(PlotWidth(gs)) * pageIndex;
@@ -714,171 +525,3 @@ int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t 
     return 1;
 }
 
-void DrawSelectionXor(HDC dc, tagGS* gs) {
-    if (!dc || !gs) return;
-    if (gs->cursorShown == 1) {
-        gs->cursorShown = 0;
-        ToggleTimeCursorLine(dc, gs);
-    }
-    double a = gs->selStart < gs->selEnd ? gs->selStart : gs->selEnd;
-    double b = gs->selStart < gs->selEnd ? gs->selEnd : gs->selStart;
-    gs->selX1 = static_cast<int32_t>(GraphTimeToX(gs, a));
-    gs->selX2 = static_cast<int32_t>(GraphTimeToX(gs, b));
-    const RECT& plot = gs->plotRect;
-    int32_t left = gs->selX1 > plot.left ? gs->selX1 : plot.left;
-    int32_t right = gs->selX2 < plot.right ? gs->selX2 : plot.right;
-    int32_t top = plot.top + 1, bottom = plot.bottom - 1;
-    if (gs->selStart == gs->selEnd || left >= right || top >= bottom) return;
-    PatBlt(dc, left, top, right - left, bottom - top, DSTINVERT);
-}
-
-int DrawVisibleRange(HDC dc, double start, double length, tagGS* gs, const RECT* rect) {
-    if (!dc || !gs || !rect) return 0;
-    const RECT rc = *rect;
-    CSavedDC saved(dc);
-    FillSolid(dc, rc, RGB(255, 255, 255));
-    IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
-    SetBkColor(dc, gs->plotBackColor);
-    if (!(start >= 0.0)) start = 0.0;
-    if (!std::isfinite(length) || length < 0) length = 0.0;
-
-    if (gs->displayMode == kModeScope && ChannelShown(gs, static_cast<int>(gs->selectedChan)))
-        DrawChannelGrid(dc, gs, static_cast<int>(gs->selectedChan), 0, 0, 1, 1);
-    if (gs->displayMode == kModeChart)
-        for (int slot = 0; slot < kMaxChannels; ++slot)
-            if (ChannelShown(gs, slot)) DrawChannelGrid(dc, gs, slot, 0, 0, 1, 1);
-
-    const double interval = gs->sampleInterval;
-    const bool paged = gs->storageKind == kStoreDiskPaged && Positive(interval) && gs->winSize > 2 * kWindowMargin;
-    if (paged && length <= (gs->winSize - kWindowMargin) * interval) {
-        int64_t a = SampleIndexOf(start, interval), b = SampleIndexOf(start + length, interval);
-        if (!WindowHolds(gs, a, b) && !LoadWindowFor(gs, a)) return 0;
-    } else if (paged) {
-        // Longer than the window: slice by slice, each slice from its own window.
-        const double slice = (gs->winSize - 2 * kWindowMargin) * interval;
-        const bool overlap = OverlapMode(gs);
-        const double docEnd = static_cast<double>(gs->totalSamples) * interval;
-        for (double done = 0.0; done < length && start + done < docEnd; done += slice) {
-            double t = start + done;
-            if (EscapeDown()) return 1;
-            if (!LoadWindowFor(gs, SampleIndexOf(t, interval))) return 0;
-            double from = t - interval < 0 ? 0.0 : t - interval;
-            for (int slot = 0; slot < kMaxChannels; ++slot)
-                if (ChannelShown(gs, slot) && !DrawOneChannel(dc, gs, slot, from, overlap ? length : slice, rc))
-                    return 0;
-        }
-        return 1;
-    }
-    for (int slot = 0; slot < kMaxChannels; ++slot)
-        if (ChannelShown(gs, slot) && !DrawOneChannel(dc, gs, slot, start, length, rc)) return 0;
-    return 1;
-}
-
-int PaintPlotArea(HDC dc, tagGS* gs) {
-    if (!dc || !gs) return 0;
-    CWaitCursor wait;
-    CSavedDC saved(dc);
-    const RECT plot = gs->plotRect;
-    if (plot.right <= plot.left || plot.bottom <= plot.top) return 1;
-    IntersectClipRect(dc, plot.left, plot.top + 1, plot.right, plot.bottom - 1);
-    if (gs->displayMode == kModeXY) {
-        if (g_xyBackground) {
-            BITMAP bm{};
-            HDC mem = CreateCompatibleDC(dc);
-            if (mem && GetObject(g_xyBackground, sizeof bm, &bm)) {
-                HGDIOBJ old = SelectObject(mem, g_xyBackground);
-                StretchBlt(dc, plot.left, plot.top, plot.right - plot.left, plot.bottom - plot.top, mem, 0, 0,
-                           bm.bmWidth, bm.bmHeight, SRCCOPY);
-                SelectObject(mem, old);
-            }
-            if (mem) DeleteDC(mem);
-        } else {
-            FillSolid(dc, plot, RGB(255, 255, 255));
-        }
-        const uint32_t ySlot = gs->selectedChan, xSlot = gs->xyXChan;
-        if (ySlot >= kMaxChannels || xSlot >= kMaxChannels) return 1;
-        DrawChannelGrid(dc, gs, static_cast<int>(ySlot), 0, 0, 1, 1);
-        int64_t shorter = gs->chanCount[ySlot] < gs->chanCount[xSlot] ? gs->chanCount[ySlot] : gs->chanCount[xSlot];
-        int32_t first = 0, last = 0;
-        if (!GetSelectionSampleRange(gs, &first, &last, static_cast<int16_t>(ySlot)) || first >= last) {
-            first = 0;
-            last = static_cast<int32_t>(shorter - 1);
-        }
-        int result = 1;
-        if (last > 0 && first >= 0 && first < shorter && last < shorter)
-            result = DrawGraphWaveforms2(dc, gs, first, last, kColorModeOwn, 0, 1, 1);
-        DrawGraphItemsScaled(gs, dc, 0, 1.0, 1.0);
-        return result;
-    }
-    double t0 = GraphXToTime(gs, plot.left), t1 = GraphXToTime(gs, plot.right);
-    PagingPolicyScope policy(kPagingForward);
-    int result = DrawVisibleRange(dc, t0, t1 - t0, gs, &plot);
-    DrawGraphItemsScaled(gs, dc, 0, 1.0, 1.0);
-    DrawSelectionXor(dc, gs);
-    return result;
-}
-
-namespace {
-
-// One band's plot over the visible time, within the clip its caller set.
-int DrawBandWaveform(HDC dc, tagGS* gs, int slot) {
-    const double interval = gs->sampleInterval;
-    if (!Positive(interval)) return 1;
-    const double span = gs->hPerDiv * gs->hDivisions + interval;
-    const double start = gs->hStart;
-    PagingPolicyScope policy(kPagingForward);
-    if (gs->storageKind == kStoreDiskPaged && gs->winSize > 2 * kWindowMargin) {
-        int64_t a = SampleIndexOf(start, interval), b = SampleIndexOf(start + span, interval);
-        if (span <= (gs->winSize - kWindowMargin) * interval) {
-            if (!WindowHolds(gs, a, b) && !LoadWindowFor(gs, a)) return 0;
-            return DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), start, span, kColorModeOwn, 1, 1, 0, 0);
-        }
-        const double slice = (gs->winSize - 2 * kWindowMargin) * interval;
-        const double docEnd = static_cast<double>(gs->totalSamples) * interval;
-        int result = 1;
-        for (double t = start; result && t < docEnd; t += slice) {
-            if (!LoadWindowFor(gs, SampleIndexOf(t, interval))) return 0;
-            double from = t - interval < 0 ? 0.0 : t - interval;
-            result = DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), from, slice, kColorModeOwn, 1, 1, 0, 0);
-            if (GraphTimeToX(gs, t + slice) >= gs->plotRect.right || EscapeDown()) break;
-        }
-        return result;
-    }
-    double from = start - interval < 0 ? 0.0 : start - interval;
-    double end = (gs->chanCount[slot] - 1.0) * interval;
-    double length = from + span > end ? end - from : span;
-    if (length < 0) return 1;
-    return DrawGraphWaveforms(dc, gs, static_cast<int16_t>(slot), from, length, kColorModeOwn, 1, 1, 0, 0);
-}
-
-// The edge lines the other shown bands of slots first .. last - 1 draw across the plot, which
-// land on their neighbours' rows (the caller's clip keeps what falls in one band).
-void DrawOtherBandsRules(HDC dc, const tagGS* gs, int self, int first, int last) {
-    const RECT& plot = gs->plotRect;
-    for (int s = first; s < last; ++s) {
-        if (s == self || !ChannelShown(gs, s)) continue;
-        HorizontalRule(dc, plot.left, plot.right, gs->chanBandRects[s].top - 1);
-        HorizontalRule(dc, plot.left, plot.right, gs->chanBandRects[s].bottom);
-    }
-}
-
-}  // namespace
-
-int PaintChannelBand(HDC dc, tagGS* gs, int slot) {
-    if (!dc || !gs || !ChannelShown(gs, slot) || gs->chanCount[slot] == 0) return 0;
-    CWaitCursor wait;
-    CSavedDC saved(dc);
-    const RECT band = gs->chanBandRects[slot];
-    IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
-    FillSolid(dc, band, RGB(255, 255, 255));
-    DrawChannelGrid(dc, gs, slot, 0, 0, 1, 1);
-    // The neighbours' edges are drawn in the order the whole plot draws them, so the band looks
-    // as it did: edges of earlier slots under the wave, of later slots over it.
-    DrawOtherBandsRules(dc, gs, slot, 0, slot);
-    int result = DrawBandWaveform(dc, gs, slot);
-    DrawOtherBandsRules(dc, gs, slot, slot + 1, kMaxChannels);
-    // The selection is inverted within the band only: the other bands still show theirs, and
-    // inverting them again would take it away.
-    DrawSelectionXor(dc, gs);
-    return result;
-}

@@ -60,6 +60,11 @@ inline int32_t FixColumn(int64_t pos) {
     return static_cast<int32_t>(c > kMaxColumn ? kMaxColumn : (c < -kMaxColumn ? -kMaxColumn : c));
 }
 
+// v truncated toward 0 and held within [-limit, limit]; NaN is 0.
+int64_t CutToward0(double v, int64_t limit);
+// v held to the 16-bit range.
+int32_t Saturate16(int64_t v);
+
 // Value to pixel row at twice the resolution, halved at the end.
 struct stRowMap {
     int64_t y0;     // 2 x row of the value 0 (for raw samples: with the offset folded in)
