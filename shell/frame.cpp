@@ -149,7 +149,6 @@ LRESULT OnFrameRightClick(HWND hwnd, WPARAM hitTest, LPARAM lParam) {
                                 static_cast<short>(HIWORD(lParam)), 0, hwnd, nullptr);
     DestroyMenu(popup);
     if (choice) ApplyToolbarChoice(choice == IDM_TOOLBAR_SHOW);
-    ShowWindow(g_app->hwndToolbar, g_app->frame.bToolbarVisible > 0 ? SW_SHOW : SW_HIDE);
     return 0;
 }
 
@@ -252,18 +251,17 @@ LRESULT OnFrameSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam) {
 }
 }  // namespace
 
-// Moves the MDI client for a toolbar shown or hidden from the menu bar's right-click menu.
+// Shows or hides the toolbar; the MDI client takes the toolbar's band while it is hidden. The
+// client's bottom stays, so choosing the state the toolbar is already in moves nothing.
 void ApplyToolbarChoice(bool show) {
     g_app->frame.bToolbarVisible = show ? 1 : 0;
+    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, show ? SW_SHOW : SW_HIDE);
     if (!g_app->hwndClient) return;
     RECT rc;
     GetWindowRect(g_app->hwndClient, &rc);
-    MapWindowPoints(nullptr, g_app->hwndFrame, reinterpret_cast<POINT*>(&rc), 2);
-    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
-    if (show)
-        MoveWindow(g_app->hwndClient, rc.left, kToolbarHeight, width, height - kToolbarHeight, TRUE);
-    else
-        MoveWindow(g_app->hwndClient, rc.left, 0, width, height + kToolbarHeight, TRUE);
+    MapWindowPoints(nullptr, GetParent(g_app->hwndClient), reinterpret_cast<POINT*>(&rc), 2);
+    const int top = show ? kToolbarHeight : 0;
+    MoveWindow(g_app->hwndClient, rc.left, top, rc.right - rc.left, rc.bottom - top, TRUE);
 }
 
 // 1 when the frame may close: no recording runs and no graph window objects.

@@ -8,6 +8,7 @@
 #include "graph/graph_ids.h"
 #include "scripts/scripts_ids.h"
 #include "shell/shell_ids.h"
+#include "shell/frame.h"
 #include "common/binding.h"
 #include "devlib/vk40.h"
 #include "graph/dialogs/dialogs_api.h"
@@ -23,7 +24,6 @@
 #include "scripts/script_api.h"
 
 namespace {
-constexpr int kToolbarHeight = 26;
 constexpr uint32_t kLastDotOnly = 0x80000000u;
 
 // Scope, Chart and XY are modes 0 to 2; choosing the mode the graph is in changes nothing.
@@ -77,20 +77,6 @@ void SetChannelColour(tagGS* gs, COLORREF color) {
     RefreshChannel(gs, static_cast<int>(active));
     setDirtyGraphFlag(gs, 1);
     DeviceRefreshInputValues();
-}
-
-// The toolbar's 26 pixels go to the MDI client while it is hidden.
-void ToggleToolbar() {
-    g_app->frame.bToolbarVisible = g_app->frame.bToolbarVisible ? 0 : 1;
-    RECT rc{};
-    GetWindowRect(g_app->hwndClient, &rc);
-    MapWindowPoints(nullptr, GetParent(g_app->hwndClient), reinterpret_cast<POINT*>(&rc), 2);
-    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
-    if (g_app->frame.bToolbarVisible)
-        MoveWindow(g_app->hwndClient, rc.left, kToolbarHeight, width, height - kToolbarHeight, TRUE);
-    else
-        MoveWindow(g_app->hwndClient, rc.left, 0, width, height + kToolbarHeight, TRUE);
-    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, g_app->frame.bToolbarVisible ? SW_SHOW : SW_HIDE);
 }
 
 // The X and Y scales are the lesson's view switches: not saved as a change of the document.
@@ -215,7 +201,7 @@ void OnDisplayCommand(HWND frame, UINT id, HWND control) {
         return;
     }
     if (id == IDM_SHOW_TOOLBAR) {
-        ToggleToolbar();
+        ApplyToolbarChoice(!g_app->frame.bToolbarVisible);
         return;
     }
     tagGS* gs = g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;

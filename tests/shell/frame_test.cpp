@@ -315,7 +315,7 @@ TEST_F(Frame, HiddenToolbarLeavesNoGapAboveTheClient) {
     };
     EXPECT_EQ(clientTop(), kToolbarHeight);
     ApplyToolbarChoice(false);
-    ShowWindow(g_app->hwndToolbar, SW_HIDE);
+    EXPECT_FALSE(IsWindowVisible(g_app->hwndToolbar));
     EXPECT_EQ(clientTop(), 0);
     SetWindowPos(frame, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
     EXPECT_EQ(clientTop(), 0);
@@ -327,6 +327,13 @@ TEST_F(Frame, HiddenToolbarLeavesNoGapAboveTheClient) {
     EXPECT_EQ(mdi.bottom, frameClient.bottom - StatusStripHeight());
     ApplyToolbarChoice(true);
     EXPECT_EQ(clientTop(), kToolbarHeight);
+    EXPECT_TRUE(IsWindowVisible(g_app->hwndToolbar));
+    // Choosing the state the toolbar is already in moves nothing.
+    RECT shown, again;
+    GetWindowRect(g_app->hwndClient, &shown);
+    ApplyToolbarChoice(true);
+    GetWindowRect(g_app->hwndClient, &again);
+    EXPECT_TRUE(EqualRect(&shown, &again));
 }
 
 TEST_F(Frame, RightClickOutsideTheMenuBarDoesNothing) {
