@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+// The program's settings file (a bare name: the profile calls keep it in the Windows folder).
+constexpr char kIniFile[] = "NORVANE.INI";
+
 class CIniSection {
 public:
     CIniSection(const char* section, const char* file);

@@ -22,6 +22,9 @@ constexpr uint32_t kPagingWindow = 8192;
 constexpr uint32_t kChanSlotMask = 0x3;
 constexpr uint32_t kChanHidden = 0x4;
 
+// chanPlotStyle: the top bit shows only the latest XY dot.
+constexpr uint32_t kPlotLatestDotOnly = 0x80000000u;
+
 // storageKind
 constexpr uint32_t kStoreMemory = 0;
 constexpr uint32_t kStoreDiskRecording = 1;

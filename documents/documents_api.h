@@ -118,6 +118,8 @@ void FreeMarkerList(stMarkerList* list);
 int MarkerListHasNext(const stMarkerList* list);
 
 // Panes of a graph window that belong to the journal, markers and measurements.
+// The boxes of one measurement row.
+constexpr int kMeasureCols = 5;
 void* CreateMeasurementRow(HWND graph, int rows, int cols, int16_t* height);
 void DeleteMeasurementRow(void* row);
 void SetMeasurementBox(void* row, int index, uint16_t type, int16_t slot, const uint16_t options[3], double constant,

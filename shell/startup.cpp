@@ -37,9 +37,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <float.h>
+#include "common/locale.h"
 
 namespace {
-const char kIniFile[] = "NORVANE.INI";
 const char kIniSection[] = "Wavemind";
 
 // A floating-point fault must not end the program: reset the unit and go on.
@@ -206,7 +206,7 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
     HINSTANCE inst = g_app->hInstance;
     char title[128] = "";
     LoadStringA(inst, IDS_APP_TITLE, title, sizeof title - 2);
-    if (GetUserDefaultLCID() != 1041) {
+    if (GetUserDefaultLCID() != kJapaneseLocale) {
         size_t n = std::strlen(title);
         title[n] = static_cast<char>(0xAE);
         title[n + 1] = 0;
@@ -215,7 +215,7 @@ int CreateFrameAndBind(const char* /*cmdLine*/, int show) {
 
     HDC screen = GetDC(nullptr);
     InitArialLogFont(&g_app->fonts.lfText, screen, 1);
-    if (GetUserDefaultLCID() == 1041) g_app->fonts.lfText.lfCharSet = SHIFTJIS_CHARSET;
+    if (GetUserDefaultLCID() == kJapaneseLocale) g_app->fonts.lfText.lfCharSet = SHIFTJIS_CHARSET;
     g_app->fonts.hfontText =
         CreateMeasuredFont(screen, &g_app->fonts.lfText, &g_app->fonts.cyText, &g_app->fonts.cxText);
     ReleaseDC(nullptr, screen);

@@ -15,13 +15,13 @@
 #include "devlib/services/keyed_texts.h"
 #include "devlib/services/text_defaults.h"
 #include "button/lumikey.h"
+#include "common/locale.h"
 
 namespace {
 
 constexpr int kMenuLabels = 255;
 constexpr int kMenuLabelChars = 120;
 constexpr int kControlTextChars = 261;  // a control's own text is read up to 260 characters
-constexpr LCID kJapaneseLocale = 1041;
 
 struct stMenuLabel {
     uint32_t id;  // 0: free

@@ -4,10 +4,10 @@
 #include "devlib/simulated/simcontrol.h"
 
 #include <cmath>
+#include "common/math_constants.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kWordsPerVolt = 3276.8;
 
 struct stSignalDefault {

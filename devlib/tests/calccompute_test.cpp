@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "devlib/acquisition/calc/calc_compute.h"
+#include "common/math_constants.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 // Channels as arrays; a block may read only what has been recorded so far.
 struct Series {

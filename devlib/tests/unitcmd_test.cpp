@@ -21,6 +21,7 @@
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/fake_unit.h"
 #include "devlib/vk40.h"
+#include "common/math_constants.h"
 
 using namespace vk40test;
 
@@ -117,7 +118,7 @@ TEST(UnitCommandData, FilterSectionsFollowTheirFormulas) {
     EXPECT_EQ(f.b0, 1);
     EXPECT_EQ(f.b1 + f.b2 + f.a1 + f.a2, 0);
 
-    const double k = std::tan(3.14159265358979323846 * 100 * 0.5 / 1000);
+    const double k = std::tan(kPi * 100 * 0.5 / 1000);
     const double n = 1 / (1 + k / 0.707 + k * k);
     ASSERT_EQ(DesignFilter(1, 100, 0.707, 0.5, &f), 1);
     EXPECT_DOUBLE_EQ(f.b0, k * k * n);
@@ -231,7 +232,7 @@ TEST_F(UnitCommands, FilterCommandsFollowTheModel) {
     EXPECT_EQ(packet[1], kCmdFilterVK45);
     EXPECT_EQ(packet.size(), 25u) << "22 data bytes";
     // The second model filters at 0.05 ms at most: a high pass at 1 kHz has b0 = N.
-    const double k = std::tan(3.14159265358979323846 * 1000 * 0.05 / 1000);
+    const double k = std::tan(kPi * 1000 * 0.05 / 1000);
     const double n = 1 / (1 + k / 0.707 + k * k);
     const int32_t b0 = static_cast<int32_t>(GetBeU32(packet.data() + 2 + 2 + 8));
     EXPECT_EQ(b0, std::lround(n * 1073741824.0));

@@ -15,15 +15,14 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "common/locale.h"
 
 namespace {
 
 constexpr int16_t kLoadDone = 0, kLoadCancelled = 1, kLoadCannotOpen = 45;
-constexpr char kIniFile[] = "NORVANE.INI";
 constexpr char kPrefsSection[] = "Wavemind";
 constexpr char kFontSection[] = "Font Information";
 constexpr int kIniValueChars = 63;
-constexpr LCID kJapaneseLocale = 1041;
 constexpr long kFontPixelsMax = 2048;  // beyond the largest size the font chooser offers
 
 JournalFileDialogProc g_openProc = nullptr, g_saveProc = nullptr;

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr uint16_t kMeasureCols = 5;
 
 bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 void Check(HWND dlg, int id, bool on) { CheckDlgButton(dlg, id, on ? BST_CHECKED : BST_UNCHECKED); }

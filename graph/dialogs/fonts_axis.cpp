@@ -15,10 +15,10 @@
 #include <cmath>
 #include <initializer_list>
 #include <iterator>
+#include "common/locale.h"
 
 namespace {
 
-constexpr LCID kJapaneseLocale = 1041;
 // Longest sample interval taken, in milliseconds: times of 2^32 samples must stay finite.
 constexpr double kMaxInterval = 1e200;
 constexpr uint32_t kKindTime = 0, kKindFrequency = 1, kKindClock = 2, kKindArbitrary = 3;

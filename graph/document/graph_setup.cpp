@@ -23,7 +23,6 @@ constexpr int kToolbarToolIds[3] = {IDM_TOOL_ARROW, IDM_TOOL_SELECTION, IDM_TOOL
 // Enabled and disabled faces in the application's button bitmaps: arrow, I-beam, zoom.
 constexpr int kToolFaces[3][2] = {{0, 4}, {1, 5}, {3, 7}};
 constexpr const char* kToolTips[3] = {"Arrow selection tool", "I-beam data selection tool", "Zoom tool"};
-constexpr int kMeasureCols = 5;
 constexpr int kChannelCells = 60;
 constexpr int kChannelGridVSpacing = 4;
 

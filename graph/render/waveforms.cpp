@@ -29,7 +29,6 @@ namespace {
 constexpr uint16_t kStyleLine = 0;
 constexpr uint16_t kStyleStep = 1;
 constexpr uint16_t kStyleDots = 2;
-constexpr uint32_t kLatestDotOnly = 0x80000000u;
 constexpr uint32_t kNoChannel = 0xFFFFFFFFu;
 constexpr int kGroupBatch = 256;
 
@@ -485,7 +484,7 @@ int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t 
         port.Line(0, 0);
     };
 
-    if (plotStyle & kLatestDotOnly) {
+    if (plotStyle & kPlotLatestDotOnly) {
         POINT p;
         if (!readPair(last, &p)) return 0;
         port.SetPenSize(dotW, dotH);

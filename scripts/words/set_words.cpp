@@ -29,7 +29,6 @@ namespace {
 
 constexpr uint32_t kSlotFree = 0, kSlotHidden = 1, kSlotShown = 2;
 constexpr uint32_t kNoTiling = 0x4;
-constexpr uint32_t kLastDotOnly = 0x80000000u;
 
 double ClampedStart(const tagGS* gs, double t) {
     double s = t - gs->hOffset;
@@ -267,7 +266,7 @@ int16_t SetPlotType(CWordFields& fields, tagGS* gs) {
         if (menu) CheckMenuItem(menu, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND | MF_UNCHECKED);
     } else if (ScriptWordIs(word, "LASTDOT")) {
         gs->chanDrawStyle[slot] = 2;
-        gs->chanPlotStyle[slot] = (gs->chanPlotStyle[slot] & 0xFFFF0000u) | kLastDotOnly | size | size << 8;
+        gs->chanPlotStyle[slot] = (gs->chanPlotStyle[slot] & 0xFFFF0000u) | kPlotLatestDotOnly | size | size << 8;
         if (menu) CheckMenuItem(menu, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND | MF_CHECKED);
     }
     RefreshScriptGraph(gs);

@@ -24,7 +24,6 @@
 #include "scripts/script_api.h"
 
 namespace {
-constexpr uint32_t kLastDotOnly = 0x80000000u;
 
 // Scope, Chart and XY are modes 0 to 2; choosing the mode the graph is in changes nothing.
 void ChooseDisplayMode(tagGS* gs, UINT mode) {
@@ -179,7 +178,7 @@ bool OnChannelStyle(tagGS* gs, UINT id) {
     case IDM_SHOW_STEP_PLOT: SetLineStyle(gs, 1); return true;
     case IDM_SHOW_DOT_PLOT: SetLineStyle(gs, 2); return true;
     case IDM_SHOW_LAST_DOT_ONLY:
-        gs->chanPlotStyle[ActiveChannel(gs)] ^= kLastDotOnly;
+        gs->chanPlotStyle[ActiveChannel(gs)] ^= kPlotLatestDotOnly;
         AfterStyleChange(gs, false);
         return true;
     default: return false;

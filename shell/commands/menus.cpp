@@ -117,7 +117,7 @@ void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
     Check(menu, IDM_SHOW_LINE_PLOT, gs->chanDrawStyle[chan] == 0);
     Check(menu, IDM_SHOW_STEP_PLOT, gs->chanDrawStyle[chan] == 1);
     Check(menu, IDM_SHOW_DOT_PLOT, gs->chanDrawStyle[chan] == 2);
-    Check(menu, IDM_SHOW_LAST_DOT_ONLY, (gs->chanPlotStyle[chan] & 0x80000000u) != 0);
+    Check(menu, IDM_SHOW_LAST_DOT_ONLY, (gs->chanPlotStyle[chan] & kPlotLatestDotOnly) != 0);
     Enable(menu, IDM_SHOW_LAST_DOT_ONLY, xy);
     Check(menu, IDM_SHOW_X_SCALE, IsHScaleShown(gs));
     Check(menu, IDM_SHOW_Y_SCALE, IsVScaleShown(gs));

@@ -21,10 +21,10 @@
 #include "documents/markers/markers.h"
 #include "tests/documents/test_doc.h"
 #include "tests/shell/box_capture.h"
+#include "common/math_constants.h"
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
 

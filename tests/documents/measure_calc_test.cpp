@@ -8,12 +8,12 @@
 #include <vector>
 #include "documents/measurements/measure_calc.h"
 #include "documents/measurements/measure_result.h"
+#include "common/math_constants.h"
 
 using namespace measure;
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 
 // A channel of doubles or of 16-bit integers held by the test.
 struct Samples {

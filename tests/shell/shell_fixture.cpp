@@ -4,15 +4,16 @@
 #include "shell/system_dialogs.h"
 #include "shell/recent_files.h"
 #include "shell/commands/menus.h"
+#include "base/ini_section.h"
 
 std::string IniPath() {
     char dir[MAX_PATH];
     GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\NORVANE.INI";
+    return std::string(dir) + "\\" + kIniFile;
 }
 
 void DeleteIni() {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "NORVANE.INI");  // flush the profile cache
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, kIniFile);  // flush the profile cache
     DeleteFileA(IniPath().c_str());
 }
 

@@ -9,9 +9,9 @@
 #include <cmath>
 #include <random>
 #include <vector>
+#include "common/math_constants.h"
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 
 // X[k] = sum x[j] exp(sign 2 pi i jk / n), straight from the definition.
 std::vector<double> DirectDft(const std::vector<double>& z, int sign) {

@@ -7,10 +7,10 @@
 #include <vector>
 #include "transforms/filters/filter_cores.h"
 #include "transforms/filters/window_functions.h"
+#include "common/math_constants.h"
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 
 // |sum h[j] e^{-i w (j - half)}| at frequency f: the filter's gain.
 double FirGain(const std::vector<double>& h, double f, double fs) {

@@ -8,6 +8,7 @@
 #include <vector>
 #include "transforms/filters/filter_cores.h"
 #include "transforms/filters/window_functions.h"
+#include "common/math_constants.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ public:
         } catch (const std::bad_alloc&) {
             return false;
         }
-        const double step = -2.0 * 3.14159265358979323846 / size;
+        const double step = -2.0 * kPi / size;
         for (uint32_t k = 0; k < size / 2; ++k) {
             cosTable_[k] = std::cos(step * k);
             sinTable_[k] = std::sin(step * k);

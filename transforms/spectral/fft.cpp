@@ -6,9 +6,9 @@
 #include "base/notify.h"
 #include <cmath>
 #include <new>
+#include "common/math_constants.h"
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 // Complex points of a block whose passes stay in the first-level caches (64 KiB of doubles).
 constexpr uint32_t kBlock = 4096;
 

@@ -119,7 +119,6 @@ using namespace calcdlg;
 namespace {
 
 constexpr int kLabelChars = 40;
-constexpr int kPresetNameChars = 128;
 constexpr size_t kFirstSourceAt = 208, kSecondSourceAt = 340, kSourceEntryBytes = 132;
 
 // ---- The frame ----

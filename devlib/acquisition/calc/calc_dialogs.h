@@ -20,6 +20,8 @@ constexpr int32_t kCalcIdBase = 40;
 int32_t SourceRecordIndex(const stAcq* acq, int32_t id);
 
 // ---- Presets ----
+// The longest preset name the dialogs take.
+constexpr int kPresetNameChars = 128;
 // 1 when the field's text may name a new preset: not empty, not "Off" or "New", no kind name and
 // no preset of the table (any case).
 int32_t IsNewPresetName(HWND dlg, int field, const stAcq* acq);

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int kPresetNameChars = 128;
 
 // A channel name starts a word: "DATA1" names no channel.
 bool StartsWord(const char* text, size_t i) {

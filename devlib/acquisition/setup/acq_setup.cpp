@@ -27,7 +27,6 @@ namespace {
 
 constexpr uint32_t kSizeRefreshMs = 2500;
 constexpr double kHighSpeedLimitMs = 0.4;
-constexpr double kFastestPeriodMs = 0.01;
 constexpr double k40KPeriodMs = 0.025;
 constexpr uint16_t kModeMemoryBits = 512;
 constexpr UINT kLengthEntered = 0x0700;  // the length field's own Enter notification

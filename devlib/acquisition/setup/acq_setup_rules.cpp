@@ -16,7 +16,6 @@ namespace {
 
 constexpr double kDiskReserveBytes = 40000.0;
 constexpr double kLargestLength = 2147483647.0;
-constexpr double kFastestPeriodMs = 0.01;
 constexpr int32_t kShortSampleCount = 100000;
 constexpr double kKilo = 1024.0;
 constexpr double kMega = 1048576.0;

@@ -16,6 +16,7 @@ constexpr int32_t kLenHours = 4;
 
 constexpr int32_t kLengthScrollRange = 500;
 constexpr double kLongestPeriodMs = 3600000.0;
+constexpr double kFastestPeriodMs = 0.01;  // 100 kHz
 
 // What the maximum length depends on.
 struct stMaxLengthInputs {

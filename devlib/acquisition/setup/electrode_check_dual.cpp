@@ -15,11 +15,11 @@
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/services/tvx_dlg.h"
+#include "common/locale.h"
 
 namespace {
 
 constexpr int32_t kSmallPoints = 10, kLargePoints = 16;
-constexpr LCID kJapaneseLocale = 1041;
 constexpr double kOpenKOhm = 100.0;
 constexpr COLORREF kFirstBarColour = 0x0000FF;
 constexpr COLORREF kSecondBarColour = 0xFFFFFF;

@@ -17,12 +17,12 @@
 #include "devlib/services/library.h"
 #include "devlib/services/modeless_panel.h"
 #include "devlib/vk40.h"
+#include "common/locale.h"
 
 namespace {
 
 constexpr LONG kFontHeight = 14;
 constexpr BYTE kFontPitchFamily = 0x21;
-constexpr LCID kJapaneseLocale = 1041;
 constexpr int32_t kLastShownState = 6;
 constexpr int32_t kWideTextChars = 9;  // "M"s of a bar column that shows units, labels or the range
 

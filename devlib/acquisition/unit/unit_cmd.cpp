@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstring>
+#include "common/math_constants.h"
 
 uint32_t g_unitMemorySize = 0;
 int32_t g_firmwareAtConnect = 0;
@@ -39,7 +40,6 @@ constexpr double kCalibrationOffset = 0.005;
 constexpr double kCalibrationScale = 100;
 constexpr int16_t kTypeBandStopLine = 5;
 constexpr int16_t kTypeBandStop = 4;
-constexpr double kPi = 3.14159265358979323846;
 
 CUnitLink& Link() { return g_unitLink; }
 

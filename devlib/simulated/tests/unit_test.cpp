@@ -10,6 +10,7 @@
 #include "devlib/simulated/simpacket.h"
 #include "devlib/simulated/simring.h"
 #include "devlib/simulated/simunit.h"
+#include "common/math_constants.h"
 
 namespace {
 
@@ -17,7 +18,6 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr uint64_t kMs = 1000000;
 constexpr uint64_t kStart = 1000 * kMs;
-constexpr double kPi = 3.14159265358979323846;
 
 // A unit with its controls and clock, and the commands as one-liners.
 struct Unit {

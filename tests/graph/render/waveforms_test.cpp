@@ -22,6 +22,7 @@
 #include "controls/hls_color.h"
 #include "documents/documents_api.h"
 #include "documents/items/graph_items.h"
+#include "common/math_constants.h"
 
 namespace {
 
@@ -34,7 +35,6 @@ constexpr RECT kPlot = {10, 10, 410, 210};
 constexpr int kRowTop = 30, kRowMid = 110, kRowBottom = 190;
 constexpr double kYZero = 110.0, kYScale = 80.0;
 constexpr double kRawScale = 0.001;  // raw 1000 is the value 1
-constexpr double kPi = 3.14159265358979323846;
 
 // ---- Reference groupings for the pure parts ----
 

@@ -17,10 +17,10 @@
 #include <cmath>
 #include <string>
 #include <vector>
+#include "common/math_constants.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kSamples = 2000;  // at 1 ms: 1000 samples per second
 
 class FilterCommands : public CommandsTest {

@@ -28,10 +28,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "common/math_constants.h"
 
 namespace {
 constexpr double kInterval = 1.0;  // milliseconds per sample
-constexpr double kPi = 3.14159265358979323846;
 
 class Transforms : public CommandsTest {
 protected:
