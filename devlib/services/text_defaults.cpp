@@ -639,6 +639,13 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Subroutines nested too deeply",
      "Script Error: the subroutines call one another too deeply (%d levels). The lesson ends."},
     {"KEY End the lesson", "End Lesson"},
+    // A variable file cut short or holding a line without its value (LOADAVARS, LOADLVARS).
+    {"KEY Variable file damaged", "Script Error: the variable file '%s' is damaged."},
+    {"KEY Variable file damaged line", "Line %d is cut short or lacks its value; its variable keeps its value:"},
+    // A lesson script whose reading a zero byte ends early.
+    {"KEY Script zero byte", "The lesson script '%s' holds a zero byte: what follows it is not read."},
+    {"KEY Script zero byte line", "The zero byte is in line %d."},
+    {"KEY Script subroutine without END", "The subroutine '%s' loses its END there and is left out."},
     {"%d pulses, %6.2f msec width, %6.2f msec period", "%d pulses, %6.2f msec width, %6.2f msec period"},
 };
 const int32_t kMessageDefaultCount = static_cast<int32_t>(sizeof(kMessageDefaults) / sizeof(kMessageDefaults[0]));

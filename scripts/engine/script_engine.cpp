@@ -12,6 +12,7 @@
 #include "devlib/vk40.h"
 #include "devlib/resource.h"
 #include "graph/dialogs/toolbar.h"
+#include "controls/keyed_format.h"
 #include "controls/short_string.h"
 #include <cstdio>
 #include <cstdlib>
@@ -185,6 +186,34 @@ void HideDevicePanels() {
     DeviceHidePanels();
 }
 
+// Whether a zero byte cut anything off: bytes after it other than zero bytes, line ends, blanks
+// and tabs (the padding some tools leave at a file's end).
+bool CutsScriptText(const char* from, const char* to) {
+    for (const char* p = from; p < to; ++p)
+        if (*p && *p != '\r' && *p != '\n' && *p != ' ' && *p != '\t') return true;
+    return false;
+}
+
+// A keyed text with its one argument, as a line of a message.
+template <typename Arg>
+std::string KeyedLine(const char* key, Arg arg) {
+    const char* text = getMsgBoxText(key);
+    char line[512];
+    FormatKeyedText(line, sizeof line, text ? text : key, arg);
+    return line;
+}
+
+// The author is told that the script was read only up to a zero byte, and which subroutine that
+// left without its END: both would otherwise be missing without a word.
+void TellScriptCutShort(const char* path, uint32_t line, const char* unendedName) {
+    std::string message = KeyedLine("KEY Script zero byte", path) + "\n" +
+                          KeyedLine("KEY Script zero byte line", static_cast<long>(line));
+    if (unendedName && *unendedName) message += "\n" + KeyedLine("KEY Script subroutine without END", unendedName);
+    const char* caption = getMsgBoxText("Warning");
+    MessageBoxA(g_app ? g_app->hwndFrame : nullptr, message.c_str(), caption ? caption : "Warning",
+                MB_OK | MB_ICONEXCLAMATION);
+}
+
 // Opens "StartUp" from the current folder and attaches the frame menu.
 void RunStartupScript() {
     const bool attached = g_app && g_app->frame.bFrameMenuAttached;
@@ -226,7 +255,8 @@ void ShowAllToolbarButtons() {
 }
 
 // The whole file, line feeds left out (a 0 byte ends it), ending with a CR.
-int LoadScriptFile(char** text, const char* path) {
+int LoadScriptFile(char** text, const char* path, uint32_t* zeroByteLine) {
+    if (zeroByteLine) *zeroByteLine = 0;
     std::free(*text);
     *text = nullptr;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -243,8 +273,14 @@ int LoadScriptFile(char** text, const char* path) {
         return 0;
     }
     size_t n = 0;
-    for (DWORD i = 0; i < read && raw[i]; ++i)
-        if (raw[i] != '\n') out[n++] = raw[i];
+    uint32_t line = 1;
+    DWORD i = 0;
+    for (; i < read && raw[i]; ++i) {
+        if (raw[i] == '\n') continue;
+        if (raw[i] == '\r') ++line;
+        out[n++] = raw[i];
+    }
+    if (zeroByteLine && CutsScriptText(raw + i, raw + read)) *zeroByteLine = line;
     if (n && out[n - 1] != '\r') out[n++] = '\r';
     out[n] = 0;
     std::free(raw);
@@ -253,7 +289,8 @@ int LoadScriptFile(char** text, const char* path) {
 }
 
 // Header line, then subroutines: a name line, body lines (labels end with ":"), an END line.
-int SplitScriptIntoSubroutines(CCursorList* script, const char* text) {
+int SplitScriptIntoSubroutines(CCursorList* script, const char* text, char* unendedName) {
+    if (unendedName) unendedName[0] = 0;
     if (script == &Loaded()) ClearLoadedScript();
     else script->RemoveAll();
     if (!text) return 0;
@@ -284,6 +321,7 @@ int SplitScriptIntoSubroutines(CCursorList* script, const char* text) {
             }
         }
         if (!body || !line || !*line) {  // no END before the text ends
+            if (unendedName) lstrcpynA(unendedName, sub->Name(), kScriptNameChars);
             delete sub;
             break;
         }
@@ -317,8 +355,11 @@ CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name) {
 
 int ReplaceLoadedScript(const char* path, int* stored) {
     *stored = 0;
-    if (!LoadScriptFile(&g_script.text, path)) return 0;
-    *stored = SplitScriptIntoSubroutines(&Loaded(), g_script.text);
+    uint32_t zeroByteLine = 0;
+    if (!LoadScriptFile(&g_script.text, path, &zeroByteLine)) return 0;
+    char unended[kScriptNameChars];
+    *stored = SplitScriptIntoSubroutines(&Loaded(), g_script.text, unended);
+    if (zeroByteLine) TellScriptCutShort(path, zeroByteLine, unended);
     return 1;
 }
 
@@ -456,7 +497,7 @@ std::string ComposeScriptMessage(const char* title, const char* firstText, const
     copyLine(line, firstText, 30);
     copyLine(word, secondText, 20);
     const auto* sub = static_cast<const CScriptSubroutine*>(g_script.currentSubroutine);
-    char message[1024];
+    char message[2048];
     std::snprintf(message, sizeof message, "%s\r\r%s: %s;\r%s: %s;\r%s: %s", title, "Subroutine name",
                   sub ? sub->Name() : "", "LINE", line, "WORD", word);
     std::string shown;
@@ -482,7 +523,11 @@ int16_t AskScriptUser(const std::string& message, const char* button1, const cha
 
 // "Script Error or Break Point" with the subroutine, the line and the word; 1 for Continue.
 int16_t ShowScriptError(const char* firstText, const char* secondText) {
-    const std::string shown = ComposeScriptMessage("Script Error or Break Point", firstText, secondText);
+    return ShowScriptErrorTitled("Script Error or Break Point", firstText, secondText);
+}
+
+int16_t ShowScriptErrorTitled(const char* title, const char* firstText, const char* secondText) {
+    const std::string shown = ComposeScriptMessage(title, firstText, secondText);
     return AskScriptUser(shown, "Continue", "No", "Show VarsBrowser") == 1 ? kScriptGoOn : kScriptStop;
 }
 

@@ -63,13 +63,18 @@ inline bool ScriptWordIs(const char* a, const char* b) {
 // The loaded script: the list of CScriptSubroutine records, from start to exit (g_script.script).
 CCursorList* LoadedScript();
 // Reads a script file into *text (heap, line feeds dropped, 0-terminated), freeing what was there.
-int LoadScriptFile(char** text, const char* path);
-// Builds the script's subroutines from a text; 1 when at least one was stored.
-int SplitScriptIntoSubroutines(CCursorList* script, const char* text);
+// A zero byte ends the text; *zeroByteLine receives its line (from 1) when anything but padding
+// (zero bytes, line ends, blanks, tabs) followed it, else 0.
+int LoadScriptFile(char** text, const char* path, uint32_t* zeroByteLine = nullptr);
+// Builds the script's subroutines from a text; 1 when at least one was stored. *unendedName
+// (kScriptNameChars) receives the name of a subroutine left out because the text ended before
+// its END, else "".
+int SplitScriptIntoSubroutines(CCursorList* script, const char* text, char* unendedName = nullptr);
 CScriptSubroutine* FindScriptSubroutine(CCursorList* script, const char* name);
 // Loads a script file in place of the loaded one (the old records are retired, not freed, while
 // runs of them are in progress; those runs then end with kScriptReplaced). 1 when loaded and
-// split, 0 when the file cannot be read; *stored receives whether any subroutine was found.
+// split, 0 when the file cannot be read; *stored receives whether any subroutine was found. A
+// zero byte that cut the script short is told to the user in a message box.
 int ReplaceLoadedScript(const char* path, int* stored);
 int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, char* outName);
 // The toolbar and its standard buttons are shown again and marked shown (the row of lesson
@@ -77,6 +82,9 @@ int16_t StepScriptSubroutine(void* script, int stepIntoCalls, const char* name, 
 void ShowAllToolbarButtons();
 // The error and break point dialog: 1 when the user chose Continue, else 0.
 int16_t ShowScriptError(const char* firstText, const char* secondText);
+// The same dialog under a title that says what went wrong, in place of "Script Error or Break
+// Point".
+int16_t ShowScriptErrorTitled(const char* title, const char* firstText, const char* secondText);
 // Subroutines nested past kScriptNestingLimit: the message that says so, with one answer; the
 // CALL then ends every run of the nest.
 void ShowScriptNestingError(const char* line);
@@ -101,6 +109,9 @@ int ScriptFieldFailed();
 void SetScriptFieldFailed();
 // Steps past the rest of the line: the position of its CR (or terminator).
 const char* ScriptLineEnd(const char* pos);
+// A count or position a lesson gave: truncated toward zero and held inside the 32-bit range, so
+// that a count past the range stays the largest and one below it the smallest (NaN counts 0).
+int32_t ScriptWholeNumber(double value);
 
 // ---- Variables (script_variables.cpp) ----
 // A numeric variable's name: a letter, optionally followed by "#".
@@ -117,13 +128,21 @@ int ParseScriptStringVariable(const char* name, int* index, int* macro);
 // ---- Variable files (script_varfiles.cpp) ----
 // Writes and reads the application (A..Z, A$..Z$) or macro (A#..Z#, A@..Z@) tables as text.
 int SaveScriptVariables(const char* path, int macro);
-int LoadScriptVariables(const char* path, int macro);
+// The first damaged line a load met: cut short (no CR after it), or without its value.
+struct stVariableFileDamage {
+    int line = 0;       // counted from 1; 0 when the file had none
+    char text[41] = "";  // what the line holds, control characters shown as "?"
+};
+// 0 when the file cannot be read or holds a damaged line (whose variable keeps its value; the
+// other lines are read), and for the application table when it lacks any of its 52 lines.
+int LoadScriptVariables(const char* path, int macro, stVariableFileDamage* damage = nullptr);
 // A number's text in a variable file: the general format ("%G") where that reads back exactly,
 // else the fewest significant digits (7 to 17) that do, in the same style; "INF", "-INF" and
 // "NAN" for the values that are no finite number.
 void FormatVariableFileNumber(char* out, size_t size, double value);
-// A number of a variable file's line, the general format's texts of infinity and NaN included.
-double ReadVariableNumber(const char* text);
+// A number of a variable file's line, the general format's texts of infinity and NaN included;
+// false when the text holds no number (leading blanks and tabs are skipped).
+bool ReadVariableNumber(const char* text, double* out);
 
 // ---- The words of the other parts of the lesson language (scripts/words/) ----
 // The words the engine's dispatch hands on; each is a ScriptWordHandler.

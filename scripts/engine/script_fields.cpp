@@ -6,9 +6,10 @@
 #include "transforms/expression/expression.h"
 #include "documents/measurements/measure_calc.h"
 #include "common/tagGS.h"
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <cmath>
 
 namespace {
 
@@ -53,7 +54,8 @@ const char* MatchingParen(const char* open) {
     return nullptr;
 }
 
-// LEFT$, RIGHT$, MID$ and STR$ over the arguments text (a line of its own, ending in CR).
+// LEFT$, RIGHT$, MID$ and STR$ over the arguments text (a line of its own, ending in CR). Counts
+// and positions past either end of the text take the part of it that exists, however far out.
 int StringFunction(int which, const char* args, char* out) {
     char text[kScriptWordChars] = "";
     double a = 0.0, b = 0.0;
@@ -69,26 +71,21 @@ int StringFunction(int which, const char* args, char* out) {
     p += EvaluateScriptExpression(p, text);
     p += GetScriptNumber(p, &a);
     if (which == 3) GetScriptNumber(p, &b);
-    const long len = static_cast<long>(std::strlen(text));
-    long first = 0, count = 0;
+    // 64 bits: sums and differences of two 32-bit counts cannot overflow.
+    const int64_t len = static_cast<int64_t>(std::strlen(text));
+    int64_t first = 0, last = 0;  // the characters first .. last - 1, before clamping to the text
     if (which == 1) {  // LEFT$
-        count = static_cast<long>(a);
+        last = ScriptWholeNumber(a);
     } else if (which == 2) {  // RIGHT$
-        count = static_cast<long>(a);
-        if (count > len) count = len;
-        first = count > 0 ? len - count : len;
+        first = len - ScriptWholeNumber(a);
+        last = len;
     } else {  // MID$ from a to b, counted from 1, both included
-        first = static_cast<long>(a) - 1;
-        count = static_cast<long>(b) - first;
-        if (first < 0) {
-            count += first;
-            first = 0;
-        }
+        first = static_cast<int64_t>(ScriptWholeNumber(a)) - 1;
+        last = ScriptWholeNumber(b);
     }
-    if (first > len) first = len;
-    if (count < 0) count = 0;
-    if (first + count > len) count = len - first;
-    CopyCut(out, text + first, static_cast<size_t>(count));
+    first = std::clamp<int64_t>(first, 0, len);
+    last = std::clamp<int64_t>(last, first, len);
+    CopyCut(out, text + first, static_cast<size_t>(last - first));
     return 1;
 }
 
@@ -218,6 +215,13 @@ void SetScriptExpressionContext() { SetExpressionContext(g_script.graph, ScriptS
 
 int ScriptFieldFailed() { return g_script.fieldFailed != 0; }
 void SetScriptFieldFailed() { g_script.fieldFailed = 1; }
+
+int32_t ScriptWholeNumber(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483647.0) return INT32_MAX;
+    if (value <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
 
 const char* ScriptLineEnd(const char* pos) {
     while (!AtLineEnd(*pos)) ++pos;

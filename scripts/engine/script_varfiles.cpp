@@ -4,6 +4,8 @@
 #include "scripts/engine/script_control.h"
 #include "base/app.h"
 #include "base/safe_file.h"
+#include "controls/keyed_format.h"
+#include "devlib/vk40.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -34,26 +36,54 @@ bool ReadWholeFile(const char* path, std::string* text) {
     return ok;
 }
 
-// The number after the line's "=", or false when the line has none.
+// The number after the line's "="; false when the line has no "=" or no number after it.
 bool LineNumber(const char* line, const char* end, double* out) {
     const char* eq = static_cast<const char*>(std::memchr(line, '=', static_cast<size_t>(end - line)));
     if (!eq) return false;
     const std::string digits(eq + 1, end);
-    *out = ReadVariableNumber(digits.c_str());
-    return true;
+    return ReadVariableNumber(digits.c_str(), out);
 }
 
-// The text between the line's first and last double quote; empty when it has fewer than two.
-void LineString(const char* line, const char* end, char* out) {
+// The text between the line's first and last double quote; false when it has fewer than two.
+bool LineString(const char* line, const char* end, char* out) {
     const char* first = static_cast<const char*>(std::memchr(line, '"', static_cast<size_t>(end - line)));
     const char* last = end;
     while (last > line && last[-1] != '"') --last;
     out[0] = 0;
-    if (!first || last - 1 <= first) return;
+    if (!first || last - 1 <= first) return false;
     size_t n = static_cast<size_t>(last - 1 - first - 1);
     if (n > kScriptStringChars) n = kScriptStringChars;
     std::memcpy(out, first + 1, n);
     out[n] = 0;
+    return true;
+}
+
+// Keeps the first damaged line: its number and what it holds, fit to be shown.
+void NoteDamage(stVariableFileDamage* damage, int lineNumber, const char* line, const char* end) {
+    if (!damage || damage->line) return;
+    damage->line = lineNumber;
+    size_t n = static_cast<size_t>(end - line);
+    if (n > sizeof damage->text - 1) n = sizeof damage->text - 1;
+    for (size_t i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        damage->text[i] = c < 32 || c == 127 ? '?' : static_cast<char>(c);
+    }
+    damage->text[n] = 0;
+}
+
+// The error dialog over the load's statement, its title naming the file and the damaged line.
+int16_t ReportDamagedFile(const stScriptCall& call, const char* word, const char* path,
+                          const stVariableFileDamage& damage) {
+    const char* fileKey = "KEY Variable file damaged";
+    const char* lineKey = "KEY Variable file damaged line";
+    const char* fileText = getMsgBoxText(fileKey);
+    const char* lineText = getMsgBoxText(lineKey);
+    char file[512], line[256];
+    FormatKeyedText(file, sizeof file, fileText ? fileText : fileKey, path);
+    FormatKeyedText(line, sizeof line, lineText ? lineText : lineKey, static_cast<long>(damage.line));
+    const std::string title = std::string(file) + "\r" + line + "\r" + damage.text;
+    return ShowScriptErrorTitled(title.c_str(), call.line, word) == kScriptGoOn ? int16_t{kScriptGoOn}
+                                                                               : int16_t{kScriptStopWithoutDialog};
 }
 
 std::string NumberLine(char letter, const char* suffix, double value) {
@@ -82,8 +112,10 @@ int16_t VariableFileWord(stScriptCall& call, bool macro, bool load) {
     char path[MAX_PATH], resultVar[kScriptWordChars];
     if (!ReadFileWord(call, !macro, path, resultVar)) return kScriptStopWithoutDialog;
     if (ScriptFieldFailed()) return kScriptStop;
-    const int ok = load ? LoadScriptVariables(path, macro) : SaveScriptVariables(path, macro);
+    stVariableFileDamage damage;
+    const int ok = load ? LoadScriptVariables(path, macro, &damage) : SaveScriptVariables(path, macro);
     if (resultVar[0]) AssignScriptNumericVariable(call.frame, resultVar, ok ? kLoaded : kNotLoaded);
+    if (damage.line) return ReportDamagedFile(call, macro ? "LOADLVARS" : "LOADAVARS", path, damage);
     return kScriptGoOn;
 }
 
@@ -107,13 +139,21 @@ void FormatVariableFileNumber(char* out, size_t size, double value) {
     for (int digits = 7; digits <= 17 && !exact(); ++digits) std::snprintf(out, size, "%.*G", digits, value);
 }
 
-double ReadVariableNumber(const char* text) {
+bool ReadVariableNumber(const char* text, double* out) {
     while (*text == ' ' || *text == '\t') ++text;
     const char* word = text + (*text == '-' || *text == '+' ? 1 : 0);
     const double sign = *text == '-' ? -1.0 : 1.0;
-    if (_strnicmp(word, "INF", 3) == 0) return sign * HUGE_VAL;
-    if (_strnicmp(word, "NAN", 3) == 0) return std::copysign(std::numeric_limits<double>::quiet_NaN(), sign);
-    return std::strtod(text, nullptr);
+    if (_strnicmp(word, "INF", 3) == 0) {
+        *out = sign * HUGE_VAL;
+        return true;
+    }
+    if (_strnicmp(word, "NAN", 3) == 0) {
+        *out = std::copysign(std::numeric_limits<double>::quiet_NaN(), sign);
+        return true;
+    }
+    char* end = nullptr;
+    *out = std::strtod(text, &end);
+    return end != text;
 }
 
 int SaveScriptVariables(const char* path, int macro) {
@@ -131,35 +171,44 @@ int SaveScriptVariables(const char* path, int macro) {
 }
 
 // Line by line: "X = number" (X# for the macro table) then "X$ = "text"" (X@); each line is
-// read on its own, so a short or broken line never takes the next line's value.
-int LoadScriptVariables(const char* path, int macro) {
+// read on its own, so a short or broken line never takes the next line's value. A line cut short
+// (the file ends before its CR) or without its value is damaged: its variable keeps its value.
+int LoadScriptVariables(const char* path, int macro, stVariableFileDamage* damage) {
     std::string text;
     if (!ReadWholeFile(path, &text)) return 0;
     const char* p = text.c_str();
     const char* const stop = p + text.size();
-    int numbers = 0, strings = 0;
-    while (p < stop) {
+    int numbers = 0, strings = 0, lineNumber = 0;
+    bool damaged = false;
+    for (; p < stop; ++p) {
         const char* end = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
         const bool complete = end != nullptr;
         if (!end) end = stop;
+        ++lineNumber;
+        if (*p == '\n' && p < end) ++p;  // the line feed of a file with CR LF line ends
         const char letter = p[0];
         const char kind = end - p > 1 ? p[1] : 0;
-        if (letter >= 'A' && letter <= 'Z') {
+        const bool numberLine = macro ? kind == '#' : (kind == ' ' || kind == '=');
+        const bool stringLine = kind == (macro ? '@' : '$');
+        if (letter >= 'A' && letter <= 'Z' && (numberLine || stringLine)) {
             const int i = letter - 'A';
             double value = 0.0;
             char str[kScriptWordChars];
-            if ((macro ? kind == '#' : (kind == ' ' || kind == '=')) && LineNumber(p, end, &value)) {
+            if (numberLine && complete && LineNumber(p, end, &value)) {
                 (macro ? g_script.macroVariables : g_script.variables)[i] = value;
-                if (complete) ++numbers;
-            } else if (kind == (macro ? '@' : '$')) {
-                LineString(p, end, str);
+                ++numbers;
+            } else if (stringLine && complete && LineString(p, end, str)) {
                 std::strcpy(macro ? g_script.macroStrings[i] : g_script.strings[i], str);
-                if (complete) ++strings;
+                ++strings;
+            } else {
+                damaged = true;
+                NoteDamage(damage, lineNumber, p, end);
             }
         }
-        p = end + 1;
+        p = end;
     }
     RefreshVariablesBrowser();
+    if (damaged) return 0;
     return macro ? 1 : (numbers >= 26 && strings >= 26);
 }
 

@@ -153,7 +153,7 @@ int16_t ScriptWordChooseItem(stScriptCall& call) {
     fields.Text(prompt);
     if (!fields.Word(selectionVar) || !fields.Word(countVar)) return kScriptStop;
     if (!IsNumericVariableName(selectionVar) || !IsNumericVariableName(countVar)) return kScriptStop;
-    const int mode = static_cast<int>(fields.Number());
+    const int mode = ScriptWholeNumber(fields.Number());
     const double wanted = ReadNumberVariable(call, countVar);
     const int limit = wanted >= kChoiceItems ? kChoiceItems : wanted > 0 ? static_cast<int>(wanted) : 0;
     char items[kChoiceItems][kScriptWordChars];
@@ -168,7 +168,9 @@ int16_t ScriptWordChooseItem(stScriptCall& call) {
     if (CWordFields::Bad()) return kScriptStop;
     if (count == 0) return kScriptGoOn;
     const double selection = ReadNumberVariable(call, selectionVar);
-    const int initial = (selection < kChoiceItems ? static_cast<int>(selection) : kChoiceItems) - 1;
+    // Held inside the 32-bit range: a selection far below the items stays below them.
+    const int32_t asked = selection < kChoiceItems ? ScriptWholeNumber(selection) : kChoiceItems;
+    const int initial = asked > INT32_MIN ? asked - 1 : INT32_MIN;
     int chosen;
     {
         CDialogWaitCursor off;

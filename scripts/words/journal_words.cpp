@@ -74,26 +74,31 @@ int16_t JournalPreferences(tagGS* gs, CWordFields& fields) {
 }
 
 // SETCURSOR line, column: the line scrolled to the top, the caret at the column of that line.
+// A line past the text scrolls as far as there are lines, a column past it ends at the text's end.
 int16_t JournalSetCursor(stScriptCall& call, tagGS* gs, CWordFields& fields) {
-    const int line = static_cast<int>(fields.Number());
-    const int column = static_cast<int>(fields.Number());
+    int line = ScriptWholeNumber(fields.Number());
+    const int column = ScriptWholeNumber(fields.Number());
     if (CWordFields::Bad()) return kScriptStop;
     if (line < 0 || column < 0)
         return ShowScriptError(call.line, "SETCURSOR") ? int16_t{kScriptGoOn} : int16_t{kScriptStopWithoutDialog};
     HWND edit = GetJournalHwnd(gs->journalWnd);
     if (!edit) return kScriptGoOn;
+    const int lines = static_cast<int>(SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
+    if (line > lines) line = lines;  // further scrolls would do nothing, one at a time
     const int first = static_cast<int>(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
     const int difference = line - first;
     const WPARAM direction = difference >= 1 ? SB_LINEDOWN : SB_LINEUP;
     for (int i = 0, n = difference >= 1 ? difference : -difference; i < n; ++i)
         SendMessageA(edit, EM_SCROLL, direction, 0);
     const int top = static_cast<int>(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
-    LONG caret = column;
+    int64_t caret = column;
     for (int i = 0; i < top; ++i) {
         const LRESULT start = SendMessageA(edit, EM_LINEINDEX, i, 0);
-        caret += static_cast<LONG>(SendMessageA(edit, EM_LINELENGTH, start, 0)) + 2;
+        caret += SendMessageA(edit, EM_LINELENGTH, start, 0) + 2;
     }
-    SendMessageA(edit, EM_SETSEL, caret, caret);
+    const int64_t textEnd = GetWindowTextLengthA(edit);
+    if (caret > textEnd) caret = textEnd;
+    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(caret), static_cast<LPARAM>(caret));
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);
     return kScriptGoOn;
 }

@@ -574,7 +574,9 @@ TEST_F(GraphWords, JournalToolButtonsAndCursor) {
         int16_t result;
     } const refused[] = {{"JOURNAL SHOW ROCKET", kScriptStop},
                          {"JOURNAL FLY", kScriptStop},
-                         {"JOURNAL SETCURSOR -1, 0", kScriptStop}};
+                         {"JOURNAL SETCURSOR -1, 0", kScriptStop},
+                         {"JOURNAL SETCURSOR -2147483649, 0", kScriptStop},
+                         {"JOURNAL SETCURSOR 0, -1E12", kScriptStop}};
     for (const auto& c : refused) {
         SCOPED_TRACE(c.line);
         g_errorDialogs = 0;
@@ -589,6 +591,18 @@ TEST_F(GraphWords, JournalToolButtonsAndCursor) {
     SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 2u);
     EXPECT_EQ(end, 2u);
+    EXPECT_EQ(g_errorDialogs, 0);
+
+    // A line or column past the text, however far, puts the caret at the text's end.
+    const DWORD textEnd = static_cast<DWORD>(GetWindowTextLengthA(edit));
+    for (const char* line : {"JOURNAL SETCURSOR 2147483648, 1E12", "JOURNAL SETCURSOR 1E12, 4294967296",
+                             "JOURNAL SETCURSOR 2147483647, 2147483647"}) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(Run({"JOURNAL SETCURSOR 0, 0", line}), kScriptGoOn);
+        SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, textEnd);
+        EXPECT_EQ(end, textEnd);
+    }
     EXPECT_EQ(g_errorDialogs, 0);
 }
 

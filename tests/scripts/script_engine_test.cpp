@@ -780,11 +780,17 @@ TEST(VariableFileNumbers, TheGeneralFormatWhereItReadsBackElseTheFewestExactDigi
         char text[40];
         FormatVariableFileNumber(text, sizeof text, c.value);
         EXPECT_STREQ(text, c.text) << c.value;
-        const double back = ReadVariableNumber(text);
+        double back = 0.0;
+        EXPECT_TRUE(ReadVariableNumber(text, &back)) << text;
         if (std::isnan(c.value))
             EXPECT_TRUE(std::isnan(back)) << text;
         else
             EXPECT_EQ(std::memcmp(&back, &c.value, sizeof back), 0) << text;
+    }
+    // A line cut before its value holds no number at all, rather than 0.
+    for (const char* none : {"", " \t", "-", "+", "x1"}) {
+        double back = 0.0;
+        EXPECT_FALSE(ReadVariableNumber(none, &back)) << "'" << none << "'";
     }
 }
 

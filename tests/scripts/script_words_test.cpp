@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -715,6 +716,22 @@ TEST_F(ScriptWords, ChooseItemOffersUpToFiftyItemsAndStoresTheChoice) {
     EXPECT_EQ(g_answers.initialIndex, 49);
     EXPECT_EQ(Var('S'), 0.0) << "Cancel";
     EXPECT_EQ(Var('C'), -1.0);
+
+    // A selection however far past the items starts at the last; one however far below them
+    // stays below them (the dialog then starts at the first).
+    const struct {
+        double selection;
+        int initial;
+    } starts[] = {{0, -1}, {-5, -6}, {-1E12, INT32_MIN}, {-2147483649.0, INT32_MIN}, {1E12, 49}, {4294967297.0, 49}};
+    for (const auto& c : starts) {
+        SCOPED_TRACE(c.selection);
+        g_answers = stAnswers{};
+        AssignScriptNumericVariable(nullptr, "S", c.selection);
+        AssignScriptNumericVariable(nullptr, "C", 3.0);
+        EXPECT_EQ(Run({"CHOOSEITEM \"Pick\", S, C, 1E12, \"Red\", \"Green\", \"Blue\""}), kScriptGoOn);
+        EXPECT_EQ(g_answers.initialIndex, c.initial);
+        EXPECT_NE(g_answers.mode, 0) << "a mode past the range still allows Cancel";
+    }
 }
 
 TEST_F(ScriptWords, ChooseItemWithACountOfZeroShowsNothingAndChangesNothing) {
