@@ -158,7 +158,9 @@ void SavePromptName(const tagGS* gs, char* out, size_t size) {
     if (std::strlen(out) + 4 < size) std::strcat(out, ".ACQ");
 }
 
-// 0 when the user cancels; Yes saves through the lesson's "OnFileSave" first.
+// 0 when the graph stays: the user cancels, or answers Yes and nothing was saved (the lesson
+// has no "OnFileSave", its dialog was cancelled or its write failed); a close that frees the
+// changes unsaved would lose them.
 int AskToSave(tagGS* gs, HWND parent) {
     char name[300];
     SavePromptName(gs, name, sizeof name);
@@ -167,11 +169,11 @@ int AskToSave(tagGS* gs, HWND parent) {
     char text[1024];
     FormatKeyedText(text, sizeof text, format, name);  // a translated text is no printf format
     int answer = MessageBoxA(parent, text, g_app ? g_app->szAppTitle : "", MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDCANCEL) {
+    if (answer == IDYES) notify::RunScriptSubroutine(g_script.script, "OnFileSave", 0);
+    if (answer == IDCANCEL || (answer == IDYES && gs->modified)) {
         g_script.closeCancelled = 1;
         return 0;
     }
-    if (answer == IDYES) notify::RunScriptSubroutine(g_script.script, "OnFileSave", 0);
     return 1;
 }
 
@@ -378,9 +380,12 @@ tagGS* OpenGraphFileQuiet(const char* path, int, int* incompatible) {
     return gs;
 }
 
-// 1 when the document is gone; 0 when a recording refuses the close or the user cancels.
+// 1 when the document is gone; 0 when a recording refuses the close or the question keeps it.
 int CloseGraph(tagGS* gs, HWND parent) {
-    if (!gs) return 0;
+    // The document whose save question is open is closed by that question alone: a close from
+    // within its save (a lesson's CLOSEGRAPH, a Close All) would free it under the question.
+    static const tagGS* s_asking = nullptr;
+    if (!gs || gs == s_asking) return 0;
     if (gs->acquiring || (hwndGetDlg && IsWindow(hwndGetDlg))) {
         MessageBeep(MB_ICONEXCLAMATION);
         return 0;
@@ -389,7 +394,13 @@ int CloseGraph(tagGS* gs, HWND parent) {
         HWND edit = JournalHwndIfMade(gs->journalWnd);
         if (edit && SendMessageA(edit, EM_GETMODIFY, 0, 0)) setDirtyGraphFlag(gs, 1);
     }
-    if (gs->modified && g_script.savePromptEnabled && !AskToSave(gs, parent)) return 0;
+    if (gs->modified && g_script.savePromptEnabled) {
+        const tagGS* outer = s_asking;
+        s_asking = gs;
+        const int goOn = AskToSave(gs, parent);
+        s_asking = outer;
+        if (!goOn) return 0;
+    }
     if (g_script.graph == gs) g_script.graph = nullptr;
     SrcNavRelease(gs->title);  // a later graph of the same name must not inherit the file
     FreeDocumentParts(gs);

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/app.h"
+#include "base/device.h"
 #include "base/lesson.h"
 #include "base/services.h"
 #include "base/resource.h"
@@ -905,6 +907,70 @@ TEST_F(GraphWords, CloseGraphClosesTheActiveGraphWhateverTheWindowPermissions) {
     for (ScriptPermission p : {kPermCloseWindow, kPermSizeWindow, kPermDragWindow, kPermZoomWindow})
         g_script.permissions[p] = 1;
     gs = nullptr;
+}
+
+namespace {
+// The device library's graph-closed reports, counted on their way to the library.
+drvop::WithAcq g_libraryGraphClosed = nullptr;
+int g_graphClosedReports = 0;
+int32_t WINAPI CountGraphClosed(HGLOBAL acq) {
+    ++g_graphClosedReports;
+    return g_libraryGraphClosed ? g_libraryGraphClosed(acq) : 1;
+}
+}  // namespace
+
+// CLOSEGRAPH with the save question on, answered Yes: the graph closes only once the lesson's
+// "OnFileSave" saved it; without the subroutine, or with one that saves nothing, the graph, its
+// changes and its file stay as they were. A subroutine that closes the graph itself after saving
+// it closes it once.
+TEST_F(GraphWords, CloseGraphAnsweredYesClosesOnlyASavedGraph) {
+    const std::string file = folder + "\\small.acq";
+    ASSERT_TRUE(g_app->hAcq) << "the library is told of each closed graph";
+    g_libraryGraphClosed = DeviceBindingForTests().driverOps.onGraphClosed;
+    DeviceBindingForTests().driverOps.onGraphClosed = CountGraphClosed;
+    struct Restore {
+        ~Restore() { DeviceBindingForTests().driverOps.onGraphClosed = g_libraryGraphClosed; }
+    } restore;
+    const struct {
+        const char* what;
+        const char* onFileSave;  // the lesson's subroutine, "" for none
+        bool closed;
+    } cases[] = {
+        {"no OnFileSave", "", false},
+        {"an OnFileSave that saves nothing", "OnFileSave\r\nEND\r\n", false},
+        {"an OnFileSave that saves", "OnFileSave\r\nSAVE \"small.acq\", R\r\nEND\r\n", true},
+        {"an OnFileSave that saves and closes", "OnFileSave\r\nSAVE \"small.acq\", R\r\nCLOSEGRAPH\r\nEND\r\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!gs) {
+            ASSERT_EQ(Run({"OPEN \"small.acq\", R"}), kScriptGoOn);
+            gs = g_script.graph;
+            ASSERT_TRUE(gs);
+        }
+        const Bytes before = ReadWholeFile(file);
+        HWND window = gs->hwnd;
+        g_graphClosedReports = 0;
+        g_script.closeCancelled = 0;
+        BoxCapture boxes;
+        boxes.answer = IDYES;
+        ASSERT_EQ(Run({"ENABLE SAVEPROMPT", "INSERTMARKER \"changed\"", "CLOSEGRAPH"}, c.onFileSave), kScriptGoOn);
+        PumpMessages();
+        ASSERT_EQ(boxes.boxes.size(), 1u) << "the save question, once";
+        EXPECT_EQ(boxes.boxes[0].caption, g_app->szAppTitle);
+        EXPECT_EQ(IsWindow(window) == FALSE, c.closed);
+        EXPECT_EQ(g_graphClosedReports, c.closed ? 1 : 0) << "the graph is closed once";
+        EXPECT_EQ(g_script.closeCancelled, c.closed ? 0 : 1);
+        EXPECT_EQ(ReadWholeFile(file) != before, c.closed) << "the file is written only by the save";
+        if (c.closed) {
+            gs = nullptr;
+            continue;
+        }
+        ASSERT_EQ(GetWindowGraph(window), gs);
+        EXPECT_EQ(gs->modified, 1u);
+        const std::vector<std::string> labels = MarkerLabels();
+        EXPECT_NE(std::find(labels.begin(), labels.end(), "changed"), labels.end()) << "the change stays";
+    }
 }
 
 // PRINTGRAPH: the script's graph printed (here into a memory page) with the lesson's wait cursor

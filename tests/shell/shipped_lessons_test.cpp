@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/app.h"
+#include "base/lesson.h"
 #include "base/resource.h"
 #include "graph/graph_ids.h"
 #include "graph/window/graph_window.h"
@@ -25,6 +27,7 @@
 #include "graph/document/sample_store.h"
 #include "scripts/engine/script_engine.h"
 #include "scripts/script_api.h"
+#include "scripts/scripts_ids.h"
 #include "scripts/words/word_fields.h"
 #include "tests/documents/test_doc.h"
 #include "tests/shell/box_capture.h"
@@ -68,6 +71,7 @@ int16_t KeepError(const char* message) {
 
 // The user of a save dialog: types a name into the explorer dialog's name box and presses OK
 // when the box takes typing; a box that is disabled cannot be typed into, and the user cancels.
+// A user who changed their mind (g_cancels) cancels whatever the box.
 struct Typist {
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
@@ -77,8 +81,8 @@ struct Typist {
             if (name) {
                 ++g_dialogs;
                 g_typeable = IsWindowEnabled(name) != FALSE;
-                if (g_typeable) SetWindowTextA(name, g_name.c_str());
-                PostMessageA(common, WM_COMMAND, g_typeable ? IDOK : IDCANCEL, 0);
+                if (g_typeable && !g_cancels) SetWindowTextA(name, g_name.c_str());
+                PostMessageA(common, WM_COMMAND, g_typeable && !g_cancels ? IDOK : IDCANCEL, 0);
             }
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -86,6 +90,7 @@ struct Typist {
     static inline std::string g_name;
     static inline int g_dialogs = 0;
     static inline bool g_typeable = false;
+    static inline bool g_cancels = false;
 };
 
 std::string ProgramFolder() {
@@ -108,6 +113,56 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
     bytes.resize(got);
     return bytes;
 }
+
+void PutFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD done = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(f);
+}
+
+// The files of a folder with their sizes and times of writing: a file written shows.
+std::vector<std::string> FilesIn(const std::string& dir) {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        out.push_back(std::string(found.cFileName) + " " + std::to_string(found.nFileSizeLow) + " " +
+                      std::to_string(found.ftLastWriteTime.dwHighDateTime) + ":" +
+                      std::to_string(found.ftLastWriteTime.dwLowDateTime));
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::string CurrentFolder() {
+    char now[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof now, now);
+    return now;
+}
+
+// A test stopped half-way must not leave a changed graph to ask its question at shut-down.
+void ForgetChanges() {
+    if (!g_app || !g_app->hwndClient) return;
+    for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (tagGS* g = GetWindowGraph(w)) g->modified = 0;
+}
+
+// Every way the user closes a changed graph that asks whether to save it first.
+enum class Closing { File, CloseAll, Quit, FrameCloseBox, Lesson };
+const struct {
+    Closing how;
+    const char* what;
+} kClosings[] = {
+    {Closing::File, "File > Close"},
+    {Closing::CloseAll, "Window > Close All"},
+    {Closing::Quit, "File > Quit"},
+    {Closing::FrameCloseBox, "the frame's close box"},
+    {Closing::Lesson, "opening a lesson"},
+};
 
 // The file, read back with the program's reader, holds the graph's CH1 (slot 1) sample for
 // sample, under its label.
@@ -157,6 +212,7 @@ protected:
         SetScriptDialogs(nullptr);
         SetScriptErrorHook(nullptr);
         for (const std::string& f : files) DeleteFileA(f.c_str());
+        ForgetChanges();
         ShutProgram();
         DeleteFileA((lessonFolder + "\\Reflexes").c_str());
         RemoveDirectoryA(lessonFolder.c_str());
@@ -176,6 +232,56 @@ protected:
         Command(IDM_LESSON_FIRST);
     }
     static tagGS* ActiveGraph() { return g_app->hwndActiveGraph ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr; }
+    void CloseBy(Closing how) {
+        switch (how) {
+        case Closing::File: Command(IDM_FILE_CLOSE); break;
+        case Closing::CloseAll: Command(IDM_WINDOW_CLOSE_ALL); break;
+        case Closing::Quit: Command(IDM_FILE_QUIT); break;
+        case Closing::FrameCloseBox:
+            SendMessageA(g_app->hwndFrame, WM_SYSCOMMAND, SC_CLOSE, 0);
+            PumpMessages();
+            break;
+        case Closing::Lesson: ChooseReflexes(); break;
+        }
+    }
+    // Closes the changed graph every way there is, answering Yes to the save question, with the
+    // save dialog (saveDialogs of them) cancelled: nothing is saved, so the graph, its window
+    // and its recording stay, no file is written and nothing that waited for the close goes on.
+    void ExpectYesWithNothingSavedKeepsTheGraph(tagGS* graph, int saveDialogs) {
+        HWND window = graph->hwnd;
+        const std::string title = graph->title;
+        const uint32_t samples = graph->chanCount[1];
+        const std::string here = CurrentFolder();
+        const std::vector<std::string> inFolder = FilesIn(folder), inHere = FilesIn(here);
+        const size_t asked = g_user.asked.size();
+        const bool lessonSaves = FindScriptSubroutine(LoadedScript(), "OnFileSave") != nullptr;
+        for (const auto& c : kClosings) {
+            SCOPED_TRACE(c.what);
+            g_script.closeCancelled = 0;
+            Typist::g_dialogs = 0;
+            Typist::g_cancels = true;
+            HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Typist::Hook, nullptr, GetCurrentThreadId());
+            BoxCapture boxes;
+            boxes.caption = g_app->szAppTitle;
+            boxes.answer = IDYES;
+            CloseBy(c.how);
+            UnhookWindowsHookEx(hook);
+            Typist::g_cancels = false;
+            ASSERT_EQ(boxes.boxes.size(), 1u) << "the save question";
+            EXPECT_NE(boxes.boxes[0].text.find(title), std::string::npos) << boxes.boxes[0].text;
+            EXPECT_EQ(Typist::g_dialogs, saveDialogs);
+            ASSERT_TRUE(IsWindow(g_app->hwndFrame)) << "the program stays";
+            ASSERT_TRUE(IsWindow(window)) << "the graph's window stays";
+            ASSERT_EQ(GetWindowGraph(window), graph);
+            EXPECT_EQ(graph->chanCount[1], samples) << "the recording stays";
+            EXPECT_EQ(graph->modified, 1u) << "and still counts as unsaved";
+            EXPECT_EQ(g_script.closeCancelled, 1);
+            EXPECT_EQ(FilesIn(folder), inFolder) << "no file is written";
+            EXPECT_EQ(FilesIn(here), inHere) << "no file is written";
+            EXPECT_EQ(g_user.asked.size(), asked) << "no lesson opened";
+            EXPECT_EQ(FindScriptSubroutine(LoadedScript(), "OnFileSave") != nullptr, lessonSaves);
+        }
+    }
 
     std::string lessonFolder;
     std::vector<std::string> files;
@@ -263,13 +369,7 @@ TEST_F(ShippedLessons, ReflexesNeverReplacesARecordingWithoutAsking) {
     const std::string fatigue = here + "Fatigue Ada.acq", mine = here + "Reflexes Ada.acq", other = here + "Ada.acq";
     files = {fatigue, mine, other};
     const std::vector<uint8_t> earlier(4000, 0x5A);
-    auto put = [](const std::string& path, const std::vector<uint8_t>& bytes) {
-        HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD done = 0;
-        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-        CloseHandle(f);
-    };
-    put(fatigue, earlier);
+    PutFile(fatigue, earlier);
     const std::string question = "Reflexes Ada.acq already holds a recording.";
     struct Case {
         const char* what;
@@ -286,7 +386,7 @@ TEST_F(ShippedLessons, ReflexesNeverReplacesARecordingWithoutAsking) {
         SCOPED_TRACE(c.what);
         DeleteFileA(mine.c_str());
         DeleteFileA(other.c_str());
-        if (c.mineExists) put(mine, earlier);
+        if (c.mineExists) PutFile(mine, earlier);
         g_user = stUser{};
         g_user.name = "Ada";
         g_user.buttons = c.buttons;
@@ -382,6 +482,85 @@ TEST_F(ShippedLessons, FileSaveAndSaveAsThroughTheStartUpScriptWriteTheGraphFile
     }
     SendMessageA(g_app->hwndActiveGraph, WM_CLOSE, 0, 0);
     PumpMessages();
+}
+
+// A lesson without a save of its own: Yes to the question of a graph whose recording the
+// operator chose not to keep saves nothing, so the graph does not close on any path.
+TEST_F(ShippedLessons, YesToTheSaveQuestionInALessonWithoutASaveKeepsTheUnsavedRecording) {
+    const std::string mine = CurrentFolder() + "\\Reflexes Ada.acq";
+    files.push_back(mine);
+    const std::vector<uint8_t> earlier(4000, 0x5A);
+    PutFile(mine, earlier);
+    g_user = stUser{};
+    g_user.name = "Ada";
+    g_user.buttons = {1, 3};  // Record, then "Don't save" for the name already taken
+    {
+        BoxCapture boxes;
+        boxes.answer = IDNO;
+        ChooseReflexes();
+    }
+    ASSERT_FALSE(FindScriptSubroutine(LoadedScript(), "OnFileSave"));
+    ASSERT_EQ(Running(), 1);
+    RunToEnd(50);
+    ASSERT_TRUE(g_user.errors.empty()) << g_user.errors.front();
+    ASSERT_EQ(g_user.prompts.back().rfind("The recording was not saved", 0), 0u) << g_user.prompts.back();
+    tagGS* graph = ActiveGraph();
+    ASSERT_TRUE(graph);
+    ASSERT_EQ(graph->chanCount[1], 1000u);
+    ASSERT_EQ(graph->modified, 1u);
+    ExpectYesWithNothingSavedKeepsTheGraph(graph, 0);
+    EXPECT_EQ(FileBytes(mine), earlier);
+    graph->modified = 0;
+}
+
+// The start-up script: Yes to the question of a new graph's recording asks for a name; a
+// cancelled dialog saves nothing and keeps the graph on every path, a typed name saves it and
+// the graph closes.
+TEST_F(ShippedLessons, YesToTheSaveQuestionWithTheSaveDialogCancelledKeepsTheRecording) {
+    ASSERT_TRUE(FindScriptSubroutine(LoadedScript(), "OnFileSave"));
+    tagGS* graph = GetWindowGraph(first);
+    ASSERT_TRUE(graph);
+    Press();
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 8; ++i) Advance(250);
+    Press();
+    ASSERT_EQ(Running(), 0);
+    ASSERT_GT(graph->chanCount[1], 0u);
+    ASSERT_EQ(graph->modified, 1u);
+    ExpectYesWithNothingSavedKeepsTheGraph(graph, 1);
+
+    std::vector<double> recorded(graph->chanCount[1]);
+    for (size_t i = 0; i < recorded.size(); ++i) GetChannelSample(graph, static_cast<int>(i), 1, &recorded[i]);
+    const std::string kept = folder + "\\kept.acq";
+    files.push_back(kept);
+    Typist::g_name = kept;
+    Typist::g_dialogs = 0;
+    g_script.closeCancelled = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Typist::Hook, nullptr, GetCurrentThreadId());
+    {
+        BoxCapture boxes;
+        boxes.caption = g_app->szAppTitle;
+        boxes.answer = IDYES;
+        Command(IDM_FILE_CLOSE);
+        EXPECT_EQ(boxes.boxes.size(), 1u);
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(Typist::g_dialogs, 1);
+    EXPECT_FALSE(IsWindow(first)) << "saved, the graph closes";
+    EXPECT_EQ(g_script.closeCancelled, 0);
+    const std::vector<uint8_t> bytes = FileBytes(kept);
+    ASSERT_FALSE(bytes.empty());
+    TestDoc doc;
+    stGraphReadReport report{};
+    ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1);
+    ASSERT_EQ(doc.gs->chanCount[1], recorded.size());
+    int differing = 0;
+    for (size_t i = 0; i < recorded.size(); ++i) {
+        double v = 0;
+        GetChannelSample(doc.gs, static_cast<int>(i), 1, &v);
+        if (v != recorded[i]) ++differing;
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 // File > Print through the start-up script prints the graph the user works on (here into a

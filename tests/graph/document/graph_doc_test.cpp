@@ -699,12 +699,14 @@ TEST_F(GraphDocFrame, RecordingDocumentsRefuseToClose) {
     setDirtyGraphFlag(gs, 0);
 }
 
+// Yes saves through the lesson's "OnFileSave": without a lesson that has one nothing is saved,
+// and the graph stays as after Cancel.
 TEST_F(GraphDocFrame, SaveQuestionDecidesTheClose) {
     struct Case {
         int answer;
         bool closed;
         uint16_t cancelled;
-    } cases[] = {{IDCANCEL, false, 1}, {IDNO, true, 0}, {IDYES, true, 0}};
+    } cases[] = {{IDCANCEL, false, 1}, {IDNO, true, 0}, {IDYES, false, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
         g_script.closeCancelled = 0;
