@@ -4,6 +4,7 @@
 #include "graph/view/axis_units.h"
 #include "common/stAcq.h"
 #include "documents/markers/markers.h"
+#include "base/lesson.h"
 
 namespace {
 
@@ -56,7 +57,8 @@ TEST_F(HorizontalScale, FreeDialogSetsScaleAndStartWithinTheRecord) {
             TypeInto(dlg, IDC_HS_START, Typed(r.startMs));
             Click(dlg, IDOK);
         }});
-        ASSERT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), 1);
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1);
         char expected[32];
         std::snprintf(expected, sizeof expected, "%.2f", 250.0 / unit_ + 0.0001);
         EXPECT_EQ(shownScale, expected);
@@ -205,7 +207,8 @@ TEST_F(HorizontalScale, LockedDialogSetsTheSpanOrRefusesIt) {
                 Click(dlg, IDCANCEL);
             }
         }});
-        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.refused ? 0 : 1) << r.a << " " << r.b << " " << r.major;
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1) << r.a << " " << r.b << " " << r.major;
         EXPECT_EQ(startLabel, r.rangeMode ? "&Range:" : "&Lower:");
         EXPECT_EQ(open, r.refused != 0);
         if (r.refused) {
@@ -258,7 +261,8 @@ TEST_F(HorizontalScale, XYDialogsScaleTheXChannel) {
             SendMessageA(dlg, WM_COMMAND, IDOK, 0);
             if (StillOpen(dlg)) Click(dlg, IDCANCEL);
         }});
-        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.accepted ? 1 : 0) << r.first << " " << r.second;
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1) << r.first << " " << r.second;
         EXPECT_EQ(units, "mmHg/div");
         EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[1], r.perDiv) << r.first << " " << r.second;
         EXPECT_DOUBLE_EQ(gs_->chanVCenter[1], r.center) << r.first << " " << r.second;
@@ -280,6 +284,28 @@ TEST_F(HorizontalScale, ANewStartMovesTheAxisNumbers) {
     ASSERT_EQ(HorizontalScaleDialog(graph_, gs_, 1), 1);
     EXPECT_TRUE(Pending(strip));
     EXPECT_NE(Capture(graph_, strip), before);
+}
+
+// Without the lesson's "HSCALE" the axis opens nothing; with it, Ctrl opens the dialog at the start.
+TEST_F(HorizontalScale, TheAxisOpensTheDialogOnlyWhileTheLessonAllowsIt) {
+    struct Row {
+        uint16_t allowed;
+        UINT keys;
+        int runs, focus;
+    } rows[] = {{0, 0, 0, 0}, {1, 0, 1, IDC_HS_SCALE}, {1, MK_CONTROL, 1, IDC_HS_START}};
+    for (const Row& r : rows) {
+        g_script.permissions[kPermHScale] = r.allowed;
+        HWND focus = nullptr, expected = nullptr;
+        DialogDriver driver({[&](HWND dlg) {
+            focus = GetFocus();
+            expected = GetDlgItem(dlg, r.focus);
+            Click(dlg, IDCANCEL);
+        }});
+        ClickAxis(r.keys);
+        ResetScriptPermissions();
+        ASSERT_EQ(driver.Runs(), r.runs) << r.allowed << " " << r.keys;
+        EXPECT_EQ(focus, expected) << r.allowed << " " << r.keys;
+    }
 }
 
 }  // namespace
@@ -328,7 +354,8 @@ TEST_F(HorizontalScaleHms, FreeDialogTakesWholeSecondsAndHoldsTheViewInTheRecord
             TypeRow(dlg, kStart, r.th, r.tm, r.ts);
             Click(dlg, r.button);
         }});
-        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.button == IDOK ? 1 : 0);
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1) << r.ss << " " << r.ts;
         EXPECT_EQ(shownStart, "00:00:00");
         EXPECT_NEAR(gs_->hPerDiv, r.perDiv, 1e-9) << r.ss << " " << r.ts;
         EXPECT_NEAR(gs_->hStart, r.hStart, 1e-9) << r.ss << " " << r.ts;
@@ -367,7 +394,8 @@ TEST_F(HorizontalScaleHms, LockedDialogSwapsOrRefusesItsRows) {
                 Click(dlg, IDCANCEL);
             }
         }});
-        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.refused ? 0 : 1) << r.row1 << " " << r.row2;
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1) << r.row1 << " " << r.row2;
         EXPECT_EQ(open, r.refused != 0);
         if (r.refused) {
             EXPECT_EQ(focus, refused) << r.row1 << " " << r.row2 << " " << r.major;

@@ -1,6 +1,7 @@
 // The vertical scale dialogs, free and locked, on a real graph window.
 #include "tests/graph/dialogs/dialog_fixture.h"
 #include "controls/tests/text_fit.h"
+#include "base/lesson.h"
 
 namespace {
 
@@ -207,7 +208,8 @@ TEST_F(VerticalScale, LockedDialogTakesLimitsOrRangeAndRefusesEmptyRanges) {
                 Click(dlg, IDCANCEL);
             }
         }});
-        EXPECT_EQ(OpenVerticalScaleDialog(graph_, gs_, 2, 0), r.accepted ? 1 : 0) << r.upper << " " << r.lower;
+        ClickScaleStrip(2);
+        ASSERT_EQ(driver.Runs(), 1) << r.upper << " " << r.lower;
         EXPECT_EQ(upperLabel, r.rangeMode ? "&Range:" : "&Upper:");
         EXPECT_EQ(upperShown, r.rangeMode ? "20.00" : "10.00");
         EXPECT_EQ(lowerShown, r.rangeMode ? "0.00" : "-10.00");
@@ -270,6 +272,38 @@ TEST_F(VerticalScale, ANewScaleRedrawsTheScaleStrip) {
     }
     const std::vector<uint32_t> after = Capture(graph_, strip);
     EXPECT_NE(before, after);
+}
+
+// In Chart mode a band's scale strip opens the dialog for the band's own channel, free or locked
+// as the grid is; without the lesson's "VSCALE" the strips open nothing.
+TEST_F(VerticalScale, AScaleStripClickOpensTheDialogOfItsBandsChannel) {
+    gs_->displayMode = kModeChart;
+    for (int p = 0; p < kMaxChannels; ++p) gs_->chanOrder[p] = static_cast<uint32_t>(p);
+    gs_->chanFlags[4] = 2;
+    Relayout();
+    struct Row {
+        uint32_t locked;
+        int slot;
+        uint16_t allowed;
+        int runs;
+    } rows[] = {{0, 0, 1, 1}, {0, 4, 1, 1}, {1, 0, 1, 1}, {0, 0, 0, 0}};
+    for (const Row& r : rows) {
+        gs_->gridLocked = r.locked;
+        g_script.permissions[kPermVScale] = r.allowed;
+        std::string channel, lockedLabel;
+        DialogDriver driver({[&](HWND dlg) {
+            channel = ItemText(dlg, r.locked ? IDC_VL_CHANNEL : IDC_VS_CHANNEL);
+            lockedLabel = ItemText(dlg, IDC_VL_UPPER_LABEL);
+            Click(dlg, IDCANCEL);
+        }});
+        ClickScaleStrip(r.slot);
+        ResetScriptPermissions();
+        const int at = static_cast<int>(&r - rows);
+        ASSERT_EQ(driver.Runs(), r.runs) << "row " << at;
+        if (!r.runs) continue;
+        EXPECT_EQ(channel, std::to_string(r.slot) + ", " + gs_->chanLabel[r.slot]) << "row " << at;
+        EXPECT_EQ(lockedLabel, r.locked ? "&Upper:" : "") << "row " << at;
+    }
 }
 
 }  // namespace
