@@ -23,9 +23,6 @@
 
 namespace {
 
-constexpr uint16_t kStyleLine = 0;
-constexpr uint16_t kStyleStep = 1;
-constexpr uint16_t kStyleDots = 2;
 constexpr int16_t kColorModeOwn = 4;
 constexpr uint32_t kLatestDotOnly = 0x80000000u;
 constexpr uint32_t kNoChannel = 0xFFFFFFFFu;
@@ -716,8 +713,8 @@ int DrawGraphWaveforms2(HDC dc, tagGS* gs, int32_t first, int32_t last, int16_t 
 
 void DrawSelectionXor(HDC dc, tagGS* gs) {
     if (!dc || !gs) return;
-    if (gs->cursorShown == 1) {
-        gs->cursorShown = 0;
+    if (gs->cursorShown == kCursorDrawn) {
+        gs->cursorShown = kCursorHidden;
         ToggleTimeCursorLine(dc, gs);
     }
     double a = gs->selStart < gs->selEnd ? gs->selStart : gs->selEnd;

@@ -258,15 +258,15 @@ int16_t SetPlotType(CWordFields& fields, tagGS* gs) {
     const uint32_t size = static_cast<uint32_t>(n >= 0 && n <= 255 ? n : 0) & 0xFF;
     HMENU menu = g_app->frame.hmenuFrame;
     if (ScriptWordIs(word, "LINE")) {
-        gs->chanDrawStyle[slot] = 0;
+        gs->chanDrawStyle[slot] = kStyleLine;
     } else if (ScriptWordIs(word, "STEP")) {
-        gs->chanDrawStyle[slot] = 1;
+        gs->chanDrawStyle[slot] = kStyleStep;
     } else if (ScriptWordIs(word, "DOT")) {
-        gs->chanDrawStyle[slot] = 2;
+        gs->chanDrawStyle[slot] = kStyleDots;
         gs->chanPlotStyle[slot] = size | size << 8;
         if (menu) CheckMenuItem(menu, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND | MF_UNCHECKED);
     } else if (ScriptWordIs(word, "LASTDOT")) {
-        gs->chanDrawStyle[slot] = 2;
+        gs->chanDrawStyle[slot] = kStyleDots;
         gs->chanPlotStyle[slot] = (gs->chanPlotStyle[slot] & 0xFFFF0000u) | kLastDotOnly | size | size << 8;
         if (menu) CheckMenuItem(menu, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND | MF_CHECKED);
     }
@@ -333,7 +333,7 @@ void UnlockGridScales(tagGS* gs) {
         gs->chanVPerDiv[c] = gs->chanVPerDiv[c] * gs->chanVDivisions[c] / 4;
         gs->chanVDivisions[c] = 4;
     };
-    if (gs->displayMode == 2) {
+    if (gs->displayMode == kModeXY) {
         if (gs->xyXChan < static_cast<uint32_t>(kMaxChannels)) unlockChannel(static_cast<int>(gs->xyXChan));
         return;
     }

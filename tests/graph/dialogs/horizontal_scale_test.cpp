@@ -17,8 +17,8 @@ protected:
         gs_->selectedChan = 0;
         gs_->xyXChan = 1;
         gs_->sampleInterval = 5.0;
-        gs_->displayMode = 0;
-        gs_->hUnitKind = 0;
+        gs_->displayMode = kModeScope;
+        gs_->hUnitKind = kHUnitTime;
         gs_->hOffset = 0.0;
         gs_->viewFlags0 = 2;
         Reset();
@@ -109,14 +109,14 @@ TEST_F(HorizontalScale, HoldRelativePositionIsOfferedForAppendedRecordingsAndKep
         bool enabled, shownChecked;
         uint32_t holdAfter;
     } rows[] = {
-        {false, 1, 1, true, true, false, false, 1},   // not offered: the box is greyed and cleared
-        {false, 3, 0, true, true, true, false, 1},
-        {false, 3, 1, true, true, true, true, 0},
-        {false, 3, 1, false, true, true, true, 1},
-        {false, 3, 0, true, false, true, false, 0},   // cancelled
-        {true, 1, 0, true, true, false, false, 0},
-        {true, 3, 0, true, true, true, false, 1},
-        {true, 3, 1, true, true, true, true, 0},
+        {false, kDataOverwrite, 1, true, true, false, false, 1},  // not offered: the box is greyed and cleared
+        {false, kDataAppend, 0, true, true, true, false, 1},
+        {false, kDataAppend, 1, true, true, true, true, 0},
+        {false, kDataAppend, 1, false, true, true, true, 1},
+        {false, kDataAppend, 0, true, false, true, false, 0},  // cancelled
+        {true, kDataOverwrite, 0, true, true, false, false, 0},
+        {true, kDataAppend, 0, true, true, true, false, 1},
+        {true, kDataAppend, 1, true, true, true, true, 0},
     };
     for (const Row& r : rows) {
         Reset();
@@ -223,7 +223,7 @@ TEST_F(HorizontalScale, LockedDialogSetsTheSpanOrRefusesIt) {
 }
 
 TEST_F(HorizontalScale, XYDialogsScaleTheXChannel) {
-    gs_->displayMode = 2;
+    gs_->displayMode = kModeXY;
     struct Row {
         uint32_t locked, rangeMode;
         const char *first, *second, *major;  // free: scale, midpoint; locked: start/range, end/midpoint
@@ -317,7 +317,7 @@ class HorizontalScaleHms : public HorizontalScale {
 protected:
     void SetUp() override {
         HorizontalScale::SetUp();
-        gs_->hUnitKind = 2;
+        gs_->hUnitKind = kHUnitClock;
         Reset();
         char name[kUnitNameLen];
         ChooseTimeUnits(gs_, gs_->hPerDiv, name, 2, &unit_, 0);

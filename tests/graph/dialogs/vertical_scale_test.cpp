@@ -21,7 +21,7 @@ protected:
         gs_->chanFlags[6] = 1;                // present, not shown
         gs_->chanVPerDiv[6] = 7.0;
         gs_->selectedChan = 2;
-        gs_->displayMode = 0;
+        gs_->displayMode = kModeScope;
         Relayout();
     }
 };
@@ -122,7 +122,10 @@ TEST_F(VerticalScale, XYModeGreysTheAllChannelsBoxesAndSlotsTwentyToFortyHaveNoS
         uint32_t mode;
         int32_t slot;
         bool boxes, scaling;
-    } rows[] = {{2, 2, false, true}, {0, 2, true, true}, {0, 25, true, false}, {1, 0, true, true}};
+    } rows[] = {{kModeXY, 2, false, true},
+                {kModeScope, 2, true, true},
+                {kModeScope, 25, true, false},
+                {kModeChart, 0, true, true}};
     for (const Row& r : rows) {
         gs_->displayMode = r.mode;
         bool boxes[3] = {}, scaling = false, lockedScaling = false;
