@@ -28,7 +28,6 @@
 namespace {
 
 constexpr uint32_t kSlotFree = 0, kSlotHidden = 1, kSlotShown = 2;
-constexpr uint32_t kNoTiling = 0x4;
 constexpr uint32_t kLastDotOnly = 0x80000000u;
 
 double ClampedStart(const tagGS* gs, double t) {
@@ -489,10 +488,11 @@ int16_t SetChannel(CWordFields& fields, tagGS* gs) {
         char tile[kScriptWordChars];
         if (peek.Word(tile) && tile[0] != '"' && !(tile[0] && (tile[1] == '$' || tile[1] == '@'))) {
             fields.Word(tile);
+            // A channel kept out of the tiling is a hidden one: it gets no band and is not drawn.
             if (ScriptWordIs(tile, "NOTILE"))
-                gs->chanFlags[c] = (gs->chanFlags[c] | kNoTiling) & 0xFFFF;
+                gs->chanFlags[c] = (gs->chanFlags[c] | kChanHidden) & 0xFFFF;
             else if (ScriptWordIs(tile, "TILE"))
-                gs->chanFlags[c] = gs->chanFlags[c] & ~kNoTiling & 0xFFFF;
+                gs->chanFlags[c] = gs->chanFlags[c] & ~kChanHidden & 0xFFFF;
             else
                 return kScriptStop;
         }

@@ -272,10 +272,10 @@ TEST_F(GetSetWords, ChannelColourAndPlotTypeChangeTheChannel) {
     EXPECT_EQ(gs->chanPlotStyle[0], 0x0202u);
     EXPECT_FALSE(GetMenuState(g_app->frame.hmenuFrame, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND) & MF_CHECKED);
 
-    // ON and OFF change a slot in use only; NOTILE is set either way.
+    // ON and OFF change a slot in use only; NOTILE (the hidden bit) is set either way.
     gs->chanFlags[3] = 0;
     ASSERT_EQ(Run({"SET CHANNEL 3, ON NOTILE", "SET CHANNEL 0, OFF TILE \"Flow\", \"ml\""}), kScriptGoOn);
-    EXPECT_EQ(gs->chanFlags[3], 4u);
+    EXPECT_EQ(gs->chanFlags[3], kChanHidden);
     EXPECT_EQ(gs->chanFlags[0] & 7u, 1u);
     EXPECT_STREQ(gs->chanLabel[0], "Flow");
     EXPECT_STREQ(gs->chanUnits[0], "ml");
