@@ -53,27 +53,30 @@ const char* MatchingParen(const char* open) {
     return nullptr;
 }
 
+// The string functions a string expression may call.
+enum class StringFn { kStr, kLeft, kRight, kMid };
+
 // LEFT$, RIGHT$, MID$ and STR$ over the arguments text (a line of its own, ending in CR).
-int StringFunction(int which, const char* args, char* out) {
+void StringFunction(StringFn which, const char* args, char* out) {
     char text[kScriptWordChars] = "";
     double a = 0.0, b = 0.0;
     const char* p = args;
-    if (which == 0) {  // STR$(number, digits)
+    if (which == StringFn::kStr) {  // STR$(number, digits)
         p += GetScriptNumber(p, &a);
         GetScriptNumber(p, &b);
         char buf[kScriptWordChars];
         measure::FormatValue(buf, sizeof buf, a, measure::ValueDecimals(b));
         CopyCut(out, buf, std::strlen(buf));
-        return 1;
+        return;
     }
     p += EvaluateScriptExpression(p, text);
     p += GetScriptNumber(p, &a);
-    if (which == 3) GetScriptNumber(p, &b);
+    if (which == StringFn::kMid) GetScriptNumber(p, &b);
     const long len = static_cast<long>(std::strlen(text));
     long first = 0, count = 0;
-    if (which == 1) {  // LEFT$
+    if (which == StringFn::kLeft) {  // LEFT$
         count = static_cast<long>(a);
-    } else if (which == 2) {  // RIGHT$
+    } else if (which == StringFn::kRight) {  // RIGHT$
         count = static_cast<long>(a);
         if (count > len) count = len;
         first = count > 0 ? len - count : len;
@@ -89,14 +92,14 @@ int StringFunction(int which, const char* args, char* out) {
     if (count < 0) count = 0;
     if (first + count > len) count = len - first;
     CopyCut(out, text + first, static_cast<size_t>(count));
-    return 1;
 }
 
 struct StringFunctionName {
     const char* name;
-    int which;
+    StringFn which;
 };
-constexpr StringFunctionName kStringFunctions[] = {{"STR$(", 0}, {"LEFT$(", 1}, {"RIGHT$(", 2}, {"MID$(", 3}};
+constexpr StringFunctionName kStringFunctions[] = {
+    {"STR$(", StringFn::kStr}, {"LEFT$(", StringFn::kLeft}, {"RIGHT$(", StringFn::kRight}, {"MID$(", StringFn::kMid}};
 
 bool StartsWithNoCase(const char* p, const char* word) {
     for (; *word; ++p, ++word)
