@@ -45,6 +45,13 @@ enum GraphDisplayMode : uint32_t { kModeScope = 0, kModeChart = 1, kModeXY = 2 }
 // cursorShown: the time cursor is not drawn, drawn, or off (XY mode and the tools without it).
 enum CursorState : uint32_t { kCursorHidden = 0, kCursorDrawn = 1, kCursorOff = 2 };
 
+// chanDrawStyle: how a channel's samples are joined.
+enum DrawStyle : uint16_t { kStyleLine = 0, kStyleStep = 1, kStyleDots = 2 };
+
+// hUnitKind: the horizontal axis shows time in seconds, frequency, clock time (hours, minutes and
+// seconds) or the graph's own user unit (hUnitName, hUnitAbbrev).
+enum HUnitKind : uint32_t { kHUnitTime = 0, kHUnitFrequency = 1, kHUnitClock = 2, kHUnitUser = 3 };
+
 // The four arrays of chanPixelMap: column = x zero + value x x scale, row = y zero - value x y scale.
 enum PixelMapRow : int { kMapXScale = 0, kMapXZero = 1, kMapYScale = 2, kMapYZero = 3 };
 
@@ -87,7 +94,7 @@ struct tagGS {
     COLORREF plotBackColor;
     uint32_t reserved1;
     uint32_t toolsWhileRecording;
-    uint32_t displayMode;  // 0 Scope, 1 Chart, 2 XY
+    uint32_t displayMode;  // GraphDisplayMode
     uint32_t chanPlotStyle[kMaxChannels];
     void* channelItems;
     uint32_t chanFlags[kMaxChannels];
@@ -183,8 +190,7 @@ struct tagGS {
     RECT startButtonRect;
     // The device library's Warn On Overwrite flag, copied into the graph it records into.
     uint32_t overwriteWarning;
-    // Horizontal unit kind (0 time, 1 frequency, 2 clock time, 3 user units) and the user
-    // unit's long and short names.
+    // Horizontal unit kind (HUnitKind) and the user unit's long and short names.
     uint32_t hUnitKind;
     char hUnitName[40];
     char hUnitAbbrev[40];

@@ -19,7 +19,6 @@ namespace {
 
 constexpr uint32_t kChartShare = 1092;     // each channel's share of the Chart-mode height
 constexpr uint32_t kEscHintSamples = 10000;
-constexpr uint32_t kHUnitFrequency = 1, kHUnitClock = 2, kHUnitUser = 3;
 
 WINDOWPLACEMENT g_placement;
 tagGS* g_statsDoc = nullptr;

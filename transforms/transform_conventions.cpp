@@ -74,13 +74,13 @@ double* ChannelAsDoubles(tagGS* gs, int slot) {
 }
 
 double SampleStep(const tagGS* gs) {
-    if (gs->hUnitKind == 3) return gs->sampleInterval;
-    if (gs->hUnitKind == 1) return gs->sampleInterval * 1000.0;
+    if (gs->hUnitKind == kHUnitUser) return gs->sampleInterval;
+    if (gs->hUnitKind == kHUnitFrequency) return gs->sampleInterval * 1000.0;
     return gs->sampleInterval / 1000.0;
 }
 
 double SampleRate(const tagGS* gs) {
-    if (gs->hUnitKind == 3) return gs->sampleInterval;
+    if (gs->hUnitKind == kHUnitUser) return gs->sampleInterval;
     return gs->sampleInterval > 0.0 ? 1000.0 / gs->sampleInterval : 0.0;
 }
 
@@ -215,7 +215,7 @@ void FinishTransform(tagGS* gs) {
 }
 
 void SetFrequencyResultGrid(tagGS* gs, bool gridShown) {
-    gs->hUnitKind = 1;
+    gs->hUnitKind = kHUnitFrequency;
     gs->gridShown = gridShown ? 1 : 0;
     SetGridFine(gs, gridShown);
     gs->gridColor = 0x8F8F8F;

@@ -70,7 +70,7 @@ TEST(AcqSetupRules, MaximumAndSizeTextsSwitchUnitsAtTheirLimits) {
 
 TEST(AcqSetupRules, MaximumLengthFollowsStorageRepeatAndChannels) {
     stMaxLengthInputs base{};
-    base.repeatMode = 1;
+    base.repeatMode = kRepeatOnce;
     base.analog = 2;
     base.freeDiskBytes = 40000 + 4 * 1000;
     base.memoryBytes = 4000;
@@ -250,7 +250,7 @@ protected:
             stAcqChan& c = acq->chans[i];
             c.flags &= ~2u;
             for (int n : analog)
-                if (c.group == 0 && c.number == n) c.flags |= 2u;
+                if (c.group == kGroupAnalog && c.number == n) c.flags |= 2u;
         }
     }
 
@@ -689,7 +689,7 @@ TEST_F(AcqSetupWindows, TheNextRecordingWaitsForTheChosenTrigger) {
     SimControlSetDword(kSimExternalTriggerFrame, 700);
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 1000;
-    acq->dataMode = 1;
+    acq->dataMode = kDataOverwrite;
     HWND dlg = Open(IDM_TRIGGERING);
     Choose(dlg, IDC_TRIGGER_SOURCE, 5);
     Record(acq);
@@ -714,7 +714,7 @@ TEST_F(AcqSetupWindows, AChannelTriggerSendsItsInputAndLevel) {
     Enable(acq, {1});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 400;
-    acq->dataMode = 1;
+    acq->dataMode = kDataOverwrite;
     HWND dlg = Open(IDM_TRIGGERING);
     Choose(dlg, IDC_TRIGGER_SOURCE, 2);
     Choose(dlg, IDC_TRIGGER_SLOPE, 1);
@@ -738,7 +738,7 @@ TEST_F(AcqSetupWindows, TheFirstModelStartsOnTheCrossingOfTheInputTheWindowOffer
     SimControlSetDword((std::string(kSimSignalPrefix) + "3").c_str(), kSimSignalNone);
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 400;
-    acq->dataMode = 1;
+    acq->dataMode = kDataOverwrite;
     HWND dlg = Open(IDM_TRIGGERING);
     ASSERT_EQ(Items(dlg, IDC_TRIGGER_SOURCE), "Off|CH 4");
     Choose(dlg, IDC_TRIGGER_SOURCE, 1);

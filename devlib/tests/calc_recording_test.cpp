@@ -95,8 +95,8 @@ protected:
         acq->chans[0].flags |= 2u;
         acq->chans[1].flags |= 2u;
         acq->samplePeriodMs = 1.0;
-        acq->storageKind = 2;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
         return acq;
     }
@@ -105,7 +105,7 @@ protected:
     static void Use(stAcq* acq, int32_t c, int16_t kind) {
         CalcSettings(acq)->kind[c] = kind;
         for (stAcqChan& rec : acq->chans)
-            if (rec.group == 2 && rec.number == c) rec.flags |= 2u;
+            if (rec.group == kGroupCalc && rec.number == c) rec.flags |= 2u;
     }
 
     // The graph slot of a channel the run records: its own number (analog 1-4, calculation
@@ -247,7 +247,7 @@ TEST_F(CalcRecording, AMemoryRunLandsEveryCalculationChannelsValuesAsDoubles) {
     stAcq* acq = Start();
     UseEveryKind(acq);
     acq->acqLength = 3001;
-    acq->repeatMode = 1;
+    acq->repeatMode = kRepeatOnce;
     for (uint32_t stepMs : {97u, 1300u}) {
         SCOPED_TRACE(stepMs);
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
@@ -350,7 +350,7 @@ TEST_F(CalcRecording, ARingRunKeepsTheLastValuesOfEachCalculationChannelOldestFi
     stAcq* acq = Start();
     UseEveryKind(acq);
     acq->acqLength = 700;
-    acq->repeatMode = 2;
+    acq->repeatMode = kRepeatRing;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     for (int i = 0; i < 25; ++i) {
         AdvanceClock(100);
@@ -373,7 +373,7 @@ TEST_F(CalcRecording, AnExpressionErrorEndsTheRunNamingItsChannel) {
     Use(acq, 4, kCalcExpression);
     strcpy(CalcSettings(acq)->expression[4], "CH1+");  // the evaluator refuses it
     acq->acqLength = 5000;
-    acq->repeatMode = 1;
+    acq->repeatMode = kRepeatOnce;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     const double* c5 = Block(acq, 44);
     ASSERT_NE(c5, nullptr);
@@ -405,7 +405,7 @@ TEST_F(CalcRecording, AnExpressionReachesTheEvaluatorAsWrittenAndReadsTheChannel
     Use(acq, 3, kCalcExpression);
     strcpy(CalcSettings(acq)->expression[3], "CH2*2");
     acq->acqLength = 400;
-    acq->repeatMode = 1;
+    acq->repeatMode = kRepeatOnce;
     g_evaluated.clear();
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 100);
@@ -433,7 +433,7 @@ TEST_F(CalcRecording, TheExpressionTextIsReadWithinItsTwoHundredBytes) {
     memcpy(text, "CH1*2", 5);
     memset(CalcSettings(acq)->expression[1], 'X', kExpressionBytes);
     acq->acqLength = 300;
-    acq->repeatMode = 1;
+    acq->repeatMode = kRepeatOnce;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 100);
     ASSERT_EQ(acq->run.running, 0);
@@ -464,11 +464,11 @@ TEST_F(CalcRecording, AChannelThatCannotComputeIsDisabledOrTheStartAbandoned) {
     };
     stAcq* acq = Start();
     acq->acqLength = 200;
-    acq->repeatMode = 1;
+    acq->repeatMode = kRepeatOnce;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (stAcqChan& rec : acq->chans)
-            if (rec.group == 2) rec.flags = 0;
+            if (rec.group == kGroupCalc) rec.flags = 0;
         c.setUp(acq);
         std::vector<std::string> headings;
         int32_t started = -1;
@@ -496,7 +496,7 @@ TEST_F(CalcRecording, MathOnTwoConstantsNeedsNoSourceAndComputesTheConstant) {
     Use(acq, 0, kCalcMath);
     CalcSettings(acq)->math[0] = stMathParams{kMathMultiply, kMathConstant, kMathConstant, {}, 3.0};
     acq->acqLength = 100;
-    acq->repeatMode = 1;
+    acq->repeatMode = kRepeatOnce;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 100);
     const double* c1 = Block(acq, 40);
@@ -527,12 +527,12 @@ TEST_F(CalcRecording, FiltersAndDelaysThatCannotRunRefuseTheStartWithTheirMessag
     stAcq* acq = Start();
     boxes.reset();  // task-modal boxes are read once shown, not as they activate
     acq->acqLength = 200;
-    acq->repeatMode = 1;
+    acq->repeatMode = kRepeatOnce;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ResetCalcSettings(CalcSettings(acq), 1);
         for (stAcqChan& rec : acq->chans)
-            if (rec.group == 2) rec.flags = 0;
+            if (rec.group == kGroupCalc) rec.flags = 0;
         c.setUp(acq);
         std::vector<std::string> texts;
         int32_t started = -1;
@@ -648,14 +648,14 @@ TEST_F(CalcRecording, AChosenKindNamesTheChannelInTheListsAndTheGraph) {
 
     // A run of two of them: the graph's channels carry the labels and Filter's units.
     for (stAcqChan& rec : acq->chans)
-        if (rec.group == 2) rec.flags &= ~2u;
+        if (rec.group == kGroupCalc) rec.flags &= ~2u;
     for (int16_t& kind : s->kind) kind = 0;
     ASSERT_EQ(SetCalcChannelKind(acq, 0, kCalcMath), 1);
     ASSERT_EQ(SetCalcChannelKind(acq, 1, kCalcFilter), 1);
     Use(acq, 0, kCalcMath);
     Use(acq, 1, kCalcFilter);
     acq->acqLength = 200;
-    acq->repeatMode = 1;
+    acq->repeatMode = kRepeatOnce;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 50);
     ASSERT_EQ(acq->run.running, 0);

@@ -635,7 +635,7 @@ TEST_F(CalcDialogs, ExpressionIsStoredWithIdentifiersAfterItsChannelsAreChecked)
 
 TEST_F(CalcDialogs, ExpressionListsTypeAtTheCaret) {
     SetKind(2, kCalcExpression);
-    graph->hUnitKind = 1;
+    graph->hUnitKind = kHUnitFrequency;
     std::string text, channels;
     DWORD caret = 0;
     EXPECT_EQ(Open(2,

@@ -47,9 +47,9 @@ protected:
         ASSERT_EQ(FillBuiltinPresets(&acq->presets), 1);
         acq->samplePeriodMs = 1.0;
         acq->acqLength = 300;
-        acq->storageKind = 2;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
     }
 

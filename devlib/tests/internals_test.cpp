@@ -79,7 +79,7 @@ TEST_F(VK40Internals, StartButtonChoosesBetweenToggleAndAbort) {
             acq->restartCountdown = c.countdown;
             acq->runAutoRestart = c.shortAutoRestart;
             acq->restartInterval = 0.5;
-            acq->dataMode = 1;
+            acq->dataMode = kDataOverwrite;
             acq->acqLength = 100;
             acq->samplePeriodMs = 5.0;
         }

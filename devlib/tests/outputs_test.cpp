@@ -1009,7 +1009,7 @@ TEST_F(Outputs, TheStimulatorPanelHoldsTypedValuesAndItsButtonStartsATrain) {
 
 TEST_F(Outputs, ThePreferencesKeepAskingWhileTheIncrementIsZero) {
     stAcq* acq = StartQuiet();
-    acq->storageKind = 2;
+    acq->storageKind = kStorageMemory;
     bool stayedOpen = false;
     int32_t result = -1;
     WithDialogs(
@@ -1116,9 +1116,9 @@ TEST_F(Outputs, TheOutputSelectorDecidesWhatALoopedBackInputRecords) {
         Enable(acq, {0, 2}, {});
         acq->samplePeriodMs = 1.0;
         acq->acqLength = 20;
-        acq->storageKind = 2;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         Run(acq, 97);
@@ -1185,9 +1185,9 @@ protected:
         Enable(acq, {0}, {});
         acq->samplePeriodMs = 1.0;
         acq->acqLength = 60;
-        acq->storageKind = 2;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
         TakeLog();
         return acq;

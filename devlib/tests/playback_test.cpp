@@ -173,7 +173,7 @@ protected:
         acq->run.attachedGraph = gs.get();
         const double gains[kAnalogChannels] = {1000, 100, 10, 1};
         for (int k = 0; k < kAnalogChannels; ++k) {
-            acq->chans[k].group = 0;
+            acq->chans[k].group = kGroupAnalog;
             acq->chans[k].flags = 2;
             acq->chans[k].gain = gains[k];
         }

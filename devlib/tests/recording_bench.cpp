@@ -127,7 +127,7 @@ void UseTwelveCalcChannels(stAcq* acq) {
     s->control[10].source = 1, s->control[10].level1 = 0.5, s->control[10].level2 = 1.0;
     s->math[11] = stMathParams{kMathDivide, 40, 3, {}, 0};
     for (stAcqChan& c : acq->chans)
-        if (c.group == 2) c.flags |= 2u;
+        if (c.group == kGroupCalc) c.flags |= 2u;
 }
 
 double CpuSeconds() {
@@ -170,9 +170,9 @@ int RunOnce(const stBenchRun& r) {
         acq->samplePeriodMs = r.periodMs;
         acq->acqLength = static_cast<int32_t>(r.seconds * 1000 / r.periodMs + 0.5);
         acq->maxLength = acq->acqLength;
-        acq->storageKind = 2;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         const double cpu0 = CpuSeconds();
         uint32_t polls = 0;
         if (StartAcquisition(acq.get(), 0)) {

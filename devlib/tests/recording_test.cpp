@@ -201,9 +201,9 @@ TEST_F(Recording, AMemoryRunHoldsExactlyItsLengthInOrderForEveryLayoutAndPollSiz
             Enable(acq, layout.analog, layout.digital);
             acq->samplePeriodMs = 1.0;
             acq->acqLength = 4001;
-            acq->storageKind = 2;
-            acq->repeatMode = 1;
-            acq->dataMode = 1;
+            acq->storageKind = kStorageMemory;
+            acq->repeatMode = kRepeatOnce;
+            acq->dataMode = kDataOverwrite;
             acq->unitMode = 0;
             ASSERT_EQ(StartAcquisition(acq, 0), 1);
             EXPECT_EQ(acq->run.frameSize, layout.frameSize);
@@ -230,9 +230,9 @@ TEST_F(Recording, ARingRunKeepsTheLastLengthOfFramesOldestFirst) {
         Enable(acq, layout.analog, layout.digital);
         acq->samplePeriodMs = 1.0;
         acq->acqLength = 700;
-        acq->storageKind = 2;
-        acq->repeatMode = 2;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->repeatMode = kRepeatRing;
+        acq->dataMode = kDataOverwrite;
         gs->hOffset = 0;
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         for (int i = 0; i < 25; ++i) {  // 2,500 frames: the ring is never ended by its length
@@ -264,9 +264,9 @@ TEST_F(Recording, AfterARingRunTheViewShowsTheFramesKept) {
     Enable(acq, {0}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 700;
-    acq->storageKind = 2;
-    acq->repeatMode = 2;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatRing;
+    acq->dataMode = kDataOverwrite;
     g_lib.scrolling = 1;
     g_lib.autoPlotting = 1;
     const struct {
@@ -302,8 +302,8 @@ TEST_F(Recording, AFailedExchangeEndsTheRunKeepingEveryFrameThatCame) {
     Enable(acq, {0, 1}, {1});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 5000;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     for (int i = 0; i < 10; ++i) {
         AdvanceClock(50);
@@ -330,8 +330,8 @@ TEST_F(Recording, AnOverrunRingEndsTheRunWithBufferOverflow) {
     Enable(acq, {0, 1, 2, 3}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 50000;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     AdvanceClock(100);
     CheckAcquisitionStatus(acq);
@@ -350,7 +350,7 @@ TEST_F(Recording, AStartTheUnitRefusesChangesNothingInTheGraph) {
     Enable(acq, {0}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 100;
-    acq->storageKind = 2;
+    acq->storageKind = kStorageMemory;
     const size_t shown = boxes->boxes.size();
     SimControlSetDword(kSimFaultCommand, 64);
     SimControlSetDword(kSimFault, kSimFaultBadChecksum);
@@ -372,9 +372,9 @@ TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     Enable(acq, {0, 2}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 300;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 3;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataAppend;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 40);
     ExpectCounting(acq, 0, 300);
@@ -388,7 +388,7 @@ TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     EXPECT_EQ(block[300], SimCountingWord(0, 2));
     EXPECT_EQ(block[599], SimCountingWord(299, 2));
     // Overwrite asks first when told to; declined, the graph keeps its data.
-    acq->dataMode = 1;
+    acq->dataMode = kDataOverwrite;
     acq->warnOnOverwrite = 1;
     const size_t shown = boxes->boxes.size();
     EXPECT_EQ(StartAcquisition(acq, 0), 0);
@@ -408,9 +408,9 @@ TEST_F(Recording, ARunThatWaitsForTheStartSignalRecordsFromItsFrameOn) {
     SimControlSetDword(kSimExternalTriggerFrame, 1500);
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 2000;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataOverwrite;
     acq->unitMode = 0x80;
     acq->preStartDelay = 0;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
@@ -445,9 +445,9 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
     Enable(acq, {0, 1}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 2500;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataOverwrite;
     for (int32_t scrolling : {1, 0}) {
         SCOPED_TRACE(scrolling ? "scrolling" : "sweep");
         g_lib.scrolling = scrolling;
@@ -509,9 +509,9 @@ TEST_F(Recording, PastTheViewsEndThePlotMovesInPlaceKeepingWhatWasDrawnAtItsTime
     Enable(acq, {0}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 2500;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataOverwrite;
     struct Mode {
         int32_t scrolling;
         double start;  // the view's start at the end of the run
@@ -529,7 +529,7 @@ TEST_F(Recording, PastTheViewsEndThePlotMovesInPlaceKeepingWhatWasDrawnAtItsTime
         gs->hPerDiv = 100;
         gs->hDivisions = 10;
         gs->hStart = 0;
-        gs->displayMode = 1;
+        gs->displayMode = kModeChart;
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         Run(acq, 97);
         ASSERT_EQ(gs->chanCount[1], 2500u);
@@ -667,9 +667,10 @@ TEST(StatusStrip, AveragingAndRateGraphsAndOtherHorizontalModesShowNoStatus) {
         uint32_t mode;
         bool shown;
     } cases[] = {
-        {"Graph1", 0, true},      {"Graph1", 2, true},        {"Graph1", 1, false},     {"Graph1", 3, false},
-        {"Averaging 1", 0, false}, {"averaging", 2, false},   {"Rate meter", 0, false}, {"RATE", 0, false},
-        {"Heart Rate", 0, true},  {"Averagin", 0, true},
+        {"Graph1", kHUnitTime, true},      {"Graph1", kHUnitClock, true},      {"Graph1", kHUnitFrequency, false},
+        {"Graph1", kHUnitUser, false},     {"Averaging 1", kHUnitTime, false}, {"averaging", kHUnitClock, false},
+        {"Rate meter", kHUnitTime, false}, {"RATE", kHUnitTime, false},        {"Heart Rate", kHUnitTime, true},
+        {"Averagin", kHUnitTime, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.title) + " mode " + std::to_string(c.mode));
@@ -803,9 +804,9 @@ TEST_F(PlaybackRecording, ASourceServesEveryFrameAtTheRecordingsRateWithoutAskin
         Enable(acq, c.analog, {});
         acq->samplePeriodMs = c.periodMs;
         acq->acqLength = 400;
-        acq->storageKind = 2;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
         // A run goes on from the source's row where the last one stopped; each case starts over.
         ASSERT_EQ(SrcNavFindNavigator("Graph1")->MovetoBegin(), 1);
@@ -839,9 +840,9 @@ TEST_F(PlaybackRecording, WithTheDigitalWordTheAnalogChannelsKeepTheirColumnsAnd
     Enable(acq, {0, 2}, {0, 3});
     acq->samplePeriodMs = 2.0;
     acq->acqLength = 300;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataOverwrite;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     ASSERT_EQ(acq->run.frameSize, 6);
     Play(acq, 9);
@@ -859,9 +860,9 @@ TEST_F(PlaybackRecording, ARingRunFromASourceKeepsTheLastLengthAndStopsOnRequest
     Enable(acq, {0, 1}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 100;
-    acq->storageKind = 2;
-    acq->repeatMode = 2;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatRing;
+    acq->dataMode = kDataOverwrite;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     for (int i = 0; i < 31; ++i) {  // 300 frames due by the last poll
         CheckAcquisitionStatus(acq);
@@ -882,7 +883,7 @@ TEST_F(PlaybackRecording, MoreChannelsThanTheSourceHasColumnsAreRefused) {
     Enable(acq, {0, 1, 2}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 20;
-    acq->storageKind = 2;
+    acq->storageKind = kStorageMemory;
     EXPECT_EQ(StartAcquisition(acq, 0), 0);
     EXPECT_EQ(acq->run.running, 0);
     EXPECT_EQ(gs->acquiring, 0u);
@@ -922,9 +923,9 @@ TEST_F(PlaybackRecording, EveryAutosavedRunWritesANewNumberedFileAndTheSourceFol
     g_writeModes.clear();
     Enable(acq, {0}, {});
     acq->samplePeriodMs = 1.0;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 2;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataAutosave;
     acq->autosaveEnable = 1;
     acq->warnOnOverwrite = 1;
     memcpy(acq->autosaveName, "RUN", 4);
@@ -953,8 +954,8 @@ TEST_F(Recording, AnAutosaveNameIsRefusedWhenAutosavingIsOffOrTheUserKeepsTheFil
     Enable(acq, {0}, {});
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 10;
-    acq->storageKind = 2;
-    acq->dataMode = 2;
+    acq->storageKind = kStorageMemory;
+    acq->dataMode = kDataAutosave;
     memcpy(acq->autosaveName, "KEEP", 5);
     acq->autosaveNumber = 7;
     acq->autosaveEnable = 0;

@@ -45,7 +45,7 @@ TEST(ChannelRecord, StoredFieldsSitAtTheirOffsetsLittleEndian) {
     stAcqChan rec = PatternRecord(3);
     rec.flags = 0x0000000E;
     rec.number = -2;
-    rec.group = 2;
+    rec.group = kGroupCalc;
     strcpy(rec.label, "ECG");
     strcpy(rec.units, "mV");
     rec.inValue1 = -0.01;

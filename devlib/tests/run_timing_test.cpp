@@ -73,9 +73,9 @@ protected:
         Enable(acq, analog, digital);
         acq->samplePeriodMs = periodMs;
         acq->acqLength = length;
-        acq->storageKind = 2;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
         acq->autoRestart = 0;
     }

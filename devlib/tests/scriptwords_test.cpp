@@ -175,9 +175,9 @@ protected:
     void RecordShortRun(const std::vector<int>& analog, int32_t length) {
         Enable(acq, analog, {});
         acq->samplePeriodMs = 1.0;
-        acq->storageKind = 2;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->storageKind = kStorageMemory;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->acqLength = length;
         ASSERT_EQ(ToggleAcquisition(acq, 1), 1);
         Run(acq, 20);
@@ -772,9 +772,9 @@ TEST_F(ScriptWords, HideStartButtonHidesItWhileCloseRefusesIt) {
 TEST_F(ScriptWords, StartAcqRecordsAndStopAcqEndsTheRun) {
     Enable(acq, {0}, {});
     acq->samplePeriodMs = 1.0;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataOverwrite;
     ASSERT_EQ(Exec("VK40 SET LENGTH 100000"), 1);
     // A stop between runs stops nothing, not even the next run.
     EXPECT_EQ(Exec("VK40 STOPACQ"), 1);
@@ -854,7 +854,7 @@ TEST_F(ScriptWords, ResetGraphFollowsTheCurrentStorageAndMakesNoFile) {
         gs->chanCount[1] = gs->chanCount[4] = 7;
         acq->storageKind = c.storage;
         acq->repeatMode = static_cast<int16_t>(c.repeat);
-        acq->dataMode = 3;  // append: a reset still leaves no samples
+        acq->dataMode = kDataAppend;  // append: a reset still leaves no samples
         acq->runStorageKind = c.lastRunStorage;
         ASSERT_EQ(Exec("VK40 RESETGRAPH"), 1);
         EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -872,9 +872,9 @@ TEST_F(ScriptWords, ResetGraphFollowsTheCurrentStorageAndMakesNoFile) {
 TEST_F(ScriptWords, ResetGraphLeavesARunningRecordingAndNeedsAGraph) {
     Enable(acq, {0}, {});
     acq->samplePeriodMs = 1.0;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataOverwrite;
     acq->acqLength = 100000;
     ASSERT_EQ(Exec("VK40 STARTACQ"), 1);
     for (int i = 0; i < 3; ++i) {

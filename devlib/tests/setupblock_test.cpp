@@ -39,7 +39,7 @@ std::unique_ptr<stAcq> MakeChangedAcq(int32_t digital) {
     acq->preStartDelay = 1234;
     acq->samplePeriodMs = 0.25;
     acq->acqLength = 98765;
-    acq->storageKind = 1;
+    acq->storageKind = kStorageDisk;
     acq->unitMode = 0x91;
     acq->refCommand = 7;
     acq->refVoltage = 2.5;
@@ -50,7 +50,7 @@ std::unique_ptr<stAcq> MakeChangedAcq(int32_t digital) {
     acq->statusRect = RECT{1, 2, 3, 4};
     acq->acqSetupPlacement = RECT{300, 300, 700, 600};
     acq->channelSetupPlacement = RECT{0, 0, 640, 480};
-    acq->dataMode = 2;
+    acq->dataMode = kDataAutosave;
     acq->restartInterval = 12.5;
     acq->settingOne = 1.0;
     acq->restartCount = 9;

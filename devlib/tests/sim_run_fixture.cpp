@@ -106,11 +106,11 @@ void SimulatedRunTest::Enable(stAcq* acq, const std::vector<int>& analog, const 
     for (stAcqChan& c : acq->chans) c.flags &= ~2u;
     for (int i = 0; i < kAnalogChannels; ++i) {
         for (int n : analog)
-            if (acq->chans[i].group == 0 && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
+            if (acq->chans[i].group == kGroupAnalog && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
     }
     for (int k = 0; k < kMaxDigitalChannels; ++k) {
         stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
-        c.group = 1;
+        c.group = kGroupDigital;
         c.number = k;
         for (int n : digital)
             if (n == k) c.flags |= 2u;

@@ -55,7 +55,7 @@ protected:
         for (int i = 0; i < kAnalogChannels; ++i) {
             stAcqChan& c = acq->chans[i];
             c.number = i;
-            c.group = 0;
+            c.group = kGroupAnalog;
             c.inValue1 = -0.01;
             c.unitValue1 = -10;
             c.inValue2 = 0.01;
@@ -254,7 +254,7 @@ TEST_F(UnitCommands, ApplyChannelHardwareStopsAtTheFirstFailure) {
 
     unit.Clear();
     stAcqChan digital{};
-    digital.group = 1;
+    digital.group = kGroupDigital;
     EXPECT_EQ(ApplyChannelHardware(&digital, acq), 1);
     EXPECT_TRUE(unit.calls.empty());
 }

@@ -191,8 +191,8 @@ protected:
         acq->samplePeriodMs = periodMs;
         acq->acqLength = length;
         acq->storageKind = storage;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
     }
 
@@ -292,7 +292,7 @@ TEST_F(UnitMemory, AnAppendedUnitMemoryRunIsReadBackBehindTheFirst) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {1, 3}, {0});
     Setup(acq, 3, 0.04, 1500);
-    acq->dataMode = 3;
+    acq->dataMode = kDataAppend;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 50);
     ExpectCounting(acq, 1500);
@@ -764,7 +764,7 @@ TEST_F(UnitMemory, CalculationChannelsAreComputedOverTheFramesReadBack) {
     calc->kind[0] = kCalcMath;
     calc->math[0] = stMathParams{kMathMultiply, acq->firstAnalogNumber + 1, kMathConstant, {}, 2.0};
     for (stAcqChan& c : acq->chans)
-        if (c.group == 2 && c.number == 0) c.flags |= 2u;
+        if (c.group == kGroupCalc && c.number == 0) c.flags |= 2u;
     Setup(acq, 3, 0.04, 3001);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 50);

@@ -517,9 +517,9 @@ TEST_F(ValuesWindows, WhileRecordingThePaneShowsEachChannelsNewestSample) {
     ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 4000;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataOverwrite;
     acq->unitMode = 0;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     for (uint32_t stepMs : {300u, 170u, 610u}) {
@@ -770,7 +770,7 @@ TEST_F(ValuesWindows, OnTheSecondModelTheIdlePaneReadsTheDigitalInputsToo) {
     stAcq* acq = Start("VKUSB45");
     int32_t digitalRecords = 0;
     for (stAcqChan& c : acq->chans)
-        if (c.group == 1 && c.number >= 0) c.flags |= 8, ++digitalRecords;
+        if (c.group == kGroupDigital && c.number >= 0) c.flags |= 8, ++digitalRecords;
     ASSERT_GT(digitalRecords, 0);
     // The digital inputs loop back from the digital output port.
     const uint8_t out[2] = {0, 0xA5};
@@ -788,18 +788,18 @@ TEST_F(ValuesWindows, OnTheSecondModelTheIdlePaneReadsTheDigitalInputsToo) {
 TEST_F(ValuesWindows, WhileTheSecondModelRecordsDigitalBitsFollowTheirNewestSamples) {
     stAcq* acq = Start("VKUSB45");
     for (stAcqChan& c : acq->chans) {
-        if (c.group == 1 && c.number >= 0) c.flags = (c.number < 4) ? (2 | 4 | 8) : 0;
-        if (c.group == 0) c.flags = c.number == 0 ? (2 | 4 | 8) : 0;
-        if (c.group == 2) c.flags = 0;
+        if (c.group == kGroupDigital && c.number >= 0) c.flags = (c.number < 4) ? (2 | 4 | 8) : 0;
+        if (c.group == kGroupAnalog) c.flags = c.number == 0 ? (2 | 4 | 8) : 0;
+        if (c.group == kGroupCalc) c.flags = 0;
     }
     const uint8_t out[2] = {0, 0x05};  // bits 0 and 2 loop back to the digital inputs
     ASSERT_EQ(g_unitLink.SetCommand(kCmdDigitalOutput, sizeof(out), out), 1);
     ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
     acq->samplePeriodMs = 1.0;
     acq->acqLength = 4000;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 1;
+    acq->storageKind = kStorageMemory;
+    acq->repeatMode = kRepeatOnce;
+    acq->dataMode = kDataOverwrite;
     acq->unitMode = 0;
     g_inputValues.digitalBits = 0xFF;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);

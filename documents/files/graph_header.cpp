@@ -264,7 +264,7 @@ void EncodeGraphHeader(const tagGS* gs, const stHeaderOptions& o, uint8_t out[kH
 void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* gs, int screenWidth, int screenHeight) {
     ForgetStoredValue1(gs);
     uint16_t hUnit = GetLeU16(in + gh::HUnit);
-    if (hUnit <= 3) gs->hUnitKind = hUnit;
+    if (hUnit <= kHUnitUser) gs->hUnitKind = hUnit;
     gs->selectedChan = TakeSlot(GetLeU16(in + gh::SelectedChannel), gs->selectedChan);
     gs->sampleInterval = GetLeF64(in + gh::SampleInterval);  // the reader checks it
     TakeFinite(GetLeF64(in + gh::ViewStart), &gs->hStart);
@@ -284,7 +284,7 @@ void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* 
     if (version < 34) gs->markerBarShown = GetLeU16(in + gh::OldMarkerBar);
     gs->segmentsShown = GetLeU16(in + gh::DocWord3);
     uint16_t mode = GetLeU16(in + gh::DisplayMode);
-    if (mode <= 2) gs->displayMode = mode;
+    if (mode <= kModeXY) gs->displayMode = mode;
     if (version >= 34) {
         gs->viewFlags1 = GetLeU16(in + gh::DocWord4);
         gs->viewFlags2 = GetLeU16(in + gh::DocWord5);
@@ -303,7 +303,7 @@ void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* 
 void DecodeSwappedHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* gs) {
     ForgetStoredValue1(gs);
     uint16_t hUnit = GetBeU16(in + 12);
-    if (hUnit <= 3) gs->hUnitKind = hUnit;
+    if (hUnit <= kHUnitUser) gs->hUnitKind = hUnit;
     gs->selectedChan = TakeSlot(GetBeU16(in + 14), gs->selectedChan);
     gs->sampleInterval = GetBeF64(in + 16);
     TakeFinite(GetBeF64(in + 24), &gs->hStart);
@@ -320,7 +320,7 @@ void DecodeSwappedHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS
     gs->precisionDigits = GetBeU16(in + 138);
     gs->measureShown = in[140];
     gs->segmentsShown = GetBeU16(in + 142);
-    if (in[144] <= 2) gs->displayMode = in[144];
+    if (in[144] <= kModeXY) gs->displayMode = in[144];
     if (version >= 34) {
         gs->viewFlags1 = GetBeU16(in + 148);
         gs->viewFlags2 = GetBeU16(in + 150);

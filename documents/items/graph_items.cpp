@@ -50,9 +50,9 @@ void ClipToPlot(HDC dc, const tagGS* gs) {
 
 double HorizontalUnitSize(const tagGS* gs) {
     switch (gs ? gs->hUnitKind : 0) {
-    case 0:
-    case 2: return 1000.0;
-    case 1: return 0.001;
+    case kHUnitTime:
+    case kHUnitClock: return 1000.0;
+    case kHUnitFrequency: return 0.001;
     default: return 1.0;
     }
 }

@@ -634,7 +634,7 @@ void SetMeasurementCaptions(tagGS* gs) {
     };
     static const int kItems[5] = {measure::kHAbs, measure::kDeltaH, measure::kMedianH, measure::kMaxH, measure::kMinH};
     const uint32_t mode = gs->hUnitKind;
-    const int row = mode == 1 ? 1 : mode == 3 ? 2 : 0;
+    const int row = mode == kHUnitFrequency ? 1 : mode == kHUnitUser ? 2 : 0;
     for (stMeasure* box : grid->boxes) {
         if (!box->typeButton) continue;
         HMENU menu = box->typeButton->GetItemMenu();

@@ -1,5 +1,6 @@
 // The measurement routines over a channel view and a selection frame.
 #include "documents/measurements/measure_calc.h"
+#include "common/tagGS.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -51,7 +52,7 @@ struct Range {
 enum Check : unsigned { C1 = 1, C2 = 2, C3 = 4, C4 = 8, C5 = 16 };
 
 bool C5Window(const Frame& f, Range* r) {
-    if (f.storageKind != 1) return true;
+    if (f.storageKind != kStoreDiskRecording) return true;
     const int32_t lo = f.winFirst;
     const int32_t hi = f.winFirst + static_cast<int32_t>(f.winLen) - 1;
     bool movedFirst = false, movedLast = false;
@@ -180,8 +181,8 @@ double Area(const ChannelView& ch, const Frame& f) {
         prev = d;
     }
     a /= 2.0;
-    if (f.hMode == 3) return a * f.interval;
-    if (f.hMode == 1) return a * f.interval * 1000.0;
+    if (f.hMode == kHUnitUser) return a * f.interval;
+    if (f.hMode == kHUnitFrequency) return a * f.interval * 1000.0;
     return a * f.interval / 1000.0;
 }
 
@@ -245,8 +246,8 @@ int SelectionSampleRange(double start, double end, double interval, int32_t coun
 }
 
 double HorizontalStep(double interval, int32_t hMode) {
-    if (hMode == 3) return interval;
-    if (hMode == 1) return interval * 1000.0;
+    if (hMode == kHUnitUser) return interval;
+    if (hMode == kHUnitFrequency) return interval * 1000.0;
     return interval / 1000.0;
 }
 

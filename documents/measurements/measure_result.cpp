@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "documents/measurements/measure_calc.h"
 
@@ -29,9 +30,9 @@ void CombinedUnit(const ResultContext& c, char joiner, char* unit) {
     char chan[kField];
     std::snprintf(chan, sizeof chan, "%s", c.chanUnit ? c.chanUnit : "");
     char buf[96];
-    if (c.hMode == 3)
+    if (c.hMode == kHUnitUser)
         std::snprintf(buf, sizeof buf, "%s%c%s", chan, joiner, c.hUnitShort ? c.hUnitShort : "");
-    else if (c.hMode == 1)
+    else if (c.hMode == kHUnitFrequency)
         std::snprintf(buf, sizeof buf, "%s%cHz", chan, joiner);
     else
         std::snprintf(buf, sizeof buf, Keyed(joiner == '-' ? "%s-sec" : "%s/sec"), chan);
@@ -108,7 +109,7 @@ void FormatResult(int type, double value, const ResultContext& c, char* number, 
         double divisor = 1.0;
         Put(unit, AxisText(TimeUnitFor(c.hMode, c.hScale, c.hUnitShort, &divisor)));
         const double shown = value / divisor;
-        if (c.hMode == 2 && (type != kDeltaH || std::fabs(value) > 60000.0)) {
+        if (c.hMode == kHUnitClock && (type != kDeltaH || std::fabs(value) > 60000.0)) {
             buf[0] = ' ';
             FormatClock(static_cast<int32_t>(type == kDeltaH ? std::fabs(shown) : shown), buf + 1, sizeof buf - 1);
             Put(number, buf);

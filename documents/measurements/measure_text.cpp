@@ -34,8 +34,8 @@ const char* TypeName(int type, uint32_t hMode) {
     static const char* const kFrequency[] = {"x-axis: F", "deltaF", "Sample", "median F", "max F", "min F"};
     static const char* const kOwn[] = {"x-axis: X", "deltaX", "Sample", "median X", "max X", "min X"};
     if (type < 0 || type > 25) return "";
-    if (hMode == 1 || hMode == 3) {
-        const char* const* names = hMode == 1 ? kFrequency : kOwn;
+    if (hMode == kHUnitFrequency || hMode == kHUnitUser) {
+        const char* const* names = hMode == kHUnitFrequency ? kFrequency : kOwn;
         switch (type) {
         case measure::kHAbs: return names[0];
         case measure::kDeltaH: return names[1];
@@ -53,8 +53,8 @@ const char* TypeName(int type, uint32_t hMode) {
 std::string UnitFor(const tagGS* gs, const stMeasure* box, int type, int slot) {
     const std::string chan = slot >= 0 && slot < kMaxChannels ? std::string(gs->chanUnits[slot], strnlen(gs->chanUnits[slot], 19)) : "";
     auto combined = [&](const char* joiner, const char* key) {
-        if (gs->hUnitKind == 3) return chan + joiner + gs->hUnitAbbrev;
-        if (gs->hUnitKind == 1) return chan + joiner + "Hz";
+        if (gs->hUnitKind == kHUnitUser) return chan + joiner + gs->hUnitAbbrev;
+        if (gs->hUnitKind == kHUnitFrequency) return chan + joiner + "Hz";
         return chan + joiner + Keyed(key);
     };
     switch (type) {
@@ -80,8 +80,8 @@ std::string UnitFor(const tagGS* gs, const stMeasure* box, int type, int slot) {
 // The value as written: the number alone without units, else the box's own text.
 std::string ValueText(const tagGS* gs, const stMeasure* box, int type, int units) {
     const double v = GetMeasurementValue(box);
-    const bool plain = !units && gs->hUnitKind != 3 && v != measure::kNoValue;
-    const bool clockText = gs->hUnitKind == 2 &&
+    const bool plain = !units && gs->hUnitKind != kHUnitUser && v != measure::kNoValue;
+    const bool clockText = gs->hUnitKind == kHUnitClock &&
                            (type == measure::kHAbs || (type == measure::kDeltaH && std::fabs(v) > 60000.0));
     if (!plain || clockText) return GetMeasurementResultText(box);
     char text[64];

@@ -236,7 +236,7 @@ bool StoreColumns(tagGS* gs, stTextColumns& cols) {
             break;
         }
     gs->sampleInterval = g_textRead.interval;
-    gs->hUnitKind = g_textRead.frequency ? 1 : 0;
+    gs->hUnitKind = g_textRead.frequency ? kHUnitFrequency : kHUnitTime;
     gs->storageKind = kStoreMemory;
     return memory;
 }

@@ -76,7 +76,7 @@ int ChannelLabelDialog(HWND parent, tagGS* gs, int32_t channel, uint32_t isLabel
                                            reinterpret_cast<LPARAM>(&d));
     if (result == 1) {
         setDirtyGraphFlag(gs, 1);
-        if (gs->displayMode != 2) {
+        if (gs->displayMode != kModeXY) {
             InvalidateRect(gs->hwnd, &gs->chanLabelRects[channel], FALSE);
             InvalidateRect(gs->hwnd, &gs->chanScaleRects[channel], FALSE);
         } else {

@@ -21,7 +21,6 @@ namespace {
 
 // Longest sample interval taken, in milliseconds: times of 2^32 samples must stay finite.
 constexpr double kMaxInterval = 1e200;
-constexpr uint32_t kKindTime = 0, kKindFrequency = 1, kKindClock = 2, kKindArbitrary = 3;
 
 // The font dialog's settings persist between calls for the whole run.
 CHOOSEFONTA g_chooseFont;
@@ -39,25 +38,25 @@ const int kFirstControls[] = {IDC_HAXIS_FIRST, IDC_HAXIS_FIRST_LABEL};
 
 // The stored milliseconds (or arbitrary units) as the dialog shows them for a kind.
 double ToShown(double stored, uint32_t kind) {
-    if (kind == kKindArbitrary) return stored;
-    return kind == kKindFrequency ? stored * 1000.0 : stored / 1000.0;
+    if (kind == kHUnitUser) return stored;
+    return kind == kHUnitFrequency ? stored * 1000.0 : stored / 1000.0;
 }
 
 // The reverse of ToShown: what the dialog shows back into the stored unit.
 double FromShown(double shown, uint32_t kind) {
-    if (kind == kKindArbitrary) return shown;
-    return kind == kKindFrequency ? shown / 1000.0 : shown * 1000.0;
+    if (kind == kHUnitUser) return shown;
+    return kind == kHUnitFrequency ? shown / 1000.0 : shown * 1000.0;
 }
 
 // The labels and which controls show for a kind; the numbers in the edits stay as typed.
 void ShowKind(HWND dlg, const tagGS* gs, uint32_t kind) {
-    if (kind == kKindArbitrary) {
+    if (kind == kHUnitUser) {
         SetDlgItemTextA(dlg, IDC_HAXIS_INTERVAL_LABEL, "units/sample");
         SetDlgItemTextA(dlg, IDC_HAXIS_FIRST_LABEL, "units");
         SetDlgItemTextA(dlg, IDC_HAXIS_UNITS, gs->hUnitName);
         SetDlgItemTextA(dlg, IDC_HAXIS_ABBREV, gs->hUnitAbbrev);
     } else {
-        const char* key = kind == kKindFrequency ? "Hz" : "seconds";
+        const char* key = kind == kHUnitFrequency ? "Hz" : "seconds";
         const char* name = getHLabelText(key);
         if (!name) name = key;
         char perSample[96];
@@ -65,16 +64,16 @@ void ShowKind(HWND dlg, const tagGS* gs, uint32_t kind) {
         SetDlgItemTextA(dlg, IDC_HAXIS_INTERVAL_LABEL, perSample);
         SetDlgItemTextA(dlg, IDC_HAXIS_FIRST_LABEL, name);
     }
-    gdlg::ShowControls(dlg, kUnitsControls, std::size(kUnitsControls), kind == kKindArbitrary);
-    gdlg::ShowControls(dlg, kClockControls, std::size(kClockControls), kind == kKindClock);
-    gdlg::ShowControls(dlg, kFirstControls, std::size(kFirstControls), kind != kKindClock);
+    gdlg::ShowControls(dlg, kUnitsControls, std::size(kUnitsControls), kind == kHUnitUser);
+    gdlg::ShowControls(dlg, kClockControls, std::size(kClockControls), kind == kHUnitClock);
+    gdlg::ShowControls(dlg, kFirstControls, std::size(kFirstControls), kind != kHUnitClock);
 }
 
 // The numbers show in the kind's unit with nine digits; the clock edits show whole seconds.
 void OnAxisInit(HWND dlg, stAxisDialog* d) {
     SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     const tagGS* gs = d->gs;
-    const uint32_t kind = gs->hUnitKind <= kKindArbitrary ? gs->hUnitKind : kKindTime;
+    const uint32_t kind = gs->hUnitKind <= kHUnitUser ? gs->hUnitKind : kHUnitTime;
     CheckRadioButton(dlg, IDC_HAXIS_TIME, IDC_HAXIS_ARBITRARY, IDC_HAXIS_TIME + static_cast<int>(kind));
     const double interval = ToShown(gs->sampleInterval, kind), first = ToShown(gs->hOffset, kind);
     ShowKind(dlg, gs, kind);
@@ -89,10 +88,10 @@ void OnAxisInit(HWND dlg, stAxisDialog* d) {
 
 // The kind of the checked radio button; time when none is.
 uint32_t CheckedKind(HWND dlg) {
-    if (IsDlgButtonChecked(dlg, IDC_HAXIS_CLOCK) == BST_CHECKED) return kKindClock;
-    if (IsDlgButtonChecked(dlg, IDC_HAXIS_FREQUENCY) == BST_CHECKED) return kKindFrequency;
-    if (IsDlgButtonChecked(dlg, IDC_HAXIS_ARBITRARY) == BST_CHECKED) return kKindArbitrary;
-    return kKindTime;
+    if (IsDlgButtonChecked(dlg, IDC_HAXIS_CLOCK) == BST_CHECKED) return kHUnitClock;
+    if (IsDlgButtonChecked(dlg, IDC_HAXIS_FREQUENCY) == BST_CHECKED) return kHUnitFrequency;
+    if (IsDlgButtonChecked(dlg, IDC_HAXIS_ARBITRARY) == BST_CHECKED) return kHUnitUser;
+    return kHUnitTime;
 }
 
 // An interval that is not a positive number keeps the current one.
@@ -101,9 +100,9 @@ void OnAxisOk(HWND dlg, stAxisDialog* d) {
     const uint32_t kind = CheckedKind(dlg);
     double interval = gdlg::ReadNumber(dlg, IDC_HAXIS_INTERVAL, 62);
     if (!(interval > 0.0)) interval = ToShown(gs->sampleInterval, kind);
-    const double first = kind == kKindClock ? gdlg::ReadHms(dlg, IDC_HMS_HOURS, IDC_HMS_MINUTES, IDC_HMS_SECONDS)
-                                            : gdlg::ReadNumber(dlg, IDC_HAXIS_FIRST, 62);
-    if (kind == kKindArbitrary) {
+    const double first = kind == kHUnitClock ? gdlg::ReadHms(dlg, IDC_HMS_HOURS, IDC_HMS_MINUTES, IDC_HMS_SECONDS)
+                                             : gdlg::ReadNumber(dlg, IDC_HAXIS_FIRST, 62);
+    if (kind == kHUnitUser) {
         GetDlgItemTextA(dlg, IDC_HAXIS_UNITS, gs->hUnitName, sizeof gs->hUnitName);
         char abbrev[16] = "";
         GetDlgItemTextA(dlg, IDC_HAXIS_ABBREV, abbrev, 9);
@@ -115,7 +114,7 @@ void OnAxisOk(HWND dlg, stAxisDialog* d) {
     if (std::isfinite(newOffset)) gs->hOffset = newOffset;
     if (kind != gs->hUnitKind) {
         gs->hUnitKind = kind;
-        if (kind == kKindTime || kind == kKindClock) gs->hOffset = 0.0;
+        if (kind == kHUnitTime || kind == kHUnitClock) gs->hOffset = 0.0;
     }
     EndDialog(dlg, 1);
 }

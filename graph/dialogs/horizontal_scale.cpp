@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr uint32_t kClockKind = 2;
 constexpr int16_t kHoldNotOffered = 32767;
 constexpr int kThumbCode = 4;
 
@@ -698,7 +697,7 @@ int OpenHorizontalScaleDialog(HWND parent, tagGS* gs, int32_t focusStart) {
     const bool locked = gs->gridLocked != 0;
     if (gs->displayMode == kModeXY)
         return locked ? LockedXYHorizontalScaleDialog(parent, gs) : XYHorizontalScaleDialog(parent, gs, focusStart);
-    if (gs->hUnitKind == kClockKind)
+    if (gs->hUnitKind == kHUnitClock)
         return locked ? LockedHorizontalScaleHmsDialog(parent, gs) : HorizontalScaleHmsDialog(parent, gs, focusStart);
     return locked ? LockedHorizontalScaleDialog(parent, gs) : HorizontalScaleDialog(parent, gs, focusStart);
 }

@@ -236,7 +236,7 @@ int InitNewGraph(tagGS* gs) {
     gs->selectedChan = 0;
     gs->xyXChan = 1;
     gs->viewState[0] = gs->viewState[1] = 0;
-    gs->cursorShown = 2;
+    gs->cursorShown = kCursorOff;
     gs->hStart = 0.0;
     gs->hPerDiv = 2000.0;
     gs->sampleInterval = 5.0;

@@ -77,8 +77,8 @@ bool WindowHolds(const tagGS* gs, int64_t first, int64_t last) {
 
 void DrawSelectionXor(HDC dc, tagGS* gs) {
     if (!dc || !gs) return;
-    if (gs->cursorShown == 1) {
-        gs->cursorShown = 0;
+    if (gs->cursorShown == kCursorDrawn) {
+        gs->cursorShown = kCursorHidden;
         ToggleTimeCursorLine(dc, gs);
     }
     double a = gs->selStart < gs->selEnd ? gs->selStart : gs->selEnd;

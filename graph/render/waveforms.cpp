@@ -26,9 +26,6 @@ using namespace waveform_internal;
 
 namespace {
 
-constexpr uint16_t kStyleLine = 0;
-constexpr uint16_t kStyleStep = 1;
-constexpr uint16_t kStyleDots = 2;
 constexpr uint32_t kNoChannel = 0xFFFFFFFFu;
 constexpr int kGroupBatch = 256;
 

@@ -440,7 +440,7 @@ void DrawChannelScales(HDC dc, tagGS* gs) {
             Line(dc, r.left, r.bottom, r.right, r.bottom);
         }
         DrawVerticalScale(dc, gs, slot);
-        if (gs->hUnitKind == kUnitTime) DrawRangeBar(dc, gs, slot);
+        if (gs->hUnitKind == kHUnitTime) DrawRangeBar(dc, gs, slot);
     }
 }
 
@@ -496,7 +496,7 @@ void DrawTimeAxis(HDC dc, tagGS* gs) {
                                   axis.left, axis.right, gs->plotRect.left, plotWidth, (decimals + 6) * cxText, &ticks))
             return;
     } else {
-        clock = gs->hUnitKind == kUnitClock;
+        clock = gs->hUnitKind == kHUnitClock;
         char name[kUnitNameLen];
         double unitSize = 1.0;
         if (!ChooseTimeUnits(gs, gs->hPerDiv, name, gs->hUnitKind, &unitSize, 0)) unitSize = 1.0;

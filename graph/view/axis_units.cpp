@@ -72,9 +72,9 @@ stAxisUnit PickFrequencyUnit(double kHz) {
 // Unit of the kinds that have tables; user units and unknown kinds have none.
 int PickAxisUnit(uint32_t kind, double value, stAxisUnit* out) {
     switch (kind) {
-    case kUnitTime: *out = PickTimeUnit(value); return 1;
-    case kUnitFrequency: *out = PickFrequencyUnit(value); return 1;
-    case kUnitClock: *out = kClock; return 1;
+    case kHUnitTime: *out = PickTimeUnit(value); return 1;
+    case kHUnitFrequency: *out = PickFrequencyUnit(value); return 1;
+    case kHUnitClock: *out = kClock; return 1;
     default: return 0;
     }
 }
@@ -82,7 +82,7 @@ int PickAxisUnit(uint32_t kind, double value, stAxisUnit* out) {
 // Unit name (through the axis-label texts) and size for a value of the given kind.
 int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, double* size, uint32_t shortName) {
     if (!name || !size) return 0;
-    if (kind == kUnitUser) {
+    if (kind == kHUnitUser) {
         if (!gs) return 0;
         CopyUserUnit(gs, name, shortName);
         *size = 1.0;
@@ -91,7 +91,7 @@ int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, do
     stAxisUnit unit;
     if (!PickAxisUnit(kind, value, &unit)) return 0;
     // Frequency names have one form only.
-    const char* key = (shortName && kind != kUnitFrequency) ? unit.shortKey : unit.longKey;
+    const char* key = (shortName && kind != kHUnitFrequency) ? unit.shortKey : unit.longKey;
     CopyUnitName(name, Keyed(getHLabelText(key), key));
     *size = unit.size;
     return 1;
@@ -101,23 +101,23 @@ int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, do
 int GetTimeUnitByIndex(const tagGS* gs, double, char* name, uint32_t kind, double* size, uint32_t shortName) {
     if (!name || !size) return 0;
     switch (kind) {
-    case kUnitTime: {
+    case kHUnitTime: {
         const char* key = shortName ? "sec" : "seconds";
         CopyUnitName(name, Keyed(getMsgBoxText(key), key));
         *size = 1000.0;
         return 1;
     }
-    case kUnitFrequency:
+    case kHUnitFrequency:
         CopyUnitName(name, kHertz.longKey);
         *size = kHertz.size;
         return 1;
-    case kUnitClock: {
+    case kHUnitClock: {
         const char* key = shortName ? kClock.shortKey : kClock.longKey;
         CopyUnitName(name, Keyed(getMsgBoxText(key), key));
         *size = kClock.size;
         return 1;
     }
-    case kUnitUser:
+    case kHUnitUser:
         if (!gs) return 0;
         CopyUserUnit(gs, name, shortName);
         *size = 1.0;

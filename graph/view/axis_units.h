@@ -6,12 +6,6 @@
 
 struct tagGS;
 
-// Horizontal unit kinds (tagGS::hUnitKind).
-constexpr uint32_t kUnitTime = 0;
-constexpr uint32_t kUnitFrequency = 1;
-constexpr uint32_t kUnitClock = 2;
-constexpr uint32_t kUnitUser = 3;
-
 // Smallest buffers the formatting routines write into (text and NUL).
 constexpr int kUnitNameLen = 40;
 constexpr int kAxisNumberLen = 32;

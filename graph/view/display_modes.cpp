@@ -86,7 +86,7 @@ void SetIBeamFaces(tagGS* gs, int on, int off) {
 void EraseCursorLine(tagGS* gs, HDC dc) {
     if (gs->cursorShown != kCursorDrawn) return;
     ToggleTimeCursorLine(dc, gs);
-    gs->cursorShown = 0;
+    gs->cursorShown = kCursorHidden;
 }
 
 // Minimum and maximum of the visible part of a slot's samples; 0 when none was read.
@@ -257,7 +257,7 @@ void PlaceSelectionAtColumn(tagGS* gs, int32_t x, bool extend) {
         gs->selX1 = col < anchorCol ? col : anchorCol;
         gs->selX2 = col < anchorCol ? anchorCol : col;
     }
-    gs->cursorShown = 0;
+    gs->cursorShown = kCursorHidden;
     UpdateAllMeasurements(gs);
     if (gs->hwnd) InvalidateRect(gs->hwnd, &gs->plotRect, FALSE);
 }
@@ -434,7 +434,7 @@ void SetDisplayMode(tagGS* gs, int16_t mode) {
         gs->cursorShown = kCursorOff;
     } else {
         SetIBeamFaces(gs, kIBeamFace, kIBeamFaceOff);
-        if (gs->currentTool == IDC_TOOL_IBEAM && gs->cursorShown == kCursorOff) gs->cursorShown = 0;
+        if (gs->currentTool == IDC_TOOL_IBEAM && gs->cursorShown == kCursorOff) gs->cursorShown = kCursorHidden;
     }
     notify::UpdateGraphToolbar();
     if (first >= 0) notify::EnableGraphToolButtons(gs);
@@ -658,7 +658,7 @@ void StepSelectionByKey(tagGS* gs, int right) {
     int32_t x0 = static_cast<int32_t>(GraphTimeToX(gs, end));
     int32_t x = KeyStepColumn(right, x0, k, plot.left, plot.right, gs->hStart == 0.0);
     PlaceSelectionAtColumn(gs, x, shift);
-    if (gs->cursorShown == 0 && gs->hwnd) {
+    if (gs->cursorShown == kCursorHidden && gs->hwnd) {
         if (HDC dc = GetDC(gs->hwnd)) {
             ToggleTimeCursorLine(dc, gs);
             ReleaseDC(gs->hwnd, dc);

@@ -121,7 +121,7 @@ int PlanGraphLayout(const tagGS* gs, const stLayoutMetrics& m, int32_t clientWid
                     const stLayoutRows& rows, stLayoutPlan* out) {
     if (!gs || !out || clientWidth <= 0 || clientHeight <= 0) return 0;
     stLayoutPlan p{};
-    const bool xy = gs->displayMode == 2;
+    const bool xy = gs->displayMode == kModeXY;
     int32_t t = 0;
     if (rows.outPanel > 0) t += rows.outPanel;
     p.measureTop = t;
@@ -168,7 +168,7 @@ int PlanGraphLayout(const tagGS* gs, const stLayoutMetrics& m, int32_t clientWid
 void PlanChannelRects(tagGS* gs, int32_t factor, int32_t cxScaleStrip, int32_t cyAxisLine, int32_t cyText,
                       int32_t clientRight, int32_t toolWidth) {
     if (!gs) return;
-    const bool chart = gs->displayMode == 1;
+    const bool chart = gs->displayMode == kModeChart;
     uint64_t weights = 0;
     for (int s = 0; s < kMaxChannels; ++s)
         if (ViewSlotShown(gs, s)) weights += gs->chanViewWord[s];
@@ -228,7 +228,7 @@ void PlanChannelRects(tagGS* gs, int32_t factor, int32_t cxScaleStrip, int32_t c
 
 void ComputeChannelTransforms(tagGS* gs) {
     if (!gs) return;
-    const bool chart = gs->displayMode == 1, xy = gs->displayMode == 2;
+    const bool chart = gs->displayMode == kModeChart, xy = gs->displayMode == kModeXY;
     const RECT& plot = gs->plotRect;
     for (int s = 0; s < kMaxChannels; ++s) {
         if (!ViewSlotInUse(gs, s)) continue;
@@ -282,7 +282,7 @@ void LayoutGraphWindow(tagGS* gs) {
     if (IsRectEmpty(&client)) return;
 
     auto* grid = static_cast<CButtonGrid*>(gs->channelItems);
-    const bool xy = gs->displayMode == 2;
+    const bool xy = gs->displayMode == kModeXY;
     if (!xy && gs->chanButtonRowHeight == 0 && grid) {
         RECT gr{};
         grid->GetRect(&gr);

@@ -4,6 +4,7 @@
 #include "graph/window/click_routing.h"
 #include "graph/window/graph_window.h"
 #include "graph/window/mouse_tools.h"
+#include "graph/window/mouse_tools_internal.h"
 #include "graph/view/channel_selection.h"
 #include "graph/view/display_modes.h"
 #include "graph/render/waveforms.h"
@@ -19,42 +20,27 @@
 #include "common/tagGS.h"
 #include <cmath>
 
+using mouse_tools::InBoundaryGrip;
+using mouse_tools::InRect;
+using mouse_tools::IsShown;
+using mouse_tools::JournalEdgeBand;
+
 namespace {
 
-// The set-up record's bit that says the channel is shown.
-constexpr uint32_t kUnitShownFlag = 4;
-
-constexpr int kBoundaryGrip = 2;
-
 bool Allowed(ScriptPermission p) { return g_script.permissions[p] != 0; }
-// PtInRect for a point given as two numbers.
-bool InRect(const RECT& r, int x, int y) {
-    POINT p{x, y};
-    return PtInRect(&r, p) != FALSE;
-}
-bool Shown(const tagGS* gs, int s) { return s >= 0 && s < kMaxChannels && (gs->chanFlags[s] & kChanSlotMask) >= 2; }
 
 // The display position whose band boundary is under the point; -1 for none.
 int BoundaryAt(const tagGS* gs, int x, int y) {
     if (gs->displayMode != kModeChart) return -1;
-    for (int i = 0; i < kMaxChannels; ++i) {
-        int s = static_cast<int>(gs->chanOrder[i]);
-        if (!Shown(gs, s)) continue;
-        const RECT& scale = gs->chanScaleRects[s];
-        if (scale.bottom >= gs->plotRect.bottom - kBoundaryGrip) continue;
-        RECT grip{gs->chanLabelRects[s].left, scale.bottom - kBoundaryGrip, scale.right, scale.bottom + kBoundaryGrip};
-        if (InRect(grip, x, y)) return i;
-    }
+    for (int i = 0; i < kMaxChannels; ++i)
+        if (InBoundaryGrip(gs, static_cast<int>(gs->chanOrder[i]), x, y)) return i;
     return -1;
 }
 
 // The journal's top edge, two pixels high.
 bool OnJournalEdge(const tagGS* gs, int x, int y) {
-    if (!gs->journalWnd) return false;
     RECT bar{};
-    JournalButtonBarLayout(gs->journalWnd, &bar);
-    bar.bottom = bar.top + 2;
-    return InRect(bar, x, y);
+    return JournalEdgeBand(gs, &bar) && InRect(bar, x, y);
 }
 
 // The press of the current tool in the plot; false when the arrow declined it.
@@ -81,41 +67,18 @@ void ChannelButtonClick(tagGS* gs, int x, int y, UINT keys) {
         SelectGraphChannel(gs, static_cast<int16_t>(ChannelButtonSlot(gs, index)));
 }
 
-// The horizontal scale dialog of the mode, the unit kind and the grid lock.
-void OpenHorizontalScale(GraphWindowData* data, tagGS* gs, int ctrl) {
-    HWND hwnd = data->hwnd;
-    if (gs->displayMode == kModeXY) {
-        if (gs->gridLocked)
-            LockedXYHorizontalScaleDialog(hwnd, gs);
-        else
-            XYHorizontalScaleDialog(hwnd, gs, ctrl);
-    } else if (gs->hUnitKind == 2) {
-        if (gs->gridLocked)
-            LockedHorizontalScaleHmsDialog(hwnd, gs);
-        else
-            HorizontalScaleHmsDialog(hwnd, gs, ctrl);
-    } else if (gs->gridLocked) {
-        LockedHorizontalScaleDialog(hwnd, gs);
-    } else {
-        HorizontalScaleDialog(hwnd, gs, ctrl);
-    }
-}
-
 // Steps after the plot: scale strips, then the axis strip.
 void ScaleOrAxisClick(GraphWindowData* data, tagGS* gs, int x, int y, int ctrl) {
     int slot = HitTestChannelArea(gs, x, y, kAreaScale);
     if (slot >= 0 && Allowed(kPermVScale)) {
-        if (gs->gridLocked)
-            LockedVerticalScaleDialog(data->hwnd, gs, slot, ctrl);
-        else
-            VerticalScaleDialog(data->hwnd, gs, slot, ctrl);
+        OpenVerticalScaleDialog(data->hwnd, gs, slot, ctrl);
         return;
     }
     const RECT& plot = gs->plotRect;
     int32_t cy = g_app ? g_app->fonts.cyText : 0;
     RECT axis{plot.left, plot.bottom, plot.right, plot.bottom + (gs->displayMode == kModeXY ? cy : 2 * cy)};
     if (InRect(axis, x, y)) {
-        if (Allowed(kPermHScale)) OpenHorizontalScale(data, gs, ctrl);
+        if (Allowed(kPermHScale)) OpenHorizontalScaleDialog(data->hwnd, gs, ctrl);
     }
 }
 
@@ -201,8 +164,8 @@ void SyncChannelDisplayFlags(tagGS* gs) {
     for (int s = 0; s < kMaxChannels; ++s) {
         const stAcqChan* entry = GetChannelSetupEntry(acq.get(), s);
         if (!entry) continue;
-        const bool graphShows = (gs->chanFlags[s] & 3) >= 2;
-        const bool unitShows = (entry->flags & kUnitShownFlag) != 0;
+        const bool graphShows = IsShown(gs, s);
+        const bool unitShows = (entry->flags & kChanPlot) != 0;
         RECT r;
         if (graphShows == unitShows || !ChannelButtonRect(gs, s, &r)) continue;
         InflateRect(&r, -1, -1);

@@ -144,7 +144,7 @@ double PixelsPerSample(const tagGS* gs) {
 }
 
 void RepaintPlot(tagGS* gs, HDC dc, int slot) {
-    if (gs->displayMode == 1)
+    if (gs->displayMode == kModeChart)
         PaintChannelBand(dc, gs, slot);
     else
         PaintPlotArea(dc, gs);
@@ -237,9 +237,9 @@ void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code
 void OnToolChosen(GraphWindowData* data, int id) {
     tagGS* gs = data->doc;
     if (id == IDC_TOOL_IBEAM) {
-        if (gs->displayMode != 2 && gs->cursorShown == kCursorOff) gs->cursorShown = 0;
+        if (gs->displayMode != kModeXY && gs->cursorShown == kCursorOff) gs->cursorShown = kCursorHidden;
     } else {
-        if (gs->cursorShown == 1) {
+        if (gs->cursorShown == kCursorDrawn) {
             HDC dc = GetDC(data->hwnd);
             ToggleTimeCursorLine(dc, gs);
             ReleaseDC(data->hwnd, dc);
@@ -358,7 +358,7 @@ void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
 void OnChildHScroll(GraphWindowData* data, HWND, int code, int position) {
     tagGS* gs = data->doc;
     if (!gs || !Allowed(kPermHScrollBar)) return;
-    bool xy = gs->displayMode == 2;
+    bool xy = gs->displayMode == kModeXY;
     HDC dc = GetDC(data->hwnd);
     switch (code) {
     case SB_LINEUP:
@@ -591,7 +591,7 @@ LRESULT CALLBACK DirectorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     int id = LOWORD(wParam);
     if (id >= IDM_SELECT_CHANNEL_FIRST && id <= IDM_SELECT_CHANNEL_LAST) {
         SelectGraphChannel(gs, static_cast<int16_t>(id - IDM_SELECT_CHANNEL_FIRST));
-        if (gs->displayMode == 2 && gs->acquiring) InvalidateRect(graph, &gs->plotRect, FALSE);
+        if (gs->displayMode == kModeXY && gs->acquiring) InvalidateRect(graph, &gs->plotRect, FALSE);
     } else {
         int slot = id - IDM_X_CHANNEL_FIRST;
         if (slot < 0 || slot >= kMaxChannels) return 0;

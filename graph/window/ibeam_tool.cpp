@@ -59,7 +59,7 @@ void RangePress(tagGS* gs, HDC dc, int x, int shift) {
     g_toolMode = kToolModeRange;
     g_range.anchor = x;
     g_range.extend = shift != 0;
-    if (gs->cursorShown == 1) ToggleTimeCursorLine(dc, gs);
+    if (gs->cursorShown == kCursorDrawn) ToggleTimeCursorLine(dc, gs);
     gs->cursorShown = kCursorOff;
     RECT confine{0, gs->plotRect.top, gs->chanScaleRects[0].right - 1, gs->plotRect.bottom};
     ClipCursorToRect(gs->hwnd, &confine);
@@ -167,7 +167,7 @@ void SelectRangeTool(tagGS* gs, int x, int /*y*/, int shift, UINT msg) {
     case WM_MOUSEMOVE: RangeMove(gs, dc.get(), x); break;
     case WM_LBUTTONUP:
         g_toolMode = kToolModeNone;
-        gs->cursorShown = 0;
+        gs->cursorShown = kCursorHidden;
         ClipCursor(nullptr);
         SetROP2(dc.get(), oldRop);
         UpdateAllMeasurements(gs);
@@ -182,15 +182,15 @@ void ToggleTimeCursorLine(HDC dc, tagGS* gs) {
     if (!dc || !gs || gs->cursorShown == kCursorOff) return;
     double end = gs->hStart + VisibleSpan(gs);
     if (gs->selStart != gs->selEnd || !(gs->hStart < gs->selStart && gs->selStart < end)) return;
-    double t = gs->cursorShown == 1 ? gs->cursorTime : gs->selStart;
-    if (gs->cursorShown == 1)
+    double t = gs->cursorShown == kCursorDrawn ? gs->cursorTime : gs->selStart;
+    if (gs->cursorShown == kCursorDrawn)
         gs->cursorTime = -1.0;
     else
         gs->cursorTime = gs->selStart;
     int32_t x = static_cast<int32_t>(GraphTimeToX(gs, t));
     const RECT& plot = gs->plotRect;
     if (x > plot.left && x < plot.right) PatBlt(dc, x, plot.top + 1, 1, plot.bottom - plot.top - 2, DSTINVERT);
-    gs->cursorShown = gs->cursorShown == 1 ? 0 : 1;
+    gs->cursorShown = gs->cursorShown == kCursorDrawn ? kCursorHidden : kCursorDrawn;
 }
 
 // The frame timer's blink, only while the cursor line is on and inside the plot.

@@ -36,17 +36,33 @@ bool InRect(const RECT& r, int x, int y) {
 }
 int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+bool InBoundaryGrip(const tagGS* gs, int slot, int x, int y) {
+    if (!IsShown(gs, slot)) return false;
+    const RECT& scale = gs->chanScaleRects[slot];
+    if (scale.bottom >= gs->plotRect.bottom - kBoundaryGrip) return false;
+    RECT grip{gs->chanLabelRects[slot].left, scale.bottom - kBoundaryGrip, scale.right, scale.bottom + kBoundaryGrip};
+    return InRect(grip, x, y);
+}
+
+bool JournalEdgeBand(const tagGS* gs, RECT* out) {
+    if (!gs->journalWnd) return false;
+    JournalButtonBarLayout(gs->journalWnd, out);
+    out->bottom = out->top + 2;
+    return !IsRectEmpty(out);
+}
+
 }  // namespace mouse_tools
 
 using mouse_tools::Clamp;
 using mouse_tools::g_toolMode;
+using mouse_tools::InBoundaryGrip;
 using mouse_tools::InRect;
 using mouse_tools::IsShown;
+using mouse_tools::JournalEdgeBand;
 using mouse_tools::WindowDC;
 
 namespace {
 
-constexpr int kBoundaryGrip = 2;       // half height of a Chart boundary's grip band
 constexpr int kBoundaryMargin = 8;     // a boundary stays this far from the bands' other edges
 constexpr int kJournalTopMargin = 48;  // the journal edge stays this far below the plot's top
 constexpr int kJournalMinHeight = 28;  // ... and leaves the journal this much
@@ -80,14 +96,6 @@ HCURSOR ToolCursor(const tagGS* gs) {
 // A cursor that failed to load leaves the one shown.
 void SetCursorIf(HCURSOR cursor) {
     if (cursor) SetCursor(cursor);
-}
-
-// The journal's top edge as a grip band two pixels high; false without a journal pane.
-bool JournalEdgeBand(const tagGS* gs, RECT* out) {
-    if (!gs->journalWnd) return false;
-    JournalButtonBarLayout(gs->journalWnd, out);
-    out->bottom = out->top + 2;
-    return !IsRectEmpty(out);
 }
 
 // The shown slot at the display position below p, or -1.
@@ -182,14 +190,6 @@ void MoveDragLine(LineDrag* drag, HDC dc, int y, int32_t right) {
     DrawDragLine(dc, drag->y, right);
     drag->y = y;
     DrawDragLine(dc, drag->y, right);
-}
-
-// The boundary grip band of a Chart band that ends above the plot's bottom.
-bool InBoundaryGrip(const tagGS* gs, int s, int x, int y) {
-    const RECT& scale = gs->chanScaleRects[s];
-    if (!IsShown(gs, s) || scale.bottom >= gs->plotRect.bottom - kBoundaryGrip) return false;
-    RECT grip{gs->chanLabelRects[s].left, scale.bottom - kBoundaryGrip, scale.right, scale.bottom + kBoundaryGrip};
-    return InRect(grip, x, y);
 }
 
 // The cursor for a point that no drag or tracking claims.

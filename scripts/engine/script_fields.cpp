@@ -54,29 +54,32 @@ const char* MatchingParen(const char* open) {
     return nullptr;
 }
 
+// The string functions a string expression may call.
+enum class StringFn { kStr, kLeft, kRight, kMid };
+
 // LEFT$, RIGHT$, MID$ and STR$ over the arguments text (a line of its own, ending in CR). Counts
 // and positions past either end of the text take the part of it that exists, however far out.
-int StringFunction(int which, const char* args, char* out) {
+void StringFunction(StringFn which, const char* args, char* out) {
     char text[kScriptWordChars] = "";
     double a = 0.0, b = 0.0;
     const char* p = args;
-    if (which == 0) {  // STR$(number, digits)
+    if (which == StringFn::kStr) {  // STR$(number, digits)
         p += GetScriptNumber(p, &a);
         GetScriptNumber(p, &b);
         char buf[kScriptWordChars];
         measure::FormatValue(buf, sizeof buf, a, measure::ValueDecimals(b));
         CopyCut(out, buf, std::strlen(buf));
-        return 1;
+        return;
     }
     p += EvaluateScriptExpression(p, text);
     p += GetScriptNumber(p, &a);
-    if (which == 3) GetScriptNumber(p, &b);
+    if (which == StringFn::kMid) GetScriptNumber(p, &b);
     // 64 bits: sums and differences of two 32-bit counts cannot overflow.
     const int64_t len = static_cast<int64_t>(std::strlen(text));
     int64_t first = 0, last = 0;  // the characters first .. last - 1, before clamping to the text
-    if (which == 1) {  // LEFT$
+    if (which == StringFn::kLeft) {  // LEFT$
         last = ScriptWholeNumber(a);
-    } else if (which == 2) {  // RIGHT$
+    } else if (which == StringFn::kRight) {  // RIGHT$
         first = len - ScriptWholeNumber(a);
         last = len;
     } else {  // MID$ from a to b, counted from 1, both included
@@ -86,14 +89,14 @@ int StringFunction(int which, const char* args, char* out) {
     first = std::clamp<int64_t>(first, 0, len);
     last = std::clamp<int64_t>(last, first, len);
     CopyCut(out, text + first, static_cast<size_t>(last - first));
-    return 1;
 }
 
 struct StringFunctionName {
     const char* name;
-    int which;
+    StringFn which;
 };
-constexpr StringFunctionName kStringFunctions[] = {{"STR$(", 0}, {"LEFT$(", 1}, {"RIGHT$(", 2}, {"MID$(", 3}};
+constexpr StringFunctionName kStringFunctions[] = {
+    {"STR$(", StringFn::kStr}, {"LEFT$(", StringFn::kLeft}, {"RIGHT$(", StringFn::kRight}, {"MID$(", StringFn::kMid}};
 
 bool StartsWithNoCase(const char* p, const char* word) {
     for (; *word; ++p, ++word)

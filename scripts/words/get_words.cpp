@@ -68,9 +68,9 @@ const char* HorizontalUnitName(const tagGS* gs) {
         return text && *text ? text : key;
     };
     switch (gs->hUnitKind) {
-    case 0: return keyed("seconds");
-    case 1: return "Hz";
-    case 2: return keyed("Time");
+    case kHUnitTime: return keyed("seconds");
+    case kHUnitFrequency: return "Hz";
+    case kHUnitClock: return keyed("Time");
     default: return gs->hUnitName;
     }
 }
@@ -95,7 +95,7 @@ using GetHandler = int16_t (*)(stScriptCall& call, CWordFields& fields, tagGS* g
 
 // DISPLAYMODE var: 1 scope, 2 chart, 3 XY.
 int16_t GetDisplayMode(stScriptCall& call, CWordFields& fields, tagGS* gs) {
-    if (gs->displayMode > 2) return kScriptStop;
+    if (gs->displayMode > kModeXY) return kScriptStop;
     return AssignNumber(call, fields, gs->displayMode + 1.0) ? kScriptGoOn : kScriptStop;
 }
 

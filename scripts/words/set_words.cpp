@@ -28,7 +28,6 @@
 namespace {
 
 constexpr uint32_t kSlotFree = 0, kSlotHidden = 1, kSlotShown = 2;
-constexpr uint32_t kNoTiling = 0x4;
 
 double ClampedStart(const tagGS* gs, double t) {
     double s = t - gs->hOffset;
@@ -257,15 +256,15 @@ int16_t SetPlotType(CWordFields& fields, tagGS* gs) {
     const uint32_t size = static_cast<uint32_t>(n >= 0 && n <= 255 ? n : 0) & 0xFF;
     HMENU menu = g_app->frame.hmenuFrame;
     if (ScriptWordIs(word, "LINE")) {
-        gs->chanDrawStyle[slot] = 0;
+        gs->chanDrawStyle[slot] = kStyleLine;
     } else if (ScriptWordIs(word, "STEP")) {
-        gs->chanDrawStyle[slot] = 1;
+        gs->chanDrawStyle[slot] = kStyleStep;
     } else if (ScriptWordIs(word, "DOT")) {
-        gs->chanDrawStyle[slot] = 2;
+        gs->chanDrawStyle[slot] = kStyleDots;
         gs->chanPlotStyle[slot] = size | size << 8;
         if (menu) CheckMenuItem(menu, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND | MF_UNCHECKED);
     } else if (ScriptWordIs(word, "LASTDOT")) {
-        gs->chanDrawStyle[slot] = 2;
+        gs->chanDrawStyle[slot] = kStyleDots;
         gs->chanPlotStyle[slot] = (gs->chanPlotStyle[slot] & 0xFFFF0000u) | kPlotLatestDotOnly | size | size << 8;
         if (menu) CheckMenuItem(menu, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND | MF_CHECKED);
     }
@@ -332,7 +331,7 @@ void UnlockGridScales(tagGS* gs) {
         gs->chanVPerDiv[c] = gs->chanVPerDiv[c] * gs->chanVDivisions[c] / 4;
         gs->chanVDivisions[c] = 4;
     };
-    if (gs->displayMode == 2) {
+    if (gs->displayMode == kModeXY) {
         if (gs->xyXChan < static_cast<uint32_t>(kMaxChannels)) unlockChannel(static_cast<int>(gs->xyXChan));
         return;
     }
@@ -488,10 +487,11 @@ int16_t SetChannel(CWordFields& fields, tagGS* gs) {
         char tile[kScriptWordChars];
         if (peek.Word(tile) && tile[0] != '"' && !(tile[0] && (tile[1] == '$' || tile[1] == '@'))) {
             fields.Word(tile);
+            // A channel kept out of the tiling is a hidden one: it gets no band and is not drawn.
             if (ScriptWordIs(tile, "NOTILE"))
-                gs->chanFlags[c] = (gs->chanFlags[c] | kNoTiling) & 0xFFFF;
+                gs->chanFlags[c] = (gs->chanFlags[c] | kChanHidden) & 0xFFFF;
             else if (ScriptWordIs(tile, "TILE"))
-                gs->chanFlags[c] = gs->chanFlags[c] & ~kNoTiling & 0xFFFF;
+                gs->chanFlags[c] = gs->chanFlags[c] & ~kChanHidden & 0xFFFF;
             else
                 return kScriptStop;
         }

@@ -31,7 +31,6 @@ constexpr int kEditPopup = 1, kTransformPopup = 2, kDisplayPopup = 3;
 constexpr int kClipboardPosition = 13;  // in the Edit popup
 constexpr int kShowPosition = 13;       // in the Display popup
 constexpr int kDotSizePosition = 15;    // in the Show popup
-constexpr uint32_t kHorizontalFrequency = 1, kHorizontalUser = 3;  // hUnitKind
 
 HMENU FrameMenu() {
     HMENU menu = g_app->hwndFrame ? GetMenu(g_app->hwndFrame) : nullptr;
@@ -114,9 +113,9 @@ void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
     Check(menu, IDM_SHOW_TOOLBAR, g_app->frame.bToolbarVisible != 0);
     Check(menu, IDM_SHOW_MEASUREMENTS, gs->measureShown != 0);
     Check(menu, IDM_SHOW_CHANNEL_NUMBERS, IsChanButtonsShown(gs));
-    Check(menu, IDM_SHOW_LINE_PLOT, gs->chanDrawStyle[chan] == 0);
-    Check(menu, IDM_SHOW_STEP_PLOT, gs->chanDrawStyle[chan] == 1);
-    Check(menu, IDM_SHOW_DOT_PLOT, gs->chanDrawStyle[chan] == 2);
+    Check(menu, IDM_SHOW_LINE_PLOT, gs->chanDrawStyle[chan] == kStyleLine);
+    Check(menu, IDM_SHOW_STEP_PLOT, gs->chanDrawStyle[chan] == kStyleStep);
+    Check(menu, IDM_SHOW_DOT_PLOT, gs->chanDrawStyle[chan] == kStyleDots);
     Check(menu, IDM_SHOW_LAST_DOT_ONLY, (gs->chanPlotStyle[chan] & kPlotLatestDotOnly) != 0);
     Enable(menu, IDM_SHOW_LAST_DOT_ONLY, xy);
     Check(menu, IDM_SHOW_X_SCALE, IsHScaleShown(gs));
@@ -128,18 +127,18 @@ void ApplyDisplayChecks(HMENU menu, tagGS* gs) {
     for (int i = 0; i < 3; ++i)
         Enable(menu, toolItems[i], !gs->toolButtons[i] || IsWindowEnabled(gs->toolButtons[i]));
     HMENU show = GetSubMenu(GetFramePopup(menu, kDisplayPopup), kShowPosition);
-    EnableAt(show, kDotSizePosition, gs->chanDrawStyle[chan] == 2);
+    EnableAt(show, kDotSizePosition, gs->chanDrawStyle[chan] == kStyleDots);
 }
 
 // The Transform popup: frequency data has no derivative, FFT or FIR; templates need a template.
 void ApplyTransformState(HMENU menu, tagGS* gs) {
     const uint32_t kind = gs->hUnitKind;
-    const bool frequency = kind == kHorizontalFrequency;
+    const bool frequency = kind == kHUnitFrequency;
     Enable(menu, IDM_TRANSFORM_DERIVATIVE, !frequency);
     Enable(menu, IDM_TRANSFORM_FFT, !frequency);
     HMENU filters = GetSubMenu(GetFramePopup(menu, kTransformPopup), 0);
     EnableAt(filters, 0, !frequency);
-    Enable(menu, IDM_TRANSFORM_FIND_RATE, !frequency && kind != kHorizontalUser);
+    Enable(menu, IDM_TRANSFORM_FIND_RATE, !frequency && kind != kHUnitUser);
     EnableRange(menu, IDM_TEMPLATE_CORRELATION, IDM_TEMPLATE_INVERSE_MEAN_SQUARE_ERROR, g_templateSet != 0);
 }
 

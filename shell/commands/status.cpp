@@ -134,7 +134,7 @@ void DrawStatusPanes(HDC dc, const RECT* strip) {
     char pane1[160];
     const char* grid = !gs->gridShown ? "Grid Off" : gs->gridLocked ? "Grid Locked" : "Grid Unlocked";
     std::snprintf(pane1, sizeof pane1, "%s, %s", Translated("Ready"), Translated(grid));
-    const char* texts[4] = {pane1, Translated(modes[gs->displayMode < 3 ? gs->displayMode : 0]),
+    const char* texts[4] = {pane1, Translated(modes[gs->displayMode <= kModeXY ? gs->displayMode : kModeScope]),
                             Translated(gs->storageKind == kStoreDiskPaged ? "Disk" : "Memory"),
                             gs->acquiring ? Translated("Acquire") : ""};
     const int widths[4] = {40, 7, 9, 9};

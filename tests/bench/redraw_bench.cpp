@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
     InitNewGraph(gs);
     for (int s = 0; s < kMaxChannels; ++s) gs->chanFlags[s] = 0;
     gs->gridShown = 0;
-    gs->displayMode = 1;
-    gs->cursorShown = 0;
+    gs->displayMode = kModeChart;
+    gs->cursorShown = kCursorHidden;
     gs->sampleInterval = 1.0;
     gs->hDivisions = 10.0;
     gs->plotRect = RECT{0, 0, kWidth, kHeight};

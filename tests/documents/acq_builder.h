@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "common/tagGS.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -41,7 +42,7 @@ struct AcqRecipe {
     uint16_t hUnit = 0, selected = 0;
     double interval = 0.5, viewStart = 100.0, hScale = 250.0, selStart = 10.0, selEnd = 40.0;
     int16_t rect[4] = {10, 20, 410, 320};
-    uint16_t displayMode = 1;
+    uint16_t displayMode = kModeChart;
     uint16_t markerBar = 1, journalShown = 0;
     uint32_t docColour = 0x808080;
     std::vector<AcqChannel> channels;

@@ -124,7 +124,7 @@ TEST(GraphFileRoundTrip, TheDocumentTakesEveryFieldAndSampleBitForBit) {
     EXPECT_EQ(gs->selEnd, 40.0);
     EXPECT_EQ(gs->winPlacement.left, 10);
     EXPECT_EQ(gs->winPlacement.bottom, 320);
-    EXPECT_EQ(gs->displayMode, 1u);
+    EXPECT_EQ(gs->displayMode, kModeChart);
     EXPECT_EQ(gs->gridColor, 0x808080u);
     EXPECT_EQ(gs->plotBackColor, 0xFFFFF0u);
     EXPECT_EQ(gs->gridOptions[3], 4);

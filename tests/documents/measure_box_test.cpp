@@ -285,7 +285,8 @@ TEST_F(MeasureBoxes, CaptionsFollowTheHorizontalUnit) {
         const char* habs;
         UINT freqState;
     };
-    for (Case c : {Case{0, "x-axis: T", 0u}, Case{1, "x-axis: F", MF_GRAYED}, Case{3, "x-axis: X", MF_GRAYED}}) {
+    for (Case c : {Case{kHUnitTime, "x-axis: T", 0u}, Case{kHUnitFrequency, "x-axis: F", MF_GRAYED},
+                   Case{kHUnitUser, "x-axis: X", MF_GRAYED}}) {
         gs()->hUnitKind = c.mode;
         SetMeasurementCaptions(gs());
         HMENU menu = Box(4)->typeButton->GetItemMenu();
@@ -589,7 +590,7 @@ BOOL WINAPI PointerAt(POINT* p) {
 
 // In XY mode the measurement text holds the values of both channels under the pointer.
 TEST_F(MeasureBoxes, XYModeWritesTheValuesUnderThePointer) {
-    gs()->displayMode = 2;
+    gs()->displayMode = kModeXY;
     gs()->xyXChan = 2;
     gs()->selectedChan = 1;
     gs()->plotRect = RECT{100, 20, 300, 120};

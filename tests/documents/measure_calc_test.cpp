@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "common/tagGS.h"
 #include "documents/measurements/measure_calc.h"
 #include "documents/measurements/measure_result.h"
 #include "common/math_constants.h"
@@ -235,7 +236,7 @@ TEST(MeasureCalc, IntegerChannelsAndNegativeScale) {
 TEST(MeasureCalc, HeldWindowOfARing) {
     const Samples ramp = Ramp(11);
     Frame f = Sel(10, 20, 2);
-    f.storageKind = 1;
+    f.storageKind = kStoreDiskRecording;
     f.winFirst = 4;
     f.winLen = 4;  // samples 4 .. 7 held
     EXPECT_DOUBLE_EQ(Compute(kDeltaSamples, ViewOf(ramp), f), 6.0);  // counted without the window

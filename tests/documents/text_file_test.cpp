@@ -202,7 +202,7 @@ TEST(TextRead, ColumnsFillSlotsOneOnwardAndTheDocumentTakesTheOptions) {
     EXPECT_EQ(d.gs->totalSamples, 3);
     EXPECT_EQ(d.gs->selectedChan, 1u);
     EXPECT_EQ(d.gs->sampleInterval, 0.5);
-    EXPECT_EQ(d.gs->hUnitKind, 1u);
+    EXPECT_EQ(d.gs->hUnitKind, kHUnitFrequency);
     EXPECT_EQ(d.gs->storageKind, kStoreMemory);
 }
 

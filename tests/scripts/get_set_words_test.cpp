@@ -96,11 +96,11 @@ TEST_F(GetSetWords, GetReadsTheDisplayModeAndScalesOfTheCurrentGraph) {
     EXPECT_EQ(Var('A'), -99.0);
     tagGS* gs = NewGraph("Scales");
     ASSERT_TRUE(gs);
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     gs->gridLocked = 0;
     gs->hPerDiv = 250.0;
     gs->hStart = 40.0;
-    gs->hUnitKind = 3;
+    gs->hUnitKind = kHUnitUser;
     lstrcpyA(gs->hUnitName, "beats");
     gs->chanVPerDiv[7] = 0.5;
     gs->chanVCenter[7] = -2.0;
@@ -228,7 +228,7 @@ TEST_F(GetSetWords, ScalesCursorsAndOffsetsAreStoredInTheDocumentsUnits) {
     tagGS* gs = NewGraph("Scale");
     ASSERT_TRUE(gs);
     FillChannel(gs, 10000);  // 10 s of data
-    gs->hUnitKind = 0;
+    gs->hUnitKind = kHUnitTime;
     gs->hOffset = 0;
     gs->gridLocked = 0;
     ASSERT_EQ(Run({"SET HSCALE 2, 1", "SET HCURSOR 0.5, 1.5", "SET VSCALE 3, 0, 5", "SET VOFFSET 2.5"}), kScriptGoOn);
@@ -265,17 +265,17 @@ TEST_F(GetSetWords, ChannelColourAndPlotTypeChangeTheChannel) {
     EXPECT_STREQ(gs->chanUnits[0], "mmHg");
     EXPECT_EQ(gs->chanColor[0], 0xFF0000u);
     EXPECT_EQ(gs->chanColor[5], 0x030201u) << "green and blue masked to 8 bits";
-    EXPECT_EQ(gs->chanDrawStyle[0], 2);
+    EXPECT_EQ(gs->chanDrawStyle[0], kStyleDots);
     EXPECT_EQ(gs->chanPlotStyle[0] & 0x8000FFFFu, 0x80000404u);
     EXPECT_TRUE(GetMenuState(g_app->frame.hmenuFrame, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND) & MF_CHECKED);
     ASSERT_EQ(Run({"SET PLOTTYPE DOT 2"}), kScriptGoOn);
     EXPECT_EQ(gs->chanPlotStyle[0], 0x0202u);
     EXPECT_FALSE(GetMenuState(g_app->frame.hmenuFrame, IDM_SHOW_LAST_DOT_ONLY, MF_BYCOMMAND) & MF_CHECKED);
 
-    // ON and OFF change a slot in use only; NOTILE is set either way.
+    // ON and OFF change a slot in use only; NOTILE (the hidden bit) is set either way.
     gs->chanFlags[3] = 0;
     ASSERT_EQ(Run({"SET CHANNEL 3, ON NOTILE", "SET CHANNEL 0, OFF TILE \"Flow\", \"ml\""}), kScriptGoOn);
-    EXPECT_EQ(gs->chanFlags[3], 4u);
+    EXPECT_EQ(gs->chanFlags[3], kChanHidden);
     EXPECT_EQ(gs->chanFlags[0] & 7u, 1u);
     EXPECT_STREQ(gs->chanLabel[0], "Flow");
     EXPECT_STREQ(gs->chanUnits[0], "ml");
@@ -455,7 +455,7 @@ TEST_F(GetSetWords, UnlockingTheGridKeepsTheSpanOverFourDivisions) {
     ASSERT_TRUE(gs);
     gs->gridLocked = 1;
     gs->gridExtra = 1;
-    gs->displayMode = 0;
+    gs->displayMode = kModeScope;
     gs->hPerDiv = 500.0;
     gs->hDivisions = 10.0;
     gs->hStart = 250.0;
@@ -472,7 +472,7 @@ TEST_F(GetSetWords, UnlockingTheGridKeepsTheSpanOverFourDivisions) {
     EXPECT_EQ(gs->gridExtra, 0u);
 
     // In XY mode only the horizontal channel's scale is brought to four divisions.
-    gs->displayMode = 2;
+    gs->displayMode = kModeXY;
     gs->xyXChan = 7;
     gs->chanVPerDiv[7] = 1.0;
     gs->chanVDivisions[7] = 8.0;
@@ -487,7 +487,7 @@ TEST_F(GetSetWords, UnlockingTheGridKeepsTheSpanOverFourDivisions) {
 TEST_F(GetSetWords, GridSpacingAndOriginChangeOnlyALockedGrid) {
     tagGS* gs = NewGraph("Spacing");
     ASSERT_TRUE(gs);
-    gs->hUnitKind = 0;  // seconds
+    gs->hUnitKind = kHUnitTime;  // seconds
     gs->hPerDiv = 1000.0;
     gs->hDivisions = 4.0;
     gs->chanVPerDiv[2] = 1.0;
@@ -524,7 +524,7 @@ TEST_F(GetSetWords, ALockedMidpointGridTakesAndGivesRangeAndMidpoint) {
     tagGS* gs = NewGraph("Midpoint");
     ASSERT_TRUE(gs);
     FillChannel(gs, 10000);
-    gs->hUnitKind = 0;
+    gs->hUnitKind = kHUnitTime;
     gs->gridLocked = 1;
     gs->gridExtra = 1;
     gs->hPerDiv = 1000.0;

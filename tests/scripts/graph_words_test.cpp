@@ -287,9 +287,9 @@ TEST_F(GraphWords, SwitchWordsSetTheGraphsMarkerMenuAndRegionResize) {
 
 TEST_F(GraphWords, DisplayRenameAndFolderWordsLeaveWhatTheySay) {
     ASSERT_EQ(Run({"DISPLAY XY"}), kScriptGoOn);
-    EXPECT_EQ(gs->displayMode, 2u);
+    EXPECT_EQ(gs->displayMode, kModeXY);
     ASSERT_EQ(Run({"DISPLAY scope"}), kScriptGoOn);
-    EXPECT_EQ(gs->displayMode, 0u);
+    EXPECT_EQ(gs->displayMode, kModeScope);
 
     ASSERT_EQ(Run({"RENAME \"Trial 1: 10:30\""}), kScriptGoOn);
     EXPECT_STREQ(gs->title, "Trial 1- 10-30");

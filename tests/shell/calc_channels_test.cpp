@@ -35,7 +35,7 @@ void Use(stAcq* acq, int c, int16_t kind) {
     Settings(acq)->kind[c] = kind;
     for (int r = 0; r < kMaxChanRecords; ++r) {
         stAcqChan& rec = acq->chans[r];
-        if (rec.group != 2 || rec.number != c) continue;
+        if (rec.group != kGroupCalc || rec.number != c) continue;
         rec.flags |= 2u;
         acq->chanMultiplier[r] = 1.0;
         acq->chanAddend[r] = 0.0;
@@ -73,11 +73,11 @@ protected:
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
         for (int i = 0; i < 3; ++i) acq->chans[i].flags |= 2u;
         for (int16_t& kind : Settings(acq.get())->kind) kind = 0;
-        acq->storageKind = 2;
+        acq->storageKind = kStorageMemory;
         acq->samplePeriodMs = 1.0;
         acq->acqLength = length;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
         acq->warnOnOverwrite = 0;
         return acq->firstAnalogNumber;
@@ -191,7 +191,7 @@ TEST_F(CalcChannels, EveryKindLandsTheValuesOfItsFormulaOverTheRecordedInputs) {
     AcqLock acq(g_app->hAcq);
     for (int j = 0; j < 12; ++j) {
         for (const stAcqChan& rec : acq->chans) {
-            if (rec.group == 2 && rec.number == j) {
+            if (rec.group == kGroupCalc && rec.number == j) {
                 EXPECT_EQ(strncmp(gs->chanLabel[40 + j], rec.label, sizeof rec.label), 0) << "C" << j + 1;
             }
         }
@@ -207,7 +207,7 @@ TEST_F(CalcChannels, ARepeatingRunComputesOverItsRingAndKeepsTheNewestValues) {
     const int16_t a = static_cast<int16_t>(fa), b = static_cast<int16_t>(fa + 1);
     {
         AcqLock acq(g_app->hAcq);
-        acq->repeatMode = 2;
+        acq->repeatMode = kRepeatRing;
         stCalcSettings* s = Settings(acq.get());
         Use(acq.get(), 0, kCalcExpression);
         snprintf(s->expression[0], kExpressionBytes, "CH%d*2+1", b);

@@ -251,25 +251,25 @@ protected:
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
         for (int i = 0; i < kAnalogChannels; ++i)
             for (int n : layout.analog)
-                if (acq->chans[i].group == 0 && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
+                if (acq->chans[i].group == kGroupAnalog && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
         // The model-40 table has no digital records: the spare ones at its end stand for them.
         for (int k = 0; k < kMaxDigitalChannels; ++k) {
             stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
-            c.group = 1;
+            c.group = kGroupDigital;
             c.number = k;
             for (int n : layout.digital)
                 if (n == k) c.flags |= 2u;
         }
         for (stAcqChan& c : acq->chans)
             for (int n : layout.calc)
-                if (c.group == 2 && c.number == n) {
+                if (c.group == kGroupCalc && c.number == n) {
                     c.flags |= 2u;
                     SetCalcToSourcePlusHalf(acq.get(), n, layout.analog.front() + 1);
                 }
         acq->storageKind = storage;
         acq->samplePeriodMs = periodMs;
         acq->acqLength = length;
-        acq->repeatMode = 1;
+        acq->repeatMode = kRepeatOnce;
         acq->dataMode = dataMode;
         acq->unitMode = 0;
         acq->warnOnOverwrite = 0;
@@ -462,7 +462,7 @@ TEST_F(DiskRecording, AppendModeWithDiskStorageIsStoredAsOverwriteAndTheRunGoesO
     SetUpRun(layout, 1, 3, 400);
     {
         AcqLock acq(g_app->hAcq);
-        acq->repeatMode = 2;  // a ring would never end by its length
+        acq->repeatMode = kRepeatRing;  // a ring would never end by its length
     }
     {
         DialogAnswers answers(IDCANCEL);
@@ -647,7 +647,7 @@ protected:
         Record(40);
         ASSERT_EQ(gs->chanCount[1], 300u);
         AcqLock acq(g_app->hAcq);
-        acq->dataMode = 3;
+        acq->dataMode = kDataAppend;
     }
     // Both channels (CH1 and CH3) hold the pattern run after run: each run counts from its first
     // frame again.

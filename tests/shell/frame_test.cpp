@@ -472,7 +472,7 @@ TEST_F(Frame, StatusLineShowsMessagesAndGraphPanes) {
     EXPECT_STREQ(GetStatusTextShown(), "Initializing acquisition system...");
     tagGS* gs = GetWindowGraph(g_app->hwndActiveGraph);
     ASSERT_TRUE(gs);
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     gs->gridShown = 1;
     gs->gridLocked = 0;
     gs->storageKind = kStoreMemory;
@@ -481,12 +481,12 @@ TEST_F(Frame, StatusLineShowsMessagesAndGraphPanes) {
     EXPECT_STREQ(GetStatusTextShown(), "Ready, Grid Unlocked|Chart|Memory|Acquire");
     gs->acquiring = 0;
     gs->gridLocked = 1;
-    gs->displayMode = 2;
+    gs->displayMode = kModeXY;
     gs->storageKind = kStoreDiskRecording;  // a disk recording in progress still reads "Memory"
     SetStatusText(nullptr);
     EXPECT_STREQ(GetStatusTextShown(), "Ready, Grid Locked|XY|Memory|");
     gs->gridShown = 0;
-    gs->displayMode = 0;
+    gs->displayMode = kModeScope;
     gs->storageKind = kStoreDiskPaged;
     SetStatusText(nullptr);
     EXPECT_STREQ(GetStatusTextShown(), "Ready, Grid Off|Scope|Disk|");

@@ -63,10 +63,10 @@ protected:
     // A host-paced run of length 1 ms frames into memory, new (1) or appended (3).
     static void SetUpRun(int16_t dataMode, int32_t length) {
         AcqLock acq(g_app->hAcq);
-        acq->storageKind = 2;
+        acq->storageKind = kStorageMemory;
         acq->samplePeriodMs = 1.0;
         acq->acqLength = length;
-        acq->repeatMode = 1;
+        acq->repeatMode = kRepeatOnce;
         acq->dataMode = dataMode;
         acq->unitMode = 0;
         acq->warnOnOverwrite = 0;

@@ -33,11 +33,11 @@ protected:
         AcqLock acq(g_app->hAcq);
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
         acq->chans[0].flags |= 2u;
-        acq->storageKind = 2;
+        acq->storageKind = kStorageMemory;
         acq->samplePeriodMs = 1.0;
         acq->acqLength = length;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
         acq->warnOnOverwrite = 0;
     }

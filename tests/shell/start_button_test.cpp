@@ -113,11 +113,11 @@ protected:
         ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
         // The acquisition set-up a lesson or the set-up dialog leaves: a host-paced run into
         // memory, 1 ms a frame, long enough that no test here reaches its end.
-        acq->storageKind = 2;
+        acq->storageKind = kStorageMemory;
         acq->samplePeriodMs = 1.0;
         acq->acqLength = 1000000;
-        acq->repeatMode = 1;
-        acq->dataMode = 1;
+        acq->repeatMode = kRepeatOnce;
+        acq->dataMode = kDataOverwrite;
         acq->unitMode = 0;
     }
     // The unit's clock moves on; the next idle turn takes the frames that came meanwhile.
@@ -345,7 +345,7 @@ TEST_F(StartButtonWithUnit, WhileAUnitMemoryRunIsReadBackTheGraphAndTheProgramSt
     UnitReady();
     {
         AcqLock acq(g_app->hAcq);
-        acq->storageKind = 3;
+        acq->storageKind = kStorageUnitMemory;
         acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
         acq->acqLength = 25000;      // 1 s of the unit's time; more than one request to read back
     }
@@ -438,7 +438,7 @@ TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
         for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
         acq->samplePeriodMs = 1.0;
         acq->acqLength = 1000000;
-        acq->dataMode = 1;
+        acq->dataMode = kDataOverwrite;
     }
     EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_IDLE));
     RunIdleStep();
@@ -503,7 +503,7 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
             acq->chans[i].flags = i == 1 ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
         for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
         acq->acqLength = 700;
-        acq->dataMode = 2;
+        acq->dataMode = kDataAutosave;
         acq->autosaveEnable = 1;
         memcpy(acq->autosaveName, "AUTO", 5);
         acq->autosaveNumber = 3;

@@ -137,8 +137,8 @@ TEST_F(ValuesPanels, WhileRecordingTheBarsFollowTheNewestSamplesInTheGraphsColou
     {
         AcqLock acq(g_app->hAcq);
         for (int i = 0; i < 4; ++i) acq->chans[i].flags = i < 2 ? (2 | 4 | 8) : 0;
-        acq->storageKind = 2, acq->samplePeriodMs = 1.0, acq->acqLength = 1000000;
-        acq->repeatMode = 1, acq->dataMode = 1, acq->unitMode = 0;
+        acq->storageKind = kStorageMemory, acq->samplePeriodMs = 1.0, acq->acqLength = 1000000;
+        acq->repeatMode = kRepeatOnce, acq->dataMode = kDataOverwrite, acq->unitMode = 0;
     }
     Menu(IDM_INPUTVALUES);
     HWND pane = Pane();

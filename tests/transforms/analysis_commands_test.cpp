@@ -165,7 +165,7 @@ TEST_F(AnalysisCommands, RateDetectorPlotsTheRatesInANewXYGraph) {
     ASSERT_NE(rate, gs);
     EXPECT_STREQ(rate->title, "Rate");
     EXPECT_EQ(NewGraphProblems(rate->hwnd, gs->hwnd), "");
-    EXPECT_EQ(rate->displayMode, 2u);
+    EXPECT_EQ(rate->displayMode, kModeXY);
     EXPECT_EQ(rate->modified, 1u);
     const int tSlot = static_cast<int>(rate->xyXChan), vSlot = static_cast<int>(rate->selectedChan);
     EXPECT_STREQ(rate->chanLabel[tSlot], "Time");
@@ -474,7 +474,7 @@ TEST_F(AnalysisCommands, AveragedPassesMakeTheAveragingGraph) {
     EXPECT_EQ(Values(avg, slot), mean);
     EXPECT_EQ(avg->sampleInterval, 2.0);
     EXPECT_EQ(avg->gridColor, 0x8F8F8Fu);
-    EXPECT_EQ(avg->hUnitKind, 0u);
+    EXPECT_EQ(avg->hUnitKind, kHUnitTime);
     EXPECT_EQ(avg->modified, 1u);
     const int boxes = GetMeasurementCount(avg->measureGrid);
     const int types[3] = {measure::kMax, measure::kMin, measure::kHAbs};

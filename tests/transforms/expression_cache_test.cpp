@@ -238,7 +238,7 @@ TEST_F(ExpressionCache, RunsOfIndicesAgreeWithIndexByIndex) {
     };
     const char* notTaken[] = {"A+CH1", "CH1*VSCALE", "RANDOM", "FREQ*2", "i"};
     const int32_t first = 3, last = n1 + 5;
-    for (int axis : {0, 1}) {
+    for (int axis : {kHUnitTime, kHUnitFrequency}) {
         gs->hUnitKind = axis;
         for (const auto& row : taken) {
             const char* text = row.text;

@@ -68,7 +68,7 @@ protected:
     void SetUp() override {
         doc_.gs->selectedChan = 7;
         doc_.gs->sampleInterval = 5.0;
-        doc_.gs->hUnitKind = 0;
+        doc_.gs->hUnitKind = kHUnitTime;
         g_noValue = false;
         SetExpressionContext(doc_.gs, 3);
     }
@@ -116,7 +116,8 @@ TEST_F(ExpressionNames, HorizontalMeasurementsInTheAxisUnit) {
         uint32_t kind;
         double factor;
     };
-    for (Unit u : {Unit{0, 0.001}, Unit{1, 1000.0}, Unit{2, 0.001}, Unit{3, 1.0}}) {
+    for (Unit u :
+         {Unit{kHUnitTime, 0.001}, Unit{kHUnitFrequency, 1000.0}, Unit{kHUnitClock, 0.001}, Unit{kHUnitUser, 1.0}}) {
         doc_.gs->hUnitKind = u.kind;
         SCOPED_TRACE(u.kind);
         ExpectCases({{"HABS", 250 * u.factor, kOk}, {"DELTAH", 40 * u.factor, kOk}, {"SLOPE", M(Measure::Slope), kOk}});

@@ -350,7 +350,8 @@ TEST_F(ExpressionDocument, TimeOfTheCurrentSample) {
         double factor;
     };
     // index 2 x 5 ms: x 1000 for frequency, / 1000 for every other format, arbitrary too
-    for (Unit u : {Unit{0, 0.001}, Unit{1, 1000.0}, Unit{2, 0.001}, Unit{3, 0.001}}) {
+    for (Unit u :
+         {Unit{kHUnitTime, 0.001}, Unit{kHUnitFrequency, 1000.0}, Unit{kHUnitClock, 0.001}, Unit{kHUnitUser, 0.001}}) {
         doc_.gs->hUnitKind = u.kind;
         SCOPED_TRACE(u.kind);
         ExpectCases({
@@ -369,7 +370,7 @@ TEST_F(ExpressionDocument, SelectionCursorsAndDisplayScales) {
     doc_.gs->chanVCenter[1] = -1.25;
     doc_.gs->hPerDiv = 500;
     doc_.gs->hStart = 1500;
-    doc_.gs->hUnitKind = 0;
+    doc_.gs->hUnitKind = kHUnitTime;
     ExpectCases({
         {"HCURSOR1", 0.1, kOk},
         {"HCURSOR2", 0.3, kOk},
@@ -378,9 +379,9 @@ TEST_F(ExpressionDocument, SelectionCursorsAndDisplayScales) {
         {"HSCALE", 0.5, kOk},
         {"HOFFSET", 1.5, kOk},
     });
-    doc_.gs->hUnitKind = 1;
+    doc_.gs->hUnitKind = kHUnitFrequency;
     ExpectCases({{"HCURSOR1", 100000, kOk}, {"HCURSOR2", 300000, kOk}});
-    doc_.gs->hUnitKind = 3;
+    doc_.gs->hUnitKind = kHUnitUser;
     ExpectCases({{"HCURSOR1", 100, kOk}, {"HCURSOR2-HCURSOR1", 200, kOk}});
     doc_.gs->selectedChan = kMaxChannels;
     ExpectCases({{"VSCALE", 0, 0}, {"1+VOFFSET", 0, 2}});

@@ -59,7 +59,7 @@ RateDetectorSettings Settings(int32_t function, int32_t polarity, double level) 
 rate::Params ParamsOf(const RateDetectorSettings& s, int32_t n) {
     static tagGS doc{};
     doc.sampleInterval = kDtMs;
-    doc.hUnitKind = 0;
+    doc.hUnitKind = kHUnitTime;
     rate::Params p = ParamsFor(&doc, s, 0);
     EXPECT_EQ(p.stepInUnit, kDtMs / 1000.0);
     EXPECT_TRUE(rate::WindowInSamples(s, kDtMs, n, &p.window));

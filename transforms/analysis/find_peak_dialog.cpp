@@ -36,7 +36,7 @@ void Enable(HWND dlg, int id, bool on) { EnableWindow(GetDlgItem(dlg, id), on ? 
 void ChooseDialogUnit(PeakDialog* d) {
     tagGS* gs = d->gs;
     double size = 1.0;
-    if (gs->hUnitKind == kUnitClock) {
+    if (gs->hUnitKind == kHUnitClock) {
         std::snprintf(d->unit, sizeof d->unit, "secs");
         size = 1000.0;
     } else if (!ChooseTimeUnits(gs, gs->hPerDiv, d->unit, gs->hUnitKind, &size, 0) || !(size > 0.0)) {

@@ -104,7 +104,7 @@ tagGS* NewCountGraph(const tagGS* source, int32_t bins, int* slot) {
     const char* title = getMsgBoxText("Histogram");
     std::snprintf(gs->title, sizeof gs->title, "%s", title ? title : "Histogram");
     SetWindowTextA(hwnd, gs->title);
-    gs->hUnitKind = 3;
+    gs->hUnitKind = kHUnitUser;
     gs->selectedChan = 0;
     if (GetMeasurementCount(gs->measureGrid) > 2) {
         const int types[] = {1, 2, 15, 0, 0};

@@ -142,8 +142,8 @@ constexpr DLGPROC IntegrateProc = gdlg::RecordDialogProc<stIntegrateDialog, OnIn
 
 // Half a sample in the horizontal unit, as the trapezoid wants it.
 double HalfStep(const tagGS* gs) {
-    if (gs->hUnitKind == 3) return gs->sampleInterval / 2.0;
-    if (gs->hUnitKind == 1) return gs->sampleInterval * 500.0;
+    if (gs->hUnitKind == kHUnitUser) return gs->sampleInterval / 2.0;
+    if (gs->hUnitKind == kHUnitFrequency) return gs->sampleInterval * 500.0;
     return gs->sampleInterval / 2000.0;
 }
 

@@ -80,7 +80,7 @@ int MakeAverageGraph(tagGS* source, const double* samples, int32_t n) {
     InitNewGraph(gs);
     std::snprintf(gs->title, sizeof gs->title, "Averaging");
     gs->storageKind = kStoreMemory;
-    gs->hUnitKind = 0;
+    gs->hUnitKind = kHUnitTime;
     gs->gridShown = 1;
     gs->gridColor = 0x8F8F8F;
     gs->selectedChan = 0;

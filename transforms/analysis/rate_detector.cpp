@@ -117,7 +117,7 @@ int MakeRateGraph(tagGS* source, int32_t function, const std::vector<double>& ti
     InitNewGraph(gs);
     std::snprintf(gs->title, sizeof gs->title, "Rate");
     gs->sampleInterval = 1.0;
-    gs->hUnitKind = 3;
+    gs->hUnitKind = kHUnitUser;
     gs->storageKind = kStoreMemory;
     gs->winFirst = 0;
     gs->winRingBase = gs->winLen = 0;
@@ -146,7 +146,7 @@ int MakeRateGraph(tagGS* source, int32_t function, const std::vector<double>& ti
     gs->selectedChan = static_cast<uint32_t>(vSlot);
     gs->totalSamples = static_cast<int32_t>(count);
     RebuildChannelItems(gs);
-    SetDisplayMode(gs, 2);
+    SetDisplayMode(gs, kModeXY);
     AutoScaleOneChannel(gs, 0, 1, tSlot);
     AutoScaleOneChannel(gs, 0, 1, vSlot);
     setDirtyGraphFlag(gs, 1);
@@ -171,8 +171,8 @@ rate::Params ParamsFor(const tagGS* gs, const RateDetectorSettings& s, int mode)
 
 double SampleStepInUnit(const tagGS* gs) {
     switch (gs->hUnitKind) {
-    case 1: return gs->sampleInterval * 1000.0;
-    case 3: return gs->sampleInterval;
+    case kHUnitFrequency: return gs->sampleInterval * 1000.0;
+    case kHUnitUser: return gs->sampleInterval;
     default: return gs->sampleInterval / 1000.0;
     }
 }

@@ -21,8 +21,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // own unit, unchanged, for an arbitrary axis.
 double Horizontal(const tagGS* gs, double v) {
     switch (gs->hUnitKind) {
-    case 1: return v * 1000.0;
-    case 3: return v;
+    case kHUnitFrequency: return v * 1000.0;
+    case kHUnitUser: return v;
     default: return v / 1000.0;
     }
 }
@@ -36,7 +36,7 @@ bool Measured(tagGS* gs, Measure which, double* out) {
 bool CurrentTime(tagGS* gs, double* out) {
     if (!gs) return false;
     const double position = g_expression.sampleIndex * gs->sampleInterval;
-    *out = gs->hUnitKind == 1 ? position * 1000.0 : position / 1000.0;
+    *out = gs->hUnitKind == kHUnitFrequency ? position * 1000.0 : position / 1000.0;
     return true;
 }
 

@@ -204,7 +204,7 @@ void ExpressionRuns::Evaluate(tagGS* gs, int32_t first, int32_t count, double* o
             }
             for (int i = 0; i < n; ++i) {
                 const double position = (first + i) * gs->sampleInterval;
-                dst[i] = gs->hUnitKind == 1 ? position * 1000.0 : position / 1000.0;
+                dst[i] = gs->hUnitKind == kHUnitFrequency ? position * 1000.0 : position / 1000.0;
             }
             break;
         case kRunBinary: {

@@ -2,6 +2,7 @@
 // boundary lives in the kind's record, so a recording read in many blocks computes exactly what
 // one long block would.
 #include "devlib/acquisition/calc/calc_compute.h"
+#include "common/tagGS.h"
 
 #include <algorithm>
 #include <climits>
@@ -29,8 +30,8 @@ int32_t TruncSamples(double v) {
 // ---- Range measures ----
 
 double CalcIntervalFactor(double intervalMs, int32_t hUnit) {
-    if (hUnit == 3) return intervalMs;
-    if (hUnit == 1) return intervalMs * 1000.0;
+    if (hUnit == kHUnitUser) return intervalMs;
+    if (hUnit == kHUnitFrequency) return intervalMs * 1000.0;
     return intervalMs * 0.001;
 }
 
@@ -82,7 +83,7 @@ void PrepareIntegrateState(stIntegrateParams* p, double* ring, int32_t hasGraph,
     p->baseline = 0;
     if (hasGraph) {
         p->lag = TruncSamples(p->maxCyclePeriod * 1000.0 / intervalMs);
-        p->halfInterval = intervalMs * (hUnit == 3 ? 0.5 : hUnit == 1 ? 500.0 : 0.0005);
+        p->halfInterval = intervalMs * (hUnit == kHUnitUser ? 0.5 : hUnit == kHUnitFrequency ? 500.0 : 0.0005);
     }
     if (p->low > p->high) std::swap(p->low, p->high);
 }

@@ -50,7 +50,7 @@ void FillChannelRows(HWND dlg, const stCalcDlg* st, const tagGS* graph) {
         }
         AddListRow(dlg, IDC_EXPR_CHANNELS, text, id);
     }
-    AddListRow(dlg, IDC_EXPR_CHANNELS, Keyed(graph && graph->hUnitKind == 1 ? "Freq" : "Time"), kTimeRow);
+    AddListRow(dlg, IDC_EXPR_CHANNELS, Keyed(graph && graph->hUnitKind == kHUnitFrequency ? "Freq" : "Time"), kTimeRow);
 }
 
 void ExpressionInit(HWND dlg, stCalcDlg* st) {

@@ -247,7 +247,7 @@ int32_t ToggleAcquisition(stAcq* acq, int32_t wait) {
 bool ShowsAcquisitionStatus(const tagGS* gs) {
     if (!gs) return false;
     if (_strnicmp(gs->title, "Averaging", 9) == 0 || _strnicmp(gs->title, "Rate", 4) == 0) return false;
-    return gs->hUnitKind == 0 || gs->hUnitKind == 2;
+    return gs->hUnitKind == kHUnitTime || gs->hUnitKind == kHUnitClock;
 }
 
 // Right of the Start button's 50 pixels: the strip on the button face, the image near its right end.

@@ -23,8 +23,12 @@ constexpr double kUnitMemoryPeriodMs = 0.4;  // at this period and below the fir
 // The channel record of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j),
 // which is also its graph slot; -1 for a slot that belongs to no channel.
 int32_t RecordOfNumber(const stAcq* acq, int32_t number) {
-    const int32_t group = number >= kFirstCalcSlot ? 2 : number >= kFirstDigitalSlot ? 1 : 0;
-    const int32_t index = group == 2 ? number - kFirstCalcSlot : group == 1 ? number - kFirstDigitalSlot : number - 1;
+    const int32_t group = number >= kFirstCalcSlot      ? kGroupCalc
+                          : number >= kFirstDigitalSlot ? kGroupDigital
+                                                        : kGroupAnalog;
+    const int32_t index = group == kGroupCalc      ? number - kFirstCalcSlot
+                          : group == kGroupDigital ? number - kFirstDigitalSlot
+                                                   : number - 1;
     for (int32_t i = 0; i < kMaxChanRecords; ++i)
         if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
     return -1;
@@ -130,7 +134,8 @@ stAppendDifference CompareGraphWithSetup(stAcq* acq, const tagGS* gs) {
     }
     for (int32_t i = 0; i < kAnalogChannels && !d.setupChanged; ++i) {
         const stAcqChan& c = acq->chans[i];
-        if ((c.flags & kChanEnabled) && c.group == 0) d.setupChanged = g_storedGainCodes[i] != GainCodeOf(c.gain);
+        if ((c.flags & kChanEnabled) && c.group == kGroupAnalog)
+            d.setupChanged = g_storedGainCodes[i] != GainCodeOf(c.gain);
     }
     return d;
 }
@@ -141,7 +146,7 @@ void RevertSetupToGraph(stAcq* acq, const tagGS* gs) {
     for (int32_t i = 0; i < kAnalogChannels; ++i) {
         stAcqChan& c = acq->chans[i];
         const double gain = GainOfCode(g_storedGainCodes[i]);
-        if (c.group == 0 && gain > 0 && GainCodeOf(c.gain) != g_storedGainCodes[i]) c.gain = gain;
+        if (c.group == kGroupAnalog && gain > 0 && GainCodeOf(c.gain) != g_storedGainCodes[i]) c.gain = gain;
     }
     acq->storageKind = IsVK40() && acq->samplePeriodMs <= kUnitMemoryPeriodMs ? kStorageUnitMemory : kStorageMemory;
     for (stAcqChan& c : acq->chans) c.flags &= ~kChanEnabled;

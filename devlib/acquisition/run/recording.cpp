@@ -45,8 +45,12 @@ constexpr uint16_t kWriteAddressBytes = 3;
 
 // The record index of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j).
 int32_t RecordOf(const stAcq* acq, int32_t number) {
-    const int32_t group = number >= kFirstCalcSlot ? 2 : number >= kFirstDigitalSlot ? 1 : 0;
-    const int32_t index = group == 2 ? number - kFirstCalcSlot : group == 1 ? number - kFirstDigitalSlot : number - 1;
+    const int32_t group = number >= kFirstCalcSlot      ? kGroupCalc
+                          : number >= kFirstDigitalSlot ? kGroupDigital
+                                                        : kGroupAnalog;
+    const int32_t index = group == kGroupCalc      ? number - kFirstCalcSlot
+                          : group == kGroupDigital ? number - kFirstDigitalSlot
+                                                   : number - 1;
     for (int32_t i = 0; i < kMaxChanRecords; ++i)
         if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
     return -1;
@@ -95,7 +99,8 @@ bool RecordedHere(const stAcq* acq) {
 // the run order and the length's limits.
 bool PrepareChannels(stAcq* acq, uint16_t* analogMask, bool unitInputs) {
     for (const stAcqChan& c : acq->chans)
-        if (unitInputs && (c.flags & kChanEnabled) && c.group == 0 && !ApplyChannelHardware(&c, acq)) return false;
+        if (unitInputs && (c.flags & kChanEnabled) && c.group == kGroupAnalog && !ApplyChannelHardware(&c, acq))
+            return false;
     // The calculation check may turn channels off, so it comes before the run order.
     if (!PrepareCalcChannels(acq)) return false;
     if (!BuildChannelOrder(acq, analogMask)) {

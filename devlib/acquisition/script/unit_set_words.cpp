@@ -121,11 +121,11 @@ int32_t SetStorage(stWordCall& c) {
         acq->repeatMode = static_cast<int16_t>(Is(keep, "SAVELAST") ? 2 : 1);
     }
     if (Is(append, "APPEND")) {
-        acq->dataMode = 3;
+        acq->dataMode = kDataAppend;
     } else if (Is(append, "RESET")) {
         acq->forcedNew = 1;
     } else {
-        acq->dataMode = 1;
+        acq->dataMode = kDataOverwrite;
         acq->forcedNew = 0;
     }
     return 1;

@@ -75,8 +75,8 @@ stMaxLengthInputs MaxLengthInputsOf(const stAcq* acq) {
     for (const stAcqChan& c : acq->chans) {
         if (!(c.flags & kChanEnabled)) continue;
         if (c.group == kGroupAnalog) ++in.analog;
-        if (c.group == 1) ++in.digital;
-        if (c.group == 2) ++in.calc;
+        if (c.group == kGroupDigital) ++in.digital;
+        if (c.group == kGroupCalc) ++in.calc;
     }
     in.digitalPresent = in.digital > 0;
     char root[MAX_PATH] = "";
@@ -139,17 +139,17 @@ double ChannelMinimumPeriod(int32_t storage, int32_t analog, int32_t digitalPres
 
 // A ring runs only in memory and never appends.
 int16_t AllowedRepeatMode(int16_t repeat, int32_t storage, int16_t dataMode, int32_t autoRestart) {
-    if (repeat != 2) return 1;
-    if (storage != kStorageMemory && storage != kStorageDoubles) return 1;
-    if (dataMode == 3) return 1;
-    if (storage == kStorageDoubles && autoRestart) return 1;
-    return 2;
+    if (repeat != kRepeatRing) return kRepeatOnce;
+    if (storage != kStorageMemory && storage != kStorageDoubles) return kRepeatOnce;
+    if (dataMode == kDataAppend) return kRepeatOnce;
+    if (storage == kStorageDoubles && autoRestart) return kRepeatOnce;
+    return kRepeatRing;
 }
 
 // Disk runs and storage 5 write files of their own: they cannot append.
 int16_t AllowedDataMode(int16_t dataMode, int32_t storage) {
-    if (dataMode < 1 || dataMode > 3) return 1;
-    if (dataMode == 3 && (storage == kStorageDisk || storage == kStorageDoubles)) return 1;
+    if (dataMode < kDataOverwrite || dataMode > kDataAppend) return kDataOverwrite;
+    if (dataMode == kDataAppend && (storage == kStorageDisk || storage == kStorageDoubles)) return kDataOverwrite;
     return dataMode;
 }
 

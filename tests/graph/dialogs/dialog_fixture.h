@@ -79,6 +79,25 @@ protected:
         UpdateWindow(graph_);
         PumpMessages();
     }
+    // A press and release of the left button at a point of the graph window, as the mouse sends
+    // them; a dialog the press opens runs (and is answered) inside the press.
+    void ClickAt(int x, int y, UINT keys = 0) {
+        SendMessageA(graph_, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
+        SendMessageA(graph_, WM_LBUTTONUP, keys, MAKELPARAM(x, y));
+        PumpMessages();
+    }
+    // The time axis under the plot, in the middle of its first text line.
+    void ClickAxis(UINT keys = 0) {
+        const RECT& plot = gs_->plotRect;
+        ClickAt((plot.left + plot.right) / 2, plot.bottom + g_app->fonts.cyText / 2, keys);
+    }
+    // A slot's vertical scale strip, beside its numbers and away from its units column.
+    void ClickScaleStrip(int slot, UINT keys = 0) {
+        const RECT& r = gs_->chanScaleRects[slot];
+        const RECT& plot = gs_->plotRect;
+        const int top = r.top > plot.top ? r.top : plot.top, bottom = r.bottom < plot.bottom ? r.bottom : plot.bottom;
+        ClickAt(r.left + 2, (top + bottom) / 2, keys);
+    }
     // Whether the point of the rectangle's middle waits to be painted.
     bool Pending(const RECT& r) const {
         HRGN rgn = CreateRectRgn(0, 0, 0, 0);

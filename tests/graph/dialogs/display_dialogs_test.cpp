@@ -12,7 +12,7 @@ protected:
     void SetUp() override {
         GraphDialogs::SetUp();
         for (int s : {0, 1, 3}) Channel(s);
-        gs_->displayMode = 0;
+        gs_->displayMode = kModeScope;
         gs_->gridShown = 1;
         gs_->sampleInterval = 5.0;
         gs_->hStart = 0.0;
@@ -302,14 +302,18 @@ TEST_F(DisplayDialogs, AxisFormatConvertsIntervalAndFirstValue) {
         uint32_t newKind;
         const char* shownInterval;
     } rows[] = {
-        {0, 0.0, IDC_HAXIS_TIME, "0", "2", "", "", "", 5.0, 2000.0, 0, "0.005000000"},  // 0 keeps 5 ms
-        {0, 0.0, IDC_HAXIS_TIME, "0.01", "1.5", "", "", "", 10.0, 1500.0, 0, "0.005000000"},
-        {0, 0.0, IDC_HAXIS_TIME, "-3", "x", "", "", "", 5.0, 0.0, 0, "0.005000000"},
-        {3, 7.0, IDC_HAXIS_TIME, "0.002", "9", "", "", "", 2.0, 0.0, 0, "5.000000000"},  // to seconds: first 0
-        {3, 7.0, IDC_HAXIS_FREQUENCY, "4000", "9", "", "", "", 4.0, 0.009, 1, "5.000000000"},
-        {0, 0.0, IDC_HAXIS_CLOCK, "0.005", "", "01", "02", "03", 5.0, 0.0, 2, "0.005000000"},  // new kind: 0
-        {2, 0.0, IDC_HAXIS_CLOCK, "0.005", "", "01", "02", "03", 5.0, 3723000.0, 2, "0.005000000"},
-        {0, 0.0, IDC_HAXIS_TIME, "1e305", "0", "", "", "", 5.0, 0.0, 0, "0.005000000"},  // too large: kept
+        {kHUnitTime, 0.0, IDC_HAXIS_TIME, "0", "2", "", "", "", 5.0, 2000.0, kHUnitTime,
+         "0.005000000"},  // 0 keeps 5 ms
+        {kHUnitTime, 0.0, IDC_HAXIS_TIME, "0.01", "1.5", "", "", "", 10.0, 1500.0, kHUnitTime, "0.005000000"},
+        {kHUnitTime, 0.0, IDC_HAXIS_TIME, "-3", "x", "", "", "", 5.0, 0.0, kHUnitTime, "0.005000000"},
+        {kHUnitUser, 7.0, IDC_HAXIS_TIME, "0.002", "9", "", "", "", 2.0, 0.0, kHUnitTime,
+         "5.000000000"},  // to seconds: first 0
+        {kHUnitUser, 7.0, IDC_HAXIS_FREQUENCY, "4000", "9", "", "", "", 4.0, 0.009, kHUnitFrequency, "5.000000000"},
+        {kHUnitTime, 0.0, IDC_HAXIS_CLOCK, "0.005", "", "01", "02", "03", 5.0, 0.0, kHUnitClock,
+         "0.005000000"},  // new kind: 0
+        {kHUnitClock, 0.0, IDC_HAXIS_CLOCK, "0.005", "", "01", "02", "03", 5.0, 3723000.0, kHUnitClock, "0.005000000"},
+        {kHUnitTime, 0.0, IDC_HAXIS_TIME, "1e305", "0", "", "", "", 5.0, 0.0, kHUnitTime,
+         "0.005000000"},  // too large: kept
     };
     for (const Row& r : rows) {
         gs_->hUnitKind = r.kind;
@@ -340,7 +344,7 @@ TEST_F(DisplayDialogs, AxisFormatConvertsIntervalAndFirstValue) {
 }
 
 TEST_F(DisplayDialogs, AxisFormatArbitraryUnitsTakeTheirNames) {
-    gs_->hUnitKind = 0;
+    gs_->hUnitKind = kHUnitTime;
     std::strcpy(gs_->hUnitName, "old");
     bool unitsShownBefore = true, unitsShownAfter = false;
     std::string label;
@@ -363,7 +367,7 @@ TEST_F(DisplayDialogs, AxisFormatArbitraryUnitsTakeTheirNames) {
     EXPECT_STREQ(gs_->hUnitAbbrev, "stimulus");
     EXPECT_DOUBLE_EQ(gs_->sampleInterval, 2.0);
     EXPECT_DOUBLE_EQ(gs_->hOffset, 1.0);
-    EXPECT_EQ(gs_->hUnitKind, 3u);
+    EXPECT_EQ(gs_->hUnitKind, kHUnitUser);
 }
 
 // ---- fonts and colours ----
@@ -536,7 +540,7 @@ TEST_F(DisplayDialogs, GridPreviewDrawsTheChosenPens) {
 namespace {
 
 TEST_F(DisplayDialogs, CancelledAxisFormatLeavesTheAxis) {
-    gs_->hUnitKind = 3;
+    gs_->hUnitKind = kHUnitUser;
     gs_->sampleInterval = 2.0;
     gs_->hOffset = 7.0;
     std::strcpy(gs_->hUnitName, "beats");
@@ -547,7 +551,7 @@ TEST_F(DisplayDialogs, CancelledAxisFormatLeavesTheAxis) {
         Click(dlg, IDCANCEL);
     }});
     EXPECT_EQ(HorizontalAxisFormatDialog(gs_), 0);
-    EXPECT_EQ(gs_->hUnitKind, 3u);
+    EXPECT_EQ(gs_->hUnitKind, kHUnitUser);
     EXPECT_DOUBLE_EQ(gs_->sampleInterval, 2.0);
     EXPECT_DOUBLE_EQ(gs_->hOffset, 7.0);
     EXPECT_STREQ(gs_->hUnitName, "beats");
@@ -600,7 +604,7 @@ TEST_F(DisplayDialogs, DisplayMenuItemsOpenTheirDialogs) {
 }
 
 TEST_F(DisplayDialogs, ANewSampleIntervalKeepsTheViewOnTheSameSamples) {
-    gs_->hUnitKind = 0;
+    gs_->hUnitKind = kHUnitTime;
     gs_->sampleInterval = 5.0;
     gs_->hPerDiv = 100.0;
     gs_->hStart = 400.0;
@@ -615,7 +619,7 @@ TEST_F(DisplayDialogs, ANewSampleIntervalKeepsTheViewOnTheSameSamples) {
 }
 
 TEST_F(DisplayDialogs, ANewWaveformOrderMovesTheChartBands) {
-    gs_->displayMode = 1;
+    gs_->displayMode = kModeChart;
     for (int p = 0; p < kMaxChannels; ++p) gs_->chanOrder[p] = static_cast<uint32_t>(p);
     Relayout();
     ASSERT_LT(gs_->chanBandRects[0].top, gs_->chanBandRects[3].top);

@@ -164,7 +164,7 @@ TEST_F(GraphDialogs, ChannelComboEntriesStartWithTheSlotNumber) {
 
 TEST_F(GraphDialogs, ChannelLabelDialogStoresTheTextAndTellsTheDeviceLibrary) {
     for (int s : {0, 3, 5}) Channel(s);
-    gs_->displayMode = 1;
+    gs_->displayMode = kModeChart;
     Relayout();
     struct Row {
         int32_t channel;
@@ -223,7 +223,7 @@ TEST_F(GraphDialogs, ChannelLabelDialogStoresTheTextAndTellsTheDeviceLibrary) {
 TEST_F(GraphDialogs, ANewLabelChangesThePixelsOfItsBox) {
     Channel(0);
     Channel(1);
-    gs_->displayMode = 1;
+    gs_->displayMode = kModeChart;
     std::strcpy(gs_->chanLabel[1], "A");
     Relayout();
     const RECT box = gs_->chanLabelRects[1];

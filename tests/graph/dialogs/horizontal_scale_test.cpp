@@ -4,6 +4,7 @@
 #include "graph/view/axis_units.h"
 #include "common/stAcq.h"
 #include "documents/markers/markers.h"
+#include "base/lesson.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ protected:
         gs_->selectedChan = 0;
         gs_->xyXChan = 1;
         gs_->sampleInterval = 5.0;
-        gs_->displayMode = 0;
-        gs_->hUnitKind = 0;
+        gs_->displayMode = kModeScope;
+        gs_->hUnitKind = kHUnitTime;
         gs_->hOffset = 0.0;
         gs_->viewFlags0 = 2;
         Reset();
@@ -56,7 +57,8 @@ TEST_F(HorizontalScale, FreeDialogSetsScaleAndStartWithinTheRecord) {
             TypeInto(dlg, IDC_HS_START, Typed(r.startMs));
             Click(dlg, IDOK);
         }});
-        ASSERT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), 1);
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1);
         char expected[32];
         std::snprintf(expected, sizeof expected, "%.2f", 250.0 / unit_ + 0.0001);
         EXPECT_EQ(shownScale, expected);
@@ -107,14 +109,14 @@ TEST_F(HorizontalScale, HoldRelativePositionIsOfferedForAppendedRecordingsAndKep
         bool enabled, shownChecked;
         uint32_t holdAfter;
     } rows[] = {
-        {false, 1, 1, true, true, false, false, 1},   // not offered: the box is greyed and cleared
-        {false, 3, 0, true, true, true, false, 1},
-        {false, 3, 1, true, true, true, true, 0},
-        {false, 3, 1, false, true, true, true, 1},
-        {false, 3, 0, true, false, true, false, 0},   // cancelled
-        {true, 1, 0, true, true, false, false, 0},
-        {true, 3, 0, true, true, true, false, 1},
-        {true, 3, 1, true, true, true, true, 0},
+        {false, kDataOverwrite, 1, true, true, false, false, 1},  // not offered: the box is greyed and cleared
+        {false, kDataAppend, 0, true, true, true, false, 1},
+        {false, kDataAppend, 1, true, true, true, true, 0},
+        {false, kDataAppend, 1, false, true, true, true, 1},
+        {false, kDataAppend, 0, true, false, true, false, 0},  // cancelled
+        {true, kDataOverwrite, 0, true, true, false, false, 0},
+        {true, kDataAppend, 0, true, true, true, false, 1},
+        {true, kDataAppend, 1, true, true, true, true, 0},
     };
     for (const Row& r : rows) {
         Reset();
@@ -205,7 +207,8 @@ TEST_F(HorizontalScale, LockedDialogSetsTheSpanOrRefusesIt) {
                 Click(dlg, IDCANCEL);
             }
         }});
-        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.refused ? 0 : 1) << r.a << " " << r.b << " " << r.major;
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1) << r.a << " " << r.b << " " << r.major;
         EXPECT_EQ(startLabel, r.rangeMode ? "&Range:" : "&Lower:");
         EXPECT_EQ(open, r.refused != 0);
         if (r.refused) {
@@ -220,7 +223,7 @@ TEST_F(HorizontalScale, LockedDialogSetsTheSpanOrRefusesIt) {
 }
 
 TEST_F(HorizontalScale, XYDialogsScaleTheXChannel) {
-    gs_->displayMode = 2;
+    gs_->displayMode = kModeXY;
     struct Row {
         uint32_t locked, rangeMode;
         const char *first, *second, *major;  // free: scale, midpoint; locked: start/range, end/midpoint
@@ -258,7 +261,8 @@ TEST_F(HorizontalScale, XYDialogsScaleTheXChannel) {
             SendMessageA(dlg, WM_COMMAND, IDOK, 0);
             if (StillOpen(dlg)) Click(dlg, IDCANCEL);
         }});
-        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.accepted ? 1 : 0) << r.first << " " << r.second;
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1) << r.first << " " << r.second;
         EXPECT_EQ(units, "mmHg/div");
         EXPECT_DOUBLE_EQ(gs_->chanVPerDiv[1], r.perDiv) << r.first << " " << r.second;
         EXPECT_DOUBLE_EQ(gs_->chanVCenter[1], r.center) << r.first << " " << r.second;
@@ -282,6 +286,28 @@ TEST_F(HorizontalScale, ANewStartMovesTheAxisNumbers) {
     EXPECT_NE(Capture(graph_, strip), before);
 }
 
+// Without the lesson's "HSCALE" the axis opens nothing; with it, Ctrl opens the dialog at the start.
+TEST_F(HorizontalScale, TheAxisOpensTheDialogOnlyWhileTheLessonAllowsIt) {
+    struct Row {
+        uint16_t allowed;
+        UINT keys;
+        int runs, focus;
+    } rows[] = {{0, 0, 0, 0}, {1, 0, 1, IDC_HS_SCALE}, {1, MK_CONTROL, 1, IDC_HS_START}};
+    for (const Row& r : rows) {
+        g_script.permissions[kPermHScale] = r.allowed;
+        HWND focus = nullptr, expected = nullptr;
+        DialogDriver driver({[&](HWND dlg) {
+            focus = GetFocus();
+            expected = GetDlgItem(dlg, r.focus);
+            Click(dlg, IDCANCEL);
+        }});
+        ClickAxis(r.keys);
+        ResetScriptPermissions();
+        ASSERT_EQ(driver.Runs(), r.runs) << r.allowed << " " << r.keys;
+        EXPECT_EQ(focus, expected) << r.allowed << " " << r.keys;
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -291,7 +317,7 @@ class HorizontalScaleHms : public HorizontalScale {
 protected:
     void SetUp() override {
         HorizontalScale::SetUp();
-        gs_->hUnitKind = 2;
+        gs_->hUnitKind = kHUnitClock;
         Reset();
         char name[kUnitNameLen];
         ChooseTimeUnits(gs_, gs_->hPerDiv, name, 2, &unit_, 0);
@@ -328,7 +354,8 @@ TEST_F(HorizontalScaleHms, FreeDialogTakesWholeSecondsAndHoldsTheViewInTheRecord
             TypeRow(dlg, kStart, r.th, r.tm, r.ts);
             Click(dlg, r.button);
         }});
-        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.button == IDOK ? 1 : 0);
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1) << r.ss << " " << r.ts;
         EXPECT_EQ(shownStart, "00:00:00");
         EXPECT_NEAR(gs_->hPerDiv, r.perDiv, 1e-9) << r.ss << " " << r.ts;
         EXPECT_NEAR(gs_->hStart, r.hStart, 1e-9) << r.ss << " " << r.ts;
@@ -367,7 +394,8 @@ TEST_F(HorizontalScaleHms, LockedDialogSwapsOrRefusesItsRows) {
                 Click(dlg, IDCANCEL);
             }
         }});
-        EXPECT_EQ(OpenHorizontalScaleDialog(graph_, gs_, 0), r.refused ? 0 : 1) << r.row1 << " " << r.row2;
+        ClickAxis();
+        ASSERT_EQ(driver.Runs(), 1) << r.row1 << " " << r.row2;
         EXPECT_EQ(open, r.refused != 0);
         if (r.refused) {
             EXPECT_EQ(focus, refused) << r.row1 << " " << r.row2 << " " << r.major;

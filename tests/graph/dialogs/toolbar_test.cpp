@@ -97,11 +97,11 @@ TEST_F(Toolbar, ScriptsShowAndHideButtonsByName) {
 TEST_F(Toolbar, AClickIsTheMenuCommandAndTheButtonsFollowTheGraph) {
     Channel(0);
     for (const char* name : {"SCOPEMODE", "CHARTMODE", "XYMODE", "GRID", "FINDPEAK"}) SetScriptToolbarButton(name, 1);
-    gs_->displayMode = 0;
+    gs_->displayMode = kModeScope;
     notify::UpdateGraphToolbar();
     EXPECT_EQ(SendMessageA(Button(IDM_SHOW_SCOPE), BM_GETCHECK, 0, 0), BST_CHECKED);
     ClickButton(Button(IDM_SHOW_CHART));
-    EXPECT_EQ(gs_->displayMode, 1u);
+    EXPECT_EQ(gs_->displayMode, kModeChart);
     notify::UpdateGraphToolbar();
     EXPECT_EQ(SendMessageA(Button(IDM_SHOW_CHART), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessageA(Button(IDM_SHOW_SCOPE), BM_GETCHECK, 0, 0), BST_UNCHECKED);

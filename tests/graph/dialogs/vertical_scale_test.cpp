@@ -1,6 +1,7 @@
 // The vertical scale dialogs, free and locked, on a real graph window.
 #include "tests/graph/dialogs/dialog_fixture.h"
 #include "controls/tests/text_fit.h"
+#include "base/lesson.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ protected:
         gs_->chanFlags[6] = 1;                // present, not shown
         gs_->chanVPerDiv[6] = 7.0;
         gs_->selectedChan = 2;
-        gs_->displayMode = 0;
+        gs_->displayMode = kModeScope;
         Relayout();
     }
 };
@@ -121,7 +122,10 @@ TEST_F(VerticalScale, XYModeGreysTheAllChannelsBoxesAndSlotsTwentyToFortyHaveNoS
         uint32_t mode;
         int32_t slot;
         bool boxes, scaling;
-    } rows[] = {{2, 2, false, true}, {0, 2, true, true}, {0, 25, true, false}, {1, 0, true, true}};
+    } rows[] = {{kModeXY, 2, false, true},
+                {kModeScope, 2, true, true},
+                {kModeScope, 25, true, false},
+                {kModeChart, 0, true, true}};
     for (const Row& r : rows) {
         gs_->displayMode = r.mode;
         bool boxes[3] = {}, scaling = false, lockedScaling = false;
@@ -207,7 +211,8 @@ TEST_F(VerticalScale, LockedDialogTakesLimitsOrRangeAndRefusesEmptyRanges) {
                 Click(dlg, IDCANCEL);
             }
         }});
-        EXPECT_EQ(OpenVerticalScaleDialog(graph_, gs_, 2, 0), r.accepted ? 1 : 0) << r.upper << " " << r.lower;
+        ClickScaleStrip(2);
+        ASSERT_EQ(driver.Runs(), 1) << r.upper << " " << r.lower;
         EXPECT_EQ(upperLabel, r.rangeMode ? "&Range:" : "&Upper:");
         EXPECT_EQ(upperShown, r.rangeMode ? "20.00" : "10.00");
         EXPECT_EQ(lowerShown, r.rangeMode ? "0.00" : "-10.00");
@@ -270,6 +275,38 @@ TEST_F(VerticalScale, ANewScaleRedrawsTheScaleStrip) {
     }
     const std::vector<uint32_t> after = Capture(graph_, strip);
     EXPECT_NE(before, after);
+}
+
+// In Chart mode a band's scale strip opens the dialog for the band's own channel, free or locked
+// as the grid is; without the lesson's "VSCALE" the strips open nothing.
+TEST_F(VerticalScale, AScaleStripClickOpensTheDialogOfItsBandsChannel) {
+    gs_->displayMode = kModeChart;
+    for (int p = 0; p < kMaxChannels; ++p) gs_->chanOrder[p] = static_cast<uint32_t>(p);
+    gs_->chanFlags[4] = 2;
+    Relayout();
+    struct Row {
+        uint32_t locked;
+        int slot;
+        uint16_t allowed;
+        int runs;
+    } rows[] = {{0, 0, 1, 1}, {0, 4, 1, 1}, {1, 0, 1, 1}, {0, 0, 0, 0}};
+    for (const Row& r : rows) {
+        gs_->gridLocked = r.locked;
+        g_script.permissions[kPermVScale] = r.allowed;
+        std::string channel, lockedLabel;
+        DialogDriver driver({[&](HWND dlg) {
+            channel = ItemText(dlg, r.locked ? IDC_VL_CHANNEL : IDC_VS_CHANNEL);
+            lockedLabel = ItemText(dlg, IDC_VL_UPPER_LABEL);
+            Click(dlg, IDCANCEL);
+        }});
+        ClickScaleStrip(r.slot);
+        ResetScriptPermissions();
+        const int at = static_cast<int>(&r - rows);
+        ASSERT_EQ(driver.Runs(), r.runs) << "row " << at;
+        if (!r.runs) continue;
+        EXPECT_EQ(channel, std::to_string(r.slot) + ", " + gs_->chanLabel[r.slot]) << "row " << at;
+        EXPECT_EQ(lockedLabel, r.locked ? "&Upper:" : "") << "row " << at;
+    }
 }
 
 }  // namespace

@@ -644,12 +644,12 @@ TEST_F(GraphDocFrame, ToolButtonsShowPicturesOfTheirToolsEnabledAndDisabled) {
         EnableWindow(button, TRUE);
     }
     // In XY mode the I-beam reads values off the plot: it shows a cross-hair.
-    SetDisplayMode(gs, 2);
+    SetDisplayMode(gs, kModeXY);
     CPaintedButton xy(gs->toolButtons[1]);
     ASSERT_TRUE(xy.Ok());
     EXPECT_TRUE(ShowsPicture(xy, kIBeamXY, black, white, face));
     EXPECT_FALSE(ShowsPicture(xy, kIBeam, black, white, face));
-    SetDisplayMode(gs, 1);
+    SetDisplayMode(gs, kModeChart);
     CPaintedButton back(gs->toolButtons[1]);
     EXPECT_TRUE(ShowsPicture(back, kIBeam, black, white, face));
 }

@@ -180,17 +180,17 @@ TEST_F(FileCommands, TheStatusLineNamesTheModeOfAFileOpenedIntoTheUntitledGraph)
     c.slot = 0;
     c.raw = {1, 2, 3, 4};
     recipe.channels = {c};
-    recipe.displayMode = 0;
+    recipe.displayMode = kModeScope;
     ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
     HWND untitled = GraphWindows()[0];
     ASSERT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), untitled);
-    ASSERT_EQ(GetWindowGraph(untitled)->displayMode, 1u);
+    ASSERT_EQ(GetWindowGraph(untitled)->displayMode, kModeChart);
     SetStatusText(nullptr);
     ASSERT_NE(std::string(GetStatusTextShown()).find("|Chart|"), std::string::npos) << GetStatusTextShown();
     g_open.names = {path};
     Command(IDM_FILE_OPEN);
     ASSERT_EQ(WindowShowing(path), untitled);
-    EXPECT_EQ(GetWindowGraph(untitled)->displayMode, 0u);
+    EXPECT_EQ(GetWindowGraph(untitled)->displayMode, kModeScope);
     EXPECT_NE(std::string(GetStatusTextShown()).find("|Scope|"), std::string::npos) << GetStatusTextShown();
 }
 

@@ -44,7 +44,7 @@ GraphPtr GridGraph() {
     gs->gridOptions[1] = PS_DOT;    // minor style
     gs->gridOptions[2] = 1;         // major width
     gs->gridOptions[3] = 1;         // minor width
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     gs->selectedChan = kSlot;
     gs->xyXChan = 2;
     gs->plotRect = kPlot;
@@ -270,7 +270,7 @@ TEST_F(GridLines, MajorPenWidthAndStyleComeFromTheRecord) {
 TEST_F(GridLines, XYModeStartsEachPrintedStripAtItsOwnValue) {
     // The horizontal channel spans 5 divisions of 1 around 0; two strips per page show 2.5
     // each, 160 pixels per division.
-    gs->displayMode = 2;
+    gs->displayMode = kModeXY;
     gs->chanVPerDiv[2] = 1.0;
     gs->chanVDivisions[2] = 5.0;
     gs->chanVDivisions[kSlot] = 1.0;

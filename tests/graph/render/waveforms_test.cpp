@@ -272,9 +272,9 @@ GraphPtr NewDoc() {
     gs->hPerDiv = 16.0;  // 40 pixels per division: 2.5 pixels per sample
     gs->sampleInterval = 1.0;
     gs->hStart = 0.0;
-    gs->displayMode = 0;
+    gs->displayMode = kModeScope;
     gs->xyXChan = 0xFFFFFFFFu;
-    gs->cursorShown = 0;
+    gs->cursorShown = kCursorHidden;
     return GraphPtr(gs);
 }
 
@@ -290,7 +290,7 @@ void SetRaw(tagGS* gs, int slot, const std::vector<int16_t>& raw, COLORREF color
     gs->chanScale[slot] = kRawScale;
     gs->chanOffset[slot] = 0.0;
     gs->chanColor[slot] = color;
-    gs->chanDrawStyle[slot] = 0;
+    gs->chanDrawStyle[slot] = kStyleLine;
     gs->chanPlotStyle[slot] = 0x0101;
     gs->chanBandRects[slot] = kPlot;
     gs->chanPixelMap[2][slot] = kYScale;
@@ -417,9 +417,9 @@ TEST_F(Waveforms, LineStepAndDotStylesDrawTheSameSamplesDifferently) {
         std::vector<int> between;    // rows inked halfway to sample 2
         std::vector<int> atSample2;  // rows inked on sample 2's column
     } const rows[] = {
-        {0, "line", {}, {}, {}},
-        {1, "step", {kRowTop}, {kRowTop}, Span(kRowTop, kRowBottom)},
-        {2, "dots", {kRowTop}, {}, {kRowBottom}},
+        {kStyleLine, "line", {}, {}, {}},
+        {kStyleStep, "step", {kRowTop}, {kRowTop}, Span(kRowTop, kRowBottom)},
+        {kStyleDots, "dots", {kRowTop}, {}, {kRowBottom}},
     };
     for (const Row& r : rows) {
         CDibSurface dib(420, 220);
@@ -428,8 +428,8 @@ TEST_F(Waveforms, LineStepAndDotStylesDrawTheSameSamplesDifferently) {
         gs->hStart = 0.0;
         ASSERT_EQ(DrawGraphWaveforms(dib.Dc(), gs.get(), 0, 0.0, Visible(), 4, 1, 1, 0, 0), 1) << r.name;
         SaveArtefact(dib, (std::string("style_") + r.name).c_str());
-        const int shift = r.style == 2 ? 1 : 0;  // dots start one pixel in
-        if (r.style == 0) {
+        const int shift = r.style == kStyleDots ? 1 : 0;  // dots start one pixel in
+        if (r.style == kStyleLine) {
             ASSERT_FALSE(InkRows(dib, x1, kInk0).empty());
             EXPECT_EQ(InkRows(dib, x1, kInk0).front(), kRowTop);
             // The line falls from row 30 to row 190 across the gap, one row band per column.
@@ -451,7 +451,7 @@ TEST_F(Waveforms, LineStepAndDotStylesDrawTheSameSamplesDifferently) {
 TEST_F(Waveforms, DotChannelFromSampleZeroMovesTheViewOnePixelLeft) {
     gs->hPerDiv = 5.0;
     SetRaw(gs.get(), 0, {1000, -1000, 0}, kInk0);
-    gs->chanDrawStyle[0] = 2;
+    gs->chanDrawStyle[0] = kStyleDots;
     ASSERT_EQ(Draw(0, 0.0, Visible()), 1);
     EXPECT_DOUBLE_EQ(gs->hStart, -0.125);  // one pixel of 1/8 ms
     EXPECT_EQ(InkRows(surface, kPlot.left + 1, kInk0), std::vector<int>{kRowTop});
@@ -459,7 +459,7 @@ TEST_F(Waveforms, DotChannelFromSampleZeroMovesTheViewOnePixelLeft) {
     EXPECT_EQ(InkRows(surface, kPlot.left + 17, kInk0), std::vector<int>{kRowMid});
     EXPECT_EQ(surface.CountNotWhite(), 3);
     // Other styles put a negative start back to 0.
-    gs->chanDrawStyle[0] = 0;
+    gs->chanDrawStyle[0] = kStyleLine;
     ASSERT_EQ(Draw(0, 2.0, Visible()), 1);
     EXPECT_EQ(gs->hStart, 0.0);
 }
@@ -469,7 +469,7 @@ TEST_F(Waveforms, StepChannelEndingInViewCarriesItsLastValueOneStepAndReadsNoFur
     std::vector<int16_t> s = {1000, -1000, 1000, 500};
     SetRaw(gs.get(), 0, s, kInk0, 4);
     static_cast<int16_t*>(gs->chanBlock[0])[4] = -500;  // beyond the count: never to be drawn
-    gs->chanDrawStyle[0] = 1;
+    gs->chanDrawStyle[0] = kStyleStep;
     ASSERT_EQ(Draw(0, 0.0, Visible()), 1);
     const int last = ColumnOf(3, 8.0);
     EXPECT_EQ(InkRows(surface, last, kInk0), Span(kRowTop, 70));
@@ -492,7 +492,7 @@ TEST_F(Waveforms, ExactlyThreeTenthsPixelPerSampleDrawsEverySampleAndJustBelowCo
     for (const Row& r : rows) {
         CDibSurface dib(420, 220);
         SetRaw(gs.get(), 0, s, kInk0);
-        gs->chanDrawStyle[0] = 2;
+        gs->chanDrawStyle[0] = kStyleDots;
         gs->hDivisions = 4.0;
         gs->hPerDiv = 100.0;
         gs->sampleInterval = r.interval;
@@ -524,7 +524,7 @@ TEST_F(Waveforms, ChartBandsScopeOverlayAndXYPlotEachDrawTheirOwnWay) {
         gs->chanPixelMap[3][s] = (bands[s].top + bands[s].bottom) / 2.0;
         gs->chanPixelMap[2][s] = 40.0;
     }
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     ASSERT_EQ(PaintPlotArea(surface.Dc(), gs.get()), 1);
     SaveArtefact(surface, "chart_three_bands");
     const COLORREF inks[3] = {kInk0, kInk1, kInk2};
@@ -551,7 +551,7 @@ TEST_F(Waveforms, ChartBandsScopeOverlayAndXYPlotEachDrawTheirOwnWay) {
 
     // Scope: the same channels over the whole plot on their own maps.
     CDibSurface scope(420, 220);
-    gs->displayMode = 0;
+    gs->displayMode = kModeScope;
     for (int s = 0; s < 3; ++s) {
         gs->chanPixelMap[3][s] = kYZero;
         gs->chanPixelMap[2][s] = kYScale;
@@ -578,7 +578,7 @@ TEST_F(Waveforms, ChartBandsScopeOverlayAndXYPlotEachDrawTheirOwnWay) {
     SetValues(gs.get(), 3, ys, kInk0);
     SetValues(gs.get(), 4, xs, kInk1);
     for (int s = 0; s < 3; ++s) gs->chanFlags[s] = 0;
-    gs->displayMode = 2;
+    gs->displayMode = kModeXY;
     gs->selectedChan = 3;
     gs->xyXChan = 4;
     gs->chanPixelMap[0][4] = 80.0;
@@ -621,12 +621,9 @@ TEST_F(Waveforms, GrayNonSelectedDrawsOnlyTheSelectedChannelInItsColour) {
         uint32_t mode, gray, acquiring, selected;
         bool greyed[2];  // channel 0, channel 1
     } rows[] = {
-        {0, 0, 0, 1, {false, false}},
-        {0, 1, 0, 1, {true, false}},
-        {0, 1, 0, 0, {false, true}},
-        {0, 1, 1, 1, {false, false}},
-        {1, 1, 0, 0, {false, true}},
-        {1, 0, 0, 0, {false, false}},
+        {kModeScope, 0, 0, 1, {false, false}}, {kModeScope, 1, 0, 1, {true, false}},
+        {kModeScope, 1, 0, 0, {false, true}},  {kModeScope, 1, 1, 1, {false, false}},
+        {kModeChart, 1, 0, 0, {false, true}},  {kModeChart, 0, 0, 0, {false, false}},
     };
     const COLORREF inks[2] = {kInk0, kInk1};
     for (const Row& row : rows) {
@@ -671,7 +668,7 @@ TEST_F(Waveforms, GraphItemsAreDrawnOnScreenPaperAndPicturesAndClippedToThePlot)
     struct Row {
         uint32_t mode;
         double hStart;  // ms
-    } rows[] = {{0, 0.0}, {1, 0.0}, {0, 40.0}, {1, 40.0}, {2, 0.0}};
+    } rows[] = {{kModeScope, 0.0}, {kModeChart, 0.0}, {kModeScope, 40.0}, {kModeChart, 40.0}, {kModeXY, 0.0}};
     for (const Row& r : rows) {
         gs->displayMode = r.mode;
         gs->hStart = r.hStart;
@@ -679,7 +676,7 @@ TEST_F(Waveforms, GraphItemsAreDrawnOnScreenPaperAndPicturesAndClippedToThePlot)
         // The x that lands in the middle of a column in this mode.
         auto at = [&](double column) {
             const double middle = column + 0.5;
-            return r.mode == 2 ? (middle - 10.0) / 40.0 : ((middle - 10.0) / 2.5 + r.hStart) / 1000.0;
+            return r.mode == kModeXY ? (middle - 10.0) / 40.0 : ((middle - 10.0) / 2.5 + r.hStart) / 1000.0;
         };
         items->Clear();
         ASSERT_EQ(items->AddPoint(7, "red", at(210), 0.5), 1);              // centre (210, 70), radius 4
@@ -702,14 +699,14 @@ TEST_F(Waveforms, GraphItemsAreDrawnOnScreenPaperAndPicturesAndClippedToThePlot)
         DrawGraphItemsScaled(gs.get(), page.Dc(), 1, 2.0, 1.0);
         EXPECT_EQ(page.At(10, 70), RGB(255, 0, 0));
         EXPECT_NE(page.At(210, 70), RGB(255, 0, 0));
-        gs->displayMode = 0;
+        gs->displayMode = kModeScope;
         gs->hStart = 0.0;
         items->Clear();
         ASSERT_EQ(items->AddPoint(7, "red", 0.02, 0.5), 1);
         CDibSurface strip(430, 220);
         DrawGraphItemsScaled(gs.get(), strip.Dc(), 0, 2.0, 2.0);
         EXPECT_EQ(strip.At(210, 70), RGB(255, 0, 0));
-        gs->displayMode = 2;
+        gs->displayMode = kModeXY;
         items->Clear();
         ASSERT_EQ(items->AddPoint(7, "red", 5.0, 0.5), 1);
         ASSERT_EQ(items->AddLine(1, "GREEN", 1.0, -0.5, 9.0, -0.5), 1);
@@ -939,7 +936,7 @@ TEST_F(Waveforms, BadDocumentsAreSkippedOrDrawnSensiblyNeverCrash) {
         {"one sample, dots",
          [](tagGS* g) {
              g->chanCount[0] = 1;
-             g->chanDrawStyle[0] = 2;
+             g->chanDrawStyle[0] = kStyleDots;
          },
          1, 1},
         {"zero value scale", [](tagGS* g) { g->chanPixelMap[2][0] = 0.0; }, 1, 420},
@@ -1034,7 +1031,7 @@ TEST_F(Waveforms, TimeAndColumnsConvertBothWaysAndPaintChannelBandDrawsOneBand) 
     EXPECT_DOUBLE_EQ(GraphXToTime(gs.get(), 11), 52.5);
 
     // One band of a Chart: only its rows change.
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     gs->hStart = 0.0;
     SetRaw(gs.get(), 0, Sine(1200, 250), kInk0);
     SetRaw(gs.get(), 1, Square(1200, 100), kInk1);
@@ -1066,7 +1063,7 @@ TEST_F(Waveforms, TimeAndColumnsConvertBothWaysAndPaintChannelBandDrawsOneBand) 
 }
 
 TEST_F(Waveforms, RepaintingOneChartBandKeepsTheSelectionOfEveryBand) {
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     gs->hPerDiv = 100.0;   // 2.5 ms per pixel
     gs->selStart = 100.0;  // columns 50 .. 150
     gs->selEnd = 350.0;
@@ -1122,7 +1119,7 @@ double PagedValue(uint32_t k) { return 5.0 * std::cos(2 * kPi * k / 2900.0); }
 
 // The two channels, their bands and maps, in a Chart over the whole plot.
 void SetPagedChannels(tagGS* gs) {
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     const int slots[2] = {kRawSlot, kValueSlot};
     const RECT bands[2] = {kRawBand, kValueBand};
     const double zero[2] = {60.0, 160.0}, scale[2] = {5.0, 8.0};
@@ -1135,7 +1132,7 @@ void SetPagedChannels(tagGS* gs) {
         gs->chanScale[s] = 1.0 / 1024.0;
         gs->chanOffset[s] = 0.0;
         gs->chanColor[s] = i ? kInk1 : kInk0;
-        gs->chanDrawStyle[s] = 0;
+        gs->chanDrawStyle[s] = kStyleLine;
         gs->chanBandRects[s] = bands[i];
         gs->chanPixelMap[3][s] = zero[i];
         gs->chanPixelMap[2][s] = scale[i];
@@ -1294,7 +1291,7 @@ TEST_F(Waveforms, XYLatestDotOnlyPaintsOverTheDotBeforeAndPagesShiftLeft) {
     gs->xyXChan = 4;
     gs->chanPixelMap[0][4] = 80.0;
     gs->chanPixelMap[1][4] = 210.0;
-    gs->chanDrawStyle[3] = 2;
+    gs->chanDrawStyle[3] = kStyleDots;
     // Pages: the plot of page 1 lies one plot width further left.
     CDibSurface page1(420, 220);
     ASSERT_EQ(DrawGraphWaveforms2(page1.Dc(), gs.get(), 0, 2, 4, 0, 1, 1), 1);

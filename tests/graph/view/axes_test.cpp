@@ -331,7 +331,7 @@ protected:
         ASSERT_GT(tm.tmHeight, 8);
         gs_.reset(new tagGS);
         memset(gs_.get(), 0, sizeof(tagGS));
-        gs_->displayMode = 1;
+        gs_->displayMode = kModeChart;
         gs_->selectedChan = 1;
         gs_->chanFlags[1] = 2;
         SetVScaleShown(gs_.get(), true);
@@ -510,7 +510,7 @@ TEST_F(AxesDraw, ClockTimeAndXYAxesAndHiddenAxis) {
     int first = 0, last = 0;
 
     // Clock time: "00:00:02" centred on column 250.
-    gs_->hUnitKind = kUnitClock;
+    gs_->hUnitKind = kHUnitClock;
     DrawTimeAxis(surface_.Dc(), gs_.get());
     InkColumns(200, top, 300, bottom, &first, &last);
     ASSERT_GE(first, 0);
@@ -518,8 +518,8 @@ TEST_F(AxesDraw, ClockTimeAndXYAxesAndHiddenAxis) {
 
     // XY mode: the X channel's values -2 .. 1 (slot 2, 0.1 per division with 2 decimals).
     PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
-    gs_->hUnitKind = kUnitTime;
-    gs_->displayMode = 2;
+    gs_->hUnitKind = kHUnitTime;
+    gs_->displayMode = kModeXY;
     gs_->xyXChan = 2;
     gs_->chanVPerDiv[2] = 0.1;
     gs_->chanVDivisions[2] = 4.0;
@@ -538,7 +538,7 @@ TEST_F(AxesDraw, ClockTimeAndXYAxesAndHiddenAxis) {
 
     // Axis hidden: nothing at all.
     PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
-    gs_->displayMode = 1;
+    gs_->displayMode = kModeChart;
     SetHScaleShown(gs_.get(), false);
     DrawTimeAxis(surface_.Dc(), gs_.get());
     EXPECT_EQ(surface_.CountNotWhite(), 0);
@@ -580,7 +580,7 @@ TEST_F(AxesDraw, LabelBoxesFilledFramedAndLabelled) {
 
     // Scope mode: only the selected slot's box.
     PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
-    gs_->displayMode = 0;
+    gs_->displayMode = kModeScope;
     DrawChannelLabels(surface_.Dc(), gs_.get());
     EXPECT_EQ(Ink(0, 0, 25, 125), 0);
     EXPECT_EQ(surface_.At(2, 135), caption);
@@ -593,7 +593,7 @@ TEST_F(AxesDraw, LabelBoxesFilledFramedAndLabelled) {
 }
 
 TEST_F(AxesDraw, XLabelBoxFramedAroundItsRectangle) {
-    gs_->displayMode = 2;
+    gs_->displayMode = kModeXY;
     gs_->xyXChan = 1;
     gs_->xLabelRect = {50, 5, 450, 5 + g_app->fonts.cyText};
     const int bottom = 5 + g_app->fonts.cyText;
@@ -628,8 +628,9 @@ TEST_F(AxesDraw, RangeBarAtTheStripsLeftEdge) {
         int slot;
     };
     const Case cases[] = {
-        {"XY mode", 2, 1, 25},           {"no scaling", 1, 0, 25}, {"scaling flag 2", 1, 2, 25},
-        {"slot without flag", 1, 1, 45}, {"bad slot", 1, 1, -1},
+        {"XY mode", kModeXY, 1, 25},           {"no scaling", kModeChart, 0, 25},
+        {"scaling flag 2", kModeChart, 2, 25}, {"slot without flag", kModeChart, 1, 45},
+        {"bad slot", kModeChart, 1, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -667,7 +668,7 @@ TEST_F(AxesDraw, ChartScalesDrawEveryShownStripWithEdgesAndBars) {
 
     // Scope mode: only the selected channel's strip, no edge lines.
     PatBlt(surface_.Dc(), 0, 0, 500, 300, WHITENESS);
-    gs_->displayMode = 0;
+    gs_->displayMode = kModeScope;
     DrawChannelScales(surface_.Dc(), gs_.get());
     EXPECT_EQ(surface_.At(302, 30), kStrip);
     EXPECT_EQ(surface_.At(302, 90), kWhite);
@@ -693,7 +694,10 @@ TEST_F(AxesDraw, ChannelButtonsRedrawOnlyWhenTheirRowIsShown) {
         uint32_t mode, shown;
         int draws;
     };
-    const Case cases[] = {{"Chart", 1, 1, 1}, {"Scope", 0, 1, 1}, {"XY", 2, 1, 0}, {"row hidden", 1, 0, 0}};
+    const Case cases[] = {{"Chart", kModeChart, 1, 1},
+                          {"Scope", kModeScope, 1, 1},
+                          {"XY", kModeXY, 1, 0},
+                          {"row hidden", kModeChart, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (CCountingButton& b : buttons) b.draws = 0;
@@ -703,7 +707,7 @@ TEST_F(AxesDraw, ChannelButtonsRedrawOnlyWhenTheirRowIsShown) {
         for (const CCountingButton& b : buttons) EXPECT_EQ(b.draws, c.draws);
     }
     // Without a grid there is nothing to draw.
-    gs_->displayMode = 1;
+    gs_->displayMode = kModeChart;
     SetChanButtonsShown(gs_.get(), true);
     gs_->channelItems = nullptr;
     RefreshChannelButtons(surface_.Dc(), gs_.get());

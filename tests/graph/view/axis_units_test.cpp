@@ -62,7 +62,7 @@ TEST(AxisUnitsChoice, TimeSpansPickTheFirstRowThatHolds) {
         {kNaN, "milliseconds", "ms", 1.0},
     };
     auto gs = ZeroedGraph();
-    for (const UnitRow& row : rows) ExpectUnit(gs.get(), kUnitTime, row);
+    for (const UnitRow& row : rows) ExpectUnit(gs.get(), kHUnitTime, row);
 }
 
 TEST(AxisUnitsChoice, FrequenciesPickTheirRowAndIgnoreTheShortFlag) {
@@ -74,7 +74,7 @@ TEST(AxisUnitsChoice, FrequenciesPickTheirRowAndIgnoreTheShortFlag) {
         {kNaN, "KHz", "KHz", 1.0},
     };
     auto gs = ZeroedGraph();
-    for (const UnitRow& row : rows) ExpectUnit(gs.get(), kUnitFrequency, row);
+    for (const UnitRow& row : rows) ExpectUnit(gs.get(), kHUnitFrequency, row);
 }
 
 TEST(AxisUnitsChoice, ClockAndUserUnitsDoNotDependOnTheValue) {
@@ -82,14 +82,14 @@ TEST(AxisUnitsChoice, ClockAndUserUnitsDoNotDependOnTheValue) {
     strcpy(gs->hUnitName, "beats");
     strcpy(gs->hUnitAbbrev, "bt");
     for (double v : {0.0, 0.05, 5e7, -3.0}) {
-        ExpectUnit(gs.get(), kUnitClock, {v, "Time", "", 1000.0});
-        ExpectUnit(gs.get(), kUnitUser, {v, "beats", "bt", 1.0});
+        ExpectUnit(gs.get(), kHUnitClock, {v, "Time", "", 1000.0});
+        ExpectUnit(gs.get(), kHUnitUser, {v, "beats", "bt", 1.0});
     }
     // A stored name that fills all 40 characters has no NUL: the copy stops at 39.
     memset(gs->hUnitName, 'x', sizeof gs->hUnitName);
     char name[kUnitNameLen];
     double size = 0.0;
-    ASSERT_EQ(ChooseTimeUnits(gs.get(), 1.0, name, kUnitUser, &size, 0), 1);
+    ASSERT_EQ(ChooseTimeUnits(gs.get(), 1.0, name, kHUnitUser, &size, 0), 1);
     EXPECT_EQ(std::string(name), std::string(39, 'x'));
 }
 
@@ -105,7 +105,7 @@ TEST(AxisUnitsChoice, UnknownKindsWriteNothing) {
     }
     char name[kUnitNameLen] = "untouched";
     double size = 7.0;
-    EXPECT_EQ(ChooseTimeUnits(nullptr, 1.0, name, kUnitUser, &size, 0), 0);
+    EXPECT_EQ(ChooseTimeUnits(nullptr, 1.0, name, kHUnitUser, &size, 0), 0);
     EXPECT_STREQ(name, "untouched");
 }
 
@@ -114,13 +114,13 @@ TEST(AxisUnitsChoice, NamesComeThroughTheDeviceLibrarysTexts) {
     ASSERT_EQ(setHLabelText("minutes", "Minuten"), 1);
     char name[kUnitNameLen];
     double size = 0.0;
-    ChooseTimeUnits(gs.get(), 200000.0, name, kUnitTime, &size, 0);
+    ChooseTimeUnits(gs.get(), 200000.0, name, kHUnitTime, &size, 0);
     setHLabelText("minutes", "minutes");
     EXPECT_STREQ(name, "Minuten");
 
     // The fixed time unit is looked up among the messages, not the axis labels.
     ASSERT_EQ(setMsgBoxText("seconds", "Sekunden"), 1);
-    GetTimeUnitByIndex(gs.get(), 0.0, name, kUnitTime, &size, 0);
+    GetTimeUnitByIndex(gs.get(), 0.0, name, kHUnitTime, &size, 0);
     setMsgBoxText("seconds", "seconds");
     EXPECT_STREQ(name, "Sekunden");
     EXPECT_EQ(size, 1000.0);
@@ -133,9 +133,9 @@ TEST(AxisUnitsChoice, FixedUnitOfEachKind) {
         const char* name;
         double size;
     } const rows[] = {
-        {kUnitTime, 0, "seconds", 1000.0}, {kUnitTime, 1, "sec", 1000.0},   {kUnitFrequency, 0, "Hz", 0.001},
-        {kUnitFrequency, 1, "Hz", 0.001},  {kUnitClock, 0, "Time", 1000.0}, {kUnitClock, 1, "", 1000.0},
-        {kUnitUser, 0, "volts", 1.0},      {kUnitUser, 1, "V", 1.0},
+        {kHUnitTime, 0, "seconds", 1000.0}, {kHUnitTime, 1, "sec", 1000.0},   {kHUnitFrequency, 0, "Hz", 0.001},
+        {kHUnitFrequency, 1, "Hz", 0.001},  {kHUnitClock, 0, "Time", 1000.0}, {kHUnitClock, 1, "", 1000.0},
+        {kHUnitUser, 0, "volts", 1.0},      {kHUnitUser, 1, "V", 1.0},
     };
     auto gs = ZeroedGraph();
     strcpy(gs->hUnitName, "volts");

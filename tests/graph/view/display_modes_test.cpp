@@ -251,10 +251,10 @@ TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
         uint32_t flags;  // of slot 3, the only one in use
         std::vector<std::string> told;
     } cases[] = {
-        {0, 2, {"toolbar", "tool buttons", "edit menu, shown"}},
-        {2, 3, {"toolbar", "tool buttons", "edit menu, shown"}},
-        {1, 2 | kChanHidden, {"toolbar", "edit menu, none shown"}},  // no channel shown: the tool buttons stay
-        {0, 0, {"toolbar", "edit menu, none shown"}},
+        {kModeScope, 2, {"toolbar", "tool buttons", "edit menu, shown"}},
+        {kModeXY, 3, {"toolbar", "tool buttons", "edit menu, shown"}},
+        {kModeChart, 2 | kChanHidden, {"toolbar", "edit menu, none shown"}},  // no channel shown: the tool buttons stay
+        {kModeScope, 0, {"toolbar", "edit menu, none shown"}},
         {3, 2, {}},  // no such mode: nothing changes, nobody is told
     };
     const stStatusMenuCalls saved = g_statusMenuCalls;
@@ -262,7 +262,7 @@ TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
         auto gs = std::make_unique<tagGS>();
         std::memset(gs.get(), 0, sizeof(tagGS));
         gs->chanFlags[3] = c.flags;
-        gs->displayMode = 1;
+        gs->displayMode = kModeChart;
         g_statusMenuCalls = kNoStatusMenuCalls;
         g_statusMenuCalls.updateGraphToolbar = RecordToolbar;
         g_statusMenuCalls.enableGraphToolButtons = RecordToolButtons;
@@ -283,8 +283,8 @@ TEST(DisplayModesNotify, AModeChangeTellsTheFrameThroughTheTable) {
     auto gs = std::make_unique<tagGS>();
     std::memset(gs.get(), 0, sizeof(tagGS));
     gs->chanFlags[0] = 2;
-    SetDisplayMode(gs.get(), 2);
-    EXPECT_EQ(gs->displayMode, 2u);
+    SetDisplayMode(gs.get(), kModeXY);
+    EXPECT_EQ(gs->displayMode, kModeXY);
     EXPECT_EQ(gs->modified, 1u);
     g_statusMenuCalls = saved;
 }

@@ -71,15 +71,15 @@ TEST(LayoutPlan, RowsStackAboveThePlot) {
         RECT markerBar;
         bool markerOn;
     } cases[] = {
-        {"all rows", 0, 0, 1, 1, 1, 0, 88, {0, 52, 800, 88}, true},
-        {"chart as scope", 1, 0, 1, 1, 1, 0, 88, {0, 52, 800, 88}, true},
-        {"output panel first", 0, 20, 1, 1, 1, 0, 108, {0, 72, 800, 108}, true},
-        {"stored bar height", 0, 0, 1, 1, 1, 40, 92, {0, 52, 800, 92}, true},
-        {"no rows", 0, 0, 0, 0, 0, 0, 0, {0, 0, 800, 0}, false},
-        {"buttons only", 0, 0, 0, 1, 0, 0, 22, {0, 22, 800, 22}, false},
+        {"all rows", kModeScope, 0, 1, 1, 1, 0, 88, {0, 52, 800, 88}, true},
+        {"chart as scope", kModeChart, 0, 1, 1, 1, 0, 88, {0, 52, 800, 88}, true},
+        {"output panel first", kModeScope, 20, 1, 1, 1, 0, 108, {0, 72, 800, 108}, true},
+        {"stored bar height", kModeScope, 0, 1, 1, 1, 40, 92, {0, 52, 800, 92}, true},
+        {"no rows", kModeScope, 0, 0, 0, 0, 0, 0, {0, 0, 800, 0}, false},
+        {"buttons only", kModeScope, 0, 0, 1, 0, 0, 22, {0, 22, 800, 22}, false},
         // XY: a one-line measurement row, no buttons, no marker bar, room for the X title.
-        {"xy", 2, 0, 1, 1, 1, 0, 19 + 15, {0, 19, 800, 19}, false},
-        {"xy without measurements", 2, 0, 0, 1, 1, 0, 15, {0, 0, 800, 0}, false},
+        {"xy", kModeXY, 0, 1, 1, 1, 0, 19 + 15, {0, 19, 800, 19}, false},
+        {"xy without measurements", kModeXY, 0, 0, 1, 1, 0, 15, {0, 0, 800, 0}, false},
     };
     for (const Case& c : cases) {
         GsPtr gs = ZeroGraph();
@@ -231,7 +231,7 @@ TEST(LayoutPlan, EmptyOrTinyClientAreas) {
 
 GsPtr ChartGraph(std::initializer_list<uint32_t> weights) {
     GsPtr gs = FullGraph();
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     gs->plotRect = {20, 100, 420, 402};
     int s = 0;
     for (uint32_t w : weights) {
@@ -286,9 +286,9 @@ TEST(LayoutChannelRects, ScopeAxisAndTitleRectangles) {
         int32_t factor;
         RECT band, scale, axis, title;
     } cases[] = {
-        {"scope", 0, 1, 1, {20, 101, 420, 401}, {421, 101, 480, 401}, {19, 402, 420, 415}, {20, 86, 420, 100}},
+        {"scope", kModeScope, 1, 1, {20, 101, 420, 401}, {421, 101, 480, 401}, {19, 402, 420, 415}, {20, 86, 420, 100}},
         {"printing factor",
-         0,
+         kModeScope,
          1,
          2,
          {20, 101, 420, 401},
@@ -297,15 +297,15 @@ TEST(LayoutChannelRects, ScopeAxisAndTitleRectangles) {
          {20, 72, 420, 100}},
         // Without the vertical scale the axis ends three tool widths and 8 pixels before the edge.
         {"no vertical scale",
-         0,
+         kModeScope,
          0,
          1,
          {20, 101, 420, 401},
          {421, 101, 480, 401},
          {19, 402, 408, 415},
          {20, 86, 420, 100}},
-        {"xy", 2, 1, 1, {20, 101, 420, 401}, {421, 101, 480, 401}, {19, 402, 420, 415}, {20, 86, 420, 100}},
-        {"chart", 1, 1, 1, {20, 101, 420, 199}, {421, 101, 480, 199}, {19, 404, 420, 417}, {20, 86, 420, 100}},
+        {"xy", kModeXY, 1, 1, {20, 101, 420, 401}, {421, 101, 480, 401}, {19, 402, 420, 415}, {20, 86, 420, 100}},
+        {"chart", kModeChart, 1, 1, {20, 101, 420, 199}, {421, 101, 480, 199}, {19, 404, 420, 417}, {20, 86, 420, 100}},
     };
     for (const Case& c : cases) {
         GsPtr gs = ChartGraph({1, 1, 1});
@@ -341,18 +341,18 @@ TEST(LayoutTransforms, ValuesMapToRowsAndColumns) {
         double perDiv, divisions, center;
         double yScale, yZero, xScale, xZero;  // kUntouched: left alone
     } cases[] = {
-        {"scope", 0, 1.0, 4.0, 0.0, 75.0, 250.0, kUntouched, kUntouched},
-        {"scope, moved midpoint", 0, 0.5, 4.0, 2.0, 150.0, 550.0, kUntouched, kUntouched},
-        {"inverted scale", 0, -1.0, 4.0, 0.0, -75.0, 250.0, kUntouched, kUntouched},
-        {"xy", 2, 1.0, 4.0, 0.0, 75.0, 250.0, 100.0, 220.0},
-        {"xy, moved midpoint", 2, 0.5, 4.0, 2.0, 150.0, 550.0, 200.0, -180.0},
+        {"scope", kModeScope, 1.0, 4.0, 0.0, 75.0, 250.0, kUntouched, kUntouched},
+        {"scope, moved midpoint", kModeScope, 0.5, 4.0, 2.0, 150.0, 550.0, kUntouched, kUntouched},
+        {"inverted scale", kModeScope, -1.0, 4.0, 0.0, -75.0, 250.0, kUntouched, kUntouched},
+        {"xy", kModeXY, 1.0, 4.0, 0.0, 75.0, 250.0, 100.0, 220.0},
+        {"xy, moved midpoint", kModeXY, 0.5, 4.0, 2.0, 150.0, 550.0, 200.0, -180.0},
         // Chart: the slot's own strip, 98 rows ending at 199.
-        {"chart", 1, 1.0, 4.0, 0.0, 24.5, 150.0, kUntouched, kUntouched},
-        {"zero scale", 0, 0.0, 4.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
-        {"zero divisions", 2, 1.0, 0.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
-        {"nan scale", 0, std::nan(""), 4.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
-        {"infinite midpoint", 0, 1.0, 4.0, std::numeric_limits<double>::infinity(), kUntouched, kUntouched, kUntouched,
-         kUntouched},
+        {"chart", kModeChart, 1.0, 4.0, 0.0, 24.5, 150.0, kUntouched, kUntouched},
+        {"zero scale", kModeScope, 0.0, 4.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
+        {"zero divisions", kModeXY, 1.0, 0.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
+        {"nan scale", kModeScope, std::nan(""), 4.0, 0.0, kUntouched, kUntouched, kUntouched, kUntouched},
+        {"infinite midpoint", kModeScope, 1.0, 4.0, std::numeric_limits<double>::infinity(), kUntouched, kUntouched,
+         kUntouched, kUntouched},
     };
     for (const Case& c : cases) {
         GsPtr gs = FullGraph();
@@ -369,7 +369,7 @@ TEST(LayoutTransforms, ValuesMapToRowsAndColumns) {
         EXPECT_DOUBLE_EQ(gs->chanPixelMap[kMapYZero][0], c.yZero) << c.name;
         EXPECT_DOUBLE_EQ(gs->chanPixelMap[kMapXScale][0], c.xScale) << c.name;
         EXPECT_DOUBLE_EQ(gs->chanPixelMap[kMapXZero][0], c.xZero) << c.name;
-        if (c.yScale != kUntouched && c.mode != 1) {
+        if (c.yScale != kUntouched && c.mode != kModeChart) {
             // The midpoint lands on the middle row, and the top of the span on the top row.
             double mid = gs->chanPixelMap[kMapYZero][0] - c.center * gs->chanPixelMap[kMapYScale][0];
             EXPECT_DOUBLE_EQ(mid, 250.0) << c.name;

@@ -164,7 +164,7 @@ TEST_F(LayoutWindow, ResizePlacesThePlotStripsAndControls) {
         }
         // Derived rectangles around the plot.
         // A new graph is in Chart mode, whose bands start one pixel lower.
-        ASSERT_EQ(gs_->displayMode, 1u);
+        ASSERT_EQ(gs_->displayMode, kModeChart);
         EXPECT_EQ(gs_->hAxisRect.top, plot.bottom + 2);
         EXPECT_EQ(gs_->hAxisRect.right, plot.right);
         EXPECT_EQ(gs_->hUnitsRect.top, gs_->hAxisRect.bottom - 1);
@@ -358,7 +358,7 @@ TEST_F(LayoutWindow, ChartBandsSplitTheResizedPlotAndMapTheirValues) {
     gs_->chanFlags[0] = gs_->chanFlags[1] = 2;
     gs_->chanViewWord[0] = gs_->chanViewWord[1] = 1092;
     gs_->chanVCenter[1] = 3.0;
-    SetDisplayMode(gs_, 1);
+    SetDisplayMode(gs_, kModeChart);
     for (int height : {520, 640}) {
         Resize(700, height);
         const RECT& plot = gs_->plotRect;
@@ -396,8 +396,8 @@ TEST_F(DisplayModesWindow, SwitchingModesPicksChannelsFacesAndRows) {
     Resize(700, 520);
     const int scopeTop = gs_->plotRect.top;
 
-    SetDisplayMode(gs_, 2);
-    EXPECT_EQ(gs_->displayMode, 2u);
+    SetDisplayMode(gs_, kModeXY);
+    EXPECT_EQ(gs_->displayMode, kModeXY);
     EXPECT_EQ(gs_->selectedChan, 3u);
     EXPECT_EQ(gs_->xyXChan, 3u);
     EXPECT_EQ(gs_->cursorShown, 2u);
@@ -415,7 +415,7 @@ TEST_F(DisplayModesWindow, SwitchingModesPicksChannelsFacesAndRows) {
     EXPECT_EQ(GetScrollPos(gs_->hScrollBar, SB_CTL), 0);
 
     gs_->currentTool = IDC_TOOL_IBEAM;
-    SetDisplayMode(gs_, 0);
+    SetDisplayMode(gs_, kModeScope);
     EXPECT_EQ(gs_->cursorShown, 0u);
     EXPECT_EQ(SendMessageA(ibeam, LKM_GETENABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->bitmaps.hbmButtons[1]));
     EXPECT_EQ(SendMessageA(ibeam, LKM_GETDISABLEBITMAP, 0, 0), reinterpret_cast<LRESULT>(g_app->bitmaps.hbmButtons[5]));
@@ -428,7 +428,7 @@ TEST_F(DisplayModesWindow, SwitchingModesPicksChannelsFacesAndRows) {
     // Modes that do not exist change nothing.
     SetDisplayMode(gs_, 3);
     SetDisplayMode(gs_, -1);
-    EXPECT_EQ(gs_->displayMode, 0u);
+    EXPECT_EQ(gs_->displayMode, kModeScope);
 }
 
 TEST_F(DisplayModesWindow, XYWithoutShownChannelsKeepsNoneAndDisablesTheVerticalBar) {
@@ -436,7 +436,7 @@ TEST_F(DisplayModesWindow, XYWithoutShownChannelsKeepsNoneAndDisablesTheVertical
     gs_->chanFlags[4] = 1;  // present but hidden
     gs_->selectedChan = static_cast<uint32_t>(-1);
     gs_->xyXChan = static_cast<uint32_t>(-1);
-    SetDisplayMode(gs_, 2);
+    SetDisplayMode(gs_, kModeXY);
     EXPECT_EQ(gs_->selectedChan, static_cast<uint32_t>(-1));
     EXPECT_EQ(gs_->xyXChan, static_cast<uint32_t>(-1));
     EXPECT_FALSE(BarEnabled(gs_->vScrollBar));
@@ -455,7 +455,7 @@ TEST_F(DisplayModesWindow, XYHorizontalScrollMovesTheXChannel) {
     gs_->chanVPerDiv[3] = 2.0;
     gs_->chanVDivisions[3] = 4.0;  // span 8
     gs_->chanVCenter[3] = gs_->chanVCenterRef[3] = 10.0;
-    SetDisplayMode(gs_, 2);
+    SetDisplayMode(gs_, kModeXY);
     ASSERT_EQ(gs_->xyXChan, 3u);
     const double pixel = 8.0 / PlotWidth();
     struct Step {
@@ -553,7 +553,7 @@ TEST_F(DisplayModesWindow, ScrollingMovesThePixelsAndRedrawsTheSelectionBand) {
     for (uint32_t& f : gs_->chanFlags) f = 0;  // nothing drawn in the new strip but its white
     TimeView(1000);
     gs_->chanFlags[0] = 1;
-    gs_->cursorShown = 2;
+    gs_->cursorShown = kCursorOff;
     const RECT plot = gs_->plotRect;
     const double perPixel = 1000.0 / (plot.right - plot.left);
     gs_->hStart = 50 * perPixel;
@@ -720,7 +720,7 @@ TEST_F(DisplayModesWindow, AutoscaleFitsTheVisibleData) {
     gs_->chanVPerDiv[3] = 7.0;
     gs_->zoomLevel = gs_->zoomCount = 2;
 
-    gs_->displayMode = 1;
+    gs_->displayMode = kModeChart;
     gs_->chanViewWord[0] = 1000;
     gs_->chanViewWord[1] = 2000;
     gs_->chanViewWord[2] = 3000;
@@ -743,7 +743,7 @@ TEST_F(DisplayModesWindow, AutoscaleFitsTheVisibleData) {
     EXPECT_GE(g_refreshes, 1);
 
     // Scope: the used channels stacked in bands of a third of the plot each.
-    gs_->displayMode = 0;
+    gs_->displayMode = kModeScope;
     UpdateGraphScrollBars(gs_);
     AutoScaleGraph(gs_, 0);
     const RECT& plot = gs_->plotRect;
@@ -763,7 +763,7 @@ TEST_F(DisplayModesWindow, AutoscaleFitsTheVisibleData) {
     }
 
     // XY: the command does nothing.
-    gs_->displayMode = 2;
+    gs_->displayMode = kModeXY;
     gs_->chanVPerDiv[0] = 9.0;
     AutoScaleGraph(gs_, 0);
     EXPECT_EQ(gs_->chanVPerDiv[0], 9.0);

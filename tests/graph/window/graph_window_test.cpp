@@ -265,13 +265,13 @@ TEST_F(GraphWindow, ToolButtonsFollowTheRecordingRule) {
     }
     gs_->acquiring = 0;
     // Arrow and zoom switch the cursor line off; the I-beam turns it back on outside XY mode.
-    gs_->cursorShown = 1;
+    gs_->cursorShown = kCursorDrawn;
     Command(IDC_TOOL_ZOOM);
     EXPECT_EQ(gs_->cursorShown, 2u);
-    gs_->displayMode = 2;
+    gs_->displayMode = kModeXY;
     Command(IDC_TOOL_IBEAM);
     EXPECT_EQ(gs_->cursorShown, 2u);
-    gs_->displayMode = 1;
+    gs_->displayMode = kModeChart;
     Command(IDC_TOOL_IBEAM);
     EXPECT_EQ(gs_->cursorShown, 0u);
     Command(IDC_TOOL_ARROW);
@@ -480,7 +480,7 @@ TEST_F(GraphWindow, VerticalThumbSetsTheSelectedChannelsMidpoint) {
 }
 
 TEST_F(GraphWindow, HorizontalThumbMovesTimeOrTheXChannel) {
-    gs_->displayMode = 1;
+    gs_->displayMode = kModeChart;
     gs_->totalSamples = 1000;
     gs_->sampleInterval = 5.0;  // 5,000 ms recorded
     gs_->hPerDiv = 500.0;
@@ -490,7 +490,7 @@ TEST_F(GraphWindow, HorizontalThumbMovesTimeOrTheXChannel) {
     SendMessageA(graph_, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1000), 0);
     EXPECT_DOUBLE_EQ(gs_->hStart, 3000.0);
 
-    gs_->displayMode = 2;
+    gs_->displayMode = kModeXY;
     gs_->xyXChan = 2;
     gs_->chanVPerDiv[2] = 1.0;
     gs_->chanVDivisions[2] = 4.0;  // span 4

@@ -123,7 +123,7 @@ TEST_F(ChannelScaling, OverlapAndCompareShareOneRange) {
     Fill(gs, 0, {0.0, 1.0});
     Fill(gs, 3, {-2.0, 4.0, 1.0});
     for (int p = 0; p < kMaxChannels; ++p) gs->chanOrder[p] = static_cast<uint32_t>(p);
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     setDirtyGraphFlag(gs, 0);
     Command(IDM_DISPLAY_OVERLAP);
     for (int s : {0, 3}) {
@@ -173,16 +173,16 @@ TEST_F(ChannelScaling, DeviceScalingOfInputs) {
         gs->chanVPerDiv[s] = 9.0;
     }
     gs->chanFlags[25] = gs->chanFlags[45] = 0;
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     InitMenu();
     EXPECT_FALSE(Grayed(IDM_DISPLAY_OPTIMIZE_RANGES));
     Command(IDM_DISPLAY_OPTIMIZE_RANGES);
     EXPECT_DOUBLE_EQ(gs->chanVPerDiv[7], 9.0);
     EXPECT_DOUBLE_EQ(gs->chanVPerDiv[30], 1.25);
-    gs->displayMode = 0;
+    gs->displayMode = kModeScope;
     InitMenu();
     EXPECT_TRUE(Grayed(IDM_DISPLAY_OPTIMIZE_RANGES));
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     gs->chanHasScaling[30] = 0;
     InitMenu();
     EXPECT_TRUE(Grayed(IDM_DISPLAY_OPTIMIZE_RANGES));

@@ -236,7 +236,10 @@ TEST_F(Dispatch, ModeCommandsSwitchTheActiveGraph) {
     const struct {
         UINT id;
         uint32_t mode;
-    } cases[] = {{IDM_SHOW_SCOPE, 0}, {IDM_SHOW_XY, 2}, {IDM_SHOW_CHART, 1}, {IDM_SHOW_CHART, 1}};
+    } cases[] = {{IDM_SHOW_SCOPE, kModeScope},
+                 {IDM_SHOW_XY, kModeXY},
+                 {IDM_SHOW_CHART, kModeChart},
+                 {IDM_SHOW_CHART, kModeChart}};
     for (const auto& c : cases) {
         setDirtyGraphFlag(gs, 0);
         Command(c.id);

@@ -58,7 +58,7 @@ TEST_F(DisplayCommands, SwitchesToggleAndOnlyTheSavedOnesMarkTheGraphChanged) {
     };
     tagGS* gs = GraphWithChannels();
     ASSERT_TRUE(gs);
-    gs->displayMode = 2;  // Last Dot Only is an XY item
+    gs->displayMode = kModeXY;  // Last Dot Only is an XY item
     for (const Row& row : rows) {
         const uint32_t before = row.setting(gs);
         for (int step = 1; step <= 2; ++step) {
@@ -82,7 +82,7 @@ TEST_F(DisplayCommands, ViewCommandsDoNotMarkTheGraphChanged) {
     for (UINT id : {IDM_DISPLAY_RESET_CHART, IDM_DISPLAY_REFRESH, IDM_TOOL_ZOOM, IDM_TOOL_ARROW, IDM_SHOW_CHART,
                     IDM_SHOW_CHART}) {
         setDirtyGraphFlag(gs, 0);
-        if (id == IDM_SHOW_CHART) gs->displayMode = 1;
+        if (id == IDM_SHOW_CHART) gs->displayMode = kModeChart;
         Command(id);
         EXPECT_EQ(gs->modified, 0u) << id;
     }
@@ -115,7 +115,9 @@ TEST_F(DisplayCommands, ChannelStylesChangeTheActiveChannelOrAllWithCtrl) {
         UINT id;
         bool ctrl;
         uint16_t style;
-    } styles[] = {{IDM_SHOW_DOT_PLOT, false, 2}, {IDM_SHOW_STEP_PLOT, true, 1}, {IDM_SHOW_LINE_PLOT, false, 0}};
+    } styles[] = {{IDM_SHOW_DOT_PLOT, false, kStyleDots},
+                  {IDM_SHOW_STEP_PLOT, true, kStyleStep},
+                  {IDM_SHOW_LINE_PLOT, false, kStyleLine}};
     for (const Row& row : styles) {
         for (int s = 0; s < kMaxChannels; ++s) gs->chanDrawStyle[s] = 7;
         BYTE keys[256] = {};
@@ -139,7 +141,7 @@ TEST_F(DisplayCommands, ChannelStylesChangeTheActiveChannelOrAllWithCtrl) {
         Command(dot.id);
         EXPECT_EQ(gs->chanPlotStyle[2], 0x80120000u | (dot.size << 8) | dot.size) << dot.id;
     }
-    gs->displayMode = 2;
+    gs->displayMode = kModeXY;
     Command(IDM_SHOW_LAST_DOT_ONLY);
     EXPECT_EQ(gs->chanPlotStyle[2], 0x00120000u | 0x0101u);
     for (UINT id = IDM_COLOR_BLACK; id <= IDM_COLOR_BURGUNDY; ++id) {
@@ -287,7 +289,7 @@ TEST_F(DisplayCommands, ForbiddenCommandDoesNothing) {
 TEST_F(DisplayCommands, MarkerBarControlsFollowTheSwitchAndTheMarkers) {
     tagGS* gs = GraphWithChannels();
     ASSERT_TRUE(gs);
-    gs->displayMode = 1;
+    gs->displayMode = kModeChart;
     // The bar's controls as the marker bar makes them, where it has not made them.
     HWND* slots[3] = {&gs->segPrevButton, &gs->segNextButton, &gs->markerLabelEdit};
     const char* classes[3] = {"BUTTON", "BUTTON", "EDIT"};

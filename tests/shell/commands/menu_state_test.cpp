@@ -72,7 +72,7 @@ TEST_F(MenuState, NoGraphGraysTheWindowAndDocumentItems) {
 TEST_F(MenuState, EmptyGraphKeepsTheEditsGrayedButTheGraphItemsOn) {
     tagGS* gs = Graph();
     ASSERT_TRUE(gs);
-    gs->displayMode = 0;
+    gs->displayMode = kModeScope;
     gs->gridShown = 1;
     InitMenu();
     for (UINT id : {513u,  514u,  515u,  516u,  517u,  518u, 519u, 520u, 521u, 522u,
@@ -92,9 +92,9 @@ TEST_F(MenuState, DisplayModeSetsChecksLabelsAndModeOnlyItems) {
         bool overlapOn, lastDotOn, markersOn;
         uint32_t tileKey;
     } rows[] = {
-        {0, 2082, true, false, true, 2401},
-        {1, 2083, false, false, true, 2400},
-        {2, 2084, false, true, false, 2402},
+        {kModeScope, 2082, true, false, true, 2401},
+        {kModeChart, 2083, false, false, true, 2400},
+        {kModeXY, 2084, false, true, false, 2402},
     };
     tagGS* gs = GraphWithChannel();
     for (const Row& row : rows) {
@@ -130,16 +130,16 @@ TEST_F(MenuState, FlagsOfTheGraphBecomeChecks) {
         InitMenu();
         for (UINT id : {2130u, 2131u, 2132u}) EXPECT_EQ(Checked(id), id - 2130u + 16u == tool) << tool;
     }
-    for (uint16_t style : {0, 1, 2}) {
+    for (uint16_t style : {kStyleLine, kStyleStep, kStyleDots}) {
         gs->chanDrawStyle[1] = style;
-        gs->chanPlotStyle[1] = style == 2 ? 0x80000303u : 0x0303u;
+        gs->chanPlotStyle[1] = style == kStyleDots ? 0x80000303u : 0x0303u;
         InitMenu();
-        EXPECT_EQ(Checked(2092), style == 0);
-        EXPECT_EQ(Checked(2093), style == 1);
-        EXPECT_EQ(Checked(2101), style == 2);
-        EXPECT_EQ(Checked(2102), style == 2);
+        EXPECT_EQ(Checked(2092), style == kStyleLine);
+        EXPECT_EQ(Checked(2093), style == kStyleStep);
+        EXPECT_EQ(Checked(2101), style == kStyleDots);
+        EXPECT_EQ(Checked(2102), style == kStyleDots);
         HMENU show = GetSubMenu(GetSubMenu(Menu(), 3), 13);
-        EXPECT_EQ((GetMenuState(show, 15, MF_BYPOSITION) & MF_GRAYED) == 0, style == 2) << "Dot Size";
+        EXPECT_EQ((GetMenuState(show, 15, MF_BYPOSITION) & MF_GRAYED) == 0, style == kStyleDots) << "Dot Size";
     }
 }
 
@@ -163,7 +163,10 @@ TEST_F(MenuState, TransformItemsFollowTheHorizontalUnitAndTheTemplate) {
     struct Row {
         uint32_t kind;
         bool derivativeOn, rateOn;
-    } rows[] = {{0, true, true}, {1, false, false}, {2, true, true}, {3, true, false}};
+    } rows[] = {{kHUnitTime, true, true},
+                {kHUnitFrequency, false, false},
+                {kHUnitClock, true, true},
+                {kHUnitUser, true, false}};
     HMENU filters = GetSubMenu(GetSubMenu(Menu(), 2), 0);
     for (const Row& row : rows) {
         gs->hUnitKind = row.kind;
@@ -380,7 +383,7 @@ TEST_F(MenuState, PopupsMoveRightWhileTheGraphIsMaximised) {
     EXPECT_EQ(GetMenuItemID(GetFramePopup(Menu(), 2), 2), 0xFFFFFFFFu);  // Transform's template popup
     // Checks of the Show popup still land on it.
     tagGS* gs = GraphWithChannel();
-    gs->chanDrawStyle[1] = 2;
+    gs->chanDrawStyle[1] = kStyleDots;
     InitMenu();
     HMENU show = GetSubMenu(GetFramePopup(Menu(), 3), 13);
     EXPECT_EQ(GetMenuState(show, 15, MF_BYPOSITION) & MF_GRAYED, 0u);
@@ -640,9 +643,9 @@ TEST_F(MenuState, ToolbarButtonsFollowTheShownChannelsAndTheMode) {
         uint32_t mode, acquiring;
         bool on[7];  // in the order of ids
     } rows[] = {
-        {1, 0, {true, true, true, true, false, false, true}},
-        {1, 1, {true, true, false, false, false, false, true}},
-        {2, 0, {true, true, false, false, true, true, false}},
+        {kModeChart, 0, {true, true, true, true, false, false, true}},
+        {kModeChart, 1, {true, true, false, false, false, false, true}},
+        {kModeXY, 0, {true, true, false, false, true, true, false}},
     };
     tagGS* gs = Graph();
     ASSERT_TRUE(gs);
@@ -686,9 +689,9 @@ TEST_F(MenuState, ToolbarFollowsTheActiveGraph) {
         bool channel, recording;
         bool peaksOn, curveOn, markersOn;
     } rows[] = {
-        {1, false, false, false, false, true}, {1, true, false, true, false, true},
-        {1, true, true, false, false, true},   {0, true, false, true, false, true},
-        {2, true, false, true, true, false},   {2, true, true, false, false, false},
+        {kModeChart, false, false, false, false, true}, {kModeChart, true, false, true, false, true},
+        {kModeChart, true, true, false, false, true},   {kModeScope, true, false, true, false, true},
+        {kModeXY, true, false, true, true, false},      {kModeXY, true, true, false, false, false},
     };
     for (const Row& row : rows) {
         gs->displayMode = row.mode;

@@ -62,7 +62,7 @@ protected:
         for (size_t i = 0; i < v.size(); ++i) p[i] = v[i];
         gs->chanBlock[0] = p;
         gs->sampleInterval = kInterval;
-        gs->hUnitKind = 0;
+        gs->hUnitKind = kHUnitTime;
         gs->selectedChan = 0;
         gs->selStart = a * kInterval;
         gs->selEnd = b * kInterval;
@@ -538,7 +538,7 @@ TEST_F(Transforms, ASixteenBitChannelTakesResultsBeyondItsRange) {
     gs->chanScale[0] = 1.0;
     gs->chanOffset[0] = 0.0;
     gs->chanCount[0] = static_cast<uint32_t>(raw.size());
-    gs->hUnitKind = 3;  // user units: one unit a sample
+    gs->hUnitKind = kHUnitUser;  // user units: one unit a sample
     std::vector<double> before;
     for (int i = 0; i < 4; ++i) {
         double v = 0;
@@ -612,7 +612,7 @@ TEST_F(Transforms, ResultGraphsOpenWithTheirMeasurementBoxes) {
         tagGS* made = GraphTitled(row.title);
         ASSERT_TRUE(made && made != gs) << what;
         EXPECT_STREQ(made->title, row.title) << what;
-        EXPECT_EQ(made->hUnitKind, 1u) << what;
+        EXPECT_EQ(made->hUnitKind, kHUnitFrequency) << what;
         const int boxes = GetMeasurementCount(made->measureGrid);
         ASSERT_GT(boxes, 2) << what;
         for (int b = 0; b < 5 && b < boxes; ++b) {
