@@ -61,6 +61,7 @@ struct stScriptState {
     uint32_t generation;           // + 1 at every load: runs of an older script unwind
     uint32_t statementsSinceTurn;  // statements run since the message loop last turned
     uint16_t fieldFailed;          // a reader met a malformed field in the current statement
+    uint16_t textCut;              // a text read since the reader's mark was cleared was cut short
     uint64_t breakAskedAt;         // the tick Ctrl+Break was last asked at; ~0 while it is held
     uint16_t steppedStatement;     // the editor's single step runs the statement: NEXT stops at its FOR line
     // The loop stack, shared by every subroutine; a left-open loop stays open.
@@ -82,6 +83,8 @@ struct stScriptState {
     double macroVariables[26];  // A#..Z# (a#..z# the same)
     char strings[26][256];      // A$..Z$
     char macroStrings[26][256];  // A@..Z@
+    bool stringCut[26];         // the value given to A$..Z$ was cut to the longest string
+    bool macroStringCut[26];    // and to A@..Z@
 };
 extern stScriptState g_script;
 

@@ -83,6 +83,7 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Disk full", "The disk is full."},
     {"KEY Save failed", "The graph could not be saved."},
     {"KEY Save folder not found", "The folder to save in cannot be found."},
+    {"KEY Save name too long", "The name is too long for a file: nothing was saved."},
     {"KEY Save type not available", "Graphs cannot be saved in this file type yet."},
     {"KEY File not written", "The file %s could not be written."},
     {"KEY Button library missing",

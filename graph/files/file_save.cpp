@@ -75,6 +75,14 @@ bool HasExtension(const char* name) {
     return dot && (!slash || dot > slash);
 }
 
+// A name File Open's lesson data pattern "*-L??" takes.
+bool IsLessonDataName(const std::string& name, size_t slash) {
+    const size_t start = slash == std::string::npos ? 0 : slash + 1;
+    if (name.size() - start < 4) return false;
+    const char* tail = name.c_str() + name.size() - 4;
+    return tail[0] == '-' && (tail[1] == 'L' || tail[1] == 'l');
+}
+
 // The placement to store: minimised 0, maximised -1, else the window in the frame's coordinates.
 void RecordPlacement(tagGS* gs) {
     if (!gs->hwnd || !IsWindow(gs->hwnd)) return;
@@ -245,12 +253,8 @@ DWORD WritePictureInto(HANDLE file, void* context) {
     return error;
 }
 
-// A graph saved under its new name: the window shows it, and a paged document now pages from it.
-void TakeNewName(tagGS* gs, const char* target, uint32_t dataOffset) {
-    lstrcpynA(gs->title, target, sizeof gs->title);
-    if (gs->hwnd) SetWindowTextA(gs->hwnd, gs->title);
-    char full[MAX_PATH];
-    if (!GetFullPathNameA(target, sizeof full, full, nullptr)) return;
+// The file a graph was written to is now the one it stands for: a paged document pages from it.
+void AdoptWrittenFile(tagGS* gs, const char* full, uint32_t dataOffset) {
     if (gs->storageKind == kStoreDiskPaged) {
         lstrcpynA(gs->filePath, full, sizeof gs->filePath);
         gs->dataOffset = dataOffset;
@@ -260,6 +264,13 @@ void TakeNewName(tagGS* gs, const char* target, uint32_t dataOffset) {
     } else if (gs->storageKind == kStoreMemory) {
         lstrcpynA(gs->filePath, full, sizeof gs->filePath);
     }
+}
+
+// A graph saved under its new name: the window shows it, and the graph stands for its file.
+void TakeNewName(tagGS* gs, const char* target, const char* full, uint32_t dataOffset) {
+    lstrcpynA(gs->title, target, sizeof gs->title);
+    if (gs->hwnd) SetWindowTextA(gs->hwnd, gs->title);
+    if (full[0]) AdoptWrittenFile(gs, full, dataOffset);
 }
 
 // Whether the file is the one the document or another graph window shows.
@@ -284,17 +295,21 @@ void RefuseName(const tagGS* gs, const char* path) {
     MessageBoxA(Owner(gs), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
 }
 
-// A text, picture or template goes under its own type's extension; a file the dialog did not
-// ask about is replaced only after asking, and never the file an open graph came from.
-bool AcceptOtherFormatName(const tagGS* gs, SaveType type, char* target) {
+// Every type goes under its own extension; a name the system cannot take is refused, and so is
+// the file another graph shows (for a text, picture or template, the graph's own file too). A
+// file the dialog did not ask about, because the extension was added after it, is replaced only
+// after asking.
+bool AcceptName(tagGS* gs, SaveType type, char* target) {
     const std::string named = NameForSaveType(target, type);
-    if (named.size() >= MAX_PATH) {
-        RefuseName(gs, target);
+    if (!SaveNameFitsSystem(named.c_str())) {
+        ReportSaveFailure(Owner(gs), named.c_str(), ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
     const bool renamed = named != target;
     lstrcpynA(target, named.c_str(), MAX_PATH);
-    if (IsAGraphsFile(gs, target, true)) {
+    if (type == SaveType::Graph) {
+        if (!CheckSameDocument(gs, target)) return false;
+    } else if (IsAGraphsFile(gs, target, true)) {
         RefuseName(gs, target);
         return false;
     }
@@ -308,6 +323,10 @@ bool AcceptOtherFormatName(const tagGS* gs, SaveType type, char* target) {
 // refused with no dialog to ask again.
 bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder,
                   char* target, SaveType* type) {
+    if (path && std::strlen(path) >= MAX_PATH) {
+        ReportSaveFailure(Owner(gs), path, ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
     for (;;) {
         g_selectionOnly = 0;
         DeviceStoreSetupInGraph(gs);
@@ -326,9 +345,7 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
         } else {
             lstrcpynA(target, proposed, MAX_PATH);
         }
-        const bool accepted = *type == SaveType::Graph ? CheckSameDocument(gs, target) != 0
-                                                       : AcceptOtherFormatName(gs, *type, target);
-        if (accepted) return true;
+        if (AcceptName(gs, *type, target)) return true;
         if (!mustAsk) return false;
     }
 }
@@ -379,11 +396,13 @@ void ReportSaveFailure(HWND owner, const char* path, DWORD error) {
 
 std::string NameForSaveType(const char* name, SaveType type) {
     std::string named = name;
-    if (type == SaveType::Graph) return named;
     const char* own = kSaveExtension[static_cast<int>(type)];
     const size_t slash = named.find_last_of("\\/");
     const size_t dot = named.find_last_of('.');
     const bool hasDot = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    // A graph keeps any extension it is given; a lesson's data file ("-L" and two characters)
+    // has none and is listed by File Open as it is.
+    if (type == SaveType::Graph) return hasDot || IsLessonDataName(named, slash) ? named : named + own;
     if (hasDot && lstrcmpiA(named.c_str() + dot, own) == 0) return named;
     // The dialog's own extensions are swapped; any other is kept, as part of the name.
     bool known = false;
@@ -412,11 +431,30 @@ const char* SaveFailureKey(DWORD error) {
     case ERROR_NOT_READY:
     case ERROR_DEV_NOT_EXIST: return "KEY Save folder not found";
     case ERROR_NOT_SUPPORTED: return "KEY Save type not available";
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW: return "KEY Save name too long";
     default: return "KEY Save failed";
     }
 }
 
 bool IsSaveFolderMissing(DWORD error) { return std::strcmp(SaveFailureKey(error), "KEY Save folder not found") == 0; }
+
+bool IsSaveNameTooLong(DWORD error) { return std::strcmp(SaveFailureKey(error), "KEY Save name too long") == 0; }
+
+bool SaveNameFitsSystem(const char* name) {
+    constexpr size_t kLongestPart = 255;
+    if (std::strlen(name) >= MAX_PATH) return false;
+    if (!name[0]) return true;  // not a length fault: the write tells what it is
+    char full[MAX_PATH];
+    const DWORD n = GetFullPathNameA(name, sizeof full, full, nullptr);
+    if (n == 0 || n >= sizeof full) return false;
+    size_t part = 0;
+    for (const char* p = full; *p; ++p) {
+        part = (*p == '\\' || *p == '/') ? 0 : part + 1;
+        if (part > kLongestPart) return false;
+    }
+    return true;
+}
 
 void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]) {
     std::memset(out, 0, kPictureHeaderBytes);
@@ -433,8 +471,10 @@ int CheckSameDocument(tagGS* gs, const char* path) {
     char full[MAX_PATH] = "";
     if (!GetFullPathNameA(path, sizeof full, full, nullptr)) full[0] = 0;
     const bool own = lstrcmpiA(path, gs->title) == 0 || (full[0] && lstrcmpiA(full, gs->filePath) == 0);
-    // The document's own name is refused only for a part of it, which would cut the whole short.
-    if (own ? !g_selectionOnly : !IsAGraphsFile(gs, path, false)) return 1;
+    // The file another graph shows is never written over, whatever this one is called by now (a
+    // lesson's SAVE names the document after its target first). The document's own name is
+    // refused only for a part of it, which would cut the whole short.
+    if (!IsAGraphsFile(gs, path, false) && !(own && g_selectionOnly)) return 1;
     RefuseName(gs, path);
     return 0;
 }
@@ -459,7 +499,10 @@ int SaveAsMetafile(tagGS* gs, const char* path) {
     return error ? 0 : 1;
 }
 
-int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder) {
+namespace {
+
+// Save As, or a copy that leaves the document's name and file as they were.
+int SaveDocument(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder, bool copy) {
     if (!gs || !g_app) return 0;
     RecordPlacement(gs);
     char target[MAX_PATH];
@@ -491,16 +534,30 @@ int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const ch
         setDirtyGraphFlag(gs, 1);
         return 0;
     }
-    if (type == SaveType::Graph) {
-        gs->isTemplate = 0;
-        // A selection saved alone leaves the document as it was, name and changes.
-        if (!selection) {
-            TakeNewName(gs, target, graph.dataOffset);
-            setDirtyGraphFlag(gs, 0);
-            notify::GraphFileUsed(gs->filePath[0] ? gs->filePath : target);
-            // The journal's text is in the file now.
-            if (HWND journal = JournalHwndIfMade(gs->journalWnd)) SendMessageA(journal, EM_SETMODIFY, 0, 0);
+    if (type == SaveType::Graph && !copy) gs->isTemplate = 0;
+    // A selection saved alone leaves the document as it was, name and changes.
+    if (type == SaveType::Graph && !selection) {
+        char full[MAX_PATH] = "";
+        if (!GetFullPathNameA(target, sizeof full, full, nullptr)) full[0] = 0;
+        if (!copy) {
+            TakeNewName(gs, target, full, graph.dataOffset);
+        } else if (full[0] && lstrcmpiA(full, gs->filePath) == 0) {
+            AdoptWrittenFile(gs, full, graph.dataOffset);  // the copy replaced the graph's own file
         }
+        setDirtyGraphFlag(gs, 0);
+        notify::GraphFileUsed(full[0] ? full : target);
+        // The journal's text is in the file now.
+        if (HWND journal = JournalHwndIfMade(gs->journalWnd)) SendMessageA(journal, EM_SETMODIFY, 0, 0);
     }
     return 1;
+}
+
+}  // namespace
+
+int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder) {
+    return SaveDocument(gs, ask, lockName, title, path, folder, false);
+}
+
+int SaveDocumentCopyAs(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder) {
+    return SaveDocument(gs, ask, lockName, title, path, folder, true);
 }

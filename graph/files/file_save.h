@@ -15,6 +15,9 @@ enum class SaveType { Graph, Text, Picture, Template };
 // its own. 1 saved; 0 when the user cancelled, the name was refused without a dialog to ask
 // again, or the write failed (reported with its cause; the target keeps its contents).
 int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder);
+// Writes a copy as SaveDocumentAs does, but the document keeps its name, its window's text and
+// the file it stands for and reads its samples from (unless the copy went over that very file).
+int SaveDocumentCopyAs(tagGS* gs, int ask, int lockName, const char* title, const char* path, const char* folder);
 // 1 when the document may be saved under the path; 0 after refusing it with "KEY Same document".
 int CheckSameDocument(tagGS* gs, const char* path);
 // 1 when the target's drive has room for the document's samples (1,024 bytes to spare).
@@ -23,6 +26,10 @@ int HasDiskSpaceFor(tagGS* gs, const char* path);
 void ReportSaveFailure(HWND owner, const char* path, DWORD error);
 // Whether a save's error means that the folder to save in is not there.
 bool IsSaveFolderMissing(DWORD error);
+// Whether a save's error means that the name is too long for a file.
+bool IsSaveNameTooLong(DWORD error);
+// Whether the system takes the name for a file: the whole path, and each part of it, in bounds.
+bool SaveNameFitsSystem(const char* name);
 // Writes the graph's picture as a placeable metafile; 1 written, 0 failed (the reason is the
 // thread's last error).
 int SaveAsMetafile(tagGS* gs, const char* path);
@@ -39,7 +46,9 @@ bool SaveNameMustBeAsked(const char* name, int fromTemplate);
 // The writer a save dialog's filter row (1-5) chooses; row 5 goes by the name's extension.
 SaveType SaveTypeOfFilter(unsigned filterIndex, const char* path);
 // The name a type is written under: a text, picture or template gets its own extension in place
-// of the graph's or another type's, or added to the name, so File Open never takes it for a graph.
+// of the graph's or another type's, or added to the name, so File Open never takes it for a graph;
+// a graph named without an extension gets the graph files' one, unless File Open's lesson data
+// pattern ("-L" and two characters) lists it as it is.
 std::string NameForSaveType(const char* name, SaveType type);
 // The message key that tells the cause of a failed save.
 const char* SaveFailureKey(DWORD error);

@@ -107,6 +107,12 @@ int32_t GetScriptField(const char* pos, char* out256, char delimiter);
 // a handler may also ask, to stop before acting on a bad value.
 int ScriptFieldFailed();
 void SetScriptFieldFailed();
+// A text the readers gave was cut to the longest string (a longer literal, a string variable
+// whose value was cut, a joined text): a name read so is not the one the script meant.
+// Cleared before the reading it is asked about.
+int ScriptTextCut();
+void SetScriptTextCut();
+void ClearScriptTextCut();
 // Steps past the rest of the line: the position of its CR (or terminator).
 const char* ScriptLineEnd(const char* pos);
 // A count or position a lesson gave: truncated toward zero and held inside the 32-bit range, so
@@ -120,6 +126,10 @@ inline bool IsNumericVariableName(const char* name) {
 }
 // A string variable's text: index 0..25 (A..Z), macro 1 for A@..Z@, 0 for A$..Z$.
 const char* GetScriptStringVariable(int index, int macro);
+// Whether the variable's value was cut when it was given (a text longer than a string holds).
+bool IsScriptStringVariableCut(int index, int macro);
+// The value just given to the variable came from a text that was cut.
+void MarkScriptStringVariableCut(int index, int macro);
 // Parses a string variable's name ("A$", "Q@"); 1 with *index and *macro set, 0 otherwise.
 int ParseScriptStringVariable(const char* name, int* index, int* macro);
 // GetScriptNumericVariable, AssignScriptNumericVariable and AssignScriptStringVariable are in

@@ -17,9 +17,13 @@ inline bool AtLineEnd(char c) { return c == '\r' || c == 0; }
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 inline char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-// Copies at most kScriptStringChars characters of n into out; the rest is cut.
+// Copies at most kScriptStringChars characters of n into out; the rest is cut, and the readers'
+// mark tells it.
 void CopyCut(char* out, const char* from, size_t n) {
-    if (n > kScriptStringChars) n = kScriptStringChars;
+    if (n > kScriptStringChars) {
+        n = kScriptStringChars;
+        SetScriptTextCut();
+    }
     std::memcpy(out, from, n);
     out[n] = 0;
 }
@@ -193,7 +197,10 @@ int32_t EvaluateScriptExpression(const char* pos, char* out) {
         // The arguments as a line of their own, so no argument reads past the call.
         char args[kScriptWordChars + 1];
         size_t n = static_cast<size_t>(close - open - 1);
-        if (n > kScriptWordChars - 1) n = kScriptWordChars - 1;
+        if (n > kScriptWordChars - 1) {
+            n = kScriptWordChars - 1;
+            SetScriptTextCut();
+        }
         std::memcpy(args, open + 1, n);
         args[n] = '\r';
         args[n + 1] = 0;
@@ -209,6 +216,7 @@ int32_t EvaluateScriptExpression(const char* pos, char* out) {
         }
         const char* value = GetScriptStringVariable(index, macro);
         CopyCut(out, value, std::strlen(value));
+        if (IsScriptStringVariableCut(index, macro)) SetScriptTextCut();
         return static_cast<int32_t>(p + 2 - pos);
     }
     return 0;
@@ -225,6 +233,10 @@ int32_t ScriptWholeNumber(double value) {
     if (value <= -2147483648.0) return INT32_MIN;
     return static_cast<int32_t>(value);
 }
+
+int ScriptTextCut() { return g_script.textCut != 0; }
+void SetScriptTextCut() { g_script.textCut = 1; }
+void ClearScriptTextCut() { g_script.textCut = 0; }
 
 const char* ScriptLineEnd(const char* pos) {
     while (!AtLineEnd(*pos)) ++pos;

@@ -97,18 +97,24 @@ int16_t ExecAssignment(stScriptCall& call, const char* name) {
         int index = 0, macro = 0;
         if (!ParseScriptStringVariable(name, &index, &macro)) return kScriptStop;
         char value[kScriptWordChars], more[kScriptWordChars];
+        ClearScriptTextCut();
         const int32_t used = EvaluateScriptExpression(p, value);
         if (used == 0) return kScriptStop;
         p += used;
         while (*p == ' ' || *p == '\t') ++p;
         if (*p == '+' && EvaluateScriptExpression(p + 1, more)) {
             size_t n = std::strlen(value), m = std::strlen(more);
-            if (n + m > kScriptStringChars) m = kScriptStringChars - n;
+            if (n + m > kScriptStringChars) {
+                m = kScriptStringChars - n;
+                SetScriptTextCut();
+            }
             std::memcpy(value + n, more, m);
             value[n + m] = 0;
         }
         if (ScriptFieldFailed()) return kScriptStop;
         AssignScriptStringVariable(index, value, macro);
+        // The value is not the text the script gave: a name made of it would be another name.
+        if (ScriptTextCut()) MarkScriptStringVariableCut(index, macro);
         return kScriptGoOn;
     }
     if (!IsNumericVariableName(name)) return kScriptStop;

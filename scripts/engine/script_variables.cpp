@@ -61,11 +61,13 @@ void AssignScriptNumericVariable(void* frame, const char* name, double value) {
     }
 }
 
-// A$..Z$ (macro 0) or A@..Z@ (macro 1); the text is cut at 255 characters.
+// A$..Z$ (macro 0) or A@..Z@ (macro 1); the text is cut at 255 characters, and the variable
+// remembers that it was.
 void AssignScriptStringVariable(int index, const char* text, int macro) {
     if (index < 0 || index >= 26) return;
     char* slot = macro ? g_script.macroStrings[index] : g_script.strings[index];
     size_t n = text ? std::strlen(text) : 0;
+    (macro ? g_script.macroStringCut : g_script.stringCut)[index] = n > kScriptStringChars;
     if (n > kScriptStringChars) n = kScriptStringChars;
     std::memmove(slot, text ? text : "", n);
     slot[n] = 0;
@@ -76,6 +78,15 @@ void AssignScriptStringVariable(int index, const char* text, int macro) {
 const char* GetScriptStringVariable(int index, int macro) {
     if (index < 0 || index >= 26) return "";
     return macro ? g_script.macroStrings[index] : g_script.strings[index];
+}
+
+bool IsScriptStringVariableCut(int index, int macro) {
+    if (index < 0 || index >= 26) return false;
+    return (macro ? g_script.macroStringCut : g_script.stringCut)[index];
+}
+
+void MarkScriptStringVariableCut(int index, int macro) {
+    if (index >= 0 && index < 26) (macro ? g_script.macroStringCut : g_script.stringCut)[index] = true;
 }
 
 // "A$".."Z$" and "A@".."Z@": exactly two characters.

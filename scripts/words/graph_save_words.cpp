@@ -12,6 +12,7 @@
 #include "graph/files/file_save.h"
 #include "graph/render/printing.h"
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -59,27 +60,48 @@ DWORD OpenExclusively(const char* path) {
     return 0;
 }
 
-// A name whose folder is not there: the user is told, as a save into it would, and both words
-// report 3.
-bool ReportedMissingFolder(const char* name, DWORD error) {
-    if (!IsSaveFolderMissing(error)) return false;
+// A name whose folder is not there, or that is too long for a file: the user is told, as a save
+// would tell.
+bool ReportedNameFault(const char* name, DWORD error) {
+    if (!IsSaveFolderMissing(error) && !IsSaveNameTooLong(error)) return false;
     ReportSaveFailure(g_app ? g_app->hwndFrame : nullptr, name, error);
     return true;
+}
+
+// The file a word writes, from the name the lesson gave: a graph file's name, the extension
+// added when it has none. False, after telling the user, when the lesson's text was cut to the
+// longest string or the name is too long for a file: a shorter name would be another file.
+bool GraphFileName(const char* given, bool whole, char (&name)[MAX_PATH]) {
+    name[0] = 0;
+    if (!given[0]) return true;
+    const std::string named = NameForSaveType(given, SaveType::Graph);
+    if (whole && SaveNameFitsSystem(named.c_str())) {
+        lstrcpynA(name, named.c_str(), MAX_PATH);
+        return true;
+    }
+    const std::string shown = whole ? named : std::string(given) + "...";
+    ReportSaveFailure(g_app ? g_app->hwndFrame : nullptr, shown.c_str(), ERROR_FILENAME_EXCED_RANGE);
+    return false;
 }
 
 // SAVE name, var: an empty name asks through the save dialog; a name must be an existing file,
 // which is written over without questions.
 int16_t WordSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
-    char name[kScriptWordChars], var[kScriptWordChars];
-    fields.Text(name);
+    char given[kScriptWordChars], var[kScriptWordChars];
+    const bool whole = fields.TextWhole(given);
     fields.Word(var);
     if (CWordFields::Bad()) return kScriptStop;
+    char name[MAX_PATH];
+    if (!GraphFileName(given, whole, name)) {
+        SetResult(call, var, kSaveFailed);
+        return kScriptGoOn;
+    }
     CKeptTitle kept(gs);
     int ask = 1;
     if (name[0]) {
         lstrcpynA(gs->title, name, sizeof gs->title);
         if (const DWORD error = OpenExclusively(name)) {
-            ReportedMissingFolder(name, error);
+            ReportedNameFault(name, error);
             SetResult(call, var, kSaveFailed);
             kept.PutBack();
             return kScriptGoOn;
@@ -93,24 +115,31 @@ int16_t WordSave(stScriptCall& call, tagGS* gs, CWordFields& fields) {
 }
 
 // SAVECOPY name, text, word, var [, folder]: writes a copy, then the graph keeps its title and
-// counts as saved; an empty text writes to the name without questions, another one asks with it
-// as the caption.
+// file and counts as saved; an empty text writes to the name without questions, another one asks
+// with it as the caption.
 int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
-    char name[kScriptWordChars], text[kScriptWordChars], word[kScriptWordChars], var[kScriptWordChars];
+    char given[kScriptWordChars], text[kScriptWordChars], word[kScriptWordChars], var[kScriptWordChars];
     char folder[kScriptWordChars] = "";
-    fields.Text(name);
+    const bool whole = fields.TextWhole(given);
     fields.Text(text);
     fields.Word(word);
     fields.Word(var);
     fields.Text(folder);
     if (CWordFields::Bad()) return kScriptStop;
+    char name[MAX_PATH];
+    if (!GraphFileName(given, whole, name)) {
+        SetResult(call, var, kCopyNotSaved);
+        return kScriptGoOn;
+    }
     CKeptTitle kept(gs);
     int ask = 1;
     if (!text[0]) {
         SetResult(call, var, kSaved);
         const DWORD error = OpenExclusively(name);
         if (error != 0 && error != ERROR_FILE_NOT_FOUND) {
-            SetResult(call, var, ReportedMissingFolder(name, error) ? kSaveFailed : kCopyTargetLocked);
+            double result = kCopyTargetLocked;
+            if (ReportedNameFault(name, error)) result = IsSaveNameTooLong(error) ? kCopyNotSaved : kSaveFailed;
+            SetResult(call, var, result);
             kept.PutBack();
             return kScriptGoOn;
         }
@@ -119,7 +148,7 @@ int16_t WordSaveCopy(stScriptCall& call, tagGS* gs, CWordFields& fields) {
         ask = 0;
     }
     const int lockName = lstrcmpiA(word, "LockName") == 0 ? 1 : 0;
-    if (!SaveDocumentAs(gs, ask, lockName, text, name, folder[0] ? folder : nullptr)) {
+    if (!SaveDocumentCopyAs(gs, ask, lockName, text, name, folder[0] ? folder : nullptr)) {
         SetResult(call, var, kCopyNotSaved);
         kept.PutBack();
         return kScriptGoOn;

@@ -11,6 +11,12 @@ public:
     explicit CWordFields(const char* rest) : m_pos(rest) {}
     // The next string expression ("" when the field is empty or malformed).
     void Text(char* out256) { m_pos += EvaluateScriptExpression(m_pos, out256); }
+    // As Text; false when the text was cut to the longest string, so is not the one written.
+    bool TextWhole(char* out256) {
+        ClearScriptTextCut();
+        Text(out256);
+        return !ScriptTextCut();
+    }
     // The next word; false when the line holds no further word (its end or a comment).
     bool Word(char* out256) {
         m_pos += GetScriptToken(m_pos, out256);

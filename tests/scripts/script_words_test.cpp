@@ -438,6 +438,215 @@ TEST_F(ScriptWords, SaveAndSaveCopyIntoAMissingFolderTellTheUserAndReportThree) 
     EXPECT_EQ(g_errorDialogs, 0);
 }
 
+// Neither word writes over the file another graph window shows: the save is refused with the
+// reason, the file keeps its recording, and the saving graph keeps its name and stays unsaved.
+TEST_F(ScriptWords, SaveAndSaveCopyNeverWriteOverTheFileAnotherGraphShows) {
+    const std::string victim = InFolder("victim.acq"), other = InFolder("graphB.acq");
+    AcqRecipe recipe = RichRecipe();
+    const Bytes a = BuildAcq(recipe);
+    recipe.channels[0].raw.assign(recipe.channels[0].raw.size(), 77);
+    ASSERT_TRUE(WriteWholeFile(victim, a));
+    ASSERT_TRUE(WriteWholeFile(other, BuildAcq(recipe)));
+    ASSERT_EQ(Run({"OPEN \"victim.acq\", R"}), kScriptGoOn);
+    ASSERT_EQ(Var('R'), 1.0);
+    HWND windowA = g_script.graph->hwnd;
+    const std::string titleA = WindowText(windowA);
+    ASSERT_EQ(Run({"OPEN \"graphB.acq\", R"}), kScriptGoOn);
+    tagGS* gs = g_script.graph;
+    ASSERT_NE(gs->hwnd, windowA);
+    const std::string titleB = gs->title;
+    const struct {
+        std::string line;
+        double result;
+    } cases[] = {
+        {"SAVE \"victim.acq\", R", 3.0},
+        {"SAVECOPY \"victim.acq\", \"\", KeepName, R", 2.0},
+        {"SAVE \"" + victim + "\", R", 3.0},
+        {"SAVECOPY \"" + victim + "\", \"\", LockName, R", 2.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        gs->modified = 1;
+        BoxCapture boxes;
+        EXPECT_EQ(Run({c.line}), kScriptGoOn);
+        EXPECT_EQ(Var('R'), c.result);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_NE(boxes.boxes[0].text.find("is already open"), std::string::npos) << boxes.boxes[0].text;
+        EXPECT_EQ(ReadWholeFile(victim), a);
+        EXPECT_EQ(std::string(gs->title), titleB);
+        EXPECT_EQ(WindowText(gs->hwnd), titleB);
+        EXPECT_EQ(WindowText(windowA), titleA);
+        EXPECT_EQ(gs->modified, 1u);
+    }
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// A copy leaves the graph as it was: its name, and the file it stands for and reads its samples
+// from, so that the copy opens as a graph of its own.
+TEST_F(ScriptWords, SaveCopyLeavesTheGraphsNameAndFileAndTheCopyOpensOnItsOwn) {
+    const std::string lab = InFolder("lab.acq"), copy = InFolder("copy2.acq");
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 0;
+    for (int i = 0; i < 20000; ++i) c.raw.push_back(static_cast<int16_t>(i));
+    recipe.channels = {c};
+    recipe.headerLength = 3100;  // an older header: a file the program writes has its samples elsewhere
+    ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(recipe)));
+    ASSERT_EQ(Run({"OPEN \"lab.acq\", R"}), kScriptGoOn);
+    tagGS* gs = g_script.graph;
+    ASSERT_NE(gs, nullptr);
+    ASSERT_EQ(gs->storageKind, kStoreDiskPaged);
+    const std::string title = gs->title, file = gs->filePath;
+    BoxCapture boxes;
+    ASSERT_EQ(Run({"SAVECOPY \"" + copy + "\", \"\", LockName, C"}), kScriptGoOn);
+    EXPECT_EQ(Var('C'), 1.0);
+    EXPECT_TRUE(Exists(copy));
+    EXPECT_EQ(std::string(gs->title), title);
+    EXPECT_EQ(std::string(gs->filePath), file);
+    // The samples still come from the graph's own file, not from the copy.
+    ASSERT_TRUE(DeleteFileA(copy.c_str()));
+    for (int i : {0, 8191, 8192, 19999}) {
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(gs, i, 0, &v), 1) << i;
+        EXPECT_EQ(v, i * (10.0 / 32768.0)) << i;
+    }
+    ASSERT_EQ(Run({"SAVECOPY \"copy2.acq\", \"\", LockName, C", "OPEN \"" + copy + "\", R, T"}), kScriptGoOn);
+    EXPECT_EQ(Var('C'), 1.0);
+    EXPECT_EQ(Var('R'), 1.0) << "the copy opened";
+    EXPECT_NE(g_script.graph, gs);
+    EXPECT_EQ(lstrcmpiA(Str('T').c_str(), copy.c_str()), 0) << Str('T');
+    EXPECT_EQ(GraphWindows().size(), 2u);
+    EXPECT_EQ(std::string(gs->filePath), file);
+    // A copy over the graph's own file: the graph reads its samples where the new file has them.
+    g_script.graph = gs;
+    ASSERT_EQ(Run({"SAVECOPY \"" + lab + "\", \"\", KeepName, C"}), kScriptGoOn);
+    EXPECT_EQ(Var('C'), 1.0);
+    EXPECT_EQ(GetU32(ReadWholeFile(lab), 6), 2976u);
+    EXPECT_EQ(std::string(gs->filePath), file);
+    for (int i : {0, 8191, 8192, 19999}) {
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(gs, i, 0, &v), 1) << i;
+        EXPECT_EQ(v, i * (10.0 / 32768.0)) << i;
+    }
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// A name longer than a file name can be is refused with the reason, before anything is written,
+// whether the lesson gave it as a literal or built it in a variable: never cut to another name.
+TEST_F(ScriptWords, SaveAndSaveCopyRefuseANameTooLongForAFile) {
+    const std::string lab = InFolder("lab.acq");
+    ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
+    ASSERT_EQ(Run({"OPEN \"lab.acq\", R"}), kScriptGoOn);
+    tagGS* gs = g_script.graph;
+    ASSERT_NE(gs, nullptr);
+    const std::string title = gs->title;
+    const std::string stem = folder + "\\" + std::string(300 - folder.size() - 5, 'n');
+    const std::string name = stem + ".acq";
+    ASSERT_EQ(name.size(), 300u);
+    const std::string half = name.substr(0, 150), rest = name.substr(150);
+    const struct {
+        std::vector<std::string> lines;
+        double result;
+    } cases[] = {
+        {{"SAVECOPY \"" + name + "\", \"\", LockName, R"}, 2.0},
+        {{"SAVECOPY \"" + stem + "\", \"\", KeepName, R"}, 2.0},
+        {{"F$ = \"" + half + "\" + \"" + rest + "\"", "SAVECOPY F$, \"\", KeepName, R"}, 2.0},
+        {{"SAVE \"" + name + "\", R"}, 3.0},
+        {{"F$ = \"" + half + "\" + \"" + rest + "\"", "SAVE F$, R"}, 3.0},
+    };
+    auto folderFiles = [&] {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do names.push_back(found.cFileName);
+        while (FindNextFileA(find, &found));
+        FindClose(find);
+        return names;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.back().substr(0, 12));
+        const std::vector<std::string> before = folderFiles();
+        gs->modified = 1;
+        g_script.variables['R' - 'A'] = 0;
+        BoxCapture boxes;
+        EXPECT_EQ(Run(c.lines), kScriptGoOn);
+        EXPECT_EQ(Var('R'), c.result);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_NE(boxes.boxes[0].text.find("too long"), std::string::npos) << boxes.boxes[0].text;
+        std::vector<std::string> after = folderFiles();
+        after.erase(std::remove(after.begin(), after.end(), "words_lesson.txt"), after.end());
+        std::vector<std::string> kept = before;
+        kept.erase(std::remove(kept.begin(), kept.end(), "words_lesson.txt"), kept.end());
+        EXPECT_EQ(after, kept) << "nothing is written";
+        EXPECT_EQ(std::string(gs->title), title);
+        EXPECT_EQ(gs->modified, 1u);
+    }
+    // A name the lesson's strings hold whole saves as ever.
+    InFolder("short.acq");
+    ASSERT_EQ(Run({"F$ = \"" + folder + "\\sh\" + \"ort.acq\"", "SAVECOPY F$, \"\", KeepName, R"}), kScriptGoOn);
+    EXPECT_EQ(Var('R'), 1.0);
+    EXPECT_TRUE(Exists(folder + "\\short.acq"));
+    EXPECT_EQ(g_errorDialogs, 0);
+}
+
+// The user of a save dialog whose name is locked: sees the name it proposes, and presses Save.
+struct LockedSave {
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG) {
+            HWND common = GetParent(call->hwnd);
+            HWND name = common ? GetDlgItem(common, 1148) : nullptr;
+            if (name) {
+                ++g_dialogs;
+                g_nameEnabled = IsWindowEnabled(name) != FALSE;
+                char text[MAX_PATH] = "";
+                GetWindowTextA(name, text, sizeof text);
+                g_shown = text;
+                PostMessageA(common, WM_COMMAND, IDOK, 0);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline int g_dialogs = 0;
+    static inline bool g_nameEnabled = true;
+    static inline std::string g_shown;
+};
+
+// SAVE "" of a graph named without an extension asks with the name locked; the file written is
+// a graph file that File Open lists, under the name with the graph files' extension.
+TEST_F(ScriptWords, SaveWithTheLockedNameWritesTheGraphUnderItsNameWithTheGraphExtension) {
+    const std::string written = InFolder("Locked Two.acq");
+    InFolder("Locked Two");
+    ASSERT_EQ(Run({"NEW \"Locked Two\""}), kScriptGoOn);
+    tagGS* gs = g_script.graph;
+    ASSERT_NE(gs, nullptr);
+    gs->modified = 1;
+    LockedSave::g_dialogs = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, LockedSave::Hook, nullptr, GetCurrentThreadId());
+    {
+        BoxCapture boxes;
+        boxes.caption = g_app->szAppTitle;
+        EXPECT_EQ(Run({"SAVE \"\", R"}), kScriptGoOn);
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(LockedSave::g_dialogs, 1);
+    EXPECT_FALSE(LockedSave::g_nameEnabled);
+    EXPECT_EQ(LockedSave::g_shown, "Locked Two");
+    EXPECT_EQ(Var('R'), 1.0);
+    EXPECT_FALSE(Exists(folder + "\\Locked Two"));
+    const Bytes bytes = ReadWholeFile(written);
+    ASSERT_GT(bytes.size(), 3000u) << written;
+    TestDoc doc;
+    stGraphReadReport report{};
+    EXPECT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1);
+    EXPECT_EQ(lstrcmpiA(gs->title, written.c_str()), 0) << gs->title;
+    EXPECT_EQ(WindowText(gs->hwnd), gs->title);
+    EXPECT_EQ(gs->modified, 0u);
+}
+
 // Journal text and variable files are written whole or not at all: a write that fails (here the
 // disk fills up) keeps the file that was there, leaves no partial file under a new name, and
 // tells the user which file and why; the words report the failure.

@@ -29,6 +29,7 @@
 #include "scripts/script_api.h"
 #include "scripts/scripts_ids.h"
 #include "scripts/words/word_fields.h"
+#include "tests/documents/acq_builder.h"
 #include "tests/documents/test_doc.h"
 #include "tests/shell/box_capture.h"
 #include "graph/render/printing.h"
@@ -76,7 +77,9 @@ struct Typist {
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
         if (code == HC_ACTION && call->message == WM_INITDIALOG) {
-            HWND common = GetParent(call->hwnd);
+            // The dialog's own page (a child), not a box the dialog shows over itself.
+            const bool page = (GetWindowLongA(call->hwnd, GWL_STYLE) & WS_CHILD) != 0;
+            HWND common = page ? GetParent(call->hwnd) : nullptr;
             HWND name = common ? GetDlgItem(common, 1148) : nullptr;
             if (name) {
                 ++g_dialogs;
@@ -561,6 +564,55 @@ TEST_F(ShippedLessons, YesToTheSaveQuestionWithTheSaveDialogCancelledKeepsTheRec
         if (v != recorded[i]) ++differing;
     }
     EXPECT_EQ(differing, 0);
+}
+
+// File > Save As through the start-up script onto the file another graph window shows: the user
+// types that name and says Yes to replacing it; the save is refused, neither file is touched, and
+// both windows keep their names, the saved one still unsaved.
+TEST_F(ShippedLessons, SaveAsOntoTheFileAnotherGraphShowsIsRefusedAndChangesNothing) {
+    const std::string victim = folder + "\\victim.acq", other = folder + "\\graphB.acq";
+    files = {victim, other};
+    AcqRecipe recipe = RichRecipe();
+    const Bytes a = BuildAcq(recipe);
+    recipe.channels[0].raw.assign(recipe.channels[0].raw.size(), 77);
+    const Bytes b = BuildAcq(recipe);
+    ASSERT_NE(a, b);
+    ASSERT_TRUE(WriteWholeFile(victim, a));
+    ASSERT_TRUE(WriteWholeFile(other, b));
+    ASSERT_EQ(OpenGraphFile(victim.c_str()), 1);
+    ASSERT_EQ(OpenGraphFile(other.c_str()), 1);
+    tagGS* graphB = ActiveGraph();
+    ASSERT_TRUE(graphB);
+    ASSERT_EQ(lstrcmpiA(graphB->title, other.c_str()), 0) << graphB->title;
+    HWND windowA = nullptr;
+    for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (tagGS* g = GetWindowGraph(w); g && g != graphB) windowA = w;
+    ASSERT_TRUE(windowA);
+    setDirtyGraphFlag(graphB, 1);
+
+    Typist::g_name = victim;
+    Typist::g_dialogs = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Typist::Hook, nullptr, GetCurrentThreadId());
+    BoxCapture boxes;
+    boxes.answer = IDYES;  // "... already exists. Do you want to replace it?": Yes
+    Command(IDM_FILE_SAVE_AS);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(Typist::g_dialogs, 1);
+    EXPECT_TRUE(g_user.errors.empty()) << g_user.errors.front();
+    bool refused = false;
+    for (const auto& box : boxes.boxes) refused = refused || box.text.find("is already open") != std::string::npos;
+    EXPECT_TRUE(refused) << "the user is told why nothing was saved";
+
+    EXPECT_EQ(FileBytes(victim), a) << "the other graph's file keeps its recording";
+    EXPECT_EQ(FileBytes(other), b);
+    char shownA[MAX_PATH] = "", shownB[MAX_PATH] = "";
+    GetWindowTextA(windowA, shownA, sizeof shownA);
+    GetWindowTextA(graphB->hwnd, shownB, sizeof shownB);
+    EXPECT_EQ(lstrcmpiA(shownA, victim.c_str()), 0) << shownA;
+    EXPECT_EQ(lstrcmpiA(shownB, other.c_str()), 0) << shownB;
+    EXPECT_EQ(lstrcmpiA(graphB->title, other.c_str()), 0) << graphB->title;
+    EXPECT_EQ(graphB->modified, 1u) << "the graph was not saved";
+    graphB->modified = 0;
 }
 
 // File > Print through the start-up script prints the graph the user works on (here into a

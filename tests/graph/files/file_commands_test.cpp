@@ -2,6 +2,7 @@
 // the common dialogs answered by the test, real files on disk, and what the user then sees.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -1125,6 +1126,104 @@ TEST_F(FileCommands, AnotherTypesNameThatHoldsAFileIsAskedAboutAndAnOpenGraphsFi
     }
 }
 
+// The user of the save dialog who picks a row of the type list, then types a name over what the
+// name box holds and presses Save, each step after the one before was taken.
+struct TypedSave {
+    static constexpr UINT kTypeNow = WM_APP + 71;  // follows the choice in the dialog's queue
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_common) {
+            HWND common = GetParent(call->hwnd);
+            HWND list = common ? GetDlgItem(common, 1136) : nullptr;
+            if (list && GetDlgItem(common, 1148)) {
+                g_common = common;
+                PostMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(g_row), 0);
+                for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+                    PostMessageA(common, WM_COMMAND, MAKEWPARAM(1136, code), reinterpret_cast<LPARAM>(list));
+                PostMessageA(common, kTypeNow, 0, 0);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK Queue(int code, WPARAM wParam, LPARAM lParam) {
+        auto* msg = reinterpret_cast<MSG*>(lParam);
+        if (code == HC_ACTION && wParam == PM_REMOVE && g_common && msg->hwnd == g_common && msg->message == kTypeNow) {
+            g_done = true;
+            SetWindowTextA(GetDlgItem(g_common, 1148), g_name.c_str());
+            PostMessageA(g_common, WM_COMMAND, IDOK, 0);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline std::string g_name;
+    static inline int g_row = 0;  // 0 the graph files' row, 4 all of the program's files
+    static inline HWND g_common = nullptr;
+    static inline bool g_done = false;
+};
+
+// File > Save As of a graph under a name typed without an extension writes a file that File Open
+// lists: the graph files' extension is added, as the other types add theirs; a name in the
+// lesson data files' pattern ("-L" and two characters) is such a name already.
+TEST_F(FileCommands, AGraphSavedUnderANameWithoutExtensionGetsTheGraphFilesExtension) {
+    SetFileDialogProcs(nullptr, nullptr);
+    ASSERT_TRUE(g_app->szAppTitle[0]);
+    TempFolder folder("kymora-noext");
+    const std::string path = folder.File("source.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(19)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    HWND w = WindowShowing(path);
+    ASSERT_TRUE(w);
+    tagGS* gs = GetWindowGraph(w);
+    const struct {
+        int row;
+        const char* typed;
+        const char* written;
+    } cases[] = {{0, "victim", "victim.acq"}, {4, "other", "other.acq"}, {0, "Smith-L01", "Smith-L01"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        setDirtyGraphFlag(gs, 1);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+        TypedSave::g_name = folder.File(c.typed);
+        TypedSave::g_row = c.row;
+        TypedSave::g_common = nullptr;
+        TypedSave::g_done = false;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, TypedSave::Hook, nullptr, GetCurrentThreadId());
+        HHOOK queue = SetWindowsHookExA(WH_GETMESSAGE, TypedSave::Queue, nullptr, GetCurrentThreadId());
+        {
+            BoxCapture boxes;
+            boxes.caption = g_app->szAppTitle;  // the program's boxes, not the dialog
+            Command(IDM_FILE_SAVE_AS);
+            EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+        }
+        UnhookWindowsHookEx(queue);
+        UnhookWindowsHookEx(hook);
+        ASSERT_TRUE(TypedSave::g_done);
+        const std::string written = folder.File(c.written);
+        const Bytes saved = ReadWholeFile(written);
+        ASSERT_GT(saved.size(), 3000u) << written;
+        EXPECT_EQ(GetU32(saved, 2), 42u);
+        if (written != folder.File(c.typed)) {
+            EXPECT_EQ(GetFileAttributesA(folder.File(c.typed).c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+        EXPECT_EQ(lstrcmpiA(gs->title, written.c_str()), 0) << gs->title;
+        char shown[MAX_PATH + 8] = "";
+        GetWindowTextA(w, shown, sizeof shown);
+        EXPECT_STREQ(shown, gs->title);
+        EXPECT_EQ(gs->modified, 0u);
+    }
+    // The graph filters of File Open list every file written.
+    std::vector<std::string> listed;
+    for (const char* pattern : {"*.acq", "*-L??"}) {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA(folder.File(pattern).c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) continue;
+        do listed.push_back(found.cFileName);
+        while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    for (const auto& c : cases)
+        EXPECT_NE(std::find(listed.begin(), listed.end(), std::string(c.written)), listed.end()) << c.written;
+}
+
 // Whatever is written, a write that fails keeps the file that was there whole and tells why.
 TEST_F(FileCommands, EveryTypeThatFailsToBeWrittenKeepsTheOldFile) {
     TempFolder folder("kymora-typefail");
@@ -1156,13 +1255,15 @@ TEST_F(FileCommands, EveryTypeThatFailsToBeWrittenKeepsTheOldFile) {
     EXPECT_TRUE(TemporaryLeftovers(folder).empty());
 }
 
-TEST(FileSaveParts, AnotherTypeTakesItsOwnExtension) {
+TEST(FileSaveParts, EachTypeTakesItsOwnExtension) {
     struct Case {
         SaveType type;
         const char* name;
         const char* named;
     } cases[] = {
-        {SaveType::Graph, "C:\\a\\run", "C:\\a\\run"},        {SaveType::Graph, "run.txt", "run.txt"},
+        {SaveType::Graph, "C:\\a\\run", "C:\\a\\run.acq"},    {SaveType::Graph, "run.txt", "run.txt"},
+        {SaveType::Graph, "C:\\v1.2\\run", "C:\\v1.2\\run.acq"}, {SaveType::Graph, "C:\\a\\Ann-L07", "C:\\a\\Ann-L07"},
+        {SaveType::Graph, "Ann-L7", "Ann-L7.acq"},
         {SaveType::Picture, "C:\\a\\run.acq", "C:\\a\\run.wmf"}, {SaveType::Picture, "run", "run.wmf"},
         {SaveType::Picture, "run.WMF", "run.WMF"},            {SaveType::Text, "run.gtl", "run.txt"},
         {SaveType::Template, "run.acq", "run.gtl"},           {SaveType::Text, "Smith J. trial", "Smith J. trial.txt"},
@@ -1186,6 +1287,7 @@ TEST(FileSaveParts, FailuresAreToldByTheirCause) {
         {ERROR_DIRECTORY, "KEY Save folder not found"},
         {ERROR_FILE_NOT_FOUND, "KEY Graph data file missing"},
         {ERROR_NOT_SUPPORTED, "KEY Save type not available"},
+        {ERROR_FILENAME_EXCED_RANGE, "KEY Save name too long"},
         {ERROR_CRC, "KEY Save failed"},
     };
     for (const Case& c : cases) EXPECT_STREQ(SaveFailureKey(c.error), c.key) << c.error;
