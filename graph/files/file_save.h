@@ -19,7 +19,7 @@ int SaveDocumentAs(tagGS* gs, int ask, int lockName, const char* title, const ch
 int CheckSameDocument(tagGS* gs, const char* path);
 // 1 when the target's drive has room for the document's samples (1,024 bytes to spare).
 int HasDiskSpaceFor(tagGS* gs, const char* path);
-// Tells why a save failed, in the words of SaveFailureKey, with the path and the system's text.
+// Tells why a save failed, in the words of SaveFailureKey, with the path (ReportFileNotWritten).
 void ReportSaveFailure(HWND owner, const char* path, DWORD error);
 // Whether a save's error means that the folder to save in is not there.
 bool IsSaveFolderMissing(DWORD error);
@@ -41,7 +41,7 @@ SaveType SaveTypeOfFilter(unsigned filterIndex, const char* path);
 // The name a type is written under: a text, picture or template gets its own extension in place
 // of the graph's or another type's, or added to the name, so File Open never takes it for a graph.
 std::string NameForSaveType(const char* name, SaveType type);
-// The message key that tells the cause of a failed save.
+// The message key that tells the cause of a failed save: a graph's own causes, else any file's.
 const char* SaveFailureKey(DWORD error);
 // The 22-byte header of a placeable metafile of the given size in thousandths of an inch.
 void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]);
