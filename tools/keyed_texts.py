@@ -25,8 +25,8 @@ SKIPPED = {"devlib/simulated"}  # the simulated unit shows no texts; tests folde
 DEFAULTS = "devlib/services/text_defaults.cpp"
 TEXTS = "devlib/services/texts.cpp"
 
-# The lookups themselves: name -> (argument of the key, table).
-# A function that takes an array of keys looks each element up ("each").
+# The lookups themselves: name -> (argument that holds the key, table, each). A function found
+# to take an array of keys and look each element up has "each" set.
 LOOKUPS = {"getMsgBoxText": (0, "message", False), "getHLabelText": (0, "axis label", False),
            "mlgetName": (0, "menu label", False)}
 # Calls that make a menu label at run time (id, sub-id, text, create).
@@ -59,6 +59,7 @@ ESCAPES = {"n": "\n", "t": "\t", "r": "\r", "0": "\0", "\\": "\\", "'": "'", '"'
 
 
 def decode(body):
+    """The characters of a string literal's body, its escapes read."""
     out, i = [], 0
     while i < len(body):
         c = body[i]
@@ -130,14 +131,11 @@ def tokenize(text):
             toks.append(Tok("str", decode(value[value.index('"') + 1:-1]), line))
         else:
             toks.append(Tok(kind, value, line))
-    parsed = []
-    for name, value, at in defines:
-        parsed.append((name, tokenize_plain(value), at))
-    return toks, parsed, includes
+    return toks, [(name, tokenize_plain(value), at) for name, value, at in defines], includes
 
 
 def tokenize_plain(text):
-    """The tokens of a define's value."""
+    """The tokens of source that needs no preprocessing: a define's value, a literal made here."""
     out = []
     for m in TOKEN.finditer(text):
         kind = m.lastgroup
@@ -188,11 +186,17 @@ def text_of(toks):
 # ---- One source file ----
 
 class Function:
+    """A function definition: its parameters' names, its body's first and last token, whether
+    other files cannot call it, its class, and a constructor's member initializers."""
+
     def __init__(self, name, params, body, path):
-        self.name, self.params, self.body, self.path = name, params, body, path  # body: (first, last) indexes
+        self.name, self.params, self.body, self.path = name, params, body, path
+        self.hidden, self.cls, self.inits = False, None, {}
 
 
 class Source:
+    """One file's tokens and what the check reads of them: its functions, constants and records."""
+
     def __init__(self, path):
         self.path = path
         with open(os.path.join(ROOT, path), encoding="utf-8", errors="replace") as f:
@@ -200,7 +204,7 @@ class Source:
         self.functions = []
         self.constants = {}   # name -> initializer tokens
         self.elem_types = {}  # array name -> element type name
-        self.hidden = []
+        self.hidden = []      # the token ranges of anonymous namespaces
         self.hidden_constants = set()
         self.class_ranges = []
         self.structs = {}     # type name -> member names in order
@@ -209,8 +213,7 @@ class Source:
     def scan(self):
         toks = self.toks
         n = len(toks)
-        # The ranges of anonymous namespaces: their functions reach no other file.
-        self.hidden = []
+        # Functions and constants of anonymous namespaces reach no other file.
         for i in range(n - 1):
             if toks[i].value == "namespace" and toks[i + 1].value == "{":
                 self.hidden.append((i + 1, match(toks, i + 1, "{", "}")))
@@ -245,6 +248,7 @@ class Source:
         return any(a < index < b for a, b in self.hidden)
 
     def members(self, first, last):
+        """The data members' names of the record body between the two braces, in order."""
         names = []
         for part in split_top(self.toks[first + 1:last], ";"):
             if not part or any(t.kind == "op" and t.value == "(" for t in part):
@@ -257,10 +261,11 @@ class Source:
         return names
 
     def try_function(self, i):
+        """A function definition whose name is at i, if it is one."""
         toks = self.toks
         if toks[i].value in KEYWORDS:
             return
-        if i > 0 and toks[i - 1].kind == "op" and toks[i - 1].value in (".", "->", "=", "(", ",", "return", "!"):
+        if i > 0 and toks[i - 1].kind == "op" and toks[i - 1].value in (".", "->", "=", "(", ",", "!"):
             return
         close = match(toks, i + 1, "(", ")")
         j = close + 1
@@ -301,6 +306,7 @@ class Source:
         self.functions.append(f)
 
     def try_constant(self, i):
+        """A name given a string or a brace initializer at i: a constant, an array or a table."""
         toks = self.toks
         j = i + 1
         while j < len(toks) and toks[j].kind == "op" and toks[j].value == "[":
@@ -476,17 +482,12 @@ class Project:
                     end = k + 1
                     while not (toks[end].kind == "op" and toks[end].value == ";"):
                         end += 1
-                    for row in self.rows(fsrc, toks[k + 1:end], k, depth + 1):
-                        if isinstance(row, Param):
+                    # Read in the function's own file, each value becomes a literal row.
+                    for value in self.values(fsrc, toks[k + 1:end], k, depth + 1):
+                        if isinstance(value, Param):
                             raise Unresolved()
-                        out.append((fsrc, row, k))
-        # The rows are read in the function's own file.
-        return [self.bound(fsrc, row, k, depth) for fsrc, row, k in out for _ in [0]] if out else []
-
-    def bound(self, src, row, at, depth):
-        values = self.value_of(src, row, at, depth + 1)
-        return tokenize_plain(" ".join(literal(v) for v in values) if values else "nullptr") if len(values) == 1 \
-            else braces(values)
+                        out.append(tokenize_plain(literal(value)))
+        return out
 
     def selected(self, src, name, selectors, at, depth):
         """A name, then subscripts and fields: each row the name can stand for, narrowed by them."""
@@ -571,7 +572,7 @@ class Project:
         """A member set from a constructor's argument stands for that argument of the class."""
         for s in self.sources:
             for ctor in s.functions:
-                if ctor.cls == cls and ctor.name == cls and name in getattr(ctor, "inits", {}):
+                if ctor.cls == cls and ctor.name == cls and name in ctor.inits:
                     rows = self.rows(s, ctor.inits[name], ctor.body[0] + 1, depth + 1)
                     return [Param(r.index, r.each, cls) if isinstance(r, Param) else r for r in rows]
         return None
@@ -625,13 +626,10 @@ class Project:
 
 
 def literal(value):
+    """A value as C source: a number, or a string literal with octal escapes where needed."""
     if isinstance(value, int):
         return str(value)
-    return '"' + "".join("\\x%02x" % ord(c) if c in '"\\' or ord(c) < 32 else c for c in value) + '"'
-
-
-def braces(values):
-    return tokenize_plain("{" + ", ".join(literal(v) for v in values) + "}")
+    return '"' + "".join("\\%03o" % ord(c) if c in '"\\' or ord(c) < 32 else c for c in value) + '"'
 
 
 def depth_between(toks, first, end):
