@@ -3,6 +3,7 @@
 #include "base/app.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include <cstring>
 #include <string>
 
 namespace {
@@ -19,10 +20,7 @@ DWORD WriteHeldBytes(HANDLE file, void* context) {
     return WriteAllBytes(file, bytes->data, bytes->size);
 }
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
+constexpr char kKeyNotWritten[] = "KEY File not written";
 
 }  // namespace
 
@@ -71,14 +69,41 @@ DWORD WriteBytesThroughTemporary(const char* target, const void* data, size_t si
     return WriteFileThroughTemporary(target, WriteHeldBytes, &bytes);
 }
 
-void ReportFileNotWritten(HWND owner, const char* path, DWORD error) {
-    // The keyed text may be replaced by a lesson: only its "%s" is filled in, never read as a format.
-    std::string text = Keyed("KEY File not written");
+const char* FileNotWrittenKey(DWORD error) {
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "Not enough disk space to save data";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "Can't open this file for writing";
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY:  // a temporary file cannot be made in a folder that is not there
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_NAME:
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST: return "KEY Save folder not found";
+    default: return kKeyNotWritten;
+    }
+}
+
+void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char* key) {
+    if (!key) key = FileNotWrittenKey(error);
+    // A lesson may replace the text: its "%s" takes the file's name, and it is never read as a
+    // format; a text without one is followed by the name on a line of its own.
+    std::string text = KeyedText(key);
     const size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, path ? path : "");
-    const std::string cause = SystemText(error);
-    if (!cause.empty()) text += "\n" + cause;
-    const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly");
+    if (at != std::string::npos)
+        text.replace(at, 2, path ? path : "");
+    else
+        text += std::string("\n") + (path ? path : "");
+    if (std::strcmp(key, kKeyNotWritten) == 0) {
+        const std::string cause = SystemText(error);
+        if (!cause.empty()) text += "\n" + cause;
+    }
+    const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : KeyedText("Norvane Tessaly");
     MessageBoxA(owner ? owner : g_app ? g_app->hwndFrame : nullptr, text.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -16,8 +16,13 @@ DWORD WriteBytesThroughTemporary(const char* target, const void* data, size_t si
 // Writes all n bytes at the file's position; 0 or the error (a short write counts as a full disk).
 DWORD WriteAllBytes(HANDLE file, const void* data, size_t size);
 
-// Tells why a file could not be written: the file's name, then the system's own words for the cause.
-void ReportFileNotWritten(HWND owner, const char* path, DWORD error);
+// The message key that says why a file could not be written: one for each cause the user can do
+// something about (a full disk, a missing folder, a file that may not be written), else the
+// general one, which names the file itself.
+const char* FileNotWrittenKey(DWORD error);
+// Tells which file could not be written and why, in the words of the key (by default the cause's
+// key), captioned with the program's title; only the general key adds the system's own words.
+void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char* key = nullptr);
 
 // For tests: every later write through a temporary file fails with this error once its writer has
 // run, as if the writer's last write had failed (0 ends it).

@@ -126,7 +126,7 @@ void DragMarker(tagGS* gs, int32_t x, int32_t, UINT message) {
     HDC dc = GetDC(gs->hwnd);
     if (!dc) return;
     if (message == WM_LBUTTONDOWN) {
-        notify::SetStatusText(getMsgBoxText("Drag marker to desired location"));
+        notify::SetStatusText("Drag marker to desired location");
         RECT clip{gs->plotRect.left, gs->markerBarRect.top + (g_app ? g_app->fonts.cyText : 0) + 12, gs->plotRect.right,
                   gs->markerBarRect.bottom};
         MapWindowPoints(gs->hwnd, nullptr, reinterpret_cast<POINT*>(&clip), 2);

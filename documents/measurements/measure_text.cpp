@@ -260,7 +260,7 @@ char* WriteSelectionAsText(tagGS* gs, int header, HGLOBAL* block) {
     }
     ok = ok && w.Put("\r\n");
     SetWaitCursor(0);
-    notify::SetStatusText(Keyed("Ready"));
+    notify::SetStatusText("Ready");
     if (!ok) {
         GlobalUnlock(h);
         GlobalFree(h);

@@ -302,7 +302,7 @@ int ReadTextFile(tagGS* gs, HANDLE* file, int quiet) {
     *file = INVALID_HANDLE_VALUE;
     uint32_t line = 0;
     const char* refusal = ReadTextBuffer(gs, buffer.data(), got, &line);
-    notify::SetStatusText(Keyed("Ready"));
+    notify::SetStatusText("Ready");
     if (refusal && !quiet) ShowTextRefusal(refusal, line);
     return refusal ? 0 : 1;
 }

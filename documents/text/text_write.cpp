@@ -95,11 +95,6 @@ bool WriteHeader(tagGS* gs, CByteWriter& out, int32_t first, int32_t last, char 
     return ok && PutLine(out, line);
 }
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 }  // namespace
 
 void TextSampleRange(const tagGS* gs, int selectionOnly, int32_t* first, int32_t* last) {
@@ -146,7 +141,7 @@ int WriteTextStream(tagGS* gs, CByteWriter& out, int selectionOnly) {
             }
             double v = 0.0;
             if (!SampleAt(gs, i, s, &v)) {
-                notify::SetStatusText(Keyed("Ready"));
+                notify::SetStatusText("Ready");
                 out.Fail(ERROR_READ_FAULT);
                 return 0;
             }
@@ -156,7 +151,7 @@ int WriteTextStream(tagGS* gs, CByteWriter& out, int selectionOnly) {
         const int32_t percent = static_cast<int32_t>(static_cast<int64_t>(i - first) * 100 / (last - first));
         if (percent != shown) notify::SetStatusTextFmt(progress, shown = percent);
     }
-    notify::SetStatusText(Keyed("Ready"));
+    notify::SetStatusText("Ready");
     return out.Ok() ? 1 : 0;
 }
 

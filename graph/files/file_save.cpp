@@ -383,15 +383,7 @@ SaveType SaveTypeOfFilter(unsigned filterIndex, const char* path) {
 }
 
 void ReportSaveFailure(HWND owner, const char* path, DWORD error) {
-    const char* key = SaveFailureKey(error);
-    if (std::strcmp(key, "Not enough disk space to save data") == 0) {
-        MessageBoxFromStringTable(owner, MB_OK | MB_ICONEXCLAMATION, IDS_NO_DISK_SPACE);
-        return;
-    }
-    std::string text = std::string(Keyed(key)) + "\n" + path;
-    std::string cause = SystemText(error);
-    if (!cause.empty()) text += "\n" + cause;
-    MessageBoxA(owner, text.c_str(), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+    ReportFileNotWritten(owner, path, error, SaveFailureKey(error));
 }
 
 std::string NameForSaveType(const char* name, SaveType type) {
@@ -411,29 +403,16 @@ std::string NameForSaveType(const char* name, SaveType type) {
     return named + own;
 }
 
+// The causes only a graph's save meets; every other is told as any file's.
 const char* SaveFailureKey(DWORD error) {
     switch (error) {
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return "Not enough disk space to save data";
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return "Can't open this file for writing";
     // The target's folder is created in, never opened: a missing file is the document's own,
     // the file a paged document reads its samples from.
     case ERROR_FILE_NOT_FOUND: return "KEY Graph data file missing";
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_DIRECTORY:  // a temporary file cannot be made in a folder that is not there
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_NAME:
-    case ERROR_NOT_READY:
-    case ERROR_DEV_NOT_EXIST: return "KEY Save folder not found";
     case ERROR_NOT_SUPPORTED: return "KEY Save type not available";
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_BUFFER_OVERFLOW: return "KEY Save name too long";
-    default: return "KEY Save failed";
+    default: return FileNotWrittenKey(error);
     }
 }
 

@@ -22,7 +22,7 @@ int SaveDocumentCopyAs(tagGS* gs, int ask, int lockName, const char* title, cons
 int CheckSameDocument(tagGS* gs, const char* path);
 // 1 when the target's drive has room for the document's samples (1,024 bytes to spare).
 int HasDiskSpaceFor(tagGS* gs, const char* path);
-// Tells why a save failed, in the words of SaveFailureKey, with the path and the system's text.
+// Tells why a save failed, in the words of SaveFailureKey, with the path (ReportFileNotWritten).
 void ReportSaveFailure(HWND owner, const char* path, DWORD error);
 // Whether a save's error means that the folder to save in is not there.
 bool IsSaveFolderMissing(DWORD error);
@@ -50,7 +50,7 @@ SaveType SaveTypeOfFilter(unsigned filterIndex, const char* path);
 // a graph named without an extension gets the graph files' one, unless File Open's lesson data
 // pattern ("-L" and two characters) lists it as it is.
 std::string NameForSaveType(const char* name, SaveType type);
-// The message key that tells the cause of a failed save.
+// The message key that tells the cause of a failed save: a graph's own causes, else any file's.
 const char* SaveFailureKey(DWORD error);
 // The 22-byte header of a placeable metafile of the given size in thousandths of an inch.
 void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]);

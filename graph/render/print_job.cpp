@@ -504,12 +504,20 @@ void FreePrintSetup() {
 }
 
 void ShowPrinterSetup() {
-    PRINTDLGA& pd = g_setup.pd;
-    const DWORD flags = pd.Flags;
-    pd.Flags |= PD_PRINTSETUP;
+    // Without a printer the dialog has nothing to set up and under Wine ends as if cancelled:
+    // the user is told instead.
     DWORD error = 0;
-    g_device.printDialog(&pd, &error);
-    pd.Flags = flags;
+    if (g_device.hasPrinter()) {
+        PRINTDLGA& pd = g_setup.pd;
+        const DWORD flags = pd.Flags;
+        pd.Flags |= PD_PRINTSETUP;
+        g_device.printDialog(&pd, &error);
+        pd.Flags = flags;
+        if (error != PDERR_NODEFAULTPRN && error != PDERR_NODEVICES) return;
+    }
+    HWND frame = g_app ? g_app->hwndFrame : nullptr;
+    const char* title = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : KeyedText("Norvane Tessaly");
+    MessageBoxA(frame, KeyedText("KEY No printer"), title, MB_OK | MB_ICONEXCLAMATION);
 }
 
 HDC DoPlainPrinterSetup() {

@@ -40,7 +40,7 @@ void PrintGraph(HWND parent, tagGS* gs);
 void InitPrintSetup();
 void FreePrintSetup();
 // Printer Setup on the shared block, whose own flags stay as they were; the printer chosen is
-// the one the next print job uses.
+// the one the next print job uses. Without a printer a message says there is none.
 void ShowPrinterSetup();
 // The plain print dialog (without the graph's strip options) on the shared block: the printer
 // the user picks stays chosen, the rest of the block comes back as it was. The printer context;

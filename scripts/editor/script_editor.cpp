@@ -345,8 +345,8 @@ bool FillPaneFromFile(HWND pane, const char* path) {
 // Unsaved changes: Yes saves, No drops them; false when the user cancelled.
 bool AskToSaveChanges(CScriptEditor& ed) {
     if (!SendMessageA(ed.textPane, EM_GETMODIFY, 0, 0)) return true;
-    const int answer = MessageBoxA(ed.window, getMsgBoxText("KEY Script has been changed"),
-                                   getMsgBoxText("Wavemind"), MB_YESNOCANCEL | MB_ICONQUESTION);
+    const int answer = MessageBoxA(ed.window, KeyedText("KEY Script has been changed"),
+                                   KeyedText("Wavemind"), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return false;
     if (answer == IDYES) SaveScript(ed);
     return true;
@@ -436,7 +436,7 @@ void OnCommand(CScriptEditor& ed, int id, int code) {
         if (ed.toolState == 1) PrintScriptPane(ed.window, ed.textPane, ed.scriptPath);
         break;
     case IDM_SCRIPT_INSERT:
-        MessageBoxA(ed.window, getMsgBoxText("Insert"), getMsgBoxText("Not implemented"), MB_OK);
+        MessageBoxA(ed.window, KeyedText("Insert"), KeyedText("Not implemented"), MB_OK);
         break;
     case IDM_FILE_QUIT: DestroyWindow(ed.window); break;
     }

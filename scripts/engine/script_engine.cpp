@@ -534,12 +534,11 @@ int16_t ShowScriptErrorTitled(const char* title, const char* firstText, const ch
 // Subroutines that call one another without end: said once, with the one answer that ends the
 // lesson (asking at every level on the way back would ask hundreds of times).
 void ShowScriptNestingError(const char* line) {
-    const char* format = getMsgBoxText("KEY Subroutines nested too deeply");
-    const char* button = getMsgBoxText("KEY End the lesson");
     char title[256] = "";
-    if (format) std::snprintf(title, sizeof title, format, static_cast<int>(kScriptNestingLimit));
+    std::snprintf(title, sizeof title, KeyedText("KEY Subroutines nested too deeply"),
+                  static_cast<int>(kScriptNestingLimit));
     const std::string shown = ComposeScriptMessage(title, line, "CALL");
-    AskScriptUser(shown, button ? button : "", "", "");
+    AskScriptUser(shown, KeyedText("KEY End the lesson"), "", "");
 }
 
 void SetScriptErrorHook(ScriptErrorHook hook) { g_script.errorHook = hook; }

@@ -647,50 +647,62 @@ TEST_F(ScriptWords, SaveWithTheLockedNameWritesTheGraphUnderItsNameWithTheGraphE
     EXPECT_EQ(gs->modified, 0u);
 }
 
-// Journal text and variable files are written whole or not at all: a write that fails (here the
-// disk fills up) keeps the file that was there, leaves no partial file under a new name, and
-// tells the user which file and why; the words report the failure.
+// Journal text and variable files are written whole or not at all: a write that fails (the disk
+// fills up) keeps the file that was there, leaves no partial file under a new name, and tells the
+// user which file and why, in the words and the program title that File > Save uses; a folder
+// that is not there is told as Save tells it. The words report the failure.
 TEST_F(ScriptWords, AJournalOrVariableFileThatCannotBeWrittenKeepsTheOldFileAndTellsWhy) {
     const std::string lab = InFolder("lab.acq");
     ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
     ASSERT_EQ(Run({"OPEN \"lab.acq\", R", "JOURNAL NEW", "JOURNAL WRITE \"new text\""}), kScriptGoOn);
     const Bytes old(20 * 1024, 'j');
     struct Case {
-        const char* file;
-        const char* line;  // the word, with its result in V
+        const char* word;  // the word, before its file's name and V for its result
         double failed;     // V after the failure
     } cases[] = {
-        {"journal.txt", "JOURNAL SAVE \"journal.txt\", V", 0.0},
-        {"vars.txt", "SAVELVARS \"vars.txt\", V", 3.0},
+        {"JOURNAL SAVE", 0.0},
+        {"SAVELVARS", 3.0},
     };
-    const std::string cause = SystemText(ERROR_DISK_FULL);
-    ASSERT_FALSE(cause.empty());
     for (const Case& c : cases) {
-        for (const bool exists : {true, false}) {
-            SCOPED_TRACE(std::string(c.line) + (exists ? " over a file" : " under a new name"));
-            const std::string path = InFolder(c.file);
+        const struct {
+            const char* file;
+            bool exists;
+            DWORD failure;
+            const char* cause;
+        } writes[] = {
+            {"kept.txt", true, ERROR_DISK_FULL, "Not enough disk space to save data"},
+            {"fresh.txt", false, ERROR_DISK_FULL, "Not enough disk space to save data"},
+            {"gone\\x.txt", false, 0, "The folder to save in cannot be found."},
+        };
+        for (const auto& w : writes) {
+            const std::string line = std::string(c.word) + " \"" + w.file + "\", V";
+            SCOPED_TRACE(line + (w.exists ? " over a file" : ""));
+            const std::string path = InFolder(w.file);
             DeleteFileA(path.c_str());
-            if (exists) {
+            if (w.exists) {
                 ASSERT_TRUE(WriteWholeFile(path, old));
             }
             BoxCapture boxes;
-            SetFileWriteFailureForTests(ERROR_DISK_FULL);
-            EXPECT_EQ(Run({c.line}), kScriptGoOn);
+            SetFileWriteFailureForTests(w.failure);
+            EXPECT_EQ(Run({line}), kScriptGoOn);
             SetFileWriteFailureForTests(0);
             EXPECT_EQ(Var('V'), c.failed);
-            if (exists)
+            if (w.exists)
                 EXPECT_EQ(ReadWholeFile(path), old);
             else
                 EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
             ASSERT_EQ(boxes.boxes.size(), 1u);
-            EXPECT_TRUE(BoxSays(boxes, c.file)) << boxes.boxes[0].text;
-            EXPECT_TRUE(BoxSays(boxes, cause)) << boxes.boxes[0].text;
-            // With room again the same word writes the file.
-            EXPECT_EQ(Run({c.line}), kScriptGoOn);
-            EXPECT_EQ(Var('V'), 1.0);
-            EXPECT_NE(ReadWholeFile(path), old);
+            EXPECT_EQ(boxes.boxes[0].text, std::string(w.cause) + "\n" + w.file);
+            EXPECT_EQ(boxes.boxes[0].caption, g_app->szAppTitle);
+            if (w.failure) {
+                // With room again the same word writes the file.
+                EXPECT_EQ(Run({line}), kScriptGoOn);
+                EXPECT_EQ(Var('V'), 1.0);
+                EXPECT_NE(ReadWholeFile(path), old);
+            }
         }
     }
+    EXPECT_EQ(GetFileAttributesA(InFolder("gone").c_str()), INVALID_FILE_ATTRIBUTES);
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((folder + "\\ACQ*.TMP").c_str(), &found);
     EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "no temporary file is left: " << found.cFileName;

@@ -354,6 +354,8 @@ TEST_F(AnalysisCommands, TemplateCorrelationThroughTheMenuAndItsUndo) {
     gs->selEnd = gs->selStart;
     for (bool removeMean : {true, false}) {
         Command(IDM_TEMPLATE_CORRELATION);
+        // The progress gives the strip back to its panes at the end.
+        EXPECT_EQ(std::string(GetStatusTextShown()).rfind("Ready", 0), 0u) << GetStatusTextShown();
         const std::vector<double> y = Values(gs, kSource), want = Correlated(x, t, removeMean);
         ASSERT_EQ(y.size(), want.size());
         for (size_t j = 0; j < y.size(); ++j) ASSERT_NEAR(y[j], want[j], 1e-12) << removeMean << " " << j;

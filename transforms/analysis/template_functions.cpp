@@ -141,7 +141,7 @@ constexpr KindText kKindTexts[4] = {
 class StatusTicker : public TemplateTicker {
 public:
     explicit StatusTicker(const char* key) : m_key(key) {}
-    ~StatusTicker() override { notify::SetStatusText(""); }
+    ~StatusTicker() override { notify::SetStatusText("Ready"); }
     void Percent(uint32_t percent) override { notify::SetStatusTextFmt(m_key, static_cast<int32_t>(percent)); }
     // Asking the keyboard costs more than a short template's output, so it is asked at the first
     // output and then every 256th: a held Escape still ends the run within a blink.

@@ -160,7 +160,7 @@ int OnExpSmoothingCommand(tagGS* gs) {
 int OnApproximationCommand(tagGS* gs) {
     TransformRange range;
     if (SelectedRange(gs, &range) != kTransformDone) return kTransformBadSelection;
-    const int answer = MessageBoxA(Owner(gs), getMsgBoxText("Transform entire wave ?"), "",
+    const int answer = MessageBoxA(Owner(gs), KeyedText("Transform entire wave ?"), "",
                                    MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return kTransformCancelled;
     WidenRange(gs, answer == IDYES, &range);

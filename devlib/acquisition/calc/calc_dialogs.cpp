@@ -69,10 +69,12 @@ bool IsChecked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHE
 void Enable(HWND dlg, int id, bool on) { EnableWindow(GetDlgItem(dlg, id), on); }
 void Show(HWND dlg, int id, bool on) { ShowWindow(GetDlgItem(dlg, id), on ? SW_SHOW : SW_HIDE); }
 
-void AddKeyedRow(HWND dlg, int combo, const char* key, LPARAM value) {
-    const LRESULT row = SendDlgItemMessageA(dlg, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Keyed(key)));
+void AddRow(HWND dlg, int combo, const char* text, LPARAM value) {
+    const LRESULT row = SendDlgItemMessageA(dlg, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     if (row >= 0) SendDlgItemMessageA(dlg, combo, CB_SETITEMDATA, static_cast<WPARAM>(row), value);
 }
+
+void AddKeyedRow(HWND dlg, int combo, const char* key, LPARAM value) { AddRow(dlg, combo, Keyed(key), value); }
 
 LPARAM SelectedValue(HWND dlg, int combo, LPARAM fallback) {
     const LRESULT row = SendDlgItemMessageA(dlg, combo, CB_GETCURSEL, 0, 0);
@@ -405,7 +407,7 @@ void MathInit(HWND dlg, stCalcDlg* st) {
         if (operands[i] < 0) SendDlgItemMessageA(dlg, kMathOperandLists[i], CB_SETCURSEL, 0, 0);
     }
     static const char* const kOperators[] = {"+", "-", "*", "/", "^"};
-    for (int i = 0; i < 5; ++i) AddKeyedRow(dlg, IDC_MATH_OPERATOR, kOperators[i], i + 1);
+    for (int i = 0; i < 5; ++i) AddRow(dlg, IDC_MATH_OPERATOR, kOperators[i], i + 1);
     SendDlgItemMessageA(dlg, IDC_MATH_OPERATOR, CB_SETCURSEL, p.op >= 1 && p.op <= 5 ? p.op - 1 : 0, 0);
     SetNumber(dlg, IDC_MATH_CONSTANT, "%.15g", p.constant);
     MathConstantState(dlg);

@@ -50,7 +50,8 @@ void SetChecked(HWND dlg, int id, bool on);
 bool IsChecked(HWND dlg, int id);
 void Enable(HWND dlg, int id, bool on);
 void Show(HWND dlg, int id, bool on);
-// A keyed row in a drop-down list, carrying a value.
+// A row in a drop-down list, carrying a value: a text shown as it is (a symbol), or a keyed one.
+void AddRow(HWND dlg, int combo, const char* text, LPARAM value);
 void AddKeyedRow(HWND dlg, int combo, const char* key, LPARAM value);
 // The value of the selected row, or fallback when none is selected.
 LPARAM SelectedValue(HWND dlg, int combo, LPARAM fallback);

@@ -33,11 +33,6 @@ struct stScalingDlg {
 
 const int kPointFields[] = {IDC_SCALE_INPUT1, IDC_SCALE_VALUE1, IDC_SCALE_INPUT2, IDC_SCALE_VALUE2, IDC_SCALE_UNITS};
 
-const char* KeyedText(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 void ShowKeyedMessage(HWND owner, const char* key) {
     MessageBoxA(owner, KeyedText(key), KeyedText("Warning"), MB_OK | MB_ICONEXCLAMATION);
 }

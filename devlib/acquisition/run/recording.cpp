@@ -333,7 +333,7 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs) {
 int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
     const bool holdsData = GraphHoldsData(gs);
     if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
-        MessageBoxA(gs->hwnd, getMsgBoxText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        MessageBoxA(gs->hwnd, KeyedText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
     int32_t appendChosen = 0;
     // The append check's Revert may have chosen another storage kind.
@@ -412,7 +412,7 @@ void EndOnCalcError(stAcq* acq) {
     const char* format = getMsgBoxText(kCalcErrorKey);
     char text[256];
     snprintf(text, sizeof(text), format ? format : "C%ld", channel);
-    MessageBoxA(gs ? gs->hwnd : nullptr, text, getMsgBoxText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(gs ? gs->hwnd : nullptr, text, KeyedText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Waiting for the unit's start signal: the blocks are made when it came.

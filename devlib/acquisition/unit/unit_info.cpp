@@ -19,11 +19,6 @@ constexpr char kFirmwareType[] = "VK40Firmware";
 constexpr char kDumpFile[] = "VK40.BIN";
 constexpr size_t kMaxFirmwareBytes = 0x10000;  // block offsets are 16-bit
 
-const char* KeyedText(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // The key's text with the number in place of its first "%d"; a translated text is never used
 // as a format.
 std::string KeyedNumberText(const char* key, int32_t number) {

@@ -21,6 +21,7 @@
 #include "graph/document/sample_store.h"
 #include "base/app.h"
 #include "base/safe_file.h"
+#include "base/services.h"
 #include "graph/graph_ids.h"
 #include "shell/shell_ids.h"
 #include "shell/commands/status.h"
@@ -912,6 +913,50 @@ TEST_F(FileCommands, AFailedSaveKeepsTheTargetAndTellsItsCause) {
     EXPECT_TRUE(TemporaryLeftovers(folder).empty());
 }
 
+// File > Save and Save As that fail: one box in the program's title, saying the cause and
+// naming the file, the file as it was.
+TEST_F(FileCommands, ASaveFromTheMenuThatFailsNamesTheFileAndItsCause) {
+    TempFolder folder("kymora-savecause");
+    const std::string path = folder.File("source.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(12)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    HWND w = WindowShowing(path);
+    ASSERT_TRUE(w);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+    tagGS* gs = GetWindowGraph(w);
+    const Bytes before = ReadWholeFile(path);
+    const std::string gone = folder.File("gone\\saved.acq");
+    const struct {
+        const char* name;
+        UINT command;
+        DWORD failure;  // the write's failure, 0 for none
+        std::string target, text;
+    } cases[] = {
+        {"full disk", IDM_FILE_SAVE, ERROR_DISK_FULL, path, "Not enough disk space to save data\n" + path},
+        {"missing folder", IDM_FILE_SAVE_AS, 0, gone, "The folder to save in cannot be found.\n" + gone},
+        {"unknown cause", IDM_FILE_SAVE, ERROR_CRC, path,
+         "The file " + path + " could not be written.\n" + SystemText(ERROR_CRC)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setDirtyGraphFlag(gs, 1);
+        g_save = DialogAnswer{};
+        g_save.names = {c.target};
+        BoxCapture boxes;
+        SetFileWriteFailureForTests(c.failure);
+        Command(c.command);
+        SetFileWriteFailureForTests(0);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, c.text);
+        EXPECT_EQ(boxes.boxes[0].caption, g_app->szAppTitle);
+        EXPECT_EQ(ReadWholeFile(path), before);
+        EXPECT_EQ(gs->modified, 1u);
+        EXPECT_EQ(std::string(gs->title), path);
+    }
+    EXPECT_EQ(GetFileAttributesA(folder.File("gone").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+}
+
 TEST_F(FileCommands, APagedGraphSavedOverItsOwnFileGoesOnReadingTheNewFile) {
     TempFolder folder("kymora-own");
     const std::string path = folder.File("own.acq");
@@ -1288,7 +1333,7 @@ TEST(FileSaveParts, FailuresAreToldByTheirCause) {
         {ERROR_FILE_NOT_FOUND, "KEY Graph data file missing"},
         {ERROR_NOT_SUPPORTED, "KEY Save type not available"},
         {ERROR_FILENAME_EXCED_RANGE, "KEY Save name too long"},
-        {ERROR_CRC, "KEY Save failed"},
+        {ERROR_CRC, "KEY File not written"},
     };
     for (const Case& c : cases) EXPECT_STREQ(SaveFailureKey(c.error), c.key) << c.error;
 }

@@ -597,6 +597,41 @@ TEST_F(GraphPrinting, PrinterSetupChoosesThePrinterTheNextJobOpens) {
     g_namedPage = nullptr;
 }
 
+// Printer Setup with no printer to set up says so, in the program's title, whether the system
+// has no printer at all or the dialog finds none; a cancelled dialog says nothing.
+TEST_F(GraphPrinting, PrinterSetupWithoutAPrinterSaysThereIsNone) {
+    const struct {
+        const char* name;
+        bool printer;
+        DWORD dialogError;
+        bool cancel;
+        int dialogs;
+        bool told;
+    } cases[] = {
+        {"no printer at all", false, 0, false, 0, true},
+        {"no default printer", true, PDERR_NODEFAULTPRN, false, 1, true},
+        {"no printer devices", true, PDERR_NODEVICES, false, 1, true},
+        {"cancelled", true, 0, true, 1, false},
+    };
+    const DWORD flags = PrintSetupForTests().Flags;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        printer_.printerExists = c.printer;
+        printer_.dialogError = c.dialogError;
+        printer_.cancelDialog = c.cancel;
+        printer_.dialogs = 0;
+        BoxCapture boxes;
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_FILE_PRINTER_SETUP, 0), 0);
+        EXPECT_EQ(printer_.dialogs, c.dialogs);
+        ASSERT_EQ(boxes.boxes.size(), c.told ? 1u : 0u);
+        if (c.told) {
+            EXPECT_EQ(boxes.boxes[0].text, "No printer is installed.\nInstall a printer to set up printing.");
+            EXPECT_EQ(boxes.boxes[0].caption, g_app->szAppTitle);
+        }
+        EXPECT_EQ(PrintSetupForTests().Flags, flags);
+    }
+}
+
 // Printing in black and white (a printer of one colour bit) draws the waveform in black where a
 // colour printer draws it in the channel's colour; the layout is the same.
 TEST_F(GraphPrinting, BlackAndWhitePrintsTheWaveformInBlack) {

@@ -426,6 +426,45 @@ TEST_F(AnalysisCommands, FindPeakDialogFollowsTheChoices) {
     EXPECT_EQ(g_findPeak.placement, kPlaceThreshold);
 }
 
+// With off-line averaging on, the first cursor's offset is asked for, its label naming where the
+// cursor goes in the table's words (a lesson's own when it gave them); the OK button starts the
+// averaging.
+TEST_F(AnalysisCommands, FindPeakDialogWithAveragingLabelsTheFirstCursorOffset) {
+    tagGS* gs = Fill(kThreeExcursions);
+    ASSERT_TRUE(gs);
+    g_findPeak.mode = kPeakPositive;
+    g_findPeak.offlineAveraging = 1;
+    g_findPeak.placement = kPlacePreviousPeak;
+    Select(gs, 0, 12);
+    const struct {
+        const char* cursorText;  // the lesson's text for "Set first cursor to", or none
+        const char* peak;
+        const char* threshold;
+    } rows[] = {
+        {nullptr, "Set first cursor to Peak +", "Set first cursor to Threshold +"},
+        {"Ersten Cursor setzen auf", "Ersten Cursor setzen auf Peak +", "Ersten Cursor setzen auf Threshold +"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.peak);
+        if (row.cursorText) {
+            ASSERT_EQ(setMsgBoxText("Set first cursor to", row.cursorText), 1);
+        }
+        DialogDriver driver({[&](HWND dlg) {
+            EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_FP_AVERAGING), BST_CHECKED);
+            EXPECT_EQ(ItemText(dlg, IDOK), "&Start Averaging");
+            EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg, IDC_FP_OFFSET1_LABEL)));
+            EXPECT_EQ(ItemText(dlg, IDC_FP_OFFSET1_LABEL), row.peak);
+            ChooseEntry(dlg, IDC_FP_PLACEMENT, kPlaceThreshold);
+            EXPECT_EQ(ItemText(dlg, IDC_FP_OFFSET1_LABEL), row.threshold);
+            Click(dlg, IDCANCEL);
+        }},
+                            "Find Peak");
+        Command(IDM_TRANSFORM_FIND_PEAK);
+        EXPECT_EQ(driver.Runs(), 1);
+    }
+    setMsgBoxText("Set first cursor to", "Set first cursor to");
+}
+
 // Each refused field keeps the dialog open with its warning, stores nothing and moves nothing.
 TEST_F(AnalysisCommands, FindPeakDialogRefusesBadFields) {
     struct Row {
