@@ -4,6 +4,7 @@
 // about modified data. A transform that changes the recording's samples still brings the warning.
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,13 +21,11 @@
 #include "graph/window/graph_window.h"
 #include "shell/shell_ids.h"
 #include "tests/graph/dialogs/dialog_driver.h"
-#include "transforms/analysis/rate_detector.h"
-#include "transforms/filters/filters.h"
 #include "transforms/transforms_ids.h"
 
 namespace {
 
-constexpr uint32_t kFrames = 4000;                // 4 s at 1 ms: a few heart beats of the ECG
+constexpr uint32_t kFrames = 4000;  // 4 s at 1 ms: a few heart beats of the ECG
 constexpr int kSlots[] = {kFirstAnalogSlot, kFirstAnalogSlot + 1};  // inputs 1 and 2
 constexpr char kEditedWarning[] =
     "You have modified or edited data in a way which prevents appending acquisitions. You can replace the existing "
