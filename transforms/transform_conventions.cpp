@@ -2,6 +2,7 @@
 #include "transforms/transform_conventions.h"
 #include "common/tagGS.h"
 #include "base/app.h"
+#include "base/locked_block.h"
 #include "base/notify.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
@@ -71,6 +72,30 @@ double* ChannelAsDoubles(tagGS* gs, int slot) {
     if (!gs || slot < 0 || slot >= kMaxChannels || !ConvertChannelToDouble(gs, slot)) return nullptr;
     if (gs->chanType[slot] != 1 || !gs->chanCount[slot]) return nullptr;
     return static_cast<double*>(gs->chanBlock[slot]);
+}
+
+int ReadChannelValues(tagGS* gs, int slot, int32_t first, int64_t n, double* out) {
+    if (!gs || !out || slot < 0 || slot >= kMaxChannels || first < 0 || n < 0) return 0;
+    if (static_cast<int64_t>(first) + n > static_cast<int64_t>(gs->chanCount[slot])) return 0;
+    if (!LoadSampleWindow(gs, 0, gs->totalSamples)) return 0;
+    const void* block = gs->chanBlock[slot];
+    if (gs->storageKind != kStoreMemory || !block) {
+        for (int64_t i = 0; i < n; ++i)
+            if (!ReadChannelSample(gs, static_cast<int>(first + i), slot, &out[i])) return 0;
+        return 1;
+    }
+    if (gs->chanType[slot] == kTypeDouble) {
+        std::memcpy(out, static_cast<const double*>(block) + first, static_cast<size_t>(n) * sizeof(double));
+        return 1;
+    }
+    // What the block holds of the channel: a sample past it reads 0, as after a conversion.
+    const auto* raw = static_cast<const int16_t*>(block);
+    const size_t held = LockedBlockBytes(raw) / sizeof(int16_t);
+    for (int64_t i = 0; i < n; ++i) {
+        const size_t at = static_cast<size_t>(first + i);
+        out[i] = at < held ? RawToValue(raw[at], gs->chanScale[slot], gs->chanOffset[slot]) : 0.0;
+    }
+    return 1;
 }
 
 double SampleStep(const tagGS* gs) {

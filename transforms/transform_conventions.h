@@ -46,8 +46,13 @@ void RangeFromSelectionTimes(const tagGS* gs, int32_t count, TransformRange* ran
 void SelectionTimesToRange(double start, double end, double interval, int32_t count, int32_t* first, int32_t* last);
 
 // The channel as doubles (converting it first): its sample block, or null when the conversion
-// fails (no memory) or the channel has no samples.
+// fails (no memory) or the channel has no samples. For the transforms that change the channel.
 double* ChannelAsDoubles(tagGS* gs, int slot);
+// Samples first .. first + n - 1 of a channel as values, for a transform that only reads them:
+// the channel keeps its 16-bit samples, so a recording stays fit to be continued behind (a
+// paged document is brought into memory, as a conversion would). 1 when read; 0 when the range
+// lies outside the channel or the document cannot be read.
+int ReadChannelValues(tagGS* gs, int slot, int32_t first, int64_t n, double* out);
 
 // Seconds (or the axis unit) per sample, as derivatives and integrals divide by it: the
 // interval itself for user units, times 1000 for frequency axes, else milliseconds / 1000.

@@ -2,6 +2,7 @@
 // results, and what the graph window and the device library call of them.
 #include "documents/measurements/measure_box.h"
 #include <commctrl.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -89,17 +90,41 @@ void PlaceBoxParts(stMeasure* box) {
     if (box->wnd) InvalidateRect(box->wnd, nullptr, TRUE);
 }
 
-// Sizes the buttons to their texts and the box around them.
-void FitBox(stMeasure* box) {
+// The result field's room at the least: 14 average characters.
+int LeastResultRoom() { return 14 * (g_app ? g_app->fonts.cxText : 8); }
+
+// The room a result field needs for its text as the box draws it: the text starts 4 pixels
+// inside the field and is cut 2 pixels before its end, which lies 3 pixels inside the room.
+int ResultRoomFor(const stMeasure* box) {
+    char text[48];
+    GetMeasurementDisplayText(box, text, sizeof text);
+    if (!text[0]) return 0;
+    // One context of the screen's kind for the process: the text is measured at every result.
+    static const struct MeasuringDC {
+        HDC dc = CreateCompatibleDC(nullptr);
+        ~MeasuringDC() {
+            if (dc) DeleteDC(dc);
+        }
+    } measuring;
+    if (!measuring.dc) return 0;
+    HGDIOBJ old = g_app && g_app->fonts.hfontText ? SelectObject(measuring.dc, g_app->fonts.hfontText) : nullptr;
+    SIZE extent{};
+    GetTextExtentPoint32A(measuring.dc, text, static_cast<int>(std::strlen(text)), &extent);
+    if (old) SelectObject(measuring.dc, old);
+    return extent.cx + 4 + 2 + 3 + 1;  // and a pixel of air after the text
+}
+
+// Sizes the buttons to their texts and the box around them, with room for its result.
+void FitBox(stMeasure* box, int resultRoom) {
     if (!box->channelButton || !box->typeButton) return;
-    const int cx = g_app ? g_app->fonts.cxText : 8;
     box->channelButton->FitWidth();
     box->typeButton->FitWidth(20);  // room for the menu mark
     RECT c{}, t{};
     box->channelButton->GetRect(&c);
     box->typeButton->GetRect(&t);
     const int cw = c.right - c.left, tw = t.right - t.left, h = t.bottom - t.top;
-    const int width = (cw + 3) + (tw + 3) + 14 * cx;
+    const int least = LeastResultRoom();
+    const int width = (cw + 3) + (tw + 3) + (resultRoom > least ? resultRoom : least);
     box->box.right = box->box.left + width;
     box->box.bottom = box->box.top + h;
     PlaceBoxParts(box);
@@ -184,7 +209,7 @@ stMeasure* NewBox(stMeasureGrid* grid, tagGS* gs, int index, int left, int top) 
     FillChannelList(box, channels, ChannelsInUse(gs, channels));
     SetMeasurementType(box, measure::kNone);
     SetMeasurementChannel(box, -1);
-    FitBox(box);
+    FitBox(box, grid->resultRoom);
     if (grid->tip) AddBoxTool(grid->tip, box);
     return box;
 }
@@ -332,6 +357,25 @@ static bool LimitToSegment(tagGS* gs, double* start, double* end) {
     return true;
 }
 
+// A result wider than its field widens every box of the row to hold it (the row's cells stay
+// alike) and lays the row out again; a box pushed past the window's right edge is no longer
+// shown, as the layout would leave it.
+static void MakeRoomForResult(stMeasure* box) {
+    stMeasureGrid* grid = GridOf(box->doc);
+    if (!grid || std::find(grid->boxes.begin(), grid->boxes.end(), box) == grid->boxes.end()) return;
+    const int needed = ResultRoomFor(box);
+    if (needed <= grid->resultRoom || needed <= LeastResultRoom()) return;
+    grid->resultRoom = needed;
+    LayoutMeasurementGrid(grid);
+    RECT client{};
+    if (!grid->parent || !GetClientRect(grid->parent, &client)) return;
+    for (stMeasure* b : grid->boxes)
+        if (b->shown && b->box.right >= client.right) {
+            b->shown = 0;
+            ShowMeasurementBox(b, 0);
+        }
+}
+
 // The value of a box of the given type over the document's selection.
 static double BoxValue(stMeasure* box, int type) {
     tagGS* gs = box->doc;
@@ -381,6 +425,7 @@ void FormatMeasurementResult(stMeasure* box) {
     box->value = stored;
     std::memcpy(box->resultText, number, sizeof number);
     if (unit[0]) std::memcpy(box->unitText, unit, sizeof unit);
+    MakeRoomForResult(box);
     UpdateTip(box);
     const stColor16 chanColor = slotOk ? UnpackColor(gs->chanColor[slot]) : kBlack;
     if (box->channelButton) box->channelButton->SetColors(kBlack, chanColor, kBlack);
@@ -426,6 +471,7 @@ void SetMeasurementResults(tagGS* gs, const double* values, int count) {
             measure::FormatValue(text, sizeof text, v, gs->precisionDigits);
             std::snprintf(box->resultText, sizeof box->resultText, "%s ", text);
         }
+        MakeRoomForResult(box);
         UpdateTip(box);
         if (box->wnd) InvalidateRect(box->wnd, &box->result, FALSE);
     }
@@ -459,7 +505,7 @@ stMeasureGrid* CreateMeasurementBoxes(HWND parent, tagGS* gs, int left, int top,
 void LayoutMeasurementGrid(stMeasureGrid* grid) {
     if (!grid || grid->boxes.empty()) return;
     if (grid->autoHeight || grid->autoWidth) {
-        for (stMeasure* box : grid->boxes) FitBox(box);
+        for (stMeasure* box : grid->boxes) FitBox(box, grid->resultRoom);
         const RECT& b = grid->boxes[0]->box;
         if (grid->autoHeight) grid->cellHeight = static_cast<int16_t>(b.bottom - b.top + 1);
         if (grid->autoWidth) grid->cellWidth = static_cast<int16_t>(b.right - b.left + 2);
@@ -493,7 +539,7 @@ void RefillMeasurementChannelLists(stMeasureGrid* grid, const int* channels, int
         const int chan = GetMeasurementChannel(box);
         FillChannelList(box, channels, count);
         SetMeasurementChannel(box, chan);
-        FitBox(box);
+        FitBox(box, grid->resultRoom);
     }
 }
 

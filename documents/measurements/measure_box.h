@@ -39,6 +39,9 @@ struct stMeasureGrid {
     HWND parent, tip;
     std::vector<stMeasure*> boxes;
     uint64_t listedSlots;  // the slots in use when the channel lists were last filled
+    // The room each box keeps for its result field: 14 average characters, or more once a
+    // result's text needed more. It only grows, so a row does not move as values change.
+    int32_t resultRoom;
 };
 
 // Box settings.

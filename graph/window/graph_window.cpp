@@ -485,14 +485,18 @@ void SetJournalShown(tagGS* gs, int on) {
             SendMessageA(edit, EM_SCROLL, SB_PAGEUP, 0);
         }
     }
+    const LONG plotTop = gs->plotRect.top;
+    notify::UpdateGraphToolbar();
+    LayoutGraphWindow(gs);
+    // Repainted once the scroll bar and the buttons stand at their new places: the graph window
+    // does not clip its children, so its erase covers them, and only a child inside the area
+    // invalidated then is drawn again over it.
     if (gs->hwnd) {
         RECT rc{};
         GetClientRect(gs->hwnd, &rc);
-        rc.top = gs->plotRect.top;
+        rc.top = plotTop < gs->plotRect.top ? plotTop : gs->plotRect.top;
         InvalidateRect(gs->hwnd, &rc, TRUE);
     }
-    notify::UpdateGraphToolbar();
-    LayoutGraphWindow(gs);
     setDirtyGraphFlag(gs, 1);
 }
 

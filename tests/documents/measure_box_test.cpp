@@ -448,6 +448,47 @@ TEST_F(MeasureBoxes, BoxesLieInARowFromTheGridsOrigin) {
     EXPECT_EQ(m4.left - m0.left, b4.left - b0.left);
 }
 
+// A result too wide for its field widens the row's boxes alike, so that it shows whole; a box
+// that the wider row pushes past the window's right edge is no longer shown. The row keeps its
+// width when the results grow short again.
+TEST_F(MeasureBoxes, AResultTooWideForItsFieldWidensTheRow) {
+    MoveWindow(host_, 0, 0, 1200, 200, FALSE);
+    SetChannel(3, std::vector<double>(100, -123456.25), "counts/min", "Counts");
+    for (int i = 0; i < 5; ++i) Set(i, measure::kMean, 2);
+    UpdateAllMeasurements(gs());
+    RECT client{};
+    GetClientRect(host_, &client);
+    auto width = [&](int i) { return Box(i)->box.right - Box(i)->box.left; };
+    const int narrow = width(0);
+    for (int i = 0; i < 5; ++i) ASSERT_LT(Box(i)->box.right, client.right) << "all five fit at first";
+    Set(0, measure::kMean, 3);
+    UpdateAllMeasurements(gs());
+    ASSERT_EQ(Shown(0), "-123456.25 counts/min");
+    HDC dc = GetDC(Box(0)->wnd);
+    HGDIOBJ old = SelectObject(dc, g_app->fonts.hfontText);
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, Shown(0).c_str(), static_cast<int>(Shown(0).size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(Box(0)->wnd, dc);
+    const RECT& f = Box(0)->result;
+    EXPECT_LE(extent.cx, (f.right - 2) - (f.left + 4)) << "the text runs from 4 inside the field to 2 before its end";
+    EXPECT_GT(width(0), narrow);
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(width(i), width(0)) << i;
+    for (int i = 0; i < 5; ++i) {
+        RECT placed{};
+        GetWindowRect(Box(i)->wnd, &placed);
+        EXPECT_EQ(placed.right - placed.left, width(i)) << i;
+        const bool fits = Box(i)->box.right < client.right;
+        EXPECT_EQ(IsMeasurementShown(Box(i)) != 0, fits) << i;
+        EXPECT_EQ(Visible(Box(i)->wnd), fits) << i;
+    }
+    EXPECT_FALSE(IsMeasurementShown(Box(4))) << "the last box no longer fits";
+    const int wide = width(0);
+    Set(0, measure::kMean, 2);
+    UpdateAllMeasurements(gs());
+    EXPECT_EQ(width(0), wide);
+}
+
 // The channel button is as narrow as "SC" or a channel number needs: 3 + 4 average character
 // widths; the box is the two buttons and the result.
 TEST_F(MeasureBoxes, TheChannelButtonKeepsItsNarrowWidth) {

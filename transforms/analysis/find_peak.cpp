@@ -16,33 +16,20 @@
 stFindPeakSettings g_findPeak = {kPeakPositive, 0, 0.0, 0.0, 90.0, 0.0, 0, 0.0, kPlacePreviousPeak,
                                  0.0, 0.0, 0, 0, 0, 1.0};
 
-namespace {
-
-// A channel's samples 0 .. end - 1 as doubles: the block itself when it holds doubles in memory,
-// otherwise a copy read sample by sample, which stops where a read fails (Escape, the file).
-class ChannelValues {
-public:
-    ChannelValues(tagGS* gs, int slot, int32_t end) {
-        if (gs->storageKind == kStoreMemory && gs->chanType[slot] == 1 && gs->chanBlock[slot]) {
-            m_data = static_cast<const double*>(gs->chanBlock[slot]);
-            m_end = end;
-            return;
-        }
-        m_copy.reserve(end > 0 ? static_cast<size_t>(end) : 0);
-        double v = 0.0;
-        for (int32_t i = 0; i < end && GetChannelSample(gs, i, slot, &v); ++i) m_copy.push_back(v);
-        m_data = m_copy.data();
-        m_end = static_cast<int32_t>(m_copy.size());
+CPeakChannelValues::CPeakChannelValues(tagGS* gs, int slot, int32_t end) {
+    if (gs->storageKind == kStoreMemory && gs->chanType[slot] == 1 && gs->chanBlock[slot]) {
+        m_data = static_cast<const double*>(gs->chanBlock[slot]);
+        m_end = end;
+        return;
     }
-    const double* data() const { return m_data; }
-    // Where the readable samples end: a search reaching it has met a sample it cannot read.
-    int32_t end() const { return m_end; }
+    m_copy.reserve(end > 0 ? static_cast<size_t>(end) : 0);
+    double v = 0.0;
+    for (int32_t i = 0; i < end && GetChannelSample(gs, i, slot, &v); ++i) m_copy.push_back(v);
+    m_data = m_copy.data();
+    m_end = static_cast<int32_t>(m_copy.size());
+}
 
-private:
-    std::vector<double> m_copy;
-    const double* m_data = nullptr;
-    int32_t m_end = 0;
-};
+namespace {
 
 // The selection's XOR band, drawn or erased on the graph window.
 void XorSelection(tagGS* gs) {
@@ -70,7 +57,7 @@ void TrackLevels(tagGS* gs, int slot) {
 }
 
 // One search over the values from the first cursor; moves the cursors when a peak is found.
-int SearchFrom(tagGS* gs, int slot, const ChannelValues& values, int32_t limit) {
+int SearchFrom(tagGS* gs, int slot, const CPeakChannelValues& values, int32_t limit) {
     int32_t first = 0, last = 0;
     if (!GetSelectionSampleRange(gs, &first, &last, static_cast<int16_t>(slot))) return 0;
     const uint32_t count = gs->chanCount[slot];
@@ -109,12 +96,19 @@ int SlotOf(const tagGS* gs, int32_t channel) {
 
 }  // namespace
 
-int FindPeakInChannel(tagGS* gs, int32_t limit, int32_t channel) {
-    if (!gs) return 0;
+CPeakChannelValues PeakSearchValues(tagGS* gs, int32_t limit, int32_t channel) {
     const int slot = SlotOf(gs, channel);
     const int32_t count = static_cast<int32_t>(gs->chanCount[slot]);
-    ChannelValues values(gs, slot, limit < count ? limit : count);
-    return SearchFrom(gs, slot, values, limit);
+    return CPeakChannelValues(gs, slot, limit < count ? limit : count);
+}
+
+int FindPeakInValuesOf(tagGS* gs, int32_t limit, int32_t channel, const CPeakChannelValues& values) {
+    return gs ? SearchFrom(gs, SlotOf(gs, channel), values, limit) : 0;
+}
+
+int FindPeakInChannel(tagGS* gs, int32_t limit, int32_t channel) {
+    if (!gs) return 0;
+    return FindPeakInValuesOf(gs, limit, channel, PeakSearchValues(gs, limit, channel));
 }
 
 // The range starts at 0 and runs to the channel's end without a selection; the samples are read
@@ -132,7 +126,7 @@ int FindAllPeaks(tagGS* gs) {
     if (g_findPeak.mode == kPeakInterval && g_findPeak.startFromStartTime)
         gs->selStart = g_findPeak.startTime * g_findPeak.unitFactor;
     const int32_t limit = first > last ? first : last;
-    ChannelValues values(gs, slot, limit);
+    CPeakChannelValues values(gs, slot, limit);
     long found = 0;
     SetWaitCursor(1);
     for (;;) {

@@ -2,6 +2,7 @@
 // next peak, valley or interval step of a channel.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct tagGS;
 
@@ -24,3 +25,27 @@ struct stFindPeakSettings {
     double unitFactor;          // the dialog's time unit in the document's horizontal unit
 };
 extern stFindPeakSettings g_findPeak;
+
+// A channel's samples 0 .. end - 1 as values, read once for any number of searches: the block
+// itself when it holds doubles in memory, otherwise a copy read sample by sample (the channel
+// is not converted), which stops where a read fails (Escape, the file).
+class CPeakChannelValues {
+public:
+    CPeakChannelValues(tagGS* gs, int slot, int32_t end);
+    // The data may point into the copy: the values stay where they were read.
+    CPeakChannelValues(const CPeakChannelValues&) = delete;
+    CPeakChannelValues& operator=(const CPeakChannelValues&) = delete;
+    const double* data() const { return m_data; }
+    // Where the readable samples end: a search reaching it has met a sample it cannot read.
+    int32_t end() const { return m_end; }
+
+private:
+    std::vector<double> m_copy;
+    const double* m_data = nullptr;
+    int32_t m_end = 0;
+};
+
+// The channel's values as FindPeakInChannel reads them for a search before sample limit.
+CPeakChannelValues PeakSearchValues(tagGS* gs, int32_t limit, int32_t channel);
+// FindPeakInChannel over values read before: off-line averaging searches pass after pass.
+int FindPeakInValuesOf(tagGS* gs, int32_t limit, int32_t channel, const CPeakChannelValues& values);

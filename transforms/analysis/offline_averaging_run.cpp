@@ -79,7 +79,6 @@ int RunOfflineAveraging(tagGS* gs) {
         g_findPeak.firstOffset = dt;
         length = dt;
     }
-    if (!ConvertChannelToDouble(gs, slot)) return 0;
     averaging::PassSum sum;
     std::unique_ptr<double[]> pass(new (std::nothrow) double[static_cast<size_t>(n)]());
     if (!pass || !sum.Start(n)) {
@@ -87,10 +86,13 @@ int RunOfflineAveraging(tagGS* gs) {
         return 0;
     }
     const int control = g_findPeak.controlChannel == slot ? -1 : g_findPeak.controlChannel;
+    // The searched channel is read once for all the passes and neither channel is converted:
+    // averaging only reads the recording, which stays fit to be recorded on behind.
+    const CPeakChannelValues values = PeakSearchValues(gs, limit, control);
     bool failed = false;
     for (;;) {
         const double before = gs->selStart;
-        if (!FindPeakInChannel(gs, limit, control)) break;
+        if (!FindPeakInValuesOf(gs, limit, control, values)) break;
         if (length <= gs->selStart) {
             int rejected = 0;
             if (!ExtractAveragingPass(gs, pass.get(), n, &rejected)) {

@@ -419,15 +419,16 @@ int FirFilterChannel(tagGS* gs, int type, int withDialog) {
         w.rangeSampleCount = static_cast<int32_t>(channelCount);
     }
     if (result != kTransformDone) return result;
-    double* x = ChannelAsDoubles(gs, range.slot);
-    if (!x) return kTransformNoMemory;
     const int32_t m = w.coefficientCount | 1;
     std::unique_ptr<double[]> h(new (std::nothrow) double[m]());
     if (!h) return kTransformNoMemory;
     DesignFirCoefficients(6.283185307 * w.lowCutoff / fs, 6.283185307 * w.highCutoff / fs, type, h.get(), (m - 1) / 2);
     ApplyWindow(h.get(), m, w.window);
     int r = kFilterDone;
+    // Left unmodified, the channel is not even converted: only the response is wanted of it.
     if (!(w.flags & kFirDontModify)) {
+        double* x = ChannelAsDoubles(gs, range.slot);
+        if (!x) return kTransformNoMemory;
         if (!SaveTransformUndo(gs, range, "Filter")) return kTransformNoMemory;
         TransformProgress progress(kFilteringKey, 0, range.Count() - 1);
         FilterProgress step;

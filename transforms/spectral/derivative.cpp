@@ -67,8 +67,6 @@ int OnDerivativeCommand(tagGS* gs) {
     g_firSettings = w;
     if (entire || selectionEmpty) UseWholeChannel(gs, &range);
     range.entire = entire != 0;
-    double* x = ChannelAsDoubles(gs, range.slot);
-    if (!x) return kTransformNoMemory;
     if (range.Count() < 1) return kTransformBadSelection;
     // One less where the filters take one more: the differentiator's length is odd.
     const int32_t m = w.coefficientCount & 1 ? w.coefficientCount : w.coefficientCount - 1;
@@ -83,7 +81,10 @@ int OnDerivativeCommand(tagGS* gs) {
     // would leave a constant a slope).
     ApplySymmetricWindow(h.data(), m, w.window);
     int result = kFilterDone;
+    // Left unmodified, the channel is not even converted: only the response is wanted of it.
     if (!(w.flags & kFirDontModify)) {
+        double* x = ChannelAsDoubles(gs, range.slot);
+        if (!x) return kTransformNoMemory;
         if (!SaveTransformUndo(gs, range, "Derivative")) return kTransformNoMemory;
         {
             TransformProgress progress("Filtering: %3lu%% completed", 0, range.Count() - 1);

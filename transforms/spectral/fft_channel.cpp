@@ -173,16 +173,6 @@ int RunFftDialog(tagGS* gs, int64_t n, int64_t count, FftSettingsRecord* setting
 }
 
 namespace {
-// The n samples from first as doubles; samples that are not numbers read as 0. 0 when a read fails.
-int ReadInput(tagGS* gs, int slot, int32_t first, int64_t n, double* x) {
-    if (const double* block = ChannelAsDoubles(gs, slot)) {
-        std::memcpy(x, block + first, static_cast<size_t>(n) * sizeof(double));
-        return 1;
-    }
-    for (int64_t i = 0; i < n; ++i)
-        if (!ReadChannelSample(gs, static_cast<int>(first + i), slot, &x[i])) return 0;
-    return 1;
-}
 
 // Trend, mean, window and fill, in that order, over the n samples read.
 void Prepare(const FftSettingsRecord& s, double* x, int64_t n, int64_t k) {
@@ -364,12 +354,13 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
         // The prepared input joins the source graph before it is transformed in place.
         if (spectra && !OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase))
             return kTransformNoMemory;
-        read = ReadInput(gs, slot, range.first, n, x);
+        read = ReadChannelValues(gs, slot, range.first, n, x);
         if (read) Prepare(s, x, n, k);
         if (read) AddModifiedInput(gs, slot, x, k);
         done = read && (!result || RealFft(x, k, 1));
     } else {
-        read = ReadInput(gs, slot, range.first, n, x);
+        // Read as values: a spectrum is no change of the source, which stays as recorded.
+        read = ReadChannelValues(gs, slot, range.first, n, x);
         if (read) {
             // The transform runs while the result graph's window is made.
             TransformThread transform(s, x, n, k);

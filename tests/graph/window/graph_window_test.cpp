@@ -21,6 +21,7 @@
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
 #include <richedit.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,63 @@ TEST_F(GraphWindow, FiveMeasurementBoxesFitAMaximisedGraphOfASmallScreen) {
         GetWindowRect(box->wnd, &r);
         MapWindowPoints(nullptr, graph_, reinterpret_cast<POINT*>(&r), 2);
         EXPECT_LE(r.right, client.right) << "box " << i << " of a window " << client.right << " wide";
+    }
+}
+
+// The pixels of a rectangle of the window's client area as the window shows them.
+std::vector<uint32_t> ShownPixels(HWND window, const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    CDibSurface copy(w, h);
+    if (!copy.Ok()) return {};
+    HDC dc = GetDC(window);
+    BitBlt(copy.Dc(), 0, 0, w, h, dc, r.left, r.top, SRCCOPY);
+    ReleaseDC(window, dc);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) pixels.push_back(copy.At(x, y));
+    return pixels;
+}
+
+size_t DistinctColours(std::vector<uint32_t> pixels) {
+    std::sort(pixels.begin(), pixels.end());
+    return static_cast<size_t>(std::unique(pixels.begin(), pixels.end()) - pixels.begin());
+}
+
+// Display > Show > Journal in a small window moves the horizontal scroll bar up above the
+// journal, and showing it again moves the bar back down; each time the program's own painting
+// after the command draws the bar at its new place (arrows, track and thumb) just as a full
+// repaint of the window draws it.
+TEST_F(GraphWindow, TheScrollBarIsDrawnWhereTheJournalMovesIt) {
+    ShowWindow(g_app->hwndFrame, SW_RESTORE);
+    MoveWindow(g_app->hwndFrame, 0, 0, 1024, 768, TRUE);
+    SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
+    MoveWindow(graph_, 0, 0, 640, 430, TRUE);
+    PumpMessages();
+    UpdateWindow(graph_);
+    HWND bar = gs_->hScrollBar;
+    ASSERT_TRUE(bar && IsWindowVisible(bar));
+    for (const bool show : {true, false}) {
+        SCOPED_TRACE(show ? "journal shown" : "journal hidden");
+        ASSERT_EQ(gs_->journalShown != 0, !show);
+        RECT before{};
+        GetWindowRect(bar, &before);
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_SHOW_JOURNAL, 0);
+        PumpMessages();
+        ASSERT_EQ(gs_->journalShown != 0, show);
+        ASSERT_TRUE(IsWindowVisible(bar));
+        RECT at{};
+        GetWindowRect(bar, &at);
+        if (show)
+            ASSERT_LT(at.top, before.top) << "the journal takes the bottom of the window";
+        else
+            ASSERT_GT(at.top, before.top);
+        MapWindowPoints(nullptr, graph_, reinterpret_cast<POINT*>(&at), 2);
+        SaveWindowPicture(graph_, show ? "graph_journal_shown_scroll_bar" : "graph_journal_hidden_scroll_bar");
+        const std::vector<uint32_t> shown = ShownPixels(graph_, at);
+        RedrawWindow(graph_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        const std::vector<uint32_t> repainted = ShownPixels(graph_, at);
+        ASSERT_GE(DistinctColours(repainted), 3u) << "a full repaint draws the bar";
+        EXPECT_EQ(shown, repainted) << "the bar as the command left it is not the bar repainted";
     }
 }
 

@@ -15,6 +15,7 @@
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
+#include "controls/tests/render_test_support.h"
 #include "controls/tests/text_fit.h"
 #include "graph/document/graph_doc.h"
 #include "graph/window/graph_window.h"
@@ -637,6 +638,117 @@ TEST_F(Transforms, ResultGraphsOpenWithTheirMeasurementBoxes) {
         ASSERT_EQ(GraphWindowCount(), before) << what;
         ASSERT_EQ(Graph(), gs) << what;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A pixel of the black text on the white field, its smoothed edges included.
+bool IsInk(COLORREF c) { return GetRValue(c) < 0xC0 && GetGValue(c) < 0xC0 && GetBValue(c) < 0xC0; }
+
+// What a shown box of a graph's row shows that it should not: a result field narrower than the
+// text drawn in it with the window's font, or text cut at the field's right edge on screen.
+std::string ClippedBoxText(tagGS* doc) {
+    std::string problems;
+    RECT client{};
+    GetClientRect(doc->hwnd, &client);
+    const int boxes = GetMeasurementCount(doc->measureGrid);
+    for (int b = 0; b < boxes; ++b) {
+        stMeasure* box = GetMeasurementAt(doc->measureGrid, b);
+        if (!box || !IsMeasurementShown(box) || !IsWindowVisible(box->wnd)) continue;
+        char text[48] = "";
+        GetMeasurementDisplayText(box, text, sizeof text);
+        if (!text[0]) continue;
+        RECT placed{};
+        GetWindowRect(box->wnd, &placed);
+        MapWindowPoints(nullptr, doc->hwnd, reinterpret_cast<POINT*>(&placed), 2);
+        const std::string name = "box " + std::to_string(b) + " \"" + text + "\"";
+        if (placed.right > client.right) problems += name + " reaches past the window; ";
+        // The field's text runs from 4 pixels inside its left edge to 2 inside its right one.
+        UpdateWindow(box->wnd);
+        HDC dc = GetDC(box->wnd);
+        HGDIOBJ old = SelectObject(dc, g_app->fonts.hfontText);
+        RECT extent{0, 0, 0, 0};
+        DrawTextA(dc, text, -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        const RECT& f = box->result;
+        const int room = (f.right - 2) - (f.left + 4);
+        if (extent.right > room)
+            problems += name + " is " + std::to_string(extent.right) + " pixels wide in a field of " +
+                        std::to_string(room) + "; ";
+        // On screen: the last column the text inks when nothing cuts it (drawn alone, as the
+        // box draws it, on white) is inked in the field too.
+        const int h = f.bottom - f.top;
+        CDibSurface alone(extent.right + 16, h);
+        SelectObject(alone.Dc(), g_app->fonts.hfontText);
+        SetBkMode(alone.Dc(), TRANSPARENT);
+        RECT t{4, 2, extent.right + 16, h - 2};
+        DrawTextA(alone.Dc(), text, -1, &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        int last = -1;
+        for (int x = 0; x < alone.Width(); ++x)
+            for (int y = 0; y < h; ++y)
+                if (IsInk(alone.At(x, y))) last = x;
+        bool inked = false;
+        for (int y = f.top; y < f.bottom && last >= 0; ++y) inked = inked || IsInk(GetPixel(dc, f.left + last, y));
+        SelectObject(dc, old);
+        ReleaseDC(box->wnd, dc);
+        if (!inked) problems += name + " is cut on screen before its last column " + std::to_string(f.left + last) + "; ";
+    }
+    return problems;
+}
+
+// Result graphs show numbers of three digits and units longer than a voltage's: the Histogram's
+// first bin with 116 hits and the filter response deep in its stop band, where the I-beam places
+// the cursor. Each box of their rows shows its whole text.
+TEST_F(Transforms, ResultGraphBoxesShowTheirWholeText) {
+    std::vector<double> counts(1000, -1.0);
+    for (size_t i = 116; i < counts.size(); ++i) counts[i] = -0.5 + 1.5 * static_cast<double>(i - 116) / 883.0;
+    Fill(counts);
+    DialogDriver histogram({[](HWND dlg) { Click(dlg, IDOK); }});
+    Command(IDM_TRANSFORM_HISTOGRAM);
+    ASSERT_EQ(histogram.Runs(), 1);
+    PumpMessages();
+    tagGS* bins = GraphTitled("Histogram");
+    ASSERT_TRUE(bins && bins != gs);
+    char text[48] = "";
+    GetMeasurementDisplayText(GetMeasurementAt(bins->measureGrid, 0), text, sizeof text);
+    ASSERT_STREQ(text, "116.000000 hits");
+    SaveWindowPicture(bins->hwnd, "histogram_boxes");
+    EXPECT_EQ(ClippedBoxText(bins), "");
+    bins->modified = 0;
+    SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(bins->hwnd), 0);
+
+    std::vector<double> tone(2000);
+    for (size_t i = 0; i < tone.size(); ++i) tone[i] = std::sin(2 * kPi * 20 * i / 1000.0);
+    Fill(tone);
+    g_firSettings = FirSettings();
+    DialogDriver filter({[](HWND dlg) {
+        TypeInto(dlg, IDC_FIR_CUTOFF, "100");
+        TypeInto(dlg, IDC_FIR_TAPS, "101");
+        Click(dlg, IDC_FIR_RESPONSE);
+        Click(dlg, IDC_FIR_DONT_MODIFY);
+        Click(dlg, IDOK);
+    }});
+    Command(IDM_FIR_LOW_PASS);
+    ASSERT_EQ(filter.Runs(), 1);
+    PumpMessages();
+    tagGS* response = GraphTitled("Low Pass Filter");
+    ASSERT_TRUE(response && response != gs);
+    SendMessageA(response->hwnd, WM_COMMAND, MAKEWPARAM(IDC_TOOL_IBEAM, 0), 0);
+    const RECT& plot = response->plotRect;
+    const LPARAM at = MAKELPARAM(plot.left + (plot.right - plot.left) * 4 / 5, (plot.top + plot.bottom) / 2);
+    SendMessageA(response->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(response->hwnd, WM_LBUTTONUP, 0, at);
+    PumpMessages();
+    GetMeasurementDisplayText(GetMeasurementAt(response->measureGrid, 0), text, sizeof text);
+    const std::string shown = text;
+    ASSERT_EQ(shown.size(), std::string("-74.985006 dbV").size()) << shown;
+    ASSERT_EQ(shown.substr(shown.size() - 4), " dbV") << shown;
+    ASSERT_EQ(shown[0], '-') << shown;
+    SaveWindowPicture(response->hwnd, "filter_response_boxes");
+    EXPECT_EQ(ClippedBoxText(response), "");
+    response->modified = 0;
+    SendMessageA(g_app->hwndClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(response->hwnd), 0);
 }
 
 }  // namespace
