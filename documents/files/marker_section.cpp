@@ -110,6 +110,7 @@ MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionFo
     if (swapped ? !in.U32Be(&length) || !in.U32Be(&count) : !in.U32(&length) || !in.U32(&count))
         return MarkerSectionFault::PastEnd;
     if (length == 0 && count == 0) {
+        read->recordsEnd = in.Tell();
         StoreMarkers(gs, nullptr, 0);
         return MarkerSectionFault::None;
     }
@@ -138,6 +139,7 @@ MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionFo
     }
     if (!StoreMarkers(gs, markers.data(), static_cast<uint32_t>(markers.size()))) return MarkerSectionFault::NoMemory;
     if (read->leftOut) read->keptInFile.swap(kept);
+    read->recordsEnd = in.Tell();
     in.Seek(end);
     return MarkerSectionFault::None;
 }
