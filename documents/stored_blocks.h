@@ -56,10 +56,8 @@ int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t
 // ---- Journal ----
 
 // The version-35 variant may hold the auto-time field in 4 bytes (wideFirstField 1); both widths
-// are tried. A journal whose length runs past the end of the file with both is damaged: its text
-// is kept as far as the file goes, up to the tag of a block that may follow it, and the reader
-// stands at that tag, so that the blocks after the journal are still read.
-int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField);
+// are tried, and a length that runs past the end of the file with both is left to the file's
+// reader, which finds where the text ends by the block after it.
 // Where a journal block's text lies as its stored length frames it.
 struct stJournalFrame {
     uint64_t start = 0;    // the tag

@@ -484,7 +484,7 @@ void CTailWalk::Run() {
         const stFoundBlock b = CheckAt(kind, pos);
         if (ReadsWhole(b.result) || b.result == kBlockCut) {
             taken.push_back(b);
-            next = b.result == kBlockCut ? kNoMoreBlocks : kind + 1;
+            next = kind + 1;
             pos = b.end;
             doubt = kind == kJournalBlock && (!b.journal.fits || b.journal.holdsNul);
             continue;
@@ -502,7 +502,8 @@ void CTailWalk::Run() {
         if (m_leftOut & part) LeftOut(m_st, part, kKeyBlockDamaged);
 }
 
-// The journal, marker-manager, output-panel and graph-item blocks, each found by its tag.
+// The journal, marker-manager, output-panel and graph-item blocks, each found by its tag (see
+// CTailWalk).
 void ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal, uint64_t earliest,
                       bool afterDamagedMarkers = false) {
     CTailWalk(st, settingsOnly, wideJournal, earliest, afterDamagedMarkers).Run();

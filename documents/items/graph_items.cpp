@@ -237,7 +237,7 @@ void CGraphPoint::Draw(HDC dc, int pageShift, double factor1, double factor2) {
     ItemPoint(ItemMappingOf(list->graph), x, y, pageShift, factor1, factor2, &cx, &cy);
     const int r = std::abs(DotRadius(DrawablePixels(pen.lopnWidth.x), list->dpiScale));
     stBounds bounds{};
-    if (!DrawBounds(dc, r + 1, &bounds) || OutCode(bounds, cx, cy)) return;
+    if (!std::isfinite(cx) || !std::isfinite(cy) || !DrawBounds(dc, r + 1, &bounds) || OutCode(bounds, cx, cy)) return;
     const int32_t px = static_cast<int32_t>(cx), py = static_cast<int32_t>(cy);
     HPEN p = CreatePen(static_cast<int>(pen.lopnStyle), 1, pen.lopnColor);
     HBRUSH brush = CreateSolidBrush(pen.lopnColor);

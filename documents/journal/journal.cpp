@@ -30,23 +30,6 @@ std::string ControlText(HWND edit) {
     return text;
 }
 
-// The blocks that may follow the journal in a graph file.
-bool IsFollowingTag(uint32_t tag) {
-    return tag == acqfile::kMarkerManagerTag || tag == acqfile::kOutputPanelsTag || tag == acqfile::kGraphItemsTag;
-}
-
-// Where the first block after a journal of unsound length starts: the first following tag from
-// `from` on, else the end of the file.
-uint64_t NextBlockStart(CByteReader& in, uint64_t from) {
-    const uint64_t end = in.Size();
-    for (uint64_t at = from; at + 4 <= end; ++at) {
-        uint32_t tag = 0;
-        in.Seek(at);
-        if (in.U32(&tag) && IsFollowingTag(tag)) return at;
-    }
-    return end;
-}
-
 }  // namespace
 
 CJournal::~CJournal() { JournalClear(this); }
@@ -194,18 +177,6 @@ int JournalTakeText(tagGS* gs, CByteReader& in, uint16_t autoTime, uint64_t from
     j->StoreText(text.data(), text.size());
     in.Seek(to);
     return 1;
-}
-
-int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField) {
-    stJournalFrame frame;
-    if (JournalFrameAt(in, wideFirstField, &frame) != kBlockRead) return kBlockAbsent;
-    // A length past the end: the text as far as the file goes, but not into the blocks after it.
-    const uint64_t textEnd = frame.fits ? frame.textEnd : NextBlockStart(in, frame.textAt);
-    if (!JournalTakeText(gs, in, frame.autoTime, frame.textAt, textEnd)) {
-        in.Seek(frame.start);
-        return kBlockDamaged;
-    }
-    return frame.fits ? kBlockRead : kBlockDamaged;
 }
 
 int JournalSaveBlock(tagGS* gs, CByteWriter& out) {

@@ -644,8 +644,11 @@ TEST(GraphFileJournal, EitherWidthOfTheFlagReadsTheSameText) {
         Bytes block = JournalBlock(1, text, c.wideInFile);
         TestDoc d;
         CByteReader in(block.data(), block.size());
-        EXPECT_EQ(JournalLoadBlock(d.gs, in, c.wideExpected), kBlockRead) << c.wideInFile << c.wideExpected;
+        stJournalFrame frame;
+        ASSERT_EQ(JournalFrameAt(in, c.wideExpected, &frame), kBlockRead) << c.wideInFile << c.wideExpected;
+        EXPECT_TRUE(frame.fits) << c.wideInFile << c.wideExpected;
         EXPECT_EQ(in.Tell(), block.size()) << c.wideInFile << c.wideExpected;
+        ASSERT_EQ(JournalTakeText(d.gs, in, frame.autoTime, frame.textAt, frame.textEnd), 1);
         EXPECT_EQ(JournalOf(d), std::make_pair(text, uint16_t{1})) << c.wideInFile << c.wideExpected;
     }
 }
