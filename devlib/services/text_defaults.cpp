@@ -74,6 +74,7 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Left out marker labels", "the damaged lengths of marker labels (the labels are kept)"},
     {"KEY Left out journal length", "the damaged length of the journal (its text is kept)"},
     {"KEY Left out journal end", "the end of the journal text, after a damaged byte"},
+    {"KEY Left out marker count", "the damaged count of markers (the markers are kept)"},
     {"KEY Graph file version missing", "The graph file gives no version: it is damaged."},
     {"KEY Not a graph file", "The file holds text, not a graph."},
     {"KEY Text file empty", "The text file holds no numbers to read.\nCheck the first line to read in the Options."},

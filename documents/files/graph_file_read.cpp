@@ -44,7 +44,7 @@ const char* LeftOutPartKey(int bitNumber) {
     static const char* const keys[kLeftOutParts] = {
         "KEY Left out journal", "KEY Left out marker settings", "KEY Left out output panels",
         "KEY Left out graph items", "KEY Left out setup", "KEY Left out markers", "KEY Left out marker labels",
-        "KEY Left out journal length", "KEY Left out journal end",
+        "KEY Left out journal length", "KEY Left out journal end", "KEY Left out marker count",
     };
     return bitNumber >= 0 && bitNumber < kLeftOutParts ? keys[bitNumber] : nullptr;
 }
@@ -589,6 +589,7 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
         recordsEnd = read.recordsEnd;
         if (fault == MarkerSectionFault::None && read.leftOut) LeftOut(st, kLeftOutMarkers, kKeyPartsLeftOut);
         if (fault == MarkerSectionFault::None && read.labelsCut) LeftOut(st, kLeftOutMarkerLabels, kKeyPartsLeftOut);
+        if (fault == MarkerSectionFault::None && read.countShort) LeftOut(st, kLeftOutMarkerCount, kKeyPartsLeftOut);
     }
     if (fault == MarkerSectionFault::None) {
         if (tagged) ReadTaggedBlocks(st, false, wideJournal, recordsEnd);

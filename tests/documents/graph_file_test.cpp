@@ -923,6 +923,9 @@ TEST(GraphFileDamage, DamagedPartsAreLeftOutToldAndTheDocumentMarkedChanged) {
          kLeftOutMarkerLabels, ""},
         {"a label length short of its end", [&](Bytes& f, const AcqRecipe&) { PutU16(f, m + 8 + 22 + 10, 3); },
          kLeftOutMarkerLabels, ""},
+        // The records the section's length holds after those its count names are markers too.
+        {"a marker count one short", [&](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 2); }, kLeftOutMarkerCount, ""},
+        {"a marker count of one", [&](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 1); }, kLeftOutMarkerCount, ""},
     };
     for (const LeftOutCase& c : cases) {
         Bytes f = whole;
