@@ -15,6 +15,7 @@ constexpr int kBlockRead = 1;
 constexpr int kBlockAbsent = 0;    // the tag was not there; the position is where it was
 constexpr int kBlockDamaged = -1;  // the block is unsound; the position is back at its tag, nothing kept
 constexpr int kBlockCut = 2;       // read as far as it is sound; what follows the damage is left out
+constexpr int kBlockPartly = 3;    // read whole, but records whose values cannot be sound are left out
 
 // ---- Markers ----
 
@@ -44,6 +45,9 @@ enum class MarkerBlockForm { Normal, SettingsOnly, SelectionOnly };
 // left some of its records out, keptInFile holds one flag per record it held (in the order the
 // file holds them): the block has a record for each, and those of the left-out ones are passed over.
 int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly, const std::vector<uint8_t>* keptInFile = nullptr);
+// The same reading without keeping anything: the result, and the reader after what was read.
+int MarkerManagerCheck(const tagGS* gs, CByteReader& in, int settingsOnly,
+                       const std::vector<uint8_t>* keptInFile = nullptr);
 // SelectionOnly writes the counters 0, 0, 0, 1 and one record, that of marker `selected` (an
 // index) as the active append marker number 1; with -1 all counters are 0 and no record
 // follows. 1 written, 0 failed.
@@ -52,17 +56,35 @@ int MarkerManagerSave(tagGS* gs, CByteWriter& out, MarkerBlockForm form, int32_t
 // ---- Journal ----
 
 // The version-35 variant may hold the auto-time field in 4 bytes (wideFirstField 1); both widths
-// are tried. A journal whose length runs past the end of the file with both is damaged: its text
-// is kept as far as the file goes, up to the tag of a block that may follow it, and the reader
-// stands at that tag, so that the blocks after the journal are still read.
-int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField);
+// are tried, and a length that runs past the end of the file with both is left to the file's
+// reader, which finds where the text ends by the block after it.
+// Where a journal block's text lies as its stored length frames it.
+struct stJournalFrame {
+    uint64_t start = 0;    // the tag
+    uint64_t textAt = 0;   // the text's first byte
+    uint64_t textEnd = 0;  // after the stored length, or the end of the file when that runs past it
+    uint16_t autoTime = 0;
+    bool fits = false;      // the stored length lies within the file
+    bool holdsNul = false;  // the framed text holds a NUL, which the journal never writes
+};
+// Reads the journal block's head at the reader's position, keeping nothing: kBlockRead with the
+// reader at frame->textEnd, or kBlockAbsent with the reader where it was.
+int JournalFrameAt(CByteReader& in, int wideFirstField, stJournalFrame* frame);
+// Makes the bytes from `from` to `to` the journal's text, with the auto-time flag; the reader then
+// stands at `to`. The text ends at a NUL (*cutAtNul tells whether bytes followed one). 0 when
+// memory runs out.
+int JournalTakeText(tagGS* gs, CByteReader& in, uint16_t autoTime, uint64_t from, uint64_t to,
+                    bool* cutAtNul = nullptr);
 int JournalSaveBlock(tagGS* gs, CByteWriter& out);
 
 // ---- Graph items ----
 
 // Items are read until one of an unknown kind; those before it stay (kBlockCut when the block
-// named more items than were read).
+// named more items than were read). An item whose width or coordinates drawing cannot take is
+// left out alone (kBlockPartly).
 int GraphItemsLoad(tagGS* gs, CByteReader& in);
+// The same reading without keeping anything: the result, and the reader after what was read.
+int GraphItemsCheck(CByteReader& in);
 int GraphItemsSave(tagGS* gs, CByteWriter& out);
 
 // ---- Standard-curve settings ----

@@ -29,4 +29,6 @@ void DeleteOutCtlViewSet(COutCtlViewSet* set, int flags);
 class CByteReader;
 class CByteWriter;
 int ReadOutputPanels(COutCtlViewSet* set, CByteReader& in);
+// The same reading without keeping anything: the result, and the reader after what was read.
+int CheckOutputPanels(const COutCtlViewSet* set, CByteReader& in);
 int WriteOutputPanels(COutCtlViewSet* set, CByteWriter& out);

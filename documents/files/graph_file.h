@@ -39,7 +39,10 @@ constexpr uint32_t kLeftOutGraphItems = 8;
 constexpr uint32_t kLeftOutSetup = 16;
 constexpr uint32_t kLeftOutMarkers = 32;
 constexpr uint32_t kLeftOutMarkerLabels = 64;
-constexpr int kLeftOutParts = 7;
+constexpr uint32_t kLeftOutJournalLength = 128;
+constexpr uint32_t kLeftOutJournalEnd = 256;
+constexpr uint32_t kLeftOutMarkerCount = 512;
+constexpr int kLeftOutParts = 10;
 // The key naming a part, by its bit's number (0 to kLeftOutParts - 1).
 const char* LeftOutPartKey(int bitNumber);
 extern const char* const kKeyPartsLeftOut;        // a box: "%s" the parts, one a line

@@ -13,6 +13,7 @@
 #include "base/notify.h"
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -43,6 +44,7 @@ const char* LeftOutPartKey(int bitNumber) {
     static const char* const keys[kLeftOutParts] = {
         "KEY Left out journal", "KEY Left out marker settings", "KEY Left out output panels",
         "KEY Left out graph items", "KEY Left out setup", "KEY Left out markers", "KEY Left out marker labels",
+        "KEY Left out journal length", "KEY Left out journal end", "KEY Left out marker count",
     };
     return bitNumber >= 0 && bitNumber < kLeftOutParts ? keys[bitNumber] : nullptr;
 }
@@ -282,37 +284,229 @@ const char* LoadSamples(ReadState& st) {
     return nullptr;
 }
 
-// The marker-manager and output-panel blocks have no length: after a damaged one the blocks
-// that follow are found by their tags, so that they are not lost with it.
-void SkipToBlockAfter(CByteReader& in, uint32_t damagedTag) {
-    const uint64_t start = in.Tell();
-    for (uint64_t at = start + 4; at + 4 <= in.Size(); ++at) {
-        uint32_t tag = 0;
-        if (!in.Seek(at) || !in.U32(&tag)) break;
-        if (tag == kGraphItemsTag || (damagedTag == kMarkerManagerTag && tag == kOutputPanelsTag)) {
-            in.Seek(at);
-            return;
-        }
+// ---- The tagged blocks behind the marker section ----
+
+// The blocks in the order a file holds them; any of them may be absent.
+enum BlockKind : int { kJournalBlock, kManagerBlock, kPanelsBlock, kItemsBlock, kNoMoreBlocks };
+
+int KindOfTag(uint32_t tag) {
+    switch (tag) {
+    case kJournalTag: return kJournalBlock;
+    case kMarkerManagerTag: return kManagerBlock;
+    case kOutputPanelsTag: return kPanelsBlock;
+    case kGraphItemsTag: return kItemsBlock;
+    default: return -1;
     }
-    in.Seek(start);
 }
 
-// The journal, marker-manager, output-panel and graph-item blocks, each found by its tag.
-void ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal) {
-    tagGS* gs = st.gs;
-    if (JournalLoadBlock(gs, st.in, wideJournal) == kBlockDamaged) LeftOut(st, kLeftOutJournal, kKeyBlockDamaged);
-    const std::vector<uint8_t>* kept = st.keptMarkers.empty() ? nullptr : &st.keptMarkers;
-    if (MarkerManagerLoad(gs, st.in, settingsOnly ? 1 : 0, kept) == kBlockDamaged) {
-        LeftOut(st, kLeftOutMarkerSettings, kKeyBlockDamaged);
-        SkipToBlockAfter(st.in, kMarkerManagerTag);
+uint32_t PartOf(int kind) {
+    static const uint32_t parts[kNoMoreBlocks] = {kLeftOutJournal, kLeftOutMarkerSettings, kLeftOutOutputPanels,
+                                                  kLeftOutGraphItems};
+    return kind >= 0 && kind < kNoMoreBlocks ? parts[kind] : 0;
+}
+
+// The parts of the kinds from `first` up to, not including, `last`.
+uint32_t PartsBetween(int first, int last) {
+    uint32_t parts = 0;
+    for (int kind = first; kind < last; ++kind) parts |= PartOf(kind);
+    return parts;
+}
+
+bool ReadsWhole(int result) { return result == kBlockRead || result == kBlockPartly; }
+
+bool HoldsNul(const uint8_t* bytes, size_t n) { return std::memchr(bytes, 0, n) != nullptr; }
+
+// One block as the walk found it: where it starts and ends, how its reading went, and for the
+// journal where its text lies.
+struct stFoundBlock {
+    int kind = -1;
+    uint64_t at = 0, end = 0;
+    int result = kBlockAbsent;
+    stJournalFrame journal;
+};
+
+// Walks the blocks in their order. A block is taken when it reads whole and what follows it is
+// the end of the file or the tag of a block that may come after it. Where that is not so, the
+// next block is found by its tag and checked by reading it whole, and the bytes before it
+// belonged either to the block before them, whose end was wrong (a journal keeps its text up to
+// the next block; another such block is left out), or to blocks of the kinds between, which are
+// left out. Whatever is left out is told and the document marked changed: no bytes are passed
+// over in silence.
+class CTailWalk {
+public:
+    // The walk starts at the reader's position; where no block starts there, the first one is
+    // looked for from `earliest` on (the marker section's length may have been wrong). After a
+    // damaged marker section, which was told already, the bytes before the first block are its own.
+    CTailWalk(ReadState& st, bool settingsOnly, int wideJournal, uint64_t earliest, bool afterDamagedMarkers)
+        : m_st(st), m_in(st.in), m_settingsOnly(settingsOnly), m_wideJournal(wideJournal),
+          m_kept(st.keptMarkers.empty() ? nullptr : &st.keptMarkers), m_earliest(earliest),
+          m_afterDamagedMarkers(afterDamagedMarkers) {}
+    void Run();
+
+private:
+    int TagKindAt(uint64_t at);
+    stFoundBlock CheckAt(int kind, uint64_t at);
+    bool FindNext(uint64_t from, int first, stFoundBlock* found);
+    bool AnyNul(uint64_t from, uint64_t to);
+    void Resync(std::vector<stFoundBlock>* taken, uint64_t* pos, int* next);
+    void Take(const stFoundBlock& b);
+
+    ReadState& m_st;
+    CByteReader& m_in;
+    bool m_settingsOnly;
+    int m_wideJournal;
+    const std::vector<uint8_t>* m_kept;
+    uint64_t m_earliest;
+    bool m_afterDamagedMarkers;
+    uint32_t m_leftOut = 0;
+};
+
+int CTailWalk::TagKindAt(uint64_t at) {
+    uint32_t tag = 0;
+    return m_in.Seek(at) && m_in.U32(&tag) ? KindOfTag(tag) : -1;
+}
+
+// Reads the block of `kind` at `at` without keeping anything.
+stFoundBlock CTailWalk::CheckAt(int kind, uint64_t at) {
+    stFoundBlock b;
+    b.kind = kind;
+    b.at = at;
+    if (!m_in.Seek(at)) return b;
+    tagGS* gs = m_st.gs;
+    switch (kind) {
+    case kJournalBlock: b.result = JournalFrameAt(m_in, m_wideJournal, &b.journal); break;
+    case kManagerBlock: b.result = MarkerManagerCheck(gs, m_in, m_settingsOnly ? 1 : 0, m_kept); break;
+    case kPanelsBlock: {
+        const int r = gs->outPanels ? CheckOutputPanels(gs->outPanels, m_in) : -1;
+        b.result = r == 1 ? kBlockRead : r == 0 ? kBlockAbsent : kBlockDamaged;
+        break;
     }
+    default: b.result = GraphItemsCheck(m_in); break;
+    }
+    b.end = m_in.Tell();
+    return b;
+}
+
+// The first block of a kind from `first` on whose tag lies at `from` or after it and that reads
+// whole: a tag alone, which damage can also make, is not taken for a block.
+bool CTailWalk::FindNext(uint64_t from, int first, stFoundBlock* found) {
+    for (uint64_t at = from; at + 4 <= m_in.Size(); ++at) {
+        const int kind = TagKindAt(at);
+        if (kind < first) continue;
+        const stFoundBlock b = CheckAt(kind, at);
+        const bool whole = kind == kJournalBlock ? b.journal.fits && !b.journal.holdsNul : ReadsWhole(b.result);
+        if (whole) {
+            *found = b;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CTailWalk::AnyNul(uint64_t from, uint64_t to) {
+    uint8_t chunk[4096];
+    for (uint64_t at = from; at < to;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(sizeof chunk, to - at));
+        if (!m_in.Seek(at) || !m_in.Read(chunk, n)) return true;
+        if (HoldsNul(chunk, n)) return true;
+        at += n;
+    }
+    return false;
+}
+
+// What follows the last block taken (or the marker section) at *pos is no block that may come
+// next: finds the next sound block and settles what the bytes before it were.
+void CTailWalk::Resync(std::vector<stFoundBlock>* taken, uint64_t* pos, int* next) {
+    stFoundBlock* last = taken->empty() ? nullptr : &taken->back();
+    stFoundBlock after;
+    const bool found = FindNext(last ? last->at + 4 : std::min(m_earliest, *pos), *next, &after);
+    const uint64_t at = found ? after.at : m_in.Size();
+    const int resume = found ? after.kind : kNoMoreBlocks;
+    if (last && last->kind == kJournalBlock) {
+        // Text runs up to the next block: the stored length was wrong unless that block starts
+        // right where the length ends, or the bytes before it hold a NUL, which text never does.
+        const bool wrong = !last->journal.fits || at < *pos || (at > *pos && (resume == *next || !AnyNul(*pos, at)));
+        if (wrong) {
+            m_leftOut |= kLeftOutJournalLength;
+            last->journal.textEnd = at;
+        } else {
+            m_leftOut |= PartsBetween(*next, resume);
+        }
+    } else if (last && (at < *pos || resume == *next)) {
+        // The block before ran into the next one, or stopped short of it: its own counts were
+        // damaged. Graph items read whole stay; another such block is left out.
+        m_leftOut |= PartOf(last->kind);
+        if (last->kind != kItemsBlock) taken->pop_back();
+    } else if (last || !m_afterDamagedMarkers) {
+        m_leftOut |= PartsBetween(*next, resume);
+    }
+    *pos = at;
+    *next = resume;
+}
+
+// A block the walk kept goes into the document.
+void CTailWalk::Take(const stFoundBlock& b) {
+    tagGS* gs = m_st.gs;
+    int result = kBlockDamaged;
+    m_in.Seek(b.at);
+    switch (b.kind) {
+    case kJournalBlock: {
+        const uint64_t textEnd = std::max(b.journal.textAt, b.journal.textEnd);
+        bool cut = false;
+        result = JournalTakeText(gs, m_in, b.journal.autoTime, b.journal.textAt, textEnd, &cut) ? kBlockRead
+                                                                                                 : kBlockDamaged;
+        // Text never holds a NUL: what follows one is damage.
+        if (cut) m_leftOut |= kLeftOutJournalEnd;
+        break;
+    }
+    case kManagerBlock: result = MarkerManagerLoad(gs, m_in, m_settingsOnly ? 1 : 0, m_kept); break;
+    case kPanelsBlock: result = ReadOutputPanels(gs->outPanels, m_in) == 1 ? kBlockRead : kBlockDamaged; break;
+    default: result = GraphItemsLoad(gs, m_in); break;
+    }
+    if (result != kBlockRead) m_leftOut |= PartOf(b.kind);
+}
+
+void CTailWalk::Run() {
+    tagGS* gs = m_st.gs;
     if (!gs->outPanels) gs->outPanels = NewOutCtlViewSet(gs);
-    if (gs->outPanels && ReadOutputPanels(gs->outPanels, st.in) < 0) {
-        LeftOut(st, kLeftOutOutputPanels, kKeyBlockDamaged);
-        SkipToBlockAfter(st.in, kOutputPanelsTag);
+    const uint64_t size = m_in.Size();
+    std::vector<stFoundBlock> taken;
+    uint64_t pos = m_in.Tell();
+    int next = kJournalBlock;
+    bool doubt = false;  // the journal just taken may end elsewhere than its length says
+    while (pos < size || doubt) {
+        const int kind = !doubt && next < kNoMoreBlocks ? TagKindAt(pos) : -1;
+        if (kind < next) {
+            Resync(&taken, &pos, &next);
+            doubt = false;
+            continue;
+        }
+        const stFoundBlock b = CheckAt(kind, pos);
+        if (ReadsWhole(b.result) || b.result == kBlockCut) {
+            taken.push_back(b);
+            next = kind + 1;
+            pos = b.end;
+            doubt = kind == kJournalBlock && (!b.journal.fits || b.journal.holdsNul);
+            continue;
+        }
+        // An unsound block is left out, with the kinds between it and the next sound block.
+        stFoundBlock after;
+        const bool found = FindNext(pos + 4, kind + 1, &after);
+        const int resume = found ? after.kind : kNoMoreBlocks;
+        m_leftOut |= PartsBetween(kind, resume);
+        pos = found ? after.at : size;
+        next = resume;
     }
-    const int items = GraphItemsLoad(gs, st.in);
-    if (items == kBlockDamaged || items == kBlockCut) LeftOut(st, kLeftOutGraphItems, kKeyBlockDamaged);
+    for (const stFoundBlock& b : taken) Take(b);
+    for (uint32_t part = 1; part && part < (1u << kLeftOutParts); part <<= 1)
+        if (m_leftOut & part) LeftOut(m_st, part, kKeyBlockDamaged);
+}
+
+// The journal, marker-manager, output-panel and graph-item blocks, each found by its tag (see
+// CTailWalk).
+void ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal, uint64_t earliest,
+                      bool afterDamagedMarkers = false) {
+    CTailWalk(st, settingsOnly, wideJournal, earliest, afterDamagedMarkers).Run();
 }
 
 // Head, graph header, channel headers, set-up block and type table: everything before the
@@ -380,7 +574,11 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
 
     // The marker section lies behind the samples; where it cannot be read the file is repaired.
     MarkerSectionFault fault = MarkerSectionFault::PastEnd;
-    if (in.Seek(LocateMarkerSection(gs))) {
+    const uint64_t markerSection = LocateMarkerSection(gs);
+    const bool tagged = !st.swapped && st.version >= 34;
+    const int wideJournal = st.version == 35 && st.firstWord == 1;
+    uint64_t recordsEnd = 0;
+    if (in.Seek(markerSection)) {
         MarkerSectionForm form = st.swapped                              ? MarkerSectionForm::Swapped
                                  : st.version == 35 && st.firstWord == 1 ? MarkerSectionForm::Wide35
                                                                          : MarkerSectionForm::Standard;
@@ -388,11 +586,13 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
         stMarkerSectionRead read;
         fault = ReadMarkerSection(gs, in, form, endOfData, &read);
         st.keptMarkers.swap(read.keptInFile);
+        recordsEnd = read.recordsEnd;
         if (fault == MarkerSectionFault::None && read.leftOut) LeftOut(st, kLeftOutMarkers, kKeyPartsLeftOut);
         if (fault == MarkerSectionFault::None && read.labelsCut) LeftOut(st, kLeftOutMarkerLabels, kKeyPartsLeftOut);
+        if (fault == MarkerSectionFault::None && read.countShort) LeftOut(st, kLeftOutMarkerCount, kKeyPartsLeftOut);
     }
     if (fault == MarkerSectionFault::None) {
-        if (!st.swapped && st.version >= 34) ReadTaggedBlocks(st, false, st.version == 35 && st.firstWord == 1);
+        if (tagged) ReadTaggedBlocks(st, false, wideJournal, recordsEnd);
     } else {
         const char* why = fault == MarkerSectionFault::Corrupted  ? kKeyMarkersCorrupted
                           : fault == MarkerSectionFault::NoMemory ? kKeySamplesNoMemory
@@ -402,6 +602,10 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
         Notice(st, why);
         notify::SetStatusText(kKeyRepaired);
         StoreMarkers(gs, nullptr, 0);
+        st.keptMarkers.clear();
+        // The blocks after the damaged section are still found by their tags.
+        if (tagged && in.Seek(markerSection + kMarkerHeadBytes))
+            ReadTaggedBlocks(st, false, wideJournal, in.Tell(), true);
         RepairCounts(gs, in.Size());
         report->repaired = 1;
         setDirtyGraphFlag(gs, 1);
@@ -464,7 +668,7 @@ int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* repor
     // A template holds no samples, whatever its channel headers say.
     for (int s = 0; s < kMaxChannels; ++s) gs->chanCount[s] = 0;
     gs->totalSamples = 0;
-    if (in.Skip(kMarkerHeadBytes) && st.version > 33) ReadTaggedBlocks(st, true, 0);
+    if (in.Skip(kMarkerHeadBytes) && st.version > 33) ReadTaggedBlocks(st, true, 0, in.Tell());
     return 1;
 }
 

@@ -110,6 +110,7 @@ MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionFo
     if (swapped ? !in.U32Be(&length) || !in.U32Be(&count) : !in.U32(&length) || !in.U32(&count))
         return MarkerSectionFault::PastEnd;
     if (length == 0 && count == 0) {
+        read->recordsEnd = in.Tell();
         StoreMarkers(gs, nullptr, 0);
         return MarkerSectionFault::None;
     }
@@ -123,11 +124,7 @@ MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionFo
     std::vector<stStoredMarker> markers;
     std::vector<uint8_t> kept;
     markers.reserve(count < 4096 ? count : 4096);
-    for (uint32_t i = 0; i < count; ++i) {
-        stStoredMarker m{};
-        const RecordRead got = swapped ? ReadSwappedRecord(in, end, &m) : ReadStandardRecord(in, end, wide, &m);
-        if (got == RecordRead::Bad) return MarkerSectionFault::Corrupted;
-        if (got == RecordRead::LabelCut) ++read->labelsCut;
+    auto take = [&](const stStoredMarker& m) {
         // A marker placed beyond the data marks nothing.
         const bool inData = m.position <= endOfData;
         kept.push_back(inData ? 1 : 0);
@@ -135,9 +132,36 @@ MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionFo
             markers.push_back(m);
         else
             ++read->leftOut;
+    };
+    for (uint32_t i = 0; i < count; ++i) {
+        stStoredMarker m{};
+        const RecordRead got = swapped ? ReadSwappedRecord(in, end, &m) : ReadStandardRecord(in, end, wide, &m);
+        if (got == RecordRead::Bad) return MarkerSectionFault::Corrupted;
+        if (got == RecordRead::LabelCut) ++read->labelsCut;
+        take(m);
+    }
+    // Records left before the section's end: a count that fell short of them, when they are
+    // sound and fill the section exactly (else the section's length was the damaged field).
+    const uint64_t counted = in.Tell();
+    std::vector<stStoredMarker> more;
+    uint32_t moreCut = 0;
+    while (in.Tell() < end) {
+        stStoredMarker m{};
+        const RecordRead got = swapped ? ReadSwappedRecord(in, end, &m) : ReadStandardRecord(in, end, wide, &m);
+        if (got != RecordRead::Sound && got != RecordRead::LabelCut) break;
+        moreCut += got == RecordRead::LabelCut ? 1 : 0;
+        more.push_back(m);
+    }
+    if (!more.empty() && in.Tell() == end) {
+        for (const stStoredMarker& m : more) take(m);
+        read->labelsCut += moreCut;
+        read->countShort = static_cast<uint32_t>(more.size());
+    } else {
+        in.Seek(counted);
     }
     if (!StoreMarkers(gs, markers.data(), static_cast<uint32_t>(markers.size()))) return MarkerSectionFault::NoMemory;
     if (read->leftOut) read->keptInFile.swap(kept);
+    read->recordsEnd = in.Tell();
     in.Seek(end);
     return MarkerSectionFault::None;
 }

@@ -17,6 +17,8 @@ struct stMarkerSectionRead {
     std::vector<uint8_t> keptInFile;  // with markers left out: one flag per record of the section
     uint32_t leftOut = 0;             // markers placed beyond the end of the data
     uint32_t labelsCut = 0;           // labels whose stored length ran into the next record
+    uint32_t countShort = 0;          // records after those the damaged count named, read all the same
+    uint64_t recordsEnd = 0;          // where the last record ended: the section's end, unless its length was wrong
 };
 
 // Reads the section at the reader's position into the document's markers and leaves the reader

@@ -6,7 +6,9 @@
 #include "common/tagGS.h"
 #include "base/byte_stream.h"
 #include "devlib/vk40.h"
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -25,6 +27,74 @@ int32_t Truncated(double v) {
     if (v >= 2147483647.0) return 0x7FFFFFFF;
     if (v <= -2147483648.0) return INT32_MIN;
     return static_cast<int32_t>(v);
+}
+
+// Drawing reaches no further than this from the origin, whatever the context: beyond it a wide
+// pen or a large dot would cost time in proportion to its reach.
+constexpr double kFarPixels = 1 << 20;
+
+struct stBounds {
+    double left, top, right, bottom;
+};
+
+// Where drawing into the context can show, widened by what a pen or dot reaches beyond its
+// points; nothing when the context shows nothing.
+bool DrawBounds(HDC dc, int margin, stBounds* b) {
+    RECT clip{};
+    const int kind = GetClipBox(dc, &clip);
+    if (kind == NULLREGION) return false;
+    *b = kind == ERROR ? stBounds{-kFarPixels, -kFarPixels, kFarPixels, kFarPixels}
+                       : stBounds{std::max<double>(clip.left, -kFarPixels), std::max<double>(clip.top, -kFarPixels),
+                                  std::min<double>(clip.right, kFarPixels), std::min<double>(clip.bottom, kFarPixels)};
+    b->left -= margin;
+    b->top -= margin;
+    b->right += margin;
+    b->bottom += margin;
+    return b->left <= b->right && b->top <= b->bottom;
+}
+
+enum : unsigned { kLeftOfBounds = 1, kRightOfBounds = 2, kAboveBounds = 4, kBelowBounds = 8 };
+
+unsigned OutCode(const stBounds& b, double x, double y) {
+    return (x < b.left ? kLeftOfBounds : x > b.right ? kRightOfBounds : 0u) |
+           (y < b.top ? kAboveBounds : y > b.bottom ? kBelowBounds : 0u);
+}
+
+// The part of the segment inside the bounds (moved point by point onto the edges it crosses);
+// false when none is.
+bool ClipSegment(const stBounds& b, double* x1, double* y1, double* x2, double* y2) {
+    for (int round = 0; round < 8; ++round) {
+        if (!std::isfinite(*x1) || !std::isfinite(*y1) || !std::isfinite(*x2) || !std::isfinite(*y2)) return false;
+        const unsigned c1 = OutCode(b, *x1, *y1), c2 = OutCode(b, *x2, *y2);
+        if (!(c1 | c2)) return true;
+        if (c1 & c2) return false;
+        const unsigned c = c1 ? c1 : c2;
+        double* x = c1 ? x1 : x2;
+        double* y = c1 ? y1 : y2;
+        const double dx = *x2 - *x1, dy = *y2 - *y1;
+        if (c & kAboveBounds) {
+            *x = *x1 + dx * ((b.top - *y1) / dy);
+            *y = b.top;
+        } else if (c & kBelowBounds) {
+            *x = *x1 + dx * ((b.bottom - *y1) / dy);
+            *y = b.bottom;
+        } else if (c & kLeftOfBounds) {
+            *y = *y1 + dy * ((b.left - *x1) / dx);
+            *x = b.left;
+        } else {
+            *y = *y1 + dy * ((b.right - *x1) / dx);
+            *x = b.right;
+        }
+    }
+    return false;
+}
+
+int32_t Inside(double v, double lo, double hi) { return static_cast<int32_t>(std::min(std::max(v, lo), hi)); }
+
+// A width or dot size that drawing can take.
+int32_t DrawablePixels(int32_t pixels) {
+    const int32_t magnitude = pixels == INT32_MIN ? kMaxItemPixels : std::abs(pixels);
+    return std::min(magnitude, kMaxItemPixels);
 }
 
 // Restores a context's state on every path.
@@ -74,14 +144,33 @@ stItemMapping ItemMappingOf(const tagGS* gs) {
     return m;
 }
 
+void ItemPoint(const stItemMapping& m, double x, double y, int pageShift, double factor1, double factor2, double* px,
+               double* py) {
+    *px = (x - m.xOrigin) * m.xScale * factor1 * factor2 + m.xZero - static_cast<double>(pageShift) * m.plotWidth;
+    *py = m.yZero - y * m.yScale;
+}
+
 POINT ItemPixel(const stItemMapping& m, double x, double y, int pageShift, double factor1, double factor2) {
-    const double px =
-        (x - m.xOrigin) * m.xScale * factor1 * factor2 + m.xZero - static_cast<double>(pageShift) * m.plotWidth;
-    const double py = m.yZero - y * m.yScale;
+    double px = 0, py = 0;
+    ItemPoint(m, x, y, pageShift, factor1, factor2, &px, &py);
     return POINT{Truncated(px), Truncated(py)};
 }
 
 int DotRadius(int32_t size, double dpiScale) { return Truncated(std::floor(size * dpiScale / 2.0 + 0.5)); }
+
+int32_t ItemPixelsOf(double pixels) {
+    if (std::isnan(pixels)) return 0;
+    return static_cast<int32_t>(std::min<double>(std::max<double>(pixels, -kMaxItemPixels), kMaxItemPixels));
+}
+
+bool ItemValuesSound(const CGraphItem& item) {
+    const int32_t width = item.pen.lopnWidth.x;
+    if (width < -kMaxItemPixels || width > kMaxItemPixels) return false;
+    if (const auto* line = dynamic_cast<const CGraphLine*>(&item))
+        return std::isfinite(line->x1) && std::isfinite(line->y1) && std::isfinite(line->x2) && std::isfinite(line->y2);
+    if (const auto* dot = dynamic_cast<const CGraphPoint*>(&item)) return std::isfinite(dot->x) && std::isfinite(dot->y);
+    return false;
+}
 
 double DpiScaleOf(int targetDpi, int screenDpi) {
     return targetDpi > 0 && screenDpi > 0 ? static_cast<double>(targetDpi) / screenDpi : 1.0;
@@ -110,16 +199,23 @@ int CGraphItem::LoadHead(CByteReader& in, CGraphItemList* owner) {
     return 1;
 }
 
+// Only the part of the line that can show is drawn, so that its width costs no more than the
+// context's size, however far its ends lie.
 void CGraphLine::Draw(HDC dc, int pageShift, double factor1, double factor2) {
     if (!list) return;
     const stItemMapping m = ItemMappingOf(list->graph);
-    const POINT a = ItemPixel(m, x1, y1, pageShift, factor1, factor2);
-    const POINT b = ItemPixel(m, x2, y2, pageShift, factor1, factor2);
-    HPEN p = CreatePenIndirect(&pen);
+    double ax = 0, ay = 0, bx = 0, by = 0;
+    ItemPoint(m, x1, y1, pageShift, factor1, factor2, &ax, &ay);
+    ItemPoint(m, x2, y2, pageShift, factor1, factor2, &bx, &by);
+    LOGPEN drawn = pen;
+    drawn.lopnWidth.x = DrawablePixels(pen.lopnWidth.x);
+    stBounds bounds{};
+    if (!DrawBounds(dc, drawn.lopnWidth.x + 2, &bounds) || !ClipSegment(bounds, &ax, &ay, &bx, &by)) return;
+    HPEN p = CreatePenIndirect(&drawn);
     if (!p) return;
     HGDIOBJ old = SelectObject(dc, p);
-    MoveToEx(dc, a.x, a.y, nullptr);
-    LineTo(dc, b.x, b.y);
+    MoveToEx(dc, Inside(ax, bounds.left, bounds.right), Inside(ay, bounds.top, bounds.bottom), nullptr);
+    LineTo(dc, Inside(bx, bounds.left, bounds.right), Inside(by, bounds.top, bounds.bottom));
     SelectObject(dc, old);
     DeleteObject(p);
 }
@@ -134,17 +230,22 @@ int CGraphLine::Load(CByteReader& in, CGraphItemList* owner) {
     return LoadHead(in, owner) && in.F64(&x1) && in.F64(&y1) && in.F64(&x2) && in.F64(&y2) ? 1 : 0;
 }
 
+// A dot wholly outside what can show is not drawn.
 void CGraphPoint::Draw(HDC dc, int pageShift, double factor1, double factor2) {
     if (!list) return;
-    const POINT c = ItemPixel(ItemMappingOf(list->graph), x, y, pageShift, factor1, factor2);
-    const int r = DotRadius(pen.lopnWidth.x, list->dpiScale);
+    double cx = 0, cy = 0;
+    ItemPoint(ItemMappingOf(list->graph), x, y, pageShift, factor1, factor2, &cx, &cy);
+    const int r = std::abs(DotRadius(DrawablePixels(pen.lopnWidth.x), list->dpiScale));
+    stBounds bounds{};
+    if (!std::isfinite(cx) || !std::isfinite(cy) || !DrawBounds(dc, r + 1, &bounds) || OutCode(bounds, cx, cy)) return;
+    const int32_t px = static_cast<int32_t>(cx), py = static_cast<int32_t>(cy);
     HPEN p = CreatePen(static_cast<int>(pen.lopnStyle), 1, pen.lopnColor);
     HBRUSH brush = CreateSolidBrush(pen.lopnColor);
     if (p && brush) {
         SavedDC saved(dc);
         SelectObject(dc, p);
         SelectObject(dc, brush);
-        Ellipse(dc, c.x - r, c.y + r, c.x + r, c.y - r);
+        Ellipse(dc, px - r, py + r, px + r, py - r);
     }
     if (p) DeleteObject(p);
     if (brush) DeleteObject(brush);
@@ -170,7 +271,7 @@ CGraphItemList::~CGraphItemList() { DestroyStandardCurveDialog(this); }
 int CGraphItemList::AddLine(int32_t width, const char* colour, double x1, double y1, double x2, double y2) {
     auto* line = new (std::nothrow) CGraphLine;
     if (!line) return 0;
-    line->pen = LOGPEN{PS_SOLID, {width, 0}, ItemColourOf(colour)};
+    line->pen = LOGPEN{PS_SOLID, {ItemPixelsOf(width), 0}, ItemColourOf(colour)};
     line->x1 = x1;
     line->y1 = y1;
     line->x2 = x2;
@@ -185,7 +286,7 @@ int CGraphItemList::AddPoint(int32_t size, const char* colour, double x, double 
 int CGraphItemList::AddPoint(int32_t size, COLORREF colour, double x, double y) {
     auto* point = new (std::nothrow) CGraphPoint;
     if (!point) return 0;
-    point->pen = LOGPEN{PS_SOLID, {size, 0}, colour};
+    point->pen = LOGPEN{PS_SOLID, {ItemPixelsOf(size), 0}, colour};
     point->x = x;
     point->y = y;
     return AddItem(point);
@@ -194,7 +295,8 @@ int CGraphItemList::AddPoint(int32_t size, COLORREF colour, double x, double y) 
 int CGraphItemList::AddItem(CGraphItem* item) {
     if (!item) return 0;
     std::unique_ptr<CGraphItem> owned(item);
-    if (items.size() >= 0x7FFFFFFF) return 0;
+    // An item no drawing can take would be damage in the file it is saved to.
+    if (items.size() >= 0x7FFFFFFF || !ItemValuesSound(*item)) return 0;
     try {
         items.push_back(std::move(owned));
     } catch (const std::bad_alloc&) {
@@ -253,46 +355,67 @@ int CGraphItemList::Save(CByteWriter& out) {
     return out.Ok() ? 1 : 0;
 }
 
-int CGraphItemList::Load(CByteReader& in) {
+namespace {
+
+// The graph-item block at the reader's position into `items` (owned by `owner`). Items are read
+// until one of an unknown kind or the end, and the reader stands after the last whole item;
+// fewer items than the block names: the rest was damaged and is left out (kBlockCut). An item
+// whose values no drawing can take (a width beyond kMaxItemPixels, a coordinate that is no
+// number) is left out alone (kBlockPartly).
+int ParseItems(CByteReader& in, CGraphItemList* owner, uint32_t* shown, std::vector<std::unique_ptr<CGraphItem>>* items) {
     const uint64_t start = in.Tell();
-    uint32_t tag = 0, flag = 0;
+    uint32_t tag = 0;
     int32_t last = 0;
     if (!in.U32(&tag) || tag != acqfile::kGraphItemsTag) {
         in.Seek(start);
         return kBlockAbsent;
     }
-    if (!in.U32(&flag) || !in.I32(&last) || last < -1) {
+    if (!in.U32(shown) || !in.I32(&last) || last < -1) {
         in.Seek(start);
         return kBlockDamaged;
     }
-    shown = flag;
-    items.clear();
-    // Items are read until one of an unknown kind or the end; the reader stands after the last
-    // whole item. Fewer items than the block names: the rest was damaged and is left out.
-    bool whole = true;
-    for (int32_t i = 0; i <= last && whole; ++i) {
+    bool partly = false;
+    for (int32_t i = 0; i <= last; ++i) {
         const uint64_t at = in.Tell();
         uint8_t kind = 0;
-        if (!in.U8(&kind)) {
-            whole = false;
-            break;
-        }
+        if (!in.U8(&kind)) return kBlockCut;
         std::unique_ptr<CGraphItem> item;
         if (kind == 'L') item.reset(new (std::nothrow) CGraphLine);
         else if (kind == 'D') item.reset(new (std::nothrow) CGraphPoint);
-        if (!item || !item->Load(in, this)) {
+        if (!item || !item->Load(in, owner)) {
             in.Seek(at);
-            whole = false;
-            break;
+            return kBlockCut;
+        }
+        if (!ItemValuesSound(*item)) {
+            partly = true;
+            continue;
         }
         try {
-            items.push_back(std::move(item));
+            items->push_back(std::move(item));
         } catch (const std::bad_alloc&) {
             in.Seek(at);
-            whole = false;
+            return kBlockCut;
         }
     }
-    return whole ? kBlockRead : kBlockCut;
+    return partly ? kBlockPartly : kBlockRead;
+}
+
+}  // namespace
+
+int CGraphItemList::Load(CByteReader& in) {
+    uint32_t flag = 0;
+    std::vector<std::unique_ptr<CGraphItem>> read;
+    const int result = ParseItems(in, this, &flag, &read);
+    if (result == kBlockAbsent || result == kBlockDamaged) return result;
+    shown = flag;
+    items.swap(read);
+    return result;
+}
+
+int GraphItemsCheck(CByteReader& in) {
+    uint32_t flag = 0;
+    std::vector<std::unique_ptr<CGraphItem>> read;
+    return ParseItems(in, nullptr, &flag, &read);
 }
 
 // ---- What the document and the file module call ----

@@ -12,6 +12,10 @@ class CByteReader;
 class CByteWriter;
 class CGraphItemList;
 
+// The widest line and the largest dot an item can have, in pixels: a larger width in a file is
+// damage, and one given by a lesson is cut to it.
+constexpr int32_t kMaxItemPixels = 1000;
+
 // Where items land: graph units to pixels with the document's display mapping. In XY mode x is
 // a value of the horizontal reference channel; in Scope and Chart modes it is a time on the
 // axis, counted from the view's start (xOrigin).
@@ -24,10 +28,16 @@ struct stItemMapping {
 stItemMapping ItemMappingOf(const tagGS* gs);
 // Pixels of a point, truncated toward zero; page shift and factors as printing passes them.
 POINT ItemPixel(const stItemMapping& m, double x, double y, int pageShift, double factor1, double factor2);
+// The same point before it is cut to whole pixels.
+void ItemPoint(const stItemMapping& m, double x, double y, int pageShift, double factor1, double factor2, double* px,
+               double* py);
 // A dot's radius: half its size scaled to the target device, to the nearest pixel.
 int DotRadius(int32_t size, double dpiScale);
 // The target's horizontal pixels per inch over the screen's; 1.0 when either is unknown.
 double DpiScaleOf(int targetDpi, int screenDpi);
+
+// A width or dot size a lesson gives, truncated and cut to +-kMaxItemPixels (0 for no number).
+int32_t ItemPixelsOf(double pixels);
 
 // The colour of a name ("RED", "blue", ...); black for a name not in the table.
 COLORREF ItemColourOf(const char* name);
@@ -66,6 +76,10 @@ public:
     int Load(CByteReader& in, CGraphItemList* owner) override;
 };
 
+// Whether drawing can take the item: a width or size within +-kMaxItemPixels and coordinates
+// that are numbers. A file's item that is not is damage.
+bool ItemValuesSound(const CGraphItem& item);
+
 class CStdCurveDlg;
 
 class CGraphItemList {
@@ -89,8 +103,9 @@ public:
     void Draw(HDC dc);
     // Every item with the page shift and factors, scaled to the context's pixel density.
     void DrawItems(HDC dc, int pageShift, double factor1, double factor2);
-    // The graph-item block: 1 read or written. Load answers kBlockRead, kBlockAbsent or
-    // kBlockDamaged (documents/stored_blocks.h); items up to one of an unknown kind stay.
+    // The graph-item block: 1 written. Load answers kBlockRead, kBlockAbsent, kBlockDamaged,
+    // kBlockCut or kBlockPartly (documents/stored_blocks.h); items up to one of an unknown kind
+    // stay, and an item drawing cannot take is left out.
     int Save(CByteWriter& out);
     int Load(CByteReader& in);
     void ShowDialog();

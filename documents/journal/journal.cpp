@@ -5,6 +5,7 @@
 #include "documents/files/graph_layout.h"
 #include "base/byte_stream.h"
 #include "common/tagGS.h"
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -27,23 +28,6 @@ std::string ControlText(HWND edit) {
     int got = GetWindowTextA(edit, &text[0], n + 1);
     text.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return text;
-}
-
-// The blocks that may follow the journal in a graph file.
-bool IsFollowingTag(uint32_t tag) {
-    return tag == acqfile::kMarkerManagerTag || tag == acqfile::kOutputPanelsTag || tag == acqfile::kGraphItemsTag;
-}
-
-// Where the first block after a journal of unsound length starts: the first following tag from
-// `from` on, else the end of the file.
-uint64_t NextBlockStart(CByteReader& in, uint64_t from) {
-    const uint64_t end = in.Size();
-    for (uint64_t at = from; at + 4 <= end; ++at) {
-        uint32_t tag = 0;
-        in.Seek(at);
-        if (in.U32(&tag) && IsFollowingTag(tag)) return at;
-    }
-    return end;
 }
 
 }  // namespace
@@ -127,18 +111,12 @@ void JournalSetAutoTime(CJournal* journal, uint16_t on) {
     JournalSyncText(journal);
 }
 
-int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField) {
+int JournalFrameAt(CByteReader& in, int wideFirstField, stJournalFrame* frame) {
     const uint64_t start = in.Tell();
     uint32_t tag = 0;
     if (!in.U32(&tag) || tag != acqfile::kJournalTag) {
         in.Seek(start);
         return kBlockAbsent;
-    }
-    if (!gs->journal) gs->journal = NewJournal();
-    CJournal* j = gs->journal;
-    if (!j) {
-        in.Seek(start);
-        return kBlockDamaged;
     }
     const uint64_t p = in.Tell();
     // The expected width of the auto-time field first; when the length then runs past the end
@@ -160,24 +138,45 @@ int JournalLoadBlock(tagGS* gs, CByteReader& in, int wideFirstField) {
         std::memset(field, 0, sizeof field);
         headRead = in.Read(field, wideFirstField == 1 ? 4 : 2) && in.U32(&n);
     }
-    j->autoTime = GetLeU16(field);
     if (!headRead) in.Seek(in.Size());
-    const uint64_t textAt = in.Tell();
-    // A length past the end: the text as far as the file goes, but not into the blocks after it.
-    const uint64_t textEnd = fits ? textAt + n : NextBlockStart(in, textAt);
+    *frame = stJournalFrame{};
+    frame->start = start;
+    frame->autoTime = GetLeU16(field);
+    frame->textAt = in.Tell();
+    frame->fits = fits;
+    frame->textEnd = fits ? frame->textAt + n : in.Size();
+    // The control never gives a NUL: one inside the text says its length may be wrong.
+    frame->holdsNul = false;
+    uint8_t chunk[4096];
+    for (uint64_t at = frame->textAt; at < frame->textEnd && !frame->holdsNul;) {
+        const size_t take = static_cast<size_t>(std::min<uint64_t>(sizeof chunk, frame->textEnd - at));
+        if (!in.Seek(at) || !in.Read(chunk, take)) break;
+        frame->holdsNul = std::memchr(chunk, 0, take) != nullptr;
+        at += take;
+    }
+    in.Seek(frame->textEnd);
+    return kBlockRead;
+}
+
+int JournalTakeText(tagGS* gs, CByteReader& in, uint16_t autoTime, uint64_t from, uint64_t to, bool* cutAtNul) {
+    if (!gs->journal) gs->journal = NewJournal();
+    CJournal* j = gs->journal;
+    if (!j) return 0;
+    j->autoTime = autoTime;
     std::string text;
     try {
-        text.resize(static_cast<size_t>(textEnd - textAt));
+        text.resize(static_cast<size_t>(to > from ? to - from : 0));
     } catch (...) {
         text.clear();
     }
-    in.Seek(textAt);
-    if (!text.empty() && !in.Read(&text[0], text.size())) text.clear();
+    if (!text.empty() && (!in.Seek(from) || !in.Read(&text[0], text.size()))) text.clear();
     // The stored text ends at its first NUL, as the control would take it.
-    text.resize(std::strlen(text.c_str()));
+    const size_t length = std::strlen(text.c_str());
+    if (cutAtNul) *cutAtNul = length < text.size();
+    text.resize(length);
     j->StoreText(text.data(), text.size());
-    in.Seek(textEnd);
-    return fits ? kBlockRead : kBlockDamaged;
+    in.Seek(to);
+    return 1;
 }
 
 int JournalSaveBlock(tagGS* gs, CByteWriter& out) {

@@ -9,6 +9,10 @@
 
 class CJournalWindow;
 
+// The tallest or widest journal font, in pixels: beyond the largest size the font chooser offers.
+// A larger size from the settings file or a lesson is not taken.
+constexpr long kJournalFontPixelsMax = 2048;
+
 class CJournal {
 public:
     CJournal() = default;

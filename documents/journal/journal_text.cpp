@@ -23,7 +23,6 @@ constexpr int16_t kLoadDone = 0, kLoadCancelled = 1, kLoadCannotOpen = 45;
 constexpr char kPrefsSection[] = "Wavemind";
 constexpr char kFontSection[] = "Font Information";
 constexpr int kIniValueChars = 63;
-constexpr long kFontPixelsMax = 2048;  // beyond the largest size the font chooser offers
 
 JournalFileDialogProc g_openProc = nullptr, g_saveProc = nullptr;
 
@@ -125,8 +124,8 @@ constexpr FontNumber kFontCharSet{"FontCharSet", 1, 0, 255};
 constexpr FontNumber kFontOutPrecision{"FontOutPrecision", 0, 0, OUT_PS_ONLY_PRECIS};
 constexpr FontNumber kFontClipPrecision{"FontClipPrecision", 0, 0, 255};
 constexpr FontNumber kFontQuality{"FontQuality", 0, 0, CLEARTYPE_NATURAL_QUALITY};
-constexpr FontNumber kFontHeight{"FontHeight", -13, -kFontPixelsMax, kFontPixelsMax};
-constexpr FontNumber kFontWidth{"FontWidth", 0, 0, kFontPixelsMax};
+constexpr FontNumber kFontHeight{"FontHeight", -13, -kJournalFontPixelsMax, kJournalFontPixelsMax};
+constexpr FontNumber kFontWidth{"FontWidth", 0, 0, kJournalFontPixelsMax};
 constexpr FontNumber kFontWeight{"FontWeight", FW_NORMAL, 0, FW_HEAVY};
 
 long IniNumber(const CIniSection& ini, const FontNumber& n) { return ini.GetInteger(n.key, n.byDefault, n.lo, n.hi); }

@@ -152,35 +152,60 @@ void StoredMarkerIdentity(const tagGS* gs, uint32_t index, int32_t* type, int32_
     *number = node->marker->number;
 }
 
-int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly, const std::vector<uint8_t>* keptInFile) {
+namespace {
+
+// The marker-manager block at the reader's position, taken apart without keeping anything:
+// kBlockRead with the reader after it, kBlockAbsent or kBlockDamaged with the reader where it was.
+int ParseManagerBlock(const tagGS* gs, CByteReader& in, int settingsOnly, const std::vector<uint8_t>* keptInFile,
+                      uint32_t head[6], MarkerTypeSettings* settings, std::vector<stRecord>* records) {
     const uint64_t start = in.Tell();
     uint32_t tag = 0;
     if (!in.U32(&tag) || tag != acqfile::kMarkerManagerTag) {
         in.Seek(start);
         return kBlockAbsent;
     }
-    CMarkerManager* m = Manager(gs);
-    std::unique_ptr<MarkerTypeSettings> settings(new (std::nothrow) MarkerTypeSettings);
-    uint32_t head[6] = {};
-    bool sound = m && settings;
-    for (uint32_t& v : head) sound = sound && in.U32(&v);
-    sound = sound && ReadSettings(in, settings.get());
-    std::vector<stRecord> records;
+    bool sound = settings != nullptr;
+    for (int i = 0; i < 6; ++i) sound = sound && in.U32(&head[i]);
+    sound = sound && ReadSettings(in, settings);
     if (sound && !settingsOnly) {
         const uint64_t n = keptInFile ? keptInFile->size() : GetMarkerCount(gs);
         sound = n * kMarkerRecordBytes <= in.Remaining();
-        records.resize(sound ? static_cast<size_t>(n) : 0);
-        for (stRecord& r : records) sound = sound && ReadRecord(in, &r);
+        records->resize(sound ? static_cast<size_t>(n) : 0);
+        for (stRecord& r : *records) sound = sound && ReadRecord(in, &r);
         // The records of markers the section left out go with them.
         if (sound && keptInFile) {
             size_t kept = 0;
-            for (size_t i = 0; i < records.size(); ++i)
-                if ((*keptInFile)[i]) records[kept++] = records[i];
-            records.resize(kept);
+            for (size_t i = 0; i < records->size(); ++i)
+                if ((*keptInFile)[i]) (*records)[kept++] = (*records)[i];
+            records->resize(kept);
         }
     }
     if (!sound) {
         in.Seek(start);
+        return kBlockDamaged;
+    }
+    return kBlockRead;
+}
+
+}  // namespace
+
+int MarkerManagerCheck(const tagGS* gs, CByteReader& in, int settingsOnly, const std::vector<uint8_t>* keptInFile) {
+    std::unique_ptr<MarkerTypeSettings> settings(new (std::nothrow) MarkerTypeSettings);
+    uint32_t head[6] = {};
+    std::vector<stRecord> records;
+    return ParseManagerBlock(gs, in, settingsOnly, keptInFile, head, settings.get(), &records);
+}
+
+int MarkerManagerLoad(tagGS* gs, CByteReader& in, int settingsOnly, const std::vector<uint8_t>* keptInFile) {
+    const uint64_t blockAt = in.Tell();
+    CMarkerManager* m = Manager(gs);
+    std::unique_ptr<MarkerTypeSettings> settings(new (std::nothrow) MarkerTypeSettings);
+    uint32_t head[6] = {};
+    std::vector<stRecord> records;
+    const int parsed = ParseManagerBlock(gs, in, settingsOnly, keptInFile, head, settings.get(), &records);
+    if (parsed != kBlockRead) return parsed;
+    if (!m) {
+        in.Seek(blockAt);
         return kBlockDamaged;
     }
     for (int t = 0; t < 4; ++t) m->counters[t] = head[t];

@@ -264,6 +264,12 @@ int ReadOutputPanels(COutCtlViewSet* set, CByteReader& in) {
     return 1;
 }
 
+int CheckOutputPanels(const COutCtlViewSet* set, CByteReader& in) {
+    if (!set) return 0;
+    std::vector<PanelRecord> records;
+    return ParseOutputPanelsBlock(in, set->Size(), &records);
+}
+
 int WriteOutputPanels(COutCtlViewSet* set, CByteWriter& out) {
     out.U32(kOutputPanelsTag);
     if (!set) {

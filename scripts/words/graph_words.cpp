@@ -9,6 +9,7 @@
 #include "common/tagGS.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "documents/items/graph_items.h"
 #include "documents/markers/markers.h"
 #include "documents/measurements/measure_calc.h"
 #include "documents/measurements/measure_text.h"
@@ -277,8 +278,10 @@ int16_t PlotWord(tagGS* gs, bool dot, CWordFields& fields) {
     const double x1 = fields.Number(), y1 = fields.Number();
     const double x2 = dot ? 0.0 : fields.Number(), y2 = dot ? 0.0 : fields.Number();
     if (CWordFields::Bad()) return kScriptStop;
-    const int added = dot ? ScriptPlotDot(gs, static_cast<int32_t>(size), colour, x1, y1)
-                          : ScriptPlotLine(gs, static_cast<int32_t>(size), colour, x1, y1, x2, y2);
+    // A size no drawing can take is cut to the largest there is.
+    const int32_t pixels = ItemPixelsOf(size);
+    const int added = dot ? ScriptPlotDot(gs, pixels, colour, x1, y1)
+                          : ScriptPlotLine(gs, pixels, colour, x1, y1, x2, y2);
     if (added && gs->hwnd) InvalidateRect(gs->hwnd, nullptr, FALSE);
     return kScriptGoOn;
 }

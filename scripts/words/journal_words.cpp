@@ -63,7 +63,10 @@ int16_t JournalPreferences(tagGS* gs, CWordFields& fields) {
         HDC dc = GetDC(gs->hwnd);
         const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
         if (dc) ReleaseDC(gs->hwnd, dc);
-        g_app->fonts.lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
+        // A size no font can be drawn in keeps the height there is.
+        const double pixels = size * dpi / 72.0;
+        if (pixels >= -kJournalFontPixelsMax && pixels <= kJournalFontPixelsMax)
+            g_app->fonts.lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
     }
     HFONT font = CreateFontIndirectA(&g_app->fonts.lfJournal);
     if (!font) return kScriptGoOn;

@@ -1,8 +1,10 @@
 // Feeds the graph file reader and the text file reader damaged files: every seed of a corpus
 // folder and a number of deterministic mutations of each. Each input lies at the very end of its memory, against a page
 // that may not be touched, so that a read past its end ends the process. A file the reader takes
-// must be sound (blocks as large as their counts, markers within their fields) and must write and
-// read back again; a file it refuses must leave nothing in the document.
+// must be sound (blocks as large as their counts, markers within their fields, graph items that
+// drawing can take), must draw its items into a picture (a value that made drawing endless would
+// hang the run) and must write and read back again; a file it refuses must leave nothing in the
+// document.
 //   graph_file_fuzz <corpus folder> [mutations per seed] [seed]
 //   graph_file_fuzz --make-corpus <folder>      (writes the seed files)
 #include <windows.h>
@@ -15,6 +17,7 @@
 #include "tests/documents/acq_builder.h"
 #include "tests/documents/test_doc.h"
 #include "documents/stored_blocks.h"
+#include "documents/items/graph_items.h"
 #include "documents/text/text_file.h"
 #include "base/byte_stream.h"
 
@@ -83,7 +86,32 @@ const char* DocumentFault(const tagGS* gs) {
         const stStoredMarker* m = StoredMarkerAt(gs, i);
         if (m->labelLength > 127 || m->label[m->labelLength] != 0) return "a marker label out of its field";
     }
+    if (const CGraphItemList* items = gs->graphItems)
+        for (int i = 0; i < items->Count(); ++i)
+            if (!ItemValuesSound(*items->At(i))) return "a graph item that drawing cannot take";
     return nullptr;
+}
+
+// The read document's items drawn into a picture, each graph unit a pixel from the plot's corner
+// (XY display), so that the file's own coordinates and widths reach the drawing.
+void DrawItems(tagGS* gs) {
+    if (!gs->graphItems || gs->graphItems->Count() == 0) return;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 320, 240);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    gs->plotRect = RECT{10, 10, 310, 230};
+    gs->displayMode = kModeXY;
+    const uint32_t x = gs->xyXChan < kMaxChannels ? gs->xyXChan : 0, y = gs->selectedChan < kMaxChannels ? gs->selectedChan : 0;
+    gs->chanPixelMap[kMapXScale][x] = 1.0;
+    gs->chanPixelMap[kMapXZero][x] = 10.0;
+    gs->chanPixelMap[kMapYScale][y] = 1.0;
+    gs->chanPixelMap[kMapYZero][y] = 230.0;
+    gs->graphItems->Draw(dc);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 // The text reader in each delimiter mode: a read document must be sound and must write as text
@@ -130,6 +158,7 @@ void Check(const Bytes& bytes, const std::string& name, Tally& t) {
             ++t.read;
             t.repaired += report.repaired ? 1 : 0;
             if (const char* fault = DocumentFault(d.gs)) Fault(t, fault, name);
+            DrawItems(d.gs);
             CByteWriter out;
             if (!WriteGraphStream(d.gs, out, kWriteWhole, 0)) Fault(t, "a read document could not be written", name);
             TestDoc e;
@@ -248,6 +277,13 @@ int MakeCorpus(const std::string& folder) {
     PutU32(damagedTail, markers + 8 + 22, 0xFFFFFFFF);
     PutU16(damagedTail, markers + 8 + 10, 28);
     damagedTail[damagedTail.size() - 25] = 'Q';
+    // A line 0x00800002 pixels wide, which no drawing can take.
+    Bytes wideItem = BuildAcq(rich);
+    const size_t line = wideItem.size() - GraphItemsBlock().size() + 12;
+    wideItem[line + 3] = 0x80;
+    // A journal whose length says 0: its text and the blocks after it are found by their tags.
+    Bytes journalLength = BuildAcq(rich);
+    PutU32(journalLength, markers + 8 + 3 * 13 + 9 + 6 + 9 + 6, 0);
     struct Seed {
         const char* name;
         Bytes bytes;
@@ -262,6 +298,8 @@ int MakeCorpus(const std::string& folder) {
         {"swapped-v33.acq", BuildSwappedAcq(swappedOld)},
         {"truncated.acq", truncated},
         {"damaged-tail.acq", damagedTail},
+        {"wide-item.acq", wideItem},
+        {"journal-length.acq", journalLength},
         {"settings.gtl", BuildAcq(templ)},
         {"columns.txt", TextBytes("Pulse.acq\r\n5.000000 msec/sample\r\n2 channels\r\nFinger\r\nmV\r\nEar\r\nV\r\n"
                                   "CH1\tCH2\t\r\n3\t4\t\r\n1\t10\t\r\n2.5\t-20\t\r\n3E-05\t30\t\r\n\t40\t\r\n")},

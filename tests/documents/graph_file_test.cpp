@@ -644,8 +644,11 @@ TEST(GraphFileJournal, EitherWidthOfTheFlagReadsTheSameText) {
         Bytes block = JournalBlock(1, text, c.wideInFile);
         TestDoc d;
         CByteReader in(block.data(), block.size());
-        EXPECT_EQ(JournalLoadBlock(d.gs, in, c.wideExpected), kBlockRead) << c.wideInFile << c.wideExpected;
+        stJournalFrame frame;
+        ASSERT_EQ(JournalFrameAt(in, c.wideExpected, &frame), kBlockRead) << c.wideInFile << c.wideExpected;
+        EXPECT_TRUE(frame.fits) << c.wideInFile << c.wideExpected;
         EXPECT_EQ(in.Tell(), block.size()) << c.wideInFile << c.wideExpected;
+        ASSERT_EQ(JournalTakeText(d.gs, in, frame.autoTime, frame.textAt, frame.textEnd), 1);
         EXPECT_EQ(JournalOf(d), std::make_pair(text, uint16_t{1})) << c.wideInFile << c.wideExpected;
     }
 }
@@ -669,7 +672,7 @@ TEST(GraphFileJournal, ADamagedOrMissingJournalLosesNothingAfterIt) {
          kKeyBlockDamaged, text},
         {"no journal block", [&](Bytes& f) { f.erase(f.begin() + journal, f.begin() + journal + 10 + text.size()); },
          nullptr, ""},
-        {"a NUL inside the text", [&](Bytes& f) { f[journal + 10 + 7] = 0; }, nullptr, "Subject"},
+        {"a NUL inside the text", [&](Bytes& f) { f[journal + 10 + 7] = 0; }, kKeyBlockDamaged, "Subject"},
     };
     for (const Case& c : cases) {
         Bytes f = BuildAcq(recipe);
@@ -819,6 +822,12 @@ Bytes ItemsOf(TestDoc& d) {
     return out.Bytes();
 }
 
+Bytes PanelsOf(TestDoc& d) {
+    CByteWriter out;
+    WriteOutputPanels(d.gs->outPanels, out);
+    return out.Bytes();
+}
+
 std::string MarkersOf(const tagGS* gs) {
     std::string all;
     for (uint32_t i = 0; i < StoredMarkerCount(gs); ++i) {
@@ -858,8 +867,10 @@ TEST(GraphFileDamage, DamagedPartsAreLeftOutToldAndTheDocumentMarkedChanged) {
     const Bytes whole = BuildAcq(recipe);
     const size_t m = MarkerSectionAt(recipe);
     const size_t journal = m + 8 + 3 * 13 + 9 + 6 + 9;
+    const uint32_t text = 30;  // "Subject rested.\r\nSecond trial."
     const size_t items = whole.size() - GraphItemsBlock().size();
     const size_t panels = items - OutputPanelsBlock().size();
+    const size_t manager = journal + 10 + text;
     const size_t setup = ForeignBlockAt(recipe) + 4;
     TestDoc sound;
     stGraphReadReport soundReport{};
@@ -870,8 +881,28 @@ TEST(GraphFileDamage, DamagedPartsAreLeftOutToldAndTheDocumentMarkedChanged) {
     const std::string soundMarkers = MarkersOf(sound.gs);
     ASSERT_EQ(soundMarkers, "0 t3#1 Segment 1(9);3 t0#1 twitch(6);6 t3#2 Segment 2(9);");
     const LeftOutCase cases[] = {
+        // A stored length that the blocks after it show wrong: the text is taken up to the next block.
         {"journal length past the end", [&](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, 0xFFFFFFFF); },
-         kLeftOutJournal, ""},
+         kLeftOutJournalLength, ""},
+        {"journal length 0", [&](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, 0); }, kLeftOutJournalLength, ""},
+        {"journal length 1", [&](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, 1); }, kLeftOutJournalLength, ""},
+        {"journal length 4", [&](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, 4); }, kLeftOutJournalLength, ""},
+        {"journal length one short", [&](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, text - 1); },
+         kLeftOutJournalLength, ""},
+        {"journal length one over", [&](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, text + 1); },
+         kLeftOutJournalLength, ""},
+        {"journal length over the marker settings",
+         [&](Bytes& f, const AcqRecipe&) { PutU32(f, journal + 6, static_cast<uint32_t>(panels - journal - 10)); },
+         kLeftOutJournalLength, ""},
+        // A tag with one byte changed: that block is left out, the blocks after it are read.
+        {"journal tag", [&](Bytes& f, const AcqRecipe&) { f[journal] ^= 0x01; }, kLeftOutJournal, ""},
+        {"marker settings tag", [&](Bytes& f, const AcqRecipe&) { f[manager + 2] ^= 0x40; }, kLeftOutMarkerSettings,
+         "0 t0#1 Segment 1(9);3 t0#2 twitch(6);6 t0#3 Segment 2(9);"},
+        {"output panels tag", [&](Bytes& f, const AcqRecipe&) { f[panels + 3] = 0; }, kLeftOutOutputPanels, ""},
+        {"graph items tag", [&](Bytes& f, const AcqRecipe&) { f[items + 1] = 0x34; }, kLeftOutGraphItems, ""},
+        // A count one short leaves the last item's bytes behind the block.
+        {"graph item count one short", [&](Bytes& f, const AcqRecipe&) { PutU32(f, items + 8, 0); }, kLeftOutGraphItems,
+         ""},
         {"a marker record of type 9", [&](Bytes& f, const AcqRecipe&) { PutU32(f, panels - 3 * 28, 9); },
          kLeftOutMarkerSettings, "0 t0#1 Segment 1(9);3 t0#2 twitch(6);6 t0#3 Segment 2(9);"},
         {"output panel preset count", [&](Bytes& f, const AcqRecipe&) { PutU32(f, panels + 58, 0x00FFFFFF); },
@@ -892,6 +923,9 @@ TEST(GraphFileDamage, DamagedPartsAreLeftOutToldAndTheDocumentMarkedChanged) {
          kLeftOutMarkerLabels, ""},
         {"a label length short of its end", [&](Bytes& f, const AcqRecipe&) { PutU16(f, m + 8 + 22 + 10, 3); },
          kLeftOutMarkerLabels, ""},
+        // The records the section's length holds after those its count names are markers too.
+        {"a marker count one short", [&](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 2); }, kLeftOutMarkerCount, ""},
+        {"a marker count of one", [&](Bytes& f, const AcqRecipe&) { PutU32(f, m + 4, 1); }, kLeftOutMarkerCount, ""},
     };
     for (const LeftOutCase& c : cases) {
         Bytes f = whole;
@@ -911,6 +945,9 @@ TEST(GraphFileDamage, DamagedPartsAreLeftOutToldAndTheDocumentMarkedChanged) {
         if (c.leftOut != kLeftOutGraphItems) {
             EXPECT_EQ(ItemsOf(d), ItemsOf(sound)) << c.what;
         }
+        if (c.leftOut != kLeftOutOutputPanels) {
+            EXPECT_EQ(PanelsOf(d), PanelsOf(sound)) << c.what;
+        }
         if (!(c.leftOut & (kLeftOutMarkerSettings | kLeftOutMarkers))) {
             EXPECT_EQ(ManagerOf(d), ManagerOf(sound)) << c.what;
         }
@@ -926,6 +963,72 @@ TEST(GraphFileDamage, DamagedPartsAreLeftOutToldAndTheDocumentMarkedChanged) {
         EXPECT_EQ(MarkersOf(e.gs), MarkersOf(d.gs)) << c.what;
         EXPECT_EQ(Write(e), saved) << c.what;
     }
+}
+
+// Every single byte behind the samples changed in turn (one bit, the top bit, to 0, to 0xFF): the
+// blocks whose bytes were not touched are always kept, and a read that tells nothing of a change
+// behind the markers writes back as long a file: nothing was passed over in silence.
+TEST(GraphFileDamage, NoChangedByteBehindTheSamplesLosesAnotherBlockOrGoesUntold) {
+    const AcqRecipe recipe = RichRecipe();
+    const Bytes whole = BuildAcq(recipe);
+    const size_t markers = MarkerSectionAt(recipe);
+    const size_t journal = markers + 8 + 3 * 13 + 9 + 6 + 9;
+    const size_t items = whole.size() - GraphItemsBlock().size();
+    const size_t panels = items - OutputPanelsBlock().size();
+    const size_t manager = journal + 10 + 30;
+    TestDoc sound;
+    ASSERT_EQ(Read(sound, whole, nullptr), 1);
+    ASSERT_EQ(Write(sound).size(), whole.size());
+    struct Part {
+        size_t from, to;
+        uint32_t leftOut;
+        std::function<Bytes(TestDoc&)> of;
+    } parts[] = {
+        {markers, journal, kLeftOutMarkers | kLeftOutMarkerLabels,
+         [](TestDoc& d) { const std::string m = MarkersOf(d.gs); return Bytes(m.begin(), m.end()); }},
+        {journal, manager, kLeftOutJournal | kLeftOutJournalLength | kLeftOutJournalEnd,
+         [](TestDoc& d) {
+             const std::string text = JournalOf(d).first;
+             return Bytes(text.begin(), text.end());
+         }},
+        {manager, panels, kLeftOutMarkerSettings, ManagerOf},
+        {panels, items, kLeftOutOutputPanels, PanelsOf},
+        {items, whole.size(), kLeftOutGraphItems, ItemsOf},
+    };
+    std::vector<Bytes> kept;
+    for (Part& part : parts) kept.push_back(part.of(sound));
+    int untold = 0;
+    for (size_t at = markers; at < whole.size(); ++at) {
+        for (int change = 0; change < 4; ++change) {
+            Bytes f = whole;
+            const uint8_t was = f[at];
+            f[at] = change == 0 ? was ^ 0x01 : change == 1 ? was ^ 0x80 : change == 2 ? 0x00 : 0xFF;
+            if (f[at] == was) continue;
+            const std::string what = "byte " + std::to_string(at) + " from " + std::to_string(was) + " to " +
+                                     std::to_string(f[at]);
+            TestDoc d;
+            stGraphReadReport report{};
+            ASSERT_EQ(Read(d, f, &report), 1) << what;
+            for (size_t k = 0; k < sizeof parts / sizeof parts[0]; ++k) {
+                if (at >= parts[k].from && at < parts[k].to) continue;
+                // The marker-manager block holds a record for each marker, and gives them their types.
+                if ((k == 2 && at < journal) || (k == 0 && at >= manager && at < panels)) continue;
+                EXPECT_EQ(report.leftOut & parts[k].leftOut, 0u) << what << ": an untouched block left out";
+                EXPECT_EQ(parts[k].of(d), kept[k]) << what << ": an untouched block changed, block " << k;
+            }
+            if (report.leftOut == 0 && !report.notice && !report.repaired) {
+                EXPECT_EQ(d.gs->modified, 0u) << what;
+                // (A changed marker position can give a marker another's record, and so another label.)
+                if (at < journal) continue;
+                const Bytes saved = Write(d);
+                untold += saved.size() == f.size() ? 0 : 1;
+                EXPECT_EQ(saved.size(), f.size()) << what << ": bytes passed over without a word";
+            } else {
+                EXPECT_EQ(d.gs->modified, 1u) << what;
+            }
+        }
+    }
+    EXPECT_EQ(untold, 0);
 }
 
 }  // namespace

@@ -557,6 +557,11 @@ TEST_F(GraphWords, JournalPreferencesSetThePasteOptionsAndTheFont) {
     EXPECT_EQ(prefs.measurementName + prefs.measurementPerLine + prefs.waveTimeValues, 0);
     EXPECT_EQ(prefs.measurementUnit, 1);
     EXPECT_STREQ(g_app->fonts.lfJournal.lfFaceName, "Courier New") << "no face name, no font change";
+    // A size no font can be drawn in keeps the height there is.
+    const LONG height = g_app->fonts.lfJournal.lfHeight;
+    ASSERT_EQ(Run({"JOURNAL PREFERENCES UNITS, NONE, NONE, NONE, \"Arial\", 100000"}), kScriptGoOn);
+    EXPECT_STREQ(g_app->fonts.lfJournal.lfFaceName, "Arial");
+    EXPECT_EQ(g_app->fonts.lfJournal.lfHeight, height);
     EXPECT_EQ(g_errorDialogs, 0);
 }
 
@@ -881,6 +886,19 @@ TEST_F(GraphWords, PlotWordsAddDotsAndLinesToTheGraphsItems) {
     ASSERT_EQ(Run({"PLOTDOT 4, \"red\", 2, 1.5", "PLOTLINE 2, \"blue\", 0, 0, 9, 3"}), kScriptGoOn);
     EXPECT_EQ(g_errorDialogs, 0);
     EXPECT_EQ(gs->graphItems->Count(), before + 2);
+}
+
+// A width or size no drawing can take is cut to the largest there is, and the graph still paints.
+TEST_F(GraphWords, PlotWordsCutAWidthNoDrawingCanTake) {
+    ASSERT_TRUE(gs->graphItems);
+    gs->graphItems->Clear();
+    ASSERT_EQ(Run({"PLOTLINE 8388610, \"red\", 0, 0, 9, 3", "PLOTDOT 1E12, \"blue\", 2, 1.5"}), kScriptGoOn);
+    ASSERT_EQ(gs->graphItems->Count(), 2);
+    EXPECT_EQ(gs->graphItems->At(0)->pen.lopnWidth.x, kMaxItemPixels);
+    EXPECT_EQ(gs->graphItems->At(1)->pen.lopnWidth.x, kMaxItemPixels);
+    RedrawWindow(gs->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_FALSE(GetUpdateRect(gs->hwnd, nullptr, FALSE));
+    EXPECT_EQ(g_errorDialogs, 0);
 }
 
 TEST_F(GraphWords, NameAppendMarkerAddsTheSegmentLabelPreset) {

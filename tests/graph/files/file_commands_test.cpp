@@ -17,6 +17,7 @@
 #include "graph/document/graph_doc.h"
 #include "documents/files/graph_file.h"
 #include "documents/stored_blocks.h"
+#include "documents/items/graph_items.h"
 #include "documents/text/text_file.h"
 #include "graph/document/sample_store.h"
 #include "base/app.h"
@@ -284,6 +285,227 @@ TEST_F(FileCommands, ADamagedFileOpensTellingWhatWasLeftOutAndChanged) {
     EXPECT_EQ(report.leftOut, 0u);
     EXPECT_EQ(StoredMarkerCount(again.gs), 0u);
     EXPECT_EQ(again.gs->chanCount[2], 6u);
+}
+
+// A small file with every tagged block behind its one marker: the journal, the marker manager
+// (one record, for that marker), the output panels and the graph items (a line, then a dot).
+const char kBlocksJournal[] = "Subject rested.\r\nSecond trial.";
+
+struct BlocksFile {
+    Bytes bytes;
+    size_t journal, manager, panels, items;  // where each block starts
+};
+
+BlocksFile SmallFileWithEveryBlock(const Bytes& items = GraphItemsBlock()) {
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 2;
+    c.label = "Pulse";
+    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(static_cast<int16_t>(100 * i));
+    recipe.channels = {c};
+    recipe.selected = 2;
+    recipe.markers = {{1, "one"}};
+    const uint32_t counters[4] = {1, 0, 0, 0};
+    const Bytes journal = JournalBlock(1, kBlocksJournal);
+    const Bytes manager = MarkerManagerBlock(counters, {StoredMarkerRecord{}}, 2);
+    const Bytes panels = OutputPanelsBlock();
+    for (const Bytes* block : {&journal, &manager, &panels, &items})
+        recipe.tail.insert(recipe.tail.end(), block->begin(), block->end());
+    BlocksFile f;
+    f.bytes = BuildAcq(recipe);
+    f.items = f.bytes.size() - items.size();
+    f.panels = f.items - panels.size();
+    f.manager = f.panels - manager.size();
+    f.journal = f.manager - journal.size();
+    return f;
+}
+
+// The file opened with File > Open and written with File > Save As under another name, then
+// closed; the boxes the open showed are kept in `boxes`. Empty when it did not open.
+Bytes OpenedAndSavedAgain(const TempFolder& folder, const Bytes& file, BoxCapture* boxes, uint32_t* modified) {
+    static int n = 0;
+    const std::string path = folder.File("open" + std::to_string(++n) + ".acq");
+    const std::string copy = folder.File("saved" + std::to_string(n) + ".acq");
+    if (!WriteWholeFile(path, file)) return {};
+    g_open.names = {path};
+    {
+        BoxCapture capture;
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_OPEN, 0);
+        if (boxes) boxes->boxes = capture.boxes;
+    }
+    HWND w = WindowShowing(path);
+    if (!w) return {};
+    if (modified) *modified = GetWindowGraph(w)->modified;
+    g_save.names = {copy};
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_SAVE_AS, 0);
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_CLOSE, 0);
+    PumpMessages();
+    return ReadWholeFile(copy);
+}
+
+std::string LeftOutBox(const std::string& parts) {
+    return "Parts of this graph file were damaged and have been left out:\n" + parts +
+           "\n\nThe graph is marked as changed: saving it keeps only the sound parts.";
+}
+
+// One byte of a block's tag changed, or a journal length that is wrong: the blocks after it are
+// still read. The damaged block is left out (the file saves as one without it would) and told;
+// a journal whose length is wrong keeps its text, which ends where the next block begins.
+TEST_F(FileCommands, ADamagedTagOrJournalLengthLeavesOutOnlyThatBlockAndSavesTheRest) {
+    TempFolder folder("kymora-tags");
+    const BlocksFile sound = SmallFileWithEveryBlock();
+    uint32_t modified = 0;
+    BoxCapture quiet;
+    // The first file opens in the start-up's Untitled graph, whose set-up is the unit's own.
+    ASSERT_FALSE(OpenedAndSavedAgain(folder, sound.bytes, nullptr, nullptr).empty());
+    const Bytes reference = OpenedAndSavedAgain(folder, sound.bytes, &quiet, &modified);
+    ASSERT_GT(reference.size(), sound.items);
+    ASSERT_TRUE(quiet.boxes.empty());
+    ASSERT_EQ(modified, 0u);
+    // What a file without each block saves as: the document keeps its own parts there.
+    auto without = [&](size_t from, size_t to) {
+        Bytes f = sound.bytes;
+        f.erase(f.begin() + from, f.begin() + to);
+        return OpenedAndSavedAgain(folder, f, nullptr, nullptr);
+    };
+    const Bytes noJournal = without(sound.journal, sound.manager);
+    const Bytes noManager = without(sound.manager, sound.panels);
+    const Bytes noPanels = without(sound.panels, sound.items);
+    const Bytes noItems = without(sound.items, sound.bytes.size());
+    for (const Bytes* b : {&noJournal, &noManager, &noPanels, &noItems}) {
+        ASSERT_GT(b->size(), 3000u);
+        ASSERT_NE(*b, reference);
+    }
+    const uint32_t text = sizeof kBlocksJournal - 1;
+    const std::string journalLength = "the damaged length of the journal (its text is kept)";
+    struct Case {
+        const char* what;
+        size_t at;        // the byte changed, or the journal's length field
+        uint32_t length;  // the journal length written there (when `tag` is 0)
+        uint8_t tag;      // the byte written into a tag
+        const Bytes* saved;
+        std::string part;
+    } cases[] = {
+        {"journal tag", sound.journal, 0, 0x45, &noJournal, "the journal"},
+        {"marker manager tag", sound.manager + 1, 0, 0x21, &noManager, "the marker types, numbers and preferences"},
+        {"output panels tag", sound.panels + 3, 0, 0x13, &noPanels, "the output panel settings"},
+        {"graph items tag", sound.items + 2, 0, 0x32, &noItems, "graph items"},
+        {"journal length 0", sound.journal + 6, 0, 0, &reference, journalLength},
+        {"journal length 1", sound.journal + 6, 1, 0, &reference, journalLength},
+        {"journal length 4", sound.journal + 6, 4, 0, &reference, journalLength},
+        {"journal length one short", sound.journal + 6, text - 1, 0, &reference, journalLength},
+        {"journal length one over", sound.journal + 6, text + 1, 0, &reference, journalLength},
+    };
+    for (const Case& c : cases) {
+        Bytes f = sound.bytes;
+        if (c.tag)
+            f[c.at] = c.tag;
+        else
+            PutU32(f, c.at, c.length);
+        BoxCapture boxes;
+        modified = 0;
+        const Bytes saved = OpenedAndSavedAgain(folder, f, &boxes, &modified);
+        EXPECT_EQ(boxes.boxes.size(), 1u) << c.what;
+        if (!boxes.boxes.empty()) {
+            EXPECT_EQ(boxes.boxes[0].text, LeftOutBox(c.part)) << c.what;
+        }
+        EXPECT_EQ(modified, 1u) << c.what;
+        // Byte for byte what the sound parts save as.
+        EXPECT_EQ(saved.size(), c.saved->size()) << c.what;
+        EXPECT_EQ(std::mismatch(saved.begin(), saved.end(), c.saved->begin(), c.saved->end()).first - saved.begin(),
+                  static_cast<std::ptrdiff_t>(saved.size()))
+            << c.what << ": the first byte that differs";
+    }
+}
+
+// A line whose width no drawing can take (2 became 0x00800002) is left out and told; the dot
+// after it stays, and the window paints.
+TEST_F(FileCommands, AnItemTooWideToDrawIsLeftOutAndTheGraphPaints) {
+    TempFolder folder("kymora-wide");
+    const std::string path = folder.File("wide.acq");
+    BlocksFile f = SmallFileWithEveryBlock();
+    ASSERT_EQ(f.bytes[f.items + 12], 'L');
+    f.bytes[f.items + 12 + 3] = 0x80;
+    ASSERT_TRUE(WriteWholeFile(path, f.bytes));
+    BoxCapture boxes;
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    HWND w = WindowShowing(path);
+    ASSERT_TRUE(w);
+    // A real paint of the whole window returns.
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
+    tagGS* gs = GetWindowGraph(w);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, LeftOutBox("graph items"));
+    EXPECT_EQ(gs->modified, 1u);
+    ASSERT_TRUE(gs->graphItems);
+    ASSERT_EQ(gs->graphItems->Count(), 1);
+    EXPECT_TRUE(dynamic_cast<CGraphPoint*>(gs->graphItems->At(0)));
+}
+
+// A graph-item block of the given records: kind, width or size, colour, then the doubles.
+struct ItemRecord {
+    char kind;
+    int32_t width;
+    uint32_t colour;
+    std::vector<double> values;
+};
+Bytes ItemsBlock(const std::vector<ItemRecord>& records) {
+    Bytes b(12, 0);
+    PutU32(b, 0, 0x22333322);
+    PutU32(b, 4, 1);
+    PutU32(b, 8, static_cast<uint32_t>(records.size()) - 1);
+    for (const ItemRecord& r : records) {
+        Bytes one(9 + 8 * r.values.size(), 0);
+        one[0] = static_cast<uint8_t>(r.kind);
+        PutU32(one, 1, static_cast<uint32_t>(r.width));
+        PutU32(one, 5, r.colour);
+        for (size_t i = 0; i < r.values.size(); ++i) PutF64(one, 9 + 8 * i, r.values[i]);
+        b.insert(b.end(), one.begin(), one.end());
+    }
+    return b;
+}
+
+// Items whose values are sound but lie far outside the plot (a dot at 1e300, a line of the
+// largest width from a 1e300 to the left of the plot to as far to its right) are drawn only
+// where they can show: the window paints, and the line's part inside the plot is there.
+TEST_F(FileCommands, ItemsFarOutsideThePlotPaintOnlyWhereTheyShow) {
+    TempFolder folder("kymora-far");
+    // The value at the plot's middle, as the opened graph maps it.
+    g_open.names = {folder.File("sound.acq")};
+    ASSERT_TRUE(WriteWholeFile(g_open.names[0], SmallFileWithEveryBlock().bytes));
+    Command(IDM_FILE_OPEN);
+    HWND w = WindowShowing(g_open.names[0]);
+    ASSERT_TRUE(w);
+    const RECT plot = GetWindowGraph(w)->plotRect;
+    ASSERT_GT(plot.right - plot.left, 100);
+    ASSERT_GT(plot.bottom - plot.top, 100);
+    const stItemMapping m = ItemMappingOf(GetWindowGraph(w));
+    ASSERT_NE(m.yScale, 0.0);
+    const double middle = (m.yZero - (plot.top + plot.bottom) / 2.0) / m.yScale;
+    Command(IDM_FILE_CLOSE);
+
+    const std::string path = folder.File("far.acq");
+    const Bytes items = ItemsBlock({{'D', kMaxItemPixels, 0xFF0000, {1e300, 1e300}},
+                                    {'D', kMaxItemPixels, 0xFF0000, {-1e300, middle}},
+                                    {'L', kMaxItemPixels, 0x0000FF, {-1e300, middle, 1e300, middle}}});
+    ASSERT_TRUE(WriteWholeFile(path, SmallFileWithEveryBlock(items).bytes));
+    BoxCapture boxes;
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    w = WindowShowing(path);
+    ASSERT_TRUE(w);
+    tagGS* gs = GetWindowGraph(w);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(gs->modified, 0u);
+    ASSERT_EQ(gs->graphItems->Count(), 3);
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
+    HDC dc = GetDC(w);
+    const COLORREF centre = GetPixel(dc, (plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2);
+    ReleaseDC(w, dc);
+    EXPECT_EQ(centre, RGB(255, 0, 0));
 }
 
 // A lesson's open asks nothing: what was left out is told in the status line.
