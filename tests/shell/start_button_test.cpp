@@ -762,39 +762,45 @@ protected:
 std::string StartButtonOnTheUnitsClock::g_savePath;
 
 // Stopped by the button, a run into the unit's memory keeps only frames the unit recorded, however
-// many more it claims: a long run, then a shorter one over the first one's frames in the unit's
-// memory. The saved file shows every frame of CH1 and CH2 as the unit counted it, and each time
-// the user is told the unit's count was not taken.
+// many more it claims. An earlier, longer run of all four inputs leaves its frames in the unit's
+// memory; the run of CH1 and CH2 over them would show them as other inputs' words, or as frames
+// numbered out of turn. Each saved file holds every frame of its channels as the unit counted it,
+// none empty and none stale, and each time the user is told the unit's count was not taken.
 TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunKeepsOnlyTheFramesTheUnitRecorded) {
     UnitReady();
-    {
-        AcqLock acq(g_app->hAcq);
-        acq->storageKind = 3;
-        acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
-        acq->acqLength = 200000;     // 8 s: the button ends each run long before
-        for (int i = 0; i < kAnalogChannels; ++i)
-            acq->chans[i].flags = i < 2 ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
-        for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
-    }
     // Ten thousand frames more than it recorded.
     ASSERT_TRUE(SimControlSetDword(kSimRecordedBytesExtra, 40000));
     BoxCapture boxes;
     boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";  // the read-back's progress
-    boxes.answer = IDYES;                                        // over the first run's data
+    boxes.answer = IDYES;                                        // asked before a run replaces data
     const struct {
         const char* name;
+        int inputs;
         ULONGLONG recordMs;
-    } runs[] = {{"kymora_long_run_", 400}, {"kymora_short_run_", 50}};
+    } runs[] = {{"kymora_earlier_run_", 4, 400}, {"kymora_later_run_", 2, 50}};
     for (const auto& r : runs) {
         SCOPED_TRACE(r.name);
+        {
+            AcqLock acq(g_app->hAcq);
+            acq->storageKind = 3;
+            acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
+            acq->acqLength = 100000;     // 4 s: the button ends each run long before
+            for (int i = 0; i < kAnalogChannels; ++i)
+                acq->chans[i].flags = i < r.inputs ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
+            for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
+        }
         const size_t shown = boxes.boxes.size();
         RecordFromStartToStart(r.recordMs);
         const tagGS* gs = GetWindowGraph(first);
+        ASSERT_EQ(Attached(), gs) << "the run recorded into the graph of the button";
+        {
+            AcqLock acq(g_app->hAcq);
+            EXPECT_EQ(acq->run.analogCount, r.inputs);
+        }
         const uint32_t frames = gs->chanCount[2];
         SCOPED_TRACE(std::to_string(frames) + " frames");
         EXPECT_GT(frames, 0u);
-        EXPECT_LT(frames, 200000u);
-        EXPECT_EQ(gs->chanCount[1], frames);
+        EXPECT_LT(frames, 100000u);
         int told = 0;
         for (size_t i = shown; i < boxes.boxes.size(); ++i)
             if (boxes.boxes[i].text.find("more samples than the run can have recorded") != std::string::npos) ++told;
@@ -802,8 +808,9 @@ TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunKeepsOnlyTheFramesTheUni
         tagGS* saved = SaveAndReopen(r.name);
         ASSERT_TRUE(saved);
         // Read as the program reads a long file: a window of it at a time.
-        for (int slot : {1, 2}) {
+        for (int slot = 1; slot <= r.inputs; ++slot) {
             SCOPED_TRACE("CH" + std::to_string(slot));
+            EXPECT_EQ(gs->chanCount[slot], frames);
             ASSERT_EQ(saved->chanCount[slot], frames);
             uint32_t wrong = 0, firstWrong = frames;
             double found = 0.0;
@@ -820,6 +827,11 @@ TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunKeepsOnlyTheFramesTheUni
             }
             EXPECT_EQ(wrong, 0u) << "from frame " << firstWrong << " of " << frames << " (" << found << ")";
         }
+        // The copy's window goes, and the recording graph is the active one again.
+        if (saved->hwnd) SendMessageA(saved->hwnd, WM_CLOSE, 0, 0);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+        PumpMessages();
+        ASSERT_EQ(g_app->hwndActiveGraph, first);
     }
 }
 
