@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/stAcq.h"
 #include "devlib/resource.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/binding/binding.h"
@@ -258,7 +259,11 @@ int32_t MergeDriverMenu(HWND frame) {
     DrawMenuBar(frame);
     CheckMenuItem(device, IDM_AUTOPLOT, MF_BYCOMMAND | (g_lib.autoPlotting ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(device, IDM_AUTOSCROLL, MF_BYCOMMAND | (g_lib.scrolling ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(device, IDM_WARNINGONOVERWRITE, MF_BYCOMMAND | MF_CHECKED);
+    // The mark shows the flag a start asks by, as the active graph's word left it (a reset of the
+    // menus comes after the graphs that set it).
+    const AcqLock acq(g_lib.hAcq);
+    const bool warn = !acq || acq->warnOnOverwrite;
+    CheckMenuItem(device, IDM_WARNINGONOVERWRITE, MF_BYCOMMAND | (warn ? MF_CHECKED : MF_UNCHECKED));
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/stAcq.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/binding/binding.h"
 #include "devlib/binding/menus.h"
@@ -142,6 +143,24 @@ TEST_F(VK40MenusMergeFixture, CheckMarksFollowTheFlags) {
     EXPECT_NE(GetMenuState(device, IDM_WARNINGONOVERWRITE, MF_BYCOMMAND) & MF_CHECKED, 0u);
     EXPECT_EQ(GetMenuState(device, IDM_ELECTRODE, MF_BYCOMMAND) & MF_CHECKED, 0u);
     CloseFrame();
+}
+
+// Warn On Overwrite shows the acquisition record's flag, which a graph's activation may have
+// turned off before the menu joins the frame's.
+TEST_F(VK40MenusMergeFixture, WarnOnOverwriteShowsTheRecordsFlag) {
+    HGLOBAL record = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(stAcq));
+    ASSERT_TRUE(record);
+    const HGLOBAL kept = g_lib.hAcq;
+    g_lib.hAcq = record;
+    for (int32_t flag : {0, 1}) {
+        AcqLock(record)->warnOnOverwrite = flag;
+        HMENU device = Merge();
+        ASSERT_NE(device, nullptr);
+        EXPECT_EQ((GetMenuState(device, IDM_WARNINGONOVERWRITE, MF_BYCOMMAND) & MF_CHECKED) != 0, flag != 0) << flag;
+        CloseFrame();
+    }
+    g_lib.hAcq = kept;
+    GlobalFree(record);
 }
 
 struct stDscCase {

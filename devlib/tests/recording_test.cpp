@@ -25,6 +25,9 @@
 #include "devlib/acquisition/run/samples.h"
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/binding/binding.h"
+#include "devlib/resource.h"
+#include "devlib/services/library.h"
+#include "devlib/services/safe_write.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/tests/sim_run_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
@@ -981,6 +984,88 @@ TEST_F(Recording, AnAutosaveNameIsRefusedWhenAutosavingIsOffOrTheUserKeepsTheFil
     EXPECT_TRUE(FormatAutosaveName("UNTI", 12, name, sizeof name));
     EXPECT_STREQ(name, "UNTI0012.acq");
     EXPECT_FALSE(FormatAutosaveName("UNTI", 12, name, 12));
+}
+
+// Host entry 14 on a full disk: half the samples go out, then the write fails as WriteFile does.
+int32_t WINAPI WriteHalfThenFullDisk(tagGS* gs, HANDLE file, int32_t) {
+    DWORD written = 0;
+    WriteFile(file, gs->chanBlock[1], gs->chanCount[1] * gs->chanBytes[1] / 2, &written, nullptr);
+    SetLastError(ERROR_DISK_FULL);
+    return 0;
+}
+
+// The names of the files in the current folder.
+std::vector<std::string> FilesHere() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA("*", &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    return names;
+}
+
+// A full disk while a run's numbered file is written, started by the Start button: the file that
+// was there stays as it was, nothing partial or temporary is left, the user is told why, and the
+// graph keeps the recording. With room again the next run's file is written whole.
+TEST_F(Recording, AnAutosaveOnAFullDiskKeepsTheOldFileAndTheRecordingAndSaysSo) {
+    stAcq* acq = Start();
+    Enable(acq, {0}, {});
+    acq->samplePeriodMs = 1.0;
+    acq->acqLength = 50;
+    acq->storageKind = 2;
+    acq->repeatMode = 1;
+    acq->dataMode = 2;
+    acq->autosaveEnable = 1;
+    memcpy(acq->autosaveName, "FULL", 5);
+    acq->autosaveNumber = 0;
+    const std::string old = "the file of an earlier day's run";
+    struct Case {
+        const char* what;
+        hostcb::WriteAcqFile writer;
+        DWORD injected;  // the failure met once the writer is done, 0 for none
+    } cases[] = {
+        {"the writer meets a full disk", WriteHalfThenFullDisk, 0},
+        {"the finished file meets a full disk", WriteSamplesFile, ERROR_DISK_FULL},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        acq->autosaveNumber = 0;
+        HANDLE f = CreateFileA("FULL0000.acq", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(f, old.data(), static_cast<DWORD>(old.size()), &written, nullptr);
+        CloseHandle(f);
+        const std::vector<std::string> before = FilesHere();
+        const size_t shown = boxes->boxes.size();
+        g_lib.host.writeAcqFile = c.writer;
+        SetSafeWriteFailureForTests(c.injected);
+        ops.onDriverCommand(hAcq, frame, IDC_START_BUTTON, nullptr, 0);
+        ASSERT_EQ(acq->run.running, 1);
+        Run(acq, 10);
+        SetSafeWriteFailureForTests(0);
+        ASSERT_EQ(acq->run.running, 0);
+        EXPECT_EQ(FileText("FULL0000.acq"), old);
+        EXPECT_EQ(FilesHere(), before) << "no partial or temporary file is left";
+        ASSERT_EQ(boxes->boxes.size(), shown + 1);
+        char full[MAX_PATH] = "";
+        GetFullPathNameA("FULL0000.acq", sizeof full, full, nullptr);
+        const std::string told = "The file " + std::string(full) + " could not be written.\n";
+        EXPECT_EQ(boxes->boxes.back().text.compare(0, told.size(), told), 0) << boxes->boxes.back().text;
+        EXPECT_GT(boxes->boxes.back().text.size(), told.size()) << "the cause is given";
+        ExpectCounting(acq, 0, 50);
+        EXPECT_EQ(gs->modified, 1u);
+    }
+    g_lib.host.writeAcqFile = WriteSamplesFile;
+    ops.onDriverCommand(hAcq, frame, IDC_START_BUTTON, nullptr, 0);
+    Run(acq, 10);
+    ASSERT_EQ(acq->run.running, 0);
+    EXPECT_EQ(boxes->boxes.size(), 2u);
+    EXPECT_EQ(FileText("FULL0001.acq"), std::string(static_cast<const char*>(gs->chanBlock[1]), 2 * 50));
+    DeleteFileA("FULL0000.acq");
+    DeleteFileA("FULL0001.acq");
 }
 
 }  // namespace

@@ -89,17 +89,29 @@ TEST(UnitMemoryArithmetic, TheReadBackNeverTakesMoreThanTheRunsBlocksHold) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReadBackBytes(c.reported, c.runLength, c.frameSize), c.expected) << c.reported;
-    // A stopped run can have recorded the frames that fell due at whole periods since its go; the
-    // clock read before the go and after the count may be up to a microsecond short.
+    // A stopped run recorded the frames that fell due at whole periods since its go. Readings of
+    // the clock are whole microseconds: between readings inside the run it lasted more than the
+    // time read less one microsecond, between readings around it less than the time plus one.
     const struct {
         uint64_t elapsedUs;
         double periodMs;
-        int32_t frames;
+        int32_t surely, possibly;
     } due[] = {
-        {3000000, 0.04, 75000}, {3000039, 0.04, 75000}, {3000040, 0.04, 75001}, {39, 0.04, 0},
-        {40, 0.04, 1},           {999, 1.0, 0},          {1000, 1.0, 1},         {1000, 0.0, 0},
+        {3000000, 0.04, 74999, 75001},
+        {3000001, 0.04, 75000, 75001},
+        {3000038, 0.04, 75000, 75001},
+        {3000039, 0.04, 75000, 75002},
+        {40, 0.04, 0, 2},
+        {41, 0.04, 1, 2},
+        {0, 0.04, 0, 1},
+        {1000, 1.0, 0, 2},
+        {1001, 1.0, 1, 2},
+        {1000, 0.0, 0, 0},
     };
-    for (const auto& d : due) EXPECT_EQ(RecordableFrames(d.elapsedUs, d.periodMs), d.frames) << d.elapsedUs;
+    for (const auto& d : due) {
+        EXPECT_EQ(FramesSurelyRecorded(d.elapsedUs, d.periodMs), d.surely) << d.elapsedUs;
+        EXPECT_EQ(FramesPossiblyRecorded(d.elapsedUs, d.periodMs), d.possibly) << d.elapsedUs;
+    }
     char line[96];
     FormatReadBackProgress(line, sizeof(line), "%ld Bytes of %ld Total Bytes, %d%%", 16380, 49140);
     EXPECT_STREQ(line, "16380 Bytes of 49140 Total Bytes, 33%");
@@ -349,7 +361,8 @@ TEST_F(UnitMemory, AUnitOverstatingItsRecordingGetsOnlyTheRunsFramesRead) {
 
 // Stopped by the Start button after 3 s of the unit's time, a run into the unit's memory gets the
 // frames of those 3 s read back, however many more the unit claims; without such a claim it says
-// nothing.
+// nothing. The clock's readings being whole microseconds, the frame due at the very microsecond
+// of the stop is not vouched for.
 TEST_F(UnitMemory, AStoppedRunReadsBackNoMoreThanItsTimeOnTheUnitsClockRecorded) {
     stAcq* acq = Start("VKUSB");
     for (const uint32_t extra : {4000u, 0u}) {
@@ -366,8 +379,8 @@ TEST_F(UnitMemory, AStoppedRunReadsBackNoMoreThanItsTimeOnTheUnitsClockRecorded)
         ASSERT_EQ(acq->run.running, 1);
         AbortAcquisition(acq);
         ASSERT_EQ(acq->run.running, 0);
-        ExpectCounting(acq, 75000);
-        EXPECT_EQ(gs->totalSamples, 75000);
+        ExpectCounting(acq, 74999);
+        EXPECT_EQ(gs->totalSamples, 74999);
         ASSERT_EQ(Boxes(), shown + (extra ? 1u : 0u));
         if (extra) {
             EXPECT_NE(LastBox().find("more samples than the run can have recorded"), std::string::npos);
@@ -393,6 +406,46 @@ std::vector<std::string> PacketsStarting(const std::string& file, const std::str
         at = end + 2;
     }
     return found;
+}
+
+// Ended other than by the button's stop (a lesson's "STOPACQ", the toggle that "STARTACQ" and a
+// button without restarts run), a run into the unit's memory is stopped on the unit too, and read
+// back no further than the frames due by that stop.
+TEST_F(UnitMemory, ARunEndedOtherwiseIsStoppedOnTheUnitAndReadNoFurtherThanItsStop) {
+    const std::string log = folder + "\\packets.log";
+    stAcq* acq = Start("VKUSB");
+    const struct {
+        const char* what;
+        void (*end)(stAcq*);
+    } ends[] = {
+        {"STOPACQ",
+         [](stAcq* a) {
+             g_runLayer.scriptStopRequest = 1;  // as the word leaves it for the next idle turn
+             CheckAcquisitionStatus(a);
+         }},
+        {"the toggle", [](stAcq* a) { ToggleAcquisition(a, 1); }},
+    };
+    SimControlSetDword(kSimRecordedBytesExtra, 4000);
+    for (const auto& e : ends) {
+        SCOPED_TRACE(e.what);
+        Enable(acq, {0, 1}, {});
+        Setup(acq, 3, 0.04, 100000);
+        const size_t shown = Boxes();
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        for (int i = 0; i < 10; ++i) {
+            AdvanceClock(100);
+            CheckAcquisitionStatus(acq);
+        }
+        ASSERT_TRUE(SimControlSetString(kSimLogFile, log.c_str()));
+        e.end(acq);
+        SimControlSetString(kSimLogFile, "");
+        ASSERT_EQ(acq->run.running, 0);
+        EXPECT_EQ(PacketsStarting(log, "> 01 12 ").size(), 1u) << "the unit was told to stop";
+        DeleteFileA(log.c_str());
+        ExpectCounting(acq, 24999);  // 1 s at 25 kHz, the stop's own microsecond aside
+        ASSERT_EQ(Boxes(), shown + 1);
+        EXPECT_NE(LastBox().find("more samples than the run can have recorded"), std::string::npos);
+    }
 }
 
 TEST_F(UnitMemory, TheStartsTellTheUnitTheRunItIsToRecord) {
@@ -668,8 +721,9 @@ TEST_F(UnitMemory, TheStartButtonStopsAUnitPacedRunAndWhatItRecordedIsReadBack) 
     ASSERT_EQ(acq->run.running, 1);
     AbortAcquisition(acq);
     ASSERT_EQ(acq->run.running, 0);
-    // About 200 ms at 25 kHz: the frames that fell due, and no more, each in its place.
-    EXPECT_GE(gs->chanCount[2], 5000u);
+    // About 200 ms at 25 kHz: the frames that fell due, and no more, each in its place (the one
+    // due at the stop's own microsecond is not vouched for).
+    EXPECT_GE(gs->chanCount[2], 4999u);
     EXPECT_LT(gs->chanCount[2], 6000u);
     ExpectCounting(acq, gs->chanCount[2]);
     EXPECT_EQ(Boxes(), 0u);

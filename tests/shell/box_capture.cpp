@@ -18,7 +18,8 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         auto& seen = g_capture->seen;
         char caption[256] = "";
         GetWindowTextA(box, caption, sizeof caption);
-        const bool wanted = g_capture->caption.empty() || g_capture->caption == caption;
+        const bool wanted = (g_capture->caption.empty() || g_capture->caption == caption) &&
+                            (g_capture->leaveAlone.empty() || g_capture->leaveAlone != caption);
         if (wanted && lstrcmpA(cls, "#32770") == 0 && std::find(seen.begin(), seen.end(), box) == seen.end()) {
             seen.push_back(box);
             char text[1024] = "";

@@ -15,4 +15,5 @@ struct BoxCapture {
     std::vector<HWND> seen;  // a box that loses and regains activation is still one box
     UINT answer = IDOK;      // the button the boxes are answered with
     std::string caption;     // when set, only boxes of this caption (other dialogs are left alone)
+    std::string leaveAlone;  // when set, dialogs of this caption are left alone (a progress dialog)
 };

@@ -10,6 +10,7 @@
 #include "tests/shell/test_unit.h"
 #include "box_capture.h"
 #include "base/app.h"
+#include "base/device.h"
 #include "button/lumikey.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
@@ -17,6 +18,9 @@
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
+#include "graph/document/sample_store.h"
+#include "graph/files/file_open.h"
+#include "graph/files/file_save.h"
 #include "shell/startup.h"
 #include "controls/tests/render_test_support.h"
 
@@ -532,6 +536,303 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
         EXPECT_EQ(acq->acqLength, 700);
     }
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+std::string ReadFileText(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string text(GetFileSize(f, nullptr), '\0');
+    DWORD got = 0;
+    if (!text.empty()) ReadFile(f, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(f);
+    text.resize(got);
+    return text;
+}
+
+// The run's numbered file cannot be replaced (here it is read-only): the file stays as it was,
+// the user is told, and the graph keeps the recording to be saved another way.
+TEST_F(StartButtonWithUnit, AnAutosaveThatCannotBeWrittenSaysSoAndTheGraphKeepsTheRecording) {
+    OwnFolder folder;
+    UnitReady();
+    BoxCapture boxes;  // an overwrite question is answered OK
+    {
+        AcqLock acq(g_app->hAcq);
+        for (int i = 0; i < kAnalogChannels; ++i)
+            acq->chans[i].flags = i == 1 ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
+        for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
+        acq->acqLength = 700;
+        acq->dataMode = 2;
+        acq->autosaveEnable = 1;
+        memcpy(acq->autosaveName, "AUTO", 5);
+        acq->autosaveNumber = 3;
+    }
+    const std::string file = folder.path + "\\AUTO0003.acq";
+    {
+        HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(f, "an earlier run", 14, &written, nullptr);
+        CloseHandle(f);
+    }
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    Click(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 20 && Running(); ++i) Advance(100);
+    ASSERT_EQ(Running(), 0);
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFileText(file), "an earlier run");
+    const std::string told = "The file " + file + " could not be written.\n";
+    int tellings = 0;
+    for (const BoxCapture::Box& box : boxes.boxes)
+        if (box.text.compare(0, told.size(), told) == 0 && box.text.size() > told.size()) ++tellings;
+    EXPECT_EQ(tellings, 1) << "the user learns the file was not written, and why";
+    // The graph holds the whole recording, and counts as not saved.
+    const tagGS* gs = GetWindowGraph(first);
+    ASSERT_EQ(gs->chanCount[2], 700u);
+    const auto* samples = static_cast<const uint16_t*>(gs->chanBlock[2]);
+    ASSERT_TRUE(samples);
+    for (uint32_t i = 0; i < 700; ++i) ASSERT_EQ(samples[i], SimCountingWord(i, 1)) << i;
+    EXPECT_EQ(gs->modified, 1u);
+}
+
+// ---- The device menu's Warn On Overwrite ----
+
+// The program over a simulated unit of either model, its device menu on the frame's menu as
+// start-up's lesson puts it there, after the first graph was made.
+class OverwriteWarning : public StartButtonWithUnit, public ::testing::WithParamInterface<const char*> {
+protected:
+    void BeforeBoot() override { ASSERT_TRUE(unit.Install("Overwrite", true, GetParam())); }
+    static bool Marked() {
+        return (GetMenuState(GetMenu(g_app->hwndFrame), IDM_WARNINGONOVERWRITE, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }
+    // A click on the menu item.
+    static void ChooseMenuItem() {
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_WARNINGONOVERWRITE, 0), 0);
+        PumpMessages();
+    }
+    void RunToEnd() {
+        for (int i = 0; i < 20 && Running(); ++i) Advance(100);
+        ASSERT_EQ(Running(), 0);
+    }
+};
+
+TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesTheGraphsData) {
+    ASSERT_EQ(DeviceAppendMenu(g_app->hwndFrame), 0);
+    UnitReady();
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->acqLength = 200;  // data mode 1: a run replaces what the graph holds
+    }
+    tagGS* gs = GetWindowGraph(first);
+    BoxCapture boxes;
+    // The mark says what a start does: a new graph's word is off, so the runs ask nothing.
+    EXPECT_FALSE(Marked()) << "the mark shows the new graph's word";
+    for (int run = 0; run < 2; ++run) {
+        Click(ButtonOn(first));
+        ASSERT_EQ(Running(), 1) << run;
+        RunToEnd();
+    }
+    ASSERT_EQ(gs->chanCount[1], 200u);
+    EXPECT_TRUE(boxes.boxes.empty());
+    // A click turns it on, mark and question: over the graph's data a start asks first, and No
+    // starts nothing and keeps the data.
+    ChooseMenuItem();
+    EXPECT_TRUE(Marked());
+    boxes.answer = IDNO;
+    Click(ButtonOn(first));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "VK40");
+    EXPECT_EQ(boxes.boxes[0].text, "Overwrite existing data?");
+    EXPECT_EQ(Running(), 0);
+    EXPECT_EQ(gs->chanCount[1], 200u);
+    // Yes starts the run.
+    boxes.answer = IDYES;
+    Click(ButtonOn(first));
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text, "Overwrite existing data?");
+    EXPECT_EQ(Running(), 1);
+    RunToEnd();
+    EXPECT_EQ(gs->chanCount[1], 200u);
+    // Another click turns both off again: the next run replaces the data unasked.
+    ChooseMenuItem();
+    EXPECT_FALSE(Marked());
+    Click(ButtonOn(first));
+    EXPECT_EQ(Running(), 1);
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+    RunToEnd();
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModels, OverwriteWarning, ::testing::Values("VKUSB", "VKUSB45"));
+
+// ---- Unit-memory runs stopped by the button, on the unit's own clock ----
+
+bool RecordingNow() {
+    AcqLock acq(g_app->hAcq);
+    return acq && acq->run.running;
+}
+
+// The Start button's command, as its click sends it to the graph window, through the loop.
+void PostStart(HWND graph) {
+    PostMessageA(graph, WM_COMMAND, MAKEWPARAM(IDC_START_BUTTON, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(graph, IDC_START_BUTTON)));
+}
+
+// One recording as the user makes it, on the turns of the program's own loop: Start; once the run
+// is under way the unit records for at least recordMs; Start again; once the run was read back
+// the loop ends. A timer of the loop's thread takes each step.
+struct stStartStop {
+    HWND graph;
+    ULONGLONG recordMs;
+    int step;
+    ULONGLONG runningAt;
+    int ticks;
+    bool started;
+};
+stStartStop g_startStop;
+constexpr UINT kStepTimerMs = 10;
+constexpr int kStepLimit = 3000;  // a guard against a run that never ends
+
+void CALLBACK StepStartStop(HWND, UINT, UINT_PTR timer, DWORD) {
+    stStartStop& d = g_startStop;
+    const bool running = RecordingNow();
+    bool done = ++d.ticks > kStepLimit;
+    if (d.step == 0) {
+        PostStart(d.graph);
+        d.step = 1;
+    } else if (d.step == 1 && running) {
+        d.started = true;
+        d.runningAt = GetTickCount64();
+        d.step = 2;
+    } else if (d.step == 2 && GetTickCount64() - d.runningAt >= d.recordMs) {
+        PostStart(d.graph);
+        d.step = 3;
+    } else if (d.step == 3 && !running) {
+        done = true;
+    }
+    if (done) {
+        KillTimer(nullptr, timer);
+        PostQuitMessage(0);
+    }
+}
+
+// The simulated unit samples on the machine's own clock, as a real unit does: a run lasts as long
+// as the program takes between the clicks.
+class StartButtonOnTheUnitsClock : public StartButtonWithUnit {
+protected:
+    void BeforeBoot() override {
+        StartButtonWithUnit::BeforeBoot();
+        ASSERT_TRUE(SimControlSetDword(kSimVirtualClock, 0));
+    }
+    void TearDown() override {
+        SetFileDialogProcs(nullptr, nullptr);
+        for (const std::string& f : files) DeleteFileA(f.c_str());
+        StartButtonWithUnit::TearDown();
+    }
+    void RecordFromStartToStart(ULONGLONG recordMs) {
+        g_startStop = {first, recordMs, 0, 0, 0, false};
+        ASSERT_TRUE(SetTimer(nullptr, 0, kStepTimerMs, StepStartStop));
+        RunMessageLoop();
+        ASSERT_TRUE(g_startStop.started) << "the run started";
+        ASSERT_EQ(g_startStop.step, 3) << "and the button stopped it";
+        ASSERT_FALSE(RecordingNow());
+    }
+    // The graph saved through the program's File Save As, then a copy of the file opened.
+    tagGS* SaveAndReopen(const char* name) {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        const std::string id = std::to_string(GetCurrentProcessId());
+        g_savePath = std::string(temp) + name + id + ".acq";
+        const std::string copy = std::string(temp) + name + id + "_copy.acq";
+        files.push_back(g_savePath);
+        files.push_back(copy);
+        SetFileDialogProcs(nullptr, AnswerSave);
+        if (SaveDocumentAs(GetWindowGraph(first), 0, 0, nullptr, g_savePath.c_str(), nullptr) != 1) return nullptr;
+        if (!CopyFileA(g_savePath.c_str(), copy.c_str(), FALSE)) return nullptr;
+        return OpenGraphFileQuiet(copy.c_str(), 0, nullptr);
+    }
+    static BOOL AnswerSave(OPENFILENAMEA* ofn) {
+        lstrcpynA(ofn->lpstrFile, g_savePath.c_str(), ofn->nMaxFile);
+        if (ofn->lpstrFileTitle) ofn->lpstrFileTitle[0] = 0;
+        ofn->nFilterIndex = 1;
+        return TRUE;
+    }
+    static std::string g_savePath;
+    std::vector<std::string> files;
+};
+std::string StartButtonOnTheUnitsClock::g_savePath;
+
+// Stopped by the button, a run into the unit's memory keeps only frames the unit recorded, however
+// many more it claims. An earlier, longer run of all four inputs leaves its frames in the unit's
+// memory; the run of CH1 and CH2 over them would show them as other inputs' words, or as frames
+// numbered out of turn. Each saved file holds every frame of its channels as the unit counted it,
+// none empty and none stale, and each time the user is told the unit's count was not taken.
+TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunKeepsOnlyTheFramesTheUnitRecorded) {
+    UnitReady();
+    // Ten thousand frames more than it recorded.
+    ASSERT_TRUE(SimControlSetDword(kSimRecordedBytesExtra, 40000));
+    BoxCapture boxes;
+    boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";  // the read-back's progress
+    boxes.answer = IDYES;                                        // asked before a run replaces data
+    const struct {
+        const char* name;
+        int inputs;
+        ULONGLONG recordMs;
+    } runs[] = {{"kymora_earlier_run_", 4, 400}, {"kymora_later_run_", 2, 50}};
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.name);
+        {
+            AcqLock acq(g_app->hAcq);
+            acq->storageKind = 3;
+            acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
+            acq->acqLength = 100000;     // 4 s: the button ends each run long before
+            for (int i = 0; i < kAnalogChannels; ++i)
+                acq->chans[i].flags = i < r.inputs ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
+            for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
+        }
+        const size_t shown = boxes.boxes.size();
+        RecordFromStartToStart(r.recordMs);
+        const tagGS* gs = GetWindowGraph(first);
+        ASSERT_EQ(Attached(), gs) << "the run recorded into the graph of the button";
+        {
+            AcqLock acq(g_app->hAcq);
+            EXPECT_EQ(acq->run.analogCount, r.inputs);
+        }
+        const uint32_t frames = gs->chanCount[2];
+        SCOPED_TRACE(std::to_string(frames) + " frames");
+        EXPECT_GT(frames, 0u);
+        EXPECT_LT(frames, 100000u);
+        int told = 0;
+        for (size_t i = shown; i < boxes.boxes.size(); ++i)
+            if (boxes.boxes[i].text.find("more samples than the run can have recorded") != std::string::npos) ++told;
+        EXPECT_EQ(told, 1) << "the unit's count was not taken, and the user learns it";
+        tagGS* saved = SaveAndReopen(r.name);
+        ASSERT_TRUE(saved);
+        // Read as the program reads a long file: a window of it at a time.
+        for (int slot = 1; slot <= r.inputs; ++slot) {
+            SCOPED_TRACE("CH" + std::to_string(slot));
+            EXPECT_EQ(gs->chanCount[slot], frames);
+            ASSERT_EQ(saved->chanCount[slot], frames);
+            uint32_t wrong = 0, firstWrong = frames;
+            double found = 0.0;
+            for (uint32_t i = 0; i < frames; ++i) {
+                const auto word = static_cast<int16_t>(SimCountingWord(i, static_cast<uint32_t>(slot - 1)));
+                double value = 0.0;
+                if (GetChannelSample(saved, static_cast<int>(i), slot, &value) &&
+                    value == RawToValue(word, saved->chanScale[slot], saved->chanOffset[slot]))
+                    continue;
+                if (wrong++ == 0) {
+                    firstWrong = i;
+                    found = value;
+                }
+            }
+            EXPECT_EQ(wrong, 0u) << "from frame " << firstWrong << " of " << frames << " (" << found << ")";
+        }
+        // The copy's window goes, and the recording graph is the active one again.
+        if (saved->hwnd) SendMessageA(saved->hwnd, WM_CLOSE, 0, 0);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+        PumpMessages();
+        ASSERT_EQ(g_app->hwndActiveGraph, first);
+    }
 }
 
 }  // namespace

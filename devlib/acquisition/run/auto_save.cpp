@@ -13,6 +13,7 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/run/setup_block.h"
 #include "devlib/services/library.h"
+#include "devlib/services/safe_write.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -24,14 +25,6 @@ const char* Keyed(const char* key) {
     return text ? text : key;
 }
 
-// Closes the file on every path of the write.
-struct FileCloser {
-    HANDLE h;
-    ~FileCloser() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-};
-
 // With the warning on, an existing file is overwritten only when the user says so.
 bool MayOverwrite(const stAcq* acq, const tagGS* gs, const char* name) {
     if (!acq->warnOnOverwrite || GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES) return true;
@@ -40,6 +33,14 @@ bool MayOverwrite(const stAcq* acq, const tagGS* gs, const char* name) {
     const size_t at = text.find("%s");
     if (at != std::string::npos) text.replace(at, 2, name);
     return MessageBoxA(gs->hwnd, text.c_str(), "VK40", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+// The host writes the graph; a writer that stops short without a reason counts as a device fault.
+DWORD WriteGraphWhole(HANDLE file, void* context) {
+    SetLastError(0);
+    if (HostWriteAcqFile(&g_lib.host, static_cast<tagGS*>(context), file, kWriteWhole)) return 0;
+    const DWORD error = GetLastError();
+    return error ? error : ERROR_WRITE_FAULT;
 }
 
 }  // namespace
@@ -70,12 +71,15 @@ int32_t MakeAcqFileName(stAcq* acq, tagGS* gs) {
     return 1;
 }
 
-// The whole graph at the run's end, with the set-up it was recorded with.
+// The whole graph at the run's end, with the set-up it was recorded with. The program's own writer
+// fills a temporary file that replaces the old one only when complete; a failed write keeps the
+// old file, and the graph keeps the recording, unsaved, for the user to save elsewhere.
 int32_t WriteAutosaveFile(stAcq* acq, tagGS* gs) {
     const char* path = gs->filePath[0] ? gs->filePath : gs->title;
-    FileCloser file{
-        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.h == INVALID_HANDLE_VALUE) return 0;
     SaveAcquisitionSetup(acq, gs);
-    return HostWriteAcqFile(&g_lib.host, gs, file.h, kWriteWhole) ? 1 : 0;
+    const DWORD error = SafeWriteFile(path, WriteGraphWhole, gs);
+    if (!error) return 1;
+    gs->modified = 1;
+    ShowFileNotWritten(gs->hwnd, path, error);
+    return 0;
 }

@@ -34,7 +34,16 @@ struct stRunLayerState {
     uint32_t lastWrapCount = 0;               // the unit's ring passes the host has caught up with
     // Set by each run before it reads them.
     uint32_t dataStartMs = 0;              // the unit's clock when the run's frames began
-    uint64_t unitPacedGoUs = 0;            // the unit's clock just before a unit-paced run was told to go
+    // A unit-paced run on the unit's clock, each reading a whole microsecond: just before its go;
+    // once its frames had surely begun (its go taken, or its start byte come); just before and
+    // just after its stop.
+    uint64_t unitPacedGoUs = 0;
+    uint64_t unitPacedBegunUs = 0;
+    uint64_t unitPacedStopUs = 0;
+    uint64_t unitPacedStoppedUs = 0;
+    int32_t unitPacedStopSent = 0;        // the stop went out; 0 until then
+    int32_t unitPacedStopTaken = 0;       // and the unit took it
+    int32_t unitPacedComplete = 0;        // the unit said it recorded the whole run
     std::vector<uint8_t> diskConversion;  // a disk run's write buffer; freed at its end
     // Kept from one run to the next.
     int32_t scriptStopRequest = 0;  // "STOPACQ": end the run at the next poll

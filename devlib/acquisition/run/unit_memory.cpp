@@ -229,12 +229,18 @@ uint32_t HighSpeedGaugeBytes(uint32_t count, uint32_t ringBytes) {
     return static_cast<uint32_t>(static_cast<uint64_t>(count) * 32 / kilobytes);
 }
 
-// Frames fall due at whole periods from the run's go; the clock was read before the go and after
-// the count, so the run lasted less than one microsecond more than the clock says.
-int32_t RecordableFrames(uint64_t elapsedUs, double framePeriodMs) {
+// Frames fall due at whole periods from the run's go. A whole-microsecond reading lies up to a
+// microsecond below the time it was taken: the run lasted more than elapsedUs - 1 between readings
+// taken inside it, and less than elapsedUs + 1 between readings taken around it.
+int32_t FramesSurelyRecorded(uint64_t elapsedUs, double framePeriodMs) {
+    if (!(framePeriodMs > 0) || elapsedUs == 0) return 0;
+    const double frames = std::floor(static_cast<double>(elapsedUs - 1) / (framePeriodMs * 1000.0));
+    return static_cast<int32_t>(std::clamp(frames, 0.0, static_cast<double>(INT32_MAX)));
+}
+
+int32_t FramesPossiblyRecorded(uint64_t elapsedUs, double framePeriodMs) {
     if (!(framePeriodMs > 0)) return 0;
-    const double periodUs = framePeriodMs * 1000.0;
-    const double frames = std::ceil((static_cast<double>(elapsedUs) + 1.0) / periodUs - 1e-9) - 1.0;
+    const double frames = std::floor(static_cast<double>(elapsedUs + 1) / (framePeriodMs * 1000.0)) + 1.0;
     return static_cast<int32_t>(std::clamp(frames, 0.0, static_cast<double>(INT32_MAX)));
 }
 
@@ -269,8 +275,12 @@ int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     if (!Accepted(kCmdHighSpeedSetup, sizeof(setup), setup)) return 0;
     HostRunScriptSubroutine(&g_lib.host, "OnStartAcquisition", 0);
     const uint8_t go = kGoUnitPaced;
+    g_runLayer.unitPacedStopSent = 0;
+    g_runLayer.unitPacedStopTaken = 0;
+    g_runLayer.unitPacedComplete = 0;
     g_runLayer.unitPacedGoUs = g_unitLink.ClockUs();
     if (!Accepted(kCmdHighSpeedGo, 1, &go)) return 0;
+    g_runLayer.unitPacedBegunUs = g_unitLink.ClockUs();
     run.dataStarted = (acq->runModeByte & kModeWaitForStart) ? 0 : 1;
     run.statusState = run.dataStarted ? kStatusDataFlowing : kStatusWaitingForData;
     return 1;
@@ -300,12 +310,15 @@ bool PollUnitPacedRun(stAcq* acq) {
     if (got < 0) return false;
     if (got == 1) {
         if (run.dataStarted && byte == kStreamRunComplete) {
+            g_runLayer.unitPacedComplete = 1;
             EndAcquisition(acq, 0);
             return true;
         }
         if (run.dataStarted) {
             run.statusState = kStatusDataFlowing;
         } else if (byte == kStreamStartSignal) {
+            // The frames counted from the start signal: they had begun by the time its byte came.
+            g_runLayer.unitPacedBegunUs = g_unitLink.ClockUs();
             run.dataStarted = 2;
             run.statusState = kStatusWaitingForData;
         }
@@ -334,6 +347,9 @@ void AdvanceHighSpeedPosition(stAcq* acq, uint32_t bytes) {
     run.nextAddress = run.readPosition;
 }
 
+// A run the unit did not finish is read back only as far as its clock vouches for: the frames
+// due by the stop, taken before the stop went out. Its count alone may name frames it never
+// recorded, which its memory still holds from an earlier run or never held at all.
 int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
@@ -343,6 +359,8 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
         Command(kCmdStop, 0, nullptr);
         return 1;
     }
+    // An end other than the button's (a script's, the toggle's) stops the unit here.
+    if (!g_runLayer.unitPacedComplete) StopUnitPacedRecording();
     run.statusState = kStatusFinishing;
     DrawAcquisitionStatus(acq, gs);
     if (!PrepareRecordingBuffers(gs, acq)) return 1;
@@ -351,12 +369,19 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     bool overstated = false;
     bool ok = g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded) != 0;
     if (ok) {
-        // No more than the run's length, nor than the frames that fell due on the unit's clock.
-        const int32_t due = RecordableFrames(g_unitLink.ClockUs() - g_runLayer.unitPacedGoUs,
-                                             HighSpeedFramePeriodMs(acq->runSamplePeriod));
+        int32_t sure = acq->runLength, possible = acq->runLength;
+        if (!g_runLayer.unitPacedComplete) {
+            const double period = HighSpeedFramePeriodMs(acq->runSamplePeriod);
+            const uint64_t begun = g_runLayer.unitPacedBegunUs, stop = g_runLayer.unitPacedStopUs;
+            // A unit that did not take the stop went on recording until its count was asked.
+            const uint64_t ended = g_runLayer.unitPacedStopTaken ? g_runLayer.unitPacedStoppedUs : g_unitLink.ClockUs();
+            sure = std::min(sure, FramesSurelyRecorded(stop > begun ? stop - begun : 0, period));
+            possible = std::min(possible, FramesPossiblyRecorded(ended - g_runLayer.unitPacedGoUs, period));
+        }
         const uint32_t reported = GetBeU24(recorded);
-        count = ReadBackBytes(reported, std::min(acq->runLength, due), run.frameSize);
-        overstated = reported >= static_cast<uint32_t>(count) + static_cast<uint32_t>(run.frameSize);
+        count = ReadBackBytes(reported, sure, run.frameSize);
+        overstated =
+            run.frameSize > 0 && reported / static_cast<uint32_t>(run.frameSize) > static_cast<uint32_t>(possible);
         const ReadBackEnd end = ReadUnitMemorySamples(acq, &count);
         if (end == ReadBackEnd::LostGraph) {
             DropRun(acq, gs);
@@ -383,6 +408,16 @@ void RequestReadBackStop() {
 void AbortUnitPacedRun(stAcq* acq) {
     if (!acq->run.running) return;
     if (acq->run.timingKind == kTimingUnitPaced && acq->run.dataStarted && !UnitMemoryReadBackActive())
-        Command(kCmdStop, 0, nullptr);
+        StopUnitPacedRecording();
     EndAcquisition(acq, 0);
+}
+
+bool StopUnitPacedRecording() {
+    if (g_runLayer.unitPacedStopSent) return g_runLayer.unitPacedStopTaken != 0;
+    g_runLayer.unitPacedStopSent = 1;
+    g_runLayer.unitPacedStopUs = g_unitLink.ClockUs();
+    if (!Command(kCmdStop, 0, nullptr)) return false;
+    g_runLayer.unitPacedStoppedUs = g_unitLink.ClockUs();
+    g_runLayer.unitPacedStopTaken = 1;
+    return true;
 }

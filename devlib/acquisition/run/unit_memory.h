@@ -28,9 +28,13 @@ uint32_t HighSpeedNewBytes(uint32_t position, uint32_t wraps, uint32_t readPosit
 // What the fill gauge shows of count new bytes in a high-speed ring: count x 32 / (R / 1024),
 // so that a full ring rises 16 pixels.
 uint32_t HighSpeedGaugeBytes(uint32_t count, uint32_t ringBytes);
-// The frames a unit-paced run can have recorded in elapsedUs on the unit's clock (measured from
-// just before its go), at its frame period.
-int32_t RecordableFrames(uint64_t elapsedUs, double framePeriodMs);
+// The frames a unit-paced run surely recorded at its frame period when elapsedUs passed on the
+// unit's clock between a reading taken once its frames had begun and one taken before its stop:
+// each reading is a whole microsecond, so the run lasted more than elapsedUs - 1.
+int32_t FramesSurelyRecorded(uint64_t elapsedUs, double framePeriodMs);
+// The most it can have recorded when elapsedUs passed between a reading taken before its go and
+// one taken after its stop; one frame more for a unit that takes a frame at its go.
+int32_t FramesPossiblyRecorded(uint64_t elapsedUs, double framePeriodMs);
 // The bytes to read back after a unit-paced run: the unit's count, but never more than the whole
 // frames of the run's blocks hold.
 int32_t ReadBackBytes(uint32_t reported, int32_t runLength, int32_t frameSize);
@@ -60,3 +64,6 @@ bool UnitMemoryReadBackActive();
 void RequestReadBackStop();
 // The Start button's stop of a unit-paced run: the unit stops and what it recorded is read back.
 void AbortUnitPacedRun(stAcq* acq);
+// Stops a unit-paced run on the unit, once, noting the unit's clock around the stop; false when
+// the unit did not take it.
+bool StopUnitPacedRecording();
