@@ -28,6 +28,26 @@ int32_t ComputeCalcChannels(stAcq* acq, tagGS* gs, int32_t newSamples);
 // Frees the run's working buffers; the channels compute no more.
 void ReleaseCalcChannels(stAcq* acq);
 
+// A start's calculation channels, released on every exit of the start but the one that keeps
+// them for the run.
+class CCalcChannelsHold {
+public:
+    explicit CCalcChannelsHold(stAcq* acq) : m_acq(acq) {}
+    ~CCalcChannelsHold() { Release(); }
+    CCalcChannelsHold(const CCalcChannelsHold&) = delete;
+    CCalcChannelsHold& operator=(const CCalcChannelsHold&) = delete;
+    // The run goes on with them.
+    void Keep() { m_acq = nullptr; }
+    // Released now, before a lesson's subroutine that may start another run.
+    void Release() {
+        if (m_acq) ReleaseCalcChannels(m_acq);
+        m_acq = nullptr;
+    }
+
+private:
+    stAcq* m_acq;
+};
+
 // 1 when the identifier is negative (a constant) or names an enabled channel record.
 int32_t IsSourceChannelEnabled(const stAcq* acq, int32_t id);
 // The combo box rows of the channels a calculation channel may take as sources.

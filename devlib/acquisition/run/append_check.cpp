@@ -20,19 +20,6 @@ namespace {
 
 constexpr double kUnitMemoryPeriodMs = 0.4;  // at this period and below the first model records into its memory
 
-// The channel record of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j),
-// which is also its graph slot; -1 for a slot that belongs to no channel.
-int32_t RecordOfNumber(const stAcq* acq, int32_t number) {
-    const int32_t group = number >= kFirstCalcSlot      ? kGroupCalc
-                          : number >= kFirstDigitalSlot ? kGroupDigital
-                                                        : kGroupAnalog;
-    const int32_t index = group == kGroupCalc      ? number - kFirstCalcSlot
-                          : group == kGroupDigital ? number - kFirstDigitalSlot
-                                                   : number - 1;
-    for (int32_t i = 0; i < kMaxChanRecords; ++i)
-        if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
-    return -1;
-}
 
 bool Same(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::fmax(std::fabs(a), std::fabs(b)); }
 
@@ -122,12 +109,12 @@ stAppendDifference CompareGraphWithSetup(stAcq* acq, const tagGS* gs) {
         if (static_cast<int32_t>(gs->chanCount[s]) != common || gs->chanBytes[s] != width) d.edited = true;
         // A channel outside the slots of the channels (moved, or laid out by another program)
         // cannot be continued in place.
-        if (RecordOfNumber(acq, s) < 0) d.edited = true;
+        if (RecordOfRunChannel(acq, s) < 0) d.edited = true;
     }
     d.setupChanged = inUse != n || !Same(gs->sampleInterval, acq->samplePeriodMs);
     for (int32_t i = 0; i < n && !d.setupChanged; ++i) {
         const int32_t s = RunChannelSlot(run, i);
-        const int32_t r = RecordOfNumber(acq, run.chanOrder[i]);
+        const int32_t r = RecordOfRunChannel(acq, run.chanOrder[i]);
         d.setupChanged = !ChannelInUse(gs, s) || gs->chanNumber[s] != run.chanOrder[i] || r < 0 ||
                          !Same(gs->chanScale[s], acq->chanMultiplier[r]) ||
                          !Same(gs->chanOffset[s], acq->chanAddend[r]);
@@ -152,7 +139,7 @@ void RevertSetupToGraph(stAcq* acq, const tagGS* gs) {
     for (stAcqChan& c : acq->chans) c.flags &= ~kChanEnabled;
     for (int32_t s = 0; s < kMaxChannels; ++s) {
         if (!ChannelInUse(gs, s)) continue;
-        const int32_t r = RecordOfNumber(acq, s);
+        const int32_t r = RecordOfRunChannel(acq, s);
         if (r < 0) continue;
         acq->chans[r].flags |= kChanEnabled;
         acq->chanMultiplier[r] = gs->chanScale[s];

@@ -78,13 +78,14 @@ int32_t OnBeginAcquisition(stAcq* acq) {
         source->OnEndAcquisition(acq);
         return 0;
     }
+    CCalcChannelsHold calc(acq);
     // The autosave name may have renamed the graph and its source with it.
     source = SourceOf(gs);
     HostRunScriptSubroutine(&g_lib.host, "OnStartAcquisition", 0);
     acq->run.timingKind = kTimingHostPaced;
     acq->run.dataStarted = 1;
     if (!PrepareRecordingBuffers(gs, acq)) {
-        ReleaseCalcChannels(acq);
+        calc.Release();
         if (source) source->OnEndAcquisition(acq);
         return 0;
     }
@@ -96,6 +97,7 @@ int32_t OnBeginAcquisition(stAcq* acq) {
     DrawAcquisitionStatus(acq, gs);
     for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
     HostOnGraphChanged(&g_lib.host, gs, 0, 0, 0);
+    calc.Keep();
     return 1;
 }
 

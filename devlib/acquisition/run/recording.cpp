@@ -43,18 +43,6 @@ constexpr uint8_t kStatusStartSeen = 0x02;  // byte 1: the start signal came
 constexpr uint16_t kStatusBytes = 4;
 constexpr uint16_t kWriteAddressBytes = 3;
 
-// The record index of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j).
-int32_t RecordOf(const stAcq* acq, int32_t number) {
-    const int32_t group = number >= kFirstCalcSlot      ? kGroupCalc
-                          : number >= kFirstDigitalSlot ? kGroupDigital
-                                                        : kGroupAnalog;
-    const int32_t index = group == kGroupCalc      ? number - kFirstCalcSlot
-                          : group == kGroupDigital ? number - kFirstDigitalSlot
-                                                   : number - 1;
-    for (int32_t i = 0; i < kMaxChanRecords; ++i)
-        if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
-    return -1;
-}
 
 int32_t FirstCount(const stAcq* acq, const tagGS* gs) {
     return static_cast<int32_t>(gs->chanCount[FirstRunSlot(acq->run)]);
@@ -102,11 +90,7 @@ bool PrepareChannels(stAcq* acq, uint16_t* analogMask, bool unitInputs) {
         if (unitInputs && (c.flags & kChanEnabled) && c.group == kGroupAnalog && !ApplyChannelHardware(&c, acq))
             return false;
     // The calculation check may turn channels off, so it comes before the run order.
-    if (!PrepareCalcChannels(acq)) return false;
-    if (!BuildChannelOrder(acq, analogMask)) {
-        ReleaseCalcChannels(acq);
-        return false;
-    }
+    if (!PrepareCalcChannels(acq) || !BuildChannelOrder(acq, analogMask)) return false;
     if (acq->maxLength > 0) acq->acqLength = std::min(acq->acqLength, acq->maxLength);
     acq->acqLength = std::max(acq->acqLength, 1);
     return true;
@@ -201,7 +185,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
     for (int32_t i = 0; i < n; ++i) {
         const int32_t number = acq->run.chanOrder[i];
         const int32_t s = RunChannelSlot(acq->run, i);
-        const int32_t r = RecordOf(acq, number);
+        const int32_t r = RecordOfRunChannel(acq, number);
         const bool isDouble = number >= kFirstCalcSlot;
         gs->chanFlags[s] |= kSlotShown;
         gs->chanNumber[s] = number;
@@ -310,7 +294,7 @@ int32_t ResetGraphForSetup(tagGS* gs, stAcq* acq) {
 namespace {
 
 // A host-paced run waits for the unit's start signal or takes its blocks now.
-bool BeginHostPacedData(stAcq* acq, tagGS* gs) {
+bool BeginHostPacedData(stAcq* acq, tagGS* gs, CCalcChannelsHold& calc) {
     acq->run.timingKind = kTimingHostPaced;
     if (acq->runModeByte & kModeWaitForStart) {
         acq->run.dataStarted = 0;
@@ -320,7 +304,7 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs) {
     acq->run.dataStarted = 1;
     g_runLayer.dataStartMs = g_unitLink.ClockMs();
     if (PrepareRecordingBuffers(gs, acq)) return true;
-    ReleaseCalcChannels(acq);
+    calc.Release();
     HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
     return false;
 }
@@ -337,23 +321,22 @@ int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
         return 0;
     int32_t appendChosen = 0;
     // The append check's Revert may have chosen another storage kind.
-    if (!CheckAppend(acq, &appendChosen) || !RecordedHere(acq) ||
-        !PrepareChannels(acq, analogMask, !PlaybackServesGraph(gs)))
-        return 0;
+    if (!CheckAppend(acq, &appendChosen) || !RecordedHere(acq)) return 0;
+    CCalcChannelsHold calc(acq);
+    if (!PrepareChannels(acq, analogMask, !PlaybackServesGraph(gs))) return 0;
     const bool append = appendChosen && acq->repeatMode != kRepeatRing;
     acq->forcedNew = 0;
     acq->startTick = g_unitLink.ClockMs();
     if ((acq->storageKind == kStorageDisk && !gs->filePath[0] && !SaveAcqAs(gs)) ||
-        (acq->dataMode == kDataAutosave && !MakeAcqFileName(acq, gs))) {
-        ReleaseCalcChannels(acq);
+        (acq->dataMode == kDataAutosave && !MakeAcqFileName(acq, gs)))
         return 0;
-    }
     CopyRunSettings(acq);
     acq->runStartCount = append ? FirstCount(acq, gs) : 0;
     acq->run.readPosition = 0;
     acq->run.nextAddress = 0;
     acq->run.frameCounter = 0;
     if (!append && acq->runDataMode == kDataAppend) acq->runDataMode = kDataOverwrite;
+    calc.Keep();
     return 1;
 }
 
@@ -371,15 +354,16 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     if (acq->storageKind == kStorageDisk) acq->repeatMode = kRepeatOnce;
     uint16_t analogMask = 0;
     if (!PrepareRunStart(acq, gs, &analogMask)) return 0;
+    CCalcChannelsHold calc(acq);
     const bool unitPaced = IsUnitMemoryStorage(acq->runStorageKind);
     if (unitPaced) acq->runRepeatMode = kRepeatOnce;  // the unit's memory is no ring
     RaiseRunStimulatorEvent(acq, kStimEvRecordingStarts);
     if (!(unitPaced ? StartUnitPacedRun(acq, analogMask) : SendHostPacedStart(acq, analogMask, wait))) {
-        ReleaseCalcChannels(acq);
+        calc.Release();
         ShowRunMessage(gs, "KEY Communications error, not perfromed");
         return 0;
     }
-    if (!unitPaced && !BeginHostPacedData(acq, gs)) return 0;
+    if (!unitPaced && !BeginHostPacedData(acq, gs, calc)) return 0;
     SendMessageA(gs->hwnd, WM_VK_RUN_STARTED, unitPaced ? 1 : 0, 0);
     acq->run.running = 1;
     if (acq->runAutoRestart) g_lib.autoRestartPending = 1;
@@ -388,6 +372,7 @@ int32_t StartAcquisition(stAcq* acq, int32_t wait) {
     for (HWND b : gs->toolButtons) EnableWindow(b, FALSE);
     HostOnGraphChanged(Host(), gs, 0, 0, 0);
     KeepRunPolled();
+    calc.Keep();
     return 1;
 }
 
