@@ -19,11 +19,6 @@ DWORD WriteHeldBytes(HANDLE file, void* context) {
     return WriteAllBytes(file, bytes->data, bytes->size);
 }
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 }  // namespace
 
 DWORD WriteAllBytes(HANDLE file, const void* data, size_t size) {

@@ -37,6 +37,16 @@ void ReportBadParameter(HWND hwnd, uint32_t code) {
 
 }  // namespace
 
+const char* Keyed(const char* key) {
+    const char* text = getMsgBoxText(key);
+    return text ? text : key;
+}
+
+const char* KeyedLabel(const char* key) {
+    const char* text = getHLabelText(key);
+    return text ? text : key;
+}
+
 void SetWaitCursor(int on) {
     if (!g_app) return;
     if (on) {

@@ -17,6 +17,10 @@ public:
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 };
+// The device library's message text for a key; the key itself when the tables do not hold it.
+const char* Keyed(const char* key);
+// The same for the axis-label texts.
+const char* KeyedLabel(const char* key);
 // The string-table entry as a format; the caption is the program's title (string 18).
 int MessageBoxFromStringTable(HWND ignored, UINT style, UINT id, ...);
 // Reports why an operation on the selection could not run.

@@ -43,6 +43,9 @@ extern stLibrary g_lib;
 
 uint16_t GetOsKind();
 
+// The message text for a key; the key itself when the tables do not hold it.
+const char* Keyed(const char* key);
+
 constexpr int32_t kModelVK40 = 30;  // printed as 40
 constexpr int32_t kModelVK45 = 35;  // printed as 45
 

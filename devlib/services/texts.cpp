@@ -274,6 +274,11 @@ void DoEscSeq(char* text, const char* seq, char ch) {
     *to = '\0';
 }
 
+const char* Keyed(const char* key) {
+    const char* text = getMsgBoxText(key);
+    return text ? text : key;
+}
+
 const char* getHLabelText(const char* key) { return HLabels().Get(key); }
 
 int32_t setHLabelText(const char* key, const char* text) { return HLabels().Set(key, text); }

@@ -29,8 +29,6 @@ JournalFileDialogProc g_openProc = nullptr, g_saveProc = nullptr;
 
 stJournalPrefs g_prefs = {0, 0, 0, 0, 0, 1.0f};
 
-HWND Frame() { return g_app ? g_app->hwndFrame : nullptr; }
-
 // The journal's text control, made if its pane has none yet.
 HWND EditOf(CJournal* journal) { return journal && journal->window ? GetJournalHwnd(journal->window) : nullptr; }
 
@@ -55,7 +53,7 @@ bool RunFileDialog(bool save, char* path, char* title) {
     const std::string filter = BuildJournalFileFilter();
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Frame();
+    ofn.hwndOwner = Owner();
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
@@ -198,7 +196,7 @@ int JournalSaveText(CJournal* journal, int ask, const char* path) {
     }
     if (error) {
         // A stopped save keeps the old file as a failed one does, and needs no message.
-        if (error != ERROR_CANCELLED) ReportFileNotWritten(Frame(), path, error);
+        if (error != ERROR_CANCELLED) ReportFileNotWritten(Owner(), path, error);
         return 0;
     }
     SendMessageA(edit, EM_SETMODIFY, 0, 0);

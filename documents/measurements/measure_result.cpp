@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/measurements/measure_calc.h"
 
@@ -10,15 +11,6 @@ namespace measure {
 namespace {
 
 constexpr size_t kField = 20;
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-const char* AxisText(const char* key) {
-    const char* text = getHLabelText(key);
-    return text ? text : key;
-}
 
 void Put(char* out, const char* text) {
     std::snprintf(out, kField, "%s", text ? text : "");
@@ -106,7 +98,7 @@ void FormatResult(int type, double value, const ResultContext& c, char* number, 
     case kMaxH:
     case kMinH: {
         double divisor = 1.0;
-        Put(unit, AxisText(TimeUnitFor(c.hMode, c.hScale, c.hUnitShort, &divisor)));
+        Put(unit, KeyedLabel(TimeUnitFor(c.hMode, c.hScale, c.hUnitShort, &divisor)));
         const double shown = value / divisor;
         if (c.hMode == 2 && (type != kDeltaH || std::fabs(value) > 60000.0)) {
             buf[0] = ' ';

@@ -261,11 +261,6 @@ const char* ReadTextBuffer(tagGS* gs, const void* data, size_t size, uint32_t* l
 }
 
 namespace {
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // Why the file was refused, in a box; a line number goes into the texts that name one.
 void ShowTextRefusal(const char* refusal, uint32_t line) {
     HWND owner = g_app ? g_app->hwndFrame : nullptr;

@@ -8,6 +8,7 @@
 #include "base/device.h"
 #include "base/byte_stream.h"
 #include "base/notify.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include <algorithm>
 #include <cmath>
@@ -93,11 +94,6 @@ bool WriteHeader(tagGS* gs, CByteWriter& out, int32_t first, int32_t last, char 
             line += text;
         }
     return ok && PutLine(out, line);
-}
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
 }
 
 }  // namespace

@@ -54,14 +54,7 @@ struct stSaveRequest {
     int lockName;
 };
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 const char* ProgramTitle() { return g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"); }
-
-HWND Owner(const tagGS* gs) { return gs->hwnd ? gs->hwnd : g_app ? g_app->hwndFrame : nullptr; }
 
 // The untitled name without its number: "Untitled%d" less its last two characters.
 std::string UntitledPrefix() {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "common/tagGS.h"
 
@@ -38,9 +39,6 @@ void CopyUnitName(char* dst, const char* src) {
     memcpy(dst, src, n);
     dst[n] = '\0';
 }
-
-// The device library's text for a key; the key itself when it has none.
-const char* Keyed(const char* text, const char* key) { return text ? text : key; }
 
 // User units are stored text, copied as they are.
 void CopyUserUnit(const tagGS* gs, char* name, uint32_t shortName) {
@@ -92,7 +90,7 @@ int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, do
     if (!PickAxisUnit(kind, value, &unit)) return 0;
     // Frequency names have one form only.
     const char* key = (shortName && kind != kUnitFrequency) ? unit.shortKey : unit.longKey;
-    CopyUnitName(name, Keyed(getHLabelText(key), key));
+    CopyUnitName(name, KeyedLabel(key));
     *size = unit.size;
     return 1;
 }
@@ -103,7 +101,7 @@ int GetTimeUnitByIndex(const tagGS* gs, double, char* name, uint32_t kind, doubl
     switch (kind) {
     case kUnitTime: {
         const char* key = shortName ? "sec" : "seconds";
-        CopyUnitName(name, Keyed(getMsgBoxText(key), key));
+        CopyUnitName(name, Keyed(key));
         *size = 1000.0;
         return 1;
     }
@@ -113,7 +111,7 @@ int GetTimeUnitByIndex(const tagGS* gs, double, char* name, uint32_t kind, doubl
         return 1;
     case kUnitClock: {
         const char* key = shortName ? kClock.shortKey : kClock.longKey;
-        CopyUnitName(name, Keyed(getMsgBoxText(key), key));
+        CopyUnitName(name, Keyed(key));
         *size = kClock.size;
         return 1;
     }

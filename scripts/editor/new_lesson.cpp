@@ -22,12 +22,6 @@ constexpr char kScriptBody[] = "\r\nOnOpenFile\r\nEnd\r\n";
 
 LessonFileWriter g_writer = WriteFile;
 
-// A keyed text; the key itself when the tables do not hold it.
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // A keyed message without owner, as the lesson's other messages.
 void ShowLessonMessage(const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), Keyed("Wavemind"), MB_OK | MB_ICONEXCLAMATION);

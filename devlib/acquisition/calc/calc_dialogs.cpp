@@ -22,11 +22,6 @@ int32_t ShowExpressionDialog(HWND parent, stAcq* acq, int32_t channel);
 
 namespace calcdlg {
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 void Warn(HWND dlg, const char* key, const char* captionKey) {
     MessageBeep(MB_ICONEXCLAMATION);
     MessageBoxA(dlg, Keyed(key), Keyed(captionKey), MB_OK | MB_ICONEXCLAMATION);

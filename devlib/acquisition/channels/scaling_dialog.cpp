@@ -33,13 +33,8 @@ struct stScalingDlg {
 
 const int kPointFields[] = {IDC_SCALE_INPUT1, IDC_SCALE_VALUE1, IDC_SCALE_INPUT2, IDC_SCALE_VALUE2, IDC_SCALE_UNITS};
 
-const char* KeyedText(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 void ShowKeyedMessage(HWND owner, const char* key) {
-    MessageBoxA(owner, KeyedText(key), KeyedText("Warning"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(owner, Keyed(key), Keyed("Warning"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SetNumber(HWND dlg, int id, double value) {
@@ -64,7 +59,7 @@ void FocusField(HWND dlg, int id) {
 // The input fields' unit, or none for channels that take plain input values.
 void ShowInputUnits(HWND dlg, const stAcqChan& rec, double factor) {
     const bool analog = rec.group == kGroupAnalog;
-    const char* unit = KeyedText(factor > 1000.0 ? "microV" : "mV");
+    const char* unit = Keyed(factor > 1000.0 ? "microV" : "mV");
     for (int id : {IDC_SCALE_INPUT1_UNIT, IDC_SCALE_INPUT2_UNIT}) {
         SetDlgItemTextA(dlg, id, unit);
         ShowWindow(GetDlgItem(dlg, id), analog ? SW_SHOW : SW_HIDE);

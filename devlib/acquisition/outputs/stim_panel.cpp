@@ -36,11 +36,6 @@ constexpr int kAllControls[] = {IDC_STIM_WIDTH,  IDC_STIM_RATE,   IDC_STIM_LOWER
                                 IDC_STIM_COUNT,  IDC_STIM_SCROLL, IDC_STIM_CONTINUOUS, IDC_STIM_NUMBERED,
                                 IDC_STIM_START,  IDC_STIM_PREFS};
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // The highest rate a width leaves room for.
 double MaxRateForWidth(double width) { return 1000.0 / (width + 0.1); }
 

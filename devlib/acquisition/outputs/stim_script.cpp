@@ -8,6 +8,7 @@
 
 #include "common/stAcq.h"
 #include "devlib/acquisition/outputs/stimulator.h"
+#include "devlib/services/library.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -206,11 +207,6 @@ private:
     std::unique_ptr<CStimCommand> m_records[kMaxRecords];
     int32_t m_count = 0;
 };
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 }  // namespace
 

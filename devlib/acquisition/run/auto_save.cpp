@@ -19,11 +19,6 @@ namespace {
 
 constexpr int16_t kAutosaveOn = 1;
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // Closes the file on every path of the write.
 struct FileCloser {
     HANDLE h;

@@ -36,11 +36,6 @@ struct stParamsDlg {
     stAcqChan work;  // Cancel throws it away
 };
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 void Enable(HWND dlg, int id, bool on) { EnableWindow(GetDlgItem(dlg, id), on); }
 
 void SetNumber(HWND dlg, int id, double value) {

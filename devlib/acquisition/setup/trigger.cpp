@@ -29,12 +29,6 @@ constexpr int32_t kExternalItem = 5;
 constexpr UINT kLevelEntered = 0x0700;  // the level field's own Enter notification
 const char* const kExternalLevelText = "2.0";
 
-// The stored text of a key, or the key itself.
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // The channel record whose scale the level uses: the fixed trigger input on the first model.
 int32_t TriggerChannelIndex(const stAcq* acq) {
     if (IsVK40()) return kVK40TriggerChannel;

@@ -19,15 +19,10 @@ constexpr char kFirmwareType[] = "VK40Firmware";
 constexpr char kDumpFile[] = "VK40.BIN";
 constexpr size_t kMaxFirmwareBytes = 0x10000;  // block offsets are 16-bit
 
-const char* KeyedText(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // The key's text with the number in place of its first "%d"; a translated text is never used
 // as a format.
 std::string KeyedNumberText(const char* key, int32_t number) {
-    const std::string text = KeyedText(key);
+    const std::string text = Keyed(key);
     const size_t at = text.find("%d");
     if (at == std::string::npos) return text + " " + std::to_string(number);
     return text.substr(0, at) + std::to_string(number) + text.substr(at + 2);
@@ -106,7 +101,7 @@ int32_t DumpUnitMemory(stAcq*, int32_t bytes) { return DumpUnitMemoryTo(kDumpFil
 // The unit's own description, its second line, its buffer size and the driver's revision.
 int32_t FormatUnitInfo(char* text, size_t size) {
     if (!text || !size) return 0;
-    CopyOut(KeyedText("Disconnected"), text, size);
+    CopyOut(Keyed("Disconnected"), text, size);
     uint8_t description[kDescriptionBytes];
     if (!g_unitLink.QueryCommand(kCmdDescription, 0, nullptr, sizeof(description), description)) return 0;
     std::string info = ReplyText(description, sizeof(description));
@@ -121,7 +116,7 @@ int32_t FormatUnitInfo(char* text, size_t size) {
         g_unitMemorySize = GetBeU24(memory);
     char line[96];
     std::snprintf(line, sizeof(line), "%ld", static_cast<long>(g_unitMemorySize));
-    info += std::string("\r\n") + KeyedText("VK40 Internal Buffer size: ") + line + " bytes";
+    info += std::string("\r\n") + Keyed("VK40 Internal Buffer size: ") + line + " bytes";
     CVersionInfo version;
     version.Query(g_unit.driverFile);
     std::snprintf(line, sizeof(line), "\rUSB Driver Rev.: %u.%u", version.m_major, version.m_minor);
