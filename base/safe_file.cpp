@@ -2,6 +2,7 @@
 #include "base/safe_file.h"
 #include "base/app.h"
 #include "base/services.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include <string>
 
@@ -44,17 +45,17 @@ DWORD WriteFileThroughTemporary(const char* target, SafeFileWriter writer, void*
         return ERROR_ACCESS_DENIED;
     lstrcpynA(folder, full, static_cast<int>(name - full) + 1);
     if (!GetTempFileNameA(folder, "ACQ", 0, temporary)) return GetLastError();
-    HANDLE file =
-        CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    CScopedHandle file(
+        CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         DeleteFileA(temporary);
         return error;
     }
-    DWORD error = writer(file, context);
+    DWORD error = writer(file.get(), context);
     if (!error && g_failureForTests) error = g_failureForTests;
-    if (!error && !FlushFileBuffers(file)) error = GetLastError();
-    CloseHandle(file);
+    if (!error && !FlushFileBuffers(file.get())) error = GetLastError();
+    file.Close();
     if (!error && !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
     if (error) DeleteFileA(temporary);

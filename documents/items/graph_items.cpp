@@ -5,6 +5,7 @@
 #include "documents/files/graph_layout.h"
 #include "common/tagGS.h"
 #include "base/byte_stream.h"
+#include "controls/dc_guard.h"
 #include "devlib/vk40.h"
 #include <cmath>
 #include <cstring>
@@ -26,19 +27,6 @@ int32_t Truncated(double v) {
     if (v <= -2147483648.0) return INT32_MIN;
     return static_cast<int32_t>(v);
 }
-
-// Restores a context's state on every path.
-class SavedDC {
-public:
-    explicit SavedDC(HDC dc) : m_dc(dc), m_id(SaveDC(dc)) {}
-    ~SavedDC() { RestoreDC(m_dc, m_id); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-    HDC m_dc;
-    int m_id;
-};
 
 // The plot less one pixel at its top and bottom.
 void ClipToPlot(HDC dc, const tagGS* gs) {
@@ -141,7 +129,7 @@ void CGraphPoint::Draw(HDC dc, int pageShift, double factor1, double factor2) {
     HPEN p = CreatePen(static_cast<int>(pen.lopnStyle), 1, pen.lopnColor);
     HBRUSH brush = CreateSolidBrush(pen.lopnColor);
     if (p && brush) {
-        SavedDC saved(dc);
+        CSavedDC saved(dc);
         SelectObject(dc, p);
         SelectObject(dc, brush);
         Ellipse(dc, c.x - r, c.y + r, c.x + r, c.y - r);
@@ -218,7 +206,7 @@ void CGraphItemList::DrawNew(CGraphItem* item) {
     HDC dc = GetDC(graph->hwnd);
     if (!dc) return;
     {
-        SavedDC saved(dc);
+        CSavedDC saved(dc);
         ClipToPlot(dc, graph);
         item->Draw(dc, 0, 1.0, 1.0);
     }
@@ -227,7 +215,7 @@ void CGraphItemList::DrawNew(CGraphItem* item) {
 
 void CGraphItemList::Draw(HDC dc) {
     if (!dc || !graph) return;
-    SavedDC saved(dc);
+    CSavedDC saved(dc);
     ClipToPlot(dc, graph);
     DrawItems(dc, 0, 1.0, 1.0);
 }

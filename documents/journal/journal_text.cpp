@@ -7,6 +7,7 @@
 #include "base/notify.h"
 #include "base/services.h"
 #include "base/safe_file.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include "base/ini_section.h"
 #include <commdlg.h>
@@ -156,10 +157,10 @@ int16_t JournalLoadText(CJournal* journal, int ask, const char* path) {
         path = chosen;
     }
     if (!path) return kLoadCannotOpen;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return kLoadCannotOpen;
+    CScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return kLoadCannotOpen;
     std::string text;
-    const DWORD size = GetFileSize(file, nullptr);
+    const DWORD size = GetFileSize(file.get(), nullptr);
     DWORD got = 0;
     bool ok = size != INVALID_FILE_SIZE;
     if (ok && size) {
@@ -168,9 +169,9 @@ int16_t JournalLoadText(CJournal* journal, int ask, const char* path) {
         } catch (...) {
             ok = false;
         }
-        ok = ok && ReadFile(file, &text[0], size, &got, nullptr);
+        ok = ok && ReadFile(file.get(), &text[0], size, &got, nullptr);
     }
-    CloseHandle(file);
+    file.Close();
     if (!ok) return kLoadCannotOpen;
     text.resize(got);
     text.resize(std::strlen(text.c_str()));

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "controls/dc_guard.h"
 
 struct tagGS;
 
@@ -15,21 +16,5 @@ bool IsShown(const tagGS* gs, int slot);
 // PtInRect for a point given as two numbers.
 bool InRect(const RECT& r, int x, int y);
 int32_t Clamp(int32_t v, int32_t lo, int32_t hi);
-
-// A window device context for one message, released on every path.
-class WindowDC {
-public:
-    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(hwnd ? GetDC(hwnd) : nullptr) {}
-    ~WindowDC() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-};
 
 }  // namespace mouse_tools

@@ -5,6 +5,7 @@
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/unit/unit_link.h"
+#include "common/scoped_handle.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
@@ -75,8 +76,8 @@ int32_t DownloadFirmware(stAcq*) {
 // read ends the dump; what was read stays in the file.
 int32_t DumpUnitMemoryTo(const char* file, int32_t bytes) {
     if (!file || bytes < 1 || bytes > kMaxDumpBytes) return 0;
-    HANDLE out = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return 0;
+    CScopedHandle out(CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return 0;
     int32_t ok = 1;
     for (int32_t address = 0; ok && address < bytes; address += kMemoryBlockBytes) {
         uint8_t request[4];
@@ -87,9 +88,8 @@ int32_t DumpUnitMemoryTo(const char* file, int32_t bytes) {
         const int32_t left = bytes - address;
         const DWORD take = static_cast<DWORD>(left < kMemoryBlockBytes ? left : kMemoryBlockBytes);
         DWORD written = 0;
-        if (ok) ok = WriteFile(out, block, take, &written, nullptr) && written == take;
+        if (ok) ok = WriteFile(out.get(), block, take, &written, nullptr) && written == take;
     }
-    CloseHandle(out);
     return ok;
 }
 
