@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int16_t kLoadDone = 0, kLoadCancelled = 1, kLoadCannotOpen = 45;
-constexpr char kPrefsSection[] = "Wavemind";
 constexpr char kFontSection[] = "Font Information";
 constexpr int kIniValueChars = 63;
 constexpr long kFontPixelsMax = 2048;  // beyond the largest size the font chooser offers
@@ -258,7 +257,7 @@ void SaveFontSettings() {
 }
 
 void LoadJournalSettings() {
-    const CIniSection ini(kPrefsSection, kIniFile);
+    const CIniSection ini(kIniSection, kIniFile);
     g_prefs.measurementName = IniFlag(ini, "MeasurementName");
     g_prefs.measurementUnit = IniFlag(ini, "MeasurementUnit");
     g_prefs.measurementPerLine = IniFlag(ini, "MeasurementPerLine");
@@ -269,13 +268,13 @@ void LoadJournalSettings() {
 }
 
 void SaveJournalSettings() {
-    WriteIniFlag(kPrefsSection, "MeasurementName", g_prefs.measurementName != 0);
-    WriteIniFlag(kPrefsSection, "MeasurementUnit", g_prefs.measurementUnit != 0);
-    WriteIniFlag(kPrefsSection, "MeasurementPerLine", g_prefs.measurementPerLine != 0);
-    WriteIniFlag(kPrefsSection, "WaveTimeValues", g_prefs.waveTimeValues != 0);
-    WriteIniFlag(kPrefsSection, "ChannelNumbers", g_prefs.channelNumbers != 0);
+    WriteIniFlag(kIniSection, "MeasurementName", g_prefs.measurementName != 0);
+    WriteIniFlag(kIniSection, "MeasurementUnit", g_prefs.measurementUnit != 0);
+    WriteIniFlag(kIniSection, "MeasurementPerLine", g_prefs.measurementPerLine != 0);
+    WriteIniFlag(kIniSection, "WaveTimeValues", g_prefs.waveTimeValues != 0);
+    WriteIniFlag(kIniSection, "ChannelNumbers", g_prefs.channelNumbers != 0);
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", g_prefs.tabSize);
-    WritePrivateProfileStringA(kPrefsSection, "TabSize", text, kIniFile);
+    WritePrivateProfileStringA(kIniSection, "TabSize", text, kIniFile);
     SaveFontSettings();
 }

@@ -25,7 +25,6 @@ const char* const kKeyTextNotNumber = "KEY Text file not a number";
 namespace {
 
 const char kNumberChars[] = "0123456789.+-Ee";
-const char kDelimiters[] = {'\t', ',', ' '};
 constexpr uint32_t kPollEveryLines = 64;
 constexpr char kUtf8Mark[3] = {'\xEF', '\xBB', '\xBF'};
 
@@ -105,7 +104,7 @@ void ForEachField(const Line& line, uint32_t mode, Fn fn) {
         }
         return;
     }
-    const char d = kDelimiters[mode];
+    const char d = kDelimiterChars[mode];
     for (;;) {
         const char* stop = static_cast<const char*>(std::memchr(p, d, static_cast<size_t>(end - p)));
         if (!stop) stop = end;

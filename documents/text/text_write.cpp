@@ -18,7 +18,6 @@
 
 namespace {
 
-const char kDelimiterChars[] = {'\t', ',', ' '};
 
 bool InUse(const tagGS* gs, int slot) { return (gs->chanFlags[slot] & kChanSlotMask) != 0; }
 

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kPointsPerInch = 72;
 constexpr int kHeaderPoints = 10;
 constexpr int kDeviceFontPoints = 8;
 constexpr size_t kDocNameMax = 31;

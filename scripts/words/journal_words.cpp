@@ -63,7 +63,7 @@ int16_t JournalPreferences(tagGS* gs, CWordFields& fields) {
         HDC dc = GetDC(gs->hwnd);
         const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
         if (dc) ReleaseDC(gs->hwnd, dc);
-        g_app->fonts.lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
+        g_app->fonts.lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, kPointsPerInch);
     }
     HFONT font = CreateFontIndirectA(&g_app->fonts.lfJournal);
     if (!font) return kScriptGoOn;

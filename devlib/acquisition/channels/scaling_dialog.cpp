@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kUnitsChars = 20;
 constexpr int kFieldChars = 128;
 constexpr double kMaxAmplifiedVolts = 9.5;  // above it a calibration reading would clip
 
@@ -83,7 +82,7 @@ void ScalingDlgInit(HWND dlg, stScalingDlg* st) {
     SetNumber(dlg, IDC_SCALE_VALUE2, rec.unitValue2);
     char units[sizeof(rec.units) + 1] = {};
     memcpy(units, rec.units, sizeof(rec.units));
-    SendDlgItemMessageA(dlg, IDC_SCALE_UNITS, EM_LIMITTEXT, kUnitsChars, 0);
+    SendDlgItemMessageA(dlg, IDC_SCALE_UNITS, EM_LIMITTEXT, kChanUnitsChars, 0);
     SetDlgItemTextA(dlg, IDC_SCALE_UNITS, units);
 
     const bool fixed = rec.paramsFixed != 0;
@@ -127,7 +126,7 @@ bool ScalingDlgApply(HWND dlg, stScalingDlg* st) {
     rec.unitValue1 = value1;
     rec.inValue2 = input2 / st->factor;
     rec.unitValue2 = value2;
-    char units[kUnitsChars + 1] = {};
+    char units[kChanUnitsChars + 1] = {};
     GetDlgItemTextA(dlg, IDC_SCALE_UNITS, units, sizeof(units));
     memset(rec.units, 0, sizeof(rec.units));
     memcpy(rec.units, units, strlen(units));

@@ -40,7 +40,6 @@ constexpr int kGaugeRight = 17;
 constexpr uint32_t kGaugeBytesPerPixel = 2048;
 constexpr int kDesktopReach = 40;
 constexpr char kUsageValue[] = "HWUsageFlag";
-constexpr REGSAM kMachineRead = KEY_READ | KEY_WOW64_64KEY;
 
 // Asks what to do when no unit answers; true for Retry.
 bool AskRetryWithoutUnit(const tagGS* gs) {
