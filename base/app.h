@@ -130,3 +130,8 @@ struct stApp {
 };
 
 extern stApp* g_app;
+
+// What the program's boxes and dialogs are owned by: the frame, null before there is one.
+inline HWND Owner() { return g_app ? g_app->hwndFrame : nullptr; }
+// A graph's boxes: its own window, the frame while it has none.
+inline HWND Owner(const tagGS* gs) { return gs->hwnd ? gs->hwnd : Owner(); }

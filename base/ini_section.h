@@ -9,6 +9,8 @@
 
 // The program's settings file (a bare name: the profile calls keep it in the Windows folder).
 constexpr char kIniFile[] = "NORVANE.INI";
+// Its section of the program's own settings (the window, the copy colours, the journal's choices).
+constexpr char kIniSection[] = "Wavemind";
 
 class CIniSection {
 public:

@@ -2,6 +2,7 @@
 #include "base/safe_file.h"
 #include "base/app.h"
 #include "base/services.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include <cstring>
 #include <string>
@@ -47,17 +48,17 @@ DWORD WriteFileThroughTemporary(const char* target, SafeFileWriter writer, void*
         return ERROR_ACCESS_DENIED;
     lstrcpynA(folder, full, static_cast<int>(name - full) + 1);
     if (!GetTempFileNameA(folder, "ACQ", 0, temporary)) return GetLastError();
-    HANDLE file =
-        CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    CScopedHandle file(
+        CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         DeleteFileA(temporary);
         return error;
     }
-    DWORD error = writer(file, context);
+    DWORD error = writer(file.get(), context);
     if (!error && g_failureForTests) error = g_failureForTests;
-    if (!error && !FlushFileBuffers(file)) error = GetLastError();
-    CloseHandle(file);
+    if (!error && !FlushFileBuffers(file.get())) error = GetLastError();
+    file.Close();
     if (!error && !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
     if (error) DeleteFileA(temporary);
@@ -93,7 +94,7 @@ void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char*
     if (!key) key = FileNotWrittenKey(error);
     // A lesson may replace the text: its "%s" takes the file's name, and it is never read as a
     // format; a text without one is followed by the name on a line of its own.
-    std::string text = KeyedText(key);
+    std::string text = Keyed(key);
     const size_t at = text.find("%s");
     if (at != std::string::npos)
         text.replace(at, 2, path ? path : "");
@@ -103,7 +104,7 @@ void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char*
         const std::string cause = SystemText(error);
         if (!cause.empty()) text += "\n" + cause;
     }
-    const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : KeyedText("Norvane Tessaly");
+    const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly");
     MessageBoxA(owner ? owner : g_app ? g_app->hwndFrame : nullptr, text.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -29,7 +29,7 @@ void ReportBadParameter(HWND hwnd, uint32_t code) {
     const uint32_t reason = (code >> 8) & 0xFF;
     for (const auto& known : kParameterReasons) {
         if (known.reason != reason) continue;
-        MessageBoxA(hwnd, KeyedText(known.key), KeyedText("Norvane Tessaly"), MB_ICONEXCLAMATION);
+        MessageBoxA(hwnd, Keyed(known.key), Keyed("Norvane Tessaly"), MB_ICONEXCLAMATION);
         return;
     }
     MessageBoxFromStringTable(hwnd, MB_ICONEXCLAMATION, reason, "");
@@ -71,7 +71,7 @@ void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg) {
     case kErrCancelled: return;
     case kErrNoSelection:
     case kErrBadSelection:
-        MessageBoxA(hwnd, KeyedText("You must select a valid portion of this waveform"), g_app->szAppTitle,
+        MessageBoxA(hwnd, Keyed("You must select a valid portion of this waveform"), g_app->szAppTitle,
                     MB_ICONEXCLAMATION);
         return;
     case IDS_NO_MEMORY: MessageBoxFromStringTable(hwnd, MB_ICONSTOP, id, arg ? arg : ""); return;

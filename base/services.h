@@ -24,6 +24,8 @@ void ShowSelectionError(HWND hwnd, uint32_t code, const char* arg);
 // Whether Escape is held down now. Wine takes in keyboard input only when a thread asks about its
 // queue, so a loop that pumps no messages would otherwise never see the key go down.
 bool IsEscapeKeyDown();
+// A font's size in points to device units: MulDiv(points, LOGPIXELSY, kPointsPerInch).
+constexpr int kPointsPerInch = 72;
 // A font made on a device context with its line height and average character width there;
 // null when the font cannot be made.
 HFONT CreateMeasuredFont(HDC dc, const LOGFONTA* lf, int32_t* lineHeight, int32_t* charWidth);

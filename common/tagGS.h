@@ -18,8 +18,10 @@ constexpr int kZoomLevels = 6;
 constexpr int kRangeBars = 40;
 constexpr uint32_t kPagingWindow = 8192;
 
-// chanFlags: bits 0-1 hold the slot state (2 = holds a channel); bit value 4 hides it.
+// chanFlags: bits 0-1 hold the slot state (0 free, 1 a channel not shown, 2 or 3 a channel
+// shown); bit value 4 hides it.
 constexpr uint32_t kChanSlotMask = 0x3;
+constexpr uint32_t kChanSlotHidden = 1, kChanSlotShown = 2;
 constexpr uint32_t kChanHidden = 0x4;
 
 // chanPlotStyle: the top bit shows only the latest XY dot.

@@ -1,5 +1,7 @@
 // .bmp files read into bitmaps for the screen, from a file or a memory image.
 #include "controls/dib_file.h"
+#include "controls/dc_guard.h"
+#include "common/scoped_handle.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -48,34 +50,28 @@ public:
         : m_file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                              nullptr)) {
         LARGE_INTEGER size{};
-        if (m_file != INVALID_HANDLE_VALUE && GetFileSizeEx(m_file, &size))
-            m_size = static_cast<uint64_t>(size.QuadPart);
+        if (m_file && GetFileSizeEx(m_file.get(), &size)) m_size = static_cast<uint64_t>(size.QuadPart);
     }
-    ~FileDibSource() override {
-        if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-    }
-    FileDibSource(const FileDibSource&) = delete;
-    FileDibSource& operator=(const FileDibSource&) = delete;
 
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(m_file); }
     uint64_t Size() const override { return m_size; }
     size_t ReadAt(uint64_t offset, void* out, size_t count) override {
         LARGE_INTEGER where;
         where.QuadPart = static_cast<LONGLONG>(offset);
-        if (!SetFilePointerEx(m_file, where, nullptr, FILE_BEGIN)) return 0;
+        if (!SetFilePointerEx(m_file.get(), where, nullptr, FILE_BEGIN)) return 0;
         size_t total = 0;
         while (total < count) {
             const size_t left = count - total;
             const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
             DWORD got = 0;
-            if (!ReadFile(m_file, static_cast<uint8_t*>(out) + total, chunk, &got, nullptr) || got == 0) break;
+            if (!ReadFile(m_file.get(), static_cast<uint8_t*>(out) + total, chunk, &got, nullptr) || got == 0) break;
             total += got;
         }
         return total;
     }
 
 private:
-    HANDLE m_file;
+    CScopedHandle m_file;
     uint64_t m_size = 0;
 };
 
@@ -115,20 +111,6 @@ public:
 private:
     HGLOBAL m_handle;
     uint8_t* m_data;
-};
-
-class ScreenDC {
-public:
-    ScreenDC() : m_dc(GetDC(nullptr)) {}
-    ~ScreenDC() {
-        if (m_dc) ReleaseDC(nullptr, m_dc);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HDC m_dc;
 };
 
 uint32_t DefaultColorCount(uint16_t bitCount) {
@@ -254,10 +236,10 @@ HBITMAP LoadDib(DibSource& src) {
 
     GlobalLockGuard lock(block.Handle());
     if (!lock.Data() || !src.ReadAllAt(pos, lock.Data() + bitsAt, static_cast<size_t>(imageSize))) return nullptr;
-    ScreenDC screen;
-    if (!screen.Get()) return nullptr;
+    CWindowDC screen = CWindowDC::Screen();
+    if (!screen.get()) return nullptr;
     auto* info = reinterpret_cast<BITMAPINFO*>(lock.Data());
-    return CreateDIBitmap(screen.Get(), &info->bmiHeader, CBM_INIT, lock.Data() + bitsAt, info, DIB_RGB_COLORS);
+    return CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, lock.Data() + bitsAt, info, DIB_RGB_COLORS);
 }
 
 }  // namespace

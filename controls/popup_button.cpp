@@ -5,6 +5,7 @@
 #include "base/app.h"
 #include "base/lesson.h"
 #include "base/notify.h"
+#include "controls/dc_guard.h"
 #include "controls/frame3d.h"
 
 #include <cstdio>
@@ -21,28 +22,6 @@ constexpr int kAutoWidthChars = 10;
 HINSTANCE g_popupClassInstance;
 
 HINSTANCE ResourceModule() { return (g_app && g_app->hInstance) ? g_app->hInstance : GetModuleHandleA(nullptr); }
-
-// The given device context, or the window's own for the duration of a draw.
-class DrawDC {
-public:
-    DrawDC(HWND hwnd, HDC given) : m_hwnd(hwnd), m_dc(given), m_owned(false) {
-        if (!m_dc && hwnd) {
-            m_dc = GetDC(hwnd);
-            m_owned = m_dc != nullptr;
-        }
-    }
-    ~DrawDC() {
-        if (m_owned) ReleaseDC(m_hwnd, m_dc);
-    }
-    DrawDC(const DrawDC&) = delete;
-    DrawDC& operator=(const DrawDC&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HWND m_hwnd;
-    HDC m_dc;
-    bool m_owned;
-};
 
 }  // namespace
 
@@ -302,14 +281,14 @@ void PopupButton::DrawCenteredText(HDC dc, const RECT* rc, const char* text) con
 }
 
 void PopupButton::Draw(HDC given, const RECT* /*rc*/) {
-    DrawDC dc(m_hwnd, given);
-    if (!dc.Get()) return;
-    const RECT face = DrawFrame(dc.Get());
+    CWindowDC dc(m_hwnd, given);
+    if (!dc.get()) return;
+    const RECT face = DrawFrame(dc.get());
     if (!m_visible) return;
     // The measurement menu's captions follow the user's language.
     if (m_owner) AdjustMenuByContainerData(kMeasureMenuKey, GetItemMenu());
     char text[kButtonTextMax];
-    if (GetCheckedText(text, kButtonTextMax) > 0) DrawCenteredText(dc.Get(), &face, text);
+    if (GetCheckedText(text, kButtonTextMax) > 0) DrawCenteredText(dc.get(), &face, text);
 }
 
 void ChannelPopupButton::ShortText(const char* itemText, int selectedIndex, char* out, int size) {
@@ -323,14 +302,14 @@ void ChannelPopupButton::ShortText(const char* itemText, int selectedIndex, char
 }
 
 void ChannelPopupButton::Draw(HDC given, const RECT* /*rc*/) {
-    DrawDC dc(m_hwnd, given);
-    if (!dc.Get()) return;
-    const RECT face = DrawFrame(dc.Get());
+    CWindowDC dc(m_hwnd, given);
+    if (!dc.get()) return;
+    const RECT face = DrawFrame(dc.get());
     if (!m_visible) return;
     char text[kButtonTextMax], shown[16];
     if (GetCheckedText(text, kButtonTextMax) <= 0) return;
     ShortText(text, GetSelectedIndex(), shown, sizeof shown);
-    DrawCenteredText(dc.Get(), &face, shown);
+    DrawCenteredText(dc.get(), &face, shown);
 }
 
 // A menu choice: check it, show it, and tell the parent.

@@ -60,11 +60,11 @@ VK40_API void DoEscSeq(char* text, const char* seq, char ch);
 VK40_API const char* getHLabelText(const char* key);
 VK40_API int32_t setHLabelText(const char* key, const char* text);
 // The text to show for a key: its stored text, or the key itself, never null for a key.
-inline const char* KeyedText(const char* key) {
+inline const char* Keyed(const char* key) {
     const char* text = getMsgBoxText(key);
     return text ? text : key;
 }
-inline const char* KeyedHLabel(const char* key) {
+inline const char* KeyedLabel(const char* key) {
     const char* text = getHLabelText(key);
     return text ? text : key;
 }

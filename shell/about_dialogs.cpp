@@ -4,6 +4,7 @@
 #include "shell/help.h"
 #include "shell/system_dialogs.h"
 #include "base/app.h"
+#include "base/services.h"
 #include "shell/shell_ids.h"
 #include "base/system_queries.h"
 #include "controls/window_center.h"
@@ -52,9 +53,9 @@ void PaintProductName(HWND dlg) {
     HDC dc = BeginPaint(dlg, &ps);
     SetBkMode(dc, TRANSPARENT);
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    HFONT big = CreateFontA(-MulDiv(16, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0x12,
+    HFONT big = CreateFontA(-MulDiv(16, dpi, kPointsPerInch), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0x12,
                             "Times New Roman");
-    HFONT small = CreateFontA(-MulDiv(11, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0x12,
+    HFONT small = CreateFontA(-MulDiv(11, dpi, kPointsPerInch), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0x12,
                               "Times New Roman");
     const int x = LOWORD(GetDialogBaseUnits()) * 28 / 4;  // seven base units
     MoveToEx(dc, x, 9, nullptr);

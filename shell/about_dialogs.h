@@ -3,12 +3,12 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
+#include "common/locale.h"
 
 // ShowAboutDialog is declared with the Help menu (shell/help.h), whose last item opens it.
 void ShowSystemInfoDialog(HWND owner);
 
 // The mains frequency in Hz from the machine's localisation key; 60 when it cannot be read.
-constexpr char kLocalizationKey[] = "Software\\Norvane\\Localization";
 uint32_t QueryLineFrequencyHz();
 // Tests read another key of HKEY_LOCAL_MACHINE in its place.
 void SetLocalizationKey(const char* key);

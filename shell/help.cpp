@@ -4,6 +4,7 @@
 #include "base/app.h"
 #include "shell/shell_ids.h"
 #include "controls/keyed_format.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include <shellapi.h>
 #include <cstring>
@@ -80,10 +81,9 @@ void FindHtmProgram() {
     char folder[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof folder, folder);
     const std::string path = std::string(folder) + "\\dummy.htm";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const CScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     g_htmProgram = g_shell.hasProgramFor(path.c_str()) ? 1 : 0;
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 }
 
 // The browser's command line, from the class of its automation object.

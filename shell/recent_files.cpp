@@ -7,6 +7,7 @@
 #include "controls/keyed_format.h"
 #include "graph/document/graph_doc.h"
 #include "graph/files/file_open.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include <cstdio>
 #include <cstring>
@@ -39,11 +40,6 @@ void WriteText(HKEY key, const char* name, const char* text) {
 }
 
 std::string SubkeyPath(const char* key) { return std::string(key) + "\\" + kFilesSubkey; }
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 void ShowMessage(const char* text) {
     MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text, g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : "",

@@ -40,7 +40,6 @@
 #include "common/locale.h"
 
 namespace {
-const char kIniSection[] = "Wavemind";
 
 // A floating-point fault must not end the program: reset the unit and go on.
 void OnFloatingPointSignal(int) {
@@ -194,7 +193,7 @@ int RegisterAppClasses() {
 
 static void InitArialLogFont(LOGFONTA* lf, HDC dc, BYTE charset) {
     std::memset(lf, 0, sizeof *lf);
-    lf->lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf->lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), kPointsPerInch);
     lf->lfWeight = FW_NORMAL;
     lf->lfCharSet = charset;
     lf->lfPitchAndFamily = 0x22;

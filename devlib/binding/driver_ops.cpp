@@ -8,6 +8,7 @@
 #include "devlib/acquisition/setup/acq_setup.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/unit/driver_choice.h"
+#include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/channels/presets.h"
 #include "devlib/acquisition/run/run_control.h"
 #include "common/stAcq.h"
@@ -26,8 +27,6 @@
 
 namespace {
 
-constexpr int kLabelChars = 40;
-constexpr int kUnitsChars = 20;
 
 constexpr int kStartButtonWidth = 50;
 constexpr int kMaxLockCount = 256;  // bounds the unlock loop of shut-down
@@ -59,9 +58,9 @@ void SetChannelText(HGLOBAL hAcq, int32_t id, const char* text, int32_t index) {
     if (!acq) return;
     stAcqChan& chan = acq->chans[record];
     if (id == IDM_CHANNEL_LABEL)
-        lstrcpynA(chan.label, text, kLabelChars);
+        lstrcpynA(chan.label, text, kChanLabelChars);
     else
-        lstrcpynA(chan.units, text, kUnitsChars);
+        lstrcpynA(chan.units, text, kChanUnitsChars);
 }
 
 // The overwrite question is kept by the library and told to the attached graph.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/stAcq.h"
+#include "common/scoped_handle.h"
 #include "devlib/resource.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/binding/binding.h"
@@ -181,18 +182,17 @@ void RenameMenuItems(stMenuGroup* group, HMENU menu, int depth) {
 // The whole of ".\Menu.Dsc", or nothing when it is missing, unreadable or too large.
 std::vector<char> ReadMenuDsc() {
     std::vector<char> text;
-    HANDLE file = CreateFileA(".\\Menu.Dsc", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
+    CScopedHandle file(CreateFileA(".\\Menu.Dsc", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return text;
     // The whole 64-bit size: a file past 4 GiB must not pass for its low 32 bits.
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && size.QuadPart <= kMaxMenuDscSize) {
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart <= kMaxMenuDscSize) {
         const DWORD bytes = static_cast<DWORD>(size.QuadPart);
         text.resize(bytes);
         DWORD got = 0;
-        if (bytes && (!ReadFile(file, text.data(), bytes, &got, nullptr) || got != bytes)) text.clear();
+        if (bytes && (!ReadFile(file.get(), text.data(), bytes, &got, nullptr) || got != bytes)) text.clear();
     }
-    CloseHandle(file);
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include "devlib/services/reg_key.h"
 #include "devlib/services/run_state.h"
 #include "devlib/vk40.h"
+#include "common/locale.h"
 
 stLibrary g_lib;
 HWND hwndGetDlg = nullptr;
@@ -12,7 +13,6 @@ stRunControlTrace g_runTrace{};
 
 namespace {
 
-constexpr char kLocalizationKey[] = "Software\\NORVANE\\Localization";
 constexpr uint32_t kDefaultFilterDelayMs = 100;
 constexpr uint32_t kMaxFilterDelayMs = 500;
 constexpr uint32_t kDefaultLineFrequencyHz = 60;

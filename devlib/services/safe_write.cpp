@@ -9,11 +9,6 @@ namespace {
 
 DWORD g_failureForTests = 0;
 
-std::string Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 std::string SystemText(DWORD error) {
     char text[512] = "";
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
@@ -58,7 +53,7 @@ void ShowFileNotWritten(HWND owner, const char* path, DWORD error) {
     if (at != std::string::npos) text.replace(at, 2, path ? path : "");
     const std::string cause = SystemText(error);
     if (!cause.empty()) text += "\n" + cause;
-    MessageBoxA(owner, text.c_str(), Keyed("Norvane Tessaly").c_str(), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(owner, text.c_str(), Keyed("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SetSafeWriteFailureForTests(DWORD error) { g_failureForTests = error; }

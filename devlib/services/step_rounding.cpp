@@ -10,7 +10,7 @@ namespace {
 
 // The step-of-zero complaint of RoundUp and RoundDown.
 void ComplainZeroStep() {
-    MessageBoxA(g_lib.hostFrame, KeyedText("inc=0.0!"), KeyedText("RoundUp"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(g_lib.hostFrame, Keyed("inc=0.0!"), Keyed("RoundUp"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace

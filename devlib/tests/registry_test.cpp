@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <string>
 
+#include "common/locale.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/vk40_test_util.h"
 
 namespace {
 
-constexpr char kLocalizationKey[] = "Software\\NORVANE\\Localization";
 constexpr char kDriverSettingsKey[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\0000";
 
 struct stDwordCase {

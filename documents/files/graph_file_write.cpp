@@ -12,6 +12,7 @@
 #include "base/byte_stream.h"
 #include "base/safe_file.h"
 #include "base/notify.h"
+#include "common/scoped_handle.h"
 #include "common/tagGS.h"
 #include <cmath>
 #include <cstring>
@@ -132,19 +133,18 @@ bool SameFile(HANDLE a, HANDLE b) {
 
 // Samples of a paged document, copied frame run by frame run from the file it pages from.
 bool WriteFileSamples(const tagGS* gs, const WritePlan& p, CByteWriter& out, Progress& progress) {
-    HANDLE file = CreateFileA(gs->filePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    CScopedHandle file(CreateFileA(gs->filePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
         out.Fail(GetLastError());
         return false;
     }
-    if (out.IsFile() && SameFile(file, out.File())) {
-        CloseHandle(file);
+    if (out.IsFile() && SameFile(file.get(), out.File())) {
         out.Fail(ERROR_SHARING_VIOLATION);
         return false;
     }
     {
-        CByteReader in(file);
+        CByteReader in(file.get());
         if (!in.Seek(FrameOffset(p.source, gs->dataOffset, p.first))) out.Fail(ERROR_HANDLE_EOF);
         for (uint32_t j = p.first; j < p.last && out.Ok();) {
             size_t used = 0;
@@ -164,7 +164,6 @@ bool WriteFileSamples(const tagGS* gs, const WritePlan& p, CByteWriter& out, Pro
             progress.At(j);
         }
     }
-    CloseHandle(file);
     return out.Ok();
 }
 

@@ -5,6 +5,7 @@
 #include "documents/files/graph_layout.h"
 #include "common/tagGS.h"
 #include "base/byte_stream.h"
+#include "controls/dc_guard.h"
 #include "devlib/vk40.h"
 #include <algorithm>
 #include <cmath>
@@ -96,19 +97,6 @@ int32_t DrawablePixels(int32_t pixels) {
     const int32_t magnitude = pixels == INT32_MIN ? kMaxItemPixels : std::abs(pixels);
     return std::min(magnitude, kMaxItemPixels);
 }
-
-// Restores a context's state on every path.
-class SavedDC {
-public:
-    explicit SavedDC(HDC dc) : m_dc(dc), m_id(SaveDC(dc)) {}
-    ~SavedDC() { RestoreDC(m_dc, m_id); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-    HDC m_dc;
-    int m_id;
-};
 
 // The plot less one pixel at its top and bottom.
 void ClipToPlot(HDC dc, const tagGS* gs) {
@@ -242,7 +230,7 @@ void CGraphPoint::Draw(HDC dc, int pageShift, double factor1, double factor2) {
     HPEN p = CreatePen(static_cast<int>(pen.lopnStyle), 1, pen.lopnColor);
     HBRUSH brush = CreateSolidBrush(pen.lopnColor);
     if (p && brush) {
-        SavedDC saved(dc);
+        CSavedDC saved(dc);
         SelectObject(dc, p);
         SelectObject(dc, brush);
         Ellipse(dc, px - r, py + r, px + r, py - r);
@@ -320,7 +308,7 @@ void CGraphItemList::DrawNew(CGraphItem* item) {
     HDC dc = GetDC(graph->hwnd);
     if (!dc) return;
     {
-        SavedDC saved(dc);
+        CSavedDC saved(dc);
         ClipToPlot(dc, graph);
         item->Draw(dc, 0, 1.0, 1.0);
     }
@@ -329,7 +317,7 @@ void CGraphItemList::DrawNew(CGraphItem* item) {
 
 void CGraphItemList::Draw(HDC dc) {
     if (!dc || !graph) return;
-    SavedDC saved(dc);
+    CSavedDC saved(dc);
     ClipToPlot(dc, graph);
     DrawItems(dc, 0, 1.0, 1.0);
 }

@@ -10,6 +10,7 @@
 #include "base/locked_block.h"
 #include "base/notify.h"
 #include "documents/documents_ids.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include <commctrl.h>
 #include <algorithm>
@@ -22,11 +23,6 @@
 namespace {
 
 const char* const kKeyCurveWarning = "Warning: Previous Standard Curve will be deleted.";
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 const char* Title() { return g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"); }
 

@@ -4,6 +4,7 @@
 #include "documents/stored_blocks.h"
 #include "documents/files/graph_layout.h"
 #include "base/byte_stream.h"
+#include "common/scoped_handle.h"
 #include "common/tagGS.h"
 #include <algorithm>
 #include <cstring>
@@ -207,10 +208,10 @@ int JournalLoadSideFile(CJournal* journal, const char* documentPath) {
     const size_t slash = path.find_last_of("\\/");
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot + 1 >= path.size()) return 0;
     path[dot + 1] = 'J';
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+    CScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return 0;
     std::string text;
-    DWORD size = GetFileSize(file, nullptr);
+    DWORD size = GetFileSize(file.get(), nullptr);
     bool ok = size != INVALID_FILE_SIZE;
     if (ok && size) {
         try {
@@ -219,10 +220,10 @@ int JournalLoadSideFile(CJournal* journal, const char* documentPath) {
             ok = false;
         }
         DWORD got = 0;
-        ok = ok && ReadFile(file, &text[0], size, &got, nullptr);
+        ok = ok && ReadFile(file.get(), &text[0], size, &got, nullptr);
         text.resize(ok ? got : 0);
     }
-    CloseHandle(file);
+    file.Close();
     if (!ok) return 0;
     text.resize(std::strlen(text.c_str()));
     return journal->StoreText(text.data(), text.size());

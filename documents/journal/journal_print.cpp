@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kPageNumbersAll = 0xFFFF;
-constexpr int kPointsPerInch = 72;
 
 JournalPrintDialogProc g_printDialog = nullptr;
 bool g_printAborted = false;

@@ -7,6 +7,7 @@
 #include "base/notify.h"
 #include "base/services.h"
 #include "base/safe_file.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include "base/ini_section.h"
 #include <commdlg.h>
@@ -20,15 +21,12 @@
 namespace {
 
 constexpr int16_t kLoadDone = 0, kLoadCancelled = 1, kLoadCannotOpen = 45;
-constexpr char kPrefsSection[] = "Wavemind";
 constexpr char kFontSection[] = "Font Information";
 constexpr int kIniValueChars = 63;
 
 JournalFileDialogProc g_openProc = nullptr, g_saveProc = nullptr;
 
 stJournalPrefs g_prefs = {0, 0, 0, 0, 0, 1.0f};
-
-HWND Frame() { return g_app ? g_app->hwndFrame : nullptr; }
 
 // The journal's text control, made if its pane has none yet.
 HWND EditOf(CJournal* journal) { return journal && journal->window ? GetJournalHwnd(journal->window) : nullptr; }
@@ -54,7 +52,7 @@ bool RunFileDialog(bool save, char* path, char* title) {
     const std::string filter = BuildJournalFileFilter();
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Frame();
+    ofn.hwndOwner = Owner();
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
@@ -157,10 +155,10 @@ int16_t JournalLoadText(CJournal* journal, int ask, const char* path) {
         path = chosen;
     }
     if (!path) return kLoadCannotOpen;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return kLoadCannotOpen;
+    CScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return kLoadCannotOpen;
     std::string text;
-    const DWORD size = GetFileSize(file, nullptr);
+    const DWORD size = GetFileSize(file.get(), nullptr);
     DWORD got = 0;
     bool ok = size != INVALID_FILE_SIZE;
     if (ok && size) {
@@ -169,9 +167,9 @@ int16_t JournalLoadText(CJournal* journal, int ask, const char* path) {
         } catch (...) {
             ok = false;
         }
-        ok = ok && ReadFile(file, &text[0], size, &got, nullptr);
+        ok = ok && ReadFile(file.get(), &text[0], size, &got, nullptr);
     }
-    CloseHandle(file);
+    file.Close();
     if (!ok) return kLoadCannotOpen;
     text.resize(got);
     text.resize(std::strlen(text.c_str()));
@@ -197,7 +195,7 @@ int JournalSaveText(CJournal* journal, int ask, const char* path) {
     }
     if (error) {
         // A stopped save keeps the old file as a failed one does, and needs no message.
-        if (error != ERROR_CANCELLED) ReportFileNotWritten(Frame(), path, error);
+        if (error != ERROR_CANCELLED) ReportFileNotWritten(Owner(), path, error);
         return 0;
     }
     SendMessageA(edit, EM_SETMODIFY, 0, 0);
@@ -258,7 +256,7 @@ void SaveFontSettings() {
 }
 
 void LoadJournalSettings() {
-    const CIniSection ini(kPrefsSection, kIniFile);
+    const CIniSection ini(kIniSection, kIniFile);
     g_prefs.measurementName = IniFlag(ini, "MeasurementName");
     g_prefs.measurementUnit = IniFlag(ini, "MeasurementUnit");
     g_prefs.measurementPerLine = IniFlag(ini, "MeasurementPerLine");
@@ -269,13 +267,13 @@ void LoadJournalSettings() {
 }
 
 void SaveJournalSettings() {
-    WriteIniFlag(kPrefsSection, "MeasurementName", g_prefs.measurementName != 0);
-    WriteIniFlag(kPrefsSection, "MeasurementUnit", g_prefs.measurementUnit != 0);
-    WriteIniFlag(kPrefsSection, "MeasurementPerLine", g_prefs.measurementPerLine != 0);
-    WriteIniFlag(kPrefsSection, "WaveTimeValues", g_prefs.waveTimeValues != 0);
-    WriteIniFlag(kPrefsSection, "ChannelNumbers", g_prefs.channelNumbers != 0);
+    WriteIniFlag(kIniSection, "MeasurementName", g_prefs.measurementName != 0);
+    WriteIniFlag(kIniSection, "MeasurementUnit", g_prefs.measurementUnit != 0);
+    WriteIniFlag(kIniSection, "MeasurementPerLine", g_prefs.measurementPerLine != 0);
+    WriteIniFlag(kIniSection, "WaveTimeValues", g_prefs.waveTimeValues != 0);
+    WriteIniFlag(kIniSection, "ChannelNumbers", g_prefs.channelNumbers != 0);
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", g_prefs.tabSize);
-    WritePrivateProfileStringA(kPrefsSection, "TabSize", text, kIniFile);
+    WritePrivateProfileStringA(kIniSection, "TabSize", text, kIniFile);
     SaveFontSettings();
 }

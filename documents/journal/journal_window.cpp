@@ -6,6 +6,7 @@
 #include "base/app.h"
 #include "documents/documents_ids.h"
 #include "button/lumikey.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include "controls/popup_button.h"
 #include <richedit.h>
@@ -80,17 +81,17 @@ LRESULT JournalOnChar(HWND edit, WPARAM ch, LPARAM flags) {
 
 // The whole content of a file; false when it cannot be opened or read.
 bool ReadWholeFile(const char* path, std::string* out) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD size = GetFileSize(file, nullptr), got = 0;
+    CScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    DWORD size = GetFileSize(file.get(), nullptr), got = 0;
     bool ok = size != INVALID_FILE_SIZE;
     try {
         if (ok) out->resize(size);
     } catch (...) {
         ok = false;
     }
-    ok = ok && (size == 0 || ReadFile(file, &(*out)[0], size, &got, nullptr));
-    CloseHandle(file);
+    ok = ok && (size == 0 || ReadFile(file.get(), &(*out)[0], size, &got, nullptr));
+    file.Close();
     if (!ok) return false;
     out->resize(got);
     out->resize(std::strlen(out->c_str()));

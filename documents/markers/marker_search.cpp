@@ -8,6 +8,7 @@
 #include "base/resource.h"
 #include "documents/documents_ids.h"
 #include "common/tagGS.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 
@@ -29,11 +30,6 @@ struct stSearchState {
     int hits = 0;
     bool wrapped = false;
 } g_search;
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 int Tell(HWND owner, const char* key, UINT style) {
     char caption[129] = "";

@@ -7,15 +7,11 @@
 #include <vector>
 #include "documents/documents_ids.h"
 #include "common/tagGS.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 
 namespace {
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 struct stSummaryLine {
     const stMarkerNode* node;

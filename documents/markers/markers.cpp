@@ -6,6 +6,7 @@
 #include "base/app.h"
 #include "base/locked_block.h"
 #include "common/tagGS.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 
@@ -24,11 +25,6 @@ void PutLabel(stMarkerNode* node, const char* text) {
     std::memcpy(node->label, text ? text : "", n);
     node->label[n] = 0;
     node->labelLength = static_cast<uint16_t>(n);
-}
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
 }
 
 void SegmentLabel(char* buffer, uint32_t number) {

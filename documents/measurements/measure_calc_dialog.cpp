@@ -6,6 +6,7 @@
 #include <vector>
 #include "base/app.h"
 #include "documents/documents_ids.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_box.h"
@@ -21,11 +22,6 @@ struct CalcDialog {
     stMeasure* box;
     std::vector<uint16_t> sources;  // list position - 2 -> source number
 };
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 std::vector<uint16_t> SourcesOf(stMeasure* box) {
     std::vector<int> types;

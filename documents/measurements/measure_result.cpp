@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include "common/tagGS.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/measurements/measure_calc.h"
 
@@ -11,15 +12,6 @@ namespace measure {
 namespace {
 
 constexpr size_t kField = 20;
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-const char* AxisText(const char* key) {
-    const char* text = getHLabelText(key);
-    return text ? text : key;
-}
 
 void Put(char* out, const char* text) {
     std::snprintf(out, kField, "%s", text ? text : "");
@@ -107,7 +99,7 @@ void FormatResult(int type, double value, const ResultContext& c, char* number, 
     case kMaxH:
     case kMinH: {
         double divisor = 1.0;
-        Put(unit, AxisText(TimeUnitFor(c.hMode, c.hScale, c.hUnitShort, &divisor)));
+        Put(unit, KeyedLabel(TimeUnitFor(c.hMode, c.hScale, c.hUnitShort, &divisor)));
         const double shown = value / divisor;
         if (c.hMode == kHUnitClock && (type != kDeltaH || std::fabs(value) > 60000.0)) {
             buf[0] = ' ';

@@ -19,11 +19,6 @@ namespace {
 
 constexpr size_t kMeasureTextBytes = 4100;
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // The name a measurement carries in the text, by type and horizontal mode.
 const char* TypeName(int type, uint32_t hMode) {
     static const char* const kNames[26] = {"",         "Value",    "delta",    "P-P",      "Max",      "Min",

@@ -2,6 +2,7 @@
 #include "documents/text/text_file.h"
 #include "base/app.h"
 #include "documents/documents_ids.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include <commdlg.h>
 #include <cmath>
@@ -14,11 +15,6 @@ const char* const kUnitKeys[] = {"microsecond", "millisecond", "second", "MHz", 
 const char* const kDelimiterKeys[] = {"tab", "comma", "space", "none"};
 constexpr int kLineChars = 16;
 constexpr int kIntervalChars = 32;
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 void FillCombo(HWND dlg, int id, const char* const* keys, int count, int selected) {
     for (int i = 0; i < count; ++i)

@@ -12,6 +12,8 @@ class CByteWriter;
 
 // Column delimiters: tab, comma, space, or none (values are runs of number characters).
 constexpr uint32_t kTextTab = 0, kTextComma = 1, kTextSpace = 2, kTextNoDelimiter = 3;
+// The character of each delimiter before kTextNoDelimiter.
+constexpr char kDelimiterChars[] = {'\t', ',', ' '};
 constexpr int kTextMaxColumns = 59;   // column k goes into channel slot k
 constexpr size_t kTextLineBytes = 511;  // a longer line is cut there and its rest read as the next line
 

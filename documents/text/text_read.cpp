@@ -25,7 +25,6 @@ const char* const kKeyTextNotNumber = "KEY Text file not a number";
 namespace {
 
 const char kNumberChars[] = "0123456789.+-Ee";
-const char kDelimiters[] = {'\t', ',', ' '};
 constexpr uint32_t kPollEveryLines = 64;
 constexpr char kUtf8Mark[3] = {'\xEF', '\xBB', '\xBF'};
 
@@ -105,7 +104,7 @@ void ForEachField(const Line& line, uint32_t mode, Fn fn) {
         }
         return;
     }
-    const char d = kDelimiters[mode];
+    const char d = kDelimiterChars[mode];
     for (;;) {
         const char* stop = static_cast<const char*>(std::memchr(p, d, static_cast<size_t>(end - p)));
         if (!stop) stop = end;
@@ -261,11 +260,6 @@ const char* ReadTextBuffer(tagGS* gs, const void* data, size_t size, uint32_t* l
 }
 
 namespace {
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // Why the file was refused, in a box; a line number goes into the texts that name one.
 void ShowTextRefusal(const char* refusal, uint32_t line) {
     HWND owner = g_app ? g_app->hwndFrame : nullptr;

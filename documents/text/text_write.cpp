@@ -8,6 +8,7 @@
 #include "base/device.h"
 #include "base/byte_stream.h"
 #include "base/notify.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include <algorithm>
 #include <cmath>
@@ -17,7 +18,6 @@
 
 namespace {
 
-const char kDelimiterChars[] = {'\t', ',', ' '};
 
 bool InUse(const tagGS* gs, int slot) { return (gs->chanFlags[slot] & kChanSlotMask) != 0; }
 

@@ -1,6 +1,7 @@
 // The channel sample store: typed samples per slot, one-at-a-time reads and writes, raw to
 // value conversion, and the window that pages disk documents in from their file.
 #include "graph/document/sample_store.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include "base/app.h"
 #include "base/services.h"
@@ -56,11 +57,9 @@ void CloseScanFile() {
 // programs can still write, rename or delete it), otherwise a handle of its own, closed when it goes.
 class PagingFile {
 public:
-    explicit PagingFile(const char* path) {
+    explicit PagingFile(const char* path) : m_own(g_scanFile.depth == 0 ? OpenOwn(path) : INVALID_HANDLE_VALUE) {
         if (g_scanFile.depth == 0) {
-            m_own = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-            m_h = m_own;
+            m_h = m_own.get();
             return;
         }
         if (g_scanFile.h == INVALID_HANDLE_VALUE || std::strcmp(g_scanFile.path, path) != 0) {
@@ -71,9 +70,6 @@ public:
         }
         m_h = g_scanFile.h;
     }
-    ~PagingFile() {
-        if (m_own != INVALID_HANDLE_VALUE) CloseHandle(m_own);
-    }
     PagingFile(const PagingFile&) = delete;
     PagingFile& operator=(const PagingFile&) = delete;
     HANDLE Get() const { return m_h; }
@@ -83,8 +79,12 @@ public:
     }
 
 private:
+    static HANDLE OpenOwn(const char* path) {
+        return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+
+    CScopedHandle m_own;
     HANDLE m_h = INVALID_HANDLE_VALUE;
-    HANDLE m_own = INVALID_HANDLE_VALUE;
 };
 
 // One message per document and trouble, until a load succeeds again.

@@ -45,14 +45,7 @@ const stFilterRow kOpenFilter[] = {
     {"All NORVANE Files", " (*.ACQ;*Ldd;*.TXT;*.GTL)", "*.acq;*-L??;*.txt;*.gtl"},
 };
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 const char* ProgramTitle() { return g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"); }
-
-HWND Frame() { return g_app ? g_app->hwndFrame : nullptr; }
 
 // "Can't open the file '...'", with the reason the reader gave on a second line.
 void ReportCannotOpen(const char* path, const char* reason) {
@@ -64,7 +57,7 @@ void ReportCannotOpen(const char* path, const char* reason) {
         size_t used = strlen(text);
         lstrcpynA(text + used, Keyed(reason), static_cast<int>(sizeof text - used));
     }
-    MessageBoxA(Frame(), text, Keyed("Norvane Tessaly"), MB_OK | MB_ICONSTOP);
+    MessageBoxA(Owner(), text, Keyed("Norvane Tessaly"), MB_OK | MB_ICONSTOP);
 }
 
 // Damage the reader went around: a broken marker section is told in a box, the rest in the
@@ -73,7 +66,7 @@ void ReportReadNotice(const stGraphReadReport& report) {
     const bool markers = report.notice && std::strcmp(report.notice, kKeyMarkersCorrupted) == 0;
     if (!report.notice || (report.leftOut && !markers)) return;
     if (markers) {
-        if (!g_quietOpen) MessageBoxA(Frame(), Keyed(report.notice), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+        if (!g_quietOpen) MessageBoxA(Owner(), Keyed(report.notice), ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
     } else {
         notify::SetStatusText(report.notice);
     }
@@ -94,7 +87,7 @@ void ReportLeftOut(uint32_t leftOut) {
     if (g_quietOpen)
         notify::SetStatusShownText(text);
     else
-        MessageBoxA(Frame(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(Owner(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool IsGraphWindow(HWND hwnd) {
@@ -157,7 +150,7 @@ tagGS* OpenOneFile(const char* path, int mode, bool byPath) {
     tagGS* gs = nullptr;
     const int reused = FindReusableUntitled(&gs);
     if (!gs) {
-        MessageBoxFromStringTable(Frame(), MB_OK | MB_ICONSTOP, IDS_NO_MEMORY, "new graph");
+        MessageBoxFromStringTable(Owner(), MB_OK | MB_ICONSTOP, IDS_NO_MEMORY, "new graph");
         return nullptr;
     }
     if (!OpenDataFile(gs, path, mode)) {
@@ -183,7 +176,7 @@ tagGS* OpenFromDialog() {
     char title[MAX_PATH] = "";
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Frame();
+    ofn.hwndOwner = Owner();
     ofn.hInstance = g_app->hInstance;
     ofn.lpstrFilter = filter;
     ofn.nFilterIndex = GetRememberedFileType(kRememberOpen);
@@ -274,7 +267,7 @@ int IsFileAlreadyOpen(const char* path) {
         if (g_quietOpen) return 1;
         char text[1024];
         FormatKeyedText(text, sizeof text, Keyed("The file: '%s' is already open."), path);
-        MessageBoxA(Frame(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(Owner(), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }
     return 0;

@@ -17,6 +17,7 @@
 #include "base/resource.h"
 #include "graph/graph_ids.h"
 #include "base/services.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include "graph/window/graph_window.h"
 #include <cstdio>
@@ -54,14 +55,7 @@ struct stSaveRequest {
     int lockName;
 };
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 const char* ProgramTitle() { return g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"); }
-
-HWND Owner(const tagGS* gs) { return gs->hwnd ? gs->hwnd : g_app ? g_app->hwndFrame : nullptr; }
 
 // The untitled name without its number: "Untitled%d" less its last two characters.
 std::string UntitledPrefix() {
@@ -241,14 +235,14 @@ DWORD WritePictureInto(HANDLE file, void* context) {
     BuildPlaceableHeader(static_cast<int16_t>((picture.right - picture.left) * 1000 / (dpiX ? dpiX : 96)),
                          static_cast<int16_t>((picture.bottom - picture.top) * 1000 / (dpiY ? dpiY : 96)), header);
     DWORD error = WriteAllBytes(file, header, sizeof header);
-    HANDLE source =
-        CreateFileA(drawn, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (!error && source == INVALID_HANDLE_VALUE) error = GetLastError();
+    CScopedHandle source(
+        CreateFileA(drawn, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!error && !source) error = GetLastError();
     char block[kCopyBlock];
     DWORD got = 0;
-    while (!error && ReadFile(source, block, sizeof block, &got, nullptr) && got > 0)
+    while (!error && ReadFile(source.get(), block, sizeof block, &got, nullptr) && got > 0)
         error = WriteAllBytes(file, block, got);
-    if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
+    source.Close();
     DeleteFileA(drawn);
     return error;
 }

@@ -3,23 +3,9 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "controls/dc_guard.h"
 
 struct stColor16;
-
-// Restores the context's objects, clipping, colours and alignment when the scope ends.
-class CSavedDC {
-public:
-    explicit CSavedDC(HDC dc) : m_dc(dc), m_id(SaveDC(dc)) {}
-    ~CSavedDC() {
-        if (m_id) RestoreDC(m_dc, m_id);
-    }
-    CSavedDC(const CSavedDC&) = delete;
-    CSavedDC& operator=(const CSavedDC&) = delete;
-
-private:
-    HDC m_dc;
-    int m_id;
-};
 
 // The context a port draws through; releases it to its window only when it got it itself.
 class CPortDC {

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kPointsPerInch = 72;
 constexpr int kHeaderPoints = 10;
 constexpr int kDeviceFontPoints = 8;
 constexpr size_t kDocNameMax = 31;
@@ -516,8 +515,8 @@ void ShowPrinterSetup() {
         if (error != PDERR_NODEFAULTPRN && error != PDERR_NODEVICES) return;
     }
     HWND frame = g_app ? g_app->hwndFrame : nullptr;
-    const char* title = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : KeyedText("Norvane Tessaly");
-    MessageBoxA(frame, KeyedText("KEY No printer"), title, MB_OK | MB_ICONEXCLAMATION);
+    const char* title = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly");
+    MessageBoxA(frame, Keyed("KEY No printer"), title, MB_OK | MB_ICONEXCLAMATION);
 }
 
 HDC DoPlainPrinterSetup() {

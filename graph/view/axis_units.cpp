@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "common/tagGS.h"
 
@@ -89,7 +90,7 @@ int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, do
     if (!PickAxisUnit(kind, value, &unit)) return 0;
     // Frequency names have one form only.
     const char* key = (shortName && kind != kHUnitFrequency) ? unit.shortKey : unit.longKey;
-    CopyUnitName(name, KeyedHLabel(key));
+    CopyUnitName(name, KeyedLabel(key));
     *size = unit.size;
     return 1;
 }
@@ -100,7 +101,7 @@ int GetTimeUnitByIndex(const tagGS* gs, double, char* name, uint32_t kind, doubl
     switch (kind) {
     case kHUnitTime: {
         const char* key = shortName ? "sec" : "seconds";
-        CopyUnitName(name, KeyedText(key));
+        CopyUnitName(name, Keyed(key));
         *size = 1000.0;
         return 1;
     }
@@ -110,7 +111,7 @@ int GetTimeUnitByIndex(const tagGS* gs, double, char* name, uint32_t kind, doubl
         return 1;
     case kHUnitClock: {
         const char* key = shortName ? kClock.shortKey : kClock.longKey;
-        CopyUnitName(name, KeyedText(key));
+        CopyUnitName(name, Keyed(key));
         *size = kClock.size;
         return 1;
     }

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr uint32_t kSlotHidden = 1, kSlotShown = 2;
 constexpr uint32_t kUnitShownBit = 4;
 
 CChannelButtonGrid* Grid(const tagGS* gs) { return static_cast<CChannelButtonGrid*>(gs->channelItems); }
@@ -68,7 +67,7 @@ void ShowChannelChange(tagGS* gs) {
 void ApplyButtonState(tagGS* gs, CChannelItem* b, bool shown) {
     int s = b->GetChannel();
     if (s < 0 || s >= kMaxChannels) return;
-    SetSlotState(gs, s, shown ? kSlotShown : kSlotHidden);
+    SetSlotState(gs, s, shown ? kChanSlotShown : kChanSlotHidden);
     b->SetHatched(!shown);
     SetUnitChannelShown(s, shown ? 1 : 0);
 }
@@ -124,7 +123,7 @@ void RebuildChannelItems(tagGS* gs) {
             if (!b) break;
             b->SetSize(grid->CellWidth(), grid->CellHeight());
             b->SetVisible(gs->displayMode != kModeXY);
-            b->SetHatched((gs->chanFlags[s] & kChanSlotMask) < kSlotShown);
+            b->SetHatched((gs->chanFlags[s] & kChanSlotMask) < kChanSlotShown);
             if (grid->AddItem(b) < 0) {
                 delete b;
                 break;
@@ -165,7 +164,7 @@ void ToggleChannelFromButton(tagGS* gs, int index, int all) {
     if (!clicked) return;
     int s = clicked->GetChannel();
     if (s < 0 || s >= kMaxChannels) return;
-    bool show = (gs->chanFlags[s] & kChanSlotMask) < kSlotShown;
+    bool show = (gs->chanFlags[s] & kChanSlotMask) < kChanSlotShown;
     ApplyButtonState(gs, clicked, show);
     if (all) {
         for (int i = 0; i < grid->GetCount(); ++i)

@@ -24,7 +24,6 @@
 
 using mouse_tools::Clamp;
 using mouse_tools::g_toolMode;
-using mouse_tools::WindowDC;
 
 namespace {
 
@@ -160,7 +159,7 @@ void RangeMove(tagGS* gs, HDC dc, int x) {
 // The I-beam's range selection; XY mode has none (the I-beam reads values there).
 void SelectRangeTool(tagGS* gs, int x, int /*y*/, int shift, UINT msg) {
     if (!gs || !gs->hwnd || gs->displayMode == kModeXY) return;
-    WindowDC dc(gs->hwnd);
+    CWindowDC dc(gs->hwnd);
     int oldRop = SetROP2(dc.get(), R2_XORPEN);
     switch (msg) {
     case WM_LBUTTONDOWN: RangePress(gs, dc.get(), x, shift); break;
@@ -197,6 +196,6 @@ void ToggleTimeCursorLine(HDC dc, tagGS* gs) {
 void RedrawGraphCursor(tagGS* gs) {
     if (!gs || !gs->hwnd || gs->cursorShown == kCursorOff) return;
     if (GraphTimeToX(gs, gs->selStart) >= gs->plotRect.right) return;
-    WindowDC dc(gs->hwnd);
+    CWindowDC dc(gs->hwnd);
     ToggleTimeCursorLine(dc.get(), gs);
 }

@@ -59,7 +59,6 @@ using mouse_tools::InBoundaryGrip;
 using mouse_tools::InRect;
 using mouse_tools::IsShown;
 using mouse_tools::JournalEdgeBand;
-using mouse_tools::WindowDC;
 
 namespace {
 
@@ -244,7 +243,7 @@ void ChartBoundaryWeights(const RECT& upper, const RECT& lower, int32_t y, uint3
 // Moving the boundary between two Chart bands, while the lesson allows it.
 void DragChartBoundary(tagGS* gs, int /*x*/, int y, int position, UINT msg) {
     if (!gs || !gs->hwnd || !gs->waveformRegionResize || position < 0 || position >= kMaxChannels) return;
-    WindowDC dc(gs->hwnd);
+    CWindowDC dc(gs->hwnd);
     switch (msg) {
     case WM_LBUTTONDOWN: BoundaryPress(gs, position); break;
     case WM_MOUSEMOVE:
@@ -259,7 +258,7 @@ void DragChartBoundary(tagGS* gs, int /*x*/, int y, int position, UINT msg) {
 // Moving the journal pane's top edge.
 void DragJournalEdge(tagGS* gs, int /*x*/, int y, UINT msg) {
     if (!gs || !gs->hwnd || !gs->journalWnd) return;
-    WindowDC dc(gs->hwnd);
+    CWindowDC dc(gs->hwnd);
     switch (msg) {
     case WM_LBUTTONDOWN: JournalEdgePress(gs); break;
     case WM_MOUSEMOVE:

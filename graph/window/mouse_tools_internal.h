@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "controls/dc_guard.h"
 
 struct tagGS;
 
@@ -23,21 +24,5 @@ int32_t Clamp(int32_t v, int32_t lo, int32_t hi);
 bool InBoundaryGrip(const tagGS* gs, int slot, int x, int y);
 // The journal's top edge as a grip band two pixels high; false without a journal pane.
 bool JournalEdgeBand(const tagGS* gs, RECT* out);
-
-// A window device context for one message, released on every path.
-class WindowDC {
-public:
-    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(hwnd ? GetDC(hwnd) : nullptr) {}
-    ~WindowDC() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-};
 
 }  // namespace mouse_tools

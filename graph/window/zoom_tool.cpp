@@ -26,7 +26,6 @@ using mouse_tools::Clamp;
 using mouse_tools::g_toolMode;
 using mouse_tools::InRect;
 using mouse_tools::IsShown;
-using mouse_tools::WindowDC;
 
 namespace {
 
@@ -302,7 +301,7 @@ void AdvanceZoomLevel(tagGS* gs) {
 // The zoom drag; each message draws with its own window context and XOR pen.
 void ZoomTool(tagGS* gs, int x, int y, UINT msg) {
     if (!gs || !gs->hwnd) return;
-    WindowDC dc(gs->hwnd);
+    CWindowDC dc(gs->hwnd);
     HPEN pen = CreatePen(PS_SOLID, 1, kZoomBandColor);
     HGDIOBJ oldPen = pen ? SelectObject(dc.get(), pen) : nullptr;
     int oldRop = SetROP2(dc.get(), R2_XORPEN);

@@ -46,7 +46,6 @@ constexpr UINT kShortTrainMs = 500;
 constexpr double kShortTrainLimitMs = 1000.0;
 constexpr int kWidthChars = 10;
 constexpr int kRepetitionChars = 64;
-constexpr int kNameChars = 64;
 constexpr int kLevelChars = 10;
 
 double Clamp(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
@@ -181,7 +180,7 @@ protected:
         if (m_controller->DoCmd(kOutIsStarted)) m_controller->DoCmd(kOutStart);
     }
     std::string HiddenText(int id, const char* fallback) const {
-        char text[kNameChars + 1] = "";
+        char text[kPresetNameChars + 1] = "";
         if (m_hwnd) GetDlgItemTextA(m_hwnd, id, text, sizeof text);
         return *text ? std::string(text) : std::string(fallback);
     }
@@ -712,7 +711,7 @@ public:
         SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_RESETCONTENT, 0, 0);
         const PrefList set = CopyPrefs(*m_controller);
         const int id = PrefsAreDefault(set.data(), static_cast<int>(set.size())) ? IDC_OUT_TEXT_DEFAULT : IDC_OUT_TEXT_CUSTOM;
-        char name[kNameChars + 1] = "";
+        char name[kPresetNameChars + 1] = "";
         GetDlgItemTextA(m_hwnd, id, name, sizeof name);
         SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         SendDlgItemMessageA(m_hwnd, IDC_OUT_PRESETS, CB_SETCURSEL, 0, 0);

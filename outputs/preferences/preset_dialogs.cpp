@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kNameChars = 64;
 constexpr int kUntitledChars = 65;
 
 HINSTANCE Instance() { return g_app ? g_app->hInstance : GetModuleHandleA(nullptr); }
@@ -20,7 +19,7 @@ struct SaveState {
 };
 
 std::string EditText(HWND dlg) {
-    char name[kNameChars + 1] = "";
+    char name[kPresetNameChars + 1] = "";
     GetDlgItemTextA(dlg, IDC_OUT_SETTING_NAME, name, sizeof name);
     return name;
 }
@@ -52,7 +51,7 @@ INT_PTR CALLBACK SaveProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         s = reinterpret_cast<SaveState*>(lParam);
         SetWindowLongPtrA(dlg, DWLP_USER, lParam);
         HandleTheDialog(dlg, IDD_OUT_SAVE_SETTINGS);
-        SendDlgItemMessageA(dlg, IDC_OUT_SETTING_NAME, EM_LIMITTEXT, kNameChars, 0);
+        SendDlgItemMessageA(dlg, IDC_OUT_SETTING_NAME, EM_LIMITTEXT, kPresetNameChars, 0);
         char text[kUntitledChars + 1] = "";
         if (s->saveMode()) {
             GetDlgItemTextA(dlg, IDC_OUT_UNTITLED, text, sizeof text);

@@ -14,8 +14,6 @@
 
 namespace {
 
-HWND Owner() { return g_app ? g_app->hwndFrame : nullptr; }
-
 // Backslashes (FileDialogPrompt) or bars (the save dialog) become the string ends of a filter
 // list; the list ends with two.
 void MakeFilterList(char* out, size_t size, const char* filter, char separator) {

@@ -25,7 +25,6 @@ constexpr int kRowGap = 10;      // between rows of the picture layout
 constexpr int kPromptTail = 40;  // below the prompt's button row
 
 bool BitmapLook() { return g_script.lessonButtonMode != 0; }
-HWND Owner() { return g_app ? g_app->hwndFrame : nullptr; }
 HINSTANCE Instance() { return (g_app && g_app->hInstance) ? g_app->hInstance : GetModuleHandleA(nullptr); }
 
 // Deletes a dialog's pictures when the dialog is gone, on every path.

@@ -9,6 +9,7 @@
 #include "base/services.h"
 #include "base/app.h"
 #include "scripts/scripts_ids.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include "scripts/dialogs/script_dialogs.h"
 
@@ -21,12 +22,6 @@ constexpr char kResourceType[] = "EMPTY40";
 constexpr char kScriptBody[] = "\r\nOnOpenFile\r\nEnd\r\n";
 
 LessonFileWriter g_writer = WriteFile;
-
-// A keyed text; the key itself when the tables do not hold it.
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 // A keyed message without owner, as the lesson's other messages.
 void ShowLessonMessage(const std::string& text) {
@@ -47,9 +42,9 @@ void ReportNotMade(const std::string& path, DWORD error) {
 
 // A new file holding the two parts; 0 or the system's reason (a short write counts as a full disk).
 DWORD WriteNewFile(const std::string& path, const void* head, DWORD headSize, const void* tail, DWORD tailSize) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    CScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
     DWORD error = 0;
     const struct {
         const void* data;
@@ -59,10 +54,10 @@ DWORD WriteNewFile(const std::string& path, const void* head, DWORD headSize, co
         if (error || part.size == 0) continue;
         DWORD written = 0;
         SetLastError(0);
-        if (!g_writer(file, part.data, part.size, &written, nullptr)) error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        if (!g_writer(file.get(), part.data, part.size, &written, nullptr)) error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
         else if (written != part.size) error = ERROR_DISK_FULL;
     }
-    if (!CloseHandle(file) && !error) error = GetLastError();
+    if (!file.Close() && !error) error = GetLastError();
     return error;
 }
 

@@ -15,6 +15,7 @@
 #include "graph/window/graph_window.h"
 #include "scripts/scripts_ids.h"
 #include "button/lumikey.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include "graph/document/graph_doc.h"
 #include "scripts/dialogs/script_dialogs.h"
@@ -328,13 +329,14 @@ void SaveScript(CScriptEditor& ed) {
 
 // The file's text into the pane, unchanged, so that what is saved is what was opened.
 bool FillPaneFromFile(HWND pane, const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const DWORD size = GetFileSize(file, nullptr);
+    CScopedHandle file(
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const DWORD size = GetFileSize(file.get(), nullptr);
     std::string text(size, '\0');
     DWORD read = 0;
-    const BOOL ok = size == 0 || ReadFile(file, &text[0], size, &read, nullptr);
-    CloseHandle(file);
+    const BOOL ok = size == 0 || ReadFile(file.get(), &text[0], size, &read, nullptr);
+    file.Close();
     if (!ok) return false;
     text.resize(std::strlen(text.c_str()));  // a zero byte ends a script
     SetWindowTextA(pane, text.c_str());
@@ -345,8 +347,8 @@ bool FillPaneFromFile(HWND pane, const char* path) {
 // Unsaved changes: Yes saves, No drops them; false when the user cancelled.
 bool AskToSaveChanges(CScriptEditor& ed) {
     if (!SendMessageA(ed.textPane, EM_GETMODIFY, 0, 0)) return true;
-    const int answer = MessageBoxA(ed.window, KeyedText("KEY Script has been changed"),
-                                   KeyedText("Wavemind"), MB_YESNOCANCEL | MB_ICONQUESTION);
+    const int answer = MessageBoxA(ed.window, Keyed("KEY Script has been changed"),
+                                   Keyed("Wavemind"), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return false;
     if (answer == IDYES) SaveScript(ed);
     return true;
@@ -436,7 +438,7 @@ void OnCommand(CScriptEditor& ed, int id, int code) {
         if (ed.toolState == 1) PrintScriptPane(ed.window, ed.textPane, ed.scriptPath);
         break;
     case IDM_SCRIPT_INSERT:
-        MessageBoxA(ed.window, KeyedText("Insert"), KeyedText("Not implemented"), MB_OK);
+        MessageBoxA(ed.window, Keyed("Insert"), Keyed("Not implemented"), MB_OK);
         break;
     case IDM_FILE_QUIT: DestroyWindow(ed.window); break;
     }

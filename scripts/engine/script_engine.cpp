@@ -9,6 +9,7 @@
 #include "base/device.h"
 #include "base/notify.h"
 #include "base/services.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include "devlib/resource.h"
 #include "graph/dialogs/toolbar.h"
@@ -259,14 +260,15 @@ int LoadScriptFile(char** text, const char* path, uint32_t* zeroByteLine) {
     if (zeroByteLine) *zeroByteLine = 0;
     std::free(*text);
     *text = nullptr;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    const DWORD size = GetFileSize(file, nullptr);
+    CScopedHandle file(
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
+    const DWORD size = GetFileSize(file.get(), nullptr);
     char* raw = static_cast<char*>(std::malloc(size + 1));
     char* out = static_cast<char*>(std::malloc(size + 2));
     DWORD read = 0;
-    const BOOL ok = raw && out && (size == 0 || ReadFile(file, raw, size, &read, nullptr));
-    CloseHandle(file);
+    const BOOL ok = raw && out && (size == 0 || ReadFile(file.get(), raw, size, &read, nullptr));
+    file.Close();
     if (!ok) {
         std::free(raw);
         std::free(out);
@@ -535,10 +537,10 @@ int16_t ShowScriptErrorTitled(const char* title, const char* firstText, const ch
 // lesson (asking at every level on the way back would ask hundreds of times).
 void ShowScriptNestingError(const char* line) {
     char title[256] = "";
-    std::snprintf(title, sizeof title, KeyedText("KEY Subroutines nested too deeply"),
+    std::snprintf(title, sizeof title, Keyed("KEY Subroutines nested too deeply"),
                   static_cast<int>(kScriptNestingLimit));
     const std::string shown = ComposeScriptMessage(title, line, "CALL");
-    AskScriptUser(shown, KeyedText("KEY End the lesson"), "", "");
+    AskScriptUser(shown, Keyed("KEY End the lesson"), "", "");
 }
 
 void SetScriptErrorHook(ScriptErrorHook hook) { g_script.errorHook = hook; }

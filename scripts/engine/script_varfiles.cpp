@@ -5,6 +5,7 @@
 #include "base/app.h"
 #include "base/safe_file.h"
 #include "controls/keyed_format.h"
+#include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include <cmath>
 #include <cstdio>
@@ -25,13 +26,13 @@ bool WriteWholeFile(const char* path, const std::string& text) {
 }
 
 bool ReadWholeFile(const char* path, std::string* text) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const DWORD size = GetFileSize(file, nullptr);
+    CScopedHandle file(
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const DWORD size = GetFileSize(file.get(), nullptr);
     text->assign(size, '\0');
     DWORD read = 0;
-    const BOOL ok = size == 0 || ReadFile(file, &(*text)[0], size, &read, nullptr);
-    CloseHandle(file);
+    const BOOL ok = size == 0 || ReadFile(file.get(), &(*text)[0], size, &read, nullptr);
     text->resize(read);
     return ok;
 }

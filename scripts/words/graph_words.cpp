@@ -115,7 +115,7 @@ void DeleteScriptMarker(tagGS* gs, double number) {
 }
 
 void ShowInformation(const char* text) {
-    MessageBoxA(g_app->hwndFrame, text, KeyedText("Wavemind"), MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(g_app->hwndFrame, text, Keyed("Wavemind"), MB_OK | MB_ICONINFORMATION);
 }
 
 // AUTOSCALE [n] and TILE [n]: one channel when a number is given, else the whole graph.

@@ -64,9 +64,9 @@ int16_t JournalPreferences(tagGS* gs, CWordFields& fields) {
         const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
         if (dc) ReleaseDC(gs->hwnd, dc);
         // A size no font can be drawn in keeps the height there is.
-        const double pixels = size * dpi / 72.0;
+        const double pixels = size * dpi / static_cast<double>(kPointsPerInch);
         if (pixels >= -kJournalFontPixelsMax && pixels <= kJournalFontPixelsMax)
-            g_app->fonts.lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, 72);
+            g_app->fonts.lfJournal.lfHeight = -MulDiv(static_cast<int>(size), dpi, kPointsPerInch);
     }
     HFONT font = CreateFontIndirectA(&g_app->fonts.lfJournal);
     if (!font) return kScriptGoOn;

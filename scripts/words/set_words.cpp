@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr uint32_t kSlotFree = 0, kSlotHidden = 1, kSlotShown = 2;
 
 double ClampedStart(const tagGS* gs, double t) {
     double s = t - gs->hOffset;
@@ -482,7 +481,7 @@ int16_t SetChannel(CWordFields& fields, tagGS* gs) {
     bool hasLabel = false, hasUnits = false;
     if (ScriptWordIs(word, "ON") || ScriptWordIs(word, "OFF")) {
         if (gs->chanFlags[c] & kChanSlotMask)
-            gs->chanFlags[c] = (gs->chanFlags[c] & 0xFFFC) | (ScriptWordIs(word, "ON") ? kSlotShown : kSlotHidden);
+            gs->chanFlags[c] = (gs->chanFlags[c] & 0xFFFC) | (ScriptWordIs(word, "ON") ? kChanSlotShown : kChanSlotHidden);
         CWordFields peek(fields.Position());
         char tile[kScriptWordChars];
         if (peek.Word(tile) && tile[0] != '"' && !(tile[0] && (tile[1] == '$' || tile[1] == '@'))) {

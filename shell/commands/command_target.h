@@ -16,12 +16,6 @@ inline tagGS* ActiveGraph() { return GetWindowGraph(ActiveGraphWindow()); }
 // The message key of the report that the button library could not be loaded.
 inline constexpr char kButtonLibraryMissing[] = "KEY Button library missing";
 
-// A message key's translation, or the key itself.
-inline const char* MsgText(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 inline bool SelectionEmpty(const tagGS* gs) { return gs->selStart == gs->selEnd; }
 
 // A slot holds a channel when its state bits are not 0, and shows it when they hold 2 or 3.

@@ -93,7 +93,7 @@ void ReportNewGraphFailure(HWND frame) {
         ShowSelectionError(frame, IDS_NO_MEMORY, "new graph");
         return;
     }
-    MessageBoxA(frame, MsgText(kButtonLibraryMissing), g_app->szAppTitle, MB_ICONSTOP);
+    MessageBoxA(frame, Keyed(kButtonLibraryMissing), g_app->szAppTitle, MB_ICONSTOP);
 }
 
 // Passes a command to the device library; the Start button only while it can be clicked.
@@ -137,7 +137,7 @@ void OnScriptButtonCommand(UINT id) {
         if (!button || static_cast<UINT>(button->GetId()) != id) continue;
         const char* name = gs->scriptButtonText[i];
         if (RunScriptSubroutine(g_script.script, name, 0) == kScriptNotFound)
-            MessageBoxA(nullptr, name, MsgText("Error: Script not found"), MB_ICONEXCLAMATION);
+            MessageBoxA(nullptr, name, Keyed("Error: Script not found"), MB_ICONEXCLAMATION);
         return;
     }
 }

@@ -17,6 +17,7 @@
 #include "graph/render/printing.h"
 #include "graph/window/graph_window.h"
 #include "documents/documents_api.h"
+#include "devlib/vk40.h"
 #include <cstring>
 #include <initializer_list>
 
@@ -220,7 +221,7 @@ void DuplicateWaveform(HWND frame, tagGS* gs) {
     if (made && (chan >= static_cast<uint32_t>(kMaxChannels) || gs->chanCount[chan] == 0)) {
         DeleteChannelData(gs, slot);
         setDirtyGraphFlag(gs, wasModified);
-        MessageBoxA(frame, MsgText("You have no data to perform the selected operation"), MsgText("Warning"), MB_OK);
+        MessageBoxA(frame, Keyed("You have no data to perform the selected operation"), Keyed("Warning"), MB_OK);
         return;
     }
     double t0 = gs->selStart, t1 = gs->selEnd;

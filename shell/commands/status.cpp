@@ -10,6 +10,7 @@
 #include "graph/view/channel_selection.h"
 #include "graph/document/channel_edits.h"
 #include "documents/documents_api.h"
+#include "base/services.h"
 #include "devlib/vk40.h"
 #include "controls/keyed_format.h"
 #include <cstdio>
@@ -19,11 +20,6 @@
 namespace {
 std::string g_shown;         // what the strip shows, for the program's own checks
 std::string g_appendBuffer;  // AppendStatusText's running text
-
-const char* Translated(const char* key) {
-    const char* t = getMsgBoxText(key);
-    return t ? t : key;
-}
 
 // The strip rectangle, filled with the face brush; null when there is no frame to draw on.
 bool PrepareStrip(HDC dc, RECT* strip) {
@@ -126,17 +122,17 @@ void DrawStatusPanes(HDC dc, const RECT* strip) {
     if (!gs) {
         RECT rc = *strip;
         rc.left += 4;
-        DrawStripText(dc, rc, Translated("Ready"));
-        g_shown = Translated("Ready");
+        DrawStripText(dc, rc, Keyed("Ready"));
+        g_shown = Keyed("Ready");
         return;
     }
     static const char* const modes[3] = {"Scope", "Chart", "XY"};
     char pane1[160];
     const char* grid = !gs->gridShown ? "Grid Off" : gs->gridLocked ? "Grid Locked" : "Grid Unlocked";
-    std::snprintf(pane1, sizeof pane1, "%s, %s", Translated("Ready"), Translated(grid));
-    const char* texts[4] = {pane1, Translated(modes[gs->displayMode <= kModeXY ? gs->displayMode : kModeScope]),
-                            Translated(gs->storageKind == kStoreDiskPaged ? "Disk" : "Memory"),
-                            gs->acquiring ? Translated("Acquire") : ""};
+    std::snprintf(pane1, sizeof pane1, "%s, %s", Keyed("Ready"), Keyed(grid));
+    const char* texts[4] = {pane1, Keyed(modes[gs->displayMode <= kModeXY ? gs->displayMode : kModeScope]),
+                            Keyed(gs->storageKind == kStoreDiskPaged ? "Disk" : "Memory"),
+                            gs->acquiring ? Keyed("Acquire") : ""};
     const int widths[4] = {40, 7, 9, 9};
     int left = 12;
     HGDIOBJ oldFont = SelectObject(dc, g_app->fonts.hfontStatus);

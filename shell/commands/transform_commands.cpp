@@ -16,6 +16,7 @@
 #include "graph/render/render_api.h"
 #include "documents/documents_api.h"
 #include "transforms/transforms_api.h"
+#include "devlib/vk40.h"
 
 namespace {
 // What changed: the whole plot in Scope mode, else only the active channel's band.
@@ -122,7 +123,7 @@ void OnChannelTransform(HWND frame, UINT id, tagGS* gs) {
 void OnTransformCommand(HWND frame, UINT id, HWND, UINT) {
     HWND graphWnd = ActiveGraphWindow();
     if (!graphWnd) {
-        MessageBoxA(frame, MsgText("You have no data to perform the selected operation"), MsgText("Warning"), MB_OK);
+        MessageBoxA(frame, Keyed("You have no data to perform the selected operation"), Keyed("Warning"), MB_OK);
         return;
     }
     if (id >= IDM_FIR_LOW_PASS && id <= IDM_FIR_BAND_STOP)

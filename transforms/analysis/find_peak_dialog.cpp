@@ -74,8 +74,8 @@ void ShowPlacement(HWND dlg, PeakDialog* d) {
     const bool moves = s.placement == kPlacePeak || s.placement == kPlaceThreshold;
     for (int id : kFirstOffsetControls) ShowWindow(GetDlgItem(dlg, id), moves ? SW_SHOW : SW_HIDE);
     char label[96];
-    std::snprintf(label, sizeof label, "%s %s +", KeyedText("Set first cursor to"),
-                  KeyedText(s.placement == kPlaceThreshold ? "Threshold" : "Peak"));
+    std::snprintf(label, sizeof label, "%s %s +", Keyed("Set first cursor to"),
+                  Keyed(s.placement == kPlaceThreshold ? "Threshold" : "Peak"));
     SetDlgItemTextA(dlg, IDC_FP_OFFSET1_LABEL, label);
 }
 
@@ -87,7 +87,7 @@ void EnableForMode(HWND dlg, const PeakDialog* d) {
     Enable(dlg, IDC_FP_START_TIME, interval && IsDlgButtonChecked(dlg, IDC_FP_FROM_START_TIME) == BST_CHECKED);
     Enable(dlg, IDC_FP_SETUP_AVERAGING, s.offlineAveraging != 0);
     Enable(dlg, IDC_FP_CONTROL_CHANNEL, !interval && s.offlineAveraging);
-    SetDlgItemTextA(dlg, IDOK, KeyedText(s.offlineAveraging ? "TFP Ave Start Key" : "TFP OK Key"));
+    SetDlgItemTextA(dlg, IDOK, Keyed(s.offlineAveraging ? "TFP Ave Start Key" : "TFP OK Key"));
 }
 
 void ShowLevel(HWND dlg, PeakDialog* d) { gdlg::SetEditValue(dlg, IDC_FP_LEVEL, ModeLevel(d->work), 9); }
@@ -128,7 +128,7 @@ void OnPeakInit(HWND dlg, PeakDialog* d) {
                    IDC_FP_OFFSET2_UNITS})
         SetDlgItemTextA(dlg, id, d->unit);
     for (const char* key : kPlacementKeys)
-        SendDlgItemMessageA(dlg, IDC_FP_PLACEMENT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(KeyedText(key)));
+        SendDlgItemMessageA(dlg, IDC_FP_PLACEMENT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Keyed(key)));
     if (s.placement < kPlacePreviousPeak || s.placement > kPlaceThreshold) s.placement = kPlacePreviousPeak;
     gdlg::SetEditValue(dlg, IDC_FP_OFFSET1, s.firstOffset / s.unitFactor, 4);
     gdlg::SetEditValue(dlg, IDC_FP_OFFSET2, s.secondOffset / s.unitFactor, 4);
@@ -142,7 +142,7 @@ void OnPeakInit(HWND dlg, PeakDialog* d) {
 
 // A refused field: the message, the field focused with its text selected, the dialog kept.
 bool Refuse(HWND dlg, int id, const char* key) {
-    MessageBoxA(dlg, KeyedText(key), KeyedText("Warning"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(dlg, Keyed(key), Keyed("Warning"), MB_OK | MB_ICONEXCLAMATION);
     gdlg::FocusAll(dlg, id);
     return false;
 }

@@ -21,11 +21,6 @@ stIntegrateSettings g_integrate = {nullptr, 0, 3, 1, 0, 0, 0, 0.0, 0.0, 1, 1, 0,
 
 namespace {
 
-const char* Text(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // The working copy the dialog edits; OK stores it.
 struct stIntegrateDialog {
     stIntegrateSettings s;
@@ -93,7 +88,7 @@ void OnIntegrateInit(HWND dlg, stIntegrateDialog* d) {
 // A refused field: a beep, the warning, and the field's text selected for typing again.
 void Refuse(HWND dlg, int id, const char* key) {
     MessageBeep(0);
-    MessageBoxA(dlg, Text(key), Text("Warning"), MB_OK);
+    MessageBoxA(dlg, Keyed(key), Keyed("Warning"), MB_OK);
     gdlg::FocusAll(dlg, id);
 }
 

@@ -23,7 +23,7 @@ namespace {
 bool InUse(const tagGS* gs, int slot) { return (gs->chanFlags[slot] & kChanSlotMask) != 0; }
 
 void Warn(tagGS* gs, const char* key) {
-    MessageBoxA(gs->hwnd, KeyedText(key), KeyedText("Warning"), MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(gs->hwnd, Keyed(key), Keyed("Warning"), MB_OK | MB_ICONINFORMATION);
 }
 
 // Where the searches may go and how many passes are wanted (0: as many as there are).
@@ -112,7 +112,7 @@ int RunOfflineAveraging(tagGS* gs) {
     }
     if (g_findPeak.pasteToJournal) {
         char text[96];
-        std::snprintf(text, sizeof text - 2, KeyedText("%ld average passes made"), static_cast<long>(sum.Count()));
+        std::snprintf(text, sizeof text - 2, Keyed("%ld average passes made"), static_cast<long>(sum.Count()));
         std::strcat(text, "\r\n");
         JournalAppendText(gs, text);
     }
@@ -205,7 +205,7 @@ void OnAveragingInit(HWND dlg, AveragingDialog* d) {
 }
 
 bool Refuse(HWND dlg, int id, const char* key) {
-    MessageBoxA(dlg, KeyedText(key), KeyedText("Warning"), MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(dlg, Keyed(key), Keyed("Warning"), MB_OK | MB_ICONINFORMATION);
     gdlg::FocusAll(dlg, id);
     return false;
 }

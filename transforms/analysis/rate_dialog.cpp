@@ -71,15 +71,15 @@ void ShowThresholdMode(HWND dlg, RateDialog* d, int32_t function) {
     const RateDetectorSettings& s = g_rateDetectorSettings;
     EnableWindow(GetDlgItem(dlg, IDC_RD_REMOVE_BASELINE), FALSE);
     if (d->autoOn) {
-        SetDlgItemTextA(dlg, IDC_RD_LEVEL_LABEL, KeyedText("Noise re&jection Key"));
-        SetDlgItemTextA(dlg, IDC_RD_LEVEL_UNITS, KeyedText("TFP % of peak Key"));
+        SetDlgItemTextA(dlg, IDC_RD_LEVEL_LABEL, Keyed("Noise re&jection Key"));
+        SetDlgItemTextA(dlg, IDC_RD_LEVEL_UNITS, Keyed("TFP % of peak Key"));
         SetNumber(dlg, IDC_RD_LEVEL, s.noiseRejectionPercent, 2);
         if (function <= rate::kCountPeaks) {
             EnableWindow(GetDlgItem(dlg, IDC_RD_REMOVE_BASELINE), TRUE);
             CheckDlgButton(dlg, IDC_RD_REMOVE_BASELINE, s.removeBaseline ? BST_CHECKED : BST_UNCHECKED);
         }
     } else {
-        SetDlgItemTextA(dlg, IDC_RD_LEVEL_LABEL, KeyedText("Threshold level Key"));
+        SetDlgItemTextA(dlg, IDC_RD_LEVEL_LABEL, Keyed("Threshold level Key"));
         SetDlgItemTextA(dlg, IDC_RD_LEVEL_UNITS, d->gs->chanUnits[d->gs->selectedChan]);
         SetNumber(dlg, IDC_RD_LEVEL, s.thresholdLevel, 4);
     }
@@ -122,7 +122,7 @@ void OnRateDetectorInit(HWND dlg, RateDialog* d) {
     }
     for (int f = 1; f <= 10; ++f) {
         const LRESULT at = SendDlgItemMessageA(dlg, IDC_RD_FUNCTION, CB_ADDSTRING, 0,
-                                               reinterpret_cast<LPARAM>(KeyedText(kFunctionKeys[f - 1])));
+                                               reinterpret_cast<LPARAM>(Keyed(kFunctionKeys[f - 1])));
         SendDlgItemMessageA(dlg, IDC_RD_FUNCTION, CB_SETITEMDATA, at, f);
     }
     s.function = rate::ValidFunction(s.function);
@@ -185,7 +185,7 @@ void OnFunctionChosen(HWND dlg, RateDialog* d) {
 bool ReadWindowEdit(HWND dlg, int id, double* value) {
     if (EditNumber(dlg, id, value) && *value >= 0.0001) return true;
     MessageBeep(MB_ICONEXCLAMATION);
-    MessageBoxA(dlg, KeyedText("Value must be greater than 0.0001"), KeyedText("Warning"),
+    MessageBoxA(dlg, Keyed("Value must be greater than 0.0001"), Keyed("Warning"),
                 MB_OK | MB_ICONEXCLAMATION);
     gdlg::FocusAll(dlg, id);
     return false;

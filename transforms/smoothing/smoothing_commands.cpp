@@ -54,8 +54,6 @@ INT_PTR CALLBACK SmoothingDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM l
     return TRUE;
 }
 
-HWND Owner(const tagGS* gs) { return gs->hwnd ? gs->hwnd : (g_app ? g_app->hwndFrame : nullptr); }
-
 // The range of the commands: the selection, or the whole channel when asked or when it is a point.
 void WidenRange(tagGS* gs, bool entire, TransformRange* range) {
     if (entire || range->selectionEmpty) UseWholeChannel(gs, range);
@@ -160,7 +158,7 @@ int OnExpSmoothingCommand(tagGS* gs) {
 int OnApproximationCommand(tagGS* gs) {
     TransformRange range;
     if (SelectedRange(gs, &range) != kTransformDone) return kTransformBadSelection;
-    const int answer = MessageBoxA(Owner(gs), KeyedText("Transform entire wave ?"), "",
+    const int answer = MessageBoxA(Owner(gs), Keyed("Transform entire wave ?"), "",
                                    MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return kTransformCancelled;
     WidenRange(gs, answer == IDYES, &range);

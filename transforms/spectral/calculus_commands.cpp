@@ -9,10 +9,6 @@
 #include <new>
 #include <vector>
 
-namespace {
-HWND Owner(const tagGS* gs) { return gs->hwnd ? gs->hwnd : (g_app ? g_app->hwndFrame : nullptr); }
-}  // namespace
-
 // Escape ends the sum where it is: the samples after it keep their input values.
 int OnIntegralCommand(tagGS* gs) {
     const int slot = static_cast<int>(gs->selectedChan);

@@ -26,11 +26,6 @@ constexpr uint32_t kLowFlagBits = 0xF;
 constexpr INT_PTR kWarningDisable = IDOK;   // result 1
 constexpr INT_PTR kWarningAbort = IDCANCEL;  // result 2
 
-const char* Text(const char* key) {
-    const char* t = getMsgBoxText(key);
-    return t ? t : key;
-}
-
 // The channel records in use: analog, the unit's digital ones, calculation.
 int32_t RecordsInUse() { return std::min(kMaxChanRecords, kAnalogChannels + std::max(NDChan, 0) + kCalcChannels); }
 
@@ -139,7 +134,7 @@ bool NewBuffer(stAcq* acq, int32_t c, int32_t doubles, uint32_t* field) {
 // The filter's refusal, in the words of the field the user has to change.
 void ShowFilterRefusal(const stAcq* acq, const char* key) {
     HWND owner = acq->run.attachedGraph ? acq->run.attachedGraph->hwnd : nullptr;
-    MessageBoxA(owner, Text(key), Text("Warning"), MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
+    MessageBoxA(owner, Keyed(key), Keyed("Warning"), MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
 }
 
 // One channel's working state before the run.
@@ -175,7 +170,7 @@ bool PrepareChannel(stAcq* acq, stCalcSettings* run, int32_t c) {
         // The run's length as the start will clamp it.
         const int32_t length = std::max(1, acq->maxLength > 0 ? std::min(acq->acqLength, acq->maxLength) : acq->acqLength);
         if (PrepareDelayState(&run->delay[c], acq->samplePeriodMs, length)) return true;
-        MessageBoxA(nullptr, Text("Delay is longer than acquisition length."), Text("Delay calculation error:"),
+        MessageBoxA(nullptr, Keyed("Delay is longer than acquisition length."), Keyed("Delay calculation error:"),
                     MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
         return false;
     }
@@ -297,7 +292,7 @@ const char* CalcKindName(int32_t kind) {
     static const char* const kNames[] = {"Integrate", "Smoothing", "Difference", "Rate", "Math",
                                          "Function", "Filter", "Expression", "Delay", "Custom setting"};
     if (kind < kCalcIntegrate || kind > kCalcKinds) return nullptr;
-    return Text(kNames[kind - 1]);
+    return Keyed(kNames[kind - 1]);
 }
 
 // The kind's record at its defaults is taken from a freshly reset block, so the defaults are

@@ -22,11 +22,6 @@ int32_t ShowExpressionDialog(HWND parent, stAcq* acq, int32_t channel);
 
 namespace calcdlg {
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 void Warn(HWND dlg, const char* key, const char* captionKey) {
     MessageBeep(MB_ICONEXCLAMATION);
     MessageBoxA(dlg, Keyed(key), Keyed(captionKey), MB_OK | MB_ICONEXCLAMATION);
@@ -120,7 +115,6 @@ using namespace calcdlg;
 
 namespace {
 
-constexpr int kLabelChars = 40;
 constexpr size_t kFirstSourceAt = 208, kSecondSourceAt = 340, kSourceEntryBytes = 132;
 
 // ---- The frame ----
@@ -136,7 +130,7 @@ void FrameInit(HWND dlg, stCalcDlg* st) {
     char text[kPresetNameChars + 1] = {};
     snprintf(text, sizeof(text), "C%i", st->channel + 1);
     SetDlgItemTextA(dlg, IDC_CALC_HEADING, text);
-    SendDlgItemMessageA(dlg, IDC_CALC_LABEL, EM_LIMITTEXT, kLabelChars, 0);
+    SendDlgItemMessageA(dlg, IDC_CALC_LABEL, EM_LIMITTEXT, kChanLabelChars, 0);
     SendDlgItemMessageA(dlg, IDC_CALC_PRESET_NAME, EM_LIMITTEXT, kPresetNameChars, 0);
     memcpy(text, st->rec->label, sizeof(st->rec->label));
     text[sizeof(st->rec->label)] = '\0';
@@ -152,7 +146,7 @@ void FrameInit(HWND dlg, stCalcDlg* st) {
 void TakeNames(HWND dlg, stAcqChan* chan) {
     if (!GetDlgItem(dlg, IDC_CALC_LABEL)) return;
     char text[kPresetNameChars + 1] = {};
-    GetDlgItemTextA(dlg, IDC_CALC_LABEL, text, kLabelChars + 1);
+    GetDlgItemTextA(dlg, IDC_CALC_LABEL, text, kChanLabelChars + 1);
     memset(chan->label, 0, sizeof(chan->label));
     memcpy(chan->label, text, strnlen(text, sizeof(chan->label)));
     GetDlgItemTextA(dlg, IDC_CALC_PRESET_NAME, text, sizeof(text));

@@ -9,6 +9,7 @@
 
 #include "common/stAcq.h"
 #include "devlib/acquisition/calc/calc.h"  // the source lists and the enabled check
+#include "devlib/acquisition/channels/channels.h"
 
 // ---- Source channels ----
 // Channel identifiers: analog first analog number + n, digital 20 + n, calculation 40 + n;
@@ -20,8 +21,6 @@ constexpr int32_t kCalcIdBase = 40;
 int32_t SourceRecordIndex(const stAcq* acq, int32_t id);
 
 // ---- Presets ----
-// The longest preset name the dialogs take.
-constexpr int kPresetNameChars = 128;
 // 1 when the field's text may name a new preset: not empty, not "Off" or "New", no kind name and
 // no preset of the table (any case).
 int32_t IsNewPresetName(HWND dlg, int field, const stAcq* acq);

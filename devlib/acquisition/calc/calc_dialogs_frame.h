@@ -9,6 +9,7 @@
 
 #include "common/stAcq.h"
 #include "devlib/acquisition/channels/calc_settings.h"
+#include "devlib/services/library.h"
 
 struct stCalcDlg;
 
@@ -37,7 +38,6 @@ int32_t RunCalcDialog(HWND parent, stAcq* acq, int32_t channel, const stCalcKind
 
 namespace calcdlg {
 
-const char* Keyed(const char* key);
 // A beep and a keyed message with a keyed caption.
 void Warn(HWND dlg, const char* key, const char* captionKey);
 // The caret into a refused field, its text selected.

@@ -13,6 +13,7 @@
 #include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/channels/preset_organiser.h"
 #include "devlib/acquisition/channels/presets.h"
+#include "devlib/services/library.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -25,11 +26,6 @@ bool StartsWord(const char* text, size_t i) {
     return !isalnum(before) && before != '_';
 }
 constexpr double kSmallestLimit = 0.0001;  // a Rate limit is never divided by less
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 // The name matches a key's own text or the text it stands for now.
 bool IsKeyedName(const char* name, const char* key) { return strcmp(name, key) == 0 || strcmp(name, Keyed(key)) == 0; }

@@ -10,6 +10,7 @@
 #include "devlib/acquisition/calc/calc_dialogs_frame.h"
 #include "devlib/acquisition/channels/channels.h"
 #include "devlib/resource.h"
+#include "devlib/vk40.h"
 
 using namespace calcdlg;
 

@@ -20,6 +20,12 @@ constexpr int16_t kFilterBandStopLine = 5;
 
 // A raw 16-bit sample of an input spans +-10 V.
 constexpr double kVoltsPerCount = 10.0 / 32768.0;
+constexpr double kInputCountsPerVolt = 32768.0 / 10.0;
+
+// The longest texts of a channel record that the dialogs take: label, units, preset name.
+constexpr int kChanLabelChars = 40;
+constexpr int kChanUnitsChars = 20;
+constexpr int kPresetNameChars = 128;
 
 // The record's 496 stored bytes, field by field, little-endian; reserved bytes travel as they are.
 void EncodeChanRecord(const stAcqChan& rec, uint8_t* out496);

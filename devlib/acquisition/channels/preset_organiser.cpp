@@ -18,11 +18,6 @@ namespace {
 constexpr int kDescriptionChars = 127;
 constexpr INT_PTR kOrganiserClosed = 1;
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 void Description(const stAcqChan& rec, char* out, size_t size) {
     char text[sizeof(rec.presetName) + 1] = {};
     memcpy(text, rec.presetName, sizeof(rec.presetName));

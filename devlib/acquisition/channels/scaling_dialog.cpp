@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kUnitsChars = 20;
 constexpr int kFieldChars = 128;
 constexpr double kMaxAmplifiedVolts = 9.5;  // above it a calibration reading would clip
 
@@ -34,7 +33,7 @@ struct stScalingDlg {
 const int kPointFields[] = {IDC_SCALE_INPUT1, IDC_SCALE_VALUE1, IDC_SCALE_INPUT2, IDC_SCALE_VALUE2, IDC_SCALE_UNITS};
 
 void ShowKeyedMessage(HWND owner, const char* key) {
-    MessageBoxA(owner, KeyedText(key), KeyedText("Warning"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(owner, Keyed(key), Keyed("Warning"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SetNumber(HWND dlg, int id, double value) {
@@ -59,7 +58,7 @@ void FocusField(HWND dlg, int id) {
 // The input fields' unit, or none for channels that take plain input values.
 void ShowInputUnits(HWND dlg, const stAcqChan& rec, double factor) {
     const bool analog = rec.group == kGroupAnalog;
-    const char* unit = KeyedText(factor > 1000.0 ? "microV" : "mV");
+    const char* unit = Keyed(factor > 1000.0 ? "microV" : "mV");
     for (int id : {IDC_SCALE_INPUT1_UNIT, IDC_SCALE_INPUT2_UNIT}) {
         SetDlgItemTextA(dlg, id, unit);
         ShowWindow(GetDlgItem(dlg, id), analog ? SW_SHOW : SW_HIDE);
@@ -83,7 +82,7 @@ void ScalingDlgInit(HWND dlg, stScalingDlg* st) {
     SetNumber(dlg, IDC_SCALE_VALUE2, rec.unitValue2);
     char units[sizeof(rec.units) + 1] = {};
     memcpy(units, rec.units, sizeof(rec.units));
-    SendDlgItemMessageA(dlg, IDC_SCALE_UNITS, EM_LIMITTEXT, kUnitsChars, 0);
+    SendDlgItemMessageA(dlg, IDC_SCALE_UNITS, EM_LIMITTEXT, kChanUnitsChars, 0);
     SetDlgItemTextA(dlg, IDC_SCALE_UNITS, units);
 
     const bool fixed = rec.paramsFixed != 0;
@@ -127,7 +126,7 @@ bool ScalingDlgApply(HWND dlg, stScalingDlg* st) {
     rec.unitValue1 = value1;
     rec.inValue2 = input2 / st->factor;
     rec.unitValue2 = value2;
-    char units[kUnitsChars + 1] = {};
+    char units[kChanUnitsChars + 1] = {};
     GetDlgItemTextA(dlg, IDC_SCALE_UNITS, units, sizeof(units));
     memset(rec.units, 0, sizeof(rec.units));
     memcpy(rec.units, units, strlen(units));

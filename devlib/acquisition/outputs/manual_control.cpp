@@ -20,7 +20,6 @@
 namespace {
 
 constexpr double kVoltsPerStep = 0.001220703125;
-constexpr double kCountsPerVolt = 6553.6;
 constexpr double kMiddleVolts = 2.5;
 constexpr int32_t kScrollTop = 16383;
 constexpr int32_t kLineStep = 16;
@@ -132,7 +131,7 @@ INT_PTR CALLBACK ManualControlProc(HWND dlg, UINT message, WPARAM wParam, LPARAM
 
 double ManualVoltsFromCounts(int32_t counts) { return (counts >> 3) * kVoltsPerStep + kMiddleVolts; }
 
-int32_t ManualCountsFromVolts(double volts) { return static_cast<int32_t>(std::trunc((volts - kMiddleVolts) * kCountsPerVolt)); }
+int32_t ManualCountsFromVolts(double volts) { return static_cast<int32_t>(std::trunc((volts - kMiddleVolts) * kManualCountsPerVolt)); }
 
 double ClampManualVolts(double volts) {
     if (!(volts >= 0.0)) return 0.0;  // also a text that is no number

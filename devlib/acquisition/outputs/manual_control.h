@@ -11,6 +11,7 @@ struct stAcq;
 constexpr int32_t kManualCountsMin = -16384;
 constexpr int32_t kManualCountsMax = 16384;
 constexpr double kManualVoltsMax = 4.9987;
+constexpr double kManualCountsPerVolt = 6553.6;
 
 // Volts shown for a level: (counts >> 3) steps of 1.220703125 mV above 2.5 V.
 double ManualVoltsFromCounts(int32_t counts);

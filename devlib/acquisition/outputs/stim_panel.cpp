@@ -20,12 +20,9 @@
 namespace {
 
 constexpr double kWidthMin = 0.049;
-constexpr double kWidthMax = 100.0;
 constexpr double kRateFloor = 0.2;
 constexpr double kRateCeiling = 5000.0;
-constexpr double kCorrectionMax = 150.0;
 constexpr double kDelayMin = 0.5;
-constexpr double kDelayMax = 100.0;
 constexpr int32_t kScrollMax = 16383;
 constexpr double kPerScrollStep = 0.00006103888176768602;  // 1 / 16383
 constexpr int32_t kFieldChars = 25;
@@ -35,11 +32,6 @@ constexpr int kEditFields[] = {IDC_STIM_WIDTH, IDC_STIM_RATE, IDC_STIM_LOWER, ID
 constexpr int kAllControls[] = {IDC_STIM_WIDTH,  IDC_STIM_RATE,   IDC_STIM_LOWER,      IDC_STIM_UPPER,
                                 IDC_STIM_COUNT,  IDC_STIM_SCROLL, IDC_STIM_CONTINUOUS, IDC_STIM_NUMBERED,
                                 IDC_STIM_START,  IDC_STIM_PREFS};
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 // The highest rate a width leaves room for.
 double MaxRateForWidth(double width) { return 1000.0 / (width + 0.1); }
@@ -299,7 +291,7 @@ INT_PTR CALLBACK PreferencesProc(HWND dlg, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 void ApplyTypedStimValues(stStimSetup* s, const stStimTyped& t) {
-    double width = std::clamp(t.width, kWidthMin, kWidthMax);
+    double width = std::clamp(t.width, kWidthMin, kStimWidthMax);
     if (s->widthLimitOn && width > s->widthLimit) width = s->widthLimit;
     s->width = width;
     const double maxRate = MaxRateForWidth(width);
@@ -348,13 +340,13 @@ int32_t ApplyStimPreferences(stStimSetup* s, const stStimPrefsTyped& t) {
     const double width = std::max(s->width, kWidthMin);
     const double highest = t.lockLimits ? MaxRateForWidth(width) : 1000.0 / (2.0 * width);
     s->lockLimits = static_cast<int16_t>(t.lockLimits);
-    s->correction = std::clamp(t.correction, 0.0, kCorrectionMax);
+    s->correction = std::clamp(t.correction, 0.0, kStimCorrectionMax);
     s->increment = std::min(increment, highest);
-    s->widthLimit = std::clamp(t.widthLimit, kWidthMin, kWidthMax);
+    s->widthLimit = std::clamp(t.widthLimit, kWidthMin, kStimWidthMax);
     s->withAcquisition = static_cast<int16_t>(t.withAcquisition);
     s->markers = static_cast<int16_t>(t.markers);
     s->widthLimitOn = static_cast<int16_t>(t.widthLimitOn);
-    s->delay = t.delay != 0.0 ? std::clamp(t.delay, kDelayMin, kDelayMax) : 0.0;
+    s->delay = t.delay != 0.0 ? std::clamp(t.delay, kDelayMin, kStimDelayMax) : 0.0;
     return 1;
 }
 

@@ -8,15 +8,13 @@
 
 #include "common/stAcq.h"
 #include "devlib/acquisition/outputs/stimulator.h"
+#include "devlib/services/library.h"
 #include "devlib/vk40.h"
 
 namespace {
 
 constexpr char kNotDefined[] = "NOT_DEFINED";
 constexpr int32_t kMaxRecords = 100;
-constexpr double kWidthMax = 100.0;
-constexpr double kDelayMax = 100.0;
-constexpr double kCorrectionMax = 150.0;
 constexpr double kIncrementMax = 1000.0;
 
 struct stKindKey {
@@ -97,7 +95,7 @@ public:
         if (!Is(m_mode, "Continuous") && !Is(m_mode, "Pulse")) return kStimResultDurationMode;
         if (m_count < 1 || m_count > kStimMaxCount) return kStimResultPulseNumber;
         if (s.widthLimitOn && m_width > s.widthLimit) return kStimResultWidthByLimit;
-        if (!s.widthLimitOn && m_width > kWidthMax) return kStimResultMaxWidth;
+        if (!s.widthLimitOn && m_width > kStimWidthMax) return kStimResultMaxWidth;
         // A rate of 0 or below has no period at all.
         if (!(m_rate > 0.0) || m_rate > 1000.0 / (m_width + 0.1)) return kStimResultMaxRate;
         return kStimResultSuccess;
@@ -131,13 +129,13 @@ public:
     }
     int32_t Validate(const stStimSetup&) const override {
         if (!Is(m_start, "Acquisition") && !Is(m_start, "Button")) return kStimResultStartMode;
-        if (m_delay < 0 || m_delay > kDelayMax) return kStimResultDelay;
-        if (m_correction < 0 || m_correction > kCorrectionMax) return kStimResultFactor;
+        if (m_delay < 0 || m_delay > kStimDelayMax) return kStimResultDelay;
+        if (m_correction < 0 || m_correction > kStimCorrectionMax) return kStimResultFactor;
         // A rate cannot move in steps of nothing.
         if (!(m_increment > 0.0) || m_increment > kIncrementMax) return kStimResultIncrement;
         if (!Is(m_lock, "LockON") && !Is(m_lock, "LockOFF")) return kStimResultRateLock;
         if (!Is(m_limit, "LimitON") && !Is(m_limit, "LimitOFF")) return kStimResultWidthLimitMode;
-        if (Is(m_limit, "LimitON") && (m_widthLimit < 0 || m_widthLimit > kWidthMax)) return kStimResultWidthLimit;
+        if (Is(m_limit, "LimitON") && (m_widthLimit < 0 || m_widthLimit > kStimWidthMax)) return kStimResultWidthLimit;
         if (!Is(m_markers, "MarkerON") && !Is(m_markers, "MarkerOFF")) return kStimResultMarkerMode;
         return kStimResultSuccess;
     }
@@ -206,11 +204,6 @@ private:
     std::unique_ptr<CStimCommand> m_records[kMaxRecords];
     int32_t m_count = 0;
 };
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 }  // namespace
 

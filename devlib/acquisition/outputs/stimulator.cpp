@@ -24,11 +24,6 @@ constexpr int32_t kMessageChars = 256;
 constexpr int32_t kLabelChars = 128;
 constexpr uint8_t kRefFirstDigital = 12;  // a reference channel beyond the analog ones is sent + 12
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 struct stStimError {
     uint8_t code;
     const char* key;

@@ -20,6 +20,11 @@ constexpr uint8_t kStimModeQuery = 10;
 constexpr uint8_t kStimContinuousCount = 255;
 constexpr int32_t kStimMaxCount = 254;
 
+// The limits the panel holds its fields to and a lesson's stimulator settings are checked against.
+constexpr double kStimWidthMax = 100.0;  // ms, also the width limit's
+constexpr double kStimDelayMax = 100.0;  // ms
+constexpr double kStimCorrectionMax = 150.0;
+
 // Stimulator events.
 enum StimEvent : int32_t {
     kStimEvSettingsChanged = 0,

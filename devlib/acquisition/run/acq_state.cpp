@@ -40,19 +40,14 @@ constexpr int kGaugeRight = 17;
 constexpr uint32_t kGaugeBytesPerPixel = 2048;
 constexpr int kDesktopReach = 40;
 constexpr char kUsageValue[] = "HWUsageFlag";
-constexpr REGSAM kMachineRead = KEY_READ | KEY_WOW64_64KEY;
-
-const char* Keyed(const char* key, const char* fallback) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : fallback;
-}
 
 // Asks what to do when no unit answers; true for Retry.
 bool AskRetryWithoutUnit(const tagGS* gs) {
     HWND owner = gs && gs->hwnd ? gs->hwnd : g_lib.hostFrame;
-    const char* text = Keyed("KEY VK40 not found",
-                             "The Program cannot find the VK40 hardware.\n\nTo analyze saved data (using software only), "
-                             "click Cancel.\n\nTo record data, check connections and power and click Retry.");
+    const char* text = getMsgBoxText("KEY VK40 not found");
+    if (!text)
+        text = "The Program cannot find the VK40 hardware.\n\nTo analyze saved data (using software only), "
+               "click Cancel.\n\nTo record data, check connections and power and click Retry.";
     return MessageBoxA(owner, text, "VK40", MB_RETRYCANCEL | MB_TASKMODAL | MB_ICONEXCLAMATION) == IDRETRY;
 }
 

@@ -20,10 +20,6 @@ namespace {
 
 constexpr int16_t kAutosaveOn = 1;
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 // With the warning on, an existing file is overwritten only when the user says so.
 bool MayOverwrite(const stAcq* acq, const tagGS* gs, const char* name) {

@@ -34,15 +34,11 @@ namespace {
 
 constexpr UINT kRunPollTimerMs = 50;
 
-constexpr double kReferenceCounts = 3276.75;
 constexpr double kFastPeriodMs = 0.5;
-constexpr uint32_t kSlotShown = 2;
 constexpr uint32_t kReadPositionMask = 0x7FFFFF;
 constexpr uint8_t kStatusBusy = 0x01;       // byte 0: sampling
 constexpr uint8_t kStatusStartSeen = 0x02;  // byte 1: the start signal came
-constexpr uint16_t kStatusBytes = 4;
 constexpr uint16_t kWriteAddressBytes = 3;
-
 
 int32_t FirstCount(const stAcq* acq, const tagGS* gs) {
     return static_cast<int32_t>(gs->chanCount[FirstRunSlot(acq->run)]);
@@ -113,7 +109,7 @@ void CopyRunSettings(stAcq* acq) {
 bool SendHostPacedStart(stAcq* acq, uint16_t analogMask, int32_t wait) {
     const bool slowRate = IsVK40() || acq->runSamplePeriod >= kFastPeriodMs;
     uint8_t ref[3];
-    PutBeU16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
+    PutBeU16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kRefVoltageCountsPerVolt)) & 0xFFFFu);
     ref[2] = acq->refCommand;
     if (!Command(kCmdReference, sizeof(ref), ref)) return false;
     if (slowRate) {
@@ -187,7 +183,7 @@ int32_t PrepareRecordingBuffers(tagGS* gs, stAcq* acq) {
         const int32_t s = RunChannelSlot(acq->run, i);
         const int32_t r = RecordOfRunChannel(acq, number);
         const bool isDouble = number >= kFirstCalcSlot;
-        gs->chanFlags[s] |= kSlotShown;
+        gs->chanFlags[s] |= kChanSlotShown;
         gs->chanNumber[s] = number;
         if (r >= 0 && (acq->chans[r].flags & kChanPlot)) gs->chanFlags[s] |= 1;
         gs->chanBytes[s] = isDouble ? 8 : 2;
@@ -317,7 +313,7 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs, CCalcChannelsHold& calc) {
 int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
     const bool holdsData = GraphHoldsData(gs);
     if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
-        MessageBoxA(gs->hwnd, KeyedText("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        MessageBoxA(gs->hwnd, Keyed("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
     int32_t appendChosen = 0;
     // The append check's Revert may have chosen another storage kind.
@@ -397,14 +393,14 @@ void EndOnCalcError(stAcq* acq) {
     const char* format = getMsgBoxText(kCalcErrorKey);
     char text[256];
     snprintf(text, sizeof(text), format ? format : "C%ld", channel);
-    MessageBoxA(gs ? gs->hwnd : nullptr, text, KeyedText("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(gs ? gs->hwnd : nullptr, text, Keyed("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Waiting for the unit's start signal: the blocks are made when it came.
 bool PollStartSignal(stAcq* acq) {
     const uint8_t none[1] = {0};
-    uint8_t status[kStatusBytes] = {};
-    if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kStatusBytes, status)) return false;
+    uint8_t status[kCmdStatusBytes] = {};
+    if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kCmdStatusBytes, status)) return false;
     if (!(status[1] & kStatusStartSeen)) return true;
     acq->run.dataStarted = 1;
     g_runLayer.dataStartMs = g_unitLink.ClockMs();
@@ -522,8 +518,8 @@ void CheckAcquisitionStatus(stAcq* acq) {
     }
     if (run.timingKind == kTimingFinished) {
         const uint8_t none[1] = {0};
-        uint8_t status[kStatusBytes] = {};
-        if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kStatusBytes, status)) return EndOnCommunicationError(acq);
+        uint8_t status[kCmdStatusBytes] = {};
+        if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kCmdStatusBytes, status)) return EndOnCommunicationError(acq);
         if (!(status[0] & kStatusBusy)) {
             run.dataStarted = 1;
             EndAcquisition(acq, 0);

@@ -13,6 +13,9 @@
 struct tagGS;
 struct stReadBack;
 
+// The reference voltage in the unit's counts, as command 28 and the set-up block carry it.
+constexpr double kRefVoltageCountsPerVolt = 3276.75;
+
 // What a run tells the set-up panels above it; the panels fill the table in as the library is
 // loaded, and until then each entry does nothing.
 struct stRunPanelHooks {

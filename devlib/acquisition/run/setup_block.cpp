@@ -20,7 +20,6 @@ using namespace setup_layout;
 static_assert(kTailBytes == sizeof(stAcqChan) - offsetof(stAcqChan, unitsSetByUser),
               "the tail is the record's last bytes");
 
-constexpr double kRefVoltageScale = 3276.75;
 constexpr double kRefVoltageUnscale = 0.00030518043793392844;
 constexpr int32_t kRepeatShiftedUpTo = 1791;  // these versions store the repeat mode minus 1
 constexpr int32_t kInputWordsFrom = 1792;     // and the low nibble 2: gain, offset, input words, filters
@@ -160,7 +159,7 @@ void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, ui
     PutI16(b + kStorageAt, acq.storageKind);
     PutI16(b + kModeAt, acq.unitMode);
     PutI16(b + kRefCommandAt, acq.refCommand);
-    PutI16(b + kRefVoltageAt, static_cast<int32_t>(acq.refVoltage * kRefVoltageScale));
+    PutI16(b + kRefVoltageAt, static_cast<int32_t>(acq.refVoltage * kRefVoltageCountsPerVolt));
     PutI16(b + kSetupWordAt, acq.settingTwo);
     PutI16(b + kRepeatAt, acq.repeatMode);
     PutI16(b + kAutoRestartAt, acq.autoRestart);

@@ -27,7 +27,6 @@ namespace {
 
 constexpr uint8_t kModeUnitPacedKeep = 0xF2;
 constexpr uint8_t kModeUnitPaced = 2;
-constexpr double kReferenceCounts = 3276.75;
 constexpr double kRateStepHz = 2500.0;
 constexpr uint8_t kGoUnitPaced = 1;
 constexpr uint8_t kGoHighSpeed = 2;
@@ -262,7 +261,7 @@ void FormatReadBackProgress(char* out, size_t size, const char* format, int32_t 
 int32_t StartUnitPacedRun(stAcq* acq, uint16_t analogMask) {
     stAcqRun& run = acq->run;
     uint8_t ref[3];
-    PutBeU16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kReferenceCounts)) & 0xFFFFu);
+    PutBeU16(ref, static_cast<uint32_t>(static_cast<int32_t>(acq->refVoltage * kRefVoltageCountsPerVolt)) & 0xFFFFu);
     ref[2] = acq->refCommand;
     if (!Command(kCmdReference, sizeof(ref), ref)) return 0;
     uint8_t arm[6] = {static_cast<uint8_t>((acq->runModeByte & kModeUnitPacedKeep) | kModeUnitPaced), 0, 0, 0, 0, 0};

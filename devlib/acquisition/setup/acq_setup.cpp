@@ -32,12 +32,6 @@ constexpr uint16_t kModeMemoryBits = 512;
 constexpr UINT kLengthEntered = 0x0700;  // the length field's own Enter notification
 constexpr int32_t kTextChars = 64;
 
-// The stored text of a key, or the key itself.
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 // A keyed message over the dialog.
 void Tell(HWND dlg, const char* key, const char* captionKey, UINT icon) {
     MessageBoxA(dlg, Keyed(key), Keyed(captionKey), MB_OK | icon);

@@ -29,11 +29,6 @@ constexpr double kDefaultQ = 0.707;
 constexpr double kPlainSlotHz = 100.0;  // as the start-up table: within the unit's filter range
 constexpr double kDigitalSlotHz = 100.0;
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 void CopyText(char* field, size_t size, const char* text) {
     memset(field, 0, size);
     snprintf(field, size, "%s", text ? text : "");

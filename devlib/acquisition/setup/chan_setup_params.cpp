@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int kLabelChars = 40;
-constexpr int kPresetChars = 128;
 constexpr double kLineQ = 5.0;
 constexpr int32_t kOffsetCountsReach = 32767;
 
@@ -35,11 +33,6 @@ struct stParamsDlg {
     int32_t channel;
     stAcqChan work;  // Cancel throws it away
 };
-
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 void Enable(HWND dlg, int id, bool on) { EnableWindow(GetDlgItem(dlg, id), on); }
 
@@ -57,7 +50,7 @@ double GetNumber(HWND dlg, int id) {
 }
 
 void GetText(HWND dlg, int id, char* field, size_t size) {
-    char text[kPresetChars + 1] = {};
+    char text[kPresetNameChars + 1] = {};
     GetDlgItemTextA(dlg, id, text, static_cast<int>(size) + 1 < int(sizeof(text)) ? int(size) + 1 : int(sizeof(text)));
     memset(field, 0, size);
     memcpy(field, text, strnlen(text, size));
@@ -113,13 +106,13 @@ void ShowCoupling(HWND dlg, const stParamsDlg* st) {
 
 // "&New Channel Preset" only for a name that no preset has yet.
 void ShowNewPresetState(HWND dlg, stParamsDlg* st) {
-    char name[kPresetChars + 1] = {};
+    char name[kPresetNameChars + 1] = {};
     GetDlgItemTextA(dlg, IDC_ICP_PRESET_NAME, name, sizeof(name));
     Enable(dlg, IDC_ICP_NEW_PRESET, !st->work.paramsFixed && IsNewInputPresetName(st->acq, name));
 }
 
 void ShowTexts(HWND dlg, stParamsDlg* st) {
-    char text[kPresetChars + 1] = {};
+    char text[kPresetNameChars + 1] = {};
     memcpy(text, st->work.label, sizeof(st->work.label));
     SetDlgItemTextA(dlg, IDC_ICP_LABEL, text);
     memset(text, 0, sizeof(text));
@@ -140,8 +133,8 @@ void ParamsInit(HWND dlg, stParamsDlg* st) {
     char heading[16];
     snprintf(heading, sizeof(heading), "CH%1i", st->channel + st->acq->firstAnalogNumber);
     SetDlgItemTextA(dlg, IDC_ICP_HEADING, heading);
-    SendDlgItemMessageA(dlg, IDC_ICP_LABEL, EM_LIMITTEXT, kLabelChars, 0);
-    SendDlgItemMessageA(dlg, IDC_ICP_PRESET_NAME, EM_LIMITTEXT, kPresetChars, 0);
+    SendDlgItemMessageA(dlg, IDC_ICP_LABEL, EM_LIMITTEXT, kChanLabelChars, 0);
+    SendDlgItemMessageA(dlg, IDC_ICP_PRESET_NAME, EM_LIMITTEXT, kPresetNameChars, 0);
     ShowTexts(dlg, st);
     ShowUnits(dlg, st);
     for (int32_t r = 0; r < g_unit.gainCount; ++r)
@@ -195,7 +188,7 @@ void StoreOffset(HWND dlg, stParamsDlg* st) {
 }
 
 void NewPreset(HWND dlg, stParamsDlg* st) {
-    char name[kPresetChars + 1] = {};
+    char name[kPresetNameChars + 1] = {};
     GetDlgItemTextA(dlg, IDC_ICP_PRESET_NAME, name, sizeof(name));
     if (!IsNewInputPresetName(st->acq, name)) return;
     stAcqChan rec = st->work;
@@ -216,7 +209,7 @@ void NewPreset(HWND dlg, stParamsDlg* st) {
 }
 
 void OpenScaling(HWND dlg, stParamsDlg* st) {
-    char label[kLabelChars + 1] = {}, name[kPresetChars + 1] = {};
+    char label[kChanLabelChars + 1] = {}, name[kPresetNameChars + 1] = {};
     GetDlgItemTextA(dlg, IDC_ICP_LABEL, label, sizeof(label));
     GetDlgItemTextA(dlg, IDC_ICP_PRESET_NAME, name, sizeof(name));
     SetScaleFromTwoPoints(&st->work, st->acq);

@@ -60,11 +60,6 @@ stChannelWindow g_window;
 // The two button faces every analog and calculation row shares, loaded by the first row.
 HBITMAP g_rowFaces[2] = {};
 
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
-
 bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 
 void Check(HWND dlg, int id, bool on) { CheckDlgButton(dlg, id, on ? BST_CHECKED : BST_UNCHECKED); }

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr uint8_t kStatusConverting = 0x08;  // byte 1 of the status reply while converting
-constexpr uint32_t kStatusBytes = 4;
 constexpr uint8_t kPlainInputMode = 32;
 constexpr uint16_t kDigitalPeriod = 1;  // 0.5 ms, sent as the period x 2
 constexpr uint8_t kArmDigitalOnly[6] = {1, 0, 0, 0, 255, 0};
@@ -23,8 +22,8 @@ bool ConvertInputs() {
     if (!g_unitLink.SetCommand(kCmdConvertInputs, 0, nullptr)) return false;
     const DWORD start = GetTickCount();
     do {
-        uint8_t status[kStatusBytes] = {};
-        if (!g_unitLink.QueryCommand(kCmdStatus, 0, nullptr, kStatusBytes, status)) return false;
+        uint8_t status[kCmdStatusBytes] = {};
+        if (!g_unitLink.QueryCommand(kCmdStatus, 0, nullptr, kCmdStatusBytes, status)) return false;
         if (!(status[1] & kStatusConverting)) break;
     } while (GetTickCount() - start < kConversionWaitMs);
     return true;

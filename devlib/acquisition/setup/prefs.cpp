@@ -17,7 +17,6 @@
 namespace {
 
 constexpr int32_t kTypedChars = 256;
-constexpr double kCountsPerVolt = 6553.6;
 constexpr int32_t kCountsAtZero = 16383;
 
 // The caption names the connected model ("VK40 Preferences").
@@ -128,7 +127,7 @@ int32_t ShowDevicePreferences(HWND owner, HGLOBAL hAcq) {
 }
 
 int32_t ManualOutputCounts(double volts) {
-    return static_cast<int32_t>(std::trunc(volts * kCountsPerVolt)) - kCountsAtZero;
+    return static_cast<int32_t>(std::trunc(volts * kManualCountsPerVolt)) - kCountsAtZero;
 }
 
 // The level goes to the unit through the Manual Control panel; a panel not made yet shows it

@@ -10,6 +10,7 @@
 #include "devlib/acquisition/setup/acq_setup_rules.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/setup/panel_places.h"
+#include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/channels/scaling.h"
 #include "devlib/services/value_text.h"
 #include "devlib/resource.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr double kCountsPerVolt = 3276.8;
 constexpr double kLevelLimit = 10.0;
 constexpr double kScrollPerVolt = 1638.4;
 constexpr int32_t kScrollLimit = 16383;
@@ -28,12 +28,6 @@ constexpr int32_t kVK40TriggerChannel = 3;
 constexpr int32_t kExternalItem = 5;
 constexpr UINT kLevelEntered = 0x0700;  // the level field's own Enter notification
 const char* const kExternalLevelText = "2.0";
-
-// The stored text of a key, or the key itself.
-const char* Keyed(const char* key) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : key;
-}
 
 // The channel record whose scale the level uses: the fixed trigger input on the first model.
 int32_t TriggerChannelIndex(const stAcq* acq) {
@@ -96,8 +90,8 @@ void OnLevelTyped(HWND dlg, stAcq* acq) {
 void OnLevelScrolled(HWND dlg, stAcq* acq, UINT code, int position) {
     double level = acq->refVoltage;
     switch (code) {
-    case SB_LINELEFT: level -= 1.0 / kCountsPerVolt; break;
-    case SB_LINERIGHT: level += 1.0 / kCountsPerVolt; break;
+    case SB_LINELEFT: level -= 1.0 / kInputCountsPerVolt; break;
+    case SB_LINERIGHT: level += 1.0 / kInputCountsPerVolt; break;
     case SB_PAGELEFT: level -= 1.0; break;
     case SB_PAGERIGHT: level += 1.0; break;
     case SB_THUMBPOSITION:
@@ -167,12 +161,12 @@ std::string ChannelItem(int number) {
 }  // namespace
 
 double TriggerLevelShown(double level, double scale, double offset) {
-    return level * (scale * kCountsPerVolt) + offset;
+    return level * (scale * kInputCountsPerVolt) + offset;
 }
 
 // A channel without a scale gives level 0 rather than a division by zero.
 double TriggerLevelFromShown(double shown, double scale, double offset) {
-    const double perVolt = scale * kCountsPerVolt;
+    const double perVolt = scale * kInputCountsPerVolt;
     return perVolt != 0.0 ? (shown - offset) / perVolt : 0.0;
 }
 

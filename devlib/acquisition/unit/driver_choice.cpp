@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr char kDevicePrefix[] = "\\\\.\\";
-constexpr REGSAM kMachineRead = KEY_READ | KEY_WOW64_64KEY;
 constexpr char kPcCardService[] = "System\\CurrentControlSet\\Services\\VkPcm";
 constexpr char kIsaService[] = "System\\CurrentControlSet\\Services\\VkIsa";
 constexpr DWORD kNt4Major = 4;

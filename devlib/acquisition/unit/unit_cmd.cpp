@@ -6,6 +6,7 @@
 #include "common/tagGS.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/unit/packet.h"
+#include "devlib/acquisition/channels/channels.h"
 #include "devlib/acquisition/channels/scaling.h"
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/services/library.h"
@@ -26,7 +27,6 @@ constexpr double kFilterPeriodVK40 = 0.5;      // ms: the first model filters at
 constexpr double kMaxFilterPeriodVK45 = 0.05;  // ms
 constexpr double kScaleVK40 = 16384.0;         // coefficients as 16-bit, 2^14
 constexpr double kScaleVK45 = 1073741824.0;    // coefficients as 32-bit, 2^30
-constexpr double kVoltsPerCount = 10.0 / 32768.0;
 constexpr double kVoltsPerCountVK45 = 0.00030518043793392844;
 constexpr uint16_t kOneShotPeriod = 1;  // 0.5 ms, sent as the period × 2
 constexpr uint8_t kModeSingle = 1;

@@ -21,6 +21,7 @@ constexpr uint8_t kCmdInputGain = 48;
 constexpr uint8_t kCmdInputOffset = 49;
 constexpr uint8_t kCmdInputMode = 50;
 constexpr uint8_t kCmdStatus = 51;
+constexpr uint32_t kCmdStatusBytes = 4;  // its reply
 constexpr uint8_t kCmdFilterVK40 = 53;
 constexpr uint8_t kCmdSamplePeriod = 54;
 constexpr uint8_t kCmdReadMemory = 55;

@@ -5,6 +5,7 @@
 #include "devlib/acquisition/model/device.h"
 #include "devlib/acquisition/unit/packet.h"
 #include "devlib/acquisition/unit/unit_link.h"
+#include "common/scoped_handle.h"
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
@@ -22,7 +23,7 @@ constexpr size_t kMaxFirmwareBytes = 0x10000;  // block offsets are 16-bit
 // The key's text with the number in place of its first "%d"; a translated text is never used
 // as a format.
 std::string KeyedNumberText(const char* key, int32_t number) {
-    const std::string text = KeyedText(key);
+    const std::string text = Keyed(key);
     const size_t at = text.find("%d");
     if (at == std::string::npos) return text + " " + std::to_string(number);
     return text.substr(0, at) + std::to_string(number) + text.substr(at + 2);
@@ -75,8 +76,8 @@ int32_t DownloadFirmware(stAcq*) {
 // read ends the dump; what was read stays in the file.
 int32_t DumpUnitMemoryTo(const char* file, int32_t bytes) {
     if (!file || bytes < 1 || bytes > kMaxDumpBytes) return 0;
-    HANDLE out = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return 0;
+    CScopedHandle out(CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return 0;
     int32_t ok = 1;
     for (int32_t address = 0; ok && address < bytes; address += kMemoryBlockBytes) {
         uint8_t request[4];
@@ -87,9 +88,8 @@ int32_t DumpUnitMemoryTo(const char* file, int32_t bytes) {
         const int32_t left = bytes - address;
         const DWORD take = static_cast<DWORD>(left < kMemoryBlockBytes ? left : kMemoryBlockBytes);
         DWORD written = 0;
-        if (ok) ok = WriteFile(out, block, take, &written, nullptr) && written == take;
+        if (ok) ok = WriteFile(out.get(), block, take, &written, nullptr) && written == take;
     }
-    CloseHandle(out);
     return ok;
 }
 
@@ -101,7 +101,7 @@ int32_t DumpUnitMemory(stAcq*, int32_t bytes) { return DumpUnitMemoryTo(kDumpFil
 // The unit's own description, its second line, its buffer size and the driver's revision.
 int32_t FormatUnitInfo(char* text, size_t size) {
     if (!text || !size) return 0;
-    CopyOut(KeyedText("Disconnected"), text, size);
+    CopyOut(Keyed("Disconnected"), text, size);
     uint8_t description[kDescriptionBytes];
     if (!g_unitLink.QueryCommand(kCmdDescription, 0, nullptr, sizeof(description), description)) return 0;
     std::string info = ReplyText(description, sizeof(description));
@@ -116,7 +116,7 @@ int32_t FormatUnitInfo(char* text, size_t size) {
         g_unitMemorySize = GetBeU24(memory);
     char line[96];
     std::snprintf(line, sizeof(line), "%ld", static_cast<long>(g_unitMemorySize));
-    info += std::string("\r\n") + KeyedText("VK40 Internal Buffer size: ") + line + " bytes";
+    info += std::string("\r\n") + Keyed("VK40 Internal Buffer size: ") + line + " bytes";
     CVersionInfo version;
     version.Query(g_unit.driverFile);
     std::snprintf(line, sizeof(line), "\rUSB Driver Rev.: %u.%u", version.m_major, version.m_minor);

@@ -26,7 +26,6 @@ const stTransportPath kTransportPaths[] = {
     {"\\\\.\\VKUSB45", kTransportUsb},
 };
 
-constexpr char kDevicePrefix[] = "\\\\.\\";
 constexpr uint32_t kUnitNameBytes = 82;
 constexpr uint32_t kUnitNameOffset = 14;
 constexpr uint32_t kUsbCloseWaitMs = 500;

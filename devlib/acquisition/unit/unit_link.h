@@ -18,8 +18,10 @@ constexpr int32_t kTransportIsa = 1;
 constexpr int32_t kTransportPcCard = 2;
 constexpr int32_t kTransportUsb = 3;
 
+constexpr char kDevicePrefix[] = "\\\\.\\";  // a driver path starts with it
 constexpr char kDefaultDriverPath[] = "\\\\.\\VKUSB";
 constexpr char kDriverSettingsKey[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\0000";
+constexpr REGSAM kMachineRead = KEY_READ | KEY_WOW64_64KEY;  // the machine's own view, also from 32-bit code
 
 constexpr int32_t kUsbTries = 3;
 constexpr int32_t kIsaTries = 10;
