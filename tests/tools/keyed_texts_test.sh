@@ -42,7 +42,7 @@ defaults=$dir/devlib/services/text_defaults.cpp
 cp "$defaults" "$dir/defaults.kept"
 grep -v '{"Set first cursor to", "Set first cursor to"},' "$dir/defaults.kept" >"$defaults"
 expect "a key taken out of the table" \
-  "transforms/analysis/find_peak_dialog.cpp:" "the message key 'Set first cursor to' (through KeyedText) has no text"
+  "transforms/analysis/find_peak_dialog.cpp:" "the message key 'Set first cursor to' (through Keyed) has no text"
 cp "$dir/defaults.kept" "$defaults"
 
 # Keys that reach the lookup only through the code's own ways of handing them on.
@@ -50,8 +50,8 @@ cat >"$dir/transforms/planted.cpp" <<'EOF'
 #include "devlib/vk40.h"
 #include <cstdio>
 namespace {
-const char* Say(int, const char* key) { return KeyedText(key); }
-void Tell(const char* key) { MessageBoxA(nullptr, Say(0, key), KeyedText("Warning"), MB_OK); }
+const char* Say(int, const char* key) { return Keyed(key); }
+void Tell(const char* key) { MessageBoxA(nullptr, Say(0, key), Keyed("Warning"), MB_OK); }
 constexpr const char* kRows[] = {"Warning", "A planted key in a table"};
 struct stRow {
     int id;
@@ -85,8 +85,8 @@ rm "$dir/transforms/planted.cpp"
 cat >"$dir/graph/planted.cpp" <<'EOF'
 #include "base/notify.h"
 #include "devlib/vk40.h"
-void Planted() { notify::SetStatusText(KeyedText("Ready")); }
+void Planted() { notify::SetStatusText(Keyed("Ready")); }
 EOF
-expect "a looked-up text looked up again" "planted.cpp:3: SetStatusText is given a text that KeyedText looked up"
+expect "a looked-up text looked up again" "planted.cpp:3: SetStatusText is given a text that Keyed looked up"
 
 exit $bad
