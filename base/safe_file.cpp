@@ -4,6 +4,7 @@
 #include "base/services.h"
 #include "common/scoped_handle.h"
 #include "devlib/vk40.h"
+#include "common/file_replace.h"
 #include <cstring>
 #include <string>
 
@@ -39,30 +40,7 @@ DWORD WriteAllBytes(HANDLE file, const void* data, size_t size) {
 }
 
 DWORD WriteFileThroughTemporary(const char* target, SafeFileWriter writer, void* context) {
-    char full[MAX_PATH], folder[MAX_PATH], temporary[MAX_PATH];
-    char* name = nullptr;
-    if (!target || !target[0] || !GetFullPathNameA(target, sizeof full, full, &name) || !name)
-        return ERROR_INVALID_NAME;
-    const DWORD attributes = GetFileAttributesA(full);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return ERROR_ACCESS_DENIED;
-    lstrcpynA(folder, full, static_cast<int>(name - full) + 1);
-    if (!GetTempFileNameA(folder, "ACQ", 0, temporary)) return GetLastError();
-    CScopedHandle file(
-        CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = GetLastError();
-        DeleteFileA(temporary);
-        return error;
-    }
-    DWORD error = writer(file.get(), context);
-    if (!error && g_failureForTests) error = g_failureForTests;
-    if (!error && !FlushFileBuffers(file.get())) error = GetLastError();
-    file.Close();
-    if (!error && !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error) DeleteFileA(temporary);
-    return error;
+    return WriteWholeThroughTemporary(target, writer, context, g_failureForTests);
 }
 
 DWORD WriteBytesThroughTemporary(const char* target, const void* data, size_t size) {
@@ -101,7 +79,7 @@ void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char*
     else
         text += std::string("\n") + (path ? path : "");
     if (std::strcmp(key, kKeyNotWritten) == 0) {
-        const std::string cause = SystemText(error);
+        const std::string cause = SystemErrorText(error);
         if (!cause.empty()) text += "\n" + cause;
     }
     const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly");

@@ -104,14 +104,6 @@ void OnMenuSelectMessage(WPARAM wParam, LPARAM lParam) {
     notify::OnMenuSelect(menu, item, popup, flags);
 }
 
-std::string SystemText(DWORD error) {
-    char text[512] = "";
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ')) text[--n] = 0;
-    return text;
-}
-
 HFONT CreateMeasuredFont(HDC dc, const LOGFONTA* lf, int32_t* lineHeight, int32_t* charWidth) {
     HFONT font = CreateFontIndirectA(lf);
     if (!font) return nullptr;

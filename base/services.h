@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include "common/file_replace.h"  // SystemErrorText
 
 // Nested calls keep the hourglass until the last one ends.
 void SetWaitCursor(int on);
@@ -29,8 +30,6 @@ constexpr int kPointsPerInch = 72;
 // A font made on a device context with its line height and average character width there;
 // null when the font cannot be made.
 HFONT CreateMeasuredFont(HDC dc, const LOGFONTA* lf, int32_t* lineHeight, int32_t* charWidth);
-// The system's own words for an error code, without the line end.
-std::string SystemText(DWORD error);
 // The key-marker accelerators (F2-F9, F11, F12 to commands 392-401), loaded once for the whole
 // process by the first marker manager; the loop translates them for the active graph window.
 void LoadMarkerAccelerators();

@@ -35,7 +35,7 @@ void ReportNotMade(const std::string& path, DWORD error) {
         return;
     }
     std::string text = std::string(Keyed("KEY Lesson not made")) + "\n" + path;
-    const std::string cause = SystemText(error);
+    const std::string cause = SystemErrorText(error);
     if (!cause.empty()) text += "\n" + cause;
     ShowLessonMessage(text);
 }

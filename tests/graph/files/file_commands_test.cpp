@@ -1157,7 +1157,7 @@ TEST_F(FileCommands, ASaveFromTheMenuThatFailsNamesTheFileAndItsCause) {
         {"full disk", IDM_FILE_SAVE, ERROR_DISK_FULL, path, "Not enough disk space to save data\n" + path},
         {"missing folder", IDM_FILE_SAVE_AS, 0, gone, "The folder to save in cannot be found.\n" + gone},
         {"unknown cause", IDM_FILE_SAVE, ERROR_CRC, path,
-         "The file " + path + " could not be written.\n" + SystemText(ERROR_CRC)},
+         "The file " + path + " could not be written.\n" + SystemErrorText(ERROR_CRC)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
