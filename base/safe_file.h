@@ -19,6 +19,6 @@ DWORD WriteAllBytes(HANDLE file, const void* data, size_t size);
 // Tells why a file could not be written: the file's name, then the system's own words for the cause.
 void ReportFileNotWritten(HWND owner, const char* path, DWORD error);
 
-// For tests: every later write through a temporary file fails with this error once its writer has
+// Test seam: every later write through a temporary file fails with this error once its writer has
 // run, as if the writer's last write had failed (0 ends it).
 void SetFileWriteFailureForTests(DWORD error);

@@ -30,7 +30,7 @@ struct stProcessorInfo {
 };
 extern stProcessorInfo g_cpu;
 
-// The identification instruction, replaceable so tests can stand in any processor: leaf in,
+// Test seam: the identification instruction, replaceable so tests can stand in any processor: leaf in,
 // EAX, EBX, ECX, EDX out. Null restores the processor's own.
 using CpuidReader = void (*)(uint32_t leaf, uint32_t regs[4]);
 void SetCpuidReader(CpuidReader reader);
