@@ -81,41 +81,18 @@ void ChannelButtonClick(tagGS* gs, int x, int y, UINT keys) {
         SelectGraphChannel(gs, static_cast<int16_t>(ChannelButtonSlot(gs, index)));
 }
 
-// The horizontal scale dialog of the mode, the unit kind and the grid lock.
-void OpenHorizontalScale(GraphWindowData* data, tagGS* gs, int ctrl) {
-    HWND hwnd = data->hwnd;
-    if (gs->displayMode == kModeXY) {
-        if (gs->gridLocked)
-            LockedXYHorizontalScaleDialog(hwnd, gs);
-        else
-            XYHorizontalScaleDialog(hwnd, gs, ctrl);
-    } else if (gs->hUnitKind == 2) {
-        if (gs->gridLocked)
-            LockedHorizontalScaleHmsDialog(hwnd, gs);
-        else
-            HorizontalScaleHmsDialog(hwnd, gs, ctrl);
-    } else if (gs->gridLocked) {
-        LockedHorizontalScaleDialog(hwnd, gs);
-    } else {
-        HorizontalScaleDialog(hwnd, gs, ctrl);
-    }
-}
-
 // Steps after the plot: scale strips, then the axis strip.
 void ScaleOrAxisClick(GraphWindowData* data, tagGS* gs, int x, int y, int ctrl) {
     int slot = HitTestChannelArea(gs, x, y, kAreaScale);
     if (slot >= 0 && Allowed(kPermVScale)) {
-        if (gs->gridLocked)
-            LockedVerticalScaleDialog(data->hwnd, gs, slot, ctrl);
-        else
-            VerticalScaleDialog(data->hwnd, gs, slot, ctrl);
+        OpenVerticalScaleDialog(data->hwnd, gs, slot, ctrl);
         return;
     }
     const RECT& plot = gs->plotRect;
     int32_t cy = g_app ? g_app->fonts.cyText : 0;
     RECT axis{plot.left, plot.bottom, plot.right, plot.bottom + (gs->displayMode == kModeXY ? cy : 2 * cy)};
     if (InRect(axis, x, y)) {
-        if (Allowed(kPermHScale)) OpenHorizontalScale(data, gs, ctrl);
+        if (Allowed(kPermHScale)) OpenHorizontalScaleDialog(data->hwnd, gs, ctrl);
     }
 }
 

@@ -3,6 +3,7 @@
 // and their axes, waveform and marker compared with what the window shows. Also the row
 // placement of marker labels and the packed bitmaps of BitmapToDIB.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -201,6 +202,48 @@ TEST_F(GraphPicture, CopyGraphWithASelectionShowsOnlyTheSelectedPart) {
     // The view is the window's again.
     EXPECT_EQ(gs_->plotRect.right, window.right);
     EXPECT_EQ(static_cast<int>(GraphTimeToX(gs_, kMarkerTime)), markerX);
+}
+
+// Copy Graph with a segment marker in view: the picture shows it as the marker manager draws it on
+// other devices, a diamond just above the plot with its label on the row above it.
+TEST_F(GraphPicture, CopyGraphShowsASegmentMarkerAsADiamondWithItsLabel) {
+    const double segmentTime = 700 * kInterval;
+    ASSERT_TRUE(InsertMarker(gs_, gs_->markers, segmentTime, 1, "Seg", kMarkerAppend));
+    const int mx = static_cast<int>(GraphTimeToX(gs_, segmentTime));
+    g_app->options.bClipboardColor = 1;
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_CLIPBOARD_GRAPH, 0), 0);
+    PumpMessages();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto meta = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+    HENHMETAFILE copy = meta ? CopyEnhMetaFileA(meta, nullptr) : nullptr;
+    CloseClipboard();
+    ASSERT_TRUE(copy) << "no enhanced metafile on the clipboard";
+    ENHMETAHEADER head{};
+    ASSERT_TRUE(GetEnhMetaFileHeader(copy, sizeof head, &head));
+    HDC screen = GetDC(graph_);
+    const int w = MulDiv(head.rclFrame.right, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, HORZSIZE) * 100);
+    const int h = MulDiv(head.rclFrame.bottom, GetDeviceCaps(screen, VERTRES), GetDeviceCaps(screen, VERTSIZE) * 100);
+    HGDIOBJ old = SelectObject(screen, g_app->fonts.hfontText);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(screen, &tm);
+    SelectObject(screen, old);
+    ReleaseDC(graph_, screen);
+    CDibSurface pic(w, h);
+    ASSERT_TRUE(pic.Ok());
+    RECT dest{0, 0, w, h};
+    ASSERT_TRUE(PlayEnhMetaFile(pic.Dc(), copy, &dest));
+    DeleteEnhMetaFile(copy);
+    RECT client{};
+    GetClientRect(graph_, &client);
+    const int top = h - (client.bottom - gs_->plotRect.top - GetSystemMetrics(SM_CYHSCROLL));  // the plot's
+    const int half = std::max<int>(1, tm.tmAveCharWidth / 2), height = std::max<int>(2, g_app->fonts.cyText / 2) / 2;
+    // The outline of the diamond above the plot's frame, its inside left clear.
+    const RECT diamond{mx - half - 1, top - 1 - 2 * height, mx + half + 2, top - 1};
+    EXPECT_GT(DarkInRect(pic, diamond), 2 * height) << "no diamond above the plot at column " << mx;
+    EXPECT_FALSE(IsDark(pic.At(mx, top - 1 - height))) << "the diamond is an outline";
+    // Its label on the row above it, from the diamond's left tip.
+    const RECT label{mx - half, top - 1 - 2 * height - tm.tmHeight, mx + 40, top - 1 - 2 * height};
+    EXPECT_GT(DarkInRect(pic, label), 10) << "no label above the diamond";
 }
 
 // The picture file's metafile, saved to disk and read back, shows the same layout.
