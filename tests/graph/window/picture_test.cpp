@@ -99,6 +99,24 @@ protected:
         EXPECT_TRUE(IsDark(pic.At(mx, plot.top - dy - 2))) << "no marker triangle";
     }
 
+    // Copy Graph as the Edit menu sends it: a copy of the clipboard's enhanced metafile (null when
+    // none came) and its size in the window's screen pixels.
+    HENHMETAFILE CopyGraph(int* w, int* h) {
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_CLIPBOARD_GRAPH, 0), 0);
+        PumpMessages();
+        if (!OpenClipboard(nullptr)) return nullptr;
+        auto meta = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+        HENHMETAFILE copy = meta ? CopyEnhMetaFileA(meta, nullptr) : nullptr;
+        CloseClipboard();
+        ENHMETAHEADER head{};
+        if (!copy || !GetEnhMetaFileHeader(copy, sizeof head, &head)) return copy;
+        HDC screen = GetDC(graph_);
+        *w = MulDiv(head.rclFrame.right, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, HORZSIZE) * 100);
+        *h = MulDiv(head.rclFrame.bottom, GetDeviceCaps(screen, VERTRES), GetDeviceCaps(screen, VERTSIZE) * 100);
+        ReleaseDC(graph_, screen);
+        return copy;
+    }
+
     HWND graph_ = nullptr;
     tagGS* gs_ = nullptr;
 };
@@ -170,19 +188,10 @@ TEST_F(GraphPicture, CopyGraphWithASelectionShowsOnlyTheSelectedPart) {
     // The frame before Copy Graph: nothing on the clipboard must pass for the new picture.
     EmptyClipboard();
     CloseClipboard();
-    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_CLIPBOARD_GRAPH, 0), 0);
-    PumpMessages();
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    auto meta = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
-    HENHMETAFILE copy = meta ? CopyEnhMetaFileA(meta, nullptr) : nullptr;
-    CloseClipboard();
+    int w = 0, h = 0;
+    HENHMETAFILE copy = CopyGraph(&w, &h);
     ASSERT_TRUE(copy);
-    ENHMETAHEADER head{};
-    ASSERT_TRUE(GetEnhMetaFileHeader(copy, sizeof head, &head));
-    HDC screen = GetDC(graph_);
-    const int w = MulDiv(head.rclFrame.right, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, HORZSIZE) * 100);
-    const int h = MulDiv(head.rclFrame.bottom, GetDeviceCaps(screen, VERTRES), GetDeviceCaps(screen, VERTSIZE) * 100);
-    ReleaseDC(graph_, screen);
+    ASSERT_GT(w, 0);
     RECT client{};
     GetClientRect(graph_, &client);
     EXPECT_NEAR(w, client.right - GetSystemMetrics(SM_CXVSCROLL) - (window.right - window.left - selWidth), 2);
@@ -211,18 +220,11 @@ TEST_F(GraphPicture, CopyGraphShowsASegmentMarkerAsADiamondWithItsLabel) {
     ASSERT_TRUE(InsertMarker(gs_, gs_->markers, segmentTime, 1, "Seg", kMarkerAppend));
     const int mx = static_cast<int>(GraphTimeToX(gs_, segmentTime));
     g_app->options.bClipboardColor = 1;
-    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_CLIPBOARD_GRAPH, 0), 0);
-    PumpMessages();
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    auto meta = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
-    HENHMETAFILE copy = meta ? CopyEnhMetaFileA(meta, nullptr) : nullptr;
-    CloseClipboard();
+    int w = 0, h = 0;
+    HENHMETAFILE copy = CopyGraph(&w, &h);
     ASSERT_TRUE(copy) << "no enhanced metafile on the clipboard";
-    ENHMETAHEADER head{};
-    ASSERT_TRUE(GetEnhMetaFileHeader(copy, sizeof head, &head));
+    ASSERT_GT(w, 0);
     HDC screen = GetDC(graph_);
-    const int w = MulDiv(head.rclFrame.right, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, HORZSIZE) * 100);
-    const int h = MulDiv(head.rclFrame.bottom, GetDeviceCaps(screen, VERTRES), GetDeviceCaps(screen, VERTSIZE) * 100);
     HGDIOBJ old = SelectObject(screen, g_app->fonts.hfontText);
     TEXTMETRICA tm{};
     GetTextMetricsA(screen, &tm);
