@@ -224,12 +224,6 @@ TEST_F(GraphPicture, CopyGraphShowsASegmentMarkerAsADiamondWithItsLabel) {
     HENHMETAFILE copy = CopyGraph(&w, &h);
     ASSERT_TRUE(copy) << "no enhanced metafile on the clipboard";
     ASSERT_GT(w, 0);
-    HDC screen = GetDC(graph_);
-    HGDIOBJ old = SelectObject(screen, g_app->fonts.hfontText);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(screen, &tm);
-    SelectObject(screen, old);
-    ReleaseDC(graph_, screen);
     CDibSurface pic(w, h);
     ASSERT_TRUE(pic.Ok());
     RECT dest{0, 0, w, h};
@@ -238,13 +232,14 @@ TEST_F(GraphPicture, CopyGraphShowsASegmentMarkerAsADiamondWithItsLabel) {
     RECT client{};
     GetClientRect(graph_, &client);
     const int top = h - (client.bottom - gs_->plotRect.top - GetSystemMetrics(SM_CYHSCROLL));  // the plot's
-    const int half = std::max<int>(1, tm.tmAveCharWidth / 2), height = std::max<int>(2, g_app->fonts.cyText / 2) / 2;
+    const int lineHeight = g_app->fonts.cyText;
+    const int half = std::max<int>(1, g_app->fonts.cxText / 2), height = std::max<int>(2, lineHeight / 2) / 2;
     // The outline of the diamond above the plot's frame, its inside left clear.
     const RECT diamond{mx - half - 1, top - 1 - 2 * height, mx + half + 2, top - 1};
     EXPECT_GT(DarkInRect(pic, diamond), 2 * height) << "no diamond above the plot at column " << mx;
     EXPECT_FALSE(IsDark(pic.At(mx, top - 1 - height))) << "the diamond is an outline";
     // Its label on the row above it, from the diamond's left tip.
-    const RECT label{mx - half, top - 1 - 2 * height - tm.tmHeight, mx + 40, top - 1 - 2 * height};
+    const RECT label{mx - half, top - 1 - 2 * height - lineHeight, mx + 40, top - 1 - 2 * height};
     EXPECT_GT(DarkInRect(pic, label), 10) << "no label above the diamond";
 }
 
