@@ -62,5 +62,5 @@ int32_t DeviceGetChannelSample(tagGS* gs, int32_t index, int32_t slot, double* o
 int32_t DeviceGraphChanged(tagGS* gs);
 void* DeviceSetActiveModelessDialog(HWND dlg);
 
-// For tests only: the record itself, to swap an operation or a callback and put it back.
+// Test seam: the record itself, so a test can swap an operation or a callback and put it back.
 stDeviceBinding& DeviceBindingForTests();

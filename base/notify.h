@@ -95,7 +95,7 @@ extern stMeasureCalls g_measureCalls;
 extern stPrintCalls g_printCalls;
 extern stHelpCalls g_helpCalls;
 
-// Every table back to the one that does nothing.
+// Test seam: every table back to the one that does nothing.
 void ResetNotifications();
 
 namespace notify {

@@ -24,6 +24,6 @@ const char* FileNotWrittenKey(DWORD error);
 // key), captioned with the program's title; only the general key adds the system's own words.
 void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char* key = nullptr);
 
-// For tests: every later write through a temporary file fails with this error once its writer has
+// Test seam: every later write through a temporary file fails with this error once its writer has
 // run, as if the writer's last write had failed (0 ends it).
 void SetFileWriteFailureForTests(DWORD error);

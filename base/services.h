@@ -8,7 +8,7 @@
 
 // Nested calls keep the hourglass until the last one ends.
 void SetWaitCursor(int on);
-// How many SetWaitCursor(1) calls are still open.
+// Test seam: how many SetWaitCursor(1) calls are still open.
 uint16_t WaitCursorDepth();
 // The wait cursor for the life of a scope, given back on every way out.
 class CWaitCursor {

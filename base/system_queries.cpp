@@ -301,18 +301,6 @@ void GetProcessorName(char* out, size_t size, uint16_t family, uint16_t model, i
     if (size) lstrcpynA(out, name, static_cast<int>(size));
 }
 
-// x86-64 Windows is always of the NT family, which has the extended query; the classic one
-// remains for a drive that the extended one reports empty. Its product is taken in 64 bits:
-// today's drives overflow 32.
-double GetFreeDiskSpace(const char* path) {
-    ULARGE_INTEGER available{};
-    if (GetDiskFreeSpaceExA(path, &available, nullptr, nullptr) && available.QuadPart != 0)
-        return static_cast<double>(available.QuadPart);
-    DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
-    if (!GetDiskFreeSpaceA(path, &sectors, &bytes, &freeClusters, &clusters)) return 0.0;
-    return static_cast<double>(static_cast<uint64_t>(sectors) * bytes * freeClusters);
-}
-
 double FreeMemoryFromTotal(uint64_t totalPhys) { return static_cast<double>(totalPhys / 100 * 10); }
 
 // The extended status: the plain one saturates at 4 GB.

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "common/free_disk.h"
+
 // One clock measurement; all zero when nothing was measured.
 struct FREQ_INFO {
     uint32_t cycles;   // processor clock cycles counted
@@ -30,7 +32,7 @@ struct stProcessorInfo {
 };
 extern stProcessorInfo g_cpu;
 
-// The identification instruction, replaceable so tests can stand in any processor: leaf in,
+// Test seam: the identification instruction, replaceable so tests can stand in any processor: leaf in,
 // EAX, EBX, ECX, EDX out. Null restores the processor's own.
 using CpuidReader = void (*)(uint32_t leaf, uint32_t regs[4]);
 void SetCpuidReader(CpuidReader reader);
@@ -61,8 +63,7 @@ FREQ_INFO SpeedFromLoop(uint64_t nominal, uint64_t micros);
 // The processor's name by family and model (or the brand text when useBrand is 1).
 void GetProcessorName(char* out, size_t size, uint16_t family, uint16_t model, int useBrand, const char* brand);
 
-// Free bytes available to the caller on the drive holding path; 0 on failure.
-double GetFreeDiskSpace(const char* path);
+// GetFreeDiskSpace(path): the free bytes of path's drive, asked as the device library asks them.
 // A tenth of the installed physical memory.
 double GetFreeMemory();
 // The same figure from a total (the arithmetic is kept apart for the case of large memories).

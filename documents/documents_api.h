@@ -138,11 +138,6 @@ int16_t GetMeasurementRowHeight(void* row);
 void ShowMeasurementRowBoxes(void* row, int show, int clientRight);
 // Gives a graph's measurement row its document, fills the channel lists and lays the boxes out.
 void SetMeasurementGridDocument(void* row, tagGS* gs);
-// Shows a value set in the measurement boxes without measuring (the tracking readout): box i
-// shows values[i] with the document's precision and its unit, "****" for the largest double;
-// boxes past count, and boxes not shown, keep what they show. The next recomputation
-// (UpdateAllMeasurements) puts the measured results back.
-void SetMeasurementResults(tagGS* gs, const double* values, int count);
 int CreateMarkerBarControls(tagGS* gs, HWND graph);
 // A press in the marker bar (client coordinates): a marker of the row is picked, placing starts in
 // the lower row away from the event markers, and the SEARCH button opens the marker menu.
@@ -180,7 +175,7 @@ void JournalAppendText(tagGS* gs, const char* text);
 void JournalSyncText(CJournal* journal);
 // Reads the journal side file of a document path (extension's first letter 'J'); 1 when read.
 int JournalLoadSideFile(CJournal* journal, const char* documentPath);
-// The clock of the time and date stamps; null restores the system's.
+// Test seam: the clock of the time and date stamps; null restores the system's.
 using JournalClockProc = std::time_t (*)();
 void SetJournalClock(JournalClockProc clock);
 // The local time of that clock formatted by strftime with room for size - 1 bytes, its end included.
@@ -191,10 +186,10 @@ void JournalEnsureCapacity(HWND edit);
 // Before a paste into a journal control: its limit becomes its length + the clipboard's text
 // block + 32,768. Every paste route of the control takes it.
 void JournalMakeRoomForPaste(HWND edit);
-// The library the journal panes made from now on load for their rich edit control; null restores
-// the usual one. A name that does not load gives them the plain edit control.
+// Test seam: the library the journal panes made from now on load for their rich edit control; null
+// restores the usual one. A name that does not load gives them the plain edit control.
 void SetJournalRichEditLibrary(const char* name);
-// The common file dialogs of Load Text and Save Text; null restores the system's.
+// Test seam: the common file dialogs of Load Text and Save Text; null restores the system's.
 using JournalFileDialogProc = BOOL (*)(OPENFILENAMEA* ofn);
 void SetJournalFileDialogProcs(JournalFileDialogProc open, JournalFileDialogProc save);
 // The pane's text control, made (with the rich edit library loaded) when the pane has none yet:

@@ -9,8 +9,8 @@ struct tagGS;
 // Runs the start-up lesson; 0 means the program is to close at once.
 int StartLessons(HWND frame, const char* cmdLine);
 int OpenScript(const char* fileName);
-// The script file OpenScript was last asked to load ("" before any), so that the ways a lesson
-// is chosen can be checked before the interpreter runs it.
+// Test seam: the script file OpenScript was last asked to load ("" before any), so that the ways a
+// lesson is chosen can be checked before the interpreter runs it.
 const char* LastOpenedScriptPath();
 void ResetMenuAndToolbar();
 void ApplyMenuChanges(int code, int32_t* value, int mode);

@@ -10,7 +10,7 @@ void ShowSystemInfoDialog(HWND owner);
 
 // The mains frequency in Hz from the machine's localisation key; 60 when it cannot be read.
 uint32_t QueryLineFrequencyHz();
-// Tests read another key of HKEY_LOCAL_MACHINE in its place.
+// Test seam: another key of HKEY_LOCAL_MACHINE read in its place.
 void SetLocalizationKey(const char* key);
 
 // The Windows version's name and build text of a version record (extended: the record has the

@@ -23,7 +23,7 @@ void HideHelpItem(UINT id);
 void ShowAllHelpItems();
 // Enables or grays a command; the Help popup itself (4358) by its position on the bar.
 void EnableMenuCommand(HMENU menu, UINT id, BOOL enable);
-// The popup the last InitHelpMenu appended, or null.
+// Test seam: the popup the last InitHelpMenu appended, or null.
 HMENU HelpMenu();
 
 // What the Help items ask of the system shell, replaceable so that tests record what would
@@ -33,5 +33,5 @@ struct stHelpShell {
     INT_PTR (*open)(HWND owner, const char* file, const char* parameters);
     BOOL (*hasProgramFor)(const char* file);
 };
-// Null members restore the system's own.
+// Test seam: null members restore the system's own.
 void SetHelpShell(const stHelpShell& shell);

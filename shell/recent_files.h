@@ -28,8 +28,9 @@ private:
     uint8_t m_written = 0;  // the values this run read or wrote: Save clears those beyond the count
 };
 
-// The registry key of the store under HKEY_CURRENT_USER; tests give their own.
+// The registry key of the store under HKEY_CURRENT_USER.
 constexpr char kRecentFilesKey[] = "Software\\Norvane\\MRU";
+// Test seam: a key of the test's own in its place.
 void SetRecentFilesKey(const char* key);
 
 // Start-up: loads the store and hands the folders to the file dialogs.

@@ -10,12 +10,13 @@ void ShowSplash(HWND frame);
 void FrameReadyForSplash();
 // Takes the splash down now if it still shows and waits for its thread; shut-down calls it.
 void EndSplash();
-// The splash window while it shows, else null.
+// Test seam: the splash window while it shows, else null.
 HWND SplashWindow();
 // How long the splash stays, in milliseconds (INFINITE: until EndSplash; 0: no splash at all).
 constexpr DWORD kSplashHoldMs = 2000;
+// Test seam: another hold time.
 void SetSplashHoldMs(DWORD ms);
-// Tests: a later splash thread waits until `gate` is set before it makes its window (null: none).
+// Test seam: a later splash thread waits until `gate` is set before it makes its window (null: none).
 void SetSplashGate(HANDLE gate);
 // Asks for the processor description (g_cpu) afresh, at start-up; it is measured when first read.
 void IdentifyProcessor();

@@ -72,8 +72,8 @@ int SaveTransformUndo(tagGS* gs, const TransformRange& range, const char* name);
 // overflow; 0 for an empty range.
 uint32_t ProgressPercent(int64_t index, int64_t first, int64_t last);
 
-// Whether the user is giving up now: Escape held. Replaceable, so tests can press it at a known
-// point of a run without depending on time; null puts back the keyboard.
+// Whether the user is giving up now: Escape held. Test seam: replaceable, so tests can press it at
+// a known point of a run without depending on time; null puts back the keyboard.
 using EscapeProbe = bool (*)();
 void SetTransformEscapeProbe(EscapeProbe probe);
 bool TransformEscapeHeld();

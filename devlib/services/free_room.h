@@ -1,7 +1,8 @@
-// Free disk space and the memory a recording may take.
+// The memory a recording may take (free disk space is common/free_disk.h).
 #pragma once
 
-// Free bytes on the drive of root; 0 when it cannot be asked.
-double GetFreeDiskSpace(const char* root);
+// GetFreeDiskSpace(root): the free bytes of root's drive, asked as the program asks them.
+#include "common/free_disk.h"
+
 // What a recording in memory may take: a tenth of the physical memory.
 double GetFreeMemoryForRecording();

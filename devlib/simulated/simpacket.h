@@ -41,5 +41,6 @@ uint32_t SimFramePacket(int32_t kind, uint8_t command, const uint8_t* data, uint
 // The unit's reply [0x01][data][checksum]; returns its size, 0 when it does not fit.
 uint32_t SimFrameReply(const uint8_t* data, uint32_t count, uint8_t* out, uint32_t capacity);
 
-// Whether a reply of r data bytes checks: its length, its start byte and its checksum.
+// Test seam: whether a reply of r data bytes checks (its length, its start byte and its checksum),
+// so tests can judge what the unit answers; the device library checks replies in its own link.
 bool SimReplyChecks(const uint8_t* reply, uint32_t size, uint32_t r);

@@ -1,4 +1,4 @@
-// The calculation settings block: its image keeps every field at its fixed little-endian offset,
+// The calculation settings: a kind's record keeps every field at its fixed little-endian offset and
 // round-trips, and a preset block carries one record with the rest zero.
 #include <gtest/gtest.h>
 
@@ -18,10 +18,10 @@ std::unique_ptr<stCalcSettings> Defaults() {
     return s;
 }
 
-TEST(CalcSettings, FieldsLandAtTheirOffsetsInTheImage) {
+// Each kind's record as a preset block carries it: every field at its fixed little-endian offset,
+// reserved bytes zero, and the record read back gives the same bytes again.
+TEST(CalcSettings, FieldsLandAtTheirOffsetsInAPresetRecord) {
     auto s = Defaults();
-    s->kind[11] = kCalcFilter;
-    s->compute[2] = 0x01020304u;
     s->integrate[1].maxCyclePeriod = 2.5;
     s->difference[3].interval = 7;
     s->rate[4].output = -2;
@@ -32,31 +32,45 @@ TEST(CalcSettings, FieldsLandAtTheirOffsetsInTheImage) {
     s->delay[9].unit = kDelayUnitSeconds;
     s->control[10].function = 3;
     s->smoothing[11].median = 1;
-    std::vector<uint8_t> image(kCalcSettingsBytes, 0xEE);
-    EncodeCalcSettings(*s, image.data());
-    const uint8_t* b = image.data();
-    EXPECT_EQ(int16_t(GetLeU16(b + 22)), kCalcFilter);
-    EXPECT_EQ(GetLeU32(b + 24 + 8), 0x01020304u);
-    EXPECT_EQ(GetLeF64(b + 72 + 128 + 48), 2.5);
-    EXPECT_EQ(GetLeU32(b + 1608 + 3 * 20 + 12), 7u);
-    EXPECT_EQ(int16_t(GetLeU16(b + 1848 + 4 * 208 + 204)), -2);
-    EXPECT_EQ(GetLeF64(b + 4344 + 5 * 24 + 16), -3.25);
-    EXPECT_EQ(GetLeF64(b + 4632 + 6 * 32 + 16), 0.125);
-    EXPECT_EQ(GetLeF64(b + 5016 + 7 * 184 + 176), 9.0);
-    EXPECT_STREQ(reinterpret_cast<const char*>(b + 7224 + 8 * 200), "CH1*2");
-    EXPECT_EQ(GetLeU16(b + 9624 + 9 * 24 + 20), uint16_t(kDelayUnitSeconds));
-    EXPECT_EQ(GetLeU16(b + 9912 + 10 * 40 + 32), 3u);
-    EXPECT_EQ(GetLeU32(b + 10392 + 11 * 16 + 12), 1u);
+    struct Case {
+        int16_t kind;
+        int32_t channel;
+        size_t at;
+        int bytes;  // 2, 4 or 8 (a double); 0 for the text
+        double value;
+    } cases[] = {
+        {kCalcIntegrate, 1, 48, 8, 2.5},   {kCalcDifference, 3, 12, 4, 7},  {kCalcRate, 4, 204, 2, -2},
+        {kCalcMath, 5, 16, 8, -3.25},      {kCalcFunction, 6, 16, 8, 0.125}, {kCalcFilter, 7, 176, 8, 9.0},
+        {kCalcExpression, 8, 0, 0, 0},     {kCalcDelay, 9, 20, 2, kDelayUnitSeconds},
+        {kCalcControl, 10, 32, 2, 3},      {kCalcSmoothing, 11, 12, 4, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        uint8_t block[472];
+        memset(block, 0xEE, sizeof(block));
+        ASSERT_EQ(EncodeCalcParams(*s, c.channel, c.kind, block), 1);
+        const uint8_t* at = block + c.at;
+        switch (c.bytes) {
+        case 2: EXPECT_EQ(int16_t(GetLeU16(at)), c.value); break;
+        case 4: EXPECT_EQ(int32_t(GetLeU32(at)), c.value); break;
+        case 8: EXPECT_EQ(GetLeF64(at), c.value); break;
+        default: EXPECT_STREQ(reinterpret_cast<const char*>(at), "CH1*2"); break;
+        }
+        auto back = std::make_unique<stCalcSettings>();
+        memset(back.get(), 0x55, sizeof(*back));
+        ASSERT_EQ(DecodeCalcParams(block, c.kind, c.channel, back.get()), 1);
+        uint8_t again[472];
+        memcpy(again, block, sizeof(again));
+        ASSERT_EQ(EncodeCalcParams(*back, c.channel, c.kind, again), 1);
+        EXPECT_EQ(memcmp(again, block, sizeof(again)), 0);
+    }
     // Reserved bytes are written as zero, not left as they were.
-    EXPECT_EQ(b[72 + 10], 0);
-    EXPECT_EQ(b[1848 + 4], 0);
-
-    auto back = std::make_unique<stCalcSettings>();
-    memset(back.get(), 0x55, sizeof(*back));
-    DecodeCalcSettings(image.data(), back.get());
-    std::vector<uint8_t> again(kCalcSettingsBytes);
-    EncodeCalcSettings(*back, again.data());
-    EXPECT_EQ(again, image);
+    uint8_t block[472];
+    memset(block, 0xEE, sizeof(block));
+    ASSERT_EQ(EncodeCalcParams(*s, 0, kCalcIntegrate, block), 1);
+    EXPECT_EQ(block[10], 0);
+    ASSERT_EQ(EncodeCalcParams(*s, 0, kCalcRate, block), 1);
+    EXPECT_EQ(block[4], 0);
 }
 
 TEST(CalcSettings, DefaultsAreTheDialogsStartingValues) {

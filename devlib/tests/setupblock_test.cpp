@@ -240,17 +240,21 @@ TEST(SetupBlock, AFirstModelBlockOnTheSecondModelResetsTheDigitalRecords) {
 
 TEST(SetupBlock, WindowsOffTheDesktopAreCentredOnIt) {
     struct stCase {
-        RECT in, out;
+        RECT in;
+        int32_t moved;
+        RECT out;
     };
     const stCase cases[] = {
-        {{10, 10, 110, 60}, {10, 10, 110, 60}},            // on it: kept
-        {{-500, 10, -400, 60}, {590, 487, 690, 537}},      // off to the left
-        {{1200, 1000, 1400, 1100}, {540, 462, 740, 562}},  // partly off
-        {{0, 0, 3000, 100}, {0, 462, 1280, 562}},          // wider than the desktop
+        {{10, 10, 110, 60}, 0, {10, 10, 110, 60}},            // on it: kept
+        {{0, 0, 1280, 1024}, 0, {0, 0, 1280, 1024}},          // the whole desktop
+        {{-500, 10, -400, 60}, 1, {590, 487, 690, 537}},      // off to the left
+        {{-500, -500, -300, -400}, 1, {540, 462, 740, 562}},  // off to the left and above
+        {{1200, 1000, 1400, 1100}, 1, {540, 462, 740, 562}},  // partly off
+        {{0, 0, 3000, 100}, 1, {0, 462, 1280, 562}},          // wider than the desktop
     };
     for (const auto& c : cases) {
         RECT r = c.in;
-        CentreRectOnArea(&r, kDesktop);
+        EXPECT_EQ(ClampRectToDesktop(&r, kDesktop), c.moved) << c.in.left << "," << c.in.top;
         EXPECT_TRUE(EqualRect(&r, &c.out)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
     auto acq = MakeChangedAcq(0);

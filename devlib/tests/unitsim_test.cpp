@@ -846,24 +846,4 @@ TEST_F(SimulatedUnit, AUnitMarkedNotToBeUsedIsNeverAskedByTheIdleStep) {
     SetStartupFlag(0);
 }
 
-TEST(DesktopClamp, OnlyARectangleOutOfReachIsCentredWithItsSizeKept) {
-    const RECT desktop{0, 0, 1000, 800};
-    struct {
-        RECT in;
-        int32_t moved;
-        RECT out;
-    } cases[] = {
-        {{100, 100, 300, 200}, 0, {100, 100, 300, 200}},
-        {{960, 760, 1100, 900}, 0, {960, 760, 1100, 900}},  // 40 short of both edges: reachable
-        {{961, 100, 1161, 200}, 1, {400, 350, 600, 450}},
-        {{100, 761, 300, 861}, 1, {400, 350, 600, 450}},
-        {{-500, -500, -300, -400}, 0, {-500, -500, -300, -400}},
-    };
-    for (const auto& c : cases) {
-        RECT rc = c.in;
-        EXPECT_EQ(ClampRectToDesktop(&rc, desktop), c.moved) << c.in.left << "," << c.in.top;
-        EXPECT_TRUE(EqualRect(&rc, &c.out)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
-    }
-}
-
 }  // namespace

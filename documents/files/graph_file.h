@@ -66,7 +66,8 @@ constexpr int kReadPageLong = 1;  // a file longer than the sample window keeps 
 // file is paged from it), and closes the file (the handle becomes INVALID_HANDLE_VALUE).
 // 1 read, 0 refused; on refusal the document holds no samples and no file blocks.
 int ReadGraphFileReport(tagGS* gs, HANDLE* file, stGraphReadReport* report);
-// The same from a memory buffer; every sample is read into memory.
+// Test seam: the same from a memory buffer, every sample read into memory, so tests and the
+// fuzzer reach the reader without the disk.
 int ReadGraphBuffer(tagGS* gs, const void* data, size_t size, stGraphReadReport* report);
 int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* report);
 // A ".GTL" template: the head and the tagged blocks, without samples or markers.

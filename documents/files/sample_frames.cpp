@@ -1,7 +1,6 @@
 // Sample frames: layout arithmetic and taking frames apart into channel blocks.
 #include "documents/files/sample_frames.h"
 #include <emmintrin.h>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -108,14 +107,6 @@ void UnpackFullFrames(const FrameLayout& layout, const uint8_t* data, uint32_t f
 }
 
 }  // namespace
-
-int16_t ValueToRaw(double value, double scale, double offset) {
-    double r = (value - offset) / scale;
-    if (!(r == r)) return 0;
-    if (r >= 32767.0) return 32767;
-    if (r <= -32768.0) return -32768;
-    return static_cast<int16_t>(std::trunc(r));
-}
 
 int64_t WindowPosition(int32_t index, int32_t winFirst, uint32_t ringBase, uint32_t winLen) {
     int64_t pos = static_cast<int64_t>(ringBase) + index - winFirst;

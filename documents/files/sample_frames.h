@@ -11,8 +11,6 @@
 inline uint32_t SampleWidth(uint16_t chanType) { return chanType == 1 ? 8u : 2u; }
 
 inline double RawToValue(int16_t raw, double scale, double offset) { return raw * scale + offset; }
-// The integer part, toward zero, of (value - offset) / scale, held to the 16-bit range.
-int16_t ValueToRaw(double value, double scale, double offset);
 
 // Position of index inside a window's blocks, or -1 when the window does not hold it.
 int64_t WindowPosition(int32_t index, int32_t winFirst, uint32_t ringBase, uint32_t winLen);

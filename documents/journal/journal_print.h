@@ -39,6 +39,6 @@ private:
     int m_x = 0, m_y = 0, m_lineHeight = 0, m_page = 1;
 };
 
-// The print dialog of the journal's Print; null restores the system's.
+// Test seam: the print dialog of the journal's Print; null restores the system's.
 using JournalPrintDialogProc = BOOL (*)(PRINTDLGA* pd);
 void SetJournalPrintDialogProc(JournalPrintDialogProc proc);

@@ -14,6 +14,7 @@
 #include "controls/popup_button.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "documents/markers/markers.h"
 #include "documents/measurements/doc_measure.h"
 #include "documents/measurements/measure_result.h"
 
@@ -348,9 +349,8 @@ tagGS* GetMeasurementDocument(stMeasure* box) { return box ? box->doc : nullptr;
 
 // The segment shown in segment view limits the selection; false when it lies wholly outside.
 static bool LimitToSegment(tagGS* gs, double* start, double* end) {
-    uint32_t first = 0, segEnd = 0;
-    if (!IsSegmentViewOn(gs) || !GetActiveSegmentSampleRange(gs, &first, &segEnd)) return true;
-    const double a = first * gs->sampleInterval, b = segEnd * gs->sampleInterval;
+    double a = 0.0, b = 0.0;
+    if (!IsSegmentViewOn(gs) || !gs->markerManager || !GetActiveSegmentTimes(gs->markerManager, &a, &b)) return true;
     if ((*start > b && *end > b) || (*start < a && *end < a)) return false;
     if (*start > b) *start = b;
     if (*end > b) *end = b;
@@ -454,26 +454,6 @@ void UpdateAllMeasurements(tagGS* gs) {
     for (stMeasure* box : grid->boxes) {
         box->doc = gs;
         FormatMeasurementResult(box);
-    }
-}
-
-void SetMeasurementResults(tagGS* gs, const double* values, int count) {
-    stMeasureGrid* grid = GridOf(gs);
-    if (!grid || !values) return;
-    for (stMeasure* box : grid->boxes) {
-        if (box->index >= count || !box->shown) continue;
-        const double v = values[box->index];
-        box->value = v;
-        if (v == measure::kNoValue)
-            std::snprintf(box->resultText, sizeof box->resultText, "****");
-        else {
-            char text[64];
-            measure::FormatValue(text, sizeof text, v, gs->precisionDigits);
-            std::snprintf(box->resultText, sizeof box->resultText, "%s ", text);
-        }
-        MakeRoomForResult(box);
-        UpdateTip(box);
-        if (box->wnd) InvalidateRect(box->wnd, &box->result, FALSE);
     }
 }
 

@@ -78,7 +78,7 @@ double Compute(int type, const ChannelView& ch, const Frame& f);
 // kMedianNoBuffer when its working buffer (one entry per sample) cannot be had.
 constexpr int kMedianNoBuffer = -1;
 int Median(const ChannelView& ch, const Frame& f, double* value, double* position);
-// The most entries the median's buffer may take (tests lower it to reach the failure path).
+// Test seam: the most entries the median's buffer may take, lowered to reach the failure path.
 void SetMedianBufferLimit(size_t entries);
 // Told when the median's buffer cannot be had; the measurement is then 0.
 void SetMedianBufferFailedHandler(void (*handler)());

@@ -12,7 +12,8 @@ char TextSeparatorChar(int setting);
 // In XY mode: the values of the horizontal and the selected channel under the pointer, on their
 // display scales; 1 when the pointer lies in the plot rectangle, else 0.
 int GetXYCursorValues(tagGS* gs, double* x, double* y);
-// Where GetXYCursorValues finds the pointer (screen coordinates); null restores the system's.
+// Test seam: where GetXYCursorValues finds the pointer (screen coordinates); null restores the
+// system's.
 using PointerProbe = BOOL(WINAPI*)(POINT* screen);
 void SetXYPointerProbe(PointerProbe probe);
 
@@ -27,8 +28,8 @@ void FormatMeasurementsText(tagGS* gs, char* out, size_t size, int names, int un
 // GlobalHandle. Null when nothing is selected, a sample cannot be read, or Esc was held.
 char* WriteSelectionAsText(tagGS* gs, int header, HGLOBAL* block);
 
-// What WriteSelectionAsText asks after each line to learn whether Esc is held; null restores the
-// keyboard's answer.
+// Test seam: what WriteSelectionAsText asks after each line to learn whether Esc is held; null
+// restores the keyboard's answer.
 using WaveTextEscapeProbe = bool (*)();
 void SetWaveTextEscapeProbe(WaveTextEscapeProbe probe);
 

@@ -25,8 +25,8 @@ int DeleteChannelData(tagGS* doc, int slot);
 int PromptForSampleRate(tagGS* doc, int ask, double rate);
 // One slot resampled by factor (new rate / old rate), interpolating linearly in time.
 int ResampleChannel(tagGS* doc, int slot, double factor);
-// The number prompt of the sample rate: 1 with *rate set on OK, 0 on Cancel. Null restores the
-// default, the program's number prompt.
+// Test seam: the number prompt of the sample rate, 1 with *rate set on OK, 0 on Cancel. Null
+// restores the default, the program's number prompt.
 using SampleRatePromptProc = int (*)(tagGS* doc, double* rate, double minRate);
 void SetSampleRatePrompt(SampleRatePromptProc prompt);
 

@@ -14,6 +14,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
+#include "graph/window/channel_slots.h"
 #include "graph/window/graph_window.h"
 #include "graph/window/saved_selection.h"
 #include "graph/dialogs/toolbar.h"
@@ -23,8 +24,8 @@ constexpr double kFill = 0.75;  // the data fill this share of a channel's heigh
 constexpr int kScaledInputs = 40;
 
 bool ValidSlot(int slot) { return slot >= 0 && slot < kMaxChannels; }
-bool SlotUsed(const tagGS* gs, int slot) { return ValidSlot(slot) && (gs->chanFlags[slot] & kChanSlotMask) > 1; }
-bool SlotShown(const tagGS* gs, int slot) { return SlotUsed(gs, slot) && !(gs->chanFlags[slot] & kChanHidden); }
+bool SlotUsed(const tagGS* gs, int slot) { return IsChannelShown(gs, slot) != 0; }
+bool SlotShown(const tagGS* gs, int slot) { return SlotUsed(gs, slot) && IsChannelAutoScalable(gs, slot); }
 
 int SlotAt(const tagGS* gs, int p) {
     if (p < 0 || p >= kMaxChannels) return -1;
@@ -36,13 +37,6 @@ int PositionOf(const tagGS* gs, int slot) {
     for (int p = 0; p < kMaxChannels; ++p)
         if (static_cast<int>(gs->chanOrder[p]) == slot) return p;
     return -1;
-}
-
-int CountUsed(const tagGS* gs) {
-    int n = 0;
-    for (int s = 0; s < kMaxChannels; ++s)
-        if (SlotUsed(gs, s)) ++n;
-    return n;
 }
 
 // Minimum and maximum of the selected samples [first, last] of a slot; false when none is a number.
@@ -165,21 +159,6 @@ void AutoScaleChannel(tagGS* doc, int p, int redraw, double fraction, int bands)
     if (redraw) RedrawAfterScale(doc);
 }
 
-void AutoScaleStacked(tagGS* doc) {
-    if (!doc) return;
-    const int n = CountUsed(doc);
-    stBands bands{};
-    if (!PlanBands(doc, n, &bands)) return;
-    SetWaitCursor(1);
-    for (int p = 0; p < kMaxChannels; ++p) {
-        if (!SlotUsed(doc, SlotAt(doc, p))) continue;
-        AutoScaleChannel(doc, p, 0, bands.Fraction(), n);
-        bands.y -= bands.band;
-    }
-    SetWaitCursor(0);
-    RedrawAfterScale(doc);
-}
-
 void OverlapScale(tagGS* doc) {
     if (!doc) return;
     SetWaitCursor(1);
@@ -204,7 +183,7 @@ void OverlapScale(tagGS* doc) {
 
 void CompareScale(tagGS* doc) {
     if (!doc) return;
-    const int n = CountUsed(doc);
+    const int n = CountShownSlots(doc);
     if (n == 0) return;
     SaveSelection(doc);
     const double common = LargestPeakToPeak(doc);

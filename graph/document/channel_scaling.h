@@ -16,7 +16,6 @@ void SetChannelVScale(tagGS* doc, int slot, double range, int bands);
 // becomes the scroll reference and zoom level 0 (with the units per division when storePerDiv).
 void SetChannelVCenter(tagGS* doc, int slot, double min, double range, double fraction, int storePerDiv);
 void AutoScaleChannel(tagGS* doc, int p, int redraw, double fraction, int bands);
-void AutoScaleStacked(tagGS* doc);
 void OverlapScale(tagGS* doc);
 void CompareScale(tagGS* doc);
 // 0 for a slot that is unused or hidden.

@@ -31,7 +31,7 @@ int CreateGraphJournal(tagGS* gs, HWND hwnd);
 void ShowGraphControls(tagGS* gs, int show);
 void ResetMeasurementGrid(tagGS* gs, uint16_t rows, uint16_t cols);
 
-// The document counter behind "Untitled%d"; it never goes back.
+// Test seam: the document counter behind "Untitled%d"; it never goes back.
 int GetUntitledCounter();
 
 // The graph window procedure and the scroll bars' subclass, as the shell reaches them.

@@ -34,7 +34,8 @@ struct stEscapeSource {
     const volatile uint64_t* tick;  // a counter that moves on with time
     int (*keyDown)();               // nonzero while Escape is held
 };
-// Installs a source and starts the check afresh; null restores the system tick and keyboard.
+// Test seam: installs a source and starts the check afresh; null restores the system tick and
+// keyboard.
 void SetSampleEscapeSource(const stEscapeSource* source);
 
 extern const volatile uint64_t* g_escapeTick;    // the tick the check watches

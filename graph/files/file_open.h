@@ -68,7 +68,7 @@ int DoFileChooserDialog(HWND owner, char* name, size_t size);
 // The hook of the folder-browsing open dialog the chooser's Browse step runs.
 extern "C" __declspec(dllexport) UINT_PTR CALLBACK BrowseOpenHookProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// The common open and save dialogs, replaceable so that tests answer them in their place.
+// Test seam: the common open and save dialogs, replaceable so that tests answer them in their place.
 using FileDialogProc = BOOL (*)(OPENFILENAMEA* ofn);
 void SetFileDialogProcs(FileDialogProc open, FileDialogProc save);
 BOOL RunOpenFileDialog(OPENFILENAMEA* ofn);

@@ -18,6 +18,7 @@
 #include "graph/graph_ids.h"
 #include "base/services.h"
 #include "common/scoped_handle.h"
+#include "base/system_queries.h"
 #include "devlib/vk40.h"
 #include "graph/window/graph_window.h"
 #include <cstdio>
@@ -137,7 +138,7 @@ UINT_PTR CALLBACK SaveDialogHook(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
     } else if (msg == WM_NOTIFY) {
         const auto* n = reinterpret_cast<const OFNOTIFYA*>(lParam);
         if (n->hdr.code == CDN_FILEOK)
-            g_selectionOnly = IsDlgButtonChecked(dlg, IDC_SAVE_SELECTION_ONLY) == BST_CHECKED ? 1 : 0;
+            SetSaveSelectionOnly(IsDlgButtonChecked(dlg, IDC_SAVE_SELECTION_ONLY) == BST_CHECKED);
         else if (n->hdr.code == CDN_TYPECHANGE && n->lpOFN) {
             EnableWindow(GetDlgItem(dlg, IDC_SAVE_TEXT_OPTIONS), n->lpOFN->nFilterIndex == kSaveTypeText);
             FollowTypeExtension(dlg, n->lpOFN->nFilterIndex);
@@ -322,7 +323,7 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
         return false;
     }
     for (;;) {
-        g_selectionOnly = 0;
+        SetSaveSelectionOnly(0);
         DeviceStoreSetupInGraph(gs);
         char proposed[MAX_PATH];
         lstrcpynA(proposed, gs->title, sizeof proposed);
@@ -454,16 +455,14 @@ int CheckSameDocument(tagGS* gs, const char* path) {
 
 int HasDiskSpaceFor(tagGS* gs, const char* path) {
     char full[MAX_PATH], root[MAX_PATH];
-    ULARGE_INTEGER available{};
-    // Without an answer from the drive the write itself will tell.
-    if (!GetFullPathNameA(path, sizeof full, full, nullptr) || !GetVolumePathNameA(full, root, sizeof root) ||
-        !GetDiskFreeSpaceExA(root, &available, nullptr, nullptr))
-        return 1;
-    uint64_t bytes = 0;
+    // Without a drive to ask the write itself will tell.
+    if (!GetFullPathNameA(path, sizeof full, full, nullptr) || !GetVolumePathNameA(full, root, sizeof root)) return 1;
+    const double available = GetFreeDiskSpace(root);
+    double bytes = 0;
     for (int s = 0; s < kMaxChannels; ++s)
         if (gs->chanFlags[s] & kChanSlotMask)
-            bytes += static_cast<uint64_t>(gs->chanCount[s]) * SampleWidth(gs->chanType[s]);
-    return available.QuadPart > 1024 && bytes < available.QuadPart - 1024 ? 1 : 0;
+            bytes += static_cast<double>(gs->chanCount[s]) * SampleWidth(gs->chanType[s]);
+    return bytes < available - 1024 ? 1 : 0;
 }
 
 int SaveAsMetafile(tagGS* gs, const char* path) {

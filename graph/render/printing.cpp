@@ -103,8 +103,9 @@ int32_t MarkerRoom(HDC dc, tagGS* gs, double span) {
     return std::max<int32_t>(LineHeight() * 3 / 2, rows * LineHeight() + LineHeight() / 2);
 }
 
-// The markers of the view: a triangle at the plot's top with the label on its row above
-// (lines 0), or the dotted lines down to the plot's bottom, drawn over the plot (lines 1).
+// The markers of the view: a triangle at the plot's top with the label on its row above, a
+// segment marker as the marker manager draws it (lines 0), or the dotted lines down to the
+// plot's bottom, drawn over the plot (lines 1).
 void DrawPictureMarkers(HDC dc, tagGS* gs, int lines, double span) {
     std::vector<stPlacedMarker> markers;
     HGDIOBJ oldFont = g_app && g_app->fonts.hfontText ? SelectObject(dc, g_app->fonts.hfontText) : nullptr;
@@ -125,6 +126,8 @@ void DrawPictureMarkers(HDC dc, tagGS* gs, int lines, double span) {
             int32_t y = top - tri - (m.row + 1) * LineHeight();
             RECT clip{m.x + half + 1, y, gs->plotRect.right, y + LineHeight()};
             ExtTextOutA(dc, clip.left, y, ETO_CLIPPED, &clip, m.text, static_cast<UINT>(std::strlen(m.text)), nullptr);
+        } else if (!lines && MarkerType(m.node) == kMarkerAppend) {
+            DrawMarkerWithLabel(gs->markerManager, dc, m.text, m.x, half, tri / 2, 0, m.row);
         }
         if (!lines) continue;
         if (dotted) SelectObject(dc, dotted);
@@ -502,10 +505,6 @@ RECT PrintStripRect(const RECT& area, int32_t plotsPerPage, int32_t strip) {
 
 double PrintStripSpan(double span, int32_t plotsPerPage, int32_t pagesToFit) {
     return span / (static_cast<double>(ClampPrintOption(plotsPerPage)) * ClampPrintOption(pagesToFit));
-}
-
-double PrintStripStart(double viewStart, double stripSpan, int32_t page, int32_t plotsPerPage, int32_t strip) {
-    return viewStart + (static_cast<double>(page) * ClampPrintOption(plotsPerPage) + strip) * stripSpan;
 }
 
 RECT PrintPlotRect(const RECT& strip, int32_t labelRoom, int32_t cyVertical, int32_t cxScaleStrip, int32_t cyAxisLine) {

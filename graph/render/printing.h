@@ -49,7 +49,7 @@ HDC DoPlainPrinterSetup();
 inline HDC PrintCancelled() { return reinterpret_cast<HDC>(static_cast<intptr_t>(-1)); }
 // 1 while a graph is being printed: graph windows do not paint meanwhile.
 int IsPrintingGraph();
-// The shared block as it stands, for tests to look at.
+// Test seam: the shared block as it stands, for tests to look at.
 const PRINTDLGA& PrintSetupForTests();
 
 // Hook of the print dialog ("PRINTDLG"): shows and keeps the plots per page and the pages to fit.
@@ -69,13 +69,13 @@ void PrepareFontsForDevice(HDC dc, int on);
 // Printed waveforms in black (1, for a printer of one colour bit) or in the channel colours.
 void SetPrintBlack(int black);
 
-// The process-wide print options, never below 1.
+// The process-wide print options, never below 1 (the getters are test seams).
 int32_t PrintPlotsPerPage();
 int32_t PrintPagesToFit();
 void SetPrintOptions(int32_t plotsPerPage, int32_t pagesToFit);
 // 1 once the user pressed Cancel in the progress dialog of the running job.
 int PrintAbortFlag();
-// The progress dialog of the running job, or null.
+// Test seam: the progress dialog of the running job, or null.
 HWND PrintProgressWindow();
 // The progress dialog of a job over the owner, whose title it names; the abort procedure hands
 // it its messages until it is closed.
@@ -108,7 +108,7 @@ struct stPrintDevice {
     // answer here has one: its dialog stands for the system's printers.
     BOOL (*hasPrinter)();
 };
-// Null puts the system's back.
+// Test seam: a device in place of the system's; null puts the system's back.
 void SetPrintDevice(const stPrintDevice* device);
 const stPrintDevice& PrintDevice();
 
@@ -118,8 +118,6 @@ const stPrintDevice& PrintDevice();
 RECT PrintStripRect(const RECT& area, int32_t plotsPerPage, int32_t strip);
 // Time one strip shows: the span over plots per page x pages to fit.
 double PrintStripSpan(double span, int32_t plotsPerPage, int32_t pagesToFit);
-// Where strip k of page p starts: strips follow each other from the view's start.
-double PrintStripStart(double viewStart, double stripSpan, int32_t page, int32_t plotsPerPage, int32_t strip);
 // The plot inside a strip: shrunk by one pixel, lowered by the label room, the vertical-text
 // column at the left, the scale at the right and two axis lines below.
 RECT PrintPlotRect(const RECT& strip, int32_t labelRoom, int32_t cyVertical, int32_t cxScaleStrip, int32_t cyAxisLine);

@@ -42,7 +42,7 @@ bool DrawnGrey(const tagGS* gs, int slot);
 void SetXYBackgroundPicture(HBITMAP picture);
 HBITMAP GetXYBackgroundPicture();
 
-// Replaces the Escape key probe of the plot loops (null puts the key back); for tests.
+// Test seam: replaces the Escape key probe of the plot loops (null puts the key back).
 using WaveEscapeProbe = int (*)();
 void SetWaveEscapeProbe(WaveEscapeProbe probe);
 

@@ -6,6 +6,7 @@
 #include "graph/document/graph_doc.h"
 #include "graph/render/render_api.h"
 #include "graph/render/waveforms.h"
+#include "graph/window/channel_slots.h"
 #include "graph/window/graph_window.h"
 #include "graph/window/mouse_tools.h"
 #include "documents/documents_api.h"
@@ -158,29 +159,6 @@ void RefreshAfterScale(tagGS* gs) {
     RefreshInputValues();
 }
 
-// Scope mode: every used channel centred in its own band, stacked in display order.
-void FitStacked(tagGS* gs) {
-    int n = 0;
-    for (int s = 0; s < kMaxChannels; ++s)
-        if (SlotUsed(gs, s)) ++n;
-    if (n == 0) return;
-    const RECT& plot = gs->plotRect;
-    int32_t height = plot.bottom - plot.top;
-    if (height <= 0) return;
-    double band = static_cast<double>(height - 2) / n;
-    double y = (plot.bottom - 1) - band / 2;
-    SetWaitCursor(1);
-    for (int p = 0; p < kMaxChannels; ++p) {
-        uint32_t s = gs->chanOrder[p];
-        if (s >= static_cast<uint32_t>(kMaxChannels) || !SlotUsed(gs, static_cast<int>(s))) continue;
-        double fraction = static_cast<double>(height / 2 + plot.top - static_cast<int32_t>(y)) / height;
-        FitChannelToView(gs, static_cast<int>(s), fraction, n);
-        y -= band;
-    }
-    SetWaitCursor(0);
-    RefreshAfterScale(gs);
-}
-
 // Inverts the selection band's columns over the plot's height less a pixel at top and bottom.
 void InvertBandColumns(HDC dc, const tagGS* gs) {
     if (gs->selStart == gs->selEnd) return;
@@ -263,6 +241,27 @@ void PlaceSelectionAtColumn(tagGS* gs, int32_t x, bool extend) {
 }
 
 }  // namespace
+
+// Scope mode: every used channel centred in its own band, stacked in display order.
+void AutoScaleStacked(tagGS* gs) {
+    const int n = CountShownSlots(gs);
+    if (n == 0) return;
+    const RECT& plot = gs->plotRect;
+    int32_t height = plot.bottom - plot.top;
+    if (height <= 0) return;
+    double band = static_cast<double>(height - 2) / n;
+    double y = (plot.bottom - 1) - band / 2;
+    SetWaitCursor(1);
+    for (int p = 0; p < kMaxChannels; ++p) {
+        uint32_t s = gs->chanOrder[p];
+        if (!IsChannelShown(gs, static_cast<int>(s))) continue;
+        double fraction = static_cast<double>(height / 2 + plot.top - static_cast<int32_t>(y)) / height;
+        FitChannelToView(gs, static_cast<int>(s), fraction, n);
+        y -= band;
+    }
+    SetWaitCursor(0);
+    RefreshAfterScale(gs);
+}
 
 // ---- Pure arithmetic ----
 
@@ -455,7 +454,7 @@ void AutoScaleGraph(tagGS* gs, int all) {
         return;
     }
     if (gs->displayMode == kModeScope) {
-        FitStacked(gs);
+        AutoScaleStacked(gs);
     } else if (gs->displayMode == kModeChart) {
         AutoScaleGraph(gs, 1);
         ResetChartDisplay(gs);

@@ -62,6 +62,9 @@ double SegmentStartTime(uint32_t position, double sampleInterval);
 // ---- Operations on a graph and its window ----
 void SetDisplayMode(tagGS* gs, int16_t mode);
 void AutoScaleGraph(tagGS* gs, int all);
+// Scope mode's autoscale: each used channel fitted to its visible data in its own band, stacked in
+// display order.
+void AutoScaleStacked(tagGS* gs);
 void ResetChartDisplay(tagGS* gs);
 void SetSegmentTimeScale(tagGS* gs, uint16_t slot);
 void SetTimePerDivision(tagGS* gs, double time);

@@ -444,16 +444,6 @@ void OnChildVScroll(GraphWindowData* data, HWND, int code, int position) {
     ReleaseDC(data->hwnd, dc);
 }
 
-// Scroll bars and tool buttons together; kept for scripts that lock the graph.
-void EnableGraphControls(GraphWindowData* data, BOOL enable) {
-    tagGS* gs = data->doc;
-    if (!gs) return;
-    if (gs->hScrollBar) EnableWindow(gs->hScrollBar, enable);
-    if (gs->vScrollBar) EnableWindow(gs->vScrollBar, enable);
-    for (HWND button : gs->toolButtons)
-        if (button) EnableWindow(button, enable);
-}
-
 void OnJournalEditNotify(HWND frame, HWND edit, UINT code) {
     if (code == EN_ERRSPACE) {
         ShowSelectionError(frame, 12, "");

@@ -43,7 +43,6 @@ void OnChildSize(GraphWindowData* data, UINT type, int width, int height);
 void OnChildHScroll(GraphWindowData* data, HWND bar, int code, int position);
 void OnChildVScroll(GraphWindowData* data, HWND bar, int code, int position);
 void OnChildGetMinMaxInfo(MINMAXINFO* mmi);
-void EnableGraphControls(GraphWindowData* data, BOOL enable);
 
 // Journal pane helpers.
 void OnJournalEditNotify(HWND frame, HWND edit, UINT code);

@@ -17,6 +17,7 @@ void RedrawGraphCursor(tagGS* gs);
 // The drag that owns the mouse; one for the whole program.
 constexpr uint16_t kToolModeNone = 0, kToolModeZoom = 1, kToolModeRange = 2, kToolModeBoundary = 3, kToolModeMarker = 4,
                    kToolModeJournal = 5;
+// Test seam: the drag that owns the mouse now.
 uint16_t GetToolMode();
 
 // The drags; each takes the press, move and release messages (WM_LBUTTONDOWN, WM_MOUSEMOVE,

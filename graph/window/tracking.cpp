@@ -18,6 +18,8 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -118,25 +120,21 @@ int FindNearestXYSample(tagGS* gs, POINT p, POINT* pixel, double* xv, double* yv
     if (!ValidSlot(xc) || !ValidSlot(yc)) return 0;
     uint32_t n = gs->chanCount[xc] < gs->chanCount[yc] ? gs->chanCount[xc] : gs->chanCount[yc];
     if (n < 2) return 0;
-    double best = DBL_MAX;
-    int found = 0;
+    std::unique_ptr<POINT[]> points(new (std::nothrow) POINT[n]);
+    if (!points) return 0;
+    auto read = [&](uint32_t i, double* x, double* y) {
+        return GetChannelSample(gs, static_cast<int>(i), static_cast<int>(xc), x) &&
+               GetChannelSample(gs, static_cast<int>(i), static_cast<int>(yc), y);
+    };
     for (uint32_t i = 0; i < n; ++i) {
         double x = 0, y = 0;
-        if (!GetChannelSample(gs, static_cast<int>(i), static_cast<int>(xc), &x) ||
-            !GetChannelSample(gs, static_cast<int>(i), static_cast<int>(yc), &y))
-            return 0;
-        POINT q = ValueToPixel(gs, x, y);
-        double dx = static_cast<double>(q.x) - p.x, dy = static_cast<double>(q.y) - p.y;
-        double d = std::sqrt(dy * dy + dx * dx);
-        if (d < best) {
-            best = d;
-            *pixel = q;
-            *xv = x;
-            *yv = y;
-            found = 1;
-        }
+        if (!read(i, &x, &y)) return 0;
+        points[i] = ValueToPixel(gs, x, y);
     }
-    return found;
+    const int nearest = NearestPoint(points.get(), n, p.x, p.y);
+    if (nearest < 0 || !read(static_cast<uint32_t>(nearest), xv, yv)) return 0;
+    *pixel = points[nearest];
+    return 1;
 }
 
 // Clears the readout band with the toolbar's brush.

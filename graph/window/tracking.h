@@ -22,7 +22,7 @@ void RedrawTrackLines(HDC paintDc, tagGS* gs);
 // Writes the values under the cursor line into the graph's journal.
 void PasteValuesToJournal(tagGS* gs);
 
-// Where the lines stand on screen (0: none); for the window's tests.
+// Test seam: where the lines stand on screen (0: none).
 void GetTrackLines(int32_t* lineX, int32_t* lineY);
 
 // The XY readout text of an X and a Y value; an empty text for a null or too small buffer.

@@ -41,7 +41,7 @@ public:
 // The controller of an output type, made for the panel that owns it; null when it cannot be made.
 OutController* MakeOutController(int type, COutCtlView* view);
 
-// Tests put a maker of their own in place of the device library's; null restores it.
+// Test seam: a maker of the test's own in place of the device library's; null restores it.
 using OutControllerMaker = OutController* (*)(int type, COutCtlView* view);
 void SetOutControllerMaker(OutControllerMaker maker);
 

@@ -9,6 +9,7 @@ constexpr int kFaceOn = 4;
 constexpr int kFaceOff = 5;
 constexpr int kFaceArmed = 6;
 void SetSwitchFace(HWND dlg, int id, int face);
+// Test seam: the face a switch shows.
 int GetSwitchFace(HWND dlg, int id);
 // The pulse pictures are icons of this size, drawn at it.
 constexpr int kPanelIconWidth = 49;

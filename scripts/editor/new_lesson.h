@@ -14,6 +14,6 @@ int MakeNewLesson(char* scriptPath, size_t size);
 // when the program does not carry it.
 bool EmptyGraphResource(const void** data, DWORD* size);
 
-// What writes the lesson's files; WriteFile unless replaced (null puts WriteFile back).
+// Test seam: what writes the lesson's files; WriteFile unless replaced (null puts WriteFile back).
 using LessonFileWriter = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 void SetLessonFileWriter(LessonFileWriter writer);

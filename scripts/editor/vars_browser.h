@@ -54,7 +54,7 @@ private:
 // lies between -1 and digits - 1, else exponent notation with a two-digit exponent at least.
 void FormatNumberToDigits(char* out, size_t size, double value, int digits);
 
-// The browser's copy as the tests and the dialog read it.
+// Test seam: the browser's copy of the categories, as the dialog shows them.
 VarCategorySet& VariableCategories();
 // Shows the entry's value in the list when its category is the one shown.
 void RefreshVariableRow(const char* category, const char* name);

@@ -88,8 +88,8 @@ int16_t ShowScriptErrorTitled(const char* title, const char* firstText, const ch
 // Subroutines nested past kScriptNestingLimit: the message that says so, with one answer; the
 // CALL then ends every run of the nest.
 void ShowScriptNestingError(const char* line);
-// Tests answer the error dialog here: the hook gets the composed message and returns the
-// dialog's answer (1 Continue, 0 stop). Null restores the dialog.
+// Test seam: tests answer the error dialog here; the hook gets the composed message and returns
+// the dialog's answer (1 Continue, 0 stop). Null restores the dialog.
 using ScriptErrorHook = int16_t (*)(const char* message);
 void SetScriptErrorHook(ScriptErrorHook hook);
 // Turns the program's message loop once (messages, then the idle step) for long statements such

@@ -2,6 +2,7 @@
 // the general format, with more digits only where its six do not read back exactly, and a string
 // keeps its quotes and semicolons: its text runs to the last quote of its line.
 #include "scripts/engine/script_control.h"
+#include "scripts/words/word_fields.h"
 #include "base/app.h"
 #include "base/safe_file.h"
 #include "controls/keyed_format.h"
@@ -101,8 +102,7 @@ bool ReadFileWord(stScriptCall& call, bool programFolder, char* path, char* resu
     p += EvaluateScriptExpression(p, name);
     GetScriptToken(p, resultVar);
     if (resultVar[0] == ';') resultVar[0] = 0;
-    for (char* c = name; *c; ++c)
-        if (*c == ':') *c = '-';
+    MakeFileNameSafe(name);
     if (!name[0]) return false;
     if (programFolder && g_app) std::snprintf(path, MAX_PATH, "%s\\%s", g_app->szAppFolder, name);
     else lstrcpynA(path, name, MAX_PATH);

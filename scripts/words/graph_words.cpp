@@ -177,8 +177,7 @@ int16_t ClipboardWord(const stScriptCall& call, tagGS* gs, CWordFields& fields) 
 
 // RENAME text: the graph's title and window text, a colon being no part of a file name.
 void RenameGraph(tagGS* gs, char* title) {
-    for (char* c = title; *c; ++c)
-        if (*c == ':') *c = '-';
+    MakeFileNameSafe(title);
     lstrcpynA(gs->title, title, sizeof gs->title);
     if (gs->hwnd) SetWindowTextA(gs->hwnd, gs->title);
 }

@@ -4,6 +4,7 @@
 #include "base/app.h"
 #include "base/device.h"
 #include "base/notify.h"
+#include "base/system_queries.h"
 #include "devlib/vk40.h"
 #include <climits>
 #include <cstring>
@@ -24,12 +25,10 @@ int16_t AssignNextVariable(stScriptCall& call, CWordFields& fields, double value
     return kScriptGoOn;
 }
 
-// The free physical memory as a 32-bit signed figure (large memories saturate).
+// The program's memory figure as a 32-bit signed figure (large memories saturate).
 int32_t FreeMemoryFigure() {
-    MEMORYSTATUSEX status{};
-    status.dwLength = sizeof status;
-    if (!GlobalMemoryStatusEx(&status)) return 0;
-    return status.ullAvailPhys > static_cast<DWORDLONG>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(status.ullAvailPhys);
+    const double figure = GetFreeMemory();
+    return figure >= static_cast<double>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(figure);
 }
 
 // Free bytes of the drive that holds the program folder; 0 when it cannot be read.
@@ -37,9 +36,7 @@ double FreeDiskOfProgramFolder() {
     char root[MAX_PATH] = "";
     lstrcpynA(root, g_app->szAppFolder, sizeof root);
     if (root[0] && root[1] == ':') lstrcpyA(root + 2, "\\");
-    ULARGE_INTEGER free{};
-    if (!GetDiskFreeSpaceExA(root[0] ? root : nullptr, &free, nullptr, nullptr)) return 0.0;
-    return static_cast<double>(free.QuadPart);
+    return GetFreeDiskSpace(root[0] ? root : nullptr);
 }
 
 // Hands a VK40 or LNX2W statement to the device library's script-line operation.

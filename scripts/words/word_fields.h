@@ -59,7 +59,7 @@ struct stScriptDialogs {
     int (*openFile)(char* name260, const char* initialFolder);
 };
 const stScriptDialogs& ScriptDialogs();
-// Null restores the program's dialogs.
+// Test seam: dialogs in place of the program's; null restores the program's.
 void SetScriptDialogs(const stScriptDialogs* dialogs);
 
 // The counted wait cursor is off while a word's dialog is up, when the running script asked for it.

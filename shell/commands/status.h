@@ -15,5 +15,5 @@ void DrawStatusPanes(HDC dc, const RECT* strip);
 int32_t WINAPI OnGraphChanged(tagGS* gs, int32_t, int32_t, int32_t);
 void WINAPI OnGraphViewChanged(tagGS* gs, int32_t storageKind);
 
-// What the strip shows now: the message, or the four pane texts joined by '|'.
+// Test seam: what the strip shows now, the message or the four pane texts joined by '|'.
 const char* GetStatusTextShown();

@@ -54,6 +54,14 @@ double DocumentRun(tagGS* gs, std::vector<double>& samples) {
     return t;
 }
 
+// The search over the samples alone: each search starts where the previous peak was.
+int64_t CountPeaks(const double* values, int32_t end, const stPeakRule& rule) {
+    int64_t found = 0;
+    stPeakHit hit{};
+    for (int32_t s = 0; FindPeakInValues(values, s, end, rule, &hit) && hit.peak > s; s = hit.peak) ++found;
+    return found;
+}
+
 }  // namespace
 
 int main() {
@@ -70,7 +78,7 @@ int main() {
         double best = 1e30, bestDocument = 1e30;
         for (int r = 0; r < kRuns; ++r) {
             const double t0 = Now();
-            const int64_t n = FindAllPeaksInValues(samples.data(), 0, kSamples, rule, nullptr, 0);
+            const int64_t n = CountPeaks(samples.data(), kSamples, rule);
             best = std::fmin(best, Now() - t0);
             if (r == 0) peaks += n;
             bestDocument = std::fmin(bestDocument, DocumentRun(gs, samples));

@@ -324,19 +324,6 @@ TEST_F(MeasureBoxes, ResultFieldIsDrawnWhiteWithItsText) {
     EXPECT_GT(dark, 0);  // the text
 }
 
-TEST_F(MeasureBoxes, AValueSetIsShownUntilTheNextMeasurement) {
-    Set(0, measure::kMax, 1);
-    Set(1, measure::kMin, 1);
-    UpdateAllMeasurements(gs());
-    const double values[] = {1.25, measure::kNoValue};
-    SetMeasurementResults(gs(), values, 2);
-    EXPECT_EQ(Shown(0), "1.25 mV");
-    EXPECT_EQ(Shown(1), "****");
-    UpdateAllMeasurements(gs());
-    EXPECT_EQ(Shown(0), "14.50 mV");
-    EXPECT_EQ(Shown(1), "4.50 mV");
-}
-
 // ---- Texts ----
 
 TEST_F(MeasureBoxes, MeasurementTextByOptions) {

@@ -58,27 +58,6 @@ TEST(PeakSearch, EachSearchFromItsStart) {
     }
 }
 
-TEST(PeakSearch, AllPeaksToTheEnd) {
-    struct Case {
-        stPeakRule rule;
-        int32_t start;
-        std::vector<int32_t> peaks;
-    } cases[] = {
-        {{kPeakPositive, 5, 0}, 0, {4, 9, 11}},
-        {{kPeakNegative, 1, 0}, 0, {1, 8, 12}},
-        {{kPeakInterval, 0, 4}, 2, {6, 10, 14}},
-        {{kPeakPositive, 100, 0}, 0, {}},
-    };
-    for (const Case& c : cases) {
-        int32_t peaks[8] = {};
-        const int64_t n = FindAllPeaksInValues(kSequence.data(), c.start, 15, c.rule, peaks, 8);
-        ASSERT_EQ(n, static_cast<int64_t>(c.peaks.size())) << "mode " << c.rule.mode;
-        for (size_t i = 0; i < c.peaks.size(); ++i) EXPECT_EQ(peaks[i], c.peaks[i]) << "mode " << c.rule.mode;
-    }
-    // The count goes on past the room for indexes.
-    EXPECT_EQ(FindAllPeaksInValues(kSequence.data(), 0, 15, {kPeakPositive, 5, 0}, nullptr, 0), 3);
-}
-
 // Old first cursor at 10 ms, 2 ms a sample, a hit crossing at sample 3 with its peak at 4.
 TEST(PeakSearch, CursorPlacements) {
     struct Case {

@@ -52,18 +52,6 @@ int FindPeakInValues(const double* values, int32_t start, int32_t end, const stP
     }
 }
 
-// Every search starts where the previous peak was; each finds a later peak, so the loop ends.
-int64_t FindAllPeaksInValues(const double* values, int32_t start, int32_t end, const stPeakRule& rule,
-                             int32_t* peaks, int64_t maxPeaks) {
-    int64_t found = 0;
-    stPeakHit hit{};
-    for (int32_t s = start; FindPeakInValues(values, s, end, rule, &hit) && hit.peak > s; s = hit.peak) {
-        if (peaks && found < maxPeaks) peaks[found] = hit.peak;
-        ++found;
-    }
-    return found;
-}
-
 // The cursors of a hit; see the header for the placement rules.
 void PlacePeakCursors(double oldFirst, const stPeakHit& hit, int16_t placement, double offset1, double offset2,
                       double interval, uint32_t count, double* first, double* second) {

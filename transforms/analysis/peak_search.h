@@ -31,11 +31,6 @@ struct stPeakHit {
 // equal maxima, and a peak still above the level at the end is not found. Negative mirrors it.
 int FindPeakInValues(const double* values, int32_t start, int32_t end, const stPeakRule& rule, stPeakHit* hit);
 
-// Counts the peaks from start to end, each search starting at the previous peak, and writes up to
-// maxPeaks of their indexes to peaks (may be null). Allocates nothing.
-int64_t FindAllPeaksInValues(const double* values, int32_t start, int32_t end, const stPeakRule& rule,
-                             int32_t* peaks, int64_t maxPeaks);
-
 // Where the cursors go for a hit, in the document's horizontal unit: the second cursor starts as
 // the old first cursor; the first goes to the crossing (threshold placements) or the peak, its
 // index clamped to count - 1; "Previous" placements keep the second at the old first + offset2,

@@ -36,12 +36,11 @@ constexpr int kCompiledExpressionItems = 96;
 // The cache's slots: a lesson's loop, its IF tests and a few calculation channels fit.
 constexpr int kExpressionCacheSlots = 64;
 
-// Evaluates reading the text token by token, with no compiled form: the reference the cache is
-// tested against.
+// Test seams, for the cache's tests: evaluation reading the text token by token with no compiled
+// form (the reference the cache is tested against), dropping every compiled text, and how many
+// evaluations found their text compiled since the last clear.
 double EvaluateExpressionUncached(const char* text, int16_t* errorPos);
-// Drops every compiled text.
 void ClearExpressionCache();
-// How many evaluations found their text compiled, since the last clear.
 uint32_t ExpressionCacheHits();
 
 // A caller that evaluates one unchanging text again and again (a lesson line) keeps where its

@@ -14,7 +14,7 @@ struct stExpressionPlatform {
     int (*productVersion)(int32_t* major);  // 0 when the program has no version information
 };
 
-// Installs a table; null puts back the system's.
+// Test seam: installs a table; null puts back the system's.
 void SetExpressionPlatform(const stExpressionPlatform* platform);
 const stExpressionPlatform& ExpressionPlatform();
 

@@ -36,10 +36,6 @@ const char* WindowListText(int window) {
     return window >= 0 && window < kWindowCount ? kWindows[window].listText : nullptr;
 }
 
-const char* WindowScriptWord(int window) {
-    return window >= 0 && window < kWindowCount ? kWindows[window].scriptWord : nullptr;
-}
-
 int FindWindowScriptWord(const char* word) {
     if (!word) return -1;
     for (int w = 0; w < kWindowCount; ++w) {

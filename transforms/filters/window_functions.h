@@ -19,8 +19,6 @@ constexpr int kWindowCount = 10;
 
 // The dialog list text of a window number; null outside 0..9.
 const char* WindowListText(int window);
-// The script word of a window number ("RECTANGLE".."KAISERBESSEL"); null outside 0..9.
-const char* WindowScriptWord(int window);
 // The window number of a script word, any case; -1 for a word not in the list.
 int FindWindowScriptWord(const char* word);
 // The same, with any word not in the list the rectangle (0).

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "devlib/acquisition/calc/calc.h"
 #include "devlib/acquisition/calc/calc_dialogs_frame.h"
 #include "devlib/acquisition/channels/calc_settings.h"
 #include "devlib/acquisition/channels/channels.h"
@@ -115,7 +116,6 @@ using namespace calcdlg;
 
 namespace {
 
-constexpr size_t kFirstSourceAt = 208, kSecondSourceAt = 340, kSourceEntryBytes = 132;
 
 // ---- The frame ----
 
@@ -167,19 +167,6 @@ bool FrameApply(HWND dlg, stCalcDlg* st) {
     return true;
 }
 
-void PutSourceEntry(const stAcq* acq, int32_t id, uint8_t* at) {
-    const int32_t index = SourceRecordIndex(acq, id);
-    if (index < 0) {
-        PutLeU16(at, static_cast<uint16_t>(-1));
-        PutLeU16(at + 2, static_cast<uint16_t>(-1));
-        return;
-    }
-    const stAcqChan& rec = acq->chans[index];
-    PutLeU16(at, static_cast<uint16_t>(rec.group));
-    PutLeU16(at + 2, static_cast<uint16_t>(rec.number));
-    memcpy(at + 4, rec.presetName, kSourceEntryBytes - 4);
-}
-
 // "&New Channel Preset": the fields validated into a zeroed block instead of the settings.
 void FrameNewPreset(HWND dlg, stCalcDlg* st) {
     if (!IsNewPresetName(dlg, IDC_CALC_PRESET_NAME, st->acq)) {
@@ -190,12 +177,8 @@ void FrameNewPreset(HWND dlg, stCalcDlg* st) {
     stAcqChan chan = *st->rec;
     if (!st->ops->apply(dlg, st, work.get(), &chan)) return;
     uint8_t block[kCalcPresetBytes] = {};
-    EncodeCalcParams(*work, st->channel, st->ops->kind, block);
-    int32_t first = -1, second = -1;
-    st->ops->sources(*work, st->channel, &first, &second);
-    PutSourceEntry(st->acq, first, block + kFirstSourceAt);
-    PutSourceEntry(st->acq, second, block + kSecondSourceAt);
-    AddCalcPreset(dlg, IDC_CALC_PRESET_NAME, IDC_CALC_LABEL, st->acq, st->channel, st->ops->kind, block);
+    if (MakeCalcPresetBlock(st->acq, *work, st->channel, st->ops->kind, block))
+        AddCalcPreset(dlg, IDC_CALC_PRESET_NAME, IDC_CALC_LABEL, st->acq, st->channel, st->ops->kind, block);
     ShowNewPresetState(dlg, st);
 }
 
@@ -230,11 +213,6 @@ INT_PTR CALLBACK CalcDlgProc(HWND dlg, UINT message, WPARAM wParam, LPARAM lPara
         return TRUE;
     }
     return FALSE;
-}
-
-void OneSource(int32_t source, int32_t* first, int32_t* second) {
-    *first = source;
-    *second = -1;
 }
 
 // ---- Integrate (130) ----
@@ -316,11 +294,6 @@ void IntegrateCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
         ShowSourceUnits(dlg, st, IDC_INT_CONTROL, IDC_INT_CONTROL_UNITS);
 }
 
-void IntegrateSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    *first = w.integrate[ch].source;
-    *second = w.integrate[ch].control;
-}
-
 // ---- Smoothing (133) and Difference (170) ----
 
 void SourceUnitsCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
@@ -353,10 +326,6 @@ bool SmoothingApply(HWND dlg, stCalcDlg* st, stCalcSettings* work, stAcqChan*) {
     return true;
 }
 
-void SmoothingSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    OneSource(w.smoothing[ch].source, first, second);
-}
-
 void DifferenceInit(HWND dlg, stCalcDlg* st) {
     const stDifferenceParams& p = CalcSettings(st->acq)->difference[st->channel];
     FillSources(dlg, st, IDC_CALC_SOURCE, p.source);
@@ -376,10 +345,6 @@ bool DifferenceApply(HWND dlg, stCalcDlg* st, stCalcSettings* work, stAcqChan*) 
     work->difference[st->channel].source = source;
     work->difference[st->channel].interval = static_cast<int32_t>(interval);
     return true;
-}
-
-void DifferenceSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    OneSource(w.difference[ch].source, first, second);
 }
 
 // ---- Math (150) ----
@@ -434,11 +399,6 @@ void MathCommand(HWND dlg, stCalcDlg*, int id, unsigned code) {
     if ((id == IDC_MATH_FIRST || id == IDC_MATH_SECOND) && code == CBN_SELCHANGE) MathConstantState(dlg);
 }
 
-void MathSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    *first = w.math[ch].first;
-    *second = w.math[ch].second;
-}
-
 // ---- Function (160) ----
 
 const char* const kFunctionKeys[kFunctionRows] = {"Abs", "ArcTan", "Exp", "Limit", "Ln",
@@ -485,10 +445,6 @@ bool FunctionApply(HWND dlg, stCalcDlg* st, stCalcSettings* work, stAcqChan*) {
 void FunctionCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
     SourceUnitsCommand(dlg, st, id, code);
     if (id == IDC_FUNC_LIST && code == CBN_SELCHANGE) FunctionLevelFields(dlg);
-}
-
-void FunctionSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    OneSource(w.function[ch].source, first, second);
 }
 
 // ---- Filter (180) ----
@@ -571,10 +527,6 @@ void FilterCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
     FilterTypeFields(dlg, f);
 }
 
-void FilterSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    OneSource(w.filter[ch].source, first, second);
-}
-
 // ---- Delay (114) ----
 
 struct stDelayDlg {
@@ -644,10 +596,6 @@ void DelayCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
     DelayValueField(dlg, d);
 }
 
-void DelaySources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    OneSource(w.delay[ch].source, first, second);
-}
-
 // ---- Control (117): the parameter fields alone ----
 
 constexpr int kOutputLines = 15;
@@ -699,23 +647,15 @@ void ControlCommand(HWND dlg, stCalcDlg* st, int id, unsigned code) {
     if (id == IDC_CALC_SOURCE && code == CBN_SELCHANGE) ControlUnits(dlg, st);
 }
 
-void ControlSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    OneSource(w.control[ch].source, first, second);
-}
-
-const stCalcKindOps kIntegrateOps{IDD_CALC_INTEGRATE, kCalcIntegrate,   IntegrateInit,
-                                  IntegrateApply,     IntegrateCommand, IntegrateSources};
-const stCalcKindOps kSmoothingOps{IDD_CALC_SMOOTHING, kCalcSmoothing,     SmoothingInit,
-                                  SmoothingApply,     SourceUnitsCommand, SmoothingSources};
-const stCalcKindOps kDifferenceOps{IDD_CALC_DIFFERENCE, kCalcDifference,    DifferenceInit,
-                                   DifferenceApply,     SourceUnitsCommand, DifferenceSources};
-const stCalcKindOps kMathOps{IDD_CALC_MATH, kCalcMath, MathInit, MathApply, MathCommand, MathSources};
-const stCalcKindOps kFunctionOps{IDD_CALC_FUNCTION, kCalcFunction,   FunctionInit,
-                                 FunctionApply,     FunctionCommand, FunctionSources};
-const stCalcKindOps kFilterOps{IDD_CALC_FILTER, kCalcFilter, FilterInit, FilterApply, FilterCommand, FilterSources};
-const stCalcKindOps kDelayOps{IDD_CALC_DELAY, kCalcDelay, DelayInit, DelayApply, DelayCommand, DelaySources};
-const stCalcKindOps kControlOps{IDD_CALC_CONTROL, kCalcControl,   ControlInit,
-                                ControlApply,     ControlCommand, ControlSources};
+const stCalcKindOps kIntegrateOps{IDD_CALC_INTEGRATE, kCalcIntegrate, IntegrateInit, IntegrateApply, IntegrateCommand};
+const stCalcKindOps kSmoothingOps{IDD_CALC_SMOOTHING, kCalcSmoothing, SmoothingInit, SmoothingApply, SourceUnitsCommand};
+const stCalcKindOps kDifferenceOps{IDD_CALC_DIFFERENCE, kCalcDifference, DifferenceInit, DifferenceApply,
+                                   SourceUnitsCommand};
+const stCalcKindOps kMathOps{IDD_CALC_MATH, kCalcMath, MathInit, MathApply, MathCommand};
+const stCalcKindOps kFunctionOps{IDD_CALC_FUNCTION, kCalcFunction, FunctionInit, FunctionApply, FunctionCommand};
+const stCalcKindOps kFilterOps{IDD_CALC_FILTER, kCalcFilter, FilterInit, FilterApply, FilterCommand};
+const stCalcKindOps kDelayOps{IDD_CALC_DELAY, kCalcDelay, DelayInit, DelayApply, DelayCommand};
+const stCalcKindOps kControlOps{IDD_CALC_CONTROL, kCalcControl, ControlInit, ControlApply, ControlCommand};
 
 }  // namespace
 

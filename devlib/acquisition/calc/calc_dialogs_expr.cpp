@@ -121,13 +121,8 @@ void ExpressionCommand(HWND dlg, stCalcDlg*, int id, unsigned code) {
     if (id == IDC_EXPR_CLEAR && code == BN_CLICKED) SetDlgItemTextA(dlg, IDC_EXPR_TEXT, "");
 }
 
-void ExpressionSources(const stCalcSettings&, int32_t, int32_t* first, int32_t* second) {
-    *first = -1;
-    *second = -1;
-}
-
-const stCalcKindOps kExpressionOps{IDD_CALC_EXPRESSION, kCalcExpression,   ExpressionInit,
-                                   ExpressionApply,     ExpressionCommand, ExpressionSources};
+const stCalcKindOps kExpressionOps{IDD_CALC_EXPRESSION, kCalcExpression, ExpressionInit, ExpressionApply,
+                                   ExpressionCommand};
 
 }  // namespace
 

@@ -15,14 +15,13 @@ struct stCalcDlg;
 
 // One kind's parameter fields. apply validates the fields into work's entry of the channel (and the
 // channel record copy chan, for kinds that set its units); on a refused field it leaves the focus
-// there and returns false. sources gives the identifiers a preset block records (-1 none).
+// there and returns false.
 struct stCalcKindOps {
     int dlgId;
     int16_t kind;
     void (*init)(HWND dlg, stCalcDlg* st);
     bool (*apply)(HWND dlg, stCalcDlg* st, stCalcSettings* work, stAcqChan* chan);
     void (*command)(HWND dlg, stCalcDlg* st, int id, unsigned code);
-    void (*sources)(const stCalcSettings& work, int32_t channel, int32_t* first, int32_t* second);
 };
 
 struct stCalcDlg {

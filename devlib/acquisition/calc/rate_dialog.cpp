@@ -199,12 +199,7 @@ bool RateApply(HWND dlg, stCalcDlg* st, stCalcSettings* work, stAcqChan* chan) {
     return true;
 }
 
-void RateSources(const stCalcSettings& w, int32_t ch, int32_t* first, int32_t* second) {
-    *first = w.rate[ch].source;
-    *second = -1;
-}
-
-const stCalcKindOps kRateOps{IDD_CALC_RATE, kCalcRate, RateInit, RateApply, RateCommand, RateSources};
+const stCalcKindOps kRateOps{IDD_CALC_RATE, kCalcRate, RateInit, RateApply, RateCommand};
 
 }  // namespace
 

@@ -119,16 +119,6 @@ bool VisitKind(S& s, int32_t channel, int32_t kind, F& f) {
     }
 }
 
-// The whole block in its array order: kinds, compute words, then each kind's twelve records.
-template <class S, class F>
-void VisitBlock(S& s, F& f) {
-    for (auto& k : s.kind) f(k);
-    for (auto& c : s.compute) f(c);
-    for (int32_t kind : {kCalcIntegrate, kCalcDifference, kCalcRate, kCalcMath, kCalcFunction, kCalcFilter,
-                         kCalcExpression, kCalcDelay, kCalcControl, kCalcSmoothing})
-        for (int32_t c = 0; c < kCalcChannels; ++c) VisitKind(s, c, kind, f);
-}
-
 }  // namespace
 
 // Bytes of a kind's parameter record.
@@ -178,15 +168,6 @@ void ResetCalcSettings(stCalcSettings* s, int32_t firstAnalog) {
     }
 }
 
-void EncodeCalcSettings(const stCalcSettings& s, uint8_t* bytes) {
-    FieldWriter w{CByteWriter(bytes)};
-    VisitBlock(s, w);
-}
-
-void DecodeCalcSettings(const uint8_t* bytes, stCalcSettings* s) {
-    FieldReader r{CByteReader(bytes)};
-    VisitBlock(*s, r);
-}
 
 // The record into a preset block's first 208 bytes, the rest of them zero.
 int32_t EncodeCalcParams(const stCalcSettings& s, int32_t channel, int32_t kind, uint8_t* bytes) {

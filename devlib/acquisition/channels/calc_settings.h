@@ -336,10 +336,6 @@ stCalcSettings* CalcRun(stAcq* acq);
 // Every kind 0 and every record at its defaults; firstAnalog is the first analog identifier.
 void ResetCalcSettings(stCalcSettings* s, int32_t firstAnalog);
 
-// The block to and from its 10,584 little-endian bytes, field by field.
-void EncodeCalcSettings(const stCalcSettings& s, uint8_t* bytes);
-void DecodeCalcSettings(const uint8_t* bytes, stCalcSettings* s);
-
 // A kind's parameter record of one channel to and from the first bytes of a 472-byte calculation
 // preset block (the rest of its 208 bytes zero); 0 for kind 0 and unknown kinds.
 int32_t EncodeCalcParams(const stCalcSettings& s, int32_t channel, int32_t kind, uint8_t* bytes);

@@ -90,6 +90,13 @@ public:
 
 COutCtlPref* Pref(COutCtlPrefsSet& set, int32_t i) { return set.GetAt(i); }
 
+// A new controller starts from its type's range table.
+void InitRanges(COutCtlPrefsSet& set, int32_t type) {
+    int32_t count = 0;
+    const COutCtlPref* table = StimulatorRangeTable(type, &count);
+    set.Init(table, count);
+}
+
 // The step of every time entry becomes the connected model's count, so the panels step by it.
 void TimeSteps(COutCtlPrefsSet& set) {
     for (int32_t i : {6, 7, 8, 9, 11, 14, 15, 16, 17})
@@ -159,7 +166,7 @@ int32_t StimDoCmd(OUTCTL_CMD cmd, const COutCtl& ctl, bool touchStopAbsolutely) 
 
 class COutPulse final : public COutSTM {
 public:
-    explicit COutPulse(COutCtlView* view) : COutSTM(view) { m_prefs.Init(Tables().pulse, kStimPrefs); }
+    explicit COutPulse(COutCtlView* view) : COutSTM(view) { InitRanges(m_prefs, kOutTypePulse); }
     ~COutPulse() override { COutSTM::OnDeactivate(); }
     void UpdateLimits() override {
         TimeSteps(m_prefs);
@@ -181,14 +188,14 @@ public:
 
 class COutTVXSTM final : public COutSTM {
 public:
-    explicit COutTVXSTM(COutCtlView* view) : COutSTM(view) { m_prefs.Init(Tables().stm, kStimPrefs); }
+    explicit COutTVXSTM(COutCtlView* view) : COutSTM(view) { InitRanges(m_prefs, kOutTypeSTM); }
     ~COutTVXSTM() override { COutSTM::OnDeactivate(); }
     void UpdateLimits() override {}
 };
 
 class COutTVXSTMA final : public COutSTM {
 public:
-    explicit COutTVXSTMA(COutCtlView* view) : COutSTM(view) { m_prefs.Init(Tables().stma, kStimPrefs); }
+    explicit COutTVXSTMA(COutCtlView* view) : COutSTM(view) { InitRanges(m_prefs, kOutTypeSTMA); }
     ~COutTVXSTMA() override { COutSTM::OnDeactivate(); }
     void UpdateLimits() override {
         TimeSteps(m_prefs);
@@ -202,7 +209,7 @@ public:
 
 class CRJ72C final : public COutTVXRJ72C {
 public:
-    explicit CRJ72C(COutCtlView* view) : COutTVXRJ72C(view) { m_prefs.Init(Tables().rj72c, kRJ72CPrefs); }
+    explicit CRJ72C(COutCtlView* view) : COutTVXRJ72C(view) { InitRanges(m_prefs, kOutTypeRJ72C); }
     ~CRJ72C() override { CRJ72C::OnDeactivate(); }
 
     int32_t SetValue(stAcq* acq, double volts) {
@@ -251,7 +258,7 @@ public:
 
 class CRJ72CA final : public COutTVXRJ72CA {
 public:
-    explicit CRJ72CA(COutCtlView* view) : COutTVXRJ72CA(view) { m_prefs.Init(Tables().rj72ca, kRJ72CAPrefs); }
+    explicit CRJ72CA(COutCtlView* view) : COutTVXRJ72CA(view) { InitRanges(m_prefs, kOutTypeRJ72CA); }
     ~CRJ72CA() override { CRJ72CA::OnDeactivate(); }
     int32_t OnActivate() override {
         CtlLock acq;

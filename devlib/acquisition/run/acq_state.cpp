@@ -38,7 +38,6 @@ constexpr int kImageTopGap = 2;
 constexpr int kGaugeLeft = 23;
 constexpr int kGaugeRight = 17;
 constexpr uint32_t kGaugeBytesPerPixel = 2048;
-constexpr int kDesktopReach = 40;
 constexpr char kUsageValue[] = "HWUsageFlag";
 
 // Asks what to do when no unit answers; true for Retry.
@@ -350,14 +349,3 @@ int32_t GetConnectToVK40IsDesired() {
     return strcmp(value, "NO") != 0 ? 1 : 0;
 }
 
-// A rectangle whose top-left corner is out of reach is centred on the desktop, its size kept.
-int32_t ClampRectToDesktop(RECT* rc, const RECT& desktop) {
-    if (rc->left <= desktop.right - kDesktopReach && rc->top <= desktop.bottom - kDesktopReach) return 0;
-    const LONG width = rc->right - rc->left;
-    const LONG height = rc->bottom - rc->top;
-    rc->left = desktop.left + (desktop.right - desktop.left - width) / 2;
-    rc->top = desktop.top + (desktop.bottom - desktop.top - height) / 2;
-    rc->right = rc->left + width;
-    rc->bottom = rc->top + height;
-    return 1;
-}

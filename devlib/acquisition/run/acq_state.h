@@ -31,5 +31,3 @@ bool ShowsAcquisitionStatus(const tagGS* gs);
 void PaintStatusImage(HDC dc, RECT statusBox, HBITMAP image);
 // The ring's fill gauge in the status box: one black pixel per 2 KB, from the bottom up.
 void PaintFillGauge(HDC dc, RECT statusBox, uint32_t bytes);
-// 1 when the rectangle was moved onto the desktop.
-int32_t ClampRectToDesktop(RECT* rc, const RECT& desktop);

@@ -28,7 +28,7 @@ constexpr int32_t kRecordsModelVK40 = 16;
 constexpr int32_t kRecordsModelVK45 = 24;
 
 void PutRect(uint8_t* at, RECT r, const RECT& desktop) {
-    CentreRectOnArea(&r, desktop);
+    ClampRectToDesktop(&r, desktop);
     PutLeU16(at, static_cast<uint16_t>(r.left));
     PutLeU16(at + 2, static_cast<uint16_t>(r.top));
     PutLeU16(at + 4, static_cast<uint16_t>(r.right));
@@ -37,7 +37,7 @@ void PutRect(uint8_t* at, RECT r, const RECT& desktop) {
 
 RECT GetRect(const uint8_t* at, const RECT& desktop) {
     RECT r{GetLeI16(at), GetLeI16(at + 2), GetLeI16(at + 4), GetLeI16(at + 6)};
-    CentreRectOnArea(&r, desktop);
+    ClampRectToDesktop(&r, desktop);
     return r;
 }
 
@@ -135,15 +135,19 @@ void ResetDigitalRecord(stAcqChan* c) {
 
 }  // namespace
 
-// Off-desktop windows come back where the user can reach them.
-void CentreRectOnArea(RECT* r, const RECT& area) {
-    if (r->left >= area.left && r->top >= area.top && r->right <= area.right && r->bottom <= area.bottom) return;
-    const LONG w = std::min(r->right - r->left, area.right - area.left);
-    const LONG h = std::min(r->bottom - r->top, area.bottom - area.top);
-    r->left = area.left + (area.right - area.left - w) / 2;
-    r->top = area.top + (area.bottom - area.top - h) / 2;
-    r->right = r->left + w;
-    r->bottom = r->top + h;
+// Off-desktop windows come back where the user can reach them: one that stood only partly off
+// could still have its caption out of reach.
+int32_t ClampRectToDesktop(RECT* rc, const RECT& desktop) {
+    if (rc->left >= desktop.left && rc->top >= desktop.top && rc->right <= desktop.right &&
+        rc->bottom <= desktop.bottom)
+        return 0;
+    const LONG w = std::min(rc->right - rc->left, desktop.right - desktop.left);
+    const LONG h = std::min(rc->bottom - rc->top, desktop.bottom - desktop.top);
+    rc->left = desktop.left + (desktop.right - desktop.left - w) / 2;
+    rc->top = desktop.top + (desktop.bottom - desktop.top - h) / 2;
+    rc->right = rc->left + w;
+    rc->bottom = rc->top + h;
+    return 1;
 }
 
 void EncodeSetupBlock(const stAcq& acq, int32_t records, const RECT& desktop, uint8_t* b, size_t size) {

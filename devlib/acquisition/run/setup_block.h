@@ -20,8 +20,9 @@ struct stSetupRead {
     int32_t otherModelDigital;  // an enabled digital record the current unit cannot record
 };
 
-// A rectangle not wholly on the area is centred on it (no larger than the area).
-void CentreRectOnArea(RECT* r, const RECT& area);
+// A rectangle not wholly on the desktop is centred on it (no larger than the desktop); 1 when it
+// was moved. Every stored window rectangle passes it when written and when read.
+int32_t ClampRectToDesktop(RECT* rc, const RECT& desktop);
 
 // False when the block cannot be a sound set-up: a version word of 0 or below, or, in a block
 // long enough for the header, channel records that do not lie whole inside it. A block of the

@@ -40,7 +40,6 @@ using namespace unit_words;
 namespace {
 
 constexpr int kAdapterHexChars = 32;
-constexpr uint8_t kDischargeFlag = 32;
 
 // ---- The library's windows by their script names ----
 
@@ -179,13 +178,13 @@ int32_t WordClose(stWordCall& c) {
     return HidePanel(c, panel);
 }
 
-// Discharges an analog input; the first model has no such command.
+// Discharges an analog input (the first model has no such command): its input back to the
+// plain mode.
 int32_t WordDumpCharge(stWordCall& c) {
     double n = 0;
     c.in.Number(&n);
-    if (!(n >= 1 && n < kAnalogChannels + 1) || IsVK40()) return 1;
-    const uint8_t data[2] = {kDischargeFlag, static_cast<uint8_t>(n)};
-    c.status = static_cast<int16_t>(g_unitLink.SetCommand(kCmdInputMode, sizeof data, data));
+    if (!(n >= 1 && n < kAnalogChannels + 1)) return 1;
+    c.status = static_cast<int16_t>(ResetAnalogInput(&c.acq->chans[static_cast<int32_t>(n) - 1], c.acq));
     return 1;
 }
 
@@ -365,7 +364,7 @@ int16_t ExecAdapterCommand(const stScriptStatement* st, HGLOBAL) {
             (countVar[1] != '$' && countVar[1] != '@'))
             return 0;
         uint8_t data[kAdapterBytes];
-        const bool got = g_unitLink.AdapterRead(data) != 0;
+        const bool got = ReadAdapterBytes(data) != 0;
         for (uint32_t i = 0; got && i < kAdapterBytes; ++i) std::snprintf(text + 2 * i, 3, "%02X", data[i]);
         HostAssignScriptStringVariable(&g_lib.host, letter, text, macro);
         HostAssignScriptStringVariable(&g_lib.host, countLetter, got ? "16" : "0", countMacro);
@@ -379,13 +378,13 @@ int16_t ExecAdapterCommand(const stScriptStatement* st, HGLOBAL) {
         const int32_t count = ParseHexBytes(text, bytes, kAdapterHexChars / 2);
         if (count < 0) return 0;
         char written[16];
-        std::snprintf(written, sizeof written, "%u", static_cast<unsigned>(g_unitLink.AdapterWrite(bytes, count)));
+        std::snprintf(written, sizeof written, "%u", static_cast<unsigned>(WriteAdapterBytes(bytes, count)));
         HostAssignScriptStringVariable(&g_lib.host, letter, written, macro);
         return 1;
     }
     if (Is(word, "GETSTATUS")) {
         if (!StringVariable(in.Token(var), &letter, &macro) || (var[1] != '$' && var[1] != '@')) return 0;
-        std::snprintf(text, sizeof text, "%d", static_cast<int>(g_unitLink.AdapterMode()));
+        std::snprintf(text, sizeof text, "%d", static_cast<int>(GetAdapterMode()));
         HostAssignScriptStringVariable(&g_lib.host, letter, text, macro);
         return 1;
     }

@@ -289,10 +289,8 @@ int32_t GainRowFor(double gain) {
 }
 
 double OffsetFromUnits(double units, const stAcqChan& rec, double rangeVolts) {
-    // OffsetToUnits gives units per millivolt: a typed value is millivolts times that.
-    const double perMillivolt = OffsetToUnits(1.0, &rec);
-    if (perMillivolt == 0.0 || !std::isfinite(units)) return 0.0;
-    double volts = units / perMillivolt * 0.001;
+    if (!std::isfinite(units)) return 0.0;
+    double volts = UnitsToOffset(units, &rec) * 0.001;  // millivolts to volts
     if (volts > rangeVolts) volts = rangeVolts;
     if (volts < -rangeVolts) volts = -rangeVolts;
     return volts;

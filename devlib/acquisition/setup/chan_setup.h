@@ -54,8 +54,10 @@ void RefreshChannelViews(stAcq* acq);
 // The Setup Channels window: vk40_Initialize prepares its record (the channel defaults, with
 // writePresets as SetChannelDefaults takes it), and the window is made, hidden, the first time it
 // is asked for. The getter answers null when the record cannot be had.
-HWND CreateChannelSetup(HWND frame, HGLOBAL hAcq, int32_t writePresets);  // the defaults, then the window
 void PrepareChannelSetup(HGLOBAL hAcq, int32_t writePresets);
+// Test seam: the defaults, then the window made anew at once, for a test that switched the unit's
+// model after start-up (the program's model is fixed once the library is initialised).
+HWND CreateChannelSetup(HWND frame, HGLOBAL hAcq, int32_t writePresets);
 HWND ChannelSetupWindow(HGLOBAL hAcq);
 void ShowChannelSetup(HGLOBAL hAcq);
 

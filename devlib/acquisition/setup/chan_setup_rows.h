@@ -15,8 +15,8 @@
 constexpr UINT kMenuDefault = 1;
 constexpr UINT kMenuFirstKind = 2;
 
-// The row window of a channel (kind 0 analog, 1 digital, 2 calculation), the Setup Channels
-// window made first when it has not been; null when none.
+// Test seam: the row window of a channel (kind 0 analog, 1 digital, 2 calculation), the Setup
+// Channels window made first when it has not been; null when none.
 HWND ChannelRowWindow(int32_t kind, int32_t number);
 // The presets menu of a row, and what one of its choices does.
 HMENU BuildRowPresetMenu(HWND row, const stAcq* acq);

@@ -598,19 +598,6 @@ TEST_F(GraphWindow, JournalEditNotificationsAreToldFromTheF10Key) {
     FreeLibrary(richEdit);
 }
 
-TEST_F(GraphWindow, GraphControlsAreEnabledAndDisabledTogether) {
-    GraphWindowData* data = GetGraphWindowData(graph_);
-    ASSERT_TRUE(data);
-    HWND controls[] = {gs_->hScrollBar, gs_->vScrollBar, gs_->toolButtons[0], gs_->toolButtons[1], gs_->toolButtons[2]};
-    for (BOOL enable : {FALSE, TRUE}) {
-        EnableGraphControls(data, enable);
-        for (HWND control : controls) {
-            ASSERT_TRUE(control);
-            EXPECT_EQ(IsWindowEnabled(control) != 0, enable != 0);
-        }
-    }
-}
-
 TEST_F(GraphWindow, WindowsWithoutADocumentIgnoreWhatNeedsOne) {
     GraphWindowData* data = GetGraphWindowData(graph_);
     ASSERT_TRUE(data);

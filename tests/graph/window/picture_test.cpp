@@ -3,6 +3,7 @@
 // and their axes, waveform and marker compared with what the window shows. Also the row
 // placement of marker labels and the packed bitmaps of BitmapToDIB.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -98,6 +99,24 @@ protected:
         EXPECT_TRUE(IsDark(pic.At(mx, plot.top - dy - 2))) << "no marker triangle";
     }
 
+    // Copy Graph as the Edit menu sends it: a copy of the clipboard's enhanced metafile (null when
+    // none came) and its size in the window's screen pixels.
+    HENHMETAFILE CopyGraph(int* w, int* h) {
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_CLIPBOARD_GRAPH, 0), 0);
+        PumpMessages();
+        if (!OpenClipboard(nullptr)) return nullptr;
+        auto meta = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+        HENHMETAFILE copy = meta ? CopyEnhMetaFileA(meta, nullptr) : nullptr;
+        CloseClipboard();
+        ENHMETAHEADER head{};
+        if (!copy || !GetEnhMetaFileHeader(copy, sizeof head, &head)) return copy;
+        HDC screen = GetDC(graph_);
+        *w = MulDiv(head.rclFrame.right, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, HORZSIZE) * 100);
+        *h = MulDiv(head.rclFrame.bottom, GetDeviceCaps(screen, VERTRES), GetDeviceCaps(screen, VERTSIZE) * 100);
+        ReleaseDC(graph_, screen);
+        return copy;
+    }
+
     HWND graph_ = nullptr;
     tagGS* gs_ = nullptr;
 };
@@ -169,19 +188,10 @@ TEST_F(GraphPicture, CopyGraphWithASelectionShowsOnlyTheSelectedPart) {
     // The frame before Copy Graph: nothing on the clipboard must pass for the new picture.
     EmptyClipboard();
     CloseClipboard();
-    SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_CLIPBOARD_GRAPH, 0), 0);
-    PumpMessages();
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    auto meta = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
-    HENHMETAFILE copy = meta ? CopyEnhMetaFileA(meta, nullptr) : nullptr;
-    CloseClipboard();
+    int w = 0, h = 0;
+    HENHMETAFILE copy = CopyGraph(&w, &h);
     ASSERT_TRUE(copy);
-    ENHMETAHEADER head{};
-    ASSERT_TRUE(GetEnhMetaFileHeader(copy, sizeof head, &head));
-    HDC screen = GetDC(graph_);
-    const int w = MulDiv(head.rclFrame.right, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, HORZSIZE) * 100);
-    const int h = MulDiv(head.rclFrame.bottom, GetDeviceCaps(screen, VERTRES), GetDeviceCaps(screen, VERTSIZE) * 100);
-    ReleaseDC(graph_, screen);
+    ASSERT_GT(w, 0);
     RECT client{};
     GetClientRect(graph_, &client);
     EXPECT_NEAR(w, client.right - GetSystemMetrics(SM_CXVSCROLL) - (window.right - window.left - selWidth), 2);
@@ -201,6 +211,36 @@ TEST_F(GraphPicture, CopyGraphWithASelectionShowsOnlyTheSelectedPart) {
     // The view is the window's again.
     EXPECT_EQ(gs_->plotRect.right, window.right);
     EXPECT_EQ(static_cast<int>(GraphTimeToX(gs_, kMarkerTime)), markerX);
+}
+
+// Copy Graph with a segment marker in view: the picture shows it as the marker manager draws it on
+// other devices, a diamond just above the plot with its label on the row above it.
+TEST_F(GraphPicture, CopyGraphShowsASegmentMarkerAsADiamondWithItsLabel) {
+    const double segmentTime = 700 * kInterval;
+    ASSERT_TRUE(InsertMarker(gs_, gs_->markers, segmentTime, 1, "Seg", kMarkerAppend));
+    const int mx = static_cast<int>(GraphTimeToX(gs_, segmentTime));
+    g_app->options.bClipboardColor = 1;
+    int w = 0, h = 0;
+    HENHMETAFILE copy = CopyGraph(&w, &h);
+    ASSERT_TRUE(copy) << "no enhanced metafile on the clipboard";
+    ASSERT_GT(w, 0);
+    CDibSurface pic(w, h);
+    ASSERT_TRUE(pic.Ok());
+    RECT dest{0, 0, w, h};
+    ASSERT_TRUE(PlayEnhMetaFile(pic.Dc(), copy, &dest));
+    DeleteEnhMetaFile(copy);
+    RECT client{};
+    GetClientRect(graph_, &client);
+    const int top = h - (client.bottom - gs_->plotRect.top - GetSystemMetrics(SM_CYHSCROLL));  // the plot's
+    const int lineHeight = g_app->fonts.cyText;
+    const int half = std::max<int>(1, g_app->fonts.cxText / 2), height = std::max<int>(2, lineHeight / 2) / 2;
+    // The outline of the diamond above the plot's frame, its inside left clear.
+    const RECT diamond{mx - half - 1, top - 1 - 2 * height, mx + half + 2, top - 1};
+    EXPECT_GT(DarkInRect(pic, diamond), 2 * height) << "no diamond above the plot at column " << mx;
+    EXPECT_FALSE(IsDark(pic.At(mx, top - 1 - height))) << "the diamond is an outline";
+    // Its label on the row above it, from the diamond's left tip.
+    const RECT label{mx - half, top - 1 - 2 * height - lineHeight, mx + 40, top - 1 - 2 * height};
+    EXPECT_GT(DarkInRect(pic, label), 10) << "no label above the diamond";
 }
 
 // The picture file's metafile, saved to disk and read back, shows the same layout.

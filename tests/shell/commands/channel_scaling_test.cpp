@@ -92,8 +92,9 @@ TEST_F(ChannelScaling, AutoscaleFitsTheActiveChannelAndKeepsTheSelection) {
     EXPECT_EQ(gs->modified, 1u);
 }
 
-// Stacked autoscale: three channels in a plot 302 pixels high get bands of 100 pixels, and the
-// k-th in display order has its data's middle at the middle of the k-th band from the top.
+// Tile in Scope mode (the stacked autoscale): three channels in a plot 302 pixels high get bands
+// of 100 pixels, and the k-th in display order has its data's middle at the middle of the k-th
+// band from the top.
 TEST_F(ChannelScaling, StackedAutoscaleGivesEachChannelItsBand) {
     tagGS* gs = Doc();
     ASSERT_TRUE(gs);
@@ -104,7 +105,10 @@ TEST_F(ChannelScaling, StackedAutoscaleGivesEachChannelItsBand) {
     }
     for (int p = 3; p < kMaxChannels; ++p) gs->chanOrder[p] = 59;
     gs->plotRect = RECT{10, 40, 500, 342};
-    AutoScaleStacked(gs);
+    gs->displayMode = 0;
+    setDirtyGraphFlag(gs, 0);
+    Command(IDM_DISPLAY_TILE);
+    EXPECT_EQ(gs->modified, 1u);
     for (int k = 0; k < 3; ++k) {
         const int s = order[k];
         const double span = gs->chanVPerDiv[s] * gs->chanVDivisions[s];
