@@ -595,22 +595,8 @@ protected:
     // The packets and replies logged since the last call.
     Lines TakeLog() {
         Lines lines;
-        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return lines;
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-        DeleteFileA(logFile.c_str());
-        for (size_t at = 0; at < text.size();) {
-            const size_t end = text.find("\r\n", at);
-            if (end == std::string::npos) break;
-            const std::string line = text.substr(at, end - at);
+        for (const std::string& line : TakePacketLog(logFile))
             if (line.compare(0, 2, "> ") == 0 || line.compare(0, 2, "< ") == 0) lines.push_back(line);
-            at = end + 2;
-        }
         return lines;
     }
 

@@ -738,20 +738,7 @@ protected:
     }
 
     // What the unit was sent or answered since logging began: its lines.
-    std::vector<std::string> Log() const {
-        std::vector<std::string> lines;
-        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return lines;
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-            lines.push_back(text.substr(at, end - at));
-        return lines;
-    }
+    std::vector<std::string> Log() const { return ReadPacketLog(logFile); }
 
     // Idle steps, the play-back clock moving stepMs before each, until the run ends.
     int Play(stAcq* acq, uint32_t stepMs, int maxPolls = 5000) {

@@ -127,19 +127,4 @@ int SimulatedRunTest::Run(stAcq* acq, uint32_t stepMs, int maxPolls) {
     return polls;
 }
 
-std::vector<std::string> ReadPacketLog(const std::string& file) {
-    std::vector<std::string> lines;
-    HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) return lines;
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-    CloseHandle(f);
-    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(text.substr(at, end - at));
-    return lines;
-}
-
 }  // namespace vk40test

@@ -14,6 +14,7 @@
 #include "common/binding.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/tests/packet_log.h"
 #include "devlib/tests/vk40_test_util.h"
 
 namespace vk40test {
@@ -21,8 +22,6 @@ namespace vk40test {
 // The simulated unit's clock, in microseconds; AdvanceClock steps it.
 extern uint64_t g_simClockUs;
 void AdvanceClock(uint32_t ms);
-// The lines of the simulated unit's packet log.
-std::vector<std::string> ReadPacketLog(const std::string& file);
 
 class SimulatedRunTest : public ::testing::Test {
 protected:

@@ -391,20 +391,8 @@ TEST_F(UnitMemory, AStoppedRunReadsBackNoMoreThanItsTimeOnTheUnitsClockRecorded)
 // The packets of the log file that begin with prefix (the checksum left off).
 std::vector<std::string> PacketsStarting(const std::string& file, const std::string& prefix) {
     std::vector<std::string> found;
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return found;
-    std::string text(GetFileSize(h, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(h, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
-    CloseHandle(h);
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = text.find("\r\n", at);
-        const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    for (const std::string& line : ReadPacketLog(file))
         if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
-        if (end == std::string::npos) break;
-        at = end + 2;
-    }
     return found;
 }
 

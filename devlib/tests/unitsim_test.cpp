@@ -28,6 +28,7 @@
 #include "devlib/resource.h"
 #include "devlib/binding/binding.h"
 #include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/packet_log.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
@@ -264,31 +265,9 @@ protected:
         return lock->get();
     }
 
-    Lines Log() const {
-        Lines lines;
-        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return lines;
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-        for (size_t at = 0; at < text.size();) {
-            const size_t end = text.find("\r\n", at);
-            if (end == std::string::npos) break;
-            lines.push_back(text.substr(at, end - at));
-            at = end + 2;
-        }
-        return lines;
-    }
-
+    Lines Log() const { return ReadPacketLog(logFile); }
     // What was logged since the last call.
-    Lines TakeLog() {
-        const Lines lines = Log();
-        DeleteFileA(logFile.c_str());
-        return lines;
-    }
+    Lines TakeLog() { return TakePacketLog(logFile); }
 
     char previousFolder[MAX_PATH] = "";
     std::string folder, logFile, controlKey, settingsKey;

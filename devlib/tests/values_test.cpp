@@ -939,20 +939,11 @@ TEST_F(ValuesWindows, ThePaneDestroyedWhileIdleStopsTheUnitsSampling) {
     ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
     DestroyWindow(Pane());
     SimControlSetString(kSimLogFile, "");
-    std::string text;
-    if (HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        f != INVALID_HANDLE_VALUE) {
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-    }
-    DeleteFileA(logFile.c_str());
     // "> <length> <command> <data> <check>": command 18 with the one data byte 0.
     bool stopped = false;
-    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        const std::string line = text.substr(at, end - at);
+    std::string text;
+    for (const std::string& line : TakePacketLog(logFile)) {
+        text += line + "\n";
         if (line.rfind("> ", 0) == 0 && line.size() >= 11 && line.compare(4, 3, " 12") == 0 &&
             line.substr(8, line.size() - 11) == "00")
             stopped = true;
