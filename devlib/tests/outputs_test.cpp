@@ -1100,12 +1100,7 @@ TEST_F(Outputs, TheOutputSelectorDecidesWhatALoopedBackInputRecords) {
     std::unique_ptr<COutCtl> ch3 = Make(kOutTypeCH3);
     auto record = [&](double* loop, double* third) {
         Enable(acq, {0, 2}, {});
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = 20;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        SetUpRun(acq, kStorageMemory, 1.0, 20);
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         Run(acq, 97);
         ASSERT_EQ(acq->run.running, 0);
@@ -1169,12 +1164,7 @@ protected:
         EXPECT_EQ(pulse->OnActivate(), 1);
         pulse->ApplyPrefs();
         Enable(acq, {0}, {});
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = 60;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        SetUpRun(acq, kStorageMemory, 1.0, 60);
         TakeLog();
         return acq;
     }

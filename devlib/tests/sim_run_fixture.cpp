@@ -102,21 +102,6 @@ stAcq* SimulatedRunTest::Start(const char* driverName) {
     return acq;
 }
 
-void SimulatedRunTest::Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital) {
-    for (stAcqChan& c : acq->chans) c.flags &= ~2u;
-    for (int i = 0; i < kAnalogChannels; ++i) {
-        for (int n : analog)
-            if (acq->chans[i].group == kGroupAnalog && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
-    }
-    for (int k = 0; k < kMaxDigitalChannels; ++k) {
-        stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
-        c.group = kGroupDigital;
-        c.number = k;
-        for (int n : digital)
-            if (n == k) c.flags |= 2u;
-    }
-}
-
 int SimulatedRunTest::Run(stAcq* acq, uint32_t stepMs, int maxPolls) {
     int polls = 0;
     while (acq->run.running && polls < maxPolls) {

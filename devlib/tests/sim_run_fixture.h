@@ -15,6 +15,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/tests/packet_log.h"
+#include "devlib/tests/run_settings.h"
 #include "devlib/tests/vk40_test_util.h"
 
 namespace vk40test {
@@ -36,9 +37,10 @@ protected:
     stAcq* Start(const char* driverName = "VKUSB");
     virtual void AdjustHost(stHostCallbacks&) {}
 
-    // Records exactly the analog inputs (0-3) and digital inputs given. The model-40 table has no
-    // digital records: the spare ones at its end stand for them.
-    static void Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital);
+    // Records exactly the analog inputs and digital inputs given (EnableInputs).
+    static void Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital) {
+        EnableInputs(acq, analog, digital);
+    }
     // Shuts the library down and frees the graph, so that Start can begin again.
     void Stop();
     // Polls as the idle loop would, stepping the unit's clock, until the run ends.

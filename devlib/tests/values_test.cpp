@@ -515,12 +515,7 @@ TEST_F(ValuesWindows, WhileRecordingThePaneShowsEachChannelsNewestSample) {
     stAcq* acq = Start();
     for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags = (i == 1 || i == 3) ? (2 | 4 | 8) : 0;
     ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 4000;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
-    acq->unitMode = 0;
+    SetUpRun(acq, kStorageMemory, 1.0, 4000);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     for (uint32_t stepMs : {300u, 170u, 610u}) {
         AdvanceClock(stepMs);
@@ -795,12 +790,7 @@ TEST_F(ValuesWindows, WhileTheSecondModelRecordsDigitalBitsFollowTheirNewestSamp
     const uint8_t out[2] = {0, 0x05};  // bits 0 and 2 loop back to the digital inputs
     ASSERT_EQ(g_unitLink.SetCommand(kCmdDigitalOutput, sizeof(out), out), 1);
     ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 4000;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
-    acq->unitMode = 0;
+    SetUpRun(acq, kStorageMemory, 1.0, 4000);
     g_inputValues.digitalBits = 0xFF;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     ASSERT_EQ(acq->run.digitalCount, 4);

@@ -17,6 +17,7 @@
 #include "devlib/resource.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/run_settings.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/files/file_open.h"
@@ -117,12 +118,7 @@ protected:
         ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
         // The acquisition set-up a lesson or the set-up dialog leaves: a host-paced run into
         // memory, 1 ms a frame, long enough that no test here reaches its end.
-        acq->storageKind = kStorageMemory;
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = 1000000;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, 1000000);
     }
     // The unit's clock moves on; the next idle turn takes the frames that came meanwhile.
     void Advance(uint32_t ms) {
@@ -349,9 +345,8 @@ TEST_F(StartButtonWithUnit, WhileAUnitMemoryRunIsReadBackTheGraphAndTheProgramSt
     UnitReady();
     {
         AcqLock acq(g_app->hAcq);
-        acq->storageKind = kStorageUnitMemory;
-        acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
-        acq->acqLength = 25000;      // 1 s of the unit's time; more than one request to read back
+        // 1 s of the unit's time at 25 kHz; more than one request to read back
+        vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 25000);
     }
     tagGS* gs = GetWindowGraph(first);
     Click(ButtonOn(first));
@@ -782,9 +777,8 @@ TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunKeepsOnlyTheFramesTheUni
         SCOPED_TRACE(r.name);
         {
             AcqLock acq(g_app->hAcq);
-            acq->storageKind = 3;
-            acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
-            acq->acqLength = 100000;     // 4 s: the button ends each run long before
+            // 4 s at 25 kHz: the button ends each run long before
+            vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 100000);
             for (int i = 0; i < kAnalogChannels; ++i)
                 acq->chans[i].flags = i < r.inputs ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
             for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
