@@ -501,22 +501,6 @@ TEST(OutputArithmetic, PreferencesRefuseAnIncrementOfZeroOrBelow) {
 
 namespace {
 
-uint8_t Checksum(const Bytes& bytes) {
-    uint8_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
-    return static_cast<uint8_t>(0x100 - sum);
-}
-
-std::string Hex(const Bytes& bytes) {
-    std::string s;
-    char two[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(two, sizeof(two), i ? " %02X" : "%02X", bytes[i]);
-        s += two;
-    }
-    return s;
-}
-
 // The log line of a USB packet.
 std::string Sent(uint8_t command, const Bytes& data) {
     Bytes body{0x01, command};
@@ -525,7 +509,6 @@ std::string Sent(uint8_t command, const Bytes& data) {
     return "> " + Hex(body);
 }
 
-const std::string kAck = "< 01 06 F9";
 
 // The panel the program would report active for the attached graph.
 struct stFakePanel {

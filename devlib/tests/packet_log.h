@@ -5,10 +5,33 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace vk40test {
+
+// A packet's last byte: the one that brings the sum of its bytes to 0 (modulo 256).
+inline uint8_t Checksum(const std::vector<uint8_t>& bytes) {
+    uint8_t sum = 0;
+    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
+    return static_cast<uint8_t>(0x100 - sum);
+}
+
+// Bytes as the log writes them: two hex digits each, a space between.
+inline std::string Hex(const std::vector<uint8_t>& bytes) {
+    std::string s;
+    char two[4];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(two, sizeof(two), i ? " %02X" : "%02X", bytes[i]);
+        s += two;
+    }
+    return s;
+}
+
+// The unit's acknowledgement of a command, as logged.
+inline const std::string kAck = "< 01 06 F9";
 
 inline std::vector<std::string> ReadPacketLog(const std::string& file) {
     std::vector<std::string> lines;

@@ -51,12 +51,6 @@ void AdvanceClock(uint32_t ms) {
 
 // ---- Packets and log lines, framed here from the protocol ----
 
-uint8_t Checksum(const Bytes& bytes) {
-    uint8_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
-    return static_cast<uint8_t>(0x100 - sum);
-}
-
 // [01][command][data][checksum]; the PC card's header before it.
 Bytes Packet(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData) {
     Bytes body{0x01, command};
@@ -75,23 +69,12 @@ Bytes Reply(const Bytes& data) {
     return out;
 }
 
-std::string Hex(const Bytes& bytes) {
-    std::string s;
-    char two[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(two, sizeof(two), i ? " %02X" : "%02X", bytes[i]);
-        s += two;
-    }
-    return s;
-}
-
 std::string Sent(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData) {
     return "> " + Hex(Packet(kind, command, data, replyData));
 }
 
 std::string Got(const Bytes& data) { return "< " + Hex(Reply(data)); }
 
-const std::string kAck = "< 01 06 F9";
 const std::string kNone = "< none";
 const std::string kReset = "ioctl 95002065 - -> -";
 const std::string kPing = "ioctl 950020A0 03 -> 03";

@@ -68,15 +68,6 @@ protected:
         AcqLock acq(g_app->hAcq);
         return acq ? acq->run.running : -1;
     }
-    // A press and release in the middle of the button, as the mouse sends them.
-    static void Click(HWND button) {
-        RECT rc;
-        GetClientRect(button, &rc);
-        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(button, WM_LBUTTONUP, 0, at);
-        PumpMessages();
-    }
     static HWND NewActiveGraph() {
         HWND graph = NewGraph(0);
         if (!graph) return nullptr;
@@ -192,11 +183,11 @@ TEST_F(StartButton, MinimisingTheAttachedGraphHandsOnAShownButton) {
 
 TEST_F(StartButtonWithUnit, WhenARecordingEndsBehindTheActiveGraphThatGraphTakesTheButton) {
     UnitReady();
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     HWND second = NewActiveGraph();
     ASSERT_EQ(Attached(), GetWindowGraph(first));
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     RunIdleStep();
     EXPECT_EQ(Attached(), GetWindowGraph(second));
@@ -222,7 +213,7 @@ TEST_F(StartButtonWithUnit, ClosingAGraphBehindTheAttachedOneLeavesItOneWorkingB
     EXPECT_EQ(Attached(), GetWindowGraph(second));
     EXPECT_EQ(ButtonsOn(second), 1);
     UnitReady();
-    Click(ButtonOn(second));
+    ClickMiddle(ButtonOn(second));
     EXPECT_EQ(Running(), 1);
     EXPECT_EQ(GetWindowGraph(second)->acquiring, 1u);
 }
@@ -238,7 +229,7 @@ TEST_F(StartButton, AHiddenButtonStaysHiddenOnTheNextGraph) {
 TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
     UnitReady();
     tagGS* gs = GetWindowGraph(first);
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     EXPECT_EQ(gs->acquiring, 1u);
     // The unit's frames come into the attached graph while it records.
@@ -259,7 +250,7 @@ TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
 }
 
 TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     EXPECT_EQ(Running(), 0);
     EXPECT_EQ(GetWindowGraph(first)->acquiring, 0u);
 }
@@ -267,7 +258,7 @@ TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
 TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhileItRecords) {
     UnitReady();
     tagGS* recording = GetWindowGraph(first);
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
 
     HWND second = NewActiveGraph();
@@ -288,7 +279,7 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
 
     // Stopped, it closes once the user has answered the save question of the graph the run
     // changed; the next idle turn attaches the graph that was active all along.
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     EXPECT_EQ(recording->modified, 1u);
     {
@@ -307,7 +298,7 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
 // Closing the program while it records is refused, and the user is told why.
 TEST_F(StartButtonWithUnit, ClosingTheFrameWhileItRecordsSaysToStopTheRecordingFirst) {
     UnitReady();
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     {
         BoxCapture boxes;
@@ -321,7 +312,7 @@ TEST_F(StartButtonWithUnit, ClosingTheFrameWhileItRecordsSaysToStopTheRecordingF
         EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_QUERYENDSESSION, 0, 0), 0);
         EXPECT_EQ(boxes.boxes.size(), 1u);
     }
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     EXPECT_EQ(Running(), 0);
 }
 
@@ -349,7 +340,7 @@ TEST_F(StartButtonWithUnit, WhileAUnitMemoryRunIsReadBackTheGraphAndTheProgramSt
         vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 25000);
     }
     tagGS* gs = GetWindowGraph(first);
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     Advance(500);
     ASSERT_EQ(Running(), 1);
@@ -409,11 +400,11 @@ struct TempFile {
 TEST_F(StartButtonWithUnit, TheButtonShowsTheStopFaceWhileTheUnitRecords) {
     UnitReady();
     EXPECT_EQ(Face(first), LibraryImage(IDB_START_IDLE));
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     EXPECT_EQ(Face(first), LibraryImage(IDB_START_RUNNING));
     Advance(100);
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     EXPECT_EQ(Face(first), LibraryImage(IDB_START_IDLE));
 }
@@ -445,7 +436,7 @@ TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
         AcqLock acq(g_app->hAcq);
         ASSERT_EQ(acq->run.statusState, 1) << "the source stands in for the unit";
     }
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     EXPECT_EQ(gs->acquiring, 1u);
     EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_RUNNING));
@@ -454,7 +445,7 @@ TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
         Sleep(5);
         RunIdleStep();
     }
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     EXPECT_EQ(gs->acquiring, 0u);
     EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_IDLE));
@@ -507,7 +498,7 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
         memcpy(acq->autosaveName, "AUTO", 5);
         acq->autosaveNumber = 3;
     }
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     for (int i = 0; i < 20 && Running(); ++i) Advance(100);
     ASSERT_EQ(Running(), 0);
@@ -570,7 +561,7 @@ TEST_F(StartButtonWithUnit, AnAutosaveThatCannotBeWrittenSaysSoAndTheGraphKeepsT
         CloseHandle(f);
     }
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     for (int i = 0; i < 20 && Running(); ++i) Advance(100);
     ASSERT_EQ(Running(), 0);
@@ -623,7 +614,7 @@ TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesThe
     // The mark says what a start does: a new graph's word is off, so the runs ask nothing.
     EXPECT_FALSE(Marked()) << "the mark shows the new graph's word";
     for (int run = 0; run < 2; ++run) {
-        Click(ButtonOn(first));
+        ClickMiddle(ButtonOn(first));
         ASSERT_EQ(Running(), 1) << run;
         RunToEnd();
     }
@@ -634,7 +625,7 @@ TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesThe
     ChooseMenuItem();
     EXPECT_TRUE(Marked());
     boxes.answer = IDNO;
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "VK40");
     EXPECT_EQ(boxes.boxes[0].text, "Overwrite existing data?");
@@ -642,7 +633,7 @@ TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesThe
     EXPECT_EQ(gs->chanCount[1], 200u);
     // Yes starts the run.
     boxes.answer = IDYES;
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[1].text, "Overwrite existing data?");
     EXPECT_EQ(Running(), 1);
@@ -651,7 +642,7 @@ TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesThe
     // Another click turns both off again: the next run replaces the data unasked.
     ChooseMenuItem();
     EXPECT_FALSE(Marked());
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     EXPECT_EQ(Running(), 1);
     EXPECT_EQ(boxes.boxes.size(), 2u);
     RunToEnd();
