@@ -18,6 +18,7 @@
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/run_settings.h"
+#include "tests/base/file_text.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/files/file_open.h"
@@ -522,17 +523,6 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
         EXPECT_EQ(acq->acqLength, 700);
     }
     EXPECT_TRUE(boxes.boxes.empty());
-}
-
-std::string ReadFileText(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string text(GetFileSize(f, nullptr), '\0');
-    DWORD got = 0;
-    if (!text.empty()) ReadFile(f, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
-    CloseHandle(f);
-    text.resize(got);
-    return text;
 }
 
 // The run's numbered file cannot be replaced (here it is read-only): the file stays as it was,
