@@ -278,9 +278,9 @@ TEST_F(CalcRecording, EveryChannelLandsInTheSlotOfItsNumberInEveryRunKind) {
         double periodMs;
         int32_t length;
     } kinds[] = {
-        {"memory", 2, 1, 1.0, 600},
-        {"ring", 2, 2, 1.0, 300},
-        {"unit memory", 3, 1, 0.04, 1500},
+        {"memory", kStorageMemory, kRepeatOnce, 1.0, 600},
+        {"ring", kStorageMemory, kRepeatRing, 1.0, 300},
+        {"unit memory", kStorageUnitMemory, kRepeatOnce, kUnitMemoryPeriodMs, 1500},
     };
     stAcq* acq = Start();
     for (const Kind& kind : kinds) {
@@ -290,12 +290,9 @@ TEST_F(CalcRecording, EveryChannelLandsInTheSlotOfItsNumberInEveryRunKind) {
         CalcSettings(acq)->math[0] = stMathParams{kMathAdd, 1, 3, {}, 0};
         Use(acq, 1, kCalcExpression);
         strcpy(CalcSettings(acq)->expression[1], "CH3*2");
-        acq->storageKind = kind.storage;
-        acq->repeatMode = kind.repeat;
-        acq->samplePeriodMs = kind.periodMs;
-        acq->acqLength = kind.length;
+        SetUpRun(acq, kind.storage, kind.periodMs, kind.length, kDataOverwrite, kind.repeat);
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
-        if (kind.repeat == 2) {
+        if (kind.repeat == kRepeatRing) {
             for (int i = 0; i < 10; ++i) {
                 AdvanceClock(100);
                 CheckAcquisitionStatus(acq);
@@ -309,7 +306,7 @@ TEST_F(CalcRecording, EveryChannelLandsInTheSlotOfItsNumberInEveryRunKind) {
         EXPECT_TRUE(boxes->boxes.empty());
         // A ring keeps the last frames of those it read; the others hold the run from its start.
         const uint32_t count = uint32_t(kind.length);
-        const uint32_t recorded = kind.repeat == 2 ? acq->run.readPosition / uint32_t(acq->run.frameSize) : count;
+        const uint32_t recorded = kind.repeat == kRepeatRing ? acq->run.readPosition / uint32_t(acq->run.frameSize) : count;
         ASSERT_GE(recorded, count);
         const uint32_t first = recorded - count;
 

@@ -23,6 +23,7 @@
 #include "devlib/services/dlg_resource.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/dialog_driver.h"
+#include "devlib/tests/library_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;
@@ -185,13 +186,11 @@ int MarkOf(int16_t kind) {
     }
 }
 
-class CalcDialogs : public ::testing::Test {
+class CalcDialogs : public LibraryOnFrame {
 protected:
     void SetUp() override {
-        frame = CreateFrameWithMenu();
-        ASSERT_NE(frame, nullptr);
-        host = MakeRecordingHost(nullptr);
-        ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
+        LibraryOnFrame::SetUp();
+        if (HasFatalFailure()) return;
         AcqView acq(hAcq);
         // The presets file beside the program is shared with other tests: start from the built-in
         // presets alone, and leave nothing to be written back at shut-down (TearDown).
@@ -208,8 +207,7 @@ protected:
             acq->run.attachedGraph = nullptr;
             FreePresetStore(&acq->presets);
         }
-        ShutdownDriver();
-        DestroyWindow(frame);
+        LibraryOnFrame::TearDown();
     }
 
     stAcqChan& Calc(stAcq* acq, int channel) { return acq->chans[kAnalogChannels + NDChan + channel]; }
@@ -248,11 +246,6 @@ protected:
         return result;
     }
 
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
     std::unique_ptr<tagGS> graph = MakeGraph();
 };
 

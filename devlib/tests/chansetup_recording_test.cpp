@@ -45,12 +45,7 @@ protected:
         stAcq* acq = Start();
         boxes.reset();  // the tests answer their own dialogs
         ASSERT_EQ(FillBuiltinPresets(&acq->presets), 1);
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = 300;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        SetUpRun(acq, kStorageMemory, 1.0, 300);
     }
 
     void TearDown() override {

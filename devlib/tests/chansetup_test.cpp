@@ -30,6 +30,7 @@
 #include "devlib/binding/binding.h"
 #include "devlib/vk40.h"
 #include "devlib/tests/dialog_driver.h"
+#include "devlib/tests/library_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;
@@ -76,14 +77,12 @@ bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != 
 
 bool BoxChecked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 
-class ChannelSetup : public ::testing::Test {
+class ChannelSetup : public LibraryOnFrame {
 protected:
     void SetUp() override {
         g_lib.instance = GetModuleHandleA(nullptr);  // the library's resources are linked into the test
-        frame = CreateFrameWithMenu();
-        ASSERT_NE(frame, nullptr);
-        host = MakeRecordingHost(nullptr);
-        ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
+        LibraryOnFrame::SetUp();
+        if (HasFatalFailure()) return;
         AcqView acq(hAcq);
         // The presets file beside the program is shared with other tests: start from the built-in
         // presets alone, and leave nothing to be written back at shut-down.
@@ -99,8 +98,7 @@ protected:
             AcqView acq(hAcq);
             FreePresetStore(&acq->presets);
         }
-        ShutdownDriver();
-        DestroyWindow(frame);
+        LibraryOnFrame::TearDown();
     }
 
     HWND Row(int kind, int number) { return ChannelRowWindow(kind, number); }
@@ -138,11 +136,6 @@ protected:
         EXPECT_TRUE(ran) << "the dialog came up";
     }
 
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
     std::vector<std::string> boxes;
 };
 

@@ -14,33 +14,21 @@
 #include "devlib/resource.h"
 #include "devlib/services/keyed_texts.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/library_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;
 
 namespace {
 
-class VK40Internals : public ::testing::Test {
+class VK40Internals : public LibraryOnFrame {
 protected:
     void SetUp() override {
-        frame = CreateFrameWithMenu();
-        ASSERT_NE(frame, nullptr);
-        host = MakeRecordingHost(nullptr);
-        ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
+        LibraryOnFrame::SetUp();
+        if (HasFatalFailure()) return;
         g_runTrace = stRunControlTrace{};
         g_runLayer.stoppedByButton = 0;
     }
-
-    void TearDown() override {
-        ShutdownDriver();
-        DestroyWindow(frame);
-    }
-
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
 };
 
 struct stStartCase {

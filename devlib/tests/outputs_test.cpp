@@ -501,22 +501,6 @@ TEST(OutputArithmetic, PreferencesRefuseAnIncrementOfZeroOrBelow) {
 
 namespace {
 
-uint8_t Checksum(const Bytes& bytes) {
-    uint8_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
-    return static_cast<uint8_t>(0x100 - sum);
-}
-
-std::string Hex(const Bytes& bytes) {
-    std::string s;
-    char two[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(two, sizeof(two), i ? " %02X" : "%02X", bytes[i]);
-        s += two;
-    }
-    return s;
-}
-
 // The log line of a USB packet.
 std::string Sent(uint8_t command, const Bytes& data) {
     Bytes body{0x01, command};
@@ -525,7 +509,6 @@ std::string Sent(uint8_t command, const Bytes& data) {
     return "> " + Hex(body);
 }
 
-const std::string kAck = "< 01 06 F9";
 
 // The panel the program would report active for the attached graph.
 struct stFakePanel {
@@ -595,22 +578,8 @@ protected:
     // The packets and replies logged since the last call.
     Lines TakeLog() {
         Lines lines;
-        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return lines;
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-        DeleteFileA(logFile.c_str());
-        for (size_t at = 0; at < text.size();) {
-            const size_t end = text.find("\r\n", at);
-            if (end == std::string::npos) break;
-            const std::string line = text.substr(at, end - at);
+        for (const std::string& line : TakePacketLog(logFile))
             if (line.compare(0, 2, "> ") == 0 || line.compare(0, 2, "< ") == 0) lines.push_back(line);
-            at = end + 2;
-        }
         return lines;
     }
 
@@ -1114,12 +1083,7 @@ TEST_F(Outputs, TheOutputSelectorDecidesWhatALoopedBackInputRecords) {
     std::unique_ptr<COutCtl> ch3 = Make(kOutTypeCH3);
     auto record = [&](double* loop, double* third) {
         Enable(acq, {0, 2}, {});
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = 20;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        SetUpRun(acq, kStorageMemory, 1.0, 20);
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         Run(acq, 97);
         ASSERT_EQ(acq->run.running, 0);
@@ -1183,12 +1147,7 @@ protected:
         EXPECT_EQ(pulse->OnActivate(), 1);
         pulse->ApplyPrefs();
         Enable(acq, {0}, {});
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = 60;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        SetUpRun(acq, kStorageMemory, 1.0, 60);
         TakeLog();
         return acq;
     }

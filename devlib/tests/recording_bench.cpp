@@ -23,6 +23,7 @@
 #include "devlib/acquisition/unit/unit_link.h"
 #include "devlib/binding/binding.h"
 #include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/run_settings.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
 
@@ -167,12 +168,8 @@ int RunOnce(const stBenchRun& r) {
         acq->warnOnOverwrite = 0;
         for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags |= 2u;
         if (r.withCalc) UseTwelveCalcChannels(acq.get());
-        acq->samplePeriodMs = r.periodMs;
-        acq->acqLength = static_cast<int32_t>(r.seconds * 1000 / r.periodMs + 0.5);
+        SetUpRun(acq.get(), kStorageMemory, r.periodMs, static_cast<int32_t>(r.seconds * 1000 / r.periodMs + 0.5));
         acq->maxLength = acq->acqLength;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
         const double cpu0 = CpuSeconds();
         uint32_t polls = 0;
         if (StartAcquisition(acq.get(), 0)) {

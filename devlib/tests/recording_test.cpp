@@ -202,12 +202,7 @@ TEST_F(Recording, AMemoryRunHoldsExactlyItsLengthInOrderForEveryLayoutAndPollSiz
         for (uint32_t stepMs : {97u, 3900u}) {
             SCOPED_TRACE(std::string(layout.name) + ", poll every " + std::to_string(stepMs) + " ms");
             Enable(acq, layout.analog, layout.digital);
-            acq->samplePeriodMs = 1.0;
-            acq->acqLength = 4001;
-            acq->storageKind = kStorageMemory;
-            acq->repeatMode = kRepeatOnce;
-            acq->dataMode = kDataOverwrite;
-            acq->unitMode = 0;
+            SetUpRun(acq, kStorageMemory, 1.0, 4001);
             ASSERT_EQ(StartAcquisition(acq, 0), 1);
             EXPECT_EQ(acq->run.frameSize, layout.frameSize);
             EXPECT_EQ(gs->acquiring, 1u);
@@ -231,11 +226,7 @@ TEST_F(Recording, ARingRunKeepsTheLastLengthOfFramesOldestFirst) {
     for (const stLayout& layout : kLayouts) {
         SCOPED_TRACE(layout.name);
         Enable(acq, layout.analog, layout.digital);
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = 700;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatRing;
-        acq->dataMode = kDataOverwrite;
+        SetUpRun(acq, kStorageMemory, 1.0, 700, kDataOverwrite, kRepeatRing);
         gs->hOffset = 0;
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         for (int i = 0; i < 25; ++i) {  // 2,500 frames: the ring is never ended by its length
@@ -265,11 +256,7 @@ TEST_F(Recording, AfterARingRunTheViewShowsTheFramesKept) {
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
     Enable(acq, {0}, {});
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 700;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatRing;
-    acq->dataMode = kDataOverwrite;
+    SetUpRun(acq, kStorageMemory, 1.0, 700, kDataOverwrite, kRepeatRing);
     g_lib.scrolling = 1;
     g_lib.autoPlotting = 1;
     const struct {
@@ -373,11 +360,7 @@ TEST_F(Recording, AStartTheUnitRefusesChangesNothingInTheGraph) {
 TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     stAcq* acq = Start();
     Enable(acq, {0, 2}, {});
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 300;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataAppend;
+    SetUpRun(acq, kStorageMemory, 1.0, 300, kDataAppend);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 40);
     ExpectCounting(acq, 0, 300);
@@ -409,11 +392,7 @@ TEST_F(Recording, ARunThatWaitsForTheStartSignalRecordsFromItsFrameOn) {
     stAcq* acq = Start();
     Enable(acq, {1, 3}, {});
     SimControlSetDword(kSimExternalTriggerFrame, 1500);
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 2000;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
+    SetUpRun(acq, kStorageMemory, 1.0, 2000);
     acq->unitMode = 0x80;
     acq->preStartDelay = 0;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
@@ -446,11 +425,7 @@ TEST_F(Recording, NewPointsAreDrawnAsTheyComeAndTheViewFollowsTheNewest) {
     ASSERT_NE(window, nullptr);
     gs->plotRect = RECT{0, 0, 400, 200};
     Enable(acq, {0, 1}, {});
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 2500;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
+    SetUpRun(acq, kStorageMemory, 1.0, 2500);
     for (int32_t scrolling : {1, 0}) {
         SCOPED_TRACE(scrolling ? "scrolling" : "sweep");
         g_lib.scrolling = scrolling;
@@ -510,11 +485,7 @@ TEST_F(Recording, PastTheViewsEndThePlotMovesInPlaceKeepingWhatWasDrawnAtItsTime
     g_lib.host.drawChannelGrid = IgnoreGrid;
     g_lib.host.updateHScrollBar = IgnoreScrollBar;
     Enable(acq, {0}, {});
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 2500;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
+    SetUpRun(acq, kStorageMemory, 1.0, 2500);
     struct Mode {
         int32_t scrolling;
         double start;  // the view's start at the end of the run
@@ -738,20 +709,7 @@ protected:
     }
 
     // What the unit was sent or answered since logging began: its lines.
-    std::vector<std::string> Log() const {
-        std::vector<std::string> lines;
-        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return lines;
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-            lines.push_back(text.substr(at, end - at));
-        return lines;
-    }
+    std::vector<std::string> Log() const { return ReadPacketLog(logFile); }
 
     // Idle steps, the play-back clock moving stepMs before each, until the run ends.
     int Play(stAcq* acq, uint32_t stepMs, int maxPolls = 5000) {
@@ -805,12 +763,7 @@ TEST_F(PlaybackRecording, ASourceServesEveryFrameAtTheRecordingsRateWithoutAskin
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Enable(acq, c.analog, {});
-        acq->samplePeriodMs = c.periodMs;
-        acq->acqLength = 400;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        SetUpRun(acq, kStorageMemory, c.periodMs, 400);
         // A run goes on from the source's row where the last one stopped; each case starts over.
         ASSERT_EQ(SrcNavFindNavigator("Graph1")->MovetoBegin(), 1);
         DeleteFileA(logFile.c_str());
@@ -841,11 +794,7 @@ TEST_F(PlaybackRecording, ASourceServesEveryFrameAtTheRecordingsRateWithoutAskin
 TEST_F(PlaybackRecording, WithTheDigitalWordTheAnalogChannelsKeepTheirColumnsAndTheDigitalReadNothing) {
     stAcq* acq = StartWithSource(500, 3);
     Enable(acq, {0, 2}, {0, 3});
-    acq->samplePeriodMs = 2.0;
-    acq->acqLength = 300;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
+    SetUpRun(acq, kStorageMemory, 2.0, 300);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     ASSERT_EQ(acq->run.frameSize, 6);
     Play(acq, 9);
@@ -861,11 +810,7 @@ TEST_F(PlaybackRecording, WithTheDigitalWordTheAnalogChannelsKeepTheirColumnsAnd
 TEST_F(PlaybackRecording, ARingRunFromASourceKeepsTheLastLengthAndStopsOnRequest) {
     stAcq* acq = StartWithSource(500, 2);
     Enable(acq, {0, 1}, {});
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 100;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatRing;
-    acq->dataMode = kDataOverwrite;
+    SetUpRun(acq, kStorageMemory, 1.0, 100, kDataOverwrite, kRepeatRing);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     for (int i = 0; i < 31; ++i) {  // 300 frames due by the last poll
         CheckAcquisitionStatus(acq);
@@ -1013,11 +958,7 @@ std::vector<std::string> FilesHere() {
 TEST_F(Recording, AnAutosaveOnAFullDiskKeepsTheOldFileAndTheRecordingAndSaysSo) {
     stAcq* acq = Start();
     Enable(acq, {0}, {});
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 50;
-    acq->storageKind = 2;
-    acq->repeatMode = 1;
-    acq->dataMode = 2;
+    SetUpRun(acq, kStorageMemory, 1.0, 50, kDataAutosave);
     acq->autosaveEnable = 1;
     memcpy(acq->autosaveName, "FULL", 5);
     acq->autosaveNumber = 0;

@@ -71,12 +71,7 @@ protected:
     static void SetUpRun(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital, double periodMs,
                          int32_t length) {
         Enable(acq, analog, digital);
-        acq->samplePeriodMs = periodMs;
-        acq->acqLength = length;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        vk40test::SetUpRun(acq, kStorageMemory, periodMs, length);
         acq->autoRestart = 0;
     }
 

@@ -13,6 +13,7 @@
 #include "devlib/binding/binding.h"
 #include "devlib/services/dlg_resource.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/library_fixture.h"
 #include "devlib/tests/vk40_test_util.h"
 
 using namespace vk40test;
@@ -36,20 +37,17 @@ bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != 
 
 bool Shown(HWND dlg, int id) { return IsWindowVisible(GetDlgItem(dlg, id)) != 0; }
 
-class ScalingDialog : public ::testing::Test {
+class ScalingDialog : public LibraryOnFrame {
 protected:
     void SetUp() override {
-        frame = CreateFrameWithMenu();
-        ASSERT_NE(frame, nullptr);
-        host = MakeRecordingHost(nullptr);
-        ASSERT_EQ(vk40_Initialize(frame, &host, &ops, &level, &hAcq, 1), 1);
+        LibraryOnFrame::SetUp();
+        if (HasFatalFailure()) return;
         SetAnalogInputReader(nullptr);
     }
 
     void TearDown() override {
         SetAnalogInputReader(nullptr);
-        ShutdownDriver();
-        DestroyWindow(frame);
+        LibraryOnFrame::TearDown();
     }
 
     stAcqChan Record(int index) {
@@ -67,12 +65,6 @@ protected:
             EXPECT_FALSE(driver.leftOpen) << "the steps end the dialog";
         return driver.ran;
     }
-
-    HWND frame = nullptr;
-    stHostCallbacks host{};
-    stDriverOps ops{};
-    int32_t level = 0;
-    HGLOBAL hAcq = nullptr;
 };
 
 TEST_F(ScalingDialog, OkStoresTheTypedPointsAndUnits) {

@@ -174,11 +174,7 @@ protected:
     // A short memory run of the given analog inputs, recorded to its end.
     void RecordShortRun(const std::vector<int>& analog, int32_t length) {
         Enable(acq, analog, {});
-        acq->samplePeriodMs = 1.0;
-        acq->storageKind = kStorageMemory;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->acqLength = length;
+        SetUpRun(acq, kStorageMemory, 1.0, length);
         ASSERT_EQ(ToggleAcquisition(acq, 1), 1);
         Run(acq, 20);
         ASSERT_EQ(acq->run.running, 0);
@@ -871,11 +867,7 @@ TEST_F(ScriptWords, ResetGraphFollowsTheCurrentStorageAndMakesNoFile) {
 
 TEST_F(ScriptWords, ResetGraphLeavesARunningRecordingAndNeedsAGraph) {
     Enable(acq, {0}, {});
-    acq->samplePeriodMs = 1.0;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
-    acq->acqLength = 100000;
+    SetUpRun(acq, kStorageMemory, 1.0, 100000);
     ASSERT_EQ(Exec("VK40 STARTACQ"), 1);
     for (int i = 0; i < 3; ++i) {
         AdvanceClock(20);

@@ -102,21 +102,6 @@ stAcq* SimulatedRunTest::Start(const char* driverName) {
     return acq;
 }
 
-void SimulatedRunTest::Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital) {
-    for (stAcqChan& c : acq->chans) c.flags &= ~2u;
-    for (int i = 0; i < kAnalogChannels; ++i) {
-        for (int n : analog)
-            if (acq->chans[i].group == kGroupAnalog && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
-    }
-    for (int k = 0; k < kMaxDigitalChannels; ++k) {
-        stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
-        c.group = kGroupDigital;
-        c.number = k;
-        for (int n : digital)
-            if (n == k) c.flags |= 2u;
-    }
-}
-
 int SimulatedRunTest::Run(stAcq* acq, uint32_t stepMs, int maxPolls) {
     int polls = 0;
     while (acq->run.running && polls < maxPolls) {
@@ -125,21 +110,6 @@ int SimulatedRunTest::Run(stAcq* acq, uint32_t stepMs, int maxPolls) {
         ++polls;
     }
     return polls;
-}
-
-std::vector<std::string> ReadPacketLog(const std::string& file) {
-    std::vector<std::string> lines;
-    HANDLE f = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE) return lines;
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-    CloseHandle(f);
-    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(text.substr(at, end - at));
-    return lines;
 }
 
 }  // namespace vk40test

@@ -14,6 +14,8 @@
 #include "common/binding.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/tests/packet_log.h"
+#include "devlib/tests/run_settings.h"
 #include "devlib/tests/vk40_test_util.h"
 
 namespace vk40test {
@@ -21,8 +23,6 @@ namespace vk40test {
 // The simulated unit's clock, in microseconds; AdvanceClock steps it.
 extern uint64_t g_simClockUs;
 void AdvanceClock(uint32_t ms);
-// The lines of the simulated unit's packet log.
-std::vector<std::string> ReadPacketLog(const std::string& file);
 
 class SimulatedRunTest : public ::testing::Test {
 protected:
@@ -37,9 +37,10 @@ protected:
     stAcq* Start(const char* driverName = "VKUSB");
     virtual void AdjustHost(stHostCallbacks&) {}
 
-    // Records exactly the analog inputs (0-3) and digital inputs given. The model-40 table has no
-    // digital records: the spare ones at its end stand for them.
-    static void Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital);
+    // Records exactly the analog inputs and digital inputs given (EnableInputs).
+    static void Enable(stAcq* acq, const std::vector<int>& analog, const std::vector<int>& digital) {
+        EnableInputs(acq, analog, digital);
+    }
     // Shuts the library down and frees the graph, so that Start can begin again.
     void Stop();
     // Polls as the idle loop would, stepping the unit's clock, until the run ends.

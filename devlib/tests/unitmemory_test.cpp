@@ -199,15 +199,6 @@ protected:
         return acq;
     }
 
-    static void Setup(stAcq* acq, int32_t storage, double periodMs, int32_t length) {
-        acq->samplePeriodMs = periodMs;
-        acq->acqLength = length;
-        acq->storageKind = storage;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
-    }
-
     static int Run(stAcq* acq, uint32_t stepMs, int maxPolls = 4000) {
         return SimulatedRunTest::Run(acq, stepMs, maxPolls);
     }
@@ -256,11 +247,11 @@ struct stLayout {
 // The unit keeps the analog words in input order and the digital word last; kinds 3 and 4 name
 // the graph's channels in their own order, and each must still get its own input.
 const stLayout kUnitLayouts[] = {
-    {"one analog", {2}, {}, 3, {3}, 2},
-    {"kind 3, all analog", {0, 1, 2, 3}, {}, 3, {1, 2, 3, 4}, 8},
-    {"kind 3, analog and digital", {0, 1, 3}, {0, 2}, 3, {1, 2, 20, 22, 4}, 8},
-    {"kind 4, analog and digital", {0, 1, 3}, {1}, 4, {1, 21, 2, 4}, 8},
-    {"kind 4, two analog and digital", {1, 2}, {0}, 4, {2, 3, 20}, 6},
+    {"one analog", {2}, {}, kStorageUnitMemory, {3}, 2},
+    {"kind 3, all analog", {0, 1, 2, 3}, {}, kStorageUnitMemory, {1, 2, 3, 4}, 8},
+    {"kind 3, analog and digital", {0, 1, 3}, {0, 2}, kStorageUnitMemory, {1, 2, 20, 22, 4}, 8},
+    {"kind 4, analog and digital", {0, 1, 3}, {1}, kStorageFastUnitMemory, {1, 21, 2, 4}, 8},
+    {"kind 4, two analog and digital", {1, 2}, {0}, kStorageFastUnitMemory, {2, 3, 20}, 6},
 };
 
 TEST_F(UnitMemory, AUnitMemoryRunHoldsExactlyItsLengthWithEveryChannelInItsPlace) {
@@ -268,7 +259,7 @@ TEST_F(UnitMemory, AUnitMemoryRunHoldsExactlyItsLengthWithEveryChannelInItsPlace
     for (const stLayout& layout : kUnitLayouts) {
         SCOPED_TRACE(layout.name);
         Enable(acq, layout.analog, layout.digital);
-        Setup(acq, layout.storage, 0.04, 5001);
+        SetUpRun(acq, layout.storage, kUnitMemoryPeriodMs, 5001);
         g_progress.clear();
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         EXPECT_EQ(acq->run.timingKind, kTimingUnitPaced);
@@ -303,7 +294,7 @@ TEST_F(UnitMemory, AUnitMemoryRunHoldsExactlyItsLengthWithEveryChannelInItsPlace
 TEST_F(UnitMemory, AnAppendedUnitMemoryRunIsReadBackBehindTheFirst) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {1, 3}, {0});
-    Setup(acq, 3, 0.04, 1500);
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 1500);
     acq->dataMode = kDataAppend;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 50);
@@ -328,7 +319,7 @@ TEST_F(UnitMemory, AnAppendedUnitMemoryRunIsReadBackBehindTheFirst) {
 TEST_F(UnitMemory, ARunWaitingForItsStartSignalRecordsFromTheSignalOn) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {0, 2}, {});
-    Setup(acq, 3, 0.04, 3000);
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 3000);
     acq->unitMode = 0x80;
     SimControlSetDword(kSimExternalTriggerFrame, 4000);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
@@ -347,7 +338,7 @@ TEST_F(UnitMemory, ARunWaitingForItsStartSignalRecordsFromTheSignalOn) {
 TEST_F(UnitMemory, AUnitOverstatingItsRecordingGetsOnlyTheRunsFramesRead) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {0, 1, 2}, {});
-    Setup(acq, 3, 0.04, 2000);
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 2000);
     SimControlSetDword(kSimRecordedBytesExtra, 60000);  // ten thousand frames more than the run
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 50);
@@ -368,7 +359,7 @@ TEST_F(UnitMemory, AStoppedRunReadsBackNoMoreThanItsTimeOnTheUnitsClockRecorded)
     for (const uint32_t extra : {4000u, 0u}) {
         SCOPED_TRACE(extra);
         Enable(acq, {0, 1}, {});
-        Setup(acq, 3, 0.04, 100000);                         // 4 s at 25 kHz
+        SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 100000);  // 4 s at 25 kHz
         SimControlSetDword(kSimRecordedBytesExtra, extra);  // a thousand frames never recorded
         const size_t shown = Boxes();
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
@@ -391,20 +382,8 @@ TEST_F(UnitMemory, AStoppedRunReadsBackNoMoreThanItsTimeOnTheUnitsClockRecorded)
 // The packets of the log file that begin with prefix (the checksum left off).
 std::vector<std::string> PacketsStarting(const std::string& file, const std::string& prefix) {
     std::vector<std::string> found;
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return found;
-    std::string text(GetFileSize(h, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(h, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
-    CloseHandle(h);
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = text.find("\r\n", at);
-        const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    for (const std::string& line : ReadPacketLog(file))
         if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
-        if (end == std::string::npos) break;
-        at = end + 2;
-    }
     return found;
 }
 
@@ -429,7 +408,7 @@ TEST_F(UnitMemory, ARunEndedOtherwiseIsStoppedOnTheUnitAndReadNoFurtherThanItsSt
     for (const auto& e : ends) {
         SCOPED_TRACE(e.what);
         Enable(acq, {0, 1}, {});
-        Setup(acq, 3, 0.04, 100000);
+        SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 100000);
         const size_t shown = Boxes();
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         for (int i = 0; i < 10; ++i) {
@@ -456,7 +435,7 @@ TEST_F(UnitMemory, TheStartsTellTheUnitTheRunItIsToRecord) {
         stAcq* acq = Start("VKUSB");
         ASSERT_TRUE(SimControlSetString(kSimLogFile, log.c_str()));
         Enable(acq, {0, 1, 3}, {2});
-        Setup(acq, 3, 0.04, 1000);
+        SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 1000);
         acq->unitMode = 0x8D;
         SimControlSetDword(kSimExternalTriggerFrame, 1000000);
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
@@ -479,7 +458,7 @@ TEST_F(UnitMemory, AHighSpeedStartSetsUpTheRingAndThePollReadsIt) {
     stAcq* acq = Start("VKUSB45");
     ASSERT_TRUE(SimControlSetString(kSimLogFile, log.c_str()));
     Enable(acq, {0, 1, 2, 3}, {});
-    Setup(acq, 2, 0.01, 100000);
+    SetUpRun(acq, kStorageMemory, kHighSpeedPeriodMs, 100000);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     EXPECT_EQ(PacketsStarting(log, "> 01 46 ").size(), 1u);                // the memory's size
     EXPECT_EQ(PacketsStarting(log, "> 01 47 28 40 00 00 ").size(), 1u);    // 100 kHz, a 4 MB ring
@@ -501,7 +480,7 @@ TEST_F(UnitMemory, AHighSpeedStartSetsUpTheRingAndThePollReadsIt) {
 TEST_F(UnitMemory, CancelInTheProgressDialogKeepsTheFramesReadSoFar) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {0, 1, 2, 3}, {});
-    Setup(acq, 3, 0.04, 10000);  // 80,000 bytes: several requests
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 10000);  // 80,000 bytes: several requests
     bool clicked = false;
     std::string button;
     g_onProgress = [&](HWND dialog, int32_t done) {
@@ -542,7 +521,7 @@ TEST_F(UnitMemory, FaultsDuringTheReadBackEndWithTheMessageKeepingEveryFrameRead
         SimControlSetDword(kSimFault, kSimFaultNone);
         SimControlSetDword(kSimAbsent, 0);
         Enable(acq, {0, 3}, {1});
-        Setup(acq, 3, 0.04, 10000);
+        SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 10000);
         g_progress.clear();
         bool struck = false;
         g_onProgress = [&](HWND, int32_t done) {
@@ -573,11 +552,11 @@ TEST_F(UnitMemory, FaultsDuringTheReadBackEndWithTheMessageKeepingEveryFrameRead
 TEST_F(UnitMemory, AUnitGoneWhileItRecordsEndsTheRunWithTheMessageAndTheGraphAsItWas) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {0, 1}, {});
-    Setup(acq, 3, 0.04, 2000);
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 2000);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 50);
     ExpectCounting(acq, 2000);  // a first run the graph keeps
-    Setup(acq, 3, 0.04, 10000);
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 10000);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     AdvanceClock(50);
     CheckAcquisitionStatus(acq);
@@ -622,7 +601,7 @@ TEST_F(UnitMemory, TheReadBacksMessageLoopLeavesTheRunAndItsGraphAlone) {
     // A second start from inside the loop is refused: the graph still counts as recording, so the
     // program refuses its close, and its blocks stay those of the run being read.
     {
-        Setup(acq, 3, 0.04, 12000);
+        SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 12000);
         int32_t startAnswer = -1;
         uint32_t recordingDuring = 0, runningDuring = 0;
         void* blockBefore = nullptr;
@@ -662,7 +641,7 @@ TEST_F(UnitMemory, TheReadBacksMessageLoopLeavesTheRunAndItsGraphAlone) {
     // The Start button meanwhile stops the read-back, keeping what came, instead of ending the run
     // a second time under it.
     {
-        Setup(acq, 3, 0.04, 12000);
+        SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 12000);
         g_progress.clear();
         std::function<void()> visit = [&] { ToggleAcquisition(acq, 0); };
         bool posted = false;
@@ -684,7 +663,7 @@ TEST_F(UnitMemory, TheReadBacksMessageLoopLeavesTheRunAndItsGraphAlone) {
 
     // The graph's window destroyed meanwhile: the loop stops at once and lets go of the graph.
     {
-        Setup(acq, 3, 0.04, 12000);
+        SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 12000);
         g_progress.clear();
         std::function<void()> visit = [&] {
             DestroyWindow(window);
@@ -712,7 +691,7 @@ TEST_F(UnitMemory, TheReadBacksMessageLoopLeavesTheRunAndItsGraphAlone) {
 TEST_F(UnitMemory, TheStartButtonStopsAUnitPacedRunAndWhatItRecordedIsReadBack) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {1, 2}, {0});
-    Setup(acq, 3, 0.04, 20000);  // 800 ms of the unit's time
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 20000);  // 800 ms of the unit's time
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     for (int i = 0; i < 4; ++i) {
         AdvanceClock(50);
@@ -732,8 +711,8 @@ TEST_F(UnitMemory, TheStartButtonStopsAUnitPacedRunAndWhatItRecordedIsReadBack) 
 // ---- The model-45 high-speed runs ----
 
 const stLayout kFastLayouts[] = {
-    {"all analog", {0, 1, 2, 3}, {}, 2, {1, 2, 3, 4}, 8},
-    {"analog and digital", {0, 3}, {0, 2}, 2, {1, 4, 20, 22}, 6},
+    {"all analog", {0, 1, 2, 3}, {}, kStorageMemory, {1, 2, 3, 4}, 8},
+    {"analog and digital", {0, 3}, {0, 2}, kStorageMemory, {1, 4, 20, 22}, 6},
 };
 
 TEST_F(UnitMemory, AHighSpeedRunOnTheSecondModelHoldsEveryFrameAcrossTheRingsEnd) {
@@ -742,7 +721,8 @@ TEST_F(UnitMemory, AHighSpeedRunOnTheSecondModelHoldsEveryFrameAcrossTheRingsEnd
         for (uint32_t stepMs : {20u, 900u}) {
             SCOPED_TRACE(std::string(layout.name) + ", poll every " + std::to_string(stepMs) + " ms");
             Enable(acq, layout.analog, layout.digital);
-            Setup(acq, 2, 0.01, 750001);  // 7.5 s at 100 kHz: more than the unit's 4 MB ring
+            // 7.5 s at 100 kHz: more than the unit's 4 MB ring
+            SetUpRun(acq, kStorageMemory, kHighSpeedPeriodMs, 750001);
             ASSERT_EQ(StartAcquisition(acq, 0), 1);
             EXPECT_EQ(g_runLayer.highSpeedRun, 1);
             EXPECT_EQ(g_runLayer.unitRingBytes, HighSpeedRingBytes(kSimMemoryBytes45, static_cast<int32_t>(layout.analog.size()),
@@ -769,7 +749,7 @@ TEST_F(UnitMemory, AHighSpeedRunEndsOnItsFaultsKeepingEveryFrameThatCame) {
     stAcq* acq = Start("VKUSB45");
     // A ring not read in time: the overflow ends the run with the frames read before it.
     Enable(acq, {0, 1, 2, 3}, {});
-    Setup(acq, 2, 0.01, 2000000);
+    SetUpRun(acq, kStorageMemory, kHighSpeedPeriodMs, 2000000);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     AdvanceClock(30);
     CheckAcquisitionStatus(acq);
@@ -785,7 +765,7 @@ TEST_F(UnitMemory, AHighSpeedRunEndsOnItsFaultsKeepingEveryFrameThatCame) {
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.name);
         Enable(acq, {0, 1, 2}, {});
-        Setup(acq, 2, 0.01, 2000000);
+        SetUpRun(acq, kStorageMemory, kHighSpeedPeriodMs, 2000000);
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         for (int i = 0; i < 10; ++i) {
             AdvanceClock(30);
@@ -819,7 +799,7 @@ TEST_F(UnitMemory, CalculationChannelsAreComputedOverTheFramesReadBack) {
     calc->math[0] = stMathParams{kMathMultiply, acq->firstAnalogNumber + 1, kMathConstant, {}, 2.0};
     for (stAcqChan& c : acq->chans)
         if (c.group == kGroupCalc && c.number == 0) c.flags |= 2u;
-    Setup(acq, 3, 0.04, 3001);
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 3001);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     Run(acq, 50);
     ASSERT_EQ(acq->run.running, 0);

@@ -28,6 +28,7 @@
 #include "devlib/resource.h"
 #include "devlib/binding/binding.h"
 #include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/packet_log.h"
 #include "devlib/tests/dialog_driver.h"
 #include "devlib/tests/vk40_test_util.h"
 #include "devlib/vk40.h"
@@ -50,12 +51,6 @@ void AdvanceClock(uint32_t ms) {
 
 // ---- Packets and log lines, framed here from the protocol ----
 
-uint8_t Checksum(const Bytes& bytes) {
-    uint8_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
-    return static_cast<uint8_t>(0x100 - sum);
-}
-
 // [01][command][data][checksum]; the PC card's header before it.
 Bytes Packet(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData) {
     Bytes body{0x01, command};
@@ -74,23 +69,12 @@ Bytes Reply(const Bytes& data) {
     return out;
 }
 
-std::string Hex(const Bytes& bytes) {
-    std::string s;
-    char two[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(two, sizeof(two), i ? " %02X" : "%02X", bytes[i]);
-        s += two;
-    }
-    return s;
-}
-
 std::string Sent(int32_t kind, uint8_t command, const Bytes& data, uint32_t replyData) {
     return "> " + Hex(Packet(kind, command, data, replyData));
 }
 
 std::string Got(const Bytes& data) { return "< " + Hex(Reply(data)); }
 
-const std::string kAck = "< 01 06 F9";
 const std::string kNone = "< none";
 const std::string kReset = "ioctl 95002065 - -> -";
 const std::string kPing = "ioctl 950020A0 03 -> 03";
@@ -264,31 +248,9 @@ protected:
         return lock->get();
     }
 
-    Lines Log() const {
-        Lines lines;
-        HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return lines;
-        std::string text;
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-        for (size_t at = 0; at < text.size();) {
-            const size_t end = text.find("\r\n", at);
-            if (end == std::string::npos) break;
-            lines.push_back(text.substr(at, end - at));
-            at = end + 2;
-        }
-        return lines;
-    }
-
+    Lines Log() const { return ReadPacketLog(logFile); }
     // What was logged since the last call.
-    Lines TakeLog() {
-        const Lines lines = Log();
-        DeleteFileA(logFile.c_str());
-        return lines;
-    }
+    Lines TakeLog() { return TakePacketLog(logFile); }
 
     char previousFolder[MAX_PATH] = "";
     std::string folder, logFile, controlKey, settingsKey;

@@ -515,12 +515,7 @@ TEST_F(ValuesWindows, WhileRecordingThePaneShowsEachChannelsNewestSample) {
     stAcq* acq = Start();
     for (int i = 0; i < kAnalogChannels; ++i) acq->chans[i].flags = (i == 1 || i == 3) ? (2 | 4 | 8) : 0;
     ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 4000;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
-    acq->unitMode = 0;
+    SetUpRun(acq, kStorageMemory, 1.0, 4000);
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     for (uint32_t stepMs : {300u, 170u, 610u}) {
         AdvanceClock(stepMs);
@@ -795,12 +790,7 @@ TEST_F(ValuesWindows, WhileTheSecondModelRecordsDigitalBitsFollowTheirNewestSamp
     const uint8_t out[2] = {0, 0x05};  // bits 0 and 2 loop back to the digital inputs
     ASSERT_EQ(g_unitLink.SetCommand(kCmdDigitalOutput, sizeof(out), out), 1);
     ops.onDriverCommand(hAcq, frame, IDM_INPUTVALUES, nullptr, 0);
-    acq->samplePeriodMs = 1.0;
-    acq->acqLength = 4000;
-    acq->storageKind = kStorageMemory;
-    acq->repeatMode = kRepeatOnce;
-    acq->dataMode = kDataOverwrite;
-    acq->unitMode = 0;
+    SetUpRun(acq, kStorageMemory, 1.0, 4000);
     g_inputValues.digitalBits = 0xFF;
     ASSERT_EQ(StartAcquisition(acq, 0), 1);
     ASSERT_EQ(acq->run.digitalCount, 4);
@@ -939,20 +929,11 @@ TEST_F(ValuesWindows, ThePaneDestroyedWhileIdleStopsTheUnitsSampling) {
     ASSERT_TRUE(SimControlSetString(kSimLogFile, logFile.c_str()));
     DestroyWindow(Pane());
     SimControlSetString(kSimLogFile, "");
-    std::string text;
-    if (HANDLE f = CreateFileA(logFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        f != INVALID_HANDLE_VALUE) {
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-        CloseHandle(f);
-    }
-    DeleteFileA(logFile.c_str());
     // "> <length> <command> <data> <check>": command 18 with the one data byte 0.
     bool stopped = false;
-    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        const std::string line = text.substr(at, end - at);
+    std::string text;
+    for (const std::string& line : TakePacketLog(logFile)) {
+        text += line + "\n";
         if (line.rfind("> ", 0) == 0 && line.size() >= 11 && line.compare(4, 3, " 12") == 0 &&
             line.substr(8, line.size() - 11) == "00")
             stopped = true;

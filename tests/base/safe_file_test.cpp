@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/safe_file.h"
+#include "tests/base/file_text.h"
 
 namespace {
 
@@ -32,16 +33,7 @@ protected:
         RemoveDirectoryA(folder.c_str());
     }
     std::string File(const char* name) const { return folder + "\\" + name; }
-    static std::string Read(const std::string& path) {
-        HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return "<none>";
-        std::string text(GetFileSize(f, nullptr), '\0');
-        DWORD got = 0;
-        if (!text.empty()) ReadFile(f, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
-        CloseHandle(f);
-        text.resize(got);
-        return text;
-    }
+    static std::string Read(const std::string& path) { return ReadFileText(path, "<none>"); }
     // The names in the folder other than the ones the test made.
     int FileCount() const {
         int count = 0;

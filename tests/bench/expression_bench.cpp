@@ -21,19 +21,13 @@
 #include "graph/document/graph_doc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr uint32_t kSamples = 10000000;
 constexpr int kRuns = 3;
 constexpr double kIntervalMs = 0.1;
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 bool SetChannel(tagGS* gs, int slot, double (*value)(uint32_t)) {
     FreeLockedBlock(gs->chanBlock[slot]);
@@ -69,11 +63,11 @@ double RunFromMenu(tagGS* gs, const char* text, int* slot) {
     DialogDriver driver({[&](HWND dlg) {
         TypeInto(dlg, IDC_XF_EDIT, text);
         ChooseEntry(dlg, IDC_XF_DEST, NewEntry(dlg));
-        start = Now();
+        start = BenchNow();
         Click(dlg, IDOK);
     }});
     SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_TRANSFORM_EXPRESSION, 0), 0);
-    const double seconds = Now() - start;
+    const double seconds = BenchNow() - start;
     *slot = -1;
     for (int s = 0; s < kMaxChannels; ++s)
         if (!used[s] && gs->chanCount[s] == kSamples) *slot = s;

@@ -23,18 +23,12 @@
 #include "tests/shell/shell_fixture.h"
 #include "transforms/filters/window_functions.h"
 #include "transforms/spectral/fft_channel.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr uint32_t kPoints = 1u << 20;
 constexpr int kWarmRuns = 10;
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 bool WriteDoubles(const char* path, const double* v, size_t n) {
     FILE* f = std::fopen(path, "wb");
@@ -47,11 +41,11 @@ bool WriteDoubles(const char* path, const double* v, size_t n) {
 double RunFromMenu(tagGS** result) {
     double start = 0.0;
     DialogDriver driver({[&](HWND dlg) {
-        start = Now();
+        start = BenchNow();
         Click(dlg, IDOK);
     }});
     SendMessageA(g_app->hwndFrame, WM_COMMAND, MAKEWPARAM(IDM_TRANSFORM_FFT, 0), 0);
-    const double seconds = Now() - start;
+    const double seconds = BenchNow() - start;
     *result = driver.Runs() == 1 ? GetWindowGraph(g_app->hwndActiveGraph) : nullptr;
     return seconds;
 }

@@ -8,19 +8,13 @@
 #include <vector>
 #include "transforms/filters/filter_cores.h"
 #include "transforms/filters/window_functions.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr int64_t kSamples = 10000000;
 constexpr int32_t kTaps = 1001;
 constexpr int kRuns = 3;
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // The same formula as the Python side: two tones and a saw.
 void FillSignal(std::vector<double>* x) {
@@ -39,9 +33,9 @@ int main() {
     double best = 1e30;
     for (int r = 0; r < kRuns; ++r) {
         FillSignal(&x);
-        const double t0 = Now();
+        const double t0 = BenchNow();
         ApplyFirFilter(x.data(), kSamples, h.data(), kTaps);
-        best = std::fmin(best, Now() - t0);
+        best = std::fmin(best, BenchNow() - t0);
     }
     std::printf("fir_1001_taps_10M_s %.4f\n", best);
     std::printf("samples %.9f %.9f %.9f\n", x[0], x[kSamples / 2], x[kSamples - 1]);

@@ -11,18 +11,12 @@
 #include "graph/document/graph_doc.h"
 #include "documents/files/graph_file.h"
 #include "base/byte_stream.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr int kChannels = 16;
 constexpr DWORD kPlainChunk = 1 << 20;
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 uint64_t FileBytes(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA a;
@@ -123,55 +117,55 @@ int main(int argc, char** argv) {
     double save = 1e9, plainWrite = 1e9;
     uint64_t bytes = 0;
     for (int round = 0; round < 3; ++round) {
-        double t0 = Now();
+        double t0 = BenchNow();
         HANDLE f = CreateFileA(saved.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         const int written = f != INVALID_HANDLE_VALUE && WriteAcqFile(gs, f, kWriteWhole, 0);
         if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
-        save = std::min(save, Now() - t0);
+        save = std::min(save, BenchNow() - t0);
         bytes = FileBytes(saved);
         if (!written || !bytes) {
             std::printf("save failed\n");
             return 1;
         }
-        t0 = Now();
+        t0 = BenchNow();
         if (!PlainWrite(plain, bytes)) return 1;
-        plainWrite = std::min(plainWrite, Now() - t0);
+        plainWrite = std::min(plainWrite, BenchNow() - t0);
     }
 
     // A plain read of the saved file, then opening it: for review (paged), and with every sample
     // read into memory by the reader and by the sample store's window.
     uint64_t sum = 0;
-    double t0 = Now();
+    double t0 = BenchNow();
     if (!PlainRead(saved, &sum)) return 1;
-    const double plainRead = Now() - t0;
-    t0 = Now();
+    const double plainRead = BenchNow() - t0;
+    t0 = BenchNow();
     if (!PlainReadWhole(saved, bytes, &sum)) return 1;
-    const double plainReadWhole = Now() - t0;
+    const double plainReadWhole = BenchNow() - t0;
 
     tagGS* opened = nullptr;
     AllocGraph(&opened, 0);
     lstrcpynA(opened->filePath, saved.c_str(), sizeof opened->filePath);
     HANDLE r = OpenForReading(saved);
-    t0 = Now();
+    t0 = BenchNow();
     stGraphReadReport report{};
     const int paged = ReadGraphFileReport(opened, &r, &report);
-    const double openPaged = Now() - t0;
-    t0 = Now();
+    const double openPaged = BenchNow() - t0;
+    t0 = BenchNow();
     const int loaded = paged && LoadSampleWindow(opened, 0, opened->totalSamples);
-    const double loadWindow = Now() - t0;
+    const double loadWindow = BenchNow() - t0;
     FreeGraphRecord(opened);
 
     tagGS* whole = nullptr;
     AllocGraph(&whole, 0);
     r = OpenForReading(saved);
-    t0 = Now();
+    t0 = BenchNow();
     int read;
     {
         CByteReader in(r);
         read = ReadGraphStream(whole, in, 0, nullptr);
     }
-    const double openWhole = Now() - t0;
+    const double openWhole = BenchNow() - t0;
     CloseHandle(r);
     FreeGraphRecord(whole);
     if (!paged || !report.paged || !loaded || !read) {

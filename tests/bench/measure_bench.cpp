@@ -8,26 +8,20 @@
 #include <vector>
 #include "common/tagGS.h"
 #include "documents/measurements/doc_measure.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr int kSamples = 1000000;
 constexpr int kRuns = 3;
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 // The best time of a few runs of one type over the selection, in seconds.
 double Best(tagGS* gs, int type, double* result) {
     double best = 1e30;
     for (int r = 0; r < kRuns; ++r) {
-        const double t0 = Now();
+        const double t0 = BenchNow();
         *result = MeasureDocument(gs, 1, type);
-        best = std::fmin(best, Now() - t0);
+        best = std::fmin(best, BenchNow() - t0);
     }
     return best;
 }

@@ -11,19 +11,13 @@
 #include "transforms/analysis/find_peak.h"
 #include "transforms/analysis/peak_search.h"
 #include "transforms/transforms_api.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr int kChannels = 16;
 constexpr int32_t kSamples = 10000000;
 constexpr int kRuns = 3;
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // Channel c: a pulse every 97 + c samples over a small deterministic ripple.
 void FillChannel(std::vector<double>& v, int c) {
@@ -47,9 +41,9 @@ double DocumentRun(tagGS* gs, std::vector<double>& samples) {
     gs->totalSamples = kSamples;
     gs->sampleInterval = 1.0;
     gs->selStart = gs->selEnd = 0.0;
-    const double t0 = Now();
+    const double t0 = BenchNow();
     FindAllPeaks(gs);
-    const double t = Now() - t0;
+    const double t = BenchNow() - t0;
     gs->chanBlock[0] = nullptr;
     return t;
 }
@@ -77,9 +71,9 @@ int main() {
         FillChannel(samples, c);
         double best = 1e30, bestDocument = 1e30;
         for (int r = 0; r < kRuns; ++r) {
-            const double t0 = Now();
+            const double t0 = BenchNow();
             const int64_t n = CountPeaks(samples.data(), kSamples, rule);
-            best = std::fmin(best, Now() - t0);
+            best = std::fmin(best, BenchNow() - t0);
             if (r == 0) peaks += n;
             bestDocument = std::fmin(bestDocument, DocumentRun(gs, samples));
         }

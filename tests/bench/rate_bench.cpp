@@ -9,18 +9,12 @@
 #include <vector>
 #include "graph/document/graph_doc.h"
 #include "transforms/analysis/rate_core.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr int kChannels = 16;
 constexpr int kRuns = 3;
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // A pulse every 700 to 900 samples on a slow drift, a different phase on each channel.
 int16_t Pulse(int ch, uint32_t i) {
@@ -92,9 +86,9 @@ int main(int argc, char** argv) {
         double best = -1.0;
         long long events = 0;
         for (int r = 0; r < kRuns; ++r) {
-            const double t0 = Now();
+            const double t0 = BenchNow();
             events = DetectAll(gs, static_cast<int32_t>(len), &ring, &times, &values);
-            const double t = Now() - t0;
+            const double t = BenchNow() - t0;
             if (events < 0) {
                 std::printf("a run failed\n");
                 return 1;

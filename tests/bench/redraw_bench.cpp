@@ -9,19 +9,13 @@
 #include "graph/document/graph_doc.h"
 #include "graph/render/render_api.h"
 #include "graph/render/waveforms.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr int kChannels = 16;
 constexpr int kWidth = 1600, kHeight = 900;
 constexpr int kRepeats = 3;
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // A sine with a little pseudo-random noise, different per channel.
 void Fill(int16_t* p, uint32_t n, int ch) {
@@ -38,7 +32,7 @@ void Fill(int16_t* p, uint32_t n, int ch) {
 
 // The bare scan: lowest and highest sample of every channel over [first, first + n).
 double BareScan(tagGS* gs, uint32_t first, uint32_t n, int64_t* checksum) {
-    double t0 = Now();
+    double t0 = BenchNow();
     int64_t sum = 0;
     for (int ch = 0; ch < kChannels; ++ch) {
         const int16_t* p = static_cast<const int16_t*>(gs->chanBlock[ch]) + first;
@@ -50,7 +44,7 @@ double BareScan(tagGS* gs, uint32_t first, uint32_t n, int64_t* checksum) {
         sum += lo + hi;
     }
     *checksum += sum;
-    return Now() - t0;
+    return BenchNow() - t0;
 }
 
 double Best(double a, double b) { return a < b ? a : b; }
@@ -117,13 +111,13 @@ int main(int argc, char** argv) {
         gs->hStart = first * gs->sampleInterval;
         double redraw = 1e30, scan = 1e30;
         for (int r = 0; r < kRepeats; ++r) {
-            double t0 = Now();
+            double t0 = BenchNow();
             if (PaintPlotArea(dc, gs) != 1) {
                 std::printf("redraw failed\n");
                 return 1;
             }
             GdiFlush();
-            redraw = Best(redraw, Now() - t0);
+            redraw = Best(redraw, BenchNow() - t0);
             scan = Best(scan, BareScan(gs, first, visible, &checksum));
         }
         char view[32];

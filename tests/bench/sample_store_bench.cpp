@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 #include "graph/document/graph_doc.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
@@ -21,13 +22,6 @@ constexpr int kRuns = 3;
 // At most this many times the plain loop's time.
 constexpr double kMemoryTarget = 3.0;
 constexpr double kDiskTarget = 6.0;
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 int16_t Pattern(int ch, uint32_t i) { return static_cast<int16_t>(((i * 31u + ch * 7u) & 0x7FFF) - 16384); }
 
@@ -50,9 +44,9 @@ template <typename Reading>
 double Best(Reading reading, double* sum) {
     double best = -1;
     for (int r = 0; r < kRuns; ++r) {
-        double s = 0, t0 = Now();
+        double s = 0, t0 = BenchNow();
         if (!reading(&s)) return -1;
-        double t = Now() - t0;
+        double t = BenchNow() - t0;
         if (r > 0 && s != *sum) return -1;
         *sum = s;
         if (best < 0 || t < best) best = t;
@@ -112,15 +106,15 @@ int CountLoads(tagGS* gs, uint32_t n) {
 void TimeLoads(tagGS* gs, uint32_t n, double* whole, double* half, double* open) {
     const int loads = 200;
     uint32_t span = n > 4 * kPagingWindow ? n - 2 * kPagingWindow : 1;
-    double t0 = Now();
+    double t0 = BenchNow();
     for (int i = 0; i < loads; ++i)
         LoadSampleWindow(gs, static_cast<int>((i * 7919ull * kPagingWindow) % span), kPagingWindow);
-    *whole = (Now() - t0) / loads * 1e6;
-    t0 = Now();
+    *whole = (BenchNow() - t0) / loads * 1e6;
+    t0 = BenchNow();
     for (int i = 0; i < loads; ++i)
         LoadSampleWindow(gs, static_cast<int>(i * (kPagingWindow / 2) % span), kPagingWindow);
-    *half = (Now() - t0) / loads * 1e6;
-    t0 = Now();
+    *half = (BenchNow() - t0) / loads * 1e6;
+    t0 = BenchNow();
     for (int i = 0; i < loads; ++i) {
         HANDLE f = CreateFileA(gs->filePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -128,7 +122,7 @@ void TimeLoads(tagGS* gs, uint32_t n, double* whole, double* half, double* open)
         GetFileSizeEx(f, &size);
         CloseHandle(f);
     }
-    *open = (Now() - t0) / loads * 1e6;
+    *open = (BenchNow() - t0) / loads * 1e6;
 }
 
 struct Figure {

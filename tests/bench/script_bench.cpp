@@ -19,6 +19,7 @@
 #include "shell/startup.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/shell/unit_program_fixture.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
@@ -57,13 +58,6 @@ constexpr char kSumLesson[] =
     "SET WINDOWCAPTION \"loop end\"\r\n"
     "END\r\n";
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 bool EndsWith(const char* text, const char* tail) {
     const size_t n = std::strlen(text), m = std::strlen(tail);
     return n >= m && std::strcmp(text + n - m, tail) == 0;
@@ -75,9 +69,9 @@ double g_start = 0, g_end = 0;
 LRESULT CALLBACK TimedFrame(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != WM_SETTEXT || !lParam) return CallWindowProcA(g_frameProc, hwnd, msg, wParam, lParam);
     const char* text = reinterpret_cast<const char*>(lParam);
-    if (EndsWith(text, "loop end")) g_end = Now();
+    if (EndsWith(text, "loop end")) g_end = BenchNow();
     const LRESULT result = CallWindowProcA(g_frameProc, hwnd, msg, wParam, lParam);
-    if (EndsWith(text, "loop start")) g_start = Now();
+    if (EndsWith(text, "loop start")) g_start = BenchNow();
     return result;
 }
 

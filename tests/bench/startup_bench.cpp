@@ -7,14 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/bench/bench_clock.h"
+
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
+double NowMs() { return 1000.0 * BenchNow(); }
 
 std::string BesideThisProgram(const char* name) {
     char path[MAX_PATH];

@@ -230,17 +230,6 @@ double At(const tagGS* gs, int slot, int i) { return static_cast<const double*>(
 // The program record the dialogs and message boxes need: this test program's resources.
 class StandardCurve : public ::testing::Test {
 protected:
-    void SetUp() override {
-        app_ = new stApp{};
-        app_->hInstance = GetModuleHandleA(nullptr);
-        lstrcpyA(app_->szAppTitle, "Kymora test");
-        kept_ = g_app;
-        g_app = app_;
-    }
-    void TearDown() override {
-        g_app = kept_;
-        delete app_;
-    }
     void Standards(ItemDoc& d, const std::vector<std::pair<double, double>>& xy) {
         for (const auto& p : xy) ASSERT_EQ(d.Items().AddPoint(7, "GREEN", p.first, p.second), 1);
     }
@@ -256,8 +245,7 @@ protected:
         }
         d.gs->totalSamples = static_cast<int32_t>(n);
     }
-    stApp* app_ = nullptr;
-    stApp* kept_ = nullptr;
+    TestApp app_;
 };
 
 TEST_F(StandardCurve, DefaultSettingsWriteOneHundredAndOneInvertedPointsIntoChannelsOneAndTwo) {

@@ -2,6 +2,8 @@
 // with everything a read put into it.
 #pragma once
 #include <windows.h>
+#include <memory>
+#include "base/app.h"
 #include "common/tagGS.h"
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
@@ -31,4 +33,20 @@ struct TestDoc {
     }
     TestDoc(const TestDoc&) = delete;
     TestDoc& operator=(const TestDoc&) = delete;
+};
+
+// The program record the dialogs and message boxes need, with this test program's resources, in
+// place of the program's own while it lives.
+struct TestApp {
+    TestApp() {
+        record->hInstance = GetModuleHandleA(nullptr);
+        lstrcpyA(record->szAppTitle, "Kymora test");
+        g_app = record.get();
+    }
+    ~TestApp() { g_app = kept; }
+    TestApp(const TestApp&) = delete;
+    TestApp& operator=(const TestApp&) = delete;
+
+    std::unique_ptr<stApp> record = std::make_unique<stApp>();
+    stApp* kept = g_app;
 };

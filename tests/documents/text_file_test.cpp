@@ -237,19 +237,12 @@ TEST(TextRead, ARefusedFileLeavesTheDocumentAsItWas) {
 class TextReadFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        app_ = new stApp{};
-        app_->hInstance = GetModuleHandleA(nullptr);
-        lstrcpyA(app_->szAppTitle, "Kymora test");
-        kept_ = g_app;
-        g_app = app_;
         char folder[MAX_PATH];
         GetTempPathA(sizeof folder, folder);
         std::snprintf(path_, sizeof path_, "%stextread-%lu.txt", folder, GetCurrentProcessId());
     }
     void TearDown() override {
         DeleteFileA(path_);
-        g_app = kept_;
-        delete app_;
     }
     int ReadFile(const std::string& text, TestDoc& d) {
         HANDLE f = CreateFileA(path_, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -261,8 +254,7 @@ protected:
         EXPECT_EQ(in, INVALID_HANDLE_VALUE) << "the reader closes the file";
         return read;
     }
-    stApp* app_ = nullptr;
-    stApp* kept_ = nullptr;
+    TestApp app_;
     char path_[MAX_PATH] = "";
 };
 

@@ -41,36 +41,10 @@
 #include "tests/shell/box_capture.h"
 #include "controls/tests/render_test_support.h"
 #include "graph/render/printing.h"
+#include "tests/scripts/lesson_fixture.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {
-
-int g_errorDialogs = 0;
-int16_t CountErrorDialog(const char*) {
-    ++g_errorDialogs;
-    return 0;
-}
-
-double Var(char letter) {
-    double v = 0.0;
-    GetScriptNumericVariable(nullptr, letter, &v, 0);
-    return v;
-}
-
-std::string ClipboardText() {
-    std::string out;
-    if (!OpenClipboard(nullptr)) return out;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* text = static_cast<const char*>(GlobalLock(data))) {
-            out = text;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return out;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Two channels of doubles, ten samples at 1 ms, three markers.
 AcqRecipe SmallRecipe() {
@@ -114,17 +88,13 @@ std::time_t FixedClock() { return 1700000000; }  // a Tuesday afternoon in Novem
 
 }  // namespace
 
-class GraphWords : public ::testing::Test {
+class GraphWords : public LessonWords {
 protected:
     void SetUp() override {
-        folder = EnterOwnFolder("kymora_gwords_", previous, sizeof previous);
-        DeleteIni();
-        ASSERT_TRUE(BootShell());
-        lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);
-        SetScriptErrorHook(CountErrorDialog);
+        LessonWords::SetUp();
+        if (HasFatalFailure()) return;
         SetJournalFileDialogProcs(AnswerFileDialog, AnswerFileDialog);
         SetJournalClock(FixedClock);
-        g_errorDialogs = 0;
         g_fileDialogs = 0;
         g_dialogName.clear();
         ASSERT_TRUE(WriteWholeFile(InFolder("small.acq"), BuildAcq(SmallRecipe())));
@@ -138,36 +108,13 @@ protected:
     void TearDown() override {
         SetJournalFileDialogProcs(nullptr, nullptr);
         SetJournalClock(nullptr);
-        SetScriptErrorHook(nullptr);
-        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-            if (tagGS* g = GetWindowGraph(w)) g->modified = 0;
-        ShutShell();
-        SetCurrentDirectoryA(previous);
-        for (const std::string& f : made) {
-            DeleteFileA(f.c_str());
-            RemoveDirectoryA(f.c_str());
-        }
-        DeleteFileA(ScriptPath().c_str());
-        RemoveDirectoryA(folder.c_str());
+        LessonWords::TearDown();
     }
 
-    std::string ScriptPath() const { return folder + "\\graph_lesson.txt"; }
-    std::string InFolder(const std::string& name) {
-        made.insert(made.begin(), folder + "\\" + name);
-        return made.front();
-    }
-
-    // Loads a lesson whose subroutine "Main" holds the lines (and the extra subroutines), and
-    // runs Main to its end (with the lesson's wait cursor when asked).
+    // Runs the lesson as the shared fixture does, over the test's graph as the script's graph.
     int16_t Run(const std::vector<std::string>& lines, const std::string& more = "", int waitCursor = 0) {
-        std::string text = "Graph words lesson\r\nMain\r\n";
-        for (const std::string& line : lines) text += line + "\r\n";
-        text += "END\r\n" + more;
-        if (!WriteWholeFile(ScriptPath(), Bytes(text.begin(), text.end()))) return -100;
-        int stored = 0;
-        if (!ReplaceLoadedScript(ScriptPath().c_str(), &stored) || !stored) return -101;
         g_script.graph = gs;
-        return RunScriptSubroutine(LoadedScript(), "Main", waitCursor);
+        return LessonWords::Run(lines, more, waitCursor);
     }
 
     std::vector<std::string> MarkerLabels() const {
@@ -190,9 +137,6 @@ protected:
     }
     static bool InUse(const tagGS* g, int slot) { return (g->chanFlags[slot] & kChanSlotMask) != 0; }
 
-    char previous[MAX_PATH] = "";
-    std::string folder;
-    std::vector<std::string> made;
     tagGS* gs = nullptr;
 };
 
@@ -200,14 +144,11 @@ protected:
 
 TEST_F(GraphWords, WithoutACurrentGraphTheWordsAreNotTheExecutorsAndFailAsUnknown) {
     const std::string title = gs->title;
-    const std::string lesson = "Graph words lesson\r\nMain\r\nRENAME \"Gone\"\r\nZ = 1\r\nEND\r\n";
-    ASSERT_TRUE(WriteWholeFile(ScriptPath(), Bytes(lesson.begin(), lesson.end())));
-    int stored = 0;
-    ASSERT_TRUE(ReplaceLoadedScript(ScriptPath().c_str(), &stored));
+    ASSERT_TRUE(Load({"RENAME \"Gone\"", "Z = 1"}));
     g_script.graph = nullptr;
     AssignScriptNumericVariable(nullptr, "Z", 0.0);
     EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 0), kScriptStop);
-    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(ErrorDialogs(), 1);
     EXPECT_EQ(std::string(gs->title), title);
     EXPECT_EQ(Var('Z'), 0.0);
 }
@@ -225,10 +166,10 @@ TEST_F(GraphWords, RefusedStatementsShowTheErrorDialogAndTheRunGoesOn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         AssignScriptNumericVariable(nullptr, "Z", 0.0);
         EXPECT_EQ(Run({c.line, "Z = 1"}), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, c.dialogs);
+        EXPECT_EQ(ErrorDialogs(), c.dialogs);
         EXPECT_EQ(Var('Z'), 1.0) << "the line after it ran";
     }
 }
@@ -254,7 +195,7 @@ TEST_F(GraphWords, MarkerWordsChangeTheGraphsEventMarkers) {
         std::vector<std::string> lines = c.lines;
         lines.push_back("GETCURRENTMARKERNUMBER N");
         EXPECT_EQ(Run(lines), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(ErrorDialogs(), 0);
         EXPECT_EQ(MarkerLabels(), c.labels);
         if (c.current < 0)
             EXPECT_EQ(Var('N'), -1.0) << "a graph without markers";
@@ -305,7 +246,7 @@ TEST_F(GraphWords, DisplayRenameAndFolderWordsLeaveWhatTheySay) {
     char now[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof now, now);
     EXPECT_EQ(lstrcmpiA(now, folder.c_str()), 0) << now;
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 TEST_F(GraphWords, DisplayStringAndNumberShowAnInformationBox) {
@@ -333,7 +274,7 @@ TEST_F(GraphWords, ClipboardWriteAndAppendTextsAndNumbers) {
         EXPECT_EQ(Run(c.lines), kScriptGoOn);
         EXPECT_EQ(ClipboardText(), c.clipboard);
     }
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // AUTOSCALE and TILE without a field act on the whole graph; a channel number, 0 included, is
@@ -347,7 +288,7 @@ TEST_F(GraphWords, AFieldIsPresentWhenItHoldsAnything) {
     ASSERT_EQ(Run({"AUTOSCALE", "AUTOSCALE 0", "TILE", "TILE 1", "AUTOHORIZ", "OVERLAP", "COMPARE", "RESETCHART",
                    "UPDATE", "UPDATE MMTS", "UPDATE PLOT", "UPDATE NONPLOT", "REFRESHGRAPH"}),
               kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // ---- The lesson's buttons ----
@@ -379,7 +320,7 @@ TEST_F(LessonButtons, CreatedButtonsLineUpOnTheToolbarAndAClickRunsTheirSubrouti
     ASSERT_EQ(Run({"REMOVEALLBUTTONS", "CREATEBUTTON \"Go\", \"Pressed\", V", "CREATEBUTTON \"A much longer caption\", \"Other\", W"},
                   subs),
               kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_EQ(Var('V'), 0.0);
     EXPECT_EQ(gs->scriptButtonCount, 2);
     const std::vector<HWND> buttons = Buttons();
@@ -403,16 +344,16 @@ TEST_F(LessonButtons, RemoveKeepsTheOthersInPlaceAndAnEleventhButtonIsRefused) {
     std::vector<std::string> lines = {"REMOVEALLBUTTONS"};
     for (int i = 0; i < 10; ++i) lines.push_back("CREATEBUTTON \"B" + std::to_string(i) + "\", \"Pressed\", V");
     ASSERT_EQ(Run(lines, subs), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     ASSERT_EQ(Buttons().size(), 10u);
     const RECT third = Place(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 2));
 
     ASSERT_EQ(Run({"CREATEBUTTON \"B10\", \"Pressed\", V"}, subs), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 1) << "the eleventh";
+    EXPECT_EQ(ErrorDialogs(), 1) << "the eleventh";
     EXPECT_EQ(Buttons().size(), 10u);
 
     ASSERT_EQ(Run({"REMOVEBUTTON \"b1\"", "REMOVEBUTTON \"nobody\""}, subs), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(ErrorDialogs(), 1);
     EXPECT_EQ(gs->scriptButtonCount, 9);
     EXPECT_FALSE(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 1));
     HWND kept = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 2);
@@ -440,7 +381,7 @@ TEST_F(LessonButtons, RenameWidensTheButtonMovesTheLaterOnesAndChangesTheSubrout
     HWND two = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 1);
     const RECT before = Place(two);
     ASSERT_EQ(Run({"RENAMEBUTTON \"one\", \"A caption far wider than fifty pixels\", \"Other\""}, subs), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_EQ(Text(one), "A caption far wider than fifty pixels");
     const RECT widened = Place(one), moved = Place(two);
     EXPECT_GT(widened.right - widened.left, 50);
@@ -478,7 +419,7 @@ TEST_F(GraphWords, JournalWritesTextsAndNumbersAtTheCaret) {
         EXPECT_EQ(gs->journalShown, 1u) << "writing shows the journal";
         EXPECT_EQ(JournalText(), c.text);
     }
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 TEST_F(GraphWords, JournalStampsSavesAndLoadsItsText) {
@@ -502,7 +443,7 @@ TEST_F(GraphWords, JournalStampsSavesAndLoadsItsText) {
 
     ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL OPEN \"" + saved + "\""}), kScriptGoOn);
     EXPECT_EQ(JournalText(), "kept notes");
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // The opened graph's journal is hidden and empty: no text control until a word writes to it,
@@ -535,7 +476,7 @@ TEST_F(GraphWords, JournalTextPastedWhileTheJournalIsHiddenIsSavedAndShowsWhenSh
     EXPECT_TRUE(IsWindowEnabled(edit));
     EXPECT_TRUE(IsWindowVisible(edit));
     EXPECT_EQ(JournalText(), stamp);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 TEST_F(GraphWords, JournalPreferencesSetThePasteOptionsAndTheFont) {
@@ -562,7 +503,7 @@ TEST_F(GraphWords, JournalPreferencesSetThePasteOptionsAndTheFont) {
     ASSERT_EQ(Run({"JOURNAL PREFERENCES UNITS, NONE, NONE, NONE, \"Arial\", 100000"}), kScriptGoOn);
     EXPECT_STREQ(g_app->fonts.lfJournal.lfFaceName, "Arial");
     EXPECT_EQ(g_app->fonts.lfJournal.lfHeight, height);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 TEST_F(GraphWords, JournalToolButtonsAndCursor) {
@@ -573,7 +514,7 @@ TEST_F(GraphWords, JournalToolButtonsAndCursor) {
     EXPECT_FALSE(IsWindowVisible(pane->printButton));
     ASSERT_EQ(Run({"JOURNAL SHOW TIMEBUTTON"}), kScriptGoOn);
     EXPECT_TRUE(IsWindowVisible(pane->insertTimeButton));
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 
     // An unknown button is the engine's error; a negative cursor field the word's own.
     struct {
@@ -586,19 +527,19 @@ TEST_F(GraphWords, JournalToolButtonsAndCursor) {
                          {"JOURNAL SETCURSOR 0, -1E12", kScriptStop}};
     for (const auto& c : refused) {
         SCOPED_TRACE(c.line);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         EXPECT_EQ(Run({c.line}), c.result);
-        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(ErrorDialogs(), 1);
     }
 
-    g_errorDialogs = 0;
+    ResetErrorDialogs();
     ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL WRITE \"one\\rtwo\\rthree\"", "JOURNAL SETCURSOR 0, 2"}), kScriptGoOn);
     HWND edit = GetJournalHwnd(gs->journalWnd);
     DWORD start = 0, end = 0;
     SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 2u);
     EXPECT_EQ(end, 2u);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 
     // A line or column past the text, however far, puts the caret at the text's end.
     const DWORD textEnd = static_cast<DWORD>(GetWindowTextLengthA(edit));
@@ -610,7 +551,7 @@ TEST_F(GraphWords, JournalToolButtonsAndCursor) {
         EXPECT_EQ(start, textEnd);
         EXPECT_EQ(end, textEnd);
     }
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // ---- The transform words ----
@@ -628,10 +569,10 @@ TEST_F(GraphWords, TransformChannelNumbersOutsideTheGraphAreRefused) {
     };
     for (const char* line : lines) {
         SCOPED_TRACE(line);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         AssignScriptNumericVariable(nullptr, "Z", 0.0);
         EXPECT_EQ(Run({line, "Z = 1"}), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(ErrorDialogs(), 1);
         EXPECT_EQ(Var('Z'), 1.0);
         EXPECT_FALSE(InUse(gs, 2)) << "no destination was taken";
         EXPECT_EQ(gs->modified, 0u);
@@ -642,10 +583,10 @@ TEST_F(GraphWords, TransformChannelNumbersOutsideTheGraphAreRefused) {
 // destination is given up again, one that held data keeps it.
 TEST_F(GraphWords, TransformMathWithoutAChannelLeavesTheDestinationAsItWas) {
     ASSERT_EQ(Run({"TRANSFORM MATH ADD, 1, 2, W3"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_FALSE(InUse(gs, 3));
     ASSERT_EQ(Run({"TRANSFORM MATH MUL, 1, 2, W1"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     ASSERT_TRUE(InUse(gs, 1));
     ASSERT_EQ(gs->chanCount[1], 10u);
     EXPECT_EQ(Sample(1, 0), 5.0);
@@ -667,10 +608,10 @@ TEST_F(GraphWords, TransformSmoothingChecksItsWidthAndFactorBeforeItChangesAnyth
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         g_app->undo.szText[0] = 0;
         EXPECT_EQ(Run({c.line}), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, c.refused ? 1 : 0);
+        EXPECT_EQ(ErrorDialogs(), c.refused ? 1 : 0);
         EXPECT_EQ(std::string(g_app->undo.szText).substr(0, std::strlen(c.undo)), c.undo);
         if (c.refused) {
             EXPECT_EQ(g_app->undo.szText[0], 0) << "nothing to undo";
@@ -681,7 +622,7 @@ TEST_F(GraphWords, TransformSmoothingChecksItsWidthAndFactorBeforeItChangesAnyth
 // The filter and FFT words fill their transforms' settings field by field, empty fields keeping
 // their place, and run the transform; a word no field knows is the error dialog.
 TEST_F(GraphWords, TransformFilterAndFftWordsSetTheirTransformsAndRunThem) {
-    g_errorDialogs = 0;
+    ResetErrorDialogs();
     ASSERT_EQ(Run({"TRANSFORM FILTER BANDPASS, NOSUCHWINDOW, 10, 100, 3"}), kScriptGoOn);
     EXPECT_EQ(g_firSettings.type, 3);
     EXPECT_EQ(g_firSettings.window, 0) << "a window word none of the list: 0";
@@ -698,13 +639,13 @@ TEST_F(GraphWords, TransformFilterAndFftWordsSetTheirTransformsAndRunThem) {
 
     // A count of 0 is refused by the filter: the statement reports it and the channel stays.
     const double before = Sample(0, 4);
-    g_errorDialogs = 0;
+    ResetErrorDialogs();
     ASSERT_EQ(Run({"TRANSFORM FILTER LOWPASS, HAMMING, 50, 0"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(ErrorDialogs(), 1);
     EXPECT_EQ(Sample(0, 4), before);
 
     // IFILTER opens the filter's dialog with the statement's values, as the menu does.
-    g_errorDialogs = 0;
+    ResetErrorDialogs();
     std::string shownFrequency, shownHigh, shownQ;
     DialogDriver driver({[&](HWND dlg) {
                              shownFrequency = ItemText(dlg, IDC_IIR_FREQ);
@@ -727,8 +668,8 @@ TEST_F(GraphWords, TransformFilterAndFftWordsSetTheirTransformsAndRunThem) {
     EXPECT_EQ(g_iirSettings.bandQ, 8.0) << "a band's Q";
     EXPECT_EQ(g_iirSettings.q, 0.5);
     EXPECT_EQ(driver.Runs(), 2);
-    EXPECT_EQ(g_errorDialogs, 0) << "a Cancel in its dialog is the user's choice, not a failure";
-    g_errorDialogs = 0;
+    EXPECT_EQ(ErrorDialogs(), 0) << "a Cancel in its dialog is the user's choice, not a failure";
+    ResetErrorDialogs();
 
     // FFT OPTIONS runs nothing; an empty field keeps its place, so TREND is the trend field.
     ASSERT_EQ(Run({"TRANSFORM FFT OPTIONS HANNING, , TREND, ZEROS"}), kScriptGoOn);
@@ -745,7 +686,7 @@ TEST_F(GraphWords, TransformFilterAndFftWordsSetTheirTransformsAndRunThem) {
     EXPECT_EQ(FftSettings.window, -1);
     EXPECT_EQ(FftSettings.options, kFftRemoveMean);
     EXPECT_EQ(FftSettings.padMode, 1);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     int graphs = 0;
     for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) graphs += GetWindowGraph(w) ? 1 : 0;
     ASSERT_EQ(Run({"TRANSFORM FFT RESULT LIN, MAG, , MODINPUT"}), kScriptGoOn);
@@ -754,9 +695,9 @@ TEST_F(GraphWords, TransformFilterAndFftWordsSetTheirTransformsAndRunThem) {
     int after = 0;
     for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) after += GetWindowGraph(w) ? 1 : 0;
     EXPECT_EQ(after, graphs + 1) << "the FFT graph";
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     ASSERT_EQ(Run({"TRANSFORM FFT SPECTRUM"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 1) << "another word after FFT";
+    EXPECT_EQ(ErrorDialogs(), 1) << "another word after FFT";
 }
 
 // FINDRATE: every field may be left empty; a word no field knows stops it with the fields before
@@ -773,21 +714,21 @@ TEST_F(GraphWords, TransformFindRateKeepsEmptyFieldsAndRefusesUnknownWords) {
         return n;
     };
     const int used = slotsInUse();
-    g_errorDialogs = 0;
+    ResetErrorDialogs();
     ASSERT_EQ(Run({"TRANSFORM FINDRATE RATEXYZ"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(ErrorDialogs(), 1);
     EXPECT_EQ(s.function, 1);
     EXPECT_EQ(slotsInUse(), used) << "the detector did not run";
     ASSERT_EQ(Run({"TRANSFORM FINDRATE COUNT, NEG, 2.5, OFF, OFF, 10, SIDEWAYS, 1, 5"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 2);
+    EXPECT_EQ(ErrorDialogs(), 2);
     EXPECT_EQ(s.function, 5);
     EXPECT_EQ(s.polarity, -1);
     EXPECT_EQ(s.thresholdLevel, 2.5);
     EXPECT_EQ(s.noiseRejectionPercent, 10.0) << "the fields before the bad word are written";
     EXPECT_EQ(slotsInUse(), used);
-    g_errorDialogs = 0;
+    ResetErrorDialogs();
     ASSERT_EQ(Run({"TRANSFORM FINDRATE , POS, , , , , , 0.5, 3"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_EQ(s.function, 5) << "an empty field keeps its setting";
     EXPECT_EQ(s.polarity, 1);
     EXPECT_EQ(s.thresholdLevel, 2.5);
@@ -825,11 +766,11 @@ TEST_F(GraphWords, TransformFindPeakWordsSetTheSearchAndMoveTheCursors) {
     g_findPeak.interval = 3.0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         gs->selStart = c.selStart;
         gs->selEnd = 6.0;
         ASSERT_EQ(Run({c.line}), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(ErrorDialogs(), 0);
         EXPECT_EQ(g_findPeak.mode, c.mode);
         EXPECT_EQ(gs->selStart, c.first);
         EXPECT_EQ(gs->selEnd, c.second);
@@ -851,15 +792,15 @@ TEST_F(GraphWords, TransformFindPeakWordsSetTheSearchAndMoveTheCursors) {
     ASSERT_EQ(Run({"TRANSFORM FINDPEAKOPTIONSINTERVAL SIDEWAYS, 2, 0, 0"}), kScriptGoOn);
     EXPECT_EQ(g_findPeak.placement, kPlacePreviousPeak) << "an unknown kind keeps the placement";
     EXPECT_EQ(g_findPeak.interval, 2.0);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_EQ(gs->selStart, 4.0) << "the option words run no search";
 
     for (const char* bad : {"TRANSFORM FINDPEAK", "TRANSFORM FINDPEAK , POS"}) {
         SCOPED_TRACE(bad);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         gs->selStart = 2.0;
         EXPECT_EQ(Run({bad}), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(ErrorDialogs(), 1);
         EXPECT_EQ(gs->selStart, 2.0);
     }
     g_findPeak = kept;
@@ -871,9 +812,9 @@ TEST_F(GraphWords, TransformWithABrokenChannelSelectionIsRefused) {
     gs->selectedChan = 4000;
     for (const char* line : {"TRANSFORM SMOOTHING 3, MEAN", "TRANSFORM FUNCTION ABS", "TRANSFORM INTEGRATESAMPLES 5"}) {
         SCOPED_TRACE(line);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         EXPECT_EQ(Run({line}), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(ErrorDialogs(), 1);
     }
     gs->selectedChan = kept;
 }
@@ -884,7 +825,7 @@ TEST_F(GraphWords, PlotWordsAddDotsAndLinesToTheGraphsItems) {
     ASSERT_TRUE(gs->graphItems);
     const int before = gs->graphItems->Count();
     ASSERT_EQ(Run({"PLOTDOT 4, \"red\", 2, 1.5", "PLOTLINE 2, \"blue\", 0, 0, 9, 3"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_EQ(gs->graphItems->Count(), before + 2);
 }
 
@@ -898,7 +839,7 @@ TEST_F(GraphWords, PlotWordsCutAWidthNoDrawingCanTake) {
     EXPECT_EQ(gs->graphItems->At(1)->pen.lopnWidth.x, kMaxItemPixels);
     RedrawWindow(gs->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     EXPECT_FALSE(GetUpdateRect(gs->hwnd, nullptr, FALSE));
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 TEST_F(GraphWords, NameAppendMarkerAddsTheSegmentLabelPreset) {
@@ -1039,7 +980,7 @@ TEST_F(GraphWords, PrintGraphPrintsTheScriptsGraph) {
         AssignScriptNumericVariable(nullptr, "Z", 0.0);
         const uint16_t waitBefore = WaitCursorDepth();
         EXPECT_EQ(Run({"PRINTGRAPH", "Z = 1"}, "", c.waitCursor ? 1 : 0), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(ErrorDialogs(), 0);
         EXPECT_EQ(Var('Z'), 1.0);
         EXPECT_EQ(g_printedPages, c.pages);
         EXPECT_EQ(g_endedDocs, c.docs);
@@ -1071,7 +1012,7 @@ TEST_F(GraphWords, ClipboardWaveDataIsTheSelectedSamplesAsText) {
     ASSERT_EQ(both.rfind(once, 0), 0u) << both;
     EXPECT_NE(both.find(rows, once.size()), std::string::npos) << both;
     EXPECT_EQ(both.find("Force", once.size()), std::string::npos) << both;
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // ---- The journal's pane ----
@@ -1086,7 +1027,7 @@ TEST_F(GraphWords, JournalPaneWordsShowPlaceAndFillIt) {
     const std::string waves = JournalText();
     EXPECT_NE(waves.find('3'), std::string::npos) << waves;
     ASSERT_EQ(Run({"JOURNAL NEW", "JOURNAL PASTEMEASUREMENTS", "JOURNAL UPDATE"}), kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // Showing or hiding the journal, by a word or by the Display menu, leaves its caret where it
@@ -1117,7 +1058,7 @@ TEST_F(GraphWords, ShowingOrHidingTheJournalKeepsItsCaret) {
         ASSERT_EQ(Run({"JOURNAL WRITE \"second\""}), kScriptGoOn);
         EXPECT_EQ(JournalText(), "first\r\nsecond");
     }
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // The row starts right of the rightmost standard button that is shown (RECENT, which has no
@@ -1167,7 +1108,7 @@ TEST_F(LessonButtons, NoTwoShownButtonsOverlapWhateverGroupsTheLessonHides) {
         for (const char* caption : {"One", "Two", "Three", "Four"})
             lines.push_back(std::string("CREATEBUTTON \"") + caption + "\", \"Pressed\", V");
         ASSERT_EQ(Run(lines, subs), kScriptGoOn);
-        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(ErrorDialogs(), 0);
         ASSERT_EQ(Buttons().size(), 4u);
         std::vector<HWND> shown;
         for (HWND b : ToolbarChildren())
@@ -1229,15 +1170,15 @@ TEST_F(LessonButtons, EnableAndDisableUserButtonFindTheButtonByItsCaption) {
         HWND go = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST);
         HWND stop = GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST + 1);
         ASSERT_TRUE(go && stop);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         ASSERT_EQ(Run({"DISABLE USERBUTTON \"go\""}, subs), kScriptGoOn);
         EXPECT_FALSE(IsWindowEnabled(go));
         EXPECT_TRUE(IsWindowEnabled(stop));
         ASSERT_EQ(Run({"ENABLE USERBUTTON \"GO\""}, subs), kScriptGoOn);
         EXPECT_TRUE(IsWindowEnabled(go));
-        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(ErrorDialogs(), 0);
         Run({"DISABLE USERBUTTON \"Nobody\""}, subs);
-        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(ErrorDialogs(), 1);
         EXPECT_TRUE(IsWindowEnabled(go) && IsWindowEnabled(stop));
     }
     g_script.lessonButtonMode = 0;
@@ -1256,5 +1197,5 @@ TEST_F(LessonButtons, BitmapButtonsHaveTheirWidthAndAreFoundByTheirCaption) {
     ASSERT_EQ(Run({"REMOVEBUTTON \"GO\""}, subs), kScriptGoOn);
     EXPECT_EQ(Buttons().size(), 1u);
     EXPECT_FALSE(GetDlgItem(g_app->hwndToolbar, IDC_SCRIPT_BUTTON_FIRST));
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }

@@ -45,19 +45,24 @@ void LessonWords::TearDown() {
         DeleteFileA(f.c_str());
         RemoveDirectoryA(f.c_str());
     }
-    DeleteFileA((folder + "\\lesson.txt").c_str());
+    DeleteFileA(ScriptPath().c_str());
     RemoveDirectoryA(folder.c_str());
 }
 
-int16_t LessonWords::Run(const std::vector<std::string>& lines) {
+std::string LessonWords::ScriptPath() const { return folder + "\\" + kScriptName; }
+
+bool LessonWords::Load(const std::vector<std::string>& lines, const std::string& more) {
     std::string text = "Lesson words test\r\nMain\r\n";
     for (const std::string& line : lines) text += line + "\r\n";
-    text += "END\r\n";
-    const std::string path = folder + "\\lesson.txt";
-    if (!WriteWholeFile(path, Bytes(text.begin(), text.end()))) return -100;
+    text += "END\r\n" + more;
+    if (!WriteWholeFile(ScriptPath(), Bytes(text.begin(), text.end()))) return false;
     int stored = 0;
-    if (!ReplaceLoadedScript(path.c_str(), &stored) || !stored) return -101;
-    return RunScriptSubroutine(LoadedScript(), "Main", 0);
+    return ReplaceLoadedScript(ScriptPath().c_str(), &stored) && stored;
+}
+
+int16_t LessonWords::Run(const std::vector<std::string>& lines, const std::string& more, int waitCursor) {
+    if (!Load(lines, more)) return -100;
+    return RunScriptSubroutine(LoadedScript(), "Main", waitCursor);
 }
 
 std::string LessonWords::InFolder(const std::string& name) {
@@ -78,4 +83,20 @@ double LessonWords::Var(char letter) {
 }
 std::string LessonWords::Str(char letter) { return g_script.strings[letter - 'A']; }
 int LessonWords::ErrorDialogs() { return g_errorDialogs; }
+void LessonWords::ResetErrorDialogs() { g_errorDialogs = 0; }
 const std::string& LessonWords::LastError() { return g_lastError; }
+
+bool LessonWords::Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string LessonWords::ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return "<not opened>";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}

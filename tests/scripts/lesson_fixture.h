@@ -13,8 +13,15 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Loads a lesson whose subroutine "Main" holds the lines, and runs it to its end.
-    int16_t Run(const std::vector<std::string>& lines);
+    // Writes and loads a lesson whose subroutine "Main" holds the lines, with the subroutines of
+    // more after it; false when the file could not be written or the engine kept nothing.
+    bool Load(const std::vector<std::string>& lines, const std::string& more = "");
+    // Loads the lesson as Load does and runs Main to its end (with the lesson's wait cursor when
+    // asked); a negative answer no run gives when it could not be loaded.
+    int16_t Run(const std::vector<std::string>& lines, const std::string& more = "", int waitCursor = 0);
+    // The lesson file Load writes, in the working folder.
+    std::string ScriptPath() const;
+    static constexpr const char* kScriptName = "lesson.txt";
     // A file of the working folder, deleted at the end of the test.
     std::string InFolder(const std::string& name);
     // A new graph made by the lesson word NEW: the script's current document.
@@ -22,8 +29,13 @@ protected:
 
     static double Var(char letter);
     static std::string Str(char letter);
+    // The error dialogs shown since the start of the test or the last ResetErrorDialogs.
     static int ErrorDialogs();
+    static void ResetErrorDialogs();
     static const std::string& LastError();
+    static bool Exists(const std::string& path);
+    // The clipboard's text, "<not opened>" when the clipboard could not be opened.
+    static std::string ClipboardText();
 
     char previous[MAX_PATH] = "";
     std::string folder;

@@ -14,31 +14,9 @@
 #include "scripts/engine/script_control.h"
 #include "base/app.h"
 #include "base/notify.h"
+#include "tests/scripts/script_file.h"
 
 namespace {
-
-// A script file in the temp folder, written with CR LF line ends as an editor leaves them.
-class ScriptFile {
-public:
-    explicit ScriptFile(const std::string& text, const char* tag = "s") {
-        char dir[MAX_PATH];
-        GetTempPathA(sizeof dir, dir);
-        m_path = std::string(dir) + "kyscript_" + tag + "_" + std::to_string(GetCurrentProcessId()) + "_" +
-                 std::to_string(s_serial++) + ".scr";
-        std::string crlf;
-        for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-        FILE* f = std::fopen(m_path.c_str(), "wb");
-        std::fwrite(crlf.data(), 1, crlf.size(), f);
-        std::fclose(f);
-    }
-    ~ScriptFile() { DeleteFileA(m_path.c_str()); }
-    const char* Path() const { return m_path.c_str(); }
-
-private:
-    std::string m_path;
-    static int s_serial;
-};
-int ScriptFile::s_serial = 0;
 
 // The error dialog as the user meets it: every message is kept, the answers come from a list
 // (Continue = 1, No = 0); when the list runs out the answer is No.

@@ -28,19 +28,11 @@
 #include "tests/documents/acq_builder.h"
 #include "tests/documents/test_doc.h"
 #include "tests/shell/box_capture.h"
+#include "tests/scripts/lesson_fixture.h"
 #include "tests/shell/shell_fixture.h"
 #include "documents/measurements/measure_text.h"
 
 namespace {
-
-// ---- The error dialog's hook: counts the dialogs and answers "stop" ----
-int g_errorDialogs = 0;
-std::string g_lastError;
-int16_t CountErrorDialog(const char* message) {
-    ++g_errorDialogs;
-    g_lastError = message ? message : "";
-    return 0;
-}
 
 // ---- The dialogs the words ask through, answered from the test's script of answers ----
 struct stAnswers {
@@ -135,13 +127,6 @@ int32_t WINAPI RecordDeviceLine(HGLOBAL, stScriptStatement* st) {
     return g_device.result;
 }
 
-double Var(char letter) {
-    double v = 0.0;
-    GetScriptNumericVariable(nullptr, letter, &v, 0);
-    return v;
-}
-std::string Str(char letter) { return g_script.strings[letter - 'A']; }
-
 std::vector<HWND> GraphWindows() {
     std::vector<HWND> out;
     for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
@@ -158,65 +143,23 @@ std::string WindowText(HWND w) {
     return text;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 }  // namespace
 
-// The program booted in a working folder of its own, which is also its program folder.
-class ScriptWords : public ::testing::Test {
+// The program booted in a working folder of its own, which is also its program folder; the
+// dialogs the words ask through are answered from the test's answers.
+class ScriptWords : public LessonWords {
 protected:
     void SetUp() override {
-        folder = EnterOwnFolder("kymora_words_", previous, sizeof previous);
-        DeleteIni();
-        ASSERT_TRUE(BootShell());
-        lstrcpynA(g_app->szAppFolder, folder.c_str(), sizeof g_app->szAppFolder);
-        SetScriptErrorHook(CountErrorDialog);
+        LessonWords::SetUp();
+        if (HasFatalFailure()) return;
         SetScriptDialogs(&kAnswered);
-        g_errorDialogs = 0;
-        g_lastError.clear();
         g_answers = stAnswers{};
         g_device = stDeviceLine{};
-        for (char c = 'A'; c <= 'Z'; ++c) {
-            const char name[2] = {c, 0};
-            AssignScriptNumericVariable(nullptr, name, -99.0);
-            AssignScriptStringVariable(c - 'A', "", 0);
-        }
     }
     void TearDown() override {
         SetScriptDialogs(nullptr);
-        SetScriptErrorHook(nullptr);
-        for (HWND w : GraphWindows())
-            if (tagGS* gs = GetWindowGraph(w)) gs->modified = 0;
-        ShutShell();
-        SetCurrentDirectoryA(previous);
-        for (const std::string& f : made) {
-            DeleteFileA(f.c_str());
-            RemoveDirectoryA(f.c_str());
-        }
-        DeleteFileA(ScriptPath().c_str());
-        RemoveDirectoryA(folder.c_str());
+        LessonWords::TearDown();
     }
-
-    std::string ScriptPath() const { return folder + "\\words_lesson.txt"; }
-    std::string InFolder(const std::string& name) {
-        made.insert(made.begin(), folder + "\\" + name);
-        return made.front();
-    }
-
-    // Loads a lesson whose subroutine "Main" holds the lines, and runs it to its end.
-    int16_t Run(const std::vector<std::string>& lines) {
-        std::string text = "Words test lesson\r\nMain\r\n";
-        for (const std::string& line : lines) text += line + "\r\n";
-        text += "END\r\n";
-        if (!WriteWholeFile(ScriptPath(), Bytes(text.begin(), text.end()))) return -100;
-        int stored = 0;
-        if (!ReplaceLoadedScript(ScriptPath().c_str(), &stored) || !stored) return -101;
-        return RunScriptSubroutine(LoadedScript(), "Main", 0);
-    }
-
-    char previous[MAX_PATH] = "";
-    std::string folder;
-    std::vector<std::string> made;
 };
 
 // ---- Files and folders ----
@@ -243,7 +186,7 @@ TEST_F(ScriptWords, FileAndFolderWordsReportThroughTheirVariableAndLeaveTheFiles
         "NEWFOLDER \"q?\", J",
     });
     EXPECT_EQ(result, kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     struct {
         char var;
         double value;
@@ -268,17 +211,17 @@ TEST_F(ScriptWords, FileWordsWithoutTheFieldsTheyNeedStopTheRunQuietly) {
         const char* line;
         const char* what;
     } const cases[] = {
-        {"CHECKFILE \"words_lesson.txt\"", "CHECKFILE without a result variable"},
+        {"CHECKFILE \"lesson.txt\"", "CHECKFILE without a result variable"},
         {"NEWFOLDER \"\", A", "NEWFOLDER with an empty name"},
         {"NEWFOLDER A$, A", "NEWFOLDER with a name that is empty"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         AssignScriptNumericVariable(nullptr, "Z", -99.0);
         AssignScriptNumericVariable(nullptr, "A", -99.0);
         EXPECT_EQ(Run({c.line, "Z = 1"}), kScriptStop);
-        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(ErrorDialogs(), 0);
         EXPECT_EQ(Var('Z'), -99.0) << "the run stopped at the line";
         EXPECT_EQ(Var('A'), -99.0);
     }
@@ -356,7 +299,7 @@ TEST_F(ScriptWords, OpenAndOpenModReportWhetherTheGraphOpened) {
     EXPECT_EQ(Var('S'), 1.0);
     ASSERT_NE(g_script.graph, nullptr);
     EXPECT_EQ(WindowText(g_script.graph->hwnd), "Second lab");
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_TRUE(boxes.boxes.empty()) << "the graph words ask no questions";
 }
 
@@ -407,7 +350,7 @@ TEST_F(ScriptWords, SaveAndSaveCopyWriteTheGraphFileAndReportThroughTheirVariabl
             << gs->title;
         EXPECT_EQ(WindowText(gs->hwnd), gs->title) << "the window shows the graph's name";
     }
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_TRUE(boxes.boxes.empty());
     gs->modified = 0;
 }
@@ -436,7 +379,7 @@ TEST_F(ScriptWords, SaveAndSaveCopyIntoAMissingFolderTellTheUserAndReportThree) 
         EXPECT_EQ(std::string(g_script.graph->title), title);
     }
     EXPECT_EQ(GetFileAttributesA((folder + "\\gone").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // Neither word writes over the file another graph window shows: the save is refused with the
@@ -479,7 +422,7 @@ TEST_F(ScriptWords, SaveAndSaveCopyNeverWriteOverTheFileAnotherGraphShows) {
         EXPECT_EQ(WindowText(windowA), titleA);
         EXPECT_EQ(gs->modified, 1u);
     }
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // A copy leaves the graph as it was: its name, and the file it stands for and reads its samples
@@ -530,7 +473,7 @@ TEST_F(ScriptWords, SaveCopyLeavesTheGraphsNameAndFileAndTheCopyOpensOnItsOwn) {
         EXPECT_EQ(v, i * (10.0 / 32768.0)) << i;
     }
     EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // A name longer than a file name can be is refused with the reason, before anything is written,
@@ -577,9 +520,9 @@ TEST_F(ScriptWords, SaveAndSaveCopyRefuseANameTooLongForAFile) {
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_NE(boxes.boxes[0].text.find("too long"), std::string::npos) << boxes.boxes[0].text;
         std::vector<std::string> after = folderFiles();
-        after.erase(std::remove(after.begin(), after.end(), "words_lesson.txt"), after.end());
+        after.erase(std::remove(after.begin(), after.end(), kScriptName), after.end());
         std::vector<std::string> kept = before;
-        kept.erase(std::remove(kept.begin(), kept.end(), "words_lesson.txt"), kept.end());
+        kept.erase(std::remove(kept.begin(), kept.end(), kScriptName), kept.end());
         EXPECT_EQ(after, kept) << "nothing is written";
         EXPECT_EQ(std::string(gs->title), title);
         EXPECT_EQ(gs->modified, 1u);
@@ -589,7 +532,7 @@ TEST_F(ScriptWords, SaveAndSaveCopyRefuseANameTooLongForAFile) {
     ASSERT_EQ(Run({"F$ = \"" + folder + "\\sh\" + \"ort.acq\"", "SAVECOPY F$, \"\", KeepName, R"}), kScriptGoOn);
     EXPECT_EQ(Var('R'), 1.0);
     EXPECT_TRUE(Exists(folder + "\\short.acq"));
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // The user of a save dialog whose name is locked: sees the name it proposes, and presses Save.
@@ -708,7 +651,7 @@ TEST_F(ScriptWords, AJournalOrVariableFileThatCannotBeWrittenKeepsTheOldFileAndT
     HANDLE find = FindFirstFileA((folder + "\\ACQ*.TMP").c_str(), &found);
     EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "no temporary file is left: " << found.cFileName;
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // A graph file or text file the reader refuses is reported through the result alone: no box
@@ -728,14 +671,14 @@ TEST_F(ScriptWords, OpenOfAFileTheReaderRefusesReportsTwoWithoutABox) {
         ASSERT_TRUE(WriteWholeFile(InFolder(c.name), c.bytes));
         const size_t graphs = GraphWindows().size();
         BoxCapture boxes;
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         EXPECT_EQ(Run({std::string("OPEN \"") + c.name + "\", R, N"}), kScriptGoOn);
         PumpMessages();
         EXPECT_EQ(Var('R'), 2.0);
         EXPECT_EQ(Str('N'), "");
         EXPECT_EQ(g_script.graph, nullptr);
         EXPECT_EQ(GraphWindows().size(), graphs);
-        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(ErrorDialogs(), 0);
         for (const auto& box : boxes.boxes) ADD_FAILURE() << "a box: " << box.text;
     }
 }
@@ -807,7 +750,7 @@ TEST_F(ScriptWords, PromptStoresThePressedButtonAndStopsWhenClosed) {
         SCOPED_TRACE(c.button);
         g_answers = stAnswers{};
         g_answers.button = c.button;
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         AssignScriptNumericVariable(nullptr, "Z", -99.0);
         EXPECT_EQ(Run({"PROMPT \"Ready?\", \"Yes\", \"\", \"Show VarsBrowser\", P", "Z = 1"}), c.result);
         EXPECT_EQ(g_answers.message, "Ready?");
@@ -815,7 +758,7 @@ TEST_F(ScriptWords, PromptStoresThePressedButtonAndStopsWhenClosed) {
         EXPECT_EQ(g_answers.text2, "");
         EXPECT_EQ(g_answers.text3, "Show VarsBrowser");
         EXPECT_EQ(Var('P'), c.stored);
-        EXPECT_EQ(g_errorDialogs, c.errorDialogs);
+        EXPECT_EQ(ErrorDialogs(), c.errorDialogs);
         EXPECT_EQ(Var('Z'), c.result == kScriptGoOn ? 1.0 : -99.0);
     }
 }
@@ -837,7 +780,7 @@ TEST_F(ScriptWords, GetNumberStartsFromTheVariableAndReadsTheTextBack) {
         g_answers = stAnswers{};
         g_answers.numberAnswer = c.answer;
         g_answers.typed = c.typed;
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         AssignScriptNumericVariable(nullptr, "X", 3.14159265358979);
         AssignScriptNumericVariable(nullptr, "Z", -99.0);
         EXPECT_EQ(Run({"GETNUMBER \"How long?\", \"seconds\", X, R", "Z = 1"}), c.run);
@@ -846,17 +789,14 @@ TEST_F(ScriptWords, GetNumberStartsFromTheVariableAndReadsTheTextBack) {
         EXPECT_EQ(g_answers.initialText, "3.141592654");
         EXPECT_DOUBLE_EQ(Var('X'), c.number);
         EXPECT_EQ(Var('R'), c.result);
-        EXPECT_EQ(g_errorDialogs, 0);
+        EXPECT_EQ(ErrorDialogs(), 0);
         EXPECT_EQ(Var('Z'), c.run == kScriptStop ? -99.0 : 1.0);
     }
 }
 
 TEST_F(ScriptWords, TheWaitCursorIsOffWhileADialogIsUpAndPromptLeavesItOff) {
-    const std::string text = "Words test lesson\r\nMain\r\nGETNUMBER \"a\", \"b\", X, R\r\n"
-                             "PROMPT \"p\", \"Yes\", \"\", \"\", P\r\nGETNUMBER \"a\", \"b\", X, R\r\nEND\r\n";
-    ASSERT_TRUE(WriteWholeFile(ScriptPath(), Bytes(text.begin(), text.end())));
-    int stored = 0;
-    ASSERT_TRUE(ReplaceLoadedScript(ScriptPath().c_str(), &stored));
+    ASSERT_TRUE(Load({"GETNUMBER \"a\", \"b\", X, R", "PROMPT \"p\", \"Yes\", \"\", \"\", P",
+                      "GETNUMBER \"a\", \"b\", X, R"}));
     g_waitCounts.clear();
     SetWaitCursor(1);  // a wait cursor of the caller's, under the run's own
     EXPECT_EQ(RunScriptSubroutine(LoadedScript(), "Main", 1), kScriptGoOn);
@@ -899,15 +839,15 @@ TEST_F(ScriptWords, GetStringRefusesAVariableThatIsNoStringVariable) {
     for (const char* var : {"n$", "N", "N#", "NN$"}) {
         SCOPED_TRACE(var);
         g_answers = stAnswers{};
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         EXPECT_EQ(Run({std::string("GETSTRING \"Name\", ") + var + ", R"}), kScriptStop);
-        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(ErrorDialogs(), 1);
         EXPECT_EQ(g_answers.calls, 0) << "no dialog for a bad variable";
         EXPECT_EQ(Var('R'), -99.0);
     }
     g_answers = stAnswers{};
     g_answers.textAnswer = -1;
-    g_errorDialogs = 0;
+    ResetErrorDialogs();
     EXPECT_EQ(Run({"GETSTRING \"Name\", N$, R", "Z = 1"}), kScriptEntryFailed);
     EXPECT_EQ(Var('R'), -1.0);
     EXPECT_EQ(Var('Z'), -99.0);
@@ -968,7 +908,7 @@ TEST_F(ScriptWords, ChooseItemWithACountOfZeroShowsNothingAndChangesNothing) {
 TEST_F(ScriptWords, ChooseLessonQuitStopsTheRunAndKeepsTheScript) {
     g_answers.lessonAnswer = 0;
     EXPECT_EQ(Run({"CHOOSELESSON ONE TWO", "Z = 1"}), kScriptLessonCancelled);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_EQ(Var('Z'), -99.0);
     EXPECT_NE(FindScriptSubroutine(LoadedScript(), "Main"), nullptr) << "the script stays loaded";
 }
@@ -1035,7 +975,7 @@ TEST_F(ScriptWords, SetLessonTitleRenamesTheLessonInTheLessonsMenuAndTheLessonLi
     GetMenuStringA(lessons, kEntry, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ(text, "Heart and lungs") << "the same entry, renamed";
     EXPECT_STREQ(GetDisplayNameByWorkingName(working.c_str()), "Heart and lungs");
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // ---- The system and the frame menu ----
@@ -1057,7 +997,7 @@ TEST_F(ScriptWords, SystemQueriesFillTheirVariables) {
     });
     WriteProfileStringA(section.c_str(), nullptr, nullptr);
     EXPECT_EQ(result, kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_EQ(Str('C'), "Blue");
     EXPECT_EQ(Str('M'), "60Hz") << "a missing key reads as the mains default";
     EXPECT_EQ(Var('F'), static_cast<double>(GetLineFrequencyHz()));
@@ -1072,7 +1012,7 @@ TEST_F(ScriptWords, SystemQueriesFillTheirVariables) {
 
 TEST_F(ScriptWords, GetPrefStringIntoALowerCaseVariableShowsTheErrorDialog) {
     EXPECT_EQ(Run({"GETPREFSTRING \"s\", \"k\", c$", "Z = 1"}), kScriptStop);
-    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(ErrorDialogs(), 1);
     EXPECT_EQ(Var('Z'), -99.0);
 }
 
@@ -1109,7 +1049,7 @@ TEST_F(ScriptWords, MenuWordsChangeTheEntriesTheLessonsMenuIdsName) {
                   "CHANGEPOPUPMENU 1700, \"Stimulator\", \"Pulses\"",
               }),
               kScriptGoOn);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
     EXPECT_EQ(TopLevelPosition(menu, "&File"), -1);
     EXPECT_GE(TopLevelPosition(menu, "Fi&les"), 0);
     EXPECT_STREQ(GetMenuStrKey(1001), "Fi&les") << "the new text is the pop-up's key";
@@ -1233,7 +1173,7 @@ TEST_F(ScriptWords, DeviceLinesReachTheLibraryWithTheVariablesFrameAndDocument) 
         SCOPED_TRACE(std::string(c.word) + " answered " + std::to_string(c.library));
         g_device = stDeviceLine{};
         g_device.result = c.library;
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         AssignScriptNumericVariable(nullptr, "Z", -99.0);
         const std::string line = std::string(c.word) + " SETRATE 4*5";
         EXPECT_EQ(Run({line, "Y = b", "Z = 1"}), c.run);
@@ -1242,7 +1182,7 @@ TEST_F(ScriptWords, DeviceLinesReachTheLibraryWithTheVariablesFrameAndDocument) 
         EXPECT_EQ(g_device.variables, g_script.variables);
         EXPECT_NE(g_device.frame, nullptr);
         EXPECT_EQ(g_device.document, g_script.graph);
-        EXPECT_EQ(g_errorDialogs, c.errorDialogs);
+        EXPECT_EQ(ErrorDialogs(), c.errorDialogs);
         EXPECT_EQ(Var('Z'), c.after);
         if (c.run == kScriptGoOn) {
             EXPECT_EQ(Var('Y'), 20.0) << "the library wrote a local of the running subroutine";
@@ -1255,16 +1195,16 @@ TEST_F(ScriptWords, ADeviceLineWithoutTheLibraryShowsTheErrorDialog) {
     const auto saved = DeviceBindingForTests().driverOps.execDriverScriptLine;
     DeviceBindingForTests().driverOps.execDriverScriptLine = nullptr;
     EXPECT_EQ(Run({"VK40 START", "Z = 1"}), kScriptStop);
-    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(ErrorDialogs(), 1);
     EXPECT_EQ(Var('Z'), -99.0);
     DeviceBindingForTests().driverOps.execDriverScriptLine = saved;
 
     const HGLOBAL acq = g_app->hAcq;
     g_app->hAcq = nullptr;
-    g_errorDialogs = 0;
+    ResetErrorDialogs();
     EXPECT_EQ(Run({"LNX2W RESET", "Z = 1"}), kScriptStop);
     g_app->hAcq = acq;
-    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(ErrorDialogs(), 1);
     EXPECT_EQ(Var('Z'), -99.0);
 }
 
@@ -1285,10 +1225,10 @@ TEST_F(ScriptWords, PlayBackAssignsATextFileToTheAttachedGraph) {
     CSourceNavigator* nav = SrcNavFindNavigator(attached->title);
     ASSERT_NE(nav, nullptr);
     EXPECT_EQ(nav->GetRows(), 2u);
-    EXPECT_EQ(g_errorDialogs, 0);
+    EXPECT_EQ(ErrorDialogs(), 0);
 
     EXPECT_EQ(Run({"PlayBack Assign R$ G$ \"source.txt\"", "Z = 1"}), kScriptStop);
-    EXPECT_EQ(g_errorDialogs, 1);
+    EXPECT_EQ(ErrorDialogs(), 1);
     EXPECT_EQ(Str('R'), "Graph with such name already has assigned data file.");
     EXPECT_EQ(Var('Z'), -99.0);
     SrcNavRelease(attached->title);
@@ -1345,10 +1285,10 @@ TEST_F(ScriptWords, ABadFieldShowsTheErrorDialogOnceAndTheWordChangesNothing) {
     BoxCapture boxes;
     for (const char* line : lines) {
         SCOPED_TRACE(line);
-        g_errorDialogs = 0;
+        ResetErrorDialogs();
         g_answers = stAnswers{};
         EXPECT_EQ(Run({line, "Z = 1"}), kScriptStop);
-        EXPECT_EQ(g_errorDialogs, 1);
+        EXPECT_EQ(ErrorDialogs(), 1);
         EXPECT_EQ(g_answers.calls, 0) << "no dialog is asked with a bad field";
         EXPECT_EQ(Var('Z'), -99.0) << "the run stopped at the line";
         for (char c : {'A', 'L', 'R', 'S', 'X'}) EXPECT_EQ(Var(c), -99.0) << c;
@@ -1389,17 +1329,6 @@ TEST(ScriptWordRoutines, FileAndFolderNameFilters) {
         EXPECT_EQ(MakeFileNameSafe(copy), c.clean);
         EXPECT_STREQ(copy, c.safe);
     }
-}
-
-std::string ClipboardText() {
-    std::string text;
-    if (!OpenClipboard(nullptr)) return "<not opened>";
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
 }
 
 TEST_F(ScriptWords, AppendClipboardTextAddsToWhatIsThere) {

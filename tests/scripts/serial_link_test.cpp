@@ -11,33 +11,11 @@
 #include "scripts/serial/serial_link.h"
 #include "base/app.h"
 #include "base/notify.h"
+#include "tests/scripts/script_file.h"
 
 namespace {
 
 constexpr DWORD kPortWaitMs = 30000;  // the longest the test waits for socat or for bytes
-
-// A script file in the temp folder with CR LF line ends.
-class ScriptFile {
-public:
-    explicit ScriptFile(const std::string& text) {
-        char dir[MAX_PATH];
-        GetTempPathA(sizeof dir, dir);
-        m_path = std::string(dir) + "kyserial_" + std::to_string(GetCurrentProcessId()) + "_" +
-                 std::to_string(s_serial++) + ".scr";
-        std::string crlf;
-        for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-        FILE* f = std::fopen(m_path.c_str(), "wb");
-        std::fwrite(crlf.data(), 1, crlf.size(), f);
-        std::fclose(f);
-    }
-    ~ScriptFile() { DeleteFileA(m_path.c_str()); }
-    const char* Path() const { return m_path.c_str(); }
-
-private:
-    std::string m_path;
-    static int s_serial;
-};
-int ScriptFile::s_serial = 0;
 
 // The Unix path of a Windows path, through Wine's own conversion.
 std::string UnixPath(const wchar_t* windowsPath) {
@@ -205,7 +183,7 @@ protected:
     }
     // Runs the lines as the body of Main; the run's result.
     static int16_t RunLines(const std::string& body) {
-        ScriptFile file("serial test\nMain\n" + body + "END\n");
+        ScriptFile file("serial test\nMain\n" + body + "END\n", "serial");
         int stored = 0;
         EXPECT_EQ(ReplaceLoadedScript(file.Path(), &stored), 1);
         return RunScriptSubroutine(LoadedScript(), "Main", 0);

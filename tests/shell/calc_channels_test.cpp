@@ -20,6 +20,7 @@
 #include "devlib/resource.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/run_settings.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "shell/startup.h"
@@ -73,12 +74,7 @@ protected:
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
         for (int i = 0; i < 3; ++i) acq->chans[i].flags |= 2u;
         for (int16_t& kind : Settings(acq.get())->kind) kind = 0;
-        acq->storageKind = kStorageMemory;
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = length;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, length);
         acq->warnOnOverwrite = 0;
         return acq->firstAnalogNumber;
     }

@@ -20,6 +20,7 @@
 #include "devlib/resource.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/run_settings.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "shell/startup.h"
@@ -248,30 +249,14 @@ protected:
     // The set-up of the next run: the channels, storage kind, data mode, length and period.
     void SetUpRun(const Layout& layout, int32_t storage, int16_t dataMode, int32_t length, double periodMs = 1.0) {
         AcqLock acq(g_app->hAcq);
-        for (stAcqChan& c : acq->chans) c.flags &= ~2u;
-        for (int i = 0; i < kAnalogChannels; ++i)
-            for (int n : layout.analog)
-                if (acq->chans[i].group == kGroupAnalog && acq->chans[i].number == n) acq->chans[i].flags |= 2u;
-        // The model-40 table has no digital records: the spare ones at its end stand for them.
-        for (int k = 0; k < kMaxDigitalChannels; ++k) {
-            stAcqChan& c = acq->chans[kMaxChanRecords - 1 - k];
-            c.group = kGroupDigital;
-            c.number = k;
-            for (int n : layout.digital)
-                if (n == k) c.flags |= 2u;
-        }
+        vk40test::EnableInputs(acq.get(), layout.analog, layout.digital);
         for (stAcqChan& c : acq->chans)
             for (int n : layout.calc)
                 if (c.group == kGroupCalc && c.number == n) {
                     c.flags |= 2u;
                     SetCalcToSourcePlusHalf(acq.get(), n, layout.analog.front() + 1);
                 }
-        acq->storageKind = storage;
-        acq->samplePeriodMs = periodMs;
-        acq->acqLength = length;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = dataMode;
-        acq->unitMode = 0;
+        vk40test::SetUpRun(acq.get(), storage, periodMs, length, dataMode);
         acq->warnOnOverwrite = 0;
     }
     // A graph saved before under a file of the test's folder.

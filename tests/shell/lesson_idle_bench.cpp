@@ -16,17 +16,11 @@
 #include "scripts/engine/script_engine.h"
 #include "shell/startup.h"
 #include "tests/shell/unit_program_fixture.h"
+#include "tests/bench/bench_clock.h"
 
 namespace {
 
 constexpr int kFrames = 3000;  // 3 s of unit time at 1 kHz
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 class LessonIdleBench : public ProgramWithUnit {
 protected:
@@ -52,9 +46,9 @@ protected:
         EXPECT_EQ(ReplaceLoadedScript(ScriptPath().c_str(), &stored), 1);
         g_script.variables['N' - 'A'] = 0;
         EXPECT_NE(RunScriptSubroutine(LoadedScript(), "Main", 0), 0);
-        const double t0 = Now();
+        const double t0 = BenchNow();
         for (int i = 0; i < 4 * kFrames && Running() == 1; ++i) Advance(kRecordingPollMs);
-        const double seconds = Now() - t0;
+        const double seconds = BenchNow() - t0;
         EXPECT_EQ(Running(), 0);
         *outOfPlace = 0;
         // CH1 is in slot 1.
@@ -77,9 +71,9 @@ TEST_F(LessonIdleBench, IdleStatementsBesideAPlainRecording) {
     const double runs = g_script.variables['N' - 'A'];
     // The subroutine alone, through the engine as the library's host call reaches it.
     constexpr int kCalls = 20000;
-    const double t0 = Now();
+    const double t0 = BenchNow();
     for (int i = 0; i < kCalls; ++i) RunScriptSubroutine(LoadedScript(), "OnIdleAcquisition", 0);
-    const double each = (Now() - t0) / kCalls * 1e6;
+    const double each = (BenchNow() - t0) / kCalls * 1e6;
     const double pollUs = kRecordingPollMs * 1000.0;
     std::printf("recording of %d frames at 1 kHz, polled every %lu ms of unit time\n", kFrames,
                 static_cast<unsigned long>(kRecordingPollMs));

@@ -23,6 +23,7 @@
 #include "common/tagGS.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/run_settings.h"
 #include "documents/documents_api.h"
 #include "documents/markers/markers.h"
 #include "graph/document/graph_doc.h"
@@ -63,12 +64,7 @@ protected:
     // A host-paced run of length 1 ms frames into memory, new (1) or appended (3).
     static void SetUpRun(int16_t dataMode, int32_t length) {
         AcqLock acq(g_app->hAcq);
-        acq->storageKind = kStorageMemory;
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = length;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = dataMode;
-        acq->unitMode = 0;
+        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, length, dataMode);
         acq->warnOnOverwrite = 0;
     }
     void RunToEnd() { ProgramWithUnit::RunToEnd(50); }

@@ -12,6 +12,7 @@
 #include "common/tagGS.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/run_settings.h"
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
@@ -33,12 +34,7 @@ protected:
         AcqLock acq(g_app->hAcq);
         for (stAcqChan& c : acq->chans) c.flags &= ~2u;
         acq->chans[0].flags |= 2u;
-        acq->storageKind = kStorageMemory;
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = length;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, length);
         acq->warnOnOverwrite = 0;
     }
     void Box(int i, int type) {

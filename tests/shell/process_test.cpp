@@ -63,29 +63,37 @@ TEST(Program, LoadsTheDialogAndShellLibrariesOnlyWhenUsed) {
     }
 }
 
+// A visible dialog or message box of the process now, or null.
+HWND DialogShown(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } s{pid, nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            char cls[16] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (owner == s->pid && IsWindowVisible(h) && lstrcmpA(cls, "#32770") == 0) s->found = h;
+            return s->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
 // A visible dialog of the process other than its frame, waiting for it to appear.
 HWND WaitForDialog(DWORD pid) {
     for (int tries = 0; tries < 600; ++tries) {
-        struct Search {
-            DWORD pid;
-            HWND found;
-        } s{pid, nullptr};
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(h, &owner);
-                char cls[16] = "";
-                GetClassNameA(h, cls, sizeof cls);
-                if (owner == s->pid && IsWindowVisible(h) && lstrcmpA(cls, "#32770") == 0) s->found = h;
-                return s->found ? FALSE : TRUE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
+        if (HWND found = DialogShown(pid)) return found;
         Sleep(50);
     }
     return nullptr;
 }
+
+// Whether the process shows any message box or dialog now.
+bool ShowsABox(DWORD pid) { return DialogShown(pid) != nullptr; }
 
 TEST(Program, PrinterSetUpOpensItsDialog) {
     Process p;
@@ -184,26 +192,6 @@ TEST(Program, SecondStartLeavesTheFirstUntouched) {
     EXPECT_EQ(first.Wait(0), -1);  // still running
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.Wait(30000), 0);
-}
-
-// Whether the process shows any message box or dialog now.
-bool ShowsABox(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        bool found;
-    } s{pid, false};
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            char cls[16] = "";
-            GetClassNameA(h, cls, sizeof cls);
-            if (owner == s->pid && IsWindowVisible(h) && lstrcmpA(cls, "#32770") == 0) s->found = true;
-            return s->found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
 }
 
 // Without a unit the start-up lesson's unit check asks what to do, holding the whole program

@@ -41,6 +41,15 @@ void PumpMessages() {
     }
 }
 
+void ClickMiddle(HWND window) {
+    RECT rc{};
+    GetClientRect(window, &rc);
+    const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(window, WM_LBUTTONUP, 0, at);
+    PumpMessages();
+}
+
 void ShutShell() {
     if (!g_app) return;
     if (g_app->hwndFrame && IsWindow(g_app->hwndFrame)) DestroyWindow(g_app->hwndFrame);

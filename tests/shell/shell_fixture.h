@@ -15,6 +15,9 @@ void ShutShell();
 std::string RecentFilesTestKey();
 // Dispatches what is queued without waiting.
 void PumpMessages();
+// A press and release of the left button in the middle of the window, as the mouse sends them;
+// then what they queued is dispatched.
+void ClickMiddle(HWND window);
 // Makes the temporary folder "<prefix><process id>", keeps the current folder in previous and
 // enters the new one; its path comes back.
 std::string EnterOwnFolder(const char* prefix, char* previous, size_t previousSize);

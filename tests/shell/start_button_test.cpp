@@ -17,6 +17,8 @@
 #include "devlib/resource.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/run_settings.h"
+#include "tests/base/file_text.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/files/file_open.h"
@@ -67,15 +69,6 @@ protected:
         AcqLock acq(g_app->hAcq);
         return acq ? acq->run.running : -1;
     }
-    // A press and release in the middle of the button, as the mouse sends them.
-    static void Click(HWND button) {
-        RECT rc;
-        GetClientRect(button, &rc);
-        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(button, WM_LBUTTONUP, 0, at);
-        PumpMessages();
-    }
     static HWND NewActiveGraph() {
         HWND graph = NewGraph(0);
         if (!graph) return nullptr;
@@ -117,12 +110,7 @@ protected:
         ASSERT_EQ(acq->run.statusState, 1) << "the simulated unit answers ready";
         // The acquisition set-up a lesson or the set-up dialog leaves: a host-paced run into
         // memory, 1 ms a frame, long enough that no test here reaches its end.
-        acq->storageKind = kStorageMemory;
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = 1000000;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = kDataOverwrite;
-        acq->unitMode = 0;
+        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, 1000000);
     }
     // The unit's clock moves on; the next idle turn takes the frames that came meanwhile.
     void Advance(uint32_t ms) {
@@ -196,11 +184,11 @@ TEST_F(StartButton, MinimisingTheAttachedGraphHandsOnAShownButton) {
 
 TEST_F(StartButtonWithUnit, WhenARecordingEndsBehindTheActiveGraphThatGraphTakesTheButton) {
     UnitReady();
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     HWND second = NewActiveGraph();
     ASSERT_EQ(Attached(), GetWindowGraph(first));
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     RunIdleStep();
     EXPECT_EQ(Attached(), GetWindowGraph(second));
@@ -226,7 +214,7 @@ TEST_F(StartButtonWithUnit, ClosingAGraphBehindTheAttachedOneLeavesItOneWorkingB
     EXPECT_EQ(Attached(), GetWindowGraph(second));
     EXPECT_EQ(ButtonsOn(second), 1);
     UnitReady();
-    Click(ButtonOn(second));
+    ClickMiddle(ButtonOn(second));
     EXPECT_EQ(Running(), 1);
     EXPECT_EQ(GetWindowGraph(second)->acquiring, 1u);
 }
@@ -242,7 +230,7 @@ TEST_F(StartButton, AHiddenButtonStaysHiddenOnTheNextGraph) {
 TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
     UnitReady();
     tagGS* gs = GetWindowGraph(first);
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     EXPECT_EQ(gs->acquiring, 1u);
     // The unit's frames come into the attached graph while it records.
@@ -263,7 +251,7 @@ TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
 }
 
 TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     EXPECT_EQ(Running(), 0);
     EXPECT_EQ(GetWindowGraph(first)->acquiring, 0u);
 }
@@ -271,7 +259,7 @@ TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
 TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhileItRecords) {
     UnitReady();
     tagGS* recording = GetWindowGraph(first);
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
 
     HWND second = NewActiveGraph();
@@ -292,7 +280,7 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
 
     // Stopped, it closes once the user has answered the save question of the graph the run
     // changed; the next idle turn attaches the graph that was active all along.
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     EXPECT_EQ(recording->modified, 1u);
     {
@@ -311,7 +299,7 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
 // Closing the program while it records is refused, and the user is told why.
 TEST_F(StartButtonWithUnit, ClosingTheFrameWhileItRecordsSaysToStopTheRecordingFirst) {
     UnitReady();
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     {
         BoxCapture boxes;
@@ -325,7 +313,7 @@ TEST_F(StartButtonWithUnit, ClosingTheFrameWhileItRecordsSaysToStopTheRecordingF
         EXPECT_EQ(SendMessageA(g_app->hwndFrame, WM_QUERYENDSESSION, 0, 0), 0);
         EXPECT_EQ(boxes.boxes.size(), 1u);
     }
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     EXPECT_EQ(Running(), 0);
 }
 
@@ -349,12 +337,11 @@ TEST_F(StartButtonWithUnit, WhileAUnitMemoryRunIsReadBackTheGraphAndTheProgramSt
     UnitReady();
     {
         AcqLock acq(g_app->hAcq);
-        acq->storageKind = kStorageUnitMemory;
-        acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
-        acq->acqLength = 25000;      // 1 s of the unit's time; more than one request to read back
+        // 1 s of the unit's time at 25 kHz; more than one request to read back
+        vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 25000);
     }
     tagGS* gs = GetWindowGraph(first);
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     Advance(500);
     ASSERT_EQ(Running(), 1);
@@ -414,11 +401,11 @@ struct TempFile {
 TEST_F(StartButtonWithUnit, TheButtonShowsTheStopFaceWhileTheUnitRecords) {
     UnitReady();
     EXPECT_EQ(Face(first), LibraryImage(IDB_START_IDLE));
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     EXPECT_EQ(Face(first), LibraryImage(IDB_START_RUNNING));
     Advance(100);
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     EXPECT_EQ(Face(first), LibraryImage(IDB_START_IDLE));
 }
@@ -450,7 +437,7 @@ TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
         AcqLock acq(g_app->hAcq);
         ASSERT_EQ(acq->run.statusState, 1) << "the source stands in for the unit";
     }
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     EXPECT_EQ(gs->acquiring, 1u);
     EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_RUNNING));
@@ -459,7 +446,7 @@ TEST_F(StartButton, AGraphWithASourceRecordsFromItsFileWithoutAUnit) {
         Sleep(5);
         RunIdleStep();
     }
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     EXPECT_EQ(gs->acquiring, 0u);
     EXPECT_EQ(Face(first), LibraryImage(IDB_PLAYBACK_IDLE));
@@ -512,7 +499,7 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
         memcpy(acq->autosaveName, "AUTO", 5);
         acq->autosaveNumber = 3;
     }
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     for (int i = 0; i < 20 && Running(); ++i) Advance(100);
     ASSERT_EQ(Running(), 0);
@@ -536,17 +523,6 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
         EXPECT_EQ(acq->acqLength, 700);
     }
     EXPECT_TRUE(boxes.boxes.empty());
-}
-
-std::string ReadFileText(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string text(GetFileSize(f, nullptr), '\0');
-    DWORD got = 0;
-    if (!text.empty()) ReadFile(f, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
-    CloseHandle(f);
-    text.resize(got);
-    return text;
 }
 
 // The run's numbered file cannot be replaced (here it is read-only): the file stays as it was,
@@ -575,7 +551,7 @@ TEST_F(StartButtonWithUnit, AnAutosaveThatCannotBeWrittenSaysSoAndTheGraphKeepsT
         CloseHandle(f);
     }
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
     for (int i = 0; i < 20 && Running(); ++i) Advance(100);
     ASSERT_EQ(Running(), 0);
@@ -628,7 +604,7 @@ TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesThe
     // The mark says what a start does: a new graph's word is off, so the runs ask nothing.
     EXPECT_FALSE(Marked()) << "the mark shows the new graph's word";
     for (int run = 0; run < 2; ++run) {
-        Click(ButtonOn(first));
+        ClickMiddle(ButtonOn(first));
         ASSERT_EQ(Running(), 1) << run;
         RunToEnd();
     }
@@ -639,7 +615,7 @@ TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesThe
     ChooseMenuItem();
     EXPECT_TRUE(Marked());
     boxes.answer = IDNO;
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "VK40");
     EXPECT_EQ(boxes.boxes[0].text, "Overwrite existing data?");
@@ -647,7 +623,7 @@ TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesThe
     EXPECT_EQ(gs->chanCount[1], 200u);
     // Yes starts the run.
     boxes.answer = IDYES;
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[1].text, "Overwrite existing data?");
     EXPECT_EQ(Running(), 1);
@@ -656,7 +632,7 @@ TEST_P(OverwriteWarning, AClickTogglesTheMarkAndTheQuestionBeforeARunReplacesThe
     // Another click turns both off again: the next run replaces the data unasked.
     ChooseMenuItem();
     EXPECT_FALSE(Marked());
-    Click(ButtonOn(first));
+    ClickMiddle(ButtonOn(first));
     EXPECT_EQ(Running(), 1);
     EXPECT_EQ(boxes.boxes.size(), 2u);
     RunToEnd();
@@ -782,9 +758,8 @@ TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunKeepsOnlyTheFramesTheUni
         SCOPED_TRACE(r.name);
         {
             AcqLock acq(g_app->hAcq);
-            acq->storageKind = 3;
-            acq->samplePeriodMs = 0.04;  // 25 kHz into the unit's memory
-            acq->acqLength = 100000;     // 4 s: the button ends each run long before
+            // 4 s at 25 kHz: the button ends each run long before
+            vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 100000);
             for (int i = 0; i < kAnalogChannels; ++i)
                 acq->chans[i].flags = i < r.inputs ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
             for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;

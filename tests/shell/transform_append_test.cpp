@@ -15,6 +15,7 @@
 #include "common/tagGS.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/run_settings.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/graph_ids.h"
@@ -51,12 +52,7 @@ protected:
         for (int i = 0; i < kAnalogChannels; ++i)
             if (acq->chans[i].group == kGroupAnalog && (acq->chans[i].number == 0 || acq->chans[i].number == 1))
                 acq->chans[i].flags |= kChanEnabled;
-        acq->storageKind = kStorageMemory;
-        acq->samplePeriodMs = 1.0;
-        acq->acqLength = kFrames;
-        acq->repeatMode = kRepeatOnce;
-        acq->dataMode = dataMode;
-        acq->unitMode = 0;
+        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, kFrames, dataMode);
         acq->warnOnOverwrite = 0;
     }
     // A new recording of kFrames frames from the Start button; then append mode, as a user

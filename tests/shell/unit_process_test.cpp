@@ -9,6 +9,7 @@
 #include <vector>
 #include "devlib/resource.h"
 #include "devlib/simulated/simcontrol.h"
+#include "devlib/tests/packet_log.h"
 #include "process_util.h"
 
 namespace {
@@ -17,21 +18,6 @@ using kymora_test::Process;
 
 constexpr char kSettingsRoot[] = "Software\\NORVANE\\TVX3x\\DriverSettings\\";
 constexpr char kSettingsEnv[] = "VK40_DRIVER_SETTINGS_KEY";
-
-std::vector<std::string> ReadLines(const std::string& file) {
-    std::vector<std::string> lines;
-    HANDLE f =
-        CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return lines;
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-    CloseHandle(f);
-    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(text.substr(at, end - at));
-    return lines;
-}
 
 // Settings of this test's own that choose the simulated unit at a device name.
 class OwnUnit {
@@ -99,7 +85,7 @@ TEST(ProgramWithSimulatedUnit, FindsTheUnitAtStartUpAndShowsItInTheDeviceAbout) 
         EXPECT_EQ(p.Wait(30000), 0);
 
         // Start-up opened the unit the settings name and sent the stop command first.
-        const std::vector<std::string> log = ReadLines(unit.log);
+        const std::vector<std::string> log = vk40test::ReadPacketLog(unit.log);
         ASSERT_GE(log.size(), 6u);
         EXPECT_EQ(log[0], std::string("open \\\\.\\") + c.driverName);
         EXPECT_EQ(log[4], "> 01 12 ED");
@@ -116,7 +102,7 @@ size_t CountLines(const std::vector<std::string>& log, const std::string& start)
 
 // The unit's log from the first line beginning with `from` on (all of it for an empty from).
 std::vector<std::string> LinesFrom(const std::string& file, const std::string& from) {
-    std::vector<std::string> log = ReadLines(file);
+    std::vector<std::string> log = vk40test::ReadPacketLog(file);
     for (auto it = log.begin(); !from.empty() && it != log.end(); ++it)
         if (it->rfind(from, 0) == 0) return std::vector<std::string>(it, log.end());
     return from.empty() ? log : std::vector<std::string>{};

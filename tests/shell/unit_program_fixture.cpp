@@ -68,12 +68,7 @@ int32_t ProgramWithUnit::Running() {
 void ProgramWithUnit::Press() {
     HWND button = GetDlgItem(first, IDC_START_BUTTON);
     ASSERT_TRUE(button);
-    RECT rc;
-    GetClientRect(button, &rc);
-    const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageA(button, WM_LBUTTONUP, 0, at);
-    PumpMessages();
+    ClickMiddle(button);
 }
 
 void ProgramWithUnit::Advance(uint32_t ms) {

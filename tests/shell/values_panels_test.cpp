@@ -14,6 +14,7 @@
 #include "devlib/resource.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/run_settings.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
 #include "graph/window/graph_window.h"
@@ -137,8 +138,7 @@ TEST_F(ValuesPanels, WhileRecordingTheBarsFollowTheNewestSamplesInTheGraphsColou
     {
         AcqLock acq(g_app->hAcq);
         for (int i = 0; i < 4; ++i) acq->chans[i].flags = i < 2 ? (2 | 4 | 8) : 0;
-        acq->storageKind = kStorageMemory, acq->samplePeriodMs = 1.0, acq->acqLength = 1000000;
-        acq->repeatMode = kRepeatOnce, acq->dataMode = kDataOverwrite, acq->unitMode = 0;
+        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, 1000000);
     }
     Menu(IDM_INPUTVALUES);
     HWND pane = Pane();

@@ -366,13 +366,7 @@ TEST_F(GraphWindow, TheCurrentToolsButtonIsDrawnPressed) {
         const char* pressed;
     } clicks[] = {{1, "010"}, {2, "001"}, {0, "100"}};
     for (const auto& c : clicks) {
-        HWND button = gs_->toolButtons[c.index];
-        RECT rc{};
-        GetClientRect(button, &rc);
-        const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-        SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(button, WM_LBUTTONUP, 0, at);
-        PumpMessages();
+        ClickMiddle(gs_->toolButtons[c.index]);
         EXPECT_EQ(gs_->currentTool, IDC_TOOL_ARROW + c.index);
         EXPECT_EQ(PressedToolButtons(gs_), c.pressed) << "after a click on tool " << c.index;
     }

@@ -63,11 +63,11 @@ protected:
         tagGS* gs = Graph();
         EXPECT_TRUE(gs);
         if (!gs) return nullptr;
-        FreeLockedBlock(gs->chanBlock[0]);
-        ShowChannel(gs, 0);
-        const uint32_t n = static_cast<uint32_t>(values.size());
-        gs->chanCount[0] = n;
         if (raw16) {
+            FreeLockedBlock(gs->chanBlock[0]);
+            ShowChannel(gs, 0);
+            const uint32_t n = static_cast<uint32_t>(values.size());
+            gs->chanCount[0] = n;
             gs->chanType[0] = 0;
             gs->chanBytes[0] = 2;
             gs->chanScale[0] = 1.0;
@@ -76,26 +76,12 @@ protected:
             for (uint32_t i = 0; i < n; ++i) r[i] = static_cast<int16_t>(std::lround(values[i]));
             gs->chanBlock[0] = r;
         } else {
-            gs->chanType[0] = 1;
-            gs->chanBytes[0] = 8;
-            auto* v = static_cast<double*>(AllocLockedBlock(n * sizeof(double) + 8));
-            for (uint32_t i = 0; i < n; ++i) v[i] = values[i];
-            gs->chanBlock[0] = v;
+            FillDoubles(gs, 0, values);
         }
         gs->selectedChan = 0;
         gs->sampleInterval = kInterval;
         UpdateGraphLength(gs);
         return gs;
-    }
-
-    static std::vector<double> Values(tagGS* gs, int slot = 0) {
-        std::vector<double> out;
-        for (uint32_t i = 0; i < gs->chanCount[slot]; ++i) {
-            double v = 0.0;
-            EXPECT_EQ(GetChannelSample(gs, static_cast<int>(i), slot, &v), 1) << i;
-            out.push_back(v);
-        }
-        return out;
     }
 
     static void Select(tagGS* gs, double fromSample, double toSample) {
@@ -105,26 +91,13 @@ protected:
 
     // Another shown channel (slot 1 unless told) holding the values as doubles.
     static void FillControl(tagGS* gs, const std::vector<double>& values, int slot = 1) {
-        FreeLockedBlock(gs->chanBlock[slot]);
-        ShowChannel(gs, slot);
-        const uint32_t n = static_cast<uint32_t>(values.size());
-        gs->chanCount[slot] = n;
-        gs->chanType[slot] = 1;
-        gs->chanBytes[slot] = 8;
-        auto* v = static_cast<double*>(AllocLockedBlock(n * sizeof(double) + 8));
-        for (uint32_t i = 0; i < n; ++i) v[i] = values[i];
-        gs->chanBlock[slot] = v;
+        FillDoubles(gs, slot, values);
         UpdateGraphLength(gs);
     }
 
     // Sets a check box or radio button as the user's click would, when it is not so already.
     static void SetCheck(HWND dlg, int id, bool on) {
         if ((IsDlgButtonChecked(dlg, id) == BST_CHECKED) != on) Click(dlg, id);
-    }
-
-    static std::string UndoLabel() {
-        InitMenu();
-        return Label(IDM_EDIT_UNDO);
     }
 
     // The document of a graph window other than gs's.

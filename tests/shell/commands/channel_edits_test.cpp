@@ -39,16 +39,14 @@ protected:
     // A shown channel of n samples: f64 values 0.25 x i - 3, or 16-bit raw i - 7 at scale 0.5,
     // offset 1.
     static void FillChannel(tagGS* gs, int slot, Kind kind, uint32_t n, int bias = 0) {
-        FreeLockedBlock(gs->chanBlock[slot]);
-        ShowChannel(gs, slot);
-        gs->chanCount[slot] = n;
         if (kind == Kind::F64) {
-            gs->chanType[slot] = 1;
-            gs->chanBytes[slot] = 8;
-            auto* v = static_cast<double*>(AllocLockedBlock(n * sizeof(double) + 8));
-            for (uint32_t i = 0; i < n; ++i) v[i] = 0.25 * (i + bias) - 3.0;
-            gs->chanBlock[slot] = v;
+            std::vector<double> values(n);
+            for (uint32_t i = 0; i < n; ++i) values[i] = 0.25 * (i + bias) - 3.0;
+            FillDoubles(gs, slot, values);
         } else {
+            FreeLockedBlock(gs->chanBlock[slot]);
+            ShowChannel(gs, slot);
+            gs->chanCount[slot] = n;
             gs->chanType[slot] = 0;
             gs->chanBytes[slot] = 2;
             gs->chanScale[slot] = 0.5;
@@ -63,24 +61,9 @@ protected:
         UpdateGraphLength(gs);
     }
 
-    static std::vector<double> Values(tagGS* gs, int slot) {
-        std::vector<double> out;
-        for (uint32_t i = 0; i < gs->chanCount[slot]; ++i) {
-            double v = 0.0;
-            EXPECT_EQ(GetChannelSample(gs, static_cast<int>(i), slot, &v), 1) << i;
-            out.push_back(v);
-        }
-        return out;
-    }
-
     static void Select(tagGS* gs, double fromSample, double toSample) {
         gs->selStart = fromSample * kInterval;
         gs->selEnd = toSample * kInterval;
-    }
-
-    static std::string UndoLabel() {
-        InitMenu();
-        return Label(IDM_EDIT_UNDO);
     }
 };
 

@@ -16,14 +16,7 @@ class ChannelScaling : public CommandsTest {
 protected:
     // A shown f64 channel holding the values, the whole of it in view.
     static void Fill(tagGS* gs, int slot, const std::vector<double>& values) {
-        FreeLockedBlock(gs->chanBlock[slot]);
-        ShowChannel(gs, slot);
-        gs->chanType[slot] = 1;
-        gs->chanBytes[slot] = 8;
-        gs->chanCount[slot] = static_cast<uint32_t>(values.size());
-        auto* v = static_cast<double*>(AllocLockedBlock(values.size() * sizeof(double) + 8));
-        for (size_t i = 0; i < values.size(); ++i) v[i] = values[i];
-        gs->chanBlock[slot] = v;
+        FillDoubles(gs, slot, values);
         gs->chanVDivisions[slot] = 4.0;
         gs->sampleInterval = 1.0;
         gs->hStart = 0.0;

@@ -5,6 +5,9 @@
 #include "shell/commands/menus.h"
 #include "graph/document/graph_doc.h"
 #include "devlib/resource.h"
+#include "base/locked_block.h"
+#include "graph/document/sample_store.h"
+#include "graph/graph_ids.h"
 
 std::vector<DeviceCall> CommandsTest::s_deviceCalls;
 
@@ -66,6 +69,32 @@ int CommandsTest::GraphWindowCount() {
 
 void CommandsTest::ShowChannel(tagGS* gs, int slot) {
     gs->chanFlags[slot] = (gs->chanFlags[slot] & ~kChanSlotMask) | 2;
+}
+
+void CommandsTest::FillDoubles(tagGS* gs, int slot, const std::vector<double>& values) {
+    FreeLockedBlock(gs->chanBlock[slot]);
+    ShowChannel(gs, slot);
+    gs->chanType[slot] = 1;
+    gs->chanBytes[slot] = 8;
+    gs->chanCount[slot] = static_cast<uint32_t>(values.size());
+    auto* v = static_cast<double*>(AllocLockedBlock(values.size() * sizeof(double) + 8));
+    for (size_t i = 0; i < values.size(); ++i) v[i] = values[i];
+    gs->chanBlock[slot] = v;
+}
+
+std::vector<double> CommandsTest::Values(tagGS* gs, int slot) {
+    std::vector<double> out;
+    for (uint32_t i = 0; i < gs->chanCount[slot]; ++i) {
+        double v = 0.0;
+        EXPECT_EQ(GetChannelSample(gs, static_cast<int>(i), slot, &v), 1) << i;
+        out.push_back(v);
+    }
+    return out;
+}
+
+std::string CommandsTest::UndoLabel() {
+    InitMenu();
+    return Label(IDM_EDIT_UNDO);
 }
 
 std::string CommandsTest::NewGraphProblems(HWND made, HWND source) {

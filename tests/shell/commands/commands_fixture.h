@@ -34,6 +34,13 @@ protected:
     static int GraphWindowCount();
     // Makes a slot hold a shown channel.
     static void ShowChannel(tagGS* gs, int slot);
+    // Makes a slot a shown channel of doubles holding the values, its old block freed; the
+    // sample interval and the graph's length are the caller's to set.
+    static void FillDoubles(tagGS* gs, int slot, const std::vector<double>& values);
+    // The samples of a slot, read as the program reads them.
+    static std::vector<double> Values(tagGS* gs, int slot = 0);
+    // The Edit menu's Undo entry as the user sees it on opening the menu.
+    static std::string UndoLabel();
     // What keeps a graph that a command just made from being the one the user looks at: shown,
     // the active MDI child and the frame's active graph, with the Start button on it and no
     // longer on the graph the command came from. Empty when nothing does.

@@ -47,34 +47,14 @@ protected:
     static double High(int i) { return 0.5 * std::sin(2 * kPi * 200 * i / 1000.0); }
 
     void Fill(const std::vector<double>& values) {
-        FreeLockedBlock(gs_->chanBlock[0]);
-        ShowChannel(gs_, 0);
-        gs_->chanType[0] = 1;
-        gs_->chanBytes[0] = 8;
-        gs_->chanCount[0] = static_cast<uint32_t>(values.size());
-        auto* v = static_cast<double*>(AllocLockedBlock(values.size() * sizeof(double) + 8));
-        for (size_t i = 0; i < values.size(); ++i) v[i] = values[i];
-        gs_->chanBlock[0] = v;
+        FillDoubles(gs_, 0, values);
         gs_->sampleInterval = 1.0;
         gs_->selectedChan = 0;
         gs_->selStart = gs_->selEnd = 0.0;
         UpdateGraphLength(gs_);
     }
 
-    std::vector<double> Values() const {
-        std::vector<double> out;
-        for (uint32_t i = 0; i < gs_->chanCount[0]; ++i) {
-            double v = 0.0;
-            EXPECT_EQ(GetChannelSample(gs_, static_cast<int>(i), 0, &v), 1) << i;
-            out.push_back(v);
-        }
-        return out;
-    }
-
-    std::string UndoLabel() {
-        InitMenu();
-        return Label(IDM_EDIT_UNDO);
-    }
+    std::vector<double> Values() const { return CommandsTest::Values(gs_); }
 
     // The graph of another window than the one filtered.
     tagGS* OtherGraph() const {

@@ -54,14 +54,7 @@ protected:
 
     // Channel 0 holds the values as doubles; the selection is sample a to sample b.
     void Fill(const std::vector<double>& v, double a = 0, double b = 0) {
-        FreeLockedBlock(gs->chanBlock[0]);
-        ShowChannel(gs, 0);
-        gs->chanType[0] = 1;
-        gs->chanBytes[0] = 8;
-        gs->chanCount[0] = static_cast<uint32_t>(v.size());
-        auto* p = static_cast<double*>(AllocLockedBlock(v.size() * sizeof(double) + 8));
-        for (size_t i = 0; i < v.size(); ++i) p[i] = v[i];
-        gs->chanBlock[0] = p;
+        FillDoubles(gs, 0, v);
         gs->sampleInterval = kInterval;
         gs->hUnitKind = kHUnitTime;
         gs->selectedChan = 0;
@@ -79,10 +72,6 @@ protected:
             if (doc && std::string(doc->title) == title) return doc;
         }
         return nullptr;
-    }
-    static std::string UndoLabel() {
-        InitMenu();
-        return Label(IDM_EDIT_UNDO);
     }
     tagGS* gs = nullptr;
 };
