@@ -897,7 +897,9 @@ TEST_F(PlaybackRecording, EveryAutosavedRunWritesANewNumberedFileAndTheSourceFol
     DeleteFileA("RUN0001.acq");
 }
 
-TEST_F(Recording, AnAutosaveNameIsRefusedWhenAutosavingIsOffOrTheUserKeepsTheFile) {
+// Autosaving off refuses the run. An existing file of the next number (an earlier session's) is
+// never replaced nor asked about: the run takes the next number free.
+TEST_F(Recording, AnAutosaveNameIsRefusedWhenAutosavingIsOffAndPassesOverAnExistingFile) {
     stAcq* acq = Start();
     Enable(acq, {0}, {});
     acq->samplePeriodMs = 1.0;
@@ -913,17 +915,24 @@ TEST_F(Recording, AnAutosaveNameIsRefusedWhenAutosavingIsOffOrTheUserKeepsTheFil
     EXPECT_EQ(acq->autosaveNumber, 7);
 
     HANDLE f = CreateFileA("KEEP0007.acq", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, "kept", 4, &written, nullptr);
     CloseHandle(f);
     acq->autosaveEnable = 1;
     acq->warnOnOverwrite = 1;
     boxes->answer = IDCANCEL;
-    EXPECT_EQ(StartAcquisition(acq, 0), 0);
-    ASSERT_EQ(boxes->boxes.size(), 2u);
-    EXPECT_EQ(boxes->boxes[1].text, "The file KEEP0007.acq already exists.  Press OK to overwrite.");
+    g_lib.host.writeAcqFile = WriteSamplesFile;
+    EXPECT_EQ(StartAcquisition(acq, 0), 1);
+    EXPECT_EQ(boxes->boxes.size(), 1u) << "nothing is asked";
+    EXPECT_STREQ(gs->title, "KEEP0008.acq");
+    EXPECT_EQ(acq->autosaveNumber, 9);
+    Run(acq, 20);
     EXPECT_EQ(acq->run.running, 0);
-    EXPECT_EQ(acq->autosaveNumber, 8);  // the number is taken even when the file is kept
-    EXPECT_EQ(gs->chanBlock[1], nullptr);
+    EXPECT_EQ(FileText("KEEP0007.acq"), "kept");
+    EXPECT_EQ(FileText("KEEP0008.acq").size(), 2u * 10);
+    EXPECT_EQ(boxes->boxes.size(), 1u);
     DeleteFileA("KEEP0007.acq");
+    DeleteFileA("KEEP0008.acq");
 
     char name[16] = "";
     EXPECT_TRUE(FormatAutosaveName("UNTI", 12, name, sizeof name));
@@ -962,6 +971,7 @@ TEST_F(Recording, AnAutosaveOnAFullDiskKeepsTheOldFileAndTheRecordingAndSaysSo) 
     acq->autosaveEnable = 1;
     memcpy(acq->autosaveName, "FULL", 5);
     acq->autosaveNumber = 0;
+    // An earlier day's file of the first number: the run passes over it to the next.
     const std::string old = "the file of an earlier day's run";
     struct Case {
         const char* what;
@@ -992,7 +1002,7 @@ TEST_F(Recording, AnAutosaveOnAFullDiskKeepsTheOldFileAndTheRecordingAndSaysSo) 
         EXPECT_EQ(FilesHere(), before) << "no partial or temporary file is left";
         ASSERT_EQ(boxes->boxes.size(), shown + 1);
         char full[MAX_PATH] = "";
-        GetFullPathNameA("FULL0000.acq", sizeof full, full, nullptr);
+        GetFullPathNameA("FULL0001.acq", sizeof full, full, nullptr);
         const std::string told = "The file " + std::string(full) + " could not be written.\n";
         EXPECT_EQ(boxes->boxes.back().text.compare(0, told.size(), told), 0) << boxes->boxes.back().text;
         EXPECT_GT(boxes->boxes.back().text.size(), told.size()) << "the cause is given";
@@ -1004,9 +1014,9 @@ TEST_F(Recording, AnAutosaveOnAFullDiskKeepsTheOldFileAndTheRecordingAndSaysSo) 
     Run(acq, 10);
     ASSERT_EQ(acq->run.running, 0);
     EXPECT_EQ(boxes->boxes.size(), 2u);
-    EXPECT_EQ(FileText("FULL0001.acq"), std::string(static_cast<const char*>(gs->chanBlock[1]), 2 * 50));
+    EXPECT_EQ(FileText("FULL0002.acq"), std::string(static_cast<const char*>(gs->chanBlock[1]), 2 * 50));
     DeleteFileA("FULL0000.acq");
-    DeleteFileA("FULL0001.acq");
+    DeleteFileA("FULL0002.acq");
 }
 
 }  // namespace

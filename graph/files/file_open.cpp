@@ -17,6 +17,7 @@
 #include "documents/documents_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include "common/same_file.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -250,18 +251,18 @@ tagGS* DoFileOpen(const char* path, uint16_t* journalHeight) {
     return path ? OpenOneFile(path, kOpenGraph, true) : OpenFromDialog();
 }
 
+bool GraphShowsFile(const tagGS* gs, HWND window, const char* path) {
+    if (!path || !path[0]) return false;
+    char title[MAX_PATH + 8] = "";
+    if (window) GetWindowTextA(window, title, sizeof title);
+    if (lstrcmpiA(title, path) == 0) return true;
+    return gs && gs->filePath[0] && IsSameFile(gs->filePath, path);
+}
+
 int IsFileAlreadyOpen(const char* path) {
     if (!g_app || !g_app->hwndClient) return 0;
-    char full[MAX_PATH] = "";
-    if (!GetFullPathNameA(path, sizeof full, full, nullptr)) full[0] = 0;
     for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsGraphWindow(child)) continue;
-        char title[MAX_PATH + 8] = "";
-        GetWindowTextA(child, title, sizeof title);
-        tagGS* gs = GetWindowGraph(child);
-        // The same file under another spelling of its path is the same file.
-        const bool same = lstrcmpiA(title, path) == 0 || (full[0] && gs && lstrcmpiA(gs->filePath, full) == 0);
-        if (!same) continue;
+        if (!IsGraphWindow(child) || !GraphShowsFile(GetWindowGraph(child), child, path)) continue;
         if (IsIconic(child)) ShowWindow(child, SW_SHOWNORMAL);
         SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
         if (g_quietOpen) return 1;

@@ -37,6 +37,9 @@ public:
 tagGS* DoFileOpen(const char* path, uint16_t* journalHeight);
 // 1 when a graph window shows the file; that window is then activated and the user told.
 int IsFileAlreadyOpen(const char* path);
+// Whether the graph shows the file at path: its window's title is that path, or its own file is
+// that file under whatever spelling (another drive, a short name, another case).
+bool GraphShowsFile(const tagGS* gs, HWND window, const char* path);
 // Takes an untouched "Untitled" graph (1) or a new document (0) and makes it a new graph;
 // *out is null when no document could be made.
 int FindReusableUntitled(tagGS** out);

@@ -17,6 +17,7 @@
 #include "base/resource.h"
 #include "graph/graph_ids.h"
 #include "base/services.h"
+#include "common/same_file.h"
 #include "common/scoped_handle.h"
 #include "base/system_queries.h"
 #include "devlib/vk40.h"
@@ -270,16 +271,11 @@ void TakeNewName(tagGS* gs, const char* target, const char* full, uint32_t dataO
 
 // Whether the file is the one the document or another graph window shows.
 bool IsAGraphsFile(const tagGS* gs, const char* path, bool own) {
-    char full[MAX_PATH] = "";
-    if (!GetFullPathNameA(path, sizeof full, full, nullptr)) full[0] = 0;
-    if (own && (lstrcmpiA(path, gs->title) == 0 || (full[0] && lstrcmpiA(full, gs->filePath) == 0))) return true;
+    if (own && (lstrcmpiA(path, gs->title) == 0 || (gs->filePath[0] && IsSameFile(gs->filePath, path)))) return true;
     if (!g_app || !g_app->hwndClient) return false;
     for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         tagGS* other = GetWindowGraph(child);
-        if (!other || other == gs) continue;
-        char title[MAX_PATH + 8] = "";
-        GetWindowTextA(child, title, sizeof title);
-        if (lstrcmpiA(title, path) == 0 || (full[0] && lstrcmpiA(other->filePath, full) == 0)) return true;
+        if (other && other != gs && GraphShowsFile(other, child, path)) return true;
     }
     return false;
 }
@@ -442,9 +438,7 @@ void BuildPlaceableHeader(int16_t right, int16_t bottom, uint8_t out[22]) {
 }
 
 int CheckSameDocument(tagGS* gs, const char* path) {
-    char full[MAX_PATH] = "";
-    if (!GetFullPathNameA(path, sizeof full, full, nullptr)) full[0] = 0;
-    const bool own = lstrcmpiA(path, gs->title) == 0 || (full[0] && lstrcmpiA(full, gs->filePath) == 0);
+    const bool own = lstrcmpiA(path, gs->title) == 0 || (gs->filePath[0] && IsSameFile(gs->filePath, path));
     // The file another graph shows is never written over, whatever this one is called by now (a
     // lesson's SAVE names the document after its target first). The document's own name is
     // refused only for a part of it, which would cut the whole short.
@@ -513,7 +507,7 @@ int SaveDocument(tagGS* gs, int ask, int lockName, const char* title, const char
         if (!GetFullPathNameA(target, sizeof full, full, nullptr)) full[0] = 0;
         if (!copy) {
             TakeNewName(gs, target, full, graph.dataOffset);
-        } else if (full[0] && lstrcmpiA(full, gs->filePath) == 0) {
+        } else if (full[0] && gs->filePath[0] && IsSameFile(gs->filePath, full)) {
             AdoptWrittenFile(gs, full, graph.dataOffset);  // the copy replaced the graph's own file
         }
         setDirtyGraphFlag(gs, 0);

@@ -3,6 +3,7 @@
 // booted inside the test process. The dialogs the words ask through are answered in their place;
 // the error dialog is answered by its hook, which counts it.
 #include <gtest/gtest.h>
+#include "tests/base/other_spelling.h"
 #include <windows.h>
 
 #include <algorithm>
@@ -382,18 +383,24 @@ TEST_F(ScriptWords, SaveAndSaveCopyIntoAMissingFolderTellTheUserAndReportThree) 
     EXPECT_EQ(ErrorDialogs(), 0);
 }
 
-// Neither word writes over the file another graph window shows: the save is refused with the
-// reason, the file keeps its recording, and the saving graph keeps its name and stays unsaved.
+// Neither word writes over the file another graph window shows, under any spelling of its path
+// (another drive that reaches it, its short name): the save is refused with the reason, the file
+// keeps its recording, and the saving graph keeps its name and stays unsaved. OPEN under another
+// spelling makes no second window on the file.
 TEST_F(ScriptWords, SaveAndSaveCopyNeverWriteOverTheFileAnotherGraphShows) {
-    const std::string victim = InFolder("victim.acq"), other = InFolder("graphB.acq");
+    const std::string victim = InFolder("victim of a save.acq"), other = InFolder("graphB.acq");
     AcqRecipe recipe = RichRecipe();
     const Bytes a = BuildAcq(recipe);
     recipe.channels[0].raw.assign(recipe.channels[0].raw.size(), 77);
     ASSERT_TRUE(WriteWholeFile(victim, a));
     ASSERT_TRUE(WriteWholeFile(other, BuildAcq(recipe)));
-    ASSERT_EQ(Run({"OPEN \"victim.acq\", R"}), kScriptGoOn);
+    ASSERT_EQ(Run({"OPEN \"victim of a save.acq\", R"}), kScriptGoOn);
     ASSERT_EQ(Var('R'), 1.0);
     HWND windowA = g_script.graph->hwnd;
+    const std::string rooted = ThroughRootDrive(victim), shortName = ShortSpelling(victim);
+    ASSERT_NE(rooted, "") << "the root drive reaches the test's folder";
+    ASSERT_NE(shortName, "");
+    ASSERT_EQ(shortName.find("victim of"), std::string::npos) << "a short name differs from the long one";
     const std::string titleA = WindowText(windowA);
     ASSERT_EQ(Run({"OPEN \"graphB.acq\", R"}), kScriptGoOn);
     tagGS* gs = g_script.graph;
@@ -403,10 +410,14 @@ TEST_F(ScriptWords, SaveAndSaveCopyNeverWriteOverTheFileAnotherGraphShows) {
         std::string line;
         double result;
     } cases[] = {
-        {"SAVE \"victim.acq\", R", 3.0},
-        {"SAVECOPY \"victim.acq\", \"\", KeepName, R", 2.0},
+        {"SAVE \"victim of a save.acq\", R", 3.0},
+        {"SAVECOPY \"victim of a save.acq\", \"\", KeepName, R", 2.0},
         {"SAVE \"" + victim + "\", R", 3.0},
         {"SAVECOPY \"" + victim + "\", \"\", LockName, R", 2.0},
+        {"SAVE \"" + rooted + "\", R", 3.0},
+        {"SAVECOPY \"" + rooted + "\", \"\", KeepName, R", 2.0},
+        {"SAVE \"" + shortName + "\", R", 3.0},
+        {"SAVECOPY \"" + shortName + "\", \"\", LockName, R", 2.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -421,6 +432,13 @@ TEST_F(ScriptWords, SaveAndSaveCopyNeverWriteOverTheFileAnotherGraphShows) {
         EXPECT_EQ(WindowText(gs->hwnd), titleB);
         EXPECT_EQ(WindowText(windowA), titleA);
         EXPECT_EQ(gs->modified, 1u);
+    }
+    const size_t windows = GraphWindows().size();
+    for (const std::string& spelling : {rooted, shortName}) {
+        SCOPED_TRACE(spelling);
+        ASSERT_EQ(Run({"OPEN \"" + spelling + "\", R"}), kScriptGoOn);
+        EXPECT_EQ(GraphWindows().size(), windows) << "no second window on the file";
+        EXPECT_EQ(ReadWholeFile(victim), a);
     }
     EXPECT_EQ(ErrorDialogs(), 0);
 }

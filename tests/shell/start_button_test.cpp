@@ -476,7 +476,8 @@ struct OwnFolder {
     }
     ~OwnFolder() {
         SetCurrentDirectoryA(previous);
-        for (const char* name : {"\\AUTO0003.acq", "\\copy.acq"}) DeleteFileA((path + name).c_str());
+        for (const char* name : {"\\AUTO0000.acq", "\\AUTO0001.acq", "\\AUTO0002.acq", "\\AUTO0003.acq", "\\copy.acq"})
+            DeleteFileA((path + name).c_str());
         RemoveDirectoryA(path.c_str());
     }
     std::string path;
@@ -525,6 +526,65 @@ TEST_F(StartButtonWithUnit, AnAutosavedRunOpensFromItsNumberedFile) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+// The number starts at 0 again in a new session: each run passes over a file that exists (an
+// earlier session's) and the file an open graph shows (even one gone from the disk meanwhile) for
+// the next free number, asks nothing, and leaves every other file as it was.
+TEST_F(StartButtonWithUnit, AnAutosavedRunTakesTheNextFreeNumberAndNeverReplacesAFile) {
+    OwnFolder folder;
+    UnitReady();
+    BoxCapture boxes;
+    const std::string earlier = folder.path + "\\AUTO0000.acq";
+    {
+        HANDLE f = CreateFileA(earlier.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(f, "yesterday's run", 15, &written, nullptr);
+        CloseHandle(f);
+    }
+    {
+        AcqLock acq(g_app->hAcq);
+        for (int i = 0; i < kAnalogChannels; ++i)
+            acq->chans[i].flags = i == 1 ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
+        for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
+        acq->acqLength = 607;
+        acq->dataMode = kDataAutosave;
+        acq->autosaveEnable = 1;
+        acq->warnOnOverwrite = 1;
+        memcpy(acq->autosaveName, "AUTO", 5);
+    }
+    // One run on a new graph of a new session; the title it took.
+    auto runOnNewGraph = [&](HWND graph) {
+        {
+            AcqLock acq(g_app->hAcq);
+            acq->autosaveNumber = 0;
+        }
+        ClickMiddle(ButtonOn(graph));
+        EXPECT_EQ(Running(), 1);
+        for (int i = 0; i < 20 && Running(); ++i) Advance(100);
+        EXPECT_EQ(Running(), 0);
+        char title[MAX_PATH] = "";
+        GetWindowTextA(graph, title, sizeof title);
+        return std::string(title);
+    };
+    ASSERT_EQ(runOnNewGraph(first), "AUTO0001.acq");
+    const std::string second = folder.path + "\\AUTO0001.acq";
+    const std::string firstRun = ReadFileText(second);
+    ASSERT_GT(firstRun.size(), 607u * 2);
+    HWND next = NewActiveGraph();
+    ASSERT_TRUE(next);
+    ASSERT_EQ(runOnNewGraph(next), "AUTO0002.acq");
+    // The first graph's file goes from the disk while the graph stays open: its name is still taken.
+    ASSERT_TRUE(DeleteFileA(second.c_str()));
+    HWND third = NewActiveGraph();
+    ASSERT_TRUE(third);
+    ASSERT_EQ(runOnNewGraph(third), "AUTO0003.acq");
+    EXPECT_EQ(ReadFileText(earlier), "yesterday's run");
+    EXPECT_EQ(ReadFileText(second), "<missing>");
+    EXPECT_GT(ReadFileText(folder.path + "\\AUTO0002.acq").size(), 607u * 2);
+    EXPECT_GT(ReadFileText(folder.path + "\\AUTO0003.acq").size(), 607u * 2);
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text;
+}
+
 // The run's numbered file cannot be replaced (here it is read-only): the file stays as it was,
 // the user is told, and the graph keeps the recording to be saved another way.
 TEST_F(StartButtonWithUnit, AnAutosaveThatCannotBeWrittenSaysSoAndTheGraphKeepsTheRecording) {
@@ -543,6 +603,9 @@ TEST_F(StartButtonWithUnit, AnAutosaveThatCannotBeWrittenSaysSoAndTheGraphKeepsT
         acq->autosaveNumber = 3;
     }
     const std::string file = folder.path + "\\AUTO0003.acq";
+    ClickMiddle(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    // The name was free at the start; a read-only file of that name appears while the run records.
     {
         HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(f, INVALID_HANDLE_VALUE);
@@ -551,8 +614,6 @@ TEST_F(StartButtonWithUnit, AnAutosaveThatCannotBeWrittenSaysSoAndTheGraphKeepsT
         CloseHandle(f);
     }
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
-    ClickMiddle(ButtonOn(first));
-    ASSERT_EQ(Running(), 1);
     for (int i = 0; i < 20 && Running(); ++i) Advance(100);
     ASSERT_EQ(Running(), 0);
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -6,9 +6,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "common/binding.h"
+#include "common/same_file.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/run/setup_block.h"
@@ -20,15 +20,23 @@ namespace {
 
 constexpr int16_t kAutosaveOn = 1;
 
+// Nothing is there by that name; a name the system only refuses to look at may be a file.
+bool IsFreeName(const char* name) {
+    if (GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
 
-// With the warning on, an existing file is overwritten only when the user says so.
-bool MayOverwrite(const stAcq* acq, const tagGS* gs, const char* name) {
-    if (!acq->warnOnOverwrite || GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES) return true;
-    // The keyed text may have been replaced: only its "%s" is filled, nothing else is a format.
-    std::string text = Keyed("The file %s already exists.  Press OK to overwrite.");
-    const size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, name);
-    return MessageBoxA(gs->hwnd, text.c_str(), "VK40", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+// The device library sees the program's graphs only through their windows, the MDI client's
+// children; any of them (this one too) may show the file under another spelling of its path.
+bool AGraphShows(const tagGS* gs, const char* name) {
+    HWND client = gs->hwnd ? GetParent(gs->hwnd) : nullptr;
+    if (!client) return false;
+    for (HWND child = GetWindow(client, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const tagGS* other = HostGetWindowGraph(&g_lib.host, child);
+        if (other && other->filePath[0] && IsSameFile(other->filePath, name)) return true;
+    }
+    return false;
 }
 
 // The host writes the graph; a writer that stops short without a reason counts as a device fault.
@@ -56,9 +64,17 @@ int32_t MakeAcqFileName(stAcq* acq, tagGS* gs) {
     char base[sizeof acq->autosaveName + 1] = "";
     memcpy(base, acq->autosaveName, sizeof acq->autosaveName);
     char name[sizeof gs->title];
-    if (!FormatAutosaveName(base, acq->autosaveNumber, name, sizeof name)) return 0;
-    ++acq->autosaveNumber;
-    if (!MayOverwrite(acq, gs, name)) return 0;
+    // The number starts again at 0 each session: the run takes the next one free, never a file
+    // that exists (an earlier session's) or that an open graph shows.
+    for (;;) {
+        if (!FormatAutosaveName(base, acq->autosaveNumber, name, sizeof name)) return 0;
+        if (acq->autosaveNumber == INT16_MAX) {  // no number left to take
+            ShowFileNotWritten(gs->hwnd, name, ERROR_FILE_EXISTS);
+            return 0;
+        }
+        ++acq->autosaveNumber;
+        if (IsFreeName(name) && !AGraphShows(gs, name)) break;
+    }
     SetNewLogicalName(gs->title, name);
     lstrcpynA(gs->title, name, sizeof gs->title);
     if (!GetFullPathNameA(name, sizeof gs->filePath, gs->filePath, nullptr))

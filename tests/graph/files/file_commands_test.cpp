@@ -9,6 +9,7 @@
 #include <vector>
 #include "graph/window/graph_window.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/base/other_spelling.h"
 #include "tests/documents/acq_builder.h"
 #include "tests/documents/test_doc.h"
 #include "tests/graph/dialogs/dialog_driver.h"
@@ -1230,6 +1231,76 @@ TEST_F(FileCommands, ANameAnotherGraphShowsIsRefusedAndWithoutADialogTheSaveEnds
     EXPECT_EQ(SaveDocumentAs(two, 1, 0, nullptr, nullptr, nullptr), 0);
     EXPECT_EQ(g_save.calls, 2);
     EXPECT_EQ(std::string(two->title), folder.File("two.acq"));
+}
+
+// The file another graph shows, named through another drive that reaches it or by its short
+// name: Save As from the menu refuses it (the dialog comes again), so the paged recording keeps
+// its file and its window can still save; File > Open of it only activates its window.
+TEST_F(FileCommands, AnOpenFileUnderAnotherSpellingIsNeitherWrittenOverNorOpenedTwice) {
+    TempFolder folder("kymora-spelling");
+    const std::string alpha = folder.File("alpha recording.acq"), beta = folder.File("beta.acq");
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 0;
+    for (int i = 0; i < 20000; ++i) c.raw.push_back(static_cast<int16_t>(i));
+    recipe.channels = {c};
+    const Bytes alphaBytes = BuildAcq(recipe);
+    ASSERT_TRUE(WriteWholeFile(alpha, alphaBytes));
+    ASSERT_TRUE(WriteWholeFile(beta, SmallFile(13)));
+    ASSERT_EQ(OpenGraphFile(alpha.c_str()), 1);
+    ASSERT_EQ(OpenGraphFile(beta.c_str()), 1);
+    tagGS* alphaGraph = GraphShowing(alpha);
+    ASSERT_TRUE(alphaGraph);
+    ASSERT_EQ(alphaGraph->storageKind, kStoreDiskPaged);
+    const struct {
+        const char* what;
+        std::string spelling;
+    } cases[] = {
+        {"through the root drive", ThroughRootDrive(alpha)},
+        {"by its short name", ShortSpelling(alpha)},
+        {"in other case", folder.path + "\\.\\ALPHA RECORDING.ACQ"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        ASSERT_NE(k.spelling, "");
+        ASSERT_NE(k.spelling, alpha);
+        HWND betaWindow = WindowShowing(beta);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(betaWindow), 0);
+        setDirtyGraphFlag(GetWindowGraph(betaWindow), 1);
+        g_save = DialogAnswer{};
+        g_save.names = {k.spelling};
+        struct Once {
+            static BOOL Proc(OPENFILENAMEA* ofn) {
+                if (g_save.calls >= 1) g_save.cancel = true;
+                return Answer(g_save, ofn);
+            }
+        };
+        SetFileDialogProcs(OpenAnswer, Once::Proc);
+        BoxCapture boxes;
+        Command(IDM_FILE_SAVE_AS);
+        EXPECT_EQ(g_save.calls, 2) << "refused, the dialog comes again";
+        EXPECT_TRUE(ContainsBox(boxes, "is already open.\nPlease choose another name."));
+        EXPECT_EQ(ReadWholeFile(alpha), alphaBytes);
+        EXPECT_EQ(WindowShowing(beta), betaWindow) << "beta keeps its name";
+        // File > Open of the same file only brings its window forward.
+        g_open = DialogAnswer{};
+        g_open.names = {k.spelling};
+        const size_t windows = GraphWindows().size();
+        Command(IDM_FILE_OPEN);
+        EXPECT_EQ(GraphWindows().size(), windows);
+        EXPECT_TRUE(ContainsBox(boxes, "is already open"));
+        EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)),
+                  WindowShowing(alpha));
+    }
+    // The recording still reads from its file, and saves.
+    for (int i : {0, 8191, 19999}) {
+        double v = 0;
+        ASSERT_EQ(GetChannelSample(alphaGraph, i, 0, &v), 1) << i;
+        EXPECT_EQ(v, i * (10.0 / 32768.0)) << i;
+    }
+    const std::string copy = folder.File("alpha copy.acq");
+    EXPECT_EQ(SaveDocumentCopyAs(alphaGraph, 0, 0, nullptr, copy.c_str(), nullptr), 1);
+    EXPECT_GT(ReadWholeFile(copy).size(), 40000u);
 }
 
 TEST_F(FileCommands, ASelectionSavedAloneKeepsTheDocumentsNameAndItsSegmentMarker) {
