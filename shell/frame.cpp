@@ -264,17 +264,24 @@ void ApplyToolbarChoice(bool show) {
     MoveWindow(g_app->hwndClient, rc.left, top, rc.right - rc.left, rc.bottom - top, TRUE);
 }
 
-// 1 when the frame may close: no recording runs and no graph window objects.
+// 1 when the frame may close: no recording runs and every graph closed. The graphs close one at
+// a time as Close All closes them, each window going with its graph, and the first that stays
+// (its question cancelled, its save not done, a recording) ends the walk: the program stays,
+// so no later question may save or close anything.
 int MayCloseFrame() {
     if (RecordingRuns()) return 0;
-    bool objected = false;
-    if (g_app->hwndClient) {
-        for (HWND child = GetWindow(g_app->hwndClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (GetWindow(child, GW_OWNER)) continue;
-            if (SendMessageA(child, WM_QUERYENDSESSION, 0, 0)) objected = true;
-        }
+    HWND client = g_app->hwndClient;
+    if (!client) return 1;
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(client, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (!GetWindow(child, GW_OWNER)) children.push_back(child);
+    for (HWND child : children) {
+        if (!IsWindow(child)) continue;
+        const bool graph = GetWindowGraph(child) != nullptr;
+        if (SendMessageA(child, WM_QUERYENDSESSION, 0, 0)) return 0;
+        if (graph && IsWindow(child)) SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
     }
-    return objected ? 0 : 1;
+    return 1;
 }
 
 // Opens a file outside lesson mode, as a free document.

@@ -158,10 +158,47 @@ void SavePromptName(const tagGS* gs, char* out, size_t size) {
     if (std::strlen(out) + 4 < size) std::strcat(out, ".ACQ");
 }
 
+// While a graph is asked about and saved it is the active graph, in the window list and for
+// the lesson's words: "OnFileSave" saves the graph the question names, whichever was in front.
+class CAskedGraph {
+public:
+    explicit CAskedGraph(tagGS* gs) : m_window(gs->hwnd), m_kept(g_script.graph) {
+        m_keptWindow = m_kept ? m_kept->hwnd : nullptr;
+        g_script.graph = gs;
+        if (!g_app || !m_window || !IsWindow(m_window)) return;
+        m_keptActive = g_app->hwndActiveGraph;
+        if (g_app->hwndClient && MdiActive() != m_window)
+            SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_window), 0);
+        g_app->hwndActiveGraph = m_window;  // a hidden window is not activated by the client
+    }
+    ~CAskedGraph() {
+        // The script's own graph again, unless the save closed it meanwhile.
+        const bool keptStays =
+            !m_kept || (m_keptWindow && IsWindow(m_keptWindow) && GetWindowGraph(m_keptWindow) == m_kept);
+        g_script.graph = keptStays ? m_kept : nullptr;
+        if (g_app && m_window && g_app->hwndActiveGraph == m_window && MdiActive() != m_window)
+            g_app->hwndActiveGraph = m_keptActive && IsWindow(m_keptActive) ? m_keptActive : nullptr;
+    }
+    CAskedGraph(const CAskedGraph&) = delete;
+    CAskedGraph& operator=(const CAskedGraph&) = delete;
+
+private:
+    static HWND MdiActive() {
+        return g_app->hwndClient
+                   ? reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0))
+                   : nullptr;
+    }
+    HWND m_window;
+    tagGS* m_kept;
+    HWND m_keptWindow = nullptr;
+    HWND m_keptActive = nullptr;
+};
+
 // 0 when the graph stays: the user cancels, or answers Yes and nothing was saved (the lesson
 // has no "OnFileSave", its dialog was cancelled or its write failed); a close that frees the
 // changes unsaved would lose them.
 int AskToSave(tagGS* gs, HWND parent) {
+    CAskedGraph asked(gs);
     char name[300];
     SavePromptName(gs, name, sizeof name);
     const char* format = getMsgBoxText("KEY Graph has changed and Question");

@@ -25,7 +25,8 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
             char text[1024] = "";
             GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
             g_capture->boxes.push_back({caption, text});
-            PostMessageA(box, WM_COMMAND, g_capture->answer, 0);
+            const UINT answer = g_capture->choose ? g_capture->choose(g_capture->boxes.back()) : g_capture->answer;
+            PostMessageA(box, WM_COMMAND, answer, 0);
         }
     }
     return CallNextHookEx(g_hook, code, wParam, lParam);

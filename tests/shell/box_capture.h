@@ -2,6 +2,7 @@
 // or with the button the capture is told).
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct BoxCapture {
     std::vector<Box> boxes;
     std::vector<HWND> seen;  // a box that loses and regains activation is still one box
     UINT answer = IDOK;      // the button the boxes are answered with
+    // when set, the button for each box by its text (a user who answers each question differently)
+    std::function<UINT(const Box&)> choose;
     std::string caption;     // when set, only boxes of this caption (other dialogs are left alone)
     std::string leaveAlone;  // when set, dialogs of this caption are left alone (a progress dialog)
 };

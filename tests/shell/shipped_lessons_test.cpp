@@ -286,6 +286,163 @@ protected:
         }
     }
 
+    // A graph file of its own, each sample its own, opened as File > Open opens it (it becomes the
+    // active graph).
+    struct OpenedFile {
+        std::string name, path;
+        Bytes bytes;  // the file as it was before the program wrote anything
+        HWND window = nullptr;
+        tagGS* Graph() const { return IsWindow(window) ? GetWindowGraph(window) : nullptr; }
+    };
+    OpenedFile OpenOwnFile(const char* name, int16_t base) {
+        OpenedFile f;
+        f.name = name;
+        f.path = folder + "\\" + name + ".acq";
+        AcqRecipe recipe;
+        AcqChannel channel;
+        channel.slot = 1;
+        channel.label = "CH1";
+        for (int16_t i = 0; i < 64; ++i) channel.raw.push_back(static_cast<int16_t>(base + 3 * i));
+        recipe.channels = {channel};
+        recipe.markerSection = false;
+        f.bytes = BuildAcq(recipe);
+        if (std::find(files.begin(), files.end(), f.path) == files.end()) files.push_back(f.path);
+        EXPECT_TRUE(WriteWholeFile(f.path, f.bytes));
+        EXPECT_EQ(OpenGraphFile(f.path.c_str()), 1) << f.path;
+        f.window = g_app->hwndActiveGraph;
+        EXPECT_TRUE(f.Graph()) << f.path;
+        return f;
+    }
+    // The user's change: the channel renamed, which the saved file must carry.
+    static void Change(const OpenedFile& f) {
+        tagGS* g = f.Graph();
+        ASSERT_TRUE(g);
+        lstrcpynA(g->chanLabel[1], (f.name + " changed").c_str(), sizeof g->chanLabel[1]);
+        setDirtyGraphFlag(g, 1);
+    }
+    // The file holds the graph's own samples under its changed label.
+    static void ExpectSavedWithItsChange(const OpenedFile& f, const Bytes& original) {
+        SCOPED_TRACE(f.name);
+        const Bytes now = FileBytes(f.path);
+        ASSERT_NE(now, original) << "the file was written";
+        TestDoc saved, before;
+        ASSERT_EQ(ReadGraphBuffer(saved.gs, now.data(), now.size(), nullptr), 1);
+        ASSERT_EQ(ReadGraphBuffer(before.gs, original.data(), original.size(), nullptr), 1);
+        EXPECT_EQ(std::string(saved.gs->chanLabel[1]), f.name + " changed");
+        ASSERT_EQ(saved.gs->chanCount[1], before.gs->chanCount[1]);
+        int differing = 0;
+        for (uint32_t i = 0; i < before.gs->chanCount[1]; ++i) {
+            double a = 0, b = 0;
+            GetChannelSample(before.gs, static_cast<int>(i), 1, &a);
+            GetChannelSample(saved.gs, static_cast<int>(i), 1, &b);
+            if (a != b) ++differing;
+        }
+        EXPECT_EQ(differing, 0) << "the graph's own recording, not another's";
+    }
+    // The graph windows on the screen: each must still hold its graph.
+    static std::vector<HWND> GraphWindowsLeft() {
+        std::vector<HWND> left;
+        if (!IsWindow(g_app->hwndClient)) return left;
+        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            if (!(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_MDICHILD)) continue;
+            EXPECT_TRUE(GetWindowGraph(w)) << "an empty window is left on the screen";
+            left.push_back(w);
+        }
+        std::sort(left.begin(), left.end());
+        return left;
+    }
+
+    // One closing of the program by `how`, each question answered by the graph it names. Returns
+    // the graphs asked about, in turn; every question must find its graph the active one, for
+    // the window list and for the lesson's words.
+    std::vector<std::string> CloseProgramAnswering(Closing how, const std::vector<OpenedFile*>& graphs,
+                                                   const std::vector<std::pair<std::string, UINT>>& answers) {
+        std::vector<std::string> asked;
+        BoxCapture boxes;
+        boxes.caption = g_app->szAppTitle;
+        boxes.choose = [&](const BoxCapture::Box& box) -> UINT {
+            for (const OpenedFile* f : graphs) {
+                if (box.text.find(f->name + ".acq") == std::string::npos) continue;
+                asked.push_back(f->name);
+                HWND mdiActive = reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0));
+                EXPECT_EQ(mdiActive, f->window) << f->name << " is the active window while asked about";
+                EXPECT_EQ(g_app->hwndActiveGraph, f->window) << f->name << " is the active graph";
+                EXPECT_EQ(g_script.graph, f->Graph()) << f->name << " is the graph the lesson's words act on";
+                for (const auto& a : answers)
+                    if (a.first == f->name) return a.second;
+                ADD_FAILURE() << f->name << " was not to be asked about";
+                return IDCANCEL;
+            }
+            ADD_FAILURE() << "a box about no graph: " << box.text;
+            return IDCANCEL;
+        };
+        Typist::g_dialogs = 0;
+        Typist::g_cancels = true;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Typist::Hook, nullptr, GetCurrentThreadId());
+        CloseBy(how);
+        UnhookWindowsHookEx(hook);
+        Typist::g_cancels = false;
+        EXPECT_EQ(boxes.boxes.size(), asked.size()) << "every box is a save question";
+        EXPECT_EQ(Typist::g_dialogs, 0) << "a graph with a file is saved there, without a Save As dialog";
+        EXPECT_TRUE(g_user.errors.empty()) << g_user.errors.front();
+        return asked;
+    }
+
+    // File > Quit or the frame's close box with changed graphs and the start-up script's save:
+    // each question's Yes writes the graph asked about and no other, No writes nothing, Cancel
+    // writes nothing and ends the closing with the program and the graphs not yet closed still
+    // there; a graph that closed leaves no window behind.
+    void ExpectClosingTheProgramSavesTheGraphAskedAbout(Closing how) {
+        ASSERT_TRUE(FindScriptSubroutine(LoadedScript(), "OnFileSave"));
+        HWND frame = g_app->hwndFrame;
+        OpenedFile alpha = OpenOwnFile("alpha", 100), beta = OpenOwnFile("beta", 2000),
+                   gamma = OpenOwnFile("gamma", -3000);
+        const std::vector<OpenedFile*> all = {&alpha, &beta, &gamma};
+        for (const OpenedFile* f : all) Change(*f);
+        std::vector<HWND> windows = {alpha.window, beta.window, gamma.window};
+        std::sort(windows.begin(), windows.end());
+        ASSERT_EQ(GraphWindowsLeft(), windows) << "three graphs, each in a window of its own";
+        const std::vector<std::string> untouched = FilesIn(folder);
+
+        {
+            SCOPED_TRACE("Cancel for gamma, the active graph");
+            EXPECT_EQ(CloseProgramAnswering(how, all, {{"gamma", IDCANCEL}}), std::vector<std::string>{"gamma"})
+                << "Cancel ends the closing";
+            EXPECT_TRUE(IsWindow(frame)) << "the program stays";
+            EXPECT_EQ(FilesIn(folder), untouched) << "no file is written";
+            EXPECT_EQ(GraphWindowsLeft(), windows);
+            for (const OpenedFile* f : all) EXPECT_EQ(f->Graph()->modified, 1u) << f->name;
+        }
+        {
+            SCOPED_TRACE("No for gamma, Yes for beta, Cancel for alpha");
+            const std::vector<std::string> order = {"gamma", "beta", "alpha"};
+            EXPECT_EQ(CloseProgramAnswering(how, all, {{"gamma", IDNO}, {"beta", IDYES}, {"alpha", IDCANCEL}}), order);
+            EXPECT_TRUE(IsWindow(frame)) << "the program stays";
+            EXPECT_EQ(FileBytes(gamma.path), gamma.bytes) << "No saves nothing";
+            EXPECT_EQ(FileBytes(alpha.path), alpha.bytes) << "Cancel saves nothing";
+            ExpectSavedWithItsChange(beta, beta.bytes);
+            EXPECT_FALSE(IsWindow(gamma.window));
+            EXPECT_FALSE(IsWindow(beta.window));
+            EXPECT_EQ(GraphWindowsLeft(), std::vector<HWND>{alpha.window});
+            ASSERT_TRUE(alpha.Graph());
+            EXPECT_EQ(alpha.Graph()->modified, 1u);
+        }
+        {
+            SCOPED_TRACE("Yes for alpha, beta open again unchanged and active");
+            const Bytes betaSaved = FileBytes(beta.path);
+            ASSERT_EQ(OpenGraphFile(beta.path.c_str()), 1);
+            beta.window = g_app->hwndActiveGraph;
+            ASSERT_TRUE(beta.Graph());
+            ASSERT_EQ(beta.Graph()->modified, 0u);
+            const std::vector<std::string> inFolder = FilesIn(folder);
+            EXPECT_EQ(CloseProgramAnswering(how, all, {{"alpha", IDYES}}), std::vector<std::string>{"alpha"});
+            ExpectSavedWithItsChange(alpha, alpha.bytes);
+            EXPECT_EQ(FileBytes(beta.path), betaSaved) << "the graph not asked about is not written";
+            EXPECT_EQ(FilesIn(folder).size(), inFolder.size()) << "no file is made";
+            EXPECT_FALSE(IsWindow(frame)) << "every graph closed: the program ends";
+        }
+    }
+
     std::string lessonFolder;
     std::vector<std::string> files;
 };
@@ -613,6 +770,17 @@ TEST_F(ShippedLessons, SaveAsOntoTheFileAnotherGraphShowsIsRefusedAndChangesNoth
     EXPECT_EQ(lstrcmpiA(graphB->title, other.c_str()), 0) << graphB->title;
     EXPECT_EQ(graphB->modified, 1u) << "the graph was not saved";
     graphB->modified = 0;
+}
+
+// File > Quit with changed graphs: each Yes saves the graph it names, through the start-up
+// script's "OnFileSave", and Cancel stops the Quit with nothing written.
+TEST_F(ShippedLessons, QuitSavesEachChangedGraphItAsksAboutAndStopsAtCancel) {
+    ExpectClosingTheProgramSavesTheGraphAskedAbout(Closing::Quit);
+}
+
+// The frame's close box asks and saves as File > Quit does.
+TEST_F(ShippedLessons, TheFramesCloseBoxSavesEachChangedGraphItAsksAboutAndStopsAtCancel) {
+    ExpectClosingTheProgramSavesTheGraphAskedAbout(Closing::FrameCloseBox);
 }
 
 // File > Print through the start-up script prints the graph the user works on (here into a
