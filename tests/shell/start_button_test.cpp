@@ -939,6 +939,42 @@ TEST_F(StartButtonWithUnit, AShortStallOfTheUnitIsToldAndMarkedWhereItsFramesAre
               "the samples after it were recorded later than their place suggests.");
 }
 
+// The same stall in a run into the unit's memory: the unit goes on until it has its length, and
+// the frames read back after the gap are its later ones; the user is told once the run is read
+// back, and a marker stands where the gap is.
+TEST_F(StartButtonWithUnit, AShortStallOfTheUnitInAUnitMemoryRunIsToldAndMarkedWhereItsFramesAreMissing) {
+    UnitReady();
+    BoxCapture boxes;
+    boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";
+    {
+        AcqLock acq(g_app->hAcq);
+        // 4 s at 25 kHz
+        vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 100000);
+        RecordTwoInputs(acq.get());
+    }
+    ClickMiddle(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 20; ++i) Advance(100);
+    ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 1));
+    for (int i = 0; i < 10; ++i) Advance(100);
+    ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 0));
+    for (int i = 0; i < 100 && Running(); ++i) Advance(100);
+    ASSERT_EQ(Running(), 0);
+    const tagGS* gs = GetWindowGraph(first);
+    ASSERT_EQ(gs->chanCount[1], 100000u);
+    const std::vector<uint32_t> jumps = CountingJumps(gs, 100000);
+    ASSERT_EQ(jumps.size(), 1u) << "the unit skipped the frames of its stall once";
+    EXPECT_EQ(jumps[0], 50000u);
+    const auto marks = MarkersOfType(gs, kMarkerSequential);
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0].first, jumps[0]) << "the marker stands where the frames are missing";
+    EXPECT_EQ(marks[0].second, "Samples lost");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              "The unit delivered fewer samples than fell due on its clock: some are missing.\nA marker shows where; "
+              "the samples after it were recorded later than their place suggests.");
+}
+
 // Stopped by the button, a run in the unit's memory of an honest unit keeps every frame the unit
 // counted, at each rate: the frames it took while the go and the stop were exchanged among them.
 TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunOfAnHonestUnitKeepsTheUnitsOwnCount) {

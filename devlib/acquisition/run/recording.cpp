@@ -156,6 +156,24 @@ bool FramesFellBehind(uint32_t elapsedMs, double framePeriodMs, uint64_t framesW
     return (due - framesWritten) * static_cast<uint64_t>(frameSize) > ringBytes;
 }
 
+// Frames the unit's clock may lag its frames by (the period's rounding, the frame under way).
+constexpr uint64_t kGapToleranceFrames = 2;
+
+GapCheck CheckForGap(uint64_t due, uint64_t delivered, bool framesCame) {
+    const uint64_t lost = due > delivered ? due - delivered : 0;
+    if (!g_runLayer.gapOpen) {
+        if (lost <= g_runLayer.framesLost + kGapToleranceFrames) return GapCheck::None;
+        // The frames of this check may have come before the gap was found: it stays open.
+        g_runLayer.gapOpen = 1;
+        g_runLayer.framesLost = lost;
+        return GapCheck::Opened;
+    }
+    g_runLayer.framesLost = std::max(g_runLayer.framesLost, lost);
+    if (!framesCame) return GapCheck::None;
+    g_runLayer.gapOpen = 0;
+    return GapCheck::Closed;
+}
+
 double ViewStartWithin(double startMs, double dataMs, double viewMs) {
     return std::max(0.0, std::min(startMs, dataMs - viewMs));
 }
@@ -422,14 +440,11 @@ bool UnitFellBehind(const stAcq* acq, uint32_t count) {
                             written, run.frameSize, g_runLayer.unitRingBytes);
 }
 
-// Frames the unit's clock may lag its frames by (the period's rounding, the frame under way).
-constexpr uint64_t kGapToleranceFrames = 2;
-
 // The unit delivered fewer frames than fell due on its clock since the run's frames began (read
 // before the unit was asked, so an honest unit has always delivered them): it stopped writing for
 // a while, and the frames after the gap would pass for earlier ones. Each gap gets a marker where
-// the graph's data end when it is found and, once the poll is over, a message; it stays one gap
-// until frames come again.
+// the graph's data end when it is found and, once later frames came and the poll is over, a
+// message (a stall that overflows the ring says so instead).
 void NoteLostFrames(stAcq* acq, uint64_t askedUs, uint32_t deliveredBytes) {
     const stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
@@ -439,16 +454,13 @@ void NoteLostFrames(stAcq* acq, uint64_t askedUs, uint32_t deliveredBytes) {
     const double period = UnitFramePeriodMs(acq->runSamplePeriod, g_runLayer.highSpeedRun);
     const uint64_t elapsed = askedUs > g_runLayer.dataStartUs ? askedUs - g_runLayer.dataStartUs : 0;
     const uint64_t due = static_cast<uint64_t>(std::max(0, FramesSurelyRecorded(elapsed, period)));
-    const uint64_t lost = due > delivered ? due - delivered : 0;
-    if (!g_runLayer.gapOpen && lost > g_runLayer.framesLost + kGapToleranceFrames) {
-        g_runLayer.gapOpen = 1;
+    switch (CheckForGap(due, delivered, deliveredBytes >= static_cast<uint32_t>(run.frameSize))) {
+    case GapCheck::Opened: g_runLayer.gapAt = FirstCount(acq, gs); break;
+    case GapCheck::Closed:
         g_runLayer.gapNoticePending = 1;
-        HostInsertMarker(Host(), gs, FirstCount(acq, gs) * acq->runSamplePeriod, 1, Keyed("KEY Samples lost marker"), 0);
-        return;  // the frames of this poll came before the gap was found: it stays open
-    }
-    if (g_runLayer.gapOpen) {
-        g_runLayer.framesLost = std::max(g_runLayer.framesLost, lost);
-        if (deliveredBytes >= static_cast<uint32_t>(run.frameSize)) g_runLayer.gapOpen = 0;
+        HostInsertMarker(Host(), gs, g_runLayer.gapAt * acq->runSamplePeriod, 1, Keyed("KEY Samples lost marker"), 0);
+        break;
+    case GapCheck::None: break;
     }
 }
 

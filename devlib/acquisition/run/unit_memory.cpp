@@ -47,6 +47,45 @@ bool Accepted(uint8_t command, uint16_t length, const uint8_t* data) {
 
 bool RequestUnitMemoryAgain(uint32_t address, int32_t length, uint8_t* buffer);
 
+// How often a unit-paced run's count is checked against its clock while it records.
+constexpr uint64_t kCountCheckUs = 10000;
+
+// The unit's count while it records, against the frames due on its clock: a unit that stopped
+// writing for a while has a gap there, which the read-back would close up silently. Where it
+// begins is kept for a marker; a count that does not come is no fault of the run and is skipped.
+void CheckUnitPacedCount(stAcq* acq) {
+    const stAcqRun& run = acq->run;
+    const uint64_t asked = g_unitLink.ClockUs();
+    if (run.dataStarted != 1 || run.frameSize <= 0 || asked - g_runLayer.countCheckedUs < kCountCheckUs) return;
+    g_runLayer.countCheckedUs = asked;
+    uint8_t recorded[kCountBytes] = {};
+    if (!g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded)) return;
+    const uint64_t delivered = GetBeU24(recorded) / static_cast<uint32_t>(run.frameSize);
+    const double period = HighSpeedFramePeriodMs(acq->runSamplePeriod);
+    const uint64_t begun = g_runLayer.unitPacedBegunUs;
+    const uint64_t due = static_cast<uint64_t>(std::max(0, FramesSurelyRecorded(asked > begun ? asked - begun : 0, period)));
+    const bool came = delivered > g_runLayer.countedFrames;
+    g_runLayer.countedFrames = std::max(g_runLayer.countedFrames, delivered);
+    if (CheckForGap(std::min<uint64_t>(due, static_cast<uint64_t>(std::max(acq->runLength, 0))), delivered, came) ==
+        GapCheck::Opened)
+        g_runLayer.gapFrames.push_back(static_cast<uint32_t>(delivered));
+}
+
+// The read-back's frames with a gap the run found: a marker at each, and the user told.
+void MarkUnitPacedGaps(stAcq* acq, tagGS* gs, uint32_t firstFrame, uint32_t framesRead) {
+    bool marked = false;
+    for (const uint32_t at : g_runLayer.gapFrames) {
+        if (at == 0 || at >= framesRead) continue;
+        HostInsertMarker(&g_lib.host, gs, (firstFrame + at) * acq->runSamplePeriod, 1, Keyed("KEY Samples lost marker"),
+                         0);
+        marked = true;
+    }
+    g_runLayer.gapFrames.clear();
+    if (!marked) return;
+    MessageBeep(MB_ICONEXCLAMATION);
+    ShowRunMessage(gs, "KEY Samples lost");
+}
+
 }  // namespace
 
 // The state of one read-back, shared with its dialog.
@@ -354,6 +393,7 @@ bool PollUnitPacedRun(stAcq* acq) {
             run.statusState = kStatusWaitingForData;
         }
     }
+    CheckUnitPacedCount(acq);
     DrawAcquisitionStatus(acq, run.attachedGraph);
     return true;
 }
@@ -419,11 +459,13 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
         // is read.
         count = ReadBackBytes(reported, overstated ? sure : possible, run.frameSize);
         wanted = count;
+        const uint32_t before = gs->chanCount[FirstRunSlot(run)];
         const ReadBackEnd end = ReadUnitMemorySamples(acq, &count);
         if (end == ReadBackEnd::LostGraph) {
             DropRun(acq, gs);
             return 0;
         }
+        if (run.frameSize > 0) MarkUnitPacedGaps(acq, gs, before, static_cast<uint32_t>(count / run.frameSize));
         ok = end == ReadBackEnd::Done;
     }
     gs->hOffset = 0;
