@@ -545,6 +545,10 @@ TEST_F(UnitMemory, FaultsDuringTheReadBackEndWithTheMessageKeepingEveryFrameRead
         const int32_t read = g_progress.back().done;
         ASSERT_GE(read, 20000);
         ExpectCounting(acq, static_cast<uint32_t>(read / 6));
+        // Given up after asking again, the user learns how much of the run was kept.
+        EXPECT_NE(LastBox().find(std::to_string(read / 6) + " of the 10000 samples in the unit were read back and are kept"),
+                  std::string::npos)
+            << LastBox();
         SimControlSetDword(kSimFault, kSimFaultNone);
         SimControlSetDword(kSimAbsent, 0);
         g_unitLink.Recover();
