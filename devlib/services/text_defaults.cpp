@@ -115,6 +115,13 @@ const stTextDefault kMessageDefaults[] = {
     {"KEY Unit count overstated",
      "The unit reported more samples than the run can have recorded.\nOnly the samples the run recorded were read "
      "back."},
+    {"KEY Samples lost",
+     "The unit delivered fewer samples than fell due on its clock: some are missing.\nA marker shows where; the "
+     "samples after it were recorded later than their place suggests."},
+    {"KEY Samples lost marker", "Samples lost"},
+    {"KEY Read-back incomplete",
+     "Communications error\nAcquisition terminated\n%ld of the %ld samples in the unit were read back and are "
+     "kept."},
     {"KEY An error occured on channel", "An error occured on channel C%ld.\nCheck the syntax of the expression."},
     {"KEY Filter frequency out of range", "The filter frequency must be above 0 and below half the sample rate."},
     {"KEY Can NOT get data from VK40", "Can NOT get data from the VK40.\nCheck connections and power."},

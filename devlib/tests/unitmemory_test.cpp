@@ -351,9 +351,10 @@ TEST_F(UnitMemory, AUnitOverstatingItsRecordingGetsOnlyTheRunsFramesRead) {
 }
 
 // Stopped by the Start button after 3 s of the unit's time, a run into the unit's memory gets the
-// frames of those 3 s read back, however many more the unit claims; without such a claim it says
-// nothing. The clock's readings being whole microseconds, the frame due at the very microsecond
-// of the stop is not vouched for.
+// frames of those 3 s read back. An honest unit's count is kept whole, the frame it took at the
+// very microsecond of the stop among them, and nothing is said; a count beyond anything the run
+// can have recorded is not believed: only the frames the clock vouches for are read (the frame of
+// the stop's own microsecond not among them), and the user is told.
 TEST_F(UnitMemory, AStoppedRunReadsBackNoMoreThanItsTimeOnTheUnitsClockRecorded) {
     stAcq* acq = Start("VKUSB");
     for (const uint32_t extra : {4000u, 0u}) {
@@ -370,8 +371,9 @@ TEST_F(UnitMemory, AStoppedRunReadsBackNoMoreThanItsTimeOnTheUnitsClockRecorded)
         ASSERT_EQ(acq->run.running, 1);
         AbortAcquisition(acq);
         ASSERT_EQ(acq->run.running, 0);
-        ExpectCounting(acq, 74999);
-        EXPECT_EQ(gs->totalSamples, 74999);
+        const uint32_t kept = extra ? 74999u : 75000u;
+        ExpectCounting(acq, kept);
+        EXPECT_EQ(gs->totalSamples, static_cast<int32_t>(kept));
         ASSERT_EQ(Boxes(), shown + (extra ? 1u : 0u));
         if (extra) {
             EXPECT_NE(LastBox().find("more samples than the run can have recorded"), std::string::npos);
@@ -543,6 +545,10 @@ TEST_F(UnitMemory, FaultsDuringTheReadBackEndWithTheMessageKeepingEveryFrameRead
         const int32_t read = g_progress.back().done;
         ASSERT_GE(read, 20000);
         ExpectCounting(acq, static_cast<uint32_t>(read / 6));
+        // Given up after asking again, the user learns how much of the run was kept.
+        EXPECT_NE(LastBox().find(std::to_string(read / 6) + " of the 10000 samples in the unit were read back and are kept"),
+                  std::string::npos)
+            << LastBox();
         SimControlSetDword(kSimFault, kSimFaultNone);
         SimControlSetDword(kSimAbsent, 0);
         g_unitLink.Recover();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 #include "graph/window/graph_window.h"
 #include "shell_fixture.h"
@@ -15,8 +16,10 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/resource.h"
+#include "documents/markers/markers.h"
 #include "devlib/simulated/simcontrol.h"
 #include "devlib/vk40.h"
+#include "devlib/tests/packet_log.h"
 #include "devlib/tests/run_settings.h"
 #include "tests/base/file_text.h"
 #include "graph/document/graph_doc.h"
@@ -868,6 +871,210 @@ TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunKeepsOnlyTheFramesTheUni
         SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
         PumpMessages();
         ASSERT_EQ(g_app->hwndActiveGraph, first);
+    }
+}
+
+// ---- A unit that answers wrongly or stalls ----
+
+// Records exactly CH1 and CH2.
+void RecordTwoInputs(stAcq* acq) {
+    for (int i = 0; i < kAnalogChannels; ++i)
+        acq->chans[i].flags = i < 2 ? (acq->chans[i].flags | 2u) : (acq->chans[i].flags & ~2u);
+    for (int i = kAnalogChannels; i < kMaxChanRecords; ++i) acq->chans[i].flags &= ~2u;
+}
+
+// A control value the simulated unit keeps (it counts FaultCount down itself); ~0u when absent.
+uint32_t SimControlValue(const char* name) {
+    char path[MAX_PATH];
+    SimControlKeyPath(path, sizeof(path));
+    DWORD value = 0, size = sizeof(value);
+    if (RegGetValueA(HKEY_CURRENT_USER, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return ~0u;
+    return value;
+}
+
+// CH1 in frame i holds the counting word of input 0 for the i-th frame the unit recorded.
+int WrongCountingWords(const tagGS* gs, int slot, uint32_t frames) {
+    const auto* block = static_cast<const uint16_t*>(gs->chanBlock[slot]);
+    if (!block) return -1;
+    int bad = 0;
+    for (uint32_t i = 0; i < frames; ++i)
+        if (block[i] != SimCountingWord(i, static_cast<uint32_t>(slot - 1))) ++bad;
+    return bad;
+}
+
+// One wrong answer while a run in the unit's memory is read back (to the unit's count, command
+// 73, or to a request of its memory, command 74) is asked again, as a lost one is: the graph
+// gets every frame the unit recorded and nothing is said.
+TEST_F(StartButtonWithUnit, OneWrongAnswerWhileAUnitMemoryRunIsReadBackIsAskedAgain) {
+    UnitReady();
+    BoxCapture boxes;
+    boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";
+    boxes.answer = IDYES;
+    const struct {
+        const char* what;
+        uint32_t fault, command;
+    } cases[] = {
+        {"bad checksum of the count", kSimFaultBadChecksum, 73},
+        {"bad checksum of a request", kSimFaultBadChecksum, 74},
+        {"a count a byte short", kSimFaultWrongLength, 73},
+        {"a request a byte short", kSimFaultWrongLength, 74},
+    };
+    tagGS* gs = GetWindowGraph(first);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            AcqLock acq(g_app->hAcq);
+            // 4 s at 25 kHz: the button ends the run at 3 s
+            vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 100000);
+            RecordTwoInputs(acq.get());
+        }
+        ClickMiddle(ButtonOn(first));
+        ASSERT_EQ(Running(), 1);
+        for (int i = 0; i < 30; ++i) Advance(100);
+        ASSERT_TRUE(SimControlSetDword(kSimFaultCommand, c.command));
+        ASSERT_TRUE(SimControlSetDword(kSimFaultCount, 1));
+        ASSERT_TRUE(SimControlSetDword(kSimFault, c.fault));
+        ClickMiddle(ButtonOn(first));  // the stop; the run is read back
+        ASSERT_EQ(Running(), 0);
+        EXPECT_EQ(SimControlValue(kSimFaultCount), 0u) << "the wrong answer came";
+        ASSERT_TRUE(SimControlSetDword(kSimFault, kSimFaultNone));
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text;
+        boxes.boxes.clear();
+        for (int slot = 1; slot <= 2; ++slot) {
+            ASSERT_EQ(gs->chanCount[slot], 75000u) << "CH" << slot;
+            EXPECT_EQ(WrongCountingWords(gs, slot, 75000), 0) << "CH" << slot;
+        }
+    }
+}
+
+// The graph's markers of one type: position and label.
+std::vector<std::pair<uint32_t, std::string>> MarkersOfType(const tagGS* gs, int32_t type) {
+    std::vector<std::pair<uint32_t, std::string>> out;
+    for (const stMarkerNode* n = gs->markers ? gs->markers->first : nullptr; n; n = n->next)
+        if (n->marker && n->marker->type == type) out.emplace_back(n->position, n->label);
+    return out;
+}
+
+// The places where CH1's counting words do not follow one another: the unit's frames skipped.
+std::vector<uint32_t> CountingJumps(const tagGS* gs, uint32_t frames) {
+    std::vector<uint32_t> out;
+    const auto* block = static_cast<const uint16_t*>(gs->chanBlock[1]);
+    for (uint32_t i = 1; block && i < frames; ++i)
+        if ((block[i] & 0x0FFFu) != ((block[i - 1] + 1u) & 0x0FFFu)) out.push_back(i);
+    return out;
+}
+
+// The unit stops writing its ring for 3 s (less than the ring holds) in a host-paced run: the
+// frames after the gap are its later ones, so the user is told once and a marker stands where the
+// gap is; the run goes on to its length.
+TEST_F(StartButtonWithUnit, AShortStallOfTheUnitIsToldAndMarkedWhereItsFramesAreMissing) {
+    UnitReady();
+    BoxCapture boxes;
+    {
+        AcqLock acq(g_app->hAcq);
+        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, 20000);
+        RecordTwoInputs(acq.get());
+    }
+    ClickMiddle(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 34; ++i) Advance(100);
+    ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 1));
+    for (int i = 0; i < 30; ++i) Advance(100);
+    ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 0));
+    EXPECT_EQ(Running(), 1) << "a stall shorter than the ring does not end the run";
+    for (int i = 0; i < 300 && Running(); ++i) Advance(100);
+    ASSERT_EQ(Running(), 0);
+    const tagGS* gs = GetWindowGraph(first);
+    ASSERT_EQ(gs->chanCount[1], 20000u);
+    const std::vector<uint32_t> jumps = CountingJumps(gs, 20000);
+    ASSERT_EQ(jumps.size(), 1u) << "the unit skipped the frames of its stall once";
+    EXPECT_EQ(jumps[0], 3400u);
+    const auto marks = MarkersOfType(gs, kMarkerSequential);
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0].first, jumps[0]) << "the marker stands where the frames are missing";
+    EXPECT_EQ(marks[0].second, "Samples lost");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              "The unit delivered fewer samples than fell due on its clock: some are missing.\nA marker shows where; "
+              "the samples after it were recorded later than their place suggests.");
+}
+
+// The same stall in a run into the unit's memory: the unit goes on until it has its length, and
+// the frames read back after the gap are its later ones; the user is told once the run is read
+// back, and a marker stands where the gap is.
+TEST_F(StartButtonWithUnit, AShortStallOfTheUnitInAUnitMemoryRunIsToldAndMarkedWhereItsFramesAreMissing) {
+    UnitReady();
+    BoxCapture boxes;
+    boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";
+    {
+        AcqLock acq(g_app->hAcq);
+        // 4 s at 25 kHz
+        vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 100000);
+        RecordTwoInputs(acq.get());
+    }
+    ClickMiddle(ButtonOn(first));
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 20; ++i) Advance(100);
+    ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 1));
+    for (int i = 0; i < 10; ++i) Advance(100);
+    ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 0));
+    for (int i = 0; i < 100 && Running(); ++i) Advance(100);
+    ASSERT_EQ(Running(), 0);
+    const tagGS* gs = GetWindowGraph(first);
+    ASSERT_EQ(gs->chanCount[1], 100000u);
+    const std::vector<uint32_t> jumps = CountingJumps(gs, 100000);
+    ASSERT_EQ(jumps.size(), 1u) << "the unit skipped the frames of its stall once";
+    EXPECT_EQ(jumps[0], 50000u);
+    const auto marks = MarkersOfType(gs, kMarkerSequential);
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0].first, jumps[0]) << "the marker stands where the frames are missing";
+    EXPECT_EQ(marks[0].second, "Samples lost");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              "The unit delivered fewer samples than fell due on its clock: some are missing.\nA marker shows where; "
+              "the samples after it were recorded later than their place suggests.");
+}
+
+// Stopped by the button, a run in the unit's memory of an honest unit keeps every frame the unit
+// counted, at each rate: the frames it took while the go and the stop were exchanged among them.
+TEST_F(StartButtonOnTheUnitsClock, AStoppedUnitMemoryRunOfAnHonestUnitKeepsTheUnitsOwnCount) {
+    UnitReady();
+    BoxCapture boxes;
+    boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";
+    boxes.answer = IDYES;
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    const std::string log = std::string(temp) + "kymora_honest_" + std::to_string(GetCurrentProcessId()) + ".log";
+    files.push_back(log);
+    for (const double period : {0.04, 0.025, 0.01}) {
+        SCOPED_TRACE(1.0 / period);
+        {
+            AcqLock acq(g_app->hAcq);
+            vk40test::SetUpRun(acq.get(), kStorageUnitMemory, period, 100000);
+            RecordTwoInputs(acq.get());
+        }
+        DeleteFileA(log.c_str());
+        ASSERT_TRUE(SimControlSetString(kSimLogFile, log.c_str()));
+        RecordFromStartToStart(50);
+        SimControlSetString(kSimLogFile, "");
+        // The unit's answer to its count (command 73): "< 01 b2 b1 b0 checksum".
+        const std::vector<std::string> lines = vk40test::ReadPacketLog(log);
+        uint32_t counted = 0;
+        bool found = false;
+        for (size_t i = 0; i + 1 < lines.size(); ++i) {
+            if (lines[i].compare(0, 7, "> 01 49") != 0) continue;
+            unsigned b2 = 0, b1 = 0, b0 = 0;
+            found = sscanf(lines[i + 1].c_str(), "< 01 %x %x %x", &b2, &b1, &b0) == 3;
+            counted = (b2 << 16) | (b1 << 8) | b0;
+        }
+        ASSERT_TRUE(found) << "the unit was asked its count";
+        const tagGS* gs = GetWindowGraph(first);
+        ASSERT_GT(counted, 0u);
+        EXPECT_EQ(gs->chanCount[1], counted / 4) << "every frame the unit counted is kept";
+        EXPECT_EQ(WrongCountingWords(gs, 1, gs->chanCount[1]), 0);
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text;
+        boxes.boxes.clear();
     }
 }
 

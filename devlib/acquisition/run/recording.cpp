@@ -156,6 +156,24 @@ bool FramesFellBehind(uint32_t elapsedMs, double framePeriodMs, uint64_t framesW
     return (due - framesWritten) * static_cast<uint64_t>(frameSize) > ringBytes;
 }
 
+// Frames the unit's clock may lag its frames by (the period's rounding, the frame under way).
+constexpr uint64_t kGapToleranceFrames = 2;
+
+GapCheck CheckForGap(uint64_t due, uint64_t delivered, bool framesCame) {
+    const uint64_t lost = due > delivered ? due - delivered : 0;
+    if (!g_runLayer.gapOpen) {
+        if (lost <= g_runLayer.framesLost + kGapToleranceFrames) return GapCheck::None;
+        // The frames of this check may have come before the gap was found: it stays open.
+        g_runLayer.gapOpen = 1;
+        g_runLayer.framesLost = lost;
+        return GapCheck::Opened;
+    }
+    g_runLayer.framesLost = std::max(g_runLayer.framesLost, lost);
+    if (!framesCame) return GapCheck::None;
+    g_runLayer.gapOpen = 0;
+    return GapCheck::Closed;
+}
+
 double ViewStartWithin(double startMs, double dataMs, double viewMs) {
     return std::max(0.0, std::min(startMs, dataMs - viewMs));
 }
@@ -298,7 +316,8 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs, CCalcChannelsHold& calc) {
         return true;
     }
     acq->run.dataStarted = 1;
-    g_runLayer.dataStartMs = g_unitLink.ClockMs();
+    g_runLayer.dataStartUs = g_unitLink.ClockUs();
+    g_runLayer.dataStartMs = static_cast<uint32_t>(g_runLayer.dataStartUs / 1000u);
     if (PrepareRecordingBuffers(gs, acq)) return true;
     calc.Release();
     HostRunScriptSubroutine(Host(), "OnEndAcquisition", 0);
@@ -403,7 +422,8 @@ bool PollStartSignal(stAcq* acq) {
     if (!g_unitLink.QueryCommand(kCmdStatus, 0, none, kCmdStatusBytes, status)) return false;
     if (!(status[1] & kStatusStartSeen)) return true;
     acq->run.dataStarted = 1;
-    g_runLayer.dataStartMs = g_unitLink.ClockMs();
+    g_runLayer.dataStartUs = g_unitLink.ClockUs();
+    g_runLayer.dataStartMs = static_cast<uint32_t>(g_runLayer.dataStartUs / 1000u);
     acq->run.readPosition = 0;
     acq->run.nextAddress = 0;
     return PrepareRecordingBuffers(acq->run.attachedGraph, acq) != 0;
@@ -420,6 +440,30 @@ bool UnitFellBehind(const stAcq* acq, uint32_t count) {
                             written, run.frameSize, g_runLayer.unitRingBytes);
 }
 
+// The unit delivered fewer frames than fell due on its clock since the run's frames began (read
+// before the unit was asked, so an honest unit has always delivered them): it stopped writing for
+// a while, and the frames after the gap would pass for earlier ones. Each gap gets a marker where
+// the graph's data end when it is found and, once later frames came and the poll is over, a
+// message (a stall that overflows the ring says so instead).
+void NoteLostFrames(stAcq* acq, uint64_t askedUs, uint32_t deliveredBytes) {
+    const stAcqRun& run = acq->run;
+    tagGS* gs = run.attachedGraph;
+    if (run.frameSize <= 0 || !gs) return;
+    const uint64_t delivered =
+        static_cast<uint64_t>(std::max(run.frameCounter, 0)) + deliveredBytes / static_cast<uint32_t>(run.frameSize);
+    const double period = UnitFramePeriodMs(acq->runSamplePeriod, g_runLayer.highSpeedRun);
+    const uint64_t elapsed = askedUs > g_runLayer.dataStartUs ? askedUs - g_runLayer.dataStartUs : 0;
+    const uint64_t due = static_cast<uint64_t>(std::max(0, FramesSurelyRecorded(elapsed, period)));
+    switch (CheckForGap(due, delivered, deliveredBytes >= static_cast<uint32_t>(run.frameSize))) {
+    case GapCheck::Opened: g_runLayer.gapAt = FirstCount(acq, gs); break;
+    case GapCheck::Closed:
+        g_runLayer.gapNoticePending = 1;
+        HostInsertMarker(Host(), gs, g_runLayer.gapAt * acq->runSamplePeriod, 1, Keyed("KEY Samples lost marker"), 0);
+        break;
+    case GapCheck::None: break;
+    }
+}
+
 // Frames were lost: the run ends keeping what was read, and says so.
 void EndOnOverflow(stAcq* acq) {
     ShowRunMessage(acq->run.attachedGraph, "KEY Buffer overflow");
@@ -432,6 +476,7 @@ bool TakeNewFrames(stAcq* acq) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
     uint32_t count = 0;
+    const uint64_t askedUs = g_unitLink.ClockUs();
     if (PlaybackServesGraph(gs)) {
         count = PlaybackRunBytes(acq);
     } else if (g_runLayer.highSpeedRun) {
@@ -446,7 +491,10 @@ bool TakeNewFrames(stAcq* acq) {
         EndOnOverflow(acq);
         return true;
     }
-    if (count == 0) return true;
+    if (count == 0) {
+        if (!PlaybackServesGraph(gs)) NoteLostFrames(acq, askedUs, 0);
+        return true;
+    }
     // The high-speed ring is far larger than the gauge: its fill is shown to scale.
     DrawFillGauge(acq, g_runLayer.highSpeedRun ? HighSpeedGaugeBytes(count, g_runLayer.unitRingBytes) : count);
     const bool repeat = acq->runRepeatMode == kRepeatRing;
@@ -457,6 +505,8 @@ bool TakeNewFrames(stAcq* acq) {
     const int32_t read = acq->runStorageKind == kStorageDisk ? ReadDiskSamples(acq, &bytes, run.nextAddress)
                                                              : ReadMemorySamples(acq, &bytes, run.nextAddress);
     if (!read) return false;
+    // The gap's marker goes where this poll's frames end (the frame counter still before them).
+    if (!PlaybackServesGraph(gs)) NoteLostFrames(acq, askedUs, count);
     // Only whole frames were taken: a part frame stays in the unit for the next poll.
     if (g_runLayer.highSpeedRun) {
         AdvanceHighSpeedPosition(acq, static_cast<uint32_t>(bytes));
@@ -502,10 +552,29 @@ void KeepRunPolled() {
     if (!g_runLayer.pollTimer) g_runLayer.pollTimer = SetTimer(nullptr, 0, kRunPollTimerMs, PollRunOnTimer);
 }
 
-// One idle poll of a host-paced run.
+namespace {
+
+void PollRun(stAcq* acq);
+
+}  // namespace
+
+// One idle poll of a run. A gap it found is told after the poll, so that the message's own loop
+// still has the run read on the poll timer.
 void CheckAcquisitionStatus(stAcq* acq) {
+    if (!acq->run.running || !acq->run.attachedGraph) return;
+    tagGS* gs = acq->run.attachedGraph;
+    PollRun(acq);
+    if (g_runLayer.gapNoticePending && g_runLayer.pollDepth == 0) {
+        g_runLayer.gapNoticePending = 0;
+        MessageBeep(MB_ICONEXCLAMATION);
+        ShowRunMessage(gs, "KEY Samples lost");
+    }
+}
+
+namespace {
+
+void PollRun(stAcq* acq) {
     stAcqRun& run = acq->run;
-    if (!run.running || !run.attachedGraph) return;
     const CPollScope scope;
     if (g_runLayer.scriptStopRequest) {
         g_runLayer.scriptStopRequest = 0;
@@ -535,6 +604,8 @@ void CheckAcquisitionStatus(stAcq* acq) {
     else if (acq->calcFailedChannel)
         EndOnCalcError(acq);
 }
+
+}  // namespace
 
 namespace {
 

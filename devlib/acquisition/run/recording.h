@@ -25,6 +25,11 @@ int32_t ResetGraphForSetup(tagGS* gs, stAcq* acq);
 int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask);
 // The graph's blocks of a finished run trimmed (or its ring unrolled) to what was recorded.
 void FinishRecordedBlocks(stAcq* acq, tagGS* gs);
+// What the unit's frames delivered so far, against the frames surely due on its clock, show: a
+// new gap (more missing than were known missing), or the end of one (frames came again at a later
+// check, framesCame), after which the frames delivered are later than their place.
+enum class GapCheck { None, Opened, Closed };
+GapCheck CheckForGap(uint64_t due, uint64_t delivered, bool framesCame);
 
 // ---- Pure parts ----
 

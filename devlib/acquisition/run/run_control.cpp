@@ -24,6 +24,13 @@ void ResetRunLayerState() {
     g_runLayer.highSpeedRun = 0;
     g_runLayer.unitRingBytes = kHostRingBytes;
     g_runLayer.lastWrapCount = 0;
+    g_runLayer.framesLost = 0;
+    g_runLayer.gapOpen = 0;
+    g_runLayer.gapNoticePending = 0;
+    g_runLayer.gapAt = 0;
+    g_runLayer.countCheckedUs = 0;
+    g_runLayer.countedFrames = 0;
+    g_runLayer.gapFrames.clear();
 }
 
 // The Start button's stop of a unit-paced run.

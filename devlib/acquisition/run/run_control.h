@@ -37,6 +37,19 @@ struct stRunLayerState {
     uint32_t lastWrapCount = 0;               // the unit's ring passes the host has caught up with
     // Set by each run before it reads them.
     uint32_t dataStartMs = 0;              // the unit's clock when the run's frames began
+    uint64_t dataStartUs = 0;              // the same, to the microsecond
+    // A host-paced run whose unit delivered fewer frames than fell due on its clock: the frames
+    // known lost so far, whether a gap is open (no frame came since it was found), and whether
+    // the user is still to be told.
+    uint64_t framesLost = 0;
+    int32_t gapOpen = 0;
+    int32_t gapNoticePending = 0;
+    int32_t gapAt = 0;  // the graph's sample where the open gap begins
+    // A unit-paced run's count, checked now and then while it records: when it was last asked,
+    // what it said (frames), and the frames where gaps begin, marked once the run is read back.
+    uint64_t countCheckedUs = 0;
+    uint64_t countedFrames = 0;
+    std::vector<uint32_t> gapFrames;
     // A unit-paced run on the unit's clock, each reading a whole microsecond: just before its go;
     // once its frames had surely begun (its go taken, or its start byte come); just before and
     // just after its stop.

@@ -35,11 +35,55 @@ constexpr uint16_t kProgressBytes = 8;
 constexpr uint16_t kCountBytes = 3;
 constexpr uint16_t kFastRequestBytes = 5;
 constexpr size_t kFormatChars = 96;
+// A wrong answer while a run in the unit's memory is read back is asked again, as a lost one is
+// by the link: the frames still sit in the unit, and giving up would lose them.
+constexpr int kReadBackTries = 3;
 
 // A one-byte answer that must be 0.
 bool Accepted(uint8_t command, uint16_t length, const uint8_t* data) {
     uint8_t answer = 0xFF;
     return g_unitLink.QueryCommand(command, length, data, 1, &answer) && answer == 0;
+}
+
+bool RequestUnitMemoryAgain(uint32_t address, int32_t length, uint8_t* buffer);
+
+// How often a unit-paced run's count is checked against its clock while it records.
+constexpr uint64_t kCountCheckUs = 10000;
+
+// The unit's count while it records, against the frames due on its clock: a unit that stopped
+// writing for a while has a gap there, which the read-back would close up silently. Where it
+// begins is kept for a marker; a count that does not come is no fault of the run and is skipped.
+void CheckUnitPacedCount(stAcq* acq) {
+    const stAcqRun& run = acq->run;
+    const uint64_t asked = g_unitLink.ClockUs();
+    if (run.dataStarted != 1 || run.frameSize <= 0 || asked - g_runLayer.countCheckedUs < kCountCheckUs) return;
+    g_runLayer.countCheckedUs = asked;
+    uint8_t recorded[kCountBytes] = {};
+    if (!g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded)) return;
+    const uint64_t delivered = GetBeU24(recorded) / static_cast<uint32_t>(run.frameSize);
+    const double period = HighSpeedFramePeriodMs(acq->runSamplePeriod);
+    const uint64_t begun = g_runLayer.unitPacedBegunUs;
+    const uint64_t due = static_cast<uint64_t>(std::max(0, FramesSurelyRecorded(asked > begun ? asked - begun : 0, period)));
+    const bool came = delivered > g_runLayer.countedFrames;
+    g_runLayer.countedFrames = std::max(g_runLayer.countedFrames, delivered);
+    if (CheckForGap(std::min<uint64_t>(due, static_cast<uint64_t>(std::max(acq->runLength, 0))), delivered, came) ==
+        GapCheck::Opened)
+        g_runLayer.gapFrames.push_back(static_cast<uint32_t>(delivered));
+}
+
+// The read-back's frames with a gap the run found: a marker at each, and the user told.
+void MarkUnitPacedGaps(stAcq* acq, tagGS* gs, uint32_t firstFrame, uint32_t framesRead) {
+    bool marked = false;
+    for (const uint32_t at : g_runLayer.gapFrames) {
+        if (at == 0 || at >= framesRead) continue;
+        HostInsertMarker(&g_lib.host, gs, (firstFrame + at) * acq->runSamplePeriod, 1, Keyed("KEY Samples lost marker"),
+                         0);
+        marked = true;
+    }
+    g_runLayer.gapFrames.clear();
+    if (!marked) return;
+    MessageBeep(MB_ICONEXCLAMATION);
+    ShowRunMessage(gs, "KEY Samples lost");
 }
 
 }  // namespace
@@ -120,7 +164,7 @@ ReadBackEnd ReadBackLoop(stAcq* acq, tagGS* gs, stReadBack* rb, HWND dialog, uin
             continue;
         }
         const int32_t length = TrimLastChunk(std::min(chunk, rb->total - *done), run.frameSize, secondModel);
-        if (length <= 0 || !RequestUnitMemory(static_cast<uint32_t>(*done), length, buffer)) {
+        if (length <= 0 || !RequestUnitMemoryAgain(static_cast<uint32_t>(*done), length, buffer)) {
             end = ReadBackEnd::Failed;
             break;
         }
@@ -195,6 +239,33 @@ bool RequestUnitMemory(uint32_t address, int32_t length, uint8_t* buffer) {
     return g_unitLink.QueryCommand(kCmdReadRingHighSpeed, kFastRequestBytes, request, static_cast<uint16_t>(length),
                                    buffer) != 0;
 }
+
+namespace {
+
+// A read-back request or the unit's count, asked again after a wrong or lost answer.
+bool RequestUnitMemoryAgain(uint32_t address, int32_t length, uint8_t* buffer) {
+    for (int attempt = 0; attempt < kReadBackTries; ++attempt)
+        if (RequestUnitMemory(address, length, buffer)) return true;
+    return false;
+}
+
+bool QueryRecordedBytes(uint8_t* recorded) {
+    for (int attempt = 0; attempt < kReadBackTries; ++attempt)
+        if (g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded)) return true;
+    return false;
+}
+
+// A read-back given up part way: the frames that came stay in the graph, and the user learns how
+// many of how many.
+void ShowPartReadBack(tagGS* gs, int32_t kept, int32_t total) {
+    const char* format = getMsgBoxText("KEY Read-back incomplete");
+    const char* caption = getMsgBoxText("Norvane Tessaly");
+    char text[256];
+    snprintf(text, sizeof(text), format ? format : "%ld / %ld", static_cast<long>(kept), static_cast<long>(total));
+    MessageBoxA(gs ? gs->hwnd : nullptr, text, caption ? caption : "VK40", MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace
 
 bool IsUnitMemoryStorage(int32_t kind) { return kind == kStorageUnitMemory || kind == kStorageFastUnitMemory; }
 
@@ -322,6 +393,7 @@ bool PollUnitPacedRun(stAcq* acq) {
             run.statusState = kStatusWaitingForData;
         }
     }
+    CheckUnitPacedCount(acq);
     DrawAcquisitionStatus(acq, run.attachedGraph);
     return true;
 }
@@ -346,9 +418,10 @@ void AdvanceHighSpeedPosition(stAcq* acq, uint32_t bytes) {
     run.nextAddress = run.readPosition;
 }
 
-// A run the unit did not finish is read back only as far as its clock vouches for: the frames
-// due by the stop, taken before the stop went out. Its count alone may name frames it never
-// recorded, which its memory still holds from an earlier run or never held at all.
+// A run the unit did not finish is read back as far as the unit counts, within the frames it can
+// have recorded from before its go was sent to after its stop was answered. A count beyond that
+// may name frames it never recorded, which its memory still holds from an earlier run or never
+// held at all: then only the frames due by the stop, taken before the stop went out, are read.
 int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     stAcqRun& run = acq->run;
     tagGS* gs = run.attachedGraph;
@@ -366,7 +439,8 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
     uint8_t recorded[kCountBytes] = {};
     int32_t count = 0;
     bool overstated = false;
-    bool ok = g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded) != 0;
+    bool ok = QueryRecordedBytes(recorded);
+    int32_t wanted = 0;
     if (ok) {
         int32_t sure = acq->runLength, possible = acq->runLength;
         if (!g_runLayer.unitPacedComplete) {
@@ -378,20 +452,29 @@ int32_t FinishUnitMemoryRun(stAcq* acq, int32_t failed) {
             possible = std::min(possible, FramesPossiblyRecorded(ended - g_runLayer.unitPacedGoUs, period));
         }
         const uint32_t reported = GetBeU24(recorded);
-        count = ReadBackBytes(reported, sure, run.frameSize);
         overstated =
             run.frameSize > 0 && reported / static_cast<uint32_t>(run.frameSize) > static_cast<uint32_t>(possible);
+        // A count inside the widest window the run can have recorded in is the unit's own and is
+        // kept whole; one beyond it is not believed at all, and only what the clock vouches for
+        // is read.
+        count = ReadBackBytes(reported, overstated ? sure : possible, run.frameSize);
+        wanted = count;
+        const uint32_t before = gs->chanCount[FirstRunSlot(run)];
         const ReadBackEnd end = ReadUnitMemorySamples(acq, &count);
         if (end == ReadBackEnd::LostGraph) {
             DropRun(acq, gs);
             return 0;
         }
+        if (run.frameSize > 0) MarkUnitPacedGaps(acq, gs, before, static_cast<uint32_t>(count / run.frameSize));
         ok = end == ReadBackEnd::Done;
     }
     gs->hOffset = 0;
     if (!ok) {
         MessageBeep(MB_ICONEXCLAMATION);
-        ShowRunMessage(gs, "KEY Communications error, terminated");
+        if (count > 0 && run.frameSize > 0)
+            ShowPartReadBack(gs, count / run.frameSize, wanted / run.frameSize);
+        else
+            ShowRunMessage(gs, "KEY Communications error, terminated");
     } else if (overstated) {
         ShowRunMessage(gs, "KEY Unit count overstated");
     }
