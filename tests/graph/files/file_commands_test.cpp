@@ -27,6 +27,7 @@
 #include "shell/shell_ids.h"
 #include "shell/commands/status.h"
 #include "devlib/vk40.h"
+#include "base/byte_stream.h"
 
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this
 // thread's own windows are the test's.
@@ -1584,6 +1585,44 @@ TEST(FileSaveParts, TheSaveFilterPicksTheWriter) {
     EXPECT_EQ(SaveTypeOfFilter(5, "C:\\x\\a.GTL"), SaveType::Template);
     EXPECT_EQ(SaveTypeOfFilter(5, "C:\\x.y\\a"), SaveType::Graph);
     EXPECT_EQ(SaveTypeOfFilter(5, "a.wmf"), SaveType::Picture);
+}
+
+// A journal of 256,000 lines: a rich edit takes time for every line put into it, which made such
+// a file take many seconds to open. A hidden journal stays out of the control until it is shown;
+// the text is whole when the graph is saved.
+TEST_F(FileCommands, AHiddenLongJournalOpensWithoutFillingTheControlAndIsKeptWhole) {
+    TempFolder folder("kymora-longjournal");
+    const std::string path = folder.File("long.acq");
+    const std::string copy = folder.File("copy.acq");
+    std::string text;
+    for (int i = 0; i < 256000; ++i) text += "ab\r\n";
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 2;
+    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
+    recipe.channels = {c};
+    recipe.journalShown = 0;
+    recipe.tail = JournalBlock(1, text);
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    BoxCapture boxes;
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(gs->modified, 0u);
+    EXPECT_EQ(JournalHwndIfMade(gs->journalWnd), nullptr) << "the hidden journal was put into a text control";
+    g_save.names = {copy};
+    Command(IDM_FILE_SAVE_AS);
+    TestDoc saved;
+    const Bytes bytes = ReadWholeFile(copy);
+    ASSERT_EQ(ReadGraphBuffer(saved.gs, bytes.data(), bytes.size(), nullptr), 1);
+    CByteWriter out;
+    JournalSaveBlock(saved.gs, out);
+    const Bytes& block = out.Bytes();
+    ASSERT_EQ(block.size(), 10 + text.size());
+    EXPECT_EQ(std::string(block.begin() + 10, block.end()), text);
+    EXPECT_EQ(GetU16(block, 4), 1u);
 }
 
 }  // namespace
