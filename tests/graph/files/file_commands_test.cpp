@@ -419,6 +419,59 @@ TEST_F(FileCommands, ADamagedTagOrJournalLengthLeavesOutOnlyThatBlockAndSavesThe
     }
 }
 
+// A channel whose scale is not a number, or whose sample count the file cannot hold: the box
+// names the channel, the graph is marked changed, and the blocks behind the samples are kept.
+TEST_F(FileCommands, ADamagedChannelHeaderIsToldByChannel) {
+    TempFolder folder("kymora-channel");
+    struct Case {
+        const char* what;
+        size_t at;  // in the channel header
+        bool scale;
+        std::string part;
+    } cases[] = {
+        {"scale NaN", 92, true,
+         "the damaged scale or offset of channel 2, \"Pulse\" (its samples are kept, shown with the scale and offset "
+         "of a new channel)"},
+        {"count 2002", 88, false,
+         "the damaged sample count of channel 2, \"Pulse\" (it keeps the samples the file holds for it)"},
+    };
+    for (const Case& c : cases) {
+        BlocksFile f = SmallFileWithEveryBlock();
+        if (c.scale)
+            PutF64(f.bytes, 2976 + c.at, std::nan(""));
+        else
+            PutU32(f.bytes, 2976 + c.at, 2002);
+        const std::string path = folder.File(std::string(c.scale ? "scale" : "count") + ".acq");
+        ASSERT_TRUE(WriteWholeFile(path, f.bytes)) << c.what;
+        BoxCapture boxes;
+        g_open.names = {path};
+        Command(IDM_FILE_OPEN);
+        tagGS* gs = GraphShowing(path);
+        ASSERT_TRUE(gs) << c.what;
+        ASSERT_EQ(boxes.boxes.size(), 1u) << c.what;
+        // (A count no other channel shares loses the markers, whose section is then not found.)
+        if (c.scale) {
+            EXPECT_EQ(boxes.boxes[0].text, LeftOutBox(c.part)) << c.what;
+        } else {
+            EXPECT_EQ(boxes.boxes[0].text, LeftOutBox("the marker types, numbers and preferences\n" + c.part)) << c.what;
+        }
+        EXPECT_EQ(gs->modified, 1u) << c.what;
+        // The file's samples are all there.
+        ASSERT_GE(gs->chanCount[2], 6u) << c.what;
+        EXPECT_LT(gs->chanCount[2], 2002u) << c.what;
+        for (int16_t i = 0; i < 6; ++i) EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[i], 100 * i) << c.what;
+        if (c.scale) {
+            EXPECT_EQ(gs->chanScale[2], 10.0 / 32768.0) << c.what;
+        }
+        // The journal behind the samples is there.
+        CByteWriter out;
+        JournalSaveBlock(gs, out);
+        EXPECT_EQ(std::string(out.Bytes().begin() + 10, out.Bytes().end()), kBlocksJournal) << c.what;
+        Command(IDM_FILE_CLOSE);
+        PumpMessages();
+    }
+}
+
 // A line whose width no drawing can take (2 became 0x00800002) is left out and told; the dot
 // after it stays, and the window paints.
 TEST_F(FileCommands, AnItemTooWideToDrawIsLeftOutAndTheGraphPaints) {
