@@ -583,9 +583,14 @@ TEST_F(FileCommands, AFileEndingInsideItsSamplesOpensRepairedAndChanged) {
     f.resize(f.size() - 8 - 13 - 3 - 14 - 30);  // the tail, the markers and 15 samples gone
     const std::string path = folder.File("cut.acq");
     ASSERT_TRUE(WriteWholeFile(path, f));
+    BoxCapture boxes;
     ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
     tagGS* gs = GraphShowing(path);
     ASSERT_TRUE(gs);
+    // The channel whose count the file could not hold is named.
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, LeftOutBox("the damaged sample count of channel 2, \"Pulse\" (it keeps the samples "
+                                              "the file holds for it)"));
     EXPECT_EQ(gs->chanCount[2], 85u);
     EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[84], 20 + 84);
     EXPECT_EQ(gs->modified, 1u);
