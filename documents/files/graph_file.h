@@ -42,17 +42,28 @@ constexpr uint32_t kLeftOutMarkerLabels = 64;
 constexpr uint32_t kLeftOutJournalLength = 128;
 constexpr uint32_t kLeftOutJournalEnd = 256;
 constexpr uint32_t kLeftOutMarkerCount = 512;
-constexpr int kLeftOutParts = 10;
+// Channel fields no recording can hold; the report names the channels (stGraphReadReport).
+constexpr uint32_t kLeftOutChannelScale = 1024;
+constexpr uint32_t kLeftOutChannelCount = 2048;
+constexpr uint32_t kLeftOutChannelSlot = 4096;
+constexpr uint32_t kLeftOutChannelParts = kLeftOutChannelScale | kLeftOutChannelCount | kLeftOutChannelSlot;
+constexpr int kLeftOutParts = 13;
 // The key naming a part, by its bit's number (0 to kLeftOutParts - 1).
 const char* LeftOutPartKey(int bitNumber);
 extern const char* const kKeyPartsLeftOut;        // a box: "%s" the parts, one a line
 extern const char* const kKeyPartsLeftOutStatus;  // the status line: "%s" the parts
+// A channel named in a part of kLeftOutChannelParts (whose key takes it for "%s"): its slot
+// for the number, then its label for "%s".
+extern const char* const kKeyDamagedChannelName;
 
 // What a read found.
 struct stGraphReadReport {
     const char* refusal;  // why the file was refused; null when it was read
     const char* notice;   // damage that the read went around (markers, tagged blocks); or null
     uint32_t leftOut;     // kLeftOut... bits: what of the file was left out or mended
+    // The channels, by slot (bit s), whose scale or offset, sample count or slot number was
+    // damaged: each read with a fallback (kLeftOutChannelScale, ...Count, ...Slot).
+    uint64_t badScale, badCount, badSlot;
     uint32_t version;
     int swapped;   // a byte-swapped file
     int repaired;  // the sample counts were cut to what the file holds

@@ -39,12 +39,14 @@ const char* const kKeyVersionMissing = "KEY Graph file version missing";
 const char* const kKeyNotGraphFile = "KEY Not a graph file";
 const char* const kKeyPartsLeftOut = "KEY Graph file parts left out";
 const char* const kKeyPartsLeftOutStatus = "KEY Graph file parts left out, status";
+const char* const kKeyDamagedChannelName = "KEY Damaged channel name";
 
 const char* LeftOutPartKey(int bitNumber) {
     static const char* const keys[kLeftOutParts] = {
         "KEY Left out journal", "KEY Left out marker settings", "KEY Left out output panels",
         "KEY Left out graph items", "KEY Left out setup", "KEY Left out markers", "KEY Left out marker labels",
         "KEY Left out journal length", "KEY Left out journal end", "KEY Left out marker count",
+        "KEY Damaged channel scale", "KEY Damaged channel count", "KEY Damaged channel slot",
     };
     return bitNumber >= 0 && bitNumber < kLeftOutParts ? keys[bitNumber] : nullptr;
 }
@@ -53,6 +55,7 @@ namespace {
 using namespace acqfile;
 
 constexpr size_t kSampleChunkBytes = 1 << 20;
+constexpr double kNewChannelScale = 10.0 / 32768.0;  // a new channel's, from the unit's range
 
 struct ReadState {
     ReadState(tagGS* doc, CByteReader& reader, stGraphReadReport* out) : gs(doc), in(reader), report(out) {}
@@ -64,6 +67,11 @@ struct ReadState {
     bool swapped = false;
     uint16_t channels = 0;
     std::vector<uint8_t> keptMarkers;  // when the marker section left markers out: a flag per record
+    // Each channel header's stored scale and offset (when its length holds them) and the slot's
+    // values before it was read, the fallback for values no recording can hold.
+    double storedScale[kMaxChannels] = {}, storedOffset[kMaxChannels] = {};
+    bool scaleStored[kMaxChannels] = {}, offsetStored[kMaxChannels] = {};
+    double priorScale[kMaxChannels] = {}, priorOffset[kMaxChannels] = {};
 };
 
 int Refuse(ReadState& st, const char* key) {
@@ -81,6 +89,15 @@ void LeftOut(ReadState& st, uint32_t part, const char* key) {
     Notice(st, key);
     st.report->leftOut |= part;
     setDirtyGraphFlag(st.gs, 1);
+}
+
+// A channel field no recording can hold, read with a fallback; the report names the channel.
+void ChannelDamaged(ReadState& st, int slot, uint32_t part) {
+    uint64_t* slots = part == kLeftOutChannelScale   ? &st.report->badScale
+                      : part == kLeftOutChannelCount ? &st.report->badCount
+                                                     : &st.report->badSlot;
+    *slots |= uint64_t{1} << slot;
+    LeftOut(st, part, kKeyBlockDamaged);
 }
 
 // A graph file's first twelve bytes hold a NUL (its first word, the high bytes of its lengths
@@ -136,26 +153,76 @@ const char* ReadGraphHeader(ReadState& st, uint32_t* length) {
 }
 
 // One header per channel in use, each found at the previous one's start + its stored length.
+// A slot number out of range or named twice is damage: the channel goes to a free slot between
+// those of the headers around it, which keeps the order its samples and type lie in the file.
 const char* ReadChannelHeaders(ReadState& st, uint64_t pos, uint64_t* end) {
+    struct Header {
+        uint8_t buf[kChannelHeaderBytes];
+        uint32_t length;
+        int slot;  // -1 while damaged
+    };
+    std::vector<Header> headers(st.channels);
     bool taken[kMaxChannels] = {};
     for (uint16_t i = 0; i < st.channels; ++i) {
-        uint8_t buf[kChannelHeaderBytes] = {};
-        if (!st.in.Seek(pos) || !st.in.Read(buf, 4)) return kKeyChannelHeaderDamaged;
-        const uint32_t length = st.swapped ? GetBeU32(buf) : GetLeU32(buf);
-        if (length < ch::MinLength) return kKeyChannelHeaderDamaged;
-        const uint32_t take = (length < kChannelHeaderBytes ? length : kChannelHeaderBytes) - 4;
-        if (!st.in.Read(buf + 4, take)) return kKeyChannelHeaderDamaged;
-        const int slot = st.swapped ? static_cast<int16_t>(GetBeU16(buf + ch::Slot)) : GetLeI16(buf + ch::Slot);
-        if (slot < 0 || slot >= kMaxChannels || taken[slot]) return kKeyChannelSlotBad;
-        taken[slot] = true;
+        Header& h = headers[i];
+        std::memset(h.buf, 0, sizeof h.buf);
+        if (!st.in.Seek(pos) || !st.in.Read(h.buf, 4)) return kKeyChannelHeaderDamaged;
+        h.length = st.swapped ? GetBeU32(h.buf) : GetLeU32(h.buf);
+        if (h.length < ch::MinLength) return kKeyChannelHeaderDamaged;
+        const uint32_t take = (h.length < kChannelHeaderBytes ? h.length : kChannelHeaderBytes) - 4;
+        if (!st.in.Read(h.buf + 4, take)) return kKeyChannelHeaderDamaged;
+        const int slot = st.swapped ? static_cast<int16_t>(GetBeU16(h.buf + ch::Slot)) : GetLeI16(h.buf + ch::Slot);
+        h.slot = slot >= 0 && slot < kMaxChannels && !taken[slot] ? slot : -1;
+        if (h.slot >= 0) taken[h.slot] = true;
+        pos += h.length;
+    }
+    for (uint16_t i = 0; i < st.channels; ++i) {
+        Header& h = headers[i];
+        const bool damaged = h.slot < 0;
+        if (damaged) {
+            int low = -1, high = kMaxChannels;
+            for (int k = i - 1; k >= 0 && low < 0; --k) low = headers[k].slot;
+            for (int k = i + 1; k < st.channels && high == kMaxChannels; ++k)
+                if (headers[k].slot >= 0) high = headers[k].slot;
+            for (int s = low + 1; s < high && h.slot < 0; ++s)
+                if (!taken[s]) h.slot = s;
+            if (h.slot < 0) return kKeyChannelSlotBad;
+            taken[h.slot] = true;
+        }
+        const int s = h.slot;
+        st.priorScale[s] = st.gs->chanScale[s];
+        st.priorOffset[s] = st.gs->chanOffset[s];
+        const uint32_t held = h.length < kChannelHeaderBytes ? h.length : kChannelHeaderBytes;
+        const uint32_t scaleAt = st.swapped ? sch::Scale : ch::Scale;
+        const uint32_t offsetAt = st.swapped ? sch::Offset : ch::Offset;
+        st.scaleStored[s] = held >= scaleAt + 8;
+        st.offsetStored[s] = held >= offsetAt + 8;
+        st.storedScale[s] = st.swapped ? GetBeF64(h.buf + scaleAt) : GetLeF64(h.buf + scaleAt);
+        st.storedOffset[s] = st.swapped ? GetBeF64(h.buf + offsetAt) : GetLeF64(h.buf + offsetAt);
         if (st.swapped)
-            DecodeSwappedChannelHeader(buf, st.version, st.gs, slot);
+            DecodeSwappedChannelHeader(h.buf, st.version, st.gs, s);
         else
-            DecodeChannelHeader(buf, st.version, st.gs, slot);
-        pos += length;
+            DecodeChannelHeader(h.buf, st.version, st.gs, s);
+        if (damaged) ChannelDamaged(st, s, kLeftOutChannelSlot);
     }
     *end = pos;
     return nullptr;
+}
+
+// A 16-bit channel's values are its samples x scale + offset: a scale that is zero or not a
+// number, or an offset that is not a number, leaves its values unknown. The samples are kept
+// and shown with the slot's values from before the read (those of a new channel when unsound).
+void CheckChannelScales(ReadState& st) {
+    for (int s = 0; s < kMaxChannels; ++s) {
+        if (!ChannelInUse(st.gs, s) || st.gs->chanType[s] == kTypeDouble) continue;
+        const bool badScale = st.scaleStored[s] && (!std::isfinite(st.storedScale[s]) || st.storedScale[s] == 0.0);
+        const bool badOffset = st.offsetStored[s] && !std::isfinite(st.storedOffset[s]);
+        if (!badScale && !badOffset) continue;
+        const double prior = st.priorScale[s];
+        st.gs->chanScale[s] = std::isfinite(prior) && prior != 0.0 ? prior : kNewChannelScale;
+        st.gs->chanOffset[s] = std::isfinite(st.priorOffset[s]) ? st.priorOffset[s] : 0.0;
+        ChannelDamaged(st, s, kLeftOutChannelScale);
+    }
 }
 
 bool NumberTaken(const tagGS* gs, int32_t number) {
@@ -342,6 +409,8 @@ public:
           m_kept(st.keptMarkers.empty() ? nullptr : &st.keptMarkers), m_earliest(earliest),
           m_afterDamagedMarkers(afterDamagedMarkers) {}
     void Run();
+    // Where the first block kept begins; the file's size when none was.
+    uint64_t FirstBlockAt() const { return m_firstAt; }
 
 private:
     int TagKindAt(uint64_t at);
@@ -359,6 +428,7 @@ private:
     uint64_t m_earliest;
     bool m_afterDamagedMarkers;
     uint32_t m_leftOut = 0;
+    uint64_t m_firstAt = 0;
 };
 
 int CTailWalk::TagKindAt(uint64_t at) {
@@ -497,6 +567,7 @@ void CTailWalk::Run() {
         pos = found ? after.at : size;
         next = resume;
     }
+    m_firstAt = taken.empty() ? size : taken.front().at;
     for (const stFoundBlock& b : taken) Take(b);
     for (uint32_t part = 1; part && part < (1u << kLeftOutParts); part <<= 1)
         if (m_leftOut & part) LeftOut(m_st, part, kKeyBlockDamaged);
@@ -504,9 +575,11 @@ void CTailWalk::Run() {
 
 // The journal, marker-manager, output-panel and graph-item blocks, each found by its tag (see
 // CTailWalk).
-void ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal, uint64_t earliest,
-                      bool afterDamagedMarkers = false) {
-    CTailWalk(st, settingsOnly, wideJournal, earliest, afterDamagedMarkers).Run();
+uint64_t ReadTaggedBlocks(ReadState& st, bool settingsOnly, int wideJournal, uint64_t earliest,
+                          bool afterDamagedMarkers = false) {
+    CTailWalk walk(st, settingsOnly, wideJournal, earliest, afterDamagedMarkers);
+    walk.Run();
+    return walk.FirstBlockAt();
 }
 
 // Head, graph header, channel headers, set-up block and type table: everything before the
@@ -530,6 +603,7 @@ const char* ReadFileHead(ReadState& st) {
     if (!st.in.Seek(end)) return kKeyHeaderCut;
     if (const char* fault = ReadForeignBlock(st)) return fault;
     if (const char* fault = ReadTypeTable(st)) return fault;
+    CheckChannelScales(st);
     if (st.in.Tell() > 0xFFFFFFFFu) return kKeyHeaderDamaged;
     st.gs->dataOffset = static_cast<uint32_t>(st.in.Tell());
     st.gs->byteSwapped = st.swapped ? 1 : 0;
@@ -573,26 +647,64 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
     if (const char* fault = ReadFileHead(st)) return Refuse(st, fault);
 
     // The marker section lies behind the samples; where it cannot be read the file is repaired.
-    MarkerSectionFault fault = MarkerSectionFault::PastEnd;
-    const uint64_t markerSection = LocateMarkerSection(gs);
     const bool tagged = !st.swapped && st.version >= 34;
     const int wideJournal = st.version == 35 && st.firstWord == 1;
-    uint64_t recordsEnd = 0;
-    if (in.Seek(markerSection)) {
-        MarkerSectionForm form = st.swapped                              ? MarkerSectionForm::Swapped
-                                 : st.version == 35 && st.firstWord == 1 ? MarkerSectionForm::Wide35
-                                                                         : MarkerSectionForm::Standard;
+    const MarkerSectionForm form = st.swapped                              ? MarkerSectionForm::Swapped
+                                   : st.version == 35 && st.firstWord == 1 ? MarkerSectionForm::Wide35
+                                                                           : MarkerSectionForm::Standard;
+    stMarkerSectionRead read;
+    // A section that reads whole and ends where the file or a tagged block does is where the
+    // channels' counts say the samples end.
+    bool endsSound = false;
+    auto readMarkersAt = [&](uint64_t at) {
+        endsSound = false;
+        if (!in.Seek(at)) return MarkerSectionFault::PastEnd;
         const uint32_t endOfData = gs->totalSamples > 0 ? static_cast<uint32_t>(gs->totalSamples) : 0;
-        stMarkerSectionRead read;
-        fault = ReadMarkerSection(gs, in, form, endOfData, &read);
-        st.keptMarkers.swap(read.keptInFile);
-        recordsEnd = read.recordsEnd;
-        if (fault == MarkerSectionFault::None && read.leftOut) LeftOut(st, kLeftOutMarkers, kKeyPartsLeftOut);
-        if (fault == MarkerSectionFault::None && read.labelsCut) LeftOut(st, kLeftOutMarkerLabels, kKeyPartsLeftOut);
-        if (fault == MarkerSectionFault::None && read.countShort) LeftOut(st, kLeftOutMarkerCount, kKeyPartsLeftOut);
+        const MarkerSectionFault f = ReadMarkerSection(gs, in, form, endOfData, &read);
+        if (f == MarkerSectionFault::None) {
+            const uint64_t after = in.Tell();
+            uint32_t tag = 0;
+            endsSound = after == in.Size() || (tagged && in.U32(&tag) && KindOfTag(tag) >= 0);
+            in.Seek(after);
+        }
+        return f;
+    };
+    uint64_t markerSection = LocateMarkerSection(gs);
+    MarkerSectionFault fault = readMarkersAt(markerSection);
+    if (!endsSound) {
+        // One channel's count damaged: the count another channel has puts the section where it
+        // reads soundly. The channel keeps the samples the file holds for it, and is told.
+        const FrameLayout layout = FrameLayoutOf(gs);
+        bool mended = false;
+        for (int k = 0; k < layout.slots && !mended; ++k) {
+            uint32_t& count = gs->chanCount[layout.slot[k]];
+            const uint32_t stored = count;
+            for (int j = 0; j < layout.slots && !mended; ++j) {
+                if (layout.count[j] == stored) continue;
+                count = layout.count[j];
+                SetSampleCount(gs);
+                const uint64_t at = LocateMarkerSection(gs);
+                if (readMarkersAt(at) == MarkerSectionFault::None && endsSound) {
+                    mended = true;
+                    markerSection = at;
+                    fault = MarkerSectionFault::None;
+                    ChannelDamaged(st, layout.slot[k], kLeftOutChannelCount);
+                }
+            }
+            if (!mended) {
+                count = stored;
+                SetSampleCount(gs);
+            }
+        }
+        // Nothing better found: read as the stored counts say.
+        if (!mended) fault = readMarkersAt(markerSection);
     }
     if (fault == MarkerSectionFault::None) {
-        if (tagged) ReadTaggedBlocks(st, false, wideJournal, recordsEnd);
+        st.keptMarkers.swap(read.keptInFile);
+        if (read.leftOut) LeftOut(st, kLeftOutMarkers, kKeyPartsLeftOut);
+        if (read.labelsCut) LeftOut(st, kLeftOutMarkerLabels, kKeyPartsLeftOut);
+        if (read.countShort) LeftOut(st, kLeftOutMarkerCount, kKeyPartsLeftOut);
+        if (tagged) ReadTaggedBlocks(st, false, wideJournal, read.recordsEnd);
     } else {
         const char* why = fault == MarkerSectionFault::Corrupted  ? kKeyMarkersCorrupted
                           : fault == MarkerSectionFault::NoMemory ? kKeySamplesNoMemory
@@ -603,10 +715,23 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
         notify::SetStatusText(kKeyRepaired);
         StoreMarkers(gs, nullptr, 0);
         st.keptMarkers.clear();
-        // The blocks after the damaged section are still found by their tags.
-        if (tagged && in.Seek(markerSection + kMarkerHeadBytes))
-            ReadTaggedBlocks(st, false, wideJournal, in.Tell(), true);
-        RepairCounts(gs, in.Size());
+        // The blocks after the damaged section are still found by their tags; a section beyond
+        // the end (a count too large) leaves them to be looked for behind the samples' start.
+        uint64_t samplesEnd = in.Size();
+        if (tagged) {
+            const uint64_t from = markerSection + kMarkerHeadBytes <= in.Size() ? markerSection + kMarkerHeadBytes
+                                                                               : gs->dataOffset;
+            if (in.Seek(from)) {
+                const uint64_t first = ReadTaggedBlocks(st, false, wideJournal, in.Tell(), true);
+                // The samples end before the marker section's head, which lies before the blocks.
+                if (first < in.Size() && first >= gs->dataOffset + kMarkerHeadBytes) samplesEnd = first - kMarkerHeadBytes;
+            }
+        }
+        uint32_t before[kMaxChannels];
+        for (int s = 0; s < kMaxChannels; ++s) before[s] = gs->chanCount[s];
+        RepairCounts(gs, samplesEnd);
+        for (int s = 0; s < kMaxChannels; ++s)
+            if (ChannelInUse(gs, s) && gs->chanCount[s] != before[s]) ChannelDamaged(st, s, kLeftOutChannelCount);
         report->repaired = 1;
         setDirtyGraphFlag(gs, 1);
     }

@@ -97,9 +97,10 @@ void JournalAttachDocument(void* pane, CJournal* journal) {
     if (w) {
         w->journal = journal;
         JournalSyncText(journal);
-        // Text to show needs the text control (which takes the stored text as it is made); an
-        // empty journal leaves it to be made when first needed.
-        if (journal->storedText && !GetJournalHwnd(w)) return;  // kept for the file until it can show
+        // Stored text waits for the text control, which takes it as it is made: at once for a
+        // shown journal, else when first needed. Filling a rich edit costs it time for every
+        // line, so a long journal that stays hidden is never put into one.
+        if (journal->storedText && (!w->shown || !GetJournalHwnd(w))) return;
     }
     journal->FreeStoredText();
 }

@@ -35,7 +35,7 @@ char g_rememberedFolder[2][MAX_PATH];
 FileDialogProc g_openProc = nullptr;
 FileDialogProc g_saveProc = nullptr;
 int g_quietOpen = 0;  // open quiet scopes: a lesson's open asks and tells nothing
-uint32_t g_pendingLeftOut = 0;  // what the last read left out, told once its window shows
+stGraphReadReport g_pendingReport{};  // what the last read left out, told once its window shows
 
 // The rows of the open dialog's filter; a row's number is the file type it opens.
 const stFilterRow kOpenFilter[] = {
@@ -73,17 +73,42 @@ void ReportReadNotice(const stGraphReadReport& report) {
     }
 }
 
+// A channel as the user knows it: its slot and its label.
+std::string ChannelName(const tagGS* gs, int slot) {
+    char number[64], name[160];
+    FormatKeyedText(number, sizeof number, Keyed(kKeyDamagedChannelName), static_cast<long>(slot));
+    FormatKeyedText(name, sizeof name, number, gs->chanLabel[slot]);
+    return name;
+}
+
 // The damaged parts a read left out, one a line in a box for a file the user opened, in the
-// status line for a lesson's open, which must not wait for an answer.
-void ReportLeftOut(uint32_t leftOut) {
-    if (!leftOut) return;
+// status line for a lesson's open, which must not wait for an answer. A damaged channel field
+// gives a line for each channel it was found in.
+void ReportLeftOut(const tagGS* gs, const stGraphReadReport& report) {
+    if (!report.leftOut) return;
     std::string parts;
-    for (int bit = 0; bit < kLeftOutParts; ++bit) {
-        if (!(leftOut & (1u << bit))) continue;
+    auto add = [&](const std::string& part) {
         if (!parts.empty()) parts += g_quietOpen ? ", " : "\n";
-        parts += Keyed(LeftOutPartKey(bit));
+        parts += part;
+    };
+    for (int bit = 0; bit < kLeftOutParts; ++bit) {
+        const uint32_t part = 1u << bit;
+        if (!(report.leftOut & part)) continue;
+        if (!(part & kLeftOutChannelParts)) {
+            add(Keyed(LeftOutPartKey(bit)));
+            continue;
+        }
+        const uint64_t slots = part == kLeftOutChannelScale   ? report.badScale
+                               : part == kLeftOutChannelCount ? report.badCount
+                                                              : report.badSlot;
+        for (int s = 0; s < kMaxChannels; ++s) {
+            if (!(slots & (uint64_t{1} << s))) continue;
+            char line[320];
+            FormatKeyedText(line, sizeof line, Keyed(LeftOutPartKey(bit)), ChannelName(gs, s).c_str());
+            add(line);
+        }
     }
-    char text[1024];
+    char text[2048];
     FormatKeyedText(text, sizeof text, Keyed(g_quietOpen ? kKeyPartsLeftOutStatus : kKeyPartsLeftOut), parts.c_str());
     if (g_quietOpen)
         notify::SetStatusShownText(text);
@@ -160,10 +185,10 @@ tagGS* OpenOneFile(const char* path, int mode, bool byPath) {
     }
     DWORD type = byPath ? TypeOfKind(g_fileKind) : static_cast<DWORD>(mode);
     if (byPath) SetRememberedFileType(type, kRememberOpen);
-    const uint32_t leftOut = g_pendingLeftOut;
-    g_pendingLeftOut = 0;
+    const stGraphReadReport leftOut = g_pendingReport;
+    g_pendingReport = stGraphReadReport{};
     if (!ShowOpenedGraph(gs, reused)) return nullptr;
-    ReportLeftOut(leftOut);
+    ReportLeftOut(gs, leftOut);
     gs->saveAsType = type == 3 ? 1 : type;
     if (g_fileKind == kFileKindGraph) notify::GraphFileUsed(gs->filePath[0] ? gs->filePath : path);
     return gs;
@@ -341,7 +366,7 @@ int OpenDataFile(tagGS* gs, const char* path, int mode) {
         }
     }
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    g_pendingLeftOut = read ? report.leftOut : 0;
+    g_pendingReport = read ? report : stGraphReadReport{};
     if (read)
         ReportReadNotice(report);
     else if (g_fileKind != kFileKindText)

@@ -588,9 +588,9 @@ TEST(GraphFileDamage, UnsoundFilesAreRefusedWithTheKeyOfTheirFault) {
         {"channel header length 5", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2976, 5); }, kKeyChannelHeaderDamaged},
         {"channel header past the end", [](Bytes& f, const AcqRecipe&) { PutU32(f, 2976, 0x7FFFFFF0); },
          kKeyChannelHeaderDamaged},
-        {"slot 60", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 4, 60); }, kKeyChannelSlotBad},
-        {"slot -1", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 4, 0xFFFF); }, kKeyChannelSlotBad},
-        {"one slot twice", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 252 + 4, 0); }, kKeyChannelSlotBad},
+        // A slot named twice where no free slot lies between its neighbours' keeps no order.
+        {"one slot twice, none free after it", [](Bytes& f, const AcqRecipe&) { PutU16(f, 2976 + 252 + 4, 59); },
+         kKeyChannelSlotBad},
         {"set-up block length 0", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 0); },
          kKeyForeignBlockDamaged},
         {"set-up block length 1", [](Bytes& f, const AcqRecipe& s) { PutU16(f, ForeignBlockAt(s), 1); },
@@ -791,21 +791,6 @@ TEST(GraphFileDamage, LongerRecordsAreCutAndShorterOnesKeepTheDocumentsValues) {
     ASSERT_EQ(Read(e, BuildAcq(shorter), nullptr), 1);
     EXPECT_EQ(e.gs->xyXChan, 9u);
     EXPECT_EQ(e.gs->chanViewWord[4], 555u);
-}
-
-TEST(GraphFileDamage, ACountTheFileCannotHoldIsCutToWhatItHolds) {
-    const AcqRecipe recipe = RichRecipe();
-    Bytes f = BuildAcq(recipe);
-    PutU32(f, 2976 + 88, 0xFFFFFFFF);
-    TestDoc d;
-    stGraphReadReport report{};
-    ASSERT_EQ(Read(d, f, &report), 1);
-    EXPECT_EQ(report.repaired, 1);
-    // Slot 0 takes every frame the rest of the file has room for; the others keep their counts.
-    const size_t room = f.size() - SamplesAt(recipe) - 6 * 8 - 3 * 2;
-    EXPECT_EQ(d.gs->chanCount[0], room / 2);
-    EXPECT_EQ(d.gs->chanCount[5], 6u);
-    EXPECT_EQ(d.gs->totalSamples, static_cast<int32_t>(room / 2));
 }
 
 // ---- Damaged parts left out ----
@@ -1029,6 +1014,112 @@ TEST(GraphFileDamage, NoChangedByteBehindTheSamplesLosesAnotherBlockOrGoesUntold
         }
     }
     EXPECT_EQ(untold, 0);
+}
+
+// ---- Channel fields no recording can hold ----
+
+// The samples of a slot as bytes, count x width.
+Bytes SamplesOf(const tagGS* gs, int slot) {
+    const size_t width = gs->chanType[slot] == kTypeDouble ? 8 : 2;
+    const auto* p = static_cast<const uint8_t*>(gs->chanBlock[slot]);
+    return p ? Bytes(p, p + gs->chanCount[slot] * width) : Bytes();
+}
+
+// A channel header whose scale or offset is not a number or whose scale is zero, whose sample
+// count the file cannot hold, or whose slot is out of range or taken: the file opens with every
+// channel's samples and every block behind them, the channel is named in the report, the
+// document is marked changed, and saved it reads again without a word.
+TEST(GraphFileDamage, ChannelFieldsNoRecordingCanHoldAreToldByChannelAndTheRestKept) {
+    AcqRecipe equal = RichRecipe();  // slots 0 and 59 of ten 16-bit samples, slot 5 of six doubles
+    equal.channels[2].raw = {100, 200, 300, 400, 500, 600, 700, 800, 900, 1000};
+    const AcqRecipe rich = RichRecipe();  // slot 0 of ten samples, 5 of six, 59 of three
+    struct Case {
+        const char* what;
+        const AcqRecipe* recipe;
+        size_t header;  // the channel header changed
+        std::function<void(Bytes&, size_t)> patch;
+        uint32_t part;
+        int slot;        // the slot named in the report
+        int soundSlot;   // where that channel's samples lie in the sound file
+        // Counts cut to what the file holds: only the first samples compare, and the markers,
+        // whose section could not be found, are lost with their settings.
+        bool repaired;
+    } cases[] = {
+        {"scale NaN", &equal, 2, [](Bytes& f, size_t h) { PutF64(f, h + 92, std::nan("")); }, kLeftOutChannelScale, 59,
+         59, false},
+        {"scale infinite", &rich, 0, [](Bytes& f, size_t h) { PutF64(f, h + 92, INFINITY); }, kLeftOutChannelScale, 0,
+         0, false},
+        {"scale 0", &rich, 0, [](Bytes& f, size_t h) { PutF64(f, h + 92, 0.0); }, kLeftOutChannelScale, 0, 0, false},
+        {"offset minus infinity", &rich, 2, [](Bytes& f, size_t h) { PutF64(f, h + 100, -INFINITY); },
+         kLeftOutChannelScale, 59, 59, false},
+        {"count two over", &equal, 2, [](Bytes& f, size_t h) { PutU32(f, h + 88, 12); }, kLeftOutChannelCount, 59, 59,
+         false},
+        {"count one short", &equal, 0, [](Bytes& f, size_t h) { PutU32(f, h + 88, 9); }, kLeftOutChannelCount, 0, 0,
+         false},
+        {"count 0", &equal, 2, [](Bytes& f, size_t h) { PutU32(f, h + 88, 0); }, kLeftOutChannelCount, 59, 59, false},
+        {"count 2^31 - 1", &equal, 0, [](Bytes& f, size_t h) { PutU32(f, h + 88, 0x7FFFFFFF); }, kLeftOutChannelCount,
+         0, 0, false},
+        {"count 2^31", &equal, 2, [](Bytes& f, size_t h) { PutU32(f, h + 88, 0x80000000u); }, kLeftOutChannelCount, 59,
+         59, false},
+        {"count 2^32 - 1", &equal, 2, [](Bytes& f, size_t h) { PutU32(f, h + 88, 0xFFFFFFFFu); }, kLeftOutChannelCount,
+         59, 59, false},
+        // No other channel has the count: cut to what the file holds before its blocks.
+        {"count 2^32 - 1, no other channel as long", &rich, 0,
+         [](Bytes& f, size_t h) { PutU32(f, h + 88, 0xFFFFFFFFu); }, kLeftOutChannelCount, 0, 0, true},
+        {"slot 60", &rich, 0, [](Bytes& f, size_t h) { PutU16(f, h + 4, 60); }, kLeftOutChannelSlot, 0, 0, false},
+        {"slot -1", &rich, 2, [](Bytes& f, size_t h) { PutU16(f, h + 4, 0xFFFF); }, kLeftOutChannelSlot, 6, 59, false},
+        {"one slot twice", &rich, 1, [](Bytes& f, size_t h) { PutU16(f, h + 4, 0); }, kLeftOutChannelSlot, 1, 5, false},
+    };
+    for (const Case& c : cases) {
+        const Bytes whole = BuildAcq(*c.recipe);
+        TestDoc sound;
+        ASSERT_EQ(Read(sound, whole, nullptr), 1) << c.what;
+        Bytes f = whole;
+        c.patch(f, ChannelHeaderAt(*c.recipe, c.header));
+        TestDoc d;
+        stGraphReadReport report{};
+        ASSERT_EQ(Read(d, f, &report), 1) << c.what;
+        EXPECT_EQ(report.leftOut, c.part | (c.repaired ? kLeftOutMarkerSettings : 0)) << c.what;
+        const uint64_t named = c.part == kLeftOutChannelScale   ? report.badScale
+                               : c.part == kLeftOutChannelCount ? report.badCount
+                                                                : report.badSlot;
+        EXPECT_EQ(named, uint64_t{1} << c.slot) << c.what;
+        EXPECT_EQ(report.badScale | report.badCount | report.badSlot, named) << c.what;
+        EXPECT_EQ(report.repaired, c.repaired ? 1 : 0) << c.what;
+        EXPECT_EQ(d.gs->modified, 1u) << c.what;
+        // Every channel holds the file's samples, the damaged one in its slot.
+        for (int s = 0; s < kMaxChannels; ++s) {
+            if (!ChannelInUse(sound.gs, s)) continue;
+            const int at = s == c.soundSlot ? c.slot : s;
+            ASSERT_TRUE(ChannelInUse(d.gs, at)) << c.what << ", slot " << at;
+            EXPECT_STREQ(d.gs->chanLabel[at], sound.gs->chanLabel[s]) << c.what;
+            Bytes got = SamplesOf(d.gs, at);
+            const Bytes want = SamplesOf(sound.gs, s);
+            if (c.repaired && s == c.soundSlot && got.size() > want.size()) got.resize(want.size());
+            EXPECT_EQ(got, want) << c.what << ", slot " << at;
+            if (c.part == kLeftOutChannelScale && s == c.soundSlot) {
+                EXPECT_EQ(d.gs->chanScale[at], 10.0 / 32768.0) << c.what;
+                EXPECT_EQ(d.gs->chanOffset[at], 0.0) << c.what;
+            } else {
+                EXPECT_EQ(d.gs->chanScale[at], sound.gs->chanScale[s]) << c.what;
+            }
+        }
+        // The blocks behind the samples are all there.
+        EXPECT_EQ(MarkersOf(d.gs), c.repaired ? "" : MarkersOf(sound.gs)) << c.what;
+        EXPECT_EQ(JournalOf(d), JournalOf(sound)) << c.what;
+        if (!c.repaired) {
+            EXPECT_EQ(ManagerOf(d), ManagerOf(sound)) << c.what;
+        }
+        EXPECT_EQ(PanelsOf(d), PanelsOf(sound)) << c.what;
+        EXPECT_EQ(ItemsOf(d), ItemsOf(sound)) << c.what;
+        // Saved, it reads again without a word.
+        const Bytes saved = Write(d);
+        TestDoc e;
+        stGraphReadReport again{};
+        ASSERT_EQ(Read(e, saved, &again), 1) << c.what;
+        EXPECT_EQ(again.leftOut, 0u) << c.what;
+        EXPECT_EQ(e.gs->modified, 0u) << c.what;
+    }
 }
 
 }  // namespace

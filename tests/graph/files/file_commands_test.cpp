@@ -28,6 +28,7 @@
 #include "shell/shell_ids.h"
 #include "shell/commands/status.h"
 #include "devlib/vk40.h"
+#include "base/byte_stream.h"
 
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this
 // thread's own windows are the test's.
@@ -419,6 +420,59 @@ TEST_F(FileCommands, ADamagedTagOrJournalLengthLeavesOutOnlyThatBlockAndSavesThe
     }
 }
 
+// A channel whose scale is not a number, or whose sample count the file cannot hold: the box
+// names the channel, the graph is marked changed, and the blocks behind the samples are kept.
+TEST_F(FileCommands, ADamagedChannelHeaderIsToldByChannel) {
+    TempFolder folder("kymora-channel");
+    struct Case {
+        const char* what;
+        size_t at;  // in the channel header
+        bool scale;
+        std::string part;
+    } cases[] = {
+        {"scale NaN", 92, true,
+         "the damaged scale or offset of channel 2, \"Pulse\" (its samples are kept, shown with the scale and offset "
+         "of a new channel)"},
+        {"count 2002", 88, false,
+         "the damaged sample count of channel 2, \"Pulse\" (it keeps the samples the file holds for it)"},
+    };
+    for (const Case& c : cases) {
+        BlocksFile f = SmallFileWithEveryBlock();
+        if (c.scale)
+            PutF64(f.bytes, 2976 + c.at, std::nan(""));
+        else
+            PutU32(f.bytes, 2976 + c.at, 2002);
+        const std::string path = folder.File(std::string(c.scale ? "scale" : "count") + ".acq");
+        ASSERT_TRUE(WriteWholeFile(path, f.bytes)) << c.what;
+        BoxCapture boxes;
+        g_open.names = {path};
+        Command(IDM_FILE_OPEN);
+        tagGS* gs = GraphShowing(path);
+        ASSERT_TRUE(gs) << c.what;
+        ASSERT_EQ(boxes.boxes.size(), 1u) << c.what;
+        // (A count no other channel shares loses the markers, whose section is then not found.)
+        if (c.scale) {
+            EXPECT_EQ(boxes.boxes[0].text, LeftOutBox(c.part)) << c.what;
+        } else {
+            EXPECT_EQ(boxes.boxes[0].text, LeftOutBox("the marker types, numbers and preferences\n" + c.part)) << c.what;
+        }
+        EXPECT_EQ(gs->modified, 1u) << c.what;
+        // The file's samples are all there.
+        ASSERT_GE(gs->chanCount[2], 6u) << c.what;
+        EXPECT_LT(gs->chanCount[2], 2002u) << c.what;
+        for (int16_t i = 0; i < 6; ++i) EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[i], 100 * i) << c.what;
+        if (c.scale) {
+            EXPECT_EQ(gs->chanScale[2], 10.0 / 32768.0) << c.what;
+        }
+        // The journal behind the samples is there.
+        CByteWriter out;
+        JournalSaveBlock(gs, out);
+        EXPECT_EQ(std::string(out.Bytes().begin() + 10, out.Bytes().end()), kBlocksJournal) << c.what;
+        Command(IDM_FILE_CLOSE);
+        PumpMessages();
+    }
+}
+
 // A line whose width no drawing can take (2 became 0x00800002) is left out and told; the dot
 // after it stays, and the window paints.
 TEST_F(FileCommands, AnItemTooWideToDrawIsLeftOutAndTheGraphPaints) {
@@ -530,9 +584,14 @@ TEST_F(FileCommands, AFileEndingInsideItsSamplesOpensRepairedAndChanged) {
     f.resize(f.size() - 8 - 13 - 3 - 14 - 30);  // the tail, the markers and 15 samples gone
     const std::string path = folder.File("cut.acq");
     ASSERT_TRUE(WriteWholeFile(path, f));
+    BoxCapture boxes;
     ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
     tagGS* gs = GraphShowing(path);
     ASSERT_TRUE(gs);
+    // The channel whose count the file could not hold is named.
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, LeftOutBox("the damaged sample count of channel 2, \"Pulse\" (it keeps the samples "
+                                              "the file holds for it)"));
     EXPECT_EQ(gs->chanCount[2], 85u);
     EXPECT_EQ(static_cast<const int16_t*>(gs->chanBlock[2])[84], 20 + 84);
     EXPECT_EQ(gs->modified, 1u);
@@ -1655,6 +1714,44 @@ TEST(FileSaveParts, TheSaveFilterPicksTheWriter) {
     EXPECT_EQ(SaveTypeOfFilter(5, "C:\\x\\a.GTL"), SaveType::Template);
     EXPECT_EQ(SaveTypeOfFilter(5, "C:\\x.y\\a"), SaveType::Graph);
     EXPECT_EQ(SaveTypeOfFilter(5, "a.wmf"), SaveType::Picture);
+}
+
+// A journal of 256,000 lines: a rich edit takes time for every line put into it, which made such
+// a file take many seconds to open. A hidden journal stays out of the control until it is shown;
+// the text is whole when the graph is saved.
+TEST_F(FileCommands, AHiddenLongJournalOpensWithoutFillingTheControlAndIsKeptWhole) {
+    TempFolder folder("kymora-longjournal");
+    const std::string path = folder.File("long.acq");
+    const std::string copy = folder.File("copy.acq");
+    std::string text;
+    for (int i = 0; i < 256000; ++i) text += "ab\r\n";
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 2;
+    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
+    recipe.channels = {c};
+    recipe.journalShown = 0;
+    recipe.tail = JournalBlock(1, text);
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    BoxCapture boxes;
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(gs->modified, 0u);
+    EXPECT_EQ(JournalHwndIfMade(gs->journalWnd), nullptr) << "the hidden journal was put into a text control";
+    g_save.names = {copy};
+    Command(IDM_FILE_SAVE_AS);
+    TestDoc saved;
+    const Bytes bytes = ReadWholeFile(copy);
+    ASSERT_EQ(ReadGraphBuffer(saved.gs, bytes.data(), bytes.size(), nullptr), 1);
+    CByteWriter out;
+    JournalSaveBlock(saved.gs, out);
+    const Bytes& block = out.Bytes();
+    ASSERT_EQ(block.size(), 10 + text.size());
+    EXPECT_EQ(std::string(block.begin() + 10, block.end()), text);
+    EXPECT_EQ(GetU16(block, 4), 1u);
 }
 
 }  // namespace
