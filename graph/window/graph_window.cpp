@@ -616,6 +616,7 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_NCDESTROY:
         // A window taken down with the frame still holds its document.
         if (data->doc) {
+            ForgetTrackedPlaces(data->doc);
             FreeGraphRecord(data->doc);
             if (g_graphWindowCount > 0) --g_graphWindowCount;
         }
