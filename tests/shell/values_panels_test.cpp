@@ -126,6 +126,14 @@ void LoopTurns() {
 // keyboard sends it to the window with the focus, hides it, and Esc in the panel opened again
 // hides it again.
 TEST_F(ValuesPanels, EscHidesTheSetupChannelsPanelOpenedFromTheMenu) {
+    // The user works in the program's frame, in front: other test programs on the same desktop
+    // may hold the foreground until it is asked for.
+    for (int tries = 0; tries < 200 && GetActiveWindow() != g_app->hwndFrame; ++tries) {
+        SetForegroundWindow(g_app->hwndFrame);
+        LoopTurns();
+        if (GetActiveWindow() != g_app->hwndFrame) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    ASSERT_EQ(GetActiveWindow(), g_app->hwndFrame);
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round == 0 ? "first opening" : "opened again");
         SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_CHANNELS, 0);
