@@ -253,15 +253,20 @@ LRESULT OnFrameSysCommand(HWND hwnd, WPARAM cmd, LPARAM lParam) {
 
 // Shows or hides the toolbar; the MDI client takes the toolbar's band while it is hidden. The
 // client's bottom stays, so choosing the state the toolbar is already in moves nothing.
+// The client moves only while the toolbar does not cover it: a move takes the pixels it shows
+// along, and under a shown toolbar those would be the toolbar's band, left standing over the
+// graphs' title bars.
 void ApplyToolbarChoice(bool show) {
     g_app->frame.bToolbarVisible = show ? 1 : 0;
-    if (g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, show ? SW_SHOW : SW_HIDE);
-    if (!g_app->hwndClient) return;
-    RECT rc;
-    GetWindowRect(g_app->hwndClient, &rc);
-    MapWindowPoints(nullptr, GetParent(g_app->hwndClient), reinterpret_cast<POINT*>(&rc), 2);
-    const int top = show ? kToolbarHeight : 0;
-    MoveWindow(g_app->hwndClient, rc.left, top, rc.right - rc.left, rc.bottom - top, TRUE);
+    if (!show && g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, SW_HIDE);
+    if (g_app->hwndClient) {
+        RECT rc;
+        GetWindowRect(g_app->hwndClient, &rc);
+        MapWindowPoints(nullptr, GetParent(g_app->hwndClient), reinterpret_cast<POINT*>(&rc), 2);
+        const int top = show ? kToolbarHeight : 0;
+        MoveWindow(g_app->hwndClient, rc.left, top, rc.right - rc.left, rc.bottom - top, TRUE);
+    }
+    if (show && g_app->hwndToolbar) ShowWindow(g_app->hwndToolbar, SW_SHOW);
 }
 
 // 1 when the frame may close: no recording runs and every graph closed. The graphs close one at

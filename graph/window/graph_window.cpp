@@ -308,8 +308,11 @@ void OnChildSize(GraphWindowData* data, UINT type, int, int) {
     if (!gs) return;
     if (type == SIZE_MAXIMIZED && (!Allowed(kPermSizeWindow) || !Allowed(kPermZoomWindow))) return;
     if (type != SIZE_MINIMIZED && gs->journalWnd) gs->journalHeight = JournalSavePlacement(gs->journalWnd);
-    InvalidateRect(data->hwnd, nullptr, FALSE);
     LayoutGraphWindow(gs);
+    // Invalidated once the scroll bars and buttons stand at their new places (they draw
+    // themselves as they move): the graph window does not clip its children, so its paint
+    // covers them, and only the children invalidated with it are drawn again over it.
+    InvalidateRect(data->hwnd, nullptr, FALSE);
 }
 
 void OnChildCommand(GraphWindowData* data, int id, HWND control, UINT code) {
@@ -616,6 +619,7 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_NCDESTROY:
         // A window taken down with the frame still holds its document.
         if (data->doc) {
+            ForgetTrackedPlaces(data->doc);
             FreeGraphRecord(data->doc);
             if (g_graphWindowCount > 0) --g_graphWindowCount;
         }
@@ -632,6 +636,14 @@ LRESULT CALLBACK AcqChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         if (data->hwndFocus && IsWindow(data->hwndFocus)) SetFocus(data->hwndFocus);
         return 0;
     case WM_PAINT: OnChildPaint(data); return 0;
+    case WM_SETTEXT: {
+        // The Window menu lists the graphs by caption; the default procedure leaves the list as
+        // it was, so a renamed graph would keep its old name there.
+        const LRESULT result = DefMDIChildProcA(hwnd, msg, wParam, lParam);
+        SendMessageA(GetParent(hwnd), WM_MDIREFRESHMENU, 0, 0);
+        if (g_app->hwndFrame) DrawMenuBar(g_app->hwndFrame);
+        return result;
+    }
     case WM_CLOSE:
         if (Allowed(kPermCloseWindow) && CloseGraphWindow(data)) break;  // DefMDIChildProc destroys it
         return 0;

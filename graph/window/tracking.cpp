@@ -11,6 +11,9 @@
 #include "graph/render/waveforms.h"
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_calc.h"
+#include "documents/measurements/measure_result.h"
+#include "graph/document/sample_store.h"
+#include "devlib/vk40.h"
 #include "base/app.h"
 #include "graph/graph_ids.h"
 #include "common/tagGS.h"
@@ -18,6 +21,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -35,6 +39,13 @@ struct TrackState {
     RECT readout{};
     bool readoutShown = false;
     double savedStart = -1.0, savedEnd = -1.0;
+    // The last tracked place of a graph, kept for Paste Values after the release: the mouse
+    // point of an XY tracking, the sample time of a Scope or Chart tracking, each with the graph
+    // and the mode it was tracked in (none: null graph).
+    const tagGS* pointDoc = nullptr;
+    const tagGS* timeDoc = nullptr;
+    uint32_t timeMode = 0;
+    double time = 0.0;
 } g_track;
 
 bool Xy(const tagGS* gs) { return gs->displayMode == kModeXY; }
@@ -233,6 +244,7 @@ void TrackTo(POINT p) {
     if (!g_track.on || !gs) return;
     if (Xy(gs)) {
         g_track.point = p;
+        g_track.pointDoc = gs;
         POINT pixel{};
         double x = 0, y = 0;
         if (!FindNearestXYSample(gs, p, &pixel, &x, &y)) return;
@@ -242,6 +254,9 @@ void TrackTo(POINT p) {
         return;
     }
     int32_t column = SnapTrackColumn(gs, p);
+    g_track.timeDoc = gs;
+    g_track.timeMode = gs->displayMode;
+    g_track.time = gs->selStart;
     MoveLines(column, 0, false);
     if (gs->measureShown) UpdateAllMeasurements(gs);
 }
@@ -325,22 +340,85 @@ void ShowReadoutAtCursor(tagGS* gs) {
     if (gs) EndTrackingDraw();
 }
 
-// The readout of the last tracked point, appended to the journal.
+namespace {
+
+// The Scope or Chart readout at a tracked time: the horizontal position and the selected
+// channel's sample there, each as its measurement box shows it. 0 when there is no such sample.
+int FormatTimeReadout(char* out, size_t size, tagGS* gs, double time) {
+    const uint32_t slot = gs->selectedChan;
+    if (!ValidSlot(slot) || !(gs->sampleInterval > 0)) return 0;
+    const double at = std::round(time / gs->sampleInterval);
+    double y = 0.0;
+    if (!(at >= 0) || at >= gs->chanCount[slot] || !GetChannelSample(gs, static_cast<int>(at), static_cast<int>(slot), &y) ||
+        !std::isfinite(y))
+        return 0;
+    measure::ResultContext c;
+    c.precision = gs->precisionDigits;
+    c.hMode = static_cast<int32_t>(gs->hUnitKind);
+    c.hScale = gs->hPerDiv;
+    c.chanUnit = gs->chanUnits[slot];
+    c.hUnitShort = gs->hUnitAbbrev;
+    char xs[20], xu[20], ys[20], yu[20];
+    double stored = 0.0;
+    measure::FormatResult(measure::kHAbs, at * gs->sampleInterval + gs->hOffset, c, xs, xu, &stored);
+    measure::FormatResult(measure::kValue, y, c, ys, yu, &stored);
+    // The box texts end in a blank before the unit; clock times stand between blanks.
+    auto trim = [](char* t) {
+        char* start = t;
+        while (*start == ' ') ++start;
+        size_t n = std::strlen(start);
+        while (n > 0 && start[n - 1] == ' ') --n;
+        std::memmove(t, start, n);
+        t[n] = 0;
+    };
+    trim(xs);
+    trim(ys);
+    const char* xLabel = Keyed(gs->hUnitKind == kHUnitFrequency ? "Freq" : "Time");
+    const int n = std::snprintf(out, size, "X, %s = %s %s  Y, %s = %s %s", xLabel, xs, xu, gs->chanLabel[slot], ys, yu);
+    return n > 0 && static_cast<size_t>(n) < size;
+}
+
+// The readout of the graph's tracked place in the mode it is in: 0 when nothing was tracked
+// there, or the place gives no value.
+int FormatPastedReadout(char* out, size_t size, tagGS* gs) {
+    out[0] = 0;
+    if (g_track.on) {
+        gs = g_track.doc;
+        if (!Xy(gs)) return FormatTimeReadout(out, size, gs, g_track.time);
+        POINT pixel{};
+        double x = 0, y = 0;
+        if (!FindNearestXYSample(gs, g_track.point, &pixel, &x, &y)) return 0;
+        FormatReadout(out, size, gs, x, y);
+        return out[0] != 0;
+    }
+    if (!Xy(gs))
+        return g_track.timeDoc == gs && g_track.timeMode == gs->displayMode ? FormatTimeReadout(out, size, gs, g_track.time) : 0;
+    if (g_track.pointDoc != gs) return 0;
+    double x = 0, y = 0;
+    PixelToValue(gs, g_track.point, &x, &y);
+    if (!std::isfinite(x) || !std::isfinite(y)) return 0;
+    FormatReadout(out, size, gs, x, y);
+    return out[0] != 0;
+}
+
+}  // namespace
+
+// The readout of the last tracked point, appended to the journal; nothing when the graph has
+// no tracked point in its mode.
 void PasteValuesToJournal(tagGS* gs) {
     if (!gs) return;
-    double x = 0, y = 0;
-    if (!g_track.on) {
-        g_track.doc = gs;
-        PixelToValue(gs, g_track.point, &x, &y);
-    } else {
-        POINT pixel{};
-        if (!FindNearestXYSample(g_track.doc, g_track.point, &pixel, &x, &y)) return;
-        gs = g_track.doc;
-    }
+    if (!g_track.on) g_track.doc = gs;
     char text[260];
-    FormatReadout(text, sizeof text - 2, gs, x, y);
+    if (!FormatPastedReadout(text, sizeof text - 2, gs)) return;
     lstrcatA(text, "\r\n");
-    JournalAppendText(gs, text);
+    JournalAppendText(g_track.on ? g_track.doc : gs, text);
+}
+
+// A graph that goes leaves no tracked place behind for one made later at its address.
+void ForgetTrackedPlaces(const tagGS* gs) {
+    if (g_track.pointDoc == gs) g_track.pointDoc = nullptr;
+    if (g_track.timeDoc == gs) g_track.timeDoc = nullptr;
+    if (g_track.doc == gs && !g_track.on) g_track.doc = nullptr;
 }
 
 // The lines now on screen.

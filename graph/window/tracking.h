@@ -19,8 +19,11 @@ void ShowReadoutAtCursor(tagGS* gs);
 // painted over them.
 void RedrawTrackLines(HDC paintDc, tagGS* gs);
 
-// Writes the values under the cursor line into the graph's journal.
+// Writes the readout of the graph's last tracked place into its journal: in XY mode the X and Y
+// values, in Scope and Chart mode the time and the selected channel's sample there.
 void PasteValuesToJournal(tagGS* gs);
+// The graph is going: its tracked places are forgotten.
+void ForgetTrackedPlaces(const tagGS* gs);
 
 // Test seam: where the lines stand on screen (0: none).
 void GetTrackLines(int32_t* lineX, int32_t* lineY);

@@ -336,6 +336,64 @@ TEST_F(Frame, HiddenToolbarLeavesNoGapAboveTheClient) {
     EXPECT_TRUE(EqualRect(&shown, &again));
 }
 
+// The pixels of a rectangle of the frame's client area as the screen shows them, the child
+// windows' pixels included.
+std::vector<uint32_t> FramePixels(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC dc = GetDCEx(g_app->hwndFrame, nullptr, DCX_CACHE);
+    HDC copy = CreateCompatibleDC(dc);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> pixels;
+    if (bmp && bits) {
+        HGDIOBJ old = SelectObject(copy, bmp);
+        BitBlt(copy, 0, 0, w, h, dc, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + w * h);
+        SelectObject(copy, old);
+    }
+    if (bmp) DeleteObject(bmp);
+    DeleteDC(copy);
+    ReleaseDC(g_app->hwndFrame, dc);
+    return pixels;
+}
+
+// Display > Show > Toolbar hides the toolbar and shows it again: the graph's title bar and the
+// band of the MDI client beside it stand drawn after each, as a full repaint draws them.
+TEST_F(Frame, TheGraphsTitleBarIsDrawnAfterTheToolbarIsHiddenAndShown) {
+    HWND frame = g_app->hwndFrame;
+    ShowWindow(frame, SW_RESTORE);
+    MoveWindow(frame, 0, 0, 900, 640, TRUE);
+    HWND graph = g_app->hwndActiveGraph;
+    ASSERT_TRUE(graph);
+    SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph), 0);
+    MoveWindow(graph, 0, 0, 600, 420, TRUE);
+    PumpMessages();
+    UpdateWindow(frame);
+    for (const bool show : {false, true}) {
+        SCOPED_TRACE(show ? "toolbar shown again" : "toolbar hidden");
+        SendMessageA(frame, WM_COMMAND, IDM_SHOW_TOOLBAR, 0);
+        PumpMessages();
+        ASSERT_EQ(IsWindowVisible(g_app->hwndToolbar) != 0, show);
+        // The band of the client from its top down over the graph's title bar, the whole width.
+        RECT band{};
+        GetWindowRect(g_app->hwndClient, &band);
+        MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&band), 2);
+        band.bottom = band.top + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + 4;
+        const std::vector<uint32_t> shown = FramePixels(band);
+        RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        const std::vector<uint32_t> repainted = FramePixels(band);
+        ASSERT_FALSE(repainted.empty());
+        EXPECT_EQ(shown, repainted) << "the title bar as the command left it is not the one repainted";
+    }
+}
+
 TEST_F(Frame, RightClickOutsideTheMenuBarDoesNothing) {
     HWND frame = g_app->hwndFrame;
     EXPECT_EQ(SendMessageA(frame, WM_NCRBUTTONDOWN, HTCAPTION, 0), 1);

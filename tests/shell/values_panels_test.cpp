@@ -115,6 +115,43 @@ TEST_F(ValuesPanels, TheAboutBoxShowsTheUnitsInformationLineByLine) {
     EXPECT_EQ(from, to) << "nothing is highlighted";
 }
 
+// What is queued, through the program's own loop (its dialog-key routing included).
+void LoopTurns() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!DispatchLoopMessage(msg)) break;
+}
+
+// Device > Setup Channels opens the panel with the keys going to it: Esc, pressed at once as the
+// keyboard sends it to the window with the focus, hides it, and Esc in the panel opened again
+// hides it again.
+TEST_F(ValuesPanels, EscHidesTheSetupChannelsPanelOpenedFromTheMenu) {
+    // The user works in the program's frame, in front: other test programs on the same desktop
+    // may hold the foreground until it is asked for.
+    for (int tries = 0; tries < 200 && GetActiveWindow() != g_app->hwndFrame; ++tries) {
+        SetForegroundWindow(g_app->hwndFrame);
+        LoopTurns();
+        if (GetActiveWindow() != g_app->hwndFrame) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    ASSERT_EQ(GetActiveWindow(), g_app->hwndFrame);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "first opening" : "opened again");
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_CHANNELS, 0);
+        LoopTurns();
+        HWND panel = Window(&stAcq::hwndChannelSetup);
+        ASSERT_TRUE(IsWindow(panel));
+        ASSERT_TRUE(IsWindowVisible(panel));
+        HWND focus = GetFocus();
+        EXPECT_TRUE(focus && (focus == panel || IsChild(panel, focus))) << "the keys go to the panel";
+        HWND target = focus ? focus : GetActiveWindow();
+        ASSERT_TRUE(target);
+        PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(target, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
+        LoopTurns();
+        EXPECT_FALSE(IsWindowVisible(panel)) << "Esc hides the panel";
+    }
+}
+
 TEST_F(ValuesPanels, TheElectrodeCheckerShowsTheUnitsImpedanceFromTheIdleLoop) {
     SimControlSetDword(kSimImpedance1, 12000);
     EXPECT_EQ(Window(&stAcq::hwndElectrodeCheck), nullptr) << "made when the menu first asks for it";

@@ -527,8 +527,10 @@ INT_PTR CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
     case WM_INITDIALOG: WindowInit(wnd, reinterpret_cast<HGLOBAL>(lParam)); return TRUE;
     case WM_ACTIVATE:
-        // A hidden window is activated only while windows are being torn down: nothing to report.
-        if (IsWindowVisible(wnd))
+        // A hidden window is activated only while windows are being torn down, or while it is
+        // being shown (ShowChannelSetup reports that one): nothing to report. Going inactive
+        // always is, so that the keys stop going to a panel that Esc or the close box hid.
+        if (LOWORD(wParam) == WA_INACTIVE || IsWindowVisible(wnd))
             RoutePanelKeys(wnd, wParam);
         return FALSE;
     case WM_MOVE: StorePlacement(wnd); return FALSE;
@@ -640,5 +642,7 @@ void ShowChannelSetup(HGLOBAL hAcq) {
     SetTimer(acq->hwndChannelSetup, kIdleTimer, 1, nullptr);
     ShowWindow(acq->hwndChannelSetup, SW_SHOWNORMAL);
     BringWindowToTop(acq->hwndChannelSetup);  // already open: it comes forward
+    // Its activation came while it was still hidden: the keys (Esc among them) go to it now.
+    if (GetActiveWindow() == acq->hwndChannelSetup) RoutePanelKeys(acq->hwndChannelSetup, WA_ACTIVE);
     acq->channelSetupShown = 1;
 }

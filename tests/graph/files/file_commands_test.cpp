@@ -156,6 +156,28 @@ TEST_F(FileCommands, FileOpenFromTheMenuOpensTheChosenFileInTheUntouchedGraph) {
     EXPECT_EQ(GetRememberedFileType(kRememberOpen), 1u);
 }
 
+// The Window menu's list names the graphs by their captions: a file opened into the start-up
+// graph is listed under the file's name, not as the Untitled graph it was.
+TEST_F(FileCommands, TheWindowMenuListsAFileOpenedIntoTheUntitledGraphByItsName) {
+    TempFolder folder("kymora-window-menu");
+    const std::string path = folder.File("listed.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(7)));
+    HMENU windowMenu = GetSubMenu(GetMenu(g_app->hwndFrame), 4);
+    ASSERT_TRUE(windowMenu);
+    auto listed = [windowMenu] {
+        char text[MAX_PATH + 16] = "";
+        GetMenuStringA(windowMenu, IDM_WINDOW_CHILD_FIRST, text, sizeof text, MF_BYCOMMAND);
+        return std::string(text);
+    };
+    ASSERT_EQ(listed().rfind("&1 Untitled", 0), 0u) << listed();
+    g_open.names = {path};
+    Command(IDM_FILE_OPEN);
+    ASSERT_TRUE(WindowShowing(path));
+    EXPECT_EQ(listed(), "&1 " + path);
+    EXPECT_EQ(GetMenuState(windowMenu, IDM_WINDOW_CHILD_FIRST + 1, MF_BYCOMMAND), static_cast<UINT>(-1))
+        << "one graph, one entry";
+}
+
 TEST_F(FileCommands, SeveralChosenFilesOpenOneWindowEachAndAnOpenFileIsOnlyActivated) {
     TempFolder folder("kymora-several");
     ASSERT_TRUE(WriteWholeFile(folder.File("a.acq"), SmallFile(1)));

@@ -17,6 +17,7 @@
 #include "documents/documents_api.h"
 #include "controls/tests/text_fit.h"
 #include "controls/tests/render_test_support.h"
+#include "tests/graph/dialogs/dialog_driver.h"
 #include "scripts/script_api.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
@@ -174,6 +175,49 @@ TEST_F(GraphWindow, TheScrollBarIsDrawnWhereTheJournalMovesIt) {
         const std::vector<uint32_t> repainted = ShownPixels(graph_, at);
         ASSERT_GE(DistinctColours(repainted), 3u) << "a full repaint draws the bar";
         EXPECT_EQ(shown, repainted) << "the bar as the command left it is not the bar repainted";
+    }
+}
+
+// Display > Size Window makes the window shorter while the journal is shown (and, to compare,
+// while it is hidden): the program's own painting after the command draws the horizontal scroll
+// bar at its new place just as a full repaint of the window draws it.
+TEST_F(GraphWindow, TheScrollBarIsDrawnAfterTheWindowIsMadeShorter) {
+    ShowWindow(g_app->hwndFrame, SW_RESTORE);
+    MoveWindow(g_app->hwndFrame, 0, 0, 1024, 768, TRUE);
+    SendMessageA(g_app->hwndClient, WM_MDIRESTORE, reinterpret_cast<WPARAM>(graph_), 0);
+    HWND bar = gs_->hScrollBar;
+    ASSERT_TRUE(bar);
+    for (const bool journal : {true, false}) {
+        SCOPED_TRACE(journal ? "journal shown" : "journal hidden");
+        MoveWindow(graph_, 0, 0, 640, 480, TRUE);
+        if ((gs_->journalShown != 0) != journal) SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_SHOW_JOURNAL, 0);
+        ASSERT_EQ(gs_->journalShown != 0, journal);
+        PumpMessages();
+        UpdateWindow(graph_);
+        RECT before{};
+        GetWindowRect(bar, &before);
+        DialogDriver driver({[](HWND dlg) {
+            TypeInto(dlg, IDC_RESIZE_WIDTH, "640");
+            TypeInto(dlg, IDC_RESIZE_HEIGHT, "430");
+            Click(dlg, IDOK);
+        }});
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_DISPLAY_SIZE_WINDOW, 0);
+        ASSERT_EQ(driver.Runs(), 1);
+        PumpMessages();
+        RECT window{};
+        GetWindowRect(graph_, &window);
+        ASSERT_EQ(window.bottom - window.top, 430);
+        ASSERT_TRUE(IsWindowVisible(bar));
+        RECT at{};
+        GetWindowRect(bar, &at);
+        ASSERT_LT(at.top, before.top) << "the bar moves up with the window's bottom";
+        MapWindowPoints(nullptr, graph_, reinterpret_cast<POINT*>(&at), 2);
+        SaveWindowPicture(graph_, journal ? "graph_shorter_journal_scroll_bar" : "graph_shorter_scroll_bar");
+        const std::vector<uint32_t> shown = ShownPixels(graph_, at);
+        RedrawWindow(graph_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        const std::vector<uint32_t> repainted = ShownPixels(graph_, at);
+        ASSERT_GE(DistinctColours(repainted), 3u) << "a full repaint draws the bar";
+        EXPECT_EQ(shown, repainted) << "the bar as the resize left it is not the bar repainted";
     }
 }
 

@@ -33,6 +33,7 @@
 #include "documents/measurements/measure_calc.h"
 #include "controls/popup_button.h"
 #include "scripts/script_api.h"
+#include "shell/shell_ids.h"
 
 namespace {
 
@@ -957,6 +958,40 @@ TEST_F(MouseTools, PasteValuesToJournalWritesTheReadoutLine) {
     char text[256] = "";
     GetWindowTextA(edit, text, sizeof text);
     EXPECT_STREQ(text, "X, Flow = 3.00 l/s  Y, Volume = 2.00 l\r\n");
+}
+
+// Edit > Journal > Paste Values in Chart mode writes what the tracking there shows: the time of
+// the tracked sample and the selected channel's value at it, as the measurement boxes give them;
+// with nothing tracked in the graph it writes nothing, never a value that is not a number.
+TEST_F(MouseTools, PasteValuesInChartModeWritesTheTrackedTimeAndValue) {
+    Channels({Ramp(400, 0.5)}, {1});
+    lstrcpyA(gs_->chanLabel[1], "Sine");
+    lstrcpyA(gs_->chanUnits[1], "mV");
+    gs_->precisionDigits = 2;
+    Mode(kModeChart);
+    SetJournalShown(gs_, 1);
+    HWND edit = GetJournalHwnd(gs_->journalWnd);
+    ASSERT_TRUE(edit);
+    SetWindowTextA(edit, "");
+    auto journal = [edit] {
+        char text[512] = "";
+        GetWindowTextA(edit, text, sizeof text);
+        return std::string(text);
+    };
+    auto paste = [] { SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_JOURNAL_PASTE_VALUES, 0); };
+    paste();
+    EXPECT_EQ(journal(), "") << "nothing tracked in this graph";
+    // Track to the sample at 100 ms (sample 20, value 10) and let go.
+    Tool(IDC_TOOL_ARROW);
+    const int x = static_cast<int>(std::lround(GraphTimeToX(gs_, 100.0)));
+    const int y = (Plot().top + Plot().bottom) / 2;
+    Press(x, y);
+    paste();  // during the tracking
+    Release(x, y);
+    paste();  // after the release: the last tracked place
+    const std::string line = "X, Time = 0.10 sec  Y, Sine = 10.00 mV\r\n";
+    EXPECT_EQ(journal(), line + line);
+    EXPECT_EQ(journal().find("NAN"), std::string::npos);
 }
 
 // ---- Cursors ----
