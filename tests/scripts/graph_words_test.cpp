@@ -100,8 +100,9 @@ protected:
         g_dialogName.clear();
         ASSERT_TRUE(WriteWholeFile(InFolder("small.acq"), BuildAcq(SmallRecipe())));
         g_script.graph = nullptr;
-        ASSERT_EQ(Run({"OPEN \"small.acq\", R"}), kScriptGoOn);
-        ASSERT_EQ(Var('R'), 1.0);
+        // Not R: R = 1 is review-saved-data mode, which refuses the transforms' result graphs.
+        ASSERT_EQ(Run({"OPEN \"small.acq\", O"}), kScriptGoOn);
+        ASSERT_EQ(Var('O'), 1.0);
         gs = g_script.graph;
         ASSERT_TRUE(gs);
         ASSERT_EQ(gs->chanCount[0], 10u);
