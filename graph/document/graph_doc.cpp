@@ -316,9 +316,13 @@ HWND OpenGraphWindow(tagGS* gs, int maximised) {
     return hwnd;
 }
 
-HWND NewGraph(int maximised) {
+namespace {
+
+HWND MakeNewGraph(int maximised, int checkReview, int* refused) {
     tagGS* gs = nullptr;
-    if (AllocGraph(&gs, 0) < 1) return nullptr;
+    const int allocated = AllocGraph(&gs, checkReview);
+    if (refused) *refused = allocated < 0 ? 1 : 0;
+    if (allocated < 1) return nullptr;
     InitNewGraph(gs);
     for (void*& block : gs->chanBlock) block = nullptr;
     gs->storageKind = kStoreMemory;
@@ -332,6 +336,12 @@ HWND NewGraph(int maximised) {
     ShowGraphControls(gs, 1);
     return hwnd;
 }
+
+}  // namespace
+
+HWND NewGraph(int maximised) { return MakeNewGraph(maximised, 0, nullptr); }
+
+HWND NewResultGraph(int* refused) { return MakeNewGraph(0, 1, refused); }
 
 // The MDI child of a document. Every failure closes the document: without a window it is
 // freed here, a window whose set-up failed closes it itself.

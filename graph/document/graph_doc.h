@@ -11,6 +11,9 @@ struct stMarkerNode;
 int AllocGraph(tagGS** out, int checkReview);  // 1; 0 no memory; -1 refused in review-saved-data mode
 int InitNewGraph(tagGS* gs);
 HWND NewGraph(int maximised);
+// A new hidden graph for a transform's result; null, after the single-window message, in
+// review-saved-data mode (*refused is then set).
+HWND NewResultGraph(int* refused = nullptr);
 // A made document's window: created, announced to the device library, laid out; null when the
 // window failed (the document went with it).
 HWND OpenGraphWindow(tagGS* gs, int maximised);

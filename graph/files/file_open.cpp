@@ -140,6 +140,8 @@ void DropUnreadDocument(tagGS* gs, int reused) {
     }
     ClearDocumentData(gs);
     InitNewGraph(gs);
+    // The file was not read: the graph must not count as showing it.
+    gs->filePath[0] = 0;
     if (gs->hwnd) {
         SetWindowTextA(gs->hwnd, gs->title);
         InvalidateRect(gs->hwnd, nullptr, TRUE);

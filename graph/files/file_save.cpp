@@ -286,12 +286,13 @@ void RefuseName(const tagGS* gs, const char* path) {
     MessageBoxA(Owner(gs), text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
 }
 
-// Every type goes under its own extension; a name the system cannot take is refused, and so is
-// the file another graph shows (for a text, picture or template, the graph's own file too). A
-// file the dialog did not ask about, because the extension was added after it, is replaced only
+// A name typed into the dialog goes under its type's extension; a path the caller named (a
+// lesson's, the graph's own) is the file it names. A name the system cannot take is refused, and
+// so is the file another graph shows (for a text, picture or template, the graph's own file too).
+// A file the dialog did not ask about, because the extension was added after it, is replaced only
 // after asking.
-bool AcceptName(tagGS* gs, SaveType type, char* target) {
-    const std::string named = NameForSaveType(target, type);
+bool AcceptName(tagGS* gs, SaveType type, bool asked, char* target) {
+    const std::string named = asked ? NameForSaveType(target, type) : std::string(target);
     if (!SaveNameFitsSystem(named.c_str())) {
         ReportSaveFailure(Owner(gs), named.c_str(), ERROR_FILENAME_EXCED_RANGE);
         return false;
@@ -336,7 +337,7 @@ bool ChooseTarget(tagGS* gs, int ask, int lockName, const char* title, const cha
         } else {
             lstrcpynA(target, proposed, MAX_PATH);
         }
-        if (AcceptName(gs, *type, target)) return true;
+        if (AcceptName(gs, *type, mustAsk, target)) return true;
         if (!mustAsk) return false;
     }
 }

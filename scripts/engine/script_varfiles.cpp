@@ -38,12 +38,14 @@ bool ReadWholeFile(const char* path, std::string* text) {
     return ok;
 }
 
-// The number after the line's "="; false when the line has no "=" or no number after it.
+// The number after the line's "=", 0 when nothing there reads as one; false when the line has
+// no "=".
 bool LineNumber(const char* line, const char* end, double* out) {
     const char* eq = static_cast<const char*>(std::memchr(line, '=', static_cast<size_t>(end - line)));
     if (!eq) return false;
     const std::string digits(eq + 1, end);
-    return ReadVariableNumber(digits.c_str(), out);
+    if (!ReadVariableNumber(digits.c_str(), out)) *out = 0.0;
+    return true;
 }
 
 // The text between the line's first and last double quote; false when it has fewer than two.
@@ -172,8 +174,10 @@ int SaveScriptVariables(const char* path, int macro) {
 }
 
 // Line by line: "X = number" (X# for the macro table) then "X$ = "text"" (X@); each line is
-// read on its own, so a short or broken line never takes the next line's value. A line cut short
-// (the file ends before its CR) or without its value is damaged: its variable keeps its value.
+// read on its own, so a short or broken line never takes the next line's value. Lines end in
+// CR, as written, or in LF or CR LF, as an editor may leave them. A line cut short (the file ends
+// before its line end) or a string line without its quotes is damaged: its variable keeps its
+// value.
 int LoadScriptVariables(const char* path, int macro, stVariableFileDamage* damage) {
     std::string text;
     if (!ReadWholeFile(path, &text)) return 0;
@@ -181,12 +185,11 @@ int LoadScriptVariables(const char* path, int macro, stVariableFileDamage* damag
     const char* const stop = p + text.size();
     int numbers = 0, strings = 0, lineNumber = 0;
     bool damaged = false;
-    for (; p < stop; ++p) {
-        const char* end = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
-        const bool complete = end != nullptr;
-        if (!end) end = stop;
+    while (p < stop) {
+        const char* end = p;
+        while (end < stop && *end != '\r' && *end != '\n') ++end;
+        const bool complete = end < stop;
         ++lineNumber;
-        if (*p == '\n' && p < end) ++p;  // the line feed of a file with CR LF line ends
         const char letter = p[0];
         const char kind = end - p > 1 ? p[1] : 0;
         const bool numberLine = macro ? kind == '#' : (kind == ' ' || kind == '=');
@@ -207,6 +210,8 @@ int LoadScriptVariables(const char* path, int macro, stVariableFileDamage* damag
             }
         }
         p = end;
+        if (p < stop && *p == '\r' && p + 1 < stop && p[1] == '\n') ++p;
+        if (p < stop) ++p;
     }
     RefreshVariablesBrowser();
     if (damaged) return 0;

@@ -6,6 +6,7 @@
 #include "base/services.h"
 #include "documents/measurements/measure_text.h"
 #include "graph/document/graph_doc.h"
+#include "graph/files/file_open.h"
 #include "scripts/dialogs/script_dialogs.h"
 #include <cstring>
 
@@ -41,6 +42,17 @@ void ReadAheadInitialFolder(CWordFields fields, char* folder256) {
     char word[kScriptWordChars];
     folder256[0] = 0;
     if (fields.Word(word) && fields.Word(word)) fields.Text(folder256);
+}
+
+// The graph whose window already shows the file (the open refused a second one), activated as
+// the open's check leaves it: the lesson goes on with that graph, whatever it has been renamed to.
+tagGS* GraphAlreadyShowing(const char* path) {
+    CQuietFileOpen quiet;
+    if (!IsFileAlreadyOpen(path) || !g_app->hwndClient) return nullptr;
+    auto active = reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0));
+    tagGS* gs = active ? GetWindowGraph(active) : nullptr;
+    if (gs) g_app->hwndActiveGraph = active;
+    return gs;
 }
 
 }  // namespace
@@ -153,6 +165,7 @@ int16_t ScriptWordOpen(stScriptCall& call) {
     // A missing file is no refusal: the reader is not asked, so it reports nothing either.
     int incompatible = 0;
     tagGS* gs = PathExists(name) ? OpenGraphFileQuiet(name, 1, &incompatible) : nullptr;
+    if (!gs && incompatible) gs = GraphAlreadyShowing(name);
     g_script.graph = gs;
     if (!gs) {
         SetResult(call, result, incompatible ? kFileRefused : kOpenFailed);

@@ -68,18 +68,17 @@ bool ReportedNameFault(const char* name, DWORD error) {
     return true;
 }
 
-// The file a word writes, from the name the lesson gave: a graph file's name, the extension
-// added when it has none. False, after telling the user, when the lesson's text was cut to the
+// The file a word writes: the name the lesson gave, as it gave it, so that the lesson finds the
+// file again by that name. False, after telling the user, when the lesson's text was cut to the
 // longest string or the name is too long for a file: a shorter name would be another file.
 bool GraphFileName(const char* given, bool whole, char (&name)[MAX_PATH]) {
     name[0] = 0;
     if (!given[0]) return true;
-    const std::string named = NameForSaveType(given, SaveType::Graph);
-    if (whole && SaveNameFitsSystem(named.c_str())) {
-        lstrcpynA(name, named.c_str(), MAX_PATH);
+    if (whole && SaveNameFitsSystem(given)) {
+        lstrcpynA(name, given, MAX_PATH);
         return true;
     }
-    const std::string shown = whole ? named : std::string(given) + "...";
+    const std::string shown = whole ? std::string(given) : std::string(given) + "...";
     ReportSaveFailure(g_app ? g_app->hwndFrame : nullptr, shown.c_str(), ERROR_FILENAME_EXCED_RANGE);
     return false;
 }

@@ -93,7 +93,8 @@ int16_t SetReadConnectionStatus(CWordFields& fields) {
 }
 
 // FOLDER PARENT | WAVEMIND | path [, var]: the current folder; var is 1 when a path was made current.
-int16_t SetFolder(CWordFields& fields) {
+// The variable may be the running subroutine's local, so the call's frame comes with it.
+int16_t SetFolder(stScriptCall& call, CWordFields& fields) {
     char word[kScriptWordChars];
     const char* at = fields.Position();
     char folder[kScriptWordChars], var[kScriptWordChars];
@@ -109,7 +110,7 @@ int16_t SetFolder(CWordFields& fields) {
         const bool done = SetCurrentDirectoryA(folder) != 0;
         if (fields.Word(var)) {
             if (!IsNumericVariableName(var)) return kScriptStop;
-            AssignScriptNumericVariable(nullptr, var, done ? 1.0 : 0.0);
+            AssignScriptNumericVariable(call.frame, var, done ? 1.0 : 0.0);
         }
     }
     return kScriptGoOn;
@@ -183,7 +184,6 @@ int16_t SetKeyboardEntry(CWordFields& fields) {
 // SET's targets that need no document.
 const stWordRow<SetHandler> kSetWithoutDocument[] = {
     {"ReadConnectionStatus", SetReadConnectionStatus},
-    {"FOLDER", SetFolder},
     {"VISUALMODE", SetVisualMode},
     {"HScaleLabel", [](CWordFields& f) { return SetKeyedText(f, setHLabelText); }},
     {"ErrorPromptText", [](CWordFields& f) { return SetKeyedText(f, setMsgBoxText); }},
@@ -666,6 +666,7 @@ int16_t ScriptWordSet(stScriptCall& call) {
     CWordFields fields(call.rest);
     char target[kScriptWordChars];
     if (!fields.Word(target)) return kScriptStop;
+    if (ScriptWordIs(target, "FOLDER")) return SetFolder(call, fields);
     if (const auto* row = FindWordRow(kSetWithoutDocument, target)) return row->run(fields);
     tagGS* gs = g_script.graph;
     if (!gs) return kScriptGoOn;

@@ -189,6 +189,36 @@ TEST_F(GetSetWords, SetChangesTheFrameAndTheProgramWithoutAGraph) {
     SetReadStatusEnable(0);
 }
 
+// SET FOLDER reports through a subroutine's own variable as through a program-wide one: 1 when
+// the folder was made current, 0 when it is not there, whatever the variable held before.
+TEST_F(GetSetWords, SetFolderReportsThroughALocalVariable) {
+    g_script.graph = nullptr;
+    const std::string sub = InFolder("sub");
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    const struct {
+        const char* line;
+        double result;
+        const std::string& current;
+    } cases[] = {
+        {"SET FOLDER \"nowhere\", f", 0.0, folder},
+        {"SET FOLDER \"sub\", f", 1.0, sub},
+        {"SET FOLDER \"..\\nowhere\", f", 0.0, sub},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        ASSERT_EQ(Run({"f = 7", c.line, "g = f"}), kScriptGoOn);
+        const auto* main = FindScriptSubroutine(LoadedScript(), "Main");
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(main->Local('f' - 'a'), c.result);
+        EXPECT_EQ(main->Local('g' - 'a'), c.result) << "the lesson reads what it was told";
+        char here[MAX_PATH] = "";
+        GetCurrentDirectoryA(sizeof here, here);
+        EXPECT_EQ(std::string(here), c.current);
+    }
+    SetCurrentDirectoryA(folder.c_str());
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
 // ---- SET with a graph ----
 
 TEST_F(GetSetWords, WaveDataWritesTheSamplesThereAreOrAppendsTheNextOne) {

@@ -20,6 +20,7 @@
 #include "transforms/transforms_ids.h"
 #include "common/tagGS.h"
 #include "controls/script_button.h"
+#include "devlib/vk40.h"
 #include "documents/documents_api.h"
 #include "documents/items/graph_items.h"
 #include "documents/journal/journal.h"
@@ -99,8 +100,9 @@ protected:
         g_dialogName.clear();
         ASSERT_TRUE(WriteWholeFile(InFolder("small.acq"), BuildAcq(SmallRecipe())));
         g_script.graph = nullptr;
-        ASSERT_EQ(Run({"OPEN \"small.acq\", R"}), kScriptGoOn);
-        ASSERT_EQ(Var('R'), 1.0);
+        // Not R: R = 1 is review-saved-data mode, which refuses the transforms' result graphs.
+        ASSERT_EQ(Run({"OPEN \"small.acq\", O"}), kScriptGoOn);
+        ASSERT_EQ(Var('O'), 1.0);
         gs = g_script.graph;
         ASSERT_TRUE(gs);
         ASSERT_EQ(gs->chanCount[0], 10u);
@@ -698,6 +700,40 @@ TEST_F(GraphWords, TransformFilterAndFftWordsSetTheirTransformsAndRunThem) {
     EXPECT_EQ(ErrorDialogs(), 0);
     ASSERT_EQ(Run({"TRANSFORM FFT SPECTRUM"}), kScriptGoOn);
     EXPECT_EQ(ErrorDialogs(), 1) << "another word after FFT";
+}
+
+// In review-saved-data mode (R = 1) the lesson keeps its single window: the FFT's result graph is
+// refused with the mode's message and no window is made; the source graph stays as it was. With
+// R back at 0 the same statement makes its graph.
+TEST_F(GraphWords, TheFftInReviewSavedDataModeIsRefusedWithTheSingleWindowMessage) {
+    auto graphs = [] {
+        int n = 0;
+        for (HWND w = GetWindow(g_app->hwndClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) n += GetWindowGraph(w) ? 1 : 0;
+        return n;
+    };
+    const char* text = getMsgBoxText("Single Window for RSD mode");
+    const char* caption = getMsgBoxText("TVX Lessons Review Saved Mode");
+    const int before = graphs();
+    int used = 0;
+    for (int slot = 0; slot < kMaxChannels; ++slot) used += InUse(gs, slot) ? 1 : 0;
+    for (const char* outputs : {"LIN, MAG, , ", "LOG, MAG, PHASE, MODINPUT"}) {
+        SCOPED_TRACE(outputs);
+        BoxCapture boxes;
+        ASSERT_EQ(Run({"R = 1", std::string("TRANSFORM FFT RESULT ") + outputs}), kScriptGoOn);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, text ? text : "Single Window for RSD mode");
+        EXPECT_EQ(boxes.boxes[0].caption, caption ? caption : "TVX Lessons Review Saved Mode");
+        EXPECT_EQ(graphs(), before) << "no result graph";
+        int nowUsed = 0;
+        for (int slot = 0; slot < kMaxChannels; ++slot) nowUsed += InUse(gs, slot) ? 1 : 0;
+        EXPECT_EQ(nowUsed, used) << "the source graph has no modified input either";
+        EXPECT_EQ(ErrorDialogs(), 0);
+    }
+    BoxCapture boxes;
+    ASSERT_EQ(Run({"R = 0", "TRANSFORM FFT RESULT LIN, MAG, , "}), kScriptGoOn);
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    EXPECT_EQ(graphs(), before + 1);
+    EXPECT_EQ(ErrorDialogs(), 0);
 }
 
 // FINDRATE: every field may be left empty; a word no field knows stops it with the fields before

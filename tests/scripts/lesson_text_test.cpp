@@ -79,7 +79,7 @@ TEST_F(LessonText, StringFunctionsGiveThePartThatExistsForAnyCount) {
 
 // ---- Variable files ----
 
-// A file that was cut inside a line, or holds a line without its value, is said to be damaged
+// A file that was cut inside a line, or holds a string line without its quotes, is said to be damaged
 // with the line it holds, the damaged line's variable keeps its value, the lines before and
 // after it are read, and the result variable says the load failed.
 TEST_F(LessonText, AVariableFileCutInsideALineIsReportedAndItsVariableKept) {
@@ -100,7 +100,6 @@ TEST_F(LessonText, AVariableFileCutInsideALineIsReportedAndItsVariableKept) {
         {"whole file", true, "", "", "", 0, "", false, false, true},
         {"whole file with CR LF line ends", true, "", "", "", 0, "", false, false, true, true},
         {"cut after the equals sign", true, "S# =", "", "", 19, "S# =", true, true, false},
-        {"a line without its value", true, "", "S# = 119.25\r", "S# =\r", 19, "S# =", true, false, true},
         {"cut inside the number", true, "S# = 11", "", "", 19, "S# = 11", true, true, false},
         {"cut inside a string", true, "S@ = \"te", "", "", 45, "S@ = \"te", false, true, false},
         {"a string line without its quotes", true, "", "S@ = \"text S\"\r", "S@ =\r", 45, "S@ =", false, true, true},
@@ -168,6 +167,58 @@ TEST_F(LessonText, AVariableFileCutInsideALineIsReportedAndItsVariableKept) {
         EXPECT_STREQ(strings[s], c.stringKept ? "before" : "text S");
         EXPECT_EQ(numbers[z], c.numberKept && !c.laterRead ? -1.0 - z : 101.25 + z);
         EXPECT_STREQ(strings[z], c.laterRead ? "text Z" : "before");
+    }
+}
+
+// A file whose lines end in LF alone (as an editor may leave it) loads whole, and a complete
+// number line with nothing after its "=" reads 0: neither is damage, the load succeeds and no
+// error dialog is shown.
+TEST_F(LessonText, AVariableFileWithLineFeedsOrAnEmptyNumberLoadsWhole) {
+    const std::string path = InFolder("vars.txt");
+    const struct {
+        const char* what;
+        bool macro, lf, emptyNumber;
+    } cases[] = {
+        {"macro table, LF line ends", true, true, false},
+        {"application table, LF line ends", false, true, false},
+        {"macro table, G# without its number", true, false, true},
+        {"application table, G without its number", false, false, true},
+        {"application table, LF and G without its number", false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        double* numbers = c.macro ? g_script.macroVariables : g_script.variables;
+        char(*strings)[kScriptWordChars] = c.macro ? g_script.macroStrings : g_script.strings;
+        for (int i = 0; i < 26; ++i) {
+            numbers[i] = 101.25 + i;
+            const std::string text = std::string("text ") + static_cast<char>('A' + i);
+            lstrcpynA(strings[i], text.c_str(), kScriptWordChars);
+        }
+        ASSERT_EQ(Run({c.macro ? "SAVELVARS \"vars.txt\"" : "SAVEAVARS \"vars.txt\""}), kScriptGoOn);
+        std::string text = FileText(path);
+        if (c.emptyNumber) {
+            const std::string line = c.macro ? "G# = 107.25\r" : "G = 107.25\r";
+            const size_t at = text.find(line);
+            ASSERT_NE(at, std::string::npos) << text;
+            text.replace(at, line.size(), c.macro ? "G# =\r" : "G =\r");
+        }
+        if (c.lf)
+            for (char& ch : text)
+                if (ch == '\r') ch = '\n';
+        ASSERT_TRUE(WriteText(path, text));
+        for (int i = 0; i < 26; ++i) {
+            numbers[i] = -1.0 - i;
+            lstrcpynA(strings[i], "before", kScriptWordChars);
+        }
+        const int dialogs = ErrorDialogs();
+        EXPECT_EQ(Run({c.macro ? "LOADLVARS \"vars.txt\", r" : "LOADAVARS \"vars.txt\", r"}), kScriptGoOn);
+        EXPECT_EQ(MainLocal('r'), 1.0);
+        EXPECT_EQ(ErrorDialogs(), dialogs) << LastError();
+        for (int i = 0; i < 26; ++i) {
+            const bool empty = c.emptyNumber && i == 'G' - 'A';
+            EXPECT_EQ(numbers[i], empty ? 0.0 : 101.25 + i) << static_cast<char>('A' + i);
+            EXPECT_EQ(std::string(strings[i]), std::string("text ") + static_cast<char>('A' + i));
+        }
     }
 }
 

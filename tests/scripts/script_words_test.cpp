@@ -494,6 +494,92 @@ TEST_F(ScriptWords, SaveCopyLeavesTheGraphsNameAndFileAndTheCopyOpensOnItsOwn) {
     EXPECT_EQ(ErrorDialogs(), 0);
 }
 
+// A path the lesson names is the file it gets, extension or none: the lesson finds the file it
+// saved by the same name with CHECKFILE and OPEN, and SAVE writes the existing file it names.
+TEST_F(ScriptWords, ALessonsSavePathIsUsedAsGivenSoTheLessonFindsItsFileAgain) {
+    const std::string lab = InFolder("lab.acq"), noext = InFolder("noext"), plain = InFolder("plain");
+    InFolder("noext.acq");
+    InFolder("plain.acq");
+    ASSERT_TRUE(WriteWholeFile(lab, BuildAcq(RichRecipe())));
+    ASSERT_TRUE(WriteWholeFile(plain, Bytes{'o', 'l', 'd'}));
+    BoxCapture boxes;
+    ASSERT_EQ(Run({"OPEN \"lab.acq\", R"}), kScriptGoOn);
+    tagGS* gs = g_script.graph;
+    ASSERT_NE(gs, nullptr);
+    ASSERT_EQ(Run({"SAVECOPY \"" + noext + "\", \"\", NoLock, C", "CHECKFILE \"" + noext + "\", K",
+                   "OPEN \"" + noext + "\", O"}),
+              kScriptGoOn);
+    EXPECT_EQ(Var('C'), 1.0);
+    EXPECT_EQ(Var('K'), 1.0) << "CHECKFILE finds the file just saved";
+    EXPECT_EQ(Var('O'), 1.0) << "OPEN opens it";
+    EXPECT_FALSE(Exists(noext + ".acq"));
+    ASSERT_NE(g_script.graph, gs);
+    for (int s = 0; s < kMaxChannels; ++s) EXPECT_EQ(g_script.graph->chanCount[s], gs->chanCount[s]) << s;
+    // SAVE writes over the existing file it names.
+    g_script.graph = gs;
+    ASSERT_EQ(Run({"SAVE \"" + plain + "\", S"}), kScriptGoOn);
+    EXPECT_EQ(Var('S'), 1.0);
+    EXPECT_FALSE(Exists(plain + ".acq"));
+    TestDoc doc;
+    stGraphReadReport report{};
+    const Bytes bytes = ReadWholeFile(plain);
+    ASSERT_EQ(ReadGraphBuffer(doc.gs, bytes.data(), bytes.size(), &report), 1);
+    for (int s = 0; s < kMaxChannels; ++s) EXPECT_EQ(doc.gs->chanCount[s], gs->chanCount[s]) << s;
+    EXPECT_EQ(lstrcmpiA(gs->title, plain.c_str()), 0) << gs->title;
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+    EXPECT_EQ(ErrorDialogs(), 0);
+}
+
+// OPEN of a file a graph window already shows, under whatever title a lesson gave that graph:
+// the lesson goes on with that graph (result 1, its title in the name variable), opens no second
+// window, and its graph words act on it.
+TEST_F(ScriptWords, OpenOfAFileARenamedGraphShowsMakesThatGraphCurrent) {
+    const std::string small = InFolder("small.acq");
+    ASSERT_TRUE(WriteWholeFile(small, BuildAcq(RichRecipe())));
+    BoxCapture boxes;
+    for (const std::string& spelling : {small, std::string("small.acq")}) {
+        SCOPED_TRACE(spelling);
+        ASSERT_EQ(Run({"OPEN \"" + small + "\", R", "RENAME \"Work\"", "OPEN \"" + spelling + "\", Q, N",
+                       "RENAME \"Again\""}),
+                  kScriptGoOn);
+        EXPECT_EQ(Var('R'), 1.0);
+        EXPECT_EQ(Var('Q'), 1.0);
+        EXPECT_EQ(Str('N'), "Work");
+        ASSERT_EQ(GraphWindows().size(), 1u);
+        HWND w = GraphWindows()[0];
+        ASSERT_NE(g_script.graph, nullptr);
+        EXPECT_EQ(g_script.graph->hwnd, w);
+        EXPECT_EQ(WindowText(w), "Again") << "the graph words act on it";
+        EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(g_app->hwndClient, WM_MDIGETACTIVE, 0, 0)), w);
+        EXPECT_EQ(ErrorDialogs(), 0);
+        ASSERT_EQ(Run({"CLOSEGRAPH"}), kScriptGoOn);
+        ASSERT_TRUE(GraphWindows().empty());
+    }
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+}
+
+// After a copy of the renamed graph is saved and opened, the renamed graph is still found by its
+// title, and OPEN of its own file goes back to it.
+TEST_F(ScriptWords, ARenamedGraphIsFoundByItsTitleAfterItsCopyIsOpened) {
+    const std::string small = InFolder("small.acq"), copy = InFolder("copy.acq");
+    ASSERT_TRUE(WriteWholeFile(small, BuildAcq(RichRecipe())));
+    BoxCapture boxes;
+    ASSERT_EQ(Run({"OPEN \"" + small + "\", R", "RENAME \"Work\"", "SAVECOPY \"" + copy + "\", \"\", NoLock, C",
+                   "OPEN \"" + copy + "\", Q", "SELECT WINDOW \"Work\"", "RENAME \"Found\"", "OPEN \"" + copy + "\", P",
+                   "RENAME \"Copy\"", "OPEN \"" + small + "\", O", "RENAME \"Original\""}),
+              kScriptGoOn);
+    EXPECT_EQ(Var('C'), 1.0);
+    EXPECT_EQ(Var('Q'), 1.0);
+    EXPECT_EQ(Var('P'), 1.0);
+    EXPECT_EQ(Var('O'), 1.0);
+    EXPECT_EQ(ErrorDialogs(), 0) << LastError();
+    std::vector<std::string> titles;
+    for (HWND w : GraphWindows()) titles.push_back(WindowText(w));
+    std::sort(titles.begin(), titles.end());
+    EXPECT_EQ(titles, (std::vector<std::string>{"Copy", "Original"}));
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text;
+}
+
 // A name longer than a file name can be is refused with the reason, before anything is written,
 // whether the lesson gave it as a literal or built it in a variable: never cut to another name.
 TEST_F(ScriptWords, SaveAndSaveCopyRefuseANameTooLongForAFile) {

@@ -98,7 +98,7 @@ std::vector<double> ReadRange(tagGS* gs, int slot, int32_t first, int32_t last) 
 // A new graph window holding one channel "Count" of bins samples in "hits"; null when it cannot
 // be had (a window made on the way is closed again).
 tagGS* NewCountGraph(const tagGS* source, int32_t bins, int* slot) {
-    HWND hwnd = NewGraph(0);
+    HWND hwnd = NewResultGraph();
     tagGS* gs = hwnd ? GetWindowGraph(hwnd) : nullptr;
     if (!gs) return nullptr;
     const char* title = getMsgBoxText("Histogram");

@@ -69,7 +69,7 @@ void SetAverageMeasurements(tagGS* gs) {
 int MakeAverageGraph(tagGS* source, const double* samples, int32_t n) {
     if (!source || !samples || n < 1) return 0;
     tagGS* gs = nullptr;
-    if (AllocGraph(&gs, 0) < 1) return 0;
+    if (AllocGraph(&gs, 1) < 1) return 0;
     for (int s = 0; s < kMaxChannels; ++s) {
         gs->chanBlock[s] = nullptr;
         gs->chanCount[s] = 0;

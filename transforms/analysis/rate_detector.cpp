@@ -108,7 +108,7 @@ bool MakeDoubleChannel(tagGS* gs, int slot, uint32_t count) {
 int MakeRateGraph(tagGS* source, int32_t function, const std::vector<double>& times,
                   const std::vector<double>& values) {
     tagGS* gs = nullptr;
-    if (AllocGraph(&gs, 0) < 1) return 0;
+    if (AllocGraph(&gs, 1) < 1) return 0;
     for (int s = 0; s < kMaxChannels; ++s) {
         gs->chanBlock[s] = nullptr;
         gs->chanCount[s] = 0;

@@ -361,7 +361,7 @@ int ShowFilterResponse(tagGS* doc, const double* h, int32_t m, int type) {
         return 0;
     }
     if (size < 2 || !FirMagnitudeDb(h, m, size, db.data())) return 0;
-    HWND hwnd = NewGraph(0);
+    HWND hwnd = NewResultGraph();
     tagGS* g = hwnd ? GetWindowGraph(hwnd) : nullptr;
     if (!g) return 0;
     const char* name = getDlgCtrlText(kFirTextKeys[type], IDC_FIR_NAME);

@@ -104,8 +104,8 @@ INT_PTR CALLBACK FftDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 
 // The result graph: a new memory graph named "FFT" on a frequency axis. It is made hidden: a
 // shown window would have its panes, bars and boxes drawn again at each step of filling it.
-tagGS* MakeResultGraph() {
-    HWND hwnd = NewGraph(0);
+tagGS* MakeResultGraph(int* refused) {
+    HWND hwnd = NewResultGraph(refused);
     tagGS* result = hwnd ? GetWindowGraph(hwnd) : nullptr;
     if (!result) return nullptr;
     std::snprintf(result->title, sizeof result->title, "FFT");
@@ -269,10 +269,11 @@ private:
 };
 
 // The result graph with a channel for each spectrum asked for; 0 (nothing left made) when it
-// could not be had.
+// could not be had, -1 when review-saved-data mode refused it (the user has been told).
 int OpenResultGraph(const FftSettingsRecord& s, const char* units, uint32_t k, tagGS** result, int* magnitude,
                     int* phase) {
-    if (!(*result = MakeResultGraph())) return 0;
+    int refused = 0;
+    if (!(*result = MakeResultGraph(&refused))) return refused ? -1 : 0;
     if (s.outputs & kFftMagnitude) {
         *magnitude = AddResultChannel(*result, "Magnitude", s.scale ? "dbV" : units, k / 2);
         if (*magnitude < 0) {
@@ -352,8 +353,10 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
     bool magnitudes = false;
     if (s.outputs & kFftModifiedInput) {
         // The prepared input joins the source graph before it is transformed in place.
-        if (spectra && !OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase))
-            return kTransformNoMemory;
+        if (spectra) {
+            const int opened = OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase);
+            if (opened < 1) return opened < 0 ? kTransformCancelled : kTransformNoMemory;
+        }
         read = ReadChannelValues(gs, slot, range.first, n, x);
         if (read) Prepare(s, x, n, k);
         if (read) AddModifiedInput(gs, slot, x, k);
@@ -364,7 +367,8 @@ int FftChannel(tagGS* gs, int withDialog, int visible) {
         if (read) {
             // The transform runs while the result graph's window is made.
             TransformThread transform(s, x, n, k);
-            if (!OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase)) return kTransformNoMemory;
+            const int opened = OpenResultGraph(s, gs->chanUnits[slot], k, &result, &magnitude, &phase);
+            if (opened < 1) return opened < 0 ? kTransformCancelled : kTransformNoMemory;
             done = transform.Wait();
             magnitudes = transform.MagnitudeOnly();
         }
