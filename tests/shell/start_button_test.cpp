@@ -274,9 +274,10 @@ TEST_F(StartButtonWithUnit, EveryPlaceThatPressesStartTidiesTheToolsAndTheOutput
     for (const auto& p : places) {
         SCOPED_TRACE(p.place);
         for (int32_t running : {1, 0}) {
-            SendMessageA(g_app->hwndFrame, WM_COMMAND, IDC_TOOL_ZOOM, 0);
-            PumpMessages();
-            ASSERT_EQ(gs->currentTool, IDC_TOOL_ZOOM);
+            // The zoom tool chosen on the graph.
+            SendMessageA(first, WM_COMMAND, IDC_TOOL_ZOOM, 0);
+            gs->currentTool = IDC_TOOL_ZOOM;
+            CheckRadioButton(first, IDC_TOOL_ARROW, IDC_TOOL_ZOOM, IDC_TOOL_ZOOM);
             PanelState().stoppedByUser = 1;
             p.press(first);
             ASSERT_EQ(Running(), running);

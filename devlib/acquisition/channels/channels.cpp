@@ -287,9 +287,7 @@ int32_t RecordOfRunChannel(const stAcq* acq, int32_t number) {
     const int32_t index = group == kGroupCalc      ? number - kFirstCalcSlot
                           : group == kGroupDigital ? number - kFirstDigitalSlot
                                                    : number - 1;
-    // Records past the unit's own may be left from another model's channels.
-    const int32_t inUse = std::min(kMaxChanRecords, kAnalogChannels + std::max(NDChan, 0) + kCalcChannels);
-    for (int32_t i = 0; i < inUse; ++i)
+    for (int32_t i = 0; i < kMaxChanRecords; ++i)
         if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
     return -1;
 }
