@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <cstddef>
 
+#include "common/file_replace.h"  // FileNotWrittenKey
+#include "devlib/vk40.h"          // SetFileWriteFailureForTests
+
 // Fills the open temporary file; returns 0 or the system's error code.
 using SafeFileWriter = DWORD (*)(HANDLE file, void* context);
 
@@ -16,14 +19,6 @@ DWORD WriteBytesThroughTemporary(const char* target, const void* data, size_t si
 // Writes all n bytes at the file's position; 0 or the error (a short write counts as a full disk).
 DWORD WriteAllBytes(HANDLE file, const void* data, size_t size);
 
-// The message key that says why a file could not be written: one for each cause the user can do
-// something about (a full disk, a missing folder, a file that may not be written), else the
-// general one, which names the file itself.
-const char* FileNotWrittenKey(DWORD error);
-// Tells which file could not be written and why, in the words of the key (by default the cause's
-// key), captioned with the program's title; only the general key adds the system's own words.
+// Tells which file could not be written and why (FileNotWrittenText), in the words of the key (by
+// default the cause's key), captioned with the program's title.
 void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char* key = nullptr);
-
-// Test seam: every later write through a temporary file fails with this error once its writer has
-// run, as if the writer's last write had failed (0 ends it).
-void SetFileWriteFailureForTests(DWORD error);

@@ -1,5 +1,6 @@
 // A file written whole or not at all, as both the program and the device library write theirs:
-// into a temporary file beside the target, which replaces the target only once complete.
+// into a temporary file beside the target, which replaces the target only once complete; and the
+// one way either tells the user why a file could not be written.
 #pragma once
 
 #include <windows.h>
@@ -48,5 +49,48 @@ inline std::string SystemErrorText(DWORD error) {
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
                              sizeof text, nullptr);
     while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ')) text[--n] = 0;
+    return text;
+}
+
+// The general text's key: it names the file itself, and the system's words follow it.
+constexpr char kKeyFileNotWritten[] = "KEY File not written";
+
+// The message key that says why a file could not be written: one for each cause the user can do
+// something about (a full disk, a missing folder, a file that may not be written), else the
+// general one.
+inline const char* FileNotWrittenKey(DWORD error) {
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "Not enough disk space to save data";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "Can't open this file for writing";
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY:  // a temporary file cannot be made in a folder that is not there
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_NAME:
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST: return "KEY Save folder not found";
+    default: return kKeyFileNotWritten;
+    }
+}
+
+// What the user reads for a file not written: the key's text (looked up by the caller, since a
+// lesson may replace it) with the file's name in its "%s", never read as a format, or on a line
+// of its own when it has none; only the general key adds the system's own words.
+inline std::string FileNotWrittenText(const char* key, const char* keyedText, const char* path, DWORD error) {
+    std::string text = keyedText ? keyedText : key;
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, path ? path : "");
+    else
+        text += std::string("\n") + (path ? path : "");
+    if (lstrcmpA(key, kKeyFileNotWritten) == 0) {
+        const std::string cause = SystemErrorText(error);
+        if (!cause.empty()) text += "\n" + cause;
+    }
     return text;
 }

@@ -37,6 +37,12 @@ VK40_API int32_t GetDriverName(char* path260, int32_t* kind);
 // Non-zero unless the machine's "HWUsageFlag" says "NO".
 VK40_API int32_t GetConnectToVK40IsDesired();
 
+// ---- Files ----
+// For tests, the program's writes and the library's alike: every later write through a temporary
+// file fails with this error once its writer has run, as if its last write had failed (0 ends it).
+VK40_API void SetFileWriteFailureForTests(DWORD error);
+VK40_API DWORD FileWriteFailureForTests();
+
 // ---- Documents ----
 VK40_API int32_t setDirtyGraphFlag(tagGS* gs, int32_t modified);
 // 0 when a graph file's acquisition set-up block (size bytes) cannot be a sound one: a version

@@ -622,32 +622,46 @@ TEST_F(PresetsFiles, SavingReplacesTheFileWhole) {
     EXPECT_TRUE(Strays().empty());
 }
 
-TEST_F(PresetsFiles, FailedSavesKeepTheOldFile) {
+TEST_F(PresetsFiles, FailedSavesKeepTheOldFileAndSayWhy) {
     const Bytes old = HandMadeFile(2, 1, 496, 472);
-    char temp[MAX_PATH + 32];
-    snprintf(temp, sizeof temp, "%s.%lu.tmp", path.c_str(), static_cast<unsigned long>(GetCurrentProcessId()));
-
     struct Case {
         const char* what;
-        void (*arrange)(const std::string& path, const std::string& temp);
+        DWORD injected;  // the write's failure once the file is filled, 0 for none
+        bool readOnly;
+        DWORD told;
     } cases[] = {
-        {"read-only file",
-         [](const std::string& p, const std::string&) { SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY); }},
-        {"temporary file cannot be made",
-         [](const std::string&, const std::string& t) { CreateDirectoryA(t.c_str(), nullptr); }},
+        {"read-only file", 0, true, ERROR_ACCESS_DENIED},
+        {"full disk", ERROR_DISK_FULL, false, ERROR_DISK_FULL},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        RemoveDirectoryA(temp);
         Put(path, old);
-        c.arrange(path, temp);
+        if (c.readOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
         acq->presets = PatternStore(5, 0);
-        EXPECT_EQ(SavePresetsTo(acq.get(), path.c_str()), 0);
+        DWORD error = 0;
+        SetFileWriteFailureForTests(c.injected);
+        EXPECT_EQ(SavePresetsTo(acq.get(), path.c_str(), &error), 0);
+        SetFileWriteFailureForTests(0);
+        EXPECT_EQ(error, c.told);
         EXPECT_EQ(Get(path), old);
         EXPECT_TRUE(Strays().empty());
         EXPECT_FALSE(IsPresetStoreAllocated(acq->presets)) << "the store is freed all the same";
     }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A presets file the user made read-only keeps its presets without a word at every exit.
+TEST_F(PresetsFiles, AFileReadOnlyWhenReadIsLeftQuietly) {
+    const Bytes old = HandMadeFile(1, 0, 496, 472);
+    Put(path, old);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_EQ(LoadPresetsFrom(acq.get(), path.c_str(), nullptr), 1);
+    DWORD error = 1;
+    EXPECT_EQ(SavePresetsTo(acq.get(), path.c_str(), &error), 0);
+    EXPECT_EQ(error, 0u);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Get(path), old);
 }
 
 TEST_F(PresetsFiles, ReadOnlyFileIsReadAndMarked) {

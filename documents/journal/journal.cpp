@@ -16,19 +16,35 @@ namespace {
 // What a read text control's text wants beyond its length before it must grow.
 constexpr size_t kJournalLimitSlack = 32768;
 
-// The whole text of the control; empty when there is none or memory runs out.
-std::string ControlText(HWND edit) {
-    std::string text;
+// The whole text of the control into text; false when memory runs out, so that a save fails
+// rather than write an empty journal in place of the user's.
+bool ControlText(HWND edit, std::string* text) {
+    text->clear();
     int n = GetWindowTextLengthA(edit);
-    if (n <= 0) return text;
+    if (n <= 0) return true;
     try {
-        text.resize(static_cast<size_t>(n) + 1);
-    } catch (...) {
-        return std::string();
+        text->resize(static_cast<size_t>(n) + 1);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    int got = GetWindowTextA(edit, &text[0], n + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return text;
+    int got = GetWindowTextA(edit, &(*text)[0], n + 1);
+    text->resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return true;
+}
+
+// The stored text (NUL-ended) into text; false when memory runs out.
+bool StoredText(HGLOBAL stored, std::string* text) {
+    text->clear();
+    const char* p = static_cast<const char*>(GlobalLock(stored));
+    if (!p) return true;
+    bool ok = true;
+    try {
+        text->assign(p);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    GlobalUnlock(stored);
+    return ok;
 }
 
 }  // namespace
@@ -165,20 +181,26 @@ int JournalTakeText(tagGS* gs, CByteReader& in, uint16_t autoTime, uint64_t from
     CJournal* j = gs->journal;
     if (!j) return 0;
     j->autoTime = autoTime;
+    // A text that cannot be held or read is a journal not read: the caller tells the user it was
+    // left out, rather than show an empty one as if it were the file's.
     std::string text;
     try {
         text.resize(static_cast<size_t>(to > from ? to - from : 0));
-    } catch (...) {
-        text.clear();
+    } catch (const std::bad_alloc&) {
+        in.Seek(to);
+        return 0;
     }
-    if (!text.empty() && (!in.Seek(from) || !in.Read(&text[0], text.size()))) text.clear();
+    if (!text.empty() && (!in.Seek(from) || !in.Read(&text[0], text.size()))) {
+        in.Seek(to);
+        return 0;
+    }
     // The stored text ends at its first NUL, as the control would take it.
     const size_t length = std::strlen(text.c_str());
     if (cutAtNul) *cutAtNul = length < text.size();
     text.resize(length);
-    j->StoreText(text.data(), text.size());
+    const int stored = j->StoreText(text.data(), text.size());
     in.Seek(to);
-    return 1;
+    return stored;
 }
 
 int JournalSaveBlock(tagGS* gs, CByteWriter& out) {
@@ -186,14 +208,16 @@ int JournalSaveBlock(tagGS* gs, CByteWriter& out) {
     std::string text;
     // The control keeps its modified flag: copies (autosaves, selections) leave the journal
     // unsaved; the document's own save clears it. A pane whose control is yet to be made holds
-    // no text but the stored one.
+    // no text but the stored one. A text that cannot be held fails the whole write.
+    bool held = true;
     if (j && j->window && j->window->edit) {
-        text = ControlText(j->window->edit);
+        held = ControlText(j->window->edit, &text);
     } else if (j && j->storedText) {
-        if (const char* p = static_cast<const char*>(GlobalLock(j->storedText))) {
-            text = p;
-            GlobalUnlock(j->storedText);
-        }
+        held = StoredText(j->storedText, &text);
+    }
+    if (!held) {
+        out.Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
     }
     out.U32(acqfile::kJournalTag);
     out.U16(j ? j->autoTime : 0);

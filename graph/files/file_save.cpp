@@ -497,7 +497,9 @@ int SaveDocument(tagGS* gs, int ask, int lockName, const char* title, const char
     }
     SetWaitCursor(0);
     if (error) {
-        ReportSaveFailure(Owner(gs), target, error);
+        // A file not found is the one the document pages its samples from, not the target.
+        const char* named = error == ERROR_FILE_NOT_FOUND && gs->filePath[0] ? gs->filePath : target;
+        ReportSaveFailure(Owner(gs), named, error);
         setDirtyGraphFlag(gs, 1);
         return 0;
     }

@@ -218,20 +218,15 @@ void JournalNewCommand(tagGS* gs) {
     SendMessageA(edit, EM_SETMODIFY, 0, 0);
 }
 
-// Forwards a command to the device library; the Start button also tidies the tools.
+// Forwards a command to the device library; the Start button goes its one way.
 void ForwardDeviceCommand(GraphWindowData* data, int id, HWND control, UINT code) {
     if (!g_app->hAcq) return;
     HWND hwnd = data->hwnd;
-    // The library answers every command with 1; 0 means it has no command operation to reach.
-    if (!DeviceCommand(hwnd, id, reinterpret_cast<const char*>(control), static_cast<int32_t>(code)))
+    if (id == IDC_START_BUTTON) {
+        PressStartButton(hwnd, hwnd, control, code);
         return;
-    if (id != IDC_START_BUTTON) return;
-    // The library's dialogs pump messages, so the graph may be gone by now.
-    tagGS* gs = GetWindowGraph(hwnd);
-    if (!gs) return;
-    if (gs->outPanels) ClearOutputPanelsPendingStart(gs->outPanels);
-    if (!gs->toolsWhileRecording) SelectTool(gs, hwnd, IDC_TOOL_ARROW);
-    notify::UpdateGraphToolbar();
+    }
+    DeviceCommand(hwnd, id, reinterpret_cast<const char*>(control), static_cast<int32_t>(code));
 }
 
 void OnToolChosen(GraphWindowData* data, int id) {
@@ -250,6 +245,20 @@ void OnToolChosen(GraphWindowData* data, int id) {
 }
 
 }  // namespace
+
+void PressStartButton(HWND graphWnd, HWND sender, HWND control, UINT code) {
+    HWND button = graphWnd ? GetDlgItem(graphWnd, IDC_START_BUTTON) : nullptr;
+    if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return;
+    // The library answers every command with 1; 0 means it has no command operation to reach.
+    if (!DeviceCommand(sender, IDC_START_BUTTON, reinterpret_cast<const char*>(control), static_cast<int32_t>(code)))
+        return;
+    // The library's dialogs pump messages, so the graph may be gone by now.
+    if (tagGS* gs = GetWindowGraph(graphWnd)) {
+        if (gs->outPanels) ClearOutputPanelsPendingStart(gs->outPanels);
+        if (!gs->toolsWhileRecording) SelectTool(gs, graphWnd, IDC_TOOL_ARROW);
+    }
+    notify::UpdateGraphToolbar();
+}
 
 GraphWindowData* GetGraphWindowData(HWND hwnd) {
     if (!IsGraphWindow(hwnd)) return nullptr;

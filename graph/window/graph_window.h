@@ -35,6 +35,12 @@ GraphWindowData* GetGraphWindowData(HWND hwnd);
 tagGS* GetWindowGraph(HWND hwnd);
 // Stores (or with null clears) the document of a graph window; 0 when it is not one.
 int SetWindowGraph(HWND hwnd, tagGS* gs);
+// The Start button pressed, from the graph's own button or as the frame's command (a key, a
+// lesson): only while the button on that graph can be clicked. The device library starts or
+// stops the recording (sender is the window the command came to); then the output panels forget
+// a stimulator the user stopped, and the cursor tools go back to the arrow unless they stay
+// usable while recording.
+void PressStartButton(HWND graphWnd, HWND sender, HWND control, UINT code);
 
 int CloseGraphWindow(GraphWindowData* data);
 void OnChildMdiActivate(GraphWindowData* data, HWND deactivated, HWND activated);

@@ -96,23 +96,13 @@ void ReportNewGraphFailure(HWND frame) {
     MessageBoxA(frame, Keyed(kButtonLibraryMissing), g_app->szAppTitle, MB_ICONSTOP);
 }
 
-// Passes a command to the device library; the Start button only while it can be clicked.
+// Passes a command to the device library; the Start button goes the way its own click goes.
 void OnDeviceCommand(HWND frame, UINT id, HWND control, UINT code) {
-    HWND graphWnd = ActiveGraphWindow();
     if (id == IDC_START_BUTTON) {
-        HWND button = graphWnd ? GetDlgItem(graphWnd, IDC_START_BUTTON) : nullptr;
-        if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return;
+        PressStartButton(ActiveGraphWindow(), frame, control, code);
+        return;
     }
     DeviceCommand(frame, static_cast<int32_t>(id), reinterpret_cast<const char*>(control), static_cast<int32_t>(code));
-    if (id != IDC_START_BUTTON) return;
-    // A recording may have started: the cursor tools fall back to the arrow unless kept usable.
-    if (tagGS* gs = GetWindowGraph(graphWnd)) {
-        if (gs->toolsWhileRecording == 0) {
-            gs->currentTool = IDC_TOOL_ARROW;
-            CheckRadioButton(graphWnd, IDC_TOOL_ARROW, IDC_TOOL_ZOOM, IDC_TOOL_ARROW);
-        }
-    }
-    UpdateGraphToolbar();
 }
 
 // A Lessons menu entry: its text names the lesson, with the first doubled "&" undone.

@@ -11,6 +11,7 @@
 #include "shell/startup.h"
 #include "base/services.h"
 #include "shell/shell_ids.h"
+#include "scripts/scripts_ids.h"
 #include "shell/commands/menus.h"
 #include "shell/commands/status.h"
 #include "graph/document/graph_doc.h"
@@ -240,6 +241,33 @@ TEST_F(Frame, CloseRefusedWhileRecordingThenSavesPlacement) {
     EXPECT_EQ(Ini("Metafile"), "Color");
     MSG msg;
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+// The presets file is written as the program ends: a write that fails is told, naming the file,
+// and the file stays as it was, so the user knows the session's preset changes were not kept.
+TEST_F(Frame, QuittingWhenThePresetsFileCannotBeWrittenSaysSo) {
+    char module[MAX_PATH] = "";
+    ASSERT_TRUE(GetModuleFileNameA(nullptr, module, MAX_PATH));
+    std::string presets = module;
+    presets.erase(presets.find_last_of('\\') + 1);
+    presets += "Vk40Presets.dat";  // no unit: the first model's file
+    const bool existed = GetFileAttributesA(presets.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const Bytes before = ReadWholeFile(presets);
+    HWND frame = g_app->hwndFrame;
+    {
+        BoxCapture boxes;
+        SetFileWriteFailureForTests(ERROR_DISK_FULL);
+        SendMessageA(frame, WM_COMMAND, IDM_FILE_QUIT, 0);
+        PumpMessages();
+        SetFileWriteFailureForTests(0);
+        ASSERT_FALSE(IsWindow(frame));
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, "Not enough disk space to save data\n" + presets);
+    }
+    // Other test programs beside this one write the same built-in presets at their end.
+    if (existed) {
+        EXPECT_EQ(ReadWholeFile(presets), before);
+    }
 }
 
 // The MDI client watched through a subclass: the children it still had when it went, and any

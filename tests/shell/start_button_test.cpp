@@ -26,6 +26,8 @@
 #include "graph/document/sample_store.h"
 #include "graph/files/file_open.h"
 #include "graph/files/file_save.h"
+#include "graph/graph_ids.h"
+#include "outputs/framework/panel.h"
 #include "shell/startup.h"
 #include "controls/tests/render_test_support.h"
 
@@ -251,6 +253,44 @@ TEST_F(StartButtonWithUnit, ClicksToggleTheRecordingOfTheAttachedGraph) {
     const uint32_t kept = gs->chanCount[1];
     Advance(500);
     EXPECT_EQ(gs->chanCount[1], kept);
+}
+
+// Start goes one way from every place that presses it: the graph's own button and the frame's
+// command (a key or a lesson). Each press starts or stops the recording, arms again the
+// stimulators the user stopped, and puts the cursor tools back to the arrow, its button pressed.
+TEST_F(StartButtonWithUnit, EveryPlaceThatPressesStartTidiesTheToolsAndTheOutputPanels) {
+    UnitReady();
+    tagGS* gs = GetWindowGraph(first);
+    ASSERT_TRUE(gs->outPanels);
+    gs->toolsWhileRecording = 0;  // the tools are not kept usable while recording
+    const struct {
+        const char* place;
+        void (*press)(HWND graph);
+    } places[] = {
+        {"the graph's button", [](HWND graph) { ClickMiddle(ButtonOn(graph)); }},
+        {"the frame's command",
+         [](HWND) {
+             SendMessageA(g_app->hwndFrame, WM_COMMAND, IDC_START_BUTTON, 0);
+             PumpMessages();
+         }},
+    };
+    for (const auto& p : places) {
+        SCOPED_TRACE(p.place);
+        for (int32_t running : {1, 0}) {
+            // The zoom tool chosen on the graph.
+            SendMessageA(first, WM_COMMAND, IDC_TOOL_ZOOM, 0);
+            gs->currentTool = IDC_TOOL_ZOOM;
+            CheckRadioButton(first, IDC_TOOL_ARROW, IDC_TOOL_ZOOM, IDC_TOOL_ZOOM);
+            PanelState().stoppedByUser = 1;
+            p.press(first);
+            ASSERT_EQ(Running(), running);
+            EXPECT_EQ(gs->acquiring, static_cast<uint32_t>(running));
+            EXPECT_EQ(PanelState().stoppedByUser, 0) << "the stimulators run with the next recording";
+            EXPECT_EQ(gs->currentTool, IDC_TOOL_ARROW);
+            EXPECT_EQ(SendMessageA(gs->toolButtons[0], BM_GETCHECK, 0, 0), BST_CHECKED);
+            EXPECT_EQ(SendMessageA(gs->toolButtons[IDC_TOOL_ZOOM - IDC_TOOL_ARROW], BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        }
+    }
 }
 
 TEST_F(StartButton, WithoutAUnitTheButtonStartsNothing) {
@@ -621,10 +661,11 @@ TEST_F(StartButtonWithUnit, AnAutosaveThatCannotBeWrittenSaysSoAndTheGraphKeepsT
     ASSERT_EQ(Running(), 0);
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadFileText(file), "an earlier run");
-    const std::string told = "The file " + file + " could not be written.\n";
+    // The cause's own text, naming the file, as every other save tells it.
+    const std::string told = "Can't open this file for writing\n" + file;
     int tellings = 0;
     for (const BoxCapture::Box& box : boxes.boxes)
-        if (box.text.compare(0, told.size(), told) == 0 && box.text.size() > told.size()) ++tellings;
+        if (box.text == told) ++tellings;
     EXPECT_EQ(tellings, 1) << "the user learns the file was not written, and why";
     // The graph holds the whole recording, and counts as not saved.
     const tagGS* gs = GetWindowGraph(first);

@@ -19,6 +19,7 @@
 #include "graph/view/channel_selection.h"
 #include "graph/view/display_modes.h"
 #include "graph/view/layout.h"
+#include "transforms/transform_conventions.h"
 
 RateDetectorSettings g_rateDetectorSettings = {2, 1, 1, 1, 0.0, 5.0, 40.0, 180.0, 2, 0};
 
@@ -164,17 +165,9 @@ rate::Params ParamsFor(const tagGS* gs, const RateDetectorSettings& s, int mode)
     p.thresholdLevel = s.thresholdLevel;
     p.noiseRejectionPercent = s.noiseRejectionPercent;
     p.dtMs = gs->sampleInterval;
-    p.stepInUnit = SampleStepInUnit(gs);
+    p.stepInUnit = SampleStep(gs);
     p.outMode = mode;
     return p;
-}
-
-double SampleStepInUnit(const tagGS* gs) {
-    switch (gs->hUnitKind) {
-    case kHUnitFrequency: return gs->sampleInterval * 1000.0;
-    case kHUnitUser: return gs->sampleInterval;
-    default: return gs->sampleInterval / 1000.0;
-    }
 }
 
 double MeanOfSamples(tagGS* gs, int16_t chan, int32_t a, int32_t b) {

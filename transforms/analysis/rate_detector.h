@@ -16,8 +16,6 @@ int ShowRateDetectorDialog(HWND owner, tagGS* gs, int* wholeWave);
 
 // Over samples a..b of a channel; 0.0 when a sample cannot be read.
 double MeanOfSamples(tagGS* gs, int16_t chan, int32_t a, int32_t b);
-// The sample interval in the document's horizontal unit: seconds, kilohertz or user units.
-double SampleStepInUnit(const tagGS* gs);
 // The detector's parameters over a document: the settings, its sample interval and unit, and the
 // output mode (mode 1 the threshold); the window is left to the range.
 rate::Params ParamsFor(const tagGS* gs, const RateDetectorSettings& s, int mode);

@@ -29,32 +29,23 @@ constexpr INT_PTR kWarningAbort = IDCANCEL;  // result 2
 // The channel records in use: analog, the unit's digital ones, calculation.
 int32_t RecordsInUse() { return std::min(kMaxChanRecords, kAnalogChannels + std::max(NDChan, 0) + kCalcChannels); }
 
-// The index of the record of a group and number among the records in use; -1 when none.
-int32_t FindRecordIndex(const stAcq* acq, int32_t group, int32_t number) {
-    for (int32_t i = 0; i < RecordsInUse(); ++i)
-        if (acq->chans[i].group == group && acq->chans[i].number == number) return i;
-    return -1;
-}
-
-stAcqChan* FindRecord(stAcq* acq, int32_t group, int32_t number) {
-    const int32_t i = FindRecordIndex(acq, group, number);
+// The record of a run channel number; null when none.
+stAcqChan* RecordOfNumber(stAcq* acq, int32_t number) {
+    const int32_t i = RecordOfRunChannel(acq, number);
     return i >= 0 ? &acq->chans[i] : nullptr;
 }
 
-// A source identifier as the index of the record it names: calculation from 40, digital from
-// 20, analog below.
-int32_t RecordIndexOfId(const stAcq* acq, int32_t id) {
-    if (id >= kFirstCalcSlot) return FindRecordIndex(acq, kGroupCalc, id - kFirstCalcSlot);
-    if (id >= kFirstDigitalSlot) return FindRecordIndex(acq, kGroupDigital, id - kFirstDigitalSlot);
-    return FindRecordIndex(acq, kGroupAnalog, id - acq->firstAnalogNumber);
+// A source identifier (calculation from 40, digital from 20, analog from the first analog
+// number) as the run's channel number, which numbers analog channels 1-4.
+int32_t RunNumberOfId(const stAcq* acq, int32_t id) {
+    return id >= kFirstDigitalSlot ? id : id - acq->firstAnalogNumber + 1;
 }
 
-// The run's graph slot of a source identifier (the run numbers analog channels 1-4); -1 when
-// the run does not record it.
-int32_t RunSlotOf(const stAcq* acq, int32_t id) {
-    const int32_t number = id >= kFirstDigitalSlot ? id : id - acq->firstAnalogNumber + 1;
-    return RunSlotOfNumber(acq->run, number);
-}
+// The index of the record a source identifier names; -1 when none.
+int32_t RecordIndexOfId(const stAcq* acq, int32_t id) { return RecordOfRunChannel(acq, RunNumberOfId(acq, id)); }
+
+// The run's graph slot of a source identifier; -1 when the run does not record it.
+int32_t RunSlotOf(const stAcq* acq, int32_t id) { return RunSlotOfNumber(acq->run, RunNumberOfId(acq, id)); }
 
 // ---- The warning dialog ----
 
@@ -266,7 +257,7 @@ int32_t ComputeChannel(stAcq* acq, stCalcSettings* run, int32_t c, tagGS* gs, in
     const int32_t slot = RunSlotOf(acq, kFirstCalcSlot + c);
     if (slot < 0) return 0;
     if (n <= 0) return 1;
-    const int32_t r = FindRecordIndex(acq, kGroupCalc, c);
+    const int32_t r = RecordOfRunChannel(acq, kFirstCalcSlot + c);
     out->resize(static_cast<size_t>(n));
     ReadContext context{gs, acq};
     stCalcBlock b;
@@ -299,7 +290,7 @@ const char* CalcKindName(int32_t kind) {
 // written down in one place only.
 int32_t SetCalcChannelKind(stAcq* acq, int32_t channel, int32_t kind) {
     if (!acq || channel < 0 || channel >= kCalcChannels || kind < kCalcIntegrate || kind > kCalcKinds) return 0;
-    stAcqChan* rec = FindRecord(acq, kGroupCalc, channel);
+    stAcqChan* rec = RecordOfNumber(acq, kFirstCalcSlot + channel);
     if (!rec) return 0;
     stCalcSettings* s = CalcSettings(acq);
     std::vector<uint8_t> defaults(sizeof(stCalcSettings));
@@ -309,7 +300,7 @@ int32_t SetCalcChannelKind(stAcq* acq, int32_t channel, int32_t kind) {
     if (!EncodeCalcParams(*reset, channel, kind, block) || !DecodeCalcParams(block, kind, channel, s)) return 0;
     s->kind[channel] = static_cast<int16_t>(kind);
     if (kind == kCalcFilter) {
-        if (const stAcqChan* first = FindRecord(acq, kGroupAnalog, 0))
+        if (const stAcqChan* first = RecordOfNumber(acq, 1))
             memcpy(rec->units, first->units, sizeof(rec->units));
     }
     const char* name = CalcKindName(kind);
@@ -331,7 +322,7 @@ int32_t IsSourceChannelEnabled(const stAcq* acq, int32_t id) {
 int32_t ValidateCalcChannels(stAcq* acq) {
     stCalcSettings* run = CalcRun(acq);
     for (int32_t c = 0; c < kCalcChannels; ++c) {
-        stAcqChan* rec = FindRecord(acq, kGroupCalc, c);
+        stAcqChan* rec = RecordOfNumber(acq, kFirstCalcSlot + c);
         if (!rec || !(rec->flags & kChanEnabled)) continue;
         run->compute[c] = 0;
         if (!SourcesPass(acq, *run, c)) {

@@ -279,3 +279,15 @@ int32_t RunSlotOfNumber(const stAcqRun& run, int32_t number) {
         if (run.chanOrder[i] == number) return RunChannelSlot(run, i);
     return -1;
 }
+
+int32_t RecordOfRunChannel(const stAcq* acq, int32_t number) {
+    const int32_t group = number >= kFirstCalcSlot      ? kGroupCalc
+                          : number >= kFirstDigitalSlot ? kGroupDigital
+                                                        : kGroupAnalog;
+    const int32_t index = group == kGroupCalc      ? number - kFirstCalcSlot
+                          : group == kGroupDigital ? number - kFirstDigitalSlot
+                                                   : number - 1;
+    for (int32_t i = 0; i < kMaxChanRecords; ++i)
+        if (acq->chans[i].group == group && acq->chans[i].number == index) return i;
+    return -1;
+}

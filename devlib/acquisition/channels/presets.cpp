@@ -14,6 +14,7 @@
 #include "devlib/acquisition/model/device.h"
 #include "devlib/services/byte_cursor.h"
 #include "devlib/services/library.h"
+#include "devlib/services/safe_write.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -107,15 +108,17 @@ void ReportRefusedFile(const char* path, int32_t result, HWND owner) {
     MessageBoxA(owner, text.c_str(), caption ? caption : "Warning", MB_OK | MB_ICONEXCLAMATION);
 }
 
-bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
+DWORD WriteEncoded(HANDLE file, void* context) {
+    const auto* bytes = static_cast<const std::vector<uint8_t>*>(context);
     size_t done = 0;
-    while (done < bytes.size()) {
+    while (done < bytes->size()) {
         DWORD wrote = 0;
-        const DWORD chunk = static_cast<DWORD>(bytes.size() - done);
-        if (!WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 0x40000000));
+        if (!WriteFile(file, bytes->data() + done, chunk, &wrote, nullptr)) return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        if (wrote == 0) return ERROR_DISK_FULL;
         done += wrote;
     }
-    return FlushFileBuffers(file) != 0;
+    return 0;
 }
 
 bool ReadAll(HANDLE file, std::vector<uint8_t>* bytes) {
@@ -305,23 +308,11 @@ int32_t ReadPresetsFrom(const char* path, stPresetStore* out, int32_t* readOnly)
     return ParsePresets(bytes.data(), bytes.size(), out);
 }
 
-int32_t WritePresetsTo(const char* path, const stPresetStore& store) {
+DWORD WritePresetsTo(const char* path, const stPresetStore& store) {
     std::vector<uint8_t> bytes;
-    if (!path || !EncodePresets(store, &bytes)) return 0;
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return 0;
-
-    char temp[MAX_PATH + 32];
-    snprintf(temp, sizeof(temp), "%s.%lu.tmp", path, static_cast<unsigned long>(GetCurrentProcessId()));
-    CScopedHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 0;
-    const bool written = WriteAll(file.get(), bytes);
-    if (!file.Close() || !written || !MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp);
-        return 0;
-    }
-    return 1;
+    if (!path) return ERROR_INVALID_NAME;
+    if (!EncodePresets(store, &bytes)) return ERROR_NOT_ENOUGH_MEMORY;
+    return SafeWriteFile(path, WriteEncoded, &bytes);
 }
 
 int32_t LoadPresetsFrom(stAcq* acq, const char* path, HWND owner) {
@@ -336,12 +327,15 @@ int32_t LoadPresetsFrom(stAcq* acq, const char* path, HWND owner) {
     return 0;
 }
 
-// Presets never loaded leave the file as it is.
-int32_t SavePresetsTo(stAcq* acq, const char* path) {
-    int32_t result = 0;
-    if (IsPresetStoreAllocated(acq->presets)) result = WritePresetsTo(path, acq->presets);
+// Presets never loaded leave the file as it is. A file the user made read-only is refused
+// quietly: it keeps the presets the user chose to keep.
+int32_t SavePresetsTo(stAcq* acq, const char* path, DWORD* error) {
+    const bool loaded = IsPresetStoreAllocated(acq->presets);
+    const bool keptByUser = acq->presets.readOnly != 0;
+    const DWORD failed = loaded ? WritePresetsTo(path, acq->presets) : 0;
     FreePresetStore(&acq->presets);
-    return result;
+    if (error) *error = keptByUser && failed == ERROR_ACCESS_DENIED ? 0 : failed;
+    return loaded && !failed ? 1 : 0;
 }
 
 void PresetsFilePath(char* out, size_t size) {
@@ -364,9 +358,14 @@ int32_t LoadPresetsFile(stAcq* acq) {
     return LoadPresetsFrom(acq, path, g_lib.hostFrame);
 }
 
+// At shut-down, when the frame is going: a failed write is told on its own, or the session's
+// preset changes would be lost without a word.
 int32_t SavePresetsFile(stAcq* acq) {
     if (!acq) return 0;
     char path[MAX_PATH + 32];
     PresetsFilePath(path, sizeof(path));
-    return SavePresetsTo(acq, path);
+    DWORD error = 0;
+    const int32_t written = SavePresetsTo(acq, path, &error);
+    if (error) ShowFileNotWritten(nullptr, path, error);
+    return written;
 }

@@ -70,18 +70,20 @@ int32_t EncodePresets(const stPresetStore& store, std::vector<uint8_t>* out);
 
 // The file at path into out (as ParsePresets); readOnly receives the file's read-only attribute.
 int32_t ReadPresetsFrom(const char* path, stPresetStore* out, int32_t* readOnly);
-// Writes a temporary file beside path and replaces path with it only once it is complete; a
-// read-only path is left alone. 1 when path now holds the store.
-int32_t WritePresetsTo(const char* path, const stPresetStore& store);
+// Writes the store through a temporary file (SafeWriteFile), so a failure leaves path as it was
+// and a read-only path alone. 0 when path now holds the store, else why not.
+DWORD WritePresetsTo(const char* path, const stPresetStore& store);
 
 // Start-up: the store becomes the file's presets, or the built-in ones when the file is missing
 // or refused; a refused file is copied aside and reported to the user (owner may be null).
 int32_t LoadPresetsFrom(stAcq* acq, const char* path, HWND owner);
-// Shut-down: writes the store to path when it was loaded, then frees it in every case.
-int32_t SavePresetsTo(stAcq* acq, const char* path);
+// Shut-down: writes the store to path when it was loaded from a file that may be written, then
+// frees it in every case. 1 when written; error (may be null) receives why a write failed.
+int32_t SavePresetsTo(stAcq* acq, const char* path, DWORD* error = nullptr);
 
 // "Vk40Presets.dat", or "Vk45Presets.dat" for the second model, in the program's folder.
 void PresetsFilePath(char* out, size_t size);
 
 int32_t LoadPresetsFile(stAcq* acq);
+// The presets file beside the program; a failed write is told to the user.
 int32_t SavePresetsFile(stAcq* acq);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "devlib/acquisition/channels/run_slots.h"  // RecordOfRunChannel
+
 struct stAcq;
 struct stAcqRun;
 struct stHostCallbacks;
@@ -15,9 +17,6 @@ const stHostCallbacks* Host();
 bool Command(uint8_t command, uint16_t length, const uint8_t* data);
 // The channels a run records: analog, digital and calculation.
 int32_t RunChannels(const stAcqRun& run);
-// The channel record of a run channel number (analog 1-4, digital 20 + j, calculation 40 + j),
-// which is also its graph slot; -1 for a slot that belongs to no channel.
-int32_t RecordOfRunChannel(const stAcq* acq, int32_t number);
 // One message box of a run, owned by the graph's window, in the library's caption: the keyed
 // text (the key itself when the table lacks it).
 void ShowRunMessage(tagGS* gs, const char* key);

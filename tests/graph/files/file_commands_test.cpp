@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 #include "graph/window/graph_window.h"
@@ -18,6 +20,8 @@
 #include "graph/document/graph_doc.h"
 #include "documents/files/graph_file.h"
 #include "documents/stored_blocks.h"
+#include "documents/documents_api.h"
+#include "documents/journal/journal.h"
 #include "documents/items/graph_items.h"
 #include "documents/text/text_file.h"
 #include "graph/document/sample_store.h"
@@ -1185,17 +1189,27 @@ TEST_F(FileCommands, AFailedSaveKeepsTheTargetAndTellsItsCause) {
     const std::string target = folder.File("kept.acq");
     const Bytes before(5000, 0x42);
     ASSERT_TRUE(WriteWholeFile(target, before));
-    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    // Renamed away behind the program's back: the box names the file that is missing, not the
+    // new target, through Save As as the user gives it.
+    const std::string renamed = folder.File("renamed.acq");
+    ASSERT_TRUE(MoveFileA(path.c_str(), renamed.c_str()));
     {
+        HWND w = WindowShowing(path);
+        ASSERT_TRUE(w);
+        SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+        g_save = DialogAnswer{};
+        g_save.names = {target};
         BoxCapture boxes;
-        EXPECT_EQ(SaveDocumentAs(gs, 0, 0, nullptr, target.c_str(), nullptr), 0);
-        EXPECT_TRUE(ContainsBox(boxes, "The file that holds this graph's samples cannot be found.\n" + target));
-        EXPECT_FALSE(ContainsBox(boxes, "Not enough disk space"));
+        Command(IDM_FILE_SAVE_AS);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, "The file that holds this graph's samples cannot be found.\n" + path);
+        EXPECT_EQ(boxes.boxes[0].caption, g_app->szAppTitle);
     }
     EXPECT_EQ(ReadWholeFile(target), before);
     EXPECT_TRUE(TemporaryLeftovers(folder).empty());
     EXPECT_EQ(gs->modified, 1u);
-    ASSERT_TRUE(WriteWholeFile(path, SmallFile(11, 20000)));  // back for the read-only case
+    EXPECT_EQ(std::string(gs->filePath), path);
+    ASSERT_TRUE(MoveFileA(renamed.c_str(), path.c_str()));  // back for the read-only case
 
     // A read-only target.
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -1774,6 +1788,94 @@ TEST_F(FileCommands, AHiddenLongJournalOpensWithoutFillingTheControlAndIsKeptWho
     ASSERT_EQ(block.size(), 10 + text.size());
     EXPECT_EQ(std::string(block.begin() + 10, block.end()), text);
     EXPECT_EQ(GetU16(block, 4), 1u);
+}
+
+}  // namespace
+
+// ---- A journal whose text cannot be held ----
+
+// While set, an allocation of a size from here to 64 bytes more fails as a full memory would:
+// the journal's text is the one allocation of that size on the paths below.
+static size_t g_failAllocationsFrom = 0;
+
+void* operator new(size_t n) {
+    if (g_failAllocationsFrom && n >= g_failAllocationsFrom && n < g_failAllocationsFrom + 64) throw std::bad_alloc();
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+// The library's own operator delete frees what malloc gave.
+
+namespace {
+
+constexpr size_t kLongJournal = 345679;  // a size no other allocation of these paths has
+
+// File > Save of a graph whose journal text cannot be held fails as a whole: the user is told,
+// the file keeps the journal it had, and the graph stays unsaved.
+TEST_F(FileCommands, ASaveThatCannotHoldTheJournalFailsAndKeepsTheFile) {
+    TempFolder folder("kymora-journalmem");
+    const std::string path = folder.File("journal.acq");
+    ASSERT_TRUE(WriteWholeFile(path, SmallFile(14)));
+    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
+    HWND w = WindowShowing(path);
+    ASSERT_TRUE(w);
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+    tagGS* gs = GetWindowGraph(w);
+    HWND edit = GetJournalHwnd(gs->journalWnd);
+    ASSERT_TRUE(edit);
+    const std::string text(kLongJournal, 'j');
+    JournalSetLimit(edit, text.size() + 1024);
+    SetWindowTextA(edit, text.c_str());
+    ASSERT_EQ(static_cast<size_t>(GetWindowTextLengthA(edit)), text.size());
+    setDirtyGraphFlag(gs, 1);
+    const Bytes before = ReadWholeFile(path);
+    {
+        BoxCapture boxes;
+        g_failAllocationsFrom = kLongJournal;
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_SAVE, 0);
+        g_failAllocationsFrom = 0;
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text,
+                  "The file " + path + " could not be written.\n" + SystemErrorText(ERROR_NOT_ENOUGH_MEMORY));
+    }
+    EXPECT_EQ(ReadWholeFile(path), before);
+    EXPECT_EQ(gs->modified, 1u);
+    EXPECT_TRUE(TemporaryLeftovers(folder).empty());
+    // With memory to hold it the same save writes the whole text.
+    {
+        BoxCapture boxes;
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_SAVE, 0);
+        EXPECT_TRUE(boxes.boxes.empty());
+    }
+    const Bytes saved = ReadWholeFile(path);
+    EXPECT_NE(std::search(saved.begin(), saved.end(), text.begin(), text.end()), saved.end());
+    EXPECT_EQ(gs->modified, 0u);
+}
+
+// A file whose journal cannot be held opens without it, and the user is told it was left out;
+// saving the graph then keeps only the sound parts, as for a damaged journal.
+TEST_F(FileCommands, AJournalThatCannotBeHeldIsToldAsLeftOut) {
+    TempFolder folder("kymora-journalread");
+    const std::string path = folder.File("long.acq");
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 2;
+    c.label = "Pulse";
+    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
+    recipe.channels = {c};
+    recipe.tail = JournalBlock(0, std::string(kLongJournal, 'r'));
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    g_open.names = {path};
+    {
+        BoxCapture boxes;
+        g_failAllocationsFrom = kLongJournal;
+        SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_OPEN, 0);
+        g_failAllocationsFrom = 0;
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, LeftOutBox("the journal"));
+    }
+    HWND w = WindowShowing(path);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(GetWindowGraph(w)->modified, 1u);
 }
 
 }  // namespace
