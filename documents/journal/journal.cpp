@@ -13,9 +13,6 @@
 
 namespace {
 
-// What a read text control's text wants beyond its length before it must grow.
-constexpr size_t kJournalLimitSlack = 32768;
-
 // The whole text of the control; empty when there is none or memory runs out.
 std::string ControlText(HWND edit) {
     std::string text;

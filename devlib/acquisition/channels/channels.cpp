@@ -125,7 +125,7 @@ void WriteAnalogDefaults(stAcq* acq) {
         rec.inputOption4 = 0;
         rec.filterSelected = 0;
         SetFilters(&rec, slots);
-        acq->chanMultiplier[i] = kVoltsPerCount / kDefaultGain;
+        acq->chanMultiplier[i] = kInputVoltsPerCount / kDefaultGain;
         acq->chanAddend[i] = 0.0;
     }
     acq->chans[0].flags = kChanAllOn;
@@ -221,7 +221,7 @@ void WriteDefaultChannelTable(stAcq* acq, int32_t digitalCount) {
     if (digitalCount < 0 || digitalCount > kMaxDigitalChannels) digitalCount = 0;
     const int32_t total = kAnalogChannels + digitalCount + kCalcChannels;
     for (int i = 0; i < kMaxChanRecords; ++i) {
-        acq->chanMultiplier[i] = i < kAnalogChannels + digitalCount ? kVoltsPerCount : (i < total ? 1.0 : 0.0);
+        acq->chanMultiplier[i] = i < kAnalogChannels + digitalCount ? kInputVoltsPerCount : (i < total ? 1.0 : 0.0);
         acq->chanAddend[i] = 0.0;
     }
     acq->firstAnalogNumber = 1;

@@ -19,7 +19,7 @@ constexpr int16_t kFilterBandStop = 4;
 constexpr int16_t kFilterBandStopLine = 5;
 
 // A raw 16-bit sample of an input spans +-10 V.
-constexpr double kVoltsPerCount = 10.0 / 32768.0;
+constexpr double kInputVoltsPerCount = 10.0 / 32768.0;
 constexpr double kInputCountsPerVolt = 32768.0 / 10.0;
 
 // The longest texts of a channel record that the dialogs take: label, units, preset name.
