@@ -82,8 +82,8 @@ void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char*
         const std::string cause = SystemErrorText(error);
         if (!cause.empty()) text += "\n" + cause;
     }
-    const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly");
-    MessageBoxA(owner ? owner : g_app ? g_app->hwndFrame : nullptr, text.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
+    const char* caption = ProgramTitle();
+    MessageBoxA(owner ? owner : Owner(), text.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SetFileWriteFailureForTests(DWORD error) { g_failureForTests = error; }

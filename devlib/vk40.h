@@ -59,11 +59,17 @@ VK40_API int32_t setMsgBoxText(const char* key, const char* text);  // 0: key mi
 VK40_API void DoEscSeq(char* text, const char* seq, char ch);
 VK40_API const char* getHLabelText(const char* key);
 VK40_API int32_t setHLabelText(const char* key, const char* text);
-// The text to show for a key: its stored text, or the key itself, never null for a key.
-inline const char* Keyed(const char* key) {
+// The text to show for a key: its stored text, else the fallback.
+inline const char* KeyedOr(const char* key, const char* fallback) {
     const char* text = getMsgBoxText(key);
-    return text ? text : key;
+    return text ? text : fallback;
 }
+// The text to show for a key: its stored text, or the key itself, never null for a key.
+inline const char* Keyed(const char* key) { return KeyedOr(key, key); }
+// The key of the program's title, which captions boxes shown before the frame has its own.
+constexpr char kProgramTitleKey[] = "Norvane Tessaly";
+// The key of the device library's box caption; its stored text names the connected unit.
+constexpr char kUnitCaptionKey[] = "VK40";
 inline const char* KeyedLabel(const char* key) {
     const char* text = getHLabelText(key);
     return text ? text : key;

@@ -121,7 +121,7 @@ void JournalOnDropFiles(HWND edit, HDROP drop) {
 
 // The frame's menu follows the journal's focus: its Edit popup is enabled.
 void EnableEditPopup(HWND edit) {
-    HWND frame = g_app ? g_app->hwndFrame : nullptr;
+    HWND frame = Owner();
     HMENU menu = frame ? GetMenu(frame) : nullptr;
     if (!menu) return;
     HWND graph = GetParent(edit);

@@ -22,6 +22,12 @@ constexpr int16_t kFilterBandStopLine = 5;
 constexpr double kInputVoltsPerCount = 10.0 / 32768.0;
 constexpr double kInputCountsPerVolt = 32768.0 / 10.0;
 
+// An analog record's start-up gain and plain filter slot; a stored set-up block without input
+// settings reads as these too.
+constexpr double kDefaultGain = 200.0;
+constexpr double kDefaultFilterHz = 100.0;
+constexpr double kDefaultFilterQ = 0.707;
+
 // The longest texts of a channel record that the dialogs take: label, units, preset name.
 constexpr int kChanLabelChars = 40;
 constexpr int kChanUnitsChars = 20;

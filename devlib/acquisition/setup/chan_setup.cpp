@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr double kDefaultQ = 0.707;
 constexpr double kPlainSlotHz = 100.0;  // as the start-up table: within the unit's filter range
 constexpr double kDigitalSlotHz = 100.0;
 
@@ -39,7 +38,7 @@ void PlainFilters(stAcqChan* rec) {
     for (stFilterSlot& f : rec->filters) {
         f = stFilterSlot{};
         f.frequencyHz = kPlainSlotHz;
-        f.q = kDefaultQ;
+        f.q = kDefaultFilterQ;
     }
 }
 

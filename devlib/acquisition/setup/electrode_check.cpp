@@ -37,8 +37,7 @@ void SetCheckerTitle(HWND dlg) {
     char title[128] = "";
     if (g_electrodeReadout.lastShown != 0)
         {
-        const char* keyed = getMsgBoxText(kTitleKey);
-        lstrcpynA(title, keyed ? keyed : kTitleKey, sizeof(title));
+        lstrcpynA(title, Keyed(kTitleKey), sizeof(title));
     }
     else
         GetDlgItemTextA(dlg, IDC_ELECTRODE_IDLE_TITLE, title, sizeof(title));
