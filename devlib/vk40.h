@@ -29,6 +29,7 @@ VK40_API int32_t WINAPI VK40SetupUnitsDlg(HWND parent, HGLOBAL hAcq, uint32_t sl
 
 // ---- Library switches and registry settings ----
 VK40_API void SetReadStatusEnable(int32_t enable);
+// Entry point kept for a later caller; only tests call it now.
 VK40_API int32_t GetReadStatusEnable();
 VK40_API void SetStartupFlag(int32_t done);
 VK40_API uint32_t GetFilterDelayMs();
@@ -86,6 +87,7 @@ VK40_API int32_t SetHintText(HWND toolbar, const char* key, const char* text);
 // Gives the journal buttons of a graph window their translated hints.
 VK40_API void TranslateJournalHints(HWND graph);
 // Re-labels the library's open windows from the tables.
+// Entry point kept for a later caller; only tests call it now.
 VK40_API void TranslateDLLWindows();
 
 // ---- Menus ----
@@ -94,6 +96,7 @@ constexpr int32_t kMenuKeyMissing = 2;  // SetMenuStrKey adds nothing
 constexpr int32_t kMenuItemSet = 1;
 constexpr int32_t kMenuItemNoRoom = 4;    // no free group or entry
 constexpr int32_t kMenuGroupMissing = 2;  // AdjustMenuByContainerData of an unknown group
+// Entry point kept for a later caller; only tests call it now.
 VK40_API int32_t InitMenuStrKeyContainer();
 VK40_API int32_t SetMenuStrKey(uint32_t key, const char* text);
 VK40_API const char* GetMenuStrKey(uint32_t key);
@@ -118,6 +121,7 @@ VK40_API void EnableAllHotKeys();
 // ---- Lesson list ----
 VK40_API int32_t FillUpLessonDescriptions(const char* lessonsFolder);
 VK40_API int32_t ReFreshLessonsList(HWND listBox);
+// Entry point kept for a later caller; only tests call it now.
 VK40_API const char* GetLessonWorkingDirectory(const char* displayName);
 VK40_API const char* GetLessonFileName(const char* displayName);
 VK40_API const char* GetFirstLessonFile();
