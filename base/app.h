@@ -135,3 +135,5 @@ extern stApp* g_app;
 inline HWND Owner() { return g_app ? g_app->hwndFrame : nullptr; }
 // A graph's boxes: its own window, the frame while it has none.
 inline HWND Owner(const tagGS* gs) { return gs->hwnd ? gs->hwnd : Owner(); }
+// The caption of the program's boxes: the frame's title, the keyed title before there is one.
+const char* ProgramTitle();

@@ -47,6 +47,6 @@ DWORD WriteBytesThroughTemporary(const char* target, const void* data, size_t si
 void ReportFileNotWritten(HWND owner, const char* path, DWORD error, const char* key) {
     if (!key) key = FileNotWrittenKey(error);
     const std::string text = FileNotWrittenText(key, Keyed(key), path, error);
-    const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly");
-    MessageBoxA(owner ? owner : g_app ? g_app->hwndFrame : nullptr, text.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
+    const char* caption = ProgramTitle();
+    MessageBoxA(owner ? owner : Owner(), text.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
 }

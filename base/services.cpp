@@ -29,7 +29,7 @@ void ReportBadParameter(HWND hwnd, uint32_t code) {
     const uint32_t reason = (code >> 8) & 0xFF;
     for (const auto& known : kParameterReasons) {
         if (known.reason != reason) continue;
-        MessageBoxA(hwnd, Keyed(known.key), Keyed("Norvane Tessaly"), MB_ICONEXCLAMATION);
+        MessageBoxA(hwnd, Keyed(known.key), Keyed(kProgramTitleKey), MB_ICONEXCLAMATION);
         return;
     }
     MessageBoxFromStringTable(hwnd, MB_ICONEXCLAMATION, reason, "");

@@ -35,6 +35,7 @@ extern stProcessorInfo g_cpu;
 // Test seam: the identification instruction, replaceable so tests can stand in any processor: leaf in,
 // EAX, EBX, ECX, EDX out. Null restores the processor's own.
 using CpuidReader = void (*)(uint32_t leaf, uint32_t regs[4]);
+// Test seam: only tests call it.
 void SetCpuidReader(CpuidReader reader);
 
 uint32_t GetProcessorInfo(uint32_t* pVendor, char* szVendor, uint16_t* pModel, uint16_t* pType, char* szBrand);

@@ -61,6 +61,8 @@ inline tagLUMIKEY* LumikeyRecord(HWND hwndButton) {
     return reinterpret_cast<tagLUMIKEY*>(GetWindowLongPtrA(hwndButton, 0));
 }
 
+// The button's exports. Only tests call these now, bar LKSetEnableBitmap and LKSetDisableBitmap;
+// they are entry points kept for a later caller.
 LUMIKEY_API BOOL WINAPI LKLoadBitmaps(HWND hwndButton, HINSTANCE hModule, LPCSTR pszEnable, LPCSTR pszDisable);
 LUMIKEY_API BOOL WINAPI LKSetBitmaps(HWND hwndButton, HBITMAP hbmEnable, HBITMAP hbmDisable);
 LUMIKEY_API HBITMAP WINAPI LKSetEnableBitmap(HWND hwndButton, HBITMAP hbm);

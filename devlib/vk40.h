@@ -29,6 +29,7 @@ VK40_API int32_t WINAPI VK40SetupUnitsDlg(HWND parent, HGLOBAL hAcq, uint32_t sl
 
 // ---- Library switches and registry settings ----
 VK40_API void SetReadStatusEnable(int32_t enable);
+// Entry point kept for a later caller; only tests call it now.
 VK40_API int32_t GetReadStatusEnable();
 VK40_API void SetStartupFlag(int32_t done);
 VK40_API uint32_t GetFilterDelayMs();
@@ -65,11 +66,17 @@ VK40_API int32_t setMsgBoxText(const char* key, const char* text);  // 0: key mi
 VK40_API void DoEscSeq(char* text, const char* seq, char ch);
 VK40_API const char* getHLabelText(const char* key);
 VK40_API int32_t setHLabelText(const char* key, const char* text);
-// The text to show for a key: its stored text, or the key itself, never null for a key.
-inline const char* Keyed(const char* key) {
+// The text to show for a key: its stored text, else the fallback.
+inline const char* KeyedOr(const char* key, const char* fallback) {
     const char* text = getMsgBoxText(key);
-    return text ? text : key;
+    return text ? text : fallback;
 }
+// The text to show for a key: its stored text, or the key itself, never null for a key.
+inline const char* Keyed(const char* key) { return KeyedOr(key, key); }
+// The key of the program's title, which captions boxes shown before the frame has its own.
+constexpr char kProgramTitleKey[] = "Norvane Tessaly";
+// The key of the device library's box caption; its stored text names the connected unit.
+constexpr char kUnitCaptionKey[] = "VK40";
 inline const char* KeyedLabel(const char* key) {
     const char* text = getHLabelText(key);
     return text ? text : key;
@@ -86,6 +93,7 @@ VK40_API int32_t SetHintText(HWND toolbar, const char* key, const char* text);
 // Gives the journal buttons of a graph window their translated hints.
 VK40_API void TranslateJournalHints(HWND graph);
 // Re-labels the library's open windows from the tables.
+// Entry point kept for a later caller; only tests call it now.
 VK40_API void TranslateDLLWindows();
 
 // ---- Menus ----
@@ -94,6 +102,7 @@ constexpr int32_t kMenuKeyMissing = 2;  // SetMenuStrKey adds nothing
 constexpr int32_t kMenuItemSet = 1;
 constexpr int32_t kMenuItemNoRoom = 4;    // no free group or entry
 constexpr int32_t kMenuGroupMissing = 2;  // AdjustMenuByContainerData of an unknown group
+// Entry point kept for a later caller; only tests call it now.
 VK40_API int32_t InitMenuStrKeyContainer();
 VK40_API int32_t SetMenuStrKey(uint32_t key, const char* text);
 VK40_API const char* GetMenuStrKey(uint32_t key);
@@ -118,6 +127,7 @@ VK40_API void EnableAllHotKeys();
 // ---- Lesson list ----
 VK40_API int32_t FillUpLessonDescriptions(const char* lessonsFolder);
 VK40_API int32_t ReFreshLessonsList(HWND listBox);
+// Entry point kept for a later caller; only tests call it now.
 VK40_API const char* GetLessonWorkingDirectory(const char* displayName);
 VK40_API const char* GetLessonFileName(const char* displayName);
 VK40_API const char* GetFirstLessonFile();

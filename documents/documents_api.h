@@ -174,9 +174,11 @@ void JournalAppendText(tagGS* gs, const char* text);
 // Puts the journal's stored text and auto-time flag into the pane that shows it.
 void JournalSyncText(CJournal* journal);
 // Reads the journal side file of a document path (extension's first letter 'J'); 1 when read.
+// Entry point kept for a later caller; only tests call it now.
 int JournalLoadSideFile(CJournal* journal, const char* documentPath);
 // Test seam: the clock of the time and date stamps; null restores the system's.
 using JournalClockProc = std::time_t (*)();
+// Test seam: only tests call it.
 void SetJournalClock(JournalClockProc clock);
 // The local time of that clock formatted by strftime with room for size - 1 bytes, its end included.
 void JournalFormatClock(const char* format, char* out, size_t size);
@@ -191,6 +193,7 @@ void JournalMakeRoomForPaste(HWND edit);
 void SetJournalRichEditLibrary(const char* name);
 // Test seam: the common file dialogs of Load Text and Save Text; null restores the system's.
 using JournalFileDialogProc = BOOL (*)(OPENFILENAMEA* ofn);
+// Test seam: only tests call it.
 void SetJournalFileDialogProcs(JournalFileDialogProc open, JournalFileDialogProc save);
 // The pane's text control, made (with the rich edit library loaded) when the pane has none yet:
 // for whatever reads or changes the text, focuses or prints it. Null when it cannot be made.

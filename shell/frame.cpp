@@ -195,8 +195,7 @@ bool RecordingRuns() {
 // show it) or a graph objects; the placement is kept.
 void OnFrameClose(HWND hwnd) {
     if (RecordingRuns()) {
-        const char* text = getMsgBoxText(kStopRecordingFirstKey);
-        MessageBoxA(hwnd, text ? text : kStopRecordingFirstKey, g_app->szAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(hwnd, Keyed(kStopRecordingFirstKey), g_app->szAppTitle, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (!MayCloseFrame()) return;

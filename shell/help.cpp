@@ -178,12 +178,11 @@ INT_PTR OpenHelpItem(UINT id) {
     const HelpItem* item = RowOfCommand(id);
     if (!item) item = &g_items[4];
     const std::string full = FullTarget(*item);
-    HWND frame = g_app ? g_app->hwndFrame : nullptr;
+    HWND frame = Owner();
     if (item->relative && GetFileAttributesA(full.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        const char* format = getMsgBoxText(kMissingKey);
         char text[MAX_PATH + 256];
-        FormatKeyedText(text, sizeof text, format ? format : kMissingKey, full.c_str());
-        MessageBoxA(frame, text, g_app ? g_app->szAppTitle : "", MB_OK | MB_ICONEXCLAMATION);
+        FormatKeyedText(text, sizeof text, Keyed(kMissingKey), full.c_str());
+        MessageBoxA(frame, text, ProgramTitle(), MB_OK | MB_ICONEXCLAMATION);
         return SE_ERR_FNF;
     }
     if (item->viaBrowser) return g_shell.open(frame, g_browser, full.c_str());

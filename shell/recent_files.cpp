@@ -42,7 +42,7 @@ void WriteText(HKEY key, const char* name, const char* text) {
 std::string SubkeyPath(const char* key) { return std::string(key) + "\\" + kFilesSubkey; }
 
 void ShowMessage(const char* text) {
-    MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text, g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : "",
+    MessageBoxA(Owner(), text, g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : "",
                 MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -72,8 +72,7 @@ void OnExpressionInit(HWND dlg, stExpressionDialog* d) {
         std::snprintf(text, sizeof text, "CH%d, %s", slot, gs->chanLabel[slot]);
         AddEntry(sources, text, slot);
     }
-    const char* time = getMsgBoxText(gs->hUnitKind == kHUnitFrequency ? "Freq" : "Time");
-    AddEntry(sources, time ? time : gs->hUnitKind == kHUnitFrequency ? "Freq" : "Time", -1);
+    AddEntry(sources, Keyed(gs->hUnitKind == kHUnitFrequency ? "Freq" : "Time"), -1);
     for (const char* f : kFunctionEntries) AddEntry(GetDlgItem(dlg, IDC_XF_FUNCTIONS), f, 0);
     for (const char* o : kOperatorEntries) AddEntry(GetDlgItem(dlg, IDC_XF_OPERATORS), o, 0);
     FillDestinationList(GetDlgItem(dlg, IDC_XF_DEST), gs, static_cast<int>(gs->selectedChan), true);

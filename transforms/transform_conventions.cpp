@@ -179,8 +179,7 @@ void FillDestinationList(HWND combo, const tagGS* gs, int select, bool numbered)
         if (slot == select) SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
     }
     if (inUse < kMaxChannels - 1) {
-        const char* text = getMsgBoxText("New");
-        const LRESULT at = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text ? text : "New"));
+        const LRESULT at = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Keyed("New")));
         SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(-1));
         if (select < 0) SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
     }

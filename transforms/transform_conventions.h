@@ -75,6 +75,7 @@ uint32_t ProgressPercent(int64_t index, int64_t first, int64_t last);
 // Whether the user is giving up now: Escape held. Test seam: replaceable, so tests can press it at
 // a known point of a run without depending on time; null puts back the keyboard.
 using EscapeProbe = bool (*)();
+// Test seam: only tests call it.
 void SetTransformEscapeProbe(EscapeProbe probe);
 bool TransformEscapeHeld();
 

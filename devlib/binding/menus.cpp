@@ -13,6 +13,7 @@
 #include "devlib/resource.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/binding/binding.h"
+#include "devlib/services/library.h"
 #include "devlib/vk40.h"
 
 namespace {
@@ -246,7 +247,7 @@ int32_t MergeDriverMenu(HWND frame) {
     ApplyMenuDsc(device);
     const bool vk45 = g_unitModel == kModelVK45;
     char title[16];
-    std::snprintf(title, sizeof title, "&VK%d", vk45 ? 45 : 40);
+    std::snprintf(title, sizeof title, "&%s", UnitName());
     if (!AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(device), title)) {
         DestroyMenu(device);
         return 0;

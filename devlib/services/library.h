@@ -47,3 +47,9 @@ constexpr int32_t kModelVK40 = 30;  // printed as 40
 constexpr int32_t kModelVK45 = 35;  // printed as 45
 
 extern int32_t g_unitModel;  // 0 until the driver is probed
+
+// The connected unit's name as its menu title shows it; four characters, like "VK40".
+const char* UnitName();
+// The caption of the device library's boxes: the keyed unit caption, which names the unit as the
+// menu does.
+const char* UnitCaption();

@@ -81,13 +81,14 @@ CMessages& Messages() {
     return table;
 }
 
+const char* UnitName() { return g_unitModel == kModelVK45 ? "VK45" : "VK40"; }
+
+const char* UnitCaption() { return KeyedOr(kUnitCaptionKey, UnitName()); }
+
 namespace {
 
 // Otherwise the tables fill when the library loads, in this order.
 [[maybe_unused]] const bool g_tablesFilled = (MenuLabels(), HLabels(), Messages(), true);
-
-// The connected unit's name as its menu title shows it; four characters, like "VK40".
-const char* UnitName() { return g_unitModel == kModelVK45 ? "VK45" : "VK40"; }
 
 void RenameUnit(char* text) {
     const char* name = UnitName();

@@ -264,7 +264,7 @@ TEST_F(ChannelSetup, TheFastestRatesRefuseAnalogChannelsBeyondTheirLimitWithTheM
         const char* message;  // null: no message
         bool staysOff;
     } cases[] = {
-        {kPeriod100k, 1, "Only one channel can be active at this sample rate (100Ksamples/sec).", true},
+        {kFastestPeriodMs, 1, "Only one channel can be active at this sample rate (100Ksamples/sec).", true},
         {kPeriod40k, 2, "Only channels 1 and 2 can be active at this sample rate (40Ksamples/sec).", true},
         {kPeriod40k, 3, "Only channels 1 and 2 can be active at this sample rate (40Ksamples/sec).", true},
         {kPeriod40k, 1, nullptr, false},
@@ -401,7 +401,7 @@ TEST_F(ChannelSetup, GroupSwitchesFollowTheRateLimitsAndTheCalculationKinds) {
         std::vector<uint32_t> before, after;  // analog CH1-4, or calculation C1-C3
     } cases[] = {
         {"all analog on", 1.0, kGroupAnalog, IDC_ROW_ACQUIRE, 1, {kChanAllOn, 0, 0, 0}, {kChanAllOn, 2, 2, 2}},
-        {"nothing at 100,000/s", kPeriod100k, kGroupAnalog, IDC_ROW_ACQUIRE, 1, {kChanAllOn, 0, 0, 0},
+        {"nothing at 100,000/s", kFastestPeriodMs, kGroupAnalog, IDC_ROW_ACQUIRE, 1, {kChanAllOn, 0, 0, 0},
          {kChanAllOn, 0, 0, 0}},
         {"two at 40,000/s", kPeriod40k, kGroupAnalog, IDC_ROW_ACQUIRE, 1, {0, 0, 0, 0}, {2, 2, 0, 0}},
         {"off clears plot", 1.0, kGroupAnalog, IDC_ROW_ACQUIRE, 0, {kChanAllOn, 6, 0, 10}, {8, 0, 0, 8}},

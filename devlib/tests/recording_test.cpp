@@ -388,6 +388,32 @@ TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     ExpectCounting(acq, 0, 300);
 }
 
+// The overwrite question is captioned with the connected unit's name, as the device menu's title
+// names it.
+TEST_F(Recording, TheOverwriteQuestionNamesTheConnectedModel) {
+    const struct {
+        const char* driver;
+        const char* caption;
+    } cases[] = {{"VKUSB", "VK40"}, {"VKUSB45", "VK45"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.driver);
+        stAcq* acq = Start(c.driver);
+        Enable(acq, {0}, {});
+        SetUpRun(acq, kStorageMemory, 1.0, 100, kDataAppend);
+        ASSERT_EQ(StartAcquisition(acq, 0), 1);
+        Run(acq, 40);
+        ASSERT_EQ(gs->chanCount[1], 100u);
+        acq->dataMode = kDataOverwrite;
+        acq->warnOnOverwrite = 1;
+        const size_t shown = boxes->boxes.size();
+        EXPECT_EQ(StartAcquisition(acq, 0), 0);
+        ASSERT_EQ(boxes->boxes.size(), shown + 1);
+        EXPECT_EQ(boxes->boxes.back().text, "Overwrite existing data?");
+        EXPECT_EQ(boxes->boxes.back().caption, c.caption);
+        Stop();
+    }
+}
+
 TEST_F(Recording, ARunThatWaitsForTheStartSignalRecordsFromItsFrameOn) {
     stAcq* acq = Start();
     Enable(acq, {1, 3}, {});

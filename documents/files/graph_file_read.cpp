@@ -647,10 +647,10 @@ int ReadGraphStream(tagGS* gs, CByteReader& in, int flags, stGraphReadReport* re
     if (const char* fault = ReadFileHead(st)) return Refuse(st, fault);
 
     // The marker section lies behind the samples; where it cannot be read the file is repaired.
-    const bool tagged = !st.swapped && st.version >= 34;
-    const int wideJournal = st.version == 35 && st.firstWord == 1;
+    const bool tagged = !st.swapped && st.version >= kVersionTaggedBlocks;
+    const int wideJournal = st.version == kVersionMeasureRows && st.firstWord == 1;
     const MarkerSectionForm form = st.swapped                              ? MarkerSectionForm::Swapped
-                                   : st.version == 35 && st.firstWord == 1 ? MarkerSectionForm::Wide35
+                                   : st.version == kVersionMeasureRows && st.firstWord == 1 ? MarkerSectionForm::Wide35
                                                                            : MarkerSectionForm::Standard;
     stMarkerSectionRead read;
     // A section that reads whole and ends where the file or a tagged block does is where the
@@ -793,7 +793,7 @@ int ReadGraphTemplateStream(tagGS* gs, CByteReader& in, stGraphReadReport* repor
     // A template holds no samples, whatever its channel headers say.
     for (int s = 0; s < kMaxChannels; ++s) gs->chanCount[s] = 0;
     gs->totalSamples = 0;
-    if (in.Skip(kMarkerHeadBytes) && st.version > 33) ReadTaggedBlocks(st, true, 0, in.Tell());
+    if (in.Skip(kMarkerHeadBytes) && st.version >= kVersionTaggedBlocks) ReadTaggedBlocks(st, true, 0, in.Tell());
     return 1;
 }
 

@@ -115,7 +115,7 @@ void EncodeMeasurements(const tagGS* gs, uint8_t* out) {
 }
 
 void DecodeMeasurements(const uint8_t* in, uint32_t version, tagGS* gs) {
-    if (version < 35) {
+    if (version < kVersionMeasureRows) {
         for (uint32_t i = 0; i < kOldMeasureRows; ++i) {
             gs->measureType[i] = ConvertMeasureType(GetLeU16(in + gh::OldMeasureTypes + 2 * i), version);
             gs->measureChan[i] = TakeMeasureChannel(GetLeU16(in + gh::MeasureChan + 2 * i));
@@ -127,7 +127,7 @@ void DecodeMeasurements(const uint8_t* in, uint32_t version, tagGS* gs) {
     for (uint32_t i = 0; i < kMeasureRows; ++i) {
         gs->measureType[i] = ConvertMeasureType(GetLeU16(in + gh::MeasureType + 2 * i), version);
         gs->measureChan[i] = TakeMeasureChannel(GetLeU16(in + gh::MeasureChan + 2 * i));
-        const bool settings = version >= 36;
+        const bool settings = version >= kVersionMeasureCalcs;
         gs->measureCalc[0][i] = settings ? GetLeU16(in + gh::MeasureCalc1 + 2 * i) : 0;
         gs->measureCalc[1][i] = settings ? GetLeU16(in + gh::MeasureCalc2 + 2 * i) : 0;
         gs->measureCalc[2][i] = settings ? GetLeU16(in + gh::MeasureCalc3 + 2 * i) : 0;
@@ -188,7 +188,7 @@ void DecodeEveryVersionTail(const uint8_t* in, uint32_t version, tagGS* gs) {
         uint16_t w2 = GetLeU16(in + gh::PerChanWord2 + 2 * s);
         if (w2 != kKeep) gs->chanFileWord[s] = static_cast<int16_t>(w2);
     }
-    const bool late = version >= 42;
+    const bool late = version >= kVersionLateSettings;
     gs->lessonFlags[0] = late ? GetLeU32(in + gh::Setting12) : 1;
     gs->lessonFlags[1] = late ? GetLeU32(in + gh::Setting13) : 1;
 }
@@ -196,10 +196,10 @@ void DecodeEveryVersionTail(const uint8_t* in, uint32_t version, tagGS* gs) {
 }  // namespace
 
 uint16_t ConvertMeasureType(uint16_t type, uint32_t version) {
-    if (version >= 37) return type;
-    if (version < 35) return type == 11 ? 12 : type;
+    if (version >= kVersionDocSettings) return type;
+    if (version < kVersionMeasureRows) return type == 11 ? 12 : type;
     if (type >= 1 && type <= 10) return type;
-    if (version == 35) return type >= 12 && type <= 17 ? static_cast<uint16_t>(type + 3) : 0;
+    if (version == kVersionMeasureRows) return type >= 12 && type <= 17 ? static_cast<uint16_t>(type + 3) : 0;
     if (type == 12) return 13;
     return type >= 14 && type <= 24 ? static_cast<uint16_t>(type + 1) : 0;
 }
@@ -273,7 +273,7 @@ void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* 
     TakeFinite(GetLeF64(in + gh::SelEnd), &gs->selEnd);
     gs->winPlacement = RECT{GetLeI16(in + gh::WindowRect), GetLeI16(in + gh::WindowRect + 2),
                             GetLeI16(in + gh::WindowRect + 4), GetLeI16(in + gh::WindowRect + 6)};
-    if (version < 37) KeepOnScreen(&gs->winPlacement, screenWidth, screenHeight);
+    if (version < kVersionDocSettings) KeepOnScreen(&gs->winPlacement, screenWidth, screenHeight);
     gs->draftCompressed = GetLeU16(in + gh::DisplayWord1);
     TakeFinite(GetLeF64(in + gh::TimeValue1), &gs->hOffset);
     gs->gridShown = GetLeU16(in + gh::DisplayWord2);
@@ -281,11 +281,11 @@ void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* 
     GetText(gs->hUnitAbbrev, sizeof gs->hUnitAbbrev, in + gh::DocText2, 10);
     gs->precisionDigits = GetLeU16(in + gh::DocWord1);
     gs->measureShown = GetLeU16(in + gh::DocWord2);
-    if (version < 34) gs->markerBarShown = GetLeU16(in + gh::OldMarkerBar);
+    if (version < kVersionTaggedBlocks) gs->markerBarShown = GetLeU16(in + gh::OldMarkerBar);
     gs->segmentsShown = GetLeU16(in + gh::DocWord3);
     uint16_t mode = GetLeU16(in + gh::DisplayMode);
     if (mode <= kModeXY) gs->displayMode = mode;
-    if (version >= 34) {
+    if (version >= kVersionTaggedBlocks) {
         gs->viewFlags1 = GetLeU16(in + gh::DocWord4);
         gs->viewFlags2 = GetLeU16(in + gh::DocWord5);
         gs->waveformRegionResize = GetLeU16(in + gh::DocWord6);
@@ -295,7 +295,7 @@ void DecodeGraphHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS* 
         gs->autoscaleMode = GetLeU16(in + gh::DocWord8);
     }
     DecodeMeasurements(in, version, gs);
-    if (version >= 37) DecodeDocumentSettings(in, gs);
+    if (version >= kVersionDocSettings) DecodeDocumentSettings(in, gs);
     DecodeEveryVersionTail(in, version, gs);
     CurveSettingsFromBytes(gs, in + gh::CurveSettings);
 }
@@ -321,7 +321,7 @@ void DecodeSwappedHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS
     gs->measureShown = in[140];
     gs->segmentsShown = GetBeU16(in + 142);
     if (in[144] <= kModeXY) gs->displayMode = in[144];
-    if (version >= 34) {
+    if (version >= kVersionTaggedBlocks) {
         gs->viewFlags1 = GetBeU16(in + 148);
         gs->viewFlags2 = GetBeU16(in + 150);
         gs->waveformRegionResize = GetBeU16(in + 152);
@@ -329,7 +329,7 @@ void DecodeSwappedHeader(const uint8_t in[kHeaderBytes], uint32_t version, tagGS
         gs->outPanelsShown = GetBeU16(in + 156);
         gs->autoscaleMode = GetBeU16(in + 158);
     }
-    if (version >= 35) {
+    if (version >= kVersionMeasureRows) {
         uint16_t rows = GetBeU16(in + 160);
         gs->measureRows = rows <= kMeasureRows / kMeasureColumns ? rows : kMeasureRows / kMeasureColumns;
         for (uint32_t i = 0; i < kMeasureRows; ++i) {
@@ -379,11 +379,11 @@ void DecodeChannelHeader(const uint8_t in[kChannelHeaderBytes], uint32_t version
     TakeFinite(GetLeF64(in + ch::Offset), &gs->chanOffset[s]);
     gs->chanNumber[s] = GetLeI16(in + ch::Number);
     gs->chanPlotStyle[s] = GetLeU16(in + ch::Word1);
-    if (version >= 34) {
+    if (version >= kVersionTaggedBlocks) {
         gs->chanDecimals[s] = GetLeU16(in + ch::Word2);
         TakeFinite(GetLeF64(in + ch::Value3), &gs->chanVCenterRef[s]);
     }
-    if (version >= 37)
+    if (version >= kVersionDocSettings)
         GetText(gs->chanDescription[s], sizeof gs->chanDescription[s], in + ch::LongLabel, 128);
     else
         lstrcpynA(gs->chanDescription[s], gs->chanLabel[s], sizeof gs->chanDescription[s]);
@@ -403,7 +403,7 @@ void DecodeSwappedChannelHeader(const uint8_t in[kChannelHeaderBytes], uint32_t 
     TakeFinite(GetBeF64(in + sch::Offset), &gs->chanOffset[s]);
     gs->chanNumber[s] = static_cast<int16_t>(GetBeU16(in + sch::Number));
     gs->chanPlotStyle[s] = GetBeU16(in + sch::Word1);
-    if (version >= 34) {
+    if (version >= kVersionTaggedBlocks) {
         colour = (GetBeU16(in + sch::ColourParts) & 0xFF) | (GetBeU16(in + sch::ColourParts + 2) & 0xFF) << 8 |
                  (GetBeU16(in + sch::ColourParts + 4) & 0xFF) << 16;
         gs->chanDecimals[s] = GetBeU16(in + sch::Word2);

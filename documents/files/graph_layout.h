@@ -8,15 +8,22 @@
 
 namespace acqfile {
 
-constexpr uint32_t kVersionWritten = 42;
-constexpr uint32_t kVersionTemplate = 37;
-constexpr uint32_t kMaxSwappedVersion = 35;
+// The versions from which the header's later fields are read.
+constexpr uint32_t kVersionTaggedBlocks = 34;   // blocks after the markers; doc words 4-8, channel word 2
+constexpr uint32_t kVersionMeasureRows = 35;    // 40 measurement rows with units, the grid setting
+constexpr uint32_t kVersionMeasureCalcs = 36;   // the measurements' calculation fields
+constexpr uint32_t kVersionDocSettings = 37;    // the document settings, the long channel label
+constexpr uint32_t kVersionLateSettings = 42;   // settings 12 and 13
+constexpr uint32_t kVersionWritten = kVersionLateSettings;
+constexpr uint32_t kVersionTemplate = kVersionDocSettings;
+constexpr uint32_t kMaxSwappedVersion = kVersionMeasureRows;  // the byte-swapped variant ended there
 constexpr uint32_t kHeaderBytes = 2976;
 constexpr uint32_t kChannelHeaderBytes = 252;
 constexpr uint32_t kTypeEntryBytes = 4;  // uint16 sample size, uint16 sample type
 constexpr uint32_t kMarkerHeadBytes = 8;
 constexpr uint32_t kMarkerFixedBytes = 12;
 constexpr uint32_t kMarkerWideFixedBytes = 20;
+constexpr uint32_t kMarkerSwappedFixedBytes = 10;
 constexpr uint32_t kMarkerLabelField = 128;
 constexpr uint16_t kForeignTag = 100;
 constexpr uint32_t kForeignHeadBytes = 4;
@@ -158,5 +165,24 @@ constexpr uint32_t Skipped = 120;      // 3 x uint32, from 34
 constexpr uint32_t End = 132;
 static_assert(Word2 == ColourParts + 3 * 2 && Skipped == Word2 + 2 && End == Skipped + 3 * 4, "");
 }  // namespace sch
+
+// A marker record's fixed fields; the label and its NUL follow.
+namespace mk {
+constexpr uint32_t Position = 0, LabelOpen = 4, Word1 = 6, Word2 = 8, LabelLength = 10, End = 12;  // uint32, 4 x uint16
+static_assert(End == kMarkerFixedBytes, "");
+}  // namespace mk
+
+// The version-35 wide form: the four 16-bit fields in 32 bits each.
+namespace wmk {
+constexpr uint32_t Position = 0, LabelOpen = 4, Word1 = 8, Word2 = 12, LabelLength = 16, End = 20;
+static_assert(End == kMarkerWideFixedBytes, "");
+}  // namespace wmk
+
+// The byte-swapped form: position, three single bytes and one skipped, the label's length; the
+// label follows without its NUL.
+namespace smk {
+constexpr uint32_t Position = 0, LabelOpen = 4, Word1 = 5, Word2 = 6, LabelLength = 8, End = 10;
+static_assert(End == kMarkerSwappedFixedBytes, "");
+}  // namespace smk
 
 }  // namespace acqfile

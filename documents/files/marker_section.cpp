@@ -11,7 +11,6 @@ namespace {
 using namespace acqfile;
 
 constexpr uint32_t kMaxLabel = kMarkerLabelField - 1;
-constexpr uint32_t kSwappedFixedBytes = 10;
 
 enum class RecordRead { Bad, Sound, LabelCut };
 
@@ -20,8 +19,8 @@ enum class RecordRead { Bad, Sound, LabelCut };
 bool FirstRecordIsWide(CByteReader& in, uint64_t end) {
     const uint64_t at = in.Tell();
     uint8_t r[kMarkerWideFixedBytes];
-    bool wide = end - at >= sizeof r && in.Read(r, sizeof r) && GetLeU32(r + 4) < 2 && GetLeU32(r + 8) < 2 &&
-                GetLeU32(r + 12) < 2;
+    bool wide = end - at >= sizeof r && in.Read(r, sizeof r) && GetLeU32(r + wmk::LabelOpen) < 2 &&
+                GetLeU32(r + wmk::Word1) < 2 && GetLeU32(r + wmk::Word2) < 2;
     in.Seek(at);
     return wide;
 }
@@ -52,18 +51,18 @@ RecordRead ReadStandardRecord(CByteReader& in, uint64_t end, bool wide, stStored
     uint8_t r[kMarkerWideFixedBytes];
     const uint32_t fixed = wide ? kMarkerWideFixedBytes : kMarkerFixedBytes;
     if (end - in.Tell() < fixed || !in.Read(r, fixed)) return RecordRead::Bad;
-    m->position = GetLeU32(r);
+    m->position = GetLeU32(r + mk::Position);
     uint32_t length;
     if (wide) {
-        m->labelOpen = static_cast<uint16_t>(GetLeU32(r + 4));
-        m->word1 = static_cast<uint16_t>(GetLeU32(r + 8));
-        m->word2 = static_cast<uint16_t>(GetLeU32(r + 12));
-        length = GetLeU32(r + 16);
+        m->labelOpen = static_cast<uint16_t>(GetLeU32(r + wmk::LabelOpen));
+        m->word1 = static_cast<uint16_t>(GetLeU32(r + wmk::Word1));
+        m->word2 = static_cast<uint16_t>(GetLeU32(r + wmk::Word2));
+        length = GetLeU32(r + wmk::LabelLength);
     } else {
-        m->labelOpen = GetLeU16(r + 4);
-        m->word1 = GetLeU16(r + 6);
-        m->word2 = GetLeU16(r + 8);
-        length = GetLeU16(r + 10);
+        m->labelOpen = GetLeU16(r + mk::LabelOpen);
+        m->word1 = GetLeU16(r + mk::Word1);
+        m->word2 = GetLeU16(r + mk::Word2);
+        length = GetLeU16(r + mk::LabelLength);
     }
     return ReadLabel(in, end, length, m);
 }
@@ -71,13 +70,13 @@ RecordRead ReadStandardRecord(CByteReader& in, uint64_t end, bool wide, stStored
 // One record of the byte-swapped form: position, three single bytes and one skipped, the
 // label's length, and the label without its NUL.
 RecordRead ReadSwappedRecord(CByteReader& in, uint64_t end, stStoredMarker* m) {
-    uint8_t r[kSwappedFixedBytes];
+    uint8_t r[kMarkerSwappedFixedBytes];
     if (end - in.Tell() < sizeof r || !in.Read(r, sizeof r)) return RecordRead::Bad;
-    m->position = GetBeU32(r);
-    m->labelOpen = r[4];
-    m->word1 = r[5];
-    m->word2 = r[6];
-    uint32_t length = GetBeU16(r + 8);
+    m->position = GetBeU32(r + smk::Position);
+    m->labelOpen = r[smk::LabelOpen];
+    m->word1 = r[smk::Word1];
+    m->word2 = r[smk::Word2];
+    uint32_t length = GetBeU16(r + smk::LabelLength);
     if (length > kMaxLabel || end - in.Tell() < length || !in.Read(m->label, length)) return RecordRead::Bad;
     m->label[length] = 0;
     // A NUL inside the label ends it; what follows it, unless NUL padding, is not label.
@@ -115,7 +114,7 @@ MarkerSectionFault ReadMarkerSection(tagGS* gs, CByteReader& in, MarkerSectionFo
         return MarkerSectionFault::None;
     }
     // The smallest record of the form (the standard forms' limit is the historical 12).
-    const uint32_t smallest = swapped ? kSwappedFixedBytes : kMarkerFixedBytes;
+    const uint32_t smallest = swapped ? kMarkerSwappedFixedBytes : kMarkerFixedBytes;
     if (count == 0 || length < 1 || length / smallest < count) return MarkerSectionFault::Corrupted;
     const uint64_t end = start + kMarkerHeadBytes + length;
     if (end > in.Size()) return MarkerSectionFault::PastEnd;

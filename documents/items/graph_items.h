@@ -27,6 +27,7 @@ struct stItemMapping {
 };
 stItemMapping ItemMappingOf(const tagGS* gs);
 // Pixels of a point, truncated toward zero; page shift and factors as printing passes them.
+// Entry point kept for a later caller; only tests call it now.
 POINT ItemPixel(const stItemMapping& m, double x, double y, int pageShift, double factor1, double factor2);
 // The same point before it is cut to whole pixels.
 void ItemPoint(const stItemMapping& m, double x, double y, int pageShift, double factor1, double factor2, double* px,

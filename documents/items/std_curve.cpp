@@ -24,7 +24,6 @@ namespace {
 
 const char* const kKeyCurveWarning = "Warning: Previous Standard Curve will be deleted.";
 
-const char* Title() { return g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"); }
 
 stCurveSettings& SettingsOf(tagGS* gs) {
     if (!gs->curveSettings) gs->curveSettings = CopyDefaultCurveSettings();
@@ -101,7 +100,7 @@ int CurveExists(const tagGS* gs) {
 
 int ConfirmCurveReplace(tagGS* gs, HWND owner) {
     if (!CurveExists(gs) || !gs->graphItems || !gs->graphItems->curveWarning) return 1;
-    return MessageBoxA(owner, Keyed(kKeyCurveWarning), Title(), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK ? 1 : 0;
+    return MessageBoxA(owner, Keyed(kKeyCurveWarning), ProgramTitle(), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK ? 1 : 0;
 }
 
 void DeleteStandardCurve(tagGS* gs) {
@@ -132,7 +131,7 @@ int PlotStandardCurve(tagGS* gs, HWND owner) {
             lstrcpynA(text, Keyed("Error: Using the current data, the Standard Curve would have a slope of 0 which is "
                                   "not valid. Please re-enter some or all of the data."),
                       sizeof text);
-        MessageBoxA(owner, text, Title(), MB_OK | MB_ICONSTOP);
+        MessageBoxA(owner, text, ProgramTitle(), MB_OK | MB_ICONSTOP);
         return 0;
     }
     if (CurveExists(gs)) DeleteStandardCurve(gs);

@@ -13,9 +13,6 @@
 
 namespace {
 
-// What a read text control's text wants beyond its length before it must grow.
-constexpr size_t kJournalLimitSlack = 32768;
-
 // The whole text of the control into text; false when memory runs out, so that a save fails
 // rather than write an empty journal in place of the user's.
 bool ControlText(HWND edit, std::string* text) {

@@ -73,3 +73,5 @@ void ForEachJournalPane(void (*action)(CJournalWindow* pane));
 void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize);
 // Sets the control's text limit in the way its class understands.
 void JournalSetLimit(HWND edit, size_t limit);
+// What a journal control's text limit leaves beyond its text whenever the limit is set again.
+constexpr size_t kJournalLimitSlack = 32768;

@@ -41,4 +41,5 @@ private:
 
 // Test seam: the print dialog of the journal's Print; null restores the system's.
 using JournalPrintDialogProc = BOOL (*)(PRINTDLGA* pd);
+// Test seam: only tests call it.
 void SetJournalPrintDialogProc(JournalPrintDialogProc proc);

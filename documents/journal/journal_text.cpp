@@ -37,8 +37,7 @@ std::string BuildJournalFileFilter() {
     const char* rows[2][2] = {{"Text", "*.txt"}, {"All NORVANE Files", "*.*"}};
     const char* shown[2] = {" (*.TXT)", " (*.*)"};
     for (int i = 0; i < 2; ++i) {
-        const char* name = getMsgBoxText(rows[i][0]);
-        filter += name ? name : rows[i][0];
+        filter += Keyed(rows[i][0]);
         filter += shown[i];
         filter.push_back('\0');
         filter += rows[i][1];

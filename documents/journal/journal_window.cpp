@@ -25,7 +25,7 @@ constexpr DWORD kEditStyle = 0x513310C4;
 constexpr DWORD kSelectionBar = 0x01000000;  // rich edit only; a plain edit would read it as maximised
 constexpr int kButtonWidth = 24, kButtonHeight = 22, kButtonTop = 5, kEditTop = 30;
 constexpr int kMinPaneHeight = 28;
-constexpr size_t kLimitSlack = 32768, kLimitReserve = 4096;
+constexpr size_t kLimitReserve = 4096;
 constexpr int kStampChars = 63;
 
 struct ButtonDef {
@@ -121,7 +121,7 @@ void JournalOnDropFiles(HWND edit, HDROP drop) {
 
 // The frame's menu follows the journal's focus: its Edit popup is enabled.
 void EnableEditPopup(HWND edit) {
-    HWND frame = g_app ? g_app->hwndFrame : nullptr;
+    HWND frame = Owner();
     HMENU menu = frame ? GetMenu(frame) : nullptr;
     if (!menu) return;
     HWND graph = GetParent(edit);
@@ -266,13 +266,13 @@ void JournalMakeRoomForPaste(HWND edit) {
         if (HANDLE text = GetClipboardData(CF_TEXT)) clip = GlobalSize(text);
         CloseClipboard();
     }
-    JournalSetLimit(edit, static_cast<size_t>(GetWindowTextLengthA(edit)) + clip + kLimitSlack);
+    JournalSetLimit(edit, static_cast<size_t>(GetWindowTextLengthA(edit)) + clip + kJournalLimitSlack);
 }
 
 void JournalEnsureCapacity(HWND edit) {
     const size_t length = static_cast<size_t>(GetWindowTextLengthA(edit));
     const size_t limit = static_cast<size_t>(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0));
-    if (length + kLimitReserve > limit) JournalSetLimit(edit, length + kLimitSlack);
+    if (length + kLimitReserve > limit) JournalSetLimit(edit, length + kJournalLimitSlack);
 }
 
 void SetJournalClock(JournalClockProc clock) { g_clock = clock; }

@@ -129,9 +129,8 @@ void SetEraseConfirmFlag(int on) {
 bool AskErase(const char* key) {
     char caption[129] = "";
     if (g_app) LoadStringA(g_app->hInstance, IDS_APP_TITLE, caption, sizeof caption);
-    const char* text = getMsgBoxText(key);
-    HWND owner = g_app ? g_app->hwndFrame : nullptr;
-    return MessageBoxA(owner, text ? text : key, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    HWND owner = Owner();
+    return MessageBoxA(owner, Keyed(key), caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 }  // namespace

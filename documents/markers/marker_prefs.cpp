@@ -204,8 +204,7 @@ INT_PTR CALLBACK EnterTextProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_INITDIALOG) {
         auto* text = reinterpret_cast<char*>(lParam);
         SetWindowLongPtrA(dlg, DWLP_USER, lParam);
-        const char* caption = getMsgBoxText("Enter New Label");
-        SetWindowTextA(dlg, caption ? caption : "Enter New Label");
+        SetWindowTextA(dlg, Keyed("Enter New Label"));
         SendDlgItemMessageA(dlg, IDC_ENTER_TEXT_EDIT, EM_LIMITTEXT, kMarkerLabelMax, 0);
         SetDlgItemTextA(dlg, IDC_ENTER_TEXT_EDIT, text);
         return TRUE;
@@ -358,8 +357,7 @@ int ShowMarkerPreferences() {
     head.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS;
     head.hwndParent = g_app->hwndFrame;
     head.hInstance = g_app->hInstance;
-    const char* caption = getMsgBoxText("Marker Preferences");
-    head.pszCaption = caption ? caption : "Marker Preferences";
+    head.pszCaption = Keyed("Marker Preferences");
     head.nPages = kPages;
     head.ppsp = pages;
     HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&head));

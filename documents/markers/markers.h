@@ -124,6 +124,7 @@ int32_t MarkerType(const stMarkerNode* node);
 uint32_t GetSegmentEnd(CMarkerManager* m, const stMarkerNode* append);
 int GetActiveSegmentRange(CMarkerManager* m, uint32_t* first, uint32_t* last);
 int GetActiveSegmentTimes(CMarkerManager* m, double* start, double* end);
+// Entry point kept for a later caller; only tests call it now.
 uint32_t GetActiveSegmentLength(CMarkerManager* m);
 void SelectSegmentByMarker(CMarkerManager* m, const stMarkerNode* node);
 void StoreSegmentSelection(CMarkerManager* m, const stMarkerNode* append);

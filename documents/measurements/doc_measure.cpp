@@ -35,10 +35,7 @@ int StoredThroughHost(const void* ctx, int32_t slot, int32_t i, double* out) {
 
 // The median could not get its working buffer: the user is asked to select less.
 void TellMedianBufferFailed() {
-    const char* caption = getMsgBoxText("Calculate MEDIAN value");
-    const char* text = getMsgBoxText("Please select fewer data points.");
-    MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text ? text : "Please select fewer data points.",
-                caption ? caption : "Calculate MEDIAN value", MB_OK | MB_ICONSTOP);
+    MessageBoxA(Owner(), Keyed("Please select fewer data points."), Keyed("Calculate MEDIAN value"), MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace

@@ -135,8 +135,7 @@ void FitBox(stMeasure* box, int resultRoom) {
 void FillChannelList(stMeasure* box, const int* channels, int count) {
     PopupButton* b = box->channelButton;
     b->ResetMenu();
-    const char* selected = getMsgBoxText("SC, Selected Channel");
-    b->AppendItem(selected ? selected : "SC, Selected Channel", kMeasureSelectedChannelItem);
+    b->AppendItem(Keyed("SC, Selected Channel"), kMeasureSelectedChannelItem);
     for (int i = 0; i < count; ++i) {
         const int slot = channels[i];
         if (slot < 0 || slot >= kMaxChannels) continue;

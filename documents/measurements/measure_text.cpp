@@ -221,8 +221,7 @@ char* WriteSelectionAsText(tagGS* gs, int header, HGLOBAL* block) {
                                             gs->hUnitAbbrev, &divisor);
     bool headed = false;
     if (time) {
-        const char* name = getHLabelText(unit);
-        headed = w.Put(name ? name : unit) && w.Put(sep);
+        headed = w.Put(KeyedLabel(unit)) && w.Put(sep);
     }
     for (int k = 0; header && k < used; ++k) headed = w.Put(gs->chanLabel[slots[k]], strnlen(gs->chanLabel[slots[k]], 40)) && w.Put(sep);
     if (headed) w.DropLast();
@@ -276,7 +275,7 @@ int CopyTextToClipboard(const char* text) {
     }
     std::memcpy(p, text, n);
     GlobalUnlock(h);
-    if (!OpenClipboard(g_app ? g_app->hwndFrame : nullptr)) {
+    if (!OpenClipboard(Owner())) {
         GlobalFree(h);
         return 0;
     }

@@ -15,6 +15,7 @@ int GetXYCursorValues(tagGS* gs, double* x, double* y);
 // Test seam: where GetXYCursorValues finds the pointer (screen coordinates); null restores the
 // system's.
 using PointerProbe = BOOL(WINAPI*)(POINT* screen);
+// Test seam: only tests call it.
 void SetXYPointerProbe(PointerProbe probe);
 
 // The measurement boxes' results in index order (shown boxes of types 1-25), one line or one line
@@ -31,6 +32,7 @@ char* WriteSelectionAsText(tagGS* gs, int header, HGLOBAL* block);
 // Test seam: what WriteSelectionAsText asks after each line to learn whether Esc is held; null
 // restores the keyboard's answer.
 using WaveTextEscapeProbe = bool (*)();
+// Test seam: only tests call it.
 void SetWaveTextEscapeProbe(WaveTextEscapeProbe probe);
 
 // Puts the text on the clipboard as plain text; 1 when it is there.

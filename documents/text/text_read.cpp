@@ -262,14 +262,14 @@ const char* ReadTextBuffer(tagGS* gs, const void* data, size_t size, uint32_t* l
 namespace {
 // Why the file was refused, in a box; a line number goes into the texts that name one.
 void ShowTextRefusal(const char* refusal, uint32_t line) {
-    HWND owner = g_app ? g_app->hwndFrame : nullptr;
+    HWND owner = Owner();
     if (refusal == kTextRefusalTooMany) {
         MessageBoxFromStringTable(owner, MB_OK | MB_ICONEXCLAMATION, IDS_TOO_MANY_CHANNELS);
         return;
     }
     char text[512];
     std::snprintf(text, sizeof text, Keyed(refusal), static_cast<unsigned long>(line));
-    MessageBoxA(owner, text, g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"),
+    MessageBoxA(owner, text, ProgramTitle(),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 }  // namespace
@@ -282,7 +282,7 @@ int ReadTextFile(tagGS* gs, HANDLE* file, int quiet) {
     try {
         buffer.resize(static_cast<size_t>(bytes));
     } catch (const std::bad_alloc&) {
-        ShowSelectionError(g_app ? g_app->hwndFrame : nullptr, IDS_NO_MEMORY, "reading file");
+        ShowSelectionError(Owner(), IDS_NO_MEMORY, "reading file");
         return 0;
     }
     size_t got = 0;

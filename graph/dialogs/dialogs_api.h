@@ -9,7 +9,9 @@ struct tagGS;
 // and -1 when the dialog could not be made (nothing written either time).
 int PromptForNumber(HWND parent, double* value, const char* units, const char* label, const char* checkCaption,
                     uint32_t* checkState, int32_t reserved, const double* minRate);
+// Entry point kept for a later caller; only tests call it now.
 int PromptForText(HWND parent, char* text, const char* units, const char* label);
+// Entry point kept for a later caller; only tests call it now.
 int PromptForHms(HWND parent, double* seconds, const char* label);
 // The translation set of the number prompt for its label (the dialog's own number by default).
 uint32_t PromptTranslationSet(const char* label);

@@ -57,8 +57,7 @@ void ShowKind(HWND dlg, const tagGS* gs, uint32_t kind) {
         SetDlgItemTextA(dlg, IDC_HAXIS_ABBREV, gs->hUnitAbbrev);
     } else {
         const char* key = kind == kHUnitFrequency ? "Hz" : "seconds";
-        const char* name = getHLabelText(key);
-        if (!name) name = key;
+        const char* name = KeyedLabel(key);
         char perSample[96];
         std::snprintf(perSample, sizeof perSample, "%s/%s", name, "sample");
         SetDlgItemTextA(dlg, IDC_HAXIS_INTERVAL_LABEL, perSample);
@@ -154,8 +153,7 @@ HFONT ChooseGraphFont(HWND owner, HFONT oldFont, int useGiven, LOGFONTA* lf, int
     if (lf && GetUserDefaultLCID() == kJapaneseLocale) lf->lfCharSet = SHIFTJIS_CHARSET;
     HFONT font = lf ? CreateFontIndirectA(lf) : nullptr;
     if (!font) {
-        const char* text = getMsgBoxText("Can't create font!");
-        MessageBoxA(owner, text ? text : "Can't create font!", g_app ? g_app->szAppTitle : "", MB_ICONSTOP);
+        MessageBoxA(owner, Keyed("Can't create font!"), ProgramTitle(), MB_ICONSTOP);
         return nullptr;
     }
     if (oldFont) DeleteObject(oldFont);

@@ -71,8 +71,7 @@ void SetPerDiv(HWND dlg, int id, const char* name) {
 
 // A label from its key, with the dialog's own replacement when it has one.
 void SetKeyed(HWND dlg, int id, uint32_t dlgId, const char* key) {
-    const char* text = getMsgBoxText(key);
-    SetControlTextFromKey(GetDlgItem(dlg, id), dlgId, text ? text : key);
+    SetControlTextFromKey(GetDlgItem(dlg, id), dlgId, Keyed(key));
 }
 
 // A value as the dialog shows it, read back.

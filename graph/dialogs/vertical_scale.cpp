@@ -176,8 +176,7 @@ INT_PTR CALLBACK FreeProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // A label from its key, with the dialog's own replacement when it has one.
 void SetKeyedLabel(HWND dlg, int id, const char* key) {
-    const char* text = getMsgBoxText(key);
-    SetControlTextFromKey(GetDlgItem(dlg, id), IDD_VSCALE_LOCKED, text ? text : key);
+    SetControlTextFromKey(GetDlgItem(dlg, id), IDD_VSCALE_LOCKED, Keyed(key));
 }
 
 // Limits or range and midpoint, as the grid's parameter choice says.

@@ -31,9 +31,7 @@ double RoundToNearestIncrement(double x, double inc) {
 
 namespace {
 void ShowZeroIncrement() {
-    const char* text = getMsgBoxText("inc=0.0!");
-    const char* caption = getMsgBoxText("RoundUp");
-    MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text ? text : "inc=0.0!", caption ? caption : "RoundUp", MB_OK);
+    MessageBoxA(Owner(), Keyed("inc=0.0!"), Keyed("RoundUp"), MB_OK);
 }
 
 double RoundFromOrigin(double x, double inc, double origin, bool allowBelow) {

@@ -59,7 +59,9 @@ double RoundToNearestIncrement(double x, double inc);
 // origin + n x inc with n the whole increments from origin to x (toward zero); a quotient less
 // than 0.0001 short of the next whole number away from zero counts as that number for x below
 // origin (Down) or above it (Up). Increment 0: a message, and x itself.
+// Entry point kept for a later caller; only tests call it now.
 double RoundDownFromOrigin(double x, double inc, double origin);
+// Entry point kept for a later caller; only tests call it now.
 double RoundUpFromOrigin(double x, double inc, double origin);
 // Samples a channel of count samples has after resampling by factor.
 uint32_t ResampledCount(uint32_t count, double factor);

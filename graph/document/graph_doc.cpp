@@ -30,10 +30,7 @@ bool ReviewModeRefuses() {
     double r = 0.0;
     notify::GetScriptNumericVariable(nullptr, 'R', &r, 0);
     if (r != 1.0) return false;
-    const char* text = getMsgBoxText("Single Window for RSD mode");
-    const char* caption = getMsgBoxText("TVX Lessons Review Saved Mode");
-    MessageBoxA(nullptr, text ? text : "Single Window for RSD mode",
-                caption ? caption : "TVX Lessons Review Saved Mode", MB_ICONHAND);
+    MessageBoxA(nullptr, Keyed("Single Window for RSD mode"), Keyed("TVX Lessons Review Saved Mode"), MB_ICONHAND);
     return true;
 }
 
@@ -201,11 +198,10 @@ int AskToSave(tagGS* gs, HWND parent) {
     CAskedGraph asked(gs);
     char name[300];
     SavePromptName(gs, name, sizeof name);
-    const char* format = getMsgBoxText("KEY Graph has changed and Question");
-    if (!format) format = "KEY Graph has changed and Question";
+    const char* format = Keyed("KEY Graph has changed and Question");
     char text[1024];
     FormatKeyedText(text, sizeof text, format, name);  // a translated text is no printf format
-    int answer = MessageBoxA(parent, text, g_app ? g_app->szAppTitle : "", MB_YESNOCANCEL | MB_ICONQUESTION);
+    int answer = MessageBoxA(parent, text, ProgramTitle(), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES) notify::RunScriptSubroutine(g_script.script, "OnFileSave", 0);
     if (answer == IDCANCEL || (answer == IDYES && gs->modified)) {
         g_script.closeCancelled = 1;

@@ -96,13 +96,12 @@ void ReportPagingFailure(const tagGS* gs, const char* key) {
     if (g_reporting || (g_reportedDoc == gs && g_reportedKey == key)) return;
     g_reportedDoc = gs;
     g_reportedKey = key;
-    const char* text = getMsgBoxText(key);
-    if (!text) text = key;
+    const char* text = Keyed(key);
     char message[600];
     std::snprintf(message, sizeof message, "%s\n%s", text, gs->filePath);
-    const char* caption = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : "Kymora";
+    const char* caption = ProgramTitle();
     g_reporting = true;
-    MessageBoxA(g_app ? g_app->hwndFrame : nullptr, message, caption, MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(Owner(), message, caption, MB_OK | MB_ICONEXCLAMATION);
     g_reporting = false;
 }
 

@@ -46,7 +46,6 @@ const stFilterRow kOpenFilter[] = {
     {"All NORVANE Files", " (*.ACQ;*Ldd;*.TXT;*.GTL)", "*.acq;*-L??;*.txt;*.gtl"},
 };
 
-const char* ProgramTitle() { return g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"); }
 
 // "Can't open the file '...'", with the reason the reader gave on a second line.
 void ReportCannotOpen(const char* path, const char* reason) {
@@ -58,7 +57,7 @@ void ReportCannotOpen(const char* path, const char* reason) {
         size_t used = strlen(text);
         lstrcpynA(text + used, Keyed(reason), static_cast<int>(sizeof text - used));
     }
-    MessageBoxA(Owner(), text, Keyed("Norvane Tessaly"), MB_OK | MB_ICONSTOP);
+    MessageBoxA(Owner(), text, Keyed(kProgramTitleKey), MB_OK | MB_ICONSTOP);
 }
 
 // Damage the reader went around: a broken marker section is told in a box, the rest in the

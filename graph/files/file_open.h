@@ -73,6 +73,7 @@ extern "C" __declspec(dllexport) UINT_PTR CALLBACK BrowseOpenHookProc(HWND dlg, 
 
 // Test seam: the common open and save dialogs, replaceable so that tests answer them in their place.
 using FileDialogProc = BOOL (*)(OPENFILENAMEA* ofn);
+// Test seam: only tests call it.
 void SetFileDialogProcs(FileDialogProc open, FileDialogProc save);
 BOOL RunOpenFileDialog(OPENFILENAMEA* ofn);
 BOOL RunSaveFileDialog(OPENFILENAMEA* ofn);

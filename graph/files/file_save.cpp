@@ -57,7 +57,6 @@ struct stSaveRequest {
     int lockName;
 };
 
-const char* ProgramTitle() { return g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly"); }
 
 // The untitled name without its number: "Untitled%d" less its last two characters.
 std::string UntitledPrefix() {

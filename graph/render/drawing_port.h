@@ -93,6 +93,7 @@ struct stEscapeCheck {
 constexpr uint32_t kEscapePressed = 0x808000;
 
 // Reads the Escape key now (not a queued message); 1 while it is held.
+// Entry point kept for a later caller; only tests call it now.
 int CheckEscape(stEscapeCheck* status);
 // The same with a given key state, for the loops' tests.
 int SetEscapeState(stEscapeCheck* status, int keyDown);

@@ -514,8 +514,8 @@ void ShowPrinterSetup() {
         pd.Flags = flags;
         if (error != PDERR_NODEFAULTPRN && error != PDERR_NODEVICES) return;
     }
-    HWND frame = g_app ? g_app->hwndFrame : nullptr;
-    const char* title = g_app && g_app->szAppTitle[0] ? g_app->szAppTitle : Keyed("Norvane Tessaly");
+    HWND frame = Owner();
+    const char* title = ProgramTitle();
     MessageBoxA(frame, Keyed("KEY No printer"), title, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -411,7 +411,7 @@ int DrawGraphToMetafile(tagGS* gs, int colour, const char* path, HMETAFILE* meta
 // The graph onto the clipboard as an enhanced metafile measured in the window's own pixels.
 int CopyGraphToClipboard(tagGS* gs) {
     if (!gs || !gs->hwnd) return 1;
-    if (!OpenClipboard(g_app ? g_app->hwndFrame : nullptr)) return 1;
+    if (!OpenClipboard(Owner())) return 1;
     if (EmptyClipboard()) {
         CWhiteStrips white;
         CNarrowedView view(gs);

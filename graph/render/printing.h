@@ -27,6 +27,7 @@ int32_t PlaceMarkerLabelRows(const int32_t* lefts, const int32_t* rights, int32_
 // Packed device-independent bitmap (header, colour table, bits) of a bitmap in a moveable
 // global block; bitsPerPixel 0 keeps the bitmap's own, palette 0 takes the default palette.
 // 0 on failure.
+// Entry point kept for a later caller; only tests call it now.
 HGLOBAL BitmapToDIB(HBITMAP bitmap, DWORD compression, WORD bitsPerPixel, HPALETTE palette);
 
 // ---- Printing ----
@@ -71,6 +72,7 @@ void SetPrintBlack(int black);
 
 // The process-wide print options, never below 1 (the getters are test seams).
 int32_t PrintPlotsPerPage();
+// Entry point kept for a later caller; only tests call it now.
 int32_t PrintPagesToFit();
 void SetPrintOptions(int32_t plotsPerPage, int32_t pagesToFit);
 // 1 once the user pressed Cancel in the progress dialog of the running job.

@@ -44,6 +44,7 @@ HBITMAP GetXYBackgroundPicture();
 
 // Test seam: replaces the Escape key probe of the plot loops (null puts the key back).
 using WaveEscapeProbe = int (*)();
+// Test seam: only tests call it.
 void SetWaveEscapeProbe(WaveEscapeProbe probe);
 
 // ---- Pure parts, over plain values and arrays ----

@@ -31,6 +31,7 @@ int PickAxisUnit(uint32_t kind, double value, stAxisUnit* out);
 // any other kind writes nothing and returns 0.
 int ChooseTimeUnits(const tagGS* gs, double value, char* name, uint32_t kind, double* size, uint32_t shortName);
 // The fixed unit of a kind, whatever the value.
+// Entry point kept for a later caller; only tests call it now.
 int GetTimeUnitByIndex(const tagGS* gs, double unused, char* name, uint32_t kind, double* size, uint32_t shortName);
 
 // Axis-label text of a value with the given decimals; buffer of kAxisNumberLen.

@@ -208,9 +208,7 @@ void JournalNewCommand(tagGS* gs) {
         chars += SendMessageA(edit, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
     }
     if (chars > 0) {
-        const char* text = getMsgBoxText("KEY erase existing text");
-        int answer =
-            MessageBoxA(g_app->hwndFrame, text ? text : "KEY erase existing text", g_app->szAppTitle, MB_YESNOCANCEL);
+        int answer = MessageBoxA(g_app->hwndFrame, Keyed("KEY erase existing text"), g_app->szAppTitle, MB_YESNOCANCEL);
         if (answer == IDCANCEL) return;
         if (answer == IDYES && !JournalSaveText(gs->journal, 1, nullptr)) return;
     }

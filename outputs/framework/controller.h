@@ -43,6 +43,7 @@ OutController* MakeOutController(int type, COutCtlView* view);
 
 // Test seam: a maker of the test's own in place of the device library's; null restores it.
 using OutControllerMaker = OutController* (*)(int type, COutCtlView* view);
+// Test seam: only tests call it.
 void SetOutControllerMaker(OutControllerMaker maker);
 
 // A copy of the controller's whole set.

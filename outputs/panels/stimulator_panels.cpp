@@ -655,8 +655,7 @@ private:
         const int r = static_cast<int>(Value(kRefChannel));
         char text[32];
         if (r == 0) {
-            const char* none = getMsgBoxText("None");
-            return none ? none : "None";
+            return Keyed("None");
         }
         if (r >= 1 && r <= 4) std::snprintf(text, sizeof text, "CH %d", r);
         else std::snprintf(text, sizeof text, "D %d", r - 4);

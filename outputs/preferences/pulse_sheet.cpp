@@ -125,8 +125,8 @@ void EnableReferenceRadios(HWND w) {
 
 void FillReferencePage(HWND w) {
     SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_RESETCONTENT, 0, 0);
-    const char* none = getMsgBoxText("None");
-    SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(none && *none ? none : "None"));
+    const char* none = Keyed("None");
+    SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(*none ? none : "None"));
     char text[16];
     for (int n = 1; n <= 4; ++n) {
         std::snprintf(text, sizeof text, "CH %d", n);
@@ -153,8 +153,8 @@ void ConfirmReferenceChannel(HWND w) {
     if (s < 0 || s == old) return;
     char text[128] = "";
     GetDlgItemTextA(w, IDC_OUT_REF_WARNING, text, sizeof text);
-    const char* caption = getMsgBoxText("Warning");
-    if (MessageBoxA(w, text, caption && *caption ? caption : "Warning", MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+    const char* caption = Keyed("Warning");
+    if (MessageBoxA(w, text, *caption ? caption : "Warning", MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
         SendDlgItemMessageA(w, IDC_OUT_REF_LIST, CB_SETCURSEL, static_cast<WPARAM>(old), 0);
         EnableReferenceRadios(w);
         return;

@@ -16,4 +16,5 @@ bool EmptyGraphResource(const void** data, DWORD* size);
 
 // Test seam: what writes the lesson's files; WriteFile unless replaced (null puts WriteFile back).
 using LessonFileWriter = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+// Test seam: only tests call it.
 void SetLessonFileWriter(LessonFileWriter writer);

@@ -198,9 +198,8 @@ bool CutsScriptText(const char* from, const char* to) {
 // A keyed text with its one argument, as a line of a message.
 template <typename Arg>
 std::string KeyedLine(const char* key, Arg arg) {
-    const char* text = getMsgBoxText(key);
     char line[512];
-    FormatKeyedText(line, sizeof line, text ? text : key, arg);
+    FormatKeyedText(line, sizeof line, Keyed(key), arg);
     return line;
 }
 
@@ -210,8 +209,7 @@ void TellScriptCutShort(const char* path, uint32_t line, const char* unendedName
     std::string message = KeyedLine("KEY Script zero byte", path) + "\n" +
                           KeyedLine("KEY Script zero byte line", static_cast<long>(line));
     if (unendedName && *unendedName) message += "\n" + KeyedLine("KEY Script subroutine without END", unendedName);
-    const char* caption = getMsgBoxText("Warning");
-    MessageBoxA(g_app ? g_app->hwndFrame : nullptr, message.c_str(), caption ? caption : "Warning",
+    MessageBoxA(Owner(), message.c_str(), Keyed("Warning"),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -232,7 +230,7 @@ void RunStartupScript() {
             if (LoadStringA(device, IDS_CONVERT_SETUP_CAPTION, loaded, sizeof loaded) > 0)
                 lstrcpynA(caption, loaded, sizeof caption);
         }
-        MessageBoxA(g_app ? g_app->hwndFrame : nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(Owner(), text, caption, MB_OK | MB_ICONEXCLAMATION);
         ResetMenuAndToolbar();
     }
     if (!attached && g_app) {

@@ -91,6 +91,7 @@ void ShowScriptNestingError(const char* line);
 // Test seam: tests answer the error dialog here; the hook gets the composed message and returns
 // the dialog's answer (1 Continue, 0 stop). Null restores the dialog.
 using ScriptErrorHook = int16_t (*)(const char* message);
+// Test seam: only tests call it.
 void SetScriptErrorHook(ScriptErrorHook hook);
 // Turns the program's message loop once (messages, then the idle step) for long statements such
 // as WAIT. 0 when the program is closing (the quit message was seen and is kept for the loop).

@@ -22,7 +22,7 @@ constexpr double kLoaded = 1.0, kNotLoaded = 3.0;
 // The old file stays whole when the new one cannot be written, and the user is told why.
 bool WriteWholeFile(const char* path, const std::string& text) {
     const DWORD error = WriteBytesThroughTemporary(path, text.data(), text.size());
-    if (error) ReportFileNotWritten(g_app ? g_app->hwndFrame : nullptr, path, error);
+    if (error) ReportFileNotWritten(Owner(), path, error);
     return error == 0;
 }
 
@@ -80,11 +80,9 @@ int16_t ReportDamagedFile(const stScriptCall& call, const char* word, const char
                           const stVariableFileDamage& damage) {
     const char* fileKey = "KEY Variable file damaged";
     const char* lineKey = "KEY Variable file damaged line";
-    const char* fileText = getMsgBoxText(fileKey);
-    const char* lineText = getMsgBoxText(lineKey);
     char file[512], line[256];
-    FormatKeyedText(file, sizeof file, fileText ? fileText : fileKey, path);
-    FormatKeyedText(line, sizeof line, lineText ? lineText : lineKey, static_cast<long>(damage.line));
+    FormatKeyedText(file, sizeof file, Keyed(fileKey), path);
+    FormatKeyedText(line, sizeof line, Keyed(lineKey), static_cast<long>(damage.line));
     const std::string title = std::string(file) + "\r" + line + "\r" + damage.text;
     return ShowScriptErrorTitled(title.c_str(), call.line, word) == kScriptGoOn ? int16_t{kScriptGoOn}
                                                                                : int16_t{kScriptStopWithoutDialog};

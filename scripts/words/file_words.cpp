@@ -85,7 +85,7 @@ int MakeFileNameSafe(char* name) {
 int IsValidFolderName(const char* name) { return std::strpbrk(name, "\\/:*?\"<>|") ? 0 : 1; }
 
 void AppendClipboardText(const char* text) {
-    if (!OpenClipboard(g_app ? g_app->hwndFrame : nullptr)) return;
+    if (!OpenClipboard(Owner())) return;
     const char* current = nullptr;
     HANDLE data = GetClipboardData(CF_TEXT);
     if (data) current = static_cast<const char*>(GlobalLock(data));

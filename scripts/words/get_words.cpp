@@ -64,8 +64,8 @@ int16_t GetDriverInfo(stScriptCall& call, CWordFields& fields) {
 
 const char* HorizontalUnitName(const tagGS* gs) {
     auto keyed = [](const char* key) {
-        const char* text = getMsgBoxText(key);
-        return text && *text ? text : key;
+        const char* text = Keyed(key);
+        return *text ? text : key;
     };
     switch (gs->hUnitKind) {
     case kHUnitTime: return keyed("seconds");

@@ -64,7 +64,7 @@ DWORD OpenExclusively(const char* path) {
 // would tell.
 bool ReportedNameFault(const char* name, DWORD error) {
     if (!IsSaveFolderMissing(error) && !IsSaveNameTooLong(error)) return false;
-    ReportSaveFailure(g_app ? g_app->hwndFrame : nullptr, name, error);
+    ReportSaveFailure(Owner(), name, error);
     return true;
 }
 
@@ -79,7 +79,7 @@ bool GraphFileName(const char* given, bool whole, char (&name)[MAX_PATH]) {
         return true;
     }
     const std::string shown = whole ? std::string(given) : std::string(given) + "...";
-    ReportSaveFailure(g_app ? g_app->hwndFrame : nullptr, shown.c_str(), ERROR_FILENAME_EXCED_RANGE);
+    ReportSaveFailure(Owner(), shown.c_str(), ERROR_FILENAME_EXCED_RANGE);
     return false;
 }
 

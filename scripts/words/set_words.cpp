@@ -574,9 +574,8 @@ int16_t SetPictureFile(CWordFields& fields) {
     if (CWordFields::Bad()) return kScriptStop;
     if (!SetBackgroundPictureFile(path)) {
         const char* key = "Can't open the file '%s'";
-        const char* format = getMsgBoxText(key);
         char text[512];
-        FormatKeyedText(text, sizeof text, format ? format : key, path);
+        FormatKeyedText(text, sizeof text, Keyed(key), path);
         MessageBoxA(nullptr, text, "Error", MB_OK);
     }
     return kScriptGoOn;

@@ -201,10 +201,8 @@ int16_t ShowErrorPromptText(CWordFields& fields, int) {
     fields.Text(a);
     fields.Text(b);
     if (CWordFields::Bad()) return kScriptStop;
-    const char* text = getMsgBoxText(a);
-    const char* caption = getMsgBoxText(b);
     HWND owner = GetActiveWindow();
-    MessageBoxA(owner, text ? text : a, caption ? caption : b, MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(owner, Keyed(a), Keyed(b), MB_OK | MB_ICONINFORMATION);
     return kScriptGoOn;
 }
 

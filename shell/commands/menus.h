@@ -22,6 +22,7 @@ void DisableGraphToolButtons();
 void UpdateGraphToolbar();
 void MakeColorMenuOwnerDrawn(HMENU menu);
 void DrawColorMenuItem(DRAWITEMSTRUCT* dis);
+// Entry point kept for a later caller; only tests call it now.
 void DrawOwnerItemFocus(DRAWITEMSTRUCT* dis);
 void ShowPopupItemHelp(HMENU menu, UINT position, BOOL systemMenu);
 void OnFrameMenuSelect(HMENU menu, UINT item, HMENU popup, UINT flags);

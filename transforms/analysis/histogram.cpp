@@ -101,8 +101,7 @@ tagGS* NewCountGraph(const tagGS* source, int32_t bins, int* slot) {
     HWND hwnd = NewResultGraph();
     tagGS* gs = hwnd ? GetWindowGraph(hwnd) : nullptr;
     if (!gs) return nullptr;
-    const char* title = getMsgBoxText("Histogram");
-    std::snprintf(gs->title, sizeof gs->title, "%s", title ? title : "Histogram");
+    std::snprintf(gs->title, sizeof gs->title, "%s", Keyed("Histogram"));
     SetWindowTextA(hwnd, gs->title);
     gs->hUnitKind = kHUnitUser;
     gs->selectedChan = 0;

@@ -184,7 +184,7 @@ int RunRateDetector(tagGS* gs, int mode, int ask) {
     int wholeWave = 0;
     const bool noSelection = first == last;
     if (noSelection) wholeWave = 1;
-    if (ask && !ShowRateDetectorDialog(g_app ? g_app->hwndFrame : nullptr, gs, &wholeWave)) return 0;
+    if (ask && !ShowRateDetectorDialog(Owner(), gs, &wholeWave)) return 0;
     if (noSelection || wholeWave) {
         first = 0;
         last = static_cast<int32_t>(gs->chanCount[source]) - 1;

@@ -40,7 +40,9 @@ constexpr int kExpressionCacheSlots = 64;
 // form (the reference the cache is tested against), dropping every compiled text, and how many
 // evaluations found their text compiled since the last clear.
 double EvaluateExpressionUncached(const char* text, int16_t* errorPos);
+// Test seam: only tests call it.
 void ClearExpressionCache();
+// Test seam: only tests call it.
 uint32_t ExpressionCacheHits();
 
 // A caller that evaluates one unchanging text again and again (a lesson line) keeps where its

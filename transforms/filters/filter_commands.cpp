@@ -34,12 +34,6 @@ const char* const kFirNames[] = {"", "Low Pass Filter", "High Pass Filter", "Ban
 const uint32_t kFirTextKeys[] = {0, 450, 451, 650, 651, 452};
 const char* const kIirSuffixes[] = {"", "Low Pass", "High Pass", "Band Pass (low+high)", "Band Pass", "Band Stop"};
 
-// A keyed text, or the given fallback when the device library holds none.
-const char* TextOr(const char* key, const char* fallback) {
-    const char* text = getMsgBoxText(key);
-    return text ? text : fallback;
-}
-
 bool ProgressStep(void* context, int64_t index) { return static_cast<TransformProgress*>(context)->Step(index); }
 
 double ItemNumber(HWND dlg, int id, bool* ok) {
@@ -122,7 +116,7 @@ void InitFirDialog(HWND dlg, FirDialog* d) {
     HandleTheDialog(dlg, kFirTextKeys[s->type]);
 }
 
-void FirMessage(HWND dlg, const char* key) { MessageBoxA(dlg, TextOr(key, key), g_app->szAppTitle, MB_ICONEXCLAMATION); }
+void FirMessage(HWND dlg, const char* key) { MessageBoxA(dlg, KeyedOr(key, key), g_app->szAppTitle, MB_ICONEXCLAMATION); }
 
 // The checks of OK in order; false keeps the dialog open on the field refused.
 bool AcceptFirDialog(HWND dlg, FirDialog* d) {
@@ -253,7 +247,7 @@ void InitIirDialog(HWND dlg, IirDialog* d) {
     SetItemFormat(dlg, IDC_IIR_Q, "%.4f", BandQ(s->type) ? s->bandQ : s->q);
     const bool high = s->type == kIirBandPassLowHigh;
     for (int id : {IDC_IIR_HIGH, IDC_IIR_HIGH_LABEL, IDC_IIR_HIGH_UNITS}) ShowWindow(GetDlgItem(dlg, id), high ? SW_SHOW : SW_HIDE);
-    SetDlgItemTextA(dlg, IDC_IIR_FREQ_LABEL, high ? TextOr("IIR LowFreq Key", "&Low Freq") : TextOr("IIR Frequency Key", "&Frequency"));
+    SetDlgItemTextA(dlg, IDC_IIR_FREQ_LABEL, high ? KeyedOr("IIR LowFreq Key", "&Low Freq") : KeyedOr("IIR Frequency Key", "&Frequency"));
     CheckDlgButton(dlg, IDC_IIR_ENTIRE, *d->entire ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(dlg, IDC_IIR_ENTIRE), !d->selectionEmpty);
     SetFocus(GetDlgItem(dlg, IDC_IIR_FREQ));
@@ -263,7 +257,7 @@ void InitIirDialog(HWND dlg, IirDialog* d) {
 // A refused entry: a beep, the warning, the stored value back in its field.
 void RefuseIir(HWND dlg, int id, const char* key, double stored) {
     MessageBeep(MB_OK);
-    MessageBoxA(dlg, TextOr(key, key), TextOr("Warning", "Warning"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(dlg, KeyedOr(key, key), KeyedOr("Warning", "Warning"), MB_OK | MB_ICONEXCLAMATION);
     SetItemFormat(dlg, id, "%.4f", stored);
     RefuseField(dlg, id);
 }

@@ -91,7 +91,7 @@ int SmoothChannel(tagGS* gs, int32_t first, int32_t last, int n, int median) {
         ring.resize(static_cast<size_t>(n));
         work.resize(static_cast<size_t>(n));
     } catch (const std::bad_alloc&) {
-        ShowSelectionError(g_app ? g_app->hwndFrame : nullptr, kTransformNoMemory, "Smoothing");
+        ShowSelectionError(Owner(), kTransformNoMemory, "Smoothing");
         return 0;
     }
     TransformProgress progress(kSmoothingProgress, 0, static_cast<int64_t>(last) - first);

@@ -163,7 +163,7 @@ void AddModifiedInput(tagGS* gs, int source, const double* x, uint32_t k) {
 int RunFftDialog(tagGS* gs, int64_t n, int64_t count, FftSettingsRecord* settings, uint32_t* entire, int small) {
     FftDialogState s{*settings, *entire, small, small ? count : n, count};
     const INT_PTR r = DialogBoxParamA(g_app ? g_app->hInstance : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FFT),
-                                      gs->hwnd ? gs->hwnd : (g_app ? g_app->hwndFrame : nullptr), FftDialogProc,
+                                      gs->hwnd ? gs->hwnd : (Owner()), FftDialogProc,
                                       reinterpret_cast<LPARAM>(&s));
     if (r == -1) return kTransformNoMemory;
     if (r != 0) return kTransformCancelled;

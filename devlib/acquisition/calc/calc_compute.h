@@ -37,6 +37,7 @@ double CalcIntervalFactor(double intervalMs, int32_t hUnit);
 // Mean of samples first..last inclusive; 0 when a read fails.
 double MeanOfRange(const stCalcBlock& b, int32_t channel, int32_t first, int32_t last);
 // (x(j) - x(i)) / (|j - i| × interval factor); 0 when a read fails or i = j.
+// Entry point kept for a later caller; only tests call it now.
 double SlopeOfRange(const stCalcBlock& b, int32_t channel, int32_t i, int32_t j);
 // The area between the samples and the straight line through the first and the last one.
 double AreaOfRange(const stCalcBlock& b, int32_t channel, int32_t first, int32_t last);

@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr double kDefaultGain = 200.0;
-constexpr double kDefaultFilterHz = 100.0;
-constexpr double kDefaultFilterQ = 0.707;
 constexpr int16_t kHighPass005 = 0;  // 0.05 Hz
 constexpr int16_t kHighPass05 = 1;   // 0.5 Hz
 constexpr int16_t kLowPass1k = 1;
@@ -125,7 +122,7 @@ void WriteAnalogDefaults(stAcq* acq) {
         rec.inputOption4 = 0;
         rec.filterSelected = 0;
         SetFilters(&rec, slots);
-        acq->chanMultiplier[i] = kVoltsPerCount / kDefaultGain;
+        acq->chanMultiplier[i] = kInputVoltsPerCount / kDefaultGain;
         acq->chanAddend[i] = 0.0;
     }
     acq->chans[0].flags = kChanAllOn;
@@ -221,13 +218,13 @@ void WriteDefaultChannelTable(stAcq* acq, int32_t digitalCount) {
     if (digitalCount < 0 || digitalCount > kMaxDigitalChannels) digitalCount = 0;
     const int32_t total = kAnalogChannels + digitalCount + kCalcChannels;
     for (int i = 0; i < kMaxChanRecords; ++i) {
-        acq->chanMultiplier[i] = i < kAnalogChannels + digitalCount ? kVoltsPerCount : (i < total ? 1.0 : 0.0);
+        acq->chanMultiplier[i] = i < kAnalogChannels + digitalCount ? kInputVoltsPerCount : (i < total ? 1.0 : 0.0);
         acq->chanAddend[i] = 0.0;
     }
     acq->firstAnalogNumber = 1;
     ResetCalcSettings(CalcSettings(acq), acq->firstAnalogNumber);
 
-    const char* custom = getMsgBoxText("Custom setting");
+    const char* custom = Keyed("Custom setting");
     for (int i = 0; i < total; ++i) {
         stAcqChan& rec = acq->chans[i];
         rec = stAcqChan{};
@@ -248,7 +245,7 @@ void WriteDefaultChannelTable(stAcq* acq, int32_t digitalCount) {
             SetText(rec.label, sizeof(rec.label), "Calculation");
             SetText(rec.units, sizeof(rec.units), "mV");
             snprintf(rec.presetName, sizeof(rec.presetName), "C%d - %s", rec.number + 1,
-                     custom ? custom : "Custom setting");
+                     custom);
             SetPoints(&rec, -10.0, -10.0, 10.0, 10.0);
         }
     }

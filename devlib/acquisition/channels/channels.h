@@ -19,8 +19,14 @@ constexpr int16_t kFilterBandStop = 4;
 constexpr int16_t kFilterBandStopLine = 5;
 
 // A raw 16-bit sample of an input spans +-10 V.
-constexpr double kVoltsPerCount = 10.0 / 32768.0;
+constexpr double kInputVoltsPerCount = 10.0 / 32768.0;
 constexpr double kInputCountsPerVolt = 32768.0 / 10.0;
+
+// An analog record's start-up gain and plain filter slot; a stored set-up block without input
+// settings reads as these too.
+constexpr double kDefaultGain = 200.0;
+constexpr double kDefaultFilterHz = 100.0;
+constexpr double kDefaultFilterQ = 0.707;
 
 // The longest texts of a channel record that the dialogs take: label, units, preset name.
 constexpr int kChanLabelChars = 40;

@@ -80,8 +80,7 @@ void DecodeBody(const stPresetsHeader& h, const uint8_t* body, const CPresetStor
 // The key's text with the argument in place of its first "%s" (after the text when it has none).
 // A translated text is never used as a format.
 std::string KeyedTextWith(const char* key, const std::string& arg) {
-    const char* looked = getMsgBoxText(key);
-    const std::string text = looked ? looked : key;
+    const std::string text = Keyed(key);
     const size_t at = text.find("%s");
     if (at == std::string::npos) return text + " " + arg;
     return text.substr(0, at) + arg + text.substr(at + 2);
@@ -104,8 +103,7 @@ void ReportRefusedFile(const char* path, int32_t result, HWND owner) {
         KeyedTextWith(result == kPresetsNewer ? "KEY Presets file newer" : "KEY Presets file damaged", path);
     const std::string copy = KeepRefusedCopy(path);
     if (!copy.empty()) text += "\n\n" + KeyedTextWith("KEY Presets file copy kept", copy);
-    const char* caption = getMsgBoxText("Warning");
-    MessageBoxA(owner, text.c_str(), caption ? caption : "Warning", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(owner, text.c_str(), Keyed("Warning"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 DWORD WriteEncoded(HANDLE file, void* context) {

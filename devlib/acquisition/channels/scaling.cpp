@@ -47,7 +47,7 @@ int32_t ConversionFromTwoPoints(double input1, double value1, double input2, dou
     if (group == kGroupAnalog) {
         // A zero, negative or undefined gain would divide by zero or flip the sign: unity instead.
         const double g = (std::isfinite(gain) && gain > 0.0) ? gain : 1.0;
-        m = m * kVoltsPerCount / g;
+        m = m * kInputVoltsPerCount / g;
     }
     if (!AllFinite({m, addend})) return 0;
     out->multiplier = m;

@@ -24,7 +24,6 @@ constexpr int32_t kMarkRate = 3;
 
 constexpr long kFastRateHz = 2000;
 constexpr int32_t kFastLengthLimit = 100000;
-constexpr int32_t kDelayLimit = 8388608;
 constexpr int16_t kStorageFastVK40 = kStorageFastUnitMemory;
 constexpr int16_t kStorageFastVK45 = kStorageMemory;
 constexpr uint16_t kModeWaitBits = 0x90;
@@ -159,8 +158,8 @@ void RecomputeDelay(stConverter& c) {
     int32_t delay = GetLeI32(c.block + kDelayAt);
     if (GetLeI16(c.block + kStorageAt) == kStorageFastVK40 || delay < 0)
         delay = 0;
-    else if (delay > kDelayLimit)
-        delay = kDelayLimit;
+    else if (delay > kTrigDelayLimit)
+        delay = kTrigDelayLimit;
     c.Set32(c.block + kDelayAt, delay);
 }
 

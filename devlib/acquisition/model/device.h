@@ -19,6 +19,9 @@ constexpr int32_t kStorageUnitMemoryOnly = 1;
 constexpr int32_t kStorageUnitOrMemory = 2;
 constexpr int32_t kStorageAny = 4;
 
+// The longest trigger delay in samples: the trigger window and the model conversion both bound it.
+constexpr int32_t kTrigDelayLimit = 8388608;
+
 struct stRateRow {
     const char* label;
     double periodMs;

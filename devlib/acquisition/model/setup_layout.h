@@ -10,6 +10,10 @@ constexpr size_t kSetupHeaderBytes = 7724;
 constexpr size_t kSetupRecordBytes = 474;
 constexpr int16_t kSetupVersion = 0x0A02;
 constexpr int32_t kSetupOldestVersion = 1535;  // blocks of this version and below are discarded
+constexpr int32_t kRepeatShiftedUpTo = 1791;   // these versions store the repeat mode minus 1
+constexpr int32_t kInputWordsFrom = 1792;      // and the low nibble 2: gain, offset, input words, filters
+constexpr int32_t kVersionNibbleMask = 0xF, kInputWordsNibble = 2;
+constexpr int32_t kPresetTailFrom = 2560;      // the record tail and the window visibilities
 
 constexpr size_t SetupBlockSize(int32_t records) {
     return kSetupHeaderBytes + static_cast<size_t>(records) * kSetupRecordBytes;

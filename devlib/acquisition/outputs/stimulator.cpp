@@ -158,7 +158,7 @@ int32_t StartStimulator(stAcq* acq, int32_t* unitCode) {
     if (reply[0] != 0) {
         char text[kMessageChars];
         StimulatorErrorText(reply[0], text, sizeof(text));
-        MessageBoxA(g_lib.hostFrame, text, Keyed("VK40"), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+        MessageBoxA(g_lib.hostFrame, text, UnitCaption(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
     }
     return 1;
 }
@@ -196,7 +196,7 @@ namespace {
 int32_t SendReference(stAcq* acq, const uint8_t data[2]) {
     if (!UnitPresent(acq)) return 1;
     if (g_unitLink.SetCommand(kCmdStimReference, 2, data)) return 1;
-    MessageBoxA(g_lib.hostFrame, Keyed("Stimulator (Set Reference Channel) error."), Keyed("VK40"),
+    MessageBoxA(g_lib.hostFrame, Keyed("Stimulator (Set Reference Channel) error."), UnitCaption(),
                 MB_OK | MB_ICONERROR | MB_TASKMODAL);
     return 0;
 }

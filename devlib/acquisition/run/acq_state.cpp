@@ -43,11 +43,10 @@ constexpr char kUsageValue[] = "HWUsageFlag";
 // Asks what to do when no unit answers; true for Retry.
 bool AskRetryWithoutUnit(const tagGS* gs) {
     HWND owner = gs && gs->hwnd ? gs->hwnd : g_lib.hostFrame;
-    const char* text = getMsgBoxText("KEY VK40 not found");
-    if (!text)
-        text = "The Program cannot find the VK40 hardware.\n\nTo analyze saved data (using software only), "
-               "click Cancel.\n\nTo record data, check connections and power and click Retry.";
-    return MessageBoxA(owner, text, "VK40", MB_RETRYCANCEL | MB_TASKMODAL | MB_ICONEXCLAMATION) == IDRETRY;
+    const char* text = KeyedOr("KEY VK40 not found",
+                               "The Program cannot find the VK40 hardware.\n\nTo analyze saved data (using software only), "
+                               "click Cancel.\n\nTo record data, check connections and power and click Retry.");
+    return MessageBoxA(owner, text, UnitCaption(), MB_RETRYCANCEL | MB_TASKMODAL | MB_ICONEXCLAMATION) == IDRETRY;
 }
 
 // The status image area after a change of state.

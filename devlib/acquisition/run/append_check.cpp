@@ -68,8 +68,7 @@ bool ModelQuestionAllowsNew(const tagGS* gs) {
         gs->modelMismatch == 1
             ? "This file contains channels that require an VK"
             : "Data recorded with the new acquisition parameters cannot be appended onto the existing data";
-    const char* stored = getMsgBoxText(key);
-    const char* format = stored ? stored : key;
+    const char* format = Keyed(key);
     const int32_t graphModel = PrintedModel(gs->unitModel ? static_cast<int32_t>(gs->unitModel) : g_unitModel);
     if (std::strchr(format, '%'))
         std::snprintf(text, sizeof text, format, graphModel, PrintedModel(g_unitModel));
@@ -80,8 +79,7 @@ bool ModelQuestionAllowsNew(const tagGS* gs) {
     else
         std::snprintf(text, sizeof text, "%s. Click \"OK\" to overwrite the existing data and begin the recording.",
                       format);
-    const char* caption = getMsgBoxText("Warning");
-    return MessageBoxA(gs->hwnd, text, caption ? caption : "Warning", MB_OKCANCEL | MB_ICONWARNING) == IDOK;
+    return MessageBoxA(gs->hwnd, text, Keyed("Warning"), MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
 
 // The gain of a gain code of the connected model's table; 0 when the table lacks it.

@@ -58,7 +58,7 @@ bool FormatAutosaveName(const char* base, int32_t number, char* out, size_t size
 // The graph takes the file's name at the start of the run, so its title says where the run goes.
 int32_t MakeAcqFileName(stAcq* acq, tagGS* gs) {
     if (!(acq->autosaveEnable & kAutosaveOn)) {
-        MessageBoxA(gs->hwnd, Keyed("Unsupported autosave mode"), "VK40", MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(gs->hwnd, Keyed("Unsupported autosave mode"), UnitCaption(), MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     char base[sizeof acq->autosaveName + 1] = "";

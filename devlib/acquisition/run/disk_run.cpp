@@ -170,9 +170,9 @@ void DiskRecordingName(const char* title, char* out, size_t size) {
 // "TVX PRO files (*.ACQ)" in the MRU folder, proposing the graph's name; asks before overwriting.
 int32_t SaveAcqAs(tagGS* gs) {
     if (!gs) return 0;
-    const char* description = getMsgBoxText("TVX PRO files");
+    const char* description = Keyed("TVX PRO files");
     char filter[128];
-    const int n = std::snprintf(filter, sizeof filter - 8, "%s (*.ACQ)", description ? description : "TVX PRO files");
+    const int n = std::snprintf(filter, sizeof filter - 8, "%s (*.ACQ)", description);
     std::memcpy(filter + n + 1, "*.acq\0", 7);
     char file[MAX_PATH];
     DiskRecordingName(gs->title, file, sizeof file);

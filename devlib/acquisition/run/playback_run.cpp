@@ -37,8 +37,8 @@ void SetStartImage(stAcq* acq, EMLBITMAP image) {
 
 // A source narrower than the run: the start is refused with the keyed text.
 void SayTooManyChannels(const tagGS* gs) {
-    const char* text = getMsgBoxText("TOO MANY CHANNELS");
-    MessageBoxA(gs->hwnd, text ? text : "Too many channels are selected for playback mode", "VK40",
+    const char* text = KeyedOr("TOO MANY CHANNELS", "Too many channels are selected for playback mode");
+    MessageBoxA(gs->hwnd, text, UnitCaption(),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -332,7 +332,7 @@ bool BeginHostPacedData(stAcq* acq, tagGS* gs, CCalcChannelsHold& calc) {
 int32_t PrepareRunStart(stAcq* acq, tagGS* gs, uint16_t* analogMask) {
     const bool holdsData = GraphHoldsData(gs);
     if (acq->warnOnOverwrite && holdsData && acq->dataMode == kDataOverwrite &&
-        MessageBoxA(gs->hwnd, Keyed("Overwrite existing data?"), "VK40", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        MessageBoxA(gs->hwnd, Keyed("Overwrite existing data?"), UnitCaption(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
     int32_t appendChosen = 0;
     // The append check's Revert may have chosen another storage kind.
@@ -409,10 +409,10 @@ void EndOnCalcError(stAcq* acq) {
     acq->calcFailedChannel = 0;
     tagGS* gs = acq->run.attachedGraph;
     if (acq->run.running) EndAcquisition(acq, 1);
-    const char* format = getMsgBoxText(kCalcErrorKey);
+    const char* format = KeyedOr(kCalcErrorKey, "C%ld");
     char text[256];
-    snprintf(text, sizeof(text), format ? format : "C%ld", channel);
-    MessageBoxA(gs ? gs->hwnd : nullptr, text, Keyed("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
+    snprintf(text, sizeof(text), format, channel);
+    MessageBoxA(gs ? gs->hwnd : nullptr, text, Keyed(kProgramTitleKey), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Waiting for the unit's start signal: the blocks are made when it came.

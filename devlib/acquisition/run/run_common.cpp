@@ -17,8 +17,6 @@ bool Command(uint8_t command, uint16_t length, const uint8_t* data) {
 int32_t RunChannels(const stAcqRun& run) { return run.analogCount + run.digitalCount + run.calcCount; }
 
 void ShowRunMessage(tagGS* gs, const char* key) {
-    const char* text = getMsgBoxText(key);
-    const char* caption = getMsgBoxText("Norvane Tessaly");
-    MessageBoxA(gs ? gs->hwnd : nullptr, text ? text : key, caption ? caption : "VK40", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(gs ? gs->hwnd : nullptr, Keyed(key), KeyedOr(kProgramTitleKey, UnitCaption()), MB_OK | MB_ICONEXCLAMATION);
 }
 

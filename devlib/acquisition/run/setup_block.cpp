@@ -21,9 +21,6 @@ static_assert(kTailBytes == sizeof(stAcqChan) - offsetof(stAcqChan, unitsSetByUs
               "the tail is the record's last bytes");
 
 constexpr double kRefVoltageUnscale = 0.00030518043793392844;
-constexpr int32_t kRepeatShiftedUpTo = 1791;  // these versions store the repeat mode minus 1
-constexpr int32_t kInputWordsFrom = 1792;     // and the low nibble 2: gain, offset, input words, filters
-constexpr int32_t kPresetTailFrom = 2560;     // the record tail and the window visibilities
 constexpr int32_t kRecordsModelVK40 = 16;
 constexpr int32_t kRecordsModelVK45 = 24;
 
@@ -83,7 +80,7 @@ void EncodeRecord(const stAcq& acq, int i, uint8_t* at) {
 
 // The input settings a block without them gives every channel.
 void DefaultInputSettings(stAcqChan* c) {
-    c->gain = 200;
+    c->gain = kDefaultGain;
     c->inputOffset = 0;
     c->coupling = 0;
     c->highPass = 1;
@@ -92,8 +89,8 @@ void DefaultInputSettings(stAcqChan* c) {
     c->filterSelected = 0;
     for (auto& f : c->filters) {
         f.type = 0;
-        f.frequencyHz = 100;
-        f.q = 0.707;
+        f.frequencyHz = kDefaultFilterHz;
+        f.q = kDefaultFilterQ;
     }
 }
 
@@ -109,7 +106,7 @@ void DecodeRecord(const uint8_t* at, int32_t version, stAcq* acq, int i) {
     for (int k = 0; k < 4; ++k) *points[k] = GetLeF64(at + kRecPointsAt + 8 * k);
     acq->chanMultiplier[i] = GetLeF64(at + kRecMultiplierAt);
     acq->chanAddend[i] = GetLeF64(at + kRecAddendAt);
-    if (version < kInputWordsFrom || (version & 0xF) != 2) {
+    if (version < kInputWordsFrom || (version & kVersionNibbleMask) != kInputWordsNibble) {
         DefaultInputSettings(&c);
         return;
     }

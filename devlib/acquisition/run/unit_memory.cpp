@@ -258,11 +258,9 @@ bool QueryRecordedBytes(uint8_t* recorded) {
 // A read-back given up part way: the frames that came stay in the graph, and the user learns how
 // many of how many.
 void ShowPartReadBack(tagGS* gs, int32_t kept, int32_t total) {
-    const char* format = getMsgBoxText("KEY Read-back incomplete");
-    const char* caption = getMsgBoxText("Norvane Tessaly");
     char text[256];
-    snprintf(text, sizeof(text), format ? format : "%ld / %ld", static_cast<long>(kept), static_cast<long>(total));
-    MessageBoxA(gs ? gs->hwnd : nullptr, text, caption ? caption : "VK40", MB_OK | MB_ICONEXCLAMATION);
+    snprintf(text, sizeof(text), Keyed("KEY Read-back incomplete"), static_cast<long>(kept), static_cast<long>(total));
+    MessageBoxA(gs ? gs->hwnd : nullptr, text, UnitCaption(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace

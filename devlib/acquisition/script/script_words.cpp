@@ -222,9 +222,7 @@ const stWordEntry kWords[] = {
 void ReportUnitFailure(stAcq* acq) {
     if (g_lib.readStatusEnable) {
         MessageBeep(MB_ICONHAND);
-        const char* text = getMsgBoxText("KEY Check connections and power");
-        const char* caption = getMsgBoxText("VK40 Error");
-        MessageBoxA(g_lib.hostFrame, text ? text : "KEY Check connections and power", caption ? caption : "VK40 Error",
+        MessageBoxA(g_lib.hostFrame, Keyed("KEY Check connections and power"), Keyed("VK40 Error"),
                     MB_OK | MB_ICONERROR | MB_TASKMODAL);
     }
     acq->run.unitInitialised = 0;

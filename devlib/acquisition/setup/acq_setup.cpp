@@ -200,7 +200,7 @@ void ApplyPeriod(HWND dlg, stAcq* acq, double period) {
             static_cast<int32_t>(std::max(1.0, std::floor(acq->acqLength * acq->samplePeriodMs / period + 1e-6)));
     acq->samplePeriodMs = period;
     if (raised && !IsWindowVisible(dlg))
-        Tell(dlg, "Sample rate has been changed!", "Norvane Tessaly", MB_ICONINFORMATION);
+        Tell(dlg, "Sample rate has been changed!", kProgramTitleKey, MB_ICONINFORMATION);
 }
 
 // A rate the channels allow brings its storage, its period and a new maximum.

@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr double kDefaultQ = 0.707;
 constexpr double kPlainSlotHz = 100.0;  // as the start-up table: within the unit's filter range
 constexpr double kDigitalSlotHz = 100.0;
 
@@ -39,7 +38,7 @@ void PlainFilters(stAcqChan* rec) {
     for (stFilterSlot& f : rec->filters) {
         f = stFilterSlot{};
         f.frequencyHz = kPlainSlotHz;
-        f.q = kDefaultQ;
+        f.q = kDefaultFilterQ;
     }
 }
 
@@ -85,7 +84,7 @@ void SetChannelFlagForAll(stAcq* acq, int32_t group, int32_t switchId, int32_t o
     int32_t first = 0, count = 0;
     GroupRecords(group, &first, &count);
     if (group == kGroupAnalog && IsVK40()) {
-        if (acq->samplePeriodMs == kPeriod100k) return;
+        if (acq->samplePeriodMs == kFastestPeriodMs) return;
         if (acq->samplePeriodMs == kPeriod40k && switchId == IDC_ROW_ACQUIRE && on) count = 2;
     }
     const stCalcSettings* calc = CalcSettings(acq);
@@ -159,7 +158,7 @@ int32_t SetAnalogChannelParams(stAcq* acq, int32_t channel, int32_t source) {
             SetPoints(&rec, -0.01, -10.0, 0.01, 10.0);
         rec.gain = stim ? 10.0 : 200.0;
         PlainFilters(&rec);
-        acq->chanMultiplier[channel] = kVoltsPerCount / rec.gain;
+        acq->chanMultiplier[channel] = kInputVoltsPerCount / rec.gain;
         acq->chanAddend[channel] = 0.0;
         char label[sizeof(rec.presetName)] = {};
         if (stim)

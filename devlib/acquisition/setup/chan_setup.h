@@ -9,13 +9,14 @@
 #include <cstdint>
 
 #include "common/stAcq.h"
+#include "devlib/acquisition/setup/acq_setup_rules.h"
 
 // The sources of GetAnalogChannelParams / GetDigitalChannelParams.
 constexpr int32_t kParamsStimulatorReference = -1;
 constexpr int32_t kParamsDefaults = 0;
 
-// Sample periods at which the model-40 unit limits its analog channels.
-constexpr double kPeriod100k = 0.01;
+// Sample periods at which the model-40 unit limits its analog channels: kFastestPeriodMs
+// (100 kHz, one channel) and 40 kHz (two).
 constexpr double kPeriod40k = 0.025;
 
 // ---- Channel records ----

@@ -141,7 +141,7 @@ void CheckRateLimits(const stRow& row, stAcq* acq, bool ctrl) {
         if (i != row.index && (acq->chans[i].flags & kChanEnabled)) otherOn = true;
     const char* key = nullptr;
     bool refuse = false;
-    if (acq->samplePeriodMs == kPeriod100k && (otherOn || ctrl)) {
+    if (acq->samplePeriodMs == kFastestPeriodMs && (otherOn || ctrl)) {
         key = "KEY 100K2";
         refuse = otherOn;
     } else if (acq->samplePeriodMs == kPeriod40k && (row.number >= 2 || ctrl)) {

@@ -20,7 +20,7 @@ stElectrodeReadout g_electrodeReadout;
 
 namespace {
 
-constexpr double kVoltsPerCount = 0.00007629510948348211;  // 2.5 V over 32,767 counts
+constexpr double kElectrodeVoltsPerCount = 0.00007629510948348211;  // 2.5 V over 32,767 counts
 constexpr double kMidVolts = 2.5;
 constexpr double kCeilingVolts = 3.85;
 constexpr double kHighestVolts = 3.8499;
@@ -37,8 +37,7 @@ void SetCheckerTitle(HWND dlg) {
     char title[128] = "";
     if (g_electrodeReadout.lastShown != 0)
         {
-        const char* keyed = getMsgBoxText(kTitleKey);
-        lstrcpynA(title, keyed ? keyed : kTitleKey, sizeof(title));
+        lstrcpynA(title, Keyed(kTitleKey), sizeof(title));
     }
     else
         GetDlgItemTextA(dlg, IDC_ELECTRODE_IDLE_TITLE, title, sizeof(title));
@@ -126,7 +125,7 @@ INT_PTR CALLBACK ElectrodeCheckerProc(HWND dlg, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 double ElectrodeImpedanceFromReply(int16_t reply) {
-    const double v = std::clamp(reply * kVoltsPerCount + kMidVolts, 0.0, kHighestVolts);
+    const double v = std::clamp(reply * kElectrodeVoltsPerCount + kMidVolts, 0.0, kHighestVolts);
     return std::min(v * kReferenceKOhm / (kCeilingVolts - v), kElectrodeMaxShownKOhm);
 }
 

@@ -10,7 +10,7 @@ struct stAcq;
 
 constexpr uint8_t kCmdElectrodeVK40 = 59;
 constexpr double kElectrodeMaxShownKOhm = 99.9;  // the meter's full scale
-constexpr int32_t kElectrodeTimerMs = 500;
+constexpr int32_t kElectrodeTimerMs = 500;  // both checkers read again this often
 
 // The checker's last readings: what the unit last answered and what the window last showed.
 struct stElectrodeReadout {
@@ -38,7 +38,6 @@ void ShowElectrodeChecker(HGLOBAL hAcq, int32_t show);
 void RetitleElectrodeChecker(HWND checker);
 
 // ---- The second model's check of two electrode inputs (dialog 183) ----
-constexpr int32_t kElectrodeCheckTimerMs = 500;
 
 // The text of one input's impedance: "> 100 kW" from 100 on, else "%5.2f kW" ("kW" is kilo-ohms
 // in the Symbol font); 0 and no text for an input without a reading.

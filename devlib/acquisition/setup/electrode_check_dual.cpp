@@ -71,7 +71,7 @@ public:
         if (menu) CheckMenuItem(menu, IDM_ELECTRODE, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
         if (shown) {
             MeasureAndShowElectrodes(m_hWnd);
-            SetTimer(m_hWnd, IDT_ELECTRODE_CHECK, kElectrodeCheckTimerMs, nullptr);
+            SetTimer(m_hWnd, IDT_ELECTRODE_CHECK, kElectrodeTimerMs, nullptr);
         } else {
             KillTimer(m_hWnd, IDT_ELECTRODE_CHECK);
         }

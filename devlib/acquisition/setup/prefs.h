@@ -11,6 +11,7 @@ struct stAcq;
 constexpr int32_t kAutosaveNameChars = 4;
 
 // "Channel numbers start at 0" and the overwrite warning; 1 on OK.
+// Entry point kept for a later caller; only tests call it now.
 int32_t ShowDevicePreferences(HWND owner, HGLOBAL hAcq);
 // The autosave base name; OK stores it normalised and numbering starts again. 1 on OK.
 int32_t ShowAutosaveNameDialog(HWND owner, stAcq* acq);

@@ -16,7 +16,6 @@ constexpr uint16_t kTrigChannel = 16;
 constexpr uint16_t kTrigDelayByLength = 0x100;  // the high byte 1: the delay is bounded by the length
 constexpr uint16_t kTrigStartFlags = 323;
 constexpr int32_t kTrigExternalChannel = 255;
-constexpr int32_t kTrigDelayLimit = 8388608;
 
 // The trigger fields' start-up values.
 void SetTriggerDefaults(stAcq* acq);

@@ -227,7 +227,7 @@ bool CountsToUnits(const stAcqChan& rec, double counts, double* value) {
     if (inputSpan == 0 || !(rec.gain >= 1)) return false;
     const double m = (rec.unitValue2 - rec.unitValue1) / inputSpan;
     const double addend = rec.unitValue2 - m * rec.inValue2;
-    *value = addend + m * kVoltsPerCount / rec.gain * counts;
+    *value = addend + m * kInputVoltsPerCount / rec.gain * counts;
     return true;
 }
 
@@ -343,7 +343,7 @@ int32_t ReadAnalogInputVolts(stAcq* acq, int32_t channel, double* volts) {
     if (!(rec.gain >= 1) || !ApplyChannelHardware(&rec, acq)) return 0;
     double mean = 0;
     if (!(IsVK40() ? OneShotMeanVK40(channel, &mean) : OneShotMeanVK45(channel, &mean))) return 0;
-    *volts = mean * kVoltsPerCount / rec.gain;
+    *volts = mean * kInputVoltsPerCount / rec.gain;
     return 1;
 }
 
