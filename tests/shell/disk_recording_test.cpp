@@ -23,6 +23,8 @@
 #include "devlib/tests/run_settings.h"
 #include "graph/document/graph_doc.h"
 #include "graph/document/sample_store.h"
+#include "graph/window/graph_window.h"
+#include "shell/shell_ids.h"
 #include "shell/startup.h"
 #include "tests/documents/test_doc.h"
 
@@ -166,6 +168,10 @@ struct DialogAnswers {
     static LRESULT CALLBACK Cbt(int code, WPARAM wParam, LPARAM lParam) {
         HWND w = reinterpret_cast<HWND>(wParam);
         char cls[16] = "";
+        // A dialog shown again may come back under the handle of the one closed before it.
+        if (code == HCBT_DESTROYWND && current)
+            current->handled.erase(std::remove(current->handled.begin(), current->handled.end(), w),
+                                   current->handled.end());
         if (code == HCBT_ACTIVATE && current && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
             GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0 &&
             std::find(current->handled.begin(), current->handled.end(), w) == current->handled.end()) {
@@ -190,8 +196,13 @@ struct DialogAnswers {
             GetWindowTextA(box, text, sizeof text);
             seen.text = text;
             shown.push_back(seen);
-            if (!fileName.empty()) SetWindowTextA(box, fileName.c_str());
-            PostMessageA(GetDlgItem(dlg, fileName.empty() ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
+            std::string name = fileName;
+            if (!fileNames.empty()) {
+                name = fileNames.front();
+                fileNames.erase(fileNames.begin());
+            }
+            if (!name.empty()) SetWindowTextA(box, name.c_str());
+            PostMessageA(GetDlgItem(dlg, name.empty() ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
             return;
         }
         GetWindowTextA(dlg, text, sizeof text);
@@ -227,6 +238,7 @@ struct DialogAnswers {
     int answer;
     int messageAnswer = IDOK;
     std::string fileName;  // typed into a save dialog, which is then confirmed; empty: cancelled
+    std::vector<std::string> fileNames;  // typed into the first save dialogs in turn, before fileName
     std::vector<Seen> shown;
     std::vector<HWND> handled;
     HHOOK hook = nullptr;
@@ -379,6 +391,68 @@ TEST_F(DiskRecording, ANeverSavedGraphAsksForItsFileBeforeTheRunAndCancelStartsN
     CharUpperA(title);
     EXPECT_NE(std::string(title).find("CHOSEN.ACQ"), std::string::npos) << title;
     ExpectFileHoldsCounting(path, layout, 500);
+}
+
+// A new graph's Start asks for its file: the file another window shows
+// is refused by name after the dialog's own replace question, and the dialog comes again.
+// Cancel there starts nothing; another name records into that file. The shown file never changes.
+TEST_F(DiskRecording, TheFileAnotherGraphShowsIsRefusedAndTheSaveDialogComesAgain) {
+    const Layout layout{"two analog", {0, 1}, {}};
+    const std::string shown = NameGraph("shown.acq");
+    SetUpRun(layout, 1, 1, 9000);  // more than the paging window: the graph reads its file
+    Record();
+    ASSERT_EQ(gs->storageKind, kStoreDiskPaged);
+    const std::vector<uint8_t> before = FileBytes(shown);
+    ASSERT_FALSE(before.empty());
+
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_NEW, 0);
+    HWND second = g_app->hwndActiveGraph;
+    ASSERT_TRUE(second && second != first);
+    tagGS* fresh = GetWindowGraph(second);
+    ASSERT_TRUE(fresh);
+    ASSERT_EQ(fresh->filePath[0], '\0');
+    const std::string title = fresh->title;
+    HWND start = GetDlgItem(second, IDC_START_BUTTON);
+    ASSERT_TRUE(start);
+    // The run starts, if at all, at the button; its file is made at the first data.
+    auto pressAndWait = [&] {
+        ClickMiddle(start);
+        for (int i = 0; i < 4 && Running() == 1; ++i) Advance(250);
+    };
+    for (const std::string& spelling : {shown}) {
+        SCOPED_TRACE(spelling);
+        ASSERT_FALSE(spelling.empty());
+        DialogAnswers answers(IDCANCEL);
+        answers.messageAnswer = IDYES;  // the dialog's own question whether to replace the file
+        answers.fileNames = {spelling};
+        pressAndWait();
+        EXPECT_EQ(Running(), 0);
+        ASSERT_EQ(answers.shown.size(), 4u) << "save dialog, replace question, refusal, save dialog";
+        EXPECT_TRUE(answers.shown[0].buttons.empty()) << answers.shown[0].text;
+        EXPECT_FALSE(answers.shown[1].buttons.empty());
+        const std::string refusal = "The document " + spelling + " is already open.\nPlease choose another name.";
+        EXPECT_EQ(lstrcmpiA(answers.shown[2].text.c_str(), refusal.c_str()), 0) << answers.shown[2].text;
+        EXPECT_TRUE(answers.shown[3].buttons.empty()) << "the save dialog again: " << answers.shown[3].text;
+        EXPECT_EQ(fresh->filePath[0], '\0');
+        EXPECT_EQ(fresh->title, title);
+        EXPECT_TRUE(FileBytes(shown) == before) << "the shown file was written over";
+    }
+
+    const std::string other = folder + "\\other.ACQ";
+    files.push_back(other);
+    {
+        DialogAnswers answers(IDCANCEL);
+        answers.messageAnswer = IDYES;
+        answers.fileNames = {shown, other};
+        ClickMiddle(start);
+        ASSERT_EQ(answers.shown.size(), 4u);
+        ASSERT_EQ(Running(), 1);
+    }
+    RunToEnd(250);
+    EXPECT_EQ(lstrcmpiA(fresh->filePath, other.c_str()), 0) << fresh->filePath;
+    ExpectFileHoldsCounting(other, layout, 9000);
+    EXPECT_TRUE(FileBytes(shown) == before);
+    ExpectFileHoldsCounting(shown, layout, 9000);
 }
 
 TEST_F(DiskRecording, AFileThatCannotBeMadeRefusesTheStartAndSaysSo) {

@@ -27,6 +27,16 @@ bool IsFreeName(const char* name) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
 }
 
+// The host writes the graph; a writer that stops short without a reason counts as a device fault.
+DWORD WriteGraphWhole(HANDLE file, void* context) {
+    SetLastError(0);
+    if (HostWriteAcqFile(&g_lib.host, static_cast<tagGS*>(context), file, kWriteWhole)) return 0;
+    const DWORD error = GetLastError();
+    return error ? error : ERROR_WRITE_FAULT;
+}
+
+}  // namespace
+
 // The device library sees the program's graphs only through their windows, the MDI client's
 // children; any of them (this one too) may show the file under another spelling of its path.
 bool AGraphShows(const tagGS* gs, const char* name) {
@@ -38,16 +48,6 @@ bool AGraphShows(const tagGS* gs, const char* name) {
     }
     return false;
 }
-
-// The host writes the graph; a writer that stops short without a reason counts as a device fault.
-DWORD WriteGraphWhole(HANDLE file, void* context) {
-    SetLastError(0);
-    if (HostWriteAcqFile(&g_lib.host, static_cast<tagGS*>(context), file, kWriteWhole)) return 0;
-    const DWORD error = GetLastError();
-    return error ? error : ERROR_WRITE_FAULT;
-}
-
-}  // namespace
 
 // The number always has four digits, so the files of a series sort in the order they were made.
 bool FormatAutosaveName(const char* base, int32_t number, char* out, size_t size) {

@@ -8,6 +8,9 @@
 struct stAcq;
 struct tagGS;
 
+// Whether an open graph window (gs's own too) shows the file, under any spelling of its path.
+bool AGraphShows(const tagGS* gs, const char* name);
+
 // "<base><number as four digits>.acq" into out (size bytes); false when it does not fit.
 bool FormatAutosaveName(const char* base, int32_t number, char* out, size_t size);
 

@@ -10,6 +10,7 @@
 #include "common/stAcq.h"
 #include "common/tagGS.h"
 #include "devlib/acquisition/calc/calc.h"
+#include "devlib/acquisition/run/auto_save.h"
 #include "devlib/acquisition/model/device.h"
 #include "devlib/services/byte_cursor.h"
 #include "devlib/acquisition/run/run_common.h"
@@ -27,10 +28,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
+// The keyed text may be replaced by a lesson: only its "%s" is filled in, never read as a format.
+void RefuseShownFile(HWND owner, const char* path) {
+    std::string text = Keyed("KEY Same document");
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, path);
+    MessageBoxA(owner, text.c_str(), Keyed("Norvane Tessaly"), MB_OK | MB_ICONEXCLAMATION);
+}
 
 // The recording file, shared for reading while it is open.
 HANDLE OpenRecordingFile(const char* path, DWORD access, DWORD disposition) {
@@ -167,7 +176,8 @@ void DiskRecordingName(const char* title, char* out, size_t size) {
     if (!std::strchr(name, '.') && std::strlen(out) + 4 < size) lstrcatA(out, ".ACQ");
 }
 
-// "TVX PRO files (*.ACQ)" in the MRU folder, proposing the graph's name; asks before overwriting.
+// "TVX PRO files (*.ACQ)" in the MRU folder, proposing the graph's name; asks before overwriting,
+// and refuses a file an open graph shows.
 int32_t SaveAcqAs(tagGS* gs) {
     if (!gs) return 0;
     const char* description = Keyed("TVX PRO files");
@@ -188,7 +198,12 @@ int32_t SaveAcqAs(tagGS* gs) {
     ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
     ofn.lpstrDefExt = "ACQ";
     ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    if (!GetSaveFileNameA(&ofn)) return 0;
+    // The run would write over the samples another window reads from the file: asked again.
+    for (;;) {
+        if (!GetSaveFileNameA(&ofn)) return 0;
+        if (!AGraphShows(gs, file)) break;
+        RefuseShownFile(gs->hwnd, file);
+    }
     lstrcpynA(gs->filePath, file, sizeof gs->filePath);
     lstrcpynA(gs->title, file + ofn.nFileOffset, sizeof gs->title);
     if (gs->hwnd) SetWindowTextA(gs->hwnd, gs->title);
