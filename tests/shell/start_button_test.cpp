@@ -322,7 +322,8 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
     EXPECT_TRUE(ButtonOn(first));
 
     // Stopped, it closes once the user has answered the save question of the graph the run
-    // changed; the next idle turn attaches the graph that was active all along.
+    // changed. The question brings the graph it names to the front, so closing it hands the
+    // front, and the unit, to the graph that was active before.
     ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 0);
     EXPECT_EQ(recording->modified, 1u);
@@ -333,8 +334,9 @@ TEST_F(StartButtonWithUnit, TheRecordingGraphKeepsItsButtonAndRefusesToCloseWhil
         EXPECT_EQ(boxes.boxes.size(), 1u) << "the save question";
     }
     EXPECT_FALSE(IsWindow(first));
-    EXPECT_EQ(Attached(), nullptr);
+    EXPECT_EQ(Attached(), GetWindowGraph(second)) << "never the closed graph";
     RunIdleStep();
+    EXPECT_EQ(g_app->hwndActiveGraph, second);
     EXPECT_EQ(Attached(), GetWindowGraph(second));
     EXPECT_TRUE(ButtonOn(second));
 }
