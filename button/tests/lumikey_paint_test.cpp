@@ -34,7 +34,7 @@ protected:
         ASSERT_NE(c.text, kWhite);
     }
 
-    Window Button(ButtonSpec spec) { return CreateButton(parent.Get(), spec); }
+    Window Button(ButtonLook look) { return CreateButton(parent.Get(), look); }
 
     const Colors c;
     TestParent parent;

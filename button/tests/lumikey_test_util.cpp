@@ -85,10 +85,10 @@ int TestParent::Count(UINT msg) const {
     return n;
 }
 
-Window CreateButton(HWND hwndParent, const ButtonSpec& spec) {
-    return Window(CreateWindowExA(0, LUMIKEY_CLASSNAME, spec.caption, WS_CHILD | WS_VISIBLE | spec.style, 10, 10,
-                                  spec.cx, spec.cy, hwndParent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                  GetModuleHandleA(nullptr), const_cast<char*>(spec.tip)));
+Window CreateButton(HWND hwndParent, const ButtonLook& look) {
+    return Window(CreateWindowExA(0, LUMIKEY_CLASSNAME, look.caption, WS_CHILD | WS_VISIBLE | look.style, 10, 10,
+                                  look.cx, look.cy, hwndParent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(look.id)),
+                                  GetModuleHandleA(nullptr), const_cast<char*>(look.tip)));
 }
 
 Bitmap MakeSplitBitmap(int cx, int cy, COLORREF clrLeft, COLORREF clrRight) {

@@ -77,7 +77,7 @@ private:
     Window m_window;
 };
 
-struct ButtonSpec {
+struct ButtonLook {
     const char* caption = "";
     const char* tip = nullptr;
     DWORD style = 0;
@@ -87,7 +87,7 @@ struct ButtonSpec {
 };
 
 // A visible LumikeyButton child of the parent at (10, 10).
-Window CreateButton(HWND hwndParent, const ButtonSpec& spec = ButtonSpec{});
+Window CreateButton(HWND hwndParent, const ButtonLook& look = ButtonLook{});
 
 // A 32-bpp bitmap of one colour.
 Bitmap MakeSolidBitmap(int cx, int cy, COLORREF clr);

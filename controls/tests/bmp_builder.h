@@ -8,7 +8,7 @@
 
 enum class BmpHeader { Info, Core };
 
-struct BmpSpec {
+struct BmpLayout {
     int width = 0;
     int height = 0;
     int bitCount = 24;
@@ -26,7 +26,7 @@ inline void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 inline uint32_t BmpStride(int width, int bitCount) { return (uint32_t(width) * bitCount + 31) / 32 * 4; }
 
 // Rows bottom-up, each padded to 4 bytes, as the format stores them.
-inline std::vector<uint8_t> BmpBits(const BmpSpec& s) {
+inline std::vector<uint8_t> BmpBits(const BmpLayout& s) {
     const uint32_t stride = BmpStride(s.width, s.bitCount);
     std::vector<uint8_t> bits(stride * s.height, 0);
     for (int y = 0; y < s.height; ++y) {
@@ -54,7 +54,7 @@ inline std::vector<uint8_t> BmpBits(const BmpSpec& s) {
     return bits;
 }
 
-inline std::vector<uint8_t> BuildBmp(const BmpSpec& s) {
+inline std::vector<uint8_t> BuildBmp(const BmpLayout& s) {
     const bool core = s.header == BmpHeader::Core;
     const uint32_t headerSize = core ? 12 : 40;
     const uint32_t entryBytes = core ? 3 : 4;

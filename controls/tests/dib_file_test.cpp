@@ -25,8 +25,8 @@ std::vector<COLORREF> Palette(int bitCount) {
     return p;
 }
 
-BmpSpec TestImage(int bitCount, BmpHeader header, bool fileHeader) {
-    BmpSpec s;
+BmpLayout TestImage(int bitCount, BmpHeader header, bool fileHeader) {
+    BmpLayout s;
     s.width = 7;  // odd widths exercise row padding at every depth
     s.height = 3;
     s.bitCount = bitCount;
@@ -41,7 +41,7 @@ BmpSpec TestImage(int bitCount, BmpHeader header, bool fileHeader) {
     return s;
 }
 
-COLORREF ExpectedColor(const BmpSpec& s, int x, int y) {
+COLORREF ExpectedColor(const BmpLayout& s, int x, int y) {
     const uint32_t v = s.pixel(x, y);
     return s.palette.empty() ? v : s.palette[v];
 }
@@ -64,7 +64,7 @@ std::vector<COLORREF> ReadPixels(HBITMAP bmp, int width, int height) {
     return out;
 }
 
-void ExpectImage(HBITMAP bmp, const BmpSpec& s) {
+void ExpectImage(HBITMAP bmp, const BmpLayout& s) {
     ASSERT_NE(bmp, nullptr);
     BITMAP info{};
     ASSERT_EQ(GetObjectA(bmp, sizeof info, &info), int(sizeof info));
@@ -108,20 +108,20 @@ TEST(ControlsLoadDib, EveryDepthAndHeaderLayoutLoadsItsPixels) {
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.bits << " bits, " << (row.header == BmpHeader::Core ? "core" : "info")
                                         << (row.fileHeader ? " with" : " without") << " file header");
-        const BmpSpec spec = TestImage(row.bits, row.header, row.fileHeader);
-        const std::vector<uint8_t> file = BuildBmp(spec);
+        const BmpLayout image = TestImage(row.bits, row.header, row.fileHeader);
+        const std::vector<uint8_t> file = BuildBmp(image);
         ASSERT_TRUE(dir.WriteFile("image.bmp", file));
         Bitmap fromDisk(LoadDibFile(dir.Sub("image.bmp").c_str()));
-        ExpectImage(fromDisk.get(), spec);
+        ExpectImage(fromDisk.get(), image);
         Bitmap fromMemory(LoadDibMemory(file.data(), file.size()));
-        ExpectImage(fromMemory.get(), spec);
+        ExpectImage(fromMemory.get(), image);
     }
 }
 
 TEST(ControlsLoadDib, CoreHeaderFileMatchesItsInfoHeaderCounterpart) {
     TempFolder dir;
-    const BmpSpec info = TestImage(4, BmpHeader::Info, true);
-    const BmpSpec core = TestImage(4, BmpHeader::Core, true);
+    const BmpLayout info = TestImage(4, BmpHeader::Info, true);
+    const BmpLayout core = TestImage(4, BmpHeader::Core, true);
     ASSERT_TRUE(dir.WriteFile("info.bmp", BuildBmp(info)));
     ASSERT_TRUE(dir.WriteFile("core.bmp", BuildBmp(core)));
     Bitmap a(LoadDibFile(dir.Sub("info.bmp").c_str()));
@@ -148,11 +148,11 @@ TEST(ControlsLoadDib, CoreHeaderFileMatchesItsInfoHeaderCounterpart) {
 
 TEST(ControlsLoadDib, BitsOffsetSkipsJunkAfterPalette) {
     for (BmpHeader header : {BmpHeader::Info, BmpHeader::Core}) {
-        BmpSpec spec = TestImage(4, header, true);
-        spec.gapBeforeBits = 10;
-        const std::vector<uint8_t> file = BuildBmp(spec);
+        BmpLayout image = TestImage(4, header, true);
+        image.gapBeforeBits = 10;
+        const std::vector<uint8_t> file = BuildBmp(image);
         Bitmap bmp(LoadDibMemory(file.data(), file.size()));
-        ExpectImage(bmp.get(), spec);
+        ExpectImage(bmp.get(), image);
     }
 }
 

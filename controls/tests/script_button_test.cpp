@@ -25,7 +25,7 @@ protected:
         const std::string buttons = std::string("Lessons\\") + kLesson + "\\Buttons";
         ASSERT_TRUE(program.MakeDirs(buttons));
         ASSERT_TRUE(program.MakeDirs("elsewhere"));
-        BmpSpec face;
+        BmpLayout face;
         face.width = 16;
         face.height = 12;
         face.bitCount = 24;

@@ -15,6 +15,7 @@
 namespace {
 
 using kymora_test::Process;
+using kymora_test::DialogShown;
 
 std::string IniValue(const char* key) {
     char buf[128] = "";
@@ -61,26 +62,6 @@ TEST(Program, LoadsTheDialogAndShellLibrariesOnlyWhenUsed) {
         for (const char* lazy : {"comdlg32.dll", "shell32.dll", "winspool.drv"})
             EXPECT_EQ(std::find(imports.begin(), imports.end(), lazy), imports.end()) << file << ": " << lazy;
     }
-}
-
-// A visible dialog or message box of the process now, or null.
-HWND DialogShown(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } s{pid, nullptr};
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            char cls[16] = "";
-            GetClassNameA(h, cls, sizeof cls);
-            if (owner == s->pid && IsWindowVisible(h) && lstrcmpA(cls, "#32770") == 0) s->found = h;
-            return s->found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
 }
 
 // A visible dialog of the process other than its frame, waiting for it to appear.

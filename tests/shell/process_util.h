@@ -15,6 +15,38 @@ inline std::string ProgramPath() {
     return p.substr(0, p.find_last_of('\\') + 1) + "Kymora.exe";
 }
 
+// The process's first visible top-level window that match accepts, or null.
+template <class Match>
+HWND ShownWindow(DWORD pid, Match match) {
+    struct Search {
+        DWORD pid;
+        Match* match;
+        HWND found;
+    } s{pid, &match, nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner != s->pid || !IsWindowVisible(h) || !(*s->match)(h)) return TRUE;
+            s->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+inline bool HasClass(HWND h, const char* cls) {
+    char name[32] = "";
+    GetClassNameA(h, name, sizeof name);
+    return lstrcmpA(name, cls) == 0;
+}
+
+// A visible dialog or message box of the process now, or null.
+inline HWND DialogShown(DWORD pid) {
+    return ShownWindow(pid, [](HWND h) { return HasClass(h, "#32770"); });
+}
+
 struct Process {
     PROCESS_INFORMATION pi{};
     bool started = false;
@@ -39,60 +71,31 @@ struct Process {
         GetExitCodeProcess(pi.hProcess, &code);
         return static_cast<long>(code);
     }
-    // The process's first top-level window of the class that is visible, waiting for it to appear.
-    HWND Window(const char* cls, DWORD ms = 60000) {
+    // The process's first visible top-level window that match accepts, waiting for it to appear;
+    // null when none came in time or the process ended.
+    template <class Match>
+    HWND Await(Match match, DWORD ms = 60000) {
         for (DWORD waited = 0; waited < ms; waited += 50) {
-            struct Search {
-                DWORD pid;
-                const char* cls;
-                HWND found;
-            } s{pi.dwProcessId, cls, nullptr};
-            EnumWindows(
-                [](HWND h, LPARAM lp) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(lp);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(h, &pid);
-                    char name[32] = "";
-                    GetClassNameA(h, name, sizeof name);
-                    if (pid == s->pid && lstrcmpA(name, s->cls) == 0 && IsWindowVisible(h)) {
-                        s->found = h;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&s));
-            if (s.found) return s.found;
+            if (HWND found = ShownWindow(pi.dwProcessId, match)) return found;
             if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
         }
         return nullptr;
     }
-    // The message box of the process whose text begins with the given words, waiting for it to
-    // appear; null when none came in time.
+    // The process's first top-level window of the class that is visible.
+    HWND Window(const char* cls, DWORD ms = 60000) {
+        return Await([cls](HWND h) { return HasClass(h, cls); }, ms);
+    }
+    // The message box of the process whose text begins with the given words.
     HWND Box(const char* textStart, DWORD ms = 60000) {
-        for (DWORD waited = 0; waited < ms; waited += 50) {
-            struct Search {
-                DWORD pid;
-                const char* start;
-                HWND found;
-            } s{pi.dwProcessId, textStart, nullptr};
-            EnumWindows(
-                [](HWND h, LPARAM lp) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(lp);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(h, &pid);
-                    char cls[16] = "", text[512] = "";
-                    GetClassNameA(h, cls, sizeof cls);
-                    if (pid != s->pid || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(h)) return TRUE;
-                    GetDlgItemTextA(h, 0xFFFF, text, sizeof text);
-                    if (std::string(text).rfind(s->start, 0) != 0) return TRUE;
-                    s->found = h;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&s));
-            if (s.found) return s.found;
-            if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
-        }
-        return nullptr;
+        const std::string start = textStart;
+        return Await(
+            [&start](HWND h) {
+                char text[512] = "";
+                if (!HasClass(h, "#32770")) return false;
+                GetDlgItemTextA(h, 0xFFFF, text, sizeof text);
+                return std::string(text).rfind(start, 0) == 0;
+            },
+            ms);
     }
     // Answers the question that start-up asks when no unit answers (Retry or Cancel); true when
     // it came and went.
@@ -103,31 +106,9 @@ struct Process {
         for (int tries = 0; tries < 600 && IsWindow(box); ++tries) Sleep(50);
         return !IsWindow(box);
     }
-    // The process's own top-level "acqframe", waiting for it to appear.
+    // The process's own top-level "acqframe" with its menu.
     HWND Frame(DWORD ms = 60000) {
-        for (DWORD waited = 0; waited < ms; waited += 50) {
-            struct Search {
-                DWORD pid;
-                HWND found;
-            } s{pi.dwProcessId, nullptr};
-            EnumWindows(
-                [](HWND h, LPARAM lp) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(lp);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(h, &pid);
-                    char cls[32] = "";
-                    GetClassNameA(h, cls, sizeof cls);
-                    if (pid == s->pid && lstrcmpA(cls, "acqframe") == 0 && IsWindowVisible(h) && GetMenu(h)) {
-                        s->found = h;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&s));
-            if (s.found) return s.found;
-            if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
-        }
-        return nullptr;
+        return Await([](HWND h) { return HasClass(h, "acqframe") && GetMenu(h) != nullptr; }, ms);
     }
 };
 

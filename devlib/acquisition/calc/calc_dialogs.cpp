@@ -19,8 +19,6 @@
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
 
-int32_t ShowExpressionDialog(HWND parent, stAcq* acq, int32_t channel);
-
 namespace calcdlg {
 
 void Warn(HWND dlg, const char* key, const char* captionKey) {

@@ -10,8 +10,6 @@
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
 
-int32_t ShowExpressionDialog(HWND parent, stAcq* acq, int32_t channel);
-
 using namespace calcdlg;
 
 namespace {

@@ -35,6 +35,9 @@ struct stCalcDlg {
 // Runs the frame's dialog for one kind; 1 OK, 0 Cancel.
 int32_t RunCalcDialog(HWND parent, stAcq* acq, int32_t channel, const stCalcKindOps& ops, void* extra);
 
+// Dialog 106, the expression of a calculation channel; 1 OK, 0 Cancel.
+int32_t ShowExpressionDialog(HWND parent, stAcq* acq, int32_t channel);
+
 namespace calcdlg {
 
 // A beep and a keyed message with a keyed caption.
