@@ -508,7 +508,11 @@ void CTailWalk::Resync(std::vector<stFoundBlock>* taken, uint64_t* pos, int* nex
         m_leftOut |= PartOf(last->kind);
         if (last->kind != kItemsBlock) taken->pop_back();
     } else if (last || !m_afterDamagedMarkers) {
-        m_leftOut |= PartsBetween(*next, resume);
+        uint32_t between = PartsBetween(*next, resume);
+        // Two zero words read as a section without markers wherever they lie: bytes before the
+        // first block that no block can have held were the marker section, read elsewhere.
+        if (!last && !between && at > *pos && StoredMarkerCount(m_st.gs) == 0) between = kLeftOutMarkers;
+        m_leftOut |= between;
     }
     *pos = at;
     *next = resume;

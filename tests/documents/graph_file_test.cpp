@@ -1016,6 +1016,44 @@ TEST(GraphFileDamage, NoChangedByteBehindTheSamplesLosesAnotherBlockOrGoesUntold
     EXPECT_EQ(untold, 0);
 }
 
+// Bytes taken out of the samples or put in before the marker section: where the counts place the
+// section, two zero words read as a section without markers. The markers were not read where
+// they lie, and the read says so; the blocks behind them are all kept.
+TEST(GraphFileDamage, AMarkerSectionReadWhereItDoesNotLieIsToldAndTheBlocksAfterItKept) {
+    const AcqRecipe recipe = RichRecipe();
+    const Bytes whole = BuildAcq(recipe);
+    const size_t samples = SamplesAt(recipe);
+    const size_t markers = MarkerSectionAt(recipe);
+    TestDoc sound;
+    ASSERT_EQ(Read(sound, whole, nullptr), 1);
+    ASSERT_EQ(StoredMarkerCount(sound.gs), 3u);
+    struct Case {
+        const char* what;
+        std::function<void(Bytes&)> patch;
+    } cases[] = {
+        {"five sample bytes taken out", [&](Bytes& f) { f.erase(f.begin() + samples, f.begin() + samples + 5); }},
+        {"five sample bytes taken out at their end",
+         [&](Bytes& f) { f.erase(f.begin() + markers - 5, f.begin() + markers); }},
+        {"eight zero bytes put in before the section", [&](Bytes& f) { f.insert(f.begin() + markers, 8, 0); }},
+        {"twelve zero bytes put in among the samples", [&](Bytes& f) { f.insert(f.begin() + samples + 4, 12, 0); }},
+    };
+    for (const Case& c : cases) {
+        Bytes f = whole;
+        c.patch(f);
+        TestDoc d;
+        stGraphReadReport report{};
+        ASSERT_EQ(Read(d, f, &report), 1) << c.what;
+        EXPECT_EQ(JournalOf(d), JournalOf(sound)) << c.what;
+        EXPECT_EQ(PanelsOf(d), PanelsOf(sound)) << c.what;
+        EXPECT_EQ(ItemsOf(d), ItemsOf(sound)) << c.what;
+        if (MarkersOf(d.gs) != MarkersOf(sound.gs)) {
+            EXPECT_TRUE(report.leftOut & kLeftOutMarkers || report.repaired) << c.what << ": markers lost untold";
+            EXPECT_TRUE(report.notice) << c.what;
+            EXPECT_EQ(d.gs->modified, 1u) << c.what;
+        }
+    }
+}
+
 // ---- Channel fields no recording can hold ----
 
 // The samples of a slot as bytes, count x width.
