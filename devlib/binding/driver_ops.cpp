@@ -193,14 +193,18 @@ int32_t WINAPI PaintGraphStatus(HGLOBAL hAcq, tagGS* gs, int32_t) {
     return 1;
 }
 
-// Puts the Start button back on the graph's button rectangle after a layout.
+// Puts the Start button back on the graph's button rectangle after a layout. Its first column
+// lies on the horizontal scroll bar's last one: the button sits under the bar, clipped by it, so
+// that its face, redrawn on every start and stop, never covers the bar's arrow.
 int32_t WINAPI OnGraphResized(HGLOBAL hAcq, tagGS* gs) {
     AcqLock acq(hAcq);
     if (!acq) return 1;
     HWND button = acq->run.hwndStartButton;
     RECT place{};
-    if (button && gs && GetStartButtonRect(gs, &place))
-        MoveWindow(button, place.left - 1, place.top, kStartButtonWidth, place.bottom - place.top, TRUE);
+    if (!button || !gs || !GetStartButtonRect(gs, &place)) return 1;
+    HWND bar = gs->hScrollBar;
+    HWND under = bar && IsWindow(bar) && GetParent(bar) == GetParent(button) ? bar : HWND_BOTTOM;
+    SetWindowPos(button, under, place.left - 1, place.top, kStartButtonWidth, place.bottom - place.top, SWP_NOACTIVATE);
     return 1;
 }
 

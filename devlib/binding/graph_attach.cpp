@@ -41,7 +41,9 @@ void MoveStartButton(stAcq* acq, tagGS* gs) {
     if (old && IsWindow(old)) DestroyWindow(old);
     acq->run.hwndStartButton = nullptr;
     if (!gs->hwnd || !IsWindow(gs->hwnd)) return;
-    const DWORD style = WS_CHILD | WS_GROUP | WS_TABSTOP | kBitmapOnlyStyle | (visible ? WS_VISIBLE : 0);
+    // Clipped by its siblings: the horizontal scroll bar overlaps its first column (OnGraphResized).
+    const DWORD style =
+        WS_CHILD | WS_CLIPSIBLINGS | WS_GROUP | WS_TABSTOP | kBitmapOnlyStyle | (visible ? WS_VISIBLE : 0);
     HWND button = CreateWindowExA(0, LUMIKEY_CLASSNAME, "", style, 0, 0, 0, 0, gs->hwnd,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_START_BUTTON)), g_lib.instance,
                                   nullptr);

@@ -678,6 +678,91 @@ TEST_F(StartButtonWithUnit, AnAutosaveThatCannotBeWrittenSaysSoAndTheGraphKeepsT
     EXPECT_EQ(gs->modified, 1u);
 }
 
+// ---- The graph's scroll bars while a recording draws beside them ----
+
+// The colours of a window-relative rectangle as the screen shows it, row by row.
+std::vector<COLORREF> ShownPixels(HWND window, const RECT& area) {
+    std::vector<COLORREF> out;
+    HDC dc = GetDC(window);
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) out.push_back(GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
+    return out;
+}
+
+// The arrow squares at both ends of a scroll bar, in its parent's client coordinates.
+std::vector<RECT> ArrowSquares(HWND bar, HWND parent, bool vertical) {
+    RECT rc;
+    GetWindowRect(bar, &rc);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+    if (vertical) {
+        const int side = rc.right - rc.left;
+        return {RECT{rc.left, rc.top, rc.right, rc.top + side}, RECT{rc.left, rc.bottom - side, rc.right, rc.bottom}};
+    }
+    const int side = rc.bottom - rc.top;
+    return {RECT{rc.left, rc.top, rc.left + side, rc.bottom}, RECT{rc.right - side, rc.top, rc.right, rc.bottom}};
+}
+
+// While a second segment records into a graph, the four arrows of its scroll bars look as the
+// bars draw them: the Start button beside the horizontal bar's right arrow changes its face and
+// the status strip and the plot are drawn on every poll, and none of it may reach the arrows.
+TEST_F(StartButtonWithUnit, TheScrollBarArrowsKeepTheirLookWhileAnAppendedSegmentRecords) {
+    UnitReady();
+    HWND graph = first;
+    tagGS* gs = GetWindowGraph(graph);
+    ASSERT_TRUE(gs && gs->hScrollBar && gs->vScrollBar);
+    ClickMiddle(ButtonOn(graph));
+    ASSERT_EQ(Running(), 1);
+    Advance(300);
+    ClickMiddle(ButtonOn(graph));
+    ASSERT_EQ(Running(), 0);
+    const uint32_t firstSegment = gs->chanCount[1];
+    ASSERT_GT(firstSegment, 0u);
+    {
+        AcqLock acq(g_app->hAcq);
+        acq->dataMode = kDataAppend;
+    }
+    ClickMiddle(ButtonOn(graph));
+    ASSERT_EQ(Running(), 1);
+    for (int i = 0; i < 4; ++i) Advance(250);
+    ASSERT_EQ(Running(), 1);
+    ASSERT_GT(gs->chanCount[1], firstSegment) << "the second segment is appended";
+    PumpMessages();
+
+    struct Arrow {
+        const char* name;
+        HWND bar;
+        RECT square;
+    };
+    std::vector<Arrow> arrows;
+    const std::vector<RECT> h = ArrowSquares(gs->hScrollBar, graph, false);
+    const std::vector<RECT> v = ArrowSquares(gs->vScrollBar, graph, true);
+    arrows.push_back({"horizontal bar, left arrow", gs->hScrollBar, h[0]});
+    arrows.push_back({"horizontal bar, right arrow", gs->hScrollBar, h[1]});
+    arrows.push_back({"vertical bar, top arrow", gs->vScrollBar, v[0]});
+    arrows.push_back({"vertical bar, bottom arrow", gs->vScrollBar, v[1]});
+    std::vector<std::vector<COLORREF>> during;
+    for (const Arrow& a : arrows) during.push_back(ShownPixels(graph, a.square));
+    // The bars' own picture of the same state: each draws itself anew.
+    for (const Arrow& a : arrows) RedrawWindow(a.bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
+    for (size_t i = 0; i < arrows.size(); ++i) {
+        SCOPED_TRACE(arrows[i].name);
+        const RECT& sq = arrows[i].square;
+        const std::vector<COLORREF> own = ShownPixels(graph, sq);
+        ASSERT_EQ(own.size(), during[i].size());
+        const int width = sq.right - sq.left;
+        int wrong = 0;
+        for (size_t k = 0; k < own.size(); ++k)
+            if (own[k] != during[i][k] && wrong++ < 4)
+                ADD_FAILURE() << "pixel (" << sq.left + static_cast<int>(k) % width << ", "
+                              << sq.top + static_cast<int>(k) / width << ") shows " << std::hex << during[i][k]
+                              << " where the bar draws " << own[k];
+        EXPECT_EQ(wrong, 0);
+    }
+    ClickMiddle(ButtonOn(graph));
+    EXPECT_EQ(Running(), 0);
+}
+
 // ---- The device menu's Warn On Overwrite ----
 
 // The program over a simulated unit of either model, its device menu on the frame's menu as
