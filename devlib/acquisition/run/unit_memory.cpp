@@ -244,16 +244,20 @@ bool RequestUnitMemory(uint32_t address, int32_t length, uint8_t* buffer) {
 namespace {
 
 // A read-back request or the unit's count, asked again after a wrong or lost answer.
-bool RequestUnitMemoryAgain(uint32_t address, int32_t length, uint8_t* buffer) {
+template <typename Ask>
+bool AskAgainOnFault(Ask ask) {
     for (int attempt = 0; attempt < kReadBackTries; ++attempt)
-        if (RequestUnitMemory(address, length, buffer)) return true;
+        if (ask()) return true;
     return false;
 }
 
+bool RequestUnitMemoryAgain(uint32_t address, int32_t length, uint8_t* buffer) {
+    return AskAgainOnFault([&] { return RequestUnitMemory(address, length, buffer); });
+}
+
 bool QueryRecordedBytes(uint8_t* recorded) {
-    for (int attempt = 0; attempt < kReadBackTries; ++attempt)
-        if (g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded)) return true;
-    return false;
+    return AskAgainOnFault(
+        [&] { return g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded) != 0; });
 }
 
 // A read-back given up part way: the frames that came stay in the graph, and the user learns how
