@@ -27,6 +27,18 @@ inline bool IdentityOf(const char* path, FileIdentity* out) {
     return true;
 }
 
+enum class Identity { kNeitherExists, kSame, kOther };
+
+// Whether two existing paths are one file; kNeitherExists when neither can be opened.
+inline Identity CompareIdentity(const char* a, const char* b) {
+    FileIdentity idA, idB;
+    const bool hasA = IdentityOf(a, &idA), hasB = IdentityOf(b, &idB);
+    if (!hasA && !hasB) return Identity::kNeitherExists;
+    return hasA && hasB && idA.volume == idB.volume && idA.indexHigh == idB.indexHigh && idA.indexLow == idB.indexLow
+               ? Identity::kSame
+               : Identity::kOther;
+}
+
 // The full path, in its long form where the file or folder exists.
 inline bool FullLongPath(const char* path, char* out, DWORD size) {
     const DWORD n = GetFullPathNameA(path, size, out, nullptr);
@@ -46,11 +58,8 @@ inline bool IsSameFile(const char* a, const char* b) {
     if (!samefile::FullLongPath(a, fullA, sizeof fullA) || !samefile::FullLongPath(b, fullB, sizeof fullB))
         return lstrcmpiA(a, b) == 0;
     if (lstrcmpiA(fullA, fullB) == 0) return true;
-    samefile::FileIdentity idA, idB;
-    const bool hasA = samefile::IdentityOf(fullA, &idA), hasB = samefile::IdentityOf(fullB, &idB);
-    if (hasA || hasB)
-        return hasA && hasB && idA.volume == idB.volume && idA.indexHigh == idB.indexHigh &&
-               idA.indexLow == idB.indexLow;
+    const samefile::Identity files = samefile::CompareIdentity(fullA, fullB);
+    if (files != samefile::Identity::kNeitherExists) return files == samefile::Identity::kSame;
     // Neither exists: the same name in the same folder, however the folder is reached.
     char* nameA = nullptr;
     char* nameB = nullptr;
@@ -63,6 +72,5 @@ inline bool IsSameFile(const char* a, const char* b) {
     nameA[nameA > fullA && nameA[-1] == ':' ? 1 : 0] = 0;
     nameB[nameB > fullB && nameB[-1] == ':' ? 1 : 0] = 0;
     if (lstrcmpiA(fullA, fullB) == 0) return true;
-    return samefile::IdentityOf(fullA, &idA) && samefile::IdentityOf(fullB, &idB) && idA.volume == idB.volume &&
-           idA.indexHigh == idB.indexHigh && idA.indexLow == idB.indexLow;
+    return samefile::CompareIdentity(fullA, fullB) == samefile::Identity::kSame;
 }

@@ -11,6 +11,7 @@
 #include "graph/view/axis_units.h"
 #include "graph/view/display_modes.h"
 #include "graph/document/graph_doc.h"
+#include "common/keyed_format.h"
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -22,23 +23,6 @@ constexpr uint32_t kEscHintSamples = 10000;
 
 WINDOWPLACEMENT g_placement;
 tagGS* g_statsDoc = nullptr;
-
-// A keyed format is used only when its conversions are those of the program's own format.
-const char* KeyedFormat(const char* format) {
-    const char* text = getMsgBoxText(format);
-    if (!text) return format;
-    const char* a = format;
-    const char* b = text;
-    for (;;) {
-        a = std::strchr(a, '%');
-        b = std::strchr(b, '%');
-        if (!a || !b) return !a && !b ? text : format;
-        const size_t n = std::strspn(a + 1, "0123456789.-+ #lhF") + 2;
-        if (std::strncmp(a, b, n) != 0) return format;
-        a += n;
-        b += n;
-    }
-}
 
 void InitResize(HWND dlg) {
     HWND graph = g_app->hwndActiveGraph;
@@ -96,12 +80,12 @@ void ShowIntervalAndLength(HWND dlg, tagGS* gs, uint32_t n) {
     char text[256], unit[64] = "";
     double size = 1.0;
     if (gs->hUnitKind == kHUnitFrequency) {
-        std::snprintf(text, sizeof text, KeyedFormat("%f Hz/sample"), gs->sampleInterval * 1000.0);
+        FormatKeyedText(text, sizeof text, Keyed("%f Hz/sample"), gs->sampleInterval * 1000.0);
     } else if (gs->hUnitKind == kHUnitUser) {
         ChooseTimeUnits(gs, 0.0, unit, gs->hUnitKind, &size, 0);
-        std::snprintf(text, sizeof text, KeyedFormat("%f %s/sample"), gs->sampleInterval * 1000.0, unit);
+        FormatKeyedText(text, sizeof text, Keyed("%f %s/sample"), gs->sampleInterval * 1000.0, unit);
     } else {
-        std::snprintf(text, sizeof text, KeyedFormat("%f samples/sec"), 1000.0 / gs->sampleInterval);
+        FormatKeyedText(text, sizeof text, Keyed("%f samples/sec"), 1000.0 / gs->sampleInterval);
     }
     SetDlgItemTextA(dlg, IDC_STATS_INTERVAL, text);
     const double length = n * gs->sampleInterval;
@@ -111,10 +95,10 @@ void ShowIntervalAndLength(HWND dlg, tagGS* gs, uint32_t n) {
         FormatTimeHMS(static_cast<int32_t>(length / size), hms);
         char clock[192];
         std::snprintf(clock, sizeof clock, "%s %s", unit, hms);
-        std::snprintf(text, sizeof text, KeyedFormat("%ld samples, %s"), static_cast<long>(n), clock);
+        FormatKeyedText(text, sizeof text, Keyed("%ld samples, %s"), static_cast<long>(n), clock);
     } else {
-        std::snprintf(text, sizeof text, KeyedFormat("%ld samples, %f %s"), static_cast<long>(n),
-                      size != 0.0 ? length / size : length, unit);
+        FormatKeyedText(text, sizeof text, Keyed("%ld samples, %f %s"), static_cast<long>(n),
+                        size != 0.0 ? length / size : length, unit);
     }
     SetDlgItemTextA(dlg, IDC_STATS_LENGTH, text);
 }

@@ -3,7 +3,7 @@
 #include "shell/help.h"
 #include "base/app.h"
 #include "shell/shell_ids.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include <shellapi.h>

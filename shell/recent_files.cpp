@@ -4,7 +4,7 @@
 #include "base/app.h"
 #include "scripts/scripts_ids.h"
 #include "shell/shell_ids.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include "graph/document/graph_doc.h"
 #include "graph/files/file_open.h"
 #include "base/services.h"

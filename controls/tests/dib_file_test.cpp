@@ -6,6 +6,7 @@
 #include "controls/tests/bmp_builder.h"
 #include "controls/tests/controls_test_support.h"
 #include "controls/dib_file.h"
+#include "controls/tests/dib32.h"
 
 using testsupport::TempFolder;
 
@@ -48,12 +49,7 @@ COLORREF ExpectedColor(const BmpLayout& s, int x, int y) {
 
 // Reads the bitmap back as top-down 32-bit pixels.
 std::vector<COLORREF> ReadPixels(HBITMAP bmp, int width, int height) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDownInfo32(width, height);
     std::vector<uint32_t> raw(size_t(width) * height, 0xDEADBEEF);
     HDC screen = GetDC(nullptr);
     const int lines = GetDIBits(screen, bmp, 0, height, raw.data(), &bi, DIB_RGB_COLORS);

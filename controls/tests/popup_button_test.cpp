@@ -12,6 +12,7 @@
 #include "base/lesson.h"
 #include "controls/popup_button.h"
 #include "controls/tests/controls_test_support.h"
+#include "controls/tests/dib32.h"
 
 using testsupport::Fakes;
 using testsupport::kFaceColor;
@@ -56,14 +57,8 @@ protected:
 class Canvas {
 public:
     Canvas(int width, int height) : m_width(width), m_height(height) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
         m_dc = CreateCompatibleDC(nullptr);
-        m_bmp = CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_bmp = CreateTopDownDib32(m_dc, width, height, reinterpret_cast<void**>(&m_bits));
         m_old = SelectObject(m_dc, m_bmp);
         HBRUSH sentinel = CreateSolidBrush(kSentinel);
         RECT all{0, 0, width, height};

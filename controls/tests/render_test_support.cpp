@@ -1,5 +1,6 @@
 // Drawing targets for render tests.
 #include "controls/tests/render_test_support.h"
+#include "controls/tests/dib32.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,16 +8,9 @@
 
 CDibSurface::CDibSurface(int width, int height)
     : m_width(width), m_height(height), m_dc(nullptr), m_bitmap(nullptr), m_oldBitmap(nullptr), m_bits(nullptr) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;  // top-down: row 0 first
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     m_dc = CreateCompatibleDC(nullptr);
-    m_bitmap = CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    m_bitmap = CreateTopDownDib32(m_dc, width, height, &bits);
     if (!m_dc || !m_bitmap) return;
     m_oldBitmap = SelectObject(m_dc, m_bitmap);
     memset(bits, 0xFF, static_cast<size_t>(width) * height * 4);

@@ -555,6 +555,33 @@ TEST_F(UnitMemory, FaultsDuringTheReadBackEndWithTheMessageKeepingEveryFrameRead
     }
 }
 
+// A lesson's own wording of the part-kept message is shown as it stands: its conversions take
+// the two counts in order, and any beyond them stay plain text and read nothing.
+TEST_F(UnitMemory, ALessonsWordingOfThePartKeptMessageIsShownAsItStands) {
+    CReplacedText wording("KEY Read-back incomplete", "%s%s%s%n kept %ld of %ld %s%n");
+    ASSERT_TRUE(wording.replaced);
+    stAcq* acq = Start("VKUSB");
+    Enable(acq, {0, 3}, {1});
+    SetUpRun(acq, kStorageUnitMemory, kUnitMemoryPeriodMs, 10000);
+    bool struck = false;
+    g_onProgress = [&](HWND, int32_t done) {
+        if (!struck && done >= 20000) {
+            struck = true;
+            SimControlSetDword(kSimFaultCommand, 74);
+            SimControlSetDword(kSimFault, kSimFaultNoReply);
+        }
+    };
+    ASSERT_EQ(StartAcquisition(acq, 0), 1);
+    Run(acq, 100);
+    g_onProgress = nullptr;
+    SimControlSetDword(kSimFault, kSimFaultNone);
+    ASSERT_TRUE(struck);
+    ASSERT_EQ(acq->run.running, 0);
+    const int32_t kept = g_progress.back().done / 6;
+    EXPECT_NE(LastBox().find("%s%s%s%n kept " + std::to_string(kept) + " of 10000 %s%n"), std::string::npos)
+        << LastBox();
+}
+
 TEST_F(UnitMemory, AUnitGoneWhileItRecordsEndsTheRunWithTheMessageAndTheGraphAsItWas) {
     stAcq* acq = Start("VKUSB");
     Enable(acq, {0, 1}, {});

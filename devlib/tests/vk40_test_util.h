@@ -16,6 +16,7 @@
 #include "devlib/resource.h"
 #include "common/stAcq.h"
 #include "common/tagGS.h"
+#include "devlib/vk40.h"
 
 namespace vk40test {
 
@@ -76,6 +77,25 @@ public:
     std::vector<stBox> boxes;
     std::vector<HWND> seen;  // a box activated twice is still one box
     int answer = IDOK;       // the button every box is answered with
+};
+
+// A keyed text replaced for one test as a lesson replaces it (its SET ErrorPromptText word calls
+// setMsgBoxText), and put back after.
+class CReplacedText {
+public:
+    CReplacedText(const char* key, const char* text) : m_key(key) {
+        const char* old = getMsgBoxText(key);
+        m_old = old ? old : key;
+        replaced = setMsgBoxText(key, text) != 0;
+    }
+    ~CReplacedText() { setMsgBoxText(m_key, m_old.c_str()); }
+    CReplacedText(const CReplacedText&) = delete;
+    CReplacedText& operator=(const CReplacedText&) = delete;
+    bool replaced = false;
+
+private:
+    const char* m_key;
+    std::string m_old;
 };
 
 // A visible dialog of this thread that has a control with the given id, or null.

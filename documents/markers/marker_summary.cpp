@@ -10,6 +10,7 @@
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "common/keyed_format.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void WriteMarkerSummary(CMarkerManager* m, uint32_t id) {
     for (const stSummaryLine& l : lines) {
         char head[48], label[kMarkerLabelMax + 80], line[256];
         const bool event = IsEventMarker(l.node) != 0;
-        std::snprintf(head, sizeof head, Keyed(event ? "Event %d:" : "Segment %d:"), l.number);
+        FormatKeyedText(head, sizeof head, Keyed(event ? "Event %d:" : "Segment %d:"), l.number);
         BuildMarkerLabelText(m, l.node, label, sizeof label);
         if (event && !label[0]) std::snprintf(label, sizeof label, "%s", Keyed("NO label"));
         std::snprintf(line, sizeof line, "%s\t%.4f\t%s\r\n", head, l.node->position * gs->sampleInterval / 1000.0,

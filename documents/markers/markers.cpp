@@ -9,6 +9,7 @@
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/documents_api.h"
+#include "common/keyed_format.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void PutLabel(stMarkerNode* node, const char* text) {
 }
 
 void SegmentLabel(char* buffer, uint32_t number) {
-    std::snprintf(buffer, kMarkerLabelMax + 1, Keyed("Segment %u"), static_cast<unsigned>(number));
+    FormatKeyedText(buffer, kMarkerLabelMax + 1, Keyed("Segment %u"), static_cast<unsigned>(number));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
 #include "common/tagGS.h"
+#include "common/keyed_format.h"
 
 namespace {
 
@@ -51,7 +52,8 @@ void FillSourceList(HWND list, const CalcDialog& d) {
     for (uint16_t s : d.sources) {
         const int index = s - 2;
         char text[32];
-        std::snprintf(text, sizeof text, Keyed("Row %c : Col %1d"), 'A' + index / kBoxesPerRow, index % kBoxesPerRow + 1);
+        FormatKeyedText(text, sizeof text, Keyed("Row %c : Col %1d"), static_cast<char>('A' + index / kBoxesPerRow),
+                        index % kBoxesPerRow + 1);
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
 }

@@ -7,6 +7,7 @@
 #include "base/services.h"
 #include "devlib/vk40.h"
 #include "documents/measurements/measure_calc.h"
+#include "common/keyed_format.h"
 
 namespace measure {
 namespace {
@@ -27,7 +28,7 @@ void CombinedUnit(const ResultContext& c, char joiner, char* unit) {
     else if (c.hMode == kHUnitFrequency)
         std::snprintf(buf, sizeof buf, "%s%cHz", chan, joiner);
     else
-        std::snprintf(buf, sizeof buf, Keyed(joiner == '-' ? "%s-sec" : "%s/sec"), chan);
+        FormatKeyedText(buf, sizeof buf, Keyed(joiner == '-' ? "%s-sec" : "%s/sec"), chan);
     Put(unit, buf);
 }
 

@@ -8,6 +8,7 @@
 #include "documents/documents_ids.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -268,7 +269,7 @@ void ShowTextRefusal(const char* refusal, uint32_t line) {
         return;
     }
     char text[512];
-    std::snprintf(text, sizeof text, Keyed(refusal), static_cast<unsigned long>(line));
+    FormatKeyedText(text, sizeof text, Keyed(refusal), static_cast<unsigned long>(line));
     MessageBoxA(owner, text, ProgramTitle(),
                 MB_OK | MB_ICONEXCLAMATION);
 }

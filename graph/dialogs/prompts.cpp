@@ -7,6 +7,7 @@
 #include "graph/graph_ids.h"
 #include "controls/window_center.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,12 +41,7 @@ void ShowMinimumRate(HWND dlg) {
     GetDlgItemTextA(dlg, IDC_PROMPT_NOTE, format, 255);
     if (!format[0]) CopyText(format, sizeof format, "(minimum rate >= %f)");
     char note[320];
-    const char* conv = std::strstr(format, "%f");
-    if (conv && !std::strchr(conv + 2, '%') && std::strchr(format, '%') == conv)
-        std::snprintf(note, sizeof note, "%.*s%f%s", static_cast<int>(conv - format), format, g_prompt.minRate,
-                      conv + 2);
-    else
-        CopyText(note, sizeof note, format);
+    FormatKeyedText(note, sizeof note, format, g_prompt.minRate);
     SetDlgItemTextA(dlg, IDC_PROMPT_NOTE, note);
 }
 

@@ -8,7 +8,7 @@
 #include "graph/files/file_open.h"
 #include "controls/button_grid.h"
 #include "controls/script_button.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include "base/app.h"
 #include "base/device.h"
 #include "base/locked_block.h"

@@ -8,7 +8,7 @@
 #include "documents/files/graph_file.h"
 #include "graph/window/graph_window.h"
 #include "outputs/outputs_api.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include "base/app.h"
 #include "base/device.h"
 #include "base/byte_stream.h"

@@ -8,7 +8,7 @@
 #include "documents/documents_api.h"
 #include "documents/files/graph_file.h"
 #include "documents/text/text_file.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include "base/app.h"
 #include "base/device.h"
 #include "base/notify.h"

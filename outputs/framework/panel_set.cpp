@@ -11,6 +11,7 @@
 #include "common/tagGS.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -165,7 +166,7 @@ void SetChannelItemText(HMENU menu, COutCtlViewSet* set) {
     const char* format = getDlgCtrlText(ch3->DialogId(), IDC_OUT_TITLE_FORMAT);
     if (!format) return;
     char text[kMenuTextChars + 1];
-    std::snprintf(text, sizeof text, format, static_cast<int>(ch3->Value(0)));
+    FormatKeyedText(text, sizeof text, format, static_cast<int>(ch3->Value(0)));
     ModifyMenuA(menu, IDM_OUTPUT_CHANNEL, MF_BYCOMMAND | MF_STRING, IDM_OUTPUT_CHANNEL, text);
 }
 

@@ -7,6 +7,7 @@
 #include "outputs/outputs_ids.h"
 #include "devlib/resource.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 #include <cstdio>
 
 namespace {
@@ -39,7 +40,7 @@ public:
         char format[kTitleChars + 1] = "";
         GetDlgItemTextA(m_hwnd, IDC_OUT_TITLE_FORMAT, format, sizeof format);
         char text[kTitleChars + 1];
-        std::snprintf(text, sizeof text, format, static_cast<int>(Value(0)));
+        FormatKeyedText(text, sizeof text, format, static_cast<int>(Value(0)));
         SetDlgItemTextA(m_hwnd, IDC_OUT_TITLE, text);
         SetSwitchFace(m_hwnd, IDC_OUT_ROUTE, m_controller->DoCmd(kOutIsSelected) ? kFaceOn : kFaceOff);
     }

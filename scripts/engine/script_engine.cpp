@@ -13,7 +13,7 @@
 #include "devlib/vk40.h"
 #include "devlib/resource.h"
 #include "graph/dialogs/toolbar.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include "controls/short_string.h"
 #include <cstdio>
 #include <cstdlib>
@@ -535,8 +535,8 @@ int16_t ShowScriptErrorTitled(const char* title, const char* firstText, const ch
 // lesson (asking at every level on the way back would ask hundreds of times).
 void ShowScriptNestingError(const char* line) {
     char title[256] = "";
-    std::snprintf(title, sizeof title, Keyed("KEY Subroutines nested too deeply"),
-                  static_cast<int>(kScriptNestingLimit));
+    FormatKeyedText(title, sizeof title, Keyed("KEY Subroutines nested too deeply"),
+                    static_cast<int>(kScriptNestingLimit));
     const std::string shown = ComposeScriptMessage(title, line, "CALL");
     AskScriptUser(shown, Keyed("KEY End the lesson"), "", "");
 }

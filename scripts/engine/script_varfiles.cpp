@@ -5,7 +5,7 @@
 #include "scripts/words/word_fields.h"
 #include "base/app.h"
 #include "base/safe_file.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include "common/scoped_handle.h"
 #include "devlib/vk40.h"
 #include <cmath>

@@ -17,7 +17,7 @@
 #include "graph/document/sample_store.h"
 #include "graph/render/grid_lines.h"
 #include "graph/view/channel_selection.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include "scripts/words/graph_words.h"
 #include "scripts/words/get_set_words.h"
 #include <cmath>

@@ -12,7 +12,7 @@
 #include "documents/documents_api.h"
 #include "base/services.h"
 #include "devlib/vk40.h"
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 #include <cstdio>
 #include <cstring>
 #include <string>

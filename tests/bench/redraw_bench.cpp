@@ -10,6 +10,7 @@
 #include "graph/render/render_api.h"
 #include "graph/render/waveforms.h"
 #include "tests/bench/bench_clock.h"
+#include "controls/tests/dib32.h"
 
 namespace {
 
@@ -85,16 +86,9 @@ int main(int argc, char** argv) {
     }
     gs->totalSamples = static_cast<int32_t>(n);
 
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = kWidth;
-    bi.bmiHeader.biHeight = -kHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateTopDownDib32(dc, kWidth, kHeight, &bits);
     if (!dc || !bmp) return 1;
     HGDIOBJ oldBmp = SelectObject(dc, bmp);
 

@@ -14,6 +14,7 @@
 #include "documents/stored_blocks.h"
 #include "documents/files/marker_section.h"
 #include "graph/document/marker_walks.h"
+#include "controls/tests/dib32.h"
 
 namespace {
 
@@ -397,14 +398,8 @@ struct Picture {
     HBITMAP bmp = nullptr;
     HGDIOBJ old = nullptr;
     Picture() {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = kW;
-        bi.bmiHeader.biHeight = -kH;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
         void* p = nullptr;
-        bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+        bmp = CreateTopDownDib32(dc, kW, kH, &p);
         bits = static_cast<uint32_t*>(p);
         old = SelectObject(dc, bmp);
         std::fill(bits, bits + kW * kH, 0xFFFFFFu);

@@ -79,6 +79,38 @@ TEST_F(LessonText, StringFunctionsGiveThePartThatExistsForAnyCount) {
 
 // ---- Variable files ----
 
+namespace {
+
+// The variables of one table: LOADLVARS' (A#..Z#, A@..Z@) or LOADAVARS' (A..Z, A$..Z$).
+struct stVarTable {
+    double* numbers;
+    char (*strings)[kScriptWordChars];
+};
+
+stVarTable TableOf(bool macro) {
+    return macro ? stVarTable{g_script.macroVariables, g_script.macroStrings}
+                 : stVarTable{g_script.variables, g_script.strings};
+}
+
+// The values the lesson saves: 101.25 + i and "text A".."text Z".
+void FillSavedValues(const stVarTable& t) {
+    for (int i = 0; i < 26; ++i) {
+        t.numbers[i] = 101.25 + i;
+        const std::string text = std::string("text ") + static_cast<char>('A' + i);
+        lstrcpynA(t.strings[i], text.c_str(), kScriptWordChars);
+    }
+}
+
+// What the variables hold when the lesson loads the file: -1 - i and "before".
+void FillValuesBeforeTheLoad(const stVarTable& t) {
+    for (int i = 0; i < 26; ++i) {
+        t.numbers[i] = -1.0 - i;
+        lstrcpynA(t.strings[i], "before", kScriptWordChars);
+    }
+}
+
+}  // namespace
+
 // A file that was cut inside a line, or holds a string line without its quotes, is said to be damaged
 // with the line it holds, the damaged line's variable keeps its value, the lines before and
 // after it are read, and the result variable says the load failed.
@@ -108,14 +140,11 @@ TEST_F(LessonText, AVariableFileCutInsideALineIsReportedAndItsVariableKept) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        double* numbers = c.macro ? g_script.macroVariables : g_script.variables;
-        char(*strings)[kScriptWordChars] = c.macro ? g_script.macroStrings : g_script.strings;
+        const stVarTable table = TableOf(c.macro);
+        double* numbers = table.numbers;
+        char(*strings)[kScriptWordChars] = table.strings;
         // The file as the lesson saved it.
-        for (int i = 0; i < 26; ++i) {
-            numbers[i] = 101.25 + i;
-            const std::string text = std::string("text ") + static_cast<char>('A' + i);
-            lstrcpynA(strings[i], text.c_str(), kScriptWordChars);
-        }
+        FillSavedValues(table);
         ASSERT_EQ(Run({c.macro ? "SAVELVARS \"vars.txt\"" : "SAVEAVARS \"vars.txt\""}), kScriptGoOn);
         std::string text = FileText(path);
         ASSERT_FALSE(text.empty());
@@ -135,11 +164,7 @@ TEST_F(LessonText, AVariableFileCutInsideALineIsReportedAndItsVariableKept) {
             text = lines;
         }
         ASSERT_TRUE(WriteText(path, text));
-        // What the variables hold when the lesson loads the file.
-        for (int i = 0; i < 26; ++i) {
-            numbers[i] = -1.0 - i;
-            lstrcpynA(strings[i], "before", kScriptWordChars);
-        }
+        FillValuesBeforeTheLoad(table);
         const int s = 'S' - 'A', a = 0, z = 'Z' - 'A';
         const int dialogsBefore = ErrorDialogs();
         const int16_t result = Run({c.macro ? "LOADLVARS \"vars.txt\", r" : "LOADAVARS \"vars.txt\", r"});
@@ -187,13 +212,10 @@ TEST_F(LessonText, AVariableFileWithLineFeedsOrAnEmptyNumberLoadsWhole) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        double* numbers = c.macro ? g_script.macroVariables : g_script.variables;
-        char(*strings)[kScriptWordChars] = c.macro ? g_script.macroStrings : g_script.strings;
-        for (int i = 0; i < 26; ++i) {
-            numbers[i] = 101.25 + i;
-            const std::string text = std::string("text ") + static_cast<char>('A' + i);
-            lstrcpynA(strings[i], text.c_str(), kScriptWordChars);
-        }
+        const stVarTable table = TableOf(c.macro);
+        double* numbers = table.numbers;
+        char(*strings)[kScriptWordChars] = table.strings;
+        FillSavedValues(table);
         ASSERT_EQ(Run({c.macro ? "SAVELVARS \"vars.txt\"" : "SAVEAVARS \"vars.txt\""}), kScriptGoOn);
         std::string text = FileText(path);
         if (c.emptyNumber) {
@@ -206,10 +228,7 @@ TEST_F(LessonText, AVariableFileWithLineFeedsOrAnEmptyNumberLoadsWhole) {
             for (char& ch : text)
                 if (ch == '\r') ch = '\n';
         ASSERT_TRUE(WriteText(path, text));
-        for (int i = 0; i < 26; ++i) {
-            numbers[i] = -1.0 - i;
-            lstrcpynA(strings[i], "before", kScriptWordChars);
-        }
+        FillValuesBeforeTheLoad(table);
         const int dialogs = ErrorDialogs();
         EXPECT_EQ(Run({c.macro ? "LOADLVARS \"vars.txt\", r" : "LOADAVARS \"vars.txt\", r"}), kScriptGoOn);
         EXPECT_EQ(MainLocal('r'), 1.0);

@@ -21,6 +21,7 @@
 #include "tests/documents/acq_builder.h"
 #include "common/stAcq.h"
 #include "devlib/vk40.h"
+#include "controls/tests/dib32.h"
 #include <shlobj.h>
 #include <cstring>
 #include <string>
@@ -370,14 +371,8 @@ std::vector<uint32_t> FramePixels(const RECT& r) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     HDC dc = GetDCEx(g_app->hwndFrame, nullptr, DCX_CACHE);
     HDC copy = CreateCompatibleDC(dc);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateTopDownDib32(dc, w, h, &bits);
     std::vector<uint32_t> pixels;
     if (bmp && bits) {
         HGDIOBJ old = SelectObject(copy, bmp);

@@ -90,8 +90,11 @@ protected:
 // The program started over a simulated unit of the test's own: the driver settings and the
 // unit's controls lie under keys named to the library through the environment. The unit's clock
 // is virtual, so frames arrive only when the test moves it on.
+struct stStallCase;
+
 class StartButtonWithUnit : public StartButton {
 protected:
+    void RunThroughAStall(const stStallCase& stall);
     void BeforeBoot() override {
         const std::string id = std::to_string(GetCurrentProcessId());
         ASSERT_TRUE(unit.Install("StartButton", true));
@@ -1094,31 +1097,41 @@ std::vector<uint32_t> CountingJumps(const tagGS* gs, uint32_t frames) {
     return out;
 }
 
-// The unit stops writing its ring for 3 s (less than the ring holds) in a host-paced run: the
-// frames after the gap are its later ones, so the user is told once and a marker stands where the
-// gap is; the run goes on to its length.
-TEST_F(StartButtonWithUnit, AShortStallOfTheUnitIsToldAndMarkedWhereItsFramesAreMissing) {
+// A stall of the unit's ring in the middle of a run on the first graph's button.
+struct stStallCase {
+    int32_t storage;
+    double periodMs;
+    uint32_t frames;   // the run's length
+    int ticksBefore;   // 100 ms ticks before the unit stalls
+    int ticksStalled;  // and while it does
+    uint32_t gapAt;    // the first frame after the gap
+};
+
+// The run ends at its length; the frames after the gap are the unit's later ones, the user is told
+// once, and a marker stands where the gap is.
+void StartButtonWithUnit::RunThroughAStall(const stStallCase& stall) {
     UnitReady();
     BoxCapture boxes;
+    boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";
     {
         AcqLock acq(g_app->hAcq);
-        vk40test::SetUpRun(acq.get(), kStorageMemory, 1.0, 20000);
+        vk40test::SetUpRun(acq.get(), stall.storage, stall.periodMs, stall.frames);
         RecordTwoInputs(acq.get());
     }
     ClickMiddle(ButtonOn(first));
     ASSERT_EQ(Running(), 1);
-    for (int i = 0; i < 34; ++i) Advance(100);
+    for (int i = 0; i < stall.ticksBefore; ++i) Advance(100);
     ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 1));
-    for (int i = 0; i < 30; ++i) Advance(100);
+    for (int i = 0; i < stall.ticksStalled; ++i) Advance(100);
     ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 0));
     EXPECT_EQ(Running(), 1) << "a stall shorter than the ring does not end the run";
     for (int i = 0; i < 300 && Running(); ++i) Advance(100);
     ASSERT_EQ(Running(), 0);
     const tagGS* gs = GetWindowGraph(first);
-    ASSERT_EQ(gs->chanCount[1], 20000u);
-    const std::vector<uint32_t> jumps = CountingJumps(gs, 20000);
+    ASSERT_EQ(gs->chanCount[1], stall.frames);
+    const std::vector<uint32_t> jumps = CountingJumps(gs, stall.frames);
     ASSERT_EQ(jumps.size(), 1u) << "the unit skipped the frames of its stall once";
-    EXPECT_EQ(jumps[0], 3400u);
+    EXPECT_EQ(jumps[0], stall.gapAt);
     const auto marks = MarkersOfType(gs, kMarkerSequential);
     ASSERT_EQ(marks.size(), 1u);
     EXPECT_EQ(marks[0].first, jumps[0]) << "the marker stands where the frames are missing";
@@ -1129,40 +1142,16 @@ TEST_F(StartButtonWithUnit, AShortStallOfTheUnitIsToldAndMarkedWhereItsFramesAre
               "the samples after it were recorded later than their place suggests.");
 }
 
-// The same stall in a run into the unit's memory: the unit goes on until it has its length, and
-// the frames read back after the gap are its later ones; the user is told once the run is read
-// back, and a marker stands where the gap is.
+// The unit stops writing its ring for 3 s (less than the ring holds) in a host-paced run: the
+// run goes on to its length.
+TEST_F(StartButtonWithUnit, AShortStallOfTheUnitIsToldAndMarkedWhereItsFramesAreMissing) {
+    RunThroughAStall({kStorageMemory, 1.0, 20000, 34, 30, 3400});
+}
+
+// The same stall in a run into the unit's memory (4 s at 25 kHz): the unit goes on until it has
+// its length, and the user is told once the run is read back.
 TEST_F(StartButtonWithUnit, AShortStallOfTheUnitInAUnitMemoryRunIsToldAndMarkedWhereItsFramesAreMissing) {
-    UnitReady();
-    BoxCapture boxes;
-    boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";
-    {
-        AcqLock acq(g_app->hAcq);
-        // 4 s at 25 kHz
-        vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 100000);
-        RecordTwoInputs(acq.get());
-    }
-    ClickMiddle(ButtonOn(first));
-    ASSERT_EQ(Running(), 1);
-    for (int i = 0; i < 20; ++i) Advance(100);
-    ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 1));
-    for (int i = 0; i < 10; ++i) Advance(100);
-    ASSERT_TRUE(SimControlSetDword(kSimRingStalled, 0));
-    for (int i = 0; i < 100 && Running(); ++i) Advance(100);
-    ASSERT_EQ(Running(), 0);
-    const tagGS* gs = GetWindowGraph(first);
-    ASSERT_EQ(gs->chanCount[1], 100000u);
-    const std::vector<uint32_t> jumps = CountingJumps(gs, 100000);
-    ASSERT_EQ(jumps.size(), 1u) << "the unit skipped the frames of its stall once";
-    EXPECT_EQ(jumps[0], 50000u);
-    const auto marks = MarkersOfType(gs, kMarkerSequential);
-    ASSERT_EQ(marks.size(), 1u);
-    EXPECT_EQ(marks[0].first, jumps[0]) << "the marker stands where the frames are missing";
-    EXPECT_EQ(marks[0].second, "Samples lost");
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text,
-              "The unit delivered fewer samples than fell due on its clock: some are missing.\nA marker shows where; "
-              "the samples after it were recorded later than their place suggests.");
+    RunThroughAStall({kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, 100000, 20, 10, 50000});
 }
 
 // Stopped by the button, a run in the unit's memory of an honest unit keeps every frame the unit

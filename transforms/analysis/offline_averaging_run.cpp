@@ -12,6 +12,7 @@
 #include "documents/measurements/measurements.h"
 #include "graph/dialogs/dialog_util.h"
 #include "graph/document/sample_store.h"
+#include "common/keyed_format.h"
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -112,7 +113,7 @@ int RunOfflineAveraging(tagGS* gs) {
     }
     if (g_findPeak.pasteToJournal) {
         char text[96];
-        std::snprintf(text, sizeof text - 2, Keyed("%ld average passes made"), static_cast<long>(sum.Count()));
+        FormatKeyedText(text, sizeof text - 2, Keyed("%ld average passes made"), static_cast<long>(sum.Count()));
         std::strcat(text, "\r\n");
         JournalAppendText(gs, text);
     }

@@ -12,6 +12,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 namespace {
 
@@ -267,7 +268,7 @@ void DeleteSelected(HWND dlg, stOrganiser* st) {
     char name[kDescriptionChars + 2] = {};
     ListView_GetItemText(List(dlg), item, 0, name, sizeof(name));
     char question[512];
-    snprintf(question, sizeof(question), Keyed("Key want to remove preset"), name);
+    FormatKeyedText(question, sizeof(question), Keyed("Key want to remove preset"), name);
     const char* caption = Keyed("Organize Preset File - Delete");
     if (MessageBoxA(dlg, question, caption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     const int32_t group = item >= st->work.count ? kPresetGroupCalc : kPresetGroupInput;

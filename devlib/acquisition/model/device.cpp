@@ -7,6 +7,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 #include <cmath>
 #include <cstdio>
@@ -187,7 +188,7 @@ int32_t AskToConvert(const tagGS* gs) {
     if (!LoadStringA(g_lib.instance, IDS_CONVERT_SETUP_CAPTION, caption, sizeof(caption))) lstrcpyA(caption, "Warning");
     const int32_t graphModel = gs->unitModel ? static_cast<int32_t>(gs->unitModel) : g_unitModel;
     char text[640];
-    std::snprintf(text, sizeof(text), format, PrintedModel(graphModel), PrintedModel(g_unitModel));
+    FormatKeyedText(text, sizeof(text), format, PrintedModel(graphModel), PrintedModel(g_unitModel));
     return MessageBoxA(gs->hwnd, text, caption, MB_OKCANCEL | MB_ICONWARNING) == IDOK ? 1 : 0;
 }
 

@@ -16,6 +16,7 @@
 #include "devlib/services/library.h"
 #include "devlib/services/modeless_panel.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ void SetField(HWND dlg, int id, const char* format, double value) {
 
 void ShowPeriod(HWND dlg, const stStimSetup& s) {
     char text[kTextChars];
-    std::snprintf(text, sizeof(text), Keyed("(Period = %6.2f msec)"), StimPeriodMs(s.rate));
+    FormatKeyedText(text, sizeof(text), Keyed("(Period = %6.2f msec)"), StimPeriodMs(s.rate));
     SetDlgItemTextA(dlg, IDC_STIM_PERIOD, text);
 }
 

@@ -15,6 +15,7 @@
 #include "devlib/services/library.h"
 #include "devlib/services/hints.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 int32_t g_stimReportedRunning = -1;
 
@@ -298,15 +299,15 @@ void StimulusMarkerLabel(const stStimSetup& s, int32_t showPeriod, char* text, i
     const double period = s.rate > 0.0 ? 1000.0 / s.rate : 0.0;
     if (s.continuous) {
         if (showPeriod)
-            std::snprintf(text, size, Keyed("%6.2f msec pulse width, %6.2f msec period"), s.width, period);
+            FormatKeyedText(text, size, Keyed("%6.2f msec pulse width, %6.2f msec period"), s.width, period);
         else
-            std::snprintf(text, size, Keyed("%6.2f msec pulse width, %6.2f Hz rate"), s.width, s.rate);
+            FormatKeyedText(text, size, Keyed("%6.2f msec pulse width, %6.2f Hz rate"), s.width, s.rate);
     } else if (s.count < 2) {
-        std::snprintf(text, size, Keyed("%6.2f msec pulse width"), s.width);
+        FormatKeyedText(text, size, Keyed("%6.2f msec pulse width"), s.width);
     } else if (showPeriod) {
-        std::snprintf(text, size, Keyed("%d pulses, %6.2f msec width, %6.2f msec period"), s.count, s.width, period);
+        FormatKeyedText(text, size, Keyed("%d pulses, %6.2f msec width, %6.2f msec period"), s.count, s.width, period);
     } else {
-        std::snprintf(text, size, Keyed("%d pulses, %6.2f msec width, %6.2f Hz rate"), s.count, s.width, s.rate);
+        FormatKeyedText(text, size, Keyed("%d pulses, %6.2f msec width, %6.2f Hz rate"), s.count, s.width, s.rate);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 #include <cmath>
 #include <cstdio>
@@ -71,7 +72,7 @@ bool ModelQuestionAllowsNew(const tagGS* gs) {
     const char* format = Keyed(key);
     const int32_t graphModel = PrintedModel(gs->unitModel ? static_cast<int32_t>(gs->unitModel) : g_unitModel);
     if (std::strchr(format, '%'))
-        std::snprintf(text, sizeof text, format, graphModel, PrintedModel(g_unitModel));
+        FormatKeyedText(text, sizeof text, format, graphModel, PrintedModel(g_unitModel));
     else if (gs->modelMismatch == 1)
         std::snprintf(text, sizeof text,
                       "%s%d. If you click \"OK\" to record with an VK%d, existing data will be overwritten.", format,

@@ -25,6 +25,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -411,7 +412,7 @@ void EndOnCalcError(stAcq* acq) {
     if (acq->run.running) EndAcquisition(acq, 1);
     const char* format = KeyedOr(kCalcErrorKey, "C%ld");
     char text[256];
-    snprintf(text, sizeof(text), format, channel);
+    FormatKeyedText(text, sizeof(text), format, channel);
     MessageBoxA(gs ? gs->hwnd : nullptr, text, Keyed(kProgramTitleKey), MB_OK | MB_ICONEXCLAMATION);
 }
 

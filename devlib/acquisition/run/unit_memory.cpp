@@ -18,6 +18,7 @@
 #include "devlib/resource.h"
 #include "devlib/services/library.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 #include <algorithm>
 #include <cmath>
@@ -243,23 +244,28 @@ bool RequestUnitMemory(uint32_t address, int32_t length, uint8_t* buffer) {
 namespace {
 
 // A read-back request or the unit's count, asked again after a wrong or lost answer.
-bool RequestUnitMemoryAgain(uint32_t address, int32_t length, uint8_t* buffer) {
+template <typename Ask>
+bool AskAgainOnFault(Ask ask) {
     for (int attempt = 0; attempt < kReadBackTries; ++attempt)
-        if (RequestUnitMemory(address, length, buffer)) return true;
+        if (ask()) return true;
     return false;
 }
 
+bool RequestUnitMemoryAgain(uint32_t address, int32_t length, uint8_t* buffer) {
+    return AskAgainOnFault([&] { return RequestUnitMemory(address, length, buffer); });
+}
+
 bool QueryRecordedBytes(uint8_t* recorded) {
-    for (int attempt = 0; attempt < kReadBackTries; ++attempt)
-        if (g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded)) return true;
-    return false;
+    return AskAgainOnFault(
+        [&] { return g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded) != 0; });
 }
 
 // A read-back given up part way: the frames that came stay in the graph, and the user learns how
 // many of how many.
 void ShowPartReadBack(tagGS* gs, int32_t kept, int32_t total) {
     char text[256];
-    snprintf(text, sizeof(text), Keyed("KEY Read-back incomplete"), static_cast<long>(kept), static_cast<long>(total));
+    FormatKeyedText(text, sizeof(text), Keyed("KEY Read-back incomplete"), static_cast<long>(kept),
+                    static_cast<long>(total));
     MessageBoxA(gs ? gs->hwnd : nullptr, text, UnitCaption(), MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -322,7 +328,7 @@ int32_t ReadBackBytes(uint32_t reported, int32_t runLength, int32_t frameSize) {
 
 void FormatReadBackProgress(char* out, size_t size, const char* format, int32_t done, int32_t total) {
     const int percent = total > 0 ? static_cast<int>(static_cast<int64_t>(done) * 100 / total) : 0;
-    snprintf(out, size, format, static_cast<long>(done), static_cast<long>(total), percent);
+    FormatKeyedText(out, size, format, static_cast<long>(done), static_cast<long>(total), percent);
 }
 
 // The unit records the run on its own clock; with a digital channel the digital word goes into

@@ -22,6 +22,7 @@
 #include "devlib/services/library.h"
 #include "devlib/acquisition/setup/input_values.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 namespace {
 
@@ -207,7 +208,7 @@ int32_t SetDigitalChannelParams(stAcq* acq, int32_t channel, int32_t source) {
     if (source == kParamsStimulatorReference)
         snprintf(label, sizeof(label), "%s", Keyed("Stimulator - RJ72C Reference Out"));
     else
-        snprintf(label, sizeof(label), Keyed("D%d - Digital Input"), channel + 1);
+        FormatKeyedText(label, sizeof(label), Keyed("D%d - Digital Input"), channel + 1);
     CopyText(rec.label, sizeof(rec.label), label);
     CopyText(rec.presetName, sizeof(rec.presetName), label);
     rec.flags = kChanAllOn;

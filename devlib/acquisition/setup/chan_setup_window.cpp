@@ -25,6 +25,7 @@
 #include "devlib/services/modeless_panel.h"
 #include "devlib/acquisition/setup/input_values.h"
 #include "devlib/vk40.h"
+#include "common/keyed_format.h"
 
 namespace {
 
@@ -70,7 +71,9 @@ bool CalcOn(const stAcq* acq, const stRow& row) {
     return row.kind != kGroupCalc || CalcSettings(acq)->kind[row.number] > 0;
 }
 
-void OffLabel(int32_t number, char* out, size_t size) { snprintf(out, size, Keyed("C%d - calculation - OFF"), number + 1); }
+void OffLabel(int32_t number, char* out, size_t size) {
+    FormatKeyedText(out, size, Keyed("C%d - calculation - OFF"), number + 1);
+}
 
 // The row shows its record: three boxes, the label and which buttons may be used.
 void RefreshRow(stRow& row, stAcq* acq) {
@@ -575,7 +578,7 @@ void TranslateChannelSetup(HWND window, stAcq* acq) {
         if (i < kAnalogChannels)
             snprintf(name, sizeof(name), "CH%d %s", i + 1, Keyed("Input"));
         else if (i < kAnalogChannels + NDChan)
-            snprintf(name, sizeof(name), Keyed("D%d - Digital Input"), i - kAnalogChannels + 1);
+            FormatKeyedText(name, sizeof(name), Keyed("D%d - Digital Input"), i - kAnalogChannels + 1);
         else
             memcpy(name, rec.label, sizeof(rec.label));
         memset(rec.label, 0, sizeof(rec.label));

@@ -1,4 +1,5 @@
 #include "tests/graph/dialogs/dialog_driver.h"
+#include "controls/tests/dib32.h"
 #include <cstring>
 
 namespace {
@@ -112,15 +113,9 @@ std::vector<uint32_t> Capture(HWND window, const RECT& r) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     std::vector<uint32_t> pixels;
     if (w <= 0 || h <= 0) return pixels;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC screen = GetDC(window);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP dib = CreateTopDownDib32(screen, w, h, &bits);
     HDC mem = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(mem, dib);
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);

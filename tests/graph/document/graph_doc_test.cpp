@@ -24,6 +24,7 @@
 #include "devlib/vk40.h"
 #include "common/stAcq.h"
 #include "button/lumikey.h"
+#include "controls/tests/dib32.h"
 
 // Wine also tells a thread's CBT hook of windows that other programs activate: only this
 // thread's own windows are the test's.
@@ -531,15 +532,9 @@ public:
         GetClientRect(button, &rc);
         width = rc.right;
         height = rc.bottom;
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
         dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap_ = CreateTopDownDib32(dc_, width, height, &bits);
         if (!dc_ || !bitmap_ || width <= 0 || height <= 0) return;
         old_ = SelectObject(dc_, bitmap_);
         PatBlt(dc_, 0, 0, width, height, WHITENESS);

@@ -108,6 +108,15 @@ tagGS* GraphShowing(const std::string& title) {
     return w ? GetWindowGraph(w) : nullptr;
 }
 
+// File > Open's own path for one file, its window then made the active one; its graph, or null.
+tagGS* OpenedAndActive(const std::string& path) {
+    EXPECT_EQ(OpenGraphFile(path.c_str()), 1) << path;
+    HWND w = WindowShowing(path);
+    if (!w) return nullptr;
+    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+    return GetWindowGraph(w);
+}
+
 Bytes SmallFile(int16_t first, uint32_t samples = 6) {
     AcqRecipe recipe;
     AcqChannel c;
@@ -1075,10 +1084,9 @@ TEST_F(FileCommands, SaveAsFromTheMenuWritesTheActiveGraphUnderTheChosenName) {
     const std::string path = folder.File("source.acq");
     const Bytes original = SmallFile(9);
     ASSERT_TRUE(WriteWholeFile(path, original));
-    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
-    HWND w = WindowShowing(path);
-    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
-    tagGS* gs = GetWindowGraph(w);
+    tagGS* gs = OpenedAndActive(path);
+    ASSERT_TRUE(gs);
+    HWND w = gs->hwnd;
     setDirtyGraphFlag(gs, 1);
     const std::string target = folder.File("saved.acq");
     g_save.names = {target};
@@ -1102,10 +1110,8 @@ TEST_F(FileCommands, AGraphSavedAsTextOpensAgainWithItsSamples) {
     TempFolder folder("kymora-text");
     const std::string path = folder.File("source.acq");
     ASSERT_TRUE(WriteWholeFile(path, SmallFile(-3, 40)));
-    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
-    HWND w = WindowShowing(path);
-    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
-    tagGS* gs = GetWindowGraph(w);
+    tagGS* gs = OpenedAndActive(path);
+    ASSERT_TRUE(gs);
     const stTextSaveOptions keptSave = g_textSave;
     const stTextReadOptions keptRead = g_textRead;
     g_textSave = stTextSaveOptions{1, 0, kTextComma};
@@ -1237,11 +1243,8 @@ TEST_F(FileCommands, ASaveFromTheMenuThatFailsNamesTheFileAndItsCause) {
     TempFolder folder("kymora-savecause");
     const std::string path = folder.File("source.acq");
     ASSERT_TRUE(WriteWholeFile(path, SmallFile(12)));
-    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
-    HWND w = WindowShowing(path);
-    ASSERT_TRUE(w);
-    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
-    tagGS* gs = GetWindowGraph(w);
+    tagGS* gs = OpenedAndActive(path);
+    ASSERT_TRUE(gs);
     const Bytes before = ReadWholeFile(path);
     const std::string gone = folder.File("gone\\saved.acq");
     const struct {
@@ -1815,11 +1818,8 @@ TEST_F(FileCommands, ASaveThatCannotHoldTheJournalFailsAndKeepsTheFile) {
     TempFolder folder("kymora-journalmem");
     const std::string path = folder.File("journal.acq");
     ASSERT_TRUE(WriteWholeFile(path, SmallFile(14)));
-    ASSERT_EQ(OpenGraphFile(path.c_str()), 1);
-    HWND w = WindowShowing(path);
-    ASSERT_TRUE(w);
-    SendMessageA(g_app->hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
-    tagGS* gs = GetWindowGraph(w);
+    tagGS* gs = OpenedAndActive(path);
+    ASSERT_TRUE(gs);
     HWND edit = GetJournalHwnd(gs->journalWnd);
     ASSERT_TRUE(edit);
     const std::string text(kLongJournal, 'j');

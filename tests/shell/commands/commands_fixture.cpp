@@ -8,6 +8,9 @@
 #include "base/locked_block.h"
 #include "graph/document/sample_store.h"
 #include "graph/graph_ids.h"
+#include "shell/shell_ids.h"
+#include "tests/graph/dialogs/dialog_driver.h"
+#include "transforms/transforms_ids.h"
 
 std::vector<DeviceCall> CommandsTest::s_deviceCalls;
 
@@ -110,4 +113,16 @@ std::string CommandsTest::NewGraphProblems(HWND made, HWND source) {
     note(start && IsWindowVisible(start), "no Start button shown on it");
     note(!source || !GetDlgItem(source, IDC_START_BUTTON), "the Start button still on the source");
     return problems;
+}
+
+int CommandsTest::LowPassResponseOnly() {
+    DialogDriver driver({[](HWND dlg) {
+        TypeInto(dlg, IDC_FIR_CUTOFF, "100");
+        TypeInto(dlg, IDC_FIR_TAPS, "101");
+        Click(dlg, IDC_FIR_RESPONSE);
+        Click(dlg, IDC_FIR_DONT_MODIFY);
+        Click(dlg, IDOK);
+    }});
+    Command(IDM_FIR_LOW_PASS);
+    return driver.Runs();
 }

@@ -45,6 +45,9 @@ protected:
     // the active MDI child and the frame's active graph, with the Start button on it and no
     // longer on the graph the command came from. Empty when nothing does.
     static std::string NewGraphProblems(HWND made, HWND source);
+    // Transform > Low Pass Filter answered as a user does: 100 Hz, 101 taps, the response graph
+    // asked for and the channel left as it is. Returns how many times the dialog came up.
+    static int LowPassResponseOnly();
 
 public:
     static std::vector<DeviceCall> s_deviceCalls;

@@ -16,6 +16,7 @@
 #include "documents/documents_api.h"
 #include "documents/measurements/measure_box.h"
 #include "documents/measurements/measure_calc.h"
+#include "controls/tests/dib32.h"
 #include <commdlg.h>
 #include <richedit.h>
 #include <dlgs.h>
@@ -195,15 +196,9 @@ int ButtonInk(PopupButton* button, COLORREF ink) {
     RECT r{};
     button->GetRect(&r);
     const int w = r.right + 2, h = r.bottom + 2;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP dib = CreateTopDownDib32(dc, w, h, &bits);
     HGDIOBJ old = SelectObject(dc, dib);
     button->Draw(dc, &r);
     GdiFlush();

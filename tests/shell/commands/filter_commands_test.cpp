@@ -369,15 +369,7 @@ TEST_F(FilterCommands, ResponseGraphShowsTheGainAndDontModifyKeepsTheData) {
     FillTones();
     const std::vector<double> before = Values();
     const int graphs = GraphWindowCount();
-    DialogDriver driver({[&](HWND dlg) {
-        TypeInto(dlg, IDC_FIR_CUTOFF, "100");
-        TypeInto(dlg, IDC_FIR_TAPS, "101");
-        Click(dlg, IDC_FIR_RESPONSE);
-        Click(dlg, IDC_FIR_DONT_MODIFY);
-        Click(dlg, IDOK);
-    }});
-    Command(IDM_FIR_LOW_PASS);
-    ASSERT_EQ(driver.Runs(), 1);
+    ASSERT_EQ(LowPassResponseOnly(), 1);
     EXPECT_EQ(g_firSettings.flags, kFirShowResponse | kFirDontModify);
     EXPECT_EQ(Values(), before);
     ASSERT_EQ(GraphWindowCount(), graphs + 1);

@@ -1,12 +1,12 @@
-// FormatKeyedText: one argument in a translated text.
+// FormatKeyedText: arguments put into a translated text.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "controls/keyed_format.h"
+#include "common/keyed_format.h"
 
-TEST(ControlsKeyedText, ANumberFillsTheFirstNumericConversionOnly) {
+TEST(KeyedText, ANumberFillsTheFirstNumericConversionOnly) {
     struct Row {
         const char* text;
         long number;
@@ -39,7 +39,7 @@ TEST(ControlsKeyedText, ANumberFillsTheFirstNumericConversionOnly) {
     EXPECT_EQ(std::string(wide), std::string(122, ' ') + "1");
 }
 
-TEST(ControlsKeyedText, AStringFillsTheFirstStringConversionOnly) {
+TEST(KeyedText, AStringFillsTheFirstStringConversionOnly) {
     struct Row {
         const char* text;
         const char* string;
@@ -62,7 +62,7 @@ TEST(ControlsKeyedText, AStringFillsTheFirstStringConversionOnly) {
     }
 }
 
-TEST(ControlsKeyedText, OutputStopsAtTheBufferEnd) {
+TEST(KeyedText, OutputStopsAtTheBufferEnd) {
     char out[8];
     std::memset(out, 'Z', sizeof out);
     EXPECT_EQ(FormatKeyedText(out, sizeof out, "abc%sdef", "123456"), 7u);
@@ -72,4 +72,32 @@ TEST(ControlsKeyedText, OutputStopsAtTheBufferEnd) {
     EXPECT_EQ(FormatKeyedText(out, 1, "abc", 5), 0u);
     EXPECT_STREQ(out, "");
     EXPECT_EQ(FormatKeyedText(nullptr, 0, "abc", 5), 0u);
+}
+
+// Several arguments, each taken in order by the next conversion of its kind; a text that asks
+// for more, or for other kinds, than the program gives keeps those conversions as plain text.
+TEST(KeyedText, ArgumentsFillTheirConversionsInOrder) {
+    char out[256];
+    FormatKeyedText(out, sizeof out, "%ld of %ld frames kept", 12L, 40L);
+    EXPECT_STREQ(out, "12 of 40 frames kept");
+    FormatKeyedText(out, sizeof out, "%s%s%s%n", 12L, 40L);
+    EXPECT_STREQ(out, "%s%s%s%n");
+    FormatKeyedText(out, sizeof out, "%d %s %d %d", 1, 2);
+    EXPECT_STREQ(out, "1 %s 2 %d");
+    FormatKeyedText(out, sizeof out, "%6.2f msec width, %6.2f Hz", 1.5, 20.0);
+    EXPECT_STREQ(out, "  1.50 msec width,  20.00 Hz");
+    FormatKeyedText(out, sizeof out, "%d pulses %lf %e", 3, 0.25);
+    EXPECT_STREQ(out, "3 pulses 0.250000 %e");
+    FormatKeyedText(out, sizeof out, "%f %s/sample", 2.0, "ms");
+    EXPECT_STREQ(out, "2.000000 ms/sample");
+    FormatKeyedText(out, sizeof out, "%s-%d", 5, "x");  // the number comes first: "%s" is not its kind
+    EXPECT_STREQ(out, "%s-5");
+    FormatKeyedText(out, sizeof out, "Row %c : Col %1d", 'B', 3);
+    EXPECT_STREQ(out, "Row B : Col 3");
+    FormatKeyedText(out, sizeof out, "%c%c", 65);  // a whole number is no character
+    EXPECT_STREQ(out, "%c%c");
+    FormatKeyedText(out, sizeof out, "%u and %3u%%", 7u, 4294967295u);
+    EXPECT_STREQ(out, "7 and 4294967295%");
+    FormatKeyedText(out, sizeof out, "no arguments %d %s %n");
+    EXPECT_STREQ(out, "no arguments %d %s %n");
 }
