@@ -2,6 +2,8 @@
 # from the libraries it links.
 add_library(kymora_test_root INTERFACE)
 kymora_layer_root(kymora_test_root INTERFACE tests)
+# Every test process keeps the device library's presets file in a folder of its own.
+add_library(kymora_test_process OBJECT ${CMAKE_SOURCE_DIR}/tests/session/own_presets_folder.cpp)
 
 # kymora_add_test(name SOURCES ... LIBS ... [TIMEOUT s] [RESOURCE_LOCK name])
 # Each test program runs under Wine; discovery happens just before the test so the build never starts Wine.
@@ -11,7 +13,7 @@ function(kymora_add_test name)
     set(T_TIMEOUT 120)
   endif()
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} kymora_test_root GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kymora_test_root kymora_test_process GTest::gtest GTest::gtest_main)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()

@@ -679,19 +679,36 @@ TEST_F(PresetsFiles, PresetsNeverLoadedLeaveTheFileAlone) {
     EXPECT_EQ(Get(path), old);
 }
 
-TEST(PresetsFileName, ModelChoosesTheNameBesideTheProgram) {
+// The model chooses the name; the file lies beside the program unless the environment names a
+// folder of the process's own (with or without its closing backslash).
+TEST(PresetsFileName, ModelChoosesTheNameBesideTheProgramOrInTheProcesssOwnFolder) {
     char module[MAX_PATH];
     GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string folder = module;
-    folder.erase(folder.find_last_of('\\') + 1);
+    std::string programFolder = module;
+    programFolder.erase(programFolder.find_last_of('\\') + 1);
+    char own[MAX_PATH] = "";
+    const bool hadOwn = GetEnvironmentVariableA(kPresetsFolderEnv, own, MAX_PATH) > 0;
+    const struct {
+        const char* env;  // null: not set
+        std::string folder;
+    } cases[] = {
+        {nullptr, programFolder},
+        {"C:\\presets\\p42", "C:\\presets\\p42\\"},
+        {"C:\\presets\\p42\\", "C:\\presets\\p42\\"},
+    };
     const int32_t saved = g_unitModel;
-    for (int32_t model : {kModelVK40, kModelVK45}) {
-        g_unitModel = model;
-        char path[MAX_PATH + 32];
-        PresetsFilePath(path, sizeof path);
-        EXPECT_EQ(std::string(path), folder + (model == kModelVK45 ? "Vk45Presets.dat" : "Vk40Presets.dat"));
+    for (const auto& c : cases) {
+        SetEnvironmentVariableA(kPresetsFolderEnv, c.env);
+        for (int32_t model : {kModelVK40, kModelVK45}) {
+            g_unitModel = model;
+            char path[MAX_PATH + 32];
+            PresetsFilePath(path, sizeof path);
+            EXPECT_EQ(std::string(path), c.folder + (model == kModelVK45 ? "Vk45Presets.dat" : "Vk40Presets.dat"))
+                << (c.env ? c.env : "(not set)");
+        }
     }
     g_unitModel = saved;
+    SetEnvironmentVariableA(kPresetsFolderEnv, hadOwn ? own : nullptr);
 }
 
 }  // namespace

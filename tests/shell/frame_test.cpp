@@ -247,11 +247,11 @@ TEST_F(Frame, CloseRefusedWhileRecordingThenSavesPlacement) {
 // The presets file is written as the program ends: a write that fails is told, naming the file,
 // and the file stays as it was, so the user knows the session's preset changes were not kept.
 TEST_F(Frame, QuittingWhenThePresetsFileCannotBeWrittenSaysSo) {
-    char module[MAX_PATH] = "";
-    ASSERT_TRUE(GetModuleFileNameA(nullptr, module, MAX_PATH));
-    std::string presets = module;
-    presets.erase(presets.find_last_of('\\') + 1);
-    presets += "Vk40Presets.dat";  // no unit: the first model's file
+    // Test programs keep the presets in a folder of their own (tests/session/own_presets_folder.cpp).
+    char folder[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA("VK40_PRESETS_FOLDER", folder, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
+    const std::string presets = std::string(folder) + "\\Vk40Presets.dat";  // no unit: the first model's file
     const bool existed = GetFileAttributesA(presets.c_str()) != INVALID_FILE_ATTRIBUTES;
     const Bytes before = ReadWholeFile(presets);
     HWND frame = g_app->hwndFrame;
@@ -265,10 +265,8 @@ TEST_F(Frame, QuittingWhenThePresetsFileCannotBeWrittenSaysSo) {
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].text, "Not enough disk space to save data\n" + presets);
     }
-    // Other test programs beside this one write the same built-in presets at their end.
-    if (existed) {
-        EXPECT_EQ(ReadWholeFile(presets), before);
-    }
+    EXPECT_EQ(GetFileAttributesA(presets.c_str()) != INVALID_FILE_ATTRIBUTES, existed);
+    EXPECT_EQ(ReadWholeFile(presets), before);
 }
 
 // The MDI client watched through a subclass: the children it still had when it went, and any

@@ -337,6 +337,14 @@ int32_t SavePresetsTo(stAcq* acq, const char* path, DWORD* error) {
 }
 
 void PresetsFilePath(char* out, size_t size) {
+    const char* name = g_unitModel == kModelVK45 ? "Vk45Presets.dat" : "Vk40Presets.dat";
+    char folder[MAX_PATH] = {};
+    const DWORD own = GetEnvironmentVariableA(kPresetsFolderEnv, folder, MAX_PATH);
+    if (own > 0 && own < MAX_PATH) {
+        const char last = folder[own - 1];
+        snprintf(out, size, "%s%s%s", folder, last == '\\' || last == '/' ? "" : "\\", name);
+        return;
+    }
     char module[MAX_PATH] = {};
     const DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) module[0] = '\0';
@@ -346,7 +354,7 @@ void PresetsFilePath(char* out, size_t size) {
         slash[1] = '\0';
     else
         module[0] = '\0';
-    snprintf(out, size, "%s%s", module, g_unitModel == kModelVK45 ? "Vk45Presets.dat" : "Vk40Presets.dat");
+    snprintf(out, size, "%s%s", module, name);
 }
 
 int32_t LoadPresetsFile(stAcq* acq) {

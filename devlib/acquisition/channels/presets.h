@@ -83,6 +83,9 @@ int32_t SavePresetsTo(stAcq* acq, const char* path, DWORD* error = nullptr);
 
 // "Vk40Presets.dat", or "Vk45Presets.dat" for the second model, in the program's folder.
 void PresetsFilePath(char* out, size_t size);
+// Test programs run side by side from one folder: this environment variable names a folder of
+// the process's own that takes the presets file in place of the program's folder.
+constexpr char kPresetsFolderEnv[] = "VK40_PRESETS_FOLDER";
 
 int32_t LoadPresetsFile(stAcq* acq);
 // The presets file beside the program; a failed write is told to the user.
