@@ -73,6 +73,10 @@ constexpr char kSimFrequencyDigital[] = "FrequencyDigital";
 // transport's clock answers the same time, so the library's run timing follows it too.
 constexpr char kSimVirtualClock[] = "VirtualClock";
 constexpr char kSimClockUs[] = "ClockUs";
+// With the virtual clock: every driver control call first moves "ClockUs" on by this many
+// microseconds (and writes it back), as a real unit's time runs while the host talks to it, so
+// the unit can finish in the middle of any exchange. 0 or absent: time stands between writes.
+constexpr char kSimClockStepUs[] = "ClockStepUs";
 // Fault injection: "Fault" (a kSimFault code) for the command "FaultCommand" (0-255; absent or
 // kSimAnyCommand: every command), firing "FaultCount" more times (absent or kSimForever: every
 // time). The unit counts "FaultCount" down in the registry as the fault fires; at 0 it is off.

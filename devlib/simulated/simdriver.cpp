@@ -146,6 +146,9 @@ public:
         const DWORD v = value;
         RegSetValueExA(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v));
     }
+    void SetQword(const char* name, uint64_t value) const {
+        RegSetValueExA(m_key, name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    }
 
 private:
     HKEY m_key = nullptr;
@@ -181,6 +184,7 @@ stSimControls ReadControls() {
     key.Read(kSimVirtualClock, &flag);
     c.virtualClock = flag != 0;
     key.Read(kSimClockUs, &c.clockUs);
+    key.Read(kSimClockStepUs, &c.clockStepUs);
     key.Read(kSimFault, &c.fault);
     key.Read(kSimFaultCommand, &c.faultCommand);
     key.Read(kSimFaultCount, &c.faultCount);
@@ -208,6 +212,14 @@ uint32_t TakeFault(const stSimControls& c, uint8_t command) {
         if (key) key.SetDword(kSimFaultCount, c.faultCount - 1);
     }
     return c.fault;
+}
+
+// A virtual clock that runs while the host talks to the unit moves on at every call.
+void StepClock(stSimControls* c) {
+    if (!c->virtualClock || c->clockStepUs == 0) return;
+    c->clockUs += c->clockStepUs;
+    const CControlKey key(KEY_SET_VALUE);
+    if (key) key.SetQword(kSimClockUs, c->clockUs);
 }
 
 // The unit's clock: the virtual one when asked for, else the high-resolution counter.
@@ -553,7 +565,8 @@ int32_t SimControl(void*, HANDLE h, uint32_t code, const void* in, uint32_t inSi
                    uint32_t* returned) {
     CSimLock lock;
     if (returned) *returned = 0;
-    const stSimControls c = ReadControls();
+    stSimControls c = ReadControls();
+    StepClock(&c);
     const auto* input = static_cast<const uint8_t*>(in);
     auto* output = static_cast<uint8_t*>(out);
     if (!input) inSize = 0;

@@ -62,6 +62,7 @@ struct stSimControls {
     uint32_t digitalFrequencyMilliHz = 0;
     bool virtualClock = false;
     uint64_t clockUs = 0;
+    uint32_t clockStepUs = 0;
     uint32_t fault = 0;
     uint32_t faultCommand = kSimAnyCommand;
     uint32_t faultCount = kSimForever;

@@ -1080,6 +1080,66 @@ TEST_F(StartButtonWithUnit, OneWrongAnswerWhileAUnitMemoryRunIsReadBackIsAskedAg
     }
 }
 
+// A run into the unit's memory ends by itself once the unit has its length, and is read back
+// whole with nothing said, wherever its end falls among the program's calls to the unit and
+// whatever befalls one check of the unit's count (command 73) while it records. The unit's time
+// runs while the program talks to it, so its last frame, and the byte on its data stream that
+// says so, can come in the middle of a count check.
+TEST_F(StartButtonWithUnit, AUnitMemoryRunEndsByItselfWhereverItsEndFallsAndWhateverBefallsACountCheck) {
+    UnitReady();
+    BoxCapture boxes;
+    boxes.leaveAlone = "VK40 High Speed Mode - Receiving Data";
+    boxes.answer = IDYES;
+    // Each call to the unit takes 10 ms of its time: 250 frames at 25 kHz. The rows of the same
+    // fault move the run's end on by one call each.
+    constexpr uint32_t kCallUs = 10000;
+    const struct {
+        const char* what;
+        uint32_t fault;
+        uint32_t frames;
+    } cases[] = {
+        {"the end at a call", kSimFaultNone, 25000},
+        {"the end a call later", kSimFaultNone, 25250},
+        {"the end two calls later", kSimFaultNone, 25500},
+        {"the end three calls later", kSimFaultNone, 25750},
+        {"bad checksum of a count", kSimFaultBadChecksum, 25000},
+        {"a count a byte short", kSimFaultWrongLength, 25000},
+        {"no answer to a count", kSimFaultNoReply, 25000},
+    };
+    ASSERT_TRUE(SimControlSetDword(kSimClockStepUs, kCallUs));
+    tagGS* gs = GetWindowGraph(first);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            AcqLock acq(g_app->hAcq);
+            vk40test::SetUpRun(acq.get(), kStorageUnitMemory, vk40test::kUnitMemoryPeriodMs, c.frames);
+            RecordTwoInputs(acq.get());
+        }
+        ClickMiddle(ButtonOn(first));
+        ASSERT_EQ(Running(), 1);
+        if (c.fault != kSimFaultNone) {
+            for (int i = 0; i < 10; ++i) RunIdleStep();  // a fifth of the run at the least
+            ASSERT_EQ(Running(), 1);
+            ASSERT_TRUE(SimControlSetDword(kSimFaultCommand, 73));
+            ASSERT_TRUE(SimControlSetDword(kSimFaultCount, 1));
+            ASSERT_TRUE(SimControlSetDword(kSimFault, c.fault));
+        }
+        // Every turn of the loop talks to the unit: ten times the run's length on its clock at least.
+        for (int i = 0; i < 500 && Running(); ++i) RunIdleStep();
+        if (c.fault != kSimFaultNone) {
+            EXPECT_EQ(SimControlValue(kSimFaultCount), 0u) << "the wrong answer came while the run recorded";
+            ASSERT_TRUE(SimControlSetDword(kSimFault, kSimFaultNone));
+        }
+        ASSERT_EQ(Running(), 0) << "the run ended by itself";
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text;
+        boxes.boxes.clear();
+        for (int slot = 1; slot <= 2; ++slot) {
+            ASSERT_EQ(gs->chanCount[slot], c.frames) << "CH" << slot;
+            EXPECT_EQ(WrongCountingWords(gs, slot, c.frames), 0) << "CH" << slot;
+        }
+    }
+}
+
 // The graph's markers of one type: position and label.
 std::vector<std::pair<uint32_t, std::string>> MarkersOfType(const tagGS* gs, int32_t type) {
     std::vector<std::pair<uint32_t, std::string>> out;

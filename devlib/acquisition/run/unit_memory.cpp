@@ -54,13 +54,17 @@ constexpr uint64_t kCountCheckUs = 10000;
 // The unit's count while it records, against the frames due on its clock: a unit that stopped
 // writing for a while has a gap there, which the read-back would close up silently. Where it
 // begins is kept for a marker; a count that does not come is no fault of the run and is skipped.
-void CheckUnitPacedCount(stAcq* acq) {
+// True when the count holds the whole run at a time the whole run can have been recorded: the
+// unit's byte that says it is done shares the stream with the answers, and one sent during a
+// count check goes with that check's answer.
+bool CheckUnitPacedCount(stAcq* acq) {
     const stAcqRun& run = acq->run;
     const uint64_t asked = g_unitLink.ClockUs();
-    if (run.dataStarted != 1 || run.frameSize <= 0 || asked - g_runLayer.countCheckedUs < kCountCheckUs) return;
+    if (run.dataStarted != 1 || run.frameSize <= 0 || asked - g_runLayer.countCheckedUs < kCountCheckUs) return false;
     g_runLayer.countCheckedUs = asked;
     uint8_t recorded[kCountBytes] = {};
-    if (!g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded)) return;
+    if (!g_unitLink.QueryCommand(kCmdRecordedBytes, 0, nullptr, kCountBytes, recorded)) return false;
+    const uint64_t answered = g_unitLink.ClockUs();
     const uint64_t delivered = GetBeU24(recorded) / static_cast<uint32_t>(run.frameSize);
     const double period = HighSpeedFramePeriodMs(acq->runSamplePeriod);
     const uint64_t begun = g_runLayer.unitPacedBegunUs;
@@ -70,6 +74,9 @@ void CheckUnitPacedCount(stAcq* acq) {
     if (CheckForGap(std::min<uint64_t>(due, static_cast<uint64_t>(std::max(acq->runLength, 0))), delivered, came) ==
         GapCheck::Opened)
         g_runLayer.gapFrames.push_back(static_cast<uint32_t>(delivered));
+    // A count of the whole run before the run can have been recorded is not the unit's end.
+    const int32_t possible = FramesPossiblyRecorded(answered - g_runLayer.unitPacedGoUs, period);
+    return acq->runLength > 0 && delivered >= static_cast<uint64_t>(acq->runLength) && possible >= acq->runLength;
 }
 
 // The read-back's frames with a gap the run found: a marker at each, and the user told.
@@ -376,7 +383,8 @@ int32_t StartHighSpeedRing(stAcq* acq) {
     return 1;
 }
 
-// The unit says on its data stream when its start signal came (7) and when it is done (6).
+// The unit says on its data stream when its start signal came (7) and when it is done (6); its
+// count says it is done too, where the 6 went with an answer.
 bool PollUnitPacedRun(stAcq* acq) {
     stAcqRun& run = acq->run;
     uint8_t byte = 0;
@@ -397,7 +405,11 @@ bool PollUnitPacedRun(stAcq* acq) {
             run.statusState = kStatusWaitingForData;
         }
     }
-    CheckUnitPacedCount(acq);
+    if (CheckUnitPacedCount(acq)) {
+        g_runLayer.unitPacedComplete = 1;
+        EndAcquisition(acq, 0);
+        return true;
+    }
     DrawAcquisitionStatus(acq, run.attachedGraph);
     return true;
 }
