@@ -201,6 +201,9 @@ HWND GetJournalHwnd(void* pane);
 // The pane's text control only when made already: for questions about its state (focus,
 // selection, modified) and for clearing that state, which a control yet to be made has not.
 HWND JournalHwndIfMade(void* pane);
+// Whether the pane's text control is still taking its text, a part at a time, while the program
+// waits for input (GetJournalHwnd and any use of the control finish it at once).
+int JournalFilling(void* pane);
 int GetJournalWordWrap(void* pane);
 // Destroys the pane's window and detaches its journal.
 void JournalDestroy(void* pane);

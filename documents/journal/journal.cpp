@@ -83,7 +83,7 @@ void JournalClear(CJournal* journal) {
     journal->autoTime = 0;
     journal->FreeStoredText();
     if (!journal->window || !journal->window->edit) return;
-    SetWindowTextA(journal->window->edit, "");
+    JournalFillText(journal->window, "");
     SendMessageA(journal->window->edit, EM_SETMODIFY, 0, 0);
     JournalSyncText(journal);
 }
@@ -95,9 +95,7 @@ void JournalSyncText(CJournal* journal) {
     if (w->autoTimeButton) SendMessageA(w->autoTimeButton, BM_SETCHECK, journal->autoTime ? BST_CHECKED : 0, 0);
     if (!journal->storedText || !w->edit) return;
     if (const char* text = static_cast<const char*>(GlobalLock(journal->storedText))) {
-        // The limit first: a control with a smaller one would cut the text.
-        JournalSetLimit(w->edit, std::strlen(text) + kJournalLimitSlack);
-        SetWindowTextA(w->edit, text);
+        JournalFillText(w, text);
         GlobalUnlock(journal->storedText);
     }
 }
@@ -112,8 +110,9 @@ void JournalAttachDocument(void* pane, CJournal* journal) {
         JournalSyncText(journal);
         // Stored text waits for the text control, which takes it as it is made: at once for a
         // shown journal, else when first needed. Filling a rich edit costs it time for every
-        // line, so a long journal that stays hidden is never put into one.
-        if (journal->storedText && (!w->shown || !GetJournalHwnd(w))) return;
+        // line, so a long journal that stays hidden is never put into one, and a shown one
+        // takes the end of a long text while the program waits for input.
+        if (journal->storedText && (!w->shown || !JournalMakeEdit(w))) return;
     }
     journal->FreeStoredText();
 }
@@ -208,6 +207,7 @@ int JournalSaveBlock(tagGS* gs, CByteWriter& out) {
     // no text but the stored one. A text that cannot be held fails the whole write.
     bool held = true;
     if (j && j->window && j->window->edit) {
+        JournalFinishFill(j->window);
         held = ControlText(j->window->edit, &text);
     } else if (j && j->storedText) {
         held = StoredText(j->storedText, &text);

@@ -53,6 +53,11 @@ public:
     float tabSize = 0.0f;  // inches
     double heightRatio = 3.0;
     CJournal* journal = nullptr;
+    // The end of a long text that the control takes a part at a time while the program waits
+    // for input: a rich edit spends time and memory on every line put into it.
+    std::string pendingText;
+    size_t pendingAt = 0;
+    bool filling = false;  // the pane's own messages to the control, which need no whole text
 };
 
 // The journal preferences, program-wide.
@@ -73,5 +78,12 @@ void ForEachJournalPane(void (*action)(CJournalWindow* pane));
 void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize);
 // Sets the control's text limit in the way its class understands.
 void JournalSetLimit(HWND edit, size_t limit);
+// Puts text into the pane's control in place of its text: a long one goes in its first lines now
+// and the rest a part at a time while the program waits for input.
+void JournalFillText(CJournalWindow* pane, const char* text);
+// The pane's text control, made if it is not yet, without waiting for the whole text.
+HWND JournalMakeEdit(CJournalWindow* pane);
+// Puts the rest of the text in at once (nothing when the control holds it all).
+void JournalFinishFill(CJournalWindow* pane);
 // What a journal control's text limit leaves beyond its text whenever the limit is set again.
 constexpr size_t kJournalLimitSlack = 32768;

@@ -27,6 +27,11 @@ constexpr int kButtonWidth = 24, kButtonHeight = 22, kButtonTop = 5, kEditTop = 
 constexpr int kMinPaneHeight = 28;
 constexpr size_t kLimitReserve = 4096;
 constexpr int kStampChars = 63;
+// A long text goes in this much at first, then parts of it for this long at a time while the
+// program waits for input: the control is usable at once and the program answers meanwhile.
+constexpr size_t kFirstPartBytes = 16384, kLaterPartBytes = 4096;
+constexpr ULONGLONG kPartMilliseconds = 40;
+constexpr UINT_PTR kFillTimer = 0x4A46;
 
 struct ButtonDef {
     int id;
@@ -62,6 +67,81 @@ HWND* ButtonSlot(CJournalWindow* w, int index) {
 }
 
 WNDPROC OwnProc(HWND edit) { return IsRichJournalEdit(edit) ? g_richEditProc : g_plainEditProc; }
+
+CJournalWindow* PaneOfEdit(HWND edit) {
+    for (CJournalWindow* pane : g_panes)
+        if (pane->edit == edit) return pane;
+    return nullptr;
+}
+
+// Where a part of the pending text ends: after the first line end at or past `from`, so that a
+// CR LF pair is never split, or at the end of the text.
+size_t PartEnd(const std::string& text, size_t from) {
+    if (from >= text.size()) return text.size();
+    const size_t lf = text.find('\n', from);
+    return lf == std::string::npos ? text.size() : lf + 1;
+}
+
+// Puts the next part of the pending text (of about `bytes`) at the end of the text,
+// leaving the caret, the selection, the lines shown and the modified flag as they were.
+void AppendPendingPart(CJournalWindow* w, size_t bytes) {
+    HWND edit = w->edit;
+    const std::string& text = w->pendingText;
+    const size_t end = PartEnd(text, w->pendingAt + bytes);
+    const std::string part = text.substr(w->pendingAt, end - w->pendingAt);
+    w->pendingAt = end;
+    if (w->pendingAt >= text.size()) {
+        KillTimer(edit, kFillTimer);
+        std::string().swap(w->pendingText);
+        w->pendingAt = 0;
+    }
+    const bool outer = w->filling;
+    w->filling = true;
+    const bool rich = IsRichJournalEdit(edit);
+    const LRESULT mask = rich ? SendMessageA(edit, EM_SETEVENTMASK, 0, 0) : 0;
+    const LRESULT modified = SendMessageA(edit, EM_GETMODIFY, 0, 0);
+    DWORD start = 0, stop = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&stop));
+    const LRESULT top = SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(edit, WM_SETREDRAW, FALSE, 0);
+    // Past the end of the text on both sides: the caret at its end.
+    SendMessageA(edit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(part.c_str()));
+    SendMessageA(edit, EM_SETSEL, start, stop);
+    const LRESULT moved = SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0) - top;
+    if (moved) SendMessageA(edit, EM_LINESCROLL, 0, -moved);
+    SendMessageA(edit, EM_SETMODIFY, modified, 0);
+    SendMessageA(edit, WM_SETREDRAW, TRUE, 0);
+    if (rich) SendMessageA(edit, EM_SETEVENTMASK, 0, mask);
+    InvalidateRect(edit, nullptr, TRUE);
+    w->filling = outer;
+}
+
+// Parts of the pending text for a while, at each tick of the fill timer.
+void FillForAWhile(CJournalWindow* w) {
+    const ULONGLONG until = GetTickCount64() + kPartMilliseconds;
+    while (!w->pendingText.empty() && GetTickCount64() < until) AppendPendingPart(w, kLaterPartBytes);
+}
+
+// The messages that need no more of the text than the control holds: painting, placing,
+// scrolling, focus, and the questions of the menus. Any other (typing, clicks, reading or
+// changing the text) finishes the fill first.
+bool NeedsNoWholeText(UINT msg) {
+    switch (msg) {
+    case WM_PAINT: case WM_ERASEBKGND: case WM_NCPAINT: case WM_SYNCPAINT: case WM_NCCALCSIZE:
+    case WM_NCHITTEST: case WM_SETCURSOR: case WM_MOUSEMOVE: case WM_NCMOUSEMOVE: case WM_MOUSEWHEEL:
+    case WM_WINDOWPOSCHANGING: case WM_WINDOWPOSCHANGED: case WM_MOVE: case WM_SIZE: case WM_SHOWWINDOW:
+    case WM_GETDLGCODE: case WM_VSCROLL: case WM_HSCROLL: case WM_ENABLE: case WM_SETFOCUS: case WM_KILLFOCUS:
+    case WM_STYLECHANGING: case WM_STYLECHANGED: case WM_SETREDRAW: case WM_GETFONT: case WM_SETFONT:
+    case WM_CAPTURECHANGED: case WM_GETOBJECT: case WM_DESTROY: case WM_NCDESTROY: case WM_TIMER:
+    case EM_GETMODIFY: case EM_SETMODIFY: case EM_CANUNDO: case EM_CANPASTE: case EM_EXGETSEL: case EM_GETSEL:
+    case EM_SCROLL: case EM_GETFIRSTVISIBLELINE: case EM_GETRECT: case EM_SETTARGETDEVICE:
+    case EM_GETEVENTMASK: case EM_SETEVENTMASK:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // Enter with Autotime on: the time stamp goes to the start of the line that Enter ends.
 LRESULT JournalOnChar(HWND edit, WPARAM ch, LPARAM flags) {
@@ -140,6 +220,13 @@ bool IsPasteKey(HWND edit, UINT msg, WPARAM key) {
 }
 
 LRESULT CALLBACK JournalEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (CJournalWindow* w = PaneOfEdit(edit); w && !w->filling && !w->pendingText.empty()) {
+        if (msg == WM_TIMER && wParam == kFillTimer) {
+            FillForAWhile(w);
+            return 0;
+        }
+        if (!NeedsNoWholeText(msg)) JournalFinishFill(w);
+    }
     if (msg == WM_PASTE || IsPasteKey(edit, msg, wParam)) JournalMakeRoomForPaste(edit);
     switch (msg) {
     case WM_CHAR: JournalOnChar(edit, wParam, lParam); return 0;
@@ -232,7 +319,7 @@ HWND MakeJournalEdit(CJournalWindow* w) {
         JournalSyncText(w->journal);
         w->journal->FreeStoredText();
     }
-    if (w->tabStopsSet) ApplyTabStops(edit, w->tabSize);
+    if (w->tabStopsSet) JournalSetPaneTabStops(w, w->tabSize);
     SendMessageA(edit, EM_SETMODIFY, 0, 0);
     EnableWindow(edit, w->shown);
     // Next after the last button among the graph's children, so in the tab order too.
@@ -351,8 +438,15 @@ void JournalDestroy(void* pane) {
     w->journal = nullptr;
 }
 
-HWND GetJournalHwnd(void* pane) { return pane ? MakeJournalEdit(Pane(pane)) : nullptr; }
+HWND GetJournalHwnd(void* pane) {
+    if (!pane) return nullptr;
+    HWND edit = MakeJournalEdit(Pane(pane));
+    JournalFinishFill(Pane(pane));
+    return edit;
+}
 HWND JournalHwndIfMade(void* pane) { return pane ? Pane(pane)->edit : nullptr; }
+HWND JournalMakeEdit(CJournalWindow* pane) { return pane ? MakeJournalEdit(pane) : nullptr; }
+int JournalFilling(void* pane) { return pane && Pane(pane)->edit && !Pane(pane)->pendingText.empty() ? 1 : 0; }
 int GetJournalWordWrap(void* pane) { return pane ? Pane(pane)->wordWrap : 0; }
 HWND GetJournalWindow(tagGS* gs) { return gs ? GetJournalHwnd(gs->journalWnd) : nullptr; }
 
@@ -443,6 +537,9 @@ void JournalApplyFont(void* pane) {
     CJournalWindow* w = Pane(pane);
     if (!w || !w->edit || !g_app) return;
     HWND edit = w->edit;
+    // Text put in later takes the font of the text it follows.
+    const bool outer = w->filling;
+    w->filling = true;
     const LOGFONTA& lf = g_app->fonts.lfJournal;
     if (IsRichJournalEdit(edit)) {
         SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->fonts.hfontJournal), 0);
@@ -464,6 +561,7 @@ void JournalApplyFont(void* pane) {
     }
     InvalidateRect(edit, nullptr, TRUE);
     UpdateWindow(edit);
+    w->filling = outer;
 }
 
 void JournalSetTabStops(tagGS* gs, float tabSize) {
@@ -475,7 +573,44 @@ void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize) {
     if (tabSize == kJournalTabSizePreference) tabSize = JournalPrefs().tabSize;
     pane->tabStopsSet = true;
     pane->tabSize = tabSize;
+    // Text put in later takes the tab stops of the paragraph it follows.
+    const bool outer = pane->filling;
+    pane->filling = true;
     if (pane->edit) ApplyTabStops(pane->edit, tabSize);
+    pane->filling = outer;
+}
+
+void JournalFillText(CJournalWindow* pane, const char* text) {
+    if (!pane || !pane->edit || !text) return;
+    KillTimer(pane->edit, kFillTimer);
+    std::string().swap(pane->pendingText);
+    pane->pendingAt = 0;
+    const size_t length = std::strlen(text);
+    const size_t first = length > kFirstPartBytes ? PartEnd(text, kFirstPartBytes) : length;
+    const bool outer = pane->filling;
+    pane->filling = true;
+    // The limit first: a control with a smaller one would cut the text.
+    JournalSetLimit(pane->edit, length + kJournalLimitSlack);
+    if (first < length) {
+        try {
+            pane->pendingText.assign(text + first, length - first);
+        } catch (const std::bad_alloc&) {
+            pane->pendingText.clear();
+        }
+    }
+    if (pane->pendingText.empty()) {
+        SetWindowTextA(pane->edit, text);
+    } else {
+        SetWindowTextA(pane->edit, std::string(text, first).c_str());
+        SetTimer(pane->edit, kFillTimer, USER_TIMER_MINIMUM, nullptr);
+    }
+    pane->filling = outer;
+}
+
+void JournalFinishFill(CJournalWindow* pane) {
+    if (!pane || !pane->edit) return;
+    // In parts still: the control takes one long insertion far more slowly than many short ones.
+    while (!pane->pendingText.empty()) AppendPendingPart(pane, kLaterPartBytes);
 }
 
 void JournalAppendText(tagGS* gs, const char* text) {

@@ -1793,6 +1793,97 @@ TEST_F(FileCommands, AHiddenLongJournalOpensWithoutFillingTheControlAndIsKeptWho
     EXPECT_EQ(GetU16(block, 4), 1u);
 }
 
+// The journal block of a saved graph file: its text after the tag, flag and length.
+std::string SavedJournalText(const std::string& path) {
+    TestDoc saved;
+    const Bytes bytes = ReadWholeFile(path);
+    if (ReadGraphBuffer(saved.gs, bytes.data(), bytes.size(), nullptr) != 1) return "(not read)";
+    CByteWriter out;
+    JournalSaveBlock(saved.gs, out);
+    const Bytes& block = out.Bytes();
+    return block.size() < 10 ? "(no block)" : std::string(block.begin() + 10, block.end());
+}
+
+std::string ControlText(HWND edit) {
+    const int n = GetWindowTextLengthA(edit);
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(edit, &text[0], n + 1)));
+    return text;
+}
+
+// The same journal saved with the pane shown: File > Open returns while the control holds its
+// first lines, and the rest goes in while the program waits for input. A save, typing or any
+// reading of the text at any moment meets the whole text, and a save gives the file's bytes.
+// One open in each test's process: Wine's heap is slow to fill a rich edit after one this long
+// is freed.
+struct ShownJournalCase {
+    const char* what;
+    bool waitForFill;  // the program left to wait for input until the text is all in
+    bool type;         // a key typed into the journal first
+};
+void OpenShownLongJournal(const ShownJournalCase& k) {
+    TempFolder folder("kymora-longjournal-shown");
+    const std::string path = folder.File("long.acq");
+    std::string text;
+    for (int i = 0; i < 256000; ++i) text += i % 7 ? "ab\r\n" : "\tc d\r\n";
+    text += "last";
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 2;
+    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
+    recipe.channels = {c};
+    recipe.journalShown = 1;
+    recipe.tail = JournalBlock(1, text);
+    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    BoxCapture boxes;
+    g_open.names = {path};
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_OPEN, 0);
+    tagGS* gs = GraphShowing(path);
+    ASSERT_TRUE(gs);
+    ASSERT_TRUE(gs->journalShown);
+    HWND edit = JournalHwndIfMade(gs->journalWnd);
+    ASSERT_TRUE(edit);
+    EXPECT_TRUE(IsWindowVisible(edit));
+    EXPECT_TRUE(JournalFilling(gs->journalWnd)) << "the open waited for the whole text";
+    std::string expected = text;
+    if (k.waitForFill) {
+        MSG msg;
+        while (JournalFilling(gs->journalWnd) && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        // The caret, the lines shown and the unmodified text as the open left them.
+        EXPECT_EQ(SendMessageA(edit, EM_GETMODIFY, 0, 0), 0);
+        EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+        DWORD start = 9, end = 9;
+        SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 0u);
+        EXPECT_EQ(end, 0u);
+    }
+    if (k.type) {
+        // The caret stands at the start, as the open left it.
+        SendMessageA(edit, WM_CHAR, 'X', 1);
+        expected = "X" + text;
+    }
+    EXPECT_EQ(ControlText(edit), expected);
+    EXPECT_FALSE(JournalFilling(gs->journalWnd));
+    const std::string copy = folder.File("copy.acq");
+    g_save.names = {copy};
+    SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_SAVE_AS, 0);
+    EXPECT_EQ(SavedJournalText(copy), expected);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(FileCommands, AShownLongJournalSavedAtOnceAfterTheOpenIsSavedWhole) {
+    OpenShownLongJournal({"saved at once", false, false});
+}
+TEST_F(FileCommands, AShownLongJournalTypedIntoAtOnceAfterTheOpenTakesTheKeyInTheWholeText) {
+    OpenShownLongJournal({"typed into at once", false, true});
+}
+TEST_F(FileCommands, AShownLongJournalFilledWhileTheProgramWaitsKeepsItsPlaceAndIsSavedWhole) {
+    OpenShownLongJournal({"saved once filled", true, false});
+}
+
 }  // namespace
 
 // ---- A journal whose text cannot be held ----
