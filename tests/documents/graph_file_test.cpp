@@ -795,24 +795,6 @@ TEST(GraphFileDamage, LongerRecordsAreCutAndShorterOnesKeepTheDocumentsValues) {
 
 // ---- Damaged parts left out ----
 
-Bytes ManagerOf(TestDoc& d) {
-    CByteWriter out;
-    MarkerManagerSave(d.gs, out, MarkerBlockForm::Normal, -1);
-    return out.Bytes();
-}
-
-Bytes ItemsOf(TestDoc& d) {
-    CByteWriter out;
-    GraphItemsSave(d.gs, out);
-    return out.Bytes();
-}
-
-Bytes PanelsOf(TestDoc& d) {
-    CByteWriter out;
-    WriteOutputPanels(d.gs->outPanels, out);
-    return out.Bytes();
-}
-
 std::string MarkersOf(const tagGS* gs) {
     std::string all;
     for (uint32_t i = 0; i < StoredMarkerCount(gs); ++i) {

@@ -2,11 +2,15 @@
 // with everything a read put into it.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include <memory>
+#include <vector>
 #include "base/app.h"
 #include "common/tagGS.h"
 #include "documents/documents_api.h"
+#include "base/byte_stream.h"
 #include "documents/files/graph_file.h"
+#include "documents/stored_blocks.h"
 #include "outputs/outputs_api.h"
 
 struct TestDoc {
@@ -50,3 +54,21 @@ struct TestApp {
     std::unique_ptr<stApp> record = std::make_unique<stApp>();
     stApp* kept = g_app;
 };
+
+// A read document's marker manager, graph items and output panels as their blocks save them: what
+// the damage tests compare with the sound file's.
+inline std::vector<uint8_t> ManagerOf(TestDoc& d) {
+    CByteWriter out;
+    MarkerManagerSave(d.gs, out, MarkerBlockForm::Normal, -1);
+    return out.Bytes();
+}
+inline std::vector<uint8_t> ItemsOf(TestDoc& d) {
+    CByteWriter out;
+    GraphItemsSave(d.gs, out);
+    return out.Bytes();
+}
+inline std::vector<uint8_t> PanelsOf(TestDoc& d) {
+    CByteWriter out;
+    WriteOutputPanels(d.gs->outPanels, out);
+    return out.Bytes();
+}

@@ -44,21 +44,6 @@ Bytes JournalOf(TestDoc& d) {
     JournalSaveBlock(d.gs, out);
     return out.Bytes();
 }
-Bytes ManagerOf(TestDoc& d) {
-    CByteWriter out;
-    MarkerManagerSave(d.gs, out, MarkerBlockForm::Normal, -1);
-    return out.Bytes();
-}
-Bytes PanelsOf(TestDoc& d) {
-    CByteWriter out;
-    WriteOutputPanels(d.gs->outPanels, out);
-    return out.Bytes();
-}
-Bytes ItemsOf(TestDoc& d) {
-    CByteWriter out;
-    GraphItemsSave(d.gs, out);
-    return out.Bytes();
-}
 Bytes MarkersOf(TestDoc& d) {
     std::string all;
     for (uint32_t i = 0; i < StoredMarkerCount(d.gs); ++i) {

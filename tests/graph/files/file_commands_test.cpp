@@ -1755,6 +1755,18 @@ TEST(FileSaveParts, TheSaveFilterPicksTheWriter) {
     EXPECT_EQ(SaveTypeOfFilter(5, "a.wmf"), SaveType::Picture);
 }
 
+// A graph file of six samples whose journal holds the given text, its pane shown or hidden.
+bool WriteJournalFile(const std::string& path, const std::string& text, uint16_t shown) {
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 2;
+    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
+    recipe.channels = {c};
+    recipe.journalShown = shown;
+    recipe.tail = JournalBlock(1, text);
+    return WriteWholeFile(path, BuildAcq(recipe));
+}
+
 // A journal of 256,000 lines: a rich edit takes time for every line put into it, which made such
 // a file take many seconds to open. A hidden journal stays out of the control until it is shown;
 // the text is whole when the graph is saved.
@@ -1764,14 +1776,7 @@ TEST_F(FileCommands, AHiddenLongJournalOpensWithoutFillingTheControlAndIsKeptWho
     const std::string copy = folder.File("copy.acq");
     std::string text;
     for (int i = 0; i < 256000; ++i) text += "ab\r\n";
-    AcqRecipe recipe;
-    AcqChannel c;
-    c.slot = 2;
-    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
-    recipe.channels = {c};
-    recipe.journalShown = 0;
-    recipe.tail = JournalBlock(1, text);
-    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    ASSERT_TRUE(WriteJournalFile(path, text, 0));
     BoxCapture boxes;
     g_open.names = {path};
     Command(IDM_FILE_OPEN);
@@ -1827,14 +1832,7 @@ void OpenShownLongJournal(const ShownJournalCase& k) {
     std::string text;
     for (int i = 0; i < 256000; ++i) text += i % 7 ? "ab\r\n" : "\tc d\r\n";
     text += "last";
-    AcqRecipe recipe;
-    AcqChannel c;
-    c.slot = 2;
-    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
-    recipe.channels = {c};
-    recipe.journalShown = 1;
-    recipe.tail = JournalBlock(1, text);
-    ASSERT_TRUE(WriteWholeFile(path, BuildAcq(recipe)));
+    ASSERT_TRUE(WriteJournalFile(path, text, 1));
     BoxCapture boxes;
     g_open.names = {path};
     SendMessageA(g_app->hwndFrame, WM_COMMAND, IDM_FILE_OPEN, 0);
