@@ -39,14 +39,7 @@ std::string Journal() {
 }
 
 bool WriteFile(const std::string& path, uint16_t shown, const std::string& text) {
-    AcqRecipe recipe;
-    AcqChannel c;
-    c.slot = 2;
-    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
-    recipe.channels = {c};
-    recipe.journalShown = shown;
-    recipe.tail = JournalBlock(1, text);
-    return WriteWholeFile(path, BuildAcq(recipe));
+    return WriteWholeFile(path, BuildAcq(JournalFileRecipe(text, shown)));
 }
 
 // The seconds File > Open takes; *whole the seconds until the shown journal holds all its text.

@@ -303,6 +303,17 @@ Bytes BuildSwappedAcq(const AcqRecipe& s) {
     return file;
 }
 
+AcqRecipe JournalFileRecipe(const std::string& text, uint16_t shown) {
+    AcqRecipe recipe;
+    AcqChannel c;
+    c.slot = 2;
+    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
+    recipe.channels = {c};
+    recipe.journalShown = shown;
+    recipe.tail = JournalBlock(1, text);
+    return recipe;
+}
+
 Bytes JournalBlock(uint16_t autoTime, const std::string& text, bool wideField) {
     Bytes b;
     AppendU32(b, 0x11223344);

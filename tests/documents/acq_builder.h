@@ -67,6 +67,8 @@ size_t MarkerSectionAt(const AcqRecipe& recipe);
 
 // Tagged blocks.
 Bytes JournalBlock(uint16_t autoTime, const std::string& text, bool wideField = false);
+// A file of six samples on one channel whose journal holds the text, its pane shown or hidden.
+AcqRecipe JournalFileRecipe(const std::string& text, uint16_t shown);
 struct StoredMarkerRecord {
     int32_t type = 0, number = 1, fixedLabel = 0, storedFlag = 1, active = 0;
     uint64_t fileTime = 0;

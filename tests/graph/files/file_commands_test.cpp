@@ -1757,14 +1757,7 @@ TEST(FileSaveParts, TheSaveFilterPicksTheWriter) {
 
 // A graph file of six samples whose journal holds the given text, its pane shown or hidden.
 bool WriteJournalFile(const std::string& path, const std::string& text, uint16_t shown) {
-    AcqRecipe recipe;
-    AcqChannel c;
-    c.slot = 2;
-    for (int16_t i = 0; i < 6; ++i) c.raw.push_back(i);
-    recipe.channels = {c};
-    recipe.journalShown = shown;
-    recipe.tail = JournalBlock(1, text);
-    return WriteWholeFile(path, BuildAcq(recipe));
+    return WriteWholeFile(path, BuildAcq(JournalFileRecipe(text, shown)));
 }
 
 // A journal of 256,000 lines: a rich edit takes time for every line put into it, which made such
