@@ -357,6 +357,17 @@ TEST_F(Recording, AStartTheUnitRefusesChangesNothingInTheGraph) {
     EXPECT_EQ(boxes->boxes.size(), shown + 1);
 }
 
+// Start over a graph that holds a run, with the overwrite warning on: the question comes, and
+// declined (the capture's answer), nothing starts.
+void DeclineOverwrite(stAcq* acq, CBoxCapture& boxes) {
+    acq->dataMode = kDataOverwrite;
+    acq->warnOnOverwrite = 1;
+    const size_t shown = boxes.boxes.size();
+    EXPECT_EQ(StartAcquisition(acq, 0), 0);
+    ASSERT_EQ(boxes.boxes.size(), shown + 1);
+    EXPECT_EQ(boxes.boxes.back().text, "Overwrite existing data?");
+}
+
 TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     stAcq* acq = Start();
     Enable(acq, {0, 2}, {});
@@ -374,12 +385,7 @@ TEST_F(Recording, AppendingAddsTheNextRunBehindTheFirst) {
     EXPECT_EQ(block[300], SimCountingWord(0, 2));
     EXPECT_EQ(block[599], SimCountingWord(299, 2));
     // Overwrite asks first when told to; declined, the graph keeps its data.
-    acq->dataMode = kDataOverwrite;
-    acq->warnOnOverwrite = 1;
-    const size_t shown = boxes->boxes.size();
-    EXPECT_EQ(StartAcquisition(acq, 0), 0);
-    ASSERT_EQ(boxes->boxes.size(), shown + 1);
-    EXPECT_EQ(boxes->boxes.back().text, "Overwrite existing data?");
+    ASSERT_NO_FATAL_FAILURE(DeclineOverwrite(acq, *boxes));
     EXPECT_EQ(gs->chanCount[1], 600u);
     // Without the warning it replaces.
     acq->warnOnOverwrite = 0;
@@ -403,12 +409,7 @@ TEST_F(Recording, TheOverwriteQuestionNamesTheConnectedModel) {
         ASSERT_EQ(StartAcquisition(acq, 0), 1);
         Run(acq, 40);
         ASSERT_EQ(gs->chanCount[1], 100u);
-        acq->dataMode = kDataOverwrite;
-        acq->warnOnOverwrite = 1;
-        const size_t shown = boxes->boxes.size();
-        EXPECT_EQ(StartAcquisition(acq, 0), 0);
-        ASSERT_EQ(boxes->boxes.size(), shown + 1);
-        EXPECT_EQ(boxes->boxes.back().text, "Overwrite existing data?");
+        ASSERT_NO_FATAL_FAILURE(DeclineOverwrite(acq, *boxes));
         EXPECT_EQ(boxes->boxes.back().caption, c.caption);
         Stop();
     }

@@ -140,6 +140,18 @@ size_t DistinctColours(std::vector<uint32_t> pixels) {
     return static_cast<size_t>(std::unique(pixels.begin(), pixels.end()) - pixels.begin());
 }
 
+// The scroll bar at its screen rectangle as the program's own painting left it, against the bar
+// a full repaint of the window draws there.
+void ExpectBarAsARepaintDrawsIt(HWND graph, RECT at, const char* picture, const char* what) {
+    MapWindowPoints(nullptr, graph, reinterpret_cast<POINT*>(&at), 2);
+    SaveWindowPicture(graph, picture);
+    const std::vector<uint32_t> shown = ShownPixels(graph, at);
+    RedrawWindow(graph, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const std::vector<uint32_t> repainted = ShownPixels(graph, at);
+    ASSERT_GE(DistinctColours(repainted), 3u) << "a full repaint draws the bar";
+    EXPECT_EQ(shown, repainted) << what;
+}
+
 // Display > Show > Journal in a small window moves the horizontal scroll bar up above the
 // journal, and showing it again moves the bar back down; each time the program's own painting
 // after the command draws the bar at its new place (arrows, track and thumb) just as a full
@@ -168,13 +180,8 @@ TEST_F(GraphWindow, TheScrollBarIsDrawnWhereTheJournalMovesIt) {
             ASSERT_LT(at.top, before.top) << "the journal takes the bottom of the window";
         else
             ASSERT_GT(at.top, before.top);
-        MapWindowPoints(nullptr, graph_, reinterpret_cast<POINT*>(&at), 2);
-        SaveWindowPicture(graph_, show ? "graph_journal_shown_scroll_bar" : "graph_journal_hidden_scroll_bar");
-        const std::vector<uint32_t> shown = ShownPixels(graph_, at);
-        RedrawWindow(graph_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        const std::vector<uint32_t> repainted = ShownPixels(graph_, at);
-        ASSERT_GE(DistinctColours(repainted), 3u) << "a full repaint draws the bar";
-        EXPECT_EQ(shown, repainted) << "the bar as the command left it is not the bar repainted";
+        ExpectBarAsARepaintDrawsIt(graph_, at, show ? "graph_journal_shown_scroll_bar" : "graph_journal_hidden_scroll_bar",
+                                   "the bar as the command left it is not the bar repainted");
     }
 }
 
@@ -211,13 +218,8 @@ TEST_F(GraphWindow, TheScrollBarIsDrawnAfterTheWindowIsMadeShorter) {
         RECT at{};
         GetWindowRect(bar, &at);
         ASSERT_LT(at.top, before.top) << "the bar moves up with the window's bottom";
-        MapWindowPoints(nullptr, graph_, reinterpret_cast<POINT*>(&at), 2);
-        SaveWindowPicture(graph_, journal ? "graph_shorter_journal_scroll_bar" : "graph_shorter_scroll_bar");
-        const std::vector<uint32_t> shown = ShownPixels(graph_, at);
-        RedrawWindow(graph_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        const std::vector<uint32_t> repainted = ShownPixels(graph_, at);
-        ASSERT_GE(DistinctColours(repainted), 3u) << "a full repaint draws the bar";
-        EXPECT_EQ(shown, repainted) << "the bar as the resize left it is not the bar repainted";
+        ExpectBarAsARepaintDrawsIt(graph_, at, journal ? "graph_shorter_journal_scroll_bar" : "graph_shorter_scroll_bar",
+                                   "the bar as the resize left it is not the bar repainted");
     }
 }
 
