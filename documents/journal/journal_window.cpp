@@ -68,6 +68,20 @@ HWND* ButtonSlot(CJournalWindow* w, int index) {
 
 WNDPROC OwnProc(HWND edit) { return IsRichJournalEdit(edit) ? g_richEditProc : g_plainEditProc; }
 
+// While the pane itself sends its control messages (the fill, the font, the tab stops), they
+// need no whole text. The flag is put back on every path out of the scope.
+class CPaneOwnMessages {
+public:
+    explicit CPaneOwnMessages(CJournalWindow* pane) : m_pane(pane), m_outer(pane->filling) { pane->filling = true; }
+    ~CPaneOwnMessages() { m_pane->filling = m_outer; }
+    CPaneOwnMessages(const CPaneOwnMessages&) = delete;
+    CPaneOwnMessages& operator=(const CPaneOwnMessages&) = delete;
+
+private:
+    CJournalWindow* m_pane;
+    bool m_outer;
+};
+
 CJournalWindow* PaneOfEdit(HWND edit) {
     for (CJournalWindow* pane : g_panes)
         if (pane->edit == edit) return pane;
@@ -95,8 +109,7 @@ void AppendPendingPart(CJournalWindow* w, size_t bytes) {
         std::string().swap(w->pendingText);
         w->pendingAt = 0;
     }
-    const bool outer = w->filling;
-    w->filling = true;
+    const CPaneOwnMessages own(w);
     const bool rich = IsRichJournalEdit(edit);
     const LRESULT mask = rich ? SendMessageA(edit, EM_SETEVENTMASK, 0, 0) : 0;
     const LRESULT modified = SendMessageA(edit, EM_GETMODIFY, 0, 0);
@@ -114,7 +127,6 @@ void AppendPendingPart(CJournalWindow* w, size_t bytes) {
     SendMessageA(edit, WM_SETREDRAW, TRUE, 0);
     if (rich) SendMessageA(edit, EM_SETEVENTMASK, 0, mask);
     InvalidateRect(edit, nullptr, TRUE);
-    w->filling = outer;
 }
 
 // Parts of the pending text for a while, at each tick of the fill timer.
@@ -538,8 +550,7 @@ void JournalApplyFont(void* pane) {
     if (!w || !w->edit || !g_app) return;
     HWND edit = w->edit;
     // Text put in later takes the font of the text it follows.
-    const bool outer = w->filling;
-    w->filling = true;
+    const CPaneOwnMessages own(w);
     const LOGFONTA& lf = g_app->fonts.lfJournal;
     if (IsRichJournalEdit(edit)) {
         SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_app->fonts.hfontJournal), 0);
@@ -561,7 +572,6 @@ void JournalApplyFont(void* pane) {
     }
     InvalidateRect(edit, nullptr, TRUE);
     UpdateWindow(edit);
-    w->filling = outer;
 }
 
 void JournalSetTabStops(tagGS* gs, float tabSize) {
@@ -574,10 +584,8 @@ void JournalSetPaneTabStops(CJournalWindow* pane, float tabSize) {
     pane->tabStopsSet = true;
     pane->tabSize = tabSize;
     // Text put in later takes the tab stops of the paragraph it follows.
-    const bool outer = pane->filling;
-    pane->filling = true;
+    const CPaneOwnMessages own(pane);
     if (pane->edit) ApplyTabStops(pane->edit, tabSize);
-    pane->filling = outer;
 }
 
 void JournalFillText(CJournalWindow* pane, const char* text) {
@@ -587,8 +595,7 @@ void JournalFillText(CJournalWindow* pane, const char* text) {
     pane->pendingAt = 0;
     const size_t length = std::strlen(text);
     const size_t first = length > kFirstPartBytes ? PartEnd(text, kFirstPartBytes) : length;
-    const bool outer = pane->filling;
-    pane->filling = true;
+    const CPaneOwnMessages own(pane);
     // The limit first: a control with a smaller one would cut the text.
     JournalSetLimit(pane->edit, length + kJournalLimitSlack);
     if (first < length) {
@@ -604,7 +611,6 @@ void JournalFillText(CJournalWindow* pane, const char* text) {
         SetWindowTextA(pane->edit, std::string(text, first).c_str());
         SetTimer(pane->edit, kFillTimer, USER_TIMER_MINIMUM, nullptr);
     }
-    pane->filling = outer;
 }
 
 void JournalFinishFill(CJournalWindow* pane) {
